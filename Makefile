@@ -1,0 +1,42 @@
+# One command each for a fresh Debian 12 machine:
+#   make run    install what is missing, build, run the sample batch report
+#   make test   install what is missing, build under ASan/UBSan, run every test
+PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev \
+            googletest libgtest-dev libgmock-dev libbenchmark-dev \
+            python3 python3-dbfread python3-ezdxf
+JOBS ?= $(shell nproc)
+BUILD ?= build
+TEST_BUILD ?= build-test
+SAMPLE ?= data/samples/sample.bq4
+
+.PHONY: deps build run test bench clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBQ4_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-$$( [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] || echo offscreen)} \
+	  ./wbq4 $(CURDIR)/$(SAMPLE) /I && cat $(CURDIR)/$(basename $(SAMPLE)).txt
+
+test: deps
+	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBQ4_SANITIZE=ON -DBQ4_TESTS=ON
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBQ4_TESTS=OFF -DBQ4_BENCHMARKS=ON
+	cmake --build build-bench -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(TEST_BUILD) build-bench

@@ -1,0 +1,115 @@
+#include "platform/os.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace platform {
+
+std::uint32_t TickCount() {
+  using namespace std::chrono;
+  auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(ms);
+}
+
+void SleepMs(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string GetEnvironment(const std::string& name) {
+  const char* v = std::getenv(name.c_str());
+  return v ? std::string(v) : std::string();
+}
+
+namespace {
+
+struct TempDirHolder {
+  std::string path;
+  TempDirHolder() {
+    std::string base = GetEnvironment("TMPDIR");
+    if (base.empty()) base = "/tmp";
+    std::string templ = base + "/bq4-" + std::to_string(::getpid()) + "-XXXXXX";
+    if (char* made = ::mkdtemp(templ.data())) {
+      path = made;
+    } else {
+      path = base;  // fall back to the shared directory rather than fail
+    }
+  }
+  ~TempDirHolder() {
+    if (path.find("/bq4-") != std::string::npos) {
+      std::error_code ec;
+      fs::remove_all(path, ec);
+    }
+  }
+};
+
+}  // namespace
+
+const std::string& ProcessTempDir() {
+  static TempDirHolder holder;
+  return holder.path;
+}
+
+std::string TempFileName(const std::string& prefix) {
+  static std::atomic<unsigned> counter{0};
+  for (;;) {
+    std::string name = ProcessTempDir() + "/" + prefix + std::to_string(++counter) + ".tmp";
+    std::error_code ec;
+    if (!fs::exists(name, ec)) return name;
+  }
+}
+
+std::string ConfigDirectory() {
+  std::string dir = GetEnvironment("BQ4_CONFIG_DIR");
+  if (dir.empty()) {
+    std::string xdg = GetEnvironment("XDG_CONFIG_HOME");
+    if (!xdg.empty()) {
+      dir = xdg + "/bq4";
+    } else {
+      std::string home = GetEnvironment("HOME");
+      dir = (home.empty() ? std::string(".") : home) + "/.config/bq4";
+    }
+  }
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  return dir;
+}
+
+std::string ExecutableDirectory() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return CurrentDirectory();
+  return exe.parent_path().string();
+}
+
+std::string DataDirectory() {
+  std::string dir = GetEnvironment("BQ4_DATA_DIR");
+  if (!dir.empty()) return dir;
+  std::error_code ec;
+  fs::path exeDir = ExecutableDirectory();
+  // Build tree: data/ beside the executable (tests sit one level deeper).
+  for (fs::path p : {exeDir / "data", exeDir.parent_path() / "data"}) {
+    if (fs::is_directory(p, ec)) return p.string();
+  }
+  fs::path installed = exeDir.parent_path() / "share" / "bq4";
+  if (fs::is_directory(installed, ec)) return installed.string();
+  return (exeDir / "data").string();
+}
+
+std::string CurrentDirectory() {
+  std::error_code ec;
+  fs::path p = fs::current_path(ec);
+  return ec ? std::string(".") : p.string();
+}
+
+bool IsHeadless() {
+  if (GetEnvironment("QT_QPA_PLATFORM") == "offscreen") return true;
+  return GetEnvironment("DISPLAY").empty() && GetEnvironment("WAYLAND_DISPLAY").empty();
+}
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+// Operating-system services in place of the Windows API: ticks, sleeps,
+// environment, temporary names and the program's directories.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Milliseconds on a monotonic clock; wraps like a 32-bit tick count.
+std::uint32_t TickCount();
+void SleepMs(std::uint32_t ms);
+
+// Value of an environment variable, empty when it is not set.
+std::string GetEnvironment(const std::string& name);
+
+// A directory of this process alone under $TMPDIR (created on first use,
+// removed at exit), so that two running instances never share a temporary file.
+const std::string& ProcessTempDir();
+
+// A new unique file name inside ProcessTempDir() with the given prefix.
+std::string TempFileName(const std::string& prefix);
+
+// $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
+std::string ConfigDirectory();
+
+// The directory of the running executable.
+std::string ExecutableDirectory();
+
+// The data directory beside the executable (build tree) or share/bq4 when
+// installed; $BQ4_DATA_DIR overrides both.
+std::string DataDirectory();
+
+std::string CurrentDirectory();
+
+// True when no display is available (tests, CI, batch runs).
+bool IsHeadless();
+
+}  // namespace platform

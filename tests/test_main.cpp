@@ -1,0 +1,19 @@
+// Test entry point: a headless application and a private configuration
+// directory, so every test binary runs without a display and in parallel.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/application.h"
+#include "platform/os.h"
+
+int main(int argc, char** argv) {
+  if (platform::GetEnvironment("DISPLAY").empty()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  std::string cfg = platform::ProcessTempDir() + "/config";
+  setenv("BQ4_CONFIG_DIR", cfg.c_str(), 1);
+  setenv("BQ4_TEST_MODE", "1", 1);
+  platform::ApplicationScope app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
