@@ -9,6 +9,10 @@ BUILD ?= build
 TEST_BUILD ?= build-test
 SAMPLE ?= data/samples/sample.bq4
 
+# Let ccache share objects between checkouts in different folders.
+export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
+export CCACHE_NOHASHDIR ?= 1
+
 .PHONY: deps build run test bench clean
 
 deps:
