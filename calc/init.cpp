@@ -1,0 +1,9 @@
+#include "calc/init.h"
+
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
+
+void InitCalcModules() {
+  InitCalcRecords();
+  InitTableRows();
+}
