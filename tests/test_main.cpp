@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
 int main(int argc, char** argv) {
@@ -15,5 +16,7 @@ int main(int argc, char** argv) {
   setenv("BQ4_TEST_MODE", "1", 1);
   platform::ApplicationScope app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  // A dialog that no test answered, or a scripted answer that did not fit, fails the test.
+  platform::SetDialogFailureHandler([](const std::string& m) { ADD_FAILURE() << "dialog: " << m; });
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,586 @@
+#include "platform/dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTextEdit>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <optional>
+
+#include "platform/os.h"
+#include "platform/qt_text.h"
+
+namespace platform {
+
+namespace {
+
+struct ScriptState {
+  bool active = false;
+  std::deque<ScriptedAnswer> queue;
+  std::vector<ShownDialog> shown;
+};
+
+ScriptState& Script() {
+  static ScriptState state;
+  return state;
+}
+
+bool batchMode = false;
+
+DialogFailureHandler& FailureHandler() {
+  static DialogFailureHandler handler;
+  return handler;
+}
+
+const char* ResultName(DialogResult r) {
+  switch (r) {
+    case DialogResult::Ok: return "Ok";
+    case DialogResult::Yes: return "Yes";
+    case DialogResult::No: return "No";
+    case DialogResult::Cancel: break;
+  }
+  return "Cancel";
+}
+
+void Fail(const std::string& message) {
+  if (FailureHandler()) {
+    FailureHandler()(message);
+    return;
+  }
+  std::fprintf(stderr, "bq4: %s\n", message.c_str());
+  std::abort();
+}
+
+std::string Describe(const std::string& kind, const std::string& caption, const std::string& text) {
+  std::string d = kind + " dialog \"" + caption + "\"";
+  if (!text.empty()) d += ": \"" + text + "\"";
+  return d;
+}
+
+// Where the answer to a dialog comes from.
+enum class Source { User, Scripted, Cancelled };
+
+// Decides how a dialog is answered; fills `answer` when it comes from the
+// script. `allowed` lists the results that fit the dialog.
+Source NextAnswer(const std::string& kind, const std::string& caption, const std::string& text,
+                  std::initializer_list<DialogResult> allowed, ScriptedAnswer& answer) {
+  ScriptState& s = Script();
+  std::string what = Describe(kind, caption, text);
+  if (s.active && !s.queue.empty()) {
+    answer = std::move(s.queue.front());
+    s.queue.pop_front();
+    bool fits = false;
+    for (DialogResult r : allowed) fits = fits || r == answer.result;
+    if (!fits) {
+      Fail(std::string("scripted answer ") + ResultName(answer.result) + " does not fit " + what);
+      answer = ScriptedAnswer{};
+    }
+    if (!answer.expect.empty() && caption.find(answer.expect) == std::string::npos &&
+        text.find(answer.expect) == std::string::npos) {
+      Fail("expected a dialog containing \"" + answer.expect + "\", got " + what);
+    }
+    return Source::Scripted;
+  }
+  if (batchMode) {
+    std::fprintf(stderr, "%s (answered Cancel: batch run)\n", what.c_str());
+    return Source::Cancelled;
+  }
+  if (s.active || IsHeadless() || !QApplication::instance() ||
+      GetEnvironment("BQ4_TEST_MODE") == "1") {
+    Fail("no scripted answer for " + what);
+    return Source::Cancelled;
+  }
+  return Source::User;
+}
+
+void Log(const std::string& kind, const std::string& caption, const std::string& text, DialogResult r) {
+  ScriptState& s = Script();
+  if (s.active) s.shown.push_back(ShownDialog{kind, caption, text, r});
+}
+
+const std::string* FindValue(const DialogValues& values, const std::string& key) {
+  for (const auto& [k, v] : values)
+    if (k == key) return &v;
+  return nullptr;
+}
+
+std::optional<long long> ParseInt(const std::string& text) {
+  long long v = 0;
+  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
+  return v;
+}
+
+bool ParseBool(const std::string& v) {
+  return v == "1" || v == "true" || v == "TRUE" || v == "yes" || v == "J" || v == "on";
+}
+
+// "#n" selects by position (from 0), returns -1 otherwise.
+int PositionValue(const std::string& v) {
+  if (v.size() < 2 || v[0] != '#') return -1;
+  auto n = ParseInt(v.substr(1));
+  return n && *n >= 0 && *n < 1000000 ? static_cast<int>(*n) : -1;
+}
+
+QString WithoutAccel(QString s) { return s.remove(QLatin1Char('&')); }
+
+QWidget* ParentWindow() { return QApplication::activeWindow(); }
+
+QString Filter(const std::vector<std::string>& patterns) {
+  if (patterns.empty()) return QStringLiteral("*");
+  QStringList p;
+  for (const auto& x : patterns) p << QStringFromDisplay(x);
+  return p.join(QLatin1Char(' ')) + QStringLiteral(" (") + p.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+// Sets one control of a form from a script value; returns an error text.
+std::string SetControl(QDialog& form, const std::string& name, const std::string& value) {
+  QWidget* w = form.findChild<QWidget*>(QString::fromStdString(name));
+  if (!w) return "has no control named \"" + name + "\"";
+  QString text = QStringFromDisplay(value);
+  int pos = PositionValue(value);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    e->setText(text);
+  } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+    pe->setPlainText(text);
+  } else if (auto* te = qobject_cast<QTextEdit*>(w)) {
+    te->setPlainText(text);
+  } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    int i = pos >= 0 ? pos : cb->findText(text);
+    if (i >= 0 && i < cb->count()) {
+      cb->setCurrentIndex(i);
+    } else if (cb->isEditable()) {
+      cb->setEditText(text);
+    } else {
+      return "combo box \"" + name + "\" has no item \"" + value + "\"";
+    }
+  } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+    int row = pos;
+    if (row < 0) {
+      auto items = lw->findItems(text, Qt::MatchExactly);
+      row = items.isEmpty() ? -1 : lw->row(items.front());
+    }
+    if (row < 0 || row >= lw->count()) return "list \"" + name + "\" has no item \"" + value + "\"";
+    lw->setCurrentRow(row);
+  } else if (auto* cbx = qobject_cast<QCheckBox*>(w)) {
+    cbx->setChecked(ParseBool(value));
+  } else if (auto* rb = qobject_cast<QRadioButton*>(w)) {
+    rb->setChecked(ParseBool(value));
+  } else if (auto* sb = qobject_cast<QSpinBox*>(w)) {
+    auto n = ParseInt(value);
+    if (!n) return "spin box \"" + name + "\" needs a whole number, not \"" + value + "\"";
+    sb->setValue(static_cast<int>(*n));
+  } else if (auto* ds = qobject_cast<QDoubleSpinBox*>(w)) {
+    bool ok = false;
+    double d = text.toDouble(&ok);
+    if (!ok) return "spin box \"" + name + "\" needs a number, not \"" + value + "\"";
+    ds->setValue(d);
+  } else if (auto* gb = qobject_cast<QGroupBox*>(w)) {
+    auto radios = gb->findChildren<QRadioButton*>();
+    QRadioButton* pick = nullptr;
+    if (pos >= 0 && pos < radios.size()) pick = radios[pos];
+    for (auto* r : radios)
+      if (!pick && pos < 0 && WithoutAccel(r->text()) == WithoutAccel(text)) pick = r;
+    if (!pick) return "group \"" + name + "\" has no choice \"" + value + "\"";
+    pick->setChecked(true);
+  } else if (auto* btn = qobject_cast<QAbstractButton*>(w)) {
+    if (value != "click") return "button \"" + name + "\" takes the value \"click\"";
+    btn->click();
+  } else {
+    return "cannot set control \"" + name + "\" of class " + w->metaObject()->className();
+  }
+  return {};
+}
+
+// Clicks the named push button, or closes the form directly when it has none.
+void PressButton(QDialog& form, const std::string& name, bool accept) {
+  if (auto* b = form.findChild<QAbstractButton*>(QString::fromStdString(name))) {
+    b->click();
+  } else if (accept) {
+    form.accept();
+  } else {
+    form.reject();
+  }
+}
+
+DialogResult RunScriptedForm(QDialog& form, const std::string& description, ScriptedAnswer first) {
+  bool closed = false;
+  QMetaObject::Connection watch = QObject::connect(
+      &form, &QDialog::finished, &form, [&closed](int) { closed = true; }, Qt::DirectConnection);
+  // A form behaves as shown (closing it emits finished) but never reaches the screen.
+  bool wasVisible = form.isVisible();
+  if (!wasVisible) {
+    form.setAttribute(Qt::WA_DontShowOnScreen, true);
+    form.show();
+  }
+  std::string caption = DisplayFromQString(form.windowTitle());
+  std::optional<ScriptedAnswer> answer = std::move(first);
+  while (!closed) {
+    if (!answer) {
+      ScriptedAnswer next;
+      Source src = NextAnswer("form", caption, description,
+                              {DialogResult::Ok, DialogResult::Cancel}, next);
+      if (src != Source::Scripted) {
+        Log("form", caption, description, DialogResult::Cancel);
+        PressButton(form, "Button_cancel", false);
+        if (!closed) form.reject();
+        break;
+      }
+      answer = std::move(next);
+    }
+    std::string error;
+    for (const auto& [name, value] : answer->values) {
+      std::string e = SetControl(form, name, value);
+      if (!e.empty() && error.empty()) error = e;
+    }
+    if (!error.empty()) Fail("form \"" + caption + "\" " + error);
+    Log("form", caption, description, answer->result);
+    if (!answer->button.empty()) {
+      PressButton(form, answer->button, true);
+      if (!form.findChild<QAbstractButton*>(QString::fromStdString(answer->button)))
+        Fail("form \"" + caption + "\" has no button named \"" + answer->button + "\"");
+    } else {
+      bool ok = answer->result == DialogResult::Ok;
+      PressButton(form, ok ? "Button_ok" : "Button_cancel", ok);
+    }
+    answer.reset();
+  }
+  QObject::disconnect(watch);
+  if (form.isVisible()) form.hide();
+  if (!wasVisible) form.setAttribute(Qt::WA_DontShowOnScreen, false);
+  return form.result() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+std::string Trim(const std::string& s) {
+  auto b = s.find_first_not_of(' ');
+  auto e = s.find_last_not_of(' ');
+  return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+DialogScript::DialogScript() {
+  ScriptState& s = Script();
+  if (s.active) Fail("a dialog script is already active");
+  s.active = true;
+  s.queue.clear();
+  s.shown.clear();
+}
+
+DialogScript::~DialogScript() {
+  ScriptState& s = Script();
+  std::deque<ScriptedAnswer> left;
+  left.swap(s.queue);
+  s.active = false;
+  if (!left.empty()) {
+    std::string m = std::to_string(left.size()) + " scripted dialog answer(s) never used:";
+    for (const auto& a : left) {
+      m += std::string(" ") + ResultName(a.result);
+      if (!a.expect.empty()) m += "(\"" + a.expect + "\")";
+    }
+    Fail(m);
+  }
+}
+
+static DialogScript& Queue(DialogScript& self, ScriptedAnswer a) {
+  Script().queue.push_back(std::move(a));
+  return self;
+}
+
+DialogScript& DialogScript::Ok(DialogValues values) {
+  return Queue(*this, {DialogResult::Ok, std::move(values), {}, {}});
+}
+DialogScript& DialogScript::Cancel() { return Queue(*this, {DialogResult::Cancel, {}, {}, {}}); }
+DialogScript& DialogScript::Yes() { return Queue(*this, {DialogResult::Yes, {}, {}, {}}); }
+DialogScript& DialogScript::No() { return Queue(*this, {DialogResult::No, {}, {}, {}}); }
+DialogScript& DialogScript::Press(std::string button, DialogValues values) {
+  return Queue(*this, {DialogResult::Ok, std::move(values), std::move(button), {}});
+}
+DialogScript& DialogScript::File(std::string path) { return Ok({{"file", std::move(path)}}); }
+DialogScript& DialogScript::Directory(std::string path) { return Ok({{"directory", std::move(path)}}); }
+DialogScript& DialogScript::Colour(std::uint32_t rgb) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFFu));
+  return Ok({{"colour", buf}});
+}
+DialogScript& DialogScript::Expect(std::string fragment) {
+  ScriptState& s = Script();
+  if (s.queue.empty()) {
+    Fail("Expect(\"" + fragment + "\") without a queued answer");
+  } else {
+    s.queue.back().expect = std::move(fragment);
+  }
+  return *this;
+}
+std::size_t DialogScript::Pending() const { return Script().queue.size(); }
+const std::vector<ShownDialog>& DialogScript::Shown() const { return Script().shown; }
+
+void SetBatchMode(bool on) { batchMode = on; }
+bool BatchMode() { return batchMode; }
+
+DialogFailureHandler SetDialogFailureHandler(DialogFailureHandler handler) {
+  DialogFailureHandler old = std::move(FailureHandler());
+  FailureHandler() = std::move(handler);
+  return old;
+}
+
+// ---------------------------------------------------------------------------
+
+DialogResult ShowMessageBox(const std::string& caption, const std::string& text,
+                            MessageButtons buttons, MessageIcon icon) {
+  std::initializer_list<DialogResult> okOnly = {DialogResult::Ok, DialogResult::Cancel};
+  std::initializer_list<DialogResult> yesNo = {DialogResult::Yes, DialogResult::No};
+  std::initializer_list<DialogResult> yesNoCancel = {DialogResult::Yes, DialogResult::No,
+                                                     DialogResult::Cancel};
+  auto allowed = buttons == MessageButtons::Ok      ? okOnly
+                 : buttons == MessageButtons::YesNo ? yesNo
+                                                    : yesNoCancel;
+  ScriptedAnswer a;
+  Source src = NextAnswer("message", caption, text, allowed, a);
+  DialogResult r = DialogResult::Cancel;
+  if (src == Source::Scripted) {
+    r = a.result;
+    // An OK box closed with Esc reports OK like the system box does.
+    if (buttons == MessageButtons::Ok) r = DialogResult::Ok;
+  } else if (src == Source::Cancelled) {
+    r = buttons == MessageButtons::Ok ? DialogResult::Ok
+        : buttons == MessageButtons::YesNo ? DialogResult::No
+                                           : DialogResult::Cancel;
+  } else {
+    QMessageBox box(ParentWindow());
+    box.setWindowTitle(QStringFromDisplay(caption));
+    box.setText(QStringFromDisplay(text));
+    switch (icon) {
+      case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+      case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+      case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
+      case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+      case MessageIcon::None: break;
+    }
+    if (buttons == MessageButtons::Ok) {
+      box.setStandardButtons(QMessageBox::Ok);
+    } else if (buttons == MessageButtons::YesNo) {
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    } else {
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+    int res = box.exec();
+    r = res == QMessageBox::Yes  ? DialogResult::Yes
+        : res == QMessageBox::No ? DialogResult::No
+        : buttons == MessageButtons::Ok ? DialogResult::Ok
+                                        : DialogResult::Cancel;
+  }
+  Log("message", caption, text, r);
+  return r;
+}
+
+DialogResult ExecModal(QDialog& form, const std::string& description) {
+  std::string caption = DisplayFromQString(form.windowTitle());
+  ScriptedAnswer a;
+  Source src = NextAnswer("form", caption, description, {DialogResult::Ok, DialogResult::Cancel}, a);
+  if (src == Source::Scripted) return RunScriptedForm(form, description, std::move(a));
+  if (src == Source::Cancelled) {
+    Log("form", caption, description, DialogResult::Cancel);
+    PressButton(form, "Button_cancel", false);
+    return DialogResult::Cancel;
+  }
+  return form.exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+bool AskFile(const char* kind, const FileDialogRequest& req, std::string& chosen, bool save) {
+  ScriptedAnswer a;
+  std::string start = req.directory;
+  if (!req.fileName.empty()) start = (start.empty() ? std::string() : start + "/") + req.fileName;
+  Source src = NextAnswer(kind, req.title, start, {DialogResult::Ok, DialogResult::Cancel}, a);
+  std::string result;
+  if (src == Source::Scripted) {
+    if (a.result == DialogResult::Ok) {
+      const std::string* f = FindValue(a.values, "file");
+      if (!f) Fail(std::string(kind) + " dialog answered Ok without a \"file\" value");
+      if (f) result = *f;
+    }
+  } else if (src == Source::User) {
+    QString dir = QStringFromDisplay(req.directory);
+    if (!req.fileName.empty()) dir += QLatin1Char('/') + QStringFromDisplay(req.fileName);
+    QString got = save ? QFileDialog::getSaveFileName(ParentWindow(), QStringFromDisplay(req.title), dir,
+                                                      Filter(req.patterns), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite)
+                       : QFileDialog::getOpenFileName(ParentWindow(), QStringFromDisplay(req.title), dir,
+                                                      Filter(req.patterns));
+    result = DisplayFromQString(got);
+  }
+  Log(kind, req.title, start, result.empty() ? DialogResult::Cancel : DialogResult::Ok);
+  if (result.empty()) return false;
+  chosen = result;
+  return true;
+}
+
+}  // namespace
+
+bool AskOpenFile(const FileDialogRequest& request, std::string& chosen) {
+  return AskFile("open", request, chosen, false);
+}
+
+bool AskSaveFile(const FileDialogRequest& request, std::string& chosen) {
+  return AskFile("save", request, chosen, true);
+}
+
+bool AskDirectory(const std::string& title, const std::string& start, std::string& chosen) {
+  ScriptedAnswer a;
+  Source src = NextAnswer("directory", title, start, {DialogResult::Ok, DialogResult::Cancel}, a);
+  std::string result;
+  if (src == Source::Scripted && a.result == DialogResult::Ok) {
+    const std::string* d = FindValue(a.values, "directory");
+    if (!d) Fail("directory dialog answered Ok without a \"directory\" value");
+    if (d) result = *d;
+  } else if (src == Source::User) {
+    result = DisplayFromQString(QFileDialog::getExistingDirectory(ParentWindow(), QStringFromDisplay(title),
+                                                                  QStringFromDisplay(start)));
+  }
+  Log("directory", title, start, result.empty() ? DialogResult::Cancel : DialogResult::Ok);
+  if (result.empty()) return false;
+  chosen = result;
+  return true;
+}
+
+bool AskColour(std::uint32_t& rgb) {
+  char start[16];
+  std::snprintf(start, sizeof start, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFFu));
+  ScriptedAnswer a;
+  Source src = NextAnswer("colour", "Colour", start, {DialogResult::Ok, DialogResult::Cancel}, a);
+  std::optional<std::uint32_t> result;
+  if (src == Source::Scripted && a.result == DialogResult::Ok) {
+    const std::string* c = FindValue(a.values, "colour");
+    std::string v = c ? Trim(*c) : std::string();
+    std::optional<long long> n;
+    if (v.size() == 7 && v[0] == '#') {
+      long long x = 0;
+      auto [p, ec] = std::from_chars(v.data() + 1, v.data() + 7, x, 16);
+      if (ec == std::errc() && p == v.data() + 7) n = x;
+    } else {
+      n = ParseInt(v);
+    }
+    if (!n || *n < 0 || *n > 0xFFFFFF) {
+      Fail("colour dialog answered with \"" + v + "\", not #RRGGBB");
+    } else {
+      result = static_cast<std::uint32_t>(*n);
+    }
+  } else if (src == Source::User) {
+    QColor c = QColorDialog::getColor(QColor(QRgb(rgb & 0xFFFFFFu)), ParentWindow());
+    if (c.isValid()) result = static_cast<std::uint32_t>(c.rgb() & 0xFFFFFFu);
+  }
+  Log("colour", "Colour", start, result ? DialogResult::Ok : DialogResult::Cancel);
+  if (!result) return false;
+  rgb = *result;
+  return true;
+}
+
+bool AskFont(FontChoice& font) {
+  ScriptedAnswer a;
+  std::string start = font.family + " " + std::to_string(font.pointSize);
+  Source src = NextAnswer("font", "Font", start, {DialogResult::Ok, DialogResult::Cancel}, a);
+  bool chosen = false;
+  if (src == Source::Scripted && a.result == DialogResult::Ok) {
+    FontChoice f = font;
+    if (const auto* v = FindValue(a.values, "family")) f.family = *v;
+    if (const auto* v = FindValue(a.values, "size")) {
+      auto n = ParseInt(*v);
+      if (n && *n > 0 && *n < 1000) f.pointSize = static_cast<int>(*n);
+      else Fail("font dialog answered with size \"" + *v + "\"");
+    }
+    if (const auto* v = FindValue(a.values, "bold")) f.bold = ParseBool(*v);
+    if (const auto* v = FindValue(a.values, "italic")) f.italic = ParseBool(*v);
+    if (const auto* v = FindValue(a.values, "underline")) f.underline = ParseBool(*v);
+    font = f;
+    chosen = true;
+  } else if (src == Source::User) {
+    QFont initial(QStringFromDisplay(font.family), font.pointSize > 0 ? font.pointSize : 10);
+    initial.setBold(font.bold);
+    initial.setItalic(font.italic);
+    initial.setUnderline(font.underline);
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, initial, ParentWindow());
+    if (ok) {
+      font.family = DisplayFromQString(f.family());
+      font.pointSize = f.pointSize() > 0 ? f.pointSize() : font.pointSize;
+      font.bold = f.bold();
+      font.italic = f.italic();
+      font.underline = f.underline();
+      chosen = true;
+    }
+  }
+  Log("font", "Font", start, chosen ? DialogResult::Ok : DialogResult::Cancel);
+  return chosen;
+}
+
+bool AskPrint(PrintChoice& print) {
+  ScriptedAnswer a;
+  Source src = NextAnswer("print", "Print", print.printerName, {DialogResult::Ok, DialogResult::Cancel}, a);
+  bool chosen = false;
+  if (src == Source::Scripted && a.result == DialogResult::Ok) {
+    PrintChoice p = print;
+    auto number = [&](const char* key, int& target, int low) {
+      if (const auto* v = FindValue(a.values, key)) {
+        auto n = ParseInt(*v);
+        if (n && *n >= low && *n < 100000) target = static_cast<int>(*n);
+        else Fail(std::string("print dialog answered with ") + key + " \"" + *v + "\"");
+      }
+    };
+    if (const auto* v = FindValue(a.values, "printer")) p.printerName = *v;
+    if (const auto* v = FindValue(a.values, "file")) p.outputFile = *v;
+    if (const auto* v = FindValue(a.values, "orientation")) p.landscape = *v == "landscape";
+    number("copies", p.copies, 1);
+    number("from", p.fromPage, 0);
+    number("to", p.toPage, 0);
+    print = p;
+    chosen = true;
+  } else if (src == Source::User) {
+    QPrinter printer;
+    if (!print.printerName.empty()) printer.setPrinterName(QStringFromDisplay(print.printerName));
+    if (!print.outputFile.empty()) printer.setOutputFileName(QStringFromDisplay(print.outputFile));
+    printer.setCopyCount(print.copies > 0 ? print.copies : 1);
+    printer.setPageOrientation(print.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dlg(&printer, ParentWindow());
+    if (dlg.exec() == QDialog::Accepted) {
+      print.printerName = DisplayFromQString(printer.printerName());
+      print.outputFile = DisplayFromQString(printer.outputFileName());
+      print.copies = printer.copyCount();
+      print.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+      print.fromPage = printer.fromPage();
+      print.toPage = printer.toPage();
+      chosen = true;
+    }
+  }
+  Log("print", "Print", print.printerName, chosen ? DialogResult::Ok : DialogResult::Cancel);
+  return chosen;
+}
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#include "platform/qt_text.h"
+
+namespace platform {
+
+namespace {
+
+// Windows-1252 0x80..0x9F; the five unassigned codes keep their C1 value.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+QString QStringFromDisplay(std::string_view text) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(text.size()));
+  for (char ch : text) {
+    auto b = static_cast<unsigned char>(ch);
+    out.append(QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b)));
+  }
+  return out;
+}
+
+std::string DisplayFromQString(const QString& text) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(text.size()));
+  for (QChar qc : text) {
+    char16_t c = qc.unicode();
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    char mapped = '?';
+    for (int i = 0; i < 32; ++i) {
+      if (kHigh[i] == c) {
+        mapped = static_cast<char>(0x80 + i);
+        break;
+      }
+    }
+    out.push_back(mapped);
+  }
+  return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,227 @@
+#include "platform/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "platform/cursor.h"
+#include "platform/qt_text.h"
+
+using platform::DialogResult;
+using platform::DialogScript;
+
+namespace {
+
+// Collects what the dialog layer reports as misuse instead of failing the test.
+class CaptureFailures {
+ public:
+  CaptureFailures() {
+    old_ = platform::SetDialogFailureHandler([this](const std::string& m) { messages.push_back(m); });
+  }
+  ~CaptureFailures() { platform::SetDialogFailureHandler(old_); }
+  std::vector<std::string> messages;
+
+ private:
+  platform::DialogFailureHandler old_;
+};
+
+// A small form: an edit, a list, a radio group; OK refuses an empty edit.
+class SampleForm : public QDialog {
+ public:
+  SampleForm() {
+    setWindowTitle("Sample");
+    auto* lay = new QVBoxLayout(this);
+    edit = new QLineEdit(this);
+    edit->setObjectName("Edit_text");
+    list = new QListWidget(this);
+    list->setObjectName("ListBox_items");
+    list->addItems({"one", "two", "three"});
+    auto* group = new QGroupBox("Select", this);
+    group->setObjectName("RadioGroup_kind");
+    auto* gl = new QVBoxLayout(group);
+    for (const char* t : {"&Yes", "&No"}) gl->addWidget(new QRadioButton(t, group));
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("Button_ok");
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("Button_cancel");
+    for (QWidget* w : std::initializer_list<QWidget*>{edit, list, group, ok, cancel}) lay->addWidget(w);
+    connect(ok, &QPushButton::clicked, this, [this] {
+      ++okClicks;
+      if (!edit->text().isEmpty()) accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+      cancelled = true;
+      reject();
+    });
+  }
+  QLineEdit* edit;
+  QListWidget* list;
+  int okClicks = 0;
+  bool cancelled = false;
+};
+
+}  // namespace
+
+TEST(PlatformDialogs, MessageBoxTakesScriptedAnswersInOrderAndLogsThem) {
+  DialogScript script;
+  script.Yes().No().Cancel().Ok().Expect("done");
+  EXPECT_EQ(platform::ShowMessageBox("Q", "first", platform::MessageButtons::YesNoCancel), DialogResult::Yes);
+  EXPECT_EQ(platform::ShowMessageBox("Q", "second", platform::MessageButtons::YesNoCancel), DialogResult::No);
+  EXPECT_EQ(platform::ShowMessageBox("Q", "third", platform::MessageButtons::YesNoCancel), DialogResult::Cancel);
+  EXPECT_EQ(platform::ShowMessageBox("Message:", "all done"), DialogResult::Ok);
+  ASSERT_EQ(script.Shown().size(), 4u);
+  EXPECT_EQ(script.Shown()[1].text, "second");
+  EXPECT_EQ(script.Shown()[3].caption, "Message:");
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
+TEST(PlatformDialogs, MisuseIsReported) {
+  CaptureFailures failures;
+  {
+    DialogScript script;
+    // No answer queued.
+    EXPECT_EQ(platform::ShowMessageBox("Q", "unanswered", platform::MessageButtons::YesNoCancel),
+              DialogResult::Cancel);
+    // An answer that does not fit the dialog is refused and taken as Cancel.
+    script.Yes();
+    std::string f;
+    EXPECT_FALSE(platform::AskOpenFile({"Open", "/tmp", "", {"*.bq4"}}, f));
+    // A text that does not match the expectation.
+    script.Ok().Expect("something else");
+    platform::ShowMessageBox("Message:", "hello");
+    // An answer left over at the end.
+    script.No();
+  }
+  ASSERT_EQ(failures.messages.size(), 4u);
+  EXPECT_NE(failures.messages[0].find("no scripted answer"), std::string::npos);
+  EXPECT_NE(failures.messages[0].find("unanswered"), std::string::npos);
+  EXPECT_NE(failures.messages[1].find("does not fit"), std::string::npos);
+  EXPECT_NE(failures.messages[2].find("something else"), std::string::npos);
+  EXPECT_NE(failures.messages[3].find("never used: No"), std::string::npos);
+}
+
+TEST(PlatformDialogs, UnscriptedDialogFailsWithoutScriptToo) {
+  CaptureFailures failures;
+  std::string dir;
+  EXPECT_FALSE(platform::AskDirectory("Select Directory", "/tmp", dir));
+  ASSERT_EQ(failures.messages.size(), 1u);
+  EXPECT_NE(failures.messages[0].find("Select Directory"), std::string::npos);
+}
+
+TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
+  CaptureFailures failures;
+  platform::SetBatchMode(true);
+  testing::internal::CaptureStderr();
+  auto r = platform::ShowMessageBox("BQ4", "Save changes?", platform::MessageButtons::YesNoCancel);
+  std::string f = "unchanged";
+  bool chose = platform::AskSaveFile({"Save", "/tmp", "x.bq4", {"*.bq4"}}, f);
+  std::string err = testing::internal::GetCapturedStderr();
+  platform::SetBatchMode(false);
+  EXPECT_EQ(r, DialogResult::Cancel);
+  EXPECT_FALSE(chose);
+  EXPECT_EQ(f, "unchanged");
+  EXPECT_NE(err.find("Save changes?"), std::string::npos);
+  EXPECT_NE(err.find("batch"), std::string::npos);
+  EXPECT_TRUE(failures.messages.empty());
+}
+
+TEST(PlatformDialogs, CommonDialogsReturnScriptedValues) {
+  DialogScript script;
+  script.File("/data/a.bq4").Cancel().Directory("/data").Colour(0x12AB34);
+  script.Ok({{"family", "Courier"}, {"size", "12"}, {"bold", "1"}});
+  script.Ok({{"file", "/tmp/out.pdf"}, {"copies", "2"}, {"orientation", "landscape"}});
+  std::string f = "old", d;
+  EXPECT_TRUE(platform::AskOpenFile({"Open", "/data", "", {"*.bq4"}}, f));
+  EXPECT_EQ(f, "/data/a.bq4");
+  EXPECT_FALSE(platform::AskSaveFile({"Save", "/data", "b.bq4", {}}, f));
+  EXPECT_EQ(f, "/data/a.bq4");
+  EXPECT_TRUE(platform::AskDirectory("Dir", "/", d));
+  EXPECT_EQ(d, "/data");
+  std::uint32_t c = 0;
+  EXPECT_TRUE(platform::AskColour(c));
+  EXPECT_EQ(c, 0x12AB34u);
+  platform::FontChoice font{"Arial", 10, false, true, false};
+  EXPECT_TRUE(platform::AskFont(font));
+  EXPECT_EQ(font.family, "Courier");
+  EXPECT_EQ(font.pointSize, 12);
+  EXPECT_TRUE(font.bold);
+  EXPECT_TRUE(font.italic);  // not named: kept
+  platform::PrintChoice print;
+  EXPECT_TRUE(platform::AskPrint(print));
+  EXPECT_EQ(print.outputFile, "/tmp/out.pdf");
+  EXPECT_EQ(print.copies, 2);
+  EXPECT_TRUE(print.landscape);
+}
+
+TEST(PlatformDialogs, FormIsFilledByObjectNameAndAcceptedThroughItsOkButton) {
+  SampleForm form;
+  DialogScript script;
+  script.Ok({{"Edit_text", "M12"}, {"ListBox_items", "three"}, {"RadioGroup_kind", "No"}});
+  EXPECT_EQ(platform::ExecModal(form, "sample"), DialogResult::Ok);
+  EXPECT_EQ(form.edit->text(), "M12");
+  EXPECT_EQ(form.list->currentRow(), 2);
+  EXPECT_TRUE(form.findChildren<QRadioButton*>()[1]->isChecked());
+  EXPECT_EQ(form.okClicks, 1);
+  EXPECT_FALSE(form.isVisible());
+  ASSERT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(script.Shown()[0].caption, "Sample");
+}
+
+TEST(PlatformDialogs, FormThatRefusesOkTakesTheNextAnswer) {
+  SampleForm form;
+  DialogScript script;
+  script.Ok({{"ListBox_items", "#1"}}).Ok({{"Edit_text", "x"}});
+  EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
+  EXPECT_EQ(form.okClicks, 2);
+  EXPECT_EQ(form.list->currentRow(), 1);
+}
+
+TEST(PlatformDialogs, FormCancelRunsTheCancelHandler) {
+  SampleForm form;
+  DialogScript script;
+  script.Cancel();
+  EXPECT_EQ(platform::ExecModal(form), DialogResult::Cancel);
+  EXPECT_TRUE(form.cancelled);
+}
+
+TEST(PlatformDialogs, UnknownControlOrItemIsReported) {
+  CaptureFailures failures;
+  SampleForm form;
+  {
+    DialogScript script;
+    script.Ok({{"Edit_nothere", "1"}, {"Edit_text", "a"}}).Ok({{"ListBox_items", "four"}});
+    platform::ExecModal(form);
+    SampleForm second;
+    second.edit->setText("filled");
+    platform::ExecModal(second);
+  }
+  ASSERT_EQ(failures.messages.size(), 2u);
+  EXPECT_NE(failures.messages[0].find("Edit_nothere"), std::string::npos);
+  EXPECT_NE(failures.messages[1].find("four"), std::string::npos);
+}
+
+TEST(PlatformDialogs, DisplayTextRoundTripsAllBytes) {
+  std::string all;
+  for (int i = 1; i < 256; ++i) all.push_back(static_cast<char>(i));
+  QString q = platform::QStringFromDisplay(all);
+  EXPECT_EQ(q[0x80 - 1], QChar(0x20AC));  // euro sign
+  EXPECT_EQ(q[0xE4 - 1], QChar(0xE4));    // a umlaut
+  EXPECT_EQ(platform::DisplayFromQString(q), all);
+  EXPECT_EQ(platform::DisplayFromQString(QString::fromUtf8("\xED\x8C\x8C")), "?");
+}
+
+TEST(PlatformDialogs, BusyCursorNestsOnceAndArrowRestores) {
+  platform::ShowBusyCursor();
+  platform::ShowBusyCursor();
+  EXPECT_TRUE(platform::BusyCursorShown());
+  platform::ShowArrowCursor();
+  EXPECT_FALSE(platform::BusyCursorShown());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
