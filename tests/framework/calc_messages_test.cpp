@@ -1,0 +1,60 @@
+#include "framework/calc_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/init.h"
+
+namespace {
+
+class CalcMessagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+};
+
+TEST_F(CalcMessagesTest, DuplicateJudgedByFirst36Characters) {
+  const std::string head(36, 'a');
+  struct Case { const char* name; std::string first, second; int count; };
+  const Case cases[] = {
+      {"same text", "Warning: x", "Warning: x", 1},
+      {"differs after 36", head + "1", head + "2", 1},
+      {"differs at 36", head.substr(0, 35) + "1", head.substr(0, 35) + "2", 2},
+      {"case counts", "Error  : a", "Error  : A", 2},
+      {"blanks count", "Error  : a", "Error  : a ", 2},
+  };
+  for (const auto& c : cases) {
+    ClearCalcMessages();
+    AddErrorMessage(c.first);
+    AddErrorMessage(c.second);
+    EXPECT_EQ(CalcMessages.count, c.count) << c.name;
+  }
+}
+
+TEST_F(CalcMessagesTest, LongTextIsStoredAsItsFirst36Characters) {
+  const std::string text = "Fatal  : 0123456789012345678901234567890";  // 40 characters
+  AddErrorMessage(text);
+  ASSERT_EQ(CalcMessages.count, 1);
+  EXPECT_EQ(CalcMessages.slots[1].view(), text.substr(0, 36));
+}
+
+TEST_F(CalcMessagesTest, TwelfthDistinctMessageIsDroppedAndOrderKept) {
+  for (int i = 1; i <= 12; ++i) AddErrorMessage("Warning: " + std::to_string(i));
+  ASSERT_EQ(CalcMessages.count, 11);
+  for (int i = 1; i <= 11; ++i)
+    EXPECT_EQ(CalcMessages.slots[i].view(), "Warning: " + std::to_string(i));
+  AddErrorMessage("Warning: 13");
+  EXPECT_EQ(CalcMessages.count, 11);
+}
+
+TEST_F(CalcMessagesTest, ClearEmptiesListAndFatalFlag) {
+  AddErrorMessage("Fatal  : x");
+  CalcFatalFlag = 1;
+  ClearCalcMessages();
+  EXPECT_EQ(CalcMessages.count, 0);
+  EXPECT_EQ(CalcFatalFlag, 0);
+  AddErrorMessage("Fatal  : x");
+  EXPECT_EQ(CalcMessages.count, 1);
+}
+
+}  // namespace
