@@ -54,7 +54,8 @@ Extended RelativeDifference(Extended a, Extended b);  // (b - a) / (a + b)
 Extended RoundToReal48(Extended x);
 bool GetBit(std::uint32_t w, int n);             // bits counted from 1 (lowest)
 void SetBit(std::uint32_t& w, int n, int on);    // on = 1 sets, else clears
-// Pixel of v on a logarithmic axis starting at v0; -9999 when v <= 0.
+// Position of v on a logarithmic axis starting at v0, scale units per
+// decade: the integer part of the position + 0.5; -9999 when v <= 0.
 int LogScalePixel(Extended v, Extended v0, Extended scale);
 // Rounded axis limits and step for a diagram from a to b with about n divisions.
 void ScaleAxisRange(Extended& lo, Extended& hi, Extended& step, Extended a, Extended b, int n);

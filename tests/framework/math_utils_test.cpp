@@ -134,8 +134,12 @@ TEST_F(MathUtilsTest, ComparisonsBitsAndPixels) {
   SetBit(w, 1, 0);
   EXPECT_EQ(w, 0x80000000u);
   EXPECT_EQ(LogScalePixel(0, 1, 100), -9999);
-  EXPECT_EQ(LogScalePixel(100, 1, 50), 100);  // round(100.5), halves to even
-  EXPECT_EQ(LogScalePixel(10, 1, 100), 100);
+  // Force classes: 5 per decade from 1000 N.
+  EXPECT_EQ(LogScalePixel(1000, 1000, 5), 0);
+  EXPECT_EQ(LogScalePixel(1600, 1000, 5), 1);
+  EXPECT_EQ(LogScalePixel(10000, 1000, 5), 5);
+  EXPECT_EQ(LogScalePixel(100, 1, 50), 100);
+  EXPECT_EQ(LogScalePixel(1e-300L, 1, 1e12L), -2000000000);
 }
 
 TEST_F(MathUtilsTest, Real48Rounding) {
