@@ -1,0 +1,246 @@
+#include "framework/number_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+
+namespace {
+
+constexpr char kPlusMinus = '\xF1';  // code page 437
+
+std::string PadLeft(std::string s, std::size_t width, char fill = ' ') {
+  if (s.size() < width) s.insert(0, width - s.size(), fill);
+  return s;
+}
+
+// x in fixed notation with d decimals, rounded to nearest; no sign on a
+// value that rounds to zero.
+std::string FixedText(Extended x, int d) {
+  if (std::isnan(x)) return "nan";
+  if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
+  // A value of 1e4932 has 4933 digits before the point.
+  char buf[5000 + 32];
+  auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, d);
+  if (r.ec != std::errc()) return "0";
+  std::string s(buf, r.ptr);
+  if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+  return s;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::string IntToText(long long n) { return std::to_string(n); }
+
+std::string IntToTextZeros(long long n, int width) {
+  std::string digits = std::to_string(n < 0 ? -static_cast<unsigned long long>(n)
+                                            : static_cast<unsigned long long>(n));
+  const int room = width - (n < 0 ? 1 : 0);
+  if (room > 0) digits = PadLeft(digits, static_cast<std::size_t>(room), '0');
+  return n < 0 ? "-" + digits : digits;
+}
+
+std::string IntToTextWidth(long long n, int width) {
+  return PadLeft(std::to_string(n), width > 0 ? static_cast<std::size_t>(width) : 0);
+}
+
+bool TryTextToInt(std::string_view text, int& value) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return false;
+  long long v = 0;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) return false;
+    v = v * 10 + (text[i] - '0');
+    if (v > 2147483648LL) return false;
+  }
+  if (negative) v = -v;
+  if (v > std::numeric_limits<int>::max()) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+int TextToInt(std::string_view text) {
+  int v = 0;
+  return TryTextToInt(text, v) ? v : 0;
+}
+
+bool TryTextToFloat(std::string_view text, Extended& value) {
+  std::string s(text);
+  if (auto comma = s.find(','); comma != std::string::npos) s[comma] = '.';
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  const std::size_t start = i;
+  std::size_t digits = 0;
+  while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    while (i < s.size() && IsDigit(s[i])) ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != s.size()) return false;
+  // from_chars takes no "+" in the exponent either; drop it.
+  std::string body = s.substr(start);
+  if (auto plus = body.find('+'); plus != std::string::npos) body.erase(plus, 1);
+  Extended v = 0;
+  auto r = std::from_chars(body.data(), body.data() + body.size(), v);
+  if (r.ec != std::errc() || r.ptr != body.data() + body.size()) return false;
+  value = negative ? -v : v;
+  return true;
+}
+
+Extended TextToFloat(std::string_view text) {
+  Extended v = 0;
+  return TryTextToFloat(text, v) ? v : 0;
+}
+
+void FloatToDigitsExp(Extended x, int s, int& intDigits, int& decimals) {
+  if (s < 1) s = 1;
+  if (x == 0) x = 0.5L;
+  x = std::fabs(x);
+  const int e = DecimalExponent(x);
+  if (s <= e) {
+    intDigits = e + 1;
+    decimals = 0;
+    return;
+  }
+  if (e < 0) {
+    intDigits = 0;
+    decimals = s - e - 1;
+  } else {
+    intDigits = e + 1;
+    decimals = s - e;
+  }
+  // Drop trailing zeros: n holds the decimals plus one guard digit, which
+  // the first division discards without rounding.
+  Extended n = std::nearbyint(x * Power10(decimals + 1));
+  for (;;) {
+    n = std::trunc(n / 10);
+    if (n < 1 || std::fmod(n, 10) != 0) break;
+    --decimals;
+  }
+  if (decimals < 0) decimals = 0;
+}
+
+std::string FormatFloatText(int w, int d, Extended x) {
+  if (std::fabs(x) < 1e-8L) x = 0;
+  if (FloatDigits != 3) {
+    d += FloatDigits - 3;
+    if (d < 0) d = 0;
+    if (d > 10) d = 10;
+  }
+  if (d < 0) d = 0;
+  std::string s = FixedText(x, d);
+  const int width = d > 0 ? w + d + 1 : w;
+  if (width > 0) s = PadLeft(s, static_cast<std::size_t>(width));
+  if (DecimalCommaMode == 2) {
+    for (char& c : s) if (c == '.') c = ',';
+  }
+  return s;
+}
+
+std::string FloatToTextWidth(int w, int d, Extended x) {
+  if (d < 0) d = 0;
+  std::string s = FixedText(x, d);
+  const int width = d > 0 ? w + d + 1 : w;
+  return width > 0 ? PadLeft(s, static_cast<std::size_t>(width)) : s;
+}
+
+std::string FloatToTextSig(int k, Extended x) {
+  if (std::fabs(x) < 1e-5L) return "0";
+  int i = 0, d = 0;
+  FloatToDigitsExp(x, 3 - k, i, d);
+  return FormatFloatText(i, d, x);
+}
+
+std::string FloatToText(Extended x) { return FloatToTextSig(0, x); }
+
+std::string FloatToTextSig3(Extended x) { return FloatToTextSig(-3, x); }
+
+std::string FloatToTextFix(int d, Extended x) {
+  int i = 0, ignored = 0;
+  FloatToDigitsExp(x, 3, i, ignored);
+  return FormatFloatText(i, d, x);
+}
+
+std::string FloatToTextPrec(int n, Extended x) {
+  if (std::fabs(x) < 1e-6L) return PadLeft("0", n > 0 ? static_cast<std::size_t>(n) : 0);
+  int i = 0, d = 0;
+  FloatToDigitsExp(x, 3, i, d);
+  return FormatFloatText(d == 0 ? n : n - d - 1, d, x);
+}
+
+std::string FloatToTextEng(Extended x) {
+  const int e = DecimalExponent(x);
+  if (e > 3) {
+    const int p = 3 * (e / 3);
+    return FloatToText(x / Power10(p)) + "E" + IntToText(p);
+  }
+  if (e < -2) {
+    const int p = 3 * (e / 3);  // truncates toward zero: -4 and -5 give -3
+    return FloatToText(x * Power10(-p)) + "E" + IntToText(p);
+  }
+  return FloatToText(x);
+}
+
+std::string FloatToTextAuto(Extended x) {
+  const Extended a = std::fabs(x);
+  if (a < 1e-12L) return FloatToText(0);
+  if (a < 1e-5L || a >= 10000) return FloatToTextEng(x);
+  return FloatToText(x);
+}
+
+std::string FloatToTextExp(int w, int d, int p, Extended x) {
+  return FormatFloatText(w, d, x * Power10(-p)) + "E" + IntToText(p);
+}
+
+std::string PlusMinusText() {
+  if (CharSetMode == 1) return "+/-";
+  return std::string(" ") + kPlusMinus + " ";
+}
+
+namespace {
+
+std::string SignedDeviation(Extended v) {
+  if (v == 0) return "";
+  if (v < 0) return FloatToTextSig(1, v);
+  return "+" + FloatToTextSig(1, v);
+}
+
+}  // namespace
+
+std::string ToleranceText(Extended upper, Extended lower) {
+  if (upper == 0 && lower == 0) return "";
+  if (std::fabs(upper + lower) < 1e-4L) return PlusMinusText() + FloatToTextSig(1, upper);
+  if (upper == 0) return SignedDeviation(lower);
+  if (lower == 0) return SignedDeviation(upper);
+  return SignedDeviation(upper) + "/" + SignedDeviation(lower);
+}
+
+std::string RangeText(int w, int d, Extended a, Extended b) {
+  if (FloatEqual(a, b)) return FormatFloatText(w, d, a);
+  return FloatToText(a) + " .. " + FloatToText(b);
+}
+
+std::string MeanPercentText(Extended a, Extended b) {
+  if (FloatEqual(a, b)) return FloatToText(a) + " " + kPlusMinus + " 0%";
+  const Extended mean = (a + b) * 0.5L;
+  const Extended percent = 100 * RelativeDifference(a, b);
+  if (CharSetMode == 1) return FloatToText(mean) + "+/-" + FloatToText(percent) + " %";
+  return FloatToText(mean) + " " + kPlusMinus + " " + FloatToText(percent) + " %";
+}

@@ -1,0 +1,134 @@
+#include "framework/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/globals.h"
+#include "framework/init.h"
+
+namespace {
+
+class NumberFormatTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+};
+
+struct FloatCase {
+  Extended x;
+  const char* text;
+};
+
+TEST_F(NumberFormatTest, FloatToTextSignificantDigitsAndTrimming) {
+  const FloatCase cases[] = {
+      {12.3456L, "12.35"}, {0.123456L, "0.123"}, {2.5L, "2.5"}, {20, "20"},
+      {1234.4L, "1234"},   {1.9996L, "2.000"},   {2.0005L, "2"}, {0.00001L, "0.00001"},
+      {0.0000099L, "0"},   {0, "0"},             {-12.3456L, "-12.35"}, {1, "1"},
+      {10, "10"},          {100, "100"},         {1000, "1000"}, {0.1L, "0.1"},
+      {0.01L, "0.01"},     {0.001L, "0.001"},    {1e6L, "1000000"}, {999.9L, "999.9"},
+      {0.5L, "0.5"},       {123.456L, "123.5"}, {-0.000001L, "0"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FloatToText(c.x), c.text) << static_cast<double>(c.x);
+}
+
+TEST_F(NumberFormatTest, FloatDigitsShiftsDecimals) {
+  FloatDigits = 5;
+  const FloatCase cases[] = {{12.3456L, "12.3456"}, {2.5L, "2.500"}, {1234.4L, "1234.40"}};
+  for (const auto& c : cases) EXPECT_EQ(FloatToText(c.x), c.text) << static_cast<double>(c.x);
+  EXPECT_EQ(FloatToTextFix(9, 1), "1.0000000000");  // at most 10 decimals
+  EXPECT_EQ(FormatFloatText(3, 0, 2), "  2.00");  // width grows with the shifted decimals
+  FloatDigits = 1;
+  EXPECT_EQ(FloatToTextFix(1, 2.25L), "2");
+}
+
+TEST_F(NumberFormatTest, DecimalCommaAffectsFormattingButNotFixedWidth) {
+  DecimalCommaMode = 2;
+  EXPECT_EQ(FloatToText(2.5L), "2,5");
+  EXPECT_EQ(FloatToTextWidth(3, 1, 2.5L), "  2.5");
+  EXPECT_EQ(FloatToTextEng(12300), "12,3E3");
+}
+
+TEST_F(NumberFormatTest, FixedWidthAndPadding) {
+  EXPECT_EQ(FormatFloatText(5, 2, 3.14159L), "    3.14");
+  EXPECT_EQ(FormatFloatText(2, 0, 12345), "12345");  // never cut
+  EXPECT_EQ(FormatFloatText(1, 2, 1e-9L), "0.00");
+  EXPECT_EQ(FormatFloatText(1, 2, -0.001L), "0.00");  // no sign on a value shown as zero
+  EXPECT_EQ(FloatToTextWidth(4, 0, 7.5L), "   8");
+  EXPECT_EQ(FloatToTextFix(3, 1.5L), "1.500");
+  EXPECT_EQ(FloatToTextFix(0, 0.4L), "0");
+  EXPECT_EQ(FloatToTextPrec(8, 12.3456L), "   12.35");
+  EXPECT_EQ(FloatToTextPrec(8, 1234.4L), "    1234");
+  EXPECT_EQ(FloatToTextPrec(8, 0.0000001L), "       0");
+  EXPECT_EQ(FloatToTextSig3(3.14159265L), "3.141593");  // one more digit from 1 on
+  EXPECT_EQ(FloatToTextSig(1, 0.123456L), "0.12");
+}
+
+TEST_F(NumberFormatTest, EngineeringAndExponentForms) {
+  const FloatCase eng[] = {{12300, "12.3E3"}, {0.000123L, "0.123E-3"}, {0, "0"},
+                           {0.00000125L, "1.25E-6"}, {1234, "1234"}, {0.05L, "0.05"},
+                           {1e9L, "1E9"}, {-45600, "-45.6E3"}};
+  for (const auto& c : eng) EXPECT_EQ(FloatToTextEng(c.x), c.text) << static_cast<double>(c.x);
+  EXPECT_EQ(FloatToTextAuto(1e-13L), "0");
+  EXPECT_EQ(FloatToTextAuto(20000), "20E3");
+  EXPECT_EQ(FloatToTextAuto(12.5L), "12.5");
+  EXPECT_EQ(FloatToTextExp(1, 2, 3, 12346), "12.35E3");
+}
+
+TEST_F(NumberFormatTest, ExactPowersOfTen) {
+  Extended p = 1;
+  for (int e = 0; e <= 12; ++e, p *= 10) {
+    EXPECT_EQ(FloatToText(p), "1" + std::string(e, '0')) << e;
+  }
+  EXPECT_EQ(FloatToText(0.001L), "0.001");
+  EXPECT_EQ(FloatToText(0.0001L), "0.0001");
+  EXPECT_EQ(FloatToTextEng(1e-6L), "1E-6");
+}
+
+TEST_F(NumberFormatTest, Parsers) {
+  const struct { const char* text; Extended value; bool valid; } cases[] = {
+      {"2,5", 2.5L, true},   {"1,234,5", 0, false}, {"2.5 ", 0, false}, {"", 0, false},
+      {"  -3.5e2", -350, true}, {"+4", 4, true},   {".5", 0.5L, true},  {"5.", 5, true},
+      {"1e", 0, false},      {"1.2.3", 0, false},  {"abc", 0, false},   {"0", 0, true},
+      {"1E+3", 1000, true},  {"-", 0, false},      {"1e99999", 0, false}, {"12x", 0, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TextToFloat(c.text), c.value) << c.text;
+    Extended v = 77;
+    EXPECT_EQ(TryTextToFloat(c.text, v), c.valid) << c.text;
+    EXPECT_EQ(v, c.valid ? c.value : 77) << c.text;
+  }
+  EXPECT_EQ(TextToInt("42"), 42);
+  EXPECT_EQ(TextToInt(" -42"), -42);
+  EXPECT_EQ(TextToInt("4.2"), 0);
+  EXPECT_EQ(TextToInt("2147483647"), 2147483647);
+  EXPECT_EQ(TextToInt("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(TextToInt("2147483648"), 0);
+  int i = 5;
+  EXPECT_FALSE(TryTextToInt("", i));
+  EXPECT_EQ(i, 5);
+}
+
+TEST_F(NumberFormatTest, IntegerTexts) {
+  EXPECT_EQ(IntToText(-17), "-17");
+  EXPECT_EQ(IntToTextZeros(7, 2), "07");
+  EXPECT_EQ(IntToTextZeros(123, 2), "123");
+  EXPECT_EQ(IntToTextZeros(-7, 4), "-007");
+  EXPECT_EQ(IntToTextWidth(7, 3), "  7");
+}
+
+TEST_F(NumberFormatTest, ToleranceRangeAndMeanTexts) {
+  EXPECT_EQ(ToleranceText(0.1L, -0.1L), PlusMinusText() + "0.1");
+  EXPECT_EQ(ToleranceText(0.2L, -0.1L), "+0.2/-0.1");
+  EXPECT_EQ(ToleranceText(0, 0), "");
+  EXPECT_EQ(ToleranceText(0, -0.05L), "-0.05");
+  EXPECT_EQ(ToleranceText(0.15L, 0), "+0.15");
+  EXPECT_EQ(PlusMinusText(), " \xF1 ");
+  CharSetMode = 1;
+  EXPECT_EQ(PlusMinusText(), "+/-");
+  EXPECT_EQ(MeanPercentText(0.1L, 0.14L), "0.12+/-16.67 %");
+  EXPECT_EQ(MeanPercentText(0.1L, 0.1L), "0.1 \xF1 0%");
+  CharSetMode = 0;
+  EXPECT_EQ(MeanPercentText(0.1L, 0.14L), "0.12 \xF1 16.67 %");
+  EXPECT_EQ(RangeText(3, 1, 2, 2), "  2.0");
+  EXPECT_EQ(RangeText(3, 1, 2, 3.5L), "2 .. 3.5");
+}
+
+}  // namespace
