@@ -70,30 +70,22 @@ std::string TemperatureToText(Extended c) { return FloatToText(TemperatureToDisp
 std::string AreaToText(Extended mm2) { return FloatToText(AreaToDisplay(mm2)); }
 std::string InertiaToText(Extended mm4) { return FloatToText(InertiaToDisplay(mm4)); }
 
-Extended TextToLength(std::string_view t) {
-  const Extended v = TextToFloat(t);
-  return Imperial() ? InchToMm(v) : v;
+namespace {
+
+// Typed input in the display unit, converted back to metric.
+Extended TypedToMetric(std::string_view text, Extended (*fromImperial)(Extended)) {
+  const Extended v = TextToFloat(text);
+  return Imperial() ? fromImperial(v) : v;
 }
-Extended TextToArea(std::string_view t) {
-  const Extended v = TextToFloat(t);
-  return Imperial() ? In2ToMm2(v) : v;
-}
-Extended TextToInertia(std::string_view t) {
-  const Extended v = TextToFloat(t);
-  return Imperial() ? In4ToMm4(v) : v;
-}
-Extended TextToForce(std::string_view t) {
-  const Extended v = TextToFloat(t);
-  return Imperial() ? LbfToNewton(v) : v;
-}
-Extended TextToStress(std::string_view t) {
-  const Extended v = TextToFloat(t);
-  return Imperial() ? PsiToMPa(v) : v;
-}
-Extended TextToMoment(std::string_view t) {
-  const Extended v = TextToFloat(t);
-  return Imperial() ? LbfInToNm(v) : v;
-}
+
+}  // namespace
+
+Extended TextToLength(std::string_view t) { return TypedToMetric(t, InchToMm); }
+Extended TextToArea(std::string_view t) { return TypedToMetric(t, In2ToMm2); }
+Extended TextToInertia(std::string_view t) { return TypedToMetric(t, In4ToMm4); }
+Extended TextToForce(std::string_view t) { return TypedToMetric(t, LbfToNewton); }
+Extended TextToStress(std::string_view t) { return TypedToMetric(t, PsiToMPa); }
+Extended TextToMoment(std::string_view t) { return TypedToMetric(t, LbfInToNm); }
 
 std::string LengthUnitText() { return Imperial() ? "in" : "mm"; }
 std::string ForceUnitText() { return Imperial() ? "lbf" : "N"; }
