@@ -1,0 +1,28 @@
+// Character sets. Stored texts (files, tables, help files, literals) are in
+// code page 437; they turn into Windows-1252 for display and back for input.
+// The conversion is a permutation of the 256 codes, so an unchanged text
+// converts back to the same bytes. CharSetMode 1 replaces it for display by
+// the program's own transcription to plain ASCII; UmlautMode chooses how
+// texts are written into CAD drawings. Texts of any length are converted.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+unsigned char OemToAnsiChar(unsigned char c);
+unsigned char AnsiToOemChar(unsigned char c);
+
+// Display form of a stored text (OemToAnsiStr).
+std::string OemToAnsiText(std::string_view s);
+// CharSetMode 1: TranscribeText, then OemToAnsiOwn; otherwise the code page conversion.
+std::string OemToAnsiStr(std::string_view s);
+// Typed (display) text back to the stored code page, whatever CharSetMode is.
+std::string AnsiToOemText(std::string_view s);
+// Umlauts, sharp s, degree, plus-minus and superscript two spelt in ASCII.
+std::string TranscribeText(std::string_view s);
+// The own mapping: accented letters to Windows codes, box drawing to | + -.
+std::string OemToAnsiOwn(std::string_view s);
+// CAD text: UmlautMode 2 display conversion, 3 transcription, else unchanged.
+std::string UmlautModeText(std::string_view s);
+// Kept for its callers: the vertical box line (179) stays as it is.
+std::string ReplaceBoxChars(std::string_view s);

@@ -1,0 +1,74 @@
+#include "framework/charset.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "framework/globals.h"
+#include "framework/init.h"
+
+namespace {
+
+class CharsetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+};
+
+std::string AllBytes() {
+  std::string s;
+  for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+  return s;
+}
+
+TEST_F(CharsetTest, ConversionIsAPermutationAndRoundTrips) {
+  std::set<unsigned char> seen;
+  for (int i = 0; i < 256; ++i) {
+    const auto c = static_cast<unsigned char>(i);
+    seen.insert(OemToAnsiChar(c));
+    EXPECT_EQ(AnsiToOemChar(OemToAnsiChar(c)), c) << i;
+  }
+  EXPECT_EQ(seen.size(), 256u);
+  const std::string all = AllBytes();
+  EXPECT_EQ(AnsiToOemText(OemToAnsiText(all)), all);
+  EXPECT_EQ(OemToAnsiText(AnsiToOemText(all)), all);
+}
+
+TEST_F(CharsetTest, KnownCharactersMapToTheirWindowsCodes) {
+  const struct { unsigned char oem, ansi; } cases[] = {
+      {132, 228}, {148, 246}, {129, 252}, {142, 196}, {153, 214}, {154, 220}, {225, 223},
+      {248, 176}, {241, 177}, {253, 178}, {230, 181}, {130, 233}, {'A', 'A'}, {'|', '|'}};
+  for (const auto& c : cases) EXPECT_EQ(OemToAnsiChar(c.oem), c.ansi) << int(c.oem);
+}
+
+TEST_F(CharsetTest, OwnTranscriptionInCharSetMode1) {
+  const std::string text = "M\x84nner \xF8 \xB3 \xC4|";
+  EXPECT_EQ(OemToAnsiText(text), "M\xE4nner \xB0 " + std::string(1, static_cast<char>(OemToAnsiChar(0xB3))) + " " +
+                                     std::string(1, static_cast<char>(OemToAnsiChar(0xC4))) + "|");
+  CharSetMode = 1;
+  // A plain "|" stays itself; box lines become ASCII.
+  EXPECT_EQ(OemToAnsiText(text), "Maenner deg | -|");
+  EXPECT_EQ(OemToAnsiText("\x86\xA1\xDA"), "\xE5\xED+");
+}
+
+TEST_F(CharsetTest, LongTextsConvertWhole) {
+  for (std::size_t len : {254u, 255u, 1000u}) {
+    const std::string text(len, '\x84');
+    EXPECT_EQ(OemToAnsiText(text), std::string(len, '\xE4')) << len;
+    EXPECT_EQ(AnsiToOemText(std::string(len, '\xE4')), text) << len;
+  }
+}
+
+TEST_F(CharsetTest, UmlautModes) {
+  const std::string text = "Stra\xE1""e 20\xF8";
+  const struct { Word mode; std::string expected; } cases[] = {
+      {1, text}, {2, "Stra\xDF""e 20\xB0"}, {3, "Strasse 20deg"}, {7, text}};
+  for (const auto& c : cases) {
+    UmlautMode = c.mode;
+    EXPECT_EQ(UmlautModeText(text), c.expected) << c.mode;
+  }
+  EXPECT_EQ(TranscribeText("\xF1\xFD\x8E\x99\x9A\xA0\xA3\xA4\xE6\xCD"), "+/-2AeOeUeaunu-");
+  EXPECT_EQ(ReplaceBoxChars("a\xB3""b"), "a\xB3""b");
+}
+
+}  // namespace
