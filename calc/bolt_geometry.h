@@ -1,0 +1,23 @@
+// Bolt geometry: length and thread length from the sections, section areas
+// and resiliences, thread tolerances after ISO 965-1, and the elastic and
+// bending resilience of the whole bolt.
+#pragma once
+
+#include "calc/calc_run.h"
+#include "framework/types.h"
+
+// Head height k of the current head row chosen by HeadType (0: the hex nut row).
+Extended HeadDimension();
+// Second moment of area of a ring, π/64·(D⁴ − d⁴); 0 when D ≤ d.
+Extended CircleAreaMoment(Extended D, Extended d);
+// Tolerance of the major diameter, grade 6.
+Extended ThreadTolTd(Extended P);
+// Tolerance of the pitch diameter, grade 6.
+Extended ThreadTolTd2(Extended d, Extended P);
+
+// Length, thread length and sections; false when the run ends.
+bool CalcBoltSections(CalcRun& run);
+// Thread tolerances, the diameters used and the cross-sections.
+void CalcThreadDiameters(CalcRun& run);
+// Elastic and bending resilience of the bolt (after the guards on its diameters).
+void CalcBoltResilience(CalcRun& run);

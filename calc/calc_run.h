@@ -1,0 +1,28 @@
+// What the steps of one calculation run share: intermediate values that are
+// not kept in the joint records, and the helpers every step uses to report.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "framework/types.h"
+
+struct CalcRun {
+  int nSections = 0;  // bolt sections in use, limited to the array
+  int nPlates = 0;    // clamped parts in use, limited to the array
+  Extended AN = 0;    // nominal cross-section π/4·d²
+  Extended Ad3 = 0;   // minor-diameter cross-section less the bore
+  Extended Dkm = 0;   // friction diameter of the driven side
+  Extended phi = 0;   // lead angle of the thread
+  Extended FMp = 0;   // max(FMT, FM)
+  Extended RpMin = 0; // min(Rp0.2, Rp0.2 at working temperature)
+};
+
+// Adds a message that stops the run and sets CalcFatalFlag.
+void FatalStop(std::string_view text);
+// The value as a text with a fixed number of decimals, as the messages show it.
+std::string FixedText(Extended value, int decimals);
+// Whole number as text, for the part and section numbers in messages.
+std::string IndexText(int i);
+bool IsEdition1986();
+bool IsJointWithNut();

@@ -1,0 +1,164 @@
+#include "calc/calculation.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "calc/bolt_geometry.h"
+#include "calc/calc_run.h"
+#include "calc/clamped_parts.h"
+#include "calc/eccentric.h"
+#include "calc/joint_records.h"
+#include "calc/preload.h"
+#include "calc/safety.h"
+#include "calc/strength.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+
+void FatalStop(std::string_view text) {
+  AddErrorMessage(text);
+  CalcFatalFlag = 1;
+}
+
+std::string FixedText(Extended value, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*Lf", decimals, value);
+  return buf;
+}
+
+std::string IndexText(int i) { return std::to_string(i); }
+
+bool IsEdition1986() { return CalcOptions.VdiEdition == 1; }
+
+bool IsJointWithNut() { return Verbindung.JointKind == kJointWithNut; }
+
+namespace {
+
+// True when the table file exists in the table directory, whatever the case
+// of its name.
+bool TableFileExists(const std::string& baseName) {
+  namespace fs = std::filesystem;
+  const std::string wanted = baseName + ".dbf";
+  std::error_code ec;
+  const fs::path dir = DbfDir.empty() ? fs::path(".") : fs::path(DbfDir);
+  if (fs::is_regular_file(dir / wanted, ec)) return true;
+  auto lower = [](std::string t) {
+    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::tolower(c); });
+    return t;
+  };
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (lower(it->path().filename().string()) == wanted && it->is_regular_file(ec)) return true;
+  return false;
+}
+
+void CheckHeadTable() {
+  const int table = Schraube.HeadType + 1;
+  const bool known = table >= 1 && table <= 9;
+  if (!known || !TableFileExists(CalcTableNames[table].str())) FatalStop("Fatal  : Database screw head !");
+}
+
+void CheckInputs(const CalcRun& run) {
+  if (Schraube.BoltType == 2 && !(Schraube.lSec[1] > 0)) AddErrorMessage("Error  : thread length screw !");
+  if (Reibung.muTr == 0) AddErrorMessage(std::string("\xE6") + " tr = 0 !");
+  if (run.nPlates == 0) AddErrorMessage("Fatal  : no clamp.piece !");
+  if (run.nSections == 0) AddErrorMessage("Fatal  : no bolt !");
+}
+
+void NormaliseInputs() {
+  REIBUNGTYPE& r = Reibung;
+  const bool tolerances = CalcOptions.FrictionTolerances != 0;
+  if (!(r.muGmin <= r.muGmax && tolerances)) r.muGmax = r.muGmin;
+  if (!(r.muKmin <= r.muKmax && tolerances)) r.muKmax = r.muKmin;
+  MONTAGETYPE& m = Montage;
+  if (m.sigmaFactor < 0.1L || m.sigmaFactor > 8) m.sigmaFactor = 2;
+  if (m.alphaA < 1) m.alphaA = 1;
+}
+
+void SumClampLength(const CalcRun& run) {
+  KLEMMSTUECKTYPE& k = Klemmstuecke;
+  TEMPERATURTYPE& t = Temperatur;
+  k.lK = 0;
+  for (int i = 1; i <= run.nPlates; ++i) k.lK += k.L[i];
+  if (t.TWork != t.T0) {
+    t.dlPT = 0;
+    for (int i = 1; i <= run.nPlates; ++i) t.dlPT += k.L[i] * k.alphaT[i] * (t.TWork - t.T0);
+  }
+}
+
+// All checks are made; true when none of them was fatal.
+bool CheckMaterialData() {
+  bool ok = true;
+  auto fatal = [&ok](const char* text) {
+    FatalStop(text);
+    ok = false;
+  };
+  if (Schraube.dK == 0) fatal("dK = 0! (screw head)");
+  if (!IsJointWithNut()) {
+    if (MatMutter.betaM == 0) fatal("Fatal  : beta M = 0 ! ");
+    if (MatMutter.RmM == 0) fatal("Fatal  : Rm,M = 0 !");
+    if (MatMutter.ReM == 0) fatal("Fatal  : Re,M = 0 !");
+    if (MatMutter.EM == 0) fatal("Fatal  : EM = 0 !");
+  }
+  if (MatBolt.Rm == 0) fatal("Rm,B = 0 !");
+  if (MatBolt.Rp02 == 0) fatal("Re,B = 0 !");
+  if (MatBolt.betaB == 0) fatal("beta b,B = 0 !");
+  if (Schraube.dw == 0) fatal("dw = 0! (screw head)");
+  // A negative pitch is as unusable as none.
+  if (Gewinde.P <= 0) fatal("P = 0 ! ");
+  return ok && CalcFatalFlag == 0;
+}
+
+// The chain of guarded steps; returns when a step ends the run.
+void RunGuardedChain(CalcRun& run) {
+  SCHRAUBTYPE& s = Schraube;
+  if (s.d2 == 0) return FatalStop("Fatal  : d2 bolt = 0 !");
+  if (s.d3 == 0) return FatalStop("Fatal  : d3 = 0 !");
+  if (!CalcPreloadAtYield(run)) return;
+  CalcTightening(run);
+  if (run.AN == 0) return FatalStop("Fatal  : d bolt = 0 !");
+  if (run.Ad3 == 0) return FatalStop("Fatal  : d3 bolt = 0 !");
+  if (MatBolt.E == 0) return FatalStop("Fatal  : E-Modul S = 0 !");
+  const Extended lastBore = s.diSec[run.nSections];
+  if (!(lastBore < Gewinde.d)) return FatalStop("Fatal  : d <= Di !");
+  if (!(lastBore < s.d3)) return FatalStop("Fatal  : d3 <= Di !");
+  CalcBoltResilience(run);
+  if (!CalcClampedParts(run)) return;
+  CalcTemperature(run);
+  CalcServiceForces(run);
+  if (Montage.alphaA == 0) return FatalStop("Fatal  : alpha A = 0 !");
+  CalcResidualForces(run);
+  CalcAnglesAndTorques(run);
+  if (!CalcSurfacePressure(run)) return;
+  if (Last.F02min == 0) return FatalStop("Fatal  : Fp = 0 !");
+  if (!CalcFatigue(run)) return;
+  CalcTorsion(run);
+  CalcScatterAndFriction(run);
+  if (!CalcThreadEngagement(run)) return;
+  if (!CalcEccentricLoading(run)) return;
+  CalcSafetyFactors(run);
+  CheckDesign(run);
+}
+
+}  // namespace
+
+void CalculateJoint() {
+  ClearCalcMessages();
+  CalcFatalFlag = 0;
+  CalcRun run;
+  // Counts from a damaged project never reach beyond the arrays.
+  run.nSections = std::min<int>(Schraube.nSections, kMaxBoltSections);
+  run.nPlates = std::min<int>(Klemmstuecke.nPlates, kMaxPlates);
+
+  CheckHeadTable();
+  CheckInputs(run);
+  NormaliseInputs();
+  SumClampLength(run);
+  if (!CheckMaterialData()) return;
+
+  if (!CalcBoltSections(run)) return;
+  CalcThreadDiameters(run);
+  CalcFrictionDiameters(run);
+  if (Schraube.DminBolt == 0) return FatalStop("Fatal  : D min bolt = 0 !");
+  RunGuardedChain(run);
+}

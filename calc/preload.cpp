@@ -1,0 +1,277 @@
+#include "calc/preload.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "calc/joint_records.h"
+#include "calc/material_values.h"
+#include "framework/calc_messages.h"
+#include "framework/math_utils.h"
+
+namespace {
+
+// Factor of the thread torque in the comparative stress.
+Extended TorsionFactor() { return IsEdition1986() ? 2.0L : 1.5L; }
+
+// Preload at nu in the form that suits the prevailing torque.
+Extended PreloadAt(Extended nu, Extended muG) {
+  return Last.MApre != 0 ? PreloadWithPrevailingTorque(nu, muG) : PreloadFromUtilisation(nu, muG);
+}
+
+// MAmin and the torque scatter from a given tightening factor.
+void TorquesFromTighteningFactor() {
+  LASTTYPE& last = Last;
+  const Extended pre = last.MApreFrictionMax + last.MApre;
+  last.MAmin = (last.FM / Montage.alphaA / last.FMmin) * (last.MAmax2 - pre) + pre;
+  last.TorqueScatter = (last.MA - last.MAmin) / (last.MA + last.MAmin);
+}
+
+// Tightening factor from MAmin; false when MAmin leaves nothing to divide by.
+bool TighteningFactorFromMinTorque() {
+  LASTTYPE& last = Last;
+  const Extended pre = last.MApreFrictionMax + last.MApre;
+  const Extended below = last.MAmin - pre;
+  if (below == 0 || last.FMmin == 0 || last.MAmax2 - pre == 0) {
+    AddErrorMessage("Error  : MAmin - MApre = 0 !");
+    return false;
+  }
+  Montage.alphaA = (last.FM / last.FMmin) * (last.MAmax2 - pre) / below;
+  return true;
+}
+
+}  // namespace
+
+Extended PreloadFromUtilisation(Extended nu, Extended muG) {
+  const SCHRAUBTYPE& s = Schraube;
+  const Extended P = Gewinde.P;
+  const Extended d0 = s.DminBolt;
+  const Extended di = s.diAtDmin;
+  const Extended t = (1.155L * muG + P / (kPi * s.d2)) * TorsionFactor() * d0 * s.d2 / (d0 * d0 + di * di);
+  return nu * s.Amin * MatBolt.Rp02 / std::sqrt(1 + 3 * t * t);
+}
+
+Extended PreloadWithPrevailingTorque(Extended nu, Extended muG) {
+  const SCHRAUBTYPE& s = Schraube;
+  const Extended P = Gewinde.P;
+  const Extended k = TorsionFactor();
+  const Extended d0 = s.DminBolt;
+  const Extended di = s.diAtDmin;
+  const Extended root = 2 * k * d0 / (d0 * d0 + di * di);
+  const Extended q = root * root;
+  const Extended g = 0.15915494L * P + 0.5773672L * s.d2 * muG;
+  const Extended Fy = kPi * nu * MatBolt.Rp02 * (d0 * d0 - di * di) * 0.25L;
+  const Extended M = Last.MApre * 1000;
+  // F² + 3·q·(g·F + M)² = Fy²
+  const Extended a = 3 * q * g * g + 1;
+  const Extended b = 6 * g * q * M;
+  const Extended c = 3 * q * M * M - Fy * Fy;
+  const Extended D = b * b - 4 * a * c;
+  if (D > 0) return (-b + std::sqrt(D)) / (2 * a);
+  AddErrorMessage("Error  : FM = f (..,MApre)");
+  return PreloadFromUtilisation(nu, muG);
+}
+
+Extended TighteningTorque(const CalcRun& run, Extended F, Extended muG, Extended muK,
+                          Extended preFriction) {
+  const Extended rho = std::atan(1.155L * muG);
+  return F * (Schraube.d2 / 2 * std::tan(run.phi + rho) + run.Dkm / 2 * muK) * 0.001L + Last.MApre +
+         preFriction;
+}
+
+bool CalcPreloadAtYield(CalcRun& run) {
+  LASTTYPE& last = Last;
+  const REIBUNGTYPE& r = Reibung;
+  run.phi = std::atan(Gewinde.P / (kPi * Schraube.d2));
+
+  last.MApreFriction = 0.5L * last.FApre * run.Dkm * r.muKmin * 0.001L;
+  last.MApreFrictionMax = 0.5L * last.FApre * run.Dkm * r.muKmax * 0.001L;
+  last.MApreFrictionMean = 0.5L * last.FApre * run.Dkm * (r.muKmax + r.muKmin) / 2 * 0.001L;
+
+  if (MatBolt.Rp02 == 0) {
+    FatalStop("Fatal  : Re Bolt = 0 !");
+    return false;
+  }
+  const Extended strengthRatio = static_cast<Extended>(MatBolt.Rm) / MatBolt.Rp02;
+  last.FM02 = PreloadAt(1, r.muGmin);
+  last.FM02Rm = last.FM02 * strengthRatio;
+  last.MA02 = TighteningTorque(run, last.FM02, r.muGmin, r.muKmin, last.MApreFriction);
+  last.MA02Rm = last.MA02 * strengthRatio;
+
+  MONTAGETYPE& m = Montage;
+  if (m.GivenQuantity == 2) {
+    const Extended atYield = last.MA02 - last.MApre - last.MApreFriction;
+    m.nu = atYield != 0 ? (last.MA - last.MApre - last.MApreFriction) / atYield : 0;
+  } else if (m.GivenQuantity == 3) {
+    m.nu = last.FM02 != 0 ? last.FM / last.FM02 : 0;
+  }
+  if (m.nu == 0) {
+    FatalStop(std::string("Fatal  : n") + "\x81" + " Rp = 0 !");
+    return false;
+  }
+  return true;
+}
+
+void CalcTightening(CalcRun& run) {
+  LASTTYPE& last = Last;
+  MONTAGETYPE& m = Montage;
+  const REIBUNGTYPE& r = Reibung;
+
+  last.FM = PreloadAt(m.nu, r.muGmin);
+  last.FMmin = PreloadAt(m.nu, r.muGmax);
+  last.MA = TighteningTorque(run, last.FM, r.muGmin, r.muKmin, last.MApreFriction);
+  last.MAmax2 = TighteningTorque(run, last.FMmin, r.muGmax, r.muKmax, last.MApreFrictionMax);
+
+  // Each given quantity that leaves nothing to divide by is reported and the
+  // given tightening factor is used instead.
+  bool fromFactor = true;
+  switch (last.AlphaAChoice) {
+    case 2: {
+      const Extended open = 1 - last.TorqueScatter;
+      const Extended ratio = open != 0 ? 2 / open - 1 : 0;
+      if (ratio == 0) {
+        AddErrorMessage("Error  : torque scatter !");
+        break;
+      }
+      last.MAmin = last.MA / ratio;
+      if (TighteningFactorFromMinTorque() && m.alphaA != 0) {
+        last.FMminGiven = last.FM / m.alphaA;
+        fromFactor = false;
+      }
+      break;
+    }
+    case 3:
+      if (TighteningFactorFromMinTorque() && m.alphaA != 0) {
+        last.TorqueScatter = (last.MA - last.MAmin) / (last.MA + last.MAmin);
+        last.FMminGiven = last.FM / m.alphaA;
+        fromFactor = false;
+      }
+      break;
+    case 4:
+      if (last.FMminGiven == 0) {
+        AddErrorMessage("Error  : FMmin given = 0 !");
+        break;
+      }
+      m.alphaA = last.FM / last.FMminGiven;
+      TorquesFromTighteningFactor();
+      fromFactor = false;
+      break;
+    default:
+      break;
+  }
+  if (fromFactor) {
+    TorquesFromTighteningFactor();
+    last.FMminGiven = last.FM / m.alphaA;
+  }
+  last.MAmean = (last.MA + last.MAmin) / 2;
+
+  const Extended rho = std::atan(1.155L * r.muGmin);
+  last.MLoose = last.FM * (Schraube.d2 / 2 * std::tan(rho - run.phi) + run.Dkm / 2 * r.muKmin) * 0.001L +
+                last.MApre + last.MApreFriction;
+  Schraube.lGew = Schraube.b + Klemmstuecke.lK - Schraube.l;
+}
+
+void CalcTemperature(CalcRun& run) {
+  TEMPERATURTYPE& t = Temperatur;
+  const Extended FM = Last.FM;
+  if (t.TWork == t.T0) {
+    t.Rp02T = MatBolt.Rp02;
+    t.RmT = MatBolt.Rm;
+    t.FMT = FM;
+  } else {
+    t.Rp02T = BoltReAtTemp(MatBolt.StrengthClass, t.TWork);
+    t.RmT = BoltRmAtTemp(MatBolt.StrengthClass, t.TWork);
+    t.dlST = Klemmstuecke.lK * MatBolt.alphaTBolt * (t.TWork - t.T0);
+    const Extended resilience = Schraube.deltaST + Klemmstuecke.deltaPT;
+    t.dFVth = resilience != 0 ? (t.dlST - t.dlPT) / resilience : 0;
+    t.FMT = FM - t.dFVth;
+  }
+  const bool ownNutMaterial =
+      IsJointWithNut() && (Mutter.NutType == 4 || MatMutter.OwnNutMaterial != 0);
+  if (t.TWork != t.T0 && (!IsJointWithNut() || ownNutMaterial)) {
+    t.ReMT = PlateReAtTemp(MatMutter.Name.view(), t.TWork, MatMutter.ReM);
+    t.RmMT = PlateScaledAtTemp(MatMutter.Name.view(), t.TWork, MatMutter.RmM, MatMutter.ReM);
+  } else {
+    t.ReMT = MatMutter.ReM;
+    t.RmMT = MatMutter.RmM;
+  }
+  run.FMp = std::max(t.FMT, FM);
+  run.RpMin = std::min<Extended>(MatBolt.Rp02, t.Rp02T);
+}
+
+void CalcServiceForces(CalcRun&) {
+  LASTTYPE& last = Last;
+  const Extended Phi = CalcOptions.Phi;
+  last.FMreq = (1 - Phi) * (last.FAmax + last.FApre) + last.FKreq + last.FZ + last.Fpre;
+  if (last.FAmin < 0)
+    last.FMreq = std::max(last.FMreq, last.FKreq - Phi * last.FAmin + last.FZ + last.Fpre);
+  last.FMreqMax = last.FMreq * Montage.alphaA;
+  last.FVreq = last.FMreq - last.FZ;
+  last.FSAmax = Phi * (last.FAmax + last.FApre);
+  last.FSAmin = Phi * (last.FAmin + last.FApre);
+  last.FPAmax = last.FAmax + last.FApre - last.FSAmax;
+  last.FPAmin = last.FAmin + last.FApre - last.FSAmin;
+}
+
+void CalcResidualForces(CalcRun& run) {
+  LASTTYPE& last = Last;
+  const Extended FMq = std::min(Temperatur.FMT, last.FM) / Montage.alphaA;
+  last.FSo = FMq - last.FZ + last.FSAmax + last.Fpre;
+  last.FKRo = FMq - last.FZ - last.FPAmax - last.Fpre;
+  last.FSu = FMq - last.FZ + last.FSAmin + last.Fpre;
+  last.FKRu = FMq - last.FZ - last.FPAmin - last.Fpre;
+  last.FVmin = FMq - last.FZ;
+  last.FVmax = run.FMp - last.FZ;
+  last.F02min = MatBolt.Rp02 * Schraube.Amin;
+  last.Fm = MatBolt.Rm * Schraube.Amin;
+  last.FSmax = run.FMp + last.FSAmax;
+  const Extended extension = (1 - CalcOptions.nLoad) * Klemmstuecke.deltaPSum + Schraube.deltaS;
+  CalcAux.ExtensionMax = extension * last.FSAmax;
+  CalcAux.ExtensionMin = extension * last.FSAmin;
+}
+
+void CalcAnglesAndTorques(CalcRun& run) {
+  MONTAGETYPE& m = Montage;
+  LASTTYPE& last = Last;
+  const Extended P = Gewinde.P;
+  const Extended d2 = Schraube.d2;
+  const Extended resilience = Klemmstuecke.deltaPSum + Schraube.deltaS;
+
+  m.theta = P != 0 ? resilience * last.FM / P * 360 : 0;
+  if (m.theta != 0) {
+    m.dMAdTheta = (last.MA - last.MApre - last.MApreFriction) / m.theta;
+    m.dFdTheta = last.FM / m.theta;
+  }
+  m.FM0 = PreloadFromUtilisation(m.nu, 0);
+  m.MP0 = std::tan(run.phi) * d2 / 2 * m.FM0 * 0.001L;
+  m.theta0 = P != 0 ? resilience * m.FM0 / P * 360 : 0;
+  m.thetaMax = P != 0 ? resilience * last.FMmin / P * 360 : 0;
+  if (m.thetaMax != 0) m.dMAdThetaMax = (last.MAmax2 - last.MApre - last.MApreFrictionMax) / m.thetaMax;
+
+  const REIBUNGTYPE& r = Reibung;
+  m.MGapprox = last.FM * d2 / 2 * (P / (kPi * d2) + 1.155L * r.muGmin) * 0.001L + last.MApre +
+               last.MApreFriction;
+  m.MP = last.FM * d2 / 2 * P / (kPi * d2) * 0.001L;
+  m.MGmu = last.FM * d2 / 2 * r.muGmin * 1.155L * 0.001L;
+  m.MKmu = last.FM * run.Dkm / 2 * r.muKmin * 0.001L;
+
+  const Extended below = last.MAmin - last.MApre - last.MApreFrictionMax;
+  if (below != 0) {
+    m.DeltaFMlow = last.FM / m.alphaA * (last.MA - last.MAmin) / below;
+  } else {
+    AddErrorMessage("Error  : MAmin - MApre = 0 !");
+    m.DeltaFMlow = 0;
+  }
+  m.DeltaFM = (1 - 1 / m.alphaA) * last.FM;
+  m.DeltaFMrest = m.DeltaFM - m.DeltaFMlow;
+}
+
+void CalcScatterAndFriction(CalcRun& run) {
+  MONTAGETYPE& m = Montage;
+  const Extended a = m.alphaA;
+  if (a + 1 != 0) {
+    const Extended inv = 1 / (a + 1);
+    m.PreloadScatter = -inv + std::sqrt(std::max<Extended>(0, inv * inv - (1 - a) * inv));
+  }
+  Reibung.muGes = (0.159L * Gewinde.P + 0.578L * Schraube.d2 * Reibung.muGmin +
+                   run.Dkm / 2 * Reibung.muKmin) / Gewinde.d;
+}

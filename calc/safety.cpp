@@ -1,0 +1,109 @@
+#include "calc/safety.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "calc/joint_records.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+
+namespace {
+
+// Endurable cycles of the 2003 edition for rolled threads.
+Extended EndurableCycles(Extended S) {
+  if (IsEdition1986()) return 0;
+  if (Last.EnduranceChoice == 1) return S * S * S * 2000000;
+  if (Last.EnduranceChoice == 2) return S * S * S * S * S * S * 2000000;
+  return 0;
+}
+
+}  // namespace
+
+void CalcSafetyFactors(CalcRun& run) {
+  SAFETYTYPE& sf = Safety;
+  LASTTYPE& last = Last;
+  const Extended minFM = std::min(Temperatur.FMT, last.FM);
+  sf.SFM = last.FMreqMax > 0 ? minFM / last.FMreqMax : 0;
+  const Extended utilisation = run.RpMin * Schraube.Amin != 0
+                                   ? last.FSAmax / (run.RpMin * Schraube.Amin) + Montage.nu
+                                   : 0;
+  sf.SyService = last.FVmax > 0 && utilisation != 0 ? 1 / utilisation : 0;
+  sf.SD = last.sigmaA > 0 ? last.sigmaASV / last.sigmaA : 10000;
+  last.ND = EndurableCycles(sf.SD);
+  sf.SP = Klemmstuecke.SPmin;
+  const Extended minFK = std::min(last.FKRo, last.FKRu);
+  sf.SG = last.FQ > 0 && Reibung.muTr > 0 ? minFK / (last.FQ / Reibung.muTr) : 1;
+
+  const EXZTYPE& e = ExzKraftangriff;
+  if (e.ExzCode != 1) {
+    if (e.sigmaAb > 0) {
+      sf.SDexz = last.sigmaASV / e.sigmaAb;
+      last.NDexz = EndurableCycles(sf.SDexz);
+    } else {
+      sf.SDexz = 10000;
+      last.NDexz = 0;
+    }
+    if (last.NDexz != 0 && last.ND > last.NDexz) last.ND = last.NDexz;
+    sf.SKab = e.FAab <= 0 ? 1 : minFK / std::fabs(e.FAab);
+  }
+  // No comparative stress means nothing to yield.
+  sf.SF = last.sigmaRed > 0 ? run.RpMin / last.sigmaRed : 10000;
+  if (sf.SF < 1) AddErrorMessage("Error  : SF < 1 !");
+}
+
+void CheckDesign(CalcRun& run) {
+  const SCHRAUBTYPE& s = Schraube;
+  const KLEMMSTUECKTYPE& k = Klemmstuecke;
+  const LASTTYPE& last = Last;
+  const Extended RpMin = run.RpMin;
+
+  if (k.Di[1] > s.dw) AddErrorMessage("Error  : dw < di1 !");
+  if (last.sigmaASV < last.sigmaA) {
+    if (last.sigmaA != 0)
+      AddErrorMessage("alternat.stress! (S=" + FixedText(last.sigmaASV / last.sigmaA, 2) + ")");
+    else
+      AddErrorMessage("Error  : Sigma a = 0 !");
+  }
+  if (last.sigmaMax > MatBolt.Rp02) AddErrorMessage("Error  : Sigma 0 > Rp !");
+  if (last.FSAmax > RpMin * (1 - Montage.nu) * s.As) AddErrorMessage("yield point override !");
+  if (k.lK < s.l - s.b) AddErrorMessage("Error  : LK < l - lG !");
+  if (s.l < k.lK) {
+    AddErrorMessage("Fatal  : thread depth !");
+    CalcFatalFlag = 1;
+  }
+  if (!IsJointWithNut() && s.l > k.lK + Sackloch.tg) AddErrorMessage("Error  : thread depth !");
+  if (last.LoadIntroPos1 >= last.LoadIntroPos2 && last.LoadIntroPos1 != k.nPlates + 1)
+    AddErrorMessage("Error  : load introd. !");
+  if (last.FM < last.FMreqMax) AddErrorMessage("Error  : FMmax > FM !");
+  if (last.FQ > 0 && Reibung.muTr > 0 && last.FKreq < last.FQ / Reibung.muTr)
+    AddErrorMessage("Error  : FK < FKerf (shear.force) !");
+  if (last.FAmin < 0 && last.FSu < last.FKreq) AddErrorMessage("Error  : FSR<FKreq (FAu) !");
+  if (last.FAmin > last.FAmax) AddErrorMessage("Error  : FAo < FAu !");
+  if (last.FVmax + last.FSAmax > RpMin * s.Amin) AddErrorMessage("Error  : Rp * Ao < FVmax + FSA !");
+  if (last.FVreq < 0) AddErrorMessage("Error  : FV < 0 !");
+  if (last.FKRo < last.FKreq) AddErrorMessage("Error  : FKRo < FK req !");
+  if (last.FKRu < last.FKreq) AddErrorMessage("Error  : FKRu < FK req !");
+  if (ExzKraftangriff.ExzCode == 2) {
+    const Extended opening = std::fabs(ExzKraftangriff.FAab);
+    if (last.FKreq < opening) AddErrorMessage("Warning: exz. FK<FKerf2 !");
+    if (std::min(last.FKRo, last.FKRu) < opening) AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
+  }
+  if (last.MA < last.MAmin) AddErrorMessage("Error  : MAmin > MA !");
+  if (last.FMminGiven > last.FMmin) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
+  if (IsJointWithNut() && Mutter.NutType < 4 && !FloatEqual(Mutter.dNut, Gewinde.d))
+    AddErrorMessage("Error  : d nut <> d bolt !");
+  switch (s.HeadType) {
+    case 3:
+    case 4: AddErrorMessage("Warning: slotted countersunk screw"); break;
+    case 5: AddErrorMessage("Warning: hex socket countersunk head"); break;
+    case 6: AddErrorMessage("Warning: slotted cheese head screw"); break;
+    default: break;
+  }
+  if (last.FAmax > 0 && last.F02min != 0) {
+    const Extended ratio = last.FSm / last.F02min;
+    if (ratio < 0.3L) AddErrorMessage("Warning: FSm/F0.2min < 0.3");
+    if (ratio > 1) AddErrorMessage("Warning: FSm/F0.2min > 1");
+  }
+}
