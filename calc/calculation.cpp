@@ -1,7 +1,7 @@
 #include "calc/calculation.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -15,19 +15,16 @@
 #include "calc/strength.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
+#include "framework/number_format.h"
 
 void FatalStop(std::string_view text) {
   AddErrorMessage(text);
   CalcFatalFlag = 1;
 }
 
-std::string FixedText(Extended value, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*Lf", decimals, value);
-  return buf;
-}
+std::string FixedText(Extended value, int decimals) { return FloatToTextFix(decimals, value); }
 
-std::string IndexText(int i) { return std::to_string(i); }
+std::string IndexText(int i) { return IntToText(i); }
 
 bool IsEdition1986() { return CalcOptions.VdiEdition == 1; }
 
