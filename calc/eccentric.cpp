@@ -77,8 +77,12 @@ bool CalcEccentricLoading(CalcRun& run) {
   const Extended d3 = Schraube.d3;
   const Extended W = kPi / 32 * d3 * d3 * d3;
   const Extended bending = Schraube.betaS != 0 ? k.betaPSum / Schraube.betaS : 0;
-  e.sigmaSAbo = bending * ((e.s / e.a) * e.PhiEn + 1) * FAo * e.a / W + FAo * e.PhiEn / run.Ad3;
-  e.sigmaSAbu = bending * ((e.s / e.a) * e.PhiEn + 1) * FAu * e.a / W + FAu * e.PhiEn / run.Ad3;
+  // Bending and tension stress of the bolt at the opening edge under the axial load F.
+  auto stressAtOpening = [&](Extended F) {
+    return bending * ((e.s / e.a) * e.PhiEn + 1) * F * e.a / W + F * e.PhiEn / run.Ad3;
+  };
+  e.sigmaSAbo = stressAtOpening(FAo);
+  e.sigmaSAbu = stressAtOpening(FAu);
   e.sigmaAb = (e.sigmaSAbo - e.sigmaSAbu) / 2;
 
   LASTTYPE& load = Last;
