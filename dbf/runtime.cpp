@@ -1,0 +1,903 @@
+#include "dbf/runtime.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "dbf/errors.h"
+#include "platform/binary_file.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+std::uint8_t TzCountry = 0;
+std::uint8_t TzDateFormat = 0;
+bool TzCentury = false;
+char TzDecimalSep = '.';
+char TzThousandSep = ',';
+int TzBaseYear = 1950;
+std::int32_t TzDosError = 0;
+std::uint8_t TzFloppyCount = 0;
+std::uint32_t TzTotalMemKB = 0;
+std::string TzWinVersion;
+std::string TzShortDatePicture = "MM/dd/yy";
+char TzDateSeparator = '/';
+
+namespace {
+
+TzDate SystemToday() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm {};
+  localtime_r(&t, &tm);
+  return TzDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+}
+
+void NoIdle() {}
+
+}  // namespace
+
+TzTodayFunc TzToday = SystemToday;
+void (*IdleHook)() = NoIdle;
+
+void ApplyCountrySeparators(std::uint8_t country) {
+  if (country >= 3 && country <= 6) {
+    TzDecimalSep = ',';
+    TzThousandSep = '.';
+  } else if (country == 8) {
+    TzDecimalSep = '.';
+    TzThousandSep = ' ';
+  } else {
+    TzDecimalSep = '.';
+    TzThousandSep = ',';
+  }
+}
+
+void InitDbfRuntime() {
+  TzCountry = DetectCountry();
+  SetDateFormat(TzCountry);
+  TzCentury = false;
+  ApplyCountrySeparators(TzCountry);
+  TzDosError = 0;
+  TzFloppyCount = FloppyCount();
+  TzTotalMemKB = TotalMemory(1);
+  std::uint16_t v = GetWinVersion();
+  TzWinVersion = std::to_string(v & 0xFF) + "." + std::to_string(v >> 8);
+  TzToday = SystemToday;
+  IdleHook = NoIdle;
+  TzBaseYear = TzToday().year - 70;
+}
+
+// ---- memory and system -------------------------------------------------
+
+void TzGetMem(void*& block, std::uint16_t size) { block = std::calloc(size ? size : 1, 1); }
+
+void TzFreeMem(void*& block, std::uint16_t) {
+  if (!block) {
+    DederError(9, "Attempt to free NIL pointer [FreeMem()]");
+    return;
+  }
+  std::free(block);
+  block = nullptr;
+}
+
+std::int32_t TzMaxAvail() { return 2147483647; }
+
+std::uint16_t GetWinVersion() { return 7; }  // there is no Windows here: 7.0
+
+std::uint32_t TotalMemory(int unit) {
+  std::uint64_t bytes = 0;
+  if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+    unsigned long long kb = 0;
+    if (std::fscanf(f, "MemTotal: %llu kB", &kb) == 1) bytes = kb * 1024ULL;
+    std::fclose(f);
+  }
+  std::uint64_t div = unit == 1 ? 1024ULL : unit == 2 ? 1024ULL * 1024ULL : 1ULL;
+  std::uint64_t v = (bytes + div / 2) / div;
+  return v > 0xFFFFFFFFULL ? 0xFFFFFFFFU : static_cast<std::uint32_t>(v);
+}
+
+std::uint8_t FloppyCount() { return 0; }
+
+void GetTodayDate(std::uint16_t& year, std::uint16_t& month, std::uint16_t& day,
+                  std::uint16_t& dayOfWeek) {
+  TzDate d = TzToday();
+  year = static_cast<std::uint16_t>(d.year);
+  month = static_cast<std::uint16_t>(d.month);
+  day = static_cast<std::uint16_t>(d.day);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d.month % 100, d.day % 100, d.year % 10000);
+  int saved = TzDateFormat;
+  TzDateFormat = 0;
+  dayOfWeek = static_cast<std::uint16_t>(DOW(buf));
+  TzDateFormat = static_cast<std::uint8_t>(saved);
+}
+
+void UnpackFileTime(std::uint32_t t, TzDateTime& dt) {
+  dt.second = static_cast<std::uint16_t>((t & 0x1F) * 2);
+  dt.minute = static_cast<std::uint16_t>((t >> 5) & 0x3F);
+  dt.hour = static_cast<std::uint16_t>((t >> 11) & 0x1F);
+  dt.day = static_cast<std::uint16_t>((t >> 16) & 0x1F);
+  dt.month = static_cast<std::uint16_t>((t >> 21) & 0x0F);
+  dt.year = static_cast<std::uint16_t>(((t >> 25) & 0x7F) + 1980);
+}
+
+std::uint8_t DetectCountry() {
+  std::string lang;
+  for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    lang = platform::GetEnvironment(var);
+    if (!lang.empty()) break;
+  }
+  if (lang.size() < 2) return 0;
+  std::string primary = lang.substr(0, 2);
+  std::string region = lang.size() >= 5 && lang[2] == '_' ? lang.substr(3, 2) : std::string();
+  if (primary == "de") return 5;
+  if (primary == "en") return region == "US" || region.empty() ? 0 : 2;
+  if (primary == "es") return 6;
+  if (primary == "fr") return region == "CA" ? 7 : 4;
+  if (primary == "it") return 3;
+  if (primary == "ru") return 8;
+  return 0;
+}
+
+// ---- character sets ------------------------------------------------------
+
+namespace {
+
+const unsigned char kOemToAnsiHigh[128] = {
+    199, 252, 233, 226, 228, 224, 229, 231, 234, 235, 232, 239, 238, 236, 196, 197,
+    201, 230, 198, 244, 246, 242, 251, 249, 255, 214, 220, 162, 163, 165, 128, 131,
+    225, 237, 243, 250, 241, 209, 170, 186, 191, 129, 172, 189, 188, 161, 171, 187,
+    130, 132, 133, 134, 135, 136, 137, 138, 139, 140, 141, 142, 143, 144, 145, 146,
+    147, 148, 149, 150, 151, 152, 153, 154, 155, 156, 157, 158, 159, 164, 166, 167,
+    168, 169, 173, 174, 175, 179, 180, 182, 184, 185, 190, 192, 193, 194, 195, 200,
+    202, 223, 203, 204, 205, 206, 181, 207, 208, 210, 211, 212, 213, 215, 216, 217,
+    218, 177, 219, 221, 222, 227, 247, 240, 176, 245, 183, 248, 253, 178, 254, 160,
+};
+
+struct AnsiToOemTable {
+  unsigned char t[256];
+  AnsiToOemTable() {
+    for (int i = 0; i < 128; ++i) t[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 128; ++i) t[kOemToAnsiHigh[i]] = static_cast<unsigned char>(128 + i);
+  }
+};
+
+const AnsiToOemTable kAnsiToOem;
+
+}  // namespace
+
+char OemToAnsiChar(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return static_cast<char>(u < 128 ? u : kOemToAnsiHigh[u - 128]);
+}
+
+char AnsiToOemChar(char c) { return static_cast<char>(kAnsiToOem.t[static_cast<unsigned char>(c)]); }
+
+void OemToAnsiBuffer(char* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = OemToAnsiChar(p[i]);
+}
+
+void AnsiToOemBuffer(char* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = AnsiToOemChar(p[i]);
+}
+
+std::string TzOemToAnsi(std::string_view s) {
+  std::string r(s);
+  OemToAnsiBuffer(r.data(), r.size());
+  return r;
+}
+
+std::string TzAnsiToOem(std::string_view s) {
+  std::string r(s);
+  AnsiToOemBuffer(r.data(), r.size());
+  return r;
+}
+
+// ---- strings -------------------------------------------------------------
+
+namespace {
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+}  // namespace
+
+std::string TzTrimRight(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && IsBlankOrControl(s[n - 1])) --n;
+  return std::string(s.substr(0, n));
+}
+
+std::string TzTrimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlankOrControl(s[i])) ++i;
+  return std::string(s.substr(i));
+}
+
+std::string AllTrim(std::string_view s) { return TzTrimLeft(TzTrimRight(s)); }
+
+// Upper and lower case in the Windows character set (code page 1252).
+char UpCaseChar(char c) {
+  auto u = static_cast<unsigned char>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
+  if (u == 0x9A || u == 0x9C || u == 0x9E) return static_cast<char>(u - 16);
+  if (u == 0xFF) return static_cast<char>(0x9F);
+  return c;
+}
+
+char LoCaseChar(char c) {
+  auto u = static_cast<unsigned char>(c);
+  if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
+  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
+  if (u == 0x8A || u == 0x8C || u == 0x8E) return static_cast<char>(u + 16);
+  if (u == 0x9F) return static_cast<char>(0xFF);
+  return c;
+}
+
+bool IsAlphaChar(char c) {
+  auto u = static_cast<unsigned char>(c);
+  if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) return true;
+  if (u >= 0xC0 && u != 0xD7 && u != 0xF7) return true;
+  return u == 0x8A || u == 0x8C || u == 0x8E || u == 0x9A || u == 0x9C || u == 0x9E ||
+         u == 0x9F || u == 0x83 || u == 0xAA || u == 0xB5 || u == 0xBA;
+}
+
+std::string TzUpperCase(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = UpCaseChar(c);
+  return r;
+}
+
+bool IsAlpha(std::string_view s) { return !s.empty() && IsAlphaChar(s[0]); }
+
+std::string Replicate(char c, int count) {
+  return count > 0 ? std::string(static_cast<std::size_t>(count), c) : std::string();
+}
+
+std::string TzPadRight(std::string_view s, int width) {
+  std::string r(s);
+  if (width >= 1 && r.size() < static_cast<std::size_t>(width)) r.append(width - r.size(), ' ');
+  return r;
+}
+
+int Occurs(std::string_view sub, std::string_view text) {
+  if (sub.empty() || text.empty()) return 0;
+  int n = 0;
+  for (std::size_t p = text.find(sub); p != std::string_view::npos; p = text.find(sub, p + sub.size())) ++n;
+  return n;
+}
+
+int AtN(int n, std::string_view sub, std::string_view text) {
+  if (n == 0 || sub.empty() || text.empty()) return 0;
+  if (n < 0) {
+    std::string rs(sub.rbegin(), sub.rend());
+    std::string rt(text.rbegin(), text.rend());
+    int p = AtN(-n, rs, rt);
+    if (p == 0) return 0;
+    // Start of the match in the unreversed text.
+    return static_cast<int>(text.size()) - (p - 1) - static_cast<int>(sub.size()) + 1;
+  }
+  std::size_t from = 0;
+  for (int k = 1;; ++k) {
+    std::size_t p = text.find(sub, from);
+    if (p == std::string_view::npos) return 0;
+    if (k == n) return static_cast<int>(p) + 1;
+    from = p + 1;
+  }
+}
+
+int PosNoCase(const char* s1, std::size_t len1, const char* s2, std::size_t len2) {
+  if (len1 == 0 || len1 > len2) return 0;
+  std::string a = TzUpperCase(std::string_view(s1, len1));
+  std::string b = TzUpperCase(std::string_view(s2, len2));
+  std::size_t p = b.find(a);
+  return p == std::string::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+bool RemoveKeyword(std::string_view keyword, std::string& command) {
+  command = TzUpperCase(command);
+  std::string key = TzUpperCase(keyword);
+  bool removed = false;
+  if (!key.empty()) {
+    std::size_t from = 0;
+    for (;;) {
+      std::size_t p = command.find(key, from);
+      if (p == std::string::npos) break;
+      std::size_t end = p + key.size();
+      char next = end < command.size() ? command[end] : '\0';
+      bool joined = next != '\0' && (IsAlphaChar(next) || (next >= '0' && next <= '9') ||
+                                     next == '\\' || next == '_');
+      if (joined) {
+        from = p + 1;
+        continue;
+      }
+      command.erase(p, key.size());
+      removed = true;
+      from = p;
+    }
+  }
+  command = AllTrim(command);
+  return removed;
+}
+
+// ---- numbers -------------------------------------------------------------
+
+void CleanNumber(std::string& s) {
+  s.erase(std::remove(s.begin(), s.end(), '$'), s.end());
+  std::size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || s[i] == '+')) ++i;
+  s.erase(0, i);
+  if (!s.empty() && s[0] == '-') {
+    std::size_t j = 1;
+    while (j < s.size() && (s[j] == ' ' || s[j] == '+' || s[j] == '-')) ++j;
+    std::string rest = s.substr(j);
+    if (rest.empty()) {
+      s.clear();
+    } else {
+      if (rest[0] == TzDecimalSep) rest.insert(0, "0");
+      s = "-" + rest;
+    }
+  }
+  if (TzDecimalSep != '.') {
+    s.erase(std::remove(s.begin(), s.end(), '.'), s.end());
+    std::size_t p = s.find(TzDecimalSep);
+    if (p != std::string::npos) s[p] = '.';
+  } else {
+    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
+  }
+  if (!s.empty() && s[0] == '.') s.insert(0, "0");
+  std::size_t blank = s.find(' ');
+  if (blank != std::string::npos) s.resize(blank);
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    char c = s[k];
+    bool ok = (c >= '0' && c <= '9') || c == '.' || (c == '-' && k == 0);
+    if (!ok) {
+      s.resize(k);
+      break;
+    }
+  }
+  if (!s.empty() && s.back() == '.') s.pop_back();
+}
+
+long double RoundToReal48(long double v) {
+  if (v == 0 || !std::isfinite(v)) return v;
+  int exp = 0;
+  long double m = std::frexp(v, &exp);  // 0.5 <= |m| < 1
+  m = std::nearbyint(std::ldexp(m, 40));
+  return std::ldexp(m, exp - 40);
+}
+
+namespace {
+
+// Value of the longest leading number in a cleaned text; 0 when none.
+long double LeadingValue(const std::string& s) {
+  if (s.empty()) return 0;
+  double d = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), d);
+  if (r.ec != std::errc()) return 0;
+  // Parse the digits again in extended precision for the full mantissa.
+  long double v = std::strtold(std::string(s.data(), r.ptr).c_str(), nullptr);
+  return v;
+}
+
+}  // namespace
+
+long double ValReal(std::string_view text) {
+  std::string s(text);
+  CleanNumber(s);
+  return RoundToReal48(LeadingValue(s));
+}
+
+std::int32_t ValLong(std::string_view text) {
+  std::string s(text);
+  CleanNumber(s);
+  std::size_t p = s.find('.');
+  if (p != std::string::npos) s.resize(p);
+  if (s.empty()) return 0;
+  long long v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return static_cast<std::int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+}
+
+std::int16_t ValInt16(std::string_view text) {
+  std::string s(text);
+  if (s.empty()) return 0;
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  s.erase(0, i);
+  if (!s.empty() && s[0] == '+') s.erase(0, 1);
+  char thousands = TzDecimalSep != '.' ? '.' : ',';
+  s.erase(std::remove(s.begin(), s.end(), thousands), s.end());
+  std::size_t dollar = s.find('$');
+  if (dollar != std::string::npos) s.erase(dollar, 1);
+  std::size_t blank = s.find(' ');
+  if (blank != std::string::npos) s.resize(blank);
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    if (!((s[k] >= '0' && s[k] <= '9') || s[k] == '-')) {
+      s.resize(k);
+      break;
+    }
+  }
+  long long v = 0;
+  if (!s.empty()) {
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec == std::errc::result_out_of_range) v = s[0] == '-' ? INT64_MIN : INT64_MAX;
+  }
+  return static_cast<std::int16_t>(std::clamp<long long>(v, -32768, 32767));
+}
+
+void FloatToStrDec(long double value, int width, int decimals, std::string& text) {
+  char buf[128];
+  width = std::clamp(width, 0, 30);
+  decimals = std::clamp(decimals, 0, 30);
+  std::snprintf(buf, sizeof buf, "%*.*Lf", width, decimals, value);
+  text = buf;
+  if (text.size() > 30) text.resize(30);
+  if (TzDecimalSep != '.' && decimals > 0) {
+    std::size_t p = text.find('.');
+    if (p != std::string::npos) text[p] = TzDecimalSep;
+  }
+}
+
+void IntToStrWidth(long value, int width, std::string& text) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%*ld", std::clamp(width, 0, 40), value);
+  text = buf;
+}
+
+// ---- dates ---------------------------------------------------------------
+
+namespace {
+
+struct NameTable {
+  const char* days[7];
+  const char* months[12];
+  int dayWidth;
+  int monthWidth;
+};
+
+const NameTable kEnglish = {
+    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+    {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+     "October", "November", "December"},
+    9, 9};
+const NameTable kItalian = {
+    {"Domenica", "Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato"},
+    {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio", "Agosto",
+     "Settembre", "Ottobre", "Novembre", "Dicembre"},
+    9, 9};
+const NameTable kFrench = {
+    {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
+    {"Janvier", "F\x82""vrier", "Mars", "Avril", "Mai", "Juin", "Juillet", "Ao\x96""t",
+     "Septembre", "Octobre", "Novembre", "D\x82""cembre"},
+    8, 9};
+const NameTable kGerman = {
+    {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
+    {"Januar", "Februar", "M\x84""rz", "April", "Mai", "Juni", "Juli", "August", "September",
+     "Oktober", "November", "Dezember"},
+    10, 9};
+const NameTable kSpanish = {
+    {"Domingo", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado"},
+    {"Enero", "Febrero", "Marzo", "Abril", "Mayo", "Junio", "Julio", "Agosto", "Septiembre",
+     "Octubre", "Noviembre", "Diciembre"},
+    9, 10};
+// Code page 866.
+const NameTable kRussian = {
+    {"\x82\xAE\xE1\xAA\xE0\xA5\xE1\xA5\xAD\xEC\xA5", "\x8F\xAE\xAD\xA5\xA4\xA5\xAB\xEC\xAD\xA8\xAA",
+     "\x82\xE2\xAE\xE0\xAD\xA8\xAA", "\x91\xE0\xA5\xA4\xA0", "\x97\xA5\xE2\xA2\xA5\xE0\xA3",
+     "\x8F\xEF\xE2\xAD\xA8\xE6\xA0", "\x91\xE3\xA1\xA1\xAE\xE2\xA0"},
+    {"\x9F\xAD\xA2\xA0\xE0\xEC", "\x94\xA5\xA2\xE0\xA0\xAB\xEC", "\x8C\xA0\xE0\xE2",
+     "\x80\xAF\xE0\xA5\xAB\xEC", "\x8C\xA0\xA9", "\x88\xEE\xAD\xEC", "\x88\xEE\xAB\xEC",
+     "\x80\xA2\xA3\xE3\xE1\xE2", "\x91\xA5\xAD\xE2\xEF\xA1\xE0\xEC",
+     "\x8E\xAA\xE2\xEF\xA1\xE0\xEC", "\x8D\xAE\xEF\xA1\xE0\xEC", "\x84\xA5\xAA\xA0\xA1\xE0\xEC"},
+    11, 8};
+
+const NameTable& NamesOf(int format) {
+  switch (format) {
+    case 3: return kItalian;
+    case 4:
+    case 7: return kFrench;
+    case 5: return kGerman;
+    case 6: return kSpanish;
+    case 8: return kRussian;
+    default: return kEnglish;
+  }
+}
+
+char SeparatorOf(int format) {
+  switch (format) {
+    case 0:
+    case 2: return '/';
+    case 3: return '-';
+    default: return '.';
+  }
+}
+
+int ToInt(std::string_view s) {
+  std::string t = AllTrim(s);
+  if (t.empty()) return 0;
+  int v = 0;
+  auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return 0;
+  return v;
+}
+
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string FillTwo(std::string_view part) {
+  std::string t = AllTrim(part);
+  while (t.size() < 2) t.insert(0, "0");
+  return t;
+}
+
+// Splits a date text at `sep` into three parts.
+void SplitDate(std::string_view d, char sep, std::string parts[3]) {
+  for (int i = 0; i < 3; ++i) parts[i].clear();
+  int k = 0;
+  for (char c : d) {
+    if (c == sep) {
+      if (++k > 2) break;
+      continue;
+    }
+    parts[k] += c;
+  }
+}
+
+bool AllEmpty(const std::string parts[3]) {
+  return AllTrim(parts[0]).empty() && AllTrim(parts[1]).empty() && AllTrim(parts[2]).empty();
+}
+
+// Internal form of any date text, without changing the caller's copy.
+std::string Internal(std::string_view date) {
+  std::string d(date);
+  DateToInternal(d);
+  return d;
+}
+
+bool IsEmptyInternal(std::string_view d) {
+  std::string parts[3];
+  SplitDate(d, '/', parts);
+  return AllEmpty(parts);
+}
+
+}  // namespace
+
+void SetDateFormat(int code) {
+  if (code < 0 || code >= 9) code = 0;
+  TzDateFormat = static_cast<std::uint8_t>(code);
+  std::string year = TzCentury ? "yyyy" : "yy";
+  switch (code) {
+    case 0: TzShortDatePicture = "MM/dd/" + year; break;
+    case 1: TzShortDatePicture = year + ".MM.dd"; break;
+    case 2: TzShortDatePicture = "dd/MM/" + year; break;
+    case 3: TzShortDatePicture = "dd-MM-" + year; break;
+    default: TzShortDatePicture = "dd.MM." + year; break;
+  }
+  TzDateSeparator = SeparatorOf(code);
+}
+
+int CenturyOf(std::string_view twoDigitYear) {
+  int yy = ToInt(twoDigitYear);
+  int base = TzBaseYear;
+  int century = base / 100 * 100;
+  return base % 100 <= yy ? century : century + 100;
+}
+
+std::string CenturyDigits(std::string_view twoDigitYear) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", (CenturyOf(twoDigitYear) / 100) % 100);
+  return buf;
+}
+
+std::string ExpandYear(std::string_view year) {
+  std::string y(year.substr(0, 4));
+  if (!TzCentury) return y;
+  if (y.size() == 2) return CenturyDigits(y) + y;
+  while (y.size() < 4) y.insert(0, "0");
+  return y;
+}
+
+std::string EmptyDate(int code) {
+  std::string yb = TzCentury ? "    " : "  ";
+  switch (code) {
+    case 1: return yb + ".  .  ";
+    case 3: return "  -  -" + yb;
+    case 4: case 5: case 6: case 7: case 8: return "  .  ." + yb;
+    default: return "  /  /" + yb;
+  }
+}
+
+void DateToInternal(std::string& date) {
+  std::size_t nul = date.find('\0');
+  if (nul != std::string::npos) date.resize(nul);
+  char sep;
+  if (date.find('/') != std::string::npos) sep = '/';
+  else if (date.find('-') != std::string::npos) sep = '-';
+  else if (date.find('.') != std::string::npos) sep = '.';
+  else return;
+  std::string parts[3];
+  SplitDate(date, sep, parts);
+  if (AllEmpty(parts)) {
+    date = EmptyDate(0);
+    return;
+  }
+  std::string m, d, y;
+  switch (TzDateFormat) {
+    case 0: m = parts[0]; d = parts[1]; y = parts[2]; break;
+    case 1: y = parts[0]; m = parts[1]; d = parts[2]; break;
+    default: d = parts[0]; m = parts[1]; y = parts[2]; break;
+  }
+  date = FillTwo(m) + "/" + FillTwo(d) + "/" + ExpandYear(FillTwo(y));
+}
+
+void DateToNational(std::string& date) {
+  std::string parts[3];
+  SplitDate(date, '/', parts);
+  if (AllEmpty(parts)) {
+    date = EmptyDate(TzDateFormat);
+    return;
+  }
+  std::string m = FillTwo(parts[0]), d = FillTwo(parts[1]), y = ExpandYear(FillTwo(parts[2]));
+  char s = SeparatorOf(TzDateFormat);
+  switch (TzDateFormat) {
+    case 0: date = m + s + d + s + y; break;
+    case 1: date = y + s + m + s + d; break;
+    default: date = d + s + m + s + y; break;
+  }
+}
+
+bool IsLeapYear(int year) { return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0); }
+
+bool ValidDate(std::string& date) {
+  std::string d = AllTrim(date);
+  DateToInternal(d);
+  if (IsEmptyInternal(d)) {
+    std::string e = EmptyDate(0);
+    if (TzDateFormat != 0) DateToNational(e);
+    date = e;
+    return true;
+  }
+  if (d.size() != 8 && d.size() != 10) return false;
+  if (d[2] != '/' || d[5] != '/') return false;
+  std::string ms = d.substr(0, 2), ds = d.substr(3, 2), ys = d.substr(6);
+  if (!AllDigits(ms) || !AllDigits(ds) || !AllDigits(ys)) return false;
+  int m = ToInt(ms), day = ToInt(ds), y = ToInt(ys);
+  if (m < 1 || m > 12 || day < 1 || day > 31) return false;
+  if (m == 2 && day > 29) return false;
+  if ((m == 4 || m == 6 || m == 9 || m == 11) && day > 30) return false;
+  if (ys.size() == 2) y += CenturyOf(ys);
+  if (m == 2 && day == 29 && !IsLeapYear(y)) return false;
+  if (d.size() == 10 && !TzCentury) d = d.substr(0, 6) + d.substr(8, 2);
+  if (TzDateFormat != 0) DateToNational(d);
+  date = d;
+  return true;
+}
+
+int DOW(std::string_view date) {
+  std::string d = Internal(date);
+  if (d.size() < 8) return 0;
+  int m = ToInt(d.substr(0, 2)), day = ToInt(d.substr(3, 2));
+  std::string ys = d.substr(6);
+  int year = ToInt(ys);
+  if (ys.size() <= 2) year += CenturyOf(ys);
+  if (m < 3) {
+    m += 12;
+    year -= 1;
+  }
+  int c = year / 100, y = year % 100;
+  int v = day + (m + 1) * 26 / 10 + y + y / 4 + c / 4 - 2 * c;
+  v = ((v % 7) + 7) % 7;
+  return v == 0 ? 7 : v;
+}
+
+std::string CDOW(std::string_view date) {
+  std::string d = Internal(date);
+  if (IsEmptyInternal(d)) return std::string(10, ' ');
+  int w = DOW(d);
+  if (w < 1 || w > 7) return std::string(10, ' ');
+  const NameTable& t = NamesOf(TzDateFormat);
+  return TzPadRight(t.days[w - 1], t.dayWidth);
+}
+
+std::string CMONTH(std::string_view date) {
+  std::string d = Internal(date);
+  int m = DateMonth(d);
+  if (IsEmptyInternal(d) || m < 1 || m > 12) return std::string(9, ' ');
+  const NameTable& t = NamesOf(TzDateFormat);
+  return TzPadRight(t.months[m - 1], t.monthWidth);
+}
+
+int DateMonth(std::string_view date) {
+  std::string d = Internal(date);
+  return d.size() >= 2 ? ToInt(d.substr(0, 2)) : 0;
+}
+
+int DateDay(std::string_view date) {
+  std::string d = Internal(date);
+  return d.size() >= 5 ? ToInt(d.substr(3, 2)) : 0;
+}
+
+int DateYear(std::string_view date) {
+  std::string d = Internal(date);
+  return d.size() >= 7 ? ToInt(d.substr(6)) : 0;
+}
+
+std::string DTOS(std::string_view date) {
+  std::string d = Internal(date);
+  if (d.size() < 8 || IsEmptyInternal(d)) return std::string(8, ' ');
+  std::string y = AllTrim(d.substr(6));
+  if (y.size() < 4) y = (y.size() == 2 ? CenturyDigits(y) : std::string(4 - y.size(), '0')) + y;
+  return y + d.substr(0, 2) + d.substr(3, 2);
+}
+
+std::string STOD(std::string_view s) {
+  if (s.size() < 8 || AllTrim(s).empty()) return EmptyDate(TzDateFormat);
+  std::string y(s.substr(0, 4));
+  std::string internal = std::string(s.substr(4, 2)) + "/" + std::string(s.substr(6, 2)) + "/" +
+                         (TzCentury ? y : y.substr(2));
+  DateToNational(internal);
+  return internal;
+}
+
+std::uint32_t TickCount() { return platform::TickCount(); }
+std::uint32_t TickSeconds() { return platform::TickCount() / 1000; }
+
+// ---- files ---------------------------------------------------------------
+
+void SplitPath(std::string_view path, std::string& dir, std::string& name, std::string& ext) {
+  std::size_t slash = path.find_last_of('/');
+  std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+  dir = std::string(path.substr(0, start));
+  std::string_view file = path.substr(start);
+  std::size_t dot = file.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) {
+    name = std::string(file.substr(0, 64));
+    ext.clear();
+  } else {
+    name = std::string(file.substr(0, std::min<std::size_t>(dot, 64)));
+    ext = std::string(file.substr(dot, 64));
+  }
+}
+
+std::string StripExtension(std::string_view name) {
+  std::string dir, base, ext;
+  SplitPath(name, dir, base, ext);
+  return dir + base;
+}
+
+std::string FullPath(std::string_view name) {
+  if (name.empty()) return std::string();
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(std::string(name)), ec);
+  if (ec) return std::string(name);
+  return p.lexically_normal().string();
+}
+
+std::string DefaultExtension(std::string_view name, std::string_view ext) {
+  std::string dir, base, e;
+  SplitPath(name, dir, base, e);
+  if (!e.empty()) return std::string(name);
+  return dir + TzTrimRight(base) + "." + std::string(ext.substr(0, 64));
+}
+
+std::string ForceExtension(std::string_view name, std::string_view ext) {
+  return StripExtension(name) + "." + std::string(ext);
+}
+
+std::string ShortPathName(std::string_view name) { return FullPath(name); }
+
+bool TzFileExists(std::string_view name) { return platform::FileExists(std::string(name)); }
+
+bool FileDatedToday(std::string_view name) {
+  platform::FileHandle h = platform::kNoFile;
+  std::string n(name);
+  int rc = platform::OpenFile(n, platform::kOpenReadWrite | platform::kShareDenyNone, h);
+  if (rc == platform::kErrAccessDenied || rc == platform::kErrSharingViolation)
+    rc = platform::OpenFile(n, platform::kOpenRead | platform::kShareDenyNone, h);
+  if (rc != 0) return false;
+  std::int64_t t = platform::FileModifiedTime(h);
+  platform::CloseFile(h);
+  if (t < 0) return false;
+  std::time_t tt = static_cast<std::time_t>(t);
+  std::tm tm {};
+  localtime_r(&tt, &tm);
+  TzDate today = TzToday();
+  return tm.tm_year + 1900 == today.year && tm.tm_mon + 1 == today.month && tm.tm_mday == today.day;
+}
+
+int EraseFile(std::string_view name) {
+  std::string n(name);
+  platform::FileHandle h = platform::kNoFile;
+  // Exclusive open first: a file in use by anyone is not erased.
+  int rc = platform::OpenFile(n, platform::kOpenRead | platform::kShareDenyAll, h);
+  if (rc != 0) return rc;
+  platform::CloseFile(h);
+  return platform::RemoveFile(n);
+}
+
+bool WildcardMatch(std::string_view mask, std::string_view name) {
+  std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || UpCaseChar(mask[m]) == UpCaseChar(name[n]))) {
+      ++m;
+      ++n;
+    } else if (m < mask.size() && mask[m] == '*') {
+      starM = m++;
+      starN = n;
+    } else if (starM != std::string_view::npos) {
+      m = starM + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+void EraseFiles(std::string_view mask) {
+  TzLastError = 0;
+  std::string m(mask);
+  if (m.find_first_of("*?") == std::string::npos) {
+    int rc = EraseFile(m);
+    if (rc != 0) DederError(static_cast<std::uint16_t>(rc), "Error erasing " + m);
+    return;
+  }
+  std::string full = FullPath(m);
+  std::string dir, base, ext;
+  SplitPath(full, dir, base, ext);
+  std::string pattern = base + ext;
+  int failed = 0;
+  std::error_code ec;
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.empty() ? "." : dir, ec)) {
+    if (!entry.is_regular_file(ec)) continue;
+    std::string fname = entry.path().filename().string();
+    if (WildcardMatch(pattern, fname)) names.push_back(entry.path().string());
+  }
+  for (const std::string& n : names)
+    if (EraseFile(n) != 0) ++failed;
+  if (failed != 0)
+    DederError(5, "Could not erase " + std::to_string(failed) + " files like " + m);
+}
+
+std::int32_t DiskFreeKB(std::string_view path) {
+  std::int64_t b = platform::FreeDiskBytes(path.empty() ? std::string(".") : std::string(path));
+  if (b < 0) return 2147483647;
+  std::int64_t kb = b / 1024;
+  return kb > 2147483647 ? 2147483647 : static_cast<std::int32_t>(kb);
+}
+
+void UniqueFilename(std::string& name) {
+  name = platform::TempFileName("TZP");
+  platform::FileHandle h = platform::kNoFile;
+  int rc = platform::CreateFile(name, h);
+  if (rc != 0) {
+    name.clear();
+    DederError(static_cast<std::uint16_t>(rc), "Error requesting unique file name [UniqueFilename]");
+    return;
+  }
+  platform::CloseFile(h);
+}
+
+std::string FindFileAnyCase(std::string_view name) {
+  std::string n(name);
+  if (n.empty() || platform::FileExists(n)) return n;
+  std::string dir, base, ext;
+  SplitPath(n, dir, base, ext);
+  std::string want = TzUpperCase(base + ext);
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir.empty() ? "." : dir, ec)) {
+    std::string fname = entry.path().filename().string();
+    if (TzUpperCase(fname) == want && entry.is_regular_file(ec)) return dir + fname;
+  }
+  return n;
+}

@@ -1,0 +1,130 @@
+// Base routines of the table engine: national settings (explicit settings,
+// never the C locale), character-set conversion, xBase string, number and
+// date functions, and file helpers. Failures go through DederError.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// National settings and system information.
+extern std::uint8_t TzCountry;      // 0-8, see DetectCountry
+extern std::uint8_t TzDateFormat;   // 0-8
+extern bool TzCentury;              // dates carry four-digit years
+extern char TzDecimalSep;
+extern char TzThousandSep;
+extern int TzBaseYear;              // first year of the two-digit-year window
+extern std::int32_t TzDosError;
+extern std::uint8_t TzFloppyCount;
+extern std::uint32_t TzTotalMemKB;
+extern std::string TzWinVersion;
+// The run time's short date picture and separator, set by SetDateFormat.
+extern std::string TzShortDatePicture;
+extern char TzDateSeparator;
+
+// Today's date for the engine (headers, DATE()); tests pin it.
+struct TzDate {
+  int year = 0, month = 0, day = 0;
+};
+using TzTodayFunc = TzDate (*)();
+extern TzTodayFunc TzToday;
+
+void InitDbfRuntime();
+
+// Memory.
+void TzGetMem(void*& block, std::uint16_t size);
+void TzFreeMem(void*& block, std::uint16_t size);
+std::int32_t TzMaxAvail();
+
+// System.
+std::uint16_t GetWinVersion();
+std::uint32_t TotalMemory(int unit);
+std::uint8_t FloppyCount();
+void GetTodayDate(std::uint16_t& year, std::uint16_t& month, std::uint16_t& day,
+                  std::uint16_t& dayOfWeek);
+struct TzDateTime {
+  std::uint16_t year, month, day, hour, minute, second;
+};
+void UnpackFileTime(std::uint32_t fileTime, TzDateTime& dt);
+// Country code from the user's language ($LC_ALL, $LC_MESSAGES, $LANG).
+std::uint8_t DetectCountry();
+void ApplyCountrySeparators(std::uint8_t country);
+
+// DOS code page 437 <-> Windows code page 1252, a bijective table so that
+// an unchanged text round-trips.
+char OemToAnsiChar(char c);
+char AnsiToOemChar(char c);
+std::string TzOemToAnsi(std::string_view s);
+std::string TzAnsiToOem(std::string_view s);
+void OemToAnsiBuffer(char* p, std::size_t n);
+void AnsiToOemBuffer(char* p, std::size_t n);
+
+// Strings.
+std::string TzTrimRight(std::string_view s);
+std::string TzTrimLeft(std::string_view s);
+std::string AllTrim(std::string_view s);
+std::string TzUpperCase(std::string_view s);
+char UpCaseChar(char c);
+char LoCaseChar(char c);
+bool IsAlphaChar(char c);
+bool IsAlpha(std::string_view s);
+std::string Replicate(char c, int count);
+std::string TzPadRight(std::string_view s, int width);
+int Occurs(std::string_view sub, std::string_view text);
+int AtN(int n, std::string_view sub, std::string_view text);
+int PosNoCase(const char* s1, std::size_t len1, const char* s2, std::size_t len2);
+inline std::string IIfStr(bool cond, std::string_view a, std::string_view b) {
+  return std::string(cond ? a : b);
+}
+bool RemoveKeyword(std::string_view keyword, std::string& command);
+
+// Numbers.
+void CleanNumber(std::string& text);
+long double ValReal(std::string_view text);
+std::int32_t ValLong(std::string_view text);
+std::int16_t ValInt16(std::string_view text);
+void FloatToStrDec(long double value, int width, int decimals, std::string& text);
+void IntToStrWidth(long value, int width, std::string& text);
+// Rounds to the precision of the 6-byte real of the table fields.
+long double RoundToReal48(long double v);
+
+// Dates.
+void SetDateFormat(int code);
+int CenturyOf(std::string_view twoDigitYear);
+std::string CenturyDigits(std::string_view twoDigitYear);
+std::string ExpandYear(std::string_view year);
+std::string EmptyDate(int code);
+void DateToInternal(std::string& date);
+void DateToNational(std::string& date);
+bool ValidDate(std::string& date);
+bool IsLeapYear(int year);
+int DOW(std::string_view date);
+std::string CDOW(std::string_view date);
+std::string CMONTH(std::string_view date);
+int DateMonth(std::string_view date);
+int DateDay(std::string_view date);
+int DateYear(std::string_view date);
+std::string DTOS(std::string_view date);
+std::string STOD(std::string_view yyyymmdd);
+std::uint32_t TickCount();
+std::uint32_t TickSeconds();
+
+// Files.
+void SplitPath(std::string_view path, std::string& dir, std::string& name, std::string& ext);
+std::string StripExtension(std::string_view name);
+std::string FullPath(std::string_view name);
+std::string DefaultExtension(std::string_view name, std::string_view ext);
+std::string ForceExtension(std::string_view name, std::string_view ext);
+std::string ShortPathName(std::string_view name);
+bool TzFileExists(std::string_view name);
+bool FileDatedToday(std::string_view name);
+int EraseFile(std::string_view name);
+void EraseFiles(std::string_view mask);
+std::int32_t DiskFreeKB(std::string_view path);
+void UniqueFilename(std::string& name);
+// Called on every pass of lock waits and record moves.
+extern void (*IdleHook)();
+// An existing file whose name equals `name` but for case, else `name`.
+std::string FindFileAnyCase(std::string_view name);
+// True when `name` matches a DOS wildcard mask ("*", "?"), ignoring case.
+bool WildcardMatch(std::string_view mask, std::string_view name);

@@ -1,0 +1,192 @@
+// Work areas: numbered slots of open tables, one selected at a time, with
+// the xBase record interface (Use, moves, Append, Replace, DeleteRec, Pack)
+// and the hook tables through which the optional units plug in: indexes,
+// expressions, memo files and virtual files. The layer calls only what is
+// installed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "dbf/work_area.h"
+
+constexpr int kMaxWorkAreas = 35;   // 1..33 for users, 34 and 35 for the engine
+constexpr int kUserWorkAreas = 33;
+
+// Slots 1..35 (index 0 unused).
+extern std::array<std::unique_ptr<TDbfWorkArea>, kMaxWorkAreas + 1> WorkAreas;
+extern std::uint8_t SelectedArea;
+
+// Library settings.
+extern bool NetworkMode;
+extern unsigned ShareFileMode;        // 66: read/write, deny none
+extern unsigned OpenModeOverride;     // 65535: none
+extern bool AnsiTables;
+extern std::int32_t (*SkipProcedure)(std::int32_t steps);
+extern bool ConfirmPack;
+extern bool IndexKeysOnReplace;
+extern bool Packing;                  // set while Pack rebuilds the indexes
+extern char NoLetter, YesLetter;      // national letters of FieldAsString
+
+// ---- hook tables -------------------------------------------------------
+
+// Index engine; every entry works on the selected work area. Numbers are
+// the entries' places in the table.
+struct TIndexHooks {
+  bool (*IsActive)() = nullptr;                 // 0
+  void (*SyncToRecord)() = nullptr;             // 1
+  std::int32_t (*NextRecord)() = nullptr;       // 2
+  std::int32_t (*PriorRecord)() = nullptr;      // 3
+  std::int32_t (*FirstRecord)() = nullptr;      // 4
+  std::int32_t (*LastRecord)() = nullptr;       // 5
+  bool (*AtEnd)() = nullptr;                    // 6
+  bool (*AtBeginning)() = nullptr;              // 7
+  void (*AppendNewKey)() = nullptr;             // 8
+  void (*RefreshKey)() = nullptr;               // 9
+  void (*RememberKeys)() = nullptr;             // 10
+  void (*UpdateChangedKeys)() = nullptr;        // 11
+  void (*SetAtBeginning)() = nullptr;           // 12
+  void (*SetAtEnd)() = nullptr;                 // 13
+  bool* (*FoundFlag)() = nullptr;               // 14
+  void (*Reindex)() = nullptr;                  // 15
+  void (*CloseIndexes)() = nullptr;             // 16
+  // 17 stays empty.
+  std::string (*IndexFileName)(int slot) = nullptr;                       // 18
+  std::string (*(*KeyTextOfSlot)(int slot))() = nullptr;                  // 19
+  std::string (*(*KeyTextOfOrder)())() = nullptr;                         // 20
+  bool (*Ascending)(int slot) = nullptr;                                  // 21
+  bool (*Soundex)(int slot) = nullptr;                                    // 22
+  void (*SetReadSemaphore)(bool on) = nullptr;  // 23
+  void (*SetLockSemaphore)(bool on) = nullptr;  // 24
+};
+extern TIndexHooks IndexHooks;
+extern bool IndexLinked;
+
+// Value of an evaluated expression.
+struct TExprValue {
+  char type = 'L';            // C, N, D (day number in `number`) or L
+  std::string text;
+  double number = 0;
+  bool logical = false;
+};
+
+struct TExprHooks {
+  TExprDescriptor* (*Compile)(const std::string& text) = nullptr;   // 0
+  void (*Free)(TExprDescriptor*& expr) = nullptr;                   // 1
+  TExprValue (*Evaluate)(TExprDescriptor* expr) = nullptr;          // 2
+  std::string (*Text)(const TExprDescriptor* expr) = nullptr;       // 3
+};
+extern TExprHooks ExprHooks;
+extern bool ParserLinked;
+
+// Memo unit; entries work on the selected work area.
+struct TMemoHooks {
+  bool (*AssignMemo)(std::int32_t block, std::string& text) = nullptr;            // 0
+  void (*PackMemo)() = nullptr;                                                   // 1
+  void (*OpenMemo)() = nullptr;                                                   // 2
+  void (*CloseMemo)() = nullptr;                                                  // 3
+  std::int32_t (*CopyMemoAppend)(std::uint8_t sourceArea, std::int32_t block) = nullptr;  // 4
+  std::int32_t (*CopyMemoInPlace)(std::uint8_t sourceArea, std::int32_t block) = nullptr; // 5
+  void (*RecreateMemo)() = nullptr;                                               // 6
+  std::int32_t (*AddMemo)(const std::string& text) = nullptr;                     // 7
+};
+extern TMemoHooks MemoHooks;
+
+// Virtual-file unit: one procedure; the operation code and record number
+// are set in the work area first.
+enum TVFileOperation : std::uint8_t {
+  kVfClose = 1, kVfDelete = 2, kVfRead = 3, kVfOpen = 4, kVfPack = 5, kVfWrite = 8, kVfRecall = 9
+};
+using TVFileHooks = void (*)(TDbfWorkArea& wa);
+extern TVFileHooks VFileHook;
+
+// Start values of every global above; also empties the hook tables.
+void InitWorkAreas();
+
+// ---- selection and state -----------------------------------------------
+
+void Select(int n);
+std::uint8_t CurrentWorkArea();
+// The selected work area, or nullptr.
+TDbfWorkArea* SelectedWorkArea();
+bool NoDatabaseInUse(const std::string& label);
+std::int32_t RecCount();
+std::int32_t RecNo();
+std::uint16_t RecSize();
+bool dEOF();
+bool dBOF();
+std::string Alias();
+std::string DbfFileName();
+
+// ---- fields --------------------------------------------------------------
+
+char FieldType(int n);
+int FieldLen(int n);
+int FieldDec(int n);
+std::string Field(int n);
+int FieldNo(const std::string& name);
+int FieldCount();
+std::uint8_t* FieldAddress(int n);
+std::string FieldAsString(int n);
+bool Deleted();
+void ClearRecord();
+void LoadTypedRecord();
+void StoreTypedRecord();
+void LoadTypedRecord(TDbfWorkArea& wa);
+void StoreTypedRecord(TDbfWorkArea& wa);
+// Size of the typed record of a table's fields.
+std::size_t TypedRecordSize(const TDbfWorkArea& wa);
+
+// Typed access to field n of the selected work area (the typed record).
+// Texts are cut to the field's typed capacity.
+std::string GetFieldText(int n);       // C and D fields
+void SetFieldText(int n, const std::string& text);
+long double GetFieldValue(int n);      // N, F and M fields
+void SetFieldValue(int n, long double value);
+bool GetFieldLogical(int n);
+void SetFieldLogical(int n, bool value);
+
+// Six-byte real of the typed record.
+long double Real48ToExtended(const std::uint8_t* p);
+void ExtendedToReal48(long double v, std::uint8_t* p);
+
+// ---- opening and closing ---------------------------------------------------
+
+void Use(const std::string& command, void* buffer = nullptr, std::uint16_t size = 0);
+void UseWithTranslators(const std::string& command, void* buffer, std::uint16_t size,
+                        TDbfTranslator writeTranslator, TDbfTranslator readTranslator);
+void UseWithBuffer(const std::string& command, void* buffer, std::uint16_t size);
+void CloseDatabase();
+void CloseAll();
+// Program end: slots 34 and 35, then all.
+void CloseAllAtExit();
+
+// ---- records -------------------------------------------------------------
+
+void Append();
+void Replace();
+void DeleteRec();
+void RecallRec();
+bool Pack();
+bool SetIgnoreDel(bool on);
+
+// ---- moves ---------------------------------------------------------------
+
+void GoTop();
+void GoBottom();
+void Skip(std::int32_t n = 1);
+void Go(std::int32_t n);
+void Dbf4RawGo(std::int32_t n);
+bool GoChecked(std::int32_t n);
+bool StepOffRecord();
+void GoFirstWhile();
+void GoLastWhile();
+bool IsWhileOn();
+using TRelationProc = void (*)();
+TRelationProc SetRelation(TRelationProc proc);
+
+// The record count from the file size, for tables shared with others.
+void RefreshRecordCount(TDbfWorkArea& wa);

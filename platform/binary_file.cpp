@@ -1,0 +1,162 @@
+#include "platform/binary_file.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "platform/file_lock.h"
+
+namespace platform {
+
+int ErrnoToDosCode(int err) {
+  switch (err) {
+    case 0: return 0;
+    case ENOENT: return kErrFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG: return kErrPathNotFound;
+    case EMFILE:
+    case ENFILE: return kErrTooManyFiles;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case EEXIST: return kErrAccessDenied;
+    case EBADF: return kErrInvalidHandle;
+    case ENOMEM: return 8;
+    case EAGAIN: return kErrLockViolation;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: return kErrDiskWrite;
+    case EIO: return kErrDiskRead;
+    default: return 31;  // general failure
+  }
+}
+
+namespace {
+
+int OpenFlags(unsigned access) {
+  switch (access & 0x07) {
+    case kOpenRead: return O_RDONLY;
+    case kOpenWrite: return O_WRONLY;
+    default: return O_RDWR;
+  }
+}
+
+}  // namespace
+
+int OpenFile(const std::string& name, unsigned mode, FileHandle& handle) {
+  handle = kNoFile;
+  int flags = OpenFlags(mode);
+  unsigned share = mode & 0x70;
+  // An exclusive share lock needs a handle open for writing; a read-only
+  // exclusive open asks for write access and falls back when refused.
+  bool wantExclusive = share == kShareDenyAll || share == kShareDenyWrite || share == kShareDenyRead;
+  int fd = -1;
+  if (wantExclusive && flags == O_RDONLY) fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) fd = ::open(name.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return ErrnoToDosCode(errno);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return kErrAccessDenied;
+  }
+  int rc = TakeShareLock(fd, mode);
+  if (rc != 0) {
+    ::close(fd);
+    return rc;
+  }
+  handle = fd;
+  return 0;
+}
+
+int CreateFile(const std::string& name, FileHandle& handle) {
+  handle = kNoFile;
+  int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrnoToDosCode(errno);
+  TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
+  handle = fd;
+  return 0;
+}
+
+int CloseFile(FileHandle& handle) {
+  if (handle == kNoFile) return kErrInvalidHandle;
+  int rc = ::close(handle) == 0 ? 0 : ErrnoToDosCode(errno);
+  handle = kNoFile;
+  return rc;
+}
+
+int ReadAt(FileHandle handle, std::uint64_t offset, void* buffer, std::size_t count,
+           std::size_t& got) {
+  got = 0;
+  auto* p = static_cast<char*>(buffer);
+  while (got < count) {
+    ssize_t n = ::pread(handle, p + got, count - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return ErrnoToDosCode(errno);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+int WriteAt(FileHandle handle, std::uint64_t offset, const void* buffer, std::size_t count) {
+  const auto* p = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pwrite(handle, p + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return ErrnoToDosCode(errno);
+    }
+    if (n == 0) return kErrDiskWrite;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+std::int64_t FileSize(FileHandle handle) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+std::int64_t FileModifiedTime(FileHandle handle) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_mtime);
+}
+
+int TruncateFile(FileHandle handle, std::uint64_t size) {
+  return ::ftruncate(handle, static_cast<off_t>(size)) == 0 ? 0 : ErrnoToDosCode(errno);
+}
+
+int FlushFile(FileHandle handle) {
+  return ::fsync(handle) == 0 ? 0 : ErrnoToDosCode(errno);
+}
+
+bool FileExists(const std::string& name) {
+  struct stat st {};
+  return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int RemoveFile(const std::string& name) {
+  return ::unlink(name.c_str()) == 0 ? 0 : ErrnoToDosCode(errno);
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : ErrnoToDosCode(errno);
+}
+
+std::int64_t FreeDiskBytes(const std::string& path) {
+  struct statvfs vfs {};
+  if (::statvfs(path.empty() ? "." : path.c_str(), &vfs) != 0) return -1;
+  return static_cast<std::int64_t>(vfs.f_bavail) * static_cast<std::int64_t>(vfs.f_frsize);
+}
+
+}  // namespace platform
