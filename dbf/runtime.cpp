@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "dbf/errors.h"
+#include "framework/charset.h"
+#include "framework/clock.h"
 #include "platform/binary_file.h"
 #include "platform/os.h"
 
@@ -32,18 +34,15 @@ char TzDateSeparator = '/';
 
 namespace {
 
-TzDate SystemToday() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm {};
-  localtime_r(&t, &tm);
-  return TzDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
-}
-
 void NoIdle() {}
 
 }  // namespace
 
-TzTodayFunc TzToday = SystemToday;
+TzDate TzToday() {
+  ClockReading now = ClockNow();
+  return TzDate{now.Year, now.Month, now.Day};
+}
+
 void (*IdleHook)() = NoIdle;
 
 void ApplyCountrySeparators(std::uint8_t country) {
@@ -69,7 +68,6 @@ void InitDbfRuntime() {
   TzTotalMemKB = TotalMemory(1);
   std::uint16_t v = GetWinVersion();
   TzWinVersion = std::to_string(v & 0xFF) + "." + std::to_string(v >> 8);
-  TzToday = SystemToday;
   IdleHook = NoIdle;
   TzBaseYear = TzToday().year - 70;
 }
@@ -148,44 +146,14 @@ std::uint8_t DetectCountry() {
 
 // ---- character sets ------------------------------------------------------
 
-namespace {
-
-const unsigned char kOemToAnsiHigh[128] = {
-    199, 252, 233, 226, 228, 224, 229, 231, 234, 235, 232, 239, 238, 236, 196, 197,
-    201, 230, 198, 244, 246, 242, 251, 249, 255, 214, 220, 162, 163, 165, 128, 131,
-    225, 237, 243, 250, 241, 209, 170, 186, 191, 129, 172, 189, 188, 161, 171, 187,
-    130, 132, 133, 134, 135, 136, 137, 138, 139, 140, 141, 142, 143, 144, 145, 146,
-    147, 148, 149, 150, 151, 152, 153, 154, 155, 156, 157, 158, 159, 164, 166, 167,
-    168, 169, 173, 174, 175, 179, 180, 182, 184, 185, 190, 192, 193, 194, 195, 200,
-    202, 223, 203, 204, 205, 206, 181, 207, 208, 210, 211, 212, 213, 215, 216, 217,
-    218, 177, 219, 221, 222, 227, 247, 240, 176, 245, 183, 248, 253, 178, 254, 160,
-};
-
-struct AnsiToOemTable {
-  unsigned char t[256];
-  AnsiToOemTable() {
-    for (int i = 0; i < 128; ++i) t[i] = static_cast<unsigned char>(i);
-    for (int i = 0; i < 128; ++i) t[kOemToAnsiHigh[i]] = static_cast<unsigned char>(128 + i);
-  }
-};
-
-const AnsiToOemTable kAnsiToOem;
-
-}  // namespace
-
-char OemToAnsiChar(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return static_cast<char>(u < 128 ? u : kOemToAnsiHigh[u - 128]);
-}
-
-char AnsiToOemChar(char c) { return static_cast<char>(kAnsiToOem.t[static_cast<unsigned char>(c)]); }
-
 void OemToAnsiBuffer(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) p[i] = OemToAnsiChar(p[i]);
+  for (std::size_t i = 0; i < n; ++i)
+    p[i] = static_cast<char>(OemToAnsiChar(static_cast<unsigned char>(p[i])));
 }
 
 void AnsiToOemBuffer(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) p[i] = AnsiToOemChar(p[i]);
+  for (std::size_t i = 0; i < n; ++i)
+    p[i] = static_cast<char>(AnsiToOemChar(static_cast<unsigned char>(p[i])));
 }
 
 std::string TzOemToAnsi(std::string_view s) {
@@ -681,8 +649,10 @@ bool ValidDate(std::string& date) {
   return true;
 }
 
-int DOW(std::string_view date) {
-  std::string d = Internal(date);
+namespace {
+
+// Day of week of a date already in internal form.
+int DowOfInternal(const std::string& d) {
   if (d.size() < 8) return 0;
   int m = ToInt(d.substr(0, 2)), day = ToInt(d.substr(3, 2));
   std::string ys = d.substr(6);
@@ -698,10 +668,16 @@ int DOW(std::string_view date) {
   return v == 0 ? 7 : v;
 }
 
+int MonthOfInternal(const std::string& d) { return d.size() >= 2 ? ToInt(d.substr(0, 2)) : 0; }
+
+}  // namespace
+
+int DOW(std::string_view date) { return DowOfInternal(Internal(date)); }
+
 std::string CDOW(std::string_view date) {
   std::string d = Internal(date);
   if (IsEmptyInternal(d)) return std::string(10, ' ');
-  int w = DOW(d);
+  int w = DowOfInternal(d);
   if (w < 1 || w > 7) return std::string(10, ' ');
   const NameTable& t = NamesOf(TzDateFormat);
   return TzPadRight(t.days[w - 1], t.dayWidth);
@@ -709,7 +685,7 @@ std::string CDOW(std::string_view date) {
 
 std::string CMONTH(std::string_view date) {
   std::string d = Internal(date);
-  int m = DateMonth(d);
+  int m = MonthOfInternal(d);
   if (IsEmptyInternal(d) || m < 1 || m > 12) return std::string(9, ' ');
   const NameTable& t = NamesOf(TzDateFormat);
   return TzPadRight(t.months[m - 1], t.monthWidth);
@@ -807,10 +783,10 @@ bool FileDatedToday(std::string_view name) {
   platform::CloseFile(h);
   if (t < 0) return false;
   std::time_t tt = static_cast<std::time_t>(t);
-  std::tm tm {};
-  localtime_r(&tt, &tm);
+  const std::tm* tm = std::localtime(&tt);
+  if (!tm) return false;
   TzDate today = TzToday();
-  return tm.tm_year + 1900 == today.year && tm.tm_mon + 1 == today.month && tm.tm_mday == today.day;
+  return tm->tm_year + 1900 == today.year && tm->tm_mon + 1 == today.month && tm->tm_mday == today.day;
 }
 
 int EraseFile(std::string_view name) {

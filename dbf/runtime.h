@@ -22,12 +22,12 @@ extern std::string TzWinVersion;
 extern std::string TzShortDatePicture;
 extern char TzDateSeparator;
 
-// Today's date for the engine (headers, DATE()); tests pin it.
+// Today's date for the engine (headers, DATE()), from the program's clock
+// (framework/clock.h), which tests pin.
 struct TzDate {
   int year = 0, month = 0, day = 0;
 };
-using TzTodayFunc = TzDate (*)();
-extern TzTodayFunc TzToday;
+TzDate TzToday();
 
 void InitDbfRuntime();
 
@@ -50,10 +50,7 @@ void UnpackFileTime(std::uint32_t fileTime, TzDateTime& dt);
 std::uint8_t DetectCountry();
 void ApplyCountrySeparators(std::uint8_t country);
 
-// DOS code page 437 <-> Windows code page 1252, a bijective table so that
-// an unchanged text round-trips.
-char OemToAnsiChar(char c);
-char AnsiToOemChar(char c);
+// DOS code page 437 <-> Windows code page 1252 (framework/charset.h).
 std::string TzOemToAnsi(std::string_view s);
 std::string TzAnsiToOem(std::string_view s);
 void OemToAnsiBuffer(char* p, std::size_t n);

@@ -1,0 +1,209 @@
+#include "dbf/dbf_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "dbf_test_util.h"
+
+using dbftest::DbfTest;
+using dbftest::F;
+using dbftest::ReadBytes;
+using dbftest::WriteBytes;
+
+class DbfFile : public DbfTest {
+ protected:
+  // Opens `path` in a bare work area; returns TzLastError.
+  int OpenBare(const std::string& path, TDbfWorkArea& wa) {
+    wa.fileName = path;
+    wa.openMode = 66;
+    OpenDbf(wa);
+    return TzLastError;
+  }
+  // A valid table with one C10 field and `records` records, as raw bytes.
+  std::vector<unsigned char> RawTable(int records) {
+    std::string p = Sample(records, "raw.dbf");
+    CloseDatabase();
+    return ReadBytes(p);
+  }
+};
+
+TEST_F(DbfFile, CreateWritesHeaderDescriptorsAndEndMark) {
+  std::string p = Create("t.dbf", {F("name", 'C', 10), F("D", 'D', 3), F("n", 'N', 6, 2), F("L", 'L', 5)});
+  auto b = ReadBytes(p);
+  ASSERT_EQ(b.size(), 32u + 4 * 32 + 1 + 1);
+  EXPECT_EQ(b[0], 3);
+  EXPECT_EQ(b[1], 124);  // 2024 - 1900
+  EXPECT_EQ(b[2], 5);
+  EXPECT_EQ(b[3], 17);
+  EXPECT_EQ(b[8] | (b[9] << 8), 161);
+  EXPECT_EQ(b[10] | (b[11] << 8), 1 + 10 + 8 + 6 + 1);  // D gets 8, L gets 1
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&b[32]), 4), "NAME");
+  EXPECT_EQ(b[64 + 16], 8);
+  EXPECT_EQ(b[160], 0x0D);
+  EXPECT_EQ(b[161], 0x1A);
+}
+
+TEST_F(DbfFile, CreateRefusesNumericFieldWithoutLength) {
+  TDbfWorkArea wa;
+  TDbfFieldEntry e = F("X", 'N', 0);
+  CreateDbf(wa, Path("bad.dbf"), 1, &e);
+  EXPECT_EQ(TzLastError, 211);
+  EXPECT_FALSE(TzFileExists(Path("bad.dbf")));
+}
+
+TEST_F(DbfFile, MemoTableGetsMemoFile) {
+  std::string p = Create("m.dbf", {F("NOTE", 'M', 0), F("G", 'G', 0)});
+  EXPECT_EQ(ReadBytes(p)[0], 0x8B);
+  auto memo = ReadBytes(Path("m.dbt"));
+  ASSERT_EQ(memo.size(), 24u);
+  EXPECT_EQ(memo[0], 1);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&memo[8]), 1), "m");
+  TDbfWorkArea wa;
+  ASSERT_EQ(OpenBare(p, wa), 0);
+  EXPECT_TRUE(wa.memo);
+  EXPECT_EQ(wa.fields[1].type, 'M');  // G opens as a memo field
+  CloseDbf(wa);
+}
+
+TEST_F(DbfFile, DescriptorListEndingEarlyGivesSmallerCount) {
+  auto b = RawTable(2);
+  // Put the terminator at descriptor 3 of 5; the header length stays.
+  b[32 + 2 * 32] = 0x0D;
+  WriteBytes(Path("early.dbf"), b);
+  TDbfWorkArea wa;
+  ASSERT_EQ(OpenBare(Path("early.dbf"), wa), 0);
+  EXPECT_EQ(wa.fieldCount, 2);
+  EXPECT_EQ(wa.headerLength, b[8] | (b[9] << 8));
+  GetDbfRecord(wa, 1);
+  EXPECT_EQ(std::string(wa.recordBuffer.data() + 1, 10), "R1        ");
+  CloseDbf(wa);
+}
+
+TEST_F(DbfFile, DamagedHeadersAreRejectedWithoutCrash) {
+  auto good = RawTable(3);
+  struct Case {
+    const char* what;
+    void (*damage)(std::vector<unsigned char>&);
+    int code;
+  };
+  const Case cases[] = {
+      {"short prolog", [](std::vector<unsigned char>& b) { b.resize(20); }, 210},
+      {"bad version", [](std::vector<unsigned char>& b) { b[0] = 0x77; }, 210},
+      {"header 33", [](std::vector<unsigned char>& b) { b[8] = 33; b[9] = 0; }, 210},
+      {"256 fields", [](std::vector<unsigned char>& b) { b[8] = 0x20; b[9] = 0x20; }, 210},
+      {"record length 0", [](std::vector<unsigned char>& b) { b[10] = 0; b[11] = 0; }, 210},
+      {"record length too small", [](std::vector<unsigned char>& b) { b[10] = 5; b[11] = 0; }, 210},
+      {"header past end", [](std::vector<unsigned char>& b) { b.resize(100); }, 100},
+      {"header length past end", [](std::vector<unsigned char>& b) { b.resize(b[8] + 0u); b[8] = 0xFF; b[9] = 0x01; }, 100},
+      {"first descriptor ends", [](std::vector<unsigned char>& b) { b[32] = 0x0D; }, 222},
+      {"bad type", [](std::vector<unsigned char>& b) { b[32 + 11] = 'X'; }, 211},
+      {"huge count", [](std::vector<unsigned char>& b) { b[7] = 0x90; }, 210},
+      {"level 7 tiny header", [](std::vector<unsigned char>& b) { b[0] = 4; b[8] = 40; b[9] = 0; }, 210},
+  };
+  for (const Case& c : cases) {
+    auto b = good;
+    c.damage(b);
+    WriteBytes(Path("bad.dbf"), b);
+    TDbfWorkArea wa;
+    EXPECT_EQ(OpenBare(Path("bad.dbf"), wa), c.code) << c.what << ": " << TzErrorDetail;
+    EXPECT_EQ(wa.file, platform::kNoFile) << c.what;
+    EXPECT_TRUE(wa.recordBuffer.empty()) << c.what;
+  }
+}
+
+TEST_F(DbfFile, FixRecordCountCountsCompleteRecords) {
+  auto b = RawTable(10);
+  int rl = b[10] | (b[11] << 8);
+  b.pop_back();  // end mark
+  std::vector<unsigned char> rec(b.end() - rl, b.end());
+  b.insert(b.end(), rec.begin(), rec.end());
+  b.insert(b.end(), rec.begin(), rec.end());
+  b.insert(b.end(), rec.begin(), rec.begin() + 3);  // partial record
+  WriteBytes(Path("fix.dbf"), b);
+  FixRecordCount = true;
+  TDbfWorkArea wa;
+  ASSERT_EQ(OpenBare(Path("fix.dbf"), wa), 0);
+  EXPECT_EQ(wa.recordCount, 12);
+  CloseDbf(wa);
+}
+
+TEST_F(DbfFile, AppendBeyondCountAppendsOneAndCloseWritesOneEndMark) {
+  Create("a.dbf", {F("X", 'C', 4)});
+  TDbfWorkArea wa;
+  ASSERT_EQ(OpenBare(Path("a.dbf"), wa), 0);
+  std::memcpy(wa.recordBuffer.data(), " abcd", 5);
+  PutDbfRecord(wa, 5);
+  EXPECT_EQ(wa.recordCount, 1);
+  EXPECT_EQ(wa.recordNumber, 1);
+  CloseDbf(wa);
+  auto b = ReadBytes(Path("a.dbf"));
+  ASSERT_EQ(b.size(), 32u + 32 + 1 + 5 + 1);
+  EXPECT_EQ(b[4], 1);
+  EXPECT_EQ(b.back(), 0x1A);
+  // A rewrite only: no second end mark, header count unchanged.
+  ASSERT_EQ(OpenBare(Path("a.dbf"), wa), 0);
+  GetDbfRecord(wa, 1);
+  wa.recordBuffer[1] = 'z';
+  PutDbfRecord(wa, 1);
+  EXPECT_EQ(wa.fileState, 2);
+  CloseDbf(wa);
+  auto c = ReadBytes(Path("a.dbf"));
+  EXPECT_EQ(c.size(), b.size());
+  EXPECT_EQ(c[66], 'z');
+}
+
+TEST_F(DbfFile, OemTableRoundTripsUnchangedBytes) {
+  Create("o.dbf", {F("T", 'C', 3)});
+  auto b = ReadBytes(Path("o.dbf"));
+  b.pop_back();
+  for (unsigned char c : {0x20, 0x84, 0xB3, 0xE1}) b.push_back(c);
+  b.push_back(0x1A);
+  b[4] = 1;
+  WriteBytes(Path("o.dbf"), b);
+  TDbfWorkArea wa;
+  wa.oem = true;
+  ASSERT_EQ(OpenBare(Path("o.dbf"), wa), 0);
+  GetDbfRecord(wa, 1);
+  EXPECT_EQ(static_cast<unsigned char>(wa.recordBuffer[1]), 0xE4);  // shown in Windows code page
+  PutDbfRecord(wa, 1);
+  CloseDbf(wa);
+  auto after = ReadBytes(Path("o.dbf"));
+  EXPECT_TRUE(std::equal(b.begin() + 32 + 32 + 1, b.end(), after.begin() + 32 + 32 + 1));
+}
+
+TEST_F(DbfFile, ReadOutsideRangeReports212) {
+  Sample(2);
+  TDbfWorkArea& wa = *SelectedWorkArea();
+  GetDbfRecord(wa, 3);
+  EXPECT_EQ(TzLastError, 212);
+  EXPECT_NE(TzErrorDetail.find("[GetDbfRecord]"), std::string::npos);
+}
+
+TEST_F(DbfFile, IndependentReaderSeesOurTable) {
+  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0)
+    GTEST_SKIP() << "python3-dbfread is not installed";
+  std::string p = Sample(3, "indep.dbf");
+  Go(2);
+  DeleteRec();
+  Go(1);
+  SetFieldText(1, "Gr\xF6\xDF" "e");  // Windows text; stored in code page 437
+  Replace();
+  CloseDatabase();
+  std::string script = Path("read.py");
+  std::ofstream(script) << "import sys, dbfread\n"
+                           "t = dbfread.DBF(sys.argv[1], encoding='cp437', load=True)\n"
+                           "for r in t.records: print(r['NAME'], r['QTY'], r['PRICE'], r['DAY'], r['OK'])\n"
+                           "for r in t.deleted: print('deleted', r['NAME'])\n"
+                           "raw = open(sys.argv[1], 'rb').read()\n"
+                           "print('end', raw[-1] == 0x1a, len(raw) == t.header.headerlen + 3 * t.header.recordlen + 1)\n";
+  std::string out = Path("out.txt");
+  ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " " + p + " > " + out).c_str()), 0);
+  std::ifstream in(out);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text,
+            "Gr\xC3\xB6\xC3\x9F" "e 1 1.25 2024-05-17 False\n"
+            "R3 3 3.75 2024-05-17 False\n"
+            "deleted R2\n"
+            "end True True\n");
+}

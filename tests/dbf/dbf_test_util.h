@@ -1,0 +1,96 @@
+// Shared set-up of the table engine tests: defaults, a private folder and
+// small helpers to build tables.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "dbf/dbf_file.h"
+#include "dbf/errors.h"
+#include "dbf/init.h"
+#include "dbf/runtime.h"
+#include "dbf/work_areas.h"
+#include "framework/clock.h"
+#include "framework/init.h"
+#include "platform/os.h"
+
+namespace dbftest {
+
+inline TDbfFieldEntry F(const char* name, char type, int len, int dec = 0) {
+  TDbfFieldEntry e;
+  e.name = name;
+  e.type = type;
+  e.length = static_cast<std::uint8_t>(len);
+  e.decimals = static_cast<std::uint8_t>(dec);
+  return e;
+}
+
+inline std::vector<unsigned char> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class DbfTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    InitDbfModules();
+    SetErrorDispatch(false);  // tests read TzLastError
+    ClockReading r;
+    r.Year = 2024;
+    r.Month = 5;
+    r.Day = 17;
+    PinClock(r);
+    dir_ = platform::ProcessTempDir() + "/" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    CloseAllAtExit();
+    UnpinClock();
+  }
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  // Creates a table with the given fields.
+  std::string Create(const std::string& name, const std::vector<TDbfFieldEntry>& fields) {
+    TDbfWorkArea wa;
+    std::string p = Path(name);
+    CreateDbf(wa, p, static_cast<int>(fields.size()), fields.data());
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+
+  // Table NAME C10, QTY N5, PRICE N8.2, DAY D, OK L with `n` records
+  // NAME = "R<i>", QTY = i, opened exclusively in the selected work area.
+  std::string Sample(int n, const std::string& name = "sample.dbf") {
+    std::string p = Create(name, {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2),
+                                  F("DAY", 'D', 8), F("OK", 'L', 1)});
+    Use(p + " EXCLUSIVE");
+    for (int i = 1; i <= n; ++i) {
+      ClearRecord();
+      SetFieldText(1, "R" + std::to_string(i));
+      SetFieldValue(2, i);
+      SetFieldValue(3, i * 1.25L);
+      SetFieldText(4, "05/17/24");
+      SetFieldLogical(5, i % 2 == 0);
+      Append();
+    }
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+
+  std::string dir_;
+};
+
+}  // namespace dbftest

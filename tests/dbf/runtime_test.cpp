@@ -1,0 +1,167 @@
+#include "dbf/runtime.h"
+
+#include <gtest/gtest.h>
+
+#include "dbf_test_util.h"
+
+using dbftest::DbfTest;
+
+class DbfRuntime : public DbfTest {};
+
+TEST_F(DbfRuntime, CenturyWindow) {
+  TzBaseYear = 1956;
+  EXPECT_EQ(CenturyOf("56"), 1900);
+  EXPECT_EQ(CenturyOf("55"), 2000);
+  EXPECT_EQ(CenturyDigits("55"), "20");
+  TzCentury = true;
+  EXPECT_EQ(ExpandYear("55"), "2055");
+  EXPECT_EQ(ExpandYear("7"), "0007");
+}
+
+TEST_F(DbfRuntime, ValidDateFormatZero) {
+  SetDateFormat(0);
+  TzBaseYear = 1950;
+  std::string d = "02/29/2000";
+  EXPECT_TRUE(ValidDate(d));
+  EXPECT_EQ(d, "02/29/00");  // century off: the century digits go
+  d = "02/29/1900";
+  EXPECT_FALSE(ValidDate(d));
+  d = "04/31/98";
+  EXPECT_FALSE(ValidDate(d));
+  d = "  /  /";
+  EXPECT_TRUE(ValidDate(d));
+  d = "2/3/99";
+  EXPECT_TRUE(ValidDate(d));
+  EXPECT_EQ(d, "02/03/99");
+}
+
+TEST_F(DbfRuntime, NationalFormats) {
+  SetDateFormat(5);
+  std::string d = "17.05.24";
+  DateToInternal(d);
+  EXPECT_EQ(d, "05/17/24");
+  DateToNational(d);
+  EXPECT_EQ(d, "17.05.24");
+  EXPECT_EQ(EmptyDate(5), "  .  .  ");
+  EXPECT_EQ(EmptyDate(1), "  .  .  ");
+  TzCentury = true;
+  EXPECT_EQ(EmptyDate(0), "  /  /    ");
+  SetDateFormat(1);
+  d = "2024.05.17";
+  EXPECT_TRUE(ValidDate(d));
+  EXPECT_EQ(d, "2024.05.17");
+  SetDateFormat(9);
+  EXPECT_EQ(TzDateFormat, 0);
+}
+
+TEST_F(DbfRuntime, DayOfWeekAndNames) {
+  SetDateFormat(0);
+  TzBaseYear = 1950;
+  EXPECT_EQ(DOW("01/01/2000"), 7);
+  EXPECT_EQ(DOW("05/17/2024"), 6);  // a Friday
+  EXPECT_EQ(DOW("03/01/2000"), 4);
+  SetDateFormat(5);
+  EXPECT_EQ(CDOW("01.01.2000"), "Samstag   ");
+  EXPECT_EQ(CMONTH("01.03.2000"), "M\x84rz     ");
+  EXPECT_EQ(CDOW("  .  .  "), std::string(10, ' '));
+  SetDateFormat(0);
+  EXPECT_EQ(DTOS("05/17/24"), "20240517");
+  EXPECT_EQ(STOD("20240517"), "05/17/24");
+  TzCentury = true;
+  EXPECT_EQ(STOD("20240517"), "05/17/2024");
+  EXPECT_EQ(DateYear("05/17/2024"), 2024);
+  EXPECT_EQ(DateMonth("05/17/2024"), 5);
+  EXPECT_EQ(DateDay("05/17/2024"), 17);
+}
+
+TEST_F(DbfRuntime, Strings) {
+  EXPECT_EQ(AtN(2, "aa", "aaaa"), 2);
+  EXPECT_EQ(AtN(-1, "ab", "abab"), 3);
+  EXPECT_EQ(AtN(3, "aa", "aaaa"), 3);
+  EXPECT_EQ(AtN(4, "aa", "aaaa"), 0);
+  EXPECT_EQ(Occurs("aa", "aaaa"), 2);
+  EXPECT_EQ(Occurs("", "aaaa"), 0);
+  EXPECT_EQ(AllTrim("  \t x \r\n"), "x");
+  EXPECT_EQ(TzPadRight("ab", 4), "ab  ");
+  EXPECT_EQ(TzPadRight("abcdef", 4), "abcdef");
+  EXPECT_EQ(Replicate('x', 0), "");
+  EXPECT_EQ(TzUpperCase("ab\xE4"), "AB\xC4");
+  EXPECT_EQ(PosNoCase("Bc", 2, "abcd", 4), 2);
+  std::string cmd = "table exclusive";
+  EXPECT_TRUE(RemoveKeyword(" EXCLUSIVE", cmd));
+  EXPECT_EQ(cmd, "TABLE");
+  cmd = "TABLE EXCLUSIVE2";
+  EXPECT_FALSE(RemoveKeyword(" EXCLUSIVE", cmd));
+  EXPECT_EQ(cmd, "TABLE EXCLUSIVE2");
+}
+
+TEST_F(DbfRuntime, NumbersFollowTheSeparatorSetting) {
+  TzDecimalSep = ',';
+  EXPECT_EQ(ValInt16("1.234"), 1234);
+  EXPECT_EQ(ValInt16("99999"), 32767);
+  EXPECT_EQ(ValInt16("-5"), -5);
+  EXPECT_EQ(ValInt16("+7x"), 7);
+  EXPECT_DOUBLE_EQ(static_cast<double>(ValReal("1.234,5")), 1234.5);
+  EXPECT_DOUBLE_EQ(static_cast<double>(ValReal("- ,5")), -0.5);
+  EXPECT_EQ(ValLong("12,9"), 12);
+  std::string s;
+  FloatToStrDec(3.25L, 6, 2, s);
+  EXPECT_EQ(s, "  3,25");
+  TzDecimalSep = '.';
+  EXPECT_DOUBLE_EQ(static_cast<double>(ValReal("$1,234.5")), 1234.5);
+  EXPECT_DOUBLE_EQ(static_cast<double>(ValReal("abc")), 0.0);
+  std::string t = " +.5x";
+  CleanNumber(t);
+  EXPECT_EQ(t, "0.5");
+  IntToStrWidth(42, 5, s);
+  EXPECT_EQ(s, "   42");
+}
+
+TEST_F(DbfRuntime, PathsAndFiles) {
+  EXPECT_EQ(DefaultExtension("DATA/TAB", "dbf"), "DATA/TAB.dbf");
+  EXPECT_EQ(DefaultExtension("TAB.X", "dbf"), "TAB.X");
+  EXPECT_EQ(ForceExtension("TAB.X", "ndx"), "TAB.ndx");
+  std::string dir, name, ext;
+  SplitPath("a/b/c.txt", dir, name, ext);
+  EXPECT_EQ(dir, "a/b/");
+  EXPECT_EQ(name, "c");
+  EXPECT_EQ(ext, ".txt");
+  EXPECT_TRUE(WildcardMatch("*.DBF", "x.dbf"));
+  EXPECT_FALSE(WildcardMatch("?.dbf", "xy.dbf"));
+
+  dbftest::WriteBytes(Path("one.tmp"), {1});
+  dbftest::WriteBytes(Path("two.tmp"), {2});
+  platform::FileHandle h = platform::kNoFile;
+  ASSERT_EQ(platform::OpenFile(Path("two.tmp"), platform::kOpenReadWrite | platform::kShareDenyNone, h), 0);
+  EraseFiles(Path("*.tmp"));
+  EXPECT_EQ(TzLastError, 5);
+  EXPECT_EQ(TzErrorDetail, "Could not erase 1 files like " + Path("*.tmp"));
+  EXPECT_FALSE(TzFileExists(Path("one.tmp")));
+  EXPECT_TRUE(TzFileExists(Path("two.tmp")));
+  EXPECT_EQ(FindFileAnyCase(Path("TWO.TMP")), Path("two.tmp"));
+  platform::CloseFile(h);
+  EXPECT_FALSE(FileDatedToday(Path("two.tmp")));  // the clock is pinned to 2024
+  UnpinClock();
+  EXPECT_TRUE(FileDatedToday(Path("two.tmp")));
+  std::string unique;
+  UniqueFilename(unique);
+  EXPECT_TRUE(TzFileExists(unique));
+}
+
+TEST_F(DbfRuntime, FreeOfNothingIsReported) {
+  void* p = nullptr;
+  TzFreeMem(p, 10);
+  EXPECT_EQ(TzLastError, 9);
+  EXPECT_EQ(TzErrorDetail, "Attempt to free NIL pointer [FreeMem()]");
+  TzGetMem(p, 10);
+  ASSERT_NE(p, nullptr);
+  TzFreeMem(p, 10);
+  EXPECT_EQ(p, nullptr);
+}
+
+TEST_F(DbfRuntime, CharacterSetsRoundTrip) {
+  std::string all;
+  for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+  EXPECT_EQ(TzAnsiToOem(TzOemToAnsi(all)), all);
+  EXPECT_EQ(TzOemToAnsi("\x84"), "\xE4");  // a umlaut
+}

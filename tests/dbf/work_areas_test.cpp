@@ -1,0 +1,274 @@
+#include "dbf/work_areas.h"
+
+#include <gtest/gtest.h>
+
+#include "dbf/locks.h"
+#include "dbf_test_util.h"
+
+using dbftest::DbfTest;
+using dbftest::F;
+using dbftest::ReadBytes;
+
+class WorkAreas_ : public DbfTest {};
+
+TEST_F(WorkAreas_, SelectReportsFullAndInvalidSlots) {
+  Select(34);
+  EXPECT_EQ(TzLastError, 220);
+  EXPECT_EQ(TzErrorDetail, "Invalid workarea selected = [Select(34)]");
+  std::string p = Sample(1);
+  CloseDatabase();
+  for (int i = 1; i <= 33; ++i) {
+    Select(i);
+    Use(p + " ALIAS A" + std::to_string(i));
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  }
+  TzLastError = 0;
+  Select(0);
+  EXPECT_EQ(TzLastError, 220);
+  EXPECT_EQ(TzErrorDetail, "No free workarea available [Select(0)]");
+}
+
+TEST_F(WorkAreas_, NoDatabaseReportsAndReturnsNeutralValues) {
+  Select(3);
+  EXPECT_EQ(RecCount(), 0);
+  EXPECT_TRUE(dEOF());
+  EXPECT_TRUE(dBOF());
+  Append();
+  EXPECT_EQ(TzLastError, 215);
+  EXPECT_EQ(TzErrorDetail, "No database in use [APPEND]  WorkArea = 3");
+}
+
+TEST_F(WorkAreas_, TypedRecordRoundTrip) {
+  Sample(2);
+  Go(2);
+  EXPECT_EQ(GetFieldText(1), "R2        ");
+  EXPECT_EQ(GetFieldValue(2), 2);
+  EXPECT_DOUBLE_EQ(static_cast<double>(GetFieldValue(3)), 2.5);
+  EXPECT_EQ(GetFieldText(4), "05/17/24");
+  EXPECT_TRUE(GetFieldLogical(5));
+  EXPECT_EQ(FieldAsString(3), "    2.50");
+  EXPECT_EQ(FieldAsString(5), "Y");
+  EXPECT_EQ(FieldLen(4), 8);
+  TzCentury = true;
+  EXPECT_EQ(FieldLen(4), 10);
+  EXPECT_EQ(FieldNo(" price "), 3);
+  EXPECT_EQ(Field(2), "QTY");
+  FieldType(9);
+  EXPECT_EQ(TzErrorDetail, "Invalid field number. [FieldType(9)]");
+}
+
+TEST_F(WorkAreas_, NumberTooWideIsStars_BlankDateIsBlank) {
+  std::string p = Create("w.dbf", {F("N", 'N', 5, 1), F("D", 'D', 8)});
+  Use(p + " EXCLUSIVE");
+  ClearRecord();
+  SetFieldValue(1, 12345.6L);
+  SetFieldText(2, "  /  /  ");
+  Append();
+  SetFieldValue(1, 1.5L);
+  SetFieldText(2, "02/30/24");  // not a date
+  Append();
+  CloseDatabase();
+  auto b = ReadBytes(p);
+  std::size_t first = 32 + 64 + 1;
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&b[first]), 14), " *****        ");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&b[first + 14]), 14), "   1.5        ");
+}
+
+TEST_F(WorkAreas_, MovesHideDeletedRecordsAndRunPastTheEnd) {
+  Sample(3);
+  SetIgnoreDel(true);
+  GoBottom();
+  EXPECT_EQ(RecNo(), 3);
+  Skip(1);
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 4);
+  EXPECT_EQ(GetFieldText(1), std::string(10, ' '));
+  Skip(1);
+  EXPECT_EQ(TzLastError, 212);
+  Skip(-1);
+  EXPECT_EQ(RecNo(), 3);
+  Go(2);
+  DeleteRec();
+  GoTop();
+  Skip(1);
+  EXPECT_EQ(RecNo(), 3);  // record 2 is hidden
+  Skip(-1);
+  EXPECT_EQ(RecNo(), 1);
+  Skip(-1);
+  EXPECT_TRUE(dBOF());
+  EXPECT_EQ(RecNo(), 1);
+  for (int i : {1, 3}) {
+    Go(i);
+    DeleteRec();
+  }
+  GoTop();
+  EXPECT_TRUE(dEOF());
+  EXPECT_TRUE(dBOF());
+  EXPECT_EQ(RecNo(), 4);
+  GoBottom();
+  EXPECT_TRUE(dEOF());
+}
+
+TEST_F(WorkAreas_, FilterAndWhileCallbacks) {
+  Sample(6);
+  TDbfWorkArea* wa = SelectedWorkArea();
+  wa->filterCallback = [] { return GetFieldValue(2) != 3; };
+  GoTop();
+  Skip(2);
+  EXPECT_EQ(RecNo(), 4);
+  wa->whileCallback = [] { return GetFieldValue(2) < 5; };
+  Skip(1);
+  EXPECT_TRUE(dEOF());
+  GoTop();
+  GoLastWhile();
+  EXPECT_EQ(RecNo(), 4);
+}
+
+TEST_F(WorkAreas_, UseTwiceNeedsSecondAlias) {
+  std::string p = Sample(1);
+  CloseDatabase();
+  Use(p);
+  ASSERT_EQ(TzLastError, 0);
+  EXPECT_EQ(Alias(), "SAMPLE");
+  Select(2);
+  Use(p);
+  EXPECT_EQ(TzLastError, 220);
+  EXPECT_EQ(TzErrorDetail, "Alias name \"SAMPLE\" already in use. [USE]");
+  Use(p + " ALIAS OTHER");
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_EQ(RecCount(), 1);
+}
+
+TEST_F(WorkAreas_, ExclusiveUseKeepsOthersOut) {
+  std::string p = Sample(1);  // opened EXCLUSIVE
+  Select(2);
+  Use(p + " ALIAS B");
+  EXPECT_EQ(TzLastError, platform::kErrSharingViolation);
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
+}
+
+TEST_F(WorkAreas_, CallerBufferMustMatchTypedSize) {
+  std::string p = Sample(1);
+  CloseDatabase();
+  std::uint8_t buf[8];
+  Use(p, buf, sizeof buf);
+  EXPECT_EQ(TzLastError, 266);
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
+}
+
+TEST_F(WorkAreas_, PackKeepsLiveRecordsInOrder) {
+  std::string p = Sample(5);
+  for (int i : {2, 3}) {
+    Go(i);
+    DeleteRec();
+  }
+  EXPECT_TRUE(Pack());
+  EXPECT_EQ(RecCount(), 3);
+  EXPECT_EQ(RecNo(), 1);
+  std::string names;
+  for (GoTop(); !dEOF(); Skip(1)) names += AllTrim(GetFieldText(1)) + ",";
+  EXPECT_EQ(names, "R1,R4,R5,");
+  CloseDatabase();
+  auto b = ReadBytes(p);
+  int hl = b[8] | (b[9] << 8), rl = b[10] | (b[11] << 8);
+  EXPECT_EQ(b.size(), static_cast<std::size_t>(hl + 3 * rl + 1));
+  EXPECT_EQ(b.back(), 0x1A);
+  EXPECT_EQ(b[4], 3);
+}
+
+TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
+  std::string p = Sample(3);
+  CloseDatabase();
+  Use(p);
+  Select(2);
+  Use(p + " ALIAS SECOND");
+  Select(1);
+  EXPECT_FALSE(Pack());
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_EQ(RecCount(), 3);  // still open and usable
+  Select(2);
+  CloseDatabase();
+  Select(1);
+  Go(1);
+  ASSERT_TRUE(RLock());
+  DeleteRec();
+  EXPECT_TRUE(Pack());
+  EXPECT_EQ(RecCount(), 2);
+  // The table is shared again afterwards.
+  Select(2);
+  Use(p + " ALIAS SECOND");
+  EXPECT_EQ(TzLastError, 0);
+}
+
+TEST_F(WorkAreas_, PackFailurePartWayLeavesOldTableWhole) {
+  std::string p = Sample(4);
+  Go(2);
+  DeleteRec();
+  UpdateHeader(*SelectedWorkArea());
+  auto before = ReadBytes(p);
+  // A directory in the way of the new file makes the write fail.
+  std::filesystem::create_directory(p + ".pk$");
+  EXPECT_FALSE(Pack());
+  EXPECT_NE(TzLastError, 0);
+  EXPECT_EQ(ReadBytes(p), before);
+  EXPECT_EQ(RecCount(), 4);
+}
+
+TEST_F(WorkAreas_, SharedChangesNeedLocks) {
+  std::string p = Sample(2);
+  CloseDatabase();
+  Use(p);
+  Go(1);
+  SetFieldText(1, "X");
+  Replace();
+  EXPECT_EQ(TzLastError, 1200);
+  ClearRecord();
+  Append();
+  EXPECT_EQ(TzLastError, 5);
+  ASSERT_TRUE(RLock());
+  Replace();
+  EXPECT_EQ(TzLastError, 0);
+  Unlock();
+  ASSERT_TRUE(ALock());
+  ClearRecord();
+  Append();
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_EQ(RecCount(), 3);
+  DeleteRec();
+  EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
+}
+
+TEST_F(WorkAreas_, RecallOutsideTheTableReports1103) {
+  Sample(1);
+  Skip(1);
+  RecallRec();
+  EXPECT_EQ(TzLastError, 1103);
+}
+
+TEST_F(WorkAreas_, RelationRunsAfterMoves) {
+  Sample(3);
+  static int runs = 0;
+  runs = 0;
+  SetRelation([] { ++runs; });
+  EXPECT_EQ(runs, 1);
+  GoTop();
+  Skip(1);
+  EXPECT_EQ(runs, 3);
+  SetRelation([] { Go(1); });  // a relation that moves its own table
+  EXPECT_EQ(TzLastError, 224);
+}
+
+TEST_F(WorkAreas_, VirtualFilesNeedTheirUnit) {
+  std::uint8_t buf[16];
+  Use("LIST LINKED LIST", buf, sizeof buf);
+  EXPECT_EQ(TzLastError, 1101);
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
+}
+
+TEST_F(WorkAreas_, FileNameCaseIsFound) {
+  std::string p = Sample(1, "lower.dbf");
+  CloseDatabase();
+  Use(Path("LOWER"));
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(RecCount(), 1);
+}
