@@ -927,6 +927,31 @@ bool GoChecked(std::int32_t n) {
   return false;
 }
 
+namespace {
+
+// Reads the first record of GoTop or GoBottom: `first` without index, else
+// what the index hook gives. An empty index leaves the table after the end
+// (false).
+bool StartEndMove(TDbfWorkArea& wa, bool index, std::int32_t (*hook)(), std::int32_t first) {
+  std::int32_t n = first;
+  if (index) {
+    ReadSemaphore(true);
+    n = hook ? hook() : first;
+    if (n > wa.recordCount || n < 1) {
+      PlaceAfterEnd(wa);
+      wa.beginFlag = true;
+      ReadSemaphore(false);
+      RunRelation(wa);
+      return false;
+    }
+  }
+  wa.endFlag = wa.beginFlag = false;
+  ReadRecord(wa, n);
+  return true;
+}
+
+}  // namespace
+
 void GoTop() {
   TzLastError = 0;
   TDbfWorkArea* wa = SelectedWorkArea();
@@ -936,20 +961,7 @@ void GoTop() {
   }
   if (wa->recordCount < 1) return;
   bool index = IndexActive();
-  std::int32_t n = 1;
-  if (index) {
-    ReadSemaphore(true);
-    n = IndexHooks.FirstRecord ? IndexHooks.FirstRecord() : 1;
-    if (n > wa->recordCount || n < 1) {
-      PlaceAfterEnd(*wa);
-      wa->beginFlag = true;
-      ReadSemaphore(false);
-      RunRelation(*wa);
-      return;
-    }
-  }
-  wa->endFlag = wa->beginFlag = false;
-  ReadRecord(*wa, n);
+  if (!StartEndMove(*wa, index, IndexHooks.FirstRecord, 1)) return;
   while (TzLastError == 0 && !wa->endFlag && !IsVisible(*wa)) {
     IdleHook();
     std::int32_t next;
@@ -984,20 +996,7 @@ void GoBottom() {
   RefreshRecordCount(*wa);
   if (wa->recordCount < 1) return;
   bool index = IndexActive();
-  std::int32_t n = wa->recordCount;
-  if (index) {
-    ReadSemaphore(true);
-    n = IndexHooks.LastRecord ? IndexHooks.LastRecord() : wa->recordCount;
-    if (n > wa->recordCount || n < 1) {
-      PlaceAfterEnd(*wa);
-      wa->beginFlag = true;
-      ReadSemaphore(false);
-      RunRelation(*wa);
-      return;
-    }
-  }
-  wa->endFlag = wa->beginFlag = false;
-  ReadRecord(*wa, n);
+  if (!StartEndMove(*wa, index, IndexHooks.LastRecord, wa->recordCount)) return;
   while (TzLastError == 0 && !IsVisible(*wa)) {
     IdleHook();
     std::int32_t prior;
