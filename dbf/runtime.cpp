@@ -14,6 +14,7 @@
 #include "dbf/errors.h"
 #include "framework/charset.h"
 #include "framework/clock.h"
+#include "framework/math_utils.h"
 #include "platform/binary_file.h"
 #include "platform/os.h"
 
@@ -332,13 +333,6 @@ void CleanNumber(std::string& s) {
   if (!s.empty() && s.back() == '.') s.pop_back();
 }
 
-long double RoundToReal48(long double v) {
-  if (v == 0 || !std::isfinite(v)) return v;
-  int exp = 0;
-  long double m = std::frexp(v, &exp);  // 0.5 <= |m| < 1
-  m = std::nearbyint(std::ldexp(m, 40));
-  return std::ldexp(m, exp - 40);
-}
 
 namespace {
 

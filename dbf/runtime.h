@@ -82,8 +82,6 @@ std::int32_t ValLong(std::string_view text);
 std::int16_t ValInt16(std::string_view text);
 void FloatToStrDec(long double value, int width, int decimals, std::string& text);
 void IntToStrWidth(long value, int width, std::string& text);
-// Rounds to the precision of the 6-byte real of the table fields.
-long double RoundToReal48(long double v);
 
 // Dates.
 void SetDateFormat(int code);
