@@ -1,0 +1,118 @@
+#include "framework/graph_transform.h"
+
+#include <cmath>
+
+#include "framework/globals.h"
+
+Extended WorldXMin, WorldYMin, WorldXMax, WorldYMax;
+int ViewX1, ViewY1, ViewX2, ViewY2;
+int ZoomX1, ZoomY1, ZoomX2, ZoomY2;
+Extended VisibleXMin, VisibleYMin, VisibleXMax, VisibleYMax;
+Extended ScaleX, ScaleY;
+bool KeepAspect;
+Extended SavedXMin, SavedYMin, SavedXMax, SavedYMax;
+int SavedViewX1, SavedViewY1, SavedViewX2, SavedViewY2;
+Extended AspectFactor;
+bool PrintingGraphics;
+
+void InitGraphTransform() {
+  WorldXMin = WorldYMin = 0;
+  WorldXMax = WorldYMax = 1;
+  ViewX1 = ViewY1 = 0;
+  ViewX2 = ViewY2 = 1;
+  ZoomX1 = ZoomY1 = 0;
+  ZoomX2 = ZoomY2 = 1;
+  VisibleXMin = VisibleYMin = 0;
+  VisibleXMax = VisibleYMax = 1;
+  ScaleX = ScaleY = 1;
+  KeepAspect = false;
+  SavedXMin = SavedYMin = 0;
+  SavedXMax = SavedYMax = 1;
+  SavedViewX1 = SavedViewY1 = 0;
+  SavedViewX2 = SavedViewY2 = 1;
+  AspectFactor = 1;
+  GraphicXFactor = 1;
+  ZoomIncrement = 1.2L;
+  PanFactor = 0.1L;
+  PrintingGraphics = false;
+}
+
+int NInt(Extended v) {
+  constexpr Extended limit = 1073741824.0L;  // 2^30
+  if (std::isnan(v)) return 0;
+  if (v > limit) return static_cast<int>(limit);
+  if (v < -limit) return -static_cast<int>(limit);
+  return static_cast<int>(std::nearbyint(v));  // round-to-nearest-even is the default mode
+}
+
+int PX(Extended x) { return NInt((x - VisibleXMin) * ScaleX) + ViewX1; }
+int PY(Extended y) { return ViewY2 - NInt((y - VisibleYMin) * ScaleY); }
+int LX(Extended w) { return NInt(ScaleX * w); }
+int LY(Extended h) { return NInt(ScaleY * h); }
+
+namespace {
+
+// Printer pixels per screen pixel; a missing screen size counts as 1 pixel.
+Extended PerScreenX(const TPrinterPage& p) {
+  return Extended(p.PageWidth) * PrintScaleX / (HorizontalPixels ? HorizontalPixels : 1);
+}
+Extended PerScreenY(const TPrinterPage& p) {
+  return Extended(p.PageHeight) * PrintScaleY / (VerticalPixels ? VerticalPixels : 1);
+}
+
+}  // namespace
+
+int PrX(const TPrinterPage& p, Extended x) {
+  return NInt(Extended(p.PageWidth) * PrintOriginX / 210) +
+         NInt(PerScreenX(p) * ((x - VisibleXMin) * ScaleX + ViewX1));
+}
+
+int PrY(const TPrinterPage& p, Extended y) {
+  return NInt(Extended(p.PageWidth) * PrintOriginY / 210) +
+         NInt(PerScreenY(p) * (ViewY2 - (y - VisibleYMin) * ScaleY));
+}
+
+int PrLX(const TPrinterPage& p, Extended w) { return NInt(PerScreenX(p) * ScaleX * w); }
+int PrLY(const TPrinterPage& p, Extended h) { return NInt(PerScreenY(p) * ScaleY * h); }
+
+void SetViewportFromFractions(bool Inset, Extended fx1, Extended fy1, Extended fx2, Extended fy2) {
+  ViewX1 = NInt(HorizontalPixels * fx1);
+  ViewX2 = NInt(HorizontalPixels * fx2);
+  ViewY1 = NInt(VerticalPixels * (1 - fy2));
+  ViewY2 = NInt(VerticalPixels * (1 - fy1));
+  if (Inset) {
+    ++ViewX1;
+    ++ViewY1;
+    --ViewX2;
+    --ViewY2;
+  }
+}
+
+void SetScale(int x1, int y1, int x2, int y2) {
+  if (x2 == x1 || y2 == y1) return;
+  // A degenerate viewport or world window would divide by zero: keep the
+  // scales (the callers have set AbortFlag for the world window).
+  if (ViewX2 == ViewX1 || ViewY2 == ViewY1 || WorldXMax == WorldXMin || WorldYMax == WorldYMin)
+    return;
+  ZoomX1 = x1;
+  ZoomY1 = y1;
+  ZoomX2 = x2;
+  ZoomY2 = y2;
+  Extended vw = ViewX2 - ViewX1, vh = ViewY2 - ViewY1;
+  Extended ww = WorldXMax - WorldXMin, wh = WorldYMax - WorldYMin;
+  VisibleXMin = WorldXMin + (x1 - ViewX1) / vw * ww;
+  VisibleXMax = WorldXMin + (x2 - ViewX1) / vw * ww;
+  VisibleYMin = WorldYMin + (y1 - ViewY1) / vh * wh;
+  VisibleYMax = WorldYMin + (y2 - ViewY1) / vh * wh;
+  ScaleX = vw / (VisibleXMax - VisibleXMin);
+  ScaleY = vh / (VisibleYMax - VisibleYMin);
+  if (KeepAspect && HorizontalPixels && VerticalPixels) {
+    Extended a = 0.75L * HorizontalPixels / VerticalPixels;
+    if (ScaleX >= ScaleY * a)
+      ScaleX = ScaleY * a;
+    else
+      ScaleY = ScaleX / a;
+  }
+}
+
+void ResetZoom() { SetScale(ViewX1, ViewY1, ViewX2, ViewY2); }
