@@ -244,6 +244,8 @@ TGraphRecorder& MainGraphWindow() {
   return registeredWindow ? *registeredWindow : headless;
 }
 
+void InitGraphRecorder() { MainGraphWindow().FormCreate(); }
+
 void RegisterMainGraphWindow(TGraphRecorder* window) { registeredWindow = window; }
 
 void UnregisterMainGraphWindow(TGraphRecorder* window) {

@@ -84,4 +84,6 @@ class TGraphRecorder {
 // (batch runs and tests record into the same list).
 TGraphRecorder& MainGraphWindow();
 void RegisterMainGraphWindow(TGraphRecorder* window);
+// Start state of the record caches of that window.
+void InitGraphRecorder();
 void UnregisterMainGraphWindow(TGraphRecorder* window);

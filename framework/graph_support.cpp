@@ -71,5 +71,3 @@ bool GraphTextToInt(std::string_view text, long& v) {
   v = r;
   return true;
 }
-
-void ReportGeometryError(const std::string&) {}

@@ -1,5 +1,4 @@
-// Small helpers of the graphics modules: the number text of display-list
-// records and the report of geometry errors.
+// The number text of display-list records.
 #pragma once
 
 #include <string>
@@ -16,6 +15,3 @@ std::string GraphFloatText(Extended v);
 // too, blanks around it are ignored). False for anything else.
 bool GraphTextToFloat(std::string_view text, Extended& v);
 bool GraphTextToInt(std::string_view text, long& v);
-
-// Adds a geometry failure to the calculation message list.
-void ReportGeometryError(const std::string& text);

@@ -1,7 +1,11 @@
 #include "framework/init.h"
 
 #include "framework/calc_messages.h"
+#include "framework/display_list.h"
 #include "framework/globals.h"
+#include "framework/graph_recorder.h"
+#include "framework/graph_transform.h"
+#include "framework/hpgl.h"
 #include "framework/identity.h"
 
 void InitFrameworkModules() {
@@ -9,6 +13,10 @@ void InitFrameworkModules() {
   InitWindowsSettings();
   InitCalcMessages();
   InitGraphicsDefaults();
+  InitGraphTransform();
+  InitDisplayList();
+  InitGraphRecorder();
+  InitHpgl();
   InitPrinterDefaults();
   InitProgramIdentity();
   InitCadDefaults();

@@ -1,25 +1,17 @@
 #include "framework/plane_geometry.h"
 
 #include <cmath>
-#include <numbers>
 
+#include "framework/calc_messages.h"
 #include "framework/graph_support.h"
 
 namespace {
-
-constexpr Extended kPi = std::numbers::pi_v<long double>;
 
 Extended Distance(Extended x1, Extended y1, Extended x2, Extended y2) {
   return std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1));
 }
 
 }  // namespace
-
-Extended VectorAngle(Extended y, Extended x) {
-  if (x == 0) return y >= 0 ? kPi / 2 : -kPi / 2;
-  Extended a = std::atan(y / x);
-  return x < 0 ? a + kPi : a;
-}
 
 Extended Det2(Extended a, Extended b, Extended c, Extended d) { return a * d - b * c; }
 
@@ -70,7 +62,7 @@ void RotateAboutPoint(Extended& qx, Extended& qy, Extended px, Extended py, Exte
 void GetArcCenter(Extended x1, Extended y1, Extended x2, Extended y2, Extended dphi, Extended& xc,
                   Extended& yc, Extended& StartAngle, Extended& EndAngle, Extended& r) {
   if (std::sin(dphi / 2) == 0) {
-    ReportGeometryError("Fehler in GetArcCenter (dphi = " + GraphFloatText(dphi) + " ! ");
+    AddErrorMessage("Fehler in GetArcCenter (dphi = " + GraphFloatText(dphi) + " ! ");
     return;
   }
   Extended dx = x2 - x1, dy = y2 - y1;
@@ -79,7 +71,7 @@ void GetArcCenter(Extended x1, Extended y1, Extended x2, Extended y2, Extended d
   Extended h = std::sin(dphi) == 0 ? 0 : (l12 / 2) / std::tan(dphi / 2);
   r = std::fabs((l12 / 2) / std::sin(dphi / 2));
   if (l12 == 0) {
-    ReportGeometryError("GetArcCenter l12=0");
+    AddErrorMessage("GetArcCenter l12=0");
     xc = mx;
     yc = my;
   } else {

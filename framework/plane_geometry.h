@@ -4,10 +4,8 @@
 // message list.
 #pragma once
 
+#include "framework/math_utils.h"  // VectorAngle
 #include "framework/types.h"
-
-// Direction of the vector (x, y), in -pi/2 .. 3pi/2.
-Extended VectorAngle(Extended y, Extended x);
 
 Extended Det2(Extended a, Extended b, Extended c, Extended d);
 

@@ -1,0 +1,284 @@
+#include "framework/display_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "framework/graph_recorder.h"
+#include "framework/graph_support.h"
+#include "framework/graph_transform.h"
+#include "graph_test_support.h"
+
+namespace {
+
+class DisplayListTest : public GraphTest {
+ protected:
+  TGraphRecorder& w = MainGraphWindow();
+};
+
+TEST(GraphFloatText, GeneralFormatWithEightSignificantDigits) {
+  struct Case { long double v; const char* text; };
+  const Case cases[] = {
+      {0, "0"},           {-0.0L, "0"},          {10, "10"},
+      {2.5L, "2.5"},      {-2.5L, "-2.5"},       {1.0L / 3, "0.33333333"},
+      {12345678, "12345678"}, {123456789, "1.2345679E8"}, {99999999.5L, "1E8"},
+      {0.00001L, "0.00001"}, {0.000001L, "1E-6"}, {1.5e-7L, "1.5E-7"},
+      {1e20L, "1E20"},    {1234.5678901L, "1234.5679"}, {100, "100"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GraphFloatText(c.v), c.text) << double(c.v);
+}
+
+TEST(GraphFloatText, ReadsBackWhatItWrites) {
+  for (long double v : {3.14159265358979L, -1e-9L, 6.02e23L, 0.1L, 640.0L}) {
+    long double back = 0;
+    ASSERT_TRUE(GraphTextToFloat(GraphFloatText(v), back));
+    EXPECT_NEAR(double(back), double(v), std::fabs(double(v)) * 1e-7);
+  }
+  long double v;
+  EXPECT_TRUE(GraphTextToFloat("2,5", v));
+  EXPECT_EQ(v, 2.5L);
+  EXPECT_FALSE(GraphTextToFloat("", v));
+  EXPECT_FALSE(GraphTextToFloat("1x", v));
+}
+
+TEST_F(DisplayListTest, EachPrimitiveWritesItsRecord) {
+  w.circle(10, 20, 2.5L);
+  w.SetWindow(true, false, 0, 0, 1, 1, 0, 0, 100, 50);
+  w.line(1.5L, -2, 3, 4);
+  w.Solid(0, 0, 1, 0, 1, 1, 0, 1);
+  w.SetTextStyle(2, 30, 5, 4);
+  w.OutTextXY(1, 2, "a;b");
+  w.SleepMs(250);
+  w.SleepMs(250);
+  const TDisplayList expected = {"3;10;20;2.5",
+                                 "10;0;0;640;480;0;0;100;50",
+                                 "4;1.5;-2;3;4",
+                                 "7;0;0;1;0;1;1;0;1",
+                                 "9;5;4;2;30",
+                                 "6;1;2;a;b",
+                                 "13;250",
+                                 "13;250"};
+  EXPECT_EQ(List(), expected);
+}
+
+TEST_F(DisplayListTest, RectangleIsFourLines) {
+  w.Rectangle(0, 0, 2, 1);
+  const TDisplayList expected = {"4;0;0;2;0", "4;2;0;2;1", "4;2;1;0;1", "4;0;1;0;0"};
+  EXPECT_EQ(List(), expected);
+}
+
+TEST_F(DisplayListTest, CachesKeepRepeatedStylesOut) {
+  w.SetColor(5);
+  w.SetColor(5);
+  w.SetColor(17);  // beyond the palette
+  w.SetColor(16);
+  w.SetLineStyle(2);
+  w.SetLineStyle(2);
+  w.SetLineWidth(1);  // the start value
+  w.SetLineWidth(3);
+  w.SetLineWidth(3);
+  const TDisplayList expected = {"8;5", "8;16", "11;2", "12;3"};
+  EXPECT_EQ(List(), expected);
+  EXPECT_EQ(w.GetColor(), 16);
+
+  // A replay resets the style caches, so the same values record again.
+  w.ResetStyleCaches();
+  w.SetLineStyle(2);
+  w.SetLineWidth(3);
+  w.SetColor(16);  // the colour cache survives a replay
+  EXPECT_EQ(List().size(), 6u);
+  EXPECT_EQ(List()[4], "11;2");
+  EXPECT_EQ(List()[5], "12;3");
+}
+
+TEST_F(DisplayListTest, LineStyleNamesAndColourNumbers) {
+  struct Case { const char* name; Word style; };
+  const Case cases[] = {{"DOTTED", 1}, {"PUNKT", 1}, {"CENTER", 2}, {"DASHDOT", 2},
+                        {"STRICHPUNKT", 2}, {"DASHED", 3}, {"HIDDEN", 3}, {"VERDECKT", 3},
+                        {"CONTINUOUS", 0}, {"", 0}};
+  for (const auto& c : cases) {
+    w.SetLineStyleName(c.name);
+    EXPECT_EQ(w.LineStyle, c.style) << c.name;
+  }
+  w.SetColorAcad(1);
+  EXPECT_EQ(w.GetColor(), 12);
+  EXPECT_EQ(TGraphRecorder::GetColorTurbo(17), 14);
+}
+
+TEST_F(DisplayListTest, ShortArcsAreLinesAndFullTurnsAreCircles) {
+  w.Arc(0, 0, 10, 13, 2);  // 3 degrees
+  w.Arc(0, 0, 2, -2, 1);   // 356 degrees
+  w.Arc(5, 5, 0, 360, 1);  // a whole turn
+  ASSERT_EQ(List().size(), 3u);
+  TGraphRecord r;
+  ASSERT_TRUE(ParseGraphRecord(List()[0], r));
+  EXPECT_EQ(r.code, gcLine);
+  EXPECT_NEAR(double(r.v[0]), 2 * std::cos(10 * M_PI / 180), 1e-7);
+  EXPECT_NEAR(double(r.v[3]), 2 * std::sin(13 * M_PI / 180), 1e-7);
+
+  ASSERT_TRUE(ParseGraphRecord(List()[1], r));
+  EXPECT_EQ(r.code, gcArc);
+  EXPECT_EQ(List()[1].substr(0, 13), "5;-1;-1;1;1;0");
+  EXPECT_NEAR(double(r.v[5]), std::sin(2 * M_PI / 180), 1e-7);
+  EXPECT_NEAR(double(r.v[7]), -std::sin(2 * M_PI / 180), 1e-7);
+
+  EXPECT_EQ(List()[2], "5;4;4;6;6;6;5;6;5");
+}
+
+TEST_F(DisplayListTest, KeepAspectGivesEqualScales) {
+  w.SetWindow(true, false, 0, 0, 1, 1, 0, 0, 100, 50);
+  EXPECT_EQ(ScaleX, ScaleY);
+  EXPECT_NEAR(double(ScaleX), 6.4, 1e-12);
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 100, 50);
+  EXPECT_NEAR(double(ScaleY), 9.6, 1e-12);
+}
+
+TEST_F(DisplayListTest, EmptyWorldWindowIsRecordedAndAborts) {
+  w.SetWindow(false, true, 0, 0, 1, 1, 0, 0, 100, 50);
+  Extended sx = ScaleX;
+  w.SetWindow(false, true, 0, 0, 1, 1, 5, 0, 5, 50);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(List().back(), "10;1;1;639;479;5;0;5;50");
+  EXPECT_EQ(ScaleX, sx);
+}
+
+TEST_F(DisplayListTest, HeaderSetsAspectFactorAndSavesLimits) {
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 320, 480);
+  w.Header(0, 0, 160, 120);
+  EXPECT_NEAR(double(AspectFactor), 2.0, 1e-12);
+  EXPECT_EQ(SavedXMax, 160);
+  EXPECT_EQ(List()[1], "10;1;1;639;479;0;0;160;120");
+  EXPECT_EQ(List()[2], "11;0");
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 1, 1);
+  w.RestoreLimit();
+  EXPECT_EQ(WorldXMax, 160);
+  EXPECT_TRUE(KeepAspect);
+}
+
+TEST_F(DisplayListTest, ClearEmptiesTheList) {
+  w.line(0, 0, 1, 1);
+  w.Clear();
+  EXPECT_TRUE(List().empty());
+}
+
+TEST(ParseGraphRecord, DamagedRecordsAreRejected) {
+  TGraphRecord r;
+  for (const char* bad : {"", "4", ";", "x;1;2", "4;1;2;3", "4;a;b;c;d", "3;1;;2", "8;", "8;x",
+                          "10;0;0;640", "9;1;2;3"}) {
+    EXPECT_FALSE(ParseGraphRecord(bad, r)) << bad;
+  }
+  EXPECT_TRUE(ParseGraphRecord("1;10;20;0", r));
+  EXPECT_TRUE(ParseGraphRecord("1;10;20", r));  // the further field is not needed
+  EXPECT_TRUE(ParseGraphRecord("99;whatever", r));
+  EXPECT_EQ(r.code, 99);
+  ASSERT_TRUE(ParseGraphRecord("6;1;2;", r));
+  EXPECT_EQ(r.text, "");
+}
+
+class ReplayTest : public DisplayListTest {
+ protected:
+  LogCanvas screen, printer;
+  bool Replay() { return ReplayDisplayList(List(), List().size(), &screen, &printer, page); }
+  TPrinterPage page{2100, 2970};
+};
+
+TEST_F(ReplayTest, PrimitivesBecomePixelsOfTheWindow) {
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);  // 10 pixels per unit
+  w.line(1, 1, 2, 3);
+  w.circle(32, 24, 1);
+  w.Solid(0, 0, 1, 0, 1, 1, 0, 1);
+  w.SetLineStyle(3);
+  w.SetLineWidth(2);
+  ASSERT_TRUE(Replay());
+  EXPECT_TRUE(screen.Has("M 10 470"));
+  EXPECT_TRUE(screen.Has("L 20 450"));
+  EXPECT_TRUE(screen.Has("E 310 250 330 230"));
+  EXPECT_TRUE(screen.Has("P 0 480 10 480 10 470 0 470"));
+  EXPECT_TRUE(screen.Has("style 3"));
+  EXPECT_TRUE(screen.Has("width 2"));
+  EXPECT_TRUE(printer.calls.empty());  // not printing
+}
+
+TEST_F(ReplayTest, ColoursFollowTheSettings) {
+  BackgroundColour = 0xFFFFFF;
+  w.SetColor(12);
+  w.SetColor(0);
+  ASSERT_TRUE(Replay());
+  EXPECT_TRUE(screen.Has("pen " + std::to_string(PaletteColour(12))));
+  EXPECT_TRUE(screen.Has("pen 16777215"));  // colour 0 erases in the background colour
+
+  screen.calls.clear();
+  ColorGraphics = 0;
+  ASSERT_TRUE(Replay());
+  EXPECT_TRUE(screen.Has("pen 0"));
+  EXPECT_TRUE(screen.Has("brush 16777215"));
+}
+
+TEST_F(ReplayTest, TextGoesToThePrinterOnlyWhilePrinting) {
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  w.SetColor(9);
+  w.SetTextStyle(2, 0, 2, 2);
+  w.OutTextXY(10, 10, "abc");
+  w.line(0, 0, 1, 1);
+  ASSERT_TRUE(Replay());
+  // Height 2 * 1.6 = 3.2 units = 32 pixels; width 2 * 1.1 * 0.8; top at y + 0.75 h.
+  EXPECT_TRUE(screen.Has("T 100 356 32 18 0 " + std::to_string(PaletteColour(9)) + " abc"));
+
+  screen.calls.clear();
+  PrintingGraphics = true;
+  PrintBorder = 1;
+  ASSERT_TRUE(Replay());
+  EXPECT_TRUE(screen.Has("L 10 470"));
+  EXPECT_FALSE(screen.Has("T 100 356 32 18 0 " + std::to_string(PaletteColour(9)) + " abc"));
+  // Monochrome printing: black text; the border goes round the world window.
+  EXPECT_TRUE(printer.Has("T 328 2203 198 58 0 0 abc"));
+  EXPECT_EQ(printer.calls[1], "pen " + std::to_string(PaletteColour(11)));
+  EXPECT_EQ(printer.calls[2], "M 0 2970");
+}
+
+TEST_F(ReplayTest, EmptyWindowRecordStopsTheReplay) {
+  w.line(0, 0, 1, 1);
+  AppendGraphRecord(gcSetWindow, {"0", "0", "640", "480", "3", "0", "3", "1"});
+  w.line(0, 0, 1, 1);
+  EXPECT_FALSE(Replay());
+  EXPECT_EQ(AbortFlag, 1);
+  int lines = 0;
+  for (const auto& c : screen.calls) lines += c[0] == 'L';
+  EXPECT_EQ(lines, 1);
+}
+
+TEST_F(ReplayTest, DamagedRecordsAreSkipped) {
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  CreateDisplayList()->insert(CreateDisplayList()->end(),
+                              {"4;1;x;2;2", "", "garbage", "6", "12;-5", "12;99999999", "8;77",
+                               "5;1;1;1;1;1;1;1", "42;1;2"});
+  w.line(0, 0, 1, 1);
+  ASSERT_TRUE(Replay());
+  EXPECT_TRUE(screen.Has("L 10 470"));
+  EXPECT_TRUE(screen.Has("width 0"));
+  EXPECT_TRUE(screen.Has("width 1000"));
+}
+
+TEST_F(ReplayTest, ReplayKeepsTheZoomForEveryWindow) {
+  w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  SetScale(0, 0, 320, 240);  // zoom on the lower left quarter
+  w.line(0, 0, 32, 24);
+  ASSERT_TRUE(Replay());
+  EXPECT_TRUE(screen.Has("M 0 480"));
+  EXPECT_TRUE(screen.Has("L 640 0"));
+}
+
+TEST_F(ReplayTest, NextWaitRecordFindsTimedPauses) {
+  w.line(0, 0, 1, 1);
+  w.SleepMs(40);
+  w.line(0, 0, 1, 1);
+  w.SleepMs(99999999);
+  int ms = 0;
+  EXPECT_EQ(NextWaitRecord(List(), 0, ms), 1u);
+  EXPECT_EQ(ms, 40);
+  EXPECT_EQ(NextWaitRecord(List(), 2, ms), 3u);
+  EXPECT_EQ(ms, 60000);  // a damaged pause waits one minute at most
+  EXPECT_EQ(NextWaitRecord(List(), 4, ms), 4u);
+}
+
+}  // namespace
