@@ -71,6 +71,7 @@ TEST_F(GlobalsTest, CadDefaultsWithoutConfiguration) {
 }
 
 TEST_F(GlobalsTest, GraphicsAndPrinterDefaults) {
+  InitGraphicsDefaults();  // alone; the graphics window's start-up then sets 1.2 and 0.1
   EXPECT_EQ(ZoomIncrement, 1.02L);
   EXPECT_EQ(PanFactor, 0.02L);
   EXPECT_EQ(GraphicsTextFont.view(), "Arial");

@@ -1,0 +1,146 @@
+#include "framework/forms/graph_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QLayout>
+#include <QPixmap>
+
+#include "../graph_test_support.h"
+#include "framework/drawing.h"
+#include "framework/graph_transform.h"
+#include "framework/graph_zoom.h"
+#include "platform/os.h"
+
+namespace {
+
+class GraphWindowTest : public GraphTest {
+ protected:
+  void SetUp() override {
+    GraphTest::SetUp();
+    BackgroundColour = 0xFFFFFF;
+    window = std::make_unique<DUdoduvoz>();
+    window->Canvas()->setFixedSize(641, 481);
+    window->layout()->activate();
+    ASSERT_EQ(window->Canvas()->width(), 641);
+  }
+  QImage Grab() { return window->Canvas()->grab().toImage(); }
+  static bool IsColour(const QImage& img, int x, int y, QColor c) {
+    return img.pixelColor(x, y).rgb() == c.rgb();
+  }
+  std::unique_ptr<DUdoduvoz> window;
+};
+
+TEST_F(GraphWindowTest, RegistersAsTheMainGraphicsWindow) {
+  EXPECT_EQ(&MainGraphWindow(), window.get());
+  EXPECT_EQ(window->windowTitle(), "ToviGraf");
+  window.reset();
+  EXPECT_NE(&MainGraphWindow(), nullptr);  // the headless window takes over
+}
+
+TEST_F(GraphWindowTest, ReplayDrawsWhereTheRecordsSay) {
+  GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  GraphSetColor(12);
+  GraphLine(0, 24, 64, 24);  // y pixel 240
+  GraphSetColor(9);
+  GraphSolid(40, 30, 50, 30, 50, 40, 40, 40);  // pixels 400..500 by 80..180
+  GraphSetColor(10);
+  GraphCircle(16, 12, 5);  // centre (160, 360), radius 50
+  GraphSetColor(1);
+  GraphSetTextStyle(2, 0, 2, 2);
+  GraphOutText(2, 40, "BQ4 Bolted Joint");
+  GraphSetColor(13);
+  GraphArc(48, 12, 0, 180, 5);  // upper half about (480, 360)
+  QImage img = Grab();
+  img.save("/tmp/bq4_graph_window_test.png");
+  EXPECT_TRUE(IsColour(img, 100, 240, QColor(255, 0, 0)));
+  EXPECT_TRUE(IsColour(img, 100, 230, Qt::white));
+  EXPECT_TRUE(IsColour(img, 450, 130, QColor(0, 0, 255)));
+  EXPECT_TRUE(IsColour(img, 160, 360, Qt::white));  // circles are not filled
+  bool edge = false;
+  for (int dx = -2; dx <= 2; ++dx) edge |= IsColour(img, 210 + dx, 360, QColor(0, 255, 0));
+  EXPECT_TRUE(edge);
+  bool upper = false, lower = false;
+  for (int dy = -2; dy <= 2; ++dy) {
+    upper |= IsColour(img, 480, 310 + dy, QColor(255, 0, 255));
+    lower |= IsColour(img, 480, 410 + dy, QColor(255, 0, 255));
+  }
+  EXPECT_TRUE(upper);
+  EXPECT_FALSE(lower);
+  int textPixels = 0;
+  for (int y = 50; y < 100; ++y)
+    for (int x = 20; x < 300; ++x) textPixels += IsColour(img, x, y, QColor(0, 0, 128));
+  EXPECT_GT(textPixels, 50);
+}
+
+TEST_F(GraphWindowTest, KeysAndMouseZoomTheView) {
+  GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  window->processKey(VkAdd);
+  EXPECT_EQ(ZoomX1, 54);
+  EXPECT_EQ(ZoomY2, 440);
+  window->processKey('Q');
+  EXPECT_EQ(ZoomX1, 54);
+  window->processKey(VkEscape);
+  EXPECT_EQ(ZoomX1, 0);
+
+  std::size_t records = List().size();
+  window->FormMouseDown(Qt::LeftButton, {}, 100, 100);  // a click without movement
+  window->FormMouseUp(Qt::LeftButton, {}, 100, 100);
+  EXPECT_EQ(ZoomX2, 640);
+  window->FormMouseDown(Qt::LeftButton, {}, 320, 240);
+  window->FormMouseMove({}, 160, 120);
+  EXPECT_TRUE(window->Dragging);
+  window->FormMouseUp(Qt::LeftButton, {}, 160, 120);
+  EXPECT_FALSE(window->Dragging);
+  EXPECT_EQ(ZoomX1, 160);  // 160 / 641 of the client width
+  EXPECT_EQ(ZoomY1, 240);
+  EXPECT_EQ(List().size(), records);  // zooming never changes the list
+  window->FormMouseDown(Qt::RightButton, {}, 1, 1);
+  EXPECT_EQ(ZoomX1, 0);
+  EXPECT_EQ(ZoomX2, 640);
+
+  Word key = DUdoduvoz::VirtualKey(Qt::Key_Plus, Qt::KeypadModifier);
+  EXPECT_EQ(key, VkAdd);
+  window->FormKeyDown(key, Qt::KeypadModifier);
+  EXPECT_EQ(ZoomX1, 54);
+  window->FormDblClick();
+  window->FormMouseDown(Qt::LeftButton, {}, 5, 5);  // a double click restores the whole picture
+  EXPECT_EQ(ZoomX1, 0);
+  EXPECT_FALSE(window->DoubleClicked);
+}
+
+TEST_F(GraphWindowTest, WaitsAnimateStepByStep) {
+  GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  GraphSetColor(12);
+  GraphLine(0, 24, 64, 24);
+  window->SleepMs(30);
+  GraphLine(0, 12, 64, 12);
+  QImage first = Grab();
+  EXPECT_TRUE(IsColour(first, 100, 240, QColor(255, 0, 0)));
+  EXPECT_TRUE(IsColour(first, 100, 360, Qt::white));
+  EXPECT_TRUE(window->AnimationRunning());
+  QElapsedTimer t;
+  t.start();
+  while (window->AnimationRunning() && t.elapsed() < 5000) QCoreApplication::processEvents();
+  QImage second = Grab();
+  EXPECT_TRUE(IsColour(second, 100, 360, QColor(255, 0, 0)));
+  EXPECT_EQ(window->AnimatedRecords(), List().size());
+  GraphClear();
+  EXPECT_EQ(window->AnimatedRecords(), 0u);
+}
+
+TEST_F(GraphWindowTest, PrintsIntoAPdfFile) {
+  GraphHeader(0, 0, 160, 120);
+  GraphLine(0, 0, 160, 120);
+  GraphOutText(10, 10, "print");
+  std::string pdf = platform::ProcessTempDir() + "/graph.pdf";
+  ASSERT_TRUE(window->PrintToPdf(pdf));
+  EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 500);
+  EXPECT_FALSE(PrintingGraphics);
+  EXPECT_FALSE(window->PrintToPdf("/nonexistent-dir/x.pdf"));
+}
+
+}  // namespace

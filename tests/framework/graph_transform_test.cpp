@@ -1,0 +1,105 @@
+#include "framework/graph_transform.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/graph_recorder.h"
+#include "framework/graph_zoom.h"
+#include "graph_test_support.h"
+
+namespace {
+
+using GraphTransformTest = GraphTest;
+
+TEST(NInt, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(NInt(2.5L), 2);
+  EXPECT_EQ(NInt(3.5L), 4);
+  EXPECT_EQ(NInt(-2.5L), -2);
+  EXPECT_EQ(NInt(2.4999L), 2);
+  EXPECT_EQ(NInt(1e300L), 1 << 30);
+  EXPECT_EQ(NInt(-1e300L), -(1 << 30));
+}
+
+TEST_F(GraphTransformTest, StartValues) {
+  EXPECT_EQ(WorldXMax, 1);
+  EXPECT_EQ(ViewX2, 1);
+  EXPECT_EQ(ScaleX, 1);
+  EXPECT_EQ(ZoomIncrement, 1.2L);
+  EXPECT_EQ(PanFactor, 0.1L);
+  EXPECT_FALSE(PrintingGraphics);
+}
+
+TEST_F(GraphTransformTest, WorldToPixelWithYUpwards) {
+  MainGraphWindow().SetWindow(false, false, 0.1L, 0.05L, 0.95L, 0.95L, 0, 0, 36.9L, 32);
+  EXPECT_EQ(ViewX1, 64);
+  EXPECT_EQ(ViewX2, 608);
+  EXPECT_EQ(ViewY1, 24);
+  EXPECT_EQ(ViewY2, 456);
+  EXPECT_EQ(PX(0), 64);
+  EXPECT_EQ(PX(36.9L), 608);
+  EXPECT_EQ(PY(0), 456);
+  EXPECT_EQ(PY(32), 24);
+  EXPECT_EQ(LY(16), 216);
+}
+
+TEST_F(GraphTransformTest, ZoomRectangleSelectsPartOfTheWorld) {
+  MainGraphWindow().SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  SetScale(320, 240, 640, 480);  // upper right quarter (y counts upwards)
+  EXPECT_EQ(VisibleXMin, 32);
+  EXPECT_EQ(VisibleYMin, 24);
+  EXPECT_EQ(ScaleX, 20);
+  EXPECT_EQ(PX(32), 0);
+  EXPECT_EQ(PY(48), 0);
+  SetScale(5, 5, 5, 100);  // empty: ignored
+  EXPECT_EQ(ZoomX1, 320);
+  ResetZoom();
+  EXPECT_EQ(ScaleX, 10);
+}
+
+TEST_F(GraphTransformTest, PrinterPixelsScaleTheScreenToThePage) {
+  MainGraphWindow().SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  TPrinterPage page{2100, 2970};
+  PrintOriginX = 10;  // mm of a 210 mm page width
+  PrintOriginY = 21;
+  PrintScaleX = 0.5L;
+  EXPECT_EQ(PrX(page, 64), 100 + 1050);
+  EXPECT_EQ(PrY(page, 48), 210);
+  EXPECT_EQ(PrLX(page, 64), 1050);
+  EXPECT_EQ(PrLY(page, 48), 2970);
+}
+
+TEST(KeyZoom, ZoomAndPanNumbers) {
+  const TZoomRect z{0, 0, 640, 480};
+  TZoomRect out;
+  struct Case { Word key; TZoomRect expected; };
+  const Case cases[] = {
+      {VkAdd, {54, 40, 586, 440}},      {VkSubtract, {-64, -48, 704, 528}},
+      {VkUp, {0, -48, 640, 432}},       {VkDown, {0, 48, 640, 528}},
+      {VkPageUp, {0, -240, 640, 240}},  {VkPageDown, {0, 240, 640, 720}},
+      {VkLeft, {64, 0, 704, 480}},      {VkRight, {-64, 0, 576, 480}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(KeyZoom(c.key, z, 1.2L, 0.1L, out), TZoomAction::SetScale) << c.key;
+    EXPECT_EQ(out, c.expected) << c.key;
+  }
+  EXPECT_EQ(KeyZoom(VkEscape, z, 1.2L, 0.1L, out), TZoomAction::Reset);
+  EXPECT_EQ(KeyZoom(VkF5, z, 1.2L, 0.1L, out), TZoomAction::Reset);
+  EXPECT_EQ(KeyZoom('A', z, 1.2L, 0.1L, out), TZoomAction::None);
+  // A damaged zoom increment keeps the rectangle.
+  EXPECT_EQ(KeyZoom(VkAdd, z, 0, 0.1L, out), TZoomAction::SetScale);
+  EXPECT_EQ(out, z);
+}
+
+TEST(BoxZoom, RubberBandSelectsTheZoomRectangle) {
+  const TZoomRect z{0, 0, 640, 480};
+  TZoomRect out;
+  // Client 641 x 481; a box dragged from lower right to upper left.
+  ASSERT_TRUE(BoxZoom(320, 240, 160, 120, 640, 480, z, 1, out));
+  EXPECT_EQ(out, (TZoomRect{160, 240, 320, 360}));
+  ASSERT_TRUE(BoxZoom(160, 120, 320, 240, 640, 480, z, 2, out));
+  EXPECT_EQ(out.x1, 320);
+  EXPECT_EQ(out.x2, 640);
+  EXPECT_FALSE(BoxZoom(10, 10, 10, 50, 640, 480, z, 1, out));  // a click without width
+  EXPECT_FALSE(BoxZoom(10, 10, 20, 50, 0, 480, z, 1, out));
+}
+
+}  // namespace

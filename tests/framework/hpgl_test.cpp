@@ -1,0 +1,154 @@
+#include "framework/hpgl.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "framework/graph_recorder.h"
+#include "graph_test_support.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace {
+
+class HpglTest : public GraphTest {
+ protected:
+  static void ExpectRecord(const std::string& rec, int code, std::initializer_list<double> v) {
+    TGraphRecord r;
+    ASSERT_TRUE(ParseGraphRecord(rec, r)) << rec;
+    EXPECT_EQ(r.code, code) << rec;
+    int i = 0;
+    for (double x : v) EXPECT_NEAR(double(r.v[i++]), x, 1e-9) << rec;
+  }
+  TDisplayList Play(const std::string& data) {
+    PlayHpglText(data);
+    return List();
+  }
+};
+
+TEST_F(HpglTest, PenDownDrawsLinesInThePenColour) {
+  const TDisplayList expected = {"8;12", "4;0;0;10;0", "4;10;0;10;10"};
+  EXPECT_EQ(Play("SP1;PU0,0;PD400,0,400,400;"), expected);
+  EXPECT_FALSE(PenIsDown == false);
+  EXPECT_EQ(PenX, 10);
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(HpglTest, CommandsAreCaseBlindAndSkipBlanksAndLineBreaks) {
+  const TDisplayList expected = {"8;14", "4;1;1;2;1"};
+  EXPECT_EQ(Play("in;\r\nsp 2;\npu 40 ,40;pd80,40;VS10;"), expected);
+}
+
+TEST_F(HpglTest, CircleAboutTheCurrentPoint) {
+  const TDisplayList expected = {"8;0", "3;1;2;1"};
+  EXPECT_EQ(Play("PU40,80;CI40;"), expected);
+}
+
+TEST_F(HpglTest, PenSelectionDefaultsToOne) {
+  Play("SP;");
+  EXPECT_EQ(CurrentPen, 1);
+  Play("SP9;");
+  EXPECT_EQ(CurrentPen, 9);
+  EXPECT_EQ(PenColour(9), 9);
+  EXPECT_EQ(PenColour(7), 15);
+}
+
+TEST_F(HpglTest, LabelsAtTheCurrentPoint) {
+  TDisplayList l = Play("SP1;PU400,200;LBabc\x03;");
+  ASSERT_EQ(l.size(), 3u);
+  EXPECT_EQ(l[1], "9;50;50;2;0");  // 5 cm characters, direction 0
+  EXPECT_EQ(l[2], "6;10;5;abc");
+  EXPECT_EQ(PenX, 10);  // the label does not move the pen
+}
+
+TEST_F(HpglTest, UmlautTranscriptionWithCharacterSetThree) {
+  TDisplayList l = Play("CS3;SI0.2,0.3;DI0,1;LBa}Uber\x03");
+  ASSERT_FALSE(l.empty());
+  EXPECT_EQ(l.back(), std::string("6;-999;-999;\x84Uber"));
+  EXPECT_EQ(l[l.size() - 2], "9;3;2;2;90");
+  Play("CS1;LBa}\x03");
+  EXPECT_EQ(List().back().substr(List().back().rfind(';') + 1), "a}");
+}
+
+TEST_F(HpglTest, ArcsRunCounterclockwiseAndEndWhereTheArcEnds) {
+  TDisplayList l = Play("PU400,0;PD;AA0,0,90;PD0,800;");
+  ASSERT_EQ(l.size(), 3u);
+  ExpectRecord(l[1], gcArc, {-10, -10, 10, 10, 10, 0, 0, 10});
+  ExpectRecord(l[2], gcLine, {0, 10, 0, 20});  // continues from the end of the arc
+  InitDisplayList();
+  l = Play("PU400,0;PD;AA0,0,360;");
+  ExpectRecord(l.back(), gcArc, {-10, -10, 10, 10, 10, 0, 10, 0});  // a full circle
+}
+
+TEST_F(HpglTest, EncodedPolylines) {
+  // Base 64: 40 units = 80 (sign in the lowest bit) = 16 + 1 * 64: the
+  // digit 16 ('O') and the final digit 1 (191 + 1).
+  std::string data = "PU400,400;PE<=";
+  data += "O\xC0O\xC0";  // absolute move to (1, 1)
+  data += "O\xC0\xBF";   // relative (1, 0)
+  data += "P\xC0\xBF";   // relative (-1, 0): 81 is odd
+  data += ";";
+  TDisplayList l = Play(data);
+  ASSERT_EQ(l.size(), 3u);
+  EXPECT_EQ(l[1], "4;1;1;2;1");
+  EXPECT_EQ(l[2], "4;2;1;1;1");
+  Play("PE7:\x02;");
+  EXPECT_EQ(CurrentPen, 2);
+}
+
+TEST_F(HpglTest, EmptyAndUnknownInputDrawsNothing) {
+  EXPECT_TRUE(Play("").empty());
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(Play("\x1b.I81;;17:XX1,2;99;RO90;IP0,0,1,1;").empty());
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(HpglTest, TruncatedFileKeepsWhatWasDrawn) {
+  TDisplayList l = Play("SP1;PD400,0,400");
+  EXPECT_EQ(l.size(), 2u);
+  EXPECT_EQ(AbortFlag, 0);
+  InitDisplayList();
+  EXPECT_EQ(Play("PU0,0;LBnever ends").size(), 0u);
+}
+
+TEST_F(HpglTest, OverlongLabelIsDroppedAndTheRestReadsAsCommands) {
+  std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
+  Play(data);
+  for (const auto& r : List()) EXPECT_NE(r[0], '6') << r;
+}
+
+TEST_F(HpglTest, RandomBytesNeverCrash) {
+  std::mt19937 rng(2230);
+  const std::string alphabet = "PUDACISBLEGN0123456789,;-.:<>=7 \x03\x1b\xc0\xfe?";
+  for (int round = 0; round < 300; ++round) {
+    std::string data;
+    int n = static_cast<int>(rng() % 200);
+    for (int i = 0; i < n; ++i)
+      data += round % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng() % 256);
+    InitDisplayList();
+    PlayHpglText(data);
+    EXPECT_EQ(AbortFlag, 0);
+    TGraphRecord r;
+    for (const auto& rec : List()) EXPECT_TRUE(ParseGraphRecord(rec, r)) << rec;
+  }
+}
+
+TEST_F(HpglTest, MissingFileIsReportedAndLeavesAbortSet) {
+  platform::DialogScript script;
+  script.Ok().Expect("/nowhere/myfile.plt not found !");
+  PlayHpglFile("/nowhere/my file.plt");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(List().empty());
+}
+
+TEST_F(HpglTest, ShowPltImagePlaysFromThePictureDirectory) {
+  PltDir = platform::ProcessTempDir();
+  std::ofstream(PltDir + "/hpgl_test_pic.plt") << "IN;SP3;PU0,0;PD4000,0;";
+  ShowPltImage("hpgl_test_pic");
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(WorldXMax, 160);
+  EXPECT_EQ(List().back(), "4;0;0;100;0");
+}
+
+}  // namespace
