@@ -1,0 +1,43 @@
+// The program's printer: one per process, like the class library's printer
+// object. A print job goes to a system printer (CUPS) or, when an output file
+// is chosen, into a PDF file. Texts are display texts (Windows-1252 bytes).
+#pragma once
+
+#include <string>
+
+#include "platform/dialogs.h"
+
+namespace platform {
+
+// Printer, output file and copies chosen last (the print dialog's answer).
+void SetPrinterChoice(const PrintChoice& choice);
+PrintChoice PrinterChoice();
+void SetPrinterLandscape(bool landscape);
+bool PrinterLandscape();
+
+// Starts a document on the printer; false when the printer cannot be opened.
+bool BeginPrinterDocument(const std::string& title);
+bool PrinterDocumentActive();
+void NewPrinterPage();
+// Ends the document; false when the printer reported a failure.
+bool EndPrinterDocument();
+// Pages begun in the active (or last) document.
+int PrinterPagesPrinted();
+
+// Printable page size in printer pixels, and the printer's resolution.
+int PrinterPageWidth();
+int PrinterPageHeight();
+int PrinterResolution();
+
+// Font of the following texts; style bits: 1 bold, 2 italic, 4 underline, 8 strike-out.
+void SetPrinterFont(const std::string& family, int pointSize, int styleBits);
+// Draws Text with its top-left corner at (x, y) in printer pixels.
+void PrinterDrawText(int x, int y, const std::string& text);
+
+// Keeps only the four low bits of a font style number (0..15 map to themselves).
+int FontStyleFromBits(int bits);
+
+// Resets to the default printer, portrait, one copy; ends a running document.
+void ResetPrinter();
+
+}  // namespace platform

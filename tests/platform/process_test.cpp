@@ -1,0 +1,35 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/os.h"
+
+TEST(PlatformProcess, ProgramExistsForPathsAndPathLookups) {
+  EXPECT_TRUE(platform::ProgramExists("/bin/sh"));
+  EXPECT_TRUE(platform::ProgramExists("sh"));
+  EXPECT_FALSE(platform::ProgramExists("/no/such/program"));
+  const std::string plain = platform::ProcessTempDir() + "/not_a_program.txt";
+  std::ofstream(plain) << "text";
+  EXPECT_FALSE(platform::ProgramExists(plain));
+  EXPECT_FALSE(platform::ProgramExists(""));
+}
+
+TEST(PlatformProcess, RecordingKeepsStartsInsteadOfRunningThem) {
+  platform::RecordProgramStarts(true);
+  EXPECT_TRUE(platform::StartProgram("/usr/bin/editor", {"a file.txt"}));
+  EXPECT_TRUE(platform::OpenWithDefaultProgram("/tmp/x.htm"));
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 2u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "/usr/bin/editor");
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), "a file.txt");
+  EXPECT_EQ(platform::RecordedProgramStarts()[1].program, "default-opener");
+  platform::RecordProgramStarts(false);
+  EXPECT_TRUE(platform::RecordedProgramStarts().empty());
+}
+
+TEST(PlatformProcess, StartsAProgramWithArgumentsAndNoShell) {
+  // "$(...)" would run under a shell; as an argument it is only a file name.
+  EXPECT_TRUE(platform::StartProgram("/bin/true", {"$(touch /tmp/never)"}));
+  EXPECT_FALSE(platform::StartProgram("/no/such/program", {}));
+}
