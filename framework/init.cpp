@@ -1,17 +1,21 @@
 #include "framework/init.h"
 
 #include "framework/calc_messages.h"
+#include "framework/clock.h"
 #include "framework/display_list.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "framework/graph_transform.h"
 #include "framework/hpgl.h"
 #include "framework/identity.h"
+#include "framework/line_io.h"
 
 void InitFrameworkModules() {
   InitGlobals();
   InitWindowsSettings();
   InitCalcMessages();
+  InitLineIo();
+  InitClock();
   InitGraphicsDefaults();
   InitGraphTransform();
   InitDisplayList();

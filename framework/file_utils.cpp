@@ -1,0 +1,430 @@
+#include "framework/file_utils.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "framework/clock.h"
+#include "framework/globals.h"
+#include "framework/number_format.h"
+#include "framework/text_utils.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string g_lastFileError;
+FileErrorHandler g_fileErrorHandler = nullptr;
+std::vector<std::string> g_commandLine;
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::size_t NamePartStart(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsSeparator(path[i])) start = i + 1;
+  }
+  return start;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && UpperCaseText(a) == UpperCaseText(b);
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+bool IsDirectory(std::string_view path) {
+  std::error_code ec;
+  return fs::is_directory(fs::path(std::string(path)), ec);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { if (f) std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+FileHandle OpenFile(const std::string& name, const char* mode) {
+  return FileHandle(std::fopen(name.c_str(), mode));
+}
+
+enum class CopyResult { Ok, SourceFailed, TargetFailed, ReadFailed, WriteFailed };
+
+// Copies in blocks through a temporary file beside the target.
+CopyResult CopyThroughTemporary(const std::string& source, const std::string& target,
+                                std::size_t blockSize) {
+  if (IsDirectory(source)) return CopyResult::SourceFailed;
+  FileHandle in = OpenFile(source, "rb");
+  if (!in) return CopyResult::SourceFailed;
+  const std::string temporary = TemporaryNameBeside(target);
+  FileHandle out = OpenFile(temporary, "wb");
+  if (!out) return CopyResult::TargetFailed;
+  std::vector<char> block(blockSize);
+  CopyResult result = CopyResult::Ok;
+  for (;;) {
+    const std::size_t got = std::fread(block.data(), 1, block.size(), in.get());
+    if (got < block.size() && std::ferror(in.get())) {
+      result = CopyResult::ReadFailed;
+      break;
+    }
+    if (got > 0 && std::fwrite(block.data(), 1, got, out.get()) != got) {
+      result = CopyResult::WriteFailed;
+      break;
+    }
+    if (got < block.size()) break;
+  }
+  if (std::fclose(out.release()) != 0 && result == CopyResult::Ok) result = CopyResult::WriteFailed;
+  if (result != CopyResult::Ok) {
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    return result;
+  }
+  return CommitFile(temporary, target) ? CopyResult::Ok : CopyResult::WriteFailed;
+}
+
+std::string CopyTarget(std::string_view source, std::string_view dest) {
+  std::error_code ec;
+  std::string target = fs::absolute(fs::path(std::string(dest)), ec).string();
+  if (ec) target = std::string(dest);
+  if (IsDirectory(target)) {
+    target = AddBackslash(target) + std::string(source.substr(NamePartStart(source)));
+  }
+  return NewFileName(target);
+}
+
+bool ReportCopy(CopyResult r, std::string_view source, const std::string& target) {
+  switch (r) {
+    case CopyResult::Ok: return true;
+    case CopyResult::SourceFailed: ReportFileError("Cannot open file " + std::string(source)); break;
+    case CopyResult::TargetFailed: ReportFileError("Cannot create file " + target); break;
+    case CopyResult::ReadFailed: ReportFileError("Read error on file " + std::string(source)); break;
+    case CopyResult::WriteFailed:
+      ReportFileError("Write error on file " + target + " (disk full?)");
+      break;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+void ReportFileError(const std::string& text) {
+  g_lastFileError = text;
+  AbortFlag = 1;
+  if (g_fileErrorHandler) g_fileErrorHandler(text);
+}
+
+void SetFileErrorHandler(FileErrorHandler handler) { g_fileErrorHandler = handler; }
+
+const std::string& LastFileErrorText() { return g_lastFileError; }
+
+// ---------------------------------------------------------------------------
+
+std::string AddBackslash(std::string_view dir) {
+  std::string d = TrimRightText(dir);
+  if (!d.empty() && !IsSeparator(d.back())) d += '/';
+  return d;
+}
+
+std::string AddBackslashDrive(std::string_view dir) { return AddBackslash(dir); }
+
+std::string RemoveTrailingBackslash(std::string_view dir) {
+  std::string d = TrimRightText(dir);
+  if (d.size() > 1 && IsSeparator(d.back())) d.pop_back();
+  return d;
+}
+
+std::string ExtractDirPart(std::string_view path) {
+  return std::string(path.substr(0, NamePartStart(path)));
+}
+
+std::string DrivePart(std::string_view) { return ""; }
+
+std::string StripPathAndExt(std::string_view name) {
+  std::string_view n = name.substr(NamePartStart(name));
+  if (n.size() > 1) {
+    const auto dot = n.substr(0, n.size() - 1).rfind('.');
+    if (dot != std::string_view::npos) n = n.substr(0, dot);
+  }
+  return std::string(n);
+}
+
+std::string ExtractNameOnly(std::string_view name) { return StripPathAndExt(name); }
+
+std::string ExtensionAfterFirstDot(std::string_view name) {
+  const std::string_view n = name.substr(NamePartStart(name));
+  const auto dot = n.find('.');
+  return dot == std::string_view::npos ? "" : std::string(n.substr(dot + 1));
+}
+
+std::string FindExistingFile(std::string_view path) {
+  const std::string p(path);
+  if (p.empty() || Exists(p)) return p;
+  // Find the longest existing prefix, then match each further component.
+  std::vector<std::string> parts;
+  std::string current;
+  std::size_t start = 0;
+  if (IsSeparator(p[0])) {
+    current = "/";
+    start = 1;
+  }
+  while (start <= p.size()) {
+    std::size_t end = start;
+    while (end < p.size() && !IsSeparator(p[end])) ++end;
+    parts.emplace_back(p.substr(start, end - start));
+    start = end + 1;
+  }
+  std::string resolved = current;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    if (part.empty()) continue;
+    std::string candidate = resolved.empty() ? part : AddBackslash(resolved) + part;
+    if (!Exists(candidate)) {
+      std::error_code ec;
+      const std::string dir = resolved.empty() ? "." : resolved;
+      bool found = false;
+      for (fs::directory_iterator it(dir, ec), endIt; !ec && it != endIt; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (SameIgnoringCase(entry, part)) {
+          candidate = resolved.empty() ? entry : AddBackslash(resolved) + entry;
+          found = true;
+          break;
+        }
+      }
+      if (!found) return p;
+    }
+    resolved = candidate;
+  }
+  return resolved;
+}
+
+std::string NewFileName(std::string_view path) {
+  std::string existing = FindExistingFile(path);
+  if (Exists(existing)) return existing;
+  std::string p(path);
+  const std::size_t nameStart = NamePartStart(p);
+  const auto dot = p.rfind('.');
+  if (dot != std::string::npos && dot > nameStart) {
+    p = p.substr(0, dot) + LowerCaseText(std::string_view(p).substr(dot));
+  }
+  return p;
+}
+
+namespace {
+
+bool WildcardMatch(std::string_view name, std::string_view mask) {
+  std::size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
+      ++n;
+      ++m;
+    } else if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starName = n;
+    } else if (starMask != std::string_view::npos) {
+      m = starMask + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view name, std::string_view mask) {
+  const std::string n = UpperCaseText(name), m = UpperCaseText(mask);
+  if (m == "*.*") return true;
+  if (WildcardMatch(n, m)) return true;
+  // DOS: "name.*" also matches a name without extension.
+  if (m.size() >= 2 && m.compare(m.size() - 2, 2, ".*") == 0 && n.find('.') == std::string::npos) {
+    return WildcardMatch(n, std::string_view(m).substr(0, m.size() - 2));
+  }
+  return false;
+}
+
+std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view mask) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  const std::string d = dir.empty() ? "." : std::string(dir);
+  for (fs::directory_iterator it(d, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (MatchesWildcard(name, mask)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// ---------------------------------------------------------------------------
+
+bool TextFileExists(std::string_view name) {
+  const std::string found = FindExistingFile(name);
+  if (IsDirectory(found)) return false;
+  return static_cast<bool>(OpenFile(found, "rb"));
+}
+
+bool DirectoryAccessible(std::string_view dir) {
+  const std::string d = RemoveTrailingBackslash(dir);
+  if (d.empty() || !IsDirectory(d)) return false;
+  std::error_code ec;
+  fs::directory_iterator it(d, ec);
+  return !ec;
+}
+
+bool DirWritable(std::string_view dir) {
+  static unsigned counter = 0;
+  const std::string name = AddBackslash(dir) + "x" + std::to_string(platform::TickCount()) + "-" +
+                           std::to_string(++counter) + ".$$$";
+  FileHandle f = OpenFile(name, "wb");
+  if (!f) return false;
+  f.reset();
+  std::error_code ec;
+  fs::remove(name, ec);
+  return true;
+}
+
+bool DirHasEntries(std::string_view dir) {
+  std::error_code ec;
+  fs::directory_iterator it(RemoveTrailingBackslash(dir), ec);
+  return !ec && it != fs::directory_iterator();
+}
+
+int CountFiles(std::string_view pattern) {
+  const std::size_t start = NamePartStart(pattern);
+  return static_cast<int>(MatchingFiles(pattern.substr(0, start), pattern.substr(start)).size());
+}
+
+void DeleteFiles(std::string_view dir, std::string_view mask) {
+  for (const auto& name : MatchingFiles(dir, mask)) {
+    std::error_code ec;
+    const std::string path = dir.empty() ? name : AddBackslash(dir) + name;
+    if (!IsDirectory(path)) fs::remove(path, ec);
+  }
+}
+
+void DeleteTextFile(std::string_view name) {
+  const std::string found = FindExistingFile(name);
+  if (IsDirectory(found)) return;
+  std::error_code ec;
+  fs::remove(found, ec);
+}
+
+std::string TemporaryNameBeside(std::string_view dest) {
+  static unsigned counter = 0;
+  return std::string(dest) + ".~" + std::to_string(platform::TickCount()) + "-" +
+         std::to_string(++counter) + ".tmp";
+}
+
+bool CommitFile(const std::string& temporary, const std::string& dest) {
+  std::error_code ec;
+  fs::rename(temporary, dest, ec);
+  if (ec) {
+    fs::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+std::time_t FileModificationTime(std::string_view name) {
+  std::error_code ec;
+  const auto t = fs::last_write_time(FindExistingFile(name), ec);
+  if (ec) return 0;
+  const auto sys = std::chrono::clock_cast<std::chrono::system_clock>(t);
+  return std::chrono::system_clock::to_time_t(sys);
+}
+
+bool CopyFileTo(std::string_view source, std::string_view dest) {
+  const std::string src = FindExistingFile(source);
+  const std::string target = CopyTarget(source, dest);
+  return ReportCopy(CopyThroughTemporary(src, target, 8192), source, target);
+}
+
+bool CopyFileBlocks(std::string_view source, std::string_view dest) {
+  const std::string src = FindExistingFile(source);
+  const std::string target = NewFileName(dest);
+  return ReportCopy(CopyThroughTemporary(src, target, 2048), source, target);
+}
+
+bool CopyIfExists(std::string_view source, std::string_view dest) {
+  if (!TextFileExists(source)) return true;
+  return CopyFileTo(source, AddBackslash(ExtractDirPart(dest)));
+}
+
+void CopyFileBetweenDirs(std::string_view mask, std::string_view srcDir, std::string_view dstDir) {
+  const auto names = MatchingFiles(srcDir, mask);
+  bool failed = names.empty();
+  for (const auto& name : names) {
+    if (!CopyIfExists(AddBackslash(srcDir) + name, AddBackslash(dstDir))) failed = true;
+  }
+  AbortFlag = failed ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+
+void TodayYMD(int& year, int& month, int& day, int& weekday) {
+  const ClockReading now = ClockNow();
+  year = now.Year;
+  month = now.Month;
+  day = now.Day;
+  weekday = 0;
+}
+
+std::string DateText(int year, int month, int day) {
+  const std::string y = IntToText(year), m = IntToTextZeros(month, 2), d = IntToTextZeros(day, 2);
+  switch (DateFormatCode) {
+    case 1: return d + "." + m + "." + y;
+    case 2: return m + "/" + d + "/" + y;
+    case 4: return d + "/" + m + "/" + y;
+    default: return y + "/" + m + "/" + d;
+  }
+}
+
+std::string TodayText() {
+  int y, m, d, w;
+  TodayYMD(y, m, d, w);
+  return DateText(y, m, d);
+}
+
+void TimeParts(int& hour, int& minute, int& second, int& hundredths) {
+  const ClockReading now = ClockNow();
+  hour = now.Hour;
+  minute = now.Minute;
+  second = now.Second;
+  hundredths = now.Hundredths;
+}
+
+std::string TimeText() {
+  int h, m, s, hs;
+  TimeParts(h, m, s, hs);
+  return IntToText(h) + ":" + IntToTextZeros(m, 2);
+}
+
+std::string FileDateText(std::time_t stamp) {
+  std::tm tm{};
+  if (const std::tm* local = std::localtime(&stamp)) tm = *local;
+  return IntToText(tm.tm_year + 1900) + "/" + IntToTextZeros(tm.tm_mon + 1, 2) + "/" +
+         IntToTextZeros(tm.tm_mday, 2);
+}
+
+// ---------------------------------------------------------------------------
+
+void SetCommandLineParams(const std::vector<std::string>& params) { g_commandLine = params; }
+
+const std::vector<std::string>& CommandLineParams() { return g_commandLine; }
+
+bool ParamExists(std::string_view sw) {
+  const std::string wanted = UpperCaseText(sw);
+  return std::any_of(g_commandLine.begin(), g_commandLine.end(),
+                     [&](const std::string& p) { return UpperCaseText(p) == wanted; });
+}
+
+int MaxPrinterPort() { return 3; }

@@ -1,0 +1,105 @@
+// Files, paths, dates and the command line.
+//
+// Paths use "/" as the directory separator; AddBackslash adds it. Drive
+// letters do not exist. An existing file is found whatever the case of its
+// name (data files ship with lower-case names, old projects may not); a new
+// file gets a lower-case extension.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/types.h"
+
+// ---------------------------------------------------------------------------
+// File errors
+
+// Reports a file or I/O error: keeps the text for LastFileErrorText(), sets
+// AbortFlag and passes the text to the installed handler (the message layer
+// installs one that shows it; without one nothing is shown).
+void ReportFileError(const std::string& text);
+using FileErrorHandler = void (*)(const std::string& text);
+void SetFileErrorHandler(FileErrorHandler handler);
+const std::string& LastFileErrorText();
+
+// ---------------------------------------------------------------------------
+// Paths and names
+
+// Trimmed directory with "/" appended unless it is empty or already ends in "/".
+std::string AddBackslash(std::string_view dir);
+std::string AddBackslashDrive(std::string_view dir);  // the same; there are no drives
+std::string RemoveTrailingBackslash(std::string_view dir);  // "/" itself stays
+std::string ExtractDirPart(std::string_view path);  // up to and including the last "/"
+std::string DrivePart(std::string_view path);       // always empty: no drive letters
+// The file-name part without directory and extension ("." in the last
+// position does not start an extension).
+std::string StripPathAndExt(std::string_view name);
+std::string ExtractNameOnly(std::string_view name);
+// Text after the first "." of the file-name part; empty when there is none.
+std::string ExtensionAfterFirstDot(std::string_view name);
+
+// The existing file whose name equals path apart from case (each missing
+// component looked up in its directory); path itself when nothing matches.
+std::string FindExistingFile(std::string_view path);
+// Name for a file about to be written: the existing file whatever its case,
+// else path with its extension in lower case.
+std::string NewFileName(std::string_view path);
+
+// DOS wildcard match ("*", "?", "*.*" matches every name; "name.*" also
+// matches "name"), case-insensitive.
+bool MatchesWildcard(std::string_view name, std::string_view mask);
+// Names (not paths) of the entries of dir matching mask, sorted.
+std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view mask);
+
+// ---------------------------------------------------------------------------
+// Files and directories
+
+bool TextFileExists(std::string_view name);   // the file opens for reading
+bool DirectoryAccessible(std::string_view dir);
+bool DirWritable(std::string_view dir);       // a test file can be created and erased
+bool DirHasEntries(std::string_view dir);
+int CountFiles(std::string_view pattern);     // directory + mask, e.g. "/data/*.dbf"
+void DeleteFiles(std::string_view dir, std::string_view mask);  // errors ignored
+void DeleteTextFile(std::string_view name);   // errors ignored
+// Safe replacement: write to TemporaryNameBeside(dest), then CommitFile
+// renames it over dest (false, temporary removed, when that fails).
+std::string TemporaryNameBeside(std::string_view dest);
+bool CommitFile(const std::string& temporary, const std::string& dest);
+// Modification time of a file, 0 when it does not exist.
+std::time_t FileModificationTime(std::string_view name);
+
+// Copies source to dest (dest may be an existing directory: the source's
+// name is appended). The copy is written beside dest and renamed into place,
+// so a failed copy leaves an existing dest unchanged. Failures ("Cannot open
+// file %s", "Cannot create file %s", a short write) are reported through
+// ReportFileError and give false.
+bool CopyFileTo(std::string_view source, std::string_view dest);
+bool CopyFileBlocks(std::string_view source, std::string_view dest);
+// When source exists: CopyFileTo into the directory of dest.
+bool CopyIfExists(std::string_view source, std::string_view dest);
+// Copies every entry of srcDir matching mask into dstDir; AbortFlag is set
+// when nothing matches or a copy fails, cleared otherwise.
+void CopyFileBetweenDirs(std::string_view mask, std::string_view srcDir, std::string_view dstDir);
+
+// ---------------------------------------------------------------------------
+// Dates and times (from the clock of framework/clock.h)
+
+void TodayYMD(int& year, int& month, int& day, int& weekday);  // weekday is always 0
+// By DateFormatCode: 1 dd.mm.yyyy, 2 mm/dd/yyyy, 3 yyyy/mm/dd, 4 dd/mm/yyyy, else yyyy/mm/dd.
+std::string DateText(int year, int month, int day);
+std::string TodayText();
+void TimeParts(int& hour, int& minute, int& second, int& hundredths);
+std::string TimeText();  // "9:05": hours without, minutes with a leading zero
+std::string FileDateText(std::time_t stamp);  // "yyyy/mm/dd" in local time
+
+// ---------------------------------------------------------------------------
+// Command line
+
+// Start-up stores the parameters (without the program name).
+void SetCommandLineParams(const std::vector<std::string>& params);
+const std::vector<std::string>& CommandLineParams();
+// True when a parameter equals sw, both upper-cased (e.g. "/NOGUI").
+bool ParamExists(std::string_view sw);
+int MaxPrinterPort();  // 3, the highest text printer port offered

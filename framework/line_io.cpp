@@ -1,0 +1,268 @@
+#include "framework/line_io.h"
+
+#include <cmath>
+#include <filesystem>
+#include <initializer_list>
+#include <system_error>
+
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+#include "framework/number_format.h"
+#include "framework/text_utils.h"
+
+namespace fs = std::filesystem;
+
+TTextFile TextFileVar;
+
+TTextFile::~TTextFile() { CloseQuiet(); }
+
+void TTextFile::Assign(std::string_view name) {
+  CloseQuiet();
+  name_ = std::string(name);
+}
+
+bool TTextFile::Reset() {
+  CloseQuiet();
+  const std::string found = FindExistingFile(name_);
+  std::error_code ec;
+  if (fs::is_directory(found, ec)) return false;
+  file_ = std::fopen(found.c_str(), "rb");
+  writing_ = false;
+  failed_ = false;
+  return file_ != nullptr;
+}
+
+bool TTextFile::Rewrite() {
+  CloseQuiet();
+  target_ = NewFileName(name_);
+  std::error_code ec;
+  const auto status = fs::status(target_, ec);
+  // A device (a printer port) is written directly; a file through a temporary.
+  const bool direct = fs::exists(status) && !fs::is_regular_file(status);
+  if (fs::is_directory(status)) return false;
+  temporary_ = direct ? "" : TemporaryNameBeside(target_);
+  file_ = std::fopen((direct ? target_ : temporary_).c_str(), "wb");
+  if (!file_) temporary_.clear();
+  writing_ = true;
+  failed_ = false;
+  return file_ != nullptr;
+}
+
+bool TTextFile::Append() {
+  CloseQuiet();
+  target_ = NewFileName(name_);
+  temporary_.clear();
+  std::error_code ec;
+  if (fs::is_directory(target_, ec)) return false;
+  file_ = std::fopen(target_.c_str(), "ab");
+  writing_ = true;
+  failed_ = false;
+  return file_ != nullptr;
+}
+
+bool TTextFile::Close() {
+  if (!file_) return !failed_;
+  if (std::fclose(file_) != 0) failed_ = true;
+  file_ = nullptr;
+  if (!temporary_.empty()) {
+    if (failed_) {
+      std::error_code ec;
+      fs::remove(temporary_, ec);
+    } else if (!CommitFile(temporary_, target_)) {
+      failed_ = true;
+    }
+    temporary_.clear();
+  }
+  return !failed_;
+}
+
+void TTextFile::CloseQuiet() {
+  Close();
+  failed_ = false;
+}
+
+bool TTextFile::Eof() {
+  if (!file_ || writing_) return true;
+  const int c = std::fgetc(file_);
+  if (c == EOF) return true;
+  std::ungetc(c, file_);
+  return false;
+}
+
+bool TTextFile::ReadLine(std::string& line) {
+  line.clear();
+  if (!file_ || writing_) {
+    failed_ = true;
+    return false;
+  }
+  int c = std::fgetc(file_);
+  if (c == EOF) {
+    if (std::ferror(file_)) failed_ = true;
+    return false;
+  }
+  while (c != EOF && c != '\n') {
+    line += static_cast<char>(c);
+    c = std::fgetc(file_);
+  }
+  if (c == EOF && std::ferror(file_)) {
+    failed_ = true;
+    return false;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+bool TTextFile::Write(std::string_view text) {
+  if (!file_ || !writing_) {
+    failed_ = true;
+    return false;
+  }
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+    failed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool TTextFile::WriteLine(std::string_view text) {
+  const bool ok = Write(text);
+  return Write("\r\n") && ok;
+}
+
+void AssignTextFile(TTextFile& f, std::string_view name) { f.Assign(name); }
+
+void CloseFileQuiet(TTextFile& f) { f.CloseQuiet(); }
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Reads one line; an I/O error (file not open for reading, read failure)
+// sets AbortFlag, the end of the file gives an empty line.
+std::string NextLine() {
+  std::string line;
+  if (!TextFileVar.ReadLine(line) && TextFileVar.Failed()) AbortFlag = 1;
+  return line;
+}
+
+void Emit(std::string_view text, bool lineEnd) {
+  const bool ok = lineEnd ? TextFileVar.WriteLine(text) : TextFileVar.Write(text);
+  if (!ok) AbortFlag = 1;
+}
+
+void EmitFields(std::initializer_list<std::string_view> fields) {
+  std::string line;
+  for (auto f : fields) {
+    line += f;
+    line += '|';
+  }
+  Emit(line, true);
+}
+
+}  // namespace
+
+void ReadTextLine(std::string& s) { s = NextLine(); }
+
+void ReadFieldsLine(std::string& a, std::string& b, std::string& c, std::string& d) {
+  const std::string line = NextLine();
+  std::string* fields[4] = {&a, &b, &c, &d};
+  std::size_t start = 0;
+  for (auto* field : fields) {
+    const std::size_t bar = start <= line.size() ? line.find('|', start) : std::string::npos;
+    if (bar == std::string::npos) {
+      // Missing separators: the rest of the line, then empty fields.
+      *field = start < line.size() ? line.substr(start) : "";
+      start = line.size() + 1;
+    } else {
+      *field = line.substr(start, bar - start);
+      start = bar + 1;
+    }
+  }
+}
+
+void ReadCharLine(char& c) {
+  const std::string line = NextLine();
+  c = line.empty() ? '\0' : line[0];
+}
+
+void ReadIntLine(int& n) { n = TextToInt(NextLine()); }
+
+void ReadWordLine(Word& n) {
+  const int v = TextToInt(NextLine());
+  n = v >= 0 && v <= 65535 ? static_cast<Word>(v) : 0;
+}
+
+void ReadFloatLine(Extended& x) { x = TextToFloat(CommaToDot(NextLine())); }
+
+void ReadRealLine(Extended& x) {
+  ReadFloatLine(x);
+  x = RoundToReal48(x);
+}
+
+void ReadBoolLine(bool& b) {
+  const Byte before = AbortFlag;
+  AbortFlag = 0;
+  const std::string line = NextLine();
+  if (!AbortFlag) b = UpperCaseText(line) == "TRUE";
+  AbortFlag = AbortFlag || before;
+}
+
+void ReadBoolLine(Byte& b) {
+  bool v = b != 0;
+  ReadBoolLine(v);
+  b = v ? 1 : 0;
+}
+
+void ReadBoolLineTrue(bool& b) {
+  const Byte before = AbortFlag;
+  AbortFlag = 0;
+  const std::string line = NextLine();
+  if (!AbortFlag) b = UpperCaseText(line) != "FALSE";
+  AbortFlag = AbortFlag || before;
+}
+
+void ReadBoolLineTrue(Byte& b) {
+  bool v = b != 0;
+  ReadBoolLineTrue(v);
+  b = v ? 1 : 0;
+}
+
+void WriteTextLine(std::string_view s) { Emit(s, true); }
+void WriteTextLineStr(std::string_view s) { Emit(s, true); }
+void WriteTextNoEol(std::string_view s) { Emit(s, false); }
+void WriteIntLine(long long n) { Emit(IntToText(n), true); }
+
+void WriteFloatLine(Extended x) {
+  const bool wholeBelowOne = x < 1 && std::fabs(x - std::nearbyint(x)) < 1e-10L;
+  Emit(wholeBelowOne ? FloatToText(x) : FloatToTextFix(7, x), true);
+}
+
+void WriteCharLine(char c) { Emit(std::string_view(&c, 1), true); }
+
+void WriteBoolLine(bool b) { Emit(b ? "TRUE" : "FALSE", true); }
+
+void WriteFieldsLine4(std::string_view a, std::string_view b, std::string_view c, std::string_view d) {
+  EmitFields({a, b, c, d});
+}
+
+void WriteFieldsLine6(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                      std::string_view e, std::string_view f) {
+  EmitFields({a, b, c, d, e, f});
+}
+
+void WriteFieldsLine8(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                      std::string_view e, std::string_view f, std::string_view g, std::string_view h) {
+  EmitFields({a, b, c, d, e, f, g, h});
+}
+
+void WriteFileHeader() {
+  const std::string rule(65, '-');
+  WriteTextLine(rule);
+  WriteTextLine(ProgTitle.view());
+  WriteTextLine("Version " + ProgVersion);
+  WriteTextLine(rule);
+  for (const auto& line : HeaderLines) WriteTextLine(line.view());
+}
+
+void InitLineIo() { TextFileVar.CloseQuiet(); }

@@ -1,0 +1,96 @@
+// Text files written and read one value per line.
+//
+// TTextFile is a text file variable: assign a name, open it, read or write
+// lines, close it. Lines are read with a trailing CR removed (CRLF and LF
+// files both read) and written with CRLF. Rewrite writes into a temporary
+// file beside the target that Close renames into place only when every write
+// succeeded, so a failed write never destroys the previous file.
+//
+// The line routines work on the one global TextFileVar and turn every I/O
+// error into AbortFlag; a read past the end of the file gives an empty line
+// (0, empty text, false) without an error.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "framework/types.h"
+
+class TTextFile {
+ public:
+  TTextFile() = default;
+  ~TTextFile();
+  TTextFile(const TTextFile&) = delete;
+  TTextFile& operator=(const TTextFile&) = delete;
+
+  void Assign(std::string_view name);
+  const std::string& Name() const { return name_; }
+
+  // Each returns false (and sets nothing else) when the file cannot be opened.
+  bool Reset();    // read; the file is found whatever the case of its name
+  bool Rewrite();  // write a new file (devices such as printer ports directly)
+  bool Append();   // write at the end of an existing or new file
+  // Ends the file; false when a write failed (the target then stays as it was).
+  bool Close();
+  void CloseQuiet();  // closes and discards any error
+
+  bool IsOpen() const { return file_ != nullptr; }
+  bool IsReading() const { return file_ && !writing_; }
+  bool IsWriting() const { return file_ && writing_; }
+  bool Failed() const { return failed_; }
+  bool Eof();
+
+  // False at the end of the file (line empty) or on an error (Failed()).
+  bool ReadLine(std::string& line);
+  bool Write(std::string_view text);
+  bool WriteLine(std::string_view text);
+
+ private:
+  std::string name_;
+  std::string target_;     // the file Close replaces
+  std::string temporary_;  // empty when writing directly
+  std::FILE* file_ = nullptr;
+  bool writing_ = false;
+  bool failed_ = false;
+};
+
+// The one global text file of the line routines.
+extern TTextFile TextFileVar;
+
+void AssignTextFile(TTextFile& f, std::string_view name);
+void CloseFileQuiet(TTextFile& f);
+
+// Line input from TextFileVar
+void ReadTextLine(std::string& s);
+// Splits the line at its first four "|": the texts before the first, between
+// the first and second, the second and third, the third and fourth.
+void ReadFieldsLine(std::string& a, std::string& b, std::string& c, std::string& d);
+void ReadCharLine(char& c);        // first character; the rest of the line skipped
+void ReadIntLine(int& n);          // 0 when not a valid integer
+void ReadWordLine(Word& n);        // 0 when not a valid 16-bit value
+void ReadFloatLine(Extended& x);   // "," read as "."; 0 when invalid
+void ReadRealLine(Extended& x);    // the same, rounded to the 6-byte real format
+void ReadBoolLine(bool& b);        // true when the line is "TRUE" in any case
+void ReadBoolLine(Byte& b);
+void ReadBoolLineTrue(bool& b);    // true unless the line is "FALSE" in any case
+void ReadBoolLineTrue(Byte& b);
+
+// Line output to TextFileVar
+void WriteTextLine(std::string_view s);
+void WriteTextLineStr(std::string_view s);
+void WriteTextNoEol(std::string_view s);
+void WriteIntLine(long long n);
+// Whole numbers below 1 (0, -1, ...) in short form, every other value with 7 decimals.
+void WriteFloatLine(Extended x);
+void WriteCharLine(char c);
+void WriteBoolLine(bool b);        // "TRUE" / "FALSE"
+void WriteFieldsLine4(std::string_view a, std::string_view b, std::string_view c, std::string_view d);
+void WriteFieldsLine6(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                      std::string_view e, std::string_view f);
+void WriteFieldsLine8(std::string_view a, std::string_view b, std::string_view c, std::string_view d,
+                      std::string_view e, std::string_view f, std::string_view g, std::string_view h);
+// Rule of 65 "-", ProgTitle, "Version " + ProgVersion, the rule, the three HeaderLines.
+void WriteFileHeader();
+
+void InitLineIo();  // closes TextFileVar quietly
