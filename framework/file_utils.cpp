@@ -62,8 +62,8 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
   if (IsDirectory(source)) return CopyResult::SourceFailed;
   FileHandle in = OpenFile(source, "rb");
   if (!in) return CopyResult::SourceFailed;
-  const std::string temporary = TemporaryNameBeside(target);
-  FileHandle out = OpenFile(temporary, "wb");
+  const std::string temporary = ReplacesThroughTemporary(target) ? TemporaryNameBeside(target) : "";
+  FileHandle out = OpenFile(temporary.empty() ? target : temporary, "wb");
   if (!out) return CopyResult::TargetFailed;
   std::vector<char> block(blockSize);
   CopyResult result = CopyResult::Ok;
@@ -80,6 +80,7 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
     if (got < block.size()) break;
   }
   if (std::fclose(out.release()) != 0 && result == CopyResult::Ok) result = CopyResult::WriteFailed;
+  if (temporary.empty()) return result;
   if (result != CopyResult::Ok) {
     std::error_code ec;
     fs::remove(temporary, ec);
@@ -318,6 +319,12 @@ void DeleteTextFile(std::string_view name) {
   fs::remove(found, ec);
 }
 
+bool ReplacesThroughTemporary(std::string_view dest) {
+  std::error_code ec;
+  const auto status = fs::status(fs::path(std::string(dest)), ec);
+  return !fs::exists(status) || fs::is_regular_file(status);
+}
+
 std::string TemporaryNameBeside(std::string_view dest) {
   static unsigned counter = 0;
   return std::string(dest) + ".~" + std::to_string(platform::TickCount()) + "-" +
@@ -338,7 +345,8 @@ std::time_t FileModificationTime(std::string_view name) {
   std::error_code ec;
   const auto t = fs::last_write_time(FindExistingFile(name), ec);
   if (ec) return 0;
-  const auto sys = std::chrono::clock_cast<std::chrono::system_clock>(t);
+  const auto sys = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+      std::chrono::file_clock::to_sys(t));
   return std::chrono::system_clock::to_time_t(sys);
 }
 

@@ -65,6 +65,9 @@ void DeleteFiles(std::string_view dir, std::string_view mask);  // errors ignore
 void DeleteTextFile(std::string_view name);   // errors ignored
 // Safe replacement: write to TemporaryNameBeside(dest), then CommitFile
 // renames it over dest (false, temporary removed, when that fails).
+// Only regular files (or new ones) are replaced that way; a device such as a
+// printer port is written directly.
+bool ReplacesThroughTemporary(std::string_view dest);
 std::string TemporaryNameBeside(std::string_view dest);
 bool CommitFile(const std::string& temporary, const std::string& dest);
 // Modification time of a file, 0 when it does not exist.

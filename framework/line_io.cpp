@@ -37,10 +37,8 @@ bool TTextFile::Rewrite() {
   CloseQuiet();
   target_ = NewFileName(name_);
   std::error_code ec;
-  const auto status = fs::status(target_, ec);
-  // A device (a printer port) is written directly; a file through a temporary.
-  const bool direct = fs::exists(status) && !fs::is_regular_file(status);
-  if (fs::is_directory(status)) return false;
+  if (fs::is_directory(target_, ec)) return false;
+  const bool direct = !ReplacesThroughTemporary(target_);
   temporary_ = direct ? "" : TemporaryNameBeside(target_);
   file_ = std::fopen((direct ? target_ : temporary_).c_str(), "wb");
   if (!file_) temporary_.clear();
@@ -61,7 +59,14 @@ bool TTextFile::Append() {
   return file_ != nullptr;
 }
 
-bool TTextFile::Close() {
+bool TTextFile::Close() { return Finish(true); }
+
+void TTextFile::CloseQuiet() {
+  Finish(false);
+  failed_ = false;
+}
+
+bool TTextFile::Finish(bool report) {
   if (!file_) return !failed_;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
@@ -74,12 +79,10 @@ bool TTextFile::Close() {
     }
     temporary_.clear();
   }
+  if (failed_ && writing_ && report) {
+    ReportFileError("Write error on file " + target_ + " (disk full?); the file was not stored");
+  }
   return !failed_;
-}
-
-void TTextFile::CloseQuiet() {
-  Close();
-  failed_ = false;
 }
 
 bool TTextFile::Eof() {

@@ -31,7 +31,8 @@ class TTextFile {
   bool Reset();    // read; the file is found whatever the case of its name
   bool Rewrite();  // write a new file (devices such as printer ports directly)
   bool Append();   // write at the end of an existing or new file
-  // Ends the file; false when a write failed (the target then stays as it was).
+  // Ends the file; false when a write failed: the target then stays as it
+  // was and the failure is reported (ReportFileError, which sets AbortFlag).
   bool Close();
   void CloseQuiet();  // closes and discards any error
 
@@ -47,6 +48,8 @@ class TTextFile {
   bool WriteLine(std::string_view text);
 
  private:
+  bool Finish(bool report);
+
   std::string name_;
   std::string target_;     // the file Close replaces
   std::string temporary_;  // empty when writing directly

@@ -1,0 +1,178 @@
+#include "framework/file_utils.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/clock.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileUtilsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir_ = platform::ProcessTempDir() + "/file_utils_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  void Make(const std::string& name, const std::string& content = "x") const {
+    std::ofstream(Path(name), std::ios::binary) << content;
+  }
+  static std::string Content(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::string dir_;
+};
+
+TEST_F(FileUtilsTest, PathHelpers) {
+  const struct { const char* in; const char* out; } backslash[] = {
+      {"/data", "/data/"}, {"/data/", "/data/"}, {"   ", ""}, {"", ""}, {" rel ", "rel/"},
+      {".", "./"}, {"dir-", "dir-/"}};
+  for (const auto& c : backslash) EXPECT_EQ(AddBackslash(c.in), c.out) << c.in;
+  EXPECT_EQ(AddBackslashDrive("/x"), "/x/");
+  EXPECT_EQ(RemoveTrailingBackslash("/data/"), "/data");
+  EXPECT_EQ(RemoveTrailingBackslash("/"), "/");
+  EXPECT_EQ(ExtractDirPart("/a/b/c.txt"), "/a/b/");
+  EXPECT_EQ(ExtractDirPart("c.txt"), "");
+  EXPECT_EQ(DrivePart("/a/b"), "");
+  const struct { const char* in; const char* out; } strip[] = {
+      {"/dir/FILE.EXT", "FILE"}, {"C:\\DIR\\FILE.EXT", "FILE"}, {"name", "name"},
+      {"name.", "name."}, {"/d.x/file", "file"}, {"a.b.c", "a.b"}};
+  for (const auto& c : strip) EXPECT_EQ(StripPathAndExt(c.in), c.out) << c.in;
+  EXPECT_EQ(ExtractNameOnly("/x/joint.bq4"), "joint");
+  EXPECT_EQ(ExtensionAfterFirstDot("/d.x/a.tar.gz"), "tar.gz");
+  EXPECT_EQ(ExtensionAfterFirstDot("noext"), "");
+}
+
+TEST_F(FileUtilsTest, Wildcards) {
+  const struct { const char* name; const char* mask; bool match; } cases[] = {
+      {"a.dbf", "*.dbf", true},   {"A.DBF", "*.dbf", true},   {"a.dbf.bak", "*.dbf", false},
+      {"noext", "*.*", true},     {"x.txt", "*.*", true},      {"$frame.dx$", "$*.dx$", true},
+      {"abc", "a?c", true},       {"abbc", "a?c", false},      {"name", "name.*", true},
+      {"name.x", "name.*", true}, {"other", "name.*", false},  {"ab", "*", true}};
+  for (const auto& c : cases) EXPECT_EQ(MatchesWildcard(c.name, c.mask), c.match) << c.name << " " << c.mask;
+  Make("b.dbf");
+  Make("a.DBF");
+  Make("c.ndx");
+  EXPECT_EQ(MatchingFiles(dir_, "*.dbf"), (std::vector<std::string>{"a.DBF", "b.dbf"}));
+  EXPECT_EQ(CountFiles(Path("*.*")), 3);
+  DeleteFiles(AddBackslash(dir_), "*.dbf");
+  EXPECT_EQ(CountFiles(Path("*.*")), 1);
+}
+
+TEST_F(FileUtilsTest, FilesAreFoundWhateverTheCase) {
+  fs::create_directories(Path("Tables"));
+  std::ofstream(Path("Tables/Thread.DBF")) << "t";
+  EXPECT_EQ(FindExistingFile(Path("tables/thread.dbf")), Path("Tables/Thread.DBF"));
+  EXPECT_TRUE(TextFileExists(Path("TABLES/THREAD.dbf")));
+  EXPECT_FALSE(TextFileExists(Path("tables/missing.dbf")));
+  EXPECT_FALSE(TextFileExists(Path("Tables")));  // a directory is not a text file
+  EXPECT_EQ(FindExistingFile(Path("missing/x")), Path("missing/x"));
+  EXPECT_EQ(NewFileName(Path("OUT.TXT")), Path("OUT.txt"));
+  EXPECT_EQ(NewFileName(Path("tables/THREAD.DBF")), Path("Tables/Thread.DBF"));
+  DeleteTextFile(Path("tables/thread.dbf"));
+  EXPECT_FALSE(fs::exists(Path("Tables/Thread.DBF")));
+}
+
+TEST_F(FileUtilsTest, DirectoryTests) {
+  EXPECT_TRUE(DirectoryAccessible(dir_ + "/"));
+  EXPECT_TRUE(DirWritable(dir_));
+  EXPECT_FALSE(DirHasEntries(dir_));  // the writability test leaves nothing behind
+  Make("a");
+  EXPECT_TRUE(DirHasEntries(dir_));
+  EXPECT_FALSE(DirectoryAccessible(Path("none")));
+  EXPECT_FALSE(DirWritable(Path("none")));
+  EXPECT_FALSE(DirHasEntries(Path("none")));
+}
+
+TEST_F(FileUtilsTest, CopyingFiles) {
+  Make("src.txt", std::string(20000, 'q'));
+  fs::create_directories(Path("out"));
+  EXPECT_TRUE(CopyFileTo(Path("src.txt"), Path("out")));
+  EXPECT_EQ(Content(Path("out/src.txt")), std::string(20000, 'q'));
+  EXPECT_TRUE(CopyFileBlocks(Path("src.txt"), Path("copy.txt")));
+  EXPECT_EQ(Content(Path("copy.txt")), std::string(20000, 'q'));
+
+  AbortFlag = 0;
+  EXPECT_FALSE(CopyFileTo(Path("none.txt"), Path("out")));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(LastFileErrorText(), "Cannot open file " + Path("none.txt"));
+  AbortFlag = 0;
+  EXPECT_FALSE(CopyFileTo(Path("src.txt"), Path("nodir/x.txt")));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(LastFileErrorText().find("Cannot create file"), std::string::npos);
+
+  CopyFileBetweenDirs("*.txt", dir_, Path("out"));
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(fs::exists(Path("out/copy.txt")));
+  CopyFileBetweenDirs("*.none", dir_, Path("out"));
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(FileUtilsTest, ShortWriteIsReportedAndNeverPassesAsSuccess) {
+  if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full device";
+  Make("src.txt", std::string(10000, 'q'));
+  static int reports = 0;
+  SetFileErrorHandler([](const std::string&) { ++reports; });
+  AbortFlag = 0;
+  // /dev/full accepts the open and fails every write with "no space left".
+  EXPECT_FALSE(CopyFileBlocks(Path("src.txt"), "/dev/full"));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(LastFileErrorText().find("Write error"), std::string::npos);
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));  // written directly, never replaced
+  EXPECT_EQ(reports, 1);
+  SetFileErrorHandler(nullptr);
+}
+
+TEST_F(FileUtilsTest, DatesAndTimes) {
+  ClockReading r;
+  r.Year = 2009;
+  r.Month = 3;
+  r.Day = 7;
+  r.Hour = 9;
+  r.Minute = 5;
+  PinClock(r);
+  const struct { Word code; const char* text; } dates[] = {
+      {1, "07.03.2009"}, {2, "03/07/2009"}, {3, "2009/03/07"}, {4, "07/03/2009"}, {9, "2009/03/07"}};
+  for (const auto& c : dates) {
+    DateFormatCode = c.code;
+    EXPECT_EQ(TodayText(), c.text) << c.code;
+  }
+  EXPECT_EQ(TimeText(), "9:05");
+  int y, m, d, w;
+  TodayYMD(y, m, d, w);
+  EXPECT_EQ(y * 10000 + m * 100 + d, 20090307);
+  EXPECT_EQ(w, 0);
+  std::tm tm{};
+  tm.tm_year = 109;
+  tm.tm_mon = 2;
+  tm.tm_mday = 7;
+  tm.tm_hour = 12;
+  EXPECT_EQ(FileDateText(std::mktime(&tm)), "2009/03/07");
+  EXPECT_EQ(FileModificationTime(Path("none")), 0);
+  InitFrameworkModules();
+  EXPECT_FALSE(ClockPinned());
+}
+
+TEST_F(FileUtilsTest, CommandLineSwitches) {
+  SetCommandLineParams({"joint.bq4", "/nogui"});
+  EXPECT_TRUE(ParamExists("/NOGUI"));
+  EXPECT_FALSE(ParamExists("/I"));
+  SetCommandLineParams({});
+  EXPECT_FALSE(ParamExists("/NOGUI"));
+}
+
+}  // namespace

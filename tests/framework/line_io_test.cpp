@@ -1,0 +1,191 @@
+#include "framework/line_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class LineIoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir_ = platform::ProcessTempDir() + "/line_io_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    TextFileVar.CloseQuiet();
+    fs::remove_all(dir_);
+  }
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  static std::string Content(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::string dir_;
+};
+
+TEST_F(LineIoTest, EveryLineTypeRoundTrips) {
+  AssignTextFile(TextFileVar, Path("round.txt"));
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  WriteTextLine("text \x84 with umlaut");
+  WriteIntLine(-42);
+  WriteFloatLine(2.5L);
+  WriteFloatLine(-3);
+  WriteCharLine('J');
+  WriteBoolLine(true);
+  WriteBoolLine(false);
+  WriteFieldsLine4("a", "b", "", "d");
+  WriteFieldsLine8("1", "2", "3", "4", "5", "6", "7", "8");
+  WriteTextLine("65535");
+  WriteFloatLine(0.1L);
+  ASSERT_TRUE(TextFileVar.Close());
+  EXPECT_EQ(AbortFlag, 0);
+
+  ASSERT_TRUE(TextFileVar.Reset());
+  std::string s, a, b, c, d;
+  int n = 0;
+  Extended x = 0;
+  char ch = 0;
+  bool flag = false;
+  Byte byteFlag = 1;
+  Word w = 0;
+  ReadTextLine(s);
+  EXPECT_EQ(s, "text \x84 with umlaut");
+  ReadIntLine(n);
+  EXPECT_EQ(n, -42);
+  ReadFloatLine(x);
+  EXPECT_EQ(x, 2.5L);
+  ReadFloatLine(x);
+  EXPECT_EQ(x, -3);
+  ReadCharLine(ch);
+  EXPECT_EQ(ch, 'J');
+  ReadBoolLine(flag);
+  EXPECT_TRUE(flag);
+  ReadBoolLine(byteFlag);
+  EXPECT_EQ(byteFlag, 0);
+  ReadFieldsLine(a, b, c, d);
+  EXPECT_EQ(a + "," + b + "," + c + "," + d, "a,b,,d");
+  ReadFieldsLine(a, b, c, d);
+  EXPECT_EQ(a + b + c + d, "1234");
+  ReadWordLine(w);
+  EXPECT_EQ(w, 65535);
+  ReadRealLine(x);
+  EXPECT_NEAR(static_cast<double>(x), 0.1, 1e-11);
+  EXPECT_EQ(AbortFlag, 0);
+  // Past the end: empty lines, no error.
+  ReadIntLine(n);
+  ReadTextLine(s);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(AbortFlag, 0);
+  TextFileVar.Close();
+}
+
+TEST_F(LineIoTest, WritesCrLfAndFloatForms) {
+  AssignTextFile(TextFileVar, Path("f.txt"));
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  for (Extended v : {0.0L, 2.0L, 0.5L, -1.0L, 1.0L, 1.02L}) WriteFloatLine(v);
+  DecimalCommaMode = 2;
+  WriteFloatLine(1.5L);
+  DecimalCommaMode = 1;
+  FloatDigits = 5;
+  WriteFloatLine(1.5L);
+  ASSERT_TRUE(TextFileVar.Close());
+  EXPECT_EQ(Content(Path("f.txt")),
+            "0\r\n2.0000000\r\n0.5000000\r\n-1\r\n1.0000000\r\n1.0200000\r\n1,5000000\r\n"
+            "1.500000000\r\n");
+}
+
+TEST_F(LineIoTest, ReadsLfAndCrLfFilesAndBooleans) {
+  std::ofstream(Path("mixed.txt"), std::ios::binary) << "one\r\ntwo\nTRUE\r\nYES\nYES\nfalse\r\n7 \nlast";
+  AssignTextFile(TextFileVar, Path("MIXED.TXT"));  // found whatever the case
+  ASSERT_TRUE(TextFileVar.Reset());
+  std::string s;
+  bool b = false;
+  int n = 5;
+  ReadTextLine(s);
+  EXPECT_EQ(s, "one");
+  ReadTextLine(s);
+  EXPECT_EQ(s, "two");
+  ReadBoolLine(b);
+  EXPECT_TRUE(b);
+  ReadBoolLine(b);
+  EXPECT_FALSE(b);
+  ReadBoolLineTrue(b);
+  EXPECT_TRUE(b);
+  ReadBoolLineTrue(b);
+  EXPECT_FALSE(b);
+  ReadIntLine(n);
+  EXPECT_EQ(n, 0);  // trailing blank: not a valid integer
+  ReadTextLine(s);
+  EXPECT_EQ(s, "last");
+  EXPECT_TRUE(TextFileVar.Eof());
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(LineIoTest, FileHeaderBlock) {
+  HeaderLines[1] = "first";
+  AssignTextFile(TextFileVar, Path("h.txt"));
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  WriteFileHeader();
+  ASSERT_TRUE(TextFileVar.Close());
+  const std::string rule(65, '-');
+  EXPECT_EQ(Content(Path("h.txt")), rule + "\r\nBQ4   Bolted Joint Design\r\nVersion 17.0\r\n" + rule +
+                                        "\r\nfirst\r\n\r\n\r\n");
+}
+
+TEST_F(LineIoTest, FailedWriteKeepsThePreviousFile) {
+  std::ofstream(Path("keep.cfg"), std::ios::binary) << "old";
+  AssignTextFile(TextFileVar, Path("keep.cfg"));
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  WriteTextLine("new");
+  EXPECT_EQ(Content(Path("keep.cfg")), "old");  // not replaced before Close
+  ASSERT_TRUE(TextFileVar.Close());
+  EXPECT_EQ(Content(Path("keep.cfg")), "new\r\n");
+
+  // Writing to a file that is not open is an I/O error; later lines are still attempted.
+  AbortFlag = 0;
+  WriteTextLine("x");
+  EXPECT_EQ(AbortFlag, 1);
+  std::string s;
+  AbortFlag = 0;
+  ReadTextLine(s);
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(LineIoTest, FullDiskSetsAbortFlag) {
+  if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full device";
+  AssignTextFile(TextFileVar, "/dev/full");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  AbortFlag = 0;
+  for (int i = 0; i < 10; ++i) WriteTextLine("line");
+  EXPECT_FALSE(TextFileVar.Close());
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(LastFileErrorText().find("/dev/full"), std::string::npos);
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+TEST_F(LineIoTest, MissingFileDoesNotOpen) {
+  AssignTextFile(TextFileVar, Path("none.txt"));
+  EXPECT_FALSE(TextFileVar.Reset());
+  std::string s = "x";
+  ReadTextLine(s);
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(AbortFlag, 1);
+  AssignTextFile(TextFileVar, Path("nodir/x.txt"));
+  EXPECT_FALSE(TextFileVar.Rewrite());
+}
+
+}  // namespace
