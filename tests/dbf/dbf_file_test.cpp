@@ -207,3 +207,33 @@ TEST_F(DbfFile, IndependentReaderSeesOurTable) {
             "deleted R2\n"
             "end True True\n");
 }
+
+TEST_F(DbfFile, TableWrittenByAnotherProgramOpens) {
+  if (std::system("/usr/bin/python3 -c 'import dbf' 2>/dev/null") != 0)
+    GTEST_SKIP() << "python3-dbf is not installed";
+  std::string p = Path("foreign.dbf");
+  std::string script = Path("write.py");
+  std::ofstream(script)
+      << "import sys, datetime, dbf\n"
+         "t = dbf.Table(sys.argv[1], 'name C(10); qty N(5,0); price N(8,2); day D; ok L',"
+         " dbf_type='db3', codepage='cp437')\n"
+         "t.open(mode=dbf.READ_WRITE)\n"
+         "t.append(('Gr\\u00f6\\u00dfe', 7, 2.5, datetime.date(2024, 5, 17), True))\n"
+         "t.append(('second', -3, 0.25, None, False))\n"
+         "dbf.delete(t[1])\n"
+         "t.close()\n";
+  ASSERT_EQ(std::system(("/usr/bin/python3 -W ignore " + script + " " + p).c_str()), 0);
+  Use(p);
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  EXPECT_EQ(RecCount(), 2);
+  EXPECT_EQ(GetFieldText(1), "Gr\xF6\xDF" "e     ");
+  EXPECT_EQ(GetFieldValue(2), 7);
+  EXPECT_DOUBLE_EQ(static_cast<double>(GetFieldValue(3)), 2.5);
+  EXPECT_EQ(GetFieldText(4), "05/17/24");
+  EXPECT_TRUE(GetFieldLogical(5));
+  EXPECT_FALSE(Deleted());
+  Skip(1);
+  EXPECT_TRUE(Deleted());
+  EXPECT_EQ(GetFieldValue(2), -3);
+  EXPECT_EQ(GetFieldText(4), "  /  /  ");
+}

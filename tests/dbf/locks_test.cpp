@@ -1,0 +1,169 @@
+#include "dbf/locks.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "dbf_test_util.h"
+#include "platform/file_lock.h"
+
+using dbftest::DbfTest;
+
+class DbfLocks : public DbfTest {
+ protected:
+  // The sample table opened shared in work areas 1 (alias A) and 2 (alias B).
+  std::string TwoAreas(int records = 5) {
+    std::string p = Sample(records);
+    CloseDatabase();
+    Select(1);
+    Use(p + " ALIAS A");
+    Select(2);
+    Use(p + " ALIAS B");
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+};
+
+TEST_F(DbfLocks, TwoWorkAreasOfOneProcessConflict) {
+  TwoAreas();
+  Select(1);
+  Go(2);
+  ASSERT_TRUE(RLock());
+  Select(2);
+  Go(2);
+  EXPECT_FALSE(RLock());  // RLock against RLock
+  Go(3);
+  EXPECT_TRUE(RLock());
+  EXPECT_FALSE(FLock());  // holds a record lock itself
+  Unlock();
+  EXPECT_FALSE(FLock());  // FLock against the other area's RLock
+  Select(1);
+  Unlock();
+  Select(2);
+  EXPECT_TRUE(FLock());
+  Select(1);
+  EXPECT_FALSE(RLock());  // RLock against FLock
+  EXPECT_FALSE(ALock());  // ALock against FLock
+  Select(2);
+  Unlock();
+  ASSERT_TRUE(ALock());
+  Select(1);
+  EXPECT_FALSE(ALock());  // ALock against ALock
+  Go(1);
+  EXPECT_TRUE(RLock());   // append locks do not hinder record locks
+}
+
+TEST_F(DbfLocks, RecordLockBookkeeping) {
+  TwoAreas(10);
+  Select(1);
+  RecordLockLimit = 2;
+  Go(5);
+  ASSERT_TRUE(RLock());
+  Go(7);
+  ASSERT_TRUE(RLock());
+  EXPECT_TRUE(RLock());  // already held: not counted again
+  Go(9);
+  EXPECT_FALSE(RLock());
+  EXPECT_EQ(TzLastError, 212);
+  EXPECT_EQ(TzErrorDetail, "Deder record lock limit exceeded [RLock]");
+  EXPECT_TRUE(IsLocked(5));
+  EXPECT_TRUE(IsLocked(7));
+  RecordLockLimit = 0;
+  TzLastError = 0;
+  ASSERT_TRUE(RLock());
+  EXPECT_TRUE(UnlockRec(-1));  // the oldest: 5
+  EXPECT_FALSE(IsLocked(5));
+  EXPECT_TRUE(UnlockRec(-2));  // the newest: 9
+  EXPECT_FALSE(IsLocked(9));
+  EXPECT_TRUE(IsLocked(7));
+  EXPECT_FALSE(UnlockRec(8));
+  EXPECT_EQ(TzLastError, 220);
+  EXPECT_EQ(TzErrorDetail, "Record not locked. [UnlockRec(8)]");
+  EXPECT_FALSE(UnlockRec(-7));
+  EXPECT_EQ(TzErrorDetail, "[UnlockRec(-7)]");
+  EXPECT_TRUE(UnlockRec(7));
+  EXPECT_EQ(SelectedWorkArea()->lockState, 0);
+  // Released locks are free for the other work area.
+  Select(2);
+  Go(5);
+  EXPECT_TRUE(RLock());
+}
+
+TEST_F(DbfLocks, RecordRangeLiesBeyondTheData) {
+  TwoAreas();
+  Select(1);
+  Go(1);
+  ASSERT_TRUE(RLock());
+  TDbfWorkArea* wa = SelectedWorkArea();
+  std::uint64_t at = 0x40000000ULL + wa->headerLength;
+  Select(2);
+  platform::FileHandle other = SelectedWorkArea()->file;
+  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1));
+  EXPECT_TRUE(platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
+  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1));
+  EXPECT_FALSE(platform::RangeLockedByOther(other, 0, 1 << 20));
+}
+
+TEST_F(DbfLocks, NetworkModeOffLocksOnlyBookkeeping) {
+  NetworkMode = false;
+  Sample(2);
+  Go(1);
+  EXPECT_TRUE(RLock());
+  EXPECT_TRUE(IsLocked(1));
+  SetFieldText(1, "changed");
+  Replace();
+  EXPECT_EQ(TzLastError, 0);
+}
+
+TEST_F(DbfLocks, RetriesWaitOnTheClock) {
+  TwoAreas();
+  Select(1);
+  Go(1);
+  ASSERT_TRUE(RLock());
+  Select(2);
+  Go(1);
+  LockRetries = 3;
+  LockWaitMs = 20;
+  static int rounds = 0;
+  rounds = 0;
+  LockRetryCallback = [] { return ++rounds < 2; };
+  std::uint32_t t0 = TickCount();
+  EXPECT_FALSE(RLock());
+  EXPECT_EQ(rounds, 2);
+  EXPECT_GE(TickCount() - t0, 2u * 3u * 20u);
+}
+
+TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
+  std::string p = Sample(5);
+  CloseDatabase();
+  std::string ready = p + ".ready", done = p + ".done";
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Select(1);
+    Use(p + " ALIAS CHILD");
+    Go(2);
+    bool ok = TzLastError == 0 && RLock();
+    Select(2);
+    Use(p + " ALIAS CHILD2");
+    ok = ok && ALock();
+    std::ofstream(ready) << ok;
+    for (int i = 0; i < 1000 && access(done.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+    _exit(ok ? 0 : 1);
+  }
+  for (int i = 0; i < 1000 && access(ready.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+  Use(p);
+  Go(2);
+  EXPECT_FALSE(RLock());
+  EXPECT_FALSE(FLock());
+  EXPECT_FALSE(ALock());
+  Go(3);
+  EXPECT_TRUE(RLock());
+  std::ofstream(done) << "1";
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  Unlock();
+  EXPECT_TRUE(FLock());
+}
