@@ -8,6 +8,7 @@
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/number_format.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -186,6 +187,58 @@ TEST_F(LineIoTest, MissingFileDoesNotOpen) {
   EXPECT_EQ(AbortFlag, 1);
   AssignTextFile(TextFileVar, Path("nodir/x.txt"));
   EXPECT_FALSE(TextFileVar.Rewrite());
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged input: arbitrary bytes through every line reader and the number
+// parsers must give values, never a crash or a hang.
+TEST_F(LineIoTest, ArbitraryBytesReadWithoutHarm) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<unsigned char>(seed >> 24);
+  };
+  std::string junk;
+  for (int i = 0; i < 20000; ++i) {
+    const unsigned char c = next();
+    junk += static_cast<char>(c % 7 == 0 ? '|' : c % 11 == 0 ? '\n' : c % 13 == 0 ? '\r' : c);
+  }
+  std::ofstream(Path("junk.txt"), std::ios::binary) << junk;
+  AssignTextFile(TextFileVar, Path("junk.txt"));
+  ASSERT_TRUE(TextFileVar.Reset());
+  std::string s, a, b, c, d;
+  int n;
+  Word w;
+  Extended x;
+  char ch;
+  bool flag;
+  for (int i = 0; i < 400; ++i) {
+    switch (i % 7) {
+      case 0: ReadTextLine(s); break;
+      case 1: ReadFieldsLine(a, b, c, d); break;
+      case 2: ReadIntLine(n); break;
+      case 3: ReadWordLine(w); break;
+      case 4: ReadRealLine(x); break;
+      case 5: ReadCharLine(ch); break;
+      default: ReadBoolLineTrue(flag); break;
+    }
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  for (int i = 0; i < 5000; ++i) {
+    std::string text;
+    const int len = next() % 12;
+    for (int k = 0; k < len; ++k) text += "0123456789.,eE+- x"[next() % 18];
+    Extended v = 1;
+    if (TryTextToFloat(text, v)) {
+      EXPECT_EQ(TextToFloat(text), v) << text;
+    } else {
+      EXPECT_EQ(TextToFloat(text), 0) << text;
+    }
+    (void)TextToInt(text);
+  }
 }
 
 }  // namespace
