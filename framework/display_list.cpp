@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "framework/graph_support.h"
+#include "framework/number_format.h"
 
 TDisplayList* DisplayList = nullptr;
 
@@ -42,7 +43,7 @@ std::string_view NextField(std::string_view& rest) {
 
 bool ReadReals(std::string_view& rest, Extended* out, int count) {
   for (int i = 0; i < count; ++i)
-    if (!GraphTextToFloat(NextField(rest), out[i])) return false;
+    if (!TryTextToFloat(NextField(rest), out[i])) return false;
   return true;
 }
 
@@ -52,11 +53,11 @@ bool ParseGraphRecord(const std::string& line, TGraphRecord& rec) {
   std::string_view rest(line);
   std::size_t semi = rest.find(';');
   if (semi == std::string_view::npos) return false;
-  long code = 0;
-  if (!GraphTextToInt(rest.substr(0, semi), code)) return false;
+  int code = 0;
+  if (!TryTextToInt(rest.substr(0, semi), code)) return false;
   rest.remove_prefix(semi + 1);
   rec = TGraphRecord{};
-  rec.code = static_cast<int>(code);
+  rec.code = code;
   switch (rec.code) {
     case gcMoveTo:
     case gcLineTo: return ReadReals(rest, rec.v, 2);
@@ -78,7 +79,7 @@ bool ParseGraphRecord(const std::string& line, TGraphRecord& rec) {
     case gcSetColor:
     case gcSetLineStyle:
     case gcSetLineWidth:
-    case gcSleepMs: return GraphTextToInt(rest, rec.n);
+    case gcSleepMs: return TryTextToInt(rest, rec.n);
     default: return true;
   }
 }

@@ -47,7 +47,7 @@ void AppendGraphRecord(TGraphCode code, std::initializer_list<std::string> field
 struct TGraphRecord {
   int code = 0;
   Extended v[8] = {};  // coordinates and reals in record order
-  long n = 0;          // codes 8, 11, 12, 13
+  int n = 0;           // codes 8, 11, 12, 13
   std::string text;    // code 6
 };
 

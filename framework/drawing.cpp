@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "framework/charset.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "platform/cursor.h"
+#include "framework/text_utils.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -35,7 +37,7 @@ void GraphArc(Extended x, Extended y, Extended StartAngle, Extended EndAngle, Ex
 }
 
 void GraphOutText(Extended x, Extended y, const std::string& text) {
-  MainGraphWindow().OutTextXY(x, y, text);
+  MainGraphWindow().OutTextXY(x, y, OemToAnsiText(text));
 }
 
 void GraphSetColor(int c) { MainGraphWindow().SetColor(c); }
@@ -76,10 +78,7 @@ bool CheckFileFound(const std::string& name) {
       return true;
     }
   }
-  std::string shown;
-  for (char c : name)
-    if (c != ' ') shown += c;
-  ShowMessageLine(shown + " not found !");
+  ShowMessageLine(RemoveBlanks(name) + " not found !");
   AbortFlag = 1;
   return false;
 }

@@ -1,6 +1,5 @@
 #include "framework/graph_support.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -36,38 +35,4 @@ std::string GraphFloatText(Extended v) {
            digits.substr(static_cast<std::size_t>(exp10 + 1));
   }
   return out;
-}
-
-namespace {
-
-std::string_view Trim(std::string_view t) {
-  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) t.remove_suffix(1);
-  return t;
-}
-
-}  // namespace
-
-bool GraphTextToFloat(std::string_view text, Extended& v) {
-  text = Trim(text);
-  if (text.empty() || text.size() > 60) return false;
-  std::string s(text);
-  for (char& c : s)
-    if (c == ',') c = '.';
-  if (s[0] == '+') s.erase(0, 1);
-  long double r = 0;
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), r);
-  if (ec != std::errc() || p != s.data() + s.size()) return false;
-  v = r;
-  return true;
-}
-
-bool GraphTextToInt(std::string_view text, long& v) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  long r = 0;
-  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), r);
-  if (text.empty() || ec != std::errc() || p != text.data() + text.size()) return false;
-  v = r;
-  return true;
 }

@@ -10,8 +10,3 @@
 // value is at least 1e-5 and has at most 8 digits before the point, else
 // "d.dddE[-]x"; trailing zeros dropped, "." as decimal sign.
 std::string GraphFloatText(Extended v);
-
-// Reads a number written by GraphFloatText (a "," is taken as decimal sign
-// too, blanks around it are ignored). False for anything else.
-bool GraphTextToFloat(std::string_view text, Extended& v);
-bool GraphTextToInt(std::string_view text, long& v);

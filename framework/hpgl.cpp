@@ -8,7 +8,7 @@
 
 #include "framework/drawing.h"
 #include "framework/globals.h"
-#include "framework/graph_support.h"
+#include "framework/number_format.h"
 #include "framework/math_utils.h"
 #include "framework/plane_geometry.h"
 
@@ -82,23 +82,18 @@ class Player {
       t += c;
     }
   }
-  long IntParam() {
+  int IntParam() {
     std::string t = Collect();
-    if (t.empty()) return 1;
-    long v = 0;
-    return GraphTextToInt(t, v) ? v : 0;
+    return t.empty() ? 1 : TextToInt(t);
   }
-  Extended RealParam() {
-    Extended v = 0;
-    return GraphTextToFloat(Collect(), v) && std::isfinite(v) ? v : 0;
-  }
+  Extended RealParam() { return Finite(TextToFloat(Collect())); }
   Extended CoordParam() {
     std::string t;
     for (char c : Collect())
       if (c != 'P' && c != 'A') t += c;
-    Extended v = 0;
-    return GraphTextToFloat(t, v) && std::isfinite(v) ? v : 0;
+    return Finite(TextToFloat(t));
   }
+  static Extended Finite(Extended v) { return std::isfinite(v) ? v : 0; }
   void Skip() {
     for (;;) {
       char c = Raw();
@@ -268,7 +263,7 @@ void Player::Run() {
     } else if (cmd == "PA") {
       PairLoop();
     } else if (cmd == "SP") {
-      long pen = IntParam();
+      int pen = IntParam();
       CurrentPen = static_cast<Byte>(pen < 0 ? 0 : (pen > 255 ? 255 : pen));
     } else if (cmd == "CI") {
       Extended r = CoordParam();

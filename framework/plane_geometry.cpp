@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "framework/calc_messages.h"
-#include "framework/graph_support.h"
+#include "framework/number_format.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ void RotateAboutPoint(Extended& qx, Extended& qy, Extended px, Extended py, Exte
 void GetArcCenter(Extended x1, Extended y1, Extended x2, Extended y2, Extended dphi, Extended& xc,
                   Extended& yc, Extended& StartAngle, Extended& EndAngle, Extended& r) {
   if (std::sin(dphi / 2) == 0) {
-    AddErrorMessage("Fehler in GetArcCenter (dphi = " + GraphFloatText(dphi) + " ! ");
+    AddErrorMessage("Fehler in GetArcCenter (dphi = " + FloatToText(dphi) + " ! ");
     return;
   }
   Extended dx = x2 - x1, dy = y2 - y1;
