@@ -13,6 +13,7 @@
 #include "framework/drawing.h"
 #include "framework/graph_transform.h"
 #include "framework/graph_zoom.h"
+#include "framework/hpgl.h"
 #include "platform/os.h"
 
 namespace {
@@ -141,6 +142,26 @@ TEST_F(GraphWindowTest, PrintsIntoAPdfFile) {
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 500);
   EXPECT_FALSE(PrintingGraphics);
   EXPECT_FALSE(window->PrintToPdf("/nonexistent-dir/x.pdf"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GraphWindowTest, ShippedPicturesPlay) {
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  for (const char* name : {"bq4logo", "joint", "null", "tovi-rs"}) {
+    GraphClear();
+    ShowPltImage(name);
+    EXPECT_EQ(AbortFlag, 0) << name;
+    EXPECT_GT(List().size(), 8u) << name;
+    TGraphRecord r;
+    for (const auto& rec : List()) EXPECT_TRUE(ParseGraphRecord(rec, r)) << name << ": " << rec;
+  }
+  QImage img = Grab();
+  img.save("/tmp/bq4_start_picture.png");
+  // The start picture's frame, 2 mm inside the 160 x 120 mm picture area.
+  EXPECT_TRUE(IsColour(img, 9, 240, QColor(0, 0, 255)));
 }
 
 }  // namespace
