@@ -1,0 +1,208 @@
+#include "calc/preload.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calc/calculation.h"
+#include "calc/joint_records.h"
+#include "calc_test_support.h"
+#include "framework/globals.h"
+
+namespace {
+
+class PreloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCalcTest(); }
+};
+
+double D(Extended x) { return static_cast<double>(x); }
+
+struct TableRow {
+  double d, P, dw, dh, mu;
+  double FM[3];  // kN for 8.8, 10.9, 12.9
+  double MA[3];  // N·m
+};
+
+// Assembly preloads and tightening torques of the guideline's tables for
+// fine threads (90 % yield utilisation, µG = µK, hex heads, medium clearance
+// holes); the tables cut their values to the last digit shown.
+const TableRow kGuidelineTable[] = {
+    {12, 1.25, 16.63, 13.5, 0.10, {49.1, 72.1, 84.4}, {79, 116, 135}},
+    {12, 1.25, 16.63, 13.5, 0.12, {48.0, 70.5, 82.5}, {90, 133, 155}},
+    {12, 1.25, 16.63, 13.5, 0.14, {46.8, 68.7, 80.4}, {101, 149, 174}},
+    {16, 1.5, 22.49, 17.5, 0.10, {89.6, 131.6, 154.0}, {189, 278, 325}},
+    {16, 1.5, 22.49, 17.5, 0.12, {87.6, 128.7, 150.6}, {218, 320, 374}},
+    {16, 1.5, 22.49, 17.5, 0.14, {85.5, 125.5, 146.9}, {244, 359, 420}},
+};
+
+TEST_F(PreloadTest, AgreesWithTheGuidelineTables) {
+  const int yieldPoints[3] = {640, 940, 1100};  // 8.8, 10.9, 12.9 after ISO 898-1
+  for (const TableRow& row : kGuidelineTable) {
+    for (int c = 0; c < 3; ++c) {
+      InitCalcTest();
+      SetUpThroughBoltedM12Joint();
+      Gewinde.d = row.d;
+      Gewinde.P = row.P;
+      Schraube.dSec[1] = row.d;
+      Schraube.dw = row.dw;
+      Mutter.dwNut = row.dw;
+      Mutter.dNut = row.d;
+      Klemmstuecke.Di[1] = Klemmstuecke.Di[2] = row.dh;
+      Klemmstuecke.De[1] = Klemmstuecke.De[2] = 60;
+      Reibung.muGmin = Reibung.muGmax = Reibung.muKmin = Reibung.muKmax = row.mu;
+      MatBolt.Rp02 = yieldPoints[c];
+      CalculateJoint();
+      SCOPED_TRACE(::testing::Message() << "M" << row.d << "x" << row.P << " mu " << row.mu << " Rp " << yieldPoints[c]);
+      ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+      EXPECT_NEAR(D(Last.FM) / 1000, row.FM[c], row.FM[c] * 0.0025);
+      EXPECT_NEAR(D(Last.MA), row.MA[c], row.MA[c] * 0.006);
+    }
+  }
+}
+
+TEST_F(PreloadTest, GivenPreloadAtYieldGivesFullUtilisation) {
+  SetUpTappedM12Joint();
+  CalculateJoint();
+  const Extended FM02 = Last.FM02;
+  Montage.GivenQuantity = 3;
+  Last.FM = FM02;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.nu), 1, 1e-15);
+
+  // A given torque: nu from the torque at full utilisation.
+  Montage.GivenQuantity = 2;
+  Last.MA = Last.MA02 * 0.8L;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
+}
+
+TEST_F(PreloadTest, ZeroUtilisationStops) {
+  SetUpTappedM12Joint();
+  Montage.nu = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : n\x81 Rp = 0 !"));
+  EXPECT_EQ(CalcFatalFlag, 1);
+}
+
+TEST_F(PreloadTest, BothPreloadFormsAgreeWithoutPrevailingTorque) {
+  SetUpTappedM12Joint();
+  CalculateJoint();
+  // The two forms round 1/(2π) and 1.155/2 differently: they agree to 0.01 %.
+  const Extended withForm = PreloadWithPrevailingTorque(0.9L, 0.14L);
+  EXPECT_NEAR(D(withForm), D(PreloadFromUtilisation(0.9L, 0.14L)), D(withForm) * 1e-4);
+}
+
+TEST_F(PreloadTest, PrevailingTorqueLowersThePreload) {
+  SetUpTappedM12Joint();
+  CalculateJoint();
+  const Extended without = Last.FM;
+  Last.MApre = 10;
+  CalculateJoint();
+  EXPECT_LT(D(Last.FM), D(without));
+  EXPECT_FALSE(HasMessage("Error  : FM = f (..,MApre)"));
+  // The bolt's yield still holds: F² + 3q(gF + M)² = Fy² at the result.
+  Last.MApre = 1e6;  // no preload can carry that
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : FM = f (..,MApre)"));
+  EXPECT_NEAR(D(Last.FM), D(without), 1e-6);  // the form without it
+}
+
+TEST_F(PreloadTest, TighteningFactorAndScatter) {
+  SetUpTappedM12Joint();
+  Reibung.muGmax = 0.2L;
+  Reibung.muKmax = 0.16L;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.PreloadScatter), 0.6 / 2.6, 1e-12);
+  EXPECT_NEAR(D(Last.FMminGiven), D(Last.FM / 1.6L), 1e-9);
+  const Extended MAmin = Last.MAmin;
+  const Extended scatter = Last.TorqueScatter;
+  EXPECT_NEAR(D(scatter), D((Last.MA - MAmin) / (Last.MA + MAmin)), 1e-15);
+
+  // The other given quantities lead back to the same tightening factor.
+  Last.AlphaAChoice = 3;
+  Last.MAmin = MAmin;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-12);
+  Last.AlphaAChoice = 2;
+  Last.TorqueScatter = scatter;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-12);
+  EXPECT_NEAR(D(Last.MAmin), D(MAmin), 1e-9);
+  Last.AlphaAChoice = 4;
+  Last.FMminGiven = Last.FM / 2;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.alphaA), 2, 1e-12);
+}
+
+TEST_F(PreloadTest, VariantsWithNothingToDivideByAreReported) {
+  SetUpTappedM12Joint();
+  Last.AlphaAChoice = 2;
+  Last.TorqueScatter = 1;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : torque scatter !"));
+  EXPECT_TRUE(std::isfinite(D(Last.MAmin)));
+  EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-15);  // the given factor is used
+
+  Last.AlphaAChoice = 4;
+  Last.FMminGiven = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : FMmin given = 0 !"));
+  EXPECT_TRUE(std::isfinite(D(Montage.alphaA)));
+
+  Last.AlphaAChoice = 3;
+  Last.MAmin = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !"));
+  EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
+}
+
+TEST_F(PreloadTest, CompressiveLoadRaisesTheRequiredPreload) {
+  SetUpTappedM12Joint();
+  Last.FAmax = 1000;
+  Last.FAmin = -200000;
+  CalculateJoint();
+  const Extended Phi = CalcOptions.Phi;
+  EXPECT_NEAR(D(Last.FMreq), D(Last.FKreq - Phi * Last.FAmin + Last.FZ), 1e-6);
+}
+
+TEST_F(PreloadTest, NutDrivenJointUsesTheNutBearing) {
+  SetUpThroughBoltedM12Joint();
+  Mutter.dwNut = 20;
+  Klemmstuecke.De[2] = 30;
+  Montage.DriveSide = 2;
+  CalculateJoint();
+  EXPECT_NEAR(D(Mutter.DKmNut), (20 + 13.5) / 2.0, 1e-12);
+  EXPECT_NEAR(D(Montage.MKmu), D(Last.FM * Mutter.DKmNut / 2 * 0.1L * 0.001L), 1e-9);
+}
+
+TEST_F(PreloadTest, AnglesAndTorqueComponents) {
+  SetUpTappedM12Joint();
+  CalculateJoint();
+  const Extended resilience = Schraube.deltaS + Klemmstuecke.deltaPSum;
+  EXPECT_NEAR(D(Montage.theta), D(resilience * Last.FM / 1.75L * 360), 1e-9);
+  EXPECT_NEAR(D(Montage.MP + Montage.MGmu), D(Montage.MGapprox), 1e-9);
+  EXPECT_NEAR(D(Montage.DeltaFM), D((1 - 1 / 1.6L) * Last.FM), 1e-9);
+  EXPECT_GT(D(Last.MLoose), 0);
+  EXPECT_LT(D(Last.MLoose), D(Last.MA));
+}
+
+TEST_F(PreloadTest, WorkingTemperatureChangesThePreload) {
+  SetUpThroughBoltedM12Joint();
+  MatBolt.alphaTBolt = 11.5e-6L;
+  Klemmstuecke.alphaT[1] = Klemmstuecke.alphaT[2] = 23e-6L;  // aluminium grows more
+  Temperatur.TWork = 120;
+  CalculateJoint();
+  // The plates grow more than the bolt: the preload rises.
+  const Extended dlST = 42 * 11.5e-6L * 100;
+  const Extended dlPT = 42 * 23e-6L * 100;
+  EXPECT_NEAR(D(Temperatur.dFVth), D((dlST - dlPT) / (Schraube.deltaST + Klemmstuecke.deltaPT)), 1e-6);
+  EXPECT_LT(D(Temperatur.dFVth), 0);
+  EXPECT_GT(D(Temperatur.FMT), D(Last.FM));
+  // The bolt modulus falls with temperature (fallback formula), so it stretches more.
+  EXPECT_GT(D(Schraube.deltaST), D(Schraube.deltaS));
+  EXPECT_NEAR(D(Temperatur.Rp02T), D((1.018L - 120 / 1120.0L) * 1080), 1e-9);  // fallback formula
+  EXPECT_TRUE(HasMessage("Error  : mat_b_re.dbf not found !"));
+}
+
+}  // namespace
