@@ -1,0 +1,50 @@
+#include "calc/designation.h"
+
+#include <gtest/gtest.h>
+
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
+#include "calc_test_support.h"
+
+namespace {
+
+class DesignationTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCalcTest(); }
+};
+
+TEST_F(DesignationTest, HexHeadBoltNamesItsWidthAcrossFlats) {
+  Schraube.HeadType = 2;
+  Din931.Standard = "ISO 4014  ";
+  Din931.s = 18;
+  MatBolt.StrengthClass = "8.8 ";
+  EXPECT_EQ(BoltDesignation(), "ISO 4014 - M12 x 60 - 8.8 SW18");
+  EXPECT_EQ(BoltWidthAcrossFlats(), 18);
+}
+
+TEST_F(DesignationTest, SelfDefinedBoltIsSpecial) {
+  Din912.Standard = "ISO 4762";
+  Schraube.BoltType = 3;
+  EXPECT_EQ(BoltDesignation(), "SPECIAL BOLT: ISO 4762 - M12 x 60 - 12.9");
+}
+
+TEST_F(DesignationTest, StandardTextsAndEdition) {
+  Din934.Standard = "ISO 4032   ";
+  Din934.s = 18;
+  EXPECT_EQ(NutStandardText(), "ISO 4032");
+  EXPECT_EQ(NutWidthAcrossFlatsText(), "18");
+  Mutter.NutType = 4;
+  EXPECT_EQ(NutStandardText(), "");
+  EXPECT_EQ(NutWidthAcrossFlatsText(), "");
+  Schraube.HeadType = 9;
+  EXPECT_EQ(BoltStandardText(), "");
+  EXPECT_EQ(HeadRowNominalDiameter(), 0);
+  EXPECT_EQ(VdiEditionText(1), "VDI 2230-1986");
+  EXPECT_EQ(VdiEditionText(2), "VDI 2230-2003");
+  EXPECT_EQ(VdiEditionText(0), "");
+  EXPECT_EQ(BoltRmMax(), 1440);
+  Schraube.HeadType = 3;
+  EXPECT_EQ(BoltWidthAcrossFlats(), 0);
+}
+
+}  // namespace

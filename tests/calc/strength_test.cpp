@@ -1,0 +1,173 @@
+#include "calc/strength.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calc/calculation.h"
+#include "calc/joint_records.h"
+#include "calc/material_values.h"
+#include "calc_test_support.h"
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+
+namespace {
+
+class StrengthTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCalcTest(); }
+};
+
+double D(Extended x) { return static_cast<double>(x); }
+
+void SetUpThreePlates() {
+  SetUpThroughBoltedM12Joint();
+  Klemmstuecke.nPlates = 3;
+  for (int i = 1; i <= 3; ++i) {
+    Klemmstuecke.De[i] = 30;
+    Klemmstuecke.Di[i] = 13.5L;
+    Klemmstuecke.L[i] = 14;
+    Klemmstuecke.pmax[i] = 700;
+  }
+}
+
+TEST_F(StrengthTest, PartBetweenThePlanesCarriesOnlyThePreload) {
+  SetUpThreePlates();
+  Last.LoadIntroPos1 = 1;
+  Last.LoadIntroPos2 = 3;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  const auto& k = Klemmstuecke;
+  auto ring = [](Extended outer, Extended inner) { return kPi / 4 * (outer * outer - inner * inner); };
+  const Extended FMp = std::max(Temperatur.FMT, Last.FM);
+  const Extended FSA = std::max<Extended>(Last.FSAmax, 0);
+  const Extended Ao2 = ring(std::min(k.DAeff[1], k.DAeff[2]), 13.5L);
+  const Extended Au2 = ring(std::min(k.DAeff[2], k.DAeff[3]), 13.5L);
+  EXPECT_NEAR(D(k.pPart[2]), D(FMp / std::min(Ao2, Au2)), 1e-9);
+  // The part at the upper plane takes the working load on its upper face.
+  const Extended Ao1 = ring(std::min(k.DAeff[0], k.DAeff[1]), 13.5L);
+  const Extended Au1 = ring(std::min(k.DAeff[1], k.DAeff[2]), 13.5L);
+  EXPECT_NEAR(D(k.pPart[1]), D(std::max((FMp + FSA) / Ao1, FMp / Au1)), 1e-9);
+}
+
+TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
+  SetUpThroughBoltedM12Joint();
+  Klemmstuecke.nPlates = 10;
+  for (int i = 1; i <= 10; ++i) {
+    Klemmstuecke.De[i] = 30;
+    Klemmstuecke.Di[i] = 13.5L;
+    Klemmstuecke.L[i] = 4;
+    Klemmstuecke.pmax[i] = 2000;
+  }
+  Schraube.lSec[1] = 60;
+  Klemmstuecke.pmax[10] = 100;
+  CalculateJoint();
+  const Extended S = 100 / Klemmstuecke.pPart[10];
+  char expected[40];
+  std::snprintf(expected, sizeof expected, "p perm. clamp.plate 10 ! (S= %.2f)", static_cast<double>(S));
+  EXPECT_TRUE(HasMessage(expected)) << expected << " in " << ::testing::PrintToString(MessageTexts());
+  EXPECT_NEAR(D(Klemmstuecke.SPmin), D(S), 1e-12);
+}
+
+TEST_F(StrengthTest, PartWithBoreAsWideAsItselfStops) {
+  SetUpThroughBoltedM12Joint();
+  Klemmstuecke.Di[2] = 40;  // no area left for the deformation body
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : A P i = 0 !"));
+  EXPECT_EQ(CalcFatalFlag, 1);
+  Klemmstuecke.Di[2] = 13.5L;
+  Klemmstuecke.Di[1] = 45;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : De < Di !  (1)")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcFatalFlag, 1);
+}
+
+TEST_F(StrengthTest, BoreNarrowerThanTheBoltIsReported) {
+  SetUpThroughBoltedM12Joint();
+  Klemmstuecke.Di[1] = 11;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : Di < d !  (1)"));
+}
+
+TEST_F(StrengthTest, EnduranceLimitChoices) {
+  SetUpTappedM12Joint();
+  Last.EnduranceChoice = 4;
+  Last.sigmaASV = 77;
+  CalculateJoint();
+  EXPECT_EQ(Last.sigmaASV, 77);
+  Last.EnduranceChoice = 9;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : Sigma a perm. !"));
+
+  MaterialRows.ReadRow = [](std::string_view, int, MaterialRow& row) {
+    row = {"rolled 10.9", {100, 90, 80, 70, 60, 50, 45, 40, 35}};
+    return MaterialRowStatus::Found;
+  };
+  Last.EnduranceChoice = 3;
+  Last.MatSaRow = 1;
+  CalculateJoint();
+  EXPECT_NEAR(D(Last.sigmaASV), 70 - 10 * 2 / 6.0, 1e-9);
+  EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");
+
+  // Rolled after heat treatment: scaled by the mean bolt force.
+  Last.EnduranceChoice = 2;
+  CalculateJoint();
+  EXPECT_NEAR(D(Last.sigmaASV), D(48.875L * (2 - Last.FSm / Last.F02min)), 1e-9);
+}
+
+TEST_F(StrengthTest, TorsionFactorAboveOneIsReset) {
+  SetUpTappedM12Joint();
+  Montage.ktau = 1.5L;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : k tau > 1 !"));
+  EXPECT_EQ(Montage.ktau, 0.5L);
+  EXPECT_NEAR(D(Last.sigmaRed),
+              std::sqrt(D(Last.sigmaMax * Last.sigmaMax) + 3 * D(0.25L * Last.tau * Last.tau)), 1e-9);
+}
+
+TEST_F(StrengthTest, StandardNutIsNotCheckedForStripping) {
+  SetUpThroughBoltedM12Joint();
+  Safety.SmRmSafe = 42;
+  CalculateJoint();
+  EXPECT_EQ(Safety.SmRmSafe, 42);
+  EXPECT_NEAR(D(MEngaged), 10.8, 1e-12);  // the nut height
+  Mutter.NutType = 4;
+  CalculateJoint();
+  EXPECT_NE(Safety.SmRmSafe, 42);
+}
+
+TEST_F(StrengthTest, EngagedLengthMethods) {
+  SetUpTappedM12Joint();
+  Fase = 1;
+  CalculateJoint();
+  EXPECT_NEAR(D(MGeo), D(MEngaged - 1), 1e-12);
+  EXPECT_EQ(VdiEngage.C1, 1);
+  const Extended both = Safety.SmRmSafe;
+  EXPECT_NEAR(D(both), D(std::min(Stress.SmRm, VdiEngage.SmRmVdi)), 1e-15);
+  CalcOptions.EngageVelk = 0;
+  CalculateJoint();
+  EXPECT_EQ(Safety.SmRmSafe, VdiEngage.SmRmVdi);
+  EXPECT_EQ(Stress.mminFS, 0);
+  CalcOptions.EngageVdi = 0;
+  CalculateJoint();
+  EXPECT_EQ(Safety.SmRmSafe, Stress.SmRm);
+  EXPECT_EQ(Safety.SmFSSafe, Stress.StauB);
+}
+
+TEST_F(StrengthTest, StrengthRatioWithoutBoltShearStrengthIsReported) {
+  SetUpTappedM12Joint();
+  MatBolt.betaBVdi = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : tau BS (VDI) = 0 !"));
+  EXPECT_TRUE(std::isfinite(D(VdiEngage.Rs)));
+  EXPECT_TRUE(std::isfinite(D(Safety.SmRmSafe)));
+}
+
+TEST_F(StrengthTest, ShortEngagementIsReported) {
+  SetUpTappedM12Joint();
+  Klemmstuecke.L[1] = 52;  // leaves 6 mm of thread in the tapped part
+  CalculateJoint();
+  EXPECT_TRUE(HasMessageStartingWith("Warning: mtr<mmin Rm (S="));
+}
+
+}  // namespace
