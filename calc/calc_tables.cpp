@@ -1,0 +1,411 @@
+#include "calc/calc_tables.h"
+
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "framework/charset.h"
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+#include "framework/number_format.h"
+
+namespace {
+
+// Captions in stored characters; 0xE6 is the µ of code page 437.
+const char* const kCaptions[kCalcTableCount + 1] = {
+    "",
+    "Database Thread",
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // head kind names
+    "Material for plate / nut",
+    "Database for hexagon nut to DIN 934",
+    "Database for HV-hexagon nut to DIN 6915",
+    "Database for hexagon nut to ANSI B18.2.4.4",
+    "Database for Tightening tool, Tightening factor and Dispersion",
+    "Friction in thread \xE6G",
+    "Friction \xE6K in head seat",
+    "Friction \xE6Tr in mould seam",
+    "Washer",
+    "Standard. screw lengths",
+    "Material bolt",
+    "Friction in thread \xE6G",
+    "Friction \xE6K in head seat",
+    "Friction in thread \xE6G",
+    "Material for plate / nut",
+};
+
+bool ValidTable(TCalcTableNo n) { return n >= 1 && n <= kCalcTableCount; }
+
+// Field values of the current row; a column the table does not have reads as
+// empty, so as 0.
+Extended Num(int n) { return TextToFloat(DbfFieldText(n)); }
+std::int32_t Int(int n) { return TextToInt(DbfFieldText(n)); }
+std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
+
+std::string D2(Extended d) { return FloatToTextFix(2, d); }
+
+// Searches the key of d in the open table; reports a miss with the kind name.
+void FindThreadSized(std::string_view kindName, Extended d) {
+  FindDbfKey(ThreadKeyText(d));
+  if (!DbfKeyFound())
+    ShowDbfTrace("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
+}
+
+// The remembered row stands when it exists and its d (field 1) is the
+// thread's; otherwise the key of the thread's d is searched.
+void GoToRowOfDiameter(std::int32_t row, std::string_view kindName) {
+  if (row > 0 && row <= DbfRecordCount()) {
+    GotoDbfRecord(row);
+    if (FloatEqual(Num(1), Gewinde.d)) return;
+  }
+  FindThreadSized(kindName, Gewinde.d);
+}
+
+void GoToRememberedRow(std::int32_t row) {
+  if (row != 0) GotoDbfRecord(row);
+}
+
+void RefreshPlateMaterials() {
+  for (int i = 1; i <= Klemmstuecke.nPlates && i < kPlateEntries; ++i) {
+    const int flag = Klemmstuecke.MatTable[i] == 1 ? 1 : 0;
+    const TCalcTableNo table = flag ? kPlateMaterialTable1 : kPlateMaterialTable;
+    OpenCalcTable(table);
+    if (AbortFlag) return;
+    Word& remembered = Klemmstuecke.Codes[i][flag];
+    const std::string name = Klemmstuecke.Material[i].str();
+    bool found = false;
+    if (!name.empty()) {
+      FindDbfKey(name);
+      found = DbfKeyFound();
+    }
+    if (found || remembered != 0) {
+      if (!found) GotoDbfRecord(remembered);
+      ReadPressungRecord();
+      if (found) remembered = static_cast<Word>(DbfRecNo());
+      else Klemmstuecke.Material[i] = Pressung.Name;
+      Klemmstuecke.pmax[i] = Pressung.pG;
+      Klemmstuecke.Re[i] = Pressung.Re;
+      Klemmstuecke.E[i] = Pressung.E;
+      Klemmstuecke.alphaT[i] = Pressung.alphaT;
+    }
+    CopyCalcRecord(table);
+    CloseDbfTable();
+  }
+}
+
+}  // namespace
+
+std::string CalcTableCaption(TCalcTableNo n) {
+  if (!ValidTable(n)) return {};
+  if (n >= 2 && n <= 9) return HeadKindNames[n - 1].str();
+  return kCaptions[n];
+}
+
+std::string CalcTableKeyFields(TCalcTableNo n) {
+  if (n == kThreadTable || n == kWasherTable) return "2";
+  if (n >= kThreadFrictionTable && n <= kInterfaceFrictionTable) return "2+4+3";
+  if (n >= kBoltMaterialTable && n <= 23) return {};
+  return ValidTable(n) ? "1" : "";
+}
+
+std::string CalcTableIndexName(TCalcTableNo n) {
+  if (n == kPlateMaterialTable1) return "pressung";
+  return ValidTable(n) ? CalcTableNames[n].str() : "";
+}
+
+int CalcTableHelpNumber(TCalcTableNo n) { return 9500 + 10 * n; }
+
+std::string ThreadKeyText(Extended d) { return FloatToTextWidth(3, 2, d); }
+
+void OpenCalcTable(TCalcTableNo n) {
+  if (!ValidTable(n)) return;
+  if (!DbfDir.empty() && DbfDir.back() != '/') DbfDir += '/';
+  OpenDbfTable(CalcTableNames[n].str() + ".dbf");
+  if (AbortFlag) return;
+  const std::string fields = CalcTableKeyFields(n);
+  if (!fields.empty()) {
+    // The key names the fields by position; a table with fewer columns is
+    // not a table of this kind.
+    std::string key;
+    std::size_t start = 0;
+    while (start < fields.size()) {
+      std::size_t plus = fields.find('+', start);
+      if (plus == std::string::npos) plus = fields.size();
+      const std::string name = DbfFieldName(std::stoi(fields.substr(start, plus - start)));
+      if (name.empty()) {
+        ShowDbfTrace("Error  : " + CalcTableNames[n].str() + ".dbf has too few fields");
+        CloseDbfTable();
+        AbortFlag = 1;
+        return;
+      }
+      key += (key.empty() ? "" : "+") + name;
+      start = plus + 1;
+    }
+    IndexDbfOn(key, CalcTableIndexName(n));
+  }
+  DbfHelpNumber = CalcTableHelpNumber(n);
+}
+
+void CopyCalcRecord(TCalcTableNo n) {
+  switch (n) {
+    case 1: ReadGewindeRecord(); break;
+    case 2: ReadDin912Record(); break;
+    case 3: ReadDin931Record(); break;
+    case 4: ReadDin963Record(); break;
+    case 5: ReadDin964Record(); break;
+    case 6: ReadIso10642Record(); break;
+    case 7: ReadCylslotRecord(); break;
+    case 8: ReadSondkopfRecord(); break;
+    case 9: ReadFlangescRecord(); break;
+    case 10:
+    case 24: ReadPressungRecord(); break;
+    case 11: ReadNutRecord(Din934); break;
+    case 12: ReadNutRecord(Din6915); break;
+    case 13: ReadFlangnutRecord(); break;
+    case 14: ReadAnziehRecord(); break;
+    case 15: ReadMueRecord(MueG); break;
+    case 16: ReadMueRecord(MueK); break;
+    case 17: ReadMueRecord(MueTr); break;
+    case 18: ReadKlemmstkRecord(); break;
+    case 19: ReadLSchraubRecord(); break;
+    case 20: ReadMatBoltRecord(); break;
+    default: break;  // 21..23: the callers read the fields themselves
+  }
+}
+
+void FindCalcRecord(TCalcTableNo n) {
+  if (!ValidTable(n)) return;
+  if (n == kPlateMaterialTable || n == kPlateMaterialTable1) {
+    RefreshPlateMaterials();
+    return;
+  }
+  const Extended keptD = Gewinde.d, keptP = Gewinde.P;
+  const std::string keptKind = Gewinde.Kind.str();
+  OpenCalcTable(n);
+  if (AbortFlag) return;
+  if (n == kThreadTable) {
+    bool search = Schraube.ThreadRow == 0;
+    if (!search) {
+      GotoDbfRecord(Schraube.ThreadRow);
+      search = !FloatEqual(Num(2), keptD);
+    }
+    if (search) {
+      FindDbfKey(ThreadKeyText(keptD));
+      if (!DbfKeyFound())
+        ShowDbfTrace(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+    }
+  } else if (n >= 2 && n <= 9) {
+    GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
+  } else if (n >= kHexNutTable && n <= 13) {
+    GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view());
+  } else if (n == kTighteningTable) {
+    GoToRememberedRow(Montage.TighteningRow);
+  } else if (n == kThreadFrictionTable) {
+    GoToRememberedRow(Reibung.ThreadFrictionRow);
+  } else if (n == kHeadFrictionTable) {
+    GoToRememberedRow(Reibung.HeadFrictionRow);
+  } else if (n == kInterfaceFrictionTable) {
+    GoToRememberedRow(Reibung.InterfaceFrictionRow);
+  } else if (n == kBoltMaterialTable) {
+    GoToRememberedRow(Schraube.MatBoltRow);
+  }
+  CopyCalcRecord(n);
+  if (n >= kHexNutTable && n <= 13 && !AbortFlag) {
+    const bool flange = n == 13;
+    Mutter.dwNut = flange ? Flangnut.dw : (n == 11 ? Din934 : Din6915).dw;
+    Mutter.m = flange ? Flangnut.m : (n == 11 ? Din934 : Din6915).m;
+    Mutter.dNut = flange ? Flangnut.d : (n == 11 ? Din934 : Din6915).d;
+  }
+  CloseDbfTable();
+}
+
+void SelectCalcTable(TCalcTableNo n, int mode) {
+  if (!ValidTable(n)) return;
+  SetDbfDialogCaptions("", CalcTableCaption(n));
+  OpenCalcTable(n);
+  if (AbortFlag) return;
+  if (n == kThreadFrictionTable) GoToRememberedRow(Reibung.ThreadFrictionRow);
+  if (n == kHeadFrictionTable) GoToRememberedRow(Reibung.HeadFrictionRow);
+  if (n == kInterfaceFrictionTable) GoToRememberedRow(Reibung.InterfaceFrictionRow);
+  DbfHelpNumber = CalcTableHelpNumber(n);
+  ShowDbfDialog("", mode);
+  CopyCalcRecord(n);
+  CloseDbfTable();
+}
+
+void OpenPlateMaterialTable(int tableFlag, int rowNo) {
+  OpenCalcTable(tableFlag == 1 ? kPlateMaterialTable1 : kPlateMaterialTable);
+  if (AbortFlag) return;
+  GotoDbfRecord(rowNo);
+  ReadPressungRecord();
+  CloseDbfTable();
+}
+
+void SelectWasherAsPlate(int part) {
+  if (part < 1 || part >= kPlateEntries) return;
+  SetDbfDialogCaptions("", "Select washer/standard plate as clamping piece " + std::to_string(part));
+  OpenCalcTable(kWasherTable);
+  if (AbortFlag) return;
+  if (Gewinde.d > 0) FindDbfNear(FloatToTextWidth(3, 1, Gewinde.d));
+  ShowDbfDialog("", 1);
+  CopyCalcRecord(kWasherTable);
+  CloseDbfTable();
+  if (AbortFlag) return;
+  Klemmstuecke.Di[part] = Klemmstk.Di;
+  Klemmstuecke.De[part] = Klemmstk.De;
+  Klemmstuecke.L[part] = Klemmstk.h;
+  Klemmstuecke.Description[part] = Klemmstk.Name;
+}
+
+void SelectPlateMaterial(int part, int tableFlag) {
+  if (part < 1 || part >= kPlateEntries) return;
+  const int flag = tableFlag == 1 ? 1 : 0;
+  SetDbfDialogCaptions("", "select material for clamping piece " + std::to_string(part));
+  OpenCalcTable(flag ? kPlateMaterialTable1 : kPlateMaterialTable);
+  if (AbortFlag) return;
+  Word& remembered = Klemmstuecke.Codes[part][flag];
+  GoToRememberedRow(remembered);
+  ShowDbfDialog("", 1);
+  if (!AbortFlag) remembered = static_cast<Word>(SelectedRecordNo);
+  ReadPressungRecord();
+  CloseDbfTable();
+  if (AbortFlag) return;
+  Klemmstuecke.Material[part] = Pressung.Name;
+  Klemmstuecke.pmax[part] = Pressung.pG;
+  Klemmstuecke.Re[part] = Pressung.Re;
+  Klemmstuecke.E[part] = Pressung.E;
+  Klemmstuecke.alphaT[part] = Pressung.alphaT;
+}
+
+// Row readers ------------------------------------------------------------------
+
+void ReadGewindeRecord() {
+  if (AbortFlag) return;
+  Gewinde.RowNo = DbfRecNo();
+  Gewinde.Designation = Txt(1);
+  Gewinde.d = Num(2);
+  Gewinde.P = Num(3);
+  Gewinde.Kind = Txt(4).substr(0, 1);
+  Gewinde.Column5 = Txt(5);
+  Gewinde.Column6 = Txt(6);
+  const bool wide = DbfFieldCount() > 6;
+  Gewinde.Column7 = wide ? Num(7) : 0;
+  Gewinde.Column8 = wide ? Num(8) : 0;
+}
+
+void ReadDin912Record() {
+  if (AbortFlag) return;
+  DIN912_Record& r = Din912;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.s = Num(4); r.k = Num(5); r.t = Num(6);
+  r.dK = Num(7); r.dw = Num(8); r.rK = Num(9); r.r = Num(10); r.Num11 = Num(11); r.Num12 = Num(12);
+  r.Text = Txt(13);
+}
+
+void ReadDin931Record() {
+  if (AbortFlag) return;
+  DIN931_Record& r = Din931;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.s = Num(4); r.k = Num(5); r.c = Num(6);
+  r.dw = Num(7); r.r = Num(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+}
+
+void ReadDin963Record() {
+  if (AbortFlag) return;
+  DIN963_Record& r = Din963;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.k = Num(5); r.t = Num(6);
+  r.n = Num(7); r.r = Num(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+}
+
+void ReadDin964Record() {
+  if (AbortFlag) return;
+  DIN964_Record& r = Din964;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.k = Num(5); r.t = Num(6);
+  r.n = Num(7); r.f = Num(8); r.r = Num(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
+}
+
+void ReadIso10642Record() {
+  if (AbortFlag) return;
+  ISO10642_Record& r = Iso10642;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.k = Num(5); r.t = Num(6);
+  r.s = Num(7); r.r = Num(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+}
+
+void ReadCylslotRecord() {
+  if (AbortFlag) return;
+  Cylslot_Record& r = Cylslot;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.dw = Num(5); r.k = Num(6);
+  r.t = Num(7); r.n = Num(8); r.lh = Num(9); r.rf = Num(10); r.NoRound = Int(11);
+  r.Num12 = Num(12); r.Num13 = Num(13); r.Text = Txt(14);
+}
+
+void ReadSondkopfRecord() {
+  if (AbortFlag) return;
+  SONDKOPF_Record& r = Sondkopf;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.k = Num(4); r.dK = Num(5); r.dw = Num(6);
+  r.rf = Num(7); r.di = Num(8); r.r = Num(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
+}
+
+void ReadFlangescRecord() {
+  if (AbortFlag) return;
+  FLANGESC_Record& r = Flangesc;
+  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.s = Num(4); r.k = Num(5); r.c = Num(6);
+  r.dc = Num(7); r.dw = Num(8); r.r = Num(9); r.Num10 = Num(10); r.Num11 = Num(11);
+  r.Num12 = Num(12); r.Num13 = Num(13); r.Text = Txt(14);
+}
+
+void ReadPressungRecord() {
+  if (AbortFlag) return;
+  PRESSUNG_Record& r = Pressung;
+  r.Name = Txt(1); r.Re = Int(2); r.Rm = Int(3); r.pG = Int(4); r.Ratio1 = Num(5); r.E = Int(6);
+  r.alphaT = Num(7); r.Text = Txt(8);
+  r.Ratio2 = DbfFieldCount() > 8 ? Num(9) : r.Ratio1;
+}
+
+void ReadNutRecord(DIN934_Record& r) {
+  if (AbortFlag) return;
+  r.d = Num(1); r.m = Num(2); r.s = Num(3); r.dw = Num(4); r.Standard = Txt(5); r.Text = Txt(6);
+}
+
+void ReadFlangnutRecord() {
+  if (AbortFlag) return;
+  FLANGNUT_Record& r = Flangnut;
+  r.d = Num(1); r.Standard = Txt(2); r.s = Num(3); r.m = Num(4); r.c = Num(5); r.dc = Num(6);
+  r.dw = Num(7); r.Num8 = Num(8); r.Num9 = Num(9); r.Text = Txt(10);
+}
+
+void ReadAnziehRecord() {
+  if (AbortFlag) return;
+  Anzieh.alphaA = Num(1);
+  Anzieh.Dispersion = Num(2);
+  Anzieh.Procedure = Txt(3);
+  Anzieh.Tool = Txt(4);
+  Anzieh.Text = Txt(5);
+}
+
+void ReadMueRecord(MUE_Record& r) {
+  if (AbortFlag) return;
+  r.mu = Num(1); r.Text2 = Txt(2); r.Text3 = Txt(3); r.Text4 = Txt(4); r.Text5 = Txt(5); r.Text6 = Txt(6);
+}
+
+void ReadKlemmstkRecord() {
+  if (AbortFlag) return;
+  Klemmstk.Name = Txt(1);
+  Klemmstk.Di = Num(2);
+  Klemmstk.De = Num(3);
+  Klemmstk.h = Num(4);
+  Klemmstk.Text = Txt(5);
+}
+
+void ReadLSchraubRecord() {
+  if (AbortFlag) return;
+  LSchraub.l = Num(1);
+  LSchraub.Text2 = Txt(2);
+  LSchraub.Text3 = Txt(3);
+}
+
+void ReadMatBoltRecord() {
+  if (AbortFlag) return;
+  MAT_BOLT_Record& r = MatBolt;
+  r.RowNo = DbfRecNo();
+  r.StrengthClass = Txt(1); r.Rp02 = Int(2); r.Rm = Int(3); r.betaB = Num(4); r.E = Int(5);
+  r.alphaTBolt = Num(6); r.Comment1 = Txt(7); r.Comment2 = Txt(8);
+  r.betaBVdi = DbfFieldCount() > 8 ? Num(9) : r.betaB;
+}
+
+void InitCalcTables() { InitTableAccess(); }

@@ -1,0 +1,100 @@
+// Access of the calculation to its dBASE tables: one open table at a time,
+// located in the table directory (or a writable copy of it), searched through
+// a key order built on demand, read field by field. Failures become messages
+// and AbortFlag; callers test the flag and stop quietly.
+//
+// The routines keep the names of the table dialog's facade. They run on the
+// table engine's file layer; the browse and pick dialog is reached through
+// TableDialogHook until the table dialog takes over.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Opening and closing -------------------------------------------------------
+
+// Opens a table of the table directory (DbfDir); a name without "." gets
+// ".dbf". A missing or unreadable file shows "file <path> not found or no
+// access !" and sets AbortFlag. When the directory or the file cannot be
+// written, the table is opened from a copy in the process's temporary
+// directory.
+void OpenDbfTable(std::string_view tableName);
+// Opens the table file at a full path without further checks.
+void OpenDbfFile(const std::string& path);
+void CloseDbfTable();
+bool DbfTableOpen();
+// Path of the open table file (the copy when one was taken), empty when closed.
+std::string DbfTablePath();
+
+// Position --------------------------------------------------------------------
+
+// Record n; beyond the table: message "DBF #n not found." and the last record;
+// outside 1..count then record 1.
+void GotoDbfRecord(std::int32_t n);
+void DbfFirst();  // first record in key order (file order without a key)
+void DbfNext();   // next record in key order; past the last one DbfEof is true
+bool DbfEof();
+std::int32_t DbfRecNo();
+std::int32_t DbfRecordCount();
+void AppendDbfBlank();
+
+// Key order and search ---------------------------------------------------------
+
+// Orders the open table on the key expression: field names joined by "+".
+// A single numeric field orders by number, anything else by the joined texts.
+// The index file name is indexName + ".ndx" in the process's temporary
+// directory (DbfIndexPath), never shared with another running program.
+void IndexDbfOn(std::string_view keyExpression, std::string_view indexName);
+std::string DbfIndexPath();
+// Exact search: a numeric key by value, a text key as a prefix of the joined
+// field texts (trailing blanks of the key ignored). When not found, tried
+// again with every "." of the key replaced by ",". The current record is the
+// found one, else the one the search stopped at (the next greater key).
+void FindDbfKey(std::string_view key);
+// Positions on the first record whose key is not less than the given key
+// (the last record when none is).
+void FindDbfNear(std::string_view key);
+bool DbfKeyFound();
+
+// Fields of the current record, counted from 1 --------------------------------
+
+int DbfFieldCount();
+std::string DbfFieldName(int n);        // empty outside 1..count
+std::string DbfFieldText(int n);        // the field's text in display characters, blanks trimmed
+char DbfFieldType(int n);               // C, N, F, D, L, M; 0 outside 1..count
+std::int32_t DbfFieldAsInteger(std::string_view name);
+
+// Write one field of the current record and store the record; the name is cut
+// to 10 characters.
+void SetDbfFieldString(std::string_view name, std::string_view value);
+void SetDbfFieldFloat(std::string_view name, long double value);
+void SetDbfFieldInteger(std::string_view name, std::int64_t value);
+void SetDbfFieldBoolean(std::string_view name, bool value);
+
+// Dialog -------------------------------------------------------------------
+
+// The dialog's two title lines, given in stored characters.
+void SetDbfDialogCaptions(std::string_view first, std::string_view second);
+const std::string& DbfDialogCaption(int line);  // display characters; line 1 or 2
+
+// Shows the open table for browsing and picking (mode 1) or editing. OK leaves
+// the accepted record current and stores its number in SelectedRecordNo
+// (ChosenRecNo, framework/globals.h) and clears AbortFlag; Cancel sets AbortFlag.
+void ShowDbfDialog(std::string_view closeWord, int mode);
+
+// The browse dialog: returns true with the accepted record number, false on
+// Cancel. Without a hook the dialog is not available: a message, then Cancel.
+using TableDialogFunction = std::function<bool(std::string_view closeWord, int mode, std::int32_t& recNo)>;
+extern TableDialogFunction TableDialogHook;
+
+// Help number of the table dialog's help button (9500 + 10 n for table n).
+extern int DbfHelpNumber;
+
+// A message of the table access: shown (display converted) while
+// TraceMessagesOn is set.
+void ShowDbfTrace(std::string_view text);
+
+// Closes any open table and gives the globals above their start values.
+void InitTableAccess();
