@@ -1,6 +1,7 @@
 #include "calc/calc_tables.h"
 
 #include "calc/joint_records.h"
+#include "calc/material_values.h"
 #include "calc/table_access.h"
 #include "framework/charset.h"
 #include "framework/globals.h"
@@ -72,7 +73,7 @@ void RefreshPlateMaterials() {
     const std::string name = Klemmstuecke.Material[i].str();
     bool found = false;
     if (!name.empty()) {
-      FindDbfKey(name);
+      FindDbfKey(OemToAnsiText(name));
       found = DbfKeyFound();
     }
     if (found || remembered != 0) {
@@ -408,4 +409,87 @@ void ReadMatBoltRecord() {
   r.betaBVdi = DbfFieldCount() > 8 ? Num(9) : r.betaB;
 }
 
-void InitCalcTables() { InitTableAccess(); }
+// Material tables over temperature and diameter ---------------------------------
+
+namespace {
+
+// First value column of a material table: the yield-point tables keep a
+// number in column 2 that the lookups do not use.
+int FirstValueColumn(std::string_view table) {
+  return table == kMatBoltReTable || table == kMatPlateReTable ? 3 : 2;
+}
+
+void ReadMaterialRow(std::string_view table, MaterialRow& row) {
+  row.name = AnsiToOemText(DbfFieldText(1));
+  const int first = FirstValueColumn(table);
+  const int count = table == kMatBoltSigmaATable ? 9 : 8;
+  row.values.fill(0);
+  for (int i = 0; i < count; ++i) row.values[i] = TextToInt(DbfFieldText(first + i));
+}
+
+// Opens the table without a message box: a missing table is the caller's
+// message. AbortFlag is left as it was.
+bool OpenMaterialTable(std::string_view table) {
+  if (!DbfTableExists(table)) return false;
+  const Byte before = AbortFlag;
+  AbortFlag = 0;
+  OpenDbfTable(table);
+  if (!AbortFlag) IndexDbfOn(DbfFieldName(1), table);
+  const bool ok = !AbortFlag;
+  if (!ok) CloseDbfTable();
+  AbortFlag = before;
+  return ok;
+}
+
+MaterialRowStatus FindMaterialRowByName(std::string_view table, std::string_view name, MaterialRow& row) {
+  if (!OpenMaterialTable(table)) return MaterialRowStatus::TableMissing;
+  std::string key(name);
+  while (!key.empty() && key.back() == ' ') key.pop_back();
+  MaterialRowStatus status = MaterialRowStatus::NotFound;
+  if (!key.empty()) {
+    FindDbfKey(OemToAnsiText(key));
+    // The key matches as a prefix; the row's name must be the whole name.
+    if (DbfKeyFound() && AnsiToOemText(DbfFieldText(1)) == key) {
+      ReadMaterialRow(table, row);
+      status = MaterialRowStatus::Found;
+    }
+  }
+  CloseDbfTable();
+  return status;
+}
+
+MaterialRowStatus ReadMaterialRowNo(std::string_view table, int rowNo, MaterialRow& row) {
+  if (!OpenMaterialTable(table)) return MaterialRowStatus::TableMissing;
+  MaterialRowStatus status = MaterialRowStatus::NotFound;
+  if (DbfRecordCount() >= 1) {
+    GotoDbfRecord(rowNo);
+    ReadMaterialRow(table, row);
+    status = MaterialRowStatus::Found;
+  }
+  CloseDbfTable();
+  return status;
+}
+
+void BrowseMaterialTable(std::string_view table, std::string_view caption, int help, int mode) {
+  SetDbfDialogCaptions("", caption);
+  OpenDbfTable(table);
+  if (AbortFlag) return;
+  DbfHelpNumber = help;
+  ShowDbfDialog("", mode);
+  CloseDbfTable();
+}
+
+}  // namespace
+
+// 0xF8 is the degree sign of code page 437.
+void ShowBoltReTable(int mode) { BrowseMaterialTable(kMatBoltReTable, "MAT_B_RE  Re = f(T) [\xF8" "C]", 9800, mode); }
+void ShowPlateReTable(int mode) { BrowseMaterialTable(kMatPlateReTable, "MAT_P_RE  Re = f(T) [\xF8" "C]", 9800, mode); }
+void ShowBoltETable(int mode) { BrowseMaterialTable(kMatBoltETable, "MAT_B_E  E Modul = f(T) [\xF8" "C]", 9810, mode); }
+void ShowBoltSigmaATable(int mode) { BrowseMaterialTable(kMatBoltSigmaATable, "mat_b_sa  Sigma A = f(d) [mm]", 9820, mode); }
+void ShowPlateETable(int mode) { BrowseMaterialTable(kMatPlateETable, "MAT_P_E  E Modul = f(T) [\xF8" "C]", 9830, mode); }
+
+void InitCalcTables() {
+  InitTableAccess();
+  MaterialRows.FindByName = FindMaterialRowByName;
+  MaterialRows.ReadRow = ReadMaterialRowNo;
+}

@@ -74,4 +74,13 @@ void ReadKlemmstkRecord();
 void ReadLSchraubRecord();
 void ReadMatBoltRecord();
 
+// Browsers of the five material tables over temperature and diameter.
+void ShowBoltReTable(int mode);
+void ShowPlateReTable(int mode);
+void ShowBoltETable(int mode);
+void ShowBoltSigmaATable(int mode);
+void ShowPlateETable(int mode);
+
+// Closes any open table and lets the material values over temperature read
+// their rows from the tables (MaterialRows).
 void InitCalcTables();

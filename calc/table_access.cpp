@@ -265,10 +265,21 @@ void InitTableAccess() {
   DbfHelpNumber = 0;
 }
 
-void OpenDbfTable(std::string_view tableName) {
+namespace {
+
+std::string TablePath(std::string_view tableName) {
   std::string name(tableName);
   if (name.find('.') == std::string::npos) name += ".dbf";
-  const std::string path = FindAnyCase(DbfDir, name);
+  return FindAnyCase(DbfDir, name);
+}
+
+}  // namespace
+
+bool DbfTableExists(std::string_view tableName) { return Readable(TablePath(tableName)); }
+
+void OpenDbfTable(std::string_view tableName) {
+  CloseQuietly();  // one table at a time, also when this one fails
+  const std::string path = TablePath(tableName);
   if (!Readable(path)) {
     ShowError("file " + path + " not found or no access !");
     AbortFlag = 1;

@@ -21,6 +21,9 @@
 // written, the table is opened from a copy in the process's temporary
 // directory.
 void OpenDbfTable(std::string_view tableName);
+// True when the table (name as for OpenDbfTable) exists in the table
+// directory and can be read; no message.
+bool DbfTableExists(std::string_view tableName);
 // Opens the table file at a full path without further checks.
 void OpenDbfFile(const std::string& path);
 void CloseDbfTable();

@@ -1,0 +1,351 @@
+#include "calc/calc_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "calc/joint_records.h"
+#include "calc/material_values.h"
+#include "calc/table_access.h"
+#include "platform/dialogs.h"
+#include "table_test_support.h"
+
+namespace fs = std::filesystem;
+using namespace table_test;
+
+namespace {
+
+class CalcTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitModules();
+    DbfDir = CopyBuiltTables();
+  }
+  void TearDown() override { CloseDbfTable(); }
+};
+
+TEST_F(CalcTablesTest, RegistryGivesKeysIndexNamesCaptionsAndHelpNumbers) {
+  EXPECT_EQ(CalcTableKeyFields(1), "2");
+  EXPECT_EQ(CalcTableKeyFields(2), "1");
+  EXPECT_EQ(CalcTableKeyFields(16), "2+4+3");
+  EXPECT_EQ(CalcTableKeyFields(18), "2");
+  EXPECT_EQ(CalcTableKeyFields(20), "");
+  EXPECT_EQ(CalcTableKeyFields(23), "");
+  EXPECT_EQ(CalcTableIndexName(24), "pressung");
+  EXPECT_EQ(CalcTableIndexName(10), "pressung");
+  EXPECT_EQ(CalcTableIndexName(19), "lschraub");
+  EXPECT_EQ(CalcTableCaption(4), "slotted countersunk screw");
+  EXPECT_EQ(CalcTableCaption(15), "Friction in thread \xE6G");
+  EXPECT_EQ(CalcTableHelpNumber(14), 9640);
+  EXPECT_EQ(ThreadKeyText(12), " 12.00");
+}
+
+// The values the standards give for M12 reach the records.
+TEST_F(CalcTablesTest, DefaultThreadRowIsM12WithTheDiametersOfIso724) {
+  FindCalcRecord(kThreadTable);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Gewinde.RowNo, 12);
+  EXPECT_EQ(Gewinde.Designation, "M12");
+  EXPECT_EQ(Gewinde.d, 12);
+  EXPECT_NEAR(static_cast<double>(Gewinde.P), 1.75, 1e-12);
+  EXPECT_EQ(Gewinde.Kind.str(), "M");
+  const double d2 = static_cast<double>(Gewinde.Column7), d3 = static_cast<double>(Gewinde.Column8);
+  EXPECT_NEAR(d2, 10.863, 1e-9);
+  EXPECT_NEAR(d3, 9.853, 1e-9);
+  const double as = M_PI / 4 * std::pow((d2 + d3) / 2, 2);
+  EXPECT_NEAR(as, 84.3, 0.05);
+  // d2 and d3 follow the basic profile from d and P.
+  EXPECT_NEAR(d2, 12 - 0.649519 * 1.75, 0.0005);
+  EXPECT_NEAR(d3, 12 - 1.226869 * 1.75, 0.0005);
+}
+
+TEST_F(CalcTablesTest, ThreadRowWhoseDiameterNoLongerFitsIsSearchedByKey) {
+  Gewinde.d = 16;
+  Gewinde.P = 2;
+  Schraube.ThreadRow = 12;  // M12, but the joint has d 16 now
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(Gewinde.Designation, "M16");
+  Schraube.ThreadRow = 0;
+  Gewinde.d = 13;
+  TraceMessagesOn = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("M13.00 x 2.000 not found !");
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(Gewinde.Designation, "M14");  // the row the search stopped at
+}
+
+TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem) {
+  struct Case {
+    TCalcTableNo table;
+    std::vector<int> sizes;  // sizes the standard covers among 10, 12, 16
+  };
+  const Case cases[] = {{2, {10, 12, 16}}, {3, {10, 12, 16}}, {4, {10}},         {5, {10}},
+                        {6, {10, 12, 16}}, {7, {10}},         {8, {10, 12, 16}}, {9, {10, 12, 16}},
+                        {11, {10, 12, 16}}, {12, {12, 16}},   {13, {10, 12, 16}}};
+  TraceMessagesOn = 0;  // the misses are checked through the records below
+  for (const Case& c : cases) {
+    for (int d : {10, 12, 16}) {
+      SCOPED_TRACE("table " + std::to_string(c.table) + " d " + std::to_string(d));
+      Gewinde.d = d;
+      Mutter.NutRow = 1;
+      FindCalcRecord(c.table);
+      ASSERT_EQ(AbortFlag, 0);
+      Extended rowD = 0;
+      switch (c.table) {
+        case 2: rowD = Din912.d; break;
+        case 3: rowD = Din931.d; break;
+        case 4: rowD = Din963.d; break;
+        case 5: rowD = Din964.d; break;
+        case 6: rowD = Iso10642.d; break;
+        case 7: rowD = Cylslot.d; break;
+        case 8: rowD = Sondkopf.d; break;
+        case 9: rowD = Flangesc.d; break;
+        case 11: rowD = Din934.d; break;
+        case 12: rowD = Din6915.d; break;
+        default: rowD = Flangnut.d; break;
+      }
+      const bool covered = std::find(c.sizes.begin(), c.sizes.end(), d) != c.sizes.end();
+      if (covered) EXPECT_EQ(rowD, d);
+      else EXPECT_NE(rowD, d);
+      if (c.table >= 11) {
+        EXPECT_EQ(Mutter.dNut, rowD);
+        EXPECT_GT(Mutter.m, 0);
+        EXPECT_GT(Mutter.dwNut, 0);
+      }
+    }
+  }
+}
+
+TEST_F(CalcTablesTest, HeadAndNutSpotChecksAgainstTheStandards) {
+  Gewinde.d = 12;
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.dK, 18);
+  EXPECT_EQ(Din912.k, 12);
+  EXPECT_EQ(Din912.s, 10);
+  EXPECT_EQ(Din912.b, 36);
+  EXPECT_EQ(Din912.Standard, "ISO 4762");
+  FindCalcRecord(3);
+  EXPECT_EQ(Din931.s, 18);
+  EXPECT_NEAR(static_cast<double>(Din931.k), 7.5, 1e-12);
+  FindCalcRecord(11);
+  EXPECT_NEAR(static_cast<double>(Mutter.m), 10.8, 1e-12);
+  EXPECT_NEAR(static_cast<double>(Mutter.dwNut), 16.6, 1e-12);
+  EXPECT_EQ(Din934.s, 18);
+}
+
+// A remembered head row is taken only while its d is the thread's.
+TEST_F(CalcTablesTest, RememberedHeadRowWinsOnlyWhenItsDiameterFits) {
+  WriteDbf(DbfDir + "/din912.dbf",
+           {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 1}, {"S", 'N', 6, 2}, {"K", 'N', 6, 2}},
+           {{"8.00", "ISO 4762", "28.0", "6.00", "8.00"},
+            {"12.00", "ISO 4762", "36.0", "10.00", "12.00"},
+            {"12.00", "own", "36.0", "10.00", "11.00"}});
+  Gewinde.d = 12;
+  Schraube.HeadRow = 3;
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.k, 11);  // row 3 has d 12: it stands
+  Schraube.HeadRow = 1;     // row 1 is an M8 head
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.d, 12);
+  EXPECT_EQ(Din912.k, 12);
+  Schraube.HeadRow = 40;  // beyond the table: the key decides, no message
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.k, 12);
+  EXPECT_EQ(CalcMessages.count, 0);
+}
+
+TEST_F(CalcTablesTest, ShortAndLongThreadAndMaterialTables) {
+  WriteDbf(DbfDir + "/gewinde.dbf",
+           {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}, {"KIND", 'C', 1, 0}, {"S", 'C', 8, 0},
+            {"T", 'C', 8, 0}},
+           {{"M12", "12.000", "1.750", "M", "coarse", "x"}});
+  Schraube.ThreadRow = 1;
+  Gewinde.Column7 = Gewinde.Column8 = 5;
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(Gewinde.Column5, "coarse");
+  EXPECT_EQ(Gewinde.Column7, 0);
+  EXPECT_EQ(Gewinde.Column8, 0);
+
+  WriteDbf(DbfDir + "/mat_bolt.dbf",
+           {{"CLASS", 'C', 10, 0}, {"RP02", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"BETAB", 'N', 6, 3},
+            {"E", 'N', 7, 0}, {"ALPHAT", 'N', 10, 7}, {"C1", 'C', 10, 0}, {"C2", 'C', 10, 0}},
+           {{"10.9", "940", "1040", "0.620", "206000", "0.0000115", "a", "b"}});
+  FindCalcRecord(kBoltMaterialTable);
+  EXPECT_EQ(MatBolt.StrengthClass, "10.9");
+  EXPECT_EQ(MatBolt.Rp02, 940);
+  EXPECT_NEAR(static_cast<double>(MatBolt.betaBVdi), 0.62, 1e-12);
+
+  OpenPlateMaterialTable(0, 4);
+  EXPECT_EQ(Pressung.Name, "42 CrMo 4");
+  EXPECT_EQ(Pressung.pG, 850);
+  EXPECT_EQ(Pressung.Ratio2, Pressung.Ratio1);  // the built table has 9 fields: its own Ratio2
+  WriteDbf(DbfDir + "/pressung.dbf",
+           {{"NAME", 'C', 25, 0}, {"RE", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"PG", 'N', 6, 0}, {"R1", 'N', 6, 3},
+            {"E", 'N', 7, 0}, {"ALPHAT", 'N', 10, 7}, {"TEXT", 'C', 10, 0}},
+           {{"Steel", "300", "500", "600", "0.700", "205000", "0.0000115", ""}});
+  OpenPlateMaterialTable(0, 1);
+  EXPECT_NEAR(static_cast<double>(Pressung.Ratio2), 0.7, 1e-12);
+}
+
+TEST_F(CalcTablesTest, DecimalCommaReadsAsPointAndEmptyOrBadFieldsAsZero) {
+  WriteDbf(DbfDir + "/anzieh.dbf",
+           {{"ALPHAA", 'N', 6, 2}, {"KTAU", 'N', 6, 2}, {"PROC", 'C', 10, 0}, {"TOOL", 'C', 10, 0},
+            {"TEXT", 'C', 10, 0}},
+           {{"1,75", "", "x", "y", "z"}, {"abc", "0.5", "", "", ""}});
+  Montage.TighteningRow = 1;
+  FindCalcRecord(kTighteningTable);
+  EXPECT_NEAR(static_cast<double>(Anzieh.alphaA), 1.75, 1e-12);
+  EXPECT_EQ(Anzieh.Dispersion, 0);
+  Montage.TighteningRow = 2;
+  FindCalcRecord(kTighteningTable);
+  EXPECT_EQ(Anzieh.alphaA, 0);
+  EXPECT_EQ(Anzieh.Procedure, "");
+}
+
+TEST_F(CalcTablesTest, DefaultRowsOfTighteningNutMaterialAndStrengthClasses) {
+  FindCalcRecord(kTighteningTable);  // TighteningRow 8 by default
+  EXPECT_NEAR(static_cast<double>(Anzieh.alphaA), 1.6, 1e-12);
+  EXPECT_NEAR(static_cast<double>(Anzieh.Dispersion), 0.5, 1e-12);
+  OpenPlateMaterialTable(Sackloch.MatTable, Sackloch.NutMatRow);
+  EXPECT_EQ(Pressung.Name, "42 CrMo 4");
+  for (auto [row, cls] : {std::pair{1, "12.9"}, {3, "10.9"}, {5, "8.8"}, {6, "8.8"}, {7, "6.8"}, {8, "5.8"},
+                          {9, "5.6"}}) {
+    Schraube.MatBoltRow = static_cast<Word>(row);
+    FindCalcRecord(kBoltMaterialTable);
+    EXPECT_EQ(MatBolt.StrengthClass, cls) << "row " << row;
+  }
+  EXPECT_EQ(MatBolt.Rm, 500);
+}
+
+TEST_F(CalcTablesTest, Table24ThenTable10UseOneIndexNameWithTheirOwnKeys) {
+  OpenCalcTable(24);
+  EXPECT_EQ(fs::path(DbfIndexPath()).filename(), "pressung.ndx");
+  FindDbfKey("S235JR");
+  EXPECT_TRUE(DbfKeyFound());
+  CloseDbfTable();
+  OpenCalcTable(10);
+  EXPECT_EQ(fs::path(DbfIndexPath()).filename(), "pressung.ndx");
+  FindDbfKey("S235JR");
+  EXPECT_FALSE(DbfKeyFound());
+  FindDbfKey("St 37");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfHelpNumber, 9600);
+}
+
+TEST_F(CalcTablesTest, FrictionTablesAreKeyedOnThreeTextsAndTable21ChangesNoRecord) {
+  Reibung.ThreadFrictionRow = 4;
+  FindCalcRecord(kThreadFrictionTable);
+  EXPECT_NEAR(static_cast<double>(MueG.mu), 0.12, 1e-12);
+  EXPECT_EQ(MueG.Text2, "bright");
+  const auto before = Gewinde.Designation;
+  MueK.mu = 7;
+  OpenCalcTable(21);
+  CopyCalcRecord(21);
+  CloseDbfTable();
+  EXPECT_EQ(MueK.mu, 7);
+  EXPECT_EQ(Gewinde.Designation, before);
+}
+
+TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedByNameOrRememberedRow) {
+  Klemmstuecke.nPlates = 2;
+  Klemmstuecke.Material[1] = "St 50";
+  Klemmstuecke.MatTable[1] = 0;
+  Klemmstuecke.Material[2] = "gone";
+  Klemmstuecke.MatTable[2] = 1;
+  Klemmstuecke.Codes[2][1] = 5;
+  FindCalcRecord(kPlateMaterialTable);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Klemmstuecke.Codes[1][0], 2);
+  EXPECT_EQ(Klemmstuecke.pmax[1], 420);
+  EXPECT_EQ(Klemmstuecke.Re[1], 295);
+  EXPECT_EQ(Klemmstuecke.E[1], 205000);
+  EXPECT_NEAR(static_cast<double>(Klemmstuecke.alphaT[1]), 11.5e-6, 1e-12);
+  EXPECT_EQ(Klemmstuecke.Material[2].str(), "34CrMo4");
+  EXPECT_EQ(Klemmstuecke.pmax[2], 870);
+}
+
+TEST_F(CalcTablesTest, MissingTableLeavesTheRecordsAndSetsAbort) {
+  DbfDir = FreshDir("empty");
+  const auto before = Gewinde.Designation;
+  platform::DialogScript script;
+  script.Ok().Expect("gewinde.dbf not found or no access !");
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Gewinde.Designation, before);
+}
+
+TEST_F(CalcTablesTest, PicksCopyTheAcceptedRowAndCancelKeepsTheRecords) {
+  TableDialogHook = [](std::string_view, int, std::int32_t& rec) {
+    rec = 10;
+    return true;
+  };
+  Gewinde.d = 12;
+  SelectWasherAsPlate(1);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(DbfDialogCaption(2), "Select washer/standard plate as clamping piece 1");
+  EXPECT_EQ(Klemmstuecke.Description[1].str(), Klemmstk.Name);
+  EXPECT_EQ(Klemmstuecke.L[1], Klemmstk.h);
+
+  SelectPlateMaterial(2, 1);
+  EXPECT_EQ(Klemmstuecke.Codes[2][1], 10);
+  EXPECT_EQ(Klemmstuecke.Material[2].str(), "X5CrNiMo17-12-2");
+  EXPECT_EQ(Klemmstuecke.pmax[2], 460);
+
+  TableDialogHook = [](std::string_view, int, std::int32_t&) { return false; };
+  Klemmstuecke.Material[3] = "keep";
+  SelectPlateMaterial(3, 0);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Klemmstuecke.Material[3].str(), "keep");
+  EXPECT_EQ(Klemmstuecke.Codes[3][0], 0);
+}
+
+TEST_F(CalcTablesTest, WasherPickStartsNearTheBoltDiameter) {
+  std::int32_t shown = 0;
+  TableDialogHook = [&](std::string_view, int, std::int32_t& rec) {
+    shown = rec;
+    return true;
+  };
+  Gewinde.d = 12;
+  SelectWasherAsPlate(1);
+  EXPECT_GE(Klemmstuecke.Di[1], 12);
+  EXPECT_LT(Klemmstuecke.Di[1], 14);
+  EXPECT_GT(shown, 0);
+}
+
+// Material values over temperature read their rows through the tables.
+TEST_F(CalcTablesTest, MaterialRowsComeFromTheTemperatureTables) {
+  MaterialRow row;
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.name, "12.9");
+  EXPECT_EQ(row.values[0], 1100);
+  EXPECT_EQ(row.values[3], 825);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12", row), MaterialRowStatus::NotFound);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "", row), MaterialRowStatus::NotFound);
+  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltSigmaATable, 1, row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[3], 51);
+  EXPECT_EQ(row.values[8], 39);
+
+  MatBolt.Rp02 = 1100;
+  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 20.4L)), 1100, 1e-9);
+  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 20.6L)), 1100 - 80 * 0.6 / 80, 1e-9);
+  MatBolt.E = 206000;
+  EXPECT_NEAR(static_cast<double>(BoltEAtTemp("no such bolt", 300)), 185556, 0.5);
+  std::string name;
+  EXPECT_NEAR(static_cast<double>(BoltSigmaAAtD(1, name, 12)), 51 + (46 - 51) * 2.0 / 6, 1e-9);
+  EXPECT_EQ(name, "VDI 2230:2003 RTBHT");
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(CalcTablesTest, MissingTemperatureTableIsAMessageAndTheFallbackNeverOne) {
+  fs::remove(DbfDir + "/mat_b_e.dbf");
+  MatBolt.E = 206000;
+  const Extended e = BoltEAtTemp("12.9", 300);
+  EXPECT_NEAR(static_cast<double>(e), 185556, 0.5);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(CalcMessages.count, 0);
+  MaterialRow row;
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
+}
+
+}  // namespace

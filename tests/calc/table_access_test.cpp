@@ -1,0 +1,184 @@
+#include "calc/table_access.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/dialogs.h"
+#include "table_test_support.h"
+
+namespace fs = std::filesystem;
+using namespace table_test;
+
+namespace {
+
+class TableAccessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitModules();
+    DbfDir = CopyBuiltTables();
+  }
+  void TearDown() override { CloseDbfTable(); }
+};
+
+TEST_F(TableAccessTest, NameWithoutPointGetsDbfExtensionAndNameWithPointIsKept) {
+  OpenDbfTable("gewinde");
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string plain = DbfTablePath();
+  OpenDbfTable("gewinde.dbf");
+  EXPECT_EQ(DbfTablePath(), plain);
+  EXPECT_EQ(DbfRecordCount(), 56);
+
+  platform::DialogScript script;
+  script.Ok().Expect("gewinde.xyz not found or no access !");
+  OpenDbfTable("gewinde.xyz");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(DbfTableOpen());
+}
+
+TEST_F(TableAccessTest, FindsTablesWhateverTheCaseOfTheirNames) {
+  fs::rename(DbfDir + "/anzieh.dbf", DbfDir + "/ANZIEH.DBF");
+  OpenDbfTable("anzieh");
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(DbfRecordCount(), 12);
+}
+
+TEST_F(TableAccessTest, MissingOrDamagedTableIsAMessageAndAbortNeverACrash) {
+  platform::DialogScript script;
+  script.Ok().Expect("not found or no access");
+  OpenDbfTable("nosuch");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(DbfTableOpen());
+
+  AbortFlag = 0;
+  std::ofstream(DbfDir + "/damaged.dbf") << "this is no table";
+  script.Ok().Expect("DBF Error");
+  OpenDbfTable("damaged");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(DbfTableOpen());
+  // Nothing is open: the other routines do nothing and read nothing.
+  GotoDbfRecord(3);
+  EXPECT_EQ(DbfFieldText(1), "");
+  EXPECT_TRUE(DbfEof());
+}
+
+TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromAWritableCopyAndNoMarkerStays) {
+  fs::permissions(DbfDir + "/lschraub.dbf", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  OpenDbfTable("lschraub");
+  ASSERT_EQ(AbortFlag, 0);
+  const fs::path copy = DbfTablePath();
+  EXPECT_EQ(copy.parent_path(), fs::path(platform::ProcessTempDir()));
+  EXPECT_NE(fs::status(copy).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_FALSE(fs::exists(DbfDir + "/TEST.$$$"));
+  EXPECT_FALSE(fs::exists(fs::path(platform::ProcessTempDir()) / "TEST.$$$"));
+}
+
+TEST_F(TableAccessTest, GoingBeyondTheTableTakesTheLastRecordWithAMessage) {
+  OpenDbfTable("anzieh");
+  GotoDbfRecord(0);
+  EXPECT_EQ(DbfRecNo(), 1);
+  EXPECT_EQ(CalcMessages.count, 0);
+  GotoDbfRecord(17);
+  EXPECT_EQ(DbfRecNo(), 12);
+  EXPECT_TRUE(HasMessage("DBF #17 not found."));
+  EXPECT_EQ(DbfFieldName(0), "");
+  EXPECT_EQ(DbfFieldName(DbfFieldCount() + 1), "");
+  EXPECT_EQ(DbfFieldName(1), "ALPHAA");
+}
+
+TEST_F(TableAccessTest, NumericKeyFindsTheFirstRowOfThatValueInTheTemporaryDirectory) {
+  OpenDbfTable("gewinde");
+  IndexDbfOn("D", "gewinde");
+  EXPECT_EQ(fs::path(DbfIndexPath()), fs::path(platform::ProcessTempDir()) / "gewinde.ndx");
+  FindDbfKey(" 12.00");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), 12);  // the coarse M12 comes before the fine ones
+  EXPECT_EQ(DbfFieldText(1), "M12");
+  DbfNext();
+  EXPECT_EQ(DbfFieldText(1), "M12x1.5");
+
+  FindDbfKey(" 13.00");
+  EXPECT_FALSE(DbfKeyFound());
+  EXPECT_EQ(DbfFieldText(1), "M14");  // the search stops at the next greater key
+  FindDbfNear("  1.10");
+  EXPECT_EQ(DbfFieldText(1), "M1.2");
+  FindDbfKey("999");
+  EXPECT_FALSE(DbfKeyFound());
+  EXPECT_EQ(DbfFieldText(2), "64.000");  // beyond the last key: the last record in key order
+}
+
+TEST_F(TableAccessTest, TextKeyMatchesAsPrefixAndRetriesWithDecimalComma) {
+  WriteDbf(DbfDir + "/keys.dbf", {{"NAME", 'C', 10, 0}, {"KIND", 'C', 4, 0}, {"V", 'N', 5, 1}},
+           {{"Zeta", "b", "1"}, {"1,5 mm", "a", "2"}, {"Alpha", "a", "3"}});
+  OpenDbfTable("keys");
+  IndexDbfOn("KIND+NAME", "keys");
+  DbfFirst();
+  EXPECT_EQ(DbfFieldText(1), "1,5 mm");
+  FindDbfKey("a   Alpha");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), 3);
+
+  IndexDbfOn("NAME", "keys");
+  FindDbfKey("1.5");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), 2);
+  FindDbfKey("Zet");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), 1);
+  FindDbfKey("Beta");
+  EXPECT_FALSE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), 1);  // next greater key: Zeta
+}
+
+TEST_F(TableAccessTest, UnknownKeyFieldIsAMessageAndAbort) {
+  OpenDbfTable("anzieh");
+  platform::DialogScript script;
+  script.Ok().Expect("index key");
+  IndexDbfOn("NOFIELD", "anzieh");
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(TableAccessTest, FieldSettersStoreTheRecord) {
+  OpenDbfTable("anzieh");
+  GotoDbfRecord(3);
+  SetDbfFieldFloat("alphaa", 1.234L);
+  SetDbfFieldString("TOOL", "my tool");
+  SetDbfFieldInteger("KTAU", 2);
+  AppendDbfBlank();
+  EXPECT_EQ(DbfRecordCount(), 13);
+  EXPECT_EQ(DbfRecNo(), 13);
+  EXPECT_EQ(DbfFieldText(1), "");
+  CloseDbfTable();
+
+  OpenDbfTable("anzieh");
+  GotoDbfRecord(3);
+  EXPECT_EQ(DbfFieldText(1), "1.23");
+  EXPECT_EQ(DbfFieldText(4), "my tool");
+  EXPECT_EQ(DbfFieldAsInteger("ktau"), 2);
+  EXPECT_EQ(DbfRecordCount(), 13);
+}
+
+TEST_F(TableAccessTest, DialogAcceptsARowOrCancels) {
+  SetDbfDialogCaptions("", "Friction in thread \xE6G");
+  EXPECT_EQ(DbfDialogCaption(2), "Friction in thread \xB5G");  // display characters
+  OpenDbfTable("lschraub");
+  TableDialogHook = [](std::string_view, int mode, std::int32_t& rec) {
+    EXPECT_EQ(mode, 1);
+    rec = 5;
+    return true;
+  };
+  AbortFlag = 1;
+  ShowDbfDialog("", 1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(SelectedRecordNo, 5);
+  EXPECT_EQ(DbfFieldText(1), "5.0");
+
+  TableDialogHook = [](std::string_view, int, std::int32_t&) { return false; };
+  ShowDbfDialog("", 1);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(DbfRecNo(), 5);
+}
+
+}  // namespace
