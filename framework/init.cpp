@@ -3,12 +3,16 @@
 #include "framework/calc_messages.h"
 #include "framework/clock.h"
 #include "framework/display_list.h"
+#include "framework/form_placement.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "framework/graph_transform.h"
+#include "framework/help_texts.h"
 #include "framework/hpgl.h"
 #include "framework/identity.h"
 #include "framework/line_io.h"
+#include "framework/menu_captions.h"
+#include "framework/message_box.h"
 
 void InitFrameworkModules() {
   InitGlobals();
@@ -25,4 +29,8 @@ void InitFrameworkModules() {
   InitProgramIdentity();
   InitCadDefaults();
   InitView3DDefaults();
+  InitHelpTexts();
+  InitMessageBox();
+  InitFormPlacement();
+  InitMenuCaptions();
 }

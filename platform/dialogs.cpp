@@ -398,6 +398,11 @@ DialogResult ShowMessageBox(const std::string& caption, const std::string& text,
   return r;
 }
 
+void Beep() {
+  if (Script().active || batchMode || IsHeadless() || !QApplication::instance()) return;
+  QApplication::beep();
+}
+
 DialogResult ExecModal(QDialog& form, const std::string& description) {
   std::string caption = DisplayFromQString(form.windowTitle());
   ScriptedAnswer a;

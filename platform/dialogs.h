@@ -113,6 +113,9 @@ DialogResult ShowMessageBox(const std::string& caption, const std::string& text,
                             MessageButtons buttons = MessageButtons::Ok,
                             MessageIcon icon = MessageIcon::None);
 
+// The system's warning sound; silent while a script or a batch run answers.
+void Beep();
+
 // Modal forms ----------------------------------------------------------------
 
 // Runs the form modally (or through the script). Returns Ok when it was

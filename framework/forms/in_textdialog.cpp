@@ -1,0 +1,35 @@
+#include "framework/forms/in_textdialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "framework/forms/input_forms.h"
+#include "framework/forms/placement.h"
+#include "platform/dialogs.h"
+#include "platform/qt_text.h"
+
+Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QString& text, QWidget* parent)
+    : TInputDialogBase("Input", prompt, parent) {
+  Label_prompt->setMinimumHeight(33);
+  Label_prompt->setFixedWidth(300);
+  Label_prompt->setWordWrap(true);
+  Edit_text = new QLineEdit(this);
+  Edit_text->setObjectName("Edit_text");
+  if (maxLength > 0) Edit_text->setMaxLength(maxLength);
+  Edit_text->setText(text);
+  Edit_text->selectAll();
+  Body->addWidget(Edit_text);
+  Body->addStretch();
+  setSizeGripEnabled(true);
+  ScaleFormOnly(*this);
+}
+
+QString Tin_textdialog::Text() const { return Edit_text->text(); }
+
+bool RunTextDialog(const std::string& prompt, int maxLength, std::string& text) {
+  Tin_textdialog dlg(platform::QStringFromDisplay(prompt), maxLength, platform::QStringFromDisplay(text));
+  if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
+  text = platform::DisplayFromQString(dlg.Text());
+  return true;
+}

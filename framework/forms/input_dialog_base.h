@@ -1,0 +1,31 @@
+// Common frame of the input dialogs: prompt, OK, Cancel, "&Help Text" and
+// "Aux. &Image"; Enter is OK, Esc and Cancel set AbortFlag.
+#pragma once
+
+#include <QDialog>
+
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+class TInputDialogBase : public QDialog {
+ public:
+  TInputDialogBase(const QString& caption, const QString& prompt, QWidget* parent = nullptr);
+
+  QLabel* Label_prompt;
+  QPushButton* Button_ok;
+  QPushButton* Button_cancel;
+  QPushButton* Button_help;
+  QPushButton* Button_image;
+
+  virtual void Button_okClick();
+  void Button_cancelClick();
+  void Button_helpClick();
+  void Button_imageClick();
+  void reject() override;
+
+ protected:
+  QVBoxLayout* Body;               // the dialog's own controls go here
+  bool HelpClearsAbort = true;     // the yes/no dialog keeps AbortFlag
+};

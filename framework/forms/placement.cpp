@@ -1,0 +1,65 @@
+#include "framework/forms/placement.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QScreen>
+#include <QWidget>
+
+#include "framework/form_placement.h"
+#include "framework/globals.h"
+
+namespace {
+
+// The main window's frame, or the screen's available area before one exists.
+FormRect MainWindowRect() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (qobject_cast<QMainWindow*>(w) && w->isVisible()) {
+      QRect g = w->frameGeometry();
+      return {g.left(), g.top(), g.width(), g.height()};
+    }
+  }
+  QScreen* s = QApplication::primaryScreen();
+  QRect g = s ? s->availableGeometry() : QRect(0, 0, 800, 600);
+  return {g.left(), g.top(), g.width(), g.height()};
+}
+
+FormRect CurrentSize(QWidget& form) {
+  if (!form.testAttribute(Qt::WA_Resized)) form.adjustSize();
+  return {form.x(), form.y(), form.width(), form.height()};
+}
+
+// Proportional scaling of the contents: the font grows or shrinks with the form.
+void ScaleContents(QWidget& form) {
+  if (FormScalePercent == 100 || FormScalePercent < 10 || FormScalePercent > 1000) return;
+  QFont f = form.font();
+  qreal size = f.pointSizeF() > 0 ? f.pointSizeF() : 9;
+  f.setPointSizeF(size * FormScalePercent / 100.0);
+  form.setFont(f);
+}
+
+void Apply(QWidget& form, FormRect r) {
+  form.resize(r.width, r.height);
+  form.move(r.left, r.top);
+  ScaleContents(form);
+}
+
+}  // namespace
+
+void ScaleCenterForm(QWidget& form) { Apply(form, ScaleCenterRect(CurrentSize(form), MainWindowRect())); }
+
+void PlaceFormAtPictureWindow(QWidget& form) { Apply(form, PictureWindowRect(CurrentSize(form))); }
+
+void ScaleFormOnly(QWidget& form) {
+  FormRect r = ScaledFormSize(CurrentSize(form));
+  form.resize(r.width, r.height);
+  ScaleContents(form);
+}
+
+void FullScreenGraphForm(QWidget& form, unsigned backgroundRgb) {
+  QPalette p = form.palette();
+  p.setColor(QPalette::Window, QColor(QRgb(backgroundRgb & 0xFFFFFFu)));
+  form.setPalette(p);
+  form.setAutoFillBackground(true);
+  form.move(0, 0);
+  form.resize(HorizontalPixels + 1, VerticalPixels + 1);
+}

@@ -1,0 +1,244 @@
+#include "framework/input_dialogs.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/charset.h"
+#include "framework/file_utils.h"
+#include "framework/forms/input_forms.h"
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+std::string Display(std::string_view text) { return OemToAnsiText(std::string(text)); }
+
+}  // namespace
+
+void SelectCode(std::string_view prompt, int n, Word& index) {
+  n = std::min<int>(n, static_cast<int>(kItemTextCount));
+  if (n < 1) {  // nothing to choose from
+    AbortFlag = 1;
+    return;
+  }
+  if (index < 1 || index > n) index = 1;
+  std::vector<std::string> items;
+  for (int i = 1; i <= n; ++i) items.push_back(Display(ItemTexts[static_cast<std::size_t>(i)].view()));
+  int chosen = index;
+  bool ok = n >= 8 ? RunCodeDialog(Display(prompt), items, chosen) : RunRadioDialog(Display(prompt), items, chosen);
+  if (ok && !AbortFlag && chosen >= 1 && chosen <= n) index = static_cast<Word>(chosen);
+}
+
+void AskYesNoChar(std::string_view prompt, char& answer) {
+  char a = answer;
+  bool ok = RunYesNoDialog(Display(prompt), a);
+  if (ok && !AbortFlag) answer = a == 'N' ? 'N' : 'J';
+}
+
+void AskYesNo(std::string_view prompt, bool& value) {
+  char answer = value ? 'J' : 'N';
+  AskYesNoChar(prompt, answer);
+  value = answer != 'N';
+}
+
+void InputTextEx(std::string_view prompt, int maxLength, std::string& text) {
+  std::string edited = Display(text);
+  bool ok = RunTextDialog(Display(prompt), maxLength, edited);
+  if (ok && !AbortFlag) text = AnsiToOemText(edited);
+}
+
+void InputText(std::string_view prompt, int maxLength, std::string& text) { InputTextEx(prompt, maxLength, text); }
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// The input loop shared by every numeric range check. Parse turns a changed
+// text into a number (false: not a number); Format shows a number.
+template <typename T, typename Parse, typename Format>
+void InputInRange(std::string_view prompt, int editLength, T& value, T lo, T hi, Parse parse, Format format) {
+  T work = value;
+  bool invalid;
+  do {
+    invalid = false;
+    std::string shown = format(work);
+    std::string text = shown;
+    InputTextEx(prompt, editLength, text);
+    if (AbortFlag) return;
+    if (text != shown) {
+      T parsed{};
+      if (parse(text, parsed)) {
+        work = parsed;
+      } else {
+        platform::Beep();
+        ShowError("Invalid Input \"" + text + "\" !");
+        AbortFlag = 0;
+        invalid = true;
+      }
+    }
+    if (work < lo || (work > hi && !invalid)) {
+      platform::Beep();
+      ShowError("Valid Data are: " + format(lo) + " .. " + format(hi) + " !");
+    }
+  } while (work < lo || work > hi || invalid);
+  value = work;
+}
+
+bool ParseFloat(const std::string& text, Extended& x) { return TryTextToFloat(text, x); }
+bool ParseInt(const std::string& text, int& x) { return TryTextToInt(text, x); }
+std::string FormatFloat(Extended x) { return FloatToText(x); }
+std::string FormatInt(int x) { return IntToText(x); }
+
+}  // namespace
+
+void InputFloatInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
+  InputInRange(prompt, 30, value, lo, hi, ParseFloat, FormatFloat);
+}
+
+void InputRealInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
+  InputFloatInRange(prompt, value, lo, hi);
+}
+
+void InputLengthInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
+  if (UnitSystem == 0) {
+    InputFloatInRange(std::string(prompt) + " [mm]", value, lo, hi);
+    return;
+  }
+  Extended inches = MmToInch(value);
+  InputFloatInRange(std::string(prompt) + " [inch]", inches, MmToInch(lo), MmToInch(hi));
+  value = InchToMm(inches);
+}
+
+void InputStressInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
+  if (UnitSystem == 0) {
+    InputFloatInRange(std::string(prompt) + " [" + StressUnitText() + "]", value, lo, hi);
+    return;
+  }
+  Extended psi = MPaToPsi(value);
+  InputFloatInRange(std::string(prompt) + " [psi]", psi, MPaToPsi(lo), MPaToPsi(hi));
+  value = PsiToMPa(psi);
+}
+
+void InputIntInRange(std::string_view prompt, int& value, int lo, int hi) {
+  if (lo > hi) std::swap(lo, hi);
+  InputInRange(prompt, 12, value, lo, hi, ParseInt, FormatInt);
+}
+
+void InputLongInRange(std::string_view prompt, int& value, int lo, int hi) { InputIntInRange(prompt, value, lo, hi); }
+
+void InputWordInRange(std::string_view prompt, Word& value, Word lo, Word hi) {
+  int v = value;
+  InputIntInRange(prompt, v, lo, hi);
+  value = static_cast<Word>(v);
+}
+
+// ---------------------------------------------------------------------------
+
+void SelectDirectory(const std::string& start, std::string& dir) {
+  SetBusyCursor();
+  std::string chosen;
+  if (RunSelectDirDialog(Display(start), chosen) && !AbortFlag) {
+    dir = AnsiToOemText(chosen);
+  } else {
+    dir = start;
+    AbortFlag = 0;
+  }
+  RestoreCursor();
+}
+
+void ShowScreenForm() {
+  std::vector<std::string> lines;
+  for (std::size_t i = 1; i <= 22; ++i) lines.push_back(Display(ItemTexts[i].view()));
+  RunShowScreen(Display(ProgShortName), lines);
+}
+
+namespace {
+
+// Directory part of a path, without the separator at its end.
+std::string DirectoryOf(const std::string& path) {
+  std::string dir = ExtractDirPart(path);
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+std::string ExtensionOf(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+  auto dot = name.find_last_of('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+}  // namespace
+
+void SelectFileName(std::string name, std::string& fullName) {
+  if (StartedWithFile) {
+    if (ArchiveFlag) {
+      if (name != "actual") {
+        NotInArchiveMode();
+        AbortFlag = 1;
+        return;
+      }
+    } else {
+      StartedWithFile = 0;
+    }
+  }
+  std::string ext = InputFileExt.str();
+  if (name.empty()) {
+    platform::FileDialogRequest req;
+    req.title = "Save As";
+    req.directory = AddBackslash(CurrentDir);
+    req.fileName = Display(CurrentFileName);
+    req.patterns = {"*." + ext};
+    std::string chosen;
+    if (!platform::AskSaveFile(req, chosen)) {
+      AbortFlag = 1;
+      return;
+    }
+    chosen = AnsiToOemText(chosen);
+    CurrentDir = DirectoryOf(chosen);
+    name = StripPathAndExt(chosen);
+    fullName = AddBackslash(CurrentDir) + name + "." + ext;
+    ConfirmOverwrite(fullName);
+    if (!AbortFlag) CurrentFileName = name;
+    return;
+  }
+  if (name.find('.') == std::string::npos) {
+    fullName = AddBackslash(CurrentDir) + name + "." + ext;
+  } else {
+    fullName = name;
+  }
+  ConfirmOverwrite(fullName);
+}
+
+void SelectOpenFile(const std::string& name, const std::string& mask, std::string& result) {
+  platform::FileDialogRequest req;
+  req.title = "Open";
+  req.directory = Display(DirectoryOf(TrimRightText(name)));
+  req.patterns = {mask};
+  std::string chosen;
+  if (platform::AskOpenFile(req, chosen)) {
+    result = AnsiToOemText(chosen);
+  } else {
+    result = name;
+    AbortFlag = 1;
+  }
+}
+
+void SelectFileOfKind(int kind, std::string& dir, const std::string& mask, std::string& name) {
+  platform::FileDialogRequest req;
+  req.title = "Open";
+  req.directory = Display(dir);
+  req.patterns = {mask};
+  std::string chosen;
+  if (!platform::AskOpenFile(req, chosen)) {
+    AbortFlag = 1;
+    return;
+  }
+  chosen = AnsiToOemText(chosen);
+  dir = AddBackslash(DirectoryOf(chosen));
+  name = kind == 5 ? chosen : StripPathAndExt(chosen);
+  if (kind == 4) InputFileExt = ExtensionOf(chosen).substr(0, 3);
+}

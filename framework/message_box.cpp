@@ -1,0 +1,194 @@
+#include "framework/message_box.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "framework/charset.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "platform/cursor.h"
+#include "platform/dialogs.h"
+
+namespace fs = std::filesystem;
+
+Byte ConfirmOverwriteOn = 1;
+
+void InitMessageBox() { ConfirmOverwriteOn = 1; }
+
+namespace {
+
+std::string Display(std::string_view text) { return OemToAnsiText(std::string(text)); }
+
+}  // namespace
+
+void ShowMessageKind(std::string_view text, TMessageKind kind) {
+  const char* caption = kind == kMessageKindError ? "Error  : " : kind == kMessageKindHelp ? "Help" : "Message:";
+  platform::MessageIcon icon = kind == kMessageKindError  ? platform::MessageIcon::Error
+                               : kind == kMessageKindInfo ? platform::MessageIcon::Information
+                                                          : platform::MessageIcon::None;
+  platform::ShowMessageBox(caption, Display(text), platform::MessageButtons::Ok, icon);
+}
+
+void ShowError(std::string_view text) { ShowMessageKind(text, kMessageKindError); }
+void ShowInfo(std::string_view text) { ShowMessageKind(text, kMessageKindInfo); }
+void ShowMessageText(std::string_view text) { ShowMessageKind(text, kMessageKindMessage); }
+
+void ShowTraceMessage(std::string_view text) {
+  if (TraceMessagesOn) ShowMessageKind(text, kMessageKindError);
+}
+
+void SilentMessage(std::string_view) { NoMessage(); }
+
+int NoMessage() { return 0; }
+
+void AppMessageBox(std::string_view caption, std::string_view text) {
+  platform::ShowMessageBox(Display(caption), Display(text));
+}
+
+void ShowMessagePlain(std::string_view text) { platform::ShowMessageBox(Display(ProgTitle.str()), Display(text)); }
+
+bool AskYesNoCancel(std::string_view text) {
+  auto r = platform::ShowMessageBox(Display(ProgTitle.str()), Display(text), platform::MessageButtons::YesNoCancel,
+                                    platform::MessageIcon::Question);
+  if (r == platform::DialogResult::Cancel) AbortFlag = 1;
+  return r == platform::DialogResult::Yes;
+}
+
+void NotInArchiveMode() { ShowTraceMessage("Option is not available in archive mode."); }
+
+void SetHelpNo(Word n) { HelpNumber = n; }
+
+void UpdateMainCaption(std::string& caption) {
+  std::string title = Display(ProgTitle.str());
+  if (CurrentFileName.empty()) {
+    caption = title;
+  } else if (CurrentFileName.find('.') != std::string::npos) {
+    caption = title + "  -  " + CurrentFileName;
+  } else {
+    caption = title + "  -  " + CurrentFileName + "." + InputFileExt.str();
+  }
+  RestoreCursor();
+}
+
+void SetBusyCursor() { platform::ShowBusyCursor(); }
+void SetNormalCursor() { platform::ShowArrowCursor(); }
+void RestoreCursor() { platform::ShowArrowCursor(); }
+
+// ---------------------------------------------------------------------------
+
+int IoResultFromErrno(int err) {
+  switch (err) {
+    case 0: return 0;
+    case ENOENT: return 2;
+    case ENOTDIR: return 3;
+    case EMFILE:
+    case ENFILE: return 4;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return 5;
+    case EBADF: return 6;
+    case EINVAL:
+    case ENAMETOOLONG: return 123;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG: return 101;
+    case EROFS: return 150;
+    case ENODEV:
+    case ENXIO: return 152;
+    case EIO: return 100;
+    default: return 162;  // general failure
+  }
+}
+
+std::string WriteErrorText(int code) {
+  switch (code) {
+    case 100: return "read error";
+    case 101: return "disk full";
+    case 106: return "invalid numeric code";
+    default: return "file access error";
+  }
+}
+
+std::string CloseErrorText(int code) { return code == 101 ? "disk full" : "file close error"; }
+
+std::string CreateErrorText(int code) { return code == 101 ? "disk full" : "file write error"; }
+
+std::string RetryErrorText(int code) {
+  switch (code) {
+    case 150: return "remove write protect !";
+    case 152: return "put program disk into drive A !";
+    default: return "I/O-Error " + std::to_string(code);
+  }
+}
+
+namespace {
+
+std::string TrimRightBlanks(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return std::string(s.substr(0, n));
+}
+
+bool CanOpenForRead(const std::string& name) {
+  std::error_code ec;
+  if (fs::is_directory(name, ec)) return false;
+  std::ifstream in(name, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+}  // namespace
+
+bool OpenTextForRead(std::string_view name) {
+  if (CanOpenForRead(std::string(name))) return true;
+  ShowTraceMessage("file " + TrimRightBlanks(name) + " " + "not found or no access" + " !");
+  AbortFlag = 1;
+  return false;
+}
+
+bool RewriteRetry(const std::function<int()>& create) {
+  for (int attempt = 1; attempt <= kRewriteAttempts; ++attempt) {
+    int code = create();
+    if (code == 0) return true;
+    ShowTraceMessage(RetryErrorText(code));
+  }
+  AbortFlag = 1;
+  return false;
+}
+
+void ConfirmOverwrite(std::string_view nameView) {
+  std::string name(nameView);
+  bool exists = CanOpenForRead(name);
+  if (exists && name.find("actual") == std::string::npos && ConfirmOverwriteOn) {
+    SetHelpNo(3055);
+    if (!AskYesNoCancel(name + " " + "already exists" + ".   " + "overwrite" + " ?")) AbortFlag = 1;
+  }
+  if (AbortFlag) return;
+  // The file must be writable, and its folder too (the new file is written
+  // beside it under a temporary name and renamed into place).
+  bool ok = !name.empty();
+  std::error_code ec;
+  fs::path path(name);
+  if (ok && exists) {
+    std::ofstream probe(name, std::ios::binary | std::ios::app);
+    ok = static_cast<bool>(probe);
+  }
+  if (ok) {
+    fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    fs::path test = dir / (path.filename().string() + ".$wr$");
+    for (int i = 0; fs::exists(test, ec) && i < 100; ++i)
+      test = dir / (path.filename().string() + ".$wr" + std::to_string(i) + "$");
+    {
+      std::ofstream probe(test, std::ios::binary);
+      ok = static_cast<bool>(probe);
+    }
+    if (ok) fs::remove(test, ec);
+  }
+  if (!ok) {
+    ShowTraceMessage("invalid file name \"" + name + "\" !");
+    AbortFlag = 1;
+  }
+}

@@ -1,0 +1,80 @@
+// Message boxes, the main-window caption, cursors and the checked file
+// operations with their error texts. Texts passed in are stored (OEM) texts;
+// they are converted for display here. Every failure shows a message (or
+// hides it, for trace messages while TraceMessagesOn is clear) and sets
+// AbortFlag; callers test AbortFlag after the call.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "framework/types.h"
+
+using TMessageKind = int;
+constexpr TMessageKind kMessageKindMessage = 0;
+constexpr TMessageKind kMessageKindHelp = 3;
+constexpr TMessageKind kMessageKindSilent = 10;
+constexpr TMessageKind kMessageKindInfo = 11;
+constexpr TMessageKind kMessageKindError = 12;
+
+extern Byte ConfirmOverwriteOn;  // ConfirmOverwrite asks only while set
+
+void InitMessageBox();
+
+// Message boxes with an OK button. Captions: "Error  : " for kind 12, "Help"
+// for kind 3, "Message:" otherwise.
+void ShowMessageKind(std::string_view text, TMessageKind kind);
+void ShowError(std::string_view text);
+void ShowInfo(std::string_view text);
+void ShowMessageText(std::string_view text);
+// File and I/O errors: shown only while TraceMessagesOn is set.
+void ShowTraceMessage(std::string_view text);
+void SilentMessage(std::string_view text);
+int NoMessage();
+void AppMessageBox(std::string_view caption, std::string_view text);
+void ShowMessagePlain(std::string_view text);
+// Yes, No, Cancel; true only for Yes; Cancel also sets AbortFlag.
+bool AskYesNoCancel(std::string_view text);
+// "Option is not available in archive mode." as a trace message.
+void NotInArchiveMode();
+
+void SetHelpNo(Word n);
+
+// ProgTitle, then "  -  " and the current file name (with "." + InputFileExt
+// when the name has no "."); the cursor becomes the arrow.
+void UpdateMainCaption(std::string& caption);
+
+void SetBusyCursor();
+void SetNormalCursor();
+void RestoreCursor();
+
+// Checked file operations --------------------------------------------------
+
+// Error number of the last failed file operation, in the classic run-time
+// numbering (2 not found, 5 access denied, 100 read error, 101 disk full,
+// 150 write protected, ...), from errno.
+int IoResultFromErrno(int err);
+
+// Texts of the checked operations for a result code.
+std::string WriteErrorText(int code);   // 100 "read error", 101 "disk full", 106, other "file access error"
+std::string CloseErrorText(int code);   // 101 "disk full", other "file close error"
+std::string CreateErrorText(int code);  // 101 "disk full", other "file write error"
+std::string RetryErrorText(int code);   // 150 "remove write protect !", 152, other "I/O-Error " + code
+
+// True when the file can be opened for reading; otherwise reports
+// "file <name> not found or no access !" and sets AbortFlag.
+bool OpenTextForRead(std::string_view name);
+
+// Creates the file, trying a few times; each failure is reported. After the
+// last failed try AbortFlag is set and false returned, so that a read-only
+// folder cannot hang the program. `create` does the creating and returns 0
+// or an error number (IoResultFromErrno).
+bool RewriteRetry(const std::function<int()>& create);
+constexpr int kRewriteAttempts = 3;
+
+// Before a file is written: asks when it exists (unless its name holds
+// "actual" or ConfirmOverwriteOn is clear) and checks that it can be written.
+// The old file is left in place: writers replace it through a temporary file,
+// so a failed write cannot lose it. Refusal or failure sets AbortFlag.
+void ConfirmOverwrite(std::string_view name);

@@ -1,0 +1,45 @@
+#include "framework/form_placement.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/globals.h"
+#include "framework/init.h"
+
+namespace {
+
+class FormPlacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+};
+
+TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLow) {
+  InputWindowScale = 120;
+  FormRect r = ScaleCenterRect({0, 0, 400, 300}, {10, 10, 800, 600});
+  EXPECT_EQ(r.width, 480);
+  EXPECT_EQ(r.height, 360);
+  EXPECT_EQ(r.left, 170);
+  EXPECT_EQ(r.top, 150);
+}
+
+TEST_F(FormPlacementTest, LargerFormSitsAtTheMainWindowsLeftEdge) {
+  InputWindowScale = 100;
+  FormRect r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 50);
+}
+
+TEST_F(FormPlacementTest, PictureWindowPlacementAndSystemRoutines) {
+  InputWindowScale = 50;
+  PicWindowLeft = 7;
+  PicWindowTop = 9;
+  FormRect r = PictureWindowRect({100, 100, 400, 300});
+  EXPECT_EQ(r.left, 7);
+  EXPECT_EQ(r.top, 9);
+  EXPECT_EQ(r.width, 200);
+  EXPECT_EQ(GetEnvVar("BQ4_TEST_MODE"), "1");
+  EXPECT_EQ(GetEnvVar("BQ4_SURELY_NOT_SET_ANYWHERE"), "");
+  std::string v = WindowsVersionText();
+  EXPECT_NE(v.find('.'), std::string::npos) << v;
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// The input dialogs built offscreen: filled, keyed and read back directly.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "framework/forms/form_selectdir.h"
+#include "framework/forms/in_codedialog.h"
+#include "framework/forms/in_janeindialog.h"
+#include "framework/forms/in_radiodialog.h"
+#include "framework/forms/in_textdialog.h"
+#include "framework/forms/show_screen.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace {
+
+class InputFormsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+  // Shows the form offscreen and sends a key to the focused control.
+  static void Key(QDialog& form, QWidget* target, int key) {
+    form.setAttribute(Qt::WA_DontShowOnScreen, true);
+    form.show();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+  }
+  // For a look at the dialogs: BQ4_SCREENSHOT_DIR=/tmp/shots keeps pictures of them.
+  static void SaveImage(QWidget& w, const char* name) {
+    QPixmap picture = w.grab();
+    EXPECT_FALSE(picture.isNull());
+    std::string dir = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
+    if (!dir.empty()) picture.save(QString::fromStdString(dir + "/" + name));
+  }
+};
+
+TEST_F(InputFormsTest, CodeDialogReturnsTheSelectedRowFromOne) {
+  Tin_codedialog dlg("Choose a thread", {"M8", "M10", "M12", "M16", "M20", "M24", "M30", "M36"}, 3);
+  EXPECT_EQ(dlg.windowTitle(), "Select");
+  EXPECT_EQ(dlg.Result(), 3);
+  EXPECT_EQ(dlg.Button_help->text(), "&Help Text");
+  EXPECT_EQ(dlg.Button_image->text(), "Aux. &Image");
+  dlg.ListBox_items->setCurrentRow(6);
+  AbortFlag = 1;
+  dlg.Button_okClick();  // the list dialog's OK also clears AbortFlag
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dlg.Result(), 7);
+}
+
+TEST_F(InputFormsTest, EnterIsOkAndEscapeCancels) {
+  Tin_codedialog list("p", {"a", "b", "c", "d", "e", "f", "g", "h"}, 2);
+  list.ListBox_items->setFocus();
+  Key(list, list.ListBox_items, Qt::Key_Return);
+  EXPECT_EQ(list.result(), QDialog::Accepted);
+  EXPECT_EQ(AbortFlag, 0);
+
+  Tin_textdialog text("Name", 10, "abc");
+  text.Edit_text->setFocus();
+  Key(text, text.Edit_text, Qt::Key_Escape);
+  EXPECT_EQ(text.result(), QDialog::Rejected);
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(InputFormsTest, RadioDialogGroupGrowsWithTheChoices) {
+  Tin_radiodialog dlg("Kind of joint", {"tapped", "through bolt", "stud"}, 2);
+  EXPECT_EQ(dlg.RadioGroup_items->minimumHeight(), 4 * 25);
+  EXPECT_EQ(dlg.Result(), 2);
+  dlg.findChild<QRadioButton*>("RadioButton_3")->setChecked(true);
+  EXPECT_EQ(dlg.Result(), 3);
+  SaveImage(dlg, "radio_dialog.png");
+}
+
+TEST_F(InputFormsTest, TextDialogLimitsTheLength) {
+  Tin_textdialog dlg("Designation of the joint, at most twelve characters", 12, "start");
+  EXPECT_EQ(dlg.windowTitle(), "Input");
+  EXPECT_EQ(dlg.Text(), "start");
+  dlg.Edit_text->setText("a much longer text than allowed");
+  EXPECT_EQ(dlg.Text(), "a much longe");
+  EXPECT_TRUE(dlg.isSizeGripEnabled());
+  SaveImage(dlg, "text_dialog.png");
+}
+
+TEST_F(InputFormsTest, YesNoDialogAnswersJOrN) {
+  Tin_janeindialog dlg("Save the changes?", 'n');
+  EXPECT_TRUE(dlg.RadioButton_no->isChecked());
+  EXPECT_EQ(dlg.Answer(), 'N');
+  dlg.RadioButton_yes->setChecked(true);
+  EXPECT_EQ(dlg.Answer(), 'J');
+  EXPECT_EQ(dlg.RadioGroup_answer->title(), "Select");
+}
+
+TEST_F(InputFormsTest, HelpButtonsKeepTheDialogOpenAndClearAbort) {
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data";
+  SetHelpNumber(3055);
+  platform::DialogScript script;
+  script.Ok().Expect("HELP TEXT No.3055").Ok();
+  Tin_textdialog text("p", 5, "");
+  AbortFlag = 1;
+  text.Button_helpClick();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_NE(text.result(), QDialog::Accepted);
+  Tin_janeindialog yesNo("p", 'J');
+  yesNo.Button_helpClick();
+  yesNo.Button_imageClick();  // picture only: no message box
+  EXPECT_NE(yesNo.result(), QDialog::Accepted);
+}
+
+TEST_F(InputFormsTest, SelectDirListsSubdirectoriesAndEntersThem) {
+  std::string base = platform::ProcessTempDir() + "/seldir";
+  QDir().mkpath(QString::fromStdString(base + "/alpha"));
+  QDir().mkpath(QString::fromStdString(base + "/beta"));
+  TForm_selectDir dlg(QString::fromStdString(base));
+  EXPECT_EQ(dlg.windowTitle(), "Select Directory");
+  ASSERT_EQ(dlg.DirListBox->count(), 3);
+  EXPECT_EQ(dlg.DirListBox->item(0)->text(), "..");
+  EXPECT_EQ(dlg.DirListBox->item(2)->text(), "beta");
+  dlg.DirListBox->setCurrentRow(2);
+  emit dlg.DirListBox->itemDoubleClicked(dlg.DirListBox->item(2));
+  EXPECT_EQ(dlg.Directory().toStdString(), base + "/beta");
+  dlg.Button_okClick();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(InputFormsTest, SelectDirRefusesAMissingDirectory) {
+  TForm_selectDir dlg(QString::fromStdString(platform::ProcessTempDir()));
+  dlg.Edit_directory->setText("/no/such/directory");
+  platform::DialogScript script;
+  script.Ok().Expect("not found");
+  dlg.Button_okClick();
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(InputFormsTest, ShowScreenUsesAFixedPitchFont) {
+  TShowScreen dlg("BQ4", {"line one", "line two"});
+  EXPECT_EQ(dlg.Memo_text->toPlainText(), "line one\nline two");
+  EXPECT_TRUE(dlg.Memo_text->isReadOnly());
+  EXPECT_TRUE(QFontInfo(dlg.Memo_text->font()).fixedPitch());
+}
+
+TEST_F(InputFormsTest, CodeDialogImage) {
+  QStringList items;
+  for (int i = 1; i <= 10; ++i) items << QString("Strength class %1").arg(i);
+  Tin_codedialog dlg("Select the strength class of the bolt", items, 4);
+  SaveImage(dlg, "code_dialog.png");
+  EXPECT_GT(dlg.width(), 300);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include "framework/help_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class HelpTextsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir = platform::ProcessTempDir() + "/help-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::create_directories(dir);
+    PltDir = dir;
+  }
+  void WriteHelp(const std::string& name, const std::string& content) {
+    std::ofstream(dir + "/" + name, std::ios::binary) << content;
+  }
+  std::string dir;
+};
+
+TEST_F(HelpTextsTest, EntryCollectsFollowingNumbersUpToTheNextMultipleOfFive) {
+  WriteHelp("bq4.hlp", "4710:pic\r\ntext A\r\n4711\r\ntext B\r\n4712\r\ntext C\r\n4715\r\ntext D\r\n4720\r\ntext F\r\n");
+  HelpEntry e = LookupHelpEntry(4710);
+  EXPECT_EQ(e.lines, (std::array<std::string, 5>{"text A", "text B", "text C", "", ""}));
+  EXPECT_EQ(e.picture, "pic");
+  e = LookupHelpEntry(4711);
+  EXPECT_EQ(e.lines, (std::array<std::string, 5>{"text B", "text C", "", "", ""}));
+  EXPECT_EQ(e.picture, "NULL");
+  EXPECT_EQ(LookupHelpEntry(4715).lines[0], "text D");
+}
+
+TEST_F(HelpTextsTest, PlainTextLineTakesAPlaceAndAMisplacedHeaderIsDropped) {
+  WriteHelp("bq4.hlp", "4710\ntext A\ntext E\n4711\ntext B\n4715\ntext D\n");
+  HelpEntry e = LookupHelpEntry(4710);
+  EXPECT_EQ(e.lines, (std::array<std::string, 5>{"text A", "text E", "", "", ""}));
+}
+
+TEST_F(HelpTextsTest, LastEntryOfTheFileIsFound) {
+  WriteHelp("bq4.hlp", "4710\ntext A\n4720\nlast text");
+  EXPECT_EQ(LookupHelpEntry(4720).lines[0], "last text");
+  WriteHelp("bq4.hlp", "4710\ntext A\n4720\nlast text\n");
+  EXPECT_EQ(LookupHelpEntry(4720).lines[0], "last text");
+}
+
+TEST_F(HelpTextsTest, MissingEntryAndMissingFileSayWhatIsMissing) {
+  WriteHelp("bq4.hlp", "4710\ntext A\n");
+  AbortFlag = 1;
+  HelpEntry e = LookupHelpEntry(4711);
+  EXPECT_EQ(e.lines[0], "help text No 4711: No help available.");
+  EXPECT_EQ(e.picture, "null");
+  EXPECT_EQ(AbortFlag, 0);
+  AbortFlag = 1;
+  e = LookupHelpEntry(1000);  // tovimar.hlp does not exist
+  EXPECT_EQ(e.lines[0], "File " + dir + "/tovimar.hlp not found !");
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(HelpTextsTest, NumbersBelow4000UseTheMakersFile) {
+  EXPECT_EQ(HelpFileName(3999), dir + "/tovimar.hlp");
+  EXPECT_EQ(HelpFileName(4000), dir + "/bq4.hlp");
+}
+
+TEST_F(HelpTextsTest, ParseHelpHeader) {
+  int n;
+  std::string tail;
+  ParseHelpHeader("4711:pict", n, tail);
+  EXPECT_EQ(n, 4711);
+  EXPECT_EQ(tail, "pict");
+  ParseHelpHeader("text", n, tail);
+  EXPECT_EQ(n, -1);
+  EXPECT_EQ(tail, "NULL");
+  ParseHelpHeader("", n, tail);
+  EXPECT_EQ(n, -1);
+}
+
+TEST_F(HelpTextsTest, ShowHelpTextZeroUsesHelpNumberAndShowsBoxThenPicture) {
+  WriteHelp("bq4.hlp", "4710:pic\nFirst \x84 line\n");  // code 132: a umlaut
+  WriteHelp("pic.plt", "IN;SP1;PU0,0;PD400,400;");
+  SetHelpNumber(4710);
+  platform::DialogScript script;
+  script.Ok().Expect("HELP TEXT No.4710");
+  ShowHelpText(0, "", 0);
+  ASSERT_EQ(script.Shown().size(), 1u);  // the picture was found: no message about it
+  EXPECT_EQ(script.Shown()[0].text, "First \xE4 line     ");
+}
+
+TEST_F(HelpTextsTest, PictureModeShowsNoBoxAndMissingEntryPlaysNull) {
+  WriteHelp("bq4.hlp", "4710\ntext\n");
+  platform::DialogScript script;
+  script.Ok().Expect(dir + "/null.plt not found !");
+  ShowHelpText(4711, "", 2);
+  EXPECT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(AbortFlag, 0);
+  ShowHelpText(4710, "", 2);  // header without a picture: the window is only cleared
+  ShowHelpText(4710, "", 7);  // unknown mode: nothing
+  EXPECT_EQ(script.Shown().size(), 1u);
+}
+
+TEST_F(HelpTextsTest, GetHelpEntryTextJoinsTheLinesWithBlanks) {
+  WriteHelp("bq4.hlp", "4710\nA\n4711\nB\n");
+  std::string text;
+  GetHelpEntryText(4710, text);
+  EXPECT_EQ(text, "A B   ");
+}
+
+TEST_F(HelpTextsTest, ShippedHelpFilesAreReadable) {
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data";
+  for (Word n : {1050, 3055, 4000}) {
+    HelpEntry e = LookupHelpEntry(n);
+    EXPECT_EQ(e.lines[0].find("No help available"), std::string::npos) << n;
+    EXPECT_EQ(e.lines[0].find("not found"), std::string::npos) << n;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+#include "framework/input_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+using platform::DialogScript;
+
+namespace {
+
+class InputDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    for (std::size_t i = 1; i <= 10; ++i) ItemTexts[i] = "choice " + std::to_string(i);
+    dir = platform::ProcessTempDir() + "/input-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::create_directories(dir);
+  }
+  std::string dir;
+};
+
+TEST_F(InputDialogsTest, SevenChoicesAreRadioButtonsEightAreAList) {
+  DialogScript script;
+  Word index = 1;
+  script.Ok({{"RadioGroup_items", "#6"}});
+  SelectCode("pick", 7, index);
+  EXPECT_EQ(index, 7);
+  script.Ok({{"ListBox_items", "#7"}});
+  SelectCode("pick", 8, index);
+  EXPECT_EQ(index, 8);
+  script.Ok({{"ListBox_items", "choice 3"}});
+  SelectCode("pick", 10, index);
+  EXPECT_EQ(index, 3);
+  EXPECT_EQ(script.Shown()[0].caption, "Select");
+}
+
+TEST_F(InputDialogsTest, IndexOutsideTheChoicesPreselectsTheFirst) {
+  DialogScript script;
+  for (int start : {0, 8, 200}) {
+    Word index = static_cast<Word>(start);
+    script.Ok();
+    SelectCode("pick", 7, index);
+    EXPECT_EQ(index, 1) << start;
+  }
+  Word index = 5;
+  script.Ok();
+  SelectCode("pick", 9, index);
+  EXPECT_EQ(index, 5);  // kept preselection
+}
+
+TEST_F(InputDialogsTest, CancelLeavesTheValuesAndSetsAbortFlag) {
+  DialogScript script;
+  Word index = 4;
+  script.Cancel();
+  SelectCode("pick", 9, index);
+  EXPECT_EQ(index, 4);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  bool value = true;
+  script.Cancel();
+  AskYesNo("sure?", value);
+  EXPECT_TRUE(value);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  std::string text = "old";
+  script.Cancel();
+  InputText("name", 20, text);
+  EXPECT_EQ(text, "old");
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(InputDialogsTest, YesNoPreselectionAndAnswers) {
+  DialogScript script;
+  for (char start : {'n', 'N', 'J', 'x'}) {
+    char answer = start;
+    script.Ok();
+    AskYesNoChar("sure?", answer);
+    EXPECT_EQ(answer, start == 'n' || start == 'N' ? 'N' : 'J') << start;
+  }
+  bool value = false;
+  script.Ok({{"RadioButton_yes", "1"}});
+  AskYesNo("sure?", value);
+  EXPECT_TRUE(value);
+}
+
+TEST_F(InputDialogsTest, InputTextConvertsToStoredText) {
+  DialogScript script;
+  std::string text = "M\x84";  // stored a umlaut
+  script.Ok({{"Edit_text", "Gr\xF6\xDF" "e"}});  // display o umlaut, sharp s
+  InputText("name", 20, text);
+  EXPECT_EQ(text, "Gr\x94\xE1" "e");
+}
+
+TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValues) {
+  DialogScript script;
+  Extended value = 5;
+  script.Ok({{"Edit_text", "abc"}});
+  script.Ok().Expect("Invalid Input \"abc\" !");
+  script.Ok({{"Edit_text", "20"}});
+  script.Ok().Expect("Valid Data are: 1 .. 10 !");
+  script.Ok({{"Edit_text", "10"}});
+  InputFloatInRange("value", value, 1, 10);
+  EXPECT_EQ(value, 10);
+  EXPECT_EQ(AbortFlag, 0);
+  // After "abc" the dialog shows the old value again.
+  script.Ok({{"Edit_text", "2,5"}});
+  InputFloatInRange("value", value, 1, 10);
+  EXPECT_EQ(value, 2.5L);
+  script.Ok({{"Edit_text", "1"}});
+  InputFloatInRange("value", value, 1, 10);
+  EXPECT_EQ(value, 1);
+  script.Cancel();
+  InputFloatInRange("value", value, 5, 10);
+  EXPECT_EQ(value, 1);
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(InputDialogsTest, IntegerLimitsGivenBackwardsAreSwapped) {
+  DialogScript script;
+  int value = 3;
+  script.Ok({{"Edit_text", "11"}});
+  script.Ok().Expect("Valid Data are: 1 .. 10 !");
+  script.Ok({{"Edit_text", "1"}});
+  InputIntInRange("count", value, 10, 1);
+  EXPECT_EQ(value, 1);
+  Word w = 7;
+  script.Ok({{"Edit_text", "9"}});
+  InputWordInRange("count", w, 1, 10);
+  EXPECT_EQ(w, 9);
+}
+
+TEST_F(InputDialogsTest, LengthInputUsesInchesInImperialMode) {
+  DialogScript script;
+  Extended value = 25.4L;
+  UnitSystem = 1;
+  script.Ok({{"Edit_text", "2"}});
+  InputLengthInRange("length", value, 0, 100);
+  EXPECT_NEAR(static_cast<double>(value), 50.8, 1e-9);
+  ASSERT_FALSE(script.Shown().empty());
+  EXPECT_EQ(script.Shown()[0].text, "length [inch]");
+  UnitSystem = 0;
+  script.Ok();
+  InputStressInRange("stress", value, 0, 100);
+  EXPECT_EQ(script.Shown()[1].text, "stress [MPa]");
+}
+
+TEST_F(InputDialogsTest, ArchiveModeRefusesEveryNameButActual) {
+  DialogScript script;
+  CurrentDir = dir;
+  StartedWithFile = 1;
+  ArchiveFlag = 1;
+  std::string full;
+  script.Ok().Expect("Option is not available in archive mode.");
+  SelectFileName("joint", full);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  SelectFileName("actual", full);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(full, dir + "/actual." + InputFileExt.str());
+  ArchiveFlag = 0;
+  SelectFileName("joint", full);
+  EXPECT_EQ(StartedWithFile, 0);
+}
+
+TEST_F(InputDialogsTest, EmptyNameAsksAndTakesDirectoryAndName) {
+  DialogScript script;
+  CurrentDir = "/somewhere";
+  script.File(dir + "/chosen.txt");
+  std::string full;
+  SelectFileName("", full);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentDir, dir);
+  EXPECT_EQ(CurrentFileName, "chosen");
+  EXPECT_EQ(full, dir + "/chosen." + InputFileExt.str());
+  script.Cancel();
+  SelectFileName("", full);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  SelectFileName(dir + "/report.txt", full);
+  EXPECT_EQ(full, dir + "/report.txt");
+}
+
+TEST_F(InputDialogsTest, SelectDirectoryCancelKeepsTheStartWithoutAbort) {
+  DialogScript script;
+  std::string chosen = "x";
+  script.Cancel();
+  SelectDirectory(dir, chosen);
+  EXPECT_EQ(chosen, dir);
+  EXPECT_EQ(AbortFlag, 0);
+  fs::create_directories(dir + "/sub");
+  script.Ok({{"Edit_directory", dir + "/sub"}});
+  SelectDirectory(dir, chosen);
+  EXPECT_EQ(chosen, dir + "/sub");
+}
+
+TEST_F(InputDialogsTest, OpenFileDialogs) {
+  DialogScript script;
+  std::string result;
+  script.File(dir + "/prog.exe");
+  SelectOpenFile("/usr/bin/prog", "*.exe", result);
+  EXPECT_EQ(result, dir + "/prog.exe");
+  script.Cancel();
+  SelectOpenFile("/usr/bin/prog", "*.exe", result);
+  EXPECT_EQ(result, "/usr/bin/prog");
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  std::string d = "/", name;
+  script.File(dir + "/joint.xyz1");
+  SelectFileOfKind(4, d, "*.*", name);
+  EXPECT_EQ(d, dir + "/");
+  EXPECT_EQ(name, "joint");
+  EXPECT_EQ(InputFileExt.str(), "xyz");
+  script.File(dir + "/pic.plt");
+  SelectFileOfKind(5, d, "*.plt", name);
+  EXPECT_EQ(name, dir + "/pic.plt");
+}
+
+TEST_F(InputDialogsTest, ShowScreenShowsTheFirst22ItemTexts) {
+  DialogScript script;
+  script.Ok();
+  ShowScreenForm();
+  EXPECT_EQ(script.Shown().at(0).caption, ProgShortName);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#include "framework/menu_captions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/init.h"
+#include "platform/os.h"
+
+namespace {
+
+class MenuCaptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+};
+
+std::string SourceFile() { return std::string(BQ4_SOURCE_DIR) + "/data/menu_captions.txt"; }
+
+TEST_F(MenuCaptionsTest, StartsInEnglish) {
+  EXPECT_EQ(MenuCaptions[kCaptionFile], "&File");
+  EXPECT_EQ(MenuCaptions[kCaptionFileExit], "E&xit");
+  EXPECT_EQ(MenuCaptions[kCaptionBaseData], "&Base Data");
+}
+
+TEST_F(MenuCaptionsTest, ShippedFileIsCompleteAndAgreesWithTheBuiltInTexts) {
+  MenuCaptionTable table;
+  std::string error;
+  ASSERT_TRUE(ReadMenuCaptionFile(SourceFile(), table, error)) << error;
+  InitMenuCaptions();
+  for (int row = 1; row <= kMenuCaptionCount; ++row) {
+    EXPECT_EQ(table[kLanguageEnglish - 1][row - 1], MenuCaptions[row]) << row;
+    for (int lang = 1; lang <= kMenuLanguageCount; ++lang) {
+      bool keeps = (lang == kLanguageSwedish && row == kCaptionSideView) ||
+                   (lang == kLanguagePortuguese &&
+                    (row == kCaptionImport || row == kCaptionExport || row == kCaptionSideView));
+      EXPECT_EQ(table[lang - 1][row - 1].empty(), keeps) << "language " << lang << " row " << row;
+    }
+  }
+  EXPECT_EQ(table[kLanguageGerman - 1][kCaptionFileOpen - 1], "Ö&ffnen...");
+  EXPECT_EQ(table[kLanguageKorean - 1][kCaptionFile - 1], "파일(&F)");
+  EXPECT_EQ(table[kLanguageRomanian - 1][kCaptionFileExit - 1], "Ie&sire");
+}
+
+TEST_F(MenuCaptionsTest, SwedishAndPortugueseKeepTheRowsTheyLack) {
+  SetMenuLanguage(kLanguageSwedish);
+  EXPECT_EQ(MenuCaptions[kCaptionFile], "&Arkiv");
+  EXPECT_EQ(MenuCaptions[kCaptionSideView], "&Side view");
+  SetMenuLanguage(kLanguageGerman);
+  EXPECT_EQ(MenuCaptions[kCaptionFile], "&Datei");
+  SetMenuLanguage(kLanguagePortuguese);
+  EXPECT_EQ(MenuCaptions[kCaptionFileExit], "S&aida");
+  EXPECT_EQ(MenuCaptions[kCaptionImport], "&Import");
+  EXPECT_EQ(MenuCaptions[kCaptionExport], "Ex&port");
+  EXPECT_EQ(MenuCaptions[kCaptionSideView], "&Seitenansicht");
+}
+
+TEST_F(MenuCaptionsTest, LanguageOutsideOneToNineChangesNothing) {
+  SetMenuLanguage(kLanguageKorean);
+  auto before = MenuCaptions;
+  SetMenuLanguage(0);
+  SetMenuLanguage(10);
+  for (int row = 1; row <= kMenuCaptionCount; ++row) EXPECT_EQ(MenuCaptions[row], before[row]);
+  EXPECT_EQ(MenuCaptions[kCaptionFileExit], "끝내기(&x)");
+}
+
+TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
+  std::string dir = platform::ProcessTempDir() + "/captions";
+  std::filesystem::create_directories(dir);
+  MenuCaptionTable table;
+  std::string error;
+  EXPECT_FALSE(ReadMenuCaptionFile(dir + "/missing.txt", table, error));
+  EXPECT_NE(error.find("not found"), std::string::npos);
+
+  std::ifstream in(SourceFile(), std::ios::binary);
+  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto write = [&](const std::string& content) {
+    std::ofstream(dir + "/c.txt", std::ios::binary) << content;
+    return ReadMenuCaptionFile(dir + "/c.txt", table, error);
+  };
+  EXPECT_TRUE(write(all));
+  EXPECT_FALSE(write(all.substr(0, all.rfind("61|"))));  // a row short
+  EXPECT_NE(error.find("60 of 61"), std::string::npos);
+  std::string swapped = all;
+  swapped.replace(swapped.find("\n2|"), 3, "\n3|");
+  EXPECT_FALSE(write(swapped));
+  EXPECT_NE(error.find("invalid line"), std::string::npos);
+  std::string fieldLost = all;
+  fieldLost.replace(fieldLost.find("|Menu|"), 6, "|");
+  EXPECT_FALSE(write(fieldLost));
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include "framework/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MessageBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir = platform::ProcessTempDir() + "/msg-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::create_directories(dir);
+  }
+  std::string ReadAll(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  std::string dir;
+};
+
+TEST_F(MessageBoxTest, CaptionsFollowTheKindAndTextIsConverted) {
+  platform::DialogScript script;
+  script.Ok().Ok().Ok().Ok().Ok();
+  ShowError("bad \x84");  // code 132: a umlaut
+  ShowInfo("info");
+  ShowMessageText("plain");
+  ShowMessageKind("help", kMessageKindHelp);
+  ShowMessageKind("silent kind", kMessageKindSilent);
+  const auto& shown = script.Shown();
+  ASSERT_EQ(shown.size(), 5u);
+  EXPECT_EQ(shown[0].caption, "Error  : ");
+  EXPECT_EQ(shown[0].text, "bad \xE4");
+  EXPECT_EQ(shown[1].caption, "Message:");
+  EXPECT_EQ(shown[2].caption, "Message:");
+  EXPECT_EQ(shown[3].caption, "Help");
+  EXPECT_EQ(shown[4].caption, "Message:");
+}
+
+TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndSilentShowsNothing) {
+  platform::DialogScript script;
+  TraceMessagesOn = 0;
+  ShowTraceMessage("hidden");
+  SilentMessage("never");
+  EXPECT_EQ(NoMessage(), 0);
+  TraceMessagesOn = 1;
+  script.Ok().Expect("visible");
+  ShowTraceMessage("visible");
+  EXPECT_EQ(script.Shown().size(), 1u);
+}
+
+TEST_F(MessageBoxTest, AskYesNoCancelIsTrueOnlyForYesAndCancelAborts) {
+  platform::DialogScript script;
+  script.Yes().No().Cancel();
+  EXPECT_TRUE(AskYesNoCancel("q"));
+  EXPECT_FALSE(AskYesNoCancel("q"));
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_FALSE(AskYesNoCancel("q"));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(script.Shown()[0].caption, ProgTitle.str());
+}
+
+TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
+  std::string caption;
+  CurrentFileName = "";
+  UpdateMainCaption(caption);
+  EXPECT_EQ(caption, ProgTitle.str());
+  CurrentFileName = "joint";
+  UpdateMainCaption(caption);
+  EXPECT_EQ(caption, ProgTitle.str() + "  -  joint." + InputFileExt.str());
+  CurrentFileName = "joint.old";
+  UpdateMainCaption(caption);
+  EXPECT_EQ(caption, ProgTitle.str() + "  -  joint.old");
+}
+
+TEST_F(MessageBoxTest, OpenTextForReadReportsMissingFile) {
+  std::ofstream(dir + "/there.txt") << "x";
+  EXPECT_TRUE(OpenTextForRead(dir + "/there.txt"));
+  EXPECT_EQ(AbortFlag, 0);
+  platform::DialogScript script;
+  script.Ok().Expect("file " + dir + "/gone.txt not found or no access !");
+  EXPECT_FALSE(OpenTextForRead(dir + "/gone.txt  "));
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(MessageBoxTest, ConfirmOverwriteAsksAndKeepsTheOldFile) {
+  std::string name = dir + "/joint.bq4";
+  std::ofstream(name) << "old contents";
+  platform::DialogScript script;
+  script.Yes().Expect(name + " already exists.   overwrite ?");
+  ConfirmOverwrite(name);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(HelpNumber, 3055);
+  EXPECT_EQ(ReadAll(name), "old contents");  // replaced only by the writer
+  script.No();
+  ConfirmOverwrite(name);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ReadAll(name), "old contents");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(MessageBoxTest, ConfirmOverwriteDoesNotAskForActualOrWhenSwitchedOff) {
+  std::string actual = dir + "/actual.bq4";
+  std::ofstream(actual) << "kept";
+  platform::DialogScript script;
+  ConfirmOverwrite(actual);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(ReadAll(actual), "kept");
+  std::string other = dir + "/other.bq4";
+  std::ofstream(other) << "x";
+  ConfirmOverwriteOn = 0;
+  ConfirmOverwrite(other);
+  EXPECT_EQ(AbortFlag, 0);
+  ConfirmOverwrite(dir + "/new.bq4");  // a new file is not left behind
+  EXPECT_FALSE(fs::exists(dir + "/new.bq4"));
+  EXPECT_TRUE(script.Shown().empty());
+}
+
+TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAnUnwritablePlace) {
+  platform::DialogScript script;
+  script.Ok().Expect("invalid file name \"" + dir + "/no/such/dir/x.bq4\" !");
+  ConfirmOverwrite(dir + "/no/such/dir/x.bq4");
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
+  platform::DialogScript script;
+  for (int i = 0; i < kRewriteAttempts; ++i) script.Ok().Expect("remove write protect !");
+  int calls = 0;
+  EXPECT_FALSE(RewriteRetry([&] { ++calls; return 150; }));
+  EXPECT_EQ(calls, kRewriteAttempts);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  TraceMessagesOn = 0;  // hidden messages still end the retries
+  calls = 0;
+  EXPECT_FALSE(RewriteRetry([&] { ++calls; return 101; }));
+  EXPECT_EQ(calls, kRewriteAttempts);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  calls = 0;
+  EXPECT_TRUE(RewriteRetry([&] { return ++calls < 2 ? 5 : 0; }));
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(MessageBoxTest, IoErrorsAreNumberedAndNamed) {
+  EXPECT_EQ(IoResultFromErrno(ENOSPC), 101);
+  EXPECT_EQ(IoResultFromErrno(EROFS), 150);
+  EXPECT_EQ(IoResultFromErrno(ENOENT), 2);
+  EXPECT_EQ(IoResultFromErrno(EACCES), 5);
+  EXPECT_EQ(WriteErrorText(100), "read error");
+  EXPECT_EQ(WriteErrorText(101), "disk full");
+  EXPECT_EQ(WriteErrorText(106), "invalid numeric code");
+  EXPECT_EQ(WriteErrorText(5), "file access error");
+  EXPECT_EQ(CloseErrorText(101), "disk full");
+  EXPECT_EQ(CloseErrorText(6), "file close error");
+  EXPECT_EQ(CreateErrorText(3), "file write error");
+  EXPECT_EQ(RetryErrorText(152), "put program disk into drive A !");
+  EXPECT_EQ(RetryErrorText(5), "I/O-Error 5");
+}
+
+}  // namespace
