@@ -10,6 +10,7 @@
 #include "framework/math_utils.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/text_utils.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "framework/charset.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "platform/cursor.h"
@@ -15,13 +16,17 @@ namespace fs = std::filesystem;
 
 Byte ConfirmOverwriteOn = 1;
 
-void InitMessageBox() { ConfirmOverwriteOn = 1; }
-
 namespace {
 
 std::string Display(std::string_view text) { return OemToAnsiText(std::string(text)); }
 
+void ShowFileError(const std::string& text) { ShowTraceMessage(text); }
+
 }  // namespace
+
+void InitMessageBox() { ConfirmOverwriteOn = 1; }
+
+void ShowFileErrorsAsMessages() { SetFileErrorHandler(ShowFileError); }
 
 void ShowMessageKind(std::string_view text, TMessageKind kind) {
   const char* caption = kind == kMessageKindError ? "Error  : " : kind == kMessageKindHelp ? "Help" : "Message:";

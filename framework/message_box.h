@@ -22,6 +22,11 @@ extern Byte ConfirmOverwriteOn;  // ConfirmOverwrite asks only while set
 
 void InitMessageBox();
 
+// Lets the file routines (framework/file_utils.h) report their errors through
+// ShowTraceMessage. The program's start-up calls it; without it file errors
+// only set AbortFlag and LastFileErrorText().
+void ShowFileErrorsAsMessages();
+
 // Message boxes with an OK button. Captions: "Error  : " for kind 12, "Help"
 // for kind 3, "Message:" otherwise.
 void ShowMessageKind(std::string_view text, TMessageKind kind);

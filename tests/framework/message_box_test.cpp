@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/init.h"
@@ -167,6 +168,19 @@ TEST_F(MessageBoxTest, IoErrorsAreNumberedAndNamed) {
   EXPECT_EQ(CreateErrorText(3), "file write error");
   EXPECT_EQ(RetryErrorText(152), "put program disk into drive A !");
   EXPECT_EQ(RetryErrorText(5), "I/O-Error 5");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
+  ShowFileErrorsAsMessages();
+  platform::DialogScript script;
+  script.Ok().Expect("disk on fire");
+  ReportFileError("disk on fire");
+  EXPECT_EQ(AbortFlag, 1);
+  SetFileErrorHandler(nullptr);
 }
 
 }  // namespace
