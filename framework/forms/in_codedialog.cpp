@@ -33,10 +33,5 @@ void Tin_codedialog::Button_okClick() {
 int Tin_codedialog::Result() const { return ListBox_items->currentRow() + 1; }
 
 bool RunCodeDialog(const std::string& prompt, const std::vector<std::string>& items, int& index) {
-  QStringList list;
-  for (const auto& item : items) list << platform::QStringFromDisplay(item);
-  Tin_codedialog dlg(platform::QStringFromDisplay(prompt), list, index);
-  if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
-  index = dlg.Result();
-  return true;
+  return RunChoiceForm<Tin_codedialog>(prompt, items, index);
 }

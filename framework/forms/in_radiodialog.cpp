@@ -36,10 +36,5 @@ Tin_radiodialog::Tin_radiodialog(const QString& prompt, const QStringList& items
 int Tin_radiodialog::Result() const { return Buttons->checkedId() + 1; }
 
 bool RunRadioDialog(const std::string& prompt, const std::vector<std::string>& items, int& index) {
-  QStringList list;
-  for (const auto& item : items) list << platform::QStringFromDisplay(item);
-  Tin_radiodialog dlg(platform::QStringFromDisplay(prompt), list, index);
-  if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
-  index = dlg.Result();
-  return true;
+  return RunChoiceForm<Tin_radiodialog>(prompt, items, index);
 }

@@ -3,6 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+#include "platform/qt_text.h"
 
 class QHBoxLayout;
 class QLabel;
@@ -29,3 +36,15 @@ class TInputDialogBase : public QDialog {
   QVBoxLayout* Body;               // the dialog's own controls go here
   bool HelpClearsAbort = true;     // the yes/no dialog keeps AbortFlag
 };
+
+// Runs a choice form (list or radio group) built from display texts; index
+// counts from 1 in and out.
+template <typename Form>
+bool RunChoiceForm(const std::string& prompt, const std::vector<std::string>& items, int& index) {
+  QStringList list;
+  for (const auto& item : items) list << platform::QStringFromDisplay(item);
+  Form dlg(platform::QStringFromDisplay(prompt), list, index);
+  if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
+  index = dlg.Result();
+  return true;
+}
