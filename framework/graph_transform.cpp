@@ -37,11 +37,31 @@ void InitGraphTransform() {
   PrintingGraphics = false;
 }
 
+TGraphWindowState SaveGraphWindowState() {
+  return {{WorldXMin, WorldYMin, WorldXMax, WorldYMax},
+          {VisibleXMin, VisibleYMin, VisibleXMax, VisibleYMax},
+          ScaleX,
+          ScaleY,
+          {ViewX1, ViewY1, ViewX2, ViewY2},
+          {ZoomX1, ZoomY1, ZoomX2, ZoomY2},
+          KeepAspect};
+}
+
+void RestoreGraphWindowState(const TGraphWindowState& s) {
+  WorldXMin = s.world[0], WorldYMin = s.world[1], WorldXMax = s.world[2], WorldYMax = s.world[3];
+  VisibleXMin = s.visible[0], VisibleYMin = s.visible[1];
+  VisibleXMax = s.visible[2], VisibleYMax = s.visible[3];
+  ScaleX = s.scaleX;
+  ScaleY = s.scaleY;
+  ViewX1 = s.view[0], ViewY1 = s.view[1], ViewX2 = s.view[2], ViewY2 = s.view[3];
+  ZoomX1 = s.zoom[0], ZoomY1 = s.zoom[1], ZoomX2 = s.zoom[2], ZoomY2 = s.zoom[3];
+  KeepAspect = s.keepAspect;
+}
+
 int NInt(Extended v) {
-  constexpr Extended limit = 1073741824.0L;  // 2^30
   if (std::isnan(v)) return 0;
-  if (v > limit) return static_cast<int>(limit);
-  if (v < -limit) return -static_cast<int>(limit);
+  if (v > kPixelLimit) return kPixelLimit;
+  if (v < -kPixelLimit) return -kPixelLimit;
   return static_cast<int>(std::nearbyint(v));  // round-to-nearest-even is the default mode
 }
 

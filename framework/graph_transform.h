@@ -21,12 +21,22 @@ extern Extended AspectFactor;    // set by Header, used by the mouse zoom
 // printer canvas too.
 extern bool PrintingGraphics;
 
+// The whole window state, to put it back after a partial replay.
+struct TGraphWindowState {
+  Extended world[4], visible[4], scaleX, scaleY;
+  int view[4], zoom[4];
+  bool keepAspect;
+};
+TGraphWindowState SaveGraphWindowState();
+void RestoreGraphWindowState(const TGraphWindowState& s);
+
 // Start values of the window state; also sets ZoomIncrement 1.2 and
 // PanFactor 0.1, the graphics window's own defaults.
 void InitGraphTransform();
 
-// Nearest integer, halves to the even neighbour; clamped to +-2^30 so that
-// an extreme zoom cannot overflow a pixel coordinate.
+// Nearest integer, halves to the even neighbour; clamped to +-2^28 so that
+// an extreme zoom cannot overflow a pixel coordinate or a sum of two.
+constexpr int kPixelLimit = 1 << 28;
 int NInt(Extended v);
 
 // World to pixel on the window canvas.

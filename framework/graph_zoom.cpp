@@ -6,16 +6,19 @@
 
 namespace {
 
+// Sums kept within the pixel range, so that endless panning cannot overflow.
+int Add(int a, int b) { return NInt(Extended(a) + b); }
+
 TZoomRect Shift(const TZoomRect& z, int dx, int dy) {
-  return {z.x1 + dx, z.y1 + dy, z.x2 + dx, z.y2 + dy};
+  return {Add(z.x1, dx), Add(z.y1, dy), Add(z.x2, dx), Add(z.y2, dy)};
 }
 
 TZoomRect Resize(const TZoomRect& z, Extended increment, bool zoomIn) {
-  int cx = (z.x1 + z.x2) / 2, cy = (z.y1 + z.y2) / 2;
+  int cx = (z.x1 + z.x2) / 2, cy = (z.y1 + z.y2) / 2;  // within 2^29: no overflow
   Extended w = z.x2 - z.x1, h = z.y2 - z.y1;
   int hw = NInt(zoomIn ? w / increment : w * increment) / 2;
   int hh = NInt(zoomIn ? h / increment : h * increment) / 2;
-  return {cx - hw, cy - hh, cx + hw, cy + hh};
+  return {Add(cx, -hw), Add(cy, -hh), Add(cx, hw), Add(cy, hh)};
 }
 
 }  // namespace

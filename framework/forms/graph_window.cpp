@@ -190,7 +190,11 @@ void DUdoduvoz::PaintCanvas(QPainter& painter) {
   PainterCanvas canvas(painter);
   bool wasPrinting = PrintingGraphics;
   PrintingGraphics = false;  // the screen replay never draws on a printer
+  // A replay that stops at a pause must not leave the window state of that
+  // point behind: drawing and zooming go on from the state of the whole list.
+  TGraphWindowState state = SaveGraphWindowState();
   ReplayDisplayList(list, count, &canvas, nullptr, TPrinterPage{});
+  if (count < list.size()) RestoreGraphWindowState(state);
   PrintingGraphics = wasPrinting;
   if (!directLines_.empty()) {
     painter.setPen(ToQColor(PaletteColour(Colour >= 0 && Colour < PaletteSize ? Colour : 15)));
@@ -223,7 +227,9 @@ void DUdoduvoz::FormPaint() {
     PainterCanvas canvas(*printerPainter_);
     TPrinterPage page{printerPainter_->device()->width(), printerPainter_->device()->height()};
     const TDisplayList& list = *CreateDisplayList();
+    PrintingToPrinter = 1;
     ReplayDisplayList(list, list.size(), nullptr, &canvas, page);
+    PrintingToPrinter = 0;
     return;
   }
   canvas_->update();

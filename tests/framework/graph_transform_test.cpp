@@ -15,8 +15,8 @@ TEST(NInt, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(NInt(3.5L), 4);
   EXPECT_EQ(NInt(-2.5L), -2);
   EXPECT_EQ(NInt(2.4999L), 2);
-  EXPECT_EQ(NInt(1e300L), 1 << 30);
-  EXPECT_EQ(NInt(-1e300L), -(1 << 30));
+  EXPECT_EQ(NInt(1e300L), kPixelLimit);
+  EXPECT_EQ(NInt(-1e300L), -kPixelLimit);
 }
 
 TEST_F(GraphTransformTest, StartValues) {
@@ -84,6 +84,13 @@ TEST(KeyZoom, ZoomAndPanNumbers) {
   EXPECT_EQ(KeyZoom(VkEscape, z, 1.2L, 0.1L, out), TZoomAction::Reset);
   EXPECT_EQ(KeyZoom(VkF5, z, 1.2L, 0.1L, out), TZoomAction::Reset);
   EXPECT_EQ(KeyZoom('A', z, 1.2L, 0.1L, out), TZoomAction::None);
+  // Endless panning and zooming out stay within the pixel range.
+  TZoomRect far = z;
+  for (int i = 0; i < 500; ++i) {
+    KeyZoom(i % 2 ? VkSubtract : VkPageDown, far, 1.2L, 0.1L, out);
+    far = out;
+  }
+  EXPECT_LE(far.y2, kPixelLimit);
   // A damaged zoom increment keeps the rectangle.
   EXPECT_EQ(KeyZoom(VkAdd, z, 0, 0.1L, out), TZoomAction::SetScale);
   EXPECT_EQ(out, z);

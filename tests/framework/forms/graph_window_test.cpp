@@ -56,7 +56,7 @@ TEST_F(GraphWindowTest, ReplayDrawsWhereTheRecordsSay) {
   GraphSetColor(13);
   GraphArc(48, 12, 0, 180, 5);  // upper half about (480, 360)
   QImage img = Grab();
-  img.save("/tmp/bq4_graph_window_test.png");
+  img.save(QString::fromStdString(platform::ProcessTempDir() + "/replay.png"));
   EXPECT_TRUE(IsColour(img, 100, 240, QColor(255, 0, 0)));
   EXPECT_TRUE(IsColour(img, 100, 230, Qt::white));
   EXPECT_TRUE(IsColour(img, 450, 130, QColor(0, 0, 255)));
@@ -119,7 +119,9 @@ TEST_F(GraphWindowTest, WaitsAnimateStepByStep) {
   GraphLine(0, 24, 64, 24);
   window->SleepMs(30);
   GraphLine(0, 12, 64, 12);
+  GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 32, 24);
   QImage first = Grab();
+  EXPECT_EQ(WorldXMax, 32);  // the paused replay keeps the state of the whole list
   EXPECT_TRUE(IsColour(first, 100, 240, QColor(255, 0, 0)));
   EXPECT_TRUE(IsColour(first, 100, 360, Qt::white));
   EXPECT_TRUE(window->AnimationRunning());
@@ -162,6 +164,12 @@ TEST_F(GraphWindowTest, ShippedPicturesPlay) {
   img.save("/tmp/bq4_start_picture.png");
   // The start picture's frame, 2 mm inside the 160 x 120 mm picture area.
   EXPECT_TRUE(IsColour(img, 9, 240, QColor(0, 0, 255)));
+  // Zoomed in twice about the centre, the frame has left the window.
+  window->processKey(VkAdd);
+  window->processKey(VkAdd);
+  img = Grab();
+  img.save("/tmp/bq4_start_picture_zoomed.png");
+  EXPECT_FALSE(IsColour(img, 9, 240, QColor(0, 0, 255)));
 }
 
 }  // namespace
