@@ -34,13 +34,17 @@ bool InterpolateOverTemp(const MaterialRow& row, Extended T, Extended& result) {
     return true;
   }
   if (t >= 21 && t <= 100) {
-    result = v[0] + static_cast<Extended>(v[1] - v[0]) * (T - 20) * 0.0125L;
+    if (v[0] == 0 || v[1] == 0) result = 0;  // no value at one end: see below
+    else result = v[0] + static_cast<Extended>(v[1] - v[0]) * (T - 20) * 0.0125L;
     return true;
   }
   for (int k = 1; k < 7; ++k) {
     const long lo = 100L * k;
     if (t >= lo + 1 && t <= lo + 100) {
-      result = v[k] + static_cast<Extended>(v[k + 1] - v[k]) * (T - lo) * 0.01L;
+      // A 0 in the table means "no value at that temperature": interpolating
+      // towards it would make one up, so the interval has no value either.
+      if (v[k] == 0 || v[k + 1] == 0) result = 0;
+      else result = v[k] + static_cast<Extended>(v[k + 1] - v[k]) * (T - lo) * 0.01L;
       return true;
     }
   }

@@ -349,3 +349,17 @@ TEST_F(CalcTablesTest, MissingTemperatureTableIsAMessageAndTheFallbackNeverOne) 
 }
 
 }  // namespace
+
+namespace {
+
+// ISO 898-1 gives no values above 300 °C: between 300 and 400 °C the lookup
+// must not interpolate towards the empty 400 °C column.
+TEST_F(CalcTablesTest, TemperatureWithoutTableValueTakesTheFallbackWithAMessage) {
+  MatBolt.Rp02 = 1100;
+  const Extended re = BoltReAtTemp("12.9", 350);
+  EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
+  EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
+  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
+}
+
+}  // namespace
