@@ -1,23 +1,12 @@
 #include "framework/drawing.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
 #include "framework/charset.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
-#include "platform/cursor.h"
 #include "framework/text_utils.h"
+#include "platform/cursor.h"
 #include "platform/dialogs.h"
-
-namespace {
-
-std::string WithSeparator(const std::string& dir) {
-  return dir.empty() || dir.back() == '/' ? dir : dir + "/";
-}
-
-}  // namespace
 
 void GraphClear() { MainGraphWindow().Clear(); }
 
@@ -71,13 +60,7 @@ void SetArrowCursor() { platform::ShowArrowCursor(); }
 void ShowMessageLine(const std::string& text) { platform::ShowMessageBox(ProgShortName, text); }
 
 bool CheckFileFound(const std::string& name) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(name, ec)) {
-    if (std::FILE* f = std::fopen(name.c_str(), "rb")) {
-      std::fclose(f);
-      return true;
-    }
-  }
+  if (TextFileExists(name)) return true;
   ShowMessageLine(RemoveBlanks(name) + " not found !");
   AbortFlag = 1;
   return false;
@@ -86,5 +69,5 @@ bool CheckFileFound(const std::string& name) {
 std::string CurrentFilePath() {
   if (CurrentFileName.empty()) return "";
   if (FileNameWithPath) return CurrentFileName;
-  return WithSeparator(CurrentDir) + CurrentFileName + "." + InputFileExt.str();
+  return AddBackslash(CurrentDir) + CurrentFileName + "." + InputFileExt.str();
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "framework/drawing.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/number_format.h"
 #include "framework/math_utils.h"
@@ -305,7 +306,7 @@ void PlayHpglFile(const std::string& FileName) {
     SetArrowCursor();
     return;
   }
-  std::ifstream in(FileName, std::ios::binary);
+  std::ifstream in(FindExistingFile(FileName), std::ios::binary);
   std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   PlayHpglText(data);
   SetArrowCursor();
@@ -313,7 +314,5 @@ void PlayHpglFile(const std::string& FileName) {
 
 void ShowPltImage(const std::string& Name) {
   GraphHeader(0, 0, 160, 120);
-  std::string dir = PltDir;
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  PlayHpglFile(dir + Name + ".plt");
+  PlayHpglFile(AddBackslash(PltDir) + Name + ".plt");
 }

@@ -146,7 +146,7 @@ TEST_F(HpglTest, MissingFileIsReportedAndLeavesAbortSet) {
 TEST_F(HpglTest, ShowPltImagePlaysFromThePictureDirectory) {
   PltDir = platform::ProcessTempDir();
   std::ofstream(PltDir + "/hpgl_test_pic.plt") << "IN;SP3;PU0,0;PD4000,0;";
-  ShowPltImage("hpgl_test_pic");
+  ShowPltImage("HPGL_Test_Pic");  // found whatever the case of its name
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(WorldXMax, 160);
   EXPECT_EQ(List().back(), "4;0;0;100;0");
