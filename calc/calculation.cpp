@@ -113,7 +113,8 @@ void RunGuardedChain(CalcRun& run) {
   if (s.d3 == 0) return FatalStop("Fatal  : d3 = 0 !");
   if (!CalcPreloadAtYield(run)) return;
   CalcTightening(run);
-  if (run.AN == 0) return FatalStop("Fatal  : d bolt = 0 !");
+  // A negative diameter from a damaged project is as unusable as none.
+  if (run.AN == 0 || Gewinde.d <= 0) return FatalStop("Fatal  : d bolt = 0 !");
   if (run.Ad3 == 0) return FatalStop("Fatal  : d3 bolt = 0 !");
   if (MatBolt.E == 0) return FatalStop("Fatal  : E-Modul S = 0 !");
   const Extended lastBore = s.diSec[run.nSections];

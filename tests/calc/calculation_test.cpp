@@ -285,6 +285,21 @@ TEST_F(CalculationTest, NutOfAnotherSizeIsReported) {
   EXPECT_TRUE(HasMessage("Error  : d nut <> d bolt !"));
 }
 
+TEST_F(CalculationTest, NegativePitchOrDiameterIsUnusable) {
+  SetUpTappedM12Joint();
+  Gewinde.P = -1.75L;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("P = 0 ! "));
+  EXPECT_EQ(CalcFatalFlag, 1);
+
+  InitCalcTest();
+  SetUpTappedM12Joint();
+  Gewinde.d = -12;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : d bolt = 0 !"));
+  EXPECT_EQ(CalcFatalFlag, 1);
+}
+
 TEST_F(CalculationTest, CountsBeyondTheArraysAreLimited) {
   SetUpTappedM12Joint();
   Klemmstuecke.nPlates = 60000;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "calc/joint_records.h"
 #include "calc_test_support.h"
 #include "framework/globals.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -65,6 +68,18 @@ TEST_F(ReferenceJointsTest, MainResultsAgreeToOneTenthPercent) {
       EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(out.value), tolerance) << out.name;
     }
   }
+}
+
+// The stored results are what the reference computation writes today.
+TEST_F(ReferenceJointsTest, StoredResultsComeFromTheReferenceComputation) {
+  if (std::system("python3 --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  const std::string out = platform::ProcessTempDir() + "/reference_joints.txt";
+  const std::string script = std::string(BQ4_SOURCE_DIR) + "/tests/calc/reference/vdi2230_reference.py";
+  ASSERT_EQ(std::system(("python3 " + script + " > " + out).c_str()), 0);
+  std::ifstream a(out), b(std::string(BQ4_TEST_DATA) + "/calc/reference_joints.txt");
+  const std::string generated((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
+  const std::string stored((std::istreambuf_iterator<char>(b)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(generated, stored);
 }
 
 // Every result field of every reference joint, and of a few joints pushed to
