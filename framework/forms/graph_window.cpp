@@ -72,7 +72,12 @@ class PainterCanvas : public TGraphCanvas {
   void Text(int x, int y, const std::string& text, const TGraphFont& f,
             TColorRef colour) override {
     QFont font(QString::fromLatin1(f.face.c_str()));
-    font.setPixelSize(f.height > 0 ? f.height : 1);
+    // The height is the character cell (ascent and descent), as a Windows
+    // font of positive height has it; Qt's pixel size is the em.
+    int height = f.height > 0 ? f.height : 1;
+    font.setPixelSize(height);
+    qreal cell = QFontMetricsF(font).height();
+    if (cell > 0) font.setPixelSize(qMax(1, qRound(height * height / cell)));
     font.setWeight(static_cast<QFont::Weight>(f.weight));
     font.setItalic(f.italic);
     font.setUnderline(f.underline);
