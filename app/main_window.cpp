@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include "framework/colours.h"
 #include "framework/display_list.h"
+#include "framework/forms/placement.h"
 #include "framework/globals.h"
 
 Thh::Thh(QWidget* parent) : DUdoduvoz(parent) { FormCreate(); }
@@ -12,9 +14,9 @@ Thh::~Thh() { FormDestroy(); }
 void Thh::FormCreate() {
   CreateDisplayList();
   setWindowTitle(QString::fromLatin1(ProgTitle.data(), static_cast<int>(ProgTitle.size())));
-  // The client area is the configured graphics area, one pixel more each way.
-  if (HorizontalPixels && VerticalPixels)
-    Canvas()->setMinimumSize(HorizontalPixels + 1, VerticalPixels + 1);
+  TColorRef bg = static_cast<TColorRef>(BackgroundColour);
+  FullScreenGraphForm(*this, static_cast<unsigned>(ColorRefRed(bg) << 16 | ColorRefGreen(bg) << 8 |
+                                                   ColorRefBlue(bg)));
 }
 
 void Thh::FormDestroy() { FreeDisplayList(); }

@@ -27,6 +27,7 @@ TEST_F(MainWindowTest, IsTheGraphicsWindowAndPrintsItsList) {
     Thh main;
     EXPECT_EQ(&MainGraphWindow(), &main);
     EXPECT_EQ(main.windowTitle().toStdString(), ProgTitle.str());
+    EXPECT_EQ(main.width(), 641);  // the configured graphics area
     ASSERT_NE(DisplayList, nullptr);
     PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
     ShowPltImage("tovi-rs");
