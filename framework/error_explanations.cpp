@@ -1,0 +1,153 @@
+#include "framework/error_explanations.h"
+
+#include <string>
+#include <vector>
+
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+#include "framework/file_utils.h"
+#include "framework/line_io.h"
+#include "framework/message_box.h"
+#include "framework/input_dialogs.h"
+#include "framework/charset.h"
+#include "framework/text_output.h"
+#include "framework/text_utils.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace {
+
+std::string_view Key(std::string_view text) { return text.substr(0, std::min(text.size(), kExplanationKeyLength)); }
+
+// Index of the key line of Message, or lines.size() when there is none.
+std::size_t FindKeyLine(const std::vector<std::string>& lines, std::string_view message) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (Key(lines[i]) == Key(message)) return i;
+  return lines.size();
+}
+
+std::string MessageText(int I) {
+  if (I < 1 || I > CalcMessages.count) return {};
+  return CalcMessages.slots[static_cast<std::size_t>(I)].str();
+}
+
+// Origin (which = 1) or remedy (which = 2) of message I.
+void ExplanationLine(int I, int which, std::string& Text) {
+  const std::string file = ErrorExplanationFileName();
+  if (file.empty()) return;
+  std::string origin, remedy;
+  switch (LookupExplanation(file, MessageText(I), origin, remedy)) {
+    case ExplanationLookup::NoFile: return;
+    case ExplanationLookup::NotFound: Text = kNoExplanationText; return;
+    case ExplanationLookup::Found: Text = which == 1 ? origin : remedy; return;
+  }
+}
+
+std::string FindInDir(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return {};
+  std::string found = FindExistingFile(AddBackslash(dir) + name);
+  return TextFileExists(found) ? found : std::string();
+}
+
+}  // namespace
+
+std::string ErrorExplanationFileName() {
+  const std::string name = ProgShortNameLower + ".err";
+  std::string found = FindInDir(TrimRightText(PltDir), name);
+  if (found.empty()) found = FindInDir(platform::DataDirectory(), name);
+  return found;
+}
+
+ExplanationLookup LookupExplanation(std::string_view FileName, std::string_view Message, std::string& Origin,
+                                    std::string& Remedy) {
+  std::vector<std::string> lines;
+  if (!ReadTextFileLines(std::string(FileName), lines)) return ExplanationLookup::NoFile;
+  const std::size_t key = FindKeyLine(lines, Message);
+  // A key on the last line has no explanation.
+  if (key + 1 >= lines.size()) return ExplanationLookup::NotFound;
+  Origin = lines[key + 1];
+  Remedy = key + 2 < lines.size() ? lines[key + 2] : std::string();
+  return ExplanationLookup::Found;
+}
+
+void ExplanationOrigin(int I, std::string& Text) { ExplanationLine(I, 1, Text); }
+void ExplanationRemedy(int I, std::string& Text) { ExplanationLine(I, 2, Text); }
+
+void ShowMessageHelp(Word I) {
+  const std::string file = ErrorExplanationFileName();
+  const std::string message = MessageText(I);
+  std::string origin, remedy;
+  const ExplanationLookup result = file.empty() ? ExplanationLookup::NoFile
+                                                : LookupExplanation(file, message, origin, remedy);
+  switch (result) {
+    case ExplanationLookup::NoFile:
+      OpenTextForRead(file.empty() ? AddBackslash(PltDir) + ProgShortNameLower + ".err" : file);
+      AbortFlag = 1;
+      return;
+    case ExplanationLookup::NotFound:
+      AppMessageBox("Message", std::string(kNoExplanationText));
+      return;
+    case ExplanationLookup::Found:
+      ShowErrorHelp(message, origin, remedy);
+      return;
+  }
+}
+
+void ShowCalculationMessages() {
+  if (ParamExists("/NOGUI") || platform::BatchMode()) return;
+  const int n = CalcMessages.count;
+  if (n == 0) {
+    ShowMessageText("Calculation successful without error messages");
+    return;
+  }
+  AbortFlag = 0;
+  for (int i = 1; i <= n; ++i) ItemTexts[static_cast<std::size_t>(i)] = CalcMessages.slots[static_cast<std::size_t>(i)];
+  const Word cont = static_cast<Word>(n + 1);
+  ItemTexts[cont] = "Continue...";
+  SetHelpNo(2070);
+  Word index = HelpLevel < 2 ? cont : 1;
+  for (;;) {
+    SetHelpNo(1210);
+    SelectCode("Calculation done. Select message for more info or continue.", n + 1, index);
+    if (AbortFlag || index == cont) break;
+    ShowMessageHelp(index);
+    if (AbortFlag) break;
+    ++index;
+    if (index == cont) break;
+  }
+}
+
+void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std::string_view Remedy) {
+  const std::string source = ErrorExplanationFileName();
+  if (source.empty() || !OpenTextForRead(source)) {
+    AbortFlag = 1;
+    return;
+  }
+  std::vector<std::string> lines;
+  if (!ReadTextFileLines(source, lines)) {
+    ShowTraceMessage("read error " + source);
+    AbortFlag = 1;
+    return;
+  }
+  const std::size_t key = FindKeyLine(lines, Message);
+  if (key == lines.size()) {
+    ShowMessagePlain(std::string(Message) + " not found.");
+    return;
+  }
+  // An explanation cut short by the end of the file gets its missing lines.
+  if (lines.size() < key + 3) lines.resize(key + 3);
+  lines[key + 1] = Origin;
+  lines[key + 2] = Remedy;
+  // Written to a temporary file and renamed over the old one only when
+  // complete: a failed write keeps the old file.
+  TTextFile out;
+  out.Assign(source);
+  if (!out.Rewrite()) {
+    ShowTraceMessage("file write error " + source);
+    AbortFlag = 1;
+    return;
+  }
+  for (const auto& l : lines)
+    if (!out.WriteLine(l)) break;
+  if (!out.Close()) AbortFlag = 1;
+}

@@ -1,0 +1,36 @@
+// The explanation window of one calculation message: origin and remedy, which
+// the user may edit and save back into the explanation file.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class Thelperr : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Texts in the display code page.
+  Thelperr(const std::string& message, const std::string& origin, const std::string& remedy,
+           QWidget* parent = nullptr);
+
+  void Button_okClick();
+  void Button_helpClick();
+  bool Modified() const { return modified_; }
+
+  QLabel* Label_message;
+  QPlainTextEdit* Memo_origin;
+  QPlainTextEdit* Memo_remedy;
+  QPushButton* Button_ok;
+  QPushButton* Button_help;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  std::string message_;
+  bool modified_ = false;
+};

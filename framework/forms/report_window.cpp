@@ -1,0 +1,133 @@
+#include "framework/forms/report_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <vector>
+
+#include "framework/globals.h"
+#include "framework/file_utils.h"
+#include "framework/line_io.h"
+#include "framework/message_box.h"
+#include "framework/report_window.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+#include "platform/process.h"
+#include "platform/qt_text.h"
+
+TForm_showtextfile::TForm_showtextfile(std::string outputFileName, QWidget* parent)
+    : QDialog(parent), outputFile_(std::move(outputFileName)) {
+  setObjectName("TForm_showtextfile");
+  auto* menu = new QMenuBar(this);
+  QMenu* file = menu->addMenu("&File");
+  file->addAction("Export &Notepad", this, &TForm_showtextfile::mi_exportNotepadClick);
+  file->addAction("&Print...", this, &TForm_showtextfile::mi_printClick);
+  file->addAction("E&xit", this, &TForm_showtextfile::Button_okClick);
+  QMenu* edit = menu->addMenu("&Edit");
+  edit->addAction("Select &All", this, &TForm_showtextfile::mi_selectAllClick);
+  edit->addAction("&Copy", this, &TForm_showtextfile::mi_copyClick);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+  Button_print = new QPushButton("&Print", this);
+  Button_print->setObjectName("Button_print");
+  Button_ok = new QPushButton("OK", this);
+  Button_ok->setObjectName("Button_ok");
+  Button_ok->setDefault(true);
+  connect(Button_print, &QPushButton::clicked, this, &TForm_showtextfile::mi_printClick);
+  connect(Button_ok, &QPushButton::clicked, this, &TForm_showtextfile::Button_okClick);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button_print);
+  buttons->addWidget(Button_ok);
+  auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(menu);
+  layout->addWidget(Memo1);
+  layout->addLayout(buttons);
+
+  if (TextWindowWidth > 0 && TextWindowHeight > 0)
+    setGeometry(TextWindowLeft, TextWindowTop, TextWindowWidth, TextWindowHeight);
+  else
+    resize(700, 440);
+}
+
+void TForm_showtextfile::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!loaded_) FormShow();
+}
+
+void TForm_showtextfile::FormShow() {
+  loaded_ = true;
+  shownFile_ = ReportWindowFileName();
+  QFont font(platform::QStringFromDisplay(PrintoutFont.str()));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setPointSize(PrintoutTextSize > 0 ? PrintoutTextSize : 10);
+  const int style = platform::FontStyleFromBits(PrintoutTextStyle);
+  font.setBold(style & 1);
+  font.setItalic(style & 2);
+  font.setUnderline(style & 4);
+  font.setStrikeOut(style & 8);
+  Memo1->setFont(font);
+
+  // The shown file is already in the display code page.
+  std::vector<std::string> lines;
+  if (!ReadTextFileLines(shownFile_, lines)) {
+    ShowMessagePlain(shownFile_ + " not found !");
+  } else {
+    std::string text;
+    for (const auto& line : lines) text += line + '\n';
+    Memo1->setPlainText(platform::QStringFromDisplay(text));
+  }
+  setWindowTitle(platform::QStringFromDisplay(ProgShortName + " - " + shownFile_));
+}
+
+void TForm_showtextfile::mi_printClick() {
+  if (shownFile_.empty()) shownFile_ = ReportWindowFileName();
+  // The shown file is in the display code page; the printer gets it as the
+  // output file in the stored code page when that still exists.
+  PrintTextFile(outputFile_.empty() || !TextFileExists(outputFile_) ? shownFile_ : outputFile_);
+}
+
+void TForm_showtextfile::mi_selectAllClick() {
+  Memo1->selectAll();
+  mi_copyClick();
+}
+
+void TForm_showtextfile::mi_copyClick() {
+  Memo1->selectAll();
+  Memo1->copy();
+}
+
+void TForm_showtextfile::mi_exportNotepadClick() { platform::OpenWithDefaultProgram(ReportWindowFileName()); }
+
+void TForm_showtextfile::Button_okClick() { accept(); }
+
+void TForm_showtextfile::StoreGeometry() {
+  const QRect g = geometry();
+  TextWindowLeft = g.x();
+  TextWindowTop = g.y();
+  TextWindowWidth = g.width();
+  TextWindowHeight = g.height();
+}
+
+void TForm_showtextfile::done(int result) {
+  StoreGeometry();
+  QDialog::done(result);
+}
+
+void ShowReportWindow(std::string_view ShownFileName) {
+  TForm_showtextfile form{std::string(ShownFileName)};
+  platform::ExecModal(form, "report window");
+}

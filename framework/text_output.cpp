@@ -1,0 +1,864 @@
+#include "framework/text_output.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "framework/calc_messages.h"
+#include "framework/error_explanations.h"
+#include "framework/globals.h"
+#include "framework/file_utils.h"
+#include "framework/line_io.h"
+#include "framework/message_box.h"
+#include "framework/input_dialogs.h"
+#include "framework/number_format.h"
+#include "framework/report_window.h"
+#include "framework/charset.h"
+#include "framework/text_utils.h"
+#include "platform/cursor.h"
+#include "platform/os.h"
+#include "platform/process.h"
+
+TOutputDevice OutputDevice;
+std::string OutputFileName;
+int OutputLineCount;
+int OutputPageCount;
+int OutputHeaderKind;
+Byte PageHeadersOn;
+Byte HtmlTableOpen;
+Byte SinglePagePrinting;
+ShortString<3> SavedInputFileExt;
+TPageHeaderTexts PageHeaderTexts;
+TColumnHeads ColumnHeads;
+std::array<Byte, 4> ColumnPositions;
+Byte RowValue3Column;
+std::string TextPrinterDevice;
+
+namespace {
+
+constexpr std::size_t kLineWidth = 72;
+constexpr std::string_view kIndent = "       ";  // 7 blanks before every text-device line
+constexpr char kFormFeed = '\f';
+
+// While a page header is written its own lines must not start another page:
+// with few lines per page that would recurse without end.
+bool g_inPageHeader = false;
+// Printer set-up codes still to be sent ahead of the first line (device 2).
+std::string g_pendingPrinterSetup;
+// The HTML device keeps InputFileExt at "htm" until CloseOutput restores it.
+bool g_restoreInputFileExt = false;
+
+const char* const kDeviceNames[7] = {
+    "Screen",
+    "Text printer",
+    "File",
+    "Windows printer",
+    "external word processor",
+    "TXT File (Excel, QPRO ...)",
+    "HTML File (Netscape, Internet Explorer ...)",
+};
+
+bool IsTxtDevice() { return OutputDevice == kDeviceTxt || OutputDevice == kDeviceBatchTxt; }
+bool IsHtmlDevice() { return OutputDevice == kDeviceHtml; }
+bool IsTextDevice() { return !IsTxtDevice() && !IsHtmlDevice(); }
+bool FrameLess() { return PrintoutDisplayMode == 4; }
+
+// The directory of the layer's files: TempDir, or this process's own
+// temporary directory while none is configured.
+std::string OutputDir() {
+  std::string dir = AddBackslash(TempDir);
+  if (dir.empty()) dir = AddBackslash(platform::ProcessTempDir());
+  return dir;
+}
+
+std::string OutWinName() { return OutputDir() + "outwin.txt"; }
+
+std::string RepeatChar(char c, std::size_t n) { return std::string(n, c); }
+
+std::string FrameLine(char left, char fill, char right) {
+  std::string s(1, left);
+  s += RepeatChar(fill, 68);
+  s += right;
+  return s;
+}
+
+std::string PaddedInt(int value, int width) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%*d", width, value);
+  return buf;
+}
+
+bool IsFirstPage(int page) { return page == 1 || (page == 0 && OutputPageCount == 0); }
+
+// A line between two frame characters at columns 1 and 70, with each text
+// inserted at its column.
+std::string FramedLine(std::initializer_list<std::pair<std::size_t, std::string_view>> texts) {
+  std::string line(71, ' ');
+  line = InsertAtColumn(line, 1, std::string_view(std::string(1, FrameChar())));
+  for (const auto& [col, text] : texts) line = InsertAtColumn(line, col, text);
+  return InsertAtColumn(line, 70, std::string(1, FrameChar()));
+}
+
+// OutputLine without escaping: for mark-up the layer writes itself.
+void OutputMarkupLine(std::string_view Line);
+
+void OutputLineBreakCheck(int Kind) {
+  if (g_inPageHeader || OutputLineCount < LinesPerPage) return;
+  if (PrintoutHeaderMode == 2) {
+    OutputWriteRaw(std::string(1, kFormFeed));
+    OutputLineCount = 0;
+  } else if (PageHeadersOn) {
+    // A header longer than the page must not start the next page itself.
+    g_inPageHeader = true;
+    OutputPageCheck();
+    OutputPageHeader(0, Kind);
+    OutputLine("");
+    g_inPageHeader = false;
+  } else {
+    OutputPageCheck();
+  }
+}
+
+void SendPendingPrinterSetup() {
+  if (g_pendingPrinterSetup.empty()) return;
+  std::string name = g_pendingPrinterSetup;
+  g_pendingPrinterSetup.clear();
+  CopyFileToOutput(name);
+}
+
+void AskInsertPaper() {
+  if (SinglePagePrinting && !AskYesNoCancel("Insert paper.  Continue ?")) AbortFlag = 1;
+}
+
+void OutputColumnHeads() {
+  if (IsTxtDevice()) {
+    std::string line = ColumnHeads.Head1.str();
+    for (const auto& h : ColumnHeads.Heads) line += '\t' + h.str();
+    OutputLine(line);
+  } else if (IsHtmlDevice()) {
+    OpenHtmlTable();
+    std::string row = "<TR><TD><CENTER>" + HtmlEscape(ColumnHeads.Head1.view()) + "</CENTER></TD>";
+    for (const auto& h : ColumnHeads.Heads) row += "<TD>" + HtmlEscape(h.view()) + "</TD>";
+    OutputWriteRaw(row + "</TR>");
+  } else {
+    std::string line(69, ' ');
+    line = InsertAtColumn(line, 1, std::string(1, FrameChar()));
+    line = InsertAtColumn(line, 1, ColumnHeads.Head1.view());
+    for (std::size_t k = 0; k < 4; ++k)
+      line = InsertAtColumn(line, ColumnPositions[k], ColumnHeads.Heads[k].view());
+    line = InsertAtColumn(line, 70, std::string(1, FrameChar()));
+    OutputLine(line);
+    OutputLine(FrameBottomLine());
+    OutputLine("");
+  }
+}
+
+void TxtPageHeader(int Page) {
+  if (!IsFirstPage(Page)) return;
+  OutputLine(ProgTitle.str() + " V" + ProgVersion + '\t' + TodayText() + '\t' + TimeText());
+  OutputLine(RemoveBlanks(OutputFileName));
+  for (const auto& h : HeaderLines) OutputLine(h.view());
+  OutputLine(" ");
+  ++OutputPageCount;
+}
+
+void HtmlPageHeader(int Page) {
+  if (!IsFirstPage(Page)) return;
+  const std::string title = HtmlEscape(ProgTitle.str() + " V" + ProgVersion);
+  // An HTML comment may not hold "--".
+  std::string name = RemoveBlanks(OutputFileName);
+  for (std::size_t p; (p = name.find("--")) != std::string::npos;) name.replace(p, 2, "-");
+  OutputWriteRaw("<!-- " + name + " -->");
+  OutputWriteRaw("<HTML>");
+  OutputWriteRaw("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                 "<title>" + title + "</title></head>");
+  OutputWriteRaw("<BODY BGCOLOR=\"C0C0C0\">");
+  OutputWriteRaw("<hr>");
+  OutputMarkupLine("<h4>" + title + "</h4>");
+  OutputWriteRaw("<hr>");
+  for (const auto& line : PageHeaderTexts.Lines) OutputWriteRaw("<h5>" + HtmlEscape(line.view()) + "</h5>");
+  OutputWriteRaw("<hr>");
+  ++OutputPageCount;
+}
+
+std::string FileLineText() {
+  if (StartedWithFile) return TrimRightText(CurrentFileName);
+  const std::string name = CurrentFileName + "." + InputFileExt.str();
+  if (CurrentDir.size() + CurrentFileName.size() >= 70) return name;
+  return AddBackslash(CurrentDir) + name;
+}
+
+void TextPageHeader(int Page, int Kind) {
+  AskInsertPaper();
+  if (AbortFlag) return;
+  const bool first = IsFirstPage(Page);
+  if (PrintoutHeaderMode == 2 && !first) {
+    OutputWriteRaw(" ");
+    return;
+  }
+  if (FrameLess() && !first && OutputLineCount < LinesPerPage / 2) return;
+  OutputLineCount = 0;
+  OutputHeaderKind = Kind;
+  ++OutputPageCount;
+  if (Page == 0) Page = OutputPageCount;
+
+  if (FrameLess()) OutputLine("");
+  for (int i = 0; i < HeaderSpaceLines; ++i) OutputLine("");
+  OutputLine(FrameTopLine());
+  if (AbortFlag) return;
+
+  std::string pageText;
+  std::size_t pageCol = 60;
+  if (PrintoutHeaderMode != 2) {
+    if (PageHeaderTexts.TotalPages != 0) {
+      pageText = "pg." + PaddedInt(Page, 2) + "/" + PaddedInt(PageHeaderTexts.TotalPages, 2);
+    } else {
+      pageText = "pg." + IntToText(Page);
+      pageCol = 64;
+    }
+  }
+  OutputLine(FramedLine({{6, PageHeaderTexts.Title.view()}, {pageCol, pageText}}));
+  OutputLine(FramedLine({{53, TodayText()}, {64, TimeText()}}));
+  OutputLine(FramedLine({{6, FileLineText()}}));
+  OutputLine(FrameMiddleLine());
+  for (std::size_t k = 0; k < 3; ++k) OutputLine(FramedLine({{6, PageHeaderTexts.Lines[k].view()}}));
+  if (!PageHeaderTexts.Lines[3].empty()) OutputLine(FramedLine({{6, PageHeaderTexts.Lines[3].view()}}));
+
+  if (Kind != 1) {
+    OutputLine(FrameBottomLine());
+  } else {
+    OutputLine(FrameMiddleLine());
+    OutputColumnHeads();
+  }
+}
+
+bool IsSeparatorText(std::string_view Line) {
+  return Line == kNoLine || Line == SeparatorLine() || Line == RuleLineText();
+}
+
+void OutputLineImpl(std::string_view Line, bool escape) {
+  if (IsTxtDevice()) {
+    if (!IsSeparatorText(Line)) OutputWriteRaw(Line);
+  } else if (IsHtmlDevice()) {
+    CloseHtmlTable();
+    ++OutputLineCount;
+    if (!IsSeparatorText(Line)) OutputWriteRaw("<br>" + (escape ? HtmlEscape(Line) : std::string(Line)));
+  } else {
+    if (Line == kNoLine) return;
+    ++OutputLineCount;
+    OutputLineBreakCheck(OutputHeaderKind);
+    OutputWriteRaw(std::string(kIndent) + std::string(Line));
+  }
+}
+
+void OutputMarkupLine(std::string_view Line) { OutputLineImpl(Line, false); }
+
+// A new temporary "$OUT" + n + ".TMP": the first of ten names that can be
+// created, else the eleventh.
+std::string NewTempOutputName() {
+  const std::string dir = OutputDir();
+  for (int n = 1; n <= 10; ++n) {
+    std::string name = dir + "$OUT" + std::to_string(n) + ".TMP";
+    if (std::FILE* f = std::fopen(name.c_str(), "wb")) {
+      std::fclose(f);
+      return name;
+    }
+  }
+  return dir + "$OUT11.TMP";
+}
+
+// Creates the output file empty, so that a name that cannot be written is
+// reported before the caller starts.
+void CreateEmptyOutput() {
+  AssignTextFile(TextFileVar, OutputFileName);
+  if (!TextFileVar.Rewrite()) {
+    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    AbortFlag = 1;
+    return;
+  }
+  TextFileVar.Close();
+}
+
+void PrepareTempOutput() {
+  SinglePagePrinting = 0;
+  OutputFileName = NewTempOutputName();
+  CreateEmptyOutput();
+}
+
+struct SavedFileNaming {
+  ShortString<3> ext = InputFileExt;
+  std::string name = CurrentFileName;
+  std::string dir = CurrentDir;
+  void Restore() const {
+    InputFileExt = ext;
+    CurrentFileName = name;
+    CurrentDir = dir;
+  }
+};
+
+// Lets the user name the output file (extension ext); restores the current
+// file's naming afterwards.
+bool AskOutputFileName(std::string_view ext, std::string& name) {
+  SavedFileNaming saved;
+  InputFileExt = ext;
+  std::string full;
+  SelectFileName("", full);
+  saved.Restore();
+  if (AbortFlag) return false;
+  name = full;
+  return true;
+}
+
+std::string FindPrinterSetupFile() {
+  for (const char* n : {"TEXT.HXP", "text.hxp"}) {
+    std::string name = AddBackslash(platform::ConfigDirectory()) + n;
+    if (TextFileExists(name)) return name;
+  }
+  return {};
+}
+
+void OpenTextPrinter() {
+  SetHelpNo(1060);
+  if (TextPrinterDevice.empty()) {
+    ShowTraceMessage("Text printer unavailable: no printer device is set in the configuration.");
+    AbortFlag = 1;
+    return;
+  }
+  OutputFileName = TextPrinterDevice;
+  AssignTextFile(TextFileVar, OutputFileName);
+  SinglePagePrinting = AskYesNoCancel("single page printing ?") ? 1 : 0;
+  if (AbortFlag) return;
+  // The caller rewrites the device after this call; the set-up codes are sent
+  // ahead of the first line instead.
+  g_pendingPrinterSetup = FindPrinterSetupFile();
+}
+
+void OpenFileOutput() {
+  SinglePagePrinting = 0;
+  SetHelpNo(1070);
+  std::string name;
+  if (!AskOutputFileName("txt", name)) return;
+  OutputFileName = name;
+  ConfirmOverwrite(OutputFileName);
+  if (AbortFlag) return;
+  AssignTextFile(TextFileVar, OutputFileName);
+}
+
+void OpenTxtOutput() {
+  SetHelpNo(1070);
+  if (!AskTextDevice) {
+    OutputFileName = OutputDir() + "$$$" + std::to_string(TxtFileCounter + 1) + ".txt";
+  } else {
+    std::string name;
+    if (!AskOutputFileName("txt", name)) return;
+    OutputFileName = name;
+    ConfirmOverwrite(OutputFileName);
+    if (AbortFlag) return;
+  }
+  AssignTextFile(TextFileVar, OutputFileName);
+}
+
+void OpenHtmlOutput() {
+  SetHelpNo(1070);
+  SavedFileNaming saved;
+  SavedInputFileExt = InputFileExt;
+  InputFileExt = "htm";
+  if (HtmlBrowserPath.empty()) {
+    std::string full;
+    SelectFileName("", full);
+    saved.Restore();
+    if (AbortFlag) return;
+    OutputFileName = full;
+  } else {
+    OutputFileName = OutputDir() + ProgShortNameLower + ".htm";
+    g_restoreInputFileExt = true;
+  }
+  ConfirmOverwrite(OutputFileName);
+  if (AbortFlag) {
+    saved.Restore();
+    g_restoreInputFileExt = false;
+    return;
+  }
+  AssignTextFile(TextFileVar, OutputFileName);
+}
+
+void OpenDosTextOutput() {
+  SinglePagePrinting = 0;
+  OutputFileName = OutputDir() + "OUTDOS.TXT";
+  CreateEmptyOutput();
+}
+
+// Starts Program on File, or the desktop's default opener when no program is
+// configured. A configured program that does not exist is reported.
+void StartViewer(const std::string& program, const std::string& file) {
+  if (program.empty()) {
+    platform::ShowBusyCursor();
+    if (!platform::OpenWithDefaultProgram(file)) ShowTraceMessage("No program to open " + file + " found");
+    return;
+  }
+  if (!platform::ProgramExists(program)) {
+    ShowTraceMessage(program + " not found");
+    return;
+  }
+  platform::ShowBusyCursor();
+  if (!platform::StartProgram(program, {file})) ShowTraceMessage(program + " could not be started");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+std::string InsertAtColumn(std::string Line, std::size_t Col, std::string_view Text, std::size_t Width) {
+  std::size_t pos = Col == 0 ? 0 : Col - 1;
+  if (pos > Line.size()) pos = Line.size();
+  Line.insert(pos, Text);
+  if (Line.size() > Width) Line.resize(Width);
+  return Line;
+}
+
+std::string HtmlEscape(std::string_view Text) {
+  std::string out;
+  out.reserve(Text.size());
+  for (char c : Text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string SeparatorLine() {
+  switch (PrintoutDisplayMode) {
+    case 1: return RepeatChar('-', 70);
+    case 2: return RepeatChar('\xC4', 70);
+    case 3: return RepeatChar(' ', 70);
+    default: return std::string(kNoLine);
+  }
+}
+
+std::string RuleLineText() {
+  switch (PrintoutDisplayMode) {
+    case 1: return RepeatChar('=', 70);
+    case 2: return RepeatChar('\xCD', 70);
+    case 3: return RepeatChar(' ', 70);
+    default: return std::string(kNoLine);
+  }
+}
+
+std::string FrameTopLine() {
+  switch (PrintoutDisplayMode) {
+    case 1: return RepeatChar('*', 70);
+    case 2: return FrameLine('\xC9', '\xCD', '\xBB');
+    case 3: return RepeatChar(' ', 70);
+    default: return std::string(kNoLine);
+  }
+}
+
+std::string FrameBottomLine() {
+  switch (PrintoutDisplayMode) {
+    case 1: return RepeatChar('*', 70);
+    case 2: return FrameLine('\xC8', '\xCD', '\xBC');
+    case 3: return RepeatChar(' ', 70);
+    default: return std::string(kNoLine);
+  }
+}
+
+std::string FrameMiddleLine() {
+  switch (PrintoutDisplayMode) {
+    case 1: return RepeatChar('*', 70);
+    case 2: return FrameLine('\xCC', '\xCD', '\xB9');
+    case 3: return RepeatChar(' ', 70);
+    default: return std::string(kNoLine);
+  }
+}
+
+char FrameChar() {
+  switch (PrintoutDisplayMode) {
+    case 1: return '*';
+    case 2: return '\xBA';
+    default: return ' ';
+  }
+}
+
+void InitTextOutput() {
+  OutputDevice = kDeviceScreen;
+  SinglePagePrinting = 0;
+  OutputLineCount = 0;
+  OutputPageCount = 0;
+  OutputHeaderKind = 0;
+  SetPageHeader("", "", "", "", "", 0);
+  SetColumnHeads("", "Symbol", "Unit", "1", "2");
+  PageHeadersOn = 1;
+  OutputFileName = "$out.tmp";
+  HtmlTableOpen = 0;
+  SavedInputFileExt = "";
+  TextPrinterDevice.clear();
+  g_inPageHeader = false;
+  g_pendingPrinterSetup.clear();
+  g_restoreInputFileExt = false;
+}
+
+void SetPageHeader(std::string_view Title, std::string_view Line1, std::string_view Line2,
+                   std::string_view Line3, std::string_view Line4, int TotalPages) {
+  if (Title.empty())
+    PageHeaderTexts.Title = ProgTitle.str() + "  V" + ProgVersion;
+  else
+    PageHeaderTexts.Title = Title;
+  PageHeaderTexts.Lines = {Line1, Line2, Line3, Line4};
+  PageHeaderTexts.TotalPages = TotalPages;
+  OutputPageCount = 0;
+  OutputLineCount = 0;
+}
+
+void SetColumnHeads(std::string_view Head1, std::string_view Head2, std::string_view Head3,
+                    std::string_view Head4, std::string_view Head5) {
+  ColumnHeads.Head1 = Head1;
+  ColumnHeads.Heads = {Head2, Head3, Head4, Head5};
+  ColumnPositions = {35, 44, 51, 62};
+  RowValue3Column = 56;
+}
+
+TOutputDevice GetOutputDevice() { return OutputDevice; }
+
+void OpenOutput(TOutputDevice Device, std::string_view FileName) {
+  std::string name(FileName.empty() ? std::string_view(CurrentFileName) : FileName);
+  if (name.find('.') == std::string::npos) name += ".txt";
+  for (int i = 0; i < 7; ++i) ItemTexts[i + 1] = kDeviceNames[i];
+  if (Device == kDeviceListNames) return;
+
+  OutputDevice = TextDevice;
+  SetHelpNo(1050);
+  if (Device == kDeviceConfigured) {
+    if (AskTextDevice) {
+      Word chosen = OutputDevice;
+      SelectCode("Device", 7, chosen);
+      if (AbortFlag) return;
+      OutputDevice = chosen;
+    }
+  } else {
+    OutputDevice = Device;
+  }
+  if (AbortFlag) return;
+
+  g_pendingPrinterSetup.clear();
+  HtmlTableOpen = 0;
+  switch (OutputDevice) {
+    case kDeviceConfigured:
+    case kDeviceScreen:
+    case kDevicePrinter:
+    case kDeviceWordProcessor: PrepareTempOutput(); break;
+    case kDeviceTextPrinter: OpenTextPrinter(); break;
+    case kDeviceFile: OpenFileOutput(); break;
+    case kDeviceTxt:
+    case kDeviceBatchTxt: OpenTxtOutput(); break;
+    case kDeviceHtml: OpenHtmlOutput(); break;
+    case kDeviceDosText: OpenDosTextOutput(); break;
+    default: return;
+  }
+  if (AbortFlag) return;
+  OutputLineCount = 0;
+  OutputPageCount = 0;
+}
+
+void OutputPageHeader(int Page, int Kind) {
+  SendPendingPrinterSetup();
+  const bool outer = g_inPageHeader;
+  g_inPageHeader = true;
+  if (IsTxtDevice())
+    TxtPageHeader(Page);
+  else if (IsHtmlDevice())
+    HtmlPageHeader(Page);
+  else
+    TextPageHeader(Page, Kind);
+  g_inPageHeader = outer;
+}
+
+void OutputLine(std::string_view Line) {
+  SendPendingPrinterSetup();
+  OutputLineImpl(Line, true);
+}
+
+void OutputLineAll(std::string_view Text) {
+  SendPendingPrinterSetup();
+  if (IsTxtDevice()) {
+    OutputWriteRawText(Text);
+  } else if (IsHtmlDevice()) {
+    CloseHtmlTable();
+    ++OutputLineCount;
+    OutputLineBreakCheck(OutputHeaderKind);
+    OutputWriteRawText("<br>" + HtmlEscape(Text));
+  } else {
+    if (Text == kNoLine) return;
+    ++OutputLineCount;
+    OutputLineBreakCheck(OutputHeaderKind);
+    OutputWriteRawText(std::string(kIndent) + std::string(Text));
+  }
+}
+
+void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_view Value2,
+                    std::string_view Value3) {
+  if (IsTxtDevice()) {
+    OutputWriteRaw(std::string(Name) + '\t' + std::string(Value1) + '\t' + std::string(Value2) + '\t' +
+                   RowDecimalText(Value3));
+  } else if (IsHtmlDevice()) {
+    if (!HtmlTableOpen) OpenHtmlTable();
+    OutputWriteRaw("<TR><TD>" + HtmlEscape(Name) + "</TD><TD>" + HtmlEscape(Value1) + "</TD><TD>" +
+                   HtmlEscape(Value2) + "</TD><TD><DIV ALIGN=RIGHT>" + HtmlEscape(Value3) +
+                   "</DIV></TD></TR>");
+  } else {
+    std::string line(68, ' ');
+    line = InsertAtColumn(line, 1, Name);
+    line = InsertAtColumn(line, ColumnPositions[0], Value1);
+    line = InsertAtColumn(line, ColumnPositions[1], Value2);
+    line = InsertAtColumn(line, RowValue3Column, Value3);
+    OutputLine(line);
+    if (!FrameLess()) OutputLine(SeparatorLine());
+  }
+}
+
+void OpenHtmlTable() {
+  CloseHtmlTable();
+  OutputWriteRaw("<TABLE BORDER = \"2\" WIDTH= \"100%\">");
+  HtmlTableOpen = 1;
+}
+
+void CloseHtmlTable() {
+  if (!HtmlTableOpen) return;
+  OutputWriteRaw("</TABLE>");
+  HtmlTableOpen = 0;
+}
+
+void OutputCell(std::string_view Text) {
+  if (IsHtmlDevice()) {
+    if (!HtmlTableOpen) OpenHtmlTable();
+    OutputWriteRaw("<TR><TD>" + HtmlEscape(Text) + "</TD></TR>");
+  } else {
+    OutputLine(Text);
+  }
+}
+
+void OutputWrappedText(std::string_view Text) {
+  if (Text.empty()) return;
+  if (!IsTextDevice() || Text.size() <= kLineWidth) {
+    OutputCell(Text);
+    return;
+  }
+  // WrapTextLines keeps five lines; a longer text is wrapped again from where
+  // the fifth line ended, so that nothing is lost.
+  std::string rest(Text);
+  while (!rest.empty()) {
+    int longest = 0, count = 0;
+    WrapTextLines(rest, ' ', 64, longest, count);
+    const int stored = std::min<int>(count, static_cast<int>(LineTable.size()));
+    std::size_t used = 0;
+    for (int i = 1; i <= stored; ++i) {
+      OutputCell(LineTable[i].view());
+      used += LineTable[i].size();
+    }
+    if (count <= stored || used == 0) break;
+    rest.erase(0, std::min(used, rest.size()));
+  }
+}
+
+void OutputMessages() {
+  if (CalcMessages.count == 0) return;
+  OutputWriteRaw("");
+  OutputLine("REMARKS, WARNINGS AND ERROR MESSAGES");
+  if (!IsTxtDevice()) {
+    OutputLine(RuleLineText());
+    OutputWriteRaw("");
+    OutputLine(SeparatorLine());
+  }
+  if (IsHtmlDevice()) OpenHtmlTable();
+  for (int i = 1; i <= CalcMessages.count; ++i) {
+    std::string origin, remedy;
+    ExplanationOrigin(i, origin);
+    ExplanationRemedy(i, remedy);
+    const std::string message = CalcMessages.slots[i].str();
+    if (IsTxtDevice()) {
+      OutputWriteRaw(message + '\t' + origin + '\t' + remedy);
+      continue;
+    }
+    OutputCell(message);
+    OutputWrappedText(origin);
+    OutputWrappedText(remedy);
+    if (IsTextDevice() && !FrameLess()) OutputLine(SeparatorLine());
+    if (IsHtmlDevice()) {
+      CloseHtmlTable();
+      OutputLine("");
+      OpenHtmlTable();
+    }
+  }
+  if (IsHtmlDevice()) CloseHtmlTable();
+}
+
+void OutputMessagePage() {
+  if (CalcMessages.count == 0) return;
+  AskInsertPaper();
+  if (AbortFlag) return;
+  OutputPageHeader(0, 0);
+  OutputMessages();
+  OutputPageCheck();
+}
+
+void OutputKeepLines(int Kind) {
+  if (OutputLineCount > std::max(LinesPerPage - 10, 10)) {
+    OutputPageCheck();
+    OutputPageHeader(0, Kind);
+    OutputLine("");
+  }
+}
+
+void OutputPageCheck() {
+  if (!IsTextDevice()) return;
+  if (FrameLess() && OutputLineCount < LinesPerPage / 2) return;
+  if (OutputDevice == kDeviceScreen || OutputDevice == kDevicePrinter)
+    OutputWriteRaw(std::string(1, kFormFeed));
+  else if (OutputDevice == kDeviceTextPrinter)
+    OutputWriteRawText(std::string(1, kFormFeed));
+  OutputLineCount = 0;
+}
+
+void OutputWriteRaw(std::string_view Text) {
+  if (IsHtmlDevice())
+    WriteTextLine(OemToAnsiStr(Text));
+  else
+    WriteTextLine(Text);
+}
+
+void OutputWriteRawText(std::string_view Text) {
+  if (IsHtmlDevice())
+    WriteTextNoEol(OemToAnsiStr(Text));
+  else
+    WriteTextNoEol(Text);
+}
+
+void PrintCalculationMessages() {
+  if (CalcMessages.count == 0) {
+    ShowMessageText("Calculation successful without error messages");
+    return;
+  }
+  SetPageHeader(ProgShortName + " V" + ProgVersion, "Error Messages", HeaderLines[1].view(),
+                HeaderLines[2].view(), HeaderLines[3].view(), 1);
+  if (CalcFatalFlag) {
+    ShowCalculationMessages();
+    return;
+  }
+  OpenOutput(kDeviceScreen, CurrentFileName + ".txt");
+  if (AbortFlag) return;
+  if (!TextFileVar.Rewrite()) {
+    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    AbortFlag = 1;
+    return;
+  }
+  OutputMessagePage();
+  CloseOutput();
+}
+
+void CopyFileToOutput(std::string_view FileName) {
+  std::FILE* f = std::fopen(FindExistingFile(FileName).c_str(), "rb");
+  if (!f) return;
+  std::string data;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) data.append(buf, n);
+  std::fclose(f);
+  WriteTextNoEol(data);
+}
+
+bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines) {
+  Lines.clear();
+  TTextFile f;
+  f.Assign(FileName);
+  if (!f.Reset()) return false;
+  for (std::string line; f.ReadLine(line);) Lines.push_back(line);
+  const bool ok = !f.Failed();
+  f.CloseQuiet();
+  return ok;
+}
+
+void CopyTextFileToAnsi(std::string_view Source, std::string_view Target) {
+  std::vector<std::string> lines;
+  if (!ReadTextFileLines(Source, lines)) {
+    ShowTraceMessage("file " + std::string(Source) + " not found or no access !");
+    AbortFlag = 1;
+    return;
+  }
+  // The target is replaced only when every line was written.
+  TTextFile out;
+  out.Assign(Target);
+  if (!out.Rewrite()) {
+    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + std::string(Target));
+    AbortFlag = 1;
+    return;
+  }
+  for (const auto& line : lines)
+    if (!out.WriteLine(OemToAnsiText(line))) break;
+  if (!out.Close()) AbortFlag = 1;
+}
+
+void CloseOutput() {
+  const bool linesOnPage = OutputLineCount > 0;
+  const TOutputDevice d = OutputDevice;
+  if (linesOnPage) {
+    const bool textish = d == kDeviceScreen || d == kDeviceTextPrinter || d == kDevicePrinter;
+    if ((textish && PrintoutHeaderMode == 2) || (textish && FrameLess()))
+      OutputWriteRawText(std::string(1, kFormFeed));
+  }
+  if (IsHtmlDevice()) {
+    CloseHtmlTable();
+    OutputWriteRaw("</BODY>");
+    OutputWriteRaw("</HTML>");
+  }
+  TextFileVar.Close();
+  g_pendingPrinterSetup.clear();
+
+  switch (d) {
+    case kDeviceConfigured:
+    case kDeviceScreen:
+      CopyTextFileToAnsi(OutputFileName, OutWinName());
+      if (!AbortFlag) ShowReportWindow(OutputFileName);
+      DeleteTextFile(OutputFileName);
+      break;
+    case kDeviceFile:
+    case kDeviceDosText:
+      CopyTextFileToAnsi(OutputFileName, OutWinName());
+      TraceMessagesOn = 1;
+      if (d == kDeviceFile && !AbortFlag)
+        ShowMessageText(OutputFileName + " and Windows file outwin.txt have been created..");
+      break;
+    case kDevicePrinter:
+      PrintTextFile(OutputFileName);
+      DeleteTextFile(OutputFileName);
+      break;
+    case kDeviceWordProcessor:
+      if (!WordProcessorPath.empty() && !platform::ProgramExists(WordProcessorPath)) {
+        ShowTraceMessage(WordProcessorPath + " not found");
+        break;
+      }
+      CopyTextFileToAnsi(OutputFileName, OutWinName());
+      if (!AbortFlag) StartViewer(WordProcessorPath, OutWinName());
+      break;
+    case kDeviceTxt:
+      ++TxtFileCounter;
+      CopyTextFileToAnsi(OutputFileName, OutputDir() + "$$" + std::to_string(TxtFileCounter) + ".txt");
+      break;
+    case kDeviceBatchTxt:
+      ++TxtFileCounter;
+      CopyTextFileToAnsi(OutputFileName, CurrentFileName + ".txt");
+      break;
+    case kDeviceHtml:
+      // The calculation file's extension is restored whatever happens to the
+      // browser, so that the next save does not get "htm".
+      if (g_restoreInputFileExt) InputFileExt = SavedInputFileExt;
+      g_restoreInputFileExt = false;
+      StartViewer(HtmlBrowserPath, OutputFileName);
+      break;
+    default: break;
+  }
+  platform::ShowArrowCursor();
+}

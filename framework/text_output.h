@@ -1,0 +1,138 @@
+// Text output layer: every printed result (report, input listing, table
+// print-outs, protocol of changes, message lists) is written through it.
+//
+// A caller names a device, writes lines, table rows and page headers, and
+// closes it; the layer decides what each line becomes on that device: a framed
+// 72-column page (window, text printer, printer, word processor, DOS file), a
+// TAB-separated file for spreadsheets, or an HTML page with tables.
+//
+// Calling order of every print-out:
+//   SetPageHeader(...); [SetColumnHeads(...);]
+//   OpenOutput(device, name);  if AbortFlag: stop
+//   rewrite TextFileVar (RewriteTextFile);
+//   OutputPageHeader(0, kind); OutputLine / OutputTableRow / ...;
+//   CloseOutput();
+//
+// All output goes to the global TextFileVar. Texts are code page 437 bytes.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/types.h"
+
+using TOutputDevice = Word;
+
+// Device codes.
+constexpr TOutputDevice kDeviceConfigured = 0;   // TextDevice, or ask
+constexpr TOutputDevice kDeviceScreen = 1;       // report window
+constexpr TOutputDevice kDeviceTextPrinter = 2;  // raw text printer device
+constexpr TOutputDevice kDeviceFile = 3;         // a text file the user names
+constexpr TOutputDevice kDevicePrinter = 4;      // system printer (or PDF)
+constexpr TOutputDevice kDeviceWordProcessor = 5;
+constexpr TOutputDevice kDeviceTxt = 6;          // TAB-separated text file
+constexpr TOutputDevice kDeviceHtml = 7;
+constexpr TOutputDevice kDeviceDosText = 8;      // "OUTDOS.TXT"
+constexpr TOutputDevice kDeviceBatchTxt = 9;     // TAB file copied beside the input file
+constexpr TOutputDevice kDeviceListNames = 90;   // only fills ItemTexts 1..7
+
+using PageHeaderText = ShortString<65>;
+
+struct TPageHeaderTexts {
+  PageHeaderText Title;
+  std::array<PageHeaderText, 4> Lines;  // header lines 1..4 at [0..3]
+  int TotalPages = 0;                   // 0 = no total in "pg."
+};
+
+struct TColumnHeads {
+  ShortString<30> Head1;
+  std::array<ShortString<10>, 4> Heads;  // heads 2..5 at [0..3]
+};
+
+// Layer state: one output at a time.
+extern TOutputDevice OutputDevice;
+extern std::string OutputFileName;
+extern int OutputLineCount;   // lines on the current page
+extern int OutputPageCount;   // pages begun
+extern int OutputHeaderKind;  // kind of the last page header, reused at automatic breaks
+extern Byte PageHeadersOn;
+extern Byte HtmlTableOpen;
+extern Byte SinglePagePrinting;
+extern ShortString<3> SavedInputFileExt;
+extern TPageHeaderTexts PageHeaderTexts;
+extern TColumnHeads ColumnHeads;
+// Columns (from 1) of heads 2..5, and of the fourth value of a table row.
+extern std::array<Byte, 4> ColumnPositions;
+extern Byte RowValue3Column;
+
+// Device path of the raw text printer (device 2), e.g. "/dev/usb/lp0".
+// Empty: the text printer is unavailable.
+extern std::string TextPrinterDevice;
+
+// Gives the layer its start values (device 1, counters 0, program title as
+// page title, column heads "Symbol", "Unit", "1", "2").
+void InitTextOutput();
+
+// Chooses and prepares the device. Empty FileName means CurrentFileName.
+// Device 90 only fills ItemTexts 1..7 with the device names.
+void OpenOutput(TOutputDevice Device, std::string_view FileName);
+// Finishes the output: closes TextFileVar and shows, prints, copies or opens
+// the result as the device requires.
+void CloseOutput();
+TOutputDevice GetOutputDevice();
+
+void SetPageHeader(std::string_view Title, std::string_view Line1, std::string_view Line2,
+                   std::string_view Line3, std::string_view Line4, int TotalPages);
+void SetColumnHeads(std::string_view Head1, std::string_view Head2, std::string_view Head3,
+                    std::string_view Head4, std::string_view Head5);
+
+// Page header; Page 0 means the next page; Kind 1 adds the column head line.
+void OutputPageHeader(int Page, int Kind);
+void OutputLine(std::string_view Line);
+// Writes Text without ending the line.
+void OutputLineAll(std::string_view Text);
+void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_view Value2,
+                    std::string_view Value3);
+void OutputMessages();
+void OutputMessagePage();
+void OutputKeepLines(int Kind);
+void OutputPageCheck();
+void OutputCell(std::string_view Text);
+void OutputWrappedText(std::string_view Text);
+void OpenHtmlTable();
+void CloseHtmlTable();
+// Writes Text (and a line end) to TextFileVar as it is; the HTML device
+// converts it to the display code page first.
+void OutputWriteRaw(std::string_view Text);
+void OutputWriteRawText(std::string_view Text);
+
+// Separator texts of the current PrintoutDisplayMode ("$!$" = no line).
+std::string SeparatorLine();
+std::string RuleLineText();
+std::string FrameTopLine();
+std::string FrameBottomLine();
+std::string FrameMiddleLine();
+char FrameChar();
+
+// The marker of a line that is not there; never printed.
+constexpr std::string_view kNoLine = "$!$";
+
+// The message list of a calculation as a print-out in the report window.
+void PrintCalculationMessages();
+// Copies a file byte for byte into TextFileVar.
+void CopyFileToOutput(std::string_view FileName);
+// Reads Source line by line and writes each line in the display code page to
+// a new Target. Sets AbortFlag when either file fails.
+void CopyTextFileToAnsi(std::string_view Source, std::string_view Target);
+
+// Every line of a text file, line ends removed; false when it cannot be read.
+bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines);
+
+// Layout helpers (pure): Text inserted before column Col (from 1) of Line,
+// appended when Col lies beyond its end; then the line is cut to Width.
+std::string InsertAtColumn(std::string Line, std::size_t Col, std::string_view Text,
+                           std::size_t Width = 72);
+// Escapes "&", "<", ">" and '"' for HTML text.
+std::string HtmlEscape(std::string_view Text);

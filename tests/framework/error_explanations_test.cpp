@@ -1,0 +1,160 @@
+// The message list first: Qt defines "slots" as a macro.
+#include "framework/calc_messages.h"
+#include "framework/error_explanations.h"
+
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "framework/forms/error_help_form.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ErrorExplanationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = platform::ProcessTempDir() + "/explain_" + info->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::copy_file(Sample(), dir_ + "/bq4.err");
+    PltDir = dir_;
+    TempDir = dir_;
+  }
+  void TearDown() override { platform::SetBatchMode(false); }
+
+  static std::string Sample() { return std::string(BQ4_TEST_DATA) + "/text_output/bq4.err"; }
+
+  std::string dir_;
+};
+
+}  // namespace
+
+TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14Characters) {
+  std::string origin, remedy;
+  ASSERT_EQ(LookupExplanation(Sample(), "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
+  EXPECT_EQ(origin.substr(0, 31), "The tangent of an angle of 90 d");
+  EXPECT_EQ(remedy.substr(0, 16), "Check the angles");
+  // Two messages that agree in their first 14 characters share the first explanation.
+  ASSERT_EQ(LookupExplanation(Sample(), "Error  : same first something else", origin, remedy),
+            ExplanationLookup::Found);
+  EXPECT_EQ(remedy, "Remedy of the first.");
+}
+
+TEST_F(ErrorExplanationsTest, KeyOnTheLastLineOrUnknownMessageHasNoExplanation) {
+  std::string origin = "kept", remedy = "kept";
+  EXPECT_EQ(LookupExplanation(Sample(), "Warning: key on the last line", origin, remedy), ExplanationLookup::NotFound);
+  EXPECT_EQ(LookupExplanation(Sample(), "Fatal  : never heard of", origin, remedy), ExplanationLookup::NotFound);
+  EXPECT_EQ(LookupExplanation(dir_ + "/none.err", "x", origin, remedy), ExplanationLookup::NoFile);
+  EXPECT_EQ(origin, "kept");
+}
+
+TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageList) {
+  AddErrorMessage("Error: function tan in Unit math");
+  AddErrorMessage("Fatal  : never heard of");
+  std::string text;
+  ExplanationRemedy(1, text);
+  EXPECT_EQ(text.substr(0, 16), "Check the angles");
+  ExplanationOrigin(2, text);
+  EXPECT_EQ(text, kNoExplanationText);
+}
+
+TEST_F(ErrorExplanationsTest, WithoutAnyExplanationFileTheTextStaysUnchanged) {
+  fs::remove(dir_ + "/bq4.err");
+  setenv("BQ4_DATA_DIR", dir_.c_str(), 1);
+  AddErrorMessage("Error: function tan in Unit math");
+  std::string text = "unchanged";
+  ExplanationOrigin(1, text);
+  unsetenv("BQ4_DATA_DIR");
+  EXPECT_EQ(text, "unchanged");
+}
+
+TEST_F(ErrorExplanationsTest, NoMessagesSaySuccess) {
+  platform::DialogScript script;
+  script.Ok().Expect("Calculation successful without error messages");
+  ShowCalculationMessages();
+}
+
+TEST_F(ErrorExplanationsTest, BatchRunShowsNothing) {
+  platform::SetBatchMode(true);
+  AddErrorMessage("Error: function tan in Unit math");
+  platform::DialogScript script;
+  ShowCalculationMessages();
+  EXPECT_TRUE(script.Shown().empty());
+}
+
+TEST_F(ErrorExplanationsTest, LowHelpLevelOpensTheListOnContinue) {
+  HelpLevel = 1;
+  for (const char* m : {"Error: function tan in Unit math", "Warning: a", "Warning: b"}) AddErrorMessage(m);
+  platform::DialogScript script;
+  script.Ok();  // keeps the preselected entry: "Continue..."
+  ShowCalculationMessages();
+  EXPECT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(ItemTexts[4].str(), "Continue...");
+}
+
+TEST_F(ErrorExplanationsTest, HigherHelpLevelStepsThroughTheMessages) {
+  HelpLevel = 2;
+  AddErrorMessage("Error: function tan in Unit math");
+  AddErrorMessage("Fatal  : never heard of");
+  platform::DialogScript script;
+  script.Ok();                                    // list: message 1 preselected
+  script.Ok();                                    // its explanation window
+  script.Ok();                                    // list: message 2 preselected
+  script.Ok().Expect(std::string(kNoExplanationText));  // no explanation; list closes after the last
+  ShowCalculationMessages();
+  EXPECT_EQ(script.Pending(), 0u);
+  ASSERT_EQ(script.Shown().size(), 4u);
+  EXPECT_EQ(script.Shown()[1].kind, "form");
+}
+
+TEST_F(ErrorExplanationsTest, SaveReplacesOriginAndRemedyAndKeepsTheRest) {
+  SaveErrorExplanation("Error  : same first fourteen", "New origin", "New remedy");
+  const std::string text = ReadBytes(dir_ + "/bq4.err");
+  EXPECT_NE(text.find("Error  : same first fourteen\r\nNew origin\r\nNew remedy\r\n"), std::string::npos);
+  EXPECT_NE(text.find("; Test explanations\r\nError: function tan"), std::string::npos);
+  EXPECT_NE(text.find("Warning: key on the last line"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ + "/bq4.err.$$$"));
+}
+
+TEST_F(ErrorExplanationsTest, SavingAnUnknownMessageSaysSoAndChangesNothing) {
+  const std::string before = ReadBytes(dir_ + "/bq4.err");
+  platform::DialogScript script;
+  script.Ok().Expect("not found.");
+  SaveErrorExplanation("Fatal  : unknown", "o", "r");
+  EXPECT_EQ(ReadBytes(dir_ + "/bq4.err"), before);
+}
+
+TEST_F(ErrorExplanationsTest, EditedExplanationIsSavedWhenTheUserSaysYes) {
+  Thelperr form("Error  : same first fourteen", "old origin", "old remedy");
+  form.show();
+  form.Memo_origin->setPlainText("Edited origin");
+  ASSERT_TRUE(form.Modified());
+  platform::DialogScript script;
+  script.Yes().Expect("Save Changes ?");
+  form.Button_okClick();
+  std::string origin, remedy;
+  ASSERT_EQ(LookupExplanation(dir_ + "/bq4.err", "Error  : same first fourteen", origin, remedy),
+            ExplanationLookup::Found);
+  EXPECT_EQ(origin, "Edited origin");
+  EXPECT_EQ(remedy, "old remedy");
+}

@@ -1,0 +1,137 @@
+#include "framework/report_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "framework/clock.h"
+#include "framework/forms/report_window.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "framework/line_io.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+#include "platform/printer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+int PdfPageCount(const std::string& pdf) {
+  const std::string data = ReadBytes(pdf);
+  const std::regex page(R"(/Type\s*/Page[^s])");
+  return static_cast<int>(std::distance(std::sregex_iterator(data.begin(), data.end(), page), std::sregex_iterator()));
+}
+
+class ReportWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    InitTextOutput();
+    InitClock();
+    platform::ResetPrinter();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = platform::ProcessTempDir() + "/report_" + info->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    TempDir = dir_;
+  }
+  void TearDown() override { platform::ResetPrinter(); }
+
+  // A text file of five pages: four form-feed lines, the last page open.
+  std::string FivePages() {
+    const std::string name = dir_ + "/five.txt";
+    std::ofstream out(name, std::ios::binary);
+    for (int p = 1; p <= 5; ++p) {
+      out << "page " << p << " first line\r\n" << "second line \x84\r\n";
+      if (p < 5) out << "\f\r\n";
+    }
+    return name;
+  }
+
+  std::string dir_;
+};
+
+}  // namespace
+
+TEST_F(ReportWindowTest, PagesAreFormFeedsPlusAnOpenLastPage) {
+  EXPECT_EQ(CountTextPages(FivePages()), 5);
+  std::ofstream(dir_ + "/closed.txt", std::ios::binary) << "a\r\n\f";
+  EXPECT_EQ(CountTextPages(dir_ + "/closed.txt"), 1);
+}
+
+TEST_F(ReportWindowTest, PrintsAllPagesIntoAPdfFile) {
+  const std::string pdf = dir_ + "/all.pdf";
+  platform::DialogScript script;
+  script.Ok({{"file", pdf}});
+  PrintTextFile(FivePages());
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(PdfPageCount(pdf), 5);
+}
+
+TEST_F(ReportWindowTest, PageRangeStartsWithoutALeadingEmptySheet) {
+  const std::string pdf = dir_ + "/range.pdf";
+  platform::DialogScript script;
+  script.Ok({{"file", pdf}, {"from", "2"}, {"to", "3"}});
+  PrintTextFile(FivePages());
+  EXPECT_EQ(PdfPageCount(pdf), 2);
+  EXPECT_EQ(platform::PrinterPagesPrinted(), 2);
+}
+
+TEST_F(ReportWindowTest, CancelledPrintDialogPrintsNothing) {
+  platform::DialogScript script;
+  script.Cancel();
+  PrintTextFile(FivePages());
+  EXPECT_EQ(platform::PrinterPagesPrinted(), 0);
+}
+
+TEST_F(ReportWindowTest, MissingFileIsReported) {
+  platform::DialogScript script;
+  script.Ok().Expect("not found !");
+  PrintTextFile(dir_ + "/missing.txt");
+}
+
+TEST_F(ReportWindowTest, PrinterDeviceSendsAShortReportToPdf) {
+  LinesPerPage = 30;
+  const std::string pdf = dir_ + "/report.pdf";
+  platform::DialogScript script;
+  script.Ok({{"file", pdf}});
+  SetPageHeader("", "Printed report", "", "", "", 0);
+  OpenOutput(kDevicePrinter, "");
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  OutputPageHeader(0, 0);
+  for (int i = 1; i <= 40; ++i) OutputLine("line " + std::to_string(i));
+  CloseOutput();
+  EXPECT_EQ(PdfPageCount(pdf), 2);
+  EXPECT_FALSE(fs::exists(OutputFileName));
+}
+
+TEST_F(ReportWindowTest, WindowShowsTheWindowFileAndKeepsItsGeometry) {
+  std::ofstream(dir_ + "/outwin.txt", std::ios::binary) << "first\r\nsecond\r\n";
+  TForm_showtextfile form(dir_ + "/$OUT1.TMP");
+  form.FormShow();
+  EXPECT_EQ(form.Memo1->toPlainText().toStdString(), "first\nsecond\n");
+  EXPECT_EQ(form.ShownFileName(), dir_ + "/outwin.txt");
+  form.setGeometry(30, 50, 640, 400);
+  form.Button_okClick();
+  EXPECT_EQ(TextWindowLeft, 30);
+  EXPECT_EQ(TextWindowTop, 50);
+  EXPECT_EQ(TextWindowWidth, 640);
+  EXPECT_EQ(TextWindowHeight, 400);
+  TForm_showtextfile next(dir_ + "/$OUT1.TMP");
+  EXPECT_EQ(next.geometry().width(), 640);
+}

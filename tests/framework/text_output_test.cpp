@@ -1,0 +1,341 @@
+#include "framework/text_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "framework/calc_messages.h"
+#include "framework/clock.h"
+#include "framework/globals.h"
+#include "framework/file_utils.h"
+#include "framework/init.h"
+#include "framework/line_io.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+#include "platform/process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteBytes(const std::string& name, const std::string& data) {
+  std::ofstream out(name, std::ios::binary);
+  out << data;
+}
+
+// Compares a written file with its golden file in tests/data/text_output;
+// the test's temporary folder reads as "$TMP". BQ4_UPDATE_GOLDEN=1 rewrites
+// the golden file instead (on purpose only).
+void ExpectGolden(const std::string& written, const std::string& golden, const std::string& tempDir) {
+  const std::string goldenPath = std::string(BQ4_TEST_DATA) + "/text_output/" + golden;
+  std::string got = ReadBytes(written);
+  for (std::size_t p; (p = got.find(tempDir)) != std::string::npos;) got.replace(p, tempDir.size(), "$TMP");
+  ASSERT_FALSE(got.empty()) << written << " is empty or missing";
+  if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
+    WriteBytes(goldenPath, got);
+    return;
+  }
+  EXPECT_EQ(got, ReadBytes(goldenPath)) << "differs from golden file " << golden;
+}
+
+class TextOutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    InitTextOutput();
+    InitClock();
+    ClockReading r;
+    r.Year = 2009;
+    r.Month = 3;
+    r.Day = 7;
+    r.Hour = 9;
+    r.Minute = 5;
+    PinClock(r);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = platform::ProcessTempDir() + "/textout_" + info->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    TempDir = dir_;
+    CurrentDir = "/home/user/joints";
+    CurrentFileName = "flange";
+    HeaderLines[1] = "Design office";
+    HeaderLines[2] = "Sample company";
+    PltDir = std::string(BQ4_TEST_DATA) + "/text_output";
+    platform::RecordProgramStarts(true);
+  }
+  void TearDown() override {
+    platform::RecordProgramStarts(false);
+    InitClock();
+  }
+
+  // The report that every device test writes: a header with column heads,
+  // lines, table rows, and the message section.
+  void WriteSampleReport(TOutputDevice device, int rows = 12) {
+    SetPageHeader("", "Joint: flange of a pump housing", "Bolt M12 x 60 - 12.9", "Calculation & check <VDI>",
+                  "", 0);
+    SetColumnHeads("Quantity", "Symbol", "Unit", "Value", "Limit");
+    OpenOutput(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    ASSERT_TRUE(TextFileVar.Rewrite());
+    ASSERT_EQ(AbortFlag, 0);
+    OutputPageHeader(0, 1);
+    OutputLine("Assembly state");
+    OutputLine(SeparatorLine());
+    for (int i = 1; i <= rows; ++i)
+      OutputTableRow("Preload of row " + std::to_string(i), "F_M", "N", std::to_string(1000 + i) + ".5");
+    OutputLine(RuleLineText());
+    OutputLine(std::string(kNoLine));
+    OutputKeepLines(0);
+    OutputMessages();
+    CloseOutput();
+  }
+
+  void AddSampleMessages() {
+    AddErrorMessage("Error: function tan in Unit math");
+    AddErrorMessage("Warning: no explanation <here>");
+  }
+
+  std::string dir_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Layout helpers
+
+TEST_F(TextOutputTest, InsertAtColumnInsertsAndCutsAt72) {
+  EXPECT_EQ(InsertAtColumn("abcdef", 3, "XY"), "abXYcdef");
+  EXPECT_EQ(InsertAtColumn("abc", 10, "XY"), "abcXY");  // beyond the end: appended
+  EXPECT_EQ(InsertAtColumn(std::string(72, ' '), 1, "*").size(), 72u);
+}
+
+TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongName) {
+  PrintoutDisplayMode = 1;
+  OpenOutput(kDeviceDosText, "");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  const std::string longName(40, 'n');
+  OutputTableRow(longName, "V1", "V2", "V3");
+  CloseOutput();
+  const std::string text = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  const std::string line = text.substr(0, text.find("\r\n"));
+  ASSERT_EQ(line.size(), 7u + 72u);
+  const std::string body = line.substr(7);
+  EXPECT_EQ(body.substr(34, 2), "V1");  // splits the long name
+  EXPECT_EQ(body.substr(0, 34), std::string(34, 'n'));
+  EXPECT_EQ(body.substr(43, 2), "V2");
+  EXPECT_EQ(body.substr(55, 2), "V3");
+}
+
+TEST_F(TextOutputTest, SeparatorTextsFollowTheDisplayMode) {
+  PrintoutDisplayMode = 1;
+  EXPECT_EQ(SeparatorLine(), std::string(70, '-'));
+  EXPECT_EQ(FrameTopLine(), std::string(70, '*'));
+  PrintoutDisplayMode = 2;
+  EXPECT_EQ(SeparatorLine(), std::string(70, '\xC4'));
+  EXPECT_EQ(RuleLineText(), std::string(70, '\xCD'));
+  EXPECT_EQ(FrameTopLine(), "\xC9" + std::string(68, '\xCD') + "\xBB");
+  EXPECT_EQ(FrameMiddleLine(), "\xCC" + std::string(68, '\xCD') + "\xB9");
+  EXPECT_EQ(FrameBottomLine(), "\xC8" + std::string(68, '\xCD') + "\xBC");
+  EXPECT_EQ(FrameChar(), '\xBA');
+  PrintoutDisplayMode = 3;
+  EXPECT_EQ(SeparatorLine(), std::string(70, ' '));
+  EXPECT_EQ(FrameChar(), ' ');
+  PrintoutDisplayMode = 4;
+  EXPECT_EQ(SeparatorLine(), kNoLine);
+  EXPECT_EQ(FrameTopLine(), kNoLine);
+}
+
+TEST_F(TextOutputTest, HtmlEscapeCoversTheFourSpecialCharacters) {
+  EXPECT_EQ(HtmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d&quot;e");
+}
+
+TEST_F(TextOutputTest, EmptyTitleBecomesTheProgramTitleWithVersion) {
+  SetPageHeader("", "a", "b", "c", "d", 3);
+  EXPECT_EQ(PageHeaderTexts.Title.str(), ProgTitle.str() + "  V" + ProgVersion);
+  EXPECT_EQ(PageHeaderTexts.TotalPages, 3);
+}
+
+// ---------------------------------------------------------------------------
+// Devices
+
+TEST_F(TextOutputTest, DeviceListFillsSevenItemTextsAndTouchesNothingElse) {
+  OutputDevice = kDeviceHtml;
+  OpenOutput(kDeviceListNames, "");
+  EXPECT_EQ(OutputDevice, kDeviceHtml);
+  EXPECT_EQ(ItemTexts[1].str(), "Screen");
+  EXPECT_EQ(ItemTexts[7].str(), "HTML File (Netscape, Internet Explorer ...)");
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(TextOutputTest, BatchTxtDeviceWritesTabRowsBesideTheInputFile) {
+  AddSampleMessages();
+  CurrentFileName = dir_ + "/flange";
+  WriteSampleReport(kDeviceBatchTxt, 3);
+  EXPECT_EQ(TxtFileCounter, 1);
+  EXPECT_TRUE(fs::exists(dir_ + "/$$$1.txt"));
+  ExpectGolden(dir_ + "/flange.txt", "device9.txt", dir_);
+}
+
+TEST_F(TextOutputTest, TwoTxtOutputsInARowAreNumberedOneAndTwo) {
+  WriteSampleReport(kDeviceTxt, 2);
+  WriteSampleReport(kDeviceTxt, 2);
+  EXPECT_EQ(TxtFileCounter, 2);
+  for (const char* name : {"$$$1.txt", "$$1.txt", "$$$2.txt", "$$2.txt"})
+    EXPECT_TRUE(fs::exists(dir_ + "/" + name)) << name;
+  ExpectGolden(dir_ + "/$$2.txt", "device6.txt", dir_);
+}
+
+TEST_F(TextOutputTest, FileDeviceFramedPagesWithPageBreaksInBoxDrawingMode) {
+  AddSampleMessages();
+  LinesPerPage = 30;
+  const std::string target = dir_ + "/report.txt";
+  platform::DialogScript script;
+  script.File(target);
+  script.Ok().Expect("have been created");
+  WriteSampleReport(kDeviceFile, 14);
+  EXPECT_EQ(script.Pending(), 0u);
+  ExpectGolden(target, "device3_mode2.txt", dir_);
+  EXPECT_TRUE(fs::exists(dir_ + "/outwin.txt"));
+}
+
+TEST_F(TextOutputTest, FileDeviceStarFramesWithTotalPages) {
+  PrintoutDisplayMode = 1;
+  LinesPerPage = 30;
+  const std::string target = dir_ + "/report.txt";
+  platform::DialogScript script;
+  script.File(target);
+  script.Ok();
+  SetPageHeader("Protocol", "one", "two", "three", "four", 2);
+  OpenOutput(kDeviceFile, "");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  OutputPageHeader(0, 0);
+  for (int i = 1; i <= 30; ++i) OutputLine("line " + std::to_string(i));
+  CloseOutput();
+  ExpectGolden(target, "device3_mode1_total.txt", dir_);
+}
+
+TEST_F(TextOutputTest, HeaderOnFirstPageOnlyGivesABlankLineAndFormFeeds) {
+  PrintoutHeaderMode = 2;
+  LinesPerPage = 30;
+  WriteSampleReport(kDeviceDosText, 14);
+  ExpectGolden(FindExistingFile(dir_ + "/OUTDOS.TXT"), "device8_header_mode2.txt", dir_);
+}
+
+TEST_F(TextOutputTest, FramelessModeEjectsOnlyHalfFullPages) {
+  PrintoutDisplayMode = 4;
+  LinesPerPage = 30;
+  AddSampleMessages();
+  WriteSampleReport(kDeviceDosText, 20);
+  ExpectGolden(FindExistingFile(dir_ + "/OUTDOS.TXT"), "device8_mode4.txt", dir_);
+}
+
+TEST_F(TextOutputTest, FewLinesPerPageDoNotRecurseThroughPageHeaders) {
+  LinesPerPage = 3;
+  WriteSampleReport(kDeviceDosText, 4);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(OutputPageCount, 1);
+}
+
+TEST_F(TextOutputTest, HtmlDeclaresItsCharsetAndEscapesTexts) {
+  AddSampleMessages();
+  const std::string target = dir_ + "/report.htm";
+  platform::DialogScript script;
+  script.File(target);
+  WriteSampleReport(kDeviceHtml, 2);
+  ExpectGolden(target, "device7.htm", dir_);
+  const std::string html = ReadBytes(target);
+  EXPECT_NE(html.find("charset=windows-1252"), std::string::npos);
+  EXPECT_NE(html.find("Calculation &amp; check &lt;VDI&gt;"), std::string::npos);
+  EXPECT_EQ(html.find("<VDI>"), std::string::npos);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), target);
+}
+
+TEST_F(TextOutputTest, MissingBrowserStillRestoresTheInputFileExtension) {
+  const ShortString<3> ext = InputFileExt;
+  HtmlBrowserPath = dir_ + "/no-such-browser";
+  platform::DialogScript script;
+  script.Ok().Expect("not found");
+  WriteSampleReport(kDeviceHtml, 1);
+  EXPECT_EQ(InputFileExt.str(), ext.str());
+  EXPECT_TRUE(fs::exists(dir_ + "/" + ProgShortNameLower + ".htm"));
+}
+
+TEST_F(TextOutputTest, ConfiguredBrowserIsStartedOnTheTemporaryPage) {
+  HtmlBrowserPath = "/bin/true";
+  WriteSampleReport(kDeviceHtml, 1);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "/bin/true");
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), dir_ + "/" + ProgShortNameLower + ".htm");
+  EXPECT_EQ(InputFileExt.str(), ProgShortNameLower);
+}
+
+TEST_F(TextOutputTest, TextPrinterWithoutDevicePathIsUnavailable) {
+  platform::DialogScript script;
+  script.Ok().Expect("unavailable");
+  OpenOutput(kDeviceTextPrinter, "");
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
+  TextPrinterDevice = dir_ + "/lp0";
+  WriteBytes(platform::ConfigDirectory() + "/TEXT.HXP", "\x1b@");
+  platform::DialogScript script;
+  script.No();  // single page printing ?
+  PrintoutDisplayMode = 4;
+  SetPageHeader("", "", "", "", "", 0);
+  OpenOutput(kDeviceTextPrinter, "");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  OutputPageHeader(0, 0);
+  OutputLine("hello");
+  CloseOutput();
+  fs::remove(platform::ConfigDirectory() + "/TEXT.HXP");
+  const std::string sent = ReadBytes(TextPrinterDevice);
+  EXPECT_EQ(sent.substr(0, 2), "\x1b@");
+  EXPECT_NE(sent.find("       hello\r\n"), std::string::npos);
+  EXPECT_EQ(sent.back(), '\f');
+}
+
+TEST_F(TextOutputTest, WordProcessorDeviceOpensTheWindowFile) {
+  WriteSampleReport(kDeviceWordProcessor, 1);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "default-opener");
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), dir_ + "/outwin.txt");
+}
+
+TEST_F(TextOutputTest, ScreenDeviceShowsTheReportWindowAndRemovesTheTemporaryFile) {
+  platform::DialogScript script;
+  script.Ok();
+  WriteSampleReport(kDeviceScreen, 2);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(fs::exists(dir_ + "/outwin.txt"));
+  EXPECT_FALSE(fs::exists(dir_ + "/$OUT1.TMP"));
+}
+
+TEST_F(TextOutputTest, ConfiguredDeviceIsAskedForWhenTheSettingSaysSo) {
+  AskTextDevice = 1;
+  platform::DialogScript script;
+  script.Cancel();
+  OpenOutput(kDeviceConfigured, "");
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(TextOutputTest, CopyTextFileToAnsiReportsAMissingSource) {
+  platform::DialogScript script;
+  script.Ok();
+  CopyTextFileToAnsi(dir_ + "/missing.txt", dir_ + "/out.txt");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
+}
