@@ -6,17 +6,16 @@
 #include <string>
 
 #include "framework/calc_messages.h"
+#include "framework/charset.h"
 #include "framework/error_explanations.h"
-#include "framework/globals.h"
 #include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/input_dialogs.h"
 #include "framework/line_io.h"
 #include "framework/message_box.h"
-#include "framework/input_dialogs.h"
 #include "framework/number_format.h"
 #include "framework/report_window.h"
-#include "framework/charset.h"
 #include "framework/text_utils.h"
-#include "platform/cursor.h"
 #include "platform/os.h"
 #include "platform/process.h"
 
@@ -83,19 +82,13 @@ std::string FrameLine(char left, char fill, char right) {
   return s;
 }
 
-std::string PaddedInt(int value, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%*d", width, value);
-  return buf;
-}
-
 bool IsFirstPage(int page) { return page == 1 || (page == 0 && OutputPageCount == 0); }
 
 // A line between two frame characters at columns 1 and 70, with each text
 // inserted at its column.
 std::string FramedLine(std::initializer_list<std::pair<std::size_t, std::string_view>> texts) {
   std::string line(71, ' ');
-  line = InsertAtColumn(line, 1, std::string_view(std::string(1, FrameChar())));
+  line = InsertAtColumn(line, 1, std::string(1, FrameChar()));
   for (const auto& [col, text] : texts) line = InsertAtColumn(line, col, text);
   return InsertAtColumn(line, 70, std::string(1, FrameChar()));
 }
@@ -212,7 +205,7 @@ void TextPageHeader(int Page, int Kind) {
   std::size_t pageCol = 60;
   if (PrintoutHeaderMode != 2) {
     if (PageHeaderTexts.TotalPages != 0) {
-      pageText = "pg." + PaddedInt(Page, 2) + "/" + PaddedInt(PageHeaderTexts.TotalPages, 2);
+      pageText = "pg." + IntToTextWidth(Page, 2) + "/" + IntToTextWidth(PageHeaderTexts.TotalPages, 2);
     } else {
       pageText = "pg." + IntToText(Page);
       pageCol = 64;
@@ -393,7 +386,7 @@ void OpenDosTextOutput() {
 // configured. A configured program that does not exist is reported.
 void StartViewer(const std::string& program, const std::string& file) {
   if (program.empty()) {
-    platform::ShowBusyCursor();
+    SetBusyCursor();
     if (!platform::OpenWithDefaultProgram(file)) ShowTraceMessage("No program to open " + file + " found");
     return;
   }
@@ -401,7 +394,7 @@ void StartViewer(const std::string& program, const std::string& file) {
     ShowTraceMessage(program + " not found");
     return;
   }
-  platform::ShowBusyCursor();
+  SetBusyCursor();
   if (!platform::StartProgram(program, {file})) ShowTraceMessage(program + " could not be started");
 }
 
@@ -860,5 +853,5 @@ void CloseOutput() {
       break;
     default: break;
   }
-  platform::ShowArrowCursor();
+  RestoreCursor();
 }
