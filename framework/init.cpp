@@ -13,6 +13,7 @@
 #include "framework/line_io.h"
 #include "framework/menu_captions.h"
 #include "framework/message_box.h"
+#include "framework/text_output.h"
 
 void InitFrameworkModules() {
   InitGlobals();
@@ -33,4 +34,5 @@ void InitFrameworkModules() {
   InitMessageBox();
   InitFormPlacement();
   InitMenuCaptions();
+  InitTextOutput();
 }

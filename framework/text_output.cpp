@@ -327,14 +327,19 @@ void OpenTextPrinter() {
   g_pendingPrinterSetup = FindPrinterSetupFile();
 }
 
+// The user names the output file; it must be allowed to be overwritten.
+bool AskOutputFile(std::string_view ext) {
+  std::string name;
+  if (!AskOutputFileName(ext, name)) return false;
+  OutputFileName = name;
+  ConfirmOverwrite(OutputFileName);
+  return !AbortFlag;
+}
+
 void OpenFileOutput() {
   SinglePagePrinting = 0;
   SetHelpNo(1070);
-  std::string name;
-  if (!AskOutputFileName("txt", name)) return;
-  OutputFileName = name;
-  ConfirmOverwrite(OutputFileName);
-  if (AbortFlag) return;
+  if (!AskOutputFile("txt")) return;
   AssignTextFile(TextFileVar, OutputFileName);
 }
 
@@ -342,12 +347,8 @@ void OpenTxtOutput() {
   SetHelpNo(1070);
   if (!AskTextDevice) {
     OutputFileName = OutputDir() + "$$$" + std::to_string(TxtFileCounter + 1) + ".txt";
-  } else {
-    std::string name;
-    if (!AskOutputFileName("txt", name)) return;
-    OutputFileName = name;
-    ConfirmOverwrite(OutputFileName);
-    if (AbortFlag) return;
+  } else if (!AskOutputFile("txt")) {
+    return;
   }
   AssignTextFile(TextFileVar, OutputFileName);
 }

@@ -16,26 +16,17 @@
 #include "framework/init.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "output_test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class ErrorExplanationsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = platform::ProcessTempDir() + "/explain_" + info->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("explain");
     fs::copy_file(Sample(), dir_ + "/bq4.err");
     PltDir = dir_;
     TempDir = dir_;

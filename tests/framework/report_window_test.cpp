@@ -17,18 +17,12 @@
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "output_test_support.h"
 #include "platform/printer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 int PdfPageCount(const std::string& pdf) {
   const std::string data = ReadBytes(pdf);
@@ -43,10 +37,7 @@ class ReportWindowTest : public ::testing::Test {
     InitTextOutput();
     InitClock();
     platform::ResetPrinter();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = platform::ProcessTempDir() + "/report_" + info->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("report");
     TempDir = dir_;
   }
   void TearDown() override { platform::ResetPrinter(); }

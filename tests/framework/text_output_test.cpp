@@ -17,18 +17,12 @@
 #include "framework/line_io.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "output_test_support.h"
 #include "platform/process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 void WriteBytes(const std::string& name, const std::string& data) {
   std::ofstream out(name, std::ios::binary);
@@ -63,10 +57,7 @@ class TextOutputTest : public ::testing::Test {
     r.Hour = 9;
     r.Minute = 5;
     PinClock(r);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = platform::ProcessTempDir() + "/textout_" + info->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("textout");
     TempDir = dir_;
     CurrentDir = "/home/user/joints";
     CurrentFileName = "flange";

@@ -1,0 +1,27 @@
+// Helpers of the text output, report window and explanation tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/os.h"
+
+inline std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// An empty folder of the running test inside the process's temporary folder.
+inline std::string FreshTestDir(const std::string& prefix) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string dir = platform::ProcessTempDir() + "/" + prefix + "_" + info->name();
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
