@@ -23,10 +23,12 @@ void BeginPrintJob() {
     return;
   }
   PrintingGraphics = true;
+  PrintingToPrinter = 1;
 }
 
 void EndPrintJob() {
   PrintingGraphics = false;
+  PrintingToPrinter = 0;
   if (platform::PrinterDocumentActive() && !platform::EndPrinterDocument()) {
     ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
     AbortFlag = 1;

@@ -101,16 +101,21 @@ SpreadsheetCellWriter SetSpreadsheetCellWriter(SpreadsheetCellWriter writer) {
   return old;
 }
 
+// The stored input file of a calculation name: with its directory unless the
+// name already carries one, with the input file extension unless it has one.
+std::string StoredInputFileName(std::string_view Name) {
+  std::string name(Name);
+  const std::string dir = ExtractDirPart(name);
+  if (name.find('.', dir.size()) == std::string::npos) name += "." + InputFileExt.str();
+  if (!FileNameWithPath && dir.empty()) name = AddBackslash(CurrentDir) + name;
+  return name;
+}
+
 void ShowStoredResultFile(std::string_view Name) {
-  if (Name.empty()) {
-    ShowMessagePlain("File not found. Use \"File->Save\"");
-    AbortFlag = 1;
-    return;
-  }
   std::vector<std::string> lines;
   bool endsWithFormFeed = false;
-  if (!ReadLines(std::string(Name), lines, endsWithFormFeed)) {
-    OpenTextForRead(std::string(Name));
+  if (Name.empty() || !ReadLines(StoredInputFileName(Name), lines, endsWithFormFeed)) {
+    ShowMessagePlain("File not found. Use \"File->Save\"");
     AbortFlag = 1;
     return;
   }

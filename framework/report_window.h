@@ -19,10 +19,13 @@ int CountTextPages(std::string_view FileName);
 
 // Puts line n of the stored input file Name (display text) into row n,
 // column 1 of the spreadsheet through the cell writer that the main window
-// installs. Empty Name: message and AbortFlag.
+// installs. An empty Name or a missing file: message and AbortFlag.
 using SpreadsheetCellWriter = void (*)(int row, int column, const std::string& text);
 SpreadsheetCellWriter SetSpreadsheetCellWriter(SpreadsheetCellWriter writer);
 void ShowStoredResultFile(std::string_view Name);
+// The file ShowStoredResultFile reads: Name in CurrentDir (unless
+// FileNameWithPath) with the extension InputFileExt unless it has one.
+std::string StoredInputFileName(std::string_view Name);
 
 // The file the report window shows: "outwin.txt" in the temporary directory.
 std::string ReportWindowFileName();

@@ -126,3 +126,27 @@ TEST_F(ReportWindowTest, WindowShowsTheWindowFileAndKeepsItsGeometry) {
   TForm_showtextfile next(dir_ + "/$OUT1.TMP");
   EXPECT_EQ(next.geometry().width(), 640);
 }
+
+namespace {
+std::vector<std::pair<int, std::string>> g_cells;
+void CollectCell(int row, int column, const std::string& text) {
+  EXPECT_EQ(column, 1);
+  g_cells.emplace_back(row, text);
+}
+}  // namespace
+
+TEST_F(ReportWindowTest, StoredInputFileGoesIntoColumnOneOfTheSpreadsheet) {
+  CurrentDir = dir_;
+  std::ofstream(dir_ + "/joint." + InputFileExt.str(), std::ios::binary) << "[SCHRAUBE]\r\nM12\r\n";
+  g_cells.clear();
+  SpreadsheetCellWriter old = SetSpreadsheetCellWriter(CollectCell);
+  ShowStoredResultFile("joint");
+  SetSpreadsheetCellWriter(old);
+  ASSERT_EQ(g_cells.size(), 2u);
+  EXPECT_EQ(g_cells[1], (std::pair<int, std::string>(2, "M12")));
+
+  platform::DialogScript script;
+  script.Ok().Expect("File not found. Use \"File->Save\"");
+  ShowStoredResultFile("missing");
+  EXPECT_EQ(AbortFlag, 1);
+}
