@@ -48,15 +48,7 @@ class TextOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    InitTextOutput();
-    InitClock();
-    ClockReading r;
-    r.Year = 2009;
-    r.Month = 3;
-    r.Day = 7;
-    r.Hour = 9;
-    r.Minute = 5;
-    PinClock(r);
+    PinClock(ClockReading{2009, 3, 7, 9, 5, 0, 0});  // 03/07/2009 9:05 in every golden file
     dir_ = FreshTestDir("textout");
     TempDir = dir_;
     CurrentDir = "/home/user/joints";
