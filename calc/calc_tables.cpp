@@ -5,7 +5,9 @@
 #include "calc/table_access.h"
 #include "framework/charset.h"
 #include "framework/globals.h"
+#include "framework/input_dialogs.h"
 #include "framework/math_utils.h"
+#include "framework/message_box.h"
 #include "framework/number_format.h"
 
 namespace {
@@ -46,7 +48,7 @@ std::string D2(Extended d) { return FloatToTextFix(2, d); }
 void FindThreadSized(std::string_view kindName, Extended d) {
   FindDbfKey(ThreadKeyText(d));
   if (!DbfKeyFound())
-    ShowDbfTrace("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
+    ShowTraceMessage("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
 }
 
 // The remembered row stands when it exists and its d (field 1) is the
@@ -131,7 +133,7 @@ void OpenCalcTable(TCalcTableNo n) {
       if (plus == std::string::npos) plus = fields.size();
       const std::string name = DbfFieldName(std::stoi(fields.substr(start, plus - start)));
       if (name.empty()) {
-        ShowDbfTrace("Error  : " + CalcTableNames[n].str() + ".dbf has too few fields");
+        ShowTraceMessage("Error  : " + CalcTableNames[n].str() + ".dbf has too few fields");
         CloseDbfTable();
         AbortFlag = 1;
         return;
@@ -141,7 +143,7 @@ void OpenCalcTable(TCalcTableNo n) {
     }
     IndexDbfOn(key, CalcTableIndexName(n));
   }
-  DbfHelpNumber = CalcTableHelpNumber(n);
+  SetHelpNo(static_cast<Word>(CalcTableHelpNumber(n)));
 }
 
 void CopyCalcRecord(TCalcTableNo n) {
@@ -190,7 +192,7 @@ void FindCalcRecord(TCalcTableNo n) {
     if (search) {
       FindDbfKey(ThreadKeyText(keptD));
       if (!DbfKeyFound())
-        ShowDbfTrace(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+        ShowTraceMessage(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
     }
   } else if (n >= 2 && n <= 9) {
     GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
@@ -225,10 +227,77 @@ void SelectCalcTable(TCalcTableNo n, int mode) {
   if (n == kThreadFrictionTable) GoToRememberedRow(Reibung.ThreadFrictionRow);
   if (n == kHeadFrictionTable) GoToRememberedRow(Reibung.HeadFrictionRow);
   if (n == kInterfaceFrictionTable) GoToRememberedRow(Reibung.InterfaceFrictionRow);
-  DbfHelpNumber = CalcTableHelpNumber(n);
+  SetHelpNo(static_cast<Word>(CalcTableHelpNumber(n)));
   ShowDbfDialog("", mode);
   CopyCalcRecord(n);
   CloseDbfTable();
+  RestoreCursor();
+}
+
+namespace {
+
+// Lets the user choose 1..count of the texts; 0 after Cancel (AbortFlag set).
+int AskChoice(Word help, std::string_view prompt, std::initializer_list<std::string_view> texts) {
+  SetHelpNo(help);
+  std::size_t i = 0;
+  for (std::string_view t : texts) ItemTexts[++i] = t;
+  Word choice = 1;
+  SelectCode(prompt, static_cast<int>(texts.size()), choice);
+  return AbortFlag ? 0 : choice;
+}
+
+}  // namespace
+
+void SelectScrewHead(int headType, int mode) {
+  if (headType == 0) {
+    SetHelpNo(4900);
+    for (std::size_t i = 1; i <= 8; ++i) ItemTexts[i] = HeadKindNames[i].view();
+    Word choice = 1;
+    SelectCode("Database Screw head", 8, choice);
+    if (AbortFlag) return;
+    headType = choice;
+  }
+  if (headType >= 1 && headType <= 8) SelectCalcTable(headType + 1, mode);
+}
+
+void SelectNutTable(int nutType, int mode) {
+  if (nutType == 0) {
+    SetHelpNo(4910);
+    for (std::size_t i = 1; i <= 3; ++i) ItemTexts[i] = NutKindNames[i].view();
+    Word choice = 1;
+    SelectCode("Database hexagon nut", 3, choice);
+    if (AbortFlag) return;
+    nutType = choice;
+  }
+  if (nutType >= 1 && nutType <= 3) SelectCalcTable(nutType + 10, mode);
+}
+
+void SelectBoltMaterialTable(int choice, int mode) {
+  if (choice == 0)
+    choice = AskChoice(4920, "Database",
+                       {"Material bolt", "Material bolt Re = f (T)", "Material bolt E = f (T)",
+                        "Material bolt Sigma A = f (d)"});
+  switch (choice) {
+    case 1: SelectCalcTable(kBoltMaterialTable, mode); break;
+    case 2: ShowBoltReTable(mode); break;
+    case 3: ShowBoltETable(mode); break;
+    case 4: ShowBoltSigmaATable(mode); break;
+    default: break;
+  }
+}
+
+void SelectPlateMaterialTable(int choice, int mode) {
+  if (choice == 0)
+    choice = AskChoice(4920, "Database",
+                       {"Material plate / nut 0 (pressung.dbf)", "Material plate / nut E = f (T)",
+                        "Material plate / nut Re = f (T)", "Material plate / nut 1 (mat_p_1.dbf)"});
+  switch (choice) {
+    case 1: SelectCalcTable(kPlateMaterialTable, mode); break;
+    case 2: ShowPlateETable(mode); break;
+    case 3: ShowPlateReTable(mode); break;
+    case 4: SelectCalcTable(kPlateMaterialTable1, mode); break;
+    default: break;
+  }
 }
 
 void OpenPlateMaterialTable(int tableFlag, int rowNo) {
@@ -248,6 +317,7 @@ void SelectWasherAsPlate(int part) {
   ShowDbfDialog("", 1);
   CopyCalcRecord(kWasherTable);
   CloseDbfTable();
+  RestoreCursor();
   if (AbortFlag) return;
   Klemmstuecke.Di[part] = Klemmstk.Di;
   Klemmstuecke.De[part] = Klemmstk.De;
@@ -474,9 +544,10 @@ void BrowseMaterialTable(std::string_view table, std::string_view caption, int h
   SetDbfDialogCaptions("", caption);
   OpenDbfTable(table);
   if (AbortFlag) return;
-  DbfHelpNumber = help;
+  SetHelpNo(static_cast<Word>(help));
   ShowDbfDialog("", mode);
   CloseDbfTable();
+  RestoreCursor();
 }
 
 }  // namespace

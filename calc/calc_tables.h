@@ -47,6 +47,14 @@ void CopyCalcRecord(TCalcTableNo n);
 void FindCalcRecord(TCalcTableNo n);
 // Lets the user browse table n and copies the accepted row.
 void SelectCalcTable(TCalcTableNo n, int mode);
+// Pick lists in front of the tables: a type or choice of 0 asks first.
+// SelectScrewHead: head kinds 1..8 (tables 2..9); SelectNutTable: nut kinds
+// 1..3 (tables 11..13); SelectBoltMaterialTable: 1 mat_bolt, 2 Re(T), 3 E(T),
+// 4 Sigma A(d); SelectPlateMaterialTable: 1 pressung, 2 E(T), 3 Re(T), 4 mat_p_1.
+void SelectScrewHead(int headType, int mode);
+void SelectNutTable(int nutType, int mode);
+void SelectBoltMaterialTable(int choice, int mode);
+void SelectPlateMaterialTable(int choice, int mode);
 // Opens table 24 (flag 1) or table 10, reads row rowNo into Pressung and closes it.
 void OpenPlateMaterialTable(int tableFlag, int rowNo);
 // Fills clamped part i from the washer table.

@@ -12,15 +12,16 @@
 #include "dbf/errors.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/message_box.h"
 #include "framework/number_format.h"
-#include "platform/dialogs.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
 
 TableDialogFunction TableDialogHook;
-int DbfHelpNumber = 0;
 
 namespace {
 
@@ -46,58 +47,6 @@ struct OpenTable {
 OpenTable Table;
 std::string Captions[3];
 
-void ShowError(const std::string& text) {
-  platform::ShowMessageBox("Error  : ", OemToAnsiText(text), platform::MessageButtons::Ok,
-                           platform::MessageIcon::Error);
-}
-
-// A trace message: shown only while the message display is on.
-void ShowTrace(const std::string& text) {
-  if (TraceMessagesOn) ShowError(text);
-}
-
-std::string WithSeparator(const std::string& dir) {
-  if (dir.empty() || dir.back() == '/') return dir;
-  return dir + "/";
-}
-
-// The file of that name in the directory, whatever the case of its name.
-std::string FindAnyCase(const std::string& dir, const std::string& name) {
-  const std::string exact = WithSeparator(dir) + name;
-  std::error_code ec;
-  if (fs::exists(exact, ec)) return exact;
-  std::string lower = name;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const auto& entry : fs::directory_iterator(dir.empty() ? "." : dir, ec)) {
-    std::string other = entry.path().filename().string();
-    std::string otherLower = other;
-    for (char& c : otherLower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (otherLower == lower) return WithSeparator(dir) + other;
-  }
-  return exact;
-}
-
-bool Readable(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return f.good();
-}
-
-// Creates, writes and erases the marker file; false when the directory
-// cannot be written.
-bool DirectoryWritable(const std::string& dir) {
-  const std::string marker = WithSeparator(dir) + "TEST.$$$";
-  bool ok;
-  {
-    std::ofstream f(marker, std::ios::binary | std::ios::trunc);
-    f << "DBF Write Check";
-    f.flush();
-    ok = f.good();
-  }
-  std::error_code ec;
-  fs::remove(marker, ec);
-  return ok;
-}
-
 bool FileWritable(const std::string& path) {
   std::error_code ec;
   const fs::perms p = fs::status(path, ec).permissions();
@@ -107,13 +56,12 @@ bool FileWritable(const std::string& path) {
   return f.good();
 }
 
-// A writable copy of the table in this process's temporary directory; empty
-// when the copy failed.
+// A writable copy of the table in this process's temporary directory, so that
+// two running programs never work on one copy; empty when the copy failed.
 std::string CopyToTemp(const std::string& path) {
-  const std::string target = WithSeparator(platform::ProcessTempDir()) + fs::path(path).filename().string();
+  const std::string target = AddBackslash(platform::ProcessTempDir()) + fs::path(path).filename().string();
+  if (!CopyFileTo(path, target)) return {};
   std::error_code ec;
-  fs::copy_file(path, target, fs::copy_options::overwrite_existing, ec);
-  if (ec) return {};
   fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
   return target;
 }
@@ -154,7 +102,7 @@ bool ReadRecord(std::int32_t n) {
   ErrorDispatchOff quiet;
   GetDbfRecord(Table.wa, n);
   if (TzLastError != 0) {
-    ShowTrace("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
+    ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
     AbortFlag = 1;
     return false;
   }
@@ -255,14 +203,11 @@ void CloseQuietly() {
 
 // ---------------------------------------------------------------------------
 
-void ShowDbfTrace(std::string_view text) { ShowTrace(std::string(text)); }
-
 void InitTableAccess() {
   CloseQuietly();
   Captions[1].clear();
   Captions[2].clear();
   TableDialogHook = nullptr;
-  DbfHelpNumber = 0;
 }
 
 namespace {
@@ -270,24 +215,21 @@ namespace {
 std::string TablePath(std::string_view tableName) {
   std::string name(tableName);
   if (name.find('.') == std::string::npos) name += ".dbf";
-  return FindAnyCase(DbfDir, name);
+  return FindExistingFile(AddBackslash(DbfDir) + name);
 }
 
 }  // namespace
 
-bool DbfTableExists(std::string_view tableName) { return Readable(TablePath(tableName)); }
+bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
 
 void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
   const std::string path = TablePath(tableName);
-  if (!Readable(path)) {
-    ShowError("file " + path + " not found or no access !");
-    AbortFlag = 1;
-  }
+  OpenTextForRead(path);
   if (AbortFlag) return;
   std::string chosen = path;
   const std::string dir = DbfDir.empty() ? "." : DbfDir;
-  if (!DirectoryWritable(dir) || !FileWritable(path)) {
+  if (!DirWritable(dir) || !FileWritable(path)) {
     chosen = CopyToTemp(path);
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
@@ -302,7 +244,7 @@ void OpenDbfFile(const std::string& path) {
     OpenDbf(Table.wa);
     if (TzLastError != 0) {
       const std::uint16_t code = TzLastError;
-      ShowTrace("Error  : DBF Error " + std::to_string(code) + " " + TakeErrorDetail());
+      ShowTraceMessage("Error  : DBF Error " + std::to_string(code) + " " + TakeErrorDetail());
       TzLastError = 0;
       Table = OpenTable{};
       AbortFlag = 1;
@@ -371,7 +313,7 @@ void AppendDbfBlank() {
   ErrorDispatchOff quiet;
   AppendDbfRecord(Table.wa);
   if (TzLastError != 0) {
-    ShowTrace("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
+    ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
     AbortFlag = 1;
     return;
   }
@@ -396,7 +338,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
     if (plus == std::string::npos) plus = expr.size();
     const int f = FieldNumber(expr.substr(start, plus - start));
     if (f == 0) {
-      ShowTrace("Error  : index key " + expr + " does not fit " + Table.path);
+      ShowTraceMessage("Error  : index key " + expr + " does not fit " + Table.path);
       AbortFlag = 1;
       Table.keyFields.clear();
       return;
@@ -406,8 +348,10 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   }
   const char type = Table.wa.fields[Table.keyFields[0] - 1].type;
   Table.numericKey = Table.keyFields.size() == 1 && (type == 'N' || type == 'F');
-  Table.indexPath = WithSeparator(platform::ProcessTempDir()) + std::string(indexName) + ".ndx";
+  Table.indexPath = AddBackslash(platform::ProcessTempDir()) + std::string(indexName) + ".ndx";
+  SetBusyCursor();
   BuildKeyOrder();
+  SetNormalCursor();
   Table.keyed = true;
   // A new index places the table on its first key, as opening it does.
   if (!Table.order.empty()) GoOrderPos(0);
@@ -476,7 +420,7 @@ void StoreField(std::string_view name, const std::string& text, bool rightAligne
   if (!Table.open || Table.recNo < 1) return;
   const int n = FieldNumber(name);
   if (n == 0) {
-    ShowTrace("Error  : field " + std::string(name) + " not in " + Table.path);
+    ShowTraceMessage("Error  : field " + std::string(name) + " not in " + Table.path);
     AbortFlag = 1;
     return;
   }
@@ -492,7 +436,7 @@ void StoreField(std::string_view name, const std::string& text, bool rightAligne
   ErrorDispatchOff quiet;
   PutDbfRecord(Table.wa, Table.recNo);
   if (TzLastError != 0) {
-    ShowTrace("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
+    ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
     AbortFlag = 1;
   }
 }

@@ -92,12 +92,5 @@ void ShowDbfDialog(std::string_view closeWord, int mode);
 using TableDialogFunction = std::function<bool(std::string_view closeWord, int mode, std::int32_t& recNo)>;
 extern TableDialogFunction TableDialogHook;
 
-// Help number of the table dialog's help button (9500 + 10 n for table n).
-extern int DbfHelpNumber;
-
-// A message of the table access: shown (display converted) while
-// TraceMessagesOn is set.
-void ShowDbfTrace(std::string_view text);
-
 // Closes any open table and gives the globals above their start values.
 void InitTableAccess();

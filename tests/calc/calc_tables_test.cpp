@@ -8,6 +8,7 @@
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
 #include "calc/table_access.h"
+#include "framework/help_texts.h"
 #include "platform/dialogs.h"
 #include "table_test_support.h"
 
@@ -230,7 +231,7 @@ TEST_F(CalcTablesTest, Table24ThenTable10UseOneIndexNameWithTheirOwnKeys) {
   EXPECT_FALSE(DbfKeyFound());
   FindDbfKey("St 37");
   EXPECT_TRUE(DbfKeyFound());
-  EXPECT_EQ(DbfHelpNumber, 9600);
+  EXPECT_EQ(HelpNumber, 9600);
 }
 
 TEST_F(CalcTablesTest, FrictionTablesAreKeyedOnThreeTextsAndTable21ChangesNoRecord) {
@@ -360,6 +361,41 @@ TEST_F(CalcTablesTest, TemperatureWithoutTableValueTakesTheFallbackWithAMessage)
   EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
   EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
   EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CalcTablesTest, PickListsChooseTheTableFirst) {
+  std::vector<std::string> shown;
+  TableDialogHook = [&](std::string_view, int mode, std::int32_t&) {
+    shown.push_back(DbfDialogCaption(2) + " " + fs::path(DbfTablePath()).filename().string() + " " +
+                    std::to_string(mode));
+    return true;
+  };
+  platform::DialogScript script;
+  script.Ok({{"ListBox_items", "#2"}});
+  SelectScrewHead(0, 1);
+  script.Ok({{"RadioGroup_items", "#1"}});
+  SelectNutTable(0, 2);
+  script.Ok({{"RadioGroup_items", "#2"}});
+  SelectBoltMaterialTable(0, 1);
+  script.Ok({{"RadioGroup_items", "#2"}});
+  SelectPlateMaterialTable(0, 1);
+  SelectPlateMaterialTable(1, 1);
+  ASSERT_EQ(shown.size(), 5u);
+  EXPECT_EQ(shown[0], "slotted countersunk screw din963.dbf 1");  // the third kind opens table 4
+  EXPECT_EQ(shown[1], "Database for HV-hexagon nut to DIN 6915 din6915.dbf 2");
+  EXPECT_EQ(shown[2], "MAT_B_E  E Modul = f(T) [\xB0" "C] mat_b_e.dbf 1");
+  EXPECT_EQ(shown[3], "MAT_P_RE  Re = f(T) [\xB0" "C] mat_p_re.dbf 1");
+  EXPECT_EQ(shown[4], "Material for plate / nut pressung.dbf 1");
+  EXPECT_EQ(HelpNumber, 9600);
+
+  script.Cancel();
+  SelectScrewHead(0, 1);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(shown.size(), 5u);
 }
 
 }  // namespace
