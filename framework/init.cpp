@@ -1,8 +1,10 @@
 #include "framework/init.h"
 
 #include "framework/calc_messages.h"
+#include "framework/change_history.h"
 #include "framework/clock.h"
 #include "framework/display_list.h"
+#include "framework/documents.h"
 #include "framework/form_placement.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
@@ -21,6 +23,8 @@ void InitFrameworkModules() {
   InitCalcMessages();
   InitLineIo();
   InitClock();
+  InitChangeHistory();
+  InitDocuments();
   InitGraphicsDefaults();
   InitGraphTransform();
   InitDisplayList();

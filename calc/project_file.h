@@ -1,0 +1,34 @@
+// The project file: the whole input of one joint as a text file of one value
+// per line in named sections ("SCHRAUBE", "KLEMMSTUECKE", "LAST", ...,
+// "CHANGES", "documents"), then an unnamed tail of later additions and the
+// section "FURTHER INPUTS" with the inputs the older layout does not hold.
+// Lines end in CR LF; texts are code page 437; numbers use "." and enough
+// digits to read back exactly. Results are never stored: the reader
+// recalculates the joint.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Writes the joint to a project file. An empty name asks for one; a name
+// without "." is taken in CurrentDir with the project extension. A failed
+// write leaves an existing file as it was and sets AbortFlag.
+void WriteCalcFile(std::string_view fileName);
+
+// Reads a project file: a full path, a bare stem (taken in CurrentDir with
+// the project extension) or an empty name (open dialog). Loads the joint,
+// sets CurrentDir and CurrentFileName, refreshes the table rows and
+// recalculates. A file that cannot be read or is damaged is reported, sets
+// AbortFlag and leaves the joint as it was. A file that ends early (older
+// files) leaves the fields it does not hold at their defaults.
+void ReadCalcFile(std::string_view fileName);
+
+// Loads the joint from the lines of a project file (no recalculation, no
+// table refresh). False with the reason in error when the lines are not a
+// readable project; the joint is then unchanged.
+bool ReadCalcLines(std::vector<std::string> lines, std::string& error);
+
+// The full name that a project name stands for: a name with "." as it is,
+// otherwise CurrentDir + name + "." + InputFileExt.
+std::string ProjectFilePath(std::string_view name);

@@ -1,0 +1,435 @@
+#include "calc/project_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "calc/init.h"
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
+#include "framework/change_history.h"
+#include "framework/documents.h"
+#include "framework/file_utils.h"
+#include "framework/file_values.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/os.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string error;
+  const std::string path = platform::TempFileName("lines");
+  WriteBytes(path, bytes);
+  LoadTextLines(path, lines, error);
+  return lines;
+}
+
+// A joint whose inputs differ from every default, with values that need
+// more than seven decimals, texts, changes and documents.
+void FillUnusualJoint(int plates, int sections) {
+  Schraube.HeadType = 2;
+  Schraube.StrengthClassCode = 3;
+  Schraube.ThreadRow = 17;
+  Schraube.BoltType = 3;
+  Schraube.l = 83.25L;
+  Schraube.b = 31.5L;
+  Schraube.dK = 19.85L;
+  Schraube.dw = 16.47L;
+  Schraube.nSections = static_cast<Word>(sections);
+  for (int i = 1; i <= sections; ++i) {
+    Schraube.lSec[i] = 10 + i / 3.0L;
+    Schraube.dSec[i] = 12 - i * 0.1L;
+    Schraube.diSec[i] = i % 2 ? 0 : 2.5L;
+  }
+  Schraube.As = 84.267L;
+  Schraube.d3 = 9.853L;
+  Schraube.d2 = 10.863L;
+  Schraube.dmin = 11.7L;
+  Schraube.ToleranceClass = 4;
+  Schraube.HeadRow = 9;
+  Schraube.MatBoltRow = 3;
+  Schraube.BoltText = "bolt note";
+  Gewinde.Designation = "M12";
+  Gewinde.d = 12;
+  Gewinde.P = 1.75L;
+  Gewinde.Kind = "M";
+  Gewinde.Column5 = "metric coarse";
+  Gewinde.RowNo = 17;
+  MatBolt.StrengthClass = "8.8";
+  MatBolt.Rp02 = 640;
+  MatBolt.Rm = 800;
+  MatBolt.betaB = 0.61L;
+  MatBolt.betaBVdi = 0.62L;
+  MatBolt.E = 205000;
+  MatBolt.alphaTBolt = 11.5e-6L;
+  Klemmstuecke.nPlates = static_cast<Word>(plates);
+  for (int i = 0; i <= plates; ++i) {
+    Klemmstuecke.De[i] = 40 + i;
+    Klemmstuecke.Di[i] = 13.5L;
+    Klemmstuecke.L[i] = 1.0L / 3 + i;
+    Klemmstuecke.E[i] = 70000 + i;
+    Klemmstuecke.Material[i] = "AlMgSi1 F32 plate " + std::to_string(i);
+    Klemmstuecke.Description[i] = "part \x84 " + std::to_string(i);  // code page 437 umlaut
+    Klemmstuecke.Codes[i] = {static_cast<Word>(i + 1), static_cast<Word>(i + 2)};
+    Klemmstuecke.MatTable[i] = i % 2;
+    Klemmstuecke.alphaT[i] = 23.4e-6L;
+    Klemmstuecke.pmax[i] = 290 + i;
+    Klemmstuecke.Re[i] = 260 + i;
+  }
+  Last.LoadKind = 1;
+  Last.LoadCase = 2;
+  Last.FAmax = 12345.678901234L;
+  Last.FAmin = -250;
+  Last.FQ = 800;
+  Last.FM = 41000;
+  Last.MA = 86.5L;
+  Last.LoadIntroPos1 = 2;
+  Last.LoadIntroPos2 = 3;
+  Last.n1 = 0.45L;
+  Last.n2 = 0.55L;
+  Last.FKreq = 2500;
+  Last.EnduranceChoice = 3;
+  Last.EnduranceMaterial = "42CrMo4";
+  Last.sigmaASV = 52;
+  Last.MatSaRow = 4;
+  Last.FApre = 10;
+  Last.Fpre = 20;
+  Last.MApre = 1.5L;
+  Last.MAmin = 60;
+  Last.TorqueScatter = 0.2L;
+  Last.FMminGiven = 15000;
+  Last.AlphaAChoice = 2;
+  Verbindung.JointKind = kJointWithNut;
+  Verbindung.fZ = 0.0123456789L;
+  Sackloch.tb = 31;
+  Sackloch.tg = 27;
+  Sackloch.HoleCode = 2;
+  Sackloch.NutMatRow = 7;
+  Sackloch.MatTable = 1;
+  Reibung.muGmin = 0.08L;
+  Reibung.muGmax = 0.16L;
+  Reibung.muKmin = 0.09L;
+  Reibung.muKmax = 0.18L;
+  Reibung.muTr = 0.15L;
+  Reibung.ThreadFrictionRow = 5;
+  Reibung.HeadFrictionRow = 6;
+  Reibung.InterfaceFrictionRow = 7;
+  Reibung.ThreadFrictionTolRow = 8;
+  Reibung.HeadFrictionTolRow = 9;
+  Reibung.FrictionCode = 3;
+  Montage.nu = 0.85L;
+  Montage.alphaA = 1.8L;
+  Montage.PreloadScatter = 0.8L / 2.8L;
+  Montage.TighteningRow = 4;
+  Montage.TighteningMethod = 3;
+  Montage.GivenQuantity = 3;
+  Montage.ktau = 0.6L;
+  Montage.sigmaFactor = 2;
+  Montage.DriveSide = 2;
+  Mutter.NutType = 4;
+  Mutter.dwNut = 17.2L;
+  Mutter.m = 11.1L;
+  Mutter.NutRow = 6;
+  Mutter.NutToleranceClass = 3;
+  Mutter.dNut = 12;
+  CalcOptions.VdiEdition = 1;
+  CalcOptions.EngageVelk = 0;
+  CalcOptions.EngageVdi = 1;
+  CalcOptions.FrictionTolerances = 0;
+  CalcOptions.MApreOn = 1;
+  CalcOptions.FApreOn = 1;
+  CalcOptions.FpreOn = 1;
+  CalcOptions.FSmaxOn = 0;
+  CalcOptions.D2D3Choice = 2;
+  ExzKraftangriff.ExzCode = 2;
+  ExzKraftangriff.SeamPart = 2;
+  ExzKraftangriff.a = 12;
+  ExzKraftangriff.s = 3;
+  ExzKraftangriff.u = 20;
+  ExzKraftangriff.v = 21;
+  ExzKraftangriff.AD = 1500;
+  ExzKraftangriff.IBT = 250000;
+  ExzKraftangriff.IBers = 120000;
+  ExzKraftangriff.IBersPrime = 130000;
+  Flansch.nBolts = 8;
+  Flansch.DT = 200;
+  Flansch.Da = 250;
+  Flansch.Value4 = 1;
+  Flansch.Value5 = 2;
+  Flansch.Value6 = 3;
+  Flansch.Value7 = 4;
+  Flansch.Value8 = 5;
+  Flansch.Value9 = 6;
+  Flansch.Value10 = 7;
+  Flansch.Value11 = 8;
+  Flansch.Value12 = 9;
+  MatMutter.Name = "C45";
+  MatMutter.RmM = 650;
+  MatMutter.ReM = 430;
+  MatMutter.betaM = 0.63L;
+  MatMutter.pGNut = 900;
+  MatMutter.EM = 205000;
+  MatMutter.betaMVdi = 0.64L;
+  MatMutter.OwnNutMaterial = 1;
+  Temperatur.T0 = 20;
+  Temperatur.TWork = 180;
+  Fase = 0.75L;
+  Anzieh.Procedure = "torque wrench";
+  Anzieh.Tool = "signalling";
+  PrintMacroSelection = 0x2A5;
+  DrawingNumber = "DRW-0815";
+  DrawingName = "flange joint";
+  DrawingName2 = "second line";
+  ChangeCount = 2;
+  Changes[1] = {"a", "2026/01/02", "JS", "first"};
+  Changes[2] = {"b", "2026/02/03", "KM", "two\r\nlines\nand\rmore"};
+  DrawingTextCount = 1;
+  DrawingTexts[1] = {10.5L, 20.25L, 3.5L, 90, "note"};
+  ComplName = "JS";
+  ReplacementFor = "DRW-0700";
+  Documents[2] = {"libreoffice", "/tmp/spec.odt"};
+}
+
+class ProjectFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    InitCalcModules();
+    dir_ = platform::ProcessTempDir() + "/project_file_test";
+    std::filesystem::create_directories(dir_);
+  }
+  std::string Path(const std::string& name) { return dir_ + "/" + name; }
+
+  // Writes the joint, resets it, reads it back.
+  std::string WriteAndRead(const std::string& name) {
+    const std::string path = Path(name);
+    WriteCalcFile(path);
+    EXPECT_EQ(AbortFlag, 0);
+    const std::string bytes = ReadBytes(path);
+    InitCalcModules();
+    std::string error;
+    EXPECT_TRUE(ReadCalcLines(Lines(bytes), error)) << error;
+    return bytes;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(ProjectFileTest, WriteReadWriteIsByteForByteTheSame) {
+  for (auto [plates, sections] : {std::pair{0, 1}, std::pair{2, 3}, std::pair{20, 10}}) {
+    InitCalcModules();
+    InitChangeHistory();
+    FillUnusualJoint(plates, sections);
+    const std::string first = WriteAndRead("round.bq4");
+    WriteCalcFile(Path("again.bq4"));
+    EXPECT_EQ(first, ReadBytes(Path("again.bq4"))) << plates << " plates";
+  }
+}
+
+TEST_F(ProjectFileTest, InputsThatTheOlderLayoutLostSurviveALoad) {
+  FillUnusualJoint(3, 2);
+  WriteAndRead("lost.bq4");
+  EXPECT_EQ(MatBolt.Rm, 800);
+  EXPECT_EQ(MatBolt.betaB, 0.61L);
+  EXPECT_EQ(MatBolt.betaBVdi, 0.62L);
+  EXPECT_EQ(Gewinde.Designation, "M12");
+  EXPECT_EQ(Last.FM, 41000);
+  EXPECT_EQ(Sackloch.MatTable, 1);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_EQ(Klemmstuecke.pmax[i], 290 + i);
+    EXPECT_EQ(Klemmstuecke.Re[i], 260 + i);
+  }
+  // Values beyond seven decimals read back exactly.
+  EXPECT_EQ(Klemmstuecke.L[2], 1.0L / 3 + 2);
+  EXPECT_EQ(Klemmstuecke.alphaT[1], 23.4e-6L);
+  EXPECT_EQ(MatBolt.alphaTBolt, 11.5e-6L);
+  EXPECT_EQ(Last.FAmax, 12345.678901234L);
+  EXPECT_EQ(Montage.PreloadScatter, 0.8L / 2.8L);
+  // Texts, flags and the project documentation.
+  EXPECT_EQ(Klemmstuecke.Description[3].str(), "part \x84 3");
+  EXPECT_EQ(CalcOptions.EngageVelk, 0);
+  EXPECT_EQ(CalcOptions.MApreOn, 1);
+  EXPECT_EQ(Anzieh.Tool, "signalling");
+  EXPECT_EQ(PrintMacroSelection, 0x2A5);
+  EXPECT_EQ(ChangeCount, 2);
+  EXPECT_EQ(Changes[2].Description.str(), "two|lines|and|more");
+  EXPECT_EQ(DrawingTexts[1].y, 20.25L);
+  EXPECT_EQ(DrawingName2.str(), "second line");
+  EXPECT_EQ(Documents[2].DocFile.str(), "/tmp/spec.odt");
+}
+
+TEST_F(ProjectFileTest, LayoutOfASmallJoint) {
+  // One bolt section, no clamped parts: two section groups, one part group,
+  // one description, no coefficients or material-table lines.
+  Klemmstuecke.nPlates = 0;
+  Schraube.nSections = 1;
+  WriteCalcFile(Path("small.bq4"));
+  const std::string bytes = ReadBytes(Path("small.bq4"));
+  EXPECT_NE(bytes.find("\r\nSCHRAUBE\r\n"), std::string::npos);
+  EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1) << "lines end in CR LF";
+  auto lines = Lines(bytes);
+  int sectionGroups = 0;
+  std::size_t plates = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("ABSCHNITT ", 0) == 0) ++sectionGroups;
+    if (lines[i] == "KLEMMSTUECKE") plates = i;
+  }
+  EXPECT_EQ(sectionGroups, 3);  // bolt 0 and 1, plate 0
+  EXPECT_EQ(lines[plates + 1], "0");
+  EXPECT_EQ(lines[plates + 3], "ABSCHNITT 0");
+  // Numbers: 0 as "0", 60 with seven decimals; the Boolean options are raw bytes.
+  const auto last = std::find(lines.begin(), lines.end(), "LAST") - lines.begin();
+  EXPECT_EQ(lines[last + 3], "24900.0000000");
+  EXPECT_EQ(lines[last + 4], "0");
+  const auto desc = std::find(lines.begin(), lines.end(), "clamp.plates (description)") - lines.begin();
+  EXPECT_EQ(lines[desc - 1], std::string(1, '\x01'));  // FrictionTolerances
+  EXPECT_EQ(lines[desc + 1], "");                    // the description of part 0
+  EXPECT_EQ(FileFloatText(1), "1.0000000");
+  EXPECT_EQ(FileFloatText(-2), "-2");
+  EXPECT_EQ(FileFloatText(0.3L), "0.3000000");
+}
+
+TEST_F(ProjectFileTest, NumbersDoNotDependOnTheDisplaySettings) {
+  FillUnusualJoint(2, 1);
+  WriteCalcFile(Path("plain.bq4"));
+  FloatDigits = 1;
+  DecimalCommaMode = 2;
+  WriteCalcFile(Path("display.bq4"));
+  EXPECT_EQ(ReadBytes(Path("plain.bq4")), ReadBytes(Path("display.bq4")));
+  EXPECT_EQ(ReadBytes(Path("plain.bq4")).find(','), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, DecimalCommasAndBlanksAroundNumbersRead) {
+  FillUnusualJoint(1, 1);
+  WriteCalcFile(Path("comma.bq4"));
+  auto lines = Lines(ReadBytes(Path("comma.bq4")));
+  const auto last = std::find(lines.begin(), lines.end(), "LAST") - lines.begin();
+  lines[last + 3] = " 1234,5 ";
+  InitCalcModules();
+  std::string error;
+  ASSERT_TRUE(ReadCalcLines(lines, error)) << error;
+  EXPECT_EQ(Last.FAmax, 1234.5L);
+}
+
+TEST_F(ProjectFileTest, OlderShortFilesKeepDefaultsForWhatTheyDoNotHold) {
+  FillUnusualJoint(2, 2);
+  WriteCalcFile(Path("full.bq4"));
+  auto lines = Lines(ReadBytes(Path("full.bq4")));
+  // Up to the document list: no tail, no further inputs.
+  const auto docs = std::find(lines.begin(), lines.end(), "documents") - lines.begin();
+  lines.resize(static_cast<std::size_t>(docs) + 18);
+  std::string error;
+  ASSERT_TRUE(ReadCalcLines(lines, error)) << error;
+  EXPECT_EQ(Last.FAmax, 12345.678901234L);  // from the named sections
+  EXPECT_EQ(Documents[2].Program.str(), "libreoffice");
+  const CALCOPTIONSTYPE defaults;
+  EXPECT_EQ(CalcOptions.VdiEdition, defaults.VdiEdition);  // tail value: default, not the previous one
+  EXPECT_EQ(Mutter.dNut, 0);
+  EXPECT_EQ(DrawingNumber.str(), "");
+  EXPECT_EQ(MatBolt.Rm, 1200);
+  // A file that ends inside the named sections still reads.
+  auto early = Lines(ReadBytes(Path("full.bq4")));
+  const auto gewinde = std::find(early.begin(), early.end(), "GEWINDE") - early.begin();
+  early.resize(static_cast<std::size_t>(gewinde) + 2);
+  ASSERT_TRUE(ReadCalcLines(early, error)) << error;
+  EXPECT_EQ(Gewinde.d, 12);
+  EXPECT_EQ(Gewinde.P, 1.75L);  // not reached: the default
+}
+
+TEST_F(ProjectFileTest, DamagedFilesAreRefusedAndLeaveTheJointAsItWas) {
+  FillUnusualJoint(2, 2);
+  WriteCalcFile(Path("good.bq4"));
+  const auto good = Lines(ReadBytes(Path("good.bq4")));
+  InitCalcModules();
+  Last.FAmax = 777;
+  auto expectRefused = [&](std::vector<std::string> lines, const std::string& why) {
+    std::string error;
+    EXPECT_FALSE(ReadCalcLines(std::move(lines), error)) << why;
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Last.FAmax, 777) << why;
+    EXPECT_EQ(Klemmstuecke.nPlates, 0) << why;
+  };
+  auto withLine = [&](std::string_view after, int offset, std::string value) {
+    auto lines = good;
+    const auto at = std::find(lines.begin(), lines.end(), after) - lines.begin();
+    lines[static_cast<std::size_t>(at + offset)] = std::move(value);
+    return lines;
+  };
+  expectRefused({"just", "some", "text"}, "no SCHRAUBE");
+  expectRefused(withLine("KLEMMSTUECKE", 1, "21"), "21 plates");
+  expectRefused(withLine("SCHRAUBE", 11, "11"), "11 sections");
+  expectRefused(withLine("LAST", 3, "12x"), "not a number");
+  expectRefused(withLine("LAST", 1, "-1"), "negative code");
+  expectRefused(withLine("VERBINDUNG", 0, "VERBINDUNX"), "wrong keyword");
+  expectRefused(withLine("CHANGES", 1, "26"), "26 changes");
+}
+
+TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {
+  Last.FAmax = 777;
+  ReadCalcFile(Path("missing.bq4"));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(LastFileErrorText().find("missing.bq4"), std::string::npos);
+  EXPECT_EQ(Last.FAmax, 777);
+
+  AbortFlag = 0;
+  WriteBytes(Path("junk.bq4"), "BQ4\r\nnothing here\r\n");
+  ReadCalcFile(Path("junk.bq4"));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(LastFileErrorText().find("not a project file"), std::string::npos);
+
+  // A bare stem is taken in CurrentDir; the load sets the names and recalculates.
+  AbortFlag = 0;
+  CurrentDir = dir_;
+  WriteCalcFile("stem");
+  EXPECT_TRUE(std::filesystem::exists(Path("stem.bq4")));
+  CurrentDir.clear();
+  ReadCalcFile(Path("stem.bq4"));
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentFileName, "stem");
+  EXPECT_EQ(CurrentDir, dir_ + "/");
+}
+
+TEST_F(ProjectFileTest, MutatedFilesNeverCrashTheReader) {
+  FillUnusualJoint(3, 2);
+  WriteCalcFile(Path("seed.bq4"));
+  const auto seed = Lines(ReadBytes(Path("seed.bq4")));
+  std::mt19937 rng(2230);
+  const std::vector<std::string> junk = {"", "-1", "65536", "99999999999", "1e4000", "nan", "ABSCHNITT 0",
+                                         "CHANGES", "|||||||", "20", "\x01", "0,5"};
+  for (int round = 0; round < 400; ++round) {
+    auto lines = seed;
+    const int edits = 1 + static_cast<int>(rng() % 4);
+    for (int e = 0; e < edits && !lines.empty(); ++e) {
+      const std::size_t at = rng() % lines.size();
+      switch (rng() % 3) {
+        case 0: lines[at] = junk[rng() % junk.size()]; break;
+        case 1: lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at)); break;
+        default: lines.resize(at); break;
+      }
+    }
+    std::string error;
+    ReadCalcLines(lines, error);
+    EXPECT_LE(Klemmstuecke.nPlates, kMaxPlates);
+    EXPECT_LE(Schraube.nSections, kMaxBoltSections);
+    EXPECT_LE(ChangeCount, kMaxChanges);
+    EXPECT_LE(DrawingTextCount, kMaxDrawingTexts);
+  }
+}
+
+}  // namespace
