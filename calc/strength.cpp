@@ -59,8 +59,7 @@ void CalcVdiEngagement() {
     return;
   }
   v.Rs = nutFlank * s.dmin / boltFlank * v.tauBMvdi / v.tauBSvdi;
-  const Extended Rs = v.Rs;
-  v.C3 = Rs < 1 ? 1.296L * Rs * Rs * Rs - 2.896L * Rs * Rs + 1.769L * Rs + 0.728L : 0.897L;
+  v.C3 = NutStrippingFactorC3(v.Rs);
   const Extended below = v.C1 * v.C3 * v.tauBMvdi * nutFlank * kPi * s.dmin;
   if (v.tauBMvdi == 0 || below == 0)
     v.meffMin = 0;
@@ -77,6 +76,10 @@ void CalcVdiEngagement() {
 }
 
 }  // namespace
+
+Extended NutStrippingFactorC3(Extended Rs) {
+  return Rs < 1 ? 1.296L * Rs * Rs * Rs - 2.896L * Rs * Rs + 1.769L * Rs + 0.728L : 0.897L;
+}
 
 Extended PermissiblePressure(int i) {
   const KLEMMSTUECKTYPE& k = Klemmstuecke;

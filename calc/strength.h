@@ -7,6 +7,8 @@
 #include "calc/calc_run.h"
 #include "framework/types.h"
 
+// Strength reduction factor C3 of the nut thread by the strength ratio Rs.
+Extended NutStrippingFactorC3(Extended Rs);
 // Permissible surface pressure of part i at the working temperature.
 Extended PermissiblePressure(int i);
 // Shear strengths and stresses of the engaged thread (shear-strength method);

@@ -154,6 +154,15 @@ TEST_F(StrengthTest, EngagedLengthMethods) {
   EXPECT_EQ(Safety.SmFSSafe, Stress.StauB);
 }
 
+TEST_F(StrengthTest, StrippingFactorOfTheNutThread) {
+  EXPECT_NEAR(D(NutStrippingFactorC3(1)), 0.897, 1e-15);
+  EXPECT_NEAR(D(NutStrippingFactorC3(2)), 0.897, 1e-15);
+  EXPECT_NEAR(D(NutStrippingFactorC3(0.5L)), 1.296 * 0.125 - 2.896 * 0.25 + 1.769 * 0.5 + 0.728, 1e-12);
+  SetUpTappedM12Joint();
+  CalculateJoint();
+  EXPECT_NEAR(D(VdiEngage.C3), D(NutStrippingFactorC3(VdiEngage.Rs)), 1e-15);
+}
+
 TEST_F(StrengthTest, StrengthRatioWithoutBoltShearStrengthIsReported) {
   SetUpTappedM12Joint();
   MatBolt.betaBVdi = 0;
