@@ -3,6 +3,7 @@
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/locks.h"
+#include "dbf/memo.h"
 #include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
@@ -14,4 +15,5 @@ void InitDbfModules() {
   InitWorkAreas();
   InitDbfLocks();
   InitRecordCache();
+  InitMemo();
 }

@@ -1,0 +1,421 @@
+#include "dbf/memo.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "dbf_test_util.h"
+#include "dbf/record_cache.h"
+
+using namespace dbftest;
+
+namespace {
+
+class Memo : public DbfTest {
+ protected:
+  // NAME C10, NOTES M, MORE M in a table of the given memo kind, opened
+  // exclusively and holding `n` records whose memos are "note <i>" and
+  // "more <i>".
+  std::string MemoTable(std::uint8_t kind, int n, const std::string& name = "memo.dbf",
+                        std::uint16_t blockSize = 512) {
+    CreateVersionByte = kind;
+    MemoBlockSize = blockSize;
+    std::string p = Create(name, {F("NAME", 'C', 10), F("NOTES", 'M', 10), F("MORE", 'M', 10)});
+    Use(p + " EXCLUSIVE");
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    for (int i = 1; i <= n; ++i) {
+      ClearRecord();
+      SetFieldText(1, "R" + std::to_string(i));
+      SetFieldValue(2, AddMemo("note " + std::to_string(i)));
+      SetFieldValue(3, AddMemo("more " + std::to_string(i)));
+      Append();
+    }
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+
+  static std::string Text(int field) {
+    std::string data;
+    if (!ReadMemoData(static_cast<std::int32_t>(GetFieldValue(field)), data)) return "<error>";
+    return data;
+  }
+
+  static std::string Pattern(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += static_cast<char>('a' + (i * 7 + i / 26) % 26);
+    return s;
+  }
+};
+
+TEST_F(Memo, RoundTripsOfEveryKindAndSize) {
+  struct Kind {
+    std::uint8_t v;
+    std::uint16_t block;
+  };
+  for (Kind k : {Kind{kMemoDbase3, 512}, Kind{kMemoDbase4, 512}, Kind{kMemoDbase4, 64},
+                 Kind{kMemoLevel7, 1024}, Kind{kMemoFoxPro, 64}, Kind{kMemoFoxPro, 512}}) {
+    SCOPED_TRACE(static_cast<int>(k.v));
+    SCOPED_TRACE(k.block);
+    std::string p = MemoTable(k.v, 0, "rt" + std::to_string(k.v) + "_" + std::to_string(k.block) + ".dbf", k.block);
+    const std::vector<std::size_t> sizes{9, 20, 504, 511, 512, 513, 1016, 1037, 1556};
+    for (std::size_t n : sizes) {
+      ClearRecord();
+      SetFieldText(1, std::to_string(n));
+      SetFieldValue(2, AddMemo(Pattern(n)));
+      Append();
+    }
+    CloseDatabase();
+    Use(p + " EXCLUSIVE");
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      Go(static_cast<std::int32_t>(i + 1));
+      EXPECT_EQ(Text(2), Pattern(sizes[i])) << sizes[i];
+    }
+    CloseDatabase();
+  }
+}
+
+TEST_F(Memo, NewFilesAndTheirFirstMemo) {
+  // dBASE III: the first memo overwrites the 0x1A after the header block.
+  std::string p = MemoTable(kMemoDbase3, 0, "d3.dbf");
+  std::string dbt = ForceExtension(p, "dbt");
+  EXPECT_EQ(ReadBytes(dbt).size(), 513u);
+  EXPECT_EQ(AddMemo("hello"), 1);
+  auto bytes = ReadBytes(dbt);
+  ASSERT_EQ(bytes.size(), 1024u);
+  EXPECT_EQ(bytes[512], 'h');
+  EXPECT_EQ(bytes[517], 0x1A);
+  EXPECT_EQ(bytes[0], 2);  // next free block
+  CloseDatabase();
+
+  // FoxPro with block size 64: the header fills blocks 0..7.
+  p = MemoTable(kMemoFoxPro, 0, "fox.dbf", 64);
+  std::string fpt = ForceExtension(p, "fpt");
+  bytes = ReadBytes(fpt);
+  EXPECT_EQ(bytes[3], 8);
+  EXPECT_EQ(SelectedMemoState()->blockSize, 64);
+  EXPECT_EQ(AddMemo("x"), 8);
+  bytes = ReadBytes(fpt);
+  EXPECT_EQ(bytes.size(), 8u * 64 + 9);
+  EXPECT_EQ(bytes[8 * 64 + 3], 1);   // type 1, big-endian
+  EXPECT_EQ(bytes[8 * 64 + 7], 1);   // length 1
+  EXPECT_EQ(bytes[3], 9);            // next free block
+  CloseDatabase();
+
+  // dBASE IV header with block size 0 takes the library's setting.
+  p = MemoTable(kMemoDbase4, 0, "d4.dbf");
+  CloseDatabase();
+  std::string d4 = ForceExtension(p, "dbt");
+  bytes = ReadBytes(d4);
+  bytes[20] = bytes[21] = 0;
+  WriteBytes(d4, bytes);
+  MemoBlockSize = 256;
+  Use(p + " EXCLUSIVE");
+  ASSERT_NE(SelectedMemoState(), nullptr);
+  EXPECT_EQ(SelectedMemoState()->blockSize, 256);
+}
+
+TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
+  MemoTable(kMemoDbase4, 0);
+  std::int32_t b = AddMemo(std::string(300, 'x'));
+  GetMemo(b);
+  ASSERT_EQ(MemoLineCount, 2);
+  EXPECT_EQ(MemoLines[0].size(), 253u);
+  EXPECT_EQ(MemoLines[1].size(), 47u);
+  EXPECT_EQ(MemoLineEnds[0], 0);
+
+  // A wrapped line breaks after its last blank; the rest starts the next line.
+  std::string words;
+  for (int i = 0; i < 60; ++i) words += "word ";
+  b = AddMemo("first\r\nsoft\x8D" + words);
+  GetMemo(b);
+  ASSERT_GE(MemoLineCount, 4);
+  EXPECT_EQ(MemoLines[0], "first");
+  EXPECT_EQ(MemoLineEnds[1], 0x8D);
+  EXPECT_EQ(MemoLines[2].back(), ' ');
+  EXPECT_LE(MemoLines[2].size(), 253u);
+  std::int32_t nb = EditMemo(b);
+  std::string data;
+  ASSERT_TRUE(ReadMemoData(nb, data));
+  std::string expect = "first\r\nsoft\r\n";
+  for (std::size_t i = 2; i < MemoLines.size(); ++i) expect += MemoLines[i] + "\r\n";
+  EXPECT_EQ(data, expect);
+
+  EXPECT_EQ(AddMemo("     "), 0);
+  MemoWidthOn = true;
+  MemoWidth = 10;
+  GetMemo(AddMemo("abcdefghijklmnop"));
+  EXPECT_EQ(MemoLines[0], "abcdefghij");
+}
+
+TEST_F(Memo, Dbase4EditReusesItsGroupOnlyWhenItFits) {
+  MemoTable(kMemoDbase4, 0);
+  // A text of 504 bytes fills its group of exactly one block (8 + 504).
+  std::int32_t first = AddMemo(Pattern(504));
+  std::int32_t second = AddMemo("neighbour");
+  EXPECT_EQ(second, first + 1);
+
+  // Shrinking keeps the block.
+  MemoLines = {"short"};
+  MemoLineEnds = {0x0D};
+  MemoLineCount = 1;
+  EXPECT_EQ(EditMemo(first), first);
+
+  // Growing to two blocks must not overwrite the neighbour.
+  MemoLines = {Pattern(250), Pattern(250), Pattern(100)};
+  MemoLineEnds = {0x0D, 0x0D, 0x0D};
+  MemoLineCount = 3;
+  std::int32_t moved = EditMemo(first);
+  EXPECT_NE(moved, first);
+  std::string data;
+  ASSERT_TRUE(ReadMemoData(second, data));
+  EXPECT_EQ(data, "neighbour");
+  ASSERT_TRUE(ReadMemoData(moved, data));
+  EXPECT_EQ(data.size(), 606u);
+}
+
+TEST_F(Memo, TextFileWritesReadsAndAppends) {
+  MemoTable(kMemoDbase4, 0);
+  std::int32_t block = 0;
+  TMemoTextFile f;
+  ASSERT_TRUE(f.AssignMemo(&block));
+  ASSERT_EQ(f.Rewrite(), 0);
+  f.WriteLn("one");
+  f.Write("two");
+  EXPECT_EQ(f.Close(), 0);
+  ASSERT_GT(block, 0);
+  std::string data;
+  ASSERT_TRUE(ReadMemoData(block, data));
+  EXPECT_EQ(data, "one\r\ntwo");
+
+  ASSERT_EQ(f.Append(), 0);
+  f.WriteLn("three");
+  f.Close();
+  std::string text;
+  ASSERT_TRUE(MemoAsText(block, text));
+  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
+
+  ASSERT_EQ(f.Reset(), 0);
+  std::string line;
+  std::vector<std::string> lines;
+  while (f.ReadLine(line)) lines.push_back(line);
+  f.Close();
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
+
+  // Through the hook the work-area layer uses.
+  ASSERT_TRUE(MemoHooks.AssignMemo(block, text));
+  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST_F(Memo, CopyBetweenKindsKeepsTheText) {
+  MemoTable(kMemoDbase3, 2, "src.dbf");
+  Go(2);
+  std::int32_t srcBlock = static_cast<std::int32_t>(GetFieldValue(2));
+  Select(2);
+  MemoTable(kMemoFoxPro, 0, "dst.dbf", 64);
+  std::int32_t b = CopyMemo(1, srcBlock, 4);
+  ASSERT_GT(b, 0);
+  std::string data;
+  ASSERT_TRUE(ReadMemoData(b, data));
+  EXPECT_EQ(data, "note 2");
+  EXPECT_EQ(CopyMemo(1, 0, 4), 0);
+}
+
+TEST_F(Memo, PackKeepsEveryMemoOfTheKeptRecords) {
+  for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    std::string p = MemoTable(kind, 5, "pack" + std::to_string(kind) + ".dbf");
+    std::string memo = ForceExtension(p, MemoExtension(kind));
+    // Replaced texts leave dead groups behind.
+    Go(4);
+    SetFieldValue(2, AddMemo(Pattern(1500)));
+    Replace();
+    Go(2);
+    DeleteRec();
+    Go(3);
+    DeleteRec();
+    auto before = ReadBytes(memo).size();
+    ASSERT_TRUE(Pack());
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    EXPECT_LT(ReadBytes(memo).size(), before);
+    EXPECT_FALSE(platform::FileExists(ForceExtension(memo, "$$$")));
+    CloseDatabase();
+    Use(p + " EXCLUSIVE");
+    ASSERT_EQ(RecCount(), 3);
+    const char* names[] = {"R1", "R4", "R5"};
+    for (int i = 1; i <= 3; ++i) {
+      Go(i);
+      EXPECT_EQ(TzTrimRight(GetFieldText(1)), names[i - 1]);
+      int n = names[i - 1][1] - '0';
+      EXPECT_EQ(Text(2), n == 4 ? Pattern(1500) : "note " + std::to_string(n));
+      EXPECT_EQ(Text(3), "more " + std::to_string(n));
+    }
+    CloseDatabase();
+  }
+}
+
+TEST_F(Memo, ProcessKilledDuringPackLeavesTableWithAllMemos) {
+  for (int step = 1; step <= 4; ++step) {
+    SCOPED_TRACE(step);
+    std::string p = MemoTable(kMemoDbase4, 5, "kill" + std::to_string(step) + ".dbf");
+    Go(2);
+    SetFieldValue(2, AddMemo(Pattern(700)));  // leaves a dead group to pack away
+    Replace();
+    CloseDatabase();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      static int killAt;
+      killAt = step;
+      MemoPackStepHook = [](int s) {
+        if (s == killAt) raise(SIGKILL);
+      };
+      Use(p + " EXCLUSIVE");
+      PackMemofile();
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    Use(p + " EXCLUSIVE");
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    ASSERT_EQ(RecCount(), 5);
+    for (int i = 1; i <= 5; ++i) {
+      Go(i);
+      EXPECT_EQ(Text(2), i == 2 ? Pattern(700) : "note " + std::to_string(i));
+      EXPECT_EQ(Text(3), "more " + std::to_string(i));
+    }
+    EXPECT_FALSE(platform::FileExists(p + ".mp$"));
+    CloseDatabase();
+  }
+}
+
+TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
+  std::string p = MemoTable(kMemoDbase4, 2);
+  std::string dbt = ForceExtension(p, "dbt");
+  std::string data;
+  EXPECT_FALSE(ReadMemoData(999, data));
+  EXPECT_EQ(TzLastError, 1003);
+  EXPECT_NE(TzErrorDetail.find("[GetMemo]"), std::string::npos);
+  CloseDatabase();
+
+  // A group header whose length runs past the end of the file.
+  auto bytes = ReadBytes(dbt);
+  bytes[512 + 4] = 0xFF;
+  bytes[512 + 5] = 0xFF;
+  bytes[512 + 6] = 0xFF;
+  bytes[512 + 7] = 0x7F;
+  WriteBytes(dbt, bytes);
+  Use(p + " EXCLUSIVE");
+  Go(1);
+  EXPECT_EQ(Text(2).size(), bytes.size() - 520);
+  CloseDatabase();
+
+  // A memo file cut inside its header cannot be opened.
+  bytes.resize(10);
+  WriteBytes(dbt, bytes);
+  Use(p + " EXCLUSIVE");
+  EXPECT_NE(TzLastError, 0);
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
+
+  // A missing memo file is reported too.
+  std::filesystem::remove(dbt);
+  Use(p + " EXCLUSIVE");
+  EXPECT_EQ(TzLastError, 2);
+}
+
+TEST_F(Memo, MutatedMemoFilesNeverCrashTheReader) {
+  std::string p = MemoTable(kMemoDbase4, 6);
+  Go(3);
+  SetFieldValue(2, AddMemo(Pattern(1200)));
+  Replace();
+  CloseDatabase();
+  std::string dbt = ForceExtension(p, "dbt");
+  const auto original = ReadBytes(dbt);
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 200; ++round) {
+    auto bytes = original;
+    int changes = 1 + static_cast<int>(rng() % 8);
+    for (int c = 0; c < changes; ++c) bytes[rng() % bytes.size()] = static_cast<unsigned char>(rng());
+    if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
+    WriteBytes(dbt, bytes);
+    Use(p + " EXCLUSIVE");
+    if (TzLastError == 0) {
+      for (int i = 1; i <= 6; ++i) {
+        Go(i);
+        std::string data;
+        ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data);
+        GetMemo(static_cast<std::int32_t>(GetFieldValue(3)));
+        EXPECT_LE(data.size(), bytes.size());
+      }
+      SetFieldValue(2, AddMemo("after damage"));
+      Replace();
+    }
+    CloseDatabase();
+  }
+}
+
+bool PythonModule(const char* name) {
+  return std::system(("/usr/bin/python3 -c 'import " + std::string(name) + "' 2>/dev/null").c_str()) == 0;
+}
+
+std::string RunPython(const std::string& script, const std::string& args, const std::string& out) {
+  if (std::system(("/usr/bin/python3 -W ignore " + script + " " + args + " > " + out).c_str()) != 0)
+    return "<python failed>";
+  std::ifstream in(out);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(Memo, IndependentReaderSeesOurMemos) {
+  if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    std::string p = MemoTable(kind, 3, "ind" + std::to_string(kind) + ".dbf");
+    Go(2);
+    SetFieldValue(2, AddMemo(Pattern(1037)));
+    Replace();
+    CloseDatabase();
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "t = dbfread.DBF(sys.argv[1], encoding='cp437', load=True)\n"
+                             "for r in t.records:\n"
+                             // dbfread takes a dBASE IV group's length for the text's and reads
+                             // the 8 bytes after it too: our zero padding.
+                             "  print(r['NAME'], len((r['NOTES'] or '').rstrip('\\0')), r['MORE'].rstrip('\\0'))\n";
+    std::string got = RunPython(script, p, Path("out.txt"));
+    EXPECT_EQ(got, "R1 6 more 1\nR2 1037 more 2\nR3 6 more 3\n");
+  }
+}
+
+TEST_F(Memo, MemosWrittenByAnotherProgramOpen) {
+  if (!PythonModule("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+  for (const char* type : {"db3", "fp"}) {
+    SCOPED_TRACE(type);
+    std::string p = Path(std::string("foreign_") + type + ".dbf");
+    std::string script = Path("write.py");
+    std::ofstream(script) << "import sys, dbf\n"
+                             "t = dbf.Table(sys.argv[1], 'name C(10); notes M', dbf_type=sys.argv[2],"
+                             " codepage='cp437')\n"
+                             "t.open(mode=dbf.READ_WRITE)\n"
+                             "t.append(('short', 'hello memo'))\n"
+                             "t.append(('long', 'x' * 1037))\n"
+                             "t.append(('empty', ''))\n"
+                             "t.close()\n";
+    ASSERT_EQ(RunPython(script, p + " " + type, Path("w.txt")), "");
+    Use(p);
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    ASSERT_NE(SelectedMemoState(), nullptr);
+    Go(1);
+    EXPECT_EQ(Text(2), "hello memo");
+    Go(2);
+    EXPECT_EQ(Text(2), std::string(1037, 'x'));
+    Go(3);
+    EXPECT_EQ(Text(2), "");
+    CloseDatabase();
+  }
+}
+
+}  // namespace
