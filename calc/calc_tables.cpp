@@ -248,27 +248,27 @@ int AskChoice(Word help, std::string_view prompt, std::initializer_list<std::str
 
 }  // namespace
 
+namespace {
+
+// The kind names 1..count as the choice; 0 after Cancel.
+template <typename Names>
+int AskKind(Word help, std::string_view prompt, const Names& names, int count) {
+  SetHelpNo(help);
+  for (int i = 1; i <= count; ++i) ItemTexts[static_cast<std::size_t>(i)] = names[static_cast<std::size_t>(i)].view();
+  Word choice = 1;
+  SelectCode(prompt, count, choice);
+  return AbortFlag ? 0 : choice;
+}
+
+}  // namespace
+
 void SelectScrewHead(int headType, int mode) {
-  if (headType == 0) {
-    SetHelpNo(4900);
-    for (std::size_t i = 1; i <= 8; ++i) ItemTexts[i] = HeadKindNames[i].view();
-    Word choice = 1;
-    SelectCode("Database Screw head", 8, choice);
-    if (AbortFlag) return;
-    headType = choice;
-  }
+  if (headType == 0) headType = AskKind(4900, "Database Screw head", HeadKindNames, 8);
   if (headType >= 1 && headType <= 8) SelectCalcTable(headType + 1, mode);
 }
 
 void SelectNutTable(int nutType, int mode) {
-  if (nutType == 0) {
-    SetHelpNo(4910);
-    for (std::size_t i = 1; i <= 3; ++i) ItemTexts[i] = NutKindNames[i].view();
-    Word choice = 1;
-    SelectCode("Database hexagon nut", 3, choice);
-    if (AbortFlag) return;
-    nutType = choice;
-  }
+  if (nutType == 0) nutType = AskKind(4910, "Database hexagon nut", NutKindNames, 3);
   if (nutType >= 1 && nutType <= 3) SelectCalcTable(nutType + 10, mode);
 }
 
