@@ -98,7 +98,7 @@ Extended TGraphRecorder::EinX(Extended v) const { return (WorldXMax - WorldXMin)
 Extended TGraphRecorder::EinY(Extended v) const { return (WorldYMax - WorldYMin) * v; }
 
 void TGraphRecorder::SetColor(int c) {
-  if (c <= MaxColour && c != Colour) {
+  if (c <= GraphColorCount && c != Colour) {  // MaxColour, the palette's last number
     Colour = c;
     AppendGraphRecord(gcSetColor, {IntField(c)});
   }

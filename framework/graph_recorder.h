@@ -8,8 +8,6 @@
 
 #include "framework/types.h"
 
-constexpr int MaxColour = 16;
-
 class TGraphRecorder {
  public:
   TGraphRecorder();
