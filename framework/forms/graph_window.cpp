@@ -17,6 +17,7 @@
 #include "framework/graph_transform.h"
 #include "framework/graph_zoom.h"
 #include "platform/cursor.h"
+#include "platform/printer_qt.h"
 #include "platform/qt_text.h"
 
 namespace {
@@ -227,10 +228,11 @@ void DUdoduvoz::ListCleared() {
 }
 
 void DUdoduvoz::FormPaint() {
-  if (PrintingGraphics && printerPainter_) {
+  QPainter* printer = printerPainter_ ? printerPainter_ : platform::PrinterPainter();
+  if (PrintingGraphics && printer) {
     ResetStyleCaches();
-    PainterCanvas canvas(*printerPainter_);
-    TPrinterPage page{printerPainter_->device()->width(), printerPainter_->device()->height()};
+    PainterCanvas canvas(*printer);
+    TPrinterPage page{printer->device()->width(), printer->device()->height()};
     const TDisplayList& list = *CreateDisplayList();
     PrintingToPrinter = 1;
     ReplayDisplayList(list, list.size(), nullptr, &canvas, page);

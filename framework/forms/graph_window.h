@@ -27,8 +27,8 @@ class DUdoduvoz : public QMainWindow, public TGraphRecorder {
   QWidget* Canvas() const { return canvas_; }
 
   // Replays the list: onto the printer page while PrintingGraphics is set
-  // and a printer painter is given (SetPrinterPainter), else it asks for a
-  // repaint of the window.
+  // and a printer document is active (the program's printer, or the painter
+  // given to SetPrinterPainter), else it asks for a repaint of the window.
   void FormPaint();
   void SetPrinterPainter(QPainter* painter);
   // Replays the whole list onto a printer (or PDF) painter now.

@@ -15,6 +15,7 @@
 #include "framework/graph_zoom.h"
 #include "framework/hpgl.h"
 #include "platform/os.h"
+#include "platform/printer.h"
 
 namespace {
 
@@ -144,6 +145,18 @@ TEST_F(GraphWindowTest, PrintsIntoAPdfFile) {
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 500);
   EXPECT_FALSE(PrintingGraphics);
   EXPECT_FALSE(window->PrintToPdf("/nonexistent-dir/x.pdf"));
+
+  // A print job of the program's printer: FormPaint replays onto its page.
+  platform::PrintChoice choice;
+  choice.outputFile = platform::ProcessTempDir() + "/job.pdf";
+  platform::SetPrinterChoice(choice);
+  ASSERT_TRUE(platform::BeginPrinterDocument("graphics"));
+  PrintingGraphics = true;
+  window->FormPaint();
+  PrintingGraphics = false;
+  EXPECT_TRUE(platform::EndPrinterDocument());
+  EXPECT_GT(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 500);
+  platform::ResetPrinter();
 }
 
 }  // namespace
