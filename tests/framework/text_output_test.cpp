@@ -322,3 +322,39 @@ TEST_F(TextOutputTest, CopyTextFileToAnsiReportsAMissingSource) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
 }
+
+TEST_F(TextOutputTest, TextPrinterWithoutLinesInFramelessModeGetsNoFinalFormFeed) {
+  TextPrinterDevice = dir_ + "/lp1";
+  PrintoutDisplayMode = 4;
+  platform::DialogScript script;
+  script.No();
+  OpenOutput(kDeviceTextPrinter, "");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  CloseOutput();
+  EXPECT_EQ(ReadBytes(TextPrinterDevice), "");
+}
+
+TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Calculation successful without error messages");
+    PrintCalculationMessages();
+  }
+  AddSampleMessages();
+  {
+    platform::DialogScript script;
+    script.Ok();  // the report window
+    PrintCalculationMessages();
+    EXPECT_EQ(script.Shown().at(0).kind, "form");
+  }
+  const std::string shown = ReadBytes(dir_ + "/outwin.txt");
+  EXPECT_NE(shown.find("Error Messages"), std::string::npos);
+  EXPECT_NE(shown.find("REMARKS, WARNINGS AND ERROR MESSAGES"), std::string::npos);
+  CalcFatalFlag = 1;
+  HelpLevel = 1;
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Calculation done. Select message for more info or continue.");
+    PrintCalculationMessages();
+  }
+}
