@@ -99,7 +99,8 @@ void OutputMarkupLine(std::string_view Line);
 void OutputLineBreakCheck(int Kind) {
   if (g_inPageHeader || OutputLineCount < LinesPerPage) return;
   if (PrintoutHeaderMode == 2) {
-    OutputWriteRaw(std::string(1, kFormFeed));
+    // A form feed has no place in an HTML page.
+    if (!IsHtmlDevice()) OutputWriteRaw(std::string(1, kFormFeed));
     OutputLineCount = 0;
   } else if (PageHeadersOn) {
     // A header longer than the page must not start the next page itself.
@@ -520,8 +521,10 @@ void SetColumnHeads(std::string_view Head1, std::string_view Head2, std::string_
 TOutputDevice GetOutputDevice() { return OutputDevice; }
 
 void OpenOutput(TOutputDevice Device, std::string_view FileName) {
-  std::string name(FileName.empty() ? std::string_view(CurrentFileName) : FileName);
-  if (name.find('.') == std::string::npos) name += ".txt";
+  // FileName names the print-out for the caller only: the copy of device 9
+  // is always CurrentFileName + ".txt", so that a name with the project's
+  // extension can never overwrite the project file.
+  (void)FileName;
   for (int i = 0; i < 7; ++i) ItemTexts[i + 1] = kDeviceNames[i];
   if (Device == kDeviceListNames) return;
 
@@ -778,7 +781,7 @@ bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Line
 void CopyTextFileToAnsi(std::string_view Source, std::string_view Target) {
   std::vector<std::string> lines;
   if (!ReadTextFileLines(Source, lines)) {
-    ShowTraceMessage("file " + std::string(Source) + " not found or no access !");
+    OpenTextForRead(Source);  // reports the file
     AbortFlag = 1;
     return;
   }

@@ -75,7 +75,8 @@ extern std::string TextPrinterDevice;
 // page title, column heads "Symbol", "Unit", "1", "2").
 void InitTextOutput();
 
-// Chooses and prepares the device. Empty FileName means CurrentFileName.
+// Chooses and prepares the device. FileName names the print-out for the caller;
+// the files written follow from the device (device 9: CurrentFileName + ".txt").
 // Device 90 only fills ItemTexts 1..7 with the device names.
 void OpenOutput(TOutputDevice Device, std::string_view FileName);
 // Finishes the output: closes TextFileVar and shows, prints, copies or opens
