@@ -9,6 +9,7 @@
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
+#include "framework/line_io.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
 
@@ -146,6 +147,26 @@ bool CanOpenForRead(const std::string& name) {
 }
 
 }  // namespace
+
+void WriteTextChecked(TTextFile& file, std::string_view text) {
+  if (AbortFlag) return;
+  errno = 0;
+  if (file.Write(text)) return;
+  ShowTraceMessage(WriteErrorText(IoResultFromErrno(errno)) + " " + file.Name());
+  AbortFlag = 1;
+}
+
+void CheckCloseError(TTextFile& file) {
+  if (!file.Close()) AbortFlag = 1;
+}
+
+bool CheckWriteError(TTextFile& file) {
+  errno = 0;
+  if (file.Rewrite()) return true;
+  ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + file.Name());
+  AbortFlag = 1;
+  return false;
+}
 
 bool OpenTextForRead(std::string_view name) {
   if (CanOpenForRead(std::string(name))) return true;

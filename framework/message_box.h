@@ -67,6 +67,17 @@ std::string CloseErrorText(int code);   // 101 "disk full", other "file close er
 std::string CreateErrorText(int code);  // 101 "disk full", other "file write error"
 std::string RetryErrorText(int code);   // 150 "remove write protect !", 152, other "I/O-Error " + code
 
+class TTextFile;
+
+// Writes text (no line end) unless AbortFlag is already set; a failed write
+// is reported with WriteErrorText.
+void WriteTextChecked(TTextFile& file, std::string_view text);
+// Closes the file; a failure (the new file then was not stored) sets AbortFlag
+// and is reported by the file layer.
+void CheckCloseError(TTextFile& file);
+// Creates (or truncates) the file; a failure is reported with CreateErrorText.
+bool CheckWriteError(TTextFile& file);
+
 // True when the file can be opened for reading; otherwise reports
 // "file <name> not found or no access !" and sets AbortFlag.
 bool OpenTextForRead(std::string_view name);

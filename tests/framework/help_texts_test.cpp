@@ -114,7 +114,7 @@ TEST_F(HelpTextsTest, GetHelpEntryTextJoinsTheLinesWithBlanks) {
 }
 
 TEST_F(HelpTextsTest, ShippedHelpFilesAreReadable) {
-  PltDir = std::string(BQ4_SOURCE_DIR) + "/data";
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   for (Word n : {1050, 3055, 4000}) {
     HelpEntry e = LookupHelpEntry(n);
     EXPECT_EQ(e.lines[0].find("No help available"), std::string::npos) << n;

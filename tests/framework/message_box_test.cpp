@@ -10,6 +10,7 @@
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/init.h"
+#include "framework/line_io.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
@@ -181,6 +182,39 @@ TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
   ReportFileError("disk on fire");
   EXPECT_EQ(AbortFlag, 1);
   SetFileErrorHandler(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {
+  std::string name = dir + "/out.txt";
+  std::ofstream(name) << "old";
+  TTextFile f;
+  f.Assign(name);
+  ASSERT_TRUE(CheckWriteError(f));
+  WriteTextChecked(f, "new");
+  CheckCloseError(f);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(ReadAll(name), "new");
+
+  TTextFile bad;
+  bad.Assign(dir + "/missing/dir/out.txt");
+  platform::DialogScript script;
+  script.Ok().Expect("file write error");
+  EXPECT_FALSE(CheckWriteError(bad));
+  EXPECT_EQ(AbortFlag, 1);
+  WriteTextChecked(bad, "skipped while AbortFlag is set");  // no second message
+
+  AbortFlag = 0;
+  TTextFile full;
+  full.Assign("/dev/full");
+  ASSERT_TRUE(CheckWriteError(full));
+  script.Ok().Expect("disk full /dev/full");  // more than any buffer holds: fails at once
+  WriteTextChecked(full, std::string(70000, 'x'));
+  CheckCloseError(full);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST_F(InputFormsTest, YesNoDialogAnswersJOrN) {
 }
 
 TEST_F(InputFormsTest, HelpButtonsKeepTheDialogOpenAndClearAbort) {
-  PltDir = std::string(BQ4_SOURCE_DIR) + "/data";
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   SetHelpNumber(3055);
   platform::DialogScript script;
   script.Ok().Expect("HELP TEXT No.3055").Ok();

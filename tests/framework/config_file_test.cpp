@@ -1,0 +1,325 @@
+#include "framework/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ConfigFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    ConfigDir = platform::ProcessTempDir() + "/cfg-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::create_directories(ConfigDir);
+  }
+
+  std::vector<std::string> Lines() {
+    std::ifstream in(ConfigFileName(), std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) {
+      EXPECT_FALSE(l.empty() || l.back() != '\r') << "line without CR LF: " << l;
+      if (!l.empty() && l.back() == '\r') l.pop_back();
+      lines.push_back(l);
+    }
+    return lines;
+  }
+  void Store(const std::vector<std::string>& lines) {
+    std::ofstream out(ConfigFileName(), std::ios::binary);
+    for (const auto& l : lines) out << l << "\r\n";
+  }
+  // Index of the value line after a label.
+  static std::size_t ValueOf(const std::vector<std::string>& lines, const std::string& label) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (lines[i] == label) return i + 1;
+    ADD_FAILURE() << "no label " << label;
+    return 0;
+  }
+  // The file cut after the value line of a label.
+  void StoreUpTo(const std::string& label) {
+    auto lines = Lines();
+    lines.resize(ValueOf(lines, label) + 1);
+    Store(lines);
+  }
+};
+
+TEST_F(ConfigFileTest, WrittenFileStartsWithNameAndVersionAndLabels) {
+  WriteConfigFile();
+  ASSERT_EQ(AbortFlag, 0);
+  auto lines = Lines();
+  ASSERT_GT(lines.size(), 200u);
+  EXPECT_EQ(lines[0], "bq4 Configuration");
+  EXPECT_EQ(lines[1], "Version " + ProgVersion);
+  EXPECT_EQ(lines[2], "Layer");
+  EXPECT_EQ(lines[3], "1");
+  EXPECT_EQ(lines[4], "Colour");
+  EXPECT_EQ(lines[ValueOf(lines, "Color Layer 31")], "16");
+  EXPECT_EQ(lines[ValueOf(lines, "Text window left/top/width/height")], "10|40|700|440");
+  EXPECT_EQ(lines[ValueOf(lines, "Color graphics")], "TRUE");
+}
+
+TEST_F(ConfigFileTest, NumbersAreWrittenWithADotWhateverTheSettings) {
+  DecimalCommaMode = 2;
+  FloatDigits = 1;
+  ZoomIncrement = 1.02L;
+  WriteConfigFile();
+  auto lines = Lines();
+  EXPECT_EQ(lines[ValueOf(lines, "zoom increment")], "1.0200000");
+  EXPECT_EQ(lines[ValueOf(lines, "Dot=1 Komma=2")], "2");
+  EXPECT_EQ(DecimalCommaMode, 2);
+  EXPECT_EQ(FloatDigits, 1);
+}
+
+TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
+  CadState.CadLayerNames[3] = "HIDDEN";
+  CadState.CadLayerColors[5] = 7;
+  CadState.CadTextFont = "ROMANS";
+  CadState.CadTextSlantSetting = 0.125L;
+  CadDir = "/srv/cad/";
+  PltDir = "/srv/plt/";
+  HelpLevel = 2;
+  RotateHardcopy = 'N';
+  FloatDigits = 5;
+  ColorGraphics = 0;
+  HorizontalPixels = 1000;
+  VerticalPixels = 700;
+  LinesPerPage = 72;
+  ZoomIncrement = 1.3L;
+  PanFactor = 1.0L / 3;
+  CadState.PlotCommandLines[0] = "plot one";
+  CadState.PlotCommandLines[1] = "plot two";
+  CadState.PlotCommandLines[2] = "plot three";
+  CadState.PlotCommandCount = 3;
+  CadState.CadPenColors[15] = 9;
+  ArchiveFlag = 1;
+  HeaderSpaceLines = 4;
+  TextDevice = 7;
+  DecimalCommaMode = 2;
+  InputWindowScale = 150;
+  TextWindowLeft = 5;
+  TextWindowHeight = 333;
+  UnitSystem = 1;
+  PrintoutFont = "Courier New";
+  Edit3DAngles = 0;
+  View3DAngleZ = 1.25L;
+  DecimalMode = 1;
+  CadState.CadApprovalLabel4 = "Approved";
+  CadState.CadPenWidths[4] = 3;
+  CharSetMode = 1;
+  FormScalePercent = 90;
+  MenuLanguage = 8;
+  CadState.CadNoLogo = 1;
+  WriteConfigFile();
+  ASSERT_EQ(AbortFlag, 0);
+
+  InitFrameworkModules();
+  ConfigDir = platform::ProcessTempDir() + "/cfg-RoundTripGivesBackEverySetting";
+  ReadConfigFile();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CadState.CadLayerNames[3].str(), "HIDDEN");
+  EXPECT_EQ(CadState.CadLayerColors[5], 7);
+  EXPECT_EQ(CadState.CadTextFont.str(), "ROMANS");
+  EXPECT_EQ(CadState.CadTextSlantSetting, 0.125L);
+  EXPECT_EQ(CadDir, "/srv/cad/");
+  EXPECT_EQ(PltDir, "/srv/plt/");
+  EXPECT_EQ(HelpLevel, 2);
+  EXPECT_EQ(RotateHardcopy, 'N');
+  EXPECT_EQ(FloatDigits, 5);
+  EXPECT_EQ(ColorGraphics, 0);
+  EXPECT_EQ(HorizontalPixels, 1000);
+  EXPECT_EQ(VerticalPixels, 700);
+  EXPECT_EQ(LinesPerPage, 72);
+  EXPECT_EQ(ZoomIncrement, 1.3L);
+  EXPECT_NEAR(static_cast<double>(PanFactor), 0.3333333, 1e-12);  // 7 decimals
+  EXPECT_EQ(CadState.PlotCommandLines[0], "plot one");
+  EXPECT_EQ(CadState.PlotCommandLines[2], "plot three");
+  EXPECT_EQ(CadState.PlotCommandCount, 3);
+  EXPECT_EQ(CadState.CadPenColors[15], 9);
+  EXPECT_EQ(ArchiveFlag, 1);
+  EXPECT_EQ(HeaderSpaceLines, 4);
+  EXPECT_EQ(TextDevice, 7);
+  EXPECT_EQ(DecimalCommaMode, 2);
+  EXPECT_EQ(InputWindowScale, 150);
+  EXPECT_EQ(TextWindowLeft, 5);
+  EXPECT_EQ(TextWindowHeight, 333);
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(PrintoutFont.str(), "Courier New");
+  EXPECT_EQ(Edit3DAngles, 0);
+  EXPECT_EQ(View3DAngleZ, 1.25L);
+  EXPECT_NEAR(static_cast<double>(View3DAngleX), -0.2617994, 1e-12);
+  EXPECT_EQ(DecimalMode, 1);
+  EXPECT_EQ(CadState.CadApprovalLabel4, "Approved");
+  EXPECT_EQ(CadState.CadPenWidths[4], 3);
+  EXPECT_EQ(CharSetMode, 1);
+  EXPECT_EQ(FormScalePercent, 90);
+  EXPECT_EQ(MenuLanguage, 8);
+  EXPECT_EQ(CadState.CadNoLogo, 1);
+  EXPECT_EQ(CadState.CadNoDateTime, 0);
+}
+
+TEST_F(ConfigFileTest, ValuesOutOfRangeAreCorrected) {
+  WriteConfigFile();
+  auto lines = Lines();
+  lines[ValueOf(lines, "Lines per page for printer")] = "4";
+  lines[ValueOf(lines, "Header Space Lines")] = "31";
+  lines[ValueOf(lines, "Text Device")] = "0";
+  lines[ValueOf(lines, "pan faktor")] = "0";
+  lines[ValueOf(lines, "Digits for floating point numbers")] = "abc";
+  lines[ValueOf(lines, "Input Window Scale %")] = "5000";
+  lines[ValueOf(lines, "Rotate Hardcopy ?")] = "";
+  lines[ValueOf(lines, "Default Data Directory")] = "";
+  lines[ValueOf(lines, "Windows Screendump Scale")] = "0";
+  lines[ValueOf(lines, "Print Scale Vertical")] = "0";
+  lines[ValueOf(lines, "Line thickness Layer 0..5") + 2] = "300";
+  Store(lines);
+  ReadConfigFile();
+  EXPECT_EQ(LinesPerPage, 66);
+  EXPECT_EQ(HeaderSpaceLines, 0);
+  EXPECT_EQ(TextDevice, 1);
+  EXPECT_EQ(PanFactor, 0.01L);  // not the start value 0.02
+  EXPECT_EQ(FloatDigits, 3);
+  EXPECT_EQ(InputWindowScale, 100);
+  EXPECT_EQ(RotateHardcopy, 'N');
+  EXPECT_EQ(DefaultDataDir, StartDir + "/");
+  EXPECT_EQ(ScreendumpScale, 1);
+  EXPECT_EQ(PrintScaleVertical, 1);
+  EXPECT_EQ(CadState.CadLayerWidths[2], 1);
+}
+
+TEST_F(ConfigFileTest, FileEndingAfterPrinterTypeKeepsTheLaterDefaults) {
+  WriteConfigFile();
+  StoreUpTo("Printer type");
+  LinesPerPage = 50;  // not read: stays as it is
+  ReadConfigFile();
+  EXPECT_EQ(LinesPerPage, 50);
+  EXPECT_EQ(PrintoutDisplayMode, 2);
+  EXPECT_GT(HorizontalPixels, 0);  // fitted to the screen even so
+}
+
+TEST_F(ConfigFileTest, FileEndingAfterLayerMonochromeTakesGraphicsTextFromCad) {
+  CadState.CadTextFont = "SIMPLEX";
+  CadState.CadTextWidthSetting = 0.7L;
+  WriteConfigFile();
+  StoreUpTo("Layer Monochrome");
+  InitFrameworkModules();
+  ConfigDir = platform::ProcessTempDir() + "/cfg-FileEndingAfterLayerMonochromeTakesGraphicsTextFromCad";
+  ReadConfigFile();
+  EXPECT_EQ(GraphicsTextFont.str(), "SIMPLEX");
+  EXPECT_EQ(GraphicsTextSize, 0.7L);
+  EXPECT_EQ(CadState.CadPenColors[0], 1);  // "Color Layer 16" default kept
+}
+
+TEST_F(ConfigFileTest, EntriesPastTheEndReadAsEmptyAndAreCorrected) {
+  WriteConfigFile();
+  StoreUpTo("Archive Flag ?");
+  HeaderSpaceLines = 12;  // not read past the end: kept, then corrected only when out of range
+  TextHeightFactor = 0.05L;
+  ReadConfigFile();
+  EXPECT_EQ(HeaderSpaceLines, 12);
+  EXPECT_EQ(TextHeightFactor, 1);
+  EXPECT_EQ(DecimalCommaMode, 1);  // read as 0, corrected
+  EXPECT_EQ(DefaultDataDir, StartDir + "/");
+  EXPECT_EQ(PrintoutFont.str(), "Courier New");  // the reading stops after "HTML Browser"
+}
+
+TEST_F(ConfigFileTest, MissingFileLeavesDefaultsAndSetsAbortFlag) {
+  ReadConfigFile();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_GT(HorizontalPixels, 0);
+  EXPECT_GT(VerticalPixels, 0);
+  EXPECT_EQ(LinesPerPage, 66);
+  EXPECT_GE(InputWindowScale, 10);
+}
+
+TEST_F(ConfigFileTest, DamagedFileReadsWithoutHarm) {
+  std::string junk;
+  for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 7919) % 256));
+  std::ofstream(ConfigFileName(), std::ios::binary) << junk;
+  ReadConfigFile();
+  EXPECT_GE(PrinterInterface, 1);
+  EXPECT_GE(InputWindowScale, 10);
+  EXPECT_LE(InputWindowScale, 1000);
+  EXPECT_GE(CadState.PlotCommandCount, 1);
+  // A huge count of plot command lines stops at the end of the file.
+  WriteConfigFile();
+  auto lines = Lines();
+  lines[ValueOf(lines, "VESKART Command lines (n, line 2 .. line n)")] = "2000000000";
+  Store(lines);
+  ReadConfigFile();
+  EXPECT_EQ(CadState.PlotCommandCount, 5);
+}
+
+TEST_F(ConfigFileTest, UnwritableFolderGivesUpAndKeepsNothingHalfWritten) {
+  ConfigDir = "/dev/null/cfg";
+  platform::DialogScript script;
+  for (int i = 0; i < 3; ++i) script.Ok().Expect("I/O-Error");
+  WriteConfigFile();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  TraceMessagesOn = 0;  // hidden messages: still no endless retry
+  WriteSessionFile();
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(ConfigFileTest, AbortFlagBeforeWritingWritesNothing) {
+  AbortFlag = 1;
+  WriteConfigFile();
+  EXPECT_FALSE(fs::exists(ConfigFileName()));
+}
+
+TEST_F(ConfigFileTest, SessionFileKeepsTheFourRecentFiles) {
+  CurrentDir = "/home/user/joints";
+  RecentFiles[1] = "/home/user/joints/a.bq4";
+  RecentFiles[2] = "/home/user/joints/b.bq4";
+  RecentFiles[4] = "/tmp/d.bq4";
+  WriteSessionFile();
+  std::ifstream in(SessionFileName(), std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "bq4\t Session /home/user/joints\r");
+  for (auto& f : RecentFiles) f = "x";
+  ReadSessionFile();
+  EXPECT_EQ(RecentFiles[1], "/home/user/joints/a.bq4");
+  EXPECT_EQ(RecentFiles[3], "");
+  EXPECT_EQ(RecentFiles[4], "/tmp/d.bq4");
+  fs::remove(SessionFileName());
+  ReadSessionFile();
+  for (const auto& f : RecentFiles) EXPECT_TRUE(f.empty());
+}
+
+TEST_F(ConfigFileTest, RepairFillsEmptyDirectoriesAndReportsBadOnes) {
+  StartDir = ConfigDir;
+  TempDir = "";
+  DbfDir = "";
+  PltDir = "";
+  EdiDir = "";
+  DefaultDataDir = "";
+  CadDir = ConfigDir;
+  platform::DialogScript script;
+  RepairConfigDirs();  // every directory usable: no message
+  EXPECT_EQ(TempDir, platform::ProcessTempDir());
+  EXPECT_EQ(EdiDir, ConfigDir + "/");
+  EXPECT_EQ(PltDir, platform::DataDirectory() + "/plt/");
+  EXPECT_EQ(DbfDir, platform::DataDirectory() + "/tables/");
+  DbfDir = ConfigDir + "/empty";
+  fs::create_directories(DbfDir);
+  EdiDir = "/dev/null/x";
+  TempDir = "/dev/null/y";
+  script.Ok().Expect("invalid DBF Directory configured");
+  script.Ok().Expect("invalid temporary directory configured");
+  script.Ok({{"Edit_text", "/tmp"}}).Expect("temporary directory");
+  script.Ok().Expect("invalid EDI Directory configured");
+  RepairConfigDirs();
+  EXPECT_EQ(TempDir, "/tmp");
+}
+
+}  // namespace
