@@ -4,6 +4,7 @@
 #include "calc/material_values.h"
 #include "calc/table_access.h"
 #include "framework/charset.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
 #include "framework/math_utils.h"
@@ -119,7 +120,7 @@ std::string ThreadKeyText(Extended d) { return FloatToTextWidth(3, 2, d); }
 
 void OpenCalcTable(TCalcTableNo n) {
   if (!ValidTable(n)) return;
-  if (!DbfDir.empty() && DbfDir.back() != '/') DbfDir += '/';
+  DbfDir = AddBackslash(DbfDir);
   OpenDbfTable(CalcTableNames[n].str() + ".dbf");
   if (AbortFlag) return;
   const std::string fields = CalcTableKeyFields(n);

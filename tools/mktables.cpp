@@ -165,6 +165,29 @@ void CheckEngine(const std::string& what) {
   if (TzLastError != 0) Fail(what, "table engine error " + std::to_string(TzLastError) + " " + TakeErrorDetail());
 }
 
+void WriteTable(const std::string& path, const std::vector<TDbfFieldEntry>& fields,
+                const std::vector<std::vector<std::string>>& rows) {
+  ErrorDispatchOff quiet;
+  TDbfWorkArea wa;
+  wa.oem = false;  // the values are already in code page 437
+  CreateDbf(wa, path, static_cast<int>(fields.size()), fields.data());
+  CheckEngine(path + " (create)");
+  wa = TDbfWorkArea{};
+  wa.fileName = path;
+  wa.oem = false;
+  OpenDbf(wa);
+  CheckEngine(path + " (open)");
+  for (const auto& row : rows) {
+    std::string record = " ";
+    for (const std::string& v : row) record += v;
+    std::copy(record.begin(), record.end(), wa.recordBuffer.begin());
+    AppendDbfRecord(wa);
+    CheckEngine(path + " (append)");
+  }
+  CloseDbf(wa);
+  CheckEngine(path + " (close)");
+}
+
 void MakeTable(const std::string& source, const std::string& target) {
   std::ifstream in(source, std::ios::binary);
   if (!in) Fail(source, "cannot be read");
@@ -189,27 +212,16 @@ void MakeTable(const std::string& source, const std::string& target) {
 
   const std::string temp = target + ".tmp.dbf";
   std::remove(temp.c_str());
-  ErrorDispatchOff quiet;
-  TDbfWorkArea wa;
-  wa.oem = false;  // the values are already in code page 437
-  CreateDbf(wa, temp, static_cast<int>(fields.size()), fields.data());
-  CheckEngine(temp + " (create)");
-  wa = TDbfWorkArea{};
-  wa.fileName = temp;
-  wa.oem = false;
-  OpenDbf(wa);
-  CheckEngine(temp + " (open)");
-  wa.oem = false;
-  for (const auto& row : rows) {
-    std::string record = " ";
-    for (const std::string& v : row) record += v;
-    std::copy(record.begin(), record.end(), wa.recordBuffer.begin());
-    AppendDbfRecord(wa);
-    CheckEngine(temp + " (append)");
+  try {
+    WriteTable(temp, fields, rows);
+  } catch (const Failure&) {
+    std::remove(temp.c_str());
+    throw;
   }
-  CloseDbf(wa);
-  CheckEngine(temp + " (close)");
-  if (std::rename(temp.c_str(), target.c_str()) != 0) Fail(target, "cannot be replaced");
+  if (std::rename(temp.c_str(), target.c_str()) != 0) {
+    std::remove(temp.c_str());
+    Fail(target, "cannot be replaced");
+  }
 }
 
 }  // namespace

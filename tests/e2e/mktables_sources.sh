@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# bq4_mktables: a good source with quoted texts and code page 437 characters
+# becomes a table an independent reader reads back; a damaged source is
+# refused with a message naming the line, and leaves no table behind.
+# Arguments: wbq4 (unused), test data directory, build directory.
+set -euo pipefail
+tool="$3/data/bq4_mktables"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
+
+printf 'NAME:C:20,MU:N:5:2,DAY:D,OK:L\n"a, b ""q""",0.126,20240131,T\n\xc2\xb5G 20\xc2\xb0C,,,\n' > "$work/good.csv"
+"$tool" "$work/good.csv" "$work/good.dbf"
+"$py" - "$work/good.dbf" <<'PY'
+import sys, dbfread
+recs = list(dbfread.DBF(sys.argv[1], encoding="cp437"))
+assert len(recs) == 2, recs
+assert recs[0]["NAME"] == 'a, b "q"', recs[0]
+assert abs(recs[0]["MU"] - 0.13) < 1e-9, recs[0]       # rounded to the field's decimals
+assert str(recs[0]["DAY"]) == "2024-01-31" and recs[0]["OK"] is True, recs[0]
+assert recs[1]["NAME"] == "\u00b5G 20\u00b0C" and recs[1]["MU"] is None, recs[1]
+PY
+
+fails() {  # name, expected message part, source text
+  printf '%b' "$3" > "$work/$1.csv"
+  if "$tool" "$work/$1.csv" "$work/$1.dbf" 2> "$work/$1.err"; then
+    echo "$1: accepted"; exit 1
+  fi
+  grep -q -- "$2" "$work/$1.err" || { echo "$1: message was: $(cat "$work/$1.err")"; exit 1; }
+  [ ! -e "$work/$1.dbf" ] || { echo "$1: left a table behind"; exit 1; }
+}
+fails badtype 'is not C, N, F, D or L' 'A:X:3\n1\n'
+fails longname 'must have 1 to 10 characters' 'ABCDEFGHIJK:C:3\nx\n'
+fails nolength 'needs a length' 'A:C\nx\n'
+fails toolong ':2: "abcd" is longer than 3' 'A:C:3\nabcd\n'
+fails count ':3: 2 fields' 'A:C:3\nx\ny,z\n'
+fails notnumber '"1,5" is not a number' 'A:N:5:2\n"1,5"\n'
+fails nofit 'does not fit' 'A:N:4:2\n123.4\n'
+fails charset 'character not in the table character set' 'A:C:5\n\xe2\x82\xac\n'
+fails quote 'unterminated quoted field' 'A:C:5\n"abc\n'
+fails empty 'is empty' ''
+echo "mktables checks passed"
