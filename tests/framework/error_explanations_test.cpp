@@ -149,3 +149,25 @@ TEST_F(ErrorExplanationsTest, EditedExplanationIsSavedWhenTheUserSaysYes) {
   EXPECT_EQ(origin, "Edited origin");
   EXPECT_EQ(remedy, "old remedy");
 }
+
+TEST_F(ErrorExplanationsTest, DamagedExplanationFilesNeverCrashTheLookup) {
+  const std::string damaged = dir_ + "/damaged.err";
+  std::string origin, remedy;
+  // Binary noise with NUL bytes, a key line without line end, a huge line.
+  {
+    std::ofstream out(damaged, std::ios::binary);
+    for (int i = 0; i < 4096; ++i) out.put(static_cast<char>((i * 7919) % 256));
+    out << "\nError: function tan in Unit math";
+  }
+  EXPECT_EQ(LookupExplanation(damaged, "Error: function tan in Unit math", origin, remedy),
+            ExplanationLookup::NotFound);
+  {
+    std::ofstream out(damaged, std::ios::binary);
+    out << "Error: function tan\n" << std::string(200000, 'x');
+  }
+  ASSERT_EQ(LookupExplanation(damaged, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
+  EXPECT_EQ(origin.size(), 200000u);
+  EXPECT_EQ(remedy, "");
+  std::ofstream(damaged, std::ios::binary) << "";
+  EXPECT_EQ(LookupExplanation(damaged, "", origin, remedy), ExplanationLookup::NotFound);
+}
