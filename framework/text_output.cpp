@@ -45,8 +45,6 @@ constexpr char kFormFeed = '\f';
 bool g_inPageHeader = false;
 // Printer set-up codes still to be sent ahead of the first line (device 2).
 std::string g_pendingPrinterSetup;
-// The HTML device keeps InputFileExt at "htm" until CloseOutput restores it.
-bool g_restoreInputFileExt = false;
 
 const char* const kDeviceNames[7] = {
     "Screen",
@@ -354,6 +352,10 @@ void OpenTxtOutput() {
   AssignTextFile(TextFileVar, OutputFileName);
 }
 
+// The HTML page is named with the extension "htm"; the calculation file's
+// extension is given back at once, so that a print-out that ends early (the
+// caller stops on AbortFlag without CloseOutput) cannot leave "htm" behind
+// for the next save.
 void OpenHtmlOutput() {
   SetHelpNo(1070);
   SavedFileNaming saved;
@@ -367,14 +369,10 @@ void OpenHtmlOutput() {
     OutputFileName = full;
   } else {
     OutputFileName = OutputDir() + ProgShortNameLower + ".htm";
-    g_restoreInputFileExt = true;
+    saved.Restore();
   }
   ConfirmOverwrite(OutputFileName);
-  if (AbortFlag) {
-    saved.Restore();
-    g_restoreInputFileExt = false;
-    return;
-  }
+  if (AbortFlag) return;
   AssignTextFile(TextFileVar, OutputFileName);
 }
 
@@ -495,7 +493,6 @@ void InitTextOutput() {
   TextPrinterDevice.clear();
   g_inPageHeader = false;
   g_pendingPrinterSetup.clear();
-  g_restoreInputFileExt = false;
 }
 
 void SetPageHeader(std::string_view Title, std::string_view Line1, std::string_view Line2,
@@ -849,10 +846,6 @@ void CloseOutput() {
       CopyTextFileToAnsi(OutputFileName, CurrentFileName + ".txt");
       break;
     case kDeviceHtml:
-      // The calculation file's extension is restored whatever happens to the
-      // browser, so that the next save does not get "htm".
-      if (g_restoreInputFileExt) InputFileExt = SavedInputFileExt;
-      g_restoreInputFileExt = false;
       StartViewer(HtmlBrowserPath, OutputFileName);
       break;
     default: break;

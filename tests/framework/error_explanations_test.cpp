@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <sstream>
 
@@ -170,4 +171,18 @@ TEST_F(ErrorExplanationsTest, DamagedExplanationFilesNeverCrashTheLookup) {
   EXPECT_EQ(remedy, "");
   std::ofstream(damaged, std::ios::binary) << "";
   EXPECT_EQ(LookupExplanation(damaged, "", origin, remedy), ExplanationLookup::NotFound);
+}
+
+TEST_F(ErrorExplanationsTest, RandomExplanationFilesAreReadWithoutHarm) {
+  std::mt19937 random(2230);  // seeded: the same files on every run
+  const std::string name = dir_ + "/random.err";
+  for (int round = 0; round < 200; ++round) {
+    std::string data(random() % 600, '\0');
+    for (char& c : data) c = static_cast<char>(random() % 4 == 0 ? '\n' : random() % 256);
+    if (round % 3 == 0) data.insert(random() % (data.size() + 1), "Error: function tan\r\n");
+    std::ofstream(name, std::ios::binary | std::ios::trunc) << data;
+    std::string origin, remedy;
+    const auto result = LookupExplanation(name, "Error: function tan in Unit math", origin, remedy);
+    EXPECT_NE(result, ExplanationLookup::NoFile);
+  }
 }

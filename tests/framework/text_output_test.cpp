@@ -358,3 +358,12 @@ TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
     PrintCalculationMessages();
   }
 }
+
+TEST_F(TextOutputTest, HtmlOutputThatEndsEarlyLeavesTheInputFileExtensionAlone) {
+  const ShortString<3> ext = InputFileExt;
+  HtmlBrowserPath = "/bin/true";
+  OpenOutput(kDeviceHtml, "");
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(InputFileExt.str(), ext.str());  // the caller may stop here without CloseOutput
+  EXPECT_EQ(OutputFileName, dir_ + "/" + ProgShortNameLower + ".htm");
+}
