@@ -6,6 +6,7 @@
 #include "dbf/memo.h"
 #include "dbf/record_cache.h"
 #include "dbf/runtime.h"
+#include "dbf/vfiles.h"
 #include "dbf/work_areas.h"
 
 void InitDbfModules() {
@@ -16,4 +17,5 @@ void InitDbfModules() {
   InitDbfLocks();
   InitRecordCache();
   InitMemo();
+  InitVFiles();
 }

@@ -108,7 +108,8 @@ void ReadRecord(TDbfWorkArea& wa, std::int32_t n) {
 }
 
 void BlankRecord(TDbfWorkArea& wa) {
-  if (wa.isVirtual && wa.fields.empty()) {
+  // A virtual table has no text record: its typed record is blanked as zeros.
+  if (wa.isVirtual) {
     if (wa.typedRecord && wa.typedRecordSize) std::memset(wa.typedRecord, 0, wa.typedRecordSize);
     return;
   }
@@ -275,8 +276,6 @@ std::size_t TypedRecordSize(const TDbfWorkArea& wa) {
   return size;
 }
 
-namespace {
-
 void ComputeTypedOffsets(TDbfWorkArea& wa) {
   wa.typedOffsets.clear();
   std::size_t at = 1;
@@ -285,8 +284,6 @@ void ComputeTypedOffsets(TDbfWorkArea& wa) {
     at += TypedSizeOf(f);
   }
 }
-
-}  // namespace
 
 void LoadTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;

@@ -139,6 +139,8 @@ void LoadTypedRecord(TDbfWorkArea& wa);
 void StoreTypedRecord(TDbfWorkArea& wa);
 // Size of the typed record of a table's fields.
 std::size_t TypedRecordSize(const TDbfWorkArea& wa);
+// Offsets of the fields in the typed record (typedOffsets) from the fields.
+void ComputeTypedOffsets(TDbfWorkArea& wa);
 
 // Typed access to field n of the selected work area (the typed record).
 // Texts are cut to the field's typed capacity.
