@@ -195,8 +195,8 @@ void ConfirmOverwrite(std::string_view nameView) {
   if (AbortFlag) return;
   // The file must be writable, and its folder too (the new file is written
   // beside it under a temporary name and renamed into place).
-  bool ok = !name.empty();
   std::error_code ec;
+  bool ok = !name.empty() && !fs::is_directory(name, ec);
   fs::path path(name);
   if (ok && exists) {
     std::ofstream probe(name, std::ios::binary | std::ios::app);

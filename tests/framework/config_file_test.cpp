@@ -323,3 +323,40 @@ TEST_F(ConfigFileTest, RepairFillsEmptyDirectoriesAndReportsBadOnes) {
 }
 
 }  // namespace
+
+#include <random>
+
+#include "fuzz_support.h"
+
+namespace {
+
+TEST_F(ConfigFileTest, FuzzedConfigurationAndSessionFilesReadWithinBounds) {
+  WriteConfigFile();
+  RecentFiles[1] = "/a/b.bq4";
+  WriteSessionFile();
+  auto slurp = [](const std::string& n) {
+    std::ifstream in(n, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string config = slurp(ConfigFileName());
+  const std::string session = slurp(SessionFileName());
+  std::mt19937 rng(2230);
+  const std::string dir = ConfigDir;
+  for (int round = 0; round < 300; ++round) {
+    InitFrameworkModules();
+    ConfigDir = dir;
+    std::ofstream(ConfigFileName(), std::ios::binary) << DamagedCopy(config, rng);
+    std::ofstream(SessionFileName(), std::ios::binary) << DamagedCopy(session, rng);
+    ReadConfigFile();
+    ReadSessionFile();
+    EXPECT_GE(PrinterInterface, 1);
+    EXPECT_GE(LinesPerPage, 5);
+    EXPECT_TRUE(TextDevice >= 1 && TextDevice <= 9);
+    EXPECT_TRUE(InputWindowScale >= 10 && InputWindowScale <= 1000);
+    EXPECT_TRUE(CadState.PlotCommandCount >= 1 && CadState.PlotCommandCount <= 5);
+    EXPECT_TRUE(DecimalCommaMode == 1 || DecimalCommaMode == 2);
+    EXPECT_GT(HorizontalPixels, 0);
+  }
+}
+
+}  // namespace

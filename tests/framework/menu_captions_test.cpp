@@ -91,3 +91,28 @@ TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
 }
 
 }  // namespace
+
+#include <random>
+
+#include "fuzz_support.h"
+
+namespace {
+
+TEST_F(MenuCaptionsTest, FuzzedLanguageFilesAreReadWholeOrRefused) {
+  std::ifstream in(SourceFile(), std::ios::binary);
+  const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string name = platform::ProcessTempDir() + "/captions-fuzz.txt";
+  std::mt19937 rng(61);
+  for (int round = 0; round < 300; ++round) {
+    std::ofstream(name, std::ios::binary) << DamagedCopy(good, rng);
+    MenuCaptionTable table;
+    std::string error;
+    if (ReadMenuCaptionFile(name, table, error)) {
+      EXPECT_TRUE(error.empty());
+    } else {
+      EXPECT_FALSE(error.empty());
+    }
+  }
+}
+
+}  // namespace

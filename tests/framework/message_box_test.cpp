@@ -134,6 +134,10 @@ TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAnUnwritablePlace) {
   script.Ok().Expect("invalid file name \"" + dir + "/no/such/dir/x.bq4\" !");
   ConfirmOverwrite(dir + "/no/such/dir/x.bq4");
   EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  script.Ok().Expect("invalid file name");
+  ConfirmOverwrite(dir);  // a folder is no file
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
