@@ -1,8 +1,6 @@
 #include "calc/calculation.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <string>
 
 #include "calc/bolt_geometry.h"
@@ -13,6 +11,7 @@
 #include "calc/preload.h"
 #include "calc/safety.h"
 #include "calc/strength.h"
+#include "calc/table_access.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/number_format.h"
@@ -32,27 +31,10 @@ bool IsJointWithNut() { return Verbindung.JointKind == kJointWithNut; }
 
 namespace {
 
-// True when the table file exists in the table directory, whatever the case
-// of its name.
-bool TableFileExists(const std::string& baseName) {
-  namespace fs = std::filesystem;
-  const std::string wanted = baseName + ".dbf";
-  std::error_code ec;
-  const fs::path dir = DbfDir.empty() ? fs::path(".") : fs::path(DbfDir);
-  if (fs::is_regular_file(dir / wanted, ec)) return true;
-  auto lower = [](std::string t) {
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::tolower(c); });
-    return t;
-  };
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-    if (lower(it->path().filename().string()) == wanted && it->is_regular_file(ec)) return true;
-  return false;
-}
-
 void CheckHeadTable() {
   const int table = Schraube.HeadType + 1;
   const bool known = table >= 1 && table <= 9;
-  if (!known || !TableFileExists(CalcTableNames[table].str())) FatalStop("Fatal  : Database screw head !");
+  if (!known || !DbfTableExists(CalcTableNames[table].view())) FatalStop("Fatal  : Database screw head !");
 }
 
 void CheckInputs(const CalcRun& run) {
