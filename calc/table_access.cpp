@@ -14,7 +14,6 @@
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
-#include "framework/help_texts.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "platform/os.h"
@@ -438,6 +437,14 @@ void StoreField(std::string_view name, const std::string& text, bool rightAligne
   if (TzLastError != 0) {
     ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
     AbortFlag = 1;
+    return;
+  }
+  if (Table.keyed && std::find(Table.keyFields.begin(), Table.keyFields.end(), n) != Table.keyFields.end()) {
+    // The key changed: the record takes its new place in the key order.
+    const std::int32_t keep = Table.recNo;
+    BuildKeyOrder();
+    ReadRecord(keep);
+    SyncOrderPos();
   }
 }
 

@@ -182,3 +182,20 @@ TEST_F(TableAccessTest, DialogAcceptsARowOrCancels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableAccessTest, ChangedKeyFieldMovesTheRecordInTheKeyOrder) {
+  OpenDbfTable("lschraub");
+  IndexDbfOn("L", "lschraub");
+  FindDbfKey("2.0");
+  ASSERT_TRUE(DbfKeyFound());
+  SetDbfFieldFloat("L", 1000);
+  FindDbfKey("1000");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), 1);
+  DbfFirst();
+  EXPECT_EQ(DbfFieldText(1), "2.5");
+}
+
+}  // namespace
