@@ -1,5 +1,6 @@
 #include "platform/printer.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -40,6 +41,15 @@ void ApplyChoice(QPrinter& p, const PrintChoice& c) {
   p.setPageOrientation(c.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+// The printer goes with the application object, not at process exit when Qt
+// is already gone.
+void ReleasePrinter() {
+  auto& s = State();
+  if (s.painter) s.painter->end();
+  s.painter.reset();
+  s.printer.reset();
+}
+
 }  // namespace
 
 QPrinter& Printer() {
@@ -47,6 +57,7 @@ QPrinter& Printer() {
   if (!s.printer) {
     s.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     ApplyChoice(*s.printer, s.choice);
+    if (QCoreApplication::instance()) qAddPostRoutine(ReleasePrinter);
   }
   return *s.printer;
 }
