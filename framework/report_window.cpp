@@ -86,7 +86,9 @@ void PrintTextFile(std::string_view FileName) {
       if (page >= from + 1 && page <= to) platform::NewPrinterPage();
       continue;
     }
-    if (page >= from && page <= to) platform::PrinterDrawText(0, y, OemToAnsiText(line));
+    // The display conversion as the screen shows it, printed with real
+    // box-drawing characters.
+    if (page >= from && page <= to) platform::PrinterDrawOemText(0, y, AnsiToOemText(OemToAnsiText(line)));
     y += step;
   }
   if (!platform::EndPrinterDocument()) {

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "platform/oem_text.h"
 #include "platform/printer_qt.h"
 #include "platform/qt_text.h"
 
@@ -130,12 +131,20 @@ void SetPrinterFont(const std::string& family, int pointSize, int styleBits) {
   painter->setFont(font);
 }
 
-void PrinterDrawText(int x, int y, const std::string& text) {
+namespace {
+
+void DrawAt(int x, int y, const QString& text) {
   QPainter* painter = PrinterPainter();
   if (!painter) return;
   const QFontMetrics m(painter->font(), painter->device());
-  painter->drawText(x, y + m.ascent(), QStringFromDisplay(text));
+  painter->drawText(x, y + m.ascent(), text);
 }
+
+}  // namespace
+
+void PrinterDrawText(int x, int y, const std::string& text) { DrawAt(x, y, QStringFromDisplay(text)); }
+
+void PrinterDrawOemText(int x, int y, const std::string& text) { DrawAt(x, y, QStringFromOem(text)); }
 
 void ResetPrinter() {
   auto& s = State();

@@ -33,6 +33,8 @@ int PrinterResolution();
 void SetPrinterFont(const std::string& family, int pointSize, int styleBits);
 // Draws Text with its top-left corner at (x, y) in printer pixels.
 void PrinterDrawText(int x, int y, const std::string& text);
+// The same for a stored text (code page 437): box-drawing characters print as lines.
+void PrinterDrawOemText(int x, int y, const std::string& text);
 
 // Keeps only the four low bits of a font style number (0..15 map to themselves).
 int FontStyleFromBits(int bits);

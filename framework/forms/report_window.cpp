@@ -1,7 +1,5 @@
 #include "framework/forms/report_window.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -11,13 +9,14 @@
 
 #include <vector>
 
-#include "framework/globals.h"
+#include "framework/charset.h"
 #include "framework/file_utils.h"
-#include "framework/line_io.h"
+#include "framework/globals.h"
 #include "framework/message_box.h"
 #include "framework/report_window.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
+#include "platform/oem_text.h"
 #include "platform/printer.h"
 #include "platform/process.h"
 #include "platform/qt_text.h"
@@ -81,14 +80,15 @@ void TForm_showtextfile::FormShow() {
   font.setStrikeOut(style & 8);
   Memo1->setFont(font);
 
-  // The shown file is already in the display code page.
+  // The shown file is in the display code page; turned back into the stored
+  // code page it shows its box-drawing characters as lines.
   std::vector<std::string> lines;
   if (!ReadTextFileLines(shownFile_, lines)) {
     ShowMessagePlain(shownFile_ + " not found !");
   } else {
     std::string text;
-    for (const auto& line : lines) text += line + '\n';
-    Memo1->setPlainText(platform::QStringFromDisplay(text));
+    for (const auto& line : lines) text += AnsiToOemText(line) + '\n';
+    Memo1->setPlainText(platform::QStringFromOem(text));
   }
   setWindowTitle(platform::QStringFromDisplay(ProgShortName + " - " + shownFile_));
 }

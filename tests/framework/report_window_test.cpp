@@ -111,6 +111,17 @@ TEST_F(ReportWindowTest, PrinterDeviceSendsAShortReportToPdf) {
   EXPECT_FALSE(fs::exists(OutputFileName));
 }
 
+TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharacters) {
+  PrintoutDisplayMode = 2;
+  std::ofstream(dir_ + "/report.txt", std::ios::binary) << FrameTopLine() << "\r\n\x84\r\n";
+  CopyTextFileToAnsi(dir_ + "/report.txt", dir_ + "/outwin.txt");
+  TForm_showtextfile form(dir_ + "/report.txt");
+  form.FormShow();
+  const QString text = form.Memo1->toPlainText();
+  EXPECT_TRUE(text.startsWith(QString::fromUtf8("╔══"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromUtf8("\nä\n")));
+}
+
 TEST_F(ReportWindowTest, WindowShowsTheWindowFileAndKeepsItsGeometry) {
   std::ofstream(dir_ + "/outwin.txt", std::ios::binary) << "first\r\nsecond\r\n";
   TForm_showtextfile form(dir_ + "/$OUT1.TMP");
