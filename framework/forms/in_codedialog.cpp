@@ -21,8 +21,8 @@ Tin_codedialog::Tin_codedialog(const QString& prompt, const QStringList& items, 
   ListBox_items->setMinimumWidth(320);
   Body->addWidget(ListBox_items);
   connect(ListBox_items, &QListWidget::itemDoubleClicked, this, [this] { Button_okClick(); });
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
   ScaleCenterForm(*this);
+  setFixedSize(size());  // a fixed dialog border
 }
 
 void Tin_codedialog::Button_okClick() {

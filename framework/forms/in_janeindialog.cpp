@@ -27,8 +27,8 @@ Tin_janeindialog::Tin_janeindialog(const QString& prompt, char answer, QWidget* 
   lay->addWidget(RadioButton_no);
   (answer == 'N' || answer == 'n' ? RadioButton_no : RadioButton_yes)->setChecked(true);
   Body->addWidget(RadioGroup_answer);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
   ScaleCenterForm(*this);
+  setFixedSize(size());  // a fixed dialog border
 }
 
 char Tin_janeindialog::Answer() const { return RadioButton_no->isChecked() ? 'N' : 'J'; }

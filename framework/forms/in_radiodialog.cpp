@@ -29,8 +29,8 @@ Tin_radiodialog::Tin_radiodialog(const QString& prompt, const QStringList& items
     if (i == index - 1) r->setChecked(true);
   }
   Body->addWidget(RadioGroup_items);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
   ScaleCenterForm(*this);
+  setFixedSize(size());  // a fixed dialog border
 }
 
 int Tin_radiodialog::Result() const { return Buttons->checkedId() + 1; }

@@ -225,3 +225,28 @@ TEST(PlatformDialogs, BusyCursorNestsOnceAndArrowRestores) {
   EXPECT_FALSE(platform::BusyCursorShown());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST(PlatformDialogs, PressClicksANamedButtonAndBatchCancelsForms) {
+  SampleForm form;
+  auto* save = new QPushButton("&Save", &form);
+  save->setObjectName("Button_save");
+  bool saved = false;
+  QObject::connect(save, &QPushButton::clicked, &form, [&] {
+    saved = true;
+    form.accept();
+  });
+  {
+    DialogScript script;
+    script.Press("Button_save", {{"Edit_text", "x"}});
+    EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
+    EXPECT_TRUE(saved);
+  }
+  SampleForm other;
+  platform::SetBatchMode(true);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::ExecModal(other, "a form"), DialogResult::Cancel);
+  std::string err = testing::internal::GetCapturedStderr();
+  platform::SetBatchMode(false);
+  EXPECT_TRUE(other.cancelled);
+  EXPECT_NE(err.find("Sample"), std::string::npos);
+}

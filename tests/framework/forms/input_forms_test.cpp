@@ -158,3 +158,17 @@ TEST_F(InputFormsTest, CodeDialogImage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InputFormsTest, InputWindowScaleSizesTheDialogs) {
+  InputWindowScale = 100;
+  Tin_janeindialog normal("Save the changes?", 'J');
+  InputWindowScale = 150;
+  Tin_janeindialog large("Save the changes?", 'J');
+  EXPECT_EQ(large.width(), normal.width() * 150 / 100);
+  EXPECT_EQ(large.height(), normal.height() * 150 / 100);
+  EXPECT_EQ(large.minimumSize(), large.maximumSize());
+}
+
+}  // namespace
