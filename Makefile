@@ -7,7 +7,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev 
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-test
-SAMPLE ?= data/samples/sample.bq4
+SAMPLE ?= data/samples/null.bq4
 
 # Let ccache share objects between checkouts in different folders.
 export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
@@ -29,9 +29,12 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBQ4_TESTS=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
+# With a display the program starts on the sample project; without one the
+# batch report of the sample's copy in the build tree is written and shown.
 run: build
-	cd $(BUILD) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-$$( [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] || echo offscreen)} \
-	  ./wbq4 $(CURDIR)/$(SAMPLE) /I && cat $(CURDIR)/$(basename $(SAMPLE)).txt
+	@cd $(BUILD) && if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./wbq4 $(SAMPLE); else \
+	  QT_QPA_PLATFORM=offscreen ./wbq4 $(SAMPLE) /I && cat $(basename $(SAMPLE)).txt && \
+	  echo && echo "Report written to $(abspath $(BUILD))/$(basename $(SAMPLE)).txt"; fi
 
 test: deps
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBQ4_SANITIZE=ON -DBQ4_TESTS=ON

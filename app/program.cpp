@@ -1,8 +1,37 @@
 #include "app/program.h"
 
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "calc/init.h"
+#include "dbf/init.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/init.h"
 #include "platform/application.h"
+#include "platform/os.h"
+
+namespace {
+
+// Every module's globals to their start values, in module order; the tables
+// lie in the data directory until the configuration says otherwise.
+void InitModules() {
+  InitFrameworkModules();
+  InitDbfModules();
+  InitCalcModules();
+  if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
+}
+
+}  // namespace
 
 int RunProgram(int argc, char** argv) {
   platform::ApplicationScope app(argc, argv);
+  InitModules();
+  std::vector<std::string> params;
+  for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
+  SetCommandLineParams(params);
+  int exitCode = 0;
+  if (RunCommandLineMode(params, exitCode)) return exitCode;
   return 0;
 }

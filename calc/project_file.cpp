@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
@@ -16,6 +17,9 @@
 namespace {
 
 constexpr std::string_view kFurtherInputs = "FURTHER INPUTS";
+
+// Whether the file last read held the section kFurtherInputs.
+bool g_furtherInputsRead = false;
 
 // Writes the fields in file order to TextFileVar.
 struct FileWriter {
@@ -289,6 +293,7 @@ void ProjectFields(IO& io) {
 
   // Inputs the layout above does not hold; older files end before them.
   if (!io.Optional(kFurtherInputs)) return;
+  if constexpr (IO::reading) g_furtherInputsRead = true;
   io.T(Gewinde.Designation);
   io.T(Gewinde.Column5);
   io.T(Gewinde.Column6);
@@ -393,6 +398,61 @@ void ResetProjectInputs() {
   InitDocuments();
 }
 
+// The table rows of the loaded joint (thread, head, nut, bolt material,
+// tightening tool, plate materials) read again by their remembered row
+// numbers, for the texts and values the report takes from them. What the
+// file holds wins over the tables; an older file takes from them what it
+// does not hold. A missing table or row changes nothing.
+void RefreshTableRows() {
+  const ProjectState file;
+  const bool older = !g_furtherInputsRead;
+  const Byte trace = TraceMessagesOn;
+  TraceMessagesOn = 0;
+  auto refresh = [](TCalcTableNo n) {
+    AbortFlag = 0;
+    FindCalcRecord(n);
+  };
+  refresh(kThreadTable);
+  if (Schraube.HeadType >= 1 && Schraube.HeadType <= 8) refresh(Schraube.HeadType + 1);
+  if (Verbindung.JointKind == kJointWithNut && Mutter.NutType >= 1 && Mutter.NutType <= 3)
+    refresh(Mutter.NutType + 10);
+  refresh(kTighteningTable);
+  if (older) {
+    refresh(kBoltMaterialTable);
+    refresh(kPlateMaterialTable);
+  }
+  AbortFlag = 0;
+  TraceMessagesOn = trace;
+
+  const GEWINDE_Record gewinde = Gewinde;
+  const MAT_BOLT_Record matBolt = MatBolt;
+  const KLEMMSTUECKTYPE plates = Klemmstuecke;
+  const ANZIEH_Record anzieh = Anzieh;
+  file.Restore();
+  Anzieh.alphaA = anzieh.alphaA;
+  Anzieh.Dispersion = anzieh.Dispersion;
+  Anzieh.Text = anzieh.Text;
+  if (!older) return;
+  Gewinde.Designation = gewinde.Designation;
+  Gewinde.Column5 = gewinde.Column5;
+  Gewinde.Column6 = gewinde.Column6;
+  Gewinde.Column7 = gewinde.Column7;
+  Gewinde.Column8 = gewinde.Column8;
+  Gewinde.RowNo = gewinde.RowNo;
+  if (matBolt.StrengthClass == MatBolt.StrengthClass) {
+    MatBolt.Rm = matBolt.Rm;
+    MatBolt.betaB = matBolt.betaB;
+    MatBolt.betaBVdi = matBolt.betaBVdi;
+    MatBolt.Comment1 = matBolt.Comment1;
+    MatBolt.Comment2 = matBolt.Comment2;
+    MatBolt.RowNo = matBolt.RowNo;
+  }
+  for (int i = 1; i <= Klemmstuecke.nPlates; ++i) {
+    Klemmstuecke.pmax[i] = plates.pmax[i];
+    Klemmstuecke.Re[i] = plates.Re[i];
+  }
+}
+
 void ReportLoadFailure(const std::string& text) {
   ReportFileError(text);
   AbortFlag = 1;
@@ -432,6 +492,7 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
   lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
   const ProjectState before;
   ResetProjectInputs();
+  g_furtherInputsRead = false;
   TLineCursor cursor(std::move(lines));
   FileReader in(cursor);
   ProjectFields(in);
@@ -457,6 +518,7 @@ void ReadCalcFile(std::string_view fileName) {
   }
   CurrentDir = ExtractDirPart(path);
   CurrentFileName = StripPathAndExt(path);
+  RefreshTableRows();
   AbortFlag = 0;
   CalculateJoint();
 }

@@ -1,0 +1,24 @@
+// The command-line modes that run without a window: the help text ("?",
+// "/?") and the batch report ("wbq4 x.bq4 /I"), and the refusal of a
+// project name without ".". "/NOGUI" is accepted anywhere on the line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Exit codes of the batch modes.
+constexpr int kExitOk = 0;
+constexpr int kExitLoadFailed = 1;    // the project file cannot be loaded
+constexpr int kExitCalcFatal = 2;     // the joint cannot be calculated (messages on stderr)
+
+// The help lines of the command line, 1..21 (empty lines included).
+std::vector<std::string> CommandLineHelpLines();
+
+// Runs the mode the parameters (without the program name) ask for. True
+// when the program ends here, with exitCode; false when the window starts.
+// Start-up has initialised the modules before.
+bool RunCommandLineMode(const std::vector<std::string>& params, int& exitCode);
+
+// The batch report: loads the project, calculates it and writes its report
+// as a TAB-separated text file beside the project (x.bq4 gives x.txt).
+int RunBatchReport(const std::string& projectFile);

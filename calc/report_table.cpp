@@ -1,0 +1,62 @@
+#include "calc/report_table.h"
+
+#include "framework/text_output.h"
+#include "framework/text_utils.h"
+
+void TTableWriter::Init(int firstWidth, std::initializer_list<std::string_view> titles,
+                        std::initializer_list<int> widths) {
+  const TOutputDevice d = GetOutputDevice();
+  html_ = d == kDeviceHtml;
+  tabs_ = d == kDeviceTxt || d == kDeviceBatchTxt;
+  widths_.assign(1, firstWidth);
+  for (int w : widths) {
+    if (w == 0) break;
+    widths_.push_back(w);
+  }
+  if (html_) {
+    CloseHtmlTable();
+    std::string row = "<TABLE BORDER=1><TR>";
+    for (auto t : titles) row += "<TH>" + HtmlEscape(t) + "</TH>";
+    OutputWriteRaw(row + "</TR>");
+    return;
+  }
+  OutputLine(Line(titles, true));
+}
+
+std::string TTableWriter::Line(std::initializer_list<std::string_view> cells, bool title) const {
+  std::string line;
+  std::size_t i = 0;
+  for (auto c : cells) {
+    if (i >= widths_.size()) break;
+    if (tabs_) {
+      if (i) line += '\t';
+      line += title ? TrimRightText(c) : RowDecimalText(TrimRightText(c));
+    } else if (i == 0) {
+      line += PadRight(c, widths_[0]);
+    } else {
+      line += title ? PadRight(c, widths_[i]) : TrimPadRight(c, widths_[i]);
+    }
+    ++i;
+  }
+  return tabs_ ? line : TrimRightText(line).empty() ? "" : line;
+}
+
+void TTableWriter::WriteRow(std::initializer_list<std::string_view> cells) {
+  if (html_) {
+    std::string row = "<TR>";
+    std::size_t i = 0;
+    for (auto c : cells) {
+      if (i >= widths_.size()) break;
+      row += i ? "<TD ALIGN=RIGHT>" : "<TD>";
+      row += HtmlEscape(TrimRightText(c)) + "</TD>";
+      ++i;
+    }
+    OutputWriteRaw(row + "</TR>");
+    return;
+  }
+  OutputLine(Line(cells, false));
+}
+
+void TTableWriter::Done() {
+  if (html_) OutputWriteRaw("</TABLE>");
+}

@@ -1,0 +1,125 @@
+#include "calc/report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "calc/init.h"
+#include "calc/joint_records.h"
+#include "calc/project_file.h"
+#include "dbf/init.h"
+#include "framework/calc_messages.h"
+#include "framework/clock.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+class ReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    InitDbfModules();
+    InitCalcModules();
+    DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+    dir_ = platform::ProcessTempDir() + "/report_test";
+    fs::create_directories(dir_);
+    TempDir = dir_;
+    PinClock({2026, 12, 6, 14, 5, 0, 0});
+  }
+  void TearDown() override { UnpinClock(); }
+
+  // Loads a sample project and writes its report on the device; returns the
+  // report with the temporary folder masked.
+  std::string Report(const std::string& sample, TOutputDevice device) {
+    ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/" + sample + ".bq4");
+    EXPECT_EQ(AbortFlag, 0) << sample;
+    return Write(sample, device);
+  }
+
+  std::string Write(const std::string& name, TOutputDevice device) {
+    CurrentFileName = dir_ + "/" + name;
+    CurrentDir.clear();  // the name carries its folder
+    TextDevice = device;
+    AskTextDevice = 0;
+    fs::remove(CurrentFileName + ".txt");
+    fs::remove(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+    WritePrintout();
+    EXPECT_EQ(AbortFlag, 0) << name;
+    std::string text =
+        ReadBytes(FindExistingFile(device == kDeviceBatchTxt ? CurrentFileName + ".txt" : dir_ + "/OUTDOS.TXT"));
+    // The line that names the file depends on the temporary folder.
+    for (std::size_t p; (p = text.find(dir_)) != std::string::npos;) {
+      const std::size_t start = text.rfind('\n', p) + 1;
+      text.replace(start, text.find('\r', p) - start, "<file name line>");
+    }
+    return text;
+  }
+
+  // Compares with the golden file; BQ4_UPDATE_GOLDEN=1 writes it instead.
+  void ExpectGolden(const std::string& text, const std::string& golden) {
+    const std::string path = std::string(BQ4_TEST_DATA) + "/project/" + golden;
+    if (std::getenv("BQ4_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << text;
+    EXPECT_EQ(text, ReadBytes(path)) << "golden " << golden << " differs";
+  }
+
+  std::string dir_;
+};
+
+TEST_F(ReportTest, SampleReportsMatchTheirGoldenFiles) {
+  for (const char* sample : {"null", "tapped_static", "vdi1986", "eccentric", "hot", "special_nut"}) {
+    ExpectGolden(Report(sample, kDeviceBatchTxt), std::string(sample) + ".tab.txt");
+    ExpectGolden(Report(sample, kDeviceDosText), std::string(sample) + ".72.txt");
+  }
+}
+
+TEST_F(ReportTest, ImperialReportDiffersOnlyInUnitsAndNumbers) {
+  const std::string metric = Report("null", kDeviceBatchTxt);
+  UnitSystem = 1;
+  const std::string imperial = Report("null", kDeviceBatchTxt);
+  ExpectGolden(imperial, "null.imperial.tab.txt");
+  EXPECT_EQ(std::count(metric.begin(), metric.end(), '\n'), std::count(imperial.begin(), imperial.end(), '\n'));
+  EXPECT_NE(imperial.find("\tlbf\t"), std::string::npos);
+  EXPECT_EQ(imperial.find("\tN\t"), std::string::npos);
+}
+
+TEST_F(ReportTest, LoadIntroductionAtTheHeadAndNutIsThePositionAfterTheLastPlate) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  Last.LoadIntroPos1 = Klemmstuecke.nPlates + 1;
+  Last.LoadIntroPos2 = Klemmstuecke.nPlates + 1;
+  const std::string text = Write("intro", kDeviceBatchTxt);
+  EXPECT_NE(text.find("introd.of load (in): at bolt head"), std::string::npos);
+  EXPECT_NE(text.find("introd.of load (out): at nut thread"), std::string::npos);
+  EXPECT_EQ(text.find("\tn1\t"), std::string::npos);
+  Last.LoadIntroPos1 = Klemmstuecke.nPlates;  // the last plate is a plate
+  EXPECT_NE(Write("intro2", kDeviceBatchTxt).find("to clamping plate 2"), std::string::npos);
+}
+
+TEST_F(ReportTest, AfterAFatalCalculationNothingIsWritten) {
+  ReadCalcFile(std::string(BQ4_TEST_DATA) + "/project/fatal.bq4");
+  ASSERT_EQ(CalcFatalFlag, 1);
+  CurrentFileName = dir_ + "/fatal";
+  TextDevice = kDeviceBatchTxt;
+  platform::DialogScript script;
+  script.Cancel();  // the message list is shown instead
+  WritePrintout();
+  EXPECT_FALSE(fs::exists(dir_ + "/fatal.txt"));
+}
+
+}  // namespace

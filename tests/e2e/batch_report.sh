@@ -1,0 +1,65 @@
+#!/bin/bash
+# The batch modes of the command line, run on the built wbq4 in a folder of
+# its own: usage batch_report.sh <wbq4> <tests/data dir> <build dir>
+set -u
+WBQ4=$1
+DATA=$2
+BUILD=$3
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+export QT_QPA_PLATFORM=offscreen
+fail=0
+check() {  # description, condition...
+  local what=$1; shift
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fail=1; fi
+}
+
+# A good project: exit 0 and the TAB-separated report beside it.
+cp "$BUILD/data/samples/null.bq4" x.bq4
+"$WBQ4" x.bq4 /I > out.txt 2> err.txt
+code=$?
+check "/I exits 0" test $code -eq 0
+check "/I writes x.txt" test -s x.txt
+check "report names the bolt" grep -q "ISO 4014 - M12 x 60 - 12.9" x.txt
+check "report rows are TAB-separated" grep -q $'clamping length\tlk\tmm\t' x.txt
+check "report has the stress page" grep -q "^STRESS" x.txt
+check "nothing on stderr" test ! -s err.txt
+
+# /NOGUI anywhere, lower-case switch, a path in another folder.
+mkdir -p sub && cp "$BUILD/data/samples/hot.bq4" sub/hot.bq4
+"$WBQ4" /NOGUI sub/hot.bq4 /i > /dev/null 2>&1
+check "/NOGUI first, /i: exit 0" test $? -eq 0
+check "report beside the project in sub/" test -s sub/hot.txt
+check "working temperature page" grep -q "^TEMPERATURE" sub/hot.txt
+
+# A file that cannot be loaded: exit 1, a message, no report.
+printf 'not a project\r\n' > bad.bq4
+"$WBQ4" bad.bq4 /I /NOGUI > /dev/null 2> err.txt
+check "unreadable file exits 1" test $? -eq 1
+check "unreadable file is named on stderr" grep -q "bad.bq4" err.txt
+check "no report for it" test ! -e bad.txt
+"$WBQ4" missing.bq4 /I > /dev/null 2>&1
+check "missing file exits 1" test $? -eq 1
+
+# A joint the calculation cannot handle: exit 2, its messages on stderr.
+cp "$DATA/project/fatal.bq4" fatal.bq4
+"$WBQ4" fatal.bq4 /I > /dev/null 2> err.txt
+check "fatal joint exits 2" test $? -eq 2
+check "fatal messages on stderr" grep -q "dK = 0! (screw head)" err.txt
+check "no report for the fatal joint" test ! -e fatal.txt
+
+# Help on stdout without a display.
+"$WBQ4" "?" > help.txt 2>&1
+check "? exits 0" test $? -eq 0
+check "? prints the help" grep -q "BQ4 Command Line Mode" help.txt
+"$WBQ4" "/?" > help2.txt 2>&1
+check "/? prints the same help" cmp -s help.txt help2.txt
+check "help example of /I" grep -q "wbq4 test.bq4 /I /NOGUI   ->  test.txt" help.txt
+
+# A name without "." is refused.
+"$WBQ4" x > /dev/null 2> err.txt
+check "name without . exits 0" test $? -eq 0
+check "name without . is refused" grep -q "extension .bq4 missing" err.txt
+
+exit $fail
