@@ -41,6 +41,7 @@ class ReportTest : public ::testing::Test {
     dir_ = platform::ProcessTempDir() + "/report_test";
     fs::create_directories(dir_);
     TempDir = dir_;
+    PltDir = std::string(BQ4_TEST_DATA) + "/project";  // an explanation file of its own
     PinClock({2026, 12, 6, 14, 5, 0, 0});
   }
   void TearDown() override { UnpinClock(); }
