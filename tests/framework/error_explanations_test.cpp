@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "framework/file_utils.h"
 #include "framework/forms/error_help_form.h"
 #include "framework/globals.h"
 #include "framework/init.h"
@@ -185,4 +186,14 @@ TEST_F(ErrorExplanationsTest, RandomExplanationFilesAreReadWithoutHarm) {
     const auto result = LookupExplanation(name, "Error: function tan in Unit math", origin, remedy);
     EXPECT_NE(result, ExplanationLookup::NoFile);
   }
+}
+
+TEST_F(ErrorExplanationsTest, NoGuiSwitchSuppressesTheDialogAndTheSuccessMessage) {
+  SetCommandLineParams({"joint.bq4", "/nogui"});
+  platform::DialogScript script;
+  ShowCalculationMessages();
+  AddErrorMessage("Error: function tan in Unit math");
+  ShowCalculationMessages();
+  SetCommandLineParams({});
+  EXPECT_TRUE(script.Shown().empty());
 }

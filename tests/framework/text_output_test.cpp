@@ -367,3 +367,22 @@ TEST_F(TextOutputTest, HtmlOutputThatEndsEarlyLeavesTheInputFileExtensionAlone) 
   EXPECT_EQ(InputFileExt.str(), ext.str());  // the caller may stop here without CloseOutput
   EXPECT_EQ(OutputFileName, dir_ + "/" + ProgShortNameLower + ".htm");
 }
+
+TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "word" + std::to_string(i) + " ";
+  OpenOutput(kDeviceDosText, "");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  OutputWrappedText(text);
+  CloseOutput();
+  const std::string written = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  std::string joined;
+  for (std::size_t start = 0; start < written.size();) {
+    std::size_t end = written.find("\r\n", start);
+    const std::string line = written.substr(start, end - start);
+    EXPECT_LE(line.size(), 7u + 64u);
+    joined += line.substr(7);
+    start = end + 2;
+  }
+  EXPECT_EQ(joined, text);
+}
