@@ -2,8 +2,11 @@
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
+#include "dbf/expressions.h"
+#include "dbf/index_keys.h"
 #include "dbf/locks.h"
 #include "dbf/memo.h"
+#include "dbf/ndx_index.h"
 #include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 #include "dbf/vfiles.h"
@@ -16,6 +19,10 @@ void InitDbfModules() {
   InitWorkAreas();
   InitDbfLocks();
   InitRecordCache();
+  // Optional units fill their hooks.
   InitMemo();
   InitVFiles();
+  InitIndexKeys();
+  InitExpressions();
+  InitNdxIndex();
 }

@@ -386,6 +386,26 @@ void RefreshRecordCount(TDbfWorkArea& wa) {
   wa.recordCount = RecordCountFromSize(wa);
 }
 
+bool ReadRecordOnly(std::int32_t n) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || n < 1 || n > wa->recordCount) return false;
+  ReadRecord(*wa, n);
+  return TzLastError == 0;
+}
+
+bool RecordVisible() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  return wa && IsVisible(*wa);
+}
+
+void PlaceAfterEndOfTable() {
+  if (TDbfWorkArea* wa = SelectedWorkArea()) PlaceAfterEnd(*wa);
+}
+
+void RunRelationCallback() {
+  if (TDbfWorkArea* wa = SelectedWorkArea()) RunRelation(*wa);
+}
+
 // ---- selection and state ----------------------------------------------------
 
 void Select(int n) {

@@ -71,6 +71,8 @@ struct TExprValue {
   std::string text;
   double number = 0;
   bool logical = false;
+  std::uint8_t width = 0;     // result width and decimals of the expression
+  std::uint8_t decimals = 0;
 };
 
 struct TExprHooks {
@@ -192,3 +194,13 @@ TRelationProc SetRelation(TRelationProc proc);
 
 // The record count from the file size, for tables shared with others.
 void RefreshRecordCount(TDbfWorkArea& wa);
+
+// For the index unit: reads record n of the selected work area into its
+// buffer and typed record without running any hook; true on success.
+bool ReadRecordOnly(std::int32_t n);
+// Whether the current record passes the deleted-record setting and filter.
+bool RecordVisible();
+// Places the selected work area after its last record (blank record).
+void PlaceAfterEndOfTable();
+// Runs the selected work area's relation callback.
+void RunRelationCallback();

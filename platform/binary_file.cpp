@@ -82,6 +82,15 @@ int CreateFile(const std::string& name, FileHandle& handle) {
   return 0;
 }
 
+int CreateNewFile(const std::string& name, FileHandle& handle) {
+  handle = kNoFile;
+  int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrnoToDosCode(errno);
+  TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
+  handle = fd;
+  return 0;
+}
+
 int CloseFile(FileHandle& handle) {
   if (handle == kNoFile) return kErrInvalidHandle;
   int rc = ::close(handle) == 0 ? 0 : ErrnoToDosCode(errno);

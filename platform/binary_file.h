@@ -40,6 +40,9 @@ constexpr int kErrDiskWrite = 101;
 int OpenFile(const std::string& name, unsigned mode, FileHandle& handle);
 // Creates (or empties) a file for reading and writing, shared deny-none.
 int CreateFile(const std::string& name, FileHandle& handle);
+// Creates a file that must not exist yet (O_CREAT|O_EXCL), so that two
+// programs never both create and truncate it; kErrAccessDenied when it exists.
+int CreateNewFile(const std::string& name, FileHandle& handle);
 int CloseFile(FileHandle& handle);
 
 // Reads up to `count` bytes at `offset`; `got` receives the number read.

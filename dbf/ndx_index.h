@@ -1,0 +1,71 @@
+// Index files (".ndx"): B-trees of 512-byte blocks that order a table by a
+// key. Build, attach, controlling order, search and moves in key order,
+// key maintenance on append, replace and pack, and the semaphore files
+// through which several programs share the indexes of one table.
+// InitNdxIndex fills the index hooks of the work-area layer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A user key maker: returns the key text of the current record.
+using TKeyMaker = void (*)(std::uint32_t data, std::uint8_t openNumber, std::string& key);
+
+extern bool IndexExact;            // exact switch: whole-key matches only
+extern bool IndexFound;            // result of the last Find, FindNear or key move
+extern bool IndexUniqueSwitch;     // every new index is UNIQUE
+extern bool IndexFlushSwitch;      // flush index files after anchor writes
+extern std::uint16_t SemaphoreTimeout;  // seconds a writer waits; 0 = no end
+extern std::string SemaphoreDirectory;  // empty: beside the table
+
+void InitNdxIndex();
+
+bool ExactOn();   // returns the previous setting
+bool ExactOff();
+
+void MakeIndex(const std::string& fileName, const std::string& expression, bool soundex,
+               std::uint8_t openNumber, bool unique, bool descending, TKeyMaker maker,
+               std::uint32_t makerData);
+void MakeIndexOptions(const std::string& expression, const std::string& options);
+void MakeIndexCB(const std::string& options, TKeyMaker maker, std::uint32_t makerData);
+
+bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker = nullptr,
+                std::uint32_t makerData = 0);
+bool Set_Index_To(const std::string& name, int n);
+bool Set_Index_ToCB(const std::string& name, int n, TKeyMaker maker, std::uint32_t makerData);
+void SetIndexList(const std::string& names);
+void Set_Order_To(int n);
+void Index_On(const std::string& expression, const std::string& nameAndOptions);
+void Index_OnCB(const std::string& nameAndOptions, TKeyMaker maker, std::uint32_t makerData);
+int CurrentOrder();
+
+// Positions on the first record whose key equals `key` (a prefix match for
+// character keys while the exact switch is off). Not found: after the end.
+bool Find(const std::string& key);
+// As Find, but stays on the next greater key when not found.
+bool FindNear(const std::string& key);
+
+struct TIndexInfo {
+  std::string expression;
+  std::uint8_t keyLength = 0;
+  char type = ' ';
+  std::uint8_t unique = 0;
+  std::string tableName;
+  std::int32_t recordCount = -1;
+};
+bool IndexInfo(const std::string& fileName, TIndexInfo& info);
+std::int32_t IndexRecCount(const std::string& fileName);
+
+void CloseIndex(int slot);
+void CloseIndexes();
+void Reindex();
+void AppendNewKey();
+void CompareKeys();
+
+// Semaphore actions.
+enum TSemaphoreAction { kLogin = 0, kLogout, kIncRead, kDecRead, kLockSemaphore, kUnlockSemaphore };
+void HandleSemafore(int action);
+void SetReadSemaphoreProc(bool on);
+void SetLockSemaphoreProc(bool on);
+// The semaphore file name of a table.
+std::string SemaphoreFileName(const std::string& tableName);

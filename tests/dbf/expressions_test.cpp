@@ -1,0 +1,156 @@
+#include "dbf/expressions.h"
+
+#include <gtest/gtest.h>
+
+#include "dbf/index_keys.h"
+#include "dbf_test_util.h"
+
+using dbftest::DbfTest;
+using dbftest::F;
+
+class Expressions : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    std::string p = Create("e.dbf", {F("NAME", 'C', 8), F("QTY", 'N', 5), F("PRICE", 'N', 7, 2),
+                                     F("DAY", 'D', 8), F("OK", 'L', 1), F("LEFT", 'C', 3)});
+    Use(p + " EXCLUSIVE");
+    ClearRecord();
+    SetFieldText(1, "ABC");
+    SetFieldValue(2, 12);
+    SetFieldValue(3, 2.5L);
+    SetFieldText(4, "05/17/24");
+    SetFieldLogical(5, true);
+    SetFieldText(6, "xyz");
+    Append();
+  }
+  TExprValue Eval(const std::string& text) {
+    TzLastError = 0;
+    TExprDescriptor* d = AssignExpr(text);
+    EXPECT_NE(d, nullptr) << text << ": " << TzErrorDetail;
+    TExprValue v;
+    if (d) v = EvaluateExpr(d);
+    FreeExpr(d);
+    return v;
+  }
+  std::string CompileError(const std::string& text) {
+    TzLastError = 0;
+    TExprDescriptor* d = AssignExpr(text);
+    EXPECT_EQ(d, nullptr) << text;
+    FreeExpr(d);
+    EXPECT_EQ(TzLastError, 351) << text;
+    return TzErrorDetail;
+  }
+};
+
+TEST_F(Expressions, TypesAndValues) {
+  EXPECT_EQ(Eval("NAME").text, "ABC     ");
+  EXPECT_EQ(Eval("name + 'x'").text, "ABC     x");
+  EXPECT_EQ(Eval("NAME - 'x'").text, "ABCx     ");
+  EXPECT_DOUBLE_EQ(Eval("QTY * 2 + PRICE").number, 26.5);
+  EXPECT_DOUBLE_EQ(Eval("-2^2").number, 4);
+  EXPECT_DOUBLE_EQ(Eval("2**3").number, 8);
+  EXPECT_TRUE(Eval("QTY > 10 .AND. .NOT. (QTY > 20)").logical);
+  EXPECT_TRUE(Eval("OK .OR. .F.").logical);
+  EXPECT_EQ(Eval("DTOS(DAY + 1)").text, "20240518");
+  EXPECT_DOUBLE_EQ(Eval("DAY - CTOD('05/01/24')").number, 16);
+  EXPECT_EQ(Eval("DTOS(DATE())").text, "20240517");  // the pinned clock
+  EXPECT_EQ(Eval("UPPER(SUBSTR('hello', 2, 3))").text, "ELL");
+  EXPECT_EQ(Eval("STR(PRICE, 8, 2)").text, "    2.50");
+  EXPECT_EQ(Eval("STR(123456, 3)").text, "***");
+  EXPECT_EQ(Eval("STR(7)").text, "         7");
+  EXPECT_EQ(Eval("IIF(OK, 'y', 'n')").text, "y");
+  EXPECT_EQ(Eval("LEFT(NAME, 2) + RIGHT('abcd', 2)").text, "ABcd");
+  EXPECT_EQ(Eval("LEFT(NAME,3)").text, "ABC");  // a field called LEFT does not hide the function
+  EXPECT_EQ(Eval("STUFF('abcdef', 2, 3, 'XY')").text, "aXYef");
+  EXPECT_EQ(Eval("TRIM(NAME) + LTRIM('  q')").text, "ABCq");
+  EXPECT_DOUBLE_EQ(Eval("VAL(' 12.5 ') + LEN(NAME) + AT('C', NAME)").number, 23.5);
+  EXPECT_DOUBLE_EQ(Eval("MOD(-7, 3)").number, -1);
+  EXPECT_DOUBLE_EQ(Eval("RECNO()").number, 1);
+  EXPECT_FALSE(Eval("DELETED()").logical);
+  EXPECT_EQ(Eval("CMON(DAY)").text, "May");
+  EXPECT_EQ(Eval("CMONTH(DAY)").text, "May");
+  EXPECT_DOUBLE_EQ(Eval("DOW(CTOD('01/01/00'))").number, 7);
+  EXPECT_EQ(Eval("SOUNDEX('Robert')").text, "R163");
+  EXPECT_EQ(Eval("E->NAME").text, "ABC     ");
+  TExprValue w = Eval("QTY");
+  EXPECT_EQ(w.width, 5);
+}
+
+TEST_F(Expressions, EqualsIsAPrefixMatch) {
+  EXPECT_FALSE(Eval("NAME = ''").logical);  // an empty right side never matches
+  EXPECT_TRUE(Eval("NAME = 'AB'").logical);
+  EXPECT_FALSE(Eval("NAME == 'ABC'").logical);  // the field keeps its blanks
+  EXPECT_TRUE(Eval("TRIM(NAME) == 'ABC'").logical);
+  EXPECT_TRUE(Eval("'B' $ NAME").logical);
+  EXPECT_TRUE(Eval("'AB' < 'ABC'").logical);
+}
+
+TEST_F(Expressions, RoundTruncatesAndDivisionByZeroIsReported) {
+  EXPECT_NEAR(Eval("ROUND(2.567, 2)").number, 2.56, 1e-12);
+  EXPECT_DOUBLE_EQ(Eval("ROUND(2.9, 0)").number, 2);
+  EXPECT_DOUBLE_EQ(Eval("ROUND(2.9, -1)").number, 2);
+  TExprDescriptor* d = AssignExpr("10/0");
+  ASSERT_NE(d, nullptr);
+  EXPECT_DOUBLE_EQ(EvaluateExpr(d).number, 1e250);
+  EXPECT_EQ(TzLastError, 358);
+  EXPECT_EQ(TzErrorDetail, "Error during evaluation: Divide by 0 [Evaluate/Engine]");
+  FreeExpr(d);
+  EXPECT_EQ(d, nullptr);
+}
+
+TEST_F(Expressions, CompileErrors) {
+  EXPECT_EQ(CompileError("NAME = 5"),
+            "Error in expression : PARSER:Type mismatch in expression \"=\"\r\n[NAME = 5]\r\n [AssignExpr]");
+  EXPECT_EQ(CompileError("MAX(DATE(), 5)").substr(0, 62),
+            "Error in expression : PARSER:Type mismatch in function \"MAX\"\r\n");
+  EXPECT_EQ(CompileError("CMO(DATE())").substr(0, 34), "Error in expression : Syntax error");
+  EXPECT_EQ(CompileError("SUBSTR(NAME, 2)").substr(0, 34), "Error in expression : Syntax error");
+  EXPECT_EQ(CompileError("1.5.3").substr(0, 34), "Error in expression : Syntax error");
+  EXPECT_EQ(CompileError(".5").substr(0, 34), "Error in expression : Syntax error");
+  EXPECT_EQ(CompileError("'open").substr(0, 34), "Error in expression : Syntax error");
+  EXPECT_NE(CompileError("-'a'").find("\"Unary -\""), std::string::npos);
+  EXPECT_NE(CompileError("QTY .AND. OK").find("\".AND.\""), std::string::npos);
+  std::string longText = "QTY + QTY + QTY + QTY + QTY + QTY + QTY + QTY + QTY + 'x' + QTY";
+  std::string detail = CompileError(longText);
+  EXPECT_NE(detail.find("\r\n[..."), std::string::npos) << detail;
+  for (const char* ok : {"STR(1)", "STR(1, 2)", "STR(1, 2, 1)"}) {
+    TExprDescriptor* d = AssignExpr(ok);
+    EXPECT_NE(d, nullptr) << ok;
+    FreeExpr(d);
+  }
+  std::string deep(200, '(');
+  EXPECT_NE(CompileError(deep + "1" + std::string(200, ')')).find("Parser_stack_overflow"), std::string::npos);
+}
+
+TEST_F(Expressions, HooksAreInstalled) {
+  ASSERT_TRUE(ParserLinked);
+  TDbfWorkArea* wa = SelectedWorkArea();
+  wa->filterExpression = ExprHooks.Compile("QTY > 100");
+  GoTop();
+  EXPECT_TRUE(dEOF());
+  ExprHooks.Free(wa->filterExpression);
+  EXPECT_EQ(wa->filterExpression, nullptr);
+}
+
+TEST(IndexKeys, SoundexDescendAndDays) {
+  InitIndexKeys();
+  EXPECT_EQ(Soundex("Robert"), "R163");
+  EXPECT_EQ(Soundex("Rupert"), "R163");
+  EXPECT_EQ(Soundex("Tymczak"), "T522");
+  EXPECT_EQ(Soundex("A"), "A000");
+  EXPECT_EQ(Descend("AB"), "\xBE\xBD");
+  EXPECT_EQ(JulianFromYmd(1, 1, 1), 1721426);
+  EXPECT_EQ(JulianFromYmd(9999, 12, 31), 5373484);
+  EXPECT_EQ(JulianFromYmd(1900, 2, 29), 0);
+  EXPECT_EQ(JulianFromDbf("20000101"), 2451545);
+  EXPECT_EQ(DbfFromJulian(2451545), "20000101");
+  EXPECT_EQ(DbfFromJulian(1721425), "        ");
+  EXPECT_EQ(JulianFromDbf("        "), 0);
+  std::string e = "upper( name )+'x'";
+  CanonicalExpression(e, false);
+  EXPECT_EQ(e, "UPPER(NAME)+\"x\"");
+  e = "upper( name ) + 'x y'";
+  CanonicalExpression(e, true);
+  EXPECT_EQ(e, "UPPER( NAME ) +'x y'");
+}

@@ -1,0 +1,484 @@
+#include "dbf/ndx_index.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <set>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "dbf/index_keys.h"
+#include "dbf/locks.h"
+#include "dbf_test_util.h"
+
+using dbftest::DbfTest;
+using dbftest::F;
+using dbftest::ReadBytes;
+
+namespace {
+
+std::uint32_t U32(const std::vector<unsigned char>& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+int U16(const std::vector<unsigned char>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+
+// An independent structure check of an index file: every node within the
+// file and visited once, leaves at one depth, counts within the limit,
+// separators equal to the last key of their subtree, keys in order.
+// Returns the entries (key, record) in key order; `problem` says what is wrong.
+struct Checked {
+  std::vector<std::pair<std::string, std::uint32_t>> entries;
+  std::string problem;
+  std::uint32_t root = 0, nextFree = 0;
+  int keysPerNode = 0, depth = -1;
+};
+
+struct Checker {
+  const std::vector<unsigned char>& f;
+  Checked& out;
+  int keyLength, entrySize;
+  char type;
+  std::set<std::uint32_t> seen;
+
+  int Compare(const std::string& a, const std::string& b) const {
+    if (type == 'C') return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+    double x, y;
+    std::memcpy(&x, a.data(), 8);
+    std::memcpy(&y, b.data(), 8);
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  // Returns the last key of the subtree.
+  std::string Walk(std::uint32_t n, int depth) {
+    if (!out.problem.empty()) return {};
+    if (n == 0 || n >= out.nextFree || (n + 1) * 512 > f.size()) {
+      out.problem = "node number " + std::to_string(n) + " out of range";
+      return {};
+    }
+    if (!seen.insert(n).second) {
+      out.problem = "node " + std::to_string(n) + " visited twice";
+      return {};
+    }
+    std::size_t base = n * 512;
+    int count = U16(f, base);
+    if (count > out.keysPerNode) out.problem = "too many keys in node " + std::to_string(n);
+    bool leaf = U32(f, base + 4) == 0;
+    std::string last;
+    if (leaf) {
+      if (out.depth < 0) out.depth = depth;
+      if (out.depth != depth && count > 0) out.problem = "leaves at different depths";
+      for (int i = 0; i < count; ++i) {
+        std::size_t e = base + 4 + i * entrySize;
+        std::string key(reinterpret_cast<const char*>(&f[e + 8]), keyLength);
+        out.entries.emplace_back(key, U32(f, e + 4));
+        last = key;
+      }
+      return last;
+    }
+    for (int i = 0; i <= count; ++i) {
+      std::size_t e = base + 4 + i * entrySize;
+      std::string sub = Walk(U32(f, e), depth + 1);
+      if (i < count) {
+        std::string sep(reinterpret_cast<const char*>(&f[e + 8]), keyLength);
+        if (!sub.empty() && Compare(sub, sep) != 0) out.problem = "separator differs in node " + std::to_string(n);
+      }
+      if (!sub.empty()) last = sub;
+    }
+    return last;
+  }
+};
+
+Checked CheckIndexFile(const std::string& path) {
+  Checked c;
+  auto f = ReadBytes(path);
+  if (f.size() < 1024 || f.size() % 512 != 0) {
+    c.problem = "size " + std::to_string(f.size());
+    return c;
+  }
+  c.root = U32(f, 0);
+  c.nextFree = U32(f, 4);
+  int keyLength = U16(f, 12);
+  c.keysPerNode = U16(f, 14);
+  int entrySize = U16(f, 18);
+  if (entrySize != (keyLength + 8 + 3) / 4 * 4 || c.keysPerNode != 504 / entrySize) c.problem = "anchor sizes";
+  if (c.nextFree != f.size() / 512) c.problem = "next free " + std::to_string(c.nextFree);
+  Checker ch{f, c, keyLength, entrySize, static_cast<char>(f[9]), {}};
+  if (c.problem.empty()) ch.Walk(c.root, 0);
+  for (std::size_t i = 1; c.problem.empty() && i < c.entries.size(); ++i) {
+    int cmp = ch.Compare(c.entries[i - 1].first, c.entries[i].first);
+    if (cmp > 0 || (cmp == 0 && c.entries[i - 1].second > c.entries[i].second)) c.problem = "order at " + std::to_string(i);
+  }
+  return c;
+}
+
+}  // namespace
+
+class NdxIndex : public DbfTest {
+ protected:
+  // Table NAME C10, NUM N8.2, DAY D with `n` records, opened shared.
+  std::string Table(int n, bool shared = false) {
+    std::string p = Create("t.dbf", {F("NAME", 'C', 10), F("NUM", 'N', 8, 2), F("DAY", 'D', 8)});
+    Use(p + " EXCLUSIVE");
+    for (int i = 1; i <= n; ++i) {
+      ClearRecord();
+      SetFieldText(1, NameOf(i));
+      SetFieldValue(2, static_cast<long double>((i * 37) % 101) / 4);
+      char d[16];
+      std::snprintf(d, sizeof d, "%02d/%02d/%02d", 1 + i % 12, 1 + i % 28, i % 100);
+      SetFieldText(3, d);
+      Append();
+    }
+    if (shared) {
+      CloseDatabase();
+      Use(p);
+    }
+    return p;
+  }
+  static std::string NameOf(int i) { return "K" + std::to_string((i * 7919) % 100003); }
+  // The keys of a fresh build of `expr` over the table.
+  std::vector<std::pair<std::string, std::uint32_t>> FreshEntries(const std::string& expr) {
+    std::string fresh = Path("fresh.ndx");
+    MakeIndex(fresh, expr, false, 1, false, false, nullptr, 0);
+    EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+    Checked c = CheckIndexFile(fresh);
+    EXPECT_EQ(c.problem, "");
+    return c.entries;
+  }
+};
+
+TEST_F(NdxIndex, BuildsOverSmallAndLargeTables) {
+  struct Case {
+    int records;
+    const char* expr;
+  };
+  // Key length 10 gives entry size 20 and 25 keys per node.
+  for (Case c : {Case{0, "NAME"}, Case{1, "NAME"}, Case{25, "NAME"}, Case{26, "NAME"}, Case{3000, "NAME"},
+                 Case{31, "NUM"}, Case{32, "NUM"}, Case{2000, "DAY"}, Case{700, "UPPER(NAME)+DTOS(DAY)"}}) {
+    CloseAll();
+    Table(c.records);
+    std::string ndx = Path("b.ndx");
+    MakeIndex(ndx, c.expr, false, 1, false, false, nullptr, 0);
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    Checked k = CheckIndexFile(ndx);
+    EXPECT_EQ(k.problem, "") << c.records << " " << c.expr;
+    EXPECT_EQ(k.entries.size(), static_cast<std::size_t>(c.records));
+    if (c.records == 0) {
+      EXPECT_EQ(ReadBytes(ndx).size(), 1024u);
+      EXPECT_EQ(k.root, 1u);
+      EXPECT_EQ(k.nextFree, 2u);
+    }
+    if (c.records == 25 || c.records == 31) EXPECT_EQ(k.root, 1u);  // one leaf
+    if (c.records == 26 || c.records == 32) {
+      EXPECT_EQ(k.root, 3u);
+      EXPECT_EQ(k.nextFree, 4u);
+    }
+  }
+}
+
+TEST_F(NdxIndex, KeysPerNodeLimits) {
+  std::string p = Create("k.dbf", {F("A", 'C', 1), F("B", 'C', 100)});
+  Use(p + " EXCLUSIVE");
+  for (int i = 0; i < 500; ++i) {
+    ClearRecord();
+    SetFieldText(1, std::string(1, static_cast<char>('a' + i % 26)));
+    SetFieldText(2, std::to_string(i * 31 % 997));
+    Append();
+  }
+  MakeIndex(Path("a.ndx"), "A", false, 1, false, false, nullptr, 0);
+  Checked a = CheckIndexFile(Path("a.ndx"));
+  EXPECT_EQ(a.keysPerNode, 42);
+  EXPECT_EQ(a.problem, "");
+  MakeIndex(Path("b.ndx"), "B", false, 1, false, false, nullptr, 0);
+  Checked b = CheckIndexFile(Path("b.ndx"));
+  EXPECT_EQ(b.keysPerNode, 4);
+  EXPECT_EQ(b.problem, "");
+  EXPECT_EQ(b.entries.size(), 500u);
+  // Full inner nodes of key length 1 end exactly at the block's end.
+  Set_Index_To(Path("a.ndx"), 1);
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_TRUE(ALock() || SelectedWorkArea()->exclusive);
+    ClearRecord();
+    SetFieldText(1, std::string(1, static_cast<char>('a' + i % 7)));
+    Append();
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  }
+  Checked after = CheckIndexFile(Path("a.ndx"));
+  EXPECT_EQ(after.problem, "");
+  EXPECT_EQ(after.entries.size(), 3500u);
+}
+
+TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
+  Table(300);
+  MakeIndex(Path("u.ndx"), "INT(NUM)", false, 1, true, false, nullptr, 0);
+  Checked c = CheckIndexFile(Path("u.ndx"));
+  EXPECT_EQ(c.problem, "");
+  std::set<double> values;
+  for (auto& e : c.entries) {
+    double v;
+    std::memcpy(&v, e.first.data(), 8);
+    EXPECT_TRUE(values.insert(v).second);
+  }
+  EXPECT_EQ(values.size(), 26u);  // 0 .. 25
+  EXPECT_TRUE(values.count(0.0));
+  EXPECT_EQ(c.entries.front().second, 11u);  // the first record whose value is 0
+}
+
+TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
+  std::string p = Create("f.dbf", {F("NAME", 'C', 6)});
+  Use(p + " EXCLUSIVE");
+  for (const char* n : {"ABD", "ABC", "XY", "AB"}) {
+    ClearRecord();
+    SetFieldText(1, n);
+    Append();
+  }
+  Index_On("NAME", Path("f.ndx"));
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_TRUE(Find("AB"));
+  EXPECT_EQ(RecNo(), 4);
+  EXPECT_TRUE(Find("ABC"));
+  EXPECT_EQ(RecNo(), 2);
+  ExactOn();
+  EXPECT_FALSE(Find("ABX"));
+  EXPECT_TRUE(Find("AB"));  // "AB    " exists
+  EXPECT_FALSE(Find("A"));
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 5);  // after "not found" on the phantom record
+  ExactOff();
+  EXPECT_FALSE(FindNear("ABCA"));
+  EXPECT_EQ(RecNo(), 1);  // the next greater key ABD
+  EXPECT_FALSE(FindNear("ZZ"));
+  EXPECT_EQ(RecNo(), 3);  // above every key: the last key, end flag set
+  EXPECT_TRUE(dEOF());
+  // Moves follow the key order.
+  std::string order;
+  for (GoTop(); !dEOF(); Skip(1)) order += AllTrim(GetFieldText(1)) + ",";
+  EXPECT_EQ(order, "AB,ABC,ABD,XY,");
+  order.clear();
+  for (GoBottom(); !dBOF(); Skip(-1)) order += AllTrim(GetFieldText(1)) + ",";
+  EXPECT_EQ(order, "XY,ABD,ABC,AB,");
+  Set_Order_To(0);
+  EXPECT_FALSE(Find("AB"));
+  EXPECT_EQ(TzLastError, 254);
+  GoTop();
+  EXPECT_EQ(RecNo(), 1);  // natural order
+}
+
+TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlags) {
+  Table(0);
+  Index_On("NAME", Path("e.ndx"));
+  EXPECT_FALSE(Find("A"));
+  EXPECT_TRUE(dEOF());
+  EXPECT_TRUE(dBOF());
+  EXPECT_FALSE(IndexFound);
+}
+
+TEST_F(NdxIndex, NumericAndDateKeys) {
+  Table(50);
+  Index_On("NUM", Path("n.ndx"));
+  TzDecimalSep = ',';
+  EXPECT_TRUE(Find("24,25"));  // i = 25: 925 % 101 = 16? search the value of some record
+  GoTop();
+  double last = -1;
+  for (; !dEOF(); Skip(1)) {
+    double v = static_cast<double>(GetFieldValue(2));
+    EXPECT_GE(v, last);
+    last = v;
+  }
+  GoTop();
+  std::string first = FieldAsString(2);  // national form, decimal comma
+  EXPECT_TRUE(Find(AllTrim(first)));
+  TzDecimalSep = '.';
+  Index_On("DAY", Path("d.ndx"));
+  GoBottom();
+  std::string d = GetFieldText(3);
+  GoTop();
+  EXPECT_TRUE(Find(d));
+  EXPECT_EQ(GetFieldText(3), d);
+}
+
+TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
+  std::string p = Table(200, true);
+  Set_Index_To(Path("m.ndx"), 1);  // not built yet
+  EXPECT_NE(TzLastError, 0);
+  SelectedWorkArea()->exclusive = true;  // build and maintain without locks in this test
+  Index_On("UPPER(NAME)", Path("m.ndx"));
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  std::mt19937 rng(42);
+  for (int step = 0; step < 1500; ++step) {
+    int what = static_cast<int>(rng() % 3);
+    if (what == 0) {
+      ClearRecord();
+      SetFieldText(1, "N" + std::to_string(rng() % 50));
+      Append();
+    } else {
+      Go(static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(RecCount())));
+      if (what == 1) SetFieldText(1, "R" + std::to_string(rng() % 60));
+      else SetFieldText(1, GetFieldText(1).substr(0, 1));  // shorter key, same or moved
+      Replace();
+    }
+    ASSERT_EQ(TzLastError, 0) << step << ": " << TzErrorDetail;
+  }
+  Checked kept = CheckIndexFile(Path("m.ndx"));
+  EXPECT_EQ(kept.problem, "");
+  auto fresh = FreshEntries("UPPER(NAME)");
+  EXPECT_EQ(kept.entries.size(), fresh.size());
+  EXPECT_TRUE(kept.entries == fresh);
+  // Pack rebuilds the index.
+  for (int r : {3, 7, 11}) {
+    Go(r);
+    DeleteRec();
+  }
+  ASSERT_TRUE(Pack());
+  Checked packed = CheckIndexFile(Path("m.ndx"));
+  EXPECT_EQ(packed.problem, "");
+  EXPECT_EQ(packed.entries.size(), static_cast<std::size_t>(RecCount()));
+}
+
+TEST_F(NdxIndex, SplitOfFullRootLeaf) {
+  std::string p = Create("s.dbf", {F("K", 'C', 100)});
+  Use(p + " EXCLUSIVE");
+  for (const char* k : {"a", "b", "c", "d"}) {
+    ClearRecord();
+    SetFieldText(1, k);
+    Append();
+  }
+  Index_On("K", Path("s.ndx"));
+  ClearRecord();
+  SetFieldText(1, "e");
+  Append();
+  auto f = ReadBytes(Path("s.ndx"));
+  EXPECT_EQ(U32(f, 0), 3u);  // new root
+  EXPECT_EQ(U32(f, 4), 4u);
+  EXPECT_EQ(U16(f, 512), 2);   // node 1 keeps a, b
+  EXPECT_EQ(U16(f, 1024), 3);  // node 2 takes c, d, e
+  EXPECT_EQ(U16(f, 1536), 1);  // root: one key and the extra child
+  EXPECT_EQ(CheckIndexFile(Path("s.ndx")).problem, "");
+  // A replace that keeps the key writes no node.
+  auto before = ReadBytes(Path("s.ndx"));
+  Go(2);
+  Replace();
+  EXPECT_EQ(ReadBytes(Path("s.ndx")), before);
+}
+
+TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
+  Table(400);
+  MakeIndex(Path("g.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+  auto good = ReadBytes(Path("g.ndx"));
+  struct Case {
+    const char* what;
+    void (*damage)(std::vector<unsigned char>&);
+  };
+  const Case cases[] = {
+      {"short", [](std::vector<unsigned char>& b) { b.resize(700); }},
+      {"key length 0", [](std::vector<unsigned char>& b) { b[12] = 0; b[13] = 0; }},
+      {"entry size", [](std::vector<unsigned char>& b) { b[18] = 99; }},
+      {"keys per node", [](std::vector<unsigned char>& b) { b[14] = 200; }},
+      {"root past end", [](std::vector<unsigned char>& b) { b[0] = 0xFF; b[1] = 0xFF; }},
+      {"root zero", [](std::vector<unsigned char>& b) { b[0] = b[1] = b[2] = b[3] = 0; }},
+      {"node count", [](std::vector<unsigned char>& b) { b[512] = 0xFF; b[513] = 0x7F; }},
+      {"child loops to root", [](std::vector<unsigned char>& b) {
+         std::uint32_t root = U32(b, 0);
+         std::size_t at = root * 512 + 4;
+         b[at] = static_cast<unsigned char>(root); b[at + 1] = static_cast<unsigned char>(root >> 8);
+         b[at + 2] = b[at + 3] = 0; }},
+      {"child past end", [](std::vector<unsigned char>& b) {
+         std::size_t at = U32(b, 0) * 512 + 4;
+         b[at] = b[at + 1] = b[at + 2] = 0xEE; }},
+  };
+  for (const Case& c : cases) {
+    auto b = good;
+    c.damage(b);
+    dbftest::WriteBytes(Path("bad.ndx"), b);
+    CloseIndexes();
+    TzLastError = 0;
+    bool opened = SetIndexTo(Path("bad.ndx"), 1);
+    if (opened) {
+      Set_Order_To(1);
+      Find("K5");
+      GoTop();
+      for (int i = 0; i < 1000 && !dEOF() && TzLastError == 0; ++i) Skip(1);
+      GoBottom();
+    }
+    EXPECT_TRUE(!opened || TzLastError == 222 || TzLastError == 254) << c.what << " " << TzLastError;
+  }
+}
+
+TEST_F(NdxIndex, IndexInfoReadsTheStamp) {
+  Table(12);
+  MakeIndex(Path("i.ndx"), "name", false, 1, false, false, nullptr, 0);
+  TIndexInfo info;
+  ASSERT_TRUE(IndexInfo(Path("i.ndx"), info));
+  EXPECT_EQ(info.expression, "NAME");
+  EXPECT_EQ(info.keyLength, 10);
+  EXPECT_EQ(info.type, 'C');
+  EXPECT_EQ(info.tableName, "t.dbf");
+  EXPECT_EQ(IndexRecCount(Path("i.ndx")), 12);
+}
+
+TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
+  Table(30);
+  static int calls = 0;
+  calls = 0;
+  TKeyMaker maker = [](std::uint32_t, std::uint8_t, std::string& key) {
+    ++calls;
+    key = GetFieldText(1);
+  };
+  Index_OnCB(Path("km.ndx SOUNDEX"), maker, 0);
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_GT(calls, 30);
+  Checked c = CheckIndexFile(Path("km.ndx"));
+  EXPECT_EQ(c.problem, "");
+  EXPECT_EQ(c.entries.front().first.size(), 4u);
+  std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
+  SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
+  EXPECT_EQ(TzLastError, 254);
+}
+
+TEST_F(NdxIndex, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
+  std::string p = Table(20, true);
+  {
+    SelectedWorkArea()->exclusive = true;
+    MakeIndex(Path("sh.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    SelectedWorkArea()->exclusive = false;
+  }
+  CloseDatabase();
+  std::string sem = SemaphoreFileName(p);
+  std::string ready = p + ".ready", done = p + ".done";
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Use(p + " ALIAS CHILD");
+    bool ok = Set_Index_To(Path("sh.ndx"), 1) && TzLastError == 0;
+    ok = ok && ALock();
+    ClearRecord();
+    SetFieldText(1, "ZCHILD");
+    Append();
+    ok = ok && TzLastError == 0;
+    Unlock();
+    std::ofstream(ready) << ok;
+    for (int i = 0; i < 2000 && access(done.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+    CloseAll();
+    _exit(ok ? 0 : 1);
+  }
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("sh.ndx"), 1)) << TzErrorDetail;
+  for (int i = 0; i < 2000 && access(ready.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+  EXPECT_TRUE(TzFileExists(sem));
+  EXPECT_TRUE(Find("ZCHILD"));  // the other program's key
+  EXPECT_EQ(RecNo(), 21);
+  std::ofstream(done) << "1";
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(TzFileExists(sem));
+  CloseDatabase();  // the last LOGOUT deletes the semaphore file
+  EXPECT_FALSE(TzFileExists(sem));
+}
+
+TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
+  std::string p = Table(5);
+  Index_On("NAME", Path("x.ndx"));
+  EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
+}
