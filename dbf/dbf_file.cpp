@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dbf/byte_order.h"
 #include "dbf/errors.h"
 #include "dbf/runtime.h"
 
@@ -26,19 +27,6 @@ void InitDbfFile() {
 
 namespace {
 
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
 
 bool Extras() { return ExtraVersionByte1 != 0 || ExtraVersionByte2 != 0; }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbf/dbf_file.h"
+#include "dbf/byte_order.h"
 #include "dbf/errors.h"
 #include "dbf/index_keys.h"
 #include "dbf/locks.h"
@@ -36,19 +37,6 @@ struct Block {
   std::uint8_t b[kBlock];
 };
 
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
 
 struct PathStep {
   std::uint32_t node;
@@ -1874,14 +1862,14 @@ bool EnsurePath(Index& ix) {
   return ok;
 }
 
-std::int32_t HookFirst() {
+// First (or last) record in key order; record count + 1 for an empty index.
+std::int32_t EdgeRecord(bool first) {
   TDbfWorkArea* wa = SelectedWorkArea();
   Index* ix = Ordered();
-  if (!ix) return 1;
-  AreaIndexes* a = SelectedAreas();
-  RefreshAnchors(*a);
+  if (!ix) return first ? 1 : wa->recordCount;
+  RefreshAnchors(*SelectedAreas());
   ix->path.clear();
-  if (!DescendEdge(*ix, ix->root, true)) {
+  if (!DescendEdge(*ix, ix->root, first)) {
     ix->atBegin = ix->atEnd = true;
     return wa->recordCount + 1;
   }
@@ -1890,21 +1878,8 @@ std::int32_t HookFirst() {
   return static_cast<std::int32_t>(ix->currentRecno);
 }
 
-std::int32_t HookLast() {
-  TDbfWorkArea* wa = SelectedWorkArea();
-  Index* ix = Ordered();
-  if (!ix) return wa->recordCount;
-  AreaIndexes* a = SelectedAreas();
-  RefreshAnchors(*a);
-  ix->path.clear();
-  if (!DescendEdge(*ix, ix->root, false)) {
-    ix->atBegin = ix->atEnd = true;
-    return wa->recordCount + 1;
-  }
-  ix->atBegin = ix->atEnd = false;
-  TakeCurrent(*ix);
-  return static_cast<std::int32_t>(ix->currentRecno);
-}
+std::int32_t HookFirst() { return EdgeRecord(true); }
+std::int32_t HookLast() { return EdgeRecord(false); }
 
 std::int32_t HookNext() {
   TDbfWorkArea* wa = SelectedWorkArea();
