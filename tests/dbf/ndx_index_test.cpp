@@ -169,7 +169,9 @@ TEST_F(NdxIndex, BuildsOverSmallAndLargeTables) {
       EXPECT_EQ(k.root, 1u);
       EXPECT_EQ(k.nextFree, 2u);
     }
-    if (c.records == 25 || c.records == 31) EXPECT_EQ(k.root, 1u);  // one leaf
+    if (c.records == 25 || c.records == 31) {
+      EXPECT_EQ(k.root, 1u);  // one leaf
+    }
     if (c.records == 26 || c.records == 32) {
       EXPECT_EQ(k.root, 3u);
       EXPECT_EQ(k.nextFree, 4u);
