@@ -65,18 +65,9 @@ TEST_F(JointRecordsTest, ReinitialisingRestoresDefaultsAfterChanges) {
   EXPECT_TRUE(Klemmstuecke.Material[3].empty());
 }
 
-TEST_F(JointRecordsTest, DisplayNamesFitTheirWidths) {
+TEST_F(JointRecordsTest, DisplayNamesAreCutToTheirWidths) {
   EXPECT_EQ(StrengthClassNames[6].view(), "specia");
-  EXPECT_EQ(StrengthClassNames[2].view(), "8.8");
   EXPECT_EQ(JointKindNames[2].view(), "through bolted joint with nut (DSV)");
-  EXPECT_EQ(DriveSideNames[2].view(), "Nut driven");
-  EXPECT_EQ(LoadKindNames[1].view(), "statical");
-  EXPECT_EQ(CalcTableNames[24].view(), "mat_p_1");
-  EXPECT_EQ(CalcTableNames[2].view(), "din912");
-  EXPECT_EQ(BoltAllowanceClasses[3].view(), "6g");
-  EXPECT_EQ(NutAllowanceClasses[3].view(), "6G");
-  EXPECT_EQ(NutKindNames[4].view(), "special");
-  EXPECT_EQ(HeadKindNames[8].view(), "hex flange bolt");
 }
 
 }  // namespace
