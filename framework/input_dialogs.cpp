@@ -101,7 +101,9 @@ void InputFloatInRange(std::string_view prompt, Extended& value, Extended lo, Ex
 }
 
 void InputRealInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
-  InputFloatInRange(prompt, value, lo, hi);
+  Extended real = value;
+  InputFloatInRange(prompt, real, lo, hi);
+  if (!AbortFlag) value = RoundToReal48(real);  // the setting is held as a six-byte real
 }
 
 void InputLengthInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {

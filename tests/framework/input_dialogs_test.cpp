@@ -7,6 +7,7 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/math_utils.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
@@ -120,6 +121,15 @@ TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValues) {
   InputFloatInRange("value", value, 5, 10);
   EXPECT_EQ(value, 1);
   EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(InputDialogsTest, RealInputIsHeldAsASixByteReal) {
+  DialogScript script;
+  Extended value = 1;
+  script.Ok({{"Edit_text", "0.1"}});
+  InputRealInRange("scale", value, 0, 10);
+  EXPECT_EQ(value, RoundToReal48(0.1L));
+  EXPECT_NE(value, 0.1L);
 }
 
 TEST_F(InputDialogsTest, IntegerLimitsGivenBackwardsAreSwapped) {
