@@ -264,12 +264,7 @@ std::string NewTempOutputName() {
 // reported before the caller starts.
 void CreateEmptyOutput() {
   AssignTextFile(TextFileVar, OutputFileName);
-  if (!TextFileVar.Rewrite()) {
-    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
-    AbortFlag = 1;
-    return;
-  }
-  TextFileVar.Close();
+  if (RewriteOutput()) TextFileVar.Close();
 }
 
 void PrepareTempOutput() {
@@ -517,6 +512,13 @@ void SetColumnHeads(std::string_view Head1, std::string_view Head2, std::string_
 
 TOutputDevice GetOutputDevice() { return OutputDevice; }
 
+bool RewriteOutput() {
+  if (TextFileVar.Rewrite()) return true;
+  ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+  AbortFlag = 1;
+  return false;
+}
+
 void OpenOutput(TOutputDevice Device, std::string_view FileName) {
   // FileName names the print-out for the caller only: the copy of device 9
   // is always CurrentFileName + ".txt", so that a name with the project's
@@ -745,11 +747,7 @@ void PrintCalculationMessages() {
   }
   OpenOutput(kDeviceScreen, CurrentFileName + ".txt");
   if (AbortFlag) return;
-  if (!TextFileVar.Rewrite()) {
-    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
-    AbortFlag = 1;
-    return;
-  }
+  if (!RewriteOutput()) return;
   OutputMessagePage();
   CloseOutput();
 }

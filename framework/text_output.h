@@ -9,7 +9,7 @@
 // Calling order of every print-out:
 //   SetPageHeader(...); [SetColumnHeads(...);]
 //   OpenOutput(device, name);  if AbortFlag: stop
-//   rewrite TextFileVar (RewriteTextFile);
+//   RewriteOutput();  if AbortFlag: stop
 //   OutputPageHeader(0, kind); OutputLine / OutputTableRow / ...;
 //   CloseOutput();
 //
@@ -79,6 +79,9 @@ void InitTextOutput();
 // the files written follow from the device (device 9: CurrentFileName + ".txt").
 // Device 90 only fills ItemTexts 1..7 with the device names.
 void OpenOutput(TOutputDevice Device, std::string_view FileName);
+// Opens TextFileVar for writing the print-out (the caller's "rewrite" after
+// OpenOutput); a failure is reported and sets AbortFlag.
+bool RewriteOutput();
 // Finishes the output: closes TextFileVar and shows, prints, copies or opens
 // the result as the device requires.
 void CloseOutput();

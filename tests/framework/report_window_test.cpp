@@ -103,7 +103,7 @@ TEST_F(ReportWindowTest, PrinterDeviceSendsAShortReportToPdf) {
   SetPageHeader("", "Printed report", "", "", "", 0);
   OpenOutput(kDevicePrinter, "");
   ASSERT_EQ(AbortFlag, 0);
-  ASSERT_TRUE(TextFileVar.Rewrite());
+  ASSERT_TRUE(RewriteOutput());
   OutputPageHeader(0, 0);
   for (int i = 1; i <= 40; ++i) OutputLine("line " + std::to_string(i));
   CloseOutput();

@@ -71,7 +71,7 @@ class TextOutputTest : public ::testing::Test {
     SetColumnHeads("Quantity", "Symbol", "Unit", "Value", "Limit");
     OpenOutput(device, "");
     ASSERT_EQ(AbortFlag, 0);
-    ASSERT_TRUE(TextFileVar.Rewrite());
+    ASSERT_TRUE(RewriteOutput());
     ASSERT_EQ(AbortFlag, 0);
     OutputPageHeader(0, 1);
     OutputLine("Assembly state");
@@ -107,7 +107,7 @@ TEST_F(TextOutputTest, InsertAtColumnInsertsAndCutsAt72) {
 TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongName) {
   PrintoutDisplayMode = 1;
   OpenOutput(kDeviceDosText, "");
-  ASSERT_TRUE(TextFileVar.Rewrite());
+  ASSERT_TRUE(RewriteOutput());
   const std::string longName(40, 'n');
   OutputTableRow(longName, "V1", "V2", "V3");
   CloseOutput();
@@ -202,7 +202,7 @@ TEST_F(TextOutputTest, FileDeviceStarFramesWithTotalPages) {
   script.Ok();
   SetPageHeader("Protocol", "one", "two", "three", "four", 2);
   OpenOutput(kDeviceFile, "");
-  ASSERT_TRUE(TextFileVar.Rewrite());
+  ASSERT_TRUE(RewriteOutput());
   OutputPageHeader(0, 0);
   for (int i = 1; i <= 30; ++i) OutputLine("line " + std::to_string(i));
   CloseOutput();
@@ -280,7 +280,7 @@ TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
   PrintoutDisplayMode = 4;
   SetPageHeader("", "", "", "", "", 0);
   OpenOutput(kDeviceTextPrinter, "");
-  ASSERT_TRUE(TextFileVar.Rewrite());
+  ASSERT_TRUE(RewriteOutput());
   OutputPageHeader(0, 0);
   OutputLine("hello");
   CloseOutput();
@@ -329,7 +329,7 @@ TEST_F(TextOutputTest, TextPrinterWithoutLinesInFramelessModeGetsNoFinalFormFeed
   platform::DialogScript script;
   script.No();
   OpenOutput(kDeviceTextPrinter, "");
-  ASSERT_TRUE(TextFileVar.Rewrite());
+  ASSERT_TRUE(RewriteOutput());
   CloseOutput();
   EXPECT_EQ(ReadBytes(TextPrinterDevice), "");
 }
@@ -372,7 +372,7 @@ TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
   std::string text;
   for (int i = 0; i < 60; ++i) text += "word" + std::to_string(i) + " ";
   OpenOutput(kDeviceDosText, "");
-  ASSERT_TRUE(TextFileVar.Rewrite());
+  ASSERT_TRUE(RewriteOutput());
   OutputWrappedText(text);
   CloseOutput();
   const std::string written = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
@@ -385,4 +385,13 @@ TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
     start = end + 2;
   }
   EXPECT_EQ(joined, text);
+}
+
+TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenIsReported) {
+  OutputFileName = dir_ + "/no/such/folder/report.txt";
+  AssignTextFile(TextFileVar, OutputFileName);
+  platform::DialogScript script;
+  script.Ok().Expect("report.txt");
+  EXPECT_FALSE(RewriteOutput());
+  EXPECT_EQ(AbortFlag, 1);
 }
