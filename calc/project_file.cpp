@@ -11,6 +11,8 @@
 #include "framework/file_utils.h"
 #include "framework/file_values.h"
 #include "framework/globals.h"
+#include "framework/input_dialogs.h"
+#include "framework/message_box.h"
 #include "framework/line_io.h"
 #include "framework/text_utils.h"
 
@@ -470,7 +472,10 @@ std::string ProjectFilePath(std::string_view name) {
 }
 
 void WriteCalcFile(std::string_view fileName) {
-  const std::string path = ProjectFilePath(fileName);
+  // An empty name asks for one; an existing file is confirmed before it is replaced.
+  std::string path;
+  SelectFileName(fileName.empty() ? std::string() : ProjectFilePath(fileName), path);
+  if (AbortFlag) return;
   AssignTextFile(TextFileVar, path);
   if (!TextFileVar.Rewrite()) {
     ReportLoadFailure("file " + path + " cannot be created");
@@ -480,6 +485,7 @@ void WriteCalcFile(std::string_view fileName) {
   FileWriter out;
   ProjectFields(out);
   TextFileVar.Close();  // a failed write is reported there and sets AbortFlag
+  RestoreCursor();
 }
 
 bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
@@ -505,7 +511,14 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
 }
 
 void ReadCalcFile(std::string_view fileName) {
-  const std::string path = ProjectFilePath(fileName);
+  std::string path;
+  if (fileName.empty()) {
+    std::string dir = CurrentDir;
+    SelectFileOfKind(5, dir, "*." + InputFileExt.str(), path);
+    if (AbortFlag) return;
+  } else {
+    path = ProjectFilePath(fileName);
+  }
   std::vector<std::string> lines;
   std::string error;
   if (!LoadTextLines(path, lines, error)) {

@@ -7,7 +7,9 @@
 #include <random>
 #include <sstream>
 
+#include "calc/designation.h"
 #include "calc/init.h"
+#include "dbf/init.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
 #include "framework/change_history.h"
@@ -16,6 +18,8 @@
 #include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/message_box.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
 namespace {
@@ -211,6 +215,7 @@ class ProjectFileTest : public ::testing::Test {
   void SetUp() override {
     InitFrameworkModules();
     InitCalcModules();
+    ConfirmOverwriteOn = 0;  // the tests write over their own files
     dir_ = platform::ProcessTempDir() + "/project_file_test";
     std::filesystem::create_directories(dir_);
   }
@@ -403,6 +408,86 @@ TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CurrentFileName, "stem");
   EXPECT_EQ(CurrentDir, dir_ + "/");
+}
+
+TEST_F(ProjectFileTest, EmptyNamesAskForTheFile) {
+  FillUnusualJoint(1, 1);
+  {
+    platform::DialogScript script;
+    script.File(Path("asked.bq4"));
+    WriteCalcFile("");
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentFileName, "asked");
+  InitCalcModules();
+  {
+    platform::DialogScript script;
+    script.File(Path("asked.bq4"));
+    ReadCalcFile("");
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Last.FM, 41000);
+  // Cancel in either dialog: nothing written or read, AbortFlag set.
+  Last.FAmax = 777;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    ReadCalcFile("");
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.FAmax, 777);
+  AbortFlag = 0;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    WriteCalcFile("");
+  }
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(ProjectFileTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
+  ConfirmOverwriteOn = 1;
+  WriteBytes(Path("keep.bq4"), "old contents");
+  {
+    platform::DialogScript script;
+    script.No();
+    WriteCalcFile(Path("keep.bq4"));
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ReadBytes(Path("keep.bq4")), "old contents");
+  AbortFlag = 0;
+  {
+    platform::DialogScript script;
+    script.Yes();
+    WriteCalcFile(Path("keep.bq4"));
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_NE(ReadBytes(Path("keep.bq4")).find("SCHRAUBE"), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  const std::string sample = std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4";
+  ReadCalcFile(sample);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(BoltStandardText(), "ISO 4014");  // head row
+  EXPECT_EQ(NutStandardText(), "ISO 4032");   // nut row
+  EXPECT_EQ(Gewinde.Column6, "ISO 261");      // thread row
+  EXPECT_EQ(MatBolt.betaB, 0.577L);           // the file wins over the table's 0.6
+  // An older file without the further inputs takes them from the tables.
+  auto lines = Lines(ReadBytes(sample));
+  lines.resize(static_cast<std::size_t>(std::find(lines.begin(), lines.end(), "FURTHER INPUTS") - lines.begin()));
+  std::string older;
+  for (const auto& l : lines) older += l + "\r\n";
+  WriteBytes(Path("older.bq4"), older);
+  ReadCalcFile(Path("older.bq4"));
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(MatBolt.betaB, 0.6L);
+  EXPECT_EQ(MatBolt.Rm, 1200);
+  EXPECT_EQ(Klemmstuecke.pmax[1], 850);
+  EXPECT_EQ(Klemmstuecke.Re[2], 750);
+  EXPECT_EQ(BoltStandardText(), "ISO 4014");
 }
 
 TEST_F(ProjectFileTest, MutatedFilesNeverCrashTheReader) {
