@@ -6,6 +6,7 @@
 #include "dbf/index_keys.h"
 #include "dbf/locks.h"
 #include "dbf/memo.h"
+#include "dbf/message_windows.h"
 #include "dbf/ndx_index.h"
 #include "dbf/record_cache.h"
 #include "dbf/runtime.h"
@@ -19,6 +20,7 @@ void InitDbfModules() {
   InitWorkAreas();
   InitDbfLocks();
   InitRecordCache();
+  InitMessageWindows();
   // Optional units fill their hooks.
   InitMemo();
   InitVFiles();

@@ -1,0 +1,91 @@
+#include "dbf/message_windows.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+
+#include "dbf_test_util.h"
+#include "platform/dialogs.h"
+
+using namespace dbftest;
+
+namespace {
+
+class MessageWindows : public DbfTest {};
+
+QLabel* ShownPanel() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "TTzMsg" && w->isVisible()) return w->findChild<QLabel*>("Panel");
+  return nullptr;
+}
+
+TEST_F(MessageWindows, HeadlessRunsKeepStateAndShowNothing) {
+  EXPECT_FALSE(TzMsgWindowsOnScreen);
+  TTzMsg msg;
+  EXPECT_FALSE(msg.HasWindow());
+  msg.ShowText("a rather long status text");
+  int w = msg.Width(), h = msg.Height();
+  EXPECT_GT(w, MsgMargin);
+  msg.ShowText("short");
+  EXPECT_EQ(msg.Width(), w);  // never shrinks
+  EXPECT_EQ(msg.Height(), h);
+  msg.ShowText(nullptr);
+  EXPECT_EQ(msg.Text(), "short");
+  // A caption adds a border and its height.
+  msg.SetCaption("Busy");
+  msg.ShowText(nullptr);
+  EXPECT_GT(msg.Height(), h);
+}
+
+TEST_F(MessageWindows, ProgressBarEmptiesAndRefills) {
+  auto p = ShowTzMsg(TzMsgKind::Progress, nullptr, "Appending...");
+  EXPECT_EQ(p->Caption(), "Appending...");
+  EXPECT_EQ(p->Bar, std::string(100, '|'));
+  int width = p->Width();
+  for (int i = 0; i < 99; ++i) ShowTzProgress(*p);
+  EXPECT_EQ(p->Text(), "|");
+  ShowTzProgress(*p);
+  EXPECT_EQ(p->Text(), "");
+  ShowTzProgress(*p);
+  EXPECT_EQ(p->Text(), std::string(100, '|'));
+  EXPECT_EQ(p->Width(), width);
+  EXPECT_EQ(TTzProgress100().Caption(), "Progress");
+}
+
+TEST_F(MessageWindows, BatchRunsWriteMessagesToStderr) {
+  platform::SetBatchMode(true);
+  testing::internal::CaptureStderr();
+  TTzMsg msg;
+  msg.ShowText("Building index...");
+  auto p = ShowTzMsg(TzMsgKind::Progress, nullptr, "Progress");
+  ShowTzProgress(*p);
+  std::string err = testing::internal::GetCapturedStderr();
+  platform::SetBatchMode(false);
+  EXPECT_EQ(err, "Building index...\n");
+}
+
+TEST_F(MessageWindows, OnScreenWindowIsAYellowFramelessBox) {
+  TzMsgWindowsOnScreen = true;  // the offscreen platform stands in for a screen
+  {
+    TTzMsg msg;
+    ASSERT_TRUE(msg.HasWindow());
+    msg.ShowText("Reading from disk...");
+    QLabel* panel = ShownPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->text(), "Reading from disk...");
+    QWidget* box = panel->window();
+    EXPECT_TRUE(box->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(box->palette().color(QPalette::Window), QColor(255, 255, 0));
+    EXPECT_EQ(box->width(), msg.Width());
+    EXPECT_FALSE(box->isModal());
+
+    auto p = ShowTzMsg(TzMsgKind::Progress, nullptr, "Writing to disk...");
+    ShowTzProgress(*p);
+    EXPECT_EQ(p->Text().size(), 99u);
+  }
+  EXPECT_EQ(ShownPanel(), nullptr);  // freed with their owners
+  TzMsgWindowsOnScreen = false;
+}
+
+}  // namespace
