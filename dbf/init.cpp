@@ -4,6 +4,7 @@
 #include "dbf/errors.h"
 #include "dbf/expressions.h"
 #include "dbf/index_keys.h"
+#include "dbf/locate.h"
 #include "dbf/locks.h"
 #include "dbf/memo.h"
 #include "dbf/message_windows.h"
@@ -20,6 +21,7 @@ void InitDbfModules() {
   InitWorkAreas();
   InitDbfLocks();
   InitRecordCache();
+  InitLocate();
   InitMessageWindows();
   // Optional units fill their hooks.
   InitMemo();

@@ -166,6 +166,15 @@ void RunRelation(TDbfWorkArea& wa) {
   if (TzLastError != 0) DederError(TzLastError, wa.fileName);
 }
 
+}  // namespace
+
+bool IsRecordVisible() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  return wa && IsVisible(*wa);
+}
+
+namespace {
+
 void DispatchIfError() {
   if (TzLastError != 0 && TzErrorDispatchOn) DispatchTzError();
 }

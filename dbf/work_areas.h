@@ -134,6 +134,9 @@ int FieldCount();
 std::uint8_t* FieldAddress(int n);
 std::string FieldAsString(int n);
 bool Deleted();
+// Whether the current record is shown: not a hidden deleted record and
+// accepted by the filter.
+bool IsRecordVisible();
 void ClearRecord();
 void LoadTypedRecord();
 void StoreTypedRecord();

@@ -1,0 +1,172 @@
+#include "dbf/locate.h"
+
+#include "dbf/memo.h"
+#include "dbf/vfiles.h"
+#include "dbf_test_util.h"
+
+using namespace dbftest;
+
+namespace {
+
+class Locate : public DbfTest {
+ protected:
+  // NAME C10 and SIZE N5 with the given rows, opened exclusively.
+  void Rows(const std::vector<std::pair<std::string, int>>& rows) {
+    std::string p = Create("rows.dbf", {F("NAME", 'C', 10), F("SIZE", 'N', 5)});
+    Use(p + " EXCLUSIVE");
+    for (const auto& [name, size] : rows) {
+      ClearRecord();
+      SetFieldText(1, name);
+      SetFieldValue(2, size);
+      Append();
+    }
+  }
+};
+
+TEST_F(Locate, PrefixExactContainedAndCase) {
+  Rows({{"xyz", 1}, {"ABC", 2}, {"abc", 3}});
+  EXPECT_EQ(ParseFieldCondition("name"), 1);
+  LocateText = "AB";
+  LocateScan(1, ParseFieldCondition("NAME"), true);
+  EXPECT_EQ(RecNo(), 2);
+  LocateText = "AB";
+  LocateScan(1, ParseFieldCondition("NAME EXACT"), true);
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(LocateField, 0);
+  LocateText = "B";
+  LocateScan(1, ParseFieldCondition("NAME CONTAINED"), true);
+  EXPECT_EQ(RecNo(), 2);
+  LocateText = "abc";
+  LocateScan(1, ParseFieldCondition("NAME"), true);
+  EXPECT_EQ(RecNo(), 3);  // "ABC" differs in case
+  LocateText = "abc";
+  LocateScan(1, ParseFieldCondition("NAME NOCASE"), true);
+  EXPECT_EQ(RecNo(), 2);
+  Continue();
+  EXPECT_EQ(RecNo(), 3);
+  Continue();
+  EXPECT_TRUE(dEOF());
+  // A failed scan clears the field: nothing to continue.
+  Continue();
+  EXPECT_EQ(TzLastError, 220);
+  EXPECT_NE(TzErrorDetail.find("Call to CONTINUE not preceeded by call to LOCATE. [Continue]"), std::string::npos);
+
+  EXPECT_EQ(ParseFieldCondition(""), 0);
+  EXPECT_NE(TzErrorDetail.find("No field name specified [Locate/Count/Sum]"), std::string::npos);
+  EXPECT_EQ(ParseFieldCondition("WEIGHT NOCASE"), 0);
+  EXPECT_NE(TzErrorDetail.find("Unrecognized field name [Locate/Count/Sum(WEIGHT NOCASE)]"), std::string::npos);
+}
+
+TEST_F(Locate, ValuesOfEveryFieldType) {
+  Sample(5);
+  EXPECT_TRUE(LocateValue("QTY", 3, false, 1, true));
+  EXPECT_EQ(RecNo(), 3);
+  EXPECT_TRUE(LocateValue("qty", 4, false, 1, false));
+  EXPECT_EQ(RecNo(), 4);
+  EXPECT_TRUE(LocateValue("PRICE", 2.5, false, 1, true));
+  EXPECT_EQ(RecNo(), 2);
+  EXPECT_TRUE(LocateValue("OK", true, false, 1, false));
+  EXPECT_EQ(RecNo(), 2);
+  EXPECT_TRUE(LocateValue("DAY", "20240517", false, 3, false));
+  EXPECT_EQ(RecNo(), 3);
+  EXPECT_TRUE(LocateValue("DAY", "05/17/24", false, 1, true));
+  EXPECT_EQ(RecNo(), 1);
+  EXPECT_TRUE(LocateValue("NAME", "r5", true, 1, true));
+  EXPECT_EQ(RecNo(), 5);
+  EXPECT_FALSE(LocateValue("NAME", "R6", false, 1, false));
+
+  // Text stored in code page 437 is found with the program's text.
+  Go(2);
+  SetFieldText(1, "Gr\xF6\xDF" "e");
+  Replace();
+  EXPECT_TRUE(LocateValue("NAME", "gr\xF6\xDF" "e", true, 1, false));
+  EXPECT_EQ(RecNo(), 2);
+
+  // Hidden records are stepped over.
+  DeleteRec();
+  SetIgnoreDel(true);
+  EXPECT_FALSE(LocateValue("NAME", "gr", true, 1, false));
+}
+
+TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
+  Rows({{"A", 1}, {"B", 2}, {"A", 3}, {"A", 2}, {"A", 2}});
+  Go(2);
+  EXPECT_TRUE(LocateFields("NAME;SIZE", {"A", 2}, false, false, true));
+  EXPECT_EQ(RecNo(), 2);  // without move the record stays
+  EXPECT_TRUE(LocateFields("NAME;SIZE", {"A", 2}, false, true, true));
+  EXPECT_EQ(RecNo(), 4);
+  EXPECT_FALSE(LocateFields("NAME;SIZE", {"B", 3}, false, true, true));
+  EXPECT_EQ(RecNo(), 4);
+  EXPECT_TRUE(LocateFields("SIZE", {3}, false, true, true));
+  EXPECT_EQ(RecNo(), 3);
+  EXPECT_EQ(FieldItem(1, "A; B ;C"), "B");
+  EXPECT_EQ(FieldItem(5, "A;B"), "");
+}
+
+TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
+  std::string p = Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)});
+  Use(p + " EXCLUSIVE");
+  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""}) {
+    ClearRecord();
+    SetFieldValue(2, AddMemo(text));
+    Append();
+  }
+  EXPECT_TRUE(LocateValue("NOTES", "bolt", true, 1, false));
+  EXPECT_EQ(RecNo(), 2);
+  EXPECT_FALSE(LocateValue("NOTES", "bolt", false, 1, false));
+  MemoHooks.AssignMemo = nullptr;
+  EXPECT_FALSE(MemoContains("X", "1"));
+  EXPECT_NE(TzErrorDetail.find("MEMO unit not linked in"), std::string::npos);
+}
+
+TEST_F(Locate, VirtualTablesCompareFormattedValues) {
+  std::uint8_t buf[32] = {};
+  Use("v VIRTUAL FILE", buf, sizeof buf);
+  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)};
+  AddStru(f.data(), 2);
+  for (int i = 1; i <= 3; ++i) {
+    ClearRecord();
+    SetFieldText(1, "V" + std::to_string(i));
+    SetFieldValue(2, i * 1.5L);
+    Append();
+  }
+  Go(1);
+  EXPECT_TRUE(LocateValue("SIZE", 4.5, false, 1, true));
+  EXPECT_EQ(RecNo(), 3);
+  Go(1);
+  EXPECT_TRUE(LocateValue("NAME", "v2", true, 1, false));
+  EXPECT_EQ(RecNo(), 2);
+}
+
+// A stand-in for the expression unit: "SIZE=<n>" compares field 2.
+struct FakeExpr {};
+FakeExpr kSizeIs3;
+TExprDescriptor* FakeCompile(const std::string& text) {
+  return text == "SIZE=3" ? reinterpret_cast<TExprDescriptor*>(&kSizeIs3) : nullptr;
+}
+void FakeFree(TExprDescriptor*& e) { e = nullptr; }
+TExprValue FakeEvaluate(TExprDescriptor*) {
+  TExprValue v;
+  v.logical = GetFieldValue(2) == 3;
+  return v;
+}
+
+TEST_F(Locate, ConditionExpressionsThroughTheExpressionUnit) {
+  Rows({{"A", 1}, {"B", 3}, {"C", 2}, {"D", 3}});
+  EXPECT_FALSE(LocateFor("SIZE=3"));
+  EXPECT_EQ(TzLastError, 220);  // no expression unit
+  ParserLinked = true;
+  ExprHooks.Compile = FakeCompile;
+  ExprHooks.Free = FakeFree;
+  ExprHooks.Evaluate = FakeEvaluate;
+  EXPECT_TRUE(LocateFor("SIZE=3"));
+  EXPECT_EQ(RecNo(), 2);
+  Continue();
+  EXPECT_EQ(RecNo(), 4);
+  Continue();
+  EXPECT_TRUE(dEOF());
+  EXPECT_FALSE(LocateFor("garbage"));
+  EXPECT_EQ(TzLastError, 220);
+}
+
+}  // namespace
