@@ -3,6 +3,7 @@
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/expressions.h"
+#include "dbf/import_export.h"
 #include "dbf/index_keys.h"
 #include "dbf/locate.h"
 #include "dbf/locks.h"
@@ -22,6 +23,7 @@ void InitDbfModules() {
   InitDbfLocks();
   InitRecordCache();
   InitLocate();
+  InitImportExport();
   InitMessageWindows();
   // Optional units fill their hooks.
   InitMemo();
