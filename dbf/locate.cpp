@@ -18,11 +18,13 @@ namespace {
 
 const char* const kLabel = "Locate/Count/Sum";
 
-// The condition of the last LocateFor, kept for Continue.
+// The condition of the last LocateFor, kept for Continue, and the
+// expression unit's routine that frees it.
 TExprDescriptor* LocateCondition = nullptr;
+void (*FreeLocateCondition)(TExprDescriptor*& expr) = nullptr;
 
 void FreeCondition() {
-  if (LocateCondition && ExprHooks.Free) ExprHooks.Free(LocateCondition);
+  if (LocateCondition && FreeLocateCondition) FreeLocateCondition(LocateCondition);
   LocateCondition = nullptr;
 }
 
@@ -95,7 +97,7 @@ void InitLocate() {
   LocateCaseSensitive = true;
   LocateExact = false;
   LocateContained = false;
-  LocateCondition = nullptr;  // any old one died with the expression unit's state
+  FreeCondition();
 }
 
 int ParseFieldCondition(const std::string& spec) {
@@ -213,6 +215,7 @@ bool LocateFor(const std::string& condition) {
     return false;
   }
   LocateCondition = expr;
+  FreeLocateCondition = ExprHooks.Free;
   std::int32_t count = RecCount();
   for (std::int32_t n = 1; n <= count; ++n) {
     Go(n);

@@ -138,35 +138,26 @@ TEST_F(Locate, VirtualTablesCompareFormattedValues) {
   EXPECT_EQ(RecNo(), 2);
 }
 
-// A stand-in for the expression unit: "SIZE=<n>" compares field 2.
-struct FakeExpr {};
-FakeExpr kSizeIs3;
-TExprDescriptor* FakeCompile(const std::string& text) {
-  return text == "SIZE=3" ? reinterpret_cast<TExprDescriptor*>(&kSizeIs3) : nullptr;
-}
-void FakeFree(TExprDescriptor*& e) { e = nullptr; }
-TExprValue FakeEvaluate(TExprDescriptor*) {
-  TExprValue v;
-  v.logical = GetFieldValue(2) == 3;
-  return v;
-}
-
 TEST_F(Locate, ConditionExpressionsThroughTheExpressionUnit) {
   Rows({{"A", 1}, {"B", 3}, {"C", 2}, {"D", 3}});
-  EXPECT_FALSE(LocateFor("SIZE=3"));
-  EXPECT_EQ(TzLastError, 220);  // no expression unit
-  ParserLinked = true;
-  ExprHooks.Compile = FakeCompile;
-  ExprHooks.Free = FakeFree;
-  ExprHooks.Evaluate = FakeEvaluate;
-  EXPECT_TRUE(LocateFor("SIZE=3"));
+  EXPECT_TRUE(LocateFor("SIZE = 3 .AND. NAME <> 'X'"));
   EXPECT_EQ(RecNo(), 2);
   Continue();
   EXPECT_EQ(RecNo(), 4);
   Continue();
   EXPECT_TRUE(dEOF());
-  EXPECT_FALSE(LocateFor("garbage"));
+  Continue();
+  EXPECT_EQ(TzLastError, 220);  // the condition ended with the scan
+  EXPECT_FALSE(LocateFor("SIZE = "));
+  EXPECT_NE(TzLastError, 0);
+
+  TExprHooks saved = ExprHooks;
+  ExprHooks = TExprHooks{};
+  EXPECT_FALSE(LocateFor("SIZE = 3"));
   EXPECT_EQ(TzLastError, 220);
+  EXPECT_NE(TzErrorDetail.find("Expression unit not linked in"), std::string::npos);
+  ExprHooks = saved;
+  EXPECT_TRUE(LocateFor("SIZE = 2"));  // held until the next scan or start-up
 }
 
 }  // namespace
