@@ -554,7 +554,12 @@ void OpenOutput(TOutputDevice Device, std::string_view FileName) {
     case kDeviceBatchTxt: OpenTxtOutput(); break;
     case kDeviceHtml: OpenHtmlOutput(); break;
     case kDeviceDosText: OpenDosTextOutput(); break;
-    default: return;
+    default:
+      // Without a device of its own the caller's rewrite would hit whatever
+      // file TextFileVar was last assigned to (the project file, say).
+      ShowTraceMessage("unknown output device " + IntToText(OutputDevice));
+      AbortFlag = 1;
+      return;
   }
   if (AbortFlag) return;
   OutputLineCount = 0;

@@ -395,3 +395,14 @@ TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenIsReported) {
   EXPECT_FALSE(RewriteOutput());
   EXPECT_EQ(AbortFlag, 1);
 }
+
+TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouched) {
+  const std::string project = dir_ + "/joint.bq4";
+  WriteBytes(project, "[SCHRAUBE]\r\n");
+  AssignTextFile(TextFileVar, project);  // as the project loader leaves it
+  platform::DialogScript script;
+  script.Ok().Expect("unknown output device 12");
+  OpenOutput(12, "");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ReadBytes(project), "[SCHRAUBE]\r\n");
+}
