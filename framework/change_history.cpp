@@ -1,26 +1,19 @@
 #include "framework/change_history.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "framework/file_utils.h"
+#include "framework/help_texts.h"
+#include "framework/input_dialogs.h"
 #include "framework/line_io.h"
+#include "framework/message_box.h"
+#include "framework/text_output.h"
+#include "framework/text_utils.h"
 
 OneBasedArray<TChangeRecord, kMaxChanges> Changes;
 Word ChangeCount = 0;
 Word ChangeIndexStyle = 1;
-
-ShortString<15> ReplacementFor;
-ShortString<15> ReplacedBy;
-ShortString<10> ComplDate, ComplName;
-ShortString<10> CheckDate, CheckName;
-ShortString<10> StandDate, StandName;
-ShortString<10> Row4Date, Row4Name;
-OneBasedArray<TDrawingTextRecord, kMaxDrawingTexts> DrawingTexts;
-Word DrawingTextCount = 0;
-
-ShortString<18> DrawingNumber;
-ShortString<25> DrawingName;
-ShortString<30> DrawingName2;
 
 namespace {
 
@@ -48,28 +41,59 @@ std::string Field(const std::vector<std::string>& fields, std::size_t i) {
   return i < fields.size() ? fields[i] : std::string();
 }
 
+// A date or name of the signature line: a "|" in it would shift every
+// later field of the line, so it is written as "/".
+std::string FieldSafe(std::string_view text) {
+  std::string s(text);
+  for (char& c : s)
+    if (c == '|') c = '/';
+  return s;
+}
+
+// The text of a drawing-text line "x|y|h|phi|text||": everything after the
+// fourth "|" without the line's closing "||", so that a "|" typed into the
+// text survives.
+std::string DrawingTextField(const std::string& line) {
+  std::size_t pos = 0;
+  for (int i = 0; i < 4; ++i) {
+    pos = line.find('|', pos);
+    if (pos == std::string::npos) return std::string();
+    ++pos;
+  }
+  std::string text = line.substr(pos);
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "||") == 0)
+    text.resize(text.size() - 2);
+  else if (!text.empty() && text.back() == '|')
+    text.pop_back();
+  return text;
+}
+
 }  // namespace
 
 void InitChangeHistory() {
   Changes.fill(TChangeRecord{});
   ChangeCount = 0;
   ChangeIndexStyle = 1;
-  const std::string today = TodayText();
+  InitDrawingInfo();
+}
+
+void ResetChangeHistory() {
+  ChangeCount = 0;
   ReplacementFor = "";
   ReplacedBy = "";
-  ComplDate = today;
-  CheckDate = today;
-  StandDate = today;
-  Row4Date = "";
+  ComplDate = TodayText();
   ComplName = "";
+  CheckDate = "";
   CheckName = "";
+  StandDate = "";
   StandName = "";
+  Row4Date = "";
   Row4Name = "";
-  DrawingTexts.fill(TDrawingTextRecord{});
-  DrawingTextCount = 0;
-  DrawingNumber = "";
-  DrawingName = "";
-  DrawingName2 = "";
+}
+
+std::string ChangeIndexText(int i) {
+  if (ChangeIndexStyle == 1) return std::to_string(i);
+  return std::string(1, static_cast<char>(96 + i));
 }
 
 std::string OneLineDescription(std::string_view text) {
@@ -87,6 +111,93 @@ std::string OneLineDescription(std::string_view text) {
   return out;
 }
 
+void ChangesMenu(Word Command) {
+  if (Command == 0) {
+    static const char* const kItems[] = {"new", "change", "cancel", "show", "Print-out", "Info drawing",
+                                         "back...."};
+    for (int i = 0; i < 7; ++i) ItemTexts[i + 1] = kItems[i];
+    SetHelpNumber(2600);
+    Word chosen = 4;
+    SelectCode("Changes", 7, chosen);
+    if (AbortFlag || chosen == 7) return;
+    Command = chosen;
+  }
+  switch (Command) {
+    case 1: {
+      if (ChangeCount >= kMaxChanges) {
+        ShowTraceMessage("Max. Changes = " + std::to_string(kMaxChanges) + " !");
+        return;
+      }
+      const Word index = ChangeCount + 1;
+      Changes[index].Date = TodayText();
+      ChangeCount = index;
+      EditChange(index);
+      if (AbortFlag) {
+        ChangeCount = index - 1;  // a cancelled new change is not added
+        return;
+      }
+      InputModified = 1;
+      WriteChangeProtocol(1);
+      break;
+    }
+    case 2:
+      if (ChangeCount == 0) return;
+      EditChange(ChangeCount);
+      if (AbortFlag) return;
+      InputModified = 1;
+      WriteChangeProtocol(1);
+      break;
+    case 3:
+      if (ChangeCount > 0) {
+        --ChangeCount;
+        InputModified = 1;
+      }
+      WriteChangeProtocol(1);
+      break;
+    case 4: WriteChangeProtocol(1); break;
+    case 5: WriteChangeProtocol(0); break;
+    case 6: ShowChangeInfoForm(); break;
+    default: break;
+  }
+}
+
+void WriteChangeProtocol(Word Device) {
+  SetPageHeader(ProgTitle.str() + " V" + ProgVersion, "Protocol of changes", HeaderLines[1].view(),
+                HeaderLines[2].view(), HeaderLines[3].view(), 0);
+  OpenOutput(Device, CurrentFileName + ".TXT");
+  if (AbortFlag) return;
+  if (!TextFileVar.Rewrite()) {
+    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    AbortFlag = 1;
+    return;
+  }
+  if (GetOutputDevice() != kDeviceScreen) OutputPageHeader(0, 0);
+  OutputLine("");
+  OutputLine("Drawing date: " + ComplDate.str() + "     " + "Designed by" + ": " + ComplName.str());
+  if (!ReplacementFor.empty()) {
+    OutputLine("");
+    OutputLine("Replacement for: " + PadRight(ReplacementFor.view(), 15));
+  }
+  if (!ReplacedBy.empty()) {
+    OutputLine("");
+    OutputLine("Replaced by: " + PadRight(ReplacedBy.view(), 15));
+  }
+  OutputLine("");
+  OutputLine(PadRight("Index", 6) + "  " + PadRight("Date", 10) + "   " + PadRight("Compl.", 6) + "   " +
+             PadRight("Modification", 20));
+  OutputLine(RuleLineText());
+  const int count = ChangeCount <= kMaxChanges ? ChangeCount : kMaxChanges;
+  for (int i = 1; i <= count; ++i) {
+    const TChangeRecord& c = Changes[i];
+    OutputLine("  " + ChangeIndexText(i) + "     " + PadRight(c.Date.view(), 10) + "   " +
+               PadRight(c.Editor.view(), 6) + "   " + PadRight(c.Change.view(), 20));
+    OutputLine(" " + c.Description.str());
+    OutputLine(SeparatorLine());
+  }
+  CloseOutput();
+  RestoreCursor();
+}
+
 void WriteChangesSection() {
   WriteTextLine("CHANGES");
   const int count = ChangeCount <= kMaxChanges ? ChangeCount : kMaxChanges;
@@ -102,8 +213,8 @@ void WriteChangesSection() {
     WriteTextLine(kRecordRule);
   }
   const int texts = DrawingTextCount <= kMaxDrawingTexts ? DrawingTextCount : kMaxDrawingTexts;
-  WriteFieldsLine8(CheckDate.view(), CheckName.view(), StandDate.view(), StandName.view(), Row4Date.view(),
-                   Row4Name.view(), std::to_string(texts), "");
+  WriteFieldsLine8(FieldSafe(CheckDate), FieldSafe(CheckName), FieldSafe(StandDate), FieldSafe(StandName),
+                   FieldSafe(Row4Date), FieldSafe(Row4Name), std::to_string(texts), "");
   WriteTextLine(ComplDate.view());
   WriteTextLine(ReplacementFor.view());
   WriteTextLine(ReplacedBy.view());
@@ -128,27 +239,38 @@ bool ReadChangesSection(TLineCursor& in) {
   ChangeCount = 0;
   for (int i = 1; i <= count; ++i) {
     TChangeRecord c;
-    std::string end;
-    if (!in.Text(c.Change) || !in.Text(c.Date) || !in.Text(c.Editor) || !in.Text(c.Description) ||
-        !in.Text(end))
+    std::string description;
+    if (!in.Text(c.Change) || !in.Text(c.Date) || !in.Text(c.Editor) || !in.Text(description)) return false;
+    // Older files kept the line feed after each "|" of a description, so its
+    // lines run on up to the record's rule.
+    while (!description.empty() && description.back() == '|' && !in.AtEnd() && in.Peek() != kRecordRule) {
+      std::string more;
+      in.Text(more);
+      description += more;
+    }
+    c.Description = description;
+    if (!in.Text(rule)) return false;
+    if (rule != kRecordRule) {
+      in.Fault("change " + std::to_string(i) + ": rule line \"" + std::string(kRecordRule) + "\" expected");
       return false;
+    }
     Changes[i] = c;
     ChangeCount = static_cast<Word>(i);
   }
   std::string line;
   if (!in.Text(line)) return false;
   const auto fields = SplitFields(line);
+  long long texts = 0;
+  if (!ParseFileInt(Field(fields, 6), texts) || texts < 0 || texts > kMaxDrawingTexts) {
+    in.Fault("number of drawing texts 0.." + std::to_string(kMaxDrawingTexts) + " expected");
+    return false;
+  }
   CheckDate = Field(fields, 0);
   CheckName = Field(fields, 1);
   StandDate = Field(fields, 2);
   StandName = Field(fields, 3);
   Row4Date = Field(fields, 4);
   Row4Name = Field(fields, 5);
-  long long texts = 0;
-  if (!ParseFileInt(Field(fields, 6), texts) || texts < 0 || texts > kMaxDrawingTexts) {
-    in.Fault("number of drawing texts 0.." + std::to_string(kMaxDrawingTexts) + " expected");
-    return false;
-  }
   if (!in.Text(ComplDate) || !in.Text(ReplacementFor) || !in.Text(ReplacedBy) || !in.Text(ComplName))
     return false;
   DrawingTextCount = 0;
@@ -161,7 +283,7 @@ bool ReadChangesSection(TLineCursor& in) {
       in.Fault("drawing text " + std::to_string(i) + ": four numbers expected");
       return false;
     }
-    t.Text = Field(f, 4);
+    t.Text = DrawingTextField(line);
     DrawingTexts[i] = t;
     DrawingTextCount = static_cast<Word>(i);
   }

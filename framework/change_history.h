@@ -1,52 +1,54 @@
-// Change history and drawing identification of a project: up to 25
-// documented changes, the replacement texts, the signature rows, up to eight
-// positioned drawing texts and the drawing title texts. The project file
-// stores them in its "CHANGES" section through WriteChangesSection and reads
-// them back with ReadChangesSection.
+// Change history of a project: up to 25 documented changes of its drawing,
+// the change menu and dialog, the "Protocol of changes" print-out, and the
+// project file's "CHANGES" section, which also holds the drawing
+// identification (framework/drawing_info.h). Texts are stored (OEM) texts.
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "framework/drawing_info.h"
 #include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/types.h"
 
 constexpr int kMaxChanges = 25;
-constexpr int kMaxDrawingTexts = 8;
 
 struct TChangeRecord {
   ShortString<20> Change;       // index text of the drawing revision
   ShortString<10> Date;
   ShortString<5> Editor;        // initials of the person responsible
-  ShortString<255> Description; // one line: line breaks are stored as "|"
+  ShortString<255> Description; // one line: line breaks are held as "|"
 };
 
-struct TDrawingTextRecord {
-  Extended x = 0, y = 0, h = 0, phi = 0;
-  ShortString<80> Text;
-};
-
+// Slots 1..25; 1..ChangeCount are valid, the others keep their old texts.
 extern OneBasedArray<TChangeRecord, kMaxChanges> Changes;
-extern Word ChangeCount;       // valid records 1..ChangeCount
-extern Word ChangeIndexStyle;  // 1 numbers, else letters a, b, c ...
+extern Word ChangeCount;
+extern Word ChangeIndexStyle;  // 1 numbers the protocol's changes, else letters a, b, c ...
 
-// Drawing identification
-extern ShortString<15> ReplacementFor;
-extern ShortString<15> ReplacedBy;
-extern ShortString<10> ComplDate, ComplName;
-extern ShortString<10> CheckDate, CheckName;
-extern ShortString<10> StandDate, StandName;
-extern ShortString<10> Row4Date, Row4Name;
-extern OneBasedArray<TDrawingTextRecord, kMaxDrawingTexts> DrawingTexts;
-extern Word DrawingTextCount;  // 0..8
-
-// Drawing title texts, stored at the end of the project file.
-extern ShortString<18> DrawingNumber;
-extern ShortString<25> DrawingName;
-extern ShortString<30> DrawingName2;
-
-// Start values: no changes, no texts, the three dates of the signature rows today.
+// Start values: no changes, and the drawing identification's start values
+// (InitDrawingInfo).
 void InitChangeHistory();
+
+// For a new project: no changes, no replacement texts, the completion date
+// today and every other signature date and name empty. The positioned
+// drawing texts stay.
+void ResetChangeHistory();
+
+// The change command: 1 new, 2 edit the last change, 3 delete the last
+// change, 4 show the protocol, 5 print it, 6 drawing information; 0 asks.
+void ChangesMenu(Word Command);
+
+// The dialog "Modification" (TForm_EinAend) for change Index (1..25).
+// OK stores the record; Cancel sets AbortFlag and changes nothing.
+void EditChange(Word Index);
+
+// The "Protocol of changes" on Device (1 the report window, 0 the
+// configured device).
+void WriteChangeProtocol(Word Device);
+
+// The index of change i in the protocol: "3", or "c" with letters.
+std::string ChangeIndexText(int i);
 
 // A description as one line: CR LF, CR and LF each become "|".
 std::string OneLineDescription(std::string_view text);

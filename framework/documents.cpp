@@ -1,6 +1,13 @@
 #include "framework/documents.h"
 
+#include <string>
+#include <vector>
+
+#include "framework/file_utils.h"
 #include "framework/line_io.h"
+#include "framework/message_box.h"
+#include "framework/text_utils.h"
+#include "platform/process.h"
 
 OneBasedArray<TDocumentRecord, kDocumentSlots> Documents;
 Word DocumentCount = kDocumentSlots;
@@ -8,6 +15,56 @@ Word DocumentCount = kDocumentSlots;
 void InitDocuments() {
   Documents.fill(TDocumentRecord{});
   DocumentCount = kDocumentSlots;
+}
+
+void ClearDocumentRecords() {
+  for (auto& line : HeaderLines) line = "";
+  DocumentCount = 0;
+}
+
+namespace {
+
+// A file named without a directory is looked for beside the project first.
+std::string DocumentPath(const std::string& file) {
+  if (file.empty() || file.front() == '/' || CurrentDir.empty()) return file;
+  const std::string beside = AddBackslash(CurrentDir) + file;
+  return TextFileExists(beside) ? beside : file;
+}
+
+}  // namespace
+
+void RunDocument(Word n) {
+  if (n < 1 || n > kDocumentSlots) return;
+  const std::string program = TrimRightText(Documents[n].Program.view());
+  const std::string file = DocumentPath(TrimRightText(Documents[n].DocFile.view()));
+  if (program.empty()) {
+    if (file.empty()) {
+      ShowError("Document " + std::to_string(n) + ": no program and no file set up");
+      AbortFlag = 1;
+      return;
+    }
+    SetBusyCursor();
+    const bool started = platform::OpenWithDefaultProgram(file);
+    RestoreCursor();
+    if (!started) {
+      ShowError("No program to open " + file + " found");
+      AbortFlag = 1;
+    }
+    return;
+  }
+  if (!platform::ProgramExists(program)) {
+    ShowError("Program " + program + " not found");
+    AbortFlag = 1;
+    return;
+  }
+  SetBusyCursor();
+  const bool started =
+      platform::StartProgram(program, file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file});
+  RestoreCursor();
+  if (!started) {
+    ShowError("Program " + program + " could not be started");
+    AbortFlag = 1;
+  }
 }
 
 void WriteDocumentsSection() {

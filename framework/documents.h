@@ -1,5 +1,6 @@
 // The external documents of a project: five pairs of a program and a file,
-// stored in the project file's "documents" section.
+// opened from the documentation menu and stored in the project file's
+// "documents" section. Texts are stored (OEM) texts.
 #pragma once
 
 #include "framework/file_values.h"
@@ -9,14 +10,27 @@
 constexpr int kDocumentSlots = 5;
 
 struct TDocumentRecord {
-  ShortString<50> Program;  // empty: the desktop's default opener
+  ShortString<50> Program;  // empty: the desktop's default program for the file
   ShortString<50> DocFile;
 };
 
 extern OneBasedArray<TDocumentRecord, kDocumentSlots> Documents;
-extern Word DocumentCount;
+extern Word DocumentCount;  // 5 at start, 0 after ClearDocumentRecords
 
 void InitDocuments();
+
+// For a new project: the three HeaderLines empty, DocumentCount 0. The
+// document records keep their programs and files.
+void ClearDocumentRecords();
+
+// Opens document n (1..5): its program with the file as the one argument
+// (no argument when the file is empty), or the file with the desktop's
+// default program when no program is set. A program that cannot be found
+// or started is reported and sets AbortFlag.
+void RunDocument(Word n);
+
+// The dialog "Document Setup" (TForm_confDoku); returns 0.
+int ShowDocumentSetup();
 
 // Writes "documents", 5, a rule and five groups of program, file and rule.
 void WriteDocumentsSection();

@@ -1,0 +1,125 @@
+#include "framework/forms/document_setup_form.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "framework/charset.h"
+#include "framework/documents.h"
+#include "framework/forms/placement.h"
+#include "framework/help_texts.h"
+#include "framework/input_dialogs.h"
+#include "platform/dialogs.h"
+#include "platform/qt_text.h"
+
+namespace {
+
+QString Shown(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiText(stored)); }
+std::string Stored(const QString& shown) { return AnsiToOemText(platform::DisplayFromQString(shown)); }
+
+QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+// Fills edit with a name chosen in the file-open dialog; a cancelled choice
+// leaves it and the dialog's state as they were.
+void ChooseInto(QLineEdit* edit, const std::string& mask) {
+  std::string chosen;
+  SelectOpenFile(Stored(edit->text()), mask, chosen);
+  if (!AbortFlag) edit->setText(Shown(chosen));
+  AbortFlag = 0;
+}
+
+}  // namespace
+
+TForm_confDoku::TForm_confDoku(QWidget* parent) : QDialog(parent) {
+  setObjectName("TForm_confDoku");
+  setWindowTitle("Document Setup");
+  std::string programHint, fileHint;
+  GetHelpEntryText(2710, programHint);
+  GetHelpEntryText(2720, fileHint);
+
+  auto* layout = new QVBoxLayout(this);
+  for (int i = 0; i < kDocumentSlots; ++i) {
+    const QString n = QString::number(i + 1);
+    const TDocumentRecord& d = Documents[static_cast<std::size_t>(i + 1)];
+    auto* box = new QGroupBox(" Document " + n + " ", this);
+    box->setObjectName("GroupBox" + n);
+    auto* grid = new QGridLayout(box);
+    auto* programLabel = new QLabel("Program " + n, box);
+    programLabel->setToolTip(platform::QStringFromDisplay(programHint));
+    auto* fileLabel = new QLabel("File " + n, box);
+    fileLabel->setToolTip(platform::QStringFromDisplay(fileHint));
+    Edit_prog[i] = new QLineEdit(Shown(d.Program.view()), box);
+    Edit_prog[i]->setObjectName("Edit_prog" + n);
+    Edit_prog[i]->setMaxLength(50);
+    Edit_file[i] = new QLineEdit(Shown(d.DocFile.view()), box);
+    Edit_file[i]->setObjectName("Edit_file" + n);
+    Edit_file[i]->setMaxLength(50);
+    Button_prog[i] = NewButton(box, "Button_prog" + n, "...");
+    Button_file[i] = NewButton(box, "Button_file" + n, "...");
+    connect(Button_prog[i], &QPushButton::clicked, this, [this, i] { Button_progClick(i); });
+    connect(Button_file[i], &QPushButton::clicked, this, [this, i] { Button_fileClick(i); });
+    grid->addWidget(programLabel, 0, 0);
+    grid->addWidget(Edit_prog[i], 0, 1);
+    grid->addWidget(Button_prog[i], 0, 2);
+    grid->addWidget(fileLabel, 1, 0);
+    grid->addWidget(Edit_file[i], 1, 1);
+    grid->addWidget(Button_file[i], 1, 2);
+    grid->setColumnStretch(1, 1);
+    layout->addWidget(box);
+  }
+
+  Button_ok = NewButton(this, "Button_ok", "OK");
+  Button_ok->setDefault(true);
+  Button_cancel = NewButton(this, "Button_cancel", "Cancel");
+  Button_help = NewButton(this, "Button_help", "&Help Text");
+  connect(Button_ok, &QPushButton::clicked, this, &TForm_confDoku::Button_okClick);
+  connect(Button_cancel, &QPushButton::clicked, this, &TForm_confDoku::Button_cancelClick);
+  connect(Button_help, &QPushButton::clicked, this, &TForm_confDoku::Button_helpClick);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button_ok);
+  buttons->addWidget(Button_cancel);
+  buttons->addWidget(Button_help);
+  layout->addLayout(buttons);
+  resize(460, sizeHint().height());
+  ScaleCenterForm(*this);
+}
+
+// Programs here carry no ".exe", and files need no extension: both show every file.
+void TForm_confDoku::Button_progClick(int i) { ChooseInto(Edit_prog[i], "*"); }
+
+void TForm_confDoku::Button_fileClick(int i) { ChooseInto(Edit_file[i], "*"); }
+
+void TForm_confDoku::Button_okClick() {
+  AbortFlag = 0;
+  for (int i = 0; i < kDocumentSlots; ++i) {
+    TDocumentRecord& d = Documents[static_cast<std::size_t>(i + 1)];
+    d.Program = Stored(Edit_prog[i]->text());
+    d.DocFile = Stored(Edit_file[i]->text());
+  }
+  accept();
+}
+
+void TForm_confDoku::Button_cancelClick() { reject(); }
+
+void TForm_confDoku::Button_helpClick() { ShowHelpText(2730, "", 1); }
+
+void TForm_confDoku::reject() {
+  AbortFlag = 1;
+  QDialog::reject();
+}
+
+int ShowDocumentSetup() {
+  TForm_confDoku form;
+  if (platform::ExecModal(form, "Document Setup") == platform::DialogResult::Ok) InputModified = 1;
+  return 0;
+}
