@@ -4,21 +4,35 @@
 
 #include <filesystem>
 
+#include "framework/clock.h"
 #include "framework/documents.h"
 #include "framework/file_values.h"
+#include "framework/help_texts.h"
 #include "framework/init.h"
 #include "framework/line_io.h"
+#include "framework/text_output.h"
+#include "output_test_support.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
 namespace {
 
 class ChangeHistoryTest : public ::testing::Test {
  protected:
-  void SetUp() override { InitFrameworkModules(); }
+  void SetUp() override {
+    InitFrameworkModules();
+    PinClock(ClockReading{2026, 12, 6, 9, 5, 0, 0});
+    DateFormatCode = 0;  // year/month/day
+    InitChangeHistory();  // its dates of today under the pinned clock
+    dir_ = FreshTestDir("changes");
+    TempDir = dir_;
+    CurrentFileName = "flange";
+  }
+  void TearDown() override { InitClock(); }
 
   // Writes the sections to a file and returns its lines.
   std::vector<std::string> Written() {
-    const std::string path = platform::TempFileName("changes");
+    const std::string path = dir_ + "/sections.txt";
     AssignTextFile(TextFileVar, path);
     EXPECT_TRUE(TextFileVar.Rewrite());
     WriteChangesSection();
@@ -29,6 +43,16 @@ class ChangeHistoryTest : public ::testing::Test {
     EXPECT_TRUE(LoadTextLines(path, lines, error)) << error;
     return lines;
   }
+
+  // The protocol as the report window receives it.
+  std::string Protocol() {
+    platform::DialogScript script;
+    script.Ok();  // the report window
+    WriteChangeProtocol(1);
+    return ReadBytes(dir_ + "/outwin.txt");
+  }
+
+  std::string dir_;
 };
 
 TEST_F(ChangeHistoryTest, OneChangeWritesTenLinesAfterTheRule) {
@@ -39,6 +63,7 @@ TEST_F(ChangeHistoryTest, OneChangeWritesTenLinesAfterTheRule) {
                                          "typed on|two lines", "--------------"};
   ASSERT_GE(lines.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8), head);
+  EXPECT_EQ(lines[8], "2026/12/06||2026/12/06||||0||");
   EXPECT_EQ(lines[13], "documents");  // 3 + 10 lines
   EXPECT_EQ(lines.size(), 13u + 18u);  // the document list always has 18 lines
 }
@@ -46,35 +71,73 @@ TEST_F(ChangeHistoryTest, OneChangeWritesTenLinesAfterTheRule) {
 TEST_F(ChangeHistoryTest, DescriptionsWithEveryKindOfLineBreakStayOneLine) {
   EXPECT_EQ(OneLineDescription("a\r\nb\nc\rd"), "a|b|c|d");
   EXPECT_EQ(OneLineDescription("\n\n"), "||");
+  EXPECT_EQ(OneLineDescription("\r\n\r"), "||");
+  // A description set with line feeds by other code is still written as one line.
+  ChangeCount = 2;
+  Changes[1] = {"a", "d", "e", "first\nsecond\n"};
+  Changes[2] = {"b", "d", "e", "\r\n"};
+  const auto lines = Written();
+  EXPECT_EQ(lines[6], "first|second|");
+  EXPECT_EQ(lines[11], "|");
+  EXPECT_EQ(lines.size(), 3u + 2 * 5 + 5 + 18);
 }
 
 TEST_F(ChangeHistoryTest, SectionsReadBackWhatWasWritten) {
-  for (int count : {0, kMaxChanges}) {
+  for (int count : {0, 1, kMaxChanges}) {
     InitFrameworkModules();
     ChangeCount = static_cast<Word>(count);
     for (int i = 1; i <= count; ++i) Changes[i] = {"c" + std::to_string(i), "2026/01/01", "AB", "line\nbreak"};
     DrawingTextCount = 2;
     DrawingTexts[1] = {1.25L, 2.5L, 3.5L, 45, "first"};
-    DrawingTexts[2] = {100.0L / 3, -7, 2.5L, 0, "second"};
+    DrawingTexts[2] = {100.0L / 3, -7, 2.5L, 0, "a | in the text"};
     CheckName = "CK";
     Row4Date = "2026/12/06";
     ReplacedBy = "DRW-2";
     Documents[5] = {"gimp", "/tmp/photo.png"};
-    TLineCursor in(Written());
+    const auto lines = Written();
+    EXPECT_EQ(lines.size(), 3u + 5 * count + 5 + 2 + 18);
+    TLineCursor in(lines);
     InitFrameworkModules();
     ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
     ASSERT_TRUE(ReadDocumentsSection(in)) << in.FaultText();
     EXPECT_TRUE(in.AtEnd());
     EXPECT_EQ(ChangeCount, count);
-    if (count) EXPECT_EQ(Changes[count].Description.str(), "line|break");
+    if (count) {
+      EXPECT_EQ(Changes[count].Description.str(), "line|break");
+      EXPECT_EQ(Changes[count].Change.str(), "c" + std::to_string(count));
+    }
     EXPECT_EQ(DrawingTextCount, 2);
     EXPECT_EQ(DrawingTexts[2].x, 100.0L / 3);
-    EXPECT_EQ(DrawingTexts[2].Text.str(), "second");
+    EXPECT_EQ(DrawingTexts[1].phi, 45);
+    EXPECT_EQ(DrawingTexts[2].Text.str(), "a | in the text");
     EXPECT_EQ(CheckName.str(), "CK");
     EXPECT_EQ(Row4Date.str(), "2026/12/06");
     EXPECT_EQ(ReplacedBy.str(), "DRW-2");
     EXPECT_EQ(Documents[5].DocFile.str(), "/tmp/photo.png");
   }
+}
+
+TEST_F(ChangeHistoryTest, ABarInASignatureNameCannotShiftTheLine) {
+  CheckName = "A|B";
+  DrawingTextCount = 1;
+  TLineCursor in(Written());
+  ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
+  EXPECT_EQ(CheckName.str(), "A/B");
+  EXPECT_EQ(DrawingTextCount, 1);
+}
+
+TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWhole) {
+  // Written by earlier versions: the line feed after each "|" stayed.
+  TLineCursor in({"CHANGES", "2", "--------------------", "a", "2001/01/01", "JS", "first|", "|", "third",
+                  "--------------", "b", "2001/02/02", "KL", "ends with a break|", "", "--------------",
+                  "||||||0||", "2001/01/01", "", "", "XY"});
+  ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
+  EXPECT_TRUE(in.AtEnd());
+  EXPECT_EQ(ChangeCount, 2);
+  EXPECT_EQ(Changes[1].Description.str(), "first||third");
+  EXPECT_EQ(Changes[2].Description.str(), "ends with a break|");
+  EXPECT_EQ(Changes[2].Editor.str(), "KL");
+  EXPECT_EQ(ComplName.str(), "XY");
 }
 
 TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
@@ -84,9 +147,133 @@ TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
   TLineCursor badTexts({"CHANGES", "0", "----", "a|b|c|d|e|f|9|", "", "", "", ""});
   EXPECT_FALSE(ReadChangesSection(badTexts));
   EXPECT_TRUE(badTexts.Damaged());
+  TLineCursor outOfStep({"CHANGES", "1", "----", "a", "b", "c", "one line", "two lines", "--------------"});
+  EXPECT_FALSE(ReadChangesSection(outOfStep));
+  EXPECT_TRUE(outOfStep.Damaged());
+  TLineCursor badNumber({"CHANGES", "0", "----", "||||||1||", "", "", "", "", "1|x|2|3|t||"});
+  EXPECT_FALSE(ReadChangesSection(badNumber));
+  EXPECT_TRUE(badNumber.Damaged());
   TLineCursor shortFile({"CHANGES", "1", "----", "a"});
   EXPECT_FALSE(ReadChangesSection(shortFile));
   EXPECT_FALSE(shortFile.Damaged());
+}
+
+TEST_F(ChangeHistoryTest, NewProjectResetsTheHistoryButKeepsTheDrawingTexts) {
+  ChangeCount = 3;
+  ReplacementFor = "OLD";
+  CheckName = "CK";
+  ComplDate = "1999/01/01";
+  DrawingTextCount = 1;
+  DrawingTexts[1].Text = "kept";
+  ResetChangeHistory();
+  EXPECT_EQ(ChangeCount, 0);
+  EXPECT_EQ(ReplacementFor.str(), "");
+  EXPECT_EQ(CheckName.str(), "");
+  EXPECT_EQ(CheckDate.str(), "");
+  EXPECT_EQ(ComplDate.str(), "2026/12/06");
+  EXPECT_EQ(DrawingTextCount, 1);
+  EXPECT_EQ(DrawingTexts[1].Text.str(), "kept");
+}
+
+TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChange) {
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_aenderung", "new bore"}, {"Edit_bearbeiter", "JSMITH"},
+               {"Memo_beschreibung", "two\nlines"}})
+        .Expect("Modification 1");
+    script.Ok();  // the protocol in the report window
+    ChangesMenu(1);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(InputModified, 1);
+  ASSERT_EQ(ChangeCount, 1);
+  EXPECT_EQ(Changes[1].Change.str(), "new bore");
+  EXPECT_EQ(Changes[1].Editor.str(), "JSMIT");  // five characters
+  EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
+  EXPECT_EQ(Changes[1].Description.str(), "two|lines");
+
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    ChangesMenu(2);  // cancelled: no protocol
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Changes[1].Change.str(), "new bore");
+
+  // Deleting and adding again reuses the slot: old texts, today's date.
+  AbortFlag = 0;
+  Changes[1].Date = "2000/01/01";
+  {
+    platform::DialogScript script;
+    script.Ok();
+    ChangesMenu(3);
+  }
+  EXPECT_EQ(ChangeCount, 0);
+  {
+    platform::DialogScript script;
+    script.Ok().Ok();
+    ChangesMenu(1);
+  }
+  EXPECT_EQ(ChangeCount, 1);
+  EXPECT_EQ(Changes[1].Change.str(), "new bore");
+  EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
+}
+
+TEST_F(ChangeHistoryTest, CancelledNewChangeIsNotAdded) {
+  platform::DialogScript script;
+  script.Cancel();
+  ChangesMenu(1);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ChangeCount, 0);
+  EXPECT_EQ(InputModified, 0);
+}
+
+TEST_F(ChangeHistoryTest, MenuRefusesATwentySixthChangeAndIgnoresEmptyHistories) {
+  ChangeCount = kMaxChanges;
+  TraceMessagesOn = 1;
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Max. Changes = 25 !");
+    ChangesMenu(1);
+  }
+  EXPECT_EQ(ChangeCount, kMaxChanges);
+  ChangeCount = 0;
+  ChangesMenu(2);  // no dialog at all
+  {
+    platform::DialogScript script;
+    script.Ok();  // "cancel" still shows the protocol
+    ChangesMenu(3);
+  }
+  EXPECT_EQ(ChangeCount, 0);
+}
+
+TEST_F(ChangeHistoryTest, MenuAsksWithSevenItemsAndBackEndsIt) {
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#6"}}).Expect("Changes");
+  ChangesMenu(0);
+  EXPECT_EQ(ItemTexts[1].str(), "new");
+  EXPECT_EQ(ItemTexts[7].str(), "back....");
+  EXPECT_EQ(HelpNumber, 2600);
+  EXPECT_EQ(script.Shown().size(), 1u);
+}
+
+TEST_F(ChangeHistoryTest, ProtocolListsTheIdentificationAndEveryChange) {
+  ComplName = "JS";
+  ReplacementFor = "DRW-0700";
+  ChangeCount = 3;
+  Changes[1] = {"first", "2026/01/01", "AB", "one"};
+  Changes[2] = {"second", "2026/02/02", "CD", "two|lines"};
+  Changes[3] = {"third", "2026/03/03", "EF", "three"};
+  ChangeIndexStyle = 2;
+  const std::string text = Protocol();
+  EXPECT_NE(text.find("Drawing date: 2026/12/06     Designed by: JS"), std::string::npos) << text;
+  EXPECT_NE(text.find("Replacement for: DRW-0700       "), std::string::npos);
+  EXPECT_EQ(text.find("Replaced by"), std::string::npos);
+  EXPECT_NE(text.find("Index   Date         Compl.   Modification        "), std::string::npos);
+  EXPECT_NE(text.find("  c     2026/03/03   EF       third               "), std::string::npos);
+  EXPECT_NE(text.find(" two|lines"), std::string::npos);
+  ChangeIndexStyle = 1;
+  EXPECT_NE(Protocol().find("  3     2026/03/03"), std::string::npos);
 }
 
 }  // namespace
