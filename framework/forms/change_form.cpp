@@ -1,7 +1,6 @@
 #include "framework/forms/change_form.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,56 +8,37 @@
 #include <QVBoxLayout>
 
 #include "framework/change_history.h"
-#include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/placement.h"
-#include "framework/help_texts.h"
 #include "platform/dialogs.h"
 #include "platform/qt_text.h"
 
 namespace {
 
-QString Shown(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiText(stored)); }
-std::string Stored(const QString& shown) { return AnsiToOemText(platform::DisplayFromQString(shown)); }
-
 QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength, std::string_view stored) {
-  auto* edit = new QLineEdit(parent);
+  auto* edit = new QLineEdit(ShownText(stored), parent);
   edit->setObjectName(name);
   edit->setMaxLength(maxLength);
-  edit->setText(Shown(stored));
   return edit;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
 }
 
 }  // namespace
 
-TForm_EinAend::TForm_EinAend(Word index, QWidget* parent) : QDialog(parent), index_(index) {
-  setObjectName("TForm_EinAend");
-  setWindowTitle(QString("Modification %1").arg(index));
+TForm_EinAend::TForm_EinAend(Word index, QWidget* parent)
+    : TDocumentationForm("TForm_EinAend", QString("Modification %1").arg(index), "&Help", 3000, parent),
+      index_(index) {
   const TChangeRecord& c = Changes[index];
   Edit_aenderung = NewEdit(this, "Edit_aenderung", 20, c.Change.view());
   Edit_datum = NewEdit(this, "Edit_datum", 10, c.Date.view());
   Edit_bearbeiter = NewEdit(this, "Edit_bearbeiter", 5, c.Editor.view());
-  Memo_beschreibung = new QPlainTextEdit(this);
+  Memo_beschreibung = new QPlainTextEdit(ShownText(c.Description.view()), this);
   Memo_beschreibung->setObjectName("Memo_beschreibung");
-  Memo_beschreibung->setPlainText(Shown(c.Description.view()));
   Memo_beschreibung->setTabChangesFocus(true);
-  Button_datum = NewButton(this, "Button_datum", "<" + platform::QStringFromDisplay(TodayText()));
-  Button_ok = NewButton(this, "Button_ok", "OK");
-  Button_ok->setDefault(true);
-  Button_cancel = NewButton(this, "Button_cancel", "Cancel");
-  Button_help = NewButton(this, "Button_help", "&Help");
+  Button_datum = NewFormButton(this, "Button_datum", "<" + platform::QStringFromDisplay(TodayText()));
+  connect(Button_datum, &QPushButton::clicked, this, &TForm_EinAend::Button_datumClick);
 
   auto* fields = new QGridLayout;
-  auto label = [&](const char* text, int row) {
-    fields->addWidget(new QLabel(Shown(text), this), row, 0, Qt::AlignTop);
-  };
+  auto label = [&](const char* text, int row) { fields->addWidget(new QLabel(ShownText(text), this), row, 0, Qt::AlignTop); };
   label("text of changes", 0);
   fields->addWidget(Edit_aenderung, 0, 1, 1, 2);
   label("Date", 1);
@@ -69,20 +49,9 @@ TForm_EinAend::TForm_EinAend(Word index, QWidget* parent) : QDialog(parent), ind
   label("Description", 3);
   fields->addWidget(Memo_beschreibung, 3, 1, 1, 2);
   fields->setColumnStretch(1, 1);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Button_ok);
-  buttons->addWidget(Button_cancel);
-  buttons->addWidget(Button_help);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields, 1);
-  layout->addLayout(buttons);
-
-  connect(Button_datum, &QPushButton::clicked, this, &TForm_EinAend::Button_datumClick);
-  connect(Button_ok, &QPushButton::clicked, this, &TForm_EinAend::Button_okClick);
-  connect(Button_cancel, &QPushButton::clicked, this, &TForm_EinAend::Button_cancelClick);
-  connect(Button_help, &QPushButton::clicked, this, &TForm_EinAend::Button_helpClick);
+  AddButtonRow(*layout);
   resize(420, 300);
   ScaleCenterForm(*this);
 }
@@ -92,21 +61,12 @@ void TForm_EinAend::Button_datumClick() { Edit_datum->setText(platform::QStringF
 void TForm_EinAend::Button_okClick() {
   AbortFlag = 0;
   TChangeRecord& c = Changes[index_];
-  c.Change = Stored(Edit_aenderung->text());
-  c.Date = Stored(Edit_datum->text());
-  c.Editor = Stored(Edit_bearbeiter->text());
+  c.Change = StoredText(Edit_aenderung->text());
+  c.Date = StoredText(Edit_datum->text());
+  c.Editor = StoredText(Edit_bearbeiter->text());
   // One line, as the project file holds it; the memo may hold any line breaks.
-  c.Description = OneLineDescription(Stored(Memo_beschreibung->toPlainText()));
+  c.Description = OneLineDescription(StoredText(Memo_beschreibung->toPlainText()));
   accept();
-}
-
-void TForm_EinAend::Button_cancelClick() { reject(); }
-
-void TForm_EinAend::Button_helpClick() { ShowHelpText(3000, "", 1); }
-
-void TForm_EinAend::reject() {
-  AbortFlag = 1;
-  QDialog::reject();
 }
 
 void EditChange(Word Index) {

@@ -1,15 +1,12 @@
 // "Modification": one change of the change history.
 #pragma once
 
-#include <QDialog>
-
-#include "framework/types.h"
+#include "framework/forms/documentation_form.h"
 
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
 
-class TForm_EinAend : public QDialog {
+class TForm_EinAend : public TDocumentationForm {
  public:
   explicit TForm_EinAend(Word index, QWidget* parent = nullptr);
 
@@ -18,15 +15,9 @@ class TForm_EinAend : public QDialog {
   QLineEdit* Edit_bearbeiter;
   QPlainTextEdit* Memo_beschreibung;
   QPushButton* Button_datum;
-  QPushButton* Button_ok;
-  QPushButton* Button_cancel;
-  QPushButton* Button_help;
 
   void Button_datumClick();
-  void Button_okClick();
-  void Button_cancelClick();
-  void Button_helpClick();
-  void reject() override;  // Esc and Cancel set AbortFlag
+  void Button_okClick() override;
 
  private:
   Word index_;

@@ -18,30 +18,19 @@
 
 namespace {
 
-QString Shown(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiText(stored)); }
-std::string Stored(const QString& shown) { return AnsiToOemText(platform::DisplayFromQString(shown)); }
-
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 // Fills edit with a name chosen in the file-open dialog; a cancelled choice
 // leaves it and the dialog's state as they were.
 void ChooseInto(QLineEdit* edit, const std::string& mask) {
   std::string chosen;
-  SelectOpenFile(Stored(edit->text()), mask, chosen);
-  if (!AbortFlag) edit->setText(Shown(chosen));
+  SelectOpenFile(StoredText(edit->text()), mask, chosen);
+  if (!AbortFlag) edit->setText(ShownText(chosen));
   AbortFlag = 0;
 }
 
 }  // namespace
 
-TForm_confDoku::TForm_confDoku(QWidget* parent) : QDialog(parent) {
-  setObjectName("TForm_confDoku");
-  setWindowTitle("Document Setup");
+TForm_confDoku::TForm_confDoku(QWidget* parent)
+    : TDocumentationForm("TForm_confDoku", "Document Setup", "&Help Text", 2730, parent) {
   std::string programHint, fileHint;
   GetHelpEntryText(2710, programHint);
   GetHelpEntryText(2720, fileHint);
@@ -57,14 +46,14 @@ TForm_confDoku::TForm_confDoku(QWidget* parent) : QDialog(parent) {
     programLabel->setToolTip(platform::QStringFromDisplay(programHint));
     auto* fileLabel = new QLabel("File " + n, box);
     fileLabel->setToolTip(platform::QStringFromDisplay(fileHint));
-    Edit_prog[i] = new QLineEdit(Shown(d.Program.view()), box);
+    Edit_prog[i] = new QLineEdit(ShownText(d.Program.view()), box);
     Edit_prog[i]->setObjectName("Edit_prog" + n);
     Edit_prog[i]->setMaxLength(50);
-    Edit_file[i] = new QLineEdit(Shown(d.DocFile.view()), box);
+    Edit_file[i] = new QLineEdit(ShownText(d.DocFile.view()), box);
     Edit_file[i]->setObjectName("Edit_file" + n);
     Edit_file[i]->setMaxLength(50);
-    Button_prog[i] = NewButton(box, "Button_prog" + n, "...");
-    Button_file[i] = NewButton(box, "Button_file" + n, "...");
+    Button_prog[i] = NewFormButton(box, "Button_prog" + n, "...");
+    Button_file[i] = NewFormButton(box, "Button_file" + n, "...");
     connect(Button_prog[i], &QPushButton::clicked, this, [this, i] { Button_progClick(i); });
     connect(Button_file[i], &QPushButton::clicked, this, [this, i] { Button_fileClick(i); });
     grid->addWidget(programLabel, 0, 0);
@@ -77,19 +66,7 @@ TForm_confDoku::TForm_confDoku(QWidget* parent) : QDialog(parent) {
     layout->addWidget(box);
   }
 
-  Button_ok = NewButton(this, "Button_ok", "OK");
-  Button_ok->setDefault(true);
-  Button_cancel = NewButton(this, "Button_cancel", "Cancel");
-  Button_help = NewButton(this, "Button_help", "&Help Text");
-  connect(Button_ok, &QPushButton::clicked, this, &TForm_confDoku::Button_okClick);
-  connect(Button_cancel, &QPushButton::clicked, this, &TForm_confDoku::Button_cancelClick);
-  connect(Button_help, &QPushButton::clicked, this, &TForm_confDoku::Button_helpClick);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Button_ok);
-  buttons->addWidget(Button_cancel);
-  buttons->addWidget(Button_help);
-  layout->addLayout(buttons);
+  AddButtonRow(*layout);
   resize(460, sizeHint().height());
   ScaleCenterForm(*this);
 }
@@ -103,19 +80,10 @@ void TForm_confDoku::Button_okClick() {
   AbortFlag = 0;
   for (int i = 0; i < kDocumentSlots; ++i) {
     TDocumentRecord& d = Documents[static_cast<std::size_t>(i + 1)];
-    d.Program = Stored(Edit_prog[i]->text());
-    d.DocFile = Stored(Edit_file[i]->text());
+    d.Program = StoredText(Edit_prog[i]->text());
+    d.DocFile = StoredText(Edit_file[i]->text());
   }
   accept();
-}
-
-void TForm_confDoku::Button_cancelClick() { reject(); }
-
-void TForm_confDoku::Button_helpClick() { ShowHelpText(2730, "", 1); }
-
-void TForm_confDoku::reject() {
-  AbortFlag = 1;
-  QDialog::reject();
 }
 
 int ShowDocumentSetup() {

@@ -1,14 +1,13 @@
 // "Document Setup": the program and the file of each of the five documents.
 #pragma once
 
-#include <QDialog>
-
 #include <array>
 
-class QLineEdit;
-class QPushButton;
+#include "framework/forms/documentation_form.h"
 
-class TForm_confDoku : public QDialog {
+class QLineEdit;
+
+class TForm_confDoku : public TDocumentationForm {
  public:
   explicit TForm_confDoku(QWidget* parent = nullptr);
 
@@ -17,14 +16,8 @@ class TForm_confDoku : public QDialog {
   std::array<QLineEdit*, 5> Edit_file;
   std::array<QPushButton*, 5> Button_prog;
   std::array<QPushButton*, 5> Button_file;
-  QPushButton* Button_ok;
-  QPushButton* Button_cancel;
-  QPushButton* Button_help;
 
   void Button_progClick(int i);  // i 0..4
   void Button_fileClick(int i);
-  void Button_okClick();
-  void Button_cancelClick();
-  void Button_helpClick();
-  void reject() override;  // Esc and Cancel set AbortFlag
+  void Button_okClick() override;
 };

@@ -15,7 +15,6 @@
 #include "framework/drawing_info.h"
 #include "framework/file_utils.h"
 #include "framework/forms/placement.h"
-#include "framework/help_texts.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "platform/dialogs.h"
@@ -24,9 +23,6 @@
 namespace {
 
 constexpr int kNumberColumns = 4;  // x, y, h, phi; then the text
-
-QString Shown(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiText(stored)); }
-std::string Stored(const QString& shown) { return AnsiToOemText(platform::DisplayFromQString(shown)); }
 
 QString Cell(const QTableWidget* grid, int row, int column) {
   const QTableWidgetItem* item = grid->item(row, column);
@@ -55,28 +51,20 @@ void FitRows(QTableWidget* grid) {
   grid->setFixedHeight(h);
 }
 
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 }  // namespace
 
-TForm_zeichInfo::TForm_zeichInfo(QWidget* parent) : QDialog(parent) {
-  setObjectName("TForm_zeichInfo");
-  setWindowTitle("Info drawing");
+TForm_zeichInfo::TForm_zeichInfo(QWidget* parent)
+    : TDocumentationForm("TForm_zeichInfo", "Info drawing", "&Help", 3010, parent) {
 
-  Edit_ersatzfuer = new QLineEdit(Shown(ReplacementFor.view()), this);
+  Edit_ersatzfuer = new QLineEdit(ShownText(ReplacementFor.view()), this);
   Edit_ersatzfuer->setObjectName("Edit_ersatzfuer");
   Edit_ersatzfuer->setMaxLength(15);
-  Edit_ersetztdurch = new QLineEdit(Shown(ReplacedBy.view()), this);
+  Edit_ersetztdurch = new QLineEdit(ShownText(ReplacedBy.view()), this);
   Edit_ersetztdurch->setObjectName("Edit_ersetztdurch");
   Edit_ersetztdurch->setMaxLength(15);
 
   StringGrid1 = NewGrid(this, "StringGrid1", {"Date", "Name"},
-                        {"Compl.", "Check", "Stand.", Shown(CadState.CadApprovalLabel4)});
+                        {"Compl.", "Check", "Stand.", ShownText(CadState.CadApprovalLabel4)});
   const std::array<std::pair<std::string_view, std::string_view>, 4> signatures = {{
       {ComplDate.view(), ComplName.view()},
       {CheckDate.view(), CheckName.view()},
@@ -85,7 +73,7 @@ TForm_zeichInfo::TForm_zeichInfo(QWidget* parent) : QDialog(parent) {
   }};
   for (int r = 0; r < 4; ++r) {
     SetCell(StringGrid1, r, 0, platform::QStringFromDisplay(signatures[r].first));
-    SetCell(StringGrid1, r, 1, Shown(signatures[r].second));
+    SetCell(StringGrid1, r, 1, ShownText(signatures[r].second));
   }
   StringGrid1->setColumnWidth(0, 90);
   StringGrid1->setColumnWidth(1, 110);
@@ -103,7 +91,7 @@ TForm_zeichInfo::TForm_zeichInfo(QWidget* parent) : QDialog(parent) {
       SetCell(StringGrid2, r, c, text);
       shownNumbers_ << text;
     }
-    SetCell(StringGrid2, r, kNumberColumns, used ? Shown(t.Text.view()) : QString());
+    SetCell(StringGrid2, r, kNumberColumns, used ? ShownText(t.Text.view()) : QString());
   }
   for (int c = 0; c < kNumberColumns; ++c) StringGrid2->setColumnWidth(c, 60);
   StringGrid2->horizontalHeader()->setStretchLastSection(true);
@@ -121,7 +109,7 @@ TForm_zeichInfo::TForm_zeichInfo(QWidget* parent) : QDialog(parent) {
   dateButtons->addSpacing(StringGrid1->horizontalHeader()->sizeHint().height() + StringGrid1->frameWidth());
   const QString today = "< " + platform::QStringFromDisplay(TodayText());
   for (int r = 0; r < 4; ++r) {
-    DateButtons[r] = NewButton(this, QString("Button%1").arg(r + 1), today);
+    DateButtons[r] = NewFormButton(this, QString("Button%1").arg(r + 1), today);
     DateButtons[r]->setFixedHeight(StringGrid1->rowHeight(r));
     dateButtons->addWidget(DateButtons[r]);
     connect(DateButtons[r], &QPushButton::clicked, this, [this, r] { DateButtonClick(r); });
@@ -132,24 +120,11 @@ TForm_zeichInfo::TForm_zeichInfo(QWidget* parent) : QDialog(parent) {
   signatureRow->addLayout(dateButtons);
   signatureRow->addStretch();
 
-  Button_ok = NewButton(this, "Button_ok", "OK");
-  Button_ok->setDefault(true);
-  Button_cancel = NewButton(this, "Button_cancel", "Cancel");
-  Button_help = NewButton(this, "Button_help", "&Help");
-  connect(Button_ok, &QPushButton::clicked, this, &TForm_zeichInfo::Button_okClick);
-  connect(Button_cancel, &QPushButton::clicked, this, &TForm_zeichInfo::Button_cancelClick);
-  connect(Button_help, &QPushButton::clicked, this, &TForm_zeichInfo::Button_helpClick);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Button_ok);
-  buttons->addWidget(Button_cancel);
-  buttons->addWidget(Button_help);
-
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(signatureRow);
   layout->addWidget(StringGrid2);
-  layout->addLayout(buttons);
+  AddButtonRow(*layout);
   resize(560, sizeHint().height());
   ScaleCenterForm(*this);
 }
@@ -181,12 +156,12 @@ void TForm_zeichInfo::Button_okClick() {
         return;
       }
     }
-    t.Text = Stored(Cell(StringGrid2, r, kNumberColumns));
+    t.Text = StoredText(Cell(StringGrid2, r, kNumberColumns));
   }
 
   AbortFlag = 0;
-  ReplacementFor = Stored(Edit_ersatzfuer->text());
-  ReplacedBy = Stored(Edit_ersetztdurch->text());
+  ReplacementFor = StoredText(Edit_ersatzfuer->text());
+  ReplacedBy = StoredText(Edit_ersetztdurch->text());
   const std::array<std::pair<ShortString<10>*, ShortString<10>*>, 4> signatures = {{
       {&ComplDate, &ComplName},
       {&CheckDate, &CheckName},
@@ -194,20 +169,11 @@ void TForm_zeichInfo::Button_okClick() {
       {&Row4Date, &Row4Name},
   }};
   for (int r = 0; r < 4; ++r) {
-    *signatures[r].first = Stored(Cell(StringGrid1, r, 0));
-    *signatures[r].second = Stored(Cell(StringGrid1, r, 1));
+    *signatures[r].first = StoredText(Cell(StringGrid1, r, 0));
+    *signatures[r].second = StoredText(Cell(StringGrid1, r, 1));
   }
   StoreDrawingTextRows(rows);
   accept();
-}
-
-void TForm_zeichInfo::Button_cancelClick() { reject(); }
-
-void TForm_zeichInfo::Button_helpClick() { ShowHelpText(3010, "", 1); }
-
-void TForm_zeichInfo::reject() {
-  AbortFlag = 1;
-  QDialog::reject();
 }
 
 int ShowChangeInfoForm() {

@@ -2,16 +2,16 @@
 // positioned drawing texts.
 #pragma once
 
-#include <QDialog>
 #include <QStringList>
 
 #include <array>
 
+#include "framework/forms/documentation_form.h"
+
 class QLineEdit;
-class QPushButton;
 class QTableWidget;
 
-class TForm_zeichInfo : public QDialog {
+class TForm_zeichInfo : public TDocumentationForm {
  public:
   explicit TForm_zeichInfo(QWidget* parent = nullptr);
 
@@ -20,15 +20,9 @@ class TForm_zeichInfo : public QDialog {
   QTableWidget* StringGrid1;  // rows Compl., Check, Stand., fourth row; columns Date, Name
   QTableWidget* StringGrid2;  // rows 1..8; columns x, y, h, phi, Text
   std::array<QPushButton*, 4> DateButtons;  // "Button1".."Button4"
-  QPushButton* Button_ok;
-  QPushButton* Button_cancel;
-  QPushButton* Button_help;
 
   void DateButtonClick(int row);  // row 0..3
-  void Button_okClick();
-  void Button_cancelClick();
-  void Button_helpClick();
-  void reject() override;  // Esc and Cancel set AbortFlag
+  void Button_okClick() override;
 
  private:
   QStringList shownNumbers_;  // the number cells as first shown, row by row
