@@ -52,8 +52,11 @@ TForm_confDoku::TForm_confDoku(QWidget* parent)
     Edit_file[i] = new QLineEdit(ShownText(d.DocFile.view()), box);
     Edit_file[i]->setObjectName("Edit_file" + n);
     Edit_file[i]->setMaxLength(50);
+    Edit_prog[i]->setPlaceholderText("(default program for the file)");
     Button_prog[i] = NewFormButton(box, "Button_prog" + n, "...");
     Button_file[i] = NewFormButton(box, "Button_file" + n, "...");
+    Button_prog[i]->setFixedWidth(32);
+    Button_file[i]->setFixedWidth(32);
     connect(Button_prog[i], &QPushButton::clicked, this, [this, i] { Button_progClick(i); });
     connect(Button_file[i], &QPushButton::clicked, this, [this, i] { Button_fileClick(i); });
     grid->addWidget(programLabel, 0, 0);

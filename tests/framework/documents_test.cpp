@@ -1,0 +1,150 @@
+#include "framework/documents.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/init.h"
+#include "framework/line_io.h"
+#include "output_test_support.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
+
+namespace {
+
+class DocumentsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir_ = FreshTestDir("documents");
+    platform::RecordProgramStarts(true);
+  }
+  void TearDown() override { platform::RecordProgramStarts(false); }
+
+  const std::vector<platform::ProgramStart>& Starts() { return platform::RecordedProgramStarts(); }
+
+  std::string dir_;
+};
+
+TEST_F(DocumentsTest, SectionHasFiveDocumentsAndEighteenLinesWhateverTheCount) {
+  ClearDocumentRecords();
+  Documents[2] = {"gimp", "/tmp/photo.png"};
+  const std::string path = dir_ + "/documents.txt";
+  AssignTextFile(TextFileVar, path);
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  WriteDocumentsSection();
+  ASSERT_TRUE(TextFileVar.Close());
+  std::vector<std::string> lines;
+  std::string error;
+  ASSERT_TRUE(LoadTextLines(path, lines, error)) << error;
+  ASSERT_EQ(lines.size(), 18u);
+  EXPECT_EQ(lines[1], "5");
+  EXPECT_EQ(lines[2], "--------------------");
+  EXPECT_EQ(lines[6], "gimp");
+  EXPECT_EQ(lines[7], "/tmp/photo.png");
+  EXPECT_EQ(lines[17], "--------------");
+
+  InitDocuments();
+  TLineCursor in(lines);
+  ASSERT_TRUE(ReadDocumentsSection(in)) << in.FaultText();
+  EXPECT_EQ(Documents[2].Program.str(), "gimp");
+  EXPECT_EQ(Documents[1].Program.str(), "");
+}
+
+TEST_F(DocumentsTest, ShortAndDamagedSectionsKeepTheRest) {
+  Documents[3] = {"kept", "kept.txt"};
+  TLineCursor two({"documents", "2", "----", "p1", "f1", "----", "p2", "f2", "----"});
+  ASSERT_TRUE(ReadDocumentsSection(two));
+  EXPECT_EQ(Documents[2].DocFile.str(), "f2");
+  EXPECT_EQ(Documents[3].DocFile.str(), "kept.txt");
+  TLineCursor huge({"documents", "60000", "----"});
+  EXPECT_FALSE(ReadDocumentsSection(huge));
+  EXPECT_TRUE(huge.Damaged());
+  TLineCursor cut({"documents", "5", "----", "p1"});
+  EXPECT_FALSE(ReadDocumentsSection(cut));
+  EXPECT_FALSE(cut.Damaged());
+}
+
+TEST_F(DocumentsTest, NewProjectClearsTheHeaderLinesButKeepsTheDocuments) {
+  HeaderLines[2] = "Design office";
+  Documents[1] = {"gimp", "a.png"};
+  ClearDocumentRecords();
+  EXPECT_EQ(HeaderLines[2].str(), "");
+  EXPECT_EQ(DocumentCount, 0);
+  EXPECT_EQ(Documents[1].DocFile.str(), "a.png");
+}
+
+TEST_F(DocumentsTest, DocumentStartsWithItsProgramOrTheDefaultOpener) {
+  Documents[1] = {"sh", "/tmp/notes with blanks.txt"};
+  Documents[2] = {"", "/tmp/drawing.pdf"};
+  Documents[3] = {"sh  ", ""};
+  RunDocument(1);
+  RunDocument(2);
+  RunDocument(3);
+  ASSERT_EQ(Starts().size(), 3u);
+  EXPECT_EQ(Starts()[0].program, "sh");
+  EXPECT_EQ(Starts()[0].arguments, std::vector<std::string>{"/tmp/notes with blanks.txt"});
+  EXPECT_EQ(Starts()[1].program, "default-opener");
+  EXPECT_EQ(Starts()[1].arguments, std::vector<std::string>{"/tmp/drawing.pdf"});
+  EXPECT_TRUE(Starts()[2].arguments.empty());  // no file: the program alone
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(DocumentsTest, AFileNamedWithoutDirectoryIsFoundBesideTheProject) {
+  CurrentDir = dir_;
+  std::ofstream(dir_ + "/notes.txt") << "x";
+  Documents[1] = {"", "notes.txt"};
+  Documents[2] = {"", "elsewhere.txt"};
+  RunDocument(1);
+  RunDocument(2);
+  ASSERT_EQ(Starts().size(), 2u);
+  EXPECT_EQ(Starts()[0].arguments.at(0), dir_ + "/notes.txt");
+  EXPECT_EQ(Starts()[1].arguments.at(0), "elsewhere.txt");
+}
+
+TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
+  Documents[1] = {"NOTEPAD.EXE", "a.txt"};
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("NOTEPAD.EXE not found");
+    script.Ok().Expect("Document 4");
+    RunDocument(1);
+    EXPECT_EQ(AbortFlag, 1);
+    AbortFlag = 0;
+    RunDocument(4);
+    EXPECT_EQ(AbortFlag, 1);
+  }
+  EXPECT_TRUE(Starts().empty());
+  RunDocument(0);  // outside 1..5: nothing
+  RunDocument(6);
+  EXPECT_TRUE(Starts().empty());
+}
+
+TEST_F(DocumentsTest, SetupDialogStoresOnOkAndKeepsEverythingOnCancel) {
+  Documents[2] = {"old", "old.txt"};
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_prog1", "gimp"}, {"Edit_file1", std::string(60, 'f')}, {"Edit_prog2", ""}})
+        .Expect("Document Setup");
+    EXPECT_EQ(ShowDocumentSetup(), 0);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(InputModified, 1);
+  EXPECT_EQ(Documents[1].Program.str(), "gimp");
+  EXPECT_EQ(Documents[1].DocFile.str(), std::string(50, 'f'));
+  EXPECT_EQ(Documents[2].Program.str(), "");
+  EXPECT_EQ(Documents[2].DocFile.str(), "old.txt");
+
+  InputModified = 0;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    ShowDocumentSetup();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(InputModified, 0);
+  EXPECT_EQ(Documents[1].Program.str(), "gimp");
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The change and document set-up forms built offscreen.
+#include "framework/forms/change_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "framework/change_history.h"
+#include "framework/clock.h"
+#include "framework/documents.h"
+#include "framework/file_utils.h"
+#include "framework/forms/document_setup_form.h"
+#include "framework/init.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace {
+
+class ChangeFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    PinClock(ClockReading{2026, 12, 6, 9, 5, 0, 0});
+  }
+  void TearDown() override { InitClock(); }
+
+  // BQ4_SCREENSHOT_DIR=/tmp/shots keeps pictures of the forms.
+  static void SaveImage(QWidget& w, const char* name) {
+    const QPixmap picture = w.grab();
+    EXPECT_FALSE(picture.isNull());
+    const std::string dir = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
+    if (!dir.empty()) picture.save(QString::fromStdString(dir + "/" + name));
+  }
+};
+
+TEST_F(ChangeFormTest, ShowsTheRecordAndStoresItAsOneLine) {
+  Changes[3] = {"bore 12", "2026/01/02", "JS", "first|second"};
+  TForm_EinAend form(3);
+  EXPECT_EQ(form.windowTitle(), "Modification 3");
+  EXPECT_EQ(form.Edit_aenderung->text(), "bore 12");
+  EXPECT_EQ(form.Memo_beschreibung->toPlainText(), "first|second");
+  EXPECT_EQ(form.Button_datum->text(), "<" + QString::fromStdString(TodayText()));
+  EXPECT_EQ(form.Button_help->text(), "&Help");
+  form.Memo_beschreibung->setPlainText("typed\non three\r\nlines");
+  form.Edit_bearbeiter->setText("ABCDEFG");
+  form.Button_datumClick();
+  AbortFlag = 1;
+  form.Button_okClick();
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Changes[3].Description.str(), "typed|on three|lines");
+  EXPECT_EQ(Changes[3].Editor.str(), "ABCDE");
+  EXPECT_EQ(Changes[3].Date.str(), TodayText());
+}
+
+TEST_F(ChangeFormTest, UmlautsAreStoredInTheFileCodePage) {
+  TForm_EinAend form(1);
+  form.Edit_aenderung->setText(QString::fromUtf8("Ma\xc3\x9f \xc3\xa4"));  // "Maß ä"
+  form.Button_okClick();
+  EXPECT_EQ(Changes[1].Change.str(), "Ma\xe1 \x84");  // code page 437
+  TForm_EinAend again(1);
+  EXPECT_EQ(again.Edit_aenderung->text(), QString::fromUtf8("Ma\xc3\x9f \xc3\xa4"));
+}
+
+TEST_F(ChangeFormTest, CancelAndEscapeSetTheAbortFlagAndStoreNothing) {
+  Changes[1].Change = "old";
+  TForm_EinAend form(1);
+  form.Edit_aenderung->setText("new");
+  form.Button_cancelClick();
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Changes[1].Change.str(), "old");
+  AbortFlag = 0;
+  TForm_EinAend esc(1);
+  esc.reject();
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(ChangeFormTest, DocumentButtonsFillTheEditsAndACancelledChoiceChangesNothing) {
+  Documents[2] = {"old", "old.txt"};
+  TForm_confDoku form;
+  EXPECT_EQ(form.windowTitle(), "Document Setup");
+  EXPECT_EQ(form.Edit_file[1]->text(), "old.txt");
+  EXPECT_EQ(form.Edit_prog[4]->objectName(), "Edit_prog5");
+  {
+    platform::DialogScript script;
+    script.File("/usr/bin/gimp");
+    script.Cancel();
+    form.Button_progClick(0);
+    form.Button_fileClick(1);
+  }
+  EXPECT_EQ(AbortFlag, 0);  // the form stays open for OK or Cancel
+  EXPECT_EQ(form.Edit_prog[0]->text(), "/usr/bin/gimp");
+  EXPECT_EQ(form.Edit_file[1]->text(), "old.txt");
+}
+
+TEST_F(ChangeFormTest, PicturesForALook) {
+  Changes[1] = {"a", "2026/12/06", "JS", "Bore of the flange enlarged to 13 mm|New bolt length 65 mm"};
+  TForm_EinAend change(1);
+  SaveImage(change, "modification.png");
+  Documents[1] = {"gimp", "/home/user/joints/flange.png"};
+  Documents[2] = {"", "/home/user/joints/flange.pdf"};
+  TForm_confDoku setup;
+  SaveImage(setup, "document_setup.png");
+}
+
+}  // namespace
