@@ -1,6 +1,5 @@
 #include "framework/change_history.h"
 
-#include <cerrno>
 #include <vector>
 
 #include "framework/file_utils.h"
@@ -166,11 +165,7 @@ void WriteChangeProtocol(Word Device) {
                 HeaderLines[2].view(), HeaderLines[3].view(), 0);
   OpenOutput(Device, CurrentFileName + ".TXT");
   if (AbortFlag) return;
-  if (!TextFileVar.Rewrite()) {
-    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
-    AbortFlag = 1;
-    return;
-  }
+  if (!RewriteOutput()) return;
   if (GetOutputDevice() != kDeviceScreen) OutputPageHeader(0, 0);
   OutputLine("");
   OutputLine("Drawing date: " + ComplDate.str() + "     " + "Designed by" + ": " + ComplName.str());
