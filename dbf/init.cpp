@@ -1,5 +1,6 @@
 #include "dbf/init.h"
 
+#include "dbf/datasets.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/expressions.h"
@@ -31,4 +32,5 @@ void InitDbfModules() {
   InitIndexKeys();
   InitExpressions();
   InitNdxIndex();
+  InitDatasets();
 }

@@ -1,0 +1,1027 @@
+#include "dbf/datasets.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "dbf/dbf_file.h"
+#include "dbf/errors.h"
+#include "dbf/runtime.h"
+#include "dbf/work_areas.h"
+#include "framework/charset.h"
+#include "framework/message_box.h"
+
+using platform::Bookmark;
+using platform::RecordBuffer;
+using platform::TBookmarkFlag;
+using platform::TDataSetState;
+using platform::TField;
+using platform::TFieldType;
+using platform::TGetMode;
+using platform::TGetResult;
+
+std::string TzYesText, TzNoText, TzTrueText, TzFalseText;
+std::uint8_t TzWarningMode = 2;
+
+void InitDatasets() {
+  TzYesText = OemToAnsiStr("yes");
+  TzNoText = OemToAnsiStr("no");
+  TzTrueText = "True";
+  TzFalseText = "False";
+  TzWarningMode = 2;
+}
+
+namespace {
+
+std::int32_t GetI32(const std::uint8_t* p) {
+  std::int32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+void PutI32(std::uint8_t* p, std::int32_t v) { std::memcpy(p, &v, 4); }
+
+double GetF64(const std::uint8_t* p) {
+  double v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+void PutF64(std::uint8_t* p, double v) { std::memcpy(p, &v, 8); }
+
+std::string Trim(const std::string& s) { return AllTrim(s); }
+
+// Finds the first record (in the active order) whose fields, named in
+// `keyFields` separated by ";", hold the given values; stays there.
+bool LocateFields(const std::string& keyFields, const std::vector<std::string>& values, bool noCase,
+                  bool partial) {
+  std::vector<int> numbers;
+  std::string rest = keyFields;
+  while (!rest.empty()) {
+    std::size_t semi = rest.find(';');
+    int n = FieldNo(Trim(rest.substr(0, semi)));
+    if (n < 1) return false;
+    numbers.push_back(n);
+    rest = semi == std::string::npos ? std::string() : rest.substr(semi + 1);
+  }
+  if (numbers.empty() || numbers.size() != values.size()) return false;
+  std::int32_t start = RecNo();
+  GoTop();
+  while (!dEOF() && TzLastError == 0) {
+    bool all = true;
+    for (std::size_t i = 0; i < numbers.size() && all; ++i) {
+      std::string have = Trim(FieldAsString(numbers[i]));
+      std::string want = Trim(values[i]);
+      if (noCase) {
+        have = TzUpperCase(have);
+        want = TzUpperCase(want);
+      }
+      all = partial ? have.compare(0, want.size(), want) == 0 : have == want;
+    }
+    if (all) return true;
+    Skip(1);
+  }
+  GoChecked(start);
+  return false;
+}
+
+}  // namespace
+
+// ---- primitive dataset ------------------------------------------------------------------
+
+std::string TTzPrimDataset::ErrorText(std::int32_t code) { return std::to_string(code); }
+
+void TTzPrimDataset::CheckError(std::int32_t code) {
+  if (code == 0) return;
+  if (code == kTzOpenFailed || code == kTzAtBegin || code == kTzAtEnd)
+    throw platform::EDatabaseError("Dataset error: " + std::to_string(code));
+  if (code == kTzNoTableName) throw platform::EDatabaseError("Missing DbfFilename property");
+  if (code == kTzLockFailed) throw platform::EAbort();
+  throw platform::EDatabaseError("Dataset error: " + ErrorText(code));
+}
+
+void TTzPrimDataset::ComputeOffsets() const {
+  std::size_t blobs = 0;
+  for (const auto& d : fieldDefs_)
+    if (d.type == TFieldType::Memo) ++blobs;
+  std::size_t info = nativeSize_;  // no calculated fields
+  recInfoOffset_ = info + 4 * blobs;
+  bookmarkOffset_ = recInfoOffset_ + 6;
+  bufferSize_ = bookmarkOffset_ + bookmarkSize_;
+}
+
+std::size_t TTzPrimDataset::BufferSize() const {
+  ComputeOffsets();
+  return bufferSize_;
+}
+
+void TTzPrimDataset::InternalOpen() {
+  CheckError(TziOpen());
+  open_ = true;
+  nativeSize_ = TziGetRecordSize();
+  sequenced_ = TziGetCursorKind() == 2;
+  bookmarkSize_ = TziGetBookmarkSize();
+}
+
+void TTzPrimDataset::InternalClose() {
+  if (!open_) return;
+  open_ = false;
+  sequenced_ = false;
+  TziClose();
+}
+
+std::int32_t TTzPrimDataset::RecordNumberOf(const RecordBuffer& buffer) const {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) return 0;
+  return GetI32(buffer.data() + recInfoOffset_);
+}
+
+TGetResult TTzPrimDataset::GetRecord(RecordBuffer& buffer, TGetMode mode, bool doCheck) {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) buffer.assign(bufferSize_, 0);
+  std::int32_t recNo = 0;
+  std::int32_t code;
+  switch (mode) {
+    case TGetMode::Current: code = TziGetRecord(buffer.data(), recNo); break;
+    case TGetMode::Next: code = TziGetNextRecord(buffer.data(), recNo); break;
+    default: code = TziGetPriorRecord(buffer.data(), recNo); break;
+  }
+  if (code == 0) {
+    buffer[recInfoOffset_ + 5] = 0;
+    PutI32(buffer.data() + recInfoOffset_, recNo);
+    TziSetToBookmark(buffer.data() + bookmarkOffset_);
+    return TGetResult::Ok;
+  }
+  if (code == kTzAtBegin) return TGetResult::Bof;
+  if (code == kTzAtEnd) return TGetResult::Eof;
+  if (doCheck) CheckError(code);
+  return TGetResult::Error;
+}
+
+void TTzPrimDataset::InternalFirst() { CheckError(TziSetToBegin()); }
+void TTzPrimDataset::InternalLast() { CheckError(TziSetToEnd()); }
+
+void TTzPrimDataset::InternalInitRecord(RecordBuffer& buffer) {
+  std::fill(buffer.begin(), buffer.end(), 0);
+  TziInitRecord(buffer.data());
+}
+
+void TTzPrimDataset::InternalAddRecord(RecordBuffer& buffer, bool append) {
+  CheckError(append ? TziAppendRecord(buffer.data()) : TziInsertRecord(buffer.data()));
+}
+
+void TTzPrimDataset::InternalPost() {
+  if (State() == TDataSetState::Insert) CheckError(TziAppendRecord(ActiveBuffer().data()));
+  else CheckError(TziUpdateRecord(ActiveBuffer().data()));
+}
+
+void TTzPrimDataset::InternalDelete() { CheckError(TziDeleteRecord()); }
+
+void TTzPrimDataset::InternalGotoBookmark(const Bookmark& bm) {
+  if (bm.size() < 4) return;
+  CheckError(TziGotoBookmark(bm.data()));
+}
+
+void TTzPrimDataset::InternalSetToRecord(const RecordBuffer& buffer) {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) return;
+  CheckError(TziGotoBookmark(buffer.data() + bookmarkOffset_));
+}
+
+Bookmark TTzPrimDataset::GetBookmarkData(const RecordBuffer& buffer) const {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) return {};
+  return Bookmark(buffer.begin() + static_cast<std::ptrdiff_t>(bookmarkOffset_),
+                  buffer.begin() + static_cast<std::ptrdiff_t>(bookmarkOffset_ + bookmarkSize_));
+}
+
+void TTzPrimDataset::SetBookmarkData(RecordBuffer& buffer, const Bookmark& bm) {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) return;
+  std::copy_n(bm.begin(), std::min<std::size_t>(bm.size(), bookmarkSize_),
+              buffer.begin() + static_cast<std::ptrdiff_t>(bookmarkOffset_));
+}
+
+TBookmarkFlag TTzPrimDataset::GetBookmarkFlag(const RecordBuffer& buffer) const {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) return TBookmarkFlag::Eof;
+  return static_cast<TBookmarkFlag>(buffer[recInfoOffset_ + 5]);
+}
+
+void TTzPrimDataset::SetBookmarkFlag(RecordBuffer& buffer, TBookmarkFlag flag) {
+  ComputeOffsets();
+  if (buffer.size() < bufferSize_) return;
+  buffer[recInfoOffset_ + 5] = static_cast<std::uint8_t>(flag);
+}
+
+bool TTzPrimDataset::GetFieldDataFrom(const RecordBuffer& buffer, const TField& field, void* dest) const {
+  if (field.FieldNo() < 1 || buffer.size() < nativeSize_) return false;
+  bool blank = false;
+  auto* self = const_cast<TTzPrimDataset*>(this);
+  self->CheckError(self->TziGetField(field, buffer.data(), blank, dest));
+  return !blank;
+}
+
+void TTzPrimDataset::SetFieldDataIn(RecordBuffer& buffer, TField& field, const void* source) {
+  if (field.FieldNo() < 1) return;
+  CheckError(TziSetField(field, buffer.data(), source));
+}
+
+int TTzPrimDataset::GetRecNo() const { return RecordNumberOf(ActiveBuffer()); }
+
+int TTzPrimDataset::RecNo() const {
+  if (!Active()) return 0;
+  return GetRecNo();
+}
+
+int TTzPrimDataset::GetRecordCountInternal() { return TziGetRecordCount(); }
+
+int TTzPrimDataset::RecordCount() {
+  CheckActive();
+  return TziGetRecordCount();
+}
+
+std::int32_t TTzPrimDataset::SetRecNoCode(std::int32_t n) {
+  CheckBrowseMode();
+  if (n == RecNo()) return 0;
+  std::int32_t code = TziGotoRecord(n);
+  if (code == 0) {
+    RefetchAround();
+    FireScroll();
+    DataEvent(platform::TDataEvent::DataSetChange);
+  }
+  return code;
+}
+
+bool TTzPrimDataset::BookmarkValid(const Bookmark& bm) {
+  if (!open_ || bm.size() < 4) return false;
+  bool ok = TziGotoBookmark(bm.data()) == 0;
+  if (ok) {
+    std::int32_t recNo = 0;
+    ok = TziGetRecord(nullptr, recNo) == 0;
+  }
+  UpdateCursorPos();
+  return ok;
+}
+
+int TTzPrimDataset::CompareBookmarks(const Bookmark* a, const Bookmark* b) {
+  const Bookmark* x = a && !a->empty() ? a : nullptr;
+  const Bookmark* y = b && !b->empty() ? b : nullptr;
+  if (!x || !y) return TDataSet::CompareBookmarks(x, y);
+  if (!open_ || x->size() < 4 || y->size() < 4) return 0;
+  int result = 0;
+  TziCompareBookmarks(x->data(), y->data(), result);
+  return result;
+}
+
+bool TTzPrimDataset::GetCurrentRecord(RecordBuffer& buffer) {
+  if (IsEmpty() || GetBookmarkFlag(ActiveBuffer()) != TBookmarkFlag::Current) return false;
+  UpdateCursorPos();
+  buffer.assign(BufferSize(), 0);
+  std::int32_t recNo = 0;
+  return TziGetRecord(buffer.data(), recNo) == 0;
+}
+
+bool TTzPrimDataset::Locate(const std::string& keyFields, const std::vector<std::string>& values,
+                            TLocateOptions options) {
+  CheckBrowseMode();
+  if (!TziLocate(keyFields, values, options)) return false;
+  RefetchAround();
+  FireScroll();
+  DataEvent(platform::TDataEvent::DataSetChange);
+  return true;
+}
+
+bool TTzPrimDataset::Lookup(const std::string& keyFields, const std::vector<std::string>& values,
+                            const std::string& resultFields, std::vector<std::string>& results) {
+  CheckActive();
+  return TziLookup(keyFields, values, resultFields, results);
+}
+
+bool TTzPrimDataset::FindRecord(bool restart, bool forward) {
+  CheckBrowseMode();
+  if (BeforeScroll) BeforeScroll(*this);
+  if (restart) CheckError(forward ? TziSetToBegin() : TziSetToEnd());
+  else UpdateCursorPos();
+  std::int32_t recNo = 0;
+  std::int32_t code = forward ? TziGetNextRecord(nullptr, recNo) : TziGetPriorRecord(nullptr, recNo);
+  if (code != 0) {
+    UpdateCursorPos();
+    return false;
+  }
+  RefetchAround();
+  FireScroll();
+  DataEvent(platform::TDataEvent::DataSetChange);
+  return true;
+}
+
+// ---- field classes ------------------------------------------------------------------------
+
+namespace {
+
+std::string DayNumberToNational(double day) {
+  if (day <= 0) return std::string();
+  int y, m, d;
+  platform::DayNumberToDate(static_cast<std::int32_t>(day), y, m, d);
+  char s[16];
+  std::snprintf(s, sizeof s, "%04d%02d%02d", y, m, d);
+  return STOD(s);
+}
+
+// 0 when the text is not a valid date.
+double NationalToDayNumber(std::string text) {
+  if (AllTrim(text).empty() || !ValidDate(text)) return 0;
+  std::string s = DTOS(text);
+  if (s.size() != 8) return 0;
+  int y = std::atoi(s.substr(0, 4).c_str());
+  int m = std::atoi(s.substr(4, 2).c_str());
+  int d = std::atoi(s.substr(6, 2).c_str());
+  if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31) return 0;
+  return platform::DayNumber(y, m, d);
+}
+
+}  // namespace
+
+std::string TTzDateField::AsString() const {
+  double v = 0;
+  if (!GetData(&v)) return std::string();
+  return DayNumberToNational(v);
+}
+
+void TTzDateField::SetAsString(const std::string& text) {
+  if (AllTrim(text).empty() || text == EmptyDate(TzDateFormat)) {
+    Clear();
+    return;
+  }
+  double v = NationalToDayNumber(text);
+  if (v == 0) throw platform::EDatabaseError("'" + text + "' is not a valid date");
+  SetData(&v);
+}
+
+std::string TTzFloatField::AsString() const {
+  double v = 0;
+  if (!GetData(&v)) return std::string();
+  char text[64];
+  std::snprintf(text, sizeof text, "%.15g", v);
+  std::string s = text;
+  if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
+  return s;
+}
+
+// ---- field props --------------------------------------------------------------------------
+
+void TDbfFieldProps::Build() {
+  fields_.clear();
+  record_.clear();
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa) return;
+  record_ = wa->recordBuffer;
+  for (const auto& f : wa->fields) {
+    TDTField d;
+    d.name = f.name.str();
+    d.type = f.type;
+    d.length = f.length;
+    d.decimals = f.decimals;
+    d.offset = f.offset;
+    fields_.push_back(d);
+  }
+}
+
+// ---- DBF dataset ---------------------------------------------------------------------------
+
+TTzDataSet::TTzDataSet(std::string name) : TTzPrimDataset(std::move(name)) { SetRaiseErrors(true); }
+
+TTzDataSet::~TTzDataSet() {
+  try {
+    SetActive(false);
+  } catch (...) {
+  }
+}
+
+void TTzDataSet::SelectWorkArea(const std::string& label) {
+  if (workArea_ == 0) {
+    DederError(1103, "Database is not open [" + Name() + "." + label + "]");
+    throw EDederError(TzErrorText(1103) + "\r\nDatabase is not open [" + Name() + "." + label + "]");
+  }
+  if (CurrentWorkArea() != workArea_) Select(workArea_);
+  AnsiTables = TableLanguage == TTzTableLanguage::tlAnsi;
+}
+
+void TTzDataSet::DoBeforeRestore() {
+  if (BeforeRestore) BeforeRestore(*this);
+}
+
+void TTzDataSet::DoAfterRestore() {
+  if (AfterRestore) AfterRestore(*this);
+}
+
+void TTzDataSet::WritePendingRecord() {
+  if (State() != TDataSetState::Insert) {
+    UpdateCursorPos();
+  } else {
+    SelectWorkArea("WritePendingRecord");
+    NativeToRecord(ActiveBuffer().data());
+  }
+}
+
+std::size_t TTzDataSet::NativeFieldSize(const TDTField& f) {
+  if (f.name.empty()) return 0;
+  switch (f.type) {
+    case 'C': return f.length + 1u;
+    case 'D': return 8;
+    case 'F':
+    case 'N': return f.decimals > 0 ? 8 : 4;
+    case 'L': return 2;
+    case 'M': return 4;
+    default: return f.length + 1u;
+  }
+}
+
+std::uint16_t TTzDataSet::TziGetRecordSize() {
+  if (cachedNativeSize_ == 0) {
+    std::size_t size = 1;
+    for (int i = 1; i <= fieldProps_.Count(); ++i) size += NativeFieldSize(fieldProps_.Item(i));
+    cachedNativeSize_ = static_cast<std::uint16_t>(std::min<std::size_t>(size, 65535));
+  }
+  return cachedNativeSize_;
+}
+
+void TTzDataSet::InternalInitFieldDefs() {
+  fieldDefs_.clear();
+  fieldOffsets_.clear();
+  std::size_t at = 1;
+  for (int i = 1; i <= fieldProps_.Count(); ++i) {
+    const TDTField& f = fieldProps_.Item(i);
+    fieldOffsets_.push_back(at);
+    at += NativeFieldSize(f);
+    platform::TFieldDef d;
+    d.name = f.name;
+    switch (f.type) {
+      case 'D': d.type = TFieldType::Date; break;
+      case 'F':
+      case 'N':
+        d.type = f.decimals > 0 ? TFieldType::Float : TFieldType::Integer;
+        d.size = f.decimals > 0 ? f.length : 0;
+        break;
+      case 'L': d.type = TFieldType::Boolean; break;
+      case 'M': d.type = MemoAsBlockNumber() ? TFieldType::Integer : TFieldType::Memo; break;
+      default:
+        d.type = TFieldType::String;
+        d.size = f.length;
+        break;
+    }
+    fieldDefs_.push_back(d);
+  }
+}
+
+std::unique_ptr<TField> TTzDataSet::CreateField(const platform::TFieldDef& def, int fieldNo) {
+  switch (def.type) {
+    case TFieldType::Date: return std::make_unique<TTzDateField>(*this, def, fieldNo);
+    case TFieldType::Float: return std::make_unique<TTzFloatField>(*this, def, fieldNo);
+    case TFieldType::Integer: return std::make_unique<TTzIntegerField>(*this, def, fieldNo);
+    default: return TTzPrimDataset::CreateField(def, fieldNo);
+  }
+}
+
+void TTzDataSet::ClearActiveBuffer() { std::fill(ActiveBuffer().begin(), ActiveBuffer().end(), 0); }
+
+void TTzDataSet::RecordToNative(std::uint8_t* native) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!native || !wa || !wa->typedRecord) return;
+  const std::uint8_t* t = wa->typedRecord;
+  native[0] = t[0];
+  for (std::size_t i = 0; i < wa->fields.size() && i < fieldOffsets_.size(); ++i) {
+    const TDbfFieldEntry& f = wa->fields[i];
+    std::uint8_t* dst = native + fieldOffsets_[i];
+    const std::uint8_t* src = t + wa->typedOffsets[i];
+    switch (f.type) {
+      case 'D': {
+        // The file's YYYYMMDD text is exact whatever the national layout.
+        const char* r = wa->recordBuffer.data() + f.offset;
+        std::string s(r, std::min<std::size_t>(8, f.length));
+        double day = 0;
+        if (s.size() == 8 && AllTrim(s).size() == 8) {
+          int y = std::atoi(s.substr(0, 4).c_str()), m = std::atoi(s.substr(4, 2).c_str()),
+              d = std::atoi(s.substr(6, 2).c_str());
+          if (y >= 1 && m >= 1 && m <= 12 && d >= 1 && d <= 31) day = platform::DayNumber(y, m, d);
+        }
+        PutF64(dst, day);
+        break;
+      }
+      case 'N':
+      case 'F':
+        if (f.decimals > 0) PutF64(dst, static_cast<double>(Real48ToExtended(src)));
+        else PutI32(dst, GetI32(src));
+        break;
+      case 'L':
+        dst[0] = src[0];
+        dst[1] = 0;
+        break;
+      case 'M': PutI32(dst, GetI32(src)); break;
+      default: {
+        std::size_t n = std::min<std::size_t>(src[0], f.length);
+        dst[0] = static_cast<std::uint8_t>(n);
+        std::memcpy(dst + 1, src + 1, n);
+        break;
+      }
+    }
+  }
+}
+
+void TTzDataSet::NativeToRecord(const std::uint8_t* native, int field) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!native || !wa || !wa->typedRecord) return;
+  std::uint8_t* t = wa->typedRecord;
+  if (field == 0) t[0] = native[0] ? 1 : 0;
+  for (std::size_t i = 0; i < wa->fields.size() && i < fieldOffsets_.size(); ++i) {
+    if (field != 0 && static_cast<int>(i) + 1 != field) continue;
+    const TDbfFieldEntry& f = wa->fields[i];
+    const std::uint8_t* src = native + fieldOffsets_[i];
+    std::uint8_t* dst = t + wa->typedOffsets[i];
+    switch (f.type) {
+      case 'D': {
+        double day = GetF64(src);
+        std::string text = EmptyDate(TzDateFormat);
+        if (day > 0 && std::isfinite(day)) {
+          text = DayNumberToNational(day);
+          std::string check = text;
+          if (!ValidDate(check)) {
+            ShowMessageText("        Invalid date       ");
+            text = EmptyDate(TzDateFormat);
+          }
+        }
+        std::size_t cap = f.length + 2u;
+        if (text.size() > cap) text.resize(cap);
+        dst[0] = static_cast<std::uint8_t>(text.size());
+        std::memcpy(dst + 1, text.data(), text.size());
+        break;
+      }
+      case 'N':
+      case 'F':
+        if (f.decimals > 0) {
+          double v = GetF64(src);
+          ExtendedToReal48(std::isfinite(v) ? v : 0, dst);
+        } else {
+          PutI32(dst, GetI32(src));
+        }
+        break;
+      case 'L': dst[0] = src[0] ? 1 : 0; break;
+      case 'M': PutI32(dst, GetI32(src)); break;
+      default: {
+        std::size_t n = std::min<std::size_t>(src[0], f.length);
+        dst[0] = static_cast<std::uint8_t>(n);
+        std::memcpy(dst + 1, src + 1, n);
+        break;
+      }
+    }
+  }
+}
+
+std::int32_t TTzDataSet::TziSetToBegin() {
+  SelectWorkArea("TziSetToBegin");
+  GoTop();
+  atBegin_ = true;
+  atEnd_ = false;
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziSetToEnd() {
+  SelectWorkArea("TziSetToEnd");
+  GoBottom();
+  atEnd_ = true;
+  atBegin_ = false;
+  return 0;
+}
+
+bool TTzDataSet::OpenWithFileName() {
+  fieldProps_.Clear();
+  cachedNativeSize_ = 0;
+  std::uint8_t previous = CurrentWorkArea();
+  TzLastError = 0;
+  {
+    ErrorDispatchOff off;
+    Select(workArea_);
+  }
+  if (TzLastError != 0) {
+    Select(previous);
+    return false;
+  }
+  AnsiTables = TableLanguage == TTzTableLanguage::tlAnsi;
+  if (!OpenTable(dbfFileName_)) return false;
+  if (TzLastError != 0 || !SelectedWorkArea()) return false;
+  SelectedWorkArea()->ignoreDeleted = hideDeleted_;
+  workArea_ = CurrentWorkArea();
+  fieldProps_.Build();
+  return true;
+}
+
+std::int32_t TTzDataSet::TziOpen() {
+  if (Trim(dbfFileName_).empty()) return kTzNoTableName;
+  TzLastError = 0;
+  if (OpenWithFileName()) {
+    atBegin_ = true;
+    atEnd_ = false;
+    return 0;
+  }
+  return TzLastError != 0 ? TzLastError : kTzOpenFailed;
+}
+
+void TTzDataSet::CloseTable() { CloseDatabase(); }
+
+std::int32_t TTzDataSet::TziClose() {
+  if (workArea_ == 0) return 0;
+  Select(workArea_);
+  ResetPositionState();
+  CloseTable();
+  workArea_ = 0;
+  fieldProps_.Clear();
+  cachedNativeSize_ = 0;
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziGetRecordCount() {
+  if (!IsLive()) return 1;
+  SelectWorkArea("TziGetRecordCount");
+  return RecCount();
+}
+
+std::int32_t TTzDataSet::TziForceReread() {
+  SelectWorkArea("TziForceReread");
+  Skip(0);
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziAppendRecord(std::uint8_t* native) {
+  SelectWorkArea("TziAppendRecord");
+  native[0] = 0;
+  NativeToRecord(native);
+  bool ok = AppendWithLock();
+  atBegin_ = atEnd_ = false;
+  return ok ? 0 : kTzLockFailed;
+}
+
+std::int32_t TTzDataSet::TziInsertRecord(std::uint8_t* native) { return TziAppendRecord(native); }
+
+std::int32_t TTzDataSet::TziDeleteRecord() {
+  SelectWorkArea("TziDeleteRecord");
+  if (!DeleteWithLock()) return kTzLockFailed;
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziInitRecord(std::uint8_t*) {
+  SelectWorkArea("TziInitRecord");
+  ClearRecord();
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziUpdateRecord(std::uint8_t* native) {
+  SelectWorkArea("TziUpdateRecord");
+  if (atBegin_) return kTzAtBegin;
+  if (atEnd_) return kTzAtEnd;
+  NativeToRecord(native);
+  return ReplaceWithLock() ? 0 : kTzLockFailed;
+}
+
+std::int32_t TTzDataSet::TziGetRecord(std::uint8_t* native, std::int32_t& recNo) {
+  SelectWorkArea("TziGetRecord");
+  if (atBegin_) return kTzAtBegin;
+  if (atEnd_) return kTzAtEnd;
+  if (native) {
+    Skip(0);
+    RecordToNative(native);
+  }
+  recNo = ::RecNo();
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziGetNextRecord(std::uint8_t* native, std::int32_t& recNo) {
+  SelectWorkArea("TziGetNextRecord");
+  if (atEnd_) return kTzAtEnd;
+  if (atBegin_) {
+    Skip(0);
+    atBegin_ = false;
+  } else if (!dEOF()) {
+    Skip(1);
+  }
+  if (dEOF()) {
+    if (!dBOF()) Skip(-1);
+    atEnd_ = true;
+    return kTzAtEnd;
+  }
+  RecordToNative(native);
+  recNo = ::RecNo();
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziGetPriorRecord(std::uint8_t* native, std::int32_t& recNo) {
+  SelectWorkArea("TziGetPriorRecord");
+  if (atBegin_) return kTzAtBegin;
+  if (atEnd_) {
+    Skip(0);
+    atEnd_ = false;
+  } else if (!dBOF()) {
+    Skip(-1);
+  }
+  if (dBOF()) {
+    atBegin_ = true;
+    return kTzAtBegin;
+  }
+  RecordToNative(native);
+  recNo = ::RecNo();
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziGetField(const TField& field, const std::uint8_t* native, bool& isBlank, void* dest) {
+  std::size_t i = static_cast<std::size_t>(field.FieldNo() - 1);
+  if (i >= fieldOffsets_.size()) {
+    isBlank = true;
+    return 0;
+  }
+  const std::uint8_t* src = native + fieldOffsets_[i];
+  std::size_t size = NativeFieldSize(fieldProps_.Item(field.FieldNo()));
+  isBlank = std::all_of(src, src + size, [](std::uint8_t b) { return b == 0; });
+  if (dest) {
+    if (field.DataType() == TFieldType::String) {
+      std::size_t cap = static_cast<std::size_t>(field.Size());
+      std::size_t n = std::min<std::size_t>(src[0], cap);
+      auto* d = static_cast<std::uint8_t*>(dest);
+      d[0] = static_cast<std::uint8_t>(n);
+      std::memcpy(d + 1, src + 1, n);
+    } else {
+      std::memcpy(dest, src, std::min<std::size_t>(size, static_cast<std::size_t>(field.DataSize())));
+    }
+  }
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziSetField(const TField& field, std::uint8_t* native, const void* source) {
+  std::size_t i = static_cast<std::size_t>(field.FieldNo() - 1);
+  if (i >= fieldOffsets_.size()) return 0;
+  std::uint8_t* dst = native + fieldOffsets_[i];
+  const TDTField& f = fieldProps_.Item(field.FieldNo());
+  std::size_t size = NativeFieldSize(f);
+  if (!source) {
+    std::memset(dst, 0, size);
+  } else if (field.DataType() == TFieldType::String) {
+    const auto* s = static_cast<const std::uint8_t*>(source);
+    std::size_t n = std::min<std::size_t>(s[0], f.length);
+    dst[0] = static_cast<std::uint8_t>(n);
+    std::memcpy(dst + 1, s + 1, n);
+  } else {
+    std::memcpy(dst, source, std::min<std::size_t>(size, static_cast<std::size_t>(field.DataSize())));
+  }
+  if (workArea_ != 0) {
+    SelectWorkArea("TziSetField");
+    NativeToRecord(native, field.FieldNo());
+  }
+  return 0;
+}
+
+void TTzDataSet::SafeGo(std::int32_t n) {
+  SelectWorkArea("SafeGo");
+  bool ok;
+  {
+    ErrorDispatchOff off;
+    ok = GoChecked(n) && TzLastError == 0;
+  }
+  if (!ok) {
+    TzLastError = 0;
+    TziSetToEnd();
+    return;
+  }
+  atBegin_ = atEnd_ = false;
+}
+
+std::int32_t TTzDataSet::TziGotoRecord(std::int32_t n) {
+  SafeGo(n);
+  return 0;
+}
+
+bool TTzDataSet::TziLocate(const std::string& keyFields, const std::vector<std::string>& values,
+                           TLocateOptions options) {
+  SelectWorkArea("TziLocate");
+  bool found = LocateFields(keyFields, values, options.caseInsensitive, options.partialKey);
+  if (found) atBegin_ = atEnd_ = false;
+  return found;
+}
+
+bool TTzDataSet::TziLookup(const std::string& keyFields, const std::vector<std::string>& values,
+                           const std::string& resultFields, std::vector<std::string>& results) {
+  results.clear();
+  SelectWorkArea("TziLookup");
+  std::int32_t remembered = ::RecNo();
+  bool found = LocateFields(keyFields, values, false, false);
+  if (found) {
+    RecordBuffer buffer(BufferSize(), 0);
+    RecordToNative(buffer.data());
+    SetReadBuffer(&buffer);
+    std::string rest = resultFields;
+    while (!rest.empty()) {
+      std::size_t semi = rest.find(';');
+      std::string name = Trim(rest.substr(0, semi));
+      rest = semi == std::string::npos ? std::string() : rest.substr(semi + 1);
+      TField* f = FindField(name);
+      results.push_back(f ? f->AsString() : std::string());
+    }
+    SetReadBuffer(nullptr);
+  }
+  SafeGo(remembered);
+  return found;
+}
+
+std::int32_t TTzDataSet::TziGotoBookmark(const std::uint8_t* bookmark) {
+  SafeGo(GetI32(bookmark));
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziSetToBookmark(std::uint8_t* bookmark) {
+  std::int32_t n = 1;
+  if (IsLive()) {
+    SelectWorkArea("TziSetToBookmark");
+    n = ::RecNo();
+  }
+  PutI32(bookmark, n);
+  return 0;
+}
+
+std::int32_t TTzDataSet::TziCompareBookmarks(const std::uint8_t* a, const std::uint8_t* b, int& result) {
+  std::int32_t x = GetI32(a), y = GetI32(b);
+  result = x < y ? -1 : (x == y ? 0 : 1);
+  return 0;
+}
+
+std::string TTzDataSet::ErrorText(std::int32_t) {
+  std::string text = TzErrorText(TzLastError);
+  if (!TzErrorDetail.empty()) text += "\r\n" + TzErrorDetail;
+  return text;
+}
+
+bool TTzDataSet::s_IsEmptyDbf() {
+  SelectWorkArea("s_IsEmptyDbf");
+  return dBOF() && dEOF();
+}
+
+bool TTzDataSet::IsDeleted() const {
+  const RecordBuffer& b = ActiveBuffer();
+  return Active() && !b.empty() && !IsEmpty() && b[0] != 0;
+}
+
+void TTzDataSet::SetDeleted(bool on) {
+  if (!Active() || on == IsDeleted()) return;
+  if (on) {
+    if (!IsEmpty()) Delete();
+    return;
+  }
+  if (State() == TDataSetState::Insert || State() == TDataSetState::SetKey) return;
+  DataEvent(platform::TDataEvent::RecordChange);
+  DoBeforeRestore();
+  UpdateCursorPos();
+  SelectWorkArea("SetDeleted");
+  bool restored = RestoreWithLock();
+  TziForceReread();
+  RefetchAround();
+  DataEvent(platform::TDataEvent::DataSetChange);
+  if (restored) DoAfterRestore();
+}
+
+void TTzDataSet::Post() {
+  TDataSetState s = State();
+  if (s != TDataSetState::Edit && s != TDataSetState::Insert && s != TDataSetState::SetKey) return;
+  TTzPrimDataset::Post();
+  if (workArea_ != 0 && s_IsEmptyDbf()) RefetchFromStart();
+}
+
+void TTzDataSet::RefetchAfterEngineOp() {
+  if (TzPendingError != 0 && TzLastError != 0) return;
+  if (State() == TDataSetState::Edit || State() == TDataSetState::Insert) {
+    // The engine has written the record already: leave the edit without posting.
+    Cancel();
+  }
+  SelectWorkArea("Refetch");
+  if (RecCount() == 0 || (dBOF() && dEOF())) {
+    ClearActiveBuffer();
+    atBegin_ = atEnd_ = true;
+    RefetchFromStart();
+  } else {
+    atBegin_ = atEnd_ = false;
+    RefetchAround();
+  }
+  FireScroll();
+  DataEvent(platform::TDataEvent::DataSetChange);
+}
+
+void TTzDataSet::SetHideDeletedRecs(bool on) {
+  hideDeleted_ = on;
+  if (!Active()) return;
+  CheckBrowseMode();
+  UpdateCursorPos();
+  SelectWorkArea("SetHideDeletedRecs");
+  if (TDbfWorkArea* wa = SelectedWorkArea()) wa->ignoreDeleted = on;
+  if (on) StepOffRecord();
+  atBegin_ = atEnd_ = false;
+  if (dEOF() && dBOF()) atBegin_ = atEnd_ = true;
+  RefetchAround();
+  DataEvent(platform::TDataEvent::DataSetChange);
+}
+
+void TTzDataSet::SetDbfFileName(const std::string& name) {
+  bool wasActive = Active();
+  if (wasActive) SetActive(false);
+  std::string n = Trim(name);
+  if (!n.empty() && n.back() != '.') n = DefaultExtension(n, "DBF");
+  dbfFileName_ = n;
+  if (wasActive) SetActive(true);
+}
+
+bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, FieldLine& out) {
+  if (std::count(line.begin(), line.end(), ',') != 3) return false;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    std::size_t comma = line.find(',', start);
+    parts.push_back(Trim(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+    start = comma == std::string::npos ? line.size() : comma + 1;
+  }
+  out = FieldLine{};
+  out.name = TzUpperCase(parts[0]).substr(0, 10);
+  out.givenType = TzUpperCase(parts[1]);
+  out.givenLength = ValLong(parts[2]);
+  out.givenDecimals = ValLong(parts[3]);
+  char type = out.givenType.empty() ? 'C' : out.givenType[0];
+  int length = out.givenLength;
+  int decimals = out.givenDecimals;
+  if (type == 'X') {
+    out.skip = true;
+    return true;
+  }
+  if (type == 'B' || type == 'G' || type == 'P') type = 'M';
+  if (std::string("CDFLMN").find(type) == std::string::npos) type = 'C';
+  if (type == 'M' && memoAsNumber) {
+    type = 'N';
+    length = 10;
+    decimals = 0;
+  }
+  if (type == 'N') {
+    length = std::min(length, 20);
+    decimals = std::min(decimals, 18);
+    if (decimals > 0 && length - decimals < 2) decimals = std::max(0, length - 2);
+  }
+  if (type == 'C' && length > 254) {
+    length = 254;
+    decimals = 0;
+  }
+  if (type == 'D') length = 8;
+  if (type == 'L') length = 1;
+  if (type == 'M') length = 10;
+  if (length < 0) length = 0;
+  if (decimals < 0) decimals = 0;
+  out.type = type;
+  out.length = length;
+  out.decimals = decimals;
+  out.corrected = std::string(1, type) != out.givenType || length != out.givenLength ||
+                  decimals != out.givenDecimals;
+  // Fixed-length types do not count as corrected for their implied lengths.
+  if ((type == 'D' || type == 'L' || type == 'M') && std::string(1, type) == out.givenType &&
+      out.givenDecimals == 0)
+    out.corrected = false;
+  return true;
+}
+
+bool TTzDataSet::CreateTableFromFields() {
+  if (DbfFields.empty()) {
+    ShowMessageText("FieldList.Count is <= 0 trying to create a database");
+    return false;
+  }
+  std::vector<TDbfFieldEntry> entries;
+  for (const std::string& line : DbfFields) {
+    FieldLine fl;
+    if (!ParseFieldLine(line, MemoAsBlockNumber(), fl)) return false;
+    if (fl.skip) continue;
+    if (fl.corrected && TzWarningMode == 2) {
+      char text[512];
+      std::snprintf(text, sizeof text,
+                    "Invalid field definition for %s: %s,%s,%d,%d. Will use corrected definition: %s,%s,%d,%d",
+                    Name().c_str(), fl.name.c_str(), fl.givenType.c_str(), fl.givenLength, fl.givenDecimals,
+                    fl.name.c_str(), std::string(1, fl.type).c_str(), fl.length, fl.decimals);
+      ShowMessageText(text);
+    }
+    TDbfFieldEntry e;
+    e.name = fl.name;
+    e.type = fl.type;
+    e.length = static_cast<std::uint8_t>(fl.length);
+    e.decimals = static_cast<std::uint8_t>(fl.decimals);
+    entries.push_back(e);
+  }
+  if (entries.empty()) {
+    ShowMessageText("FieldList.Count is <= 0 trying to create a database");
+    return false;
+  }
+  ErrorDispatchOff off;
+  TzLastError = 0;
+  TDbfWorkArea wa;
+  CreateDbf(wa, dbfFileName_, static_cast<int>(entries.size()), entries.data());
+  bool ok = TzLastError == 0;
+  TzLastError = 0;
+  return ok;
+}

@@ -1,0 +1,519 @@
+#include "dbf/datasets_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dbf/errors.h"
+#include "dbf/locks.h"
+#include "dbf/memo.h"
+#include "dbf/record_cache.h"
+#include "dbf/runtime.h"
+#include "dbf/work_areas.h"
+#include "framework/message_box.h"
+
+#if __has_include("dbf/ndx_index.h")
+#include "dbf/ndx_index.h"
+#define BQ4_HAVE_INDEXES 1
+#endif
+
+using platform::TDataSetState;
+using platform::TField;
+
+// ---- TTzCDataSet -----------------------------------------------------------------------
+
+void TTzCDataSet::Align(const std::string& label) {
+  UpdateCursorPos();
+  SelectWorkArea(label);
+}
+
+void TTzCDataSet::AppendRec() {
+  CheckBrowseMode();
+  SelectWorkArea("AppendRec");
+  ClearRecord();
+  ::Append();
+  StepOffRecord();
+  AfterBulkChange();
+  RefetchAfterEngineOp();
+}
+
+void TTzCDataSet::AppendFrom(const std::string& fileName) {
+  CheckBrowseMode();
+  Align("AppendFrom");
+  std::int32_t remembered = ::RecNo();
+  std::string source = FindFileAnyCase(fileName);
+  // Fields of the same name are copied; the source is read in file order.
+  std::uint8_t target = CurrentWorkArea();
+  std::vector<std::pair<int, int>> pairs;  // source field, target field
+  {
+    ErrorDispatchOff off;
+    Select(0);  // a free work area
+    Use(source);
+  }
+  std::uint16_t openError = TzLastError;
+  if (openError == 0) {
+    std::uint8_t src = CurrentWorkArea();
+    for (int i = 1; i <= ::FieldCount(); ++i) {
+      std::string name = ::Field(i);
+      Select(target);
+      int t = FieldNo(name);
+      Select(src);
+      if (t > 0) pairs.emplace_back(i, t);
+    }
+    GoTop();
+    while (!dEOF()) {
+      std::vector<std::string> values;
+      for (auto& p : pairs) values.push_back(FieldAsString(p.first));
+      bool deleted = Deleted();
+      Select(target);
+      ClearRecord();
+      for (std::size_t k = 0; k < pairs.size(); ++k) {
+        int t = pairs[k].second;
+        switch (FieldType(t)) {
+          case 'N':
+          case 'F': SetFieldValue(t, ValReal(values[k])); break;
+          case 'L': SetFieldLogical(t, !values[k].empty() && values[k][0] == YesLetter); break;
+          case 'M': break;  // memo blocks belong to the source's memo file
+          default: SetFieldText(t, values[k]); break;
+        }
+      }
+      if (TDbfWorkArea* wa = SelectedWorkArea(); wa && wa->typedRecord) wa->typedRecord[0] = deleted ? 1 : 0;
+      ::Append();
+      Select(src);
+      Skip(1);
+    }
+    CloseDatabase();
+  }
+  Select(target);
+  AfterBulkChange();
+  if (openError != 0) DederError(openError, "Cannot open " + source + " [AppendFrom]");
+  {
+    ErrorDispatchOff off;
+    if (!GoChecked(remembered)) GoBottom();
+    TzLastError = 0;
+  }
+  RefetchAfterEngineOp();
+}
+
+bool TTzCDataSet::Pack() {
+  CheckBrowseMode();
+  SelectWorkArea("Pack");
+  bool ok = ::Pack();
+  AfterBulkChange();
+  RefetchAfterEngineOp();
+  return ok;
+}
+
+std::string TTzCDataSet::Field(int n) {
+  SelectWorkArea("Field");
+  if (n < 1 || n > ::FieldCount()) return std::string();
+  return ::Field(n).substr(0, 10);
+}
+
+int TTzCDataSet::FieldCount() {
+  SelectWorkArea("FieldCount");
+  return ::FieldCount();
+}
+
+int TTzCDataSet::FieldLen(int n) {
+  SelectWorkArea("FieldLen");
+  if (n < 1 || n > ::FieldCount()) return 0;
+  return ::FieldLen(n);
+}
+
+void TTzCDataSet::Go(std::int32_t n) {
+  CheckBrowseMode();
+  SelectWorkArea("Go");
+  ::Go(n);
+  RefetchAfterEngineOp();
+}
+
+void TTzCDataSet::Search(const std::string& text, bool& found, int fromTop) {
+  CheckBrowseMode();
+  Align("Search");
+  std::uint8_t field = 0;
+  ::Search(text, field, fromTop == 1);
+  found = field != 0;
+  if (!dEOF() && !dBOF()) RefetchAfterEngineOp();
+}
+
+std::string TTzCDataSet::SField(int n) {
+  if (State() != TDataSetState::Insert) Align("SField");
+  else SelectWorkArea("SField");
+  if (n < 1 || n > ::FieldCount()) return std::string();
+  if (State() == TDataSetState::Edit || State() == TDataSetState::Insert) {
+    // The pending edit is what the user sees.
+    TField& f = Fields(n - 1);
+    return f.AsString();
+  }
+  return FieldAsString(n);
+}
+
+TField& TTzCDataSet::NamedField(const std::string& name) {
+  return FieldByName(AllTrim(name).substr(0, 10));
+}
+
+std::int32_t TTzCDataSet::FieldAsInteger(const std::string& name) { return NamedField(name).AsInteger(); }
+
+void TTzCDataSet::EnsureEditing() {
+  TDataSetState s = State();
+  if (s != TDataSetState::Edit && s != TDataSetState::Insert && s != TDataSetState::SetKey) Edit();
+}
+
+void TTzCDataSet::SetFieldString(const std::string& name, const std::string& value) {
+  TField& f = NamedField(name);
+  EnsureEditing();
+  f.SetAsString(value);
+}
+
+void TTzCDataSet::SetFieldBoolean(const std::string& name, bool value) {
+  TField& f = NamedField(name);
+  EnsureEditing();
+  f.SetAsBoolean(value);
+}
+
+void TTzCDataSet::SetFieldInteger(const std::string& name, std::int32_t value) {
+  TField& f = NamedField(name);
+  EnsureEditing();
+  f.SetAsInteger(value);
+}
+
+void TTzCDataSet::SetFieldFloat(const std::string& name, double value) {
+  TField& f = NamedField(name);
+  EnsureEditing();
+  f.SetAsFloat(value);
+}
+
+// ---- TTzFileDataSet -----------------------------------------------------------------------
+
+void TTzFileDataSet::SetExclusive(bool on) {
+  if (on == exclusive_) return;
+  bool wasActive = Active();
+  if (wasActive) SetActive(false);
+  exclusive_ = on;
+  if (wasActive) SetActive(true);
+}
+
+bool TTzFileDataSet::OpenTable(const std::string& name) {
+  if (CreateIfNotFound && !TzFileExists(FindFileAnyCase(name))) {
+    if (!CreateTableFromFields() && TzWarningMode == 2) ShowMessageText("Could not create \"" + name + "\"");
+  }
+  std::string command = FindFileAnyCase(name);
+  if (exclusive_) command += " EXCLUSIVE";
+  std::string alias = AllTrim(Name());
+  if (!alias.empty()) command += " ALIAS " + alias;
+  unsigned savedMode = OpenModeOverride;
+  if (ReadOnly) OpenModeOverride = exclusive_ ? 16 : 64;
+  TzLastError = 0;
+  {
+    ErrorDispatchOff off;
+    Use(command);
+  }
+  OpenModeOverride = savedMode;
+  if (TzLastError != 0) return false;
+  if (AutoFixRecCount)
+    if (TDbfWorkArea* wa = SelectedWorkArea()) RefreshRecordCount(*wa);
+  return OpenIndexes();
+}
+
+bool TTzFileDataSet::OpenIndexes() {
+  if (IndexList.empty()) return true;
+#ifdef BQ4_HAVE_INDEXES
+  ErrorDispatchOff off;
+  struct Line {
+    int number;
+    std::string file, key;
+  };
+  std::vector<Line> lines;
+  for (const std::string& text : IndexList) {
+    std::size_t c1 = text.find(',');
+    std::size_t c2 = c1 == std::string::npos ? std::string::npos : text.find(',', c1 + 1);
+    if (c2 == std::string::npos) continue;
+    lines.push_back({ValLong(AllTrim(text.substr(0, c1))), AllTrim(text.substr(c1 + 1, c2 - c1 - 1)),
+                     AllTrim(text.substr(c2 + 1)).substr(0, 100)});
+  }
+  auto fail = [&](const std::string& text) {
+    std::uint16_t code = TzLastError ? TzLastError : 2;
+    SetErrorDispatch(true);
+    DederError(code, text);
+    return false;
+  };
+  for (const Line& l : lines) {
+    bool rebuild = false;
+    TzLastError = 0;
+    switch (CreateIndex) {
+      case TCreateIndexType::ciAlways: rebuild = true; break;
+      case TCreateIndexType::ciVerifyHeader:
+        rebuild = !TzFileExists(l.file) || IndexRecCount(l.file) != RecCount();
+        break;
+      case TCreateIndexType::ciNotFound: {
+        TzLastError = 0;
+        bool ok = ::SetIndexTo(l.file, l.number);
+        std::uint16_t code = TzLastError;
+        if (!ok && (code == 2 || code == 222 || code == 223)) rebuild = true;
+        else if (!ok) return fail(l.file + "," + l.key);
+        break;
+      }
+      case TCreateIndexType::ciNever: break;
+    }
+    if (rebuild) {
+      bool build = true;
+      if (OnBeforeMakeIndex) OnBeforeMakeIndex(l.file, build);
+      if (build) {
+        TzLastError = 0;
+        MakeIndex(l.file, l.key, false, static_cast<std::uint8_t>(l.number), false, false, nullptr, 0);
+        if (TzLastError != 0) return fail(l.file + "," + l.key);
+        if (OnAfterMakeIndex) OnAfterMakeIndex(l.file);
+      }
+    }
+  }
+  for (const Line& l : lines) {
+    TzLastError = 0;
+    if (!::SetIndexTo(l.file, l.number)) return fail(l.file + "," + l.key);
+  }
+  Set_Order_To(1);
+  return TzLastError == 0;
+#else
+  DederError(221, "Index unit not linked in [" + Name() + ".OpenIndexes]");
+  return false;
+#endif
+}
+
+bool TTzFileDataSet::ALock() {
+  SelectWorkArea("ALock");
+  return ::ALock();
+}
+
+void TTzFileDataSet::FLock() {
+  SelectWorkArea("FLock");
+  ::FLock();
+}
+
+void TTzFileDataSet::UnLock() {
+  SelectWorkArea("UnLock");
+  ::Unlock();
+}
+
+bool TTzFileDataSet::IndexActive() {
+  if (WorkArea() == 0) return false;
+  SelectWorkArea("IndexActive");
+  return IndexHooks.IsActive && IndexHooks.IsActive();
+}
+
+bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, int how) {
+  CheckBrowseMode();
+  SelectWorkArea(label);
+#ifdef BQ4_HAVE_INDEXES
+  std::string k = key.substr(0, std::min<std::size_t>(key.size(), 100));
+  bool found;
+  if (how == 1) {
+    bool was = ExactOn();
+    found = ::Find(k);
+    if (!was) ExactOff();
+  } else if (how == 2) {
+    found = ::FindNear(k);
+  } else {
+    found = ::Find(k);
+  }
+  found = found && IndexFound;
+  if (dEOF()) {
+    ErrorDispatchOff off;
+    GoBottom();
+    TzLastError = 0;
+  }
+  RefetchAfterEngineOp();
+  return found;
+#else
+  (void)key;
+  (void)how;
+  DederError(221, "Index unit not linked in [" + Name() + "." + label + "]");
+  return false;
+#endif
+}
+
+bool TTzFileDataSet::Find(const std::string& key) { return FindWith(key, "Find", 0); }
+bool TTzFileDataSet::FindExact(const std::string& key) { return FindWith(key, "FindExact", 1); }
+bool TTzFileDataSet::FindNear(const std::string& key) { return FindWith(key, "FindNear", 2); }
+
+void TTzFileDataSet::IndexOn(const std::string& expression, const std::string& indexFile) {
+  CheckBrowseMode();
+  SelectWorkArea("IndexOn");
+#ifdef BQ4_HAVE_INDEXES
+  Index_On(expression, indexFile);
+#else
+  (void)expression;
+  DederError(221, "Index unit not linked in [" + indexFile + "]");
+#endif
+  RefetchAfterEngineOp();
+}
+
+void TTzFileDataSet::SetIndexTo(const std::string& indexFiles) {
+  CheckBrowseMode();
+  Align("SetIndexTo");
+#ifdef BQ4_HAVE_INDEXES
+  SetIndexList(indexFiles);
+#else
+  DederError(221, "Index unit not linked in [" + indexFiles + "]");
+#endif
+  RefetchAfterEngineOp();
+}
+
+void TTzFileDataSet::SetIndexToLFN(const std::string& indexFile, int number) {
+  CheckBrowseMode();
+  Align("SetIndexToLFN");
+#ifdef BQ4_HAVE_INDEXES
+  Set_Index_To(indexFile, number);
+#else
+  (void)number;
+  DederError(221, "Index unit not linked in [" + indexFile + "]");
+#endif
+  RefetchAfterEngineOp();
+}
+
+std::string TTzFileDataSet::Peek(int field, std::int32_t recordNumber) {
+  SelectWorkArea("Peek");
+  std::string result;
+  ::Peek(field, recordNumber, result);
+  return result;
+}
+
+std::int32_t TTzFileDataSet::AppendFromDelimited(const std::string& fileName) {
+  CheckBrowseMode();
+  SelectWorkArea("AppendFromDelimited");
+  DederError(1103, "Delimited import is not available [" + fileName + "]");
+  return -1;
+}
+
+std::int32_t TTzFileDataSet::CopyToDelimited(const std::string& fileName) {
+  CheckBrowseMode();
+  SelectWorkArea("CopyToDelimited");
+  DederError(1103, "Delimited export is not available [" + fileName + "]");
+  return -1;
+}
+
+bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<std::string>& values,
+                            TLocateOptions options) {
+  SelectWorkArea("Locate");
+  if (!IndexActive()) return TTzCDataSet::Locate(keyFields, values, options);
+  std::string key;
+  for (const std::string& v : values) key += v;
+  key = key.substr(0, 255);
+  return options.partialKey ? Find(key) : FindExact(key);
+}
+
+bool TTzFileDataSet::IsSequenced() {
+  SelectWorkArea("IsSequenced");
+  return !IndexActive();
+}
+
+bool TTzFileDataSet::AppendWithLock() { return RunLockedWrite(LockedWrite::Append); }
+bool TTzFileDataSet::DeleteWithLock() { return RunLockedWrite(LockedWrite::Delete); }
+bool TTzFileDataSet::RestoreWithLock() { return RunLockedWrite(LockedWrite::Restore); }
+bool TTzFileDataSet::ReplaceWithLock() { return RunLockedWrite(LockedWrite::Replace); }
+
+bool TTzFileDataSet::RunLockedWrite(LockedWrite kind) {
+  if (!CanModify()) return false;
+  static const char* const kLabels[] = {"s_AppendWithLock", "s_DeleteWithLock", "s_RestoreWithLock",
+                                        "s_ReplaceWithLock"};
+  static const char* const kWords[] = {"Insert", "Delete", "Restore", "Post"};
+  int k = static_cast<int>(kind);
+  SelectWorkArea(kLabels[k]);
+  bool retry;
+  do {
+    retry = false;
+    bool locked = kind == LockedWrite::Append ? ::ALock() : ::RLock();
+    if (locked) {
+      try {
+        switch (kind) {
+          case LockedWrite::Append: ::Append(); break;
+          case LockedWrite::Delete: DeleteRec(); break;
+          case LockedWrite::Restore: RecallRec(); break;
+          case LockedWrite::Replace: ::Replace(); break;
+        }
+      } catch (...) {
+        ::Unlock();
+        throw;
+      }
+      if (kind == LockedWrite::Restore || !StepOffRecord()) ::Unlock();
+      return true;
+    }
+    const TTzLockFailedEvent* event = nullptr;
+    switch (kind) {
+      case LockedWrite::Append: event = &OnALockFailedOnInsert; break;
+      case LockedWrite::Delete: event = &OnRLockFailedOnDelete; break;
+      case LockedWrite::Restore: event = &OnRLockFailedOnRestore; break;
+      case LockedWrite::Replace: event = &OnRLockFailedOnPost; break;
+    }
+    if (*event) {
+      (*event)(*this, retry);
+      SelectWorkArea(kLabels[k]);
+    } else if (TzWarningMode == 2) {
+      ShowMessageText(std::string("Lock failed [") + kWords[k] + "]");
+    }
+  } while (retry);
+  return false;
+}
+
+std::string TTzFileDataSet::GetMemoText(const TField& field) const {
+  std::int32_t block = 0;
+  if (!Active() || !GetFieldData(field, &block) || block <= 0) return std::string();
+  auto* self = const_cast<TTzFileDataSet*>(this);
+  self->SelectWorkArea("GetMemoText");
+  std::string text;
+  ErrorDispatchOff off;
+  if (!ReadMemoData(block, text)) {
+    TzLastError = 0;
+    return std::string();
+  }
+  return text;
+}
+
+void TTzFileDataSet::SetMemoText(TField& field, const std::string& text) {
+  EnsureEditing();
+  SelectWorkArea("SetMemoText");
+  std::int32_t block = text.empty() ? 0 : ::AddMemo(text);
+  if (!text.empty() && block == 0) throw platform::EDatabaseError("Memo could not be written [" + Name() + "]");
+  field.SetData(&block);
+}
+
+// ---- TTzBlobStream ---------------------------------------------------------------------------
+
+TTzBlobStream::TTzBlobStream(TField& field, Mode mode) : field_(field), mode_(mode) {
+  if (!field.DataSet().Active())
+    throw EDederError(TzErrorText(1103) + "\r\nDataSet must be active. " + field.DataSet().Name());
+  if (field.DataType() != platform::TFieldType::Memo)
+    throw platform::EDatabaseError("Field '" + field.FieldName() + "' is not a BLOB field");
+  if (mode_ == Mode::Read) data_ = field.AsString();
+}
+
+TTzBlobStream::~TTzBlobStream() {
+  if (mode_ != Mode::Write || !modified_) return;
+  try {
+    field_.SetAsString(data_);
+  } catch (...) {
+    // A destructor cannot report; the field keeps its old memo.
+  }
+}
+
+std::size_t TTzBlobStream::Read(void* buffer, std::size_t count) {
+  if (position_ >= data_.size()) return 0;
+  std::size_t n = std::min(count, data_.size() - position_);
+  std::memcpy(buffer, data_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+std::size_t TTzBlobStream::Write(const void* buffer, std::size_t count) {
+  if (mode_ != Mode::Write) return 0;
+  if (position_ + count > data_.size()) data_.resize(position_ + count);
+  std::memcpy(data_.data() + position_, buffer, count);
+  position_ += count;
+  if (count > 0) modified_ = true;
+  return count;
+}
+
+std::int64_t TTzBlobStream::Seek(std::int64_t offset, int origin) {
+  std::int64_t base = origin == 0 ? 0 : origin == 1 ? static_cast<std::int64_t>(position_) : Size();
+  std::int64_t p = std::max<std::int64_t>(0, base + offset);
+  position_ = static_cast<std::size_t>(p);
+  return p;
+}

@@ -1,0 +1,132 @@
+// The datasets that forms and code use: TTzCDataSet adds plain xBase verbs
+// (go, append, pack, search, fields by number or name), TTzFileDataSet opens
+// a DBF file (shared or exclusive, created from DbfFields when missing),
+// keeps its indexes and writes every record under the engine's locks,
+// TTzDbf is the component on forms, and TTzBlobStream reads and writes the
+// memo of a field of the current record.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dbf/datasets.h"
+
+class TTzCDataSet : public TTzDataSet {
+ public:
+  explicit TTzCDataSet(std::string name) : TTzDataSet(std::move(name)) {}
+
+  bool ReadOnly = false;
+
+  void AppendRec();
+  void AppendFrom(const std::string& fileName);
+  bool Pack();
+  std::string Field(int n);  // name of field n (from 1)
+  int FieldCount();
+  int FieldLen(int n);
+  void Go(std::int32_t n);
+  void Search(const std::string& text, bool& found, int fromTop);
+  std::string SField(int n);
+  bool EofFlag() const { return Eof(); }
+  std::int32_t FieldAsInteger(const std::string& name);
+  void SetFieldString(const std::string& name, const std::string& value);
+  void SetFieldBoolean(const std::string& name, bool value);
+  void SetFieldInteger(const std::string& name, std::int32_t value);
+  void SetFieldFloat(const std::string& name, double value);
+  bool CanModify() const override { return !ReadOnly; }
+
+ protected:
+  // Aligns the work area with the active record and selects it.
+  void Align(const std::string& label);
+  platform::TField& NamedField(const std::string& name);
+  void EnsureEditing();
+};
+
+enum class TCreateIndexType { ciNotFound, ciAlways, ciVerifyHeader, ciNever };
+
+class TTzFileDataSet;
+using TTzLockFailedEvent = std::function<void(TTzFileDataSet& dataSet, bool& retry)>;
+using TBeforeMakeIndexEvent = std::function<void(const std::string& indexFile, bool& build)>;
+using TAfterMakeIndexEvent = std::function<void(const std::string& indexFile)>;
+
+class TTzFileDataSet : public TTzCDataSet {
+ public:
+  explicit TTzFileDataSet(std::string name) : TTzCDataSet(std::move(name)) {}
+
+  bool AutoFixRecCount = false;
+  TCreateIndexType CreateIndex = TCreateIndexType::ciNotFound;
+  bool CreateIfNotFound = true;
+  bool Exclusive() const { return exclusive_; }
+  void SetExclusive(bool on);
+  // "number,index file,key expression" per line.
+  std::vector<std::string> IndexList;
+  TBeforeMakeIndexEvent OnBeforeMakeIndex;
+  TAfterMakeIndexEvent OnAfterMakeIndex;
+  TTzLockFailedEvent OnALockFailedOnInsert, OnRLockFailedOnDelete, OnRLockFailedOnPost,
+      OnRLockFailedOnRestore;
+
+  bool ALock();
+  void FLock();
+  void UnLock();
+  bool Find(const std::string& key);
+  bool FindExact(const std::string& key);
+  bool FindNear(const std::string& key);
+  void IndexOn(const std::string& expression, const std::string& indexFile);
+  void SetIndexTo(const std::string& indexFiles);
+  void SetIndexToLFN(const std::string& indexFile, int number);
+  std::string Peek(int field, std::int32_t recordNumber);
+  std::int32_t AppendFromDelimited(const std::string& fileName);
+  std::int32_t CopyToDelimited(const std::string& fileName);
+  bool Locate(const std::string& keyFields, const std::vector<std::string>& values,
+              TLocateOptions options) override;
+  bool IsSequenced();
+  // Whether an index gives the order.
+  bool IndexActive();
+
+  std::string GetMemoText(const platform::TField& field) const override;
+  void SetMemoText(platform::TField& field, const std::string& text) override;
+
+ protected:
+  bool OpenTable(const std::string& name) override;
+  bool AppendWithLock() override;
+  bool DeleteWithLock() override;
+  bool RestoreWithLock() override;
+  bool ReplaceWithLock() override;
+
+ private:
+  enum class LockedWrite { Append, Delete, Restore, Replace };
+  bool RunLockedWrite(LockedWrite kind);
+  bool OpenIndexes();
+  bool FindWith(const std::string& key, const std::string& label, int how);
+
+  bool exclusive_ = false;
+};
+
+class TTzDbf : public TTzFileDataSet {
+ public:
+  explicit TTzDbf(std::string name) : TTzFileDataSet(std::move(name)) {}
+};
+
+// The memo of a memo field of the current record as a stream: read it, or
+// write a new text that replaces it when the stream is destroyed.
+class TTzBlobStream {
+ public:
+  enum class Mode { Read, Write };
+  TTzBlobStream(platform::TField& field, Mode mode);
+  ~TTzBlobStream();
+  TTzBlobStream(const TTzBlobStream&) = delete;
+  TTzBlobStream& operator=(const TTzBlobStream&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t count);
+  std::size_t Write(const void* buffer, std::size_t count);
+  std::int64_t Seek(std::int64_t offset, int origin);  // 0 begin, 1 current, 2 end
+  std::int64_t Size() const { return static_cast<std::int64_t>(data_.size()); }
+
+ private:
+  platform::TField& field_;
+  Mode mode_;
+  std::string data_;
+  std::size_t position_ = 0;
+  bool modified_ = false;
+};

@@ -1,0 +1,66 @@
+#include "dbf/table_writer.h"
+
+#include "framework/text_output.h"
+#include "framework/text_utils.h"
+
+inline namespace dbf_table_writer {
+
+namespace {
+
+bool HtmlDevice() { return GetOutputDevice() == kDeviceHtml; }
+bool TabDevice() { return GetOutputDevice() == kDeviceTxt || GetOutputDevice() == kDeviceBatchTxt; }
+
+}  // namespace
+
+int TTableWriter::ColumnCount() const {
+  int n = 2;
+  while (n < 7 && widths_[static_cast<std::size_t>(n)] != 0) ++n;
+  return n;
+}
+
+void TTableWriter::Init(const Widths& widths, const Texts& titles) {
+  widths_ = widths;
+  for (std::size_t i = 0; i < 7; ++i) cells_[i] = titles[i];
+  if (HtmlDevice()) OutputWriteRaw("<TABLE BORDER = \"1\" WIDTH= \"100%\">");
+  else if (!TabDevice()) OutputLine(RuleLineText());
+  WriteLine(true);
+  if (!HtmlDevice() && !TabDevice()) OutputLine(RuleLineText());
+}
+
+void TTableWriter::WriteRow(const Texts& cells) {
+  for (std::size_t i = 0; i < 7; ++i) cells_[i] = cells[i];
+  WriteLine(false);
+  if (!HtmlDevice() && !TabDevice()) OutputLine(SeparatorLine());
+}
+
+void TTableWriter::WriteLine(bool header) {
+  const int n = ColumnCount();
+  if (HtmlDevice()) {
+    // The output layer turns the line into the display code page.
+    std::string line = "<TR>";
+    for (int i = 0; i < n; ++i) {
+      std::string text = HtmlEscape(cells_[static_cast<std::size_t>(i)].view());
+      if (header) line += "<TD><CENTER>" + text + "</CENTER></TD>";
+      else if (i == 0) line += "<TD>" + text + "</TD>";
+      else line += "<TD><DIV ALIGN=RIGHT>" + text + "</DIV></TD>";
+    }
+    OutputWriteRaw(line + "</TR>");
+    return;
+  }
+  if (TabDevice()) {
+    OutputLineAll(cells_[0].view());
+    for (int i = 1; i < n; ++i) OutputWriteRawText("\t" + cells_[static_cast<std::size_t>(i)].str());
+    OutputWriteRaw("");
+    return;
+  }
+  OutputLineAll(PadRight(cells_[0].view(), widths_[0]));
+  for (int i = 1; i < n; ++i)
+    OutputWriteRawText(PadRight(cells_[static_cast<std::size_t>(i)].view(), widths_[static_cast<std::size_t>(i)]));
+  OutputWriteRaw(" ");
+}
+
+void TTableWriter::Done() {
+  if (HtmlDevice()) OutputWriteRaw("</TABLE>");
+}
+
+}  // namespace dbf_table_writer

@@ -1,0 +1,41 @@
+// Set-up of the dataset and table dialog tests: engine defaults with errors
+// raised as exceptions (as the datasets run), a private folder, and a
+// sample table shared with a second work area for lock conflicts.
+#pragma once
+
+#include "dbf/datasets_file.h"
+#include "dbf/locks.h"
+#include "dbf_test_util.h"
+#include "framework/globals.h"
+#include "platform/dialogs.h"
+
+namespace dbftest {
+
+class DatasetTest : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    SetErrorDispatch(true);
+    LockRetries = 0;
+    AbortFlag = 0;
+  }
+
+  // Table NAME C10, QTY N5, PRICE N8.2, DAY D, OK L with `n` records, closed.
+  std::string SampleTable(int n, const std::string& name = "sample.dbf") {
+    SetErrorDispatch(false);
+    std::string p = Sample(n, name);
+    CloseDatabase();
+    SetErrorDispatch(true);
+    return p;
+  }
+
+  // Opens `path` shared in work area `area` (outside any dataset).
+  void OpenOther(const std::string& path, int area, const std::string& alias = "OTHER") {
+    std::uint8_t keep = CurrentWorkArea();
+    Select(area);
+    Use(path + " ALIAS " + alias);
+    Select(keep);
+  }
+};
+
+}  // namespace dbftest

@@ -1,0 +1,280 @@
+#include "dbf/datasets.h"
+
+#include <gtest/gtest.h>
+
+#include "dataset_test_support.h"
+#include "dbf/datasets_file.h"
+#include "dbf/record_cache.h"
+
+using dbftest::DatasetTest;
+using dbftest::F;
+using platform::DialogScript;
+using platform::TDataSetState;
+
+namespace {
+
+// Exposes the record source for the tests.
+class ProbeDbf : public TTzDbf {
+ public:
+  using TTzDbf::TTzDbf;
+  using TTzDataSet::TziGetNextRecord;
+  using TTzDataSet::TziGetRecordSize;
+  using TTzDataSet::TziSetToEnd;
+};
+
+std::string FileRecordText(const std::string& path, int rec, int from, int len) {
+  auto b = dbftest::ReadBytes(path);
+  std::size_t header = b[8] | (b[9] << 8);
+  std::size_t recLen = b[10] | (b[11] << 8);
+  return std::string(reinterpret_cast<char*>(&b[header + (rec - 1) * recLen + from]), len);
+}
+
+}  // namespace
+
+class Datasets_ : public DatasetTest {};
+
+TEST_F(Datasets_, NativeImageGivesEachFieldItsSize) {
+  std::string p = Create("sizes.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2),
+                                       F("DAY", 'D', 8), F("OK", 'L', 1)});
+  ProbeDbf ds("sizes");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  // deletion flag + C10 (11) + N5 (4) + N8.2 (8) + D (8) + L (2)
+  EXPECT_EQ(ds.TziGetRecordSize(), 1 + 11 + 4 + 8 + 8 + 2);
+  EXPECT_EQ(ds.FieldByName("QTY").DataType(), platform::TFieldType::Integer);
+  EXPECT_EQ(ds.FieldByName("PRICE").DataType(), platform::TFieldType::Float);
+  EXPECT_NE(dynamic_cast<TTzDateField*>(&ds.FieldByName("DAY")), nullptr);
+}
+
+TEST_F(Datasets_, FieldLinesAreCorrectedSkippedOrRejected) {
+  TTzDataSet::FieldLine l;
+  ASSERT_TRUE(TTzDataSet::ParseFieldLine(" qty , N , 25 , 20", false, l));
+  EXPECT_EQ(l.name, "QTY");
+  EXPECT_EQ(l.type, 'N');
+  EXPECT_EQ(l.length, 20);
+  EXPECT_EQ(l.decimals, 18);
+  EXPECT_TRUE(l.corrected);
+  ASSERT_TRUE(TTzDataSet::ParseFieldLine("TEXT,C,300,0", false, l));
+  EXPECT_EQ(l.length, 254);
+  ASSERT_TRUE(TTzDataSet::ParseFieldLine("PIC,G,10,0", false, l));
+  EXPECT_EQ(l.type, 'M');
+  ASSERT_TRUE(TTzDataSet::ParseFieldLine("NOTE,M,10,0", true, l));
+  EXPECT_EQ(l.type, 'N');
+  EXPECT_EQ(l.length, 10);
+  ASSERT_TRUE(TTzDataSet::ParseFieldLine("SKIP,X,1,0", false, l));
+  EXPECT_TRUE(l.skip);
+  ASSERT_TRUE(TTzDataSet::ParseFieldLine("NAME,C,20,0", false, l));
+  EXPECT_FALSE(l.corrected);
+  EXPECT_FALSE(TTzDataSet::ParseFieldLine("NAME,C,20", false, l));
+  EXPECT_FALSE(TTzDataSet::ParseFieldLine("A,B,C,D,E", false, l));
+}
+
+TEST_F(Datasets_, MissingTableIsCreatedFromTheFieldListWithCorrections) {
+  TTzDbf ds("made");
+  ds.DbfFields = {"NAME,C,12,0", "VALUE,N,25,20", "GONE,X,1,0"};
+  ds.SetDbfFileName(Path("made"));  // ".DBF" is added
+  DialogScript script;
+  script.Ok().Expect("Invalid field definition for made: VALUE,N,25,20. Will use corrected definition: VALUE,N,20,18");
+  ds.SetActive(true);
+  EXPECT_EQ(ds.FieldCount(), 2);
+  EXPECT_EQ(ds.FieldLen(2), 20);
+  EXPECT_EQ(ds.RecordCount(), 0);
+  EXPECT_TRUE(ds.IsEmpty());
+  ds.Append();
+  ds.FieldByName("NAME").SetAsString("first");
+  ds.Post();
+  EXPECT_EQ(ds.RecordCount(), 1);
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "first       ");
+}
+
+TEST_F(Datasets_, OpenFailuresRaiseTheirTexts) {
+  TTzDbf ds("none");
+  try {
+    ds.SetActive(true);
+    FAIL() << "no exception";
+  } catch (const platform::EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "Missing DbfFilename property");
+  }
+  EXPECT_FALSE(ds.Active());
+  ds.CreateIfNotFound = false;
+  ds.SetDbfFileName(Path("absent.dbf"));
+  try {
+    ds.SetActive(true);
+    FAIL() << "no exception";
+  } catch (const platform::EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("Dataset error: Error # 2 (File not found)"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(ds.Active());
+  try {
+    ds.CheckError(1401);
+    FAIL();
+  } catch (const platform::EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "Dataset error: 1401");
+  }
+}
+
+TEST_F(Datasets_, MovesReachBothEndsAndStopOnTheLastRecord) {
+  std::string p = SampleTable(3);
+  ProbeDbf ds("moves");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  EXPECT_TRUE(ds.Bof());
+  EXPECT_EQ(ds.RecNo(), 1);
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "R1        ");
+  ds.Next();
+  ds.Next();
+  EXPECT_EQ(ds.RecNo(), 3);
+  EXPECT_FALSE(ds.Eof());
+  ds.Next();
+  EXPECT_TRUE(ds.Eof());
+  EXPECT_EQ(ds.RecNo(), 3);
+  ds.Prior();
+  EXPECT_EQ(ds.RecNo(), 2);
+  ds.Last();
+  EXPECT_EQ(ds.RecNo(), 3);
+  ds.First();
+  EXPECT_EQ(ds.RecNo(), 1);
+  ds.SetRecNo(2);
+  EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 2);
+  EXPECT_DOUBLE_EQ(ds.FieldByName("PRICE").AsFloat(), 2.5);
+  EXPECT_EQ(ds.FieldByName("DAY").AsString(), "05/17/24");
+  EXPECT_TRUE(ds.FieldByName("OK").AsBoolean());
+  // The record source past the last record: 1403, the work area stays on it.
+  ds.TziSetToEnd();
+  std::vector<std::uint8_t> native(ds.TziGetRecordSize());
+  std::int32_t rec = 0;
+  ds.Last();
+  ds.UpdateCursorPos();
+  EXPECT_EQ(ds.TziGetNextRecord(native.data(), rec), kTzAtEnd);
+  Select(ds.WorkArea());
+  EXPECT_EQ(RecNo(), 3);
+}
+
+TEST_F(Datasets_, BookmarksCompareByRecordNumberAndNilFirst) {
+  std::string p = SampleTable(7);
+  TTzDbf ds("bm");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  platform::Bookmark five{5, 0, 0, 0}, seven{7, 0, 0, 0};
+  EXPECT_EQ(ds.CompareBookmarks(nullptr, nullptr), 0);
+  EXPECT_EQ(ds.CompareBookmarks(nullptr, &five), 1);
+  EXPECT_EQ(ds.CompareBookmarks(&five, nullptr), -1);
+  EXPECT_EQ(ds.CompareBookmarks(&five, &seven), -1);
+  EXPECT_EQ(ds.CompareBookmarks(&seven, &five), 1);
+  ds.GotoBookmark(seven);
+  EXPECT_EQ(ds.RecNo(), 7);
+  EXPECT_EQ(ds.GetBookmark(), seven);
+  std::vector<platform::Bookmark> all;
+  ds.CollectBookmarks(all);
+  EXPECT_EQ(all.size(), 7u);
+  EXPECT_EQ(ds.RecNo(), 7);
+}
+
+TEST_F(Datasets_, EditPostWritesTheFileAndCancelDiscards) {
+  std::string p = SampleTable(2);
+  TTzDbf ds("edit");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  ds.Next();
+  ds.Edit();
+  ds.FieldByName("NAME").SetAsString("changed");
+  ds.FieldByName("PRICE").SetAsFloat(7.75);
+  ds.FieldByName("DAY").SetAsString("12/31/23");
+  ds.FieldByName("OK").SetAsBoolean(false);
+  ds.Post();
+  EXPECT_EQ(ds.State(), TDataSetState::Browse);
+  EXPECT_EQ(FileRecordText(p, 2, 1, 10), "changed   ");
+  EXPECT_EQ(FileRecordText(p, 2, 16, 8), "    7.75");
+  EXPECT_EQ(FileRecordText(p, 2, 24, 8), "20231231");
+  EXPECT_EQ(FileRecordText(p, 2, 32, 1), "F");
+  ds.Edit();
+  ds.FieldByName("NAME").SetAsString("dropped");
+  ds.Cancel();
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "changed   ");
+  EXPECT_EQ(FileRecordText(p, 2, 1, 10), "changed   ");
+  EXPECT_THROW(ds.FieldByName("NAME").SetAsString("x"), platform::EDatabaseError);  // not editing
+  EXPECT_THROW(ds.FieldByName("DAY").SetAsString("13/45/24"), platform::EDatabaseError);
+}
+
+TEST_F(Datasets_, SoftDeleteAndRestoreFollowHideDeletedRecs) {
+  std::string p = SampleTable(3);
+  TTzDbf ds("soft");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  int restored = 0;
+  ds.AfterRestore = [&](platform::TDataSet&) { ++restored; };
+  ds.SetRecNo(2);
+  ds.SetDeleted(true);
+  EXPECT_EQ(FileRecordText(p, 2, 0, 1), "*");
+  ds.SetRecNo(2);
+  EXPECT_TRUE(ds.IsDeleted());
+  ds.SetHideDeletedRecs(true);
+  std::vector<platform::Bookmark> rows;
+  ds.CollectBookmarks(rows);
+  EXPECT_EQ(rows.size(), 2u);
+  ds.SetHideDeletedRecs(false);
+  ds.SetRecNo(2);
+  ds.SetDeleted(false);
+  EXPECT_EQ(FileRecordText(p, 2, 0, 1), " ");
+  EXPECT_FALSE(ds.IsDeleted());
+  EXPECT_EQ(restored, 1);
+}
+
+TEST_F(Datasets_, FailedPostLockIsReportedAndKeepsTheEdit) {
+  std::string p = SampleTable(2);
+  TTzDbf ds("locked");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  OpenOther(p, 20);
+  Select(20);
+  Go(1);
+  ASSERT_TRUE(RLock());
+  ds.Edit();
+  ds.FieldByName("NAME").SetAsString("mine");
+  {
+    DialogScript script;
+    script.Ok().Expect("Lock failed [Post]");
+    EXPECT_THROW(ds.Post(), platform::EAbort);
+  }
+  EXPECT_EQ(ds.State(), TDataSetState::Edit);
+  EXPECT_EQ(FileRecordText(p, 1, 1, 10), "R1        ");
+  // A lock-failed event that asks again after the other user let go.
+  int calls = 0;
+  ds.OnRLockFailedOnPost = [&](TTzFileDataSet&, bool& retry) {
+    ++calls;
+    Select(20);
+    Unlock();
+    retry = true;
+  };
+  ds.Post();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(ds.State(), TDataSetState::Browse);
+  EXPECT_EQ(FileRecordText(p, 1, 1, 10), "mine      ");
+}
+
+TEST_F(Datasets_, SelectWithoutWorkAreaRaisesDatabaseNotOpen) {
+  TTzDbf ds("closed");
+  try {
+    ds.Field(1);
+    FAIL();
+  } catch (const EDederError& e) {
+    EXPECT_NE(std::string(e.what()).find("Database is not open [closed.Field]"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(Datasets_, LocateAndLookupByFieldValues) {
+  std::string p = SampleTable(5);
+  TTzDbf ds("loc");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  EXPECT_TRUE(ds.Locate("NAME", {"r4"}, TLocateOptions{true, false}));
+  EXPECT_EQ(ds.RecNo(), 4);
+  EXPECT_FALSE(ds.Locate("NAME", {"R9"}, TLocateOptions{}));
+  EXPECT_EQ(ds.RecNo(), 4);
+  std::vector<std::string> out;
+  EXPECT_TRUE(ds.Lookup("QTY", {"2"}, "NAME;PRICE", out));
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], "R2        ");
+  EXPECT_EQ(out[1], "2.5");
+  EXPECT_EQ(ds.RecNo(), 4);
+}
