@@ -569,9 +569,11 @@ void TTzDataSet::NativeToRecord(const std::uint8_t* native, int field) {
       case 'L': dst[0] = src[0] ? 1 : 0; break;
       case 'M': PutI32(dst, GetI32(src)); break;
       default: {
+        // Padded with blanks, as the file holds it.
         std::size_t n = std::min<std::size_t>(src[0], f.length);
-        dst[0] = static_cast<std::uint8_t>(n);
+        dst[0] = f.length;
         std::memcpy(dst + 1, src + 1, n);
+        std::memset(dst + 1 + n, ' ', f.length - n);
         break;
       }
     }

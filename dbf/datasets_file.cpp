@@ -137,14 +137,13 @@ void TTzCDataSet::Search(const std::string& text, bool& found, int fromTop) {
 }
 
 std::string TTzCDataSet::SField(int n) {
-  if (State() != TDataSetState::Insert) Align("SField");
+  TDataSetState s = State();
+  bool editing = s == TDataSetState::Edit || s == TDataSetState::Insert;
+  if (s != TDataSetState::Insert) Align("SField");
   else SelectWorkArea("SField");
   if (n < 1 || n > ::FieldCount()) return std::string();
-  if (State() == TDataSetState::Edit || State() == TDataSetState::Insert) {
-    // The pending edit is what the user sees.
-    TField& f = Fields(n - 1);
-    return f.AsString();
-  }
+  // A pending edit is what the user sees: it goes into the work-area record.
+  if (editing) NativeToRecord(ActiveBuffer().data());
   return FieldAsString(n);
 }
 

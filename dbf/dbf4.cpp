@@ -326,9 +326,10 @@ bool Tdbf4::ExportHtml(const std::string& path) {
     AbortFlag = 1;
     return false;
   }
-  // Cells are stored in code page 437; the page is written in Windows-1252
-  // and says so, with HTML's special characters escaped.
-  auto cell = [](const std::string& oem) { return HtmlEscape(OemToAnsiStr(oem)); };
+  // The engine hands table texts over in Windows-1252 (it converts a code
+  // page 437 table as it reads); the page says so and escapes HTML's
+  // special characters.
+  auto cell = [](const std::string& text) { return HtmlEscape(text); };
   bool ok = Guard([&] {
     std::string title = BaseName(path);
     WriteTextLineStr("<HTML>");
@@ -391,7 +392,8 @@ void Tdbf4::PrintTable() {
     std::int32_t count = tzdbf.RecordCount();
     for (std::int32_t r = 1; r <= count && !AbortFlag; ++r) {
       std::array<std::string, 7> cells;
-      for (int i = 0; i < n; ++i) cells[i] = tzdbf.Peek(i + 1, r).substr(0, 65);
+      // The output layer takes stored (code page 437) texts.
+      for (int i = 0; i < n; ++i) cells[i] = AnsiToOemText(tzdbf.Peek(i + 1, r)).substr(0, 65);
       writer.WriteRow(cells);
     }
     writer.Done();

@@ -1,0 +1,192 @@
+#include "dbf/dbf4.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dataset_test_support.h"
+#include "framework/globals.h"
+#include "platform/process.h"
+
+using dbftest::DatasetTest;
+using dbftest::F;
+using platform::DialogScript;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  auto b = dbftest::ReadBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+}  // namespace
+
+class Dbf4Facade : public DatasetTest {
+ protected:
+  void SetUp() override {
+    DatasetTest::SetUp();
+    CreateTableDialog();
+    platform::RecordProgramStarts(true);
+  }
+  void TearDown() override {
+    platform::RecordProgramStarts(false);
+    FreeTableDialog();
+    DatasetTest::TearDown();
+  }
+};
+
+TEST_F(Dbf4Facade, OpenReadMoveAndClose) {
+  std::string p = SampleTable(3);
+  dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dbf4->Label_filename, p);
+  EXPECT_EQ(dbf4->FieldCount(), 5);
+  EXPECT_EQ(dbf4->FieldName(1), "NAME");
+  EXPECT_EQ(dbf4->FieldName(0), "");
+  EXPECT_EQ(dbf4->FieldName(6), "");
+  EXPECT_EQ(dbf4->RecordCount(), 3);
+  EXPECT_EQ(dbf4->RecNo(), 1);
+  dbf4->Go(3);
+  EXPECT_EQ(dbf4->FieldText(1), "R3        ");
+  EXPECT_EQ(dbf4->FieldText(2), "    3");
+  EXPECT_EQ(dbf4->FieldAsInteger("qty"), 3);
+  EXPECT_FALSE(dbf4->Eof());
+  dbf4->First();
+  EXPECT_EQ(dbf4->RecNo(), 1);
+  dbf4->CloseTable();
+  EXPECT_FALSE(dbf4->tzdbf.Active());
+  EXPECT_EQ(dbf4->FieldCount(), 0);
+  EXPECT_EQ(dbf4->DbfErrorCode(), 0);
+}
+
+TEST_F(Dbf4Facade, OpenFailureIsShownNeverThrown) {
+  dbf4->tzdbf.CreateIfNotFound = false;
+  DialogScript script;
+  script.Ok().Expect("File not found");
+  dbf4->OpenTable(Path("missing.dbf"));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(dbf4->tzdbf.Active());
+  EXPECT_EQ(dbf4->RecordCount(), 0);
+}
+
+TEST_F(Dbf4Facade, AppendedFieldsAreStoredAndPackRemovesDeleted) {
+  std::string p = SampleTable(2);
+  dbf4->OpenTable(p);
+  dbf4->AppendBlank();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dbf4->RecordCount(), 3);
+  EXPECT_EQ(dbf4->RecNo(), 3);
+  dbf4->SetFieldString("NAME", "new one");
+  dbf4->SetFieldInteger("QTY", 42);
+  dbf4->SetFieldFloat("PRICE", 3.5L);
+  dbf4->SetFieldBoolean("OK", true);
+  EXPECT_EQ(dbf4->FieldText(1), "new one   ");
+  dbf4->Go(1);  // moving stores the edit
+  dbf4->tzdbf.SetDeleted(true);
+  dbf4->Pack();
+  EXPECT_EQ(dbf4->RecordCount(), 2);
+  dbf4->CloseTable();
+
+  Use(p);
+  ASSERT_EQ(RecCount(), 2);
+  Go(2);
+  EXPECT_EQ(FieldAsString(1), "new one   ");
+  EXPECT_EQ(GetFieldValue(2), 42);
+  EXPECT_DOUBLE_EQ(static_cast<double>(GetFieldValue(3)), 3.5);
+  EXPECT_TRUE(GetFieldLogical(5));
+}
+
+TEST_F(Dbf4Facade, PendingFieldWritesAreStoredWhenTheTableCloses) {
+  std::string p = SampleTable(1);
+  dbf4->OpenTable(p);
+  dbf4->SetFieldString("NAME", "kept");
+  dbf4->CloseTable();
+  Use(p);
+  EXPECT_EQ(FieldAsString(1), "kept      ");
+}
+
+TEST_F(Dbf4Facade, FailedAppendLockReportsAndFieldWritesGoNowhere) {
+  std::string p = SampleTable(2);
+  dbf4->OpenTable(p);
+  dbf4->Go(2);
+  OpenOther(p, 20);
+  Select(20);
+  ASSERT_TRUE(FLock());
+  {
+    DialogScript script;
+    script.Ok().Expect("Lock failed [Insert]");
+    dbf4->AppendBlank();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  dbf4->SetFieldString("NAME", "lost");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(dbf4->RecordCount(), 2);
+  EXPECT_EQ(dbf4->FieldText(1), "R2        ");
+  Select(20);
+  Unlock();
+  dbf4->CloseTable();
+  Select(21);
+  Use(p + " ALIAS CHECK");
+  Go(2);
+  EXPECT_EQ(FieldAsString(1), "R2        ");
+}
+
+TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {
+  std::string p = Create("html.dbf", {F("NAME", 'C', 12), F("N", 'N', 3)});
+  SetErrorDispatch(false);
+  Use(p + " EXCLUSIVE");
+  ClearRecord();
+  SetFieldText(1, "A&B <\xFC>\"");  // u-umlaut: 0xFC in the engine, 0x81 in the file
+  SetFieldValue(2, 7);
+  Append();
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  CloseDatabase();
+  SetErrorDispatch(true);
+  dbf4->OpenTable(p);
+  std::string out = Path("table.htm");
+  ASSERT_NE(ReadText(p).find("A&B <\x81>"), std::string::npos);
+  ASSERT_TRUE(dbf4->ExportHtml(out));
+  std::string html = ReadText(out);
+  EXPECT_NE(html.find("charset=windows-1252"), std::string::npos);
+  EXPECT_NE(html.find("<TD>A&amp;B &lt;\xFC&gt;&quot;    </TD><TD>  7</TD>"), std::string::npos) << html;
+  EXPECT_NE(html.find("<TD><CENTER>NAME</CENTER></TD><TD><CENTER>N</CENTER></TD>"), std::string::npos);
+  EXPECT_NE(html.find("<title>table</title>"), std::string::npos);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+}
+
+TEST_F(Dbf4Facade, AcceptStoresTheChosenRecordAndCancelSetsAbortFlag) {
+  std::string p = SampleTable(3);
+  dbf4->OpenTable(p);
+  dbf4->Go(2);
+  dbf4->AcceptSelection(1, 3);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(LastDialogKey, 13);
+  EXPECT_EQ(SelectedRecordNo, 2);
+  EXPECT_EQ(GridRow, 1);
+  EXPECT_EQ(GridColumn, 3);
+  dbf4->CancelSelection();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(LastDialogKey, 27);
+}
+
+TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
+  std::string p = SampleTable(12);
+  dbf4->OpenTable(p);
+  dbf4->SearchText = "r1";
+  EXPECT_TRUE(dbf4->SearchStored(true));
+  EXPECT_EQ(dbf4->RecNo(), 1);
+  EXPECT_TRUE(dbf4->SearchStored(false));
+  EXPECT_EQ(dbf4->RecNo(), 10);
+  dbf4->SearchText = "zz";
+  DialogScript script;
+  script.Ok().Expect("zz not found");
+  EXPECT_FALSE(dbf4->SearchStored(true));
+}
+
+TEST_F(Dbf4Facade, CaptionsFollowTheMode) {
+  dbf4->SetCaptions("Threads", "Table 3");
+  dbf4->Label_filename = "/data/gewinde.dbf";
+  EXPECT_EQ(dbf4->CaptionForMode(1), "Table 3   Threads");
+  EXPECT_EQ(dbf4->CaptionForMode(2), "Table 3  Threads  (/data/gewinde.dbf)");
+}
