@@ -404,43 +404,28 @@ void Tdbf4::PrintTable() {
   if (stopped) AbortFlag = 1;
 }
 
-void Tdbf4::SaveAsDelimited(const std::string& path) {
+void Tdbf4::UnderFileLock(const std::function<void()>& op) {
   Guard([&] {
+    tzdbf.CheckBrowseMode();
     tzdbf.FLock();
     try {
-      tzdbf.CopyToDelimited(path);
+      op();
     } catch (...) {
       tzdbf.UnLock();
       throw;
     }
     tzdbf.UnLock();
   });
+}
+
+void Tdbf4::SaveAsDelimited(const std::string& path) {
+  UnderFileLock([&] { tzdbf.CopyToDelimited(path); });
 }
 
 void Tdbf4::AppendFromDbf(const std::string& path) {
-  Guard([&] {
-    tzdbf.CheckBrowseMode();
-    tzdbf.FLock();
-    try {
-      tzdbf.AppendFrom(path);
-    } catch (...) {
-      tzdbf.UnLock();
-      throw;
-    }
-    tzdbf.UnLock();
-  });
+  UnderFileLock([&] { tzdbf.AppendFrom(path); });
 }
 
 void Tdbf4::AppendFromDelimited(const std::string& path) {
-  Guard([&] {
-    tzdbf.CheckBrowseMode();
-    tzdbf.FLock();
-    try {
-      tzdbf.AppendFromDelimited(path);
-    } catch (...) {
-      tzdbf.UnLock();
-      throw;
-    }
-    tzdbf.UnLock();
-  });
+  UnderFileLock([&] { tzdbf.AppendFromDelimited(path); });
 }

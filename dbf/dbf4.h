@@ -94,6 +94,8 @@ class Tdbf4 {
  private:
   // Runs `op`, turning every exception into a message and AbortFlag.
   bool Guard(const std::function<void()>& op);
+  // Runs `op` (guarded) while the table is locked as a whole.
+  void UnderFileLock(const std::function<void()>& op);
 
   bool keyFound_ = false;
   // Set when AppendBlank could not append: field writes then go nowhere
