@@ -7,6 +7,7 @@
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
+#include "dbf/locate.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
 #include "framework/charset.h"
@@ -52,38 +53,10 @@ void PutF64(std::uint8_t* p, double v) { std::memcpy(p, &v, 8); }
 
 std::string Trim(const std::string& s) { return AllTrim(s); }
 
-// Finds the first record (in the active order) whose fields, named in
-// `keyFields` separated by ";", hold the given values; stays there.
-bool LocateFields(const std::string& keyFields, const std::vector<std::string>& values, bool noCase,
-                  bool partial) {
-  std::vector<int> numbers;
-  std::string rest = keyFields;
-  while (!rest.empty()) {
-    std::size_t semi = rest.find(';');
-    int n = FieldNo(Trim(rest.substr(0, semi)));
-    if (n < 1) return false;
-    numbers.push_back(n);
-    rest = semi == std::string::npos ? std::string() : rest.substr(semi + 1);
-  }
-  if (numbers.empty() || numbers.size() != values.size()) return false;
-  std::int32_t start = RecNo();
-  GoTop();
-  while (!dEOF() && TzLastError == 0) {
-    bool all = true;
-    for (std::size_t i = 0; i < numbers.size() && all; ++i) {
-      std::string have = Trim(FieldAsString(numbers[i]));
-      std::string want = Trim(values[i]);
-      if (noCase) {
-        have = TzUpperCase(have);
-        want = TzUpperCase(want);
-      }
-      all = partial ? have.compare(0, want.size(), want) == 0 : have == want;
-    }
-    if (all) return true;
-    Skip(1);
-  }
-  GoChecked(start);
-  return false;
+std::vector<TLocateValue> LocateValues(const std::vector<std::string>& values) {
+  std::vector<TLocateValue> v;
+  for (const std::string& t : values) v.emplace_back(t);
+  return v;
 }
 
 }  // namespace
@@ -803,7 +776,7 @@ std::int32_t TTzDataSet::TziGotoRecord(std::int32_t n) {
 bool TTzDataSet::TziLocate(const std::string& keyFields, const std::vector<std::string>& values,
                            TLocateOptions options) {
   SelectWorkArea("TziLocate");
-  bool found = LocateFields(keyFields, values, options.caseInsensitive, options.partialKey);
+  bool found = LocateFields(keyFields, LocateValues(values), options.caseInsensitive, true, !options.partialKey);
   if (found) atBegin_ = atEnd_ = false;
   return found;
 }
@@ -813,7 +786,7 @@ bool TTzDataSet::TziLookup(const std::string& keyFields, const std::vector<std::
   results.clear();
   SelectWorkArea("TziLookup");
   std::int32_t remembered = ::RecNo();
-  bool found = LocateFields(keyFields, values, false, false);
+  bool found = LocateFields(keyFields, LocateValues(values), false, true, true);
   if (found) {
     RecordBuffer buffer(BufferSize(), 0);
     RecordToNative(buffer.data());

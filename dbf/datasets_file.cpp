@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dbf/errors.h"
+#include "dbf/import_export.h"
 #include "dbf/locks.h"
 #include "dbf/memo.h"
 #include "dbf/record_cache.h"
@@ -11,10 +12,7 @@
 #include "dbf/work_areas.h"
 #include "framework/message_box.h"
 
-#if __has_include("dbf/ndx_index.h")
 #include "dbf/ndx_index.h"
-#define BQ4_HAVE_INDEXES 1
-#endif
 
 using platform::TDataSetState;
 using platform::TField;
@@ -40,57 +38,15 @@ void TTzCDataSet::AppendFrom(const std::string& fileName) {
   CheckBrowseMode();
   Align("AppendFrom");
   std::int32_t remembered = ::RecNo();
-  std::string source = FindFileAnyCase(fileName);
-  // Fields of the same name are copied; the source is read in file order.
-  std::uint8_t target = CurrentWorkArea();
-  std::vector<std::pair<int, int>> pairs;  // source field, target field
-  {
-    ErrorDispatchOff off;
-    Select(0);  // a free work area
-    Use(source);
-  }
-  std::uint16_t openError = TzLastError;
-  if (openError == 0) {
-    std::uint8_t src = CurrentWorkArea();
-    for (int i = 1; i <= ::FieldCount(); ++i) {
-      std::string name = ::Field(i);
-      Select(target);
-      int t = FieldNo(name);
-      Select(src);
-      if (t > 0) pairs.emplace_back(i, t);
-    }
-    GoTop();
-    while (!dEOF()) {
-      std::vector<std::string> values;
-      for (auto& p : pairs) values.push_back(FieldAsString(p.first));
-      bool deleted = Deleted();
-      Select(target);
-      ClearRecord();
-      for (std::size_t k = 0; k < pairs.size(); ++k) {
-        int t = pairs[k].second;
-        switch (FieldType(t)) {
-          case 'N':
-          case 'F': SetFieldValue(t, ValReal(values[k])); break;
-          case 'L': SetFieldLogical(t, !values[k].empty() && values[k][0] == YesLetter); break;
-          case 'M': break;  // memo blocks belong to the source's memo file
-          default: SetFieldText(t, values[k]); break;
-        }
-      }
-      if (TDbfWorkArea* wa = SelectedWorkArea(); wa && wa->typedRecord) wa->typedRecord[0] = deleted ? 1 : 0;
-      ::Append();
-      Select(src);
-      Skip(1);
-    }
-    CloseDatabase();
-  }
-  Select(target);
+  ::AppendFrom(FindFileAnyCase(fileName));
+  std::uint16_t error = TzLastError;
   AfterBulkChange();
-  if (openError != 0) DederError(openError, "Cannot open " + source + " [AppendFrom]");
   {
     ErrorDispatchOff off;
     if (!GoChecked(remembered)) GoBottom();
     TzLastError = 0;
   }
+  if (error != 0) return;
   RefetchAfterEngineOp();
 }
 
@@ -216,7 +172,6 @@ bool TTzFileDataSet::OpenTable(const std::string& name) {
 
 bool TTzFileDataSet::OpenIndexes() {
   if (IndexList.empty()) return true;
-#ifdef BQ4_HAVE_INDEXES
   ErrorDispatchOff off;
   struct Line {
     int number;
@@ -271,10 +226,6 @@ bool TTzFileDataSet::OpenIndexes() {
   }
   Set_Order_To(1);
   return TzLastError == 0;
-#else
-  DederError(221, "Index unit not linked in [" + Name() + ".OpenIndexes]");
-  return false;
-#endif
 }
 
 bool TTzFileDataSet::ALock() {
@@ -301,7 +252,6 @@ bool TTzFileDataSet::IndexActive() {
 bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, int how) {
   CheckBrowseMode();
   SelectWorkArea(label);
-#ifdef BQ4_HAVE_INDEXES
   std::string k = key.substr(0, std::min<std::size_t>(key.size(), 100));
   bool found;
   if (how == 1) {
@@ -321,12 +271,6 @@ bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, 
   }
   RefetchAfterEngineOp();
   return found;
-#else
-  (void)key;
-  (void)how;
-  DederError(221, "Index unit not linked in [" + Name() + "." + label + "]");
-  return false;
-#endif
 }
 
 bool TTzFileDataSet::Find(const std::string& key) { return FindWith(key, "Find", 0); }
@@ -336,35 +280,21 @@ bool TTzFileDataSet::FindNear(const std::string& key) { return FindWith(key, "Fi
 void TTzFileDataSet::IndexOn(const std::string& expression, const std::string& indexFile) {
   CheckBrowseMode();
   SelectWorkArea("IndexOn");
-#ifdef BQ4_HAVE_INDEXES
   Index_On(expression, indexFile);
-#else
-  (void)expression;
-  DederError(221, "Index unit not linked in [" + indexFile + "]");
-#endif
   RefetchAfterEngineOp();
 }
 
 void TTzFileDataSet::SetIndexTo(const std::string& indexFiles) {
   CheckBrowseMode();
   Align("SetIndexTo");
-#ifdef BQ4_HAVE_INDEXES
   SetIndexList(indexFiles);
-#else
-  DederError(221, "Index unit not linked in [" + indexFiles + "]");
-#endif
   RefetchAfterEngineOp();
 }
 
 void TTzFileDataSet::SetIndexToLFN(const std::string& indexFile, int number) {
   CheckBrowseMode();
   Align("SetIndexToLFN");
-#ifdef BQ4_HAVE_INDEXES
   Set_Index_To(indexFile, number);
-#else
-  (void)number;
-  DederError(221, "Index unit not linked in [" + indexFile + "]");
-#endif
   RefetchAfterEngineOp();
 }
 
@@ -378,15 +308,21 @@ std::string TTzFileDataSet::Peek(int field, std::int32_t recordNumber) {
 std::int32_t TTzFileDataSet::AppendFromDelimited(const std::string& fileName) {
   CheckBrowseMode();
   SelectWorkArea("AppendFromDelimited");
-  DederError(1103, "Delimited import is not available [" + fileName + "]");
-  return -1;
+  std::int32_t n = ::AppendFromDelimited(fileName, ShowProgress);
+  AfterBulkChange();
+  RefetchAfterEngineOp();
+  return n;
 }
 
 std::int32_t TTzFileDataSet::CopyToDelimited(const std::string& fileName) {
   CheckBrowseMode();
   SelectWorkArea("CopyToDelimited");
-  DederError(1103, "Delimited export is not available [" + fileName + "]");
-  return -1;
+  std::int32_t remembered = ::RecNo();
+  std::int32_t n = ::CopyToDelimited(fileName);
+  ErrorDispatchOff off;
+  GoChecked(remembered);
+  TzLastError = 0;
+  return n;
 }
 
 bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<std::string>& values,

@@ -190,3 +190,47 @@ TEST_F(Dbf4Facade, CaptionsFollowTheMode) {
   EXPECT_EQ(dbf4->CaptionForMode(1), "Table 3   Threads");
   EXPECT_EQ(dbf4->CaptionForMode(2), "Table 3  Threads  (/data/gewinde.dbf)");
 }
+
+TEST_F(Dbf4Facade, IndexedFindKeyHitsMissesAndRetriesWithDecimalComma) {
+  std::string p = Create("keys.dbf", {F("KEY", 'C', 8), F("VAL", 'N', 4)});
+  SetErrorDispatch(false);
+  Use(p + " EXCLUSIVE");
+  for (const char* k : {"2,5", "1,5", "M12", "M8"}) {
+    ClearRecord();
+    SetFieldText(1, k);
+    SetFieldValue(2, static_cast<long double>(std::string(k).size()));
+    Append();
+  }
+  CloseDatabase();
+  SetErrorDispatch(true);
+  dbf4->OpenTable(p);
+  dbf4->IndexOn("KEY", Path("keys"));
+  dbf4->SetIndexTo(Path("keys"));
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->First();
+  EXPECT_EQ(dbf4->FieldText(1), "1,5     ");  // key order
+  dbf4->FindKey("M12");
+  EXPECT_TRUE(dbf4->KeyFound());
+  EXPECT_EQ(dbf4->RecNo(), 3);
+  dbf4->FindKey("1.5");
+  EXPECT_TRUE(dbf4->KeyFound());
+  EXPECT_EQ(dbf4->FieldText(1), "1,5     ");
+  dbf4->FindKey("X9");
+  EXPECT_FALSE(dbf4->KeyFound());
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(Dbf4Facade, SortingByAColumnKeepsTheCurrentRecord) {
+  std::string p = SampleTable(12);
+  dbf4->OpenTable(p);
+  dbf4->Go(10);
+  dbf4->SortByColumn(0);  // NAME: R1, R10, R11, R12, R2, ...
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dbf4->RecNo(), 10);
+  EXPECT_TRUE(std::filesystem::exists(Tdbf4::SortIndexName() + ".ndx"));
+  dbf4->tzdbf.Next();
+  EXPECT_EQ(dbf4->RecNo(), 11);
+  dbf4->tzdbf.Next();
+  dbf4->tzdbf.Next();
+  EXPECT_EQ(dbf4->RecNo(), 2);
+}
