@@ -302,6 +302,13 @@ std::string TTzFileDataSet::Peek(int field, std::int32_t recordNumber) {
   SelectWorkArea("Peek");
   std::string result;
   ::Peek(field, recordNumber, result);
+  // An uncached read hands over the stored bytes; a cached one translates
+  // them as a record read does. Callers get the translated text either way.
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (CacheSize == 0 && wa && !result.empty()) {
+    if (wa->readTranslator) wa->readTranslator(result.data(), result.size());
+    if (wa->oem) OemToAnsiBuffer(result.data(), result.size());
+  }
   return result;
 }
 

@@ -176,11 +176,7 @@ void Peek(int f, std::int32_t n, std::string& result) {
       result.clear();
       DederError(static_cast<std::uint16_t>(rc), "DBF: " + wa->fileName + " [Peek(" + std::to_string(f) +
                                                      "," + std::to_string(n) + ")]");
-      return;
     }
-    // The same translation as a cached read gives.
-    if (wa->readTranslator) wa->readTranslator(result.data(), length);
-    if (wa->oem) OemToAnsiBuffer(result.data(), length);
     return;
   }
   if (!Cached(*wa, n)) {
