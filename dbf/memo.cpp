@@ -695,6 +695,14 @@ int WriteGroupHeader(TMemoState& m, std::int64_t position, std::uint32_t dataLen
   return WriteAll(m.file, position, h);
 }
 
+int MemoGroupData(const TMemoState& m, std::int32_t block, std::int64_t& dataStart, std::int64_t& length) {
+  GroupInfo g;
+  int rc = ReadGroupInfo(m, block, g);
+  dataStart = g.dataStart;
+  length = g.length;
+  return rc;
+}
+
 void ReleaseMemoLock(TMemoState& m, const std::string& label) {
   if (!m.locked) return;
   m.locked = false;

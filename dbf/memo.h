@@ -93,6 +93,10 @@ bool MemoAsText(std::int32_t block, std::string& text);
 int PrepareMemoWrite(TMemoState& m, std::int64_t& position, const std::string& label);
 int FinishMemoWrite(TMemoState& m, const std::string& label);
 int WriteGroupHeader(TMemoState& m, std::int64_t position, std::uint32_t dataLength);
+// Where the data of the group at `block` starts and how long it is (-1: a
+// dBASE III text, up to its first 0x1A). Returns 0, 1003 when the block is
+// not in the file, or an I/O code.
+int MemoGroupData(const TMemoState& m, std::int32_t block, std::int64_t& dataStart, std::int64_t& length);
 // Releases the memo lock taken by PrepareMemoWrite.
 void ReleaseMemoLock(TMemoState& m, const std::string& label);
 // The memo's record number text for reports: " Record # <n>".

@@ -1,0 +1,166 @@
+#include "dbf/blob_streams.h"
+
+#include "dbf/memo.h"
+#include "dbf_test_util.h"
+
+using namespace dbftest;
+
+namespace {
+
+void AddOne(char* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(p[i] + 1);
+}
+void SubtractOne(char* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(p[i] - 1);
+}
+
+class BlobStreams : public DbfTest {
+ protected:
+  std::string Table(std::uint8_t kind, const std::string& name = "blob.dbf") {
+    CreateVersionByte = kind;
+    std::string p = Create(name, {F("NAME", 'C', 4), F("DATA", 'M', 10)});
+    Use(p + " EXCLUSIVE");
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+  static std::int32_t WriteBlob(const std::string& bytes, bool autoText = false, std::size_t piece = 700) {
+    std::int32_t b = CreateBlobDescriptor(autoText, 0, 2);
+    for (std::size_t at = 0; at < bytes.size(); at += piece)
+      EXPECT_EQ(WriteBlobStream(bytes.data() + at, static_cast<std::int32_t>(std::min(piece, bytes.size() - at))),
+                static_cast<std::int32_t>(std::min(piece, bytes.size() - at)));
+    DestroyBlobDescriptor();
+    return b;
+  }
+  static std::string ReadBlob(std::int32_t block, bool autoText = false) {
+    std::string out;
+    if (CreateBlobDescriptor(autoText, block, 1) == 0) return "<error>";
+    char buf[333];
+    for (std::int32_t n; (n = ReadBlobStream(buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
+    DestroyBlobDescriptor();
+    return out;
+  }
+  static std::string Binary(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += static_cast<char>((i * 37) & 0xFF);
+    return s;
+  }
+};
+
+TEST_F(BlobStreams, Dbase3TextEndsAtItsTerminator) {
+  Table(kMemoDbase3);
+  std::int32_t b = AddMemo("plain text memo");
+  ASSERT_EQ(CreateBlobDescriptor(false, b, 1), b);
+  EXPECT_EQ(SeekBlobStream(0, 2), 15);  // the length is found by reading through
+  EXPECT_EQ(SeekBlobStream(-4, 2), 11);
+  char buf[32] = {};
+  EXPECT_EQ(ReadBlobStream(buf, sizeof buf), 4);
+  EXPECT_EQ(std::string(buf, 4), "memo");
+  EXPECT_EQ(SeekBlobStream(-100, 1), 0);
+  DestroyBlobDescriptor();
+  EXPECT_EQ(ReadBlob(b), "plain text memo");
+}
+
+TEST_F(BlobStreams, BinaryBlobsInEveryKind) {
+  for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    Table(kind, "bin" + std::to_string(kind) + ".dbf");
+    std::string data = Binary(1556);
+    data[100] = 0x1A;  // no terminator in a BLOB
+    std::int32_t b = WriteBlob(data);
+    if (kind == kMemoDbase3) {
+      EXPECT_LT(b, 0);  // negative: stored with a group header
+      auto bytes = ReadBytes(ForceExtension(DbfFileName(), "dbt"));
+      std::size_t at = static_cast<std::size_t>(-b) * 512;
+      EXPECT_EQ(bytes[at], 0xFF);
+      EXPECT_EQ(bytes[at + 2], 8);
+    } else {
+      EXPECT_GT(b, 0);
+    }
+    EXPECT_EQ(ReadBlob(b), data);
+    std::string viaMemo;
+    ASSERT_TRUE(ReadMemoData(b, viaMemo));
+    EXPECT_EQ(viaMemo, data);
+    ClearRecord();
+    SetFieldValue(2, b);
+    Append();
+    EXPECT_EQ(FieldAsString(2), kind == kMemoDbase3 ? "BLOB" : "MEMO");
+    CloseDatabase();
+  }
+}
+
+TEST_F(BlobStreams, RewrittenBlobLeavesOldGroupUntilPack) {
+  std::string p = Table(kMemoDbase4);
+  ClearRecord();
+  SetFieldValue(2, WriteBlob(Binary(900)));
+  Append();
+  auto size1 = ReadBytes(ForceExtension(p, "dbt")).size();
+  SetFieldValue(2, WriteBlob(Binary(800)));
+  Replace();
+  auto size2 = ReadBytes(ForceExtension(p, "dbt")).size();
+  EXPECT_GT(size2, size1);
+  PackMemofile();
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  EXPECT_LT(ReadBytes(ForceExtension(p, "dbt")).size(), size2);
+  Go(1);
+  EXPECT_EQ(ReadBlob(static_cast<std::int32_t>(GetFieldValue(2))), Binary(800));
+}
+
+TEST_F(BlobStreams, TextModeConvertsCharacterSets) {
+  std::string p = Table(kMemoDbase4);
+  std::string ansi = "Gr\xF6\xDF" "e\r\n";
+  std::int32_t b = WriteBlob(ansi, true);
+  std::string stored;
+  ASSERT_TRUE(ReadMemoData(b, stored));
+  EXPECT_EQ(stored, "Gr\x94\xE1" "e\r\n");  // code page 437 on disk
+  EXPECT_EQ(ReadBlob(b, true), ansi);
+  EXPECT_EQ(ReadBlob(b, false), stored);
+  // A zero byte makes the first piece binary: nothing is converted.
+  std::string bin = std::string("\xF6\0x", 3);
+  b = WriteBlob(bin, true);
+  EXPECT_EQ(ReadBlob(b, true), bin);
+}
+
+TEST_F(BlobStreams, TranslatorsSeeWholeWindows) {
+  CreateVersionByte = kMemoFoxPro;
+  std::string p = Create("tr.dbf", {F("DATA", 'M', 10)});
+  UseWithTranslators(p + " EXCLUSIVE", nullptr, 0, AddOne, SubtractOne);
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  std::string data = Binary(1300);
+  std::int32_t b = WriteBlob(data, false, 123);
+  std::string raw;
+  {
+    auto bytes = ReadBytes(ForceExtension(p, "fpt"));
+    std::size_t at = static_cast<std::size_t>(b) * SelectedMemoState()->blockSize + 8;
+    raw.assign(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + 1300));
+  }
+  std::string expect = data;
+  AddOne(expect.data(), expect.size());
+  EXPECT_TRUE(raw == expect);
+  EXPECT_TRUE(ReadBlob(b) == data);
+  ASSERT_EQ(CreateBlobDescriptor(false, b, 1), b);
+  EXPECT_EQ(SeekBlobStream(1000, 0), 1000);
+  char buf[8];
+  ASSERT_EQ(ReadBlobStream(buf, 8), 8);
+  EXPECT_EQ(std::string(buf, 8), data.substr(1000, 8));
+  EXPECT_EQ(SeekBlobStream(0, 2), 1300);
+  EXPECT_EQ(ReadBlobStream(buf, 8), 0);
+  DestroyBlobDescriptor();
+}
+
+TEST_F(BlobStreams, MisuseIsReported) {
+  Sample(1);
+  EXPECT_EQ(CreateBlobDescriptor(false, 1, 1), 0);
+  EXPECT_EQ(TzLastError, 1019);
+  DestroyBlobDescriptor();
+  EXPECT_EQ(TzLastError, 1019);
+  CloseDatabase();
+  Table(kMemoDbase4);
+  EXPECT_EQ(CreateBlobDescriptor(false, 77, 1), 0);
+  EXPECT_EQ(TzLastError, 1003);
+  char c;
+  EXPECT_EQ(ReadBlobStream(&c, 1), 0);
+  EXPECT_EQ(WriteBlobStream(&c, 1), 0);
+  EXPECT_EQ(SeekBlobStream(5, 0), 0);
+}
+
+}  // namespace
