@@ -8,6 +8,7 @@
 #include <random>
 
 #include "dbf_test_util.h"
+#include "dbf/blob_streams.h"
 #include "dbf/record_cache.h"
 
 using namespace dbftest;
@@ -328,33 +329,50 @@ TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
 }
 
 TEST_F(Memo, MutatedMemoFilesNeverCrashTheReader) {
-  std::string p = MemoTable(kMemoDbase4, 6);
-  Go(3);
-  SetFieldValue(2, AddMemo(Pattern(1200)));
-  Replace();
-  CloseDatabase();
-  std::string dbt = ForceExtension(p, "dbt");
-  const auto original = ReadBytes(dbt);
   std::mt19937 rng(12345);
-  for (int round = 0; round < 200; ++round) {
-    auto bytes = original;
-    int changes = 1 + static_cast<int>(rng() % 8);
-    for (int c = 0; c < changes; ++c) bytes[rng() % bytes.size()] = static_cast<unsigned char>(rng());
-    if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
-    WriteBytes(dbt, bytes);
-    Use(p + " EXCLUSIVE");
-    if (TzLastError == 0) {
-      for (int i = 1; i <= 6; ++i) {
-        Go(i);
-        std::string data;
-        ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data);
-        GetMemo(static_cast<std::int32_t>(GetFieldValue(3)));
-        EXPECT_LE(data.size(), bytes.size());
-      }
-      SetFieldValue(2, AddMemo("after damage"));
-      Replace();
-    }
+  for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    std::string p = MemoTable(kind, 6, "mut" + std::to_string(kind) + ".dbf");
+    Go(3);
+    SetFieldValue(2, AddMemo(Pattern(1200)));
+    Replace();
+    Go(4);
+    std::int32_t blob = CreateBlobDescriptor(false, 0, 2);
+    WriteBlobStream(Pattern(700).data(), 700);
+    DestroyBlobDescriptor();
+    SetFieldValue(3, blob);
+    Replace();
     CloseDatabase();
+    std::string memo = ForceExtension(p, MemoExtension(kind));
+    const auto original = ReadBytes(memo);
+    for (int round = 0; round < 150; ++round) {
+      auto bytes = original;
+      int changes = 1 + static_cast<int>(rng() % 8);
+      for (int c = 0; c < changes; ++c) bytes[rng() % bytes.size()] = static_cast<unsigned char>(rng());
+      if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
+      WriteBytes(memo, bytes);
+      Use(p + " EXCLUSIVE");
+      if (TzLastError == 0) {
+        for (int i = 1; i <= 6; ++i) {
+          Go(i);
+          std::string data;
+          ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data);
+          EXPECT_LE(data.size(), bytes.size());
+          GetMemo(static_cast<std::int32_t>(GetFieldValue(3)));
+          if (CreateBlobDescriptor(true, static_cast<std::int32_t>(GetFieldValue(3)), 1) != 0) {
+            char buf[256];
+            SeekBlobStream(0, 2);
+            SeekBlobStream(0, 0);
+            while (ReadBlobStream(buf, sizeof buf) > 0) {
+            }
+            DestroyBlobDescriptor();
+          }
+        }
+        SetFieldValue(2, AddMemo("after damage"));
+        Replace();
+      }
+      CloseDatabase();
+    }
   }
 }
 

@@ -1,0 +1,96 @@
+// Memo reading on arbitrary memo files: the first byte picks the memo kind,
+// the rest is the memo file beside a small table whose records point at
+// blocks 1 to 8. Every memo is read as lines, as text and as a BLOB, then a
+// memo is added and the file packed.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "dbf/blob_streams.h"
+#include "dbf/dbf_file.h"
+#include "dbf/errors.h"
+#include "dbf/init.h"
+#include "dbf/memo.h"
+#include "dbf/runtime.h"
+#include "dbf/work_areas.h"
+#include "framework/init.h"
+#include "platform/binary_file.h"
+#include "platform/os.h"
+
+namespace {
+
+const std::uint8_t kKinds[] = {kMemoDbase3, kMemoDbase4, kMemoLevel7, kMemoFoxPro};
+
+std::string TableFor(std::uint8_t kind) {
+  return platform::ProcessTempDir() + "/fuzz" + std::to_string(kind) + ".dbf";
+}
+
+void CreateTables() {
+  for (std::uint8_t kind : kKinds) {
+    CreateVersionByte = kind;
+    TDbfFieldEntry f[2];
+    f[0].name = "NAME";
+    f[0].type = 'C';
+    f[0].length = 4;
+    f[1].name = "NOTES";
+    f[1].type = 'M';
+    f[1].length = 10;
+    TDbfWorkArea wa;
+    CreateDbf(wa, TableFor(kind), 2, f);
+    Use(TableFor(kind) + " EXCLUSIVE");
+    for (int i = 1; i <= 8; ++i) {
+      ClearRecord();
+      SetFieldValue(2, i % 2 == 0 ? i : -i);
+      Append();
+    }
+    CloseAll();
+  }
+  CreateVersionByte = 0x8B;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static bool started = [] {
+    InitFrameworkModules();
+    InitDbfModules();
+    SetErrorDispatch(false);
+    CreateTables();
+    return true;
+  }();
+  (void)started;
+  if (size < 1) return 0;
+  InitDbfModules();
+  SetErrorDispatch(false);
+  std::uint8_t kind = kKinds[data[0] % 4];
+  std::string table = TableFor(kind);
+  std::string memo = ForceExtension(table, MemoExtension(kind));
+  platform::FileHandle h = platform::kNoFile;
+  if (platform::CreateFile(memo, h) != 0) return 0;
+  if (size > 1) platform::WriteAt(h, 0, data + 1, size - 1);
+  platform::CloseFile(h);
+
+  Use(table + " EXCLUSIVE");
+  if (TzLastError == 0) {
+    for (int i = 1; i <= 8; ++i) {
+      Go(i);
+      auto block = static_cast<std::int32_t>(GetFieldValue(2));
+      std::string text;
+      ReadMemoData(block, text);
+      GetMemo(block);
+      MemoAsText(block, text);
+      if (CreateBlobDescriptor(true, block, 1) != 0) {
+        char buf[300];
+        SeekBlobStream(0, 2);
+        SeekBlobStream(3, 0);
+        while (ReadBlobStream(buf, sizeof buf) > 0) {
+        }
+        DestroyBlobDescriptor();
+      }
+    }
+    AddMemo("fuzz");
+    PackMemofile();
+  }
+  CloseAll();
+  return 0;
+}
