@@ -374,11 +374,13 @@ int WritePackedFiles(TDbfWorkArea& wa, TMemoState& m, TMemoState& out, const std
       if (digits.size() > f.length) return 1005;
       std::string text = std::string(f.length - digits.size(), ' ') + digits;
       std::memcpy(field, text.data(), f.length);
+      PackStep(0);
     }
   }
   rc = FinishMemoWrite(out, "PackMemofile");
   if (rc == 0) rc = platform::FlushFile(out.file);
   if (rc != 0) return rc;
+  PackStep(1);
   platform::FileHandle t = platform::kNoFile;
   rc = platform::CreateFile(tempTable, t);
   if (rc == 0) rc = platform::WriteAt(t, 0, table.data(), table.size());
@@ -752,7 +754,6 @@ void PackMemofile() {
     failBeforeSwitch(rc);
     return;
   }
-  PackStep(1);
   PackStep(2);
   // The new memo file goes in place first; the table with the new block
   // numbers follows. Until that second rename is done, opening the table

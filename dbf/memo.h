@@ -132,8 +132,8 @@ class TMemoTextFile {
 };
 
 // Crash-injection seam for tests: called at the steps of PackMemofile
-// (1 new memo file written, 2 new table written, 3 memo file renamed,
-// 4 table renamed). Not set in the program.
+// (0 after each memo copied, 1 new memo file written, 2 new table written,
+// 3 memo file renamed, 4 table renamed). Not set in the program.
 extern void (*MemoPackStepHook)(int step);
 
 // Finishes a memo pack that a crash interrupted after the new memo file

@@ -259,7 +259,7 @@ TEST_F(Memo, PackKeepsEveryMemoOfTheKeptRecords) {
 }
 
 TEST_F(Memo, ProcessKilledDuringPackLeavesTableWithAllMemos) {
-  for (int step = 1; step <= 4; ++step) {
+  for (int step = 0; step <= 4; ++step) {
     SCOPED_TRACE(step);
     std::string p = MemoTable(kMemoDbase4, 5, "kill" + std::to_string(step) + ".dbf");
     Go(2);
