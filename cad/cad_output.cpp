@@ -1,0 +1,646 @@
+#include "cad/cad_output.h"
+
+#include <cmath>
+
+#include "cad/cad_listing.h"
+#include "cad/cad_screen.h"
+#include "cad/dxf_writer.h"
+#include "cad/iges_writer.h"
+#include "cad/plot_handoff.h"
+#include "framework/drawing.h"
+#include "framework/file_utils.h"
+#include "framework/input_dialogs.h"
+#include "framework/line_io.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/plane_geometry.h"
+#include "framework/text_utils.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace {
+
+TCadState& S() { return CadState; }
+
+Word Device() { return CadState.CadDevice; }
+
+// DXF entities go to the file on the DXF and plot devices.
+bool DxfDevice() { return Device() == kCadDxf || Device() == kCadPlotProgram; }
+
+bool ScreenWindow() { return Device() == kCadScreen && !CadState.CadInBlockSection; }
+
+const char* ExtensionOf(Word device) {
+  switch (device) {
+    case kCadDxf: return "dxf";
+    case kCadIges: return "igs";
+    default: return "txt";
+  }
+}
+
+// True when the file name part of path holds a ".".
+bool HasExtension(const std::string& path) {
+  const std::string dir = ExtractDirPart(path);
+  return path.find('.', dir.size()) != std::string::npos;
+}
+
+// Opens CadFileName for writing on TextFileVar; a failure is reported.
+bool OpenOutputFile() {
+  TextFileVar.Assign(S().CadFileName);
+  if (TextFileVar.Rewrite()) return true;
+  ReportFileError("Cannot create file " + S().CadFileName);
+  AbortFlag = 1;
+  return false;
+}
+
+// Settles CadFileName for the DXF, IGES and listing devices.
+bool ChooseOutputFile() {
+  const std::string ext = ExtensionOf(Device());
+  if (CadBatchMode) {
+    S().CadFileName = CurrentFileName + "." + ext;
+    return true;
+  }
+  platform::FileDialogRequest request;
+  request.directory = CadDir;
+  request.fileName = StripPathAndExt(CurrentFileName);
+  request.patterns = {"*." + ext, "*.*"};
+  std::string chosen;
+  if (!platform::AskSaveFile(request, chosen) || TrimRightText(chosen).empty()) {
+    AbortFlag = 1;
+    S().CadFileName.clear();
+    SetNormalCursor();
+    return false;
+  }
+  if (!HasExtension(chosen)) chosen += "." + ext;
+  // The save dialog itself does not ask before an existing drawing is replaced.
+  ConfirmOverwrite(chosen);
+  if (AbortFlag) {
+    S().CadFileName.clear();
+    SetNormalCursor();
+    return false;
+  }
+  S().CadFileName = chosen;
+  return true;
+}
+
+void Origin(Extended& x, Extended& y) {
+  x += CadState.CadOriginX;
+  y += CadState.CadOriginY;
+}
+
+void DrawStamp() {
+  const TCadWindow& w = S().CadWindow;
+  CadSetTextStyle(2, 0, 0.006L * w.height, 0.0045L * w.width);
+  CadSetColor(30);
+  std::string file = CurrentFilePath();
+  if (!file.empty()) file = ShortenText(file, 120);
+  CadText(TodayText() + " " + TimeText() + " - " + "TOVIMAR " + ProgShortName + " V" +
+              ProgVersion + " - " + file,
+          w.xmin + 0.005L * w.width, w.ymin + 0.002L * w.height);
+}
+
+void InsertLogo(const char* name, Extended fx, Extended fy) {
+  if (!TextFileExists(CadBlockFileName(name))) return;
+  const TCadWindow& w = S().CadWindow;
+  CadInsertBlock(name, w.xmin + fx * w.width, w.ymin + fy * w.height, 0, w.width / 480,
+                 w.height / 360);
+}
+
+}  // namespace
+
+std::string CadTempDir() {
+  const std::string dir = AddBackslash(TempDir);
+  return dir.empty() ? AddBackslash(platform::ProcessTempDir()) : dir;
+}
+
+std::string CadBlockFileName(const std::string& name) { return CadTempDir() + "$" + name + ".dx$"; }
+
+// ---------------------------------------------------------------------------
+// Opening and closing
+
+void SetCadDevice(TCadDevice device) { S().CadDevice = device; }
+
+void SelectCadDevice() {
+  static const char* const kDevices[5] = {"DXF", "IGES", "Control Output to Screen",
+                                          "VESKART - Send to Printer/Plotter", "TXT"};
+  for (std::size_t i = 0; i < 5; ++i) ItemTexts[i + 1] = kDevices[i];
+  SetHelpNo(2050);
+  SelectCode("CAD Code", 5, S().CadDevice);
+  if (AbortFlag || S().CadDevice != kCadPlotProgram) return;
+  SelectPlotCommandLine();
+}
+
+void CadOpen(TCadDevice device, const std::string& /*name*/) {
+  S().CadRequestedDevice = device;
+  CadSetOrigin(0, 0);
+  S().CadOutputMode = 0;
+  if (device != kCadAskDevice)
+    SetCadDevice(device);
+  else
+    SelectCadDevice();
+  if (AbortFlag) return;
+  switch (Device()) {
+    case kCadScreen:
+      GraphClear();
+      SetWaitCursor();
+      break;
+    case kCadPlotProgram:
+      S().CadFileName = CadTempDir() + "veskart.dxf";
+      if (!OpenOutputFile()) return;
+      break;
+    case kCadDxf:
+    case kCadIges:
+    case kCadListing:
+      if (!ChooseOutputFile() || !OpenOutputFile()) return;
+      if (Device() == kCadIges && !OpenIgesTempFile()) {
+        TextFileVar.CloseQuiet();
+        DeleteTextFile(S().CadFileName);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  CadSetTextAlign(0, 0);
+  CadSetLineSpacing(1.0L);
+  CadSetScreenPen(0);
+  CadSetScale(1.0L);
+}
+
+void CadClose(Byte /*flag*/) {
+  switch (Device()) {
+    case kCadDxf:
+      WriteDxfEof();
+      break;
+    case kCadIges:
+      CloseIgesFile();
+      break;
+    case kCadScreen:
+      CloseScreenBlock();
+      GraphClearViewPort();
+      SetArrowCursor();
+      DeleteFiles(CadTempDir(), "$*.dx$");
+      break;
+    case kCadPlotProgram:
+      WriteDxfEof();
+      StartPlotProgram();
+      break;
+    case kCadListing:
+      WriteTxtEof();
+      break;
+    default:
+      break;
+  }
+  S().CadInBlockSection = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Sections
+
+void CadBeginDrawing(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
+  S().CadWindow = {xmin, xmax, ymin, ymax, xmax - xmin, ymax - ymin};
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfHeader(xmin, ymin, xmax, ymax);
+      break;
+    case kCadIges:
+      WriteIgesStartGlobal(StripPathAndExt(S().CadFileName), FloatMax(xmax, ymax));
+      break;
+    case kCadScreen:
+      GraphHeader(xmin, ymin, xmax, ymax);
+      break;
+    case kCadListing:
+      WriteTxtMinMax(xmin, ymin, xmax, ymax);
+      break;
+    default:
+      break;
+  }
+  if ((Device() == kCadScreen || Device() == kCadPlotProgram) && S().CadBorderOn) {
+    CadSetColor(19);
+    CadRectangle(xmin, ymin, xmax, ymax);
+  }
+  if (Device() == kCadScreen) DrawStamp();
+}
+
+void CadWriteTables(Word variant) {
+  if (DxfDevice()) WriteDxfTables(variant);
+}
+
+void CadBeginBlocks() {
+  S().CadInBlockSection = 1;
+  if (DxfDevice()) WriteDxfBlocksSection();
+  if (Device() == kCadListing) WriteTxtBlocksSection();
+}
+
+void CadBeginBlock(const std::string& name) {
+  if (AbortFlag) return;
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfBlock(name);
+      break;
+    case kCadIges:
+      BeginIgesSubfigure(name);
+      break;
+    case kCadListing:
+      WriteTxtBlock(name);
+      break;
+    case kCadScreen:
+      OpenScreenBlock(name);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadEndBlock() {
+  if (AbortFlag) {
+    // A failed block is left out; the drawing goes on without it.
+    AbortFlag = 0;
+    return;
+  }
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfEndBlk();
+      break;
+    case kCadIges:
+      WriteIgesSubfigure();
+      break;
+    case kCadScreen:
+      CloseScreenBlock();
+      break;
+    case kCadListing:
+      WriteTxtEndBlock();
+      break;
+    default:
+      break;
+  }
+}
+
+void CadEndSection() {
+  S().CadInBlockSection = 0;
+  if (DxfDevice()) WriteDxfEndSec();
+}
+
+void CadBeginEntities() {
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfEntitiesSection();
+      break;
+    case kCadListing:
+      WriteTxtEntitiesSection();
+      break;
+    case kCadScreen:
+      GraphClearViewPort();
+      GraphSetLineStyle(0);
+      break;
+    default:
+      break;
+  }
+  if (S().CadOutputMode != 2 && (Device() == kCadScreen || Device() == kCadPlotProgram)) {
+    InsertLogo("LOGO_2", 0.91L, 0.01L);
+    InsertLogo("LOGO_3", 0.91L, 0.96L);
+  }
+}
+
+bool CadLastPass() { return true; }
+
+// ---------------------------------------------------------------------------
+// State
+
+void CadSetOrigin(Extended x0, Extended y0) {
+  S().CadOriginX = x0;
+  S().CadOriginY = y0;
+}
+
+void CadSetScale(Extended s) { S().CadScale = s * S().CadUnitFactor; }
+
+void CadSetOutputMode(Word mode) { S().CadOutputMode = mode; }
+
+void CadSetColor(int colour) {
+  if (colour < 0) colour = 0;
+  if (colour > 31) colour = 16 + colour % 16;
+  S().CadColor = static_cast<Byte>(colour);
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+    case kCadListing:
+      SetDxfLayerByColor(colour);
+      break;
+    case kCadIges:
+      SetIgesColor(colour);
+      break;
+    case kCadScreen:
+      if (S().CadInBlockSection)
+        SetDxfLayerByColor(colour);
+      else
+        ScreenSetColor(colour);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadSetScreenPen(Word style) {
+  if (ScreenWindow()) GraphSetLineStyle(style);
+}
+
+void CadSetTextStyle(int font, Extended angle, Extended height, Extended width) {
+  auto& s = S();
+  s.CadTextHeight = height;
+  // A text without height cannot give a width ratio: it keeps the standard one.
+  if (width == 0 || height == 0)
+    s.CadTextWidthFactor = 0.7L * s.CadTextWidthSetting;
+  else
+    s.CadTextWidthFactor = width / height * s.CadTextWidthSetting;
+  s.CadTextAngle = angle;
+  s.CadTextSlant = s.CadTextSlantSetting;
+  if (ScreenWindow()) GraphSetTextStyle(font, angle, height, 0.95L * width);
+}
+
+void CadSetTextAlign(int horizontal, int vertical) {
+  S().CadAlignH = horizontal;
+  S().CadAlignV = vertical;
+}
+
+void CadSetLineSpacing(Extended factor) { S().CadLineSpacing = factor; }
+
+// ---------------------------------------------------------------------------
+// Primitives
+
+void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  Origin(x1, y1);
+  Origin(x2, y2);
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfLine(x1, y1, x2, y2);
+      break;
+    case kCadIges:
+      WriteIgesLine(x1, y1, x2, y2);
+      break;
+    case kCadScreen:
+      if (!CadState.CadInBlockSection)
+        GraphLine(x1, y1, x2, y2);
+      else if (ScreenBlockOpen())
+        WriteDxfLine(x1, y1, x2, y2);
+      break;
+    case kCadListing:
+      WriteTxtLine(x1, y1, x2, y2);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadHorizontalLine(Extended x, Extended y, Extended length) { CadLine(x, y, x + length, y); }
+
+void CadRectangle(Extended x1, Extended y1, Extended x2, Extended y2) {
+  CadMoveTo(x1, y1);
+  CadLineTo(x1, y2);
+  CadLineTo(x2, y2);
+  CadLineTo(x2, y1);
+  CadLineTo(x1, y1);
+}
+
+void CadMoveTo(Extended x, Extended y) {
+  S().CadCurrentX = x;
+  S().CadCurrentY = y;
+}
+
+void CadLineTo(Extended x, Extended y) {
+  CadLine(S().CadCurrentX, S().CadCurrentY, x, y);
+  CadMoveTo(x, y);
+}
+
+void CadMoveToPolar(Extended length, Extended angle) {
+  const Extended a = angle + S().CadRotation;
+  CadMoveTo(S().CadCurrentX + length * std::cos(a), S().CadCurrentY + length * std::sin(a));
+}
+
+void CadLineToPolar(Extended length, Extended angle) {
+  const Extended a = angle + S().CadRotation;
+  CadLineTo(S().CadCurrentX + length * std::cos(a), S().CadCurrentY + length * std::sin(a));
+}
+
+void CadCircle(Extended x, Extended y, Extended r) {
+  Origin(x, y);
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfCircle(x, y, r);
+      break;
+    case kCadIges:
+      WriteIgesCircle(x, y, r);
+      break;
+    case kCadScreen:
+      if (!CadState.CadInBlockSection)
+        GraphCircle(x, y, r);
+      else if (ScreenBlockOpen())
+        WriteDxfCircle(x, y, r);
+      break;
+    case kCadListing:
+      WriteTxtCircle(x, y, r);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
+  if (r == 0) return;
+  Origin(x, y);
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfArc(x, y, a1, a2, r);
+      break;
+    case kCadIges:
+      WriteIgesArc(x, y, x + r * std::cos(DegToRad(a1)), y + r * std::sin(DegToRad(a1)),
+                   x + r * std::cos(DegToRad(a2)), y + r * std::sin(DegToRad(a2)));
+      break;
+    case kCadScreen:
+      if (!CadState.CadInBlockSection)
+        GraphArc(x, y, a1, a2, r);
+      else if (ScreenBlockOpen())
+        WriteDxfArc(x, y, a1, a2, r);
+      break;
+    case kCadListing:
+      WriteTxtArc(x, y, a1, a2, r);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadArc3P(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, Extended y3) {
+  Extended xc = 0, yc = 0, r = 0;
+  // Three points on one line make no arc: nothing is drawn.
+  if (!CircleThrough3Points(x1, y1, x2, y2, x3, y3, xc, yc, r)) return;
+  CadArc(xc, yc, RadToDeg(ArcTan2(x1 - xc, y1 - yc)), RadToDeg(ArcTan2(x3 - xc, y3 - yc)), r);
+}
+
+void CadSineCurve(Extended x, Extended y, Extended amplitude, Extended advance, Extended start,
+                  Extended turns) {
+  constexpr Extended kStep = 0.0698131700797732L;  // 4 degrees
+  const Extended t0 = DegToRad(start);
+  const Extended end = t0 + 2 * kPi * turns;
+  bool first = true;
+  // Counted steps with a little slack, so that rounding never loses the last point.
+  for (long i = 0;; ++i) {
+    const Extended t = t0 + i * kStep;
+    if (t > end + 1e-9L) break;
+    const Extended px = x + (t - t0) * advance / (2 * kPi), py = y + amplitude * std::sin(t);
+    if (first)
+      CadMoveTo(px, py);
+    else
+      CadLineTo(px, py);
+    first = false;
+  }
+}
+
+void CadRegularPolygon(Word n, Extended x, Extended y, Extended s, Extended angle) {
+  if (n < 3) return;  // fewer than three corners make no polygon
+  const Extended a = DegToRad(angle);
+  const Extended step = 2 * kPi / n;
+  const Extended R = (s / 2) / std::cos(step / 2);
+  const Extended side = 2 * std::sqrt(std::fabs(R * R - (s / 2) * (s / 2)));
+  CadMoveTo(x, y);
+  CadMoveToPolar(R, a);
+  for (Word i = 1; i <= n; ++i) CadLineToPolar(side, a + kPi / 2 + step / 2 + (i - 1) * step);
+}
+
+void CadGrid(int nx, int ny, Extended x0, Extended y0, Extended dx, Extended dy) {
+  const Extended xe = x0 + nx * dx, ye = y0 + ny * dy;
+  for (int i = 0; i <= nx; ++i) CadLine(x0 + i * dx, y0, x0 + i * dx, ye);
+  for (int j = 0; j <= ny; ++j) CadLine(x0, y0 + j * dy, xe, y0 + j * dy);
+}
+
+void CadSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, Extended y3,
+              Extended x4, Extended y4) {
+  Origin(x1, y1);
+  Origin(x2, y2);
+  Origin(x3, y3);
+  Origin(x4, y4);
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+      break;
+    case kCadIges:
+      WriteIgesCopious(x1, y1, x2, y2, x3, y3, x4, y4);
+      break;
+    case kCadScreen:
+      if (!CadState.CadInBlockSection)
+        GraphSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+      else if (ScreenBlockOpen())
+        WriteDxfSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+      break;
+    case kCadListing:
+      WriteTxtSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadBeginPolyline(int closed) {
+  if (DxfDevice() && S().CadPolylinesOn)
+    WriteDxfPolyline(closed);
+  else
+    S().CadVertexCount = 1;
+}
+
+void CadVertex(Extended x, Extended y, Extended angle) {
+  auto& s = S();
+  if (DxfDevice() && s.CadPolylinesOn) {
+    WriteDxfVertex(x + s.CadOriginX, y + s.CadOriginY, std::tan(angle / 4));
+    return;
+  }
+  if (s.CadVertexCount <= 1) {
+    CadMoveTo(x, y);
+  } else if (s.CadLastBulge == 0) {
+    CadLineTo(x, y);
+  } else {
+    Extended xc = 0, yc = 0, a1 = 0, a2 = 0, r = 0;
+    GetArcCenter(s.CadCurrentX, s.CadCurrentY, x, y, s.CadLastBulge, xc, yc, a1, a2, r);
+    CadArc(xc, yc, RadToDeg(a1), RadToDeg(a2), r);
+    CadMoveTo(x, y);
+  }
+  s.CadLastBulge = angle;
+  ++s.CadVertexCount;
+}
+
+void CadEndPolyline() {
+  if (DxfDevice() && S().CadPolylinesOn) WriteDxfSeqEnd();
+}
+
+void CadText(const std::string& text, Extended x, Extended y) {
+  if (text.empty()) return;
+  const auto& s = S();
+  const Extended n = static_cast<Extended>(text.size());
+  const Extended h = s.CadTextHeight, w = s.CadTextWidthFactor;
+  if (s.CadAlignH == 1)
+    x -= n * h * w / 2;
+  else if (s.CadAlignH == 2)
+    x -= n * h * w;
+  if (s.CadAlignV == 1)
+    y -= h / 2;
+  else if (s.CadAlignV == 2)
+    y -= h;
+  Origin(x, y);
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfText(text, x, y);
+      break;
+    case kCadIges:
+      WriteIgesNote(text, x, y);
+      break;
+    case kCadScreen:
+      if (!CadState.CadInBlockSection)
+        GraphOutText(x, y, text);
+      else if (ScreenBlockOpen())
+        WriteDxfText(text, x, y);
+      break;
+    case kCadListing:
+      WriteTxtText(text, x, y);
+      break;
+    default:
+      break;
+  }
+}
+
+void CadTextLine(const std::string& text) {
+  if (text.empty()) return;
+  CadText(text, S().CadCurrentX, S().CadCurrentY);
+  S().CadCurrentY -= 1.6L * S().CadTextHeight * S().CadLineSpacing;
+}
+
+void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
+                    Extended xscale, Extended yscale) {
+  switch (Device()) {
+    case kCadDxf:
+    case kCadPlotProgram:
+      WriteDxfInsert(name, x, y, angle, xscale, yscale);
+      break;
+    case kCadIges:
+      WriteIgesInstance(name, x, y, angle);
+      break;
+    case kCadScreen:
+      if (!CadState.CadInBlockSection)
+        ScreenInsertBlock(name, x, y, angle, xscale, yscale);
+      else if (ScreenBlockOpen())
+        WriteDxfInsert(name, x, y, angle, xscale, yscale);
+      break;
+    case kCadListing:
+      WriteTxtInsert(name, x, y, angle, xscale, yscale);
+      break;
+    default:
+      break;
+  }
+}
+
+void InitCadOutput() { InitCadScreen(); }

@@ -1,0 +1,84 @@
+#include "cad/cad_screen.h"
+
+#include "cad/cad_output.h"
+#include "cad/dxf_blocks.h"
+#include "cad/dxf_writer.h"
+#include "framework/drawing.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/graph_recorder.h"
+#include "framework/line_io.h"
+
+namespace {
+
+bool BlockOpen = false;
+
+Word LineWidthOf(int n) {
+  const auto& s = CadState;
+  int w = 1;
+  if (n >= 1 && n <= 5) {
+    w = s.CadLayerWidths[static_cast<std::size_t>(n)];
+    if (w < 1 || w > 50) w = 1;  // a damaged setting draws thin, never huge
+  } else if (n >= 16 && n <= 31) {
+    const int pen = s.CadPenWidths[static_cast<std::size_t>(n - 16)];
+    if (pen >= 2 && pen <= 50) w = pen;
+  }
+  return static_cast<Word>(w);
+}
+
+}  // namespace
+
+void ScreenSetColor(int n) {
+  const auto& s = CadState;
+  if (n <= 5 && s.CadLayerMode == 0) {
+    GraphSetLineStyle(n == 1 ? 2 : n == 2 ? 3 : 0);
+    GraphSetColorIndex(static_cast<Byte>(s.CadLayerColors[static_cast<std::size_t>(n)]));
+  } else {
+    if (s.CadLayerMode == 0) GraphSetLineStyle(0);
+    if (n >= 16 && n <= 31 && s.CadLayerMode != 2)
+      GraphSetColorIndex(static_cast<Byte>(s.CadPenColors[static_cast<std::size_t>(n - 16)]));
+    if (n == 0 && s.CadLayerMode == 2) GraphSetColorIndex(0);
+  }
+  MainGraphWindow().SetLineWidth(LineWidthOf(n));
+}
+
+bool OpenScreenBlock(const std::string& name) {
+  BlockOpen = false;
+  TextFileVar.Assign(CadBlockFileName(name));
+  if (!TextFileVar.Rewrite()) {
+    AbortFlag = 1;
+    return false;
+  }
+  BlockOpen = true;
+  return true;
+}
+
+void CloseScreenBlock() {
+  if (!BlockOpen) return;
+  BlockOpen = false;
+  WriteDxfEof();
+}
+
+bool ScreenBlockOpen() { return BlockOpen; }
+
+void ScreenInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
+                       Extended xscale, Extended yscale) {
+  auto& s = CadState;
+  const int colour = s.CadColor;
+  const Extended height = s.CadTextHeight, ratio = s.CadTextWidthFactor, turn = s.CadTextAngle;
+  const Extended slant = s.CadTextSlant;
+  ResetInsertTransform();
+  ReadDxfBlockFile(name, x, y, angle, xscale, yscale);
+  ResetInsertTransform();
+  CadSetColor(colour);
+  s.CadTextHeight = height;
+  s.CadTextWidthFactor = ratio;
+  s.CadTextAngle = turn;
+  s.CadTextSlant = slant;
+  GraphSetTextStyle(2, turn, height, 0.95L * height * ratio);
+}
+
+void InitCadScreen() {
+  if (BlockOpen) TextFileVar.CloseQuiet();
+  BlockOpen = false;
+}

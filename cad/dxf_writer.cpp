@@ -1,0 +1,256 @@
+#include "cad/dxf_writer.h"
+
+#include "framework/charset.h"
+#include "framework/globals.h"
+#include "framework/line_io.h"
+#include "framework/math_utils.h"
+#include "framework/number_format.h"
+#include "framework/text_utils.h"
+
+namespace {
+
+std::string CodeText(int code) {
+  std::string s = IntToText(code);
+  if (s.size() < 3) s.insert(0, 3 - s.size(), ' ');
+  return s;
+}
+
+// The short number format with a decimal point whatever the comma setting,
+// so that TEXT's ratio and angles never carry a decimal comma.
+std::string ShortNumberText(Extended x) {
+  const Word saved = DecimalCommaMode;
+  DecimalCommaMode = 1;
+  std::string s = FloatToText(x);
+  DecimalCommaMode = saved;
+  return s;
+}
+
+void Layer() { WriteDxfString(8, CadState.CadLayer.view()); }
+
+void Point(int code, Extended x, Extended y) {
+  WriteDxfReal(code, x);
+  WriteDxfReal(code + 10, y);
+}
+
+void LineType(const char* name, const char* description, const char* count, const char* length,
+              std::initializer_list<const char*> pattern) {
+  WriteDxfString(0, "LTYPE");
+  WriteDxfString(2, name);
+  WriteDxfString(70, "64");
+  WriteDxfString(3, description);
+  WriteDxfString(72, "65");
+  WriteDxfString(73, count);
+  WriteDxfString(40, length);
+  for (const char* p : pattern) WriteDxfString(49, p);
+}
+
+void LayerEntry(std::string_view name, int colour, const char* lineType) {
+  WriteDxfString(0, "LAYER");
+  WriteDxfString(2, name);
+  WriteDxfString(70, "0");
+  WriteDxfInt(62, CadState.CadLayerMonochrome ? 1 : colour);
+  WriteDxfString(6, lineType);
+}
+
+}  // namespace
+
+std::string DxfRealText(Extended x) {
+  int d = CadState.CadDecimals;
+  if (d < 0) d = 0;
+  if (d > 18) d = 18;
+  return FloatToTextWidth(0, d, x);
+}
+
+void WriteDxfString(int code, std::string_view value) {
+  WriteTextLine(CodeText(code));
+  WriteTextLine(value);
+}
+
+void WriteDxfInt(int code, long long value) { WriteDxfString(code, IntToText(value)); }
+
+void WriteDxfReal(int code, Extended value) { WriteDxfString(code, DxfRealText(value)); }
+
+void SetDxfLayerByColor(int n) {
+  if (CadState.CadLayerMode != 0 || n > 5 || n < 0)
+    CadState.CadLayer = IntToText(n);
+  else if (n == 0)
+    CadState.CadLayer = "0";
+  else
+    CadState.CadLayer = CadState.CadLayerNames[static_cast<std::size_t>(n)];
+}
+
+void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
+  WriteDxfString(0, "SECTION");
+  WriteDxfString(2, "HEADER");
+  WriteDxfString(9, "$EXTMIN");
+  Point(10, xmin, ymin);
+  WriteDxfString(9, "$EXTMAX");
+  Point(10, xmax, ymax);
+  WriteDxfString(9, "$LIMMIN");
+  Point(10, xmin, ymin);
+  WriteDxfString(9, "$LIMMAX");
+  Point(10, xmax, ymax);
+  WriteDxfString(9, "$LTSCALE");
+  WriteDxfString(40, "15");
+  WriteDxfString(0, "ENDSEC");
+}
+
+void WriteDxfTables(Word variant) {
+  WriteDxfString(0, "SECTION");
+  WriteDxfString(2, "TABLES");
+
+  WriteDxfString(0, "TABLE");
+  WriteDxfString(2, "LTYPE");
+  WriteDxfString(70, variant == 1 ? "17" : variant == 2 ? "23" : "6");
+  LineType("CONTINUOUS", "Ausgezogene Linie", "0", "0.0", {});
+  LineType("DASHDOT", "--. --. --.-", "4", "1.0", {"0.5", "-0.25", "0.0", "-0.25"});
+  LineType("DASHED", "- - - - - - ", "2", "0.375", {"0.25", "-0.125"});
+  WriteDxfString(0, "ENDTAB");
+
+  WriteDxfString(0, "TABLE");
+  WriteDxfString(2, "LAYER");
+  WriteDxfInt(70, 24);
+  const auto& s = CadState;
+  if (variant == 1) {
+    for (int n = 0; n <= 15; ++n) LayerEntry(IntToText(n), n + 1, "CONTINUOUS");
+  } else {
+    LayerEntry("0", 1, "CONTINUOUS");
+    LayerEntry(s.CadLayerNames[1].view(), s.CadLayerColors[1], "DASHDOT");
+    LayerEntry(s.CadLayerNames[2].view(), s.CadLayerColors[2], "DASHED");
+    for (std::size_t i = 3; i <= 5; ++i)
+      LayerEntry(s.CadLayerNames[i].view(), s.CadLayerColors[i], "CONTINUOUS");
+    if (variant == 2)
+      for (int n = 16; n <= 31; ++n)
+        LayerEntry(IntToText(n), s.CadPenColors[static_cast<std::size_t>(n - 16)], "CONTINUOUS");
+  }
+  WriteDxfString(0, "ENDTAB");
+
+  WriteDxfString(0, "TABLE");
+  WriteDxfString(2, "STYLE");
+  WriteDxfString(70, "1");
+  WriteDxfString(0, "STYLE");
+  WriteDxfString(2, "STANDARD");
+  WriteDxfString(70, "0");
+  WriteDxfString(40, "0.0");
+  WriteDxfString(41, "1.0");
+  WriteDxfString(50, "0.0");
+  WriteDxfString(71, "0");
+  WriteDxfString(42, "3.5");
+  WriteDxfString(3, UpperCaseText(s.CadTextFont.view()));
+  WriteDxfString(4, "");
+  WriteTextLine("0");  // the group code of ENDTAB, written unpadded
+  WriteTextLine("ENDTAB");
+  WriteDxfString(0, "ENDSEC");
+}
+
+void WriteDxfBlocksSection() {
+  WriteDxfString(0, "SECTION");
+  WriteDxfString(2, "BLOCKS");
+}
+
+void WriteDxfEntitiesSection() {
+  WriteDxfString(0, "SECTION");
+  WriteDxfString(2, "ENTITIES");
+}
+
+void WriteDxfEndSec() { WriteDxfString(0, "ENDSEC"); }
+
+void WriteDxfBlock(const std::string& name) {
+  WriteDxfString(0, "BLOCK");
+  Layer();
+  WriteDxfString(2, name);
+  WriteDxfString(70, "0");
+  WriteDxfString(10, "0.0");
+  WriteDxfString(20, "0.0");
+}
+
+void WriteDxfEndBlk() { WriteDxfString(0, "ENDBLK"); }
+
+void WriteDxfLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  WriteDxfString(0, "LINE");
+  Layer();
+  Point(10, x1, y1);
+  Point(11, x2, y2);
+}
+
+void WriteDxfCircle(Extended x, Extended y, Extended r) {
+  WriteDxfString(0, "CIRCLE");
+  Layer();
+  Point(10, x, y);
+  WriteDxfReal(40, r);
+}
+
+bool ArcIsFullCircle(Extended a1, Extended a2) {
+  return a1 == a2 || (FloatEqual(a1, 0) && FloatEqual(a2, 360)) ||
+         (FloatEqual(a1, 360) && FloatEqual(a2, 0));
+}
+
+void WriteDxfArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
+  if (ArcIsFullCircle(a1, a2)) {
+    WriteDxfCircle(x, y, r);
+    return;
+  }
+  WriteDxfString(0, "ARC");
+  Layer();
+  Point(10, x, y);
+  WriteDxfReal(40, r);
+  WriteDxfReal(50, a1);
+  WriteDxfReal(51, a2);
+}
+
+void WriteDxfText(const std::string& text, Extended x, Extended y) {
+  WriteDxfString(0, "TEXT");
+  Layer();
+  Point(10, x, y);
+  WriteDxfReal(40, CadState.CadTextHeight);
+  WriteDxfString(1, UmlautModeText(text));
+  WriteDxfString(7, "STANDARD");
+  WriteDxfString(41, ShortNumberText(CadState.CadTextWidthFactor));
+  WriteDxfString(50, ShortNumberText(CadState.CadTextAngle));
+  WriteDxfString(51, ShortNumberText(CadState.CadTextSlant));
+}
+
+void WriteDxfSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, Extended y3,
+                   Extended x4, Extended y4) {
+  WriteDxfString(0, "SOLID");
+  Layer();
+  Point(10, x1, y1);
+  Point(11, x2, y2);
+  Point(12, x3, y3);
+  Point(13, x4, y4);
+}
+
+void WriteDxfInsert(const std::string& name, Extended x, Extended y, Extended angle,
+                    Extended xscale, Extended yscale) {
+  WriteDxfString(0, "INSERT");
+  Layer();
+  WriteDxfString(2, name);
+  Point(10, x, y);
+  WriteDxfReal(41, xscale);
+  WriteDxfReal(42, yscale);
+  WriteDxfReal(50, angle);
+}
+
+void WriteDxfPolyline(int closed) {
+  WriteDxfString(0, "POLYLINE");
+  Layer();
+  WriteDxfInt(66, 1);
+  if (closed != 0) WriteDxfInt(70, closed);
+}
+
+void WriteDxfVertex(Extended x, Extended y, Extended bulge) {
+  WriteDxfString(0, "VERTEX");
+  Layer();
+  Point(10, x, y);
+  if (bulge != 0) WriteDxfReal(42, bulge);
+}
+
+void WriteDxfSeqEnd() {
+  WriteDxfString(0, "SEQEND");
+  Layer();
+}
+
+void WriteDxfEof() {
+  WriteDxfString(0, "EOF");
+  TextFileVar.Close();
+}

@@ -1,0 +1,48 @@
+// The ASCII DXF writer: a minimal two-dimensional DXF (HEADER with extents
+// and limits, TABLES with three line types, the layers and one text style,
+// optional BLOCKS, one ENTITIES section, EOF). Serves the DXF file, the plot
+// program's drawing and the screen's temporary block files. Everything is
+// written to TextFileVar; coordinates arrive with the origin already added.
+// Every item is a group code line (right-aligned in 3 columns) and a value line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "framework/types.h"
+
+// A real as DXF and the listing write it: CadDecimals decimals, always ".".
+std::string DxfRealText(Extended x);
+
+// Group pairs.
+void WriteDxfString(int code, std::string_view value);
+void WriteDxfInt(int code, long long value);
+void WriteDxfReal(int code, Extended value);
+
+// The layer of colour n: numbered ("16") unless named layers are on and n <= 5.
+void SetDxfLayerByColor(int n);
+
+void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax);
+void WriteDxfTables(Word variant);
+void WriteDxfBlocksSection();
+void WriteDxfEntitiesSection();
+void WriteDxfEndSec();
+void WriteDxfBlock(const std::string& name);
+void WriteDxfEndBlk();
+void WriteDxfLine(Extended x1, Extended y1, Extended x2, Extended y2);
+void WriteDxfCircle(Extended x, Extended y, Extended r);
+// A full turn (a1 = a2, or 0 and 360) is written as a CIRCLE.
+void WriteDxfArc(Extended x, Extended y, Extended a1, Extended a2, Extended r);
+void WriteDxfText(const std::string& text, Extended x, Extended y);
+void WriteDxfSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, Extended y3,
+                   Extended x4, Extended y4);
+void WriteDxfInsert(const std::string& name, Extended x, Extended y, Extended angle,
+                    Extended xscale, Extended yscale);
+void WriteDxfPolyline(int closed);
+void WriteDxfVertex(Extended x, Extended y, Extended bulge);
+void WriteDxfSeqEnd();
+// 0 "EOF", then TextFileVar is closed (a failed write is reported).
+void WriteDxfEof();
+
+// True for an arc that is a full circle (a1 = a2, or 0 to 360 either way).
+bool ArcIsFullCircle(Extended a1, Extended a2);

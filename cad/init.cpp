@@ -1,0 +1,9 @@
+#include "cad/init.h"
+
+#include "cad/cad_output.h"
+#include "cad/iges_writer.h"
+
+void InitCadModules() {
+  InitCadOutput();
+  InitIgesWriter();
+}

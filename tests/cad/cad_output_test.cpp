@@ -1,0 +1,305 @@
+#include "cad/cad_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "cad/cad_screen.h"
+#include "cad_test_support.h"
+#include "framework/calc_messages.h"
+#include "framework/display_list.h"
+#include "framework/graph_recorder.h"
+#include "platform/cursor.h"
+
+namespace {
+
+class CadScreenTest : public CadTest {
+ protected:
+  void Open() {
+    CadOpen(kCadScreen, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+  }
+
+  static std::vector<TGraphRecord> Parsed(int code) {
+    std::vector<TGraphRecord> out;
+    for (const auto& r : *CreateDisplayList()) {
+      TGraphRecord rec;
+      if (ParseGraphRecord(r, rec) && rec.code == code) out.push_back(rec);
+    }
+    return out;
+  }
+
+  static void ExpectPoint(const TGraphRecord& r, int i, Extended x, Extended y) {
+    EXPECT_NEAR(static_cast<double>(r.v[i]), static_cast<double>(x), 1e-6);
+    EXPECT_NEAR(static_cast<double>(r.v[i + 1]), static_cast<double>(y), 1e-6);
+  }
+};
+
+TEST_F(CadScreenTest, OpenClearsTheWindowAndBeginDrawsBorderAndStamp) {
+  AppendGraphRecord(gcLine, {"1", "1", "2", "2"});
+  CadState.CadBorderOn = 1;
+  FileNameWithPath = 0;
+  CurrentDir = "/work";
+  CurrentFileName = "joint";
+  Open();
+  EXPECT_TRUE(platform::BusyCursorShown());
+  // The border: four lines around the window in colour 19.
+  const auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 4u);
+  ExpectPoint(lines[0], 0, 0, 0);
+  ExpectPoint(lines[0], 2, 0, 120);
+  EXPECT_EQ(CadState.CadColor, 30);  // the stamp's colour
+  const auto texts = Parsed(gcOutTextXY);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].text, "03/14/2026 9:05 - TOVIMAR BQ4 V17.0 - /work/joint.bq4");
+  ExpectPoint(texts[0], 0, 0.8L, 0.24L);
+  CadClose(0);
+  EXPECT_FALSE(platform::BusyCursorShown());
+}
+
+TEST_F(CadScreenTest, NoBorderWhenSwitchedOffAndNoStampOnFileDevices) {
+  CadState.CadBorderOn = 0;
+  Open();
+  EXPECT_TRUE(Parsed(gcLine).empty());
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
+  Open();
+  CadSetColor(1);
+  EXPECT_EQ(MainGraphWindow().LineStyle, 2);
+  EXPECT_EQ(MainGraphWindow().LineWidth, 1);
+  CadSetColor(2);
+  EXPECT_EQ(MainGraphWindow().LineStyle, 3);
+  CadSetColor(5);
+  EXPECT_EQ(MainGraphWindow().LineStyle, 0);
+  EXPECT_EQ(MainGraphWindow().LineWidth, 3);
+  CadSetColor(20);
+  EXPECT_EQ(MainGraphWindow().LineWidth, 1);
+  CadState.CadPenWidths[4] = 7;
+  CadSetColor(20);
+  EXPECT_EQ(MainGraphWindow().LineWidth, 7);
+  CadState.CadPenWidths[4] = 70;  // beyond 50: thin
+  CadSetColor(20);
+  EXPECT_EQ(MainGraphWindow().LineWidth, 1);
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
+  CadState.CadBorderOn = 0;
+  Open();
+  CadBeginEntities();
+  CadSetOrigin(10, 20);
+  CadLine(0, 0, 1, 1);
+  CadCircle(5, 5, 2);
+  CadArc(0, 0, 0, 90, 0);
+  CadArc(0, 0, 0, 90, 3);
+  CadSolid(0, 0, 1, 0, 1, 1, 0, 1);
+  CadEndSection();
+  CadClose(0);
+  ExpectPoint(Parsed(gcLine).at(0), 0, 10, 20);
+  ExpectPoint(Parsed(gcCircle).at(0), 0, 15, 25);
+  EXPECT_EQ(Parsed(gcArc).size(), 1u);
+  ExpectPoint(Parsed(gcSolid).at(0), 4, 11, 21);
+}
+
+TEST_F(CadScreenTest, TextAlignmentAndTextLineSteps) {
+  CadState.CadBorderOn = 0;
+  Open();
+  CadBeginEntities();
+  const std::size_t before = Parsed(gcOutTextXY).size();
+  CadSetTextStyle(2, 0, 5, 0);
+  CadSetTextAlign(2, 2);
+  CadText("ABCD", 100, 50);  // 4 * 5 * 0.7 = 14 to the left, 5 down
+  CadSetTextAlign(0, 0);
+  CadMoveTo(10, 100);
+  CadTextLine("first");
+  CadTextLine("");
+  CadTextLine("second");
+  CadClose(0);
+  const auto texts = Parsed(gcOutTextXY);
+  ASSERT_EQ(texts.size(), before + 3);
+  ExpectPoint(texts[before], 0, 86, 45);
+  ExpectPoint(texts[before + 1], 0, 10, 100);
+  ExpectPoint(texts[before + 2], 0, 10, 92);  // one step of 1.6 x height, the empty line none
+}
+
+TEST_F(CadScreenTest, RegularPolygonGridSineAndThreePointArc) {
+  CadState.CadDevice = kCadScreen;
+  CadRegularPolygon(6, 0, 0, 10, 0);
+  auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 6u);
+  // Width across flats 10: the corners lie on the circle of radius 10 / sqrt(3).
+  const Extended R = 10 / std::sqrt(3.0L);
+  ExpectPoint(lines[0], 0, R, 0);
+  ExpectPoint(lines[5], 2, R, 0);
+  for (const auto& l : lines)
+    EXPECT_NEAR(static_cast<double>(std::hypot(l.v[2] - l.v[0], l.v[3] - l.v[1])),
+                static_cast<double>(R), 1e-6);
+
+  InitDisplayList();
+  CadGrid(2, 3, 0, 0, 10, 10);
+  EXPECT_EQ(Parsed(gcLine).size(), 7u);
+  InitDisplayList();
+  CadGrid(-1, 1, 0, 0, 10, 10);
+  EXPECT_EQ(Parsed(gcLine).size(), 2u);
+
+  InitDisplayList();
+  CadSineCurve(0, 0, 1, 8, 0, 1);  // 0 .. 360 degrees in 4 degree steps
+  lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 90u);
+  ExpectPoint(lines.back(), 2, 8, 0);
+
+  InitDisplayList();
+  CadArc3P(10, 0, 0, 10, -10, 0);
+  const auto arcs = Parsed(gcArc);
+  ASSERT_EQ(arcs.size(), 1u);
+  ExpectPoint(arcs[0], 0, -10, -10);  // the circle's box, then start and end point
+  ExpectPoint(arcs[0], 4, 10, 0);
+  ExpectPoint(arcs[0], 6, -10, 0);
+  CadArc3P(0, 0, 1, 1, 2, 2);  // collinear: nothing
+  EXPECT_EQ(Parsed(gcArc).size(), 1u);
+}
+
+TEST_F(CadScreenTest, BlockSectionWritesBlockFilesAndInsertsReplayThem) {
+  CadState.CadBorderOn = 0;
+  Open();
+  const std::size_t before = CreateDisplayList()->size();
+  CadBeginBlocks();
+  CadBeginBlock("PIN");
+  CadSetColor(5);
+  CadLine(0, 0, 10, 0);
+  CadCircle(0, 0, 2);
+  CadEndBlock();
+  CadBeginBlock("TWO");
+  CadInsertBlock("PIN", 0, 0, 0, 1, 1);
+  CadInsertBlock("PIN", 0, 5, 0, 1, 1);
+  CadEndBlock();
+  CadEndSection();
+  // Nothing of the block section reached the window.
+  EXPECT_EQ(CreateDisplayList()->size(), before);
+  EXPECT_TRUE(Exists(Dir() + "/$pin.dx$") || Exists(Dir() + "/$PIN.dx$"));
+
+  CadBeginEntities();
+  CadSetColor(3);
+  CadInsertBlock("PIN", 100, 50, 90, 2, 1);
+  EXPECT_EQ(CadState.CadColor, 3);  // the colour before the insert
+  auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 1u);
+  ExpectPoint(lines[0], 0, 100, 50);
+  ExpectPoint(lines[0], 2, 100, 70);  // (10, 0) scaled by 2 and turned by 90 degrees
+  EXPECT_NEAR(static_cast<double>(Parsed(gcCircle).at(0).v[2]), 4, 1e-9);
+
+  CadInsertBlock("TWO", 0, 0, 0, 1, 1);
+  EXPECT_EQ(Parsed(gcLine).size(), 3u);
+  CadEndSection();
+  CadClose(0);
+  EXPECT_TRUE(MatchingFiles(Dir(), "$*.dx$").empty());
+  EXPECT_EQ(CadState.CadInsertLevel, 0);
+}
+
+TEST_F(CadScreenTest, TextOfABlockScalesWithTheInsert) {
+  Open();
+  CadBeginBlocks();
+  CadBeginBlock("LABEL");
+  CadSetTextStyle(2, 0, 4, 0);
+  CadText("A", 0, 0);
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadSetTextStyle(2, 0, 7, 0);
+  const std::size_t texts = Parsed(gcOutTextXY).size();
+  CadInsertBlock("LABEL", 0, 0, 0, 1, 0.5L);
+  auto styles = Parsed(gcSetTextStyle);
+  ASSERT_GE(styles.size(), 2u);
+  EXPECT_NEAR(static_cast<double>(styles[styles.size() - 2].v[0]), 2, 1e-9);  // half of 4
+  EXPECT_EQ(Parsed(gcOutTextXY).size(), texts + 1);
+  EXPECT_EQ(CadState.CadTextHeight, 7);  // the drawer's style is back
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, FailedBlockIsLeftOutAndTheDrawingGoesOn) {
+  TempDir = Dir() + "/no/such/dir";
+  Open();
+  CadBeginBlocks();
+  CadBeginBlock("LOST");
+  EXPECT_EQ(AbortFlag, 1);
+  CadLine(0, 0, 1, 1);
+  CadEndBlock();
+  EXPECT_EQ(AbortFlag, 0);
+  CadEndSection();
+  CadBeginEntities();
+  CadInsertBlock("LOST", 0, 0, 0, 1, 1);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CalcMessages.count, 1);
+  EXPECT_EQ(CalcMessages.slots[1].str(), "Invalid temp directory");
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {
+  std::ofstream(Dir() + "/$LOGO_2.dx$") << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n480\r\n"
+                                           " 21\r\n0\r\n  0\r\nEOF\r\n";
+  CadState.CadBorderOn = 0;
+  Open();
+  CadBeginEntities();
+  auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 1u);
+  ExpectPoint(lines[0], 0, 0.91L * 160, 0.01L * 120);
+  ExpectPoint(lines[0], 2, 0.91L * 160 + 160, 0.01L * 120);
+  CadClose(0);
+  EXPECT_FALSE(Exists(Dir() + "/$LOGO_2.dx$"));  // deleted with the block files
+
+  std::ofstream(Dir() + "/$LOGO_2.dx$") << "  0\r\nEOF\r\n";
+  Open();
+  CadSetOutputMode(2);
+  const std::size_t before = CreateDisplayList()->size();
+  CadBeginEntities();
+  EXPECT_EQ(CreateDisplayList()->size(), before + 0u);
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, OpenResetsAlignmentOriginScaleAndOutputMode) {
+  CadState.CadUnitFactor = 2;
+  CadSetOrigin(5, 5);
+  CadSetTextAlign(2, 2);
+  CadSetLineSpacing(3);
+  CadSetOutputMode(2);
+  CadSetScale(7);
+  EXPECT_EQ(CadState.CadScale, 14);
+  CadOpen(kCadScreen, "ignored");
+  EXPECT_EQ(CadState.CadOriginX, 0);
+  EXPECT_EQ(CadState.CadAlignH, 0);
+  EXPECT_EQ(CadState.CadLineSpacing, 1);
+  EXPECT_EQ(CadState.CadOutputMode, 0);
+  EXPECT_EQ(CadState.CadScale, 2);
+  EXPECT_EQ(CadState.CadRequestedDevice, kCadScreen);
+  EXPECT_TRUE(CadLastPass());
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, DeviceZeroAsksAndCancelStops) {
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    CadOpen(kCadAskDevice, "");
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ItemTexts[3].str(), "Control Output to Screen");
+
+  AbortFlag = 0;
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#4"}});
+    CadOpen(kCadAskDevice, "");
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CadState.CadDevice, kCadListing);
+  CadBeginDrawing(0, 0, 1, 1);
+  CadClose(0);
+  EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,288 @@
+#include "cad/dxf_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+#include "cad_test_support.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+class DxfWriterTest : public CadTest {
+ protected:
+  std::string File() const { return Dir() + "/drawing.dxf"; }
+
+  // Opens a DXF drawing with tables of the variant and an open entity section.
+  void Begin(Word variant = 0) {
+    CadOpen(kCadDxf, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(variant);
+    CadBeginEntities();
+  }
+  std::vector<std::string> Finish() {
+    CadEndSection();
+    CadClose(0);
+    return ReadLines(File());
+  }
+
+  // The pairs of the first entity of kind, as "code=value" texts up to the next entity.
+  static std::vector<std::string> Entity(const std::vector<std::string>& lines,
+                                         const std::string& kind, int nth = 0) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+      if (lines[i] == "  0" && lines[i + 1] == kind && nth-- == 0) {
+        for (std::size_t j = i + 2; j + 1 < lines.size() && lines[j] != "  0"; j += 2)
+          out.push_back(lines[j] + "=" + lines[j + 1]);
+        return out;
+      }
+    }
+    return out;
+  }
+
+  static int Count(const std::vector<std::string>& lines, const std::string& kind) {
+    int n = 0;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
+      if (lines[i] == "  0" && lines[i + 1] == kind) ++n;
+    return n;
+  }
+};
+
+TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals) {
+  EXPECT_EQ(DxfRealText(160), "160.000000");
+  EXPECT_EQ(DxfRealText(-2.5L), "-2.500000");
+  EXPECT_EQ(DxfRealText(0), "0.000000");
+  CadState.CadDecimals = 3;
+  EXPECT_EQ(DxfRealText(0), "0.000");
+  DecimalCommaMode = 2;  // never a decimal comma in a DXF file
+  EXPECT_EQ(DxfRealText(1.5L), "1.500");
+
+  CadState.CadDecimals = 6;
+  Begin();
+  CadSetColor(5);
+  CadLine(0, 0, 10, 5);
+  const auto lines = Finish();
+  EXPECT_EQ(Entity(lines, "LINE"),
+            (std::vector<std::string>{"  8=5", " 10=0.000000", " 20=0.000000", " 11=10.000000",
+                                      " 21=5.000000"}));
+}
+
+TEST_F(DxfWriterTest, FileHasHeaderTablesEntitiesAndEofInOrder) {
+  CadSetOrigin(0, 0);
+  Begin();
+  CadSetColor(1);
+  CadCircle(10, 10, 5);
+  const auto lines = Finish();
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "  0");
+  EXPECT_EQ(lines[1], "SECTION");
+  EXPECT_EQ(lines[3], "HEADER");
+  EXPECT_EQ(lines[5], "$EXTMIN");
+  EXPECT_EQ(lines.end()[-2], "  0");
+  EXPECT_EQ(lines.end()[-1], "EOF");
+  // The style table ends with an unpadded "0" before ENDTAB.
+  auto font = std::find(lines.begin(), lines.end(), "TXT8");
+  ASSERT_NE(font, lines.end());
+  EXPECT_EQ(font[1], "  4");
+  EXPECT_EQ(font[2], "");
+  EXPECT_EQ(font[3], "0");
+  EXPECT_EQ(font[4], "ENDTAB");
+  EXPECT_EQ(Count(lines, "LTYPE"), 3);
+  EXPECT_EQ(Count(lines, "LAYER"), 6);
+  EXPECT_EQ(Entity(lines, "CIRCLE")[0], "  8=1");
+}
+
+TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndTheMonochromeSwitch) {
+  Begin(2);
+  auto lines = Finish();
+  EXPECT_EQ(Count(lines, "LAYER"), 6 + 16);
+  EXPECT_EQ(Entity(lines, "LAYER", 1),
+            (std::vector<std::string>{"  2=1", " 70=0", " 62=2", "  6=DASHDOT"}));
+  EXPECT_EQ(Entity(lines, "LAYER", 21)[0], "  2=31");
+
+  CadState.CadLayerMonochrome = 1;
+  Begin(1);
+  lines = Finish();
+  EXPECT_EQ(Count(lines, "LAYER"), 16);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(Entity(lines, "LAYER", i)[2], " 62=1");
+}
+
+TEST_F(DxfWriterTest, ColourSelectsNamedOrNumberedLayers) {
+  CadState.CadDevice = kCadDxf;
+  CadState.CadLayerNames[5] = "VISIBLE";
+  CadSetColor(5);
+  EXPECT_EQ(CadState.CadLayer.str(), "VISIBLE");
+  CadSetColor(0);
+  EXPECT_EQ(CadState.CadLayer.str(), "0");
+  CadSetColor(19);
+  EXPECT_EQ(CadState.CadLayer.str(), "19");
+  CadSetColor(40);
+  EXPECT_EQ(CadState.CadColor, 24);
+  EXPECT_EQ(CadState.CadLayer.str(), "24");
+  CadSetColor(31);
+  EXPECT_EQ(CadState.CadColor, 31);
+  CadState.CadLayerMode = 1;
+  CadSetColor(5);
+  EXPECT_EQ(CadState.CadLayer.str(), "5");
+}
+
+TEST_F(DxfWriterTest, FullTurnArcIsACircleAndZeroRadiusDrawsNothing) {
+  Begin();
+  CadArc(0, 0, 0, 360, 4);
+  CadArc(0, 0, 360, 0, 4);
+  CadArc(0, 0, 30, 30, 4);
+  CadArc(0, 0, 10, 80, 0);
+  CadArc(0, 0, 10, 80, 4);
+  const auto lines = Finish();
+  EXPECT_EQ(Count(lines, "CIRCLE"), 3);
+  EXPECT_EQ(Count(lines, "ARC"), 1);
+  EXPECT_EQ(Entity(lines, "ARC").back(), " 51=80.000000");
+}
+
+TEST_F(DxfWriterTest, TextCarriesHeightStyleAndShortNumbersAfterAlignment) {
+  Begin();
+  CadSetTextStyle(1, 0, 5, 0);
+  CadSetTextAlign(1, 0);
+  DecimalCommaMode = 2;
+  CadText("0123456789", 100, 20);
+  CadText("", 1, 1);
+  const auto text = Entity(Finish(), "TEXT");
+  // Ten characters of height 5 and ratio 0.7, centred: 17.5 left of x.
+  EXPECT_EQ(text, (std::vector<std::string>{"  8=0", " 10=82.500000", " 20=20.000000",
+                                            " 40=5.000000", "  1=0123456789", "  7=STANDARD",
+                                            " 41=0.7", " 50=0", " 51=0"}));
+}
+
+TEST_F(DxfWriterTest, TextIsWrittenInTheConfiguredUmlautMode) {
+  UmlautMode = 3;
+  Begin();
+  CadText("Mutter \x84", 0, 0);  // a-umlaut in code page 437
+  const auto text = Entity(Finish(), "TEXT");
+  EXPECT_EQ(text[4].substr(0, 11), "  1=Mutter ");
+  EXPECT_NE(text[4], "  1=Mutter \x84");
+}
+
+TEST_F(DxfWriterTest, PolylineVerticesCarryTheBulgeOnlyForArcs) {
+  Begin();
+  CadSetOrigin(100, 0);
+  CadBeginPolyline(1);
+  CadVertex(0, 0, 0);
+  CadVertex(10, 0, 3.14159265358979323846L);
+  CadVertex(10, 10, 0);
+  CadEndPolyline();
+  const auto lines = Finish();
+  EXPECT_EQ(Entity(lines, "POLYLINE"), (std::vector<std::string>{"  8=0", " 66=1", " 70=1"}));
+  EXPECT_EQ(Entity(lines, "VERTEX", 0).size(), 3u);
+  EXPECT_EQ(Entity(lines, "VERTEX", 1),
+            (std::vector<std::string>{"  8=0", " 10=110.000000", " 20=0.000000", " 42=1.000000"}));
+  EXPECT_EQ(Count(lines, "SEQEND"), 1);
+}
+
+TEST_F(DxfWriterTest, PolylinesOffAreDrawnAsLinesAndArcs) {
+  CadState.CadPolylinesOn = 0;
+  Begin();
+  CadBeginPolyline(0);
+  CadVertex(0, 0, 0);
+  CadVertex(10, 0, 3.14159265358979323846L);
+  CadVertex(20, 0, 0);
+  CadEndPolyline();
+  const auto lines = Finish();
+  EXPECT_EQ(Count(lines, "POLYLINE"), 0);
+  EXPECT_EQ(Count(lines, "LINE"), 1);
+  ASSERT_EQ(Count(lines, "ARC"), 1);
+  const auto arc = Entity(lines, "ARC");
+  EXPECT_EQ(arc[1], " 10=15.000000");
+  EXPECT_EQ(arc[3], " 40=5.000000");
+}
+
+TEST_F(DxfWriterTest, SaveDialogNamesTheFileAndCancelWritesNothing) {
+  CadBatchMode = 0;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    CadOpen(kCadDxf, "");
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(CadState.CadFileName.empty());
+
+  AbortFlag = 0;
+  {
+    platform::DialogScript script;
+    script.File(Dir() + "/chosen");
+    CadOpen(kCadDxf, "");
+  }
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CadState.CadFileName, Dir() + "/chosen.dxf");
+  CadBeginDrawing(0, 0, 10, 10);
+  CadClose(0);
+  EXPECT_TRUE(Exists(Dir() + "/chosen.dxf"));
+
+  // An existing drawing is replaced only when the user agrees.
+  {
+    platform::DialogScript script;
+    script.File(Dir() + "/chosen.dxf");
+    script.No();
+    CadOpen(kCadDxf, "");
+  }
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(DxfWriterTest, UnwritableFileIsReportedAndNothingIsOpened) {
+  CurrentFileName = Dir() + "/missing/folder/drawing";
+  CadOpen(kCadDxf, "");
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+// An independent reader opens what we write.
+TEST_F(DxfWriterTest, EzdxfReadsADrawingWithBlocksInsertsAndPolylines) {
+  if (std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python3-ezdxf is not installed";
+  CadOpen(kCadDxf, "");
+  CadBeginDrawing(0, 0, 160, 120);
+  CadWriteTables(2);
+  CadBeginBlocks();
+  CadBeginBlock("NUT");
+  CadSetColor(5);
+  CadRegularPolygon(6, 0, 0, 10, 0);
+  CadCircle(0, 0, 3);
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadSetColor(19);
+  CadLine(0, 0, 160, 120);
+  CadArc(50, 50, 10, 100, 20);
+  CadSetTextStyle(2, 30, 3.5L, 0);
+  CadText("M12 x 60", 20, 20);
+  CadSolid(0, 0, 5, 0, 5, 5, 0, 5);
+  CadInsertBlock("NUT", 80, 60, 45, 1, 1);
+  CadBeginPolyline(1);
+  CadVertex(0, 0, 0);
+  CadVertex(10, 0, 1);
+  CadVertex(10, 10, 0);
+  CadEndPolyline();
+  CadEndSection();
+  CadClose(0);
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string script = Dir() + "/check.py";
+  std::ofstream(script) << "import sys, ezdxf\n"
+                           "doc = ezdxf.readfile(sys.argv[1])\n"
+                           "msp = doc.modelspace()\n"
+                           "kinds = sorted(e.dxftype() for e in msp)\n"
+                           "assert kinds == ['ARC', 'INSERT', 'LINE', 'POLYLINE', 'SOLID', 'TEXT'], kinds\n"
+                           "assert len(doc.blocks.get('NUT')) == 7\n"
+                           "t = msp.query('TEXT')[0]\n"
+                           "assert t.dxf.text == 'M12 x 60' and abs(t.dxf.height - 3.5) < 1e-9\n"
+                           "assert abs(t.dxf.rotation - 30) < 1e-9\n"
+                           "p = msp.query('POLYLINE')[0]\n"
+                           "assert len(p) == 3 and p.is_closed\n"
+                           "assert msp.query('LINE')[0].dxf.layer == '19'\n"
+                           "assert doc.layers.get('2').dxf.linetype == 'DASHED'\n";
+  EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + File()).c_str()), 0);
+}
+
+}  // namespace
