@@ -41,9 +41,9 @@ std::string Field(const std::vector<std::string>& fields, std::size_t i) {
 }
 
 // A date or name of the signature line: a "|" in it would shift every
-// later field of the line, so it is written as "/".
+// later field of the line, so it is written as "/", and so is a line break.
 std::string FieldSafe(std::string_view text) {
-  std::string s(text);
+  std::string s = OneLineDescription(text);
   for (char& c : s)
     if (c == '|') c = '/';
   return s;
@@ -194,6 +194,9 @@ void WriteChangeProtocol(Word Device) {
 }
 
 void WriteChangesSection() {
+  // Every value is one line of the file: a line break in any text would put
+  // the position-based reader out of step.
+  auto line = [](std::string_view text) { WriteTextLine(OneLineDescription(text)); };
   WriteTextLine("CHANGES");
   const int count = ChangeCount <= kMaxChanges ? ChangeCount : kMaxChanges;
   WriteIntLine(count);
@@ -201,23 +204,23 @@ void WriteChangesSection() {
   for (int i = 1; i <= count; ++i) {
     TChangeRecord& c = Changes[i];
     c.Description = OneLineDescription(c.Description.view());
-    WriteTextLine(c.Change.view());
-    WriteTextLine(c.Date.view());
-    WriteTextLine(c.Editor.view());
+    line(c.Change);
+    line(c.Date);
+    line(c.Editor);
     WriteTextLine(c.Description.view());
     WriteTextLine(kRecordRule);
   }
   const int texts = DrawingTextCount <= kMaxDrawingTexts ? DrawingTextCount : kMaxDrawingTexts;
   WriteFieldsLine8(FieldSafe(CheckDate), FieldSafe(CheckName), FieldSafe(StandDate), FieldSafe(StandName),
                    FieldSafe(Row4Date), FieldSafe(Row4Name), std::to_string(texts), "");
-  WriteTextLine(ComplDate.view());
-  WriteTextLine(ReplacementFor.view());
-  WriteTextLine(ReplacedBy.view());
-  WriteTextLine(ComplName.view());
+  line(ComplDate);
+  line(ReplacementFor);
+  line(ReplacedBy);
+  line(ComplName);
   for (int i = 1; i <= texts; ++i) {
     const TDrawingTextRecord& t = DrawingTexts[i];
     WriteFieldsLine6(FileFloatText(t.x), FileFloatText(t.y), FileFloatText(t.h), FileFloatText(t.phi),
-                     t.Text.view(), "");
+                     OneLineDescription(t.Text), "");
   }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/change_history.h"
 #include "framework/file_utils.h"
 #include "framework/line_io.h"
 #include "framework/message_box.h"
@@ -72,8 +73,8 @@ void WriteDocumentsSection() {
   WriteIntLine(kDocumentSlots);  // always five, whatever DocumentCount holds
   WriteTextLine("--------------------");
   for (int i = 1; i <= kDocumentSlots; ++i) {
-    WriteTextLine(Documents[i].Program.view());
-    WriteTextLine(Documents[i].DocFile.view());
+    WriteTextLine(OneLineDescription(Documents[i].Program));  // a line break would shift the file
+    WriteTextLine(OneLineDescription(Documents[i].DocFile));
     WriteTextLine("--------------");
   }
 }

@@ -11,6 +11,7 @@
 #include "framework/init.h"
 #include "framework/line_io.h"
 #include "framework/text_output.h"
+#include "fuzz_support.h"
 #include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
@@ -117,13 +118,26 @@ TEST_F(ChangeHistoryTest, SectionsReadBackWhatWasWritten) {
   }
 }
 
-TEST_F(ChangeHistoryTest, ABarInASignatureNameCannotShiftTheLine) {
+TEST_F(ChangeHistoryTest, BarsAndLineBreaksInOtherTextsCannotShiftTheFile) {
   CheckName = "A|B";
+  StandName = "C\nD";
+  ChangeCount = 1;
+  Changes[1] = {"two\nlines", "d", "e", "f"};
+  ReplacedBy = "X\r\nY";
   DrawingTextCount = 1;
+  DrawingTexts[1].Text = "t\nu";
+  Documents[1] = {"prog\n", "file\r"};
   TLineCursor in(Written());
   ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
+  ASSERT_TRUE(ReadDocumentsSection(in)) << in.FaultText();
+  EXPECT_TRUE(in.AtEnd());
   EXPECT_EQ(CheckName.str(), "A/B");
+  EXPECT_EQ(StandName.str(), "C/D");
+  EXPECT_EQ(Changes[1].Change.str(), "two|lines");
+  EXPECT_EQ(ReplacedBy.str(), "X|Y");
   EXPECT_EQ(DrawingTextCount, 1);
+  EXPECT_EQ(DrawingTexts[1].Text.str(), "t|u");
+  EXPECT_EQ(Documents[1].Program.str(), "prog|");
 }
 
 TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWhole) {
@@ -274,6 +288,34 @@ TEST_F(ChangeHistoryTest, ProtocolListsTheIdentificationAndEveryChange) {
   EXPECT_NE(text.find(" two|lines"), std::string::npos);
   ChangeIndexStyle = 1;
   EXPECT_NE(Protocol().find("  3     2026/03/03"), std::string::npos);
+}
+
+TEST_F(ChangeHistoryTest, DamagedSectionsNeverCrashTheReaders) {
+  ChangeCount = 3;
+  for (int i = 1; i <= 3; ++i) Changes[i] = {"c", "2026/01/01", "AB", "x|y"};
+  DrawingTextCount = 2;
+  DrawingTexts[2].Text = "t|u";
+  Documents[1] = {"gimp", "a.png"};
+  std::string good;
+  for (const auto& line : Written()) good += line + "\n";
+  std::mt19937 rng(2230);
+  for (int round = 0; round < 400; ++round) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : DamagedCopy(good, rng)) {
+      if (c == '\n') {
+        lines.push_back(line);
+        line.clear();
+      } else {
+        line += c;
+      }
+    }
+    lines.push_back(line);
+    TLineCursor in(lines);
+    if (ReadChangesSection(in)) ReadDocumentsSection(in);
+    EXPECT_LE(ChangeCount, kMaxChanges);
+    EXPECT_LE(DrawingTextCount, kMaxDrawingTexts);
+  }
 }
 
 }  // namespace
