@@ -209,6 +209,8 @@ std::uint32_t TakeFromFreeChain(TMemoState& m, std::uint32_t need) {
   for (int links = 0; links < 100 && next >= 1 && next < fileBlocks; ++links) {
     if (platform::ReadAt(m.file, static_cast<std::uint64_t>(next) * m.blockSize, w, 8, got) != 0 || got < 8)
       return 0;
+    // A group that holds a memo is never free, whatever the chain says.
+    if (w[0] == 0xFF && w[1] == 0xFF && w[2] == 8 && w[3] == 0) return 0;
     std::uint32_t after = GetLE32(w);
     std::uint32_t count = GetLE32(w + 4);
     // A free group must lie inside the file; a damaged chain is not used.

@@ -178,6 +178,64 @@ TEST_F(Memo, Dbase4EditReusesItsGroupOnlyWhenItFits) {
   EXPECT_EQ(data.size(), 606u);
 }
 
+TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
+  std::string p = MemoTable(kMemoDbase4, 0);
+  std::int32_t a = AddMemo(Pattern(1000));  // blocks 1-2
+  std::int32_t b = AddMemo("keep me");      // block 3
+  CloseDatabase();
+  std::string dbt = ForceExtension(p, "dbt");
+  auto bytes = ReadBytes(dbt);
+  // Another program freed blocks 1-2: the header points at them, and they
+  // hold the next link (past the end) and their count.
+  bytes[0] = 1;
+  std::size_t g = 512;
+  bytes[g] = 9;
+  bytes[g + 1] = bytes[g + 2] = bytes[g + 3] = 0;
+  bytes[g + 4] = 2;
+  bytes[g + 5] = bytes[g + 6] = bytes[g + 7] = 0;
+  WriteBytes(dbt, bytes);
+  Use(p + " EXCLUSIVE");
+  EXPECT_EQ(AddMemo("into the free group"), a);
+  std::string data;
+  ASSERT_TRUE(ReadMemoData(b, data));
+  EXPECT_EQ(data, "keep me");
+  CloseDatabase();
+
+  // A header that points at a live memo is not followed.
+  bytes = ReadBytes(dbt);
+  bytes[0] = static_cast<unsigned char>(b);
+  WriteBytes(dbt, bytes);
+  Use(p + " EXCLUSIVE");
+  EXPECT_GT(AddMemo("at the end"), b);
+  ASSERT_TRUE(ReadMemoData(b, data));
+  EXPECT_EQ(data, "keep me");
+}
+
+TEST_F(Memo, SharedWorkAreasAddMemosSideBySide) {
+  std::string p = MemoTable(kMemoFoxPro, 0);
+  CloseDatabase();
+  Use(p);  // shared: network mode is on
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  Select(2);
+  Use(p + " ALIAS SECOND");
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  std::vector<std::pair<int, std::int32_t>> blocks;
+  for (int i = 0; i < 6; ++i) {
+    Select(1 + i % 2);
+    blocks.emplace_back(i, AddMemo("text " + std::to_string(i)));
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  }
+  for (auto [i, block] : blocks) {
+    Select(2 - i % 2);  // read through the other work area
+    std::string data;
+    ASSERT_TRUE(ReadMemoData(block, data));
+    EXPECT_EQ(data, "text " + std::to_string(i));
+  }
+  // Packing needs the table for itself.
+  PackMemofile();
+  EXPECT_EQ(TzLastError, 225);
+}
+
 TEST_F(Memo, TextFileWritesReadsAndAppends) {
   MemoTable(kMemoDbase4, 0);
   std::int32_t block = 0;
