@@ -3,14 +3,14 @@
 #include <cstring>
 #include <iterator>
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
+#include "dbf/message_windows.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
-
-bool VFilesFinishing = false;
 
 namespace {
 
@@ -258,7 +258,6 @@ void FreeList(TDbfWorkArea& wa, TVFileState& st) {
 }  // namespace
 
 void InitVFiles() {
-  VFilesFinishing = false;
   VFileHook = VFileOperation;
 }
 
@@ -489,6 +488,26 @@ class FreeAreaScope {
   bool ok_ = false;
 };
 
+// A progress window of 100 steps over `count` records, when asked and
+// worth it.
+class RecordProgress {
+ public:
+  RecordProgress(bool show, std::int32_t count, const char* caption) {
+    if (show && count >= 100) {
+      window_ = ShowTzMsg(TzMsgKind::Progress, nullptr, caption);
+      every_ = count / 100;
+    }
+  }
+  void Step() {
+    if (window_ && ++done_ % every_ == 0) ShowTzProgress(*window_);
+  }
+
+ private:
+  std::unique_ptr<TTzMsg> window_;
+  std::int32_t every_ = 1;
+  std::int32_t done_ = 0;
+};
+
 // Whether records of a table with `file` fields can be copied as typed
 // records into a virtual file with `vfile` fields (memo fields are block
 // numbers there).
@@ -509,7 +528,7 @@ bool SameLayout(const std::vector<TDbfFieldEntry>& file, const std::vector<TDbfF
 
 }  // namespace
 
-std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted) {
+std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, bool showProgress) {
   TzLastError = 0;
   if (!CheckVirtual("WriteVFileToDisk")) return -1;
   const std::uint8_t vArea = SelectedArea;
@@ -542,7 +561,9 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted) {
   Use(temp + " ALIAS *VSAVE* EXCLUSIVE");
   TDbfWorkArea* out = SelectedWorkArea();
   if (TzLastError != 0 || !out) failure = TzLastError ? TzLastError : 220;
+  RecordProgress progress(showProgress, Count(st), "Writing to disk...");
   for (auto it = st.records.begin(); failure == 0 && it != st.records.end(); ++it) {
+    progress.Step();
     if (skipDeleted && !it->empty() && (*it)[0] != 0) continue;
     std::size_t n = std::min(it->size(), out->typedRecordSize);
     std::memcpy(out->typedRecord, it->data(), n);
@@ -568,7 +589,7 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted) {
   return written;
 }
 
-std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted) {
+std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted, bool showProgress) {
   TzLastError = 0;
   if (!CheckVirtual("ReadVFileFromDisk")) return -1;
   const std::uint8_t vArea = SelectedArea;
@@ -601,7 +622,9 @@ std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted) {
   TVFileState& st = *StateOf(vwa);
   std::int32_t count = in->recordCount;
   std::int32_t read = 0;
+  RecordProgress progress(showProgress, count, "Reading from disk...");
   for (std::int32_t n = 1; n <= count; ++n) {
+    progress.Step();
     Go(n);
     if (TzLastError != 0) break;
     if (skipDeleted && in->typedRecord[0] != 0) continue;

@@ -24,9 +24,6 @@ constexpr std::uint8_t kVfPush = 7;
 constexpr std::uint8_t kVfRemove = 10;
 constexpr std::uint8_t kVfFree = 12;
 
-// Set at program end: closing no longer needs to free memory.
-extern bool VFilesFinishing;
-
 // Start values; installs the virtual-file hook.
 void InitVFiles();
 
@@ -47,9 +44,11 @@ void SortVFile(std::uint8_t mode);
 // Writes the records of the selected virtual file into the DBF file
 // `fileName` (created from its fields; an existing file is replaced only
 // when the new one is complete). Deleted records are left out when
-// `skipDeleted`. Returns the number of records written, -1 on failure.
-std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted);
+// `skipDeleted`. With `showProgress` and 100 records or more a progress
+// window "Writing to disk..." moves every hundredth. Returns the number of
+// records written, -1 on failure.
+std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, bool showProgress = false);
 // Appends the records of the DBF file `fileName` to the selected virtual
 // file; a virtual file without fields takes the file's. Returns the
-// number of records read, -1 on failure.
-std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted);
+// number of records read, -1 on failure. Progress: "Reading from disk...".
+std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted, bool showProgress = false);

@@ -1,5 +1,8 @@
 #include "dbf/vfiles.h"
 
+#include <algorithm>
+#include <random>
+
 #include "dbf_test_util.h"
 
 using namespace dbftest;
@@ -181,7 +184,7 @@ TEST_F(VFiles, WrittenToDiskAndReadBack) {
   Go(2);
   DeleteRec();
   std::string p = Path("saved.dbf");
-  EXPECT_EQ(WriteVFileToDisk(p, true), 3);
+  EXPECT_EQ(WriteVFileToDisk(p, true, true), 3);
   EXPECT_FALSE(platform::FileExists(p + ".v$$"));
   CloseDatabase();
 
@@ -199,7 +202,7 @@ TEST_F(VFiles, WrittenToDiskAndReadBack) {
   std::fill(std::begin(buffer_), std::end(buffer_), 0);
   Use("loaded VIRTUAL FILE DESCENDING", buffer_, sizeof buffer_);
   Set_VFileKey_To(KeyOfName, nullptr);
-  EXPECT_EQ(ReadVFileFromDisk(p, false), 3);
+  EXPECT_EQ(ReadVFileFromDisk(p, false, true), 3);
   EXPECT_EQ(FieldCount(), 3);
   EXPECT_EQ(SelectedArea, 1);
   EXPECT_EQ(Names(), "R4        ,R3        ,R1        ");
@@ -211,6 +214,31 @@ TEST_F(VFiles, WrittenToDiskAndReadBack) {
   EXPECT_EQ(WriteVFileToDisk(p, false), -1);
   EXPECT_NE(TzLastError, 0);
   EXPECT_EQ(ReadBytes(p), before);
+}
+
+TEST_F(VFiles, ManyRecordsStaySortedThroughDisk) {
+  OpenVirtual(" ASCENDING");
+  Set_VFileKey_To(KeyOfName, nullptr);
+  std::mt19937 rng(3);
+  std::vector<std::string> names;
+  for (int i = 0; i < 250; ++i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "K%05u", static_cast<unsigned>(rng() % 100000));
+    names.push_back(buf);
+    Add(buf, i);
+  }
+  std::sort(names.begin(), names.end());
+  std::string expect;
+  for (const auto& n : names) expect += (expect.empty() ? "" : ",") + n;
+  EXPECT_EQ(Names(), expect);
+  std::string p = Path("many.dbf");
+  EXPECT_EQ(WriteVFileToDisk(p, false, true), 250);
+  CloseDatabase();
+  OpenVirtual();
+  EXPECT_EQ(ReadVFileFromDisk(p, false, true), 250);
+  std::string back;
+  for (GoTop(); !dEOF(); Skip(1)) back += (back.empty() ? "" : ",") + TzTrimRight(GetFieldText(1));
+  EXPECT_EQ(back, expect);
 }
 
 }  // namespace
