@@ -1,0 +1,133 @@
+#include "calc/forms/bolt_section_form.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "calc/forms/calc_forms.h"
+#include "calc/joint_records.h"
+#include "framework/forms/placement.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+TForm_schraubenabschn::TForm_schraubenabschn(QWidget* parent) : TCalcForm(parent) {
+  setObjectName("TForm_schraubenabschn");
+  resize(476, 239);
+  auto* outer = new QVBoxLayout(this);
+  GroupBox1 = MakeGroup(this, "GroupBox1", "");
+  auto* g = new QGridLayout(GroupBox1);
+  auto row = [&](int r, QLabel*& label, const char* ln, const char* text, QLineEdit*& edit, const char* en,
+                 QLabel*& unit, const char* un) {
+    label = MakeLabel(GroupBox1, ln, text);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edit = MakeEdit(GroupBox1, en);
+    unit = MakeLabel(GroupBox1, un, "");
+    unit->setMinimumWidth(36);
+    g->addWidget(label, r, 0);
+    g->addWidget(edit, r, 1);
+    g->addWidget(unit, r, 2);
+  };
+  row(0, Label_de, "Label_de", "outer diameter De", Edit_de, "Edit_de", Label_deu, "Label_deu");
+  row(1, Label_di, "Label_di", "inner diameter Di", Edit_di, "Edit_di", Label_diu, "Label_diu");
+  row(2, Label_l, "Label_l", "Enter length section L", Edit_l, "Edit_l", Label_lu, "Label_lu");
+  SpinButton1 = new TUpDown(GroupBox1, "SpinButton1");
+  g->addWidget(SpinButton1, 0, 3, 3, 1);
+  outer->addWidget(GroupBox1);
+  auto* bottom = new QHBoxLayout;
+  Button_ok = MakeButton(this, "Button_ok", "OK");
+  Button_cancel = MakeButton(this, "Button_cancel", "Cancel");
+  Button_hilfetext = MakeButton(this, "Button_hilfetext", "&Help Text");
+  Button_hilfebild = MakeButton(this, "Button_hilfebild", "Aux. &Image");
+  Button_metric = MakeButton(this, "Button_metric", "mm <--> inch");
+  for (QPushButton* b : {Button_ok, Button_cancel, Button_hilfetext, Button_hilfebild, Button_metric})
+    bottom->addWidget(b);
+  outer->addLayout(bottom);
+  Button_ok->setDefault(true);
+  SpinButton1->OnClick = [this](bool up) {
+    if (up) SpinButton1UpClick();
+    else SpinButton1DownClick();
+  };
+  connect(Button_ok, &QPushButton::clicked, this, [this] { Button_okClick(); });
+  connect(Button_cancel, &QPushButton::clicked, this, [this] { Button_cancelClick(); });
+  connect(Button_hilfetext, &QPushButton::clicked, this, [this] { Button_hilfetextClick(); });
+  connect(Button_hilfebild, &QPushButton::clicked, this, [this] { Button_hilfebildClick(); });
+  connect(Button_metric, &QPushButton::clicked, this, [this] { Button_metricClick(); });
+  ScaleCenterForm(*this);
+}
+
+void TForm_schraubenabschn::showEvent(QShowEvent* e) {
+  FillSection();
+  TCalcForm::showEvent(e);
+}
+
+namespace {
+bool ValidSection(int i) { return i >= 1 && i <= Schraube.nSections && i <= kMaxBoltSections; }
+}  // namespace
+
+void TForm_schraubenabschn::FillSection() {
+  setWindowTitle(Disp("section " + IntToText(SectionNo)));
+  for (QLabel* u : {Label_deu, Label_diu, Label_lu}) u->setText(Disp(LengthUnitText()));
+  if (SectionNo > kMaxBoltSections) return;  // no such array entry
+  Edit_de->setText(Disp(LengthToText(Schraube.dSec[SectionNo])));
+  Edit_di->setText(Disp(LengthToText(Schraube.diSec[SectionNo])));
+  Edit_l->setText(Disp(LengthToText(Schraube.lSec[SectionNo])));
+}
+
+void TForm_schraubenabschn::StoreSection() {
+  if (SectionNo > kMaxBoltSections) return;
+  Schraube.dSec[SectionNo] = TextToLength(DisplayText(Edit_de->text()));
+  Schraube.diSec[SectionNo] = TextToLength(DisplayText(Edit_di->text()));
+  Schraube.lSec[SectionNo] = TextToLength(DisplayText(Edit_l->text()));
+}
+
+void TForm_schraubenabschn::SpinButton1DownClick() {
+  if (!ValidSection(SectionNo)) return;
+  StoreSection();
+  if (SectionNo > 1) --SectionNo;
+  FillSection();
+}
+
+void TForm_schraubenabschn::SpinButton1UpClick() {
+  if (!ValidSection(SectionNo)) return;
+  StoreSection();
+  if (SectionNo < Schraube.nSections) ++SectionNo;
+  FillSection();
+}
+
+void TForm_schraubenabschn::Button_okClick() {
+  AbortFlag = 0;
+  StoreSection();
+  accept();
+}
+
+void TForm_schraubenabschn::Button_cancelClick() { reject(); }
+
+void TForm_schraubenabschn::Button_hilfetextClick() {
+  ShowHelpText(HelpNumber, "", 1);
+  AbortFlag = 0;
+}
+
+void TForm_schraubenabschn::Button_hilfebildClick() {
+  ShowHelpText(HelpNumber, "", 2);
+  AbortFlag = 0;
+  BringToFront();
+}
+
+void TForm_schraubenabschn::Button_metricClick() {
+  StoreSection();
+  ToggleUnitSystem();
+  FillSection();
+}
+
+void RunBoltSectionForm(int section) {
+  TForm_schraubenabschn form;
+  form.SectionNo = static_cast<Word>(section < 0 ? 0 : section);
+  platform::ExecModal(form, "section " + std::to_string(section));
+}

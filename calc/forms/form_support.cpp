@@ -1,0 +1,149 @@
+#include "calc/forms/form_support.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "framework/charset.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "platform/qt_text.h"
+
+QString Disp(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiStr(stored)); }
+
+std::string Stored(const QString& text) { return AnsiToOemText(platform::DisplayFromQString(text)); }
+
+std::string DisplayText(const QString& text) { return platform::DisplayFromQString(text); }
+
+QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption) {
+  auto* b = new QPushButton(Disp(caption), parent);
+  b->setObjectName(name);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, std::string_view caption) {
+  auto* l = new QLabel(Disp(caption), parent);
+  l->setObjectName(name);
+  return l;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {
+  auto* e = new QLineEdit(parent);
+  e->setObjectName(name);
+  if (width > 0) e->setMinimumWidth(width);
+  return e;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const char* name, const std::vector<std::string>& items) {
+  auto* c = new QComboBox(parent);
+  c->setObjectName(name);
+  for (const auto& item : items) c->addItem(Disp(item));
+  return c;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, std::string_view caption) {
+  auto* g = new QGroupBox(Disp(caption), parent);
+  g->setObjectName(name);
+  return g;
+}
+
+void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
+  const Byte keptAbort = AbortFlag;  // the help lookup clears it
+  std::string text;
+  GetHelpEntryText(helpNo, text);
+  AbortFlag = keptAbort;
+  w->setToolTip(platform::QStringFromDisplay(OemToAnsiStr(prefix) + text));
+}
+
+void SetEditText(QLineEdit* edit, const std::string& text) {
+  const QString t = platform::QStringFromDisplay(text);
+  if (edit->text() != t) edit->setText(t);
+}
+
+// ---------------------------------------------------------------------------
+
+TRadioGroup::TRadioGroup(QWidget* parent, const char* name, std::string_view caption,
+                         const std::vector<std::string>& items, int columns)
+    : QGroupBox(Disp(caption), parent), Buttons(new QButtonGroup(this)) {
+  setObjectName(name);
+  auto* lay = new QGridLayout(this);
+  const int n = static_cast<int>(items.size());
+  const int rows = columns > 1 ? (n + columns - 1) / columns : n;
+  for (int i = 0; i < n; ++i) {
+    auto* r = new QRadioButton(Disp(items[i]), this);
+    r->setObjectName(QString("%1_%2").arg(name).arg(i));
+    Buttons->addButton(r, i);
+    lay->addWidget(r, rows ? i % rows : 0, rows ? i / rows : 0);
+  }
+  // A choice counts when it changes, by a click or by a script; SetItemIndex
+  // does not count.
+  connect(Buttons, &QButtonGroup::idToggled, this, [this](int, bool on) {
+    if (on && !Filling && OnClick) OnClick();
+  });
+}
+
+int TRadioGroup::ItemIndex() const { return Buttons->checkedId(); }
+
+void TRadioGroup::SetItemIndex(int i) {
+  Filling = true;
+  if (auto* b = Buttons->button(i)) {
+    b->setChecked(true);
+  } else if (auto* c = Buttons->checkedButton()) {
+    Buttons->setExclusive(false);
+    c->setChecked(false);
+    Buttons->setExclusive(true);
+  }
+  Filling = false;
+}
+
+int TRadioGroup::Count() const { return static_cast<int>(Buttons->buttons().size()); }
+
+// ---------------------------------------------------------------------------
+
+TUpDown::TUpDown(QWidget* parent, const char* name, bool vertical) : QWidget(parent) {
+  setObjectName(name);
+  ButtonUp = new QToolButton(this);
+  ButtonDown = new QToolButton(this);
+  ButtonUp->setObjectName(QString(name) + "_up");
+  ButtonDown->setObjectName(QString(name) + "_down");
+  ButtonUp->setArrowType(vertical ? Qt::UpArrow : Qt::RightArrow);
+  ButtonDown->setArrowType(vertical ? Qt::DownArrow : Qt::LeftArrow);
+  QBoxLayout* lay = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(this))
+                             : static_cast<QBoxLayout*>(new QHBoxLayout(this));
+  lay->setContentsMargins(0, 0, 0, 0);
+  lay->setSpacing(0);
+  lay->addWidget(ButtonUp);
+  lay->addWidget(ButtonDown);
+  connect(ButtonUp, &QToolButton::clicked, this, [this] { Click(true); });
+  connect(ButtonDown, &QToolButton::clicked, this, [this] { Click(false); });
+}
+
+void TUpDown::Click(bool up) {
+  int p = Position + (up ? Increment : -Increment);
+  if (p > Max) p = Wrap ? Min : Max;
+  if (p < Min) p = Wrap ? Max : Min;
+  Position = p;
+  if (OnClick) OnClick(up);
+}
+
+// ---------------------------------------------------------------------------
+
+TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) {}
+
+void TCalcForm::reject() {
+  AbortFlag = 1;
+  QDialog::reject();
+}
+
+void TCalcForm::BringToFront() {
+  raise();
+  activateWindow();
+}

@@ -1,0 +1,85 @@
+// Building blocks of the calculation's input forms: controls named as the
+// handlers expect them, text conversion between stored (code page 437) and
+// display texts, hints from the help file, a radio group and an up-down
+// control. Forms are built in code; their captions are set when created.
+#pragma once
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/types.h"
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+// Stored text shown on a control.
+QString Disp(std::string_view stored);
+// A control's text back in stored characters.
+std::string Stored(const QString& text);
+// A control's text in display characters (numbers are read from it).
+std::string DisplayText(const QString& text);
+
+QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption);
+QLabel* MakeLabel(QWidget* parent, const char* name, std::string_view caption);
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width = 90);
+QComboBox* MakeCombo(QWidget* parent, const char* name, const std::vector<std::string>& items);
+QGroupBox* MakeGroup(QWidget* parent, const char* name, std::string_view caption);
+
+// Hint of a control: the text of help entry n (AbortFlag is kept).
+void SetHint(QWidget* w, Word helpNo, std::string_view prefix = {});
+
+// Sets a line edit's text only when it differs, so that an unchanged value
+// does not count as an edit.
+void SetEditText(QLineEdit* edit, const std::string& text);
+
+// A group of radio buttons; ItemIndex counts from 0, -1 for none.
+class TRadioGroup : public QGroupBox {
+ public:
+  TRadioGroup(QWidget* parent, const char* name, std::string_view caption,
+              const std::vector<std::string>& items, int columns = 1);
+  int ItemIndex() const;
+  void SetItemIndex(int i);
+  int Count() const;
+  std::function<void()> OnClick;  // after the user (or a script) chose an item
+
+ private:
+  QButtonGroup* Buttons;
+  bool Filling = false;
+};
+
+// Up-down control: two arrow buttons over a position within Min..Max.
+// Increment is added by the up arrow and taken off by the down arrow; without
+// Wrap the position stops at the limits.
+class TUpDown : public QWidget {
+ public:
+  TUpDown(QWidget* parent, const char* name, bool vertical = true);
+  int Min = 0;
+  int Max = 100;
+  int Position = 0;
+  int Increment = 1;
+  bool Wrap = false;
+  QToolButton* ButtonUp;
+  QToolButton* ButtonDown;
+  void Click(bool up);  // what a click on an arrow does
+  std::function<void(bool up)> OnClick;
+};
+
+// Base of the input forms: closing by Esc or the window's close box is
+// Cancel, which sets AbortFlag.
+class TCalcForm : public QDialog {
+ public:
+  explicit TCalcForm(QWidget* parent = nullptr);
+  void reject() override;
+  // Form to the front again after a picture was drawn behind it.
+  void BringToFront();
+};

@@ -1,0 +1,279 @@
+#include "form_test_support.h"
+
+#include "calc/forms/list_editor_form.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "calc/forms/bolt_section_form.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/forms/clamped_plate_form.h"
+#include "calc/forms/index_selection_form.h"
+#include "calc/joint_records.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+using ListEditorTest = FormTest;
+
+void FillItems(int n) {
+  for (int i = 1; i <= n; ++i) ItemTexts[i] = "entry " + std::to_string(i);
+}
+
+TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselection) {
+  FillItems(3);
+  TForm_einarray form;
+  form.ItemCount = 3;
+  form.Selected = 2;
+  form.Action = 7;
+  ShowAndGrab(form, "einarray");
+  EXPECT_EQ(form.ListBox1->count(), 3);
+  EXPECT_EQ(Text(form.ListBox1->item(2)->text()), "entry 3");
+  EXPECT_EQ(form.SelectedEntry(), 2);
+  EXPECT_EQ(form.Action, 0);
+  EXPECT_FALSE(form.Button_error->isVisible());  // no calculation message
+
+  form.hide();
+  form.Selected = 0;
+  AddErrorMessage("Warning: something");
+  form.show();
+  EXPECT_EQ(form.SelectedEntry(), 0);
+  EXPECT_TRUE(form.Button_error->isVisible());
+}
+
+TEST_F(ListEditorTest, EachButtonEndsWithItsActionCode) {
+  FillItems(3);
+  struct Case {
+    const char* button;
+    int action;
+  };
+  for (Case c : {Case{"Button_neu", 1}, Case{"Button_einfuegen", 2}, Case{"Button_loeschen", 3},
+                 Case{"Button_156", 6}, Case{"Button_157", 7}, Case{"Button_158", 8}, Case{"Button_aendern", 9}}) {
+    platform::DialogScript script;
+    script.Press(c.button, {{"ListBox1", "#1"}});
+    int selected = 1;
+    EXPECT_EQ(RunListEditor("list", 3, selected, {"a", "b", "c"}), c.action) << c.button;
+    // New leaves no entry marked, so the caller reads 0.
+    EXPECT_EQ(selected, c.action == 1 ? 0 : 2) << c.button;
+  }
+}
+
+TEST_F(ListEditorTest, DoubleClickOkAndCancel) {
+  FillItems(2);
+  TForm_einarray form;
+  form.ItemCount = 2;
+  form.FormShow();
+  form.ListBox1->setCurrentRow(1);
+  form.ListBox1Click();
+  EXPECT_EQ(form.Selected, 2);
+  form.ListBox1DblClick();
+  EXPECT_EQ(form.Action, 10);
+
+  AbortFlag = 1;
+  platform::DialogScript script;
+  script.Ok();
+  int selected = 1;
+  EXPECT_EQ(RunListEditor("list", 2, selected), 0);
+  EXPECT_EQ(AbortFlag, 0);
+  script.Cancel();
+  EXPECT_EQ(RunListEditor("list", 2, selected), 0);
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(ListEditorTest, UnusedSpareButtonsAreHidden) {
+  FillItems(1);
+  TForm_einarray form;
+  form.Button_157->setVisible(false);
+  ShowAndGrab(form, "einarray_spares");
+  EXPECT_FALSE(form.Button_157->isVisible());
+  EXPECT_TRUE(form.Button_neu->isVisible());
+}
+
+// Bolt section form ---------------------------------------------------------
+
+using BoltSectionFormTest = FormTest;
+
+TEST_F(BoltSectionFormTest, ShowsStoresAndStepsThroughTheSections) {
+  Schraube.nSections = 3;
+  for (int i = 1; i <= 3; ++i) {
+    Schraube.dSec[i] = 10 + i;
+    Schraube.diSec[i] = 0;
+    Schraube.lSec[i] = 20 * i;
+  }
+  TForm_schraubenabschn form;
+  form.SectionNo = 3;
+  ShowAndGrab(form, "schraubenabschn");
+  EXPECT_EQ(Text(form.windowTitle()), "section 3");
+  EXPECT_EQ(Text(form.Edit_l->text()), "60");
+  EXPECT_EQ(Text(form.Label_lu->text()), "mm");
+
+  form.Edit_l->setText("61");
+  form.SpinButton1UpClick();  // last section: stored, the same shown again
+  EXPECT_EQ(form.SectionNo, 3);
+  EXPECT_EQ(Schraube.lSec[3], 61);
+  form.Edit_de->setText("9");
+  form.SpinButton1DownClick();
+  EXPECT_EQ(Schraube.dSec[3], 9);
+  EXPECT_EQ(form.SectionNo, 2);
+  EXPECT_EQ(Text(form.Edit_de->text()), "12");
+  form.SpinButton1DownClick();
+  form.SpinButton1DownClick();
+  EXPECT_EQ(form.SectionNo, 1);
+
+  form.SectionNo = 5;  // outside 1..nSections: spin does nothing
+  form.SpinButton1UpClick();
+  EXPECT_EQ(form.SectionNo, 5);
+}
+
+TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsZero) {
+  Schraube.nSections = 1;
+  Schraube.lSec[1] = 40;
+  Schraube.dSec[1] = 12;
+  platform::DialogScript script;
+  script.Cancel();
+  RunBoltSectionForm(1);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.lSec[1], 40);
+  script.Ok({{"Edit_l", "45,5"}, {"Edit_de", "twelve"}});
+  RunBoltSectionForm(1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.lSec[1], 45.5L);
+  EXPECT_EQ(Schraube.dSec[1], 0);
+}
+
+TEST_F(BoltSectionFormTest, UnitSwitchShowsInchesAndKeepsMillimetres) {
+  Schraube.nSections = 1;
+  Schraube.lSec[1] = 25.4L;
+  TForm_schraubenabschn form;
+  form.SectionNo = 1;
+  form.FillSection();
+  form.Button_metricClick();
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(Text(form.Label_lu->text()), "in");
+  EXPECT_EQ(Text(form.Edit_l->text()), "1.0000");
+  form.Button_metricClick();
+  EXPECT_NEAR(static_cast<double>(Schraube.lSec[1]), 25.4, 1e-9);
+}
+
+// Clamped plate form ---------------------------------------------------------
+
+using ClampedPlateFormTest = FormTest;
+
+TEST_F(ClampedPlateFormTest, ShowsThePlateAndItsMaterial) {
+  Klemmstuecke.nPlates = 2;
+  Klemmstuecke.De[2] = 40;
+  Klemmstuecke.Di[2] = 13.5L;
+  Klemmstuecke.L[2] = 21;
+  Klemmstuecke.Description[2] = "flange";
+  Klemmstuecke.Material[2] = "St 50";
+  Klemmstuecke.pmax[2] = 420;
+  Klemmstuecke.Re[2] = 295;
+  Klemmstuecke.E[2] = 205000;
+  Klemmstuecke.MatTable[2] = 1;
+  TForm_klemmstueck form;
+  form.PlateNo = 2;
+  ShowAndGrab(form, "klemmstueck");
+  EXPECT_EQ(Text(form.windowTitle()), "clamp.plate 2");
+  EXPECT_EQ(Text(form.Edit_di->text()), "13.5");
+  EXPECT_EQ(Text(form.Edit_name->text()), "flange");
+  EXPECT_EQ(Text(form.Label_mat->text()), "St 50");
+  EXPECT_EQ(Text(form.Label_pmax->text()), "p max =  420 MPa");
+  EXPECT_EQ(form.RadioGroup_dbmat->ItemIndex(), 1);
+
+  form.Button1Click();
+  EXPECT_EQ(Text(form.Edit_di->text()), "13");  // the bore for M12
+  form.Button_nameClick();
+  EXPECT_EQ(Text(form.Edit_name->text()), "P 2");
+  EXPECT_EQ(Klemmstuecke.Description[2].str(), "flange");  // nothing stored before OK
+}
+
+TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 40;
+  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.L[1] = 10;
+  platform::DialogScript script;
+  script.Ok({{"Edit_di", "40"}});
+  script.Ok().Expect("De < Di !");
+  script.Ok({{"Edit_di", "x"}});
+  script.Ok().Expect("Di = 0 !");
+  script.Ok({{"Edit_di", "13"}, {"Edit_l", "0"}});
+  script.Ok().Expect("l = 0 !");
+  script.Ok({{"Edit_l", "12"}, {"Edit_name", "a description longer than 25"}});
+  RunClampedPlateForm(1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Klemmstuecke.Di[1], 13);
+  EXPECT_EQ(Klemmstuecke.L[1], 12);
+  EXPECT_EQ(Klemmstuecke.Description[1].str(), "a description longer than");
+}
+
+TEST_F(ClampedPlateFormTest, CancelStoresNothingButTheDatabaseButtonsDo) {
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 40;
+  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.L[1] = 10;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    RunClampedPlateForm(1);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Klemmstuecke.L[1], 10);
+
+  TForm_klemmstueck form;
+  form.PlateNo = 1;
+  form.FillPlate();
+  AcceptRow(2);
+  form.RadioGroup_dbmat->SetItemIndex(0);
+  form.Button_dbwstClick();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Klemmstuecke.Material[1].str(), "St 50");
+  EXPECT_EQ(Text(form.Label_mat->text()), "St 50");
+
+  AcceptRow(10);  // a washer row, then the material row 10 of pressung
+  form.Button_dbClick();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Klemmstuecke.MatTable[1], 0);
+  EXPECT_EQ(Klemmstuecke.Codes[1][0], 10);
+  EXPECT_EQ(Text(form.Edit_l->text()), Text(Disp(LengthToText(Klemmstuecke.L[1]))));
+
+  CancelTable();
+  const auto kept = Klemmstuecke.Material[1];
+  form.RadioGroup_dbmat->SetItemIndex(1);
+  form.Button_dbwstClick();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Klemmstuecke.MatTable[1], 0);  // a cancelled pick keeps the table choice
+  EXPECT_EQ(Klemmstuecke.Material[1], kept);
+}
+
+// Index selection -------------------------------------------------------------
+
+using IndexSelectionTest = FormTest;
+
+TEST_F(IndexSelectionTest, ArrowsStepWithoutWrapAndOkEndsBrowsing) {
+  TForm_bq4idxf5 form;
+  ShowAndGrab(form, "bq4idxf5");
+  EXPECT_EQ(form.width(), 104);
+  EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+
+  platform::DialogScript script;
+  script.Press("UpDown1_down");
+  EXPECT_EQ(RunIndexSelection(5, 1), 1);  // no wrap at the lower end
+  EXPECT_EQ(AbortFlag, 0);
+  script.Press("UpDown1_up");
+  EXPECT_EQ(RunIndexSelection(5, 5), 5);
+  script.Press("UpDown1_up");
+  EXPECT_EQ(RunIndexSelection(5, 2), 3);
+  EXPECT_EQ(AbortFlag, 0);
+  script.Cancel();  // closed by the keyboard: browsing goes on
+  EXPECT_EQ(RunIndexSelection(5, 2), 2);
+  EXPECT_EQ(AbortFlag, 0);
+  script.Press("Button1");
+  EXPECT_EQ(RunIndexSelection(5, 4), 4);
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+}  // namespace
