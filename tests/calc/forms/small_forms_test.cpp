@@ -1,0 +1,139 @@
+#include "form_test_support.h"
+
+#include "calc/forms/calc_forms.h"
+#include "calc/forms/calc_options_form.h"
+#include "calc/forms/preliminary_design_form.h"
+#include "calc/forms/preload_form.h"
+#include "calc/joint_records.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+// Preliminary design form ---------------------------------------------------
+
+using PreliminaryDesignFormTest = FormTest;
+
+TEST_F(PreliminaryDesignFormTest, ShowsTheRecordsWithTheirMultipliers) {
+  Last.LoadKind = 2;
+  Last.LoadCase = 1;
+  Montage.TighteningMethod = 2;
+  Last.FAmax = 24900;
+  TForm_vorauslegung form;
+  ShowAndGrab(form, "vorauslegung");
+  EXPECT_EQ(Text(form.windowTitle()), ProgTitle.str());
+  EXPECT_EQ(form.RadioGroup_statdyn->ItemIndex(), 1);
+  EXPECT_EQ(Text(form.findChild<QRadioButton*>("RadioGroup_statdyn_0")->text()), "statical (1x)");
+  EXPECT_EQ(Text(form.Edit_fa->text()), "24900");
+  EXPECT_EQ(Text(form.Label_fau->text()), "N");
+  EXPECT_TRUE(form.Edit_fa->isEnabled());
+  EXPECT_FALSE(form.Edit_fq->isEnabled());
+  EXPECT_FALSE(form.Label_mue->isVisible());
+}
+
+TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRules) {
+  Last.FAmin = 500;
+  Last.FQ = 700;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_f", "#2"}, {"Edit_fq", "3000"}, {"RadioGroup_anz", "#0"}, {"RadioGroup_statdyn", "#0"}});
+  RunPreliminaryDesignForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Last.LoadCase, 3);
+  EXPECT_EQ(Last.FAmax, 0);  // the transverse case clears the axial force
+  EXPECT_EQ(Last.FQ, 3000);
+  EXPECT_EQ(Last.FAmin, 0);
+  EXPECT_EQ(Last.LoadKind, 1);
+  EXPECT_EQ(Montage.TighteningMethod, 1);
+
+  // Back to an axial case: FA stays 0 until typed, FQ is cleared.
+  script.Ok({{"RadioGroup_f", "#0"}});
+  RunPreliminaryDesignForm();
+  EXPECT_EQ(Last.FAmax, 0);
+  EXPECT_EQ(Last.FQ, 0);
+
+  script.Cancel();
+  Last.FAmax = 1234;
+  RunPreliminaryDesignForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.FAmax, 1234);
+}
+
+TEST_F(PreliminaryDesignFormTest, UnitSwitchKeepsTheTypedForce) {
+  TForm_vorauslegung form;
+  form.Edit_fa->setText("1000");
+  form.Button_metricClick();
+  EXPECT_EQ(Text(form.Label_fau->text()), "lbf");
+  EXPECT_NEAR(static_cast<double>(Last.FAmax), 1000, 1e-9);
+  EXPECT_NEAR(static_cast<double>(TextToForce(form.Edit_fa->text().toStdString())), 1000, 0.5);
+}
+
+// Preload form ---------------------------------------------------------------
+
+using PreloadFormTest = FormTest;
+
+TEST_F(PreloadFormTest, ShowsAndStoresNewtonsWhateverTheUnitSystem) {
+  UnitSystem = 1;
+  Last.FApre = 2500;
+  Last.Fpre = 0;
+  TForm_bq4pre form;
+  ShowAndGrab(form, "bq4pre");
+  EXPECT_EQ(Text(form.windowTitle()), "BQ4");
+  EXPECT_EQ(Text(form.Edit_fapre->text()), "2500");
+  form.hide();
+
+  platform::DialogScript script;
+  script.Ok({{"Edit_fapre", "3000,5"}, {"Edit_fpre", "abc"}});
+  RunPreloadForm();
+  EXPECT_EQ(Last.FApre, 3000.5L);
+  EXPECT_EQ(Last.Fpre, 0);
+  script.Cancel();
+  RunPreloadForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.FApre, 3000.5L);
+}
+
+// Calculation options form ----------------------------------------------------
+
+using CalcOptionsFormTest = FormTest;
+
+TEST_F(CalcOptionsFormTest, ShowsTheOptionsAndKeepsTheGuidelineRuleOn) {
+  CalcOptions.EngageVdi = 0;
+  CalcOptions.D2D3Choice = 2;
+  CalcOptions.MApreOn = 1;
+  TForm_bq4conf form;
+  ShowAndGrab(form, "bq4conf");
+  EXPECT_EQ(CalcOptions.EngageVdi, 1);
+  EXPECT_TRUE(form.CheckBox_vdi->isChecked());
+  EXPECT_FALSE(form.CheckBox_vdi->isVisible());
+  EXPECT_EQ(form.RadioGroup_vdi->ItemIndex(), 1);
+  EXPECT_EQ(form.RadioGroup_d2d3->ItemIndex(), 2);
+  EXPECT_TRUE(form.CheckBox_mapre->isChecked());
+  EXPECT_EQ(Text(form.ComboBox_metric->itemText(0)), "metric: mm, N, N/mm\u00B2, \u00B0" "C");
+}
+
+TEST_F(CalcOptionsFormTest, SwitchedOffPresetsClearTheirValues) {
+  CalcOptions.MApreOn = 1;
+  CalcOptions.FApreOn = 1;
+  Last.MApre = 80;
+  Last.FApre = 2000;
+  platform::DialogScript script;
+  script.Ok({{"CheckBox_mapre", "0"}, {"ComboBox_metric", "#1"}, {"RadioGroup_vdi", "#0"},
+             {"RadioGroup_d2d3", "#3"}, {"CheckBox_reibungstoleranz", "0"}});
+  RunCalcOptionsForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CalcOptions.MApreOn, 0);
+  EXPECT_EQ(Last.MApre, 0);
+  EXPECT_EQ(Last.FApre, 2000);
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(CalcOptions.VdiEdition, 1);
+  EXPECT_EQ(CalcOptions.D2D3Choice, 3);
+  EXPECT_EQ(CalcOptions.FrictionTolerances, 0);
+
+  script.Cancel();
+  CalcOptions.FApreOn = 0;  // not stored by a cancelled form
+  RunCalcOptionsForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.FApre, 2000);
+}
+
+}  // namespace
