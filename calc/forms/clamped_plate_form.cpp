@@ -26,20 +26,9 @@ TForm_klemmstueck::TForm_klemmstueck(QWidget* parent) : TCalcForm(parent) {
   auto* top = new QHBoxLayout;
   GroupBox1 = MakeGroup(this, "GroupBox1", "");
   auto* g = new QGridLayout(GroupBox1);
-  auto row = [&](int r, QLabel*& label, const char* ln, const char* text, QLineEdit*& edit, const char* en,
-                 QLabel*& unit, const char* un) {
-    label = MakeLabel(GroupBox1, ln, text);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    edit = MakeEdit(GroupBox1, en);
-    unit = MakeLabel(GroupBox1, un, "");
-    unit->setMinimumWidth(36);
-    g->addWidget(label, r, 0);
-    g->addWidget(edit, r, 1);
-    g->addWidget(unit, r, 2);
-  };
-  row(0, Label_de, "Label_de", "outer diameter De", Edit_de, "Edit_de", Label_deu, "Label_deu");
-  row(1, Label_di, "Label_di", "inner diameter Di", Edit_di, "Edit_di", Label_diu, "Label_diu");
-  row(2, Label_l, "Label_l", "thickness L", Edit_l, "Edit_l", Label_lu, "Label_lu");
+  AddEditRow(GroupBox1, g, 0, Label_de, "Label_de", "outer diameter De", Edit_de, "Edit_de", Label_deu, "Label_deu");
+  AddEditRow(GroupBox1, g, 1, Label_di, "Label_di", "inner diameter Di", Edit_di, "Edit_di", Label_diu, "Label_diu");
+  AddEditRow(GroupBox1, g, 2, Label_l, "Label_l", "thickness L", Edit_l, "Edit_l", Label_lu, "Label_lu");
   Button1 = MakeButton(GroupBox1, "Button1", "<");
   Button1->setFixedWidth(28);
   g->addWidget(Button1, 1, 3);

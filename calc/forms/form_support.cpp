@@ -55,6 +55,19 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, std::string_view caption
   return g;
 }
 
+void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, const char* labelName,
+                std::string_view caption, QLineEdit*& edit, const char* editName, QLabel*& unit,
+                const char* unitName) {
+  label = MakeLabel(parent, labelName, caption);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  edit = MakeEdit(parent, editName);
+  unit = MakeLabel(parent, unitName, "");
+  unit->setMinimumWidth(36);
+  grid->addWidget(label, row, 0);
+  grid->addWidget(edit, row, 1);
+  grid->addWidget(unit, row, 2);
+}
+
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
   const Byte keptAbort = AbortFlag;  // the help lookup clears it
   std::string text;

@@ -17,6 +17,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -34,6 +35,11 @@ QLabel* MakeLabel(QWidget* parent, const char* name, std::string_view caption);
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int width = 90);
 QComboBox* MakeCombo(QWidget* parent, const char* name, const std::vector<std::string>& items);
 QGroupBox* MakeGroup(QWidget* parent, const char* name, std::string_view caption);
+
+// One row of a grid: a right-aligned label, an edit and a unit label.
+void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, const char* labelName,
+                std::string_view caption, QLineEdit*& edit, const char* editName, QLabel*& unit,
+                const char* unitName);
 
 // Hint of a control: the text of help entry n (AbortFlag is kept).
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix = {});
