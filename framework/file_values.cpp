@@ -93,16 +93,22 @@ bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std
     error = "file " + path + " is too large for a project file";
     return false;
   }
+  lines = SplitTextLines(data);
+  return true;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view data) {
+  std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < data.size()) {
     std::size_t end = data.find('\n', start);
-    if (end == std::string::npos) end = data.size();
-    std::string line = data.substr(start, end - start);
+    if (end == std::string_view::npos) end = data.size();
+    std::string line(data.substr(start, end - start));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(std::move(line));
     start = end + 1;
   }
-  return true;
+  return lines;
 }
 
 const std::string& TLineCursor::Peek() const { return AtEnd() ? kEmpty : lines_[pos_]; }

@@ -22,6 +22,9 @@ std::string FileFloatText(Extended x);
 bool ParseFileFloat(std::string_view text, Extended& x);
 bool ParseFileInt(std::string_view text, long long& n);
 
+// The lines of a text held in memory (CR LF or LF ends a line).
+std::vector<std::string> SplitTextLines(std::string_view data);
+
 // Reads a whole text file into lines (CR LF or LF ends a line). False when
 // it cannot be read or is larger than maxBytes; the reason goes to error.
 bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error,
