@@ -1,0 +1,64 @@
+#include "cad/cad_listing.h"
+
+#include <gtest/gtest.h>
+
+#include "cad_test_support.h"
+
+namespace {
+
+class CadListingTest : public CadTest {
+ protected:
+  std::vector<std::string> Draw(void (*body)()) {
+    CadOpen(kCadListing, "");
+    EXPECT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+    body();
+    CadClose(0);
+    return ReadLines(Dir() + "/drawing.txt");
+  }
+};
+
+TEST_F(CadListingTest, LinesAreTabSeparatedWithTheConfiguredDecimalSign) {
+  auto lines = Draw([] {
+    CadBeginEntities();
+    CadLine(0, 0, 10, 5);
+    CadEndSection();
+  });
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "MINMAX\t0.000000\t0.000000\t160.000000\t120.000000", "SECTION ENTITIES",
+                       "LINE\t0.000000\t0.000000\t10.000000\t5.000000", "EOF"}));
+  DecimalCommaMode = 2;
+  lines = Draw([] {
+    CadBeginEntities();
+    CadLine(0, 0, 10, 5);
+  });
+  EXPECT_EQ(lines.at(2), "LINE\t0,000000\t0,000000\t10,000000\t5,000000");
+}
+
+TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
+  CadState.CadDecimals = 1;
+  const auto lines = Draw([] {
+    CadBeginBlocks();
+    CadBeginBlock("B");
+    CadArc(1, 1, 0, 360, 2);
+    CadArc(1, 1, 0, 90, 2);
+    CadEndBlock();
+    CadEndSection();
+    CadBeginEntities();
+    CadSetOrigin(10, 0);
+    CadSetTextStyle(2, 0, 2, 0);
+    CadText("Mutter", 1, 1);
+    CadSolid(0, 0, 1, 0, 1, 1, 0, 1);
+    CadInsertBlock("B", 5, 5, 30, 1, 2);
+    CadEndSection();
+  });
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "MINMAX\t0.0\t0.0\t160.0\t120.0", "SECTION BLOCKS", "BLOCK\tB",
+                       "CIRCLE\t1.0\t1.0\t2.0", "ARC\t1.0\t1.0\t2.0\t0.0\t90.0", "END OF BLOCK",
+                       "SECTION ENTITIES", "TEXT\t11.0\t1.0\tMutter",
+                       "SOLID\t10.0\t0.0\t11.0\t0.0\t11.0\t1.0\t10.0\t1.0",
+                       "INSERT\tB\t5.0\t5.0\t30.0\t1.0\t2.0", "EOF"}));
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+#include "cad/iges_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "cad_test_support.h"
+#include "framework/calc_messages.h"
+#include "framework/number_format.h"
+#include "framework/text_utils.h"
+
+namespace {
+
+class IgesWriterTest : public CadTest {
+ protected:
+  std::string File() const { return Dir() + "/drawing.igs"; }
+
+  void Begin() {
+    CadOpen(kCadIges, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+  }
+
+  std::vector<std::string> Finish() {
+    CadClose(0);
+    return ReadLines(File());
+  }
+
+  static std::vector<std::string> Section(const std::vector<std::string>& lines, char letter) {
+    std::vector<std::string> out;
+    for (const auto& l : lines)
+      if (l.size() == 80 && l[72] == letter) out.push_back(l);
+    return out;
+  }
+
+  // The parameter text of the entity whose DE pointer is de (columns 1-64 joined).
+  static std::string Parameters(const std::vector<std::string>& lines, int de) {
+    std::string text;
+    for (const auto& l : Section(lines, 'P'))
+      if (TextToInt(TrimRightText(l.substr(64, 8))) == de) text += TrimRightText(l.substr(0, 64));
+    return text;
+  }
+
+  // Field n (1..18) of the directory entry whose first line is de.
+  static std::string DField(const std::vector<std::string>& lines, int de, int n) {
+    const auto d = Section(lines, 'D');
+    const std::string& line = d.at(static_cast<std::size_t>(de - 1 + (n > 9 ? 1 : 0)));
+    return TrimRightText(line.substr(static_cast<std::size_t>(((n - 1) % 9) * 8), 8));
+  }
+};
+
+TEST_F(IgesWriterTest, EveryRecordHasEightyColumnsAndItsSectionSequence) {
+  Begin();
+  CadBeginEntities();
+  CadLine(0, 0, 10, 5);
+  CadCircle(5, 5, 2);
+  CadEndSection();
+  const auto lines = Finish();
+  std::map<char, int> seq;
+  for (const auto& l : lines) {
+    ASSERT_EQ(l.size(), 80u) << l;
+    const char letter = l[72];
+    ASSERT_NE(std::string("SGDPT").find(letter), std::string::npos);
+    EXPECT_EQ(l.substr(73), IntToTextZeros(++seq[letter], 7));
+  }
+  EXPECT_EQ(seq['S'], 2);
+  EXPECT_EQ(seq['G'], 5);
+  EXPECT_EQ(seq['D'], 4);
+  EXPECT_EQ(seq['P'], 2);
+  EXPECT_EQ(lines.back(),
+            PadRight("S0000002G0000005D0000004P0000002", 72) + "T0000001");
+  EXPECT_EQ(lines[0].substr(0, 28), "IGES-Datei generiert von BQ4");
+  EXPECT_EQ(Section(lines, 'G')[0].substr(0, 19), ",,4HFILE,7Hdrawing,");
+  EXPECT_EQ(Section(lines, 'G')[3].substr(0, 28), "13H260314.081107,1.0D-8,160,");
+  // The temporary parameter file is gone.
+  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));
+}
+
+TEST_F(IgesWriterTest, LineAndArcParametersAndDirectoryPointers) {
+  Begin();
+  CadBeginEntities();
+  CadSetColor(5);
+  CadLine(0, 0, 10, 5);
+  CadArc(0, 0, 0, 90, 10);
+  const auto lines = Finish();
+  EXPECT_EQ(Parameters(lines, 1), "110,0.000,0.000,0.0,10.000,5.000,0.0;");
+  EXPECT_EQ(Section(lines, 'P')[0].substr(64, 8), "       1");
+  EXPECT_EQ(Parameters(lines, 3), "100,0.0,0.000,0.000,10.000,0.000,0.000,10.000;");
+  EXPECT_EQ(DField(lines, 1, 1), "110");
+  EXPECT_EQ(DField(lines, 1, 2), "1");
+  EXPECT_EQ(DField(lines, 3, 2), "2");
+  EXPECT_EQ(DField(lines, 1, 5), "2");  // colour 5 is palette 1, IGES colour 2
+  EXPECT_EQ(DField(lines, 1, 9), "00000000");
+  EXPECT_EQ(DField(lines, 1, 13), "1");
+}
+
+TEST_F(IgesWriterTest, LongParametersAreSplitAfterACommaAndCounted) {
+  EXPECT_EQ(SplitIgesParameters("1,2;"), (std::vector<std::string>{"1,2;"}));
+  const auto parts = SplitIgesParameters(std::string(70, 'x'));
+  EXPECT_EQ(parts.size(), 2u);
+  EXPECT_EQ(parts[0].size(), 64u);
+  Begin();
+  CadBeginEntities();
+  CadLine(1234567890.5L, 2234567890.5L, 3234567890.5L, 4234567890.5L);
+  CadSolid(0, 0, 1, 0, 1, 1, 0, 1);
+  const auto lines = Finish();
+  const auto p = Section(lines, 'P');
+  ASSERT_EQ(p.size(), 2u + 5u);
+  EXPECT_EQ(p[0].substr(0, 64).back(), ' ');
+  EXPECT_EQ(TrimRightText(p[0].substr(0, 64)).back(), ',');
+  EXPECT_EQ(DField(lines, 1, 13), "2");
+  EXPECT_EQ(DField(lines, 3, 1), "106");
+  EXPECT_EQ(DField(lines, 3, 14), "11");
+  EXPECT_EQ(Parameters(lines, 3),
+            "106,1,5,0.0,0.000,0.000,0.000,1.000,1.000,1.000,1.000,0.000,0.000,0.000;");
+}
+
+TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithString) {
+  Begin();
+  CadBeginEntities();
+  CadSetTextStyle(2, 90, 5, 0);
+  CadText("M12", 10, 20);
+  const auto lines = Finish();
+  EXPECT_EQ(Parameters(lines, 1),
+            "212,1,3,10.500,5.000,1,,1.570796,0,0,10.000,20.000,0.0,3HM12;");
+  EXPECT_EQ(Hollerith(""), "0H");
+}
+
+TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
+  Begin();
+  CadBeginBlocks();
+  CadBeginBlock("BOLTHEAD_LONGNAME");
+  for (int i = 0; i < 13; ++i) CadLine(0, i, 1, i);
+  CadEndBlock();
+  CadBeginBlock("EMPTY");
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadInsertBlock("BOLTHEAD_LONGNAME", 5, 6, 0, 1, 1);
+  CadInsertBlock("BOLTHEAD", 5, 6, 90, 2, 2);
+  CadInsertBlock("NOWHERE", 0, 0, 0, 1, 1);
+  const auto lines = Finish();
+  // 13 members (DE 1..25), then the 308 at DE 27.
+  EXPECT_EQ(DField(lines, 1, 9), "00010000");
+  EXPECT_EQ(DField(lines, 27, 1), "308");
+  EXPECT_EQ(DField(lines, 27, 17), "BOLTHEAD");
+  EXPECT_EQ(DField(lines, 27, 13), "3");
+  EXPECT_EQ(Parameters(lines, 27),
+            "308,0,8HBOLTHEAD,13,1,3,5,7,9,11,13,15,17,19,21,23,25;");
+  EXPECT_EQ(Parameters(lines, 29), "308,0,5HEMPTY,0;");
+  EXPECT_EQ(Parameters(lines, 31), "408,27,5.000,6.000,0.0,1.0;");
+  // A turned insert: the matrix first, and the instance points to it.
+  EXPECT_EQ(DField(lines, 33, 1), "124");
+  EXPECT_EQ(Parameters(lines, 33),
+            "124,0.000000,-1.000000,0.0,5.000,1.000000,0.000000,0.0,6.000,0.0,0.0,1.0,0.0;");
+  EXPECT_EQ(DField(lines, 35, 7), "33");
+  EXPECT_EQ(Parameters(lines, 35), "408,27,0.0,0.0,0.0,1.0;");
+  EXPECT_EQ(Parameters(lines, 37), "408,0,0.000,0.000,0.0,1.0;");
+  EXPECT_EQ(CalcMessages.slots[1].str(), "Blockname NOWHERE not found !");
+}
+
+TEST_F(IgesWriterTest, ColoursMapThroughThePaletteAndNeverLeaveIt) {
+  CadState.CadDevice = kCadIges;
+  Begin();
+  CadBeginEntities();
+  CadSetColor(1);
+  CadLine(0, 0, 1, 1);  // DE 1: layer colour 1 is palette 2 (IGES 5), font 4
+  CadSetColor(0);
+  CadLine(0, 0, 1, 1);  // DE 3: white
+  CadSetColor(31);
+  CadLine(0, 0, 1, 1);  // DE 5: pen colour 16 wraps to palette 0
+  CadSetColor(15);
+  CadLine(0, 0, 1, 1);  // DE 7: (15 mod 16) + 1 wraps to palette 0
+  const auto lines = Finish();
+  EXPECT_EQ(DField(lines, 1, 5), "5");
+  EXPECT_EQ(DField(lines, 1, 4), "4");
+  EXPECT_EQ(DField(lines, 3, 5), "0");
+  EXPECT_EQ(DField(lines, 3, 4), "1");
+  EXPECT_EQ(DField(lines, 5, 5), "0");
+  EXPECT_EQ(DField(lines, 7, 5), "0");
+}
+
+}  // namespace

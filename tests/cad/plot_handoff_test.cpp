@@ -1,0 +1,197 @@
+#include "cad/plot_handoff.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cad_test_support.h"
+#include "platform/process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PlotHandoffTest : public CadTest {
+ protected:
+  void SetUp() override {
+    CadTest::SetUp();
+    TraceMessagesOn = 0;
+    ConfigDir = Dir();
+    saved_ = fs::current_path();
+    fs::current_path(Dir());
+    std::ofstream("wveskart.exe") << "";
+    std::ofstream("veskart.exe") << "";
+    platform::RecordProgramStarts(true);
+  }
+  void TearDown() override {
+    platform::RecordProgramStarts(false);
+    SetPlotCommandEditor(nullptr);
+    fs::current_path(saved_);
+    CadTest::TearDown();
+  }
+
+  // The answers up to the program directory: kind (0 Windows, 1 MS-DOS) and ".".
+  static void ProgramAnswers(platform::DialogScript& s, const char* kind = "#0") {
+    s.Ok({{"RadioGroup_items", kind}});
+    s.Ok({{"Edit_text", "."}});
+  }
+
+  std::string Executable(const std::string& name) {
+    const std::string path = Dir() + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\n";
+    fs::permissions(path, fs::perms::owner_all);
+    return path;
+  }
+
+ private:
+  fs::path saved_;
+};
+
+// Destination HPL, parallel port 1, scale 1, no turn, no shifts.
+void DefaultAnswers(platform::DialogScript& s) {
+  s.Ok();                               // destination code
+  s.Ok();                               // output interface: parallel
+  s.Ok();                               // LPT port 1
+  s.Ok();                               // scale 1
+  s.Ok();                               // rotate: no
+  s.Ok().Ok().Ok();                     // shifts x, y; text ratio
+}
+
+TEST_F(PlotHandoffTest, DefaultAnswersGiveProgramDrawingAndDestination) {
+  TempDir = "/" + std::string(34, 'x');  // the line comes to exactly 60 characters
+  std::string line = "0";
+  {
+    platform::DialogScript script;
+    ProgramAnswers(script);
+    DefaultAnswers(script);
+    SetupPlotProgram(line, 0);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(line, "./WVESKART " + TempDir + "/veskart /CHPL");
+  EXPECT_EQ(line.size(), 60u);
+}
+
+TEST_F(PlotHandoffTest, LongLineGoesIntoABatchFileNamedWithoutDot) {
+  TempDir = "/" + std::string(35, 'x');  // 61 characters
+  std::string line;
+  {
+    platform::DialogScript script;
+    ProgramAnswers(script);
+    DefaultAnswers(script);
+    script.Ok().Expect("command line too long");
+    script.Ok({{"Edit_text", "plot.x"}});  // refused: holds a "."
+    script.Ok({{"Edit_text", "plot"}});
+    SetupPlotProgram(line, 0);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(line, Dir() + "/plot.bat");
+  EXPECT_EQ(ReadLines(line).at(0), "./WVESKART " + TempDir + "/veskart /CHPL");
+}
+
+TEST_F(PlotHandoffTest, SwitchesFollowTheAnswers) {
+  std::string line = "old";
+  {
+    platform::DialogScript script;
+    ProgramAnswers(script, "#1");
+    script.Ok({{"RadioGroup_items", "#1"}});  // PostScript
+    script.Ok({{"Edit_text", "part.dxf"}});   // mode 1: the drawing
+    script.Ok({{"RadioGroup_items", "#0"}});  // serial
+    script.Ok({{"Edit_text", "3"}});          // COM 3
+    script.Ok({{"Edit_text", "0"}});          // scale: fit
+    script.Ok({{"RadioGroup_answer", "#0"}});  // rotate: yes
+    script.Ok({{"Edit_text", "5"}});
+    script.Ok({{"Edit_text", "-2.5"}});
+    script.Ok();
+    script.Ok({{"Edit_text", "Helvetica"}});
+    SetupPlotProgram(line, 1);
+  }
+  EXPECT_EQ(line, "./VESKART part.dxf /CPS /D1 /P3 /M* /X5 /R /Y-2.5 /THelvetica");
+
+  {
+    platform::DialogScript script;
+    ProgramAnswers(script);
+    script.Ok();
+    script.Ok({{"Edit_text", "*.dxf"}});
+    script.Ok({{"RadioGroup_items", "#2"}});  // file
+    script.Ok({{"Edit_text", "out put.plt"}});
+    script.Ok({{"Edit_text", "2.5"}});
+    script.Ok().Ok().Ok().Ok();
+    SetupPlotProgram(line, 1);
+  }
+  EXPECT_EQ(line, "./WVESKART *.dxf /CHPL /D3 /Foutput.plt /M2.5");
+}
+
+TEST_F(PlotHandoffTest, MissingProgramAsksAgainAndCancelKeepsTheLine) {
+  std::string line = "keep me";
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#0"}});
+    script.Ok({{"Edit_text", "/no/such/dir"}});
+    script.Ok({{"Edit_text", "."}});
+    script.Cancel();  // destination code
+    SetupPlotProgram(line, 0);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(line, "keep me");
+}
+
+TEST_F(PlotHandoffTest, SelectedLineIsPickedEditedAndStored) {
+  CadState.PlotCommandCount = 2;
+  CadState.PlotCommandLines[1] = "second";
+  SetPlotCommandEditor([](std::string& l) {
+    l += " /R";
+    return true;
+  });
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#1"}});
+    script.Ok().Expect("VESKART command line");
+    SelectPlotCommandLine();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CadState.PlotCommandIndex, 2);
+  EXPECT_EQ(CadState.PlotCommandLines[1], "second /R");
+
+  SetPlotCommandEditor([](std::string&) { return false; });
+  {
+    platform::DialogScript script;
+    script.Ok();
+    SelectPlotCommandLine();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CadState.PlotCommandLines[1], "second /R");
+}
+
+TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShell) {
+  TempDir = Dir();
+  const std::string plotter = Executable("plotter");
+  CadState.PlotCommandLines[0] = plotter + "  veskart.dxf /CHPL";
+  CadOpen(kCadPlotProgram, "");
+  ASSERT_EQ(AbortFlag, 0);
+  CadBeginDrawing(0, 0, 100, 100);
+  CadWriteTables(0);
+  CadBeginEntities();
+  CadLine(0, 0, 1, 1);
+  CadEndSection();
+  CadClose(0);
+  EXPECT_TRUE(Exists(Dir() + "/veskart.dxf"));
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, plotter);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments,
+            (std::vector<std::string>{"veskart.dxf", "/CHPL"}));
+
+  // A batch file made by the set-up is run by the line it holds.
+  std::ofstream(Dir() + "/long.bat") << plotter << " a b\r\n";
+  CadState.PlotCommandLines[0] = Dir() + "/long.bat";
+  StartPlotProgram();
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 2u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[1].arguments, (std::vector<std::string>{"a", "b"}));
+
+  // A missing program is reported (a trace message) and nothing starts.
+  CadState.PlotCommandLines[0] = "C:\\VESKART\\WVESKART VESKART.DXF /M1.0";
+  StartPlotProgram();
+  EXPECT_EQ(platform::RecordedProgramStarts().size(), 2u);
+}
+
+}  // namespace
