@@ -306,7 +306,7 @@ void SplitLines(const std::string& data) {
   while (i < data.size()) {
     unsigned char c = static_cast<unsigned char>(data[i++]);
     if (c == '\r' || c == kSoftReturn || c == '\n') {
-      if (c == '\r' && i < data.size() && data[i] == '\n') ++i;
+      if (c != '\n' && i < data.size() && data[i] == '\n') ++i;  // CR LF and soft CR LF
       AddLine(std::move(line), c == kSoftReturn ? kSoftReturn : 0x0D);
       line.clear();
       continue;
@@ -345,7 +345,6 @@ int WritePackedFiles(TDbfWorkArea& wa, TMemoState& m, TMemoState& out, const std
   if (rc != 0) return rc;
   table.resize(got);
   std::int32_t count = RecordCountFromSize(wa);
-  std::vector<char> rec(wa.recordLength);
   for (std::int32_t n = count; n >= 1; --n) {
     std::uint64_t at = RecordOffset(wa, n);
     if (at + wa.recordLength > table.size()) continue;

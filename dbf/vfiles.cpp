@@ -630,7 +630,11 @@ std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted, bo
     if (skipDeleted && in->typedRecord[0] != 0) continue;
     std::size_t size = std::min(in->typedRecordSize, vwa.typedRecordSize);
     std::memcpy(vwa.typedRecord, in->typedRecord, size);
-    if (!AddRecord(vwa, st, vwa.virtualOrdering)) break;
+    // The key maker reads the selected work area: the virtual file.
+    SelectedArea = vArea;
+    bool added = AddRecord(vwa, st, vwa.virtualOrdering);
+    SelectedArea = scope.area();
+    if (!added) break;
     ++read;
   }
   std::uint16_t failure = TzLastError;

@@ -131,7 +131,7 @@ TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
   // A wrapped line breaks after its last blank; the rest starts the next line.
   std::string words;
   for (int i = 0; i < 60; ++i) words += "word ";
-  b = AddMemo("first\r\nsoft\x8D" + words);
+  b = AddMemo("first\r\nsoft\x8D\n" + words);
   GetMemo(b);
   ASSERT_GE(MemoLineCount, 4);
   EXPECT_EQ(MemoLines[0], "first");
