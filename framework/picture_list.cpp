@@ -1,0 +1,302 @@
+#include "framework/picture_list.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "framework/drawing.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/hpgl.h"
+#include "framework/input_dialogs.h"
+#include "framework/line_io.h"
+#include "framework/message_box.h"
+#include "framework/text_output.h"
+#include "framework/text_utils.h"
+
+namespace {
+
+// A double quote inside a field would end it early on reading.
+std::string WithoutQuotes(std::string s) {
+  for (char& c : s)
+    if (c == '"') c = '\'';
+  return s;
+}
+
+}  // namespace
+
+bool ChoosePictureFile(std::string& name) {
+  std::string dir = PltDir;
+  std::string chosen;
+  SelectFileOfKind(1, dir, "*.plt", chosen);
+  if (AbortFlag || chosen.empty()) {
+    AbortFlag = 1;
+    return false;
+  }
+  name = StripPathAndExt(chosen);
+  return true;
+}
+
+namespace {
+
+bool ChoosePicture(std::string& name) { return ChoosePictureFile(name); }
+
+bool AskDescription(std::string& description) {
+  InputText("Aux.Graph. Information", kPictureDescriptionLength, description);
+  return !AbortFlag;
+}
+
+// The selected entry, or the one the user picks from the list.
+int EntryToWorkOn(const TPictureList& list, int selected, std::string_view prompt) {
+  if (selected >= 1 && selected <= list.Count()) return selected;
+  FillPictureItemTexts(list);
+  Word index = 1;
+  SelectCode(prompt, list.Count(), index);
+  if (AbortFlag) return 0;
+  return index;
+}
+
+}  // namespace
+
+std::string PictureListFileName() { return AddBackslash(PltDir) + LowerCaseText(ProgShortNameLower) + ".dbh"; }
+
+void ReadDbhField(std::string_view line, std::size_t& pos, std::string& field) {
+  field.clear();
+  if (pos >= line.size()) return;  // end of the line: an empty field
+  char c = line[pos++];
+  if (c == ',' && pos < line.size()) c = line[pos++];
+  if (c != '"' && c != '\r' && c != '\n') ShowTraceMessage("DBH file error");
+  while (pos < line.size()) {
+    c = line[pos++];
+    if (c == '"' || c == '\r' || c == '\n') return;
+    field += c;
+  }
+}
+
+TPictureEntry ParseDbhLine(std::string_view line) {
+  TPictureEntry entry;
+  std::size_t pos = 0;
+  ReadDbhField(line, pos, entry.Name);
+  ReadDbhField(line, pos, entry.Description);
+  return entry;
+}
+
+std::string FormatDbhLine(std::string_view name, std::string_view description) {
+  return "\"" + std::string(name) + "\",\"" + std::string(description) + "\"";
+}
+
+bool LoadPictureList(const std::string& file, TPictureList& list) {
+  list = {};
+  const std::string found = FindExistingFile(file);
+  if (!TextFileExists(found)) return false;
+  std::ifstream in(found, std::ios::binary);
+  if (!in) return false;
+  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::size_t start = 0;
+  while (start < data.size()) {
+    std::size_t end = data.find('\n', start);
+    if (end == std::string::npos) end = data.size();
+    std::string line = data.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    list.Lines.push_back(line);
+    start = end + 1;
+  }
+  // A DOS end-of-file mark is no line.
+  if (!list.Lines.empty() && list.Lines.back() == "\x1A") list.Lines.pop_back();
+  for (const std::string& line : list.Lines) {
+    if (list.Count() >= kMaxPictureEntries) break;
+    list.Entries.push_back(ParseDbhLine(line));
+  }
+  if (list.Entries.empty()) list.Entries.push_back({});
+  return true;
+}
+
+std::string PictureItemText(const TPictureEntry& entry) {
+  return PadRight(entry.Name, kPictureNameWidth) + ": " + LeftText(entry.Description, 65);
+}
+
+void FillPictureItemTexts(const TPictureList& list) {
+  static const char* const commands[5] = {"-----  Append  -----", "-----  Delete  -----", "-----  Edit  ------",
+                                          "-----  Insert ------", "-----  Print/Plot HP-GL/2  ------"};
+  const int n = list.Count();
+  for (int i = 1; i <= n; ++i)
+    ItemTexts[static_cast<std::size_t>(i)] = PictureItemText(list.Entries[static_cast<std::size_t>(i - 1)]);
+  for (int k = 0; k < 5; ++k) ItemTexts[static_cast<std::size_t>(n + 1 + k)] = commands[k];
+}
+
+void AppendPictureEntry(TPictureList& list, const TPictureEntry& entry) {
+  list.Lines.push_back(FormatDbhLine(entry.Name, entry.Description));
+  // The empty entry of an empty list is no line of its own.
+  if (list.Lines.size() == 1) list.Entries.clear();
+  if (list.Count() < kMaxPictureEntries) list.Entries.push_back(entry);
+}
+
+void InsertPictureEntry(TPictureList& list, int before, const TPictureEntry& entry) {
+  const std::size_t at = std::min<std::size_t>(before < 1 ? 0 : static_cast<std::size_t>(before - 1), list.Lines.size());
+  list.Lines.insert(list.Lines.begin() + static_cast<std::ptrdiff_t>(at), FormatDbhLine(entry.Name, entry.Description));
+  TPictureList reread;
+  reread.Lines = list.Lines;
+  for (const std::string& line : reread.Lines) {
+    if (reread.Count() >= kMaxPictureEntries) break;
+    reread.Entries.push_back(ParseDbhLine(line));
+  }
+  list = reread;
+}
+
+void ReplacePictureEntry(TPictureList& list, int index, const TPictureEntry& entry) {
+  if (index < 1 || index > list.Count()) return;
+  const std::size_t at = static_cast<std::size_t>(index - 1);
+  const std::string line = FormatDbhLine(entry.Name, entry.Description);
+  if (at < list.Lines.size())
+    list.Lines[at] = line;
+  else
+    list.Lines.push_back(line);
+  list.Entries[at] = entry;
+}
+
+void DeletePictureEntry(TPictureList& list, int index) {
+  if (index < 1 || index > list.Count()) return;
+  const std::size_t at = static_cast<std::size_t>(index - 1);
+  if (at < list.Lines.size()) list.Lines.erase(list.Lines.begin() + static_cast<std::ptrdiff_t>(at));
+  list.Entries.clear();
+  for (const std::string& line : list.Lines) {
+    if (list.Count() >= kMaxPictureEntries) break;
+    list.Entries.push_back(ParseDbhLine(line));
+  }
+  if (list.Entries.empty()) list.Entries.push_back({});
+}
+
+bool SavePictureList(const std::string& file, const TPictureList& list) {
+  TTextFile out;
+  out.Assign(NewFileName(file));
+  if (!CheckWriteError(out)) return false;
+  for (const std::string& line : list.Lines) {
+    WriteTextChecked(out, line);
+    WriteTextChecked(out, "\r\n");
+  }
+  if (AbortFlag) {
+    out.CloseQuiet();  // the old list stays
+    return false;
+  }
+  CheckCloseError(out);
+  return !AbortFlag;
+}
+
+std::string PrinterPortDevice(int /*port*/) { return TextPrinterDevice; }
+
+namespace {
+
+bool SendBytes(const std::string& device, std::string_view bytes) {
+  if (device.empty()) {
+    ShowError("Printer port unavailable: no printer device is set in the configuration.");
+    AbortFlag = 1;
+    return false;
+  }
+  TTextFile port;
+  port.Assign(device);
+  if (!port.Append()) {
+    ShowError("Cannot open the printer port " + device + ".");
+    AbortFlag = 1;
+    return false;
+  }
+  WriteTextChecked(port, bytes);
+  if (AbortFlag) {
+    port.CloseQuiet();
+    return false;
+  }
+  CheckCloseError(port);
+  return !AbortFlag;
+}
+
+}  // namespace
+
+bool PlotterToHpgl2(const std::string& device) { return SendBytes(device, "\x1B" "E" "\x1B" "%0B"); }
+
+bool PlotterFromHpgl2(const std::string& device) { return SendBytes(device, "\x1B" "%0A" "\x1B" "E"); }
+
+bool SendPictureToPort(const std::string& pltFile, const std::string& device, bool hpgl2) {
+  const std::string found = FindExistingFile(pltFile);
+  std::ifstream in(found, std::ios::binary);
+  if (!in) {
+    ShowError("file " + pltFile + " not found or no access !");
+    AbortFlag = 1;
+    return false;
+  }
+  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (hpgl2 && !PlotterToHpgl2(device)) return false;
+  if (!SendBytes(device, data)) return false;
+  if (hpgl2 && !PlotterFromHpgl2(device)) return false;
+  return true;
+}
+
+int AppendPictureCommand(TPictureList& list) {
+  SetHelpNumber(1490);
+  std::string name, description;
+  if (!ChoosePicture(name) || !AskDescription(description)) return 0;
+  AppendPictureEntry(list, {WithoutQuotes(name), WithoutQuotes(description)});
+  if (!SavePictureList(PictureListFileName(), list)) return 0;
+  return list.Count();
+}
+
+int DeletePictureCommand(TPictureList& list, int selected) {
+  SetHelpNumber(1491);
+  int index = selected;
+  if (index < 1 || index > list.Count()) {
+    index = EntryToWorkOn(list, 0, "Select line to delete...");
+    if (AbortFlag) return 0;
+  } else if (!AskYesNoCancel("Delete ?")) {
+    AbortFlag = 1;
+    return 0;
+  }
+  DeletePictureEntry(list, index);
+  if (!SavePictureList(PictureListFileName(), list)) return 0;
+  return std::min(index, list.Count());
+}
+
+int EditPictureCommand(TPictureList& list, int selected) {
+  SetHelpNumber(1492);
+  const int index = EntryToWorkOn(list, selected, "Select line to modify...");
+  if (AbortFlag || index < 1) return 0;
+  const TPictureEntry& old = list.Entries[static_cast<std::size_t>(index - 1)];
+  // The whole name is offered, so that a longer file name is not cut.
+  std::string name = LowerCaseText(RemoveBlanks(old.Name));
+  InputText("File name (without extension .plt)", std::max<int>(kPictureNameWidth, static_cast<int>(name.size())), name);
+  if (AbortFlag) return 0;
+  std::string description = old.Description;
+  if (!AskDescription(description)) return 0;
+  ReplacePictureEntry(list, index, {WithoutQuotes(RemoveBlanks(name)), WithoutQuotes(description)});
+  if (!SavePictureList(PictureListFileName(), list)) return 0;
+  return index;
+}
+
+int InsertPictureCommand(TPictureList& list, int selected) {
+  SetHelpNumber(1493);
+  const int index = EntryToWorkOn(list, selected, "Insert before which line ?");
+  if (AbortFlag || index < 1) return 0;
+  std::string name, description;
+  if (!ChoosePicture(name) || !AskDescription(description)) return 0;
+  InsertPictureEntry(list, index, {WithoutQuotes(name), WithoutQuotes(description)});
+  if (!SavePictureList(PictureListFileName(), list)) return 0;
+  return index;
+}
+
+int PlotPictureCommand(const TPictureList& list, int selected) {
+  SetHelpNumber(1494);
+  const int index = EntryToWorkOn(list, selected, "Which drawing to plot ?");
+  if (AbortFlag || index < 1) return 0;
+  int port = 1;
+  InputIntInRange("printer port (max = 3, default=1)", port, 1, MaxPrinterPort());
+  if (AbortFlag) return 0;
+  const bool hpgl2 = AskYesNoCancel("Insert HP-GL/2 switching command ?");
+  if (AbortFlag) return 0;
+  SilentMessage("Aux. graphic is plotted ..");
+  const std::string& name = list.Entries[static_cast<std::size_t>(index - 1)].Name;
+  if (!SendPictureToPort(AddBackslash(PltDir) + name + ".plt", PrinterPortDevice(port), hpgl2)) return 0;
+  return index;
+}
+
+void ShowPictureEntry(const TPictureList& list, int entry) {
+  if (entry < 1 || entry > list.Count()) return;
+  GraphClear();
+  ShowPltImage(TrimRightText(list.Entries[static_cast<std::size_t>(entry - 1)].Name));
+}

@@ -1,0 +1,212 @@
+#include "framework/picture_list.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "framework/display_list.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& name, const std::string& data) {
+  std::ofstream out(name, std::ios::binary);
+  out << data;
+}
+
+class PictureListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir_ = platform::ProcessTempDir() + "/dbh-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    PltDir = dir_ + "/";
+    file_ = PictureListFileName();
+  }
+  TPictureList Load() {
+    TPictureList list;
+    EXPECT_TRUE(LoadPictureList(file_, list));
+    return list;
+  }
+  std::string dir_;
+  std::string file_;
+};
+
+TEST_F(PictureListTest, ListFileLiesInThePictureDirectory) { EXPECT_EQ(file_, dir_ + "/bq4.dbh"); }
+
+TEST_F(PictureListTest, FieldsEndOnlyAtAQuoteOrTheLineEnd) {
+  TPictureEntry e = ParseDbhLine("\"joint\",\"Bolt, nut and washer\" trailing");
+  EXPECT_EQ(e.Name, "joint");
+  EXPECT_EQ(e.Description, "Bolt, nut and washer");
+  e = ParseDbhLine("\"open end");  // the field runs to the line end
+  EXPECT_EQ(e.Name, "open end");
+  EXPECT_EQ(e.Description, "");
+  e = ParseDbhLine("");
+  EXPECT_EQ(e.Name, "");
+  EXPECT_EQ(FormatDbhLine("a", "b, c"), "\"a\",\"b, c\"");
+}
+
+TEST_F(PictureListTest, MissingQuoteIsReportedOnlyWhenTraceMessagesAreOn) {
+  TraceMessagesOn = 0;
+  TPictureEntry e = ParseDbhLine("xname\",\"text\"");
+  EXPECT_EQ(e.Name, "name");  // the character in place of the quote is lost; reading goes on
+  EXPECT_EQ(e.Description, "text");
+
+  TraceMessagesOn = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("DBH file error");
+  ParseDbhLine("name,text");
+}
+
+TEST_F(PictureListTest, EmptyFileGivesOneEmptyEntryBeforeTheCommands) {
+  WriteBytes(file_, "");
+  TPictureList list = Load();
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_TRUE(list.Lines.empty());
+  FillPictureItemTexts(list);
+  EXPECT_EQ(ItemTexts[1].str(), "        : ");
+  EXPECT_EQ(ItemTexts[2].str(), "-----  Append  -----");
+  EXPECT_EQ(ItemTexts[6].str(), "-----  Print/Plot HP-GL/2  ------");
+
+  AppendPictureEntry(list, {"first", "the first"});  // the empty entry is no line of its own
+  ASSERT_EQ(list.Count(), 1);
+  ASSERT_TRUE(SavePictureList(file_, list));
+  EXPECT_EQ(ReadBytes(file_), "\"first\",\"the first\"\r\n");
+}
+
+TEST_F(PictureListTest, MissingFileIsNoList) {
+  TPictureList list;
+  EXPECT_FALSE(LoadPictureList(file_, list));
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(PictureListTest, EntriesShowNameInEightColumnsAndTheDescription) {
+  WriteBytes(file_, "\"joint\",\"Joint\"\n\"averylongname\",\"Long\"\r\n\x1A");
+  TPictureList list = Load();
+  ASSERT_EQ(list.Count(), 2);
+  FillPictureItemTexts(list);
+  EXPECT_EQ(ItemTexts[1].str(), "joint   : Joint");
+  EXPECT_EQ(ItemTexts[2].str(), "averylon: Long");
+  EXPECT_EQ(ItemTexts[3].str(), "-----  Append  -----");
+  EXPECT_EQ(ItemTexts[5].str(), "-----  Edit  ------");
+  EXPECT_EQ(ItemTexts[6].str(), "-----  Insert ------");
+}
+
+TEST_F(PictureListTest, RoundTripWritesQuotedFieldsWithCrLf) {
+  TPictureList list;
+  list.Entries.clear();
+  AppendPictureEntry(list, {"a", "first, with comma"});
+  AppendPictureEntry(list, {"b", "second"});
+  ASSERT_TRUE(SavePictureList(file_, list));
+  EXPECT_EQ(ReadBytes(file_), "\"a\",\"first, with comma\"\r\n\"b\",\"second\"\r\n");
+  TPictureList back = Load();
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(back.Entries[0].Description, "first, with comma");
+  EXPECT_EQ(back.Entries[1].Name, "b");
+}
+
+TEST_F(PictureListTest, DeleteInsertAndReplaceKeepTheOtherLinesInOrder) {
+  WriteBytes(file_, "\"a\",\"1\"\r\n\"b\",\"2\"\r\n\"c\",\"3\"\r\n");
+  TPictureList list = Load();
+  DeletePictureEntry(list, 2);
+  InsertPictureEntry(list, 1, {"z", "0"});
+  ReplacePictureEntry(list, 3, {"cc", "33"});
+  DeletePictureEntry(list, 9);  // no such entry: nothing happens
+  ASSERT_TRUE(SavePictureList(file_, list));
+  EXPECT_EQ(ReadBytes(file_), "\"z\",\"0\"\r\n\"a\",\"1\"\r\n\"cc\",\"33\"\r\n");
+  EXPECT_EQ(Load().Count(), 3);
+}
+
+TEST_F(PictureListTest, LinesBeyondTheShownEntriesSurviveARewrite) {
+  std::string data;
+  for (int i = 1; i <= 135; ++i) data += "\"p" + std::to_string(i) + "\",\"picture\"\r\n";
+  WriteBytes(file_, data);
+  TPictureList list = Load();
+  EXPECT_EQ(list.Count(), kMaxPictureEntries);
+  DeletePictureEntry(list, 1);
+  EXPECT_EQ(list.Count(), kMaxPictureEntries);
+  EXPECT_EQ(list.Entries.back().Name, "p131");
+  ASSERT_TRUE(SavePictureList(file_, list));
+  EXPECT_EQ(ReadBytes(file_), data.substr(data.find('\n') + 1));
+}
+
+TEST_F(PictureListTest, DamagedFilesReadWithoutCrash) {
+  TraceMessagesOn = 0;
+  std::string noise;
+  for (int i = 0; i < 5000; ++i) noise += static_cast<char>((i * 37 + 11) % 256);
+  WriteBytes(file_, noise);
+  TPictureList list = Load();
+  EXPECT_GE(list.Count(), 1);
+  EXPECT_LE(list.Count(), kMaxPictureEntries);
+  FillPictureItemTexts(list);
+  WriteBytes(file_, std::string(100000, '"'));  // one huge line of quotes
+  EXPECT_EQ(Load().Count(), 1);
+}
+
+TEST_F(PictureListTest, FailedRewriteKeepsTheOldListAndSetsAbortFlag) {
+  TraceMessagesOn = 0;
+  TPictureList list;
+  AppendPictureEntry(list, {"a", "b"});
+  EXPECT_FALSE(SavePictureList(dir_ + "/missing/bq4.dbh", list));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(fs::exists(dir_ + "/missing"));
+}
+
+TEST_F(PictureListTest, PlotSendsTheSwitchesAroundThePictureToTheDevice) {
+  WriteBytes(dir_ + "/joint.plt", "IN;SP1;PU0,0;PD100,100;");
+  TextPrinterDevice = dir_ + "/lp0";
+  ASSERT_TRUE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(2), true));
+  EXPECT_EQ(ReadBytes(TextPrinterDevice), "\x1B" "E\x1B%0B" "IN;SP1;PU0,0;PD100,100;" "\x1B%0A\x1B" "E");
+  fs::remove(TextPrinterDevice);
+  ASSERT_TRUE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(1), false));
+  EXPECT_EQ(ReadBytes(TextPrinterDevice), "IN;SP1;PU0,0;PD100,100;");
+}
+
+TEST_F(PictureListTest, PlotWithoutConfiguredDeviceSaysSo) {
+  WriteBytes(dir_ + "/joint.plt", "IN;");
+  TextPrinterDevice.clear();
+  platform::DialogScript script;
+  script.Ok().Expect("unavailable");
+  EXPECT_FALSE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(1), true));
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(PictureListTest, PlotCommandAsksPortAndSwitchThenSends) {
+  WriteBytes(file_, "\"joint\",\"Joint\"\r\n");
+  WriteBytes(dir_ + "/joint.plt", "IN;PA0,0;");
+  TextPrinterDevice = dir_ + "/lp0";
+  TPictureList list = Load();
+  platform::DialogScript script;
+  script.Ok({{"Edit_text", "2"}}).Expect("printer port");
+  script.No().Expect("HP-GL/2");
+  EXPECT_EQ(PlotPictureCommand(list, 1), 1);
+  EXPECT_EQ(ReadBytes(TextPrinterDevice), "IN;PA0,0;");
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(PictureListTest, ShowingAnEntryPlaysItsPicture) {
+  WriteBytes(file_, "\"joint\",\"Joint\"\r\n");
+  WriteBytes(dir_ + "/joint.plt", "IN;SP1;PU0,0;PD1000,1000;");
+  TPictureList list = Load();
+  ShowPictureEntry(list, 1);
+  EXPECT_EQ(AbortFlag, 0);
+  ASSERT_NE(CreateDisplayList(), nullptr);
+  EXPECT_GT(CreateDisplayList()->size(), 2u);
+}
+
+}  // namespace
