@@ -260,29 +260,41 @@ void Tconfig::BuildGraphicsPage() {
   Panel_colour->setAlignment(Qt::AlignCenter);
   Panel_colour->setMinimumWidth(110);
   grid->addWidget(Button_hintergrundfarbe, 0, 0);
-  grid->addWidget(Panel_colour, 0, 1, 1, 3);
+  grid->addWidget(Panel_colour, 0, 1);
   Edit_x = NewEdit(window, "Edit_x", 4);
   Edit_y = NewEdit(window, "Edit_y", 4);
   Button_aufloesung = NewButton(window, "Button_aufloesung", "<");
   connect(Button_aufloesung, &QPushButton::clicked, this, &Tconfig::Button_aufloesungClick);
   connect(Edit_x, &QLineEdit::editingFinished, this, &Tconfig::ApplyWindowSize);
   connect(Edit_y, &QLineEdit::editingFinished, this, &Tconfig::ApplyWindowSize);
-  grid->addWidget(new QLabel("Window Size", window), 1, 0);
-  grid->addWidget(Edit_x, 1, 1);
-  grid->addWidget(Edit_y, 1, 2);
-  grid->addWidget(Button_aufloesung, 1, 3);
   Edit_zoomfaktor = NewEdit(window, "Edit_zoomfaktor");
   Button_zoom = NewButton(window, "Button_zoom", "1.02");
   connect(Button_zoom, &QPushButton::clicked, this, [this] { Edit_zoomfaktor->setText("1.02"); });
-  grid->addWidget(new QLabel("zoom increment", window), 2, 0);
-  grid->addWidget(Edit_zoomfaktor, 2, 1);
-  grid->addWidget(Button_zoom, 2, 2);
   Edit_panfaktor = NewEdit(window, "Edit_panfaktor");
   Button_pan = NewButton(window, "Button_pan", "0.02");
   connect(Button_pan, &QPushButton::clicked, this, [this] { Edit_panfaktor->setText("0.02"); });
+  for (QLineEdit* e : {Edit_x, Edit_y, Edit_zoomfaktor, Edit_panfaktor}) e->setFixedWidth(60);
+  for (QPushButton* b : {Button_aufloesung, Button_zoom, Button_pan}) b->setFixedWidth(50);
+  auto* size = new QHBoxLayout;
+  size->addWidget(Edit_x);
+  size->addWidget(new QLabel("x", window));
+  size->addWidget(Edit_y);
+  size->addWidget(Button_aufloesung);
+  size->addStretch();
+  grid->addWidget(new QLabel("Window Size", window), 1, 0);
+  grid->addLayout(size, 1, 1);
+  auto* zoom = new QHBoxLayout;
+  zoom->addWidget(Edit_zoomfaktor);
+  zoom->addWidget(Button_zoom);
+  zoom->addStretch();
+  grid->addWidget(new QLabel("zoom increment", window), 2, 0);
+  grid->addLayout(zoom, 2, 1);
+  auto* pan = new QHBoxLayout;
+  pan->addWidget(Edit_panfaktor);
+  pan->addWidget(Button_pan);
+  pan->addStretch();
   grid->addWidget(new QLabel("pan faktor", window), 3, 0);
-  grid->addWidget(Edit_panfaktor, 3, 1);
-  grid->addWidget(Button_pan, 3, 2);
+  grid->addLayout(pan, 3, 1);
   CheckBox_umrandung = NewCheck(window, "CheckBox_umrandung", "Border line");
   grid->addWidget(CheckBox_umrandung, 4, 0);
   Hint(Edit_x, 1690);
@@ -440,8 +452,7 @@ void Tconfig::BuildPrinterPage() {
   QPushButton* scaleCopy = SmallButton(Tab_drucker, "Button_printscaley", "= x");
   connect(scaleDefault, &QPushButton::clicked, this, [this] { Edit_printscale->setText("1.0"); });
   connect(scaleCopy, &QPushButton::clicked, this, [this] { Edit_printscaley->setText(Edit_printscale->text()); });
-  grid->addWidget(new QLabel("Scale", Tab_drucker), 1, 0);
-  grid->addWidget(new QLabel("Scale x", Tab_drucker), 1, 1);
+  grid->addWidget(new QLabel("Scale x", Tab_drucker), 1, 0, 1, 2);
   grid->addLayout(Beside(Edit_printscale, scaleDefault), 1, 2);
   grid->addWidget(new QLabel("Scale y", Tab_drucker), 1, 3);
   grid->addLayout(Beside(Edit_printscaley, scaleCopy), 1, 4);
@@ -474,10 +485,10 @@ void Tconfig::BuildPrintoutPage() {
   auto* device = new QFormLayout;
   device->addRow("Printer device", Edit_printerdevice);
   lptBox->addLayout(device);
-  // Line kinds: dashes, box-drawing lines (code page 437 196 and 205), blanks, compressed.
+  // Line kinds: dashes, box-drawing lines (single and double), blanks, compressed.
   RadioGroup_trenn = NewRadioGroup(
       Tab_textdruck, "RadioGroup_trenn", "Select linetype",
-      {"lines  ---- ====  ****", Q(OemToAnsiText("lines  \xC4\xC4\xC4\xC4 \xCD\xCD\xCD\xCD  ****")),
+      {"lines  ---- ====  ****", QString::fromUtf8("lines  \u2500\u2500\u2500\u2500 \u2550\u2550\u2550\u2550  ****"),
        "blanks and empty lines", "compressed, without space lines"});
   RadioGroup_date = NewRadioGroup(Tab_textdruck, "RadioGroup_date", "date",
                                   {"DD.MM.YYYY", "MM/DD/YYYY", "YYYY/MM/DD", "DD/MM/YYY"});

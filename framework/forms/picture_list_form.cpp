@@ -1,6 +1,7 @@
 #include "framework/forms/picture_list_form.h"
 
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QToolButton>
@@ -36,6 +37,7 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
   ListBox1->setObjectName("ListBox1");
   ListBox1->setMinimumWidth(420);
   ListBox1->setMaxVisibleItems(20);
+  ListBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));  // names in a column of 8
   SpinButton1Up = new QToolButton(this);
   SpinButton1Up->setObjectName("SpinButton1Up");
   SpinButton1Up->setArrowType(Qt::UpArrow);

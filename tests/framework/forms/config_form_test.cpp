@@ -1,0 +1,374 @@
+// The configuration dialog, the colour chooser and the plot program dialog,
+// built offscreen: filled, clicked and read back.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "framework/config_file.h"
+#include "framework/forms/colour_form.h"
+#include "framework/forms/config_form.h"
+#include "framework/forms/config_form_plot.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+#include "platform/screen.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class ConfigFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    ConfigDir = platform::ProcessTempDir() + "/cfgform-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(ConfigDir);
+    fs::create_directories(ConfigDir);
+    TempDir = "/tmp/bq4temp";
+    HorizontalPixels = 799;
+    VerticalPixels = 599;
+  }
+  // The settings as the configuration file holds them.
+  static std::string Snapshot() {
+    AbortFlag = 0;
+    WriteConfigFile();
+    EXPECT_EQ(AbortFlag, 0);
+    return ReadBytes(ConfigFileName());
+  }
+  // BQ4_SCREENSHOT_DIR=/tmp/shots keeps pictures of the dialogs.
+  static void SaveImage(QWidget& w, const std::string& name) {
+    QPixmap picture = w.grab();
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_GT(picture.width(), 300);
+    std::string dir = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
+    if (!dir.empty()) picture.save(QString::fromStdString(dir + "/" + name));
+  }
+  static QRadioButton* Radio(QGroupBox* g, int i) {
+    return g->findChild<QRadioButton*>(g->objectName() + "_" + QString::number(i));
+  }
+};
+
+TEST_F(ConfigFormTest, OkWithoutChangesKeepsEverySetting) {
+  const std::string before = Snapshot();
+  const Extended angleX = View3DAngleX;
+  Tconfig dlg;
+  dlg.Button_okClick();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(View3DAngleX, angleX);  // not even rounded through degrees
+}
+
+TEST_F(ConfigFormTest, CancelAfterChangesLeavesEverySettingUnchanged) {
+  const std::string before = Snapshot();
+  AbortFlag = 0;
+  Tconfig dlg;
+  dlg.Edit_dirdbf->setText("/elsewhere");
+  dlg.Edit_zoomfaktor->setText("3");
+  dlg.SpinEdit_linesperpage->setValue(12);
+  Radio(dlg.RadioGroup_unit, 1)->setChecked(true);
+  dlg.StringGrid_layer->item(0, 0)->setText("CHANGED");
+  dlg.Button_cancelClick();
+  EXPECT_EQ(dlg.result(), QDialog::Rejected);
+  EXPECT_EQ(AbortFlag, 0);  // Cancel does not touch it
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(ConfigFormTest, OkStoresValuesWithTheirConversions) {
+  Tconfig dlg;
+  EXPECT_EQ(dlg.windowTitle(), "BQ4 Configuration");
+  EXPECT_EQ(dlg.Pagecontrol1->currentWidget(), dlg.Tab_grafik);
+  EXPECT_EQ(dlg.Pagecontrol1->count(), 9);
+  EXPECT_EQ(dlg.Edit_x->text(), "800");  // shown as the stored value + 1
+  dlg.Edit_x->setText("6000");
+  dlg.Edit_y->setText("0");
+  dlg.Edit_texthoehenfaktor->setText("0");
+  dlg.Edit_textbreitenfaktor->setText("abc");
+  dlg.Edit_massfaktorconfig->setText("0.005");
+  dlg.Edit_3dx->setText("30");
+  dlg.Edit_zoomfaktor->setText("1,5");
+  dlg.CheckBox_zeichfilename->setChecked(false);
+  dlg.CheckBox_zeichlogo->setChecked(false);
+  Radio(dlg.radiogroupcadtexttyp, 2)->setChecked(true);
+  Radio(dlg.RadioGroup_lpt, 1)->setChecked(true);
+  Radio(dlg.RadioGroup_bildschirmgrafik, 1)->setChecked(true);
+  Radio(dlg.RadioGroup_index, 3)->setChecked(true);
+  dlg.StringGrid_layer->item(0, 0)->setText("TOP");  // grid row 1 is layer 5
+  dlg.StringGrid_layer->item(0, 1)->setText("7");
+  dlg.Edit_printerdevice->setText("/dev/usb/lp0");
+  dlg.ComboBox_ausdruckdefault->setCurrentIndex(6);
+  dlg.Button_okClick();
+
+  EXPECT_EQ(HorizontalPixels, 5000);
+  EXPECT_EQ(VerticalPixels, platform::GetScreenInfo().height);  // 0: the whole screen
+  EXPECT_EQ(TextHeightFactor, 1);
+  EXPECT_EQ(GraphicsTextSize, 1);
+  EXPECT_EQ(CadState.CadFactor, 1);
+  EXPECT_NEAR(static_cast<double>(View3DAngleX), M_PI / 6, 1e-12);
+  EXPECT_NEAR(static_cast<double>(ZoomIncrement), 1.5, 1e-12);
+  EXPECT_EQ(CadState.CadNoFilePath, 1);
+  EXPECT_EQ(CadState.CadNoLogo, 1);
+  EXPECT_EQ(CadState.CadNoDateTime, 0);
+  EXPECT_EQ(UmlautMode, 3);
+  EXPECT_EQ(PrinterInterface, 2);
+  EXPECT_EQ(ColorGraphics, 0);
+  EXPECT_EQ(View3DSetting, 3);
+  EXPECT_EQ(CadState.CadLayerNames[5].str(), "TOP");
+  EXPECT_EQ(CadState.CadLayerColors[5], 7);
+  EXPECT_EQ(TextPrinterDevice, "/dev/usb/lp0");
+  EXPECT_EQ(TextDevice, 7);
+
+  Tconfig again;  // reopened: the stored values, pixels + 1
+  EXPECT_EQ(again.Edit_x->text(), "5001");
+  EXPECT_EQ(again.Edit_3dx->text(), "30");
+  EXPECT_EQ(again.StringGrid_layer->item(0, 0)->text(), "TOP");
+  EXPECT_FALSE(again.CheckBox_zeichfilename->isChecked());
+}
+
+TEST_F(ConfigFormTest, SaveWritesTheFileThatReadsBackTheSameValues) {
+  Tconfig dlg;
+  dlg.SpinEdit_linesperpage->setValue(72);
+  dlg.SpinEdit_spacelines->setValue(4);
+  dlg.Edit_panfaktor->setText("0.05");
+  dlg.Edit_externhtml->setText("/usr/bin/firefox");
+  dlg.StringGrid_color->item(12, 1)->setText("13");
+  dlg.StringGrid_color->item(12, 2)->setText("3");
+  Radio(dlg.RadioGroup_punktkomma, 1)->setChecked(true);
+  AbortFlag = 1;  // left over from an earlier command: saving still works
+  dlg.Button_saveClick();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(AbortFlag, 0);
+
+  InitFrameworkModules();
+  ConfigDir = platform::ProcessTempDir() + "/cfgform-SaveWritesTheFileThatReadsBackTheSameValues";
+  ReadConfigFile();
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(LinesPerPage, 72);
+  EXPECT_EQ(HeaderSpaceLines, 4);
+  EXPECT_NEAR(static_cast<double>(PanFactor), 0.05, 1e-9);
+  EXPECT_EQ(HtmlBrowserPath, "/usr/bin/firefox");
+  EXPECT_EQ(CadState.CadPenColors[12], 13);
+  EXPECT_EQ(CadState.CadPenWidths[12], 3);
+  EXPECT_EQ(DecimalCommaMode, 2);
+}
+
+TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
+  const std::string other = ConfigDir + "/other";
+  fs::create_directories(other);
+  {
+    const std::string dir = ConfigDir;
+    ConfigDir = other;
+    const int lines = LinesPerPage;
+    LinesPerPage = 55;
+    WriteConfigFile();
+    LinesPerPage = lines;
+    ConfigDir = dir;
+  }
+  const std::string before = Snapshot();
+  Tconfig dlg;
+  {
+    platform::DialogScript script;
+    script.File(other + "/bq4.cfg");
+    dlg.Button_importClick();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dlg.SpinEdit_linesperpage->value(), 55);
+  EXPECT_EQ(ConfigDir.find("/other"), std::string::npos);  // restored
+  EXPECT_EQ(ProgShortNameLower, "bq4");
+  EXPECT_EQ(Snapshot(), before);
+  dlg.Button_cancelClick();
+  EXPECT_EQ(LinesPerPage, 66);
+
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    dlg.Button_importClick();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooser) {
+  Tconfig dlg;
+  dlg.StringGrid_layer->setCurrentCell(2, 0);
+  {
+    platform::DialogScript script;
+    script.Ok({{"ListBox_colors", "#12"}}).Expect("Select Color");
+    dlg.Button_selectlayercolorClick();
+  }
+  EXPECT_EQ(dlg.StringGrid_layer->item(2, 1)->text(), "13");
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    dlg.Button_selectlayercolorClick();
+  }
+  EXPECT_EQ(dlg.StringGrid_layer->item(2, 1)->text(), "13");
+  EXPECT_EQ(AbortFlag, 0);
+
+  // The colour grid acts on its colour column only and names the colour.
+  dlg.StringGrid_color->setCurrentCell(0, 2);
+  dlg.Button_selectcolorClick();  // no dialog
+  dlg.StringGrid_color->setCurrentCell(0, 1);
+  {
+    platform::DialogScript script;
+    script.Ok({{"ListBox_colors", "#12"}});
+    dlg.Button_selectcolorClick();
+  }
+  EXPECT_EQ(dlg.StringGrid_color->item(0, 1)->text(), "13");
+  EXPECT_EQ(dlg.StringGrid_color->item(0, 0)->text(), "Colour of layer 16 (brown)");
+}
+
+TEST_F(ConfigFormTest, DefaultButtonsFillLayersPenWidthsAndTextWindow) {
+  Tconfig dlg;
+  dlg.Button_layerClick(1);
+  EXPECT_EQ(dlg.StringGrid_layer->item(0, 0)->text(), "5");
+  EXPECT_EQ(dlg.StringGrid_layer->item(0, 2)->text(), "3");
+  dlg.Button_layerClick(2);
+  EXPECT_EQ(dlg.StringGrid_layer->item(1, 1)->text(), "3");
+  dlg.Button_dickClick(2);
+  for (int r = 0; r < 16; ++r) EXPECT_EQ(dlg.StringGrid_color->item(r, 2)->text(), "2");
+  dlg.Edit_x->setText("640");
+  dlg.Edit_y->setText("480");
+  dlg.Button_TextwindowClick();
+  EXPECT_EQ(dlg.Edit_width->text(), "620");
+  EXPECT_EQ(dlg.Edit_height->text(), "460");
+  dlg.Edit_x->setText("1024");
+  dlg.Button_TextwindowClick();
+  EXPECT_EQ(dlg.Edit_width->text(), "700");  // printout size 10 x 700 x 0.1
+}
+
+TEST_F(ConfigFormTest, PlotProgramLinesAreEditedAndComposed) {
+  Tconfig dlg;
+  ASSERT_EQ(dlg.ListBox_veskart->count(), 5);
+  dlg.ListBox_veskart->setCurrentRow(1);
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_text", "plot /X"}}).Expect("VESKART Command Line");
+    dlg.Button_editveskartcommandlineClick();
+  }
+  EXPECT_EQ(dlg.ListBox_veskart->item(1)->text(), "plot /X");
+  dlg.ListBox_veskart->setCurrentRow(2);
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_d", "#2"}, {"Edit_veskartPath", "/opt/wv"}}).Expect("VESKART");
+    dlg.Button_confveskartClick();
+  }
+  EXPECT_EQ(dlg.ListBox_veskart->item(2)->text(), "/opt/wv /tmp/bq4temp/veskart /CHPL /D3 /F/tmp/bq4temp/veskart");
+  dlg.Button_okClick();
+  EXPECT_EQ(CadState.PlotCommandLines[1], "plot /X");
+  EXPECT_EQ(CadState.PlotCommandCount, 3);
+  EXPECT_EQ(CadState.PlotCommandIndex, 3);
+}
+
+TEST_F(ConfigFormTest, EveryPageLooksLikeADialog) {
+  Tconfig dlg;
+  dlg.setAttribute(Qt::WA_DontShowOnScreen, true);
+  dlg.show();
+  for (int i = 0; i < dlg.Pagecontrol1->count(); ++i) {
+    dlg.Pagecontrol1->setCurrentIndex(i);
+    QWidget* page = dlg.Pagecontrol1->widget(i);
+    // Every control of the page lies inside the page.
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+      if (!w->isVisible() || w->parentWidget() != page) continue;
+      EXPECT_TRUE(page->rect().contains(w->geometry())) << page->objectName().toStdString() << " "
+                                                        << w->objectName().toStdString();
+    }
+    SaveImage(dlg, "config_" + page->objectName().toStdString() + ".png");
+  }
+  dlg.hide();
+}
+
+TEST(ColourForm, ListsNumberAndNameAndReturnsTheChoice) {
+  InitFrameworkModules();
+  FillColourNames();
+  TForm_selectcolor form;
+  EXPECT_EQ(form.windowTitle(), "Select Color");
+  ASSERT_EQ(form.ListBox_colors->count(), 16);
+  EXPECT_EQ(form.ListBox_colors->item(12)->text(), "13 (brown)");
+  EXPECT_EQ(form.ListBox_colors->item(15)->text(), "16 (black)");
+
+  int colour = 3;
+  {
+    platform::DialogScript script;
+    script.Ok({{"ListBox_colors", "#12"}});
+    EXPECT_TRUE(SelectDrawingColour(colour));
+  }
+  EXPECT_EQ(colour, 13);
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    EXPECT_FALSE(SelectDrawingColour(colour));
+  }
+  EXPECT_EQ(colour, 13);
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST(PlotProgramForm, ShowsTheLineAsTheUserEdits) {
+  InitFrameworkModules();
+  TempDir = "/tmp/t";
+  TForm_confveskart form;
+  EXPECT_EQ(form.windowTitle(), "VESKART");
+  EXPECT_FALSE(form.Edit_com->isEnabled());
+  EXPECT_TRUE(form.Edit_lpt->isEnabled());
+  EXPECT_FALSE(form.ComboBox_psfont->isEnabled());
+  EXPECT_EQ(form.ComboBox_psfont->count(), 35);
+
+  form.CheckBox_scale->setChecked(true);
+  EXPECT_EQ(form.Edit_scale->text(), "0");
+  EXPECT_FALSE(form.Edit_scale->isEnabled());
+  EXPECT_EQ(form.CommandLine, "c:/veskart/wveskart /tmp/t/veskart /CHPL /M*");
+  form.CheckBox_scale->setChecked(false);  // the 0 stays until another value is typed
+  EXPECT_TRUE(form.Edit_scale->isEnabled());
+  EXPECT_EQ(form.Label_commandline->text(), "c:/veskart/wveskart /tmp/t/veskart /CHPL /M*");
+
+  form.findChild<QRadioButton*>("RadioGroup_d_0")->setChecked(true);
+  EXPECT_TRUE(form.Edit_com->isEnabled());
+  EXPECT_FALSE(form.Edit_lpt->isEnabled());
+  form.Edit_com->setText("2");
+  form.findChild<QRadioButton*>("RadioGroup_outcode_1")->setChecked(true);
+  EXPECT_TRUE(form.ComboBox_psfont->isEnabled());
+  form.ComboBox_psfont->setCurrentIndex(12);
+  EXPECT_EQ(form.CommandLine, "c:/veskart/wveskart /tmp/t/veskart /CPS /D1 /P3 /M* /TCourier");
+
+  std::string shot = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
+  if (!shot.empty()) form.grab().save(QString::fromStdString(shot + "/config_plot_program.png"));
+}
+
+TEST(PlotProgramForm, OkWithoutChangeReturnsTheGivenLine) {
+  InitFrameworkModules();
+  std::string line = "my line /Q";
+  {
+    platform::DialogScript script;
+    script.Ok();
+    EXPECT_TRUE(EditPlotCommandLine(line));
+  }
+  EXPECT_EQ(line, "my line /Q");
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    EXPECT_FALSE(EditPlotCommandLine(line));
+  }
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+}  // namespace

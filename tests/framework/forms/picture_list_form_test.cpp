@@ -1,0 +1,167 @@
+// The auxiliary picture window and its manager, answered by scripts.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "framework/display_list.h"
+#include "framework/form_placement.h"
+#include "framework/forms/picture_list_form.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "framework/picture_list.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& name, const std::string& data) {
+  std::ofstream out(name, std::ios::binary);
+  out << data;
+}
+
+class PictureListFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    dir_ = platform::ProcessTempDir() + "/dbhform-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    PltDir = dir_ + "/";
+    for (const char* name : {"a", "b", "c", "d"}) WriteBytes(dir_ + "/" + name + ".plt", "IN;SP1;PU0,0;PD400,400;");
+    WriteBytes(PictureListFileName(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n");
+  }
+  std::string List() const { return ReadBytes(PictureListFileName()); }
+  std::string dir_;
+};
+
+TEST_F(PictureListFormTest, WindowListsTheEntriesAndSelectsTheRequestedOne) {
+  ItemTexts[1] = "a       : first";
+  ItemTexts[2] = "b       : second";
+  TForm_hilfebild form("BQ4 Auxiliary Images", 2, 2);
+  EXPECT_EQ(form.ListBox1->count(), 2);
+  EXPECT_EQ(form.ListBox1->currentIndex(), 1);
+  EXPECT_EQ(form.Button_neu->text(), "&New");
+  EXPECT_EQ(form.Button_aendern->text(), "&Modify");
+  EXPECT_EQ(form.result(), 0);  // selecting while filling closes nothing
+
+  form.SpinButton1UpClick();
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(form.Chosen(), 1);
+  EXPECT_EQ(form.Action, TForm_hilfebild::kShow);
+  form.Button_okClick();  // already closed: ignored
+  EXPECT_EQ(AbortFlag, 0);
+
+  TForm_hilfebild first("x", 2, 1);
+  first.SpinButton1UpClick();  // not past the first entry
+  EXPECT_EQ(first.Chosen(), 1);
+
+  TForm_hilfebild append("x", 2, 1);
+  append.Button_neuClick();
+  EXPECT_EQ(append.Action, TForm_hilfebild::kNew);
+  EXPECT_EQ(append.Chosen(), 3);
+
+  {
+    TForm_hilfebild placed("x", 2, 1);
+    placed.move(33, 44);
+  }
+  EXPECT_EQ(PicWindowLeft, 33);  // remembered for the next opening
+  EXPECT_EQ(PicWindowTop, 44);
+}
+
+TEST_F(PictureListFormTest, ChoosingShowsThePictureAndReopensOkEnds) {
+  platform::DialogScript script;
+  script.Ok({{"ListBox1", "#1"}}).Expect("BQ4 Auxiliary Images");
+  script.Ok();
+  AuxGraphicsManager();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(CreateDisplayList()->size(), 2u);  // picture b was played
+}
+
+TEST_F(PictureListFormTest, DeletingTheShownEntryKeepsTheOthersInOrder) {
+  platform::DialogScript script;
+  script.Ok({{"ListBox1", "#1"}});   // show entry 2
+  script.Press("Button_loeschen");  // delete the selected entry
+  script.Yes().Expect("Delete ?");
+  script.Ok();
+  AuxGraphicsManager();
+  EXPECT_EQ(List(), "\"a\",\"first\"\r\n\"c\",\"third\"\r\n");
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(PictureListFormTest, AnswerOtherThanYesToDeleteEndsWithTheListIntact) {
+  platform::DialogScript script;
+  script.Press("Button_loeschen");
+  script.No();
+  AuxGraphicsManager();
+  EXPECT_EQ(List(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n");
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(PictureListFormTest, AppendInsertAndModifyAskForPictureAndDescription) {
+  platform::DialogScript script;
+  script.Press("Button_neu");
+  script.File(dir_ + "/d.plt");
+  script.Ok({{"Edit_text", "fourth, \"quoted\""}}).Expect("Aux.Graph. Information");
+  script.Press("Button_einfuegen");  // before the entry worked on last: the new fourth
+  script.File(dir_ + "/a.plt");
+  script.Ok({{"Edit_text", "again"}});
+  script.Press("Button_aendern");
+  script.Ok({{"Edit_text", "B"}}).Expect("File name");
+  script.Ok({{"Edit_text", "changed"}});
+  script.Ok();
+  AuxGraphicsManager();
+  EXPECT_EQ(List(),
+            "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n\"B\",\"changed\"\r\n"
+            "\"d\",\"fourth, 'quoted'\"\r\n");
+}
+
+TEST_F(PictureListFormTest, WithoutAListThePictureIsChosenDirectly) {
+  fs::remove(PictureListFileName());
+  platform::DialogScript script;
+  script.File(dir_ + "/c.plt");
+  script.Cancel();
+  AuxGraphicsManager();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(CreateDisplayList()->size(), 2u);
+  EXPECT_FALSE(fs::exists(PictureListFileName()));
+}
+
+TEST_F(PictureListFormTest, PlotSendsTheSelectedPictureToTheConfiguredDevice) {
+  TextPrinterDevice = dir_ + "/lp0";
+  platform::DialogScript script;
+  script.Press("Button_plot");
+  script.Ok({{"Edit_text", "1"}});
+  script.Yes();
+  script.Ok();
+  AuxGraphicsManager();
+  EXPECT_EQ(ReadBytes(TextPrinterDevice), "\x1B" "E\x1B%0BIN;SP1;PU0,0;PD400,400;\x1B%0A\x1B" "E");
+}
+
+TEST_F(PictureListFormTest, WindowLooksLikeADialog) {
+  WriteBytes(PictureListFileName(), "\"a\",\"first\"\r\n");
+  TPictureList list;
+  ASSERT_TRUE(LoadPictureList(PictureListFileName(), list));
+  FillPictureItemTexts(list);
+  TForm_hilfebild form("BQ4 Auxiliary Images", 1, 1);
+  QPixmap picture = form.grab();
+  EXPECT_GT(picture.width(), 400);
+  std::string shot = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
+  if (!shot.empty()) picture.save(QString::fromStdString(shot + "/picture_list.png"));
+}
+
+}  // namespace
