@@ -15,12 +15,14 @@
 namespace {
 
 // Every module's globals to their start values, in module order; the tables
-// lie in the data directory until the configuration says otherwise.
+// and the pictures lie in the data directory until the configuration says
+// otherwise.
 void InitModules() {
   InitFrameworkModules();
   InitDbfModules();
   InitCalcModules();
   if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
+  if (PltDir.empty()) PltDir = AddBackslash(platform::DataDirectory()) + "plt";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
+#include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/hpgl.h"
@@ -21,6 +22,16 @@ std::string WithoutQuotes(std::string s) {
   for (char& c : s)
     if (c == '"') c = '\'';
   return s;
+}
+
+// Entries := the first 130 lines; an empty list shows one empty entry.
+void ParseEntries(TPictureList& list) {
+  list.Entries.clear();
+  for (const std::string& line : list.Lines) {
+    if (list.Count() >= kMaxPictureEntries) break;
+    list.Entries.push_back(ParseDbhLine(line));
+  }
+  if (list.Entries.empty()) list.Entries.push_back({});
 }
 
 }  // namespace
@@ -87,27 +98,14 @@ std::string FormatDbhLine(std::string_view name, std::string_view description) {
 
 bool LoadPictureList(const std::string& file, TPictureList& list) {
   list = {};
-  const std::string found = FindExistingFile(file);
-  if (!TextFileExists(found)) return false;
-  std::ifstream in(found, std::ios::binary);
-  if (!in) return false;
-  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::size_t start = 0;
-  while (start < data.size()) {
-    std::size_t end = data.find('\n', start);
-    if (end == std::string::npos) end = data.size();
-    std::string line = data.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    list.Lines.push_back(line);
-    start = end + 1;
+  std::string error;
+  if (!TextFileExists(file) || !LoadTextLines(FindExistingFile(file), list.Lines, error, 16u << 20)) {
+    list.Lines.clear();
+    return false;
   }
   // A DOS end-of-file mark is no line.
   if (!list.Lines.empty() && list.Lines.back() == "\x1A") list.Lines.pop_back();
-  for (const std::string& line : list.Lines) {
-    if (list.Count() >= kMaxPictureEntries) break;
-    list.Entries.push_back(ParseDbhLine(line));
-  }
-  if (list.Entries.empty()) list.Entries.push_back({});
+  ParseEntries(list);
   return true;
 }
 
@@ -126,21 +124,13 @@ void FillPictureItemTexts(const TPictureList& list) {
 
 void AppendPictureEntry(TPictureList& list, const TPictureEntry& entry) {
   list.Lines.push_back(FormatDbhLine(entry.Name, entry.Description));
-  // The empty entry of an empty list is no line of its own.
-  if (list.Lines.size() == 1) list.Entries.clear();
-  if (list.Count() < kMaxPictureEntries) list.Entries.push_back(entry);
+  ParseEntries(list);
 }
 
 void InsertPictureEntry(TPictureList& list, int before, const TPictureEntry& entry) {
   const std::size_t at = std::min<std::size_t>(before < 1 ? 0 : static_cast<std::size_t>(before - 1), list.Lines.size());
   list.Lines.insert(list.Lines.begin() + static_cast<std::ptrdiff_t>(at), FormatDbhLine(entry.Name, entry.Description));
-  TPictureList reread;
-  reread.Lines = list.Lines;
-  for (const std::string& line : reread.Lines) {
-    if (reread.Count() >= kMaxPictureEntries) break;
-    reread.Entries.push_back(ParseDbhLine(line));
-  }
-  list = reread;
+  ParseEntries(list);
 }
 
 void ReplacePictureEntry(TPictureList& list, int index, const TPictureEntry& entry) {
@@ -158,12 +148,7 @@ void DeletePictureEntry(TPictureList& list, int index) {
   if (index < 1 || index > list.Count()) return;
   const std::size_t at = static_cast<std::size_t>(index - 1);
   if (at < list.Lines.size()) list.Lines.erase(list.Lines.begin() + static_cast<std::ptrdiff_t>(at));
-  list.Entries.clear();
-  for (const std::string& line : list.Lines) {
-    if (list.Count() >= kMaxPictureEntries) break;
-    list.Entries.push_back(ParseDbhLine(line));
-  }
-  if (list.Entries.empty()) list.Entries.push_back({});
+  ParseEntries(list);
 }
 
 bool SavePictureList(const std::string& file, const TPictureList& list) {

@@ -9,6 +9,7 @@
 #include "framework/display_list.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
@@ -16,11 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 void WriteBytes(const std::string& name, const std::string& data) {
   std::ofstream out(name, std::ios::binary);
@@ -31,9 +27,7 @@ class PictureListTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir_ = platform::ProcessTempDir() + "/dbh-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("dbh");
     PltDir = dir_ + "/";
     file_ = PictureListFileName();
   }

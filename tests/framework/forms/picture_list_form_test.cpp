@@ -14,6 +14,7 @@
 #include "framework/forms/picture_list_form.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "../output_test_support.h"
 #include "framework/picture_list.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
@@ -22,11 +23,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 void WriteBytes(const std::string& name, const std::string& data) {
   std::ofstream out(name, std::ios::binary);
@@ -37,9 +33,7 @@ class PictureListFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir_ = platform::ProcessTempDir() + "/dbhform-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("dbhform");
     PltDir = dir_ + "/";
     for (const char* name : {"a", "b", "c", "d"}) WriteBytes(dir_ + "/" + name + ".plt", "IN;SP1;PU0,0;PD400,400;");
     WriteBytes(PictureListFileName(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n");
