@@ -500,7 +500,8 @@ bool StressSection() {
   Row("max.tensile stress at FM+FSA", "Sigma 0", su, S(8, Last.sigmaMax));
   Row("Max.shear stress", "tau max", su, S(8, Last.tau));
   Row("Max.comparative stress(k tau=" + FloatToText(Montage.ktau) + ")", "Sig.redB", su, S(8, Last.sigmaRed));
-  if (IsTapped() || (IsWithNut() && Mutter.NutType == 4 && CalcOptions.EngageVelk)) {
+  // Results of the shear-strength method, shown for the nut threads it examines.
+  if ((IsTapped() || (IsWithNut() && Mutter.NutType == 4)) && CalcOptions.EngageVelk) {
     Row("shear stress bolt at FM", "tau B", su, S(8, Stress.tauB));
     Row("shear stress nut at FM", "tau M", su, S(8, Stress.tauM));
     Row("shear stress coefficient nut", "beta M", "", N(5, 2, MatMutter.betaM));

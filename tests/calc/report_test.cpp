@@ -18,6 +18,7 @@
 #include "framework/init.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
 #include "platform/os.h"
 
 namespace {
@@ -110,6 +111,27 @@ TEST_F(ReportTest, LoadIntroductionAtTheHeadAndNutIsThePositionAfterTheLastPlate
   EXPECT_EQ(text.find("\tn1\t"), std::string::npos);
   Last.LoadIntroPos1 = Klemmstuecke.nPlates;  // the last plate is a plate
   EXPECT_NE(Write("intro2", kDeviceBatchTxt).find("to clamping plate 2"), std::string::npos);
+}
+
+TEST_F(ReportTest, HtmlReportHasTablesAndEscapedTexts) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/special_nut.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  MatMutter.Name = "C45 <hard> & tough";
+  CurrentDir.clear();
+  CurrentFileName = dir_ + "/html";
+  TextDevice = kDeviceHtml;
+  AskTextDevice = 0;
+  platform::RecordProgramStarts(true);  // the browser is not started
+  platform::DialogScript script;
+  script.File(dir_ + "/report.htm");
+  WritePrintout();
+  platform::RecordProgramStarts(false);
+  EXPECT_EQ(AbortFlag, 0);
+  const std::string html = ReadBytes(FindExistingFile(dir_ + "/report.htm"));
+  EXPECT_NE(html.find("<TABLE BORDER=1><TR><TH>i</TH>"), std::string::npos);
+  EXPECT_NE(html.find("C45 &lt;hard&gt; &amp; tough"), std::string::npos);
+  EXPECT_EQ(html.find("<hard>"), std::string::npos);
+  EXPECT_NE(html.find("</HTML>"), std::string::npos);
 }
 
 TEST_F(ReportTest, AfterAFatalCalculationNothingIsWritten) {
