@@ -1,0 +1,121 @@
+#include "dbf/table_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "framework/clock.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/init.h"
+#include "framework/line_io.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+#include "platform/process.h"
+
+namespace {
+
+std::string ReadAll(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Compares with tests/data/table_writer/<golden>; BQ4_UPDATE_GOLDEN=1
+// rewrites the golden file instead (on purpose only).
+void ExpectGolden(const std::string& written, const std::string& golden, const std::string& dir) {
+  const std::string goldenPath = std::string(BQ4_TEST_DATA) + "/table_writer/" + golden;
+  std::string got = ReadAll(written);
+  for (std::size_t p; (p = got.find(dir)) != std::string::npos;) got.replace(p, dir.size(), "$TMP");
+  ASSERT_FALSE(got.empty()) << written;
+  if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
+    std::ofstream(goldenPath, std::ios::binary) << got;
+    return;
+  }
+  EXPECT_EQ(got, ReadAll(goldenPath)) << "differs from golden file " << golden;
+}
+
+class TableWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitFrameworkModules();
+    PinClock(ClockReading{2009, 3, 7, 9, 5, 0, 0});
+    dir_ = platform::ProcessTempDir() + "/tw_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    TempDir = dir_;
+    CurrentDir = "/home/user/joints";
+    CurrentFileName = "flange";
+    platform::RecordProgramStarts(true);
+  }
+  void TearDown() override {
+    platform::RecordProgramStarts(false);
+    InitClock();
+  }
+
+  // Three columns (the fourth width is 0, so columns 5 to 7 are not written),
+  // a long cell and HTML's special characters.
+  void WriteTable(TOutputDevice device) {
+    SetPageHeader("Table", "threads.dbf", "Threads", "", "", 0);
+    OpenOutput(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    ASSERT_TRUE(TextFileVar.Rewrite());
+    OutputPageHeader(0, 0);
+    TTableWriter w;
+    w.Init({10, 8, 6, 0, 5, 0, 0}, {"NAME", "D", "P", "", "X", "", ""});
+    w.WriteRow({"M12", "12.000", "1.750", "", "x", "", ""});
+    w.WriteRow({"A<B>&\"C\"", "1", "2", "", "", "", ""});
+    w.WriteRow({std::string(70, 'L'), "", "", "", "", "", ""});
+    w.Done();
+    CloseOutput();
+  }
+
+  std::string dir_;
+};
+
+}  // namespace
+
+TEST_F(TableWriter, HtmlDeviceWritesOneTableWithRightAlignedNumbers) {
+  platform::DialogScript script;
+  script.File(dir_ + "/t.htm");
+  WriteTable(kDeviceHtml);
+  ExpectGolden(dir_ + "/t.htm", "device7.htm", dir_);
+  std::string html = ReadAll(dir_ + "/t.htm");
+  EXPECT_NE(html.find("<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>D</CENTER></TD><TD><CENTER>P</CENTER></TD></TR>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<TR><TD>A&lt;B&gt;&amp;&quot;C&quot;</TD><TD><DIV ALIGN=RIGHT>1</DIV></TD>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<TD>" + std::string(60, 'L') + "</TD>"), std::string::npos);  // cut to 60
+  EXPECT_EQ(html.find(std::string(61, 'L')), std::string::npos);
+  EXPECT_NE(html.find("</TABLE>"), std::string::npos);
+}
+
+TEST_F(TableWriter, SpreadsheetDeviceWritesTabSeparatedLines) {
+  WriteTable(kDeviceTxt);
+  ExpectGolden(dir_ + "/$$1.txt", "device6.txt", dir_);
+  EXPECT_NE(ReadAll(dir_ + "/$$1.txt").find("M12\t12.000\t1.750\r\n"), std::string::npos);
+}
+
+TEST_F(TableWriter, TextDevicePadsColumnsBetweenRuleLines) {
+  WriteTable(kDeviceDosText);
+  std::string out = FindExistingFile(dir_ + "/OUTDOS.TXT");
+  ExpectGolden(out, "device8.txt", dir_);
+  EXPECT_NE(ReadAll(out).find("NAME      D       P      "), std::string::npos);
+}
+
+TEST_F(TableWriter, ASecondWidthOfZeroStillWritesTheSecondColumn) {
+  OpenOutput(kDeviceDosText, "");
+  ASSERT_TRUE(TextFileVar.Rewrite());
+  TTableWriter w;
+  w.Init({4, 0, 3, 0, 0, 0, 0}, {"A", "B", "C", "", "", "", ""});
+  w.WriteRow({"1", "2", "3", "", "", "", ""});
+  w.Done();
+  CloseOutput();
+  std::string text = ReadAll(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  EXPECT_NE(text.find("A   C   \r\n"), std::string::npos) << text;  // column 2 cut to nothing, column 3 written
+  EXPECT_NE(text.find("1   3  "), std::string::npos) << text;
+}
