@@ -222,7 +222,7 @@ std::int32_t TTzPrimDataset::SetRecNoCode(std::int32_t n) {
   if (code == 0) {
     RefetchAround();
     FireScroll();
-    DataEvent(platform::TDataEvent::DataSetChange);
+    DataEvent(platform::TDataEvent::DataSetScroll);
   }
   return code;
 }
@@ -262,7 +262,7 @@ bool TTzPrimDataset::Locate(const std::string& keyFields, const std::vector<std:
   if (!TziLocate(keyFields, values, options)) return false;
   RefetchAround();
   FireScroll();
-  DataEvent(platform::TDataEvent::DataSetChange);
+  DataEvent(platform::TDataEvent::DataSetScroll);
   return true;
 }
 
@@ -285,7 +285,7 @@ bool TTzPrimDataset::FindRecord(bool restart, bool forward) {
   }
   RefetchAround();
   FireScroll();
-  DataEvent(platform::TDataEvent::DataSetChange);
+  DataEvent(platform::TDataEvent::DataSetScroll);
   return true;
 }
 
@@ -336,7 +336,12 @@ std::string TTzFloatField::AsString() const {
   double v = 0;
   if (!GetData(&v)) return std::string();
   char text[64];
-  std::snprintf(text, sizeof text, "%.15g", v);
+  // Shown with the table field's decimals.
+  int decimals = -1;
+  if (auto* ds = dynamic_cast<const TTzDataSet*>(&DataSet()); ds && FieldNo() <= ds->FieldProps().Count())
+    decimals = ds->FieldProps().Decimals(FieldNo());
+  if (decimals >= 0 && decimals <= 18) std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  else std::snprintf(text, sizeof text, "%.15g", v);
   std::string s = text;
   if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
   return s;

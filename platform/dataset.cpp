@@ -431,7 +431,7 @@ void TDataSet::First() {
   InternalFirst();
   RefetchFromStart();
   FireScroll();
-  DataEvent(TDataEvent::DataSetChange);
+  DataEvent(TDataEvent::DataSetScroll);
 }
 
 void TDataSet::Last() {
@@ -446,7 +446,7 @@ void TDataSet::Last() {
     bof_ = eof_ = true;
   }
   FireScroll();
-  DataEvent(TDataEvent::DataSetChange);
+  DataEvent(TDataEvent::DataSetScroll);
 }
 
 int TDataSet::MoveBy(int distance) {
@@ -610,7 +610,7 @@ void TDataSet::GotoBookmark(const Bookmark& bm) {
   InternalGotoBookmark(bm);
   RefetchAround();
   FireScroll();
-  DataEvent(TDataEvent::DataSetChange);
+  DataEvent(TDataEvent::DataSetScroll);
 }
 
 bool TDataSet::BookmarkValid(const Bookmark& bm) { return !bm.empty(); }

@@ -1,0 +1,124 @@
+// The data grid and the record navigator over a DBF dataset. Rows are the
+// records in the dataset's active order; records marked deleted are drawn on
+// red and can be restored; logical fields are check boxes; date columns get
+// the engine's date layout as their edit mask; a right click on a column
+// title reports the column (the table dialog sorts by it).
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <QToolBar>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "dbf/datasets.h"
+#include "platform/dataset.h"
+
+class QAction;
+
+enum class TTzBooleanBox { bbCheckBox, bbCheckMark, bbText, bbFillBox, bbFillBoxRed, bbRButton, bbRButtonRed,
+                           bbDot, bbDotRed };
+
+// The grid's rows and cells, read through the dataset without moving its
+// active record.
+class TTzGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit TTzGridModel(platform::TDataSource& source, QObject* parent = nullptr);
+  ~TTzGridModel() override;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  TTzDataSet* DataSet() const;
+  // The row of the dataset's active record, -1 when none.
+  int CurrentRow() const;
+  std::int32_t RecordNumberOfRow(int row) const;
+  bool RowDeleted(int row) const;
+  // Re-reads the row list (after a change of order or content).
+  void Reload();
+  bool Editing = true;
+  QColor DeletedColor{255, 0, 0};
+
+ private:
+  const platform::RecordBuffer* RowBuffer(int row) const;
+  void OnDataEvent(platform::TDataEvent event);
+
+  platform::TDataSource& source_;
+  int subscription_ = 0;
+  std::vector<platform::Bookmark> rows_;
+  mutable std::map<int, platform::RecordBuffer> cache_;
+  bool reloading_ = false;
+};
+
+class TTzGrid : public QTableView {
+  Q_OBJECT
+ public:
+  explicit TTzGrid(platform::TDataSource& source, QWidget* parent = nullptr);
+  ~TTzGrid() override;
+
+  TTzGridModel& Model() { return *model_; }
+  bool AutoAppend = true;
+  TTzBooleanBox BooleanBox = TTzBooleanBox::bbCheckBox;
+  bool DepressDisabled = false;
+  int FixedColumns = 0;
+  int DepressedColumn() const { return depressed_; }
+  // Read-only grid (the view mode): no editing.
+  void SetEditing(bool on);
+
+  // Events.
+  std::function<void(int column)> OnDepressTitle;
+  std::function<void()> OnCornerLeftClick, OnCornerRightClick;
+  std::function<void(const QModelIndex&)> OnCellClick;
+  std::function<void(int key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+
+  // The date edit mask of the engine's layout ("99/99/99; " style).
+  static QString DateEditMask();
+
+  // Selects the row of the dataset's active record.
+  void FollowDataSet();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+ private:
+  void RestoreOrToggle(const QModelIndex& index);
+
+  platform::TDataSource& source_;
+  int subscription_ = 0;
+  TTzGridModel* model_;
+  int depressed_ = -1;
+  int lastColumn_ = 0;
+  bool following_ = false;
+};
+
+enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
+
+class TTzNavigator : public QToolBar {
+  Q_OBJECT
+ public:
+  explicit TTzNavigator(platform::TDataSource& source, QWidget* parent = nullptr);
+  ~TTzNavigator() override;
+
+  bool ConfirmDelete = false;
+  bool ConfirmRestore = false;
+  // Shows the buttons whose bits (1 << TNavigateBtn) are set.
+  void SetVisibleButtons(unsigned mask);
+  QAction* Button(TNavigateBtn b) const { return buttons_[b]; }
+  void BtnClick(TNavigateBtn b);
+  std::function<void(TNavigateBtn)> OnClick;
+
+ private:
+  void UpdateButtons();
+
+  platform::TDataSource& source_;
+  int subscription_ = 0;
+  QAction* buttons_[10] = {};
+};

@@ -1,0 +1,204 @@
+#include "dbf/forms/dbf4_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <filesystem>
+
+#include "../dataset_test_support.h"
+#include "dbf/dbf4.h"
+#include "dbf/forms/tz_grid.h"
+#include "framework/globals.h"
+#include "platform/os.h"
+
+using dbftest::DatasetTest;
+using platform::DialogScript;
+
+class TableDialog : public DatasetTest {
+ protected:
+  void SetUp() override {
+    DatasetTest::SetUp();
+    CreateTableDialog();
+  }
+  void TearDown() override {
+    FreeTableDialog();
+    DatasetTest::TearDown();
+  }
+
+  // Sample table of `n` records with record 2 marked deleted, open in dbf4.
+  void OpenWithDeletedSecond(int n) {
+    std::string p = SampleTable(n);
+    dbf4->OpenTable(p);
+    dbf4->Go(2);
+    dbf4->tzdbf.SetDeleted(true);
+    dbf4->First();
+  }
+
+  static void Click(TTzGrid& grid, int row, int column) {
+    QModelIndex index = grid.Model().index(row, column);
+    grid.setCurrentIndex(index);
+    emit grid.clicked(index);
+  }
+};
+
+TEST_F(TableDialog, PickModeClosesOnAClickWithTheClickedRecord) {
+  OpenWithDeletedSecond(5);
+  dbf4->Mode = 1;
+  dbf4->CloseOnPick = true;
+  dbf4->tzdbf.SetHideDeletedRecs(true);
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  ASSERT_EQ(form.TzGrid1->Model().rowCount(), 4);
+  Click(*form.TzGrid1, 2, 1);  // rows 1, 3, 4, 5: the third is record 4
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(LastDialogKey, 13);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(SelectedRecordNo, 4);
+  EXPECT_EQ(GridRow, 2);
+  EXPECT_EQ(GridColumn, 1);
+}
+
+TEST_F(TableDialog, PickModeTakesTheRecordUnderTheCursorOnUpOrDown) {
+  OpenWithDeletedSecond(5);
+  dbf4->Mode = 1;
+  dbf4->CloseOnPick = true;
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(3, 0));
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(form.TzGrid1, &down);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(SelectedRecordNo, 4);
+}
+
+TEST_F(TableDialog, ACloseWordOtherThanCLOSELeavesPickingOff) {
+  std::string p = SampleTable(2);
+  dbf4->OpenTable(p);
+  DialogScript script;
+  script.Ok();
+  dbf4->ShowTable("close", 1);
+  EXPECT_FALSE(dbf4->CloseOnPick);
+  EXPECT_EQ(LastDialogKey, 13);
+}
+
+TEST_F(TableDialog, ViewModeHidesDeletedRecordsEditModeShowsThemOnRed) {
+  OpenWithDeletedSecond(3);
+  dbf4->Mode = 1;
+  dbf4->tzdbf.SetHideDeletedRecs(true);
+  {
+    Tdbf4Form form(*dbf4);
+    form.Configure();
+    EXPECT_EQ(form.TzGrid1->Model().rowCount(), 2);
+    EXPECT_FALSE(form.mi_editPack->isVisible());
+    EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
+    EXPECT_TRUE(form.TzNavigator1->Button(nbLast)->isVisible());
+    EXPECT_FALSE(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable);
+  }
+  dbf4->Mode = 2;
+  dbf4->tzdbf.SetHideDeletedRecs(false);
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  TTzGridModel& m = form.TzGrid1->Model();
+  ASSERT_EQ(m.rowCount(), 3);
+  EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
+  EXPECT_FALSE(m.data(m.index(0, 0), Qt::BackgroundRole).isValid());
+  // Logical fields are check boxes.
+  EXPECT_EQ(m.data(m.index(1, 4), Qt::CheckStateRole).toInt(), Qt::Checked);
+  EXPECT_EQ(m.data(m.index(0, 4), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_TRUE(m.flags(m.index(0, 4)) & Qt::ItemIsUserCheckable);
+  // The navigator's delete button restores a deleted record at once.
+  form.TzGrid1->setCurrentIndex(m.index(1, 0));
+  form.TzNavigator1->BtnClick(nbDelete);
+  EXPECT_FALSE(m.RowDeleted(1));
+}
+
+TEST_F(TableDialog, EditingACellStoresTheValue) {
+  std::string p = SampleTable(2);
+  dbf4->OpenTable(p);
+  dbf4->Mode = 2;
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  TTzGridModel& m = form.TzGrid1->Model();
+  ASSERT_TRUE(m.setData(m.index(1, 0), "edited", Qt::EditRole));
+  ASSERT_TRUE(m.setData(m.index(1, 4), Qt::Unchecked, Qt::CheckStateRole));
+  EXPECT_EQ(m.data(m.index(1, 0), Qt::DisplayRole).toString(), "edited    ");
+  dbf4->CloseTable();
+  Use(p);
+  Go(2);
+  EXPECT_EQ(FieldAsString(1), "edited    ");
+  EXPECT_FALSE(GetFieldLogical(5));
+}
+
+TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
+  std::string p = SampleTable(12);
+  dbf4->OpenTable(p);
+  dbf4->Mode = 2;
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  form.resize(630, 464);
+  form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(9, 1));  // record 10
+  ASSERT_EQ(dbf4->RecNo(), 10);
+  QWidget* titles = form.TzGrid1->horizontalHeader()->viewport();
+  QPoint at(form.TzGrid1->horizontalHeader()->sectionViewportPosition(0) + 5, 5);
+  QMouseEvent press(QEvent::MouseButtonPress, at, titles->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(titles, &press);
+  EXPECT_EQ(dbf4->RecNo(), 10);
+  // Order R1, R10, R11, R12, R2, ...: record 10 is now the second row.
+  EXPECT_EQ(form.TzGrid1->currentIndex().row(), 1);
+  EXPECT_EQ(form.TzGrid1->Model().RecordNumberOfRow(4), 2);
+  // With DepressDisabled nothing happens.
+  form.TzGrid1->DepressDisabled = true;
+  int fired = 0;
+  form.TzGrid1->OnDepressTitle = [&](int) { ++fired; };
+  QApplication::sendEvent(titles, &press);
+  EXPECT_EQ(fired, 0);
+}
+
+TEST_F(TableDialog, CancelSetsAbortFlagAndOkReturnsTheRecord) {
+  std::string p = SampleTable(3);
+  dbf4->OpenTable(p);
+  dbf4->Go(3);
+  {
+    DialogScript script;
+    script.Cancel();
+    dbf4->ShowTable("", 2);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(LastDialogKey, 27);
+  {
+    DialogScript script;
+    script.Ok();
+    dbf4->ShowTable("CLOSE", 1);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(LastDialogKey, 13);
+  EXPECT_EQ(SelectedRecordNo, 3);
+}
+
+// Renders the dialog on a shipped table to an image for a look by eye.
+TEST_F(TableDialog, ScreenshotOfAShippedTable) {
+  std::string table = std::string(BQ4_BINARY_DIR) + "/data/tables/gewinde.dbf";
+  if (!std::filesystem::exists(table)) GTEST_SKIP() << "tables not built";
+  dbf4->OpenTable(table);
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->SetCaptions("Metric threads", "Table 1");
+  dbf4->Label_filename = table;
+  dbf4->Mode = 2;
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  form.resize(630, 464);
+  form.show();
+  QApplication::processEvents();
+  QPixmap shot = form.grab();
+  // BQ4_SCREENSHOT names a file to keep the picture in.
+  std::string out = platform::GetEnvironment("BQ4_SCREENSHOT");
+  if (out.empty()) out = platform::ProcessTempDir() + "/table_dialog.png";
+  EXPECT_TRUE(shot.save(QString::fromStdString(out)));
+  EXPECT_GT(form.TzGrid1->Model().rowCount(), 5);
+  form.hide();
+}
