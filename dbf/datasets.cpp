@@ -11,6 +11,7 @@
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
 #include "framework/charset.h"
+#include "framework/globals.h"
 #include "framework/message_box.h"
 
 using platform::Bookmark;
@@ -24,6 +25,19 @@ using platform::TGetResult;
 
 std::string TzYesText, TzNoText, TzTrueText, TzFalseText;
 std::uint8_t TzWarningMode = 2;
+
+bool RunReportingErrors(const std::function<void()>& op) {
+  try {
+    op();
+    return true;
+  } catch (const platform::EAbort&) {
+    AbortFlag = 1;
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    AbortFlag = 1;
+  }
+  return false;
+}
 
 void InitDatasets() {
   TzYesText = OemToAnsiStr("yes");

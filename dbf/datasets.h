@@ -300,5 +300,11 @@ extern std::string TzYesText, TzNoText, TzTrueText, TzFalseText;
 // 2: definition corrections and creation failures are reported.
 extern std::uint8_t TzWarningMode;
 
+// Runs `op`; an exception ends as a message (none for an abort whose
+// message was shown already) and AbortFlag. False when `op` failed. Every
+// handler and facade operation runs this way, so that no exception reaches
+// the event loop or a caller.
+bool RunReportingErrors(const std::function<void()>& op);
+
 // Start values of the dataset unit: Boolean texts.
 void InitDatasets();

@@ -59,18 +59,7 @@ Tdbf4::~Tdbf4() {
   }
 }
 
-bool Tdbf4::Guard(const std::function<void()>& op) {
-  try {
-    op();
-    return true;
-  } catch (const platform::EAbort&) {
-    AbortFlag = 1;
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-    AbortFlag = 1;
-  }
-  return false;
-}
+bool Tdbf4::Guard(const std::function<void()>& op) { return RunReportingErrors(op); }
 
 void Tdbf4::OpenTable(const std::string& path) {
   BusyCursor busy;

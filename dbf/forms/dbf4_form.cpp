@@ -21,17 +21,7 @@
 
 namespace {
 
-template <typename F>
-void Guarded(F&& f) {
-  try {
-    f();
-  } catch (const platform::EAbort&) {
-    AbortFlag = 1;
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-    AbortFlag = 1;
-  }
-}
+void Guarded(const std::function<void()>& f) { RunReportingErrors(f); }
 
 QString Caption(int row) { return QString::fromStdString(MenuCaptions[row]); }
 

@@ -23,21 +23,7 @@ using platform::TFieldType;
 
 namespace {
 
-// Runs a handler body; exceptions end as a message and AbortFlag, never in
-// the event loop.
-template <typename F>
-bool Guarded(F&& f) {
-  try {
-    f();
-    return true;
-  } catch (const platform::EAbort&) {
-    AbortFlag = 1;
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-    AbortFlag = 1;
-  }
-  return false;
-}
+bool Guarded(const std::function<void()>& f) { return RunReportingErrors(f); }
 
 bool IsEditing(const TTzDataSet& ds) {
   return ds.State() == TDataSetState::Edit || ds.State() == TDataSetState::Insert;

@@ -275,6 +275,6 @@ TEST_F(Datasets_, LocateAndLookupByFieldValues) {
   EXPECT_TRUE(ds.Lookup("QTY", {"2"}, "NAME;PRICE", out));
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[0], "R2        ");
-  EXPECT_EQ(out[1], "2.5");
+  EXPECT_EQ(out[1], "2.50");  // with the field's decimals
   EXPECT_EQ(ds.RecNo(), 4);
 }
