@@ -3,6 +3,7 @@
 // blocks 1 to 8. Every memo is read as lines, as text and as a BLOB, then a
 // memo is added and the file packed.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,29 @@ std::string TableFor(std::uint8_t kind) {
   return platform::ProcessTempDir() + "/fuzz" + std::to_string(kind) + ".dbf";
 }
 
+// The tables as created, written back before every input so that each run
+// starts alike (a pack rewrites the block numbers).
+std::string Tables[4];
+
+std::string ReadWhole(const std::string& name) {
+  platform::FileHandle h = platform::kNoFile;
+  std::string bytes;
+  if (platform::OpenFile(name, platform::kOpenRead | platform::kShareDenyNone, h) != 0) return bytes;
+  bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, platform::FileSize(h))));
+  std::size_t got = 0;
+  platform::ReadAt(h, 0, bytes.data(), bytes.size(), got);
+  bytes.resize(got);
+  platform::CloseFile(h);
+  return bytes;
+}
+
+void WriteWhole(const std::string& name, const void* data, std::size_t size) {
+  platform::FileHandle h = platform::kNoFile;
+  if (platform::CreateFile(name, h) != 0) return;
+  if (size > 0) platform::WriteAt(h, 0, data, size);
+  platform::CloseFile(h);
+}
+
 void CreateTables() {
   for (std::uint8_t kind : kKinds) {
     CreateVersionByte = kind;
@@ -45,6 +69,7 @@ void CreateTables() {
     }
     CloseAll();
   }
+  for (int i = 0; i < 4; ++i) Tables[i] = ReadWhole(TableFor(kKinds[i]));
   CreateVersionByte = 0x8B;
 }
 
@@ -64,11 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SetErrorDispatch(false);
   std::uint8_t kind = kKinds[data[0] % 4];
   std::string table = TableFor(kind);
-  std::string memo = ForceExtension(table, MemoExtension(kind));
-  platform::FileHandle h = platform::kNoFile;
-  if (platform::CreateFile(memo, h) != 0) return 0;
-  if (size > 1) platform::WriteAt(h, 0, data + 1, size - 1);
-  platform::CloseFile(h);
+  WriteWhole(table, Tables[data[0] % 4].data(), Tables[data[0] % 4].size());
+  WriteWhole(ForceExtension(table, MemoExtension(kind)), data + 1, size - 1);
 
   Use(table + " EXCLUSIVE");
   if (TzLastError == 0) {
