@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "cad/init.h"
 #include "calc/init.h"
 #include "dbf/init.h"
 #include "framework/file_utils.h"
@@ -21,6 +22,7 @@ void InitModules() {
   InitFrameworkModules();
   InitDbfModules();
   InitCalcModules();
+  InitCadModules();
   if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
   if (PltDir.empty()) PltDir = AddBackslash(platform::DataDirectory()) + "plt";
 }

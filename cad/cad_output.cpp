@@ -20,6 +20,8 @@
 
 namespace {
 
+bool BlockBegun = false;  // CadBeginBlock began a block that CadEndBlock has to end
+
 TCadState& S() { return CadState; }
 
 Word Device() { return CadState.CadDevice; }
@@ -131,6 +133,7 @@ void SelectCadDevice() {
 
 void CadOpen(TCadDevice device, const std::string& /*name*/) {
   S().CadRequestedDevice = device;
+  BlockBegun = false;
   CadSetOrigin(0, 0);
   S().CadOutputMode = 0;
   if (device != kCadAskDevice)
@@ -234,6 +237,7 @@ void CadBeginBlocks() {
 
 void CadBeginBlock(const std::string& name) {
   if (AbortFlag) return;
+  BlockBegun = true;
   switch (Device()) {
     case kCadDxf:
     case kCadPlotProgram:
@@ -246,7 +250,7 @@ void CadBeginBlock(const std::string& name) {
       WriteTxtBlock(name);
       break;
     case kCadScreen:
-      OpenScreenBlock(name);
+      BlockBegun = OpenScreenBlock(name);
       break;
     default:
       break;
@@ -254,11 +258,11 @@ void CadBeginBlock(const std::string& name) {
 }
 
 void CadEndBlock() {
-  if (AbortFlag) {
-    // A failed block is left out; the drawing goes on without it.
-    AbortFlag = 0;
-    return;
-  }
+  // A block that failed is left out and the drawing goes on. One that was
+  // begun is still ended, so that the file keeps its structure.
+  AbortFlag = 0;
+  if (!BlockBegun) return;
+  BlockBegun = false;
   switch (Device()) {
     case kCadDxf:
     case kCadPlotProgram:
@@ -643,4 +647,7 @@ void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended an
   }
 }
 
-void InitCadOutput() { InitCadScreen(); }
+void InitCadOutput() {
+  BlockBegun = false;
+  InitCadScreen();
+}

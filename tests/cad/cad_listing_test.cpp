@@ -61,4 +61,10 @@ TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
                        "INSERT\tB\t5.0\t5.0\t30.0\t1.0\t2.0", "EOF"}));
 }
 
+TEST_F(CadListingTest, SampleDrawingMatchesItsGoldenFile) {
+  DrawSample(kCadListing);
+  ASSERT_EQ(AbortFlag, 0);
+  ExpectGolden(Dir() + "/drawing.txt", "sample.txt");
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,59 @@ class CadTest : public ::testing::Test {
   }
 
   static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+  // A small drawing through every kind of call: one block, its insert
+  // (turned), lines, circle, arc, text, solid and a polyline.
+  static void DrawSample(TCadDevice device) {
+    CadOpen(device, "");
+    if (AbortFlag) return;
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+    CadBeginBlocks();
+    CadBeginBlock("NUT");
+    CadSetColor(5);
+    CadRegularPolygon(6, 0, 0, 10, 0);
+    CadSetColor(3);
+    CadCircle(0, 0, 3);
+    CadEndBlock();
+    CadEndSection();
+    CadBeginEntities();
+    CadSetColor(1);
+    CadLine(-10, 60, 170, 60);
+    CadSetColor(5);
+    CadRectangle(20, 40, 60, 80);
+    CadArc(100, 60, 30, 150, 12.5L);
+    CadSetColor(19);
+    CadSetTextStyle(2, 0, 3.5L, 0);
+    CadSetTextAlign(1, 0);
+    CadText("M12 x 60 - 12.9", 80, 10);
+    CadSolid(0, 0, 5, 0, 5, 5, 0, 5);
+    CadInsertBlock("NUT", 40, 60, 30, 1, 1);
+    CadSetColor(2);
+    CadBeginPolyline(0);
+    CadVertex(120, 20, 0);
+    CadVertex(140, 20, 1.5707963267948966L);
+    CadVertex(140, 40, 0);
+    CadEndPolyline();
+    CadEndSection();
+    CadClose(0);
+  }
+
+  // Compares a written file with its golden file in tests/data/cad;
+  // BQ4_UPDATE_GOLDEN=1 rewrites the golden file instead.
+  static void ExpectGolden(const std::string& written, const std::string& golden) {
+    const std::string path = std::string(BQ4_TEST_DATA) + "/cad/" + golden;
+    auto slurp = [](const std::string& p) {
+      std::ifstream in(p, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
+      std::filesystem::create_directories(std::string(BQ4_TEST_DATA) + "/cad");
+      std::filesystem::copy_file(written, path, std::filesystem::copy_options::overwrite_existing);
+    }
+    ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    EXPECT_TRUE(slurp(written) == slurp(path)) << written << " differs from " << path;
+  }
 
   // The display list records that start with prefix ("4;" lines, "6;" texts).
   static std::vector<std::string> Records(const std::string& prefix) {

@@ -238,6 +238,32 @@ TEST_F(DxfWriterTest, UnwritableFileIsReportedAndNothingIsOpened) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
+TEST_F(DxfWriterTest, BlockFailedByTheDrawerIsStillClosedAndTheDrawingGoesOn) {
+  CadOpen(kCadDxf, "");
+  CadBeginDrawing(0, 0, 10, 10);
+  CadWriteTables(0);
+  CadBeginBlocks();
+  CadBeginBlock("HATCH");
+  CadLine(0, 0, 1, 1);
+  AbortFlag = 1;  // e.g. a hatch with too many crossings
+  CadEndBlock();
+  EXPECT_EQ(AbortFlag, 0);
+  AbortFlag = 1;
+  CadBeginBlock("NEVER");  // nothing is begun while the flag is set, and nothing ended
+  CadEndBlock();
+  EXPECT_EQ(AbortFlag, 0);
+  CadEndSection();
+  const auto lines = Finish();
+  EXPECT_EQ(Count(lines, "BLOCK"), 1);
+  EXPECT_EQ(Count(lines, "ENDBLK"), 1);
+}
+
+TEST_F(DxfWriterTest, SampleDrawingMatchesItsGoldenFile) {
+  DrawSample(kCadDxf);
+  ASSERT_EQ(AbortFlag, 0);
+  ExpectGolden(File(), "sample.dxf");
+}
+
 // An independent reader opens what we write.
 TEST_F(DxfWriterTest, EzdxfReadsADrawingWithBlocksInsertsAndPolylines) {
   if (std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") != 0)

@@ -160,6 +160,27 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   EXPECT_EQ(CalcMessages.slots[1].str(), "Blockname NOWHERE not found !");
 }
 
+TEST_F(IgesWriterTest, BlockFailedByTheDrawerStillGetsItsSubfigure) {
+  Begin();
+  CadBeginBlocks();
+  CadBeginBlock("PART");
+  CadLine(0, 0, 1, 1);
+  AbortFlag = 1;
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadLine(0, 0, 1, 1);
+  const auto lines = Finish();
+  EXPECT_EQ(DField(lines, 3, 1), "308");
+  EXPECT_EQ(DField(lines, 5, 9), "00000000");  // outside the block again
+}
+
+TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {
+  DrawSample(kCadIges);
+  ASSERT_EQ(AbortFlag, 0);
+  ExpectGolden(File(), "sample.igs");
+}
+
 TEST_F(IgesWriterTest, ColoursMapThroughThePaletteAndNeverLeaveIt) {
   CadState.CadDevice = kCadIges;
   Begin();
