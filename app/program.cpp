@@ -5,9 +5,11 @@
 
 #include "app/command_line.h"
 #include "cad/init.h"
+#include "cad/plot_handoff.h"
 #include "calc/init.h"
 #include "dbf/init.h"
 #include "framework/file_utils.h"
+#include "framework/forms/config_form_plot.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "platform/application.h"
@@ -23,6 +25,7 @@ void InitModules() {
   InitDbfModules();
   InitCalcModules();
   InitCadModules();
+  SetPlotCommandEditor(&EditPlotCommandLine);
   if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
   if (PltDir.empty()) PltDir = AddBackslash(platform::DataDirectory()) + "plt";
 }

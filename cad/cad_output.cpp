@@ -185,7 +185,7 @@ void CadClose(Byte /*flag*/) {
       break;
     case kCadPlotProgram:
       WriteDxfEof();
-      StartPlotProgram();
+      RunPlotCommandLine();
       break;
     case kCadListing:
       WriteTxtEof();

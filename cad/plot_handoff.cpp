@@ -9,6 +9,7 @@
 #include "framework/line_io.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/plot_program.h"
 #include "framework/text_utils.h"
 #include "platform/os.h"
 #include "platform/process.h"
@@ -35,21 +36,6 @@ std::size_t SelectedIndex() {
   std::size_t i = s.PlotCommandIndex;
   if (i < 1 || i > kMaxPlotLines) i = 1;
   return i - 1;
-}
-
-std::vector<std::string> SplitBlanks(const std::string& line) {
-  std::vector<std::string> words;
-  std::string word;
-  for (char c : line) {
-    if (c == ' ' || c == '\t') {
-      if (!word.empty()) words.push_back(word);
-      word.clear();
-    } else {
-      word += c;
-    }
-  }
-  if (!word.empty()) words.push_back(word);
-  return words;
 }
 
 bool EndsWithBat(const std::string& name) {
@@ -213,15 +199,15 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   commandLine = line;
 }
 
-void StartPlotProgram() {
+void RunPlotCommandLine() {
   const std::string line = CadState.PlotCommandLines[SelectedIndex()];
-  std::vector<std::string> words = SplitBlanks(line);
+  std::vector<std::string> words = SplitCommandLine(line);
   if (!words.empty() && EndsWithBat(words[0])) {
     // Our batch files hold one command line; it is run directly, not by a shell.
     TTextFile batch;
     batch.Assign(words[0]);
     std::string inner;
-    if (batch.Reset() && batch.ReadLine(inner)) words = SplitBlanks(inner);
+    if (batch.Reset() && batch.ReadLine(inner)) words = SplitCommandLine(inner);
     batch.CloseQuiet();
   }
   if (words.empty() || !platform::ProgramExists(words[0])) {

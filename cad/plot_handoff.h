@@ -19,13 +19,14 @@ void SelectPlotCommandLine();
 // the line becomes that file's name.
 void SetupPlotProgram(std::string& commandLine, int mode);
 
-// Runs the selected command line, split at blanks, without a shell; a batch
-// file made by SetupPlotProgram is run by the line it holds. A program that
-// cannot be started gives a trace message ("file not found", "Exec error 31").
-void StartPlotProgram();
+// Runs the selected command line, split at blanks (quotes keep blanks in a
+// word), without a shell; a batch file made by SetupPlotProgram is run by the
+// line it holds. A program that cannot be started gives a trace message
+// ("file not found", "Exec error 31").
+void RunPlotCommandLine();
 
-// The plot program's options form, when the program has one: edits the line
-// in place, false when cancelled. Start-up registers it; without one the
-// step is left out.
+// The plot program's options form (EditPlotCommandLine of the framework's
+// forms): edits the line in place, false when cancelled. Start-up registers
+// it; without one (tests, batch runs) the step is left out.
 using TPlotCommandEditor = bool (*)(std::string& commandLine);
 void SetPlotCommandEditor(TPlotCommandEditor editor);

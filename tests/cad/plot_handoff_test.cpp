@@ -184,13 +184,13 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   // A batch file made by the set-up is run by the line it holds.
   std::ofstream(Dir() + "/long.bat") << plotter << " a b\r\n";
   CadState.PlotCommandLines[0] = Dir() + "/long.bat";
-  StartPlotProgram();
+  RunPlotCommandLine();
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 2u);
   EXPECT_EQ(platform::RecordedProgramStarts()[1].arguments, (std::vector<std::string>{"a", "b"}));
 
   // A missing program is reported (a trace message) and nothing starts.
   CadState.PlotCommandLines[0] = "C:\\VESKART\\WVESKART VESKART.DXF /M1.0";
-  StartPlotProgram();
+  RunPlotCommandLine();
   EXPECT_EQ(platform::RecordedProgramStarts().size(), 2u);
 }
 
