@@ -12,6 +12,7 @@
 #include "framework/menu_captions.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/text_output.h"
 #include "framework/text_utils.h"
 #include "platform/os.h"
 #include "platform/screen.h"
@@ -135,7 +136,7 @@ Value CommaModeValue() {
   return {[] { WriteIntLine(savedCommaMode); }, [] { ReadWordLine(DecimalCommaMode); }};
 }
 
-// The 100 entries in file order.
+// The entries in file order: the classic 100, then the device path.
 std::vector<Entry> Entries() {
   std::vector<Entry> e;
   auto& cad = CadState;
@@ -257,6 +258,8 @@ std::vector<Entry> Entries() {
   e.push_back({{{"", Bool(cad.CadNoFilePath)}}, nullptr});
   e.push_back({{{"", Bool(cad.CadNoDateTime)}}, nullptr});
   e.push_back({{{"", Bool(cad.CadNoLogo)}}, nullptr});  // 100
+  // Added after the classic entries: device path of the raw text printer.
+  e.push_back({{{"Text printer device", Text(TextPrinterDevice)}}, nullptr});  // 101
   return e;
 }
 
@@ -337,7 +340,7 @@ void ReadConfigFile() {
   std::vector<Entry> entries = Entries();
   for (int k = 1; k <= static_cast<int>(entries.size()); ++k) {
     const Entry& entry = entries[static_cast<std::size_t>(k - 1)];
-    bool skipWhenEnded = Among(k, {64, 65, 66, 67, 68, 71, 72});
+    bool skipWhenEnded = Among(k, {64, 65, 66, 67, 68, 71, 72, 101});
     if (!(skipWhenEnded && TextFileVar.Eof())) {
       for (const Line& line : entry.lines) {
         if (!line.label.empty()) ReadTextLine(skip);

@@ -4,7 +4,8 @@
 //
 // The configuration is read by position: a header of two lines, then 100
 // entries in a fixed order, each a label line (written, never checked) and
-// its value lines. Values that make no sense are corrected on reading; a file
+// its value lines, and last the device path of the raw text printer (kept
+// when an older file ends before it). Values that make no sense are corrected on reading; a file
 // that ends early leaves the later settings at their defaults. Both files
 // are written to a temporary file that replaces the old one only when every
 // line was written.

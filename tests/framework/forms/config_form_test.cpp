@@ -155,6 +155,7 @@ TEST_F(ConfigFormTest, SaveWritesTheFileThatReadsBackTheSameValues) {
   dlg.StringGrid_color->item(12, 1)->setText("13");
   dlg.StringGrid_color->item(12, 2)->setText("3");
   Radio(dlg.RadioGroup_punktkomma, 1)->setChecked(true);
+  dlg.Edit_printerdevice->setText("/dev/usb/lp1");
   AbortFlag = 1;  // left over from an earlier command: saving still works
   dlg.Button_saveClick();
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -171,6 +172,22 @@ TEST_F(ConfigFormTest, SaveWritesTheFileThatReadsBackTheSameValues) {
   EXPECT_EQ(CadState.CadPenColors[12], 13);
   EXPECT_EQ(CadState.CadPenWidths[12], 3);
   EXPECT_EQ(DecimalCommaMode, 2);
+  EXPECT_EQ(TextPrinterDevice, "/dev/usb/lp1");
+}
+
+TEST_F(ConfigFormTest, PrinterDeviceIsKeptWhenAnOlderFileEndsBeforeIt) {
+  TextPrinterDevice = "/dev/lp9";
+  const std::string full = Snapshot();
+  const std::string tail = "Text printer device\r\n/dev/lp9\r\n";
+  ASSERT_EQ(full.substr(full.size() - tail.size()), tail);
+  {
+    std::ofstream out(ConfigFileName(), std::ios::binary);
+    out << full.substr(0, full.size() - tail.size());
+  }
+  TextPrinterDevice = "/dev/usb/lp0";
+  ReadConfigFile();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(TextPrinterDevice, "/dev/usb/lp0");
 }
 
 TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
