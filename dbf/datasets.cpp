@@ -159,7 +159,11 @@ void TTzPrimDataset::InternalAddRecord(RecordBuffer& buffer, bool append) {
 }
 
 void TTzPrimDataset::InternalPost() {
-  if (State() == TDataSetState::Insert) CheckError(TziAppendRecord(ActiveBuffer().data()));
+  if (State() == TDataSetState::Insert) {
+    // An appended record (not an inserted one) is added at the end.
+    if (GetBookmarkFlag(ActiveBuffer()) == TBookmarkFlag::Eof) CheckError(TziSetToEnd());
+    CheckError(TziAppendRecord(ActiveBuffer().data()));
+  }
   else CheckError(TziUpdateRecord(ActiveBuffer().data()));
 }
 
@@ -489,9 +493,13 @@ void TTzDataSet::RecordToNative(std::uint8_t* native) {
     const std::uint8_t* src = t + wa->typedOffsets[i];
     switch (f.type) {
       case 'D': {
-        // The file's YYYYMMDD text is exact whatever the national layout.
-        const char* r = wa->recordBuffer.data() + f.offset;
-        std::string s(r, std::min<std::size_t>(8, f.length));
+        // The file's YYYYMMDD text is exact whatever the national layout;
+        // a virtual file holds only the typed (national) text.
+        std::string s;
+        if (wa->recordBuffer.size() >= static_cast<std::size_t>(f.offset) + f.length)
+          s.assign(wa->recordBuffer.data() + f.offset, std::min<std::size_t>(8, f.length));
+        else
+          s = DTOS(std::string(reinterpret_cast<const char*>(src + 1), src[0]));
         double day = 0;
         if (s.size() == 8 && AllTrim(s).size() == 8) {
           int y = std::atoi(s.substr(0, 4).c_str()), m = std::atoi(s.substr(4, 2).c_str()),
@@ -611,7 +619,7 @@ bool TTzDataSet::OpenWithFileName() {
 }
 
 std::int32_t TTzDataSet::TziOpen() {
-  if (Trim(dbfFileName_).empty()) return kTzNoTableName;
+  if (NeedsFileName() && Trim(dbfFileName_).empty()) return kTzNoTableName;
   TzLastError = 0;
   if (OpenWithFileName()) {
     atBegin_ = true;

@@ -237,6 +237,8 @@ class TTzDataSet : public TTzPrimDataset {
   virtual bool RestoreWithLock() = 0;
   virtual bool ReplaceWithLock() = 0;
   virtual bool IsLive() const { return true; }
+  // A virtual dataset opens without a table file.
+  virtual bool NeedsFileName() const { return true; }
 
   // Re-fetch after an engine operation.
   void RefetchAfterEngineOp();

@@ -1,0 +1,120 @@
+#include "dbf/datasets_virtual.h"
+
+#include <gtest/gtest.h>
+
+#include "dataset_test_support.h"
+
+using dbftest::DatasetTest;
+
+namespace {
+
+std::vector<std::string> Names(TTzVFile& v) {
+  std::vector<std::string> names;
+  v.First();
+  while (!v.Eof()) {
+    names.push_back(AllTrim(v.FieldByName("NAME").AsString()));
+    v.Next();
+  }
+  return names;
+}
+
+}  // namespace
+
+class VirtualDatasets : public DatasetTest {
+ protected:
+  void Fields(TTzVFile& v) { v.DbfFields = {"NAME,C,10,0", "QTY,N,5,0", "PRICE,N,8,2", "DAY,D,8,0", "OK,L,1,0"}; }
+};
+
+TEST_F(VirtualDatasets, AscendingFileLoadsADbfInKeyOrder) {
+  std::string p = SampleTable(4);  // R1..R4 with QTY 1..4
+  TTzVFile v("v");
+  Fields(v);
+  v.SetDbfFileName(p);
+  v.SetAppendMode(DESCENDING);
+  v.KeyMaker = [&v] {
+    char key[16];
+    std::snprintf(key, sizeof key, "%05d", v.FieldByName("QTY").AsInteger());
+    return std::string(key);
+  };
+  v.PopulateFromDisk = true;
+  v.SetActive(true);
+  EXPECT_EQ(v.RecordCount(), 4);
+  EXPECT_EQ(Names(v), (std::vector<std::string>{"R4", "R3", "R2", "R1"}));
+  EXPECT_FALSE(v.DataModified());
+  EXPECT_EQ(v.FieldByName("DAY").AsString(), "05/17/24");
+  v.First();
+  EXPECT_EQ(v.FieldByName("OK").AsBoolean(), true);  // R4
+}
+
+TEST_F(VirtualDatasets, ChangesAreSavedOnlyWhenAsked) {
+  std::string p = SampleTable(2);
+  {
+    TTzVFile v("keep");
+    Fields(v);
+    v.SetDbfFileName(p);
+    v.PopulateFromDisk = true;
+    v.SetActive(true);
+    v.Append();
+    v.FieldByName("NAME").SetAsString("R3");
+    v.Post();
+    EXPECT_TRUE(v.DataModified());
+    v.SetActive(false);  // SaveToDisk is off: the file keeps its two records
+  }
+  Use(p);
+  EXPECT_EQ(RecCount(), 2);
+  CloseDatabase();
+  {
+    TTzVFile v("save");
+    Fields(v);
+    v.SetDbfFileName(p);
+    v.PopulateFromDisk = true;
+    v.SaveToDisk = true;
+    v.SetActive(true);
+    v.Append();
+    v.FieldByName("NAME").SetAsString("R3");
+    v.FieldByName("DAY").SetAsString("01/02/24");
+    v.Post();
+    v.SetActive(false);
+  }
+  Use(p);
+  ASSERT_EQ(RecCount(), 3);
+  Go(3);
+  EXPECT_EQ(FieldAsString(1), "R3        ");
+  EXPECT_EQ(GetFieldText(4), "01/02/24");
+}
+
+TEST_F(VirtualDatasets, TwoOpenAtOnceGetTheirOwnAliases) {
+  TTzVFile a("a"), b("b");
+  Fields(a);
+  Fields(b);
+  a.SetActive(true);
+  b.SetActive(true);
+  EXPECT_NE(a.WorkArea(), b.WorkArea());
+  Select(a.WorkArea());
+  std::string aliasA = Alias();
+  Select(b.WorkArea());
+  EXPECT_NE(aliasA, Alias());
+}
+
+TEST_F(VirtualDatasets, AppendAtTheEndOfAnInsertionFileGoesToTheTail) {
+  TTzVFile v("ins");
+  Fields(v);
+  v.SetAppendMode(INSERTION);
+  v.SetActive(true);
+  for (const char* n : {"A", "B", "C"}) {
+    v.Last();
+    v.Append();
+    v.FieldByName("NAME").SetAsString(n);
+    v.Post();
+  }
+  EXPECT_EQ(Names(v), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(v.AppendMode(), INSERTION);
+}
+
+TEST_F(VirtualDatasets, NoFieldListFailsTheOpen) {
+  TTzVFile v("empty");
+  platform::DialogScript script;
+  script.Ok().Expect("FieldList.Count is <= 0 trying to create a database");
+  EXPECT_THROW(v.SetActive(true), platform::EDatabaseError);
+  EXPECT_FALSE(v.Active());
+}
