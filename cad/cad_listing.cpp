@@ -51,7 +51,10 @@ void WriteTxtArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
 }
 
 void WriteTxtText(const std::string& text, Extended x, Extended y) {
-  const std::string converted = UmlautModeText(text);
+  // A TAB or line break inside the text would shift or split the fields.
+  std::string converted = UmlautModeText(text);
+  for (char& c : converted)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   Row("TEXT", {x, y}, &converted);
 }
 

@@ -114,7 +114,13 @@ std::string CadTempDir() {
   return dir.empty() ? AddBackslash(platform::ProcessTempDir()) : dir;
 }
 
-std::string CadBlockFileName(const std::string& name) { return CadTempDir() + "$" + name + ".dx$"; }
+std::string CadBlockFileName(const std::string& name) {
+  // A block name names a file of the temporary directory and never a path out of it.
+  std::string safe = name;
+  for (char& c : safe)
+    if (c == '/' || c == '\\' || c == '\0') c = '_';
+  return CadTempDir() + "$" + safe + ".dx$";
+}
 
 // ---------------------------------------------------------------------------
 // Opening and closing

@@ -1,5 +1,7 @@
 #include "cad/dxf_writer.h"
 
+#include <cmath>
+
 #include "framework/charset.h"
 #include "framework/globals.h"
 #include "framework/line_io.h"
@@ -55,6 +57,8 @@ void LayerEntry(std::string_view name, int colour, const char* lineType) {
 }  // namespace
 
 std::string DxfRealText(Extended x) {
+  // A value that is no number would make the file unreadable: it is written as 0.
+  if (!std::isfinite(x)) x = 0;
   int d = CadState.CadDecimals;
   if (d < 0) d = 0;
   if (d > 18) d = 18;
@@ -63,7 +67,15 @@ std::string DxfRealText(Extended x) {
 
 void WriteDxfString(int code, std::string_view value) {
   WriteTextLine(CodeText(code));
-  WriteTextLine(value);
+  // A line break inside a value would start a false group pair.
+  if (value.find_first_of("\r\n") == std::string_view::npos) {
+    WriteTextLine(value);
+    return;
+  }
+  std::string v(value);
+  for (char& c : v)
+    if (c == '\r' || c == '\n') c = ' ';
+  WriteTextLine(v);
 }
 
 void WriteDxfInt(int code, long long value) { WriteDxfString(code, IntToText(value)); }

@@ -45,8 +45,9 @@ std::string TempFileName() { return AddBackslash(platform::ProcessTempDir()) + "
 // Palette index to IGES colour; indexes beyond the palette wrap into it.
 int MapColour(int index) { return kColourMap[((index % 16) + 16) % 16]; }
 
-std::string Coord(Extended x) { return FloatToTextWidth(0, 3, x); }
-std::string Term(Extended x) { return FloatToTextWidth(0, 6, x); }
+// A value that is no number would make the file unreadable: it is written as 0.
+std::string Coord(Extended x) { return FloatToTextWidth(0, 3, std::isfinite(x) ? x : 0); }
+std::string Term(Extended x) { return FloatToTextWidth(0, 6, std::isfinite(x) ? x : 0); }
 
 std::string Record(const std::string& text, char section, int seq) {
   return PadRight(text, 72) + section + IntToTextZeros(seq, 7);
@@ -171,7 +172,10 @@ void WriteIgesCopious(Extended x1, Extended y1, Extended x2, Extended y2, Extend
 }
 
 void WriteIgesNote(const std::string& text, Extended x, Extended y) {
-  const std::string t = UmlautModeText(text);
+  // A line break would end the P record in the middle of the string.
+  std::string t = UmlautModeText(text);
+  for (char& c : t)
+    if (c == '\r' || c == '\n') c = ' ';
   const auto& s = CadState;
   const Extended nc = static_cast<Extended>(t.size());
   BeginEntity();

@@ -61,6 +61,15 @@ TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
                        "INSERT\tB\t5.0\t5.0\t30.0\t1.0\t2.0", "EOF"}));
 }
 
+TEST_F(CadListingTest, TabsAndLineBreaksInTextsDoNotSplitFields) {
+  CadState.CadDecimals = 0;
+  const auto lines = Draw([] {
+    CadBeginEntities();
+    CadText("a\tb\nc", 1, 2);
+  });
+  EXPECT_EQ(lines.at(2), "TEXT\t1\t2\ta b c");
+}
+
 TEST_F(CadListingTest, SampleDrawingMatchesItsGoldenFile) {
   DrawSample(kCadListing);
   ASSERT_EQ(AbortFlag, 0);

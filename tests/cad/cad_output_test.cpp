@@ -201,6 +201,12 @@ TEST_F(CadScreenTest, BlockSectionWritesBlockFilesAndInsertsReplayThem) {
   EXPECT_EQ(CadState.CadInsertLevel, 0);
 }
 
+TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectory) {
+  EXPECT_EQ(CadBlockFileName("../../etc/x"), Dir() + "/$.._.._etc_x.dx$");
+  TempDir.clear();
+  EXPECT_EQ(CadBlockFileName("A"), platform::ProcessTempDir() + "/$A.dx$");
+}
+
 TEST_F(CadScreenTest, TextOfABlockScalesWithTheInsert) {
   Open();
   CadBeginBlocks();

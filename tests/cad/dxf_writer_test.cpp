@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -256,6 +257,17 @@ TEST_F(DxfWriterTest, BlockFailedByTheDrawerIsStillClosedAndTheDrawingGoesOn) {
   const auto lines = Finish();
   EXPECT_EQ(Count(lines, "BLOCK"), 1);
   EXPECT_EQ(Count(lines, "ENDBLK"), 1);
+}
+
+TEST_F(DxfWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheFileReadable) {
+  Begin();
+  CadText("two\r\nlines", 0, 0);
+  CadLine(0, 0, std::nan(""), 1.0L / 0.0L);
+  const auto lines = Finish();
+  EXPECT_EQ(Entity(lines, "TEXT")[4], "  1=two  lines");
+  EXPECT_EQ(Entity(lines, "LINE")[3], " 11=0.000000");
+  EXPECT_EQ(Entity(lines, "LINE")[4], " 21=0.000000");
+  EXPECT_EQ(lines.size() % 2, 0u);
 }
 
 TEST_F(DxfWriterTest, SampleDrawingMatchesItsGoldenFile) {

@@ -127,6 +127,18 @@ TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithString) {
   EXPECT_EQ(Hollerith(""), "0H");
 }
 
+TEST_F(IgesWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheRecords) {
+  Begin();
+  CadBeginEntities();
+  CadSetTextStyle(2, 0, 5, 0);
+  CadText("a\nb", 0, 0);
+  CadLine(0, 0, 1.0L / 0.0L, 1);
+  const auto lines = Finish();
+  for (const auto& l : lines) EXPECT_EQ(l.size(), 80u);
+  EXPECT_EQ(Parameters(lines, 1).substr(Parameters(lines, 1).size() - 6), "3Ha b;");
+  EXPECT_EQ(Parameters(lines, 3), "110,0.000,0.000,0.0,0.000,1.000,0.0;");
+}
+
 TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   Begin();
   CadBeginBlocks();
