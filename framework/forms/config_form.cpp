@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -380,7 +381,9 @@ void Tconfig::BuildCadPage() {
       {"continuous line      0.50 mm", "continuous line      0.35 mm", "continuous line      0.25 mm",
        "dashed line          0.25 mm", "center line          0.25 mm"});
   StringGrid_layer->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  StringGrid_layer->setMinimumHeight(5 * 22 + StringGrid_layer->horizontalHeader()->sizeHint().height() + 6);
+  // The row captions line up their widths in a fixed-pitch font.
+  StringGrid_layer->verticalHeader()->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  StringGrid_layer->setFixedHeight(5 * 22 + StringGrid_layer->horizontalHeader()->sizeHint().height() + 4);
   auto* side = new QVBoxLayout;
   Button_selectlayercolor = NewButton(Tab_cad, "Button_selectlayercolor", "Colour...");
   connect(Button_selectlayercolor, &QPushButton::clicked, this, &Tconfig::Button_selectlayercolorClick);
@@ -395,6 +398,7 @@ void Tconfig::BuildCadPage() {
   }
   side->addLayout(defaults);
   side->addStretch();
+  side->addWidget(HelpButton(Tab_cad, 1910));  // the layer table
   auto* layers = new QHBoxLayout;
   layers->addWidget(StringGrid_layer, 1);
   layers->addLayout(side);

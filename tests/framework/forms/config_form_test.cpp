@@ -23,6 +23,7 @@
 #include "framework/forms/colour_form.h"
 #include "framework/forms/config_form.h"
 #include "framework/forms/config_form_plot.h"
+#include "framework/forms/graph_window.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/text_output.h"
@@ -144,6 +145,20 @@ TEST_F(ConfigFormTest, OkStoresValuesWithTheirConversions) {
   EXPECT_EQ(again.Edit_3dx->text(), "30");
   EXPECT_EQ(again.StringGrid_layer->item(0, 0)->text(), "TOP");
   EXPECT_FALSE(again.CheckBox_zeichfilename->isChecked());
+}
+
+TEST_F(ConfigFormTest, OkSizesTheMainWindowsDrawingArea) {
+  DUdoduvoz main;
+  main.setAttribute(Qt::WA_DontShowOnScreen, true);
+  main.show();
+  Tconfig dlg;
+  dlg.Edit_x->setText("500");
+  dlg.Edit_y->setText("300");
+  dlg.Button_okClick();
+  EXPECT_EQ(HorizontalPixels, 499);
+  EXPECT_EQ(main.Canvas()->width(), 500);
+  EXPECT_EQ(main.Canvas()->height(), 300);
+  main.hide();
 }
 
 TEST_F(ConfigFormTest, SaveWritesTheFileThatReadsBackTheSameValues) {
