@@ -1,0 +1,66 @@
+// The guided input of a joint: chains of small dialogs, each asking for one
+// choice or one value, that fill the joint records and pick the matching
+// table rows. Cancel anywhere sets AbortFlag; a procedure stops at its next
+// test of the flag and leaves the fields not yet asked unchanged.
+#pragma once
+
+#include <string>
+
+#include "framework/types.h"
+
+// Bolt, thread, head, length and material -------------------------------------
+
+// Chooses the bolt type and runs the chain of that type.
+void InputBoltType();
+void InputStandardBolt();     // types other than 3
+void InputSelfDefinedBolt();  // type 3: sections entered by the user
+void InputThreadData();
+void InputScrewHead();
+void InputBoltLength();
+void InputThreadLength();
+void InputBoltMaterial();
+// The shank sections of a standard bolt type from d, P, l and b.
+void BuildBoltSections();
+// List editor of the sections of a self-defined bolt (at most 10).
+void EditBoltSections();
+// Standard thread length b of the current bolt from its head row (2.5 d
+// without one), cut to l - 2 P.
+Extended StandardThreadLength();
+// Proposals from the basic thread profile of Gewinde (d, P).
+Extended ProposedPitchDiameter();     // d2 = d - 0.649519 P
+Extended ProposedMinorDiameter();     // d3 = d - 1.22687 P
+Extended ProposedMinMajorDiameter();  // dmin = d - 0.18 P^(2/3) - 0.00315 / sqrt(P)
+// Bearing and head diameter of the bolt from the current head row record.
+void TakeHeadRowValues();
+// Lets the user pick a standard length near the proposal; 0 after Cancel.
+Extended SelectBoltLength(Extended proposal);
+
+// Nut, tapped hole and nut material --------------------------------------------
+
+void InputNut();
+void InputNutMaterial();
+// Bearing diameter, height and nominal diameter of the nut from the current
+// row record of nut kind 1..3.
+void TakeNutRowValues(int nutType);
+// The nut material from the current plate-material row record (Pressung).
+void TakeNutMaterialRow();
+// Key of a nut or head row for the thread's d; its width and decimals.
+std::string NutKeyText();
+
+// Preliminary design -------------------------------------------------------------
+
+// Proposes thread size and strength class from the loads.
+void PreliminaryDesign();
+// Step of a force on the R5 series above 1000 N: 1000 N gives 0, 10000 N 5.
+int ForceClass(Extended force);
+// Thread diameter in mm proposed for force step k (1..14) and strength class
+// column (1 "12.9", 2 "10.9", 3 "8.8").
+int PreliminaryDiameter(int k, int classColumn);
+
+// Clamped parts, load and force introduction -------------------------------------
+
+// List editor of the clamped parts (at most 20).
+void EditClampingPieces();
+void InputLoad();
+// Centric or eccentric application of force.
+void InputForceIntroduction();

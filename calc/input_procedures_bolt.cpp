@@ -1,0 +1,389 @@
+// Guided input of the bolt: type, thread, head, lengths, sections and material.
+#include <cmath>
+
+#include "calc/calc_tables.h"
+#include "calc/design_defaults.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/input_procedures.h"
+#include "calc/input_procedures_list.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "framework/calc_messages.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/input_dialogs.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+
+namespace {
+
+bool ValidHeadType(int t) { return t >= 1 && t <= 8; }
+
+void FillItems(std::initializer_list<const char*> texts) {
+  int i = 0;
+  for (const char* t : texts) ItemTexts[++i] = t;
+}
+
+// Goes to a remembered row when the table has it.
+bool GoToRow(std::int32_t row) {
+  if (row < 1 || row > DbfRecordCount()) return false;
+  GotoDbfRecord(row);
+  return true;
+}
+
+// Thread length b and nominal diameter d of the current head row record.
+void HeadRowValues(int headType, Extended& b, Extended& d) {
+  switch (headType) {
+    case 1: b = Din912.b; d = Din912.d; break;
+    case 2: b = Din931.b; d = Din931.d; break;
+    case 3: b = Din963.b; d = Din963.d; break;
+    case 4: b = Din964.b; d = Din964.d; break;
+    case 5: b = Iso10642.b; d = Iso10642.d; break;
+    case 6: b = Cylslot.b; d = Cylslot.d; break;
+    case 7: b = Sondkopf.b; d = Sondkopf.d; break;
+    case 8: b = Flangesc.b; d = Flangesc.d; break;
+    default: b = 0; d = 0; break;
+  }
+}
+
+Extended HeadRowD(int headType) {
+  Extended b, d;
+  HeadRowValues(headType, b, d);
+  return d;
+}
+
+void AskThreadDiameter(Word help, const char* prompt, Extended& value, Extended proposal) {
+  SetHelpNo(help);
+  do {
+    if (value == 0) value = proposal;
+    InputFloatInRange(prompt, value, 0, Gewinde.d);
+    if (AbortFlag) return;
+  } while (value == 0);
+}
+
+std::string SectionLine(int i) {
+  const std::string unit = " " + LengthUnitText();
+  return IntToTextZeros(i, 2) + ":  De=" + LengthToTextFmt(3, 2, Schraube.dSec[i]) + unit +
+         "     Di=" + LengthToTextFmt(3, 1, Schraube.diSec[i]) + unit + "     L=" +
+         LengthToTextFmt(4, 1, Schraube.lSec[i]) + unit;
+}
+
+}  // namespace
+
+// Basic-profile diameters of a thread from d and P.
+Extended ProposedPitchDiameter() { return Gewinde.d - 0.649519L * Gewinde.P; }
+Extended ProposedMinorDiameter() { return Gewinde.d - 1.22687L * Gewinde.P; }
+Extended ProposedMinMajorDiameter() {
+  const Extended p = Gewinde.P;
+  if (p <= 0) return Gewinde.d;  // no pitch: nothing to take off
+  return Gewinde.d - 0.18L * SafePower("told", p, 2.0L / 3) - 0.00315L / std::sqrt(p);
+}
+
+void TakeHeadRowValues() {
+  switch (Schraube.HeadType) {
+    case 1: Schraube.dw = Din912.dw; Schraube.dK = Din912.dK; break;
+    case 2: Schraube.dw = Din931.dw; Schraube.dK = Din931.s; break;
+    case 3: Schraube.dw = Din963.dK; Schraube.dK = Schraube.dw; break;
+    case 4: Schraube.dw = Din964.dK; Schraube.dK = Schraube.dw; break;
+    case 5: Schraube.dw = Iso10642.dK; Schraube.dK = Schraube.dw; break;
+    case 6: Schraube.dw = Cylslot.dw; Schraube.dK = Cylslot.dK; break;
+    case 7: Schraube.dw = Sondkopf.dw; Schraube.dK = Sondkopf.dK; break;
+    case 8: Schraube.dw = Flangesc.dw; Schraube.dK = Flangesc.dc; break;
+    default: break;
+  }
+}
+
+void InputBoltType() {
+  FillItems({"shank bolt", "necked-down bolt de1=0.9*d3", "self-defined bolt",
+             "necked-down bolt de1=d, l1=0.5*d, de2=d2", "necked-down bolt de1=d2"});
+  SetHelpNo(4350);
+  SelectCode("select type of bolt", 4, Schraube.BoltType);
+  if (AbortFlag) return;
+  if (Schraube.BoltType == 3) InputSelfDefinedBolt();
+  else InputStandardBolt();
+}
+
+void InputStandardBolt() {
+  for (void (*step)() : {InputThreadData, InputScrewHead, InputBoltLength, InputThreadLength}) {
+    if (AbortFlag) return;
+    step();
+  }
+  if (AbortFlag) return;
+  FindCalcRecord(kThreadTable);
+  if (AbortFlag) return;
+  BuildBoltSections();
+  InputBoltMaterial();
+}
+
+void InputSelfDefinedBolt() {
+  for (void (*step)() : {EditBoltSections, InputThreadData, InputScrewHead, InputThreadLength, InputBoltMaterial}) {
+    if (AbortFlag) return;
+    step();
+  }
+}
+
+void InputThreadData() {
+  AbortFlag = 0;
+  CalcFatalFlag = 0;
+  if (!OpenTextForRead(AddBackslash(DbfDir) + "gewinde.dbf")) {
+    CalcFatalFlag = 1;
+    return;
+  }
+  SetDbfDialogCaptions("", "Database thread");
+  OpenCalcTable(kThreadTable);
+  if (AbortFlag) {
+    CalcFatalFlag = 1;
+    return;
+  }
+  GoToRow(Schraube.ThreadRow);
+  SetHelpNo(9510);
+  ShowDbfDialog("", 1);
+  if (!AbortFlag) {
+    ReadGewindeRecord();
+    Schraube.ThreadRow = static_cast<Word>(SelectedRecordNo);
+  }
+  CloseDbfTable();
+  RestoreCursor();
+  if (AbortFlag) return;
+
+  FillItems({"input d2, d3, dmin", "allowance class 6h", "allowance class 4h", "allowance class 6g",
+             "allowance class 4g", "allowance class 6e", "allowance class 4e"});
+  SetHelpNo(5110);
+  SelectCode("allowance class", 7, Schraube.ToleranceClass);
+  if (AbortFlag || Schraube.ToleranceClass != 1) return;
+  AskThreadDiameter(5120, "pitch diameter d2 [mm]  (0=suggest)", Schraube.d2, ProposedPitchDiameter());
+  if (AbortFlag) return;
+  AskThreadDiameter(5130, "minor diameter d3 [mm]  (0=suggest)", Schraube.d3, ProposedMinorDiameter());
+  if (AbortFlag) return;
+  AskThreadDiameter(5140, "major diameter dmin [mm]  (0=suggest)", Schraube.dmin, ProposedMinMajorDiameter());
+}
+
+void InputScrewHead() {
+  for (int i = 1; i <= 8; ++i) ItemTexts[i] = HeadKindNames[i];
+  SetHelpNo(4180);
+  SelectCode("screw head", 8, Schraube.HeadType);
+  if (AbortFlag || !ValidHeadType(Schraube.HeadType)) return;
+  const int type = Schraube.HeadType;
+  const TCalcTableNo table = type + 1;
+  const std::string key = ThreadKeyText(Gewinde.d);
+  if (type == 7) SetDbfDialogCaptions("", "select self-defined head");
+  OpenCalcTable(table);
+  if (AbortFlag) {
+    AddErrorMessage("Fatal  : Database screw head");
+    CalcFatalFlag = 1;
+    return;
+  }
+  if (type == 7) {
+    if (!GoToRow(Schraube.HeadRow)) {
+      FindDbfKey(key);
+      if (!DbfKeyFound()) DbfFirst();
+    }
+    SetHelpNo(9580);
+  } else {
+    FindDbfKey(key);
+    if (!DbfKeyFound()) {
+      AddErrorMessage("Fatal  : Database screw head");
+      ShowTraceMessage("Database: Append d= " + FloatToTextFix(2, Gewinde.d));
+      Schraube.HeadRow = 0;
+      DbfFirst();
+    } else {
+      SetDbfDialogCaptions("", HeadKindNames[type].view());
+      if (GoToRow(Schraube.HeadRow)) {
+        CopyCalcRecord(table);
+        if (!FloatEqual(HeadRowD(type), Gewinde.d)) FindDbfKey(key);
+      }
+    }
+  }
+  ShowDbfDialog("", 1);
+  if (AbortFlag) {
+    CloseDbfTable();
+    return;
+  }
+  Schraube.HeadRow = static_cast<Word>(SelectedRecordNo);
+  CopyCalcRecord(table);
+  CloseDbfTable();
+  TakeHeadRowValues();
+  if (Schraube.dK == 0 || Schraube.dw == 0) {
+    SetHelpNo(4190);
+    InputLengthInRange("diameter of the screw head", Schraube.dK, 0.1L, 100000);
+    if (AbortFlag) return;
+    SetHelpNo(4195);
+    InputLengthInRange("min head seat diameter of the screw head", Schraube.dw, 0.1L, 100000);
+  }
+}
+
+void InputBoltLength() {
+  const Extended proposal = 1.5L * Gewinde.d + Klemmstuecke.lK;
+  do {
+    if (Schraube.l == 0) {
+      Schraube.l = SelectBoltLength(proposal);
+      AbortFlag = 0;  // a cancelled pick is no abort
+      if (Schraube.l == 0) Schraube.l = proposal;
+    }
+    SetHelpNo(4210);
+    InputLengthInRange(Klemmstuecke.nPlates > 0 ? "bolt length up to head (0=suggest)"
+                                                : "bolt length up to head (0=Database)",
+                       Schraube.l, 0, 100000);
+    if (AbortFlag) return;
+  } while (Schraube.l == 0);
+}
+
+Extended SelectBoltLength(Extended proposal) {
+  SetDbfDialogCaptions("", "select screw length form database");
+  OpenCalcTable(kLengthTable);
+  if (AbortFlag) return 0;
+  FindDbfNear(FloatToTextWidth(3, 1, proposal));
+  SetHelpNo(9670);
+  ShowDbfDialog("", 1);
+  const bool cancelled = AbortFlag != 0;
+  CopyCalcRecord(kLengthTable);
+  CloseDbfTable();
+  RestoreCursor();
+  return cancelled ? 0 : LSchraub.l;
+}
+
+void InputThreadLength() {
+  if (Schraube.BoltType == 1) {  // a shank bolt takes the standard length without asking
+    Schraube.b = StandardThreadLength();
+    return;
+  }
+  do {
+    if (Schraube.b == 0) Schraube.b = StandardThreadLength();
+    if (AbortFlag) return;
+    SetHelpNo(4220);
+    InputLengthInRange("thread length (0 = DIN)", Schraube.b, 0, 100000);
+    if (AbortFlag) return;
+  } while (Schraube.b == 0);
+}
+
+Extended StandardThreadLength() {
+  const Extended d = Gewinde.d, p = Gewinde.P, l = Schraube.l;
+  Extended b = 0, rowD = 0;
+  bool found = false;
+  const int type = Schraube.HeadType;
+  if (ValidHeadType(type)) {
+    OpenCalcTable(type + 1);
+    if (AbortFlag) {
+      AddErrorMessage("Fatal  : Database screw head !");
+      CalcFatalFlag = 1;
+      return 0;
+    }
+    if (Schraube.HeadRow > 0 && GoToRow(Schraube.HeadRow)) {
+      found = true;
+    } else {
+      FindDbfKey(ThreadKeyText(d));
+      found = DbfKeyFound();
+    }
+    CopyCalcRecord(type + 1);
+    CloseDbfTable();
+    HeadRowValues(type, b, rowD);
+  }
+  if (!found) b = 2.5L * d;
+  if (b >= 2 * p && b > l - 2 * p) return l - 2 * p;
+  return b;
+}
+
+void BuildBoltSections() {
+  const Extended d = Gewinde.d, p = Gewinde.P, l = Schraube.l, b = Schraube.b;
+  SCHRAUBTYPE& s = Schraube;
+  auto set = [&s](int n, std::initializer_list<std::pair<Extended, Extended>> sections) {
+    int i = 0;
+    for (auto [de, len] : sections) {
+      ++i;
+      s.dSec[i] = de;
+      s.lSec[i] = len;
+    }
+    s.nSections = static_cast<Word>(n);
+    for (auto& di : s.diSec) di = 0;
+  };
+  switch (s.BoltType) {
+    case 1: set(1, {{d, l}}); break;
+    case 2: set(2, {{0.9L * (d - 1.22687L * p), l - b}, {d, b}}); break;
+    case 4: {
+      const Extended d2 = d - 0.649519L * p, l1 = 0.5L * d;
+      set(3, {{d, l1}, {d2, l - b - l1}, {d, b}});
+      break;
+    }
+    case 5: set(2, {{d - 0.649519L * p, l - b}, {d, b}}); break;
+    default: break;  // self-defined: the user's sections stay
+  }
+}
+
+void EditBoltSections() {
+  SectionValues savedL{}, savedD{}, savedDi{};
+  Word savedCount = 0;
+  EntryListEditor e;
+  e.caption = "section self-defined bolt";
+  e.enterText = "enter new section";
+  e.insertText = "insert new section";
+  e.deleteText = "delete section";
+  e.maxCount = kMaxBoltSections;
+  e.tooManyText = "bolt too complex !";
+  e.insertPrompt = "Where do you want to insert ?";
+  e.deletePrompt = "select section to delete ...";
+  e.insertHelp = 4260;
+  e.count = [] { return static_cast<int>(Schraube.nSections > kMaxBoltSections ? kMaxBoltSections : Schraube.nSections); };
+  e.setCount = [](int n) { Schraube.nSections = static_cast<Word>(n); };
+  e.line = SectionLine;
+  e.move = [](int from, int to) {
+    Schraube.lSec[to] = Schraube.lSec[from];
+    Schraube.dSec[to] = Schraube.dSec[from];
+    Schraube.diSec[to] = Schraube.diSec[from];
+  };
+  e.edit = RunBoltSectionForm;
+  e.save = [&] {
+    savedL = Schraube.lSec;
+    savedD = Schraube.dSec;
+    savedDi = Schraube.diSec;
+    savedCount = Schraube.nSections;
+  };
+  e.restore = [&] {
+    Schraube.lSec = savedL;
+    Schraube.dSec = savedD;
+    Schraube.diSec = savedDi;
+    Schraube.nSections = savedCount;
+  };
+  RunEntryListEditor(e);
+}
+
+void InputBoltMaterial() {
+  if (Schraube.MatBoltRow == 0 && Schraube.StrengthClassCode > 0)
+    Schraube.MatBoltRow = static_cast<Word>(StrengthClassIndex(Schraube.StrengthClassCode, Gewinde.d));
+  SetDbfDialogCaptions("", CalcTableCaption(kBoltMaterialTable));
+  OpenCalcTable(kBoltMaterialTable);
+  if (AbortFlag) {
+    AddErrorMessage("Fatal  : Database MAT_BOLT");
+    return;
+  }
+  SetHelpNo(9680);
+  GoToRow(Schraube.MatBoltRow);
+  ShowDbfDialog("", 1);
+  if (!AbortFlag) {
+    CopyCalcRecord(kBoltMaterialTable);
+    Schraube.MatBoltRow = static_cast<Word>(SelectedRecordNo);
+  }
+  CloseDbfTable();
+  if (AbortFlag) return;
+
+  if (CalcOptions.VdiEdition == 2)
+    FillItems({"RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD (VDI 2230:2003)",
+               "RTAHT Sig.ASG=Sig.ASV*(2*FSm/F0.2) N/mm\xFD (VDI 2230:2003)"});
+  else
+    FillItems({"RTBHT Sig.ASV=0.75*(180/d+52) N/mm\xFD (VDI 2230:1986)",
+               "RTAHT Sig.ASG=0.75*(180/d+52)*(2-FV/F0.2) N/mm\xFD"});
+  ItemTexts[3] = "Database";
+  ItemTexts[4] = "Input";
+  SetHelpNo(5050);
+  SelectCode("endurance strength", 4, Last.EnduranceChoice);
+  if (AbortFlag) return;
+  if (Last.EnduranceChoice == 3) {
+    ShowBoltSigmaATable(1);
+    if (!AbortFlag) Last.MatSaRow = static_cast<Word>(SelectedRecordNo);
+  } else if (Last.EnduranceChoice == 4) {
+    SetHelpNo(5060);
+    InputStressInRange("endurance strength thread (d=" + FloatToText(Gewinde.d) + ") Sig.a.zul", Last.sigmaASV, 1,
+                       10000);
+  }
+}

@@ -1,0 +1,208 @@
+// Guided input of the nut or tapped hole with its material, and the
+// preliminary design of thread size and strength class.
+#include <algorithm>
+
+#include "calc/calc_tables.h"
+#include "calc/design_defaults.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+#include "framework/input_dialogs.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/number_format.h"
+
+namespace {
+
+// Proposed diameters in mm by force step 1..14 and the classes 12.9, 10.9, 8.8.
+constexpr int kPreliminaryDiameters[14][3] = {
+    {3, 3, 3},    {3, 3, 4},    {4, 4, 5},    {4, 5, 6},    {5, 6, 8},    {6, 8, 10},   {8, 10, 12},
+    {10, 12, 14}, {12, 14, 16}, {16, 18, 20}, {20, 22, 24}, {24, 27, 30}, {30, 33, 36}, {36, 39, 42},
+};
+
+Extended NutRowD(int nutType) {
+  switch (nutType) {
+    case 1: return Din934.d;
+    case 2: return Din6915.d;
+    case 3: return Flangnut.d;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+std::string NutKeyText() { return FloatToTextWidth(3, 2, Gewinde.d); }
+
+void TakeNutRowValues(int nutType) {
+  if (nutType < 1 || nutType > 3) return;
+  const bool flange = nutType == 3;
+  const DIN934_Record& hex = nutType == 1 ? Din934 : Din6915;
+  Mutter.dwNut = flange ? Flangnut.dw : hex.dw;
+  Mutter.m = flange ? Flangnut.m : hex.m;
+  Mutter.dNut = flange ? Flangnut.d : hex.d;
+}
+
+void TakeNutMaterialRow() {
+  MatMutter.Name = Pressung.Name;  // cut to 25 characters
+  MatMutter.RmM = Pressung.Rm;
+  MatMutter.ReM = Pressung.Re;
+  MatMutter.betaM = Pressung.Ratio1;
+  MatMutter.pGNut = Pressung.pG;
+  MatMutter.EM = Pressung.E;
+  MatMutter.betaMVdi = Pressung.Ratio2 > 0 ? Pressung.Ratio2 : Pressung.Ratio1;
+}
+
+void InputNut() {
+  ItemTexts[1] = JointKindNames[1];
+  ItemTexts[2] = JointKindNames[2];
+  SetHelpNo(4120);
+  SelectCode("bolt-nut type", 2, Verbindung.JointKind);
+  if (AbortFlag) return;
+  const Extended p = Gewinde.P;
+  if (Verbindung.JointKind == kJointTapped) {
+    InputNutMaterial();
+    if (AbortFlag) return;
+    SetHelpNo(4130);
+    do {
+      if (Sackloch.tg == 0) Sackloch.tg = (Schraube.l - Klemmstuecke.lK) + 2 * p;
+      InputLengthInRange("thread depth (0=suggest)", Sackloch.tg, 0, 10000);
+      if (AbortFlag) return;
+    } while (Sackloch.tg == 0);
+    SetHelpNo(4140);
+    do {
+      if (Sackloch.tb <= Sackloch.tg) Sackloch.tb = Sackloch.tg + std::max<Extended>(2 * p, 3);
+      InputLengthInRange("bore depth (0=suggest)", Sackloch.tb, 0, 100000);
+      if (AbortFlag) return;
+    } while (Sackloch.tb <= Sackloch.tg);
+    return;
+  }
+
+  for (int i = 1; i <= 4; ++i) ItemTexts[i] = NutKindNames[i];
+  SetHelpNo(4150);
+  SelectCode("nut", 4, Mutter.NutType);
+  if (AbortFlag) return;
+  const int type = Mutter.NutType;
+  if (type >= 1 && type <= 3) {
+    const TCalcTableNo table = type + 10;
+    OpenCalcTable(table);
+    if (AbortFlag) {
+      AddErrorMessage("Fatal  : Database nut !");
+      CalcFatalFlag = 1;
+      return;
+    }
+    SetDbfDialogCaptions("", "Database nut");
+    bool found = false;
+    if (Mutter.NutRow > 0 && Mutter.NutRow <= DbfRecordCount()) {
+      GotoDbfRecord(Mutter.NutRow);
+      CopyCalcRecord(table);
+      found = FloatEqual(NutRowD(type), Gewinde.d);
+    }
+    if (!found) {
+      FindDbfKey(NutKeyText());
+      found = DbfKeyFound();
+    }
+    int mode = 1;
+    if (!found) {
+      const std::string d = FloatToTextWidth(3, 2, Gewinde.d);
+      ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
+      DbfFirst();
+      SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
+      SetHelpNo(9600);
+      mode = 2;  // edit mode, so that the row can be appended
+    }
+    AbortFlag = 0;
+    ShowDbfDialog("", mode);
+    if (AbortFlag) {
+      CloseDbfTable();
+      return;
+    }
+    Mutter.NutRow = SelectedRecordNo;
+    CopyCalcRecord(table);
+    CloseDbfTable();
+    TakeNutRowValues(type);
+    SetHelpNo(4175);
+    bool own = MatMutter.OwnNutMaterial != 0;
+    AskYesNo("Input nut material ?", own);
+    if (AbortFlag) return;
+    MatMutter.OwnNutMaterial = own ? 1 : 0;
+    if (own) InputNutMaterial();
+  } else if (type == 4) {
+    SetHelpNo(4160);
+    InputLengthInRange("min.head seat of the nut", Mutter.dwNut, 0.1L, 100000);
+    if (AbortFlag) return;
+    SetHelpNo(4170);
+    InputLengthInRange("height of nut", Mutter.m, 0.1L, 100000);
+    if (AbortFlag) return;
+    InputNutMaterial();
+  }
+}
+
+void InputNutMaterial() {
+  ItemTexts[1] = "0 (pressung.dbf)";
+  ItemTexts[2] = "1 (mat_p_1.dbf)";
+  Word choice = static_cast<Word>(Sackloch.MatTable == 1 ? 2 : 1);
+  SelectCode("Database", 2, choice);
+  if (AbortFlag) return;
+  Sackloch.MatTable = choice - 1;
+  SetDbfDialogCaptions("", "Database material nut");
+  OpenCalcTable(Sackloch.MatTable == 1 ? kPlateMaterialTable1 : kPlateMaterialTable);
+  if (AbortFlag) return;
+  if (Sackloch.NutMatRow >= 1 && Sackloch.NutMatRow <= DbfRecordCount()) GotoDbfRecord(Sackloch.NutMatRow);
+  ShowDbfDialog("", 1);
+  if (!AbortFlag) {
+    ReadPressungRecord();
+    Sackloch.NutMatRow = static_cast<Word>(SelectedRecordNo);
+    TakeNutMaterialRow();
+  }
+  CloseDbfTable();
+  if (AbortFlag) return;
+  for (int i = 1; i <= 6; ++i) ItemTexts[i] = "allowance class " + NutAllowanceClasses[i - 1].str();
+  SetHelpNo(5110);
+  SelectCode("allowance class", 6, Mutter.NutToleranceClass);
+}
+
+int ForceClass(Extended force) { return LogScalePixel(force, 1000, 5); }
+
+int PreliminaryDiameter(int k, int classColumn) {
+  k = IntClamp(1, 14, k);
+  classColumn = IntClamp(1, 3, classColumn);
+  return kPreliminaryDiameters[k - 1][classColumn - 1];
+}
+
+void PreliminaryDesign() {
+  RunPreliminaryDesignForm();
+  if (AbortFlag) return;
+  const bool dynamic = Last.LoadKind == 2;
+  int k = ForceClass(Last.LoadCase == 3 ? Last.FQ : Last.FAmax);
+  if (Last.LoadCase == 3) k += 4;
+  else if (Last.LoadCase == 2) k += dynamic ? 2 : 1;
+  else if (Last.LoadCase == 1 && dynamic) k += 1;
+  if (Montage.TighteningMethod == 1) k += 2;
+  else if (Montage.TighteningMethod == 2) k += 1;
+  k = IntClamp(1, 14, k);
+  for (int i = 1; i <= 3; ++i)
+    ItemTexts[i] = "M " + IntToTextWidth(PreliminaryDiameter(k, i), 2) + " " + "at" + " " + "class of resistance" +
+                   " " + StrengthClassNames[i - 1].str();
+  SetHelpNo(4060);
+  Word choice = 1;
+  SelectCode("Preliminary calculation done.  possible variations:", 3, choice);
+  if (AbortFlag) return;
+  const int diameter = PreliminaryDiameter(k, choice);
+  OpenCalcTable(kThreadTable);
+  if (AbortFlag) {
+    AddErrorMessage("Fatal  : Database thread");
+    return;
+  }
+  FindDbfKey(ThreadKeyText(diameter));
+  if (DbfKeyFound()) {
+    ReadGewindeRecord();
+    Schraube.ThreadRow = static_cast<Word>(DbfRecNo());
+    Gewinde.d = diameter;
+    Schraube.StrengthClassCode = choice;
+    Schraube.MatBoltRow = static_cast<Word>(StrengthClassIndex(choice, Gewinde.d));
+  }
+  CloseDbfTable();
+}

@@ -1,0 +1,324 @@
+#include "forms/form_test_support.h"
+
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
+#include "framework/calc_messages.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+class InputProceduresTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    AcceptRow(0);  // the table dialog accepts the row it stands on
+  }
+};
+
+double D(Extended x) { return static_cast<double>(x); }
+
+TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiameters) {
+  Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("allowance class");
+  script.Ok().Expect("pitch diameter d2 [mm]  (0=suggest)");
+  script.Ok().Expect("minor diameter d3");
+  script.Ok().Expect("major diameter dmin");
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.ThreadRow, 12);
+  EXPECT_EQ(Schraube.ToleranceClass, 1);
+  EXPECT_NEAR(D(Schraube.d2), 10.863, 0.0005);
+  EXPECT_NEAR(D(Schraube.d3), 9.853, 0.0005);
+  EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
+}
+
+TEST_F(InputProceduresTest, ThreadDataStopsUnlessTheDiametersAreEntered) {
+  Schraube.d2 = 5;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
+  InputThreadData();
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+  EXPECT_EQ(Schraube.d2, 5);
+
+  CancelTable();
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+}
+
+TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) {
+  Schraube.BoltType = 1;
+  Schraube.HeadType = 1;
+  Schraube.HeadRow = 0;
+  Schraube.l = 100;
+  InputThreadLength();
+  EXPECT_EQ(Schraube.b, 36);  // ISO 4762 M12
+  Schraube.l = 30;
+  InputThreadLength();
+  EXPECT_NEAR(D(Schraube.b), 30 - 3.5, 1e-9);  // cut to l - 2 P
+  Gewinde.d = 13;  // no head row: 2.5 d
+  Schraube.l = 100;
+  InputThreadLength();
+  EXPECT_NEAR(D(Schraube.b), 32.5, 1e-9);
+}
+
+TEST_F(InputProceduresTest, ScrewHeadTakesTheHeadDiametersOfTheRow) {
+  platform::DialogScript script;
+  script.Ok({{"ListBox_items", "#0"}}).Expect("screw head");
+  InputScrewHead();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.HeadType, 1);
+  EXPECT_GT(Schraube.HeadRow, 0);
+  EXPECT_EQ(Schraube.dK, 18);
+  EXPECT_NEAR(D(Schraube.dw), 17.23, 1e-9);
+}
+
+TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
+  Schraube.l = 60;
+  Schraube.b = 30;
+  Schraube.BoltType = 2;
+  BuildBoltSections();
+  ASSERT_EQ(Schraube.nSections, 2);
+  EXPECT_NEAR(D(Schraube.dSec[1]), 0.9 * (12 - 1.22687 * 1.75), 1e-9);
+  EXPECT_EQ(Schraube.lSec[1], 30);
+  Schraube.BoltType = 4;
+  BuildBoltSections();
+  ASSERT_EQ(Schraube.nSections, 3);
+  EXPECT_EQ(Schraube.lSec[1], 6);
+  EXPECT_EQ(Schraube.lSec[2], 24);
+  EXPECT_NEAR(D(Schraube.dSec[2]), 12 - 0.649519 * 1.75, 1e-9);
+  Schraube.BoltType = 3;
+  BuildBoltSections();
+  EXPECT_EQ(Schraube.nSections, 3);  // self-defined sections stay
+}
+
+TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
+  Schraube.l = 0;
+  Klemmstuecke.lK = 42;
+  Klemmstuecke.nPlates = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("bolt length up to head (0=suggest) [mm]");
+  InputBoltLength();
+  EXPECT_GE(Schraube.l, 60);  // at least 1.5 d + lK
+  EXPECT_LT(Schraube.l, 70);
+
+  CancelTable();  // no pick: the proposal itself
+  Schraube.l = 0;
+  script.Ok();
+  InputBoltLength();
+  EXPECT_EQ(Schraube.l, 60);
+}
+
+TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepth) {
+  Schraube.l = 60;
+  Klemmstuecke.lK = 30;
+  Sackloch.tg = 0;
+  Sackloch.tb = 0;
+  Pressung = PRESSUNG_Record{};
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("bolt-nut type");
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("Database");
+  script.Ok({{"RadioGroup_items", "#1"}}).Expect("allowance class");
+  script.Ok().Expect("thread depth");
+  script.Ok().Expect("bore depth");
+  InputNut();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Verbindung.JointKind, kJointTapped);
+  EXPECT_EQ(Mutter.NutToleranceClass, 2);
+  EXPECT_NEAR(D(Sackloch.tg), 33.5, 1e-9);
+  EXPECT_NEAR(D(Sackloch.tb), 37.0, 1e-9);
+  EXPECT_EQ(MatMutter.Name.str(), Pressung.Name.substr(0, 25));
+  EXPECT_EQ(MatMutter.RmM, Pressung.Rm);
+}
+
+TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
+  Mutter.NutRow = 1;  // a row of another diameter: the key is searched
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#1"}});
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("nut");
+  script.Ok({{"RadioButton_no", "1"}}).Expect("Input nut material ?");
+  InputNut();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Mutter.NutType, 1);
+  EXPECT_EQ(Mutter.dNut, 12);
+  EXPECT_GT(Mutter.m, 0);
+  EXPECT_GT(Mutter.dwNut, 12);
+  EXPECT_EQ(MatMutter.OwnNutMaterial, 0);
+}
+
+TEST_F(InputProceduresTest, NutMaterialWithoutSecondRatioTakesTheFirst) {
+  Pressung = PRESSUNG_Record{};
+  Pressung.Ratio1 = 0.7L;
+  Pressung.Ratio2 = 0;
+  TakeNutMaterialRow();
+  EXPECT_EQ(MatMutter.betaM, 0.7L);
+  EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
+}
+
+TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
+  EXPECT_EQ(ForceClass(1000), 0);
+  EXPECT_EQ(ForceClass(1600), 1);
+  EXPECT_EQ(ForceClass(10000), 5);
+  EXPECT_EQ(ForceClass(0), -9999);
+  platform::DialogScript script;
+  script.Ok({{"Edit_fa", "24900"}, {"RadioGroup_statdyn", "#1"}, {"RadioGroup_f", "#0"}, {"RadioGroup_anz", "#1"}});
+  script.Ok({{"RadioGroup_items", "#2"}}).Expect("possible variations");
+  PreliminaryDesign();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(ItemTexts[1].str(), "M 12 at class of resistance 12.9");
+  EXPECT_EQ(ItemTexts[3].str(), "M 16 at class of resistance 8.8");
+  EXPECT_EQ(Gewinde.d, 16);
+  EXPECT_EQ(Gewinde.Designation, "M16");
+  EXPECT_EQ(Schraube.ThreadRow, 13);
+  EXPECT_EQ(Schraube.StrengthClassCode, 3);
+
+  script.Cancel();
+  PreliminaryDesign();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Gewinde.d, 16);
+}
+
+TEST_F(InputProceduresTest, BoltMaterialAndGivenEnduranceStrength) {
+  Schraube.MatBoltRow = 0;
+  Schraube.StrengthClassCode = 2;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#3"}}).Expect("endurance strength");
+  script.Ok({{"Edit_text", "55"}}).Expect("endurance strength thread (d=12) Sig.a.zul [MPa]");
+  InputBoltMaterial();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(Schraube.MatBoltRow, 0);
+  EXPECT_EQ(MatBolt.StrengthClass, "10.9");
+  EXPECT_EQ(Last.EnduranceChoice, 4);
+  EXPECT_EQ(Last.sigmaASV, 55);
+}
+
+// Section editor -------------------------------------------------------------
+
+void SetSections(std::initializer_list<Extended> lengths) {
+  Schraube.nSections = 0;
+  for (Extended l : lengths) {
+    ++Schraube.nSections;
+    Schraube.lSec[Schraube.nSections] = l;
+    Schraube.dSec[Schraube.nSections] = 12;
+  }
+}
+
+TEST_F(InputProceduresTest, SectionEditorRefusesAnEleventhSection) {
+  SetSections({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  platform::DialogScript script;
+  script.Press("Button_neu");
+  script.Ok().Expect("bolt too complex !");
+  EditBoltSections();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.nSections, 10);
+  EXPECT_EQ(ItemTexts[1].str(), "01:  De= 12.00 mm     Di=  0.0 mm     L=   1.0 mm");
+  EXPECT_EQ(ItemTexts[14].str(), "continue...");
+}
+
+TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
+  SetSections({10, 20});
+  platform::DialogScript script;
+  script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
+  script.Ok({{"Edit_l", "15"}}).Expect("section 2");
+  script.Press("Button_loeschen", {{"ListBox1", "#0"}});
+  script.Ok();  // OK ends with "continue..."
+  EditBoltSections();
+  EXPECT_EQ(AbortFlag, 0);
+  ASSERT_EQ(Schraube.nSections, 2);
+  EXPECT_EQ(Schraube.lSec[1], 15);
+  EXPECT_EQ(Schraube.lSec[2], 20);
+}
+
+TEST_F(InputProceduresTest, CancelledNewSectionIsTakenBack) {
+  SetSections({10});
+  platform::DialogScript script;
+  script.Press("Button_neu");
+  script.Cancel().Expect("section 2");
+  EditBoltSections();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.nSections, 1);
+}
+
+// Clamped parts ----------------------------------------------------------------
+
+void SetPlates(int n) {
+  Klemmstuecke.nPlates = static_cast<Word>(n);
+  for (int i = 1; i <= n; ++i) {
+    Klemmstuecke.De[i] = 40;
+    Klemmstuecke.Di[i] = 14;
+    Klemmstuecke.L[i] = i;
+    Klemmstuecke.Material[i] = "St " + std::to_string(i);
+  }
+}
+
+TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
+  SetPlates(20);
+  platform::DialogScript script;
+  script.Press("Button_neu");
+  script.Ok().Expect("Too many clamping pieces !");
+  EditClampingPieces();
+  EXPECT_EQ(AbortFlag, 1);
+  script.Press("Button_einfuegen", {{"ListBox1", "#3"}});
+  script.Ok().Expect("Too many clamping pieces !");
+  EditClampingPieces();
+  EXPECT_EQ(Klemmstuecke.nPlates, 20);
+  EXPECT_EQ(Klemmstuecke.L[4], 4);
+}
+
+TEST_F(InputProceduresTest, PartsMoveWithAllTheirFields) {
+  SetPlates(3);
+  Klemmstuecke.Codes[2] = {7, 8};
+  Klemmstuecke.Description[2] = "second";
+  platform::DialogScript script;
+  script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
+  script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 2");
+  script.Ok();
+  EditClampingPieces();
+  ASSERT_EQ(Klemmstuecke.nPlates, 4);
+  EXPECT_EQ(Klemmstuecke.L[2], 9);
+  EXPECT_EQ(Klemmstuecke.L[3], 2);
+  EXPECT_EQ(Klemmstuecke.Material[3].str(), "St 2");
+  EXPECT_EQ(Klemmstuecke.Description[3].str(), "second");
+  EXPECT_EQ(Klemmstuecke.Codes[3][1], 8);
+  EXPECT_EQ(Klemmstuecke.L[4], 3);
+  EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  14.0  l=   1.00  St 1");
+}
+
+TEST_F(InputProceduresTest, DrillHoleSetsEveryBoreToTheProposal) {
+  SetPlates(2);
+  platform::DialogScript script;
+  script.Press("Button_156");
+  script.Ok().Expect("New bore diameter Di");
+  script.Ok();
+  EditClampingPieces();
+  EXPECT_EQ(Klemmstuecke.Di[1], 13);
+  EXPECT_EQ(Klemmstuecke.Di[2], 13);
+}
+
+TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts) {
+  SetPlates(1);
+  platform::DialogScript script;
+  script.Press("Button_loeschen");
+  script.Ok();
+  EditClampingPieces();
+  EXPECT_EQ(Klemmstuecke.nPlates, 0);
+  script.Ok().Expect("First you have to define the clamping pieces");
+  InputLoad();
+  script.Ok().Expect("Please enter first screw and clampng pieces !");
+  InputForceIntroduction();
+}
+
+TEST_F(InputProceduresTest, CentricForceIntroductionShowsNoForm) {
+  SetPlates(2);
+  ExzKraftangriff.ExzCode = 2;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("force introduction");
+  InputForceIntroduction();
+  EXPECT_EQ(ExzKraftangriff.ExzCode, 1);
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+}  // namespace
