@@ -35,7 +35,7 @@ Extended SealingDiameter(Extended di, Extended ad) {
 
 TForm_exz::TForm_exz(QWidget* parent) : TCalcForm(parent) {
   setObjectName("TForm_exz");
-  ShowHelpText(4710, "", 2);  // the sketch of the eccentric joint
+  ShowOpeningPicture(4710);  // the sketch of the eccentric joint
   setWindowTitle(Disp(ProgShortName + " " + "eccentric load"));
   auto* outer = new QVBoxLayout(this);
   auto* g = new QGridLayout;

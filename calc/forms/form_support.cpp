@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "framework/charset.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "platform/qt_text.h"
@@ -39,6 +40,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int width) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(name);
   if (width > 0) e->setMinimumWidth(width);
+  e->setMaximumWidth(width > 0 ? width + 60 : 160);  // numbers need no more room
   return e;
 }
 
@@ -74,6 +76,14 @@ void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
   GetHelpEntryText(helpNo, text);
   AbortFlag = keptAbort;
   w->setToolTip(platform::QStringFromDisplay(OemToAnsiStr(prefix) + text));
+}
+
+void ShowOpeningPicture(Word helpNo) {
+  const Byte keptAbort = AbortFlag;
+  const HelpEntry entry = LookupHelpEntry(helpNo);
+  if (!entry.picture.empty() && entry.picture != "NULL" && TextFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
+    ShowHelpText(helpNo, "", 2);
+  AbortFlag = keptAbort;
 }
 
 void SetEditText(QLineEdit* edit, const std::string& text) {

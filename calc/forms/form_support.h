@@ -44,6 +44,11 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
 // Hint of a control: the text of help entry n (AbortFlag is kept).
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix = {});
 
+// The picture of help entry n in the graphics window, drawn only when the
+// entry names one that exists: a form's opening sketch is no cause for a
+// message. AbortFlag is kept.
+void ShowOpeningPicture(Word helpNo);
+
 // Sets a line edit's text only when it differs, so that an unchanged value
 // does not count as an edit.
 void SetEditText(QLineEdit* edit, const std::string& text);

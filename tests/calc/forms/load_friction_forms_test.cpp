@@ -1,0 +1,250 @@
+// Before any Qt header: the message list has a field named like a Qt macro.
+#include "../calc_test_support.h"
+#include "form_test_support.h"
+
+#include "calc/calculation.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/forms/eccentric_form.h"
+#include "calc/forms/friction_form.h"
+#include "calc/forms/load_form.h"
+#include "calc/joint_records.h"
+#include "framework/math_utils.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+class LoadFormTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    SetUpThroughBoltedM12Joint();
+    Klemmstuecke.L[1] = Klemmstuecke.L[2] = 30;  // lK = 60
+  }
+};
+
+TEST_F(LoadFormTest, ShowsTheLoadsAndTheEmbeddingProposals) {
+  Last.LoadIntroPos1 = 3;  // the bolt head
+  Last.LoadIntroPos2 = 2;
+  TForm_bq4last form;
+  ShowAndGrab(form, "bq4last");
+  EXPECT_EQ(Text(form.windowTitle()), "BQ4 Load");
+  EXPECT_EQ(Text(form.Edit_fao->text()), "24900");
+  EXPECT_EQ(Text(form.Label_faou->text()), "N");
+  EXPECT_EQ(form.ComboBox_feinl->count(), 3);
+  EXPECT_EQ(Text(form.ComboBox_feinl->itemText(0)), "clamp.plate 1  ( l= 30.0, de= 40.0, di= 13.5 mm)");
+  EXPECT_EQ(Text(form.ComboBox_feinl->itemText(2)), "bolt head");
+  EXPECT_EQ(Text(form.ComboBox_fausl->itemText(2)), "inner thread or nut");
+  EXPECT_FALSE(form.Edit_n1->isVisible());  // the bolt head: no factor n1
+  EXPECT_EQ(Text(form.Edit_n1->text()), "");
+  EXPECT_TRUE(form.Edit_n2->isVisible());
+  EXPECT_EQ(Text(form.Button_setzvdi->text()), "0.006");  // 3.29 * 5^0.34 * 0.001
+  EXPECT_FALSE(form.Edit_fpre->isVisible());
+  EXPECT_TRUE(form.Button_fkrmax->isEnabled());
+}
+
+TEST_F(LoadFormTest, TransverseLoadProposesTheClampLoadOverFriction) {
+  Reibung.muTr = 0.1L;
+  TForm_bq4last form;
+  form.Edit_fq->setText("1000");
+  EXPECT_TRUE(form.Button_fkrfq->isVisibleTo(&form));
+  EXPECT_EQ(Text(form.Button_fkrfq->text()), "10000");
+  form.Button_fkrfq->click();
+  EXPECT_EQ(Text(form.Edit_fkr->text()), "10000");
+
+  Reibung.muTr = 0;
+  form.Refresh();
+  EXPECT_EQ(Text(form.Label_fqtext->text()), "Fatal: \u00B5 Tr = 0 !");
+  EXPECT_FALSE(form.Button_fkrfq->isVisibleTo(&form));
+  form.Edit_fq->setText("0");
+  EXPECT_EQ(Text(form.Label_fqtext->text()), "");
+}
+
+TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculation) {
+  TForm_bq4last form;
+  form.Edit_fao->setText("30000");
+  EXPECT_FALSE(form.Button_fkrmax->isEnabled());
+  EXPECT_EQ(Last.FAmax, 24900);  // nothing stored yet
+  form.Button_calc->click();
+  EXPECT_EQ(Last.FAmax, 30000);
+  EXPECT_TRUE(form.Button_fkrmax->isEnabled());
+  EXPECT_EQ(Text(form.Button_fkrmax->text()), ForceToText(Last.FKRo));
+}
+
+TEST_F(LoadFormTest, ChamferProposalByJointKind) {
+  TForm_bq4last form;
+  form.Button_faseClick();
+  EXPECT_EQ(Text(form.Edit_fase->text()), "3.5");  // 2 P through-bolted
+  EXPECT_NEAR(static_cast<double>(Fase), 3.5, 1e-9);
+  EXPECT_TRUE(Text(form.Label_mtr->text()).find(" - 3.50 = ") != std::string::npos);
+  Verbindung.JointKind = kJointTapped;
+  form.Button_faseClick();
+  EXPECT_EQ(Text(form.Edit_fase->text()), "5.25");
+}
+
+TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
+  Last.Fpre = 500;
+  Last.n1 = 0.3L;
+  platform::DialogScript script;
+  script.Cancel();
+  RunLoadForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.Fpre, 500);
+
+  script.Ok({{"Edit_fao", "20000"}, {"Edit_fau", "x"}, {"ComboBox_feinl", "#2"}, {"Edit_setz", "0,008"},
+             {"Edit_fkr", "5000"}});
+  RunLoadForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Last.FAmax, 20000);
+  EXPECT_EQ(Last.FAmin, 0);
+  EXPECT_EQ(Last.LoadIntroPos1, 3);
+  EXPECT_EQ(Last.n1, 0.3L);  // a hidden factor keeps its value
+  EXPECT_NEAR(static_cast<double>(Verbindung.fZ), 0.008, 1e-12);
+  EXPECT_EQ(Last.FKreq, 5000);
+  EXPECT_EQ(Last.Fpre, 0);  // preset switched off
+}
+
+// Friction form ----------------------------------------------------------------
+
+using FrictionFormTest = FormTest;
+
+TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
+  CalcOptions.FrictionTolerances = 1;
+  CalcOptions.MApreOn = 0;
+  TForm_bq4reib form;
+  ShowAndGrab(form, "bq4reib");
+  EXPECT_EQ(Text(form.windowTitle()), "BQ4  Friction");
+  EXPECT_EQ(Text(form.Label_mueg->text()), "coeff.of friction in thread \u00B5G");
+  EXPECT_TRUE(form.Edit_muegmax->isVisible());
+  EXPECT_FALSE(form.Edit_mapre->isVisible());
+  form.Edit_mueg->setText("0.12");
+  form.Button_mueg25->click();
+  EXPECT_EQ(Text(form.Edit_muegmax->text()), "0.15");
+  form.Button_muekmax->click();
+  EXPECT_EQ(form.Edit_muekmax->text(), form.Edit_muek->text());
+  form.Button_sigma->click();
+  EXPECT_EQ(Text(form.Edit_sigma->text()), "3");
+}
+
+TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) {
+  CalcOptions.FrictionTolerances = 0;
+  CalcOptions.MApreOn = 1;
+  Reibung.muGmax = 0.2L;
+  TForm_bq4reib form;
+  ShowAndGrab(form, "bq4reib_notol");
+  EXPECT_FALSE(form.Edit_muegmax->isVisible());
+  EXPECT_FALSE(form.Edit_sigma->isVisible());
+  EXPECT_TRUE(form.Edit_mapre->isVisible());
+  form.hide();
+
+  platform::DialogScript script;
+  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", "junk"}});
+  RunFrictionForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
+  EXPECT_EQ(Reibung.muTr, 0);
+  EXPECT_NEAR(static_cast<double>(Reibung.muGmax), 0.2, 1e-12);
+
+  script.Cancel();
+  RunFrictionForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
+}
+
+TEST_F(FrictionFormTest, TablePicksFillTheEditsAndTheRowsOnlyOnOk) {
+  TForm_bq4reib form;
+  AcceptRow(2);
+  form.Button_muegClick();
+  EXPECT_EQ(Text(form.Edit_mueg->text()), "0.08");
+  form.Button_muektolClick();  // class B: 0.08 .. 0.16
+  EXPECT_EQ(Text(form.Edit_muek->text()), "0.08");
+  EXPECT_EQ(Text(form.Edit_muekmax->text()), "0.16");
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Reibung.ThreadFrictionRow, 0);
+  form.Button_okClick();
+  EXPECT_EQ(Reibung.ThreadFrictionRow, 2);
+  EXPECT_EQ(Reibung.HeadFrictionTolRow, 2);
+
+  CancelTable();
+  TForm_bq4reib again;
+  again.Button_muetrClick();
+  EXPECT_EQ(AbortFlag, 0);  // the form stays usable
+}
+
+// Eccentric loading form ------------------------------------------------------------
+
+class EccentricFormTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    SetUpThroughBoltedM12Joint();
+  }
+};
+
+TEST_F(EccentricFormTest, TwoPartsTakeSeamOneWithoutAList) {
+  ExzKraftangriff.SeamPart = 4;
+  TForm_exz form;
+  ShowAndGrab(form, "exz");
+  EXPECT_EQ(ExzKraftangriff.SeamPart, 1);
+  EXPECT_FALSE(form.ComboBox_iklemm->isVisible());
+}
+
+TEST_F(EccentricFormTest, ThreePartsOfferTheSeams) {
+  Klemmstuecke.nPlates = 3;
+  ExzKraftangriff.SeamPart = 2;
+  TForm_exz form;
+  ShowAndGrab(form, "exz_seams");
+  ASSERT_EQ(form.ComboBox_iklemm->count(), 2);
+  EXPECT_EQ(Text(form.ComboBox_iklemm->itemText(1)), "between clamping piece 2 and 3");
+  EXPECT_EQ(form.ComboBox_iklemm->currentIndex(), 1);
+  form.ComboBox_iklemm->setCurrentIndex(0);
+  EXPECT_EQ(ExzKraftangriff.SeamPart, 1);  // at once
+}
+
+TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsAndOthersStay) {
+  Klemmstuecke.Di[1] = 10;
+  ExzKraftangriff.AD = 0;
+  ExzKraftangriff.IBT = 0;
+  ExzKraftangriff.IBers = 0;
+  ExzKraftangriff.IBersPrime = 0;
+  {
+    TForm_exz form;
+  }
+  EXPECT_NEAR(static_cast<double>(ExzKraftangriff.IBT), 0, 1e-9);  // a solid disc minus the bore
+  EXPECT_NEAR(static_cast<double>(ExzKraftangriff.IBers), 1e4 * kPi / 64, 1e-6);
+  ExzKraftangriff.IBT = 777;
+  TForm_exz form;
+  EXPECT_EQ(ExzKraftangriff.IBT, 777);
+  EXPECT_EQ(Text(form.Edit_ibt->text()), "777");
+}
+
+TEST_F(EccentricFormTest, ProposalsUnitSwitchAndOk) {
+  TForm_exz form;
+  form.Button_uClick();
+  EXPECT_EQ(Text(form.Edit_u->text()), "20");
+  form.Button_vClick();
+  EXPECT_EQ(Text(form.Edit_v->text()), "20");
+  form.Edit_s->setText("12.5");
+  form.Button_metricClick();
+  form.Button_metricClick();
+  EXPECT_EQ(UnitSystem, 0);
+  EXPECT_NEAR(static_cast<double>(ExzKraftangriff.s), 12.5, 1e-3);
+  EXPECT_EQ(Text(form.Edit_u->text()), "20");
+
+  platform::DialogScript script;
+  script.Ok({{"Edit_a", "7"}});
+  RunEccentricForm();
+  EXPECT_EQ(ExzKraftangriff.a, 7);
+  script.Cancel();
+  RunEccentricForm();
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(EccentricFormTest, TooFewPartsIsAMessage) {
+  Klemmstuecke.nPlates = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("Calculation of eccentric load only for a minimum of 2 clamping pieces !");
+  TForm_exz form;
+}
+
+}  // namespace
