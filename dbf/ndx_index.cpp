@@ -605,6 +605,15 @@ void HandleSemafore(int action) {
     case kLogin: {
       if (a->loggedIn) return;
       a->semName = SemaphoreFileName(wa->fileName);
+      // The table's marker lock, which the last LOGOUT holds while it removes
+      // the file, keeps a login from opening a file that is being removed or
+      // reading one whose creator has not yet written its zero record.
+      bool marker = false;
+      for (int i = 0; i <= 1000 && !(marker = LockMarker()); ++i) platform::SleepMs(10);
+      if (!marker) {
+        DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGIN [Database Semaphore]");
+        return;
+      }
       platform::FileHandle h = platform::kNoFile;
       // Only the program that creates the file writes its zero record.
       if (platform::CreateNewFile(a->semName, h) == 0) {
@@ -614,15 +623,21 @@ void HandleSemafore(int action) {
       }
       int rc = platform::OpenFile(a->semName, platform::kOpenReadWrite | platform::kShareDenyNone, a->sem);
       if (rc != 0) {
+        UnlockMarker();
         DederError(static_cast<std::uint16_t>(rc), "Cannot open: " + a->semName + " LOGIN");
         return;
       }
-      if (!LockRegion(*a, action)) return;
+      if (!LockRegion(*a, action)) {
+        platform::CloseFile(a->sem);
+        UnlockMarker();
+        return;
+      }
       if (ReadSem(*a, action)) {
         a->record[0] = static_cast<std::uint8_t>(a->record[0] + 1);
         WriteSem(*a, action);
       }
       UnlockRegion(*a, action);
+      UnlockMarker();
       a->seenCounter = SemCounter(*a);
       a->loggedIn = true;
       return;
