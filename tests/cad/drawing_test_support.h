@@ -1,0 +1,194 @@
+// Shared set-up of the drawing tests: the CAD test fixture plus readers
+// that turn a drawing written to the text listing or to a DXF file back into
+// entities, so that tests can count and measure what was drawn.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cad_test_support.h"
+#include "framework/calc_messages.h"
+
+namespace drawing_test {
+
+// One entity of a drawing: its kind ("LINE", "ARC", ...), its layer (DXF
+// only) and its numbers in the order the listing writes them: LINE x1 y1 x2
+// y2; CIRCLE x y r; ARC x y r a1 a2; TEXT x y; SOLID eight values.
+struct Entity {
+  std::string kind;
+  std::string layer;
+  std::vector<double> v;
+};
+
+inline std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    out.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    if (tab == std::string::npos) return out;
+    start = tab + 1;
+  }
+}
+
+// The entities of a text listing.
+inline std::vector<Entity> ParseListing(const std::vector<std::string>& lines) {
+  std::vector<Entity> out;
+  for (const auto& line : lines) {
+    const auto parts = SplitTabs(line);
+    const std::string& k = parts[0];
+    if (k != "LINE" && k != "CIRCLE" && k != "ARC" && k != "TEXT" && k != "SOLID" && k != "INSERT")
+      continue;
+    Entity e{k, "", {}};
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+      if (k == "INSERT" && i == 1) {
+        e.layer = parts[i];  // the block name
+        continue;
+      }
+      if (k == "TEXT" && i == 3) break;
+      e.v.push_back(std::stod(parts[i]));
+    }
+    out.push_back(e);
+  }
+  return out;
+}
+
+// The entities of the ENTITIES section of a DXF file (or of every BLOCK when
+// blocks is set), with their layer and the listing's order of numbers;
+// polylines come as one entity "POLYLINE" with its vertices' x y pairs.
+inline std::vector<Entity> ParseDxf(const std::vector<std::string>& lines, bool blocks = false) {
+  std::vector<Entity> out;
+  bool inside = false;
+  std::string section;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    const std::string code = lines[i];
+    const std::string value = lines[i + 1];
+    if (code == "  2" && i >= 2 && lines[i - 1] == "SECTION") section = value;
+    if (code != "  0") continue;
+    if (value == "ENDSEC") section.clear();
+    inside = section == (blocks ? "BLOCKS" : "ENTITIES");
+    if (!inside || value == "SECTION" || value == "BLOCK" || value == "ENDBLK" || value == "ENDSEC" ||
+        value == "SEQEND")
+      continue;
+    Entity e{value, "", {}};
+    double g[80] = {};
+    std::vector<double> verts;
+    std::size_t j = i + 2;
+    for (; j + 1 < lines.size() && lines[j] != "  0"; j += 2) {
+      const int c = std::stoi(lines[j]);
+      if (c == 8) e.layer = lines[j + 1];
+      else if ((c >= 10 && c <= 51) || c == 40 || c == 42) g[c] = std::stod(lines[j + 1]);
+    }
+    if (value == "VERTEX") {
+      if (!out.empty() && out.back().kind == "POLYLINE") {
+        out.back().v.push_back(g[10]);
+        out.back().v.push_back(g[20]);
+      }
+      continue;
+    }
+    if (value == "LINE") e.v = {g[10], g[20], g[11], g[21]};
+    else if (value == "CIRCLE") e.v = {g[10], g[20], g[40]};
+    else if (value == "ARC") e.v = {g[10], g[20], g[40], g[50], g[51]};
+    else if (value == "TEXT" || value == "INSERT") e.v = {g[10], g[20]};
+    out.push_back(e);
+  }
+  return out;
+}
+
+inline int Count(const std::vector<Entity>& es, const std::string& kind,
+                 const std::string& layer = "") {
+  int n = 0;
+  for (const auto& e : es) n += e.kind == kind && (layer.empty() || e.layer == layer);
+  return n;
+}
+
+inline std::vector<Entity> Only(const std::vector<Entity>& es, const std::string& kind) {
+  std::vector<Entity> out;
+  for (const auto& e : es)
+    if (e.kind == kind) out.push_back(e);
+  return out;
+}
+
+// Extents of every point of the entities (arcs and circles by their full circle).
+struct Box {
+  double xmin = 1e300, ymin = 1e300, xmax = -1e300, ymax = -1e300;
+  void Add(double x, double y) {
+    xmin = std::fmin(xmin, x);
+    xmax = std::fmax(xmax, x);
+    ymin = std::fmin(ymin, y);
+    ymax = std::fmax(ymax, y);
+  }
+};
+
+inline Box Extents(const std::vector<Entity>& es) {
+  Box b;
+  for (const auto& e : es) {
+    if (e.kind == "LINE") {
+      b.Add(e.v[0], e.v[1]);
+      b.Add(e.v[2], e.v[3]);
+    } else if (e.kind == "CIRCLE" || e.kind == "ARC") {
+      b.Add(e.v[0] - e.v[2], e.v[1] - e.v[2]);
+      b.Add(e.v[0] + e.v[2], e.v[1] + e.v[2]);
+    } else if (e.kind == "POLYLINE") {
+      for (std::size_t i = 0; i + 1 < e.v.size(); i += 2) b.Add(e.v[i], e.v[i + 1]);
+    }
+  }
+  return b;
+}
+
+// True when every number of every entity is finite.
+inline bool AllFinite(const std::vector<Entity>& es) {
+  for (const auto& e : es)
+    for (double x : e.v)
+      if (!std::isfinite(x)) return false;
+  return true;
+}
+
+}  // namespace drawing_test
+
+// The CAD fixture with helpers that draw a body into a listing or a DXF file
+// and read the result back.
+class DrawingTest : public CadTest {
+ protected:
+  void SetUp() override {
+    CadTest::SetUp();
+    ClearCalcMessages();
+    CadState.CadBorderOn = 0;
+  }
+
+  // The body drawn into one entity pass of a text listing of window 0..160 x 0..120.
+  std::vector<drawing_test::Entity> Listing(const std::function<void()>& body) {
+    CadOpen(kCadListing, "");
+    EXPECT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+    CadBeginEntities();
+    body();
+    CadEndSection();
+    CadClose(0);
+    return drawing_test::ParseListing(ReadLines(Dir() + "/drawing.txt"));
+  }
+
+  // The same into a DXF file (entities with their layers).
+  std::vector<drawing_test::Entity> Dxf(const std::function<void()>& body) {
+    CadOpen(kCadDxf, "");
+    EXPECT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+    CadBeginEntities();
+    body();
+    CadEndSection();
+    CadClose(0);
+    return drawing_test::ParseDxf(ReadLines(Dir() + "/drawing.dxf"));
+  }
+
+  static bool HasMessage(const std::string& text) {
+    for (int i = 1; i <= CalcMessages.count; ++i)
+      if (CalcMessages.slots[i].view() == text) return true;
+    return false;
+  }
+};
