@@ -162,20 +162,17 @@ class DrawingTest : public CadTest {
 
   // The body drawn into one entity pass of a text listing of window 0..160 x 0..120.
   std::vector<drawing_test::Entity> Listing(const std::function<void()>& body) {
-    CadOpen(kCadListing, "");
-    EXPECT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
-    CadBeginEntities();
-    body();
-    CadEndSection();
-    CadClose(0);
-    return drawing_test::ParseListing(ReadLines(Dir() + "/drawing.txt"));
+    return drawing_test::ParseListing(Draw(kCadListing, "/drawing.txt", body));
   }
 
   // The same into a DXF file (entities with their layers).
   std::vector<drawing_test::Entity> Dxf(const std::function<void()>& body) {
-    CadOpen(kCadDxf, "");
+    return drawing_test::ParseDxf(Draw(kCadDxf, "/drawing.dxf", body));
+  }
+
+  std::vector<std::string> Draw(TCadDevice device, const std::string& file,
+                                const std::function<void()>& body) {
+    CadOpen(device, "");
     EXPECT_EQ(AbortFlag, 0);
     CadBeginDrawing(0, 0, 160, 120);
     CadWriteTables(0);
@@ -183,7 +180,7 @@ class DrawingTest : public CadTest {
     body();
     CadEndSection();
     CadClose(0);
-    return drawing_test::ParseDxf(ReadLines(Dir() + "/drawing.dxf"));
+    return ReadLines(Dir() + file);
   }
 
   static bool HasMessage(const std::string& text) {
