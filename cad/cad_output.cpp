@@ -159,10 +159,12 @@ void CadOpen(TCadDevice device, const std::string& /*name*/) {
     case kCadDxf:
     case kCadIges:
     case kCadListing:
-      if (!ChooseOutputFile() || !OpenOutputFile()) return;
-      if (Device() == kCadIges && !OpenIgesTempFile()) {
-        TextFileVar.CloseQuiet();
-        DeleteTextFile(S().CadFileName);
+      if (!ChooseOutputFile()) return;
+      // IGES first opens its temporary file, so that a failure there leaves
+      // an existing drawing file untouched.
+      if (Device() == kCadIges && !OpenIgesTempFile()) return;
+      if (!OpenOutputFile()) {
+        if (Device() == kCadIges) DiscardIgesTempFile();
         return;
       }
       break;

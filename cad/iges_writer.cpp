@@ -122,6 +122,11 @@ bool OpenIgesTempFile() {
   return false;
 }
 
+void DiscardIgesTempFile() {
+  TempFile.CloseQuiet();
+  DeleteTextFile(TempFileName());
+}
+
 void WriteIgesStartGlobal(const std::string& baseName, Extended maxCoordinate) {
   InitIgesWriter();
   WriteS("IGES-Datei generiert von " + ProgShortName);

@@ -14,6 +14,8 @@
 
 // Opens the temporary parameter-data file; false (reported, AbortFlag) on failure.
 bool OpenIgesTempFile();
+// Closes and erases the temporary file when the output file cannot be opened.
+void DiscardIgesTempFile();
 // Resets the writer, then writes the start and global sections.
 void WriteIgesStartGlobal(const std::string& baseName, Extended maxCoordinate);
 void WriteIgesLine(Extended x1, Extended y1, Extended x2, Extended y2);

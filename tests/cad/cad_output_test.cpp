@@ -308,4 +308,41 @@ TEST_F(CadScreenTest, DeviceZeroAsksAndCancelStops) {
   EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
 }
 
+// Odd values on every device: no crash, no endless loop, files still closed.
+TEST_F(CadScreenTest, DegenerateCallsAreHarmlessOnEveryDevice) {
+  TraceMessagesOn = 0;
+  for (TCadDevice device : {kCadDxf, kCadIges, kCadScreen, kCadListing}) {
+    SCOPED_TRACE(device);
+    AbortFlag = 0;
+    CadOpen(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 0, 0);
+    CadWriteTables(7);
+    CadBeginBlocks();
+    CadBeginBlock("");
+    CadEndBlock();
+    CadEndSection();
+    CadBeginEntities();
+    for (Word n : {0, 1, 2}) CadRegularPolygon(n, 0, 0, 10, 0);
+    CadGrid(-5, -5, 0, 0, 1, 1);
+    CadSineCurve(0, 0, 1, 1, 0, -3);
+    CadSetColor(-7);
+    CadSetColor(1000);
+    CadSetTextStyle(2, 0, 0, 5);
+    CadText(std::string("a\0b", 3), 0, 0);
+    CadArc(0, 0, std::nan(""), 10, 1);
+    CadBeginPolyline(0);
+    CadVertex(0, 0, 2 * 3.14159265358979323846L);
+    CadVertex(0, 0, 0);
+    CadEndPolyline();
+    CadInsertBlock("missing", 0, 0, 0, 1, 1);
+    AbortFlag = 0;
+    CadEndSection();
+    CadClose(0);
+  }
+  EXPECT_TRUE(Exists(Dir() + "/drawing.dxf"));
+  EXPECT_TRUE(Exists(Dir() + "/drawing.igs"));
+  EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+}
+
 }  // namespace

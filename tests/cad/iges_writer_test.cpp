@@ -193,6 +193,13 @@ TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {
   ExpectGolden(File(), "sample.igs");
 }
 
+TEST_F(IgesWriterTest, OutputFileThatCannotBeCreatedLeavesNoTemporaryFile) {
+  CurrentFileName = Dir() + "/no/such/dir/drawing";
+  CadOpen(kCadIges, "");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));
+}
+
 TEST_F(IgesWriterTest, ColoursMapThroughThePaletteAndNeverLeaveIt) {
   CadState.CadDevice = kCadIges;
   Begin();
