@@ -5,6 +5,7 @@
 #include "calc/project_file.h"
 #include "calc/report.h"
 #include "framework/calc_messages.h"
+#include "framework/config_file.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
@@ -61,9 +62,14 @@ std::vector<std::string> CommandLineHelpLines() {
 }
 
 int RunBatchReport(const std::string& projectFile) {
-  AbortFlag = 0;
+  // The user's settings (directories, units, number formats); a batch run
+  // reports only what makes it fail.
   const Byte trace = TraceMessagesOn;
   TraceMessagesOn = 0;
+  ReadConfigFile();
+  AbortFlag = 0;
+  RepairConfigDirs();
+  AbortFlag = 0;
   ReadCalcFile(projectFile);
   TraceMessagesOn = trace;
   if (AbortFlag) {

@@ -9,6 +9,7 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK"
 export QT_QPA_PLATFORM=offscreen
+export BQ4_CONFIG_DIR=$WORK/config  # no developer's settings
 fail=0
 check() {  # description, condition...
   local what=$1; shift
