@@ -177,6 +177,8 @@ class TTzIntegerField : public platform::TIntegerField {
 };
 
 class TTzDataSet : public TTzPrimDataset {
+  friend class TTzBlobStream;
+
  public:
   explicit TTzDataSet(std::string name);
   ~TTzDataSet() override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dbf/blob_streams.h"
 #include "dbf/errors.h"
 #include "dbf/import_export.h"
 #include "dbf/locks.h"
@@ -419,43 +420,64 @@ void TTzFileDataSet::SetMemoText(TField& field, const std::string& text) {
 
 // ---- TTzBlobStream ---------------------------------------------------------------------------
 
-TTzBlobStream::TTzBlobStream(TField& field, Mode mode) : field_(field), mode_(mode) {
-  if (!field.DataSet().Active())
-    throw EDederError(TzErrorText(1103) + "\r\nDataSet must be active. " + field.DataSet().Name());
+namespace {
+
+TTzFileDataSet& FileDataSetOf(TField& field) {
+  auto* ds = dynamic_cast<TTzFileDataSet*>(&field.DataSet());
+  if (!ds) throw platform::EDatabaseError("Field '" + field.FieldName() + "' is not a field of a table");
+  return *ds;
+}
+
+}  // namespace
+
+TTzBlobStream::TTzBlobStream(TField& field, Mode mode) : dataSet_(FileDataSetOf(field)), field_(field), mode_(mode) {
+  if (!dataSet_.Active()) {
+    DederError(1103, "DataSet must be active. " + dataSet_.Name());
+    throw EDederError(TzErrorText(1103) + "\r\nDataSet must be active. " + dataSet_.Name());
+  }
   if (field.DataType() != platform::TFieldType::Memo)
     throw platform::EDatabaseError("Field '" + field.FieldName() + "' is not a BLOB field");
-  if (mode_ == Mode::Read) data_ = field.AsString();
+  if (mode_ == Mode::Write) dataSet_.EnsureEditing();
+  field_.GetData(&oldBlock_);
+  dataSet_.SelectWorkArea("CreateBlobStream");
+  if (mode_ == Mode::Read && oldBlock_ == 0) return;  // no memo: an empty stream
+  newBlock_ = CreateBlobDescriptor(dataSet_.TableLanguage == TTzTableLanguage::tlOem, oldBlock_,
+                                   static_cast<std::uint8_t>(mode_));
+  open_ = newBlock_ != 0;
 }
 
 TTzBlobStream::~TTzBlobStream() {
-  if (mode_ != Mode::Write || !modified_) return;
   try {
-    field_.SetAsString(data_);
+    dataSet_.SelectWorkArea("DestroyBlobStream");
+    if (open_) DestroyBlobDescriptor();
+    if (mode_ != Mode::Write) return;
+    if (!modified_) {
+      if (oldBlock_ == 0) return;
+      newBlock_ = 0;  // nothing written: the field holds no memo
+      modified_ = true;
+    }
+    field_.SetData(&newBlock_);
   } catch (...) {
     // A destructor cannot report; the field keeps its old memo.
   }
 }
 
-std::size_t TTzBlobStream::Read(void* buffer, std::size_t count) {
-  if (position_ >= data_.size()) return 0;
-  std::size_t n = std::min(count, data_.size() - position_);
-  std::memcpy(buffer, data_.data() + position_, n);
-  position_ += n;
+std::int32_t TTzBlobStream::Read(void* buffer, std::int32_t count) {
+  if (!open_ || mode_ != Mode::Read) return 0;
+  dataSet_.SelectWorkArea("ReadBlobStream");
+  return ReadBlobStream(buffer, count);
+}
+
+std::int32_t TTzBlobStream::Write(const void* buffer, std::int32_t count) {
+  if (!open_ || mode_ != Mode::Write) return 0;
+  dataSet_.SelectWorkArea("WriteBlobStream");
+  std::int32_t n = WriteBlobStream(buffer, count);
+  if (n >= 1) modified_ = true;
   return n;
 }
 
-std::size_t TTzBlobStream::Write(const void* buffer, std::size_t count) {
-  if (mode_ != Mode::Write) return 0;
-  if (position_ + count > data_.size()) data_.resize(position_ + count);
-  std::memcpy(data_.data() + position_, buffer, count);
-  position_ += count;
-  if (count > 0) modified_ = true;
-  return count;
-}
-
-std::int64_t TTzBlobStream::Seek(std::int64_t offset, int origin) {
-  std::int64_t base = origin == 0 ? 0 : origin == 1 ? static_cast<std::int64_t>(position_) : Size();
-  std::int64_t p = std::max<std::int64_t>(0, base + offset);
-  position_ = static_cast<std::size_t>(p);
-  return p;
+std::int32_t TTzBlobStream::Seek(std::int32_t offset, int origin) {
+  if (!open_) return 0;
+  dataSet_.SelectWorkArea("SeekBlobStream");
+  return SeekBlobStream(offset, origin);
 }

@@ -35,12 +35,13 @@ class TTzCDataSet : public TTzDataSet {
   void SetFieldInteger(const std::string& name, std::int32_t value);
   void SetFieldFloat(const std::string& name, double value);
   bool CanModify() const override { return !ReadOnly; }
+  // Puts the dataset into edit state unless it is editing already.
+  void EnsureEditing();
 
  protected:
   // Aligns the work area with the active record and selects it.
   void Align(const std::string& label);
   platform::TField& NamedField(const std::string& name);
-  void EnsureEditing();
 };
 
 enum class TCreateIndexType { ciNotFound, ciAlways, ciVerifyHeader, ciNever };
@@ -108,25 +109,29 @@ class TTzDbf : public TTzFileDataSet {
   explicit TTzDbf(std::string name) : TTzFileDataSet(std::move(name)) {}
 };
 
-// The memo of a memo field of the current record as a stream: read it, or
-// write a new text that replaces it when the stream is destroyed.
+// The memo of a memo field of the current record as a stream (the
+// engine's BLOB stream). Writing starts a new memo; when the stream is
+// destroyed the field holds it (or no memo when nothing was written) and
+// the dataset is told that the field changed. A write stream puts the
+// dataset into edit state.
 class TTzBlobStream {
  public:
-  enum class Mode { Read, Write };
+  enum class Mode { Read = 1, Write = 2 };
   TTzBlobStream(platform::TField& field, Mode mode);
   ~TTzBlobStream();
   TTzBlobStream(const TTzBlobStream&) = delete;
   TTzBlobStream& operator=(const TTzBlobStream&) = delete;
 
-  std::size_t Read(void* buffer, std::size_t count);
-  std::size_t Write(const void* buffer, std::size_t count);
-  std::int64_t Seek(std::int64_t offset, int origin);  // 0 begin, 1 current, 2 end
-  std::int64_t Size() const { return static_cast<std::int64_t>(data_.size()); }
+  std::int32_t Read(void* buffer, std::int32_t count);
+  std::int32_t Write(const void* buffer, std::int32_t count);
+  std::int32_t Seek(std::int32_t offset, int origin);  // 0 begin, 1 current, 2 end
 
  private:
+  TTzFileDataSet& dataSet_;
   platform::TField& field_;
   Mode mode_;
-  std::string data_;
-  std::size_t position_ = 0;
+  std::int32_t oldBlock_ = 0;
+  std::int32_t newBlock_ = 0;
+  bool open_ = false;     // the engine's descriptor is active
   bool modified_ = false;
 };

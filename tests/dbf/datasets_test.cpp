@@ -278,3 +278,29 @@ TEST_F(Datasets_, LocateAndLookupByFieldValues) {
   EXPECT_EQ(out[1], "2.50");  // with the field's decimals
   EXPECT_EQ(ds.RecNo(), 4);
 }
+
+TEST_F(Datasets_, MemoFieldsAreWrittenAndReadAsStreams) {
+  TTzDbf ds("memo");
+  ds.DbfFields = {"NAME,C,10,0", "NOTE,M,10,0"};
+  ds.SetDbfFileName(Path("memo.dbf"));
+  ds.SetActive(true);
+  ds.Append();
+  ds.FieldByName("NAME").SetAsString("first");
+  {
+    TTzBlobStream out(ds.FieldByName("NOTE"), TTzBlobStream::Mode::Write);
+    std::string text = "A memo of two parts";
+    EXPECT_EQ(out.Write(text.data(), 9), 9);
+    EXPECT_EQ(out.Write(text.data() + 9, static_cast<std::int32_t>(text.size()) - 9), 10);
+  }
+  ds.Post();
+  EXPECT_NE(ds.FieldByName("NOTE").AsString().find("A memo of two parts"), std::string::npos);
+  TTzBlobStream in(ds.FieldByName("NOTE"), TTzBlobStream::Mode::Read);
+  char buffer[64] = {};
+  EXPECT_EQ(in.Read(buffer, 6), 6);
+  EXPECT_EQ(std::string(buffer, 6), "A memo");
+  // A write stream that writes nothing leaves the field without a memo.
+  ds.Edit();
+  { TTzBlobStream empty(ds.FieldByName("NOTE"), TTzBlobStream::Mode::Write); }
+  ds.Post();
+  EXPECT_EQ(ds.FieldByName("NOTE").AsString(), "");
+}
