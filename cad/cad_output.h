@@ -9,7 +9,7 @@
 //   CadBeginDrawing(xmin, ymin, xmax, ymax); CadWriteTables(variant);
 //   [CadBeginBlocks(); { CadBeginBlock(name); ...; CadEndBlock(); } CadEndSection();]
 //   do { CadBeginEntities(); ...primitives and inserts...; CadEndSection(); } while (!CadLastPass());
-//   CadClose(0); RestoreCursor();
+//   CadClose(0); RestoreCursor();   // RestoreCursor: framework/message_box.h
 //
 // Angles of arcs, texts, polygons and inserts are degrees; the polar moves
 // and the polyline vertex angle take radians. Every primitive adds the origin
