@@ -1,0 +1,477 @@
+// Before any Qt header: the message list has a field named like a Qt macro.
+#include "framework/calc_messages.h"
+
+#include "calc/forms/bolt_form.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "calc/calc_tables.h"
+#include "calc/designation.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "framework/file_utils.h"
+#include "framework/forms/placement.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+QPushButton* Arrow(QWidget* parent, const char* name) {
+  QPushButton* b = MakeButton(parent, name, "<");
+  b->setFixedWidth(28);
+  return b;
+}
+
+QString Length(Extended mm) { return Disp(LengthToText(mm)); }
+Extended Length(const QLineEdit* e) { return TextToLength(DisplayText(e->text())); }
+
+}  // namespace
+
+TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
+  setObjectName("TForm_bq4bolt");
+  setWindowTitle(Disp(ProgShortName + "  " + "bolt"));
+  auto* outer = new QVBoxLayout(this);
+  auto* columns = new QHBoxLayout;
+  outer->addLayout(columns);
+
+  // Bolt type and sections
+  auto* left = new QVBoxLayout;
+  ComboBox_typ = MakeCombo(this, "ComboBox_typ",
+                           {"shank bolt", "necked-down bolt de1 = 0.9*d3", "self-defined bolt",
+                            "necked-down bolt de1=d, l1=0.5*d, de2=d2", "necked-down bolt de1=d2"});
+  SetHint(ComboBox_typ, 4350);
+  left->addWidget(ComboBox_typ);
+  auto* gridRow = new QHBoxLayout;
+  StringGrid_boltgeo = new QTableWidget(1, 4, this);
+  StringGrid_boltgeo->setObjectName("StringGrid_boltgeo");
+  StringGrid_boltgeo->setHorizontalHeaderLabels({"", "de", "di", "L"});
+  StringGrid_boltgeo->verticalHeader()->setVisible(false);
+  StringGrid_boltgeo->setColumnWidth(0, 30);
+  for (int c = 1; c <= 3; ++c) StringGrid_boltgeo->setColumnWidth(c, 70);
+  StringGrid_boltgeo->setMinimumSize(250, 240);
+  UpDown1 = new TUpDown(this, "UpDown1");
+  UpDown1->Min = 2;
+  UpDown1->Max = 10;
+  UpDown1->Increment = -1;
+  UpDown1->Position = 2;
+  gridRow->addWidget(StringGrid_boltgeo);
+  gridRow->addWidget(UpDown1, 0, Qt::AlignTop);
+  left->addLayout(gridRow);
+  Button_sonder = MakeButton(this, "Button_sonder", "bolt");
+  left->addWidget(Button_sonder);
+  left->addStretch(1);
+  columns->addLayout(left);
+
+  // Thread
+  auto* right = new QVBoxLayout;
+  GroupBox_gewinde = MakeGroup(this, "GroupBox_gewinde", "thread");
+  auto* gt = new QGridLayout(GroupBox_gewinde);
+  Label_gewinde = MakeLabel(GroupBox_gewinde, "Label_gewinde", "thread");
+  Button_gewinde = MakeButton(GroupBox_gewinde, "Button_gewinde", "");
+  gt->addWidget(Label_gewinde, 0, 0);
+  gt->addWidget(Button_gewinde, 0, 1);
+  Label_toleranzklasse = MakeLabel(GroupBox_gewinde, "Label_toleranzklasse", "Allowance class");
+  ComboBox_toleranzklasse =
+      MakeCombo(GroupBox_gewinde, "ComboBox_toleranzklasse",
+                {"input d2, d3, dmin", "Allowance class 6h", "Allowance class 4h", "Allowance class 6g",
+                 "Allowance class 4g", "Allowance class 6e", "Allowance class 4e"});
+  SetHint(Label_toleranzklasse, 5110);
+  gt->addWidget(Label_toleranzklasse, 1, 0);
+  gt->addWidget(ComboBox_toleranzklasse, 1, 1, 1, 3);
+  AddEditRow(GroupBox_gewinde, gt, 2, Label_d2, "Label_d2", "pitch diameter d2", Edit_d2, "Edit_d2", Label_d2u,
+             "Label_d2u");
+  AddEditRow(GroupBox_gewinde, gt, 3, Label_d3, "Label_d3", "core diameter d3", Edit_d3, "Edit_d3", Label_d3u,
+             "Label_d3u");
+  AddEditRow(GroupBox_gewinde, gt, 4, Label_dmin, "Label_dmin", "thread diameter dmin", Edit_dmin, "Edit_dmin",
+             Label_dminu, "Label_dminu");
+  AddEditRow(GroupBox_gewinde, gt, 5, Label_lschraube, "Label_lschraube", "bolt length up to head l",
+             Edit_lschraube, "Edit_lschraube", Label_lschraubeu, "Label_lschraubeu");
+  Button_d2 = Arrow(GroupBox_gewinde, "Button_d2");
+  Button_d3 = Arrow(GroupBox_gewinde, "Button_d3");
+  Button_dmin = Arrow(GroupBox_gewinde, "Button_dmin");
+  Button_lschraube = Arrow(GroupBox_gewinde, "Button_lschraube");
+  gt->addWidget(Button_d2, 2, 3);
+  gt->addWidget(Button_d3, 3, 3);
+  gt->addWidget(Button_dmin, 4, 3);
+  gt->addWidget(Button_lschraube, 5, 3);
+  SetHint(Label_d2, 5120);
+  SetHint(Label_d3, 5130);
+  SetHint(Label_dmin, 5140);
+  SetHint(Label_lschraube, 4210);
+  right->addWidget(GroupBox_gewinde);
+
+  // Head
+  GroupBox_schraubenkopf = MakeGroup(this, "GroupBox_schraubenkopf", "bolt head");
+  auto* gh = new QGridLayout(GroupBox_schraubenkopf);
+  std::vector<std::string> heads;
+  for (int i = 1; i <= 8; ++i) heads.push_back(HeadKindNames[i].str());
+  ComboBox_schraubenkopf = MakeCombo(GroupBox_schraubenkopf, "ComboBox_schraubenkopf", heads);
+  SetHint(ComboBox_schraubenkopf, 4180);
+  Button_schraubenkopf = MakeButton(GroupBox_schraubenkopf, "Button_schraubenkopf", "");
+  gh->addWidget(ComboBox_schraubenkopf, 0, 0, 1, 2);
+  gh->addWidget(Button_schraubenkopf, 0, 2, 1, 2);
+  AddEditRow(GroupBox_schraubenkopf, gh, 1, Label_dk, "Label_dk", "diameter of the bolt head dk", Edit_dk,
+             "Edit_dk", Label_dku, "Label_dku");
+  AddEditRow(GroupBox_schraubenkopf, gh, 2, Label_dw, "Label_dw", "min bearing surface bolt head dw", Edit_dw,
+             "Edit_dw", Label_dwu, "Label_dwu");
+  AddEditRow(GroupBox_schraubenkopf, gh, 3, Label_lgew, "Label_lgew", "thread length lG", Edit_lgew, "Edit_lgew",
+             Label_lgewu, "Label_lgewu");
+  Edit_dk->setEnabled(false);
+  Edit_dw->setEnabled(false);
+  SetHint(Label_dk, 4190);
+  SetHint(Label_dw, 4195);
+  SetHint(Label_lgew, 4220);
+  right->addWidget(GroupBox_schraubenkopf);
+
+  // Material
+  GroupBox_werkstoff = MakeGroup(this, "GroupBox_werkstoff", "material");
+  auto* gw = new QGridLayout(GroupBox_werkstoff);
+  Label_werkstoff = MakeLabel(GroupBox_werkstoff, "Label_werkstoff", "material");
+  Button_werkstoff = MakeButton(GroupBox_werkstoff, "Button_werkstoff", "");
+  SetHint(Button_werkstoff, 9680);
+  gw->addWidget(Label_werkstoff, 0, 0);
+  gw->addWidget(Button_werkstoff, 0, 1);
+  Label_dauerfest = MakeLabel(GroupBox_werkstoff, "Label_dauerfest", "endurance strength");
+  ComboBox_dauerfest = MakeCombo(GroupBox_werkstoff, "ComboBox_dauerfest",
+                                 {"RTBHT 0.75*(180/d+52)", "RTAHT 0.75*(180/d+52) * (2-FV/F0.2)", "Database", "input"});
+  SetHint(Label_dauerfest, 5050);
+  gw->addWidget(Label_dauerfest, 1, 0);
+  gw->addWidget(ComboBox_dauerfest, 1, 1, 1, 2);
+  AddEditRow(GroupBox_werkstoff, gw, 2, Label_sigmaazul, "Label_sigmaazul", "endurance strength Sig.a.zul",
+             Edit_sigmaazul, "Edit_sigmaazul", Label_sigmaazulu, "Label_sigmaazulu");
+  SetHint(Label_sigmaazul, 5060);
+  right->addWidget(GroupBox_werkstoff);
+  columns->addLayout(right);
+
+  auto* bottom = new QHBoxLayout;
+  Button_ok = MakeButton(this, "Button_ok", "OK");
+  Button_cancel = MakeButton(this, "Button_cancel", "Cancel");
+  Button_hilfetext = MakeButton(this, "Button_hilfetext", "&Help Text");
+  Button_hilfebild = MakeButton(this, "Button_hilfebild", "Aux. &Image");
+  Button_metric = MakeButton(this, "Button_metric", "mm <--> inch");
+  for (QPushButton* b : {Button_ok, Button_cancel, Button_hilfetext, Button_hilfebild, Button_metric})
+    bottom->addWidget(b);
+  outer->addLayout(bottom);
+  Button_ok->setDefault(true);
+  ScaleCenterForm(*this);
+  FillForm();
+
+  UpDown1->OnClick = [this](bool) { UpDown1Click(); };
+  connect(ComboBox_typ, &QComboBox::activated, this, [this] { UpdateBoltTypeControls(); });
+  connect(ComboBox_toleranzklasse, &QComboBox::currentIndexChanged, this, [this] { UpdateToleranceControls(); });
+  connect(ComboBox_dauerfest, &QComboBox::activated, this, [this] { UpdateEnduranceControls(true); });
+  connect(ComboBox_schraubenkopf, &QComboBox::activated, this, [this] { HeadPick(); });
+  connect(Edit_lschraube, &QLineEdit::textChanged, this, [this] { Edit_lschraubeChange(); });
+  auto onClick = [this](QPushButton* b, auto handler) { connect(b, &QPushButton::clicked, this, handler); };
+  onClick(Button_sonder, [this] { Button_sonderClick(); });
+  onClick(Button_d2, [this] { Button_d2Click(); });
+  onClick(Button_d3, [this] { Button_d3Click(); });
+  onClick(Button_dmin, [this] { Button_dminClick(); });
+  onClick(Button_lschraube, [this] { Button_lschraubeClick(); });
+  onClick(Button_gewinde, [this] { Button_gewindeClick(); });
+  onClick(Button_schraubenkopf, [this] { Button_schraubenkopfClick(); });
+  onClick(Button_werkstoff, [this] { Button_werkstoffClick(); });
+  onClick(Button_ok, [this] { Button_okClick(); });
+  onClick(Button_cancel, [this] { Button_cancelClick(); });
+  onClick(Button_hilfetext, [this] { Button_hilfetextClick(); });
+  onClick(Button_hilfebild, [this] { Button_hilfebildClick(); });
+  onClick(Button_metric, [this] { Button_metricClick(); });
+}
+
+void TForm_bq4bolt::showEvent(QShowEvent* e) {
+  Filling = 1;
+  FillForm();
+  Filling = 0;
+  TCalcForm::showEvent(e);
+}
+
+bool TForm_bq4bolt::SelfDefined() const { return ComboBox_typ->currentIndex() == 2; }
+
+void TForm_bq4bolt::FillForm() {
+  const Byte kept = Filling;
+  Filling = 1;
+  const SCHRAUBTYPE& s = Schraube;
+  ComboBox_typ->setCurrentIndex(s.BoltType >= 1 && s.BoltType <= 5 ? s.BoltType - 1 : 0);
+  Button_gewinde->setText(Disp(Gewinde.Designation));
+  Edit_d2->setText(Length(s.d2));
+  Edit_d3->setText(Length(s.d3));
+  Edit_dmin->setText(Length(s.dmin));
+  ComboBox_toleranzklasse->setCurrentIndex(s.ToleranceClass >= 1 && s.ToleranceClass <= 7 ? s.ToleranceClass - 1 : 0);
+  Edit_lschraube->setText(Length(s.l));
+  ComboBox_schraubenkopf->setCurrentIndex(s.HeadType >= 1 && s.HeadType <= 8 ? s.HeadType - 1 : 0);
+  Edit_dk->setText(Length(s.dK));
+  Edit_dw->setText(Length(s.dw));
+  Edit_lgew->setText(Length(s.b));
+  ComboBox_dauerfest->setCurrentIndex(Last.EnduranceChoice >= 1 && Last.EnduranceChoice <= 4 ? Last.EnduranceChoice - 1
+                                                                                               : 0);
+  Edit_sigmaazul->setText(Disp(StressToText(Last.sigmaASV)));
+  for (QLabel* u : {Label_d2u, Label_d3u, Label_dminu, Label_lschraubeu, Label_dku, Label_dwu, Label_lgewu})
+    u->setText(Disp(LengthUnitText()));
+  Label_sigmaazulu->setText(Disp(StressUnitText()));
+  Button_schraubenkopf->setText(Disp(BoltStandardText() + "  -  " + LengthToText(HeadRowNominalDiameter()) + " " +
+                                     LengthUnitText()));
+  Button_werkstoff->setText(Disp(MatBolt.StrengthClass));
+  FillGrid();
+  ShowBoltTypeControls();
+  UpdateToleranceControls();
+  UpdateEnduranceControls(false);
+  Filling = kept;
+}
+
+void TForm_bq4bolt::FillGrid() {
+  const int n = Schraube.nSections > kMaxBoltSections ? kMaxBoltSections : Schraube.nSections;
+  StringGrid_boltgeo->clearContents();
+  StringGrid_boltgeo->setRowCount(n);
+  for (int i = 1; i <= n; ++i) {
+    auto* number = new QTableWidgetItem(QString::number(i));
+    number->setFlags(number->flags() & ~Qt::ItemIsEditable);
+    StringGrid_boltgeo->setItem(i - 1, 0, number);
+    StringGrid_boltgeo->setItem(i - 1, 1, new QTableWidgetItem(Length(Schraube.dSec[i])));
+    StringGrid_boltgeo->setItem(i - 1, 2, new QTableWidgetItem(Length(Schraube.diSec[i])));
+    StringGrid_boltgeo->setItem(i - 1, 3, new QTableWidgetItem(Length(Schraube.lSec[i])));
+  }
+  UpDown1->Position = n + 1;
+}
+
+void TForm_bq4bolt::StoreInput() {
+  SCHRAUBTYPE& s = Schraube;
+  s.BoltType = static_cast<Word>(ComboBox_typ->currentIndex() + 1);
+  if (SelfDefined()) {
+    const int n = IntClamp(0, kMaxBoltSections, UpDown1->Position - 1);
+    s.nSections = static_cast<Word>(n);
+    auto cell = [this](int row, int col) {
+      const QTableWidgetItem* item = StringGrid_boltgeo->item(row, col);
+      return item ? TextToLength(DisplayText(item->text())) : Extended(0);
+    };
+    for (int i = 1; i <= n; ++i) {
+      s.dSec[i] = cell(i - 1, 1);
+      s.diSec[i] = cell(i - 1, 2);
+      s.lSec[i] = cell(i - 1, 3);
+    }
+  }
+  s.d2 = Length(Edit_d2);
+  s.d3 = Length(Edit_d3);
+  s.dmin = Length(Edit_dmin);
+  s.ToleranceClass = static_cast<Word>(ComboBox_toleranzklasse->currentIndex() + 1);
+  s.l = Length(Edit_lschraube);
+  s.HeadType = static_cast<Word>(ComboBox_schraubenkopf->currentIndex() + 1);
+  s.dK = Length(Edit_dk);
+  s.dw = Length(Edit_dw);
+  s.b = Length(Edit_lgew);
+  Last.EnduranceChoice = static_cast<Word>(ComboBox_dauerfest->currentIndex() + 1);
+  Last.sigmaASV = TextToStress(DisplayText(Edit_sigmaazul->text()));
+}
+
+void TForm_bq4bolt::UpDown1Click() { StringGrid_boltgeo->setRowCount(UpDown1->Position - 1); }
+
+void TForm_bq4bolt::ShowBoltTypeControls() {
+  const bool own = SelfDefined();
+  Button_sonder->setVisible(own);
+  StringGrid_boltgeo->setEnabled(own);
+  UpDown1->setVisible(own);
+  for (QWidget* w : std::initializer_list<QWidget*>{Label_lschraube, Edit_lschraube, Label_lschraubeu,
+                                                    Button_lschraube})
+    w->setVisible(!own);
+}
+
+void TForm_bq4bolt::UpdateBoltTypeControls() {
+  ShowBoltTypeControls();
+  if (SelfDefined()) return;
+  StoreInput();
+  BuildBoltSections();
+  FillForm();
+}
+
+void TForm_bq4bolt::Edit_lschraubeChange() {
+  if (Filling || SelfDefined()) return;
+  StoreInput();
+  BuildBoltSections();
+  FillGrid();
+}
+
+void TForm_bq4bolt::Button_sonderClick() {
+  StoreInput();
+  EditBoltSections();
+  FillGrid();
+}
+
+void TForm_bq4bolt::UpdateToleranceControls() {
+  const bool input = ComboBox_toleranzklasse->currentIndex() == 0;
+  for (QWidget* w : std::initializer_list<QWidget*>{Label_d2, Edit_d2, Label_d2u, Button_d2, Label_d3, Edit_d3,
+                                                    Label_d3u, Button_d3, Label_dmin, Edit_dmin, Label_dminu,
+                                                    Button_dmin})
+    w->setVisible(input);
+}
+
+// The endurance-limit table is offered when the user chooses "Database",
+// not at every filling of the form.
+void TForm_bq4bolt::UpdateEnduranceControls(bool pick) {
+  const int item = ComboBox_dauerfest->currentIndex();
+  if (pick && item == 2) {
+    AbortFlag = 0;
+    ShowBoltSigmaATable(1);
+    if (!AbortFlag) Last.MatSaRow = static_cast<Word>(SelectedRecordNo);
+  }
+  const bool input = item == 3;
+  for (QWidget* w : std::initializer_list<QWidget*>{Label_sigmaazul, Edit_sigmaazul, Label_sigmaazulu})
+    w->setVisible(input);
+}
+
+void TForm_bq4bolt::Button_d2Click() { Edit_d2->setText(Length(ProposedPitchDiameter())); }
+void TForm_bq4bolt::Button_d3Click() { Edit_d3->setText(Length(ProposedMinorDiameter())); }
+void TForm_bq4bolt::Button_dminClick() { Edit_dmin->setText(Length(ProposedMinMajorDiameter())); }
+
+void TForm_bq4bolt::Button_lschraubeClick() {
+  AbortFlag = 0;
+  const Extended minimum = 1.5L * Gewinde.d + Klemmstuecke.lK;
+  Extended l = SelectBoltLength(minimum);
+  if (l == 0) l = minimum;
+  Edit_lschraube->setText(Length(l));
+}
+
+void TForm_bq4bolt::Button_gewindeClick() {
+  AbortFlag = 0;
+  CalcFatalFlag = 0;
+  if (!OpenTextForRead(AddBackslash(DbfDir) + "gewinde.dbf")) {
+    CalcFatalFlag = 1;
+    return;
+  }
+  SetDbfDialogCaptions("", "Database thread");
+  OpenCalcTable(kThreadTable);
+  if (AbortFlag) {
+    CalcFatalFlag = 1;
+    return;
+  }
+  if (Schraube.ThreadRow >= 1 && Schraube.ThreadRow <= DbfRecordCount()) GotoDbfRecord(Schraube.ThreadRow);
+  SetHelpNo(9510);
+  ShowDbfDialog("", 1);
+  if (!AbortFlag) {
+    ReadGewindeRecord();
+    Schraube.ThreadRow = static_cast<Word>(SelectedRecordNo);
+  }
+  CloseDbfTable();
+  Button_gewinde->setText(Disp(Gewinde.Designation));
+  BuildBoltSections();
+  FillGrid();
+}
+
+void TForm_bq4bolt::HeadPick() {
+  StoreInput();
+  const int type = Schraube.HeadType;
+  const TCalcTableNo table = type + 1;
+  OpenCalcTable(table);
+  if (AbortFlag || type < 1 || type > 8) {
+    AddErrorMessage("Fatal  : Database bolt head");
+    CalcFatalFlag = 1;
+    CloseDbfTable();
+    AbortFlag = 0;
+    return;
+  }
+  const std::string key = FloatToTextWidth(3, 2, Gewinde.d);
+  FindDbfKey(key);
+  if (!DbfKeyFound()) {
+    AddErrorMessage("Fatal  : Database bolt head");
+    ShowTraceMessage("Database: Append d= " + FloatToTextFix(2, Gewinde.d));
+    Schraube.HeadRow = 0;
+    DbfFirst();
+    AbortFlag = 1;  // the head values stay as they were
+  } else {
+    if (Schraube.HeadRow == 0) Schraube.HeadRow = static_cast<Word>(DbfRecNo());
+    if (DbfRecordCount() > 0) {
+      SetDbfDialogCaptions("", HeadKindNames[type].view());
+      if (Schraube.HeadRow >= 1 && Schraube.HeadRow <= DbfRecordCount()) {
+        GotoDbfRecord(Schraube.HeadRow);
+        CopyCalcRecord(table);
+        if (!FloatEqual(HeadRowNominalDiameter(), Gewinde.d)) FindDbfKey(key);
+      }
+      CopyCalcRecord(table);
+      ShowDbfDialog("", 1);
+      if (!AbortFlag) {
+        Schraube.HeadRow = static_cast<Word>(SelectedRecordNo);
+        CopyCalcRecord(table);
+      }
+    }
+  }
+  if (!AbortFlag) {
+    CopyCalcRecord(table);
+    CloseDbfTable();
+    TakeHeadRowValues();
+    Schraube.b = StandardThreadLength();
+    FillForm();
+  } else {
+    CloseDbfTable();
+  }
+  AbortFlag = 0;
+}
+
+void TForm_bq4bolt::Button_schraubenkopfClick() {
+  AbortFlag = 0;
+  CalcFatalFlag = 0;
+  HeadPick();
+}
+
+void TForm_bq4bolt::Button_werkstoffClick() {
+  AbortFlag = 0;
+  SetDbfDialogCaptions("", CalcTableCaption(kBoltMaterialTable));
+  OpenCalcTable(kBoltMaterialTable);
+  if (AbortFlag) {
+    AddErrorMessage("Fatal  : Database MAT_BOLT");
+    CloseDbfTable();
+    return;
+  }
+  if (Schraube.MatBoltRow >= 1 && Schraube.MatBoltRow <= DbfRecordCount()) GotoDbfRecord(Schraube.MatBoltRow);
+  ShowDbfDialog("", 1);
+  if (!AbortFlag) {
+    CopyCalcRecord(kBoltMaterialTable);
+    Schraube.MatBoltRow = static_cast<Word>(SelectedRecordNo);
+  }
+  CloseDbfTable();
+  Button_werkstoff->setText(Disp(MatBolt.StrengthClass));
+}
+
+void TForm_bq4bolt::Button_okClick() {
+  AbortFlag = 0;
+  StoreInput();
+  accept();
+}
+
+void TForm_bq4bolt::Button_cancelClick() { reject(); }
+
+void TForm_bq4bolt::Button_hilfetextClick() {
+  ShowHelpText(HelpNumber, "", 1);
+  AbortFlag = 0;
+}
+
+void TForm_bq4bolt::Button_hilfebildClick() {
+  ShowHelpText(HelpNumber, "", 2);
+  AbortFlag = 0;
+  BringToFront();
+}
+
+void TForm_bq4bolt::Button_metricClick() {
+  Filling = 1;
+  StoreInput();
+  ToggleUnitSystem();
+  FillForm();
+  Filling = 0;
+}
+
+void RunBoltForm() {
+  TForm_bq4bolt form;
+  platform::ExecModal(form, "bolt");
+}

@@ -1,0 +1,329 @@
+// Before any Qt header: the message list has a field named like a Qt macro.
+#include "framework/calc_messages.h"
+
+#include "calc/forms/nut_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "calc/calc_tables.h"
+#include "calc/designation.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "framework/forms/placement.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+QString Length(Extended mm) { return Disp(LengthToText(mm)); }
+Extended Length(const QLineEdit* e) { return TextToLength(DisplayText(e->text())); }
+
+QPushButton* Arrow(QWidget* parent, const char* name) {
+  QPushButton* b = MakeButton(parent, name, "<");
+  b->setFixedWidth(28);
+  return b;
+}
+
+Extended NutRowDiameter(int nutType) {
+  switch (nutType) {
+    case 1: return Din934.d;
+    case 2: return Din6915.d;
+    case 3: return Flangnut.d;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+TForm_bq4nut::TForm_bq4nut(QWidget* parent) : TCalcForm(parent) {
+  setObjectName("TForm_bq4nut");
+  setWindowTitle(Disp("nut  d = " + LengthToText(Gewinde.d) + " " + LengthUnitText()));
+  auto* outer = new QVBoxLayout(this);
+  auto* top = new QHBoxLayout;
+  RadioGroup_typ = new TRadioGroup(this, "RadioGroup_typ", " bolt-nut type ",
+                                   {JointKindNames[1].str(), JointKindNames[2].str()});
+  SetHint(RadioGroup_typ, 4120);
+  top->addWidget(RadioGroup_typ);
+  auto* tol = new QVBoxLayout;
+  Label_tolgew = MakeLabel(this, "Label_tolgew", "Allowance class");
+  ComboBox_tolgew = MakeCombo(this, "ComboBox_tolgew", {"6 H", "5 H", "4 H", "6 G", "5 G", "4 G"});
+  tol->addWidget(Label_tolgew);
+  tol->addWidget(ComboBox_tolgew);
+  tol->addStretch(1);
+  top->addLayout(tol);
+  outer->addLayout(top);
+
+  auto* middle = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  GroupBox_sackloch = MakeGroup(this, "GroupBox_sackloch", " " + JointKindNames[1].str() + " ");
+  auto* gs = new QGridLayout(GroupBox_sackloch);
+  AddEditRow(GroupBox_sackloch, gs, 0, Label_tg, "Label_tg", "thread depth", Edit_tg, "Edit_tg", Label_tgu, "Label_tgu");
+  AddEditRow(GroupBox_sackloch, gs, 1, Label_tb, "Label_tb", "bore depth", Edit_tb, "Edit_tb", Label_tbu, "Label_tbu");
+  Button_tg = Arrow(GroupBox_sackloch, "Button_tg");
+  Button_tb = Arrow(GroupBox_sackloch, "Button_tb");
+  gs->addWidget(Button_tg, 0, 3);
+  gs->addWidget(Button_tb, 1, 3);
+  SetHint(Label_tg, 4130);
+  SetHint(Label_tb, 4140);
+  left->addWidget(GroupBox_sackloch);
+
+  GroupBox_mutter = MakeGroup(this, "GroupBox_mutter", " nut ");
+  auto* gm = new QVBoxLayout(GroupBox_mutter);
+  std::vector<std::string> kinds;
+  for (int i = 1; i <= 4; ++i) kinds.push_back(NutKindNames[i].str());
+  RadioGroup_form = new TRadioGroup(GroupBox_mutter, "RadioGroup_form", "Type", kinds, 2);
+  gm->addWidget(RadioGroup_form);
+  auto* db = new QHBoxLayout;
+  Button_dbnut = MakeButton(GroupBox_mutter, "Button_dbnut", "Database");
+  Label_dbnut = MakeLabel(GroupBox_mutter, "Label_dbnut", "");
+  db->addWidget(Button_dbnut);
+  db->addWidget(Label_dbnut, 1);
+  gm->addLayout(db);
+  GroupBox_spezial = MakeGroup(GroupBox_mutter, "GroupBox_spezial", " special nut ");
+  auto* gz = new QGridLayout(GroupBox_spezial);
+  AddEditRow(GroupBox_spezial, gz, 0, Label_dw, "Label_dw", "min. bearing surface nut dw", Edit_dw, "Edit_dw",
+             Label_dwu, "Label_dwu");
+  AddEditRow(GroupBox_spezial, gz, 1, Label_h, "Label_h", "height of nut", Edit_h, "Edit_h", Label_hu, "Label_hu");
+  SetHint(Label_dw, 4160);
+  SetHint(Label_h, 4170);
+  gm->addWidget(GroupBox_spezial);
+  CheckBox_jamatnut = new QCheckBox(Disp("Input nut material ?"), GroupBox_mutter);
+  CheckBox_jamatnut->setObjectName("CheckBox_jamatnut");
+  gm->addWidget(CheckBox_jamatnut);
+  left->addWidget(GroupBox_mutter);
+  left->addStretch(1);
+  middle->addLayout(left);
+
+  GroupBox_mat = MakeGroup(this, "GroupBox_mat", " material ");
+  auto* gmat = new QVBoxLayout(GroupBox_mat);
+  Label_mat = MakeLabel(GroupBox_mat, "Label_mat", "");
+  Label_pmax = MakeLabel(GroupBox_mat, "Label_pmax", "");
+  Label_re = MakeLabel(GroupBox_mat, "Label_re", "");
+  Label_rm = MakeLabel(GroupBox_mat, "Label_rm", "");
+  Label_e = MakeLabel(GroupBox_mat, "Label_e", "");
+  for (QLabel* l : {Label_mat, Label_pmax, Label_re, Label_rm, Label_e}) gmat->addWidget(l);
+  RadioGroup_dbmat = new TRadioGroup(GroupBox_mat, "RadioGroup_dbmat", "Database",
+                                     {"0 (pressung.dbf)", "1 (mat_p_1.dbf)"});
+  gmat->addWidget(RadioGroup_dbmat);
+  Button_dbwst = MakeButton(GroupBox_mat, "Button_dbwst", "Database");
+  gmat->addWidget(Button_dbwst);
+  gmat->addStretch(1);
+  middle->addWidget(GroupBox_mat);
+  outer->addLayout(middle);
+
+  auto* bottom = new QHBoxLayout;
+  Button_ok = MakeButton(this, "Button_ok", "OK");
+  Button_cancel = MakeButton(this, "Button_cancel", "Cancel");
+  Button_hilfetext = MakeButton(this, "Button_hilfetext", "&Help Text");
+  Button_hilfebild = MakeButton(this, "Button_hilfebild", "Aux. &Image");
+  Button_metric = MakeButton(this, "Button_metric", "mm <--> inch");
+  for (QPushButton* b : {Button_ok, Button_cancel, Button_hilfetext, Button_hilfebild, Button_metric})
+    bottom->addWidget(b);
+  outer->addLayout(bottom);
+  Button_ok->setDefault(true);
+  ScaleCenterForm(*this);
+  FillForm();
+
+  RadioGroup_typ->OnClick = [this] { UpdateNutControls(); };
+  RadioGroup_form->OnClick = [this] { UpdateNutControls(); };
+  RadioGroup_dbmat->OnClick = [this] { RadioGroup_dbmatClick(); };
+  connect(CheckBox_jamatnut, &QCheckBox::toggled, this, [this] { UpdateNutControls(); });
+  auto onClick = [this](QPushButton* b, auto handler) { connect(b, &QPushButton::clicked, this, handler); };
+  onClick(Button_tg, [this] { Button_tgClick(); });
+  onClick(Button_tb, [this] { Button_tbClick(); });
+  onClick(Button_dbnut, [this] { Button_dbnutClick(); });
+  onClick(Button_dbwst, [this] { Button_dbwstClick(); });
+  onClick(Button_ok, [this] { Button_okClick(); });
+  onClick(Button_cancel, [this] { Button_cancelClick(); });
+  onClick(Button_hilfetext, [this] { Button_hilfetextClick(); });
+  onClick(Button_hilfebild, [this] { Button_hilfebildClick(); });
+  onClick(Button_metric, [this] { Button_metricClick(); });
+}
+
+void TForm_bq4nut::showEvent(QShowEvent* e) {
+  FillForm();
+  TCalcForm::showEvent(e);
+}
+
+void TForm_bq4nut::FillForm() {
+  for (QLabel* u : {Label_tgu, Label_tbu, Label_dwu, Label_hu}) u->setText(Disp(LengthUnitText()));
+  RadioGroup_typ->SetItemIndex(Verbindung.JointKind - 1);
+  RadioGroup_dbmat->SetItemIndex(Sackloch.MatTable);
+  ComboBox_tolgew->setCurrentIndex(Mutter.NutToleranceClass >= 1 && Mutter.NutToleranceClass <= 6
+                                       ? Mutter.NutToleranceClass - 1
+                                       : 0);
+  Edit_tg->setText(Length(Sackloch.tg));
+  Edit_tb->setText(Length(Sackloch.tb));
+  Edit_dw->setText(Length(Mutter.dwNut));
+  Edit_h->setText(Length(Mutter.m));
+  RadioGroup_form->SetItemIndex(Mutter.NutType - 1);
+  const bool kept = CheckBox_jamatnut->blockSignals(true);
+  CheckBox_jamatnut->setChecked(MatMutter.OwnNutMaterial != 0);
+  CheckBox_jamatnut->blockSignals(kept);
+  Label_dbnut->setText(Disp(LengthToText(Gewinde.d) + " - " + NutStandardText()));
+  ShowNutMaterial();
+  UpdateNutControls();
+}
+
+void TForm_bq4nut::ShowNutMaterial() {
+  const std::string unit = " " + StressUnitText();
+  Label_mat->setText(Disp(MatMutter.Name.view()));
+  Label_pmax->setText(Disp("p max = " + StressToTextFmt(4, 0, MatMutter.pGNut) + unit));
+  Label_re->setText(Disp("Re = " + StressToText(MatMutter.ReM) + unit));
+  Label_rm->setText(Disp("Rm = " + StressToText(MatMutter.RmM) + unit));
+  Label_e->setText(Disp("E = " + StressToText(MatMutter.EM) + unit));
+}
+
+void TForm_bq4nut::StoreInput() {
+  if (RadioGroup_typ->ItemIndex() >= 0) Verbindung.JointKind = static_cast<Word>(RadioGroup_typ->ItemIndex() + 1);
+  if (RadioGroup_dbmat->ItemIndex() >= 0) Sackloch.MatTable = RadioGroup_dbmat->ItemIndex();
+  Mutter.NutToleranceClass = static_cast<Word>(ComboBox_tolgew->currentIndex() + 1);
+  Sackloch.tg = Length(Edit_tg);
+  Sackloch.tb = Length(Edit_tb);
+  Mutter.dwNut = Length(Edit_dw);
+  Mutter.m = Length(Edit_h);
+  if (RadioGroup_form->ItemIndex() >= 0) Mutter.NutType = static_cast<Word>(RadioGroup_form->ItemIndex() + 1);
+  MatMutter.OwnNutMaterial = CheckBox_jamatnut->isChecked() ? 1 : 0;
+}
+
+void TForm_bq4nut::UpdateNutControls() {
+  const bool tapped = RadioGroup_typ->ItemIndex() == 0;
+  GroupBox_sackloch->setVisible(tapped);
+  GroupBox_mutter->setVisible(!tapped);
+  const bool special = RadioGroup_form->ItemIndex() == 3;
+  Edit_dw->setEnabled(special);
+  Edit_h->setEnabled(special);
+  Button_dbnut->setVisible(!special);
+  const bool material = tapped || CheckBox_jamatnut->isChecked();
+  GroupBox_mat->setVisible(material);
+  Button_dbwst->setVisible(material);
+}
+
+void TForm_bq4nut::RadioGroup_dbmatClick() {
+  if (RadioGroup_dbmat->ItemIndex() >= 0) Sackloch.MatTable = RadioGroup_dbmat->ItemIndex();
+}
+
+void TForm_bq4nut::Button_tgClick() {
+  Edit_tg->setText(Length(2 * Gewinde.P + (Schraube.l - Klemmstuecke.lK)));
+}
+
+void TForm_bq4nut::Button_tbClick() {
+  Edit_tb->setText(Length(Length(Edit_tg) + std::max<Extended>(2 * Gewinde.P, 3)));
+}
+
+void TForm_bq4nut::Button_dbnutClick() {
+  const int type = RadioGroup_form->ItemIndex() + 1;
+  if (type < 1 || type > 3) return;  // the special nut has no table
+  Mutter.NutType = static_cast<Word>(type);
+  const TCalcTableNo table = type + 10;
+  OpenCalcTable(table);
+  if (AbortFlag) {
+    AddErrorMessage("Fatal  : Database nut !");
+    AbortFlag = 0;
+    return;
+  }
+  if (DbfRecordCount() > 0) {
+    SetDbfDialogCaptions("", "Database nut");
+    bool found = false;
+    if (Mutter.NutRow >= 1 && Mutter.NutRow <= DbfRecordCount()) {
+      GotoDbfRecord(Mutter.NutRow);
+      CopyCalcRecord(table);
+      found = FloatEqual(NutRowDiameter(type), Gewinde.d);
+    }
+    if (!found) {
+      FindDbfKey(NutKeyText());
+      found = DbfKeyFound();
+    }
+    int mode = 1;
+    if (!found) {
+      const std::string d = FloatToTextWidth(3, 2, Gewinde.d);
+      ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
+      DbfFirst();
+      SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
+      SetHelpNo(9600);
+      mode = 2;
+    }
+    ShowDbfDialog("", mode);
+    if (!AbortFlag) Mutter.NutRow = SelectedRecordNo;
+    AbortFlag = 0;
+  } else {
+    DbfFirst();
+  }
+  // A cancelled dialog still gives the row it stood on.
+  CopyCalcRecord(table);
+  CloseDbfTable();
+  TakeNutRowValues(type);
+  Edit_dw->setText(Length(Mutter.dwNut));
+  Edit_h->setText(Length(Mutter.m));
+  Label_dbnut->setText(Disp(LengthToText(Gewinde.d) + " - " + NutStandardText()));
+}
+
+void TForm_bq4nut::Button_dbwstClick() {
+  const int item = RadioGroup_dbmat->ItemIndex();
+  if (item < 0) return;
+  AbortFlag = 0;
+  SetDbfDialogCaptions("", "Database material nut");
+  OpenCalcTable(item == 1 ? kPlateMaterialTable1 : kPlateMaterialTable);
+  if (!AbortFlag) {
+    if (Sackloch.NutMatRow >= 1 && Sackloch.NutMatRow <= DbfRecordCount()) GotoDbfRecord(Sackloch.NutMatRow);
+    ShowDbfDialog("", 1);
+    if (!AbortFlag) {
+      ReadPressungRecord();
+      Sackloch.NutMatRow = static_cast<Word>(SelectedRecordNo);
+      TakeNutMaterialRow();
+    }
+    CloseDbfTable();
+    if (!AbortFlag) {
+      Sackloch.MatTable = item;
+      ShowNutMaterial();
+    }
+  }
+  AbortFlag = 0;
+}
+
+void TForm_bq4nut::Button_okClick() {
+  AbortFlag = 0;
+  StoreInput();
+  accept();
+}
+
+void TForm_bq4nut::Button_cancelClick() { reject(); }
+
+void TForm_bq4nut::Button_hilfetextClick() {
+  ShowHelpText(1000, "", 1);
+  AbortFlag = 0;
+}
+
+void TForm_bq4nut::Button_hilfebildClick() {
+  StoreInput();
+  ShowHelpText(4120, "", 2);
+  AbortFlag = 0;
+  BringToFront();
+}
+
+void TForm_bq4nut::Button_metricClick() {
+  StoreInput();
+  ToggleUnitSystem();
+  FillForm();
+}
+
+void RunNutForm() {
+  TForm_bq4nut form;
+  platform::ExecModal(form, "nut");
+}

@@ -1,0 +1,223 @@
+// Before any Qt header: the message list has a field named like a Qt macro.
+#include "../calc_test_support.h"
+#include "form_test_support.h"
+
+#include <QTableWidget>
+
+#include "calc/forms/bolt_form.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/forms/nut_form.h"
+#include "calc/calc_tables.h"
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+class BoltFormTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    FindCalcRecord(2);  // the head row of the default M12
+    Schraube.BoltType = 1;
+    Schraube.l = 60;
+    Schraube.b = 30;
+    Schraube.nSections = 1;
+    Schraube.lSec[1] = 60;
+    Schraube.dSec[1] = 12;
+  }
+};
+
+TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
+  Schraube.ToleranceClass = 2;
+  Last.EnduranceChoice = 1;
+  TForm_bq4bolt form;
+  ShowAndGrab(form, "bq4bolt");
+  EXPECT_EQ(form.Filling, 0);
+  EXPECT_EQ(Text(form.windowTitle()), "BQ4  bolt");
+  EXPECT_EQ(Text(form.Button_gewinde->text()), "M12");
+  EXPECT_EQ(Text(form.Edit_lschraube->text()), "60");
+  EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 1);
+  EXPECT_EQ(Text(form.StringGrid_boltgeo->item(0, 3)->text()), "60");
+  EXPECT_FALSE(form.StringGrid_boltgeo->isEnabled());
+  EXPECT_FALSE(form.Button_sonder->isVisible());
+  EXPECT_FALSE(form.Edit_d2->isVisible());  // allowance class 6h
+  EXPECT_FALSE(form.Edit_sigmaazul->isVisible());
+  EXPECT_FALSE(form.Edit_dk->isEnabled());
+  EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "ISO 4762  -  12 mm");
+  form.ComboBox_toleranzklasse->setCurrentIndex(0);
+  EXPECT_TRUE(form.Edit_d2->isVisible());
+}
+
+TEST_F(BoltFormTest, LengthChangeRebuildsTheSectionsOfAStandardBolt) {
+  TForm_bq4bolt form;
+  form.Filling = 0;
+  form.Edit_lschraube->setText("80");
+  EXPECT_EQ(Schraube.l, 80);
+  EXPECT_EQ(Schraube.lSec[1], 80);
+  EXPECT_EQ(Text(form.StringGrid_boltgeo->item(0, 3)->text()), "80");
+
+  form.ComboBox_typ->setCurrentIndex(1);  // necked-down: two sections at once
+  form.UpdateBoltTypeControls();
+  EXPECT_EQ(Schraube.BoltType, 2);
+  EXPECT_EQ(Schraube.nSections, 2);
+  EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 2);
+}
+
+TEST_F(BoltFormTest, SelfDefinedBoltKeepsItsSectionsAndReadsTheGrid) {
+  TForm_bq4bolt form;
+  form.Filling = 0;
+  form.ComboBox_typ->setCurrentIndex(2);
+  form.UpdateBoltTypeControls();
+  EXPECT_TRUE(form.StringGrid_boltgeo->isEnabled());
+  EXPECT_FALSE(form.Edit_lschraube->isVisibleTo(&form));
+  EXPECT_EQ(Schraube.nSections, 1);
+  form.UpDown1->Click(false);  // increment -1: the down arrow adds a row
+  EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 2);
+  form.StringGrid_boltgeo->setItem(1, 1, new QTableWidgetItem("10"));
+  form.StringGrid_boltgeo->setItem(1, 3, new QTableWidgetItem("25"));
+  form.Button_okClick();
+  EXPECT_EQ(Schraube.BoltType, 3);
+  EXPECT_EQ(Schraube.nSections, 2);
+  EXPECT_EQ(Schraube.dSec[2], 10);
+  EXPECT_EQ(Schraube.lSec[2], 25);
+  for (int i = 0; i < 20; ++i) form.UpDown1->Click(false);
+  EXPECT_EQ(form.UpDown1->Position, 10);  // at most nine sections in the grid
+}
+
+TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLength) {
+  Klemmstuecke.lK = 42;
+  TForm_bq4bolt form;
+  form.Button_d2Click();
+  EXPECT_EQ(Text(form.Edit_d2->text()), Text(Disp(LengthToText(12 - 0.649519L * 1.75L))));
+  AcceptRow(0);
+  form.Filling = 0;
+  form.Button_lschraubeClick();
+  EXPECT_GE(Schraube.l, 60);  // the rebuild stored it
+}
+
+TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
+  Schraube.dK = 18;
+  Schraube.dw = 17;
+  Schraube.b = 30;
+  std::filesystem::remove(DbfDir + "/din931.dbf");
+  table_test::WriteDbf(DbfDir + "/din931.dbf", {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 2}},
+                       {{"8", "ISO 4017", "22"}});
+  TForm_bq4bolt form;
+  form.ComboBox_schraubenkopf->setCurrentIndex(1);
+  platform::DialogScript script;
+  script.Ok().Expect("Database: Append d= 12.00");
+  form.HeadPick();
+  EXPECT_TRUE(HasMessage("Fatal  : Database bolt head"));
+  EXPECT_EQ(Schraube.dK, 18);
+  EXPECT_EQ(Schraube.dw, 17);
+  EXPECT_EQ(Schraube.b, 30);
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(BoltFormTest, HeadPickTakesTheRowValues) {
+  AcceptRow(0);
+  TForm_bq4bolt form;
+  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
+  form.HeadPick();
+  EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.dK, Din931.s);
+  EXPECT_EQ(Schraube.dw, Din931.dw);
+  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
+}
+
+TEST_F(BoltFormTest, OkStoresCancelKeeps) {
+  platform::DialogScript script;
+  script.Cancel();
+  RunBoltForm();
+  EXPECT_EQ(AbortFlag, 1);
+  script.Ok({{"ComboBox_dauerfest", "#3"}, {"Edit_sigmaazul", "48"}, {"Edit_lgew", "none"}});
+  RunBoltForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Last.EnduranceChoice, 4);
+  EXPECT_EQ(Last.sigmaASV, 48);
+  EXPECT_EQ(Schraube.b, 0);
+}
+
+// Nut form -----------------------------------------------------------------------
+
+class NutFormTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    SetUpThroughBoltedM12Joint();
+  }
+};
+
+TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
+  Mutter.NutType = 1;
+  MatMutter.OwnNutMaterial = 0;
+  TForm_bq4nut form;
+  ShowAndGrab(form, "bq4nut");
+  EXPECT_EQ(Text(form.windowTitle()), "nut  d = 12 mm");
+  EXPECT_TRUE(form.GroupBox_mutter->isVisible());
+  EXPECT_FALSE(form.GroupBox_sackloch->isVisible());
+  EXPECT_FALSE(form.GroupBox_mat->isVisible());
+  EXPECT_FALSE(form.Edit_dw->isEnabled());
+  form.RadioGroup_form->SetItemIndex(3);
+  form.UpdateNutControls();
+  EXPECT_TRUE(form.Edit_dw->isEnabled());
+  EXPECT_FALSE(form.Button_dbnut->isVisible());
+  form.RadioGroup_typ->SetItemIndex(0);
+  form.UpdateNutControls();
+  EXPECT_TRUE(form.GroupBox_sackloch->isVisible());
+  EXPECT_FALSE(form.GroupBox_mutter->isVisible());
+  EXPECT_TRUE(form.GroupBox_mat->isVisible());
+}
+
+TEST_F(NutFormTest, DepthProposals) {
+  Schraube.l = 60;
+  Klemmstuecke.lK = 42;
+  TForm_bq4nut form;
+  form.Button_tgClick();
+  EXPECT_EQ(Text(form.Edit_tg->text()), "21.5");
+  form.Button_tbClick();
+  EXPECT_EQ(Text(form.Edit_tb->text()), "25");
+}
+
+TEST_F(NutFormTest, NutPickSearchesTheCurrentDiameter) {
+  Mutter.NutType = 1;
+  Mutter.NutRow = 1;  // M1.6
+  int shown = 0;
+  AcceptRow(0, &shown);
+  TForm_bq4nut form;
+  form.Button_dbnutClick();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Mutter.dNut, 12);
+  EXPECT_GT(Mutter.NutRow, 1);
+  EXPECT_EQ(Text(form.Edit_h->text()), Text(Disp(LengthToText(Mutter.m))));
+
+  CancelTable();  // keeps the row but takes the row the dialog stood on
+  const auto row = Mutter.NutRow;
+  form.Button_dbnutClick();
+  EXPECT_EQ(Mutter.NutRow, row);
+  EXPECT_EQ(Mutter.dNut, 12);
+}
+
+TEST_F(NutFormTest, MaterialPickAndOk) {
+  AcceptRow(2);
+  TForm_bq4nut form;
+  form.RadioGroup_dbmat->SetItemIndex(0);
+  form.Button_dbwstClick();
+  EXPECT_EQ(MatMutter.Name.str(), "St 50");
+  EXPECT_EQ(Sackloch.NutMatRow, 2);
+  EXPECT_EQ(Text(form.Label_rm->text()), "Rm = 500 MPa");
+
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_typ", "#0"}, {"Edit_tg", "18"}, {"ComboBox_tolgew", "#2"}});
+  RunNutForm();
+  EXPECT_EQ(Verbindung.JointKind, kJointTapped);
+  EXPECT_EQ(Sackloch.tg, 18);
+  EXPECT_EQ(Mutter.NutToleranceClass, 3);
+  script.Cancel();
+  RunNutForm();
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+}  // namespace
