@@ -308,7 +308,8 @@ void Tdbf4::SortByColumn(int column) {
 }
 
 bool Tdbf4::ExportHtml(const std::string& path) {
-  if (!tzdbf.Active()) return false;
+  // Records are read from the file: a pending edit is stored first.
+  if (!tzdbf.Active() || !Guard([&] { tzdbf.CheckBrowseMode(); })) return false;
   AssignTextFile(TextFileVar, path);
   if (!TextFileVar.Rewrite()) {
     ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + path);
@@ -355,7 +356,8 @@ bool Tdbf4::ExportHtml(const std::string& path) {
 }
 
 void Tdbf4::PrintTable() {
-  if (!tzdbf.Active()) return;
+  // Records are read from the file: a pending edit is stored first.
+  if (!tzdbf.Active() || !Guard([&] { tzdbf.CheckBrowseMode(); })) return;
   std::string title = (ProgShortName + " V").substr(0, 27) + ProgVersion;
   SetPageHeader(title.substr(0, std::min<std::size_t>(title.size(), 32)), Label_filename, CaptionForMode(Mode),
                 "", Label_title1, 0);

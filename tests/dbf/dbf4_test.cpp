@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "dataset_test_support.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "platform/process.h"
 
@@ -233,4 +234,24 @@ TEST_F(Dbf4Facade, SortingByAColumnKeepsTheCurrentRecord) {
   dbf4->tzdbf.Next();
   dbf4->tzdbf.Next();
   EXPECT_EQ(dbf4->RecNo(), 2);
+}
+
+TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {
+  std::vector<TDbfFieldEntry> fields;
+  for (int i = 1; i <= 10; ++i) fields.push_back(F(("F" + std::to_string(i)).c_str(), 'C', 3));
+  std::string p = Create("wide.dbf", fields);
+  TempDir = dir_;
+  TextDevice = 8;  // the DOS text file
+  dbf4->OpenTable(p);
+  dbf4->PrintTable();
+  EXPECT_EQ(AbortFlag, 0);
+  std::string out = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  EXPECT_NE(out.find("F1  F2  F3  F4  F5  F6  F7   \r\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("F8"), std::string::npos);
+  dbf4->AppendBlank();
+  dbf4->SetFieldString("F1", "abc");
+  dbf4->SetFieldString("F7", "xyz");
+  dbf4->PrintTable();
+  out = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  EXPECT_NE(out.find("abc                     xyz  \r\n"), std::string::npos) << out;
 }
