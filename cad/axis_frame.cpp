@@ -1,0 +1,193 @@
+#include "cad/axis_frame.h"
+
+#include <cmath>
+#include <utility>
+
+#include "cad/cad_output.h"
+#include "cad/diagram_plotter.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/math_utils.h"
+#include "framework/number_format.h"
+
+namespace {
+
+TPlotState& P() { return PlotState; }
+
+bool AngleAxis() { return P().XAxisMode == 2 || P().XAxisMode == 3; }
+bool LogX() { return P().LogMode == 3 || P().LogMode == 4; }
+bool LogY() { return P().LogMode == 2 || P().LogMode == 3; }
+
+// Position and label of a tick of a logarithmic axis: a whole exponent
+// stands at itself; a value between is placed at log10(10^trunc(t+1) * frac|t|).
+void LogTick(Extended t, Extended& position, std::string& label) {
+  position = t;
+  if (t != std::trunc(t)) {
+    Extended whole = 0;
+    const Extended frac = std::modf(std::fabs(t), &whole);
+    position = Log10(Power10(std::trunc(t + 1)) * frac);
+  }
+  label = FloatToTextAuto(Power10(position));
+}
+
+void DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
+  const Extended ry = P().WinYRange, rx = P().WinXRange;
+  const int n = AxisTickCount(X0, X1, SX);
+  for (int i = 0; i <= n; ++i) {
+    const Extended x = X0 + i * SX;
+    PlotLine(x, Y0, x, Y0 - 0.01L * ry);
+    if (LogX()) {
+      Extended pos = 0;
+      std::string label;
+      LogTick(x, pos, label);
+      PlotText(label, pos - 0.01L * rx, Y0 - 0.1L * ry);
+    } else {
+      const std::string label = FloatToTextAuto(P().XAxisMode == 3 ? RadToDeg(x) : x);
+      PlotText(label, x - 0.03L * X1, Y0 - 0.07L * ry);
+    }
+  }
+}
+
+void DrawYTicks(Extended Y0, Extended Y1, Extended SY, Extended X0) {
+  const Extended ry = P().WinYRange, rx = P().WinXRange;
+  const int n = AxisTickCount(Y0, Y1, SY);
+  for (int i = 0; i <= n; ++i) {
+    const Extended y = Y0 + i * SY;
+    PlotLine(X0, y, X0 - 0.01L * rx, y);
+    if (LogY()) {
+      Extended pos = 0;
+      std::string label;
+      LogTick(y, pos, label);
+      PlotText(label, X0 - 0.1L * rx, pos - 0.01L * ry);
+    } else {
+      PlotText(FloatToTextAuto(y), X0 - 0.1L * rx, y - 0.01L * ry);
+    }
+  }
+}
+
+void DrawGrid(Extended X0, Extended X1, Extended SX, Extended Y0, Extended Y1, Extended SY,
+              Extended xmin, Extended xmax) {
+  CadSetColor(17);
+  CadSetScreenPen(1);
+  if (LogX()) {
+    Extended g0 = 0, g1 = 0, gs = 0;
+    ScaleAxisRange(g0, g1, gs, Log10(xmin), Log10(xmax), 60);
+    const int n = AxisTickCount(g0, g1, gs);
+    for (int i = 0; i <= n; ++i) {
+      Extended pos = 0;
+      std::string label;
+      LogTick(g0 + i * gs, pos, label);
+      PlotLine(pos, Y0, pos, Y1);
+    }
+  } else {
+    const int n = AxisTickCount(X0, X1, SX);
+    for (int i = 0; i <= n; ++i) PlotLine(X0 + i * SX, Y0, X0 + i * SX, Y1);
+  }
+  const int n = AxisTickCount(Y0, Y1, SY);
+  for (int i = 0; i <= n; ++i) PlotLine(X0, Y0 + i * SY, X1, Y0 + i * SY);
+}
+
+// Limits that are not finite (a failed calculation) frame the unit range.
+void FiniteLimits(Extended& a, Extended& b) {
+  if (!std::isfinite(a) || !std::isfinite(b)) {
+    a = 0;
+    b = 1;
+  }
+}
+
+}  // namespace
+
+int AxisTickCount(Extended start, Extended end, Extended step) {
+  if (!std::isfinite(start) || !std::isfinite(end) || !std::isfinite(step) || step <= 0) return -1;
+  const Extended n = std::round((end - start) / step);
+  if (n < 0 || n > 1000) return -1;
+  return static_cast<int>(n);
+}
+
+void PlotFrame(const std::string& xText, const std::string& yText, const std::string& title,
+               Extended xmin, Extended ymin, Extended xmax, Extended ymax, Word xTextPlace) {
+  FiniteLimits(xmin, xmax);
+  FiniteLimits(ymin, ymax);
+  // 1. Title centred above the plot area.
+  CadSetOutputMode(1);
+  CadSetColor(4);
+  PlotTextSize(2, 0, 3.5L, 2.5L);
+  const Extended ox = P().PlotOriginX, oy = P().PlotOriginY;
+  CadText(title,
+          FloatMax(ox, ox + 0.5L * P().PlotWidth - 1.75L * static_cast<Extended>(title.size())),
+          oy + P().PlotHeight + 3.0L);
+  CadSetColor(17);
+
+  // 2., 3. Automatic ranges.
+  Extended X0 = 0, X1 = 0, SX = 0, Y0 = 0, Y1 = 0, SY = 0;
+  if (AngleAxis()) {
+    X0 = 0;
+    X1 = 2 * kPi;
+    SX = kPi / 4;
+  } else if (LogX()) {
+    ScaleAxisRange(X0, X1, SX, Log10(xmin), Log10(xmax), 6);
+  } else {
+    ScaleAxisRange(X0, X1, SX, xmin, xmax, 6);
+  }
+  if (LogY())
+    ScaleAxisRange(Y0, Y1, SY, Log10(ymin), Log10(ymax), 12);
+  else
+    ScaleAxisRange(Y0, Y1, SY, ymin, ymax, 6);
+
+  // 4. The user's limits, never on the screen and never in a batch run.
+  if (CadState.CadRequestedDevice != kCadScreen && EnterDiagramLimits &&
+      CommandLineParams().size() < 2) {
+    if (!AskDiagramLimits(xText, yText, title, X0, Y0, X1, Y1)) {
+      AbortFlag = 0;
+    } else {
+      // Limits entered the wrong way round count the right way round.
+      TAxisLimits u = P().UserAxisLimits;
+      FiniteLimits(u.xmin, u.xmax);
+      FiniteLimits(u.ymin, u.ymax);
+      if (u.xmin > u.xmax) std::swap(u.xmin, u.xmax);
+      if (u.ymin > u.ymax) std::swap(u.ymin, u.ymax);
+      if (AngleAxis() && u.xmax > u.xmin) {
+        X0 = u.xmin;
+        X1 = u.xmax;
+        SX = (u.xmax - u.xmin) * 0.125L;
+      } else if (!AngleAxis()) {
+        ScaleAxisRange(X0, X1, SX, u.xmin, u.xmax, 6);
+      }
+      ScaleAxisRange(Y0, Y1, SY, u.ymin, u.ymax, 6);
+    }
+  }
+
+  // 5. Window.
+  SetPlotWindow(X0, Y0, X1, Y1);
+  P().XTickStep = SX;
+
+  // 6. X axis through y = 0.
+  if (Y0 <= 0 && 0 <= Y1) {
+    const Extended end = X1 + 0.05L * P().WinXRange;
+    PlotLine(X0, 0, end, 0);
+    DrawArrowHead(1, PlotX(end), PlotY(0), 0.04L * P().PlotWidth);
+  }
+  // 7. X ticks and labels.
+  PlotTextSize(2, 0, 2.3L, 1.9L);
+  DrawXTicks(X0, X1, SX, Y0);
+  // 8. X-axis text.
+  if (xTextPlace <= 1)
+    PlotText(xText, 1.06L * X1, Y0 - 0.07L * P().WinYRange);
+  else if (xTextPlace == 2)
+    PlotText(xText, 1.01L * X1, Y0 + 0.03L * P().WinYRange);
+  // 9. Y axis through x = 0.
+  if (X0 <= 0 && 0 <= X1) {
+    const Extended end = Y1 + 0.05L * P().WinYRange;
+    PlotLine(0, Y0, 0, end);
+    DrawArrowHead(2, PlotX(0), PlotY(end), 0.04L * P().PlotHeight);
+  }
+  // 10. Y ticks and labels.
+  PlotTextSize(2, 0, 2.3L, 1.9L);
+  DrawYTicks(Y0, Y1, SY, X0);
+  // 11. Y-axis text.
+  PlotText(yText, X0 - 0.1L * P().WinXRange, Y1 + 0.07L * P().WinYRange);
+  // 12. Grid at the ticks; colour 17 and screen pen 1 stay for the caller.
+  DrawGrid(X0, X1, SX, Y0, Y1, SY, xmin, xmax);
+  // 13.
+  P().XAxisMode = 0;
+}

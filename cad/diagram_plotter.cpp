@@ -1,0 +1,193 @@
+#include "cad/diagram_plotter.h"
+
+#include <cmath>
+
+#include "cad/cad_output.h"
+#include "framework/math_utils.h"
+#include "framework/plane_geometry.h"
+
+TPlotState PlotState;
+
+namespace {
+
+TPlotState& P() { return PlotState; }
+
+// A value that cannot be placed on a sheet (a calculation that divided by
+// zero) draws nothing instead of writing "inf" or "nan" into a CAD file.
+bool Finite(Extended a, Extended b) { return std::isfinite(a) && std::isfinite(b); }
+
+bool Finite(Extended a, Extended b, Extended c, Extended d) {
+  return Finite(a, b) && Finite(c, d);
+}
+
+// Lines of the logarithmic axis modes are drawn between the logarithms.
+bool LogY() { return P().LogMode == 2 || P().LogMode == 3; }
+bool LogX() { return P().LogMode == 3 || P().LogMode == 4; }
+
+void SheetLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
+  if (Finite(sx1, sy1, sx2, sy2)) CadLine(sx1, sy1, sx2, sy2);
+}
+
+}  // namespace
+
+void ResetPlotVars() {
+  const TAxisLimits keep = P().UserAxisLimits;
+  P() = TPlotState{};
+  P().UserAxisLimits = keep;
+}
+
+void PlotInit() {
+  ResetPlotVars();
+  SetPlotSize(160, 120);
+  SetPlotOrigin(0, 0);
+}
+
+void SetPlotSize(Extended width, Extended height) {
+  P().PlotWidth = width;
+  P().PlotHeight = height;
+}
+
+void SetPlotOrigin(Extended x0, Extended y0) {
+  P().PlotOriginX = x0;
+  P().PlotOriginY = y0;
+}
+
+void SetPlotWindow(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
+  P().WinXMin = xmin;
+  P().WinYMin = ymin;
+  P().WinXMax = xmax;
+  P().WinYMax = ymax;
+  P().WinXRange = xmax - xmin;
+  P().WinYRange = ymax - ymin;
+}
+
+void ScalePlotWindow(Extended fx, Extended fy) {
+  P().WinXMin /= fx;
+  P().WinXMax /= fx;
+  P().XTickStep /= fx;
+  P().WinYMin /= fy;
+  P().WinYMax /= fy;
+  P().WinXRange = P().WinXMax - P().WinXMin;
+  P().WinYRange = P().WinYMax - P().WinYMin;
+}
+
+Extended PlotX(Extended x) {
+  return (x - P().WinXMin) / (P().WinXMax - P().WinXMin) * P().PlotWidth + P().PlotOriginX;
+}
+
+Extended PlotY(Extended y) {
+  return (y - P().WinYMin) / (P().WinYMax - P().WinYMin) * P().PlotHeight + P().PlotOriginY;
+}
+
+Extended PlotDX(Extended dx) { return dx / (P().WinXMax - P().WinXMin) * P().PlotWidth; }
+
+Extended PlotDY(Extended dy) { return dy / (P().WinYMax - P().WinYMin) * P().PlotHeight; }
+
+void PlotMoveTo(Extended x, Extended y) {
+  const Extended sx = PlotX(x), sy = PlotY(y);
+  if (Finite(sx, sy)) CadMoveTo(sx, sy);
+  P().PenX = x;
+  P().PenY = y;
+}
+
+void PlotLineTo(Extended x, Extended y) {
+  PlotClipLine(P().PenX, P().PenY, x, y);
+  P().PenX = x;
+  P().PenY = y;
+}
+
+void PlotClipLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  if (LogY()) {
+    y1 = Log10(y1);
+    y2 = Log10(y2);
+  }
+  if (LogX()) {
+    x1 = Log10(x1);
+    x2 = Log10(x2);
+  }
+  const TPlotState& s = P();
+  const Extended mx = 0.01L * s.WinXRange, my = 0.01L * s.WinYRange;
+  auto nearWindow = [&](Extended x, Extended y) {
+    return s.WinXMin - mx < x && x < s.WinXMax + mx && s.WinYMin - my < y && y < s.WinYMax + my;
+  };
+  if (nearWindow(x1, y1) && nearWindow(x2, y2)) {
+    SheetLine(x1, y1, x2, y2);
+    return;
+  }
+  if (PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax) ||
+      PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax)) {
+    ClipSegment(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+    SheetLine(x1, y1, x2, y2);
+  }
+}
+
+void PlotLine(Extended x1, Extended y1, Extended x2, Extended y2) { SheetLine(x1, y1, x2, y2); }
+
+void PlotText(const std::string& text, Extended x, Extended y) {
+  const Extended sx = PlotX(x), sy = PlotY(y);
+  if (Finite(sx, sy)) CadText(text, sx, sy);
+}
+
+void PlotTextSize(int font, Extended angle, Extended height, Extended width) {
+  const Extended s = FloatMax(P().PlotWidth * 0.00625L, P().PlotHeight * 0.01L);
+  CadSetTextStyle(font, angle, height * s, width * s);
+}
+
+void DrawArrowHead(Word kind, Extended x, Extended y, Extended length) {
+  const Extended L = length, h = length * 0.125L;
+  if (!Finite(x, y, L, h)) return;
+  switch (kind) {
+    case 0:
+    case 1:
+      CadSolid(x, y, x - L, y + h, x - L, y - h, x, y);
+      break;
+    case 2:
+      CadSolid(x, y, x - h, y - L, x + h, y - L, x, y);
+      break;
+    case 3:
+      CadSolid(x, y, x + L, y + h, x + L, y - h, x, y);
+      break;
+    case 4:
+      CadSolid(x, y, x - h, y + L, x + h, y + L, x, y);
+      break;
+    default:
+      break;
+  }
+}
+
+void PlotMarker(Word kind, Extended x, Extended y, Extended length) {
+  DrawArrowHead(kind, PlotX(x), PlotY(y), PlotDX(length));
+}
+
+void PlotValueMark(const std::string& text, Extended x, Extended y) {
+  CadSetTextStyle(2, 0, 0.025L * P().PlotHeight, 0.02L * P().PlotWidth);
+  // Centred between the left edge of the plot area and the point, on the sheet.
+  const Extended centre = (PlotX(x) + PlotX(P().WinXMin)) * 0.5L;
+  const Extended start = centre - static_cast<Extended>(text.size()) * 0.5L *
+                                      CadState.CadTextHeight * CadState.CadTextWidthSetting;
+  const Extended sy = PlotY(y + 0.01L * P().WinYRange);
+  if (Finite(start, sy)) CadText(text, start, sy);
+  CadSetScreenPen(3);
+  PlotMoveTo(x, 0);
+  PlotLineTo(x, y);
+  PlotLineTo(0, y);
+}
+
+void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x2, Extended y2) {
+  PlotClipLine(x1, y1, x2, y2);
+  const Extended angle = RadToDeg(ArcTan2(PlotX(x2 - x1), PlotY(y2 - y1)));
+  CadSetTextStyle(2, std::isfinite(angle) ? angle : 0, 2.0L, 1.8L);
+  PlotText(text, (x1 + x2) / 2, (y1 + y2) / 2);
+  CadSetTextStyle(2, 0, 2.0L, 1.8L);
+}
+
+void PlotSineCurve(Extended x, Extended y, Extended a, Extended b, Extended phase, Extended turns) {
+  const Extended sx = PlotX(x), sy = PlotY(y), sa = PlotDY(a), sb = PlotDX(b);
+  if (Finite(sx, sy, sa, sb)) CadSineCurve(sx, sy, sa, sb, phase, turns);
+}
+
+void InitDiagramPlotter() {
+  P().UserAxisLimits = TAxisLimits{0, 0, 1, 1};
+  ResetPlotVars();
+}

@@ -1,0 +1,229 @@
+#include "cad/load_extension_diagrams.h"
+
+#include "cad/axis_frame.h"
+#include "cad/cad_output.h"
+#include "cad/diagram_plotter.h"
+#include "cad/preload_statistics.h"
+#include "cad/tightening_diagrams.h"
+#include "calc/joint_records.h"
+#include "framework/calc_messages.h"
+#include "framework/math_utils.h"
+#include "framework/number_format.h"
+#include "framework/text_utils.h"
+#include "framework/units.h"
+
+Extended PanelPenY = 0;
+
+namespace {
+
+constexpr Extended kPanelX = 122;  // sheet x of the text panel, right of the plot area
+
+bool IsLoadExtension(TDiagramKind kind) { return (kind >= 1 && kind <= 5) || kind == 11; }
+bool IsWorking(TDiagramKind kind) { return kind == 2 || kind == 3 || kind == 5 || kind == 11; }
+bool ShowsAssembly(TDiagramKind kind) { return kind == 1 || kind == 3 || kind == 4; }
+
+// The preload level of the frame and of the working lines.
+Extended FrameLevel(TDiagramKind kind) {
+  switch (kind) {
+    case 2: return Last.FVreq;
+    case 5: return Last.FVmax;
+    case 11: return Last.FVmin;
+    default: return Last.FM02;
+  }
+}
+
+Extended WorkingLevel(TDiagramKind kind) { return kind == 3 ? Last.FVreq : FrameLevel(kind); }
+
+std::string ForceValue(Extended f) { return ForceToTextFmt(6, 0, f) + " " + ForceUnitText(); }
+
+void PanelLine(int colour, const std::string& label, Extended f) {
+  CadSetColor(colour);
+  CadTextLine(label + ForceValue(f));
+}
+
+void PanelText(const std::string& text) { CadTextLine(text); }
+
+void WorkingLines(TDiagramKind kind) {
+  const Extended F = WorkingLevel(kind);
+  const Extended dS = Schraube.deltaS, dP = Klemmstuecke.deltaPSum, n = CalcOptions.nLoad;
+  const LASTTYPE& l = Last;
+  if (l.FAmax > 0) {
+    CadSetColor(21);
+    PlotMoveTo(0, F);
+    PlotLineTo(CalcAux.ExtensionMax, F + l.FSAmax);
+    if (n < 1) {
+      PlotMoveTo(-(dS + (1 - n) * dP) * F, 0);
+      PlotLineTo(0, F);
+      PlotLineTo(n * dP * F, 0);
+    }
+    PlotMoveTo(CalcAux.ExtensionMax, F + l.FSAmax);
+    PlotLineTo(CalcAux.ExtensionMax, 0);
+    // A pulsating load: one sine symbol over the load range.
+    if (FloatEqual(l.FAmin, 0))
+      PlotSineCurve(CalcAux.ExtensionMax, F + l.FSAmax - 0.5L * l.FAmax, 0.5L * l.FAmax,
+                    0.7L * dP * F, 90, 2);
+  }
+  if (l.FAmin < 0) {
+    CadSetColor(27);
+    PlotMoveTo(CalcAux.ExtensionMin, F - l.FPAmin);
+    PlotLineTo(0, F);
+    PlotMoveTo(CalcAux.ExtensionMin, F - l.FPAmin);
+    PlotLineTo(CalcAux.ExtensionMin, 0);
+  }
+}
+
+void PanelValues(TDiagramKind kind) {
+  const LASTTYPE& l = Last;
+  CadMoveTo(kPanelX, PanelPenY);
+  PanelLine(21, "FAmax= ", l.FAmax);
+  if (l.FAmin < 0) PanelLine(27, "FAmin= ", l.FAmin);
+  if (l.FApre != 0) PanelLine(29, "FApre= ", l.FApre);
+  if (l.Fpre != 0) PanelLine(29, "Fpre= ", l.Fpre);
+  if (IsWorking(kind)) {
+    PanelLine(29, "FKreq= ", l.FKreq);
+    if (kind == 11) PanelLine(21, "FKR = ", l.FKRo);
+    PanelLine(21, "FSA = ", l.FSAmax);
+    PanelLine(21, "FPA = ", l.FPAmax);
+  }
+  if ((kind == 2 || kind == 5 || kind == 11) && l.FAmin < 0) {
+    PanelLine(27, "FSR = ", l.FSu);
+    PanelLine(27, "FSAmin = ", l.FSAmin);
+    PanelLine(27, "FPAmin = ", l.FPAmin);
+  }
+  if (ShowsAssembly(kind)) PanelLine(29, "FZ  = ", l.FZ);
+
+  PanelBlankLine();
+  CadSetColor(29);
+  PanelText("Coefficients:");
+  if (IsWorking(kind)) {
+    PanelText("n = " + FormatFloatText(1, 2, CalcOptions.nLoad));
+    PanelText("phi n = " + FormatFloatText(1, 3, CalcOptions.Phi));
+  }
+  if (ShowsAssembly(kind)) PanelText("alpha a = " + FormatFloatText(1, 2, Montage.alphaA));
+
+  CadSetColor(29);
+  PanelBlankLine();
+  PanelText("Functions:");
+  if (kind == 2 || kind == 3) {
+    PanelText("FSA= phi n * FA");
+    PanelText("FV = FA+FKR-FSA");
+    PanelText("FA = FSA+FPA");
+  }
+  if (kind == 5 || kind == 11) {
+    PanelText("FSA= phi n * FA");
+    PanelText("FV = FM - FZ");
+    PanelText("FA = FSA+FPA");
+  }
+  if (kind == 1 || kind == 3) {
+    PanelText("FMmin,req = FVreq+FZ");
+    PanelText("FMmax,req=FMmin,req*al.a");
+  }
+  if (kind == 4) {
+    PanelText("FM,max= FMRe * nue");
+    PanelText("FVmax = FM,max - FZ");
+    PanelText("FVmin = FM,min - FZ");
+  }
+  if (kind == 2 || kind == 5 || kind == 11) {
+    PanelText("FKR = FV - FPA");
+    if (l.FAmin < 0) PanelText("FSR = FV + FSA");
+  }
+
+  if (CalcMessages.count > 0) {
+    PanelBlankLine();
+    CadSetColor(16);
+    for (std::size_t i = 1; i <= CalcMessages.count && i <= kCalcMessageSlots; ++i)
+      PanelText(CalcMessages.slots[i].str());
+  }
+}
+
+void DrawLoadExtension(TDiagramKind kind) {
+  CadSetColor(29);
+  CadSetTextStyle(2, 0, 2.2L, 1.7L);
+  CadSetLineSpacing(1.0L);
+  CadMoveTo(kPanelX, 112);
+  CadTextLine("Load:");
+  PanelPenY = CadState.CadCurrentY;
+
+  if (kind == 5)
+    PlotForceLevel(19, "FVmax", Last.FVmax);
+  else if (kind == 11)
+    PlotForceLevel(19, "FVmin", Last.FVmin);
+  else
+    PlotForceLevel(19, "FVmin,req", Last.FVreq);
+  if (kind == 1 || kind == 3) {
+    PlotForceLevel(16, "FM,Re", Last.FM02);
+    PlotForceLevel(17, "FM,max", Last.FM);
+    PlotForceLevel(20, "FMmax,req", Last.FMreqMax);
+    PlotForceLevel(18, "FMmin,req", Last.FMreq);
+  } else if (kind == 4) {
+    PlotForceLevel(16, "FM,Re", Last.FM02);
+    PlotForceLevel(17, "FM,max", Last.FM);
+    PlotForceLevel(20, "FVmax", Last.FVmax);
+    PlotForceLevel(18, "FVmin", Last.FVmin);
+  }
+  if (IsWorking(kind)) WorkingLines(kind);
+  PanelValues(kind);
+}
+
+}  // namespace
+
+void PanelBlankLine() {
+  CadMoveTo(CadState.CadCurrentX,
+            CadState.CadCurrentY - 1.6L * CadState.CadTextHeight * CadState.CadLineSpacing);
+}
+
+bool LoadExtensionFrame(TDiagramKind kind, TDiagramFrame& frame) {
+  if (!IsLoadExtension(kind)) return false;
+  const Extended F = FrameLevel(kind);
+  switch (kind) {
+    case 1: frame.title = "Load Extension Diagram (Assembly  req.)"; break;
+    case 2: frame.title = "Load Extension Diagram (Working condition req.)"; break;
+    case 3: frame.title = "    Load Extension Diagram"; break;
+    case 4: frame.title = "Load Extension Diagram (Assembly )"; break;
+    case 5: frame.title = "Load Extension Diagram (Working condition max.)"; break;
+    default: frame.title = "Load Extension Diagram (Working condition min.)"; break;
+  }
+  frame.xText = "     f [" + LengthUnitText() + "]";
+  frame.yText = "F [" + ForceUnitText() + "]";
+  frame.xTextPlace = 2;
+  frame.xmin = -(Schraube.deltaS + Klemmstuecke.deltaPSum) * F;
+  frame.xmax = Klemmstuecke.deltaPSum * F;
+  frame.ymin = 0;
+  frame.ymax = IsWorking(kind) && kind != 3 ? FloatMax(F - Last.FPAmin, F + Last.FSAmax) : F;
+  frame.xFactor = LengthToDisplay(1);
+  frame.yFactor = ForceToDisplay(1);
+  return true;
+}
+
+void PlotForceLevel(int colour, const std::string& name, Extended F) {
+  CadSetColor(colour);
+  PlotMoveTo(-Schraube.deltaS * F, 0);
+  PlotLineTo(0, F);
+  PlotLineTo(Klemmstuecke.deltaPSum * F, 0);
+  CadMoveTo(kPanelX, PanelPenY);
+  CadTextLine(PadRight(name, 9) + "=" + ForceValue(F));
+  PanelPenY = CadState.CadCurrentY;
+}
+
+void DrawDiagram(TDiagramKind kind) {
+  if (kind == kDiagramPreloadStatistics) {
+    SetPlotSize(100, 100);
+    SetPlotOrigin(5, 5);
+    DrawPreloadStatistics();
+    return;
+  }
+  SetPlotSize(100, 98);
+  SetPlotOrigin(14, 10);
+  TDiagramFrame frame;
+  if (!LoadExtensionFrame(kind, frame) && !TighteningFrame(kind, frame)) return;
+  PlotFrame(frame.xText, frame.yText, frame.title, frame.xmin * frame.xFactor,
+            frame.ymin * frame.yFactor, frame.xmax * frame.xFactor, frame.ymax * frame.yFactor,
+            frame.xTextPlace);
+  ScalePlotWindow(frame.xFactor, frame.yFactor);
+  if (IsLoadExtension(kind))
+    DrawLoadExtension(kind);
+  else
+    DrawTighteningDiagram(kind);
+}
+
+void InitLoadExtensionDiagrams() { PanelPenY = 0; }

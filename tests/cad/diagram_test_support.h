@@ -1,0 +1,93 @@
+// Shared set-up of the diagram tests: CAD and calculation defaults, the
+// default M12 12.9 tapped joint calculated, and readers of what a diagram
+// drew (display list records, DXF entities).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../calc/calc_test_support.h"
+#include "cad/diagram_plotter.h"
+#include "cad_test_support.h"
+#include "calc/calculation.h"
+#include "calc/init.h"
+#include "framework/display_list.h"
+
+class DiagramTest : public CadTest {
+ protected:
+  void SetUp() override {
+    InitCalcTest();  // creates the (empty) head tables
+    CadTest::SetUp();
+    InitCalcModules();
+    DbfDir = TestTableDir();
+  }
+
+  // The default joint, calculated without a fatal message.
+  static void CalculateDefaultJoint() {
+    SetUpTappedM12Joint();
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0);
+  }
+
+  static std::vector<TGraphRecord> Parsed(int code) {
+    std::vector<TGraphRecord> out;
+    for (const auto& r : *CreateDisplayList()) {
+      TGraphRecord rec;
+      if (ParseGraphRecord(r, rec) && rec.code == code) out.push_back(rec);
+    }
+    return out;
+  }
+
+  static std::vector<std::string> Texts() {
+    std::vector<std::string> out;
+    for (const auto& r : Parsed(gcOutTextXY)) out.push_back(r.text);
+    return out;
+  }
+
+  static bool HasText(const std::string& text) {
+    for (const auto& t : Texts())
+      if (t == text) return true;
+    return false;
+  }
+
+  static bool HasTextStartingWith(const std::string& head) {
+    for (const auto& t : Texts())
+      if (t.rfind(head, 0) == 0) return true;
+    return false;
+  }
+
+  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
+
+  // (entity type, layer, text) of every entity in the ENTITIES section of the
+  // DXF file (not the blocks).
+  struct DxfEntity {
+    std::string type, layer, text;
+  };
+  std::vector<DxfEntity> DxfEntities() const {
+    const auto lines = ReadLines(DxfFile());
+    std::vector<DxfEntity> out;
+    bool inEntities = false;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+      const std::string code = TrimCode(lines[i]), value = lines[i + 1];
+      if (code == "2" && value == "ENTITIES") inEntities = true;
+      if (code == "0" && value == "ENDSEC") inEntities = false;
+      if (!inEntities) continue;
+      if (code == "0") out.push_back({value, "", ""});
+      else if (code == "8" && !out.empty()) out.back().layer = value;
+      else if (code == "1" && !out.empty()) out.back().text = value;
+    }
+    return out;
+  }
+
+  static bool Python3HasEzdxf() {
+    return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0;
+  }
+
+ private:
+  static std::string TrimCode(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    return b == std::string::npos ? "" : s.substr(b);
+  }
+};
