@@ -1,0 +1,165 @@
+#include "cad/axis_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "diagram_test_support.h"
+#include "framework/file_utils.h"
+#include "framework/math_utils.h"
+
+namespace {
+
+class AxisFrameTest : public DiagramTest {
+ protected:
+  void TearDown() override {
+    SetCommandLineParams({});
+    DiagramTest::TearDown();
+  }
+
+  // One framed diagram on a device; the display list holds only the frame.
+  void Frame(TCadDevice device, Extended xmin, Extended ymin, Extended xmax, Extended ymax,
+             Word place = 2) {
+    CadOpen(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(2);
+    CadBeginEntities();
+    InitDisplayList();
+    PlotInit();
+    PlotFrame("x [mm]", "F [N]", "Frame title", xmin, ymin, xmax, ymax, place);
+    CadEndSection();
+    CadClose(0);
+  }
+
+  std::string FileText() const {
+    std::ifstream in(DxfFile(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+};
+
+TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
+  Frame(kCadScreen, 0, 0, 95, 47);
+  EXPECT_EQ(PlotState.WinXMin, 0);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 100, 1e-9);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 50, 1e-9);
+  EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), 20, 1e-9);
+  for (const char* label : {"0", "20", "40", "60", "80", "100", "5", "45", "50"})
+    EXPECT_TRUE(HasText(label)) << label;
+  EXPECT_FALSE(HasText("120"));
+  EXPECT_TRUE(HasText("Frame title"));
+  EXPECT_TRUE(HasText("x [mm]"));
+  EXPECT_TRUE(HasText("F [N]"));
+  // Axes 2, ticks 6 + 11, grid 6 + 11.
+  EXPECT_EQ(Parsed(gcLine).size(), 36u);
+  // Both arrowheads stand 5 % of the range beyond the last tick.
+  const auto solids = Parsed(gcSolid);
+  ASSERT_EQ(solids.size(), 2u);
+  EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 168, 1e-6);
+  EXPECT_NEAR(static_cast<double>(solids[0].v[1]), 0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(solids[1].v[0]), 0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(solids[1].v[1]), 126, 1e-6);
+  // Colour 17 stays for the caller.
+  EXPECT_EQ(CadState.CadColor, 17);
+}
+
+TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
+  Frame(kCadScreen, 0, 10, 95, 47);
+  EXPECT_GT(PlotState.WinYMin, 0);
+  const auto solids = Parsed(gcSolid);
+  ASSERT_EQ(solids.size(), 1u);  // the y axis' arrowhead only
+  EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 0, 1e-6);
+  EXPECT_TRUE(HasText("100"));
+  EXPECT_GT(Parsed(gcLine).size(), 20u);
+}
+
+TEST_F(AxisFrameTest, PlaceOfTheXAxisText) {
+  Frame(kCadScreen, 0, 0, 95, 47, 3);
+  EXPECT_FALSE(HasText("x [mm]"));
+  EXPECT_TRUE(HasText("F [N]"));
+  Frame(kCadScreen, 0, 0, 95, 47, 1);
+  EXPECT_TRUE(HasText("x [mm]"));
+}
+
+TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
+  CadOpen(kCadScreen, "");
+  CadBeginDrawing(0, 0, 160, 120);
+  InitDisplayList();
+  PlotInit();
+  PlotState.XAxisMode = 3;
+  PlotFrame("a", "M", "t", 0, 0, 1, 1, 2);
+  CadClose(0);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 2 * kPi, 1e-12);
+  EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), kPi / 4, 1e-12);
+  EXPECT_TRUE(HasText("45"));
+  EXPECT_TRUE(HasText("360"));
+  EXPECT_EQ(PlotState.XAxisMode, 0);
+}
+
+TEST_F(AxisFrameTest, NoDialogOnTheScreenWhateverTheSetting) {
+  EnterDiagramLimits = 1;
+  platform::DialogScript script;  // any dialog would fail the test
+  Frame(kCadScreen, 0, 0, 95, 47);
+  EXPECT_TRUE(script.Shown().empty());
+}
+
+TEST_F(AxisFrameTest, NoDialogInTheCommandLineExport) {
+  EnterDiagramLimits = 1;
+  SetCommandLineParams({"joint.bq4", "/CAD1:3"});
+  platform::DialogScript script;
+  Frame(kCadDxf, 0, 0, 95, 47);
+  EXPECT_TRUE(script.Shown().empty());
+}
+
+TEST_F(AxisFrameTest, EnteredLimitsFrameTheFileOutput) {
+  EnterDiagramLimits = 1;
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_xmin", "0"}, {"Edit_xmax", "200"}, {"Edit_ymin", "10"}, {"Edit_ymax", "0"}})
+        .Expect("Frame title");
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 200);
+  EXPECT_EQ(PlotState.UserAxisLimits.ymin, 10);
+  // The y limits were entered the wrong way round; they count the right way.
+  EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 200, 1e-9);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), 0, 1e-9);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 10, 1e-9);
+  EXPECT_NE(FileText().find("Frame title"), std::string::npos);
+}
+
+TEST_F(AxisFrameTest, CancelGivesExactlyTheDrawingWithoutTheDialog) {
+  Frame(kCadDxf, 0, 0, 95, 47);
+  const std::string without = FileText();
+  EnterDiagramLimits = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(FileText(), without);
+}
+
+TEST_F(AxisFrameTest, LimitsThatAreNotFiniteFrameTheUnitRange) {
+  Frame(kCadScreen, 0, 0, INFINITY, NAN);
+  EXPECT_TRUE(std::isfinite(PlotState.WinXMax));
+  EXPECT_TRUE(std::isfinite(PlotState.WinYMax));
+  EXPECT_GT(PlotState.WinXRange, 0);
+}
+
+TEST_F(AxisFrameTest, TickCountGuardsAgainstStepsThatCannotBeCounted) {
+  EXPECT_EQ(AxisTickCount(0, 100, 20), 5);
+  EXPECT_EQ(AxisTickCount(0, 1e-5L, 2e-6L), 5);  // steps below the comparison tolerance
+  EXPECT_EQ(AxisTickCount(0, 100, 0), -1);
+  EXPECT_EQ(AxisTickCount(0, 100, -5), -1);
+  EXPECT_EQ(AxisTickCount(0, INFINITY, 5), -1);
+  EXPECT_EQ(AxisTickCount(0, 1e9L, 1), -1);
+}
+
+}  // namespace

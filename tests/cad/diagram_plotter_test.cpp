@@ -1,0 +1,176 @@
+#include "cad/diagram_plotter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "diagram_test_support.h"
+
+namespace {
+
+// The plotter draws on the screen device; the display list then holds
+// exactly what it drew (the border and stamp of the drawing are removed).
+class PlotterTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    CadOpen(kCadScreen, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    InitDisplayList();
+    PlotInit();
+  }
+  void TearDown() override {
+    CadClose(0);
+    DiagramTest::TearDown();
+  }
+
+  static void ExpectLine(const TGraphRecord& r, Extended x1, Extended y1, Extended x2, Extended y2) {
+    EXPECT_NEAR(static_cast<double>(r.v[0]), static_cast<double>(x1), 1e-6);
+    EXPECT_NEAR(static_cast<double>(r.v[1]), static_cast<double>(y1), 1e-6);
+    EXPECT_NEAR(static_cast<double>(r.v[2]), static_cast<double>(x2), 1e-6);
+    EXPECT_NEAR(static_cast<double>(r.v[3]), static_cast<double>(y2), 1e-6);
+  }
+};
+
+TEST_F(PlotterTest, WorldPointsMapIntoThePlotArea) {
+  SetPlotWindow(0, 0, 10, 20);
+  EXPECT_DOUBLE_EQ(static_cast<double>(PlotX(5)), 80);
+  EXPECT_DOUBLE_EQ(static_cast<double>(PlotY(5)), 30);
+  EXPECT_DOUBLE_EQ(static_cast<double>(PlotDX(1)), 16);
+  EXPECT_DOUBLE_EQ(static_cast<double>(PlotDY(1)), 6);
+  SetPlotSize(100, 98);
+  SetPlotOrigin(14, 10);
+  EXPECT_DOUBLE_EQ(static_cast<double>(PlotX(10)), 114);
+  EXPECT_DOUBLE_EQ(static_cast<double>(PlotY(0)), 10);
+  // The window of a diagram entered in display units goes back to metric units.
+  PlotState.XTickStep = 2;
+  ScalePlotWindow(2, 4);
+  EXPECT_EQ(PlotState.WinXMax, 5);
+  EXPECT_EQ(PlotState.WinYMax, 5);
+  EXPECT_EQ(PlotState.WinXRange, 5);
+  EXPECT_EQ(PlotState.WinYRange, 5);
+  EXPECT_EQ(PlotState.XTickStep, 1);
+}
+
+TEST_F(PlotterTest, ResetKeepsOnlyTheUserAxisLimits) {
+  PlotState.UserAxisLimits = {1, 2, 3, 4};
+  SetPlotWindow(5, 5, 6, 6);
+  PlotState.LogMode = 3;
+  ResetPlotVars();
+  EXPECT_EQ(PlotState.UserAxisLimits.ymax, 4);
+  EXPECT_EQ(PlotState.WinYMin, 100);
+  EXPECT_EQ(PlotState.WinXRange, 1);
+  EXPECT_EQ(PlotState.LogMode, 0);
+  InitDiagramPlotter();
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 1);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmin, 0);
+}
+
+TEST_F(PlotterTest, LinesAreCutToTheWindowOrDroppedWhenNoEndLiesInside) {
+  SetPlotWindow(0, 0, 10, 10);
+  PlotClipLine(-5, 5, 5, 5);    // cut at the left edge
+  PlotClipLine(-5, 5, 15, 5);   // crosses the window, no end inside: dropped
+  PlotClipLine(-0.05L, 5, 10.05L, 5);  // 0.5 % outside: drawn whole
+  PlotLine(-5, 5, 15, 5);       // unclipped
+  const auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 3u);
+  ExpectLine(lines[0], 0, 60, 80, 60);
+  ExpectLine(lines[1], -0.8L, 60, 160.8L, 60);
+  ExpectLine(lines[2], -80, 60, 240, 60);
+}
+
+TEST_F(PlotterTest, LineToStartsAtThePenEvenWhenThePenLayOutside) {
+  SetPlotWindow(0, 0, 10, 10);
+  PlotMoveTo(-50, -50);
+  PlotMoveTo(1, 2);
+  PlotLineTo(3, 4);
+  EXPECT_EQ(PlotState.PenX, 3);
+  EXPECT_EQ(PlotState.PenY, 4);
+  const auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 1u);
+  ExpectLine(lines[0], 16, 24, 48, 48);
+  // PlotClipLine and PlotLine leave the pen alone.
+  PlotClipLine(5, 5, 6, 6);
+  PlotLine(5, 5, 6, 6);
+  EXPECT_EQ(PlotState.PenX, 3);
+}
+
+TEST_F(PlotterTest, LogarithmicModesClipTheLogarithms) {
+  SetPlotWindow(0, 0, 3, 3);  // decades 1 .. 1000
+  PlotState.LogMode = 3;
+  PlotClipLine(10, 10, 100, 100);
+  PlotClipLine(0, 10, 100, 100);  // log of 0 lies far outside: cut at the left edge
+  const auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 2u);
+  // The display list keeps 8 significant digits.
+  EXPECT_NEAR(static_cast<double>(lines[0].v[0]), 160.0 / 3, 1e-5);
+  EXPECT_NEAR(static_cast<double>(lines[0].v[3]), 80, 1e-5);
+  EXPECT_NEAR(static_cast<double>(lines[1].v[0]), 0, 1e-6);
+}
+
+TEST_F(PlotterTest, TextSizeScalesWithThePlotArea) {
+  PlotTextSize(2, 0, 3.5L, 2.5L);
+  EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), 4.2, 1e-12);
+  EXPECT_NEAR(static_cast<double>(CadState.CadTextWidthFactor), 3.0 / 4.2, 1e-12);
+  SetPlotSize(100, 98);
+  PlotTextSize(2, 0, 2, 2);
+  EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), 2 * 0.98, 1e-12);
+}
+
+TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
+  DrawArrowHead(5, 10, 10, 8);
+  EXPECT_TRUE(Parsed(gcSolid).empty());
+  DrawArrowHead(1, 10, 10, 8);  // right: base 8 to the left, half width 1
+  DrawArrowHead(2, 10, 10, 8);  // up
+  DrawArrowHead(4, 10, 10, 8);  // down
+  const auto solids = Parsed(gcSolid);
+  ASSERT_EQ(solids.size(), 3u);
+  const Extended right[8] = {10, 10, 2, 11, 2, 9, 10, 10};
+  const Extended up[8] = {10, 10, 9, 2, 11, 2, 10, 10};
+  const Extended down[8] = {10, 10, 9, 18, 11, 18, 10, 10};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_NEAR(static_cast<double>(solids[0].v[i]), static_cast<double>(right[i]), 1e-9) << i;
+    EXPECT_NEAR(static_cast<double>(solids[1].v[i]), static_cast<double>(up[i]), 1e-9) << i;
+    EXPECT_NEAR(static_cast<double>(solids[2].v[i]), static_cast<double>(down[i]), 1e-9) << i;
+  }
+}
+
+TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
+  SetPlotWindow(0, 0, 10, 10);
+  PlotValueMark("MA = 5 Nm", 5, 4);
+  EXPECT_TRUE(HasText("MA = 5 Nm"));
+  EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), 3, 1e-12);  // 0.025 x 120
+  const auto lines = Parsed(gcLine);
+  ASSERT_EQ(lines.size(), 2u);
+  ExpectLine(lines[0], 80, 0, 80, 48);
+  ExpectLine(lines[1], 80, 48, 0, 48);
+  EXPECT_EQ(PlotState.PenX, 0);
+}
+
+TEST_F(PlotterTest, LineLabelFollowsTheSlopeAndTurnsBackToLevel) {
+  SetPlotWindow(0, 0, 160, 120);
+  PlotLineLabel("mu", 0, 0, 10, 10);
+  EXPECT_EQ(CadState.CadTextAngle, 0);
+  EXPECT_TRUE(HasText("mu"));
+  ASSERT_EQ(Parsed(gcLine).size(), 1u);
+  bool turned = false;
+  for (const auto& r : Parsed(gcSetTextStyle))
+    for (int i = 0; i < 4; ++i) turned |= std::fabs(static_cast<double>(r.v[i]) - 45) < 1e-6;
+  EXPECT_TRUE(turned);
+}
+
+TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {
+  SetPlotWindow(0, 0, 10, 10);
+  PlotLine(0, 0, INFINITY, 5);
+  PlotText("x", NAN, 1);
+  PlotSineCurve(1, 1, 1, NAN, 90, 2);
+  SetPlotWindow(0, 0, 0, 10);  // a window of no width
+  PlotLine(0, 0, 5, 5);
+  PlotMarker(1, 1, 1, 1);
+  EXPECT_TRUE(Parsed(gcLine).empty());
+  EXPECT_TRUE(Parsed(gcOutTextXY).empty());
+  EXPECT_TRUE(Parsed(gcSolid).empty());
+}
+
+}  // namespace

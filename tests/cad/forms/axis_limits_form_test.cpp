@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+// Before any Qt header: the message list has a member named like Qt's "slots" macro.
+#include "../diagram_test_support.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "cad/axis_frame.h"
+#include "cad/forms/axis_limits_form.h"
+#include "platform/qt_text.h"
+
+namespace {
+
+class AxisLimitsFormTest : public DiagramTest {};
+
+TEST_F(AxisLimitsFormTest, EditsStartWithTheLimitsLastEntered) {
+  PlotState.UserAxisLimits = {-5, 2.5L, 120, 40};
+  TEinDiagramLimits form;
+  EXPECT_EQ(form.Edit_xmin->text(), "-5");
+  EXPECT_EQ(form.Edit_ymin->text(), "2.5");
+  EXPECT_EQ(form.Edit_xmax->text(), "120");
+  EXPECT_EQ(form.Edit_ymax->text(), "40");
+  EXPECT_EQ(form.Button_calc->text(), "Calculate");
+  EXPECT_EQ(form.windowTitle().toStdString(), ProgShortName);
+}
+
+TEST_F(AxisLimitsFormTest, CalculateOffersTheAutomaticLimits) {
+  TEinDiagramLimits form;
+  SetDiagramLimitsCalc(form, 0, -10, 100, 50);
+  form.Button_calcClick();
+  EXPECT_EQ(form.Edit_xmax->text(), "100");
+  EXPECT_EQ(form.Edit_ymin->text(), "-10");
+  EXPECT_EQ(form.Edit_ymax->text(), "50");
+}
+
+TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndTextThatIsNoNumberGivesZero) {
+  TEinDiagramLimits form;
+  form.Edit_xmin->setText("1,5");
+  form.Edit_xmax->setText("abc");
+  form.Edit_ymin->setText("-2");
+  form.Edit_ymax->setText("75");
+  form.Button_okClick();
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmin, 1.5L);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 0);
+  EXPECT_EQ(PlotState.UserAxisLimits.ymin, -2);
+  EXPECT_EQ(PlotState.UserAxisLimits.ymax, 75);
+}
+
+TEST_F(AxisLimitsFormTest, CancelSetsTheAbortFlagAndStoresNothing) {
+  PlotState.UserAxisLimits = {0, 0, 1, 1};
+  TEinDiagramLimits form;
+  form.Edit_xmax->setText("99");
+  form.Button_cancelClick();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 1);
+}
+
+TEST_F(AxisLimitsFormTest, DialogShowsTheAxisTextsAndAnswersThroughTheScript) {
+  platform::DialogScript script;
+  script.Ok({{"Edit_xmax", "250"}}).Expect("M-alpha");
+  EXPECT_TRUE(AskDiagramLimits("alpha [\xF8]", "MA [Nm]", "M-alpha", 0, 0, 70, 180));
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 250);
+  script.Cancel();
+  EXPECT_FALSE(AskDiagramLimits("a", "b", "c", 0, 0, 1, 1));
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+}  // namespace
