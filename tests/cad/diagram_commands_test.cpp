@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 // Before any Qt header: the message list has a member named like Qt's "slots" macro.
@@ -12,31 +13,192 @@
 #include <QLayout>
 #include <QPixmap>
 
+#include "framework/calc_messages.h"
 #include "framework/forms/graph_window.h"
 #include "platform/os.h"
 
 namespace {
 
-class DiagramCommandTest : public DiagramTest {};
+class DiagramCommandTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    CalculateDefaultJoint();
+  }
 
-TEST_F(DiagramCommandTest, RenderEveryDiagram) {
-  CalculateDefaultJoint();
+  static int CountLines(const std::vector<DxfEntity>& es, const std::string& type,
+                        const std::string& text = "") {
+    int n = 0;
+    for (const auto& e : es) n += e.type == type && (text.empty() || e.text == text);
+    return n;
+  }
+
+  // The world window of the drawing: the last four fields of the window record.
+  static std::string DrawingExtents() {
+    for (const auto& r : *CreateDisplayList())
+      if (r.rfind("10;", 0) == 0) {
+        std::size_t p = r.size();
+        for (int i = 0; i < 4 && p != std::string::npos; ++i) p = r.rfind(';', p - 1);
+        return p == std::string::npos ? r : r.substr(p + 1);
+      }
+    return "";
+  }
+};
+
+TEST_F(DiagramCommandTest, ListChoicesMapToTheirKinds) {
+  EXPECT_EQ(DiagramKindOfChoice(1), kDiagramLoadExtension);
+  EXPECT_EQ(DiagramKindOfChoice(2), kDiagramAssemblyReq);
+  EXPECT_EQ(DiagramKindOfChoice(3), kDiagramAssembly);
+  EXPECT_EQ(DiagramKindOfChoice(4), kDiagramWorkingReq);
+  EXPECT_EQ(DiagramKindOfChoice(5), kDiagramWorkingMax);
+  EXPECT_EQ(DiagramKindOfChoice(11), kDiagramWorkingMin);
+  EXPECT_STREQ(kDiagramListTexts[1], "Assembly  req");
+  EXPECT_STREQ(kDiagramListTexts[2], "Assembly ");
+}
+
+TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheList) {
+  {
+    platform::DialogScript script;
+    script.Ok({{"ListBox_items", "#0"}}).Expect("Diagram");
+    DiagramCommand(kDiagramChoose, kCadScreen);
+  }
+  EXPECT_TRUE(HasText("    Load Extension Diagram"));
+  {
+    platform::DialogScript script;
+    script.Ok({{"ListBox_items", "#10"}});
+    DiagramCommand(kDiagramChoose, kCadScreen);
+  }
+  EXPECT_TRUE(HasText("Load Extension Diagram (Working condition min.)"));
+  EXPECT_EQ(ItemTexts[10].str(), "FM Statist.");
+}
+
+TEST_F(DiagramCommandTest, CancelInTheListOrTheDeviceChoiceDrawsNothing) {
+  InitDisplayList();
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    DiagramCommand(kDiagramChoose, kCadScreen);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(CreateDisplayList()->empty());
+  AbortFlag = 0;
+  {
+    platform::DialogScript script;
+    script.Cancel();  // the device
+    DiagramCommand(kDiagramLoadExtension, kCadAskDevice);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(CreateDisplayList()->empty());
+}
+
+TEST_F(DiagramCommandTest, FatalCalculationShowsTheMessagesInstead) {
+  AddErrorMessage("Fatal  : no clamp.piece !");
+  CalcFatalFlag = 1;
+  InitDisplayList();
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Calculation done");
+    DiagramCommand(kDiagramLoadExtension, kCadDxf);
+  }
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Calculation done");
+    DiagramSheet(1, kCadScreen);
+  }
+  EXPECT_FALSE(Exists(DxfFile()));
+  EXPECT_TRUE(CreateDisplayList()->empty());
+}
+
+TEST_F(DiagramCommandTest, EveryDiagramOnTheScreenFillsItsWindow) {
+  for (int kind = 1; kind <= 11; ++kind) {
+    DiagramCommand(static_cast<TDiagramKind>(kind), kCadScreen);
+    ASSERT_EQ(AbortFlag, 0) << kind;
+    EXPECT_GT(CreateDisplayList()->size(), 50u) << kind;
+    EXPECT_EQ(DrawingExtents(), "0;0;160;120") << kind;
+  }
+  EXPECT_EQ(CadState.CadHatchMode, 2);
+}
+
+TEST_F(DiagramCommandTest, EveryDiagramIsAReadableDxfFile) {
+  if (!Python3HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const std::string script = Dir() + "/check.py";
+  std::ofstream(script) << "import sys, ezdxf\n"
+                           "doc = ezdxf.readfile(sys.argv[1])\n"
+                           "msp = doc.modelspace()\n"
+                           "assert len(msp.query('LINE')) > 20, len(msp.query('LINE'))\n"
+                           "assert len(msp.query('TEXT')) > 10\n"
+                           "for e in msp:\n"
+                           "    if e.dxftype() == 'LINE':\n"
+                           "        for p in (e.dxf.start, e.dxf.end):\n"
+                           "            assert -20 < p.x < 200 and -20 < p.y < 140, p\n"
+                           "assert doc.header['$EXTMAX'][0] == 160\n";
+  for (int kind = 1; kind <= 11; ++kind) {
+    DiagramCommand(static_cast<TDiagramKind>(kind), kCadDxf);
+    ASSERT_EQ(AbortFlag, 0);
+    EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + DxfFile()).c_str()), 0) << kind;
+  }
+}
+
+TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndInsertsThem) {
+  DiagramSheet(1, kCadDxf);
+  ASSERT_EQ(AbortFlag, 0);
+  const auto lines = ReadLines(DxfFile());
+  int blocks = 0;
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+    if (lines[i] == "  0" && lines[i + 1] == "BLOCK") ++blocks;
+  EXPECT_EQ(blocks, 9);
+  const auto es = DxfEntities();
+  EXPECT_EQ(CountLines(es, "INSERT"), 9);
+  EXPECT_EQ(CountLines(es, "LINE"), 8);  // the 3 x 3 grid
+  if (!Python3HasEzdxf()) return;
+  const std::string script = Dir() + "/sheet.py";
+  std::ofstream(script) << "import sys, ezdxf\n"
+                           "doc = ezdxf.readfile(sys.argv[1])\n"
+                           "ins = {i.dxf.name: (i.dxf.insert.x, i.dxf.insert.y) for i in doc.modelspace().query('INSERT')}\n"
+                           "assert ins['DIAG1'] == (0, 240) and ins['DIAG9'] == (320, 0), ins\n"
+                           "assert len(doc.blocks.get('DIAG6').query('TEXT')) > 10\n";
+  EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + DxfFile()).c_str()), 0);
+}
+
+TEST_F(DiagramCommandTest, SheetOfWorkingConditionsIsRefusedWithoutAxialLoad) {
+  Last.FAmax = 0;
+  InitDisplayList();
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("No diagram for FSa min < 0.");
+    DiagramSheet(kDiagramWorkingReq, kCadScreen);
+  }
+  EXPECT_TRUE(CreateDisplayList()->empty());
+  DiagramSheet(kDiagramAssemblyReq, kCadScreen);
+  EXPECT_EQ(DrawingExtents(), "0;0;480;360");
+  EXPECT_FALSE(Parsed(gcLine).empty());
+}
+
+// The diagrams rendered through the graphics window, as the user sees them.
+// BQ4_DIAGRAM_PNG_DIR keeps the pictures for a look.
+TEST_F(DiagramCommandTest, DiagramsRenderInTheGraphicsWindow) {
   HorizontalPixels = 1280;
   VerticalPixels = 960;
   auto window = std::make_unique<DUdoduvoz>();
   window->Canvas()->setFixedSize(1281, 961);
   window->layout()->activate();
-  const char* out = std::getenv("BQ4_DIAGRAM_PNG_DIR");
+  const char* env = std::getenv("BQ4_DIAGRAM_PNG_DIR");
+  const QString dir = QString::fromStdString(env ? env : Dir());
+  auto render = [&](const QString& name) {
+    const QImage image = window->Canvas()->grab().toImage();
+    image.save(dir + "/" + name + ".png");
+    const QRgb background = image.pixel(640, 950);
+    int drawn = 0;
+    for (int y = 0; y < image.height(); y += 2)
+      for (int x = 0; x < image.width(); x += 2) drawn += image.pixel(x, y) != background;
+    return drawn;
+  };
   for (int kind = 1; kind <= 11; ++kind) {
     DiagramCommand(static_cast<TDiagramKind>(kind), kCadScreen);
-    ASSERT_EQ(AbortFlag, 0);
-    EXPECT_FALSE(CreateDisplayList()->empty());
-    if (out)
-      window->Canvas()->grab().toImage().save(
-          QString("%1/kind%2.png").arg(out).arg(kind));
+    EXPECT_GT(render(QString("kind%1").arg(kind)), 4000) << kind;
   }
-  DiagramSheet(1, kCadScreen);
-  if (out) window->Canvas()->grab().toImage().save(QString("%1/sheet.png").arg(out));
+  DiagramSheet(kDiagramAssemblyReq, kCadScreen);
+  EXPECT_GT(render("sheet"), 8000);
 }
 
 }  // namespace

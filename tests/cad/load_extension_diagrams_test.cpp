@@ -1,0 +1,161 @@
+#include "cad/load_extension_diagrams.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cad/diagram_commands.h"
+#include "diagram_test_support.h"
+#include "framework/calc_messages.h"
+#include "framework/units.h"
+
+namespace {
+
+class LoadExtensionTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    CalculateDefaultJoint();
+  }
+
+  // Draws the kind into the DXF file and reads its entities back.
+  std::vector<DxfEntity> Draw(TDiagramKind kind) {
+    DiagramCommand(kind, kCadDxf);
+    EXPECT_EQ(AbortFlag, 0);
+    return DxfEntities();
+  }
+
+  static int Count(const std::vector<DxfEntity>& es, const std::string& type, const std::string& layer) {
+    return static_cast<int>(std::count_if(es.begin(), es.end(), [&](const DxfEntity& e) {
+      return e.type == type && e.layer == layer;
+    }));
+  }
+
+  static bool Has(const std::vector<DxfEntity>& es, const std::string& text) {
+    return std::any_of(es.begin(), es.end(), [&](const DxfEntity& e) { return e.text == text; });
+  }
+
+  static bool HasPrefix(const std::vector<DxfEntity>& es, const std::string& head) {
+    return std::any_of(es.begin(), es.end(),
+                       [&](const DxfEntity& e) { return e.text.rfind(head, 0) == 0; });
+  }
+};
+
+TEST_F(LoadExtensionTest, FrameSpansTheJointTriangleOfItsLevel) {
+  TDiagramFrame f;
+  ASSERT_TRUE(LoadExtensionFrame(kDiagramAssemblyReq, f));
+  EXPECT_EQ(f.title, "Load Extension Diagram (Assembly  req.)");
+  EXPECT_EQ(f.xText, "     f [mm]");
+  EXPECT_EQ(f.yText, "F [N]");
+  EXPECT_EQ(f.xTextPlace, 2);
+  EXPECT_EQ(f.ymax, Last.FM02);
+  EXPECT_EQ(f.xmin, -(Schraube.deltaS + Klemmstuecke.deltaPSum) * Last.FM02);
+  EXPECT_EQ(f.xmax, Klemmstuecke.deltaPSum * Last.FM02);
+  ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMax, f));
+  EXPECT_EQ(f.ymax, std::max(Last.FVmax - Last.FPAmin, Last.FVmax + Last.FSAmax));
+  ASSERT_TRUE(LoadExtensionFrame(kDiagramLoadExtension, f));
+  EXPECT_EQ(f.ymax, Last.FM02);
+  EXPECT_FALSE(LoadExtensionFrame(kDiagramTorqueAngle, f));
+  // Imperial frames are given in inch and lbf.
+  ToggleUnitSystem();
+  ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMin, f));
+  EXPECT_EQ(f.xText, "     f [in]");
+  EXPECT_EQ(f.yText, "F [lbf]");
+  EXPECT_NEAR(static_cast<double>(f.yFactor), 1 / 4.44822, 1e-6);
+}
+
+TEST_F(LoadExtensionTest, AssemblyAndWorkingConditionWithItsPanel) {
+  const auto es = Draw(kDiagramLoadExtension);
+  EXPECT_TRUE(Has(es, "    Load Extension Diagram"));
+  EXPECT_TRUE(Has(es, "Load:"));
+  EXPECT_TRUE(Has(es, "FVmin,req=" + ForceToTextFmt(6, 0, Last.FVreq) + " N"));
+  EXPECT_TRUE(Has(es, "FM,max   =" + ForceToTextFmt(6, 0, Last.FM) + " N"));
+  EXPECT_TRUE(Has(es, "FZ  = " + ForceToTextFmt(6, 0, Last.FZ) + " N"));
+  EXPECT_TRUE(Has(es, "Coefficients:"));
+  EXPECT_TRUE(Has(es, "n = 0.30"));
+  EXPECT_TRUE(Has(es, "alpha a = 1.60"));
+  EXPECT_TRUE(Has(es, "FMmax,req=FMmin,req*al.a"));
+  EXPECT_FALSE(Has(es, "FKR = FV - FPA"));
+  // Five joint triangles of two lines each, in their colours.
+  // (Colour 17 is the frame's grid as well.)
+  for (const char* layer : {"19", "16", "20", "18"}) EXPECT_EQ(Count(es, "LINE", layer), 2) << layer;
+  // Working line, reduced triangle (n < 1), vertical, and the sine of a pulsating load.
+  EXPECT_GT(Count(es, "LINE", "21"), 10);
+}
+
+TEST_F(LoadExtensionTest, NoAxialLoadDrawsNoWorkingLines) {
+  Last.FAmax = 0;
+  const auto es = Draw(kDiagramWorkingReq);
+  EXPECT_EQ(Count(es, "LINE", "21"), 0);
+  EXPECT_TRUE(Has(es, "FAmax= " + ForceToTextFmt(6, 0, 0) + " N"));
+  EXPECT_TRUE(Has(es, "FKR = FV - FPA"));
+}
+
+TEST_F(LoadExtensionTest, ReducedTriangleOnlyForLoadIntroductionBelowOne) {
+  Last.FAmin = 100;  // no pulsating load: no sine symbol
+  ASSERT_LT(CalcOptions.nLoad, 1);
+  EXPECT_EQ(Count(Draw(kDiagramWorkingReq), "LINE", "21"), 4);
+  CalcOptions.nLoad = 1;
+  EXPECT_EQ(Count(Draw(kDiagramWorkingReq), "LINE", "21"), 2);
+}
+
+TEST_F(LoadExtensionTest, AssemblyDiagramHasNoWorkingLines) {
+  ASSERT_GT(Last.FAmax, 0);
+  const auto es = Draw(kDiagramAssemblyReq);
+  EXPECT_EQ(Count(es, "LINE", "21"), 0);
+  EXPECT_EQ(Count(es, "LINE", "20"), 2);
+  EXPECT_TRUE(Has(es, "FMmin,req = FVreq+FZ"));
+}
+
+TEST_F(LoadExtensionTest, CompressiveLoadDrawsReliefLinesAndTheirValues) {
+  Last.FAmin = -5000;
+  Last.FPAmin = -4800;
+  Last.FSAmin = -200;
+  Last.FSu = 60000;
+  auto es = Draw(kDiagramWorkingMax);
+  EXPECT_EQ(Count(es, "LINE", "27"), 2);
+  EXPECT_TRUE(HasPrefix(es, "FAmin= "));
+  EXPECT_TRUE(HasPrefix(es, "FSR = "));
+  EXPECT_TRUE(HasPrefix(es, "FSAmin = "));
+  EXPECT_TRUE(HasPrefix(es, "FPAmin = "));
+  EXPECT_TRUE(Has(es, "FSR = FV + FSA"));
+  es = Draw(kDiagramLoadExtension);
+  EXPECT_EQ(Count(es, "LINE", "27"), 2);
+  EXPECT_FALSE(HasPrefix(es, "FSR = "));
+}
+
+TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
+  ClearCalcMessages();
+  for (const char* m : {"Warning: one", "Warning: two", "Error  : three", "Warning: four",
+                        "Warning: five"})
+    AddErrorMessage(m);
+  const auto es = Draw(kDiagramWorkingMin);
+  std::vector<DxfEntity> texts;
+  for (const auto& e : es)
+    if (e.type == "TEXT") texts.push_back(e);
+  ASSERT_GE(texts.size(), 5u);
+  const std::vector<std::string> expected = {"Warning: one", "Warning: two", "Error  : three",
+                                             "Warning: four", "Warning: five"};
+  for (std::size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(texts[texts.size() - 5 + i].text, expected[i]);
+    EXPECT_EQ(texts[texts.size() - 5 + i].layer, "16");
+  }
+  EXPECT_TRUE(HasPrefix(es, "FKR = "));
+}
+
+TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame) {
+  ToggleUnitSystem();
+  CadOpen(kCadScreen, "");
+  CadBeginDrawing(0, 0, 160, 120);
+  InitDisplayList();
+  PlotInit();
+  DrawDiagram(kDiagramAssemblyReq);
+  CadClose(0);
+  // The window is metric again; the triangle of FM,Re reaches its top at FM02 N.
+  EXPECT_GE(PlotState.WinYMax, Last.FM02);
+  EXPECT_LT(PlotState.WinYMax, 1.5L * Last.FM02);
+  EXPECT_TRUE(HasText("F [lbf]"));
+  EXPECT_TRUE(HasText("FM,Re    =" + ForceToTextFmt(6, 0, Last.FM02) + " lbf"));
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+#include "cad/tightening_diagrams.h"
+
+#include <gtest/gtest.h>
+
+#include "diagram_test_support.h"
+#include "framework/charset.h"
+#include "framework/math_utils.h"
+#include "framework/units.h"
+
+namespace {
+
+// The Greek mu as the window shows it (the drawing holds code page 437's 0xE6).
+const std::string kMu = OemToAnsiText("\xE6");
+
+class TighteningTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    CalculateDefaultJoint();
+  }
+
+  // Draws on the screen; the display list then holds the diagram alone.
+  void Draw(TDiagramKind kind) {
+    CadOpen(kCadScreen, "");
+    CadBeginDrawing(0, 0, 160, 120);
+    InitDisplayList();
+    PlotInit();
+    DrawDiagram(kind);
+    CadClose(0);
+  }
+
+  void Panel(int mode) {
+    CadOpen(kCadScreen, "");
+    CadBeginDrawing(0, 0, 160, 120);
+    InitDisplayList();
+    DrawTorqueTextPanel(mode);
+    CadClose(0);
+  }
+};
+
+TEST_F(TighteningTest, FramesOfTheFourKinds) {
+  TDiagramFrame f;
+  ASSERT_TRUE(TighteningFrame(kDiagramTorqueAngle, f));
+  EXPECT_EQ(f.title, " M-alpha-Diagram (Proj.from elastic origin)");
+  EXPECT_EQ(f.xText, "alpha [\xF8]");
+  EXPECT_EQ(f.yText, "MA [Nm]");
+  EXPECT_EQ(f.xTextPlace, 1);
+  const Extended rmRp = static_cast<Extended>(MatBolt.Rm) / MatBolt.Rp02;
+  EXPECT_NEAR(static_cast<double>(f.xmax), static_cast<double>(Montage.theta0 / Montage.nu * rmRp), 1e-9);
+  EXPECT_EQ(f.ymax, std::max(Last.MA02Rm, Last.MAmax2 / Montage.nu));
+  ASSERT_TRUE(TighteningFrame(kDiagramPreloadTorque, f));
+  EXPECT_EQ(f.xText, "MA [Nm]");
+  EXPECT_EQ(f.yText, "FM [N]");
+  ASSERT_TRUE(TighteningFrame(kDiagramTorquePreload, f));
+  EXPECT_EQ(f.xmax, Last.FM);
+  EXPECT_EQ(f.ymax, Last.MAmax2);
+  EXPECT_FALSE(TighteningFrame(kDiagramLoadExtension, f));
+  // A bolt material without yield point gives a frame that still draws.
+  MatBolt.Rp02 = 0;
+  Draw(kDiagramPreloadAngle);
+  EXPECT_GT(PlotState.WinXRange, 0);
+}
+
+TEST_F(TighteningTest, TorqueAngleDiagramMarksItsValues) {
+  Draw(kDiagramTorqueAngle);
+  EXPECT_TRUE(HasText(" M-alpha-Diagram (Proj.from elastic origin)"));
+  EXPECT_TRUE(HasText("MA,max = " + MomentToText(Last.MA) + " Nm"));
+  EXPECT_TRUE(HasText("MA Re = " + MomentToText(Last.MA02) + " Nm"));
+  EXPECT_TRUE(HasText("MA Rm = " + MomentToText(Last.MA02Rm) + " Nm"));
+  EXPECT_TRUE(HasText(kMu + "min"));
+  EXPECT_TRUE(HasText(kMu + "=0"));
+  EXPECT_TRUE(HasTextStartingWith("MG (" + kMu + "G=0.14) = "));
+  // No friction scatter: no line of the highest friction.
+  EXPECT_FALSE(HasText(kMu + "max"));
+  EXPECT_TRUE(HasTextStartingWith("R MA = "));
+}
+
+TEST_F(TighteningTest, FrictionScatterAddsTheHighestFrictionLine) {
+  Reibung.muGmax = 0.2L;
+  Reibung.muKmax = 0.16L;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0);
+  ASSERT_FALSE(FloatEqual(Last.MA, Last.MAmax2));
+  for (TDiagramKind kind : {kDiagramTorqueAngle, kDiagramPreloadTorque, kDiagramTorquePreload}) {
+    Draw(kind);
+    EXPECT_TRUE(HasText(kMu + "max")) << kind;
+  }
+  EXPECT_TRUE(HasTextStartingWith(kMu + "G = 0.14 .. 0.2"));
+}
+
+TEST_F(TighteningTest, PreloadDiagramsMarkTheirPreloads) {
+  Draw(kDiagramPreloadAngle);
+  EXPECT_TRUE(HasText("FM,max = " + ForceToText(Last.FM) + " N"));
+  EXPECT_TRUE(HasText("FM,Rm = " + ForceToText(Last.FM02Rm) + " N"));
+  EXPECT_TRUE(HasTextStartingWith("FM Re (" + kMu + "G=" + kMu + "K=0) = "));
+  Draw(kDiagramPreloadTorque);
+  EXPECT_TRUE(HasText(" FM Re " + kMu + "0"));
+  EXPECT_TRUE(HasText("FM,min = " + ForceToText(Last.FM / Montage.alphaA) + " N"));
+  Draw(kDiagramTorquePreload);
+  EXPECT_TRUE(HasText("MAmin = " + MomentToText(Last.MAmin) + " Nm"));
+}
+
+TEST_F(TighteningTest, PanelModesDifferInTheirRiseAndEmbeddingLines) {
+  Panel(1);
+  EXPECT_TRUE(HasTextStartingWith("R MA = "));
+  EXPECT_FALSE(HasTextStartingWith("FZ = "));
+  EXPECT_FALSE(HasTextStartingWith("R FM = "));
+  Panel(2);
+  EXPECT_TRUE(HasTextStartingWith("FZ = "));
+  EXPECT_TRUE(HasTextStartingWith("FVmax = "));
+  EXPECT_TRUE(HasTextStartingWith("R FM = "));
+  EXPECT_TRUE(HasText("-M12x60-12.9"));
+  EXPECT_TRUE(HasText("nue Re = 0.9"));
+}
+
+TEST_F(TighteningTest, PanelLinesThatDependOnTheJoint) {
+  Panel(2);
+  EXPECT_FALSE(HasTextStartingWith("MA pre= "));
+  EXPECT_TRUE(HasTextStartingWith("SD=Sig.AS/Sig.a= "));
+  EXPECT_TRUE(HasTextStartingWith("mtr/mmin = "));  // tapped joint
+  EXPECT_TRUE(HasTextStartingWith("tau,Rm/tau,FSmax = "));
+  Last.MApre = 5;
+  Last.sigmaA = 0;
+  CalcOptions.FSmaxOn = 0;
+  Panel(2);
+  EXPECT_TRUE(HasText("MA pre= " + MomentToText(5) + " Nm"));
+  EXPECT_FALSE(HasTextStartingWith("SD=Sig.AS/Sig.a= "));
+  EXPECT_TRUE(HasTextStartingWith("mtr/mmin = "));
+  EXPECT_FALSE(HasTextStartingWith("tau,Rm/tau,FSmax = "));
+}
+
+TEST_F(TighteningTest, ThroughBoltedJointWithStandardNutShowsNoThreadEngagement) {
+  SetUpThroughBoltedM12Joint();
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0);
+  MatMutter.OwnNutMaterial = 0;
+  Mutter.NutType = 1;
+  Panel(2);
+  EXPECT_FALSE(HasTextStartingWith("mtr/mmin = "));
+  EXPECT_FALSE(HasTextStartingWith("tau,Rm/tau,FSmax = "));
+  Mutter.NutType = 4;  // the special nut is checked
+  Panel(2);
+  EXPECT_TRUE(HasTextStartingWith("mtr/mmin = "));
+}
+
+TEST_F(TighteningTest, ImperialTorqueAxisGoesBackToNewtonMetres) {
+  TDiagramFrame f;
+  ASSERT_TRUE(TighteningFrame(kDiagramTorqueAngle, f));
+  ToggleUnitSystem();
+  Draw(kDiagramTorqueAngle);
+  EXPECT_TRUE(HasText("MA [lbfin]"));
+  EXPECT_TRUE(HasText("MA,max = " + MomentToText(Last.MA) + " lbfin"));
+  // The window holds metric torques again, about as high as the metric frame.
+  EXPECT_GE(PlotState.WinYMax, f.ymax);
+  EXPECT_LT(PlotState.WinYMax, 1.5L * f.ymax);
+}
+
+}  // namespace
