@@ -109,6 +109,16 @@ class CadTest : public ::testing::Test {
     EXPECT_TRUE(slurp(written) == slurp(path)) << written << " differs from " << path;
   }
 
+  // The display list records of one primitive code, read back.
+  static std::vector<TGraphRecord> ParsedRecords(int code) {
+    std::vector<TGraphRecord> out;
+    for (const auto& r : *CreateDisplayList()) {
+      TGraphRecord rec;
+      if (ParseGraphRecord(r, rec) && rec.code == code) out.push_back(rec);
+    }
+    return out;
+  }
+
   // The display list records that start with prefix ("4;" lines, "6;" texts).
   static std::vector<std::string> Records(const std::string& prefix) {
     std::vector<std::string> out;

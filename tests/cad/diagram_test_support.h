@@ -31,14 +31,7 @@ class DiagramTest : public CadTest {
     ASSERT_EQ(CalcFatalFlag, 0);
   }
 
-  static std::vector<TGraphRecord> Parsed(int code) {
-    std::vector<TGraphRecord> out;
-    for (const auto& r : *CreateDisplayList()) {
-      TGraphRecord rec;
-      if (ParseGraphRecord(r, rec) && rec.code == code) out.push_back(rec);
-    }
-    return out;
-  }
+  static std::vector<TGraphRecord> Parsed(int code) { return ParsedRecords(code); }
 
   static std::vector<std::string> Texts() {
     std::vector<std::string> out;
