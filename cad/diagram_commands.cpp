@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cad/diagram_plotter.h"
+#include "cad/hatching.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
 #include "framework/error_explanations.h"
@@ -57,7 +58,7 @@ void DiagramCommand(TDiagramKind kind, TCadDevice device) {
   PlotInit();
   CadBeginDrawing(0, 0, 160, 120);
   CadWriteTables(2);
-  CadState.CadHatchMode = 2;  // hatch lines only
+  SetHatchMode(2);  // hatch lines only
   do {
     CadBeginEntities();
     DrawDiagram(kind);

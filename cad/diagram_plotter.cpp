@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cad/cad_output.h"
+#include "cad/hatching.h"
 #include "framework/math_utils.h"
 #include "framework/plane_geometry.h"
 
@@ -185,6 +186,16 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
 void PlotSineCurve(Extended x, Extended y, Extended a, Extended b, Extended phase, Extended turns) {
   const Extended sx = PlotX(x), sy = PlotY(y), sa = PlotDY(a), sb = PlotDX(b);
   if (Finite(sx, sy, sa, sb)) CadSineCurve(sx, sy, sa, sb, phase, turns);
+}
+
+void PlotHatchBegin() { HatchPolyBegin(); }
+
+void PlotHatchPoint(Extended x, Extended y, Extended arc) {
+  HatchPolyPoint(PlotX(x), PlotY(y), arc);
+}
+
+void PlotHatchFill(int n, Extended spacing, Extended angle) {
+  HatchPolyEnd(n, PlotDX(spacing), angle);
 }
 
 void InitDiagramPlotter() {

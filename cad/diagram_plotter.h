@@ -69,5 +69,11 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
 // advancing b (world x) per turn; a is a world y length.
 void PlotSineCurve(Extended x, Extended y, Extended a, Extended b, Extended phase, Extended turns);
 
+// Hatched areas in world values, through the polygon hatching: the points
+// go on the sheet through PlotX and PlotY, the spacing through PlotDX.
+void PlotHatchBegin();
+void PlotHatchPoint(Extended x, Extended y, Extended arc);
+void PlotHatchFill(int n, Extended spacing, Extended angle);
+
 // Start state: UserAxisLimits (0, 0, 1, 1), then ResetPlotVars.
 void InitDiagramPlotter();

@@ -45,19 +45,15 @@ struct WorldPoint {
   Extended x, y;
 };
 
-// A hatched field of the diagram in world values: its outline as a polyline
-// in the current colour; the hatch lines are spaced `spacing` world x units
-// apart (0: ten lines over the field) at the given angle.
+// A hatched field of the diagram in world values; nothing when a corner
+// cannot be placed (a calculation that divided by zero).
 template <std::size_t N>
-void HatchField(const std::array<WorldPoint, N>& points, Extended spacing, Extended angle) {
-  (void)spacing;
-  (void)angle;
+void HatchField(int n, const std::array<WorldPoint, N>& points, Extended spacing, Extended angle) {
   for (const WorldPoint& p : points)
     if (!std::isfinite(PlotX(p.x)) || !std::isfinite(PlotY(p.y))) return;
-  CadBeginPolyline(1);
-  for (const WorldPoint& p : points) CadVertex(PlotX(p.x), PlotY(p.y), 0);
-  CadVertex(PlotX(points[0].x), PlotY(points[0].y), 0);
-  CadEndPolyline();
+  PlotHatchBegin();
+  for (const WorldPoint& p : points) PlotHatchPoint(p.x, p.y, 0);
+  PlotHatchFill(n, spacing, angle);
 }
 
 void LineTo(Extended x1, Extended y1, Extended x2, Extended y2) {
@@ -94,13 +90,13 @@ void DrawTorqueAngle() {
   Extended xa = 0, xb = 0;
   if (CrossLevel(xa, 0, startMax, m.theta / m.alphaA, l.MAmin, l.MA) &&
       CrossLevel(xb, 0, start, m.theta, l.MA, l.MAmin))
-    HatchField(std::array<WorldPoint, 4>{{{m.theta, l.MA}, {xa, l.MA}, {m.theta / m.alphaA, l.MAmin},
+    HatchField(4, std::array<WorldPoint, 4>{{{m.theta, l.MA}, {xa, l.MA}, {m.theta / m.alphaA, l.MAmin},
                                           {xb, l.MAmin}}},
                0, -45);
   CadSetColor(26);
   Extended xTop = 0;
   if (CrossLevel(xTop, x0, y0, xMax, yMax, PlotState.WinYMax))
-    HatchField(std::array<WorldPoint, 5>{{{0, 0},
+    HatchField(0, std::array<WorldPoint, 5>{{{0, 0},
                                           {PlotState.WinXMax, 0},
                                           {PlotState.WinXMax, PlotState.WinYMax},
                                           {xTop, PlotState.WinYMax},
@@ -147,7 +143,7 @@ void DrawPreloadTorque() {
   CadSetColor(26);
   Extended yEdge = 0;
   if (CrossRightEdge(yEdge, x0, y0, l.MA02, l.FM02))
-    HatchField(std::array<WorldPoint, 5>{{{0, 0},
+    HatchField(0, std::array<WorldPoint, 5>{{{0, 0},
                                           {x0, y0},
                                           {PlotState.WinXMax, yEdge},
                                           {PlotState.WinXMax, PlotState.WinYMax},
@@ -161,7 +157,7 @@ void DrawPreloadTorque() {
   Extended xa = 0, xb = 0;
   if (CrossLevel(xa, startMax, 0, l.MAmax2, l.FMmin, l.FM) &&
       CrossLevel(xb, start, 0, l.MA, l.FM, l.FM / m.alphaA))
-    HatchField(std::array<WorldPoint, 4>{{{l.MA, l.FM}, {xa, l.FM}, {l.MAmin, l.FM / m.alphaA},
+    HatchField(4, std::array<WorldPoint, 4>{{{l.MA, l.FM}, {xa, l.FM}, {l.MAmin, l.FM / m.alphaA},
                                           {xb, l.FM / m.alphaA}}},
                0, -45);
   CadSetColor(19);
@@ -188,7 +184,7 @@ void DrawTorquePreload() {
   Extended fa = 0, fb = 0;
   if (CrossLevel(fa, 0, startMax, l.FMmin, l.MAmax2, l.MA) &&
       CrossLevel(fb, 0, start, l.FM, l.MA, l.MAmin))
-    HatchField(std::array<WorldPoint, 4>{{{l.FM, l.MA}, {fa, l.MA}, {l.FM / m.alphaA, l.MAmin},
+    HatchField(4, std::array<WorldPoint, 4>{{{l.FM, l.MA}, {fa, l.MA}, {l.FM / m.alphaA, l.MAmin},
                                           {fb, l.MAmin}}},
                0, -45);
   CadSetColor(19);

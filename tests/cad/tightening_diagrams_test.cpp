@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cad/diagram_commands.h"
 #include "diagram_test_support.h"
+#include "framework/calc_messages.h"
 #include "framework/charset.h"
 #include "framework/math_utils.h"
 #include "framework/units.h"
@@ -86,6 +88,18 @@ TEST_F(TighteningTest, FrictionScatterAddsTheHighestFrictionLine) {
     EXPECT_TRUE(HasText(kMu + "max")) << kind;
   }
   EXPECT_TRUE(HasTextStartingWith(kMu + "G = 0.14 .. 0.2"));
+  // The fields of the scatter and beyond the friction-free line are hatched
+  // with lines only, in the colour of thin lines.
+  DiagramCommand(kDiagramTorqueAngle, kCadDxf);
+  int hatch = 0, polylines = 0;
+  for (const auto& e : DxfEntities()) {
+    hatch += e.type == "LINE" && e.layer == CadState.CadLayerNames[3].str();
+    polylines += e.type == "POLYLINE";
+  }
+  EXPECT_GT(hatch, 20);
+  EXPECT_EQ(polylines, 2);
+  EXPECT_FALSE(HasMessageStartingWith("Fatal  : schraff"));
+  EXPECT_FALSE(HasMessage("Schraffurfehler"));
 }
 
 TEST_F(TighteningTest, PreloadDiagramsMarkTheirPreloads) {
