@@ -3,6 +3,16 @@
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
 
+namespace {
+
+std::string RightAligned(std::string_view c, int width) {
+  const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+  if (c.size() >= w) return std::string(c.substr(0, w));
+  return std::string(w - c.size(), ' ') + std::string(c);
+}
+
+}  // namespace
+
 void TTableWriter::Init(int firstWidth, std::initializer_list<std::string_view> titles,
                         std::initializer_list<int> widths) {
   const TOutputDevice d = GetOutputDevice();
@@ -34,7 +44,9 @@ std::string TTableWriter::Line(std::initializer_list<std::string_view> cells, bo
     } else if (i == 0) {
       line += PadRight(c, widths_[0]);
     } else {
-      line += title ? PadRight(c, widths_[i]) : TrimPadRight(c, widths_[i]);
+      // Numbers come formatted to their width; a text the caller padded
+      // (a material name) keeps its blanks and so stays left in its column.
+      line += title ? PadRight(c, widths_[i]) : RightAligned(c, widths_[i]);
     }
     ++i;
   }
