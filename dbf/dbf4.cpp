@@ -29,6 +29,24 @@ void FreeTableDialog() {
   dbf4 = nullptr;
 }
 
+bool PickFromTable(const std::string& path, const std::string& title1, const std::string& title2,
+                   const std::string& closeWord, int mode, std::int32_t& recNo) {
+  CreateTableDialog();
+  AbortFlag = 0;
+  dbf4->OpenTable(path);
+  if (AbortFlag) return false;
+  dbf4->SetCaptions(title1, title2);
+  if (recNo >= 1 && recNo <= dbf4->RecordCount()) dbf4->Go(recNo);
+  AbortFlag = 0;
+  dbf4->ShowTable(closeWord, mode);
+  bool accepted = AbortFlag == 0 && LastDialogKey == 13;
+  if (accepted) recNo = SelectedRecordNo;
+  Byte abort = AbortFlag;
+  dbf4->CloseTable();
+  AbortFlag = accepted ? abort : 1;
+  return accepted;
+}
+
 namespace {
 
 // Busy cursor for the scope of a facade operation.

@@ -109,5 +109,12 @@ extern Tdbf4* dbf4;
 void CreateTableDialog();
 void FreeTableDialog();
 
+// Shows the table at `path` in the dialog (captions in display characters),
+// starting on record `recNo`; true with the accepted record number in
+// `recNo`, false on Cancel (AbortFlag set). The table is closed again. For
+// callers that keep their own copy of the table open.
+bool PickFromTable(const std::string& path, const std::string& title1, const std::string& title2,
+                   const std::string& closeWord, int mode, std::int32_t& recNo);
+
 // Shows the form of the dialog modally; the form module provides it.
 void RunTableDialogForm(Tdbf4& dialog);

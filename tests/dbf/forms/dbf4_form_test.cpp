@@ -202,3 +202,21 @@ TEST_F(TableDialog, ScreenshotOfAShippedTable) {
   EXPECT_GT(form.TzGrid1->Model().rowCount(), 5);
   form.hide();
 }
+
+TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
+  std::string p = SampleTable(4);
+  std::int32_t rec = 3;
+  {
+    DialogScript script;
+    script.Ok();
+    EXPECT_TRUE(PickFromTable(p, "Title", "Table", "CLOSE", 1, rec));
+  }
+  EXPECT_EQ(rec, 3);
+  EXPECT_FALSE(dbf4->tzdbf.Active());
+  {
+    DialogScript script;
+    script.Cancel();
+    EXPECT_FALSE(PickFromTable(p, "Title", "Table", "", 2, rec));
+  }
+  EXPECT_EQ(AbortFlag, 1);
+}
