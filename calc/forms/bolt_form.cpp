@@ -168,8 +168,8 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
     bottom->addWidget(b);
   outer->addLayout(bottom);
   Button_ok->setDefault(true);
-  ScaleCenterForm(*this);
   FillForm();
+  ScaleCenterForm(*this);  // after filling: the captions set the size
 
   UpDown1->OnClick = [this](bool) { UpDown1Click(); };
   connect(ComboBox_typ, &QComboBox::activated, this, [this] { UpdateBoltTypeControls(); });

@@ -166,6 +166,12 @@ void TCalcForm::reject() {
   QDialog::reject();
 }
 
+void TCalcForm::showEvent(QShowEvent* e) {
+  const QSize wanted = sizeHint().expandedTo(size());
+  if (wanted != size()) resize(wanted);
+  QDialog::showEvent(e);
+}
+
 void TCalcForm::BringToFront() {
   raise();
   activateWindow();

@@ -93,4 +93,8 @@ class TCalcForm : public QDialog {
   void reject() override;
   // Form to the front again after a picture was drawn behind it.
   void BringToFront();
+
+ protected:
+  // Texts filled in on showing may need more room than at creation.
+  void showEvent(QShowEvent* e) override;
 };

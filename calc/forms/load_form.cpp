@@ -204,7 +204,6 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
   const int n = ComboBox_feinl->count() - 1;  // clamped parts in the lists
   ComboBox_feinl->setCurrentIndex(Last.LoadIntroPos1 >= 1 && Last.LoadIntroPos1 <= n + 1 ? Last.LoadIntroPos1 - 1 : n);
   ComboBox_fausl->setCurrentIndex(Last.LoadIntroPos2 >= 1 && Last.LoadIntroPos2 <= n + 1 ? Last.LoadIntroPos2 - 1 : n);
-  ScaleCenterForm(*this);
 
   if (!AbortFlag) {
     CalculateJoint();
@@ -220,6 +219,7 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
     Show();
     EnableProposals();
   }
+  ScaleCenterForm(*this);  // after filling: the captions set the size
   Filling = false;
 
   auto onClick = [this](QPushButton* b, auto handler) { connect(b, &QPushButton::clicked, this, handler); };

@@ -137,8 +137,8 @@ TForm_bq4nut::TForm_bq4nut(QWidget* parent) : TCalcForm(parent) {
     bottom->addWidget(b);
   outer->addLayout(bottom);
   Button_ok->setDefault(true);
-  ScaleCenterForm(*this);
   FillForm();
+  ScaleCenterForm(*this);  // after filling: the captions set the size
 
   RadioGroup_typ->OnClick = [this] { UpdateNutControls(); };
   RadioGroup_form->OnClick = [this] { UpdateNutControls(); };

@@ -1,0 +1,111 @@
+// Before any Qt header: the message list has a field named like a Qt macro.
+#include "../calc_test_support.h"
+#include "form_test_support.h"
+
+#include "calc/forms/calc_forms.h"
+#include "calc/forms/tightening_form.h"
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
+#include "framework/units.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+class TighteningFormTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    SetUpTappedM12Joint();
+  }
+};
+
+TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
+  TForm_bq4anzi form;
+  ShowAndGrab(form, "bq4anzi");
+  EXPECT_EQ(form.Filling, 0);
+  EXPECT_EQ(Text(form.windowTitle()), "BQ4  tightening procedure");
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
+  EXPECT_EQ(Text(form.Edit_nuerp->text()), "0.9");
+  EXPECT_GT(Last.FM, 0);  // the calculation ran
+  EXPECT_EQ(Text(form.Edit_fm->text()), ForceToText(Last.FM));
+  EXPECT_TRUE(Text(form.Label_ma->text()).find("tightening torque MA,max (") == 0);
+  EXPECT_FALSE(form.Edit_ma->isEnabled());
+  EXPECT_EQ(Text(form.Label_mueg2->text()).rfind("\u00B5G = 0.14", 0), 0u);
+}
+
+TEST_F(TighteningFormTest, TappedHoleIsAlwaysBoltDriven) {
+  Montage.DriveSide = 2;
+  TForm_bq4anzi form;
+  EXPECT_EQ(form.RadioGroup_boltnut->ItemIndex(), 0);
+  EXPECT_FALSE(form.RadioGroup_boltnut->isEnabled());
+}
+
+TEST_F(TighteningFormTest, PresetTorqueKeepsTheYieldPointFactorAsGiven) {
+  Last.MApre = 50;
+  TForm_bq4anzi form;
+  form.RadioGroup_macode->SetItemIndex(1);
+  form.RadioGroup_macodeClick();
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
+  Last.MApre = 0;
+  form.RadioGroup_macode->SetItemIndex(2);
+  form.RadioGroup_macodeClick();
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
+  EXPECT_TRUE(form.Edit_fm->isEnabled());
+  EXPECT_FALSE(form.Edit_nuerp->isEnabled());
+}
+
+TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
+  CalcOptions.FrictionTolerances = 0;
+  Last.AlphaAChoice = 3;
+  TForm_bq4anzi form;
+  EXPECT_EQ(form.RadioGroup_alphaa->ItemIndex(), 0);
+  EXPECT_FALSE(form.RadioGroup_alphaa->isEnabled());
+  EXPECT_FALSE(form.Label_mamin2->isVisibleTo(&form));
+}
+
+TEST_F(TighteningFormTest, TypingRecalculatesAndTheTorqueScatterIsAFraction) {
+  TForm_bq4anzi form;
+  form.RadioGroup_alphaa->SetItemIndex(1);
+  form.RadioGroup_alphaaClick();
+  form.Edit_tolma->setText("10");
+  EXPECT_EQ(Last.AlphaAChoice, 2);
+  EXPECT_NEAR(static_cast<double>(Last.TorqueScatter), 0.1, 1e-12);
+  const Extended fm = Last.FM;
+  form.Edit_nuerp->setText("0.8");
+  EXPECT_EQ(Montage.nu, 0.8L);
+  EXPECT_LT(Last.FM, fm);
+}
+
+TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
+  int shown = 0;
+  AcceptRow(3, &shown);
+  {
+    TForm_bq4anzi form;
+    form.Button_dbalphaaClick();
+    EXPECT_EQ(Montage.TighteningRow, 3);
+    EXPECT_EQ(Montage.alphaA, Anzieh.alphaA);
+    EXPECT_EQ(Text(form.Edit_montage->text()), Anzieh.Procedure);
+  }
+  AcceptRow(0, &shown);
+  TForm_bq4anzi again;
+  again.Button_dbalphaaClick();
+  EXPECT_EQ(shown, 3);  // the dialog starts on the row picked before
+}
+
+TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
+  platform::DialogScript script;
+  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", "bad"}});
+  RunTighteningForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Montage.sigmaFactor, 2.5L);
+  EXPECT_EQ(Montage.ktau, 0);
+  script.Cancel();
+  RunTighteningForm();
+  EXPECT_EQ(AbortFlag, 1);
+
+  Klemmstuecke.nPlates = 0;
+  script.Ok().Expect("Please enter first bolt and clampng pieces");
+  RunTighteningForm();
+}
+
+}  // namespace
