@@ -1,0 +1,132 @@
+#include "cad/sheet_tables.h"
+
+#include "calc/designation.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+#include "sheet_test_support.h"
+
+using sheet_test::HasText;
+using sheet_test::TextStartingWith;
+
+namespace {
+
+class SheetTablesTest : public SheetTest {
+ protected:
+  void SetUp() override {
+    SheetTest::SetUp();
+    Calculate();
+    ASSERT_EQ(CalcFatalFlag, 0);
+  }
+  std::vector<sheet_test::PlacedText> Plates() { return ListedTexts([] { DrawPlatesTable(); }); }
+  std::vector<sheet_test::PlacedText> Forces() { return ListedTexts([] { DrawForcesTable(); }); }
+};
+
+TEST_F(SheetTablesTest, PlatesTableOfTheTappedJointInMetricUnits) {
+  const auto t = Plates();
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(t[0].text, " " + BoltDesignation());
+  EXPECT_DOUBLE_EQ(t[0].x, 110);
+  for (const char* s : {" i", " de [mm]", " di [mm]", "  l [mm]", "  material ", " 1", "   80.0",
+                        "   13.0", "   42.0", " tapped blind hole joint (ESV)", " m", " m tr",
+                        " m min Rmmax VDI2230 / Velk", " LOAD", " FA max", " N", " FKR min", " FS,Rm",
+                        " FRICTION", "    min", " max", " \xE6G", " \xE6K", " \xE6Tr", " K", " 0.140",
+                        " ASSEMBLY (Bolt driven)", " nue Rp", " MA max/min", " Nm", " alpha max/min",
+                        " FACTORS OF SAFETY", " safety plate surface pressure"})
+    EXPECT_TRUE(HasText(t, s)) << s;
+  EXPECT_EQ(TextStartingWith(t, " material : "), " material : " + MatMutter.Name.str());
+  EXPECT_FALSE(HasText(t, " MApre"));
+  // Reference temperature = working temperature: no temperature preload row.
+  EXPECT_EQ(TextStartingWith(t, " FM,max2"), "");
+  // The load value is the force with eight characters.
+  bool found = false;
+  for (std::size_t i = 0; i + 2 < t.size(); ++i)
+    if (t[i].text == " FA max") found = t[i + 2].text == " " + FloatToTextPrec(8, Last.FAmax);
+  EXPECT_TRUE(found);
+}
+
+TEST_F(SheetTablesTest, ImperialTablesShowImperialUnitsAndValues) {
+  UnitSystem = 1;
+  const auto t = Plates();
+  EXPECT_TRUE(HasText(t, " de [in]"));
+  EXPECT_TRUE(HasText(t, " lbf"));
+  EXPECT_TRUE(HasText(t, " lbfin"));
+  EXPECT_FALSE(HasText(t, " N"));
+  EXPECT_TRUE(HasText(t, " " + LengthToTextFmt(4, 1, 80)));
+  const auto f = Forces();
+  EXPECT_TRUE(HasText(f, " " + FloatToTextPrec(8, ForceToDisplay(Last.FAmax))));
+  EXPECT_TRUE(HasText(f, " in"));
+}
+
+TEST_F(SheetTablesTest, WorkingTemperatureNamesTheRangeAndAddsThePreloadRow) {
+  Temperatur.TWork = 120;
+  const auto t = Plates();
+  const std::string range = " (T=20 .. 120 " + TemperatureUnitText() + ")";
+  EXPECT_TRUE(HasText(t, " LOAD" + range));
+  EXPECT_TRUE(HasText(t, " FACTORS OF SAFETY" + range));
+  EXPECT_TRUE(HasText(t, " FM,max120"));
+}
+
+TEST_F(SheetTablesTest, BothPresetPreloadsDropTheFractureRow) {
+  Last.FApre = 1000;
+  Last.Fpre = 2000;
+  const auto t = Plates();
+  EXPECT_TRUE(HasText(t, " FA pre"));
+  EXPECT_TRUE(HasText(t, " F pre"));
+  EXPECT_FALSE(HasText(t, " FS,Rm"));
+}
+
+TEST_F(SheetTablesTest, PresetTorqueReplacesTheFrictionTotalRow) {
+  Last.MApre = 50;
+  auto t = Plates();
+  EXPECT_FALSE(HasText(t, " K"));
+  EXPECT_TRUE(HasText(t, " MApre"));
+  EXPECT_TRUE(HasText(t, " 50 Nm"));
+  CalcOptions.FrictionTolerances = 0;
+  t = Plates();
+  EXPECT_FALSE(HasText(t, " max"));
+  EXPECT_TRUE(HasText(t, " MA max"));
+}
+
+TEST_F(SheetTablesTest, CalculationMessagesCloseTheSafetyTable) {
+  AddErrorMessage("Warning: first remark");
+  AddErrorMessage("Error  : second remark");
+  const auto t = Plates();
+  // Each message fills the first of the table's three columns.
+  ASSERT_GE(t.size(), 6u);
+  EXPECT_EQ(t[t.size() - 6].text, " Warning: first remark");
+  EXPECT_EQ(t[t.size() - 3].text, " Error  : second remark");
+  EXPECT_EQ(t.back().text, " ");
+}
+
+TEST_F(SheetTablesTest, SpecialNutHasNoStandardLineButTheEngagedLengthRows) {
+  SetUpThroughBoltedM12Joint();
+  Calculate();
+  auto t = Plates();
+  EXPECT_TRUE(HasText(t, " through bolted joint with nut (DSV)"));
+  EXPECT_NE(TextStartingWith(t, " nut  dw= "), "");
+  EXPECT_NE(TextStartingWith(t, " " + NutStandardText() + " - SW "), "");
+  EXPECT_FALSE(HasText(t, " m min Rmmax VDI2230 / Velk"));
+  EXPECT_TRUE(HasText(t, " h M"));
+
+  Mutter.NutType = 4;
+  CalcOptions.EngageVelk = 0;
+  t = Plates();
+  EXPECT_EQ(TextStartingWith(t, " - SW "), "");
+  EXPECT_TRUE(HasText(t, " m eff min Rmmax  VDI 2230"));
+  EXPECT_TRUE(HasText(t, " m eff min FSmax  VDI 2230"));
+}
+
+TEST_F(SheetTablesTest, ForcesTableHasItsFourTablesAtTheirPlaces) {
+  const auto t = Forces();
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(t[0].text, " input");
+  EXPECT_DOUBLE_EQ(t[0].x, 30);
+  EXPECT_DOUBLE_EQ(t[0].y, 195 - 1.5 * 2.5);
+  for (const char* s : {" Load Extension Diagram", " Load, required", " Load, real", " tensile load max.",
+                        " FM max = FM min * alpha A", " yield load, bolt", " F Rp", " phi n", " alpha A"})
+    EXPECT_TRUE(HasText(t, s)) << s;
+  EXPECT_TRUE(HasText(t, " " + FloatToTextPrec(8, Last.F02min)));
+  EXPECT_FALSE(HasText(t, " preload"));  // no preset preloads
+}
+
+}  // namespace

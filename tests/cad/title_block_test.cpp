@@ -1,0 +1,139 @@
+#include "cad/title_block.h"
+
+#include "framework/change_history.h"
+#include "framework/drawing_info.h"
+#include "framework/drawing.h"
+#include "framework/file_utils.h"
+#include "framework/text_utils.h"
+#include "sheet_test_support.h"
+
+using sheet_test::HasText;
+using sheet_test::PlacedText;
+
+namespace {
+
+class TitleBlockTest : public SheetTest {
+ protected:
+  std::vector<PlacedText> Block() {
+    return ListedTexts([] { DrawTitleBlock("JOINT M12", "flange to housing", "BQ4-0001-A"); });
+  }
+  // Texts of the revision table's index column.
+  static std::vector<PlacedText> IndexColumn(const std::vector<PlacedText>& texts) {
+    std::vector<PlacedText> out;
+    for (const auto& t : texts)
+      if (t.x == 21) out.push_back(t);
+    return out;
+  }
+  static void AddChanges(int n) {
+    ChangeCount = static_cast<Word>(n);
+    for (int i = 1; i <= n; ++i) {
+      Changes[i].Change = "change " + std::to_string(i);
+      Changes[i].Date = "01.02.2026";
+      Changes[i].Editor = "JB";
+    }
+  }
+};
+
+TEST_F(TitleBlockTest, FieldsLabelsAndTitleTextsAtTheirPlaces) {
+  ComplName = "Miller";
+  CadState.CadApprovalLabel4 = "Norm";
+  const auto t = Block();
+  for (const char* s : {"Cond.", "Modification", "Date", "Name", "Compl.", "Check", "Stand.", "Norm",
+                        "Page", "Pg.", "JOINT M12", "flange to housing", "BQ4-0001-A", "Miller"})
+    EXPECT_TRUE(HasText(t, s)) << s;
+  for (const auto& x : t) {
+    if (x.text == "JOINT M12") {
+      EXPECT_TRUE(x.x == 120 && x.y == 32.5);
+    } else if (x.text == "BQ4-0001-A") {
+      EXPECT_TRUE(x.x == 120 && x.y == 12);
+    } else if (x.text == "Miller") {
+      EXPECT_TRUE(x.x == 100 && x.y == 35.6);
+    }
+  }
+  // The path and the pinned date and time below the frame.
+  EXPECT_TRUE(HasText(t, TodayText() + " " + TimeText()));
+  EXPECT_TRUE(HasText(t, ShortenText(CurrentFilePath(), 150)));
+  // No replacement texts: not even their labels.
+  for (const auto& x : t) EXPECT_EQ(x.text.find("Replace"), std::string::npos) << x.text;
+}
+
+TEST_F(TitleBlockTest, SheetFlagsSuppressPathAndDate) {
+  CadState.CadNoFilePath = 1;
+  CadState.CadNoDateTime = 1;
+  for (const auto& x : Block()) EXPECT_NE(x.y, 1) << x.text;
+}
+
+TEST_F(TitleBlockTest, TheLastEightChangesWithLetterOrNumberIndexes) {
+  AddChanges(10);
+  auto idx = IndexColumn(Block());
+  ASSERT_EQ(idx.size(), 8u);
+  for (int k = 1; k <= 8; ++k) {
+    EXPECT_EQ(idx[k - 1].text, std::string(1, static_cast<char>('a' + k + 1)));
+    EXPECT_DOUBLE_EQ(idx[k - 1].y, static_cast<double>(4.2L * k + 6.5L));
+  }
+  CadState.CadRevisionIndexStyle = 1;
+  idx = IndexColumn(Block());
+  ASSERT_EQ(idx.size(), 8u);
+  EXPECT_EQ(idx.front().text, "3");
+  EXPECT_EQ(idx.back().text, "10");
+  CadState.CadRevisionIndexStyle = 2;
+  EXPECT_EQ(IndexColumn(Block()).front().text, "C");
+  CadState.CadRevisionIndexStyle = 7;
+  EXPECT_TRUE(IndexColumn(Block()).empty());
+  EXPECT_TRUE(HasText(Block(), "change 10"));
+  EXPECT_FALSE(HasText(Block(), "change 2"));
+}
+
+TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmpty) {
+  const auto t = Block();
+  EXPECT_TRUE(IndexColumn(t).empty());
+  // The empty table is still ruled: eight revision rows and four approval rows.
+  const auto es = Listing([] { DrawTitleBlock("", "", ""); });
+  EXPECT_EQ(drawing_test::Count(es, "LINE"), 4 + 1 + 4 + 4 + 8 + 4 + 9);
+}
+
+TEST_F(TitleBlockTest, ReplacementNotesAndPlacedTextsOfPositiveHeight) {
+  ReplacementFor = "BQ4-0000";
+  ReplacedBy = "BQ4-0002";
+  DrawingTextCount = 2;
+  DrawingTexts[1] = {30, 200, 3, 0, "placed note"};
+  DrawingTexts[2] = {30, 190, 0, 0, "zero height"};
+  const auto t = Block();
+  EXPECT_TRUE(HasText(t, "Replacement for BQ4-0000"));
+  EXPECT_TRUE(HasText(t, "Replaced by BQ4-0002"));
+  EXPECT_TRUE(HasText(t, "placed note"));
+  EXPECT_FALSE(HasText(t, "zero height"));
+}
+
+TEST_F(TitleBlockTest, LogoOnlyOnTheScreenWithItsBlockFile) {
+  const std::string logo = Dir() + "/$logo_1.dx$";
+  auto writeLogo = [&] {
+    std::ofstream(logo) << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n10\r\n 21\r\n0\r\n  0\r\nEOF\r\n";
+  };
+  writeLogo();
+  auto lines = Draw(kCadListing, "/drawing.txt", [] { DrawTitleBlock("", "", ""); });
+  for (const auto& l : lines) EXPECT_NE(l.rfind("INSERT", 0), 0u) << l;
+
+  auto screenRecords = [&] {
+    CreateDisplayList()->clear();
+    Draw(kCadScreen, "", [] { DrawTitleBlock("", "", ""); });
+    return CreateDisplayList()->size();
+  };
+  const std::size_t with = screenRecords();
+  const std::size_t without = screenRecords();  // the screen's close deleted the block file
+  EXPECT_FALSE(Exists(logo));
+  EXPECT_GT(with, without);
+  writeLogo();
+  CadState.CadNoLogo = 1;
+  EXPECT_EQ(screenRecords(), without);
+}
+
+TEST_F(TitleBlockTest, HorizontalLinesAndAbort) {
+  auto es = Listing([] { DrawHorizontalLines(3, 10, 50, 20, 5); DrawHorizontalLines(0, 0, 0, 1, 1); });
+  ASSERT_EQ(drawing_test::Count(es, "LINE"), 3);
+  EXPECT_DOUBLE_EQ(es[2].v[1], 35);
+  es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
+  EXPECT_TRUE(es.empty());
+}
+
+}  // namespace
