@@ -47,14 +47,11 @@ inline std::string TextStartingWith(const std::vector<PlacedText>& texts, const 
 class SheetTest : public DrawingTest {
  protected:
   void SetUp() override {
+    InitCalcTest();  // empty head tables; the CAD fixture then resets the framework
+    const std::string tables = DbfDir;
     DrawingTest::SetUp();
     InitCalcModules();
-    const std::string dir = TestTableDir();
-    std::filesystem::create_directories(dir);
-    for (const char* name : {"din912", "din931", "din963", "din964", "iso10642", "cylslot", "sondkopf",
-                             "flangesc", "din934"})
-      std::ofstream(dir + "/" + name + ".dbf").flush();
-    DbfDir = dir;
+    DbfDir = tables;
     SetUpTappedM12Joint();
   }
 
