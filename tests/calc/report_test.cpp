@@ -16,6 +16,7 @@
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/line_io.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -132,6 +133,20 @@ TEST_F(ReportTest, HtmlReportHasTablesAndEscapedTexts) {
   EXPECT_NE(html.find("C45 &lt;hard&gt; &amp; tough"), std::string::npos);
   EXPECT_EQ(html.find("<hard>"), std::string::npos);
   EXPECT_NE(html.find("</HTML>"), std::string::npos);
+}
+
+TEST_F(ReportTest, AFailedOutputStopsTheReportAndStillClosesIt) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  TextPrinterDevice = "/dev/full";  // every write fails once the buffer is flushed
+  TextDevice = kDeviceTextPrinter;
+  AskTextDevice = 0;
+  platform::DialogScript script;
+  script.No();  // single page printing
+  WritePrintout();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(TextFileVar.IsOpen());
 }
 
 TEST_F(ReportTest, AfterAFatalCalculationNothingIsWritten) {
