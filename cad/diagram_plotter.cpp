@@ -177,7 +177,8 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
 
 void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x2, Extended y2) {
   PlotClipLine(x1, y1, x2, y2);
-  const Extended angle = RadToDeg(ArcTan2(PlotX(x2 - x1), PlotY(y2 - y1)));
+  // The slope of the line on the sheet (lengths, so the plot origin takes no part).
+  const Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
   CadSetTextStyle(2, std::isfinite(angle) ? angle : 0, 2.0L, 1.8L);
   PlotText(text, (x1 + x2) / 2, (y1 + y2) / 2);
   CadSetTextStyle(2, 0, 2.0L, 1.8L);

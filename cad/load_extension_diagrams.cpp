@@ -131,6 +131,9 @@ void PanelValues(TDiagramKind kind) {
   if (CalcMessages.count > 0) {
     PanelBlankLine();
     CadSetColor(16);
+    // A smaller text keeps a message of 36 characters, and eleven of them,
+    // on the sheet beside the plot area.
+    CadSetTextStyle(2, 0, 1.4L, 1.0L);
     for (std::size_t i = 1; i <= CalcMessages.count && i <= kCalcMessageSlots; ++i)
       PanelText(CalcMessages.slots[i].str());
   }

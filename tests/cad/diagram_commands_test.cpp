@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <QLayout>
 #include <QPixmap>
 
+#include "calc/init.h"
 #include "framework/calc_messages.h"
 #include "framework/forms/graph_window.h"
 #include "platform/os.h"
@@ -136,6 +138,42 @@ TEST_F(DiagramCommandTest, EveryDiagramIsAReadableDxfFile) {
     DiagramCommand(static_cast<TDiagramKind>(kind), kCadDxf);
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + DxfFile()).c_str()), 0) << kind;
+  }
+}
+
+TEST_F(DiagramCommandTest, EveryDeviceTakesTheDiagrams) {
+  DiagramCommand(kDiagramTorqueAngle, kCadIges);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(Exists(Dir() + "/drawing.igs"));
+  DiagramCommand(kDiagramLoadExtension, kCadListing);
+  EXPECT_EQ(AbortFlag, 0);
+  bool title = false;
+  for (const auto& line : ReadLines(Dir() + "/drawing.txt"))
+    title |= line.find("Load Extension Diagram") != std::string::npos;
+  EXPECT_TRUE(title);
+  DiagramSheet(kDiagramAssemblyReq, kCadIges);
+  EXPECT_EQ(AbortFlag, 0);
+}
+
+// Results of zero (a joint never calculated) or of a division by zero must
+// neither hang a diagram nor put "nan" or "inf" into a file.
+TEST_F(DiagramCommandTest, UncalculatedOrBrokenResultsDrawWithoutFault) {
+  InitCalcModules();
+  Montage.nu = 0;
+  Montage.alphaA = 0;
+  for (int kind = 1; kind <= 11; ++kind) {
+    DiagramCommand(static_cast<TDiagramKind>(kind), kCadDxf);
+    ASSERT_EQ(AbortFlag, 0) << kind;
+    // Every value but the texts (group 1) is a number that reads back.
+    const auto lines = ReadLines(DxfFile());
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+      const int code = std::atoi(lines[i].c_str());
+      if ((code >= 10 && code < 60) || code == 70) {
+        char* end = nullptr;
+        const double v = std::strtod(lines[i + 1].c_str(), &end);
+        EXPECT_TRUE(std::isfinite(v) && *end == '\0') << kind << ": " << lines[i + 1];
+      }
+    }
   }
 }
 
