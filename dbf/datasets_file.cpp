@@ -288,7 +288,9 @@ void TTzFileDataSet::IndexOn(const std::string& expression, const std::string& i
 void TTzFileDataSet::SetIndexTo(const std::string& indexFiles) {
   CheckBrowseMode();
   Align("SetIndexTo");
-  SetIndexList(indexFiles);
+  // No names: the table goes back to its natural order.
+  if (AllTrim(indexFiles).empty()) CloseIndexes();
+  else SetIndexList(indexFiles);
   RefetchAfterEngineOp();
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "dataset_test_support.h"
 #include "dbf/datasets_file.h"
 #include "dbf/record_cache.h"
@@ -303,4 +305,59 @@ TEST_F(Datasets_, MemoFieldsAreWrittenAndReadAsStreams) {
   { TTzBlobStream empty(ds.FieldByName("NOTE"), TTzBlobStream::Mode::Write); }
   ds.Post();
   EXPECT_EQ(ds.FieldByName("NOTE").AsString(), "");
+}
+
+TEST_F(Datasets_, IndexListIsBuiltWhenMissingAndRequiredWithCiNever) {
+  std::string p = SampleTable(5);
+  std::string ndx = Path("names.ndx");
+  {
+    TTzDbf ds("idx");
+    ds.IndexList = {"1," + ndx + ",NAME"};
+    std::vector<std::string> built;
+    ds.OnAfterMakeIndex = [&](const std::string& f) { built.push_back(f); };
+    ds.SetDbfFileName(p);
+    ds.SetActive(true);  // ciNotFound: the missing index is built
+    ASSERT_EQ(built.size(), 1u);
+    EXPECT_TRUE(ds.IndexActive());
+    EXPECT_FALSE(ds.IsSequenced());
+    EXPECT_TRUE(ds.Find("R3"));
+    EXPECT_EQ(ds.RecNo(), 3);
+    EXPECT_TRUE(ds.Find("R3" + std::string(120, ' ')));  // only the first 100 characters count
+    EXPECT_TRUE(ds.Locate("NAME", {"R4"}, TLocateOptions{false, true}));
+    EXPECT_EQ(ds.RecNo(), 4);
+    ds.Last();
+    EXPECT_EQ(ds.RecNo(), 5);
+  }
+  std::filesystem::remove(ndx);
+  TTzDbf ds("never");
+  ds.IndexList = {"1," + ndx + ",NAME"};
+  ds.CreateIndex = TCreateIndexType::ciNever;
+  ds.SetDbfFileName(p);
+  EXPECT_THROW(ds.SetActive(true), std::exception);
+  EXPECT_FALSE(ds.Active());
+  EXPECT_FALSE(std::filesystem::exists(ndx));
+}
+
+TEST_F(Datasets_, VerifyHeaderRebuildsAnIndexOfAnotherRecordCount) {
+  std::string p = SampleTable(3);
+  std::string ndx = Path("v.ndx");
+  {
+    TTzDbf ds("first");
+    ds.IndexList = {"1," + ndx + ",NAME"};
+    ds.SetDbfFileName(p);
+    ds.SetActive(true);
+    ds.SetIndexTo("");  // detach, then add a record the index does not know
+    ASSERT_TRUE(ds.ALock());
+    ds.AppendRec();
+    ds.UnLock();
+  }
+  TTzDbf ds("second");
+  ds.IndexList = {"1," + ndx + ",NAME"};
+  ds.CreateIndex = TCreateIndexType::ciVerifyHeader;
+  int builds = 0;
+  ds.OnBeforeMakeIndex = [&](const std::string&, bool& build) { ++builds; build = true; };
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  EXPECT_EQ(builds, 1);
+  EXPECT_EQ(ds.RecordCount(), 4);
 }
