@@ -2,6 +2,7 @@
 
 #include "cad/cad_output.h"
 #include "cad/diagram_plotter.h"
+#include "cad/drawing_elements.h"
 #include "cad/hatching.h"
 #include "cad/iges_writer.h"
 #include "cad/load_extension_diagrams.h"
@@ -12,4 +13,5 @@ void InitCadModules() {
   InitHatching();
   InitDiagramPlotter();
   InitLoadExtensionDiagrams();
+  InitDrawingElements();
 }

@@ -130,9 +130,19 @@ inline Box Extents(const std::vector<Entity>& es) {
     if (e.kind == "LINE") {
       b.Add(e.v[0], e.v[1]);
       b.Add(e.v[2], e.v[3]);
-    } else if (e.kind == "CIRCLE" || e.kind == "ARC") {
+    } else if (e.kind == "CIRCLE") {
       b.Add(e.v[0] - e.v[2], e.v[1] - e.v[2]);
       b.Add(e.v[0] + e.v[2], e.v[1] + e.v[2]);
+    } else if (e.kind == "ARC") {
+      // The end points and every axis direction the counter-clockwise sweep passes.
+      const double a1 = e.v[3], sweep = std::fmod(std::fmod(e.v[4] - a1, 360) + 360, 360);
+      auto at = [&](double deg) {
+        b.Add(e.v[0] + e.v[2] * std::cos(deg * M_PI / 180), e.v[1] + e.v[2] * std::sin(deg * M_PI / 180));
+      };
+      at(a1);
+      at(a1 + sweep);
+      for (int q = -4; q <= 8; ++q)
+        if (q * 90.0 > a1 && q * 90.0 < a1 + sweep) at(q * 90.0);
     } else if (e.kind == "POLYLINE") {
       for (std::size_t i = 0; i + 1 < e.v.size(); i += 2) b.Add(e.v[i], e.v[i + 1]);
     }

@@ -1,0 +1,287 @@
+#include "cad/joint_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include "cad/drawing_elements.h"
+#include "framework/display_list.h"
+#include "joint_test_support.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
+// Qt last: its keyword macros would clash with the message list's fields.
+#include <QImage>
+#include <QPixmap>
+
+#include "framework/forms/graph_window.h"
+
+namespace {
+
+using drawing_test::AllFinite;
+using drawing_test::Count;
+using drawing_test::Entity;
+using drawing_test::Extents;
+using drawing_test::ParseDxf;
+using drawing_test::ParseListing;
+
+class JointDrawingTest : public JointDrawingFixture {
+ protected:
+  std::vector<Entity> JointDxf(TJointView view) {
+    DrawBoltedJoint(view, kCadDxf);
+    EXPECT_EQ(AbortFlag, 0);
+    return ParseDxf(ReadLines(DxfFile()));
+  }
+  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
+  std::vector<std::string> ListingLines(const std::function<void()>& draw) {
+    draw();
+    return ReadLines(Dir() + "/drawing.txt");
+  }
+
+  // Signs of the slope of the 45-degree hatch lines whose middle lies between y1 and y2.
+  static std::pair<int, int> HatchSlopes(const std::vector<Entity>& es, double y1, double y2) {
+    int up = 0, down = 0;
+    for (const auto& e : es) {
+      if (e.kind != "LINE" || e.layer != "3" || std::fabs(e.v[2] - e.v[0]) < 1e-9) continue;
+      const double slope = (e.v[3] - e.v[1]) / (e.v[2] - e.v[0]);
+      const double ym = (e.v[1] + e.v[3]) / 2;
+      if (ym < y1 || ym > y2) continue;
+      if (std::fabs(slope - 1) < 1e-4) ++up;
+      if (std::fabs(slope + 1) < 1e-4) ++down;
+    }
+    return {up, down};
+  }
+
+  // Saves the picture of the graphics window with the given drawing for a
+  // look by eye (folder of the test process, or BQ4_DRAWING_PICTURES).
+  static void SavePicture(const std::function<void()>& draw, const std::string& name) {
+    DUdoduvoz window;
+    window.Canvas()->setFixedSize(800, 900);
+    window.resize(800, 900);
+    draw();
+    QImage image = window.Canvas()->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < image.height(); y += 2)
+      for (int x = 0; x < image.width(); x += 2) ink += image.pixelColor(x, y) != image.pixelColor(0, 0);
+    EXPECT_GT(ink, 500) << name << " shows nothing";
+    std::string dir = platform::GetEnvironment("BQ4_DRAWING_PICTURES");
+    if (dir.empty()) dir = platform::ProcessTempDir();
+    EXPECT_TRUE(image.save(QString::fromStdString(dir + "/" + name + ".png")));
+  }
+};
+
+TEST_F(JointDrawingTest, TappedJointInEveryViewFitsItsWindowWithLayersOfTheirKind) {
+  CalculatedM12Joint();
+  const double d = 12, lk = 42, tb = 25, dK = Schraube.dK;
+  for (TJointView view = 1; view <= 5; ++view) {
+    SCOPED_TRACE(view);
+    const auto es = JointDxf(view);
+    ASSERT_TRUE(AllFinite(es));
+    const auto box = Extents(es);
+    const bool longView = view != 3 && view != 4;
+    const double slack = 0.5;
+    if (longView) {
+      EXPECT_GE(box.xmin, -4 * d - slack);
+      EXPECT_LE(box.xmax, 4 * d + slack);
+      EXPECT_GE(box.ymin, -(lk + 1.5 * tb) - slack);
+      EXPECT_LE(box.ymax, 1.1 * dK + slack);
+      EXPECT_GT(Count(es, "LINE", "3"), 20);  // hatch lines of plate and tapped part
+      EXPECT_GT(Count(es, "LINE", "5"), 10);
+      EXPECT_EQ(Count(es, "LINE", "1"), view == 5 ? 3 : 1);  // the axis; view 5 adds DA lines
+      EXPECT_GE(Count(es, "POLYLINE", "5"), 1);               // the socket head outline
+      EXPECT_GT(Count(es, "LINE", "2"), 4);                   // the hidden socket
+    } else {
+      EXPECT_GE(box.xmin, -2 * d - slack);
+      EXPECT_LE(box.xmax, 2 * d + slack);
+      EXPECT_GE(box.ymin, -2 * d - slack);
+      EXPECT_LE(box.ymax, 2 * d + slack);
+    }
+  }
+  // The bottom view of a tapped joint: the break-out rectangle only, no head.
+  const auto bottom = JointDxf(4);
+  EXPECT_EQ(Count(bottom, "LINE", "3"), 24);
+  EXPECT_EQ(bottom.size(), 24u);
+}
+
+TEST_F(JointDrawingTest, IndependentReaderAcceptsTheDxfOfEveryView) {
+  CalculatedM12Joint(kJointWithNut);
+  const std::string script = Dir() + "/check.py";
+  std::ofstream(script) << "import sys, ezdxf\n"
+                           "doc = ezdxf.readfile(sys.argv[1])\n"
+                           "msp = doc.modelspace()\n"
+                           "layers = {e.dxf.layer for e in msp}\n"
+                           "assert len(msp) > 20, len(msp)\n"
+                           "assert {'1', '3', '5'} <= layers, layers\n"
+                           "assert not doc.audit().has_errors\n";
+  for (TJointView view = 1; view <= 5; ++view) {
+    DrawBoltedJoint(view, kCadDxf);
+    const std::string command = "/usr/bin/python3 " + script + " " + DxfFile();
+    EXPECT_EQ(std::system(command.c_str()), 0) << "view " << view;
+  }
+}
+
+TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartContinues) {
+  CalculatedM12Joint();
+  Klemmstuecke.nPlates = 2;
+  Klemmstuecke.L[1] = 20;
+  Klemmstuecke.L[2] = 22;
+  Klemmstuecke.De[2] = 40;  // narrow: drawn to its edge
+  Klemmstuecke.Di[2] = 13.5L;
+  Klemmstuecke.lK = 42;
+  const auto es = JointDxf(1);
+  const auto plate1 = HatchSlopes(es, -20, 0);
+  const auto plate2 = HatchSlopes(es, -42, -20);
+  const auto tapped = HatchSlopes(es, -90, -42);
+  EXPECT_GT(plate1.first, 0);
+  EXPECT_EQ(plate1.second, 0);
+  EXPECT_EQ(plate2.first, 0);
+  EXPECT_GT(plate2.second, 0);
+  EXPECT_GT(tapped.first, 0);  // +45 after two plates
+  EXPECT_EQ(tapped.second, 0);
+  // The narrow plate's outer edges are straight visible lines at De/2.
+  int edges = 0;
+  for (const auto& e : es)
+    if (e.kind == "LINE" && e.layer == "5" && std::fabs(std::fabs(e.v[0]) - 20) < 1e-6 &&
+        std::fabs(e.v[0] - e.v[2]) < 1e-9)
+      ++edges;
+  EXPECT_EQ(edges, 2);
+}
+
+TEST_F(JointDrawingTest, JointWithNutDrawsNutAndItsBottomView) {
+  CalculatedM12Joint(kJointWithNut);
+  const auto front = JointDxf(1);
+  // The hex nut hangs below the plates: its corner edges lie between lK and lK + m.
+  int corners = 0;
+  for (const auto& e : front)
+    if (e.kind == "LINE" && e.layer == "5" && std::fabs(std::fabs(e.v[0]) - 10.392) < 1e-3 &&
+        e.v[0] == e.v[2] && std::fmin(e.v[1], e.v[3]) > -52.8 && std::fmax(e.v[1], e.v[3]) < -42)
+      ++corners;
+  EXPECT_EQ(corners, 2);
+  const auto bottom = JointDxf(4);
+  EXPECT_EQ(Count(bottom, "CIRCLE"), 2);  // bolt and the nut's chamfer circle
+  EXPECT_GE(Count(bottom, "ARC", "3"), 1);
+  EXPECT_GT(Count(bottom, "LINE", "3"), 20);  // the break-out rectangle
+  EXPECT_EQ(Count(bottom, "POLYLINE"), 0);
+}
+
+TEST_F(JointDrawingTest, FlangeNutIsTheBlockNutInsertedUpsideDown) {
+  CalculatedM12Joint(kJointWithNut);
+  Mutter.NutType = 3;
+  Mutter.m = Flangnut.m;
+  DrawBoltedJoint(1, kCadDxf);
+  const auto lines = ReadLines(DxfFile());
+  const auto inserts = drawing_test::Only(ParseDxf(lines), "INSERT");
+  ASSERT_EQ(inserts.size(), 1u);
+  EXPECT_NEAR(inserts[0].v[1], -42, 1e-9);
+  EXPECT_GT(ParseDxf(lines, true).size(), 10u);  // the block's entities
+  bool turned = false;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
+    turned |= lines[i] == " 50" && std::stod(lines[i + 1]) == 180;
+  EXPECT_TRUE(turned);
+  // The other nut kinds are drawn directly.
+  Mutter.NutType = 1;
+  DrawBoltedJoint(1, kCadDxf);
+  EXPECT_EQ(Count(ParseDxf(ReadLines(DxfFile())), "INSERT"), 0);
+}
+
+TEST_F(JointDrawingTest, SinglePartsAndTheirWindows) {
+  CalculatedM12Joint(kJointWithNut);
+  auto lines = ListingLines([] { DrawNutPart(3, kCadListing); });
+  EXPECT_EQ(lines.front(), "MINMAX\t-24.000000\t-24.000000\t24.000000\t24.000000");
+  EXPECT_EQ(ParseListing(lines).size(), 0u);
+  lines = ListingLines([] { DrawNutPart(1, kCadListing); });
+  EXPECT_GT(ParseListing(lines).size(), 10u);
+  lines = ListingLines([] { DrawBoltPart(2, kCadListing); });
+  EXPECT_GT(ParseListing(lines).size(), 20u);
+  lines = ListingLines([] { DrawClampingPieces(1, kCadListing); });
+  EXPECT_GT(ParseListing(lines).size(), 20u);
+  Verbindung.JointKind = kJointTapped;
+  lines = ListingLines([] { DrawNutPart(1, kCadListing); });
+  EXPECT_GT(ParseListing(lines).size(), 20u);
+}
+
+TEST_F(JointDrawingTest, FlangeBoltsStartAtTheTop) {
+  CalculatedM12Joint();
+  Flansch.nBolts = 4;
+  Flansch.DT = 100;
+  Flansch.Da = 140;
+  const auto es = ParseListing(ListingLines([] { DrawFlangeBoltCircle(kCadListing); }));
+  // Each socket head's top view has its head circle of diameter dK.
+  std::vector<std::pair<double, double>> centres;
+  for (const auto& e : es)
+    if (e.kind == "CIRCLE" && std::fabs(e.v[2] - Din912.dK / 2) < 1e-6) centres.push_back({e.v[0], e.v[1]});
+  ASSERT_EQ(centres.size(), 4u);
+  EXPECT_NEAR(centres[0].second, 50, 1e-6);
+  EXPECT_NEAR(centres[1].first, -50, 1e-6);
+  EXPECT_NEAR(centres[2].second, -50, 1e-6);
+  EXPECT_NEAR(centres[3].first, 50, 1e-6);
+}
+
+TEST_F(JointDrawingTest, MissingPartsAndFailedCalculationDrawNothing) {
+  CalculatedM12Joint();
+  Klemmstuecke.nPlates = 0;
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("no bolt or no clamping plates defined !");
+    DrawBoltedJoint(1, kCadDxf);
+  }
+  EXPECT_FALSE(Exists(DxfFile()));
+  Klemmstuecke.nPlates = 1;
+  Schraube.nSections = 0;
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("no bolt defined !");
+    DrawBoltPart(1, kCadDxf);
+  }
+  EXPECT_FALSE(Exists(DxfFile()));
+  Schraube.nSections = 1;
+  AddErrorMessage("Fatal  : no clamp.piece !");
+  CalcFatalFlag = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel().Expect("Calculation done");  // the messages instead of the drawing
+    DrawBoltedJoint(1, kCadDxf);
+  }
+  EXPECT_FALSE(Exists(DxfFile()));
+}
+
+TEST_F(JointDrawingTest, DamagedJointNeverWritesNonNumbers) {
+  CalculatedM12Joint(kJointWithNut);
+  Schraube.nSections = 500;
+  Klemmstuecke.nPlates = 300;
+  Flansch.nBolts = 2000000000;
+  Gewinde.P = 0;
+  InitTableRows();  // every head and nut row empty
+  for (Word nut = 1; nut <= 4; ++nut) {
+    Mutter.NutType = nut;
+    for (Word head = 0; head <= 11; ++head) {
+      Schraube.HeadType = head;
+      for (TJointView view = 0; view <= 6; ++view) {
+        AbortFlag = 0;
+        DrawBoltedJoint(view, kCadDxf);
+        EXPECT_TRUE(AllFinite(ParseDxf(ReadLines(DxfFile())))) << nut << " " << head << " " << view;
+      }
+    }
+  }
+  Flansch.Da = 400;
+  DrawFlangeBoltCircle(kCadListing);
+  EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+}
+
+TEST_F(JointDrawingTest, ScreenDrawingLooksLikeAJoint) {
+  CalculatedM12Joint(kJointWithNut, 2);
+  SeedFreehandLine(1);
+  SavePicture([] { DrawBoltedJoint(5, kCadScreen); }, "joint_hex_head_with_nut");
+  EXPECT_GT(CreateDisplayList()->size(), 100u);
+  CalculatedM12Joint();
+  SavePicture([] { DrawBoltedJoint(1, kCadScreen); }, "joint_tapped_socket_head");
+  SavePicture([] { DrawBoltedJoint(3, kCadScreen); }, "joint_tapped_top_view");
+  CalculatedM12Joint(kJointWithNut, 8);
+  Mutter.NutType = 3;
+  Mutter.m = Flangnut.m;
+  SavePicture([] { DrawBoltedJoint(1, kCadScreen); }, "joint_flange_bolt_and_nut");
+}
+
+}  // namespace
