@@ -55,6 +55,35 @@ void DrawSlottedTopView(Extended x, Extended y, Extended dK, Extended n, Extende
   DrawCentreLines(x, y, 1.15L * dK / 2);
 }
 
+// Measures of a slotted countersunk head shared by codes 3 and 4.
+struct TSlottedHead {
+  Extended d, r, dK, k, t, n;
+  Extended dB;    // small diameter of the cone
+  Extended q;     // the cone's radius at the slot bottom
+  Extended yRim;  // upper edge of the cone, below the rim
+};
+
+TSlottedHead SlottedHead(Extended d, Extended r, Extended dK, Extended k, Extended t, Extended n,
+                         Extended y) {
+  const Extended dB = ConeDiameter(dK, k);
+  return {d, r, dK, k, t, n, dB, dB / 2 + (k - t), y + k - kRim};
+}
+
+// What codes 3 and 4 draw after their head: the shank transition and the
+// bolt end in the long views, the top view, and the bottom view's centre lines.
+void DrawSlottedHeadRest(const TSlottedHead& h, Word view, bool nutJoint, Extended x, Extended y,
+                         Extended runOut) {
+  const Extended P = Gewinde.P;
+  if (IsLongView(view)) {
+    DrawChamferOutline(view, x, y, h.d, P, h.dB, runOut, h.r);
+    DrawCountersunkBoltEnd(view, nutJoint, x, y, P, h.d);
+  } else if (view == 3) {
+    DrawSlottedTopView(x, y, h.dK, h.n, h.q);
+  } else if (view == 4) {
+    DrawCentreLines(x, y, 1.15L * h.dK / 2);
+  }
+}
+
 // The side line of the cheese head leans inwards by 5 degrees.
 const Extended kSin5 = std::sin(kPi / 36), kCos5 = std::cos(kPi / 36), kTan5 = std::tan(kPi / 36);
 const Extended kTan85 = std::tan(17 * kPi / 36);
@@ -128,10 +157,8 @@ void DrawSocketHead(Word view, bool nutJoint, Extended x, Extended y, Extended r
 void DrawCountersunkHead(Word view, bool nutJoint, Extended x, Extended y, Extended runOut) {
   DIN963_Record& row = Din963;
   ClipThreadLength(row.b, row.r, runOut);
-  const Extended dK = row.dK, k = row.k, t = row.t, n = row.n, P = Gewinde.P;
-  const Extended dB = ConeDiameter(dK, k);
-  const Extended q = dB / 2 + (k - t);
-  const Extended yRim = y + k - kRim;
+  const TSlottedHead h = SlottedHead(row.d, row.r, row.dK, row.k, row.t, row.n, y);
+  const Extended dK = h.dK, k = h.k, t = h.t, n = h.n, dB = h.dB, q = h.q, yRim = h.yRim;
   if (view == 1 || view == 5) {
     CadSetColor(5);
     DrawPath({{x - dB / 2, y},
@@ -158,23 +185,14 @@ void DrawCountersunkHead(Word view, bool nutJoint, Extended x, Extended y, Exten
     CadSetColor(2);
     CadLine(x - q, y + k - t, x + q, y + k - t);
   }
-  if (IsLongView(view)) {
-    DrawChamferOutline(view, x, y, row.d, P, dB, runOut, row.r);
-    DrawCountersunkBoltEnd(view, nutJoint, x, y, P, row.d);
-  } else if (view == 3) {
-    DrawSlottedTopView(x, y, dK, n, q);
-  } else if (view == 4) {
-    DrawCentreLines(x, y, 1.15L * dK / 2);
-  }
+  DrawSlottedHeadRest(h, view, nutJoint, x, y, runOut);
 }
 
 void DrawRaisedCountersunkHead(Word view, bool nutJoint, Extended x, Extended y, Extended runOut) {
   DIN964_Record& row = Din964;
   ClipThreadLength(row.b, row.r, runOut);
-  const Extended dK = row.dK, k = row.k, t = row.t, n = row.n, f = row.f, P = Gewinde.P;
-  const Extended dB = ConeDiameter(dK, k);
-  const Extended q = dB / 2 + (k - t);
-  const Extended yRim = y + k - kRim;
+  const TSlottedHead h = SlottedHead(row.d, row.r, row.dK, row.k, row.t, row.n, y);
+  const Extended dK = h.dK, k = h.k, t = h.t, n = h.n, f = row.f, dB = h.dB, q = h.q, yRim = h.yRim;
   // The raised top: a circle through the rim edges and the slot edge's top.
   Extended xc = x, yc = y, R = 0;
   const bool raised = CircleThrough3Points(x + dK / 2, y + k, x + n / 2, y + k + f, x - dK / 2, y + k,
@@ -208,14 +226,7 @@ void DrawRaisedCountersunkHead(Word view, bool nutJoint, Extended x, Extended y,
     CadSetColor(2);
     CadLine(x - q, y + k - t, x + q, y + k - t);
   }
-  if (IsLongView(view)) {
-    DrawChamferOutline(view, x, y, row.d, P, dB, runOut, row.r);
-    DrawCountersunkBoltEnd(view, nutJoint, x, y, P, row.d);
-  } else if (view == 3) {
-    DrawSlottedTopView(x, y, dK, n, q);
-  } else if (view == 4) {
-    DrawCentreLines(x, y, 1.15L * dK / 2);
-  }
+  DrawSlottedHeadRest(h, view, nutJoint, x, y, runOut);
 }
 
 void DrawSocketCountersunkHead(Word view, bool nutJoint, Extended x, Extended y, Extended runOut) {
