@@ -19,6 +19,7 @@
 #include "calc/input_procedures.h"
 #include "calc/joint_records.h"
 #include "calc/table_access.h"
+#include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
@@ -38,7 +39,6 @@ QPushButton* Arrow(QWidget* parent, const char* name) {
 }
 
 QString Length(Extended mm) { return Disp(LengthToText(mm)); }
-Extended Length(const QLineEdit* e) { return TextToLength(DisplayText(e->text())); }
 
 }  // namespace
 
@@ -254,27 +254,30 @@ void TForm_bq4bolt::StoreInput() {
   if (SelfDefined()) {
     const int n = IntClamp(0, kMaxBoltSections, UpDown1->Position - 1);
     s.nSections = static_cast<Word>(n);
-    auto cell = [this](int row, int col) {
+    // A cell that still shows the stored value keeps it unrounded.
+    auto cell = [this](int row, int col, Extended stored) {
       const QTableWidgetItem* item = StringGrid_boltgeo->item(row, col);
-      return item ? TextToLength(DisplayText(item->text())) : Extended(0);
+      if (!item) return Extended(0);
+      const std::string text = DisplayText(item->text());
+      return text == OemToAnsiStr(LengthToText(stored)) ? stored : TextToLength(text);
     };
     for (int i = 1; i <= n; ++i) {
-      s.dSec[i] = cell(i - 1, 1);
-      s.diSec[i] = cell(i - 1, 2);
-      s.lSec[i] = cell(i - 1, 3);
+      s.dSec[i] = cell(i - 1, 1, s.dSec[i]);
+      s.diSec[i] = cell(i - 1, 2, s.diSec[i]);
+      s.lSec[i] = cell(i - 1, 3, s.lSec[i]);
     }
   }
-  s.d2 = Length(Edit_d2);
-  s.d3 = Length(Edit_d3);
-  s.dmin = Length(Edit_dmin);
+  s.d2 = LengthValue(Edit_d2, s.d2);
+  s.d3 = LengthValue(Edit_d3, s.d3);
+  s.dmin = LengthValue(Edit_dmin, s.dmin);
   s.ToleranceClass = static_cast<Word>(ComboBox_toleranzklasse->currentIndex() + 1);
-  s.l = Length(Edit_lschraube);
+  s.l = LengthValue(Edit_lschraube, s.l);
   s.HeadType = static_cast<Word>(ComboBox_schraubenkopf->currentIndex() + 1);
-  s.dK = Length(Edit_dk);
-  s.dw = Length(Edit_dw);
-  s.b = Length(Edit_lgew);
+  s.dK = LengthValue(Edit_dk, s.dK);
+  s.dw = LengthValue(Edit_dw, s.dw);
+  s.b = LengthValue(Edit_lgew, s.b);
   Last.EnduranceChoice = static_cast<Word>(ComboBox_dauerfest->currentIndex() + 1);
-  Last.sigmaASV = TextToStress(DisplayText(Edit_sigmaazul->text()));
+  Last.sigmaASV = StressValue(Edit_sigmaazul, Last.sigmaASV);
 }
 
 void TForm_bq4bolt::UpDown1Click() { StringGrid_boltgeo->setRowCount(UpDown1->Position - 1); }

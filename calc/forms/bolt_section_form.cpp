@@ -71,9 +71,9 @@ void TForm_schraubenabschn::FillSection() {
 
 void TForm_schraubenabschn::StoreSection() {
   if (SectionNo > kMaxBoltSections) return;
-  Schraube.dSec[SectionNo] = TextToLength(DisplayText(Edit_de->text()));
-  Schraube.diSec[SectionNo] = TextToLength(DisplayText(Edit_di->text()));
-  Schraube.lSec[SectionNo] = TextToLength(DisplayText(Edit_l->text()));
+  Schraube.dSec[SectionNo] = LengthValue(Edit_de, Schraube.dSec[SectionNo]);
+  Schraube.diSec[SectionNo] = LengthValue(Edit_di, Schraube.diSec[SectionNo]);
+  Schraube.lSec[SectionNo] = LengthValue(Edit_l, Schraube.lSec[SectionNo]);
 }
 
 void TForm_schraubenabschn::SpinButton1DownClick() {

@@ -124,9 +124,9 @@ void TForm_klemmstueck::ShowMaterial() {
 void TForm_klemmstueck::StorePlate() {
   const int i = PlateNo;
   if (!ValidPlate(i)) return;
-  Klemmstuecke.De[i] = TextToLength(DisplayText(Edit_de->text()));
-  Klemmstuecke.Di[i] = TextToLength(DisplayText(Edit_di->text()));
-  Klemmstuecke.L[i] = TextToLength(DisplayText(Edit_l->text()));
+  Klemmstuecke.De[i] = LengthValue(Edit_de, Klemmstuecke.De[i]);
+  Klemmstuecke.Di[i] = LengthValue(Edit_di, Klemmstuecke.Di[i]);
+  Klemmstuecke.L[i] = LengthValue(Edit_l, Klemmstuecke.L[i]);
   Klemmstuecke.Description[i] = Stored(Edit_name->text());  // cut to 25 characters
 }
 

@@ -152,14 +152,14 @@ void TForm_exz::FormShow() {
 
 void TForm_exz::StoreInput() {
   EXZTYPE& e = ExzKraftangriff;
-  e.s = TextToLength(DisplayText(Edit_s->text()));
-  e.a = TextToLength(DisplayText(Edit_a->text()));
-  e.u = TextToLength(DisplayText(Edit_u->text()));
-  e.v = TextToLength(DisplayText(Edit_v->text()));
-  e.AD = TextToArea(DisplayText(Edit_ad->text()));
-  e.IBT = TextToInertia(DisplayText(Edit_ibt->text()));
-  e.IBers = TextToInertia(DisplayText(Edit_ibers->text()));
-  e.IBersPrime = TextToInertia(DisplayText(Edit_i_bers->text()));
+  e.s = LengthValue(Edit_s, e.s);
+  e.a = LengthValue(Edit_a, e.a);
+  e.u = LengthValue(Edit_u, e.u);
+  e.v = LengthValue(Edit_v, e.v);
+  e.AD = AreaValue(Edit_ad, e.AD);
+  e.IBT = InertiaValue(Edit_ibt, e.IBT);
+  e.IBers = InertiaValue(Edit_ibers, e.IBers);
+  e.IBersPrime = InertiaValue(Edit_i_bers, e.IBersPrime);
   if (ComboBox_iklemm->isVisible() || ComboBox_iklemm->count() > 0)
     if (ComboBox_iklemm->currentIndex() >= 0) e.SeamPart = static_cast<Word>(ComboBox_iklemm->currentIndex() + 1);
 }

@@ -15,6 +15,8 @@
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
 #include "platform/qt_text.h"
 
 QString Disp(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiStr(stored)); }
@@ -69,6 +71,26 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
   grid->addWidget(edit, row, 1);
   grid->addWidget(unit, row, 2);
 }
+
+namespace {
+
+Extended EditValue(const QLineEdit* e, Extended stored, std::string (*show)(Extended),
+                   Extended (*read)(std::string_view)) {
+  const std::string text = platform::DisplayFromQString(e->text());
+  return text == OemToAnsiStr(show(stored)) ? stored : read(text);
+}
+
+}  // namespace
+
+Extended LengthValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, LengthToText, TextToLength); }
+Extended ForceValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, ForceToText, TextToForce); }
+Extended MomentValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, MomentToText, TextToMoment); }
+Extended StressValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, StressToText, TextToStress); }
+Extended AreaValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, AreaToText, TextToArea); }
+Extended InertiaValue(const QLineEdit* e, Extended stored) {
+  return EditValue(e, stored, InertiaToText, TextToInertia);
+}
+Extended NumberValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, FloatToText, TextToFloat); }
 
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
   const Byte keptAbort = AbortFlag;  // the help lookup clears it

@@ -41,6 +41,17 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
                 std::string_view caption, QLineEdit*& edit, const char* editName, QLabel*& unit,
                 const char* unitName);
 
+// The value of an edit: while it still shows the text the form made of
+// `stored`, the stored value itself, so that showing a value and storing it
+// again does not round it; otherwise its text read in the display unit.
+Extended LengthValue(const QLineEdit* e, Extended stored);
+Extended ForceValue(const QLineEdit* e, Extended stored);
+Extended MomentValue(const QLineEdit* e, Extended stored);
+Extended StressValue(const QLineEdit* e, Extended stored);
+Extended AreaValue(const QLineEdit* e, Extended stored);
+Extended InertiaValue(const QLineEdit* e, Extended stored);
+Extended NumberValue(const QLineEdit* e, Extended stored);  // plain numbers (FloatToText)
+
 // Hint of a control: the text of help entry n (AbortFlag is kept).
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix = {});
 

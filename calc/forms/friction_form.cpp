@@ -219,13 +219,13 @@ void TForm_bq4reib::Button_helpClick() { ShowHelpText(1000, "", 1); }
 
 void TForm_bq4reib::Button_okClick() {
   AbortFlag = 0;
-  Reibung.muGmin = TextToFloat(Number(Edit_mueg));
-  Reibung.muKmin = TextToFloat(Number(Edit_muek));
-  Reibung.muTr = TextToFloat(Number(Edit_muetr));
-  Reibung.muGmax = TextToFloat(Number(Edit_muegmax));
-  Reibung.muKmax = TextToFloat(Number(Edit_muekmax));
-  Montage.sigmaFactor = TextToFloat(Number(Edit_sigma));
-  Last.MApre = TextToMoment(Number(Edit_mapre));
+  Reibung.muGmin = NumberValue(Edit_mueg, Reibung.muGmin);
+  Reibung.muKmin = NumberValue(Edit_muek, Reibung.muKmin);
+  Reibung.muTr = NumberValue(Edit_muetr, Reibung.muTr);
+  Reibung.muGmax = NumberValue(Edit_muegmax, Reibung.muGmax);
+  Reibung.muKmax = NumberValue(Edit_muekmax, Reibung.muKmax);
+  Montage.sigmaFactor = NumberValue(Edit_sigma, Montage.sigmaFactor);
+  Last.MApre = MomentValue(Edit_mapre, Last.MApre);
   Reibung.ThreadFrictionRow = ThreadRow;
   Reibung.HeadFrictionRow = HeadRow;
   Reibung.InterfaceFrictionRow = InterfaceRow;

@@ -344,25 +344,25 @@ void TForm_bq4last::EnableProposals() {
 
 void TForm_bq4last::StoreInput() {
   LASTTYPE& l = Last;
-  l.FAmax = TextToForce(DisplayText(Edit_fao->text()));
-  l.FAmin = TextToForce(DisplayText(Edit_fau->text()));
+  l.FAmax = ForceValue(Edit_fao, l.FAmax);
+  l.FAmin = ForceValue(Edit_fau, l.FAmin);
   l.LoadIntroPos1 = static_cast<Word>(ComboBox_feinl->currentIndex() + 1);
   l.LoadIntroPos2 = static_cast<Word>(ComboBox_fausl->currentIndex() + 1);
   // A factor whose edit is hidden (head or nut chosen) keeps its value.
-  if (IsPlateItem(ComboBox_feinl)) l.n1 = TextToFloat(DisplayText(Edit_n1->text()));
-  if (IsPlateItem(ComboBox_fausl)) l.n2 = TextToFloat(DisplayText(Edit_n2->text()));
-  l.FQ = TextToForce(DisplayText(Edit_fq->text()));
-  Verbindung.fZ = TextToLength(DisplayText(Edit_setz->text()));
-  l.FKreq = TextToForce(DisplayText(Edit_fkr->text()));
-  l.Fpre = CalcOptions.FpreOn ? TextToForce(DisplayText(Edit_fpre->text())) : 0;
-  l.FApre = CalcOptions.FApreOn ? TextToForce(DisplayText(Edit_fapre->text())) : 0;
-  l.MApre = CalcOptions.MApreOn ? TextToMoment(DisplayText(Edit_mapre->text())) : 0;
-  Fase = TextToLength(DisplayText(Edit_fase->text()));
+  if (IsPlateItem(ComboBox_feinl)) l.n1 = NumberValue(Edit_n1, l.n1);
+  if (IsPlateItem(ComboBox_fausl)) l.n2 = NumberValue(Edit_n2, l.n2);
+  l.FQ = ForceValue(Edit_fq, l.FQ);
+  Verbindung.fZ = LengthValue(Edit_setz, Verbindung.fZ);
+  l.FKreq = ForceValue(Edit_fkr, l.FKreq);
+  l.Fpre = CalcOptions.FpreOn ? ForceValue(Edit_fpre, l.Fpre) : 0;
+  l.FApre = CalcOptions.FApreOn ? ForceValue(Edit_fapre, l.FApre) : 0;
+  l.MApre = CalcOptions.MApreOn ? MomentValue(Edit_mapre, l.MApre) : 0;
+  Fase = LengthValue(Edit_fase, Fase);
 }
 
 void TForm_bq4last::Edit_faseChange() {
   if (Filling) return;
-  Fase = TextToLength(DisplayText(Edit_fase->text()));
+  Fase = LengthValue(Edit_fase, Fase);
   Label_mtr->setText(Disp("m tr = " + FloatToTextFix(2, MEngaged) + " - " + FloatToTextFix(2, Fase) + " = " +
                           FloatToTextFix(2, MEngaged - Fase)));
 }

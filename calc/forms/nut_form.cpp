@@ -194,10 +194,10 @@ void TForm_bq4nut::StoreInput() {
   if (RadioGroup_typ->ItemIndex() >= 0) Verbindung.JointKind = static_cast<Word>(RadioGroup_typ->ItemIndex() + 1);
   if (RadioGroup_dbmat->ItemIndex() >= 0) Sackloch.MatTable = RadioGroup_dbmat->ItemIndex();
   Mutter.NutToleranceClass = static_cast<Word>(ComboBox_tolgew->currentIndex() + 1);
-  Sackloch.tg = Length(Edit_tg);
-  Sackloch.tb = Length(Edit_tb);
-  Mutter.dwNut = Length(Edit_dw);
-  Mutter.m = Length(Edit_h);
+  Sackloch.tg = LengthValue(Edit_tg, Sackloch.tg);
+  Sackloch.tb = LengthValue(Edit_tb, Sackloch.tb);
+  Mutter.dwNut = LengthValue(Edit_dw, Mutter.dwNut);
+  Mutter.m = LengthValue(Edit_h, Mutter.m);
   if (RadioGroup_form->ItemIndex() >= 0) Mutter.NutType = static_cast<Word>(RadioGroup_form->ItemIndex() + 1);
   MatMutter.OwnNutMaterial = CheckBox_jamatnut->isChecked() ? 1 : 0;
 }

@@ -93,9 +93,9 @@ void TForm_vorauslegung::StoreInput() {
   Last.LoadKind = static_cast<Word>(RadioGroup_statdyn->ItemIndex() + 1);
   Last.LoadCase = static_cast<Word>(RadioGroup_f->ItemIndex() + 1);
   Montage.TighteningMethod = static_cast<Word>(RadioGroup_anz->ItemIndex() + 1);
-  Last.FAmax = TextToForce(DisplayText(Edit_fa->text()));
+  Last.FAmax = ForceValue(Edit_fa, Last.FAmax);
   Last.FAmin = 0;
-  Last.FQ = TextToForce(DisplayText(Edit_fq->text()));
+  Last.FQ = ForceValue(Edit_fq, Last.FQ);
 }
 
 // Which force edit counts for the chosen load case.

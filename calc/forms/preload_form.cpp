@@ -45,8 +45,8 @@ TForm_bq4pre::TForm_bq4pre(QWidget* parent) : TCalcForm(parent) {
 
 void TForm_bq4pre::Button_okClick() {
   AbortFlag = 0;
-  Last.FApre = TextToFloat(DisplayText(Edit_fapre->text()));
-  Last.Fpre = TextToFloat(DisplayText(Edit_fpre->text()));
+  Last.FApre = NumberValue(Edit_fapre, Last.FApre);
+  Last.Fpre = NumberValue(Edit_fpre, Last.Fpre);
   accept();
 }
 

@@ -140,6 +140,20 @@ TEST_F(BoltFormTest, OkStoresCancelKeeps) {
   EXPECT_EQ(Schraube.b, 0);
 }
 
+TEST_F(BoltFormTest, ShowingAndStoringDoesNotRoundTheValues) {
+  Schraube.ToleranceClass = 1;
+  Schraube.d2 = 10.86319L;
+  Schraube.l = 60.123456L;
+  platform::DialogScript script;
+  script.Ok();
+  RunBoltForm();
+  EXPECT_EQ(Schraube.d2, 10.86319L);
+  EXPECT_EQ(Schraube.l, 60.123456L);
+  script.Ok({{"Edit_d2", "10.5"}});
+  RunBoltForm();
+  EXPECT_EQ(Schraube.d2, 10.5L);
+}
+
 // Nut form -----------------------------------------------------------------------
 
 class NutFormTest : public FormTest {
