@@ -31,9 +31,17 @@ struct FileWriter {
   void I(std::int32_t& n) { WriteIntLine(n); }
   void F(Extended& x) { WriteTextLine(FileFloatText(x)); }
   void ZeroLine() { WriteTextLine("0"); }
-  void T(std::string& s) { WriteTextLine(s); }
+  // A text line cannot hold a line break: CR and LF are written as blanks,
+  // so that the lines after it stay in step.
+  static std::string OneLine(std::string_view s) {
+    std::string line(s);
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = ' ';
+    return line;
+  }
+  void T(std::string& s) { WriteTextLine(OneLine(s)); }
   template <std::size_t N>
-  void T(ShortString<N>& s) { WriteTextLine(s.view()); }
+  void T(ShortString<N>& s) { WriteTextLine(OneLine(s.view())); }
   void C(Byte& b) { WriteCharLine(static_cast<char>(b)); }
   void Count(Word& n, int max) {
     if (n > max) n = static_cast<Word>(max);

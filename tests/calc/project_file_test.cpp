@@ -490,6 +490,17 @@ TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   EXPECT_EQ(BoltStandardText(), "ISO 4014");
 }
 
+TEST_F(ProjectFileTest, LineBreaksInTextsDoNotShiftTheLines) {
+  FillUnusualJoint(2, 1);
+  Klemmstuecke.Description[1] = "two\r\nlines";
+  Schraube.BoltText = "a\nb";
+  WriteAndRead("breaks.bq4");
+  EXPECT_EQ(Klemmstuecke.Description[1].str(), "two  lines");
+  EXPECT_EQ(Schraube.BoltText, "a b");
+  EXPECT_EQ(Klemmstuecke.Description[2].str(), "part \x84 2");
+  EXPECT_EQ(Last.FM, 41000);  // a value after them
+}
+
 TEST_F(ProjectFileTest, MutatedFilesNeverCrashTheReader) {
   FillUnusualJoint(3, 2);
   WriteCalcFile(Path("seed.bq4"));
