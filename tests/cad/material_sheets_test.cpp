@@ -1,0 +1,149 @@
+// Before any Qt header: the message list has a field named like a Qt macro.
+#include "../calc/table_test_support.h"
+
+#include "cad/material_sheets.h"
+
+#include "cad/diagram_plotter.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "calc/table_rows.h"
+#include "framework/display_list.h"
+#include "framework/number_format.h"
+#include "framework/units.h"
+#include "sheet_test_support.h"
+
+using sheet_test::HasText;
+
+namespace {
+
+class MaterialSheetsTest : public DrawingTest {
+ protected:
+  void SetUp() override {
+    DrawingTest::SetUp();
+    InitDbfModules();
+    InitCalcModules();
+    DbfDir = table_test::CopyBuiltTables();
+  }
+  void TearDown() override {
+    CloseDbfTable();
+    TableDialogHook = nullptr;
+    DrawingTest::TearDown();
+  }
+  std::vector<sheet_test::PlacedText> Sheet(const std::function<void()>& draw) {
+    draw();
+    return sheet_test::Texts(ReadLines(Dir() + "/drawing.txt"));
+  }
+};
+
+TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
+  Schraube.MatBoltRow = 2;
+  const auto t = Sheet([] { DrawBoltMaterialSheet(0, kCadListing); });
+  ASSERT_GE(t.size(), 9u);
+  EXPECT_EQ(t[0].text, "12.9");
+  EXPECT_DOUBLE_EQ(t[0].x, 10);
+  EXPECT_DOUBLE_EQ(t[0].y, 115);
+  EXPECT_EQ(t[1].text, "Re = " + StressToText(1080) + " MPa");
+  EXPECT_EQ(t[2].text, "Rm = " + StressToText(1200) + " MPa");
+  EXPECT_EQ(t[3].text, "E = " + StressToText(206000) + " MPa");
+  EXPECT_EQ(t[4].text.rfind("alpha = ", 0), 0u);
+  EXPECT_EQ(t[5].text, "beta b = " + FloatToText(0.6L));
+  EXPECT_EQ(t[8].text, "nominal values");
+  EXPECT_EQ(t[9].text, "mat_bolt.dbf");
+  EXPECT_DOUBLE_EQ(t[1].y, 115 - 1.6 * 2.2);
+  EXPECT_TRUE(HasText(t, "    Re = f (T)"));
+  EXPECT_TRUE(HasText(t, "    E = f (T)"));
+  EXPECT_TRUE(HasText(t, "T (\xF8" "C)"));
+  EXPECT_TRUE(HasText(t, "Re [MPa]"));
+  // The joint keeps its material.
+  EXPECT_EQ(Schraube.MatBoltRow, 2);
+  EXPECT_EQ(MatBolt.Rm, 1200);
+}
+
+TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValue) {
+  // 12.9 in mat_b_re: values at 20, 100, 200 and 300 degrees only.
+  const auto es = Listing([] {
+    PlotInit();
+    SetPlotSize(60, 60);
+    SetPlotOrigin(10, 10);
+    DrawBoltReDiagram("12.9");
+  });
+  const auto lines = drawing_test::Only(es, "LINE");
+  ASSERT_GE(lines.size(), 3u);
+  const auto& last = lines.back();
+  const auto& first = lines[lines.size() - 3];
+  EXPECT_NEAR(first.v[0], static_cast<double>(PlotX(20)), 1e-6);
+  EXPECT_NEAR(first.v[1], static_cast<double>(PlotY(1100)), 1e-6);
+  EXPECT_NEAR(last.v[2], static_cast<double>(PlotX(300)), 1e-6);
+  EXPECT_NEAR(last.v[3], static_cast<double>(PlotY(825)), 1e-6);
+}
+
+TEST_F(MaterialSheetsTest, MaterialMissingFromTheTemperatureTableDrawsNoFrame) {
+  const auto es = Listing([] {
+    PlotInit();
+    DrawPlateReDiagram("no such material");
+    DrawBoltEDiagram("");
+  });
+  EXPECT_TRUE(es.empty());
+}
+
+TEST_F(MaterialSheetsTest, PlateSheetOfRowThreeEndsWithItsTableAndRow) {
+  const auto t = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 1, 3); });
+  ASSERT_GE(t.size(), 10u);
+  EXPECT_EQ(t[0].text, "S355J0");
+  EXPECT_EQ(t[5].text, "beta m = " + FloatToText(0.7L));
+  EXPECT_EQ(t[8].text, " ");
+  EXPECT_EQ(t[9].text, "mat_p_1.dbf   (3)");
+  EXPECT_DOUBLE_EQ(t[9].y, 115 - 1.6 * 2.2 - 8 * 1.6 * 1.8);
+}
+
+TEST_F(MaterialSheetsTest, ImperialSheetShowsPsi) {
+  UnitSystem = 1;
+  const auto t = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 0, 1); });
+  ASSERT_GE(t.size(), 2u);
+  EXPECT_EQ(t[1].text, "Re = " + StressToText(Pressung.Re) + " psi");
+  EXPECT_EQ(t.back().text.find("MPa"), std::string::npos);
+}
+
+TEST_F(MaterialSheetsTest, CancelledPickWritesNoFileAndKeepsTheJointsMaterial) {
+  Schraube.MatBoltRow = 2;
+  MatBolt.Rm = 999;  // edited by hand
+  TableDialogHook = [](std::string_view, int, std::int32_t&) { return false; };
+  DrawBoltMaterialSheet(1, kCadListing);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(Exists(Dir() + "/drawing.txt"));
+  EXPECT_EQ(MatBolt.Rm, 999);
+  EXPECT_EQ(Schraube.MatBoltRow, 2);
+
+  AbortFlag = 0;
+  TableDialogHook = [](std::string_view, int, std::int32_t& rec) { rec = 1; return true; };
+  const auto t = Sheet([] { DrawBoltMaterialSheet(1, kCadListing); });
+  ASSERT_GE(t.size(), 2u);
+  EXPECT_EQ(t[1].text, "Re = " + StressToText(1100) + " MPa");  // row 1: minimum values
+  EXPECT_EQ(MatBolt.Rm, 999);
+}
+
+TEST_F(MaterialSheetsTest, BrowserEndsWithOkAndLeavesTheJointAlone) {
+  Schraube.MatBoltRow = 2;
+  MatBolt.Rm = 999;
+  {
+    platform::DialogScript script;
+    script.Press("Button1");
+    ViewBoltMaterial();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.MatBoltRow, 2);
+  EXPECT_EQ(MatBolt.Rm, 999);
+  bool named = false;
+  for (const auto& r : *CreateDisplayList()) named = named || r.find("12.9") != std::string::npos;
+  EXPECT_TRUE(named);
+
+  platform::DialogScript script;
+  script.Press("Button1");
+  ViewNutMaterial(0);
+  EXPECT_EQ(AbortFlag, 0);
+  bool plate = false;
+  for (const auto& r : *CreateDisplayList()) plate = plate || r.find("pressung.dbf   (1)") != std::string::npos;
+  EXPECT_TRUE(plate);
+}
+
+}  // namespace
