@@ -484,3 +484,49 @@ TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
   Index_On("NAME", Path("x.ndx"));
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
+
+TEST_F(NdxIndex, IndependentReaderSeesOurIndexes) {
+  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  Table(600);
+  Set_Index_To(Path("none.ndx"), 1);  // keeps TzLastError clean below
+  TzLastError = 0;
+  MakeIndex(Path("c.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+  MakeIndex(Path("n.ndx"), "NUM", false, 1, false, false, nullptr, 0);
+  ASSERT_EQ(TzLastError, 0);
+  // Some maintenance as well, so that split nodes are read too.
+  SelectedWorkArea()->exclusive = true;
+  Set_Index_To(Path("c.ndx"), 1);
+  for (int i = 0; i < 300; ++i) {
+    ClearRecord();
+    SetFieldText(1, "M" + std::to_string(i * 13 % 97));
+    Append();
+  }
+  CloseIndexes();
+  std::string script = Path("ndx.pl");
+  std::ofstream(script) << "use XBase::Index;\n"
+                           "my $i = new XBase::Index $ARGV[0] or die XBase::Index->errstr;\n"
+                           "$i->prepare_select;\n"
+                           "while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; }\n";
+  for (const char* name : {"c.ndx", "n.ndx"}) {
+    std::string out = Path(std::string(name) + ".txt");
+    ASSERT_EQ(std::system(("perl " + script + " " + Path(name) + " > " + out).c_str()), 0);
+    std::ifstream in(out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    Checked c = CheckIndexFile(Path(name));
+    ASSERT_EQ(c.problem, "");
+    ASSERT_EQ(lines.size(), c.entries.size()) << name;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::string key = c.entries[i].first;
+      if (name[0] == 'n') {
+        double v;
+        std::memcpy(&v, key.data(), 8);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%g", v);
+        key = buf;
+      }
+      EXPECT_EQ(lines[i], key + "|" + std::to_string(c.entries[i].second)) << name << " entry " << i;
+      if (HasFailure()) break;
+    }
+  }
+}
