@@ -1,5 +1,6 @@
 #include "dbf/dbf_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -31,6 +32,8 @@ namespace {
 bool Extras() { return ExtraVersionByte1 != 0 || ExtraVersionByte2 != 0; }
 
 void CloseAndFree(TDbfWorkArea& wa) {
+  wa.readAhead.clear();
+  wa.readAheadFirst = wa.readAheadCount = 0;
   if (wa.file != platform::kNoFile) platform::CloseFile(wa.file);
   wa.recordBuffer.clear();
   wa.recordBuffer.shrink_to_fit();
@@ -319,8 +322,23 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   wa.endFlag = wa.beginFlag = false;
   if (wa.isVirtual) return;  // the work-area layer hands it to the virtual-file hook
   std::size_t got = 0;
-  int rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), wa.recordLength, got);
-  if (rc == 0 && got < wa.recordLength) rc = 213;
+  int rc = 0;
+  const std::size_t rl = wa.recordLength;
+  if (wa.exclusive && !(n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount)) {
+    // Nobody else writes an exclusive table: read the following records too.
+    std::size_t records = std::max<std::size_t>(1, 65536 / rl);
+    records = std::min<std::size_t>(records, static_cast<std::size_t>(wa.recordCount - n + 1));
+    wa.readAhead.resize(records * rl);
+    rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.readAhead.data(), records * rl, got);
+    wa.readAheadFirst = n;
+    wa.readAheadCount = rc == 0 ? static_cast<std::int32_t>(got / rl) : 0;
+  }
+  if (wa.exclusive && n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount) {
+    std::memcpy(wa.recordBuffer.data(), wa.readAhead.data() + static_cast<std::size_t>(n - wa.readAheadFirst) * rl, rl);
+  } else if (rc == 0) {
+    rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), rl, got);
+    if (rc == 0 && got < rl) rc = 213;
+  }
   if (rc != 0) {
     DederError(static_cast<std::uint16_t>(rc), "File:  " + wa.fileName + "  [GetDbfRecord]");
     return;
@@ -339,8 +357,14 @@ void MarkWritten(TDbfWorkArea& wa, bool appended) {
 
 }  // namespace
 
+void DropReadAhead(TDbfWorkArea& wa) {
+  wa.readAheadFirst = 0;
+  wa.readAheadCount = 0;
+}
+
 void PutDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   TzLastError = 0;
+  DropReadAhead(wa);
   bool append = n > wa.recordCount;
   if (append) n = wa.recordCount + 1;
   if (wa.isVirtual) return;
@@ -373,6 +397,7 @@ void AppendDbfRecord(TDbfWorkArea& wa) { PutDbfRecord(wa, wa.recordCount + 1); }
 
 void DeleteRecallFlag(TDbfWorkArea& wa, std::int32_t n) {
   TzLastError = 0;
+  DropReadAhead(wa);
   bool append = n > wa.recordCount;
   if (append) {
     n = wa.recordCount + 1;

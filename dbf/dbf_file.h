@@ -44,6 +44,9 @@ std::uint16_t SwapWord(std::uint16_t v);
 bool IsDbase2(std::uint8_t versionByte);
 bool IsLevel7(std::uint8_t versionByte);
 
+// Forgets the read-ahead records (after any write to the table file).
+void DropReadAhead(TDbfWorkArea& wa);
+
 // Offset of record n (from 1) in the file.
 inline std::uint64_t RecordOffset(const TDbfWorkArea& wa, std::int32_t n) {
   return wa.headerLength + static_cast<std::uint64_t>(n - 1) * wa.recordLength;

@@ -66,6 +66,9 @@ void InitRecordCache() {
 
 void DropRecordCache(const std::string& alias) {
   if (Cache.alias == alias) FreeCache();
+  // The table file may have changed under the work area's read-ahead too.
+  for (int i = 1; i <= kMaxWorkAreas; ++i)
+    if (WorkAreas[i] && WorkAreas[i]->alias.view() == alias) DropReadAhead(*WorkAreas[i]);
 }
 
 void UpdateCache(const TDbfWorkArea& wa) {
@@ -221,6 +224,7 @@ void Poke(const std::string& value, int f, std::int32_t n) {
   std::size_t len = f == 0 ? 1 : std::min(value.size(), length);
   if (len == 0) return;
   std::string bytes = f == 0 ? std::string(1, value.empty() ? ' ' : value[0]) : value.substr(0, len);
+  DropReadAhead(*wa);
   int rc = platform::WriteAt(wa->file, RecordOffset(*wa, n) + offset, bytes.data(), len);
   if (rc != 0) {
     TzLastError = static_cast<std::uint16_t>(rc);

@@ -147,14 +147,36 @@ std::uint8_t DetectCountry() {
 
 // ---- character sets ------------------------------------------------------
 
+namespace {
+
+// The framework's code page tables, copied once so that whole records
+// convert without a call per byte.
+struct CodePageTables {
+  unsigned char toAnsi[256];
+  unsigned char toOem[256];
+  CodePageTables() {
+    for (int i = 0; i < 256; ++i) {
+      toAnsi[i] = OemToAnsiChar(static_cast<unsigned char>(i));
+      toOem[i] = AnsiToOemChar(static_cast<unsigned char>(i));
+    }
+  }
+};
+
+const CodePageTables& Tables() {
+  static const CodePageTables tables;
+  return tables;
+}
+
+}  // namespace
+
 void OemToAnsiBuffer(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    p[i] = static_cast<char>(OemToAnsiChar(static_cast<unsigned char>(p[i])));
+  const unsigned char* t = Tables().toAnsi;
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(t[static_cast<unsigned char>(p[i])]);
 }
 
 void AnsiToOemBuffer(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    p[i] = static_cast<char>(AnsiToOemChar(static_cast<unsigned char>(p[i])));
+  const unsigned char* t = Tables().toOem;
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(t[static_cast<unsigned char>(p[i])]);
 }
 
 std::string TzOemToAnsi(std::string_view s) {

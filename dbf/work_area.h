@@ -40,6 +40,10 @@ struct TDbfWorkArea {
   std::uint8_t fileState = 0;        // 0 closed, 1 open, 2 rewritten, 3 appended
   ShortString<8> lastUpdate;         // YYYYMMDD
   std::vector<char> recordBuffer;    // record-length bytes, text form
+  // Read-ahead of consecutive raw records for tables in exclusive use.
+  std::vector<char> readAhead;
+  std::int32_t readAheadFirst = 0;
+  std::int32_t readAheadCount = 0;
   std::int32_t recordCount = 0;
   std::int32_t recordNumber = 0;     // count + 1 after the end
   bool endFlag = false;

@@ -247,14 +247,48 @@ long double Real48ToExtended(const std::uint8_t* p) {
   for (int i = 5; i >= 1; --i) mant = (mant << 8) | p[i];
   bool negative = (mant >> 39) & 1;
   mant &= (1ULL << 39) - 1;
-  long double m = 1.0L + std::ldexp(static_cast<long double>(mant), -39);
-  long double v = std::ldexp(m, static_cast<int>(p[0]) - 129);
-  return negative ? -v : v;
+  // Every six-byte real is exactly a double: assemble its bits.
+  std::uint64_t bits = (static_cast<std::uint64_t>(p[0]) - 129 + 1023) << 52 | mant << 13;
+  if (negative) bits |= 1ULL << 63;
+  double d;
+  std::memcpy(&d, &bits, 8);
+  return d;
 }
+
+namespace {
+
+// A double to a six-byte real by its bits, rounding the mantissa to 39 bits
+// (half to even); false when the value lies outside the direct range.
+bool DoubleToReal48(double d, std::uint8_t* p) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &d, 8);
+  int e = static_cast<int>((bits >> 52) & 0x7FF);
+  if (e == 0 || e == 0x7FF) return false;
+  std::uint64_t mant = bits & ((1ULL << 52) - 1);
+  std::uint64_t frac = mant >> 13;
+  std::uint64_t rest = mant & 0x1FFF;
+  if (rest > 0x1000 || (rest == 0x1000 && (frac & 1))) ++frac;
+  if (frac >> 39) {
+    frac = 0;
+    ++e;
+  }
+  int re = e - 1023 + 129;
+  if (re < 1 || re > 255) return false;
+  p[0] = static_cast<std::uint8_t>(re);
+  std::uint64_t out = frac | ((bits >> 63) << 39);
+  for (int i = 1; i <= 5; ++i) {
+    p[i] = static_cast<std::uint8_t>(out & 0xFF);
+    out >>= 8;
+  }
+  return true;
+}
+
+}  // namespace
 
 void ExtendedToReal48(long double v, std::uint8_t* p) {
   std::memset(p, 0, 6);
   if (v == 0 || !std::isfinite(v)) return;
+  if (static_cast<long double>(static_cast<double>(v)) == v && DoubleToReal48(static_cast<double>(v), p)) return;
   bool negative = v < 0;
   if (negative) v = -v;
   int exp = 0;
@@ -294,6 +328,42 @@ void ComputeTypedOffsets(TDbfWorkArea& wa) {
   }
 }
 
+namespace {
+
+// The national text of eight digits YYYYMMDD as STOD gives it, without
+// building strings; 0 when the field is not eight digits.
+std::size_t NationalDate(const char* s, char* out) {
+  for (int i = 0; i < 8; ++i)
+    if (s[i] < '0' || s[i] > '9') return 0;
+  const char* year = TzCentury ? s : s + 2;
+  std::size_t yl = TzCentury ? 4 : 2;
+  char sep = TzDateFormat == 0 || TzDateFormat == 2 ? '/' : TzDateFormat == 3 ? '-' : '.';
+  const char* first = s + 6;   // day
+  const char* second = s + 4;  // month
+  std::size_t n = 0;
+  auto put = [&](const char* p, std::size_t len) {
+    std::memcpy(out + n, p, len);
+    n += len;
+  };
+  if (TzDateFormat == 0) std::swap(first, second);
+  if (TzDateFormat == 1) {
+    put(year, yl);
+    out[n++] = sep;
+    put(s + 4, 2);
+    out[n++] = sep;
+    put(s + 6, 2);
+    return n;
+  }
+  put(first, 2);
+  out[n++] = sep;
+  put(second, 2);
+  out[n++] = sep;
+  put(year, yl);
+  return n;
+}
+
+}  // namespace
+
 void LoadTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
   std::uint8_t* t = wa.typedRecord;
@@ -305,8 +375,15 @@ void LoadTypedRecord(TDbfWorkArea& wa) {
     const char* src = r + f.offset;
     switch (f.type) {
       case 'D': {
-        std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
         std::size_t cap = f.length + 2u;
+        char fast[16];
+        std::size_t n = f.length >= 8 ? NationalDate(src, fast) : 0;
+        if (n > 0 && n <= cap) {
+          dst[0] = static_cast<std::uint8_t>(n);
+          std::memcpy(dst + 1, fast, n);
+          break;
+        }
+        std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
         if (text.size() > cap) text.resize(cap);
         dst[0] = static_cast<std::uint8_t>(text.size());
         std::memcpy(dst + 1, text.data(), text.size());
@@ -1379,6 +1456,7 @@ namespace {
 
 // Reopens the table's file with another open mode; 0 on success.
 int ReopenFile(TDbfWorkArea& wa, unsigned mode) {
+  DropReadAhead(wa);
   if (wa.file != platform::kNoFile) platform::CloseFile(wa.file);
   int rc = platform::OpenFile(wa.fileName, mode, wa.file);
   if (rc == 0) wa.openMode = mode;

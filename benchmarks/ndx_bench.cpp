@@ -1,0 +1,92 @@
+// Index build over 1M character keys beside `sort` of the same keys, and
+// FindKey on the 1M-key index.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "dbf/dbf_file.h"
+#include "dbf/errors.h"
+#include "dbf/init.h"
+#include "dbf/ndx_index.h"
+#include "dbf/work_areas.h"
+#include "framework/init.h"
+#include "platform/os.h"
+
+namespace {
+
+constexpr int kRecords = 1000000;
+
+std::string KeyOf(int i) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "K%08d", static_cast<int>((i * 7919LL) % 10000019));
+  return buf;
+}
+
+const std::string& Table() {
+  static std::string path;
+  if (!path.empty()) return path;
+  InitFrameworkModules();
+  InitDbfModules();
+  path = platform::ProcessTempDir() + "/keys.dbf";
+  TDbfFieldEntry f;
+  f.name = "KEY";
+  f.type = 'C';
+  f.length = 10;
+  TDbfWorkArea wa;
+  CreateDbf(wa, path, 1, &f);
+  Use(path + " EXCLUSIVE");
+  std::ofstream text(platform::ProcessTempDir() + "/keys.txt");
+  for (int i = 1; i <= kRecords; ++i) {
+    ClearRecord();
+    SetFieldText(1, KeyOf(i));
+    Append();
+    text << KeyOf(i) << '\n';
+  }
+  CloseAll();
+  return path;
+}
+
+void BM_IndexBuild(benchmark::State& state) {
+  const std::string& path = Table();
+  Use(path + " EXCLUSIVE");
+  for (auto _ : state) MakeIndex(platform::ProcessTempDir() + "/keys.ndx", "KEY", false, 1, false, false, nullptr, 0);
+  CloseAll();
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_IndexBuild)->Unit(benchmark::kMillisecond);
+
+// The same keys through sort(1), timed as a whole process run.
+void BM_SortCommand(benchmark::State& state) {
+  Table();
+  std::string cmd = "LC_ALL=C sort " + platform::ProcessTempDir() + "/keys.txt > " +
+                    platform::ProcessTempDir() + "/sorted.txt";
+  for (auto _ : state) {
+    if (std::system(cmd.c_str()) != 0) state.SkipWithError("sort failed");
+  }
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_SortCommand)->Unit(benchmark::kMillisecond);
+
+void BM_FindKey(benchmark::State& state) {
+  const std::string& path = Table();
+  Use(path + " EXCLUSIVE");
+  std::string ndx = platform::ProcessTempDir() + "/find.ndx";
+  MakeIndex(ndx, "KEY", false, 1, false, false, nullptr, 0);
+  Set_Index_To(ndx, 1);
+  std::mt19937 rng(7);
+  std::vector<std::string> keys;
+  for (int i = 0; i < 4096; ++i) keys.push_back(KeyOf(1 + static_cast<int>(rng() % kRecords)));
+  std::size_t i = 0, found = 0;
+  for (auto _ : state) found += Find(keys[i++ & 4095]);
+  if (found != state.iterations()) state.SkipWithError("a key was not found");
+  CloseAll();
+}
+BENCHMARK(BM_FindKey)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
