@@ -47,17 +47,6 @@ class DiagramCommandTest : public DiagramTest {
   }
 };
 
-TEST_F(DiagramCommandTest, ListChoicesMapToTheirKinds) {
-  EXPECT_EQ(DiagramKindOfChoice(1), kDiagramLoadExtension);
-  EXPECT_EQ(DiagramKindOfChoice(2), kDiagramAssemblyReq);
-  EXPECT_EQ(DiagramKindOfChoice(3), kDiagramAssembly);
-  EXPECT_EQ(DiagramKindOfChoice(4), kDiagramWorkingReq);
-  EXPECT_EQ(DiagramKindOfChoice(5), kDiagramWorkingMax);
-  EXPECT_EQ(DiagramKindOfChoice(11), kDiagramWorkingMin);
-  EXPECT_STREQ(kDiagramListTexts[1], "Assembly  req");
-  EXPECT_STREQ(kDiagramListTexts[2], "Assembly ");
-}
-
 TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheList) {
   {
     platform::DialogScript script;

