@@ -142,7 +142,14 @@ QVariant TTzGridModel::data(const QModelIndex& index, int role) const {
   if (!ds || !index.isValid() || index.column() >= columnCount()) return {};
   const platform::RecordBuffer* b = RowBuffer(index.row());
   if (!b) return {};
-  if (role == Qt::BackgroundRole) return (*b)[0] != 0 ? QVariant(DeletedColor) : QVariant();
+  if (role == Qt::BackgroundRole || role == Qt::ForegroundRole) {
+    TTzCellColors colors;
+    if (OnChangeColorsEvent) OnChangeColorsEvent(index.row(), colors);
+    bool deleted = (*b)[0] != 0;
+    const QColor& c = role == Qt::BackgroundRole ? (deleted ? colors.DeletedColor : colors.CellColor)
+                                                 : (deleted ? colors.DeletedTextColor : colors.CellTextColor);
+    return c.isValid() ? QVariant(c) : QVariant();
+  }
   const platform::TField& f = ds->Fields(index.column());
   if (role == Qt::TextAlignmentRole) {
     bool number = f.DataType() == TFieldType::Integer || f.DataType() == TFieldType::Float;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QTableView>
 #include <QToolBar>
 #include <functional>
@@ -19,6 +20,15 @@ class QAction;
 
 enum class TTzBooleanBox { bbCheckBox, bbCheckMark, bbText, bbFillBox, bbFillBoxRed, bbRButton, bbRButtonRed,
                            bbDot, bbDotRed };
+
+// The seven colours of a data cell, which the owner may change before the
+// cell is drawn (an invalid colour keeps the style's).
+struct TTzCellColors {
+  QColor IndicatorColor, CellColor, CellTextColor, HiliteColor, HiliteTextColor;
+  QColor DeletedColor{255, 0, 0};
+  QColor DeletedTextColor;
+};
+using TTzChangeColorsEvent = std::function<void(int curRow, TTzCellColors& colors)>;
 
 // The grid's rows and cells, read through the dataset without moving its
 // active record.
@@ -43,7 +53,7 @@ class TTzGridModel : public QAbstractTableModel {
   // Re-reads the row list (after a change of order or content).
   void Reload();
   bool Editing = true;
-  QColor DeletedColor{255, 0, 0};
+  TTzChangeColorsEvent OnChangeColorsEvent;
 
  private:
   const platform::RecordBuffer* RowBuffer(int row) const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -219,4 +220,28 @@ TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
     EXPECT_FALSE(PickFromTable(p, "Title", "Table", "", 2, rec));
   }
   EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(TableDialog, CornerClicksAndTheColoursEvent) {
+  OpenWithDeletedSecond(3);
+  dbf4->Mode = 2;
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  TTzGrid& grid = *form.TzGrid1;
+  int left = 0, right = 0, titles = 0;
+  grid.OnCornerLeftClick = [&] { ++left; };
+  grid.OnCornerRightClick = [&] { ++right; };
+  grid.OnDepressTitle = [&](int) { ++titles; };
+  auto* corner = grid.findChild<QAbstractButton*>("TzGridCorner");
+  ASSERT_NE(corner, nullptr);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), corner->mapToGlobal(QPointF(2, 2)), Qt::RightButton,
+                    Qt::RightButton, Qt::NoModifier);
+  QApplication::sendEvent(corner, &press);
+  EXPECT_EQ(right, 1);
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(titles, 0);
+  // The owner may repaint deleted rows.
+  TTzGridModel& m = grid.Model();
+  m.OnChangeColorsEvent = [](int, TTzCellColors& c) { c.DeletedColor = QColor(0, 0, 255); };
+  EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(0, 0, 255));
 }
