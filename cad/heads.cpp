@@ -76,6 +76,14 @@ void DrawSlottedHeadRest(const TSlottedHead& h, Word view, bool nutJoint, Extend
   const Extended P = Gewinde.P;
   if (IsLongView(view)) {
     DrawChamferOutline(view, x, y, h.d, P, h.dB, runOut, h.r);
+    // The profile ends one run-out below the head; a bolt whose thread
+    // begins lower gets its shank edges down to the thread.
+    const Extended threadTop = y - Schraube.l + Schraube.b + HeadDimension();
+    if (threadTop < y - runOut) {
+      CadSetColor(5);
+      CadLine(x - h.d / 2, y - runOut, x - h.d / 2, threadTop);
+      CadLine(x + h.d / 2, y - runOut, x + h.d / 2, threadTop);
+    }
     DrawCountersunkBoltEnd(view, nutJoint, x, y, P, h.d);
   } else if (view == 3) {
     DrawSlottedTopView(x, y, h.dK, h.n, h.q);

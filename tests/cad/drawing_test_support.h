@@ -193,6 +193,10 @@ class DrawingTest : public CadTest {
     return ReadLines(Dir() + file);
   }
 
+  static std::string FirstMessage() {
+    return CalcMessages.count ? CalcMessages.slots[1].str() : std::string();
+  }
+
   static bool HasMessage(const std::string& text) {
     for (int i = 1; i <= CalcMessages.count; ++i)
       if (CalcMessages.slots[i].view() == text) return true;

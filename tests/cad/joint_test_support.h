@@ -63,7 +63,7 @@ class JointDrawingFixture : public DrawingTest {
     Klemmstuecke.pmax[1] = 700;
     Klemmstuecke.Re[1] = 300;
     CalculateJoint();
-    EXPECT_EQ(CalcFatalFlag, 0) << (CalcMessages.count ? CalcMessages.slots[1].str() : "");
+    EXPECT_EQ(CalcFatalFlag, 0) << FirstMessage();
     ClearCalcMessages();  // warnings of the calculation do not stop a drawing
   }
 };

@@ -1,0 +1,195 @@
+#include "cad/head_nut_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cad/flange_parts.h"
+#include "cad/hex_parts.h"
+#include "calc/bolt_geometry.h"
+#include "joint_test_support.h"
+#include "platform/os.h"
+
+// Qt last: its keyword macros would clash with the message list's fields.
+#include <QImage>
+
+#include "framework/forms/graph_window.h"
+
+namespace {
+
+using drawing_test::AllFinite;
+using drawing_test::Count;
+using drawing_test::Entity;
+using drawing_test::Extents;
+
+class HeadNutDrawingTest : public JointDrawingFixture {
+ protected:
+  void SetUp() override {
+    JointDrawingFixture::SetUp();
+    ReadPartRows(10, 1.5L);
+    Schraube.nSections = 1;
+    Schraube.lSec[1] = 50;
+    Schraube.l = 50;
+    Schraube.b = 26;
+    Schraube.dSec[1] = 10;
+    Klemmstuecke.nPlates = 1;
+    Klemmstuecke.L[1] = 30;
+    Klemmstuecke.lK = 30;
+    ClearCalcMessages();
+  }
+  std::vector<Entity> Part(TPartTypeCode code, Word view, bool nutJoint = true) {
+    return Listing([=] { DrawHeadOrNut(code, view, 1, 0, 0, nutJoint); });
+  }
+};
+
+TEST_F(HeadNutDrawingTest, EveryKindDrawsEveryViewWithoutComplaint) {
+  for (TPartTypeCode code = 0; code <= 9; ++code) {
+    Schraube.HeadType = code == 9 ? 8 : code;
+    for (Word view = 1; view <= 5; ++view) {
+      SCOPED_TRACE(::testing::Message() << "code " << code << " view " << view);
+      const auto es = Part(code, view);
+      EXPECT_FALSE(es.empty());
+      EXPECT_TRUE(AllFinite(es));
+      EXPECT_EQ(AbortFlag, 0);
+      EXPECT_EQ(CalcMessages.count, 0) << FirstMessage();
+    }
+    // The screen drawing is the front view; views outside 1..5 draw nothing.
+    const auto front = Part(code, 1), screen = Part(code, 5);
+    ASSERT_EQ(front.size(), screen.size()) << code;
+    for (std::size_t i = 0; i < front.size(); ++i) EXPECT_EQ(front[i].v, screen[i].v);
+    EXPECT_TRUE(Part(code, 0).empty());
+    EXPECT_TRUE(Part(code, 6).empty());
+  }
+  EXPECT_TRUE(Part(10, 1).empty());
+  EXPECT_TRUE(Part(999, 3).empty());
+}
+
+TEST_F(HeadNutDrawingTest, HeadsStandOnTheirBearingFaceAndReachTheirHeight) {
+  struct Case {
+    TPartTypeCode code;
+    Extended k;
+  } cases[] = {{1, Din912.k}, {2, Din931.k}, {6, Cylslot.k}, {7, Sondkopf.k}, {8, Flangesc.k}};
+  for (const Case& c : cases) {
+    Schraube.HeadType = c.code;
+    const auto box = Extents(Part(c.code, 1, false));
+    EXPECT_NEAR(box.ymax, c.k, 0.05) << c.code;
+    EXPECT_NEAR(box.ymin, -50, 1e-6) << c.code;  // the bolt's tip
+  }
+  // The countersunk heads' nominal length holds the head.
+  Schraube.HeadType = 5;
+  const auto box = Extents(Part(5, 1, false));
+  EXPECT_NEAR(box.ymax, Iso10642.k, 1e-6);
+  EXPECT_NEAR(box.ymin, -50 + Iso10642.k, 1e-6);
+}
+
+TEST_F(HeadNutDrawingTest, HexNutMeasuresAndItsEndViewsHangBelowTheBearingFace) {
+  Din934.s = 18;
+  Din934.m = 10.8L;
+  Din934.d = 12;
+  Mutter.NutType = 1;
+  const auto side = Part(0, 2);
+  const auto arcs = drawing_test::Only(side, "ARC");
+  ASSERT_EQ(arcs.size(), 4u);
+  EXPECT_NEAR(arcs[0].v[3], 90 - 25.659, 1e-3);
+  EXPECT_NEAR(arcs[0].v[4], 90 + 25.659, 1e-3);
+  EXPECT_NEAR(arcs[0].v[2], 20.785 / 2, 1e-3);
+  const auto box = Extents(side);
+  EXPECT_NEAR(box.ymin, -10.8, 1e-6);
+  EXPECT_NEAR(box.ymax, 0, 1e-6);
+  // Front view: corner edges at e/2 from 9.775 to 1.025 above the lower face.
+  int corners = 0;
+  for (const auto& e : Part(0, 1))
+    if (e.kind == "LINE" && std::fabs(e.v[0] + 10.3923) < 1e-3 && e.v[0] == e.v[2] &&
+        std::fabs(e.v[1] - (-10.8 + 9.775)) < 1e-3 && std::fabs(e.v[3] - (-10.8 + 1.025)) < 1e-3)
+      ++corners;
+  EXPECT_EQ(corners, 1);
+  for (const auto& e : Part(0, 4))
+    if (e.kind == "CIRCLE") {
+      EXPECT_NEAR(e.v[1], -10.8, 1e-9);
+    }
+  // Any nut type but 1 reads the heavy hex nut row.
+  Mutter.NutType = 4;
+  Din6915.s = 30;
+  Din6915.m = 20;
+  EXPECT_NEAR(Extents(Part(0, 2)).ymin, -20, 1e-6);
+}
+
+TEST_F(HeadNutDrawingTest, ChamferArcsBulgeOutwardAtBothEndsOfTheNut) {
+  Mutter.NutType = 1;
+  // Every arc of the front view stays within the nut's height.
+  const auto box = Extents(Part(0, 1));
+  EXPECT_GE(box.ymin, -Din934.m - 1e-6);
+  EXPECT_LE(box.ymax, 1e-6);
+}
+
+TEST_F(HeadNutDrawingTest, LongThreadOfAHeadRowIsClippedOnce) {
+  Schraube.HeadType = 1;
+  Din912.b = 100;
+  Din912.r = 0.4L;
+  Part(1, 1);
+  const Extended clipped = 50 - 2.5L * 1.5L - 0.4L;
+  EXPECT_NEAR(Din912.b, clipped, 1e-12);
+  Part(1, 1);
+  EXPECT_NEAR(Din912.b, clipped, 1e-12);
+  Cylslot.b = 100;  // the cheese head does not clip
+  Part(6, 1);
+  EXPECT_EQ(Cylslot.b, 100);
+}
+
+TEST_F(HeadNutDrawingTest, SpecialNutIsHatchedOnlyWhereTheBoltIsInside) {
+  Mutter.NutType = 4;
+  Mutter.dwNut = 20;
+  Mutter.m = 8;
+  auto hatchLines = [&](Extended l) {
+    Schraube.l = l;
+    const auto es = Dxf([] { DrawSpecialNut(1, 2, 0, -30); });
+    return Count(es, "LINE", "3");
+  };
+  EXPECT_GT(hatchLines(50), 2);  // passes through: thread lines and hatch
+  EXPECT_GT(hatchLines(34), 2);  // ends inside
+  EXPECT_EQ(hatchLines(38), 0);  // ends exactly on its bottom face
+  EXPECT_EQ(hatchLines(30), 0);  // ends at its top face
+}
+
+TEST_F(HeadNutDrawingTest, FlangeDrawerRefusesOtherCodes) {
+  const auto es = Listing([] { DrawFlangeHeadOrNut(1, true, 0, 0, 1, 7); });
+  EXPECT_TRUE(es.empty());
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(HasMessage("Fatal  : Flange Nut"));
+  AbortFlag = 0;
+}
+
+TEST_F(HeadNutDrawingTest, ArcThroughThreePointsPassesTheMiddlePoint) {
+  const auto es = Listing([] {
+    DrawArcThrough(-1, 0, 0, -1, 1, 0);  // the lower half, given left to right
+    DrawArcThrough(1, 0, 0, -1, -1, 0);  // the same given right to left
+    DrawArcThrough(0, 0, 1, 1, 2, 2);    // on one line: nothing
+  });
+  ASSERT_EQ(es.size(), 2u);
+  for (const auto& e : es) {
+    EXPECT_NEAR(e.v[3], 180, 1e-6);
+    EXPECT_NEAR(std::fmod(e.v[4] + 360, 360), 0, 1e-6);
+  }
+}
+
+TEST_F(HeadNutDrawingTest, PicturesOfTheHeads) {
+  DUdoduvoz window;
+  window.Canvas()->setFixedSize(640, 480);
+  std::string dir = platform::GetEnvironment("BQ4_DRAWING_PICTURES");
+  if (dir.empty()) dir = platform::ProcessTempDir();
+  for (TPartTypeCode code = 0; code <= 9; ++code) {
+    Schraube.HeadType = code == 9 ? 8 : code;
+    Mutter.NutType = 1;
+    CadOpen(kCadScreen, "");
+    CadBeginDrawing(-30, -20, 30, 20);
+    CadBeginEntities();
+    for (Word view = 1; view <= 3; ++view)
+      DrawHeadOrNut(code, view, 1, view == 3 ? 18 : -24 + 18 * (view - 1), code == 0 ? 10 : -5, false);
+    CadEndSection();
+    CadClose(0);
+    const QImage image = window.Canvas()->grab().toImage();
+    EXPECT_TRUE(image.save(QString::fromStdString(dir + "/head_" + std::to_string(code) + ".png")));
+  }
+}
+
+}  // namespace
