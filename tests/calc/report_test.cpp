@@ -9,6 +9,7 @@
 
 #include "calc/init.h"
 #include "calc/joint_records.h"
+#include "calc/calculation.h"
 #include "calc/project_file.h"
 #include "dbf/init.h"
 #include "framework/calc_messages.h"
@@ -147,6 +148,27 @@ TEST_F(ReportTest, AFailedOutputStopsTheReportAndStillClosesIt) {
   WritePrintout();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(TextFileVar.IsOpen());
+}
+
+TEST_F(ReportTest, SpecialBoltListsItsDimensionsAndTheEffectiveLengths) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  Schraube.BoltType = 3;
+  Schraube.nSections = 2;
+  Schraube.lSec[1] = 20;
+  Schraube.dSec[1] = 12;
+  Schraube.lSec[2] = 40;
+  Schraube.dSec[2] = 10;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0);
+  const std::string text = Write("special", kDeviceBatchTxt);
+  const std::size_t dims = text.find("SPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18 (DIMENSIONS)\r\n");
+  ASSERT_NE(dims, std::string::npos);
+  EXPECT_NE(text.find("2\t10,00\t0,00\t40,00\t60,00\r\n", dims), std::string::npos);  // x runs to l
+  const std::size_t second = text.find("\r\nSPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18\r\n", dims);
+  ASSERT_NE(second, std::string::npos);
+  // The last section without the thread length b = 30: 10, x = 30; x + b = l.
+  EXPECT_NE(text.find("\r\n2\t10,00\t0,00\t10,00\t", second), std::string::npos);
+  EXPECT_NE(text.find("\t30,00\t", second), std::string::npos);
 }
 
 TEST_F(ReportTest, AfterAFatalCalculationNothingIsWritten) {
