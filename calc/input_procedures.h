@@ -4,8 +4,6 @@
 // test of the flag and leaves the fields not yet asked unchanged.
 #pragma once
 
-#include <string>
-
 #include "framework/types.h"
 
 // Bolt, thread, head, length and material -------------------------------------
@@ -44,8 +42,10 @@ void InputNutMaterial();
 void TakeNutRowValues(int nutType);
 // The nut material from the current plate-material row record (Pressung).
 void TakeNutMaterialRow();
-// Key of a nut or head row for the thread's d; its width and decimals.
-std::string NutKeyText();
+// With the table of nut kind 1..3 open: goes to the remembered row NutRow
+// when its d is the thread's, else searches the key of the thread's d; true
+// when a row of that diameter stands.
+bool GoToNutRowOfThread(int nutType);
 
 // Preliminary design -------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 
 #include "calc/calc_tables.h"
 #include "calc/design_defaults.h"
+#include "calc/designation.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/input_procedures.h"
 #include "calc/input_procedures_list.h"
@@ -33,25 +34,19 @@ bool GoToRow(std::int32_t row) {
   return true;
 }
 
-// Thread length b and nominal diameter d of the current head row record.
-void HeadRowValues(int headType, Extended& b, Extended& d) {
+// Thread length b of the current head row record.
+Extended HeadRowB(int headType) {
   switch (headType) {
-    case 1: b = Din912.b; d = Din912.d; break;
-    case 2: b = Din931.b; d = Din931.d; break;
-    case 3: b = Din963.b; d = Din963.d; break;
-    case 4: b = Din964.b; d = Din964.d; break;
-    case 5: b = Iso10642.b; d = Iso10642.d; break;
-    case 6: b = Cylslot.b; d = Cylslot.d; break;
-    case 7: b = Sondkopf.b; d = Sondkopf.d; break;
-    case 8: b = Flangesc.b; d = Flangesc.d; break;
-    default: b = 0; d = 0; break;
+    case 1: return Din912.b;
+    case 2: return Din931.b;
+    case 3: return Din963.b;
+    case 4: return Din964.b;
+    case 5: return Iso10642.b;
+    case 6: return Cylslot.b;
+    case 7: return Sondkopf.b;
+    case 8: return Flangesc.b;
+    default: return 0;
   }
-}
-
-Extended HeadRowD(int headType) {
-  Extended b, d;
-  HeadRowValues(headType, b, d);
-  return d;
 }
 
 void AskThreadDiameter(Word help, const char* prompt, Extended& value, Extended proposal) {
@@ -192,7 +187,7 @@ void InputScrewHead() {
       SetDbfDialogCaptions("", HeadKindNames[type].view());
       if (GoToRow(Schraube.HeadRow)) {
         CopyCalcRecord(table);
-        if (!FloatEqual(HeadRowD(type), Gewinde.d)) FindDbfKey(key);
+        if (!FloatEqual(HeadRowNominalDiameter(), Gewinde.d)) FindDbfKey(key);
       }
     }
   }
@@ -260,7 +255,7 @@ void InputThreadLength() {
 
 Extended StandardThreadLength() {
   const Extended d = Gewinde.d, p = Gewinde.P, l = Schraube.l;
-  Extended b = 0, rowD = 0;
+  Extended b = 0;
   bool found = false;
   const int type = Schraube.HeadType;
   if (ValidHeadType(type)) {
@@ -278,7 +273,7 @@ Extended StandardThreadLength() {
     }
     CopyCalcRecord(type + 1);
     CloseDbfTable();
-    HeadRowValues(type, b, rowD);
+    b = HeadRowB(type);
   }
   if (!found) b = 2.5L * d;
   if (b >= 2 * p && b > l - 2 * p) return l - 2 * p;

@@ -34,7 +34,15 @@ Extended NutRowD(int nutType) {
 
 }  // namespace
 
-std::string NutKeyText() { return FloatToTextWidth(3, 2, Gewinde.d); }
+bool GoToNutRowOfThread(int nutType) {
+  if (Mutter.NutRow > 0 && Mutter.NutRow <= DbfRecordCount()) {
+    GotoDbfRecord(Mutter.NutRow);
+    CopyCalcRecord(nutType + 10);
+    if (FloatEqual(NutRowD(nutType), Gewinde.d)) return true;
+  }
+  FindDbfKey(ThreadKeyText(Gewinde.d));
+  return DbfKeyFound();
+}
 
 void TakeNutRowValues(int nutType) {
   if (nutType < 1 || nutType > 3) return;
@@ -94,16 +102,7 @@ void InputNut() {
       return;
     }
     SetDbfDialogCaptions("", "Database nut");
-    bool found = false;
-    if (Mutter.NutRow > 0 && Mutter.NutRow <= DbfRecordCount()) {
-      GotoDbfRecord(Mutter.NutRow);
-      CopyCalcRecord(table);
-      found = FloatEqual(NutRowD(type), Gewinde.d);
-    }
-    if (!found) {
-      FindDbfKey(NutKeyText());
-      found = DbfKeyFound();
-    }
+    const bool found = GoToNutRowOfThread(type);
     int mode = 1;
     if (!found) {
       const std::string d = FloatToTextWidth(3, 2, Gewinde.d);

@@ -385,7 +385,7 @@ void TForm_bq4bolt::HeadPick() {
     AbortFlag = 0;
     return;
   }
-  const std::string key = FloatToTextWidth(3, 2, Gewinde.d);
+  const std::string key = ThreadKeyText(Gewinde.d);
   FindDbfKey(key);
   if (!DbfKeyFound()) {
     AddErrorMessage("Fatal  : Database bolt head");

@@ -40,15 +40,6 @@ QPushButton* Arrow(QWidget* parent, const char* name) {
   return b;
 }
 
-Extended NutRowDiameter(int nutType) {
-  switch (nutType) {
-    case 1: return Din934.d;
-    case 2: return Din6915.d;
-    case 3: return Flangnut.d;
-    default: return 0;
-  }
-}
-
 }  // namespace
 
 TForm_bq4nut::TForm_bq4nut(QWidget* parent) : TCalcForm(parent) {
@@ -240,16 +231,7 @@ void TForm_bq4nut::Button_dbnutClick() {
   }
   if (DbfRecordCount() > 0) {
     SetDbfDialogCaptions("", "Database nut");
-    bool found = false;
-    if (Mutter.NutRow >= 1 && Mutter.NutRow <= DbfRecordCount()) {
-      GotoDbfRecord(Mutter.NutRow);
-      CopyCalcRecord(table);
-      found = FloatEqual(NutRowDiameter(type), Gewinde.d);
-    }
-    if (!found) {
-      FindDbfKey(NutKeyText());
-      found = DbfKeyFound();
-    }
+    const bool found = GoToNutRowOfThread(type);
     int mode = 1;
     if (!found) {
       const std::string d = FloatToTextWidth(3, 2, Gewinde.d);
