@@ -1,0 +1,297 @@
+#include "cad/sheets.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "calc/designation.h"
+#include "framework/change_history.h"
+#include "framework/display_list.h"
+#include "framework/drawing_info.h"
+#include "framework/file_utils.h"
+#include "joint_test_support.h"
+#include "platform/dialogs.h"
+#include "platform/os.h"
+#include "sheet_test_support.h"
+
+// Qt last: its keyword macros would clash with the message list's fields.
+#include <QImage>
+
+#include "framework/forms/graph_window.h"
+
+namespace {
+
+// What an independent reader finds in a sheet's DXF file.
+struct SheetDxf {
+  std::vector<std::string> blocks;                          // block names in file order
+  std::map<std::string, std::vector<std::string>> texts;    // texts of each block; "" = model space
+  struct Insert {
+    std::string name;
+    double x, y, xs, ys;
+  };
+  std::vector<Insert> inserts;  // of the model space
+  bool Has(const std::string& block, const std::string& text) const {
+    const auto it = texts.find(block);
+    if (it == texts.end()) return false;
+    for (const auto& t : it->second)
+      if (t == text) return true;
+    return false;
+  }
+  bool HasBlock(const std::string& name) const {
+    for (const auto& b : blocks)
+      if (b == name) return true;
+    return false;
+  }
+};
+
+class SheetsTest : public JointDrawingFixture {
+ protected:
+  void SetUp() override {
+    JointDrawingFixture::SetUp();
+    CalculatedM12Joint();
+    DrawingName = "BOLTED JOINT M12";
+    DrawingName2 = "housing cover";
+    DrawingNumber = "BQ4-100-01";
+  }
+
+  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
+
+  static bool HasEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0; }
+
+  // The sheet drawn to DXF and read back with ezdxf.
+  SheetDxf ReadSheet(TSheetKind kind) {
+    DrawSheet(kind, kCadDxf);
+    EXPECT_EQ(AbortFlag, 0);
+    const std::string script = Dir() + "/read_sheet.py", out = Dir() + "/sheet.out";
+    std::ofstream(script) << "import sys, ezdxf\n"
+                             "doc = ezdxf.readfile(sys.argv[1])\n"
+                             "o = open(sys.argv[2], 'w', encoding='cp437', newline='\\n')\n"
+                             "for b in doc.blocks:\n"
+                             "    if b.name.startswith('*'): continue\n"
+                             "    o.write('BLOCK\\t%s\\n' % b.name)\n"
+                             "    for e in b.query('TEXT'): o.write('TEXT\\t%s\\t%s\\n' % (b.name, e.dxf.text))\n"
+                             "for e in doc.modelspace():\n"
+                             "    if e.dxftype() == 'TEXT': o.write('TEXT\\t\\t%s\\n' % e.dxf.text)\n"
+                             "    if e.dxftype() == 'INSERT':\n"
+                             "        o.write('INSERT\\t%s\\t%r\\t%r\\t%r\\t%r\\n' % (e.dxf.name, e.dxf.insert.x,\n"
+                             "                e.dxf.insert.y, e.dxf.xscale, e.dxf.yscale))\n";
+    EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + DxfFile() + " " + out).c_str()), 0);
+    SheetDxf s;
+    for (const auto& line : ReadLines(out)) {
+      const auto p = drawing_test::SplitTabs(line);
+      if (p[0] == "BLOCK") s.blocks.push_back(p[1]);
+      if (p[0] == "TEXT" && p.size() >= 3) s.texts[p[1]].push_back(p[2]);
+      if (p[0] == "INSERT" && p.size() >= 6)
+        s.inserts.push_back({p[1], std::stod(p[2]), std::stod(p[3]), std::stod(p[4]), std::stod(p[5])});
+    }
+    return s;
+  }
+
+  static std::string ProgramLine() {
+    return "TOVIMAR   " + ProgTitle.str() + " to VDI 2230   V" + ProgVersion;
+  }
+
+  static std::vector<std::string> ScreenTexts() {
+    std::vector<std::string> out;
+    for (const auto& r : ParsedRecords(gcOutTextXY)) out.push_back(r.text);
+    return out;
+  }
+  static bool OnScreen(const std::string& text) {
+    for (const auto& t : ScreenTexts())
+      if (t == text) return true;
+    return false;
+  }
+};
+
+TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
+  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const SheetDxf s = ReadSheet(kSheetDrawing);
+  EXPECT_TRUE(s.HasBlock("FRAME_1"));
+  EXPECT_TRUE(s.HasBlock("DESIGN1"));
+  EXPECT_TRUE(s.HasBlock("TABLES"));
+  EXPECT_FALSE(s.HasBlock("NUT"));
+  EXPECT_FALSE(s.HasBlock("DIAG1"));
+  EXPECT_FALSE(s.HasBlock("FTABLE"));
+  ASSERT_EQ(s.inserts.size(), 3u);
+  EXPECT_EQ(s.inserts[0].name, "FRAME_1");
+  EXPECT_EQ(s.inserts[1].name, "TABLES");
+  EXPECT_EQ(s.inserts[2].name, "DESIGN1");
+  const double f = static_cast<double>(SheetDrawingScale());
+  EXPECT_NEAR(s.inserts[2].x, 60, 1e-6);
+  EXPECT_NEAR(s.inserts[2].y, 290 - 1.1 * static_cast<double>(Schraube.dK) * f, 1e-6);
+  EXPECT_NEAR(s.inserts[2].xs, f, 1e-9);
+  EXPECT_NEAR(s.inserts[2].ys, f, 1e-9);
+  // The title block.
+  for (const char* t : {"BOLTED JOINT M12", "housing cover", "BQ4-100-01", "Compl.", "Check", "Stand.",
+                        "Modification", "Page"})
+    EXPECT_TRUE(s.Has("FRAME_1", t)) << t;
+  EXPECT_TRUE(s.Has("FRAME_1", TodayText() + " " + TimeText()));
+  // The tables' cells.
+  for (const std::string& t : std::vector<std::string>{" " + BoltDesignation(), " LOAD", " FA max", " FRICTION", " FACTORS OF SAFETY",
+                              " tapped blind hole joint (ESV)", "   80.0", " N"})
+    EXPECT_TRUE(s.Has("TABLES", t)) << t;
+  EXPECT_TRUE(s.Has("", ProgramLine()));
+}
+
+TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
+  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const SheetDxf s = ReadSheet(kSheetForces);
+  EXPECT_FALSE(s.HasBlock("DESIGN1"));
+  EXPECT_FALSE(s.HasBlock("TABLES"));
+  ASSERT_EQ(s.inserts.size(), 3u);
+  EXPECT_EQ(s.inserts[0].name, "FRAME_1");
+  EXPECT_EQ(s.inserts[1].name, "FTABLE");
+  EXPECT_EQ(s.inserts[2].name, "DIAG1");
+  EXPECT_NEAR(s.inserts[2].x, 30, 1e-9);
+  EXPECT_NEAR(s.inserts[2].y, 200, 1e-9);
+  EXPECT_NEAR(s.inserts[2].ys, 0.75, 1e-9);
+  for (const char* t : {" input", " Load, real", " tensile load max.", " F Rp"}) EXPECT_TRUE(s.Has("FTABLE", t)) << t;
+  EXPECT_FALSE(s.texts.at("DIAG1").empty());
+  EXPECT_TRUE(s.Has("FRAME_1", "BQ4-100-01"));
+}
+
+TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
+  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  CadState.CadNoProgramLine = 1;
+  const SheetDxf s = ReadSheet(kSheetQuickView);
+  ASSERT_EQ(s.inserts.size(), 4u);
+  EXPECT_EQ(s.inserts[0].name, "TABLES");
+  EXPECT_EQ(s.inserts[1].name, "DESIGN1");
+  EXPECT_EQ(s.inserts[2].name, "FTABLE");
+  EXPECT_NEAR(s.inserts[2].x, 180, 1e-9);
+  EXPECT_EQ(s.inserts[3].name, "DIAG1");
+  EXPECT_NEAR(s.inserts[3].x, 210, 1e-9);
+  for (const auto& i : s.inserts) EXPECT_NE(i.name, "FRAME_1");
+  EXPECT_EQ(s.texts.count(""), 0u);  // no program line
+  EXPECT_EQ(CadState.CadOutputMode, 1);
+  DrawSheet(kSheetDrawing, kCadListing);
+  EXPECT_EQ(CadState.CadOutputMode, 2);
+}
+
+TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
+  CalculatedM12Joint(kJointWithNut);
+  auto blocks = [&] {
+    DrawSheet(kSheetDrawing, kCadListing);
+    std::vector<std::string> names;
+    for (const auto& l : ReadLines(Dir() + "/drawing.txt"))
+      if (l.rfind("BLOCK", 0) == 0) names.push_back(l);
+    return names;
+  };
+  const auto hex = blocks();
+  Mutter.NutType = 3;
+  const auto flange = blocks();
+  EXPECT_EQ(flange.size(), hex.size() + 1);
+  bool nut = false;
+  for (const auto& l : flange) nut = nut || l.find("NUT") != std::string::npos;
+  EXPECT_TRUE(nut);
+}
+
+TEST_F(SheetsTest, JointScaleFollowsLengthForLongBoltsAndDiameterForShortOnes) {
+  Gewinde.d = 12;
+  Schraube.dK = 18;
+  Schraube.l = 200;
+  EXPECT_NEAR(static_cast<double>(SheetDrawingScale()), 90 / (1.1 * 18 + 200), 1e-12);
+  Schraube.l = 20;
+  EXPECT_NEAR(static_cast<double>(SheetDrawingScale()), 90.0 / 96, 1e-12);
+  Gewinde.d = 0;
+  Schraube.dK = 0;
+  Schraube.l = 0;
+  EXPECT_EQ(SheetDrawingScale(), 1);
+}
+
+TEST_F(SheetsTest, EverySheetReachesTheScreen) {
+  for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
+    SCOPED_TRACE(kind);
+    DrawSheet(kind, kCadScreen);
+    ASSERT_EQ(AbortFlag, 0);
+    EXPECT_GT(CreateDisplayList()->size(), 200u);
+    EXPECT_EQ(OnScreen("BQ4-100-01"), kind != kSheetQuickView);
+    EXPECT_EQ(OnScreen(" FACTORS OF SAFETY"), kind != kSheetForces);
+    EXPECT_EQ(OnScreen(" Load, real"), kind != kSheetDrawing);
+  }
+}
+
+TEST_F(SheetsTest, CurrentViewCodesChooseTheDrawing) {
+  for (int code : {0, 1, 6}) {
+    CreateDisplayList()->clear();
+    CurrentViewCode = code;
+    RedrawCurrentView();
+    EXPECT_TRUE(OnScreen(" FACTORS OF SAFETY") && OnScreen(" Load, real")) << code;
+  }
+  CurrentViewCode = 3;
+  RedrawCurrentView();
+  EXPECT_TRUE(OnScreen("Compl."));
+  CurrentViewCode = 5;
+  RedrawCurrentView();
+  EXPECT_FALSE(OnScreen(" LOAD"));
+  EXPECT_GT(CreateDisplayList()->size(), 50u);
+}
+
+TEST_F(SheetsTest, RedrawLeavesTheWindowWithoutJointOrHelpLevel) {
+  DrawSheet(kSheetQuickView, kCadScreen);
+  const auto before = *CreateDisplayList();
+  HelpLevel = 0;
+  RedrawCurrentView();
+  Klemmstuecke.nPlates = 0;
+  HelpLevel = 1;
+  RedrawCurrentView();
+  EXPECT_EQ(*CreateDisplayList(), before);
+}
+
+TEST_F(SheetsTest, FatalCalculationShowsTheMessagesInsteadOfASheet) {
+  DrawSheet(kSheetQuickView, kCadScreen);
+  const auto before = *CreateDisplayList();
+  AddErrorMessage("Fatal  : no clamp.piece !");
+  CalcFatalFlag = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel().Expect("Calculation done");
+    RedrawCurrentView();
+    EXPECT_EQ(script.Shown().size(), 1u);
+  }
+  EXPECT_EQ(*CreateDisplayList(), before);
+  platform::DialogScript script;
+  script.Cancel();
+  DrawSheet(kSheetDrawing, kCadDxf);
+  EXPECT_FALSE(Exists(DxfFile()));
+}
+
+TEST_F(SheetsTest, CancelledFileChoiceStopsTheSheet) {
+  CadBatchMode = 0;
+  platform::DialogScript script;
+  script.Cancel();
+  DrawSheet(kSheetDrawing, kCadDxf);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(Exists(DxfFile()));
+}
+
+// A picture of the drawing sheet in the graphics window, for a look by eye
+// (folder of the test process, or BQ4_DRAWING_PICTURES).
+TEST_F(SheetsTest, DrawingSheetPictureInTheGraphicsWindow) {
+  ChangeCount = 2;
+  Changes[1] = {"thread M12", "03.02.2026", "JB", ""};
+  Changes[2] = {"plate 42 mm", "10.03.2026", "KL", ""};
+  ComplName = "J. Baker";
+  for (TSheetKind kind : {kSheetDrawing, kSheetQuickView}) {
+    const int width = kind == kSheetDrawing ? 850 : 1200;
+    HorizontalPixels = static_cast<Word>(width);
+    VerticalPixels = 1100;
+    DUdoduvoz window;
+    window.Canvas()->setFixedSize(width, 1100);
+    window.resize(width, 1100);
+    DrawSheet(kind, kCadScreen);
+    const QImage image = window.Canvas()->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < image.height(); y += 2)
+      for (int x = 0; x < image.width(); x += 2) ink += image.pixelColor(x, y) != image.pixelColor(0, 0);
+    EXPECT_GT(ink, 5000);
+    std::string dir = platform::GetEnvironment("BQ4_DRAWING_PICTURES");
+    if (dir.empty()) dir = platform::ProcessTempDir();
+    EXPECT_TRUE(image.save(QString::fromStdString(dir + "/sheet_" + std::to_string(kind) + ".png")));
+  }
+}
+
+}  // namespace
