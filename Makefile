@@ -3,7 +3,8 @@
 #   make test   install what is missing, build under ASan/UBSan, run every test
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
-            python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev clang
+            python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev clang \
+            libxlsxwriter-dev unzip
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-test

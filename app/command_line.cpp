@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/startup.h"
+
 #include <cstdio>
 
 #include "calc/project_file.h"
@@ -115,7 +117,12 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
     exitCode = RunBatchReport(first);
     return true;
   }
-  if (IsSwitch(second, "/E", "/e") || second == "/G" || second.rfind("/CAD", 0) == 0) return false;
+  if (second.rfind("/CAD", 0) == 0) {
+    platform::SetBatchMode(true);
+    exitCode = RunBatchCadExport(first, second);
+    return true;
+  }
+  if (IsSwitch(second, "/E", "/e") || second == "/G") return false;
   const std::size_t slash = first.rfind('/');
   if (first.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
     const std::string text = "extension ." + InputFileExt.str() + " " + "missing";

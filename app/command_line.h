@@ -1,6 +1,7 @@
 // The command-line modes that run without a window: the help text ("?",
-// "/?") and the batch report ("wbq4 x.bq4 /I"), and the refusal of a
-// project name without ".". "/NOGUI" is accepted anywhere on the line.
+// "/?"), the batch report ("wbq4 x.bq4 /I"), the CAD output of one item
+// ("wbq4 x.bq4 /CAD1:13", app/startup.h) and the refusal of a project name
+// without ".". "/NOGUI" is accepted anywhere on the line.
 #pragma once
 
 #include <string>

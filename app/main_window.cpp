@@ -1,22 +1,525 @@
+// Before any Qt header: Qt's "slots" keyword would hide the message slots.
+#include "framework/calc_messages.h"
+
 #include "app/main_window.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
 #include <QString>
 
+#include "app/drawing_commands.h"
+#include "app/help_index.h"
+#include "app/menu_texts.h"
+#include "app/project_files.h"
+#include "app/startup.h"
+#include "calc/calc_tables.h"
+#include "calc/joint_records.h"
+#include "calc/report.h"
+#include "dbf/dbf4.h"
+#include "framework/change_history.h"
+#include "framework/charset.h"
 #include "framework/colours.h"
+#include "framework/config_file.h"
 #include "framework/display_list.h"
+#include "framework/documents.h"
+#include "framework/drawing.h"
+#include "framework/drawing_info.h"
+#include "framework/error_explanations.h"
+#include "framework/file_utils.h"
+#include "framework/forms/picture_list_form.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
+#include "framework/hpgl.h"
+#include "framework/menu_captions.h"
+#include "framework/message_box.h"
+#include "framework/text_output.h"
+#include "platform/qt_text.h"
 
-Thh::Thh(QWidget* parent) : DUdoduvoz(parent) { FormCreate(); }
+namespace {
 
-Thh::~Thh() { FormDestroy(); }
+Thh* g_mainWindow = nullptr;
 
-void Thh::FormCreate() {
-  CreateDisplayList();
-  setWindowTitle(QString::fromLatin1(ProgTitle.data(), static_cast<int>(ProgTitle.size())));
-  TColorRef bg = static_cast<TColorRef>(BackgroundColour);
-  FullScreenGraphForm(*this, static_cast<unsigned>(ColorRefRed(bg) << 16 | ColorRefGreen(bg) << 8 |
-                                                   ColorRefBlue(bg)));
+unsigned BackgroundRgb() {
+  const TColorRef bg = static_cast<TColorRef>(BackgroundColour);
+  return static_cast<unsigned>(ColorRefRed(bg) << 16 | ColorRefGreen(bg) << 8 | ColorRefBlue(bg));
 }
 
-void Thh::FormDestroy() { FreeDisplayList(); }
+const std::string& C(int row) { return MenuCaptions[static_cast<std::size_t>(row)]; }
+const std::string& P(int text) { return ProductTexts[static_cast<std::size_t>(text)]; }
+
+}  // namespace
+
+Thh* MainWindow() { return g_mainWindow; }
+
+Thh::Thh(QWidget* parent) : DUdoduvoz(parent) {
+  g_mainWindow = this;
+  BuildMenus();
+  FormCreate();
+}
+
+Thh::~Thh() {
+  FormDestroy();
+  if (g_mainWindow == this) g_mainWindow = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Creation and destruction
+
+void Thh::FormCreate() {
+  ApplyMenuCaptions();
+  CreateDisplayList();
+  ReadConfigFile();
+  AbortFlag = 0;
+  ReadSessionFile();
+  AbortFlag = 0;
+  InitRecentFileMenu(Item("mi_fileexit"));
+  CreateTableDialog();
+  StartUp(8);
+  AbortFlag = 0;
+  FitToScreen();
+  if (MenuLanguage > 0) SetLanguage(static_cast<Word>(MenuLanguage));
+  SetMainCaption();
+  if (TextFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
+    GraphClear();
+    ShowPltImage("tovi-rs");
+    AbortFlag = 0;
+  }
+}
+
+void Thh::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  WriteSessionFile();
+  AbortFlag = 0;
+  FreeTableDialog();
+  FreeDisplayList();
+}
+
+void Thh::FitToScreen() { FullScreenGraphForm(*this, BackgroundRgb()); }
+
+bool Thh::FormCloseQuery() {
+  AbortFlag = 0;
+  QuerySaveChanges();
+  if (AbortFlag) return false;
+  return DeleteTempFiles();
+}
+
+void Thh::closeEvent(QCloseEvent* event) {
+  if (FormCloseQuery())
+    event->accept();
+  else
+    event->ignore();
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+QAction* Thh::Item(const std::string& name) const {
+  auto it = items_.find(name);
+  return it == items_.end() ? nullptr : it->second;
+}
+
+QMenu* Thh::Menu(const std::string& name) const {
+  auto it = menus_.find(name);
+  return it == menus_.end() ? nullptr : it->second;
+}
+
+QMenu* Thh::AddMenu(QMenu* parent, const char* name, const char* caption) {
+  QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(caption)) : menuBar()->addMenu(QString::fromUtf8(caption));
+  menu->setObjectName(name);
+  menu->menuAction()->setObjectName(name);
+  menus_[name] = menu;
+  items_[name] = menu->menuAction();
+  return menu;
+}
+
+QAction* Thh::AddItem(QMenu* menu, const char* name, const char* caption, std::function<void()> handler) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  action->setObjectName(name);
+  items_[name] = action;
+  if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
+  return action;
+}
+
+void Thh::AddSeparator(QMenu* menu) { menu->addSeparator(); }
+
+void Thh::BuildMenus() {
+  BuildFileMenu();
+  BuildEditMenu();
+  BuildViewMenu();
+  BuildCadMenu();
+  BuildDatabaseMenu();
+  BuildDocumentMenu();
+  BuildOleMenu();
+  BuildHelpMenu();
+}
+
+void Thh::BuildFileMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_file", "&File");
+  AddItem(m, "mi_fileNew", "&New...", [this] { mi_fileNewClick(); })->setShortcut(QKeySequence("Ctrl+N"));
+  AddItem(m, "mi_fileOpen", "&Open...", [this] { mi_fileOpenClick(); })->setShortcut(QKeySequence("Ctrl+O"));
+  AddItem(m, "mi_fileOpenTable", "&Open... (&Table)", [this] { mi_fileOpenTableClick(); });
+  AddItem(m, "mi_FileSave", "&Save...", [this] { mi_FileSaveClick(); })->setShortcut(QKeySequence("Ctrl+S"));
+  AddItem(m, "mi_FileSaveAs", "Save &As...", [this] { mi_FileSaveAsClick(); });
+  AddSeparator(m);
+  AddItem(m, "mi_fileprint", "&Print...", [this] { mi_fileprintClick(); })->setShortcut(QKeySequence("Ctrl+P"));
+  AddItem(m, "mi_fileprintersetup", "Printer Setup", [this] { mi_fileprintersetupClick(); })->setVisible(false);
+  AddItem(m, "mi_filePrintMacro", "Print &Macro...", [this] { mi_filePrintMacroClick(); });
+  AddSeparator(m);
+  AddItem(m, "mi_fileConfig", "Se&ttings", [this] { mi_fileConfigClick(); });
+  AddSeparator(m);
+  for (int n = 1; n <= 4; ++n) {
+    const std::string name = "mi_file" + std::to_string(n);
+    AddItem(m, name.c_str(), name.c_str(), [this, n] { OpenRecentFile(n); });
+  }
+  AddSeparator(m);
+  AddItem(m, "mi_fileexit", "E&xit", [this] { mi_fileexitClick(); });
+}
+
+void Thh::BuildEditMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_Edit", "&Edit");
+  AddItem(m, "mi_edittext", "Te&xt", [this] { mi_edittextClick(); });
+  AddItem(m, "mi_editvorauslegung", "&Pre-Dimensioning", [this] { mi_editvorauslegungClick(); });
+  AddSeparator(m);
+  QMenu* bolt = AddMenu(m, "mi_editschraube", "&Bolt");
+  AddItem(bolt, "mi_editschraubeneu", "&New...", [this] { mi_editschraubeneuClick(); });
+  AddItem(bolt, "mi_editschraubeedit", "&Edit", [this] { mi_editschraubeeditClick(); });
+  AddItem(m, "mi_editklemmstuecke", "Clamping &Plates ", [this] { mi_editklemmstueckeClick(); });
+  QMenu* nut = AddMenu(m, "mi_editmutter", "&Nut");
+  AddItem(nut, "mi_editmutterneu", "&New...", [this] { mi_editmutterneuClick(); });
+  AddItem(nut, "mi_editmutteredit", "&Edit", [this] { mi_editmuttereditClick(); });
+  AddItem(m, "mi_editreibung", "&Friction", [this] { mi_editreibungClick(); });
+  AddItem(m, "mi_editlast", "&Load ", [this] { mi_editlastClick(); });
+  AddItem(m, "mi_editanziehverfahren", "&Tightening", [this] { mi_editanziehverfahrenClick(); });
+  AddItem(m, "mi_edittemperatur", "&Temperature", [this] { mi_edittemperaturClick(); });
+  AddItem(m, "mi_editexzKraftangriff", "&Eccentr.Applic. ", [this] { mi_editexzKraftangriffClick(); });
+  AddItem(m, "mi_editflansch", "F&lange", [this] { mi_editflanschClick(); });
+  m->addSeparator()->setVisible(false);
+  AddItem(m, "mi_editpreload", "Preload", [this] { mi_editpreloadClick(); })->setVisible(false);
+  AddItem(m, "mi_editberechnung", "&Calculation Method", [this] { mi_editberechnungClick(); });
+  AddItem(m, "mi_editinfo", "&Info", [this] { mi_editinfoClick(); })->setVisible(false);
+}
+
+void Thh::BuildViewMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_View", "&View");
+  const TCadDevice screen = kCadScreen;
+  AddItem(m, "mi_viewausdruck", "&Printout", [] {
+    AbortFlag = 0;
+    WritePrintout();
+  });
+  AddItem(m, "mi_viewQuick", "&Quick", [=] { AbortFlag = 0; RunDrawSheet(3, screen); });
+  AddSeparator(m);
+  struct Diagram { const char* name; const char* caption; int kind; };
+  const Diagram diagrams[] = {
+      {"mi_viewverspannungsschaubild", "&Load-Extension Diagram", 3},
+      {"mi_viewmontagezustanderf", "Assembly Cond. re&qd.", 1},
+      {"mi_viewmontagezustand", "&Assembly Condition", 4},
+      {"mi_viewbetriebszustanderf", "Working Cond. reqd.", 2},
+      {"mi_viewbetriebszustandmax", "Working Cond. max.", 5},
+      {"mi_viewbetriebszustandmin", "Working Cond. min.", 11},
+  };
+  for (const Diagram& d : diagrams) {
+    const int kind = d.kind;
+    AddItem(m, d.name, d.caption, [=] { AbortFlag = 0; RunDiagramCommand(kind, screen); });
+  }
+  AddSeparator(m);
+  AddItem(m, "mi_viewzeichnungschraubenverbindung", "&Drawing",
+          [=] { AbortFlag = 0; RunDrawBoltedJoint(5, screen); });
+  AddItem(m, "mi_viewtabellenzeichnung", "&Table Drawing", [=] { AbortFlag = 0; RunDrawSheet(1, screen); });
+  AddItem(m, "mi_viewtabellekraefte", "&Load", [=] { AbortFlag = 0; RunDrawSheet(2, screen); });
+  AddItem(m, "mi_viewFlansch", "F&lange", [=] { AbortFlag = 0; RunDrawFlange(screen); });
+  AddSeparator(m);
+  const Diagram tightening[] = {
+      {"mi_viewmalphadiagramm", "&M-alpha-Diagram", 6}, {"mi_viewfalphadiagramm", "&F-alpha-Diagram", 7},
+      {"mi_viewfmmadiagramm", "FM-MA-D&iagram", 8},     {"mi_viewmafmdiagramm", "MA-FM", 9},
+      {"FMStatist1", "FM Statist.", 10},
+  };
+  for (const Diagram& d : tightening) {
+    const int kind = d.kind;
+    AddItem(m, d.name, d.caption, [=] { AbortFlag = 0; RunDiagramCommand(kind, screen); });
+  }
+  AddItem(m, "mi_viewdiagrams", "&Diagrams", [=] { AbortFlag = 0; RunDiagramSheet(screen); });
+  AddSeparator(m);
+  QMenu* material = AddMenu(m, "mi_viewmaterial", "&Material");
+  AddItem(material, "mi_viewmaterialbolt", "&Bolt (mat_bolt)", [] { AbortFlag = 0; RunViewBoltMaterial(); });
+  AddItem(material, "mi_viewmaterialnut0", "&Nut/Clamping &Plates  0 (pressung)",
+          [] { AbortFlag = 0; RunViewNutMaterial(0); });
+  AddItem(material, "mi_viewmaterialnut1", "&Nut/Clamping &Plates  1 (mat_p_1)",
+          [] { AbortFlag = 0; RunViewNutMaterial(1); });
+  AddSeparator(m);
+  AddItem(m, "mi_viewErrorMessages", "&Error messages", [] {
+    AbortFlag = 0;
+    PrintCalculationMessages();
+  });
+}
+
+void Thh::BuildCadMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_CAD", "&CAD");
+  const TCadDevice ask = kCadAskDevice;
+  struct View { const char* name; const char* caption; int view; };
+  const View views[] = {{"mi_cadvorderansicht", "P&rojection", 1}, {"mi_cadseitenansicht", "&Side view", 2},
+                        {"mi_caddraufsicht", "&Upper view", 3},    {"mi_caduntersicht", "&Lower View", 4}};
+  for (const View& v : views) {
+    const int view = v.view;
+    AddItem(m, v.name, v.caption, [=] { AbortFlag = 0; RunDrawBoltedJoint(view, ask); });
+  }
+  AddSeparator(m);
+  AddItem(m, "mi_cadschraube", "&Bolt", [=] { AbortFlag = 0; RunDrawBoltPart(ask); });
+  AddItem(m, "mi_cadmutter", "&Nut", [=] { AbortFlag = 0; RunDrawNutPart(ask); });
+  AddItem(m, "mi_cadklemmstuecke", "Clamping &Plates ", [=] { AbortFlag = 0; RunDrawClampingPieces(ask); });
+  AddItem(m, "mi_cadFlansch", "F&lange", [=] { AbortFlag = 0; RunDrawFlange(ask); });
+  AddSeparator(m);
+  AddItem(m, "mi_caddiagramme", "&Diagrams ..", [=] { AbortFlag = 0; RunDiagramCommand(0, ask); });
+  AddSeparator(m);
+  AddItem(m, "mi_cadzeichnung", "&Table Drawing", [=] { AbortFlag = 0; RunDrawSheet(1, ask); });
+  AddItem(m, "mi_cadload", "&Load", [=] { AbortFlag = 0; RunDrawSheet(2, ask); });
+  AddItem(m, "mi_cadquick", "&Quick", [=] { AbortFlag = 0; RunDrawSheet(3, ask); });
+}
+
+void Thh::BuildDatabaseMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_database", "&Database");
+  auto table = [](TCalcTableNo n) {
+    return [n] {
+      AbortFlag = 0;
+      SelectCalcTable(n, 0);
+    };
+  };
+  AddItem(m, "mi_dbgewinde", "&Thread", table(1));
+  QMenu* heads = AddMenu(m, "mi_dbschraubenkopf", "&Screw Head");
+  for (int k = 1; k <= 9; ++k) {
+    const std::string name = "mi_dbkopf" + std::to_string(k);
+    QAction* a = AddItem(heads, name.c_str(), name.c_str(), k <= 8 ? std::function<void()>([k] {
+      AbortFlag = 0;
+      SelectScrewHead(k, 0);
+    })
+                                                                  : std::function<void()>());
+    if (k == 9) a->setVisible(false);
+  }
+  QMenu* boltMat = AddMenu(m, "mi_dbwerkstoffschraube", "&Material Bolt ");
+  const char* boltItems[4][2] = {{"mi_dbwerkstoffschraubeBasedata", "&Base Data"},
+                                 {"mi_dbwerkstoffschraubeRfT", "Re = f (T)"},
+                                 {"mi_dbwerkstoffschraubeEfT", "E = f (T)"},
+                                 {"mi_dbwerkstoffschraubeSigmaAfd", "Sigma A = f (d)"}};
+  for (int k = 0; k < 4; ++k)
+    AddItem(boltMat, boltItems[k][0], boltItems[k][1], [k] {
+      AbortFlag = 0;
+      SelectBoltMaterialTable(k + 1, 0);
+    });
+  QMenu* plateMat = AddMenu(m, "mi_dbwerkstoffplatten", "M&aterial Plates/Nut");
+  struct PlateItem { const char* name; const char* caption; int choice; };
+  const PlateItem plateItems[] = {{"mi_dbwerkstoffplattenBasedata", "&Base Data 0 (pressung.dbf)", 1},
+                                  {"mi_dbwerkstoffplattenbasematp1", "&Base Data 1 (mat_p_1.dbf)", 4},
+                                  {"mi_dbwerkstoffplattenEfT", "E = f (T)", 2},
+                                  {"mi_werkstoffplattenRefT", "Re = f (T)", 3}};
+  for (const PlateItem& p : plateItems) {
+    const int choice = p.choice;
+    AddItem(plateMat, p.name, p.caption, [choice] {
+      AbortFlag = 0;
+      SelectPlateMaterialTable(choice, 0);
+    });
+  }
+  QMenu* nuts = AddMenu(m, "mi_dbmuttern", "&Nut");
+  for (int k = 1; k <= 3; ++k) {
+    const std::string name = "mi_dbmutter" + std::to_string(k);
+    AddItem(nuts, name.c_str(), name.c_str(), [k] {
+      AbortFlag = 0;
+      SelectNutTable(k, 0);
+    });
+  }
+  AddItem(m, "mi_dbanziehwerkzeug", "Tightening T&ool", table(14));
+  QMenu* fmin = AddMenu(m, "mi_dbReibungmin", "&Friction min");
+  AddItem(fmin, "mi_dbgewindereibung", "&Friction Thread", table(15));
+  AddItem(fmin, "mi_dbkopfreibung", "Friction &Head  ", table(16));
+  AddItem(fmin, "mi_dbtrennflaechenreibung", "Friction &Mating Surface", table(17));
+  QMenu* fminmax = AddMenu(m, "mi_dbreibungminmax", "&Friction min/max");
+  AddItem(fminmax, "mi_dbgewindereibungtol", "&Friction Thread", table(21));
+  AddItem(fminmax, "mi_dbkopfreibungtol", "Friction &Head  ", table(22));
+  AddItem(m, "mi_dbunterlegscheiben", "&Washers", table(18));
+  AddItem(m, "mi_dbschraubenlaenge", "&Bolt Length", table(19));
+}
+
+void Thh::BuildDocumentMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_documentation", "D&ocument");
+  AddItem(m, "mi_docdrawinginfo", "&Drawing data", [] { AbortFlag = 0; ShowChangeInfoForm(); });
+  struct Change { const char* name; const char* caption; Word command; };
+  const Change changes[] = {{"mi_docuShowChanges1", "Modifications - &Info", 4},
+                            {"mi_docuPrintChanges", "Modifications - &Printout", 5},
+                            {"mi_docuNewChange", "Modification - &New", 1},
+                            {"mi_docuModifyChanges", "&Edit previous modification", 2},
+                            {"mi_docudeleteChange", "&Delete previous modification", 3}};
+  for (const Change& c : changes) {
+    const Word command = c.command;
+    AddItem(m, c.name, c.caption, [this, command] {
+      AbortFlag = 0;
+      ChangesMenu(command);
+      if (!AbortFlag && command <= 3) InputModified = 1;
+    });
+  }
+  AddSeparator(m);
+  for (Word n = 1; n <= 5; ++n) {
+    const std::string name = "mi_Document" + std::to_string(n);
+    AddItem(m, name.c_str(), name.c_str(), [n] { AbortFlag = 0; RunDocument(n); });
+  }
+  AddItem(m, "mi_DocumentSetup", "Document &Setup", [] { AbortFlag = 0; ShowDocumentSetup(); });
+}
+
+void Thh::BuildOleMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_OLE", "&OLE");
+  AddItem(m, "mi_oleStartExcel", "Start Excel", [this] { mi_oleStartExcelClick(); });
+  AddItem(m, "mi_OleExportExcel", "Export BQ4 -> Excel", [this] { mi_OleExportExcelClick(); })->setEnabled(false);
+  AddItem(m, "mi_oleImportExcel", "Import Excel -> BQ4", [this] { mi_oleImportExcelClick(); })->setEnabled(false);
+  AddItem(m, "mi_OlePrintoutExcel", "Printout -> Excel", [this] { mi_OlePrintoutExcelClick(); });
+  m->addSeparator()->setVisible(false);
+  AddItem(m, "PrintoutWord1", "Printout -> Word", {})->setVisible(false);
+}
+
+void Thh::BuildHelpMenu() {
+  QMenu* m = AddMenu(nullptr, "mi_Help", "&Help");
+  AddItem(m, "mi_HelpHilfebild", "&Auxiliary images", [] { AbortFlag = 0; AuxGraphicsManager(); });
+  AddItem(m, "mi_helpErrorMessages", "&Error messages", [] { AbortFlag = 0; ShowCalculationMessages(); });
+  AddItem(m, "Index1", "&Index (engl.)", [] { AbortFlag = 0; ShowHelpIndex(); });
+  AddItem(m, "mi_helphistory", "&History", [this] { mi_helphistoryClick(); });
+  QMenu* language = AddMenu(m, "mi_helplanguage", "Menu &Language");
+  AddItem(language, "mi_helplanguageDeutsch", "&Deutsch", [this] { SetLanguage(1); });
+  AddItem(language, "mi_helplanguageEnglish", "&English", [this] { SetLanguage(2); });
+  AddItem(language, "mi_helplanguageFrancais", "&Francais", [this] { SetLanguage(3); })->setVisible(false);
+  AddItem(language, "mi_helplanguageKorea", "&Korea", [this] { SetLanguage(8); });
+  AddSeparator(m);
+  AddItem(m, "mi_helpwww", "www.bq4.example", [this] { mi_helpwwwClick(); });
+  AddItem(m, "mi_helpemail", "support@bq4.example", [this] { mi_helpemailClick(); });
+  AddSeparator(m);
+  AddItem(m, "mi_HelpAbout", "BQ&4", [this] { mi_HelpAboutClick(); });
+}
+
+// ---------------------------------------------------------------------------
+// Captions and languages
+
+void Thh::SetCaption(const std::string& name, const std::string& utf8) {
+  if (QAction* a = Item(name)) a->setText(QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())));
+}
+
+void Thh::ApplyMenuCaptions() {
+  const std::string& table = C(kCaptionTable);
+  SetCaption("mi_file", C(kCaptionFile));
+  SetCaption("mi_fileNew", C(kCaptionFileNew));
+  SetCaption("mi_fileOpen", C(kCaptionFileOpen));
+  SetCaption("mi_fileOpenTable", C(kCaptionFileOpen) + " (" + table + ")");
+  SetCaption("mi_FileSave", C(kCaptionFileSave));
+  SetCaption("mi_FileSaveAs", C(kCaptionFileSaveAs));
+  SetCaption("mi_fileprint", C(kCaptionFilePrint));
+  SetCaption("mi_fileprintersetup", C(kCaptionPrinterSetup));
+  SetCaption("mi_fileConfig", C(kCaptionFileSettings));
+  SetCaption("mi_fileexit", C(kCaptionFileExit));
+
+  SetCaption("mi_Edit", C(kCaptionEdit));
+  SetCaption("mi_edittext", C(kCaptionEditText));
+  SetCaption("mi_editvorauslegung", C(kCaptionPreDimensioning));
+  SetCaption("mi_editschraube", P(kTextBolt));
+  SetCaption("mi_editschraubeneu", C(kCaptionFileNew));
+  SetCaption("mi_editschraubeedit", C(kCaptionEdit));
+  SetCaption("mi_editklemmstuecke", P(kTextClampingPlates));
+  SetCaption("mi_editmutter", P(kTextNut));
+  SetCaption("mi_editmutterneu", C(kCaptionFileNew));
+  SetCaption("mi_editmutteredit", C(kCaptionEdit));
+  SetCaption("mi_editreibung", P(kTextFriction));
+  SetCaption("mi_editlast", P(kTextLoadInput));
+  SetCaption("mi_editanziehverfahren", P(kTextTightening));
+  SetCaption("mi_edittemperatur", P(kTextTemperature));
+  SetCaption("mi_editexzKraftangriff", P(kTextEccentric));
+  SetCaption("mi_editflansch", P(kTextFlange));
+  SetCaption("mi_editberechnung", C(kCaptionCalculationMethod));
+  SetCaption("mi_editinfo", C(kCaptionFileInfo));
+
+  SetCaption("mi_View", C(kCaptionView));
+  SetCaption("mi_viewausdruck", C(kCaptionPrintout));
+  SetCaption("mi_viewQuick", C(kCaptionEditQuick));
+  SetCaption("mi_viewverspannungsschaubild", P(kTextLoadExtension));
+  SetCaption("mi_viewmontagezustanderf", P(kTextAssemblyReqd));
+  SetCaption("mi_viewmontagezustand", P(kTextAssembly));
+  SetCaption("mi_viewbetriebszustanderf", P(kTextWorkingReqd));
+  SetCaption("mi_viewbetriebszustandmax", P(kTextWorkingMax));
+  SetCaption("mi_viewbetriebszustandmin", P(kTextWorkingMin));
+  SetCaption("mi_viewzeichnungschraubenverbindung", C(kCaptionDrawing));
+  SetCaption("mi_viewtabellenzeichnung", P(kTextTableDrawing));
+  SetCaption("mi_viewtabellekraefte", P(kTextForces));
+  SetCaption("mi_viewFlansch", P(kTextFlange));
+  SetCaption("mi_viewmalphadiagramm", P(kTextMAlphaDiagram));
+  SetCaption("mi_viewfalphadiagramm", P(kTextFAlphaDiagram));
+  SetCaption("mi_viewfmmadiagramm", P(kTextFmMaDiagram));
+  SetCaption("mi_viewdiagrams", C(kCaptionDiagrams));
+  SetCaption("mi_viewmaterial", C(kCaptionEditMaterial));
+  SetCaption("mi_viewmaterialbolt", P(kTextBolt) + " (mat_bolt)");
+  SetCaption("mi_viewmaterialnut0", P(kTextNut) + "/" + P(kTextClampingPlates) + " 0 (pressung)");
+  SetCaption("mi_viewmaterialnut1", P(kTextNut) + "/" + P(kTextClampingPlates) + " 1 (mat_p_1)");
+  SetCaption("mi_viewErrorMessages", C(kCaptionErrorMessages) + " (" + std::to_string(CalcMessages.count) + ")");
+
+  SetCaption("mi_CAD", C(kCaptionCad));
+  SetCaption("mi_cadvorderansicht", C(kCaptionProjection));
+  SetCaption("mi_cadseitenansicht", C(kCaptionSideView));
+  SetCaption("mi_caddraufsicht", C(kCaptionUpperView));
+  SetCaption("mi_caduntersicht", P(kTextLowerView));
+  SetCaption("mi_cadschraube", P(kTextBolt));
+  SetCaption("mi_cadmutter", P(kTextNut));
+  SetCaption("mi_cadklemmstuecke", P(kTextClampingPlates));
+  SetCaption("mi_cadFlansch", P(kTextFlange));
+  SetCaption("mi_caddiagramme", C(kCaptionDiagrams) + " ..");
+  SetCaption("mi_cadzeichnung", P(kTextTableDrawing));
+  SetCaption("mi_cadload", P(kTextForces));
+  SetCaption("mi_cadquick", C(kCaptionEditQuick));
+
+  SetCaption("mi_database", C(kCaptionDatabase));
+  SetCaption("mi_dbgewinde", P(kTextThread));
+  SetCaption("mi_dbschraubenkopf", P(kTextScrewHead));
+  for (int k = 1; k <= 8; ++k)
+    SetCaption("mi_dbkopf" + std::to_string(k),
+               platform::QStringFromDisplay(OemToAnsiText(HeadKindNames[static_cast<std::size_t>(k)].str()))
+                   .toStdString());
+  SetCaption("mi_dbwerkstoffschraube", P(kTextMaterialBolt));
+  SetCaption("mi_dbwerkstoffschraubeBasedata", C(kCaptionBaseData));
+  SetCaption("mi_dbwerkstoffplatten", P(kTextMaterialPlates));
+  SetCaption("mi_dbwerkstoffplattenBasedata", C(kCaptionBaseData) + " 0 (pressung.dbf)");
+  SetCaption("mi_dbwerkstoffplattenbasematp1", C(kCaptionBaseData) + " 1 (mat_p_1.dbf)");
+  SetCaption("mi_dbmuttern", P(kTextNut));
+  for (int k = 1; k <= 3; ++k)
+    SetCaption("mi_dbmutter" + std::to_string(k),
+               platform::QStringFromDisplay(OemToAnsiText(NutKindNames[static_cast<std::size_t>(k)].str()))
+                   .toStdString());
+  SetCaption("mi_dbanziehwerkzeug", P(kTextTighteningTool));
+  SetCaption("mi_dbReibungmin", P(kTextFriction) + " min");
+  SetCaption("mi_dbgewindereibung", P(kTextFrictionThread));
+  SetCaption("mi_dbkopfreibung", P(kTextFrictionHead));
+  SetCaption("mi_dbtrennflaechenreibung", P(kTextFrictionMating));
+  SetCaption("mi_dbreibungminmax", P(kTextFriction) + " min/max");
+  SetCaption("mi_dbgewindereibungtol", P(kTextFrictionThread));
+  SetCaption("mi_dbkopfreibungtol", P(kTextFrictionHead));
+  SetCaption("mi_dbunterlegscheiben", P(kTextWashers));
+  SetCaption("mi_dbschraubenlaenge", P(kTextBoltLength));
+
+  SetCaption("mi_documentation", C(kCaptionDocument));
+  SetCaption("mi_docdrawinginfo", C(kCaptionDrawingData));
+  SetCaption("mi_docuShowChanges1", C(kCaptionModificationsInfo));
+  SetCaption("mi_docuPrintChanges", C(kCaptionModificationsPrintout));
+  SetCaption("mi_docuNewChange", C(kCaptionModificationNew));
+  SetCaption("mi_docuModifyChanges", C(kCaptionEditModification));
+  SetCaption("mi_docudeleteChange", C(kCaptionDeleteModification));
+  for (int n = 1; n <= 5; ++n)
+    SetCaption("mi_Document" + std::to_string(n), C(kCaptionDocument) + " &" + std::to_string(n));
+  SetCaption("mi_DocumentSetup", C(kCaptionDocumentSetup));
+
+  SetCaption("mi_Help", C(kCaptionHelp));
+  SetCaption("mi_HelpHilfebild", C(kCaptionAuxiliaryImages));
+  SetCaption("mi_helpErrorMessages", C(kCaptionErrorMessages));
+  SetCaption("mi_helplanguage", C(kCaptionMenu) + " " + C(kCaptionLanguage));
+}
+
+void Thh::SetLanguage(Word language) {
+  MenuLanguage = language;
+  SetMenuLanguage(language);
+  AbortFlag = 0;
+  SetProductMenuTexts(language);
+  ApplyMenuCaptions();
+  SetMainCaption();
+}

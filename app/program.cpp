@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/spreadsheet.h"
+#include "app/startup.h"
 #include "cad/init.h"
 #include "cad/plot_handoff.h"
 #include "calc/init.h"
@@ -25,6 +28,8 @@ void InitModules() {
   InitDbfModules();
   InitCalcModules();
   InitCadModules();
+  InitAppModules();
+  InitSpreadsheet();
   SetPlotCommandEditor(&EditPlotCommandLine);
   if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
   if (PltDir.empty()) PltDir = AddBackslash(platform::DataDirectory()) + "plt";
@@ -40,5 +45,9 @@ int RunProgram(int argc, char** argv) {
   SetCommandLineParams(params);
   int exitCode = 0;
   if (RunCommandLineMode(params, exitCode)) return exitCode;
-  return 0;
+  auto* window = new Thh;
+  window->show();
+  exitCode = platform::RunApplication();
+  delete window;
+  return exitCode;
 }

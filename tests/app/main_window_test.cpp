@@ -1,46 +1,232 @@
+// Must come before any Qt header (Qt's "slots" keyword).
+#include "framework/calc_messages.h"
+
 #include "app/main_window.h"
 
-#include <gtest/gtest.h>
-
+#include <QAction>
 #include <QFileInfo>
+#include <QImage>
+#include <QMenu>
+#include <QPixmap>
 
+#include "app/menu_texts.h"
+#include "app/project_files.h"
+#include "app_test_support.h"
+#include "calc/joint_records.h"
+#include "calc/project_file.h"
+#include "framework/config_file.h"
 #include "framework/display_list.h"
 #include "framework/drawing.h"
-#include "framework/globals.h"
-#include "framework/hpgl.h"
-#include "framework/init.h"
-#include "platform/os.h"
+#include "framework/menu_captions.h"
+#include "platform/dialogs.h"
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitFrameworkModules();
-    HorizontalPixels = 640;
-    VerticalPixels = 480;
-  }
-};
+using MainWindowTest = AppTest;
 
-TEST_F(MainWindowTest, IsTheGraphicsWindowAndPrintsItsList) {
+std::string Caption(const Thh& w, const std::string& item) { return w.Item(item)->text().toStdString(); }
+
+TEST_F(MainWindowTest, StartsWithTheDefaultProjectMenusAndStartPicture) {
+  Sample("null.bq4");
   {
     Thh main;
     EXPECT_EQ(&MainGraphWindow(), &main);
+    EXPECT_EQ(MainWindow(), &main);
     EXPECT_EQ(main.windowTitle().toStdString(), ProgTitle.str());
-    EXPECT_EQ(main.width(), 641);  // the configured graphics area
+    EXPECT_TRUE(CurrentFileName.empty());
+    EXPECT_EQ(CurrentDir, dir_ + "/");
+    EXPECT_EQ(InputModified, 0);
     ASSERT_NE(DisplayList, nullptr);
-    PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
-    ShowPltImage("tovi-rs");
-    EXPECT_EQ(AbortFlag, 0);
-    EXPECT_GT(DisplayList->size(), 50u);
+    EXPECT_GT(DisplayList->size(), 50u);  // the start picture
+    EXPECT_EQ(Caption(main, "mi_file"), "&File");
+    EXPECT_EQ(Caption(main, "mi_fileOpenTable"), "&Open... (&Table)");
+    EXPECT_EQ(Caption(main, "mi_viewmaterialnut0"), "&Nut/Clamping &Plates  0 (pressung)");
+    EXPECT_EQ(Caption(main, "mi_dbReibungmin"), "&Friction min");
+    EXPECT_EQ(Caption(main, "mi_Document3"), "D&ocument &3");
+    EXPECT_EQ(Caption(main, "mi_helplanguage"), "Menu &Language");
+    EXPECT_FALSE(main.Item("mi_fileprintersetup")->isVisible());
+    EXPECT_FALSE(main.Item("mi_OleExportExcel")->isEnabled());
+    EXPECT_FALSE(main.Item("mi_file1")->isVisible());  // no recent files
+    EXPECT_EQ(main.Item("mi_fileNew")->shortcut().toString().toStdString(), "Ctrl+N");
     std::string pdf = platform::ProcessTempDir() + "/start.pdf";
     ASSERT_TRUE(main.PrintToPdf(pdf));
     EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+    main.grab().save(QString::fromStdString(dir_ + "/main_window.png"));
+    RecentFiles[1] = "/somewhere/x.bq4";
   }
   EXPECT_EQ(DisplayList, nullptr);  // freed with the main window
-  GraphLine(0, 0, 1, 1);            // drawing afterwards records into a new list
-  ASSERT_NE(DisplayList, nullptr);
-  EXPECT_EQ(DisplayList->size(), 1u);
+  // Destroying the window wrote the state file.
+  RecentFiles[1].clear();
+  ReadSessionFile();
+  EXPECT_EQ(RecentFiles[1], "/somewhere/x.bq4");
+}
+
+TEST_F(MainWindowTest, LanguageSwitchSetsCommonAndProductTexts) {
+  Thh main;
+  main.SetLanguage(kLanguageKorean);
+  EXPECT_EQ(MenuLanguage, 8);
+  EXPECT_EQ(Caption(main, "mi_editreibung"), "마찰(&F)");
+  EXPECT_EQ(Caption(main, "mi_file"), "파일(&F)");
+  EXPECT_EQ(Caption(main, "mi_viewbetriebszustandmin"), "Working Cond. min.");
+  main.SetLanguage(kLanguageGerman);
+  EXPECT_EQ(Caption(main, "mi_editreibung"), "&Reibung");
+  EXPECT_EQ(Caption(main, "mi_fileexit"), "&Beenden");
+  EXPECT_EQ(Caption(main, "mi_dbReibungmin"), "&Reibung min");
+  // Swedish has no product texts: they stay German, the common ones change.
+  main.SetLanguage(kLanguageSwedish);
+  EXPECT_EQ(Caption(main, "mi_editreibung"), "&Reibung");
+  EXPECT_EQ(Caption(main, "mi_fileexit"), "&Avsluta");
+  main.SetLanguage(kLanguageEnglish);
+  EXPECT_EQ(Caption(main, "mi_editklemmstuecke"), "Clamping &Plates ");
+}
+
+TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
+  const std::string hot = Sample("hot.bq4");
+  Thh main;
+  {
+    platform::DialogScript script;
+    script.File(hot);
+    main.mi_fileOpenClick();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentFileName, "hot");
+  EXPECT_EQ(RecentFiles[1], hot);
+  EXPECT_TRUE(main.Item("mi_file1")->isVisible());
+  EXPECT_EQ(Caption(main, "mi_file1"), "&1 " + ShortenPathForMenu(hot));
+  EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
+
+  // Save As under a new name; the list gets it at the head.
+  const std::string copy = dir_ + "/copy.bq4";
+  {
+    platform::DialogScript script;
+    script.File(copy);
+    main.mi_FileSaveAsClick();
+  }
+  EXPECT_TRUE(TextFileExists(copy));
+  EXPECT_EQ(RecentFiles[1], copy);
+  EXPECT_EQ(RecentFiles[2], hot);
+
+  // Save under the current name asks nothing.
+  InputModified = 1;
+  main.mi_FileSaveClick();
+  EXPECT_EQ(InputModified, 0);
+
+  // A recent file that has gone is removed and reported.
+  std::filesystem::remove(copy);
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("File " + copy + " not found !");
+    main.OpenRecentFile(1);
+  }
+  EXPECT_EQ(RecentFiles[1], hot);
+  EXPECT_EQ(RecentFiles[2], "");
+  EXPECT_FALSE(main.Item("mi_file2")->isVisible());
+
+  // Opening it again from the list keeps it once.
+  main.OpenRecentFile(1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(RecentFiles[1], hot);
+  EXPECT_EQ(RecentFiles[2], "");
+}
+
+TEST_F(MainWindowTest, EditCommandsRecalculateAndCountMessages) {
+  Thh main;
+  // Cancel in the friction form: no change, but a calculation all the same.
+  InputModified = 0;
+  ClearCalcMessages();
+  AddErrorMessage("Warning: stale");
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    main.mi_editreibungClick();
+  }
+  EXPECT_EQ(InputModified, 0);
+  const std::string count = std::to_string(CalcMessages.count);
+  EXPECT_EQ(Caption(main, "mi_viewErrorMessages"), "&Error messages (" + count + ")");
+  EXPECT_EQ(main.Item("mi_viewErrorMessages")->isEnabled(), CalcMessages.count > 0);
+  // OK in the friction form marks the input changed.
+  {
+    platform::DialogScript script;
+    script.Ok();
+    main.mi_editreibungClick();
+  }
+  EXPECT_EQ(InputModified, 1);
+
+  // Three messages: the item says so and is enabled; none: (0), disabled.
+  ClearCalcMessages();
+  for (const char* m : {"Warning: a", "Warning: b", "Error  : c"}) AddErrorMessage(m);
+  main.UpdateAfterCalculation();
+  EXPECT_EQ(Caption(main, "mi_viewErrorMessages"), "&Error messages (3)");
+  EXPECT_TRUE(main.Item("mi_viewErrorMessages")->isEnabled());
+  ClearCalcMessages();
+  main.UpdateAfterCalculation();
+  EXPECT_EQ(Caption(main, "mi_viewErrorMessages"), "&Error messages (0)");
+  EXPECT_FALSE(main.Item("mi_viewErrorMessages")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TighteningNeedsBoltAndClampedParts) {
+  Thh main;
+  Klemmstuecke.nPlates = 0;
+  InputModified = 0;
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Please enter first bolt and clampng pieces");
+    main.mi_editanziehverfahrenClick();
+  }
+  EXPECT_EQ(InputModified, 0);
+}
+
+TEST_F(MainWindowTest, ClosingAnUnnamedChangedProjectAsks) {
+  Thh main;
+  InputModified = 1;
+  {
+    platform::DialogScript script;
+    script.No().Expect("Reject old data ?");
+    EXPECT_FALSE(main.FormCloseQuery());
+  }
+  {
+    platform::DialogScript script;
+    script.Yes();
+    EXPECT_TRUE(main.FormCloseQuery());
+  }
+}
+
+TEST_F(MainWindowTest, AboutBoxAndTemperature) {
+  Thh main;
+  {
+    platform::DialogScript script;
+    script.Ok();
+    main.mi_HelpAboutClick();
+    EXPECT_EQ(script.Shown().at(0).caption, "BQ4");
+  }
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_text", "25"}}).Ok({{"Edit_text", "120"}});
+    main.mi_edittemperaturClick();
+  }
+  EXPECT_EQ(Temperatur.T0, 25);
+  EXPECT_EQ(Temperatur.TWork, 120);
+  EXPECT_EQ(InputModified, 1);
+}
+
+TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
+  const std::string hot = Sample("hot.bq4");
+  SetCommandLineParams({hot});
+  {
+    Thh main;
+    EXPECT_EQ(StartedWithFile, 1);
+    EXPECT_EQ(CurrentFileName, "hot");
+    EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
+  }
+  // "/E" starts the window without reading the file.
+  InitFrameworkModules();
+  ConfigDir = TempDir = CadDir = EdiDir = DefaultDataDir = dir_;
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables";
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  SetCommandLineParams({hot, "/E"});
+  Thh main;
+  EXPECT_EQ(StartedWithFile, 0);
+  EXPECT_TRUE(CurrentFileName.empty());
 }
 
 }  // namespace

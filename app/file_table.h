@@ -1,0 +1,24 @@
+// File, Open Table: every project file of the current directory, loaded and
+// calculated one after the other, as one row each of a table of the main
+// inputs and results. A picked row opens that project.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Thh;
+
+constexpr int kFileTableColumns = 31;
+
+// The header row in the current unit system.
+std::vector<std::string> FileTableHeaders();
+// The row of the joint in memory for the file of that name and date text.
+std::vector<std::string> FileTableRow(const std::string& fileName, const std::string& dateText);
+
+// Sorts strings[first..last] ascending by character codes and moves indexes
+// alike (not stable); QuickSortStrings first sets indexes[k] = k.
+void QuickSortStringsRange(int first, int last, std::vector<std::string>& strings, std::vector<int>& indexes);
+void QuickSortStrings(std::vector<std::string>& strings, std::vector<int>& indexes, int first, int last);
+
+// The command.
+void RunFileTable(Thh& window);

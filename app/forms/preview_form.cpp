@@ -1,0 +1,139 @@
+#include "app/forms/preview_form.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/file_table.h"
+#include "app/spreadsheet.h"
+#include "framework/forms/picture_list_form.h"
+#include "framework/forms/placement.h"
+#include "framework/globals.h"
+#include "framework/help_texts.h"
+#include "framework/menu_captions.h"
+#include "platform/qt_text.h"
+
+bool PointInRect(int x, int y, int left, int top, int right, int bottom) {
+  return left < x && x < right && top < y && y < bottom;
+}
+
+TForm_preview::TForm_preview(QWidget* parent) : QDialog(parent) {
+  setObjectName("TForm_preview");
+  auto* layout = new QVBoxLayout(this);
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName("MainMenu1");
+  QMenu* file = MainMenu1->addMenu(QString::fromUtf8(MenuCaptions[kCaptionFile].c_str()));
+  file->setObjectName("mi_File");
+  mi_fileExportExcel = file->addAction("Export Excel");
+  mi_fileExportExcel->setObjectName("mi_fileExportExcel");
+  mi_fileExit = file->addAction(QString::fromUtf8(MenuCaptions[kCaptionFileExit].c_str()));
+  mi_fileExit->setObjectName("mi_fileExit");
+  QMenu* help = MainMenu1->addMenu(QString::fromUtf8(MenuCaptions[kCaptionHelp].c_str()));
+  help->setObjectName("mi_Help");
+  mi_HelpHelp = help->addAction(QString::fromUtf8(MenuCaptions[kCaptionHelp].c_str()));
+  mi_HelpHelp->setObjectName("mi_HelpHelp");
+  connect(mi_fileExportExcel, &QAction::triggered, this, &TForm_preview::mi_fileExportExcelClick);
+  connect(mi_fileExit, &QAction::triggered, this, &TForm_preview::mi_fileExitClick);
+  connect(mi_HelpHelp, &QAction::triggered, this, &TForm_preview::mi_HelpHelpClick);
+  layout->setMenuBar(MainMenu1);
+
+  StringGrid1 = new QTableWidget(this);
+  StringGrid1->setObjectName("StringGrid1");
+  StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  StringGrid1->verticalHeader()->setVisible(false);
+  StringGrid1->horizontalHeader()->setSectionsClickable(false);
+  StringGrid1->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(StringGrid1->horizontalHeader(), &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    StringGrid1MouseDown(p.x(), p.y());
+  });
+  connect(StringGrid1, &QTableWidget::cellClicked, this,
+          [this](int row, int column) { StringGrid1SelectCell(column, row + 1); });
+  layout->addWidget(StringGrid1);
+  resize(900, 500);
+  ScaleCenterForm(*this);
+  setWindowTitle(platform::QStringFromDisplay(ProgShortName + "  " + CurrentDir));
+  rows_.assign(1, std::vector<std::string>{"File", "Date"});
+  Refill();
+}
+
+void TForm_preview::SetHeaders(const std::vector<std::string>& headers) {
+  rows_[0] = headers;
+  Refill();
+  StringGrid1->setColumnWidth(0, 150);
+  StringGrid1->setColumnWidth(1, 64);
+  if (StringGrid1->columnCount() > 7) StringGrid1->setColumnWidth(7, 120);
+}
+
+void TForm_preview::AddRow(const std::vector<std::string>& cells) {
+  rows_.push_back(cells);
+  Refill();
+}
+
+std::string TForm_preview::CellText(int column, int row) const {
+  if (row < 0 || row >= static_cast<int>(rows_.size())) return {};
+  const auto& cells = rows_[static_cast<std::size_t>(row)];
+  return column >= 0 && column < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(column)] : std::string();
+}
+
+int TForm_preview::RowCount() const { return static_cast<int>(rows_.size()); }
+
+void TForm_preview::Refill() {
+  const int columns = static_cast<int>(rows_[0].size());
+  StringGrid1->setColumnCount(columns);
+  StringGrid1->setRowCount(RowCount() - 1);
+  for (int c = 0; c < columns; ++c)
+    StringGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(platform::QStringFromDisplay(CellText(c, 0))));
+  for (int r = 1; r < RowCount(); ++r)
+    for (int c = 0; c < columns; ++c)
+      StringGrid1->setItem(r - 1, c, new QTableWidgetItem(platform::QStringFromDisplay(CellText(c, r))));
+}
+
+void TForm_preview::SortByColumn(int column) {
+  const int n = RowCount() - 1;
+  if (n < 1) return;
+  std::vector<std::string> keys(static_cast<std::size_t>(n + 1));
+  std::vector<int> index(static_cast<std::size_t>(n + 1));
+  for (int r = 1; r <= n; ++r) keys[static_cast<std::size_t>(r)] = CellText(column, r);
+  QuickSortStrings(keys, index, 1, n);
+  std::vector<std::vector<std::string>> sorted(rows_.size());
+  sorted[0] = rows_[0];
+  for (int r = 1; r <= n; ++r) sorted[static_cast<std::size_t>(r)] = rows_[static_cast<std::size_t>(index[static_cast<std::size_t>(r)])];
+  rows_ = std::move(sorted);
+  Refill();
+}
+
+void TForm_preview::StringGrid1SelectCell(int, int row) {
+  if (row == selectedRow_ || row < 1 || row >= RowCount()) return;
+  selectedRow_ = row;
+  AbortFlag = 0;
+  accept();
+}
+
+void TForm_preview::StringGrid1MouseDown(int x, int y) {
+  QHeaderView* header = StringGrid1->horizontalHeader();
+  for (int c = 0; c < StringGrid1->columnCount(); ++c) {
+    const int left = header->sectionViewportPosition(c);
+    if (PointInRect(x, y, left, 0, left + header->sectionSize(c), header->height())) {
+      SortByColumn(c);
+      return;
+    }
+  }
+}
+
+void TForm_preview::mi_fileExportExcelClick() { ExportGridToExcel(rows_); }
+
+void TForm_preview::mi_fileExitClick() { reject(); }
+
+void TForm_preview::mi_HelpHelpClick() {
+  ShowHelpText(3400, "", 1);
+  AbortFlag = 0;
+}
+
+void TForm_preview::reject() {
+  AbortFlag = 1;
+  QDialog::reject();
+}

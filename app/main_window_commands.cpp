@@ -1,0 +1,366 @@
+// The handlers of the main window's menu commands: file handling, the edit
+// commands that recalculate the joint, the spreadsheet and help items.
+// Before any Qt header: Qt's "slots" keyword would hide the message slots.
+#include "framework/calc_messages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+#include "app/drawing_commands.h"
+#include "app/file_table.h"
+#include "app/forms/about_box.h"
+#include "app/main_window.h"
+#include "app/printing.h"
+#include "app/project_files.h"
+#include "app/spreadsheet.h"
+#include "calc/calculation.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/input_listing.h"
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/project_file.h"
+#include "framework/change_history.h"
+#include "framework/charset.h"
+#include "framework/colours.h"
+#include "framework/config_file.h"
+#include "framework/documents.h"
+#include "framework/drawing.h"
+#include "framework/error_explanations.h"
+#include "framework/file_utils.h"
+#include "framework/forms/config_form.h"
+#include "framework/forms/placement.h"
+#include "framework/globals.h"
+#include "framework/input_dialogs.h"
+#include "framework/menu_captions.h"
+#include "framework/message_box.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
+#include "platform/qt_text.h"
+
+namespace {
+
+const char* const kWebAddress = "https://www.bq4.example";
+const char* const kSupportAddress = "support@bq4.example";
+const char* const kNoBoltOrPlates = "Please enter first bolt and clampng pieces";
+
+bool JointHasBoltAndPlates() { return Klemmstuecke.nPlates > 0 && Schraube.nSections > 0; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Caption, recent files, messages item
+
+void Thh::SetMainCaption() {
+  std::string caption;
+  UpdateMainCaption(caption);
+  setWindowTitle(platform::QStringFromDisplay(caption));
+  UpdateRecentFileMenu();
+}
+
+void Thh::SetCaptionText(const std::string& text) { setWindowTitle(platform::QStringFromDisplay(text)); }
+
+void Thh::InitRecentFileMenu(QAction* exitItem) {
+  const QList<QAction*> actions = Menu("mi_file")->actions();
+  RecentFileAnchor = static_cast<int>(actions.indexOf(exitItem));
+  UpdateRecentFileMenu();
+}
+
+void Thh::UpdateRecentFileItem(QAction* item, int n) {
+  if (!item) return;
+  const std::string caption = RecentFileCaption(n);
+  item->setVisible(!caption.empty());
+  if (!caption.empty()) item->setText(QString::fromLocal8Bit(caption.c_str()));
+}
+
+void Thh::UpdateRecentFileMenu() {
+  const QList<QAction*> actions = Menu("mi_file")->actions();
+  const int anchor = RecentFileAnchor;
+  if (anchor < 6 || anchor >= actions.size()) return;
+  actions[anchor - 1]->setVisible(!RecentFiles[1].empty());
+  for (int n = 1; n <= 4; ++n) UpdateRecentFileItem(actions[anchor - 6 + n], n);
+}
+
+void Thh::OpenRecentFile(int n) {
+  AbortFlag = 0;
+  QuerySaveChanges();
+  if (AbortFlag) return;
+  const std::string path = RecentFiles[static_cast<std::size_t>(n)];
+  if (!path.empty() && TextFileExists(path)) {
+    CurrentFileName = ExtractNameOnly(path);
+    CurrentDir = ExtractDirPart(path);
+    ReadCalcFile(path);
+    if (!AbortFlag) {
+      AddRecentFile(CurrentFileName);
+      InputModified = 0;
+      UpdateAfterCalculation();
+    }
+    SetMainCaption();
+    return;
+  }
+  RemoveRecentFile(n);
+  ApplyMenuCaptions();
+  UpdateRecentFileMenu();
+  ShowMessageText("File " + path + " not found !");
+}
+
+void Thh::UpdateAfterCalculation() {
+  const std::string count = std::to_string(CalcMessages.count);
+  SetCaption("mi_viewErrorMessages", MenuCaptions[kCaptionErrorMessages] + " (" + count + ")");
+  if (QAction* item = Item("mi_viewErrorMessages")) item->setEnabled(CalcMessages.count > 0);
+  RunRedrawCurrentView();
+}
+
+// ---------------------------------------------------------------------------
+// File menu
+
+void Thh::mi_fileNewClick() {
+  AbortFlag = 0;
+  QuerySaveChanges();
+  if (AbortFlag) return;
+  if (TextFileExists(AddBackslash(CurrentDir) + "null." + InputFileExt.str())) ReadCalcFile("null");
+  AbortFlag = 0;
+  ResetChangeHistory();
+  ClearDocumentRecords();
+  GraphClear();
+  CurrentFileName.clear();
+  SetMainCaption();
+  GuidedNewInput();
+}
+
+void Thh::GuidedNewInput() {
+  if (DrawingTitleDialogAvailable()) ShowDrawingTitleDialogCommand();
+  if (AbortFlag) return;
+  PreliminaryDesign();
+  if (!AbortFlag) InputBoltType();
+  if (!AbortFlag) EditClampingPieces();
+  if (!AbortFlag) InputNut();
+  if (AbortFlag) return;
+  RunFrictionForm();
+  if (AbortFlag) return;
+  InputLoad();
+  if (AbortFlag) return;
+  if (!JointHasBoltAndPlates()) {
+    ShowTraceMessage(AnsiToOemText(kNoBoltOrPlates));
+    return;
+  }
+  RunTighteningFormCommand();
+  if (AbortFlag) {
+    AbortFlag = 0;
+    CalculateJoint();
+    return;
+  }
+  InputModified = 1;
+  CalculateJoint();
+  ShowCalculationMessages();
+  UpdateAfterCalculation();
+  InputModified = 1;
+}
+
+void Thh::mi_fileOpenClick() {
+  AbortFlag = 0;
+  QuerySaveChanges();
+  if (AbortFlag) return;
+  ReadCalcFile("");
+  if (AbortFlag) return;
+  InputModified = 0;
+  AddRecentFile(CurrentFileName);
+  UpdateAfterCalculation();
+  SetMainCaption();
+}
+
+void Thh::mi_fileOpenTableClick() {
+  AbortFlag = 0;
+  RunFileTable(*this);
+}
+
+void Thh::mi_FileSaveClick() {
+  AbortFlag = 0;
+  SaveInputFile(CurrentFileName);
+  if (!AbortFlag) InputModified = 0;
+  SetMainCaption();
+}
+
+void Thh::mi_FileSaveAsClick() {
+  AbortFlag = 0;
+  WriteCalcFile("");
+  if (!AbortFlag) {
+    InputModified = 0;
+    AddRecentFile(CurrentFileName);
+  }
+  SetMainCaption();
+}
+
+void Thh::mi_fileprintClick() {
+  AbortFlag = 0;
+  ShowPrintConfiguration(false);
+}
+
+void Thh::mi_fileprintersetupClick() {
+  AbortFlag = 0;
+  ShowPrintConfiguration(true);
+}
+
+void Thh::mi_filePrintMacroClick() {
+  AbortFlag = 0;
+  RunPrintMacro(*this);
+}
+
+void Thh::mi_fileConfigClick() {
+  AbortFlag = 0;
+  {
+    Tconfig form(this);
+    platform::ExecModal(form, "Tconfig");
+  }
+  FitToScreen();
+}
+
+void Thh::mi_fileexitClick() { close(); }
+
+// ---------------------------------------------------------------------------
+// Edit menu
+
+void Thh::EditCommand(const std::function<void()>& input) {
+  AbortFlag = 0;
+  input();
+  if (!AbortFlag) InputModified = 1;
+  CalculateJoint();
+  UpdateAfterCalculation();
+}
+
+void Thh::mi_edittextClick() {
+  AbortFlag = 0;
+  ShowDrawingTitleDialogCommand();
+  if (!AbortFlag) InputModified = 1;
+}
+
+void Thh::mi_editvorauslegungClick() {
+  AbortFlag = 0;
+  PreliminaryDesign();
+  if (!AbortFlag) {
+    CalculateJoint();
+    if (!AbortFlag) InputModified = 1;
+  }
+  GraphClear();
+}
+
+void Thh::mi_editschraubeneuClick() { EditCommand(InputBoltType); }
+void Thh::mi_editschraubeeditClick() { EditCommand(RunBoltFormCommand); }
+void Thh::mi_editklemmstueckeClick() { EditCommand(EditClampingPieces); }
+void Thh::mi_editmutterneuClick() { EditCommand(InputNut); }
+void Thh::mi_editmuttereditClick() { EditCommand(RunNutFormCommand); }
+void Thh::mi_editreibungClick() { EditCommand(RunFrictionForm); }
+void Thh::mi_editlastClick() { EditCommand(InputLoad); }
+
+void Thh::mi_editanziehverfahrenClick() {
+  AbortFlag = 0;
+  if (!JointHasBoltAndPlates()) {
+    ShowTraceMessage(AnsiToOemText(kNoBoltOrPlates));
+    return;
+  }
+  EditCommand(RunTighteningFormCommand);
+}
+
+void Thh::mi_edittemperaturClick() {
+  AbortFlag = 0;
+  Extended t0 = Temperatur.T0;
+  Extended work = Temperatur.TWork;
+  SetHelpNo(0);
+  InputFloatInRange("reference (assembly) temperature T0 [deg C]", t0, -200, 1000);
+  if (!AbortFlag) InputFloatInRange("working temperature [deg C]", work, -200, 1000);
+  if (!AbortFlag) {
+    Temperatur.T0 = t0;
+    Temperatur.TWork = work;
+    InputModified = 1;
+  }
+  CalculateJoint();
+  UpdateAfterCalculation();
+}
+
+void Thh::mi_editexzKraftangriffClick() {
+  AbortFlag = 0;
+  InputForceIntroduction();
+  if (!AbortFlag) InputModified = 1;
+  CalculateJoint();
+  AbortFlag = 0;
+  RunDiagramCommand(3, kCadScreen);
+}
+
+void Thh::mi_editflanschClick() {
+  AbortFlag = 0;
+  int bolts = Flansch.nBolts;
+  Extended dt = Flansch.DT;
+  Extended da = Flansch.Da;
+  InputIntInRange("number of bolts", bolts, 1, 200);
+  if (!AbortFlag) InputLengthInRange("bolt circle diameter DT", dt, 1, 100000);
+  if (!AbortFlag) InputLengthInRange("outer diameter Da", da, dt, 100000);
+  if (AbortFlag) return;
+  Flansch.nBolts = bolts;
+  Flansch.DT = dt;
+  Flansch.Da = da;
+  InputModified = 1;
+}
+
+void Thh::mi_editpreloadClick() {
+  AbortFlag = 0;
+  RunPreloadForm();
+}
+
+void Thh::mi_editberechnungClick() { EditCommand(RunCalcOptionsForm); }
+
+void Thh::mi_editinfoClick() {
+  AbortFlag = 0;
+  WriteInputListing();
+}
+
+// ---------------------------------------------------------------------------
+// OLE menu
+
+void Thh::mi_oleStartExcelClick() {
+  AbortFlag = 0;
+  StartExcel();
+  if (AbortFlag) return;
+  Item("mi_OleExportExcel")->setEnabled(true);
+  Item("mi_oleImportExcel")->setEnabled(true);
+}
+
+void Thh::mi_OleExportExcelClick() {
+  AbortFlag = 0;
+  ExportInputToExcel();
+}
+
+void Thh::mi_oleImportExcelClick() {}
+
+void Thh::mi_OlePrintoutExcelClick() {
+  AbortFlag = 0;
+  PrintoutToExcel();
+}
+
+// ---------------------------------------------------------------------------
+// Help menu
+
+void Thh::mi_helphistoryClick() {
+  AbortFlag = 0;
+  const std::string document = AddBackslash(PltDir) + ProgShortNameLower + ".doc";
+  bool started = WordProcessorPath.empty() ? platform::OpenWithDefaultProgram(document)
+                                           : platform::StartProgram(WordProcessorPath, {document});
+  if (!started) ShowMessageText("file " + document + " cannot be opened");
+}
+
+void Thh::mi_helpwwwClick() {
+  AbortFlag = 0;
+  platform::OpenWithDefaultProgram(kWebAddress);
+}
+
+void Thh::mi_helpemailClick() {
+  AbortFlag = 0;
+  const std::string subject = ProgShortName + " " + ProgVersion + " " + ProgTitle.str();
+  std::string encoded;
+  for (char c : subject) encoded += c == ' ' ? std::string("%20") : std::string(1, c);
+  platform::OpenWithDefaultProgram(std::string("mailto:") + kSupportAddress + "?subject=" + encoded);
+}
+
+void Thh::mi_HelpAboutClick() {
+  AbortFlag = 0;
+  RunAboutBox(this);
+}

@@ -1,0 +1,124 @@
+#include "app/printing.h"
+
+#include <QCheckBox>
+
+#include "app/drawing_commands.h"
+#include "app/forms/printconf_form.h"
+#include "app/main_window.h"
+#include "calc/report.h"
+#include "framework/error_explanations.h"
+#include "framework/forms/printmac_form.h"
+#include "framework/globals.h"
+#include "framework/graph_transform.h"
+#include "framework/menu_captions.h"
+#include "framework/message_box.h"
+#include "framework/printer_setup.h"
+#include "framework/text_output.h"
+#include "app/menu_texts.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+
+void ShowPrintConfiguration(bool printerSetupMode) {
+  TForm_printconf form(printerSetupMode, MainWindow());
+  if (platform::ExecModal(form, "TForm_printconf") != platform::DialogResult::Ok) AbortFlag = 1;
+}
+
+void PrintDisplayList(Thh& window, bool setupPage) {
+  if (setupPage) SetupPrinterPage(PrintMode);
+  if (!platform::BeginPrinterDocument(ProgShortName)) {
+    ShowTraceMessage("The printer could not be opened.");
+    AbortFlag = 1;
+    return;
+  }
+  PrintingGraphics = true;
+  PrintingToPrinter = 1;
+  window.FormPaint();
+  PrintingGraphics = false;
+  PrintingToPrinter = 0;
+  if (!platform::EndPrinterDocument()) {
+    ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
+    AbortFlag = 1;
+  }
+}
+
+namespace {
+
+// The print-outs of the macro, box 1..13 (box 14 is not used).
+struct MacroEntry {
+  int productText;   // caption from the product texts, or 0
+  int captionRow;    // caption from the framework's texts, or 0
+  void (*draw)();
+};
+
+void MacroSheet1() { RunDrawSheet(1, kCadScreen); }
+void MacroDiagram3() { RunDiagramCommand(3, kCadScreen); }
+void MacroDiagram1() { RunDiagramCommand(1, kCadScreen); }
+void MacroDiagram4() { RunDiagramCommand(4, kCadScreen); }
+void MacroDiagram2() { RunDiagramCommand(2, kCadScreen); }
+void MacroDiagram5() { RunDiagramCommand(5, kCadScreen); }
+void MacroDrawing() { RunDrawBoltedJoint(1, kCadScreen); }
+void MacroDiagram6() { RunDiagramCommand(6, kCadScreen); }
+void MacroDiagram7() { RunDiagramCommand(7, kCadScreen); }
+void MacroDiagram8() { RunDiagramCommand(8, kCadScreen); }
+void MacroFlange() { RunDrawFlange(kCadScreen); }
+void MacroSheet2() { RunDrawSheet(2, kCadScreen); }
+
+const MacroEntry kMacro[13] = {
+    {0, kCaptionPrintout, nullptr},
+    {kTextTableDrawing, 0, MacroSheet1},
+    {kTextLoadExtension, 0, MacroDiagram3},
+    {kTextAssemblyReqd, 0, MacroDiagram1},
+    {kTextAssembly, 0, MacroDiagram4},
+    {kTextWorkingReqd, 0, MacroDiagram2},
+    {kTextWorkingMax, 0, MacroDiagram5},
+    {0, kCaptionDrawing, MacroDrawing},
+    {kTextMAlphaDiagram, 0, MacroDiagram6},
+    {kTextFAlphaDiagram, 0, MacroDiagram7},
+    {kTextFmMaDiagram, 0, MacroDiagram8},
+    {kTextFlange, 0, MacroFlange},
+    {kTextForces, 0, MacroSheet2},
+};
+
+}  // namespace
+
+void RunPrintMacro(Thh& window) {
+  if (CalcFatalFlag) {
+    ShowCalculationMessages();
+    return;
+  }
+  TForm_printmac form(&window);
+  for (int k = 1; k <= 13; ++k) {
+    const MacroEntry& e = kMacro[k - 1];
+    const std::string& caption = e.productText ? ProductTexts[static_cast<std::size_t>(e.productText)]
+                                               : MenuCaptions[static_cast<std::size_t>(e.captionRow)];
+    form.CheckBox(k)->setText(QString::fromUtf8(caption.c_str()));
+  }
+  // The flange picture is never offered.
+  form.CheckBox(12)->setChecked(false);
+  form.CheckBox(12)->setEnabled(false);
+  form.CheckBox(14)->setVisible(false);
+  if (platform::ExecModal(form, "TForm_printmac") != platform::DialogResult::Ok || AbortFlag) return;
+  platform::PrintChoice choice = platform::PrinterChoice();
+  if (!platform::AskPrint(choice)) {
+    AbortFlag = 1;
+    return;
+  }
+  platform::SetPrinterChoice(choice);
+  for (int k = 1; k <= 13; ++k) {
+    if (k == 12 || !(PrintMacroSelection & (1 << (k - 1)))) continue;
+    AbortFlag = 0;
+    if (k == 1) {
+      const Word device = TextDevice;
+      const Byte ask = AskTextDevice;
+      AskTextDevice = 0;
+      TextDevice = kDevicePrinter;
+      WritePrintout();
+      TextDevice = device;
+      AskTextDevice = ask;
+      continue;
+    }
+    kMacro[k - 1].draw();
+    if (AbortFlag) continue;
+    PrintDisplayList(window, true);
+  }
+}

@@ -1,0 +1,50 @@
+// Spreadsheet export. The program writes a workbook file (.xlsx) and opens it
+// with the configured table program ("external database"), or the desktop's
+// default program for workbooks: Start Excel and Export put the saved project
+// file into column 1, Printout -> Excel puts the report's TAB-separated rows
+// into a workbook of their own, and the file table exports its grid.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// One sheet of cells, rows and columns counted from 1; texts are UTF-8.
+struct TWorkbook {
+  std::map<std::pair<int, int>, std::string> cells;
+
+  void SetCell(int row, int column, std::string text);
+  const std::string* Cell(int row, int column) const;
+  // Every line of a TAB-separated text file (display code page) into the
+  // rows from 1, one field per column; false when the file cannot be read.
+  bool OpenText(const std::string& path);
+  // Writes the workbook (one sheet); a text that is a plain number is stored
+  // as a number. False with the reason when the file cannot be written.
+  bool Save(const std::string& path, std::string& error) const;
+};
+
+// The running spreadsheet: its workbooks, the last one active.
+struct TSpreadsheetApp {
+  std::vector<TWorkbook> workbooks;
+  TWorkbook& Add();
+  TWorkbook& Active();
+  // Writes the active workbook to a new file in the temporary directory and
+  // opens it; false when it cannot be written or opened.
+  bool Show();
+  std::string lastFile;  // the file written by the last Show
+};
+
+// Created by Start Excel; lives until the program ends.
+extern std::unique_ptr<TSpreadsheetApp> ExcelApp;
+
+void InitSpreadsheet();
+
+// OLE menu commands.
+void StartExcel();
+void ExportInputToExcel();
+void PrintoutToExcel();
+
+// A new workbook with the given rows (row 0 of the grid into row 1) shown.
+void ExportGridToExcel(const std::vector<std::vector<std::string>>& rows);

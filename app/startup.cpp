@@ -1,0 +1,151 @@
+#include "app/startup.h"
+
+#include <cstdio>
+
+#include "app/command_line.h"
+#include "app/drawing_commands.h"
+#include "app/menu_texts.h"
+#include "calc/calculation.h"
+#include "calc/project_file.h"
+#include "framework/config_file.h"
+#include "framework/display_list.h"
+#include "framework/drawing.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/message_box.h"
+#include "framework/text_utils.h"
+#include "framework/number_format.h"
+#include "framework/calc_messages.h"
+
+void InitAppModules() { InitMenuTexts(); }
+
+namespace {
+
+bool IsSwitch(const std::string& p, const char* upper, const char* lower) { return p == upper || p == lower; }
+
+// The parameters without "/NOGUI", which may stand anywhere.
+std::vector<std::string> WindowParams() {
+  std::vector<std::string> params;
+  for (const auto& p : CommandLineParams())
+    if (UpperCaseText(p) != "/NOGUI") params.push_back(p);
+  return params;
+}
+
+// A project named on the command line, for the window.
+void LoadCommandLineFile() {
+  TraceMessagesOn = 0;
+  ReadCalcFile(CurrentFileName);
+  RunRedrawCurrentView();
+  StartedWithFile = 1;
+  TraceMessagesOn = 1;
+  if (!AbortFlag) {
+    // The name carries its own directory.
+    FileNameWithPath = 1;
+    return;
+  }
+  // A file that cannot be loaded becomes the name of a new project, unless
+  // no file of that name can be created.
+  AbortFlag = 0;
+  StartedWithFile = 0;
+  ConfirmOverwrite(CurrentFileName);
+  if (AbortFlag) {
+    CurrentFileName.clear();
+    return;
+  }
+  // The new project lives where its name says.
+  const std::string name = CurrentFileName;
+  CurrentDir = ExtractDirPart(name);
+  CurrentFileName = StripPathAndExt(name);
+  AbortFlag = 0;
+}
+
+}  // namespace
+
+void StartUp(Word mode) {
+  if (mode < 6 || mode > 9) ReadConfigFile();
+  AbortFlag = 0;
+  TraceMessagesOn = 1;
+  RepairConfigDirs();
+  AbortFlag = 0;
+  CurrentDir.clear();
+  std::string newProjectName;
+  const std::vector<std::string> params = WindowParams();
+  if (!params.empty()) {
+    const std::string& first = params[0];
+    const std::string second = params.size() > 1 ? params[1] : "";
+    if (!IsSwitch(second, "/E", "/e") && second != "/G" && first.find('.') != std::string::npos) {
+      CurrentFileName = first;
+      LoadCommandLineFile();
+      if (!StartedWithFile && !CurrentFileName.empty()) newProjectName = CurrentFileName;
+    }
+  }
+  if (StartedWithFile) {
+    // The loader set CurrentDir and CurrentFileName from the path.
+  } else {
+    const std::string keepDir = CurrentDir;
+    SetBusyCursor();
+    CurrentDir = keepDir.empty() ? AddBackslash(DefaultDataDir) : keepDir;
+    GraphSetWindow(true, true, 0.1, 0.05, 0.95, 0.95, 0, 0, 36.9, 32);
+    GraphLogo();
+    if (TextFileExists(AddBackslash(CurrentDir) + "null." + InputFileExt.str())) {
+      ReadCalcFile("null");
+      CurrentFileName.clear();
+      CurrentDir = keepDir.empty() ? AddBackslash(DefaultDataDir) : keepDir;
+    }
+    CurrentFileName = newProjectName;
+    RestoreCursor();
+  }
+  AbortFlag = 0;
+  if (mode == 1 || mode == 4 || mode == 8) CalculateJoint();
+  AbortFlag = 0;
+  InputModified = 0;
+}
+
+void CommandLineCadExport(TCadDevice device, int item) {
+  if (item >= 1 && item <= 4)
+    RunDrawBoltedJoint(item, device);
+  else if (item == 5)
+    RunDrawBoltPart(device);
+  else if (item == 6)
+    RunDrawNutPart(device);
+  else if (item == 7)
+    RunDrawClampingPieces(device);
+  else if (item >= 8 && item <= 12)
+    RunDiagramCommand(item - 7, device);
+  else if (item == 13)
+    RunDrawSheet(1, device);
+  else if (item == 14)
+    RunDrawSheet(2, device);
+}
+
+int RunBatchCadExport(const std::string& projectFile, const std::string& parameter) {
+  const Byte trace = TraceMessagesOn;
+  TraceMessagesOn = 0;
+  ReadConfigFile();
+  AbortFlag = 0;
+  RepairConfigDirs();
+  AbortFlag = 0;
+  ReadCalcFile(projectFile);
+  TraceMessagesOn = trace;
+  if (AbortFlag) {
+    std::fprintf(stderr, "%s\n",
+                 (LastFileErrorText().empty() ? projectFile + " cannot be loaded" : LastFileErrorText()).c_str());
+    return kExitLoadFailed;
+  }
+  if (CalcFatalFlag) {
+    std::fprintf(stderr, "%s: the joint cannot be calculated:\n", projectFile.c_str());
+    for (std::size_t i = 1; i <= CalcMessages.count; ++i) std::fprintf(stderr, "%s\n", CalcMessages.slots[i].str().c_str());
+    return kExitCalcFatal;
+  }
+  // The drawing goes beside the project file, named after it.
+  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
+  CurrentDir.clear();
+  CadBatchMode = 1;
+  const TCadDevice device = static_cast<TCadDevice>(TextToInt(parameter.substr(4, 1)));
+  const int item = parameter.size() > 6 ? TextToInt(parameter.substr(6)) : 0;
+  AbortFlag = 0;
+  CommandLineCadExport(device, item);
+  CadBatchMode = 0;
+  // A drawing that could not be written is a failed run.
+  return AbortFlag ? kExitLoadFailed : kExitOk;
+}

@@ -1,0 +1,30 @@
+// Start-up of the main window: the command line's window modes, the default
+// project and the first calculation; and the CAD output of one item that the
+// command line's "/CADi:j" asks for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cad/cad_output.h"
+#include "framework/types.h"
+
+// Module initialisation of the main application (its menu texts).
+void InitAppModules();
+
+// Evaluates the command line for the window: a project named on it is loaded
+// (a name that cannot be loaded becomes the name of a new project), "/E" and
+// "/G" skip the load, and without a file the default project "null" of the
+// data directory is read when it is there. Mode 6..9 does not read the
+// configuration again; modes 1, 4 and 8 calculate at the end. The batch
+// modes never reach here: they end the program before a window exists.
+void StartUp(Word mode);
+
+// Item 1..4 joint views, 5 bolt, 6 nut, 7 clamped parts, 8..12 diagram kinds
+// 1..5, 13 drawing sheet, 14 forces table; other items draw nothing.
+void CommandLineCadExport(TCadDevice device, int item);
+
+// The "/CADi:j" batch run on a project file. The drawing is written beside
+// the project, named after it. Exit code 0; 1 when the file cannot be loaded
+// or the drawing not written; 2 when the joint cannot be calculated.
+int RunBatchCadExport(const std::string& projectFile, const std::string& parameter);

@@ -1,0 +1,103 @@
+#include "app/project_files.h"
+
+#include "app_test_support.h"
+#include "calc/project_file.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+using ProjectFilesTest = AppTest;
+
+TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirst) {
+  CurrentDir = "/p/";
+  for (const char* name : {"a", "b", "c", "d"}) AddRecentFile(name);
+  EXPECT_EQ(RecentFiles[1], "/p/d.bq4");
+  EXPECT_EQ(RecentFiles[4], "/p/a.bq4");
+  AddRecentFile("B");  // the same file in another case moves to the head
+  EXPECT_EQ(RecentFiles[1], "/p/B.bq4");
+  EXPECT_EQ(RecentFiles[2], "/p/d.bq4");
+  EXPECT_EQ(RecentFiles[3], "/p/c.bq4");
+  EXPECT_EQ(RecentFiles[4], "/p/a.bq4");
+  AddRecentFile("e");  // the oldest drops out
+  EXPECT_EQ(RecentFiles[4], "/p/c.bq4");
+  RemoveRecentFile(2);
+  EXPECT_EQ(RecentFiles[2], "/p/d.bq4");
+  EXPECT_EQ(RecentFiles[4], "");
+  EXPECT_EQ(RecentFileCaption(1), "&1 /p/e.bq4");
+  EXPECT_EQ(RecentFileCaption(4), "");
+}
+
+TEST_F(ProjectFilesTest, LongPathsAreShortenedBetweenFirstAndLastSeparator) {
+  const std::string p49 = "/" + std::string(41, 'a') + "/bb.bq4";
+  ASSERT_EQ(p49.size(), 49u);
+  EXPECT_EQ(ShortenPathForMenu(p49), p49);
+  const std::string p50 = "home/" + std::string(38, 'a') + "/xx.bq4";
+  ASSERT_EQ(p50.size(), 50u);
+  EXPECT_EQ(ShortenPathForMenu(p50), "home/.../xx.bq4");
+  const std::string noSeparator(60, 'z');
+  EXPECT_EQ(ShortenPathForMenu(noSeparator), noSeparator);
+}
+
+TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
+  // Nothing changed: nothing asked.
+  CurrentFileName.clear();
+  QuerySaveChanges();
+  EXPECT_EQ(AbortFlag, 0);
+  // An unnamed, changed project: No keeps it (the command stops).
+  InputModified = 1;
+  {
+    platform::DialogScript script;
+    script.No().Expect("Reject old data ?");
+    QuerySaveChanges();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(InputModified, 1);
+  AbortFlag = 0;
+  {
+    platform::DialogScript script;
+    script.Yes();
+    QuerySaveChanges();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(InputModified, 0);
+  // A named project: Yes saves it under its name without asking to overwrite.
+  CurrentDir = dir_ + "/";
+  CurrentFileName = "joint";
+  InputModified = 1;
+  {
+    platform::DialogScript script;
+    script.Yes().Expect("Save file (" + dir_ + "/joint.bq4) ?");
+    QuerySaveChanges();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(InputModified, 0);
+  EXPECT_TRUE(TextFileExists(dir_ + "/joint.bq4"));
+  InputModified = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    QuerySaveChanges();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(InputModified, 1);
+  // Started on a file in archive mode: never asked.
+  AbortFlag = 0;
+  StartedWithFile = 1;
+  ArchiveFlag = 1;
+  QuerySaveChanges();
+  EXPECT_EQ(InputModified, 0);
+}
+
+TEST_F(ProjectFilesTest, TemporaryBlockFilesAreDeleted) {
+  for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) {
+    std::FILE* f = std::fopen((dir_ + "/" + name).c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  EXPECT_TRUE(DeleteTempFiles());
+  EXPECT_FALSE(TextFileExists(dir_ + "/$A.dx$"));
+  EXPECT_FALSE(TextFileExists(dir_ + "/$B.dx$"));
+  EXPECT_TRUE(TextFileExists(dir_ + "/keep.dxf"));
+}
+
+}  // namespace
