@@ -63,7 +63,7 @@ std::vector<std::string> CommandLineHelpLines() {
   return lines;
 }
 
-int RunBatchReport(const std::string& projectFile) {
+int LoadBatchProject(const std::string& projectFile) {
   // The user's settings (directories, units, number formats); a batch run
   // reports only what makes it fail.
   const Byte trace = TraceMessagesOn;
@@ -83,10 +83,16 @@ int RunBatchReport(const std::string& projectFile) {
     PrintCalcMessagesToStderr();
     return kExitCalcFatal;
   }
-  // The report goes beside the project file: its path without the extension.
+  // The output goes beside the project file: its path without the extension.
   CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
   CurrentDir.clear();
   FileNameWithPath = 1;
+  return kExitOk;
+}
+
+int RunBatchReport(const std::string& projectFile) {
+  const int loaded = LoadBatchProject(projectFile);
+  if (loaded != kExitOk) return loaded;
   AskTextDevice = 0;
   TextDevice = kDeviceBatchTxt;
   WritePrintout();

@@ -20,6 +20,11 @@ std::vector<std::string> CommandLineHelpLines();
 // Start-up has initialised the modules before.
 bool RunCommandLineMode(const std::vector<std::string>& params, int& exitCode);
 
+// Start of every batch mode: the user's settings, the project loaded and
+// calculated, CurrentFileName the project's path without the extension.
+// kExitOk, or the exit code of the failure (its reason on stderr).
+int LoadBatchProject(const std::string& projectFile);
+
 // The batch report: loads the project, calculates it and writes its report
 // as a TAB-separated text file beside the project (x.bq4 gives x.txt).
 int RunBatchReport(const std::string& projectFile);

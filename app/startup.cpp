@@ -1,3 +1,6 @@
+// Before any Qt header: Qt's "slots" keyword would hide the message slots.
+#include "framework/calc_messages.h"
+
 #include "app/startup.h"
 
 #include <cstdio>
@@ -5,6 +8,14 @@
 #include "app/command_line.h"
 #include "app/drawing_commands.h"
 #include "app/menu_texts.h"
+#include "app/spreadsheet.h"
+#include "cad/init.h"
+#include "cad/plot_handoff.h"
+#include "calc/init.h"
+#include "dbf/init.h"
+#include "framework/forms/config_form_plot.h"
+#include "framework/init.h"
+#include "platform/os.h"
 #include "calc/calculation.h"
 #include "calc/project_file.h"
 #include "framework/config_file.h"
@@ -15,9 +26,20 @@
 #include "framework/message_box.h"
 #include "framework/text_utils.h"
 #include "framework/number_format.h"
-#include "framework/calc_messages.h"
 
 void InitAppModules() { InitMenuTexts(); }
+
+void InitProgramModules() {
+  InitFrameworkModules();
+  InitDbfModules();
+  InitCalcModules();
+  InitCadModules();
+  InitAppModules();
+  InitSpreadsheet();
+  SetPlotCommandEditor(&EditPlotCommandLine);
+  if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
+  if (PltDir.empty()) PltDir = AddBackslash(platform::DataDirectory()) + "plt";
+}
 
 namespace {
 
@@ -119,27 +141,8 @@ void CommandLineCadExport(TCadDevice device, int item) {
 }
 
 int RunBatchCadExport(const std::string& projectFile, const std::string& parameter) {
-  const Byte trace = TraceMessagesOn;
-  TraceMessagesOn = 0;
-  ReadConfigFile();
-  AbortFlag = 0;
-  RepairConfigDirs();
-  AbortFlag = 0;
-  ReadCalcFile(projectFile);
-  TraceMessagesOn = trace;
-  if (AbortFlag) {
-    std::fprintf(stderr, "%s\n",
-                 (LastFileErrorText().empty() ? projectFile + " cannot be loaded" : LastFileErrorText()).c_str());
-    return kExitLoadFailed;
-  }
-  if (CalcFatalFlag) {
-    std::fprintf(stderr, "%s: the joint cannot be calculated:\n", projectFile.c_str());
-    for (std::size_t i = 1; i <= CalcMessages.count; ++i) std::fprintf(stderr, "%s\n", CalcMessages.slots[i].str().c_str());
-    return kExitCalcFatal;
-  }
-  // The drawing goes beside the project file, named after it.
-  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
-  CurrentDir.clear();
+  const int loaded = LoadBatchProject(projectFile);
+  if (loaded != kExitOk) return loaded;
   CadBatchMode = 1;
   const TCadDevice device = static_cast<TCadDevice>(TextToInt(parameter.substr(4, 1)));
   const int item = parameter.size() > 6 ? TextToInt(parameter.substr(6)) : 0;

@@ -11,6 +11,10 @@
 
 // Module initialisation of the main application (its menu texts).
 void InitAppModules();
+// Every module's globals to their start values, in module order; the tables
+// and the pictures lie in the data directory until the configuration says
+// otherwise.
+void InitProgramModules();
 
 // Evaluates the command line for the window: a project named on it is loaded
 // (a name that cannot be loaded becomes the name of a new project), "/E" and

@@ -21,12 +21,7 @@
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitFrameworkModules();
-    InitDbfModules();
-    InitCalcModules();
-    InitCadModules();
-    InitAppModules();
-    InitSpreadsheet();
+    InitProgramModules();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = platform::ProcessTempDir() + "/" + info->test_suite_name() + "." + info->name();
     std::filesystem::remove_all(dir_);
