@@ -2,45 +2,26 @@
 
 #include <string>
 
+#include "cad/diagram_commands.h"
+#include "cad/forms/drawing_title_form.h"
+#include "cad/joint_drawing.h"
+#include "calc/forms/calc_forms.h"
 #include "framework/globals.h"
 #include "framework/message_box.h"
-
-#if __has_include("cad/diagram_commands.h")
-#include "cad/diagram_commands.h"
-#define BQ4_HAVE_DIAGRAMS 1
-#endif
 
 void ShowNotAvailable(const char* what) {
   ShowMessageText(std::string(what) + " is not available in this version");
   AbortFlag = 1;
 }
 
-void RunDrawBoltedJoint(int, TCadDevice) { ShowNotAvailable("The joint drawing"); }
-void RunDrawBoltPart(TCadDevice) { ShowNotAvailable("The bolt drawing"); }
-void RunDrawNutPart(TCadDevice) { ShowNotAvailable("The nut drawing"); }
-void RunDrawClampingPieces(TCadDevice) { ShowNotAvailable("The drawing of the clamped parts"); }
-
-void RunDiagramCommand(int kind, TCadDevice device) {
-#ifdef BQ4_HAVE_DIAGRAMS
-  DiagramCommand(static_cast<TDiagramKind>(kind), device);
-#else
-  (void)kind;
-  (void)device;
-  ShowNotAvailable("The diagram");
-#endif
-}
-
-void RunDiagramSheet(TCadDevice device) {
-#ifdef BQ4_HAVE_DIAGRAMS
-  DiagramSheet(0, device);
-#else
-  (void)device;
-  ShowNotAvailable("The diagram overview");
-#endif
-}
-
+void RunDrawBoltedJoint(int view, TCadDevice device) { DrawBoltedJoint(static_cast<TJointView>(view), device); }
+void RunDrawBoltPart(TCadDevice device) { DrawBoltPart(kViewFront, device); }
+void RunDrawNutPart(TCadDevice device) { DrawNutPart(kViewFront, device); }
+void RunDrawClampingPieces(TCadDevice device) { DrawClampingPieces(kViewFront, device); }
+void RunDiagramCommand(int kind, TCadDevice device) { DiagramCommand(static_cast<TDiagramKind>(kind), device); }
+void RunDiagramSheet(TCadDevice device) { DiagramSheet(0, device); }
 void RunDrawSheet(int, TCadDevice) { ShowNotAvailable("The drawing sheet"); }
-void RunDrawFlange(TCadDevice) { ShowNotAvailable("The flange drawing"); }
+void RunDrawFlange(TCadDevice device) { DrawFlangeBoltCircle(device); }
 
 // Redrawn after every calculation: nothing to say while the sheets are missing.
 void RunRedrawCurrentView() {}
@@ -48,8 +29,7 @@ void RunRedrawCurrentView() {}
 void RunViewBoltMaterial() { ShowNotAvailable("The bolt material sheet"); }
 void RunViewNutMaterial(int) { ShowNotAvailable("The plate material sheet"); }
 
-bool DrawingTitleDialogAvailable() { return false; }
-void ShowDrawingTitleDialogCommand() { ShowNotAvailable("The drawing-title dialog"); }
-void RunBoltFormCommand() { ShowNotAvailable("The bolt form"); }
-void RunNutFormCommand() { ShowNotAvailable("The nut form"); }
-void RunTighteningFormCommand() { ShowNotAvailable("The tightening form"); }
+void ShowDrawingTitleDialogCommand() { ShowDrawingTitleDialog(); }
+void RunBoltFormCommand() { RunBoltForm(); }
+void RunNutFormCommand() { RunNutForm(); }
+void RunTighteningFormCommand() { RunTighteningForm(); }

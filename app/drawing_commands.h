@@ -25,7 +25,6 @@ void RunViewNutMaterial(int table);
 
 // Input forms of the joint.
 void ShowDrawingTitleDialogCommand();
-bool DrawingTitleDialogAvailable();
 void RunBoltFormCommand();
 void RunNutFormCommand();
 void RunTighteningFormCommand();

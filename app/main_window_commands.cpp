@@ -129,7 +129,7 @@ void Thh::mi_fileNewClick() {
 }
 
 void Thh::GuidedNewInput() {
-  if (DrawingTitleDialogAvailable()) ShowDrawingTitleDialogCommand();
+  ShowDrawingTitleDialogCommand();
   if (AbortFlag) return;
   PreliminaryDesign();
   if (!AbortFlag) InputBoltType();

@@ -40,7 +40,6 @@ TEST_F(CommandLineTest, WindowModesAreLeftToTheWindow) {
   EXPECT_FALSE(RunCommandLineMode({"x.bq4", "/E"}, code));
   EXPECT_FALSE(RunCommandLineMode({"x.bq4", "/e"}, code));
   EXPECT_FALSE(RunCommandLineMode({"x.bq4", "/G"}, code));
-  EXPECT_FALSE(RunCommandLineMode({"x.bq4", "/CAD1:13"}, code));
   EXPECT_FALSE(RunCommandLineMode({"dir.v2/x", "/G"}, code));  // the file is not read
 }
 
