@@ -26,7 +26,19 @@ using platform::TGetResult;
 std::string TzYesText, TzNoText, TzTrueText, TzFalseText;
 std::uint8_t TzWarningMode = 2;
 
+RaiseEngineErrors::RaiseEngineErrors() : previous_(SetRaiseErrors(true)) {}
+RaiseEngineErrors::~RaiseEngineErrors() { SetRaiseErrors(previous_); }
+
+void CloseQuietly(platform::TDataSet& ds) {
+  RaiseEngineErrors raise;
+  try {
+    ds.SetActive(false);
+  } catch (...) {
+  }
+}
+
 bool RunReportingErrors(const std::function<void()>& op) {
+  RaiseEngineErrors raise;
   try {
     op();
     return true;
@@ -386,14 +398,9 @@ void TDbfFieldProps::Build() {
 
 // ---- DBF dataset ---------------------------------------------------------------------------
 
-TTzDataSet::TTzDataSet(std::string name) : TTzPrimDataset(std::move(name)) { SetRaiseErrors(true); }
+TTzDataSet::TTzDataSet(std::string name) : TTzPrimDataset(std::move(name)) {}
 
-TTzDataSet::~TTzDataSet() {
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
-}
+TTzDataSet::~TTzDataSet() { CloseQuietly(*this); }
 
 void TTzDataSet::SelectWorkArea(const std::string& label) {
   if (workArea_ == 0) {

@@ -304,11 +304,29 @@ extern std::string TzYesText, TzNoText, TzTrueText, TzFalseText;
 // 2: definition corrections and creation failures are reported.
 extern std::uint8_t TzWarningMode;
 
-// Runs `op`; an exception ends as a message (none for an abort whose
-// message was shown already) and AbortFlag. False when `op` failed. Every
-// handler and facade operation runs this way, so that no exception reaches
-// the event loop or a caller.
+// Engine failures become EDederError exceptions while one of these lives
+// (the engine otherwise halts the program on them). Dataset operations run
+// under it; it is kept to their scope so that engine users outside the
+// datasets keep the engine's own failure handling.
+class RaiseEngineErrors {
+ public:
+  RaiseEngineErrors();
+  ~RaiseEngineErrors();
+  RaiseEngineErrors(const RaiseEngineErrors&) = delete;
+  RaiseEngineErrors& operator=(const RaiseEngineErrors&) = delete;
+
+ private:
+  bool previous_;
+};
+
+// Runs `op` with engine failures raised; an exception ends as a message
+// (none for an abort whose message was shown already) and AbortFlag. False
+// when `op` failed. Every handler and facade operation runs this way, so
+// that no exception reaches the event loop or a caller.
 bool RunReportingErrors(const std::function<void()>& op);
+
+// Closes a dataset in a destructor: failures are dropped.
+void CloseQuietly(platform::TDataSet& ds);
 
 // Start values of the dataset unit: Boolean texts.
 void InitDatasets();

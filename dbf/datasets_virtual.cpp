@@ -23,12 +23,7 @@ std::uint32_t FreshTick() {
 
 }  // namespace
 
-TTzLLDataSet::~TTzLLDataSet() {
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
-}
+TTzLLDataSet::~TTzLLDataSet() { CloseQuietly(*this); }
 
 bool TTzLLDataSet::OpenTable(const std::string&) {
   if (DbfFields.empty()) {

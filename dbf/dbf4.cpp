@@ -70,12 +70,7 @@ std::string BaseName(const std::string& path) {
 
 Tdbf4::Tdbf4() { tzdbf0.SetDataSet(&tzdbf); }
 
-Tdbf4::~Tdbf4() {
-  try {
-    tzdbf.SetActive(false);
-  } catch (...) {
-  }
-}
+Tdbf4::~Tdbf4() { CloseQuietly(tzdbf); }
 
 bool Tdbf4::Guard(const std::function<void()>& op) { return RunReportingErrors(op); }
 
@@ -276,12 +271,7 @@ void Tdbf4::ShowTable(const std::string& closeWord, int mode) {
     if (!TempDir.empty() && dir == AddBackslash(TempDir))
       ShowMessageText("No Write Access for dbf directory !  Temp directory used.");
   }
-  try {
-    RunTableDialogForm(*this);
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-    AbortFlag = 1;
-  }
+  Guard([&] { RunTableDialogForm(*this); });
 }
 
 void Tdbf4::AcceptSelection(int gridRow, int gridColumn) {

@@ -16,6 +16,7 @@ class DatasetTest : public DbfTest {
   void SetUp() override {
     DbfTest::SetUp();
     SetErrorDispatch(true);
+    SetRaiseErrors(true);  // as under the facade's guard
     LockRetries = 0;
     AbortFlag = 0;
   }
