@@ -8,7 +8,13 @@
 #include <string>
 
 #include "dbf/errors.h"
-#include "dbf/init.h"
+#include "dbf/dbf_file.h"
+#include "dbf/expressions.h"
+#include "dbf/index_keys.h"
+#include "dbf/locks.h"
+#include "dbf/ndx_index.h"
+#include "dbf/record_cache.h"
+#include "dbf/runtime.h"
 #include "dbf/work_areas.h"
 #include "framework/clock.h"
 #include "framework/globals.h"
@@ -17,7 +23,15 @@
 inline void FuzzStart() {
   InitGlobals();
   InitClock();
-  InitDbfModules();
+  InitDbfErrors();
+  InitDbfRuntime();
+  InitDbfFile();
+  InitWorkAreas();
+  InitDbfLocks();
+  InitRecordCache();
+  InitIndexKeys();
+  InitExpressions();
+  InitNdxIndex();
   SetErrorDispatch(false);
 }
 
