@@ -324,8 +324,11 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   std::size_t got = 0;
   int rc = 0;
   const std::size_t rl = wa.recordLength;
-  if (wa.exclusive && !(n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount)) {
-    // Nobody else writes an exclusive table: read the following records too.
+  const bool sequential = n == wa.lastRead + 1;
+  wa.lastRead = n;
+  if (wa.exclusive && sequential && !(n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount)) {
+    // Nobody else writes an exclusive table: a sequential reader gets the
+    // following records too.
     std::size_t records = std::max<std::size_t>(1, 65536 / rl);
     records = std::min<std::size_t>(records, static_cast<std::size_t>(wa.recordCount - n + 1));
     wa.readAhead.resize(records * rl);

@@ -10,11 +10,8 @@ std::uint8_t SoundexLength = 4;
 void InitIndexKeys() { SoundexLength = 4; }
 
 int CompareBytes(const void* a, const void* b, std::size_t length) {
-  const auto* x = static_cast<const unsigned char*>(a);
-  const auto* y = static_cast<const unsigned char*>(b);
-  for (std::size_t i = 0; i < length; ++i)
-    if (x[i] != y[i]) return static_cast<int>(x[i]) - static_cast<int>(y[i]);
-  return 0;
+  // memcmp compares as unsigned bytes; only the sign is used.
+  return std::memcmp(a, b, length);
 }
 
 int CompareDoubles(double a, double b) { return a < b ? -1 : a > b ? 1 : 0; }

@@ -1230,17 +1230,44 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     }
     first += static_cast<std::int32_t>(n);
   }
-  // Sort by key, equal keys by record number.
-  std::vector<std::uint32_t> order(static_cast<std::size_t>(count));
-  for (std::int32_t i = 0; i < count; ++i) order[i] = static_cast<std::uint32_t>(i);
-  const Index& cix = *ix;
+  // Sort by key, equal keys by record number. Each item carries the first
+  // eight key bytes (or the number) as an integer in key order, so most
+  // comparisons never touch the key buffer.
+  struct SortItem {
+    std::uint64_t head;
+    std::uint32_t index;
+  };
+  std::vector<SortItem> items(static_cast<std::size_t>(count));
   const char* kp = keys.data();
+  const bool text = ix->type == 'C';
+  for (std::int32_t i = 0; i < count; ++i) {
+    const char* k = kp + static_cast<std::size_t>(i) * kl;
+    std::uint64_t head = 0;
+    if (text) {
+      for (std::size_t b = 0; b < 8; ++b)
+        head = (head << 8) | (b < kl ? static_cast<unsigned char>(k[b]) : 0u);
+    } else {
+      double v;
+      std::memcpy(&v, k, 8);
+      if (v == 0) v = 0;  // -0 sorts with 0
+      std::memcpy(&head, &v, 8);
+      head = (head >> 63) ? ~head : head | (1ULL << 63);
+    }
+    items[static_cast<std::size_t>(i)] = {head, static_cast<std::uint32_t>(i)};
+  }
   if (rc == 0) {
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-      int c = CompareKeys(cix, kp + a * kl, kp + b * kl);
-      return c != 0 ? c < 0 : a < b;
+    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+      if (a.head != b.head) return a.head < b.head;
+      if (text && kl > 8) {
+        int c = std::memcmp(kp + a.index * kl + 8, kp + b.index * kl + 8, kl - 8);
+        if (c != 0) return c < 0;
+      }
+      return a.index < b.index;
     });
   }
+  const Index& cix = *ix;
+  std::vector<std::uint32_t> order(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) order[i] = items[i].index;
   // Write phase: the tree bottom-up in one pass.
   TreeWriter writer(*ix);
   const char* lastTaken = nullptr;

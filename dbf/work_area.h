@@ -44,6 +44,7 @@ struct TDbfWorkArea {
   std::vector<char> readAhead;
   std::int32_t readAheadFirst = 0;
   std::int32_t readAheadCount = 0;
+  std::int32_t lastRead = 0;
   std::int32_t recordCount = 0;
   std::int32_t recordNumber = 0;     // count + 1 after the end
   bool endFlag = false;
