@@ -247,6 +247,25 @@ TEST_F(ProjectFileTest, WriteReadWriteIsByteForByteTheSame) {
   }
 }
 
+TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  int samples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(BQ4_SOURCE_DIR) + "/data/samples")) {
+    if (entry.path().extension() != ".bq4") continue;
+    ++samples;
+    const std::string original = ReadBytes(entry.path().string());
+    ReadCalcFile(entry.path().string());  // with the table refresh and the calculation
+    ASSERT_EQ(AbortFlag, 0) << entry.path();
+    WriteCalcFile(Path("again.bq4"));
+    const std::string again = ReadBytes(Path("again.bq4"));
+    // The header block above "SCHRAUBE" holds the program's and user's header lines.
+    EXPECT_EQ(again.substr(again.find("\r\nSCHRAUBE\r\n")), original.substr(original.find("\r\nSCHRAUBE\r\n")))
+        << entry.path();
+  }
+  EXPECT_GE(samples, 6);
+}
+
 TEST_F(ProjectFileTest, InputsThatTheOlderLayoutLostSurviveALoad) {
   FillUnusualJoint(3, 2);
   WriteAndRead("lost.bq4");
