@@ -50,6 +50,7 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, const std::vector<std::s
   auto* c = new QComboBox(parent);
   c->setObjectName(name);
   for (const auto& item : items) c->addItem(Disp(item));
+  c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   return c;
 }
 
