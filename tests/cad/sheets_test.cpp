@@ -189,6 +189,20 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   EXPECT_TRUE(nut);
 }
 
+TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {
+  DrawSheet(7, kCadListing);
+  EXPECT_EQ(AbortFlag, 0);
+  int blocks = 0, inserts = 0, texts = 0;
+  for (const auto& l : ReadLines(Dir() + "/drawing.txt")) {
+    blocks += l.rfind("BLOCK", 0) == 0;
+    inserts += l.rfind("INSERT", 0) == 0;
+  }
+  for (const auto& t : sheet_test::Texts(ReadLines(Dir() + "/drawing.txt"))) texts += t.text == ProgramLine();
+  EXPECT_EQ(blocks, 1);
+  EXPECT_EQ(inserts, 0);
+  EXPECT_EQ(texts, 0);
+}
+
 TEST_F(SheetsTest, JointScaleFollowsLengthForLongBoltsAndDiameterForShortOnes) {
   Gewinde.d = 12;
   Schraube.dK = 18;

@@ -137,3 +137,29 @@ TEST_F(TitleBlockTest, HorizontalLinesAndAbort) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole title block as a listing, with the clock pinned and a fixed
+// project path: changed only on purpose.
+TEST_F(TitleBlockTest, ListingMatchesItsGoldenFile) {
+  AddChanges(3);
+  ComplDate = "14.03.2026";
+  ComplName = "Baker";
+  StandDate = "";  // the start values hold the real date
+  CheckDate = "15.03.2026";
+  CheckName = "Lee";
+  ReplacementFor = "BQ4-099";
+  DrawingTextCount = 1;
+  DrawingTexts[1] = {25, 250, 2.5L, 90, "turned note"};
+  CadState.CadApprovalLabel4 = "Release";
+  Draw(kCadListing, "/drawing.txt", [] {
+    const std::string kept = CurrentFileName;
+    CurrentFileName = "/projects/flange/joint";
+    DrawTitleBlock("BOLTED JOINT M12", "housing cover", "BQ4-100-01");
+    CurrentFileName = kept;
+  });
+  ExpectGolden(Dir() + "/drawing.txt", "title_block.txt");
+}
+
+}  // namespace
