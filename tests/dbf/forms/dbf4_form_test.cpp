@@ -13,6 +13,7 @@
 #include "../dataset_test_support.h"
 #include "dbf/dbf4.h"
 #include "dbf/forms/tz_grid.h"
+#include "dbf/runtime.h"
 #include "framework/globals.h"
 #include "platform/os.h"
 
@@ -244,4 +245,12 @@ TEST_F(TableDialog, CornerClicksAndTheColoursEvent) {
   TTzGridModel& m = grid.Model();
   m.OnChangeColorsEvent = [](int, TTzCellColors& c) { c.DeletedColor = QColor(0, 0, 255); };
   EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(0, 0, 255));
+}
+
+TEST_F(TableDialog, DateColumnsTakeTheEngineDateLayoutAsMask) {
+  EXPECT_EQ(TTzGrid::DateEditMask(), "99/99/99; ");
+  TzCentury = true;
+  EXPECT_EQ(TTzGrid::DateEditMask(), "99/99/9999; ");
+  TzDateFormat = 1;
+  EXPECT_EQ(TTzGrid::DateEditMask(), "9999/99/99; ");
 }
