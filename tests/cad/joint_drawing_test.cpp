@@ -122,6 +122,21 @@ TEST_F(JointDrawingTest, IndependentReaderAcceptsTheDxfOfEveryView) {
   }
 }
 
+TEST_F(JointDrawingTest, EveryDeviceTakesTheJoint) {
+  CalculatedM12Joint(kJointWithNut);
+  Mutter.NutType = 3;
+  Mutter.m = Flangnut.m;
+  for (const TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
+    DrawBoltedJoint(1, device);
+    EXPECT_EQ(AbortFlag, 0) << device;
+  }
+  EXPECT_GT(ReadLines(Dir() + "/drawing.igs").size(), 50u);
+  EXPECT_GT(ParseListing(ReadLines(Dir() + "/drawing.txt")).size(), 50u);
+  DrawBoltedJoint(1, kCadScreen);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(CreateDisplayList()->size(), 50u);  // the block NUT replayed from its file
+}
+
 TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartContinues) {
   CalculatedM12Joint();
   Klemmstuecke.nPlates = 2;
@@ -278,6 +293,8 @@ TEST_F(JointDrawingTest, ScreenDrawingLooksLikeAJoint) {
   CalculatedM12Joint();
   SavePicture([] { DrawBoltedJoint(1, kCadScreen); }, "joint_tapped_socket_head");
   SavePicture([] { DrawBoltedJoint(3, kCadScreen); }, "joint_tapped_top_view");
+  CalculatedM12Joint(kJointTapped, 5);
+  SavePicture([] { DrawBoltedJoint(2, kCadScreen); }, "joint_tapped_countersunk_side_view");
   CalculatedM12Joint(kJointWithNut, 8);
   Mutter.NutType = 3;
   Mutter.m = Flangnut.m;
