@@ -96,17 +96,10 @@ void QuickSortStrings(std::vector<std::string>& strings, std::vector<int>& index
   QuickSortStringsRange(first, last, strings, indexes);
 }
 
-void RunFileTable(Thh& window) {
-  AbortFlag = 0;
-  QuerySaveChanges();
-  if (AbortFlag) return;
-  CurrentFileName.clear();
-  GraphClear();
-  TForm_preview form(&window);
+void FillFileTable(Thh& window, TForm_preview& form) {
   form.SetHeaders(FileTableHeaders());
   const std::string dir = AddBackslash(CurrentDir);
-  std::vector<std::string> files = MatchingFiles(dir.empty() ? "./" : dir, "*." + InputFileExt.str());
-  for (const std::string& file : files) {
+  for (const std::string& file : MatchingFiles(dir.empty() ? "./" : dir, "*." + InputFileExt.str())) {
     SetBusyCursor();
     window.SetCaptionText(ProgTitle.str() + " -> " + file);
     ReadCalcFile(dir + file);
@@ -115,19 +108,32 @@ void RunFileTable(Thh& window) {
     form.AddRow(FileTableRow(file, FileDateText(FileModificationTime(dir + file))));
   }
   RestoreCursor();
+}
+
+void OpenFileTableRow(Thh& window, const TForm_preview& form) {
+  CurrentFileName = form.CellText(0, form.SelectedRow());
+  ReadCalcFile(AddBackslash(CurrentDir) + CurrentFileName);
+  if (AbortFlag) return;
+  InputModified = 0;
+  window.ApplyMenuCaptions();
+  window.UpdateAfterCalculation();
+  window.SetMainCaption();
+}
+
+void RunFileTable(Thh& window) {
+  AbortFlag = 0;
+  QuerySaveChanges();
+  if (AbortFlag) return;
+  CurrentFileName.clear();
+  GraphClear();
+  TForm_preview form(&window);
+  FillFileTable(window, form);
   do {
     AbortFlag = 0;
     form.ResetSelection();
     platform::ExecModal(form, "TForm_preview");
     if (AbortFlag || form.SelectedRow() <= 0) break;
-    CurrentFileName = form.CellText(0, form.SelectedRow());
-    ReadCalcFile(dir + CurrentFileName);
-    if (!AbortFlag) {
-      InputModified = 0;
-      window.ApplyMenuCaptions();
-      window.UpdateAfterCalculation();
-      window.SetMainCaption();
-    }
+    OpenFileTableRow(window, form);
   } while (!AbortFlag);
   window.SetMainCaption();
 }

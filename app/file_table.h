@@ -7,6 +7,7 @@
 #include <vector>
 
 class Thh;
+class TForm_preview;
 
 constexpr int kFileTableColumns = 31;
 
@@ -20,5 +21,9 @@ std::vector<std::string> FileTableRow(const std::string& fileName, const std::st
 void QuickSortStringsRange(int first, int last, std::vector<std::string>& strings, std::vector<int>& indexes);
 void QuickSortStrings(std::vector<std::string>& strings, std::vector<int>& indexes, int first, int last);
 
-// The command.
+// The command: save question, table, picks until the user leaves it.
 void RunFileTable(Thh& window);
+// Loads every project of CurrentDir in turn into a row of the form.
+void FillFileTable(Thh& window, TForm_preview& form);
+// Opens the project of the form's selected row; AbortFlag when it fails.
+void OpenFileTableRow(Thh& window, const TForm_preview& form);

@@ -4,10 +4,12 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QString>
 
 #include "app/drawing_commands.h"
@@ -98,7 +100,18 @@ void Thh::FormDestroy() {
   FreeDisplayList();
 }
 
-void Thh::FitToScreen() { FullScreenGraphForm(*this, BackgroundRgb()); }
+void Thh::FitToScreen() {
+  FullScreenGraphForm(*this, BackgroundRgb());
+  // The menus keep the desktop's colours, whatever the drawing background.
+  // Each role is set by name: a palette without set roles would inherit the window's.
+  const QPalette desktop = QApplication::palette(menuBar());
+  QPalette menus = desktop;
+  for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText,
+                                   QPalette::Base, QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
+    menus.setColor(role, desktop.color(role));
+  menuBar()->setPalette(menus);
+  menuBar()->setAutoFillBackground(true);
+}
 
 bool Thh::FormCloseQuery() {
   AbortFlag = 0;

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "app/project_files.h"
 #include "calc/project_file.h"
 #include "calc/report.h"
 #include "framework/error_explanations.h"
@@ -163,7 +164,8 @@ void ExportInputToExcel() {
     AbortFlag = 1;
     return;
   }
-  if (InputModified) WriteCalcFile(CurrentFileName);
+  // The current project is saved under its own name: no overwrite question.
+  if (InputModified) SaveInputFile(CurrentFileName);
   if (AbortFlag) return;
   InputModified = 0;
   SetSpreadsheetCellWriter(&WriteStoredLine);

@@ -7,7 +7,11 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
+
+#include <cstdlib>
+#include <set>
 
 #include "app/menu_texts.h"
 #include "app/project_files.h"
@@ -227,6 +231,41 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
   Thh main;
   EXPECT_EQ(StartedWithFile, 0);
   EXPECT_TRUE(CurrentFileName.empty());
+}
+
+// Images of the window are kept where BQ4_SCREENSHOT_DIR says, for a look.
+void SaveImage(const QImage& image, const std::string& dir, const std::string& name) {
+  image.save(QString::fromStdString(dir + "/" + name));
+  if (const char* keep = std::getenv("BQ4_SCREENSHOT_DIR")) image.save(QString::fromStdString(std::string(keep) + "/" + name));
+}
+
+// Distinct colours among a grid of sample pixels.
+int ColourCount(const QImage& image) {
+  std::set<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 4)
+    for (int x = 0; x < image.width(); x += 4) colours.insert(image.pixel(x, y));
+  return static_cast<int>(colours.size());
+}
+
+TEST_F(MainWindowTest, JointDrawingAndMenusRender) {
+  Sample("null.bq4");
+  Thh main;
+  main.show();
+  main.Item("mi_viewzeichnungschraubenverbindung")->trigger();
+  EXPECT_EQ(AbortFlag, 0);
+  const QImage window = main.grab().toImage();
+  EXPECT_GT(main.menuBar()->height(), 10);
+  EXPECT_TRUE(main.menuBar()->isVisible());
+  SaveImage(main.menuBar()->grab().toImage(), dir_, "menu_bar.png");
+  EXPECT_GE(ColourCount(window), 3);
+  SaveImage(window, dir_, "main_window_drawing.png");
+  for (const char* name : {"mi_file", "mi_Edit", "mi_View", "mi_database", "mi_Help"}) {
+    QMenu* menu = main.Menu(name);
+    menu->adjustSize();
+    const QImage image = menu->grab().toImage();
+    EXPECT_GT(image.height(), 40) << name;
+    SaveImage(image, dir_, std::string("menu_") + name + ".png");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,93 @@
+// Must come before any Qt header (Qt's "slots" keyword).
+#include "framework/calc_messages.h"
+
+#include "app/printing.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "app/forms/printconf_form.h"
+#include "app/main_window.h"
+#include "app_test_support.h"
+#include "calc/project_file.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+
+namespace {
+
+using PrintingTest = AppTest;
+
+TEST_F(PrintingTest, PrintModeTwoStartsWithItsOwnScaleAndOrigin) {
+  PrintMode = 2;
+  ScreendumpScale = 3;
+  ScreendumpOriginX = 40;
+  TForm_printconf form(false);
+  EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.9");
+  EXPECT_EQ(form.Edit_scaley->text().toStdString(), "1");
+  EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "0");
+  EXPECT_EQ(form.Edit_yorigin->text().toStdString(), "0");
+  EXPECT_FALSE(form.CheckBox_umrandung->isChecked());
+}
+
+TEST_F(PrintingTest, StoringTheFormReadsTextThatIsNoNumberAsZero) {
+  PrintMode = 1;
+  ScreendumpOriginX = 12;
+  TForm_printconf form(false);
+  EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "12");
+  form.Edit_xorigin->setText("abc");
+  form.Edit_scalex->setText("2,5");
+  form.Radio_landscape->setChecked(true);
+  form.Radio_mono->setChecked(true);
+  form.StoreForm();
+  EXPECT_EQ(PrintOriginX, 0);
+  EXPECT_EQ(PrintScaleX, 2.5L);
+  EXPECT_TRUE(platform::PrinterLandscape());
+  EXPECT_EQ(WindowsPrintMode, 1);
+  form.Button_cancelClick();
+  EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(PrintingTest, PrintMacroPrintsEachCheckedPictureAsOneJob) {
+  Sample("null.bq4");
+  Thh main;
+  const std::string pdf = dir_ + "/macro.pdf";
+  PrintMacroSelection = 0;
+  {
+    platform::DialogScript script;
+    // Box 12 (the flange) cannot be checked: the form refuses it.
+    script.Ok({{"CheckBox_8", "1"}}).Ok({{"file", pdf}});
+    main.mi_filePrintMacroClick();
+  }
+  EXPECT_EQ(PrintMacroSelection, 1 << 7);
+  EXPECT_EQ(platform::PrinterPagesPrinted(), 1);
+  EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+  // Cancel in the print dialog prints nothing.
+  std::filesystem::remove(pdf);
+  {
+    platform::DialogScript script;
+    script.Ok().Cancel();
+    main.mi_filePrintMacroClick();
+  }
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+}
+
+TEST_F(PrintingTest, PrintConfigurationPrintsTheDisplayList) {
+  Sample("null.bq4");
+  Thh main;
+  main.Item("mi_viewzeichnungschraubenverbindung")->trigger();
+  const std::string pdf = dir_ + "/view.pdf";
+  platform::PrintChoice choice;
+  choice.outputFile = pdf;
+  platform::SetPrinterChoice(choice);
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_scalex", "1"}});
+    main.mi_fileprintClick();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+}
+
+}  // namespace
