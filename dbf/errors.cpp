@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/dialogs.h"
+#include "platform/os.h"
+
 std::uint16_t TzLastError = 0;
 std::uint16_t TzPendingError = 0;
 std::string TzErrorDetail;
@@ -106,9 +109,13 @@ const char* CodeText(std::uint16_t c) {
   return nullptr;
 }
 
-// The one place where a halting error reaches the user.
+// The one place where a halting error reaches the user: always on stderr,
+// so that no run ends silently, and in a box when a user is there to see it.
 void ShowHaltMessage(const std::string& message) {
-  TzMessageBox(message, "Program halted.", kMbOk | kMbIconStop);
+  std::fprintf(stderr, "Program halted.\n%s\n", message.c_str());
+  std::fflush(stderr);
+  if (!platform::BatchMode() && !platform::IsHeadless())
+    platform::ShowMessageBox("Program halted.", message, platform::MessageButtons::Ok, platform::MessageIcon::Error);
 }
 
 }  // namespace
@@ -140,9 +147,15 @@ int HaltExitCode(std::uint16_t code) {
 }
 
 int TzMessageBox(const std::string& text, const std::string& caption, std::uint16_t flags) {
-  std::fprintf(stderr, "%s\n%s\n", caption.c_str(), text.c_str());
-  std::fflush(stderr);
-  return (flags & 0x0F) == kMbOk ? kIdOk : kIdCancel;
+  // The dialog layer has no OK/Cancel pair: a question is asked as Yes/No.
+  bool question = (flags & 0x0F) != kMbOk;
+  platform::MessageIcon icon = (flags & 0xF0) == kMbIconStop ? platform::MessageIcon::Error
+                               : question                    ? platform::MessageIcon::Question
+                                                             : platform::MessageIcon::None;
+  platform::DialogResult r = platform::ShowMessageBox(
+      caption, text, question ? platform::MessageButtons::YesNo : platform::MessageButtons::Ok, icon);
+  if (!question) return kIdOk;
+  return r == platform::DialogResult::Yes || r == platform::DialogResult::Ok ? kIdOk : kIdCancel;
 }
 
 void DispatchTzError() {

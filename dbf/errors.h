@@ -42,9 +42,8 @@ constexpr std::uint16_t kMbIconStop = 0x10;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
-// Shows a message box and returns the pressed button. Without a user to
-// answer (tests, batch runs) the text goes to stderr and a question is
-// answered Cancel.
+// Shows a message box (platform/dialogs.h) and returns kIdOk or kIdCancel;
+// a batch run answers Cancel and writes the text to stderr.
 int TzMessageBox(const std::string& text, const std::string& caption, std::uint16_t flags);
 
 // Process exit code for an engine error code: codes that the operating

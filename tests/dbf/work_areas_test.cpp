@@ -8,6 +8,7 @@
 #include "dbf/locks.h"
 #include "dbf_test_util.h"
 #include "framework/math_utils.h"
+#include "platform/dialogs.h"
 
 using dbftest::DbfTest;
 using dbftest::F;
@@ -294,4 +295,23 @@ TEST(SixByteReal, RoundTripsToTheFrameworkRounding) {
   EXPECT_EQ(Real48ToExtended(r), 0);
   ExtendedToReal48(1e300L, r);  // beyond the range: the largest value
   EXPECT_GT(Real48ToExtended(r), 1e38L);
+}
+
+TEST_F(WorkAreas_, ConfirmPackAsksFirst) {
+  Sample(3);
+  Go(1);
+  DeleteRec();
+  ConfirmPack = true;
+  {
+    platform::DialogScript script;
+    script.No();
+    EXPECT_FALSE(Pack());
+    EXPECT_EQ(RecCount(), 3);
+  }
+  {
+    platform::DialogScript script;
+    script.Yes().Expect("PACK ");
+    EXPECT_TRUE(Pack());
+    EXPECT_EQ(RecCount(), 2);
+  }
 }
