@@ -35,6 +35,36 @@ TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiameters) {
   EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
 }
 
+TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStep) {
+  Schraube.l = 60;
+  Schraube.b = 0;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("select type of bolt");
+  script.Ok({{"RadioGroup_items", "#1"}}).Expect("allowance class");
+  script.Ok({{"ListBox_items", "#1"}}).Expect("screw head");
+  script.Ok().Expect("bolt length up to head (0=Database) [mm]");
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("endurance strength");
+  InputBoltType();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.BoltType, 1);
+  EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.nSections, 1);
+  EXPECT_EQ(Schraube.lSec[1], 60);
+  EXPECT_EQ(Schraube.b, Din931.b);
+  EXPECT_EQ(Last.EnduranceChoice, 1);
+  EXPECT_EQ(ItemTexts[1].str().rfind("RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD", 0), 0u);
+}
+
+TEST_F(InputProceduresTest, CancelStopsTheChainAndKeepsWhatWasNotAsked) {
+  Schraube.l = 77;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}});
+  script.Cancel().Expect("allowance class");
+  InputBoltType();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.l, 77);
+}
+
 TEST_F(InputProceduresTest, ThreadDataStopsUnlessTheDiametersAreEntered) {
   Schraube.d2 = 5;
   platform::DialogScript script;
