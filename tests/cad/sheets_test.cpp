@@ -228,6 +228,20 @@ TEST_F(SheetsTest, EverySheetReachesTheScreen) {
   }
 }
 
+TEST_F(SheetsTest, EverySheetGoesToIgesAndTheListing) {
+  for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
+    SCOPED_TRACE(kind);
+    DrawSheet(kind, kCadIges);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_GT(ReadLines(Dir() + "/drawing.igs").size(), 500u);
+    DrawSheet(kind, kCadListing);
+    EXPECT_EQ(AbortFlag, 0);
+    const auto lines = ReadLines(Dir() + "/drawing.txt");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "EOF");
+  }
+}
+
 TEST_F(SheetsTest, CurrentViewCodesChooseTheDrawing) {
   for (int code : {0, 1, 6}) {
     CreateDisplayList()->clear();
