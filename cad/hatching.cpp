@@ -120,7 +120,10 @@ void HatchPolyPoint(Extended x, Extended y, Extended arc) {
     const Extended b = HatchCurrentArc;
     const int last = HatchCount <= kHatchMaxVertices ? HatchCount : kHatchMaxVertices;
     const THatchVertex p = HatchVertices[last];
-    const int k = std::max(3, static_cast<int>(std::lround(std::fabs(RadToDeg(b)) / 15)));
+    // More steps than the store holds could only overflow it; a damaged arc
+    // value must not make billions of them.
+    const Extended steps = std::fmin(std::round(std::fabs(RadToDeg(b)) / 15), kHatchMaxVertices + 1);
+    const int k = std::max(3, std::isfinite(steps) ? static_cast<int>(steps) : kHatchMaxVertices + 1);
     Extended xc, yc, a0, a1, r;
     GetArcCenterEx(p.x, p.y, x, y, b, xc, yc, a0, a1, r);
     for (int i = 0; i <= k; ++i) {

@@ -211,6 +211,15 @@ TEST_F(HatchingTest, PolylineArcsAreSplitIntoFifteenDegreeSteps) {
   EXPECT_NEAR(HatchVertices[8].y, 10, 1e-9);  // the top of the half circle
   EXPECT_EQ(Count(dxf, "POLYLINE"), 1);
   EXPECT_GT(Count(dxf, "LINE"), 5);
+  // An absurd arc value overflows the store at once instead of running on.
+  Listing([] {
+    HatchPolyBegin();
+    HatchPolyPoint(10, 0, 1e30L);
+    HatchPolyPoint(-10, 0, 0);
+    HatchPolyEnd(0, 2, 45);
+  });
+  EXPECT_LE(HatchCount, 53);
+  EXPECT_TRUE(HasMessage("Fatal  : n schraff !"));
 }
 
 }  // namespace

@@ -114,14 +114,6 @@ TEST_F(HeadNutDrawingTest, HexNutMeasuresAndItsEndViewsHangBelowTheBearingFace) 
   EXPECT_NEAR(Extents(Part(0, 2)).ymin, -20, 1e-6);
 }
 
-TEST_F(HeadNutDrawingTest, ChamferArcsBulgeOutwardAtBothEndsOfTheNut) {
-  Mutter.NutType = 1;
-  // Every arc of the front view stays within the nut's height.
-  const auto box = Extents(Part(0, 1));
-  EXPECT_GE(box.ymin, -Din934.m - 1e-6);
-  EXPECT_LE(box.ymax, 1e-6);
-}
-
 TEST_F(HeadNutDrawingTest, LongThreadOfAHeadRowIsClippedOnce) {
   Schraube.HeadType = 1;
   Din912.b = 100;
@@ -149,6 +141,26 @@ TEST_F(HeadNutDrawingTest, SpecialNutIsHatchedOnlyWhereTheBoltIsInside) {
   EXPECT_GT(hatchLines(34), 2);  // ends inside
   EXPECT_EQ(hatchLines(38), 0);  // ends exactly on its bottom face
   EXPECT_EQ(hatchLines(30), 0);  // ends at its top face
+}
+
+TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
+  Schraube.HeadType = 7;
+  Sondkopf.dK = 20;
+  Sondkopf.k = 8;
+  Sondkopf.rf = 3;
+  Sondkopf.di = 0;
+  EXPECT_EQ(Count(Dxf([] { DrawHeadOrNut(7, 1, 1, 0, 0, false); }), "LINE", "2"), 0);
+  EXPECT_EQ(Count(Listing([] { DrawHeadOrNut(7, 3, 1, 0, 0, false); }), "CIRCLE"), 1);
+  Sondkopf.di = 10;  // within the flat top: up to the top face
+  auto recessTop = [this] {
+    double top = -1;
+    for (const auto& e : Dxf([] { DrawHeadOrNut(7, 1, 1, 0, 0, false); }))
+      if (e.kind == "LINE" && e.layer == "2" && e.v[0] > 0) top = std::fmax(e.v[1], e.v[3]);
+    return top;
+  };
+  EXPECT_NEAR(recessTop(), 8, 1e-5);
+  Sondkopf.di = 18;  // under the corner of radius 3 about (7, 5): ends on its arc
+  EXPECT_NEAR(recessTop(), 5 + std::sqrt(9.0 - 4.0), 1e-5);
 }
 
 TEST_F(HeadNutDrawingTest, FlangeDrawerRefusesOtherCodes) {
