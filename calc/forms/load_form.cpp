@@ -219,8 +219,9 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
     Show();
     EnableProposals();
   }
-  ScaleCenterForm(*this);  // after filling: the captions set the size
   Filling = false;
+  Edit_faseChange();
+  ScaleCenterForm(*this);  // after filling: the captions set the size
 
   auto onClick = [this](QPushButton* b, auto handler) { connect(b, &QPushButton::clicked, this, handler); };
   auto copyTo = [this, onClick](QPushButton* b, QLineEdit* e) {

@@ -41,6 +41,7 @@ TEST_F(LoadFormTest, ShowsTheLoadsAndTheEmbeddingProposals) {
   EXPECT_EQ(Text(form.Button_setzvdi->text()), "0.006");  // 3.29 * 5^0.34 * 0.001
   EXPECT_FALSE(form.Edit_fpre->isVisible());
   EXPECT_TRUE(form.Button_fkrmax->isEnabled());
+  EXPECT_EQ(Text(form.Label_mtr->text()).rfind("m tr = ", 0), 0u);
 }
 
 TEST_F(LoadFormTest, TransverseLoadProposesTheClampLoadOverFriction) {
