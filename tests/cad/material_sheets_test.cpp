@@ -10,13 +10,10 @@
 #include "framework/display_list.h"
 #include "framework/number_format.h"
 #include "framework/units.h"
-#include "platform/os.h"
 #include "sheet_test_support.h"
 
 // Qt last: its keyword macros would clash with the message list's fields.
-#include <QImage>
-
-#include "framework/forms/graph_window.h"
+#include "sheet_picture_support.h"
 
 using sheet_test::HasText;
 
@@ -155,21 +152,8 @@ TEST_F(MaterialSheetsTest, BrowserEndsWithOkAndLeavesTheJointAlone) {
 // A picture of the bolt material sheet in the graphics window, for a look by
 // eye (folder of the test process, or BQ4_DRAWING_PICTURES).
 TEST_F(MaterialSheetsTest, BoltSheetPictureInTheGraphicsWindow) {
-  HorizontalPixels = 960;
-  VerticalPixels = 720;
-  DUdoduvoz window;
-  window.Canvas()->setFixedSize(960, 720);
-  window.resize(960, 720);
   Schraube.MatBoltRow = 2;
-  DrawBoltMaterialSheet(0, kCadScreen);
-  const QImage image = window.Canvas()->grab().toImage();
-  int ink = 0;
-  for (int y = 0; y < image.height(); y += 2)
-    for (int x = 0; x < image.width(); x += 2) ink += image.pixelColor(x, y) != image.pixelColor(0, 0);
-  EXPECT_GT(ink, 2000);
-  std::string dir = platform::GetEnvironment("BQ4_DRAWING_PICTURES");
-  if (dir.empty()) dir = platform::ProcessTempDir();
-  EXPECT_TRUE(image.save(QString::fromStdString(dir + "/material_sheet.png")));
+  SaveWindowPicture(960, 720, [] { DrawBoltMaterialSheet(0, kCadScreen); }, "material_sheet", 2000);
 }
 
 }  // namespace

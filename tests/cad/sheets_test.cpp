@@ -18,9 +18,7 @@
 #include "sheet_test_support.h"
 
 // Qt last: its keyword macros would clash with the message list's fields.
-#include <QImage>
-
-#include "framework/forms/graph_window.h"
+#include "sheet_picture_support.h"
 
 namespace {
 
@@ -303,23 +301,8 @@ TEST_F(SheetsTest, DrawingSheetPictureInTheGraphicsWindow) {
   Changes[1] = {"thread M12", "03.02.2026", "JB", ""};
   Changes[2] = {"plate 42 mm", "10.03.2026", "KL", ""};
   ComplName = "J. Baker";
-  for (TSheetKind kind : {kSheetDrawing, kSheetQuickView}) {
-    const int width = kind == kSheetDrawing ? 850 : 1200;
-    HorizontalPixels = static_cast<Word>(width);
-    VerticalPixels = 1100;
-    DUdoduvoz window;
-    window.Canvas()->setFixedSize(width, 1100);
-    window.resize(width, 1100);
-    DrawSheet(kind, kCadScreen);
-    const QImage image = window.Canvas()->grab().toImage();
-    int ink = 0;
-    for (int y = 0; y < image.height(); y += 2)
-      for (int x = 0; x < image.width(); x += 2) ink += image.pixelColor(x, y) != image.pixelColor(0, 0);
-    EXPECT_GT(ink, 5000);
-    std::string dir = platform::GetEnvironment("BQ4_DRAWING_PICTURES");
-    if (dir.empty()) dir = platform::ProcessTempDir();
-    EXPECT_TRUE(image.save(QString::fromStdString(dir + "/sheet_" + std::to_string(kind) + ".png")));
-  }
+  SaveWindowPicture(850, 1100, [] { DrawSheet(kSheetDrawing, kCadScreen); }, "sheet_1", 5000);
+  SaveWindowPicture(1200, 1100, [] { DrawSheet(kSheetQuickView, kCadScreen); }, "sheet_3", 5000);
 }
 
 }  // namespace
