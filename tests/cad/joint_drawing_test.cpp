@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -109,15 +110,25 @@ TEST_F(JointDrawingTest, IndependentReaderAcceptsTheDxfOfEveryView) {
   CalculatedM12Joint(kJointWithNut);
   const std::string script = Dir() + "/check.py";
   std::ofstream(script) << "import sys, ezdxf\n"
+                           "from ezdxf import bbox\n"
                            "doc = ezdxf.readfile(sys.argv[1])\n"
                            "msp = doc.modelspace()\n"
                            "layers = {e.dxf.layer for e in msp}\n"
                            "assert len(msp) > 20, len(msp)\n"
                            "assert {'1', '3', '5'} <= layers, layers\n"
-                           "assert not doc.audit().has_errors\n";
+                           "assert not doc.audit().has_errors\n"
+                           "box = bbox.extents(msp)\n"
+                           "w = [float(v) for v in sys.argv[2:]]\n"
+                           "assert box.extmin.x >= w[0] - 0.5 and box.extmin.y >= w[1] - 0.5, box\n"
+                           "assert box.extmax.x <= w[2] + 0.5 and box.extmax.y <= w[3] + 0.5, box\n";
+  const double d = 12, l = Schraube.l, dK = Schraube.dK;
   for (TJointView view = 1; view <= 5; ++view) {
     DrawBoltedJoint(view, kCadDxf);
-    const std::string command = "/usr/bin/python3 " + script + " " + DxfFile();
+    const bool longView = view != 3 && view != 4;
+    char window[200];
+    std::snprintf(window, sizeof window, " %g %g %g %g", longView ? -4 * d : -2 * d,
+                  longView ? -1.1 * l : -2 * d, longView ? 4 * d : 2 * d, longView ? 1.1 * dK : 2 * d);
+    const std::string command = "/usr/bin/python3 " + script + " " + DxfFile() + window;
     EXPECT_EQ(std::system(command.c_str()), 0) << "view " << view;
   }
 }
