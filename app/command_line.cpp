@@ -26,7 +26,7 @@ bool IsSwitch(const std::string& p, std::string_view upper, std::string_view low
 void PrintToStderr(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 void PrintCalcMessagesToStderr() {
-  for (std::size_t i = 1; i <= CalcMessages.count; ++i) PrintToStderr(CalcMessages.slots[i].str());
+  for (std::size_t i = 1; i <= CalcMessages.count; ++i) PrintToStderr(CalcMessages.texts[i].str());
 }
 
 void ShowHelp() {

@@ -1,4 +1,3 @@
-// Before any Qt header: Qt's "slots" keyword would hide the message slots.
 #include "framework/calc_messages.h"
 
 #include "app/main_window.h"

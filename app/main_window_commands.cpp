@@ -1,6 +1,5 @@
 // The handlers of the main window's menu commands: file handling, the edit
 // commands that recalculate the joint, the spreadsheet and help items.
-// Before any Qt header: Qt's "slots" keyword would hide the message slots.
 #include "framework/calc_messages.h"
 
 #include <QAction>

@@ -135,7 +135,7 @@ void PanelValues(TDiagramKind kind) {
     // on the sheet beside the plot area.
     CadSetTextStyle(2, 0, 1.4L, 1.0L);
     for (std::size_t i = 1; i <= CalcMessages.count && i <= kCalcMessageSlots; ++i)
-      PanelText(CalcMessages.slots[i].str());
+      PanelText(CalcMessages.texts[i].str());
   }
 }
 

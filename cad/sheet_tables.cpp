@@ -195,7 +195,7 @@ void SafetyTable() {
     if (CalcOptions.FSmaxOn) row("thread strip safety at FM,max+FSA", "tau Rm / tau B,M", Safety.SmFSSafe);
   }
   for (int i = 1; i <= CalcMessages.count && i <= static_cast<int>(kCalcMessageSlots); ++i)
-    t->AddRow({CalcMessages.slots[i].str()});
+    t->AddRow({CalcMessages.texts[i].str()});
   t->Done();
 }
 

@@ -5,11 +5,11 @@ TCalcMessages CalcMessages;
 void AddErrorMessage(std::string_view text) {
   const CalcMessageText head(text);
   for (std::size_t i = 1; i <= CalcMessages.count; ++i) {
-    if (CalcMessages.slots[i] == head) return;
+    if (CalcMessages.texts[i] == head) return;
   }
   if (CalcMessages.count >= kCalcMessageSlots) return;
   ++CalcMessages.count;
-  CalcMessages.slots[CalcMessages.count] = head;
+  CalcMessages.texts[CalcMessages.count] = head;
 }
 
 void ClearCalcMessages() {

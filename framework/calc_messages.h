@@ -14,8 +14,8 @@ constexpr std::size_t kCalcMessageWidth = 36;
 using CalcMessageText = ShortString<kCalcMessageWidth>;
 
 struct TCalcMessages {
-  Word count = 0;  // slots 1..count are valid
-  OneBasedArray<CalcMessageText, kCalcMessageSlots> slots;
+  Word count = 0;  // texts 1..count are valid
+  OneBasedArray<CalcMessageText, kCalcMessageSlots> texts;
 };
 
 extern TCalcMessages CalcMessages;

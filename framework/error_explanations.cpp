@@ -28,7 +28,7 @@ std::size_t FindKeyLine(const std::vector<std::string>& lines, std::string_view 
 
 std::string MessageText(int I) {
   if (I < 1 || I > CalcMessages.count) return {};
-  return CalcMessages.slots[static_cast<std::size_t>(I)].str();
+  return CalcMessages.texts[static_cast<std::size_t>(I)].str();
 }
 
 // Origin (which = 1) or remedy (which = 2) of message I.
@@ -101,7 +101,7 @@ void ShowCalculationMessages() {
     return;
   }
   AbortFlag = 0;
-  for (int i = 1; i <= n; ++i) ItemTexts[static_cast<std::size_t>(i)] = CalcMessages.slots[static_cast<std::size_t>(i)];
+  for (int i = 1; i <= n; ++i) ItemTexts[static_cast<std::size_t>(i)] = CalcMessages.texts[static_cast<std::size_t>(i)];
   const Word cont = static_cast<Word>(n + 1);
   ItemTexts[cont] = "Continue...";
   SetHelpNo(2070);

@@ -680,7 +680,7 @@ void OutputMessages() {
     std::string origin, remedy;
     ExplanationOrigin(i, origin);
     ExplanationRemedy(i, remedy);
-    const std::string message = CalcMessages.slots[i].str();
+    const std::string message = CalcMessages.texts[i].str();
     if (IsTxtDevice()) {
       OutputWriteRaw(message + '\t' + origin + '\t' + remedy);
       continue;

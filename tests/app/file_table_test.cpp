@@ -1,4 +1,3 @@
-// Must come before any Qt header (Qt's "slots" keyword).
 #include "framework/calc_messages.h"
 
 #include "app/file_table.h"

@@ -241,7 +241,7 @@ TEST_F(CadScreenTest, FailedBlockIsLeftOutAndTheDrawingGoesOn) {
   CadInsertBlock("LOST", 0, 0, 0, 1, 1);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(CalcMessages.count, 1);
-  EXPECT_EQ(CalcMessages.slots[1].str(), "Invalid temp directory");
+  EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
   CadClose(0);
 }
 

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <memory>
 
-// Before any Qt header: the message list has a member named like Qt's "slots" macro.
 #include "diagram_test_support.h"
 
 #include <QImage>

@@ -194,12 +194,12 @@ class DrawingTest : public CadTest {
   }
 
   static std::string FirstMessage() {
-    return CalcMessages.count ? CalcMessages.slots[1].str() : std::string();
+    return CalcMessages.count ? CalcMessages.texts[1].str() : std::string();
   }
 
   static bool HasMessage(const std::string& text) {
     for (int i = 1; i <= CalcMessages.count; ++i)
-      if (CalcMessages.slots[i].view() == text) return true;
+      if (CalcMessages.texts[i].view() == text) return true;
     return false;
   }
 };

@@ -133,7 +133,7 @@ TEST_F(DxfBlocksTest, NestedInsertsAreFollowedToFourLevelsAndNoDeeper) {
 TEST_F(DxfBlocksTest, MissingBlockFileIsReported) {
   Replay("NONE");
   EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(CalcMessages.slots[1].str(), "Invalid temp directory");
+  EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
 }
 
 TEST_F(DxfBlocksTest, StrayEntitiesAndDamagedPairsAreSkipped) {

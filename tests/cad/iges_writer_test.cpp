@@ -169,7 +169,7 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   EXPECT_EQ(DField(lines, 35, 7), "33");
   EXPECT_EQ(Parameters(lines, 35), "408,27,0.0,0.0,0.0,1.0;");
   EXPECT_EQ(Parameters(lines, 37), "408,0,0.000,0.000,0.0,1.0;");
-  EXPECT_EQ(CalcMessages.slots[1].str(), "Blockname NOWHERE not found !");
+  EXPECT_EQ(CalcMessages.texts[1].str(), "Blockname NOWHERE not found !");
 }
 
 TEST_F(IgesWriterTest, BlockFailedByTheDrawerStillGetsItsSubfigure) {

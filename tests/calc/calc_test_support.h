@@ -191,7 +191,7 @@ inline bool GetJointField(std::string_view name, Extended& value) {
 
 inline std::vector<std::string> MessageTexts() {
   std::vector<std::string> texts;
-  for (std::size_t i = 1; i <= CalcMessages.count; ++i) texts.push_back(CalcMessages.slots[i].str());
+  for (std::size_t i = 1; i <= CalcMessages.count; ++i) texts.push_back(CalcMessages.texts[i].str());
   return texts;
 }
 

@@ -85,7 +85,7 @@ inline void WriteDbf(const std::string& path, const std::vector<Field>& fields,
 
 inline bool HasMessage(const std::string& text) {
   for (std::size_t i = 1; i <= CalcMessages.count; ++i)
-    if (CalcMessages.slots[i].view() == text.substr(0, kCalcMessageWidth)) return true;
+    if (CalcMessages.texts[i].view() == text.substr(0, kCalcMessageWidth)) return true;
   return false;
 }
 

@@ -35,14 +35,14 @@ TEST_F(CalcMessagesTest, LongTextIsStoredAsItsFirst36Characters) {
   const std::string text = "Fatal  : 0123456789012345678901234567890";  // 40 characters
   AddErrorMessage(text);
   ASSERT_EQ(CalcMessages.count, 1);
-  EXPECT_EQ(CalcMessages.slots[1].view(), text.substr(0, 36));
+  EXPECT_EQ(CalcMessages.texts[1].view(), text.substr(0, 36));
 }
 
 TEST_F(CalcMessagesTest, TwelfthDistinctMessageIsDroppedAndOrderKept) {
   for (int i = 1; i <= 12; ++i) AddErrorMessage("Warning: " + std::to_string(i));
   ASSERT_EQ(CalcMessages.count, 11);
   for (int i = 1; i <= 11; ++i)
-    EXPECT_EQ(CalcMessages.slots[i].view(), "Warning: " + std::to_string(i));
+    EXPECT_EQ(CalcMessages.texts[i].view(), "Warning: " + std::to_string(i));
   AddErrorMessage("Warning: 13");
   EXPECT_EQ(CalcMessages.count, 11);
 }

@@ -1,4 +1,3 @@
-// The message list first: Qt defines "slots" as a macro.
 #include "framework/calc_messages.h"
 #include "framework/error_explanations.h"
 

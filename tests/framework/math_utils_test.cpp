@@ -51,7 +51,7 @@ TEST_F(MathUtilsTest, GuardedFunctionsGiveSubstitutesAndMessages) {
     }
     EXPECT_EQ(CalcMessages.count, c.messages) << c.name;
     if (c.messages) {
-      EXPECT_EQ(CalcMessages.slots[1].view(), c.message) << c.name;
+      EXPECT_EQ(CalcMessages.texts[1].view(), c.message) << c.name;
     }
   }
 }

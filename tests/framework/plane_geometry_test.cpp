@@ -49,12 +49,12 @@ TEST_F(PlaneGeometryTest, DegenerateArcsAreReported) {
   EXPECT_EQ(xc, 7);
   EXPECT_EQ(r, 7);
   ASSERT_EQ(CalcMessages.count, 1);
-  EXPECT_EQ(CalcMessages.slots[1].view().substr(0, 31), "Fehler in GetArcCenter (dphi = ");
+  EXPECT_EQ(CalcMessages.texts[1].view().substr(0, 31), "Fehler in GetArcCenter (dphi = ");
   GetArcCenter(3, 4, 3, 4, 1, xc, yc, a0, a1, r);
   EXPECT_EQ(xc, 3);
   EXPECT_EQ(yc, 4);
   ASSERT_EQ(CalcMessages.count, 2);
-  EXPECT_EQ(CalcMessages.slots[2].view(), "GetArcCenter l12=0");
+  EXPECT_EQ(CalcMessages.texts[2].view(), "GetArcCenter l12=0");
 }
 
 TEST_F(PlaneGeometryTest, LinesAndSegments) {

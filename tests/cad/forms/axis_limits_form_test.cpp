@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-// Before any Qt header: the message list has a member named like Qt's "slots" macro.
 #include "../diagram_test_support.h"
 
 #include <QLabel>
