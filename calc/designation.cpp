@@ -73,15 +73,19 @@ std::string NutStandardText() {
   }
 }
 
-std::string BoltDesignation() {
+std::string PlainBoltDesignation() {
   const std::string S = BoltStandardText();
   const std::string D = TrimRight(Gewinde.Designation);
   const std::string L = FloatToTextFix(0, Schraube.l);
   const std::string C = TrimRight(MatBolt.StrengthClass);
   std::string text = S + " - " + D + " x " + L + " - " + C;
-  if (Schraube.BoltType != 1 && Schraube.BoltType != 2) text = "SPECIAL BOLT: " + text;
   if (Schraube.HeadType == 2 || Schraube.HeadType == 8) text += " SW" + FloatToText(BoltWidthAcrossFlats());
   return text;
+}
+
+std::string BoltDesignation() {
+  if (Schraube.BoltType != 1 && Schraube.BoltType != 2) return "SPECIAL BOLT: " + PlainBoltDesignation();
+  return PlainBoltDesignation();
 }
 
 std::string VdiEditionText(int code) {

@@ -12,6 +12,8 @@ std::string BoltStandardText();
 Extended HeadRowNominalDiameter();
 std::string NutStandardText();
 // Standard - thread x length - strength class (and the width across flats of hex heads).
+std::string PlainBoltDesignation();
+// The plain designation, with "SPECIAL BOLT: " in front for a self-defined bolt.
 std::string BoltDesignation();
 std::string VdiEditionText(int code);
 // Maximum tensile strength of the bolt: 1.2·Rm.

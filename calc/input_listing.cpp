@@ -2,8 +2,8 @@
 
 #include <cerrno>
 
+#include "calc/designation.h"
 #include "calc/joint_records.h"
-#include "calc/report.h"
 #include "calc/table_rows.h"
 #include "framework/globals.h"
 #include "framework/line_io.h"
@@ -39,9 +39,9 @@ void Body() {
   for (const auto& h : HeaderLines) OutputLine(h.view());
   OutputLine(" ");
   if (s.BoltType == 1 || s.BoltType == 2) {
-    OutputLine("BOLT:  " + ReportBoltDesignation());
+    OutputLine("BOLT:  " + PlainBoltDesignation());
   } else {
-    OutputLine("SPECIAL BOLT:  " + ReportBoltDesignation());
+    OutputLine("SPECIAL BOLT:  " + PlainBoltDesignation());
     OutputLine(" i   de [mm]   di [mm]   l [mm] ");
     const int n = s.nSections <= kMaxBoltSections ? s.nSections : kMaxBoltSections;
     for (int i = 1; i <= n; ++i)

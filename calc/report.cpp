@@ -90,7 +90,7 @@ void BoltGroup() {
   const SCHRAUBTYPE& s = Schraube;
   const int n = s.nSections <= kMaxBoltSections ? s.nSections : kMaxBoltSections;
   const std::string u = LenUnit();
-  const std::string designation = ReportBoltDesignation();
+  const std::string designation = PlainBoltDesignation();
   const bool standardBolt = s.BoltType == 1 || s.BoltType == 2;
   if (s.BoltType == 3) {
     OutputLine("SPECIAL BOLT:  " + designation + " (" + "DIMENSIONS" + ")");
@@ -573,13 +573,6 @@ bool ReportBody() {
 }
 
 }  // namespace
-
-std::string ReportBoltDesignation() {
-  std::string text = BoltStandardText() + " - " + TrimRightText(Gewinde.Designation) + " x " +
-                     FloatToTextFix(0, Schraube.l) + " - " + TrimRightText(MatBolt.StrengthClass);
-  if (Schraube.HeadType == 2 || Schraube.HeadType == 8) text += " SW" + FloatToText(BoltWidthAcrossFlats());
-  return text;
-}
 
 void WritePrintout() {
   ShortString<68> title = ProgShortName + " V" + ProgVersion + "  " + "calc. of bolted joints" + " " + "to" +

@@ -10,8 +10,3 @@
 // fatal calculation it shows the message list instead and writes nothing.
 // Once the output is open it is always closed, also when a step stops.
 void WritePrintout();
-
-// The bolt designation of the report and the input listing: standard - thread
-// x length - strength class, with " SW" and the width across flats for hex
-// head and hex flange bolts.
-std::string ReportBoltDesignation();

@@ -26,6 +26,8 @@ TEST_F(DesignationTest, SelfDefinedBoltIsSpecial) {
   Din912.Standard = "ISO 4762";
   Schraube.BoltType = 3;
   EXPECT_EQ(BoltDesignation(), "SPECIAL BOLT: ISO 4762 - M12 x 60 - 12.9");
+  // The report writes its own "SPECIAL BOLT:  " line in front of the plain text.
+  EXPECT_EQ(PlainBoltDesignation(), "ISO 4762 - M12 x 60 - 12.9");
 }
 
 TEST_F(DesignationTest, StandardTextsAndEdition) {
