@@ -146,10 +146,19 @@ void OutputColumnHeads() {
   }
 }
 
+// The calculation file the printout belongs to, as the page header names it.
+std::string FileLineText() {
+  if (StartedWithFile) return TrimRightText(CurrentFileName);
+  const std::string name = CurrentFileName + "." + InputFileExt.str();
+  if (CurrentDir.size() + CurrentFileName.size() >= 70) return name;
+  return AddBackslash(CurrentDir) + name;
+}
+
 void TxtPageHeader(int Page) {
   if (!IsFirstPage(Page)) return;
   OutputLine(ProgTitle.str() + " V" + ProgVersion + '\t' + TodayText() + '\t' + TimeText());
-  OutputLine(RemoveBlanks(OutputFileName));
+  // The calculation file, not the temporary file the rows are written to.
+  OutputLine(FileLineText());
   for (const auto& h : HeaderLines) OutputLine(h.view());
   OutputLine(" ");
   ++OutputPageCount;
@@ -172,13 +181,6 @@ void HtmlPageHeader(int Page) {
   for (const auto& line : PageHeaderTexts.Lines) OutputWriteRaw("<h5>" + HtmlEscape(line.view()) + "</h5>");
   OutputWriteRaw("<hr>");
   ++OutputPageCount;
-}
-
-std::string FileLineText() {
-  if (StartedWithFile) return TrimRightText(CurrentFileName);
-  const std::string name = CurrentFileName + "." + InputFileExt.str();
-  if (CurrentDir.size() + CurrentFileName.size() >= 70) return name;
-  return AddBackslash(CurrentDir) + name;
 }
 
 void TextPageHeader(int Page, int Kind) {
