@@ -5,8 +5,8 @@
 #include "calc/designation.h"
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
-#include "calc/report_table.h"
 #include "calc/table_rows.h"
+#include "dbf/table_writer.h"
 #include "framework/calc_messages.h"
 #include "framework/error_explanations.h"
 #include "framework/globals.h"
@@ -94,8 +94,8 @@ void BoltGroup() {
   const bool standardBolt = s.BoltType == 1 || s.BoltType == 2;
   if (s.BoltType == 3) {
     OutputLine("SPECIAL BOLT:  " + designation + " (" + "DIMENSIONS" + ")");
-    TTableWriter t;
-    t.Init(6, {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "x [" + u + "]"}, {10, 10, 10, 10, 0});
+    TTableWriter t(TTableWriter::Layout::Compact);
+    t.Init({6, 10, 10, 10, 10, 0, 0}, {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "x [" + u + "]"});
     Extended x = 0;
     for (int i = 1; i <= n; ++i) {
       x += s.lSec[i];
@@ -106,10 +106,10 @@ void BoltGroup() {
   }
   OutputLine(standardBolt ? TableText(HeadKindNames, s.HeadType) + " " + designation
                           : "SPECIAL BOLT:  " + designation);
-  TTableWriter t;
-  t.Init(6, {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "A [" + AreaUnitText() + "]",
-             "x [" + u + "]", "delta mm/N"},
-         {10, 10, 10, 12, 10, 10});
+  TTableWriter t(TTableWriter::Layout::Compact);
+  t.Init({6, 10, 10, 10, 12, 10, 10},
+         {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "A [" + AreaUnitText() + "]", "x [" + u + "]",
+          "delta mm/N"});
   Extended x = 0;
   for (int i = 1; i <= n; ++i) {
     const Extended l = i == n ? s.lSec[i] - s.b : s.lSec[i];
@@ -173,10 +173,10 @@ bool PlateGroup() {
   const int n = k.nPlates <= kMaxPlates ? k.nPlates : kMaxPlates;
   const std::string u = LenUnit();
   OutputLine("CLAMPED PLATES (DIMENSIONS)");
-  TTableWriter dims;
-  dims.Init(6, {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", " x[" + u + "]",
-                "Aequ[" + AreaUnitText() + "]", "de pmax"},
-            {10, 10, 10, 10, 12, 10});
+  TTableWriter dims(TTableWriter::Layout::Compact);
+  dims.Init({6, 10, 10, 10, 10, 12, 10},
+            {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", " x[" + u + "]", "Aequ[" + AreaUnitText() + "]",
+             "de pmax"});
   Extended x = 0;
   for (int i = 1; i <= n; ++i) {
     x += k.L[i];
@@ -186,9 +186,9 @@ bool PlateGroup() {
   dims.Done();
   OutputLine("");
   OutputLine("CLAMPED PLATES (MATERIAL AND LOAD)");
-  TTableWriter mat;
-  mat.Init(4, {"i", "material ", "E [" + StressUnitText() + "]", "pperm", "pBmax", "d.[mm/N]", "a.[mm/K]"},
-           {18, 10, 8, 8, 11, 10});
+  TTableWriter mat(TTableWriter::Layout::Compact);
+  mat.Init({4, 18, 10, 8, 8, 11, 10},
+           {"i", "material ", "E [" + StressUnitText() + "]", "pperm", "pBmax", "d.[mm/N]", "a.[mm/K]"});
   for (int i = 1; i <= n; ++i)
     mat.WriteRow({Idx(i), PadRight(k.Material[i].view(), 15), S(7, k.E[i]), S(4, k.pmax[i]), S(4, k.pPart[i]),
                   E(k.deltaP[i]), E(k.alphaT[i])});
@@ -453,9 +453,9 @@ bool TemperatureSection() {
   const int n = k.nPlates <= kMaxPlates ? k.nPlates : kMaxPlates;
   const std::string plates = "CLAMPED PLATES (T = " + TemperatureToText(t.TWork) + " " + TemperatureUnitText() + ")";
   OutputLine(plates);
-  TTableWriter lengths;
-  lengths.Init(5, {"i", "alpha T", "l  [" + u + "]", "l" + tt + " " + u, "E " + su, "E " + tt},
-               {12, 12, 12, 12, 12});
+  TTableWriter lengths(TTableWriter::Layout::Compact);
+  lengths.Init({5, 12, 12, 12, 12, 12, 0},
+               {"i", "alpha T", "l  [" + u + "]", "l" + tt + " " + u, "E " + su, "E " + tt});
   for (int i = 1; i <= n; ++i)
     lengths.WriteRow({Idx(i), FloatToTextExp(2, 1, -6, k.alphaT[i]), L(4, 3, k.L[i]),
                       L(4, 3, ((t.TWork - t.T0) * k.alphaT[i] + 1) * k.L[i]), S(6, k.E[i]),
@@ -463,9 +463,9 @@ bool TemperatureSection() {
   lengths.Done();
   OutputLine("");
   OutputLine(plates);
-  TTableWriter pressure;
-  pressure.Init(5, {"i", "p perm", "pperm" + tt, " p max", "pmax" + tt, "delta mm/N", "delta " + tt},
-                {11, 11, 11, 11, 11, 11});
+  TTableWriter pressure(TTableWriter::Layout::Compact);
+  pressure.Init({5, 11, 11, 11, 11, 11, 11},
+                {"i", "p perm", "pperm" + tt, " p max", "pmax" + tt, "delta mm/N", "delta " + tt});
   for (int i = 1; i <= n; ++i) {
     const Extended eT = PlateEAtTemp(k.Material[i].view(), i, t.TWork);
     const Extended stiffness = eT * k.Aers[i];

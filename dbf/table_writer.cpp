@@ -3,12 +3,18 @@
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
 
-inline namespace dbf_table_writer {
-
 namespace {
 
 bool HtmlDevice() { return GetOutputDevice() == kDeviceHtml; }
 bool TabDevice() { return GetOutputDevice() == kDeviceTxt || GetOutputDevice() == kDeviceBatchTxt; }
+
+// Cut or padded in front to the width; a text the caller padded (a material
+// name) keeps its blanks and so stays left in its column.
+std::string RightAligned(std::string_view c, int width) {
+  const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+  if (c.size() >= w) return std::string(c.substr(0, w));
+  return std::string(w - c.size(), ' ') + std::string(c);
+}
 
 }  // namespace
 
@@ -21,6 +27,11 @@ int TTableWriter::ColumnCount() const {
 void TTableWriter::Init(const Widths& widths, const Texts& titles) {
   widths_ = widths;
   for (std::size_t i = 0; i < 7; ++i) cells_[i] = titles[i];
+  if (layout_ == Layout::Compact) {
+    if (HtmlDevice()) CloseHtmlTable();
+    WriteCompactLine(true);
+    return;
+  }
   if (HtmlDevice()) OutputWriteRaw("<TABLE BORDER = \"1\" WIDTH= \"100%\">");
   else if (!TabDevice()) OutputLine(RuleLineText());
   WriteLine(true);
@@ -29,6 +40,10 @@ void TTableWriter::Init(const Widths& widths, const Texts& titles) {
 
 void TTableWriter::WriteRow(const Texts& cells) {
   for (std::size_t i = 0; i < 7; ++i) cells_[i] = cells[i];
+  if (layout_ == Layout::Compact) {
+    WriteCompactLine(false);
+    return;
+  }
   WriteLine(false);
   if (!HtmlDevice() && !TabDevice()) OutputLine(SeparatorLine());
 }
@@ -59,8 +74,35 @@ void TTableWriter::WriteLine(bool header) {
   OutputWriteRaw(" ");
 }
 
+void TTableWriter::WriteCompactLine(bool header) {
+  const int n = ColumnCount();
+  std::string line;
+  if (HtmlDevice()) {
+    line = header ? "<TABLE BORDER=1><TR>" : "<TR>";
+    for (int i = 0; i < n; ++i) {
+      const std::string_view c = cells_[static_cast<std::size_t>(i)].view();
+      if (header) line += "<TH>" + HtmlEscape(c) + "</TH>";
+      else line += (i ? "<TD ALIGN=RIGHT>" : "<TD>") + HtmlEscape(TrimRightText(c)) + "</TD>";
+    }
+    OutputWriteRaw(line + "</TR>");
+    return;
+  }
+  const bool tabs = TabDevice();
+  for (int i = 0; i < n; ++i) {
+    const std::size_t k = static_cast<std::size_t>(i);
+    const std::string_view c = cells_[k].view();
+    if (tabs) {
+      if (i) line += '\t';
+      line += header ? TrimRightText(c) : RowDecimalText(TrimRightText(c));
+    } else if (i == 0 || header) {
+      line += PadRight(c, widths_[k]);
+    } else {
+      line += RightAligned(c, widths_[k]);
+    }
+  }
+  OutputLine(tabs || !TrimRightText(line).empty() ? line : "");
+}
+
 void TTableWriter::Done() {
   if (HtmlDevice()) OutputWriteRaw("</TABLE>");
 }
-
-}  // namespace dbf_table_writer
