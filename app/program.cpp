@@ -18,6 +18,10 @@ int RunProgram(int argc, char** argv) {
   int exitCode = 0;
   if (RunCommandLineMode(params, exitCode)) return exitCode;
   auto* window = new Thh;
+  if (StartUpEndsProgram()) {
+    delete window;
+    return kExitOk;
+  }
   window->show();
   exitCode = platform::RunApplication();
   delete window;

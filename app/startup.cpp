@@ -42,6 +42,8 @@ void InitProgramModules() {
 
 namespace {
 
+bool g_endProgram = false;
+
 bool IsSwitch(const std::string& p, const char* upper, const char* lower) { return p == upper || p == lower; }
 
 // The parameters without "/NOGUI", which may stand anywhere.
@@ -71,6 +73,7 @@ void LoadCommandLineFile() {
   ConfirmOverwrite(CurrentFileName);
   if (AbortFlag) {
     CurrentFileName.clear();
+    g_endProgram = true;
     return;
   }
   // The new project lives where its name says.
@@ -82,7 +85,10 @@ void LoadCommandLineFile() {
 
 }  // namespace
 
+bool StartUpEndsProgram() { return g_endProgram; }
+
 void StartUp(Word mode) {
+  g_endProgram = false;
   if (mode < 6 || mode > 9) ReadConfigFile();
   AbortFlag = 0;
   TraceMessagesOn = 1;

@@ -23,6 +23,9 @@ void InitProgramModules();
 // configuration again; modes 1, 4 and 8 calculate at the end. The batch
 // modes never reach here: they end the program before a window exists.
 void StartUp(Word mode);
+// True when the last StartUp found that the program must end (exit code 0):
+// a project named on the command line can be neither loaded nor created.
+bool StartUpEndsProgram();
 
 // Item 1..4 joint views, 5 bolt, 6 nut, 7 clamped parts, 8..12 diagram kinds
 // 1..5, 13 drawing sheet, 14 forces table; other items draw nothing.

@@ -227,9 +227,29 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
   DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables";
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   SetCommandLineParams({hot, "/E"});
-  Thh main;
-  EXPECT_EQ(StartedWithFile, 0);
-  EXPECT_TRUE(CurrentFileName.empty());
+  {
+    Thh main;
+    EXPECT_EQ(StartedWithFile, 0);
+    EXPECT_TRUE(CurrentFileName.empty());
+    EXPECT_FALSE(StartUpEndsProgram());
+  }
+  // A name that can be neither loaded nor created ends the program.
+  SetCommandLineParams({dir_ + "/no/such/dir/x.bq4"});
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("x.bq4");
+    Thh main;
+    EXPECT_TRUE(StartUpEndsProgram());
+  }
+  // A name that cannot be loaded but can be created names a new project.
+  SetCommandLineParams({dir_ + "/new.bq4"});
+  {
+    Thh main;
+    EXPECT_FALSE(StartUpEndsProgram());
+    EXPECT_EQ(CurrentFileName, "new");
+    EXPECT_EQ(CurrentDir, dir_ + "/");
+    EXPECT_NE(main.windowTitle().toStdString().find("new.bq4"), std::string::npos);
+  }
 }
 
 // Images of the window are kept where BQ4_SCREENSHOT_DIR says, for a look.

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "calc/project_file.h"
+#include "calc/table_access.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 
@@ -87,6 +88,55 @@ TEST_F(PrintingTest, PrintConfigurationPrintsTheDisplayList) {
   }
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+}
+
+}  // namespace
+
+namespace {
+
+class PrintoutTableTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    // The named settings are written: a copy of the table of our own.
+    std::filesystem::copy_file(std::string(BQ4_BINARY_DIR) + "/data/tables/printout.dbf", dir_ + "/printout.dbf");
+    DbfDir = dir_;
+  }
+  void TearDown() override {
+    TableDialogHook = nullptr;
+    AppTest::TearDown();
+  }
+};
+
+TEST_F(PrintoutTableTest, DatabaseLoadsAndAppliesNamedSettings) {
+  PrintMode = 1;
+  TForm_printconf form(false);
+  TableDialogHook = [](std::string_view, int, std::int32_t& rec) {
+    rec = 3;  // "A3 landscape scaled"
+    return true;
+  };
+  form.Button_dbClick();
+  EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.400");
+  EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "10");
+  EXPECT_TRUE(form.Radio_landscape->isChecked());
+  EXPECT_TRUE(form.Radio_colour->isChecked());
+  EXPECT_TRUE(form.CheckBox_anpassen->isChecked());
+  EXPECT_TRUE(form.CheckBox_umrandung->isChecked());
+
+  form.Edit_scaley->setText("2.5");
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_text", "mine"}});
+    form.Button_appendClick();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  OpenDbfTable("printout.dbf");
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(DbfRecordCount(), 4);
+  GotoDbfRecord(4);
+  EXPECT_EQ(DbfFieldText(1), "mine");
+  EXPECT_EQ(DbfFieldText(3), "2.500");
+  CloseDbfTable();
 }
 
 }  // namespace
