@@ -28,6 +28,7 @@ readers = {
     "mue_gtm": (3, [2, 3]), "mat_b_re": (10, list(range(2, 11))), "mat_p_re": (10, list(range(2, 11))),
     "mat_b_e": (9, list(range(2, 10))), "mat_p_e": (9, list(range(2, 10))),
     "mat_b_sa": (10, list(range(2, 11))),
+    "bq4help": (2, [1]), "printout": (9, [2, 3, 4, 5]),
 }
 failures = []
 sources = sorted(glob.glob(os.path.join(src, "*.csv")))
@@ -65,6 +66,8 @@ for source in sources:
             value = rec[fname]
             if ftype in "NF":
                 ok = (value is None and text == "") or (value is not None and text != "" and abs(value - float(text)) < 1e-9 + 1e-9 * abs(value))
+            elif ftype == "L":
+                ok = value == (text != "" and text in "TtYy")
             else:
                 ok = (value or "") == text
             if not ok:
