@@ -3,7 +3,7 @@
 #   make test   install what is missing, build under ASan/UBSan, run every test
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
-            python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev clang \
+            python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev \
             libxlsxwriter-dev unzip
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -14,7 +14,7 @@ SAMPLE ?= data/samples/null.bq4
 export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench fuzz clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -45,6 +45,13 @@ test: deps
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBQ4_TESTS=OFF -DBQ4_BENCHMARKS=ON
 	cmake --build build-bench -j $(JOBS)
+
+# Coverage-guided fuzzing of the table engine with clang's libFuzzer, for a
+# bounded time per target (FUZZ_SECONDS). Not part of CI: its findings vary by run.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || { SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; $$SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends clang; }
+	tests/fuzz/run.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) build-bench
