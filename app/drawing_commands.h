@@ -1,6 +1,6 @@
 // The drawings, diagrams, sheets and input forms that the menus and the
 // command line ask for, in one place: each routine hands its request to the
-// module that does it, or says that it is not available in this build.
+// module that does it.
 #pragma once
 
 #include "cad/cad_output.h"
@@ -28,6 +28,3 @@ void ShowDrawingTitleDialogCommand();
 void RunBoltFormCommand();
 void RunNutFormCommand();
 void RunTighteningFormCommand();
-
-// "<what> is not available in this version" and AbortFlag.
-void ShowNotAvailable(const char* what);

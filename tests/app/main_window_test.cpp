@@ -133,6 +133,7 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
 }
 
 TEST_F(MainWindowTest, EditCommandsRecalculateAndCountMessages) {
+  Sample("null.bq4");
   Thh main;
   // Cancel in the friction form: no change, but a calculation all the same.
   InputModified = 0;
@@ -195,6 +196,7 @@ TEST_F(MainWindowTest, ClosingAnUnnamedChangedProjectAsks) {
 }
 
 TEST_F(MainWindowTest, AboutBoxAndTemperature) {
+  Sample("null.bq4");
   Thh main;
   {
     platform::DialogScript script;
