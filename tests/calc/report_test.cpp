@@ -88,7 +88,7 @@ class ReportTest : public ::testing::Test {
 };
 
 TEST_F(ReportTest, SampleReportsMatchTheirGoldenFiles) {
-  for (const char* sample : {"null", "tapped_static", "vdi1986", "eccentric", "hot", "special_nut"}) {
+  for (const char* sample : {"null", "tapped_static", "vdi1986", "eccentric", "hot", "own_nut"}) {
     ExpectGolden(Report(sample, kDeviceBatchTxt), std::string(sample) + ".tab.txt");
     ExpectGolden(Report(sample, kDeviceDosText), std::string(sample) + ".72.txt");
   }
@@ -117,7 +117,7 @@ TEST_F(ReportTest, LoadIntroductionAtTheHeadAndNutIsThePositionAfterTheLastPlate
 }
 
 TEST_F(ReportTest, HtmlReportHasTablesAndEscapedTexts) {
-  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/special_nut.bq4");
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/own_nut.bq4");
   ASSERT_EQ(AbortFlag, 0);
   MatMutter.Name = "C45 <hard> & tough";
   CurrentDir.clear();
