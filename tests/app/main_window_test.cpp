@@ -272,6 +272,7 @@ TEST_F(MainWindowTest, JointDrawingAndMenusRender) {
   Sample("null.bq4");
   Thh main;
   main.show();
+  SaveImage(main.grab().toImage(), dir_, "main_window_start.png");
   main.Item("mi_viewzeichnungschraubenverbindung")->trigger();
   EXPECT_EQ(AbortFlag, 0);
   const QImage window = main.grab().toImage();
@@ -286,6 +287,26 @@ TEST_F(MainWindowTest, JointDrawingAndMenusRender) {
     const QImage image = menu->grab().toImage();
     EXPECT_GT(image.height(), 40) << name;
     SaveImage(image, dir_, std::string("menu_") + name + ".png");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, EveryViewItemDrawsOnTheScreen) {
+  Sample("null.bq4");
+  Thh main;
+  for (const char* name :
+       {"mi_viewQuick", "mi_viewverspannungsschaubild", "mi_viewmontagezustanderf", "mi_viewmontagezustand",
+        "mi_viewbetriebszustanderf", "mi_viewbetriebszustandmax", "mi_viewbetriebszustandmin",
+        "mi_viewzeichnungschraubenverbindung", "mi_viewtabellenzeichnung", "mi_viewtabellekraefte",
+        "mi_viewFlansch", "mi_viewmalphadiagramm", "mi_viewfalphadiagramm", "mi_viewfmmadiagramm",
+        "mi_viewmafmdiagramm", "FMStatist1", "mi_viewdiagrams"}) {
+    GraphClear();
+    main.Item(name)->trigger();
+    EXPECT_EQ(AbortFlag, 0) << name;
+    EXPECT_GT(DisplayList->size(), 10u) << name;
   }
 }
 

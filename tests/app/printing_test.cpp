@@ -57,10 +57,10 @@ TEST_F(PrintingTest, PrintMacroPrintsEachCheckedPictureAsOneJob) {
   {
     platform::DialogScript script;
     // Box 12 (the flange) cannot be checked: the form refuses it.
-    script.Ok({{"CheckBox_8", "1"}}).Ok({{"file", pdf}});
+    script.Ok({{"CheckBox_13", "1"}}).Ok({{"file", pdf}});
     main.mi_filePrintMacroClick();
   }
-  EXPECT_EQ(PrintMacroSelection, 1 << 7);
+  EXPECT_EQ(PrintMacroSelection, 1 << 12);
   EXPECT_EQ(platform::PrinterPagesPrinted(), 1);
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
   // Cancel in the print dialog prints nothing.
