@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "dbf/dbf4.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "framework/calc_messages.h"
@@ -190,6 +191,34 @@ std::size_t LowerBound(std::string_view key, bool& found) {
   return pos;
 }
 
+// Closes the file of the open table but keeps its name, key and position,
+// so that the table dialog can open the file itself.
+void ReleaseTableFile() {
+  ErrorDispatchOff quiet;
+  CloseDbf(Table.wa);
+  TzLastError = 0;
+}
+
+// Opens the released file again and rebuilds the key order, so that changes
+// made in the dialog are seen; the position is kept.
+void ReopenTableFile() {
+  ErrorDispatchOff quiet;
+  Table.wa = TDbfWorkArea{};
+  Table.wa.fileName = Table.path;
+  OpenDbf(Table.wa);
+  if (TzLastError != 0) {
+    ShowTraceMessage("Error  : DBF Error " + std::to_string(TzLastError) + " " + TakeErrorDetail());
+    TzLastError = 0;
+    Table = OpenTable{};
+    AbortFlag = 1;
+    return;
+  }
+  const std::int32_t keep = std::min(Table.recNo, Table.wa.recordCount);
+  Table.eof = keep < 1;
+  if (Table.keyed) BuildKeyOrder();
+  if (keep >= 1 && ReadRecord(keep)) SyncOrderPos();
+}
+
 void CloseQuietly() {
   if (Table.open) {
     ErrorDispatchOff quiet;
@@ -202,11 +231,29 @@ void CloseQuietly() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The table dialog on the open table's file: it shows its own view of the
+// file and closes it again. Headless runs answer it from the dialog script;
+// batch runs answer Cancel.
+bool PickInTableDialog(std::string_view closeWord, int mode, std::int32_t& recNo) {
+  ReleaseTableFile();
+  const bool accepted = PickFromTable(Table.path, Captions[1], Captions[2], std::string(closeWord), mode, recNo);
+  const Byte dialogAbort = AbortFlag;
+  AbortFlag = 0;
+  ReopenTableFile();
+  if (AbortFlag) return false;
+  AbortFlag = dialogAbort;
+  return accepted;
+}
+
+}  // namespace
+
 void InitTableAccess() {
   CloseQuietly();
   Captions[1].clear();
   Captions[2].clear();
-  TableDialogHook = nullptr;
+  TableDialogHook = PickInTableDialog;
 }
 
 namespace {
@@ -487,7 +534,7 @@ void ShowDbfDialog(std::string_view closeWord, int mode) {
   } else {
     ShowError("The table dialog is not available: " + Table.path);
   }
-  if (!accepted) {
+  if (!Table.open || !accepted) {
     AbortFlag = 1;
     return;
   }

@@ -4,8 +4,8 @@
 // and AbortFlag; callers test the flag and stop quietly.
 //
 // The routines keep the names of the table dialog's facade. They run on the
-// table engine's file layer; the browse and pick dialog is reached through
-// TableDialogHook until the table dialog takes over.
+// table engine's file layer; the browse and pick dialog is the table dialog
+// (dbf/dbf4.h), reached through TableDialogHook.
 #pragma once
 
 #include <cstdint>
@@ -88,7 +88,10 @@ const std::string& DbfDialogCaption(int line);  // display characters; line 1 or
 void ShowDbfDialog(std::string_view closeWord, int mode);
 
 // The browse dialog: returns true with the accepted record number, false on
-// Cancel. Without a hook the dialog is not available: a message, then Cancel.
+// Cancel. InitTableAccess sets it to the table dialog (PickFromTable, answered
+// from the dialog script in headless runs); tests may put their own answer
+// in. Without a hook the dialog is not available: a message, then Cancel.
+// After an editing dialog the table is read again.
 using TableDialogFunction = std::function<bool(std::string_view closeWord, int mode, std::int32_t& recNo)>;
 extern TableDialogFunction TableDialogHook;
 

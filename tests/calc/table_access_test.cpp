@@ -199,3 +199,55 @@ TEST_F(TableAccessTest, ChangedKeyFieldMovesTheRecordInTheKeyOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The table dialog itself, answered from the dialog script as in a headless run.
+TEST_F(TableAccessTest, TheTableDialogPicksTheRowItStartsOnOrCancels) {
+  OpenDbfTable("lschraub");
+  GotoDbfRecord(4);
+  SetDbfDialogCaptions("", "Lengths");
+  {
+    platform::DialogScript script;
+    script.Ok();
+    ShowDbfDialog("", 1);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(SelectedRecordNo, 4);
+  EXPECT_EQ(DbfRecNo(), 4);
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    ShowDbfDialog("CLOSE", 1);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(DbfRecNo(), 4);
+  EXPECT_TRUE(DbfTableOpen());
+}
+
+// After the editing dialog the table is read again and can still be written.
+TEST_F(TableAccessTest, AfterTheEditingDialogTheTableReadsAndWritesAsBefore) {
+  OpenDbfTable("lschraub");
+  IndexDbfOn("L", "lschraub");
+  FindDbfKey("5.0");
+  ASSERT_TRUE(DbfKeyFound());
+  const std::int32_t rec = DbfRecNo();
+  const std::int32_t count = DbfRecordCount();
+  {
+    platform::DialogScript script;
+    script.Ok();
+    ShowDbfDialog("", 2);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(DbfRecNo(), rec);
+  EXPECT_EQ(DbfRecordCount(), count);
+  SetDbfFieldFloat("L", 1000);
+  EXPECT_EQ(AbortFlag, 0);
+  FindDbfKey("1000");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfRecNo(), rec);
+}
+
+}  // namespace
