@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
-#include <vector>
 
 #include "dbf/dbf4.h"
+#include "dbf/datasets.h"
 #include "dbf/dbf_file.h"
+#include "dbf/work_areas.h"
 #include "dbf/errors.h"
+#include "dbf/runtime.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
 #include "framework/file_utils.h"
@@ -25,27 +26,24 @@ TableDialogFunction TableDialogHook;
 
 namespace {
 
-// The one open table and its key order.
+// The one open table lives in the table dialog's dataset; this layer keeps
+// its name and the state of the last search.
 struct OpenTable {
-  TDbfWorkArea wa;
   bool open = false;
   std::string path;
-  std::int32_t recNo = 0;   // current record, 0 when there is none
-  bool eof = true;
-  // Key order: record numbers sorted by key; empty without a key.
-  bool keyed = false;
-  bool numericKey = false;
-  std::vector<int> keyFields;  // field numbers of the key expression
-  std::vector<std::int32_t> order;
-  std::vector<std::string> textKeys;    // by position in order
-  std::vector<long double> numberKeys;  // by position in order
-  std::size_t orderPos = 0;
-  bool found = false;
   std::string indexPath;
+  bool found = false;
 };
 
 OpenTable Table;
 std::string Captions[3];
+
+Tdbf4& Dialog() {
+  CreateTableDialog();
+  return *dbf4;
+}
+
+TTzDbf& Data() { return Dialog().tzdbf; }
 
 bool FileWritable(const std::string& path) {
   std::error_code ec;
@@ -77,17 +75,10 @@ std::string UpperName(std::string_view name) {
 int FieldNumber(std::string_view name) {
   if (!Table.open) return 0;
   const std::string key = UpperName(name);
-  for (std::size_t i = 0; i < Table.wa.fields.size(); ++i)
-    if (Table.wa.fields[i].name.view() == key) return static_cast<int>(i) + 1;
+  const int n = Dialog().FieldCount();
+  for (int i = 1; i <= n; ++i)
+    if (UpperName(Dialog().FieldName(static_cast<Byte>(i))) == key) return i;
   return 0;
-}
-
-// Raw text of field n in the record buffer, blanks kept.
-std::string RawField(int n) {
-  if (!Table.open || n < 1 || n > static_cast<int>(Table.wa.fields.size())) return {};
-  const TDbfFieldEntry& f = Table.wa.fields[n - 1];
-  if (f.offset + f.length > Table.wa.recordBuffer.size()) return {};
-  return std::string(Table.wa.recordBuffer.data() + f.offset, f.length);
 }
 
 std::string Trimmed(std::string s) {
@@ -97,166 +88,52 @@ std::string Trimmed(std::string s) {
   return s.substr(i);
 }
 
-// Reads record n into the buffer; false on a failure of the file layer.
-bool ReadRecord(std::int32_t n) {
+// Stores a pending field write, so that reads and searches see it.
+void PostEdit() {
+  if (Table.open) RunReportingErrors([] { Data().CheckBrowseMode(); });
+}
+
+// True when the file is a table the engine can open; else shows the
+// engine's error code and sets AbortFlag.
+bool CheckTableFile(const std::string& path) {
+  TDbfWorkArea wa;
+  wa.fileName = path;
   ErrorDispatchOff quiet;
-  GetDbfRecord(Table.wa, n);
+  OpenDbf(wa);
   if (TzLastError != 0) {
-    ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
+    const std::uint16_t code = TzLastError;
+    ShowTraceMessage("Error  : DBF Error " + std::to_string(code) + " " + TakeErrorDetail());
+    TzLastError = 0;
     AbortFlag = 1;
     return false;
   }
-  Table.recNo = n;
-  Table.eof = false;
+  CloseDbf(wa);
+  TzLastError = 0;
   return true;
 }
 
-void BlankBuffer() {
-  std::fill(Table.wa.recordBuffer.begin(), Table.wa.recordBuffer.end(), ' ');
-}
-
-// Position in the key order of record n.
-void SyncOrderPos() {
-  if (!Table.keyed) return;
-  auto it = std::find(Table.order.begin(), Table.order.end(), Table.recNo);
-  Table.orderPos = static_cast<std::size_t>(it - Table.order.begin());
-}
-
-void GoOrderPos(std::size_t pos) {
-  if (pos >= Table.order.size()) {
-    // Past the last key: stay on the last record so that a reader still
-    // gets a row of the table.
-    if (Table.order.empty()) return;
-    pos = Table.order.size() - 1;
-  }
-  Table.orderPos = pos;
-  ReadRecord(Table.order[pos]);
-}
-
-std::string KeyOfCurrentRecord() {
-  std::string key;
-  for (int f : Table.keyFields) key += RawField(f);
-  return key;
-}
-
-void BuildKeyOrder() {
-  struct Entry {
-    std::int32_t recNo;
-    std::string text;
-    long double number;
-  };
-  std::vector<Entry> entries;
-  const std::int32_t count = Table.wa.recordCount;
-  for (std::int32_t n = 1; n <= count; ++n) {
-    if (!ReadRecord(n)) return;
-    Entry e{n, KeyOfCurrentRecord(), 0};
-    if (Table.numericKey) e.number = TextToFloat(Trimmed(e.text));
-    entries.push_back(std::move(e));
-  }
-  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return Table.numericKey ? a.number < b.number : a.text < b.text;
-  });
-  Table.order.clear();
-  Table.textKeys.clear();
-  Table.numberKeys.clear();
-  for (auto& e : entries) {
-    Table.order.push_back(e.recNo);
-    Table.textKeys.push_back(std::move(e.text));
-    Table.numberKeys.push_back(e.number);
-  }
-}
-
-// First position whose key is not less than the given key; sets found when
-// that key equals it (a text key as a prefix).
-std::size_t LowerBound(std::string_view key, bool& found) {
-  found = false;
-  const std::size_t n = Table.order.size();
-  if (Table.numericKey) {
-    Extended value = 0;
-    if (!TryTextToFloat(Trimmed(std::string(key)), value)) return n;
-    auto it = std::lower_bound(Table.numberKeys.begin(), Table.numberKeys.end(),
-                               static_cast<long double>(value));
-    const std::size_t pos = static_cast<std::size_t>(it - Table.numberKeys.begin());
-    found = pos < n && Table.numberKeys[pos] == static_cast<long double>(value);
-    return pos;
-  }
-  std::string k(key);
-  while (!k.empty() && k.back() == ' ') k.pop_back();
-  auto it = std::lower_bound(Table.textKeys.begin(), Table.textKeys.end(), k,
-                             [](const std::string& a, const std::string& b) {
-                               return a.compare(0, b.size(), b) < 0;
-                             });
-  const std::size_t pos = static_cast<std::size_t>(it - Table.textKeys.begin());
-  found = pos < n && Table.textKeys[pos].compare(0, k.size(), k) == 0;
-  return pos;
-}
-
-// Closes the file of the open table but keeps its name, key and position,
-// so that the table dialog can open the file itself.
-void ReleaseTableFile() {
-  ErrorDispatchOff quiet;
-  CloseDbf(Table.wa);
-  TzLastError = 0;
-}
-
-// Opens the released file again and rebuilds the key order, so that changes
-// made in the dialog are seen; the position is kept.
-void ReopenTableFile() {
-  ErrorDispatchOff quiet;
-  Table.wa = TDbfWorkArea{};
-  Table.wa.fileName = Table.path;
-  OpenDbf(Table.wa);
-  if (TzLastError != 0) {
-    ShowTraceMessage("Error  : DBF Error " + std::to_string(TzLastError) + " " + TakeErrorDetail());
-    TzLastError = 0;
-    Table = OpenTable{};
-    AbortFlag = 1;
-    return;
-  }
-  const std::int32_t keep = std::min(Table.recNo, Table.wa.recordCount);
-  Table.eof = keep < 1;
-  if (Table.keyed) BuildKeyOrder();
-  if (keep >= 1 && ReadRecord(keep)) SyncOrderPos();
-}
-
 void CloseQuietly() {
-  if (Table.open) {
-    ErrorDispatchOff quiet;
-    CloseDbf(Table.wa);
+  if (Table.open && dbf4) {
+    const Byte abort = AbortFlag;
+    dbf4->CloseTable();
+    AbortFlag = abort;
   }
   Table = OpenTable{};
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------
-
-namespace {
-
-// The table dialog on the open table's file: it shows its own view of the
-// file and closes it again. Headless runs answer it from the dialog script;
-// batch runs answer Cancel.
+// The table dialog on the open table, starting on record recNo; headless runs
+// answer it from the dialog script, batch runs answer Cancel.
 bool PickInTableDialog(std::string_view closeWord, int mode, std::int32_t& recNo) {
-  ReleaseTableFile();
-  const bool accepted = PickFromTable(Table.path, Captions[1], Captions[2], std::string(closeWord), mode, recNo);
-  const Byte dialogAbort = AbortFlag;
+  Tdbf4& d = Dialog();
+  d.SetCaptions(Captions[1], Captions[2]);
+  if (recNo >= 1 && recNo <= d.RecordCount()) d.Go(recNo);
   AbortFlag = 0;
-  ReopenTableFile();
-  if (AbortFlag) return false;
-  AbortFlag = dialogAbort;
+  LastDialogKey = 0;
+  d.ShowTable(std::string(closeWord), mode);
+  const bool accepted = AbortFlag == 0 && LastDialogKey == 13;
+  if (accepted) recNo = SelectedRecordNo;
   return accepted;
 }
-
-}  // namespace
-
-void InitTableAccess() {
-  CloseQuietly();
-  Captions[1].clear();
-  Captions[2].clear();
-  TableDialogHook = PickInTableDialog;
-}
-
-namespace {
 
 std::string TablePath(std::string_view tableName) {
   std::string name(tableName);
@@ -265,6 +142,15 @@ std::string TablePath(std::string_view tableName) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+
+void InitTableAccess() {
+  CloseQuietly();
+  Captions[1].clear();
+  Captions[2].clear();
+  TableDialogHook = PickInTableDialog;
+}
 
 bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
 
@@ -284,23 +170,14 @@ void OpenDbfTable(std::string_view tableName) {
 
 void OpenDbfFile(const std::string& path) {
   CloseQuietly();
-  Table.wa.fileName = path;
-  {
-    ErrorDispatchOff quiet;
-    OpenDbf(Table.wa);
-    if (TzLastError != 0) {
-      const std::uint16_t code = TzLastError;
-      ShowTraceMessage("Error  : DBF Error " + std::to_string(code) + " " + TakeErrorDetail());
-      TzLastError = 0;
-      Table = OpenTable{};
-      AbortFlag = 1;
-      return;
-    }
+  if (!CheckTableFile(path)) return;
+  Dialog().OpenTable(FindFileAnyCase(DefaultExtension(path, "dbf")));
+  if (AbortFlag || !Data().Active()) {
+    AbortFlag = 1;
+    return;
   }
   Table.open = true;
-  Table.path = Table.wa.fileName;
-  Table.eof = Table.wa.recordCount < 1;
-  if (Table.wa.recordCount >= 1) ReadRecord(1);
+  Table.path = Dialog().Label_filename;
 }
 
 void CloseDbfTable() { CloseQuietly(); }
@@ -311,209 +188,142 @@ std::string DbfTablePath() { return Table.path; }
 
 void GotoDbfRecord(std::int32_t n) {
   if (!Table.open) return;
-  const std::int32_t count = Table.wa.recordCount;
+  const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
     AddErrorMessage("DBF #" + std::to_string(n) + " not found.");
     n = count;
   }
   if (n < 1 || n > count) n = 1;
-  if (count < 1) {
-    Table.eof = true;
-    return;
-  }
-  if (ReadRecord(n)) SyncOrderPos();
+  if (count < 1) return;
+  Dialog().Go(n);
 }
 
 void DbfFirst() {
-  if (!Table.open || Table.wa.recordCount < 1) return;
-  if (Table.keyed) GoOrderPos(0);
-  else ReadRecord(1);
+  if (Table.open) Dialog().First();
 }
 
 void DbfNext() {
-  if (!Table.open || Table.eof) return;
-  if (Table.keyed) {
-    if (Table.orderPos + 1 >= Table.order.size()) {
-      Table.eof = true;
-      return;
-    }
-    GoOrderPos(Table.orderPos + 1);
-    return;
-  }
-  if (Table.recNo >= Table.wa.recordCount) {
-    Table.eof = true;
-    return;
-  }
-  ReadRecord(Table.recNo + 1);
+  if (!Table.open || Dialog().Eof()) return;
+  RunReportingErrors([] { Data().Next(); });
 }
 
-bool DbfEof() { return !Table.open || Table.eof; }
+bool DbfEof() { return !Table.open || Dialog().Eof(); }
 
-std::int32_t DbfRecNo() { return Table.open ? Table.recNo : 0; }
+std::int32_t DbfRecNo() { return Table.open ? Dialog().RecNo() : 0; }
 
-std::int32_t DbfRecordCount() { return Table.open ? Table.wa.recordCount : 0; }
+std::int32_t DbfRecordCount() { return Table.open ? Dialog().RecordCount() : 0; }
 
 void AppendDbfBlank() {
   if (!Table.open) return;
-  BlankBuffer();
-  ErrorDispatchOff quiet;
-  AppendDbfRecord(Table.wa);
-  if (TzLastError != 0) {
-    ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
-    AbortFlag = 1;
-    return;
-  }
-  Table.recNo = Table.wa.recordCount;
-  Table.eof = false;
-  if (Table.keyed) {
-    const std::int32_t keep = Table.recNo;
-    BuildKeyOrder();
-    ReadRecord(keep);
-    SyncOrderPos();
-  }
+  Dialog().AppendBlank();
 }
 
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   if (!Table.open) return;
-  Table.keyed = false;
-  Table.keyFields.clear();
-  std::string expr(keyExpression);
-  std::size_t start = 0;
-  while (start <= expr.size()) {
+  const std::string expr(keyExpression);
+  for (std::size_t start = 0; start <= expr.size();) {
     std::size_t plus = expr.find('+', start);
     if (plus == std::string::npos) plus = expr.size();
-    const int f = FieldNumber(expr.substr(start, plus - start));
-    if (f == 0) {
+    if (FieldNumber(expr.substr(start, plus - start)) == 0) {
       ShowTraceMessage("Error  : index key " + expr + " does not fit " + Table.path);
       AbortFlag = 1;
-      Table.keyFields.clear();
       return;
     }
-    Table.keyFields.push_back(f);
     start = plus + 1;
   }
-  const char type = Table.wa.fields[Table.keyFields[0] - 1].type;
-  Table.numericKey = Table.keyFields.size() == 1 && (type == 'N' || type == 'F');
-  Table.indexPath = AddBackslash(platform::ProcessTempDir()) + std::string(indexName) + ".ndx";
-  SetBusyCursor();
-  BuildKeyOrder();
-  SetNormalCursor();
-  Table.keyed = true;
+  const std::string index = AddBackslash(platform::ProcessTempDir()) + std::string(indexName);
+  Table.indexPath = index + ".ndx";
+  Dialog().IndexOn(expr, Table.indexPath);
+  if (AbortFlag) return;
+  Dialog().SetIndexTo(index);
   // A new index places the table on its first key, as opening it does.
-  if (!Table.order.empty()) GoOrderPos(0);
+  Dialog().First();
 }
 
 std::string DbfIndexPath() { return Table.indexPath; }
 
 void FindDbfKey(std::string_view key) {
-  if (!Table.open || !Table.keyed || Table.order.empty()) {
-    Table.found = false;
-    return;
-  }
-  bool found = false;
-  std::size_t pos = LowerBound(key, found);
-  if (!found) {
-    std::string comma(key);
-    std::replace(comma.begin(), comma.end(), '.', ',');
-    if (comma != key) {
-      bool again = false;
-      const std::size_t p2 = LowerBound(comma, again);
-      if (again) {
-        pos = p2;
-        found = true;
-      }
-    }
-  }
-  Table.found = found;
-  GoOrderPos(pos);
+  Table.found = false;
+  if (!Table.open || Table.indexPath.empty()) return;
+  Dialog().FindKey(std::string(key));
+  Table.found = Dialog().KeyFound();
+  // Not found: the search stops at the next greater key.
+  if (!Table.found) Dialog().FindNear(std::string(key));
 }
 
 void FindDbfNear(std::string_view key) {
-  if (!Table.open || !Table.keyed || Table.order.empty()) return;
-  bool found = false;
-  const std::size_t pos = LowerBound(key, found);
-  Table.found = found;
-  GoOrderPos(pos);
+  if (!Table.open || Table.indexPath.empty()) return;
+  Dialog().FindNear(std::string(key));
+  Table.found = Dialog().KeyFound();
 }
 
 bool DbfKeyFound() { return Table.found; }
 
-int DbfFieldCount() { return Table.open ? static_cast<int>(Table.wa.fields.size()) : 0; }
+int DbfFieldCount() { return Table.open ? Dialog().FieldCount() : 0; }
 
 std::string DbfFieldName(int n) {
   if (!Table.open || n < 1 || n > DbfFieldCount()) return {};
-  return Table.wa.fields[n - 1].name.str();
+  return Dialog().FieldName(static_cast<Byte>(n));
 }
 
 std::string DbfFieldText(int n) {
-  if (Table.eof && Table.recNo == 0) return {};
-  return Trimmed(RawField(n));
+  if (!Table.open || n < 1 || n > DbfFieldCount() || Dialog().RecordCount() < 1) return {};
+  std::string text;
+  RunReportingErrors([&] { text = Data().Peek(n, Data().RecNo()); });
+  return Trimmed(text);
 }
 
 char DbfFieldType(int n) {
   if (!Table.open || n < 1 || n > DbfFieldCount()) return 0;
-  return Table.wa.fields[n - 1].type;
+  char type = 0;
+  RunReportingErrors([&] {
+    Data().FieldLen(n);  // selects the table's work area
+    type = FieldType(n);
+  });
+  return type;
 }
 
 std::int32_t DbfFieldAsInteger(std::string_view name) {
-  const int n = FieldNumber(name);
-  return n ? TextToInt(DbfFieldText(n)) : 0;
+  if (!Table.open || FieldNumber(name) == 0) return 0;
+  return Dialog().FieldAsInteger(std::string(name));
 }
 
 namespace {
 
-void StoreField(std::string_view name, const std::string& text, bool rightAligned) {
-  if (!Table.open || Table.recNo < 1) return;
-  const int n = FieldNumber(name);
-  if (n == 0) {
-    ShowTraceMessage("Error  : field " + std::string(name) + " not in " + Table.path);
-    AbortFlag = 1;
-    return;
-  }
-  const TDbfFieldEntry& f = Table.wa.fields[n - 1];
-  std::string value = text;
-  if (value.size() > f.length) {
-    // A number that does not fit its field is stored as asterisks, never cut.
-    value = rightAligned ? std::string(f.length, '*') : value.substr(0, f.length);
-  }
-  const std::size_t pad = f.length - value.size();
-  value = rightAligned ? std::string(pad, ' ') + value : value + std::string(pad, ' ');
-  std::copy(value.begin(), value.end(), Table.wa.recordBuffer.begin() + f.offset);
-  ErrorDispatchOff quiet;
-  PutDbfRecord(Table.wa, Table.recNo);
-  if (TzLastError != 0) {
-    ShowTraceMessage("Error  : Database #" + std::to_string(TzLastError) + " " + TakeErrorDetail());
-    AbortFlag = 1;
-    return;
-  }
-  if (Table.keyed && std::find(Table.keyFields.begin(), Table.keyFields.end(), n) != Table.keyFields.end()) {
-    // The key changed: the record takes its new place in the key order.
-    const std::int32_t keep = Table.recNo;
-    BuildKeyOrder();
-    ReadRecord(keep);
-    SyncOrderPos();
-  }
+// The field or a message with AbortFlag; false when there is nothing to write.
+bool WritableField(std::string_view name) {
+  if (!Table.open || Dialog().RecordCount() < 1) return false;
+  if (FieldNumber(name) != 0) return true;
+  ShowTraceMessage("Error  : field " + std::string(name) + " not in " + Table.path);
+  AbortFlag = 1;
+  return false;
 }
 
 }  // namespace
 
 void SetDbfFieldString(std::string_view name, std::string_view value) {
-  StoreField(name, std::string(value), false);
+  if (!WritableField(name)) return;
+  Dialog().SetFieldString(std::string(name), std::string(value));
+  PostEdit();
 }
 
 void SetDbfFieldFloat(std::string_view name, long double value) {
-  const int n = FieldNumber(name);
-  const int decimals = n ? Table.wa.fields[n - 1].decimals : 0;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*Lf", decimals, value);
-  StoreField(name, buf, true);
+  if (!WritableField(name)) return;
+  Dialog().SetFieldFloat(std::string(name), value);
+  PostEdit();
 }
 
 void SetDbfFieldInteger(std::string_view name, std::int64_t value) {
-  StoreField(name, std::to_string(value), true);
+  if (!WritableField(name)) return;
+  Dialog().SetFieldInteger(std::string(name), static_cast<std::int32_t>(value));
+  PostEdit();
 }
 
-void SetDbfFieldBoolean(std::string_view name, bool value) { StoreField(name, value ? "T" : "F", false); }
+void SetDbfFieldBoolean(std::string_view name, bool value) {
+  if (!WritableField(name)) return;
+  Dialog().SetFieldBoolean(std::string(name), value);
+  PostEdit();
+}
 
 void SetDbfDialogCaptions(std::string_view first, std::string_view second) {
   Captions[1] = OemToAnsiText(first);
@@ -527,7 +337,7 @@ void ShowDbfDialog(std::string_view closeWord, int mode) {
     AbortFlag = 1;
     return;
   }
-  std::int32_t chosen = Table.recNo;
+  std::int32_t chosen = DbfRecNo();
   bool accepted = false;
   if (TableDialogHook) {
     accepted = TableDialogHook(closeWord, mode, chosen);
@@ -538,7 +348,7 @@ void ShowDbfDialog(std::string_view closeWord, int mode) {
     AbortFlag = 1;
     return;
   }
-  if (chosen >= 1 && chosen <= Table.wa.recordCount && ReadRecord(chosen)) SyncOrderPos();
-  SelectedRecordNo = Table.recNo;
+  if (chosen >= 1 && chosen <= DbfRecordCount()) Dialog().Go(chosen);
+  SelectedRecordNo = DbfRecNo();
   AbortFlag = 0;
 }

@@ -1,11 +1,12 @@
 // Access of the calculation to its dBASE tables: one open table at a time,
 // located in the table directory (or a writable copy of it), searched through
-// a key order built on demand, read field by field. Failures become messages
-// and AbortFlag; callers test the flag and stop quietly.
+// an index built on demand in the temporary directory, read field by field.
+// Failures become messages and AbortFlag; callers test the flag and stop
+// quietly.
 //
-// The routines keep the names of the table dialog's facade. They run on the
-// table engine's file layer; the browse and pick dialog is the table dialog
-// (dbf/dbf4.h), reached through TableDialogHook.
+// Everything goes through the table dialog's facade (dbf4, dbf/dbf4.h; made
+// here when the program has not made it yet), whose dataset holds the open
+// table; picks show the table dialog through TableDialogHook.
 #pragma once
 
 #include <cstdint>
@@ -46,9 +47,9 @@ void AppendDbfBlank();
 // Key order and search ---------------------------------------------------------
 
 // Orders the open table on the key expression: field names joined by "+".
-// A single numeric field orders by number, anything else by the joined texts.
-// The index file name is indexName + ".ndx" in the process's temporary
-// directory (DbfIndexPath), never shared with another running program.
+// The index file is indexName + ".ndx" in the process's temporary directory
+// (DbfIndexPath), never shared with another running program, and becomes the
+// active index.
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName);
 std::string DbfIndexPath();
 // Exact search: a numeric key by value, a text key as a prefix of the joined
@@ -88,10 +89,10 @@ const std::string& DbfDialogCaption(int line);  // display characters; line 1 or
 void ShowDbfDialog(std::string_view closeWord, int mode);
 
 // The browse dialog: returns true with the accepted record number, false on
-// Cancel. InitTableAccess sets it to the table dialog (PickFromTable, answered
-// from the dialog script in headless runs); tests may put their own answer
-// in. Without a hook the dialog is not available: a message, then Cancel.
-// After an editing dialog the table is read again.
+// Cancel. InitTableAccess sets it to the table dialog on the open table
+// (answered from the dialog script in headless runs, Cancel in batch runs);
+// tests may put their own answer in. Without a hook the dialog is not
+// available: a message, then Cancel.
 using TableDialogFunction = std::function<bool(std::string_view closeWord, int mode, std::int32_t& recNo)>;
 extern TableDialogFunction TableDialogHook;
 
