@@ -18,6 +18,7 @@
 #include "framework/globals.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "platform/binary_file.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -98,6 +99,8 @@ void PostEdit() {
 bool CheckTableFile(const std::string& path) {
   TDbfWorkArea wa;
   wa.fileName = path;
+  // Read-only and shared: another program may hold the table open.
+  wa.openMode = platform::kOpenRead | platform::kShareDenyNone;
   ErrorDispatchOff quiet;
   OpenDbf(wa);
   if (TzLastError != 0) {

@@ -1,6 +1,8 @@
 #include "calc/table_access.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -251,6 +253,41 @@ TEST_F(TableAccessTest, AfterTheEditingDialogTheTableReadsAndWritesAsBefore) {
   FindDbfKey("1000");
   EXPECT_TRUE(DbfKeyFound());
   EXPECT_EQ(DbfRecNo(), rec);
+}
+
+// Two running programs look up the same table at the same time: the second
+// open must not be refused while the first program holds the table.
+TEST_F(TableAccessTest, TwoProcessesReadOneTableAtTheSameTime) {
+  OpenDbfTable("gewinde");
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_EQ(fs::path(DbfTablePath()).parent_path(), fs::path(DbfDir));  // in place, not a copy
+  {
+    // The table dialog hands the file back: it is held open again, still shared.
+    platform::DialogScript script;
+    script.Ok();
+    ShowDbfDialog("", 1);
+  }
+  ASSERT_EQ(AbortFlag, 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    OpenDbfTable("gewinde");
+    bool ok = AbortFlag == 0 && DbfRecordCount() == 56;
+    GotoDbfRecord(12);
+    ok = ok && DbfFieldText(1) == "M12";
+    CloseDbfTable();
+    _exit(ok ? 0 : 1);
+  }
+  GotoDbfRecord(12);
+  EXPECT_EQ(DbfFieldText(1), "M12");
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // Still open and readable here after the other program closed its copy.
+  GotoDbfRecord(1);
+  EXPECT_EQ(DbfRecNo(), 1);
+  EXPECT_EQ(AbortFlag, 0);
 }
 
 }  // namespace
