@@ -39,6 +39,12 @@ struct OpenTable {
 OpenTable Table;
 std::string Captions[3];
 
+// The table is open while the dialog's dataset still holds it: the dialog
+// may have been freed at program end or given another table meanwhile.
+bool IsOpen() {
+  return Table.open && dbf4 && dbf4->tzdbf.Active() && dbf4->Label_filename == Table.path;
+}
+
 Tdbf4& Dialog() {
   CreateTableDialog();
   return *dbf4;
@@ -74,7 +80,7 @@ std::string UpperName(std::string_view name) {
 }
 
 int FieldNumber(std::string_view name) {
-  if (!Table.open) return 0;
+  if (!IsOpen()) return 0;
   const std::string key = UpperName(name);
   const int n = Dialog().FieldCount();
   for (int i = 1; i <= n; ++i)
@@ -91,7 +97,7 @@ std::string Trimmed(std::string s) {
 
 // Stores a pending field write, so that reads and searches see it.
 void PostEdit() {
-  if (Table.open) RunReportingErrors([] { Data().CheckBrowseMode(); });
+  if (IsOpen()) RunReportingErrors([] { Data().CheckBrowseMode(); });
 }
 
 // True when the file is a table the engine can open; else shows the
@@ -116,7 +122,7 @@ bool CheckTableFile(const std::string& path) {
 }
 
 void CloseQuietly() {
-  if (Table.open && dbf4) {
+  if (IsOpen()) {
     const Byte abort = AbortFlag;
     dbf4->CloseTable();
     AbortFlag = abort;
@@ -185,12 +191,12 @@ void OpenDbfFile(const std::string& path) {
 
 void CloseDbfTable() { CloseQuietly(); }
 
-bool DbfTableOpen() { return Table.open; }
+bool DbfTableOpen() { return IsOpen(); }
 
 std::string DbfTablePath() { return Table.path; }
 
 void GotoDbfRecord(std::int32_t n) {
-  if (!Table.open) return;
+  if (!IsOpen()) return;
   const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
     AddErrorMessage("DBF #" + std::to_string(n) + " not found.");
@@ -202,27 +208,27 @@ void GotoDbfRecord(std::int32_t n) {
 }
 
 void DbfFirst() {
-  if (Table.open) Dialog().First();
+  if (IsOpen()) Dialog().First();
 }
 
 void DbfNext() {
-  if (!Table.open || Dialog().Eof()) return;
+  if (!IsOpen() || Dialog().Eof()) return;
   RunReportingErrors([] { Data().Next(); });
 }
 
-bool DbfEof() { return !Table.open || Dialog().Eof(); }
+bool DbfEof() { return !IsOpen() || Dialog().Eof(); }
 
-std::int32_t DbfRecNo() { return Table.open ? Dialog().RecNo() : 0; }
+std::int32_t DbfRecNo() { return IsOpen() ? Dialog().RecNo() : 0; }
 
-std::int32_t DbfRecordCount() { return Table.open ? Dialog().RecordCount() : 0; }
+std::int32_t DbfRecordCount() { return IsOpen() ? Dialog().RecordCount() : 0; }
 
 void AppendDbfBlank() {
-  if (!Table.open) return;
+  if (!IsOpen()) return;
   Dialog().AppendBlank();
 }
 
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
-  if (!Table.open) return;
+  if (!IsOpen()) return;
   const std::string expr(keyExpression);
   for (std::size_t start = 0; start <= expr.size();) {
     std::size_t plus = expr.find('+', start);
@@ -247,7 +253,7 @@ std::string DbfIndexPath() { return Table.indexPath; }
 
 void FindDbfKey(std::string_view key) {
   Table.found = false;
-  if (!Table.open || Table.indexPath.empty()) return;
+  if (!IsOpen() || Table.indexPath.empty()) return;
   Dialog().FindKey(std::string(key));
   Table.found = Dialog().KeyFound();
   // Not found: the search stops at the next greater key.
@@ -255,29 +261,29 @@ void FindDbfKey(std::string_view key) {
 }
 
 void FindDbfNear(std::string_view key) {
-  if (!Table.open || Table.indexPath.empty()) return;
+  if (!IsOpen() || Table.indexPath.empty()) return;
   Dialog().FindNear(std::string(key));
   Table.found = Dialog().KeyFound();
 }
 
 bool DbfKeyFound() { return Table.found; }
 
-int DbfFieldCount() { return Table.open ? Dialog().FieldCount() : 0; }
+int DbfFieldCount() { return IsOpen() ? Dialog().FieldCount() : 0; }
 
 std::string DbfFieldName(int n) {
-  if (!Table.open || n < 1 || n > DbfFieldCount()) return {};
+  if (!IsOpen() || n < 1 || n > DbfFieldCount()) return {};
   return Dialog().FieldName(static_cast<Byte>(n));
 }
 
 std::string DbfFieldText(int n) {
-  if (!Table.open || n < 1 || n > DbfFieldCount() || Dialog().RecordCount() < 1) return {};
+  if (!IsOpen() || n < 1 || n > DbfFieldCount() || Dialog().RecordCount() < 1) return {};
   std::string text;
   RunReportingErrors([&] { text = Data().Peek(n, Data().RecNo()); });
   return Trimmed(text);
 }
 
 char DbfFieldType(int n) {
-  if (!Table.open || n < 1 || n > DbfFieldCount()) return 0;
+  if (!IsOpen() || n < 1 || n > DbfFieldCount()) return 0;
   char type = 0;
   RunReportingErrors([&] {
     Data().FieldLen(n);  // selects the table's work area
@@ -287,7 +293,7 @@ char DbfFieldType(int n) {
 }
 
 std::int32_t DbfFieldAsInteger(std::string_view name) {
-  if (!Table.open || FieldNumber(name) == 0) return 0;
+  if (!IsOpen() || FieldNumber(name) == 0) return 0;
   return Dialog().FieldAsInteger(std::string(name));
 }
 
@@ -295,7 +301,7 @@ namespace {
 
 // The field or a message with AbortFlag; false when there is nothing to write.
 bool WritableField(std::string_view name) {
-  if (!Table.open || Dialog().RecordCount() < 1) return false;
+  if (!IsOpen() || Dialog().RecordCount() < 1) return false;
   if (FieldNumber(name) != 0) return true;
   ShowTraceMessage("Error  : field " + std::string(name) + " not in " + Table.path);
   AbortFlag = 1;
@@ -336,7 +342,7 @@ void SetDbfDialogCaptions(std::string_view first, std::string_view second) {
 const std::string& DbfDialogCaption(int line) { return Captions[line == 1 ? 1 : 2]; }
 
 void ShowDbfDialog(std::string_view closeWord, int mode) {
-  if (!Table.open) {
+  if (!IsOpen()) {
     AbortFlag = 1;
     return;
   }
@@ -347,7 +353,7 @@ void ShowDbfDialog(std::string_view closeWord, int mode) {
   } else {
     ShowError("The table dialog is not available: " + Table.path);
   }
-  if (!Table.open || !accepted) {
+  if (!IsOpen() || !accepted) {
     AbortFlag = 1;
     return;
   }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "dbf/dbf4.h"
 #include "framework/number_format.h"
 #include "platform/dialogs.h"
 #include "table_test_support.h"
@@ -288,6 +289,29 @@ TEST_F(TableAccessTest, TwoProcessesReadOneTableAtTheSameTime) {
   GotoDbfRecord(1);
   EXPECT_EQ(DbfRecNo(), 1);
   EXPECT_EQ(AbortFlag, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The dialog shown on another table takes the one dataset: this layer then
+// holds no table and reads nothing, never the other table's rows.
+TEST_F(TableAccessTest, ATableShownElsewhereInTheDialogLeavesNothingOpenHere) {
+  OpenDbfTable("anzieh");
+  ASSERT_TRUE(DbfTableOpen());
+  std::int32_t rec = 1;
+  {
+    platform::DialogScript script;
+    script.Ok();
+    EXPECT_TRUE(PickFromTable(DbfDir + "/lschraub.dbf", "", "Lengths", "", 1, rec));
+  }
+  EXPECT_FALSE(DbfTableOpen());
+  EXPECT_EQ(DbfFieldText(1), "");
+  EXPECT_EQ(DbfRecordCount(), 0);
+  CloseDbfTable();
+  OpenDbfTable("anzieh");
+  EXPECT_TRUE(DbfTableOpen());
 }
 
 }  // namespace
