@@ -42,6 +42,7 @@ class ReportTest : public ::testing::Test {
     InitCalcModules();
     DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
     dir_ = platform::ProcessTempDir() + "/report_test";
+    fs::remove_all(dir_);  // no report of an earlier test in this process
     fs::create_directories(dir_);
     TempDir = dir_;
     PltDir = std::string(BQ4_TEST_DATA) + "/project";  // an explanation file of its own

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../fork_handshake.h"
 #include "dbf_test_util.h"
 #include "platform/file_lock.h"
 
@@ -137,10 +138,12 @@ TEST_F(DbfLocks, RetriesWaitOnTheClock) {
 TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
   std::string p = Sample(5);
   CloseDatabase();
-  std::string ready = p + ".ready", done = p + ".done";
+  ForkHandshake shake;
+  ASSERT_TRUE(shake.Ok());
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
+    shake.InChild();
     Select(1);
     Use(p + " ALIAS CHILD");
     Go(2);
@@ -148,11 +151,12 @@ TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
     Select(2);
     Use(p + " ALIAS CHILD2");
     ok = ok && ALock();
-    std::ofstream(ready) << ok;
-    for (int i = 0; i < 1000 && access(done.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+    shake.SignalParent();
+    shake.WaitForParent();
     _exit(ok ? 0 : 1);
   }
-  for (int i = 0; i < 1000 && access(ready.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+  shake.InParent();
+  ASSERT_TRUE(shake.WaitForChild());
   Use(p);
   Go(2);
   EXPECT_FALSE(RLock());
@@ -160,7 +164,7 @@ TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
   EXPECT_FALSE(ALock());
   Go(3);
   EXPECT_TRUE(RLock());
-  std::ofstream(done) << "1";
+  shake.SignalChild();
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(WEXITSTATUS(status), 0);

@@ -12,6 +12,7 @@
 
 #include "dbf/index_keys.h"
 #include "dbf/locks.h"
+#include "../fork_handshake.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -447,10 +448,12 @@ TEST_F(NdxIndex, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
   }
   CloseDatabase();
   std::string sem = SemaphoreFileName(p);
-  std::string ready = p + ".ready", done = p + ".done";
+  ForkHandshake shake;
+  ASSERT_TRUE(shake.Ok());
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
+    shake.InChild();
     Use(p + " ALIAS CHILD");
     bool ok = Set_Index_To(Path("sh.ndx"), 1) && TzLastError == 0;
     ok = ok && ALock();
@@ -459,18 +462,19 @@ TEST_F(NdxIndex, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
     Append();
     ok = ok && TzLastError == 0;
     Unlock();
-    std::ofstream(ready) << ok;
-    for (int i = 0; i < 2000 && access(done.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+    shake.SignalParent();
+    shake.WaitForParent();
     CloseAll();
     _exit(ok ? 0 : 1);
   }
+  shake.InParent();
   Use(p);
   ASSERT_TRUE(Set_Index_To(Path("sh.ndx"), 1)) << TzErrorDetail;
-  for (int i = 0; i < 2000 && access(ready.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+  ASSERT_TRUE(shake.WaitForChild());
   EXPECT_TRUE(TzFileExists(sem));
   EXPECT_TRUE(Find("ZCHILD"));  // the other program's key
   EXPECT_EQ(RecNo(), 21);
-  std::ofstream(done) << "1";
+  shake.SignalChild();
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(WEXITSTATUS(status), 0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "framework/graph_recorder.h"
 #include "graph_test_support.h"
 #include "platform/dialogs.h"
@@ -45,6 +47,7 @@ TEST_F(DrawingTest, WrappersRecordIntoTheMainWindow) {
 
 TEST_F(DrawingTest, CheckFileFound) {
   std::string name = platform::ProcessTempDir() + "/drawing test.plt";
+  std::remove(name.c_str());  // made below; not there from an earlier run in this process
   {
     platform::DialogScript script;
     script.Ok().Expect("drawingtest.plt not found !");

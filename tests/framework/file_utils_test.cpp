@@ -126,6 +126,7 @@ TEST_F(FileUtilsTest, ShortWriteIsReportedAndNeverPassesAsSuccess) {
   if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full device";
   Make("src.txt", std::string(10000, 'q'));
   static int reports = 0;
+  reports = 0;
   SetFileErrorHandler([](const std::string&) { ++reports; });
   AbortFlag = 0;
   // /dev/full accepts the open and fails every write with "no space left".

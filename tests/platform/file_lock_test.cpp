@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../fork_handshake.h"
 #include "platform/os.h"
 
 namespace {
@@ -58,23 +59,26 @@ TEST(FileLock, ShareModes) {
 
 TEST(FileLock, LocksHoldAcrossProcesses) {
   std::string path = MakeFile("lock2.bin");
-  std::string ready = path + ".ready", done = path + ".done";
+  ForkHandshake shake;
+  ASSERT_TRUE(shake.Ok());
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
+    shake.InChild();
     platform::FileHandle h;
     if (platform::OpenFile(path, platform::kOpenReadWrite | platform::kShareDenyNone, h) != 0) _exit(2);
     if (platform::LockRange(h, 0x40000001, 100) != 0) _exit(3);
-    std::ofstream(ready) << "1";
-    for (int i = 0; i < 1000 && access(done.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+    shake.SignalParent();
+    shake.WaitForParent();
     _exit(0);
   }
-  for (int i = 0; i < 1000 && access(ready.c_str(), F_OK) != 0; ++i) platform::SleepMs(5);
+  shake.InParent();
+  ASSERT_TRUE(shake.WaitForChild());
   platform::FileHandle h;
   ASSERT_EQ(platform::OpenFile(path, platform::kOpenReadWrite | platform::kShareDenyNone, h), 0);
   EXPECT_EQ(platform::LockRange(h, 0x40000050, 1), platform::kErrLockViolation);
   EXPECT_EQ(platform::LockRange(h, 0x40000200, 1), 0);
-  std::ofstream(done) << "1";
+  shake.SignalChild();
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(WEXITSTATUS(status), 0);
