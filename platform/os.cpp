@@ -30,6 +30,7 @@ namespace {
 
 struct TempDirHolder {
   std::string path;
+  pid_t owner = ::getpid();
   TempDirHolder() {
     std::string base = GetEnvironment("TMPDIR");
     if (base.empty()) base = "/tmp";
@@ -41,7 +42,8 @@ struct TempDirHolder {
     }
   }
   ~TempDirHolder() {
-    if (path.find("/bq4-") != std::string::npos) {
+    // A forked child that ends normally leaves its parent's directory alone.
+    if (::getpid() == owner && path.find("/bq4-") != std::string::npos) {
       std::error_code ec;
       fs::remove_all(path, ec);
     }
