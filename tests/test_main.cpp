@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
   setenv("BQ4_TEST_MODE", "1", 1);
   platform::ApplicationScope app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  // Death tests run in a fresh copy of the program, never in a fork of one
+  // that already has Qt's threads and earlier tests' state.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   // A dialog that no test answered, or a scripted answer that did not fit, fails the test.
   platform::SetDialogFailureHandler([](const std::string& m) { ADD_FAILURE() << "dialog: " << m; });
   return RUN_ALL_TESTS();
