@@ -5,6 +5,8 @@
 // Before any Qt header: the message list has a field named like a Qt macro.
 #include "../table_test_support.h"
 
+#include "../../screenshot_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -33,11 +35,11 @@ class FormTest : public ::testing::Test {
     TableDialogHook = nullptr;
   }
   // Shows the form off screen, as a modal run would, and saves its picture
-  // as /tmp/bq4_form_<name>.png.
+  // as bq4_form_<name>.png in the screenshot folder.
   static void ShowAndGrab(QDialog& form, const std::string& name) {
     form.setAttribute(Qt::WA_DontShowOnScreen, true);
     form.show();
-    form.grab().save(QString::fromStdString("/tmp/bq4_form_" + name + ".png"));
+    form.grab().save(QString::fromStdString(ScreenshotDir() + "/bq4_form_" + name + ".png"));
   }
   // A table dialog that accepts the given row (0: the row it starts on).
   static void AcceptRow(int row, int* shown = nullptr) {

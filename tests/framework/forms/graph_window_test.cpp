@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QPixmap>
 
+#include "../../screenshot_dir.h"
 #include "../graph_test_support.h"
 #include "framework/drawing.h"
 #include "framework/graph_transform.h"
@@ -174,14 +175,14 @@ TEST_F(GraphWindowTest, ShippedPicturesPlay) {
     for (const auto& rec : List()) EXPECT_TRUE(ParseGraphRecord(rec, r)) << name << ": " << rec;
   }
   QImage img = Grab();
-  img.save("/tmp/bq4_start_picture.png");
+  img.save(QString::fromStdString(ScreenshotDir() + "/bq4_start_picture.png"));
   // The start picture's frame, 2 mm inside the 160 x 120 mm picture area.
   EXPECT_TRUE(IsColour(img, 9, 240, QColor(0, 0, 255)));
   // Zoomed in twice about the centre, the frame has left the window.
   window->processKey(VkAdd);
   window->processKey(VkAdd);
   img = Grab();
-  img.save("/tmp/bq4_start_picture_zoomed.png");
+  img.save(QString::fromStdString(ScreenshotDir() + "/bq4_start_picture_zoomed.png"));
   EXPECT_FALSE(IsColour(img, 9, 240, QColor(0, 0, 255)));
 }
 
