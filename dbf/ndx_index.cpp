@@ -743,32 +743,30 @@ void HandleSemafore(int action) {
   }
 }
 
-void SetReadSemaphoreProc(bool on) {
-  AreaIndexes* a = SelectedAreas();
-  if (!a) return;
+namespace {
+
+// Nested calls are counted; only the outermost pair reaches the semaphore file.
+void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine) {
   if (on) {
-    if (a->readDepth++ == 0) HandleSemafore(kIncRead);
+    if (depth++ == 0) HandleSemafore(onAction);
   } else {
-    if (--a->readDepth == 0) HandleSemafore(kDecRead);
-    if (a->readDepth < 0) {
-      a->readDepth = 0;
-      DederError(254, "Non-symmetrical Lock-Unlock [SetReadSemaphoreProc]");
+    if (--depth == 0) HandleSemafore(offAction);
+    if (depth < 0) {
+      depth = 0;
+      DederError(254, std::string("Non-symmetrical Lock-Unlock [") + routine + "]");
     }
   }
 }
 
+}  // namespace
+
+void SetReadSemaphoreProc(bool on) {
+  if (AreaIndexes* a = SelectedAreas()) NestSemaphore(a->readDepth, on, kIncRead, kDecRead, "SetReadSemaphoreProc");
+}
+
 void SetLockSemaphoreProc(bool on) {
-  AreaIndexes* a = SelectedAreas();
-  if (!a) return;
-  if (on) {
-    if (a->lockDepth++ == 0) HandleSemafore(kLockSemaphore);
-  } else {
-    if (--a->lockDepth == 0) HandleSemafore(kUnlockSemaphore);
-    if (a->lockDepth < 0) {
-      a->lockDepth = 0;
-      DederError(254, "Non-symmetrical Lock-Unlock [SetLockSemaphoreProc]");
-    }
-  }
+  if (AreaIndexes* a = SelectedAreas())
+    NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
 }
 
 namespace {
