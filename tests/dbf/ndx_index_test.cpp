@@ -396,15 +396,26 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
     dbftest::WriteBytes(Path("bad.ndx"), b);
     CloseIndexes();
     TzLastError = 0;
+    // The damage is reported, at the attach or by the first move that
+    // meets it, and only as damage: a refused file keeps no handle open.
+    std::set<int> codes;
+    auto note = [&] { if (TzLastError != 0) codes.insert(TzLastError); };
     bool opened = SetIndexTo(Path("bad.ndx"), 1);
+    note();
     if (opened) {
       Set_Order_To(1);
       Find("K5");
+      note();
       GoTop();
+      note();
       for (int i = 0; i < 1000 && !dEOF() && TzLastError == 0; ++i) Skip(1);
+      note();
       GoBottom();
+      note();
     }
-    EXPECT_TRUE(!opened || TzLastError == 222 || TzLastError == 254) << c.what << " " << TzLastError;
+    bool reported = codes.erase(222) + codes.erase(254) > 0;
+    EXPECT_TRUE(reported) << c.what;
+    EXPECT_TRUE(codes.empty()) << c.what << " " << (codes.empty() ? 0 : *codes.begin());
   }
 }
 
