@@ -32,6 +32,8 @@ constexpr std::size_t kBlock = 512;
 constexpr int kMaxDepth = 64;
 constexpr std::size_t kCacheNodes = 512;
 const char kKeyMakerMarker[] = "USERDEFINEDKEYMAKERWASUSEDTOBUILDTHISINDEX";
+// A table stamp above every record count: the index fits no table.
+constexpr std::uint32_t kNoTableStamp = 0xFFFFFFFFU;
 
 struct Block {
   std::uint8_t b[kBlock];
@@ -76,6 +78,9 @@ struct Index {
   TKeyMaker maker = nullptr;
   std::uint32_t makerData = 0;
   bool anchorDirty = false;
+  // Changes are under way: the stamp fits no table until they are done, so
+  // that a program killed part-way leaves an index that is refused.
+  bool writing = false;
   bool atBegin = false;
   bool atEnd = false;
   std::string currentKey;
@@ -255,7 +260,7 @@ bool WriteAnchorNode(Index& ix) {
   std::string expr = ix.maker ? std::string(kKeyMakerMarker) : ix.expression;
   if (wa && wa->oem) expr = TzAnsiToOem(expr);
   std::memcpy(b + 24, expr.data(), std::min<std::size_t>(expr.size(), 100));
-  std::uint32_t count = wa ? static_cast<std::uint32_t>(wa->recordCount) : 0;
+  std::uint32_t count = ix.writing ? kNoTableStamp : wa ? static_cast<std::uint32_t>(wa->recordCount) : 0;
   Put32(b + 488, ~count);
   Put32(b + 492, count);
   if (wa) {
@@ -755,6 +760,15 @@ void HandleSemafore(int action) {
 
 namespace {
 
+void MarkWriting(AreaIndexes& a, bool writing) {
+  for (int s = 1; s <= kSlots; ++s) {
+    Index* ix = a.slot[s].get();
+    if (!ix || ix->writing == writing) continue;
+    ix->writing = writing;
+    WriteAnchorNode(*ix);
+  }
+}
+
 // Nested calls are counted; only the outermost pair reaches the semaphore file.
 void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine) {
   if (on) {
@@ -775,8 +789,15 @@ void SetReadSemaphoreProc(bool on) {
 }
 
 void SetLockSemaphoreProc(bool on) {
-  if (AreaIndexes* a = SelectedAreas())
-    NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  TDbfWorkArea* wa = SelectedWorkArea();
+  AreaIndexes* a = Areas(wa);
+  if (!a) return;
+  // The stamps say "changing" from before the table is written until the
+  // indexes are whole again: in a shared table until the write lock goes,
+  // in an exclusive one until the index is closed.
+  if (!on && a->lockDepth == 1 && !wa->exclusive && NetworkMode) MarkWriting(*a, false);
+  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  if (on && a->lockDepth == 1 && TzLastError == 0) MarkWriting(*a, true);
 }
 
 namespace {
@@ -1356,7 +1377,8 @@ namespace {
 void CloseOne(AreaIndexes& a, int s) {
   Index* ix = a.slot[s].get();
   if (!ix) return;
-  if (ix->anchorDirty) {
+  if (ix->anchorDirty || ix->writing) {
+    ix->writing = false;
     HandleSemafore(kLockSemaphore);
     WriteAnchorNode(*ix);
     HandleSemafore(kUnlockSemaphore);
@@ -2136,13 +2158,8 @@ void HookStampIndexes(bool stale) {
   for (int s = 1; s <= kSlots; ++s) {
     Index* ix = a->slot[s].get();
     if (!ix) continue;
-    if (!stale || ix->anchorDirty) WriteAnchorNode(*ix);
-    if (stale) {
-      std::uint8_t mark[8];
-      Put32(mark, 0);
-      Put32(mark + 4, 0xFFFFFFFFU);
-      platform::WriteAt(ix->file, 488, mark, 8);
-    }
+    ix->writing = stale;
+    WriteAnchorNode(*ix);
   }
 }
 

@@ -703,15 +703,17 @@ TEST_F(SharedTable, TwoProcessesAppendWithAnIndex) {
 }
 
 // A program killed at a random moment while it appends, to a table opened
-// exclusively or shared, loses no record it reported as written, and the
-// next append goes after them.
+// exclusively (with an index) or shared, loses no record it reported as
+// written, the next append goes after them, and the index fits exactly or
+// is refused.
 TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
   std::mt19937 random(20261207);
   const int trials = Scaled(20, 200);
+  const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"}};
   for (bool exclusive : {true, false}) {
     for (int t = 0; t < trials; ++t) {
       SCOPED_TRACE(std::string(exclusive ? "exclusive " : "shared ") + std::to_string(t));
-      std::string p = Counters(5, {});
+      std::string p = Counters(5, exclusive ? indexes : decltype(indexes){});
       int reports[2];
       ASSERT_EQ(pipe(reports), 0);
       pid_t child = fork();
@@ -719,6 +721,7 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
       if (child == 0) {
         close(reports[0]);
         Use(p + (exclusive ? " EXCLUSIVE" : ""));
+        if (exclusive && !Attach(indexes)) _exit(1);
         for (std::int32_t i = 1; TzLastError == 0; ++i) {
           if (!exclusive)
             while (!ALock()) sched_yield();
@@ -739,6 +742,14 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
       close(reports[0]);
       Use(p + (t % 2 ? " EXCLUSIVE" : ""));
       ASSERT_GE(RecCount(), 5 + last);
+      if (exclusive) {
+        if (!SetIndexTo(Path("cnt.ndx"), 1)) {
+          EXPECT_NE(TzLastError, 0);
+          MakeIndex(Path("cnt.ndx"), "CNT", false, 1, false, false, nullptr, 0);
+        }
+        CloseIndexes();
+        ExpectExact(indexes);
+      }
       for (std::int32_t i = 1; i <= last; i += std::max(1, last / 50)) {
         Go(5 + i);
         ASSERT_EQ(GetFieldValue(2), i);
