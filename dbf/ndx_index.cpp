@@ -32,6 +32,8 @@ constexpr std::size_t kBlock = 512;
 constexpr int kMaxDepth = 64;
 constexpr std::size_t kCacheNodes = 512;
 const char kKeyMakerMarker[] = "USERDEFINEDKEYMAKERWASUSEDTOBUILDTHISINDEX";
+// A table stamp above every record count: the index fits no table.
+constexpr std::uint32_t kNoTableStamp = 0xFFFFFFFFU;
 
 struct Block {
   std::uint8_t b[kBlock];
@@ -76,6 +78,9 @@ struct Index {
   TKeyMaker maker = nullptr;
   std::uint32_t makerData = 0;
   bool anchorDirty = false;
+  // Changes are under way: the stamp fits no table until they are done, so
+  // that a program killed part-way leaves an index that is refused.
+  bool writing = false;
   bool atBegin = false;
   bool atEnd = false;
   std::string currentKey;
@@ -85,7 +90,10 @@ struct Index {
   std::unordered_map<std::uint32_t, Block> cache;
   std::string oldKey;
 
+  // A control record that goes, for whatever reason, takes its file and
+  // with it the file's share lock.
   ~Index() {
+    if (file != platform::kNoFile) platform::CloseFile(file);
     if (expr && ExprHooks.Free) ExprHooks.Free(expr);
   }
 };
@@ -252,7 +260,7 @@ bool WriteAnchorNode(Index& ix) {
   std::string expr = ix.maker ? std::string(kKeyMakerMarker) : ix.expression;
   if (wa && wa->oem) expr = TzAnsiToOem(expr);
   std::memcpy(b + 24, expr.data(), std::min<std::size_t>(expr.size(), 100));
-  std::uint32_t count = wa ? static_cast<std::uint32_t>(wa->recordCount) : 0;
+  std::uint32_t count = ix.writing ? kNoTableStamp : wa ? static_cast<std::uint32_t>(wa->recordCount) : 0;
   Put32(b + 488, ~count);
   Put32(b + 492, count);
   if (wa) {
@@ -709,6 +717,13 @@ void HandleSemafore(int action) {
           if (!WriteSem(*a, action)) {
             UnlockRegion(*a, action);
             a->writeNesting = 0;
+            return;
+          }
+          // Another program changed the indexes since we last looked: every
+          // change we now make starts from its anchors and nodes.
+          if (SemCounter(*a) != a->seenCounter) {
+            ReadAnchorNodes(*a);
+            a->seenCounter = SemCounter(*a);
           }
           return;  // the region stays locked: the write lock is held
         }
@@ -745,6 +760,15 @@ void HandleSemafore(int action) {
 
 namespace {
 
+void MarkWriting(AreaIndexes& a, bool writing) {
+  for (int s = 1; s <= kSlots; ++s) {
+    Index* ix = a.slot[s].get();
+    if (!ix || ix->writing == writing) continue;
+    ix->writing = writing;
+    WriteAnchorNode(*ix);
+  }
+}
+
 // Nested calls are counted; only the outermost pair reaches the semaphore file.
 void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine) {
   if (on) {
@@ -765,9 +789,43 @@ void SetReadSemaphoreProc(bool on) {
 }
 
 void SetLockSemaphoreProc(bool on) {
-  if (AreaIndexes* a = SelectedAreas())
-    NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  TDbfWorkArea* wa = SelectedWorkArea();
+  AreaIndexes* a = Areas(wa);
+  if (!a) return;
+  // The stamps say "changing" from before the table is written until the
+  // indexes are whole again: in a shared table until the write lock goes,
+  // in an exclusive one until the index is closed.
+  if (!on && a->lockDepth == 1 && !wa->exclusive && NetworkMode) MarkWriting(*a, false);
+  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  if (on && a->lockDepth == 1 && TzLastError == 0) MarkWriting(*a, true);
 }
+
+namespace {
+
+// Keeps the error state of the moment across clean-up work that must not
+// report or raise.
+struct KeepError {
+  ErrorDispatchOff off;
+  std::uint16_t code = TzLastError;
+  std::string detail = TzErrorDetail;
+  ~KeepError() {
+    TzLastError = code;
+    TzErrorDetail = detail;
+  }
+};
+
+// The read semaphore for a scope, given back also when an error is raised.
+struct ReadSemaphoreScope {
+  ReadSemaphoreScope() { SetReadSemaphoreProc(true); }
+  ~ReadSemaphoreScope() {
+    KeepError keep;
+    SetReadSemaphoreProc(false);
+  }
+  ReadSemaphoreScope(const ReadSemaphoreScope&) = delete;
+  ReadSemaphoreScope& operator=(const ReadSemaphoreScope&) = delete;
+};
+
+}  // namespace
 
 namespace {
 
@@ -1200,7 +1258,10 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
                         std::to_string(needed) + " KBytes [MakeIndex]");
     return;
   }
-  int rc = platform::CreateFile(full, ix->file);
+  // The new index grows beside the old one and takes its place when whole:
+  // a build that stops part-way leaves the old file, never an empty one.
+  const std::string building = full + ".nd$";
+  int rc = platform::CreateFile(building, ix->file);
   if (rc != 0) {
     DederError(static_cast<std::uint16_t>(rc), "File not open" + full + label);
     return;
@@ -1281,7 +1342,9 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     rc = writer.rc;
   }
   if (rc == 0 && !WriteAnchorNode(*ix)) rc = TzLastError ? TzLastError : 101;
-  platform::CloseFile(ix->file);
+  int crc = platform::CloseFile(ix->file);
+  if (rc == 0) rc = crc;
+  if (rc == 0) rc = platform::RenameFile(building, full);
   // The current record comes back.
   if (savedRecno >= 1 && savedRecno <= count) {
     ReadRecordOnly(savedRecno);
@@ -1292,7 +1355,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
   wa->endFlag = savedEnd;
   wa->beginFlag = savedBegin;
   if (rc != 0) {
-    platform::RemoveFile(full);
+    platform::RemoveFile(building);
     DederError(static_cast<std::uint16_t>(rc), " [MakeIndex]");
   }
 }
@@ -1314,13 +1377,14 @@ namespace {
 void CloseOne(AreaIndexes& a, int s) {
   Index* ix = a.slot[s].get();
   if (!ix) return;
-  if (ix->anchorDirty) {
+  if (ix->anchorDirty || ix->writing) {
+    ix->writing = false;
     HandleSemafore(kLockSemaphore);
     WriteAnchorNode(*ix);
     HandleSemafore(kUnlockSemaphore);
   }
   if (ix->file != platform::kNoFile) {
-    int rc = platform::CloseFile(ix->file);
+    int rc = platform::CloseFile(ix->file);  // leaves the handle empty
     if (rc != 0) DederError(static_cast<std::uint16_t>(rc), "Error closing index file:  " + Cut80(ix->fileName));
   }
   a.slot[s].reset();
@@ -1367,6 +1431,45 @@ bool SyncIndex(Index& ix, bool controlling) {
 void SyncAll(AreaIndexes& a) {
   for (int s = 1; s <= kSlots; ++s)
     if (a.slot[s]) SyncIndex(*a.slot[s], s == 1);
+}
+
+// Whether the index no longer fits its table: its stamp counts more records
+// than the table holds (the table was packed, or a pack is under way), or
+// the table's last record, which every append writes before its keys, has
+// no key in it (a program ended between the two, or appended without it).
+bool StaleIndex(Index& ix, TDbfWorkArea& wa) {
+  std::uint8_t stamp[8];
+  std::size_t got = 0;
+  if (platform::ReadAt(ix.file, 488, stamp, 8, got) == 0 && got == 8) {
+    std::uint32_t count = Get32(stamp + 4);
+    if (Get32(stamp) == ~count && count > static_cast<std::uint32_t>(wa.recordCount)) return true;
+  }
+  if (wa.recordCount < 1 || ix.unique) return false;
+  const std::int32_t saved = wa.recordNumber;
+  const bool savedEnd = wa.endFlag, savedBegin = wa.beginFlag;
+  bool stale = false;
+  std::string key;
+  if (ReadRecordOnly(wa.recordCount) && KeyOfRecord(ix, key)) {
+    auto last = static_cast<std::uint32_t>(wa.recordCount);
+    stale = !Locate(ix, key, last) && !Locate(ix, key, last, true);
+  }
+  // A damaged file found on the way is refused with its own error.
+  std::uint16_t code = TzLastError;
+  std::string detail = TzErrorDetail;
+  ix.path.clear();
+  if (saved >= 1 && saved <= wa.recordCount) {
+    ReadRecordOnly(saved);
+  } else {
+    PlaceAfterEndOfTable();
+    wa.recordNumber = saved;
+  }
+  wa.endFlag = savedEnd;
+  wa.beginFlag = savedBegin;
+  if (code != 0) {
+    TzLastError = code;
+    TzErrorDetail = detail;
+  }
+  return stale || code != 0;
 }
 
 bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n, const IndexOptions& o,
@@ -1441,6 +1544,12 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
       return false;
     }
   }
+  if (StaleIndex(*ix, wa)) {
+    if (TzLastError == 0)
+      DederError(222, "Index file " + full + " does not fit its table " + wa.fileName +
+                          " any more; build it again [SetIndexTo]");
+    return false;
+  }
   CloseOne(a, n);
   a.slot[n] = std::move(ix);
   if (a.slot[n]->anchorDirty) {
@@ -1485,12 +1594,32 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
     return false;
   }
   HandleSemafore(kLogin);
-  if (!OpenIndex(*wa, *a, full, n, o, maker, makerData)) return false;
-  SetReadSemaphoreProc(true);
-  RefreshAnchors(*a);
-  SyncAll(*a);
-  SetReadSemaphoreProc(false);
-  return TzLastError == 0;
+  // Also when an error is raised: a failed open leaves nothing behind, no
+  // handle, no read count and no login.
+  struct Cleanup {
+    TDbfWorkArea* wa;
+    bool ok = false;
+    ~Cleanup() {
+      if (ok || AnyIndex(Areas(wa))) return;
+      KeepError keep;
+      CloseIndexes();
+    }
+  } cleanup{wa};
+  bool ok = false;
+  {
+    // Under the read semaphore no other program is half-way through a
+    // change: the record count, the current record and the index agree.
+    ReadSemaphoreScope reading;
+    RefreshRecordCount(*wa);
+    if (wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount) ReadRecordOnly(wa->recordNumber);
+    ok = OpenIndex(*wa, *a, full, n, o, maker, makerData);
+    if (ok) {
+      RefreshAnchors(*a);
+      SyncAll(*a);
+    }
+  }
+  cleanup.ok = ok;
+  return ok && TzLastError == 0;
 }
 
 bool Set_Index_To(const std::string& name, int n) {
@@ -2022,6 +2151,18 @@ void HookSetAtEnd() {
 
 bool* HookFoundFlag() { return &IndexFound; }
 
+// A stamp that fits no table: its count is above every record count.
+void HookStampIndexes(bool stale) {
+  AreaIndexes* a = SelectedAreas();
+  if (!a) return;
+  for (int s = 1; s <= kSlots; ++s) {
+    Index* ix = a->slot[s].get();
+    if (!ix) continue;
+    ix->writing = stale;
+    WriteAnchorNode(*ix);
+  }
+}
+
 std::string HookIndexFileName(int slot) {
   AreaIndexes* a = SelectedAreas();
   if (!a || slot < 1 || slot > kSlots || !a->slot[slot]) return std::string();
@@ -2111,5 +2252,6 @@ void InitNdxIndex() {
   IndexHooks.Soundex = HookSoundex;
   IndexHooks.SetReadSemaphore = SetReadSemaphoreProc;
   IndexHooks.SetLockSemaphore = SetLockSemaphoreProc;
+  IndexHooks.StampIndexes = HookStampIndexes;
   IndexLinked = true;
 }
