@@ -184,24 +184,4 @@ TEST_F(HeadNutDrawingTest, ArcThroughThreePointsPassesTheMiddlePoint) {
   }
 }
 
-TEST_F(HeadNutDrawingTest, PicturesOfTheHeads) {
-  DUdoduvoz window;
-  window.Canvas()->setFixedSize(640, 480);
-  std::string dir = platform::GetEnvironment("BQ4_DRAWING_PICTURES");
-  if (dir.empty()) dir = platform::ProcessTempDir();
-  for (TPartTypeCode code = 0; code <= 9; ++code) {
-    Schraube.HeadType = code == 9 ? 8 : code;
-    Mutter.NutType = 1;
-    CadOpen(kCadScreen, "");
-    CadBeginDrawing(-30, -20, 30, 20);
-    CadBeginEntities();
-    for (Word view = 1; view <= 3; ++view)
-      DrawHeadOrNut(code, view, 1, view == 3 ? 18 : -24 + 18 * (view - 1), code == 0 ? 10 : -5, false);
-    CadEndSection();
-    CadClose(0);
-    const QImage image = window.Canvas()->grab().toImage();
-    EXPECT_TRUE(image.save(QString::fromStdString(dir + "/head_" + std::to_string(code) + ".png")));
-  }
-}
-
 }  // namespace

@@ -36,9 +36,7 @@ TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
   // Half of the value at -x is the per cent below x.
   EXPECT_NEAR(static_cast<double>(0.5L * GaussTailPercent(-1)), 84.1345, 1e-3);
   EXPECT_NEAR(static_cast<double>(0.5L * GaussTailPercent(-3)), 99.8650, 1e-3);
-}
-
-TEST(GaussTailPercent, ExtremeArgumentsEndAndSaturate) {
+  // Extreme arguments end and saturate.
   EXPECT_LT(static_cast<double>(GaussTailPercent(50)), 1e-9);
   EXPECT_NEAR(static_cast<double>(GaussTailPercent(-1e30L)), 200.0, 1e-6);
   EXPECT_NEAR(static_cast<double>(GaussTailPercent(-INFINITY)), 200.0, 1e-6);
@@ -60,16 +58,10 @@ TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
   EXPECT_FALSE(HasText("-4.5"));
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 4.5, 1e-12);
   EXPECT_EQ(PlotState.WinYMin, -1);
-}
-
-TEST_F(PreloadStatisticsTest, WideToleranceGivesTheWidestAxis) {
-  Gauss(50000, 5000, 3, 10000, -10000);  // t = 6
+  Gauss(50000, 5000, 3, 10000, -10000);  // t = 6: the widest axis
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 5.5, 1e-12);
   EXPECT_TRUE(HasText("-5.0"));
-}
-
-TEST_F(PreloadStatisticsTest, NoScatterDrawsNothing) {
-  Gauss(50000, 0, 3, 10000, -10000);
+  Gauss(50000, 0, 3, 10000, -10000);  // no scatter: nothing
   EXPECT_TRUE(CreateDisplayList()->empty());
 }
 

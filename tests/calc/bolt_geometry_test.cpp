@@ -36,12 +36,6 @@ TEST_F(BoltGeometryTest, PitchDiameterToleranceByDiameterBand) {
   EXPECT_NEAR(D(ThreadTolTd2(1, 0.25L)), 0.09 * std::pow(0.25, 0.4), 1e-12);
 }
 
-TEST_F(BoltGeometryTest, RingMoment) {
-  EXPECT_NEAR(D(CircleAreaMoment(10, 0)), kPi / 64 * 10000, 1e-9);
-  EXPECT_NEAR(D(CircleAreaMoment(10, 4)), kPi / 64 * (10000 - 256), 1e-9);
-  EXPECT_EQ(CircleAreaMoment(4, 10), 0);
-}
-
 TEST_F(BoltGeometryTest, AllowanceClass6gOfM12) {
   SetUpTappedM12Joint();
   Schraube.ToleranceClass = 4;  // 6g

@@ -24,8 +24,3 @@ TEST_F(ClockTest, PinnedReadingIsReturnedUntilUnpinned) {
   EXPECT_LE(got.Month, 12);
 }
 
-TEST_F(ClockTest, InitClockUnpins) {
-  PinClock(ClockReading{});
-  InitClock();
-  EXPECT_FALSE(ClockPinned());
-}

@@ -27,31 +27,6 @@ class DocumentsTest : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(DocumentsTest, SectionHasFiveDocumentsAndEighteenLinesWhateverTheCount) {
-  ClearDocumentRecords();
-  Documents[2] = {"gimp", "/tmp/photo.png"};
-  const std::string path = dir_ + "/documents.txt";
-  AssignTextFile(TextFileVar, path);
-  ASSERT_TRUE(TextFileVar.Rewrite());
-  WriteDocumentsSection();
-  ASSERT_TRUE(TextFileVar.Close());
-  std::vector<std::string> lines;
-  std::string error;
-  ASSERT_TRUE(LoadTextLines(path, lines, error)) << error;
-  ASSERT_EQ(lines.size(), 18u);
-  EXPECT_EQ(lines[1], "5");
-  EXPECT_EQ(lines[2], "--------------------");
-  EXPECT_EQ(lines[6], "gimp");
-  EXPECT_EQ(lines[7], "/tmp/photo.png");
-  EXPECT_EQ(lines[17], "--------------");
-
-  InitDocuments();
-  TLineCursor in(lines);
-  ASSERT_TRUE(ReadDocumentsSection(in)) << in.FaultText();
-  EXPECT_EQ(Documents[2].Program.str(), "gimp");
-  EXPECT_EQ(Documents[1].Program.str(), "");
-}
-
 TEST_F(DocumentsTest, ShortAndDamagedSectionsKeepTheRest) {
   Documents[3] = {"kept", "kept.txt"};
   TLineCursor two({"documents", "2", "----", "p1", "f1", "----", "p2", "f2", "----"});

@@ -27,22 +27,20 @@ class HpglTest : public GraphTest {
   }
 };
 
-TEST_F(HpglTest, PenDownDrawsLinesInThePenColour) {
-  const TDisplayList expected = {"8;12", "4;0;0;10;0", "4;10;0;10;10"};
-  EXPECT_EQ(Play("SP1;PU0,0;PD400,0,400,400;"), expected);
-  EXPECT_FALSE(PenIsDown == false);
-  EXPECT_EQ(PenX, 10);
-  EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(HpglTest, CommandsAreCaseBlindAndSkipBlanksAndLineBreaks) {
-  const TDisplayList expected = {"8;14", "4;1;1;2;1"};
-  EXPECT_EQ(Play("in;\r\nsp 2;\npu 40 ,40;pd80,40;VS10;"), expected);
-}
-
-TEST_F(HpglTest, CircleAboutTheCurrentPoint) {
-  const TDisplayList expected = {"8;0", "3;1;2;1"};
-  EXPECT_EQ(Play("PU40,80;CI40;"), expected);
+// Pen down draws in the pen colour; commands are case blind and skip blanks
+// and line breaks; a circle stands about the current point.
+TEST_F(HpglTest, LinesAndCirclesInThePenColour) {
+  const struct { const char* data; TDisplayList expected; } cases[] = {
+      {"PU40,80;CI40;", {"8;0", "3;1;2;1"}},
+      {"SP1;PU0,0;PD400,0,400,400;", {"8;12", "4;0;0;10;0", "4;10;0;10;10"}},
+      {"in;\r\nsp 2;\npu 40 ,40;pd80,40;VS10;", {"8;14", "4;1;1;2;1"}},
+  };
+  for (const auto& c : cases) {
+    InitDisplayList();
+    EXPECT_EQ(Play(c.data), c.expected) << c.data;
+    EXPECT_EQ(AbortFlag, 0);
+  }
+  EXPECT_EQ(PenX, 2);  // the pen stands at the last point
 }
 
 TEST_F(HpglTest, PenSelectionDefaultsToOne) {

@@ -159,22 +159,6 @@ TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(MessageBoxTest, IoErrorsAreNumberedAndNamed) {
-  EXPECT_EQ(IoResultFromErrno(ENOSPC), 101);
-  EXPECT_EQ(IoResultFromErrno(EROFS), 150);
-  EXPECT_EQ(IoResultFromErrno(ENOENT), 2);
-  EXPECT_EQ(IoResultFromErrno(EACCES), 5);
-  EXPECT_EQ(WriteErrorText(100), "read error");
-  EXPECT_EQ(WriteErrorText(101), "disk full");
-  EXPECT_EQ(WriteErrorText(106), "invalid numeric code");
-  EXPECT_EQ(WriteErrorText(5), "file access error");
-  EXPECT_EQ(CloseErrorText(101), "disk full");
-  EXPECT_EQ(CloseErrorText(6), "file close error");
-  EXPECT_EQ(CreateErrorText(3), "file write error");
-  EXPECT_EQ(RetryErrorText(152), "put program disk into drive A !");
-  EXPECT_EQ(RetryErrorText(5), "I/O-Error 5");
-}
-
 }  // namespace
 
 namespace {

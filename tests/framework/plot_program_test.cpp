@@ -69,12 +69,6 @@ TEST_F(PlotProgramTest, ScaleZeroOrTextFitsTheLimits) {
   EXPECT_EQ(Line(), "/opt/veskart/wveskart /tmp/plot/veskart /CHPL");
 }
 
-TEST_F(PlotProgramTest, FontTableHoldsThirtyFiveShortNames) {
-  EXPECT_STREQ(kPostscriptFonts.front(), "Times-Roman");
-  EXPECT_STREQ(kPostscriptFonts.back(), "other fonts");
-  for (const char* f : kPostscriptFonts) EXPECT_LE(std::string(f).size(), 28u) << f;
-}
-
 TEST_F(PlotProgramTest, CommandLineSplitsAtBlanksOutsideQuotes) {
   using V = std::vector<std::string>;
   EXPECT_EQ(SplitCommandLine("  prog  a /B  "), (V{"prog", "a", "/B"}));

@@ -64,29 +64,26 @@ TEST_F(ReportWindowTest, PagesAreFormFeedsPlusAnOpenLastPage) {
   EXPECT_EQ(CountTextPages(dir_ + "/closed.txt"), 1);
 }
 
-TEST_F(ReportWindowTest, PrintsAllPagesIntoAPdfFile) {
-  const std::string pdf = dir_ + "/all.pdf";
-  platform::DialogScript script;
-  script.Ok({{"file", pdf}});
-  PrintTextFile(FivePages());
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(PdfPageCount(pdf), 5);
-}
-
-TEST_F(ReportWindowTest, PageRangeStartsWithoutALeadingEmptySheet) {
-  const std::string pdf = dir_ + "/range.pdf";
-  platform::DialogScript script;
-  script.Ok({{"file", pdf}, {"from", "2"}, {"to", "3"}});
-  PrintTextFile(FivePages());
-  EXPECT_EQ(PdfPageCount(pdf), 2);
-  EXPECT_EQ(platform::PrinterPagesPrinted(), 2);
-}
-
-TEST_F(ReportWindowTest, CancelledPrintDialogPrintsNothing) {
-  platform::DialogScript script;
-  script.Cancel();
-  PrintTextFile(FivePages());
-  EXPECT_EQ(platform::PrinterPagesPrinted(), 0);
+// All pages, a range (without a leading empty sheet), or nothing when cancelled.
+TEST_F(ReportWindowTest, PrintsThePagesAskedForIntoAPdfFile) {
+  const std::string pdf = dir_ + "/out.pdf";
+  const struct { platform::DialogValues answer; bool cancel; int pages; } cases[] = {
+      {{{"file", pdf}}, false, 5},
+      {{{"file", pdf}, {"from", "2"}, {"to", "3"}}, false, 2},
+      {{}, true, 0},
+  };
+  for (const auto& c : cases) {
+    platform::ResetPrinter();
+    fs::remove(pdf);
+    AbortFlag = 0;
+    platform::DialogScript script;
+    if (c.cancel) script.Cancel();
+    else script.Ok(c.answer);
+    PrintTextFile(FivePages());
+    if (!c.cancel) EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(platform::PrinterPagesPrinted(), c.pages);
+    if (c.pages) EXPECT_EQ(PdfPageCount(pdf), c.pages);
+  }
 }
 
 TEST_F(ReportWindowTest, MissingFileIsReported) {

@@ -25,14 +25,6 @@ class ChangeFormTest : public ::testing::Test {
     PinClock(ClockReading{2026, 12, 6, 9, 5, 0, 0});
   }
   void TearDown() override { InitClock(); }
-
-  // BQ4_SCREENSHOT_DIR=/tmp/shots keeps pictures of the forms.
-  static void SaveImage(QWidget& w, const char* name) {
-    const QPixmap picture = w.grab();
-    EXPECT_FALSE(picture.isNull());
-    const std::string dir = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
-    if (!dir.empty()) picture.save(QString::fromStdString(dir + "/" + name));
-  }
 };
 
 TEST_F(ChangeFormTest, ShowsTheRecordAndStoresItAsOneLine) {
@@ -94,16 +86,6 @@ TEST_F(ChangeFormTest, DocumentButtonsFillTheEditsAndACancelledChoiceChangesNoth
   EXPECT_EQ(AbortFlag, 0);  // the form stays open for OK or Cancel
   EXPECT_EQ(form.Edit_prog[0]->text(), "/usr/bin/gimp");
   EXPECT_EQ(form.Edit_file[1]->text(), "old.txt");
-}
-
-TEST_F(ChangeFormTest, PicturesForALook) {
-  Changes[1] = {"a", "2026/12/06", "JS", "Bore of the flange enlarged to 13 mm|New bolt length 65 mm"};
-  TForm_EinAend change(1);
-  SaveImage(change, "modification.png");
-  Documents[1] = {"gimp", "/home/user/joints/flange.png"};
-  Documents[2] = {"", "/home/user/joints/flange.pdf"};
-  TForm_confDoku setup;
-  SaveImage(setup, "document_setup.png");
 }
 
 }  // namespace

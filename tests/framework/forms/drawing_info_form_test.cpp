@@ -148,18 +148,4 @@ TEST_F(DrawingInfoFormTest, ScriptedOkStoresAndCancelKeepsEverything) {
   EXPECT_EQ(ReplacementFor.str(), "DRW-0700");
 }
 
-TEST_F(DrawingInfoFormTest, PictureForALook) {
-  CadState.CadApprovalLabel4 = "Release";
-  CheckName = "KL";
-  DrawingTextCount = 2;
-  DrawingTexts[1] = {12.5L, 100, 3.5L, 0, "Surface treated"};
-  DrawingTexts[2] = {12.5L, 94, 3.5L, 0, "All edges broken"};
-  TForm_zeichInfo form;
-  const QPixmap picture = form.grab();
-  EXPECT_FALSE(picture.isNull());
-  // BQ4_SCREENSHOT_DIR=/tmp/shots keeps the picture.
-  const std::string dir = platform::GetEnvironment("BQ4_SCREENSHOT_DIR");
-  if (!dir.empty()) picture.save(QString::fromStdString(dir + "/info_drawing.png"));
-}
-
 }  // namespace
