@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 #include <random>
 #include <set>
@@ -12,12 +13,14 @@
 
 #include "dbf/index_keys.h"
 #include "dbf/locks.h"
+#include "platform/binary_file.h"
 #include "../fork_handshake.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
 using dbftest::F;
 using dbftest::ReadBytes;
+using dbftest::WriteBytes;
 
 namespace {
 
@@ -35,6 +38,7 @@ struct Checked {
   std::string problem;
   std::uint32_t root = 0, nextFree = 0;
   int keysPerNode = 0, depth = -1;
+  char type = 'C';
 };
 
 struct Checker {
@@ -65,6 +69,8 @@ struct Checker {
     std::size_t base = n * 512;
     int count = U16(f, base);
     if (count > out.keysPerNode) out.problem = "too many keys in node " + std::to_string(n);
+    // Only the empty leaf of an empty index holds no key.
+    if (count == 0 && (depth > 0 || U32(f, base + 4) != 0)) out.problem = "node " + std::to_string(n) + " holds no key";
     bool leaf = U32(f, base + 4) == 0;
     std::string last;
     if (leaf) {
@@ -105,7 +111,8 @@ Checked CheckIndexFile(const std::string& path) {
   int entrySize = U16(f, 18);
   if (entrySize != (keyLength + 8 + 3) / 4 * 4 || c.keysPerNode != 504 / entrySize) c.problem = "anchor sizes";
   if (c.nextFree != f.size() / 512) c.problem = "next free " + std::to_string(c.nextFree);
-  Checker ch{f, c, keyLength, entrySize, static_cast<char>(f[9]), {}};
+  c.type = static_cast<char>(f[9]);
+  Checker ch{f, c, keyLength, entrySize, c.type, {}};
   if (c.problem.empty()) ch.Walk(c.root, 0);
   for (std::size_t i = 1; c.problem.empty() && i < c.entries.size(); ++i) {
     int cmp = ch.Compare(c.entries[i - 1].first, c.entries[i].first);
@@ -500,49 +507,82 @@ TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
 
-TEST_F(NdxIndex, IndependentReaderSeesOurIndexes) {
+// XBase::Index, an independent reader, returns every key in order from
+// indexes over a sweep of table sizes: nodes it cannot follow lose keys.
+// One key type per instance, so that the three run side by side.
+class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
-  Table(600);
-  Set_Index_To(Path("none.ndx"), 1);  // keeps TzLastError clean below
-  TzLastError = 0;
-  MakeIndex(Path("c.ndx"), "NAME", false, 1, false, false, nullptr, 0);
-  MakeIndex(Path("n.ndx"), "NUM", false, 1, false, false, nullptr, 0);
-  ASSERT_EQ(TzLastError, 0);
+  const std::string expr = GetParam();
+  std::vector<int> sizes{651};
+  for (int n = 1; n <= 3000; n += 7) sizes.push_back(n);
+  sizes.push_back(3000);
+  std::sort(sizes.begin(), sizes.end());
+  std::string p = Create("t.dbf", {F("NAME", 'C', 10), F("NUM", 'N', 8, 2), F("DAY", 'D', 8)});
+  Use(p + " EXCLUSIVE");
+  std::vector<std::string> files;
+  int have = 0;
+  for (int n : sizes) {
+    for (; have < n; ++have) {
+      ClearRecord();
+      SetFieldText(1, NameOf(have + 1));
+      SetFieldValue(2, static_cast<long double>(have * 37 % 1001) / 4);
+      char d[16];
+      std::snprintf(d, sizeof d, "%02d/%02d/%02d", 1 + have % 12, 1 + have % 28, have % 100);
+      SetFieldText(3, d);
+      Append();
+    }
+    // A folder per size keeps the name lookups short.
+    std::string dir = Path(std::to_string(n));
+    std::filesystem::create_directory(dir);
+    files.push_back(dir + "/" + expr + ".ndx");
+    MakeIndex(files.back(), expr, false, 1, false, false, nullptr, 0);
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  }
   // Some maintenance as well, so that split nodes are read too.
-  SelectedWorkArea()->exclusive = true;
-  Set_Index_To(Path("c.ndx"), 1);
+  Set_Index_To(files.back(), 1);
   for (int i = 0; i < 300; ++i) {
     ClearRecord();
     SetFieldText(1, "M" + std::to_string(i * 13 % 97));
+    SetFieldValue(2, i % 17);
+    SetFieldText(3, "01/01/" + std::to_string(10 + i % 13));
     Append();
   }
   CloseIndexes();
-  std::string script = Path("ndx.pl");
+  std::string script = Path("ndx.pl"), list = Path("files.txt"), out = Path("keys.txt");
   std::ofstream(script) << "use XBase::Index;\n"
-                           "my $i = new XBase::Index $ARGV[0] or die XBase::Index->errstr;\n"
-                           "$i->prepare_select;\n"
-                           "while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; }\n";
-  for (const char* name : {"c.ndx", "n.ndx"}) {
-    std::string out = Path(std::string(name) + ".txt");
-    ASSERT_EQ(std::system(("perl " + script + " " + Path(name) + " > " + out).c_str()), 0);
-    std::ifstream in(out);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    Checked c = CheckIndexFile(Path(name));
-    ASSERT_EQ(c.problem, "");
-    ASSERT_EQ(lines.size(), c.entries.size()) << name;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+                           "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"
+                           "  my $i = new XBase::Index $f or die XBase::Index->errstr;\n"
+                           "  $i->prepare_select;\n"
+                           "  while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; } }\n";
+  {
+    std::ofstream l(list);
+    for (const std::string& f : files) l << f << "\n";
+  }
+  ASSERT_EQ(std::system(("perl " + script + " < " + list + " > " + out).c_str()), 0);
+  std::ifstream in(out);
+  std::string line;
+  std::getline(in, line);
+  for (const std::string& f : files) {
+    ASSERT_EQ(line, "#" + f);
+    Checked c = CheckIndexFile(f);
+    ASSERT_EQ(c.problem, "") << f;
+    std::size_t i = 0;
+    while (std::getline(in, line) && line[0] != '#') {
+      ASSERT_LT(i, c.entries.size()) << f;
       std::string key = c.entries[i].first;
-      if (name[0] == 'n') {
+      if (c.type != 'C') {
         double v;
         std::memcpy(&v, key.data(), 8);
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%g", v);
+        std::snprintf(buf, sizeof buf, "%.15g", v);
         key = buf;
       }
-      EXPECT_EQ(lines[i], key + "|" + std::to_string(c.entries[i].second)) << name << " entry " << i;
-      if (HasFailure()) break;
+      ASSERT_EQ(line, key + "|" + std::to_string(c.entries[i].second)) << f << " entry " << i;
+      ++i;
     }
+    ASSERT_EQ(i, c.entries.size()) << f;
   }
 }
 
@@ -814,4 +854,77 @@ TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
     CloseDatabase();
   }
   RecordProperty("refused", refused);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyTypes, NdxIndexSweep, ::testing::Values("NAME", "NUM", "DAY"));
+
+// Past the memory budget the build sorts runs into a temporary file and
+// merges them; the file it writes is the one the build in memory writes.
+TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
+  std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});
+  const int n = 200000;
+  {
+    // The records go straight into the file: appending them one by one
+    // would take most of the test's time.
+    std::vector<unsigned char> bytes = ReadBytes(p);
+    bytes.resize(bytes.size() - 1);  // the end-of-file mark
+    char rec[18];
+    for (int i = 1; i <= n; ++i) {
+      std::snprintf(rec, sizeof rec, " K%06d%8d", (i * 7919) % 150001, (i * 31) % 9973);
+      bytes.insert(bytes.end(), rec, rec + 17);
+    }
+    bytes.push_back(0x1A);
+    for (int b = 0; b < 4; ++b) bytes[4 + b] = static_cast<unsigned char>(n >> (8 * b));
+    WriteBytes(p, bytes);
+  }
+  Use(p + " EXCLUSIVE");
+  int calls = 0;
+  static int* counter = nullptr;
+  counter = &calls;
+  for (auto [expr, unique] : {std::pair<const char*, bool>{"K", false}, {"NUM", true}}) {
+    std::string inMemory = Path(std::string(expr) + "m.ndx"), merged = Path(std::string(expr) + "r.ndx");
+    IndexSortMemory = std::size_t{64} << 20;
+    MakeIndex(inMemory, expr, false, 1, unique, false, nullptr, 0);
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    IndexSortMemory = 100000;
+    calls = 0;
+    SetIndexProgress([] { ++*counter; }, 40);
+    MakeIndex(merged, expr, false, 1, unique, false, nullptr, 0);
+    SetIndexProgress(nullptr, 0);
+    IndexSortMemory = std::size_t{64} << 20;
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    EXPECT_EQ(calls, 40);
+    EXPECT_TRUE(ReadBytes(inMemory) == ReadBytes(merged)) << expr;
+    Checked c = CheckIndexFile(merged);
+    EXPECT_EQ(c.problem, "");
+    EXPECT_EQ(c.entries.size(), unique ? 9973u : static_cast<std::size_t>(n));
+  }
+}
+
+// An index file that another program holds open is not truncated under it:
+// the shared table cannot be had exclusively, so the build fails clearly.
+TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
+  std::string p = Table(40, true);
+  std::string ndx = Path("used.ndx");
+  MakeIndex(ndx, "NAME", false, 1, false, false, nullptr, 0);
+  ASSERT_EQ(TzLastError, 0);
+  auto before = ReadBytes(ndx);
+  platform::FileHandle otherIndex = platform::kNoFile, otherTable = platform::kNoFile;
+  ASSERT_EQ(platform::OpenFile(ndx, platform::kOpenRead | platform::kShareDenyNone, otherIndex), 0);
+  ASSERT_EQ(platform::OpenFile(p, platform::kOpenRead | platform::kShareDenyNone, otherTable), 0);
+  MakeIndex(ndx, "NUM", false, 1, false, false, nullptr, 0);
+  EXPECT_EQ(TzLastError, 225);
+  EXPECT_NE(TzErrorDetail.find(p), std::string::npos) << TzErrorDetail;
+  EXPECT_TRUE(ReadBytes(ndx) == before);
+  // The table stays usable, shared.
+  Go(3);
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_FALSE(SelectedWorkArea()->exclusive);
+  // With only the index held, the table is had exclusively for the build.
+  platform::CloseFile(otherTable);
+  MakeIndex(ndx, "NUM", false, 1, false, false, nullptr, 0);
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(CheckIndexFile(ndx).entries.size(), 40u);
+  EXPECT_EQ(RecNo(), 3);
+  platform::CloseFile(otherIndex);
 }
