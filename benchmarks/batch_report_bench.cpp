@@ -1,21 +1,33 @@
-// The batch report "wbq4 null.bq4 /I" as a whole process (start-up, tables,
-// calculation, report file), beside a bare process that only reads the same
-// table files.
+// The batch report "wbq4 x.bq4 /I" as a whole process (start-up, tables,
+// calculation, report file), beside the floors under it: `cat` of the table
+// files the report reads, a bare process that reads them, and a process that
+// only starts Qt's core application. Two projects: the sample null.bq4, and
+// the same joint with 10 bolt sections and 10 clamped parts.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
+#include "calc/joint_records.h"
+#include "calc/project_file.h"
+#include "framework/globals.h"
+
 extern char** environ;
 
 namespace {
 
-// Runs the program with its arguments in dir and waits; the exit code.
+namespace fs = std::filesystem;
+
+// Runs the program with its arguments in dir, its output to /dev/null, and
+// waits; the exit code.
 int Run(const std::vector<std::string>& args, const std::string& dir) {
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -23,6 +35,7 @@ int Run(const std::vector<std::string>& args, const std::string& dir) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -32,25 +45,80 @@ int Run(const std::vector<std::string>& args, const std::string& dir) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The sample joint with its 60 mm bolt shank in 10 sections of 6 mm and its
+// 42 mm clamp length in 10 parts of 4.2 mm like its first one, written by
+// the program's own project file writer.
+bool WriteTenSectionProject(const std::string& sample, const std::string& target) {
+  InitProgramModules();
+  ReadCalcFile(sample);
+  if (AbortFlag) return false;
+  SCHRAUBTYPE& s = Schraube;
+  s.nSections = 10;
+  for (int j = 1; j <= 10; ++j) {
+    s.lSec[j] = 6;
+    s.dSec[j] = 12;
+    s.diSec[j] = 0;
+    s.ASec[j] = 113.09733552923255659L;
+  }
+  KLEMMSTUECKTYPE& k = Klemmstuecke;
+  auto spread = [](auto&... columns) {
+    for (int j = 2; j <= 10; ++j) ((columns[j] = columns[1]), ...);
+  };
+  spread(k.De, k.Di, k.L, k.E, k.Aers, k.deltaP, k.betaP, k.pPart, k.alphaT, k.DAeff, k.pmax, k.Material,
+         k.Codes, k.MatTable, k.Re, k.Description);
+  k.nPlates = 10;
+  for (int j = 1; j <= 10; ++j) k.L[j] = k.lK / 10;
+  WriteCalcFile(target);
+  return !AbortFlag;
+}
+
 std::string WorkDir() {
   static const std::string dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("bq4_bench_" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    std::filesystem::copy_file(std::string(BQ4_DATA_DIR) + "/samples/null.bq4", d / "null.bq4",
-                               std::filesystem::copy_options::overwrite_existing);
+    auto d = fs::temp_directory_path() / ("bq4_bench_" + std::to_string(getpid()));
+    fs::create_directories(d);
+    const std::string sample = std::string(BQ4_DATA_DIR) + "/samples/null.bq4";
+    // The index cache and settings of these runs, not the user's.
+    setenv("BQ4_CACHE_DIR", (d / "cache").c_str(), 1);
+    setenv("BQ4_CONFIG_DIR", (d / "config").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fs::copy_file(sample, d / "null.bq4", fs::copy_options::overwrite_existing);
+    if (!WriteTenSectionProject(sample, (d / "ten.bq4").string())) std::fprintf(stderr, "ten.bq4 not written\n");
     return d.string();
   }();
   return dir;
 }
 
-void BM_BatchReportProcess(benchmark::State& state) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+// The table files a batch report of either project reads.
+std::vector<std::string> Tables() {
+  std::vector<std::string> files;
+  for (const char* name : {"gewinde.dbf", "din931.dbf", "din934.dbf", "anzieh.dbf"})
+    files.push_back(std::string(BQ4_DATA_DIR) + "/tables/" + name);
+  return files;
+}
+
+void BatchReport(benchmark::State& state, const char* project) {
   const std::string dir = WorkDir();
+  if (Run({BQ4_WBQ4, project, "/I"}, dir) != 0) state.SkipWithError("wbq4 failed");  // fills the cache
   for (auto _ : state) {
-    if (Run({BQ4_WBQ4, "null.bq4", "/I"}, dir) != 0) state.SkipWithError("wbq4 failed");
+    if (Run({BQ4_WBQ4, project, "/I"}, dir) != 0) state.SkipWithError("wbq4 failed");
   }
 }
+
+void BM_BatchReportProcess(benchmark::State& state) { BatchReport(state, "null.bq4"); }
 BENCHMARK(BM_BatchReportProcess)->Unit(benchmark::kMillisecond);
+
+void BM_BatchReportTenSections(benchmark::State& state) { BatchReport(state, "ten.bq4"); }
+BENCHMARK(BM_BatchReportTenSections)->Unit(benchmark::kMillisecond);
+
+void BM_CatOfTables(benchmark::State& state) {
+  const std::string dir = WorkDir();
+  std::vector<std::string> args = {"/bin/cat"};
+  for (const auto& f : Tables()) args.push_back(f);
+  for (auto _ : state) {
+    if (Run(args, dir) != 0) state.SkipWithError("cat failed");
+  }
+}
+BENCHMARK(BM_CatOfTables)->Unit(benchmark::kMillisecond);
 
 void BM_BareProcessReadingTables(benchmark::State& state) {
   const std::string dir = WorkDir();
@@ -60,6 +128,14 @@ void BM_BareProcessReadingTables(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BareProcessReadingTables)->Unit(benchmark::kMillisecond);
+
+void BM_BareQtCoreProcess(benchmark::State& state) {
+  const std::string dir = WorkDir();
+  for (auto _ : state) {
+    if (Run({BQ4_BARE_QTCORE}, dir) != 0) state.SkipWithError("the Qt process failed");
+  }
+}
+BENCHMARK(BM_BareQtCoreProcess)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

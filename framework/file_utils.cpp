@@ -281,17 +281,7 @@ bool DirectoryAccessible(std::string_view dir) {
   return !ec;
 }
 
-bool DirWritable(std::string_view dir) {
-  static unsigned counter = 0;
-  const std::string name = AddBackslash(dir) + "x" + std::to_string(platform::TickCount()) + "-" +
-                           std::to_string(++counter) + ".$$$";
-  FileHandle f = OpenFile(name, "wb");
-  if (!f) return false;
-  f.reset();
-  std::error_code ec;
-  fs::remove(name, ec);
-  return true;
-}
+bool DirWritable(std::string_view dir) { return platform::DirectoryWritable(std::string(dir)); }
 
 bool DirHasEntries(std::string_view dir) {
   std::error_code ec;

@@ -58,7 +58,7 @@ std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view ma
 
 bool TextFileExists(std::string_view name);   // the file opens for reading
 bool DirectoryAccessible(std::string_view dir);
-bool DirWritable(std::string_view dir);       // a test file can be created and erased
+bool DirWritable(std::string_view dir);       // files can be created in it (platform::DirectoryWritable)
 bool DirHasEntries(std::string_view dir);
 int CountFiles(std::string_view pattern);     // directory + mask, e.g. "/data/*.dbf"
 void DeleteFiles(std::string_view dir, std::string_view mask);  // errors ignored

@@ -118,6 +118,12 @@ std::string CurrentDirectory() {
   return ec ? std::string(".") : p.string();
 }
 
+bool DirectoryWritable(const std::string& dir) {
+  const std::string path = dir.empty() ? std::string(".") : dir;
+  std::error_code ec;
+  return fs::is_directory(path, ec) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool IsHeadless() {
   if (GetEnvironment("QT_QPA_PLATFORM") == "offscreen") return true;
   return GetEnvironment("DISPLAY").empty() && GetEnvironment("WAYLAND_DISPLAY").empty();

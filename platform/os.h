@@ -37,6 +37,11 @@ std::string DataDirectory();
 
 std::string CurrentDirectory();
 
+// True when new files can be made in the directory (empty: the current one):
+// it exists and this process may write and search it; a read-only file system
+// says no. Asks the system instead of creating a test file.
+bool DirectoryWritable(const std::string& dir);
+
 // True when no display is available (tests, CI, batch runs).
 bool IsHeadless();
 

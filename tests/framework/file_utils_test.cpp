@@ -93,6 +93,7 @@ TEST_F(FileUtilsTest, DirectoryTests) {
   EXPECT_FALSE(DirHasEntries(dir_));  // the writability test leaves nothing behind
   Make("a");
   EXPECT_TRUE(DirHasEntries(dir_));
+  EXPECT_FALSE(DirWritable(Path("a")));  // a file is no place for files
   EXPECT_FALSE(DirectoryAccessible(Path("none")));
   EXPECT_FALSE(DirWritable(Path("none")));
   EXPECT_FALSE(DirHasEntries(Path("none")));
