@@ -24,13 +24,13 @@ bool IndexUniqueSwitch = false;
 bool IndexFlushSwitch = false;
 std::uint16_t SemaphoreTimeout = 100;
 std::string SemaphoreDirectory;
+std::size_t IndexCacheNodes = 16384;
 
 namespace {
 
 constexpr int kSlots = 16;
 constexpr std::size_t kBlock = 512;
 constexpr int kMaxDepth = 64;
-constexpr std::size_t kCacheNodes = 512;
 const char kKeyMakerMarker[] = "USERDEFINEDKEYMAKERWASUSEDTOBUILDTHISINDEX";
 // A table stamp above every record count: the index fits no table.
 constexpr std::uint32_t kNoTableStamp = 0xFFFFFFFFU;
@@ -87,7 +87,10 @@ struct Index {
   std::uint32_t currentRecno = 0;
   std::vector<PathStep> path;
   bool pathValid = false;
+  // Nodes as read or written, until another program changes the index; a
+  // NOCACHE index keeps only the node in use.
   std::unordered_map<std::uint32_t, Block> cache;
+  bool nocache = false;
   std::string oldKey;
 
   // A control record that goes, for whatever reason, takes its file and
@@ -109,6 +112,7 @@ struct AreaIndexes {
   std::uint16_t seenCounter = 0;
   bool regionLocked = false;
   bool reader = false;
+  bool checkedAsReader = false;  // the anchors were checked in this read
   int readNesting = 0;
   int writeNesting = 0;
   int readDepth = 0;   // SetReadSemaphoreProc
@@ -147,7 +151,11 @@ bool SeekAndWrite(Index& ix, std::uint32_t n, Block& blk) {
     DederError(static_cast<std::uint16_t>(rc), "Error writing index file: " + Cut80(ix.fileName) + " [SeekAndWrite]");
     return false;
   }
-  if (ix.cache.size() >= kCacheNodes) ix.cache.clear();
+  if (ix.nocache) {
+    ix.cache.erase(n);
+    return true;
+  }
+  if (ix.cache.size() >= IndexCacheNodes && !ix.cache.count(n)) ix.cache.clear();
   ix.cache[n] = blk;
   return true;
 }
@@ -195,7 +203,7 @@ const std::uint8_t* ReadNode(Index& ix, std::uint32_t n) {
     Corrupted(ix, "GetNode");
     return nullptr;
   }
-  if (ix.cache.size() >= kCacheNodes) ix.cache.clear();
+  if (ix.nocache || ix.cache.size() >= IndexCacheNodes) ix.cache.clear();
   return ix.cache.emplace(n, blk).first->second.b;
 }
 
@@ -576,6 +584,9 @@ std::uint16_t SemCounter(const AreaIndexes& a) { return Get16(a.record + 2); }
 // Re-reads the anchors when another program changed the indexes.
 bool RefreshAnchors(AreaIndexes& a) {
   if (!a.loggedIn) return false;
+  // Once per read: while we are counted as reader nobody else writes.
+  if (a.reader && a.checkedAsReader) return false;
+  a.checkedAsReader = a.reader;
   std::uint8_t rec[4];
   std::size_t got = 0;
   if (platform::ReadAt(a.sem, 0, rec, 4, got) != 0 || got < 4) return false;
@@ -694,6 +705,7 @@ void HandleSemafore(int action) {
         a->record[1] = static_cast<std::uint8_t>(count);
         if (WriteSem(*a, action)) a->reader = inc;
       }
+      a->checkedAsReader = false;
       UnlockRegion(*a, action);
       return;
     }
@@ -1528,6 +1540,7 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
       }
     }
   }
+  ix->nocache = o.nocache;
   // The block count of the file wins over a stored next-free number.
   std::uint32_t blocks = static_cast<std::uint32_t>((size - 512) / 512 + 1);
   if (blocks != ix->nextFree) {
@@ -1882,7 +1895,7 @@ void Reindex() {
   struct Spec {
     std::string name, expression;
     int number;
-    bool unique, soundex, descending;
+    bool unique, soundex, descending, nocache;
     TKeyMaker maker;
     std::uint32_t data;
   };
@@ -1890,14 +1903,16 @@ void Reindex() {
   for (int s = 1; s <= kSlots; ++s) {
     if (!a->slot[s]) continue;
     Index& ix = *a->slot[s];
-    specs.push_back({ix.fileName, ix.expression, ix.openNumber, ix.unique, ix.soundex, ix.descending, ix.maker, ix.makerData});
+    specs.push_back({ix.fileName, ix.expression, ix.openNumber, ix.unique, ix.soundex, ix.descending, ix.nocache,
+                     ix.maker, ix.makerData});
   }
   CloseIndexes();
   for (const Spec& sp : specs) {
     MakeIndex(sp.name, sp.expression, sp.soundex, static_cast<std::uint8_t>(sp.number), sp.unique, sp.descending,
               sp.maker, sp.data);
     if (TzLastError == 0) {
-      std::string opts = sp.name + (sp.soundex ? " SOUNDEX" : "") + (sp.descending ? " DESCENDING" : "");
+      std::string opts = sp.name + (sp.soundex ? " SOUNDEX" : "") + (sp.descending ? " DESCENDING" : "") +
+                         (sp.nocache ? " NOCACHE" : "");
       SetIndexTo(opts, sp.number, sp.maker, sp.data);
     }
     if (TzLastError != 0) {
@@ -2228,6 +2243,7 @@ void InitNdxIndex() {
   IndexFlushSwitch = false;
   SemaphoreTimeout = 100;
   SemaphoreDirectory.clear();
+  IndexCacheNodes = 16384;
   IndexHooks.IsActive = HookActive;
   IndexHooks.SyncToRecord = HookSync;
   IndexHooks.NextRecord = HookNext;

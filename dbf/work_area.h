@@ -46,6 +46,9 @@ struct TDbfWorkArea {
   std::int32_t readAheadCount = 0;
   std::int32_t lastRead = 0;
   std::int32_t recordCount = 0;
+  // Inside one operation under the read semaphore the count cannot change
+  // (writers wait): it is taken once, not before every move.
+  bool countHeld = false;
   std::int32_t recordNumber = 0;     // count + 1 after the end
   bool endFlag = false;
   bool beginFlag = false;

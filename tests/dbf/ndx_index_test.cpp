@@ -645,7 +645,9 @@ TEST_F(SharedTable, TwoProcessesIncrementOneCounterUnderRecordLocks) {
     ASSERT_TRUE(a.WaitForChild());
     ASSERT_TRUE(b.WaitForChild());
     a.SignalChild();
-    if (attachLate) ASSERT_TRUE(a.WaitForChild());
+    if (attachLate) {
+      ASSERT_TRUE(a.WaitForChild());
+    }
     b.SignalChild();
     EXPECT_EQ(ExitCode(pa), 0);
     EXPECT_EQ(ExitCode(pb), 0);
@@ -755,7 +757,9 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
         ASSERT_EQ(GetFieldValue(2), i);
       }
       std::int32_t count = RecCount();
-      if (t % 2 == 0) ASSERT_TRUE(ALock());
+      if (t % 2 == 0) {
+        ASSERT_TRUE(ALock());
+      }
       ClearRecord();
       SetFieldValue(2, -1);
       Append();
