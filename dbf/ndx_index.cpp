@@ -560,6 +560,18 @@ void UnlockRegion(AreaIndexes& a, int action) {
     DederError(static_cast<std::uint16_t>(rc), "Cannot unlock index semaphore file: " + a.semName + " " + ActionName(action));
 }
 
+// Gives up the exclusive region; a program still reading keeps it shared,
+// without a moment in which another writer could come in.
+void ReleaseRegion(AreaIndexes& a, int action) {
+  if (a.readNesting > 0 && platform::LockRangeShared(a.sem, 1, 4) == 0) {
+    a.reader = true;
+    a.regionLocked = false;
+    return;
+  }
+  a.reader = false;
+  UnlockRegion(a, action);
+}
+
 bool ReadSem(AreaIndexes& a, int action) {
   std::size_t got = 0;
   int rc = platform::ReadAt(a.sem, 0, a.record, 4, got);
@@ -668,7 +680,6 @@ void HandleSemafore(int action) {
         DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGOUT [Database Semaphore]");
       if (a->regionLocked || LockRegion(*a, action)) {
         if (ReadSem(*a, action)) {
-          if (a->reader && a->record[1] > 0) a->record[1] = static_cast<std::uint8_t>(a->record[1] - 1);
           if (a->writeNesting > 0) a->record[1] = 0;
           if (a->record[0] > 0) a->record[0] = static_cast<std::uint8_t>(a->record[0] - 1);
           WriteSem(*a, action);
@@ -696,50 +707,37 @@ void HandleSemafore(int action) {
         }
         if (--a->readNesting > 0) return;
       }
-      if (a->writeNesting > 0 || a->reader == inc) return;
-      if (!LockRegion(*a, action)) return;
-      if (ReadSem(*a, action)) {
-        auto count = static_cast<std::int8_t>(a->record[1]);
-        if (inc && count < 127) ++count;
-        if (!inc && count > 0) --count;
-        a->record[1] = static_cast<std::uint8_t>(count);
-        if (WriteSem(*a, action)) a->reader = inc;
-      }
       a->checkedAsReader = false;
-      UnlockRegion(*a, action);
+      if (a->writeNesting > 0 || a->reader == inc) return;
+      // A reader holds the region shared: writers wait until no reader is
+      // left, and the lock of a program that ends goes with it.
+      if (!inc) {
+        int rc = platform::UnlockRange(a->sem, 1, 4);
+        a->reader = false;
+        if (rc != 0)
+          DederError(static_cast<std::uint16_t>(rc),
+                     "Cannot unlock index semaphore file: " + a->semName + " " + ActionName(action));
+        return;
+      }
+      int rc = 0;
+      for (int attempt = 0; attempt <= 1000; ++attempt) {
+        if ((rc = platform::LockRangeShared(a->sem, 1, 4)) == 0) {
+          a->reader = true;
+          return;
+        }
+        platform::SleepMs(10);
+      }
+      DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a->semName + " " +
+                           ActionName(action) + "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " +
+                           std::to_string(rc));
       return;
     }
     case kLockSemaphore: {
       if (a->writeNesting++ > 0 || a->regionLocked) return;
-      // A reader of our own gives way to our write.
+      // The region exclusively: no reader nor writer of another program is
+      // left (our own read lock becomes the write lock).
       std::uint32_t start = TickCount();
-      for (;;) {
-        if (!LockRegion(*a, action)) {
-          a->writeNesting = 0;
-          return;
-        }
-        if (!ReadSem(*a, action)) {
-          UnlockRegion(*a, action);
-          a->writeNesting = 0;
-          return;
-        }
-        int readers = static_cast<std::int8_t>(a->record[1]) - (a->reader ? 1 : 0);
-        if (readers <= 0) {
-          a->record[1] = 1;
-          if (!WriteSem(*a, action)) {
-            UnlockRegion(*a, action);
-            a->writeNesting = 0;
-            return;
-          }
-          // Another program changed the indexes since we last looked: every
-          // change we now make starts from its anchors and nodes.
-          if (SemCounter(*a) != a->seenCounter) {
-            ReadAnchorNodes(*a);
-            a->seenCounter = SemCounter(*a);
-          }
-          return;  // the region stays locked: the write lock is held
-        }
-        UnlockRegion(*a, action);
+      while (platform::LockRange(a->sem, 1, 4) != 0) {
         if (SemaphoreTimeout != 0 && (TickCount() - start) / 1000 >= SemaphoreTimeout) {
           a->writeNesting = 0;
           DederError(1202, std::to_string(SemaphoreTimeout) + " second timeout, cannot read: " + a->semName +
@@ -750,6 +748,25 @@ void HandleSemafore(int action) {
         }
         platform::SleepMs(1);
       }
+      a->regionLocked = true;
+      if (!ReadSem(*a, action)) {
+        ReleaseRegion(*a, action);
+        a->writeNesting = 0;
+        return;
+      }
+      a->record[1] = 1;
+      if (!WriteSem(*a, action)) {
+        ReleaseRegion(*a, action);
+        a->writeNesting = 0;
+        return;
+      }
+      // Another program changed the indexes since we last looked: every
+      // change we now make starts from its anchors and nodes.
+      if (SemCounter(*a) != a->seenCounter) {
+        ReadAnchorNodes(*a);
+        a->seenCounter = SemCounter(*a);
+      }
+      return;  // the region stays locked: the write lock is held
     }
     case kUnlockSemaphore: {
       if (a->writeNesting == 0) {
@@ -759,10 +776,10 @@ void HandleSemafore(int action) {
       if (--a->writeNesting > 0 || !a->regionLocked) return;
       if (ReadSem(*a, action)) {
         Put16(a->record + 2, static_cast<std::uint16_t>(SemCounter(*a) + 1));
-        a->record[1] = a->reader ? 1 : 0;
+        a->record[1] = 0;
         WriteSem(*a, action);
       }
-      UnlockRegion(*a, action);
+      ReleaseRegion(*a, action);
       a->seenCounter = SemCounter(*a);
       return;
     }
