@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/types.h"
@@ -45,6 +46,10 @@ struct TDbfWorkArea {
   std::int32_t readAheadFirst = 0;
   std::int32_t readAheadCount = 0;
   std::int32_t lastRead = 0;
+  // Pages of the file of a table in exclusive use, kept as read and written:
+  // nobody else can change them.
+  std::unordered_map<std::uint64_t, std::vector<char>> pages;
+  std::size_t pageBytes = 0;
   std::int32_t recordCount = 0;
   // Inside one operation under the read semaphore the count cannot change
   // (writers wait): it is taken once, not before every move.
