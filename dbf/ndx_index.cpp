@@ -40,6 +40,37 @@ struct Block {
 };
 
 
+// Nodes by number: a lookup is one index, no hashing.
+class NodeCache {
+ public:
+  Block* Find(std::uint32_t n) const { return n < nodes_.size() ? nodes_[n].get() : nullptr; }
+  Block& Put(std::uint32_t n, const Block& b) {
+    if (n >= nodes_.size()) nodes_.resize(static_cast<std::size_t>(n) + 1);
+    if (!nodes_[n]) {
+      nodes_[n] = std::make_unique<Block>(b);
+      ++count_;
+    } else {
+      *nodes_[n] = b;
+    }
+    return *nodes_[n];
+  }
+  void Erase(std::uint32_t n) {
+    if (n < nodes_.size() && nodes_[n]) {
+      nodes_[n].reset();
+      --count_;
+    }
+  }
+  void Clear() {
+    nodes_.clear();
+    count_ = 0;
+  }
+  std::size_t Size() const { return count_; }
+
+ private:
+  std::vector<std::unique_ptr<Block>> nodes_;
+  std::size_t count_ = 0;
+};
+
 struct PathStep {
   std::uint32_t node;
   int index;
@@ -89,7 +120,7 @@ struct Index {
   bool pathValid = false;
   // Nodes as read or written, until another program changes the index; a
   // NOCACHE index keeps only the node in use.
-  std::unordered_map<std::uint32_t, Block> cache;
+  NodeCache cache;
   bool nocache = false;
   std::string oldKey;
 
@@ -152,11 +183,11 @@ bool SeekAndWrite(Index& ix, std::uint32_t n, Block& blk) {
     return false;
   }
   if (ix.nocache) {
-    ix.cache.erase(n);
+    ix.cache.Erase(n);
     return true;
   }
-  if (ix.cache.size() >= IndexCacheNodes && !ix.cache.count(n)) ix.cache.clear();
-  ix.cache[n] = blk;
+  if (ix.cache.Size() >= IndexCacheNodes && !ix.cache.Find(n)) ix.cache.Clear();
+  ix.cache.Put(n, blk);
   return true;
 }
 
@@ -195,16 +226,15 @@ const std::uint8_t* ReadNode(Index& ix, std::uint32_t n) {
     Corrupted(ix, "GetNode");
     return nullptr;
   }
-  auto it = ix.cache.find(n);
-  if (it != ix.cache.end()) return it->second.b;
+  if (const Block* hit = ix.cache.Find(n)) return hit->b;
   Block blk;
   if (!SeekAndRead(ix, n, blk)) return nullptr;
   if (!ValidNode(ix, blk.b)) {
     Corrupted(ix, "GetNode");
     return nullptr;
   }
-  if (ix.nocache || ix.cache.size() >= IndexCacheNodes) ix.cache.clear();
-  return ix.cache.emplace(n, blk).first->second.b;
+  if (ix.nocache || ix.cache.Size() >= IndexCacheNodes) ix.cache.Clear();
+  return ix.cache.Put(n, blk).b;
 }
 
 int Count(const std::uint8_t* b) { return Get16(b); }
@@ -323,7 +353,7 @@ void ReadAnchorNodes(AreaIndexes& a) {
   for (int s = 1; s <= kSlots; ++s) {
     Index* ix = a.slot[s].get();
     if (!ix) continue;
-    ix->cache.clear();
+    ix->cache.Clear();
     ix->pathValid = false;
     if (!ReadAnchorHeader(*ix)) return;
   }
@@ -1009,7 +1039,7 @@ bool ResetEmpty(Index& ix) {
   Node empty;
   ix.root = 1;
   ix.nextFree = 2;
-  ix.cache.clear();
+  ix.cache.Clear();
   if (!WriteNode(ix, 1, empty)) return false;
   platform::TruncateFile(ix.file, 2 * kBlock);
   return WriteAnchorNode(ix);
