@@ -77,6 +77,7 @@ void WriteThrough(TDbfWorkArea& wa, std::uint64_t offset, const void* data, std:
 }
 
 int WriteKept(TDbfWorkArea& wa, std::uint64_t offset, const void* data, std::size_t length) {
+  wa.heldRecord = 0;
   int rc = platform::WriteAt(wa.file, offset, data, length);
   if (rc == 0) WriteThrough(wa, offset, data, length);
   else DropReadAhead(wa);
@@ -406,9 +407,15 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   }
   if (wa.exclusive && n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount) {
     std::memcpy(wa.recordBuffer.data(), wa.readAhead.data() + static_cast<std::size_t>(n - wa.readAheadFirst) * rl, rl);
+  } else if (wa.countHeld && n == wa.heldRecord && wa.heldBytes.size() == rl) {
+    std::memcpy(wa.recordBuffer.data(), wa.heldBytes.data(), rl);
   } else if (rc == 0 && !(wa.exclusive && ReadFromPages(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl))) {
     rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), rl, got);
     if (rc == 0 && got < rl) rc = 213;
+    if (rc == 0 && wa.countHeld) {
+      wa.heldBytes.assign(wa.recordBuffer.begin(), wa.recordBuffer.end());
+      wa.heldRecord = n;
+    }
   }
   if (rc != 0) {
     DederError(static_cast<std::uint16_t>(rc), "File:  " + wa.fileName + "  [GetDbfRecord]");
@@ -429,6 +436,7 @@ void MarkWritten(TDbfWorkArea& wa, bool appended) {
 }  // namespace
 
 void DropReadAhead(TDbfWorkArea& wa) {
+  wa.heldRecord = 0;
   wa.readAheadFirst = 0;
   wa.readAheadCount = 0;
   wa.pages.clear();

@@ -54,6 +54,10 @@ struct TDbfWorkArea {
   // Inside one operation under the read semaphore the count cannot change
   // (writers wait): it is taken once, not before every move.
   bool countHeld = false;
+  // The last record read inside such an operation, as read: reading it
+  // again in the same operation reads no file.
+  std::int32_t heldRecord = 0;
+  std::vector<char> heldBytes;
   std::int32_t recordNumber = 0;     // count + 1 after the end
   bool endFlag = false;
   bool beginFlag = false;

@@ -482,6 +482,7 @@ IndexReadScope::IndexReadScope() : area_(SelectedArea) {
   ReadSemaphore(true);
   RefreshRecordCount(*wa);
   wa->countHeld = true;
+  wa->heldRecord = 0;
   on_ = true;
 }
 
@@ -494,6 +495,7 @@ IndexReadScope::~IndexReadScope() {
   SelectedArea = area_;
   if (TDbfWorkArea* wa = SelectedWorkArea()) {
     wa->countHeld = false;
+    wa->heldRecord = 0;
     ReadSemaphore(false);
   }
   SelectedArea = selected;
