@@ -1952,6 +1952,12 @@ void Reindex() {
     Index& ix = *a->slot[s];
     specs.push_back({ix.fileName, ix.expression, ix.openNumber, ix.unique, ix.soundex, ix.descending, ix.nocache,
                      ix.maker, ix.makerData});
+    // Until it is built again the file fits no table, also when the build
+    // does not end; closing it must not give it its stamp back.
+    ix.writing = true;
+    WriteAnchorNode(ix);
+    ix.writing = false;
+    ix.anchorDirty = false;
   }
   CloseIndexes();
   for (const Spec& sp : specs) {
