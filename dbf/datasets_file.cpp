@@ -6,6 +6,7 @@
 #include <map>
 
 #include "dbf/blob_streams.h"
+#include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/import_export.h"
 #include "dbf/locks.h"
@@ -162,15 +163,17 @@ bool TTzFileDataSet::OpenTable(const std::string& name) {
   if (!alias.empty()) command += " ALIAS " + alias;
   unsigned savedMode = OpenModeOverride;
   if (ReadOnly) OpenModeOverride = exclusive_ ? 16 : 64;
+  // The count from the file size, exclusive or shared alike.
+  const bool savedFix = FixRecordCount;
+  FixRecordCount = AutoFixRecCount;
   TzLastError = 0;
   {
     ErrorDispatchOff off;
     Use(command);
   }
   OpenModeOverride = savedMode;
+  FixRecordCount = savedFix;
   if (TzLastError != 0) return false;
-  if (AutoFixRecCount)
-    if (TDbfWorkArea* wa = SelectedWorkArea()) RefreshRecordCount(*wa);
   return OpenIndexes();
 }
 
@@ -307,6 +310,7 @@ bool TTzFileDataSet::IndexActive() {
 bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, int how) {
   CheckBrowseMode();
   SelectWorkArea(label);
+  IndexReadScope reading;  // the search and the refetch around it
   std::string k = key.substr(0, std::min<std::size_t>(key.size(), 100));
   bool found;
   if (how == 1) {

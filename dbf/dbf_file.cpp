@@ -31,9 +31,64 @@ namespace {
 
 bool Extras() { return ExtraVersionByte1 != 0 || ExtraVersionByte2 != 0; }
 
+constexpr std::uint64_t kPage = 4096;
+constexpr std::size_t kMaxPageBytes = 32u << 20;
+
+// Bytes [offset, offset + length) of an exclusive table's file from its
+// pages; false when they are not to be had that way (then read the file).
+bool ReadFromPages(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
+  const std::uint64_t page = offset / kPage;
+  if ((offset + length - 1) / kPage != page) return false;
+  auto it = wa.pages.find(page);
+  if (it == wa.pages.end()) {
+    if (wa.pageBytes >= kMaxPageBytes) {
+      wa.pages.clear();
+      wa.pageBytes = 0;
+    }
+    std::vector<char> bytes(kPage);
+    std::size_t got = 0;
+    if (platform::ReadAt(wa.file, page * kPage, bytes.data(), kPage, got) != 0) return false;
+    bytes.resize(got);
+    wa.pageBytes += kPage;
+    it = wa.pages.emplace(page, std::move(bytes)).first;
+  }
+  const std::size_t at = static_cast<std::size_t>(offset - page * kPage);
+  if (at + length > it->second.size()) return false;
+  std::memcpy(out, it->second.data() + at, length);
+  return true;
+}
+
+// After a write: the kept pages take the written bytes. A page that ended
+// before them is dropped (the file grew under it).
+void WriteThrough(TDbfWorkArea& wa, std::uint64_t offset, const void* data, std::size_t length) {
+  if (wa.pages.empty() || length == 0) return;
+  const char* bytes = static_cast<const char*>(data);
+  for (std::uint64_t page = offset / kPage; page <= (offset + length - 1) / kPage; ++page) {
+    auto it = wa.pages.find(page);
+    if (it == wa.pages.end()) continue;
+    const std::uint64_t from = std::max(offset, page * kPage), to = std::min(offset + length, (page + 1) * kPage);
+    const std::size_t at = static_cast<std::size_t>(from - page * kPage);
+    if (at + (to - from) > it->second.size()) {
+      wa.pages.erase(it);
+      continue;
+    }
+    std::memcpy(it->second.data() + at, bytes + (from - offset), static_cast<std::size_t>(to - from));
+  }
+}
+
+int WriteKept(TDbfWorkArea& wa, std::uint64_t offset, const void* data, std::size_t length) {
+  wa.heldRecord = 0;
+  int rc = platform::WriteAt(wa.file, offset, data, length);
+  if (rc == 0) WriteThrough(wa, offset, data, length);
+  else DropReadAhead(wa);
+  return rc;
+}
+
 void CloseAndFree(TDbfWorkArea& wa) {
   wa.readAhead.clear();
   wa.readAheadFirst = wa.readAheadCount = 0;
+  wa.pages.clear();
+  wa.pageBytes = 0;
   if (wa.file != platform::kNoFile) platform::CloseFile(wa.file);
   wa.recordBuffer.clear();
   wa.recordBuffer.shrink_to_fit();
@@ -104,7 +159,7 @@ int WriteHeaderBytes(TDbfWorkArea& wa) {
     h[3] = static_cast<std::uint8_t>(m);
     h[4] = static_cast<std::uint8_t>(d);
     h[5] = static_cast<std::uint8_t>(y - 1900);
-    return platform::WriteAt(wa.file, 0, h, 8);
+    return WriteKept(wa, 0, h, 8);
   }
   std::size_t got = 0;
   std::uint8_t reserved[12];
@@ -114,12 +169,12 @@ int WriteHeaderBytes(TDbfWorkArea& wa) {
   wa.prolog[2] = static_cast<std::uint8_t>(m);
   wa.prolog[3] = static_cast<std::uint8_t>(d);
   Put32(wa.prolog + 4, static_cast<std::uint32_t>(wa.recordCount));
-  return platform::WriteAt(wa.file, 0, wa.prolog, 32);
+  return WriteKept(wa, 0, wa.prolog, 32);
 }
 
 int WriteEndMark(TDbfWorkArea& wa) {
   const char eof = 0x1A;
-  return platform::WriteAt(wa.file, RecordOffset(wa, wa.recordCount + 1), &eof, 1);
+  return WriteKept(wa, RecordOffset(wa, wa.recordCount + 1), &eof, 1);
 }
 
 }  // namespace
@@ -352,9 +407,15 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   }
   if (wa.exclusive && n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount) {
     std::memcpy(wa.recordBuffer.data(), wa.readAhead.data() + static_cast<std::size_t>(n - wa.readAheadFirst) * rl, rl);
-  } else if (rc == 0) {
+  } else if (wa.countHeld && n == wa.heldRecord && wa.heldBytes.size() == rl) {
+    std::memcpy(wa.recordBuffer.data(), wa.heldBytes.data(), rl);
+  } else if (rc == 0 && !(wa.exclusive && ReadFromPages(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl))) {
     rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), rl, got);
     if (rc == 0 && got < rl) rc = 213;
+    if (rc == 0 && wa.countHeld) {
+      wa.heldBytes.assign(wa.recordBuffer.begin(), wa.recordBuffer.end());
+      wa.heldRecord = n;
+    }
   }
   if (rc != 0) {
     DederError(static_cast<std::uint16_t>(rc), "File:  " + wa.fileName + "  [GetDbfRecord]");
@@ -375,13 +436,16 @@ void MarkWritten(TDbfWorkArea& wa, bool appended) {
 }  // namespace
 
 void DropReadAhead(TDbfWorkArea& wa) {
+  wa.heldRecord = 0;
   wa.readAheadFirst = 0;
   wa.readAheadCount = 0;
+  wa.pages.clear();
+  wa.pageBytes = 0;
 }
 
 void PutDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   TzLastError = 0;
-  DropReadAhead(wa);
+  wa.readAheadFirst = wa.readAheadCount = 0;
   bool append = n > wa.recordCount;
   if (append) n = wa.recordCount + 1;
   if (wa.isVirtual) return;
@@ -397,7 +461,7 @@ void PutDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
   char* buf = wa.recordBuffer.data();
   TranslateRecord(TranslateDirection::BeforeWrite, wa.oem, wa.writeTranslator, wa.recordLength,
                   wa.recordLength, buf);
-  int rc = platform::WriteAt(wa.file, RecordOffset(wa, n), buf, wa.recordLength);
+  int rc = WriteKept(wa, RecordOffset(wa, n), buf, wa.recordLength);
   TranslateRecord(TranslateDirection::AfterRead, wa.oem, wa.readTranslator, wa.recordLength,
                   wa.recordLength, buf);
   MarkWritten(wa, append);
@@ -414,14 +478,14 @@ void AppendDbfRecord(TDbfWorkArea& wa) { PutDbfRecord(wa, wa.recordCount + 1); }
 
 void DeleteRecallFlag(TDbfWorkArea& wa, std::int32_t n) {
   TzLastError = 0;
-  DropReadAhead(wa);
+  wa.readAheadFirst = wa.readAheadCount = 0;
   bool append = n > wa.recordCount;
   if (append) {
     n = wa.recordCount + 1;
     wa.recordCount = n;
   }
   if (n < 1) return;
-  int rc = platform::WriteAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), 1);
+  int rc = WriteKept(wa, RecordOffset(wa, n), wa.recordBuffer.data(), 1);
   if (rc == 0 && FlushAfterWrite) rc = platform::FlushFile(wa.file);
   MarkWritten(wa, append);
   if (rc != 0)

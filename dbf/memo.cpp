@@ -406,6 +406,7 @@ void ReloadCurrentRecord(TDbfWorkArea& wa) {
 int ReplaceTableFile(TDbfWorkArea& wa, const std::string& temp) {
   int rc = platform::RenameFile(temp, wa.fileName);
   if (rc != 0) return rc;
+  DropReadAhead(wa);
   if (wa.file != platform::kNoFile) platform::CloseFile(wa.file);
   return platform::OpenFile(wa.fileName, wa.openMode, wa.file);
 }

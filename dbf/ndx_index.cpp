@@ -24,13 +24,13 @@ bool IndexUniqueSwitch = false;
 bool IndexFlushSwitch = false;
 std::uint16_t SemaphoreTimeout = 100;
 std::string SemaphoreDirectory;
+std::size_t IndexCacheNodes = 16384;
 
 namespace {
 
 constexpr int kSlots = 16;
 constexpr std::size_t kBlock = 512;
 constexpr int kMaxDepth = 64;
-constexpr std::size_t kCacheNodes = 512;
 const char kKeyMakerMarker[] = "USERDEFINEDKEYMAKERWASUSEDTOBUILDTHISINDEX";
 // A table stamp above every record count: the index fits no table.
 constexpr std::uint32_t kNoTableStamp = 0xFFFFFFFFU;
@@ -39,6 +39,37 @@ struct Block {
   std::uint8_t b[kBlock];
 };
 
+
+// Nodes by number: a lookup is one index, no hashing.
+class NodeCache {
+ public:
+  Block* Find(std::uint32_t n) const { return n < nodes_.size() ? nodes_[n].get() : nullptr; }
+  Block& Put(std::uint32_t n, const Block& b) {
+    if (n >= nodes_.size()) nodes_.resize(static_cast<std::size_t>(n) + 1);
+    if (!nodes_[n]) {
+      nodes_[n] = std::make_unique<Block>(b);
+      ++count_;
+    } else {
+      *nodes_[n] = b;
+    }
+    return *nodes_[n];
+  }
+  void Erase(std::uint32_t n) {
+    if (n < nodes_.size() && nodes_[n]) {
+      nodes_[n].reset();
+      --count_;
+    }
+  }
+  void Clear() {
+    nodes_.clear();
+    count_ = 0;
+  }
+  std::size_t Size() const { return count_; }
+
+ private:
+  std::vector<std::unique_ptr<Block>> nodes_;
+  std::size_t count_ = 0;
+};
 
 struct PathStep {
   std::uint32_t node;
@@ -87,7 +118,10 @@ struct Index {
   std::uint32_t currentRecno = 0;
   std::vector<PathStep> path;
   bool pathValid = false;
-  std::unordered_map<std::uint32_t, Block> cache;
+  // Nodes as read or written, until another program changes the index; a
+  // NOCACHE index keeps only the node in use.
+  NodeCache cache;
+  bool nocache = false;
   std::string oldKey;
 
   // A control record that goes, for whatever reason, takes its file and
@@ -109,6 +143,7 @@ struct AreaIndexes {
   std::uint16_t seenCounter = 0;
   bool regionLocked = false;
   bool reader = false;
+  bool checkedAsReader = false;  // the anchors were checked in this read
   int readNesting = 0;
   int writeNesting = 0;
   int readDepth = 0;   // SetReadSemaphoreProc
@@ -147,8 +182,12 @@ bool SeekAndWrite(Index& ix, std::uint32_t n, Block& blk) {
     DederError(static_cast<std::uint16_t>(rc), "Error writing index file: " + Cut80(ix.fileName) + " [SeekAndWrite]");
     return false;
   }
-  if (ix.cache.size() >= kCacheNodes) ix.cache.clear();
-  ix.cache[n] = blk;
+  if (ix.nocache) {
+    ix.cache.Erase(n);
+    return true;
+  }
+  if (ix.cache.Size() >= IndexCacheNodes && !ix.cache.Find(n)) ix.cache.Clear();
+  ix.cache.Put(n, blk);
   return true;
 }
 
@@ -187,16 +226,15 @@ const std::uint8_t* ReadNode(Index& ix, std::uint32_t n) {
     Corrupted(ix, "GetNode");
     return nullptr;
   }
-  auto it = ix.cache.find(n);
-  if (it != ix.cache.end()) return it->second.b;
+  if (const Block* hit = ix.cache.Find(n)) return hit->b;
   Block blk;
   if (!SeekAndRead(ix, n, blk)) return nullptr;
   if (!ValidNode(ix, blk.b)) {
     Corrupted(ix, "GetNode");
     return nullptr;
   }
-  if (ix.cache.size() >= kCacheNodes) ix.cache.clear();
-  return ix.cache.emplace(n, blk).first->second.b;
+  if (ix.nocache || ix.cache.Size() >= IndexCacheNodes) ix.cache.Clear();
+  return ix.cache.Put(n, blk).b;
 }
 
 int Count(const std::uint8_t* b) { return Get16(b); }
@@ -315,7 +353,7 @@ void ReadAnchorNodes(AreaIndexes& a) {
   for (int s = 1; s <= kSlots; ++s) {
     Index* ix = a.slot[s].get();
     if (!ix) continue;
-    ix->cache.clear();
+    ix->cache.Clear();
     ix->pathValid = false;
     if (!ReadAnchorHeader(*ix)) return;
   }
@@ -552,6 +590,18 @@ void UnlockRegion(AreaIndexes& a, int action) {
     DederError(static_cast<std::uint16_t>(rc), "Cannot unlock index semaphore file: " + a.semName + " " + ActionName(action));
 }
 
+// Gives up the exclusive region; a program still reading keeps it shared,
+// without a moment in which another writer could come in.
+void ReleaseRegion(AreaIndexes& a, int action) {
+  if (a.readNesting > 0 && platform::LockRangeShared(a.sem, 1, 4) == 0) {
+    a.reader = true;
+    a.regionLocked = false;
+    return;
+  }
+  a.reader = false;
+  UnlockRegion(a, action);
+}
+
 bool ReadSem(AreaIndexes& a, int action) {
   std::size_t got = 0;
   int rc = platform::ReadAt(a.sem, 0, a.record, 4, got);
@@ -576,6 +626,9 @@ std::uint16_t SemCounter(const AreaIndexes& a) { return Get16(a.record + 2); }
 // Re-reads the anchors when another program changed the indexes.
 bool RefreshAnchors(AreaIndexes& a) {
   if (!a.loggedIn) return false;
+  // Once per read: while we are counted as reader nobody else writes.
+  if (a.reader && a.checkedAsReader) return false;
+  a.checkedAsReader = a.reader;
   std::uint8_t rec[4];
   std::size_t got = 0;
   if (platform::ReadAt(a.sem, 0, rec, 4, got) != 0 || got < 4) return false;
@@ -657,7 +710,6 @@ void HandleSemafore(int action) {
         DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGOUT [Database Semaphore]");
       if (a->regionLocked || LockRegion(*a, action)) {
         if (ReadSem(*a, action)) {
-          if (a->reader && a->record[1] > 0) a->record[1] = static_cast<std::uint8_t>(a->record[1] - 1);
           if (a->writeNesting > 0) a->record[1] = 0;
           if (a->record[0] > 0) a->record[0] = static_cast<std::uint8_t>(a->record[0] - 1);
           WriteSem(*a, action);
@@ -685,49 +737,37 @@ void HandleSemafore(int action) {
         }
         if (--a->readNesting > 0) return;
       }
+      a->checkedAsReader = false;
       if (a->writeNesting > 0 || a->reader == inc) return;
-      if (!LockRegion(*a, action)) return;
-      if (ReadSem(*a, action)) {
-        auto count = static_cast<std::int8_t>(a->record[1]);
-        if (inc && count < 127) ++count;
-        if (!inc && count > 0) --count;
-        a->record[1] = static_cast<std::uint8_t>(count);
-        if (WriteSem(*a, action)) a->reader = inc;
+      // A reader holds the region shared: writers wait until no reader is
+      // left, and the lock of a program that ends goes with it.
+      if (!inc) {
+        int rc = platform::UnlockRange(a->sem, 1, 4);
+        a->reader = false;
+        if (rc != 0)
+          DederError(static_cast<std::uint16_t>(rc),
+                     "Cannot unlock index semaphore file: " + a->semName + " " + ActionName(action));
+        return;
       }
-      UnlockRegion(*a, action);
+      int rc = 0;
+      for (int attempt = 0; attempt <= 1000; ++attempt) {
+        if ((rc = platform::LockRangeShared(a->sem, 1, 4)) == 0) {
+          a->reader = true;
+          return;
+        }
+        platform::SleepMs(10);
+      }
+      DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a->semName + " " +
+                           ActionName(action) + "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " +
+                           std::to_string(rc));
       return;
     }
     case kLockSemaphore: {
       if (a->writeNesting++ > 0 || a->regionLocked) return;
-      // A reader of our own gives way to our write.
+      // The region exclusively: no reader nor writer of another program is
+      // left (our own read lock becomes the write lock).
       std::uint32_t start = TickCount();
-      for (;;) {
-        if (!LockRegion(*a, action)) {
-          a->writeNesting = 0;
-          return;
-        }
-        if (!ReadSem(*a, action)) {
-          UnlockRegion(*a, action);
-          a->writeNesting = 0;
-          return;
-        }
-        int readers = static_cast<std::int8_t>(a->record[1]) - (a->reader ? 1 : 0);
-        if (readers <= 0) {
-          a->record[1] = 1;
-          if (!WriteSem(*a, action)) {
-            UnlockRegion(*a, action);
-            a->writeNesting = 0;
-            return;
-          }
-          // Another program changed the indexes since we last looked: every
-          // change we now make starts from its anchors and nodes.
-          if (SemCounter(*a) != a->seenCounter) {
-            ReadAnchorNodes(*a);
-            a->seenCounter = SemCounter(*a);
-          }
-          return;  // the region stays locked: the write lock is held
-        }
-        UnlockRegion(*a, action);
+      while (platform::LockRange(a->sem, 1, 4) != 0) {
         if (SemaphoreTimeout != 0 && (TickCount() - start) / 1000 >= SemaphoreTimeout) {
           a->writeNesting = 0;
           DederError(1202, std::to_string(SemaphoreTimeout) + " second timeout, cannot read: " + a->semName +
@@ -738,6 +778,25 @@ void HandleSemafore(int action) {
         }
         platform::SleepMs(1);
       }
+      a->regionLocked = true;
+      if (!ReadSem(*a, action)) {
+        ReleaseRegion(*a, action);
+        a->writeNesting = 0;
+        return;
+      }
+      a->record[1] = 1;
+      if (!WriteSem(*a, action)) {
+        ReleaseRegion(*a, action);
+        a->writeNesting = 0;
+        return;
+      }
+      // Another program changed the indexes since we last looked: every
+      // change we now make starts from its anchors and nodes.
+      if (SemCounter(*a) != a->seenCounter) {
+        ReadAnchorNodes(*a);
+        a->seenCounter = SemCounter(*a);
+      }
+      return;  // the region stays locked: the write lock is held
     }
     case kUnlockSemaphore: {
       if (a->writeNesting == 0) {
@@ -747,10 +806,10 @@ void HandleSemafore(int action) {
       if (--a->writeNesting > 0 || !a->regionLocked) return;
       if (ReadSem(*a, action)) {
         Put16(a->record + 2, static_cast<std::uint16_t>(SemCounter(*a) + 1));
-        a->record[1] = a->reader ? 1 : 0;
+        a->record[1] = 0;
         WriteSem(*a, action);
       }
-      UnlockRegion(*a, action);
+      ReleaseRegion(*a, action);
       a->seenCounter = SemCounter(*a);
       return;
     }
@@ -980,7 +1039,7 @@ bool ResetEmpty(Index& ix) {
   Node empty;
   ix.root = 1;
   ix.nextFree = 2;
-  ix.cache.clear();
+  ix.cache.Clear();
   if (!WriteNode(ix, 1, empty)) return false;
   platform::TruncateFile(ix.file, 2 * kBlock);
   return WriteAnchorNode(ix);
@@ -1765,6 +1824,7 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
       }
     }
   }
+  ix->nocache = o.nocache;
   // The block count of the file wins over a stored next-free number.
   std::uint32_t blocks = static_cast<std::uint32_t>((size - 512) / 512 + 1);
   if (blocks != ix->nextFree) {
@@ -2119,7 +2179,7 @@ void Reindex() {
   struct Spec {
     std::string name, expression;
     int number;
-    bool unique, soundex, descending;
+    bool unique, soundex, descending, nocache;
     TKeyMaker maker;
     std::uint32_t data;
   };
@@ -2127,14 +2187,22 @@ void Reindex() {
   for (int s = 1; s <= kSlots; ++s) {
     if (!a->slot[s]) continue;
     Index& ix = *a->slot[s];
-    specs.push_back({ix.fileName, ix.expression, ix.openNumber, ix.unique, ix.soundex, ix.descending, ix.maker, ix.makerData});
+    specs.push_back({ix.fileName, ix.expression, ix.openNumber, ix.unique, ix.soundex, ix.descending, ix.nocache,
+                     ix.maker, ix.makerData});
+    // Until it is built again the file fits no table, also when the build
+    // does not end; closing it must not give it its stamp back.
+    ix.writing = true;
+    WriteAnchorNode(ix);
+    ix.writing = false;
+    ix.anchorDirty = false;
   }
   CloseIndexes();
   for (const Spec& sp : specs) {
     MakeIndex(sp.name, sp.expression, sp.soundex, static_cast<std::uint8_t>(sp.number), sp.unique, sp.descending,
               sp.maker, sp.data);
     if (TzLastError == 0) {
-      std::string opts = sp.name + (sp.soundex ? " SOUNDEX" : "") + (sp.descending ? " DESCENDING" : "");
+      std::string opts = sp.name + (sp.soundex ? " SOUNDEX" : "") + (sp.descending ? " DESCENDING" : "") +
+                         (sp.nocache ? " NOCACHE" : "");
       SetIndexTo(opts, sp.number, sp.maker, sp.data);
     }
     if (TzLastError != 0) {
@@ -2467,6 +2535,7 @@ void InitNdxIndex() {
   SemaphoreDirectory.clear();
   IndexSortMemory = std::size_t{64} << 20;
   SetIndexProgress(nullptr, 0);
+  IndexCacheNodes = 16384;
   IndexHooks.IsActive = HookActive;
   IndexHooks.SyncToRecord = HookSync;
   IndexHooks.NextRecord = HookNext;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/types.h"
@@ -45,7 +46,18 @@ struct TDbfWorkArea {
   std::int32_t readAheadFirst = 0;
   std::int32_t readAheadCount = 0;
   std::int32_t lastRead = 0;
+  // Pages of the file of a table in exclusive use, kept as read and written:
+  // nobody else can change them.
+  std::unordered_map<std::uint64_t, std::vector<char>> pages;
+  std::size_t pageBytes = 0;
   std::int32_t recordCount = 0;
+  // Inside one operation under the read semaphore the count cannot change
+  // (writers wait): it is taken once, not before every move.
+  bool countHeld = false;
+  // The last record read inside such an operation, as read: reading it
+  // again in the same operation reads no file.
+  std::int32_t heldRecord = 0;
+  std::vector<char> heldBytes;
   std::int32_t recordNumber = 0;     // count + 1 after the end
   bool endFlag = false;
   bool beginFlag = false;

@@ -472,8 +472,35 @@ void StoreTypedRecord() {
 }
 
 void RefreshRecordCount(TDbfWorkArea& wa) {
-  if (wa.exclusive || wa.isVirtual || wa.file == platform::kNoFile) return;
+  if (wa.exclusive || wa.isVirtual || wa.countHeld || wa.file == platform::kNoFile) return;
   wa.recordCount = RecordCountFromSize(wa);
+}
+
+IndexReadScope::IndexReadScope() : area_(SelectedArea) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
+  ReadSemaphore(true);
+  RefreshRecordCount(*wa);
+  wa->countHeld = true;
+  wa->heldRecord = 0;
+  on_ = true;
+}
+
+IndexReadScope::~IndexReadScope() {
+  if (!on_) return;
+  ErrorDispatchOff off;
+  const std::uint16_t code = TzLastError;
+  const std::string detail = TzErrorDetail;
+  const std::uint8_t selected = SelectedArea;
+  SelectedArea = area_;
+  if (TDbfWorkArea* wa = SelectedWorkArea()) {
+    wa->countHeld = false;
+    wa->heldRecord = 0;
+    ReadSemaphore(false);
+  }
+  SelectedArea = selected;
+  TzLastError = code;
+  TzErrorDetail = detail;
 }
 
 bool ReadRecordOnly(std::int32_t n) {

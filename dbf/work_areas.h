@@ -202,6 +202,21 @@ TRelationProc SetRelation(TRelationProc proc);
 // The record count from the file size, for tables shared with others.
 void RefreshRecordCount(TDbfWorkArea& wa);
 
+// Holds the read semaphore of the selected work area's indexes for an
+// operation of several moves, so that the shared-use checks (semaphore,
+// index anchors, record count) are made once for all of them.
+class IndexReadScope {
+ public:
+  IndexReadScope();
+  ~IndexReadScope();
+  IndexReadScope(const IndexReadScope&) = delete;
+  IndexReadScope& operator=(const IndexReadScope&) = delete;
+
+ private:
+  std::uint8_t area_ = 0;
+  bool on_ = false;
+};
+
 // For the index unit: reads record n of the selected work area into its
 // buffer and typed record without running any hook; true on success.
 bool ReadRecordOnly(std::int32_t n);

@@ -31,6 +31,11 @@ int LockRange(FileHandle handle, std::uint64_t offset, std::uint64_t length) {
   return OfdLock(handle, F_WRLCK, offset, length);
 }
 
+int LockRangeShared(FileHandle handle, std::uint64_t offset, std::uint64_t length) {
+  if (length == 0) return 0;
+  return OfdLock(handle, F_RDLCK, offset, length);
+}
+
 int UnlockRange(FileHandle handle, std::uint64_t offset, std::uint64_t length) {
   if (length == 0) return 0;
   return OfdLock(handle, F_UNLCK, offset, length);

@@ -14,6 +14,9 @@ namespace platform {
 // Exclusive lock of [offset, offset + length) without waiting.
 // 0 on success, kErrLockViolation when another open file holds any part.
 int LockRange(FileHandle handle, std::uint64_t offset, std::uint64_t length);
+// Shared lock of the range without waiting: it holds off exclusive locks
+// of other open files only. 0 or kErrLockViolation.
+int LockRangeShared(FileHandle handle, std::uint64_t offset, std::uint64_t length);
 // Releases a lock taken through this handle; 0 on success.
 int UnlockRange(FileHandle handle, std::uint64_t offset, std::uint64_t length);
 // True when another open file holds a lock that overlaps the range.

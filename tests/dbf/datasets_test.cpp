@@ -430,3 +430,17 @@ TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
   ds.Last();
   EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 1);
 }
+
+TEST_F(Datasets_, AutoFixRecCountTakesTheCountFromTheFileSizeOnAnExclusiveOpen) {
+  std::string p = SampleTable(3);
+  auto b = dbftest::ReadBytes(p);
+  b[4] = 9;  // the header claims records the file does not hold
+  dbftest::WriteBytes(p, b);
+  TTzDbf ds("fix");
+  ds.SetExclusive(true);
+  ds.AutoFixRecCount = true;
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  EXPECT_EQ(ds.RecordCount(), 3);
+  EXPECT_FALSE(FixRecordCount);  // the engine's switch is back
+}
