@@ -1342,7 +1342,7 @@ class KeySorter {
 };
 
 // Whether reading a table in OEM mode and turning a key back to OEM gives
-// the stored bytes again for every character.
+// the stored bytes again for every character, and leaves ASCII alone.
 bool OemRoundTrips() {
   static const bool same = [] {
     char all[256];
@@ -1351,20 +1351,29 @@ bool OemRoundTrips() {
     std::memcpy(back, all, 256);
     OemToAnsiBuffer(back, 256);
     AnsiToOemBuffer(back, 256);
-    return std::memcmp(all, back, 256) == 0;
+    if (std::memcmp(all, back, 256) != 0) return false;
+    // Digits, signs, points and blanks read as they are stored.
+    std::memcpy(back, all, 256);
+    OemToAnsiBuffer(back, 128);
+    return std::memcmp(all, back, 128) == 0;
   }();
   return same;
 }
 
-// The field whose stored bytes are the key when the expression is one
-// character field and reading changes no byte of it; 0 otherwise.
+// The field whose stored text gives the key when the expression is one
+// field and reading changes no byte of it: a character field's bytes are
+// the key, a number's or date's text is converted as the expression would.
+// 0 otherwise.
 int DirectKeyField(const TDbfWorkArea& wa, const Index& ix) {
-  if (ix.maker || ix.type != 'C' || wa.readTranslator || (wa.oem && !OemRoundTrips())) return 0;
+  if (ix.maker || wa.readTranslator || (wa.oem && !OemRoundTrips())) return 0;
   std::string name = AllTrim(ix.expression);
   if (name.empty() || name.size() > 10) return 0;
   int f = FieldNo(name);
-  if (f <= 0 || wa.fields[f - 1].type != 'C' || wa.fields[f - 1].length != ix.keyLength) return 0;
-  return f;
+  if (f <= 0) return 0;
+  const TDbfFieldEntry& e = wa.fields[f - 1];
+  bool fits = ix.type == 'C' ? e.type == 'C' && e.length == ix.keyLength
+                             : (ix.type == 'N' && (e.type == 'N' || e.type == 'F')) || (ix.type == 'D' && e.type == 'D');
+  return fits ? f : 0;
 }
 
 // Probes whether another open file holds `name` (a deny-all open fails).
@@ -1507,6 +1516,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
   KeySorter sorter(*ix, count);
   const int direct = DirectKeyField(*wa, *ix);
   const std::size_t directOffset = direct ? wa->fields[direct - 1].offset : 0;
+  const std::size_t directLength = direct ? wa->fields[direct - 1].length : 0;
   const std::size_t rl = wa->recordLength;
   const std::size_t perBlock = std::max<std::size_t>(1, 65536 / rl);
   std::vector<char> block(perBlock * rl);
@@ -1517,7 +1527,15 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     if (rc == 0 && got < n * rl) rc = 213;
     if (direct) {
       for (std::size_t i = 0; rc == 0 && i < n; ++i) {
-        rc = sorter.Add(block.data() + i * rl + directOffset, static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(i));
+        const char* field = block.data() + i * rl + directOffset;
+        const std::uint32_t recno = static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(i);
+        if (ix->type == 'C') {
+          rc = sorter.Add(field, recno);
+        } else {
+          std::string_view text(field, directLength);
+          double v = ix->type == 'D' ? JulianFromDbf(text) : NumberFromFieldText(text);
+          rc = sorter.Add(DoubleKey(v).data(), recno);
+        }
         progress.Tick();
       }
       first += static_cast<std::int32_t>(n);
@@ -1552,7 +1570,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     rc = writer.rc;
   }
   if (rc == 0 && !WriteAnchorNode(*ix)) rc = TzLastError ? TzLastError : 101;
-  if (rc == 0) rc = platform::FlushFile(ix->file);
+  if (rc == 0 && IndexFlushSwitch) rc = platform::FlushFile(ix->file);
   int crc = platform::CloseFile(ix->file);
   if (rc == 0) rc = crc;
   if (rc == 0) rc = platform::RenameFile(building, full);
