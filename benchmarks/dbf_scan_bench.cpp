@@ -1,5 +1,5 @@
-// A sequential scan of every field of a 1M-record table: our engine beside
-// shapelib's DBF reader on the same file.
+// A sequential scan of every field of a 1M-record table (C10, N10.2, N8, D,
+// L): our engine beside shapelib's DBF reader on the same file.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -26,9 +26,9 @@ const std::string& Table() {
   InitDbfModules();
   path = platform::ProcessTempDir() + "/scan.dbf";
   TDbfFieldEntry f[5];
-  f[0].name = "NAME"; f[0].type = 'C'; f[0].length = 20;
-  f[1].name = "QTY"; f[1].type = 'N'; f[1].length = 8;
-  f[2].name = "PRICE"; f[2].type = 'N'; f[2].length = 10; f[2].decimals = 2;
+  f[0].name = "NAME"; f[0].type = 'C'; f[0].length = 10;
+  f[1].name = "PRICE"; f[1].type = 'N'; f[1].length = 10; f[1].decimals = 2;
+  f[2].name = "QTY"; f[2].type = 'N'; f[2].length = 8;
   f[3].name = "DAY"; f[3].type = 'D'; f[3].length = 8;
   f[4].name = "OK"; f[4].type = 'L'; f[4].length = 1;
   TDbfWorkArea wa;
@@ -36,9 +36,9 @@ const std::string& Table() {
   Use(path + " EXCLUSIVE");
   for (int i = 1; i <= kRecords; ++i) {
     ClearRecord();
-    SetFieldText(1, "Part " + std::to_string(i * 7919LL % 1000003));
-    SetFieldValue(2, i % 5000);
-    SetFieldValue(3, (i % 100000) / 100.0L);
+    SetFieldText(1, "P" + std::to_string(i * 7919LL % 1000003));
+    SetFieldValue(2, (i % 100000) / 100.0L);
+    SetFieldValue(3, i % 5000);
     SetFieldText(4, "05/17/24");
     SetFieldLogical(5, i % 2 == 0);
     Append();
@@ -78,7 +78,7 @@ void BM_ShapelibScan(benchmark::State& state) {
     for (int i = 0; i < n; ++i) {
       if (DBFIsRecordDeleted(h, i)) continue;
       text += std::string(DBFReadStringAttribute(h, i, 0)).size();
-      sum += DBFReadIntegerAttribute(h, i, 1) + DBFReadDoubleAttribute(h, i, 2);
+      sum += DBFReadDoubleAttribute(h, i, 1) + DBFReadIntegerAttribute(h, i, 2);
       text += std::string(DBFReadStringAttribute(h, i, 3)).size();
       sum += DBFReadLogicalAttribute(h, i, 4)[0] == 'T';
     }

@@ -1,6 +1,5 @@
-// Index build over 1M character keys beside `sort` of the same keys, and
 // Find on the 1M-key index: the engine's on an exclusive table, and the
-// table dialog's FindKey on a shared one.
+// table dialog's FindKey on a shared one (the build is in ndx_build_bench).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -52,27 +51,6 @@ const std::string& Table() {
   CloseAll();
   return path;
 }
-
-void BM_IndexBuild(benchmark::State& state) {
-  const std::string& path = Table();
-  Use(path + " EXCLUSIVE");
-  for (auto _ : state) MakeIndex(platform::ProcessTempDir() + "/keys.ndx", "KEY", false, 1, false, false, nullptr, 0);
-  CloseAll();
-  state.SetItemsProcessed(state.iterations() * kRecords);
-}
-BENCHMARK(BM_IndexBuild)->Unit(benchmark::kMillisecond);
-
-// The same keys through sort(1), timed as a whole process run.
-void BM_SortCommand(benchmark::State& state) {
-  Table();
-  std::string cmd = "LC_ALL=C sort " + platform::ProcessTempDir() + "/keys.txt > " +
-                    platform::ProcessTempDir() + "/sorted.txt";
-  for (auto _ : state) {
-    if (std::system(cmd.c_str()) != 0) state.SkipWithError("sort failed");
-  }
-  state.SetItemsProcessed(state.iterations() * kRecords);
-}
-BENCHMARK(BM_SortCommand)->Unit(benchmark::kMillisecond);
 
 void BM_FindKey(benchmark::State& state) {
   const std::string& path = Table();

@@ -667,10 +667,7 @@ Value FetchField(const TExprOp& op) {
       break;
     case kTokFieldN: {
       v.type = kExprN;
-      std::string t = AllTrim(raw);
-      double d = 0;
-      if (!t.empty()) std::from_chars(t.data(), t.data() + t.size(), d);
-      v.number = d;
+      v.number = NumberFromFieldText(raw);
       break;
     }
     case kTokFieldL: {

@@ -1,5 +1,6 @@
 #include "dbf/index_keys.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -108,6 +109,13 @@ bool YmdFromJulian(std::int32_t julian, int& year, int& month, int& day) {
   month = m;
   day = julian - JulianFromYmd(y, m, 1) + 1;
   return true;
+}
+
+double NumberFromFieldText(std::string_view text) {
+  std::string t = AllTrim(text);
+  double d = 0;
+  if (!t.empty()) std::from_chars(t.data(), t.data() + t.size(), d);
+  return d;
 }
 
 std::int32_t JulianFromDbf(std::string_view s) {

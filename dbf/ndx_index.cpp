@@ -1368,23 +1368,23 @@ class KeySorter {
       if (rc != 0) return rc;
     }
     const std::size_t rs = kl_ + 4;
-    std::vector<char> buf;
-    buf.reserve(std::min<std::size_t>(held_, 65536 / rs + 1) * rs);
+    const std::size_t per = std::max<std::size_t>(1, 65536 / rs);
+    std::vector<char> buf(per * rs);
+    std::size_t used = 0;
     Run run;
     run.next = runEnd_;
     for (const SortItem& it : items_) {
-      buf.insert(buf.end(), keys_.data() + it.index * kl_, keys_.data() + (it.index + 1) * kl_);
-      char r[4];
-      Put32(reinterpret_cast<std::uint8_t*>(r), base_ + it.index);
-      buf.insert(buf.end(), r, r + 4);
-      if (buf.size() >= 65536) {
-        if ((rc = platform::WriteAt(runFile_, runEnd_, buf.data(), buf.size())) != 0) return rc;
-        runEnd_ += buf.size();
-        buf.clear();
+      std::memcpy(buf.data() + used, keys_.data() + it.index * kl_, kl_);
+      Put32(reinterpret_cast<std::uint8_t*>(buf.data() + used + kl_), base_ + it.index);
+      used += rs;
+      if (used == buf.size()) {
+        if ((rc = platform::WriteAt(runFile_, runEnd_, buf.data(), used)) != 0) return rc;
+        runEnd_ += used;
+        used = 0;
       }
     }
-    if (!buf.empty() && (rc = platform::WriteAt(runFile_, runEnd_, buf.data(), buf.size())) != 0) return rc;
-    runEnd_ += buf.size();
+    if (used > 0 && (rc = platform::WriteAt(runFile_, runEnd_, buf.data(), used)) != 0) return rc;
+    runEnd_ += used;
     run.end = runEnd_;
     runs_.push_back(std::move(run));
     keys_.clear();
@@ -1457,6 +1457,41 @@ class KeySorter {
   platform::FileHandle runFile_ = platform::kNoFile;
   std::uint64_t runEnd_ = 0;
 };
+
+// Whether reading a table in OEM mode and turning a key back to OEM gives
+// the stored bytes again for every character, and leaves ASCII alone.
+bool OemRoundTrips() {
+  static const bool same = [] {
+    char all[256];
+    for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
+    char back[256];
+    std::memcpy(back, all, 256);
+    OemToAnsiBuffer(back, 256);
+    AnsiToOemBuffer(back, 256);
+    if (std::memcmp(all, back, 256) != 0) return false;
+    // Digits, signs, points and blanks read as they are stored.
+    std::memcpy(back, all, 256);
+    OemToAnsiBuffer(back, 128);
+    return std::memcmp(all, back, 128) == 0;
+  }();
+  return same;
+}
+
+// The field whose stored text gives the key when the expression is one
+// field and reading changes no byte of it: a character field's bytes are
+// the key, a number's or date's text is converted as the expression would.
+// 0 otherwise.
+int DirectKeyField(const TDbfWorkArea& wa, const Index& ix) {
+  if (ix.maker || wa.readTranslator || (wa.oem && !OemRoundTrips())) return 0;
+  std::string name = AllTrim(ix.expression);
+  if (name.empty() || name.size() > 10) return 0;
+  int f = FieldNo(name);
+  if (f <= 0) return 0;
+  const TDbfFieldEntry& e = wa.fields[f - 1];
+  bool fits = ix.type == 'C' ? e.type == 'C' && e.length == ix.keyLength
+                             : (ix.type == 'N' && (e.type == 'N' || e.type == 'F')) || (ix.type == 'D' && e.type == 'D');
+  return fits ? f : 0;
+}
 
 // Probes whether another open file holds `name` (a deny-all open fails).
 bool FileInUse(const std::string& name) {
@@ -1596,6 +1631,9 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
   const bool savedEnd = wa->endFlag, savedBegin = wa->beginFlag;
   const std::size_t kl = static_cast<std::size_t>(ix->keyLength);
   KeySorter sorter(*ix, count);
+  const int direct = DirectKeyField(*wa, *ix);
+  const std::size_t directOffset = direct ? wa->fields[direct - 1].offset : 0;
+  const std::size_t directLength = direct ? wa->fields[direct - 1].length : 0;
   const std::size_t rl = wa->recordLength;
   const std::size_t perBlock = std::max<std::size_t>(1, 65536 / rl);
   std::vector<char> block(perBlock * rl);
@@ -1604,6 +1642,22 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     std::size_t got = 0;
     rc = platform::ReadAt(wa->file, RecordOffset(*wa, first), block.data(), n * rl, got);
     if (rc == 0 && got < n * rl) rc = 213;
+    if (direct) {
+      for (std::size_t i = 0; rc == 0 && i < n; ++i) {
+        const char* field = block.data() + i * rl + directOffset;
+        const std::uint32_t recno = static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(i);
+        if (ix->type == 'C') {
+          rc = sorter.Add(field, recno);
+        } else {
+          std::string_view text(field, directLength);
+          double v = ix->type == 'D' ? JulianFromDbf(text) : NumberFromFieldText(text);
+          rc = sorter.Add(DoubleKey(v).data(), recno);
+        }
+        progress.Tick();
+      }
+      first += static_cast<std::int32_t>(n);
+      continue;
+    }
     for (std::size_t i = 0; rc == 0 && i < n; ++i) {
       std::memcpy(wa->recordBuffer.data(), block.data() + i * rl, rl);
       TranslateRecord(TranslateDirection::AfterRead, wa->oem, wa->readTranslator, rl, rl, wa->recordBuffer.data());
@@ -1633,7 +1687,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     rc = writer.rc;
   }
   if (rc == 0 && !WriteAnchorNode(*ix)) rc = TzLastError ? TzLastError : 101;
-  if (rc == 0) rc = platform::FlushFile(ix->file);
+  if (rc == 0 && IndexFlushSwitch) rc = platform::FlushFile(ix->file);
   int crc = platform::CloseFile(ix->file);
   if (rc == 0) rc = crc;
   if (rc == 0) rc = platform::RenameFile(building, full);

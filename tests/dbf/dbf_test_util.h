@@ -30,8 +30,12 @@ inline TDbfFieldEntry F(const char* name, char type, int len, int dec = 0) {
 }
 
 inline std::vector<unsigned char> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

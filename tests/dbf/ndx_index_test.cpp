@@ -932,3 +932,21 @@ TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   EXPECT_EQ(RecNo(), 3);
   platform::CloseFile(otherIndex);
 }
+
+// A key of one field is read from the stored text without the expression
+// unit; it must equal the key the expression gives.
+TEST_F(NdxIndex, OneFieldKeysEqualEvaluatedKeys) {
+  Table(300);
+  ClearRecord();  // blank name, number and date
+  Append();
+  for (auto [field, evaluated] : {std::pair<const char*, const char*>{"NAME", "LEFT(NAME, 10)"},
+                                  {"NUM", "NUM + 0"}, {"DAY", "DAY + 0"}}) {
+    MakeIndex(Path("direct.ndx"), field, false, 1, false, false, nullptr, 0);
+    MakeIndex(Path("eval.ndx"), evaluated, false, 1, false, false, nullptr, 0);
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    Checked direct = CheckIndexFile(Path("direct.ndx")), eval = CheckIndexFile(Path("eval.ndx"));
+    EXPECT_EQ(direct.problem, "");
+    EXPECT_EQ(direct.entries.size(), 301u);
+    EXPECT_TRUE(direct.entries == eval.entries) << field;
+  }
+}

@@ -324,6 +324,7 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   EXPECT_EQ(grid.currentIndex().row(), 3);
   grid.setCurrentIndex(m.index(1, 0));
   EXPECT_EQ(m.rowCount(), 3);
+  EXPECT_EQ(dbf4->RecNo(), 2);
   grid.setCurrentIndex(m.index(2, 0));
   QApplication::sendEvent(&grid, &down);
   ASSERT_TRUE(m.setData(m.index(3, 0), "added", Qt::EditRole));
