@@ -1,6 +1,7 @@
 #include "cad/diagram_plotter.h"
 
 #include <cmath>
+#include <vector>
 
 #include "cad/cad_output.h"
 #include "cad/hatching.h"
@@ -49,9 +50,22 @@ void SetPlotSize(Extended width, Extended height) {
   P().PlotHeight = height;
 }
 
+namespace {
+
+// Sheet boxes of the value labels of the current diagram, so that a label
+// never covers another one.
+struct LabelBox {
+  Extended x1, y1, x2, y2;
+  bool Overlaps(const LabelBox& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
+};
+std::vector<LabelBox> PlacedLabels;
+
+}  // namespace
+
 void SetPlotOrigin(Extended x0, Extended y0) {
   P().PlotOriginX = x0;
   P().PlotOriginY = y0;
+  PlacedLabels.clear();  // a new diagram
 }
 
 void SetPlotWindow(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
@@ -163,12 +177,28 @@ void PlotMarker(Word kind, Extended x, Extended y, Extended length) {
 
 void PlotValueMark(const std::string& text, Extended x, Extended y) {
   CadSetTextStyle(2, 0, 0.025L * P().PlotHeight, 0.02L * P().PlotWidth);
-  // Centred between the left edge of the plot area and the point, on the sheet.
+  const Extended height = CadState.CadTextHeight;
+  const Extended width = static_cast<Extended>(text.size()) * height * CadState.CadTextWidthSetting;
+  // Centred between the left edge of the plot area and the point, on the
+  // sheet, but never left of the plot area, where the tick labels are.
   const Extended centre = (PlotX(x) + PlotX(P().WinXMin)) * 0.5L;
-  const Extended start = centre - static_cast<Extended>(text.size()) * 0.5L *
-                                      CadState.CadTextHeight * CadState.CadTextWidthSetting;
-  const Extended sy = PlotY(y + 0.01L * P().WinYRange);
-  if (Finite(start, sy)) CadText(text, start, sy);
+  const Extended start = FloatMax(centre - 0.5L * width, P().PlotOriginX + 0.01L * P().PlotWidth);
+  // Above its line; below it when another label is there, further down
+  // while that place is taken too.
+  const Extended gap = 0.01L * P().PlotHeight;
+  Extended sy = PlotY(y + 0.01L * P().WinYRange);
+  LabelBox box{start, sy, start + width, sy + height};
+  for (int tries = 0; tries < 4; ++tries) {
+    bool taken = false;
+    for (const LabelBox& b : PlacedLabels) taken = taken || box.Overlaps(b);
+    if (!taken) break;
+    sy = (tries == 0 ? PlotY(y) - gap : sy) - (tries == 0 ? height : height + gap);
+    box = {start, sy, start + width, sy + height};
+  }
+  if (Finite(start, sy)) {
+    CadText(text, start, sy);
+    PlacedLabels.push_back(box);
+  }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
   PlotLineTo(x, y);
@@ -185,8 +215,21 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
 }
 
 void PlotSineCurve(Extended x, Extended y, Extended a, Extended b, Extended phase, Extended turns) {
-  const Extended sx = PlotX(x), sy = PlotY(y), sa = PlotDY(a), sb = PlotDX(b);
-  if (Finite(sx, sy, sa, sb)) CadSineCurve(sx, sy, sa, sb, phase, turns);
+  // Point by point in world values, so that the plot area clips it like
+  // every other curve and it never runs into a neighbouring panel.
+  constexpr Extended kStep = 0.0698131700797732L;  // 4 degrees
+  const Extended t0 = DegToRad(phase);
+  const Extended end = t0 + 2 * kPi * turns;
+  // Counted steps with a little slack, so that rounding never loses the last point.
+  for (long i = 0; i < 100000; ++i) {
+    const Extended t = t0 + i * kStep;
+    if (!(t <= end + 1e-9L)) break;
+    const Extended px = x + (t - t0) * b / (2 * kPi), py = y + a * std::sin(t);
+    if (i == 0)
+      PlotMoveTo(px, py);
+    else
+      PlotLineTo(px, py);
+  }
 }
 
 void PlotHatchBegin() { HatchPolyBegin(); }

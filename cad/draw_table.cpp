@@ -5,7 +5,26 @@
 namespace {
 constexpr int kFrameColour = 17;
 constexpr int kTextColour = 18;
+
+bool Measuring = false;
+bool Measured = false;
+Extended LowestEdge = 0;
+
+// Notes a bottom edge while measuring.
+void Reach(Extended y) {
+  if (!Measured || y < LowestEdge) LowestEdge = y;
+  Measured = true;
+}
 }  // namespace
+
+TDrawTable::Measure::Measure() {
+  Measuring = true;
+  Measured = false;
+}
+TDrawTable::Measure::~Measure() { Measuring = false; }
+Extended TDrawTable::Measure::Lowest(Extended start) const {
+  return Measured && LowestEdge < start ? LowestEdge : start;
+}
 
 std::unique_ptr<TDrawTable> TDrawTable::Init(const std::string& title1, Extended x, Extended y,
                                              Extended h, std::initializer_list<Extended> widths,
@@ -29,10 +48,14 @@ std::unique_ptr<TDrawTable> TDrawTable::Init(const std::string& title1, Extended
   t->OuterLines = 1;
 
   const Extended right = t->X[t->Bounds - 1];
-  CadSetColor(kFrameColour);
-  CadRectangle(x, y, right, y - 2 * h);
-  for (int i = 1; i <= t->Bounds - 2; ++i) CadLine(t->X[i], y, t->X[i], y - 2 * h);
-  CadSetTextStyle(2, 0, h, 0.75L * h);
+  if (Measuring) {
+    Reach(y - 2 * h);
+  } else {
+    CadSetColor(kFrameColour);
+    CadRectangle(x, y, right, y - 2 * h);
+    for (int i = 1; i <= t->Bounds - 2; ++i) CadLine(t->X[i], y, t->X[i], y - 2 * h);
+    CadSetTextStyle(2, 0, h, 0.75L * h);
+  }
 
   std::vector<std::string> cells{title1};
   cells.insert(cells.end(), titles.begin(), titles.end());
@@ -54,6 +77,12 @@ void TDrawTable::StoreCells(const std::vector<std::string>& cells) {
 
 void TDrawTable::AddRow(const std::vector<std::string>& cells) {
   StoreCells(cells);
+  if (Measuring) {
+    Reach(YRow);
+    YRow -= RowHeight;
+    YText -= RowHeight;
+    return;
+  }
   const Extended right = X[Bounds - 1];
   CadSetColor(kFrameColour);
   if (RowLines) CadLine(X[0], YRow, right, YRow);
@@ -64,8 +93,10 @@ void TDrawTable::AddRow(const std::vector<std::string>& cells) {
 }
 
 void TDrawTable::WriteRowTexts() {
-  CadSetColor(kTextColour);
-  for (int k = 1; k <= Bounds - 1; ++k) CadText(" " + Cells[k - 1].str(), X[k - 1], YText);
+  if (!Measuring) {
+    CadSetColor(kTextColour);
+    for (int k = 1; k <= Bounds - 1; ++k) CadText(" " + Cells[k - 1].str(), X[k - 1], YText);
+  }
   YRow -= RowHeight;
   YText -= RowHeight;
 }

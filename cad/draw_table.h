@@ -34,6 +34,19 @@ class TDrawTable {
   void Done() {}
 
   int Columns() const { return Bounds > 0 ? Bounds - 1 : 0; }
+
+  // While a Measure lives, tables draw nothing and only note the lowest
+  // edge they reach, so that a sheet can make room for rows it cannot count
+  // in advance.
+  class Measure {
+   public:
+    Measure();
+    ~Measure();
+    Measure(const Measure&) = delete;
+    Measure& operator=(const Measure&) = delete;
+    // The lowest bottom edge of the tables so far (the given start without any).
+    Extended Lowest(Extended start) const;
+  };
   Extended Boundary(int k) const { return X[k]; }
 
   std::array<Extended, kDrawTableColumns + 1> X{};  // column boundaries x0..x7

@@ -218,8 +218,9 @@ std::string SheetTemperatureSuffix() {
          " " + TemperatureUnitText() + ")";
 }
 
-void DrawPlatesTable() {
-  CadSetColor(4);
+namespace {
+
+void PlatesTableParts() {
   DesignationTable();
   PlatesTable();
   EngagementTable();
@@ -230,8 +231,7 @@ void DrawPlatesTable() {
   SafetyTable();
 }
 
-void DrawForcesTable() {
-  CadSetColor(4);
+void ForcesTableParts() {
   const std::string fu = ForceUnitText();
   std::vector<ForceRow> input = {{"tensile load max.", "FA max", fu, F(Last.FAmax)},
                                  {"tensile load min.", "FA min", fu, F(Last.FAmin)}};
@@ -264,4 +264,23 @@ void DrawForcesTable() {
                {"bolt load max.", "FS max = FV max + FSA", fu, F(Last.FSmax)},
                {"bolt fracture load", "F Rm", fu, F(Last.Fm)},
                {"yield load, bolt", "F Rp", fu, F(Last.F02min)}});
+}
+
+}  // namespace
+
+void DrawPlatesTable() {
+  CadSetColor(4);
+  PlatesTableParts();
+}
+
+void DrawForcesTable() {
+  CadSetColor(4);
+  ForcesTableParts();
+}
+
+Extended SheetTablesBottom(Extended start) {
+  TDrawTable::Measure measure;
+  PlatesTableParts();
+  ForcesTableParts();
+  return measure.Lowest(start);
 }

@@ -15,6 +15,10 @@ constexpr Extended kSheetTableTextHeight = 2.5L;
 void DrawPlatesTable();
 void DrawForcesTable();
 
+// The lowest edge that both tables reach, drawing nothing; start when that
+// is lower. Their rows vary with the joint, the options and the messages.
+Extended SheetTablesBottom(Extended start);
+
 // " (T=20 .. 120 °C)"-style suffix of the load and safety titles: empty
 // while the working temperature equals the reference temperature.
 std::string SheetTemperatureSuffix();

@@ -1,5 +1,7 @@
 #include "cad/sheets.h"
 
+#include <algorithm>
+
 #include "cad/cad_screen.h"
 #include "cad/diagram_commands.h"
 #include "cad/diagram_plotter.h"
@@ -20,9 +22,10 @@ struct SheetExtent {
   Extended xmin, ymin, xmax, ymax;
 };
 
-// An upright A4 sheet with margin; the quick view is a wider field.
+// An upright A4 sheet with margin; the quick view is a wider field, which
+// reaches down as far as its tables do (their rows vary with the joint).
 SheetExtent ExtentOf(TSheetKind kind) {
-  if (kind == kSheetQuickView) return {20, 45, 360, 308};
+  if (kind == kSheetQuickView) return {20, std::min<Extended>(45, SheetTablesBottom(45) - 3), 360, 308};
   return {-5, -5, 225, 308};
 }
 

@@ -106,6 +106,11 @@ void TGraphRecorder::SetColor(int c) {
 
 void TGraphRecorder::Clear() {
   CreateDisplayList()->clear();
+  // The empty list starts again from the replay's defaults, so the first
+  // colour, style and width of the next drawing are recorded whatever the
+  // last drawing ended with.
+  Colour = -1;
+  ResetStyleCaches();
   ListCleared();
   ClearViewPort();
 }

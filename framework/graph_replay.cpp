@@ -38,6 +38,25 @@ TGraphFont MakeFont(const Target& t, Extended height, Extended width, Extended a
   return f;
 }
 
+// Relative luminance of a colour, 0 (black) to 1 (white).
+Extended Luminance(TColorRef c) {
+  return (0.2126L * ColorRefRed(c) + 0.7152L * ColorRefGreen(c) + 0.0722L * ColorRefBlue(c)) / 255;
+}
+
+// A text colour on the window that stands out from the background: a dark
+// colour on a dark background (navy on black) is lightened towards white
+// until the difference in luminance is a third. Lines keep their colour.
+TColorRef ReadableOn(TColorRef c, TColorRef background) {
+  const Extended bg = Luminance(background);
+  if (bg > 0.5L || Luminance(c) - bg >= 1.0L / 3) return c;
+  for (int mix = 1; mix <= 8; ++mix) {
+    auto toWhite = [mix](int v) { return static_cast<Byte>(v + (255 - v) * mix / 10); };
+    TColorRef m = MakeColorRef(toWhite(ColorRefRed(c)), toWhite(ColorRefGreen(c)), toWhite(ColorRefBlue(c)));
+    if (Luminance(m) - bg >= 1.0L / 3) return m;
+  }
+  return c;
+}
+
 // Colour of a text in the current colour c.
 void TextColour(Target& t, long c) {
   TColorRef background = static_cast<TColorRef>(BackgroundColour);
@@ -46,7 +65,8 @@ void TextColour(Target& t, long c) {
   else if (!ColorGraphics || (t.printer && WindowsPrintMode == 1))
     t.fontColour = kBlack;
   else if (c >= 1 && c <= 15)
-    t.fontColour = PaletteColour(static_cast<int>(c));
+    t.fontColour = t.printer ? PaletteColour(static_cast<int>(c))
+                             : ReadableOn(PaletteColour(static_cast<int>(c)), background);
 }
 
 void SetColour(Target& t, long c) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -21,20 +22,32 @@ Extended Power10(int k) {
   return table.p[k];
 }
 
+// x rounded to an integer, halves to even (the default rounding of the
+// 64-bit mantissa); |x| below 2^62.
+Extended RoundEven(Extended x) {
+  constexpr Extended kRound = 0x1.8p63L;
+  volatile Extended shifted = x + kRound;
+  return shifted - kRound;
+}
+
 // The eight significant digits of a (> 0) as an integer 10^7..10^8-1, and
 // the decimal exponent of the first; rounded to nearest, halves to even.
-// False when the scaling would not be exact enough (far outside drawings).
+// False far outside the sizes of drawings, where printf does it.
 bool EightDigits(Extended a, std::int64_t& digits, int& exp10) {
-  int e = static_cast<int>(std::floor(std::log10(a)));
-  if (e < -20 || e > 27) return false;
-  if (e >= 0 && a < Power10(e)) --e;
-  if (e + 1 <= 27 && e + 1 >= 0 && a >= Power10(e + 1)) ++e;
+  if (!(a >= 1e-20L && a < 1e27L)) return false;
+  int e = static_cast<int>(std::floor(std::log10(static_cast<double>(a))));
+  // The estimate from a double may be one off near a power of ten.
+  auto below = [](Extended x, int k) {  // x < 10^k
+    return k >= 0 ? x < Power10(k) : x * Power10(-k) < 1;
+  };
+  if (below(a, e)) --e;
+  else if (!below(a, e + 1)) ++e;
   const int k = 7 - e;
   if (k > 27 || k < -27) return false;
-  Extended scaled = k >= 0 ? a * Power10(k) : a / Power10(-k);
-  Extended r = std::nearbyint(scaled);  // the default rounding: halves to even
+  const Extended scaled = k >= 0 ? a * Power10(k) : a / Power10(-k);
+  Extended r = RoundEven(scaled);
   if (r >= 100000000) {
-    r = std::nearbyint(scaled / 10);
+    r = RoundEven(scaled / 10);
     ++e;
   } else if (r < 10000000) {
     return false;
@@ -50,37 +63,44 @@ std::string GraphFloatText(Extended v) {
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
   if (v == 0) return "0";
-  std::int64_t n = 0;
+  char digits[32];
+  int nd = 0;
   int exp10 = 0;
-  std::string digits;
+  std::int64_t n = 0;
   if (EightDigits(std::fabs(v), n, exp10)) {
-    char buf[24];
-    digits.assign(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
+    nd = static_cast<int>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
   } else {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.7Le", std::fabs(v));  // d.ddddddde[+-]xx
-    std::string s(buf);
-    std::size_t epos = s.find('e');
-    exp10 = std::atoi(s.c_str() + epos + 1);
-    for (std::size_t i = 0; i < epos; ++i)
-      if (s[i] != '.') digits += s[i];
+    const char* epos = std::strchr(buf, 'e');
+    exp10 = std::atoi(epos + 1);
+    for (const char* p = buf; p < epos; ++p)
+      if (*p != '.') digits[nd++] = *p;
   }
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  while (nd > 1 && digits[nd - 1] == '0') --nd;
 
-  std::string out = v < 0 ? "-" : "";
+  char out[64];
+  int len = 0;
+  auto put = [&](char c) { out[len++] = c; };
+  if (v < 0) put('-');
   if (exp10 >= 8 || exp10 < -5) {
-    out += digits[0];
-    if (digits.size() > 1) out += "." + digits.substr(1);
-    out += "E" + std::to_string(exp10);
-    return out;
-  }
-  if (exp10 < 0) {
-    out += "0." + std::string(static_cast<std::size_t>(-exp10 - 1), '0') + digits;
-  } else if (static_cast<int>(digits.size()) <= exp10 + 1) {
-    out += digits + std::string(static_cast<std::size_t>(exp10 + 1) - digits.size(), '0');
+    put(digits[0]);
+    if (nd > 1) {
+      put('.');
+      for (int i = 1; i < nd; ++i) put(digits[i]);
+    }
+    put('E');
+    len = static_cast<int>(std::to_chars(out + len, out + sizeof out, exp10).ptr - out);
+  } else if (exp10 < 0) {
+    put('0');
+    put('.');
+    for (int i = 0; i < -exp10 - 1; ++i) put('0');
+    for (int i = 0; i < nd; ++i) put(digits[i]);
   } else {
-    out += digits.substr(0, static_cast<std::size_t>(exp10 + 1)) + "." +
-           digits.substr(static_cast<std::size_t>(exp10 + 1));
+    for (int i = 0; i <= exp10 || i < nd; ++i) {
+      if (i == exp10 + 1) put('.');
+      put(i < nd ? digits[i] : '0');
+    }
   }
-  return out;
+  return std::string(out, static_cast<std::size_t>(len));
 }

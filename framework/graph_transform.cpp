@@ -68,7 +68,12 @@ int NInt(Extended v) {
   if (std::isnan(v)) return 0;
   if (v > kPixelLimit) return kPixelLimit;
   if (v < -kPixelLimit) return -kPixelLimit;
-  return static_cast<int>(std::nearbyint(v));  // round-to-nearest-even is the default mode
+  // Adding and taking away 1.5 * 2^63 leaves v rounded to an integer, halves
+  // to even (the default rounding of the 64-bit mantissa), much faster than
+  // nearbyint, which saves and restores the floating-point environment.
+  constexpr long double kRound = 0x1.8p63L;
+  volatile long double shifted = v + kRound;
+  return static_cast<int>(shifted - kRound);
 }
 
 int PX(Extended x) {

@@ -51,15 +51,22 @@ TZoomAction KeyZoom(Word key, const TZoomRect& z, Extended zoomIncrement, Extend
   }
 }
 
-bool BoxZoom(int sx, int sy, int ex, int ey, int cw, int ch, const TZoomRect& z, Extended f,
-             TZoomRect& out) {
-  if (sx == ex || sy == ey || cw <= 0 || ch <= 0) return false;
-  int xl = std::min(sx, ex), xh = std::max(sx, ex);
-  int yl = std::min(sy, ey), yh = std::max(sy, ey);
-  Extended w = z.x2 - z.x1, h = z.y2 - z.y1;
-  out.x1 = NInt(Extended(xl) / cw * w * f + z.x1 * f);
-  out.x2 = NInt(Extended(xh) / cw * w * f + z.x1 * f);
-  out.y1 = NInt(Extended(ch - yh) / ch * h + z.y1);
-  out.y2 = NInt(Extended(ch - yl) / ch * h + z.y1);
-  return true;
+bool BoxZoom(int sx, int sy, int ex, int ey, TZoomRect& out) {
+  if (sx == ex || sy == ey) return false;
+  const Extended vw = ViewX2 - ViewX1, vh = ViewY2 - ViewY1;
+  const Extended ww = WorldXMax - WorldXMin, wh = WorldYMax - WorldYMin;
+  if (vw == 0 || vh == 0 || ww == 0 || wh == 0 || ScaleX == 0 || ScaleY == 0 ||
+      !(CanvasFactorX > 0) || !(CanvasFactorY > 0))
+    return false;
+  // The world under a window pixel: PX and PY backwards.
+  auto worldX = [&](int px) { return VisibleXMin + (px / CanvasFactorX - ViewX1) / ScaleX; };
+  auto worldY = [&](int py) { return VisibleYMin + (ViewY2 - py / CanvasFactorY) / ScaleY; };
+  // The zoom rectangle whose visible window is that world range (SetScale backwards).
+  auto zoomX = [&](Extended x) { return NInt(ViewX1 + (x - WorldXMin) / ww * vw); };
+  auto zoomY = [&](Extended y) { return NInt(ViewY1 + (y - WorldYMin) / wh * vh); };
+  out.x1 = zoomX(worldX(std::min(sx, ex)));
+  out.x2 = zoomX(worldX(std::max(sx, ex)));
+  out.y1 = zoomY(worldY(std::max(sy, ey)));
+  out.y2 = zoomY(worldY(std::min(sy, ey)));
+  return out.x1 != out.x2 && out.y1 != out.y2;
 }

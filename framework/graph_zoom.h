@@ -33,8 +33,9 @@ enum class TZoomAction {
 TZoomAction KeyZoom(Word key, const TZoomRect& z, Extended zoomIncrement, Extended panFactor,
                     TZoomRect& out);
 
-// The zoom rectangle selected by a rubber-band box from (sx, sy) to (ex, ey)
-// in client pixels of a client area cw x ch. F is AspectFactor with
-// KeepAspect, else 1. False for a box without width or height.
-bool BoxZoom(int sx, int sy, int ex, int ey, int cw, int ch, const TZoomRect& z, Extended f,
-             TZoomRect& out);
+// The zoom rectangle that shows the world under a rubber-band box from
+// (sx, sy) to (ex, ey) in window pixels, through the transform in force
+// (canvas factors, visible window, scales, viewport), so that the box's
+// contents fill the window whatever its shape. False for a box without
+// width or height, or without a usable transform.
+bool BoxZoom(int sx, int sy, int ex, int ey, TZoomRect& out);

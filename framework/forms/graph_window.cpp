@@ -362,10 +362,8 @@ void DUdoduvoz::FormMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y
   dragEnd_ = QPoint(X, Y);
   Dragging = false;
   rubberBand_->hide();
-  TZoomRect z{ZoomX1, ZoomY1, ZoomX2, ZoomY2}, out;
-  Extended f = KeepAspect ? AspectFactor : 1;
-  if (BoxZoom(dragStart_.x(), dragStart_.y(), dragEnd_.x(), dragEnd_.y(), canvas_->width(),
-              canvas_->height(), z, f, out)) {
+  TZoomRect out;
+  if (BoxZoom(dragStart_.x(), dragStart_.y(), dragEnd_.x(), dragEnd_.y(), out)) {
     SetWaitCursor();
     SetScale(out.x1, out.y1, out.x2, out.y2);
     ClearViewPort();

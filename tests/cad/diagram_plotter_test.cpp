@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "diagram_test_support.h"
@@ -146,6 +147,28 @@ TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
   ExpectLine(lines[0], 80, 0, 80, 48);
   ExpectLine(lines[1], 80, 48, 0, 48);
   EXPECT_EQ(PlotState.PenX, 0);
+}
+
+// Two marks at nearly one level: the second label goes below its line
+// instead of covering the first; a mark near the axis keeps its label right
+// of the axis, where the tick labels are not; the load sine stays inside.
+TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
+  SetPlotOrigin(14, 10);
+  SetPlotWindow(0, 0, 10, 10);
+  PlotValueMark("FM,Rm = 87460 N", 9, 8.9L);
+  PlotValueMark("FM Re (0) = 90132 N", 9.5L, 9.0L);
+  PlotValueMark("FM,min = 29518 N", 0.5L, 3);
+  const auto texts = Parsed(gcOutTextXY);
+  ASSERT_EQ(texts.size(), 3u);
+  const Extended height = CadState.CadTextHeight;
+  EXPECT_LT(texts[1].v[1] + height, texts[0].v[1] + 1e-9);  // wholly below the first
+  EXPECT_LT(texts[1].v[1], PlotY(9.0L));                   // below its own line
+  EXPECT_GE(texts[2].v[0], 14);                             // not left of the axis
+  CreateDisplayList()->clear();
+  PlotSineCurve(9, 5, 2, 4, 90, 2);  // runs far beyond x = 10
+  ASSERT_FALSE(Parsed(gcLine).empty());
+  for (const auto& l : Parsed(gcLine))  // the clipping's margin is 1 % of the window
+    EXPECT_LE(std::max(l.v[0], l.v[2]), PlotX(10.1L) + 1e-6);
 }
 
 TEST_F(PlotterTest, LineLabelFollowsTheSlopeAndTurnsBackToLevel) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -224,6 +225,22 @@ TEST_F(SheetsTest, EverySheetReachesTheScreen) {
     EXPECT_EQ(OnScreen(" FACTORS OF SAFETY"), kind != kSheetForces);
     EXPECT_EQ(OnScreen(" Load, real"), kind != kSheetDrawing);
   }
+}
+
+// Messages and a working temperature add table rows; the quick view's
+// window reaches down to the last of them.
+TEST_F(SheetsTest, QuickViewShowsEveryTableRow) {
+  Temperatur.TWork = Temperatur.T0 + 100;
+  for (int i = 1; i <= 10; ++i) AddErrorMessage("Warning: message " + std::to_string(i));
+  DrawSheet(kSheetQuickView, kCadScreen);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(OnScreen(" Warning: message 10"));
+  const auto windows = ParsedRecords(gcSetWindow);
+  ASSERT_FALSE(windows.empty());
+  const Extended ymin = windows[0].v[5];
+  EXPECT_LT(ymin, 45);
+  for (const auto& l : ParsedRecords(gcLine)) EXPECT_GE(std::min(l.v[1], l.v[3]), ymin);
+  for (const auto& t : ParsedRecords(gcOutTextXY)) EXPECT_GE(t.v[1], ymin) << t.text;
 }
 
 TEST_F(SheetsTest, EverySheetGoesToIgesAndTheListing) {

@@ -153,10 +153,18 @@ TEST_F(DisplayListTest, HeaderSetsAspectFactorAndSavesLimits) {
   EXPECT_TRUE(KeepAspect);
 }
 
-TEST_F(DisplayListTest, ClearEmptiesTheList) {
+TEST_F(DisplayListTest, ClearEmptiesTheListAndForgetsTheLastStyles) {
+  w.SetColor(11);
+  w.SetLineStyle(2);
   w.line(0, 0, 1, 1);
   w.Clear();
   EXPECT_TRUE(List().empty());
+  // The next drawing's colour and style are recorded even when unchanged:
+  // the replay of the new list starts from its defaults.
+  w.SetColor(11);
+  w.SetLineStyle(2);
+  const TDisplayList expected = {"8;11", "11;2"};
+  EXPECT_EQ(List(), expected);
 }
 
 TEST(ParseGraphRecord, DamagedRecordsAreRejected) {
@@ -220,14 +228,16 @@ TEST_F(ReplayTest, TextGoesToThePrinterOnlyWhilePrinting) {
   w.line(0, 0, 1, 1);
   ASSERT_TRUE(Replay());
   // Height 2 * 1.6 = 3.2 units = 32 pixels; width 2 * 1.1 * 0.8; top at y + 0.75 h.
-  EXPECT_TRUE(screen.Has("T 100 356 32 18 0 " + std::to_string(PaletteColour(9)) + " abc"));
+  // Blue text on the black window is lightened so that it can be read.
+  const std::string blue = std::to_string(MakeColorRef(76, 76, 255));
+  EXPECT_TRUE(screen.Has("T 100 356 32 18 0 " + blue + " abc"));
 
   screen.calls.clear();
   PrintingGraphics = true;
   PrintBorder = 1;
   ASSERT_TRUE(Replay());
   EXPECT_TRUE(screen.Has("L 10 470"));
-  EXPECT_FALSE(screen.Has("T 100 356 32 18 0 " + std::to_string(PaletteColour(9)) + " abc"));
+  EXPECT_FALSE(screen.Has("T 100 356 32 18 0 " + blue + " abc"));
   // Monochrome printing: black text; the border goes round the world window.
   EXPECT_TRUE(printer.Has("T 328 2203 198 58 0 0 abc"));
   EXPECT_EQ(printer.calls[1], "pen " + std::to_string(PaletteColour(11)));

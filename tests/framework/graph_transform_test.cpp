@@ -96,17 +96,25 @@ TEST(KeyZoom, ZoomAndPanNumbers) {
   EXPECT_EQ(out, z);
 }
 
-TEST(BoxZoom, RubberBandSelectsTheZoomRectangle) {
-  const TZoomRect z{0, 0, 640, 480};
+// The box's contents fill the window after the zoom, on the plain transform
+// and on a wide window that keeps a world unit square.
+TEST_F(GraphTransformTest, RubberBandBoxSelectsTheWorldUnderIt) {
+  MainGraphWindow().SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
   TZoomRect out;
-  // Client 641 x 481; a box dragged from lower right to upper left.
-  ASSERT_TRUE(BoxZoom(320, 240, 160, 120, 640, 480, z, 1, out));
+  // Dragged from lower right to upper left over world (16..32, 24..36).
+  ASSERT_TRUE(BoxZoom(320, 240, 160, 120, out));
   EXPECT_EQ(out, (TZoomRect{160, 240, 320, 360}));
-  ASSERT_TRUE(BoxZoom(160, 120, 320, 240, 640, 480, z, 2, out));
-  EXPECT_EQ(out.x1, 320);
-  EXPECT_EQ(out.x2, 640);
-  EXPECT_FALSE(BoxZoom(10, 10, 10, 50, 640, 480, z, 1, out));  // a click without width
-  EXPECT_FALSE(BoxZoom(10, 10, 20, 50, 0, 480, z, 1, out));
+  EXPECT_FALSE(BoxZoom(10, 10, 10, 50, out));  // a click without width
+
+  SetCanvasSize(1281, 481);  // twice as wide as the recorded screen
+  MainGraphWindow().Header(0, 0, 100, 100);
+  const Extended x = 20, y = 30, x2 = 40, y2 = 50;
+  ASSERT_TRUE(BoxZoom(PX(x), PY(y2), PX(x2), PY(y), out));
+  SetScale(out.x1, out.y1, out.x2, out.y2);
+  EXPECT_NEAR(VisibleXMin, x, 0.5);
+  EXPECT_NEAR(VisibleYMin, y, 0.5);
+  EXPECT_NEAR(ScaleX * CanvasFactorX, ScaleY * CanvasFactorY, 1e-9);  // still true to scale
+  EXPECT_NEAR(PY(y2), PY(y) - (PX(x2) - PX(x)), 2);  // the square box fills the height
 }
 
 }  // namespace
