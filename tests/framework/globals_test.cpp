@@ -18,7 +18,7 @@ TEST_F(GlobalsTest, ModesStartMetricWithDecimalPointAndMonthDayYear) {
   EXPECT_EQ(DecimalMode, 2);
   EXPECT_EQ(FloatDigits, 3);
   EXPECT_EQ(DateFormatCode, 2);
-  EXPECT_EQ(UmlautMode, 1);
+  EXPECT_EQ(UmlautMode, 2);
   EXPECT_EQ(TraceMessagesOn, 1);
   EXPECT_EQ(AbortFlag, 0);
 }
