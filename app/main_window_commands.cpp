@@ -329,7 +329,13 @@ void Thh::mi_OleExportExcelClick() {
   ExportInputToExcel();
 }
 
-void Thh::mi_oleImportExcelClick() {}
+void Thh::mi_oleImportExcelClick() {
+  AbortFlag = 0;
+  ImportExcelInput();
+  if (AbortFlag) return;
+  UpdateAfterCalculation();
+  SetMainCaption();
+}
 
 void Thh::mi_OlePrintoutExcelClick() {
   AbortFlag = 0;

@@ -2,11 +2,19 @@
 
 #include <xlsxwriter.h>
 
+#include <zip.h>
+
+#include <QXmlStreamReader>
+
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <fstream>
 
 #include "app/project_files.h"
+#include "calc/calculation.h"
 #include "calc/project_file.h"
+#include "framework/charset.h"
 #include "calc/report.h"
 #include "framework/error_explanations.h"
 #include "framework/file_utils.h"
@@ -34,11 +42,21 @@ void WriteStoredLine(int row, int column, const std::string& text) {
   if (ExcelApp) ExcelApp->Active().SetCell(row, column, Utf8FromDisplay(text));
 }
 
-bool PlainNumber(const std::string& text, double& value) {
-  if (text.empty() || text.size() > 30) return false;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end;
+// A cell never holds a control character: each becomes a blank.
+std::string CellText(const std::string& text) {
+  std::string out = text;
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
+  return out;
+}
+
+// Display format of a number cell: its decimals as written, scientific when
+// the text had an exponent.
+std::string NumberFormat(const NumberCell& n) {
+  std::string format = "0";
+  if (n.decimals > 0) format += "." + std::string(static_cast<std::size_t>(n.decimals), '0');
+  if (n.exponent) format += "E+00";
+  return format;
 }
 
 std::string WorkbookDir() {
@@ -75,7 +93,7 @@ bool TWorkbook::OpenText(const std::string& path) {
       const std::size_t tab = line.find('\t', start);
       const std::string field = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
       ++column;
-      if (!field.empty()) SetCell(row, column, Utf8FromDisplay(field));
+      if (!field.empty()) SetCell(row, column, field);
       if (tab == std::string::npos) break;
       start = tab + 1;
     }
@@ -90,20 +108,282 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
     return false;
   }
   lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+  std::map<std::string, lxw_format*> formats;
   for (const auto& [place, text] : cells) {
     // The format's limits: 1048576 rows and 16384 columns.
     if (place.first > 1048576 || place.second > 16384) continue;
     const lxw_row_t row = static_cast<lxw_row_t>(place.first - 1);
     const lxw_col_t column = static_cast<lxw_col_t>(place.second - 1);
-    double value = 0;
-    if (PlainNumber(text, value))
-      worksheet_write_number(sheet, row, column, value, nullptr);
-    else
-      worksheet_write_string(sheet, row, column, text.c_str(), nullptr);
+    NumberCell number;
+    if (ParseNumberCell(text, number)) {
+      lxw_format*& format = formats[NumberFormat(number)];
+      if (!format) {
+        format = workbook_add_format(book);
+        format_set_num_format(format, NumberFormat(number).c_str());
+      }
+      worksheet_write_number(sheet, row, column, number.value, format);
+    } else {
+      worksheet_write_string(sheet, row, column, CellText(text).c_str(), nullptr);
+    }
   }
   const lxw_error result = workbook_close(book);
   if (result != LXW_NO_ERROR) {
     error = "file " + path + " cannot be written (" + lxw_strerror(result) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool ParseNumberCell(const std::string& text, NumberCell& cell) {
+  std::size_t i = 0, end = text.size();
+  while (i < end && text[i] == ' ') ++i;
+  while (end > i && text[end - 1] == ' ') --end;
+  if (i == end || end - i > 40) return false;
+  std::string plain;  // with a decimal point, for the number parser
+  if (text[i] == '-') plain += '-';
+  if (text[i] == '+' || text[i] == '-') ++i;
+  int digits = 0, decimals = 0;
+  bool separator = false;
+  for (; i < end; ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      plain += c;
+      ++digits;
+      if (separator) ++decimals;
+    } else if ((c == '.' || c == ',') && !separator) {
+      plain += '.';
+      separator = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  bool exponent = false;
+  if (i < end && (text[i] == 'e' || text[i] == 'E')) {
+    plain += 'e';
+    ++i;
+    if (i < end && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+    const std::size_t first = i;
+    while (i < end && text[i] >= '0' && text[i] <= '9') plain += text[i++];
+    if (i == first) return false;
+    exponent = true;
+  }
+  if (i != end) return false;
+  double value = 0;
+  const auto [ptr, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+  if (ec != std::errc() || ptr != plain.data() + plain.size() || !std::isfinite(value)) return false;
+  cell.value = value;
+  cell.decimals = decimals < 15 ? decimals : 15;
+  cell.exponent = exponent;
+  return true;
+}
+
+namespace {
+
+// A workbook archive open for reading; closed without writing.
+struct ZipArchive {
+  zip_t* zip = nullptr;
+  explicit ZipArchive(const std::string& path) {
+    int error = 0;
+    zip = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  }
+  ~ZipArchive() {
+    if (zip) zip_discard(zip);
+  }
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+};
+
+// The bytes of one entry of a workbook archive; false when it is missing,
+// damaged or larger than any sheet of a project (64 MB).
+bool ReadEntry(ZipArchive& archive, const QString& name, QByteArray& data) {
+  const std::string entry = name.toStdString();
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat(archive.zip, entry.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
+      st.size > 64u * 1024 * 1024)
+    return false;
+  zip_file_t* file = zip_fopen(archive.zip, entry.c_str(), 0);
+  if (!file) return false;
+  data.resize(static_cast<qsizetype>(st.size));
+  const zip_int64_t n = zip_fread(file, data.data(), st.size);
+  zip_fclose(file);
+  return n == static_cast<zip_int64_t>(st.size);
+}
+
+// Reads on to the next token; true when it starts an element.
+bool NextStart(QXmlStreamReader& xml) { return xml.readNext() == QXmlStreamReader::StartElement; }
+
+// The texts of the elements <t> inside the current element (shared strings,
+// inline strings, rich text runs), phonetic runs left out.
+QString ElementText(QXmlStreamReader& xml) {
+  QString text;
+  int depth = 1;
+  while (depth > 0 && !xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement()) {
+      if (xml.name() == u"rPh") {
+        xml.skipCurrentElement();
+      } else if (xml.name() == u"t") {
+        text += xml.readElementText();
+      } else {
+        ++depth;
+      }
+    } else if (xml.isEndElement()) {
+      --depth;
+    }
+  }
+  return text;
+}
+
+// The path in the archive of the workbook's first sheet.
+QString FirstSheetPath(ZipArchive& zip) {
+  QByteArray data;
+  QString id;
+  if (ReadEntry(zip, "xl/workbook.xml", data)) {
+    QXmlStreamReader xml(data);
+    while (!xml.atEnd() && id.isEmpty())
+      if (NextStart(xml) && xml.name() == u"sheet") {
+        for (const QXmlStreamAttribute& a : xml.attributes())
+          if (a.name() == u"id" && a.namespaceUri().endsWith(u"/relationships")) id = a.value().toString();
+      }
+  }
+  if (!id.isEmpty() && ReadEntry(zip, "xl/_rels/workbook.xml.rels", data)) {
+    QXmlStreamReader xml(data);
+    while (!xml.atEnd())
+      if (NextStart(xml) && xml.name() == u"Relationship" && xml.attributes().value("Id") == id) {
+        const QString target = xml.attributes().value("Target").toString();
+        return target.startsWith('/') ? target.mid(1) : "xl/" + target;
+      }
+  }
+  return "xl/worksheets/sheet1.xml";
+}
+
+// Decimals and exponent of the number formats of the cell styles, so that a
+// number reads back as it is shown ("0.00": two decimals).
+std::vector<NumberCell> StyleFormats(ZipArchive& zip) {
+  std::vector<NumberCell> styles;
+  QByteArray data;
+  if (!ReadEntry(zip, "xl/styles.xml", data)) return styles;
+  std::map<int, QString> codes = {{1, "0"}, {2, "0.00"}, {11, "0.00E+00"}};
+  QXmlStreamReader xml(data);
+  bool inCellFormats = false;
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isEndElement() && xml.name() == u"cellXfs") inCellFormats = false;
+    if (!xml.isStartElement()) continue;
+    const QXmlStreamAttributes a = xml.attributes();
+    if (xml.name() == u"numFmt") {
+      codes[a.value("numFmtId").toInt()] = a.value("formatCode").toString();
+    } else if (xml.name() == u"cellXfs") {
+      inCellFormats = true;
+    } else if (xml.name() == u"xf" && inCellFormats) {
+      NumberCell style;
+      style.decimals = -1;  // no fixed decimals: the shortest exact text
+      const auto code = codes.find(a.value("numFmtId").toInt());
+      if (code != codes.end()) {
+        const QString c = code->second.section(';', 0, 0);
+        const qsizetype point = c.indexOf('.');
+        style.exponent = c.contains('E', Qt::CaseInsensitive);
+        style.decimals = 0;
+        if (point >= 0)
+          for (qsizetype i = point + 1; i < c.size() && c[i] == '0'; ++i) ++style.decimals;
+      }
+      styles.push_back(style);
+    }
+  }
+  return styles;
+}
+
+// A number cell's value as its style shows it.
+std::string NumberText(double value, const NumberCell& style) {
+  if (style.decimals < 0) {
+    char buffer[40];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : std::string();
+  }
+  char buffer[400];
+  std::snprintf(buffer, sizeof buffer, style.exponent ? "%.*E" : "%.*f", style.decimals, value);
+  return buffer;
+}
+
+}  // namespace
+
+bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::string>& texts,
+                        std::string& error) {
+  texts.clear();
+  ZipArchive zip(path);
+  if (!zip.zip) {
+    error = "file " + path + " cannot be read as a workbook";
+    return false;
+  }
+  QByteArray data;
+  std::vector<QString> shared;
+  if (ReadEntry(zip, "xl/sharedStrings.xml", data)) {
+    QXmlStreamReader xml(data);
+    while (!xml.atEnd())
+      if (NextStart(xml) && xml.name() == u"si") shared.push_back(ElementText(xml));
+  }
+  const std::vector<NumberCell> styles = StyleFormats(zip);
+  if (!ReadEntry(zip, FirstSheetPath(zip), data)) {
+    error = "the workbook " + path + " holds no sheet";
+    return false;
+  }
+  QXmlStreamReader xml(data);
+  int nextRow = 1;
+  while (!xml.atEnd()) {
+    if (!NextStart(xml)) continue;
+    if (xml.name() == u"row") {
+      const int r = xml.attributes().value("r").toInt();
+      nextRow = r > 0 ? r : nextRow;
+      continue;
+    }
+    if (xml.name() != u"c") continue;
+    // The reference gives the column ("A7"); without one the cell is the row's next.
+    const QString ref = xml.attributes().value("r").toString();
+    int c = 0;
+    for (const QChar ch : ref) {
+      if (!ch.isLetter()) break;
+      c = c * 26 + (ch.toUpper().unicode() - 'A' + 1);
+    }
+    const QString type = xml.attributes().value("t").toString();
+    const int style = xml.attributes().value("s").toInt();
+    const int row = nextRow;
+    QString value, inlineText;
+    bool hasInline = false;
+    while (!(xml.isEndElement() && xml.name() == u"c") && !xml.atEnd()) {
+      xml.readNext();
+      if (xml.isStartElement() && xml.name() == u"v") value = xml.readElementText();
+      if (xml.isStartElement() && xml.name() == u"is") {
+        inlineText = ElementText(xml);
+        hasInline = true;
+      }
+    }
+    if (c != column || row > 1048576) continue;
+    std::string text;
+    if (type == u"s") {
+      const auto index = static_cast<std::size_t>(value.toLongLong());
+      if (index < shared.size()) text = shared[index].toStdString();
+    } else if (type == u"inlineStr" || hasInline) {
+      text = inlineText.toStdString();
+    } else if (type == u"str" || type == u"e") {
+      text = value.toStdString();
+    } else if (type == u"b") {
+      text = value == u"1" ? "1" : "0";
+    } else if (!value.isEmpty()) {
+      bool ok = false;
+      const double number = value.toDouble(&ok);
+      const NumberCell none{0, -1, false};
+      text = ok ? NumberText(number, style >= 0 && static_cast<std::size_t>(style) < styles.size()
+                                         ? styles[static_cast<std::size_t>(style)]
+                                         : none)
+                : value.toStdString();
+    }
+    if (texts.size() < static_cast<std::size_t>(row)) texts.resize(static_cast<std::size_t>(row));
+    texts[static_cast<std::size_t>(row - 1)] = text;
+  }
+  if (xml.hasError()) {
+    error = "the workbook " + path + " is damaged (" + xml.errorString().toStdString() + ")";
     return false;
   }
   return true;
@@ -205,6 +485,50 @@ void PrintoutToExcel() {
     ShowMessageText(kCouldNotStart);
     AbortFlag = 1;
   }
+}
+
+void ImportExcelInput() {
+  if (!ExcelApp || ExcelApp->lastFile.empty()) {
+    ShowMessageText("Use \"Start Excel\" first: there is no workbook to import");
+    AbortFlag = 1;
+    return;
+  }
+  const std::string book = ExcelApp->lastFile;
+  std::vector<std::string> cells;
+  std::string error;
+  if (!ReadWorkbookColumn(book, 1, cells, error)) {
+    ShowMessageText(error);
+    AbortFlag = 1;
+    return;
+  }
+  // Column 1 holds the project file's lines (UTF-8); the file's own code page back.
+  std::vector<std::string> lines;
+  for (const std::string& cell : cells)
+    lines.push_back(AnsiToOemText(platform::DisplayFromQString(QString::fromStdString(cell))));
+  // A workbook of another shape fails here and leaves the joint as it is.
+  if (!ReadCalcLines(lines, error)) {
+    ShowMessageText("The workbook " + book + " holds no BQ4 input in column 1 (" + error +
+                    "). The input is unchanged.");
+    AbortFlag = 1;
+    return;
+  }
+  // Then loaded as File Open does: tables, recalculation; the project keeps its name.
+  const std::string file = WorkbookDir() + "$$import." + InputFileExt.str();
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    for (const std::string& line : lines) out << line << "\r\n";
+    if (!out.flush()) {
+      ShowMessageText("file " + file + " cannot be written");
+      AbortFlag = 1;
+      return;
+    }
+  }
+  const std::string dir = CurrentDir, name = CurrentFileName;
+  ReadCalcFile(file);
+  CurrentDir = dir;
+  CurrentFileName = name;
+  DeleteTextFile(file);
+  if (!AbortFlag) InputModified = 1;  // the imported input is not saved yet
 }
 
 void ExportGridToExcel(const std::vector<std::vector<std::string>>& rows) {

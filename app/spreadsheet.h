@@ -17,13 +17,23 @@ struct TWorkbook {
 
   void SetCell(int row, int column, std::string text);
   const std::string* Cell(int row, int column) const;
-  // Every line of a TAB-separated text file (display code page) into the
+  // Every line of a TAB-separated text file (UTF-8) into the
   // rows from 1, one field per column; false when the file cannot be read.
   bool OpenText(const std::string& path);
-  // Writes the workbook (one sheet); a text that is a plain number is stored
-  // as a number. False with the reason when the file cannot be written.
+  // Writes the workbook (one sheet): a text that is a number (ParseNumberCell)
+  // as a number with its decimals as display format, any other as text with
+  // control characters as blanks. False with the reason when it cannot be written.
   bool Save(const std::string& path, std::string& error) const;
 };
+
+// A cell text read as a number: blanks around it, an optional sign, digits
+// with a decimal comma or point, an optional exponent ("   12,00", "1,288E-6").
+struct NumberCell {
+  double value = 0;
+  int decimals = 0;       // digits after the separator, at most 15
+  bool exponent = false;  // written with an exponent
+};
+bool ParseNumberCell(const std::string& text, NumberCell& cell);
 
 // The running spreadsheet: its workbooks, the last one active.
 struct TSpreadsheetApp {
@@ -45,6 +55,17 @@ void InitSpreadsheet();
 void StartExcel();
 void ExportInputToExcel();
 void PrintoutToExcel();
+// Loads the input from column 1 of the workbook that Start Excel or Export
+// wrote, as File Open does (tables, recalculation); the project keeps its
+// name and counts as modified. A workbook of another shape is reported and
+// leaves the joint unchanged (AbortFlag).
+void ImportExcelInput();
+
+// The texts of one column of a workbook's first sheet (.xlsx), row 1 first,
+// numbers as their display format shows them; false with the reason when
+// the file is no readable workbook.
+bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::string>& texts,
+                        std::string& error);
 
 // A new workbook with the given rows (row 0 of the grid into row 1) shown.
 void ExportGridToExcel(const std::vector<std::vector<std::string>>& rows);

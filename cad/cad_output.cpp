@@ -383,6 +383,8 @@ void CadSetLineSpacing(Extended factor) { S().CadLineSpacing = factor; }
 // Primitives
 
 void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  // A line whose ends coincide draws nothing, and some readers refuse it.
+  if (x1 == x2 && y1 == y2) return;
   Origin(x1, y1);
   Origin(x2, y2);
   switch (Device()) {
@@ -639,7 +641,7 @@ void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended an
       WriteDxfInsert(name, x, y, angle, xscale, yscale);
       break;
     case kCadIges:
-      WriteIgesInstance(name, x, y, angle);
+      WriteIgesInstance(name, x, y, angle, xscale, yscale);
       break;
     case kCadScreen:
       if (!CadState.CadInBlockSection)

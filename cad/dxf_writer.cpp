@@ -1,6 +1,7 @@
 #include "cad/dxf_writer.h"
 
 #include <cmath>
+#include <vector>
 
 #include "framework/charset.h"
 #include "framework/globals.h"
@@ -25,6 +26,31 @@ std::string ShortNumberText(Extended x) {
   std::string s = FloatToText(x);
   DecimalCommaMode = saved;
   return s;
+}
+
+// The standard shape fonts that DXF readers know by name.
+bool KnownShapeFont(const std::string& name) {
+  for (const char* known : {"TXT", "SIMPLEX", "ROMANS", "ROMAND", "ROMANC", "ROMANT", "COMPLEX", "ITALIC",
+                            "ISOCP", "ISOCT", "MONOTXT", "GOTHICG", "GREEKC", "SCRIPTS", "SCRIPTC"})
+    if (name == known) return true;
+  return false;
+}
+
+// The style's font file: a name with an extension as configured, a standard
+// shape font by its file name, any other name as the standard text font.
+std::string StyleFontFile(std::string_view configured) {
+  std::string name = UpperCaseText(configured);
+  TrimTextVar(name);
+  if (name.find('.') != std::string::npos) return name;
+  return (KnownShapeFont(name) ? name : std::string("TXT")) + ".SHX";
+}
+
+// Group 1 of TEXT. The screen's block files are read back by the program and
+// keep the stored code page; files for other programs follow the umlaut mode
+// and declare its code page in the header.
+std::string TextValue(const std::string& text) {
+  if (CadState.CadDevice == 3) return text;
+  return UmlautModeText(text);
 }
 
 void Layer() { WriteDxfString(8, CadState.CadLayer.view()); }
@@ -91,6 +117,8 @@ void SetDxfLayerByColor(int n) {
     CadState.CadLayer = CadState.CadLayerNames[static_cast<std::size_t>(n)];
 }
 
+std::string DxfCodePage() { return UmlautMode == 1 ? "DOS437" : "ANSI_1252"; }
+
 void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
   WriteDxfString(0, "SECTION");
   WriteDxfString(2, "HEADER");
@@ -104,6 +132,8 @@ void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax) 
   Point(10, xmax, ymax);
   WriteDxfString(9, "$LTSCALE");
   WriteDxfString(40, "15");
+  WriteDxfString(9, "$DWGCODEPAGE");
+  WriteDxfString(3, DxfCodePage());
   WriteDxfString(0, "ENDSEC");
 }
 
@@ -123,18 +153,27 @@ void WriteDxfTables(Word variant) {
   WriteDxfString(2, "LAYER");
   WriteDxfInt(70, 24);
   const auto& s = CadState;
+  // Every layer that SetDxfLayerByColor can select is declared once: colours
+  // 0..31 by number, 1..5 also by their configured names (line types).
+  std::vector<std::string> declared;
+  const auto entry = [&](const std::string& name, int colour, const char* lineType) {
+    for (const std::string& d : declared)
+      if (d == name) return;
+    declared.push_back(name);
+    LayerEntry(name, colour, lineType);
+  };
   if (variant == 1) {
-    for (int n = 0; n <= 15; ++n) LayerEntry(IntToText(n), n + 1, "CONTINUOUS");
+    for (int n = 0; n <= 15; ++n) entry(IntToText(n), n + 1, "CONTINUOUS");
   } else {
-    LayerEntry("0", 1, "CONTINUOUS");
-    LayerEntry(s.CadLayerNames[1].view(), s.CadLayerColors[1], "DASHDOT");
-    LayerEntry(s.CadLayerNames[2].view(), s.CadLayerColors[2], "DASHED");
+    entry("0", 1, "CONTINUOUS");
+    entry(std::string(s.CadLayerNames[1].view()), s.CadLayerColors[1], "DASHDOT");
+    entry(std::string(s.CadLayerNames[2].view()), s.CadLayerColors[2], "DASHED");
     for (std::size_t i = 3; i <= 5; ++i)
-      LayerEntry(s.CadLayerNames[i].view(), s.CadLayerColors[i], "CONTINUOUS");
-    if (variant == 2)
-      for (int n = 16; n <= 31; ++n)
-        LayerEntry(IntToText(n), s.CadPenColors[static_cast<std::size_t>(n - 16)], "CONTINUOUS");
+      entry(std::string(s.CadLayerNames[i].view()), s.CadLayerColors[i], "CONTINUOUS");
   }
+  for (int n = 1; n <= 15; ++n) entry(IntToText(n), n + 1, "CONTINUOUS");
+  for (int n = 16; n <= 31; ++n)
+    entry(IntToText(n), s.CadPenColors[static_cast<std::size_t>(n - 16)], "CONTINUOUS");
   WriteDxfString(0, "ENDTAB");
 
   WriteDxfString(0, "TABLE");
@@ -148,7 +187,7 @@ void WriteDxfTables(Word variant) {
   WriteDxfString(50, "0.0");
   WriteDxfString(71, "0");
   WriteDxfString(42, "3.5");
-  WriteDxfString(3, UpperCaseText(s.CadTextFont.view()));
+  WriteDxfString(3, StyleFontFile(s.CadTextFont.view()));
   WriteDxfString(4, "");
   WriteTextLine("0");  // the group code of ENDTAB, written unpadded
   WriteTextLine("ENDTAB");
@@ -215,7 +254,7 @@ void WriteDxfText(const std::string& text, Extended x, Extended y) {
   Layer();
   Point(10, x, y);
   WriteDxfReal(40, CadState.CadTextHeight);
-  WriteDxfString(1, UmlautModeText(text));
+  WriteDxfString(1, TextValue(text));
   WriteDxfString(7, "STANDARD");
   WriteDxfString(41, ShortNumberText(CadState.CadTextWidthFactor));
   WriteDxfString(50, ShortNumberText(CadState.CadTextAngle));

@@ -22,6 +22,8 @@ void WriteDxfReal(int code, Extended value);
 // The layer of colour n: numbered ("16") unless named layers are on and n <= 5.
 void SetDxfLayerByColor(int n);
 
+// The $DWGCODEPAGE of the texts the umlaut mode writes.
+std::string DxfCodePage();
 void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax);
 void WriteDxfTables(Word variant);
 void WriteDxfBlocksSection();

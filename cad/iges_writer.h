@@ -5,6 +5,12 @@
 // turned); millimetres. S, G and D records go to TextFileVar as they come;
 // the P records wait in the temporary file "ZUZIZURI.$$$" of this process
 // until CloseIgesFile appends them.
+//
+// A block is kept in memory until it is inserted. Its geometry becomes a 308
+// at the first evenly scaled insert, and each such insert a 408 with its
+// scale; an unevenly scaled insert writes the geometry in place instead. The
+// block's texts are written in place at every insert, never inside a 308.
+// Only ASCII is written; lines whose ends coincide are left out.
 #pragma once
 
 #include <string>
@@ -27,15 +33,20 @@ void WriteIgesCopious(Extended x1, Extended y1, Extended x2, Extended y2, Extend
 void WriteIgesNote(const std::string& text, Extended x, Extended y);
 void BeginIgesSubfigure(const std::string& name);
 void WriteIgesSubfigure();
-void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended angle);
+// The block's instance at (x, y), turned by angle (degrees) and scaled.
+void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended angle,
+                       Extended xscale, Extended yscale);
 void SetIgesColor(int n);
 // Index (from 1) of the block in the table; 0, with a calculation message,
-// when it was never defined.
+// when it was never defined (its inserts are then left out).
 int FindIgesBlock(const std::string& name);
 // Appends the P records and the terminate record, stores the file and
 // erases the temporary file.
 void CloseIgesFile();
 
+// A CAD text (code page 437) in plain ASCII: umlauts, degree, plus-minus,
+// micro and superscript two spelt out; other non-ASCII characters as "?".
+std::string IgesText(const std::string& text);
 // The Hollerith form of a text: length, "H", text.
 std::string Hollerith(const std::string& text);
 // The P lines of one parameter text: at most 64 characters, broken after a ",".

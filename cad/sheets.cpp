@@ -40,17 +40,18 @@ void DefineBlocks(TSheetKind kind) {
   DrawTitleBlock(DrawingName.str(), DrawingName2.str(), DrawingNumber.str());
   CadEndBlock();
   if (HasJointDrawing(kind)) {
+    // The joint drawing inserts the nut: its block comes first.
+    if (HasFlangeNut()) {
+      CadBeginBlock("NUT");
+      DrawHeadOrNut(kPartFlangeNut, 1, 1, 0, 0, true);
+      CadEndBlock();
+    }
     CadBeginBlock("DESIGN1");
     DrawJointAssembly(kViewFront, 0, 0);
     CadEndBlock();
     CadBeginBlock("TABLES");
     DrawPlatesTable();
     CadEndBlock();
-    if (HasFlangeNut()) {
-      CadBeginBlock("NUT");
-      DrawHeadOrNut(kPartFlangeNut, 1, 1, 0, 0, true);
-      CadEndBlock();
-    }
   }
   if (HasForces(kind)) {
     CadBeginBlock("DIAG1");

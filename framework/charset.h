@@ -24,5 +24,8 @@ std::string TranscribeText(std::string_view s);
 std::string OemToAnsiOwn(std::string_view s);
 // CAD text: UmlautMode 2 display conversion, 3 transcription, else unchanged.
 std::string UmlautModeText(std::string_view s);
+// A stored text as UTF-8: code page 437 to its Unicode characters (box
+// drawing stays box drawing); CharSetMode 1 transcribes umlauts first.
+std::string OemToUtf8(std::string_view s);
 // Kept for its callers: the vertical box line (179) stays as it is.
 std::string ReplaceBoxChars(std::string_view s);

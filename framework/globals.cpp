@@ -164,7 +164,7 @@ void InitWindowsSettings() {
 
   UnitSystem = 0;
   CharSetMode = 0;
-  UmlautMode = 1;
+  UmlautMode = 2;  // DXF readers take Windows code page texts
   DecimalCommaMode = 1;
   DecimalMode = 2;
   DateFormatCode = 2;

@@ -172,7 +172,7 @@ void HtmlPageHeader(int Page) {
   for (std::size_t p; (p = name.find("--")) != std::string::npos;) name.replace(p, 2, "-");
   OutputWriteRaw("<!-- " + name + " -->");
   OutputWriteRaw("<HTML>");
-  OutputWriteRaw("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+  OutputWriteRaw("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
                  "<title>" + title + "</title></head>");
   OutputWriteRaw("<BODY BGCOLOR=\"C0C0C0\">");
   OutputWriteRaw("<hr>");
@@ -729,14 +729,14 @@ void OutputPageCheck() {
 
 void OutputWriteRaw(std::string_view Text) {
   if (IsHtmlDevice())
-    WriteTextLine(OemToAnsiStr(Text));
+    WriteTextNoEol(OemToUtf8(Text) + "\n");
   else
     WriteTextLine(Text);
 }
 
 void OutputWriteRawText(std::string_view Text) {
   if (IsHtmlDevice())
-    WriteTextNoEol(OemToAnsiStr(Text));
+    WriteTextNoEol(OemToUtf8(Text));
   else
     WriteTextNoEol(Text);
 }
@@ -780,7 +780,7 @@ bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Line
   return ok;
 }
 
-void CopyTextFileToAnsi(std::string_view Source, std::string_view Target) {
+void CopyTextFileToUtf8(std::string_view Source, std::string_view Target) {
   std::vector<std::string> lines;
   if (!ReadTextFileLines(Source, lines)) {
     OpenTextForRead(Source);  // reports the file
@@ -796,7 +796,7 @@ void CopyTextFileToAnsi(std::string_view Source, std::string_view Target) {
     return;
   }
   for (const auto& line : lines)
-    if (!out.WriteLine(OemToAnsiText(line))) break;
+    if (!out.Write(OemToUtf8(line) + "\n")) break;
   if (!out.Close()) AbortFlag = 1;
 }
 
@@ -819,13 +819,15 @@ void CloseOutput() {
   switch (d) {
     case kDeviceConfigured:
     case kDeviceScreen:
-      CopyTextFileToAnsi(OutputFileName, OutWinName());
+      CopyTextFileToUtf8(OutputFileName, OutWinName());
       if (!AbortFlag) ShowReportWindow(OutputFileName);
       DeleteTextFile(OutputFileName);
       break;
     case kDeviceFile:
     case kDeviceDosText:
-      CopyTextFileToAnsi(OutputFileName, OutWinName());
+      CopyTextFileToUtf8(OutputFileName, OutWinName());
+      // The user's file, too, is a text file of this system: UTF-8 and LF.
+      if (!AbortFlag) CopyTextFileToUtf8(OutputFileName, OutputFileName);
       TraceMessagesOn = 1;
       if (d == kDeviceFile && !AbortFlag)
         ShowMessageText(OutputFileName + " and Windows file outwin.txt have been created..");
@@ -839,16 +841,16 @@ void CloseOutput() {
         ShowTraceMessage(WordProcessorPath + " not found");
         break;
       }
-      CopyTextFileToAnsi(OutputFileName, OutWinName());
+      CopyTextFileToUtf8(OutputFileName, OutWinName());
       if (!AbortFlag) StartViewer(WordProcessorPath, OutWinName());
       break;
     case kDeviceTxt:
       ++TxtFileCounter;
-      CopyTextFileToAnsi(OutputFileName, OutputDir() + "$$" + std::to_string(TxtFileCounter) + ".txt");
+      CopyTextFileToUtf8(OutputFileName, OutputDir() + "$$" + std::to_string(TxtFileCounter) + ".txt");
       break;
     case kDeviceBatchTxt:
       ++TxtFileCounter;
-      CopyTextFileToAnsi(OutputFileName, CurrentFileName + ".txt");
+      CopyTextFileToUtf8(OutputFileName, CurrentFileName + ".txt");
       break;
     case kDeviceHtml:
       StartViewer(HtmlBrowserPath, OutputFileName);

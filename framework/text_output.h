@@ -108,7 +108,7 @@ void OutputWrappedText(std::string_view Text);
 void OpenHtmlTable();
 void CloseHtmlTable();
 // Writes Text (and a line end) to TextFileVar as it is; the HTML device
-// converts it to the display code page first.
+// writes it as UTF-8 with LF.
 void OutputWriteRaw(std::string_view Text);
 void OutputWriteRawText(std::string_view Text);
 
@@ -127,9 +127,10 @@ constexpr std::string_view kNoLine = "$!$";
 void PrintCalculationMessages();
 // Copies a file byte for byte into TextFileVar.
 void CopyFileToOutput(std::string_view FileName);
-// Reads Source line by line and writes each line in the display code page to
-// a new Target. Sets AbortFlag when either file fails.
-void CopyTextFileToAnsi(std::string_view Source, std::string_view Target);
+// Reads Source (code page 437) line by line and writes each line as UTF-8
+// with LF to Target, which may be Source itself; Target is replaced only
+// when every line was written. Sets AbortFlag when either file fails.
+void CopyTextFileToUtf8(std::string_view Source, std::string_view Target);
 
 // Every line of a text file, line ends removed; false when it cannot be read.
 bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines);

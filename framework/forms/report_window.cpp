@@ -80,23 +80,22 @@ void TForm_showtextfile::FormShow() {
   font.setStrikeOut(style & 8);
   Memo1->setFont(font);
 
-  // The shown file is in the display code page; turned back into the stored
-  // code page it shows its box-drawing characters as lines.
+  // The shown file is UTF-8, box-drawing characters included.
   std::vector<std::string> lines;
   if (!ReadTextFileLines(shownFile_, lines)) {
     ShowMessagePlain(shownFile_ + " not found !");
   } else {
     std::string text;
-    for (const auto& line : lines) text += AnsiToOemText(line) + '\n';
-    Memo1->setPlainText(platform::QStringFromOem(text));
+    for (const auto& line : lines) text += line + '\n';
+    Memo1->setPlainText(QString::fromStdString(text));
   }
   setWindowTitle(platform::QStringFromDisplay(ProgShortName + " - " + shownFile_));
 }
 
 void TForm_showtextfile::mi_printClick() {
   if (shownFile_.empty()) shownFile_ = ReportWindowFileName();
-  // The shown file is in the display code page; the printer gets it as the
-  // output file in the stored code page when that still exists.
+  // The printer gets the output file in the stored code page when that
+  // still exists, else the shown file.
   PrintTextFile(outputFile_.empty() || !TextFileExists(outputFile_) ? shownFile_ : outputFile_);
 }
 

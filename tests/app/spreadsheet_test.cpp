@@ -1,6 +1,8 @@
 #include "app/spreadsheet.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "app_test_support.h"
@@ -28,13 +30,51 @@ std::string Unzipped(const std::string& file, const std::string& entry) {
   return out;
 }
 
+bool HasPython(const char* module) {
+  return std::system(("/usr/bin/python3 -c 'import " + std::string(module) + "' >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Runs a Python script with arguments; its exit code.
+int RunPython(const std::string& dir, const std::string& script, const std::string& arguments) {
+  const std::string file = dir + "/check.py";
+  std::ofstream(file) << script;
+  return std::system(("/usr/bin/python3 " + file + " " + arguments).c_str());
+}
+
 // Sheet XML and shared strings of a workbook, joined.
 std::string WorkbookText(const std::string& file) {
   return Unzipped(file, "xl/worksheets/sheet1.xml") + Unzipped(file, "xl/sharedStrings.xml");
 }
 
+TEST_F(SpreadsheetTest, NumberTextsAreRecognisedWithTheirDecimals) {
+  struct Case {
+    const char* text;
+    bool number;
+    double value;
+    int decimals;
+    bool exponent;
+  };
+  for (const Case& c : {Case{"   12,00", true, 12, 2, false}, Case{"1,288E-6", true, 1.288e-6, 3, true},
+                        Case{"-3.5 ", true, -3.5, 1, false}, Case{"+7", true, 7, 0, false},
+                        Case{",5", true, 0.5, 1, false}, Case{"2e+03", true, 2000, 0, true},
+                        Case{"1.2.3", false, 0, 0, false}, Case{"12 mm", false, 0, 0, false},
+                        Case{"   ", false, 0, 0, false}, Case{"E5", false, 0, 0, false},
+                        Case{"1e", false, 0, 0, false}, Case{"M12", false, 0, 0, false},
+                        Case{"-", false, 0, 0, false}}) {
+    SCOPED_TRACE(c.text);
+    NumberCell n;
+    ASSERT_EQ(ParseNumberCell(c.text, n), c.number);
+    if (!c.number) continue;
+    EXPECT_DOUBLE_EQ(n.value, c.value);
+    EXPECT_EQ(n.decimals, c.decimals);
+    EXPECT_EQ(n.exponent, c.exponent);
+  }
+}
+
 TEST_F(SpreadsheetTest, WorkbookKeepsTextsAndNumbers) {
   TWorkbook book;
+  book.SetCell(4, 1, "   12,50");
+  book.SetCell(5, 1, "page\fbreak");
   book.SetCell(1, 1, "Schraube");
   book.SetCell(2, 1, "12.5");
   book.SetCell(3, 2, "Größe");
@@ -43,12 +83,19 @@ TEST_F(SpreadsheetTest, WorkbookKeepsTextsAndNumbers) {
   std::string error;
   ASSERT_TRUE(book.Save(file, error)) << error;
   const std::string sheet = Unzipped(file, "xl/worksheets/sheet1.xml");
-  EXPECT_NE(sheet.find("<c r=\"A2\"><v>12.5</v></c>"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find("<c r=\"A2\" s=\"1\"><v>12.5</v></c>"), std::string::npos) << sheet;
   EXPECT_NE(sheet.find("r=\"B3\""), std::string::npos);
+  EXPECT_NE(sheet.find("<c r=\"A4\" s=\"2\"><v>12.5</v></c>"), std::string::npos) << sheet;
+  EXPECT_NE(Unzipped(file, "xl/styles.xml").find("formatCode=\"0.00\""), std::string::npos);
   const std::string strings = Unzipped(file, "xl/sharedStrings.xml");
   EXPECT_NE(strings.find("Schraube"), std::string::npos);
   EXPECT_NE(strings.find("Größe"), std::string::npos);
   EXPECT_EQ(strings.find("ignored"), std::string::npos);
+  EXPECT_NE(strings.find("page break"), std::string::npos);  // no control character in a cell
+  // Read back as shown: the number with its two decimals.
+  std::vector<std::string> column;
+  ASSERT_TRUE(ReadWorkbookColumn(file, 1, column, error)) << error;
+  EXPECT_EQ(column, (std::vector<std::string>{"Schraube", "12.5", "", "12.50", "page break"}));
   EXPECT_FALSE(book.Save(dir_ + "/no/such/dir/book.xlsx", error));
   EXPECT_FALSE(error.empty());
 }
@@ -104,6 +151,90 @@ TEST_F(SpreadsheetTest, PrintoutGoesIntoANewWorkbookEachTime) {
   const std::string text = WorkbookText(book);
   EXPECT_NE(text.find("clamping length"), std::string::npos);
   EXPECT_NE(platform::RecordedProgramStarts()[0].arguments.at(0), book);
+  if (!HasPython("openpyxl")) GTEST_SKIP() << "python3-openpyxl is not installed";
+  // Every number of the report is a number cell, and they add up alike.
+  const std::string report = dir_ + "/$$" + std::to_string(TxtFileCounter) + ".txt";
+  EXPECT_EQ(RunPython(dir_,
+                      "import re, sys, openpyxl\n"
+                      "number = re.compile(r'^ *[+-]?([0-9]+[.,]?[0-9]*|[.,][0-9]+)([eE][+-]?[0-9]+)? *$')\n"
+                      "expected = 0.0; count = 0\n"
+                      "for line in open(sys.argv[2], encoding='utf-8'):\n"
+                      "    for field in line.rstrip('\\n').split('\\t'):\n"
+                      "        if number.match(field): expected += float(field.strip().replace(',', '.')); count += 1\n"
+                      "total = 0.0; cells = 0\n"
+                      "for row in openpyxl.load_workbook(sys.argv[1]).active.iter_rows():\n"
+                      "    for c in row:\n"
+                      "        if isinstance(c.value, str) and number.match(c.value): sys.exit('text ' + c.value)\n"
+                      "        if isinstance(c.value, (int, float)): total += c.value; cells += 1\n"
+                      "        if isinstance(c.value, str) and re.search('[\\x00-\\x1f]', c.value): sys.exit('control')\n"
+                      "print(cells, 'number cells, sum', total)\n"
+                      "sys.exit(0 if cells == count and cells > 100 and abs(total - expected) <= 1e-9 * max(1, abs(expected)) else 1)\n",
+                      "'" + book + "' '" + report + "'"),
+            0);
+}
+
+// The input comes back from the workbook that Start Excel wrote, after an
+// edit by another program, and is loaded and calculated as File Open does.
+TEST_F(SpreadsheetTest, ImportLoadsTheEditedWorkbookAndRefusesAnotherShape) {
+  if (!HasPython("openpyxl")) GTEST_SKIP() << "python3-openpyxl is not installed";
+  Sample("hot.bq4");
+  ReadCalcFile(dir_ + "/hot.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  Temperatur.TWork = 234.5;
+  InputModified = 1;
+  StartExcel();
+  ExportInputToExcel();
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string book = ExcelApp->lastFile;
+  // One value changed; then saved again by the office suite when it is there.
+  ASSERT_EQ(RunPython(dir_,
+                      "import sys, openpyxl\n"
+                      "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                      "cells = [c for c in wb.active['A'] if c.value == 234.5]\n"
+                      "assert len(cells) == 1, cells\n"
+                      "cells[0].value = 150.25\n"
+                      "wb.save(sys.argv[1])\n",
+                      "'" + book + "'"),
+            0);
+  if (std::system("command -v soffice >/dev/null 2>&1") == 0) {
+    const std::string out = dir_ + "/office";
+    const std::string command = "cd '" + dir_ + "' && HOME='" + dir_ + "' soffice -env:UserInstallation=file://" +
+                                dir_ + "/profile --headless --convert-to xlsx --outdir '" + out + "' '" + book +
+                                "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::filesystem::copy_file(out + "/" + std::filesystem::path(book).filename().string(), book,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  const std::string name = CurrentFileName;
+  InputModified = 0;
+  ImportExcelInput();
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_DOUBLE_EQ(static_cast<double>(Temperatur.TWork), 150.25);
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_EQ(CurrentFileName, name);
+  EXPECT_EQ(InputModified, 1);
+
+  // A workbook of another shape: a message, and the joint stays as it is.
+  TWorkbook other;
+  other.SetCell(1, 1, "Order list");
+  other.SetCell(2, 1, "42");
+  std::string error;
+  ASSERT_TRUE(other.Save(book, error)) << error;
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("holds no BQ4 input");
+    ImportExcelInput();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_DOUBLE_EQ(static_cast<double>(Temperatur.TWork), 150.25);
+  // No workbook at all.
+  std::ofstream(book) << "not a workbook";
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("cannot be read as a workbook");
+    ImportExcelInput();
+  }
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(SpreadsheetTest, PrintoutAfterAFatalCalculationShowsTheMessages) {

@@ -35,6 +35,7 @@ class CadTest : public ::testing::Test {
     TempDir = dir_;
     CadBatchMode = 1;
     FileNameWithPath = 1;
+    UmlautMode = 1;  // drawing texts as stored, the code page the tests spell them in
     CurrentFileName = dir_ + "/drawing";
     PinClock({2026, 3, 14, 9, 5, 0, 0});
   }

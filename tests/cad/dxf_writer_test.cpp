@@ -87,30 +87,39 @@ TEST_F(DxfWriterTest, FileHasHeaderTablesEntitiesAndEofInOrder) {
   EXPECT_EQ(lines.end()[-2], "  0");
   EXPECT_EQ(lines.end()[-1], "EOF");
   // The style table ends with an unpadded "0" before ENDTAB.
-  auto font = std::find(lines.begin(), lines.end(), "TXT8");
+  // The configured "TXT8" is no font that readers know: the standard one.
+  auto font = std::find(lines.begin(), lines.end(), "TXT.SHX");
   ASSERT_NE(font, lines.end());
   EXPECT_EQ(font[1], "  4");
   EXPECT_EQ(font[2], "");
   EXPECT_EQ(font[3], "0");
   EXPECT_EQ(font[4], "ENDTAB");
   EXPECT_EQ(Count(lines, "LTYPE"), 3);
-  EXPECT_EQ(Count(lines, "LAYER"), 6);
+  // Every layer a colour can select: 0, the five named ones, 6..31.
+  EXPECT_EQ(Count(lines, "LAYER"), 32);
   EXPECT_EQ(Entity(lines, "CIRCLE")[0], "  8=1");
 }
 
 TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndTheMonochromeSwitch) {
   Begin(2);
   auto lines = Finish();
-  EXPECT_EQ(Count(lines, "LAYER"), 6 + 16);
+  EXPECT_EQ(Count(lines, "LAYER"), 32);
   EXPECT_EQ(Entity(lines, "LAYER", 1),
             (std::vector<std::string>{"  2=1", " 70=0", " 62=2", "  6=DASHDOT"}));
-  EXPECT_EQ(Entity(lines, "LAYER", 21)[0], "  2=31");
+  EXPECT_EQ(Entity(lines, "LAYER", 31)[0], "  2=31");
+
+  // Named layers are declared once by name, and numbers they leave free by number.
+  CadState.CadLayerNames[2] = "HIDDEN";
+  Begin(0);
+  lines = Finish();
+  EXPECT_EQ(Count(lines, "LAYER"), 33);
+  EXPECT_EQ(Entity(lines, "LAYER", 2)[0], "  2=HIDDEN");
 
   CadState.CadLayerMonochrome = 1;
   Begin(1);
   lines = Finish();
-  EXPECT_EQ(Count(lines, "LAYER"), 16);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(Entity(lines, "LAYER", i)[2], " 62=1");
+  EXPECT_EQ(Count(lines, "LAYER"), 32);
+  for (int i = 0; i < 32; ++i) EXPECT_EQ(Entity(lines, "LAYER", i)[2], " 62=1");
 }
 
 TEST_F(DxfWriterTest, ColourSelectsNamedOrNumberedLayers) {
@@ -159,13 +168,25 @@ TEST_F(DxfWriterTest, TextCarriesHeightStyleAndShortNumbersAfterAlignment) {
                                             " 41=0.7", " 50=0", " 51=0"}));
 }
 
-TEST_F(DxfWriterTest, TextIsWrittenInTheConfiguredUmlautMode) {
-  UmlautMode = 3;
-  Begin();
-  CadText("Mutter \x84", 0, 0);  // a-umlaut in code page 437
-  const auto text = Entity(Finish(), "TEXT");
-  EXPECT_EQ(text[4].substr(0, 11), "  1=Mutter ");
-  EXPECT_NE(text[4], "  1=Mutter \x84");
+TEST_F(DxfWriterTest, TextIsWrittenInTheUmlautModeAndItsCodePageIsDeclared) {
+  struct Case {
+    Word mode;
+    const char* text;  // group 1 of "20 degree-C, micro-m, plus-minus, a-umlaut" in code page 437
+    const char* codePage;
+  };
+  for (const Case& c : {Case{1, "20 \xF8" "C \xE6m \xF1 \x84", "DOS437"},
+                        Case{2, "20 \xB0" "C \xB5m \xB1 \xE4", "ANSI_1252"},
+                        Case{3, "20 degC um +/- ae", "ANSI_1252"}}) {
+    SCOPED_TRACE(c.mode);
+    UmlautMode = c.mode;
+    Begin();
+    CadText("20 \xF8" "C \xE6m \xF1 \x84", 0, 0);
+    const auto lines = Finish();
+    EXPECT_EQ(Entity(lines, "TEXT")[4], std::string("  1=") + c.text);
+    const auto page = std::find(lines.begin(), lines.end(), "$DWGCODEPAGE");
+    ASSERT_NE(page, lines.end());
+    EXPECT_EQ(page[2], c.codePage);
+  }
 }
 
 TEST_F(DxfWriterTest, PolylineVerticesCarryTheBulgeOnlyForArcs) {

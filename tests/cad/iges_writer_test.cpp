@@ -46,7 +46,10 @@ class IgesWriterTest : public CadTest {
   static std::string DField(const std::vector<std::string>& lines, int de, int n) {
     const auto d = Section(lines, 'D');
     const std::string& line = d.at(static_cast<std::size_t>(de - 1 + (n > 9 ? 1 : 0)));
-    return TrimRightText(line.substr(static_cast<std::size_t>(((n - 1) % 9) * 8), 8));
+    std::string field = line.substr(static_cast<std::size_t>(((n - 1) % 9) * 8), 8);
+    EXPECT_TRUE(field.empty() || field.back() != ' ' || TrimRightText(field).empty()) << "right-justified: " << field;
+    TrimTextVar(field);
+    return field;
   }
 };
 
@@ -93,6 +96,8 @@ TEST_F(IgesWriterTest, LineAndArcParametersAndDirectoryPointers) {
   EXPECT_EQ(DField(lines, 1, 5), "2");  // colour 5 is palette 1, IGES colour 2
   EXPECT_EQ(DField(lines, 1, 9), "00000000");
   EXPECT_EQ(DField(lines, 1, 13), "1");
+  EXPECT_EQ(DField(lines, 1, 11), "1");  // line weight
+  EXPECT_EQ(Section(lines, 'D')[0].substr(0, 16), "     110       1");
 }
 
 TEST_F(IgesWriterTest, LongParametersAreSplitAfterACommaAndCounted) {
@@ -121,9 +126,19 @@ TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithString) {
   CadBeginEntities();
   CadSetTextStyle(2, 90, 5, 0);
   CadText("M12", 10, 20);
+  // A long text with commas fills whole P lines and keeps every character.
+  const std::string header = " FA max, FA min, FK erf, FM min, FM max, FS max, Rp0.2, MA, tau, sigma";
+  CadText(header, 0, 0);
+  // Only ASCII in the file: code page 437 signs spelt out.
+  CadText("20 \xF8" "C \xE6m \xF1" "1 mm\xFD \x81", 0, 0);
   const auto lines = Finish();
   EXPECT_EQ(Parameters(lines, 1),
             "212,1,3,10.500,5.000,1,,1.570796,0,0,10.000,20.000,0.0,3HM12;");
+  const std::string p3 = Parameters(lines, 3);
+  EXPECT_EQ(p3.substr(p3.find(",0.0,") + 5), Hollerith(header) + ";");
+  EXPECT_EQ(Parameters(lines, 5).substr(Parameters(lines, 5).find("H") - 2), "21H20 degC um +-1 mm2 ue;");
+  for (const auto& l : lines)
+    for (const char c : l) EXPECT_TRUE(c >= 32 && c < 127) << l;
   EXPECT_EQ(Hollerith(""), "0H");
 }
 
@@ -133,7 +148,11 @@ TEST_F(IgesWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheRecords)
   CadSetTextStyle(2, 0, 5, 0);
   CadText("a\nb", 0, 0);
   CadLine(0, 0, 1.0L / 0.0L, 1);
+  // Lines whose ends coincide, exactly or in the written resolution, are left out.
+  CadLine(2, 2, 2, 2);
+  CadLine(2, 2, 2.0001L, 2);
   const auto lines = Finish();
+  EXPECT_EQ(Section(lines, 'D').size(), 4u);
   for (const auto& l : lines) EXPECT_EQ(l.size(), 80u);
   EXPECT_EQ(Parameters(lines, 1).substr(Parameters(lines, 1).size() - 6), "3Ha b;");
   EXPECT_EQ(Parameters(lines, 3), "110,0.000,0.000,0.0,0.000,1.000,0.0;");
@@ -144,6 +163,8 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   CadBeginBlocks();
   CadBeginBlock("BOLTHEAD_LONGNAME");
   for (int i = 0; i < 13; ++i) CadLine(0, i, 1, i);
+  CadSetTextStyle(2, 0, 5, 0);
+  CadText("M12", 0, 0);
   CadEndBlock();
   CadBeginBlock("EMPTY");
   CadEndBlock();
@@ -152,24 +173,65 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   CadInsertBlock("BOLTHEAD_LONGNAME", 5, 6, 0, 1, 1);
   CadInsertBlock("BOLTHEAD", 5, 6, 90, 2, 2);
   CadInsertBlock("NOWHERE", 0, 0, 0, 1, 1);
+  CadInsertBlock("EMPTY", 1, 2, 0, 0.5, 0.5);
+  CadInsertBlock("BOLTHEAD", 3, 4, 0, 1, 0.75);
   const auto lines = Finish();
-  // 13 members (DE 1..25), then the 308 at DE 27.
+  // Written at the first insert: 13 members (DE 1..25), the 308 at DE 27,
+  // its instance at 29 and the block's text in place at 31.
   EXPECT_EQ(DField(lines, 1, 9), "00010000");
   EXPECT_EQ(DField(lines, 27, 1), "308");
+  EXPECT_EQ(DField(lines, 27, 9), "00000000");
   EXPECT_EQ(DField(lines, 27, 17), "BOLTHEAD");
   EXPECT_EQ(DField(lines, 27, 13), "3");
   EXPECT_EQ(Parameters(lines, 27),
             "308,0,8HBOLTHEAD,13,1,3,5,7,9,11,13,15,17,19,21,23,25;");
-  EXPECT_EQ(Parameters(lines, 29), "308,0,5HEMPTY,0;");
-  EXPECT_EQ(Parameters(lines, 31), "408,27,5.000,6.000,0.0,1.0;");
-  // A turned insert: the matrix first, and the instance points to it.
+  EXPECT_EQ(Parameters(lines, 29), "408,27,5.000,6.000,0.0,1.000000;");
+  EXPECT_EQ(DField(lines, 31, 1), "212");
+  EXPECT_EQ(DField(lines, 31, 9), "00000000");
+  EXPECT_EQ(Parameters(lines, 31), "212,1,3,10.500,5.000,1,,0.000000,0,0,5.000,6.000,0.0,3HM12;");
+  // A turned insert: the matrix first, and the instance with its scale points to it.
   EXPECT_EQ(DField(lines, 33, 1), "124");
   EXPECT_EQ(Parameters(lines, 33),
             "124,0.000000,-1.000000,0.0,5.000,1.000000,0.000000,0.0,6.000,0.0,0.0,1.0,0.0;");
   EXPECT_EQ(DField(lines, 35, 7), "33");
-  EXPECT_EQ(Parameters(lines, 35), "408,27,0.0,0.0,0.0,1.0;");
-  EXPECT_EQ(Parameters(lines, 37), "408,0,0.000,0.000,0.0,1.0;");
+  EXPECT_EQ(Parameters(lines, 35), "408,27,0.0,0.0,0.0,2.000000;");
+  EXPECT_EQ(Parameters(lines, 37), "212,1,3,21.000,10.000,1,,1.570796,0,0,5.000,6.000,0.0,3HM12;");
+  // An unknown block and a block without geometry write nothing; an uneven
+  // scale writes the geometry in place.
   EXPECT_EQ(CalcMessages.texts[1].str(), "Blockname NOWHERE not found !");
+  EXPECT_EQ(Parameters(lines, 39), "110,3.000,4.000,0.0,4.000,4.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 41), "110,3.000,4.750,0.0,4.000,4.750,0.0;");
+  EXPECT_EQ(DField(lines, 41, 9), "00000000");
+  EXPECT_EQ(Parameters(lines, 39 + 2 * 13), "212,1,3,10.500,3.750,1,,0.000000,0,0,3.000,4.000,0.0,3HM12;");
+  EXPECT_EQ(Section(lines, 'D').size(), 2u * (39 / 2 + 14));
+}
+
+TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScale) {
+  Begin();
+  CadBeginBlocks();
+  CadBeginBlock("NUT");
+  CadCircle(0, 0, 2);
+  CadEndBlock();
+  CadBeginBlock("DESIGN1");
+  CadLine(0, 0, 10, 0);
+  CadInsertBlock("NUT", 10, 0, 0, 1, 1);
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadInsertBlock("DESIGN1", 0, 0, 0, 0.5, 0.5);
+  CadInsertBlock("DESIGN1", 0, 0, 0, 1, 2);
+  const auto lines = Finish();
+  // DESIGN1's 308 holds its line and an instance of NUT's own 308.
+  EXPECT_EQ(Parameters(lines, 1), "110,0.000,0.000,0.0,10.000,0.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 3), "100,0.0,0.000,0.000,2.000,0.000,2.000,0.000;");
+  EXPECT_EQ(Parameters(lines, 5), "308,0,3HNUT,1,3;");
+  EXPECT_EQ(Parameters(lines, 7), "408,5,10.000,0.000,0.0,1.000000;");
+  EXPECT_EQ(Parameters(lines, 9), "308,0,7HDESIGN1,2,1,7;");
+  EXPECT_EQ(Parameters(lines, 11), "408,9,0.000,0.000,0.0,0.500000;");
+  // Uneven: the line in place, the circle as 72 short lines of an ellipse.
+  EXPECT_EQ(Parameters(lines, 13), "110,0.000,0.000,0.0,10.000,0.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 15), "110,12.000,0.000,0.0,11.992,0.349,0.0;");
+  EXPECT_EQ(Section(lines, 'D').size(), 2u * (6 + 1 + 72));
 }
 
 TEST_F(IgesWriterTest, BlockFailedByTheDrawerStillGetsItsSubfigure) {
@@ -181,10 +243,11 @@ TEST_F(IgesWriterTest, BlockFailedByTheDrawerStillGetsItsSubfigure) {
   CadEndBlock();
   CadEndSection();
   CadBeginEntities();
+  CadInsertBlock("PART", 0, 0, 0, 1, 1);
   CadLine(0, 0, 1, 1);
   const auto lines = Finish();
   EXPECT_EQ(DField(lines, 3, 1), "308");
-  EXPECT_EQ(DField(lines, 5, 9), "00000000");  // outside the block again
+  EXPECT_EQ(DField(lines, 7, 9), "00000000");  // outside the block again
 }
 
 TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {

@@ -183,9 +183,13 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   Mutter.NutType = 3;
   const auto flange = blocks();
   EXPECT_EQ(flange.size(), hex.size() + 1);
-  bool nut = false;
-  for (const auto& l : flange) nut = nut || l.find("NUT") != std::string::npos;
-  EXPECT_TRUE(nut);
+  // Defined before the joint drawing that inserts it.
+  std::size_t nut = flange.size(), design = flange.size();
+  for (std::size_t i = 0; i < flange.size(); ++i) {
+    if (flange[i].find("NUT") != std::string::npos) nut = i;
+    if (flange[i].find("DESIGN1") != std::string::npos) design = i;
+  }
+  EXPECT_LT(nut, design);
 }
 
 TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {

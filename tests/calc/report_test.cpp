@@ -163,13 +163,13 @@ TEST_F(ReportTest, SpecialBoltListsItsDimensionsAndTheEffectiveLengths) {
   CalculateJoint();
   ASSERT_EQ(CalcFatalFlag, 0);
   const std::string text = Write("special", kDeviceBatchTxt);
-  const std::size_t dims = text.find("SPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18 (DIMENSIONS)\r\n");
+  const std::size_t dims = text.find("SPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18 (DIMENSIONS)\n");
   ASSERT_NE(dims, std::string::npos);
-  EXPECT_NE(text.find("2\t10,00\t0,00\t40,00\t60,00\r\n", dims), std::string::npos);  // x runs to l
-  const std::size_t second = text.find("\r\nSPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18\r\n", dims);
+  EXPECT_NE(text.find("2\t10,00\t0,00\t40,00\t60,00\n", dims), std::string::npos);  // x runs to l
+  const std::size_t second = text.find("\nSPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18\n", dims);
   ASSERT_NE(second, std::string::npos);
   // The last section without the thread length b = 30: 10, x = 30; x + b = l.
-  EXPECT_NE(text.find("\r\n2\t10,00\t0,00\t10,00\t", second), std::string::npos);
+  EXPECT_NE(text.find("\n2\t10,00\t0,00\t10,00\t", second), std::string::npos);
   EXPECT_NE(text.find("\t30,00\t", second), std::string::npos);
 }
 

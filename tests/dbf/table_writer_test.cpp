@@ -97,7 +97,7 @@ TEST_F(TableWriter, HtmlDeviceWritesOneTableWithRightAlignedNumbers) {
 TEST_F(TableWriter, SpreadsheetDeviceWritesTabSeparatedLines) {
   WriteTable(kDeviceTxt);
   ExpectGolden(dir_ + "/$$1.txt", "device6.txt", dir_);
-  EXPECT_NE(ReadAll(dir_ + "/$$1.txt").find("M12\t12.000\t1.750\r\n"), std::string::npos);
+  EXPECT_NE(ReadAll(dir_ + "/$$1.txt").find("M12\t12.000\t1.750\n"), std::string::npos);
 }
 
 TEST_F(TableWriter, TextDevicePadsColumnsBetweenRuleLines) {
@@ -116,6 +116,6 @@ TEST_F(TableWriter, ASecondWidthOfZeroStillWritesTheSecondColumn) {
   w.Done();
   CloseOutput();
   std::string text = ReadAll(FindExistingFile(dir_ + "/OUTDOS.TXT"));
-  EXPECT_NE(text.find("A   C   \r\n"), std::string::npos) << text;  // column 2 cut to nothing, column 3 written
+  EXPECT_NE(text.find("A   C   \n"), std::string::npos) << text;  // column 2 cut to nothing, column 3 written
   EXPECT_NE(text.find("1   3  "), std::string::npos) << text;
 }

@@ -26,6 +26,9 @@ check "report names the bolt" grep -q "ISO 4014 - M12 x 60 - 12.9" x.txt
 check "report rows are TAB-separated" grep -q $'clamping length\tlk\tmm\t' x.txt
 check "report has the stress page" grep -q "^STRESS" x.txt
 check "nothing on stderr" test ! -s err.txt
+check "report is UTF-8" iconv -f UTF-8 -t UTF-8 -o /dev/null x.txt
+check "report has LF line ends only" bash -c "! grep -q $'\r' x.txt && ! head -c 3 x.txt | grep -q $'\xEF\xBB\xBF'"
+check "report shows the plus-minus sign" grep -q "±sig.ASV" x.txt
 
 # /NOGUI anywhere, lower-case switch, a path in another folder.
 mkdir -p sub && cp "$BUILD/data/samples/hot.bq4" sub/hot.bq4

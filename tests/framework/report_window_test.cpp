@@ -111,7 +111,7 @@ TEST_F(ReportWindowTest, PrinterDeviceSendsAShortReportToPdf) {
 TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharacters) {
   PrintoutDisplayMode = 2;
   std::ofstream(dir_ + "/report.txt", std::ios::binary) << FrameTopLine() << "\r\n\x84\r\n";
-  CopyTextFileToAnsi(dir_ + "/report.txt", dir_ + "/outwin.txt");
+  CopyTextFileToUtf8(dir_ + "/report.txt", dir_ + "/outwin.txt");
   TForm_showtextfile form(dir_ + "/report.txt");
   form.FormShow();
   const QString text = form.Memo1->toPlainText();

@@ -29,7 +29,21 @@ void WriteBytes(const std::string& name, const std::string& data) {
   out << data;
 }
 
+// True when text is well-formed UTF-8.
+bool ValidUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > text.size()) return false;
+    for (std::size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
+    i += n;
+  }
+  return true;
+}
+
 // Compares a written file with its golden file in tests/data/text_output;
+// every such file is for people: UTF-8 without a byte-order mark, LF only;
 // the test's temporary folder reads as "$TMP". BQ4_UPDATE_GOLDEN=1 rewrites
 // the golden file instead (on purpose only).
 void ExpectGolden(const std::string& written, const std::string& golden, const std::string& tempDir) {
@@ -37,6 +51,9 @@ void ExpectGolden(const std::string& written, const std::string& golden, const s
   std::string got = ReadBytes(written);
   for (std::size_t p; (p = got.find(tempDir)) != std::string::npos;) got.replace(p, tempDir.size(), "$TMP");
   ASSERT_FALSE(got.empty()) << written << " is empty or missing";
+  EXPECT_TRUE(ValidUtf8(got)) << written;
+  EXPECT_NE(got.rfind("\xEF\xBB\xBF", 0), 0u) << written << " begins with a byte-order mark";
+  EXPECT_EQ(got.find('\r'), std::string::npos) << written << " has CR line ends";
   if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
     WriteBytes(goldenPath, got);
     return;
@@ -112,7 +129,7 @@ TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongNam
   OutputTableRow(longName, "V1", "V2", "V3");
   CloseOutput();
   const std::string text = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
-  const std::string line = text.substr(0, text.find("\r\n"));
+  const std::string line = text.substr(0, text.find('\n'));
   ASSERT_EQ(line.size(), 7u + 72u);
   const std::string body = line.substr(7);
   EXPECT_EQ(body.substr(34, 2), "V1");  // splits the long name
@@ -239,7 +256,7 @@ TEST_F(TextOutputTest, HtmlDeclaresItsCharsetAndEscapesTexts) {
   WriteSampleReport(kDeviceHtml, 2);
   ExpectGolden(target, "device7.htm", dir_);
   const std::string html = ReadBytes(target);
-  EXPECT_NE(html.find("charset=windows-1252"), std::string::npos);
+  EXPECT_NE(html.find("charset=utf-8"), std::string::npos);
   EXPECT_NE(html.find("Calculation &amp; check &lt;VDI&gt;"), std::string::npos);
   EXPECT_EQ(html.find("<VDI>"), std::string::npos);
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
@@ -315,10 +332,10 @@ TEST_F(TextOutputTest, ConfiguredDeviceIsAskedForWhenTheSettingSaysSo) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(TextOutputTest, CopyTextFileToAnsiReportsAMissingSource) {
+TEST_F(TextOutputTest, CopyTextFileToUtf8ReportsAMissingSource) {
   platform::DialogScript script;
   script.Ok();
-  CopyTextFileToAnsi(dir_ + "/missing.txt", dir_ + "/out.txt");
+  CopyTextFileToUtf8(dir_ + "/missing.txt", dir_ + "/out.txt");
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
 }
@@ -378,11 +395,11 @@ TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
   const std::string written = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
   std::string joined;
   for (std::size_t start = 0; start < written.size();) {
-    std::size_t end = written.find("\r\n", start);
+    std::size_t end = written.find('\n', start);
     const std::string line = written.substr(start, end - start);
     EXPECT_LE(line.size(), 7u + 64u);
     joined += line.substr(7);
-    start = end + 2;
+    start = end + 1;
   }
   EXPECT_EQ(joined, text);
 }

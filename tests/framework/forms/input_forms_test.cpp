@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>

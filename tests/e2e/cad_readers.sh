@@ -1,0 +1,53 @@
+#!/bin/bash
+# Every drawing of every sample read back by programs other than ours: the
+# IGES files (/CAD2) by an independent CAD kernel, the DXF files (/CAD1) by
+# ezdxf (texts decode, layers declared, audit without errors).
+# usage: cad_readers.sh <wbq4> <tests/data dir> <build dir>
+set -u
+WBQ4=$1
+BUILD=$3
+HERE=$(cd "$(dirname "$0")" && pwd)
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+export QT_QPA_PLATFORM=offscreen
+export BQ4_CONFIG_DIR=$WORK/config
+mkdir -p igs dxf
+fail=0
+
+for sample in "$BUILD"/data/samples/*.bq4; do
+  name=$(basename "$sample" .bq4)
+  cp "$sample" "$name.bq4"
+  for item in $(seq 1 14); do
+    for device in 1 2; do
+      ext=$([ $device = 1 ] && echo dxf || echo igs)
+      rm -f "$name.$ext"
+      "$WBQ4" "$name.bq4" /CAD$device:$item > /dev/null 2> err.txt
+      rc=$?
+      if [ $rc -ne 0 ] || [ ! -s "$name.$ext" ]; then
+        echo "FAIL $name /CAD$device:$item exits $rc without a drawing: $(head -c 300 err.txt)"
+        fail=1
+        continue
+      fi
+      mv "$name.$ext" "$ext/${name}_$item.$ext"
+    done
+  done
+done
+
+CHECK=$BUILD/tests/iges_reader/bq4_iges_reader_check
+if [ -x "$CHECK" ]; then
+  "$CHECK" igs/*.igs > iges.txt || fail=1
+  grep -v "^ok " iges.txt
+  echo "IGES files read by the CAD kernel: $(grep -c '^ok ' iges.txt) of $(ls igs | wc -l)"
+else
+  echo "skip IGES reader: OpenCASCADE (libocct-data-exchange-dev) is not installed"
+fi
+
+PY=""
+for p in python3 /usr/bin/python3; do "$p" -c "import ezdxf" 2>/dev/null && { PY=$p; break; }; done
+if [ -n "$PY" ]; then
+  "$PY" "$HERE/dxf_readers.py" dxf/*.dxf || fail=1
+else
+  echo "skip DXF reader: python3-ezdxf is not installed"
+fi
+exit $fail
