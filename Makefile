@@ -53,12 +53,14 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBQ4_TESTS=OFF -DBQ4_BENCHMARKS=ON
 	cmake --build build-bench -j $(JOBS)
 
-# Coverage-guided fuzzing of the table engine with clang's libFuzzer, for a
-# bounded time per target (FUZZ_SECONDS). Not part of CI: its findings vary by run.
+# Coverage-guided fuzzing of every file reader with clang's libFuzzer under
+# ASan and UBSan, FUZZ_SECONDS per target, FUZZ_JOBS targets at a time. Not
+# part of the tests (findings vary by run); the tests replay the corpus.
 FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 1
 fuzz: deps
 	@command -v clang++ >/dev/null || { SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; $$SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends clang; }
-	tests/fuzz/run.sh $(FUZZ_SECONDS)
+	FUZZ_JOBS=$(FUZZ_JOBS) JOBS=$(JOBS) tests/fuzz/run.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) build-bench
+	rm -rf $(BUILD) $(TEST_BUILD) build-bench build-fuzz

@@ -1,5 +1,7 @@
 #include "calc/project_file.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "calc/calc_tables.h"
@@ -19,6 +21,9 @@
 namespace {
 
 constexpr std::string_view kFurtherInputs = "FURTHER INPUTS";
+// The last line the writer writes: a file without it was cut short or is
+// older than the mark.
+constexpr std::string_view kEndMark = "END OF PROJECT";
 
 // Whether the file last read held the section kFurtherInputs.
 bool g_furtherInputsRead = false;
@@ -54,27 +59,54 @@ struct FileWriter {
     WriteTextLine(keyword);
     return true;
   }
+  void LayoutEnd() {}
+  void EndMark() { WriteTextLine(kEndMark); }
 };
 
 // Reads the fields in file order. Once the file has ended or a fault was
-// found every further field is left as it is.
+// found every further field is left as it is. A file may end only where an
+// older layout ended (after the document list, after the unnamed tail, after
+// the further inputs); one that ends anywhere else was cut short.
 struct FileReader {
   static constexpr bool reading = true;
   explicit FileReader(TLineCursor& cursor) : in(cursor) {}
   TLineCursor& in;
+  bool ended = false;         // the file ended, where a layout may end or not
+  bool cut = false;           // it ended inside the layout
+  std::string part;     // the part being read, for the message
 
-  bool Live() const { return !in.AtEnd() && !in.Damaged(); }
+  bool Live() const { return !ended && !in.Damaged(); }
+  // True when the next field is there to read; at the end of the file
+  // records that the file was cut inside the layout.
+  bool Next() {
+    if (!Live()) return false;
+    if (in.AtEnd()) {
+      ended = cut = true;
+      return false;
+    }
+    return true;
+  }
   void Lit(std::string_view text) {
-    if (Live()) in.Keyword(text);
+    if (!Next()) return;
+    if (text.rfind("ABSCHNITT", 0) != 0) part = "section \"" + std::string(text) + "\"";
+    in.Keyword(text);
   }
   void I(Word& n) {
-    if (Live()) in.Word16(n);
+    if (Next()) in.Word16(n);
   }
   void I(std::int32_t& n) {
-    if (Live()) in.Int(n);
+    if (Next()) in.Int(n);
   }
+  // No input of a joint comes near 1e100; a larger number is a damaged line
+  // that would overflow the calculation.
   void F(Extended& x) {
-    if (Live()) in.Float(x);
+    Extended v = x;
+    if (!Next() || !in.Float(v)) return;
+    if (std::fabs(v) > 1e100L) {
+      in.Fault("number out of range, found \"" + FileFloatText(v) + "\"");
+      return;
+    }
+    x = v;
   }
   void ZeroLine() {
     Extended ignored = 0;
@@ -82,31 +114,50 @@ struct FileReader {
   }
   template <typename S>
   void T(S& s) {
-    if (Live()) in.Text(s);
+    if (Next()) in.Text(s);
   }
   void C(Byte& b) {
-    if (Live()) in.Char(b);
+    if (Next()) in.Char(b);
   }
   void Count(Word& n, int max) {
     Word v = n;
-    if (!Live() || !in.Word16(v)) return;
+    if (!Next() || !in.Word16(v)) return;
     if (v > max) {
       in.Fault("count " + std::to_string(v) + " above " + std::to_string(max));
       return;
     }
     n = v;
   }
+  // The two sections read themselves; false without a fault means the file
+  // ended inside them.
   void ChangesSection() {
-    if (Live()) ReadChangesSection(in);
+    if (!Next()) return;
+    part = "section \"CHANGES\"";
+    if (!ReadChangesSection(in) && !in.Damaged()) ended = cut = true;
   }
   void DocumentsSection() {
-    if (Live()) ReadDocumentsSection(in);
+    if (!Next()) return;
+    part = "section \"documents\"";
+    if (!ReadDocumentsSection(in) && !in.Damaged()) ended = cut = true;
+    if (Live()) part = "the unnamed tail after \"documents\"";
+  }
+  // Where an older layout ended: nothing but blank lines may follow.
+  void LayoutEnd() {
+    if (Live() && in.RestIsBlank()) ended = true;
   }
   bool Optional(std::string_view keyword) {
-    if (!Live() || in.RestIsBlank()) return false;
+    LayoutEnd();
+    if (!Live()) return false;
     Lit(keyword);
     return !in.Damaged();
   }
+  // After the further inputs: the end mark, or the end of an unmarked file.
+  void EndMark() {
+    LayoutEnd();
+    if (!Live()) return;
+    marked = in.Keyword(kEndMark);
+  }
+  bool marked = false;  // the file holds the end mark
 };
 
 // Every stored field in file order; the writer and the reader both run
@@ -237,6 +288,7 @@ void ProjectFields(IO& io) {
 
   io.ChangesSection();
   io.DocumentsSection();
+  io.LayoutEnd();  // older files end here
 
   // The unnamed tail.
   io.T(DrawingNumber);
@@ -324,9 +376,11 @@ void ProjectFields(IO& io) {
   }
   io.T(l.EnduranceMaterial);
   io.T(s.BoltText);
+  io.EndMark();
 }
 
-// Everything a project load replaces, so that a failed load can put it back.
+// Everything a project load replaces or resets (the inputs and the results
+// of the last calculation), so that a failed load can put it back.
 struct ProjectState {
   SCHRAUBTYPE schraube = Schraube;
   GEWINDE_Record gewinde = Gewinde;
@@ -343,11 +397,17 @@ struct ProjectState {
   MAT_BOLT_Record matBolt = MatBolt;
   MUTTERMATTYPE matMutter = MatMutter;
   TEMPERATURTYPE temperatur = Temperatur;
+  CALCAUXTYPE calcAux = CalcAux;
+  STRESSTYPE stress = Stress;
+  VDIENGAGETYPE vdiEngage = VdiEngage;
+  SAFETYTYPE safety = Safety;
+  Extended mEngaged = MEngaged, mGeo = MGeo;
   Extended fase = Fase;
   ANZIEH_Record anzieh = Anzieh;
   int printMacro = PrintMacroSelection;
   decltype(Changes) changes = Changes;
   Word changeCount = ChangeCount;
+  Word changeIndexStyle = ChangeIndexStyle;
   ShortString<15> replacementFor = ReplacementFor, replacedBy = ReplacedBy;
   ShortString<10> dates[8] = {ComplDate, ComplName, CheckDate, CheckName,
                               StandDate, StandName, Row4Date, Row4Name};
@@ -357,6 +417,7 @@ struct ProjectState {
   ShortString<25> drawingName = DrawingName;
   ShortString<30> drawingName2 = DrawingName2;
   decltype(Documents) documents = Documents;
+  Word documentCount = DocumentCount;
 
   void Restore() const {
     Schraube = schraube;
@@ -374,11 +435,18 @@ struct ProjectState {
     MatBolt = matBolt;
     MatMutter = matMutter;
     Temperatur = temperatur;
+    CalcAux = calcAux;
+    Stress = stress;
+    VdiEngage = vdiEngage;
+    Safety = safety;
+    MEngaged = mEngaged;
+    MGeo = mGeo;
     Fase = fase;
     Anzieh = anzieh;
     PrintMacroSelection = printMacro;
     Changes = changes;
     ChangeCount = changeCount;
+    ChangeIndexStyle = changeIndexStyle;
     ReplacementFor = replacementFor;
     ReplacedBy = replacedBy;
     ComplDate = dates[0];
@@ -395,6 +463,7 @@ struct ProjectState {
     DrawingName = drawingName;
     DrawingName2 = drawingName2;
     Documents = documents;
+    DocumentCount = documentCount;
   }
 };
 
@@ -496,23 +565,95 @@ void WriteCalcFile(std::string_view fileName) {
   RestoreCursor();
 }
 
-bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
+namespace {
+
+// Lines of a project file; lastLineEnded is false when the data ended
+// inside a line (a file cut short, unless it carries the end mark).
+bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::string& error) {
   std::size_t first = 0;
   while (first < lines.size() && TrimRightText(lines[first]) != "SCHRAUBE") ++first;
   if (first == lines.size()) {
     error = "no section SCHRAUBE: not a project file";
     return false;
   }
-  lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
+  const std::size_t count = lines.size();
   const ProjectState before;
   ResetProjectInputs();
   g_furtherInputsRead = false;
   TLineCursor cursor(std::move(lines));
+  // The header lines are passed over, so that faults name the file's own line numbers.
+  for (std::string header; cursor.LineNo() < first;) cursor.Text(header);
   FileReader in(cursor);
   ProjectFields(in);
   if (cursor.Damaged()) {
     error = "damaged project file, " + cursor.FaultText();
-    before.Restore();
+  } else if (in.cut) {
+    error = "damaged project file: it ends after line " + std::to_string(count) + " inside " + in.part +
+            " (cut short?)";
+  } else if (!lastLineEnded && !in.marked) {
+    error = "damaged project file: line " + std::to_string(count) + " has no line end (cut short?)";
+  } else {
+    return true;
+  }
+  before.Restore();
+  return false;
+}
+
+// What is wrong with data that is no 8-bit text with LF or CR LF line ends;
+// empty when nothing is.
+std::string EncodingFault(std::string_view data) {
+  const auto bom = [&](std::string_view mark) { return data.substr(0, mark.size()) == mark; };
+  if (bom("\xFF\xFE") || bom("\xFE\xFF"))
+    return "the file is in UTF-16 (Unicode); a project file is 8-bit text (code page 437)";
+  // UTF-16 without a byte order mark: every other byte of the text is 0.
+  const std::size_t probe = std::min<std::size_t>(data.size(), 64);
+  std::size_t evenZero = 0, oddZero = 0;
+  for (std::size_t i = 0; i < probe; ++i)
+    if (data[i] == '\0') ++(i % 2 ? oddZero : evenZero);
+  if (probe >= 8 && (evenZero * 2 >= probe - 1 || oddZero * 2 >= probe - 1) && evenZero != oddZero)
+    return "the file is in UTF-16 (Unicode); a project file is 8-bit text (code page 437)";
+  if (!data.empty() && data.find_first_not_of('\0') == std::string_view::npos)
+    return "the file holds nothing but NUL bytes";
+  if (data.find('\n') == std::string_view::npos && data.find('\r') != std::string_view::npos)
+    return "its lines end in CR alone; a project file has CR LF (or LF) line ends";
+  return {};
+}
+
+// The text with control characters shown as \xNN, so that a message never
+// passes raw bytes of a damaged file on to the screen or a terminal.
+std::string Printable(std::string_view text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
+  return ReadProjectLines(std::move(lines), true, error);
+}
+
+bool ReadCalcText(std::string_view data, std::string& error) {
+  std::string fault = EncodingFault(data);
+  if (!fault.empty()) {
+    error = "not a readable project file: " + fault;
+    return false;
+  }
+  // A DOS end-of-file byte after the last line is no part of it.
+  while (!data.empty() && data.back() == '\x1A') data.remove_suffix(1);
+  const bool ended = data.empty() || data.back() == '\n';
+  if (!ReadProjectLines(SplitTextLines(data), ended, error)) {
+    error = Printable(error);
     return false;
   }
   return true;
@@ -527,13 +668,12 @@ void ReadCalcFile(std::string_view fileName) {
   } else {
     path = ProjectFilePath(fileName);
   }
-  std::vector<std::string> lines;
-  std::string error;
-  if (!LoadTextLines(path, lines, error)) {
+  std::string data, error;
+  if (!LoadTextBytes(path, data, error)) {
     ReportLoadFailure(error);
     return;
   }
-  if (!ReadCalcLines(std::move(lines), error)) {
+  if (!ReadCalcText(data, error)) {
     ReportLoadFailure(path + ": " + error);
     return;
   }

@@ -20,14 +20,21 @@ void WriteCalcFile(std::string_view fileName);
 // the project extension) or an empty name (open dialog). Loads the joint,
 // sets CurrentDir and CurrentFileName, refreshes the table rows and
 // recalculates. A file that cannot be read or is damaged is reported, sets
-// AbortFlag and leaves the joint as it was. A file that ends early (older
-// files) leaves the fields it does not hold at their defaults.
+// AbortFlag and leaves the joint as it was. Files of the older layouts,
+// which end after the document list, after the unnamed tail or after the
+// further inputs, leave the fields they do not hold at their defaults; a
+// file that ends anywhere else, or inside its last line, was cut short and
+// is damaged. The writer ends every file with a mark line.
 void ReadCalcFile(std::string_view fileName);
 
 // Loads the joint from the lines of a project file (no recalculation, no
 // table refresh). False with the reason in error when the lines are not a
 // readable project; the joint is then unchanged.
 bool ReadCalcLines(std::vector<std::string> lines, std::string& error);
+// The same on the bytes of a project file; also refuses data that is no
+// 8-bit text with LF or CR LF line ends (UTF-16, CR alone, NUL bytes only).
+// The reason given holds no control characters of the file.
+bool ReadCalcText(std::string_view data, std::string& error);
 
 // The full name that a project name stands for: a name with "." as it is,
 // otherwise CurrentDir + name + "." + InputFileExt.

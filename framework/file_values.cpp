@@ -58,9 +58,8 @@ bool ParseFileInt(std::string_view text, long long& n) {
   return true;
 }
 
-bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error,
-                   std::size_t maxBytes) {
-  lines.clear();
+bool LoadTextBytes(const std::string& path, std::string& data, std::string& error, std::size_t maxBytes) {
+  data.clear();
   const std::string found = FindExistingFile(path);
   std::error_code ec;
   if (std::filesystem::is_directory(found, ec)) {
@@ -72,7 +71,6 @@ bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std
     error = "file " + path + " not found or no access !";
     return false;
   }
-  std::string data;
   char buf[8192];
   std::size_t n = 0;
   bool tooLarge = false;
@@ -93,6 +91,14 @@ bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std
     error = "file " + path + " is too large for a project file";
     return false;
   }
+  return true;
+}
+
+bool LoadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error,
+                   std::size_t maxBytes) {
+  lines.clear();
+  std::string data;
+  if (!LoadTextBytes(path, data, error, maxBytes)) return false;
   lines = SplitTextLines(data);
   return true;
 }

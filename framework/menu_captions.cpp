@@ -170,7 +170,7 @@ bool ReadMenuCaptionFile(const std::string& fileName, MenuCaptionTable& table, s
     error = "file " + fileName + " not found or no access !";
     return false;
   }
-  MenuCaptionTable read{};
+  MenuCaptionTable read;  // every string starts empty
   int row = 0;
   int lineNo = 0;
   for (std::string line; std::getline(in, line);) {

@@ -1,5 +1,6 @@
 #include "framework/picture_list.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -103,8 +104,9 @@ bool LoadPictureList(const std::string& file, TPictureList& list) {
     list.Lines.clear();
     return false;
   }
-  // A DOS end-of-file mark is no line.
-  if (!list.Lines.empty() && list.Lines.back() == "\x1A") list.Lines.pop_back();
+  // A DOS end-of-file mark ends the list: neither it nor what follows it is
+  // a line (kept, a second mark would vanish on the next rewrite).
+  list.Lines.erase(std::find(list.Lines.begin(), list.Lines.end(), "\x1A"), list.Lines.end());
   ParseEntries(list);
   return true;
 }

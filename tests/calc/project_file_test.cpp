@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -259,8 +260,10 @@ TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {
     ASSERT_EQ(AbortFlag, 0) << entry.path();
     WriteCalcFile(Path("again.bq4"));
     const std::string again = ReadBytes(Path("again.bq4"));
-    // The header block above "SCHRAUBE" holds the program's and user's header lines.
-    EXPECT_EQ(again.substr(again.find("\r\nSCHRAUBE\r\n")), original.substr(original.find("\r\nSCHRAUBE\r\n")))
+    // The header block above "SCHRAUBE" holds the program's and user's header
+    // lines; the samples are older than the end mark.
+    EXPECT_EQ(again.substr(again.find("\r\nSCHRAUBE\r\n")),
+              original.substr(original.find("\r\nSCHRAUBE\r\n")) + "END OF PROJECT\r\n")
         << entry.path();
   }
   EXPECT_GE(samples, 6);
@@ -367,13 +370,6 @@ TEST_F(ProjectFileTest, OlderShortFilesKeepDefaultsForWhatTheyDoNotHold) {
   EXPECT_EQ(Mutter.dNut, 0);
   EXPECT_EQ(DrawingNumber.str(), "");
   EXPECT_EQ(MatBolt.Rm, 1200);
-  // A file that ends inside the named sections still reads.
-  auto early = Lines(ReadBytes(Path("full.bq4")));
-  const auto gewinde = std::find(early.begin(), early.end(), "GEWINDE") - early.begin();
-  early.resize(static_cast<std::size_t>(gewinde) + 2);
-  ASSERT_TRUE(ReadCalcLines(early, error)) << error;
-  EXPECT_EQ(Gewinde.d, 12);
-  EXPECT_EQ(Gewinde.P, 1.75L);  // not reached: the default
 }
 
 TEST_F(ProjectFileTest, DamagedFilesAreRefusedAndLeaveTheJointAsItWas) {
@@ -402,6 +398,97 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedAndLeaveTheJointAsItWas) {
   expectRefused(withLine("LAST", 1, "-1"), "negative code");
   expectRefused(withLine("VERBINDUNG", 0, "VERBINDUNX"), "wrong keyword");
   expectRefused(withLine("CHANGES", 1, "26"), "26 changes");
+  // Cut short: inside the named sections, the changes, the documents, the
+  // tail, the further inputs, and inside the end mark.
+  for (std::string_view after : {"GEWINDE", "CHANGES", "documents", "clamp.plates (description)",
+                                 "FURTHER INPUTS"}) {
+    auto lines = good;
+    lines.resize(static_cast<std::size_t>(std::find(lines.begin(), lines.end(), after) - lines.begin()) + 2);
+    expectRefused(lines, "cut after " + std::string(after));
+  }
+  expectRefused(withLine("END OF PROJECT", 0, "END OF PRO"), "cut inside the mark");
+}
+
+// Damaged files given to the batch report: each is refused with a message
+// that names the file and says what is wrong in printable text, and the joint
+// loaded before, with its results, stays as it was.
+TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  const std::string samples = std::string(BQ4_SOURCE_DIR) + "/data/samples/";
+  FillUnusualJoint(2, 2);
+  WriteCalcFile(Path("marked.bq4"));
+  struct Case {
+    std::string name, bytes, says;
+  };
+  std::vector<Case> cases;
+  for (const std::string sample : {"null", "hot", "eccentric", "own_nut", "tapped_static", "vdi1986"}) {
+    const std::string bytes = ReadBytes(samples + sample + ".bq4");
+    for (int percent = 10; percent <= 90; percent += 10)
+      cases.push_back({sample + " cut at " + std::to_string(percent) + " %",
+                       bytes.substr(0, bytes.size() * static_cast<std::size_t>(percent) / 100),
+                       percent == 10 ? "project file" : "damaged"});
+  }
+  const std::string marked = ReadBytes(Path("marked.bq4"));
+  cases.push_back({"marked file cut inside the mark", marked.substr(0, marked.size() - 5), "damaged"});
+  const std::string null = ReadBytes(samples + "null.bq4");
+  auto replaced = [&](std::string_view after, int offset, std::string_view value) {
+    auto lines = Lines(null);
+    const auto at = std::find(lines.begin(), lines.end(), after) - lines.begin();
+    lines[static_cast<std::size_t>(at + offset)] = value;
+    std::string bytes;
+    for (const auto& l : lines) bytes += l + "\r\n";
+    return bytes;
+  };
+  std::string crOnly = null, utf16 = "\xFF\xFE", utf16Bare, zeroTail = null;
+  crOnly.erase(std::remove(crOnly.begin(), crOnly.end(), '\n'), crOnly.end());
+  for (char c : null) utf16 += std::string{c, '\0'}, utf16Bare += std::string{c, '\0'};
+  std::fill(zeroTail.begin() + static_cast<std::ptrdiff_t>(null.size() / 2), zeroTail.end(), '\0');
+  cases.push_back({"CR-only line ends", crOnly, "CR alone"});
+  cases.push_back({"UTF-16 with byte order mark", utf16, "UTF-16"});
+  cases.push_back({"UTF-16 without byte order mark", utf16Bare, "UTF-16"});
+  cases.push_back({"NUL bytes only", std::string(4096, '\0'), "NUL bytes"});
+  cases.push_back({"second half NUL bytes", zeroTail, "damaged"});
+  cases.push_back({"NUL bytes in a number", replaced("LAST", 3, std::string("12\0\x1B[31m", 8)), "\\x00"});
+  cases.push_back({"10 MB", null + std::string(10 << 20, 'x'), "too large"});
+  cases.push_back({"huge number", replaced("LAST", 3, "1e4000"), "out of range"});
+  cases.push_back({"number beyond any range", replaced("LAST", 3, "1e99999"), "number expected"});
+  cases.push_back({"huge whole number", replaced("LAST", 1, "99999999999"), "whole number"});
+  cases.push_back({"NaN text", replaced("LAST", 3, "nan"), "number expected"});
+  cases.push_back({"negative plate count", replaced("KLEMMSTUECKE", 1, "-1"), "0..65535"});
+  ASSERT_GE(cases.size(), 50u);
+
+  ReadCalcFile(samples + "null.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string name = CurrentFileName, dir = CurrentDir;
+  // The joint's inputs as the writer puts them (below the dated header).
+  auto joint = [&] {
+    WriteCalcFile(Path("joint.bq4"));
+    CurrentFileName = name;
+    CurrentDir = dir;
+    const std::string bytes = ReadBytes(Path("joint.bq4"));
+    return bytes.substr(bytes.find("\r\nSCHRAUBE\r\n"));
+  };
+  const std::string before = joint();
+  const SAFETYTYPE safety = Safety;
+  const STRESSTYPE stress = Stress;
+  for (const Case& c : cases) {
+    WriteBytes(Path("x.bq4"), c.bytes);
+    AbortFlag = 0;
+    ReadCalcFile(Path("x.bq4"));
+    EXPECT_EQ(AbortFlag, 1) << c.name;
+    const std::string& error = LastFileErrorText();
+    EXPECT_NE(error.find(Path("x.bq4")), std::string::npos) << c.name << ": " << error;
+    EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": " << error;
+    EXPECT_TRUE(std::all_of(error.begin(), error.end(), [](unsigned char ch) { return ch >= 0x20 && ch != 0x7F; }))
+        << c.name << ": " << error;
+    EXPECT_EQ(CurrentFileName, name) << c.name;
+    EXPECT_EQ(CurrentDir, dir) << c.name;
+    EXPECT_EQ(Safety.SF, safety.SF) << c.name;
+    EXPECT_EQ(Safety.SG, safety.SG) << c.name;
+    EXPECT_EQ(Stress.tauB, stress.tauB) << c.name;
+    EXPECT_EQ(joint(), before) << c.name;
+  }
 }
 
 TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {

@@ -91,7 +91,8 @@ TEST_F(PictureListTest, MissingFileIsNoList) {
 }
 
 TEST_F(PictureListTest, EntriesShowNameInEightColumnsAndTheDescription) {
-  WriteBytes(file_, "\"joint\",\"Joint\"\n\"averylongname\",\"Long\"\r\n\x1A");
+  // Nothing from a DOS end-of-file mark on is a line.
+  WriteBytes(file_, "\"joint\",\"Joint\"\n\"averylongname\",\"Long\"\r\n\x1A\r\n\"after\",\"the mark\"\r\n\x1A");
   TPictureList list = Load();
   ASSERT_EQ(list.Count(), 2);
   FillPictureItemTexts(list);

@@ -1,9 +1,9 @@
 // libFuzzer target: open a table from arbitrary bytes and read every field
 // of every record, moving forwards and backwards.
-#include "fuzz_common.h"
+#include "engine_start.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzStart();
+  EngineFuzzStart();
   std::string path = FuzzFile("fuzz.dbf", data, size);
   Use(path + " EXCLUSIVE");
   if (SelectedWorkArea()) {

@@ -1,12 +1,12 @@
 // libFuzzer target: compile arbitrary expression texts and evaluate those
 // that compile against a record.
-#include "fuzz_common.h"
+#include "engine_start.h"
 
 #include "dbf/dbf_file.h"
 #include "dbf/expressions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzStart();
+  EngineFuzzStart();
   static std::string table;
   if (table.empty()) {
     table = platform::ProcessTempDir() + "/fuzzexpr.dbf";

@@ -1,43 +1,61 @@
-// Shared start of the table engine's libFuzzer targets: defaults, errors
-// stored instead of ending the run, and a scratch file for the input.
+// Shared start of the fuzz targets: a headless application, batch mode (no
+// dialog waits for an answer), a private configuration directory, the
+// modules at their defaults, and files in the process's temporary folder.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <string_view>
 
-#include "dbf/errors.h"
-#include "dbf/dbf_file.h"
-#include "dbf/expressions.h"
-#include "dbf/index_keys.h"
-#include "dbf/locks.h"
-#include "dbf/ndx_index.h"
-#include "dbf/record_cache.h"
-#include "dbf/runtime.h"
-#include "dbf/work_areas.h"
-#include "framework/clock.h"
 #include "framework/globals.h"
+#include "framework/init.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
+// Once per process: the application object and batch mode. Every input:
+// the framework back at its defaults; the targets of the layers above start
+// their own modules after this.
 inline void FuzzStart() {
-  InitGlobals();
-  InitClock();
-  InitDbfErrors();
-  InitDbfRuntime();
-  InitDbfFile();
-  InitWorkAreas();
-  InitDbfLocks();
-  InitRecordCache();
-  InitIndexKeys();
-  InitExpressions();
-  InitNdxIndex();
-  SetErrorDispatch(false);
+  static const bool started = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::string config = platform::ProcessTempDir() + "/config";
+    setenv("BQ4_CONFIG_DIR", config.c_str(), 1);
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: the process ends without tearing Qt down after
+    // modules whose statics are gone already.
+    static auto* app = new platform::ApplicationScope(argc, argv);
+    (void)app;
+    platform::SetBatchMode(true);
+    return true;
+  }();
+  (void)started;
+  InitFrameworkModules();
+  TraceMessagesOn = 0;
+  HorizontalPixels = 640;
+  VerticalPixels = 480;
+  TempDir = platform::ProcessTempDir();
+  PltDir = platform::ProcessTempDir() + "/";
+}
+
+inline std::string FuzzPath(const std::string& name) { return platform::ProcessTempDir() + "/" + name; }
+
+// Writes the bytes to path (replacing it) and returns path.
+inline std::string WriteFuzzFile(const std::string& path, const void* data, std::size_t size) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return path;
 }
 
 inline std::string FuzzFile(const char* name, const std::uint8_t* data, std::size_t size) {
-  std::string path = platform::ProcessTempDir() + "/" + name;
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                 static_cast<std::streamsize>(size));
-  return path;
+  return WriteFuzzFile(FuzzPath(name), data, size);
+}
+
+inline std::string_view FuzzText(const std::uint8_t* data, std::size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
 }

@@ -1,12 +1,16 @@
 // libFuzzer target: attach an index file made of arbitrary bytes to a
 // small table and search and move through it.
-#include "fuzz_common.h"
+#include "engine_start.h"
+
+#include <cstdio>
 
 #include "dbf/dbf_file.h"
+#include "dbf/index_keys.h"
 #include "dbf/ndx_index.h"
+#include "dbf/record_cache.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzStart();
+  EngineFuzzStart();
   static std::string table;
   if (table.empty()) {
     table = platform::ProcessTempDir() + "/fuzzidx.dbf";
@@ -24,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CloseAll();
   }
-  std::string path = FuzzFile("fuzz.ndx", data, size);
+  // Each input in a fresh file: an index the engine refused must not stand
+  // in for the next input under the same name.
+  static unsigned serial = 0;
+  std::string path = FuzzFile(("fuzz" + std::to_string(++serial) + ".ndx").c_str(), data, size);
   Use(table + " EXCLUSIVE");
   if (Set_Index_To(path, 1)) {
     Find("K5");
@@ -37,5 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Append();
   }
   CloseAll();
+  std::remove(path.c_str());
   return 0;
 }

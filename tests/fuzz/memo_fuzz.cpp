@@ -2,19 +2,16 @@
 // the rest is the memo file beside a small table whose records point at
 // blocks 1 to 8. Every memo is read as lines, as text and as a BLOB, then a
 // memo is added and the file packed.
-#include <cstddef>
+#include "engine_start.h"
+
 #include <algorithm>
-#include <cstdint>
-#include <string>
 
 #include "dbf/blob_streams.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
-#include "dbf/init.h"
 #include "dbf/memo.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
-#include "framework/init.h"
 #include "platform/binary_file.h"
 #include "platform/os.h"
 
@@ -76,17 +73,10 @@ void CreateTables() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static bool started = [] {
-    InitFrameworkModules();
-    InitDbfModules();
-    SetErrorDispatch(false);
-    CreateTables();
-    return true;
-  }();
-  (void)started;
+  EngineFuzzStart();
+  static const bool created = (CreateTables(), true);
+  (void)created;
   if (size < 1) return 0;
-  InitDbfModules();
-  SetErrorDispatch(false);
   std::uint8_t kind = kKinds[data[0] % 4];
   std::string table = TableFor(kind);
   WriteWhole(table, Tables[data[0] % 4].data(), Tables[data[0] % 4].size());

@@ -1,0 +1,51 @@
+#!/bin/bash
+# Damaged project files in the batch report: each exits 1 with a message on
+# stderr that names the file in printable text, and writes no report.
+# usage damaged_projects.sh <wbq4> <tests/data dir> <build dir>
+set -u
+WBQ4=$1
+BUILD=$3
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+export QT_QPA_PLATFORM=offscreen
+export BQ4_CONFIG_DIR=$WORK/config
+fail=0
+good=$BUILD/data/samples/null.bq4
+size=$(stat -c %s "$good")
+
+refused() {  # description; the damaged file is x.bq4
+  rm -f x.txt
+  "$WBQ4" x.bq4 /I > /dev/null 2> err.txt
+  local code=$?
+  if [ $code -ne 1 ]; then echo "FAIL $1: exit $code"; fail=1
+  elif ! grep -q "x.bq4" err.txt; then echo "FAIL $1: file not named"; fail=1
+  elif LC_ALL=C grep -q '[[:cntrl:]]' err.txt; then echo "FAIL $1: control bytes on stderr"; fail=1
+  elif [ -e x.txt ]; then echo "FAIL $1: report written"; fail=1
+  else echo "ok   $1: $(head -c 160 err.txt | tr '\n' ' ')"; fi
+}
+
+for percent in 10 20 30 40 50 60 70 75 80 90; do
+  head -c $((size * percent / 100)) "$good" > x.bq4
+  refused "cut at $percent %"
+done
+tr -d '\n' < "$good" > x.bq4
+refused "CR-only line ends"
+iconv -f CP437 -t UTF-16 "$good" > x.bq4
+refused "UTF-16"
+head -c 4096 /dev/zero > x.bq4
+refused "NUL bytes only"
+{ head -c $((size / 2)) "$good"; head -c $((size / 2)) /dev/zero; } > x.bq4
+refused "second half NUL bytes"
+{ cat "$good"; head -c 10485760 /dev/zero | tr '\0' 'x'; } > x.bq4
+refused "10 MB"
+# A value line after "LAST" replaced: line 3 is a float, the count after
+# "KLEMMSTUECKE" a word.
+after() { awk -v key="$1" -v n="$2" -v v="$3" '{ sub(/\r$/, "") } found && --left == 0 { $0 = v }
+  $0 == key { found = 1; left = n } { printf "%s\r\n", $0 }' "$good" > x.bq4; }
+after LAST 3 1e4000; refused "huge number"
+after LAST 3 nan; refused "NaN text"
+after KLEMMSTUECKE 1 -1; refused "negative plate count"
+after LAST 3 $'12\x1b[31m'; refused "escape sequence in a number"
+
+exit $fail

@@ -1,0 +1,15 @@
+// libFuzzer target: arbitrary bytes played as an HP-GL picture; the display
+// list it records is then replayed onto a canvas.
+#include "fuzz_common.h"
+
+#include "framework/display_list.h"
+#include "framework/hpgl.h"
+#include "null_canvas.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzStart();
+  InitDisplayList();
+  PlayHpglText(std::string(FuzzText(data, size)));
+  ReplayOnto(*CreateDisplayList());
+  return 0;
+}

@@ -1,0 +1,49 @@
+// libFuzzer target of the project file reader: any bytes as a project file.
+// A refused file leaves the joint as it was and is described in printable
+// text; a file that was read holds counts the records can take, and the
+// joint written back reads again and is written the same.
+#include "fuzz_common.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "calc/init.h"
+#include "calc/joint_records.h"
+#include "calc/project_file.h"
+#include "framework/message_box.h"
+
+namespace {
+
+// The joint as the writer puts it, below the dated header.
+std::string WrittenJoint() {
+  const std::string path = FuzzPath("fuzz_joint.bq4");
+  WriteCalcFile(path);
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t at = bytes.find("\r\nSCHRAUBE\r\n");
+  return at == std::string::npos ? std::string() : bytes.substr(at);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzStart();
+  InitCalcModules();
+  ConfirmOverwriteOn = 0;
+  Last.FAmax = 777;  // marks of the joint before the load
+  Schraube.l = 12.5L;
+  std::string error;
+  if (!ReadCalcText(FuzzText(data, size), error)) {
+    const bool printable =
+        std::all_of(error.begin(), error.end(), [](unsigned char c) { return c >= 0x20 && c != 0x7F; });
+    if (error.empty() || !printable || Last.FAmax != 777 || Schraube.l != 12.5L) __builtin_trap();
+    return 0;
+  }
+  if (Klemmstuecke.nPlates > kMaxPlates || Schraube.nSections > kMaxBoltSections) __builtin_trap();
+  const std::string first = WrittenJoint();
+  InitCalcModules();
+  if (first.empty() || !ReadCalcText(first, error)) __builtin_trap();
+  if (WrittenJoint() != first) __builtin_trap();
+  return 0;
+}
