@@ -328,10 +328,6 @@ TEST_F(CalcTablesTest, MissingTemperatureTableIsAMessageAndTheFallbackNeverOne) 
   EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
 }
 
-}  // namespace
-
-namespace {
-
 // ISO 898-1 gives no values above 300 °C: between 300 and 400 °C the lookup
 // must not interpolate towards the empty 400 °C column.
 TEST_F(CalcTablesTest, TemperatureWithoutTableValueTakesTheFallbackWithAMessage) {
@@ -341,10 +337,6 @@ TEST_F(CalcTablesTest, TemperatureWithoutTableValueTakesTheFallbackWithAMessage)
   EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
   EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(CalcTablesTest, PickListsChooseTheTableFirst) {
   std::vector<std::string> shown;

@@ -77,14 +77,6 @@ TEST_F(PreloadTest, GivenPreloadAtYieldGivesFullUtilisation) {
   EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
 }
 
-TEST_F(PreloadTest, ZeroUtilisationStops) {
-  SetUpTappedM12Joint();
-  Montage.nu = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Fatal  : n\x81 Rp = 0 !"));
-  EXPECT_EQ(CalcFatalFlag, 1);
-}
-
 TEST_F(PreloadTest, BothPreloadFormsAgreeWithoutPrevailingTorque) {
   SetUpTappedM12Joint();
   CalculateJoint();

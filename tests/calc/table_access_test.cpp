@@ -187,10 +187,6 @@ TEST_F(TableAccessTest, DialogAcceptsARowOrCancels) {
   EXPECT_EQ(DbfRecNo(), 5);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(TableAccessTest, ChangedKeyFieldMovesTheRecordInTheKeyOrder) {
   OpenDbfTable("lschraub");
   IndexDbfOn("L", "lschraub");
@@ -203,10 +199,6 @@ TEST_F(TableAccessTest, ChangedKeyFieldMovesTheRecordInTheKeyOrder) {
   DbfFirst();
   EXPECT_EQ(DbfFieldText(1), "2.5");
 }
-
-}  // namespace
-
-namespace {
 
 // The table dialog itself, answered from the dialog script as in a headless run.
 TEST_F(TableAccessTest, TheTableDialogPicksTheRowItStartsOnOrCancels) {
@@ -290,10 +282,6 @@ TEST_F(TableAccessTest, TwoProcessesReadOneTableAtTheSameTime) {
   EXPECT_EQ(DbfRecNo(), 1);
   EXPECT_EQ(AbortFlag, 0);
 }
-
-}  // namespace
-
-namespace {
 
 // The dialog shown on another table takes the one dataset: this layer then
 // holds no table and reads nothing, never the other table's rows.

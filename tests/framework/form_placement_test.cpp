@@ -28,7 +28,7 @@ TEST_F(FormPlacementTest, LargerFormSitsAtTheMainWindowsLeftEdge) {
   EXPECT_EQ(r.top, 50);
 }
 
-TEST_F(FormPlacementTest, PictureWindowPlacementAndSystemRoutines) {
+TEST_F(FormPlacementTest, PictureWindowKeepsItsPlaceAndScales) {
   InputWindowScale = 50;
   PicWindowLeft = 7;
   PicWindowTop = 9;
@@ -36,10 +36,6 @@ TEST_F(FormPlacementTest, PictureWindowPlacementAndSystemRoutines) {
   EXPECT_EQ(r.left, 7);
   EXPECT_EQ(r.top, 9);
   EXPECT_EQ(r.width, 200);
-  EXPECT_EQ(GetEnvVar("BQ4_TEST_MODE"), "1");
-  EXPECT_EQ(GetEnvVar("BQ4_SURELY_NOT_SET_ANYWHERE"), "");
-  std::string v = WindowsVersionText();
-  EXPECT_NE(v.find('.'), std::string::npos) << v;
 }
 
 }  // namespace

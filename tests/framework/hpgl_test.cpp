@@ -96,22 +96,18 @@ TEST_F(HpglTest, EncodedPolylines) {
   EXPECT_EQ(CurrentPen, 2);
 }
 
-TEST_F(HpglTest, EmptyAndUnknownInputDrawsNothing) {
+// Empty, unknown or truncated input and an overlong label: no fault, and
+// nothing drawn but what the input holds.
+TEST_F(HpglTest, DamagedInputKeepsWhatWasDrawnAndNothingElse) {
   EXPECT_TRUE(Play("").empty());
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_TRUE(Play("\x1b.I81;;17:XX1,2;99;RO90;IP0,0,1,1;").empty());
   EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(HpglTest, TruncatedFileKeepsWhatWasDrawn) {
   TDisplayList l = Play("SP1;PD400,0,400");
   EXPECT_EQ(l.size(), 2u);
   EXPECT_EQ(AbortFlag, 0);
   InitDisplayList();
   EXPECT_EQ(Play("PU0,0;LBnever ends").size(), 0u);
-}
-
-TEST_F(HpglTest, OverlongLabelIsDroppedAndTheRestReadsAsCommands) {
   std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
   Play(data);
   for (const auto& r : List()) EXPECT_NE(r[0], '6') << r;

@@ -189,10 +189,6 @@ TEST_F(LineIoTest, MissingFileDoesNotOpen) {
   EXPECT_FALSE(TextFileVar.Rewrite());
 }
 
-}  // namespace
-
-namespace {
-
 // Damaged input: arbitrary bytes through every line reader and the number
 // parsers must give values, never a crash or a hang.
 TEST_F(LineIoTest, ArbitraryBytesReadWithoutHarm) {

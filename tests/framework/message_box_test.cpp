@@ -159,10 +159,6 @@ TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
   ShowFileErrorsAsMessages();
   platform::DialogScript script;
@@ -171,10 +167,6 @@ TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
   EXPECT_EQ(AbortFlag, 1);
   SetFileErrorHandler(nullptr);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {
   std::string name = dir + "/out.txt";
