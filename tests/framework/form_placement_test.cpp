@@ -19,13 +19,13 @@ TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLow) {
   EXPECT_EQ(r.height, 360);
   EXPECT_EQ(r.left, 170);
   EXPECT_EQ(r.top, 150);
-}
-
-TEST_F(FormPlacementTest, LargerFormSitsAtTheMainWindowsLeftEdge) {
-  InputWindowScale = 100;
-  FormRect r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
-  EXPECT_EQ(r.left, 10);
-  EXPECT_EQ(r.top, 50);
+  // A larger form sits at the main window's left edge.
+  {
+    InputWindowScale = 100;
+    FormRect r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 50);
+  }
 }
 
 TEST_F(FormPlacementTest, PictureWindowKeepsItsPlaceAndScales) {

@@ -147,7 +147,7 @@ TEST_F(LineIoTest, FileHeaderBlock) {
                                         "\r\nfirst\r\n\r\n\r\n");
 }
 
-TEST_F(LineIoTest, FailedWriteKeepsThePreviousFile) {
+TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAndAMissingFileDoesNotOpen) {
   std::ofstream(Path("keep.cfg"), std::ios::binary) << "old";
   AssignTextFile(TextFileVar, Path("keep.cfg"));
   ASSERT_TRUE(TextFileVar.Rewrite());
@@ -164,6 +164,17 @@ TEST_F(LineIoTest, FailedWriteKeepsThePreviousFile) {
   AbortFlag = 0;
   ReadTextLine(s);
   EXPECT_EQ(AbortFlag, 1);
+  // A missing file does not open.
+  {
+    AssignTextFile(TextFileVar, Path("none.txt"));
+    EXPECT_FALSE(TextFileVar.Reset());
+    std::string s = "x";
+    ReadTextLine(s);
+    EXPECT_EQ(s, "");
+    EXPECT_EQ(AbortFlag, 1);
+    AssignTextFile(TextFileVar, Path("nodir/x.txt"));
+    EXPECT_FALSE(TextFileVar.Rewrite());
+  }
 }
 
 TEST_F(LineIoTest, FullDiskSetsAbortFlag) {
@@ -176,17 +187,6 @@ TEST_F(LineIoTest, FullDiskSetsAbortFlag) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_NE(LastFileErrorText().find("/dev/full"), std::string::npos);
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
-}
-
-TEST_F(LineIoTest, MissingFileDoesNotOpen) {
-  AssignTextFile(TextFileVar, Path("none.txt"));
-  EXPECT_FALSE(TextFileVar.Reset());
-  std::string s = "x";
-  ReadTextLine(s);
-  EXPECT_EQ(s, "");
-  EXPECT_EQ(AbortFlag, 1);
-  AssignTextFile(TextFileVar, Path("nodir/x.txt"));
-  EXPECT_FALSE(TextFileVar.Rewrite());
 }
 
 // Damaged input: arbitrary bytes through every line reader and the number
