@@ -114,6 +114,12 @@ TEST_F(StrengthTest, StandardNutIsNotCheckedForStripping) {
   EXPECT_NE(Safety.SmRmSafe, 42);
 }
 
+// The reference joints reach only strength ratios below 1; from 1 on the factor is constant.
+TEST_F(StrengthTest, StrippingFactorOfTheNutThreadFromRatioOne) {
+  EXPECT_NEAR(D(NutStrippingFactorC3(1)), 0.897, 1e-15);
+  EXPECT_NEAR(D(NutStrippingFactorC3(2)), 0.897, 1e-15);
+}
+
 TEST_F(StrengthTest, EngagedLengthMethods) {
   SetUpTappedM12Joint();
   Fase = 1;
