@@ -20,12 +20,10 @@ TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLow) {
   EXPECT_EQ(r.left, 170);
   EXPECT_EQ(r.top, 150);
   // A larger form sits at the main window's left edge.
-  {
-    InputWindowScale = 100;
-    FormRect r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
-    EXPECT_EQ(r.left, 10);
-    EXPECT_EQ(r.top, 50);
-  }
+  InputWindowScale = 100;
+  r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 50);
 }
 
 TEST_F(FormPlacementTest, PictureWindowKeepsItsPlaceAndScales) {

@@ -159,16 +159,14 @@ TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAndAMissingFileDoesNotOpen) {
   ReadTextLine(s);
   EXPECT_EQ(AbortFlag, 1);
   // A missing file does not open.
-  {
-    AssignTextFile(TextFileVar, Path("none.txt"));
-    EXPECT_FALSE(TextFileVar.Reset());
-    std::string s = "x";
-    ReadTextLine(s);
-    EXPECT_EQ(s, "");
-    EXPECT_EQ(AbortFlag, 1);
-    AssignTextFile(TextFileVar, Path("nodir/x.txt"));
-    EXPECT_FALSE(TextFileVar.Rewrite());
-  }
+  AssignTextFile(TextFileVar, Path("none.txt"));
+  EXPECT_FALSE(TextFileVar.Reset());
+  s = "x";
+  ReadTextLine(s);
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(AbortFlag, 1);
+  AssignTextFile(TextFileVar, Path("nodir/x.txt"));
+  EXPECT_FALSE(TextFileVar.Rewrite());
 }
 
 TEST_F(LineIoTest, FullDiskSetsAbortFlag) {

@@ -19,11 +19,9 @@ TEST(PlatformOs, TempDirIsPrivateAndExists) {
   EXPECT_NE(a, b);
   EXPECT_EQ(fs::path(a).parent_path().string(), dir);
   // The configuration directory follows the environment.
-  {
-    std::string dir = platform::ConfigDirectory();
-    EXPECT_EQ(dir, platform::GetEnvironment("BQ4_CONFIG_DIR"));
-    EXPECT_TRUE(fs::is_directory(dir));
-  }
+  const std::string config = platform::ConfigDirectory();
+  EXPECT_EQ(config, platform::GetEnvironment("BQ4_CONFIG_DIR"));
+  EXPECT_TRUE(fs::is_directory(config));
 }
 
 // A forked child that ends with exit() runs the static destructors, and the
