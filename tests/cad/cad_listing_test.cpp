@@ -28,14 +28,12 @@ TEST_F(CadListingTest, NumbersTakeTheDecimalSignAndTextsKeepTheFields) {
   });
   EXPECT_EQ(lines.at(2), "LINE\t0,000000\t0,000000\t10,000000\t5,000000");
   // Tabs and line breaks in texts do not split fields.
-  {
-    CadState.CadDecimals = 0;
-    const auto lines = Draw([] {
-      CadBeginEntities();
-      CadText("a\tb\nc", 1, 2);
-    });
-    EXPECT_EQ(lines.at(2), "TEXT\t1\t2\ta b c");
-  }
+  CadState.CadDecimals = 0;
+  const auto texts = Draw([] {
+    CadBeginEntities();
+    CadText("a\tb\nc", 1, 2);
+  });
+  EXPECT_EQ(texts.at(2), "TEXT\t1\t2\ta b c");
 }
 
 TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
