@@ -75,9 +75,7 @@ TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 0, 1e-6);
   EXPECT_TRUE(HasText("100"));
   EXPECT_GT(Parsed(gcLine).size(), 20u);
-}
-
-TEST_F(AxisFrameTest, PlaceOfTheXAxisText) {
+  // Place of the x axis text.
   Frame(kCadScreen, 0, 0, 95, 47, 3);
   EXPECT_FALSE(HasText("x [mm]"));
   EXPECT_TRUE(HasText("F [N]"));

@@ -20,13 +20,20 @@ class CadListingTest : public CadTest {
 };
 
 // The golden sample below holds the plain format.
-TEST_F(CadListingTest, NumbersTakeTheConfiguredDecimalSign) {
+TEST_F(CadListingTest, NumbersTakeTheDecimalSignAndTextsKeepTheFields) {
   DecimalCommaMode = 2;
   const auto lines = Draw([] {
     CadBeginEntities();
     CadLine(0, 0, 10, 5);
   });
   EXPECT_EQ(lines.at(2), "LINE\t0,000000\t0,000000\t10,000000\t5,000000");
+  // Tabs and line breaks in texts do not split fields.
+  CadState.CadDecimals = 0;
+  const auto texts = Draw([] {
+    CadBeginEntities();
+    CadText("a\tb\nc", 1, 2);
+  });
+  EXPECT_EQ(texts.at(2), "TEXT\t1\t2\ta b c");
 }
 
 TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
@@ -52,15 +59,6 @@ TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
                        "SECTION ENTITIES", "TEXT\t11.0\t1.0\tMutter",
                        "SOLID\t10.0\t0.0\t11.0\t0.0\t11.0\t1.0\t10.0\t1.0",
                        "INSERT\tB\t5.0\t5.0\t30.0\t1.0\t2.0", "EOF"}));
-}
-
-TEST_F(CadListingTest, TabsAndLineBreaksInTextsDoNotSplitFields) {
-  CadState.CadDecimals = 0;
-  const auto lines = Draw([] {
-    CadBeginEntities();
-    CadText("a\tb\nc", 1, 2);
-  });
-  EXPECT_EQ(lines.at(2), "TEXT\t1\t2\ta b c");
 }
 
 TEST_F(CadListingTest, SampleDrawingMatchesItsGoldenFile) {

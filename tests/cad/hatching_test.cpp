@@ -120,7 +120,7 @@ TEST_F(HatchingTest, MoreThanTenCrossingsOnALineAbortsTheHatch) {
   EXPECT_TRUE(HasMessage("Fatal  : schraff schnittp"));
 }
 
-TEST_F(HatchingTest, FiftyOneVerticesAreRefused) {
+TEST_F(HatchingTest, FiftyOneVerticesAreRefusedAndFiftyAreClosedInTheSpareEntry) {
   SetHatchMode(0);
   const auto es = Listing([] {
     HatchBegin();
@@ -132,16 +132,13 @@ TEST_F(HatchingTest, FiftyOneVerticesAreRefused) {
   EXPECT_TRUE(HasMessage("Fatal  : n schraff !"));
   EXPECT_EQ(Count(es, "LINE"), 0);
   EXPECT_EQ(AbortFlag, 0);  // the drawing goes on
-}
-
-TEST_F(HatchingTest, FiftyOpenVerticesAreClosedInTheSpareEntry) {
-  SetHatchMode(0);
-  const auto es = Listing([] {
+  // Fifty open vertices are closed in the spare entry.
+  const auto open = Listing([] {
     HatchBegin();
     for (int i = 0; i < 50; ++i) HatchAddPoint(std::cos(i * 0.12) * 10, std::sin(i * 0.12) * 10);
     HatchPolygon(0, 0, 0);
   });
-  EXPECT_EQ(Count(es, "LINE"), 50);  // 49 edges plus the closing one
+  EXPECT_EQ(Count(open, "LINE"), 50);  // 49 edges plus the closing one
 }
 
 TEST_F(HatchingTest, VertexTouchAndParallelEdgeGiveNoCrossing) {

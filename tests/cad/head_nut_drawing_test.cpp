@@ -161,9 +161,7 @@ TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
   EXPECT_NEAR(recessTop(), 8, 1e-5);
   Sondkopf.di = 18;  // under the corner of radius 3 about (7, 5): ends on its arc
   EXPECT_NEAR(recessTop(), 5 + std::sqrt(9.0 - 4.0), 1e-5);
-}
-
-TEST_F(HeadNutDrawingTest, FlangeDrawerRefusesOtherCodes) {
+  // The flange drawer refuses other codes.
   const auto es = Listing([] { DrawFlangeHeadOrNut(1, true, 0, 0, 1, 7); });
   EXPECT_TRUE(es.empty());
   EXPECT_EQ(AbortFlag, 1);

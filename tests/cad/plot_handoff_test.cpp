@@ -58,7 +58,7 @@ void DefaultAnswers(platform::DialogScript& s) {
   s.Ok().Ok().Ok();                     // shifts x, y; text ratio
 }
 
-TEST_F(PlotHandoffTest, DefaultAnswersGiveProgramDrawingAndDestination) {
+TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABatchFile) {
   TempDir = "/" + std::string(34, 'x');  // the line comes to exactly 60 characters
   std::string line = "0";
   {
@@ -70,11 +70,9 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveProgramDrawingAndDestination) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(line, "./WVESKART " + TempDir + "/veskart /CHPL");
   EXPECT_EQ(line.size(), 60u);
-}
-
-TEST_F(PlotHandoffTest, LongLineGoesIntoABatchFileNamedWithoutDot) {
-  TempDir = "/" + std::string(35, 'x');  // 61 characters
-  std::string line;
+  // A line one character longer goes into a batch file named without a dot.
+  TempDir = "/" + std::string(35, 'x');
+  line.clear();
   {
     platform::DialogScript script;
     ProgramAnswers(script);

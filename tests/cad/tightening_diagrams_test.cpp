@@ -115,9 +115,7 @@ TEST_F(TighteningTest, PanelModesDifferInTheirRiseAndEmbeddingLines) {
   EXPECT_TRUE(HasTextStartingWith("R FM = "));
   EXPECT_TRUE(HasText("-M12x60-12.9"));
   EXPECT_TRUE(HasText("nue Re = 0.9"));
-}
-
-TEST_F(TighteningTest, PanelLinesThatDependOnTheJoint) {
+  // Lines that depend on the joint.
   Panel(2);
   EXPECT_FALSE(HasTextStartingWith("MA pre= "));
   EXPECT_TRUE(HasTextStartingWith("SD=Sig.AS/Sig.a= "));

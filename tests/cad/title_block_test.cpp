@@ -34,10 +34,15 @@ class TitleBlockTest : public SheetTest {
   }
 };
 
-TEST_F(TitleBlockTest, SheetFlagsSuppressPathAndDate) {
+TEST_F(TitleBlockTest, SheetFlagsSuppressPathAndDateAndAbortDrawsNothing) {
   CadState.CadNoFilePath = 1;
   CadState.CadNoDateTime = 1;
   for (const auto& x : Block()) EXPECT_NE(x.y, 1) << x.text;
+  auto es = Listing([] { DrawHorizontalLines(3, 10, 50, 20, 5); DrawHorizontalLines(0, 0, 0, 1, 1); });
+  ASSERT_EQ(drawing_test::Count(es, "LINE"), 3);
+  EXPECT_DOUBLE_EQ(es[2].v[1], 35);
+  es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
+  EXPECT_TRUE(es.empty());
 }
 
 TEST_F(TitleBlockTest, TheLastEightChangesWithLetterOrNumberIndexes) {
@@ -107,18 +112,6 @@ TEST_F(TitleBlockTest, LogoOnlyOnTheScreenWithItsBlockFile) {
   CadState.CadNoLogo = 1;
   EXPECT_EQ(screenRecords(), without);
 }
-
-TEST_F(TitleBlockTest, HorizontalLinesAndAbort) {
-  auto es = Listing([] { DrawHorizontalLines(3, 10, 50, 20, 5); DrawHorizontalLines(0, 0, 0, 1, 1); });
-  ASSERT_EQ(drawing_test::Count(es, "LINE"), 3);
-  EXPECT_DOUBLE_EQ(es[2].v[1], 35);
-  es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
-  EXPECT_TRUE(es.empty());
-}
-
-}  // namespace
-
-namespace {
 
 // The whole title block as a listing, with the clock pinned and a fixed
 // project path: changed only on purpose.

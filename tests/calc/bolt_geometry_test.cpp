@@ -116,11 +116,4 @@ TEST_F(BoltGeometryTest, LengthAndThreadLengthFromTheSections) {
   EXPECT_NEAR(D(Schraube.b), 60 - 2.5 * 1.75 - 6, 1e-12);
 }
 
-TEST_F(BoltGeometryTest, SectionOfAnotherDiameterThanTheThreadWarns) {
-  SetUpTappedM12Joint();
-  Schraube.dSec[1] = 12.5L;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Warning: den <> d !"));
-}
-
 }  // namespace

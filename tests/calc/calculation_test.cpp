@@ -135,6 +135,19 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"bolt beyond the thread depth", false, [] { Sackloch.tg = 10; }, {"Error  : thread depth !"}, -1},
       {"countersunk head", false, [] { Schraube.HeadType = 5; }, {"Warning: hex socket countersunk"}, -1},
       {"nut of another size", true, [] { Mutter.dNut = 16; }, {"Error  : d nut <> d bolt !"}, -1},
+      {"section of another diameter", false, [] { Schraube.dSec[1] = 12.5L; }, {"Warning: den <> d !"}, -1},
+      {"no utilisation", false, [] { Montage.nu = 0; }, {"Fatal  : n\x81 Rp = 0 !"}, 1},
+      {"bore narrower than the bolt", true, [] { Klemmstuecke.Di[1] = 11; }, {"Error  : Di < d !  (1)"}, -1},
+      {"bore as wide as the part", true, [] { Klemmstuecke.Di[2] = 40; }, {"Fatal  : A P i = 0 !"}, 1},
+      {"bore wider than the part", true, [] { Klemmstuecke.Di[1] = 45; }, {"Fatal  : De < Di !  (1)"}, 1},
+      {"short engagement", false, [] { Klemmstuecke.L[1] = 52; }, {"Warning: mtr<mmin Rm (S="}, -1},
+      {"no bolt shear strength", false, [] { MatBolt.betaBVdi = 0; }, {"Error  : tau BS (VDI) = 0 !"}, -1},
+      {"eccentric seam without moment", true,
+       [] {
+         ExzKraftangriff.ExzCode = 2;
+         ExzKraftangriff.IBersPrime = 0;
+       },
+       {"Fatal  : \xA1 B ers=0 !"}, 1},
       // Counts beyond the arrays must not read past them (ASan would stop here).
       {"counts beyond the arrays", false, [] { Klemmstuecke.nPlates = Schraube.nSections = 60000; }, {}, 1},
   };

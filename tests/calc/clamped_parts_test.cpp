@@ -71,13 +71,4 @@ TEST_F(ClampedPartsTest, BearingDiameterLimitedAfter2003Only) {
   EXPECT_GT(D(Klemmstuecke.DAeff[1]), 17 + 1.6 * 5);
 }
 
-TEST_F(ClampedPartsTest, EccentricSeamWithoutMomentStops) {
-  SetUpThroughBoltedM12Joint();
-  ExzKraftangriff.ExzCode = 2;
-  ExzKraftangriff.IBersPrime = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Fatal  : \xA1 B ers=0 !"));
-  EXPECT_EQ(CalcFatalFlag, 1);
-}
-
 }  // namespace

@@ -13,20 +13,19 @@ class DesignationTest : public ::testing::Test {
   void SetUp() override { InitCalcTest(); }
 };
 
-TEST_F(DesignationTest, HexHeadBoltNamesItsWidthAcrossFlats) {
+TEST_F(DesignationTest, HexHeadAndSelfDefinedBoltDesignations) {
   Schraube.HeadType = 2;
   Din931.Standard = "ISO 4014  ";
   Din931.s = 18;
   MatBolt.StrengthClass = "8.8 ";
   EXPECT_EQ(BoltDesignation(), "ISO 4014 - M12 x 60 - 8.8 SW18");
   EXPECT_EQ(BoltWidthAcrossFlats(), 18);
-}
-
-TEST_F(DesignationTest, SelfDefinedBoltIsSpecial) {
+  // A self-defined bolt is special; the report writes its own "SPECIAL BOLT:  "
+  // line in front of the plain text.
+  InitCalcTest();
   Din912.Standard = "ISO 4762";
   Schraube.BoltType = 3;
   EXPECT_EQ(BoltDesignation(), "SPECIAL BOLT: ISO 4762 - M12 x 60 - 12.9");
-  // The report writes its own "SPECIAL BOLT:  " line in front of the plain text.
   EXPECT_EQ(PlainBoltDesignation(), "ISO 4762 - M12 x 60 - 12.9");
 }
 

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "../framework/output_test_support.h"
 #include "calc/init.h"
 #include "calc/joint_records.h"
 #include "dbf/init.h"
@@ -32,10 +31,7 @@ class InputListingTest : public ::testing::Test {
     platform::DialogScript script;
     script.Ok();  // the report window
     WriteInputListing();
-    std::ifstream f(FindExistingFile(TempDir + "/outwin.txt"), std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return ReadBytes(FindExistingFile(TempDir + "/outwin.txt"));
   }
 };
 

@@ -19,7 +19,7 @@ class InputProceduresTest : public FormTest {
 
 double D(Extended x) { return static_cast<double>(x); }
 
-TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiameters) {
+TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiametersUnlessEntered) {
   Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
   platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("allowance class");
@@ -33,9 +33,19 @@ TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiameters) {
   EXPECT_NEAR(D(Schraube.d2), 10.863, 0.0005);
   EXPECT_NEAR(D(Schraube.d3), 9.853, 0.0005);
   EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
+  // Entered diameters stand; a cancelled table keeps the class.
+  Schraube.d2 = 5;
+  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
+  InputThreadData();
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+  EXPECT_EQ(Schraube.d2, 5);
+  CancelTable();
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
 }
 
-TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStep) {
+TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
   Schraube.l = 60;
   Schraube.b = 0;
   platform::DialogScript script;
@@ -53,30 +63,13 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStep) {
   EXPECT_EQ(Schraube.b, Din931.b);
   EXPECT_EQ(Last.EnduranceChoice, 1);
   EXPECT_EQ(ItemTexts[1].str().rfind("RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD", 0), 0u);
-}
-
-TEST_F(InputProceduresTest, CancelStopsTheChainAndKeepsWhatWasNotAsked) {
+  // Cancel stops the chain and keeps what was not asked.
   Schraube.l = 77;
-  platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#0"}});
   script.Cancel().Expect("allowance class");
   InputBoltType();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Schraube.l, 77);
-}
-
-TEST_F(InputProceduresTest, ThreadDataStopsUnlessTheDiametersAreEntered) {
-  Schraube.d2 = 5;
-  platform::DialogScript script;
-  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
-  InputThreadData();
-  EXPECT_EQ(Schraube.ToleranceClass, 2);
-  EXPECT_EQ(Schraube.d2, 5);
-
-  CancelTable();
-  InputThreadData();
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Schraube.ToleranceClass, 2);
 }
 
 TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) {
@@ -236,9 +229,16 @@ void SetSections(std::initializer_list<Extended> lengths) {
   }
 }
 
-TEST_F(InputProceduresTest, SectionEditorRefusesAnEleventhSection) {
-  SetSections({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionAndRefusesAnEleventh) {
+  SetSections({10});
   platform::DialogScript script;
+  script.Press("Button_neu");
+  script.Cancel().Expect("section 2");
+  EditBoltSections();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.nSections, 1);
+  AbortFlag = 0;
+  SetSections({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   script.Press("Button_neu");
   script.Ok().Expect("bolt too complex !");
   EditBoltSections();
@@ -260,16 +260,6 @@ TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
   ASSERT_EQ(Schraube.nSections, 2);
   EXPECT_EQ(Schraube.lSec[1], 15);
   EXPECT_EQ(Schraube.lSec[2], 20);
-}
-
-TEST_F(InputProceduresTest, CancelledNewSectionIsTakenBack) {
-  SetSections({10});
-  platform::DialogScript script;
-  script.Press("Button_neu");
-  script.Cancel().Expect("section 2");
-  EditBoltSections();
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Schraube.nSections, 1);
 }
 
 // Clamped parts ----------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../framework/output_test_support.h"
 #include "calc/init.h"
 #include "calc/joint_records.h"
 #include "calc/calculation.h"
@@ -26,13 +27,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 class ReportTest : public ::testing::Test {
  protected:

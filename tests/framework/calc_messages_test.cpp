@@ -29,9 +29,8 @@ TEST_F(CalcMessagesTest, DuplicateJudgedByFirst36Characters) {
     AddErrorMessage(c.second);
     EXPECT_EQ(CalcMessages.count, c.count) << c.name;
   }
-}
-
-TEST_F(CalcMessagesTest, LongTextIsStoredAsItsFirst36Characters) {
+  // A long text is stored as its first 36 characters.
+  ClearCalcMessages();
   const std::string text = "Fatal  : 0123456789012345678901234567890";  // 40 characters
   AddErrorMessage(text);
   ASSERT_EQ(CalcMessages.count, 1);
@@ -45,9 +44,7 @@ TEST_F(CalcMessagesTest, TwelfthDistinctMessageIsDroppedAndOrderKept) {
     EXPECT_EQ(CalcMessages.texts[i].view(), "Warning: " + std::to_string(i));
   AddErrorMessage("Warning: 13");
   EXPECT_EQ(CalcMessages.count, 11);
-}
-
-TEST_F(CalcMessagesTest, ClearEmptiesListAndFatalFlag) {
+  // Clearing empties the list and the fatal flag.
   AddErrorMessage("Fatal  : x");
   CalcFatalFlag = 1;
   ClearCalcMessages();

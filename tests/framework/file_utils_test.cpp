@@ -8,6 +8,7 @@
 #include "framework/clock.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -18,20 +19,13 @@ class FileUtilsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir_ = platform::ProcessTempDir() + "/file_utils_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("file_utils");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   void Make(const std::string& name, const std::string& content = "x") const {
     std::ofstream(Path(name), std::ios::binary) << content;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   std::string dir_;
@@ -103,9 +97,9 @@ TEST_F(FileUtilsTest, CopyingFiles) {
   Make("src.txt", std::string(20000, 'q'));
   fs::create_directories(Path("out"));
   EXPECT_TRUE(CopyFileTo(Path("src.txt"), Path("out")));
-  EXPECT_EQ(Content(Path("out/src.txt")), std::string(20000, 'q'));
+  EXPECT_EQ(ReadBytes(Path("out/src.txt")), std::string(20000, 'q'));
   EXPECT_TRUE(CopyFileBlocks(Path("src.txt"), Path("copy.txt")));
-  EXPECT_EQ(Content(Path("copy.txt")), std::string(20000, 'q'));
+  EXPECT_EQ(ReadBytes(Path("copy.txt")), std::string(20000, 'q'));
 
   AbortFlag = 0;
   EXPECT_FALSE(CopyFileTo(Path("none.txt"), Path("out")));

@@ -19,16 +19,14 @@ TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLow) {
   EXPECT_EQ(r.height, 360);
   EXPECT_EQ(r.left, 170);
   EXPECT_EQ(r.top, 150);
-}
-
-TEST_F(FormPlacementTest, LargerFormSitsAtTheMainWindowsLeftEdge) {
+  // A larger form sits at the main window's left edge.
   InputWindowScale = 100;
-  FormRect r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
+  r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
   EXPECT_EQ(r.left, 10);
   EXPECT_EQ(r.top, 50);
 }
 
-TEST_F(FormPlacementTest, PictureWindowPlacementAndSystemRoutines) {
+TEST_F(FormPlacementTest, PictureWindowKeepsItsPlaceAndScales) {
   InputWindowScale = 50;
   PicWindowLeft = 7;
   PicWindowTop = 9;
@@ -36,10 +34,6 @@ TEST_F(FormPlacementTest, PictureWindowPlacementAndSystemRoutines) {
   EXPECT_EQ(r.left, 7);
   EXPECT_EQ(r.top, 9);
   EXPECT_EQ(r.width, 200);
-  EXPECT_EQ(GetEnvVar("BQ4_TEST_MODE"), "1");
-  EXPECT_EQ(GetEnvVar("BQ4_SURELY_NOT_SET_ANYWHERE"), "");
-  std::string v = WindowsVersionText();
-  EXPECT_NE(v.find('.'), std::string::npos) << v;
 }
 
 }  // namespace

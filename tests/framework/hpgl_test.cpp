@@ -58,12 +58,9 @@ TEST_F(HpglTest, LabelsAtTheCurrentPoint) {
   EXPECT_EQ(l[1], "9;50;50;2;0");  // 5 cm characters, direction 0
   EXPECT_EQ(l[2], "6;10;5;abc");
   EXPECT_EQ(PenX, 10);  // the label does not move the pen
-}
-
-TEST_F(HpglTest, UmlautTranscriptionWithCharacterSetThree) {
-  TDisplayList l = Play("CS3;SI0.2,0.3;DI0,1;LBa}Uber\x03");
-  ASSERT_FALSE(l.empty());
-  // Code page 437 character 132 is shown as the Windows-1252 a umlaut.
+  // Character set 3 transcribes umlauts: code page 437 character 132 is shown
+  // as the Windows-1252 a umlaut.
+  l = Play("CS3;SI0.2,0.3;DI0,1;LBa}Uber\x03");
   EXPECT_EQ(l.back(), std::string("6;-999;-999;\xE4Uber"));
   EXPECT_EQ(l[l.size() - 2], "9;3;2;2;90");
   Play("CS1;LBa}\x03");
@@ -96,22 +93,18 @@ TEST_F(HpglTest, EncodedPolylines) {
   EXPECT_EQ(CurrentPen, 2);
 }
 
-TEST_F(HpglTest, EmptyAndUnknownInputDrawsNothing) {
+// Empty, unknown or truncated input and an overlong label: no fault, and
+// nothing drawn but what the input holds.
+TEST_F(HpglTest, DamagedInputKeepsWhatWasDrawnAndNothingElse) {
   EXPECT_TRUE(Play("").empty());
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_TRUE(Play("\x1b.I81;;17:XX1,2;99;RO90;IP0,0,1,1;").empty());
   EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(HpglTest, TruncatedFileKeepsWhatWasDrawn) {
   TDisplayList l = Play("SP1;PD400,0,400");
   EXPECT_EQ(l.size(), 2u);
   EXPECT_EQ(AbortFlag, 0);
   InitDisplayList();
   EXPECT_EQ(Play("PU0,0;LBnever ends").size(), 0u);
-}
-
-TEST_F(HpglTest, OverlongLabelIsDroppedAndTheRestReadsAsCommands) {
   std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
   Play(data);
   for (const auto& r : List()) EXPECT_NE(r[0], '6') << r;
@@ -133,15 +126,14 @@ TEST_F(HpglTest, RandomBytesNeverCrash) {
   }
 }
 
-TEST_F(HpglTest, MissingFileIsReportedAndLeavesAbortSet) {
+TEST_F(HpglTest, MissingFileIsReportedAndPicturesPlayFromThePictureDirectory) {
   platform::DialogScript script;
   script.Ok().Expect("/nowhere/myfile.plt not found !");
   PlayHpglFile("/nowhere/my file.plt");
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(List().empty());
-}
-
-TEST_F(HpglTest, ShowPltImagePlaysFromThePictureDirectory) {
+  // A picture is played from the picture directory, found whatever the case of its name.
+  AbortFlag = 0;
   PltDir = platform::ProcessTempDir();
   std::ofstream(PltDir + "/hpgl_test_pic.plt") << "IN;SP3;PU0,0;PD4000,0;";
   ShowPltImage("HPGL_Test_Pic");  // found whatever the case of its name

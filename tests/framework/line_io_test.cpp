@@ -9,6 +9,7 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/number_format.h"
+#include "output_test_support.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -19,20 +20,13 @@ class LineIoTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir_ = platform::ProcessTempDir() + "/line_io_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = FreshTestDir("line_io");
   }
   void TearDown() override {
     TextFileVar.CloseQuiet();
     fs::remove_all(dir_);
   }
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
 
   std::string dir_;
 };
@@ -104,7 +98,7 @@ TEST_F(LineIoTest, WritesCrLfAndFloatForms) {
   FloatDigits = 5;
   WriteFloatLine(1.5L);
   ASSERT_TRUE(TextFileVar.Close());
-  EXPECT_EQ(Content(Path("f.txt")),
+  EXPECT_EQ(ReadBytes(Path("f.txt")),
             "0\r\n2.0000000\r\n0.5000000\r\n-1\r\n1.0000000\r\n1.0200000\r\n1,5000000\r\n"
             "1.500000000\r\n");
 }
@@ -143,18 +137,18 @@ TEST_F(LineIoTest, FileHeaderBlock) {
   WriteFileHeader();
   ASSERT_TRUE(TextFileVar.Close());
   const std::string rule(65, '-');
-  EXPECT_EQ(Content(Path("h.txt")), rule + "\r\nBQ4   Bolted Joint Design\r\nVersion 17.0\r\n" + rule +
+  EXPECT_EQ(ReadBytes(Path("h.txt")), rule + "\r\nBQ4   Bolted Joint Design\r\nVersion 17.0\r\n" + rule +
                                         "\r\nfirst\r\n\r\n\r\n");
 }
 
-TEST_F(LineIoTest, FailedWriteKeepsThePreviousFile) {
+TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAndAMissingFileDoesNotOpen) {
   std::ofstream(Path("keep.cfg"), std::ios::binary) << "old";
   AssignTextFile(TextFileVar, Path("keep.cfg"));
   ASSERT_TRUE(TextFileVar.Rewrite());
   WriteTextLine("new");
-  EXPECT_EQ(Content(Path("keep.cfg")), "old");  // not replaced before Close
+  EXPECT_EQ(ReadBytes(Path("keep.cfg")), "old");  // not replaced before Close
   ASSERT_TRUE(TextFileVar.Close());
-  EXPECT_EQ(Content(Path("keep.cfg")), "new\r\n");
+  EXPECT_EQ(ReadBytes(Path("keep.cfg")), "new\r\n");
 
   // Writing to a file that is not open is an I/O error; later lines are still attempted.
   AbortFlag = 0;
@@ -164,6 +158,15 @@ TEST_F(LineIoTest, FailedWriteKeepsThePreviousFile) {
   AbortFlag = 0;
   ReadTextLine(s);
   EXPECT_EQ(AbortFlag, 1);
+  // A missing file does not open.
+  AssignTextFile(TextFileVar, Path("none.txt"));
+  EXPECT_FALSE(TextFileVar.Reset());
+  s = "x";
+  ReadTextLine(s);
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(AbortFlag, 1);
+  AssignTextFile(TextFileVar, Path("nodir/x.txt"));
+  EXPECT_FALSE(TextFileVar.Rewrite());
 }
 
 TEST_F(LineIoTest, FullDiskSetsAbortFlag) {
@@ -177,21 +180,6 @@ TEST_F(LineIoTest, FullDiskSetsAbortFlag) {
   EXPECT_NE(LastFileErrorText().find("/dev/full"), std::string::npos);
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
-
-TEST_F(LineIoTest, MissingFileDoesNotOpen) {
-  AssignTextFile(TextFileVar, Path("none.txt"));
-  EXPECT_FALSE(TextFileVar.Reset());
-  std::string s = "x";
-  ReadTextLine(s);
-  EXPECT_EQ(s, "");
-  EXPECT_EQ(AbortFlag, 1);
-  AssignTextFile(TextFileVar, Path("nodir/x.txt"));
-  EXPECT_FALSE(TextFileVar.Rewrite());
-}
-
-}  // namespace
-
-namespace {
 
 // Damaged input: arbitrary bytes through every line reader and the number
 // parsers must give values, never a crash or a hang.

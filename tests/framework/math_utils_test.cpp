@@ -54,9 +54,8 @@ TEST_F(MathUtilsTest, GuardedFunctionsGiveSubstitutesAndMessages) {
       EXPECT_EQ(CalcMessages.texts[1].view(), c.message) << c.name;
     }
   }
-}
-
-TEST_F(MathUtilsTest, RepeatedDomainErrorIsListedOnce) {
+  // A repeated domain error is listed once.
+  ClearCalcMessages();
   SafeArcSin(1.5L);
   SafeArcSin(-1.5L);
   EXPECT_EQ(CalcMessages.count, 1);

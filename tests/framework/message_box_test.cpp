@@ -12,6 +12,7 @@
 #include "framework/init.h"
 #include "framework/line_io.h"
 #include "platform/dialogs.h"
+#include "output_test_support.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -22,12 +23,7 @@ class MessageBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir = platform::ProcessTempDir() + "/msg-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir);
-  }
-  std::string ReadAll(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    dir = FreshTestDir("msg");
   }
   std::string dir;
 };
@@ -104,11 +100,11 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksAndKeepsTheOldFile) {
   ConfirmOverwrite(name);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(HelpNumber, 3055);
-  EXPECT_EQ(ReadAll(name), "old contents");  // replaced only by the writer
+  EXPECT_EQ(ReadBytes(name), "old contents");  // replaced only by the writer
   script.No();
   ConfirmOverwrite(name);
   EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(ReadAll(name), "old contents");
+  EXPECT_EQ(ReadBytes(name), "old contents");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
@@ -118,7 +114,7 @@ TEST_F(MessageBoxTest, ConfirmOverwriteDoesNotAskForActualOrWhenSwitchedOff) {
   platform::DialogScript script;
   ConfirmOverwrite(actual);
   EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(ReadAll(actual), "kept");
+  EXPECT_EQ(ReadBytes(actual), "kept");
   std::string other = dir + "/other.bq4";
   std::ofstream(other) << "x";
   ConfirmOverwriteOn = 0;
@@ -159,10 +155,6 @@ TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
   ShowFileErrorsAsMessages();
   platform::DialogScript script;
@@ -171,10 +163,6 @@ TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
   EXPECT_EQ(AbortFlag, 1);
   SetFileErrorHandler(nullptr);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {
   std::string name = dir + "/out.txt";
@@ -185,7 +173,7 @@ TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {
   WriteTextChecked(f, "new");
   CheckCloseError(f);
   EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(ReadAll(name), "new");
+  EXPECT_EQ(ReadBytes(name), "new");
 
   TTextFile bad;
   bad.Assign(dir + "/missing/dir/out.txt");

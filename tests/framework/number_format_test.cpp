@@ -27,6 +27,14 @@ TEST_F(NumberFormatTest, FloatToTextSignificantDigitsAndTrimming) {
       {0.5L, "0.5"},       {123.456L, "123.5"}, {-0.000001L, "0"},
   };
   for (const auto& c : cases) EXPECT_EQ(FloatToText(c.x), c.text) << static_cast<double>(c.x);
+  // Exact powers of ten.
+  Extended p = 1;
+  for (int e = 0; e <= 12; ++e, p *= 10) {
+    EXPECT_EQ(FloatToText(p), "1" + std::string(e, '0')) << e;
+  }
+  EXPECT_EQ(FloatToText(0.001L), "0.001");
+  EXPECT_EQ(FloatToText(0.0001L), "0.0001");
+  EXPECT_EQ(FloatToTextEng(1e-6L), "1E-6");
 }
 
 TEST_F(NumberFormatTest, FloatDigitsShiftsDecimals) {
@@ -59,6 +67,12 @@ TEST_F(NumberFormatTest, FixedWidthAndPadding) {
   EXPECT_EQ(FloatToTextPrec(8, 0.0000001L), "       0");
   EXPECT_EQ(FloatToTextSig3(3.14159265L), "3.141593");  // one more digit from 1 on
   EXPECT_EQ(FloatToTextSig(1, 0.123456L), "0.12");
+  // Integer texts.
+  EXPECT_EQ(IntToText(-17), "-17");
+  EXPECT_EQ(IntToTextZeros(7, 2), "07");
+  EXPECT_EQ(IntToTextZeros(123, 2), "123");
+  EXPECT_EQ(IntToTextZeros(-7, 4), "-007");
+  EXPECT_EQ(IntToTextWidth(7, 3), "  7");
 }
 
 TEST_F(NumberFormatTest, EngineeringAndExponentForms) {
@@ -70,16 +84,6 @@ TEST_F(NumberFormatTest, EngineeringAndExponentForms) {
   EXPECT_EQ(FloatToTextAuto(20000), "20E3");
   EXPECT_EQ(FloatToTextAuto(12.5L), "12.5");
   EXPECT_EQ(FloatToTextExp(1, 2, 3, 12346), "12.35E3");
-}
-
-TEST_F(NumberFormatTest, ExactPowersOfTen) {
-  Extended p = 1;
-  for (int e = 0; e <= 12; ++e, p *= 10) {
-    EXPECT_EQ(FloatToText(p), "1" + std::string(e, '0')) << e;
-  }
-  EXPECT_EQ(FloatToText(0.001L), "0.001");
-  EXPECT_EQ(FloatToText(0.0001L), "0.0001");
-  EXPECT_EQ(FloatToTextEng(1e-6L), "1E-6");
 }
 
 TEST_F(NumberFormatTest, Parsers) {
@@ -104,14 +108,6 @@ TEST_F(NumberFormatTest, Parsers) {
   int i = 5;
   EXPECT_FALSE(TryTextToInt("", i));
   EXPECT_EQ(i, 5);
-}
-
-TEST_F(NumberFormatTest, IntegerTexts) {
-  EXPECT_EQ(IntToText(-17), "-17");
-  EXPECT_EQ(IntToTextZeros(7, 2), "07");
-  EXPECT_EQ(IntToTextZeros(123, 2), "123");
-  EXPECT_EQ(IntToTextZeros(-7, 4), "-007");
-  EXPECT_EQ(IntToTextWidth(7, 3), "  7");
 }
 
 TEST_F(NumberFormatTest, ToleranceRangeAndMeanTexts) {

@@ -21,13 +21,11 @@ class PlotProgramTest : public ::testing::Test {
   TPlotProgramOptions options;
 };
 
-TEST_F(PlotProgramTest, DefaultsGiveProgramDrawingAndDestinationOnly) {
+TEST_F(PlotProgramTest, DefaultsInterfacesAndPorts) {
   EXPECT_EQ(Line(), "/opt/veskart/wveskart /tmp/plot/veskart /CHPL");
   options.OutputDir = "/tmp/plot/";  // a trailing separator is not doubled
   EXPECT_EQ(Line(), "/opt/veskart/wveskart /tmp/plot/veskart /CHPL");
-}
-
-TEST_F(PlotProgramTest, InterfacesAndPorts) {
+  // Interfaces and ports.
   options.Interface = kPlotInterfaceSerial;
   EXPECT_EQ(Line(), "/opt/veskart/wveskart /tmp/plot/veskart /CHPL /D1");
   options.ComPort = "2";

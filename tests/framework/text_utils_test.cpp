@@ -29,6 +29,12 @@ TEST_F(TextUtilsTest, TrimmingAndPadding) {
   EXPECT_EQ(LeftText("abc", 9), "abc");
   EXPECT_EQ(RightText("abc", 2), "bc");
   EXPECT_EQ(RightText("abc", 9), "abc");
+  // Long texts are shortened in the middle.
+  std::string path;
+  for (int i = 0; i < 60; ++i) path += static_cast<char>('A' + i % 26);
+  const std::string shortened = ShortenText(path, 30);
+  EXPECT_EQ(shortened, path.substr(0, 12) + " ... " + path.substr(47));
+  EXPECT_EQ(ShortenText("short", 30), "short");
 }
 
 TEST_F(TextUtilsTest, CaseBlanksAndCharacters) {
@@ -43,21 +49,11 @@ TEST_F(TextUtilsTest, CaseBlanksAndCharacters) {
   EXPECT_EQ(RowDecimalText("1.5"), "1,5");
   DecimalMode = 1;
   EXPECT_EQ(RowDecimalText("1,5"), "1.5");
-}
-
-TEST_F(TextUtilsTest, CountSubstrGivesLastPosition) {
+  // CountSubstr gives the last position.
   EXPECT_EQ(CountSubstr("\\", "C:\\DATA\\X.DAT"), 8);
   EXPECT_EQ(CountSubstr("/", "abc"), 0);
   EXPECT_EQ(CountSubstr("aa", "aaa"), 2);  // occurrences overlap
   EXPECT_EQ(CountSubstr("x", std::string(400, 'a') + "x"), 401);
-}
-
-TEST_F(TextUtilsTest, ShortenText) {
-  std::string path;
-  for (int i = 0; i < 60; ++i) path += static_cast<char>('A' + i % 26);
-  const std::string shortened = ShortenText(path, 30);
-  EXPECT_EQ(shortened, path.substr(0, 12) + " ... " + path.substr(47));
-  EXPECT_EQ(ShortenText("short", 30), "short");
 }
 
 TEST_F(TextUtilsTest, WrapTextLines) {

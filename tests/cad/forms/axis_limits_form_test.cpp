@@ -14,17 +14,14 @@ namespace {
 
 class AxisLimitsFormTest : public DiagramTest {};
 
-TEST_F(AxisLimitsFormTest, EditsStartWithTheLimitsLastEntered) {
+TEST_F(AxisLimitsFormTest, EditsStartWithTheLimitsLastEnteredAndCalculateOffersTheAutomaticOnes) {
   PlotState.UserAxisLimits = {-5, 2.5L, 120, 40};
   TEinDiagramLimits form;
   EXPECT_EQ(form.Edit_xmin->text(), "-5");
   EXPECT_EQ(form.Edit_ymin->text(), "2.5");
   EXPECT_EQ(form.Edit_xmax->text(), "120");
   EXPECT_EQ(form.Edit_ymax->text(), "40");
-}
-
-TEST_F(AxisLimitsFormTest, CalculateOffersTheAutomaticLimits) {
-  TEinDiagramLimits form;
+  // Calculate offers the automatic limits.
   SetDiagramLimitsCalc(form, 0, -10, 100, 50);
   form.Button_calcClick();
   EXPECT_EQ(form.Edit_xmax->text(), "100");
@@ -44,15 +41,12 @@ TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndTextThatIsNoNumberGivesZero) {
   EXPECT_EQ(PlotState.UserAxisLimits.xmax, 0);
   EXPECT_EQ(PlotState.UserAxisLimits.ymin, -2);
   EXPECT_EQ(PlotState.UserAxisLimits.ymax, 75);
-}
-
-TEST_F(AxisLimitsFormTest, CancelSetsTheAbortFlagAndStoresNothing) {
-  PlotState.UserAxisLimits = {0, 0, 1, 1};
-  TEinDiagramLimits form;
-  form.Edit_xmax->setText("99");
-  form.Button_cancelClick();
+  // Cancel sets the abort flag and stores nothing.
+  TEinDiagramLimits cancelled;
+  cancelled.Edit_xmax->setText("99");
+  cancelled.Button_cancelClick();
   EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 1);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 0);
 }
 
 TEST_F(AxisLimitsFormTest, DialogShowsTheAxisTextsAndAnswersThroughTheScript) {

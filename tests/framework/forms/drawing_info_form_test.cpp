@@ -60,6 +60,8 @@ TEST_F(DrawingInfoFormTest, ShowsTheIdentificationAndTheUsedTextRows) {
   EXPECT_EQ(form.StringGrid2->rowCount(), 8);
 }
 
+// Rows up to the first blank text, eight at most, texts cut to 80; a blank
+// first row is stored as one empty record.
 TEST_F(DrawingInfoFormTest, TextRowsAreTakenUpToTheFirstBlankText) {
   TForm_zeichInfo form;
   TextRow(form.StringGrid2, 0, "10", "first");
@@ -73,23 +75,20 @@ TEST_F(DrawingInfoFormTest, TextRowsAreTakenUpToTheFirstBlankText) {
   ASSERT_EQ(DrawingTextCount, 2);
   EXPECT_EQ(DrawingTexts[2].x, 20.5L);
   EXPECT_EQ(DrawingTexts[2].Text.str(), "second");
-}
 
-TEST_F(DrawingInfoFormTest, ABlankFirstRowIsStoredAsOneEmptyRecord) {
-  TForm_zeichInfo form;
-  form.Button_okClick();
+  TForm_zeichInfo full;
+  const std::string longText(90, 't');
+  for (int r = 0; r < 8; ++r) TextRow(full.StringGrid2, r, "1", longText.c_str());
+  full.Button_okClick();
+  EXPECT_EQ(DrawingTextCount, 8);
+  EXPECT_EQ(DrawingTexts[8].Text.str(), std::string(80, 't'));
+
+  InitChangeHistory();
+  TForm_zeichInfo blank;
+  blank.Button_okClick();
   EXPECT_EQ(DrawingTextCount, 1);
   EXPECT_EQ(DrawingTexts[1].Text.str(), "");
   EXPECT_EQ(DrawingTexts[1].x, 0);
-}
-
-TEST_F(DrawingInfoFormTest, EightRowsAtMostAndTextsCutToEighty) {
-  TForm_zeichInfo form;
-  const std::string longText(90, 't');
-  for (int r = 0; r < 8; ++r) TextRow(form.StringGrid2, r, "1", longText.c_str());
-  form.Button_okClick();
-  EXPECT_EQ(DrawingTextCount, 8);
-  EXPECT_EQ(DrawingTexts[8].Text.str(), std::string(80, 't'));
 }
 
 TEST_F(DrawingInfoFormTest, NumbersLeftAsShownKeepEveryDigit) {

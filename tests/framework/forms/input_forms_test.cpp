@@ -146,10 +146,6 @@ TEST_F(InputFormsTest, ShowScreenUsesAFixedPitchFont) {
   EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(InputFormsTest, InputWindowScaleSizesTheDialogs) {
   InputWindowScale = 100;
   Tin_janeindialog normal("Save the changes?", 'J');
