@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t start = 0; start <= text.size();) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    list.emplace_back(text.substr(start, end - start));
+    list.push_back(std::string(text.substr(start, end - start)));
     start = end + 1;
   }
   for (const std::string& line : list) {
