@@ -330,12 +330,14 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
     return false;
   }
   QXmlStreamReader xml(data);
-  int nextRow = 1;
+  // Rows and cells without a reference follow the one before.
+  int nextRow = 0, lastColumn = 0;
   while (!xml.atEnd()) {
     if (!NextStart(xml)) continue;
     if (xml.name() == u"row") {
       const int r = xml.attributes().value("r").toInt();
-      nextRow = r > 0 ? r : nextRow;
+      nextRow = r > 0 ? r : nextRow + 1;
+      lastColumn = 0;
       continue;
     }
     if (xml.name() != u"c") continue;
@@ -343,9 +345,11 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
     const QString ref = xml.attributes().value("r").toString();
     int c = 0;
     for (const QChar ch : ref) {
-      if (!ch.isLetter()) break;
+      if (!ch.isLetter() || c > 16384) break;
       c = c * 26 + (ch.toUpper().unicode() - 'A' + 1);
     }
+    if (c == 0) c = lastColumn + 1;
+    lastColumn = c;
     const QString type = xml.attributes().value("t").toString();
     const int style = xml.attributes().value("s").toInt();
     const int row = nextRow;
@@ -359,7 +363,7 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
         hasInline = true;
       }
     }
-    if (c != column || row > 1048576) continue;
+    if (c != column || row < 1 || row > 1048576) continue;
     std::string text;
     if (type == u"s") {
       const auto index = static_cast<std::size_t>(value.toLongLong());
