@@ -14,7 +14,7 @@ SAMPLE ?= data/samples/null.bq4
 export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
 export CCACHE_NOHASHDIR ?= 1
 
-.PHONY: deps build run test bench fuzz clean
+.PHONY: deps build run test soak bench fuzz clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -41,6 +41,12 @@ test: deps
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBQ4_SANITIZE=ON -DBQ4_TESTS=ON
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Long runs of the tests where programs share a table or are killed part-way.
+soak: deps
+	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBQ4_SANITIZE=ON -DBQ4_TESTS=ON
+	cmake --build $(TEST_BUILD) -j $(JOBS) --target bq4_dbf_tests
+	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen BQ4_SOAK=1 ./tests/bq4_dbf_tests --gtest_filter='SharedTable.*'
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBQ4_TESTS=OFF -DBQ4_BENCHMARKS=ON

@@ -103,10 +103,41 @@ int RunBatchReport(const std::string& projectFile) {
   return kExitOk;
 }
 
-bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
+namespace {
+
+// The parameters without "/NOGUI", which may stand anywhere.
+std::vector<std::string> ModeParams(const std::vector<std::string>& all) {
   std::vector<std::string> params;
   for (const auto& p : all)
     if (UpperCaseText(p) != "/NOGUI") params.push_back(p);
+  return params;
+}
+
+bool IsHelp(const std::string& first) { return first == "?" || first == "/?"; }
+bool IsBatchSwitch(const std::string& second) {
+  return IsSwitch(second, "/I", "/i") || second.rfind("/CAD", 0) == 0;
+}
+bool IsWindowSwitch(const std::string& second) { return IsSwitch(second, "/E", "/e") || second == "/G"; }
+bool LacksExtension(const std::string& first) {
+  const std::size_t slash = first.rfind('/');
+  return first.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos;
+}
+
+}  // namespace
+
+bool IsBatchCommandLine(const std::vector<std::string>& all) {
+  const std::vector<std::string> params = ModeParams(all);
+  if (params.empty()) return false;
+  const std::string& first = params[0];
+  const std::string second = params.size() > 1 ? params[1] : "";
+  if (IsHelp(first)) return platform::IsHeadless();
+  if (IsBatchSwitch(second)) return true;
+  if (IsWindowSwitch(second)) return false;
+  return LacksExtension(first) && platform::IsHeadless();
+}
+
+bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
+  const std::vector<std::string> params = ModeParams(all);
   exitCode = kExitOk;
   if (params.empty()) return false;
   const std::string& first = params[0];
@@ -114,7 +145,7 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
   // A batch run or a run without a display never waits for a user: every
   // dialog it would show answers Cancel and goes to stderr.
   const bool headless = platform::IsHeadless();
-  if (first == "?" || first == "/?") {
+  if (IsHelp(first)) {
     ShowHelp();
     return true;
   }
@@ -128,9 +159,8 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
     exitCode = RunBatchCadExport(first, second);
     return true;
   }
-  if (IsSwitch(second, "/E", "/e") || second == "/G") return false;
-  const std::size_t slash = first.rfind('/');
-  if (first.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
+  if (IsWindowSwitch(second)) return false;
+  if (LacksExtension(first)) {
     const std::string text = "extension ." + InputFileExt.str() + " " + "missing";
     if (headless)
       PrintToStderr(text);

@@ -15,6 +15,11 @@ constexpr int kExitCalcFatal = 2;     // the joint cannot be calculated (message
 // The help lines of the command line, 1..21 (empty lines included).
 std::vector<std::string> CommandLineHelpLines();
 
+// True when the parameters (without the program name) ask for a mode that
+// needs no window: the batch report, the CAD output, and without a display
+// the help text and the refusal of a name without ".".
+bool IsBatchCommandLine(const std::vector<std::string>& params);
+
 // Runs the mode the parameters (without the program name) ask for. True
 // when the program ends here, with exitCode; false when the window starts.
 // Start-up has initialised the modules before.

@@ -1,7 +1,6 @@
 #include "app/drawing_commands.h"
 
 #include "cad/diagram_commands.h"
-#include "cad/forms/drawing_title_form.h"
 #include "cad/joint_drawing.h"
 #include "cad/material_sheets.h"
 #include "cad/sheets.h"
@@ -20,7 +19,6 @@ void RunRedrawCurrentView() { RedrawCurrentView(); }
 void RunViewBoltMaterial() { ViewBoltMaterial(); }
 void RunViewNutMaterial(int table) { ViewNutMaterial(static_cast<Word>(table)); }
 
-void ShowDrawingTitleDialogCommand() { ShowDrawingTitleDialog(); }
 void RunBoltFormCommand() { RunBoltForm(); }
 void RunNutFormCommand() { RunNutForm(); }
 void RunTighteningFormCommand() { RunTighteningForm(); }

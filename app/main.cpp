@@ -1,3 +1,37 @@
-#include "app/program.h"
+// wbq4: the batch modes of the command line run here, in a process that loads
+// no Qt library; every other command line goes to the window program wbq4-gui
+// beside this one, which takes over this process with the same arguments.
+#include <unistd.h>
 
-int main(int argc, char** argv) { return RunProgram(argc, argv); }
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "framework/file_utils.h"
+#include "platform/os.h"
+
+namespace {
+
+int StartWindowProgram(char** argv) {
+  const std::string program = platform::ExecutableDirectory() + "/wbq4-gui";
+  argv[0] = const_cast<char*>(program.c_str());
+  ::execv(program.c_str(), argv);
+  std::fprintf(stderr, "wbq4: %s cannot be started: %s\n", program.c_str(), std::strerror(errno));
+  return kExitLoadFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> params(argv + 1, argv + argc);
+  if (!IsBatchCommandLine(params)) return StartWindowProgram(argv);
+  InitProgramModules();
+  SetCommandLineParams(params);
+  int exitCode = kExitOk;
+  RunCommandLineMode(params, exitCode);
+  return exitCode;
+}

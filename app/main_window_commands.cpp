@@ -9,6 +9,7 @@
 #include "app/drawing_commands.h"
 #include "app/file_table.h"
 #include "app/forms/about_box.h"
+#include "cad/forms/drawing_title_form.h"
 #include "app/main_window.h"
 #include "app/printing.h"
 #include "app/project_files.h"
@@ -363,3 +364,6 @@ void Thh::mi_HelpAboutClick() {
   AbortFlag = 0;
   RunAboutBox(this);
 }
+
+// The title block form is a Qt form: the command lives with the window.
+void ShowDrawingTitleDialogCommand() { ShowDrawingTitleDialog(); }

@@ -5,13 +5,22 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/spreadsheet.h"
 #include "app/startup.h"
+#include "cad/plot_handoff.h"
 #include "framework/file_utils.h"
+#include "framework/forms/config_form_plot.h"
 #include "platform/application.h"
+
+void InitWindowModules() {
+  InitSpreadsheet();
+  SetPlotCommandEditor(&EditPlotCommandLine);
+}
 
 int RunProgram(int argc, char** argv) {
   platform::ApplicationScope app(argc, argv);
   InitProgramModules();
+  InitWindowModules();
   std::vector<std::string> params;
   for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
   SetCommandLineParams(params);

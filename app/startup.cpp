@@ -7,12 +7,9 @@
 #include "app/command_line.h"
 #include "app/drawing_commands.h"
 #include "app/menu_texts.h"
-#include "app/spreadsheet.h"
 #include "cad/init.h"
-#include "cad/plot_handoff.h"
 #include "calc/init.h"
 #include "dbf/init.h"
-#include "framework/forms/config_form_plot.h"
 #include "framework/init.h"
 #include "platform/os.h"
 #include "calc/calculation.h"
@@ -34,8 +31,6 @@ void InitProgramModules() {
   InitCalcModules();
   InitCadModules();
   InitAppModules();
-  InitSpreadsheet();
-  SetPlotCommandEditor(&EditPlotCommandLine);
   if (DbfDir.empty()) DbfDir = AddBackslash(platform::DataDirectory()) + "tables";
   if (PltDir.empty()) PltDir = AddBackslash(platform::DataDirectory()) + "plt";
 }

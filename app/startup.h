@@ -13,7 +13,7 @@
 void InitAppModules();
 // Every module's globals to their start values, in module order; the tables
 // and the pictures lie in the data directory until the configuration says
-// otherwise.
+// otherwise. The window's own modules follow in InitWindowModules (app/program.h).
 void InitProgramModules();
 
 // Evaluates the command line for the window: a project named on it is loaded

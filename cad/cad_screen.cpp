@@ -3,7 +3,9 @@
 #include "cad/cad_output.h"
 #include "cad/dxf_blocks.h"
 #include "cad/dxf_writer.h"
+#include "framework/calc_messages.h"
 #include "framework/drawing.h"
+#include "framework/error_explanations.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
@@ -76,6 +78,22 @@ void ScreenInsertBlock(const std::string& name, Extended x, Extended y, Extended
   s.CadTextAngle = turn;
   s.CadTextSlant = slant;
   GraphSetTextStyle(2, turn, height, 0.95L * height * ratio);
+}
+
+void ShowFatalCalculation(int device) {
+  if (device == kCadScreen) {
+    GraphClear();
+    GraphHeader(0, 0, 160, 120);
+    GraphSetColor(14);
+    GraphSetTextStyle(2, 0, 4, 4);
+    GraphOutText(8, 110, "Calculation messages:");
+    GraphSetColor(15);
+    GraphSetTextStyle(2, 0, 3, 3);
+    for (int i = 1; i <= CalcMessages.count; ++i)
+      GraphOutText(8, 104 - 6 * i, CalcMessages.texts[static_cast<std::size_t>(i)].str());
+    GraphClearViewPort();
+  }
+  ShowCalculationMessages();
 }
 
 void InitCadScreen() {

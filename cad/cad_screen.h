@@ -24,4 +24,9 @@ bool ScreenBlockOpen();
 void ScreenInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
                        Extended xscale, Extended yscale);
 
+// After a fatal calculation: on the screen device the drawing gives way to
+// the calculation messages, written on the cleared window, so that no result
+// of earlier inputs stays in sight; then the message list is shown.
+void ShowFatalCalculation(int device);
+
 void InitCadScreen();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cad/cad_screen.h"
 #include "cad/diagram_plotter.h"
 #include "cad/hatching.h"
 #include "calc/joint_records.h"
@@ -43,7 +44,7 @@ constexpr SheetCell kSheetCells[9] = {{"DIAG1", 0, 240},   {"DIAG2", 160, 240},
 
 void DiagramCommand(TDiagramKind kind, TCadDevice device) {
   if (CalcFatalFlag) {
-    ShowCalculationMessages();
+    ShowFatalCalculation(device);
     return;
   }
   if (kind == kDiagramChoose) {
@@ -70,7 +71,7 @@ void DiagramCommand(TDiagramKind kind, TCadDevice device) {
 
 void DiagramSheet(TDiagramKind kind, TCadDevice device) {
   if (CalcFatalFlag) {
-    ShowCalculationMessages();
+    ShowFatalCalculation(device);
     return;
   }
   if (!(Last.FAmax > 0) && (kind == kDiagramWorkingReq || kind == kDiagramWorkingMax)) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cad/bolt_outline.h"
+#include "cad/cad_screen.h"
 #include "cad/drawing_elements.h"
 #include "cad/head_nut_drawing.h"
 #include "cad/hex_parts.h"
@@ -47,7 +48,7 @@ void RunDrawing(bool drawable, const char* message, TCadDevice device, const std
     return;
   }
   if (CalcFatalFlag) {
-    ShowCalculationMessages();
+    ShowFatalCalculation(device);
     return;
   }
   CadOpen(device, name);

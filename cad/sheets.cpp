@@ -1,5 +1,6 @@
 #include "cad/sheets.h"
 
+#include "cad/cad_screen.h"
 #include "cad/diagram_commands.h"
 #include "cad/diagram_plotter.h"
 #include "cad/head_nut_drawing.h"
@@ -107,7 +108,7 @@ Extended SheetDrawingScale() {
 
 void DrawSheet(TSheetKind kind, TCadDevice device) {
   if (CalcFatalFlag) {
-    ShowCalculationMessages();
+    ShowFatalCalculation(device);
     return;
   }
   CadOpen(device, "BQ4");
@@ -134,7 +135,11 @@ void DrawSheet(TSheetKind kind, TCadDevice device) {
 
 void RedrawCurrentView() {
   const bool joint = Klemmstuecke.nPlates >= 1 && Schraube.nSections >= 1;
-  if (HelpLevel > 0 && joint && !AbortFlag && !CalcFatalFlag) {
+  if (HelpLevel > 0 && CalcFatalFlag) {
+    ShowFatalCalculation(kCadScreen);
+    return;
+  }
+  if (HelpLevel > 0 && joint && !AbortFlag) {
     switch (CurrentViewCode) {
       case 2: DiagramSheet(0, kCadScreen); break;
       case 3: DrawSheet(kSheetDrawing, kCadScreen); break;
@@ -144,5 +149,4 @@ void RedrawCurrentView() {
     }
     return;
   }
-  if (HelpLevel > 0 && CalcFatalFlag) ShowCalculationMessages();
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -32,6 +34,8 @@ namespace {
 struct OpenTable {
   bool open = false;
   std::string path;
+  std::string source;    // the table file whose contents `path` holds (a copy's original)
+  bool written = false;  // a record was written since the table was opened
   std::string indexPath;
   bool found = false;
 };
@@ -144,6 +148,47 @@ bool PickInTableDialog(std::string_view closeWord, int mode, std::int32_t& recNo
   return accepted;
 }
 
+// The contents of a table file as the index cache knows them: its full path,
+// size and modification time; empty when the file cannot be examined.
+std::string TableIdentity(const std::string& path) {
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (ec) return {};
+  const auto time = fs::last_write_time(path, ec);
+  if (ec) return {};
+  const fs::path full = fs::absolute(path, ec);
+  if (ec) return {};
+  return full.string() + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
+}
+
+// Where the index of these contents on this key lives in the per-user cache:
+// the index name and a hash of identity and key (FNV-1a, 64 bits).
+std::string CachedIndexPath(const std::string& identity, const std::string& keyExpression,
+                            std::string_view indexName) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (unsigned char c : identity + '\n' + keyExpression + "\nndx 1") {
+    hash ^= c;
+    hash *= 1099511628211ULL;
+  }
+  std::string name;
+  for (char c : indexName)
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') name.push_back(c);
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return AddBackslash(platform::CacheDirectory()) + "indexes/" + name + "-" + hex + ".ndx";
+}
+
+// Puts a copy of the index into the cache: written beside its place and
+// renamed into it, so that another program never reads half a file. Quiet:
+// a cache that cannot be written only costs the next run the time to build.
+void StoreCachedIndex(const std::string& index, const std::string& cached) {
+  std::error_code ec;
+  fs::create_directories(fs::path(cached).parent_path(), ec);
+  const std::string part = cached + "." + fs::path(platform::ProcessTempDir()).filename().string() + ".part";
+  if (fs::copy_file(index, part, fs::copy_options::overwrite_existing, ec)) fs::rename(part, cached, ec);
+  if (ec) fs::remove(part, ec);
+}
+
 std::string TablePath(std::string_view tableName) {
   std::string name(tableName);
   if (name.find('.') == std::string::npos) name += ".dbf";
@@ -175,6 +220,8 @@ void OpenDbfTable(std::string_view tableName) {
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
   OpenDbfFile(chosen);
+  // A copy holds the original's contents: the index cache knows it by the original.
+  if (Table.open) Table.source = path;
 }
 
 void OpenDbfFile(const std::string& path) {
@@ -187,6 +234,7 @@ void OpenDbfFile(const std::string& path) {
   }
   Table.open = true;
   Table.path = Dialog().Label_filename;
+  Table.source = Table.path;
 }
 
 void CloseDbfTable() { CloseQuietly(); }
@@ -224,6 +272,7 @@ std::int32_t DbfRecordCount() { return IsOpen() ? Dialog().RecordCount() : 0; }
 
 void AppendDbfBlank() {
   if (!IsOpen()) return;
+  Table.written = true;
   Dialog().AppendBlank();
 }
 
@@ -242,9 +291,26 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   }
   const std::string index = AddBackslash(platform::ProcessTempDir()) + std::string(indexName);
   Table.indexPath = index + ".ndx";
-  Dialog().IndexOn(expr, Table.indexPath);
-  if (AbortFlag) return;
+  // An index built before on the same contents comes from the per-user cache
+  // as a private copy, which this program's writes may change. A table
+  // written since it was opened is indexed afresh.
+  const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
+  const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
+  std::error_code ec;
+  const bool fromCache =
+      !cached.empty() && fs::copy_file(cached, Table.indexPath, fs::copy_options::overwrite_existing, ec);
+  if (!fromCache) {
+    Dialog().IndexOn(expr, Table.indexPath);
+    if (AbortFlag) return;
+  }
   Dialog().SetIndexTo(index);
+  if (AbortFlag) {
+    // A damaged cache entry is built afresh next time.
+    if (fromCache) fs::remove(cached, ec);
+    return;
+  }
+  // Kept only when the table did not change while it was indexed.
+  if (!fromCache && !cached.empty() && TableIdentity(Table.source) == identity) StoreCachedIndex(Table.indexPath, cached);
   // A new index places the table on its first key, as opening it does.
   Dialog().First();
 }
@@ -302,7 +368,10 @@ namespace {
 // The field or a message with AbortFlag; false when there is nothing to write.
 bool WritableField(std::string_view name) {
   if (!IsOpen() || Dialog().RecordCount() < 1) return false;
-  if (FieldNumber(name) != 0) return true;
+  if (FieldNumber(name) != 0) {
+    Table.written = true;
+    return true;
+  }
   ShowTraceMessage("Error  : field " + std::string(name) + " not in " + Table.path);
   AbortFlag = 1;
   return false;
@@ -348,6 +417,8 @@ void ShowDbfDialog(std::string_view closeWord, int mode) {
   }
   std::int32_t chosen = DbfRecNo();
   bool accepted = false;
+  // Only picking leaves the records as they are.
+  if (mode != 1) Table.written = true;
   if (TableDialogHook) {
     accepted = TableDialogHook(closeWord, mode, chosen);
   } else {

@@ -49,7 +49,10 @@ void AppendDbfBlank();
 // Orders the open table on the key expression: field names joined by "+".
 // The index file is indexName + ".ndx" in the process's temporary directory
 // (DbfIndexPath), never shared with another running program, and becomes the
-// active index.
+// active index. It is a copy of the index that an earlier run built on the
+// same table contents (same path, size and modification time) when the
+// per-user cache (platform::CacheDirectory) holds one; else it is built and
+// kept there. A table written since it was opened is always indexed afresh.
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName);
 std::string DbfIndexPath();
 // Exact search: a numeric key by value, a text key as a prefix of the joined

@@ -11,6 +11,7 @@
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
 #include "framework/charset.h"
+#include "framework/clock.h"
 #include "framework/globals.h"
 #include "framework/message_box.h"
 
@@ -57,6 +58,22 @@ void InitDatasets() {
   TzTrueText = "True";
   TzFalseText = "False";
   TzWarningMode = 2;
+  ApplyShortDateFormat(SystemShortDateFormat());
+}
+
+void ApplyShortDateFormat(const std::string& format) {
+  if (format.empty()) return;
+  std::string f = TzUpperCase(format);
+  int code = 0;
+  if (f[0] == 'Y') {
+    code = 1;
+  } else if (f[0] == 'D') {
+    std::size_t at = f.find_first_not_of("DMY");
+    char sep = at == std::string::npos ? '/' : f[at];
+    code = sep == '-' ? 3 : sep == '.' ? 5 : 2;
+  }
+  TzCentury = f.find("YYYY") != std::string::npos;
+  SetDateFormat(code);  // after the flag: the picture's year follows it
 }
 
 namespace {

@@ -330,3 +330,6 @@ void CloseQuietly(platform::TDataSet& ds);
 
 // Start values of the dataset unit: Boolean texts.
 void InitDatasets();
+// The engine's date layout and four-digit-year flag from a short date
+// format written with d, M and y ("dd.MM.yyyy"); an empty one changes nothing.
+void ApplyShortDateFormat(const std::string& format);

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
+#include <map>
 
 #include "dbf/blob_streams.h"
 #include "dbf/errors.h"
 #include "dbf/import_export.h"
 #include "dbf/locks.h"
 #include "dbf/memo.h"
+#include "dbf/message_windows.h"
 #include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
@@ -171,6 +174,50 @@ bool TTzFileDataSet::OpenTable(const std::string& name) {
   return OpenIndexes();
 }
 
+namespace {
+
+// Whether the file exists and was last written today: indexes that one
+// program rebuilt today are not rebuilt again by the next one that opens
+// the table.
+bool WrittenToday(const std::string& name) {
+  platform::FileHandle h = platform::kNoFile;
+  if (platform::OpenFile(FindFileAnyCase(name), platform::kOpenRead | platform::kShareDenyNone, h) != 0) return false;
+  std::time_t t = static_cast<std::time_t>(platform::FileModifiedTime(h));
+  platform::CloseFile(h);
+  std::tm local{};
+  if (t < 0 || !localtime_r(&t, &local)) return false;
+  TzDate today = TzToday();
+  return local.tm_year + 1900 == today.year && local.tm_mon + 1 == today.month && local.tm_mday == today.day;
+}
+
+// The progress window "Indexing <file>..." of one index build, stepped by
+// the build and freed at the end.
+class IndexProgressWindow {
+ public:
+  IndexProgressWindow(bool show, const std::string& file) {
+    if (!show) return;
+    window_ = ShowTzMsg(TzMsgKind::Progress, nullptr, "Indexing " + file + "...");
+    current_ = window_.get();
+    SetIndexProgress([] {
+      if (current_) ShowTzProgress(*current_);
+    }, 100);
+  }
+  ~IndexProgressWindow() {
+    if (!window_) return;
+    SetIndexProgress(nullptr, 0);
+    current_ = nullptr;
+  }
+  IndexProgressWindow(const IndexProgressWindow&) = delete;
+  IndexProgressWindow& operator=(const IndexProgressWindow&) = delete;
+
+ private:
+  static TTzMsg* current_;
+  std::unique_ptr<TTzMsg> window_;
+};
+TTzMsg* IndexProgressWindow::current_ = nullptr;
+
+}  // namespace
+
 bool TTzFileDataSet::OpenIndexes() {
   if (IndexList.empty()) return true;
   ErrorDispatchOff off;
@@ -192,10 +239,14 @@ bool TTzFileDataSet::OpenIndexes() {
     DederError(code, text);
     return false;
   };
+  TCreateIndexType mode = CreateIndex;
+  if ((mode == TCreateIndexType::ciAlways || mode == TCreateIndexType::ciVerifyHeader) &&
+      std::all_of(lines.begin(), lines.end(), [](const Line& l) { return WrittenToday(l.file); }))
+    mode = TCreateIndexType::ciNotFound;
   for (const Line& l : lines) {
     bool rebuild = false;
     TzLastError = 0;
-    switch (CreateIndex) {
+    switch (mode) {
       case TCreateIndexType::ciAlways: rebuild = true; break;
       case TCreateIndexType::ciVerifyHeader:
         rebuild = !TzFileExists(l.file) || IndexRecCount(l.file) != RecCount();
@@ -215,7 +266,10 @@ bool TTzFileDataSet::OpenIndexes() {
       if (OnBeforeMakeIndex) OnBeforeMakeIndex(l.file, build);
       if (build) {
         TzLastError = 0;
-        MakeIndex(l.file, l.key, false, static_cast<std::uint8_t>(l.number), false, false, nullptr, 0);
+        {
+          IndexProgressWindow progress(ShowProgress, l.file);
+          MakeIndex(l.file, l.key, false, static_cast<std::uint8_t>(l.number), false, false, nullptr, 0);
+        }
         if (TzLastError != 0) return fail(l.file + "," + l.key);
         if (OnAfterMakeIndex) OnAfterMakeIndex(l.file);
       }
@@ -282,6 +336,62 @@ void TTzFileDataSet::IndexOn(const std::string& expression, const std::string& i
   CheckBrowseMode();
   SelectWorkArea("IndexOn");
   Index_On(expression, indexFile);
+  RefetchAfterEngineOp();
+}
+
+namespace {
+
+// The datasets whose key makers the engine may call, by their number.
+std::map<std::uint32_t, TTzFileDataSet*>& KeyMakerOwners() {
+  static std::map<std::uint32_t, TTzFileDataSet*> owners;
+  return owners;
+}
+
+}  // namespace
+
+TTzFileDataSet::~TTzFileDataSet() {
+  if (keyMakerId_ != 0) KeyMakerOwners().erase(keyMakerId_);
+}
+
+std::uint32_t TTzFileDataSet::KeyMakerId() {
+  static std::uint32_t next = 0;
+  if (keyMakerId_ == 0) {
+    keyMakerId_ = ++next;
+    KeyMakerOwners()[keyMakerId_] = this;
+  }
+  return keyMakerId_;
+}
+
+void TTzFileDataSet::KeyMakerCallback(std::uint32_t id, std::uint8_t number, std::string& key) {
+  auto it = KeyMakerOwners().find(id);
+  if (it == KeyMakerOwners().end()) return;
+  TTzFileDataSet& ds = *it->second;
+  if (number >= ds.keyMakers_.size() || !ds.keyMakers_[number]) return;
+  // The engine's record goes through the active buffer, which comes back
+  // afterwards.
+  platform::RecordBuffer saved = ds.ActiveBuffer();
+  ds.ActiveBuffer().resize(std::max(ds.ActiveBuffer().size(), ds.BufferSize()));
+  ds.RecordToNative(ds.ActiveBuffer().data());
+  ds.keyMakers_[number](ds, key);
+  ds.ActiveBuffer() = std::move(saved);
+}
+
+void TTzFileDataSet::IndexOnCB(const std::string& indexFile, TTzKeyMakerEvent maker) {
+  CheckBrowseMode();
+  SelectWorkArea("IndexOnCB");
+  if (keyMakers_.size() < 2) keyMakers_.resize(2);
+  keyMakers_[1] = std::move(maker);
+  Index_OnCB(indexFile, &KeyMakerCallback, KeyMakerId());
+  RefetchAfterEngineOp();
+}
+
+void TTzFileDataSet::SetIndexToCB(const std::string& indexFile, int number, TTzKeyMakerEvent maker) {
+  CheckBrowseMode();
+  Align("SetIndexToCB");
+  if (number < 1 || number > 255) return;
+  if (keyMakers_.size() <= static_cast<std::size_t>(number)) keyMakers_.resize(static_cast<std::size_t>(number) + 1);
+  keyMakers_[static_cast<std::size_t>(number)] = std::move(maker);
+  Set_Index_ToCB(indexFile, number, &KeyMakerCallback, KeyMakerId());
   RefetchAfterEngineOp();
 }
 

@@ -50,10 +50,14 @@ class TTzFileDataSet;
 using TTzLockFailedEvent = std::function<void(TTzFileDataSet& dataSet, bool& retry)>;
 using TBeforeMakeIndexEvent = std::function<void(const std::string& indexFile, bool& build)>;
 using TAfterMakeIndexEvent = std::function<void(const std::string& indexFile)>;
+// A key maker of the dataset: the engine's record stands in the active
+// buffer while it runs, so field reads see it; it sets the key text.
+using TTzKeyMakerEvent = std::function<void(TTzFileDataSet& dataSet, std::string& key)>;
 
 class TTzFileDataSet : public TTzCDataSet {
  public:
   explicit TTzFileDataSet(std::string name) : TTzCDataSet(std::move(name)) {}
+  ~TTzFileDataSet() override;
 
   bool AutoFixRecCount = false;
   TCreateIndexType CreateIndex = TCreateIndexType::ciNotFound;
@@ -74,7 +78,12 @@ class TTzFileDataSet : public TTzCDataSet {
   bool FindExact(const std::string& key);
   bool FindNear(const std::string& key);
   void IndexOn(const std::string& expression, const std::string& indexFile);
+  // Builds (and attaches as number 1) an index whose keys `maker` computes;
+  // the index file may carry the options UNIQUE, SOUNDEX and DESCENDING.
+  void IndexOnCB(const std::string& indexFile, TTzKeyMakerEvent maker);
   void SetIndexTo(const std::string& indexFiles);
+  // Attaches a key-maker index as number `number`.
+  void SetIndexToCB(const std::string& indexFile, int number, TTzKeyMakerEvent maker);
   void SetIndexToLFN(const std::string& indexFile, int number);
   std::string Peek(int field, std::int32_t recordNumber);
   std::int32_t AppendFromDelimited(const std::string& fileName);
@@ -100,8 +109,12 @@ class TTzFileDataSet : public TTzCDataSet {
   bool RunLockedWrite(LockedWrite kind);
   bool OpenIndexes();
   bool FindWith(const std::string& key, const std::string& label, int how);
+  std::uint32_t KeyMakerId();
+  static void KeyMakerCallback(std::uint32_t id, std::uint8_t number, std::string& key);
 
   bool exclusive_ = false;
+  std::uint32_t keyMakerId_ = 0;
+  std::vector<TTzKeyMakerEvent> keyMakers_;  // by index number
 };
 
 class TTzDbf : public TTzFileDataSet {

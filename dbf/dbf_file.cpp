@@ -302,7 +302,21 @@ void OpenDbf(TDbfWorkArea& wa) {
   wa.fieldCount = static_cast<std::uint8_t>(wa.fields.size());
   wa.recordBuffer.assign(wa.recordLength, ' ');
   wa.fileState = 1;
-  if (FixRecordCount) wa.recordCount = RecordCountFromSize(wa);
+  if (FixRecordCount) {
+    wa.recordCount = RecordCountFromSize(wa);
+  } else if ((mode & 0x70) == platform::kShareDenyAll) {
+    // Nobody else has the file open: more whole records than the header
+    // counts were appended by a program that ended before it wrote the
+    // header. They are kept, and the next append goes after them.
+    std::int32_t inFile = RecordCountFromSize(wa);
+    if (inFile > wa.recordCount) {
+      std::fprintf(stderr, "%s: the header counts %d records, the file holds %d; all %d are kept\n",
+                   wa.fileName.c_str(), static_cast<int>(wa.recordCount), static_cast<int>(inFile),
+                   static_cast<int>(inFile));
+      wa.recordCount = inFile;
+      if ((mode & 0x0F) != platform::kOpenRead) wa.fileState = 3;
+    }
+  }
   if (wa.recordCount < 1) {
     wa.recordNumber = 0;
     wa.endFlag = wa.beginFlag = true;

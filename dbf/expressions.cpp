@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "dbf/byte_order.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/index_keys.h"
@@ -613,6 +614,31 @@ std::size_t CountOf(double v) {
   return v >= kTextLimit ? kTextLimit : static_cast<std::size_t>(v);
 }
 
+// The text a table file would hold for the typed value at `p`.
+std::string TypedFieldText(const TDbfFieldEntry& f, const std::uint8_t* p) {
+  std::string text;
+  switch (f.type) {
+    case 'C':
+      text.assign(reinterpret_cast<const char*>(p + 1), std::min<std::size_t>(p[0], f.length));
+      break;
+    case 'D':
+      text = DTOS(std::string(reinterpret_cast<const char*>(p + 1), std::min<std::size_t>(p[0], 10)));
+      break;
+    case 'L': text = p[0] != 0 ? "T" : "F"; break;
+    case 'N':
+    case 'F': {
+      char buf[64];
+      if (f.decimals > 0) std::snprintf(buf, sizeof buf, "%.*Lf", f.decimals, Real48ToExtended(p));
+      else std::snprintf(buf, sizeof buf, "%d", static_cast<std::int32_t>(Get32(p)));
+      text = buf;
+      break;
+    }
+    default: text = std::to_string(static_cast<std::int32_t>(Get32(p))); break;  // memo block
+  }
+  text.resize(f.length, ' ');
+  return text;
+}
+
 Value FetchField(const TExprOp& op) {
   Value v;
   int area = op.area ? op.area : SelectedArea;
@@ -622,6 +648,13 @@ Value FetchField(const TExprOp& op) {
   bool record = wa && f && wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount &&
                 wa->recordBuffer.size() >= static_cast<std::size_t>(f->offset) + f->length;
   std::string raw = record ? std::string(wa->recordBuffer.data() + f->offset, f->length) : std::string();
+  // A virtual table keeps its records only in typed form: the field's text
+  // comes from the typed value, as the file would hold it.
+  if (!record && wa && f && wa->isVirtual && wa->typedRecord && wa->recordNumber >= 1 &&
+      wa->recordNumber <= wa->recordCount && static_cast<std::size_t>(op.field) <= wa->typedOffsets.size()) {
+    raw = TypedFieldText(*f, wa->typedRecord + wa->typedOffsets[op.field - 1]);
+    record = true;
+  }
   switch (base) {
     case kTokFieldC:
       v.type = kExprC;
@@ -768,7 +801,16 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
         pushN(p == std::string::npos ? 0 : static_cast<double>(p + 1));
         break;
       }
-      case fCHR: { Value a = pop(); pushC(std::string(1, static_cast<char>(static_cast<int>(Trunc(a.number)) & 0xFF))); break; }
+      case fCHR: {
+        Value a = pop();
+        double code = Trunc(a.number);
+        if (!(code >= 0 && code <= 255)) {
+          DederError(358, "Error during evaluation: CHR() of a number outside 0 to 255 [Evaluate/Engine]");
+          code = 32;
+        }
+        pushC(std::string(1, static_cast<char>(static_cast<int>(code))));
+        break;
+      }
       case fLEN: { Value a = pop(); pushN(static_cast<double>(a.text.size())); break; }
       case fLEFT: {
         Value n = pop(), a = pop();

@@ -782,14 +782,14 @@ void PackMemofile() {
 void RecoverInterruptedMemoPack(TDbfWorkArea& wa, const std::string& memoName) {
   if (wa.isVirtual || wa.fileName.empty()) return;
   const std::string tempTable = TempTableName(wa.fileName);
-  if (!platform::FileExists(tempTable)) return;
   if (platform::FileExists(TempMemoName(memoName))) {
     // The pack stopped before the new memo file was put in place: the old
-    // pair is whole.
+    // pair is whole, and the new files were never used.
     platform::RemoveFile(TempMemoName(memoName));
     platform::RemoveFile(tempTable);
     return;
   }
+  if (!platform::FileExists(tempTable)) return;
   // The new memo file is in place; its table was complete before that.
   if (ReplaceTableFile(wa, tempTable) != 0) return;
   ReloadCurrentRecord(wa);

@@ -32,6 +32,8 @@ constexpr std::size_t kBlock = 512;
 constexpr int kMaxDepth = 64;
 constexpr std::size_t kCacheNodes = 512;
 const char kKeyMakerMarker[] = "USERDEFINEDKEYMAKERWASUSEDTOBUILDTHISINDEX";
+// A table stamp above every record count: the index fits no table.
+constexpr std::uint32_t kNoTableStamp = 0xFFFFFFFFU;
 
 struct Block {
   std::uint8_t b[kBlock];
@@ -76,6 +78,9 @@ struct Index {
   TKeyMaker maker = nullptr;
   std::uint32_t makerData = 0;
   bool anchorDirty = false;
+  // Changes are under way: the stamp fits no table until they are done, so
+  // that a program killed part-way leaves an index that is refused.
+  bool writing = false;
   bool atBegin = false;
   bool atEnd = false;
   std::string currentKey;
@@ -85,7 +90,10 @@ struct Index {
   std::unordered_map<std::uint32_t, Block> cache;
   std::string oldKey;
 
+  // A control record that goes, for whatever reason, takes its file and
+  // with it the file's share lock.
   ~Index() {
+    if (file != platform::kNoFile) platform::CloseFile(file);
     if (expr && ExprHooks.Free) ExprHooks.Free(expr);
   }
 };
@@ -252,7 +260,7 @@ bool WriteAnchorNode(Index& ix) {
   std::string expr = ix.maker ? std::string(kKeyMakerMarker) : ix.expression;
   if (wa && wa->oem) expr = TzAnsiToOem(expr);
   std::memcpy(b + 24, expr.data(), std::min<std::size_t>(expr.size(), 100));
-  std::uint32_t count = wa ? static_cast<std::uint32_t>(wa->recordCount) : 0;
+  std::uint32_t count = ix.writing ? kNoTableStamp : wa ? static_cast<std::uint32_t>(wa->recordCount) : 0;
   Put32(b + 488, ~count);
   Put32(b + 492, count);
   if (wa) {
@@ -709,6 +717,13 @@ void HandleSemafore(int action) {
           if (!WriteSem(*a, action)) {
             UnlockRegion(*a, action);
             a->writeNesting = 0;
+            return;
+          }
+          // Another program changed the indexes since we last looked: every
+          // change we now make starts from its anchors and nodes.
+          if (SemCounter(*a) != a->seenCounter) {
+            ReadAnchorNodes(*a);
+            a->seenCounter = SemCounter(*a);
           }
           return;  // the region stays locked: the write lock is held
         }
@@ -745,6 +760,15 @@ void HandleSemafore(int action) {
 
 namespace {
 
+void MarkWriting(AreaIndexes& a, bool writing) {
+  for (int s = 1; s <= kSlots; ++s) {
+    Index* ix = a.slot[s].get();
+    if (!ix || ix->writing == writing) continue;
+    ix->writing = writing;
+    WriteAnchorNode(*ix);
+  }
+}
+
 // Nested calls are counted; only the outermost pair reaches the semaphore file.
 void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine) {
   if (on) {
@@ -765,9 +789,43 @@ void SetReadSemaphoreProc(bool on) {
 }
 
 void SetLockSemaphoreProc(bool on) {
-  if (AreaIndexes* a = SelectedAreas())
-    NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  TDbfWorkArea* wa = SelectedWorkArea();
+  AreaIndexes* a = Areas(wa);
+  if (!a) return;
+  // The stamps say "changing" from before the table is written until the
+  // indexes are whole again: in a shared table until the write lock goes,
+  // in an exclusive one until the index is closed.
+  if (!on && a->lockDepth == 1 && !wa->exclusive && NetworkMode) MarkWriting(*a, false);
+  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  if (on && a->lockDepth == 1 && TzLastError == 0) MarkWriting(*a, true);
 }
+
+namespace {
+
+// Keeps the error state of the moment across clean-up work that must not
+// report or raise.
+struct KeepError {
+  ErrorDispatchOff off;
+  std::uint16_t code = TzLastError;
+  std::string detail = TzErrorDetail;
+  ~KeepError() {
+    TzLastError = code;
+    TzErrorDetail = detail;
+  }
+};
+
+// The read semaphore for a scope, given back also when an error is raised.
+struct ReadSemaphoreScope {
+  ReadSemaphoreScope() { SetReadSemaphoreProc(true); }
+  ~ReadSemaphoreScope() {
+    KeepError keep;
+    SetReadSemaphoreProc(false);
+  }
+  ReadSemaphoreScope(const ReadSemaphoreScope&) = delete;
+  ReadSemaphoreScope& operator=(const ReadSemaphoreScope&) = delete;
+};
+
+}  // namespace
 
 namespace {
 
@@ -1029,18 +1087,26 @@ bool AttachedAnywhere(const std::string& fullName) {
 
 // ---- build ----------------------------------------------------------------------
 
+// Writes the tree bottom-up in one sequential pass. Each level holds back up
+// to two nodes' worth of entries, so that at the end the last two nodes of a
+// level share what is left: every node written holds at least one key.
 struct TreeWriter {
   Index& ix;
   std::vector<std::uint8_t> out;
   std::uint64_t offset = kBlock;  // node 1
   std::uint32_t written = 0;
-  std::vector<Block> levels;
-  std::vector<int> counts;
+  std::vector<std::vector<std::uint8_t>> held;  // entries per level, entrySize bytes each
+  std::vector<bool> emitted;                    // a level wrote a node already
   int rc = 0;
 
   explicit TreeWriter(Index& i) : ix(i) {}
 
-  std::uint32_t WriteBlock(Block& blk) {
+  std::size_t Es() const { return static_cast<std::size_t>(ix.entrySize); }
+  // Entries one node of the level takes: keys of a leaf, children of an inner node.
+  std::size_t Capacity(std::size_t l) const { return static_cast<std::size_t>(ix.keysPerNode) + (l > 0 ? 1 : 0); }
+  std::size_t Held(std::size_t l) const { return held[l].size() / Es(); }
+
+  std::uint32_t WriteBlock(const Block& blk) {
     out.insert(out.end(), blk.b, blk.b + kBlock);
     if (out.size() >= 65536) Flush();
     return ++written;
@@ -1051,53 +1117,59 @@ struct TreeWriter {
     out.clear();
   }
   void Level(std::size_t l) {
-    while (levels.size() <= l) {
-      levels.push_back(Block{});
-      counts.push_back(0);
+    if (held.size() <= l) {
+      held.resize(l + 1);
+      emitted.resize(l + 1, false);
     }
   }
-  void PutEntry(std::size_t l, std::uint32_t child, std::uint32_t recno, const char* key) {
-    std::uint8_t* e = levels[l].b + 4 + counts[l] * ix.entrySize;
-    Put32(e, child);
-    Put32(e + 4, recno);
-    std::memcpy(e + 8, key, static_cast<std::size_t>(ix.keyLength));
-    ++counts[l];
-    Put16(levels[l].b, static_cast<std::uint32_t>(counts[l]));
+  void Put(std::size_t l, std::uint32_t child, std::uint32_t recno, const char* key) {
+    Level(l);
+    std::vector<std::uint8_t>& h = held[l];
+    std::size_t at = h.size();
+    h.resize(at + Es());
+    Put32(&h[at], child);
+    Put32(&h[at + 4], recno);
+    std::memcpy(&h[at + 8], key, static_cast<std::size_t>(ix.keyLength));
+    if (Held(l) > 2 * Capacity(l)) Emit(l, Capacity(l));
   }
-  std::uint32_t FinishNode(std::size_t l, std::uint32_t extra) {
-    Put16(levels[l].b, static_cast<std::uint32_t>(counts[l]));
-    if (l > 0) Put32(levels[l].b + 4 + counts[l] * ix.entrySize, extra);
-    std::uint32_t n = WriteBlock(levels[l]);
-    levels[l] = Block{};
-    counts[l] = 0;
-    return n;
+  // Writes the first `n` held entries of level `l` as one node. An inner
+  // node's last child becomes its extra pointer, which takes only 4 bytes.
+  std::uint32_t WriteHeld(std::size_t l, std::size_t n, std::string& lastKey) {
+    Block blk{};
+    std::vector<std::uint8_t>& h = held[l];
+    std::size_t keys = l == 0 ? n : n - 1;
+    Put16(blk.b, static_cast<std::uint32_t>(keys));
+    if (keys > 0) std::memcpy(blk.b + 4, h.data(), keys * Es());
+    if (l > 0) std::memcpy(blk.b + 4 + keys * Es(), &h[(n - 1) * Es()], 4);
+    if (n > 0) lastKey.assign(reinterpret_cast<const char*>(&h[(n - 1) * Es() + 8]), ix.keyLength);
+    h.erase(h.begin(), h.begin() + static_cast<std::ptrdiff_t>(n * Es()));
+    emitted[l] = true;
+    return WriteBlock(blk);
   }
-  void Add(const char* key, std::uint32_t recno) {
-    Level(0);
-    if (counts[0] == ix.keysPerNode) {
-      std::string last(reinterpret_cast<const char*>(levels[0].b + 4 + (counts[0] - 1) * ix.entrySize + 8),
-                       static_cast<std::size_t>(ix.keyLength));
-      std::uint32_t n = FinishNode(0, 0);
-      for (std::size_t l = 1;; ++l) {
-        Level(l);
-        if (counts[l] < ix.keysPerNode) {
-          PutEntry(l, n, 0, last.data());
-          break;
-        }
-        n = FinishNode(l, n);
-      }
-    }
-    PutEntry(0, 0, recno, key);
+  // Writes a node and hands its last key up as a separator.
+  void Emit(std::size_t l, std::size_t n) {
+    std::string last;
+    std::uint32_t number = WriteHeld(l, n, last);
+    Put(l + 1, number, 0, last.data());
   }
+  void Add(const char* key, std::uint32_t recno) { Put(0, 0, recno, key); }
+  // Writes what is held, level by level; returns the root.
   std::uint32_t Finish() {
-    Level(0);
-    std::uint32_t n = FinishNode(0, 0);
-    std::size_t top = 0;
-    for (std::size_t l = 1; l < counts.size(); ++l)
-      if (counts[l] > 0) top = l;
-    for (std::size_t l = 1; l <= top; ++l) n = FinishNode(l, n);
+    std::uint32_t root = 0;
+    for (std::size_t l = 0;; ++l) {
+      Level(l);
+      std::size_t left = Held(l);
+      if (!emitted[l] && left <= Capacity(l)) {
+        std::string last;
+        root = WriteHeld(l, left, last);
+        break;
+      }
+      std::size_t first = (left + 1) / 2;
+      Emit(l, first);
+      Emit(l, left - first);
+    }
     Flush();
-    return n;
+    return root;
   }
 };
 
@@ -1114,7 +1186,243 @@ void SetSizes(Index& ix, char type, int keyLength) {
 // Key of a record for a build; the record is already in the buffer.
 bool BuildKey(Index& ix, std::string& key) { return KeyOfRecord(ix, key); }
 
+TIndexProgress ProgressProc = nullptr;
+int ProgressSteps = 0;
+
+// Calls the progress routine every (records div steps) * 2 records of the
+// read and the write phase, and at the end as often as steps remain.
+struct BuildProgress {
+  std::int64_t every = 0, seen = 0;
+  int calls = 0;
+  explicit BuildProgress(std::int32_t records) {
+    if (ProgressProc && ProgressSteps > 0) every = std::max<std::int64_t>(2, records / ProgressSteps * 2);
+  }
+  void Tick() {
+    if (every > 0 && ++seen % every == 0 && calls < ProgressSteps) {
+      ++calls;
+      ProgressProc();
+    }
+  }
+  void End() {
+    if (every > 0)
+      for (; calls < ProgressSteps; ++calls) ProgressProc();
+  }
+};
+
+// Sort order of the build: key order, equal keys by record number.
+int CompareSortRecords(const Index& ix, const char* a, std::uint32_t ra, const char* b, std::uint32_t rb) {
+  int c = CompareKeys(ix, a, b);
+  if (c != 0) return c;
+  return ra < rb ? -1 : ra > rb ? 1 : 0;
+}
+
+// Keys of consecutive records in memory. Once they pass the memory budget
+// they are sorted and written as a run (key bytes + u32 record number) to a
+// temporary file; at the end the runs are merged.
+class KeySorter {
+ public:
+  KeySorter(const Index& ix, std::int32_t records)
+      : ix_(ix), kl_(static_cast<std::size_t>(ix.keyLength)), text_(ix.type == 'C') {
+    // Per key: its bytes, a sort item and its share of the run buffer.
+    std::size_t perKey = kl_ + sizeof(SortItem) + kl_ + 4;
+    capacity_ = std::max<std::size_t>(1, IndexSortMemory / perKey);
+    capacity_ = std::min<std::size_t>(capacity_, static_cast<std::size_t>(std::max(records, 1)));
+    keys_.reserve(capacity_ * kl_);
+  }
+  ~KeySorter() {
+    if (runFile_ != platform::kNoFile) platform::CloseFile(runFile_);
+    if (!runName_.empty()) platform::RemoveFile(runName_);
+  }
+  // Adds the key of record `recno`; records come in ascending order. 0 or an I/O code.
+  int Add(const char* key, std::uint32_t recno) {
+    if (held_ == capacity_) {
+      int rc = WriteRun();
+      if (rc != 0) return rc;
+    }
+    if (held_ == 0) base_ = recno;
+    keys_.resize(keys_.size() + kl_);
+    std::memcpy(keys_.data() + held_ * kl_, key, kl_);
+    ++held_;
+    return 0;
+  }
+  // Hands every record in sort order to `take`; 0 or an I/O code.
+  template <class Take>
+  int Output(Take take) {
+    if (runs_.empty()) {
+      Sort();
+      for (const SortItem& it : items_) take(keys_.data() + it.index * kl_, base_ + it.index);
+      return 0;
+    }
+    int rc = held_ > 0 ? WriteRun() : 0;
+    if (rc == 0) rc = Merge(take);
+    return rc;
+  }
+
+ private:
+  struct SortItem {
+    std::uint64_t head;  // the first eight key bytes (or the number) in key order
+    std::uint32_t index;
+  };
+  struct Run {
+    std::uint64_t next, end;
+    std::vector<char> buffer;
+    std::size_t at = 0, filled = 0;
+  };
+
+  // Sorts the held keys. Most comparisons end at the item's head and never
+  // touch the key buffer.
+  void Sort() {
+    items_.resize(held_);
+    const char* kp = keys_.data();
+    for (std::size_t i = 0; i < held_; ++i) {
+      const char* k = kp + i * kl_;
+      std::uint64_t head = 0;
+      if (text_) {
+        for (std::size_t b = 0; b < 8; ++b) head = (head << 8) | (b < kl_ ? static_cast<unsigned char>(k[b]) : 0u);
+      } else {
+        double v;
+        std::memcpy(&v, k, 8);
+        if (v == 0) v = 0;  // -0 sorts with 0
+        std::memcpy(&head, &v, 8);
+        head = (head >> 63) ? ~head : head | (1ULL << 63);
+      }
+      items_[i] = {head, static_cast<std::uint32_t>(i)};
+    }
+    const std::size_t kl = kl_;
+    const bool text = text_;
+    std::sort(items_.begin(), items_.end(), [kp, kl, text](const SortItem& a, const SortItem& b) {
+      if (a.head != b.head) return a.head < b.head;
+      if (text && kl > 8) {
+        int c = std::memcmp(kp + a.index * kl + 8, kp + b.index * kl + 8, kl - 8);
+        if (c != 0) return c < 0;
+      }
+      return a.index < b.index;
+    });
+  }
+
+  int WriteRun() {
+    Sort();
+    int rc = 0;
+    if (runFile_ == platform::kNoFile) {
+      runName_ = platform::TempFileName("ndx");
+      rc = platform::CreateFile(runName_, runFile_);
+      if (rc != 0) return rc;
+    }
+    const std::size_t rs = kl_ + 4;
+    std::vector<char> buf;
+    buf.reserve(std::min<std::size_t>(held_, 65536 / rs + 1) * rs);
+    Run run;
+    run.next = runEnd_;
+    for (const SortItem& it : items_) {
+      buf.insert(buf.end(), keys_.data() + it.index * kl_, keys_.data() + (it.index + 1) * kl_);
+      char r[4];
+      Put32(reinterpret_cast<std::uint8_t*>(r), base_ + it.index);
+      buf.insert(buf.end(), r, r + 4);
+      if (buf.size() >= 65536) {
+        if ((rc = platform::WriteAt(runFile_, runEnd_, buf.data(), buf.size())) != 0) return rc;
+        runEnd_ += buf.size();
+        buf.clear();
+      }
+    }
+    if (!buf.empty() && (rc = platform::WriteAt(runFile_, runEnd_, buf.data(), buf.size())) != 0) return rc;
+    runEnd_ += buf.size();
+    run.end = runEnd_;
+    runs_.push_back(std::move(run));
+    keys_.clear();
+    items_.clear();
+    held_ = 0;
+    return 0;
+  }
+
+  // Makes the run's current record available; false when it is exhausted.
+  bool Fill(Run& r, int& rc) {
+    if (r.at < r.filled) return true;
+    if (r.next >= r.end) return false;
+    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(r.buffer.size(), r.end - r.next));
+    std::size_t got = 0;
+    rc = platform::ReadAt(runFile_, r.next, r.buffer.data(), want, got);
+    if (rc == 0 && got < want) rc = 100;
+    if (rc != 0) return false;
+    r.next += want;
+    r.at = 0;
+    r.filled = want;
+    return true;
+  }
+
+  template <class Take>
+  int Merge(Take take) {
+    keys_ = std::vector<char>();
+    items_ = std::vector<SortItem>();
+    const std::size_t rs = kl_ + 4;
+    std::size_t perRun = std::max<std::size_t>(16, IndexSortMemory / runs_.size() / rs);
+    perRun = std::min<std::size_t>(perRun, (std::size_t{1} << 20) / rs + 1);
+    int rc = 0;
+    auto key = [&](std::size_t i) { return runs_[i].buffer.data() + runs_[i].at; };
+    auto recno = [&](std::size_t i) { return Get32(reinterpret_cast<const std::uint8_t*>(key(i) + kl_)); };
+    auto greater = [&](std::size_t a, std::size_t b) {
+      return CompareSortRecords(ix_, key(a), recno(a), key(b), recno(b)) > 0;
+    };
+    std::vector<std::size_t> heap;
+    for (std::size_t i = 0; i < runs_.size(); ++i) {
+      runs_[i].buffer.resize(perRun * rs);
+      if (Fill(runs_[i], rc)) heap.push_back(i);
+      if (rc != 0) return rc;
+    }
+    std::make_heap(heap.begin(), heap.end(), greater);
+    while (!heap.empty()) {
+      std::pop_heap(heap.begin(), heap.end(), greater);
+      std::size_t i = heap.back();
+      take(key(i), recno(i));
+      runs_[i].at += rs;
+      if (Fill(runs_[i], rc)) {
+        std::push_heap(heap.begin(), heap.end(), greater);
+      } else {
+        if (rc != 0) return rc;
+        heap.pop_back();
+        runs_[i].buffer = std::vector<char>();
+      }
+    }
+    return 0;
+  }
+
+  const Index& ix_;
+  const std::size_t kl_;
+  const bool text_;
+  std::size_t capacity_ = 1;
+  std::vector<char> keys_;
+  std::vector<SortItem> items_;
+  std::size_t held_ = 0;
+  std::uint32_t base_ = 1;
+  std::vector<Run> runs_;
+  std::string runName_;
+  platform::FileHandle runFile_ = platform::kNoFile;
+  std::uint64_t runEnd_ = 0;
+};
+
+// Probes whether another open file holds `name` (a deny-all open fails).
+bool FileInUse(const std::string& name) {
+  platform::FileHandle h = platform::kNoFile;
+  int rc = platform::OpenFile(name, platform::kOpenReadWrite | platform::kShareDenyAll, h);
+  if (rc == 0) platform::CloseFile(h);
+  return rc == platform::kErrSharingViolation;
+}
+
+// Reopens the table's file with `mode`; 0 on success.
+int ReopenTable(TDbfWorkArea& wa, unsigned mode) {
+  if (wa.file != platform::kNoFile) platform::CloseFile(wa.file);
+  int rc = platform::OpenFile(wa.fileName, mode, wa.file);
+  if (rc == 0) wa.openMode = mode;
+  return rc;
+}
+
 }  // namespace
+
+std::size_t IndexSortMemory = std::size_t{64} << 20;
+
+void SetIndexProgress(TIndexProgress routine, int steps) {
+  ProgressProc = routine;
+  ProgressSteps = routine ? std::max(steps, 0) : 0;
+}
 
 void MakeIndex(const std::string& fileName, const std::string& expression, bool soundex,
                std::uint8_t openNumber, bool unique, bool descending, TKeyMaker maker,
@@ -1200,16 +1508,35 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
                         std::to_string(needed) + " KBytes [MakeIndex]");
     return;
   }
-  int rc = platform::CreateFile(full, ix->file);
+  // An old index that another program holds open is never truncated under
+  // it: a shared table is reopened exclusively for the build, which fails
+  // while others use it. The new tree goes to a file of its own that
+  // replaces the old one only when complete.
+  const unsigned sharedMode = wa->openMode;
+  bool reopened = false;
+  if (!wa->exclusive && !wa->isVirtual && platform::FileExists(full) && FileInUse(full)) {
+    Unlock();  // closing the handle drops its locks
+    if (ReopenTable(*wa, platform::kOpenReadWrite | platform::kShareDenyAll) != 0) {
+      int back = ReopenTable(*wa, sharedMode);
+      DederError(225, wa->fileName + (back != 0 ? " (the table could not be reopened)" : "") +
+                          " [MakeIndex(<...>," + fileName + ")]");
+      return;
+    }
+    reopened = true;
+  }
+  const std::string building = full + ".bu$";
+  int rc = platform::CreateFile(building, ix->file);
   if (rc != 0) {
+    if (reopened) ReopenTable(*wa, sharedMode);
     DederError(static_cast<std::uint16_t>(rc), "File not open" + full + label);
     return;
   }
+  BuildProgress progress(count);
   // Read phase: every record's key with its number.
   const std::int32_t savedRecno = wa->recordNumber;
   const bool savedEnd = wa->endFlag, savedBegin = wa->beginFlag;
   const std::size_t kl = static_cast<std::size_t>(ix->keyLength);
-  std::vector<char> keys(static_cast<std::size_t>(count) * kl);
+  KeySorter sorter(*ix, count);
   const std::size_t rl = wa->recordLength;
   const std::size_t perBlock = std::max<std::size_t>(1, 65536 / rl);
   std::vector<char> block(perBlock * rl);
@@ -1224,56 +1551,22 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
       wa->recordNumber = first + static_cast<std::int32_t>(i);
       if (maker) LoadTypedRecord(*wa);
       if (!BuildKey(*ix, key)) rc = 254;
-      else std::memcpy(keys.data() + (first - 1 + i) * kl, key.data(), kl);
+      else rc = sorter.Add(key.data(), static_cast<std::uint32_t>(wa->recordNumber));
+      progress.Tick();
     }
     first += static_cast<std::int32_t>(n);
   }
-  // Sort by key, equal keys by record number. Each item carries the first
-  // eight key bytes (or the number) as an integer in key order, so most
-  // comparisons never touch the key buffer.
-  struct SortItem {
-    std::uint64_t head;
-    std::uint32_t index;
-  };
-  std::vector<SortItem> items(static_cast<std::size_t>(count));
-  const char* kp = keys.data();
-  const bool text = ix->type == 'C';
-  for (std::int32_t i = 0; i < count; ++i) {
-    const char* k = kp + static_cast<std::size_t>(i) * kl;
-    std::uint64_t head = 0;
-    if (text) {
-      for (std::size_t b = 0; b < 8; ++b)
-        head = (head << 8) | (b < kl ? static_cast<unsigned char>(k[b]) : 0u);
-    } else {
-      double v;
-      std::memcpy(&v, k, 8);
-      if (v == 0) v = 0;  // -0 sorts with 0
-      std::memcpy(&head, &v, 8);
-      head = (head >> 63) ? ~head : head | (1ULL << 63);
-    }
-    items[static_cast<std::size_t>(i)] = {head, static_cast<std::uint32_t>(i)};
-  }
-  if (rc == 0) {
-    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
-      if (a.head != b.head) return a.head < b.head;
-      if (text && kl > 8) {
-        int c = std::memcmp(kp + a.index * kl + 8, kp + b.index * kl + 8, kl - 8);
-        if (c != 0) return c < 0;
-      }
-      return a.index < b.index;
-    });
-  }
-  const Index& cix = *ix;
-  std::vector<std::uint32_t> order(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) order[i] = items[i].index;
-  // Write phase: the tree bottom-up in one pass.
+  // Write phase: the sorted keys, the tree bottom-up in one pass.
   TreeWriter writer(*ix);
-  const char* lastTaken = nullptr;
-  for (std::size_t i = 0; rc == 0 && i < order.size(); ++i) {
-    const char* k = kp + order[i] * kl;
-    if (ix->unique && lastTaken && CompareKeys(cix, lastTaken, k) == 0) continue;
-    writer.Add(k, order[i] + 1);
-    lastTaken = k;
+  if (rc == 0) {
+    std::string lastTaken;
+    const Index& cix = *ix;
+    rc = sorter.Output([&](const char* k, std::uint32_t recno) {
+      progress.Tick();
+      if (cix.unique && !lastTaken.empty() && CompareKeys(cix, lastTaken.data(), k) == 0) return;
+      writer.Add(k, recno);
+      if (cix.unique) lastTaken.assign(k, kl);
+    });
   }
   if (rc == 0) {
     ix->root = writer.Finish();
@@ -1281,7 +1574,13 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     rc = writer.rc;
   }
   if (rc == 0 && !WriteAnchorNode(*ix)) rc = TzLastError ? TzLastError : 101;
-  platform::CloseFile(ix->file);
+  if (rc == 0) rc = platform::FlushFile(ix->file);
+  int crc = platform::CloseFile(ix->file);
+  if (rc == 0) rc = crc;
+  if (rc == 0) rc = platform::RenameFile(building, full);
+  if (rc != 0) platform::RemoveFile(building);
+  progress.End();
+  int back = reopened ? ReopenTable(*wa, sharedMode) : 0;
   // The current record comes back.
   if (savedRecno >= 1 && savedRecno <= count) {
     ReadRecordOnly(savedRecno);
@@ -1292,8 +1591,9 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
   wa->endFlag = savedEnd;
   wa->beginFlag = savedBegin;
   if (rc != 0) {
-    platform::RemoveFile(full);
     DederError(static_cast<std::uint16_t>(rc), " [MakeIndex]");
+  } else if (back != 0) {
+    DederError(static_cast<std::uint16_t>(back), "Cannot re-open database sharable. " + wa->fileName + " [MakeIndex]");
   }
 }
 
@@ -1314,13 +1614,14 @@ namespace {
 void CloseOne(AreaIndexes& a, int s) {
   Index* ix = a.slot[s].get();
   if (!ix) return;
-  if (ix->anchorDirty) {
+  if (ix->anchorDirty || ix->writing) {
+    ix->writing = false;
     HandleSemafore(kLockSemaphore);
     WriteAnchorNode(*ix);
     HandleSemafore(kUnlockSemaphore);
   }
   if (ix->file != platform::kNoFile) {
-    int rc = platform::CloseFile(ix->file);
+    int rc = platform::CloseFile(ix->file);  // leaves the handle empty
     if (rc != 0) DederError(static_cast<std::uint16_t>(rc), "Error closing index file:  " + Cut80(ix->fileName));
   }
   a.slot[s].reset();
@@ -1367,6 +1668,45 @@ bool SyncIndex(Index& ix, bool controlling) {
 void SyncAll(AreaIndexes& a) {
   for (int s = 1; s <= kSlots; ++s)
     if (a.slot[s]) SyncIndex(*a.slot[s], s == 1);
+}
+
+// Whether the index no longer fits its table: its stamp counts more records
+// than the table holds (the table was packed, or a pack is under way), or
+// the table's last record, which every append writes before its keys, has
+// no key in it (a program ended between the two, or appended without it).
+bool StaleIndex(Index& ix, TDbfWorkArea& wa) {
+  std::uint8_t stamp[8];
+  std::size_t got = 0;
+  if (platform::ReadAt(ix.file, 488, stamp, 8, got) == 0 && got == 8) {
+    std::uint32_t count = Get32(stamp + 4);
+    if (Get32(stamp) == ~count && count > static_cast<std::uint32_t>(wa.recordCount)) return true;
+  }
+  if (wa.recordCount < 1 || ix.unique) return false;
+  const std::int32_t saved = wa.recordNumber;
+  const bool savedEnd = wa.endFlag, savedBegin = wa.beginFlag;
+  bool stale = false;
+  std::string key;
+  if (ReadRecordOnly(wa.recordCount) && KeyOfRecord(ix, key)) {
+    auto last = static_cast<std::uint32_t>(wa.recordCount);
+    stale = !Locate(ix, key, last) && !Locate(ix, key, last, true);
+  }
+  // A damaged file found on the way is refused with its own error.
+  std::uint16_t code = TzLastError;
+  std::string detail = TzErrorDetail;
+  ix.path.clear();
+  if (saved >= 1 && saved <= wa.recordCount) {
+    ReadRecordOnly(saved);
+  } else {
+    PlaceAfterEndOfTable();
+    wa.recordNumber = saved;
+  }
+  wa.endFlag = savedEnd;
+  wa.beginFlag = savedBegin;
+  if (code != 0) {
+    TzLastError = code;
+    TzErrorDetail = detail;
+  }
+  return stale || code != 0;
 }
 
 bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n, const IndexOptions& o,
@@ -1441,6 +1781,12 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
       return false;
     }
   }
+  if (StaleIndex(*ix, wa)) {
+    if (TzLastError == 0)
+      DederError(222, "Index file " + full + " does not fit its table " + wa.fileName +
+                          " any more; build it again [SetIndexTo]");
+    return false;
+  }
   CloseOne(a, n);
   a.slot[n] = std::move(ix);
   if (a.slot[n]->anchorDirty) {
@@ -1485,12 +1831,32 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
     return false;
   }
   HandleSemafore(kLogin);
-  if (!OpenIndex(*wa, *a, full, n, o, maker, makerData)) return false;
-  SetReadSemaphoreProc(true);
-  RefreshAnchors(*a);
-  SyncAll(*a);
-  SetReadSemaphoreProc(false);
-  return TzLastError == 0;
+  // Also when an error is raised: a failed open leaves nothing behind, no
+  // handle, no read count and no login.
+  struct Cleanup {
+    TDbfWorkArea* wa;
+    bool ok = false;
+    ~Cleanup() {
+      if (ok || AnyIndex(Areas(wa))) return;
+      KeepError keep;
+      CloseIndexes();
+    }
+  } cleanup{wa};
+  bool ok = false;
+  {
+    // Under the read semaphore no other program is half-way through a
+    // change: the record count, the current record and the index agree.
+    ReadSemaphoreScope reading;
+    RefreshRecordCount(*wa);
+    if (wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount) ReadRecordOnly(wa->recordNumber);
+    ok = OpenIndex(*wa, *a, full, n, o, maker, makerData);
+    if (ok) {
+      RefreshAnchors(*a);
+      SyncAll(*a);
+    }
+  }
+  cleanup.ok = ok;
+  return ok && TzLastError == 0;
 }
 
 bool Set_Index_To(const std::string& name, int n) {
@@ -2022,6 +2388,18 @@ void HookSetAtEnd() {
 
 bool* HookFoundFlag() { return &IndexFound; }
 
+// A stamp that fits no table: its count is above every record count.
+void HookStampIndexes(bool stale) {
+  AreaIndexes* a = SelectedAreas();
+  if (!a) return;
+  for (int s = 1; s <= kSlots; ++s) {
+    Index* ix = a->slot[s].get();
+    if (!ix) continue;
+    ix->writing = stale;
+    WriteAnchorNode(*ix);
+  }
+}
+
 std::string HookIndexFileName(int slot) {
   AreaIndexes* a = SelectedAreas();
   if (!a || slot < 1 || slot > kSlots || !a->slot[slot]) return std::string();
@@ -2087,6 +2465,8 @@ void InitNdxIndex() {
   IndexFlushSwitch = false;
   SemaphoreTimeout = 100;
   SemaphoreDirectory.clear();
+  IndexSortMemory = std::size_t{64} << 20;
+  SetIndexProgress(nullptr, 0);
   IndexHooks.IsActive = HookActive;
   IndexHooks.SyncToRecord = HookSync;
   IndexHooks.NextRecord = HookNext;
@@ -2111,5 +2491,6 @@ void InitNdxIndex() {
   IndexHooks.Soundex = HookSoundex;
   IndexHooks.SetReadSemaphore = SetReadSemaphoreProc;
   IndexHooks.SetLockSemaphore = SetLockSemaphoreProc;
+  IndexHooks.StampIndexes = HookStampIndexes;
   IndexLinked = true;
 }

@@ -5,6 +5,7 @@
 // InitNdxIndex fills the index hooks of the work-area layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,14 @@ void InitNdxIndex();
 
 bool ExactOn();   // returns the previous setting
 bool ExactOff();
+
+// Bytes of keys a build sorts in memory; beyond them it sorts runs into a
+// temporary file and merges them.
+extern std::size_t IndexSortMemory;
+// Progress of a build: `routine` runs `steps` times over the read and the
+// write phase (none: nullptr).
+using TIndexProgress = void (*)();
+void SetIndexProgress(TIndexProgress routine, int steps);
 
 void MakeIndex(const std::string& fileName, const std::string& expression, bool soundex,
                std::uint8_t openNumber, bool unique, bool descending, TKeyMaker maker,

@@ -139,8 +139,7 @@ void Search(const std::string& text, std::uint8_t& field, bool fromTop) {
       }
       Go(hit);
       if (TzLastError != 0) return;
-      if (wa->ignoreDeleted && wa->recordBuffer[0] == '*') continue;
-      if (wa->filterCallback && !wa->filterCallback()) continue;
+      if (!RecordVisible()) continue;  // deleted and hidden, or outside the filter
       if (SearchCallback) {
         SearchFoundField = static_cast<std::uint8_t>(f);
         SearchAccept = false;

@@ -422,6 +422,10 @@ void StoreTypedRecord(TDbfWorkArea& wa) {
     switch (f.type) {
       case 'D': {
         std::size_t n = std::min<std::size_t>(src[0], f.length + 2u);
+        // A date shown as it was read stays as stored: with two-digit years
+        // its text would move a date outside the century window.
+        char shown[16];
+        if (f.length >= 8 && NationalDate(dst, shown) == n && std::memcmp(shown, src + 1, n) == 0) break;
         std::string text(reinterpret_cast<const char*>(src + 1), n);
         std::string out(8, ' ');
         if (!AllTrim(text).empty() && ValidDate(text)) {
@@ -1568,6 +1572,8 @@ bool Pack() {
   wa->relationCallback = nullptr;
   // Pending header changes go to disk first so that the copy carries them.
   UpdateHeader(*wa);
+  const bool stamp = IndexActive() && IndexHooks.StampIndexes;
+  if (stamp) IndexHooks.StampIndexes(true);
   std::int32_t live = 0;
   bool moved = false;
   int rc = WritePackedTable(*wa, live, moved);
@@ -1582,6 +1588,7 @@ bool Pack() {
   FlushAfterWrite = savedFlush;
   if (rc != 0) {
     wa->relationCallback = relation;
+    if (stamp) IndexHooks.StampIndexes(false);
     DederError(static_cast<std::uint16_t>(rc), "Error packing " + wa->fileName);
     restoreShared();
     return false;

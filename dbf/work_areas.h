@@ -61,6 +61,10 @@ struct TIndexHooks {
   bool (*Soundex)(int slot) = nullptr;                                    // 22
   void (*SetReadSemaphore)(bool on) = nullptr;  // 23
   void (*SetLockSemaphore)(bool on) = nullptr;  // 24
+  // Pack, before records move: stamps the attached index files as fitting
+  // no table (true) until they are built again, or gives them their stamp
+  // back (false) when the pack failed.
+  void (*StampIndexes)(bool stale) = nullptr;
 };
 extern TIndexHooks IndexHooks;
 extern bool IndexLinked;

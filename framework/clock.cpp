@@ -3,6 +3,9 @@
 #include <chrono>
 #include <ctime>
 
+#include <langinfo.h>
+#include <locale.h>
+
 namespace {
 bool g_pinned = false;
 ClockReading g_pinnedReading;
@@ -37,3 +40,27 @@ void UnpinClock() { g_pinned = false; }
 bool ClockPinned() { return g_pinned; }
 
 void InitClock() { UnpinClock(); }
+
+std::string SystemShortDateFormat() {
+  locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+  if (loc == static_cast<locale_t>(nullptr)) return std::string();
+  const char* fmt = nl_langinfo_l(D_FMT, loc);
+  std::string out;
+  for (const char* p = fmt; p && *p; ++p) {
+    if (*p != '%' || !p[1]) {
+      out += *p;
+      continue;
+    }
+    switch (*++p) {
+      case 'd': case 'e': out += "dd"; break;
+      case 'm': out += "MM"; break;
+      case 'y': out += "yy"; break;
+      case 'Y': out += "yyyy"; break;
+      case 'F': out += "yyyy-MM-dd"; break;
+      case 'D': out += "MM/dd/yy"; break;
+      default: break;  // a field without a place in a date layout
+    }
+  }
+  freelocale(loc);
+  return out;
+}

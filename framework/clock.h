@@ -2,6 +2,8 @@
 // title blocks, break lines. Tests pin it so that golden files stay stable.
 #pragma once
 
+#include <string>
+
 struct ClockReading {
   int Year = 2000;
   int Month = 1;   // 1..12
@@ -22,3 +24,8 @@ bool ClockPinned();
 
 // Start value: the system clock, nothing pinned.
 void InitClock();
+
+// The user's short date format from the locale's time settings, written
+// with d, M and y as "dd.MM.yyyy" or "MM/dd/yy"; empty when the locale
+// gives none.
+std::string SystemShortDateFormat();

@@ -83,3 +83,13 @@ bool ParseGraphRecord(const std::string& line, TGraphRecord& rec) {
     default: return true;
   }
 }
+
+const TGraphRecord* TDisplayList::Record(std::size_t i) const {
+  if (i >= text_.size()) return nullptr;
+  if (parsed_.size() <= i) {
+    std::size_t from = parsed_.size();
+    parsed_.resize(i + 1);
+    for (std::size_t k = from; k <= i; ++k) parsed_[k].ok = ParseGraphRecord(text_[k], parsed_[k].rec);
+  }
+  return parsed_[i].ok ? &parsed_[i].rec : nullptr;
+}

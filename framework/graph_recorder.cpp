@@ -113,7 +113,7 @@ void TGraphRecorder::Clear() {
 void TGraphRecorder::Header(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
   Extended ww = WorldXMax - WorldXMin, wh = WorldYMax - WorldYMin;
   if (ww != 0 && wh != 0 && VerticalPixels != 0)
-    AspectFactor = (0.75L * HorizontalPixels / VerticalPixels * 640 / ww) / (480 / wh);
+    AspectFactor = (KeepAspectRatio() * 640 / ww) / (480 / wh);
   SetWindow(true, true, 0, 0, 1, 1, xmin, ymin, xmax, ymax);
   SetLineStyle(0);
   SaveLimit();

@@ -86,9 +86,10 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
   }
 
   if (count > list.size()) count = list.size();
-  TGraphRecord r;
   for (std::size_t i = 0; i < count; ++i) {
-    if (!ParseGraphRecord(list[i], r)) continue;
+    const TGraphRecord* rp = list.Record(i);
+    if (!rp) continue;
+    const TGraphRecord& r = *rp;
     const Extended* v = r.v;
     switch (r.code) {
       case gcSetWindow: {
@@ -173,11 +174,11 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
 }
 
 std::size_t NextWaitRecord(const TDisplayList& list, std::size_t from, int& ms) {
-  TGraphRecord r;
   for (std::size_t i = from; i < list.size(); ++i) {
     if (list[i].compare(0, 3, "13;") != 0) continue;
-    if (ParseGraphRecord(list[i], r) && r.code == gcSleepMs) {
-      ms = static_cast<int>(r.n < 0 ? 0 : (r.n > 60000 ? 60000 : r.n));
+    const TGraphRecord* r = list.Record(i);
+    if (r && r->code == gcSleepMs) {
+      ms = static_cast<int>(r->n < 0 ? 0 : (r->n > 60000 ? 60000 : r->n));
       return i;
     }
   }

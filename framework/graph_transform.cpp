@@ -14,6 +14,8 @@ Extended SavedXMin, SavedYMin, SavedXMax, SavedYMax;
 int SavedViewX1, SavedViewY1, SavedViewX2, SavedViewY2;
 Extended AspectFactor;
 bool PrintingGraphics;
+Extended CanvasFactorX = 1, CanvasFactorY = 1;
+Extended DisplayAspect = 4.0L / 3;
 
 void InitGraphTransform() {
   WorldXMin = WorldYMin = 0;
@@ -35,6 +37,8 @@ void InitGraphTransform() {
   ZoomIncrement = 1.2L;
   PanFactor = 0.1L;
   PrintingGraphics = false;
+  CanvasFactorX = CanvasFactorY = 1;
+  DisplayAspect = 4.0L / 3;
 }
 
 TGraphWindowState SaveGraphWindowState() {
@@ -44,7 +48,8 @@ TGraphWindowState SaveGraphWindowState() {
           ScaleY,
           {ViewX1, ViewY1, ViewX2, ViewY2},
           {ZoomX1, ZoomY1, ZoomX2, ZoomY2},
-          KeepAspect};
+          KeepAspect,
+          DisplayAspect};
 }
 
 void RestoreGraphWindowState(const TGraphWindowState& s) {
@@ -56,6 +61,7 @@ void RestoreGraphWindowState(const TGraphWindowState& s) {
   ViewX1 = s.view[0], ViewY1 = s.view[1], ViewX2 = s.view[2], ViewY2 = s.view[3];
   ZoomX1 = s.zoom[0], ZoomY1 = s.zoom[1], ZoomX2 = s.zoom[2], ZoomY2 = s.zoom[3];
   KeepAspect = s.keepAspect;
+  DisplayAspect = s.displayAspect;
 }
 
 int NInt(Extended v) {
@@ -65,10 +71,29 @@ int NInt(Extended v) {
   return static_cast<int>(std::nearbyint(v));  // round-to-nearest-even is the default mode
 }
 
-int PX(Extended x) { return NInt((x - VisibleXMin) * ScaleX) + ViewX1; }
-int PY(Extended y) { return ViewY2 - NInt((y - VisibleYMin) * ScaleY); }
-int LX(Extended w) { return NInt(ScaleX * w); }
-int LY(Extended h) { return NInt(ScaleY * h); }
+int PX(Extended x) {
+  return NInt((x - VisibleXMin) * ScaleX * CanvasFactorX) + NInt(ViewX1 * CanvasFactorX);
+}
+int PY(Extended y) {
+  return NInt(ViewY2 * CanvasFactorY) - NInt((y - VisibleYMin) * ScaleY * CanvasFactorY);
+}
+int LX(Extended w) { return NInt(ScaleX * CanvasFactorX * w); }
+int LY(Extended h) { return NInt(ScaleY * CanvasFactorY * h); }
+
+void SetCanvasSize(int width, int height) {
+  // Pixels 0..HorizontalPixels reach the last column, as on a screen that
+  // is one pixel wider than the setting.
+  if (width <= 1 || height <= 1 || !HorizontalPixels || !VerticalPixels) return;
+  CanvasFactorX = Extended(width - 1) / HorizontalPixels;
+  CanvasFactorY = Extended(height - 1) / VerticalPixels;
+  DisplayAspect = Extended(width - 1) / (height - 1);
+  SetScale(ZoomX1, ZoomY1, ZoomX2, ZoomY2);
+}
+
+Extended KeepAspectRatio() {
+  if (!HorizontalPixels || !VerticalPixels || !(DisplayAspect > 0)) return 1;
+  return Extended(HorizontalPixels) / (VerticalPixels * DisplayAspect);
+}
 
 namespace {
 
@@ -127,7 +152,7 @@ void SetScale(int x1, int y1, int x2, int y2) {
   ScaleX = vw / (VisibleXMax - VisibleXMin);
   ScaleY = vh / (VisibleYMax - VisibleYMin);
   if (KeepAspect && HorizontalPixels && VerticalPixels) {
-    Extended a = 0.75L * HorizontalPixels / VerticalPixels;
+    Extended a = KeepAspectRatio();
     if (ScaleX >= ScaleY * a)
       ScaleX = ScaleY * a;
     else

@@ -20,12 +20,29 @@ extern Extended AspectFactor;    // set by Header, used by the mouse zoom
 // Set by the print routines around a replay: the replay then draws on the
 // printer canvas too.
 extern bool PrintingGraphics;
+// Window pixels per pixel of the HorizontalPixels x VerticalPixels screen
+// that the display list is recorded for: the graphics window sets them
+// from its client size, so that a drawing fits the window (1 without one).
+extern Extended CanvasFactorX, CanvasFactorY;
+// Width to height of the area those pixels fill on the device: 4:3 until a
+// window or page tells its own. KeepAspect equalises the scales for it.
+extern Extended DisplayAspect;
+
+// Fits the recorded screen to a client area of square pixels (sets the
+// canvas factors and DisplayAspect) and rescales the current zoom; sizes
+// below 2 leave everything as it is.
+void SetCanvasSize(int width, int height);
+
+// ScaleX / ScaleY that makes a world unit equally long in x and y on the
+// device of DisplayAspect; 1 without a screen size.
+Extended KeepAspectRatio();
 
 // The whole window state, to put it back after a partial replay.
 struct TGraphWindowState {
   Extended world[4], visible[4], scaleX, scaleY;
   int view[4], zoom[4];
   bool keepAspect;
+  Extended displayAspect;
 };
 TGraphWindowState SaveGraphWindowState();
 void RestoreGraphWindowState(const TGraphWindowState& s);

@@ -66,21 +66,30 @@ std::string TempFileName(const std::string& prefix) {
   }
 }
 
-std::string ConfigDirectory() {
-  std::string dir = GetEnvironment("BQ4_CONFIG_DIR");
+namespace {
+
+// $override, else $xdgVariable/bq4, else ~/homeFolder/bq4; created on demand.
+std::string UserDirectory(const char* override, const char* xdgVariable, const char* homeFolder) {
+  std::string dir = GetEnvironment(override);
   if (dir.empty()) {
-    std::string xdg = GetEnvironment("XDG_CONFIG_HOME");
+    std::string xdg = GetEnvironment(xdgVariable);
     if (!xdg.empty()) {
       dir = xdg + "/bq4";
     } else {
       std::string home = GetEnvironment("HOME");
-      dir = (home.empty() ? std::string(".") : home) + "/.config/bq4";
+      dir = (home.empty() ? std::string(".") : home) + "/" + homeFolder + "/bq4";
     }
   }
   std::error_code ec;
   fs::create_directories(dir, ec);
   return dir;
 }
+
+}  // namespace
+
+std::string ConfigDirectory() { return UserDirectory("BQ4_CONFIG_DIR", "XDG_CONFIG_HOME", ".config"); }
+
+std::string CacheDirectory() { return UserDirectory("BQ4_CACHE_DIR", "XDG_CACHE_HOME", ".cache"); }
 
 std::string ExecutableDirectory() {
   std::error_code ec;

@@ -24,6 +24,10 @@ std::string TempFileName(const std::string& prefix);
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();
 
+// $BQ4_CACHE_DIR, else $XDG_CACHE_HOME/bq4, else ~/.cache/bq4 (created on
+// demand): files that the program can always build again.
+std::string CacheDirectory();
+
 // The directory of the running executable.
 std::string ExecutableDirectory();
 

@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFont>
+#include <QHeaderView>
 #include <QTableView>
 #include <QToolBar>
 #include <functional>
@@ -29,6 +31,20 @@ struct TTzCellColors {
   QColor DeletedTextColor;
 };
 using TTzChangeColorsEvent = std::function<void(int curRow, TTzCellColors& colors)>;
+
+// Stored settings of one column ("savedColumns"); unset values keep the
+// grid's defaults.
+struct TTzColumn {
+  std::string FieldName;
+  QColor Color, TitleColor;
+  int Width = -1;
+  bool HasFont = false, HasTitleFont = false;
+  QFont Font, TitleFont;
+  QColor FontColor, TitleFontColor;
+  Qt::Alignment Alignment, TitleAlignment;
+  bool ReadOnly = false;
+  QString TitleCaption;
+};
 
 // The grid's rows and cells, read through the dataset without moving its
 // active record.
@@ -54,16 +70,38 @@ class TTzGridModel : public QAbstractTableModel {
   void Reload();
   bool Editing = true;
   TTzChangeColorsEvent OnChangeColorsEvent;
+  // The cell colours of a row: the defaults from `palette` and the column,
+  // then the owner's changes.
+  TTzCellColors CellColors(int row, int column, const QPalette& palette) const;
+  // The row of a record being appended (shown below the last record), -1 when none.
+  int AppendRow() const;
+  // Column settings by model column.
+  std::map<int, TTzColumn> Columns;
+  const TTzColumn* ColumnOf(int column) const;
 
  private:
   const platform::RecordBuffer* RowBuffer(int row) const;
   void OnDataEvent(platform::TDataEvent event);
+  bool Appending() const;
 
   platform::TDataSource& source_;
   int subscription_ = 0;
   std::vector<platform::Bookmark> rows_;
   mutable std::map<int, platform::RecordBuffer> cache_;
   bool reloading_ = false;
+  bool appendShown_ = false;
+};
+
+// The column titles; the depressed title is drawn sunken.
+class TTzGridHeader : public QHeaderView {
+  Q_OBJECT
+ public:
+  explicit TTzGridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+  int Depressed = -1;
+  bool SectionSunken(int logical) const { return logical >= 0 && logical == Depressed; }
+
+ protected:
+  void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 };
 
 class TTzGrid : public QTableView {
@@ -76,8 +114,16 @@ class TTzGrid : public QTableView {
   bool AutoAppend = true;
   TTzBooleanBox BooleanBox = TTzBooleanBox::bbCheckBox;
   bool DepressDisabled = false;
-  int FixedColumns = 0;
+  // Leading data columns that stay in place while the others scroll.
+  void SetFixedColumns(int n);
+  int FixedColumns() const { return fixedColumns_; }
+  QTableView* FixedView() const { return fixed_; }
   int DepressedColumn() const { return depressed_; }
+  // The stored column settings: key "=" value lines, "cvColumn" starting
+  // each column. They are written as an empty list.
+  void SetSavedColumns(const std::vector<std::string>& lines);
+  std::vector<std::string> SavedColumns() const { return {}; }
+  TTzChangeColorsEvent& OnChangeColorsEvent() { return model_->OnChangeColorsEvent; }
   // Read-only grid (the view mode): no editing.
   void SetEditing(bool on);
 
@@ -97,13 +143,22 @@ class TTzGrid : public QTableView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ public:
+  void RestoreOrToggle(const QModelIndex& index);
 
  private:
-  void RestoreOrToggle(const QModelIndex& index);
+  void SetDepressed(int column);
+  void PlaceFixedView();
+  void ApplyColumnWidths();
 
   platform::TDataSource& source_;
   int subscription_ = 0;
   TTzGridModel* model_;
+  TTzGridHeader* header_;
+  QTableView* fixed_ = nullptr;
+  int fixedColumns_ = 0;
   int depressed_ = -1;
   int lastColumn_ = 0;
   bool following_ = false;

@@ -5,11 +5,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPolygon>
 #include <QRubberBand>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 #include "framework/display_list.h"
 #include "framework/globals.h"
@@ -28,6 +31,47 @@ QColor ToQColor(TColorRef c) { return QColor(ColorRefRed(c), ColorRefGreen(c), C
 int Px(int v) {
   constexpr int limit = 1 << 24;
   return v < -limit ? -limit : (v > limit ? limit : v);
+}
+
+// A font of the replay with the ascent its text is placed by.
+struct CachedFont {
+  QFont font;
+  qreal ascent = 0;
+};
+
+// The font of a replay font request, built once: a list draws its texts in
+// a handful of fonts, and building a font and its metrics costs far more
+// than drawing the text.
+const CachedFont& FontFor(const TGraphFont& f) {
+  using Key = std::tuple<std::string, int, int, int, bool, bool, bool>;
+  // Never destroyed: fonts must not outlive the application object at exit.
+  static auto& cache = *new std::map<Key, CachedFont>;
+  Key key{f.face, f.height, f.width, f.weight, f.italic, f.underline, f.strikeOut};
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
+  if (cache.size() > 512) cache.clear();  // zooming makes new sizes; keep the cache small
+  QFont font(QString::fromLatin1(f.face.c_str()));
+  // The height is the character cell (ascent and descent), as a Windows
+  // font of positive height has it; Qt's pixel size is the em.
+  int height = f.height > 0 ? f.height : 1;
+  font.setPixelSize(height);
+  qreal cell = QFontMetricsF(font).height();
+  if (cell > 0) font.setPixelSize(qMax(1, qRound(height * height / cell)));
+  font.setWeight(static_cast<QFont::Weight>(f.weight));
+  font.setItalic(f.italic);
+  font.setUnderline(f.underline);
+  font.setStrikeOut(f.strikeOut);
+  if (f.width > 0) {
+    qreal natural = QFontMetricsF(font).averageCharWidth();
+    if (natural > 0) {
+      int stretch = qRound(100 * f.width / natural);
+      font.setStretch(stretch < 1 ? 1 : (stretch > 4000 ? 4000 : stretch));
+    }
+  }
+  CachedFont& entry = cache[key];
+  entry.font = font;
+  entry.ascent = QFontMetricsF(font).ascent();
+  return entry;
 }
 
 // The replay's canvas on a QPainter, with the drawing semantics of the
@@ -72,30 +116,13 @@ class PainterCanvas : public TGraphCanvas {
   }
   void Text(int x, int y, const std::string& text, const TGraphFont& f,
             TColorRef colour) override {
-    QFont font(QString::fromLatin1(f.face.c_str()));
-    // The height is the character cell (ascent and descent), as a Windows
-    // font of positive height has it; Qt's pixel size is the em.
-    int height = f.height > 0 ? f.height : 1;
-    font.setPixelSize(height);
-    qreal cell = QFontMetricsF(font).height();
-    if (cell > 0) font.setPixelSize(qMax(1, qRound(height * height / cell)));
-    font.setWeight(static_cast<QFont::Weight>(f.weight));
-    font.setItalic(f.italic);
-    font.setUnderline(f.underline);
-    font.setStrikeOut(f.strikeOut);
-    if (f.width > 0) {
-      qreal natural = QFontMetricsF(font).averageCharWidth();
-      if (natural > 0) {
-        int stretch = qRound(100 * f.width / natural);
-        font.setStretch(stretch < 1 ? 1 : (stretch > 4000 ? 4000 : stretch));
-      }
-    }
+    const CachedFont& font = FontFor(f);
     p_.save();
-    p_.setFont(font);
+    p_.setFont(font.font);
     p_.setPen(ToQColor(colour));
     p_.translate(Px(x), Px(y));
-    p_.rotate(-f.escapement / 10.0);
-    p_.drawText(QPointF(0, QFontMetricsF(font).ascent()), platform::QStringFromDisplay(text));
+    if (f.escapement != 0) p_.rotate(-f.escapement / 10.0);
+    p_.drawText(QPointF(0, font.ascent), platform::QStringFromDisplay(text));
     p_.restore();
   }
   void SetPenColour(TColorRef c) override {
@@ -162,6 +189,12 @@ class GraphCanvasWidget : public QWidget {
                           e->position().toPoint().y());
   }
   void keyPressEvent(QKeyEvent* e) override { owner_->keyPressEvent(e); }
+  // The drawing fits the client area again at its new size.
+  void resizeEvent(QResizeEvent* e) override {
+    QWidget::resizeEvent(e);
+    SetCanvasSize(width(), height());
+    update();
+  }
 
  private:
   DUdoduvoz* owner_;
@@ -185,6 +218,7 @@ DUdoduvoz::~DUdoduvoz() { UnregisterMainGraphWindow(this); }
 
 void DUdoduvoz::PaintCanvas(QPainter& painter) {
   painter.fillRect(canvas_->rect(), ToQColor(static_cast<TColorRef>(BackgroundColour)));
+  SetCanvasSize(canvas_->width(), canvas_->height());
   ResetStyleCaches();
   const TDisplayList& list = *CreateDisplayList();
   if (animatedUpTo_ > list.size()) animatedUpTo_ = list.size();
@@ -234,9 +268,16 @@ void DUdoduvoz::FormPaint() {
     PainterCanvas canvas(*printer);
     TPrinterPage page{printer->device()->width(), printer->device()->height()};
     const TDisplayList& list = *CreateDisplayList();
+    // The page keeps a world unit as long in x as in y, like the window; the
+    // window's own scales come back afterwards.
+    TGraphWindowState screen = SaveGraphWindowState();
+    Extended pageHeight = Extended(page.PageHeight) * PrintScaleY;
+    if (page.PageWidth > 0 && pageHeight > 0)
+      DisplayAspect = Extended(page.PageWidth) * PrintScaleX / pageHeight;
     PrintingToPrinter = 1;
     ReplayDisplayList(list, list.size(), nullptr, &canvas, page);
     PrintingToPrinter = 0;
+    RestoreGraphWindowState(screen);
     return;
   }
   canvas_->update();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/program.h"
 #include "app/spreadsheet.h"
 #include "app/startup.h"
 #include "cad/init.h"
@@ -22,6 +23,7 @@ class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitProgramModules();
+    InitWindowModules();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = platform::ProcessTempDir() + "/" + info->test_suite_name() + "." + info->name();
     std::filesystem::remove_all(dir_);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -93,11 +94,16 @@ TEST_F(DiagramCommandTest, FatalCalculationShowsTheMessagesInstead) {
   }
   {
     platform::DialogScript script;
-    script.Ok().Expect("Calculation done");
+    script.Cancel().Expect("Calculation done");
     DiagramSheet(1, kCadScreen);
   }
   EXPECT_FALSE(Exists(DxfFile()));
-  EXPECT_TRUE(CreateDisplayList()->empty());
+  // The screen shows the messages and no diagram.
+  const auto& list = CreateDisplayList()->Lines();
+  EXPECT_EQ(std::count_if(list.begin(), list.end(),
+                          [](const std::string& r) { return r.ends_with(";Fatal  : no clamp.piece !"); }),
+            1);
+  EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const std::string& r) { return r[0] == '4'; }), 0);
 }
 
 TEST_F(DiagramCommandTest, EveryDiagramIsAReadableDxfFile) {

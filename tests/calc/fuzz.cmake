@@ -6,7 +6,7 @@
 # on its command line (seed files, or an input a fuzzer found).
 add_executable(project_file_fuzz ${CMAKE_SOURCE_DIR}/tests/calc/project_file_fuzz.cpp)
 set_target_properties(project_file_fuzz PROPERTIES AUTOMOC OFF)
-target_link_libraries(project_file_fuzz PRIVATE bq4_calc)
+target_link_libraries(project_file_fuzz PRIVATE bq4_calc bq4_batch_ui)
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_compile_options(bq4_calc PRIVATE -fsanitize=fuzzer-no-link)
   target_compile_options(project_file_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "dbf/dbf4.h"
 #include "framework/number_format.h"
@@ -135,6 +136,57 @@ TEST_F(TableAccessTest, TextKeyMatchesAsPrefixAndRetriesWithDecimalComma) {
   script.Ok().Expect("index key");
   IndexDbfOn("NOFIELD", "keys");  // an unknown key field
   EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
+  WriteDbf(DbfDir + "/thr.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}},
+           {{"M8", "8"}, {"M10", "10"}, {"M12", "12"}});
+  const fs::path cache = fs::path(platform::CacheDirectory()) / "indexes";
+  auto cached = [&] {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(cache, ec))
+      if (e.path().filename().string().rfind("thr-", 0) == 0) found.push_back(e.path());
+    return found;
+  };
+  auto findTen = [] {
+    OpenDbfTable("thr");
+    IndexDbfOn("D", "thr");
+    FindDbfKey(" 10.00");
+    return DbfKeyFound() ? DbfFieldText(1) : std::string("not found");
+  };
+  // Built and kept, then taken from the cache: the same answer, one entry.
+  EXPECT_EQ(findTen(), "M10");
+  CloseDbfTable();
+  ASSERT_EQ(cached().size(), 1u);
+  EXPECT_EQ(findTen(), "M10");
+  EXPECT_EQ(fs::path(DbfIndexPath()).parent_path(), fs::path(platform::ProcessTempDir()));
+  CloseDbfTable();
+  ASSERT_EQ(cached().size(), 1u);
+
+  // A damaged entry is reported once, removed, and built afresh next time.
+  std::ofstream(cached().front(), std::ios::binary | std::ios::trunc) << "damaged";
+  {
+    platform::DialogScript script;
+    script.Ok();
+    OpenDbfTable("thr");
+    IndexDbfOn("D", "thr");
+    EXPECT_EQ(AbortFlag, 1);
+    CloseDbfTable();
+  }
+  EXPECT_TRUE(cached().empty());
+  AbortFlag = 0;
+  EXPECT_EQ(findTen(), "M10");
+
+  // A record written since the table was opened: indexed afresh, even when
+  // the file's clock has not moved on.
+  GotoDbfRecord(2);
+  SetDbfFieldFloat("D", 11);
+  IndexDbfOn("D", "thr");
+  FindDbfKey(" 11.00");
+  EXPECT_TRUE(DbfKeyFound());
+  FindDbfKey(" 10.00");
+  EXPECT_FALSE(DbfKeyFound());
 }
 
 TEST_F(TableAccessTest, FieldSettersStoreTheRecord) {

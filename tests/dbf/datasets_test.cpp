@@ -361,3 +361,72 @@ TEST_F(Datasets_, VerifyHeaderRebuildsAnIndexOfAnotherRecordCount) {
   EXPECT_EQ(builds, 1);
   EXPECT_EQ(ds.RecordCount(), 4);
 }
+
+// Indexes that the ciAlways and ciVerifyHeader modes would rebuild are
+// left alone when one program rebuilt them today already.
+TEST_F(Datasets_, IndexesRebuiltTodayAreNotRebuiltAgain) {
+  std::string p = SampleTable(4);
+  std::string ndx = Path("t.ndx");
+  for (bool writtenToday : {false, true}) {
+    if (writtenToday) {
+      // The pinned clock's today, 2024-05-17, at noon.
+      std::tm noon{};
+      noon.tm_year = 124;
+      noon.tm_mon = 4;
+      noon.tm_mday = 17;
+      noon.tm_hour = 12;
+      noon.tm_isdst = -1;
+      std::time_t t = std::mktime(&noon);
+      std::filesystem::last_write_time(
+          ndx, std::filesystem::file_time_type::clock::now() +
+                   std::chrono::seconds(t - std::chrono::system_clock::to_time_t(std::chrono::system_clock::now())));
+    }
+    TTzDbf ds("always");
+    ds.IndexList = {"1," + ndx + ",NAME"};
+    ds.CreateIndex = TCreateIndexType::ciAlways;
+    int builds = 0;
+    ds.OnBeforeMakeIndex = [&](const std::string&, bool& build) { ++builds; build = true; };
+    ds.SetDbfFileName(p);
+    ds.SetActive(true);
+    EXPECT_EQ(builds, writtenToday ? 0 : 1);
+    EXPECT_TRUE(ds.Find("R2"));
+  }
+}
+
+// Key-maker indexes see the record through the dataset's fields; they are
+// kept up to date on append and can be attached again by another dataset.
+TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
+  std::string p = SampleTable(6);
+  std::string ndx = Path("km.ndx");
+  // Key: QTY counted down from 100, so the order is the reverse of QTY.
+  auto maker = [](TTzFileDataSet& ds, std::string& key) {
+    char k[8];
+    std::snprintf(k, sizeof k, "%03d", 100 - ds.FieldByName("QTY").AsInteger());
+    key = k;
+  };
+  {
+    TTzDbf ds("km");
+    ds.SetDbfFileName(p);
+    ds.SetExclusive(true);
+    ds.SetActive(true);
+    ds.Go(2);
+    ds.IndexOnCB(ndx, maker);
+    EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 2);  // the active record is unchanged
+    ds.First();
+    EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 6);
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("NEW");
+    ds.FieldByName("QTY").SetAsInteger(50);
+    ds.Post();
+    ds.First();
+    EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 50);
+  }
+  TTzDbf ds("again");
+  ds.SetDbfFileName(p);
+  ds.SetActive(true);
+  ds.SetIndexToCB(ndx, 1, maker);
+  EXPECT_TRUE(ds.Find("097"));
+  EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 3);
+  ds.Last();
+  EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 1);
+}

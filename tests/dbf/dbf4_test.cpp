@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "dataset_test_support.h"
@@ -256,4 +257,43 @@ TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles)
   dbf4->PrintTable();
   out = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
   EXPECT_NE(out.find("abc                     xyz  \r\n"), std::string::npos) << out;
+}
+
+// Dates outside the two-digit century window survive an edit of another
+// field, through the dataset and through the dialog's field writes, with
+// two-digit years and with the four-digit layout of the national settings.
+TEST_F(Dbf4Facade, DatesOutsideTheCenturyWindowSurviveEditsOfOtherFields) {
+  const char* stored[] = {"19400501", "20600501"};
+  for (const char* layout : {"", "dd.MM.yyyy"}) {
+    for (bool dialog : {false, true}) {
+      SCOPED_TRACE(std::string(layout) + (dialog ? " dialog" : " dataset"));
+      TzCentury = false;
+      SetDateFormat(0);
+      ApplyShortDateFormat(layout);
+      std::string p = SampleTable(2);
+      auto bytes = dbftest::ReadBytes(p);
+      std::size_t header = bytes[8] | (bytes[9] << 8), length = bytes[10] | (bytes[11] << 8);
+      for (int r = 0; r < 2; ++r) std::memcpy(&bytes[header + r * length + 24], stored[r], 8);
+      dbftest::WriteBytes(p, bytes);
+      dbf4->OpenTable(p);
+      for (int r = 1; r <= 2; ++r) {
+        dbf4->Go(r);
+        if (*layout) EXPECT_EQ(dbf4->FieldText(4), r == 1 ? "01.05.1940" : "01.05.2060");
+        if (dialog) {
+          dbf4->SetFieldString("NAME", "edited");
+        } else {
+          dbf4->tzdbf.Edit();
+          dbf4->tzdbf.FieldByName("NAME").SetAsString("edited");
+          dbf4->tzdbf.Post();
+        }
+      }
+      dbf4->Go(1);  // moving stores the dialog's edit
+      dbf4->CloseTable();
+      bytes = dbftest::ReadBytes(p);
+      for (int r = 0; r < 2; ++r) {
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(&bytes[header + r * length + 1]), 6), "edited");
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(&bytes[header + r * length + 24]), 8), stored[r]);
+      }
+    }
+  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbf/index_keys.h"
+#include "dbf/vfiles.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -97,6 +98,38 @@ TEST_F(Expressions, RoundTruncatesAndDivisionByZeroIsReported) {
   EXPECT_EQ(TzErrorDetail, "Error during evaluation: Divide by 0 [Evaluate/Engine]");
   FreeExpr(d);
   EXPECT_EQ(d, nullptr);
+  // CHR of a number outside the character range is an evaluation error.
+  EXPECT_EQ(Eval("CHR(65)").text, "A");
+  for (const char* bad : {"CHR(3000000000)", "CHR(-1)", "CHR(256)", "CHR(-3000000000)"}) {
+    EXPECT_EQ(Eval(bad).text.size(), 1u) << bad;
+    EXPECT_EQ(TzLastError, 358) << bad;
+  }
+}
+
+// Fields of a virtual table, which keeps its records only in typed form.
+TEST_F(Expressions, VirtualTableFields) {
+  Select(2);
+  std::uint8_t buffer[64] = {};
+  Use("mem VIRTUAL FILE", buffer, sizeof buffer);
+  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 8), F("QTY", 'N', 5), F("PRICE", 'N', 7, 2), F("DAY", 'D', 8),
+                                F("OK", 'L', 1)};
+  AddStru(f.data(), static_cast<int>(f.size()));
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  ClearRecord();
+  SetFieldText(1, "VIRT");
+  SetFieldValue(2, 7);
+  SetFieldValue(3, 1.25L);
+  SetFieldText(4, "05/20/24");
+  SetFieldLogical(5, true);
+  Append();
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  GoTop();
+  EXPECT_EQ(Eval("NAME + '|'").text, "VIRT    |");
+  EXPECT_DOUBLE_EQ(Eval("QTY * 10 + PRICE").number, 71.25);
+  EXPECT_EQ(Eval("DTOS(DAY)").text, "20240520");
+  EXPECT_TRUE(Eval("OK").logical);
+  // The disk table in work area 1 is read through its alias meanwhile.
+  EXPECT_EQ(Eval("E->NAME").text, "ABC     ");
 }
 
 TEST_F(Expressions, CompileErrors) {

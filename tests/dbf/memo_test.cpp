@@ -348,6 +348,7 @@ TEST_F(Memo, ProcessKilledDuringPackLeavesTableWithAllMemos) {
       EXPECT_EQ(Text(3), "more " + std::to_string(i));
     }
     EXPECT_FALSE(platform::FileExists(p + ".mp$"));
+    EXPECT_FALSE(platform::FileExists(ForceExtension(ForceExtension(p, MemoExtension(kMemoDbase4)), "$$$")));
     CloseDatabase();
   }
 }

@@ -52,6 +52,17 @@ TEST_F(RecordCache_, SearchCallbackDecides) {
   EXPECT_EQ(SearchFoundField, 3);
 }
 
+TEST_F(RecordCache_, SearchPassesOverRecordsOutsideTheFilter) {
+  Table();
+  TDbfWorkArea* wa = SelectedWorkArea();
+  wa->filterExpression = ExprHooks.Compile("RECNO() <> 2");
+  std::uint8_t field = 0;
+  Search("needl", field, true);
+  EXPECT_EQ(field, 3);
+  EXPECT_EQ(RecNo(), 3);
+  ExprHooks.Free(wa->filterExpression);
+}
+
 TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {
   Table();
   Go(2);

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <filesystem>
+#include <set>
 
 #include "../dataset_test_support.h"
 #include "dbf/dbf4.h"
@@ -149,6 +150,11 @@ TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   QMouseEvent press(QEvent::MouseButtonPress, at, titles->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
                     Qt::NoModifier);
   QApplication::sendEvent(titles, &press);
+  EXPECT_TRUE(static_cast<TTzGridHeader*>(form.TzGrid1->horizontalHeader())->SectionSunken(0));  // while pressed
+  QMouseEvent release(QEvent::MouseButtonRelease, at, titles->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(titles, &release);
+  EXPECT_FALSE(static_cast<TTzGridHeader*>(form.TzGrid1->horizontalHeader())->SectionSunken(0));
   EXPECT_EQ(dbf4->RecNo(), 10);
   // Order R1, R10, R11, R12, R2, ...: record 10 is now the second row.
   EXPECT_EQ(form.TzGrid1->currentIndex().row(), 1);
@@ -253,4 +259,99 @@ TEST_F(TableDialog, DateColumnsTakeTheEngineDateLayoutAsMask) {
   EXPECT_EQ(TTzGrid::DateEditMask(), "99/99/9999; ");
   TzDateFormat = 1;
   EXPECT_EQ(TTzGrid::DateEditMask(), "9999/99/99; ");
+}
+
+// Cells in the colours the owner chooses, logical fields in the chosen box
+// style, appending below the last row, fixed columns and stored settings.
+TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
+  OpenWithDeletedSecond(3);
+  dbf4->Mode = 2;
+  Tdbf4Form form(*dbf4);
+  form.Configure();
+  form.resize(630, 464);
+  TTzGrid& grid = *form.TzGrid1;
+  TTzGridModel& m = grid.Model();
+  // The colours event sees the defaults, highlight colours among them, and
+  // what it changes is drawn.
+  int seenRow = -1;
+  grid.OnChangeColorsEvent() = [&](int row, TTzCellColors& c) {
+    seenRow = row;
+    EXPECT_EQ(c.DeletedColor, QColor(255, 0, 0));
+    c.HiliteColor = QColor(0, 200, 0);
+    c.CellColor = QColor(10, 20, 30);
+  };
+  TTzCellColors c = m.CellColors(2, 0, grid.palette());
+  EXPECT_EQ(seenRow, 2);
+  EXPECT_EQ(c.HiliteColor, QColor(0, 200, 0));
+  grid.setCurrentIndex(m.index(0, 0));
+  QImage shot = grid.grab().toImage();
+  QRect selected = grid.visualRect(m.index(0, 0)).translated(grid.viewport()->pos());
+  QRect plain = grid.visualRect(m.index(2, 1)).translated(grid.viewport()->pos());
+  EXPECT_EQ(shot.pixelColor(selected.topLeft() + QPoint(1, 1)), QColor(0, 200, 0));
+  EXPECT_EQ(shot.pixelColor(plain.topLeft() + QPoint(1, 1)), QColor(10, 20, 30));
+  grid.OnChangeColorsEvent() = nullptr;
+  // Logical fields: every box style draws, bbText shows the texts and a
+  // click toggles a box.
+  QRect okCell = grid.visualRect(m.index(1, 4));
+  std::set<QRgb> looks;
+  for (TTzBooleanBox b : {TTzBooleanBox::bbCheckBox, TTzBooleanBox::bbCheckMark, TTzBooleanBox::bbText,
+                          TTzBooleanBox::bbFillBox, TTzBooleanBox::bbFillBoxRed, TTzBooleanBox::bbRButton,
+                          TTzBooleanBox::bbRButtonRed, TTzBooleanBox::bbDot, TTzBooleanBox::bbDotRed}) {
+    grid.BooleanBox = b;
+    QImage cell = grid.viewport()->grab(okCell).toImage();
+    QRgb sum = 0;
+    for (int y = 0; y < cell.height(); ++y)
+      for (int x = 0; x < cell.width(); ++x) sum = sum * 31 + cell.pixel(x, y);
+    looks.insert(sum);
+  }
+  EXPECT_EQ(looks.size(), 9u);  // record 2 is true: every style looks its own way
+  grid.BooleanBox = TTzBooleanBox::bbFillBoxRed;
+  okCell = grid.visualRect(m.index(2, 4));
+  bool before = m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked;
+  QPoint mid = okCell.center();
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent e(t, mid, grid.viewport()->mapToGlobal(mid), Qt::LeftButton,
+                  t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(grid.viewport(), &e);
+  }
+  EXPECT_NE(m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked, before);
+  // Down on the last row appends a record; leaving it unchanged drops it,
+  // and without AutoAppend nothing is appended.
+  grid.setCurrentIndex(m.index(2, 0));
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(&grid, &down);
+  EXPECT_EQ(m.rowCount(), 4);
+  EXPECT_EQ(grid.currentIndex().row(), 3);
+  grid.setCurrentIndex(m.index(1, 0));
+  EXPECT_EQ(m.rowCount(), 3);
+  grid.setCurrentIndex(m.index(2, 0));
+  QApplication::sendEvent(&grid, &down);
+  ASSERT_TRUE(m.setData(m.index(3, 0), "added", Qt::EditRole));
+  EXPECT_EQ(m.rowCount(), 4);
+  EXPECT_EQ(dbf4->RecordCount(), 4);
+  grid.AutoAppend = false;
+  grid.setCurrentIndex(m.index(3, 0));
+  QApplication::sendEvent(&grid, &down);
+  EXPECT_EQ(m.rowCount(), 4);
+  // Fixed columns stay where they are while the others scroll.
+  grid.SetFixedColumns(1);
+  ASSERT_NE(grid.FixedView(), nullptr);
+  EXPECT_FALSE(grid.FixedView()->isColumnHidden(0));
+  EXPECT_TRUE(grid.FixedView()->isColumnHidden(1));
+  EXPECT_EQ(grid.FixedView()->width(), grid.columnWidth(0));
+  grid.SetFixedColumns(0);
+  EXPECT_EQ(grid.FixedView(), nullptr);
+  // Stored column settings; they are written as an empty list.
+  grid.SetSavedColumns({"cvColumn=first", "cvFieldNameStr=QTY", "cvWidthStr=77", "cvTitleCaptionStr=Amount",
+                        "cvColorStr=clYellow", "CVREADONLYSTR=TRUE", "cvAlignmentStr=taCenter",
+                        "cvFontStr=Sans,$0000FF,265", "cvColumn=second", "cvTitleColorStr=255", "bad line"});
+  EXPECT_EQ(m.headerData(0, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
+  EXPECT_EQ(grid.columnWidth(1), 77);
+  EXPECT_EQ(m.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Amount");
+  EXPECT_FALSE(m.flags(m.index(0, 1)) & Qt::ItemIsEditable);
+  EXPECT_EQ(m.data(m.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHCenter, Qt::AlignHCenter);
+  EXPECT_TRUE(m.data(m.index(0, 1), Qt::FontRole).value<QFont>().bold());
+  EXPECT_EQ(m.CellColors(0, 1, grid.palette()).CellColor, QColor(255, 255, 0));
+  EXPECT_EQ(m.CellColors(0, 1, grid.palette()).CellTextColor, QColor(255, 0, 0));
+  EXPECT_TRUE(grid.SavedColumns().empty());
 }

@@ -79,6 +79,34 @@ TEST_F(GraphWindowTest, ReplayDrawsWhereTheRecordsSay) {
   EXPECT_GT(textPixels, 50);
 }
 
+// On square pixels a world unit is as long in x as in y, whatever the
+// window's shape, and the drawing fits the window again after a resize.
+TEST_F(GraphWindowTest, CirclesStayRoundAndFitTheWindow) {
+  GraphHeader(0, 0, 100, 100);
+  GraphSetColor(10);
+  GraphCircle(50, 50, 40);
+  const struct {
+    int w, h;
+  } sizes[] = {{1001, 401}, {401, 801}, {641, 481}};
+  for (const auto& size : sizes) {
+    window->Canvas()->setFixedSize(size.w, size.h);
+    window->layout()->activate();
+    QImage img = Grab();
+    int x1 = img.width(), x2 = -1, y1 = img.height(), y2 = -1;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (IsColour(img, x, y, QColor(0, 255, 0))) {
+          x1 = std::min(x1, x), x2 = std::max(x2, x);
+          y1 = std::min(y1, y), y2 = std::max(y2, y);
+        }
+    SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h));
+    ASSERT_GE(x2, 0);
+    EXPECT_NEAR(x2 - x1, y2 - y1, 1);
+    // 80 of the 100 units across the shorter side
+    EXPECT_NEAR(x2 - x1, 0.8 * (std::min(size.w, size.h) - 3), 3);
+  }
+}
+
 TEST_F(GraphWindowTest, KeysAndMouseZoomTheView) {
   GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
   window->processKey(VkAdd);
