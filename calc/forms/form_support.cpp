@@ -13,6 +13,7 @@
 
 #include "framework/charset.h"
 #include "framework/file_utils.h"
+#include "framework/forms/number_fields.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/number_format.h"
@@ -68,6 +69,8 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
   edit = MakeEdit(parent, editName);
   unit = MakeLabel(parent, unitName, "");
   unit->setMinimumWidth(36);
+  label->setBuddy(edit);
+  MarkNumberField(edit);
   grid->addWidget(label, row, 0);
   grid->addWidget(edit, row, 1);
   grid->addWidget(unit, row, 2);
@@ -77,7 +80,7 @@ namespace {
 
 Extended EditValue(const QLineEdit* e, Extended stored, std::string (*show)(Extended),
                    Extended (*read)(std::string_view)) {
-  const std::string text = platform::DisplayFromQString(e->text());
+  const std::string text = platform::DisplayFromQString(e->text().trimmed());
   return text == OemToAnsiStr(show(stored)) ? stored : read(text);
 }
 
@@ -101,13 +104,7 @@ void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
   w->setToolTip(platform::QStringFromDisplay(OemToAnsiStr(prefix) + text));
 }
 
-void ShowOpeningPicture(Word helpNo) {
-  const Byte keptAbort = AbortFlag;
-  const HelpEntry entry = LookupHelpEntry(helpNo);
-  if (!entry.picture.empty() && entry.picture != "NULL" && TextFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
-    ShowHelpText(helpNo, "", 2);
-  AbortFlag = keptAbort;
-}
+void ShowOpeningPicture(Word helpNo) { ShowHelpPictureIfNamed(helpNo); }
 
 void SetEditText(QLineEdit* edit, const std::string& text) {
   const QString t = platform::QStringFromDisplay(text);

@@ -36,7 +36,8 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int width = 90);
 QComboBox* MakeCombo(QWidget* parent, const char* name, const std::vector<std::string>& items);
 QGroupBox* MakeGroup(QWidget* parent, const char* name, std::string_view caption);
 
-// One row of a grid: a right-aligned label, an edit and a unit label.
+// One row of a grid: a right-aligned label, a number edit named by the label
+// (MarkNumberField) and a unit label.
 void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, const char* labelName,
                 std::string_view caption, QLineEdit*& edit, const char* editName, QLabel*& unit,
                 const char* unitName);

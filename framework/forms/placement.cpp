@@ -10,13 +10,27 @@
 
 namespace {
 
+QWidget* VisibleMainWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<QMainWindow*>(w) && w->isVisible()) return w;
+  return nullptr;
+}
+
+// A form without an owner belongs to the dialog it is opened from, else to
+// the main window, so that the window manager keeps it above them when a
+// picture raises the main window.
+void OwnedByMainWindow(QWidget& form) {
+  if (form.parentWidget() || !form.isWindow()) return;
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner || owner == &form) owner = VisibleMainWindow();
+  if (owner && owner != &form) form.setParent(owner, form.windowFlags());
+}
+
 // The main window's frame, or the screen's available area before one exists.
 FormRect MainWindowRect() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (qobject_cast<QMainWindow*>(w) && w->isVisible()) {
-      QRect g = w->frameGeometry();
-      return {g.left(), g.top(), g.width(), g.height()};
-    }
+  if (QWidget* w = VisibleMainWindow()) {
+    QRect g = w->frameGeometry();
+    return {g.left(), g.top(), g.width(), g.height()};
   }
   QScreen* s = QApplication::primaryScreen();
   QRect g = s ? s->availableGeometry() : QRect(0, 0, 800, 600);
@@ -38,6 +52,7 @@ void ScaleContents(QWidget& form) {
 }
 
 void Apply(QWidget& form, FormRect r) {
+  OwnedByMainWindow(form);
   form.resize(r.width, r.height);
   form.move(r.left, r.top);
   ScaleContents(form);
@@ -50,6 +65,7 @@ void ScaleCenterForm(QWidget& form) { Apply(form, ScaleCenterRect(CurrentSize(fo
 void PlaceFormAtPictureWindow(QWidget& form) { Apply(form, PictureWindowRect(CurrentSize(form))); }
 
 void ScaleFormOnly(QWidget& form) {
+  OwnedByMainWindow(form);
   FormRect r = ScaledFormSize(CurrentSize(form));
   form.resize(r.width, r.height);
   ScaleContents(form);

@@ -39,6 +39,12 @@ TEST_F(CalcTablesTest, RegistryGivesKeysIndexNamesCaptionsAndHelpNumbers) {
   EXPECT_EQ(CalcTableCaption(4), "slotted countersunk screw");
   EXPECT_EQ(CalcTableCaption(15), "Friction in thread \xE6G");
   EXPECT_EQ(CalcTableHelpNumber(14), 9640);
+  // The table dialog's help: each table has its own text.
+  const std::string pltDir = PltDir;
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  for (int n = 1; n <= kCalcTableCount; ++n)
+    EXPECT_EQ(LookupHelpEntry(static_cast<Word>(CalcTableHelpNumber(n))).lines[0].find("No help"), std::string::npos) << n;
+  PltDir = pltDir;
   EXPECT_EQ(ThreadKeyText(12), " 12.00");
 }
 
