@@ -44,7 +44,7 @@ TEST_F(DesignationTest, StandardTextsAndEdition) {
   EXPECT_EQ(VdiEditionText(1), "VDI 2230-1986");
   EXPECT_EQ(VdiEditionText(2), "VDI 2230-2003");
   EXPECT_EQ(VdiEditionText(0), "");
-  EXPECT_EQ(BoltRmMax(), 1440);
+  EXPECT_EQ(BoltRmMax(), 1464);
   Schraube.HeadType = 3;
   EXPECT_EQ(BoltWidthAcrossFlats(), 0);
 }
