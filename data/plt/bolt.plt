@@ -1,12 +1,12 @@
 IN;
-SP5;
+SP6;
 SI0.300,0.420;DI1,0;
 PU400,4400;
-LBBolt
+LBBolt
 SP3;
 SI0.200,0.280;DI1,0;
 PU400,4080;
-LBhead diameter dk, bearing diameter dw, length l, thread length b, d, d2, d3
+LBhead diameter dk, bearing diameter dw, length l, thread length b, d, d2, d3
 SP1;
 PU2200,3300;
 PD3000,3300,3000,3620,2200,3620,2200,3300;
@@ -41,7 +41,7 @@ PU3000,3780;
 PD2937,3750;
 SI0.250,0.350;DI1,0;
 PU2540,3840;
-LBdk
+LBdk
 PU2200,3620;
 PD2200,3820;
 PU3000,3620;
@@ -60,7 +60,7 @@ PU2960,3180;
 PD2897,3150;
 SI0.250,0.350;DI1,0;
 PU3020,3140;
-LBdw
+LBdw
 PU3500,2100;
 PD3500,3300;
 PU3500,3300;
@@ -75,7 +75,7 @@ PU3500,900;
 PD3470,963;
 SI0.250,0.350;DI1,0;
 PU3560,2100;
-LBl
+LBl
 PU3000,3300;
 PD3560,3300;
 PU2840,900;
@@ -94,7 +94,7 @@ PU1700,900;
 PD1670,963;
 SI0.250,0.350;DI1,0;
 PU1540,1450;
-LBb
+LBb
 PU2360,2000;
 PD1640,2000;
 PU2360,900;
@@ -113,21 +113,21 @@ PU2840,700;
 PD2777,670;
 SI0.250,0.350;DI1,0;
 PU2560,530;
-LBd
+LBd
 SP3;
 SI0.200,0.280;DI1,0;
 PU4300,2600;
-LBd  nominal diameter
+LBd  nominal diameter
 SI0.200,0.280;DI1,0;
 PU4300,2350;
-LBd2 pitch diameter
+LBd2 pitch diameter
 SI0.200,0.280;DI1,0;
 PU4300,2100;
-LBd3 minor diameter
+LBd3 minor diameter
 SI0.200,0.280;DI1,0;
 PU4300,1850;
-LBl  length up to head
+LBl  length up to head
 SI0.200,0.280;DI1,0;
 PU4300,1600;
-LBb  thread length
+LBb  thread length
 SP0;

@@ -1,12 +1,12 @@
 IN;
-SP5;
+SP6;
 SI0.300,0.420;DI1,0;
 PU400,4400;
-LBLoad introduction factor n
+LBLoad introduction factor n
 SP3;
 SI0.200,0.280;DI1,0;
 PU400,4080;
-LBwhere the axial load FA enters the clamped parts
+LBwhere the axial load FA enters the clamped parts
 SP1;
 PU1200,900;
 PD2140,900,2140,1900,1200,1900,1200,900;
@@ -157,7 +157,7 @@ PD2400,300;
 SP1;
 PU2020,600;
 PD2780,600,2780,900,2020,900,2020,600;
-SP5;
+SP6;
 PU4300,2400;
 PD3650,2400;
 PU3650,2400;
@@ -166,7 +166,7 @@ PU3650,2400;
 PD3731,2438;
 SI0.220,0.308;DI1,0;
 PU4360,2360;
-LBn = 0.5
+LBn = 0.5
 PU4300,2890;
 PD3650,2890;
 PU3650,2890;
@@ -175,7 +175,7 @@ PU3650,2890;
 PD3731,2928;
 SI0.220,0.308;DI1,0;
 PU4360,2850;
-LBn = 1
+LBn = 1
 PU4300,1900;
 PD3650,1900;
 PU3650,1900;
@@ -184,7 +184,7 @@ PU3650,1900;
 PD3731,1938;
 SI0.220,0.308;DI1,0;
 PU4360,1860;
-LBn = 0
+LBn = 0
 PU1150,2400;
 PD500,2400;
 PU500,2400;
@@ -193,9 +193,9 @@ PU500,2400;
 PD581,2438;
 SI0.250,0.350;DI1,0;
 PU300,2480;
-LBFA
+LBFA
 SP3;
 SI0.180,0.252;DI1,0;
 PU400,400;
-LBn = 1 at head and nut, 0 at the interface; about 0.3 to 0.5 when unknown
+LBn = 1 at head and nut, 0 at the interface; about 0.3 to 0.5 when unknown
 SP0;

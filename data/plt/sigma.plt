@@ -1,12 +1,12 @@
 IN;
-SP5;
+SP6;
 SI0.300,0.420;DI1,0;
 PU400,4400;
-LBUtilisation of the yield point
+LBUtilisation of the yield point
 SP3;
 SI0.200,0.280;DI1,0;
 PU400,4080;
-LBpreload FM over elongation: tightening to nu x Rp0.2
+LBpreload FM over elongation: tightening to nu x Rp0.2
 SP1;
 PU1000,900;
 PD5200,900;
@@ -22,11 +22,11 @@ PU1000,3700;
 PD1038,3619;
 SI0.180,0.252;DI1,0;
 PU4900,650;
-LBelongation
+LBelongation
 SI0.220,0.308;DI1,0;
 PU400,3780;
-LBF
-SP5;
+LBF
+SP6;
 PU1000,900;
 PD2800,3100,3000,3166,3200,3226,3400,3278,3600,3324,3800,3362,4000,3394,4200,3418,4400,3436,4600,3446,4800,3450;
 SP4;
@@ -34,10 +34,10 @@ PU1000,3100;
 PD2800,3100;
 SI0.160,0.224;DI1,0;
 PU1060,3180;
-LBF0.2 (yield)
+LBF0.2 (yield)
 PU1000,2880;
 PD2620,2880;
 SI0.160,0.224;DI1,0;
 PU1060,2680;
-LBFM = nu x F0.2, nu = 0.9
+LBFM = nu x F0.2, nu = 0.9
 SP0;

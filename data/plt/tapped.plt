@@ -1,12 +1,12 @@
 IN;
-SP5;
+SP6;
 SI0.300,0.420;DI1,0;
 PU400,4400;
-LBTapped blind hole
+LBTapped blind hole
 SP3;
 SI0.200,0.280;DI1,0;
 PU400,4080;
-LBthread depth tg, bore depth tb, engaged length m
+LBthread depth tg, bore depth tb, engaged length m
 SP1;
 PU1100,2400;
 PD2420,2400,2420,3100,1100,3100,1100,2400;
@@ -133,7 +133,7 @@ PU4600,1500;
 PD4570,1563;
 SI0.250,0.350;DI1,0;
 PU4660,1950;
-LBtg
+LBtg
 PU5100,1775;
 PD5100,2400;
 PU5100,2400;
@@ -148,7 +148,7 @@ PU5100,1150;
 PD5070,1213;
 SI0.250,0.350;DI1,0;
 PU5160,1775;
-LBtb
+LBtb
 PU2980,1500;
 PD4660,1500;
 PU2700,1150;
@@ -167,5 +167,5 @@ PU800,1700;
 PD770,1763;
 SI0.250,0.350;DI1,0;
 PU600,2050;
-LBm
+LBm
 SP0;
