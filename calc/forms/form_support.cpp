@@ -14,6 +14,7 @@
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/number_fields.h"
+#include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/number_format.h"
@@ -179,7 +180,7 @@ void TUpDown::Click(bool up) {
 
 // ---------------------------------------------------------------------------
 
-TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) {}
+TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) { OwnByOpeningWindow(*this); }
 
 void TCalcForm::reject() {
   AbortFlag = 1;

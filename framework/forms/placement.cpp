@@ -16,15 +16,16 @@ QWidget* VisibleMainWindow() {
   return nullptr;
 }
 
-// A form without an owner belongs to the dialog it is opened from, else to
-// the main window, so that the window manager keeps it above them when a
-// picture raises the main window.
-void OwnedByMainWindow(QWidget& form) {
+}  // namespace
+
+void OwnByOpeningWindow(QWidget& form) {
   if (form.parentWidget() || !form.isWindow()) return;
   QWidget* owner = QApplication::activeModalWidget();
   if (!owner || owner == &form) owner = VisibleMainWindow();
   if (owner && owner != &form) form.setParent(owner, form.windowFlags());
 }
+
+namespace {
 
 // The main window's frame, or the screen's available area before one exists.
 FormRect MainWindowRect() {
@@ -52,7 +53,6 @@ void ScaleContents(QWidget& form) {
 }
 
 void Apply(QWidget& form, FormRect r) {
-  OwnedByMainWindow(form);
   form.resize(r.width, r.height);
   form.move(r.left, r.top);
   ScaleContents(form);
@@ -65,7 +65,6 @@ void ScaleCenterForm(QWidget& form) { Apply(form, ScaleCenterRect(CurrentSize(fo
 void PlaceFormAtPictureWindow(QWidget& form) { Apply(form, PictureWindowRect(CurrentSize(form))); }
 
 void ScaleFormOnly(QWidget& form) {
-  OwnedByMainWindow(form);
   FormRect r = ScaledFormSize(CurrentSize(form));
   form.resize(r.width, r.height);
   ScaleContents(form);

@@ -14,6 +14,8 @@
 #include "framework/units.h"
 #include "platform/dialogs.h"
 
+#include <QMainWindow>
+
 #include <functional>
 #include <memory>
 
@@ -161,6 +163,17 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
     f->findChild<QPushButton*>("Button_ok")->click();
     EXPECT_EQ(f->result(), QDialog::Accepted) << c.edit;
   }
+}
+
+// A form belongs to the main window, so that a picture that raises the main
+// window does not hide the form behind it.
+TEST_F(PreloadFormTest, BelongsToTheMainWindowAndStaysAWindow) {
+  QMainWindow main;
+  main.setAttribute(Qt::WA_DontShowOnScreen, true);
+  main.show();
+  TForm_bq4pre form;
+  EXPECT_EQ(form.parentWidget(), &main);
+  EXPECT_TRUE(form.isWindow());
 }
 
 // Calculation options form ----------------------------------------------------
