@@ -35,10 +35,13 @@ TEST(PlatformPrinter, PdfDocumentGetsOnePagePerNewPage) {
 TEST(PlatformPrinter, AFailedStartLeavesThePrinterReusable) {
   platform::ResetPrinter();
   platform::PrintChoice choice;
-  choice.outputFile = platform::ProcessTempDir() + "/no such folder/failed.pdf";
+  choice.printerName = "no such printer";  // a system printer that is not there
   platform::SetPrinterChoice(choice);
   EXPECT_FALSE(platform::BeginPrinterDocument("fails"));
   EXPECT_FALSE(platform::PrinterDocumentActive());
+  choice.printerName.clear();
+  choice.outputFile = platform::ProcessTempDir() + "/no such folder/failed.pdf";
+  platform::SetPrinterChoice(choice);
   EXPECT_FALSE(platform::BeginPrinterDocument("fails again"));
   choice.outputFile = platform::ProcessTempDir() + "/after_failure.pdf";
   platform::SetPrinterChoice(choice);
@@ -54,6 +57,8 @@ TEST(PlatformPrinter, AFailedStartLeavesThePrinterReusable) {
   EXPECT_GT(f.widthPixels, f.leftOffsetPixels);
   EXPECT_NEAR(f.paperWidthMm, f.widthPixels * 25.4 / f.dpiX, 1);
   platform::ResetPrinter();
+  // Without a system printer the print dialog is offered the PDF printer.
+  if (!platform::SystemPrinterAvailable()) EXPECT_FALSE(platform::PrinterChoice().outputFile.empty());
 }
 
 TEST(PlatformPrinter, LandscapeSwapsThePageSides) {
