@@ -29,7 +29,7 @@
 namespace {
 
 QString Q(const std::string& display) { return platform::QStringFromDisplay(display); }
-std::string T(const QLineEdit* edit) { return platform::DisplayFromQString(edit->text()); }
+std::string T(const QLineEdit* edit) { return platform::DisplayFromQString(edit->text().trimmed()); }
 
 // The named settings: "printout.dbf" in the table directory, else the table
 // engine's registered "printout".

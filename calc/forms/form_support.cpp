@@ -25,7 +25,7 @@ QString Disp(std::string_view stored) { return platform::QStringFromDisplay(OemT
 
 std::string Stored(const QString& text) { return AnsiToOemText(platform::DisplayFromQString(text)); }
 
-std::string DisplayText(const QString& text) { return platform::DisplayFromQString(text); }
+std::string DisplayText(const QString& text) { return platform::DisplayFromQString(text.trimmed()); }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption) {
   auto* b = new QPushButton(Disp(caption), parent);
@@ -81,7 +81,7 @@ namespace {
 
 Extended EditValue(const QLineEdit* e, Extended stored, std::string (*show)(Extended),
                    Extended (*read)(std::string_view)) {
-  const std::string text = platform::DisplayFromQString(e->text().trimmed());
+  const std::string text = DisplayText(e->text());
   return text == OemToAnsiStr(show(stored)) ? stored : read(text);
 }
 

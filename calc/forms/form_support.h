@@ -27,7 +27,8 @@ class QToolButton;
 QString Disp(std::string_view stored);
 // A control's text back in stored characters.
 std::string Stored(const QString& text);
-// A control's text in display characters (numbers are read from it).
+// A control's text in display characters without surrounding blanks
+// (numbers are read from it).
 std::string DisplayText(const QString& text);
 
 QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption);
