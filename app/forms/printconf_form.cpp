@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -142,7 +143,11 @@ TForm_printconf::TForm_printconf(bool setupMode, QWidget* parent) : QDialog(pare
 
 void TForm_printconf::ShowPrinterName() {
   const platform::PrintChoice choice = platform::PrinterChoice();
-  std::string name = choice.outputFile.empty() ? choice.printerName : "PDF file " + choice.outputFile;
+  // A PDF file by its name: the folder would not fit the 40 characters.
+  std::string name = choice.outputFile.empty()
+                         ? choice.printerName
+                         : "PDF file " + platform::DisplayFromQString(
+                                             QFileInfo(platform::QStringFromDisplay(choice.outputFile)).fileName());
   if (name.empty()) name = "default printer";
   Label_printer->setText(Q(name.substr(0, 40)));
 }
