@@ -2,7 +2,9 @@
 
 #include "calc/table_access.h"
 #include "framework/globals.h"
+#include "framework/help_texts.h"
 #include "framework/message_box.h"
+#include "framework/number_format.h"
 
 void ShowHelpIndex() {
   SetDbfDialogCaptions(ProgShortName + " Help Database", "");
@@ -11,5 +13,16 @@ void ShowHelpIndex() {
   IndexDbfOn(DbfFieldName(1), ProgShortNameLower + "help");
   SetHelpNo(3200);
   if (!AbortFlag) ShowDbfDialog("", 0);
+  const bool chosen = !AbortFlag;
+  const int topic = chosen ? TextToInt(DbfFieldText(1)) : 0;
   CloseDbfTable();
+  if (topic <= 0 || topic > 65535) {
+    AbortFlag = 0;
+    return;
+  }
+  // The chosen topic's text; its sketch only when it names one, so that a
+  // topic without a picture leaves the graphics window as it was.
+  ShowHelpText(static_cast<Word>(topic), "", 1);
+  ShowHelpPictureIfNamed(static_cast<Word>(topic));
+  AbortFlag = 0;
 }

@@ -59,6 +59,9 @@ int PreliminaryDiameter(int k, int classColumn);
 
 // Clamped parts, load and force introduction -------------------------------------
 
+// Bore Di of every clamped part.
+void SetAllBores(Extended di);
+
 // List editor of the clamped parts (at most 20).
 void EditClampingPieces();
 void InputLoad();

@@ -197,8 +197,12 @@ void PreliminaryDesign() {
   }
   FindDbfKey(ThreadKeyText(diameter));
   if (DbfKeyFound()) {
+    const Extended oldDiameter = Gewinde.d;
     ReadGewindeRecord();
     Schraube.ThreadRow = static_cast<Word>(DbfRecNo());
+    // The clamped parts' holes belong to the old bolt: a smaller bolt would
+    // leave no bearing area under its head, a larger one would not pass.
+    if (oldDiameter != diameter) SetAllBores(DefaultBoreDiameter(diameter));
     Gewinde.d = diameter;
     Schraube.StrengthClassCode = choice;
     Schraube.MatBoltRow = static_cast<Word>(StrengthClassIndex(choice, Gewinde.d));

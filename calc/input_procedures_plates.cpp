@@ -36,10 +36,14 @@ void ModifyAllBores() {
   Extended di = DefaultBoreDiameter(Gewinde.d);
   InputLengthInRange("New bore diameter Di", di, 0, 100000000);
   if (AbortFlag) return;
-  for (int i = 1; i <= Klemmstuecke.nPlates && i <= kMaxPlates; ++i) Klemmstuecke.Di[i] = di;
+  SetAllBores(di);
 }
 
 }  // namespace
+
+void SetAllBores(Extended di) {
+  for (int i = 1; i <= Klemmstuecke.nPlates && i <= kMaxPlates; ++i) Klemmstuecke.Di[i] = di;
+}
 
 void EditClampingPieces() {
   KLEMMSTUECKTYPE saved;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/file_utils.h"
+#include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
 #include "framework/line_io.h"
@@ -13,6 +14,11 @@
 OneBasedArray<TChangeRecord, kMaxChanges> Changes;
 Word ChangeCount = 0;
 Word ChangeIndexStyle = 1;
+
+void ApplyIndexStyle() {
+  CadState.CadRevisionIndexStyle = View3DSetting;
+  ChangeIndexStyle = View3DSetting == 1 ? 1 : 2;
+}
 
 namespace {
 

@@ -26,6 +26,10 @@ extern OneBasedArray<TChangeRecord, kMaxChanges> Changes;
 extern Word ChangeCount;
 extern Word ChangeIndexStyle;  // 1 numbers the protocol's changes, else letters a, b, c ...
 
+// The revision index style of the configuration (View3DSetting: 0 letters
+// a.., 1 numbers, 2 letters A..) for the CAD title block and the protocol.
+void ApplyIndexStyle();
+
 // Start values: no changes, and the drawing identification's start values
 // (InitDrawingInfo).
 void InitChangeHistory();

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "framework/change_history.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
@@ -358,6 +359,7 @@ void ReadConfigFile() {
     if (Among(k, {12, 13, 17, 25, 32, 33, 34, 35, 36, 38, 54, 57, 61, 73})) break;
   }
   DefaultScreenSize();
+  ApplyIndexStyle();
   TextFileVar.CloseQuiet();
 }
 

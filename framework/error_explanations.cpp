@@ -117,37 +117,3 @@ void ShowCalculationMessages() {
   }
 }
 
-void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std::string_view Remedy) {
-  const std::string source = ErrorExplanationFileName();
-  if (source.empty() || !OpenTextForRead(source)) {
-    AbortFlag = 1;
-    return;
-  }
-  std::vector<std::string> lines;
-  if (!ReadTextFileLines(source, lines)) {
-    ShowTraceMessage("read error " + source);
-    AbortFlag = 1;
-    return;
-  }
-  const std::size_t key = FindKeyLine(lines, Message);
-  if (key == lines.size()) {
-    ShowMessagePlain(std::string(Message) + " not found.");
-    return;
-  }
-  // An explanation cut short by the end of the file gets its missing lines.
-  if (lines.size() < key + 3) lines.resize(key + 3);
-  lines[key + 1] = Origin;
-  lines[key + 2] = Remedy;
-  // Written to a temporary file and renamed over the old one only when
-  // complete: a failed write keeps the old file.
-  TTextFile out;
-  out.Assign(source);
-  if (!out.Rewrite()) {
-    ShowTraceMessage("file write error " + source);
-    AbortFlag = 1;
-    return;
-  }
-  for (const auto& l : lines)
-    if (!out.WriteLine(l)) break;
-  if (!out.Close()) AbortFlag = 1;
-}

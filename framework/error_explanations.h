@@ -37,5 +37,3 @@ void ShowErrorHelp(std::string_view Message, std::string_view Origin, std::strin
 // none; Text is unchanged when there is no explanation file.
 void ExplanationOrigin(int I, std::string& Text);
 void ExplanationRemedy(int I, std::string& Text);
-// Replaces origin and remedy of the explanation of Message in the file.
-void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std::string_view Remedy);

@@ -116,6 +116,14 @@ void ShowHelpText(Word n, const std::string& /*text*/, Word mode) {
   AbortFlag = 0;
 }
 
+void ShowHelpPictureIfNamed(Word n) {
+  const Byte keptAbort = AbortFlag;
+  const HelpEntry entry = LookupHelpEntry(n);
+  if (!entry.picture.empty() && entry.picture != "NULL" && TextFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
+    ShowHelpText(n, "", 2);
+  AbortFlag = keptAbort;
+}
+
 void GetHelpEntryText(Word n, std::string& result) {
   HelpEntry entry = LookupHelpEntry(n);
   result.clear();

@@ -43,4 +43,8 @@ HelpEntry LookupHelpEntry(Word n);
 void ShowHelpText(Word n, const std::string& text, Word mode);
 
 // The five lines in display text, joined by single blanks.
+// The picture of help entry n in the graphics window, drawn only when the
+// entry names one that exists (no "No picture" for a text-only entry).
+// AbortFlag is kept.
+void ShowHelpPictureIfNamed(Word n);
 void GetHelpEntryText(Word n, std::string& result);

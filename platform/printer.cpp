@@ -1,11 +1,14 @@
 #include "platform/printer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <memory>
 
@@ -29,7 +32,15 @@ PrinterState& State() {
   return s;
 }
 
-void ApplyChoice(QPrinter& p, const PrintChoice& c) {
+// Without a system printer the only printer there is prints into a PDF file.
+PrintChoice Effective(PrintChoice c) {
+  if (c.outputFile.empty() && c.printerName.empty() && !SystemPrinterAvailable())
+    c.outputFile = DisplayFromQString(QDir::current().absoluteFilePath("printout.pdf"));
+  return c;
+}
+
+void ApplyChoice(QPrinter& p, const PrintChoice& choice) {
+  const PrintChoice c = Effective(choice);
   if (!c.outputFile.empty()) {
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setOutputFileName(QStringFromDisplay(c.outputFile));
@@ -51,14 +62,26 @@ void ReleasePrinter() {
   s.printer.reset();
 }
 
+// A printer left active by a failed job takes no new output file or
+// printer name: it is replaced by a fresh one with the same choice.
+void ReplaceStuckPrinter() {
+  auto& s = State();
+  if (!s.painter && s.printer && s.printer->printerState() != QPrinter::Idle) s.printer.reset();
+}
+
 }  // namespace
 
 QPrinter& Printer() {
   auto& s = State();
+  ReplaceStuckPrinter();
   if (!s.printer) {
     s.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     ApplyChoice(*s.printer, s.choice);
-    if (QCoreApplication::instance()) qAddPostRoutine(ReleasePrinter);
+    static bool releaseRegistered = false;
+    if (!releaseRegistered && QCoreApplication::instance()) {
+      qAddPostRoutine(ReleasePrinter);
+      releaseRegistered = true;
+    }
   }
   return *s.printer;
 }
@@ -70,7 +93,7 @@ void SetPrinterChoice(const PrintChoice& choice) {
   if (!PrinterDocumentActive()) ApplyChoice(Printer(), choice);
 }
 
-PrintChoice PrinterChoice() { return State().choice; }
+PrintChoice PrinterChoice() { return Effective(State().choice); }
 
 void SetPrinterLandscape(bool landscape) {
   State().choice.landscape = landscape;
@@ -86,7 +109,10 @@ bool BeginPrinterDocument(const std::string& title) {
   QPrinter& p = Printer();
   p.setDocName(QStringFromDisplay(title));
   auto painter = std::make_unique<QPainter>();
-  if (!painter->begin(&p)) return false;
+  if (!painter->begin(&p)) {
+    s.printer.reset();  // a failed start must not block the next job
+    return false;
+  }
   s.painter = std::move(painter);
   s.pages = 1;
   return true;
@@ -105,7 +131,9 @@ bool EndPrinterDocument() {
   if (!s.painter) return false;
   const bool ok = s.painter->end();
   s.painter.reset();
-  return ok && Printer().printerState() != QPrinter::Error;
+  const bool printed = ok && s.printer && s.printer->printerState() != QPrinter::Error;
+  if (!printed) s.printer.reset();
+  return printed;
 }
 
 int PrinterPagesPrinted() { return State().pages; }
@@ -113,6 +141,35 @@ int PrinterPagesPrinted() { return State().pages; }
 int PrinterPageWidth() { return Printer().pageLayout().paintRectPixels(Printer().resolution()).width(); }
 int PrinterPageHeight() { return Printer().pageLayout().paintRectPixels(Printer().resolution()).height(); }
 int PrinterResolution() { return Printer().resolution(); }
+
+PrinterFacts CurrentPrinterFacts() {
+  QPrinter& p = Printer();
+  PrinterFacts f;
+  f.pdf = p.outputFormat() == QPrinter::PdfFormat;
+  f.name = DisplayFromQString(f.pdf ? p.outputFileName() : p.printerName());
+  if (f.pdf) {
+    f.model = "PDF";
+  } else {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(p.printerName());
+    f.model = DisplayFromQString(info.makeAndModel());
+  }
+  const QPageLayout layout = p.pageLayout();
+  const QRectF mm = layout.paintRect(QPageLayout::Millimeter);
+  f.paperWidthMm = qRound(mm.width());
+  f.paperHeightMm = qRound(mm.height());
+  const QRect px = layout.paintRectPixels(p.resolution());
+  f.widthPixels = px.width();
+  f.heightPixels = px.height();
+  f.leftOffsetPixels = px.left();
+  f.topOffsetPixels = px.top();
+  f.dpiX = p.logicalDpiX();
+  f.dpiY = p.logicalDpiY();
+  f.colour = p.colorMode() == QPrinter::Color;
+  f.fonts = static_cast<int>(QFontDatabase::families().size());
+  return f;
+}
+
+bool SystemPrinterAvailable() { return !QPrinterInfo::availablePrinterNames().isEmpty(); }
 
 int FontStyleFromBits(int bits) { return bits & 15; }
 

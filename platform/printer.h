@@ -29,6 +29,27 @@ int PrinterPageWidth();
 int PrinterPageHeight();
 int PrinterResolution();
 
+// What the printer information shows of the current printer.
+struct PrinterFacts {
+  std::string name;          // the system printer, or the PDF file printed to
+  std::string model;         // make and model, or "PDF"
+  bool pdf = false;          // output goes into a PDF file
+  int paperWidthMm = 0;      // printable area
+  int paperHeightMm = 0;
+  int widthPixels = 0;
+  int heightPixels = 0;
+  int leftOffsetPixels = 0;  // unprintable margin left and top
+  int topOffsetPixels = 0;
+  int dpiX = 0;
+  int dpiY = 0;
+  bool colour = true;
+  int fonts = 0;             // font families available for printing
+};
+PrinterFacts CurrentPrinterFacts();
+// True when the system has a printer to print on; without one, printing
+// goes into a PDF file.
+bool SystemPrinterAvailable();
+
 // Font of the following texts; style bits: 1 bold, 2 italic, 4 underline, 8 strike-out.
 void SetPrinterFont(const std::string& family, int pointSize, int styleBits);
 // Draws Text with its top-left corner at (x, y) in printer pixels.

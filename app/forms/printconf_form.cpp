@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/printing.h"
 #include "calc/table_access.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -28,7 +30,7 @@
 namespace {
 
 QString Q(const std::string& display) { return platform::QStringFromDisplay(display); }
-std::string T(const QLineEdit* edit) { return platform::DisplayFromQString(edit->text()); }
+std::string T(const QLineEdit* edit) { return platform::DisplayFromQString(edit->text().trimmed()); }
 
 // The named settings: "printout.dbf" in the table directory, else the table
 // engine's registered "printout".
@@ -59,7 +61,10 @@ TForm_printconf::TForm_printconf(bool setupMode, QWidget* parent) : QDialog(pare
   auto addEdit = [&](const char* name, const char* label, int row, int column) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
-    grid->addWidget(new QLabel(label, this), row, column * 2);
+    auto* caption = new QLabel(label, this);
+    caption->setBuddy(edit);
+    MarkNumberField(edit, {}, row == 0 ? NumberKind::Float : NumberKind::Integer);
+    grid->addWidget(caption, row, column * 2);
     grid->addWidget(edit, row, column * 2 + 1);
     return edit;
   };
@@ -137,7 +142,12 @@ TForm_printconf::TForm_printconf(bool setupMode, QWidget* parent) : QDialog(pare
 }
 
 void TForm_printconf::ShowPrinterName() {
-  std::string name = platform::PrinterChoice().printerName;
+  const platform::PrintChoice choice = platform::PrinterChoice();
+  // A PDF file by its name: the folder would not fit the 40 characters.
+  std::string name = choice.outputFile.empty()
+                         ? choice.printerName
+                         : "PDF file " + platform::DisplayFromQString(
+                                             QFileInfo(platform::QStringFromDisplay(choice.outputFile)).fileName());
   if (name.empty()) name = "default printer";
   Label_printer->setText(Q(name.substr(0, 40)));
 }
@@ -153,6 +163,7 @@ void TForm_printconf::StoreForm() {
 }
 
 void TForm_printconf::Button_okClick() {
+  if (!NumberFieldsValid(this)) return;
   AbortFlag = 0;
   StoreForm();
   Thh* window = MainWindow();
@@ -201,6 +212,7 @@ void TForm_printconf::Button_dbClick() {
 }
 
 void TForm_printconf::Button_appendClick() {
+  if (!NumberFieldsValid(this)) return;
   AbortFlag = 0;
   std::string name;
   InputText("Name", 25, name);
@@ -235,34 +247,34 @@ TForm_printerinfo::TForm_printerinfo(QWidget* parent) : QDialog(parent) {
   StringGrid1->setColumnCount(2);
   StringGrid1->horizontalHeader()->setVisible(false);
   StringGrid1->verticalHeader()->setVisible(false);
-  const int width = platform::PrinterPageWidth();
-  const int height = platform::PrinterPageHeight();
-  const int dpi = platform::PrinterResolution() > 0 ? platform::PrinterResolution() : 1;
-  std::string name = platform::PrinterChoice().printerName;
+  const platform::PrinterFacts f = platform::CurrentPrinterFacts();
+  std::string name = f.name;
   if (name.empty()) name = "default printer";
+  // Brushes and pens have no limit on these printers (-1, as the device
+  // capabilities say it); colours: -1 for full colour, 2 for black and white.
   const std::pair<const char*, std::string> rows[] = {
       {"Name", name},
-      {"Treiberversion", "?"},
-      {"Technologie", "Rasterdrucker"},
-      {"Druckbreite (mm)", std::to_string(width * 254 / dpi / 10)},
-      {"Druckhöhe (mm)", std::to_string(height * 254 / dpi / 10)},
-      {"Breite (Pixel)", std::to_string(width)},
-      {"Höhe (Pixel)", std::to_string(height)},
-      {"Linker Seitenoffset (Pixel)", "0"},
-      {"Oberer Seitenoffset (Pixel)", "0"},
-      {"DPI (horizontal)", std::to_string(dpi)},
-      {"DPI (vertikal)", std::to_string(dpi)},
+      {"Treiberversion", f.model.empty() ? std::string("?") : f.model},
+      {"Technologie", f.pdf ? "Metafile" : "Rasterdrucker"},
+      {"Druckbreite (mm)", std::to_string(f.paperWidthMm)},
+      {"Druckhöhe (mm)", std::to_string(f.paperHeightMm)},
+      {"Breite (Pixel)", std::to_string(f.widthPixels)},
+      {"Höhe (Pixel)", std::to_string(f.heightPixels)},
+      {"Linker Seitenoffset (Pixel)", std::to_string(f.leftOffsetPixels)},
+      {"Oberer Seitenoffset (Pixel)", std::to_string(f.topOffsetPixels)},
+      {"DPI (horizontal)", std::to_string(f.dpiX)},
+      {"DPI (vertikal)", std::to_string(f.dpiY)},
       {"Pinsel", "-1"},
       {"Stifte", "-1"},
       {"Markierer", "0"},
-      {"Farben", "-1"},
-      {"Schriften", "0"},
+      {"Farben", f.colour ? "-1" : "2"},
+      {"Schriften", std::to_string(f.fonts)},
   };
   StringGrid1->setRowCount(static_cast<int>(std::size(rows)));
   int r = 0;
   for (const auto& [label, value] : rows) {
     StringGrid1->setItem(r, 0, new QTableWidgetItem(QString::fromUtf8(label)));
-    StringGrid1->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(value)));
+    StringGrid1->setItem(r, 1, new QTableWidgetItem(platform::QStringFromDisplay(value)));
     ++r;
   }
   layout->addWidget(StringGrid1);

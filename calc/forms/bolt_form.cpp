@@ -21,6 +21,7 @@
 #include "calc/table_access.h"
 #include "framework/charset.h"
 #include "framework/file_utils.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -248,7 +249,8 @@ void TForm_bq4bolt::FillGrid() {
   UpDown1->Position = n + 1;
 }
 
-void TForm_bq4bolt::StoreInput() {
+bool TForm_bq4bolt::StoreInput(bool report) {
+  if (!NumberFieldsValid(this, report)) return false;
   SCHRAUBTYPE& s = Schraube;
   s.BoltType = static_cast<Word>(ComboBox_typ->currentIndex() + 1);
   if (SelfDefined()) {
@@ -278,6 +280,7 @@ void TForm_bq4bolt::StoreInput() {
   s.b = LengthValue(Edit_lgew, s.b);
   Last.EnduranceChoice = static_cast<Word>(ComboBox_dauerfest->currentIndex() + 1);
   Last.sigmaASV = StressValue(Edit_sigmaazul, Last.sigmaASV);
+  return true;
 }
 
 void TForm_bq4bolt::UpDown1Click() { StringGrid_boltgeo->setRowCount(UpDown1->Position - 1); }
@@ -295,20 +298,20 @@ void TForm_bq4bolt::ShowBoltTypeControls() {
 void TForm_bq4bolt::UpdateBoltTypeControls() {
   ShowBoltTypeControls();
   if (SelfDefined()) return;
-  StoreInput();
+  if (!StoreInput()) return;
   BuildBoltSections();
   FillForm();
 }
 
 void TForm_bq4bolt::Edit_lschraubeChange() {
   if (Filling || SelfDefined()) return;
-  StoreInput();
+  if (!StoreInput(false)) return;  // no message while the user is typing
   BuildBoltSections();
   FillGrid();
 }
 
 void TForm_bq4bolt::Button_sonderClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   EditBoltSections();
   FillGrid();
 }
@@ -374,7 +377,7 @@ void TForm_bq4bolt::Button_gewindeClick() {
 }
 
 void TForm_bq4bolt::HeadPick() {
-  StoreInput();
+  if (!StoreInput()) return;
   const int type = Schraube.HeadType;
   const TCalcTableNo table = type + 1;
   OpenCalcTable(table);
@@ -449,7 +452,7 @@ void TForm_bq4bolt::Button_werkstoffClick() {
 
 void TForm_bq4bolt::Button_okClick() {
   AbortFlag = 0;
-  StoreInput();
+  if (!StoreInput()) return;
   accept();
 }
 
@@ -467,14 +470,15 @@ void TForm_bq4bolt::Button_hilfebildClick() {
 }
 
 void TForm_bq4bolt::Button_metricClick() {
+  if (!StoreInput()) return;
   Filling = 1;
-  StoreInput();
   ToggleUnitSystem();
   FillForm();
   Filling = 0;
 }
 
 void RunBoltForm() {
+  SetHelpNo(4350);  // the form's help: the bolt and its dimensions
   TForm_bq4bolt form;
   platform::ExecModal(form, "bolt");
 }

@@ -34,7 +34,7 @@ class TForm_bq4bolt : public TCalcForm {
 
   void FillForm();
   void FillGrid();
-  void StoreInput();
+  bool StoreInput(bool report = true);  // false when a number field is refused
   void UpDown1Click();
   void UpdateBoltTypeControls();
   void Edit_lschraubeChange();

@@ -10,6 +10,7 @@
 
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -69,30 +70,32 @@ void TForm_schraubenabschn::FillSection() {
   Edit_l->setText(Disp(LengthToText(Schraube.lSec[SectionNo])));
 }
 
-void TForm_schraubenabschn::StoreSection() {
-  if (SectionNo > kMaxBoltSections) return;
+bool TForm_schraubenabschn::StoreSection() {
+  if (!NumberFieldsValid(this)) return false;
+  if (SectionNo > kMaxBoltSections) return true;
   Schraube.dSec[SectionNo] = LengthValue(Edit_de, Schraube.dSec[SectionNo]);
   Schraube.diSec[SectionNo] = LengthValue(Edit_di, Schraube.diSec[SectionNo]);
   Schraube.lSec[SectionNo] = LengthValue(Edit_l, Schraube.lSec[SectionNo]);
+  return true;
 }
 
 void TForm_schraubenabschn::SpinButton1DownClick() {
   if (!ValidSection(SectionNo)) return;
-  StoreSection();
+  if (!StoreSection()) return;
   if (SectionNo > 1) --SectionNo;
   FillSection();
 }
 
 void TForm_schraubenabschn::SpinButton1UpClick() {
   if (!ValidSection(SectionNo)) return;
-  StoreSection();
+  if (!StoreSection()) return;
   if (SectionNo < Schraube.nSections) ++SectionNo;
   FillSection();
 }
 
 void TForm_schraubenabschn::Button_okClick() {
   AbortFlag = 0;
-  StoreSection();
+  if (!StoreSection()) return;
   accept();
 }
 
@@ -110,7 +113,7 @@ void TForm_schraubenabschn::Button_hilfebildClick() {
 }
 
 void TForm_schraubenabschn::Button_metricClick() {
-  StoreSection();
+  if (!StoreSection()) return;
   ToggleUnitSystem();
   FillSection();
 }

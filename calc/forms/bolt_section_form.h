@@ -21,7 +21,7 @@ class TForm_schraubenabschn : public TCalcForm {
   Word SectionNo = 1;
 
   void FillSection();
-  void StoreSection();
+  bool StoreSection();  // false when a number field is refused
   void SpinButton1DownClick();
   void SpinButton1UpClick();
   void Button_okClick();

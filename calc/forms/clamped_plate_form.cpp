@@ -11,6 +11,7 @@
 #include "calc/design_defaults.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -121,13 +122,15 @@ void TForm_klemmstueck::ShowMaterial() {
   Label_alphat->setText(Disp("alphaT = " + FloatToText(Klemmstuecke.alphaT[i])));
 }
 
-void TForm_klemmstueck::StorePlate() {
+bool TForm_klemmstueck::StorePlate() {
+  if (!NumberFieldsValid(this)) return false;
   const int i = PlateNo;
-  if (!ValidPlate(i)) return;
+  if (!ValidPlate(i)) return true;
   Klemmstuecke.De[i] = LengthValue(Edit_de, Klemmstuecke.De[i]);
   Klemmstuecke.Di[i] = LengthValue(Edit_di, Klemmstuecke.Di[i]);
   Klemmstuecke.L[i] = LengthValue(Edit_l, Klemmstuecke.L[i]);
   Klemmstuecke.Description[i] = Stored(Edit_name->text());  // cut to 25 characters
+  return true;
 }
 
 void TForm_klemmstueck::Button1Click() { Edit_di->setText(Disp(LengthToText(DefaultBoreDiameter(Gewinde.d)))); }
@@ -136,7 +139,7 @@ void TForm_klemmstueck::Button_nameClick() { Edit_name->setText(Disp("P " + IntT
 
 void TForm_klemmstueck::Button_dbClick() {
   AbortFlag = 0;
-  StorePlate();
+  if (!StorePlate()) return;
   SelectWasherAsPlate(PlateNo);
   if (!AbortFlag && ValidPlate(PlateNo)) {
     Klemmstuecke.MatTable[PlateNo] = 0;
@@ -161,7 +164,7 @@ void TForm_klemmstueck::Button_dbwstClick() {
 
 void TForm_klemmstueck::Button_okClick() {
   AbortFlag = 0;
-  StorePlate();
+  if (!StorePlate()) return;
   const int i = PlateNo;
   if (ValidPlate(i)) {
     // Checked after storing: a refused value stays in the record until corrected.
@@ -192,14 +195,14 @@ void TForm_klemmstueck::Button_hilfetextClick() {
 }
 
 void TForm_klemmstueck::Button_hilfebildClick() {
-  StorePlate();
+  if (!StorePlate()) return;
   ShowHelpText(4450, "", 2);
   AbortFlag = 0;
   BringToFront();
 }
 
 void TForm_klemmstueck::Button_metricClick() {
-  StorePlate();
+  if (!StorePlate()) return;
   ToggleUnitSystem();
   FillPlate();
 }

@@ -25,7 +25,7 @@ class TForm_klemmstueck : public TCalcForm {
 
   void FillPlate();
   void ShowMaterial();
-  void StorePlate();
+  bool StorePlate();  // false when a number field is refused
   void Button1Click();
   void Button_nameClick();
   void Button_dbClick();

@@ -12,6 +12,7 @@
 
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -150,7 +151,8 @@ void TForm_exz::FormShow() {
   }
 }
 
-void TForm_exz::StoreInput() {
+bool TForm_exz::StoreInput() {
+  if (!NumberFieldsValid(this)) return false;
   EXZTYPE& e = ExzKraftangriff;
   e.s = LengthValue(Edit_s, e.s);
   e.a = LengthValue(Edit_a, e.a);
@@ -162,6 +164,7 @@ void TForm_exz::StoreInput() {
   e.IBersPrime = InertiaValue(Edit_i_bers, e.IBersPrime);
   if (ComboBox_iklemm->isVisible() || ComboBox_iklemm->count() > 0)
     if (ComboBox_iklemm->currentIndex() >= 0) e.SeamPart = static_cast<Word>(ComboBox_iklemm->currentIndex() + 1);
+  return true;
 }
 
 void TForm_exz::ComboBox_iklemmChange() {
@@ -198,7 +201,7 @@ void TForm_exz::Button_i_bersClick() {
 
 void TForm_exz::Button_okClick() {
   AbortFlag = 0;
-  StoreInput();
+  if (!StoreInput()) return;
   accept();
 }
 
@@ -207,7 +210,7 @@ void TForm_exz::Button_cancelClick() { reject(); }
 void TForm_exz::Button_helpClick() { ShowHelpText(1000, "", 1); }
 
 void TForm_exz::Button_metricClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ToggleUnitSystem();
   FormShow();
 }

@@ -22,7 +22,7 @@ class TForm_exz : public TCalcForm {
   QPushButton *Button_ok, *Button_cancel, *Button_help, *Button_metric;
 
   void FormShow();
-  void StoreInput();
+  bool StoreInput();  // false when a number field is refused
   void ComboBox_iklemmChange();
   void Button_uClick();
   void Button_vClick();

@@ -13,6 +13,8 @@
 
 #include "framework/charset.h"
 #include "framework/file_utils.h"
+#include "framework/forms/number_fields.h"
+#include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/number_format.h"
@@ -23,7 +25,7 @@ QString Disp(std::string_view stored) { return platform::QStringFromDisplay(OemT
 
 std::string Stored(const QString& text) { return AnsiToOemText(platform::DisplayFromQString(text)); }
 
-std::string DisplayText(const QString& text) { return platform::DisplayFromQString(text); }
+std::string DisplayText(const QString& text) { return platform::DisplayFromQString(text.trimmed()); }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption) {
   auto* b = new QPushButton(Disp(caption), parent);
@@ -68,6 +70,8 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
   edit = MakeEdit(parent, editName);
   unit = MakeLabel(parent, unitName, "");
   unit->setMinimumWidth(36);
+  label->setBuddy(edit);
+  MarkNumberField(edit);
   grid->addWidget(label, row, 0);
   grid->addWidget(edit, row, 1);
   grid->addWidget(unit, row, 2);
@@ -77,7 +81,7 @@ namespace {
 
 Extended EditValue(const QLineEdit* e, Extended stored, std::string (*show)(Extended),
                    Extended (*read)(std::string_view)) {
-  const std::string text = platform::DisplayFromQString(e->text());
+  const std::string text = DisplayText(e->text());
   return text == OemToAnsiStr(show(stored)) ? stored : read(text);
 }
 
@@ -101,13 +105,7 @@ void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
   w->setToolTip(platform::QStringFromDisplay(OemToAnsiStr(prefix) + text));
 }
 
-void ShowOpeningPicture(Word helpNo) {
-  const Byte keptAbort = AbortFlag;
-  const HelpEntry entry = LookupHelpEntry(helpNo);
-  if (!entry.picture.empty() && entry.picture != "NULL" && TextFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
-    ShowHelpText(helpNo, "", 2);
-  AbortFlag = keptAbort;
-}
+void ShowOpeningPicture(Word helpNo) { ShowHelpPictureIfNamed(helpNo); }
 
 void SetEditText(QLineEdit* edit, const std::string& text) {
   const QString t = platform::QStringFromDisplay(text);
@@ -182,7 +180,7 @@ void TUpDown::Click(bool up) {
 
 // ---------------------------------------------------------------------------
 
-TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) {}
+TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) { OwnByOpeningWindow(*this); }
 
 void TCalcForm::reject() {
   AbortFlag = 1;

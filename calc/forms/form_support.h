@@ -27,7 +27,8 @@ class QToolButton;
 QString Disp(std::string_view stored);
 // A control's text back in stored characters.
 std::string Stored(const QString& text);
-// A control's text in display characters (numbers are read from it).
+// A control's text in display characters without surrounding blanks
+// (numbers are read from it).
 std::string DisplayText(const QString& text);
 
 QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption);
@@ -36,7 +37,8 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int width = 90);
 QComboBox* MakeCombo(QWidget* parent, const char* name, const std::vector<std::string>& items);
 QGroupBox* MakeGroup(QWidget* parent, const char* name, std::string_view caption);
 
-// One row of a grid: a right-aligned label, an edit and a unit label.
+// One row of a grid: a right-aligned label, a number edit named by the label
+// (MarkNumberField) and a unit label.
 void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, const char* labelName,
                 std::string_view caption, QLineEdit*& edit, const char* editName, QLabel*& unit,
                 const char* unitName);

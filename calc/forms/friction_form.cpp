@@ -12,6 +12,7 @@
 #include "calc/joint_records.h"
 #include "calc/table_access.h"
 #include "calc/table_rows.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -55,6 +56,11 @@ TForm_bq4reib::TForm_bq4reib(QWidget* parent)
   Edit_muek = MakeEdit(this, "Edit_muek", 60);
   Edit_muekmax = MakeEdit(this, "Edit_muekmax", 60);
   Edit_muetr = MakeEdit(this, "Edit_muetr", 60);
+  MarkNumberField(Edit_mueg, "\xE6G min");
+  MarkNumberField(Edit_muegmax, "\xE6G max");
+  MarkNumberField(Edit_muek, "\xE6K min");
+  MarkNumberField(Edit_muekmax, "\xE6K max");
+  MarkNumberField(Edit_muetr, "\xE6Tr");
   Button_mueg = Small(this, "Button_mueg", "\xE6G min", 64);
   Button_muek = Small(this, "Button_muek", "\xE6K min", 64);
   Button_muetr = Small(this, "Button_muetr", "\xE6Tr min", 64);
@@ -92,6 +98,7 @@ TForm_bq4reib::TForm_bq4reib(QWidget* parent)
   g->addWidget(Edit_muetr, 3, 2);
   Label_sigma = MakeLabel(this, "Label_sigma", "Sigma");
   Edit_sigma = MakeEdit(this, "Edit_sigma", 60);
+  MarkNumberField(Edit_sigma, "Sigma");
   Button_sigma = Small(this, "Button_sigma", "<", 28);
   Button_hilfebildsigma = MakeButton(this, "Button_hilfebildsigma", "Aux. &Image");
   g->addWidget(Label_sigma, 4, 0);
@@ -100,6 +107,7 @@ TForm_bq4reib::TForm_bq4reib(QWidget* parent)
   g->addWidget(Button_hilfebildsigma, 4, 4, 1, 3);
   Label_mapre = MakeLabel(this, "Label_mapre", "MA pre");
   Edit_mapre = MakeEdit(this, "Edit_mapre", 60);
+  MarkNumberField(Edit_mapre, "MA pre");
   Label_mapreu = MakeLabel(this, "Label_mapreu", MomentUnitText());
   g->addWidget(Label_mapre, 5, 0);
   g->addWidget(Edit_mapre, 5, 2);
@@ -218,6 +226,7 @@ void TForm_bq4reib::Button_hilfebildsigmaClick() {
 void TForm_bq4reib::Button_helpClick() { ShowHelpText(1000, "", 1); }
 
 void TForm_bq4reib::Button_okClick() {
+  if (!NumberFieldsValid(this)) return;
   AbortFlag = 0;
   Reibung.muGmin = NumberValue(Edit_mueg, Reibung.muGmin);
   Reibung.muKmin = NumberValue(Edit_muek, Reibung.muKmin);

@@ -14,6 +14,8 @@
 #include "calc/design_defaults.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
+#include "framework/forms/number_fields.h"
+#include "framework/forms/picture_list_form.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -83,6 +85,7 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
     combo = MakeCombo(GroupBox_einl, cn, items);
     nLabel = MakeLabel(GroupBox_einl, nln, nCaption);
     edit = MakeEdit(GroupBox_einl, en, 60);
+    MarkNumberField(edit, nCaption);
     b10 = SmallButton(GroupBox_einl, b10n, "1", 32);
     b05 = SmallButton(GroupBox_einl, b05n, "0.5", 32);
     b00 = SmallButton(GroupBox_einl, b00n, "0", 32);
@@ -343,7 +346,8 @@ void TForm_bq4last::EnableProposals() {
   Label_fkrexz->setVisible(true);
 }
 
-void TForm_bq4last::StoreInput() {
+bool TForm_bq4last::StoreInput() {
+  if (!NumberFieldsValid(this)) return false;
   LASTTYPE& l = Last;
   l.FAmax = ForceValue(Edit_fao, l.FAmax);
   l.FAmin = ForceValue(Edit_fau, l.FAmin);
@@ -359,6 +363,7 @@ void TForm_bq4last::StoreInput() {
   l.FApre = CalcOptions.FApreOn ? ForceValue(Edit_fapre, l.FApre) : 0;
   l.MApre = CalcOptions.MApreOn ? MomentValue(Edit_mapre, l.MApre) : 0;
   Fase = LengthValue(Edit_fase, Fase);
+  return true;
 }
 
 void TForm_bq4last::Edit_faseChange() {
@@ -369,7 +374,7 @@ void TForm_bq4last::Edit_faseChange() {
 }
 
 void TForm_bq4last::Button_calcClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   CalculateJoint();
   Refresh();
   ShowEccentricProposal();
@@ -382,28 +387,28 @@ void TForm_bq4last::Button_faseClick() {
 }
 
 void TForm_bq4last::Button_metricClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ToggleUnitSystem();
   Show();
 }
 
 void TForm_bq4last::Button_hblastClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ShowHelpText(4660, "", 2);
   AbortFlag = 0;
   BringToFront();
 }
 
 void TForm_bq4last::Button_hbnClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ShowHelpText(4630, "", 2);
   AbortFlag = 0;
   BringToFront();
 }
 
 void TForm_bq4last::Button_hilfebildClick() {
-  StoreInput();
-  ShowHelpText(3500, "", 2);
+  if (!StoreInput()) return;
+  AuxGraphicsManager();  // the browser of all auxiliary pictures
   AbortFlag = 0;
   BringToFront();
 }
@@ -412,7 +417,7 @@ void TForm_bq4last::Button_hilfetextClick() { ShowHelpText(3500, "", 1); }
 
 void TForm_bq4last::Button_okClick() {
   AbortFlag = 0;
-  StoreInput();
+  if (!StoreInput()) return;
   accept();
 }
 

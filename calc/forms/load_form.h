@@ -34,7 +34,7 @@ class TForm_bq4last : public TCalcForm {
 
   void Show();
   void Refresh();
-  void StoreInput();
+  bool StoreInput();  // false when a number field is refused
   void Button_calcClick();
   void Button_faseClick();
   void Button_metricClick();

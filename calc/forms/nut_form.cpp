@@ -20,6 +20,7 @@
 #include "calc/input_procedures.h"
 #include "calc/joint_records.h"
 #include "calc/table_access.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -181,7 +182,8 @@ void TForm_bq4nut::ShowNutMaterial() {
   Label_e->setText(Disp("E = " + StressToText(MatMutter.EM) + unit));
 }
 
-void TForm_bq4nut::StoreInput() {
+bool TForm_bq4nut::StoreInput() {
+  if (!NumberFieldsValid(this)) return false;
   if (RadioGroup_typ->ItemIndex() >= 0) Verbindung.JointKind = static_cast<Word>(RadioGroup_typ->ItemIndex() + 1);
   if (RadioGroup_dbmat->ItemIndex() >= 0) Sackloch.MatTable = RadioGroup_dbmat->ItemIndex();
   Mutter.NutToleranceClass = static_cast<Word>(ComboBox_tolgew->currentIndex() + 1);
@@ -191,6 +193,7 @@ void TForm_bq4nut::StoreInput() {
   Mutter.m = LengthValue(Edit_h, Mutter.m);
   if (RadioGroup_form->ItemIndex() >= 0) Mutter.NutType = static_cast<Word>(RadioGroup_form->ItemIndex() + 1);
   MatMutter.OwnNutMaterial = CheckBox_jamatnut->isChecked() ? 1 : 0;
+  return true;
 }
 
 void TForm_bq4nut::UpdateNutControls() {
@@ -281,7 +284,7 @@ void TForm_bq4nut::Button_dbwstClick() {
 
 void TForm_bq4nut::Button_okClick() {
   AbortFlag = 0;
-  StoreInput();
+  if (!StoreInput()) return;
   accept();
 }
 
@@ -293,14 +296,14 @@ void TForm_bq4nut::Button_hilfetextClick() {
 }
 
 void TForm_bq4nut::Button_hilfebildClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ShowHelpText(4120, "", 2);
   AbortFlag = 0;
   BringToFront();
 }
 
 void TForm_bq4nut::Button_metricClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ToggleUnitSystem();
   FillForm();
 }

@@ -29,7 +29,7 @@ class TForm_bq4nut : public TCalcForm {
 
   void FillForm();
   void ShowNutMaterial();
-  void StoreInput();
+  bool StoreInput();  // false when a number field is refused
   void UpdateNutControls();
   void RadioGroup_dbmatClick();
   void Button_tgClick();

@@ -10,6 +10,7 @@
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
 #include "framework/charset.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -40,6 +41,8 @@ TForm_vorauslegung::TForm_vorauslegung(QWidget* parent) : TCalcForm(parent) {
   Label_fq = MakeLabel(this, "Label_fq", "transverse load FQ");
   Edit_fq = MakeEdit(this, "Edit_fq");
   Label_fqu = MakeLabel(this, "Label_fqu", "");
+  MarkNumberField(Edit_fa, "Axial load FA");
+  MarkNumberField(Edit_fq, "transverse load FQ");
   Label_mue = MakeLabel(this, "Label_mue", ReplaceBoxChars("(FA < FQ / \xE6Tr)"));
   Edit_mue = MakeEdit(this, "Edit_mue", 60);
   Edit_mue->setVisible(false);
@@ -89,13 +92,15 @@ void TForm_vorauslegung::FillForm() {
   UpdateLoadCaseControls();
 }
 
-void TForm_vorauslegung::StoreInput() {
+bool TForm_vorauslegung::StoreInput() {
+  if (!NumberFieldsValid(this)) return false;
   Last.LoadKind = static_cast<Word>(RadioGroup_statdyn->ItemIndex() + 1);
   Last.LoadCase = static_cast<Word>(RadioGroup_f->ItemIndex() + 1);
   Montage.TighteningMethod = static_cast<Word>(RadioGroup_anz->ItemIndex() + 1);
   Last.FAmax = ForceValue(Edit_fa, Last.FAmax);
   Last.FAmin = 0;
   Last.FQ = ForceValue(Edit_fq, Last.FQ);
+  return true;
 }
 
 // Which force edit counts for the chosen load case.
@@ -114,7 +119,7 @@ void TForm_vorauslegung::RadioGroup_fClick() {
 
 void TForm_vorauslegung::Button_okClick() {
   AbortFlag = 0;
-  StoreInput();
+  if (!StoreInput()) return;
   accept();
 }
 
@@ -126,7 +131,7 @@ void TForm_vorauslegung::Button_hilfeClick() {
 }
 
 void TForm_vorauslegung::Button_metricClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ToggleUnitSystem();
   FillForm();
 }

@@ -18,7 +18,7 @@ class TForm_vorauslegung : public TCalcForm {
   QPushButton *Button_ok, *Button_cancel, *Button_hilfe, *Button_metric;
 
   void FillForm();
-  void StoreInput();
+  bool StoreInput();  // false when a number field is refused
   void RadioGroup_fClick();
   void Button_okClick();
   void Button_cancelClick();

@@ -8,6 +8,7 @@
 
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/number_format.h"
@@ -23,6 +24,8 @@ TForm_bq4pre::TForm_bq4pre(QWidget* parent) : TCalcForm(parent) {
   Label_fpre = MakeLabel(this, "Label_fpre", "Preload Fpre between plate 1 and plate n");
   Edit_fpre = MakeEdit(this, "Edit_fpre");
   Label_fpreu = MakeLabel(this, "Label_fpreu", "N");
+  MarkNumberField(Edit_fapre, "FA pre");
+  MarkNumberField(Edit_fpre, "Fpre");
   g->addWidget(Label_fapre, 0, 0);
   g->addWidget(Edit_fapre, 0, 1);
   g->addWidget(Label_fapreu, 0, 2);
@@ -44,6 +47,7 @@ TForm_bq4pre::TForm_bq4pre(QWidget* parent) : TCalcForm(parent) {
 }
 
 void TForm_bq4pre::Button_okClick() {
+  if (!NumberFieldsValid(this)) return;
   AbortFlag = 0;
   Last.FApre = NumberValue(Edit_fapre, Last.FApre);
   Last.Fpre = NumberValue(Edit_fpre, Last.Fpre);
@@ -54,5 +58,6 @@ void TForm_bq4pre::Button_cancelClick() { reject(); }
 
 void RunPreloadForm() {
   TForm_bq4pre form;
-  platform::ExecModal(form, "preload");
+  // The presets belong to the project: a confirmed edit is a change to save.
+  if (platform::ExecModal(form, "preload") == platform::DialogResult::Ok && !AbortFlag) InputModified = 1;
 }

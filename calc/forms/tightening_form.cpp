@@ -17,6 +17,7 @@
 #include "calc/table_access.h"
 #include "calc/table_rows.h"
 #include "framework/charset.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -231,8 +232,9 @@ void TForm_bq4anzi::FillForm() {
   Label_muek2->setText(Disp("\xE6K = " + MeanPercentText(Reibung.muKmin, Reibung.muKmax)));
 }
 
-void TForm_bq4anzi::StoreInput() {
-  if (Filling) return;
+bool TForm_bq4anzi::StoreInput(bool report) {
+  if (!NumberFieldsValid(this, report)) return false;
+  if (Filling) return true;
   const int given = RadioGroup_macode->ItemIndex() + 1;
   if (given >= 1) Montage.GivenQuantity = static_cast<Word>(given);
   switch (given) {
@@ -259,6 +261,7 @@ void TForm_bq4anzi::StoreInput() {
     case 4: Last.FMminGiven = TextToForce(Num(Edit_fmmin)); break;
     default: break;
   }
+  return true;
 }
 
 void TForm_bq4anzi::ShowScatterResults() {
@@ -272,8 +275,9 @@ void TForm_bq4anzi::ShowScatterResults() {
 void TForm_bq4anzi::Recalc() {
   // A result written into an edit may recalculate once more, not endlessly.
   if (Filling || RecalcDepth > 1) return;
+  // A text that is no number yet waits for the user: no message per keystroke.
+  if (!StoreInput(false)) return;
   ++RecalcDepth;
-  StoreInput();
   CalculateJoint();
   switch (Montage.GivenQuantity) {
     case 1:
@@ -349,7 +353,7 @@ void TForm_bq4anzi::Button_dbalphaaClick() {
 
 void TForm_bq4anzi::Button_okClick() {
   AbortFlag = 0;
-  StoreInput();
+  if (!StoreInput()) return;
   accept();
 }
 
@@ -361,7 +365,7 @@ void TForm_bq4anzi::Button_helpClick() {
 }
 
 void TForm_bq4anzi::ButtonMetricClick() {
-  StoreInput();
+  if (!StoreInput()) return;
   ToggleUnitSystem();
   FillForm();
 }

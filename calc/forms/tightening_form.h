@@ -27,7 +27,7 @@ class TForm_bq4anzi : public TCalcForm {
 
   void FillForm();
   void ShowToolTexts();
-  void StoreInput();
+  bool StoreInput(bool report = true);  // false when a number field is refused
   void Recalc();
   void RadioGroup_macodeClick();
   void RadioGroup_alphaaClick();

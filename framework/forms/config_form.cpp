@@ -21,6 +21,7 @@
 
 #include "framework/charset.h"
 #include "framework/file_utils.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -145,6 +146,18 @@ Tconfig::Tconfig(QWidget* parent) : QDialog(parent) {
   BuildExternalPage();
   BuildDrawingPage();
   Pagecontrol1->setCurrentWidget(Tab_grafik);
+  const std::pair<QLineEdit*, const char*> floats[] = {
+      {Edit_textbreitenfaktor, "Textwidth/height"}, {Edit_texthoehenfaktor, "Text height factor"},
+      {Edit_zoomfaktor, "Zoom factor"}, {Edit_panfaktor, "Pan factor"}, {Edit_3dx, "x angle"},
+      {Edit_3dy, "y angle"}, {Edit_3dz, "z angle"}, {Edit_cadtextbreite, "CAD Textwidth/height"},
+      {Edit_cadtextwinkel, "Font angle"}, {Edit_printscale, "Scale x"}, {Edit_printscaley, "Scale y"},
+      {Edit_massfaktorconfig, "Size coeff. Dimensioning"}};
+  for (const auto& [edit, name] : floats) MarkNumberField(edit, name);
+  const std::pair<QLineEdit*, const char*> integers[] = {
+      {Edit_x, "Resolution x"}, {Edit_y, "Resolution y"}, {Edit_printxorigin, "Origin x"},
+      {Edit_printyorigin, "Origin y"}, {Edit_left, "Text window left"}, {Edit_top, "Text window top"},
+      {Edit_width, "Text window width"}, {Edit_height, "Text window height"}};
+  for (const auto& [edit, name] : integers) MarkNumberField(edit, name, NumberKind::Integer);
 
   Button_ok = NewButton(this, "Button_ok", "OK");
   Button_ok->setDefault(true);

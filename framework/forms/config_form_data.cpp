@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "framework/change_history.h"
 #include "framework/charset.h"
 #include "framework/colours.h"
 #include "framework/config_file.h"
@@ -25,6 +26,7 @@
 #include "framework/forms/config_form.h"
 #include "framework/forms/config_form_plot.h"
 #include "framework/forms/graph_window.h"
+#include "framework/forms/number_fields.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "framework/input_dialogs.h"
@@ -345,7 +347,7 @@ void Tconfig::StoreConfigControls() {
   cad.CadFactor = FloatOf(Edit_massfaktorconfig);
   if (cad.CadFactor < 0.01L) cad.CadFactor = 1;
   View3DSetting = static_cast<Word>(RadioIndex(RadioGroup_index));
-  cad.CadRevisionIndexStyle = View3DSetting;
+  ApplyIndexStyle();
   cad.CadNoProgramLine = CheckBox_zeichtovimartitel->isChecked() ? 0 : 1;
   cad.CadNoFilePath = CheckBox_zeichfilename->isChecked() ? 0 : 1;
   cad.CadNoDateTime = CheckBox_zeichdatum->isChecked() ? 0 : 1;
@@ -360,11 +362,13 @@ void Tconfig::StoreConfigControls() {
 }
 
 void Tconfig::Button_okClick() {
+  if (!NumberFieldsValid(this)) return;
   StoreConfigControls();
   accept();
 }
 
 void Tconfig::Button_saveClick() {
+  if (!NumberFieldsValid(this)) return;
   StoreConfigControls();
   AbortFlag = 0;  // an earlier cancel must not keep the file from being written
   WriteConfigFile();

@@ -16,7 +16,7 @@
 
 Thelperr::Thelperr(const std::string& message, const std::string& origin, const std::string& remedy,
                    QWidget* parent)
-    : QDialog(parent), message_(message) {
+    : QDialog(parent) {
   setObjectName("Thelperr");
   setWindowTitle("Error Message");
   Label_message = new QLabel(platform::QStringFromDisplay(message), this);
@@ -44,34 +44,17 @@ Thelperr::Thelperr(const std::string& message, const std::string& origin, const 
   buttons->addWidget(Button_help);
   layout->addLayout(buttons);
 
-  connect(Memo_origin, &QPlainTextEdit::textChanged, this, [this] { modified_ = true; });
-  connect(Memo_remedy, &QPlainTextEdit::textChanged, this, [this] { modified_ = true; });
+  // The explanations are the program's own: shown, never edited here.
+  for (QPlainTextEdit* memo : {Memo_origin, Memo_remedy}) memo->setReadOnly(true);
   connect(Button_ok, &QPushButton::clicked, this, &Thelperr::Button_okClick);
   connect(Button_help, &QPushButton::clicked, this, &Thelperr::Button_helpClick);
   resize(520, 360);
   ScaleCenterForm(*this);
 }
 
-void Thelperr::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  modified_ = false;
-}
-
 void Thelperr::Button_helpClick() { ShowHelpText(1970, "", 1); }
 
-void Thelperr::Button_okClick() {
-  if (modified_ && AskYesNoCancel("Save Changes ?")) {
-    // One line each in the file: line breaks typed into a memo become blanks.
-    auto line = [](const QPlainTextEdit* memo) {
-      std::string s = AnsiToOemText(platform::DisplayFromQString(memo->toPlainText()));
-      for (char& c : s)
-        if (c == '\n' || c == '\r') c = ' ';
-      return s;
-    };
-    SaveErrorExplanation(AnsiToOemText(message_), line(Memo_origin), line(Memo_remedy));
-  }
-  accept();
-}
+void Thelperr::Button_okClick() { accept(); }
 
 void ShowErrorHelp(std::string_view Message, std::string_view Origin, std::string_view Remedy) {
   Thelperr form(OemToAnsiText(Message), OemToAnsiText(Origin), OemToAnsiText(Remedy));

@@ -1,5 +1,5 @@
-// The explanation window of one calculation message: origin and remedy, which
-// the user may edit and save back into the explanation file.
+// The explanation window of one calculation message: origin and remedy,
+// shown read-only.
 #pragma once
 
 #include <QDialog>
@@ -19,7 +19,6 @@ class Thelperr : public QDialog {
 
   void Button_okClick();
   void Button_helpClick();
-  bool Modified() const { return modified_; }
 
   QLabel* Label_message;
   QPlainTextEdit* Memo_origin;
@@ -27,10 +26,4 @@ class Thelperr : public QDialog {
   QPushButton* Button_ok;
   QPushButton* Button_help;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
-  std::string message_;
-  bool modified_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "framework/forms/input_forms.h"
@@ -20,6 +21,10 @@ Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QStri
   Edit_text->setText(text);
   Edit_text->selectAll();
   Body->addWidget(Edit_text);
+  // Typing goes into the edit at once, not to the buttons made before it.
+  setFocusProxy(Edit_text);
+  Edit_text->setFocus();
+  QWidget::setTabOrder(Edit_text, Button_ok);
   Body->addStretch();
   setSizeGripEnabled(true);
   ScaleFormOnly(*this);

@@ -5,11 +5,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 
 TInputDialogBase::TInputDialogBase(const QString& caption, const QString& prompt, QWidget* parent)
     : QDialog(parent) {
+  OwnByOpeningWindow(*this);
   setWindowTitle(caption);
   auto* outer = new QVBoxLayout(this);
   Label_prompt = new QLabel(prompt, this);

@@ -31,6 +31,7 @@ constexpr Word kPictureListHelp = 1480;
 
 TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, QWidget* parent)
     : QDialog(parent), count_(count) {
+  OwnByOpeningWindow(*this);  // stays above the pictures it draws
   setObjectName("TForm_hilfebild");
   setWindowTitle(caption);
   ListBox1 = new QComboBox(this);

@@ -10,13 +10,28 @@
 
 namespace {
 
+QWidget* VisibleMainWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<QMainWindow*>(w) && w->isVisible()) return w;
+  return nullptr;
+}
+
+}  // namespace
+
+void OwnByOpeningWindow(QWidget& form) {
+  if (form.parentWidget() || !form.isWindow()) return;
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner || owner == &form) owner = VisibleMainWindow();
+  if (owner && owner != &form) form.setParent(owner, form.windowFlags());
+}
+
+namespace {
+
 // The main window's frame, or the screen's available area before one exists.
 FormRect MainWindowRect() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (qobject_cast<QMainWindow*>(w) && w->isVisible()) {
-      QRect g = w->frameGeometry();
-      return {g.left(), g.top(), g.width(), g.height()};
-    }
+  if (QWidget* w = VisibleMainWindow()) {
+    QRect g = w->frameGeometry();
+    return {g.left(), g.top(), g.width(), g.height()};
   }
   QScreen* s = QApplication::primaryScreen();
   QRect g = s ? s->availableGeometry() : QRect(0, 0, 800, 600);

@@ -4,6 +4,12 @@
 
 class QWidget;
 
+// A form without an owner gets the dialog it is opened from, else the main
+// window, as its owner, so that the window manager keeps it above them when a
+// picture drawn behind it raises the main window. Called by the input forms
+// and dialogs that draw pictures while they are open.
+void OwnByOpeningWindow(QWidget& form);
+
 void ScaleCenterForm(QWidget& form);
 void PlaceFormAtPictureWindow(QWidget& form);
 void ScaleFormOnly(QWidget& form);

@@ -19,8 +19,39 @@ TEST_F(HelpIndexTest, ShowsTheHelpTableOrderedByNumber) {
   ShowHelpIndex();
   TableDialogHook = nullptr;
   EXPECT_EQ(caption, "BQ4 Help Database");
-  EXPECT_EQ(first, "1030");
+  EXPECT_EQ(first, "1000");
   EXPECT_FALSE(DbfTableOpen());
+}
+
+// Every topic of the index leads to its own text, and a topic with a sketch
+// draws it; none says "No help available".
+TEST_F(HelpIndexTest, EveryTopicShowsItsText) {
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  std::int32_t count = 0;
+  TableDialogHook = [&](std::string_view, int, std::int32_t&) {
+    count = DbfRecordCount();
+    return false;
+  };
+  ShowHelpIndex();
+  ASSERT_GT(count, 100);
+  for (std::int32_t record = 1; record <= count; ++record) {
+    std::string topic;
+    TableDialogHook = [&](std::string_view, int, std::int32_t& chosen) {
+      chosen = record;
+      GotoDbfRecord(record);
+      topic = DbfFieldText(1);
+      return true;
+    };
+    platform::DialogScript script;
+    script.Ok();
+    ShowHelpIndex();
+    ASSERT_EQ(script.Shown().size(), 1u) << record;
+    EXPECT_EQ(script.Shown()[0].caption, "HELP TEXT No." + topic);
+    EXPECT_EQ(script.Shown()[0].text.find("No help available"), std::string::npos) << topic;
+    EXPECT_EQ(script.Shown()[0].text.find("not found"), std::string::npos) << topic;
+    EXPECT_EQ(AbortFlag, 0);
+  }
+  TableDialogHook = nullptr;
 }
 
 TEST_F(HelpIndexTest, MissingTableIsReported) {

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTableWidget>
 
 #include "app/forms/printconf_form.h"
 #include "app/main_window.h"
@@ -45,8 +46,36 @@ TEST_F(PrintingTest, StoringTheFormReadsTextThatIsNoNumberAsZero) {
   EXPECT_EQ(PrintScaleX, 2.5L);
   EXPECT_TRUE(platform::PrinterLandscape());
   EXPECT_EQ(WindowsPrintMode, 1);
+  {
+    // OK refuses the text before anything is stored or printed.
+    platform::DialogScript script;
+    script.Ok().Expect("Origin x: Invalid Input \"abc\" !");
+    form.Button_okClick();
+    EXPECT_EQ(script.Pending(), 0u);
+  }
   form.Button_cancelClick();
   EXPECT_EQ(AbortFlag, 1);
+}
+
+TEST_F(PrintingTest, PrinterInformationShowsThePrintersOwnValues) {
+  platform::PrintChoice choice;
+  choice.outputFile = dir_ + "/info.pdf";
+  platform::SetPrinterChoice(choice);
+  const platform::PrinterFacts f = platform::CurrentPrinterFacts();
+  TForm_printerinfo info;
+  auto value = [&](const char* label) {
+    for (int r = 0; r < info.StringGrid1->rowCount(); ++r)
+      if (info.StringGrid1->item(r, 0)->text() == QString::fromUtf8(label))
+        return info.StringGrid1->item(r, 1)->text().toStdString();
+    return std::string("no row");
+  };
+  EXPECT_EQ(value("Name"), choice.outputFile);
+  EXPECT_EQ(value("DPI (horizontal)"), std::to_string(f.dpiX));
+  EXPECT_NE(value("DPI (horizontal)"), "0");
+  EXPECT_EQ(value("Breite (Pixel)"), std::to_string(f.widthPixels));
+  EXPECT_EQ(value("Linker Seitenoffset (Pixel)"), std::to_string(f.leftOffsetPixels));
+  EXPECT_EQ(value("Druckbreite (mm)"), std::to_string(f.paperWidthMm));
+  platform::ResetPrinter();
 }
 
 TEST_F(PrintingTest, PrintMacroPrintsEachCheckedPictureAsOneJob) {

@@ -26,6 +26,15 @@ class CalcTablesTest : public ::testing::Test {
   void TearDown() override { CloseDbfTable(); }
 };
 
+// The table dialog's help: each table has its own text.
+TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpText) {
+  const std::string pltDir = PltDir;
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  for (int n = 1; n <= kCalcTableCount; ++n)
+    EXPECT_EQ(LookupHelpEntry(static_cast<Word>(CalcTableHelpNumber(n))).lines[0].find("No help"), std::string::npos) << n;
+  PltDir = pltDir;
+}
+
 // The values the standards give for M12 reach the records.
 TEST_F(CalcTablesTest, DefaultThreadRowIsM12WithTheDiametersOfIso724) {
   FindCalcRecord(kThreadTable);

@@ -1,7 +1,10 @@
 #include "forms/form_test_support.h"
 
+#include "calc/calculation.h"
+#include "calc/design_defaults.h"
 #include "calc/input_procedures.h"
 #include "calc/joint_records.h"
+#include "calc/project_file.h"
 #include "calc/table_rows.h"
 #include "framework/calc_messages.h"
 #include "framework/units.h"
@@ -202,6 +205,28 @@ TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
   PreliminaryDesign();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Gewinde.d, 16);
+}
+
+// The sample a new project starts from, every proposal accepted: the plates'
+// holes follow the proposed bolt, so the joint still calculates.
+TEST_F(InputProceduresTest, PreliminaryDesignLeavesAJointThatCalculates) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_GT(Klemmstuecke.nPlates, 0);
+  ASSERT_EQ(Klemmstuecke.Di[1], DefaultBoreDiameter(12));
+  platform::DialogScript script;
+  script.Ok();  // the form as it stands
+  script.Ok().Expect("possible variations");
+  PreliminaryDesign();
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_NE(Gewinde.d, 12);
+  ASSERT_EQ(Gewinde.d, 8);
+  for (int i = 1; i <= Klemmstuecke.nPlates; ++i) EXPECT_EQ(Klemmstuecke.Di[i], DefaultBoreDiameter(Gewinde.d)) << i;
+  // The head the bolt input then takes for M8 (DIN 931: s = 13, dw = 11.63):
+  // it bears on the plates only around an 8.4 mm hole, not around a 13 mm one.
+  Schraube.dK = 13;
+  Schraube.dw = 11.63L;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0);
 }
 
 TEST_F(InputProceduresTest, BoltMaterialAndGivenEnduranceStrength) {

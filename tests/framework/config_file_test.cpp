@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "framework/change_history.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "platform/dialogs.h"
@@ -95,6 +96,7 @@ TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
   LinesPerPage = 72;
   ZoomIncrement = 1.3L;
   PanFactor = 1.0L / 3;
+  View3DSetting = 1;  // revision index style: numbers
   CadState.PlotCommandLines[0] = "plot one";
   CadState.PlotCommandLines[1] = "plot two";
   CadState.PlotCommandLines[2] = "plot three";
@@ -164,6 +166,10 @@ TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
   EXPECT_EQ(MenuLanguage, 8);
   EXPECT_EQ(CadState.CadNoLogo, 1);
   EXPECT_EQ(CadState.CadNoDateTime, 0);
+  // The index style reaches the title block and the change protocol.
+  EXPECT_EQ(View3DSetting, 1);
+  EXPECT_EQ(CadState.CadRevisionIndexStyle, 1);
+  EXPECT_EQ(ChangeIndexStyle, 1);
 }
 
 TEST_F(ConfigFileTest, ValuesOutOfRangeAreCorrected) {

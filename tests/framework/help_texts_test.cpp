@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
 
 #include "framework/globals.h"
 #include "framework/init.h"
@@ -113,12 +116,44 @@ TEST_F(HelpTextsTest, GetHelpEntryTextJoinsTheLinesWithBlanks) {
   EXPECT_EQ(text, "A B   ");
 }
 
-TEST_F(HelpTextsTest, ShippedHelpFilesAreReadable) {
+// The help numbers the program's code asks for: literal numbers among the
+// arguments of the help calls (multi-line calls included) and numbers
+// assigned to help variables. Comments are left out.
+std::set<int> HelpNumbersUsedInTheCode() {
+  static const std::regex call(
+      R"(\b(ShowHelpText|SetHelpNo|SetHelpNumber|SetHint|Hint|HelpButton|PageLayout|ShowOpeningPicture|)"
+      R"(ShowHelpPictureIfNamed|GetHelpEntryText|TDocumentationForm|dirRow|programRow|add)\s*\(([^;]*))");
+  static const std::regex assign(R"(\b\w*[Hh]elp\w*\s*=\s*([1-9][0-9]{3})\b)");
+  static const std::regex number(R"((^|[^\w."])([1-9][0-9]{3})(?![\w.]))");
+  static const std::regex comment(R"(//[^\n]*)");
+  std::set<int> used;
+  for (const char* part : {"app", "calc", "cad", "dbf", "framework", "platform"}) {
+    for (const auto& file : fs::recursive_directory_iterator(std::string(BQ4_SOURCE_DIR) + "/" + part)) {
+      if (file.path().extension() != ".cpp") continue;
+      std::ifstream in(file.path(), std::ios::binary);
+      const std::string code =
+          std::regex_replace(std::string(std::istreambuf_iterator<char>(in), {}), comment, std::string());
+      for (std::sregex_iterator m(code.begin(), code.end(), call), end; m != end; ++m) {
+        const std::string args = (*m)[2];
+        for (std::sregex_iterator n(args.begin(), args.end(), number); n != end; ++n) used.insert(std::stoi((*n)[2]));
+      }
+      for (std::sregex_iterator m(code.begin(), code.end(), assign), end; m != end; ++m) used.insert(std::stoi((*m)[1]));
+    }
+  }
+  return used;
+}
+
+TEST_F(HelpTextsTest, EveryHelpNumberUsedInTheCodeHasItsText) {
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
-  for (Word n : {1050, 3055, 4000}) {
-    HelpEntry e = LookupHelpEntry(n);
+  const std::set<int> used = HelpNumbersUsedInTheCode();
+  EXPECT_GT(used.size(), 100u);  // the scan itself still finds the calls
+  for (int n : used) {
+    const HelpEntry e = LookupHelpEntry(static_cast<Word>(n));
+    EXPECT_FALSE(e.lines[0].empty()) << n;
     EXPECT_EQ(e.lines[0].find("No help available"), std::string::npos) << n;
     EXPECT_EQ(e.lines[0].find("not found"), std::string::npos) << n;
+    // A picture that an entry names is shipped.
+    if (e.picture != "NULL") EXPECT_TRUE(fs::exists(PltDir + "/" + e.picture + ".plt")) << n << " " << e.picture;
   }
 }
 

@@ -30,6 +30,37 @@ TEST(PlatformPrinter, PdfDocumentGetsOnePagePerNewPage) {
   platform::ResetPrinter();
 }
 
+// A job that cannot open its file leaves the printer usable: the next job
+// with another file prints.
+TEST(PlatformPrinter, AFailedStartLeavesThePrinterReusable) {
+  platform::ResetPrinter();
+  platform::PrintChoice choice;
+  choice.printerName = "no such printer";  // a system printer that is not there
+  platform::SetPrinterChoice(choice);
+  EXPECT_FALSE(platform::BeginPrinterDocument("fails"));
+  EXPECT_FALSE(platform::PrinterDocumentActive());
+  choice.printerName.clear();
+  choice.outputFile = platform::ProcessTempDir() + "/no such folder/failed.pdf";
+  platform::SetPrinterChoice(choice);
+  EXPECT_FALSE(platform::BeginPrinterDocument("fails again"));
+  choice.outputFile = platform::ProcessTempDir() + "/after_failure.pdf";
+  platform::SetPrinterChoice(choice);
+  ASSERT_TRUE(platform::BeginPrinterDocument("works"));
+  platform::PrinterDrawText(0, 0, "printed after a failure");
+  EXPECT_TRUE(platform::EndPrinterDocument());
+  EXPECT_TRUE(std::filesystem::exists(choice.outputFile));
+  // The printer information describes the printer printed on.
+  const platform::PrinterFacts f = platform::CurrentPrinterFacts();
+  EXPECT_TRUE(f.pdf);
+  EXPECT_EQ(f.name, choice.outputFile);
+  EXPECT_GT(f.dpiX, 0);
+  EXPECT_GT(f.widthPixels, f.leftOffsetPixels);
+  EXPECT_NEAR(f.paperWidthMm, f.widthPixels * 25.4 / f.dpiX, 1);
+  platform::ResetPrinter();
+  // Without a system printer the print dialog is offered the PDF printer.
+  if (!platform::SystemPrinterAvailable()) EXPECT_FALSE(platform::PrinterChoice().outputFile.empty());
+}
+
 TEST(PlatformPrinter, LandscapeSwapsThePageSides) {
   platform::ResetPrinter();
   platform::SetPrinterLandscape(true);

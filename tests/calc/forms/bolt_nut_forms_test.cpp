@@ -133,6 +133,8 @@ TEST_F(BoltFormTest, OkStoresCancelKeeps) {
   RunBoltForm();
   EXPECT_EQ(AbortFlag, 1);
   script.Ok({{"ComboBox_dauerfest", "#3"}, {"Edit_sigmaazul", "48"}, {"Edit_lgew", "none"}});
+  script.Ok().Expect("thread length lG: Invalid Input \"none\" !");
+  script.Ok({{"Edit_lgew", ""}});  // empty: no thread length given
   RunBoltForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Last.EnduranceChoice, 4);

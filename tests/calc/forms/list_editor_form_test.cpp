@@ -128,7 +128,7 @@ TEST_F(BoltSectionFormTest, ShowsStoresAndStepsThroughTheSections) {
   EXPECT_EQ(form.SectionNo, 5);
 }
 
-TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsZero) {
+TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
   Schraube.nSections = 1;
   Schraube.lSec[1] = 40;
   Schraube.dSec[1] = 12;
@@ -138,6 +138,8 @@ TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsZero) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Schraube.lSec[1], 40);
   script.Ok({{"Edit_l", "45,5"}, {"Edit_de", "twelve"}});
+  script.Ok().Expect("outer diameter De: Invalid Input \"twelve\" !");
+  script.Ok({{"Edit_de", ""}});
   RunBoltSectionForm(1);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Schraube.lSec[1], 45.5L);
@@ -199,6 +201,8 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
   script.Ok({{"Edit_di", "40"}});
   script.Ok().Expect("De < Di !");
   script.Ok({{"Edit_di", "x"}});
+  script.Ok().Expect("inner diameter Di: Invalid Input \"x\" !");
+  script.Ok({{"Edit_di", ""}});
   script.Ok().Expect("Di = 0 !");
   script.Ok({{"Edit_di", "13"}, {"Edit_l", "0"}});
   script.Ok().Expect("l = 0 !");

@@ -94,6 +94,8 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
 
   script.Ok({{"Edit_fao", "20000"}, {"Edit_fau", "x"}, {"ComboBox_feinl", "#2"}, {"Edit_setz", "0,008"},
              {"Edit_fkr", "5000"}});
+  script.Ok().Expect("FA min: Invalid Input \"x\" !");
+  script.Ok({{"Edit_fau", ""}});
   RunLoadForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Last.FAmax, 20000);
@@ -140,6 +142,8 @@ TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) 
 
   platform::DialogScript script;
   script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", "junk"}});
+  script.Ok().Expect("Tr: Invalid Input \"junk\" !");
+  script.Ok({{"Edit_muetr", ""}});
   RunFrictionForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);

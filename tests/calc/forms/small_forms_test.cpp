@@ -1,12 +1,23 @@
 #include "form_test_support.h"
 
 #include "calc/forms/calc_forms.h"
+#include "calc/forms/bolt_form.h"
 #include "calc/forms/calc_options_form.h"
+#include "calc/forms/clamped_plate_form.h"
+#include "calc/forms/eccentric_form.h"
+#include "calc/forms/friction_form.h"
+#include "calc/forms/load_form.h"
 #include "calc/forms/preliminary_design_form.h"
 #include "calc/forms/preload_form.h"
+#include "calc/forms/tightening_form.h"
 #include "calc/joint_records.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -82,14 +93,87 @@ TEST_F(PreloadFormTest, ShowsAndStoresNewtonsWhateverTheUnitSystem) {
   form.hide();
 
   platform::DialogScript script;
+  InputModified = 0;
   script.Ok({{"Edit_fapre", "3000,5"}, {"Edit_fpre", "abc"}});
+  script.Ok().Expect("Fpre: Invalid Input \"abc\" !");  // the form stays open
+  script.Ok({{"Edit_fpre", ""}});                       // an empty field is 0
   RunPreloadForm();
+  EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(Last.FApre, 3000.5L);
   EXPECT_EQ(Last.Fpre, 0);
+  EXPECT_EQ(InputModified, 1);  // a confirmed preload is a change of the project
+  InputModified = 0;
   script.Cancel();
   RunPreloadForm();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Last.FApre, 3000.5L);
+  EXPECT_EQ(InputModified, 0);
+}
+
+// Number fields of every input form --------------------------------------------
+
+using NumberFieldTest = FormTest;
+
+// A text that is no number is refused with the field's name; the form stays
+// open with the text as typed and nothing is stored.
+TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
+  struct Case {
+    std::function<std::unique_ptr<QDialog>()> make;
+    const char* edit;
+    const char* name;
+    std::function<Extended()> stored;
+  };
+  auto form = [](auto* f) { return std::unique_ptr<QDialog>(f); };
+  const Case cases[] = {
+      {[&] { return form(new TForm_bq4last); }, "Edit_fao", "FA max", [] { return Last.FAmax; }},
+      {[&] { return form(new TForm_bq4last); }, "Edit_n1", "n1", [] { return Last.n1; }},
+      {[&] { return form(new TForm_bq4reib); }, "Edit_sigma", "Sigma", [] { return Montage.sigmaFactor; }},
+      {[&] { return form(new TForm_vorauslegung); }, "Edit_fa", "Axial load FA", [] { return Last.FAmax; }},
+      {[&] { return form(new TForm_bq4anzi); }, "Edit_ktau", "reduction coefficient k tau",
+       [] { return Montage.ktau; }},
+      {[&] { return form(new TForm_bq4bolt); }, "Edit_dk", "diameter of the bolt head dk",
+       [] { return Schraube.dK; }},
+      {[&] { return form(new TForm_klemmstueck); }, "Edit_l", "thickness L", [] { return Klemmstuecke.L[1]; }},
+      {[&] { return form(new TForm_exz); }, "Edit_a", "dist.betw.FA axis and axis of gravity a",
+       [] { return ExzKraftangriff.a; }},
+  };
+  for (const Case& c : cases) {
+    Last.LoadIntroPos1 = 1;  // n1 is shown
+    Klemmstuecke.nPlates = 1;
+    Klemmstuecke.De[1] = 40;
+    Klemmstuecke.Di[1] = 13;
+    Klemmstuecke.L[1] = 10;
+    const Extended before = c.stored();
+    std::unique_ptr<QDialog> f = c.make();
+    f->setAttribute(Qt::WA_DontShowOnScreen, true);
+    f->show();
+    auto* edit = f->findChild<QLineEdit*>(c.edit);
+    ASSERT_NE(edit, nullptr) << c.edit;
+    edit->setEnabled(true);
+    edit->setText(" 12x ");
+    platform::DialogScript script;
+    script.Ok().Expect(std::string(c.name) + ": Invalid Input \"12x\" !");
+    f->findChild<QPushButton*>("Button_ok")->click();
+    EXPECT_EQ(script.Pending(), 0u) << c.edit;
+    EXPECT_TRUE(f->isVisible()) << c.edit;
+    EXPECT_EQ(Text(edit->text()), " 12x ") << c.edit;
+    EXPECT_EQ(c.stored(), before) << c.edit;
+    // Blanks around a number are no reason to refuse it.
+    edit->setText(" 12 ");
+    f->findChild<QPushButton*>("Button_ok")->click();
+    EXPECT_EQ(f->result(), QDialog::Accepted) << c.edit;
+  }
+}
+
+// A form belongs to the main window, so that a picture that raises the main
+// window does not hide the form behind it.
+TEST_F(PreloadFormTest, BelongsToTheMainWindowAndStaysAWindow) {
+  QMainWindow main;
+  main.setAttribute(Qt::WA_DontShowOnScreen, true);
+  main.show();
+  TForm_bq4pre form;
+  EXPECT_EQ(form.parentWidget(), &main);
+  EXPECT_TRUE(form.isWindow());
 }
 
 // Calculation options form ----------------------------------------------------

@@ -95,6 +95,8 @@ TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
 TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
   platform::DialogScript script;
   script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", "bad"}});
+  script.Ok().Expect("reduction coefficient k tau: Invalid Input \"bad\" !");
+  script.Ok({{"Edit_ktau", ""}});
   RunTighteningForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Montage.sigmaFactor, 2.5L);

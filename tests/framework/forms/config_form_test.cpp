@@ -119,6 +119,16 @@ TEST_F(ConfigFormTest, OkStoresValuesWithTheirConversions) {
   dlg.StringGrid_layer->item(0, 1)->setText("7");
   dlg.Edit_printerdevice->setText("/dev/usb/lp0");
   dlg.ComboBox_ausdruckdefault->setCurrentIndex(6);
+  {
+    // A text in a number field is refused, on whatever page it stands.
+    dlg.Pagecontrol1->setCurrentWidget(dlg.Tab_cad);
+    platform::DialogScript script;
+    script.Ok().Expect("Textwidth/height: Invalid Input \"abc\" !");
+    dlg.Button_okClick();
+    EXPECT_EQ(dlg.Pagecontrol1->currentWidget(), dlg.Tab_grafik);
+    EXPECT_NEAR(static_cast<double>(GraphicsTextSize), 0.8, 1e-9);  // nothing stored
+    dlg.Edit_textbreitenfaktor->setText("");
+  }
   dlg.Button_okClick();
 
   EXPECT_EQ(HorizontalPixels, 5000);
