@@ -87,8 +87,8 @@ void Thh::OpenRecentFile(int n) {
   if (AbortFlag) return;
   const std::string path = RecentFiles[static_cast<std::size_t>(n)];
   if (!path.empty() && TextFileExists(path)) {
-    CurrentFileName = ExtractNameOnly(path);
-    CurrentDir = ExtractDirPart(path);
+    // The load names the joint after the file; a refused file leaves the
+    // joint and its name, so that a save cannot go over the damaged file.
     ReadCalcFile(path);
     if (!AbortFlag) {
       AddRecentFile(CurrentFileName);

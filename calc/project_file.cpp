@@ -71,8 +71,9 @@ struct FileReader {
   static constexpr bool reading = true;
   explicit FileReader(TLineCursor& cursor) : in(cursor) {}
   TLineCursor& in;
-  bool ended = false;         // the file ended, where a layout may end or not
-  bool cut = false;           // it ended inside the layout
+  bool ended = false;   // the file ended, where a layout may end or not
+  bool cut = false;     // it ended inside the layout
+  bool marked = false;  // the file holds the end mark
   std::string part;     // the part being read, for the message
 
   bool Live() const { return !ended && !in.Damaged(); }
@@ -157,7 +158,6 @@ struct FileReader {
     if (!Live()) return;
     marked = in.Keyword(kEndMark);
   }
-  bool marked = false;  // the file holds the end mark
 };
 
 // Every stored field in file order; the writer and the reader both run
@@ -651,7 +651,9 @@ bool ReadCalcText(std::string_view data, std::string& error) {
   }
   // A DOS end-of-file byte after the last line is no part of it.
   while (!data.empty() && data.back() == '\x1A') data.remove_suffix(1);
-  const bool ended = data.empty() || data.back() == '\n';
+  // A last line without its line end was cut, unless it holds only blanks.
+  const std::size_t lastLine = data.rfind('\n') + 1;  // 0 when there is no line end
+  const bool ended = data.find_first_not_of(" \t\r", lastLine) == std::string_view::npos;
   if (!ReadProjectLines(SplitTextLines(data), ended, error)) {
     error = Printable(error);
     return false;

@@ -10,6 +10,7 @@
 #include <QPixmap>
 
 #include <cstdlib>
+#include <fstream>
 #include <set>
 
 #include "app/menu_texts.h"
@@ -113,6 +114,13 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   InputModified = 1;
   main.mi_FileSaveClick();
   EXPECT_EQ(InputModified, 0);
+
+  // A damaged recent file is refused: the joint keeps its name.
+  std::ofstream(hot, std::ios::binary | std::ios::trunc) << "SCHRAUBE\r\n2\r\n";
+  main.OpenRecentFile(2);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CurrentFileName, "copy");
+  Sample("hot.bq4");
 
   // A recent file that has gone is removed and reported.
   std::filesystem::remove(copy);

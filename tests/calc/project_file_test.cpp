@@ -386,6 +386,13 @@ TEST_F(ProjectFileTest, OlderShortFilesKeepDefaultsForWhatTheyDoNotHold) {
   EXPECT_EQ(Mutter.dNut, 0);
   EXPECT_EQ(DrawingNumber.str(), "");
   EXPECT_EQ(MatBolt.Rm, 1220);
+  // As bytes: blanks after the last line end are no line; a last line
+  // without its end was cut, though the layout seems complete.
+  std::string older;
+  for (const auto& l : lines) older += l + "\r\n";
+  EXPECT_TRUE(ReadCalcText(older + "  ", error)) << error;
+  EXPECT_FALSE(ReadCalcText(older.substr(0, older.size() - 5), error));
+  EXPECT_NE(error.find("has no line end"), std::string::npos) << error;
 }
 
 TEST_F(ProjectFileTest, DamagedFilesAreRefusedAndLeaveTheJointAsItWas) {

@@ -1,6 +1,5 @@
 // libFuzzer target: arbitrary bytes as the explanation file. The first
-// lines serve as messages: each is looked up, the first one's explanation
-// is replaced and looked up again.
+// lines serve as messages, and each is looked up.
 #include "fuzz_common.h"
 
 #include "framework/error_explanations.h"
@@ -17,10 +16,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::string origin, remedy;
   for (const std::string& m : messages) LookupExplanation(file, m, origin, remedy);
-  if (!messages.empty()) {
-    SaveErrorExplanation(messages[0], "origin", "remedy");
-    AbortFlag = 0;
-    LookupExplanation(ErrorExplanationFileName(), messages[0], origin, remedy);
-  }
   return 0;
 }
