@@ -266,20 +266,11 @@ TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {
     // BQ4_UPDATE_GOLDEN=1 writes the sample back with its results of today.
     if (std::getenv("BQ4_UPDATE_GOLDEN"))
       std::ofstream(entry.path(), std::ios::binary)
-          << original.substr(0, original.find("
-SCHRAUBE
-")) << again.substr(again.find("
-SCHRAUBE
-"));
-    const std::string mark = "END OF PROJECT
-";
-    std::string body = original.substr(original.find("
-SCHRAUBE
-"));
+          << original.substr(0, original.find("\r\nSCHRAUBE\r\n")) << again.substr(again.find("\r\nSCHRAUBE\r\n"));
+    const std::string mark = "END OF PROJECT\r\n";
+    std::string body = original.substr(original.find("\r\nSCHRAUBE\r\n"));
     if (!body.ends_with(mark)) body += mark;
-    EXPECT_EQ(again.substr(again.find("
-SCHRAUBE
-")), body)
+    EXPECT_EQ(again.substr(again.find("\r\nSCHRAUBE\r\n")), body)
         << entry.path();
   }
   EXPECT_GE(samples, 6);
