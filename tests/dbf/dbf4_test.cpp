@@ -12,16 +12,8 @@
 
 using dbftest::DatasetTest;
 using dbftest::F;
+using dbftest::ReadText;
 using platform::DialogScript;
-
-namespace {
-
-std::string ReadText(const std::string& path) {
-  auto b = dbftest::ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-}  // namespace
 
 class Dbf4Facade : public DatasetTest {
  protected:
