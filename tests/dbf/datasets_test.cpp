@@ -35,37 +35,33 @@ std::string FileRecordText(const std::string& path, int rec, int from, int len) 
 
 class Datasets_ : public DatasetTest {};
 
-TEST_F(Datasets_, NativeImageGivesEachFieldItsSize) {
-  std::string p = Create("sizes.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2),
-                                       F("DAY", 'D', 8), F("OK", 'L', 1)});
-  ProbeDbf ds("sizes");
-  Open(ds, p);
-  // deletion flag + C10 (11) + N5 (4) + N8.2 (8) + D (8) + L (2)
-  EXPECT_EQ(ds.TziGetRecordSize(), 1 + 11 + 4 + 8 + 8 + 2);
-  EXPECT_EQ(ds.FieldByName("QTY").DataType(), platform::TFieldType::Integer);
-  EXPECT_EQ(ds.FieldByName("PRICE").DataType(), platform::TFieldType::Float);
-  EXPECT_NE(dynamic_cast<TTzDateField*>(&ds.FieldByName("DAY")), nullptr);
-}
-
 TEST_F(Datasets_, FieldLinesAreCorrectedSkippedOrRejected) {
+  struct Case {
+    const char* line;
+    bool numericMemos;
+    std::string name;
+    char type;
+    int length, decimals;
+    bool skip, corrected;
+  };
+  for (const Case& c : {Case{" qty , N , 25 , 20", false, "QTY", 'N', 20, 18, false, true},
+                        Case{"TEXT,C,300,0", false, "TEXT", 'C', 254, 0, false, true},
+                        Case{"PIC,G,10,0", false, "PIC", 'M', 10, 0, false, true},
+                        Case{"NOTE,M,10,0", true, "NOTE", 'N', 10, 0, false, true},
+                        Case{"SKIP,X,1,0", false, "SKIP", 'X', 1, 0, true, false},
+                        Case{"NAME,C,20,0", false, "NAME", 'C', 20, 0, false, false}}) {
+    TTzDataSet::FieldLine l;
+    ASSERT_TRUE(TTzDataSet::ParseFieldLine(c.line, c.numericMemos, l)) << c.line;
+    EXPECT_EQ(l.name, c.name) << c.line;
+    if (!c.skip) {
+      EXPECT_EQ(l.type, c.type) << c.line;
+      EXPECT_EQ(l.length, c.length) << c.line;
+      EXPECT_EQ(l.decimals, c.decimals) << c.line;
+      EXPECT_EQ(l.corrected, c.corrected) << c.line;
+    }
+    EXPECT_EQ(l.skip, c.skip) << c.line;
+  }
   TTzDataSet::FieldLine l;
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine(" qty , N , 25 , 20", false, l));
-  EXPECT_EQ(l.name, "QTY");
-  EXPECT_EQ(l.type, 'N');
-  EXPECT_EQ(l.length, 20);
-  EXPECT_EQ(l.decimals, 18);
-  EXPECT_TRUE(l.corrected);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("TEXT,C,300,0", false, l));
-  EXPECT_EQ(l.length, 254);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("PIC,G,10,0", false, l));
-  EXPECT_EQ(l.type, 'M');
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("NOTE,M,10,0", true, l));
-  EXPECT_EQ(l.type, 'N');
-  EXPECT_EQ(l.length, 10);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("SKIP,X,1,0", false, l));
-  EXPECT_TRUE(l.skip);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("NAME,C,20,0", false, l));
-  EXPECT_FALSE(l.corrected);
   EXPECT_FALSE(TTzDataSet::ParseFieldLine("NAME,C,20", false, l));
   EXPECT_FALSE(TTzDataSet::ParseFieldLine("A,B,C,D,E", false, l));
 }
