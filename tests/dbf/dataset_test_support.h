@@ -30,6 +30,23 @@ class DatasetTest : public DbfTest {
     return p;
   }
 
+  // Opens the dataset on `path`.
+  static void Open(TTzDataSet& ds, const std::string& path) {
+    ds.SetDbfFileName(path);
+    ds.SetActive(true);
+  }
+
+  // The message of the `Error` that `run` raises.
+  template <class Error, class Run>
+  static std::string Raised(Run run) {
+    try {
+      run();
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "<nothing raised>";
+  }
+
   // Opens `path` shared in work area `area` (outside any dataset).
   void OpenOther(const std::string& path, int area, const std::string& alias = "OTHER") {
     std::uint8_t keep = CurrentWorkArea();

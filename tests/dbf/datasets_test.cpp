@@ -35,38 +35,33 @@ std::string FileRecordText(const std::string& path, int rec, int from, int len) 
 
 class Datasets_ : public DatasetTest {};
 
-TEST_F(Datasets_, NativeImageGivesEachFieldItsSize) {
-  std::string p = Create("sizes.dbf", {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2),
-                                       F("DAY", 'D', 8), F("OK", 'L', 1)});
-  ProbeDbf ds("sizes");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
-  // deletion flag + C10 (11) + N5 (4) + N8.2 (8) + D (8) + L (2)
-  EXPECT_EQ(ds.TziGetRecordSize(), 1 + 11 + 4 + 8 + 8 + 2);
-  EXPECT_EQ(ds.FieldByName("QTY").DataType(), platform::TFieldType::Integer);
-  EXPECT_EQ(ds.FieldByName("PRICE").DataType(), platform::TFieldType::Float);
-  EXPECT_NE(dynamic_cast<TTzDateField*>(&ds.FieldByName("DAY")), nullptr);
-}
-
 TEST_F(Datasets_, FieldLinesAreCorrectedSkippedOrRejected) {
+  struct Case {
+    const char* line;
+    bool numericMemos;
+    std::string name;
+    char type;
+    int length, decimals;
+    bool skip, corrected;
+  };
+  for (const Case& c : {Case{" qty , N , 25 , 20", false, "QTY", 'N', 20, 18, false, true},
+                        Case{"TEXT,C,300,0", false, "TEXT", 'C', 254, 0, false, true},
+                        Case{"PIC,G,10,0", false, "PIC", 'M', 10, 0, false, true},
+                        Case{"NOTE,M,10,0", true, "NOTE", 'N', 10, 0, false, true},
+                        Case{"SKIP,X,1,0", false, "SKIP", 'X', 1, 0, true, false},
+                        Case{"NAME,C,20,0", false, "NAME", 'C', 20, 0, false, false}}) {
+    TTzDataSet::FieldLine l;
+    ASSERT_TRUE(TTzDataSet::ParseFieldLine(c.line, c.numericMemos, l)) << c.line;
+    EXPECT_EQ(l.name, c.name) << c.line;
+    if (!c.skip) {
+      EXPECT_EQ(l.type, c.type) << c.line;
+      EXPECT_EQ(l.length, c.length) << c.line;
+      EXPECT_EQ(l.decimals, c.decimals) << c.line;
+      EXPECT_EQ(l.corrected, c.corrected) << c.line;
+    }
+    EXPECT_EQ(l.skip, c.skip) << c.line;
+  }
   TTzDataSet::FieldLine l;
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine(" qty , N , 25 , 20", false, l));
-  EXPECT_EQ(l.name, "QTY");
-  EXPECT_EQ(l.type, 'N');
-  EXPECT_EQ(l.length, 20);
-  EXPECT_EQ(l.decimals, 18);
-  EXPECT_TRUE(l.corrected);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("TEXT,C,300,0", false, l));
-  EXPECT_EQ(l.length, 254);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("PIC,G,10,0", false, l));
-  EXPECT_EQ(l.type, 'M');
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("NOTE,M,10,0", true, l));
-  EXPECT_EQ(l.type, 'N');
-  EXPECT_EQ(l.length, 10);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("SKIP,X,1,0", false, l));
-  EXPECT_TRUE(l.skip);
-  ASSERT_TRUE(TTzDataSet::ParseFieldLine("NAME,C,20,0", false, l));
-  EXPECT_FALSE(l.corrected);
   EXPECT_FALSE(TTzDataSet::ParseFieldLine("NAME,C,20", false, l));
   EXPECT_FALSE(TTzDataSet::ParseFieldLine("A,B,C,D,E", false, l));
 }
@@ -89,37 +84,25 @@ TEST_F(Datasets_, MissingTableIsCreatedFromTheFieldListWithCorrections) {
   EXPECT_EQ(ds.FieldByName("NAME").AsString(), "first       ");
 }
 
-TEST_F(Datasets_, OpenFailuresRaiseTheirTexts) {
+TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTexts) {
   TTzDbf ds("none");
-  try {
-    ds.SetActive(true);
-    FAIL() << "no exception";
-  } catch (const platform::EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Missing DbfFilename property");
-  }
+  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.SetActive(true); }), "Missing DbfFilename property");
   EXPECT_FALSE(ds.Active());
   ds.CreateIfNotFound = false;
   ds.SetDbfFileName(Path("absent.dbf"));
-  try {
-    ds.SetActive(true);
-    FAIL() << "no exception";
-  } catch (const platform::EDatabaseError& e) {
-    EXPECT_NE(std::string(e.what()).find("Dataset error: Error # 2 (File not found)"), std::string::npos) << e.what();
-  }
+  EXPECT_NE(Raised<platform::EDatabaseError>([&] { ds.SetActive(true); }).find("Error # 2 (File not found)"),
+            std::string::npos);
   EXPECT_FALSE(ds.Active());
-  try {
-    ds.CheckError(1401);
-    FAIL();
-  } catch (const platform::EDatabaseError& e) {
-    EXPECT_STREQ(e.what(), "Dataset error: 1401");
-  }
+  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.CheckError(1401); }), "Dataset error: 1401");
+  TTzDbf closed("closed");
+  EXPECT_NE(Raised<EDederError>([&] { closed.Field(1); }).find("Database is not open [closed.Field]"),
+            std::string::npos);
 }
 
 TEST_F(Datasets_, MovesReachBothEndsAndStopOnTheLastRecord) {
   std::string p = SampleTable(3);
   ProbeDbf ds("moves");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   EXPECT_TRUE(ds.Bof());
   EXPECT_EQ(ds.RecNo(), 1);
   EXPECT_EQ(ds.FieldByName("NAME").AsString(), "R1        ");
@@ -155,8 +138,7 @@ TEST_F(Datasets_, MovesReachBothEndsAndStopOnTheLastRecord) {
 TEST_F(Datasets_, BookmarksCompareByRecordNumberAndNilFirst) {
   std::string p = SampleTable(7);
   TTzDbf ds("bm");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   platform::Bookmark five{5, 0, 0, 0}, seven{7, 0, 0, 0};
   EXPECT_EQ(ds.CompareBookmarks(nullptr, nullptr), 0);
   EXPECT_EQ(ds.CompareBookmarks(nullptr, &five), 1);
@@ -175,8 +157,7 @@ TEST_F(Datasets_, BookmarksCompareByRecordNumberAndNilFirst) {
 TEST_F(Datasets_, EditPostWritesTheFileAndCancelDiscards) {
   std::string p = SampleTable(2);
   TTzDbf ds("edit");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   ds.Next();
   ds.Edit();
   ds.FieldByName("NAME").SetAsString("changed");
@@ -201,8 +182,7 @@ TEST_F(Datasets_, EditPostWritesTheFileAndCancelDiscards) {
 TEST_F(Datasets_, SoftDeleteAndRestoreFollowHideDeletedRecs) {
   std::string p = SampleTable(3);
   TTzDbf ds("soft");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   int restored = 0;
   ds.AfterRestore = [&](platform::TDataSet&) { ++restored; };
   ds.SetRecNo(2);
@@ -225,8 +205,7 @@ TEST_F(Datasets_, SoftDeleteAndRestoreFollowHideDeletedRecs) {
 TEST_F(Datasets_, FailedPostLockIsReportedAndKeepsTheEdit) {
   std::string p = SampleTable(2);
   TTzDbf ds("locked");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   OpenOther(p, 20);
   Select(20);
   Go(1);
@@ -254,21 +233,10 @@ TEST_F(Datasets_, FailedPostLockIsReportedAndKeepsTheEdit) {
   EXPECT_EQ(FileRecordText(p, 1, 1, 10), "mine      ");
 }
 
-TEST_F(Datasets_, SelectWithoutWorkAreaRaisesDatabaseNotOpen) {
-  TTzDbf ds("closed");
-  try {
-    ds.Field(1);
-    FAIL();
-  } catch (const EDederError& e) {
-    EXPECT_NE(std::string(e.what()).find("Database is not open [closed.Field]"), std::string::npos) << e.what();
-  }
-}
-
 TEST_F(Datasets_, LocateAndLookupByFieldValues) {
   std::string p = SampleTable(5);
   TTzDbf ds("loc");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   EXPECT_TRUE(ds.Locate("NAME", {"r4"}, TLocateOptions{true, false}));
   EXPECT_EQ(ds.RecNo(), 4);
   EXPECT_FALSE(ds.Locate("NAME", {"R9"}, TLocateOptions{}));
@@ -284,8 +252,7 @@ TEST_F(Datasets_, LocateAndLookupByFieldValues) {
 TEST_F(Datasets_, MemoFieldsAreWrittenAndReadAsStreams) {
   TTzDbf ds("memo");
   ds.DbfFields = {"NAME,C,10,0", "NOTE,M,10,0"};
-  ds.SetDbfFileName(Path("memo.dbf"));
-  ds.SetActive(true);
+  Open(ds, Path("memo.dbf"));
   ds.Append();
   ds.FieldByName("NAME").SetAsString("first");
   {
@@ -344,8 +311,7 @@ TEST_F(Datasets_, VerifyHeaderRebuildsAnIndexOfAnotherRecordCount) {
   {
     TTzDbf ds("first");
     ds.IndexList = {"1," + ndx + ",NAME"};
-    ds.SetDbfFileName(p);
-    ds.SetActive(true);
+    Open(ds, p);
     ds.SetIndexTo("");  // detach, then add a record the index does not know
     ASSERT_TRUE(ds.ALock());
     ds.AppendRec();
@@ -356,8 +322,7 @@ TEST_F(Datasets_, VerifyHeaderRebuildsAnIndexOfAnotherRecordCount) {
   ds.CreateIndex = TCreateIndexType::ciVerifyHeader;
   int builds = 0;
   ds.OnBeforeMakeIndex = [&](const std::string&, bool& build) { ++builds; build = true; };
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   EXPECT_EQ(builds, 1);
   EXPECT_EQ(ds.RecordCount(), 4);
 }
@@ -386,8 +351,7 @@ TEST_F(Datasets_, IndexesRebuiltTodayAreNotRebuiltAgain) {
     ds.CreateIndex = TCreateIndexType::ciAlways;
     int builds = 0;
     ds.OnBeforeMakeIndex = [&](const std::string&, bool& build) { ++builds; build = true; };
-    ds.SetDbfFileName(p);
-    ds.SetActive(true);
+    Open(ds, p);
     EXPECT_EQ(builds, writtenToday ? 0 : 1);
     EXPECT_TRUE(ds.Find("R2"));
   }
@@ -422,8 +386,7 @@ TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
     EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 50);
   }
   TTzDbf ds("again");
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   ds.SetIndexToCB(ndx, 1, maker);
   EXPECT_TRUE(ds.Find("097"));
   EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 3);
@@ -439,8 +402,7 @@ TEST_F(Datasets_, AutoFixRecCountTakesTheCountFromTheFileSizeOnAnExclusiveOpen) 
   TTzDbf ds("fix");
   ds.SetExclusive(true);
   ds.AutoFixRecCount = true;
-  ds.SetDbfFileName(p);
-  ds.SetActive(true);
+  Open(ds, p);
   EXPECT_EQ(ds.RecordCount(), 3);
   EXPECT_FALSE(FixRecordCount);  // the engine's switch is back
 }

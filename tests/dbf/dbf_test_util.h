@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -36,6 +37,23 @@ inline std::vector<unsigned char> ReadBytes(const std::string& path) {
   in.seekg(0);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return bytes;
+}
+
+inline std::string ReadText(const std::string& path) {
+  auto b = ReadBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+// Whether the system's Python has `module`.
+inline bool PythonModule(const char* module) {
+  return std::system(("/usr/bin/python3 -c 'import " + std::string(module) + "' 2>/dev/null").c_str()) == 0;
+}
+
+// Runs a Python script and gives what it printed, kept in `out`.
+inline std::string RunPython(const std::string& script, const std::string& args, const std::string& out) {
+  if (std::system(("/usr/bin/python3 -W ignore " + script + " " + args + " > " + out).c_str()) != 0)
+    return "<python failed>";
+  return ReadText(out);
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

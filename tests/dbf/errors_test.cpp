@@ -7,29 +7,16 @@ class DbfErrors : public ::testing::Test {
   void SetUp() override { InitDbfErrors(); }
 };
 
-TEST_F(DbfErrors, TextsOfCodes) {
-  EXPECT_EQ(TzErrorText(0), "");
-  EXPECT_EQ(TzErrorText(2), "Error # 2 (File not found)");
-  EXPECT_EQ(TzErrorText(7), "Error # 7 (Undefined error)");
-  EXPECT_EQ(TzErrorText(999), "Error # 999 (Undefined error)");
-  EXPECT_EQ(TzErrorText(1250), "Error # 1250 (Network Error)");
-  EXPECT_EQ(TzErrorText(227), "Error # 227 (Insufficient disk space )");
-  EXPECT_EQ(TzErrorText(101), "Error # 101 (Disk write error (probable cause: Disk Full).)");
-  EXPECT_EQ(TzErrorText(254), "Error # 254 (Deder internal error)");
-  EXPECT_EQ(TzErrorText(1301), "Error # 1301 (Undefined error)");
-  EXPECT_EQ(TzErrorText(60), "Error # 60 (Remote adapter incompatible)");
-  EXPECT_EQ(TzErrorText(231), "Error # 231 (Screen library not open)");
-}
-
-TEST_F(DbfErrors, DispatchOffStoresAndDetailIsTakenOnce) {
+// Stored errors give their text with the detail once; raised errors carry
+// the two-line message; code 0, a handler and a halt in progress raise nothing.
+TEST_F(DbfErrors, StoredRaisedHandledAndHalting) {
   SetErrorDispatch(false);
   DederError(215, "[RLock]");
   EXPECT_EQ(TzLastError, 215);
   EXPECT_EQ(GetTzErrorText(), "Error # 215 (No database in use)\r\n[RLock]");
   EXPECT_EQ(GetTzErrorText(), "");
-}
-
-TEST_F(DbfErrors, RaisingGivesTwoLineMessageAndClearsPending) {
+  EXPECT_EQ(TzErrorText(999), "Error # 999 (Undefined error)");
+  SetErrorDispatch(true);
   SetRaiseErrors(true);
   try {
     DederError(2, "[USE]");
@@ -38,10 +25,6 @@ TEST_F(DbfErrors, RaisingGivesTwoLineMessageAndClearsPending) {
     EXPECT_STREQ(e.what(), "Error # 2 (File not found)\r\n[USE]");
   }
   EXPECT_EQ(GetTzErrorText(), "");
-}
-
-TEST_F(DbfErrors, CodeZeroAndHandlerAndHalting) {
-  SetRaiseErrors(true);
   EXPECT_NO_THROW(DederError(0, "nothing"));
   static int calls = 0;
   calls = 0;

@@ -137,11 +137,8 @@ TEST_F(Expressions, CompileErrors) {
             "Error in expression : PARSER:Type mismatch in expression \"=\"\r\n[NAME = 5]\r\n [AssignExpr]");
   EXPECT_EQ(CompileError("MAX(DATE(), 5)").substr(0, 62),
             "Error in expression : PARSER:Type mismatch in function \"MAX\"\r\n");
-  EXPECT_EQ(CompileError("CMO(DATE())").substr(0, 34), "Error in expression : Syntax error");
-  EXPECT_EQ(CompileError("SUBSTR(NAME, 2)").substr(0, 34), "Error in expression : Syntax error");
-  EXPECT_EQ(CompileError("1.5.3").substr(0, 34), "Error in expression : Syntax error");
-  EXPECT_EQ(CompileError(".5").substr(0, 34), "Error in expression : Syntax error");
-  EXPECT_EQ(CompileError("'open").substr(0, 34), "Error in expression : Syntax error");
+  for (const char* bad : {"CMO(DATE())", "SUBSTR(NAME, 2)", "1.5.3", ".5", "'open"})
+    EXPECT_EQ(CompileError(bad).substr(0, 34), "Error in expression : Syntax error");
   EXPECT_NE(CompileError("-'a'").find("\"Unary -\""), std::string::npos);
   EXPECT_NE(CompileError("QTY .AND. OK").find("\".AND.\""), std::string::npos);
   std::string longText = "QTY + QTY + QTY + QTY + QTY + QTY + QTY + QTY + QTY + 'x' + QTY";

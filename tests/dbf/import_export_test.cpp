@@ -11,10 +11,6 @@ namespace {
 
 class ImportExport : public DbfTest {
  protected:
-  std::string Text(const std::string& path) {
-    auto b = ReadBytes(path);
-    return std::string(b.begin(), b.end());
-  }
   std::string Empty(const std::string& name) {
     return Create(name, {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2), F("DAY", 'D', 8),
                          F("OK", 'L', 1)});
@@ -31,7 +27,7 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
   Replace();
   std::string out = Path("out");
   EXPECT_EQ(CopyToDelimited(out), 3);
-  std::string text = Text(out + ".txt");
+  std::string text = ReadText(out + ".txt");
   EXPECT_EQ(text,
             "\"a,b\",1,1.25,20240517,F\r\n"
             "\"say \"\"hi\"\"\",2,2.50,20240517,T\r\n"
@@ -92,7 +88,7 @@ TEST_F(ImportExport, MemosExportAsEmptyItems) {
   SetFieldValue(3, 5);
   Append();
   EXPECT_EQ(CopyToDelimited(Path("m.txt")), 1);
-  EXPECT_EQ(Text(Path("m.txt")), "\"a\",,5\r\n\x1A");
+  EXPECT_EQ(ReadText(Path("m.txt")), "\"a\",,5\r\n\x1A");
 }
 
 TEST_F(ImportExport, AppendFromMatchesFieldsByName) {

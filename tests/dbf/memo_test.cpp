@@ -435,17 +435,6 @@ TEST_F(Memo, MutatedMemoFilesNeverCrashTheReader) {
   }
 }
 
-bool PythonModule(const char* name) {
-  return std::system(("/usr/bin/python3 -c 'import " + std::string(name) + "' 2>/dev/null").c_str()) == 0;
-}
-
-std::string RunPython(const std::string& script, const std::string& args, const std::string& out) {
-  if (std::system(("/usr/bin/python3 -W ignore " + script + " " + args + " > " + out).c_str()) != 0)
-    return "<python failed>";
-  std::ifstream in(out);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 TEST_F(Memo, IndependentReaderSeesOurMemos) {
   if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
   for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {

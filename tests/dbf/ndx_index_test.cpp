@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <cstring>
 #include <random>
+#include <csignal>
 #include <set>
+#include <sstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -509,8 +511,29 @@ TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
 
 // XBase::Index, an independent reader, returns every key in order from
 // indexes over a sweep of table sizes: nodes it cannot follow lose keys.
-// One key type per instance, so that the three run side by side.
-class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {};
+// One key type per instance, so that the three run side by side. One reader
+// reads every file, each as soon as it is built, while the next is built.
+class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {
+ protected:
+  // The lines the reader should print for `file`: "key|record" in key order.
+  static std::string ExpectedLines(const std::string& file) {
+    Checked c = CheckIndexFile(file);
+    EXPECT_EQ(c.problem, "") << file;
+    std::string lines;
+    for (const auto& [stored, rec] : c.entries) {
+      std::string key = stored;
+      if (c.type != 'C') {
+        double v;
+        std::memcpy(&v, key.data(), 8);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        key = buf;
+      }
+      lines += key + "|" + std::to_string(rec) + "\n";
+    }
+    return lines;
+  }
+};
 
 TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
@@ -519,9 +542,18 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   for (int n = 1; n <= 3000; n += 7) sizes.push_back(n);
   sizes.push_back(3000);
   std::sort(sizes.begin(), sizes.end());
+  std::string script = Path("ndx.pl"), out = Path("keys.txt");
+  std::ofstream(script) << "use XBase::Index;\n"
+                           "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"
+                           "  my $i = new XBase::Index $f or die XBase::Index->errstr;\n"
+                           "  $i->prepare_select;\n"
+                           "  while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; } }\n";
+  auto ignored = std::signal(SIGPIPE, SIG_IGN);  // a reader that dies fails the check below
+  FILE* reader = popen(("perl " + script + " > " + out).c_str(), "w");
+  ASSERT_NE(reader, nullptr);
   std::string p = Create("t.dbf", {F("NAME", 'C', 10), F("NUM", 'N', 8, 2), F("DAY", 'D', 8)});
   Use(p + " EXCLUSIVE");
-  std::vector<std::string> files;
+  std::vector<std::string> files, expected;
   int have = 0;
   for (int n : sizes) {
     for (; have < n; ++have) {
@@ -539,6 +571,10 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
     files.push_back(dir + "/" + expr + ".ndx");
     MakeIndex(files.back(), expr, false, 1, false, false, nullptr, 0);
     ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    if (n == sizes.back()) break;  // read after its maintenance
+    std::fputs((files.back() + "\n").c_str(), reader);
+    std::fflush(reader);
+    expected.push_back(ExpectedLines(files.back()));
   }
   // Some maintenance as well, so that split nodes are read too.
   Set_Index_To(files.back(), 1);
@@ -550,39 +586,25 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
     Append();
   }
   CloseIndexes();
-  std::string script = Path("ndx.pl"), list = Path("files.txt"), out = Path("keys.txt");
-  std::ofstream(script) << "use XBase::Index;\n"
-                           "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"
-                           "  my $i = new XBase::Index $f or die XBase::Index->errstr;\n"
-                           "  $i->prepare_select;\n"
-                           "  while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; } }\n";
-  {
-    std::ofstream l(list);
-    for (const std::string& f : files) l << f << "\n";
-  }
-  ASSERT_EQ(std::system(("perl " + script + " < " + list + " > " + out).c_str()), 0);
+  std::fputs((files.back() + "\n").c_str(), reader);
+  expected.push_back(ExpectedLines(files.back()));
+  int status = pclose(reader);
+  std::signal(SIGPIPE, ignored);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   std::ifstream in(out);
   std::string line;
   std::getline(in, line);
-  for (const std::string& f : files) {
-    ASSERT_EQ(line, "#" + f);
-    Checked c = CheckIndexFile(f);
-    ASSERT_EQ(c.problem, "") << f;
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    ASSERT_EQ(line, "#" + files[k]);
+    std::istringstream want(expected[k]);
+    std::string key;
     std::size_t i = 0;
     while (std::getline(in, line) && line[0] != '#') {
-      ASSERT_LT(i, c.entries.size()) << f;
-      std::string key = c.entries[i].first;
-      if (c.type != 'C') {
-        double v;
-        std::memcpy(&v, key.data(), 8);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", v);
-        key = buf;
-      }
-      ASSERT_EQ(line, key + "|" + std::to_string(c.entries[i].second)) << f << " entry " << i;
+      ASSERT_TRUE(std::getline(want, key)) << files[k] << " has more than " << i << " entries";
+      ASSERT_EQ(line, key) << files[k] << " entry " << i;
       ++i;
     }
-    ASSERT_EQ(i, c.entries.size()) << f;
+    ASSERT_FALSE(std::getline(want, key)) << files[k] << " has only " << i << " entries";
   }
 }
 

@@ -8,7 +8,8 @@ using dbftest::DbfTest;
 
 class DbfRuntime : public DbfTest {};
 
-TEST_F(DbfRuntime, CenturyWindow) {
+// The century window, validation and national layouts of dates.
+TEST_F(DbfRuntime, Dates) {
   TzBaseYear = 1956;
   EXPECT_EQ(CenturyOf("56"), 1900);
   EXPECT_EQ(CenturyOf("55"), 2000);
@@ -16,9 +17,8 @@ TEST_F(DbfRuntime, CenturyWindow) {
   TzCentury = true;
   EXPECT_EQ(ExpandYear("55"), "2055");
   EXPECT_EQ(ExpandYear("7"), "0007");
-}
-
-TEST_F(DbfRuntime, ValidDateFormatZero) {
+  // Validation in the default layout.
+  TzCentury = false;
   SetDateFormat(0);
   TzBaseYear = 1950;
   std::string d = "02/29/2000";
@@ -33,11 +33,10 @@ TEST_F(DbfRuntime, ValidDateFormatZero) {
   d = "2/3/99";
   EXPECT_TRUE(ValidDate(d));
   EXPECT_EQ(d, "02/03/99");
-}
-
-TEST_F(DbfRuntime, NationalFormats) {
+  // National layouts.
+  TzCentury = false;
   SetDateFormat(5);
-  std::string d = "17.05.24";
+  d = "17.05.24";
   DateToInternal(d);
   EXPECT_EQ(d, "05/17/24");
   DateToNational(d);
@@ -52,11 +51,9 @@ TEST_F(DbfRuntime, NationalFormats) {
   EXPECT_EQ(d, "2024.05.17");
   SetDateFormat(9);
   EXPECT_EQ(TzDateFormat, 0);
-}
-
-TEST_F(DbfRuntime, DayOfWeekAndNames) {
+  // Days of the week and names.
+  TzCentury = false;
   SetDateFormat(0);
-  TzBaseYear = 1950;
   EXPECT_EQ(DOW("01/01/2000"), 7);
   EXPECT_EQ(DOW("05/17/2024"), 6);  // a Friday
   EXPECT_EQ(DOW("03/01/2000"), 4);

@@ -33,7 +33,27 @@ TEST_F(WorkAreas_, SelectReportsFullAndInvalidSlots) {
   EXPECT_EQ(TzErrorDetail, "No free workarea available [Select(0)]");
 }
 
-TEST_F(WorkAreas_, NoDatabaseReportsAndReturnsNeutralValues) {
+// Refused uses open nothing; calls without a table report and return
+// neutral values.
+TEST_F(WorkAreas_, RefusalsAndTheirCodes) {
+  std::string p = Sample(1);  // opened EXCLUSIVE
+  Skip(1);
+  RecallRec();
+  EXPECT_EQ(TzLastError, 1103);
+  CloseDatabase();
+  std::uint8_t buf[16];
+  Use(p, buf, 8);
+  EXPECT_EQ(TzLastError, 266);  // the caller's buffer is not the typed record's size
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
+  Use(p + " EXCLUSIVE");
+  Select(2);
+  Use(p + " ALIAS B");
+  EXPECT_EQ(TzLastError, platform::kErrSharingViolation);
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
+  VFileHook = nullptr;  // start-up installs the virtual-file unit
+  Use("LIST LINKED LIST", buf, sizeof buf);
+  EXPECT_EQ(TzLastError, 1101);
+  EXPECT_EQ(SelectedWorkArea(), nullptr);
   Select(3);
   EXPECT_EQ(RecCount(), 0);
   EXPECT_TRUE(dEOF());
@@ -144,23 +164,6 @@ TEST_F(WorkAreas_, UseTwiceNeedsSecondAlias) {
   EXPECT_EQ(RecCount(), 1);
 }
 
-TEST_F(WorkAreas_, ExclusiveUseKeepsOthersOut) {
-  std::string p = Sample(1);  // opened EXCLUSIVE
-  Select(2);
-  Use(p + " ALIAS B");
-  EXPECT_EQ(TzLastError, platform::kErrSharingViolation);
-  EXPECT_EQ(SelectedWorkArea(), nullptr);
-}
-
-TEST_F(WorkAreas_, CallerBufferMustMatchTypedSize) {
-  std::string p = Sample(1);
-  CloseDatabase();
-  std::uint8_t buf[8];
-  Use(p, buf, sizeof buf);
-  EXPECT_EQ(TzLastError, 266);
-  EXPECT_EQ(SelectedWorkArea(), nullptr);
-}
-
 TEST_F(WorkAreas_, PackKeepsLiveRecordsInOrder) {
   std::string p = Sample(5);
   for (int i : {2, 3}) {
@@ -243,13 +246,6 @@ TEST_F(WorkAreas_, SharedChangesNeedLocks) {
   EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
 }
 
-TEST_F(WorkAreas_, RecallOutsideTheTableReports1103) {
-  Sample(1);
-  Skip(1);
-  RecallRec();
-  EXPECT_EQ(TzLastError, 1103);
-}
-
 TEST_F(WorkAreas_, RelationRunsAfterMoves) {
   Sample(3);
   static int runs = 0;
@@ -261,14 +257,6 @@ TEST_F(WorkAreas_, RelationRunsAfterMoves) {
   EXPECT_EQ(runs, 3);
   SetRelation([] { Go(1); });  // a relation that moves its own table
   EXPECT_EQ(TzLastError, 224);
-}
-
-TEST_F(WorkAreas_, VirtualFilesNeedTheirUnit) {
-  VFileHook = nullptr;  // start-up installs the virtual-file unit
-  std::uint8_t buf[16];
-  Use("LIST LINKED LIST", buf, sizeof buf);
-  EXPECT_EQ(TzLastError, 1101);
-  EXPECT_EQ(SelectedWorkArea(), nullptr);
 }
 
 TEST_F(WorkAreas_, FileNameCaseIsFound) {
