@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "calc/designation.h"
-#include "framework/change_history.h"
 #include "framework/display_list.h"
 #include "framework/drawing_info.h"
 #include "framework/file_utils.h"
@@ -17,9 +16,6 @@
 #include "platform/dialogs.h"
 #include "platform/os.h"
 #include "sheet_test_support.h"
-
-// Qt last: its keyword macros would clash with the message list's fields.
-#include "sheet_picture_support.h"
 
 namespace {
 
@@ -316,17 +312,6 @@ TEST_F(SheetsTest, CancelledFileChoiceStopsTheSheet) {
   DrawSheet(kSheetDrawing, kCadDxf);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(Exists(DxfFile()));
-}
-
-// A picture of the drawing sheet in the graphics window, for a look by eye
-// (folder of the test process, or BQ4_DRAWING_PICTURES).
-TEST_F(SheetsTest, DrawingSheetPictureInTheGraphicsWindow) {
-  ChangeCount = 2;
-  Changes[1] = {"thread M12", "03.02.2026", "JB", ""};
-  Changes[2] = {"plate 42 mm", "10.03.2026", "KL", ""};
-  ComplName = "J. Baker";
-  SaveWindowPicture(850, 1100, [] { DrawSheet(kSheetDrawing, kCadScreen); }, "sheet_1", 5000);
-  SaveWindowPicture(1200, 1100, [] { DrawSheet(kSheetQuickView, kCadScreen); }, "sheet_3", 5000);
 }
 
 }  // namespace
