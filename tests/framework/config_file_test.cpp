@@ -8,6 +8,7 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "fuzz_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
@@ -321,14 +322,6 @@ TEST_F(ConfigFileTest, RepairFillsEmptyDirectoriesAndReportsBadOnes) {
   RepairConfigDirs();
   EXPECT_EQ(TempDir, "/tmp");
 }
-
-}  // namespace
-
-#include <random>
-
-#include "fuzz_support.h"
-
-namespace {
 
 TEST_F(ConfigFileTest, FuzzedConfigurationAndSessionFilesReadWithinBounds) {
   WriteConfigFile();
