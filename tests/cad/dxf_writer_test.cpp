@@ -176,36 +176,31 @@ TEST_F(DxfWriterTest, TextIsWrittenInTheUmlautModeAndItsCodePageIsDeclared) {
   }
 }
 
-TEST_F(DxfWriterTest, PolylineVerticesCarryTheBulgeOnlyForArcs) {
-  Begin();
-  CadSetOrigin(100, 0);
-  CadBeginPolyline(1);
-  CadVertex(0, 0, 0);
-  CadVertex(10, 0, 3.14159265358979323846L);
-  CadVertex(10, 10, 0);
-  CadEndPolyline();
-  const auto lines = Finish();
+TEST_F(DxfWriterTest, PolylineVerticesCarryTheBulgeOnlyForArcsOrAreDrawnAsLinesAndArcs) {
+  auto draw = [this](int closed) {
+    Begin();
+    CadSetOrigin(100, 0);
+    CadBeginPolyline(closed);
+    CadVertex(0, 0, 0);
+    CadVertex(10, 0, 3.14159265358979323846L);
+    CadVertex(20, 0, 0);
+    CadEndPolyline();
+    return Finish();
+  };
+  auto lines = draw(1);
   EXPECT_EQ(Entity(lines, "POLYLINE"), (std::vector<std::string>{"  8=0", " 66=1", " 70=1"}));
   EXPECT_EQ(Entity(lines, "VERTEX", 0).size(), 3u);
   EXPECT_EQ(Entity(lines, "VERTEX", 1),
             (std::vector<std::string>{"  8=0", " 10=110.000000", " 20=0.000000", " 42=1.000000"}));
   EXPECT_EQ(Count(lines, "SEQEND"), 1);
-}
 
-TEST_F(DxfWriterTest, PolylinesOffAreDrawnAsLinesAndArcs) {
   CadState.CadPolylinesOn = 0;
-  Begin();
-  CadBeginPolyline(0);
-  CadVertex(0, 0, 0);
-  CadVertex(10, 0, 3.14159265358979323846L);
-  CadVertex(20, 0, 0);
-  CadEndPolyline();
-  const auto lines = Finish();
+  lines = draw(0);
   EXPECT_EQ(Count(lines, "POLYLINE"), 0);
   EXPECT_EQ(Count(lines, "LINE"), 1);
   ASSERT_EQ(Count(lines, "ARC"), 1);
   const auto arc = Entity(lines, "ARC");
-  EXPECT_EQ(arc[1], " 10=15.000000");
+  EXPECT_EQ(arc[1], " 10=115.000000");
   EXPECT_EQ(arc[3], " 40=5.000000");
 }
 

