@@ -313,7 +313,8 @@ TEST_F(ConfigFormTest, EveryControlLiesInsideItsPage) {
   dlg.hide();
 }
 
-TEST(ColourForm, ListsNumberAndNameAndReturnsTheChoice) {
+// The choice and its cancel are checked through the grids above, its only callers.
+TEST(ColourForm, ListsNumberAndName) {
   InitFrameworkModules();
   FillColourNames();
   TForm_selectcolor form;
@@ -321,21 +322,6 @@ TEST(ColourForm, ListsNumberAndNameAndReturnsTheChoice) {
   ASSERT_EQ(form.ListBox_colors->count(), 16);
   EXPECT_EQ(form.ListBox_colors->item(12)->text(), "13 (brown)");
   EXPECT_EQ(form.ListBox_colors->item(15)->text(), "16 (black)");
-
-  int colour = 3;
-  {
-    platform::DialogScript script;
-    script.Ok({{"ListBox_colors", "#12"}});
-    EXPECT_TRUE(SelectDrawingColour(colour));
-  }
-  EXPECT_EQ(colour, 13);
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    EXPECT_FALSE(SelectDrawingColour(colour));
-  }
-  EXPECT_EQ(colour, 13);
-  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST(PlotProgramForm, ShowsTheLineAsTheUserEdits) {
