@@ -44,11 +44,8 @@ class DxfBlocksTest : public CadTest {
 
 TEST_F(DxfBlocksTest, LayersReadBackAsColours) {
   CadState.CadLayerNames[5] = "VISIBLE";
-  EXPECT_EQ(LayerToColor("VISIBLE"), 5);
-  EXPECT_EQ(LayerToColor("0"), 0);
-  EXPECT_EQ(LayerToColor("19"), 19);
-  EXPECT_EQ(LayerToColor("WALLS"), 0);
-  EXPECT_EQ(LayerToColor("-4"), 0);
+  for (const auto& [layer, colour] : {std::pair{"VISIBLE", 5}, {"0", 0}, {"19", 19}, {"WALLS", 0}, {"-4", 0}})
+    EXPECT_EQ(LayerToColor(layer), colour) << layer;
 }
 
 TEST_F(DxfBlocksTest, EntitiesAreMappedByPointAngleAndScales) {

@@ -12,9 +12,6 @@
 #include "framework/units.h"
 #include "sheet_test_support.h"
 
-// Qt last: its keyword macros would clash with the message list's fields.
-#include "sheet_picture_support.h"
-
 using sheet_test::HasText;
 
 namespace {
@@ -147,13 +144,6 @@ TEST_F(MaterialSheetsTest, BrowserEndsWithOkAndLeavesTheJointAlone) {
   bool plate = false;
   for (const auto& r : *CreateDisplayList()) plate = plate || r.find("pressung.dbf   (1)") != std::string::npos;
   EXPECT_TRUE(plate);
-}
-
-// A picture of the bolt material sheet in the graphics window, for a look by
-// eye (folder of the test process, or BQ4_DRAWING_PICTURES).
-TEST_F(MaterialSheetsTest, BoltSheetPictureInTheGraphicsWindow) {
-  Schraube.MatBoltRow = 2;
-  SaveWindowPicture(960, 720, [] { DrawBoltMaterialSheet(0, kCadScreen); }, "material_sheet", 2000);
 }
 
 }  // namespace

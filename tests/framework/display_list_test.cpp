@@ -29,9 +29,7 @@ TEST(GraphFloatText, GeneralFormatWithEightSignificantDigits) {
       {1e20L, "1E20"},    {1234.5678901L, "1234.5679"}, {100, "100"},
   };
   for (const auto& c : cases) EXPECT_EQ(GraphFloatText(c.v), c.text) << double(c.v);
-}
-
-TEST(GraphFloatText, ReadsBackWhatItWrites) {
+  // and reads back what it writes
   for (long double v : {3.14159265358979L, -1e-9L, 6.02e23L, 0.1L, 640.0L}) {
     Extended back = 0;
     ASSERT_TRUE(TryTextToFloat(GraphFloatText(v), back));
@@ -48,6 +46,7 @@ TEST_F(DisplayListTest, EachPrimitiveWritesItsRecord) {
   w.OutTextXY(1, 2, "a;b");
   w.SleepMs(250);
   w.SleepMs(250);
+  w.Rectangle(0, 0, 2, 1);  // four lines
   const TDisplayList expected = {"3;10;20;2.5",
                                  "10;0;0;640;480;0;0;100;50",
                                  "4;1.5;-2;3;4",
@@ -55,13 +54,8 @@ TEST_F(DisplayListTest, EachPrimitiveWritesItsRecord) {
                                  "9;5;4;2;30",
                                  "6;1;2;a;b",
                                  "13;250",
-                                 "13;250"};
-  EXPECT_EQ(List(), expected);
-}
-
-TEST_F(DisplayListTest, RectangleIsFourLines) {
-  w.Rectangle(0, 0, 2, 1);
-  const TDisplayList expected = {"4;0;0;2;0", "4;2;0;2;1", "4;2;1;0;1", "4;0;1;0;0"};
+                                 "13;250",
+                                 "4;0;0;2;0", "4;2;0;2;1", "4;2;1;0;1", "4;0;1;0;0"};
   EXPECT_EQ(List(), expected);
 }
 
@@ -87,6 +81,14 @@ TEST_F(DisplayListTest, CachesKeepRepeatedStylesOut) {
   EXPECT_EQ(List().size(), 6u);
   EXPECT_EQ(List()[4], "11;2");
   EXPECT_EQ(List()[5], "12;3");
+
+  // Clear forgets the last colour and style too: the replay of the new list
+  // starts from its defaults.
+  w.Clear();
+  EXPECT_TRUE(List().empty());
+  w.SetColor(16);
+  w.SetLineStyle(2);
+  EXPECT_EQ(List(), (TDisplayList{"8;16", "11;2"}));
 }
 
 TEST_F(DisplayListTest, LineStyleNamesAndColourNumbers) {
@@ -151,20 +153,6 @@ TEST_F(DisplayListTest, HeaderSetsAspectFactorAndSavesLimits) {
   w.RestoreLimit();
   EXPECT_EQ(WorldXMax, 160);
   EXPECT_TRUE(KeepAspect);
-}
-
-TEST_F(DisplayListTest, ClearEmptiesTheListAndForgetsTheLastStyles) {
-  w.SetColor(11);
-  w.SetLineStyle(2);
-  w.line(0, 0, 1, 1);
-  w.Clear();
-  EXPECT_TRUE(List().empty());
-  // The next drawing's colour and style are recorded even when unchanged:
-  // the replay of the new list starts from its defaults.
-  w.SetColor(11);
-  w.SetLineStyle(2);
-  const TDisplayList expected = {"8;11", "11;2"};
-  EXPECT_EQ(List(), expected);
 }
 
 TEST(ParseGraphRecord, DamagedRecordsAreRejected) {
@@ -288,10 +276,6 @@ TEST_F(ReplayTest, NextWaitRecordFindsTimedPauses) {
   EXPECT_EQ(ms, 60000);  // a damaged pause waits one minute at most
   EXPECT_EQ(NextWaitRecord(List(), 4, ms), 4u);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ReplayTest, RandomRecordsNeverCrash) {
   std::mt19937 rng(1986);

