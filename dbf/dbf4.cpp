@@ -268,7 +268,7 @@ void Tdbf4::ShowTable(const std::string& closeWord, int mode) {
   if (mode != 1) {
     std::size_t cut = Label_filename.find_last_of("/\\:");
     std::string dir = cut == std::string::npos ? std::string() : Label_filename.substr(0, cut + 1);
-    if (!TempDir.empty() && dir == AddBackslash(TempDir))
+    if (dir == AddBackslash(TempDir.empty() ? platform::ProcessTempDir() : TempDir))
       ShowMessageText("No Write Access for dbf directory !  Temp directory used.");
   }
   Guard([&] { RunTableDialogForm(*this); });
