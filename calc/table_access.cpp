@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include <unistd.h>
 
 #include "dbf/dbf4.h"
 #include "dbf/datasets.h"
@@ -37,6 +38,12 @@ struct OpenTable {
   std::string source;    // the table file whose contents `path` holds (a copy's original)
   bool written = false;  // a record was written since the table was opened
   std::string indexPath;
+  // While the table is only read, the index is the cache entry itself, opened
+  // read-only: its key expression and name for the private copy taken before
+  // the first write.
+  bool indexShared = false;
+  std::string indexKey;
+  std::string indexName;
   bool found = false;
 };
 
@@ -56,13 +63,13 @@ Tdbf4& Dialog() {
 
 TTzDbf& Data() { return Dialog().tzdbf; }
 
+// The file's own write permission (which the superuser would pass by), then
+// the system's answer, which also knows a read-only file system; no open.
 bool FileWritable(const std::string& path) {
   std::error_code ec;
   const fs::perms p = fs::status(path, ec).permissions();
-  if (ec) return false;
-  if ((p & fs::perms::owner_write) == fs::perms::none) return false;
-  std::ofstream f(path, std::ios::binary | std::ios::in | std::ios::out);
-  return f.good();
+  if (ec || (p & fs::perms::owner_write) == fs::perms::none) return false;
+  return ::access(path.c_str(), W_OK) == 0;
 }
 
 // A writable copy of the table in this process's temporary directory, so that
@@ -178,15 +185,40 @@ std::string CachedIndexPath(const std::string& identity, const std::string& keyE
   return AddBackslash(platform::CacheDirectory()) + "indexes/" + name + "-" + hex + ".ndx";
 }
 
-// Puts a copy of the index into the cache: written beside its place and
-// renamed into it, so that another program never reads half a file. Quiet:
-// a cache that cannot be written only costs the next run the time to build.
-void StoreCachedIndex(const std::string& index, const std::string& cached) {
+// Where an index of this run alone lives: in the process's temporary directory.
+std::string PrivateIndexPath() {
+  return AddBackslash(platform::ProcessTempDir()) + Table.indexName + ".ndx";
+}
+
+// Attaches the index file (with ".ndx") as the table's active index; a cache
+// entry read-only and shared, so that this run can never change it.
+bool AttachIndex(const std::string& file, bool readOnly) {
+  const unsigned saved = OpenModeOverride;
+  if (readOnly) OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
+  Dialog().SetIndexTo(file.substr(0, file.size() - 4));
+  OpenModeOverride = saved;
+  return !AbortFlag;
+}
+
+// Before the first write of the table: an index read from the cache is
+// replaced by a private copy (built afresh when the entry has gone), so that
+// this run's writes never reach the cache. The current record stays.
+void BeforeWrite() {
+  Table.written = true;
+  if (!Table.indexShared) return;
+  Table.indexShared = false;
+  const std::int32_t recNo = Dialog().RecNo();
+  const std::string cached = Table.indexPath;
+  Table.indexPath = PrivateIndexPath();
   std::error_code ec;
-  fs::create_directories(fs::path(cached).parent_path(), ec);
-  const std::string part = cached + "." + fs::path(platform::ProcessTempDir()).filename().string() + ".part";
-  if (fs::copy_file(index, part, fs::copy_options::overwrite_existing, ec)) fs::rename(part, cached, ec);
-  if (ec) fs::remove(part, ec);
+  fs::copy_file(cached, Table.indexPath, fs::copy_options::overwrite_existing, ec);
+  if (ec || !AttachIndex(Table.indexPath, false)) {
+    AbortFlag = 0;
+    Dialog().IndexOn(Table.indexKey, Table.indexPath);
+    if (AbortFlag) return;
+    AttachIndex(Table.indexPath, false);
+  }
+  if (recNo >= 1 && recNo <= Dialog().RecordCount()) Dialog().Go(recNo);
 }
 
 std::string TablePath(std::string_view tableName) {
@@ -272,7 +304,7 @@ std::int32_t DbfRecordCount() { return IsOpen() ? Dialog().RecordCount() : 0; }
 
 void AppendDbfBlank() {
   if (!IsOpen()) return;
-  Table.written = true;
+  BeforeWrite();
   Dialog().AppendBlank();
 }
 
@@ -289,28 +321,45 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
     }
     start = plus + 1;
   }
-  const std::string index = AddBackslash(platform::ProcessTempDir()) + std::string(indexName);
-  Table.indexPath = index + ".ndx";
-  // An index built before on the same contents comes from the per-user cache
-  // as a private copy, which this program's writes may change. A table
-  // written since it was opened is indexed afresh.
+  Table.indexShared = false;
+  Table.indexKey = expr;
+  Table.indexName = std::string(indexName);
+  // An index built before on the same contents is read from the per-user
+  // cache in place; the first write takes a private copy (PrivateIndex). A
+  // table written since it was opened is indexed afresh in the temporary
+  // directory.
   const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
   std::error_code ec;
-  const bool fromCache =
-      !cached.empty() && fs::copy_file(cached, Table.indexPath, fs::copy_options::overwrite_existing, ec);
-  if (!fromCache) {
-    Dialog().IndexOn(expr, Table.indexPath);
-    if (AbortFlag) return;
+  if (!cached.empty() && fs::exists(cached, ec)) {
+    Table.indexPath = cached;
+    if (!AttachIndex(cached, true)) {
+      fs::remove(cached, ec);  // a damaged entry is built afresh next time
+      return;
+    }
+    Table.indexShared = true;
+  } else {
+    // Built in the cache directory, so that keeping it is a rename.
+    if (!cached.empty()) fs::create_directories(fs::path(cached).parent_path(), ec);
+    const bool inCache = !cached.empty() && platform::DirectoryWritable(fs::path(cached).parent_path().string());
+    // Built under a name of this process and renamed into place, so that
+    // another program never reads half a file.
+    const std::string built =
+        inCache ? fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string() : PrivateIndexPath();
+    Dialog().IndexOn(expr, built);
+    if (AbortFlag) {
+      if (inCache) fs::remove(built, ec);
+      return;
+    }
+    // Kept only when the table did not change while it was indexed.
+    if (inCache && TableIdentity(Table.source) == identity) {
+      fs::rename(built, cached, ec);
+      Table.indexShared = !ec;
+    }
+    Table.indexPath = Table.indexShared ? cached : PrivateIndexPath();
+    if (inCache && !Table.indexShared) fs::rename(built, Table.indexPath, ec);
+    if (!AttachIndex(Table.indexPath, Table.indexShared)) return;
   }
-  Dialog().SetIndexTo(index);
-  if (AbortFlag) {
-    // A damaged cache entry is built afresh next time.
-    if (fromCache) fs::remove(cached, ec);
-    return;
-  }
-  // Kept only when the table did not change while it was indexed.
-  if (!fromCache && !cached.empty() && TableIdentity(Table.source) == identity) StoreCachedIndex(Table.indexPath, cached);
   // A new index places the table on its first key, as opening it does.
   Dialog().First();
 }
@@ -369,8 +418,8 @@ namespace {
 bool WritableField(std::string_view name) {
   if (!IsOpen() || Dialog().RecordCount() < 1) return false;
   if (FieldNumber(name) != 0) {
-    Table.written = true;
-    return true;
+    BeforeWrite();
+    return !AbortFlag;
   }
   ShowTraceMessage("Error  : field " + std::string(name) + " not in " + Table.path);
   AbortFlag = 1;
@@ -418,7 +467,7 @@ void ShowDbfDialog(std::string_view closeWord, int mode) {
   std::int32_t chosen = DbfRecNo();
   bool accepted = false;
   // Only picking leaves the records as they are.
-  if (mode != 1) Table.written = true;
+  if (mode != 1) BeforeWrite();
   if (TableDialogHook) {
     accepted = TableDialogHook(closeWord, mode, chosen);
   } else {

@@ -1,6 +1,6 @@
 // Access of the calculation to its dBASE tables: one open table at a time,
 // located in the table directory (or a writable copy of it), searched through
-// an index built on demand in the temporary directory, read field by field.
+// an index kept in the per-user cache, read field by field.
 // Failures become messages and AbortFlag; callers test the flag and stop
 // quietly.
 //
@@ -47,14 +47,15 @@ void AppendDbfBlank();
 // Key order and search ---------------------------------------------------------
 
 // Orders the open table on the key expression: field names joined by "+".
-// The index file is indexName + ".ndx" in the process's temporary directory
-// (DbfIndexPath), never shared with another running program, and becomes the
-// active index. It is a copy of the index that an earlier run built on the
-// same table contents (same path, size and modification time) when the
-// per-user cache (platform::CacheDirectory) holds one; else it is built and
-// kept there. A table written since it was opened is always indexed afresh.
+// While the table is only read, the index is the one that a run built on the
+// same table contents (same path, size and modification time) and kept in
+// the per-user cache (platform::CacheDirectory), opened read-only in place;
+// when the cache holds none it is built there. Before the first write the
+// index becomes a private copy, indexName + ".ndx" in the process's
+// temporary directory, so that no write reaches the cache; a table written
+// since it was opened is always indexed afresh there.
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName);
-std::string DbfIndexPath();
+std::string DbfIndexPath();  // the index file in use
 // Exact search: a numeric key by value, a text key as a prefix of the joined
 // field texts (trailing blanks of the key ignored). When not found, tried
 // again with every "." of the key replaced by ",". The current record is the

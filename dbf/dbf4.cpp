@@ -268,7 +268,7 @@ void Tdbf4::ShowTable(const std::string& closeWord, int mode) {
   if (mode != 1) {
     std::size_t cut = Label_filename.find_last_of("/\\:");
     std::string dir = cut == std::string::npos ? std::string() : Label_filename.substr(0, cut + 1);
-    if (!TempDir.empty() && dir == AddBackslash(TempDir))
+    if (dir == AddBackslash(TempDir.empty() ? platform::ProcessTempDir() : TempDir))
       ShowMessageText("No Write Access for dbf directory !  Temp directory used.");
   }
   Guard([&] { RunTableDialogForm(*this); });
@@ -324,15 +324,16 @@ bool Tdbf4::ExportHtml(const std::string& path) {
     AbortFlag = 1;
     return false;
   }
-  // The engine hands table texts over in Windows-1252 (it converts a code
-  // page 437 table as it reads); the page says so and escapes HTML's
-  // special characters.
-  auto cell = [](const std::string& text) { return HtmlEscape(text); };
+  // A page for people, in UTF-8: the engine hands table texts over in
+  // Windows-1252 (it converts a code page 437 table as it reads), which goes
+  // back to the stored code page and from there to UTF-8; HTML's special
+  // characters are escaped. The title is a file name, UTF-8 already.
+  auto cell = [](const std::string& text) { return HtmlEscape(OemToUtf8(AnsiToOemText(text))); };
   bool ok = Guard([&] {
     std::string title = BaseName(path);
     WriteTextLineStr("<HTML>");
-    WriteTextLineStr("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-                     "<title>" + cell(title) + "</title></head>");
+    WriteTextLineStr("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+                     "<title>" + HtmlEscape(title) + "</title></head>");
     WriteTextLineStr("<BODY BGCOLOR=\"C0C0C0\">");
     WriteTextLineStr("<P>" + cell(ProgShortName + "V" + ProgVersion) + "</P>");
     WriteTextLineStr("<P>" + cell(TzUpperCase(path)) + "</P>");

@@ -364,8 +364,10 @@ void ReadConfigFile() {
 }
 
 void RepairConfigDirs() {
-  // Temporary files of this run alone, so two running programs never share one.
-  if (TrimRightText(TempDir).empty()) TempDir = platform::ProcessTempDir();
+  // No temporary directory configured: the run's own one (platform::
+  // ProcessTempDir), made only when a file needs it and never stored in the
+  // settings, where it would name a directory gone after this run.
+  if (TrimRightText(TempDir).empty()) TempDir.clear();
   const std::string data = platform::DataDirectory();
   if (TrimRightText(DbfDir).empty()) DbfDir = AddBackslash(data + "/tables");
   if (TrimRightText(PltDir).empty()) PltDir = AddBackslash(data + "/plt");
@@ -375,7 +377,7 @@ void RepairConfigDirs() {
   if (!DirWritable(CadDir)) ShowTraceMessage("invalid CAD Directory configured");
   if (!DirHasEntries(DbfDir)) ShowTraceMessage("invalid DBF Directory configured");
   if (!DirHasEntries(PltDir)) ShowTraceMessage("invalid PLT Directory configured");
-  if (!DirWritable(TempDir)) {
+  if (!TempDir.empty() && !DirWritable(TempDir)) {
     ShowTraceMessage("invalid temporary directory configured");
     AbortFlag = 0;
     InputText("temporary directory", 60, TempDir);

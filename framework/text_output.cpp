@@ -341,7 +341,11 @@ void OpenFileOutput() {
 
 void OpenTxtOutput() {
   SetHelpNo(1070);
-  if (!AskTextDevice) {
+  if (OutputDevice == kDeviceBatchTxt) {
+    // The report beside the project, written through a temporary file beside
+    // it and renamed into place when closed.
+    OutputFileName = CurrentFileName + ".txt";
+  } else if (!AskTextDevice) {
     OutputFileName = OutputDir() + "$$$" + std::to_string(TxtFileCounter + 1) + ".txt";
   } else if (!AskOutputFile("txt")) {
     return;
@@ -727,16 +731,30 @@ void OutputPageCheck() {
   OutputLineCount = 0;
 }
 
+namespace {
+
+// The HTML page and the batch report are written as their final UTF-8 text
+// with LF; the other devices go through a file in the stored code page.
+bool WritesUtf8() { return IsHtmlDevice() || OutputDevice == kDeviceBatchTxt; }
+
+std::string Utf8Text(std::string_view Text) {
+  std::string text = OemToUtf8(Text);
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
+}  // namespace
+
 void OutputWriteRaw(std::string_view Text) {
-  if (IsHtmlDevice())
-    WriteTextNoEol(OemToUtf8(Text) + "\n");
+  if (WritesUtf8())
+    WriteTextNoEol(Utf8Text(Text) + "\n");
   else
     WriteTextLine(Text);
 }
 
 void OutputWriteRawText(std::string_view Text) {
-  if (IsHtmlDevice())
-    WriteTextNoEol(OemToUtf8(Text));
+  if (WritesUtf8())
+    WriteTextNoEol(Utf8Text(Text));
   else
     WriteTextNoEol(Text);
 }
@@ -813,7 +831,7 @@ void CloseOutput() {
     OutputWriteRaw("</BODY>");
     OutputWriteRaw("</HTML>");
   }
-  TextFileVar.Close();
+  const bool closed = TextFileVar.Close();
   g_pendingPrinterSetup.clear();
 
   switch (d) {
@@ -850,7 +868,10 @@ void CloseOutput() {
       break;
     case kDeviceBatchTxt:
       ++TxtFileCounter;
-      CopyTextFileToUtf8(OutputFileName, CurrentFileName + ".txt");
+      if (!closed) {
+        ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+        AbortFlag = 1;
+      }
       break;
     case kDeviceHtml:
       StartViewer(HtmlBrowserPath, OutputFileName);

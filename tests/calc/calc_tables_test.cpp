@@ -209,12 +209,12 @@ TEST_F(CalcTablesTest, DefaultRowsOfTighteningNutMaterialAndStrengthClasses) {
 
 TEST_F(CalcTablesTest, Table24ThenTable10UseOneIndexNameWithTheirOwnKeys) {
   OpenCalcTable(24);
-  EXPECT_EQ(fs::path(DbfIndexPath()).filename(), "pressung.ndx");
+  EXPECT_EQ(fs::path(DbfIndexPath()).filename().string().rfind("pressung-", 0), 0u);
   FindDbfKey("S235JR");
   EXPECT_TRUE(DbfKeyFound());
   CloseDbfTable();
   OpenCalcTable(10);
-  EXPECT_EQ(fs::path(DbfIndexPath()).filename(), "pressung.ndx");
+  EXPECT_EQ(fs::path(DbfIndexPath()).filename().string().rfind("pressung-", 0), 0u);
   FindDbfKey("S235JR");
   EXPECT_FALSE(DbfKeyFound());
   FindDbfKey("St 37");

@@ -90,10 +90,9 @@ TEST_F(TableAccessTest, GoingBeyondTheTableTakesTheLastRecordWithAMessage) {
   EXPECT_EQ(DbfFieldName(1), "ALPHAA");
 }
 
-TEST_F(TableAccessTest, NumericKeyFindsTheFirstRowOfThatValueInTheTemporaryDirectory) {
+TEST_F(TableAccessTest, NumericKeyFindsTheFirstRowOfThatValue) {
   OpenDbfTable("gewinde");
   IndexDbfOn("D", "gewinde");
-  EXPECT_EQ(fs::path(DbfIndexPath()), fs::path(platform::ProcessTempDir()) / "gewinde.ndx");
   FindDbfKey(" 12.00");
   EXPECT_TRUE(DbfKeyFound());
   EXPECT_EQ(DbfRecNo(), 12);  // the coarse M12 comes before the fine ones
@@ -155,12 +154,34 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
     FindDbfKey(" 10.00");
     return DbfKeyFound() ? DbfFieldText(1) : std::string("not found");
   };
-  // Built and kept, then taken from the cache: the same answer, one entry.
+  auto bytes = [](const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  // Built and kept, then read from the cache in place: the same answer, one
+  // entry, no copy in the temporary directory.
   EXPECT_EQ(findTen(), "M10");
   CloseDbfTable();
   ASSERT_EQ(cached().size(), 1u);
+  const std::string entry = bytes(cached().front());
   EXPECT_EQ(findTen(), "M10");
-  EXPECT_EQ(fs::path(DbfIndexPath()).parent_path(), fs::path(platform::ProcessTempDir()));
+  EXPECT_EQ(fs::path(DbfIndexPath()), cached().front());
+  EXPECT_FALSE(fs::exists(fs::path(platform::ProcessTempDir()) / "thr.ndx"));
+
+  // The first write moves to a private copy on the same record; the entry
+  // stays as it was, and the copy follows the write.
+  SetDbfFieldFloat("D", 9);
+  EXPECT_EQ(fs::path(DbfIndexPath()), fs::path(platform::ProcessTempDir()) / "thr.ndx");
+  EXPECT_EQ(DbfFieldText(1), "M10");
+  FindDbfKey(" 9.00");
+  EXPECT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfFieldText(1), "M10");
+  SetDbfFieldFloat("D", 10);
+  CloseDbfTable();
+  ASSERT_EQ(cached().size(), 1u);
+  EXPECT_EQ(bytes(cached().front()), entry);
+  fs::remove(cached().front());
+  EXPECT_EQ(findTen(), "M10");
   CloseDbfTable();
   ASSERT_EQ(cached().size(), 1u);
 

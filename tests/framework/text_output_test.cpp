@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -162,8 +163,9 @@ TEST_F(TextOutputTest, BatchTxtDeviceWritesTabRowsBesideTheInputFile) {
   CurrentFileName = dir_ + "/flange";
   WriteSampleReport(kDeviceBatchTxt, 3);
   EXPECT_EQ(TxtFileCounter, 1);
-  EXPECT_TRUE(fs::exists(dir_ + "/$$$1.txt"));
   ExpectGolden(dir_ + "/flange.txt", "device9.txt", dir_);
+  // Written in place: no file in the temporary directory, no leftover.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(TextOutputTest, TwoTxtOutputsInARowAreNumberedOneAndTwo) {
