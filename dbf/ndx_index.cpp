@@ -995,6 +995,80 @@ bool RemoveEntryAt(Index& ix, std::size_t level) {
   return true;
 }
 
+// The inner node at `level` (not the root) lost its last key and keeps only
+// its extra child. Other readers skip such a node, so it takes a child from
+// a neighbour, or merges into it; the parent then loses a key in turn.
+bool Rebalance(Index& ix, std::size_t level) {
+  std::uint32_t number = ix.path[level].node;
+  const std::uint8_t* b = ReadNode(ix, number);
+  if (!b) return false;
+  Node n = Decode(ix, b);
+  std::uint32_t parentNumber = ix.path[level - 1].node;
+  b = ReadNode(ix, parentNumber);
+  if (!b) return false;
+  Node p = Decode(ix, b);
+  int ci = ix.path[level - 1].index;
+  int count = static_cast<int>(p.entries.size());
+  if (count == 0 || ci > count) return true;  // no neighbour: a node of an older file
+  auto childAt = [&](int i) { return i < count ? p.entries[i].child : p.extra; };
+  if (ci > 0) {
+    // The left neighbour ends with the key that stands before this node.
+    std::uint32_t leftNumber = childAt(ci - 1);
+    b = ReadNode(ix, leftNumber);
+    if (!b) return false;
+    Node left = Decode(ix, b);
+    if (left.leaf) return true;
+    Entry joint{left.extra, 0, p.entries[ci - 1].key};
+    if (static_cast<int>(left.entries.size()) < ix.keysPerNode) {
+      left.entries.push_back(joint);
+      left.extra = n.extra;
+      if (!WriteNode(ix, leftNumber, left)) return false;
+      p.entries.erase(p.entries.begin() + (ci - 1));
+      if (ci - 1 < static_cast<int>(p.entries.size())) p.entries[ci - 1].child = leftNumber;
+      else p.extra = leftNumber;
+    } else {
+      n.entries.push_back(joint);
+      left.extra = left.entries.back().child;
+      p.entries[ci - 1].key = left.entries.back().key;
+      left.entries.pop_back();
+      if (!WriteNode(ix, leftNumber, left) || !WriteNode(ix, number, n)) return false;
+    }
+  } else {
+    // The right neighbour takes this node's only child at its front.
+    std::uint32_t rightNumber = childAt(1);
+    b = ReadNode(ix, rightNumber);
+    if (!b) return false;
+    Node right = Decode(ix, b);
+    if (right.leaf) return true;
+    Entry joint{n.extra, 0, p.entries[0].key};
+    if (static_cast<int>(right.entries.size()) < ix.keysPerNode) {
+      right.entries.insert(right.entries.begin(), joint);
+      if (!WriteNode(ix, rightNumber, right)) return false;
+      p.entries.erase(p.entries.begin());
+    } else {
+      n.entries.push_back(joint);
+      n.extra = right.entries.front().child;
+      p.entries[0].key = right.entries.front().key;
+      right.entries.erase(right.entries.begin());
+      if (!WriteNode(ix, rightNumber, right) || !WriteNode(ix, number, n)) return false;
+    }
+  }
+  if (!WriteNode(ix, parentNumber, p)) return false;
+  if (!p.entries.empty()) return true;
+  if (level - 1 > 0) return Rebalance(ix, level - 1);
+  ix.root = p.extra;  // the root kept one child: the tree loses a level
+  return WriteAnchorNode(ix);
+}
+
+// An inner node after its key count fell: the root with no key gives way to
+// its only child, another node with no key is rebalanced.
+bool AfterShrink(Index& ix, std::size_t level, const Node& n) {
+  if (!n.entries.empty()) return true;
+  if (level > 0) return Rebalance(ix, level);
+  ix.root = n.extra;
+  return WriteAnchorNode(ix);
+}
+
 bool RemoveChild(Index& ix, std::size_t level) {
   std::uint32_t number = ix.path[level].node;
   const std::uint8_t* b = ReadNode(ix, number);
@@ -1012,25 +1086,17 @@ bool RemoveChild(Index& ix, std::size_t level) {
   }
   if (ci < count) {
     n.entries.erase(n.entries.begin() + ci);
-  } else {
-    // The extra child went: the last entry's child takes its place, and
-    // the subtree now ends with that entry's key.
-    std::string last = n.entries.back().key;
-    n.extra = n.entries.back().child;
-    n.entries.pop_back();
     if (!WriteNode(ix, number, n)) return false;
-    if (level == 0 && n.entries.empty()) {
-      ix.root = n.extra;
-      return WriteAnchorNode(ix);
-    }
-    return PropagateLastKey(ix, level, last);
+    return AfterShrink(ix, level, n);
   }
+  // The extra child went: the last entry's child takes its place, and
+  // the subtree now ends with that entry's key.
+  std::string last = n.entries.back().key;
+  n.extra = n.entries.back().child;
+  n.entries.pop_back();
   if (!WriteNode(ix, number, n)) return false;
-  if (level == 0 && n.entries.empty()) {
-    ix.root = n.extra;
-    return WriteAnchorNode(ix);
-  }
-  return true;
+  if (level > 0 && !PropagateLastKey(ix, level, last)) return false;
+  return AfterShrink(ix, level, n);
 }
 
 // The whole index lost its last key: node 1 an empty leaf, as after a

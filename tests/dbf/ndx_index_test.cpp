@@ -549,6 +549,20 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
     SetFieldText(3, "01/01/" + std::to_string(10 + i % 13));
     Append();
   }
+  // Keys taken away from two runs, one from its front and one from its
+  // back, so that whole subtrees empty and inner nodes lose their keys.
+  std::vector<std::int32_t> inOrder;
+  for (GoTop(); !dEOF(); Skip(1)) inOrder.push_back(RecNo());
+  std::vector<std::int32_t> moved(inOrder.begin(), inOrder.begin() + 1000);
+  moved.insert(moved.end(), inOrder.rbegin() + 800, inOrder.rbegin() + 1800);
+  for (std::int32_t r : moved) {
+    Go(r);
+    SetFieldText(1, "Z" + std::to_string(r));
+    SetFieldValue(2, 5000 + r % 100);
+    SetFieldText(3, "12/31/49");
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  }
   CloseIndexes();
   std::string script = Path("ndx.pl"), list = Path("files.txt"), out = Path("keys.txt");
   std::ofstream(script) << "use XBase::Index;\n"
