@@ -666,48 +666,39 @@ void HandleSemafore(int action) {
     case kLogin: {
       if (a->loggedIn) return;
       a->semName = SemaphoreFileName(wa->fileName);
-      // The table's marker lock, which the last LOGOUT holds while it removes
-      // the file, keeps a login from opening a file that is being removed or
-      // reading one whose creator has not yet written its zero record.
-      bool marker = false;
-      for (int i = 0; i <= 1000 && !(marker = LockMarker()); ++i) platform::SleepMs(10);
-      if (!marker) {
-        DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGIN [Database Semaphore]");
-        return;
-      }
-      platform::FileHandle h = platform::kNoFile;
-      // Only the program that creates the file writes its zero record.
-      if (platform::CreateNewFile(a->semName, h) == 0) {
-        std::uint8_t zero[4] = {};
-        platform::WriteAt(h, 0, zero, 4);
-        platform::CloseFile(h);
-      }
-      int rc = platform::OpenFile(a->semName, platform::kOpenReadWrite | platform::kShareDenyNone, a->sem);
-      if (rc != 0) {
-        UnlockMarker();
-        DederError(static_cast<std::uint16_t>(rc), "Cannot open: " + a->semName + " LOGIN");
-        return;
+      // One file serves every program that shares the table. A file that the
+      // last program removed between our open and our share lock (LOGOUT)
+      // is opened, or created, again.
+      for (int attempt = 0;; ++attempt) {
+        int rc = platform::OpenOrCreateShared(a->semName, a->sem);
+        if (rc == 0 && platform::NamesOpenFile(a->semName, a->sem)) break;
+        if (rc == 0) platform::CloseFile(a->sem);
+        if ((rc != 0 && rc != platform::kErrSharingViolation) || attempt == 1000) {
+          DederError(static_cast<std::uint16_t>(rc ? rc : 1202), "Cannot open/create: " + a->semName + " LOGIN");
+          return;
+        }
+        platform::SleepMs(1);
       }
       if (!LockRegion(*a, action)) {
         platform::CloseFile(a->sem);
-        UnlockMarker();
         return;
       }
-      if (ReadSem(*a, action)) {
+      // A file just created is still empty: its record is all zero.
+      std::size_t got = 0;
+      int rc = platform::ReadAt(a->sem, 0, a->record, 4, got);
+      if (rc == 0 && got == 0) std::memset(a->record, 0, 4);
+      if (rc != 0 || (got != 0 && got < 4)) {
+        DederError(static_cast<std::uint16_t>(rc ? rc : 100), "Cannot read: " + a->semName + " LOGIN");
+      } else {
         a->record[0] = static_cast<std::uint8_t>(a->record[0] + 1);
         WriteSem(*a, action);
       }
       UnlockRegion(*a, action);
-      UnlockMarker();
       a->seenCounter = SemCounter(*a);
       a->loggedIn = true;
       return;
     }
     case kLogout: {
-      bool marker = false;
-      for (int i = 0; i <= 1000 && !(marker = LockMarker()); ++i) platform::SleepMs(10);
-      if (!marker)
-        DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGOUT [Database Semaphore]");
       if (a->regionLocked || LockRegion(*a, action)) {
         if (ReadSem(*a, action)) {
           if (a->writeNesting > 0) a->record[1] = 0;
@@ -716,13 +707,15 @@ void HandleSemafore(int action) {
         }
         UnlockRegion(*a, action);
       }
-      bool last = a->record[0] == 0;
+      // The last program out removes the file: the deny-all lock proves that
+      // no other program has it open, also when one that was killed left its
+      // count behind, and keeps new ones out until it is gone.
+      if (platform::TakeShareLock(a->sem, platform::kOpenReadWrite | platform::kShareDenyAll) == 0)
+        platform::RemoveFile(a->semName);
       platform::CloseFile(a->sem);
-      if (last) platform::RemoveFile(a->semName);
       a->loggedIn = false;
       a->reader = false;
       a->readNesting = a->writeNesting = 0;
-      if (marker) UnlockMarker();
       return;
     }
     case kIncRead:

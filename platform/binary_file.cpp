@@ -91,6 +91,25 @@ int CreateNewFile(const std::string& name, FileHandle& handle) {
   return 0;
 }
 
+int OpenOrCreateShared(const std::string& name, FileHandle& handle) {
+  handle = kNoFile;
+  int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrnoToDosCode(errno);
+  int rc = TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
+  if (rc != 0) {
+    ::close(fd);
+    return rc;
+  }
+  handle = fd;
+  return 0;
+}
+
+bool NamesOpenFile(const std::string& name, FileHandle handle) {
+  struct stat byName {}, byHandle {};
+  return ::stat(name.c_str(), &byName) == 0 && ::fstat(handle, &byHandle) == 0 && byName.st_dev == byHandle.st_dev &&
+         byName.st_ino == byHandle.st_ino;
+}
+
 int CloseFile(FileHandle& handle) {
   if (handle == kNoFile) return kErrInvalidHandle;
   int rc = ::close(handle) == 0 ? 0 : ErrnoToDosCode(errno);
