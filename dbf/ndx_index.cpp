@@ -138,6 +138,9 @@ struct AreaIndexes {
   // Semaphore file state.
   bool loggedIn = false;
   platform::FileHandle sem = platform::kNoFile;
+  const volatile std::uint8_t* semMap = nullptr;  // the record, read without a system call
+  bool countKnown = false;  // the table's size was read at change counter `countCounter`
+  std::uint16_t countCounter = 0;
   std::string semName;
   std::uint8_t record[4] = {};
   std::uint16_t seenCounter = 0;
@@ -623,6 +626,16 @@ bool WriteSem(AreaIndexes& a, int action) {
 
 std::uint16_t SemCounter(const AreaIndexes& a) { return Get16(a.record + 2); }
 
+// The record as it is now in the file.
+bool ReadSemNow(const AreaIndexes& a, std::uint8_t rec[4]) {
+  if (a.semMap) {
+    for (int i = 0; i < 4; ++i) rec[i] = a.semMap[i];
+    return true;
+  }
+  std::size_t got = 0;
+  return platform::ReadAt(a.sem, 0, rec, 4, got) == 0 && got == 4;
+}
+
 // Re-reads the anchors when another program changed the indexes.
 bool RefreshAnchors(AreaIndexes& a) {
   if (!a.loggedIn) return false;
@@ -630,8 +643,7 @@ bool RefreshAnchors(AreaIndexes& a) {
   if (a.reader && a.checkedAsReader) return false;
   a.checkedAsReader = a.reader;
   std::uint8_t rec[4];
-  std::size_t got = 0;
-  if (platform::ReadAt(a.sem, 0, rec, 4, got) != 0 || got < 4) return false;
+  if (!ReadSemNow(a, rec)) return false;
   std::uint16_t counter = Get16(rec + 2);
   if (counter == a.seenCounter) return false;
   ReadAnchorNodes(a);
@@ -694,6 +706,8 @@ void HandleSemafore(int action) {
         WriteSem(*a, action);
       }
       UnlockRegion(*a, action);
+      a->semMap = platform::MapForReading(a->sem, 4);
+      a->countKnown = false;
       a->seenCounter = SemCounter(*a);
       a->loggedIn = true;
       return;
@@ -712,6 +726,8 @@ void HandleSemafore(int action) {
       // count behind, and keeps new ones out until it is gone.
       if (platform::TakeShareLock(a->sem, platform::kOpenReadWrite | platform::kShareDenyAll) == 0)
         platform::RemoveFile(a->semName);
+      platform::Unmap(a->semMap, 4);
+      a->semMap = nullptr;
       platform::CloseFile(a->sem);
       a->loggedIn = false;
       a->reader = false;
@@ -2179,6 +2195,25 @@ std::string SearchKey(Index& ix, const std::string& text, std::size_t& compareLe
   return key;
 }
 
+// The table's size needs no new reading while no other program changed the
+// indexes since it was last read: a key found is then of a record we know.
+// Otherwise the caller reads it now.
+bool CountStillCurrent() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  AreaIndexes* a = Areas(wa);
+  if (!a) return false;
+  std::uint8_t rec[4];
+  if (!a->loggedIn || !a->semMap || wa->recordCount < 1 || !ReadSemNow(*a, rec)) {
+    a->countKnown = false;
+    return false;
+  }
+  std::uint16_t counter = Get16(rec + 2);
+  if (a->countKnown && counter == a->countCounter) return true;
+  a->countKnown = true;
+  a->countCounter = counter;
+  return false;
+}
+
 bool FindImpl(const std::string& text, bool near) {
   TzLastError = 0;
   TDbfWorkArea* wa = SelectedWorkArea();
@@ -2198,7 +2233,7 @@ bool FindImpl(const std::string& text, bool near) {
   }
   if (text.empty()) return false;
   Index& ix = *a->slot[1];
-  RefreshRecordCount(*wa);
+  if (!CountStillCurrent()) RefreshRecordCount(*wa);
   IndexFound = false;
   if (wa->recordCount < 1) {
     wa->endFlag = wa->beginFlag = true;
@@ -2212,7 +2247,10 @@ bool FindImpl(const std::string& text, bool near) {
   TRelationProc relation = wa->relationCallback;
   wa->relationCallback = nullptr;
   SetReadSemaphoreProc(true);
-  RefreshAnchors(*a);
+  if (RefreshAnchors(*a)) {
+    RefreshRecordCount(*wa);
+    a->countKnown = false;
+  }
   std::size_t compareLength = 0;
   std::string key = SearchKey(ix, text, compareLength);
   bool ok = DescendTo(ix, key);
@@ -2251,6 +2289,7 @@ bool FindImpl(const std::string& text, bool near) {
         ix.atEnd = true;
         wa->endFlag = true;
       } else {
+        RefreshRecordCount(*wa);
         PlaceAfterEndOfTable();
         ix.atEnd = true;
       }
@@ -2673,6 +2712,7 @@ void InitNdxIndex() {
   IndexHooks.Soundex = HookSoundex;
   IndexHooks.SetReadSemaphore = SetReadSemaphoreProc;
   IndexHooks.SetLockSemaphore = SetLockSemaphoreProc;
+  IndexHooks.CountCurrent = CountStillCurrent;
   IndexHooks.StampIndexes = HookStampIndexes;
   IndexLinked = true;
 }

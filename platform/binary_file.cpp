@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -108,6 +109,15 @@ bool NamesOpenFile(const std::string& name, FileHandle handle) {
   struct stat byName {}, byHandle {};
   return ::stat(name.c_str(), &byName) == 0 && ::fstat(handle, &byHandle) == 0 && byName.st_dev == byHandle.st_dev &&
          byName.st_ino == byHandle.st_ino;
+}
+
+const volatile std::uint8_t* MapForReading(FileHandle handle, std::size_t length) {
+  void* m = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, handle, 0);
+  return m == MAP_FAILED ? nullptr : static_cast<const volatile std::uint8_t*>(m);
+}
+
+void Unmap(const volatile std::uint8_t* map, std::size_t length) {
+  if (map) ::munmap(const_cast<std::uint8_t*>(map), length);
 }
 
 int CloseFile(FileHandle& handle) {
