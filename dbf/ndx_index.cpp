@@ -138,6 +138,9 @@ struct AreaIndexes {
   // Semaphore file state.
   bool loggedIn = false;
   platform::FileHandle sem = platform::kNoFile;
+  const volatile std::uint8_t* semMap = nullptr;  // the record, read without a system call
+  bool countKnown = false;  // the table's size was read at change counter `countCounter`
+  std::uint16_t countCounter = 0;
   std::string semName;
   std::uint8_t record[4] = {};
   std::uint16_t seenCounter = 0;
@@ -623,6 +626,16 @@ bool WriteSem(AreaIndexes& a, int action) {
 
 std::uint16_t SemCounter(const AreaIndexes& a) { return Get16(a.record + 2); }
 
+// The record as it is now in the file.
+bool ReadSemNow(const AreaIndexes& a, std::uint8_t rec[4]) {
+  if (a.semMap) {
+    for (int i = 0; i < 4; ++i) rec[i] = a.semMap[i];
+    return true;
+  }
+  std::size_t got = 0;
+  return platform::ReadAt(a.sem, 0, rec, 4, got) == 0 && got == 4;
+}
+
 // Re-reads the anchors when another program changed the indexes.
 bool RefreshAnchors(AreaIndexes& a) {
   if (!a.loggedIn) return false;
@@ -630,8 +643,7 @@ bool RefreshAnchors(AreaIndexes& a) {
   if (a.reader && a.checkedAsReader) return false;
   a.checkedAsReader = a.reader;
   std::uint8_t rec[4];
-  std::size_t got = 0;
-  if (platform::ReadAt(a.sem, 0, rec, 4, got) != 0 || got < 4) return false;
+  if (!ReadSemNow(a, rec)) return false;
   std::uint16_t counter = Get16(rec + 2);
   if (counter == a.seenCounter) return false;
   ReadAnchorNodes(a);
@@ -666,48 +678,41 @@ void HandleSemafore(int action) {
     case kLogin: {
       if (a->loggedIn) return;
       a->semName = SemaphoreFileName(wa->fileName);
-      // The table's marker lock, which the last LOGOUT holds while it removes
-      // the file, keeps a login from opening a file that is being removed or
-      // reading one whose creator has not yet written its zero record.
-      bool marker = false;
-      for (int i = 0; i <= 1000 && !(marker = LockMarker()); ++i) platform::SleepMs(10);
-      if (!marker) {
-        DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGIN [Database Semaphore]");
-        return;
-      }
-      platform::FileHandle h = platform::kNoFile;
-      // Only the program that creates the file writes its zero record.
-      if (platform::CreateNewFile(a->semName, h) == 0) {
-        std::uint8_t zero[4] = {};
-        platform::WriteAt(h, 0, zero, 4);
-        platform::CloseFile(h);
-      }
-      int rc = platform::OpenFile(a->semName, platform::kOpenReadWrite | platform::kShareDenyNone, a->sem);
-      if (rc != 0) {
-        UnlockMarker();
-        DederError(static_cast<std::uint16_t>(rc), "Cannot open: " + a->semName + " LOGIN");
-        return;
+      // One file serves every program that shares the table. A file that the
+      // last program removed between our open and our share lock (LOGOUT)
+      // is opened, or created, again.
+      for (int attempt = 0;; ++attempt) {
+        int rc = platform::OpenOrCreateShared(a->semName, a->sem);
+        if (rc == 0 && platform::NamesOpenFile(a->semName, a->sem)) break;
+        if (rc == 0) platform::CloseFile(a->sem);
+        if ((rc != 0 && rc != platform::kErrSharingViolation) || attempt == 1000) {
+          DederError(static_cast<std::uint16_t>(rc ? rc : 1202), "Cannot open/create: " + a->semName + " LOGIN");
+          return;
+        }
+        platform::SleepMs(1);
       }
       if (!LockRegion(*a, action)) {
         platform::CloseFile(a->sem);
-        UnlockMarker();
         return;
       }
-      if (ReadSem(*a, action)) {
+      // A file just created is still empty: its record is all zero.
+      std::size_t got = 0;
+      int rc = platform::ReadAt(a->sem, 0, a->record, 4, got);
+      if (rc == 0 && got == 0) std::memset(a->record, 0, 4);
+      if (rc != 0 || (got != 0 && got < 4)) {
+        DederError(static_cast<std::uint16_t>(rc ? rc : 100), "Cannot read: " + a->semName + " LOGIN");
+      } else {
         a->record[0] = static_cast<std::uint8_t>(a->record[0] + 1);
         WriteSem(*a, action);
       }
       UnlockRegion(*a, action);
-      UnlockMarker();
+      a->semMap = platform::MapForReading(a->sem, 4);
+      a->countKnown = false;
       a->seenCounter = SemCounter(*a);
       a->loggedIn = true;
       return;
     }
     case kLogout: {
-      bool marker = false;
-      for (int i = 0; i <= 1000 && !(marker = LockMarker()); ++i) platform::SleepMs(10);
-      if (!marker)
-        DederError(1202, "Cannot lock database for: " + a->semName + " Action=LOGOUT [Database Semaphore]");
       if (a->regionLocked || LockRegion(*a, action)) {
         if (ReadSem(*a, action)) {
           if (a->writeNesting > 0) a->record[1] = 0;
@@ -716,13 +721,17 @@ void HandleSemafore(int action) {
         }
         UnlockRegion(*a, action);
       }
-      bool last = a->record[0] == 0;
+      // The last program out removes the file: the deny-all lock proves that
+      // no other program has it open, also when one that was killed left its
+      // count behind, and keeps new ones out until it is gone.
+      if (platform::TakeShareLock(a->sem, platform::kOpenReadWrite | platform::kShareDenyAll) == 0)
+        platform::RemoveFile(a->semName);
+      platform::Unmap(a->semMap, 4);
+      a->semMap = nullptr;
       platform::CloseFile(a->sem);
-      if (last) platform::RemoveFile(a->semName);
       a->loggedIn = false;
       a->reader = false;
       a->readNesting = a->writeNesting = 0;
-      if (marker) UnlockMarker();
       return;
     }
     case kIncRead:
@@ -995,6 +1004,80 @@ bool RemoveEntryAt(Index& ix, std::size_t level) {
   return true;
 }
 
+// The inner node at `level` (not the root) lost its last key and keeps only
+// its extra child. Other readers skip such a node, so it takes a child from
+// a neighbour, or merges into it; the parent then loses a key in turn.
+bool Rebalance(Index& ix, std::size_t level) {
+  std::uint32_t number = ix.path[level].node;
+  const std::uint8_t* b = ReadNode(ix, number);
+  if (!b) return false;
+  Node n = Decode(ix, b);
+  std::uint32_t parentNumber = ix.path[level - 1].node;
+  b = ReadNode(ix, parentNumber);
+  if (!b) return false;
+  Node p = Decode(ix, b);
+  int ci = ix.path[level - 1].index;
+  int count = static_cast<int>(p.entries.size());
+  if (count == 0 || ci > count) return true;  // no neighbour: a node of an older file
+  auto childAt = [&](int i) { return i < count ? p.entries[i].child : p.extra; };
+  if (ci > 0) {
+    // The left neighbour ends with the key that stands before this node.
+    std::uint32_t leftNumber = childAt(ci - 1);
+    b = ReadNode(ix, leftNumber);
+    if (!b) return false;
+    Node left = Decode(ix, b);
+    if (left.leaf) return true;
+    Entry joint{left.extra, 0, p.entries[ci - 1].key};
+    if (static_cast<int>(left.entries.size()) < ix.keysPerNode) {
+      left.entries.push_back(joint);
+      left.extra = n.extra;
+      if (!WriteNode(ix, leftNumber, left)) return false;
+      p.entries.erase(p.entries.begin() + (ci - 1));
+      if (ci - 1 < static_cast<int>(p.entries.size())) p.entries[ci - 1].child = leftNumber;
+      else p.extra = leftNumber;
+    } else {
+      n.entries.push_back(joint);
+      left.extra = left.entries.back().child;
+      p.entries[ci - 1].key = left.entries.back().key;
+      left.entries.pop_back();
+      if (!WriteNode(ix, leftNumber, left) || !WriteNode(ix, number, n)) return false;
+    }
+  } else {
+    // The right neighbour takes this node's only child at its front.
+    std::uint32_t rightNumber = childAt(1);
+    b = ReadNode(ix, rightNumber);
+    if (!b) return false;
+    Node right = Decode(ix, b);
+    if (right.leaf) return true;
+    Entry joint{n.extra, 0, p.entries[0].key};
+    if (static_cast<int>(right.entries.size()) < ix.keysPerNode) {
+      right.entries.insert(right.entries.begin(), joint);
+      if (!WriteNode(ix, rightNumber, right)) return false;
+      p.entries.erase(p.entries.begin());
+    } else {
+      n.entries.push_back(joint);
+      n.extra = right.entries.front().child;
+      p.entries[0].key = right.entries.front().key;
+      right.entries.erase(right.entries.begin());
+      if (!WriteNode(ix, rightNumber, right) || !WriteNode(ix, number, n)) return false;
+    }
+  }
+  if (!WriteNode(ix, parentNumber, p)) return false;
+  if (!p.entries.empty()) return true;
+  if (level - 1 > 0) return Rebalance(ix, level - 1);
+  ix.root = p.extra;  // the root kept one child: the tree loses a level
+  return WriteAnchorNode(ix);
+}
+
+// An inner node after its key count fell: the root with no key gives way to
+// its only child, another node with no key is rebalanced.
+bool AfterShrink(Index& ix, std::size_t level, const Node& n) {
+  if (!n.entries.empty()) return true;
+  if (level > 0) return Rebalance(ix, level);
+  ix.root = n.extra;
+  return WriteAnchorNode(ix);
+}
+
 bool RemoveChild(Index& ix, std::size_t level) {
   std::uint32_t number = ix.path[level].node;
   const std::uint8_t* b = ReadNode(ix, number);
@@ -1012,25 +1095,17 @@ bool RemoveChild(Index& ix, std::size_t level) {
   }
   if (ci < count) {
     n.entries.erase(n.entries.begin() + ci);
-  } else {
-    // The extra child went: the last entry's child takes its place, and
-    // the subtree now ends with that entry's key.
-    std::string last = n.entries.back().key;
-    n.extra = n.entries.back().child;
-    n.entries.pop_back();
     if (!WriteNode(ix, number, n)) return false;
-    if (level == 0 && n.entries.empty()) {
-      ix.root = n.extra;
-      return WriteAnchorNode(ix);
-    }
-    return PropagateLastKey(ix, level, last);
+    return AfterShrink(ix, level, n);
   }
+  // The extra child went: the last entry's child takes its place, and
+  // the subtree now ends with that entry's key.
+  std::string last = n.entries.back().key;
+  n.extra = n.entries.back().child;
+  n.entries.pop_back();
   if (!WriteNode(ix, number, n)) return false;
-  if (level == 0 && n.entries.empty()) {
-    ix.root = n.extra;
-    return WriteAnchorNode(ix);
-  }
-  return true;
+  if (level > 0 && !PropagateLastKey(ix, level, last)) return false;
+  return AfterShrink(ix, level, n);
 }
 
 // The whole index lost its last key: node 1 an empty leaf, as after a
@@ -2120,6 +2195,25 @@ std::string SearchKey(Index& ix, const std::string& text, std::size_t& compareLe
   return key;
 }
 
+// The table's size needs no new reading while no other program changed the
+// indexes since it was last read: a key found is then of a record we know.
+// Otherwise the caller reads it now.
+bool CountStillCurrent() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  AreaIndexes* a = Areas(wa);
+  if (!a) return false;
+  std::uint8_t rec[4];
+  if (!a->loggedIn || !a->semMap || wa->recordCount < 1 || !ReadSemNow(*a, rec)) {
+    a->countKnown = false;
+    return false;
+  }
+  std::uint16_t counter = Get16(rec + 2);
+  if (a->countKnown && counter == a->countCounter) return true;
+  a->countKnown = true;
+  a->countCounter = counter;
+  return false;
+}
+
 bool FindImpl(const std::string& text, bool near) {
   TzLastError = 0;
   TDbfWorkArea* wa = SelectedWorkArea();
@@ -2139,7 +2233,7 @@ bool FindImpl(const std::string& text, bool near) {
   }
   if (text.empty()) return false;
   Index& ix = *a->slot[1];
-  RefreshRecordCount(*wa);
+  if (!CountStillCurrent()) RefreshRecordCount(*wa);
   IndexFound = false;
   if (wa->recordCount < 1) {
     wa->endFlag = wa->beginFlag = true;
@@ -2153,7 +2247,10 @@ bool FindImpl(const std::string& text, bool near) {
   TRelationProc relation = wa->relationCallback;
   wa->relationCallback = nullptr;
   SetReadSemaphoreProc(true);
-  RefreshAnchors(*a);
+  if (RefreshAnchors(*a)) {
+    RefreshRecordCount(*wa);
+    a->countKnown = false;
+  }
   std::size_t compareLength = 0;
   std::string key = SearchKey(ix, text, compareLength);
   bool ok = DescendTo(ix, key);
@@ -2192,6 +2289,7 @@ bool FindImpl(const std::string& text, bool near) {
         ix.atEnd = true;
         wa->endFlag = true;
       } else {
+        RefreshRecordCount(*wa);
         PlaceAfterEndOfTable();
         ix.atEnd = true;
       }
@@ -2614,6 +2712,7 @@ void InitNdxIndex() {
   IndexHooks.Soundex = HookSoundex;
   IndexHooks.SetReadSemaphore = SetReadSemaphoreProc;
   IndexHooks.SetLockSemaphore = SetLockSemaphoreProc;
+  IndexHooks.CountCurrent = CountStillCurrent;
   IndexHooks.StampIndexes = HookStampIndexes;
   IndexLinked = true;
 }

@@ -480,7 +480,7 @@ IndexReadScope::IndexReadScope() : area_(SelectedArea) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
   ReadSemaphore(true);
-  RefreshRecordCount(*wa);
+  if (!IndexHooks.CountCurrent || !IndexHooks.CountCurrent()) RefreshRecordCount(*wa);
   wa->countHeld = true;
   wa->heldRecord = 0;
   on_ = true;

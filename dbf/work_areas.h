@@ -65,6 +65,9 @@ struct TIndexHooks {
   // no table (true) until they are built again, or gives them their stamp
   // back (false) when the pack failed.
   void (*StampIndexes)(bool stale) = nullptr;
+  // True while no other program changed the indexes since the table's size
+  // was last read; false asks the caller to read it now.
+  bool (*CountCurrent)() = nullptr;
 };
 extern TIndexHooks IndexHooks;
 extern bool IndexLinked;

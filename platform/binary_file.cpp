@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -89,6 +90,34 @@ int CreateNewFile(const std::string& name, FileHandle& handle) {
   TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
   handle = fd;
   return 0;
+}
+
+int OpenOrCreateShared(const std::string& name, FileHandle& handle) {
+  handle = kNoFile;
+  int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrnoToDosCode(errno);
+  int rc = TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
+  if (rc != 0) {
+    ::close(fd);
+    return rc;
+  }
+  handle = fd;
+  return 0;
+}
+
+bool NamesOpenFile(const std::string& name, FileHandle handle) {
+  struct stat byName {}, byHandle {};
+  return ::stat(name.c_str(), &byName) == 0 && ::fstat(handle, &byHandle) == 0 && byName.st_dev == byHandle.st_dev &&
+         byName.st_ino == byHandle.st_ino;
+}
+
+const volatile std::uint8_t* MapForReading(FileHandle handle, std::size_t length) {
+  void* m = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, handle, 0);
+  return m == MAP_FAILED ? nullptr : static_cast<const volatile std::uint8_t*>(m);
+}
+
+void Unmap(const volatile std::uint8_t* map, std::size_t length) {
+  if (map) ::munmap(const_cast<std::uint8_t*>(map), length);
 }
 
 int CloseFile(FileHandle& handle) {

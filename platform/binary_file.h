@@ -44,6 +44,16 @@ int CreateFile(const std::string& name, FileHandle& handle);
 // programs never both create and truncate it; kErrAccessDenied when it exists.
 int CreateNewFile(const std::string& name, FileHandle& handle);
 int CloseFile(FileHandle& handle);
+// Opens a file for reading and writing, shared deny-none; a missing file
+// is created empty.
+int OpenOrCreateShared(const std::string& name, FileHandle& handle);
+// True while `name` still names the file open through `handle` (it was
+// neither removed nor replaced).
+bool NamesOpenFile(const std::string& name, FileHandle handle);
+// Maps the first `length` bytes of an open file for reading; the mapping
+// sees every later write to them, by any program. nullptr on failure.
+const volatile std::uint8_t* MapForReading(FileHandle handle, std::size_t length);
+void Unmap(const volatile std::uint8_t* map, std::size_t length);
 
 // Reads up to `count` bytes at `offset`; `got` receives the number read.
 int ReadAt(FileHandle handle, std::uint64_t offset, void* buffer, std::size_t count,

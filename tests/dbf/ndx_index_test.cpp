@@ -585,6 +585,20 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
     SetFieldText(3, "01/01/" + std::to_string(10 + i % 13));
     Append();
   }
+  // Keys taken away from two runs, one from its front and one from its
+  // back, so that whole subtrees empty and inner nodes lose their keys.
+  std::vector<std::int32_t> inOrder;
+  for (GoTop(); !dEOF(); Skip(1)) inOrder.push_back(RecNo());
+  std::vector<std::int32_t> moved(inOrder.begin(), inOrder.begin() + 1000);
+  moved.insert(moved.end(), inOrder.rbegin() + 800, inOrder.rbegin() + 1800);
+  for (std::int32_t r : moved) {
+    Go(r);
+    SetFieldText(1, "Z" + std::to_string(r));
+    SetFieldValue(2, 5000 + r % 100);
+    SetFieldText(3, "12/31/49");
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  }
   CloseIndexes();
   std::fputs((files.back() + "\n").c_str(), reader);
   expected.push_back(ExpectedLines(files.back()));
@@ -832,6 +846,9 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
       CloseIndexes();
       ExpectExact(indexes);
       CloseDatabase();
+      // The killed program left its user count; the last one out still
+      // removes the semaphore file.
+      if (!exclusive && t % 2 == 0) EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
     }
   }
 }
