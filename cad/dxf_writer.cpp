@@ -12,6 +12,8 @@
 
 namespace {
 
+std::vector<TDxfPair>* PairSink = nullptr;
+
 std::string CodeText(int code) {
   std::string s = IntToText(code);
   if (s.size() < 3) s.insert(0, 3 - s.size(), ' ');
@@ -91,17 +93,24 @@ std::string DxfRealText(Extended x) {
   return FloatToTextWidth(0, d, x);
 }
 
+void SetDxfPairSink(std::vector<TDxfPair>* sink) { PairSink = sink; }
+
 void WriteDxfString(int code, std::string_view value) {
-  WriteTextLine(CodeText(code));
   // A line break inside a value would start a false group pair.
-  if (value.find_first_of("\r\n") == std::string_view::npos) {
-    WriteTextLine(value);
+  const bool clean = value.find_first_of("\r\n") == std::string_view::npos;
+  std::string v;
+  if (!clean) {
+    v = value;
+    for (char& c : v)
+      if (c == '\r' || c == '\n') c = ' ';
+    value = v;
+  }
+  if (PairSink) {
+    PairSink->push_back({code, std::string(value)});
     return;
   }
-  std::string v(value);
-  for (char& c : v)
-    if (c == '\r' || c == '\n') c = ' ';
-  WriteTextLine(v);
+  WriteTextLine(CodeText(code));
+  WriteTextLine(value);
 }
 
 void WriteDxfInt(int code, long long value) { WriteDxfString(code, IntToText(value)); }
