@@ -106,7 +106,7 @@ bool ReadGroups(PairReader& in, Pair& cur, Handler handle) {
   }
 }
 
-Extended Real(const std::string& v) { return DxfGroupReal(v); }
+Extended Real(const std::string& v) { return TextToFloat(TrimRightText(v)); }
 
 // Draws an arc of the block (centre, angles in degrees, radius) mapped.
 void MappedArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
@@ -296,37 +296,6 @@ void ReplayEntities(PairReader& in) {
 }
 
 }  // namespace
-
-Extended DxfGroupReal(std::string_view value) {
-  // The writer's plain form, "-123.456" with at most 18 digits, is read as a
-  // whole number divided by a power of ten: both are exact, and so is the
-  // rounded quotient. Any other form goes to the general reader.
-  static constexpr Extended kPower10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L,
-                                          1e7L, 1e8L, 1e9L, 1e10L, 1e11L, 1e12L, 1e13L,
-                                          1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
-  std::size_t i = 0;
-  const bool negative = !value.empty() && value[0] == '-';
-  if (negative) ++i;
-  unsigned long long n = 0;
-  int digits = 0, decimals = -1;
-  for (; i < value.size(); ++i) {
-    const char c = value[i];
-    if (c >= '0' && c <= '9') {
-      n = n * 10 + static_cast<unsigned>(c - '0');
-      ++digits;
-      if (decimals >= 0) ++decimals;
-    } else if (c == '.' && decimals < 0) {
-      decimals = 0;
-    } else {
-      break;
-    }
-  }
-  if (i == value.size() && digits > 0 && digits <= 18) {
-    const Extended v = static_cast<Extended>(n) / kPower10[decimals < 0 ? 0 : decimals];
-    return negative ? -v : v;
-  }
-  return TextToFloat(TrimRightText(value));
-}
 
 int LayerToColor(const std::string& layer) {
   const std::string name = TrimRightText(layer);

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cad/dxf_writer.h"
@@ -30,9 +29,6 @@ bool BlockAvailable(const std::string& name);
 // and sets AbortFlag; a fifth nested level is reported and left out.
 void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended angle,
                       Extended xscale, Extended yscale);
-
-// A real group value as the general number reader reads it (0 when it is none).
-Extended DxfGroupReal(std::string_view value);
 
 // Colour of a layer name: the index of an equal CadLayerNames entry (first
 // match), else the name as a number (0 when it is none).

@@ -7,14 +7,11 @@
 #include <random>
 
 #include "cad/cad_output.h"
-#include "cad/dxf_writer.h"
 #include "cad_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/display_list.h"
 #include "framework/line_io.h"
 #include "framework/message_box.h"
-#include "framework/number_format.h"
-#include "framework/text_utils.h"
 
 namespace {
 
@@ -52,23 +49,6 @@ TEST_F(DxfBlocksTest, LayersReadBackAsColours) {
   EXPECT_EQ(LayerToColor("19"), 19);
   EXPECT_EQ(LayerToColor("WALLS"), 0);
   EXPECT_EQ(LayerToColor("-4"), 0);
-}
-
-// Group values read as the general number reader reads them, to the last bit.
-TEST_F(DxfBlocksTest, RealGroupsReadAsTheNumberReaderReadsThem) {
-  std::vector<std::string> texts = {"0", "-0", "-0.000000", "5.", ".5", "1,5", "12 ", " 12", "1e3",
-                                    "-", ".", "", "abc", "999999999999999999",
-                                    "9999999999999999999", "0.000000000000000001", "123.4567890123"};
-  std::mt19937_64 rng(2230);
-  for (int i = 0; i < 3000; ++i) {
-    CadState.CadDecimals = static_cast<int>(rng() % 10);
-    texts.push_back(DxfRealText(std::ldexp(static_cast<Extended>(rng() % 4000000) - 2000000,
-                                           static_cast<int>(rng() % 50) - 35)));
-  }
-  for (const std::string& t : texts) {
-    const Extended expected = TextToFloat(TrimRightText(t)), got = DxfGroupReal(t);
-    EXPECT_TRUE(got == expected && std::signbit(got) == std::signbit(expected)) << t;
-  }
 }
 
 TEST_F(DxfBlocksTest, EntitiesAreMappedByPointAngleAndScales) {
