@@ -4,6 +4,7 @@
 
 #include "cad/cad_listing.h"
 #include "cad/cad_screen.h"
+#include "cad/dxf_blocks.h"
 #include "cad/dxf_writer.h"
 #include "cad/iges_writer.h"
 #include "cad/plot_handoff.h"
@@ -101,7 +102,7 @@ void DrawStamp() {
 }
 
 void InsertLogo(const char* name, Extended fx, Extended fy) {
-  if (!TextFileExists(CadBlockFileName(name))) return;
+  if (!BlockAvailable(name)) return;
   const TCadWindow& w = S().CadWindow;
   CadInsertBlock(name, w.xmin + fx * w.width, w.ymin + fy * w.height, 0, w.width / 480,
                  w.height / 360);
@@ -189,6 +190,7 @@ void CadClose(Byte /*flag*/) {
       CloseScreenBlock();
       GraphClearViewPort();
       SetArrowCursor();
+      ClearStoredBlocks();
       DeleteFiles(CadTempDir(), "$*.dx$");
       break;
     case kCadPlotProgram:

@@ -11,9 +11,14 @@
 #include "framework/graph_recorder.h"
 #include "framework/line_io.h"
 
+bool ScreenBlocksInFiles = false;
+
 namespace {
 
 bool BlockOpen = false;
+bool BlockInMemory = false;         // the open block goes to OpenBlockPairs
+std::string OpenBlockName;          // the block that the pair sink takes
+std::vector<TDxfPair> OpenBlockPairs;
 
 Word LineWidthOf(int n) {
   const auto& s = CadState;
@@ -45,6 +50,14 @@ void ScreenSetColor(int n) {
 }
 
 bool OpenScreenBlock(const std::string& name) {
+  if (!ScreenBlocksInFiles) {
+    CloseScreenBlock();
+    OpenBlockName = name;
+    OpenBlockPairs.clear();
+    SetDxfPairSink(&OpenBlockPairs);
+    BlockOpen = BlockInMemory = true;
+    return true;
+  }
   BlockOpen = false;
   TextFileVar.Assign(CadBlockFileName(name));
   if (!TextFileVar.Rewrite()) {
@@ -58,6 +71,14 @@ bool OpenScreenBlock(const std::string& name) {
 void CloseScreenBlock() {
   if (!BlockOpen) return;
   BlockOpen = false;
+  if (BlockInMemory) {
+    BlockInMemory = false;
+    SetDxfPairSink(nullptr);
+    StoreBlock(OpenBlockName, std::move(OpenBlockPairs));
+    OpenBlockName.clear();
+    OpenBlockPairs.clear();
+    return;
+  }
   WriteDxfEof();
 }
 
@@ -97,6 +118,10 @@ void ShowFatalCalculation(int device) {
 }
 
 void InitCadScreen() {
-  if (BlockOpen) TextFileVar.CloseQuiet();
-  BlockOpen = false;
+  if (BlockOpen && !BlockInMemory) TextFileVar.CloseQuiet();
+  BlockOpen = BlockInMemory = false;
+  SetDxfPairSink(nullptr);
+  OpenBlockName.clear();
+  OpenBlockPairs.clear();
+  ClearStoredBlocks();
 }

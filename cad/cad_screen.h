@@ -1,6 +1,6 @@
 // The screen device of the CAD output layer: pens of the graphics window,
-// the temporary block files written while the block section is open, and
-// inserts replayed from those files. Qt-free: it draws through
+// the blocks kept while the block section is open, and inserts replayed
+// from them. Qt-free: it draws through
 // framework/drawing.h into the display list.
 #pragma once
 
@@ -11,12 +11,18 @@
 // Line style, colour and width of the graphics window for CAD colour n.
 void ScreenSetColor(int n);
 
-// Creates the block file of name and makes it the output file (TextFileVar);
-// false (AbortFlag set) when it cannot be created.
+// Blocks are kept in memory; set, each goes to its temporary block file and
+// inserts read the files back (the two give the same display list).
+extern bool ScreenBlocksInFiles;
+
+// Begins block name: its DXF pairs are kept in memory (or its block file
+// becomes the output file, TextFileVar); false (AbortFlag set) when the file
+// cannot be created.
 bool OpenScreenBlock(const std::string& name);
-// Ends the open block file with its EOF pair and stores it.
+// Ends the open block: kept for the inserts, or its file ended with the EOF
+// pair and stored.
 void CloseScreenBlock();
-// True while a block file takes the block section's entities.
+// True while a block takes the block section's entities.
 bool ScreenBlockOpen();
 
 // Replays a block file into the window; colour and text style are the same

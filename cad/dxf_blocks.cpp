@@ -1,8 +1,12 @@
 #include "cad/dxf_blocks.h"
 
 #include <cmath>
+#include <map>
+#include <vector>
 
 #include "cad/cad_output.h"
+#include "cad/dxf_writer.h"
+#include "framework/file_utils.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/line_io.h"
@@ -46,20 +50,39 @@ void Map(Extended x, Extended y, Extended& X, Extended& Y) {
 // that inserts itself does not flood the user with messages.
 bool DepthReported = false;
 
-struct Pair {
-  int code = -1;
-  std::string value;
-};
+using Pair = TDxfPair;
 
-// One block file of one level, read in group pairs.
+// The blocks the screen keeps in memory, by the name of their block file.
+std::map<std::string, std::vector<TDxfPair>> StoredBlocks;
+
+std::string BlockKey(const std::string& name) { return CadBlockFileName(name); }
+
+// The stored block of that name; like a block file, found whatever its case.
+const std::vector<TDxfPair>* StoredBlock(const std::string& name) {
+  if (StoredBlocks.empty()) return nullptr;
+  const std::string key = BlockKey(name);
+  const auto it = StoredBlocks.find(key);
+  if (it != StoredBlocks.end()) return &it->second;
+  for (const auto& [stored, pairs] : StoredBlocks)
+    if (UpperCaseText(stored) == UpperCaseText(key)) return &pairs;
+  return nullptr;
+}
+
+// One block of one level, read in group pairs from its file or from memory.
 class PairReader {
  public:
-  explicit PairReader(TTextFile& file) : file_(file) {}
-  // False at the end of the file or on a read error.
+  explicit PairReader(TTextFile& file) : file_(&file) {}
+  explicit PairReader(const std::vector<TDxfPair>& pairs) : pairs_(&pairs) {}
+  // False at the end of the block or on a read error.
   bool Next(Pair& p) {
+    if (pairs_) {
+      if (next_ >= pairs_->size()) return false;
+      p = (*pairs_)[next_++];
+      return true;
+    }
     std::string codeLine;
-    if (!file_.ReadLine(codeLine)) return false;
-    if (!file_.ReadLine(p.value) && file_.Failed()) return false;
+    if (!file_->ReadLine(codeLine)) return false;
+    if (!file_->ReadLine(p.value) && file_->Failed()) return false;
     int code = 0;
     // A code that is no number is a damaged pair: skipped like any other non-zero code.
     p.code = TryTextToInt(TrimRightText(codeLine), code) ? code : -1;
@@ -67,7 +90,9 @@ class PairReader {
   }
 
  private:
-  TTextFile& file_;
+  TTextFile* file_ = nullptr;
+  const std::vector<TDxfPair>* pairs_ = nullptr;
+  std::size_t next_ = 0;
 };
 
 // Reads the groups of one entity up to the next pair with code 0, which is
@@ -299,6 +324,13 @@ void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended 
     DepthReported = true;
     return;
   }
+  if (const auto* pairs = StoredBlock(name)) {
+    SetTransform(next);
+    PairReader in(*pairs);
+    ReplayEntities(in);
+    SetTransform(saved);
+    return;
+  }
   TTextFile file;
   file.Assign(CadBlockFileName(name));
   if (!file.Reset()) {
@@ -311,4 +343,14 @@ void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended 
   ReplayEntities(in);
   file.CloseQuiet();
   SetTransform(saved);
+}
+
+void StoreBlock(const std::string& name, std::vector<TDxfPair> pairs) {
+  StoredBlocks[BlockKey(name)] = std::move(pairs);
+}
+
+void ClearStoredBlocks() { StoredBlocks.clear(); }
+
+bool BlockAvailable(const std::string& name) {
+  return StoredBlock(name) != nullptr || TextFileExists(CadBlockFileName(name));
 }

@@ -1,20 +1,31 @@
-// Block files and the DXF block reader of the screen device. While the block
-// section is open, each block's entities are written as DXF into
-// "$" + name + ".dx$" in the temporary directory; an insert on the screen
-// reads that file back and re-emits its entities through the CAD primitives,
-// placed by the insert's point, angle and scales. Inserts inside a block
-// file are followed up to four levels deep.
+// Blocks and the DXF block reader of the screen device. While the block
+// section is open, each block's entities are kept in memory as the DXF group
+// pairs a block file would hold; an insert on the screen replays them (or,
+// for a block not kept, reads the block file "$" + name + ".dx$" of the
+// temporary directory) and re-emits the entities through the CAD primitives,
+// placed by the insert's point, angle and scales. Inserts inside a block are
+// followed up to four levels deep.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "cad/dxf_writer.h"
 
 #include "framework/types.h"
 
 constexpr int kMaxBlockInsertLevel = 4;
 
+// Keeps the pairs of block name for the inserts that follow (a block of the
+// same name is replaced), until ClearStoredBlocks.
+void StoreBlock(const std::string& name, std::vector<TDxfPair> pairs);
+void ClearStoredBlocks();
+// True for a block kept in memory or one whose block file exists.
+bool BlockAvailable(const std::string& name);
+
 // Replays block name at the placement (x, y, angle in degrees, scales)
-// relative to the current insert transform of CadState. A block file that
-// cannot be opened adds "Invalid temp directory" to the calculation messages
+// relative to the current insert transform of CadState. A block neither kept
+// nor with a block file that can be opened adds "Invalid temp directory" to the calculation messages
 // and sets AbortFlag; a fifth nested level is reported and left out.
 void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended angle,
                       Extended xscale, Extended yscale);

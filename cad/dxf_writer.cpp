@@ -12,6 +12,8 @@
 
 namespace {
 
+std::vector<TDxfPair>* PairSink = nullptr;
+
 std::string CodeText(int code) {
   std::string s = IntToText(code);
   if (s.size() < 3) s.insert(0, 3 - s.size(), ' ');
@@ -21,10 +23,22 @@ std::string CodeText(int code) {
 // The short number format with a decimal point whatever the comma setting,
 // so that TEXT's ratio and angles never carry a decimal comma.
 std::string ShortNumberText(Extended x) {
+  // A text's ratio, angle and slant repeat from text to text: the last few are kept.
+  struct Known {
+    Extended x;
+    std::string text;
+  };
+  static Known known[4];
+  static std::size_t next = 0, filled = 0;
+  for (std::size_t i = 0; i < filled; ++i)
+    if (known[i].x == x && std::signbit(known[i].x) == std::signbit(x)) return known[i].text;
   const Word saved = DecimalCommaMode;
   DecimalCommaMode = 1;
   std::string s = FloatToText(x);
   DecimalCommaMode = saved;
+  known[next] = {x, s};
+  next = (next + 1) % 4;
+  if (filled < 4) ++filled;
   return s;
 }
 
@@ -88,20 +102,50 @@ std::string DxfRealText(Extended x) {
   int d = CadState.CadDecimals;
   if (d < 0) d = 0;
   if (d > 18) d = 18;
+  // Most values are written from whole numbers of the last decimal: far
+  // from a tie the rounding is certain, and the digits need no printf.
+  static constexpr long long kPower10[] = {1, 10, 100, 1000, 10000, 100000, 1000000,
+                                           10000000, 100000000, 1000000000};
+  if (d <= 9) {
+    const Extended scaled = x * kPower10[d];
+    if (std::fabs(scaled) < 1e12L) {
+      const Extended below = std::floor(scaled), part = scaled - below;
+      if (std::fabs(part - 0.5L) > 1e-6L) {
+        const long long n = static_cast<long long>(part > 0.5L ? below + 1 : below);
+        const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
+        std::string s = n < 0 ? "-" : "";
+        s += std::to_string(a / kPower10[d]);
+        if (d > 0) {
+          const std::string digits = std::to_string(a % kPower10[d]);
+          s += '.';
+          s.append(static_cast<std::size_t>(d) - digits.size(), '0');
+          s += digits;
+        }
+        return s;
+      }
+    }
+  }
   return FloatToTextWidth(0, d, x);
 }
 
+void SetDxfPairSink(std::vector<TDxfPair>* sink) { PairSink = sink; }
+
 void WriteDxfString(int code, std::string_view value) {
-  WriteTextLine(CodeText(code));
   // A line break inside a value would start a false group pair.
-  if (value.find_first_of("\r\n") == std::string_view::npos) {
-    WriteTextLine(value);
+  const bool clean = value.find_first_of("\r\n") == std::string_view::npos;
+  std::string v;
+  if (!clean) {
+    v = value;
+    for (char& c : v)
+      if (c == '\r' || c == '\n') c = ' ';
+    value = v;
+  }
+  if (PairSink) {
+    PairSink->push_back({code, std::string(value)});
     return;
   }
-  std::string v(value);
-  for (char& c : v)
-    if (c == '\r' || c == '\n') c = ' ';
-  WriteTextLine(v);
+  WriteTextLine(CodeText(code));
+  WriteTextLine(value);
 }
 
 void WriteDxfInt(int code, long long value) { WriteDxfString(code, IntToText(value)); }

@@ -8,8 +8,19 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/types.h"
+
+// One group pair as a reader gets it back from the file.
+struct TDxfPair {
+  int code = -1;
+  std::string value;
+};
+
+// While set, group pairs are appended here instead of being written to
+// TextFileVar (the screen keeps its blocks in memory this way).
+void SetDxfPairSink(std::vector<TDxfPair>* sink);
 
 // A real as DXF and the listing write it: CadDecimals decimals, always ".".
 std::string DxfRealText(Extended x);

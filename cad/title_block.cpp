@@ -1,6 +1,7 @@
 #include "cad/title_block.h"
 
 #include "cad/cad_output.h"
+#include "cad/dxf_blocks.h"
 #include "framework/change_history.h"
 #include "framework/drawing.h"
 #include "framework/drawing_info.h"
@@ -134,6 +135,6 @@ void DrawTitleBlock(const std::string& drawingName, const std::string& drawingNa
 
   const Word device = CadState.CadDevice;
   if (!CadState.CadNoLogo && (device == kCadScreen || device == kCadPlotProgram) &&
-      TextFileExists(CadBlockFileName("logo_1")))
+      BlockAvailable("logo_1"))
     CadInsertBlock("logo_1", 75, 10, 0, 1, 1);
 }

@@ -72,6 +72,34 @@ int TextToInt(std::string_view text) {
 }
 
 bool TryTextToFloat(std::string_view text, Extended& value) {
+  // The plain form "-123.456" with at most 18 digits is a whole number over a
+  // power of ten: both are exact, so the rounded quotient is the value.
+  {
+    static constexpr Extended kPower10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                            1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                            1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
+    const bool negative = !text.empty() && text[0] == '-';
+    std::size_t i = negative ? 1 : 0;
+    unsigned long long n = 0;
+    int digits = 0, decimals = -1;
+    for (; i < text.size(); ++i) {
+      const char c = text[i];
+      if (IsDigit(c)) {
+        n = n * 10 + static_cast<unsigned>(c - '0');
+        ++digits;
+        if (decimals >= 0) ++decimals;
+      } else if (c == '.' && decimals < 0) {
+        decimals = 0;
+      } else {
+        break;
+      }
+    }
+    if (i == text.size() && digits > 0 && digits <= 18) {
+      const Extended v = static_cast<Extended>(n) / kPower10[decimals < 0 ? 0 : decimals];
+      value = negative ? -v : v;
+      return true;
+    }
+  }
   std::string s(text);
   if (auto comma = s.find(','); comma != std::string::npos) s[comma] = '.';
   std::size_t i = 0;

@@ -164,41 +164,54 @@ TEST_F(CadScreenTest, RegularPolygonGridSineAndThreePointArc) {
   EXPECT_EQ(Parsed(gcArc).size(), 1u);
 }
 
-TEST_F(CadScreenTest, BlockSectionWritesBlockFilesAndInsertsReplayThem) {
-  CadState.CadBorderOn = 0;
-  Open();
-  const std::size_t before = CreateDisplayList()->size();
-  CadBeginBlocks();
-  CadBeginBlock("PIN");
-  CadSetColor(5);
-  CadLine(0, 0, 10, 0);
-  CadCircle(0, 0, 2);
-  CadEndBlock();
-  CadBeginBlock("TWO");
-  CadInsertBlock("PIN", 0, 0, 0, 1, 1);
-  CadInsertBlock("PIN", 0, 5, 0, 1, 1);
-  CadEndBlock();
-  CadEndSection();
-  // Nothing of the block section reached the window.
-  EXPECT_EQ(CreateDisplayList()->size(), before);
-  EXPECT_TRUE(Exists(Dir() + "/$pin.dx$") || Exists(Dir() + "/$PIN.dx$"));
+TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
+  for (const bool files : {false, true}) {
+    SCOPED_TRACE(files ? "block files" : "blocks in memory");
+    ScreenBlocksInFiles = files;
+    CreateDisplayList()->clear();
+    CadState.CadBorderOn = 0;
+    Open();
+    const std::size_t before = CreateDisplayList()->size();
+    CadBeginBlocks();
+    CadBeginBlock("PIN");
+    CadSetColor(5);
+    CadLine(0, 0, 10, 0);
+    CadCircle(0, 0, 2);
+    CadEndBlock();
+    CadBeginBlock("TWO");
+    CadInsertBlock("pin", 0, 0, 0, 1, 1);  // found whatever the case of its name
+    CadInsertBlock("PIN", 0, 5, 0, 1, 1);
+    CadEndBlock();
+    CadEndSection();
+    // Nothing of the block section reached the window.
+    EXPECT_EQ(CreateDisplayList()->size(), before);
+    EXPECT_EQ(Exists(Dir() + "/$PIN.dx$"), files);
 
-  CadBeginEntities();
-  CadSetColor(3);
-  CadInsertBlock("PIN", 100, 50, 90, 2, 1);
-  EXPECT_EQ(CadState.CadColor, 3);  // the colour before the insert
-  auto lines = Parsed(gcLine);
-  ASSERT_EQ(lines.size(), 1u);
-  ExpectPoint(lines[0], 0, 100, 50);
-  ExpectPoint(lines[0], 2, 100, 70);  // (10, 0) scaled by 2 and turned by 90 degrees
-  EXPECT_NEAR(static_cast<double>(Parsed(gcCircle).at(0).v[2]), 4, 1e-9);
+    CadBeginEntities();
+    CadSetColor(3);
+    CadInsertBlock("PIN", 100, 50, 90, 2, 1);
+    EXPECT_EQ(CadState.CadColor, 3);  // the colour before the insert
+    auto lines = Parsed(gcLine);
+    ASSERT_EQ(lines.size(), 1u);
+    ExpectPoint(lines[0], 0, 100, 50);
+    ExpectPoint(lines[0], 2, 100, 70);  // (10, 0) scaled by 2 and turned by 90 degrees
+    EXPECT_NEAR(static_cast<double>(Parsed(gcCircle).at(0).v[2]), 4, 1e-9);
 
-  CadInsertBlock("TWO", 0, 0, 0, 1, 1);
-  EXPECT_EQ(Parsed(gcLine).size(), 3u);
-  CadEndSection();
-  CadClose(0);
-  EXPECT_TRUE(MatchingFiles(Dir(), "$*.dx$").empty());
-  EXPECT_EQ(CadState.CadInsertLevel, 0);
+    CadInsertBlock("TWO", 0, 0, 0, 1, 1);
+    EXPECT_EQ(Parsed(gcLine).size(), 3u);
+    CadEndSection();
+    CadClose(0);
+    EXPECT_TRUE(MatchingFiles(Dir(), "$*.dx$").empty());
+    EXPECT_EQ(CadState.CadInsertLevel, 0);
+    // The close forgets the blocks: a later drawing does not find them.
+    Open();
+    CadBeginEntities();
+    CadInsertBlock("PIN", 0, 0, 0, 1, 1);
+    EXPECT_EQ(AbortFlag, 1);
+    CadClose(0);
+    AbortFlag = 0;
+  }
+  ScreenBlocksInFiles = false;
 }
 
 TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectory) {
@@ -227,7 +240,8 @@ TEST_F(CadScreenTest, TextOfABlockScalesWithTheInsert) {
   CadClose(0);
 }
 
-TEST_F(CadScreenTest, FailedBlockIsLeftOutAndTheDrawingGoesOn) {
+TEST_F(CadScreenTest, FailedBlockFileIsLeftOutAndTheDrawingGoesOn) {
+  ScreenBlocksInFiles = true;
   TempDir = Dir() + "/no/such/dir";
   Open();
   CadBeginBlocks();
@@ -243,6 +257,7 @@ TEST_F(CadScreenTest, FailedBlockIsLeftOutAndTheDrawingGoesOn) {
   EXPECT_EQ(CalcMessages.count, 1);
   EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
   CadClose(0);
+  ScreenBlocksInFiles = false;
 }
 
 TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {

@@ -6,10 +6,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 
 #include "cad_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
+#include "framework/number_format.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -62,6 +64,19 @@ TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals
   EXPECT_EQ(DxfRealText(0), "0.000");
   DecimalCommaMode = 2;  // never a decimal comma in a DXF file
   EXPECT_EQ(DxfRealText(1.5L), "1.500");
+  // Every value is rounded exactly as the fixed-point formatter rounds it:
+  // ties, values beside ties, negative values that round to zero, large ones.
+  std::mt19937_64 rng(2230);
+  std::vector<Extended> values = {0.0005L, 0.0015L, -0.0005L, 2.5L, -2.5L, 0.125L, 1e11L,
+                                  -1e-9L, 1e30L, 123456.7894999L, std::nextafter(0.0005L, 1.0L)};
+  for (int i = 0; i < 2000; ++i)
+    values.push_back(std::ldexp(static_cast<Extended>(rng() % 2000000) - 1000000,
+                                static_cast<int>(rng() % 40) - 30));
+  for (int d : {0, 1, 3, 6, 9, 12}) {
+    CadState.CadDecimals = d;
+    for (Extended x : values)
+      ASSERT_EQ(DxfRealText(x), FloatToTextWidth(0, d, x)) << d << " " << static_cast<double>(x);
+  }
 
   CadState.CadDecimals = 6;
   Begin();

@@ -8,6 +8,8 @@
 #include <map>
 #include <sstream>
 
+#include "cad/cad_screen.h"
+#include "cad/drawing_elements.h"
 #include "calc/designation.h"
 #include "framework/display_list.h"
 #include "framework/drawing_info.h"
@@ -211,15 +213,27 @@ TEST_F(SheetsTest, JointScaleFollowsLengthForLongBoltsAndDiameterForShortOnes) {
   EXPECT_EQ(SheetDrawingScale(), 1);
 }
 
+// Blocks kept in memory give the screen record for record what the
+// temporary block files give.
 TEST_F(SheetsTest, EverySheetReachesTheScreen) {
   for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
     SCOPED_TRACE(kind);
+    SeedFreehandLine(kind);  // the same break lines in both drawings
     DrawSheet(kind, kCadScreen);
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_GT(CreateDisplayList()->size(), 200u);
     EXPECT_EQ(OnScreen("BQ4-100-01"), kind != kSheetQuickView);
     EXPECT_EQ(OnScreen(" FACTORS OF SAFETY"), kind != kSheetForces);
     EXPECT_EQ(OnScreen(" Load, real"), kind != kSheetDrawing);
+    const std::vector<std::string> fromMemory = CreateDisplayList()->Lines();
+    ScreenBlocksInFiles = true;
+    SeedFreehandLine(kind);
+    DrawSheet(kind, kCadScreen);
+    ScreenBlocksInFiles = false;
+    ASSERT_EQ(AbortFlag, 0);
+    const std::vector<std::string>& fromFiles = CreateDisplayList()->Lines();
+    ASSERT_EQ(fromMemory.size(), fromFiles.size());
+    for (std::size_t i = 0; i < fromFiles.size(); ++i) ASSERT_EQ(fromMemory[i], fromFiles[i]) << i;
   }
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
 #include "framework/globals.h"
 #include "framework/init.h"
 
@@ -98,6 +102,15 @@ TEST_F(NumberFormatTest, Parsers) {
     Extended v = 77;
     EXPECT_EQ(TryTextToFloat(c.text, v), c.valid) << c.text;
     EXPECT_EQ(v, c.valid ? c.value : 77) << c.text;
+  }
+  // Plain decimals, as the writers make them, read to the last bit as the C reader reads them.
+  std::mt19937_64 rng(2230);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string t = FloatToTextWidth(
+        0, static_cast<int>(rng() % 12),
+        std::ldexp(static_cast<Extended>(rng() % 4000000) - 2000000, static_cast<int>(rng() % 60) - 40));
+    const Extended got = TextToFloat(t), expected = std::strtold(t.c_str(), nullptr);
+    ASSERT_TRUE(got == expected && std::signbit(got) == std::signbit(expected)) << t;
   }
   EXPECT_EQ(TextToInt("42"), 42);
   EXPECT_EQ(TextToInt(" -42"), -42);
