@@ -12,6 +12,7 @@
 #include "cad/axis_frame.h"
 #include "cad/diagram_plotter.h"
 #include "framework/charset.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -21,9 +22,11 @@
 
 namespace {
 
-QLineEdit* NewEdit(QWidget* parent, const char* name) {
+// A number field, named in the message when its text is no number.
+QLineEdit* NewEdit(QWidget* parent, const char* name, const char* shown) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
+  MarkNumberField(edit, shown);
   return edit;
 }
 
@@ -50,10 +53,10 @@ TEinDiagramLimits::TEinDiagramLimits(QWidget* parent) : QDialog(parent) {
   Label_y->setObjectName("Label_y");
   GroupBox1 = new QGroupBox(this);
   GroupBox1->setObjectName("GroupBox1");
-  Edit_xmin = NewEdit(GroupBox1, "Edit_xmin");
-  Edit_xmax = NewEdit(GroupBox1, "Edit_xmax");
-  Edit_ymin = NewEdit(GroupBox1, "Edit_ymin");
-  Edit_ymax = NewEdit(GroupBox1, "Edit_ymax");
+  Edit_xmin = NewEdit(GroupBox1, "Edit_xmin", "x min");
+  Edit_xmax = NewEdit(GroupBox1, "Edit_xmax", "x max");
+  Edit_ymin = NewEdit(GroupBox1, "Edit_ymin", "y min");
+  Edit_ymax = NewEdit(GroupBox1, "Edit_ymax", "y max");
   Button_ok = NewButton(this, "Button_ok", "OK");
   Button_cancel = NewButton(this, "Button_cancel", "Cancel");
   Button_help = NewButton(this, "Button_help", "&Help Text");
@@ -97,6 +100,7 @@ void TEinDiagramLimits::FormCreate() {
 }
 
 void TEinDiagramLimits::Button_okClick() {
+  if (!NumberFieldsValid(this)) return;
   TAxisLimits& u = PlotState.UserAxisLimits;
   u.xmin = Value(Edit_xmin);
   u.xmax = Value(Edit_xmax);

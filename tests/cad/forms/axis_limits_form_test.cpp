@@ -29,16 +29,28 @@ TEST_F(AxisLimitsFormTest, EditsStartWithTheLimitsLastEnteredAndCalculateOffersT
   EXPECT_EQ(form.Edit_ymax->text(), "50");
 }
 
-TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndTextThatIsNoNumberGivesZero) {
+TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndRefusesTextThatIsNoNumber) {
+  PlotState.UserAxisLimits = {0, 0, 10, 10};
   TEinDiagramLimits form;
   form.Edit_xmin->setText("1,5");
   form.Edit_xmax->setText("abc");
   form.Edit_ymin->setText("-2");
   form.Edit_ymax->setText("75");
+  {
+    // Refused, naming the field; the form stays open with the text, nothing stored.
+    platform::DialogScript script;
+    script.Ok().Expect("x max: Invalid Input \"abc\" !");
+    form.Button_okClick();
+  }
+  EXPECT_NE(form.result(), QDialog::Accepted);
+  EXPECT_EQ(form.Edit_xmax->text(), "abc");
+  EXPECT_EQ(PlotState.UserAxisLimits.xmin, 0);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 10);
+  form.Edit_xmax->setText("80");
   form.Button_okClick();
   EXPECT_EQ(form.result(), QDialog::Accepted);
   EXPECT_EQ(PlotState.UserAxisLimits.xmin, 1.5L);
-  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 0);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 80);
   EXPECT_EQ(PlotState.UserAxisLimits.ymin, -2);
   EXPECT_EQ(PlotState.UserAxisLimits.ymax, 75);
   // Cancel sets the abort flag and stores nothing.
@@ -46,7 +58,7 @@ TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndTextThatIsNoNumberGivesZero) {
   cancelled.Edit_xmax->setText("99");
   cancelled.Button_cancelClick();
   EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 0);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 80);
 }
 
 TEST_F(AxisLimitsFormTest, DialogShowsTheAxisTextsAndAnswersThroughTheScript) {
