@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "app/spreadsheet.h"
 #include "app/startup.h"
+#include "../calc/dialog_answers.h"
 #include "cad/init.h"
 #include "calc/init.h"
 #include "dbf/init.h"
