@@ -32,15 +32,11 @@ TEST_F(RandomJointsTest, ResultsStayFinite) {
     Verbindung.JointKind = static_cast<Word>(code(1, 2));
     Mutter.dwNut = pick({0, 16.6, 22});
     Mutter.m = pick({0, 10.8, 3});
-    Mutter.NutType = static_cast<Word>(code(1, 4));
-    Mutter.NutToleranceClass = static_cast<Word>(code(1, 6));
+    Mutter.NutType = static_cast<Word>(code(1, 4)); Mutter.NutToleranceClass = static_cast<Word>(code(1, 6));
     Mutter.dNut = 12;
-    CalcOptions.VdiEdition = static_cast<Word>(code(1, 2));
-    CalcOptions.D2D3Choice = code(0, 3);
-    CalcOptions.EngageVelk = static_cast<Byte>(code(0, 1));
-    CalcOptions.EngageVdi = static_cast<Byte>(code(0, 1));
-    Schraube.ToleranceClass = static_cast<Word>(code(2, 7));
-    Schraube.HeadType = static_cast<Word>(code(1, 8));
+    CalcOptions.VdiEdition = static_cast<Word>(code(1, 2)); CalcOptions.D2D3Choice = code(0, 3);
+    CalcOptions.EngageVelk = static_cast<Byte>(code(0, 1)); CalcOptions.EngageVdi = static_cast<Byte>(code(0, 1));
+    Schraube.ToleranceClass = static_cast<Word>(code(2, 7)); Schraube.HeadType = static_cast<Word>(code(1, 8));
     Schraube.nSections = static_cast<Word>(code(1, 3));
     for (int i = 1; i <= Schraube.nSections; ++i) {
       Schraube.lSec[i] = pick({20, 30, 60, 5});
@@ -104,7 +100,9 @@ TEST_F(RandomJointsTest, ResultsStayFinite) {
         Montage.DeltaFMlow, Montage.PreloadScatter, Montage.theta, Reibung.muGes, Schraube.deltaS,
         Klemmstuecke.deltaPSum, CalcOptions.Phi, Temperatur.FMT, Safety.SFM, Safety.SyService, Safety.SD,
         Safety.SP, Safety.SG, Safety.SF, Safety.SmRmSafe, Safety.SmFSSafe, Stress.SmRm, VdiEngage.Rs,
-        VdiEngage.SmRmVdi, Last.ND, Safety.SDexz, Safety.SKab, ExzKraftangriff.sigmaAb};
+        VdiEngage.SmRmVdi, Last.ND, Safety.SDexz, Safety.SKab, ExzKraftangriff.sigmaAb, Schraube.betaS,
+        Schraube.lers, Klemmstuecke.SPmin, Montage.DeltaFMrest, Montage.dMAdTheta, Stress.mminRm, VdiEngage.C3,
+        VdiEngage.meffMin, ExzKraftangriff.FAab, ExzKraftangriff.PhiEn};
     for (std::size_t i = 0; i < std::size(values); ++i)
       ASSERT_TRUE(std::isfinite(static_cast<double>(values[i])))
           << "run " << run << " value #" << i << " " << ::testing::PrintToString(MessageTexts());
