@@ -52,10 +52,7 @@ TEST_F(CalculationTest, HeadTableIsFoundWhateverTheCaseOfItsName) {
 
 TEST_F(CalculationTest, FrictionAndFactorsAreNormalised) {
   SetUpTappedM12Joint();
-  Reibung.muGmin = 0.14L;
-  Reibung.muGmax = 0.10L;
-  Reibung.muKmin = 0.12L;
-  Reibung.muKmax = 0.16L;
+  Reibung.muGmin = 0.14L; Reibung.muGmax = 0.10L; Reibung.muKmin = 0.12L; Reibung.muKmax = 0.16L;
   Montage.sigmaFactor = 9;
   Montage.alphaA = 0.8L;
   CalculateJoint();
@@ -109,17 +106,12 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"bore takes the section", false, [] { Schraube.diSec[1] = 12; }, {"Fatal  : cross-section bolt=0!"}, 1},
       {"last section shorter than the thread", false,
        [] {
-         Schraube.nSections = 2;
-         Schraube.lSec[1] = 40;
-         Schraube.lSec[2] = 20;
-         Schraube.dSec[2] = 12;
+         Schraube.nSections = 2; Schraube.lSec[1] = 40; Schraube.lSec[2] = 20; Schraube.dSec[2] = 12;
        },
        {"Error  : thread length bolt !"}, 0},
       {"hollow last section", false,
        [] {
-         Schraube.nSections = 2;
-         Schraube.lSec[1] = Schraube.lSec[2] = 30;
-         Schraube.dSec[2] = 14;
+         Schraube.nSections = 2; Schraube.lSec[1] = Schraube.lSec[2] = 30; Schraube.dSec[2] = 14;
          Schraube.diSec[2] = 12;
        },
        {"Fatal  : d <= Di !"}, 1},
