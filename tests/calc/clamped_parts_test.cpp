@@ -41,9 +41,7 @@ TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
 
 TEST_F(ClampedPartsTest, TwoEqualPartsBetweenTheirOuterPlanes) {
   SetUpThroughBoltedM12Joint();
-  Last.LoadIntroPos1 = 1;
-  Last.LoadIntroPos2 = 2;
-  Last.n1 = Last.n2 = 0.3L;
+  Last.LoadIntroPos1 = 1; Last.LoadIntroPos2 = 2; Last.n1 = Last.n2 = 0.3L;
   CalculateJoint();
   // n = 1 - 0.7·(δ1 + δ2)/(2δ) with δ1 = δ2.
   EXPECT_NEAR(D(CalcOptions.nLoad), 0.3, 1e-12);
