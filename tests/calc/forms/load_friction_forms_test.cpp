@@ -208,10 +208,7 @@ TEST_F(EccentricFormTest, ThreePartsOfferTheSeams) {
 
 TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsAndOthersStay) {
   Klemmstuecke.Di[1] = 10;
-  ExzKraftangriff.AD = 0;
-  ExzKraftangriff.IBT = 0;
-  ExzKraftangriff.IBers = 0;
-  ExzKraftangriff.IBersPrime = 0;
+  ExzKraftangriff.AD = 0; ExzKraftangriff.IBT = 0; ExzKraftangriff.IBers = 0; ExzKraftangriff.IBersPrime = 0;
   {
     TForm_exz form;
   }
