@@ -139,10 +139,7 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
   };
   for (const Case& c : cases) {
     Last.LoadIntroPos1 = 1;  // n1 is shown
-    Klemmstuecke.nPlates = 1;
-    Klemmstuecke.De[1] = 40;
-    Klemmstuecke.Di[1] = 13;
-    Klemmstuecke.L[1] = 10;
+    Klemmstuecke.nPlates = 1; Klemmstuecke.De[1] = 40; Klemmstuecke.Di[1] = 13; Klemmstuecke.L[1] = 10;
     const Extended before = c.stored();
     std::unique_ptr<QDialog> f = c.make();
     f->setAttribute(Qt::WA_DontShowOnScreen, true);
@@ -181,9 +178,7 @@ TEST_F(PreloadFormTest, BelongsToTheMainWindowAndStaysAWindow) {
 using CalcOptionsFormTest = FormTest;
 
 TEST_F(CalcOptionsFormTest, ShowsTheOptionsAndKeepsTheGuidelineRuleOn) {
-  CalcOptions.EngageVdi = 0;
-  CalcOptions.D2D3Choice = 2;
-  CalcOptions.MApreOn = 1;
+  CalcOptions.EngageVdi = 0; CalcOptions.D2D3Choice = 2; CalcOptions.MApreOn = 1;
   TForm_bq4conf form;
   ShowAndGrab(form, "bq4conf");
   EXPECT_EQ(CalcOptions.EngageVdi, 1);
