@@ -76,10 +76,7 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
 }
 
 TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) {
-  Schraube.BoltType = 1;
-  Schraube.HeadType = 1;
-  Schraube.HeadRow = 0;
-  Schraube.l = 100;
+  Schraube.BoltType = 1; Schraube.HeadType = 1; Schraube.HeadRow = 0; Schraube.l = 100;
   InputThreadLength();
   EXPECT_EQ(Schraube.b, 36);  // ISO 4762 M12
   Schraube.l = 30;
@@ -103,9 +100,7 @@ TEST_F(InputProceduresTest, ScrewHeadTakesTheHeadDiametersOfTheRow) {
 }
 
 TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
-  Schraube.l = 60;
-  Schraube.b = 30;
-  Schraube.BoltType = 2;
+  Schraube.l = 60; Schraube.b = 30; Schraube.BoltType = 2;
   BuildBoltSections();
   ASSERT_EQ(Schraube.nSections, 2);
   EXPECT_NEAR(D(Schraube.dSec[1]), 0.9 * (12 - 1.22687 * 1.75), 1e-9);
@@ -292,9 +287,7 @@ TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
 void SetPlates(int n) {
   Klemmstuecke.nPlates = static_cast<Word>(n);
   for (int i = 1; i <= n; ++i) {
-    Klemmstuecke.De[i] = 40;
-    Klemmstuecke.Di[i] = 14;
-    Klemmstuecke.L[i] = i;
+    Klemmstuecke.De[i] = 40; Klemmstuecke.Di[i] = 14; Klemmstuecke.L[i] = i;
     Klemmstuecke.Material[i] = "St " + std::to_string(i);
   }
 }
