@@ -148,11 +148,7 @@ TEST_F(ReportTest, AFailedOutputStopsTheReportAndStillClosesIt) {
 
 TEST_F(ReportTest, SpecialBoltListsItsDimensionsAndTheEffectiveLengths) {
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
-  Schraube.BoltType = 3;
-  Schraube.nSections = 2;
-  Schraube.lSec[1] = 20;
-  Schraube.dSec[1] = 12;
-  Schraube.lSec[2] = 40;
+  Schraube.BoltType = 3; Schraube.nSections = 2; Schraube.lSec[1] = 20; Schraube.dSec[1] = 12; Schraube.lSec[2] = 40;
   Schraube.dSec[2] = 10;
   CalculateJoint();
   ASSERT_EQ(CalcFatalFlag, 0);
