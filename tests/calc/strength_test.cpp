@@ -24,10 +24,7 @@ void SetUpThreePlates() {
   SetUpThroughBoltedM12Joint();
   Klemmstuecke.nPlates = 3;
   for (int i = 1; i <= 3; ++i) {
-    Klemmstuecke.De[i] = 30;
-    Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 14;
-    Klemmstuecke.pmax[i] = 700;
+    Klemmstuecke.De[i] = 30; Klemmstuecke.Di[i] = 13.5L; Klemmstuecke.L[i] = 14; Klemmstuecke.pmax[i] = 700;
   }
 }
 
@@ -54,10 +51,7 @@ TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
   SetUpThroughBoltedM12Joint();
   Klemmstuecke.nPlates = 10;
   for (int i = 1; i <= 10; ++i) {
-    Klemmstuecke.De[i] = 30;
-    Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 4;
-    Klemmstuecke.pmax[i] = 2000;
+    Klemmstuecke.De[i] = 30; Klemmstuecke.Di[i] = 13.5L; Klemmstuecke.L[i] = 4; Klemmstuecke.pmax[i] = 2000;
   }
   Schraube.lSec[1] = 60;
   Klemmstuecke.pmax[10] = 100;
