@@ -102,8 +102,7 @@ TEST_F(BoltGeometryTest, LengthAndThreadLengthFromTheSections) {
   // Slotted countersunk heads: b := l - 2.5·P - k.
   InitCalcTest();
   SetUpTappedM12Joint();
-  Schraube.HeadType = 3;
-  Schraube.BoltType = 3;
+  Schraube.HeadType = 3; Schraube.BoltType = 3;
   Din963.k = 6;
   CalculateJoint();
   EXPECT_NEAR(D(Schraube.b), 60 - 2.5 * 1.75 - 6, 1e-12);
