@@ -50,8 +50,7 @@ TEST_F(CalcTablesTest, DefaultThreadRowIsM12WithTheDiametersOfIso724) {
 }
 
 TEST_F(CalcTablesTest, ThreadRowWhoseDiameterNoLongerFitsIsSearchedByKey) {
-  Gewinde.d = 16;
-  Gewinde.P = 2;
+  Gewinde.d = 16; Gewinde.P = 2;
   Schraube.ThreadRow = 12;  // M12, but the joint has d 16 now
   FindCalcRecord(kThreadTable);
   EXPECT_EQ(Gewinde.Designation, "M16");
