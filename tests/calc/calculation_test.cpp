@@ -53,8 +53,7 @@ TEST_F(CalculationTest, HeadTableIsFoundWhateverTheCaseOfItsName) {
 TEST_F(CalculationTest, FrictionAndFactorsAreNormalised) {
   SetUpTappedM12Joint();
   Reibung.muGmin = 0.14L; Reibung.muGmax = 0.10L; Reibung.muKmin = 0.12L; Reibung.muKmax = 0.16L;
-  Montage.sigmaFactor = 9;
-  Montage.alphaA = 0.8L;
+  Montage.sigmaFactor = 9; Montage.alphaA = 0.8L;
   CalculateJoint();
   EXPECT_EQ(Reibung.muGmax, 0.14L);
   EXPECT_EQ(Reibung.muKmax, 0.16L);
@@ -119,8 +118,7 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       // The checks after the thread depth still run.
       {"plate longer than the bolt", false,
        [] {
-         Klemmstuecke.L[1] = 70;
-         Klemmstuecke.De[1] = 200;
+         Klemmstuecke.L[1] = 70; Klemmstuecke.De[1] = 200;
          Schraube.HeadType = 6;
        },
        {"Fatal  : thread depth !", "Warning: slotted cheese head screw"}, 1},
@@ -136,8 +134,7 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"no bolt shear strength", false, [] { MatBolt.betaBVdi = 0; }, {"Error  : tau BS (VDI) = 0 !"}, -1},
       {"eccentric seam without moment", true,
        [] {
-         ExzKraftangriff.ExzCode = 2;
-         ExzKraftangriff.IBersPrime = 0;
+         ExzKraftangriff.ExzCode = 2; ExzKraftangriff.IBersPrime = 0;
        },
        {"Fatal  : \xA1 B ers=0 !"}, 1},
       // Counts beyond the arrays must not read past them (ASan would stop here).
@@ -181,8 +178,7 @@ TEST_F(CalculationTest, TransverseLoadGivesSlippingSafetyAndCheck) {
 TEST_F(CalculationTest, StaticCentricJointSkipsAlternatingAndEccentricResults) {
   SetUpTappedM12Joint();
   Last.FAmin = Last.FAmax;
-  Safety.SDexz = 123;
-  Safety.SKab = 456;
+  Safety.SDexz = 123; Safety.SKab = 456;
   CalculateJoint();
   EXPECT_EQ(Safety.SD, 10000);
   EXPECT_EQ(Safety.SDexz, 123);
