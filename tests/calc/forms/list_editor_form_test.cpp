@@ -132,8 +132,7 @@ TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
 }
 
 TEST_F(BoltSectionFormTest, UnitSwitchShowsInchesAndKeepsMillimetres) {
-  Schraube.nSections = 1;
-  Schraube.lSec[1] = 25.4L;
+  Schraube.nSections = 1; Schraube.lSec[1] = 25.4L;
   TForm_schraubenabschn form;
   form.SectionNo = 1;
   form.FillSection();
