@@ -84,8 +84,7 @@ TEST_F(LoadFormTest, ChamferProposalByJointKind) {
 }
 
 TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
-  Last.Fpre = 500;
-  Last.n1 = 0.3L;
+  Last.Fpre = 500; Last.n1 = 0.3L;
   platform::DialogScript script;
   script.Cancel();
   RunLoadForm();
@@ -112,8 +111,7 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
 using FrictionFormTest = FormTest;
 
 TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
-  CalcOptions.FrictionTolerances = 1;
-  CalcOptions.MApreOn = 0;
+  CalcOptions.FrictionTolerances = 1; CalcOptions.MApreOn = 0;
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib");
   EXPECT_EQ(Text(form.windowTitle()), "BQ4  Friction");
@@ -130,8 +128,7 @@ TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
 }
 
 TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) {
-  CalcOptions.FrictionTolerances = 0;
-  CalcOptions.MApreOn = 1;
+  CalcOptions.FrictionTolerances = 0; CalcOptions.MApreOn = 1;
   Reibung.muGmax = 0.2L;
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib_notol");
