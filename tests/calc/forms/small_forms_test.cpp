@@ -26,8 +26,7 @@ namespace {
 using PreliminaryDesignFormTest = FormTest;
 
 TEST_F(PreliminaryDesignFormTest, ShowsTheRecordsWithTheirMultipliers) {
-  Last.LoadKind = 2;
-  Last.LoadCase = 1;
+  Last.LoadKind = 2; Last.LoadCase = 1;
   Montage.TighteningMethod = 2;
   Last.FAmax = 24900;
   TForm_vorauslegung form;
@@ -43,8 +42,7 @@ TEST_F(PreliminaryDesignFormTest, ShowsTheRecordsWithTheirMultipliers) {
 }
 
 TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRules) {
-  Last.FAmin = 500;
-  Last.FQ = 700;
+  Last.FAmin = 500; Last.FQ = 700;
   platform::DialogScript script;
   script.Ok({{"RadioGroup_f", "#2"}, {"Edit_fq", "3000"}, {"RadioGroup_anz", "#0"}, {"RadioGroup_statdyn", "#0"}});
   RunPreliminaryDesignForm();
@@ -84,8 +82,7 @@ using PreloadFormTest = FormTest;
 
 TEST_F(PreloadFormTest, ShowsAndStoresNewtonsWhateverTheUnitSystem) {
   UnitSystem = 1;
-  Last.FApre = 2500;
-  Last.Fpre = 0;
+  Last.FApre = 2500; Last.Fpre = 0;
   TForm_bq4pre form;
   ShowAndGrab(form, "bq4pre");
   EXPECT_EQ(Text(form.windowTitle()), "BQ4");
@@ -191,10 +188,8 @@ TEST_F(CalcOptionsFormTest, ShowsTheOptionsAndKeepsTheGuidelineRuleOn) {
 }
 
 TEST_F(CalcOptionsFormTest, SwitchedOffPresetsClearTheirValues) {
-  CalcOptions.MApreOn = 1;
-  CalcOptions.FApreOn = 1;
-  Last.MApre = 80;
-  Last.FApre = 2000;
+  CalcOptions.MApreOn = 1; CalcOptions.FApreOn = 1;
+  Last.MApre = 80; Last.FApre = 2000;
   platform::DialogScript script;
   script.Ok({{"CheckBox_mapre", "0"}, {"ComboBox_metric", "#1"}, {"RadioGroup_vdi", "#0"},
              {"RadioGroup_d2d3", "#3"}, {"CheckBox_reibungstoleranz", "0"}});
