@@ -30,8 +30,7 @@ void SetUpThreePlates() {
 
 TEST_F(StrengthTest, PartBetweenThePlanesCarriesOnlyThePreload) {
   SetUpThreePlates();
-  Last.LoadIntroPos1 = 1;
-  Last.LoadIntroPos2 = 3;
+  Last.LoadIntroPos1 = 1; Last.LoadIntroPos2 = 3;
   CalculateJoint();
   ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
   const auto& k = Klemmstuecke;
@@ -65,8 +64,7 @@ TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
 
 TEST_F(StrengthTest, EnduranceLimitChoices) {
   SetUpTappedM12Joint();
-  Last.EnduranceChoice = 4;
-  Last.sigmaASV = 77;
+  Last.EnduranceChoice = 4; Last.sigmaASV = 77;
   CalculateJoint();
   EXPECT_EQ(Last.sigmaASV, 77);
   Last.EnduranceChoice = 9;
@@ -77,8 +75,7 @@ TEST_F(StrengthTest, EnduranceLimitChoices) {
     row = {"rolled 10.9", {100, 90, 80, 70, 60, 50, 45, 40, 35}};
     return MaterialRowStatus::Found;
   };
-  Last.EnduranceChoice = 3;
-  Last.MatSaRow = 1;
+  Last.EnduranceChoice = 3; Last.MatSaRow = 1;
   CalculateJoint();
   EXPECT_NEAR(D(Last.sigmaASV), 70 - 10 * 2 / 6.0, 1e-9);
   EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");
