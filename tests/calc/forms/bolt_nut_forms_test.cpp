@@ -31,7 +31,6 @@ TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
   TForm_bq4bolt form;
   ShowAndGrab(form, "bq4bolt");
   EXPECT_EQ(form.Filling, 0);
-  EXPECT_EQ(Text(form.windowTitle()), "BQ4  bolt");
   EXPECT_EQ(Text(form.Button_gewinde->text()), "M12");
   EXPECT_EQ(Text(form.Edit_lschraube->text()), "60");
   EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 1);
