@@ -195,9 +195,7 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
   }
   // "/E" starts the window without reading the file.
   InitFrameworkModules();
-  ConfigDir = TempDir = CadDir = EdiDir = DefaultDataDir = dir_;
-  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables";
-  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  UseTestDirs();
   SetCommandLineParams({hot, "/E"});
   {
     Thh main;
