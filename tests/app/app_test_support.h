@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "app/spreadsheet.h"
 #include "app/startup.h"
+#include "../calc/dialog_answers.h"
 #include "cad/init.h"
 #include "calc/init.h"
 #include "dbf/init.h"
@@ -28,15 +29,15 @@ class AppTest : public ::testing::Test {
     dir_ = platform::ProcessTempDir() + "/" + info->test_suite_name() + "." + info->name();
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    ConfigDir = dir_;
-    TempDir = dir_;
-    CadDir = dir_;
-    EdiDir = dir_;
-    DefaultDataDir = dir_;
-    DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables";
-    PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+    UseTestDirs();
     SetCommandLineParams({});
     platform::RecordProgramStarts(true);
+  }
+  // Every directory in the test's folder, the tables and pictures of the build.
+  void UseTestDirs() {
+    ConfigDir = TempDir = CadDir = EdiDir = DefaultDataDir = dir_;
+    DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables";
+    PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   }
   void TearDown() override { platform::RecordProgramStarts(false); }
 

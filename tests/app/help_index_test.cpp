@@ -56,11 +56,7 @@ TEST_F(HelpIndexTest, EveryTopicShowsItsText) {
 
 TEST_F(HelpIndexTest, MissingTableIsReported) {
   DbfDir = dir_;
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("not found");
-    ShowHelpIndex();
-  }
+  Answered([&](auto& s) { s.Ok().Expect("not found"); }, [&] { ShowHelpIndex(); });
   EXPECT_EQ(AbortFlag, 1);
 }
 

@@ -94,11 +94,7 @@ TEST_F(PrintingTest, PrintMacroPrintsEachCheckedPictureAsOneJob) {
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
   // Cancel in the print dialog prints nothing.
   std::filesystem::remove(pdf);
-  {
-    platform::DialogScript script;
-    script.Ok().Cancel();
-    main.mi_filePrintMacroClick();
-  }
+  Answered([&](auto& s) { s.Ok().Cancel(); }, [&] { main.mi_filePrintMacroClick(); });
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
 }
 
@@ -110,11 +106,7 @@ TEST_F(PrintingTest, PrintConfigurationPrintsTheDisplayList) {
   platform::PrintChoice choice;
   choice.outputFile = pdf;
   platform::SetPrinterChoice(choice);
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_scalex", "1"}});
-    main.mi_fileprintClick();
-  }
+  Answered([&](auto& s) { s.Ok({{"Edit_scalex", "1"}}); }, [&] { main.mi_fileprintClick(); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
 }
@@ -153,11 +145,7 @@ TEST_F(PrintoutTableTest, DatabaseLoadsAndAppliesNamedSettings) {
   EXPECT_TRUE(form.CheckBox_umrandung->isChecked());
 
   form.Edit_scaley->setText("2.5");
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_text", "mine"}});
-    form.Button_appendClick();
-  }
+  Answered([&](auto& s) { s.Ok({{"Edit_text", "mine"}}); }, [&] { form.Button_appendClick(); });
   EXPECT_EQ(AbortFlag, 0);
   OpenDbfTable("printout.dbf");
   ASSERT_EQ(AbortFlag, 0);

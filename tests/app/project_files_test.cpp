@@ -45,39 +45,23 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
   EXPECT_EQ(AbortFlag, 0);
   // An unnamed, changed project: No keeps it (the command stops).
   InputModified = 1;
-  {
-    platform::DialogScript script;
-    script.No().Expect("Reject old data ?");
-    QuerySaveChanges();
-  }
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { QuerySaveChanges(); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(InputModified, 1);
   AbortFlag = 0;
-  {
-    platform::DialogScript script;
-    script.Yes();
-    QuerySaveChanges();
-  }
+  Answered([&](auto& s) { s.Yes(); }, [&] { QuerySaveChanges(); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 0);
   // A named project: Yes saves it under its name without asking to overwrite.
   CurrentDir = dir_ + "/";
   CurrentFileName = "joint";
   InputModified = 1;
-  {
-    platform::DialogScript script;
-    script.Yes().Expect("Save file (" + dir_ + "/joint.bq4) ?");
-    QuerySaveChanges();
-  }
+  Answered([&](auto& s) { s.Yes().Expect("Save file (" + dir_ + "/joint.bq4) ?"); }, [&] { QuerySaveChanges(); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 0);
   EXPECT_TRUE(TextFileExists(dir_ + "/joint.bq4"));
   InputModified = 1;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    QuerySaveChanges();
-  }
+  Answered([&](auto& s) { s.Cancel(); }, [&] { QuerySaveChanges(); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(InputModified, 1);
   // Started on a file in archive mode: never asked.

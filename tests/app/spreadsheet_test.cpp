@@ -102,11 +102,8 @@ TEST_F(SpreadsheetTest, WorkbookKeepsTextsAndNumbers) {
 
 TEST_F(SpreadsheetTest, StartRefusesAnUnsavedProject) {
   CurrentFileName.clear();
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("You must save your input data before you can use Excel interface");
-    StartExcel();
-  }
+  Answered([&](auto& s) { s.Ok().Expect("You must save your input data before you can use Excel interface"); },
+           [&] { StartExcel(); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(ExcelApp, nullptr);
   EXPECT_TRUE(platform::RecordedProgramStarts().empty());
@@ -220,31 +217,19 @@ TEST_F(SpreadsheetTest, ImportLoadsTheEditedWorkbookAndRefusesAnotherShape) {
   other.SetCell(2, 1, "42");
   std::string error;
   ASSERT_TRUE(other.Save(book, error)) << error;
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("holds no BQ4 input");
-    ImportExcelInput();
-  }
+  Answered([&](auto& s) { s.Ok().Expect("holds no BQ4 input"); }, [&] { ImportExcelInput(); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_DOUBLE_EQ(static_cast<double>(Temperatur.TWork), 150.25);
   // No workbook at all.
   std::ofstream(book) << "not a workbook";
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("cannot be read as a workbook");
-    ImportExcelInput();
-  }
+  Answered([&](auto& s) { s.Ok().Expect("cannot be read as a workbook"); }, [&] { ImportExcelInput(); });
   EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(SpreadsheetTest, PrintoutAfterAFatalCalculationShowsTheMessages) {
   CalcFatalFlag = 1;
   AddErrorMessage("Fatal  : dK = 0! (screw head)");
-  {
-    platform::DialogScript script;
-    script.Ok();
-    PrintoutToExcel();
-  }
+  Answered([&](auto& s) { s.Ok(); }, [&] { PrintoutToExcel(); });
   EXPECT_TRUE(platform::RecordedProgramStarts().empty());
 }
 

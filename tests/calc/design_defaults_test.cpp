@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "calc_test_support.h"
 
 namespace {
@@ -11,24 +14,13 @@ class DesignDefaultsTest : public ::testing::Test {
   void SetUp() override { InitCalcTest(); }
 };
 
-TEST_F(DesignDefaultsTest, BoreDiameterByBoltDiameter) {
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(8.3L)), 8.4, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(9)), 9.9, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(11)), 12.1, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(11.2L)), 12.2, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(12)), 13, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(16)), 17, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(3)), 3.2, 1e-9);
-  EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(10)), 10.5, 1e-9);
-}
-
-TEST_F(DesignDefaultsTest, StrengthClassRows) {
-  EXPECT_EQ(StrengthClassIndex(1, 12), 1);
-  EXPECT_EQ(StrengthClassIndex(2, 12), 3);
-  EXPECT_EQ(StrengthClassIndex(3, 16), 5);
-  EXPECT_EQ(StrengthClassIndex(3, 16.5L), 6);
-  EXPECT_EQ(StrengthClassIndex(4, 12), 7);
-  EXPECT_EQ(StrengthClassIndex(9, 12), 12);
+TEST_F(DesignDefaultsTest, BoreDiameterByBoltDiameterAndStrengthClassRows) {
+  for (auto [d, bore] : {std::pair{8.3L, 8.4}, {9, 9.9}, {11, 12.1}, {11.2L, 12.2}, {12, 13}, {16, 17}, {3, 3.2},
+                         {10, 10.5}})
+    EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(d)), bore, 1e-9) << d;
+  for (auto [kind, d, row] : {std::tuple{1, 12.0L, 1}, {2, 12.0, 3}, {3, 16.0, 5}, {3, 16.5L, 6}, {4, 12.0, 7},
+                              {9, 12.0, 12}})
+    EXPECT_EQ(StrengthClassIndex(kind, d), row) << kind << " " << d;
 }
 
 TEST_F(DesignDefaultsTest, EmbeddingAmounts) {

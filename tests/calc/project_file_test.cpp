@@ -14,6 +14,7 @@
 #include "dbf/init.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
+#include "dialog_answers.h"
 #include "framework/change_history.h"
 #include "framework/documents.h"
 #include "framework/file_utils.h"
@@ -49,162 +50,62 @@ std::vector<std::string> Lines(const std::string& bytes) {
 // A joint whose inputs differ from every default, with values that need
 // more than seven decimals, texts, changes and documents.
 void FillUnusualJoint(int plates, int sections) {
-  Schraube.HeadType = 2;
-  Schraube.StrengthClassCode = 3;
-  Schraube.ThreadRow = 17;
-  Schraube.BoltType = 3;
-  Schraube.l = 83.25L;
-  Schraube.b = 31.5L;
-  Schraube.dK = 19.85L;
-  Schraube.dw = 16.47L;
+  Schraube.HeadType = 2; Schraube.StrengthClassCode = 3; Schraube.ThreadRow = 17; Schraube.BoltType = 3;
+  Schraube.l = 83.25L; Schraube.b = 31.5L; Schraube.dK = 19.85L; Schraube.dw = 16.47L;
   Schraube.nSections = static_cast<Word>(sections);
   for (int i = 1; i <= sections; ++i) {
-    Schraube.lSec[i] = 10 + i / 3.0L;
-    Schraube.dSec[i] = 12 - i * 0.1L;
-    Schraube.diSec[i] = i % 2 ? 0 : 2.5L;
+    Schraube.lSec[i] = 10 + i / 3.0L; Schraube.dSec[i] = 12 - i * 0.1L; Schraube.diSec[i] = i % 2 ? 0 : 2.5L;
   }
-  Schraube.As = 84.267L;
-  Schraube.d3 = 9.853L;
-  Schraube.d2 = 10.863L;
-  Schraube.dmin = 11.7L;
-  Schraube.ToleranceClass = 4;
-  Schraube.HeadRow = 9;
-  Schraube.MatBoltRow = 3;
-  Schraube.BoltText = "bolt note";
-  Gewinde.Designation = "M12";
-  Gewinde.d = 12;
-  Gewinde.P = 1.75L;
-  Gewinde.Kind = "M";
-  Gewinde.Column5 = "metric coarse";
-  Gewinde.RowNo = 17;
-  MatBolt.StrengthClass = "8.8";
-  MatBolt.Rp02 = 640;
-  MatBolt.Rm = 800;
-  MatBolt.betaB = 0.61L;
-  MatBolt.betaBVdi = 0.62L;
-  MatBolt.E = 205000;
-  MatBolt.alphaTBolt = 11.5e-6L;
+  Schraube.As = 84.267L; Schraube.d3 = 9.853L; Schraube.d2 = 10.863L; Schraube.dmin = 11.7L;
+  Schraube.ToleranceClass = 4; Schraube.HeadRow = 9; Schraube.MatBoltRow = 3; Schraube.BoltText = "bolt note";
+  Gewinde.Designation = "M12"; Gewinde.d = 12; Gewinde.P = 1.75L; Gewinde.Kind = "M";
+  Gewinde.Column5 = "metric coarse"; Gewinde.RowNo = 17;
+  MatBolt.StrengthClass = "8.8"; MatBolt.Rp02 = 640; MatBolt.Rm = 800; MatBolt.betaB = 0.61L;
+  MatBolt.betaBVdi = 0.62L; MatBolt.E = 205000; MatBolt.alphaTBolt = 11.5e-6L;
   Klemmstuecke.nPlates = static_cast<Word>(plates);
   for (int i = 0; i <= plates; ++i) {
-    Klemmstuecke.De[i] = 40 + i;
-    Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 1.0L / 3 + i;
-    Klemmstuecke.E[i] = 70000 + i;
-    Klemmstuecke.Material[i] = "AlMgSi1 F32 plate " + std::to_string(i);
+    Klemmstuecke.De[i] = 40 + i; Klemmstuecke.Di[i] = 13.5L; Klemmstuecke.L[i] = 1.0L / 3 + i;
+    Klemmstuecke.E[i] = 70000 + i; Klemmstuecke.Material[i] = "AlMgSi1 F32 plate " + std::to_string(i);
     Klemmstuecke.Description[i] = "part \x84 " + std::to_string(i);  // code page 437 umlaut
     Klemmstuecke.Codes[i] = {static_cast<Word>(i + 1), static_cast<Word>(i + 2)};
-    Klemmstuecke.MatTable[i] = i % 2;
-    Klemmstuecke.alphaT[i] = 23.4e-6L;
-    Klemmstuecke.pmax[i] = 290 + i;
+    Klemmstuecke.MatTable[i] = i % 2; Klemmstuecke.alphaT[i] = 23.4e-6L; Klemmstuecke.pmax[i] = 290 + i;
     Klemmstuecke.Re[i] = 260 + i;
   }
-  Last.LoadKind = 1;
-  Last.LoadCase = 2;
-  Last.FAmax = 12345.678901234L;
-  Last.FAmin = -250;
-  Last.FQ = 800;
-  Last.FM = 41000;
-  Last.MA = 86.5L;
-  Last.LoadIntroPos1 = 2;
-  Last.LoadIntroPos2 = 3;
-  Last.n1 = 0.45L;
-  Last.n2 = 0.55L;
-  Last.FKreq = 2500;
-  Last.EnduranceChoice = 3;
-  Last.EnduranceMaterial = "42CrMo4";
-  Last.sigmaASV = 52;
-  Last.MatSaRow = 4;
-  Last.FApre = 10;
-  Last.Fpre = 20;
-  Last.MApre = 1.5L;
-  Last.MAmin = 60;
-  Last.TorqueScatter = 0.2L;
-  Last.FMminGiven = 15000;
-  Last.AlphaAChoice = 2;
-  Verbindung.JointKind = kJointWithNut;
-  Verbindung.fZ = 0.0123456789L;
-  Sackloch.tb = 31;
-  Sackloch.tg = 27;
-  Sackloch.HoleCode = 2;
-  Sackloch.NutMatRow = 7;
-  Sackloch.MatTable = 1;
-  Reibung.muGmin = 0.08L;
-  Reibung.muGmax = 0.16L;
-  Reibung.muKmin = 0.09L;
-  Reibung.muKmax = 0.18L;
-  Reibung.muTr = 0.15L;
-  Reibung.ThreadFrictionRow = 5;
-  Reibung.HeadFrictionRow = 6;
-  Reibung.InterfaceFrictionRow = 7;
-  Reibung.ThreadFrictionTolRow = 8;
-  Reibung.HeadFrictionTolRow = 9;
-  Reibung.FrictionCode = 3;
-  Montage.nu = 0.85L;
-  Montage.alphaA = 1.8L;
-  Montage.PreloadScatter = 0.8L / 2.8L;
-  Montage.TighteningRow = 4;
-  Montage.TighteningMethod = 3;
-  Montage.GivenQuantity = 3;
-  Montage.ktau = 0.6L;
-  Montage.sigmaFactor = 2;
+  Last.LoadKind = 1; Last.LoadCase = 2; Last.FAmax = 12345.678901234L; Last.FAmin = -250; Last.FQ = 800;
+  Last.FM = 41000; Last.MA = 86.5L; Last.LoadIntroPos1 = 2; Last.LoadIntroPos2 = 3; Last.n1 = 0.45L; Last.n2 = 0.55L;
+  Last.FKreq = 2500; Last.EnduranceChoice = 3; Last.EnduranceMaterial = "42CrMo4"; Last.sigmaASV = 52;
+  Last.MatSaRow = 4; Last.FApre = 10; Last.Fpre = 20; Last.MApre = 1.5L; Last.MAmin = 60; Last.TorqueScatter = 0.2L;
+  Last.FMminGiven = 15000; Last.AlphaAChoice = 2;
+  Verbindung.JointKind = kJointWithNut; Verbindung.fZ = 0.0123456789L;
+  Sackloch.tb = 31; Sackloch.tg = 27; Sackloch.HoleCode = 2; Sackloch.NutMatRow = 7; Sackloch.MatTable = 1;
+  Reibung.muGmin = 0.08L; Reibung.muGmax = 0.16L; Reibung.muKmin = 0.09L; Reibung.muKmax = 0.18L;
+  Reibung.muTr = 0.15L; Reibung.ThreadFrictionRow = 5; Reibung.HeadFrictionRow = 6; Reibung.InterfaceFrictionRow = 7;
+  Reibung.ThreadFrictionTolRow = 8; Reibung.HeadFrictionTolRow = 9; Reibung.FrictionCode = 3;
+  Montage.nu = 0.85L; Montage.alphaA = 1.8L; Montage.PreloadScatter = 0.8L / 2.8L; Montage.TighteningRow = 4;
+  Montage.TighteningMethod = 3; Montage.GivenQuantity = 3; Montage.ktau = 0.6L; Montage.sigmaFactor = 2;
   Montage.DriveSide = 2;
-  Mutter.NutType = 4;
-  Mutter.dwNut = 17.2L;
-  Mutter.m = 11.1L;
-  Mutter.NutRow = 6;
-  Mutter.NutToleranceClass = 3;
+  Mutter.NutType = 4; Mutter.dwNut = 17.2L; Mutter.m = 11.1L; Mutter.NutRow = 6; Mutter.NutToleranceClass = 3;
   Mutter.dNut = 12;
-  CalcOptions.VdiEdition = 1;
-  CalcOptions.EngageVelk = 0;
-  CalcOptions.EngageVdi = 1;
-  CalcOptions.FrictionTolerances = 0;
-  CalcOptions.MApreOn = 1;
-  CalcOptions.FApreOn = 1;
-  CalcOptions.FpreOn = 1;
-  CalcOptions.FSmaxOn = 0;
-  CalcOptions.D2D3Choice = 2;
-  ExzKraftangriff.ExzCode = 2;
-  ExzKraftangriff.SeamPart = 2;
-  ExzKraftangriff.a = 12;
-  ExzKraftangriff.s = 3;
-  ExzKraftangriff.u = 20;
-  ExzKraftangriff.v = 21;
-  ExzKraftangriff.AD = 1500;
-  ExzKraftangriff.IBT = 250000;
-  ExzKraftangriff.IBers = 120000;
-  ExzKraftangriff.IBersPrime = 130000;
-  Flansch.nBolts = 8;
-  Flansch.DT = 200;
-  Flansch.Da = 250;
-  Flansch.Value4 = 1;
-  Flansch.Value5 = 2;
-  Flansch.Value6 = 3;
-  Flansch.Value7 = 4;
-  Flansch.Value8 = 5;
-  Flansch.Value9 = 6;
-  Flansch.Value10 = 7;
-  Flansch.Value11 = 8;
+  CalcOptions.VdiEdition = 1; CalcOptions.EngageVelk = 0; CalcOptions.EngageVdi = 1;
+  CalcOptions.FrictionTolerances = 0; CalcOptions.MApreOn = 1; CalcOptions.FApreOn = 1; CalcOptions.FpreOn = 1;
+  CalcOptions.FSmaxOn = 0; CalcOptions.D2D3Choice = 2;
+  ExzKraftangriff.ExzCode = 2; ExzKraftangriff.SeamPart = 2; ExzKraftangriff.a = 12; ExzKraftangriff.s = 3;
+  ExzKraftangriff.u = 20; ExzKraftangriff.v = 21; ExzKraftangriff.AD = 1500; ExzKraftangriff.IBT = 250000;
+  ExzKraftangriff.IBers = 120000; ExzKraftangriff.IBersPrime = 130000;
+  Flansch.nBolts = 8; Flansch.DT = 200; Flansch.Da = 250; Flansch.Value4 = 1; Flansch.Value5 = 2; Flansch.Value6 = 3;
+  Flansch.Value7 = 4; Flansch.Value8 = 5; Flansch.Value9 = 6; Flansch.Value10 = 7; Flansch.Value11 = 8;
   Flansch.Value12 = 9;
-  MatMutter.Name = "C45";
-  MatMutter.RmM = 650;
-  MatMutter.ReM = 430;
-  MatMutter.betaM = 0.63L;
-  MatMutter.pGNut = 900;
-  MatMutter.EM = 205000;
-  MatMutter.betaMVdi = 0.64L;
-  MatMutter.OwnNutMaterial = 1;
-  Temperatur.T0 = 20;
-  Temperatur.TWork = 180;
+  MatMutter.Name = "C45"; MatMutter.RmM = 650; MatMutter.ReM = 430; MatMutter.betaM = 0.63L; MatMutter.pGNut = 900;
+  MatMutter.EM = 205000; MatMutter.betaMVdi = 0.64L; MatMutter.OwnNutMaterial = 1;
+  Temperatur.T0 = 20; Temperatur.TWork = 180;
   Fase = 0.75L;
-  Anzieh.Procedure = "torque wrench";
-  Anzieh.Tool = "signalling";
+  Anzieh.Procedure = "torque wrench"; Anzieh.Tool = "signalling";
   PrintMacroSelection = 0x2A5;
   DrawingNumber = "DRW-0815";
   DrawingName = "flange joint";
   DrawingName2 = "second line";
   ChangeCount = 2;
-  Changes[1] = {"a", "2026/01/02", "JS", "first"};
-  Changes[2] = {"b", "2026/02/03", "KM", "two\r\nlines\nand\rmore"};
+  Changes[1] = {"a", "2026/01/02", "JS", "first"}; Changes[2] = {"b", "2026/02/03", "KM", "two\r\nlines\nand\rmore"};
   DrawingTextCount = 1;
   DrawingTexts[1] = {10.5L, 20.25L, 3.5L, 90, "note"};
   ComplName = "JS";
@@ -458,6 +359,7 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
   crOnly.erase(std::remove(crOnly.begin(), crOnly.end(), '\n'), crOnly.end());
   for (char c : null) utf16 += std::string{c, '\0'}, utf16Bare += std::string{c, '\0'};
   std::fill(zeroTail.begin() + static_cast<std::ptrdiff_t>(null.size() / 2), zeroTail.end(), '\0');
+  cases.push_back({"no project file", "BQ4\r\nnothing here\r\n", "not a project file"});
   cases.push_back({"CR-only line ends", crOnly, "CR alone"});
   cases.push_back({"UTF-16 with byte order mark", utf16, "UTF-16"});
   cases.push_back({"UTF-16 without byte order mark", utf16Bare, "UTF-16"});
@@ -512,12 +414,6 @@ TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {
   EXPECT_NE(LastFileErrorText().find("missing.bq4"), std::string::npos);
   EXPECT_EQ(Last.FAmax, 777);
 
-  AbortFlag = 0;
-  WriteBytes(Path("junk.bq4"), "BQ4\r\nnothing here\r\n");
-  ReadCalcFile(Path("junk.bq4"));
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_NE(LastFileErrorText().find("not a project file"), std::string::npos);
-
   // A bare stem is taken in CurrentDir; the load sets the names and recalculates.
   AbortFlag = 0;
   CurrentDir = dir_;
@@ -532,55 +428,31 @@ TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {
 
 TEST_F(ProjectFileTest, EmptyNamesAskForTheFile) {
   FillUnusualJoint(1, 1);
-  {
-    platform::DialogScript script;
-    script.File(Path("asked.bq4"));
-    WriteCalcFile("");
-  }
+  Answered([&](auto& s) { s.File(Path("asked.bq4")); }, [&] { WriteCalcFile(""); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CurrentFileName, "asked");
   InitCalcModules();
-  {
-    platform::DialogScript script;
-    script.File(Path("asked.bq4"));
-    ReadCalcFile("");
-  }
+  Answered([&](auto& s) { s.File(Path("asked.bq4")); }, [&] { ReadCalcFile(""); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Last.FM, 41000);
   // Cancel in either dialog: nothing written or read, AbortFlag set.
   Last.FAmax = 777;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    ReadCalcFile("");
-  }
+  Answered([&](auto& s) { s.Cancel(); }, [&] { ReadCalcFile(""); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Last.FAmax, 777);
   AbortFlag = 0;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    WriteCalcFile("");
-  }
+  Answered([&](auto& s) { s.Cancel(); }, [&] { WriteCalcFile(""); });
   EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(ProjectFileTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
   ConfirmOverwriteOn = 1;
   WriteBytes(Path("keep.bq4"), "old contents");
-  {
-    platform::DialogScript script;
-    script.No();
-    WriteCalcFile(Path("keep.bq4"));
-  }
+  Answered([&](auto& s) { s.No(); }, [&] { WriteCalcFile(Path("keep.bq4")); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(ReadBytes(Path("keep.bq4")), "old contents");
   AbortFlag = 0;
-  {
-    platform::DialogScript script;
-    script.Yes();
-    WriteCalcFile(Path("keep.bq4"));
-  }
+  Answered([&](auto& s) { s.Yes(); }, [&] { WriteCalcFile(Path("keep.bq4")); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_NE(ReadBytes(Path("keep.bq4")).find("SCHRAUBE"), std::string::npos);
 }

@@ -280,11 +280,7 @@ TEST_F(TableAccessTest, TheTableDialogPicksTheRowItStartsOnOrCancels) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(SelectedRecordNo, 4);
   EXPECT_EQ(DbfRecNo(), 4);
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    ShowDbfDialog("CLOSE", 1);
-  }
+  Answered([&](auto& s) { s.Cancel(); }, [&] { ShowDbfDialog("CLOSE", 1); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(DbfRecNo(), 4);
   EXPECT_TRUE(DbfTableOpen());
@@ -355,11 +351,8 @@ TEST_F(TableAccessTest, ATableShownElsewhereInTheDialogLeavesNothingOpenHere) {
   OpenDbfTable("anzieh");
   ASSERT_TRUE(DbfTableOpen());
   std::int32_t rec = 1;
-  {
-    platform::DialogScript script;
-    script.Ok();
-    EXPECT_TRUE(PickFromTable(DbfDir + "/lschraub.dbf", "", "Lengths", "", 1, rec));
-  }
+  Answered([&](auto& s) { s.Ok(); },
+           [&] { EXPECT_TRUE(PickFromTable(DbfDir + "/lschraub.dbf", "", "Lengths", "", 1, rec)); });
   EXPECT_FALSE(DbfTableOpen());
   EXPECT_EQ(DbfFieldText(1), "");
   EXPECT_EQ(DbfRecordCount(), 0);

@@ -10,6 +10,7 @@
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/init.h"
+#include "dialog_answers.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/init.h"

@@ -28,9 +28,7 @@ TEST_F(LoadFormTest, ShowsTheLoadsAndTheEmbeddingProposals) {
   Last.LoadIntroPos2 = 2;
   TForm_bq4last form;
   ShowAndGrab(form, "bq4last");
-  EXPECT_EQ(Text(form.windowTitle()), "BQ4 Load");
   EXPECT_EQ(Text(form.Edit_fao->text()), "24900");
-  EXPECT_EQ(Text(form.Label_faou->text()), "N");
   EXPECT_EQ(form.ComboBox_feinl->count(), 3);
   EXPECT_EQ(Text(form.ComboBox_feinl->itemText(0)), "clamp.plate 1  ( l= 30.0, de= 40.0, di= 13.5 mm)");
   EXPECT_EQ(Text(form.ComboBox_feinl->itemText(2)), "bolt head");
@@ -84,8 +82,7 @@ TEST_F(LoadFormTest, ChamferProposalByJointKind) {
 }
 
 TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
-  Last.Fpre = 500;
-  Last.n1 = 0.3L;
+  Last.Fpre = 500; Last.n1 = 0.3L;
   platform::DialogScript script;
   script.Cancel();
   RunLoadForm();
@@ -112,12 +109,9 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
 using FrictionFormTest = FormTest;
 
 TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
-  CalcOptions.FrictionTolerances = 1;
-  CalcOptions.MApreOn = 0;
+  CalcOptions.FrictionTolerances = 1; CalcOptions.MApreOn = 0;
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib");
-  EXPECT_EQ(Text(form.windowTitle()), "BQ4  Friction");
-  EXPECT_EQ(Text(form.Label_mueg->text()), "coeff.of friction in thread \u00B5G");
   EXPECT_TRUE(form.Edit_muegmax->isVisible());
   EXPECT_FALSE(form.Edit_mapre->isVisible());
   form.Edit_mueg->setText("0.12");
@@ -130,8 +124,7 @@ TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
 }
 
 TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) {
-  CalcOptions.FrictionTolerances = 0;
-  CalcOptions.MApreOn = 1;
+  CalcOptions.FrictionTolerances = 0; CalcOptions.MApreOn = 1;
   Reibung.muGmax = 0.2L;
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib_notol");
@@ -208,10 +201,7 @@ TEST_F(EccentricFormTest, ThreePartsOfferTheSeams) {
 
 TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsAndOthersStay) {
   Klemmstuecke.Di[1] = 10;
-  ExzKraftangriff.AD = 0;
-  ExzKraftangriff.IBT = 0;
-  ExzKraftangriff.IBers = 0;
-  ExzKraftangriff.IBersPrime = 0;
+  ExzKraftangriff.AD = 0; ExzKraftangriff.IBT = 0; ExzKraftangriff.IBers = 0; ExzKraftangriff.IBersPrime = 0;
   {
     TForm_exz form;
   }
