@@ -34,8 +34,10 @@ TEST_F(FileTableTest, FormSortsRowsByARightClickedHeader) {
   EXPECT_EQ(form.CellText(8, 0), "d mm");
   EXPECT_EQ(form.StringGrid1->columnCount(), kFileTableColumns);
   std::vector<std::string> a(kFileTableColumns, "x"), b(kFileTableColumns, "y");
-  a[0] = "a.bq4"; a[8] = "9.20";
-  b[0] = "b.bq4"; b[8] = "10.50";
+  a[0] = "a.bq4";
+  a[8] = "9.20";
+  b[0] = "b.bq4";
+  b[8] = "10.50";
   form.AddRow(a);
   form.AddRow(b);
   form.SortByColumn(8);

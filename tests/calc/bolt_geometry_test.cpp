@@ -79,7 +79,10 @@ TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominal) {
 
 TEST_F(BoltGeometryTest, EnteredDiametersStayWhateverTheChoice) {
   SetUpTappedM12Joint();
-  Schraube.ToleranceClass = 1; Schraube.d2 = 10.8L; Schraube.d3 = 9.8L; Schraube.dmin = 11.7L;
+  Schraube.ToleranceClass = 1;
+  Schraube.d2 = 10.8L;
+  Schraube.d3 = 9.8L;
+  Schraube.dmin = 11.7L;
   for (int choice = 0; choice <= 3; ++choice) {
     CalcOptions.D2D3Choice = choice;
     CalculateJoint();
@@ -91,7 +94,11 @@ TEST_F(BoltGeometryTest, EnteredDiametersStayWhateverTheChoice) {
 
 TEST_F(BoltGeometryTest, LengthAndThreadLengthFromTheSections) {
   SetUpTappedM12Joint();
-  Schraube.nSections = 2; Schraube.lSec[1] = 25; Schraube.dSec[1] = 10; Schraube.lSec[2] = 40; Schraube.dSec[2] = 12;
+  Schraube.nSections = 2;
+  Schraube.lSec[1] = 25;
+  Schraube.dSec[1] = 10;
+  Schraube.lSec[2] = 40;
+  Schraube.dSec[2] = 12;
   Schraube.b = 64;
   CalculateJoint();
   EXPECT_EQ(Schraube.l, 65);
@@ -102,7 +109,8 @@ TEST_F(BoltGeometryTest, LengthAndThreadLengthFromTheSections) {
   // Slotted countersunk heads: b := l - 2.5·P - k.
   InitCalcTest();
   SetUpTappedM12Joint();
-  Schraube.HeadType = 3; Schraube.BoltType = 3;
+  Schraube.HeadType = 3;
+  Schraube.BoltType = 3;
   Din963.k = 6;
   CalculateJoint();
   EXPECT_NEAR(D(Schraube.b), 60 - 2.5 * 1.75 - 6, 1e-12);

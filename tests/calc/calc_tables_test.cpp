@@ -50,7 +50,8 @@ TEST_F(CalcTablesTest, DefaultThreadRowIsM12WithTheDiametersOfIso724) {
 }
 
 TEST_F(CalcTablesTest, ThreadRowWhoseDiameterNoLongerFitsIsSearchedByKey) {
-  Gewinde.d = 16; Gewinde.P = 2;
+  Gewinde.d = 16;
+  Gewinde.P = 2;
   Schraube.ThreadRow = 12;  // M12, but the joint has d 16 now
   FindCalcRecord(kThreadTable);
   EXPECT_EQ(Gewinde.Designation, "M16");
@@ -236,8 +237,12 @@ TEST_F(CalcTablesTest, FrictionTablesAreKeyedOnThreeTextsAndTable21ChangesNoReco
 }
 
 TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedByNameOrRememberedRow) {
-  Klemmstuecke.nPlates = 2; Klemmstuecke.Material[1] = "St 50"; Klemmstuecke.MatTable[1] = 0;
-  Klemmstuecke.Material[2] = "gone"; Klemmstuecke.MatTable[2] = 1; Klemmstuecke.Codes[2][1] = 5;
+  Klemmstuecke.nPlates = 2;
+  Klemmstuecke.Material[1] = "St 50";
+  Klemmstuecke.MatTable[1] = 0;
+  Klemmstuecke.Material[2] = "gone";
+  Klemmstuecke.MatTable[2] = 1;
+  Klemmstuecke.Codes[2][1] = 5;
   FindCalcRecord(kPlateMaterialTable);
   ASSERT_EQ(AbortFlag, 0);
   EXPECT_EQ(Klemmstuecke.Codes[1][0], 2);

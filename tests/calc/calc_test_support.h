@@ -142,20 +142,36 @@ inline void InitCalcTest() {
 }
 
 inline void SetUpTappedM12Joint() {
-  Schraube.dK = 18; Schraube.dw = 17; Schraube.nSections = 1; Schraube.lSec[1] = 60; Schraube.dSec[1] = 12;
-  Klemmstuecke.nPlates = 1; Klemmstuecke.De[1] = 80; Klemmstuecke.Di[1] = 13; Klemmstuecke.L[1] = 42;
-  Klemmstuecke.pmax[1] = 700; Klemmstuecke.Re[1] = 300;
+  Schraube.dK = 18;
+  Schraube.dw = 17;
+  Schraube.nSections = 1;
+  Schraube.lSec[1] = 60;
+  Schraube.dSec[1] = 12;
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 80;
+  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.L[1] = 42;
+  Klemmstuecke.pmax[1] = 700;
+  Klemmstuecke.Re[1] = 300;
   Verbindung.fZ = 0.011L;
-  MatMutter.RmM = 500; MatMutter.ReM = 300; MatMutter.betaM = 0.6L; MatMutter.pGNut = 700; MatMutter.betaMVdi = 0.6L;
+  MatMutter.RmM = 500;
+  MatMutter.ReM = 300;
+  MatMutter.betaM = 0.6L;
+  MatMutter.pGNut = 700;
+  MatMutter.betaMVdi = 0.6L;
 }
 
 inline void SetUpThroughBoltedM12Joint() {
   SetUpTappedM12Joint();
   Verbindung.JointKind = kJointWithNut;
-  Mutter.dwNut = 16.6L; Mutter.m = 10.8L; Mutter.dNut = 12;
+  Mutter.dwNut = 16.6L;
+  Mutter.m = 10.8L;
+  Mutter.dNut = 12;
   Klemmstuecke.nPlates = 2;
   for (int i = 1; i <= 2; ++i) {
-    Klemmstuecke.De[i] = 40; Klemmstuecke.Di[i] = 13.5L; Klemmstuecke.L[i] = 21;
+    Klemmstuecke.De[i] = 40;
+    Klemmstuecke.Di[i] = 13.5L;
+    Klemmstuecke.L[i] = 21;
   }
 }
 

@@ -52,8 +52,12 @@ TEST_F(CalculationTest, HeadTableIsFoundWhateverTheCaseOfItsName) {
 
 TEST_F(CalculationTest, FrictionAndFactorsAreNormalised) {
   SetUpTappedM12Joint();
-  Reibung.muGmin = 0.14L; Reibung.muGmax = 0.10L; Reibung.muKmin = 0.12L; Reibung.muKmax = 0.16L;
-  Montage.sigmaFactor = 9; Montage.alphaA = 0.8L;
+  Reibung.muGmin = 0.14L;
+  Reibung.muGmax = 0.10L;
+  Reibung.muKmin = 0.12L;
+  Reibung.muKmax = 0.16L;
+  Montage.sigmaFactor = 9;
+  Montage.alphaA = 0.8L;
   CalculateJoint();
   EXPECT_EQ(Reibung.muGmax, 0.14L);
   EXPECT_EQ(Reibung.muKmax, 0.16L);
@@ -105,12 +109,17 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"bore takes the section", false, [] { Schraube.diSec[1] = 12; }, {"Fatal  : cross-section bolt=0!"}, 1},
       {"last section shorter than the thread", false,
        [] {
-         Schraube.nSections = 2; Schraube.lSec[1] = 40; Schraube.lSec[2] = 20; Schraube.dSec[2] = 12;
+         Schraube.nSections = 2;
+         Schraube.lSec[1] = 40;
+         Schraube.lSec[2] = 20;
+         Schraube.dSec[2] = 12;
        },
        {"Error  : thread length bolt !"}, 0},
       {"hollow last section", false,
        [] {
-         Schraube.nSections = 2; Schraube.lSec[1] = Schraube.lSec[2] = 30; Schraube.dSec[2] = 14;
+         Schraube.nSections = 2;
+         Schraube.lSec[1] = Schraube.lSec[2] = 30;
+         Schraube.dSec[2] = 14;
          Schraube.diSec[2] = 12;
        },
        {"Fatal  : d <= Di !"}, 1},
@@ -118,7 +127,8 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       // The checks after the thread depth still run.
       {"plate longer than the bolt", false,
        [] {
-         Klemmstuecke.L[1] = 70; Klemmstuecke.De[1] = 200;
+         Klemmstuecke.L[1] = 70;
+         Klemmstuecke.De[1] = 200;
          Schraube.HeadType = 6;
        },
        {"Fatal  : thread depth !", "Warning: slotted cheese head screw"}, 1},
@@ -134,7 +144,8 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"no bolt shear strength", false, [] { MatBolt.betaBVdi = 0; }, {"Error  : tau BS (VDI) = 0 !"}, -1},
       {"eccentric seam without moment", true,
        [] {
-         ExzKraftangriff.ExzCode = 2; ExzKraftangriff.IBersPrime = 0;
+         ExzKraftangriff.ExzCode = 2;
+         ExzKraftangriff.IBersPrime = 0;
        },
        {"Fatal  : \xA1 B ers=0 !"}, 1},
       // Counts beyond the arrays must not read past them (ASan would stop here).
@@ -178,7 +189,8 @@ TEST_F(CalculationTest, TransverseLoadGivesSlippingSafetyAndCheck) {
 TEST_F(CalculationTest, StaticCentricJointSkipsAlternatingAndEccentricResults) {
   SetUpTappedM12Joint();
   Last.FAmin = Last.FAmax;
-  Safety.SDexz = 123; Safety.SKab = 456;
+  Safety.SDexz = 123;
+  Safety.SKab = 456;
   CalculateJoint();
   EXPECT_EQ(Safety.SD, 10000);
   EXPECT_EQ(Safety.SDexz, 123);

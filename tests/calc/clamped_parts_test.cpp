@@ -41,7 +41,9 @@ TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
 
 TEST_F(ClampedPartsTest, TwoEqualPartsBetweenTheirOuterPlanes) {
   SetUpThroughBoltedM12Joint();
-  Last.LoadIntroPos1 = 1; Last.LoadIntroPos2 = 2; Last.n1 = Last.n2 = 0.3L;
+  Last.LoadIntroPos1 = 1;
+  Last.LoadIntroPos2 = 2;
+  Last.n1 = Last.n2 = 0.3L;
   CalculateJoint();
   // n = 1 - 0.7·(δ1 + δ2)/(2δ) with δ1 = δ2.
   EXPECT_NEAR(D(CalcOptions.nLoad), 0.3, 1e-12);
@@ -50,7 +52,8 @@ TEST_F(ClampedPartsTest, TwoEqualPartsBetweenTheirOuterPlanes) {
 
 TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
   SetUpThroughBoltedM12Joint();
-  Last.LoadIntroPos1 = 3; Last.LoadIntroPos2 = 3;
+  Last.LoadIntroPos1 = 3;
+  Last.LoadIntroPos2 = 3;
   CalculateJoint();
   EXPECT_EQ(Klemmstuecke.deltaPn1, 0);
   EXPECT_EQ(Klemmstuecke.deltaPn2, 0);
@@ -59,7 +62,8 @@ TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
 
 TEST_F(ClampedPartsTest, BearingDiameterLimitedAfter2003Only) {
   SetUpThroughBoltedM12Joint();
-  Klemmstuecke.De[1] = Klemmstuecke.De[2] = 200; Klemmstuecke.L[1] = 5;
+  Klemmstuecke.De[1] = Klemmstuecke.De[2] = 200;
+  Klemmstuecke.L[1] = 5;
   CalculateJoint();
   EXPECT_LE(D(Klemmstuecke.DAeff[1]), 17 + 1.6 * 5 + 1e-9);
   CalcOptions.VdiEdition = 1;

@@ -15,7 +15,8 @@ class DesignationTest : public ::testing::Test {
 
 TEST_F(DesignationTest, HexHeadAndSelfDefinedBoltDesignations) {
   Schraube.HeadType = 2;
-  Din931.Standard = "ISO 4014  "; Din931.s = 18;
+  Din931.Standard = "ISO 4014  ";
+  Din931.s = 18;
   MatBolt.StrengthClass = "8.8 ";
   EXPECT_EQ(BoltDesignation(), "ISO 4014 - M12 x 60 - 8.8 SW18");
   EXPECT_EQ(BoltWidthAcrossFlats(), 18);
@@ -29,7 +30,8 @@ TEST_F(DesignationTest, HexHeadAndSelfDefinedBoltDesignations) {
 }
 
 TEST_F(DesignationTest, StandardTextsAndEdition) {
-  Din934.Standard = "ISO 4032   "; Din934.s = 18;
+  Din934.Standard = "ISO 4032   ";
+  Din934.s = 18;
   EXPECT_EQ(NutStandardText(), "ISO 4032");
   EXPECT_EQ(NutWidthAcrossFlatsText(), "18");
   Mutter.NutType = 4;

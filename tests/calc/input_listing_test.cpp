@@ -36,7 +36,9 @@ class InputListingTest : public ::testing::Test {
 };
 
 TEST_F(InputListingTest, ListsEnteredValuesInMillimetresWhateverTheUnits) {
-  Klemmstuecke.nPlates = 2; Klemmstuecke.L[1] = 10; Klemmstuecke.L[2] = 15;
+  Klemmstuecke.nPlates = 2;
+  Klemmstuecke.L[1] = 10;
+  Klemmstuecke.L[2] = 15;
   Last.LoadIntroPos1 = 3;  // after the last plate: the bolt head
   Last.LoadIntroPos2 = 2;
   UnitSystem = 1;

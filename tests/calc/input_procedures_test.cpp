@@ -49,7 +49,8 @@ TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiametersUnlessEnte
 }
 
 TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
-  Schraube.l = 60; Schraube.b = 0;
+  Schraube.l = 60;
+  Schraube.b = 0;
   platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("select type of bolt");
   script.Ok({{"RadioGroup_items", "#1"}}).Expect("allowance class");
@@ -75,7 +76,10 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
 }
 
 TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) {
-  Schraube.BoltType = 1; Schraube.HeadType = 1; Schraube.HeadRow = 0; Schraube.l = 100;
+  Schraube.BoltType = 1;
+  Schraube.HeadType = 1;
+  Schraube.HeadRow = 0;
+  Schraube.l = 100;
   InputThreadLength();
   EXPECT_EQ(Schraube.b, 36);  // ISO 4762 M12
   Schraube.l = 30;
@@ -99,7 +103,9 @@ TEST_F(InputProceduresTest, ScrewHeadTakesTheHeadDiametersOfTheRow) {
 }
 
 TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
-  Schraube.l = 60; Schraube.b = 30; Schraube.BoltType = 2;
+  Schraube.l = 60;
+  Schraube.b = 30;
+  Schraube.BoltType = 2;
   BuildBoltSections();
   ASSERT_EQ(Schraube.nSections, 2);
   EXPECT_NEAR(D(Schraube.dSec[1]), 0.9 * (12 - 1.22687 * 1.75), 1e-9);
@@ -117,7 +123,8 @@ TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
 
 TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
   Schraube.l = 0;
-  Klemmstuecke.lK = 42; Klemmstuecke.nPlates = 1;
+  Klemmstuecke.lK = 42;
+  Klemmstuecke.nPlates = 1;
   platform::DialogScript script;
   script.Ok().Expect("bolt length up to head (0=suggest) [mm]");
   InputBoltLength();
@@ -134,7 +141,8 @@ TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
 TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepth) {
   Schraube.l = 60;
   Klemmstuecke.lK = 30;
-  Sackloch.tg = 0; Sackloch.tb = 0;
+  Sackloch.tg = 0;
+  Sackloch.tb = 0;
   Pressung = PRESSUNG_Record{};
   platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("bolt-nut type");
@@ -169,7 +177,8 @@ TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
 
 TEST_F(InputProceduresTest, NutMaterialWithoutSecondRatioTakesTheFirst) {
   Pressung = PRESSUNG_Record{};
-  Pressung.Ratio1 = 0.7L; Pressung.Ratio2 = 0;
+  Pressung.Ratio1 = 0.7L;
+  Pressung.Ratio2 = 0;
   TakeNutMaterialRow();
   EXPECT_EQ(MatMutter.betaM, 0.7L);
   EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
@@ -214,13 +223,15 @@ TEST_F(InputProceduresTest, PreliminaryDesignLeavesAJointThatCalculates) {
   for (int i = 1; i <= Klemmstuecke.nPlates; ++i) EXPECT_EQ(Klemmstuecke.Di[i], DefaultBoreDiameter(Gewinde.d)) << i;
   // The head the bolt input then takes for M8 (DIN 931: s = 13, dw = 11.63):
   // it bears on the plates only around an 8.4 mm hole, not around a 13 mm one.
-  Schraube.dK = 13; Schraube.dw = 11.63L;
+  Schraube.dK = 13;
+  Schraube.dw = 11.63L;
   CalculateJoint();
   EXPECT_EQ(CalcFatalFlag, 0);
 }
 
 TEST_F(InputProceduresTest, BoltMaterialAndGivenEnduranceStrength) {
-  Schraube.MatBoltRow = 0; Schraube.StrengthClassCode = 2;
+  Schraube.MatBoltRow = 0;
+  Schraube.StrengthClassCode = 2;
   platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#3"}}).Expect("endurance strength");
   script.Ok({{"Edit_text", "55"}}).Expect("endurance strength thread (d=12) Sig.a.zul [MPa]");
@@ -238,7 +249,8 @@ void SetSections(std::initializer_list<Extended> lengths) {
   Schraube.nSections = 0;
   for (Extended l : lengths) {
     ++Schraube.nSections;
-    Schraube.lSec[Schraube.nSections] = l; Schraube.dSec[Schraube.nSections] = 12;
+    Schraube.lSec[Schraube.nSections] = l;
+    Schraube.dSec[Schraube.nSections] = 12;
   }
 }
 
@@ -280,7 +292,9 @@ TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
 void SetPlates(int n) {
   Klemmstuecke.nPlates = static_cast<Word>(n);
   for (int i = 1; i <= n; ++i) {
-    Klemmstuecke.De[i] = 40; Klemmstuecke.Di[i] = 14; Klemmstuecke.L[i] = i;
+    Klemmstuecke.De[i] = 40;
+    Klemmstuecke.Di[i] = 14;
+    Klemmstuecke.L[i] = i;
     Klemmstuecke.Material[i] = "St " + std::to_string(i);
   }
 }
@@ -301,7 +315,8 @@ TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
 
 TEST_F(InputProceduresTest, PartsMoveWithAllTheirFields) {
   SetPlates(3);
-  Klemmstuecke.Codes[2] = {7, 8}; Klemmstuecke.Description[2] = "second";
+  Klemmstuecke.Codes[2] = {7, 8};
+  Klemmstuecke.Description[2] = "second";
   platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 2");

@@ -27,12 +27,22 @@ void FillTappedM12JointFromTables() {
   FindCalcRecord(20);
   OpenPlateMaterialTable(0, Sackloch.NutMatRow);
   ASSERT_EQ(AbortFlag, 0);
-  Schraube.dK = Din912.dK; Schraube.dw = Din912.dw; Schraube.nSections = 1; Schraube.lSec[1] = 60;
+  Schraube.dK = Din912.dK;
+  Schraube.dw = Din912.dw;
+  Schraube.nSections = 1;
+  Schraube.lSec[1] = 60;
   Schraube.dSec[1] = Gewinde.d;
-  MatMutter.Name = Pressung.Name; MatMutter.RmM = Pressung.Rm; MatMutter.ReM = Pressung.Re; MatMutter.EM = Pressung.E;
+  MatMutter.Name = Pressung.Name;
+  MatMutter.RmM = Pressung.Rm;
+  MatMutter.ReM = Pressung.Re;
+  MatMutter.EM = Pressung.E;
   MatMutter.pGNut = Pressung.pG;
-  Klemmstuecke.nPlates = 1; Klemmstuecke.De[1] = 80; Klemmstuecke.Di[1] = 13.5L; Klemmstuecke.L[1] = 42;
-  Klemmstuecke.pmax[1] = 700; Klemmstuecke.Re[1] = 300;
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 80;
+  Klemmstuecke.Di[1] = 13.5L;
+  Klemmstuecke.L[1] = 42;
+  Klemmstuecke.pmax[1] = 700;
+  Klemmstuecke.Re[1] = 300;
 }
 
 TEST_F(JointFromTablesTest, DefaultM12JointCalculatesWithoutFatalMessage) {

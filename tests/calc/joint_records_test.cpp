@@ -13,7 +13,8 @@ class JointRecordsTest : public ::testing::Test {
 
 TEST_F(JointRecordsTest, ReinitialisingRestoresDefaultsAfterChanges) {
   Schraube.l = 99;
-  Klemmstuecke.E[5] = 1; Klemmstuecke.Material[3] = "S235";
+  Klemmstuecke.E[5] = 1;
+  Klemmstuecke.Material[3] = "S235";
   InitCalcModules();
   EXPECT_EQ(Schraube.l, 60);
   EXPECT_EQ(Klemmstuecke.E[5], 210000);

@@ -18,7 +18,8 @@ class MaterialValuesTest : public ::testing::Test {
   void SetUp() override {
     InitCalcTest();
     // A 12.9 bolt of nominal values, as the yield table below starts.
-    MatBolt.Rp02 = 1080; MatBolt.Rm = 1200;
+    MatBolt.Rp02 = 1080;
+    MatBolt.Rm = 1200;
     MaterialRows.FindByName = [this](std::string_view table, std::string_view name, MaterialRow& row) {
       const auto t = tables.find(std::string(table));
       if (t == tables.end()) return MaterialRowStatus::TableMissing;

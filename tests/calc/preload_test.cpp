@@ -42,10 +42,14 @@ TEST_F(PreloadTest, AgreesWithTheGuidelineTables) {
     for (int c = 0; c < 3; ++c) {
       InitCalcTest();
       SetUpThroughBoltedM12Joint();
-      Gewinde.d = row.d; Gewinde.P = row.P;
-      Schraube.dSec[1] = row.d; Schraube.dw = row.dw;
-      Mutter.dwNut = row.dw; Mutter.dNut = row.d;
-      Klemmstuecke.Di[1] = Klemmstuecke.Di[2] = row.dh; Klemmstuecke.De[1] = Klemmstuecke.De[2] = 60;
+      Gewinde.d = row.d;
+      Gewinde.P = row.P;
+      Schraube.dSec[1] = row.d;
+      Schraube.dw = row.dw;
+      Mutter.dwNut = row.dw;
+      Mutter.dNut = row.d;
+      Klemmstuecke.Di[1] = Klemmstuecke.Di[2] = row.dh;
+      Klemmstuecke.De[1] = Klemmstuecke.De[2] = 60;
       Reibung.muGmin = Reibung.muGmax = Reibung.muKmin = Reibung.muKmax = row.mu;
       MatBolt.Rp02 = yieldPoints[c];
       CalculateJoint();
@@ -96,7 +100,8 @@ TEST_F(PreloadTest, PrevailingTorqueLowersThePreload) {
 
 TEST_F(PreloadTest, TighteningFactorAndScatter) {
   SetUpTappedM12Joint();
-  Reibung.muGmax = 0.2L; Reibung.muKmax = 0.16L;
+  Reibung.muGmax = 0.2L;
+  Reibung.muKmax = 0.16L;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.PreloadScatter), 0.6 / 2.6, 1e-12);
   EXPECT_NEAR(D(Last.FMminGiven), D(Last.FM / 1.6L), 1e-9);
@@ -105,32 +110,38 @@ TEST_F(PreloadTest, TighteningFactorAndScatter) {
   EXPECT_NEAR(D(scatter), D((Last.MA - MAmin) / (Last.MA + MAmin)), 1e-15);
 
   // The other given quantities lead back to the same tightening factor.
-  Last.AlphaAChoice = 3; Last.MAmin = MAmin;
+  Last.AlphaAChoice = 3;
+  Last.MAmin = MAmin;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-12);
-  Last.AlphaAChoice = 2; Last.TorqueScatter = scatter;
+  Last.AlphaAChoice = 2;
+  Last.TorqueScatter = scatter;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-12);
   EXPECT_NEAR(D(Last.MAmin), D(MAmin), 1e-9);
-  Last.AlphaAChoice = 4; Last.FMminGiven = Last.FM / 2;
+  Last.AlphaAChoice = 4;
+  Last.FMminGiven = Last.FM / 2;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.alphaA), 2, 1e-12);
 }
 
 TEST_F(PreloadTest, VariantsWithNothingToDivideByAreReported) {
   SetUpTappedM12Joint();
-  Last.AlphaAChoice = 2; Last.TorqueScatter = 1;
+  Last.AlphaAChoice = 2;
+  Last.TorqueScatter = 1;
   CalculateJoint();
   EXPECT_TRUE(HasMessage("Error  : torque scatter !"));
   EXPECT_TRUE(std::isfinite(D(Last.MAmin)));
   EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-15);  // the given factor is used
 
-  Last.AlphaAChoice = 4; Last.FMminGiven = 0;
+  Last.AlphaAChoice = 4;
+  Last.FMminGiven = 0;
   CalculateJoint();
   EXPECT_TRUE(HasMessage("Error  : FMmin given = 0 !"));
   EXPECT_TRUE(std::isfinite(D(Montage.alphaA)));
 
-  Last.AlphaAChoice = 3; Last.MAmin = 0;
+  Last.AlphaAChoice = 3;
+  Last.MAmin = 0;
   CalculateJoint();
   EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !"));
   EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
@@ -138,7 +149,8 @@ TEST_F(PreloadTest, VariantsWithNothingToDivideByAreReported) {
 
 TEST_F(PreloadTest, CompressiveLoadRaisesTheRequiredPreload) {
   SetUpTappedM12Joint();
-  Last.FAmax = 1000; Last.FAmin = -200000;
+  Last.FAmax = 1000;
+  Last.FAmin = -200000;
   CalculateJoint();
   const Extended Phi = CalcOptions.Phi;
   EXPECT_NEAR(D(Last.FMreq), D(Last.FKreq - Phi * Last.FAmin + Last.FZ), 1e-6);

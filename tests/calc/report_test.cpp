@@ -101,7 +101,8 @@ TEST_F(ReportTest, ImperialReportDiffersOnlyInUnitsAndNumbers) {
 
 TEST_F(ReportTest, LoadIntroductionAtTheHeadAndNutIsThePositionAfterTheLastPlate) {
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
-  Last.LoadIntroPos1 = Klemmstuecke.nPlates + 1; Last.LoadIntroPos2 = Klemmstuecke.nPlates + 1;
+  Last.LoadIntroPos1 = Klemmstuecke.nPlates + 1;
+  Last.LoadIntroPos2 = Klemmstuecke.nPlates + 1;
   const std::string text = Write("intro", kDeviceBatchTxt);
   EXPECT_NE(text.find("introd.of load (in): at bolt head"), std::string::npos);
   EXPECT_NE(text.find("introd.of load (out): at nut thread"), std::string::npos);
@@ -147,7 +148,11 @@ TEST_F(ReportTest, AFailedOutputStopsTheReportAndStillClosesIt) {
 
 TEST_F(ReportTest, SpecialBoltListsItsDimensionsAndTheEffectiveLengths) {
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
-  Schraube.BoltType = 3; Schraube.nSections = 2; Schraube.lSec[1] = 20; Schraube.dSec[1] = 12; Schraube.lSec[2] = 40;
+  Schraube.BoltType = 3;
+  Schraube.nSections = 2;
+  Schraube.lSec[1] = 20;
+  Schraube.dSec[1] = 12;
+  Schraube.lSec[2] = 40;
   Schraube.dSec[2] = 10;
   CalculateJoint();
   ASSERT_EQ(CalcFatalFlag, 0);

@@ -24,13 +24,17 @@ void SetUpThreePlates() {
   SetUpThroughBoltedM12Joint();
   Klemmstuecke.nPlates = 3;
   for (int i = 1; i <= 3; ++i) {
-    Klemmstuecke.De[i] = 30; Klemmstuecke.Di[i] = 13.5L; Klemmstuecke.L[i] = 14; Klemmstuecke.pmax[i] = 700;
+    Klemmstuecke.De[i] = 30;
+    Klemmstuecke.Di[i] = 13.5L;
+    Klemmstuecke.L[i] = 14;
+    Klemmstuecke.pmax[i] = 700;
   }
 }
 
 TEST_F(StrengthTest, PartBetweenThePlanesCarriesOnlyThePreload) {
   SetUpThreePlates();
-  Last.LoadIntroPos1 = 1; Last.LoadIntroPos2 = 3;
+  Last.LoadIntroPos1 = 1;
+  Last.LoadIntroPos2 = 3;
   CalculateJoint();
   ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
   const auto& k = Klemmstuecke;
@@ -50,7 +54,10 @@ TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
   SetUpThroughBoltedM12Joint();
   Klemmstuecke.nPlates = 10;
   for (int i = 1; i <= 10; ++i) {
-    Klemmstuecke.De[i] = 30; Klemmstuecke.Di[i] = 13.5L; Klemmstuecke.L[i] = 4; Klemmstuecke.pmax[i] = 2000;
+    Klemmstuecke.De[i] = 30;
+    Klemmstuecke.Di[i] = 13.5L;
+    Klemmstuecke.L[i] = 4;
+    Klemmstuecke.pmax[i] = 2000;
   }
   Schraube.lSec[1] = 60;
   Klemmstuecke.pmax[10] = 100;
@@ -64,7 +71,8 @@ TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
 
 TEST_F(StrengthTest, EnduranceLimitChoices) {
   SetUpTappedM12Joint();
-  Last.EnduranceChoice = 4; Last.sigmaASV = 77;
+  Last.EnduranceChoice = 4;
+  Last.sigmaASV = 77;
   CalculateJoint();
   EXPECT_EQ(Last.sigmaASV, 77);
   Last.EnduranceChoice = 9;
@@ -75,7 +83,8 @@ TEST_F(StrengthTest, EnduranceLimitChoices) {
     row = {"rolled 10.9", {100, 90, 80, 70, 60, 50, 45, 40, 35}};
     return MaterialRowStatus::Found;
   };
-  Last.EnduranceChoice = 3; Last.MatSaRow = 1;
+  Last.EnduranceChoice = 3;
+  Last.MatSaRow = 1;
   CalculateJoint();
   EXPECT_NEAR(D(Last.sigmaASV), 70 - 10 * 2 / 6.0, 1e-9);
   EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");

@@ -20,7 +20,11 @@ class BoltFormTest : public FormTest {
   void SetUp() override {
     FormTest::SetUp();
     FindCalcRecord(2);  // the head row of the default M12
-    Schraube.BoltType = 1; Schraube.l = 60; Schraube.b = 30; Schraube.nSections = 1; Schraube.lSec[1] = 60;
+    Schraube.BoltType = 1;
+    Schraube.l = 60;
+    Schraube.b = 30;
+    Schraube.nSections = 1;
+    Schraube.lSec[1] = 60;
     Schraube.dSec[1] = 12;
   }
 };
@@ -93,7 +97,9 @@ TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLength) {
 }
 
 TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
-  Schraube.dK = 18; Schraube.dw = 17; Schraube.b = 30;
+  Schraube.dK = 18;
+  Schraube.dw = 17;
+  Schraube.b = 30;
   std::filesystem::remove(DbfDir + "/din931.dbf");
   table_test::WriteDbf(DbfDir + "/din931.dbf", {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 2}},
                        {{"8", "ISO 4017", "22"}});
@@ -136,7 +142,9 @@ TEST_F(BoltFormTest, OkStoresCancelKeeps) {
 }
 
 TEST_F(BoltFormTest, ShowingAndStoringDoesNotRoundTheValues) {
-  Schraube.ToleranceClass = 1; Schraube.d2 = 10.86319L; Schraube.l = 60.123456L;
+  Schraube.ToleranceClass = 1;
+  Schraube.d2 = 10.86319L;
+  Schraube.l = 60.123456L;
   platform::DialogScript script;
   script.Ok();
   RunBoltForm();

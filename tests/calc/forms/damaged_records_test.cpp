@@ -16,15 +16,26 @@ class DamagedRecordsTest : public FormTest {
   void SetUp() override {
     FormTest::SetUp();
     SetUpThroughBoltedM12Joint();
-    Schraube.BoltType = 99; Schraube.HeadType = 42; Schraube.ToleranceClass = 0; Schraube.nSections = 60;
-    Schraube.HeadRow = 9999; Schraube.ThreadRow = 65000;
+    Schraube.BoltType = 99;
+    Schraube.HeadType = 42;
+    Schraube.ToleranceClass = 0;
+    Schraube.nSections = 60;
+    Schraube.HeadRow = 9999;
+    Schraube.ThreadRow = 65000;
     Klemmstuecke.nPlates = 300;
-    Last.LoadIntroPos1 = 0; Last.LoadIntroPos2 = 77; Last.EnduranceChoice = 9; Last.AlphaAChoice = 12;
-    Montage.GivenQuantity = 0; Montage.DriveSide = 5;
-    Mutter.NutType = 8; Mutter.NutToleranceClass = 40; Mutter.NutRow = -5;
+    Last.LoadIntroPos1 = 0;
+    Last.LoadIntroPos2 = 77;
+    Last.EnduranceChoice = 9;
+    Last.AlphaAChoice = 12;
+    Montage.GivenQuantity = 0;
+    Montage.DriveSide = 5;
+    Mutter.NutType = 8;
+    Mutter.NutToleranceClass = 40;
+    Mutter.NutRow = -5;
     Sackloch.MatTable = 7;
     ExzKraftangriff.SeamPart = 500;
-    CalcOptions.VdiEdition = 9; CalcOptions.D2D3Choice = -3;
+    CalcOptions.VdiEdition = 9;
+    CalcOptions.D2D3Choice = -3;
     Verbindung.JointKind = 0;
   }
 };

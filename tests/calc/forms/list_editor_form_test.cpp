@@ -26,7 +26,9 @@ void FillItems(int n) {
 TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselection) {
   FillItems(3);
   TForm_einarray form;
-  form.ItemCount = 3; form.Selected = 2; form.Action = 7;
+  form.ItemCount = 3;
+  form.Selected = 2;
+  form.Action = 7;
   ShowAndGrab(form, "einarray");
   EXPECT_EQ(form.ListBox1->count(), 3);
   EXPECT_EQ(Text(form.ListBox1->item(2)->text()), "entry 3");
@@ -88,7 +90,9 @@ using BoltSectionFormTest = FormTest;
 TEST_F(BoltSectionFormTest, ShowsStoresAndStepsThroughTheSections) {
   Schraube.nSections = 3;
   for (int i = 1; i <= 3; ++i) {
-    Schraube.dSec[i] = 10 + i; Schraube.diSec[i] = 0; Schraube.lSec[i] = 20 * i;
+    Schraube.dSec[i] = 10 + i;
+    Schraube.diSec[i] = 0;
+    Schraube.lSec[i] = 20 * i;
   }
   TForm_schraubenabschn form;
   form.SectionNo = 3;
@@ -116,7 +120,9 @@ TEST_F(BoltSectionFormTest, ShowsStoresAndStepsThroughTheSections) {
 }
 
 TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
-  Schraube.nSections = 1; Schraube.lSec[1] = 40; Schraube.dSec[1] = 12;
+  Schraube.nSections = 1;
+  Schraube.lSec[1] = 40;
+  Schraube.dSec[1] = 12;
   platform::DialogScript script;
   script.Cancel();
   RunBoltSectionForm(1);
@@ -132,7 +138,8 @@ TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
 }
 
 TEST_F(BoltSectionFormTest, UnitSwitchShowsInchesAndKeepsMillimetres) {
-  Schraube.nSections = 1; Schraube.lSec[1] = 25.4L;
+  Schraube.nSections = 1;
+  Schraube.lSec[1] = 25.4L;
   TForm_schraubenabschn form;
   form.SectionNo = 1;
   form.FillSection();
@@ -149,9 +156,16 @@ TEST_F(BoltSectionFormTest, UnitSwitchShowsInchesAndKeepsMillimetres) {
 using ClampedPlateFormTest = FormTest;
 
 TEST_F(ClampedPlateFormTest, ShowsThePlateAndItsMaterial) {
-  Klemmstuecke.nPlates = 2; Klemmstuecke.De[2] = 40; Klemmstuecke.Di[2] = 13.5L; Klemmstuecke.L[2] = 21;
-  Klemmstuecke.Description[2] = "flange"; Klemmstuecke.Material[2] = "St 50"; Klemmstuecke.pmax[2] = 420;
-  Klemmstuecke.Re[2] = 295; Klemmstuecke.E[2] = 205000; Klemmstuecke.MatTable[2] = 1;
+  Klemmstuecke.nPlates = 2;
+  Klemmstuecke.De[2] = 40;
+  Klemmstuecke.Di[2] = 13.5L;
+  Klemmstuecke.L[2] = 21;
+  Klemmstuecke.Description[2] = "flange";
+  Klemmstuecke.Material[2] = "St 50";
+  Klemmstuecke.pmax[2] = 420;
+  Klemmstuecke.Re[2] = 295;
+  Klemmstuecke.E[2] = 205000;
+  Klemmstuecke.MatTable[2] = 1;
   TForm_klemmstueck form;
   form.PlateNo = 2;
   ShowAndGrab(form, "klemmstueck");
@@ -170,7 +184,10 @@ TEST_F(ClampedPlateFormTest, ShowsThePlateAndItsMaterial) {
 }
 
 TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
-  Klemmstuecke.nPlates = 1; Klemmstuecke.De[1] = 40; Klemmstuecke.Di[1] = 13; Klemmstuecke.L[1] = 10;
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 40;
+  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.L[1] = 10;
   platform::DialogScript script;
   script.Ok({{"Edit_di", "40"}});
   script.Ok().Expect("De < Di !");
@@ -189,7 +206,10 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
 }
 
 TEST_F(ClampedPlateFormTest, CancelStoresNothingButTheDatabaseButtonsDo) {
-  Klemmstuecke.nPlates = 1; Klemmstuecke.De[1] = 40; Klemmstuecke.Di[1] = 13; Klemmstuecke.L[1] = 10;
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 40;
+  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.L[1] = 10;
   Answered([&](auto& s) { s.Cancel(); }, [&] { RunClampedPlateForm(1); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.L[1], 10);

@@ -82,7 +82,8 @@ TEST_F(LoadFormTest, ChamferProposalByJointKind) {
 }
 
 TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
-  Last.Fpre = 500; Last.n1 = 0.3L;
+  Last.Fpre = 500;
+  Last.n1 = 0.3L;
   platform::DialogScript script;
   script.Cancel();
   RunLoadForm();
@@ -109,7 +110,8 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
 using FrictionFormTest = FormTest;
 
 TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
-  CalcOptions.FrictionTolerances = 1; CalcOptions.MApreOn = 0;
+  CalcOptions.FrictionTolerances = 1;
+  CalcOptions.MApreOn = 0;
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib");
   EXPECT_TRUE(form.Edit_muegmax->isVisible());
@@ -124,7 +126,8 @@ TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
 }
 
 TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) {
-  CalcOptions.FrictionTolerances = 0; CalcOptions.MApreOn = 1;
+  CalcOptions.FrictionTolerances = 0;
+  CalcOptions.MApreOn = 1;
   Reibung.muGmax = 0.2L;
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib_notol");
@@ -201,7 +204,10 @@ TEST_F(EccentricFormTest, ThreePartsOfferTheSeams) {
 
 TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsAndOthersStay) {
   Klemmstuecke.Di[1] = 10;
-  ExzKraftangriff.AD = 0; ExzKraftangriff.IBT = 0; ExzKraftangriff.IBers = 0; ExzKraftangriff.IBersPrime = 0;
+  ExzKraftangriff.AD = 0;
+  ExzKraftangriff.IBT = 0;
+  ExzKraftangriff.IBers = 0;
+  ExzKraftangriff.IBersPrime = 0;
   {
     TForm_exz form;
   }

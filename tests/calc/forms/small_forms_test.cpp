@@ -26,7 +26,8 @@ namespace {
 using PreliminaryDesignFormTest = FormTest;
 
 TEST_F(PreliminaryDesignFormTest, ShowsTheRecordsWithTheirMultipliers) {
-  Last.LoadKind = 2; Last.LoadCase = 1;
+  Last.LoadKind = 2;
+  Last.LoadCase = 1;
   Montage.TighteningMethod = 2;
   Last.FAmax = 24900;
   TForm_vorauslegung form;
@@ -40,7 +41,8 @@ TEST_F(PreliminaryDesignFormTest, ShowsTheRecordsWithTheirMultipliers) {
 }
 
 TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRules) {
-  Last.FAmin = 500; Last.FQ = 700;
+  Last.FAmin = 500;
+  Last.FQ = 700;
   platform::DialogScript script;
   script.Ok({{"RadioGroup_f", "#2"}, {"Edit_fq", "3000"}, {"RadioGroup_anz", "#0"}, {"RadioGroup_statdyn", "#0"}});
   RunPreliminaryDesignForm();
@@ -80,7 +82,8 @@ using PreloadFormTest = FormTest;
 
 TEST_F(PreloadFormTest, ShowsAndStoresNewtonsWhateverTheUnitSystem) {
   UnitSystem = 1;
-  Last.FApre = 2500; Last.Fpre = 0;
+  Last.FApre = 2500;
+  Last.Fpre = 0;
   TForm_bq4pre form;
   ShowAndGrab(form, "bq4pre");
   EXPECT_EQ(Text(form.Edit_fapre->text()), "2500");
@@ -133,7 +136,10 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
   };
   for (const Case& c : cases) {
     Last.LoadIntroPos1 = 1;  // n1 is shown
-    Klemmstuecke.nPlates = 1; Klemmstuecke.De[1] = 40; Klemmstuecke.Di[1] = 13; Klemmstuecke.L[1] = 10;
+    Klemmstuecke.nPlates = 1;
+    Klemmstuecke.De[1] = 40;
+    Klemmstuecke.Di[1] = 13;
+    Klemmstuecke.L[1] = 10;
     const Extended before = c.stored();
     std::unique_ptr<QDialog> f = c.make();
     f->setAttribute(Qt::WA_DontShowOnScreen, true);
@@ -172,7 +178,9 @@ TEST_F(PreloadFormTest, BelongsToTheMainWindowAndStaysAWindow) {
 using CalcOptionsFormTest = FormTest;
 
 TEST_F(CalcOptionsFormTest, ShowsTheOptionsAndKeepsTheGuidelineRuleOn) {
-  CalcOptions.EngageVdi = 0; CalcOptions.D2D3Choice = 2; CalcOptions.MApreOn = 1;
+  CalcOptions.EngageVdi = 0;
+  CalcOptions.D2D3Choice = 2;
+  CalcOptions.MApreOn = 1;
   TForm_bq4conf form;
   ShowAndGrab(form, "bq4conf");
   EXPECT_EQ(CalcOptions.EngageVdi, 1);
@@ -185,8 +193,10 @@ TEST_F(CalcOptionsFormTest, ShowsTheOptionsAndKeepsTheGuidelineRuleOn) {
 }
 
 TEST_F(CalcOptionsFormTest, SwitchedOffPresetsClearTheirValues) {
-  CalcOptions.MApreOn = 1; CalcOptions.FApreOn = 1;
-  Last.MApre = 80; Last.FApre = 2000;
+  CalcOptions.MApreOn = 1;
+  CalcOptions.FApreOn = 1;
+  Last.MApre = 80;
+  Last.FApre = 2000;
   platform::DialogScript script;
   script.Ok({{"CheckBox_mapre", "0"}, {"ComboBox_metric", "#1"}, {"RadioGroup_vdi", "#0"},
              {"RadioGroup_d2d3", "#3"}, {"CheckBox_reibungstoleranz", "0"}});
