@@ -23,14 +23,7 @@ class CadScreenTest : public CadTest {
     CadWriteTables(0);
   }
 
-  static std::vector<TGraphRecord> Parsed(int code) {
-    std::vector<TGraphRecord> out;
-    for (const auto& r : *CreateDisplayList()) {
-      TGraphRecord rec;
-      if (ParseGraphRecord(r, rec) && rec.code == code) out.push_back(rec);
-    }
-    return out;
-  }
+  static std::vector<TGraphRecord> Parsed(int code) { return ParsedRecords(code); }
 
   static void ExpectPoint(const TGraphRecord& r, int i, Extended x, Extended y) {
     EXPECT_NEAR(static_cast<double>(r.v[i]), static_cast<double>(x), 1e-6);

@@ -25,11 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void WriteBytes(const std::string& name, const std::string& data) {
-  std::ofstream out(name, std::ios::binary);
-  out << data;
-}
-
 // True when text is well-formed UTF-8.
 bool ValidUtf8(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
