@@ -264,6 +264,11 @@ TEST_F(DxfWriterTest, SampleDrawingMatchesItsGoldenFile) {
   DrawSample(kCadDxf);
   ASSERT_EQ(AbortFlag, 0);
   ExpectGolden(File(), "sample.dxf");
+  // Readers need a font they know and the style table's unpadded "0" before ENDTAB.
+  const auto lines = ReadLines(File());
+  const auto font = std::find(lines.begin(), lines.end(), "TXT.SHX");
+  ASSERT_LT(font + 4, lines.end());
+  EXPECT_EQ(std::vector<std::string>(font + 1, font + 5), (std::vector<std::string>{"  4", "", "0", "ENDTAB"}));
 }
 
 // An independent reader opens what we write.
