@@ -326,7 +326,6 @@ TEST(PlotProgramForm, ShowsTheLineAsTheUserEdits) {
   InitFrameworkModules();
   TempDir = "/tmp/t";
   TForm_confveskart form;
-  EXPECT_EQ(form.windowTitle(), "VESKART");
   EXPECT_FALSE(form.Edit_com->isEnabled());
   EXPECT_TRUE(form.Edit_lpt->isEnabled());
   EXPECT_FALSE(form.ComboBox_psfont->isEnabled());
