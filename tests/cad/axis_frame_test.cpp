@@ -84,13 +84,10 @@ TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
 }
 
 TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
-  CadOpen(kCadScreen, "");
-  CadBeginDrawing(0, 0, 160, 120);
-  InitDisplayList();
-  PlotInit();
-  PlotState.XAxisMode = 3;
-  PlotFrame("a", "M", "t", 0, 0, 1, 1, 2);
-  CadClose(0);
+  OnScreen([] {
+    PlotState.XAxisMode = 3;
+    PlotFrame("a", "M", "t", 0, 0, 1, 1, 2);
+  });
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 2 * kPi, 1e-12);
   EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), kPi / 4, 1e-12);
   EXPECT_TRUE(HasText("45"));

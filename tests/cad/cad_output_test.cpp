@@ -23,14 +23,7 @@ class CadScreenTest : public CadTest {
     CadWriteTables(0);
   }
 
-  static std::vector<TGraphRecord> Parsed(int code) {
-    std::vector<TGraphRecord> out;
-    for (const auto& r : *CreateDisplayList()) {
-      TGraphRecord rec;
-      if (ParseGraphRecord(r, rec) && rec.code == code) out.push_back(rec);
-    }
-    return out;
-  }
+  static std::vector<TGraphRecord> Parsed(int code) { return ParsedRecords(code); }
 
   static void ExpectPoint(const TGraphRecord& r, int i, Extended x, Extended y) {
     EXPECT_NEAR(static_cast<double>(r.v[i]), static_cast<double>(x), 1e-6);
@@ -58,10 +51,7 @@ TEST_F(CadScreenTest, OpenClearsTheWindowAndBeginDrawsBorderAndStamp) {
   ExpectPoint(texts[0], 0, 0.8L, 0.24L);
   CadClose(0);
   EXPECT_FALSE(platform::BusyCursorShown());
-}
-
-TEST_F(CadScreenTest, NoBorderWhenSwitchedOffAndNoStampOnFileDevices) {
-  CadState.CadBorderOn = 0;
+  CadState.CadBorderOn = 0;  // no border when switched off
   Open();
   EXPECT_TRUE(Parsed(gcLine).empty());
   CadClose(0);
@@ -69,22 +59,15 @@ TEST_F(CadScreenTest, NoBorderWhenSwitchedOffAndNoStampOnFileDevices) {
 
 TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
   Open();
-  CadSetColor(1);
-  EXPECT_EQ(MainGraphWindow().LineStyle, 2);
-  EXPECT_EQ(MainGraphWindow().LineWidth, 1);
-  CadSetColor(2);
-  EXPECT_EQ(MainGraphWindow().LineStyle, 3);
-  CadSetColor(5);
-  EXPECT_EQ(MainGraphWindow().LineStyle, 0);
-  EXPECT_EQ(MainGraphWindow().LineWidth, 3);
-  CadSetColor(20);
-  EXPECT_EQ(MainGraphWindow().LineWidth, 1);
-  CadState.CadPenWidths[4] = 7;
-  CadSetColor(20);
-  EXPECT_EQ(MainGraphWindow().LineWidth, 7);
-  CadState.CadPenWidths[4] = 70;  // beyond 50: thin
-  CadSetColor(20);
-  EXPECT_EQ(MainGraphWindow().LineWidth, 1);
+  struct Case { int colour, penWidth; Word style, width; };
+  // Pen widths beyond 50 are thin.
+  for (const Case c : {Case{1, 0, 2, 1}, Case{2, 0, 3, 1}, Case{5, 0, 0, 3}, Case{20, 0, 0, 1}, Case{20, 7, 0, 7},
+                       Case{20, 70, 0, 1}}) {
+    if (c.penWidth) CadState.CadPenWidths[4] = c.penWidth;
+    CadSetColor(c.colour);
+    EXPECT_EQ(MainGraphWindow().LineStyle, c.style) << c.colour;
+    EXPECT_EQ(MainGraphWindow().LineWidth, c.width) << c.colour << " " << c.penWidth;
+  }
   CadClose(0);
 }
 

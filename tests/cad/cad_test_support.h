@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,9 @@
 #include "framework/init.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+
+#define SKIP_WITHOUT_EZDXF() \
+  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed"
 
 class CadTest : public ::testing::Test {
  protected:
@@ -56,6 +60,14 @@ class CadTest : public ::testing::Test {
   }
 
   static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+  // The independent DXF reader: a Python check with ezdxf imported, run on args; true when it passes.
+  static bool HasEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0; }
+  bool Ezdxf(const std::string& body, const std::string& args) const {
+    const std::string script = Dir() + "/check.py";
+    std::ofstream(script) << "import sys, ezdxf\n" << body;
+    return std::system(("/usr/bin/python3 " + script + " " + args).c_str()) == 0;
+  }
 
   // A small drawing through every kind of call: one block, its insert
   // (turned), lines, circle, arc, text, solid and a polyline.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,9 +75,26 @@ class DiagramTest : public CadTest {
     }
     return out;
   }
+  static int Count(const std::vector<DxfEntity>& es, const std::string& type, const std::string& layer = "") {
+    return static_cast<int>(std::count_if(es.begin(), es.end(), [&](const DxfEntity& e) {
+      return e.type == type && (layer.empty() || e.layer == layer);
+    }));
+  }
+  static bool Has(const std::vector<DxfEntity>& es, const std::string& text) {
+    return std::any_of(es.begin(), es.end(), [&](const DxfEntity& e) { return e.text == text; });
+  }
+  static bool HasPrefix(const std::vector<DxfEntity>& es, const std::string& head) {
+    return std::any_of(es.begin(), es.end(), [&](const DxfEntity& e) { return e.text.rfind(head, 0) == 0; });
+  }
 
-  static bool Python3HasEzdxf() {
-    return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0;
+  // The body drawn on the screen (after the plotter's start when asked); the display list holds what it drew.
+  static void OnScreen(const std::function<void()>& body, bool plotInit = true) {
+    CadOpen(kCadScreen, "");
+    CadBeginDrawing(0, 0, 160, 120);
+    InitDisplayList();
+    if (plotInit) PlotInit();
+    body();
+    CadClose(0);
   }
 
  private:

@@ -8,12 +8,6 @@
 #include "cad/hex_parts.h"
 #include "calc/bolt_geometry.h"
 #include "joint_test_support.h"
-#include "platform/os.h"
-
-// Qt last: its keyword macros would clash with the message list's fields.
-#include <QImage>
-
-#include "framework/forms/graph_window.h"
 
 namespace {
 

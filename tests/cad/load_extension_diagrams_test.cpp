@@ -25,20 +25,6 @@ class LoadExtensionTest : public DiagramTest {
     return DxfEntities();
   }
 
-  static int Count(const std::vector<DxfEntity>& es, const std::string& type, const std::string& layer) {
-    return static_cast<int>(std::count_if(es.begin(), es.end(), [&](const DxfEntity& e) {
-      return e.type == type && e.layer == layer;
-    }));
-  }
-
-  static bool Has(const std::vector<DxfEntity>& es, const std::string& text) {
-    return std::any_of(es.begin(), es.end(), [&](const DxfEntity& e) { return e.text == text; });
-  }
-
-  static bool HasPrefix(const std::vector<DxfEntity>& es, const std::string& head) {
-    return std::any_of(es.begin(), es.end(),
-                       [&](const DxfEntity& e) { return e.text.rfind(head, 0) == 0; });
-  }
 };
 
 TEST_F(LoadExtensionTest, FrameSpansTheJointTriangleOfItsLevel) {
@@ -135,12 +121,7 @@ TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
 
 TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame) {
   ToggleUnitSystem();
-  CadOpen(kCadScreen, "");
-  CadBeginDrawing(0, 0, 160, 120);
-  InitDisplayList();
-  PlotInit();
-  DrawDiagram(kDiagramAssemblyReq);
-  CadClose(0);
+  OnScreen([] { DrawDiagram(kDiagramAssemblyReq); });
   // The window is metric again; the triangle of FM,Re reaches its top at FM02 N.
   EXPECT_GE(PlotState.WinYMax, Last.FM02);
   EXPECT_LT(PlotState.WinYMax, 1.5L * Last.FM02);

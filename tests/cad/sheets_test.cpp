@@ -63,26 +63,23 @@ class SheetsTest : public JointDrawingFixture {
 
   std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
 
-  static bool HasEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0; }
-
   // The sheet drawn to DXF and read back with ezdxf.
   SheetDxf ReadSheet(TSheetKind kind) {
     DrawSheet(kind, kCadDxf);
     EXPECT_EQ(AbortFlag, 0);
-    const std::string script = Dir() + "/read_sheet.py", out = Dir() + "/sheet.out";
-    std::ofstream(script) << "import sys, ezdxf\n"
-                             "doc = ezdxf.readfile(sys.argv[1])\n"
-                             "o = open(sys.argv[2], 'w', encoding='cp437', newline='\\n')\n"
-                             "for b in doc.blocks:\n"
-                             "    if b.name.startswith('*'): continue\n"
-                             "    o.write('BLOCK\\t%s\\n' % b.name)\n"
-                             "    for e in b.query('TEXT'): o.write('TEXT\\t%s\\t%s\\n' % (b.name, e.dxf.text))\n"
-                             "for e in doc.modelspace():\n"
-                             "    if e.dxftype() == 'TEXT': o.write('TEXT\\t\\t%s\\n' % e.dxf.text)\n"
-                             "    if e.dxftype() == 'INSERT':\n"
-                             "        o.write('INSERT\\t%s\\t%r\\t%r\\t%r\\t%r\\n' % (e.dxf.name, e.dxf.insert.x,\n"
-                             "                e.dxf.insert.y, e.dxf.xscale, e.dxf.yscale))\n";
-    EXPECT_EQ(std::system(("/usr/bin/python3 " + script + " " + DxfFile() + " " + out).c_str()), 0);
+    const std::string out = Dir() + "/sheet.out";
+    EXPECT_TRUE(Ezdxf("doc = ezdxf.readfile(sys.argv[1])\n"
+                      "o = open(sys.argv[2], 'w', encoding='cp437', newline='\\n')\n"
+                      "for b in doc.blocks:\n"
+                      "    if b.name.startswith('*'): continue\n"
+                      "    o.write('BLOCK\\t%s\\n' % b.name)\n"
+                      "    for e in b.query('TEXT'): o.write('TEXT\\t%s\\t%s\\n' % (b.name, e.dxf.text))\n"
+                      "for e in doc.modelspace():\n"
+                      "    if e.dxftype() == 'TEXT': o.write('TEXT\\t\\t%s\\n' % e.dxf.text)\n"
+                      "    if e.dxftype() == 'INSERT':\n"
+                      "        o.write('INSERT\\t%s\\t%r\\t%r\\t%r\\t%r\\n' % (e.dxf.name, e.dxf.insert.x,\n"
+                      "                e.dxf.insert.y, e.dxf.xscale, e.dxf.yscale))\n",
+                      DxfFile() + " " + out));
     SheetDxf s;
     for (const auto& line : ReadLines(out)) {
       const auto p = drawing_test::SplitTabs(line);
@@ -111,7 +108,7 @@ class SheetsTest : public JointDrawingFixture {
 };
 
 TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
-  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetDrawing);
   EXPECT_TRUE(s.HasBlock("FRAME_1"));
   EXPECT_TRUE(s.HasBlock("DESIGN1"));
@@ -138,7 +135,7 @@ TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
 }
 
 TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
-  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetForces);
   EXPECT_FALSE(s.HasBlock("DESIGN1"));
   EXPECT_FALSE(s.HasBlock("TABLES"));
@@ -152,7 +149,7 @@ TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
 }
 
 TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
-  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  SKIP_WITHOUT_EZDXF();
   CadState.CadNoProgramLine = 1;
   const SheetDxf s = ReadSheet(kSheetQuickView);
   ASSERT_EQ(s.InsertNames(), (Names{"TABLES", "DESIGN1", "FTABLE", "DIAG1"}));  // no frame

@@ -21,23 +21,8 @@ class TighteningTest : public DiagramTest {
     CalculateDefaultJoint();
   }
 
-  // Draws on the screen; the display list then holds the diagram alone.
-  void Draw(TDiagramKind kind) {
-    CadOpen(kCadScreen, "");
-    CadBeginDrawing(0, 0, 160, 120);
-    InitDisplayList();
-    PlotInit();
-    DrawDiagram(kind);
-    CadClose(0);
-  }
-
-  void Panel(int mode) {
-    CadOpen(kCadScreen, "");
-    CadBeginDrawing(0, 0, 160, 120);
-    InitDisplayList();
-    DrawTorqueTextPanel(mode);
-    CadClose(0);
-  }
+  static void Draw(TDiagramKind kind) { OnScreen([=] { DrawDiagram(kind); }); }
+  static void Panel(int mode) { OnScreen([=] { DrawTorqueTextPanel(mode); }, false); }
 };
 
 TEST_F(TighteningTest, AngleFramesReachTheTensileStrength) {
@@ -81,13 +66,9 @@ TEST_F(TighteningTest, FrictionScatterAddsTheHighestFrictionLine) {
   // The fields of the scatter and beyond the friction-free line are hatched
   // with lines only, in the colour of thin lines.
   DiagramCommand(kDiagramTorqueAngle, kCadDxf);
-  int hatch = 0, polylines = 0;
-  for (const auto& e : DxfEntities()) {
-    hatch += e.type == "LINE" && e.layer == CadState.CadLayerNames[3].str();
-    polylines += e.type == "POLYLINE";
-  }
-  EXPECT_GT(hatch, 20);
-  EXPECT_EQ(polylines, 2);
+  const auto es = DxfEntities();
+  EXPECT_GT(Count(es, "LINE", CadState.CadLayerNames[3].str()), 20);
+  EXPECT_EQ(Count(es, "POLYLINE"), 2);
   EXPECT_FALSE(HasMessageStartingWith("Fatal  : schraff"));
   EXPECT_FALSE(HasMessage("Schraffurfehler"));
 }

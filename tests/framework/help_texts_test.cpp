@@ -73,19 +73,6 @@ TEST_F(HelpTextsTest, NumbersBelow4000UseTheMakersFile) {
   EXPECT_EQ(HelpFileName(4000), dir + "/bq4.hlp");
 }
 
-TEST_F(HelpTextsTest, ParseHelpHeader) {
-  int n;
-  std::string tail;
-  ParseHelpHeader("4711:pict", n, tail);
-  EXPECT_EQ(n, 4711);
-  EXPECT_EQ(tail, "pict");
-  ParseHelpHeader("text", n, tail);
-  EXPECT_EQ(n, -1);
-  EXPECT_EQ(tail, "NULL");
-  ParseHelpHeader("", n, tail);
-  EXPECT_EQ(n, -1);
-}
-
 TEST_F(HelpTextsTest, ShowHelpTextZeroUsesHelpNumberAndShowsBoxThenPicture) {
   WriteHelp("bq4.hlp", "4710:pic\nFirst \x84 line\n");  // code 132: a umlaut
   WriteHelp("pic.plt", "IN;SP1;PU0,0;PD400,400;");

@@ -232,11 +232,4 @@ TEST_F(InputDialogsTest, OpenFileDialogs) {
   EXPECT_EQ(name, dir + "/pic.plt");
 }
 
-TEST_F(InputDialogsTest, ShowScreenShowsTheFirst22ItemTexts) {
-  DialogScript script;
-  script.Ok();
-  ShowScreenForm();
-  EXPECT_EQ(script.Shown().at(0).caption, ProgShortName);
-}
-
 }  // namespace

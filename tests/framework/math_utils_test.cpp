@@ -149,15 +149,4 @@ TEST_F(MathUtilsTest, Real48Rounding) {
   EXPECT_LT(RoundToReal48(1e39L), 1.71e38L);
 }
 
-TEST_F(MathUtilsTest, UnitFactors) {
-  EXPECT_EQ(InchToMm(1), 25.4L);
-  EXPECT_NEAR(static_cast<double>(MmToInch(25.4L)), 1, 1e-15);
-  EXPECT_NEAR(static_cast<double>(NewtonToLbf(LbfToNewton(3))), 3, 1e-15);
-  EXPECT_NEAR(static_cast<double>(NmToLbfIn(1)), 8.85074900525546855, 1e-12);
-  EXPECT_NEAR(static_cast<double>(PsiToMPa(MPaToPsi(7))), 7, 1e-15);
-  EXPECT_EQ(CelsiusToFahrenheit(100), 212);
-  EXPECT_NEAR(static_cast<double>(Mm4ToIn4(In4ToMm4(2))), 2, 1e-15);
-  EXPECT_NEAR(static_cast<double>(Mm2ToIn2(645.16L)), 1, 1e-15);
-}
-
 }  // namespace

@@ -17,6 +17,10 @@ inline std::string ReadBytes(const std::string& name) {
   return s.str();
 }
 
+inline void WriteBytes(const std::string& name, const std::string& data) {
+  std::ofstream(name, std::ios::binary) << data;
+}
+
 // An empty folder of the running test inside the process's temporary folder.
 inline std::string FreshTestDir(const std::string& prefix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void WriteBytes(const std::string& name, const std::string& data) {
-  std::ofstream out(name, std::ios::binary);
-  out << data;
-}
-
 class PictureListTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -24,11 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void WriteBytes(const std::string& name, const std::string& data) {
-  std::ofstream out(name, std::ios::binary);
-  out << data;
-}
 
 // True when text is well-formed UTF-8.
 bool ValidUtf8(const std::string& text) {
@@ -108,6 +104,15 @@ class TextOutputTest : public ::testing::Test {
     AddErrorMessage("Warning: no explanation <here>");
   }
 
+  // The lines the body writes to the DOS text device, read back.
+  std::string DosText(const std::function<void()>& body) {
+    OpenOutput(kDeviceDosText, "");
+    EXPECT_TRUE(RewriteOutput());
+    body();
+    CloseOutput();
+    return ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  }
+
   std::string dir_;
 };
 
@@ -118,12 +123,7 @@ class TextOutputTest : public ::testing::Test {
 
 TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongName) {
   PrintoutDisplayMode = 1;
-  OpenOutput(kDeviceDosText, "");
-  ASSERT_TRUE(RewriteOutput());
-  const std::string longName(40, 'n');
-  OutputTableRow(longName, "V1", "V2", "V3");
-  CloseOutput();
-  const std::string text = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  const std::string text = DosText([] { OutputTableRow(std::string(40, 'n'), "V1", "V2", "V3"); });
   const std::string line = text.substr(0, text.find('\n'));
   ASSERT_EQ(line.size(), 7u + 72u);
   const std::string body = line.substr(7);
@@ -363,11 +363,7 @@ TEST_F(TextOutputTest, BrowserGetsTheTemporaryPageAndTheInputFileExtensionComesB
 TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
   std::string text;
   for (int i = 0; i < 60; ++i) text += "word" + std::to_string(i) + " ";
-  OpenOutput(kDeviceDosText, "");
-  ASSERT_TRUE(RewriteOutput());
-  OutputWrappedText(text);
-  CloseOutput();
-  const std::string written = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  const std::string written = DosText([&] { OutputWrappedText(text); });
   std::string joined;
   for (std::size_t start = 0; start < written.size();) {
     std::size_t end = written.find('\n', start);

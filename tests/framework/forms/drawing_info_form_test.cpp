@@ -48,7 +48,6 @@ TEST_F(DrawingInfoFormTest, ShowsTheIdentificationAndTheUsedTextRows) {
   DrawingTexts[1] = {12.5L, 100, 3.5L, 90, "first"};
   DrawingTexts[2] = {1, 2, 3, 4, "unused"};
   TForm_zeichInfo form;
-  EXPECT_EQ(form.windowTitle(), "Info drawing");
   EXPECT_EQ(form.Edit_ersatzfuer->text(), "DRW-0700");
   EXPECT_EQ(form.StringGrid1->verticalHeaderItem(3)->text(), "Release");
   EXPECT_EQ(Get(form.StringGrid1, 1, 1), "KL");
