@@ -93,6 +93,24 @@ class DbfTest : public ::testing::Test {
     return p;
   }
 
+  // Appends one record per row, its texts into the fields in order.
+  static void AppendTexts(const std::vector<std::vector<std::string>>& rows) {
+    for (const auto& row : rows) {
+      ClearRecord();
+      for (std::size_t i = 0; i < row.size(); ++i) SetFieldText(static_cast<int>(i + 1), row[i]);
+      Append();
+    }
+  }
+
+  // Creates `name` with `fields`, opened exclusively, holding `rows`.
+  std::string Filled(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
+                     const std::vector<std::vector<std::string>>& rows) {
+    std::string p = Create(name, fields);
+    Use(p + " EXCLUSIVE");
+    AppendTexts(rows);
+    return p;
+  }
+
   // Table NAME C10, QTY N5, PRICE N8.2, DAY D, OK L with `n` records
   // NAME = "R<i>", QTY = i, opened exclusively in the selected work area.
   std::string Sample(int n, const std::string& name = "sample.dbf") {
