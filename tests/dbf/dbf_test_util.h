@@ -56,6 +56,13 @@ inline std::string RunPython(const std::string& script, const std::string& args,
   return ReadText(out);
 }
 
+// `len` bytes of record `rec` (from 1) at byte `from` of the table file.
+inline std::string RecordText(const std::string& path, int rec, int from, int len) {
+  auto b = ReadBytes(path);
+  std::size_t header = b[8] | (b[9] << 8), recLen = b[10] | (b[11] << 8);
+  return std::string(reinterpret_cast<char*>(&b[header + (rec - 1) * recLen + from]), len);
+}
+
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -100,6 +107,17 @@ class DbfTest : public ::testing::Test {
       for (std::size_t i = 0; i < row.size(); ++i) SetFieldText(static_cast<int>(i + 1), row[i]);
       Append();
     }
+  }
+
+  static void DeleteRecs(std::initializer_list<int> recs) {
+    for (int r : recs) Go(r), DeleteRec();
+  }
+
+  // The trimmed texts of `field` in the current order, each followed by ",".
+  static std::string Column(int field = 1) {
+    std::string out;
+    for (GoTop(); !dEOF(); Skip(1)) out += AllTrim(GetFieldText(field)) + ",";
+    return out;
   }
 
   // Creates `name` with `fields`, opened exclusively, holding `rows`.
