@@ -120,6 +120,14 @@ class DbfTest : public ::testing::Test {
     return out;
   }
 
+  // Record `rec`'s fields as trimmed texts joined by "|".
+  static std::string Fields(int rec) {
+    Go(rec);
+    std::string out;
+    for (int i = 1; i <= FieldCount(); ++i) out += (i > 1 ? "|" : "") + AllTrim(GetFieldText(i));
+    return out;
+  }
+
   // Creates `name` with `fields`, opened exclusively, holding `rows`.
   std::string Filled(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
                      const std::vector<std::vector<std::string>>& rows) {
