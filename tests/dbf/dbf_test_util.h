@@ -3,6 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "framework/clock.h"
 #include "framework/init.h"
 #include "platform/os.h"
+#include "../fork_handshake.h"
 
 namespace dbftest {
 
@@ -61,6 +64,27 @@ inline std::string RecordText(const std::string& path, int rec, int from, int le
   auto b = ReadBytes(path);
   std::size_t header = b[8] | (b[9] << 8), recLen = b[10] | (b[11] << 8);
   return std::string(reinterpret_cast<char*>(&b[header + (rec - 1) * recLen + from]), len);
+}
+
+// Waits for a child and gives its exit code, or -1 when it did not exit.
+inline int ExitCode(pid_t child) {
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Forks a child that runs `work` and exits with 0 when it succeeds.
+template <class Work>
+pid_t Child(ForkHandshake& shake, Work work) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    shake.InChild();
+    bool ok = work();
+    CloseAll();
+    _exit(ok ? 0 : 1);
+  }
+  shake.InParent();
+  return pid;
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "../fork_handshake.h"
 #include "dbf_test_util.h"
 #include "platform/file_lock.h"
 
@@ -68,16 +65,14 @@ TEST_F(DbfLocks, RecordLockBookkeeping) {
   EXPECT_FALSE(RLock());
   EXPECT_EQ(TzLastError, 212);
   EXPECT_EQ(TzErrorDetail, "Deder record lock limit exceeded [RLock]");
-  EXPECT_TRUE(IsLocked(5));
-  EXPECT_TRUE(IsLocked(7));
+  EXPECT_TRUE(IsLocked(5) && IsLocked(7));
   RecordLockLimit = 0;
   TzLastError = 0;
   ASSERT_TRUE(RLock());
   EXPECT_TRUE(UnlockRec(-1));  // the oldest: 5
   EXPECT_FALSE(IsLocked(5));
   EXPECT_TRUE(UnlockRec(-2));  // the newest: 9
-  EXPECT_FALSE(IsLocked(9));
-  EXPECT_TRUE(IsLocked(7));
+  EXPECT_TRUE(!IsLocked(9) && IsLocked(7));
   EXPECT_FALSE(UnlockRec(8));
   EXPECT_EQ(TzLastError, 220);
   EXPECT_EQ(TzErrorDetail, "Record not locked. [UnlockRec(8)]");
@@ -140,10 +135,7 @@ TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
   CloseDatabase();
   ForkHandshake shake;
   ASSERT_TRUE(shake.Ok());
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    shake.InChild();
+  pid_t child = dbftest::Child(shake, [&] {
     Select(1);
     Use(p + " ALIAS CHILD");
     Go(2);
@@ -152,22 +144,16 @@ TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
     Use(p + " ALIAS CHILD2");
     ok = ok && ALock();
     shake.SignalParent();
-    shake.WaitForParent();
-    _exit(ok ? 0 : 1);
-  }
-  shake.InParent();
+    return shake.WaitForParent() && ok;
+  });
   ASSERT_TRUE(shake.WaitForChild());
   Use(p);
   Go(2);
-  EXPECT_FALSE(RLock());
-  EXPECT_FALSE(FLock());
-  EXPECT_FALSE(ALock());
+  EXPECT_FALSE(RLock() || FLock() || ALock());  // record, file and append lock of the other
   Go(3);
   EXPECT_TRUE(RLock());
   shake.SignalChild();
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(dbftest::ExitCode(child), 0);
   Unlock();
   EXPECT_TRUE(FLock());
 }
