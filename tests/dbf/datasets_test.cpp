@@ -383,3 +383,39 @@ TEST_F(Datasets_, AutoFixRecCountTakesTheCountFromTheFileSizeOnAnExclusiveOpen) 
   EXPECT_EQ(ds.RecordCount(), 3);
   EXPECT_FALSE(FixRecordCount);  // the engine's switch is back
 }
+
+// The field and data-source rules every dataset follows, shown on a table.
+TEST_F(Datasets_, FieldsAndDataSourceFollowTheDatasetRules) {
+  std::string p = SampleTable(2);
+  auto ds = std::make_unique<TTzDbf>("rules");
+  platform::TDataSource source;
+  source.SetDataSet(ds.get());
+  std::vector<platform::TDataEvent> seen;
+  source.Subscribe([&](platform::TDataEvent e) { seen.push_back(e); });
+  Open(*ds, p);
+  EXPECT_FALSE(seen.empty());
+  ds->FieldByName("NAME").ReadOnly = true;
+  ds->Edit();
+  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds->FieldByName("NAME").SetAsString("x"); }),
+            "Field 'NAME' cannot be modified");
+  ds->FieldByName("NAME").ReadOnly = false;
+  EXPECT_THROW(ds->FieldByName("QTY").SetAsString("12x"), platform::EDatabaseError);
+  ds->FieldByName("QTY").SetAsString(" 42 ");
+  EXPECT_EQ(ds->FieldByName("QTY").AsInteger(), 42);
+  ds->FieldByName("NAME").SetAsString("a much longer text");
+  EXPECT_EQ(ds->FieldByName("NAME").AsString(), "a much lon");  // cut to its size
+  EXPECT_THROW(ds->FieldByName("NOPE"), platform::EDatabaseError);
+  ds->Post();
+  seen.clear();
+  ds->DisableControls();
+  ds->Next();
+  EXPECT_TRUE(seen.empty());
+  ds->EnableControls();
+  EXPECT_EQ(seen, std::vector<platform::TDataEvent>{platform::TDataEvent::DataSetChange});
+  ds.reset();  // the source forgets a dataset that is gone
+  EXPECT_EQ(source.DataSet(), nullptr);
+  int y, m, d;
+  platform::DayNumberToDate(platform::DayNumber(2024, 5, 17), y, m, d);
+  EXPECT_EQ(std::vector<int>({platform::DayNumber(1, 1, 1), platform::DayNumber(2024, 5, 17), y * 10000 + m * 100 + d}),
+            std::vector<int>({1721426, 2460448, 20240517}));
+}
