@@ -25,31 +25,26 @@ class DbfLocks : public DbfTest {
 
 TEST_F(DbfLocks, TwoWorkAreasOfOneProcessConflict) {
   TwoAreas();
-  Select(1);
-  Go(2);
-  ASSERT_TRUE(RLock());
-  Select(2);
-  Go(2);
-  EXPECT_FALSE(RLock());  // RLock against RLock
-  Go(3);
-  EXPECT_TRUE(RLock());
-  EXPECT_FALSE(FLock());  // holds a record lock itself
-  Unlock();
-  EXPECT_FALSE(FLock());  // FLock against the other area's RLock
-  Select(1);
-  Unlock();
-  Select(2);
-  EXPECT_TRUE(FLock());
-  Select(1);
-  EXPECT_FALSE(RLock());  // RLock against FLock
-  EXPECT_FALSE(ALock());  // ALock against FLock
-  Select(2);
-  Unlock();
-  ASSERT_TRUE(ALock());
-  Select(1);
-  EXPECT_FALSE(ALock());  // ALock against ALock
-  Go(1);
-  EXPECT_TRUE(RLock());   // append locks do not hinder record locks
+  // Area, record (0: stay), lock R/F/A or U(nlock), and whether it is granted.
+  struct Step {
+    int area, rec;
+    char lock;
+    bool granted;
+  };
+  const Step steps[] = {
+      {1, 2, 'R', true}, {2, 2, 'R', false},  // RLock against RLock
+      {2, 3, 'R', true}, {2, 0, 'F', false},  // holds a record lock itself
+      {2, 0, 'U', true}, {2, 0, 'F', false},  // FLock against the other area's RLock
+      {1, 0, 'U', true}, {2, 0, 'F', true},  {1, 0, 'R', false}, {1, 0, 'A', false},  // against FLock
+      {2, 0, 'U', true}, {2, 0, 'A', true},  {1, 0, 'A', false},  // ALock against ALock
+      {1, 1, 'R', true},  // append locks do not hinder record locks
+  };
+  for (const Step& s : steps) {
+    Select(s.area);
+    if (s.rec) Go(s.rec);
+    bool got = s.lock == 'R' ? RLock() : s.lock == 'F' ? FLock() : s.lock == 'A' ? ALock() : (Unlock(), true);
+    EXPECT_EQ(got, s.granted) << s.area << " " << s.lock << " " << s.rec;
+  }
 }
 
 TEST_F(DbfLocks, RecordLockBookkeeping) {

@@ -64,9 +64,7 @@ TEST_F(WorkAreas_, TypedRecordRoundTrip) {
   Sample(2);
   Go(2);
   EXPECT_EQ(GetFieldText(1), "R2        ");
-  EXPECT_EQ(GetFieldValue(2), 2);
-  EXPECT_DOUBLE_EQ(static_cast<double>(GetFieldValue(3)), 2.5);
-  EXPECT_EQ(GetFieldText(4), "05/17/24");
+  EXPECT_EQ(Fields(2), "R2|2|2.50|05/17/24|Y");
   EXPECT_TRUE(GetFieldLogical(5));
   EXPECT_EQ(FieldAsString(3), "    2.50");
   EXPECT_EQ(FieldAsString(5), "Y");
