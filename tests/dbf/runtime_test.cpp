@@ -129,17 +129,6 @@ TEST_F(DbfRuntime, PathsAndFiles) {
   EXPECT_TRUE(TzFileExists(unique));
 }
 
-TEST_F(DbfRuntime, FreeOfNothingIsReported) {
-  void* p = nullptr;
-  TzFreeMem(p, 10);
-  EXPECT_EQ(TzLastError, 9);
-  EXPECT_EQ(TzErrorDetail, "Attempt to free NIL pointer [FreeMem()]");
-  TzGetMem(p, 10);
-  ASSERT_NE(p, nullptr);
-  TzFreeMem(p, 10);
-  EXPECT_EQ(p, nullptr);
-}
-
 TEST_F(DbfRuntime, CharacterSetsRoundTrip) {
   std::string all;
   for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
