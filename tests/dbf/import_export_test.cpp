@@ -142,14 +142,13 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
 
 TEST_F(ImportExport, AppendFromRefusals) {
   std::string p = Sample(1);
-  AppendFrom(p);
-  EXPECT_EQ(TzLastError, 214);
-  EXPECT_NE(TzErrorDetail.find("Attempting to append file to itself. [AppendFrom("), std::string::npos);
-  AppendFrom(Path("nothere"));
-  EXPECT_EQ(TzLastError, 2);
-  AppendFrom("ghost VIRTUAL");
-  EXPECT_EQ(TzLastError, 215);
-  EXPECT_NE(TzErrorDetail.find("Virtual file must be open. [AppendFrom(ghost VIRTUAL)]"), std::string::npos);
+  for (auto [source, code, text] : {std::tuple<std::string, int, const char*>{p, 214, "Attempting to append file to itself. [AppendFrom("},
+                                    {Path("nothere"), 2, ""},
+                                    {"ghost VIRTUAL", 215, "Virtual file must be open. [AppendFrom(ghost VIRTUAL)]"}}) {
+    AppendFrom(source);
+    EXPECT_EQ(TzLastError, code) << source;
+    EXPECT_NE(TzErrorDetail.find(text), std::string::npos) << source;
+  }
   CloseDatabase();
   AppendFrom(p);
   EXPECT_EQ(TzLastError, 215);
