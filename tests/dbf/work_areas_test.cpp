@@ -137,8 +137,7 @@ TEST_F(WorkAreas_, UseTwiceNeedsSecondAlias) {
   EXPECT_EQ(TzLastError, 220);
   EXPECT_EQ(TzErrorDetail, "Alias name \"SAMPLE\" already in use. [USE]");
   Use(p + " ALIAS OTHER");
-  EXPECT_EQ(TzLastError, 0);
-  EXPECT_EQ(RecCount(), 1);
+  EXPECT_TRUE(TzLastError == 0 && RecCount() == 1);
 }
 
 TEST_F(WorkAreas_, PackKeepsLiveRecordsInOrder) {
@@ -152,8 +151,7 @@ TEST_F(WorkAreas_, PackKeepsLiveRecordsInOrder) {
   auto b = ReadBytes(p);
   int hl = b[8] | (b[9] << 8), rl = b[10] | (b[11] << 8);
   EXPECT_EQ(b.size(), static_cast<std::size_t>(hl + 3 * rl + 1));
-  EXPECT_EQ(b.back(), 0x1A);
-  EXPECT_EQ(b[4], 3);
+  EXPECT_TRUE(b.back() == 0x1A && b[4] == 3);
 }
 
 TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
@@ -164,14 +162,13 @@ TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
   Use(p + " ALIAS SECOND");
   Select(1);
   EXPECT_FALSE(Pack());
-  EXPECT_EQ(TzLastError, 0);
-  EXPECT_EQ(RecCount(), 3);  // still open and usable
+  EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);  // still open and usable
   Select(2);
   CloseDatabase();
   Select(1);
   Go(1);
   ASSERT_TRUE(RLock());
-  DeleteRec();
+  DeleteRecs({1});
   EXPECT_TRUE(Pack());
   EXPECT_EQ(RecCount(), 2);
   // The table is shared again afterwards.
@@ -189,8 +186,7 @@ TEST_F(WorkAreas_, PackFailurePartWayLeavesOldTableWhole) {
   std::filesystem::create_directory(p + ".pk$");
   EXPECT_FALSE(Pack());
   EXPECT_NE(TzLastError, 0);
-  EXPECT_EQ(ReadBytes(p), before);
-  EXPECT_EQ(RecCount(), 4);
+  EXPECT_TRUE(ReadBytes(p) == before && RecCount() == 4);
 }
 
 TEST_F(WorkAreas_, SharedChangesNeedLocks) {
@@ -201,18 +197,15 @@ TEST_F(WorkAreas_, SharedChangesNeedLocks) {
   SetFieldText(1, "X");
   Replace();
   EXPECT_EQ(TzLastError, 1200);
-  ClearRecord();
-  Append();
+  AppendTexts({{}});
   EXPECT_EQ(TzLastError, 5);
   ASSERT_TRUE(RLock());
   Replace();
   EXPECT_EQ(TzLastError, 0);
   Unlock();
   ASSERT_TRUE(ALock());
-  ClearRecord();
-  Append();
-  EXPECT_EQ(TzLastError, 0);
-  EXPECT_EQ(RecCount(), 3);
+  AppendTexts({{}});
+  EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);
   DeleteRec();
   EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
 }
