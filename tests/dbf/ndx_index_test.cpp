@@ -171,11 +171,7 @@ TEST_F(NdxIndex, BuildsOverSmallAndLargeTables) {
     Checked k = CheckIndexFile(ndx);
     EXPECT_EQ(k.problem, "") << c.records << " " << c.expr;
     EXPECT_EQ(k.entries.size(), static_cast<std::size_t>(c.records));
-    if (c.records == 0) {
-      EXPECT_EQ(ReadBytes(ndx).size(), 1024u);
-      EXPECT_EQ(k.root, 1u);
-      EXPECT_EQ(k.nextFree, 2u);
-    }
+    if (c.records == 0) EXPECT_TRUE(ReadBytes(ndx).size() == 1024u && k.root == 1u && k.nextFree == 2u);
     if (c.records == 25 || c.records == 31) EXPECT_EQ(k.root, 1u);  // one leaf
     if (c.records == 26 || c.records == 32) EXPECT_EQ(k.root * 10 + k.nextFree, 34u);
   }
@@ -223,22 +219,18 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   Filled("f.dbf", {F("NAME", 'C', 6)}, {{"ABD"}, {"ABC"}, {"XY"}, {"AB"}});
   Index_On("NAME", Path("f.ndx"));
   ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_TRUE(Find("AB"));
-  EXPECT_EQ(RecNo(), 4);
-  EXPECT_TRUE(Find("ABC"));
-  EXPECT_EQ(RecNo(), 2);
+  EXPECT_TRUE(Find("AB") && RecNo() == 4);
+  EXPECT_TRUE(Find("ABC") && RecNo() == 2);
   ExactOn();
   EXPECT_FALSE(Find("ABX"));
   EXPECT_TRUE(Find("AB"));  // "AB    " exists
   EXPECT_FALSE(Find("A"));
-  EXPECT_TRUE(dEOF());
-  EXPECT_EQ(RecNo(), 5);  // after "not found" on the phantom record
+  EXPECT_TRUE(dEOF() && RecNo() == 5);  // after "not found" on the phantom record
   ExactOff();
   EXPECT_FALSE(FindNear("ABCA"));
   EXPECT_EQ(RecNo(), 1);  // the next greater key ABD
   EXPECT_FALSE(FindNear("ZZ"));
-  EXPECT_EQ(RecNo(), 3);  // above every key: the last key, end flag set
-  EXPECT_TRUE(dEOF());
+  EXPECT_TRUE(RecNo() == 3 && dEOF());  // above every key: the last key, end flag set
   // Moves follow the key order.
   EXPECT_EQ(Column(), "AB,ABC,ABD,XY,");
   std::string order;
@@ -255,9 +247,7 @@ TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlags) {
   Table(0);
   Index_On("NAME", Path("e.ndx"));
   EXPECT_FALSE(Find("A"));
-  EXPECT_TRUE(dEOF());
-  EXPECT_TRUE(dBOF());
-  EXPECT_FALSE(IndexFound);
+  EXPECT_TRUE(dEOF() && dBOF() && !IndexFound);
 }
 
 TEST_F(NdxIndex, NumericAndDateKeys) {
@@ -407,8 +397,7 @@ TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
   ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
   EXPECT_GT(calls, 30);
   Checked c = CheckIndexFile(Path("km.ndx"));
-  EXPECT_EQ(c.problem, "");
-  EXPECT_EQ(c.entries.front().first.size(), 4u);
+  EXPECT_TRUE(c.problem.empty() && c.entries.front().first.size() == 4u) << c.problem;
   std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
   SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
   EXPECT_EQ(TzLastError, 254);
