@@ -30,6 +30,17 @@ class DatasetTest : public DbfTest {
     return p;
   }
 
+  // Table of `fields` holding `rows`, closed.
+  std::string FilledTable(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
+                          const std::vector<std::vector<std::string>>& rows) {
+    SetErrorDispatch(false);
+    std::string p = Filled(name, fields, rows);
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+    SetErrorDispatch(true);
+    return p;
+  }
+
   // Opens the dataset on `path`.
   static void Open(TTzDataSet& ds, const std::string& path) {
     ds.SetDbfFileName(path);

@@ -48,36 +48,25 @@ TEST_F(VirtualDatasets, AscendingFileLoadsADbfInKeyOrder) {
 
 TEST_F(VirtualDatasets, ChangesAreSavedOnlyWhenAsked) {
   std::string p = SampleTable(2);
-  {
-    TTzVFile v("keep");
-    Fields(v);
-    v.SetDbfFileName(p);
-    v.PopulateFromDisk = true;
-    v.SetActive(true);
-    v.Append();
-    v.FieldByName("NAME").SetAsString("R3");
-    v.Post();
-    EXPECT_TRUE(v.DataModified());
-    v.SetActive(false);  // SaveToDisk is off: the file keeps its two records
+  for (bool save : {false, true}) {
+    {
+      TTzVFile v(save ? "save" : "keep");
+      Fields(v);
+      v.SetDbfFileName(p);
+      v.PopulateFromDisk = true;
+      v.SaveToDisk = save;
+      v.SetActive(true);
+      v.Append();
+      v.FieldByName("NAME").SetAsString("R3");
+      v.FieldByName("DAY").SetAsString("01/02/24");
+      v.Post();
+      EXPECT_TRUE(v.DataModified());
+      v.SetActive(false);  // without SaveToDisk the file keeps its two records
+    }
+    Use(p);
+    ASSERT_EQ(RecCount(), save ? 3 : 2);
+    if (!save) CloseDatabase();
   }
-  Use(p);
-  EXPECT_EQ(RecCount(), 2);
-  CloseDatabase();
-  {
-    TTzVFile v("save");
-    Fields(v);
-    v.SetDbfFileName(p);
-    v.PopulateFromDisk = true;
-    v.SaveToDisk = true;
-    v.SetActive(true);
-    v.Append();
-    v.FieldByName("NAME").SetAsString("R3");
-    v.FieldByName("DAY").SetAsString("01/02/24");
-    v.Post();
-    v.SetActive(false);
-  }
-  Use(p);
-  ASSERT_EQ(RecCount(), 3);
   Go(3);
   EXPECT_EQ(FieldAsString(1), "R3        ");
   EXPECT_EQ(GetFieldText(4), "01/02/24");

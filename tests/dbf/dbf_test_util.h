@@ -3,6 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "framework/clock.h"
 #include "framework/init.h"
 #include "platform/os.h"
+#include "../fork_handshake.h"
 
 namespace dbftest {
 
@@ -56,6 +59,34 @@ inline std::string RunPython(const std::string& script, const std::string& args,
   return ReadText(out);
 }
 
+// `len` bytes of record `rec` (from 1) at byte `from` of the table file.
+inline std::string RecordText(const std::string& path, int rec, int from, int len) {
+  auto b = ReadBytes(path);
+  std::size_t header = b[8] | (b[9] << 8), recLen = b[10] | (b[11] << 8);
+  return std::string(reinterpret_cast<char*>(&b[header + (rec - 1) * recLen + from]), len);
+}
+
+// Waits for a child and gives its exit code, or -1 when it did not exit.
+inline int ExitCode(pid_t child) {
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Forks a child that runs `work` and exits with 0 when it succeeds.
+template <class Work>
+pid_t Child(ForkHandshake& shake, Work work) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    shake.InChild();
+    bool ok = work();
+    CloseAll();
+    _exit(ok ? 0 : 1);
+  }
+  shake.InParent();
+  return pid;
+}
+
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -90,6 +121,43 @@ class DbfTest : public ::testing::Test {
     std::string p = Path(name);
     CreateDbf(wa, p, static_cast<int>(fields.size()), fields.data());
     EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+
+  // Appends one record per row, its texts into the fields in order.
+  static void AppendTexts(const std::vector<std::vector<std::string>>& rows) {
+    for (const auto& row : rows) {
+      ClearRecord();
+      for (std::size_t i = 0; i < row.size(); ++i) SetFieldText(static_cast<int>(i + 1), row[i]);
+      Append();
+    }
+  }
+
+  static void DeleteRecs(std::initializer_list<int> recs) {
+    for (int r : recs) Go(r), DeleteRec();
+  }
+
+  // The trimmed texts of `field` in the current order, each followed by ",".
+  static std::string Column(int field = 1) {
+    std::string out;
+    for (GoTop(); !dEOF(); Skip(1)) out += AllTrim(GetFieldText(field)) + ",";
+    return out;
+  }
+
+  // Record `rec`'s fields as trimmed texts joined by "|".
+  static std::string Fields(int rec) {
+    Go(rec);
+    std::string out;
+    for (int i = 1; i <= FieldCount(); ++i) out += (i > 1 ? "|" : "") + AllTrim(GetFieldText(i));
+    return out;
+  }
+
+  // Creates `name` with `fields`, opened exclusively, holding `rows`.
+  std::string Filled(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
+                     const std::vector<std::vector<std::string>>& rows) {
+    std::string p = Create(name, fields);
+    Use(p + " EXCLUSIVE");
+    AppendTexts(rows);
     return p;
   }
 

@@ -19,12 +19,7 @@ class ImportExport : public DbfTest {
 
 TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
   Sample(3);
-  Go(1);
-  SetFieldText(1, "a,b");
-  Replace();
-  Go(2);
-  SetFieldText(1, "say \"hi\"");
-  Replace();
+  for (auto [rec, name] : {std::pair<int, const char*>{1, "a,b"}, {2, "say \"hi\""}}) Go(rec), SetFieldText(1, name), Replace();
   std::string out = Path("out");
   EXPECT_EQ(CopyToDelimited(out), 3);
   std::string text = ReadText(out + ".txt");
@@ -37,14 +32,8 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
   Use(Empty("back.dbf") + " EXCLUSIVE");
   EXPECT_EQ(AppendFromDelimited(out + ".txt", true), 3);
   ASSERT_EQ(RecCount(), 3);
-  Go(1);
-  EXPECT_EQ(TzTrimRight(GetFieldText(1)), "a,b");
-  Go(2);
-  EXPECT_EQ(TzTrimRight(GetFieldText(1)), "say \"hi\"");
-  EXPECT_EQ(GetFieldValue(2), 2);
-  EXPECT_DOUBLE_EQ(static_cast<double>(GetFieldValue(3)), 2.5);
-  EXPECT_EQ(GetFieldText(4), "05/17/24");
-  EXPECT_TRUE(GetFieldLogical(5));
+  EXPECT_EQ(Fields(1), "a,b|1|1.25|05/17/24|N");
+  EXPECT_EQ(Fields(2), "say \"hi\"|2|2.50|05/17/24|Y");
 }
 
 TEST_F(ImportExport, ShortLongAndOddLines) {
@@ -57,17 +46,9 @@ TEST_F(ImportExport, ShortLongAndOddLines) {
                                          "\x1A"
                                          "after the end mark\r\n";
   EXPECT_EQ(AppendFromDelimited(in, false), 3);
-  Go(1);
-  EXPECT_EQ(TzTrimRight(GetFieldText(1)), "only");
-  EXPECT_EQ(GetFieldValue(2), 0);
-  EXPECT_EQ(GetFieldText(4), "  /  /  ");
-  Go(2);
-  EXPECT_EQ(GetFieldValue(2), 7);
-  EXPECT_TRUE(GetFieldLogical(5));
-  std::string viaDisplay = GetFieldText(4);
-  Go(3);
-  EXPECT_EQ(GetFieldText(4), viaDisplay);  // eight digits and display date agree
-  EXPECT_FALSE(GetFieldLogical(5));
+  EXPECT_EQ(Fields(1), "only|0|0.00|/  /|N");
+  EXPECT_EQ(Fields(2), "x|7|1.50|05/17/24|Y");
+  EXPECT_EQ(Fields(3), "z|0|0.00|05/17/24|N");  // eight digits and display date agree
 
   EXPECT_EQ(SplitDelimitedLine("a,,b,"), (std::vector<std::string>{"a", "", "b", ""}));
   EXPECT_EQ(SplitDelimitedLine("\t \"x, y\" ,z"), (std::vector<std::string>{"x, y ", "z"}));
@@ -80,28 +61,17 @@ TEST_F(ImportExport, ShortLongAndOddLines) {
 }
 
 TEST_F(ImportExport, MemosExportAsEmptyItems) {
-  std::string p = Create("m.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10), F("N", 'N', 3)});
-  Use(p + " EXCLUSIVE");
-  ClearRecord();
-  SetFieldText(1, "a");
+  Filled("m.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10), F("N", 'N', 3)}, {{"a", "", "5"}});
   SetFieldValue(2, AddMemo("memo text"));
-  SetFieldValue(3, 5);
-  Append();
+  Replace();
   EXPECT_EQ(CopyToDelimited(Path("m.txt")), 1);
   EXPECT_EQ(ReadText(Path("m.txt")), "\"a\",,5\r\n\x1A");
 }
 
 TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
-  std::string src = Create("src.dbf", {F("OK", 'C', 3), F("QTY", 'C', 6), F("NAME", 'C', 12), F("DAY", 'C', 10),
-                                       F("PRICE", 'N', 12, 3), F("EXTRA", 'N', 3)});
-  Use(src + " EXCLUSIVE");
-  ClearRecord();
-  SetFieldText(1, "T");
-  SetFieldText(2, "42.7");
-  SetFieldText(3, "a long name!");
-  SetFieldText(4, "05/17/24");
-  SetFieldValue(5, 123456.5L);
-  Append();
+  std::string src = Filled("src.dbf", {F("OK", 'C', 3), F("QTY", 'C', 6), F("NAME", 'C', 12), F("DAY", 'C', 10),
+                                       F("PRICE", 'N', 12, 3), F("EXTRA", 'N', 3)},
+                           {{"T", "42.7", "a long name!", "05/17/24", "123456.5"}});
   DeleteRec();
   CloseDatabase();
   Use(Empty("dst.dbf") + " EXCLUSIVE");
@@ -127,10 +97,7 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   SetDateFormat(0);
   Use(texts + " EXCLUSIVE");
   AppendFrom(Path("one.dbf"));
-  Go(1);
-  EXPECT_EQ(GetFieldText(1), "05/17/24");  // century digits dropped to fit
-  EXPECT_EQ(GetFieldText(2), "  1");
-  EXPECT_EQ(GetFieldText(3), "F");
+  EXPECT_EQ(Fields(1), "05/17/24|1|F");  // century digits dropped to fit
   TzCentury = false;
 }
 
@@ -160,11 +127,7 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
   Use("mem VIRTUAL FILE", buf, sizeof buf);
   std::vector<TDbfFieldEntry> f{F("NAME", 'C', 4)};
   AddStru(f.data(), 1);
-  for (const char* t : {"v1", "v2", "v3"}) {
-    ClearRecord();
-    SetFieldText(1, t);
-    Append();
-  }
+  AppendTexts({{"v1"}, {"v2"}, {"v3"}});
   Select(1);
   GoTop();
   Select(3);
@@ -179,14 +142,13 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
 
 TEST_F(ImportExport, AppendFromRefusals) {
   std::string p = Sample(1);
-  AppendFrom(p);
-  EXPECT_EQ(TzLastError, 214);
-  EXPECT_NE(TzErrorDetail.find("Attempting to append file to itself. [AppendFrom("), std::string::npos);
-  AppendFrom(Path("nothere"));
-  EXPECT_EQ(TzLastError, 2);
-  AppendFrom("ghost VIRTUAL");
-  EXPECT_EQ(TzLastError, 215);
-  EXPECT_NE(TzErrorDetail.find("Virtual file must be open. [AppendFrom(ghost VIRTUAL)]"), std::string::npos);
+  for (auto [source, code, text] : {std::tuple<std::string, int, const char*>{p, 214, "Attempting to append file to itself. [AppendFrom("},
+                                    {Path("nothere"), 2, ""},
+                                    {"ghost VIRTUAL", 215, "Virtual file must be open. [AppendFrom(ghost VIRTUAL)]"}}) {
+    AppendFrom(source);
+    EXPECT_EQ(TzLastError, code) << source;
+    EXPECT_NE(TzErrorDetail.find(text), std::string::npos) << source;
+  }
   CloseDatabase();
   AppendFrom(p);
   EXPECT_EQ(TzLastError, 215);

@@ -11,37 +11,22 @@ namespace {
 class Locate : public DbfTest {
  protected:
   // NAME C10 and SIZE N5 with the given rows, opened exclusively.
-  void Rows(const std::vector<std::pair<std::string, int>>& rows) {
-    std::string p = Create("rows.dbf", {F("NAME", 'C', 10), F("SIZE", 'N', 5)});
-    Use(p + " EXCLUSIVE");
-    for (const auto& [name, size] : rows) {
-      ClearRecord();
-      SetFieldText(1, name);
-      SetFieldValue(2, size);
-      Append();
-    }
+  void Rows(const std::vector<std::vector<std::string>>& rows) {
+    Filled("rows.dbf", {F("NAME", 'C', 10), F("SIZE", 'N', 5)}, rows);
   }
 };
 
 TEST_F(Locate, PrefixExactContainedAndCase) {
-  Rows({{"xyz", 1}, {"ABC", 2}, {"abc", 3}});
+  Rows({{"xyz", "1"}, {"ABC", "2"}, {"abc", "3"}});
   EXPECT_EQ(ParseFieldCondition("name"), 1);
-  LocateText = "AB";
-  LocateScan(1, ParseFieldCondition("NAME"), true);
-  EXPECT_EQ(RecNo(), 2);
-  LocateText = "AB";
-  LocateScan(1, ParseFieldCondition("NAME EXACT"), true);
-  EXPECT_TRUE(dEOF());
-  EXPECT_EQ(LocateField, 0);
-  LocateText = "B";
-  LocateScan(1, ParseFieldCondition("NAME CONTAINED"), true);
-  EXPECT_EQ(RecNo(), 2);
-  LocateText = "abc";
-  LocateScan(1, ParseFieldCondition("NAME"), true);
-  EXPECT_EQ(RecNo(), 3);  // "ABC" differs in case
-  LocateText = "abc";
-  LocateScan(1, ParseFieldCondition("NAME NOCASE"), true);
-  EXPECT_EQ(RecNo(), 2);
+  // Record found, 0 at the end; "ABC" differs from "abc" in case.
+  for (auto [text, condition, rec] : {std::tuple<const char*, const char*, int>{"AB", "NAME", 2}, {"AB", "NAME EXACT", 0},
+                                      {"B", "NAME CONTAINED", 2}, {"abc", "NAME", 3}, {"abc", "NAME NOCASE", 2}}) {
+    LocateText = text;
+    LocateScan(1, ParseFieldCondition(condition), true);
+    EXPECT_EQ(dEOF() ? 0 : RecNo(), rec) << text << " " << condition;
+    if (rec == 0) EXPECT_EQ(LocateField, 0);
+  }
   Continue();
   EXPECT_EQ(RecNo(), 3);
   Continue();
@@ -59,21 +44,21 @@ TEST_F(Locate, PrefixExactContainedAndCase) {
 
 TEST_F(Locate, ValuesOfEveryFieldType) {
   Sample(5);
-  EXPECT_TRUE(LocateValue("QTY", 3, false, 1, true));
-  EXPECT_EQ(RecNo(), 3);
-  EXPECT_TRUE(LocateValue("qty", 4, false, 1, false));
-  EXPECT_EQ(RecNo(), 4);
-  EXPECT_TRUE(LocateValue("PRICE", 2.5, false, 1, true));
-  EXPECT_EQ(RecNo(), 2);
-  EXPECT_TRUE(LocateValue("OK", true, false, 1, false));
-  EXPECT_EQ(RecNo(), 2);
-  EXPECT_TRUE(LocateValue("DAY", "20240517", false, 3, false));
-  EXPECT_EQ(RecNo(), 3);
-  EXPECT_TRUE(LocateValue("DAY", "05/17/24", false, 1, true));
-  EXPECT_EQ(RecNo(), 1);
-  EXPECT_TRUE(LocateValue("NAME", "r5", true, 1, true));
-  EXPECT_EQ(RecNo(), 5);
-  EXPECT_FALSE(LocateValue("NAME", "R6", false, 1, false));
+  struct Case {
+    const char* field;
+    TLocateValue value;
+    bool noCase;
+    int start;
+    bool exact;
+    int rec;  // 0: not found
+  };
+  for (const Case& c : {Case{"QTY", 3, false, 1, true, 3}, Case{"qty", 4, false, 1, false, 4},
+                        Case{"PRICE", 2.5, false, 1, true, 2}, Case{"OK", true, false, 1, false, 2},
+                        Case{"DAY", "20240517", false, 3, false, 3}, Case{"DAY", "05/17/24", false, 1, true, 1},
+                        Case{"NAME", "r5", true, 1, true, 5}, Case{"NAME", "R6", false, 1, false, 0}}) {
+    bool found = LocateValue(c.field, c.value, c.noCase, c.start, c.exact);
+    EXPECT_EQ(found ? RecNo() : 0, c.rec) << c.field;
+  }
 
   // Text stored in code page 437 is found with the program's text.
   Go(2);
@@ -89,7 +74,7 @@ TEST_F(Locate, ValuesOfEveryFieldType) {
 }
 
 TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
-  Rows({{"A", 1}, {"B", 2}, {"A", 3}, {"A", 2}, {"A", 2}});
+  Rows({{"A", "1"}, {"B", "2"}, {"A", "3"}, {"A", "2"}, {"A", "2"}});
   Go(2);
   EXPECT_TRUE(LocateFields("NAME;SIZE", {"A", 2}, false, false, true));
   EXPECT_EQ(RecNo(), 2);  // without move the record stays
@@ -124,12 +109,7 @@ TEST_F(Locate, VirtualTablesCompareFormattedValues) {
   Use("v VIRTUAL FILE", buf, sizeof buf);
   std::vector<TDbfFieldEntry> f{F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)};
   AddStru(f.data(), 2);
-  for (int i = 1; i <= 3; ++i) {
-    ClearRecord();
-    SetFieldText(1, "V" + std::to_string(i));
-    SetFieldValue(2, i * 1.5L);
-    Append();
-  }
+  AppendTexts({{"V1", "1.5"}, {"V2", "3"}, {"V3", "4.5"}});
   Go(1);
   EXPECT_TRUE(LocateValue("SIZE", 4.5, false, 1, true));
   EXPECT_EQ(RecNo(), 3);
@@ -139,7 +119,7 @@ TEST_F(Locate, VirtualTablesCompareFormattedValues) {
 }
 
 TEST_F(Locate, ConditionExpressionsThroughTheExpressionUnit) {
-  Rows({{"A", 1}, {"B", 3}, {"C", 2}, {"D", 3}});
+  Rows({{"A", "1"}, {"B", "3"}, {"C", "2"}, {"D", "3"}});
   EXPECT_TRUE(LocateFor("SIZE = 3 .AND. NAME <> 'X'"));
   EXPECT_EQ(RecNo(), 2);
   Continue();

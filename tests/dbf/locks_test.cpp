@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "../fork_handshake.h"
 #include "dbf_test_util.h"
 #include "platform/file_lock.h"
 
@@ -28,31 +25,26 @@ class DbfLocks : public DbfTest {
 
 TEST_F(DbfLocks, TwoWorkAreasOfOneProcessConflict) {
   TwoAreas();
-  Select(1);
-  Go(2);
-  ASSERT_TRUE(RLock());
-  Select(2);
-  Go(2);
-  EXPECT_FALSE(RLock());  // RLock against RLock
-  Go(3);
-  EXPECT_TRUE(RLock());
-  EXPECT_FALSE(FLock());  // holds a record lock itself
-  Unlock();
-  EXPECT_FALSE(FLock());  // FLock against the other area's RLock
-  Select(1);
-  Unlock();
-  Select(2);
-  EXPECT_TRUE(FLock());
-  Select(1);
-  EXPECT_FALSE(RLock());  // RLock against FLock
-  EXPECT_FALSE(ALock());  // ALock against FLock
-  Select(2);
-  Unlock();
-  ASSERT_TRUE(ALock());
-  Select(1);
-  EXPECT_FALSE(ALock());  // ALock against ALock
-  Go(1);
-  EXPECT_TRUE(RLock());   // append locks do not hinder record locks
+  // Area, record (0: stay), lock R/F/A or U(nlock), and whether it is granted.
+  struct Step {
+    int area, rec;
+    char lock;
+    bool granted;
+  };
+  const Step steps[] = {
+      {1, 2, 'R', true}, {2, 2, 'R', false},  // RLock against RLock
+      {2, 3, 'R', true}, {2, 0, 'F', false},  // holds a record lock itself
+      {2, 0, 'U', true}, {2, 0, 'F', false},  // FLock against the other area's RLock
+      {1, 0, 'U', true}, {2, 0, 'F', true},  {1, 0, 'R', false}, {1, 0, 'A', false},  // against FLock
+      {2, 0, 'U', true}, {2, 0, 'A', true},  {1, 0, 'A', false},  // ALock against ALock
+      {1, 1, 'R', true},  // append locks do not hinder record locks
+  };
+  for (const Step& s : steps) {
+    Select(s.area);
+    if (s.rec) Go(s.rec);
+    bool got = s.lock == 'R' ? RLock() : s.lock == 'F' ? FLock() : s.lock == 'A' ? ALock() : (Unlock(), true);
+    EXPECT_EQ(got, s.granted) << s.area << " " << s.lock << " " << s.rec;
+  }
 }
 
 TEST_F(DbfLocks, RecordLockBookkeeping) {
@@ -68,16 +60,14 @@ TEST_F(DbfLocks, RecordLockBookkeeping) {
   EXPECT_FALSE(RLock());
   EXPECT_EQ(TzLastError, 212);
   EXPECT_EQ(TzErrorDetail, "Deder record lock limit exceeded [RLock]");
-  EXPECT_TRUE(IsLocked(5));
-  EXPECT_TRUE(IsLocked(7));
+  EXPECT_TRUE(IsLocked(5) && IsLocked(7));
   RecordLockLimit = 0;
   TzLastError = 0;
   ASSERT_TRUE(RLock());
   EXPECT_TRUE(UnlockRec(-1));  // the oldest: 5
   EXPECT_FALSE(IsLocked(5));
   EXPECT_TRUE(UnlockRec(-2));  // the newest: 9
-  EXPECT_FALSE(IsLocked(9));
-  EXPECT_TRUE(IsLocked(7));
+  EXPECT_TRUE(!IsLocked(9) && IsLocked(7));
   EXPECT_FALSE(UnlockRec(8));
   EXPECT_EQ(TzLastError, 220);
   EXPECT_EQ(TzErrorDetail, "Record not locked. [UnlockRec(8)]");
@@ -140,10 +130,7 @@ TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
   CloseDatabase();
   ForkHandshake shake;
   ASSERT_TRUE(shake.Ok());
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    shake.InChild();
+  pid_t child = dbftest::Child(shake, [&] {
     Select(1);
     Use(p + " ALIAS CHILD");
     Go(2);
@@ -152,22 +139,16 @@ TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {
     Use(p + " ALIAS CHILD2");
     ok = ok && ALock();
     shake.SignalParent();
-    shake.WaitForParent();
-    _exit(ok ? 0 : 1);
-  }
-  shake.InParent();
+    return shake.WaitForParent() && ok;
+  });
   ASSERT_TRUE(shake.WaitForChild());
   Use(p);
   Go(2);
-  EXPECT_FALSE(RLock());
-  EXPECT_FALSE(FLock());
-  EXPECT_FALSE(ALock());
+  EXPECT_FALSE(RLock() || FLock() || ALock());  // record, file and append lock of the other
   Go(3);
   EXPECT_TRUE(RLock());
   shake.SignalChild();
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(dbftest::ExitCode(child), 0);
   Unlock();
   EXPECT_TRUE(FLock());
 }

@@ -17,9 +17,8 @@ namespace {
 
 class Memo : public DbfTest {
  protected:
-  // NAME C10, NOTES M, MORE M in a table of the given memo kind, opened
-  // exclusively and holding `n` records whose memos are "note <i>" and
-  // "more <i>".
+  // NAME C10, NOTES M, MORE M of the given memo kind, opened exclusively, with `n`
+  // records whose memos are "note <i>" and "more <i>".
   std::string MemoTable(std::uint8_t kind, int n, const std::string& name = "memo.dbf",
                         std::uint16_t blockSize = 512) {
     CreateVersionByte = kind;
@@ -62,12 +61,7 @@ TEST_F(Memo, RoundTripsOfEveryKindAndSize) {
     SCOPED_TRACE(k.block);
     std::string p = MemoTable(k.v, 0, "rt" + std::to_string(k.v) + "_" + std::to_string(k.block) + ".dbf", k.block);
     const std::vector<std::size_t> sizes{9, 20, 504, 511, 512, 513, 1016, 1037, 1556};
-    for (std::size_t n : sizes) {
-      ClearRecord();
-      SetFieldText(1, std::to_string(n));
-      SetFieldValue(2, AddMemo(Pattern(n)));
-      Append();
-    }
+    for (std::size_t n : sizes) AppendTexts({{std::to_string(n), std::to_string(AddMemo(Pattern(n)))}});
     CloseDatabase();
     Use(p + " EXCLUSIVE");
     ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
@@ -87,9 +81,7 @@ TEST_F(Memo, NewFilesAndTheirFirstMemo) {
   EXPECT_EQ(AddMemo("hello"), 1);
   auto bytes = ReadBytes(dbt);
   ASSERT_EQ(bytes.size(), 1024u);
-  EXPECT_EQ(bytes[512], 'h');
-  EXPECT_EQ(bytes[517], 0x1A);
-  EXPECT_EQ(bytes[0], 2);  // next free block
+  EXPECT_EQ(std::vector<int>({bytes[512], bytes[517], bytes[0]}), std::vector<int>({'h', 0x1A, 2}));  // 2: next free
   CloseDatabase();
 
   // FoxPro with block size 64: the header fills blocks 0..7.
@@ -101,9 +93,8 @@ TEST_F(Memo, NewFilesAndTheirFirstMemo) {
   EXPECT_EQ(AddMemo("x"), 8);
   bytes = ReadBytes(fpt);
   EXPECT_EQ(bytes.size(), 8u * 64 + 9);
-  EXPECT_EQ(bytes[8 * 64 + 3], 1);   // type 1, big-endian
-  EXPECT_EQ(bytes[8 * 64 + 7], 1);   // length 1
-  EXPECT_EQ(bytes[3], 9);            // next free block
+  // Type 1 and length 1, big-endian; next free block 9.
+  EXPECT_EQ(std::vector<int>({bytes[8 * 64 + 3], bytes[8 * 64 + 7], bytes[3]}), std::vector<int>({1, 1, 9}));
   CloseDatabase();
 
   // dBASE IV header with block size 0 takes the library's setting.
@@ -159,16 +150,14 @@ TEST_F(Memo, Dbase4EditReusesItsGroupOnlyWhenItFits) {
   std::int32_t second = AddMemo("neighbour");
   EXPECT_EQ(second, first + 1);
 
-  // Shrinking keeps the block.
-  MemoLines = {"short"};
-  MemoLineEnds = {0x0D};
-  MemoLineCount = 1;
+  auto lines = [](std::vector<std::string> l) {
+    MemoLineCount = static_cast<int>(l.size());
+    MemoLineEnds.assign(l.size(), 0x0D);
+    MemoLines = std::move(l);
+  };
+  lines({"short"});  // shrinking keeps the block
   EXPECT_EQ(EditMemo(first), first);
-
-  // Growing to two blocks must not overwrite the neighbour.
-  MemoLines = {Pattern(250), Pattern(250), Pattern(100)};
-  MemoLineEnds = {0x0D, 0x0D, 0x0D};
-  MemoLineCount = 3;
+  lines({Pattern(250), Pattern(250), Pattern(100)});  // growing must not overwrite the neighbour
   std::int32_t moved = EditMemo(first);
   EXPECT_NE(moved, first);
   std::string data;
@@ -185,14 +174,10 @@ TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
   CloseDatabase();
   std::string dbt = ForceExtension(p, "dbt");
   auto bytes = ReadBytes(dbt);
-  // Another program freed blocks 1-2: the header points at them, and they
-  // hold the next link (past the end) and their count.
+  // Another program freed blocks 1-2: the header points at them; they hold the next link and their count.
   bytes[0] = 1;
-  std::size_t g = 512;
-  bytes[g] = 9;
-  bytes[g + 1] = bytes[g + 2] = bytes[g + 3] = 0;
-  bytes[g + 4] = 2;
-  bytes[g + 5] = bytes[g + 6] = bytes[g + 7] = 0;
+  const unsigned char freed[] = {9, 0, 0, 0, 2, 0, 0, 0};
+  std::copy(std::begin(freed), std::end(freed), bytes.begin() + 512);
   WriteBytes(dbt, bytes);
   Use(p + " EXCLUSIVE");
   EXPECT_EQ(AddMemo("into the free group"), a);
@@ -292,10 +277,7 @@ TEST_F(Memo, PackKeepsEveryMemoOfTheKeptRecords) {
     Go(4);
     SetFieldValue(2, AddMemo(Pattern(1500)));
     Replace();
-    Go(2);
-    DeleteRec();
-    Go(3);
-    DeleteRec();
+    DeleteRecs({2, 3});
     auto before = ReadBytes(memo).size();
     ASSERT_TRUE(Pack());
     ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
@@ -364,10 +346,7 @@ TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
 
   // A group header whose length runs past the end of the file.
   auto bytes = ReadBytes(dbt);
-  bytes[512 + 4] = 0xFF;
-  bytes[512 + 5] = 0xFF;
-  bytes[512 + 6] = 0xFF;
-  bytes[512 + 7] = 0x7F;
+  for (int i = 0; i < 4; ++i) bytes[512 + 4 + i] = i < 3 ? 0xFF : 0x7F;
   WriteBytes(dbt, bytes);
   Use(p + " EXCLUSIVE");
   Go(1);
@@ -474,12 +453,11 @@ TEST_F(Memo, MemosWrittenByAnotherProgramOpen) {
     Use(p);
     ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
     ASSERT_NE(SelectedMemoState(), nullptr);
-    Go(1);
-    EXPECT_EQ(Text(2), "hello memo");
-    Go(2);
-    EXPECT_EQ(Text(2), std::string(1037, 'x'));
-    Go(3);
-    EXPECT_EQ(Text(2), "");
+    const std::string want[] = {"hello memo", std::string(1037, 'x'), ""};
+    for (int r = 1; r <= 3; ++r) {
+      Go(r);
+      EXPECT_EQ(Text(2), want[r - 1]) << r;
+    }
     CloseDatabase();
   }
 }

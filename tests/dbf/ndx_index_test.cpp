@@ -10,13 +10,10 @@
 #include <set>
 #include <sstream>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "dbf/index_keys.h"
 #include "dbf/locks.h"
 #include "platform/binary_file.h"
-#include "../fork_handshake.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -31,10 +28,8 @@ std::uint32_t U32(const std::vector<unsigned char>& b, std::size_t at) {
 }
 int U16(const std::vector<unsigned char>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
 
-// An independent structure check of an index file: every node within the
-// file and visited once, leaves at one depth, counts within the limit,
-// separators equal to the last key of their subtree, keys in order.
-// Returns the entries (key, record) in key order; `problem` says what is wrong.
+// Independent structure check: nodes in range and visited once, leaves at one depth,
+// separators equal to their subtree's last key, keys in order; `problem` names a fault.
 struct Checked {
   std::vector<std::pair<std::string, std::uint32_t>> entries;
   std::string problem;
@@ -127,19 +122,11 @@ Checked CheckIndexFile(const std::string& path) {
 
 class NdxIndex : public DbfTest {
  protected:
-  // Table NAME C10, NUM N8.2, DAY D with `n` records, opened shared.
+  // Table NAME C10, NUM N8.2, DAY D with `n` records, opened exclusively or shared.
   std::string Table(int n, bool shared = false) {
     std::string p = Create("t.dbf", {F("NAME", 'C', 10), F("NUM", 'N', 8, 2), F("DAY", 'D', 8)});
     Use(p + " EXCLUSIVE");
-    for (int i = 1; i <= n; ++i) {
-      ClearRecord();
-      SetFieldText(1, NameOf(i));
-      SetFieldValue(2, static_cast<long double>((i * 37) % 101) / 4);
-      char d[16];
-      std::snprintf(d, sizeof d, "%02d/%02d/%02d", 1 + i % 12, 1 + i % 28, i % 100);
-      SetFieldText(3, d);
-      Append();
-    }
+    for (int i = 1; i <= n; ++i) AddRow(i, 101);
     if (shared) {
       CloseDatabase();
       Use(p);
@@ -147,6 +134,16 @@ class NdxIndex : public DbfTest {
     return p;
   }
   static std::string NameOf(int i) { return "K" + std::to_string((i * 7919) % 100003); }
+  // Appends record `i` of the sample: its numbers repeat after `mod`.
+  static void AddRow(int i, int mod) {
+    char d[16];
+    std::snprintf(d, sizeof d, "%02d/%02d/%02d", 1 + i % 12, 1 + i % 28, i % 100);
+    ClearRecord();
+    SetFieldText(1, NameOf(i));
+    SetFieldValue(2, static_cast<long double>((i * 37) % mod) / 4);
+    SetFieldText(3, d);
+    Append();
+  }
   // The keys of a fresh build of `expr` over the table.
   std::vector<std::pair<std::string, std::uint32_t>> FreshEntries(const std::string& expr) {
     std::string fresh = Path("fresh.ndx");
@@ -174,49 +171,30 @@ TEST_F(NdxIndex, BuildsOverSmallAndLargeTables) {
     Checked k = CheckIndexFile(ndx);
     EXPECT_EQ(k.problem, "") << c.records << " " << c.expr;
     EXPECT_EQ(k.entries.size(), static_cast<std::size_t>(c.records));
-    if (c.records == 0) {
-      EXPECT_EQ(ReadBytes(ndx).size(), 1024u);
-      EXPECT_EQ(k.root, 1u);
-      EXPECT_EQ(k.nextFree, 2u);
-    }
-    if (c.records == 25 || c.records == 31) {
-      EXPECT_EQ(k.root, 1u);  // one leaf
-    }
-    if (c.records == 26 || c.records == 32) {
-      EXPECT_EQ(k.root, 3u);
-      EXPECT_EQ(k.nextFree, 4u);
-    }
+    if (c.records == 0) EXPECT_TRUE(ReadBytes(ndx).size() == 1024u && k.root == 1u && k.nextFree == 2u);
+    if (c.records == 25 || c.records == 31) EXPECT_EQ(k.root, 1u);  // one leaf
+    if (c.records == 26 || c.records == 32) EXPECT_EQ(k.root * 10 + k.nextFree, 34u);
   }
 }
 
 TEST_F(NdxIndex, KeysPerNodeLimits) {
-  std::string p = Create("k.dbf", {F("A", 'C', 1), F("B", 'C', 100)});
-  Use(p + " EXCLUSIVE");
-  for (int i = 0; i < 500; ++i) {
-    ClearRecord();
-    SetFieldText(1, std::string(1, static_cast<char>('a' + i % 26)));
-    SetFieldText(2, std::to_string(i * 31 % 997));
-    Append();
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 500; ++i) rows.push_back({std::string(1, static_cast<char>('a' + i % 26)), std::to_string(i * 31 % 997)});
+  Filled("k.dbf", {F("A", 'C', 1), F("B", 'C', 100)}, rows);
+  for (auto [expr, perNode] : {std::pair<const char*, int>{"A", 42}, {"B", 4}}) {
+    MakeIndex(Path(std::string(expr) + ".ndx"), expr, false, 1, false, false, nullptr, 0);
+    Checked c = CheckIndexFile(Path(std::string(expr) + ".ndx"));
+    EXPECT_EQ(c.keysPerNode, perNode);
+    EXPECT_EQ(c.problem, "");
+    EXPECT_EQ(c.entries.size(), 500u);
   }
-  MakeIndex(Path("a.ndx"), "A", false, 1, false, false, nullptr, 0);
-  Checked a = CheckIndexFile(Path("a.ndx"));
-  EXPECT_EQ(a.keysPerNode, 42);
-  EXPECT_EQ(a.problem, "");
-  MakeIndex(Path("b.ndx"), "B", false, 1, false, false, nullptr, 0);
-  Checked b = CheckIndexFile(Path("b.ndx"));
-  EXPECT_EQ(b.keysPerNode, 4);
-  EXPECT_EQ(b.problem, "");
-  EXPECT_EQ(b.entries.size(), 500u);
   // Full inner nodes of key length 1 end exactly at the block's end.
-  Set_Index_To(Path("a.ndx"), 1);
+  Set_Index_To(Path("A.ndx"), 1);
   for (int i = 0; i < 3000; ++i) {
-    ASSERT_TRUE(ALock() || SelectedWorkArea()->exclusive);
-    ClearRecord();
-    SetFieldText(1, std::string(1, static_cast<char>('a' + i % 7)));
-    Append();
+    AppendTexts({{std::string(1, static_cast<char>('a' + i % 7))}});
     ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
   }
-  Checked after = CheckIndexFile(Path("a.ndx"));
+  Checked after = CheckIndexFile(Path("A.ndx"));
   EXPECT_EQ(after.problem, "");
   EXPECT_EQ(after.entries.size(), 3500u);
 }
@@ -238,36 +216,24 @@ TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
 }
 
 TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
-  std::string p = Create("f.dbf", {F("NAME", 'C', 6)});
-  Use(p + " EXCLUSIVE");
-  for (const char* n : {"ABD", "ABC", "XY", "AB"}) {
-    ClearRecord();
-    SetFieldText(1, n);
-    Append();
-  }
+  Filled("f.dbf", {F("NAME", 'C', 6)}, {{"ABD"}, {"ABC"}, {"XY"}, {"AB"}});
   Index_On("NAME", Path("f.ndx"));
   ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_TRUE(Find("AB"));
-  EXPECT_EQ(RecNo(), 4);
-  EXPECT_TRUE(Find("ABC"));
-  EXPECT_EQ(RecNo(), 2);
+  EXPECT_TRUE(Find("AB") && RecNo() == 4);
+  EXPECT_TRUE(Find("ABC") && RecNo() == 2);
   ExactOn();
   EXPECT_FALSE(Find("ABX"));
   EXPECT_TRUE(Find("AB"));  // "AB    " exists
   EXPECT_FALSE(Find("A"));
-  EXPECT_TRUE(dEOF());
-  EXPECT_EQ(RecNo(), 5);  // after "not found" on the phantom record
+  EXPECT_TRUE(dEOF() && RecNo() == 5);  // after "not found" on the phantom record
   ExactOff();
   EXPECT_FALSE(FindNear("ABCA"));
   EXPECT_EQ(RecNo(), 1);  // the next greater key ABD
   EXPECT_FALSE(FindNear("ZZ"));
-  EXPECT_EQ(RecNo(), 3);  // above every key: the last key, end flag set
-  EXPECT_TRUE(dEOF());
+  EXPECT_TRUE(RecNo() == 3 && dEOF());  // above every key: the last key, end flag set
   // Moves follow the key order.
+  EXPECT_EQ(Column(), "AB,ABC,ABD,XY,");
   std::string order;
-  for (GoTop(); !dEOF(); Skip(1)) order += AllTrim(GetFieldText(1)) + ",";
-  EXPECT_EQ(order, "AB,ABC,ABD,XY,");
-  order.clear();
   for (GoBottom(); !dBOF(); Skip(-1)) order += AllTrim(GetFieldText(1)) + ",";
   EXPECT_EQ(order, "XY,ABD,ABC,AB,");
   Set_Order_To(0);
@@ -281,16 +247,14 @@ TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlags) {
   Table(0);
   Index_On("NAME", Path("e.ndx"));
   EXPECT_FALSE(Find("A"));
-  EXPECT_TRUE(dEOF());
-  EXPECT_TRUE(dBOF());
-  EXPECT_FALSE(IndexFound);
+  EXPECT_TRUE(dEOF() && dBOF() && !IndexFound);
 }
 
 TEST_F(NdxIndex, NumericAndDateKeys) {
   Table(50);
   Index_On("NUM", Path("n.ndx"));
   TzDecimalSep = ',';
-  EXPECT_TRUE(Find("24,25"));  // i = 25: 925 % 101 = 16? search the value of some record
+  EXPECT_TRUE(Find("24,25"));
   GoTop();
   double last = -1;
   for (; !dEOF(); Skip(1)) {
@@ -321,9 +285,7 @@ TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
   for (int step = 0; step < 1500; ++step) {
     int what = static_cast<int>(rng() % 3);
     if (what == 0) {
-      ClearRecord();
-      SetFieldText(1, "N" + std::to_string(rng() % 50));
-      Append();
+      AppendTexts({{"N" + std::to_string(rng() % 50)}});
     } else {
       Go(static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(RecCount())));
       if (what == 1) SetFieldText(1, "R" + std::to_string(rng() % 60));
@@ -349,23 +311,13 @@ TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
 }
 
 TEST_F(NdxIndex, SplitOfFullRootLeaf) {
-  std::string p = Create("s.dbf", {F("K", 'C', 100)});
-  Use(p + " EXCLUSIVE");
-  for (const char* k : {"a", "b", "c", "d"}) {
-    ClearRecord();
-    SetFieldText(1, k);
-    Append();
-  }
+  Filled("s.dbf", {F("K", 'C', 100)}, {{"a"}, {"b"}, {"c"}, {"d"}});
   Index_On("K", Path("s.ndx"));
-  ClearRecord();
-  SetFieldText(1, "e");
-  Append();
+  AppendTexts({{"e"}});
   auto f = ReadBytes(Path("s.ndx"));
-  EXPECT_EQ(U32(f, 0), 3u);  // new root
-  EXPECT_EQ(U32(f, 4), 4u);
-  EXPECT_EQ(U16(f, 512), 2);   // node 1 keeps a, b
-  EXPECT_EQ(U16(f, 1024), 3);  // node 2 takes c, d, e
-  EXPECT_EQ(U16(f, 1536), 1);  // root: one key and the extra child
+  // New root 3 over node 1 (a, b) and node 2 (c, d, e): one key and the extra child.
+  EXPECT_EQ(std::vector<int>({int(U32(f, 0)), int(U32(f, 4)), U16(f, 512), U16(f, 1024), U16(f, 1536)}),
+            std::vector<int>({3, 4, 2, 3, 1}));
   EXPECT_EQ(CheckIndexFile(Path("s.ndx")).problem, "");
   // A replace that keeps the key writes no node.
   auto before = ReadBytes(Path("s.ndx"));
@@ -405,22 +357,18 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
     dbftest::WriteBytes(Path("bad.ndx"), b);
     CloseIndexes();
     TzLastError = 0;
-    // The damage is reported, at the attach or by the first move that
-    // meets it, and only as damage: a refused file keeps no handle open.
+    // Reported only as damage, at the attach or the first move that meets it.
     std::set<int> codes;
     auto note = [&] { if (TzLastError != 0) codes.insert(TzLastError); };
     bool opened = SetIndexTo(Path("bad.ndx"), 1);
     note();
     if (opened) {
       Set_Order_To(1);
-      Find("K5");
-      note();
-      GoTop();
-      note();
+      Find("K5"), note();
+      GoTop(), note();
       for (int i = 0; i < 1000 && !dEOF() && TzLastError == 0; ++i) Skip(1);
       note();
-      GoBottom();
-      note();
+      GoBottom(), note();
     }
     bool reported = codes.erase(222) + codes.erase(254) > 0;
     EXPECT_TRUE(reported) << c.what;
@@ -433,10 +381,7 @@ TEST_F(NdxIndex, IndexInfoReadsTheStamp) {
   MakeIndex(Path("i.ndx"), "name", false, 1, false, false, nullptr, 0);
   TIndexInfo info;
   ASSERT_TRUE(IndexInfo(Path("i.ndx"), info));
-  EXPECT_EQ(info.expression, "NAME");
-  EXPECT_EQ(info.keyLength, 10);
-  EXPECT_EQ(info.type, 'C');
-  EXPECT_EQ(info.tableName, "t.dbf");
+  EXPECT_EQ(info.expression + " " + std::to_string(info.keyLength) + info.type + " " + info.tableName, "NAME 10C t.dbf");
   EXPECT_EQ(IndexRecCount(Path("i.ndx")), 12);
 }
 
@@ -452,55 +397,10 @@ TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
   ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
   EXPECT_GT(calls, 30);
   Checked c = CheckIndexFile(Path("km.ndx"));
-  EXPECT_EQ(c.problem, "");
-  EXPECT_EQ(c.entries.front().first.size(), 4u);
+  EXPECT_TRUE(c.problem.empty() && c.entries.front().first.size() == 4u) << c.problem;
   std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
   SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
   EXPECT_EQ(TzLastError, 254);
-}
-
-TEST_F(NdxIndex, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
-  std::string p = Table(20, true);
-  {
-    SelectedWorkArea()->exclusive = true;
-    MakeIndex(Path("sh.ndx"), "NAME", false, 1, false, false, nullptr, 0);
-    SelectedWorkArea()->exclusive = false;
-  }
-  CloseDatabase();
-  std::string sem = SemaphoreFileName(p);
-  ForkHandshake shake;
-  ASSERT_TRUE(shake.Ok());
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    shake.InChild();
-    Use(p + " ALIAS CHILD");
-    bool ok = Set_Index_To(Path("sh.ndx"), 1) && TzLastError == 0;
-    ok = ok && ALock();
-    ClearRecord();
-    SetFieldText(1, "ZCHILD");
-    Append();
-    ok = ok && TzLastError == 0;
-    Unlock();
-    shake.SignalParent();
-    shake.WaitForParent();
-    CloseAll();
-    _exit(ok ? 0 : 1);
-  }
-  shake.InParent();
-  Use(p);
-  ASSERT_TRUE(Set_Index_To(Path("sh.ndx"), 1)) << TzErrorDetail;
-  ASSERT_TRUE(shake.WaitForChild());
-  EXPECT_TRUE(TzFileExists(sem));
-  EXPECT_TRUE(Find("ZCHILD"));  // the other program's key
-  EXPECT_EQ(RecNo(), 21);
-  shake.SignalChild();
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_TRUE(TzFileExists(sem));
-  CloseDatabase();  // the last LOGOUT deletes the semaphore file
-  EXPECT_FALSE(TzFileExists(sem));
 }
 
 TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
@@ -509,10 +409,8 @@ TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
 
-// XBase::Index, an independent reader, returns every key in order from
-// indexes over a sweep of table sizes: nodes it cannot follow lose keys.
-// One key type per instance, so that the three run side by side. One reader
-// reads every file, each as soon as it is built, while the next is built.
+// XBase::Index, an independent reader, reads every key in order from indexes over a
+// sweep of table sizes; one key type per instance, one reader for all files.
 class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {
  protected:
   // The lines the reader should print for `file`: "key|record" in key order.
@@ -556,15 +454,7 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   std::vector<std::string> files, expected;
   int have = 0;
   for (int n : sizes) {
-    for (; have < n; ++have) {
-      ClearRecord();
-      SetFieldText(1, NameOf(have + 1));
-      SetFieldValue(2, static_cast<long double>(have * 37 % 1001) / 4);
-      char d[16];
-      std::snprintf(d, sizeof d, "%02d/%02d/%02d", 1 + have % 12, 1 + have % 28, have % 100);
-      SetFieldText(3, d);
-      Append();
-    }
+    for (; have < n; ++have) AddRow(have + 1, 1001);
     // A folder per size keeps the name lookups short.
     std::string dir = Path(std::to_string(n));
     std::filesystem::create_directory(dir);
@@ -578,15 +468,9 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   }
   // Some maintenance as well, so that split nodes are read too.
   Set_Index_To(files.back(), 1);
-  for (int i = 0; i < 300; ++i) {
-    ClearRecord();
-    SetFieldText(1, "M" + std::to_string(i * 13 % 97));
-    SetFieldValue(2, i % 17);
-    SetFieldText(3, "01/01/" + std::to_string(10 + i % 13));
-    Append();
-  }
-  // Keys taken away from two runs, one from its front and one from its
-  // back, so that whole subtrees empty and inner nodes lose their keys.
+  for (int i = 0; i < 300; ++i)
+    AppendTexts({{"M" + std::to_string(i * 13 % 97), std::to_string(i % 17), "01/01/" + std::to_string(10 + i % 13)}});
+  // Keys moved away from the front and the back of two runs empty whole subtrees.
   std::vector<std::int32_t> inOrder;
   for (GoTop(); !dEOF(); Skip(1)) inOrder.push_back(RecNo());
   std::vector<std::int32_t> moved(inOrder.begin(), inOrder.begin() + 1000);
@@ -605,21 +489,12 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   int status = pclose(reader);
   std::signal(SIGPIPE, ignored);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  std::ifstream in(out);
-  std::string line;
-  std::getline(in, line);
-  for (std::size_t k = 0; k < files.size(); ++k) {
-    ASSERT_EQ(line, "#" + files[k]);
-    std::istringstream want(expected[k]);
-    std::string key;
-    std::size_t i = 0;
-    while (std::getline(in, line) && line[0] != '#') {
-      ASSERT_TRUE(std::getline(want, key)) << files[k] << " has more than " << i << " entries";
-      ASSERT_EQ(line, key) << files[k] << " entry " << i;
-      ++i;
-    }
-    ASSERT_FALSE(std::getline(want, key)) << files[k] << " has only " << i << " entries";
-  }
+  std::string want;
+  for (std::size_t k = 0; k < files.size(); ++k) want += "#" + files[k] + "\n" + expected[k];
+  std::istringstream got(dbftest::ReadText(out)), wanted(want);
+  std::string a, b;
+  for (int line = 1; std::getline(wanted, b); ++line) ASSERT_TRUE(std::getline(got, a) && a == b) << "line " << line << ": " << a << " for " << b;
+  ASSERT_FALSE(std::getline(got, a)) << "more than expected: " << a;
 }
 
 // ---- two programs on one table, and programs that are killed ----------------
@@ -629,28 +504,18 @@ namespace {
 // Longer runs under `make soak`.
 int Scaled(int ci, int soak) { return std::getenv("BQ4_SOAK") ? soak : ci; }
 
-// Waits for a child and gives its exit code, or -1 when it did not exit.
-int ExitCode(pid_t child) {
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
+using dbftest::Child;
+using dbftest::ExitCode;
 
 }  // namespace
 
 class SharedTable : public NdxIndex {
  protected:
-  // Table NAME C10, CNT N8 with `n` records and the index files of
-  // `exprs` built over it, closed.
+  // Table NAME C10, CNT N8 with `n` records and `indexes` built over it, closed.
   std::string Counters(int n, const std::vector<std::pair<std::string, std::string>>& indexes) {
-    std::string p = Create("c.dbf", {F("NAME", 'C', 10), F("CNT", 'N', 8)});
-    Use(p + " EXCLUSIVE");
-    for (int i = 1; i <= n; ++i) {
-      ClearRecord();
-      SetFieldText(1, NameOf(i));
-      SetFieldValue(2, i * 10);
-      Append();
-    }
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 1; i <= n; ++i) rows.push_back({NameOf(i), std::to_string(i * 10)});
+    std::string p = Filled("c.dbf", {F("NAME", 'C', 10), F("CNT", 'N', 8)}, rows);
     for (const auto& [file, expr] : indexes) MakeIndex(Path(file), expr, false, 1, false, false, nullptr, 0);
     EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
     CloseDatabase();
@@ -671,25 +536,9 @@ class SharedTable : public NdxIndex {
       EXPECT_TRUE(c.entries == FreshEntries(expr)) << file << " differs from a fresh build";
     }
   }
-  // Forks a child that runs `work` after the parent's go; it exits with
-  // 0 when `work` succeeds.
-  template <class Work>
-  pid_t Child(ForkHandshake& shake, Work work) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      shake.InChild();
-      bool ok = work();
-      CloseAll();
-      _exit(ok ? 0 : 1);
-    }
-    shake.InParent();
-    return pid;
-  }
 };
 
-// Two programs each add 1 to one record's counter under its record lock,
-// with indexes on the counter attached before both start, or by the second
-// program while the first one writes.
+// Two programs add 1 to one counter under record locks, indexes attached before or while the other writes.
 TEST_F(SharedTable, TwoProcessesIncrementOneCounterUnderRecordLocks) {
   const int n = Scaled(600, 5000);
   const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"},
@@ -780,10 +629,7 @@ TEST_F(SharedTable, TwoProcessesAppendWithAnIndex) {
   }
 }
 
-// A program killed at a random moment while it appends to a table with an
-// index, opened exclusively or shared, loses no record it reported as
-// written, the next append goes after them, the index fits exactly or is
-// refused, and the killed program's locks hold nobody up.
+// An appender killed at random loses no reported record; the index fits or is refused; its locks hold nobody up.
 TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
   std::mt19937 random(20261207);
   const int trials = Scaled(20, 200);
@@ -803,9 +649,7 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
         for (std::int32_t i = 1; TzLastError == 0; ++i) {
           if (!exclusive)
             while (!ALock()) sched_yield();
-          ClearRecord();
-          SetFieldValue(2, i);
-          Append();
+          AppendTexts({{"", std::to_string(i)}});
           if (!exclusive) Unlock();
           if (TzLastError == 0 && write(reports[1], &i, sizeof i) != sizeof i) break;
         }
@@ -831,12 +675,8 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
         ASSERT_EQ(GetFieldValue(2), i);
       }
       std::int32_t count = RecCount();
-      if (t % 2 == 0) {
-        ASSERT_TRUE(ALock());
-      }
-      ClearRecord();
-      SetFieldValue(2, -1);
-      Append();
+      if (t % 2 == 0) ASSERT_TRUE(ALock());
+      AppendTexts({{"", "-1"}});
       EXPECT_EQ(TzLastError, 0);
       EXPECT_EQ(RecNo(), count + 1);
       if (last > 0) {
@@ -846,16 +686,13 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
       CloseIndexes();
       ExpectExact(indexes);
       CloseDatabase();
-      // The killed program left its user count; the last one out still
-      // removes the semaphore file.
+      // The killed program's user count stays; the last one out still removes the semaphore file.
       if (!exclusive && t % 2 == 0) EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
     }
   }
 }
 
-// A program killed at a random moment while it packs a table with an index
-// leaves an index that fits the table exactly or is refused, never one that
-// is used although it does not fit; a refused one can be built again.
+// A packer killed at random leaves an index that fits exactly or is refused, and can be rebuilt.
 TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
   std::mt19937 random(7);
   const int trials = Scaled(20, 200);
@@ -883,17 +720,14 @@ TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
     waitpid(child, nullptr, 0);
     Use(p + " EXCLUSIVE");
     ASSERT_EQ(TzLastError, 0);
-    if (SetIndexTo(Path("name.ndx"), 1) && TzLastError == 0) {
-      CloseIndexes();
-      ExpectExact(indexes);
-    } else {
+    if (!SetIndexTo(Path("name.ndx"), 1) || TzLastError != 0) {
       ++refused;
       EXPECT_NE(TzLastError, 0);
       MakeIndex(Path("name.ndx"), "NAME", false, 1, false, false, nullptr, 0);
       EXPECT_TRUE(Set_Index_To(Path("name.ndx"), 1)) << TzLastError << " " << TzErrorDetail;
-      CloseIndexes();
-      ExpectExact(indexes);
     }
+    CloseIndexes();
+    ExpectExact(indexes);
     CloseDatabase();
   }
   RecordProperty("refused", refused);
@@ -901,14 +735,38 @@ TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
 
 INSTANTIATE_TEST_SUITE_P(KeyTypes, NdxIndexSweep, ::testing::Values("NAME", "NUM", "DAY"));
 
-// Past the memory budget the build sorts runs into a temporary file and
-// merges them; the file it writes is the one the build in memory writes.
+TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
+  std::string p = Counters(20, {{"sh.ndx", "NAME"}});
+  std::string sem = SemaphoreFileName(p);
+  ForkHandshake shake;
+  pid_t child = Child(shake, [&] {
+    Use(p + " ALIAS CHILD");
+    bool ok = Set_Index_To(Path("sh.ndx"), 1) && TzLastError == 0 && ALock();
+    AppendTexts({{"ZCHILD"}});
+    ok = ok && TzLastError == 0;
+    Unlock();
+    shake.SignalParent();
+    return shake.WaitForParent() && ok;
+  });
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("sh.ndx"), 1)) << TzErrorDetail;
+  ASSERT_TRUE(shake.WaitForChild());
+  EXPECT_TRUE(TzFileExists(sem));
+  EXPECT_TRUE(Find("ZCHILD"));  // the other program's key
+  EXPECT_EQ(RecNo(), 21);
+  shake.SignalChild();
+  EXPECT_EQ(ExitCode(child), 0);
+  EXPECT_TRUE(TzFileExists(sem));
+  CloseDatabase();  // the last one out deletes the semaphore file
+  EXPECT_FALSE(TzFileExists(sem));
+}
+
+// Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});
   const int n = 200000;
   {
-    // The records go straight into the file: appending them one by one
-    // would take most of the test's time.
+    // Written straight into the file: appending one by one would be slow.
     std::vector<unsigned char> bytes = ReadBytes(p);
     bytes.resize(bytes.size() - 1);  // the end-of-file mark
     char rec[18];
@@ -944,8 +802,7 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   }
 }
 
-// An index file that another program holds open is not truncated under it:
-// the shared table cannot be had exclusively, so the build fails clearly.
+// An index another program holds open is not truncated: the build fails clearly.
 TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   std::string p = Table(40, true);
   std::string ndx = Path("used.ndx");
@@ -972,8 +829,7 @@ TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   platform::CloseFile(otherIndex);
 }
 
-// A key of one field is read from the stored text without the expression
-// unit; it must equal the key the expression gives.
+// A one-field key read from the stored text equals the key the expression gives.
 TEST_F(NdxIndex, OneFieldKeysEqualEvaluatedKeys) {
   Table(300);
   ClearRecord();  // blank name, number and date

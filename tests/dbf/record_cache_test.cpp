@@ -11,14 +11,8 @@ using dbftest::F;
 class RecordCache_ : public DbfTest {
  protected:
   void Table() {
-    std::string p = Create("s.dbf", {F("A", 'C', 5), F("B", 'C', 5), F("C", 'C', 5)});
-    Use(p + " EXCLUSIVE");
-    const char* rows[][3] = {{"abcde", "fgh", "xyz"}, {"xx", "needl", "e"}, {"one", "two", "needl"}};
-    for (auto& r : rows) {
-      ClearRecord();
-      for (int f = 0; f < 3; ++f) SetFieldText(f + 1, r[f]);
-      Append();
-    }
+    Filled("s.dbf", {F("A", 'C', 5), F("B", 'C', 5), F("C", 'C', 5)},
+           {{"abcde", "fgh", "xyz"}, {"xx", "needl", "e"}, {"one", "two", "needl"}});
   }
 };
 
@@ -41,22 +35,16 @@ TEST_F(RecordCache_, SearchFindsWithinOneFieldIgnoringCase) {
   Search("missing", field, true);
   EXPECT_EQ(field, 0);
   EXPECT_EQ(RecNo(), 2);  // stays where it began
-}
-
-TEST_F(RecordCache_, SearchCallbackDecides) {
-  Table();
+  // The callback decides, then records outside the filter are passed over.
   SearchCallback = [] { SearchAccept = RecNo() == 3; };
-  std::uint8_t field = 0;
   Search("needl", field, true);
   EXPECT_EQ(RecNo(), 3);
   EXPECT_EQ(SearchFoundField, 3);
-}
-
-TEST_F(RecordCache_, SearchPassesOverRecordsOutsideTheFilter) {
-  Table();
+  SearchCallback = nullptr;
   TDbfWorkArea* wa = SelectedWorkArea();
   wa->filterExpression = ExprHooks.Compile("RECNO() <> 2");
-  std::uint8_t field = 0;
+  field = 0;
+  Go(1);
   Search("needl", field, true);
   EXPECT_EQ(field, 3);
   EXPECT_EQ(RecNo(), 3);
@@ -65,8 +53,7 @@ TEST_F(RecordCache_, SearchPassesOverRecordsOutsideTheFilter) {
 
 TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {
   Table();
-  Go(2);
-  DeleteRec();
+  DeleteRecs({2});
   for (std::uint16_t size : {0, 4096}) {
     CacheSize = size;
     std::string v;

@@ -25,8 +25,7 @@ std::string ReadAll(const std::string& name) {
   return s.str();
 }
 
-// Compares with tests/data/table_writer/<golden>; BQ4_UPDATE_GOLDEN=1
-// rewrites the golden file instead (on purpose only).
+// Compares with tests/data/table_writer/<golden>; BQ4_UPDATE_GOLDEN=1 rewrites it instead.
 void ExpectGolden(const std::string& written, const std::string& golden, const std::string& dir) {
   const std::string goldenPath = std::string(BQ4_TEST_DATA) + "/table_writer/" + golden;
   std::string got = ReadAll(written);
@@ -83,28 +82,17 @@ TEST_F(TableWriter, HtmlDeviceWritesOneTableWithRightAlignedNumbers) {
   platform::DialogScript script;
   script.File(dir_ + "/t.htm");
   WriteTable(kDeviceHtml);
-  ExpectGolden(dir_ + "/t.htm", "device7.htm", dir_);
-  std::string html = ReadAll(dir_ + "/t.htm");
-  EXPECT_NE(html.find("<TR><TD><CENTER>NAME</CENTER></TD><TD><CENTER>D</CENTER></TD><TD><CENTER>P</CENTER></TD></TR>"),
-            std::string::npos);
-  EXPECT_NE(html.find("<TR><TD>A&lt;B&gt;&amp;&quot;C&quot;</TD><TD><DIV ALIGN=RIGHT>1</DIV></TD>"),
-            std::string::npos);
-  EXPECT_NE(html.find("<TD>" + std::string(60, 'L') + "</TD>"), std::string::npos);  // cut to 60
-  EXPECT_EQ(html.find(std::string(61, 'L')), std::string::npos);
-  EXPECT_NE(html.find("</TABLE>"), std::string::npos);
+  ExpectGolden(dir_ + "/t.htm", "device7.htm", dir_);  // escaped cells, long cell cut to 60
 }
 
 TEST_F(TableWriter, SpreadsheetDeviceWritesTabSeparatedLines) {
   WriteTable(kDeviceTxt);
   ExpectGolden(dir_ + "/$$1.txt", "device6.txt", dir_);
-  EXPECT_NE(ReadAll(dir_ + "/$$1.txt").find("M12\t12.000\t1.750\n"), std::string::npos);
 }
 
 TEST_F(TableWriter, TextDevicePadsColumnsBetweenRuleLines) {
   WriteTable(kDeviceDosText);
-  std::string out = FindExistingFile(dir_ + "/OUTDOS.TXT");
-  ExpectGolden(out, "device8.txt", dir_);
-  EXPECT_NE(ReadAll(out).find("NAME      D       P      "), std::string::npos);
+  ExpectGolden(FindExistingFile(dir_ + "/OUTDOS.TXT"), "device8.txt", dir_);
 }
 
 TEST_F(TableWriter, ASecondWidthOfZeroStillWritesTheSecondColumn) {

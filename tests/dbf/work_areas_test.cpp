@@ -33,8 +33,7 @@ TEST_F(WorkAreas_, SelectReportsFullAndInvalidSlots) {
   EXPECT_EQ(TzErrorDetail, "No free workarea available [Select(0)]");
 }
 
-// Refused uses open nothing; calls without a table report and return
-// neutral values.
+// Refused uses open nothing; calls without a table report and return neutral values.
 TEST_F(WorkAreas_, RefusalsAndTheirCodes) {
   std::string p = Sample(1);  // opened EXCLUSIVE
   Skip(1);
@@ -55,9 +54,7 @@ TEST_F(WorkAreas_, RefusalsAndTheirCodes) {
   EXPECT_EQ(TzLastError, 1101);
   EXPECT_EQ(SelectedWorkArea(), nullptr);
   Select(3);
-  EXPECT_EQ(RecCount(), 0);
-  EXPECT_TRUE(dEOF());
-  EXPECT_TRUE(dBOF());
+  EXPECT_TRUE(RecCount() == 0 && dEOF() && dBOF());
   Append();
   EXPECT_EQ(TzLastError, 215);
   EXPECT_EQ(TzErrorDetail, "No database in use [APPEND]  WorkArea = 3");
@@ -67,9 +64,7 @@ TEST_F(WorkAreas_, TypedRecordRoundTrip) {
   Sample(2);
   Go(2);
   EXPECT_EQ(GetFieldText(1), "R2        ");
-  EXPECT_EQ(GetFieldValue(2), 2);
-  EXPECT_DOUBLE_EQ(static_cast<double>(GetFieldValue(3)), 2.5);
-  EXPECT_EQ(GetFieldText(4), "05/17/24");
+  EXPECT_EQ(Fields(2), "R2|2|2.50|05/17/24|Y");
   EXPECT_TRUE(GetFieldLogical(5));
   EXPECT_EQ(FieldAsString(3), "    2.50");
   EXPECT_EQ(FieldAsString(5), "Y");
@@ -83,20 +78,10 @@ TEST_F(WorkAreas_, TypedRecordRoundTrip) {
 }
 
 TEST_F(WorkAreas_, NumberTooWideIsStars_BlankDateIsBlank) {
-  std::string p = Create("w.dbf", {F("N", 'N', 5, 1), F("D", 'D', 8)});
-  Use(p + " EXCLUSIVE");
-  ClearRecord();
-  SetFieldValue(1, 12345.6L);
-  SetFieldText(2, "  /  /  ");
-  Append();
-  SetFieldValue(1, 1.5L);
-  SetFieldText(2, "02/30/24");  // not a date
-  Append();
+  std::string p = Filled("w.dbf", {F("N", 'N', 5, 1), F("D", 'D', 8)}, {{"12345.6", "  /  /  "}, {"1.5", "02/30/24"}});
   CloseDatabase();
-  auto b = ReadBytes(p);
-  std::size_t first = 32 + 64 + 1;
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&b[first]), 14), " *****        ");
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&b[first + 14]), 14), "   1.5        ");
+  auto b = ReadBytes(p);  // the second date is not a date
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&b[32 + 64 + 1]), 28), " *****           1.5        ");
 }
 
 TEST_F(WorkAreas_, MovesHideDeletedRecordsAndRunPastTheEnd) {
@@ -105,31 +90,23 @@ TEST_F(WorkAreas_, MovesHideDeletedRecordsAndRunPastTheEnd) {
   GoBottom();
   EXPECT_EQ(RecNo(), 3);
   Skip(1);
-  EXPECT_TRUE(dEOF());
-  EXPECT_EQ(RecNo(), 4);
+  EXPECT_TRUE(dEOF() && RecNo() == 4);
   EXPECT_EQ(GetFieldText(1), std::string(10, ' '));
   Skip(1);
   EXPECT_EQ(TzLastError, 212);
   Skip(-1);
   EXPECT_EQ(RecNo(), 3);
-  Go(2);
-  DeleteRec();
+  DeleteRecs({2});
   GoTop();
   Skip(1);
   EXPECT_EQ(RecNo(), 3);  // record 2 is hidden
   Skip(-1);
   EXPECT_EQ(RecNo(), 1);
   Skip(-1);
-  EXPECT_TRUE(dBOF());
-  EXPECT_EQ(RecNo(), 1);
-  for (int i : {1, 3}) {
-    Go(i);
-    DeleteRec();
-  }
+  EXPECT_TRUE(dBOF() && RecNo() == 1);
+  DeleteRecs({1, 3});
   GoTop();
-  EXPECT_TRUE(dEOF());
-  EXPECT_TRUE(dBOF());
-  EXPECT_EQ(RecNo(), 4);
+  EXPECT_TRUE(dEOF() && dBOF() && RecNo() == 4);
   GoBottom();
   EXPECT_TRUE(dEOF());
 }
@@ -160,28 +137,21 @@ TEST_F(WorkAreas_, UseTwiceNeedsSecondAlias) {
   EXPECT_EQ(TzLastError, 220);
   EXPECT_EQ(TzErrorDetail, "Alias name \"SAMPLE\" already in use. [USE]");
   Use(p + " ALIAS OTHER");
-  EXPECT_EQ(TzLastError, 0);
-  EXPECT_EQ(RecCount(), 1);
+  EXPECT_TRUE(TzLastError == 0 && RecCount() == 1);
 }
 
 TEST_F(WorkAreas_, PackKeepsLiveRecordsInOrder) {
   std::string p = Sample(5);
-  for (int i : {2, 3}) {
-    Go(i);
-    DeleteRec();
-  }
+  DeleteRecs({2, 3});
   EXPECT_TRUE(Pack());
   EXPECT_EQ(RecCount(), 3);
   EXPECT_EQ(RecNo(), 1);
-  std::string names;
-  for (GoTop(); !dEOF(); Skip(1)) names += AllTrim(GetFieldText(1)) + ",";
-  EXPECT_EQ(names, "R1,R4,R5,");
+  EXPECT_EQ(Column(), "R1,R4,R5,");
   CloseDatabase();
   auto b = ReadBytes(p);
   int hl = b[8] | (b[9] << 8), rl = b[10] | (b[11] << 8);
   EXPECT_EQ(b.size(), static_cast<std::size_t>(hl + 3 * rl + 1));
-  EXPECT_EQ(b.back(), 0x1A);
-  EXPECT_EQ(b[4], 3);
+  EXPECT_TRUE(b.back() == 0x1A && b[4] == 3);
 }
 
 TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
@@ -192,14 +162,13 @@ TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
   Use(p + " ALIAS SECOND");
   Select(1);
   EXPECT_FALSE(Pack());
-  EXPECT_EQ(TzLastError, 0);
-  EXPECT_EQ(RecCount(), 3);  // still open and usable
+  EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);  // still open and usable
   Select(2);
   CloseDatabase();
   Select(1);
   Go(1);
   ASSERT_TRUE(RLock());
-  DeleteRec();
+  DeleteRecs({1});
   EXPECT_TRUE(Pack());
   EXPECT_EQ(RecCount(), 2);
   // The table is shared again afterwards.
@@ -210,16 +179,14 @@ TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
 
 TEST_F(WorkAreas_, PackFailurePartWayLeavesOldTableWhole) {
   std::string p = Sample(4);
-  Go(2);
-  DeleteRec();
+  DeleteRecs({2});
   UpdateHeader(*SelectedWorkArea());
   auto before = ReadBytes(p);
   // A directory in the way of the new file makes the write fail.
   std::filesystem::create_directory(p + ".pk$");
   EXPECT_FALSE(Pack());
   EXPECT_NE(TzLastError, 0);
-  EXPECT_EQ(ReadBytes(p), before);
-  EXPECT_EQ(RecCount(), 4);
+  EXPECT_TRUE(ReadBytes(p) == before && RecCount() == 4);
 }
 
 TEST_F(WorkAreas_, SharedChangesNeedLocks) {
@@ -230,18 +197,15 @@ TEST_F(WorkAreas_, SharedChangesNeedLocks) {
   SetFieldText(1, "X");
   Replace();
   EXPECT_EQ(TzLastError, 1200);
-  ClearRecord();
-  Append();
+  AppendTexts({{}});
   EXPECT_EQ(TzLastError, 5);
   ASSERT_TRUE(RLock());
   Replace();
   EXPECT_EQ(TzLastError, 0);
   Unlock();
   ASSERT_TRUE(ALock());
-  ClearRecord();
-  Append();
-  EXPECT_EQ(TzLastError, 0);
-  EXPECT_EQ(RecCount(), 3);
+  AppendTexts({{}});
+  EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);
   DeleteRec();
   EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
 }
@@ -287,26 +251,17 @@ TEST(SixByteReal, RoundTripsToTheFrameworkRounding) {
 
 TEST_F(WorkAreas_, ConfirmPackAsksFirst) {
   Sample(3);
-  Go(1);
-  DeleteRec();
+  DeleteRecs({1});
   ConfirmPack = true;
-  {
+  for (bool yes : {false, true}) {
     platform::DialogScript script;
-    script.No();
-    EXPECT_FALSE(Pack());
-    EXPECT_EQ(RecCount(), 3);
-  }
-  {
-    platform::DialogScript script;
-    script.Yes().Expect("PACK ");
-    EXPECT_TRUE(Pack());
-    EXPECT_EQ(RecCount(), 2);
+    yes ? script.Yes().Expect("PACK ") : script.No();
+    EXPECT_EQ(Pack(), yes);
+    EXPECT_EQ(RecCount(), yes ? 2 : 3);
   }
 }
 
-// Reads of an exclusive table come from kept pages: after any mix of
-// replaces, appends and deletes every record reads as last written, in this
-// program and in the file.
+// Exclusive reads come from kept pages: after any mix of writes every record reads as last written.
 TEST_F(WorkAreas_, ExclusiveReadsSeeEveryWrite) {
   std::string p = Sample(300);
   std::mt19937 random(11);

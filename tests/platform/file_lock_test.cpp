@@ -47,7 +47,7 @@ TEST(FileLock, ShareModes) {
   ASSERT_EQ(platform::OpenFile(path, platform::kOpenReadWrite | platform::kShareDenyNone, a), 0);
   EXPECT_EQ(platform::OpenFile(path, platform::kOpenReadWrite | platform::kShareDenyAll, b),
             platform::kErrSharingViolation);
-  EXPECT_EQ(b, platform::kNoFile);
+  EXPECT_EQ(b, platform::kNoFile);  // a refused open leaves no handle
   platform::CloseFile(a);
   ASSERT_EQ(platform::OpenFile(path, platform::kOpenReadWrite | platform::kShareDenyAll, a), 0);
   EXPECT_EQ(platform::OpenFile(path, platform::kOpenRead | platform::kShareDenyNone, b),
@@ -80,8 +80,7 @@ TEST(FileLock, LocksHoldAcrossProcesses) {
   EXPECT_EQ(platform::LockRange(h, 0x40000200, 1), 0);
   shake.SignalChild();
   int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(waitpid(child, &status, 0) == child && WEXITSTATUS(status) == 0);
   EXPECT_EQ(platform::LockRange(h, 0x40000050, 1), 0);  // released with the process
   platform::CloseFile(h);
 }

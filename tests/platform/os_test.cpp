@@ -36,9 +36,3 @@ TEST(PlatformOs, ForkedChildThatExitsKeepsTheParentsTempDir) {
   EXPECT_TRUE(WIFEXITED(status));  // its code may be the leak checker's
   EXPECT_TRUE(fs::is_directory(dir));
 }
-
-TEST(PlatformOs, TickCountIsMonotonic) {
-  auto t0 = platform::TickCount();
-  platform::SleepMs(5);
-  EXPECT_GE(static_cast<std::uint32_t>(platform::TickCount() - t0), 5u);
-}

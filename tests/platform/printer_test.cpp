@@ -23,15 +23,13 @@ TEST(PlatformPrinter, PdfDocumentGetsOnePagePerNewPage) {
   EXPECT_TRUE(platform::EndPrinterDocument());
   EXPECT_FALSE(platform::PrinterDocumentActive());
   EXPECT_EQ(platform::PrinterPagesPrinted(), 2);
-  std::ifstream in(choice.outputFile, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  EXPECT_EQ(s.str().substr(0, 5), "%PDF-");
+  char head[6] = {};
+  std::ifstream(choice.outputFile, std::ios::binary).read(head, 5);
+  EXPECT_STREQ(head, "%PDF-");
   platform::ResetPrinter();
 }
 
-// A job that cannot open its file leaves the printer usable: the next job
-// with another file prints.
+// A job that cannot start leaves the printer usable for the next one.
 TEST(PlatformPrinter, AFailedStartLeavesThePrinterReusable) {
   platform::ResetPrinter();
   platform::PrintChoice choice;

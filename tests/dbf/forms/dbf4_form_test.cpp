@@ -41,6 +41,11 @@ class TableDialog : public DatasetTest {
     dbf4->First();
   }
 
+  // The table dialog over dbf4, configured.
+  struct Form : Tdbf4Form {
+    Form() : Tdbf4Form(*dbf4) { Configure(); }
+  };
+
   static void Click(TTzGrid& grid, int row, int column) {
     QModelIndex index = grid.Model().index(row, column);
     grid.setCurrentIndex(index);
@@ -48,30 +53,24 @@ class TableDialog : public DatasetTest {
   }
 };
 
-// A click, or Up or Down, closes a picking dialog with the record under the
-// cursor; a close word other than CLOSE leaves picking off.
+// A click or Down closes a picking dialog with the record under the cursor; another close word than CLOSE ends picking.
 TEST_F(TableDialog, PickModeClosesWithTheRecordUnderTheCursor) {
   OpenWithDeletedSecond(5);
   dbf4->Mode = 1;
   dbf4->CloseOnPick = true;
   dbf4->tzdbf.SetHideDeletedRecs(true);
   {
-    Tdbf4Form form(*dbf4);
-    form.Configure();
+    Form form;
     ASSERT_EQ(form.TzGrid1->Model().rowCount(), 4);
     Click(*form.TzGrid1, 2, 1);  // rows 1, 3, 4, 5: the third is record 4
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(LastDialogKey, 13);
-    EXPECT_EQ(AbortFlag, 0);
-    EXPECT_EQ(SelectedRecordNo, 4);
-    EXPECT_EQ(GridRow, 2);
-    EXPECT_EQ(GridColumn, 1);
+    EXPECT_EQ(std::vector<int>({LastDialogKey, AbortFlag, SelectedRecordNo, GridRow, GridColumn}),
+              std::vector<int>({13, 0, 4, 2, 1}));
   }
   dbf4->tzdbf.SetHideDeletedRecs(false);
   SelectedRecordNo = 0;
   {
-    Tdbf4Form form(*dbf4);
-    form.Configure();
+    Form form;
     form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(3, 0));
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(form.TzGrid1, &down);
@@ -90,8 +89,7 @@ TEST_F(TableDialog, ViewModeHidesDeletedRecordsEditModeShowsThemOnRed) {
   dbf4->Mode = 1;
   dbf4->tzdbf.SetHideDeletedRecs(true);
   {
-    Tdbf4Form form(*dbf4);
-    form.Configure();
+    Form form;
     EXPECT_EQ(form.TzGrid1->Model().rowCount(), 2);
     EXPECT_FALSE(form.mi_editPack->isVisible());
     EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
@@ -100,8 +98,7 @@ TEST_F(TableDialog, ViewModeHidesDeletedRecordsEditModeShowsThemOnRed) {
   }
   dbf4->Mode = 2;
   dbf4->tzdbf.SetHideDeletedRecs(false);
-  Tdbf4Form form(*dbf4);
-  form.Configure();
+  Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_EQ(m.rowCount(), 3);
   EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
@@ -120,8 +117,7 @@ TEST_F(TableDialog, EditingACellStoresTheValue) {
   std::string p = SampleTable(2);
   dbf4->OpenTable(p);
   dbf4->Mode = 2;
-  Tdbf4Form form(*dbf4);
-  form.Configure();
+  Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_TRUE(m.setData(m.index(1, 0), "edited", Qt::EditRole));
   ASSERT_TRUE(m.setData(m.index(1, 4), Qt::Unchecked, Qt::CheckStateRole));
@@ -137,8 +133,7 @@ TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   std::string p = SampleTable(12);
   dbf4->OpenTable(p);
   dbf4->Mode = 2;
-  Tdbf4Form form(*dbf4);
-  form.Configure();
+  Form form;
   form.resize(630, 464);
   form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(9, 1));  // record 10
   ASSERT_EQ(dbf4->RecNo(), 10);
@@ -168,20 +163,15 @@ TEST_F(TableDialog, CancelSetsAbortFlagAndOkReturnsTheRecord) {
   std::string p = SampleTable(3);
   dbf4->OpenTable(p);
   dbf4->Go(3);
-  {
-    DialogScript script;
-    script.Cancel();
-    dbf4->ShowTable("", 2);
+  for (bool ok : {false, true}) {
+    {
+      DialogScript script;
+      ok ? script.Ok() : script.Cancel();
+      dbf4->ShowTable(ok ? "CLOSE" : "", ok ? 1 : 2);
+    }
+    EXPECT_EQ(AbortFlag, ok ? 0 : 1);
+    EXPECT_EQ(LastDialogKey, ok ? 13 : 27);
   }
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(LastDialogKey, 27);
-  {
-    DialogScript script;
-    script.Ok();
-    dbf4->ShowTable("CLOSE", 1);
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(LastDialogKey, 13);
   EXPECT_EQ(SelectedRecordNo, 3);
 }
 
@@ -203,14 +193,11 @@ TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-// Corner clicks that never sort, cells in the colours the owner chooses,
-// logical fields in the chosen box style, appending below the last row,
-// fixed columns and stored settings.
+// Corner clicks that never sort, owner-chosen colours, box styles, appending, fixed columns, stored settings.
 TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   OpenWithDeletedSecond(3);
   dbf4->Mode = 2;
-  Tdbf4Form form(*dbf4);
-  form.Configure();
+  Form form;
   form.resize(630, 464);
   TTzGrid& grid = *form.TzGrid1;
   TTzGridModel& m = grid.Model();
@@ -223,16 +210,13 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), corner->mapToGlobal(QPointF(2, 2)), Qt::RightButton,
                     Qt::RightButton, Qt::NoModifier);
   QApplication::sendEvent(corner, &press);
-  EXPECT_EQ(right, 1);
-  EXPECT_EQ(left, 0);
-  EXPECT_EQ(titles, 0);
+  EXPECT_EQ(std::vector<int>({right, left, titles}), std::vector<int>({1, 0, 0}));
   grid.OnDepressTitle = nullptr;
   // The model's colours event repaints deleted rows.
   m.OnChangeColorsEvent = [](int, TTzCellColors& c) { c.DeletedColor = QColor(0, 0, 255); };
   EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(0, 0, 255));
   m.OnChangeColorsEvent = nullptr;
-  // The grid's colours event sees the defaults, highlight colours among them, and
-  // what it changes is drawn.
+  // The grid's colours event sees the defaults; what it changes is drawn.
   int seenRow = -1;
   grid.OnChangeColorsEvent() = [&](int row, TTzCellColors& c) {
     seenRow = row;
@@ -250,8 +234,7 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   EXPECT_EQ(shot.pixelColor(selected.topLeft() + QPoint(1, 1)), QColor(0, 200, 0));
   EXPECT_EQ(shot.pixelColor(plain.topLeft() + QPoint(1, 1)), QColor(10, 20, 30));
   grid.OnChangeColorsEvent() = nullptr;
-  // Logical fields: every box style draws, bbText shows the texts and a
-  // click toggles a box.
+  // Every box style of logical fields draws its own way; a click toggles a box.
   QRect okCell = grid.visualRect(m.index(1, 4));
   std::set<QRgb> looks;
   for (TTzBooleanBox b : {TTzBooleanBox::bbCheckBox, TTzBooleanBox::bbCheckMark, TTzBooleanBox::bbText,
@@ -275,8 +258,7 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
     QApplication::sendEvent(grid.viewport(), &e);
   }
   EXPECT_NE(m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked, before);
-  // Down on the last row appends a record; leaving it unchanged drops it,
-  // and without AutoAppend nothing is appended.
+  // Down on the last row appends; leaving it unchanged drops it; without AutoAppend nothing is appended.
   grid.setCurrentIndex(m.index(2, 0));
   QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
   QApplication::sendEvent(&grid, &down);
