@@ -5,11 +5,7 @@ set -u
 WBQ4=$1
 DATA=$2
 BUILD=$3
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK"
-export QT_QPA_PLATFORM=offscreen
-export BQ4_CONFIG_DIR=$WORK/config  # no developer's settings
+. "$(dirname "$0")/work_folder.bash"
 fail=0
 check() {  # description, condition...
   local what=$1; shift

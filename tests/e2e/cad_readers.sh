@@ -7,11 +7,7 @@ set -u
 WBQ4=$1
 BUILD=$3
 HERE=$(cd "$(dirname "$0")" && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK"
-export QT_QPA_PLATFORM=offscreen
-export BQ4_CONFIG_DIR=$WORK/config
+. "$(dirname "$0")/work_folder.bash"
 mkdir -p igs dxf
 fail=0
 
