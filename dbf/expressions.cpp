@@ -339,7 +339,6 @@ class Compiler {
     std::size_t read = std::min(pos_, text_.size());
     std::string window;
     std::size_t start = read > 50 ? read - 51 : 0;
-    if (read > 50 && read < 51) start = 0;
     window = text_.substr(start, 51);
     std::string detail = message + "\r\n" + (read > 50 ? "[..." : "[") + window +
                          (start + 51 >= text_.size() ? "]" : "...]") + "\r\n";
