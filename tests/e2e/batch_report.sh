@@ -6,11 +6,6 @@ WBQ4=$1
 DATA=$2
 BUILD=$3
 . "$(dirname "$0")/work_folder.bash"
-fail=0
-check() {  # description, condition...
-  local what=$1; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fail=1; fi
-}
 
 # A good project: exit 0 and the TAB-separated report beside it.
 cp "$BUILD/data/samples/null.bq4" x.bq4

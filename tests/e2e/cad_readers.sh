@@ -9,7 +9,6 @@ BUILD=$3
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$(dirname "$0")/work_folder.bash"
 mkdir -p igs dxf
-fail=0
 
 for sample in "$BUILD"/data/samples/*.bq4; do
   name=$(basename "$sample" .bq4)

@@ -6,7 +6,6 @@ set -u
 WBQ4=$1
 BUILD=$3
 . "$(dirname "$0")/work_folder.bash"
-fail=0
 good=$BUILD/data/samples/null.bq4
 size=$(stat -c %s "$good")
 

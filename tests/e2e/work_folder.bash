@@ -5,3 +5,10 @@ trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
 export QT_QPA_PLATFORM=offscreen
 export BQ4_CONFIG_DIR=$WORK/config
+# check description command...: runs the command as the check; a failed one
+# makes the script fail at its end (exit $fail).
+fail=0
+check() {
+  local what=$1; shift
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fail=1; fi
+}

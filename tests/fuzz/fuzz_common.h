@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,12 @@ inline std::string WriteFuzzFile(const std::string& path, const void* data, std:
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
   return path;
+}
+
+// The whole file, or nothing when it cannot be read.
+inline std::string ReadFuzzFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline std::string FuzzFile(const char* name, const std::uint8_t* data, std::size_t size) {

@@ -34,34 +34,25 @@ std::string FirstFail(const Interface_CheckIterator& checks, const char* path) {
   return {};
 }
 
-bool CheckFile(const char* path) {
+// Empty when the file reads as a valid shape, else what failed.
+std::string Failure(const char* path) {
   IGESControl_Reader reader;
-  if (reader.ReadFile(path) != IFSelect_RetDone) {
-    std::cout << "FAIL " << path << ": not read\n";
-    return false;
-  }
+  if (reader.ReadFile(path) != IFSelect_RetDone) return "not read";
   std::string fail = FirstFail(Interface_CheckTool(reader.Model()).CompleteCheckList(), path);
-  if (!fail.empty()) {
-    std::cout << "FAIL " << path << ": load: " << fail << "\n";
-    return false;
-  }
+  if (!fail.empty()) return "load: " + fail;
   reader.TransferRoots();
   fail = FirstFail(reader.WS()->TransferReader()->TransientProcess()->CheckList(Standard_False), path);
-  if (!fail.empty()) {
-    std::cout << "FAIL " << path << ": transfer: " << fail << "\n";
-    return false;
-  }
+  if (!fail.empty()) return "transfer: " + fail;
   const TopoDS_Shape shape = reader.OneShape();
-  if (shape.IsNull()) {
-    std::cout << "FAIL " << path << ": empty shape\n";
-    return false;
-  }
-  if (!BRepCheck_Analyzer(shape).IsValid()) {
-    std::cout << "FAIL " << path << ": invalid shape\n";
-    return false;
-  }
-  std::cout << "ok   " << path << "\n";
-  return true;
+  if (shape.IsNull()) return "empty shape";
+  if (!BRepCheck_Analyzer(shape).IsValid()) return "invalid shape";
+  return {};
+}
+
+bool CheckFile(const char* path) {
+  const std::string fail = Failure(path);
+  std::cout << (fail.empty() ? "ok   " : "FAIL ") << path << (fail.empty() ? "" : ": " + fail) << "\n";
+  return fail.empty();
 }
 
 }  // namespace
