@@ -20,19 +20,19 @@ namespace {
 
 using PrintingTest = AppTest;
 
-TEST_F(PrintingTest, PrintModeTwoStartsWithItsOwnScaleAndOrigin) {
+TEST_F(PrintingTest, FormStartsByPrintModeAndReadsTextThatIsNoNumberAsZero) {
+  // Print mode 2 starts with its own scale and origin.
   PrintMode = 2;
   ScreendumpScale = 3;
   ScreendumpOriginX = 40;
-  TForm_printconf form(false);
-  EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.9");
-  EXPECT_EQ(form.Edit_scaley->text().toStdString(), "1");
-  EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "0");
-  EXPECT_EQ(form.Edit_yorigin->text().toStdString(), "0");
-  EXPECT_FALSE(form.CheckBox_umrandung->isChecked());
-}
-
-TEST_F(PrintingTest, StoringTheFormReadsTextThatIsNoNumberAsZero) {
+  {
+    TForm_printconf form(false);
+    EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.9");
+    EXPECT_EQ(form.Edit_scaley->text().toStdString(), "1");
+    EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "0");
+    EXPECT_EQ(form.Edit_yorigin->text().toStdString(), "0");
+    EXPECT_FALSE(form.CheckBox_umrandung->isChecked());
+  }
   PrintMode = 1;
   ScreendumpOriginX = 12;
   TForm_printconf form(false);

@@ -20,27 +20,20 @@ refused() {  # description; the damaged file is x.bq4
   else echo "ok   $1: $(head -c 160 err.txt | tr '\n' ' ')"; fi
 }
 
+# Each kind of damage is refused by the reader in the calculation's tests;
+# here the batch run of a few: cut files, another encoding, a huge file and
+# a number holding an escape sequence, which must not reach stderr.
 for percent in 10 20 30 40 50 60 70 75 80 90; do
   head -c $((size * percent / 100)) "$good" > x.bq4
   refused "cut at $percent %"
 done
-tr -d '\n' < "$good" > x.bq4
-refused "CR-only line ends"
 iconv -f CP437 -t UTF-16 "$good" > x.bq4
 refused "UTF-16"
-head -c 4096 /dev/zero > x.bq4
-refused "NUL bytes only"
-{ head -c $((size / 2)) "$good"; head -c $((size / 2)) /dev/zero; } > x.bq4
-refused "second half NUL bytes"
 { cat "$good"; head -c 10485760 /dev/zero | tr '\0' 'x'; } > x.bq4
 refused "10 MB"
-# A value line after "LAST" replaced: line 3 is a float, the count after
-# "KLEMMSTUECKE" a word.
-after() { awk -v key="$1" -v n="$2" -v v="$3" '{ sub(/\r$/, "") } found && --left == 0 { $0 = v }
-  $0 == key { found = 1; left = n } { printf "%s\r\n", $0 }' "$good" > x.bq4; }
-after LAST 3 1e4000; refused "huge number"
-after LAST 3 nan; refused "NaN text"
-after KLEMMSTUECKE 1 -1; refused "negative plate count"
-after LAST 3 $'12\x1b[31m'; refused "escape sequence in a number"
+# The third value line after "LAST" replaced.
+awk '{ sub(/\r$/, "") } found && --left == 0 { $0 = "12\033[31m" }
+  $0 == "LAST" { found = 1; left = 3 } { printf "%s\r\n", $0 }' "$good" > x.bq4
+refused "escape sequence in a number"
 
 exit $fail

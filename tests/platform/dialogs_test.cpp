@@ -69,7 +69,7 @@ class SampleForm : public QDialog {
 
 }  // namespace
 
-TEST(PlatformDialogs, MessageBoxTakesScriptedAnswersInOrderAndLogsThem) {
+TEST(PlatformDialogs, MessageBoxAndCommonDialogsTakeScriptedAnswersInOrder) {
   DialogScript script;
   script.Yes().No().Cancel().Ok().Expect("done");
   for (auto [text, answer] : {std::pair<const char*, DialogResult>{"first", DialogResult::Yes},
@@ -80,6 +80,28 @@ TEST(PlatformDialogs, MessageBoxTakesScriptedAnswersInOrderAndLogsThem) {
   EXPECT_EQ(script.Shown()[1].text, "second");
   EXPECT_EQ(script.Shown()[3].caption, "Message:");
   EXPECT_EQ(script.Pending(), 0u);
+  // The common dialogs.
+  script.File("/data/a.bq4").Cancel().Directory("/data").Colour(0x12AB34);
+  script.Ok({{"family", "Courier"}, {"size", "12"}, {"bold", "1"}});
+  script.Ok({{"file", "/tmp/out.pdf"}, {"copies", "2"}, {"orientation", "landscape"}});
+  std::string f = "old", d;
+  EXPECT_TRUE(platform::AskOpenFile({"Open", "/data", "", {"*.bq4"}}, f));
+  EXPECT_EQ(f, "/data/a.bq4");
+  EXPECT_FALSE(platform::AskSaveFile({"Save", "/data", "b.bq4", {}}, f));
+  EXPECT_EQ(f, "/data/a.bq4");
+  EXPECT_TRUE(platform::AskDirectory("Dir", "/", d));
+  EXPECT_EQ(d, "/data");
+  std::uint32_t c = 0;
+  EXPECT_TRUE(platform::AskColour(c));
+  EXPECT_EQ(c, 0x12AB34u);
+  platform::FontChoice font{"Arial", 10, false, true, false};
+  EXPECT_TRUE(platform::AskFont(font));
+  EXPECT_EQ(font.family + " " + std::to_string(font.pointSize), "Courier 12");
+  EXPECT_TRUE(font.bold && font.italic);  // italic not named: kept
+  platform::PrintChoice print;
+  EXPECT_TRUE(platform::AskPrint(print));
+  EXPECT_EQ(print.outputFile + " " + std::to_string(print.copies), "/tmp/out.pdf 2");
+  EXPECT_TRUE(print.landscape);
 }
 
 TEST(PlatformDialogs, MisuseIsReported) {
@@ -139,32 +161,7 @@ TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
   EXPECT_TRUE(failures.messages.empty());
 }
 
-TEST(PlatformDialogs, CommonDialogsReturnScriptedValues) {
-  DialogScript script;
-  script.File("/data/a.bq4").Cancel().Directory("/data").Colour(0x12AB34);
-  script.Ok({{"family", "Courier"}, {"size", "12"}, {"bold", "1"}});
-  script.Ok({{"file", "/tmp/out.pdf"}, {"copies", "2"}, {"orientation", "landscape"}});
-  std::string f = "old", d;
-  EXPECT_TRUE(platform::AskOpenFile({"Open", "/data", "", {"*.bq4"}}, f));
-  EXPECT_EQ(f, "/data/a.bq4");
-  EXPECT_FALSE(platform::AskSaveFile({"Save", "/data", "b.bq4", {}}, f));
-  EXPECT_EQ(f, "/data/a.bq4");
-  EXPECT_TRUE(platform::AskDirectory("Dir", "/", d));
-  EXPECT_EQ(d, "/data");
-  std::uint32_t c = 0;
-  EXPECT_TRUE(platform::AskColour(c));
-  EXPECT_EQ(c, 0x12AB34u);
-  platform::FontChoice font{"Arial", 10, false, true, false};
-  EXPECT_TRUE(platform::AskFont(font));
-  EXPECT_EQ(font.family + " " + std::to_string(font.pointSize), "Courier 12");
-  EXPECT_TRUE(font.bold && font.italic);  // italic not named: kept
-  platform::PrintChoice print;
-  EXPECT_TRUE(platform::AskPrint(print));
-  EXPECT_EQ(print.outputFile + " " + std::to_string(print.copies), "/tmp/out.pdf 2");
-  EXPECT_TRUE(print.landscape);
-}
-
-TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilItsOkButtonAccepts) {
+TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilAButtonCloses) {
   SampleForm form;
   DialogScript script;
   script.Ok({{"Edit_text", "M12"}, {"ListBox_items", "three"}, {"RadioGroup_kind", "No"}});
@@ -185,6 +182,18 @@ TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilItsOkButtonAccepts
   script.Cancel();  // Cancel runs the cancel handler
   EXPECT_EQ(platform::ExecModal(form), DialogResult::Cancel);
   EXPECT_TRUE(form.cancelled);
+  // Press clicks a named button instead of OK.
+  auto* save = new QPushButton("&Save", &form);
+  save->setObjectName("Button_save");
+  bool saved = false;
+  QObject::connect(save, &QPushButton::clicked, &form, [&] {
+    saved = true;
+    form.accept();
+  });
+  script.Press("Button_save", {{"Edit_text", "y"}});
+  EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(form.okClicks, 3);
 }
 
 TEST(PlatformDialogs, DisplayTextRoundTripsAllBytes) {
@@ -204,20 +213,4 @@ TEST(PlatformDialogs, BusyCursorNestsOnceAndArrowRestores) {
   platform::ShowArrowCursor();
   EXPECT_FALSE(platform::BusyCursorShown());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST(PlatformDialogs, PressClicksANamedButton) {
-  SampleForm form;
-  auto* save = new QPushButton("&Save", &form);
-  save->setObjectName("Button_save");
-  bool saved = false;
-  QObject::connect(save, &QPushButton::clicked, &form, [&] {
-    saved = true;
-    form.accept();
-  });
-  DialogScript script;
-  script.Press("Button_save", {{"Edit_text", "x"}});
-  EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
-  EXPECT_TRUE(saved);
-  EXPECT_EQ(form.okClicks, 0);
 }
