@@ -59,10 +59,8 @@ check "name without . is refused" grep -q "extension .bq4 missing" err.txt
 
 # The batch program loads no Qt library, neither directly nor through
 # another library; the window is the program beside it.
-readelf -d "$WBQ4" | grep NEEDED > needed.txt
 ldd "$WBQ4" > loaded.txt
-check "wbq4 names its libraries" grep -q "libc\.so" needed.txt
-check "wbq4 names no Qt library" bash -c "! grep -qi qt needed.txt"
+check "wbq4 loads its libraries" grep -q "libc\.so" loaded.txt
 check "wbq4 loads no Qt library" bash -c "! grep -qi qt loaded.txt"
 check "the window program lies beside wbq4" test -x "$(dirname "$WBQ4")/wbq4-gui"
 

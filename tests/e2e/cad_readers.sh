@@ -38,9 +38,7 @@ else
   echo "skip IGES reader: OpenCASCADE (libocct-data-exchange-dev) is not installed"
 fi
 
-PY=""
-for p in python3 /usr/bin/python3; do "$p" -c "import ezdxf" 2>/dev/null && { PY=$p; break; }; done
-if [ -n "$PY" ]; then
+if PY=$(python_with ezdxf); then
   "$PY" "$HERE/dxf_readers.py" dxf/*.dxf || fail=1
 else
   echo "skip DXF reader: python3-ezdxf is not installed"

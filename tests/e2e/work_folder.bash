@@ -12,3 +12,9 @@ check() {
   local what=$1; shift
   if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fail=1; fi
 }
+# python_with module: prints a Python that has the module; status 1 if none.
+python_with() {
+  local p
+  for p in /usr/bin/python3 python3; do "$p" -c "import $1" 2>/dev/null && { echo "$p"; return 0; }; done
+  return 1
+}

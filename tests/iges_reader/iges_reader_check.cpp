@@ -21,17 +21,15 @@ namespace {
 
 // The first fail text of a check list, or an empty string; warnings are shown.
 std::string FirstFail(const Interface_CheckIterator& checks, const char* path) {
+  std::string fail;
   Interface_CheckIterator it = checks;
   for (it.Start(); it.More(); it.Next()) {
     const Handle(Interface_Check)& check = it.Value();
     for (Standard_Integer i = 1; i <= check->NbWarnings(); ++i)
       std::cout << "warn " << path << ": " << check->CWarning(i) << "\n";
+    if (fail.empty() && check->HasFailed()) fail = check->CFail(1);
   }
-  for (it.Start(); it.More(); it.Next()) {
-    const Handle(Interface_Check)& check = it.Value();
-    if (check->HasFailed()) return check->CFail(1);
-  }
-  return {};
+  return fail;
 }
 
 // Empty when the file reads as a valid shape, else what failed.
