@@ -1,6 +1,7 @@
 #!/bin/bash
-# The batch modes of the command line, run on the built wbq4 in a folder of
-# its own: usage batch_report.sh <wbq4> <tests/data dir> <build dir>
+# The batch modes of the command line, the report "/I" and the drawings
+# "/CADi:j", run on the built wbq4 in a folder of its own:
+# usage batch_report.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
 DATA=$2
@@ -56,6 +57,31 @@ check "help example of /I" grep -q "wbq4 test.bq4 /I /NOGUI   ->  test.txt" help
 "$WBQ4" x > /dev/null 2> err.txt
 check "name without . exits 0" test $? -eq 0
 check "name without . is refused" grep -q "extension .bq4 missing" err.txt
+
+# The CAD batch mode "/CADi:j" (every drawing of every sample, read back by
+# other programs, is checked in cad_readers.sh). An item beyond 14 draws
+# nothing and still succeeds.
+"$WBQ4" x.bq4 /CAD1:99 /NOGUI > /dev/null 2> err.txt
+check "/CAD1:99 exits 0" test $? -eq 0
+check "/CAD1:99 writes no drawing" test ! -e x.dxf
+# Diagram kind 1 as a text listing.
+rm -f x.txt
+"$WBQ4" x.bq4 /CAD5:8 > /dev/null 2>&1
+check "/CAD5:8 exits 0" test $? -eq 0
+check "/CAD5:8 writes the listing x.txt" test -s x.txt
+# The forces table of a project in another folder lies beside it.
+"$WBQ4" sub/hot.bq4 /CAD1:14 /NOGUI > /dev/null 2>&1
+check "/CAD1:14 exits 0" test $? -eq 0
+check "the forces table lies beside its project" test -s sub/hot.dxf
+check "sub/hot.dxf ends with EOF" grep -q "^EOF" sub/hot.dxf
+# A file that cannot be loaded, a joint that cannot be calculated: their
+# exit codes and no drawing (the messages are those of /I).
+"$WBQ4" bad.bq4 /CAD1:8 > /dev/null 2> err.txt
+check "/CAD1:8 of the unreadable file exits 1" test $? -eq 1
+check "no drawing for it" test ! -e bad.dxf
+"$WBQ4" fatal.bq4 /CAD1:1 > /dev/null 2> err.txt
+check "/CAD1:1 of the fatal joint exits 2" test $? -eq 2
+check "no drawing for the fatal joint" test ! -e fatal.dxf
 
 # The batch program loads no Qt library, neither directly nor through
 # another library; the window is the program beside it.
