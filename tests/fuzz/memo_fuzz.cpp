@@ -27,13 +27,7 @@ std::string Tables[4];
 void CreateTables() {
   for (std::uint8_t kind : kKinds) {
     CreateVersionByte = kind;
-    TDbfFieldEntry f[2];
-    f[0].name = "NAME";
-    f[0].type = 'C';
-    f[0].length = 4;
-    f[1].name = "NOTES";
-    f[1].type = 'M';
-    f[1].length = 10;
+    TDbfFieldEntry f[] = {{"NAME", 'C', 4}, {"NOTES", 'M', 10}};
     TDbfWorkArea wa;
     CreateDbf(wa, TableFor(kind), 2, f);
     Use(TableFor(kind) + " EXCLUSIVE");

@@ -15,11 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (table.empty()) {
     table = platform::ProcessTempDir() + "/fuzzidx.dbf";
     TDbfWorkArea wa;
-    TDbfFieldEntry f;
-    f.name = "NAME";
-    f.type = 'C';
-    f.length = 10;
-    CreateDbf(wa, table, 1, &f);
+    TDbfFieldEntry f[] = {{"NAME", 'C', 10}};
+    CreateDbf(wa, table, 1, f);
     Use(table + " EXCLUSIVE");
     for (int i = 0; i < 200; ++i) {
       ClearRecord();
