@@ -16,7 +16,7 @@ namespace {
 
 using FileTableTest = AppTest;
 
-TEST_F(FileTableTest, SortComparesTextsAsTheyAre) {
+TEST_F(FileTableTest, SortComparesTextsAsTheyAreAndTheFormSortsByAHeader) {
   std::vector<std::string> keys = {"", "9.2", "10.5", "2026/01/03", "2025/12/31", "b", "B"};
   std::vector<int> index;
   QuickSortStrings(keys, index, 1, 6);
@@ -24,9 +24,7 @@ TEST_F(FileTableTest, SortComparesTextsAsTheyAre) {
   EXPECT_EQ(keys, (std::vector<std::string>{"", "10.5", "2025/12/31", "2026/01/03", "9.2", "B", "b"}));
   EXPECT_EQ(index[1], 2);
   EXPECT_EQ(index[6], 5);
-}
-
-TEST_F(FileTableTest, FormSortsRowsByARightClickedHeader) {
+  // The form sorts its rows by a right-clicked header.
   TForm_preview form;
   form.SetHeaders(FileTableHeaders());
   EXPECT_EQ(form.CellText(8, 0), "d mm");

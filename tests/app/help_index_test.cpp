@@ -11,7 +11,7 @@ using HelpIndexTest = AppTest;
 // The help table is shown ordered by number, and every topic of the index
 // leads to its own text, and a topic with a sketch draws it; none says
 // "No help available".
-TEST_F(HelpIndexTest, EveryTopicShowsItsText) {
+TEST_F(HelpIndexTest, EveryTopicShowsItsTextAndAMissingTableIsReported) {
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   std::int32_t count = 0;
   std::string caption, first;
@@ -45,9 +45,7 @@ TEST_F(HelpIndexTest, EveryTopicShowsItsText) {
     EXPECT_EQ(AbortFlag, 0);
   }
   TableDialogHook = nullptr;
-}
-
-TEST_F(HelpIndexTest, MissingTableIsReported) {
+  // A missing table is reported.
   DbfDir = dir_;
   Answered([&](auto& s) { s.Ok().Expect("not found"); }, [&] { ShowHelpIndex(); });
   EXPECT_EQ(AbortFlag, 1);
