@@ -13,12 +13,6 @@ class CommandLineTest : public AppTest {
   }
 };
 
-TEST_F(CommandLineTest, HelpLinesFitTheHelpWindow) {
-  const auto lines = CommandLineHelpLines();
-  ASSERT_EQ(lines.size(), 21u);
-  for (const auto& line : lines) EXPECT_LE(line.size(), 64u);
-}
-
 TEST_F(CommandLineTest, WindowModesAreLeftToTheWindow) {
   int code = -1;
   // With "/G" the file is not read.

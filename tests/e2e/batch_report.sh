@@ -1,6 +1,7 @@
 #!/bin/bash
-# The batch modes of the command line, the report "/I" and the drawings
-# "/CADi:j", run on the built wbq4 in a folder of its own:
+# The batch modes of the command line, the report "/I" of good and damaged
+# projects and the drawings "/CADi:j", run on the built wbq4 in a folder of
+# its own:
 # usage batch_report.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
@@ -29,12 +30,38 @@ check "/NOGUI first, /i: exit 0" test $? -eq 0
 check "report beside the project in sub/" test -s sub/hot.txt
 check "working temperature page" grep -q "^TEMPERATURE" sub/hot.txt
 
-# A file that cannot be loaded: exit 1, a message, no report.
+# A file that cannot be loaded: exit 1 with a message on stderr that names
+# the file in printable text, and no report.
+size=$(stat -c %s x.bq4)
+refused() {  # description; the damaged file is bad.bq4
+  rm -f bad.txt
+  "$WBQ4" bad.bq4 /I /NOGUI > /dev/null 2> err.txt
+  local code=$?
+  if [ $code -ne 1 ]; then echo "FAIL $1: exit $code"; fail=1
+  elif ! grep -q "bad.bq4" err.txt; then echo "FAIL $1: file not named"; fail=1
+  elif LC_ALL=C grep -q '[[:cntrl:]]' err.txt; then echo "FAIL $1: control bytes on stderr"; fail=1
+  elif [ -e bad.txt ]; then echo "FAIL $1: report written"; fail=1
+  else echo "ok   $1: $(head -c 160 err.txt | tr '\n' ' ')"; fi
+}
+
+# Each kind of damage is refused by the reader in the calculation's tests;
+# here the batch run of a few: cut files, another encoding, a huge file and
+# a number holding an escape sequence, which must not reach stderr.
+for percent in 10 20 30 40 50 60 70 75 80 90; do
+  head -c $((size * percent / 100)) x.bq4 > bad.bq4
+  refused "cut at $percent %"
+done
+iconv -f CP437 -t UTF-16 x.bq4 > bad.bq4
+refused "UTF-16"
+{ cat x.bq4; head -c 10485760 /dev/zero | tr '\0' 'x'; } > bad.bq4
+refused "10 MB"
+# The third value line after "LAST" replaced.
+awk '{ sub(/\r$/, "") } found && --left == 0 { $0 = "12\033[31m" }
+  $0 == "LAST" { found = 1; left = 3 } { printf "%s\r\n", $0 }' x.bq4 > bad.bq4
+refused "escape sequence in a number"
+
 printf 'not a project\r\n' > bad.bq4
-"$WBQ4" bad.bq4 /I /NOGUI > /dev/null 2> err.txt
-check "unreadable file exits 1" test $? -eq 1
-check "unreadable file is named on stderr" grep -q "bad.bq4" err.txt
-check "no report for it" test ! -e bad.txt
+refused "not a project file"
 "$WBQ4" missing.bq4 /I > /dev/null 2>&1
 check "missing file exits 1" test $? -eq 1
 
