@@ -59,10 +59,6 @@ inline std::string ReadFuzzFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline std::string FuzzFile(const char* name, const std::uint8_t* data, std::size_t size) {
-  return WriteFuzzFile(FuzzPath(name), data, size);
-}
-
 inline std::string_view FuzzText(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }

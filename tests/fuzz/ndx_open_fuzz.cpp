@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Each input in a fresh file: an index the engine refused must not stand
   // in for the next input under the same name.
   static unsigned serial = 0;
-  std::string path = FuzzFile(("fuzz" + std::to_string(++serial) + ".ndx").c_str(), data, size);
+  std::string path = WriteFuzzFile(FuzzPath("fuzz" + std::to_string(++serial) + ".ndx"), data, size);
   Use(table + " EXCLUSIVE");
   if (Set_Index_To(path, 1)) {
     Find("K5");
