@@ -12,7 +12,7 @@ using ProjectFilesTest = AppTest;
 
 std::vector<std::string> RecentList() { return {RecentFiles.begin(), RecentFiles.end()}; }
 
-TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirst) {
+TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirstShortenedForTheMenu) {
   CurrentDir = "/p/";
   for (const char* name : {"a", "b", "c", "d"}) AddRecentFile(name);
   EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/d.bq4", "/p/c.bq4", "/p/b.bq4", "/p/a.bq4"}));
@@ -24,9 +24,7 @@ TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirst) {
   EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/e.bq4", "/p/d.bq4", "/p/c.bq4", ""}));
   EXPECT_EQ(RecentFileCaption(1), "&1 /p/e.bq4");
   EXPECT_EQ(RecentFileCaption(4), "");
-}
-
-TEST_F(ProjectFilesTest, LongPathsAreShortenedBetweenFirstAndLastSeparator) {
+  // Long paths are shortened for the menu between first and last separator.
   const std::string p49 = "/" + std::string(41, 'a') + "/bb.bq4";
   ASSERT_EQ(p49.size(), 49u);
   EXPECT_EQ(ShortenPathForMenu(p49), p49);

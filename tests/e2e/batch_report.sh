@@ -12,8 +12,7 @@ BUILD=$3
 # A good project: exit 0 and the TAB-separated report beside it.
 cp "$BUILD/data/samples/null.bq4" x.bq4
 "$WBQ4" x.bq4 /I > out.txt 2> err.txt
-code=$?
-check "/I exits 0" test $code -eq 0
+check "/I exits 0" test $? -eq 0
 check "/I writes x.txt" test -s x.txt
 check "report names the bolt" grep -q "ISO 4014 - M12 x 60 - 12.9" x.txt
 check "report rows are TAB-separated" grep -q $'clamping length\tlk\tmm\t' x.txt

@@ -6,7 +6,6 @@
 set -u
 WBQ4=$1
 BUILD=$3
-HERE=$(cd "$(dirname "$0")" && pwd)
 . "$(dirname "$0")/work_folder.bash"
 mkdir -p igs dxf
 
@@ -17,14 +16,12 @@ for sample in "$BUILD"/data/samples/*.bq4; do
     for device in 1 2; do
       ext=$([ $device = 1 ] && echo dxf || echo igs)
       rm -f "$name.$ext"
-      "$WBQ4" "$name.bq4" /CAD$device:$item > /dev/null 2> err.txt
-      rc=$?
-      if [ $rc -ne 0 ] || [ ! -s "$name.$ext" ]; then
-        echo "FAIL $name /CAD$device:$item exits $rc without a drawing: $(head -c 300 err.txt)"
+      if "$WBQ4" "$name.bq4" /CAD$device:$item > /dev/null 2> err.txt && [ -s "$name.$ext" ]; then
+        mv "$name.$ext" "$ext/${name}_$item.$ext"
+      else
+        echo "FAIL $name /CAD$device:$item: no drawing: $(head -c 300 err.txt)"
         fail=1
-        continue
       fi
-      mv "$name.$ext" "$ext/${name}_$item.$ext"
     done
   done
 done

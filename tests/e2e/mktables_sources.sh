@@ -40,7 +40,7 @@ fails quote 'unterminated quoted field' 'A:C:5\n"abc\n'
 fails empty 'is empty' ''
 # Random damage to a real source: the tool either builds a table or says why,
 # never crashes.
-"$py" - "$WORK" "$(dirname "$0")/../../data/tables/gewinde.csv" <<'PY'
+"$py" - "$WORK" "$HERE/../../data/tables/gewinde.csv" <<'PY'
 import random, sys
 work, source = sys.argv[1], sys.argv[2]
 data = open(source, "rb").read()

@@ -1,5 +1,7 @@
 # Sourced by the end-to-end scripts: a folder of their own, removed at exit,
 # as the working folder, the offscreen platform and no developer's settings.
+# HERE is the scripts' own folder.
+HERE=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1

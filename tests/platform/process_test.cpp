@@ -6,7 +6,7 @@
 
 #include "platform/os.h"
 
-TEST(PlatformProcess, ProgramExistsForPathsAndPathLookups) {
+TEST(PlatformProcess, ProgramsAreFoundRecordedOrStartedWithoutAShell) {
   EXPECT_TRUE(platform::ProgramExists("/bin/sh"));
   EXPECT_TRUE(platform::ProgramExists("sh"));
   EXPECT_FALSE(platform::ProgramExists("/no/such/program"));
@@ -14,9 +14,6 @@ TEST(PlatformProcess, ProgramExistsForPathsAndPathLookups) {
   std::ofstream(plain) << "text";
   EXPECT_FALSE(platform::ProgramExists(plain));
   EXPECT_FALSE(platform::ProgramExists(""));
-}
-
-TEST(PlatformProcess, RecordingKeepsStartsInsteadOfRunningThem) {
   // What is recorded is checked where documents are started.
   platform::RecordProgramStarts(true);
   EXPECT_TRUE(platform::StartProgram("/usr/bin/editor", {"a file.txt"}));
