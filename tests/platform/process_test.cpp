@@ -25,4 +25,3 @@ TEST(PlatformProcess, ProgramsAreFoundRecordedOrStartedWithoutAShell) {
   EXPECT_TRUE(platform::StartProgram("/bin/true", {"$(touch /tmp/never)"}));
   EXPECT_FALSE(platform::StartProgram("/no/such/program", {}));
 }
-
