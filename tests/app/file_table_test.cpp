@@ -4,6 +4,8 @@
 
 #include <QTableWidget>
 
+#include <fstream>
+
 #include "app/forms/preview_form.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
@@ -14,21 +16,15 @@ namespace {
 
 using FileTableTest = AppTest;
 
-TEST_F(FileTableTest, SortComparesTextsAsTheyAre) {
+TEST_F(FileTableTest, SortComparesTextsAsTheyAreAndTheFormSortsByAHeader) {
   std::vector<std::string> keys = {"", "9.2", "10.5", "2026/01/03", "2025/12/31", "b", "B"};
   std::vector<int> index;
   QuickSortStrings(keys, index, 1, 6);
-  EXPECT_EQ(keys[1], "10.5");  // texts: "1" before "9"
-  EXPECT_EQ(keys[2], "2025/12/31");
-  EXPECT_EQ(keys[3], "2026/01/03");
-  EXPECT_EQ(keys[4], "9.2");
-  EXPECT_EQ(keys[5], "B");
-  EXPECT_EQ(keys[6], "b");
+  // Texts: "1" before "9", upper case before lower; index 0 is not sorted.
+  EXPECT_EQ(keys, (std::vector<std::string>{"", "10.5", "2025/12/31", "2026/01/03", "9.2", "B", "b"}));
   EXPECT_EQ(index[1], 2);
   EXPECT_EQ(index[6], 5);
-}
-
-TEST_F(FileTableTest, FormSortsRowsByARightClickedHeader) {
+  // The form sorts its rows by a right-clicked header.
   TForm_preview form;
   form.SetHeaders(FileTableHeaders());
   EXPECT_EQ(form.CellText(8, 0), "d mm");
@@ -52,15 +48,20 @@ TEST_F(FileTableTest, FormSortsRowsByARightClickedHeader) {
 }
 
 TEST_F(FileTableTest, ListsEveryProjectAndOpensThePickedOne) {
+  Thh main;
+  CurrentDir = dir_ + "/";
+  {
+    // An empty directory gives the header row only.
+    TForm_preview empty;
+    FillFileTable(main, empty);
+    EXPECT_EQ(empty.RowCount(), 1);
+    EXPECT_EQ(empty.CellText(0, 0), "File");
+    EXPECT_EQ(empty.CellText(30, 0), "SG");
+  }
   Sample("hot.bq4");
   Sample("null.bq4", "zero.bq4");
   Sample("vdi1986.bq4");
-  std::FILE* bad = std::fopen((dir_ + "/broken.bq4").c_str(), "w");
-  ASSERT_NE(bad, nullptr);
-  std::fputs("not a project\r\n", bad);
-  std::fclose(bad);
-  Thh main;
-  CurrentDir = dir_ + "/";
+  std::ofstream(dir_ + "/broken.bq4") << "not a project\r\n";
   TForm_preview form;
   FillFileTable(main, form);
   ASSERT_EQ(form.RowCount(), 5);  // a file that cannot be read keeps its row
@@ -79,16 +80,6 @@ TEST_F(FileTableTest, ListsEveryProjectAndOpensThePickedOne) {
   EXPECT_EQ(CurrentFileName, "hot");
   EXPECT_EQ(InputModified, 0);
   EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
-}
-
-TEST_F(FileTableTest, EmptyDirectoryGivesTheHeaderRowOnly) {
-  Thh main;
-  CurrentDir = dir_ + "/";
-  TForm_preview form;
-  FillFileTable(main, form);
-  EXPECT_EQ(form.RowCount(), 1);
-  EXPECT_EQ(form.CellText(0, 0), "File");
-  EXPECT_EQ(form.CellText(30, 0), "SG");
 }
 
 }  // namespace

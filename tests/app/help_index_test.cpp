@@ -8,31 +8,24 @@ namespace {
 
 using HelpIndexTest = AppTest;
 
-TEST_F(HelpIndexTest, ShowsTheHelpTableOrderedByNumber) {
+// The help table is shown ordered by number, and every topic of the index
+// leads to its own text, and a topic with a sketch draws it; none says
+// "No help available".
+TEST_F(HelpIndexTest, EveryTopicShowsItsTextAndAMissingTableIsReported) {
+  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
+  std::int32_t count = 0;
   std::string caption, first;
   TableDialogHook = [&](std::string_view, int, std::int32_t&) {
+    count = DbfRecordCount();
     caption = DbfDialogCaption(1);
     DbfFirst();
     first = DbfFieldText(1);
     return false;
   };
   ShowHelpIndex();
-  TableDialogHook = nullptr;
   EXPECT_EQ(caption, "BQ4 Help Database");
   EXPECT_EQ(first, "1000");
   EXPECT_FALSE(DbfTableOpen());
-}
-
-// Every topic of the index leads to its own text, and a topic with a sketch
-// draws it; none says "No help available".
-TEST_F(HelpIndexTest, EveryTopicShowsItsText) {
-  PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
-  std::int32_t count = 0;
-  TableDialogHook = [&](std::string_view, int, std::int32_t&) {
-    count = DbfRecordCount();
-    return false;
-  };
-  ShowHelpIndex();
   ASSERT_GT(count, 100);
   for (std::int32_t record = 1; record <= count; ++record) {
     std::string topic;
@@ -52,9 +45,7 @@ TEST_F(HelpIndexTest, EveryTopicShowsItsText) {
     EXPECT_EQ(AbortFlag, 0);
   }
   TableDialogHook = nullptr;
-}
-
-TEST_F(HelpIndexTest, MissingTableIsReported) {
+  // A missing table is reported.
   DbfDir = dir_;
   Answered([&](auto& s) { s.Ok().Expect("not found"); }, [&] { ShowHelpIndex(); });
   EXPECT_EQ(AbortFlag, 1);

@@ -20,19 +20,19 @@ namespace {
 
 using PrintingTest = AppTest;
 
-TEST_F(PrintingTest, PrintModeTwoStartsWithItsOwnScaleAndOrigin) {
+TEST_F(PrintingTest, FormStartsByPrintModeAndReadsTextThatIsNoNumberAsZero) {
+  // Print mode 2 starts with its own scale and origin.
   PrintMode = 2;
   ScreendumpScale = 3;
   ScreendumpOriginX = 40;
-  TForm_printconf form(false);
-  EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.9");
-  EXPECT_EQ(form.Edit_scaley->text().toStdString(), "1");
-  EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "0");
-  EXPECT_EQ(form.Edit_yorigin->text().toStdString(), "0");
-  EXPECT_FALSE(form.CheckBox_umrandung->isChecked());
-}
-
-TEST_F(PrintingTest, StoringTheFormReadsTextThatIsNoNumberAsZero) {
+  {
+    TForm_printconf form(false);
+    EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.9");
+    EXPECT_EQ(form.Edit_scaley->text().toStdString(), "1");
+    EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "0");
+    EXPECT_EQ(form.Edit_yorigin->text().toStdString(), "0");
+    EXPECT_FALSE(form.CheckBox_umrandung->isChecked());
+  }
   PrintMode = 1;
   ScreendumpOriginX = 12;
   TForm_printconf form(false);
@@ -78,7 +78,7 @@ TEST_F(PrintingTest, PrinterInformationShowsThePrintersOwnValues) {
   platform::ResetPrinter();
 }
 
-TEST_F(PrintingTest, PrintMacroPrintsEachCheckedPictureAsOneJob) {
+TEST_F(PrintingTest, PrintMacroAndPrintConfigurationPrintTheirPictures) {
   Sample("null.bq4");
   Thh main;
   const std::string pdf = dir_ + "/macro.pdf";
@@ -90,46 +90,27 @@ TEST_F(PrintingTest, PrintMacroPrintsEachCheckedPictureAsOneJob) {
     main.mi_filePrintMacroClick();
   }
   EXPECT_EQ(PrintMacroSelection, 1 << 12);
-  EXPECT_EQ(platform::PrinterPagesPrinted(), 1);
+  EXPECT_EQ(platform::PrinterPagesPrinted(), 1);  // each checked picture as one job
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
   // Cancel in the print dialog prints nothing.
   std::filesystem::remove(pdf);
   Answered([&](auto& s) { s.Ok().Cancel(); }, [&] { main.mi_filePrintMacroClick(); });
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
-}
 
-TEST_F(PrintingTest, PrintConfigurationPrintsTheDisplayList) {
-  Sample("null.bq4");
-  Thh main;
+  // The print configuration prints the display list.
   main.Item("mi_viewzeichnungschraubenverbindung")->trigger();
-  const std::string pdf = dir_ + "/view.pdf";
   platform::PrintChoice choice;
-  choice.outputFile = pdf;
+  choice.outputFile = dir_ + "/view.pdf";
   platform::SetPrinterChoice(choice);
   Answered([&](auto& s) { s.Ok({{"Edit_scalex", "1"}}); }, [&] { main.mi_fileprintClick(); });
   EXPECT_EQ(AbortFlag, 0);
-  EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+  EXPECT_GT(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 1000);
 }
 
-}  // namespace
-
-namespace {
-
-class PrintoutTableTest : public AppTest {
- protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    // The named settings are written: a copy of the table of our own.
-    std::filesystem::copy_file(std::string(BQ4_BINARY_DIR) + "/data/tables/printout.dbf", dir_ + "/printout.dbf");
-    DbfDir = dir_;
-  }
-  void TearDown() override {
-    TableDialogHook = nullptr;
-    AppTest::TearDown();
-  }
-};
-
-TEST_F(PrintoutTableTest, DatabaseLoadsAndAppliesNamedSettings) {
+TEST_F(PrintingTest, DatabaseLoadsAndAppliesNamedSettings) {
+  // The named settings are written: a copy of the table of our own.
+  std::filesystem::copy_file(std::string(BQ4_BINARY_DIR) + "/data/tables/printout.dbf", dir_ + "/printout.dbf");
+  DbfDir = dir_;
   PrintMode = 1;
   TForm_printconf form(false);
   TableDialogHook = [](std::string_view, int, std::int32_t& rec) {
@@ -137,6 +118,7 @@ TEST_F(PrintoutTableTest, DatabaseLoadsAndAppliesNamedSettings) {
     return true;
   };
   form.Button_dbClick();
+  TableDialogHook = nullptr;
   EXPECT_EQ(form.Edit_scalex->text().toStdString(), "1.400");
   EXPECT_EQ(form.Edit_xorigin->text().toStdString(), "10");
   EXPECT_TRUE(form.Radio_landscape->isChecked());

@@ -1,5 +1,7 @@
 #include "app/project_files.h"
 
+#include <fstream>
+
 #include "app_test_support.h"
 #include "calc/project_file.h"
 #include "platform/dialogs.h"
@@ -8,26 +10,21 @@ namespace {
 
 using ProjectFilesTest = AppTest;
 
-TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirst) {
+std::vector<std::string> RecentList() { return {RecentFiles.begin(), RecentFiles.end()}; }
+
+TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirstShortenedForTheMenu) {
   CurrentDir = "/p/";
   for (const char* name : {"a", "b", "c", "d"}) AddRecentFile(name);
-  EXPECT_EQ(RecentFiles[1], "/p/d.bq4");
-  EXPECT_EQ(RecentFiles[4], "/p/a.bq4");
+  EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/d.bq4", "/p/c.bq4", "/p/b.bq4", "/p/a.bq4"}));
   AddRecentFile("B");  // the same file in another case moves to the head
-  EXPECT_EQ(RecentFiles[1], "/p/B.bq4");
-  EXPECT_EQ(RecentFiles[2], "/p/d.bq4");
-  EXPECT_EQ(RecentFiles[3], "/p/c.bq4");
-  EXPECT_EQ(RecentFiles[4], "/p/a.bq4");
+  EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/B.bq4", "/p/d.bq4", "/p/c.bq4", "/p/a.bq4"}));
   AddRecentFile("e");  // the oldest drops out
-  EXPECT_EQ(RecentFiles[4], "/p/c.bq4");
+  EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/e.bq4", "/p/B.bq4", "/p/d.bq4", "/p/c.bq4"}));
   RemoveRecentFile(2);
-  EXPECT_EQ(RecentFiles[2], "/p/d.bq4");
-  EXPECT_EQ(RecentFiles[4], "");
+  EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/e.bq4", "/p/d.bq4", "/p/c.bq4", ""}));
   EXPECT_EQ(RecentFileCaption(1), "&1 /p/e.bq4");
   EXPECT_EQ(RecentFileCaption(4), "");
-}
-
-TEST_F(ProjectFilesTest, LongPathsAreShortenedBetweenFirstAndLastSeparator) {
+  // Long paths are shortened for the menu between first and last separator.
   const std::string p49 = "/" + std::string(41, 'a') + "/bb.bq4";
   ASSERT_EQ(p49.size(), 49u);
   EXPECT_EQ(ShortenPathForMenu(p49), p49);
@@ -73,11 +70,7 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
 }
 
 TEST_F(ProjectFilesTest, TemporaryBlockFilesAreDeleted) {
-  for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) {
-    std::FILE* f = std::fopen((dir_ + "/" + name).c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
-  }
+  for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) std::ofstream(dir_ + "/" + name);
   EXPECT_TRUE(DeleteTempFiles());
   EXPECT_FALSE(TextFileExists(dir_ + "/$A.dx$"));
   EXPECT_FALSE(TextFileExists(dir_ + "/$B.dx$"));

@@ -6,10 +6,8 @@
 set -u
 WBQ4=$1
 BUILD=$3
-HERE=$(cd "$(dirname "$0")" && pwd)
 . "$(dirname "$0")/work_folder.bash"
 mkdir -p igs dxf
-fail=0
 
 for sample in "$BUILD"/data/samples/*.bq4; do
   name=$(basename "$sample" .bq4)
@@ -18,14 +16,12 @@ for sample in "$BUILD"/data/samples/*.bq4; do
     for device in 1 2; do
       ext=$([ $device = 1 ] && echo dxf || echo igs)
       rm -f "$name.$ext"
-      "$WBQ4" "$name.bq4" /CAD$device:$item > /dev/null 2> err.txt
-      rc=$?
-      if [ $rc -ne 0 ] || [ ! -s "$name.$ext" ]; then
-        echo "FAIL $name /CAD$device:$item exits $rc without a drawing: $(head -c 300 err.txt)"
+      if "$WBQ4" "$name.bq4" /CAD$device:$item > /dev/null 2> err.txt && [ -s "$name.$ext" ]; then
+        mv "$name.$ext" "$ext/${name}_$item.$ext"
+      else
+        echo "FAIL $name /CAD$device:$item: no drawing: $(head -c 300 err.txt)"
         fail=1
-        continue
       fi
-      mv "$name.$ext" "$ext/${name}_$item.$ext"
     done
   done
 done
@@ -39,9 +35,7 @@ else
   echo "skip IGES reader: OpenCASCADE (libocct-data-exchange-dev) is not installed"
 fi
 
-PY=""
-for p in python3 /usr/bin/python3; do "$p" -c "import ezdxf" 2>/dev/null && { PY=$p; break; }; done
-if [ -n "$PY" ]; then
+if PY=$(python_with ezdxf); then
   "$PY" "$HERE/dxf_readers.py" dxf/*.dxf || fail=1
 else
   echo "skip DXF reader: python3-ezdxf is not installed"

@@ -6,9 +6,7 @@
 set -euo pipefail
 build="$3"
 src="$(cd "$(dirname "$0")/../../data/tables" && pwd)"
-py=/usr/bin/python3
-[ -x "$py" ] || py=python3
-exec "$py" - "$src" "$build/data/tables" <<'PY'
+exec "$(command -v /usr/bin/python3 || command -v python3)" - "$src" "$build/data/tables" <<'PY'
 import csv, glob, os, sys
 import dbfread
 

@@ -5,14 +5,12 @@
 # Arguments: wbq4 (unused), test data directory, build directory.
 set -euo pipefail
 tool="$3/data/bq4_mktables"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-py=/usr/bin/python3
-[ -x "$py" ] || py=python3
+. "$(dirname "$0")/work_folder.bash"
+py=$(python_with dbfread)
 
-printf 'NAME:C:20,MU:N:5:2,DAY:D,OK:L\n"a, b ""q""",0.126,20240131,T\n\xc2\xb5G 20\xc2\xb0C,,,\n' > "$work/good.csv"
-"$tool" "$work/good.csv" "$work/good.dbf"
-"$py" - "$work/good.dbf" <<'PY'
+printf 'NAME:C:20,MU:N:5:2,DAY:D,OK:L\n"a, b ""q""",0.126,20240131,T\n\xc2\xb5G 20\xc2\xb0C,,,\n' > "$WORK/good.csv"
+"$tool" "$WORK/good.csv" "$WORK/good.dbf"
+"$py" - "$WORK/good.dbf" <<'PY'
 import sys, dbfread
 recs = list(dbfread.DBF(sys.argv[1], encoding="cp437"))
 assert len(recs) == 2, recs
@@ -23,12 +21,12 @@ assert recs[1]["NAME"] == "\u00b5G 20\u00b0C" and recs[1]["MU"] is None, recs[1]
 PY
 
 fails() {  # name, expected message part, source text
-  printf '%b' "$3" > "$work/$1.csv"
-  if "$tool" "$work/$1.csv" "$work/$1.dbf" 2> "$work/$1.err"; then
+  printf '%b' "$3" > "$WORK/$1.csv"
+  if "$tool" "$WORK/$1.csv" "$WORK/$1.dbf" 2> "$WORK/$1.err"; then
     echo "$1: accepted"; exit 1
   fi
-  grep -q -- "$2" "$work/$1.err" || { echo "$1: message was: $(cat "$work/$1.err")"; exit 1; }
-  [ ! -e "$work/$1.dbf" ] || { echo "$1: left a table behind"; exit 1; }
+  grep -q -- "$2" "$WORK/$1.err" || { echo "$1: message was: $(cat "$WORK/$1.err")"; exit 1; }
+  [ ! -e "$WORK/$1.dbf" ] || { echo "$1: left a table behind"; exit 1; }
 }
 fails badtype 'is not C, N, F, D or L' 'A:X:3\n1\n'
 fails longname 'must have 1 to 10 characters' 'ABCDEFGHIJK:C:3\nx\n'
@@ -42,7 +40,7 @@ fails quote 'unterminated quoted field' 'A:C:5\n"abc\n'
 fails empty 'is empty' ''
 # Random damage to a real source: the tool either builds a table or says why,
 # never crashes.
-"$py" - "$work" "$(dirname "$0")/../../data/tables/gewinde.csv" <<'PY'
+"$py" - "$WORK" "$HERE/../../data/tables/gewinde.csv" <<'PY'
 import random, sys
 work, source = sys.argv[1], sys.argv[2]
 data = open(source, "rb").read()
@@ -54,7 +52,7 @@ for i in range(60):
             b[rng.randrange(len(b))] = rng.choice(b'",:\n\r\xc2\xb5x9-.')
     open("%s/fuzz%02d.csv" % (work, i), "wb").write(bytes(b))
 PY
-for f in "$work"/fuzz*.csv; do
+for f in "$WORK"/fuzz*.csv; do
   rc=0
   "$tool" "$f" "${f%.csv}.dbf" 2>/dev/null || rc=$?
   [ "$rc" -le 1 ] || { echo "$f: exit code $rc"; exit 1; }

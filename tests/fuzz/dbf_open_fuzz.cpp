@@ -4,7 +4,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   EngineFuzzStart();
-  std::string path = FuzzFile("fuzz.dbf", data, size);
+  std::string path = WriteFuzzFile(FuzzPath("fuzz.dbf"), data, size);
   Use(path + " EXCLUSIVE");
   if (SelectedWorkArea()) {
     SetIgnoreDel(true);

@@ -11,10 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (table.empty()) {
     table = platform::ProcessTempDir() + "/fuzzexpr.dbf";
     TDbfWorkArea wa;
-    TDbfFieldEntry f[3];
-    f[0].name = "NAME"; f[0].type = 'C'; f[0].length = 8;
-    f[1].name = "NUM"; f[1].type = 'N'; f[1].length = 8; f[1].decimals = 2;
-    f[2].name = "DAY"; f[2].type = 'D'; f[2].length = 8;
+    TDbfFieldEntry f[] = {{"NAME", 'C', 8}, {"NUM", 'N', 8, 2}, {"DAY", 'D', 8}};
     CreateDbf(wa, table, 3, f);
   }
   Use(table + " EXCLUSIVE ALIAS T");

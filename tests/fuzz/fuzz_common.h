@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -52,8 +53,10 @@ inline std::string WriteFuzzFile(const std::string& path, const void* data, std:
   return path;
 }
 
-inline std::string FuzzFile(const char* name, const std::uint8_t* data, std::size_t size) {
-  return WriteFuzzFile(FuzzPath(name), data, size);
+// The whole file, or nothing when it cannot be read.
+inline std::string ReadFuzzFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline std::string_view FuzzText(const std::uint8_t* data, std::size_t size) {

@@ -4,15 +4,12 @@
 // memo is added and the file packed.
 #include "engine_start.h"
 
-#include <algorithm>
-
 #include "dbf/blob_streams.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/memo.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
-#include "platform/binary_file.h"
 #include "platform/os.h"
 
 namespace {
@@ -27,35 +24,10 @@ std::string TableFor(std::uint8_t kind) {
 // starts alike (a pack rewrites the block numbers).
 std::string Tables[4];
 
-std::string ReadWhole(const std::string& name) {
-  platform::FileHandle h = platform::kNoFile;
-  std::string bytes;
-  if (platform::OpenFile(name, platform::kOpenRead | platform::kShareDenyNone, h) != 0) return bytes;
-  bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, platform::FileSize(h))));
-  std::size_t got = 0;
-  platform::ReadAt(h, 0, bytes.data(), bytes.size(), got);
-  bytes.resize(got);
-  platform::CloseFile(h);
-  return bytes;
-}
-
-void WriteWhole(const std::string& name, const void* data, std::size_t size) {
-  platform::FileHandle h = platform::kNoFile;
-  if (platform::CreateFile(name, h) != 0) return;
-  if (size > 0) platform::WriteAt(h, 0, data, size);
-  platform::CloseFile(h);
-}
-
 void CreateTables() {
   for (std::uint8_t kind : kKinds) {
     CreateVersionByte = kind;
-    TDbfFieldEntry f[2];
-    f[0].name = "NAME";
-    f[0].type = 'C';
-    f[0].length = 4;
-    f[1].name = "NOTES";
-    f[1].type = 'M';
-    f[1].length = 10;
+    TDbfFieldEntry f[] = {{"NAME", 'C', 4}, {"NOTES", 'M', 10}};
     TDbfWorkArea wa;
     CreateDbf(wa, TableFor(kind), 2, f);
     Use(TableFor(kind) + " EXCLUSIVE");
@@ -66,7 +38,7 @@ void CreateTables() {
     }
     CloseAll();
   }
-  for (int i = 0; i < 4; ++i) Tables[i] = ReadWhole(TableFor(kKinds[i]));
+  for (int i = 0; i < 4; ++i) Tables[i] = ReadFuzzFile(TableFor(kKinds[i]));
   CreateVersionByte = 0x8B;
 }
 
@@ -79,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   std::uint8_t kind = kKinds[data[0] % 4];
   std::string table = TableFor(kind);
-  WriteWhole(table, Tables[data[0] % 4].data(), Tables[data[0] % 4].size());
-  WriteWhole(ForceExtension(table, MemoExtension(kind)), data + 1, size - 1);
+  WriteFuzzFile(table, Tables[data[0] % 4].data(), Tables[data[0] % 4].size());
+  WriteFuzzFile(ForceExtension(table, MemoExtension(kind)), data + 1, size - 1);
 
   Use(table + " EXCLUSIVE");
   if (TzLastError == 0) {

@@ -15,11 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (table.empty()) {
     table = platform::ProcessTempDir() + "/fuzzidx.dbf";
     TDbfWorkArea wa;
-    TDbfFieldEntry f;
-    f.name = "NAME";
-    f.type = 'C';
-    f.length = 10;
-    CreateDbf(wa, table, 1, &f);
+    TDbfFieldEntry f[] = {{"NAME", 'C', 10}};
+    CreateDbf(wa, table, 1, f);
     Use(table + " EXCLUSIVE");
     for (int i = 0; i < 200; ++i) {
       ClearRecord();
@@ -31,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Each input in a fresh file: an index the engine refused must not stand
   // in for the next input under the same name.
   static unsigned serial = 0;
-  std::string path = FuzzFile(("fuzz" + std::to_string(++serial) + ".ndx").c_str(), data, size);
+  std::string path = WriteFuzzFile(FuzzPath("fuzz" + std::to_string(++serial) + ".ndx"), data, size);
   Use(table + " EXCLUSIVE");
   if (Set_Index_To(path, 1)) {
     Find("K5");

@@ -5,8 +5,6 @@
 #include "fuzz_common.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "calc/init.h"
 #include "calc/joint_records.h"
@@ -19,8 +17,7 @@ namespace {
 std::string WrittenJoint() {
   const std::string path = FuzzPath("fuzz_joint.bq4");
   WriteCalcFile(path);
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes = ReadFuzzFile(path);
   const std::size_t at = bytes.find("\r\nSCHRAUBE\r\n");
   return at == std::string::npos ? std::string() : bytes.substr(at);
 }

@@ -21,47 +21,30 @@ namespace {
 
 // The first fail text of a check list, or an empty string; warnings are shown.
 std::string FirstFail(const Interface_CheckIterator& checks, const char* path) {
+  std::string fail;
   Interface_CheckIterator it = checks;
   for (it.Start(); it.More(); it.Next()) {
     const Handle(Interface_Check)& check = it.Value();
     for (Standard_Integer i = 1; i <= check->NbWarnings(); ++i)
       std::cout << "warn " << path << ": " << check->CWarning(i) << "\n";
+    if (fail.empty() && check->HasFailed()) fail = check->CFail(1);
   }
-  for (it.Start(); it.More(); it.Next()) {
-    const Handle(Interface_Check)& check = it.Value();
-    if (check->HasFailed()) return check->CFail(1);
-  }
-  return {};
+  return fail;
 }
 
-bool CheckFile(const char* path) {
+// Empty when the file reads as a valid shape, else what failed.
+std::string Failure(const char* path) {
   IGESControl_Reader reader;
-  if (reader.ReadFile(path) != IFSelect_RetDone) {
-    std::cout << "FAIL " << path << ": not read\n";
-    return false;
-  }
+  if (reader.ReadFile(path) != IFSelect_RetDone) return "not read";
   std::string fail = FirstFail(Interface_CheckTool(reader.Model()).CompleteCheckList(), path);
-  if (!fail.empty()) {
-    std::cout << "FAIL " << path << ": load: " << fail << "\n";
-    return false;
-  }
+  if (!fail.empty()) return "load: " + fail;
   reader.TransferRoots();
   fail = FirstFail(reader.WS()->TransferReader()->TransientProcess()->CheckList(Standard_False), path);
-  if (!fail.empty()) {
-    std::cout << "FAIL " << path << ": transfer: " << fail << "\n";
-    return false;
-  }
+  if (!fail.empty()) return "transfer: " + fail;
   const TopoDS_Shape shape = reader.OneShape();
-  if (shape.IsNull()) {
-    std::cout << "FAIL " << path << ": empty shape\n";
-    return false;
-  }
-  if (!BRepCheck_Analyzer(shape).IsValid()) {
-    std::cout << "FAIL " << path << ": invalid shape\n";
-    return false;
-  }
-  std::cout << "ok   " << path << "\n";
-  return true;
+  if (shape.IsNull()) return "empty shape";
+  if (!BRepCheck_Analyzer(shape).IsValid()) return "invalid shape";
+  return {};
 }
 
 }  // namespace
@@ -70,6 +53,10 @@ int main(int argc, char** argv) {
   // The kernel's own trace goes nowhere; the verdicts above are the output.
   Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_Printer));
   bool ok = argc > 1;
-  for (int i = 1; i < argc; ++i) ok = CheckFile(argv[i]) && ok;
+  for (int i = 1; i < argc; ++i) {
+    const std::string fail = Failure(argv[i]);
+    std::cout << (fail.empty() ? "ok   " : "FAIL ") << argv[i] << (fail.empty() ? "" : ": " + fail) << "\n";
+    ok = ok && fail.empty();
+  }
   return ok ? 0 : 1;
 }

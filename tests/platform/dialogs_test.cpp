@@ -69,7 +69,7 @@ class SampleForm : public QDialog {
 
 }  // namespace
 
-TEST(PlatformDialogs, MessageBoxTakesScriptedAnswersInOrderAndLogsThem) {
+TEST(PlatformDialogs, MessageBoxAndCommonDialogsTakeScriptedAnswersInOrder) {
   DialogScript script;
   script.Yes().No().Cancel().Ok().Expect("done");
   for (auto [text, answer] : {std::pair<const char*, DialogResult>{"first", DialogResult::Yes},
@@ -80,52 +80,7 @@ TEST(PlatformDialogs, MessageBoxTakesScriptedAnswersInOrderAndLogsThem) {
   EXPECT_EQ(script.Shown()[1].text, "second");
   EXPECT_EQ(script.Shown()[3].caption, "Message:");
   EXPECT_EQ(script.Pending(), 0u);
-}
-
-TEST(PlatformDialogs, MisuseIsReported) {
-  CaptureFailures failures;
-  {
-    DialogScript script;
-    // No answer queued.
-    EXPECT_EQ(platform::ShowMessageBox("Q", "unanswered", platform::MessageButtons::YesNoCancel),
-              DialogResult::Cancel);
-    // An answer that does not fit the dialog is refused and taken as Cancel.
-    script.Yes();
-    std::string f;
-    EXPECT_FALSE(platform::AskOpenFile({"Open", "/tmp", "", {"*.bq4"}}, f));
-    // A text that does not match the expectation.
-    script.Ok().Expect("something else");
-    platform::ShowMessageBox("Message:", "hello");
-    // An answer left over at the end.
-    script.No();
-  }
-  std::string dir;  // no script at all
-  EXPECT_FALSE(platform::AskDirectory("Select Directory", "/tmp", dir));
-  ASSERT_EQ(failures.messages.size(), 5u);
-  EXPECT_NE(failures.messages[0].find("unanswered"), std::string::npos);
-  const char* says[] = {"no scripted answer", "does not fit", "something else", "never used: No", "Select Directory"};
-  for (int i = 0; i < 5; ++i) EXPECT_NE(failures.messages[i].find(says[i]), std::string::npos) << says[i];
-}
-
-TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
-  CaptureFailures failures;
-  platform::SetBatchMode(true);
-  testing::internal::CaptureStderr();
-  auto r = platform::ShowMessageBox("BQ4", "Save changes?", platform::MessageButtons::YesNoCancel);
-  std::string f = "unchanged";
-  bool chose = platform::AskSaveFile({"Save", "/tmp", "x.bq4", {"*.bq4"}}, f);
-  std::string err = testing::internal::GetCapturedStderr();
-  platform::SetBatchMode(false);
-  EXPECT_EQ(r, DialogResult::Cancel);
-  EXPECT_FALSE(chose);
-  EXPECT_EQ(f, "unchanged");
-  EXPECT_NE(err.find("Save changes?"), std::string::npos);
-  EXPECT_NE(err.find("batch"), std::string::npos);
-  EXPECT_TRUE(failures.messages.empty());
-}
-
-TEST(PlatformDialogs, CommonDialogsReturnScriptedValues) {
-  DialogScript script;
+  // The common dialogs.
   script.File("/data/a.bq4").Cancel().Directory("/data").Colour(0x12AB34);
   script.Ok({{"family", "Courier"}, {"size", "12"}, {"bold", "1"}});
   script.Ok({{"file", "/tmp/out.pdf"}, {"copies", "2"}, {"orientation", "landscape"}});
@@ -149,7 +104,64 @@ TEST(PlatformDialogs, CommonDialogsReturnScriptedValues) {
   EXPECT_TRUE(print.landscape);
 }
 
-TEST(PlatformDialogs, FormIsFilledByObjectNameAndAcceptedThroughItsOkButton) {
+TEST(PlatformDialogs, MisuseIsReported) {
+  CaptureFailures failures;
+  {
+    DialogScript script;
+    // No answer queued.
+    EXPECT_EQ(platform::ShowMessageBox("Q", "unanswered", platform::MessageButtons::YesNoCancel),
+              DialogResult::Cancel);
+    // An answer that does not fit the dialog is refused and taken as Cancel.
+    script.Yes();
+    std::string f;
+    EXPECT_FALSE(platform::AskOpenFile({"Open", "/tmp", "", {"*.bq4"}}, f));
+    // A text that does not match the expectation.
+    script.Ok().Expect("something else");
+    platform::ShowMessageBox("Message:", "hello");
+    // An answer left over at the end.
+    script.No();
+  }
+  std::string dir;  // no script at all
+  EXPECT_FALSE(platform::AskDirectory("Select Directory", "/tmp", dir));
+  {
+    // A control or a list item that the form does not have.
+    DialogScript script;
+    script.Ok({{"Edit_nothere", "1"}, {"Edit_text", "a"}}).Ok({{"ListBox_items", "four"}});
+    SampleForm first, second;
+    platform::ExecModal(first);
+    second.edit->setText("filled");
+    platform::ExecModal(second);
+  }
+  ASSERT_EQ(failures.messages.size(), 7u);
+  EXPECT_NE(failures.messages[0].find("unanswered"), std::string::npos);
+  const char* says[] = {"no scripted answer", "does not fit", "something else", "never used: No", "Select Directory",
+                        "Edit_nothere",       "four"};
+  for (int i = 0; i < 7; ++i) EXPECT_NE(failures.messages[i].find(says[i]), std::string::npos) << says[i];
+}
+
+TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
+  CaptureFailures failures;
+  SampleForm form;
+  platform::SetBatchMode(true);
+  testing::internal::CaptureStderr();
+  auto r = platform::ShowMessageBox("BQ4", "Save changes?", platform::MessageButtons::YesNoCancel);
+  std::string f = "unchanged";
+  bool chose = platform::AskSaveFile({"Save", "/tmp", "x.bq4", {"*.bq4"}}, f);
+  const DialogResult formResult = platform::ExecModal(form, "a form");
+  std::string err = testing::internal::GetCapturedStderr();
+  platform::SetBatchMode(false);
+  EXPECT_EQ(r, DialogResult::Cancel);
+  EXPECT_FALSE(chose);
+  EXPECT_EQ(f, "unchanged");
+  EXPECT_EQ(formResult, DialogResult::Cancel);
+  EXPECT_TRUE(form.cancelled);  // through the form's own cancel handler
+  EXPECT_NE(err.find("Save changes?"), std::string::npos);
+  EXPECT_NE(err.find("batch"), std::string::npos);
+  EXPECT_NE(err.find("Sample"), std::string::npos);
+  EXPECT_TRUE(failures.messages.empty());
+}
+
+TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilAButtonCloses) {
   SampleForm form;
   DialogScript script;
   script.Ok({{"Edit_text", "M12"}, {"ListBox_items", "three"}, {"RadioGroup_kind", "No"}});
@@ -161,34 +173,27 @@ TEST(PlatformDialogs, FormIsFilledByObjectNameAndAcceptedThroughItsOkButton) {
   EXPECT_FALSE(form.isVisible());
   ASSERT_EQ(script.Shown().size(), 1u);
   EXPECT_EQ(script.Shown()[0].caption, "Sample");
-}
-
-TEST(PlatformDialogs, FormThatRefusesOkTakesTheNextAnswer) {
-  SampleForm form;
-  DialogScript script;
+  // A form that refuses OK takes the next answer.
+  form.edit->clear();
   script.Ok({{"ListBox_items", "#1"}}).Ok({{"Edit_text", "x"}});
   EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
-  EXPECT_EQ(form.okClicks, 2);
+  EXPECT_EQ(form.okClicks, 3);
   EXPECT_EQ(form.list->currentRow(), 1);
   script.Cancel();  // Cancel runs the cancel handler
   EXPECT_EQ(platform::ExecModal(form), DialogResult::Cancel);
   EXPECT_TRUE(form.cancelled);
-}
-
-TEST(PlatformDialogs, UnknownControlOrItemIsReported) {
-  CaptureFailures failures;
-  SampleForm form;
-  {
-    DialogScript script;
-    script.Ok({{"Edit_nothere", "1"}, {"Edit_text", "a"}}).Ok({{"ListBox_items", "four"}});
-    platform::ExecModal(form);
-    SampleForm second;
-    second.edit->setText("filled");
-    platform::ExecModal(second);
-  }
-  ASSERT_EQ(failures.messages.size(), 2u);
-  EXPECT_NE(failures.messages[0].find("Edit_nothere"), std::string::npos);
-  EXPECT_NE(failures.messages[1].find("four"), std::string::npos);
+  // Press clicks a named button instead of OK.
+  auto* save = new QPushButton("&Save", &form);
+  save->setObjectName("Button_save");
+  bool saved = false;
+  QObject::connect(save, &QPushButton::clicked, &form, [&] {
+    saved = true;
+    form.accept();
+  });
+  script.Press("Button_save", {{"Edit_text", "y"}});
+  EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(form.okClicks, 3);
 }
 
 TEST(PlatformDialogs, DisplayTextRoundTripsAllBytes) {
@@ -208,29 +213,4 @@ TEST(PlatformDialogs, BusyCursorNestsOnceAndArrowRestores) {
   platform::ShowArrowCursor();
   EXPECT_FALSE(platform::BusyCursorShown());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST(PlatformDialogs, PressClicksANamedButtonAndBatchCancelsForms) {
-  SampleForm form;
-  auto* save = new QPushButton("&Save", &form);
-  save->setObjectName("Button_save");
-  bool saved = false;
-  QObject::connect(save, &QPushButton::clicked, &form, [&] {
-    saved = true;
-    form.accept();
-  });
-  {
-    DialogScript script;
-    script.Press("Button_save", {{"Edit_text", "x"}});
-    EXPECT_EQ(platform::ExecModal(form), DialogResult::Ok);
-    EXPECT_TRUE(saved);
-  }
-  SampleForm other;
-  platform::SetBatchMode(true);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(platform::ExecModal(other, "a form"), DialogResult::Cancel);
-  std::string err = testing::internal::GetCapturedStderr();
-  platform::SetBatchMode(false);
-  EXPECT_TRUE(other.cancelled);
-  EXPECT_NE(err.find("Sample"), std::string::npos);
 }

