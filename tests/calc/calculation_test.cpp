@@ -14,10 +14,7 @@
 
 namespace {
 
-class CalculationTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
+using CalculationTest = CalcTest;
 
 TEST_F(CalculationTest, DefaultsStopAfterTheDataChecks) {
   CalculateJoint();

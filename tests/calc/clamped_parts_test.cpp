@@ -13,12 +13,7 @@
 
 namespace {
 
-class ClampedPartsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
-
-double D(Extended x) { return static_cast<double>(x); }
+using ClampedPartsTest = CalcTest;
 
 // Where the bore is wider than the bearing, the bearing wider than the part,
 // or the cone reaches beyond a thick part (De <= dw + lK), the ring is the area.

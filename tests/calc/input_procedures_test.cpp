@@ -20,8 +20,6 @@ class InputProceduresTest : public FormTest {
   }
 };
 
-double D(Extended x) { return static_cast<double>(x); }
-
 TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiametersUnlessEntered) {
   Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
   platform::DialogScript script;
@@ -61,6 +59,8 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Schraube.BoltType, 1);
   EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.dK, Din931.s);  // the head diameters of the row
+  EXPECT_EQ(Schraube.dw, Din931.dw);
   EXPECT_EQ(Schraube.nSections, 1);
   EXPECT_EQ(Schraube.lSec[1], 60);
   EXPECT_EQ(Schraube.b, Din931.b);
@@ -89,17 +89,6 @@ TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) 
   Schraube.l = 100;
   InputThreadLength();
   EXPECT_NEAR(D(Schraube.b), 32.5, 1e-9);
-}
-
-TEST_F(InputProceduresTest, ScrewHeadTakesTheHeadDiametersOfTheRow) {
-  platform::DialogScript script;
-  script.Ok({{"ListBox_items", "#0"}}).Expect("screw head");
-  InputScrewHead();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(Schraube.HeadType, 1);
-  EXPECT_GT(Schraube.HeadRow, 0);
-  EXPECT_EQ(Schraube.dK, 18);
-  EXPECT_NEAR(D(Schraube.dw), 17.23, 1e-9);
 }
 
 TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {

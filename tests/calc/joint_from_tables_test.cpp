@@ -5,16 +5,14 @@
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
-#include "calc_test_support.h"
 #include "table_test_support.h"
 
 namespace {
 
-class JointFromTablesTest : public ::testing::Test {
+class JointFromTablesTest : public table_test::TableTest {
  protected:
   void SetUp() override {
-    table_test::InitModules();
-    DbfDir = table_test::CopyBuiltTables();
+    TableTest::SetUp();
     TempDir = table_test::FreshDir("calc_index");
   }
 };

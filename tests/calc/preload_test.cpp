@@ -11,12 +11,7 @@
 
 namespace {
 
-class PreloadTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
-
-double D(Extended x) { return static_cast<double>(x); }
+using PreloadTest = CalcTest;
 
 struct TableRow {
   double d, P, dw, dh, mu;

@@ -47,10 +47,7 @@ std::vector<ReferenceJoint> ReadReferenceJoints() {
   return joints;
 }
 
-class ReferenceJointsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
+using ReferenceJointsTest = CalcTest;
 
 TEST_F(ReferenceJointsTest, MainResultsAgreeToOneTenthPercent) {
   const auto joints = ReadReferenceJoints();

