@@ -34,17 +34,6 @@ TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
   }
 }
 
-TEST_F(ClampedPartsTest, TwoEqualPartsBetweenTheirOuterPlanes) {
-  SetUpThroughBoltedM12Joint();
-  Last.LoadIntroPos1 = 1;
-  Last.LoadIntroPos2 = 2;
-  Last.n1 = Last.n2 = 0.3L;
-  CalculateJoint();
-  // n = 1 - 0.7·(δ1 + δ2)/(2δ) with δ1 = δ2.
-  EXPECT_NEAR(D(CalcOptions.nLoad), 0.3, 1e-12);
-  EXPECT_NEAR(D(CalcOptions.Phi), D(CalcOptions.PhiK * 0.3L), 1e-15);
-}
-
 TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
   SetUpThroughBoltedM12Joint();
   Last.LoadIntroPos1 = 3;

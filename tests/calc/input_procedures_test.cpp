@@ -302,34 +302,28 @@ TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
   EXPECT_EQ(Klemmstuecke.L[4], 4);
 }
 
-TEST_F(InputProceduresTest, PartsMoveWithAllTheirFields) {
+// Parts move with all their fields; the drill-hole button sets every bore
+// to the proposal.
+TEST_F(InputProceduresTest, PartsMoveWithAllTheirFieldsAndTakeTheProposedBore) {
   SetPlates(3);
   Klemmstuecke.Codes[2] = {7, 8};
   Klemmstuecke.Description[2] = "second";
   platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 2");
+  script.Press("Button_156");
+  script.Ok().Expect("New bore diameter Di");
   script.Ok();
   EditClampingPieces();
   ASSERT_EQ(Klemmstuecke.nPlates, 4);
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(Klemmstuecke.Di[i], 13) << i;
   EXPECT_EQ(Klemmstuecke.L[2], 9);
   EXPECT_EQ(Klemmstuecke.L[3], 2);
   EXPECT_EQ(Klemmstuecke.Material[3].str(), "St 2");
   EXPECT_EQ(Klemmstuecke.Description[3].str(), "second");
   EXPECT_EQ(Klemmstuecke.Codes[3][1], 8);
   EXPECT_EQ(Klemmstuecke.L[4], 3);
-  EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  14.0  l=   1.00  St 1");
-}
-
-TEST_F(InputProceduresTest, DrillHoleSetsEveryBoreToTheProposal) {
-  SetPlates(2);
-  platform::DialogScript script;
-  script.Press("Button_156");
-  script.Ok().Expect("New bore diameter Di");
-  script.Ok();
-  EditClampingPieces();
-  EXPECT_EQ(Klemmstuecke.Di[1], 13);
-  EXPECT_EQ(Klemmstuecke.Di[2], 13);
+  EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
 }
 
 TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts) {

@@ -142,13 +142,4 @@ TEST_F(PreloadTest, VariantsWithNothingToDivideByAreReported) {
   EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
 }
 
-TEST_F(PreloadTest, CompressiveLoadRaisesTheRequiredPreload) {
-  SetUpTappedM12Joint();
-  Last.FAmax = 1000;
-  Last.FAmin = -200000;
-  CalculateJoint();
-  const Extended Phi = CalcOptions.Phi;
-  EXPECT_NEAR(D(Last.FMreq), D(Last.FKreq - Phi * Last.FAmin + Last.FZ), 1e-6);
-}
-
 }  // namespace

@@ -362,8 +362,12 @@ TEST_F(ProjectFileTest, OlderShortFilesKeepDefaultsForWhatTheyDoNotHold) {
   const auto docs = std::find(lines.begin(), lines.end(), "documents") - lines.begin();
   lines.resize(static_cast<std::size_t>(docs) + 18);
   lines[static_cast<std::size_t>(std::find(lines.begin(), lines.end(), "LAST") - lines.begin()) + 3] = " 1234,5 ";
+  Klemmstuecke.E[5] = 1;  // beyond the file's parts
+  Klemmstuecke.Material[3] = "S235";
   std::string error;
   ASSERT_TRUE(ReadCalcLines(lines, error)) << error;
+  EXPECT_EQ(Klemmstuecke.E[5], 210000);
+  EXPECT_TRUE(Klemmstuecke.Material[3].empty());
   EXPECT_EQ(Last.FAmax, 1234.5L);  // from the named sections
   EXPECT_EQ(Documents[2].Program.str(), "libreoffice");
   const CALCOPTIONSTYPE defaults;

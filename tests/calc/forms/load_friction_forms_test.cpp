@@ -176,15 +176,15 @@ class EccentricFormTest : public FormTest {
   }
 };
 
-TEST_F(EccentricFormTest, TwoPartsTakeSeamOneWithoutAList) {
+// Two parts take seam 1 without a list; three offer the seams.
+TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
   ExzKraftangriff.SeamPart = 4;
-  TForm_exz form;
-  ShowAndGrab(form, "exz");
-  EXPECT_EQ(ExzKraftangriff.SeamPart, 1);
-  EXPECT_FALSE(form.ComboBox_iklemm->isVisible());
-}
-
-TEST_F(EccentricFormTest, ThreePartsOfferTheSeams) {
+  {
+    TForm_exz form;
+    ShowAndGrab(form, "exz");
+    EXPECT_EQ(ExzKraftangriff.SeamPart, 1);
+    EXPECT_FALSE(form.ComboBox_iklemm->isVisible());
+  }
   Klemmstuecke.nPlates = 3;
   ExzKraftangriff.SeamPart = 2;
   TForm_exz form;
