@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "../framework/output_test_support.h"
 #include "calc/designation.h"
 #include "calc/init.h"
 #include "dbf/init.h"
@@ -26,17 +27,6 @@
 #include "platform/os.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::vector<std::string> Lines(const std::string& bytes) {
   std::vector<std::string> lines;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "../framework/output_test_support.h"
 #include "dbf/dbf4.h"
 #include "framework/number_format.h"
 #include "platform/dialogs.h"
@@ -142,16 +143,12 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
     FindDbfKey(" 10.00");
     return DbfKeyFound() ? DbfFieldText(1) : std::string("not found");
   };
-  auto bytes = [](const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
   // Built and kept, then read from the cache in place: the same answer, one
   // entry, no copy in the temporary directory.
   EXPECT_EQ(findTen(), "M10");
   CloseDbfTable();
   ASSERT_EQ(cached().size(), 1u);
-  const std::string entry = bytes(cached().front());
+  const std::string entry = ReadBytes(cached().front());
   EXPECT_EQ(findTen(), "M10");
   EXPECT_EQ(fs::path(DbfIndexPath()), cached().front());
   EXPECT_FALSE(fs::exists(fs::path(platform::ProcessTempDir()) / "thr.ndx"));
@@ -167,7 +164,7 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   SetDbfFieldFloat("D", 10);
   CloseDbfTable();
   ASSERT_EQ(cached().size(), 1u);
-  EXPECT_EQ(bytes(cached().front()), entry);
+  EXPECT_EQ(ReadBytes(cached().front()), entry);
   fs::remove(cached().front());
   EXPECT_EQ(findTen(), "M10");
   CloseDbfTable();
