@@ -99,7 +99,9 @@ TEST_F(TableAccessTest, NumericKeyFindsTheFirstRowOfThatValue) {
   EXPECT_EQ(DbfFieldText(2), "64.000");  // beyond the last key: the last record in key order
 }
 
-TEST_F(TableAccessTest, TextKeyMatchesAsPrefixAndRetriesWithDecimalComma) {
+// A prefix of a key and a key with a decimal point for the table's comma are
+// found by the engine (tests/dbf); the next greater key is checked above.
+TEST_F(TableAccessTest, KeyOfTwoTextFieldsIsFoundAndAnUnknownKeyFieldRefused) {
   WriteDbf(DbfDir + "/keys.dbf", {{"NAME", 'C', 10, 0}, {"KIND", 'C', 4, 0}, {"V", 'N', 5, 1}},
            {{"Zeta", "b", "1"}, {"1,5 mm", "a", "2"}, {"Alpha", "a", "3"}});
   OpenDbfTable("keys");
@@ -109,20 +111,9 @@ TEST_F(TableAccessTest, TextKeyMatchesAsPrefixAndRetriesWithDecimalComma) {
   FindDbfKey("a   Alpha");
   EXPECT_TRUE(DbfKeyFound());
   EXPECT_EQ(DbfRecNo(), 3);
-
-  IndexDbfOn("NAME", "keys");
-  FindDbfKey("1.5");
-  EXPECT_TRUE(DbfKeyFound());
-  EXPECT_EQ(DbfRecNo(), 2);
-  FindDbfKey("Zet");
-  EXPECT_TRUE(DbfKeyFound());
-  EXPECT_EQ(DbfRecNo(), 1);
-  FindDbfKey("Beta");
-  EXPECT_FALSE(DbfKeyFound());
-  EXPECT_EQ(DbfRecNo(), 1);  // next greater key: Zeta
   platform::DialogScript script;
   script.Ok().Expect("index key");
-  IndexDbfOn("NOFIELD", "keys");  // an unknown key field
+  IndexDbfOn("NOFIELD", "keys");
   EXPECT_EQ(AbortFlag, 1);
 }
 
