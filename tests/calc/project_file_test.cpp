@@ -302,16 +302,15 @@ TEST_F(ProjectFileTest, InputsThatTheOlderLayoutLostSurviveALoad) {
   EXPECT_EQ(Documents[2].DocFile.str(), "/tmp/spec.odt");
 }
 
+// Line ends, number texts and option bytes are pinned by the samples written
+// back above.
 TEST_F(ProjectFileTest, LayoutOfASmallJoint) {
   // One bolt section, no clamped parts: two section groups, one part group,
   // one description, no coefficients or material-table lines.
   Klemmstuecke.nPlates = 0;
   Schraube.nSections = 1;
   WriteCalcFile(Path("small.bq4"));
-  const std::string bytes = ReadBytes(Path("small.bq4"));
-  EXPECT_NE(bytes.find("\r\nSCHRAUBE\r\n"), std::string::npos);
-  EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1) << "lines end in CR LF";
-  auto lines = Lines(bytes);
+  auto lines = Lines(ReadBytes(Path("small.bq4")));
   int sectionGroups = 0;
   std::size_t plates = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -321,16 +320,7 @@ TEST_F(ProjectFileTest, LayoutOfASmallJoint) {
   EXPECT_EQ(sectionGroups, 3);  // bolt 0 and 1, plate 0
   EXPECT_EQ(lines[plates + 1], "0");
   EXPECT_EQ(lines[plates + 3], "ABSCHNITT 0");
-  // Numbers: 0 as "0", 60 with seven decimals; the Boolean options are raw bytes.
-  const auto last = std::find(lines.begin(), lines.end(), "LAST") - lines.begin();
-  EXPECT_EQ(lines[last + 3], "24900.0000000");
-  EXPECT_EQ(lines[last + 4], "0");
-  const auto desc = std::find(lines.begin(), lines.end(), "clamp.plates (description)") - lines.begin();
-  EXPECT_EQ(lines[desc - 1], std::string(1, '\x01'));  // FrictionTolerances
-  EXPECT_EQ(lines[desc + 1], "");                    // the description of part 0
-  EXPECT_EQ(FileFloatText(1), "1.0000000");
-  EXPECT_EQ(FileFloatText(-2), "-2");
-  EXPECT_EQ(FileFloatText(0.3L), "0.3000000");
+  EXPECT_EQ(FileFloatText(-2), "-2");  // no sample holds a negative whole number
 }
 
 TEST_F(ProjectFileTest, NumbersDoNotDependOnTheDisplaySettings) {
