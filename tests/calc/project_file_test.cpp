@@ -517,10 +517,8 @@ TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   const std::string sample = std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4";
   ReadCalcFile(sample);
   ASSERT_EQ(AbortFlag, 0);
-  EXPECT_EQ(BoltStandardText(), "ISO 4014");  // head row
-  EXPECT_EQ(NutStandardText(), "ISO 4032");   // nut row
-  EXPECT_EQ(Gewinde.Column6, "ISO 261");      // thread row
-  EXPECT_EQ(MatBolt.betaB, 0.577L);           // the file wins over the table's 0.6
+  // The file's betaB over the table's 0.6 is in the report's golden file.
+  EXPECT_EQ(Gewinde.Column6, "ISO 261");  // thread row
   // An older file without the further inputs takes them from the tables.
   auto lines = Lines(ReadBytes(sample));
   lines.resize(static_cast<std::size_t>(std::find(lines.begin(), lines.end(), "FURTHER INPUTS") - lines.begin()));
@@ -533,7 +531,8 @@ TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   EXPECT_EQ(MatBolt.Rm, 1200);
   EXPECT_EQ(Klemmstuecke.pmax[1], 850);
   EXPECT_EQ(Klemmstuecke.Re[2], 750);
-  EXPECT_EQ(BoltStandardText(), "ISO 4014");
+  EXPECT_EQ(BoltStandardText(), "ISO 4014");  // head row
+  EXPECT_EQ(NutStandardText(), "ISO 4032");   // nut row
 }
 
 TEST_F(ProjectFileTest, MutatedFilesNeverCrashTheReader) {
