@@ -12,12 +12,7 @@
 
 namespace {
 
-class BoltGeometryTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
-
-double D(Extended x) { return static_cast<double>(x); }
+using BoltGeometryTest = CalcTest;
 
 TEST_F(BoltGeometryTest, MajorDiameterToleranceFromTheTableOrTheFormula) {
   EXPECT_NEAR(D(ThreadTolTd(1.75L)), 0.265, 1e-12);

@@ -17,14 +17,7 @@ using namespace table_test;
 
 namespace {
 
-class CalcTablesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitModules();
-    DbfDir = CopyBuiltTables();
-  }
-  void TearDown() override { CloseDbfTable(); }
-};
+using CalcTablesTest = TableTest;
 
 // The table dialog's help: each table has its own text.
 TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpText) {
@@ -67,11 +60,15 @@ TEST_F(CalcTablesTest, ThreadRowWhoseDiameterNoLongerFitsIsSearchedByKey) {
 TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem) {
   struct Case {
     TCalcTableNo table;
+    const Extended* rowD;    // d of the row the table leaves in its record
     std::vector<int> sizes;  // sizes the standard covers among 10, 12, 16
   };
-  const Case cases[] = {{2, {10, 12, 16}}, {3, {10, 12, 16}}, {4, {10}},         {5, {10}},
-                        {6, {10, 12, 16}}, {7, {10}},         {8, {10, 12, 16}}, {9, {10, 12, 16}},
-                        {11, {10, 12, 16}}, {12, {12, 16}},   {13, {10, 12, 16}}};
+  const Case cases[] = {{2, &Din912.d, {10, 12, 16}},   {3, &Din931.d, {10, 12, 16}},
+                        {4, &Din963.d, {10}},           {5, &Din964.d, {10}},
+                        {6, &Iso10642.d, {10, 12, 16}}, {7, &Cylslot.d, {10}},
+                        {8, &Sondkopf.d, {10, 12, 16}}, {9, &Flangesc.d, {10, 12, 16}},
+                        {11, &Din934.d, {10, 12, 16}},  {12, &Din6915.d, {12, 16}},
+                        {13, &Flangnut.d, {10, 12, 16}}};
   TraceMessagesOn = 0;  // the misses are checked through the records below
   for (const Case& c : cases) {
     for (int d : {10, 12, 16}) {
@@ -80,20 +77,7 @@ TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem
       Mutter.NutRow = 1;
       FindCalcRecord(c.table);
       ASSERT_EQ(AbortFlag, 0);
-      Extended rowD = 0;
-      switch (c.table) {
-        case 2: rowD = Din912.d; break;
-        case 3: rowD = Din931.d; break;
-        case 4: rowD = Din963.d; break;
-        case 5: rowD = Din964.d; break;
-        case 6: rowD = Iso10642.d; break;
-        case 7: rowD = Cylslot.d; break;
-        case 8: rowD = Sondkopf.d; break;
-        case 9: rowD = Flangesc.d; break;
-        case 11: rowD = Din934.d; break;
-        case 12: rowD = Din6915.d; break;
-        default: rowD = Flangnut.d; break;
-      }
+      const Extended rowD = *c.rowD;
       const bool covered = std::find(c.sizes.begin(), c.sizes.end(), d) != c.sizes.end();
       if (covered) EXPECT_EQ(rowD, d);
       else EXPECT_NE(rowD, d);
@@ -106,6 +90,8 @@ TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem
   }
 }
 
+// The standards and widths across flats of the M12 head and nut rows are in
+// the report goldens of the samples.
 TEST_F(CalcTablesTest, HeadAndNutSpotChecksAgainstTheStandards) {
   Gewinde.d = 12;
   FindCalcRecord(2);
@@ -113,14 +99,11 @@ TEST_F(CalcTablesTest, HeadAndNutSpotChecksAgainstTheStandards) {
   EXPECT_EQ(Din912.k, 12);
   EXPECT_EQ(Din912.s, 10);
   EXPECT_EQ(Din912.b, 36);
-  EXPECT_EQ(Din912.Standard, "ISO 4762");
   FindCalcRecord(3);
-  EXPECT_EQ(Din931.s, 18);
   EXPECT_NEAR(static_cast<double>(Din931.k), 7.5, 1e-12);
   FindCalcRecord(11);
   EXPECT_NEAR(static_cast<double>(Mutter.m), 10.8, 1e-12);
   EXPECT_NEAR(static_cast<double>(Mutter.dwNut), 16.6, 1e-12);
-  EXPECT_EQ(Din934.s, 18);
 }
 
 // A remembered head row is taken only while its d is the thread's.
@@ -265,17 +248,20 @@ TEST_F(CalcTablesTest, MissingTableLeavesTheRecordsAndSetsAbort) {
 }
 
 TEST_F(CalcTablesTest, PicksCopyTheAcceptedRowAndCancelKeepsTheRecords) {
-  TableDialogHook = [](std::string_view, int, std::int32_t& rec) {
-    rec = 10;
-    return true;
-  };
+  TableDialogHook = [](std::string_view, int, std::int32_t&) { return true; };
   Gewinde.d = 12;
-  SelectWasherAsPlate(1);
+  SelectWasherAsPlate(1);  // the pick starts near the bolt diameter
   ASSERT_EQ(AbortFlag, 0);
   EXPECT_EQ(DbfDialogCaption(2), "Select washer/standard plate as clamping piece 1");
   EXPECT_EQ(Klemmstuecke.Description[1].str(), Klemmstk.Name);
   EXPECT_EQ(Klemmstuecke.L[1], Klemmstk.h);
+  EXPECT_GE(Klemmstuecke.Di[1], 12);
+  EXPECT_LT(Klemmstuecke.Di[1], 14);
 
+  TableDialogHook = [](std::string_view, int, std::int32_t& rec) {
+    rec = 10;
+    return true;
+  };
   SelectPlateMaterial(2, 1);
   EXPECT_EQ(Klemmstuecke.Codes[2][1], 10);
   EXPECT_EQ(Klemmstuecke.Material[2].str(), "X5CrNiMo17-12-2");
@@ -287,19 +273,6 @@ TEST_F(CalcTablesTest, PicksCopyTheAcceptedRowAndCancelKeepsTheRecords) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.Material[3].str(), "keep");
   EXPECT_EQ(Klemmstuecke.Codes[3][0], 0);
-}
-
-TEST_F(CalcTablesTest, WasherPickStartsNearTheBoltDiameter) {
-  std::int32_t shown = 0;
-  TableDialogHook = [&](std::string_view, int, std::int32_t& rec) {
-    shown = rec;
-    return true;
-  };
-  Gewinde.d = 12;
-  SelectWasherAsPlate(1);
-  EXPECT_GE(Klemmstuecke.Di[1], 12);
-  EXPECT_LT(Klemmstuecke.Di[1], 14);
-  EXPECT_GT(shown, 0);
 }
 
 // Material values over temperature read their rows through the tables.
@@ -327,17 +300,11 @@ TEST_F(CalcTablesTest, MaterialRowsComeFromTheTemperatureTables) {
   EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
   EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
   EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
-}
-
-TEST_F(CalcTablesTest, MissingTemperatureTableIsAMessageAndTheFallbackNeverOne) {
+  // A missing table is told apart from a missing row, without an abort; the
+  // fallback then taken is checked in material_values_test.cpp.
   fs::remove(DbfDir + "/mat_b_e.dbf");
-  MatBolt.E = 206000;
-  const Extended e = BoltEAtTemp("12.9", 300);
-  EXPECT_NEAR(static_cast<double>(e), 185556, 0.5);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_GT(CalcMessages.count, 0);
-  MaterialRow row;
   EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
+  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(CalcTablesTest, PickListsChooseTheTableFirst) {

@@ -25,11 +25,18 @@ void SetUpThroughBoltedM12Joint();
 bool SetJointField(std::string_view name, Extended value);
 bool GetJointField(std::string_view name, Extended& value);
 
+// Fixture of the calculation tests: InitCalcTest before each test.
+class CalcTest;
+// An Extended as double, for EXPECT_NEAR.
+double D(Extended x);
+
 std::vector<std::string> MessageTexts();
 bool HasMessage(std::string_view text);  // compares the first 36 characters
 bool HasMessageStartingWith(std::string_view head);
 
 // Definitions
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -52,10 +59,9 @@ inline std::map<std::string, FieldRef, std::less<>> BuildFields() {
   SCHRAUBTYPE& s = Schraube;
   f["Gewinde.d"] = &Gewinde.d; f["Gewinde.P"] = &Gewinde.P;
   f["Schraube.HeadType"] = &s.HeadType; f["Schraube.BoltType"] = &s.BoltType;
-  f["Schraube.b"] = &s.b; f["Schraube.l"] = &s.l; f["Schraube.dK"] = &s.dK; f["Schraube.dw"] = &s.dw;
+  f["Schraube.b"] = &s.b; f["Schraube.dK"] = &s.dK; f["Schraube.dw"] = &s.dw;
   f["Schraube.ToleranceClass"] = &s.ToleranceClass; f["Schraube.nSections"] = &s.nSections;
   f["Schraube.As"] = &s.As; f["Schraube.Amin"] = &s.Amin; f["Schraube.deltaS"] = &s.deltaS;
-  f["Schraube.d2"] = &s.d2; f["Schraube.d3"] = &s.d3; f["Schraube.dmin"] = &s.dmin;
   for (int i = 0; i < kSectionEntries; ++i) {
     const std::string k = "[" + std::to_string(i) + "]";
     f["Schraube.lSec" + k] = &s.lSec[i]; f["Schraube.dSec" + k] = &s.dSec[i];
@@ -140,6 +146,13 @@ inline void InitCalcTest() {
     std::ofstream(dir + "/" + name + ".dbf").flush();
   DbfDir = dir;
 }
+
+class CalcTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCalcTest(); }
+};
+
+inline double D(Extended x) { return static_cast<double>(x); }
 
 inline void SetUpTappedM12Joint() {
   Schraube.dK = 18;

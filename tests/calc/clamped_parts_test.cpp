@@ -13,12 +13,7 @@
 
 namespace {
 
-class ClampedPartsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
-
-double D(Extended x) { return static_cast<double>(x); }
+using ClampedPartsTest = CalcTest;
 
 // Where the bore is wider than the bearing, the bearing wider than the part,
 // or the cone reaches beyond a thick part (De <= dw + lK), the ring is the area.
@@ -37,17 +32,6 @@ TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
     if (*c.message) EXPECT_TRUE(HasMessage(c.message));
     else EXPECT_EQ(CalcMessages.count, 0);
   }
-}
-
-TEST_F(ClampedPartsTest, TwoEqualPartsBetweenTheirOuterPlanes) {
-  SetUpThroughBoltedM12Joint();
-  Last.LoadIntroPos1 = 1;
-  Last.LoadIntroPos2 = 2;
-  Last.n1 = Last.n2 = 0.3L;
-  CalculateJoint();
-  // n = 1 - 0.7·(δ1 + δ2)/(2δ) with δ1 = δ2.
-  EXPECT_NEAR(D(CalcOptions.nLoad), 0.3, 1e-12);
-  EXPECT_NEAR(D(CalcOptions.Phi), D(CalcOptions.PhiK * 0.3L), 1e-15);
 }
 
 TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {

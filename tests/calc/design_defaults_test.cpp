@@ -9,10 +9,7 @@
 
 namespace {
 
-class DesignDefaultsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
+using DesignDefaultsTest = CalcTest;
 
 TEST_F(DesignDefaultsTest, BoreDiameterByBoltDiameterAndStrengthClassRows) {
   for (auto [d, bore] : {std::pair{8.3L, 8.4}, {9, 9.9}, {11, 12.1}, {11.2L, 12.2}, {12, 13}, {16, 17}, {3, 3.2},

@@ -8,10 +8,7 @@
 
 namespace {
 
-class DesignationTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
+using DesignationTest = CalcTest;
 
 TEST_F(DesignationTest, HexHeadAndSelfDefinedBoltDesignations) {
   Schraube.HeadType = 2;

@@ -20,8 +20,6 @@ class InputProceduresTest : public FormTest {
   }
 };
 
-double D(Extended x) { return static_cast<double>(x); }
-
 TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiametersUnlessEntered) {
   Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
   platform::DialogScript script;
@@ -61,6 +59,8 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Schraube.BoltType, 1);
   EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.dK, Din931.s);  // the head diameters of the row
+  EXPECT_EQ(Schraube.dw, Din931.dw);
   EXPECT_EQ(Schraube.nSections, 1);
   EXPECT_EQ(Schraube.lSec[1], 60);
   EXPECT_EQ(Schraube.b, Din931.b);
@@ -89,17 +89,6 @@ TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) 
   Schraube.l = 100;
   InputThreadLength();
   EXPECT_NEAR(D(Schraube.b), 32.5, 1e-9);
-}
-
-TEST_F(InputProceduresTest, ScrewHeadTakesTheHeadDiametersOfTheRow) {
-  platform::DialogScript script;
-  script.Ok({{"ListBox_items", "#0"}}).Expect("screw head");
-  InputScrewHead();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(Schraube.HeadType, 1);
-  EXPECT_GT(Schraube.HeadRow, 0);
-  EXPECT_EQ(Schraube.dK, 18);
-  EXPECT_NEAR(D(Schraube.dw), 17.23, 1e-9);
 }
 
 TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
@@ -313,34 +302,28 @@ TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
   EXPECT_EQ(Klemmstuecke.L[4], 4);
 }
 
-TEST_F(InputProceduresTest, PartsMoveWithAllTheirFields) {
+// Parts move with all their fields; the drill-hole button sets every bore
+// to the proposal.
+TEST_F(InputProceduresTest, PartsMoveWithAllTheirFieldsAndTakeTheProposedBore) {
   SetPlates(3);
   Klemmstuecke.Codes[2] = {7, 8};
   Klemmstuecke.Description[2] = "second";
   platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 2");
+  script.Press("Button_156");
+  script.Ok().Expect("New bore diameter Di");
   script.Ok();
   EditClampingPieces();
   ASSERT_EQ(Klemmstuecke.nPlates, 4);
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(Klemmstuecke.Di[i], 13) << i;
   EXPECT_EQ(Klemmstuecke.L[2], 9);
   EXPECT_EQ(Klemmstuecke.L[3], 2);
   EXPECT_EQ(Klemmstuecke.Material[3].str(), "St 2");
   EXPECT_EQ(Klemmstuecke.Description[3].str(), "second");
   EXPECT_EQ(Klemmstuecke.Codes[3][1], 8);
   EXPECT_EQ(Klemmstuecke.L[4], 3);
-  EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  14.0  l=   1.00  St 1");
-}
-
-TEST_F(InputProceduresTest, DrillHoleSetsEveryBoreToTheProposal) {
-  SetPlates(2);
-  platform::DialogScript script;
-  script.Press("Button_156");
-  script.Ok().Expect("New bore diameter Di");
-  script.Ok();
-  EditClampingPieces();
-  EXPECT_EQ(Klemmstuecke.Di[1], 13);
-  EXPECT_EQ(Klemmstuecke.Di[2], 13);
+  EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
 }
 
 TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts) {

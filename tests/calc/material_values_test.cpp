@@ -10,8 +10,6 @@
 
 namespace {
 
-double D(Extended x) { return static_cast<double>(x); }
-
 // Rows handed to the lookups in place of the tables.
 class MaterialValuesTest : public ::testing::Test {
  protected:

@@ -13,10 +13,7 @@
 
 namespace {
 
-class RandomJointsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
+using RandomJointsTest = CalcTest;
 
 TEST_F(RandomJointsTest, ResultsStayFinite) {
   std::mt19937 gen(2230);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../framework/output_test_support.h"
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
 #include "calc_test_support.h"
@@ -47,10 +48,7 @@ std::vector<ReferenceJoint> ReadReferenceJoints() {
   return joints;
 }
 
-class ReferenceJointsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
+using ReferenceJointsTest = CalcTest;
 
 TEST_F(ReferenceJointsTest, MainResultsAgreeToOneTenthPercent) {
   const auto joints = ReadReferenceJoints();
@@ -76,10 +74,7 @@ TEST_F(ReferenceJointsTest, StoredResultsComeFromTheReferenceComputation) {
   const std::string out = platform::ProcessTempDir() + "/reference_joints.txt";
   const std::string script = std::string(BQ4_SOURCE_DIR) + "/tests/calc/reference/vdi2230_reference.py";
   ASSERT_EQ(std::system(("python3 " + script + " > " + out).c_str()), 0);
-  std::ifstream a(out), b(std::string(BQ4_TEST_DATA) + "/calc/reference_joints.txt");
-  const std::string generated((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
-  const std::string stored((std::istreambuf_iterator<char>(b)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(generated, stored);
+  EXPECT_EQ(ReadBytes(out), ReadBytes(std::string(BQ4_TEST_DATA) + "/calc/reference_joints.txt"));
 }
 
 }  // namespace

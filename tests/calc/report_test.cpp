@@ -89,14 +89,9 @@ TEST_F(ReportTest, SampleReportsMatchTheirGoldenFiles) {
   }
 }
 
-TEST_F(ReportTest, ImperialReportDiffersOnlyInUnitsAndNumbers) {
-  const std::string metric = Report("null", kDeviceBatchTxt);
+TEST_F(ReportTest, ImperialReportMatchesItsGoldenFile) {
   UnitSystem = 1;
-  const std::string imperial = Report("null", kDeviceBatchTxt);
-  ExpectGolden(imperial, "null.imperial.tab.txt");
-  EXPECT_EQ(std::count(metric.begin(), metric.end(), '\n'), std::count(imperial.begin(), imperial.end(), '\n'));
-  EXPECT_NE(imperial.find("\tlbf\t"), std::string::npos);
-  EXPECT_EQ(imperial.find("\tN\t"), std::string::npos);
+  ExpectGolden(Report("null", kDeviceBatchTxt), "null.imperial.tab.txt");
 }
 
 TEST_F(ReportTest, LoadIntroductionAtTheHeadAndNutIsThePositionAfterTheLastPlate) {

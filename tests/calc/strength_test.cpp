@@ -13,12 +13,7 @@
 
 namespace {
 
-class StrengthTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitCalcTest(); }
-};
-
-double D(Extended x) { return static_cast<double>(x); }
+using StrengthTest = CalcTest;
 
 void SetUpThreePlates() {
   SetUpThroughBoltedM12Joint();
@@ -88,11 +83,6 @@ TEST_F(StrengthTest, EnduranceLimitChoices) {
   CalculateJoint();
   EXPECT_NEAR(D(Last.sigmaASV), 70 - 10 * 2 / 6.0, 1e-9);
   EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");
-
-  // Rolled after heat treatment: scaled by the mean bolt force.
-  Last.EnduranceChoice = 2;
-  CalculateJoint();
-  EXPECT_NEAR(D(Last.sigmaASV), D(48.875L * (2 - Last.FSm / Last.F02min)), 1e-9);
 }
 
 TEST_F(StrengthTest, TorsionFactorAboveOneIsReset) {

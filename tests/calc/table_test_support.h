@@ -2,16 +2,19 @@
 // and small tables written with the table engine.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "calc/init.h"
+#include "calc/table_access.h"
+#include "calc_test_support.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/init.h"
 #include "dialog_answers.h"
-#include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "platform/os.h"
@@ -41,6 +44,16 @@ inline std::string CopyBuiltTables() {
       std::filesystem::copy_file(e.path(), dir + "/" + e.path().filename().string());
   return dir;
 }
+
+// Fixture of the table tests: defaults and the copy of the built tables.
+class TableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitModules();
+    DbfDir = CopyBuiltTables();
+  }
+  void TearDown() override { CloseDbfTable(); }
+};
 
 struct Field {
   const char* name;
@@ -82,12 +95,6 @@ inline void WriteDbf(const std::string& path, const std::vector<Field>& fields,
     AppendDbfRecord(wa);
   }
   CloseDbf(wa);
-}
-
-inline bool HasMessage(const std::string& text) {
-  for (std::size_t i = 1; i <= CalcMessages.count; ++i)
-    if (CalcMessages.texts[i].view() == text.substr(0, kCalcMessageWidth)) return true;
-  return false;
 }
 
 }  // namespace table_test

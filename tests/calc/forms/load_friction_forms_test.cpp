@@ -1,5 +1,3 @@
-// Before any Qt header: the message list has a field named like a Qt macro.
-#include "../calc_test_support.h"
 #include "form_test_support.h"
 
 #include "calc/calculation.h"
@@ -90,10 +88,8 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Last.Fpre, 500);
 
-  script.Ok({{"Edit_fao", "20000"}, {"Edit_fau", "x"}, {"ComboBox_feinl", "#2"}, {"Edit_setz", "0,008"},
+  script.Ok({{"Edit_fao", "20000"}, {"Edit_fau", ""}, {"ComboBox_feinl", "#2"}, {"Edit_setz", "0,008"},
              {"Edit_fkr", "5000"}});
-  script.Ok().Expect("FA min: Invalid Input \"x\" !");
-  script.Ok({{"Edit_fau", ""}});
   RunLoadForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Last.FAmax, 20000);
@@ -137,9 +133,7 @@ TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) 
   form.hide();
 
   platform::DialogScript script;
-  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", "junk"}});
-  script.Ok().Expect("Tr: Invalid Input \"junk\" !");
-  script.Ok({{"Edit_muetr", ""}});
+  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", ""}});
   RunFrictionForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
@@ -182,15 +176,15 @@ class EccentricFormTest : public FormTest {
   }
 };
 
-TEST_F(EccentricFormTest, TwoPartsTakeSeamOneWithoutAList) {
+// Two parts take seam 1 without a list; three offer the seams.
+TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
   ExzKraftangriff.SeamPart = 4;
-  TForm_exz form;
-  ShowAndGrab(form, "exz");
-  EXPECT_EQ(ExzKraftangriff.SeamPart, 1);
-  EXPECT_FALSE(form.ComboBox_iklemm->isVisible());
-}
-
-TEST_F(EccentricFormTest, ThreePartsOfferTheSeams) {
+  {
+    TForm_exz form;
+    ShowAndGrab(form, "exz");
+    EXPECT_EQ(ExzKraftangriff.SeamPart, 1);
+    EXPECT_FALSE(form.ComboBox_iklemm->isVisible());
+  }
   Klemmstuecke.nPlates = 3;
   ExzKraftangriff.SeamPart = 2;
   TForm_exz form;

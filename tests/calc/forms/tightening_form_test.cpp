@@ -1,5 +1,3 @@
-// Before any Qt header: the message list has a field named like a Qt macro.
-#include "../calc_test_support.h"
 #include "form_test_support.h"
 
 #include "calc/forms/calc_forms.h"
@@ -20,6 +18,7 @@ class TighteningFormTest : public FormTest {
 };
 
 TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
+  Montage.DriveSide = 2;  // a tapped hole is always driven at the bolt
   TForm_bq4anzi form;
   ShowAndGrab(form, "bq4anzi");
   EXPECT_EQ(form.Filling, 0);
@@ -30,11 +29,6 @@ TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
   EXPECT_TRUE(Text(form.Label_ma->text()).find("tightening torque MA,max (") == 0);
   EXPECT_FALSE(form.Edit_ma->isEnabled());
   EXPECT_EQ(Text(form.Label_mueg2->text()).rfind("\u00B5G = 0.14", 0), 0u);
-}
-
-TEST_F(TighteningFormTest, TappedHoleIsAlwaysBoltDriven) {
-  Montage.DriveSide = 2;
-  TForm_bq4anzi form;
   EXPECT_EQ(form.RadioGroup_boltnut->ItemIndex(), 0);
   EXPECT_FALSE(form.RadioGroup_boltnut->isEnabled());
 }
@@ -93,9 +87,7 @@ TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
 
 TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
   platform::DialogScript script;
-  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", "bad"}});
-  script.Ok().Expect("reduction coefficient k tau: Invalid Input \"bad\" !");
-  script.Ok({{"Edit_ktau", ""}});
+  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", ""}});
   RunTighteningForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Montage.sigmaFactor, 2.5L);
