@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "framework/clock.h"
 #include "framework/documents.h"
@@ -155,21 +156,23 @@ TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWhole) {
 }
 
 TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
-  TLineCursor tooMany({"CHANGES", "26", "----"});
-  EXPECT_FALSE(ReadChangesSection(tooMany));
-  EXPECT_TRUE(tooMany.Damaged());
-  TLineCursor badTexts({"CHANGES", "0", "----", "a|b|c|d|e|f|9|", "", "", "", ""});
-  EXPECT_FALSE(ReadChangesSection(badTexts));
-  EXPECT_TRUE(badTexts.Damaged());
-  TLineCursor outOfStep({"CHANGES", "1", "----", "a", "b", "c", "one line", "two lines", "--------------"});
-  EXPECT_FALSE(ReadChangesSection(outOfStep));
-  EXPECT_TRUE(outOfStep.Damaged());
-  TLineCursor badNumber({"CHANGES", "0", "----", "||||||1||", "", "", "", "", "1|x|2|3|t||"});
-  EXPECT_FALSE(ReadChangesSection(badNumber));
-  EXPECT_TRUE(badNumber.Damaged());
-  TLineCursor shortFile({"CHANGES", "1", "----", "a"});
-  EXPECT_FALSE(ReadChangesSection(shortFile));
-  EXPECT_FALSE(shortFile.Damaged());
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    bool damaged;
+  } cases[] = {
+      {"too many", {"CHANGES", "26", "----"}, true},
+      {"bad texts", {"CHANGES", "0", "----", "a|b|c|d|e|f|9|", "", "", "", ""}, true},
+      {"out of step", {"CHANGES", "1", "----", "a", "b", "c", "one line", "two lines", "--------------"}, true},
+      {"bad number", {"CHANGES", "0", "----", "||||||1||", "", "", "", "", "1|x|2|3|t||"}, true},
+      {"short file", {"CHANGES", "1", "----", "a"}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TLineCursor in(c.lines);
+    EXPECT_FALSE(ReadChangesSection(in));
+    EXPECT_EQ(in.Damaged(), c.damaged);
+  }
 }
 
 TEST_F(ChangeHistoryTest, NewProjectResetsTheHistoryButKeepsTheDrawingTexts) {
@@ -297,17 +300,9 @@ TEST_F(ChangeHistoryTest, DamagedSectionsNeverCrashTheReaders) {
   for (const auto& line : Written()) good += line + "\n";
   std::mt19937 rng(2230);
   for (int round = 0; round < 400; ++round) {
+    std::istringstream damaged(DamagedCopy(good, rng));
     std::vector<std::string> lines;
-    std::string line;
-    for (char c : DamagedCopy(good, rng)) {
-      if (c == '\n') {
-        lines.push_back(line);
-        line.clear();
-      } else {
-        line += c;
-      }
-    }
-    lines.push_back(line);
+    for (std::string line; std::getline(damaged, line);) lines.push_back(line);
     TLineCursor in(lines);
     if (ReadChangesSection(in)) ReadDocumentsSection(in);
     EXPECT_LE(ChangeCount, kMaxChanges);

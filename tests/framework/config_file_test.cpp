@@ -10,6 +10,7 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "fuzz_support.h"
+#include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
@@ -53,21 +54,6 @@ class ConfigFileTest : public ::testing::Test {
     Store(lines);
   }
 };
-
-TEST_F(ConfigFileTest, WrittenFileStartsWithNameAndVersionAndLabels) {
-  WriteConfigFile();
-  ASSERT_EQ(AbortFlag, 0);
-  auto lines = Lines();
-  ASSERT_GT(lines.size(), 200u);
-  EXPECT_EQ(lines[0], "bq4 Configuration");
-  EXPECT_EQ(lines[1], "Version " + ProgVersion);
-  EXPECT_EQ(lines[2], "Layer");
-  EXPECT_EQ(lines[3], "1");
-  EXPECT_EQ(lines[4], "Colour");
-  EXPECT_EQ(lines[ValueOf(lines, "Color Layer 31")], "16");
-  EXPECT_EQ(lines[ValueOf(lines, "Text window left/top/width/height")], "10|40|700|440");
-  EXPECT_EQ(lines[ValueOf(lines, "Color graphics")], "TRUE");
-}
 
 TEST_F(ConfigFileTest, NumbersAreWrittenWithADotWhateverTheSettings) {
   DecimalCommaMode = 2;
@@ -124,6 +110,9 @@ TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
   WriteConfigFile();
   ASSERT_EQ(AbortFlag, 0);
   const std::vector<std::string> written = Lines();
+  ASSERT_GT(written.size(), 200u);
+  EXPECT_EQ(std::vector<std::string>(written.begin(), written.begin() + 4),
+            (std::vector<std::string>{"bq4 Configuration", "Version " + ProgVersion, "Layer", "1"}));
 
   InitFrameworkModules();
   ConfigDir = platform::ProcessTempDir() + "/cfg-RoundTripGivesBackEverySetting";
@@ -216,15 +205,7 @@ TEST_F(ConfigFileTest, MissingFileLeavesDefaultsAndSetsAbortFlag) {
   EXPECT_GE(InputWindowScale, 10);
 }
 
-TEST_F(ConfigFileTest, DamagedFileReadsWithoutHarm) {
-  std::string junk;
-  for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 7919) % 256));
-  std::ofstream(ConfigFileName(), std::ios::binary) << junk;
-  ReadConfigFile();
-  EXPECT_GE(PrinterInterface, 1);
-  EXPECT_GE(InputWindowScale, 10);
-  EXPECT_LE(InputWindowScale, 1000);
-  EXPECT_GE(CadState.PlotCommandCount, 1);
+TEST_F(ConfigFileTest, HugePlotCommandCountStopsAtTheEndOfTheFile) {
   // A huge count of plot command lines stops at the end of the file.
   WriteConfigFile();
   auto lines = Lines();
@@ -300,12 +281,8 @@ TEST_F(ConfigFileTest, FuzzedConfigurationAndSessionFilesReadWithinBounds) {
   WriteConfigFile();
   RecentFiles[1] = "/a/b.bq4";
   WriteSessionFile();
-  auto slurp = [](const std::string& n) {
-    std::ifstream in(n, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
-  const std::string config = slurp(ConfigFileName());
-  const std::string session = slurp(SessionFileName());
+  const std::string config = ReadBytes(ConfigFileName());
+  const std::string session = ReadBytes(SessionFileName());
   std::mt19937 rng(2230);
   const std::string dir = ConfigDir;
   for (int round = 0; round < 300; ++round) {

@@ -234,11 +234,7 @@ TEST_F(TextOutputTest, HtmlDeclaresItsCharsetAndEscapesTexts) {
   platform::DialogScript script;
   script.File(target);
   WriteSampleReport(kDeviceHtml, 2);
-  ExpectGolden(target, "device7.htm", dir_);
-  const std::string html = ReadBytes(target);
-  EXPECT_NE(html.find("charset=utf-8"), std::string::npos);
-  EXPECT_NE(html.find("Calculation &amp; check &lt;VDI&gt;"), std::string::npos);
-  EXPECT_EQ(html.find("<VDI>"), std::string::npos);
+  ExpectGolden(target, "device7.htm", dir_);  // declares utf-8, escapes "<VDI>"
   EXPECT_EQ(HtmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d&quot;e");
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), target);
