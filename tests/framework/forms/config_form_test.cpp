@@ -201,16 +201,11 @@ TEST_F(ConfigFormTest, PrinterDeviceIsKeptWhenAnOlderFileEndsBeforeIt) {
 TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   const std::string other = ConfigDir + "/other";
   fs::create_directories(other);
-  {
-    const std::string dir = ConfigDir;
-    ConfigDir = other;
-    const int lines = LinesPerPage;
-    LinesPerPage = 55;
-    WriteConfigFile();
-    LinesPerPage = lines;
-    ConfigDir = dir;
-  }
   const std::string before = Snapshot();
+  std::string imported = before;
+  const std::string lines = "Lines per page for printer\r\n";
+  imported.replace(imported.find(lines) + lines.size(), 2, "55");
+  WriteBytes(other + "/bq4.cfg", imported);
   Tconfig dlg;
   {
     platform::DialogScript script;
