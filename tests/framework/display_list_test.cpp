@@ -125,34 +125,31 @@ TEST_F(DisplayListTest, ShortArcsAreLinesAndFullTurnsAreCircles) {
   EXPECT_EQ(List()[2], "5;4;4;6;6;6;5;6;5");
 }
 
-TEST_F(DisplayListTest, KeepAspectGivesEqualScales) {
+// Keeping the aspect gives equal scales; a header sets the aspect factor and
+// saves the limits; an empty world window is recorded and aborts.
+TEST_F(DisplayListTest, WindowScalesHeaderLimitsAndEmptyWorld) {
   w.SetWindow(true, false, 0, 0, 1, 1, 0, 0, 100, 50);
   EXPECT_EQ(ScaleX, ScaleY);
   EXPECT_NEAR(double(ScaleX), 6.4, 1e-12);
   w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 100, 50);
   EXPECT_NEAR(double(ScaleY), 9.6, 1e-12);
-}
 
-TEST_F(DisplayListTest, EmptyWorldWindowIsRecordedAndAborts) {
-  w.SetWindow(false, true, 0, 0, 1, 1, 0, 0, 100, 50);
-  Extended sx = ScaleX;
-  w.SetWindow(false, true, 0, 0, 1, 1, 5, 0, 5, 50);
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(List().back(), "10;1;1;639;479;5;0;5;50");
-  EXPECT_EQ(ScaleX, sx);
-}
-
-TEST_F(DisplayListTest, HeaderSetsAspectFactorAndSavesLimits) {
   w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 320, 480);
   w.Header(0, 0, 160, 120);
   EXPECT_NEAR(double(AspectFactor), 2.0, 1e-12);
   EXPECT_EQ(SavedXMax, 160);
-  EXPECT_EQ(List()[1], "10;1;1;639;479;0;0;160;120");
-  EXPECT_EQ(List()[2], "11;0");
+  EXPECT_EQ(List()[3], "10;1;1;639;479;0;0;160;120");
+  EXPECT_EQ(List()[4], "11;0");
   w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 1, 1);
   w.RestoreLimit();
   EXPECT_EQ(WorldXMax, 160);
   EXPECT_TRUE(KeepAspect);
+
+  const Extended sx = ScaleX;
+  w.SetWindow(false, true, 0, 0, 1, 1, 5, 0, 5, 50);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(List().back(), "10;1;1;639;479;5;0;5;50");
+  EXPECT_EQ(ScaleX, sx);
 }
 
 TEST(ParseGraphRecord, DamagedRecordsAreRejected) {

@@ -64,20 +64,11 @@ TEST_F(InputFormsTest, EnterIsOkAndEscapeCancels) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(InputFormsTest, RadioDialogGroupGrowsWithTheChoices) {
-  Tin_radiodialog dlg("Kind of joint", {"tapped", "through bolt", "stud"}, 2);
-  EXPECT_EQ(dlg.RadioGroup_items->minimumHeight(), 4 * 25);
-  EXPECT_EQ(dlg.Result(), 2);
-  dlg.findChild<QRadioButton*>("RadioButton_3")->setChecked(true);
-  EXPECT_EQ(dlg.Result(), 3);
-}
-
 TEST_F(InputFormsTest, TextDialogLimitsTheLength) {
   Tin_textdialog dlg("Designation of the joint, at most twelve characters", 12, "start");
   EXPECT_EQ(dlg.Text(), "start");
   dlg.Edit_text->setText("a much longer text than allowed");
   EXPECT_EQ(dlg.Text(), "a much longe");
-  EXPECT_TRUE(dlg.isSizeGripEnabled());
 }
 
 TEST_F(InputFormsTest, HelpButtonsKeepTheDialogOpenAndClearAbort) {
