@@ -13,7 +13,7 @@ class CalcMessagesTest : public ::testing::Test {
   void SetUp() override { InitFrameworkModules(); }
 };
 
-TEST_F(CalcMessagesTest, DuplicateJudgedByFirst36Characters) {
+TEST_F(CalcMessagesTest, DuplicatesJudgedByFirst36CharactersAndElevenKept) {
   const std::string head(36, 'a');
   struct Case { const char* name; std::string first, second; int count; };
   const Case cases[] = {
@@ -35,9 +35,9 @@ TEST_F(CalcMessagesTest, DuplicateJudgedByFirst36Characters) {
   AddErrorMessage(text);
   ASSERT_EQ(CalcMessages.count, 1);
   EXPECT_EQ(CalcMessages.texts[1].view(), text.substr(0, 36));
-}
 
-TEST_F(CalcMessagesTest, TwelfthDistinctMessageIsDroppedAndOrderKept) {
+  // The twelfth distinct message is dropped, the order kept.
+  ClearCalcMessages();
   for (int i = 1; i <= 12; ++i) AddErrorMessage("Warning: " + std::to_string(i));
   ASSERT_EQ(CalcMessages.count, 11);
   for (int i = 1; i <= 11; ++i)

@@ -37,7 +37,7 @@ class PictureListTest : public ::testing::Test {
 
 TEST_F(PictureListTest, ListFileLiesInThePictureDirectory) { EXPECT_EQ(file_, dir_ + "/bq4.dbh"); }
 
-TEST_F(PictureListTest, FieldsEndOnlyAtAQuoteOrTheLineEnd) {
+TEST_F(PictureListTest, FieldsEndOnlyAtAQuoteOrTheLineEndAndAMissingQuoteIsReported) {
   TPictureEntry e = ParseDbhLine("\"joint\",\"Bolt, nut and washer\" trailing");
   EXPECT_EQ(e.Name, "joint");
   EXPECT_EQ(e.Description, "Bolt, nut and washer");
@@ -47,11 +47,9 @@ TEST_F(PictureListTest, FieldsEndOnlyAtAQuoteOrTheLineEnd) {
   e = ParseDbhLine("");
   EXPECT_EQ(e.Name, "");
   EXPECT_EQ(FormatDbhLine("a", "b, c"), "\"a\",\"b, c\"");
-}
-
-TEST_F(PictureListTest, MissingQuoteIsReportedOnlyWhenTraceMessagesAreOn) {
+  // A missing quote is reported only when trace messages are on.
   TraceMessagesOn = 0;
-  TPictureEntry e = ParseDbhLine("xname\",\"text\"");
+  e = ParseDbhLine("xname\",\"text\"");
   EXPECT_EQ(e.Name, "name");  // the character in place of the quote is lost; reading goes on
   EXPECT_EQ(e.Description, "text");
 

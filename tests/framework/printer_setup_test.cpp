@@ -75,12 +75,3 @@ TEST_F(PrinterSetupTest, PrintMacroOkWritesTheFourteenBitsBackAndCancelKeepsThem
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(PrintMacroSelection, 0x15);
 }
-
-TEST_F(PrinterSetupTest, PrintMacroThroughTheDialogScript) {
-  PrintMacroSelection = 0;
-  TForm_printmac form;
-  platform::DialogScript script;
-  script.Ok({{"CheckBox_14", "1"}});
-  EXPECT_EQ(platform::ExecModal(form, "print macro"), platform::DialogResult::Ok);
-  EXPECT_EQ(PrintMacroSelection, 1 << 13);
-}
