@@ -5,13 +5,11 @@
 #include <string>
 
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class CalcMessagesTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using CalcMessagesTest = FrameworkTest;
 
 TEST_F(CalcMessagesTest, DuplicatesJudgedByFirst36CharactersAndElevenKept) {
   const std::string head(36, 'a');

@@ -7,13 +7,11 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class CharsetTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using CharsetTest = FrameworkTest;
 
 std::string AllBytes() {
   std::string s;

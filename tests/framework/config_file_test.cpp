@@ -22,8 +22,7 @@ class ConfigFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    ConfigDir = platform::ProcessTempDir() + "/cfg-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(ConfigDir);
+    ConfigDir = dir_ = FreshTestDir("cfg");
   }
 
   std::vector<std::string> Lines() {
@@ -37,8 +36,9 @@ class ConfigFileTest : public ::testing::Test {
     return lines;
   }
   void Store(const std::vector<std::string>& lines) {
-    std::ofstream out(ConfigFileName(), std::ios::binary);
-    for (const auto& l : lines) out << l << "\r\n";
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    WriteBytes(ConfigFileName(), text);
   }
   // Index of the value line after a label.
   static std::size_t ValueOf(const std::vector<std::string>& lines, const std::string& label) {
@@ -53,6 +53,7 @@ class ConfigFileTest : public ::testing::Test {
     lines.resize(ValueOf(lines, label) + 1);
     Store(lines);
   }
+  std::string dir_;
 };
 
 TEST_F(ConfigFileTest, NumbersAreWrittenWithADotWhateverTheSettings) {
@@ -115,7 +116,7 @@ TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
             (std::vector<std::string>{"bq4 Configuration", "Version " + ProgVersion, "Layer", "1"}));
 
   InitFrameworkModules();
-  ConfigDir = platform::ProcessTempDir() + "/cfg-RoundTripGivesBackEverySetting";
+  ConfigDir = dir_;
   ReadConfigFile();
   EXPECT_EQ(AbortFlag, 0);
   // Every setting read back is written again unchanged: the same file line for line.
@@ -176,7 +177,7 @@ TEST_F(ConfigFileTest, FileEndingAfterLayerMonochromeTakesGraphicsTextFromCad) {
   WriteConfigFile();
   StoreUpTo("Layer Monochrome");
   InitFrameworkModules();
-  ConfigDir = platform::ProcessTempDir() + "/cfg-FileEndingAfterLayerMonochromeTakesGraphicsTextFromCad";
+  ConfigDir = dir_;
   ReadConfigFile();
   EXPECT_EQ(GraphicsTextFont.str(), "SIMPLEX");
   EXPECT_EQ(GraphicsTextSize, 0.7L);
@@ -284,12 +285,11 @@ TEST_F(ConfigFileTest, FuzzedConfigurationAndSessionFilesReadWithinBounds) {
   const std::string config = ReadBytes(ConfigFileName());
   const std::string session = ReadBytes(SessionFileName());
   std::mt19937 rng(2230);
-  const std::string dir = ConfigDir;
   for (int round = 0; round < 300; ++round) {
     InitFrameworkModules();
-    ConfigDir = dir;
-    std::ofstream(ConfigFileName(), std::ios::binary) << DamagedCopy(config, rng);
-    std::ofstream(SessionFileName(), std::ios::binary) << DamagedCopy(session, rng);
+    ConfigDir = dir_;
+    WriteBytes(ConfigFileName(), DamagedCopy(config, rng));
+    WriteBytes(SessionFileName(), DamagedCopy(session, rng));
     ReadConfigFile();
     ReadSessionFile();
     EXPECT_GE(PrinterInterface, 1);

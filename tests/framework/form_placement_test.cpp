@@ -4,13 +4,11 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class FormPlacementTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using FormPlacementTest = FrameworkTest;
 
 TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLowAndThePictureWindowKeepsItsPlace) {
   InputWindowScale = 120;

@@ -12,6 +12,7 @@
 #include "framework/init.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "output_test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -21,13 +22,10 @@ class HelpTextsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir = platform::ProcessTempDir() + "/help-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir);
+    dir = FreshTestDir("help");
     PltDir = dir;
   }
-  void WriteHelp(const std::string& name, const std::string& content) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << content;
-  }
+  void WriteHelp(const std::string& name, const std::string& content) { WriteBytes(dir + "/" + name, content); }
   std::string dir;
 };
 

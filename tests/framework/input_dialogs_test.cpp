@@ -10,6 +10,7 @@
 #include "framework/math_utils.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "output_test_support.h"
 
 namespace fs = std::filesystem;
 using platform::DialogScript;
@@ -21,8 +22,7 @@ class InputDialogsTest : public ::testing::Test {
   void SetUp() override {
     InitFrameworkModules();
     for (std::size_t i = 1; i <= 10; ++i) ItemTexts[i] = "choice " + std::to_string(i);
-    dir = platform::ProcessTempDir() + "/input-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir);
+    dir = FreshTestDir("input");
   }
   std::string dir;
 };

@@ -8,13 +8,11 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class NumberFormatTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using NumberFormatTest = FrameworkTest;
 
 struct FloatCase {
   Extended x;

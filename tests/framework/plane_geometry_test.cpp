@@ -6,14 +6,14 @@
 
 #include "framework/calc_messages.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
 constexpr double kEps = 1e-12;
 
-class PlaneGeometryTest : public ::testing::Test {
+class PlaneGeometryTest : public FrameworkTest {
  protected:
-  void SetUp() override { InitFrameworkModules(); }
   // Two results, as a point or a pair of angles, each to within kEps.
   static void ExpectPair(Extended a, Extended b, double expectedA, double expectedB) {
     EXPECT_NEAR(double(a), expectedA, kEps);

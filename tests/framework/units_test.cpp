@@ -4,13 +4,11 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class UnitsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using UnitsTest = FrameworkTest;
 
 // Metric values are shown unchanged: the report goldens hold them with
 // their unit texts.

@@ -37,9 +37,7 @@ class ConfigFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    ConfigDir = platform::ProcessTempDir() + "/cfgform-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(ConfigDir);
-    fs::create_directories(ConfigDir);
+    ConfigDir = dir_ = FreshTestDir("cfgform");
     TempDir = "/tmp/bq4temp";
     HorizontalPixels = 799;
     VerticalPixels = 599;
@@ -54,6 +52,7 @@ class ConfigFormTest : public ::testing::Test {
   static QRadioButton* Radio(QGroupBox* g, int i) {
     return g->findChild<QRadioButton*>(g->objectName() + "_" + QString::number(i));
   }
+  std::string dir_;
 };
 
 TEST_F(ConfigFormTest, OkWithoutChangesOrCancelAfterChangesKeepsEverySetting) {
@@ -170,7 +169,7 @@ TEST_F(ConfigFormTest, SaveWritesTheFileThatReadsBackTheSameValues) {
   EXPECT_EQ(AbortFlag, 0);
 
   InitFrameworkModules();
-  ConfigDir = platform::ProcessTempDir() + "/cfgform-SaveWritesTheFileThatReadsBackTheSameValues";
+  ConfigDir = dir_;
   ReadConfigFile();
   ASSERT_EQ(AbortFlag, 0);
   EXPECT_EQ(LinesPerPage, 72);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "../output_test_support.h"
 #include "framework/forms/form_selectdir.h"
 #include "framework/forms/in_codedialog.h"
 #include "framework/forms/in_janeindialog.h"
@@ -27,9 +28,8 @@
 
 namespace {
 
-class InputFormsTest : public ::testing::Test {
+class InputFormsTest : public FrameworkTest {
  protected:
-  void SetUp() override { InitFrameworkModules(); }
   // Shows the form offscreen and sends a key to the focused control.
   static void Key(QDialog& form, QWidget* target, int key) {
     form.setAttribute(Qt::WA_DontShowOnScreen, true);
