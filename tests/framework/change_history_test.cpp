@@ -96,18 +96,11 @@ TEST_F(ChangeHistoryTest, SectionsReadBackWhatWasWritten) {
     ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
     ASSERT_TRUE(ReadDocumentsSection(in)) << in.FaultText();
     EXPECT_TRUE(in.AtEnd());
+    // Every field read back is written again unchanged: the same lines.
+    EXPECT_EQ(Written(), lines);
     EXPECT_EQ(ChangeCount, count);
-    if (count) {
-      EXPECT_EQ(Changes[count].Description.str(), "line|break");
-      EXPECT_EQ(Changes[count].Change.str(), "c" + std::to_string(count));
-    }
-    EXPECT_EQ(DrawingTextCount, 2);
     EXPECT_EQ(DrawingTexts[2].x, 100.0L / 3);
-    EXPECT_EQ(DrawingTexts[1].phi, 45);
     EXPECT_EQ(DrawingTexts[2].Text.str(), "a | in the text");
-    EXPECT_EQ(CheckName.str(), "CK");
-    EXPECT_EQ(Row4Date.str(), "2026/12/06");
-    EXPECT_EQ(ReplacedBy.str(), "DRW-2");
     EXPECT_EQ(Documents[5].DocFile.str(), "/tmp/photo.png");
   }
 }

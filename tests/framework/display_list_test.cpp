@@ -181,12 +181,9 @@ TEST_F(ReplayTest, PrimitivesBecomePixelsOfTheWindow) {
   w.SetLineStyle(3);
   w.SetLineWidth(2);
   ASSERT_TRUE(Replay());
-  EXPECT_TRUE(screen.Has("M 10 470"));
-  EXPECT_TRUE(screen.Has("L 20 450"));
-  EXPECT_TRUE(screen.Has("E 310 250 330 230"));
-  EXPECT_TRUE(screen.Has("P 0 480 10 480 10 470 0 470"));
-  EXPECT_TRUE(screen.Has("style 3"));
-  EXPECT_TRUE(screen.Has("width 2"));
+  for (const char* call : {"M 10 470", "L 20 450", "E 310 250 330 230", "P 0 480 10 480 10 470 0 470", "style 3",
+                           "width 2"})
+    EXPECT_TRUE(screen.Has(call)) << call;
   EXPECT_TRUE(printer.calls.empty());  // not printing
 }
 
