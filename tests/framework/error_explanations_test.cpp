@@ -58,7 +58,7 @@ TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14CharactersOr
   EXPECT_EQ(origin, "kept");
 }
 
-TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageList) {
+TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageListOrTheTextUnchanged) {
   AddErrorMessage("Error: function tan in Unit math");
   AddErrorMessage("Fatal  : never heard of");
   std::string text;
@@ -66,13 +66,11 @@ TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageList) {
   EXPECT_EQ(text.substr(0, 16), "Check the angles");
   ExplanationOrigin(2, text);
   EXPECT_EQ(text, kNoExplanationText);
-}
 
-TEST_F(ErrorExplanationsTest, WithoutAnyExplanationFileTheTextStaysUnchanged) {
+  // Without any explanation file the text stays unchanged.
   fs::remove(dir_ + "/bq4.err");
   setenv("BQ4_DATA_DIR", dir_.c_str(), 1);
-  AddErrorMessage("Error: function tan in Unit math");
-  std::string text = "unchanged";
+  text = "unchanged";
   ExplanationOrigin(1, text);
   unsetenv("BQ4_DATA_DIR");
   EXPECT_EQ(text, "unchanged");

@@ -42,7 +42,7 @@ TEST_F(MessageBoxTest, CaptionsFollowTheKindAndTextIsConverted) {
   EXPECT_EQ(script.Shown().at(0).text, "bad \xE4");
 }
 
-TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndSilentShowsNothing) {
+TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndCarryFileErrorsOnRequest) {
   platform::DialogScript script;
   TraceMessagesOn = 0;
   ShowTraceMessage("hidden");
@@ -52,6 +52,12 @@ TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndSilentShowsNothing) {
   script.Ok().Expect("visible");
   ShowTraceMessage("visible");
   EXPECT_EQ(script.Shown().size(), 1u);
+  // File errors become trace messages once switched on.
+  ShowFileErrorsAsMessages();
+  script.Ok().Expect("disk on fire");
+  ReportFileError("disk on fire");
+  EXPECT_EQ(AbortFlag, 1);
+  SetFileErrorHandler(nullptr);
 }
 
 TEST_F(MessageBoxTest, AskYesNoCancelIsTrueOnlyForYesAndCancelAborts) {
@@ -149,15 +155,6 @@ TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   calls = 0;
   EXPECT_TRUE(RewriteRetry([&] { return ++calls < 2 ? 5 : 0; }));
   EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(MessageBoxTest, FileErrorsBecomeTraceMessagesOnceSwitchedOn) {
-  ShowFileErrorsAsMessages();
-  platform::DialogScript script;
-  script.Ok().Expect("disk on fire");
-  ReportFileError("disk on fire");
-  EXPECT_EQ(AbortFlag, 1);
-  SetFileErrorHandler(nullptr);
 }
 
 TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {

@@ -290,14 +290,6 @@ TEST_F(TextOutputTest, ScreenDeviceShowsTheReportWindowAndRemovesTheTemporaryFil
   EXPECT_FALSE(fs::exists(dir_ + "/$OUT1.TMP"));
 }
 
-TEST_F(TextOutputTest, ConfiguredDeviceIsAskedForWhenTheSettingSaysSo) {
-  AskTextDevice = 1;
-  platform::DialogScript script;
-  script.Cancel();
-  OpenOutput(kDeviceConfigured, "");
-  EXPECT_EQ(AbortFlag, 1);
-}
-
 TEST_F(TextOutputTest, CopyTextFileToUtf8ReportsAMissingSource) {
   platform::DialogScript script;
   script.Ok();
@@ -380,7 +372,7 @@ TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenIsReported) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouched) {
+TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouchedAndTheConfiguredOneCanBeAsked) {
   const std::string project = dir_ + "/joint.bq4";
   WriteBytes(project, "[SCHRAUBE]\r\n");
   AssignTextFile(TextFileVar, project);  // as the project loader leaves it
@@ -389,4 +381,11 @@ TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouched) {
   OpenOutput(12, "");
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(ReadBytes(project), "[SCHRAUBE]\r\n");
+
+  // The configured device is asked for when the setting says so.
+  AbortFlag = 0;
+  AskTextDevice = 1;
+  script.Cancel();
+  OpenOutput(kDeviceConfigured, "");
+  EXPECT_EQ(AbortFlag, 1);
 }

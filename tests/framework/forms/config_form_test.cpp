@@ -316,7 +316,7 @@ TEST_F(ConfigFormTest, EveryControlLiesInsideItsPage) {
   dlg.hide();
 }
 
-TEST(PlotProgramForm, ShowsTheLineAsTheUserEdits) {
+TEST(PlotProgramForm, ShowsTheLineAsTheUserEditsAndKeepsAGivenLineWithoutAChange) {
   InitFrameworkModules();
   TempDir = "/tmp/t";
   TForm_confveskart form;
@@ -341,10 +341,8 @@ TEST(PlotProgramForm, ShowsTheLineAsTheUserEdits) {
   EXPECT_TRUE(form.ComboBox_psfont->isEnabled());
   form.ComboBox_psfont->setCurrentIndex(12);
   EXPECT_EQ(form.CommandLine, "c:/veskart/wveskart /tmp/t/veskart /CPS /D1 /P3 /M* /TCourier");
-}
 
-TEST(PlotProgramForm, OkWithoutChangeReturnsTheGivenLine) {
-  InitFrameworkModules();
+  // OK without a change returns the given line; Cancel aborts.
   std::string line = "my line /Q";
   {
     platform::DialogScript script;
