@@ -178,7 +178,7 @@ TEST_F(ChangeHistoryTest, NewProjectResetsTheHistoryButKeepsTheDrawingTexts) {
   EXPECT_EQ(DrawingTexts[1].Text.str(), "kept");
 }
 
-TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChange) {
+TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentySixth) {
   {
     platform::DialogScript script;
     script.Cancel();
@@ -228,9 +228,8 @@ TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChange) {
   EXPECT_EQ(ChangeCount, 1);
   EXPECT_EQ(Changes[1].Change.str(), "new bore");
   EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
-}
 
-TEST_F(ChangeHistoryTest, MenuRefusesATwentySixthChangeAndIgnoresEmptyHistories) {
+  // A twenty-sixth change is refused; an empty history is ignored.
   ChangeCount = kMaxChanges;
   TraceMessagesOn = 1;
   {
