@@ -68,8 +68,8 @@ TEST_F(ChangeHistoryTest, ChangesWriteFiveLinesEachWithTheDescriptionOnOne) {
   Changes[1] = {"a", "2026/05/01", "JS", "typed on\r\ntwo lines"};
   Changes[2] = {"b", "d", "e", "first\nsecond\n"};
   const auto lines = Written();
-  const std::vector<std::string> head = {"CHANGES", "2", "--------------------", "a", "2026/05/01", "JS",
-                                         "typed on|two lines", "--------------"};
+  const std::vector<std::string> head = {"CHANGES",    "2",  "--------------------", "a",
+                                         "2026/05/01", "JS", "typed on|two lines",   "--------------"};
   ASSERT_EQ(lines.size(), 3u + 2 * 5 + 5 + 18);
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8), head);
   EXPECT_EQ(lines[11], "first|second|");

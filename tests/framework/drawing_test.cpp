@@ -33,9 +33,8 @@ TEST_F(DrawingTest, WrappersRecordIntoTheMainWindow) {
   GraphSetTextStyle(1, 0, 2, 3);
   GraphOutText(4, 5, "x");
   GraphSolid(0, 0, 1, 0, 1, 1, 0, 1);
-  const TDisplayList expected = {"10;1;1;639;479;0;0;160;120", "11;0", "8;12", "4;0;0;1;1", "3;1;2;3",
-                                 "5;-1;-1;1;1;1;0;1;0", "11;2", "9;2;3;1;0", "6;4;5;x",
-                                 "7;0;0;1;0;1;1;0;1"};
+  const TDisplayList expected = {"10;1;1;639;479;0;0;160;120", "11;0", "8;12",      "4;0;0;1;1", "3;1;2;3",
+                                 "5;-1;-1;1;1;1;0;1;0",        "11;2", "9;2;3;1;0", "6;4;5;x",   "7;0;0;1;0;1;1;0;1"};
   EXPECT_EQ(List(), expected);
   GraphClear();
   EXPECT_TRUE(List().empty());

@@ -10,9 +10,9 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
-#include "output_test_support.h"
 
 namespace fs = std::filesystem;
 

@@ -8,9 +8,9 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/math_utils.h"
+#include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
-#include "output_test_support.h"
 
 namespace fs = std::filesystem;
 using platform::DialogScript;

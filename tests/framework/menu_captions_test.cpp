@@ -7,8 +7,8 @@
 
 #include "framework/init.h"
 #include "fuzz_support.h"
-#include "platform/os.h"
 #include "output_test_support.h"
+#include "platform/os.h"
 
 namespace {
 
