@@ -80,9 +80,7 @@ TEST_F(ConfigFormTest, OkWithoutChangesOrCancelAfterChangesKeepsEverySetting) {
 
 TEST_F(ConfigFormTest, OkStoresValuesWithTheirConversions) {
   Tconfig dlg;
-  EXPECT_EQ(dlg.windowTitle(), "BQ4 Configuration");
   EXPECT_EQ(dlg.Pagecontrol1->currentWidget(), dlg.Tab_grafik);
-  EXPECT_EQ(dlg.Pagecontrol1->count(), 9);
   EXPECT_EQ(dlg.Edit_x->text(), "800");  // shown as the stored value + 1
   dlg.Edit_x->setText("6000");
   dlg.Edit_y->setText("0");
