@@ -5,15 +5,13 @@
 #include <string>
 
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class CalcMessagesTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using CalcMessagesTest = FrameworkTest;
 
-TEST_F(CalcMessagesTest, DuplicateJudgedByFirst36Characters) {
+TEST_F(CalcMessagesTest, DuplicatesJudgedByFirst36CharactersAndElevenKept) {
   const std::string head(36, 'a');
   struct Case { const char* name; std::string first, second; int count; };
   const Case cases[] = {
@@ -35,9 +33,9 @@ TEST_F(CalcMessagesTest, DuplicateJudgedByFirst36Characters) {
   AddErrorMessage(text);
   ASSERT_EQ(CalcMessages.count, 1);
   EXPECT_EQ(CalcMessages.texts[1].view(), text.substr(0, 36));
-}
 
-TEST_F(CalcMessagesTest, TwelfthDistinctMessageIsDroppedAndOrderKept) {
+  // The twelfth distinct message is dropped, the order kept.
+  ClearCalcMessages();
   for (int i = 1; i <= 12; ++i) AddErrorMessage("Warning: " + std::to_string(i));
   ASSERT_EQ(CalcMessages.count, 11);
   for (int i = 1; i <= 11; ++i)

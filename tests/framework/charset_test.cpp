@@ -7,13 +7,11 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class CharsetTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using CharsetTest = FrameworkTest;
 
 std::string AllBytes() {
   std::string s;
@@ -21,7 +19,7 @@ std::string AllBytes() {
   return s;
 }
 
-TEST_F(CharsetTest, ConversionIsAPermutationAndRoundTrips) {
+TEST_F(CharsetTest, ConversionIsAPermutationThatRoundTripsAndKnownCharactersMapToTheirWindowsCodes) {
   std::set<unsigned char> seen;
   for (int i = 0; i < 256; ++i) {
     const auto c = static_cast<unsigned char>(i);
@@ -38,9 +36,7 @@ TEST_F(CharsetTest, ConversionIsAPermutationAndRoundTrips) {
     EXPECT_EQ(OemToAnsiText(text), std::string(len, '\xE4')) << len;
     EXPECT_EQ(AnsiToOemText(std::string(len, '\xE4')), text) << len;
   }
-}
-
-TEST_F(CharsetTest, KnownCharactersMapToTheirWindowsCodes) {
+  // Known characters map to their Windows codes.
   const struct { unsigned char oem, ansi; } cases[] = {
       {132, 228}, {148, 246}, {129, 252}, {142, 196}, {153, 214}, {154, 220}, {225, 223},
       {248, 176}, {241, 177}, {253, 178}, {230, 181}, {130, 233}, {'A', 'A'}, {'|', '|'}};

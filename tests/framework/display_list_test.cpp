@@ -37,25 +37,20 @@ TEST(GraphFloatText, GeneralFormatWithEightSignificantDigits) {
   }
 }
 
+// The drawing test has the records of the other primitives.
 TEST_F(DisplayListTest, EachPrimitiveWritesItsRecord) {
   w.circle(10, 20, 2.5L);
   w.SetWindow(true, false, 0, 0, 1, 1, 0, 0, 100, 50);
   w.line(1.5L, -2, 3, 4);
-  w.Solid(0, 0, 1, 0, 1, 1, 0, 1);
-  w.SetTextStyle(2, 30, 5, 4);
   w.OutTextXY(1, 2, "a;b");
   w.SleepMs(250);
   w.SleepMs(250);
   w.Rectangle(0, 0, 2, 1);  // four lines
-  const TDisplayList expected = {"3;10;20;2.5",
-                                 "10;0;0;640;480;0;0;100;50",
-                                 "4;1.5;-2;3;4",
-                                 "7;0;0;1;0;1;1;0;1",
-                                 "9;5;4;2;30",
-                                 "6;1;2;a;b",
-                                 "13;250",
-                                 "13;250",
-                                 "4;0;0;2;0", "4;2;0;2;1", "4;2;1;0;1", "4;0;1;0;0"};
+  const TDisplayList expected = {"3;10;20;2.5",  "10;0;0;640;480;0;0;100;50",
+                                 "4;1.5;-2;3;4", "6;1;2;a;b",
+                                 "13;250",       "13;250",
+                                 "4;0;0;2;0",    "4;2;0;2;1",
+                                 "4;2;1;0;1",    "4;0;1;0;0"};
   EXPECT_EQ(List(), expected);
 }
 
@@ -125,34 +120,31 @@ TEST_F(DisplayListTest, ShortArcsAreLinesAndFullTurnsAreCircles) {
   EXPECT_EQ(List()[2], "5;4;4;6;6;6;5;6;5");
 }
 
-TEST_F(DisplayListTest, KeepAspectGivesEqualScales) {
+// Keeping the aspect gives equal scales; a header sets the aspect factor and
+// saves the limits; an empty world window is recorded and aborts.
+TEST_F(DisplayListTest, WindowScalesHeaderLimitsAndEmptyWorld) {
   w.SetWindow(true, false, 0, 0, 1, 1, 0, 0, 100, 50);
   EXPECT_EQ(ScaleX, ScaleY);
   EXPECT_NEAR(double(ScaleX), 6.4, 1e-12);
   w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 100, 50);
   EXPECT_NEAR(double(ScaleY), 9.6, 1e-12);
-}
 
-TEST_F(DisplayListTest, EmptyWorldWindowIsRecordedAndAborts) {
-  w.SetWindow(false, true, 0, 0, 1, 1, 0, 0, 100, 50);
-  Extended sx = ScaleX;
-  w.SetWindow(false, true, 0, 0, 1, 1, 5, 0, 5, 50);
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(List().back(), "10;1;1;639;479;5;0;5;50");
-  EXPECT_EQ(ScaleX, sx);
-}
-
-TEST_F(DisplayListTest, HeaderSetsAspectFactorAndSavesLimits) {
   w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 320, 480);
   w.Header(0, 0, 160, 120);
   EXPECT_NEAR(double(AspectFactor), 2.0, 1e-12);
   EXPECT_EQ(SavedXMax, 160);
-  EXPECT_EQ(List()[1], "10;1;1;639;479;0;0;160;120");
-  EXPECT_EQ(List()[2], "11;0");
+  EXPECT_EQ(List()[3], "10;1;1;639;479;0;0;160;120");
+  EXPECT_EQ(List()[4], "11;0");
   w.SetWindow(false, false, 0, 0, 1, 1, 0, 0, 1, 1);
   w.RestoreLimit();
   EXPECT_EQ(WorldXMax, 160);
   EXPECT_TRUE(KeepAspect);
+
+  const Extended sx = ScaleX;
+  w.SetWindow(false, true, 0, 0, 1, 1, 5, 0, 5, 50);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(List().back(), "10;1;1;639;479;5;0;5;50");
+  EXPECT_EQ(ScaleX, sx);
 }
 
 TEST(ParseGraphRecord, DamagedRecordsAreRejected) {
@@ -184,12 +176,9 @@ TEST_F(ReplayTest, PrimitivesBecomePixelsOfTheWindow) {
   w.SetLineStyle(3);
   w.SetLineWidth(2);
   ASSERT_TRUE(Replay());
-  EXPECT_TRUE(screen.Has("M 10 470"));
-  EXPECT_TRUE(screen.Has("L 20 450"));
-  EXPECT_TRUE(screen.Has("E 310 250 330 230"));
-  EXPECT_TRUE(screen.Has("P 0 480 10 480 10 470 0 470"));
-  EXPECT_TRUE(screen.Has("style 3"));
-  EXPECT_TRUE(screen.Has("width 2"));
+  for (const char* call :
+       {"M 10 470", "L 20 450", "E 310 250 330 230", "P 0 480 10 480 10 470 0 470", "style 3", "width 2"})
+    EXPECT_TRUE(screen.Has(call)) << call;
   EXPECT_TRUE(printer.calls.empty());  // not printing
 }
 

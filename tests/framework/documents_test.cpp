@@ -64,18 +64,17 @@ TEST_F(DocumentsTest, DocumentStartsWithItsProgramOrTheDefaultOpener) {
   EXPECT_EQ(Starts()[1].arguments, std::vector<std::string>{"/tmp/drawing.pdf"});
   EXPECT_TRUE(Starts()[2].arguments.empty());  // no file: the program alone
   EXPECT_EQ(AbortFlag, 0);
-}
 
-TEST_F(DocumentsTest, AFileNamedWithoutDirectoryIsFoundBesideTheProject) {
+  // A file named without directory is found beside the project.
   CurrentDir = dir_;
   std::ofstream(dir_ + "/notes.txt") << "x";
   Documents[1] = {"", "notes.txt"};
   Documents[2] = {"", "elsewhere.txt"};
   RunDocument(1);
   RunDocument(2);
-  ASSERT_EQ(Starts().size(), 2u);
-  EXPECT_EQ(Starts()[0].arguments.at(0), dir_ + "/notes.txt");
-  EXPECT_EQ(Starts()[1].arguments.at(0), "elsewhere.txt");
+  ASSERT_EQ(Starts().size(), 5u);
+  EXPECT_EQ(Starts()[3].arguments.at(0), dir_ + "/notes.txt");
+  EXPECT_EQ(Starts()[4].arguments.at(0), "elsewhere.txt");
 }
 
 TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {

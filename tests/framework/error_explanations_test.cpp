@@ -41,7 +41,7 @@ class ErrorExplanationsTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14Characters) {
+TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14CharactersOrNothing) {
   std::string origin, remedy;
   ASSERT_EQ(LookupExplanation(Sample(), "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
   EXPECT_EQ(origin.substr(0, 31), "The tangent of an angle of 90 d");
@@ -50,17 +50,15 @@ TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14Characters) 
   ASSERT_EQ(LookupExplanation(Sample(), "Error  : same first something else", origin, remedy),
             ExplanationLookup::Found);
   EXPECT_EQ(remedy, "Remedy of the first.");
-}
-
-TEST_F(ErrorExplanationsTest, KeyOnTheLastLineOrUnknownMessageHasNoExplanation) {
-  std::string origin = "kept", remedy = "kept";
+  // A key on the last line or an unknown message has no explanation.
+  origin = "kept";
   EXPECT_EQ(LookupExplanation(Sample(), "Warning: key on the last line", origin, remedy), ExplanationLookup::NotFound);
   EXPECT_EQ(LookupExplanation(Sample(), "Fatal  : never heard of", origin, remedy), ExplanationLookup::NotFound);
   EXPECT_EQ(LookupExplanation(dir_ + "/none.err", "x", origin, remedy), ExplanationLookup::NoFile);
   EXPECT_EQ(origin, "kept");
 }
 
-TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageList) {
+TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageListOrTheTextUnchanged) {
   AddErrorMessage("Error: function tan in Unit math");
   AddErrorMessage("Fatal  : never heard of");
   std::string text;
@@ -68,13 +66,11 @@ TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageList) {
   EXPECT_EQ(text.substr(0, 16), "Check the angles");
   ExplanationOrigin(2, text);
   EXPECT_EQ(text, kNoExplanationText);
-}
 
-TEST_F(ErrorExplanationsTest, WithoutAnyExplanationFileTheTextStaysUnchanged) {
+  // Without any explanation file the text stays unchanged.
   fs::remove(dir_ + "/bq4.err");
   setenv("BQ4_DATA_DIR", dir_.c_str(), 1);
-  AddErrorMessage("Error: function tan in Unit math");
-  std::string text = "unchanged";
+  text = "unchanged";
   ExplanationOrigin(1, text);
   unsetenv("BQ4_DATA_DIR");
   EXPECT_EQ(text, "unchanged");
@@ -99,7 +95,8 @@ TEST_F(ErrorExplanationsTest, NoMessagesSaySuccessAndBatchOrNoGuiRunsShowNothing
   EXPECT_TRUE(script.Shown().empty());
 }
 
-TEST_F(ErrorExplanationsTest, LowHelpLevelOpensTheListOnContinue) {
+// A low help level opens the list on "Continue...".
+TEST_F(ErrorExplanationsTest, HelpLevelDecidesHowTheMessagesAreShown) {
   HelpLevel = 1;
   for (const char* m : {"Error: function tan in Unit math", "Warning: a", "Warning: b"}) AddErrorMessage(m);
   platform::DialogScript script;
@@ -107,21 +104,20 @@ TEST_F(ErrorExplanationsTest, LowHelpLevelOpensTheListOnContinue) {
   ShowCalculationMessages();
   EXPECT_EQ(script.Shown().size(), 1u);
   EXPECT_EQ(ItemTexts[4].str(), "Continue...");
-}
 
-TEST_F(ErrorExplanationsTest, HigherHelpLevelStepsThroughTheMessages) {
+  // A higher help level steps through the messages.
+  ClearCalcMessages();
   HelpLevel = 2;
   AddErrorMessage("Error: function tan in Unit math");
   AddErrorMessage("Fatal  : never heard of");
-  platform::DialogScript script;
   script.Ok();                                    // list: message 1 preselected
   script.Ok();                                    // its explanation window
   script.Ok();                                    // list: message 2 preselected
   script.Ok().Expect(std::string(kNoExplanationText));  // no explanation; list closes after the last
   ShowCalculationMessages();
   EXPECT_EQ(script.Pending(), 0u);
-  ASSERT_EQ(script.Shown().size(), 4u);
-  EXPECT_EQ(script.Shown()[1].kind, "form");
+  ASSERT_EQ(script.Shown().size(), 5u);
+  EXPECT_EQ(script.Shown()[2].kind, "form");
 }
 
 TEST_F(ErrorExplanationsTest, TheExplanationWindowIsReadOnlyAndClosesWithoutAQuestion) {

@@ -134,13 +134,7 @@ TEST_F(FileUtilsTest, ShortWriteIsReportedAndNeverPassesAsSuccess) {
 }
 
 TEST_F(FileUtilsTest, DatesAndTimes) {
-  ClockReading r;
-  r.Year = 2009;
-  r.Month = 3;
-  r.Day = 7;
-  r.Hour = 9;
-  r.Minute = 5;
-  PinClock(r);
+  PinClock(ClockReading{2009, 3, 7, 9, 5, 0, 0});
   const struct { Word code; const char* text; } dates[] = {
       {1, "07.03.2009"}, {2, "03/07/2009"}, {3, "2009/03/07"}, {4, "07/03/2009"}, {9, "2009/03/07"}};
   for (const auto& c : dates) {
@@ -159,16 +153,7 @@ TEST_F(FileUtilsTest, DatesAndTimes) {
   tm.tm_hour = 12;
   EXPECT_EQ(FileDateText(std::mktime(&tm)), "2009/03/07");
   EXPECT_EQ(FileModificationTime(Path("none")), 0);
-  InitFrameworkModules();
-  EXPECT_FALSE(ClockPinned());
-}
-
-TEST_F(FileUtilsTest, CommandLineSwitches) {
-  SetCommandLineParams({"joint.bq4", "/nogui"});
-  EXPECT_TRUE(ParamExists("/NOGUI"));
-  EXPECT_FALSE(ParamExists("/I"));
-  SetCommandLineParams({});
-  EXPECT_FALSE(ParamExists("/NOGUI"));
+  InitClock();
 }
 
 }  // namespace

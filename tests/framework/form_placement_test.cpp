@@ -4,15 +4,13 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class FormPlacementTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using FormPlacementTest = FrameworkTest;
 
-TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLow) {
+TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLowAndThePictureWindowKeepsItsPlace) {
   InputWindowScale = 120;
   FormRect r = ScaleCenterRect({0, 0, 400, 300}, {10, 10, 800, 600});
   EXPECT_EQ(r.width, 480);
@@ -24,13 +22,11 @@ TEST_F(FormPlacementTest, FormIsScaledAndCentredTwentyPixelsLow) {
   r = ScaleCenterRect({0, 0, 1000, 900}, {10, 30, 800, 600});
   EXPECT_EQ(r.left, 10);
   EXPECT_EQ(r.top, 50);
-}
-
-TEST_F(FormPlacementTest, PictureWindowKeepsItsPlaceAndScales) {
+  // The picture window keeps its place and scales.
   InputWindowScale = 50;
   PicWindowLeft = 7;
   PicWindowTop = 9;
-  FormRect r = PictureWindowRect({100, 100, 400, 300});
+  r = PictureWindowRect({100, 100, 400, 300});
   EXPECT_EQ(r.left, 7);
   EXPECT_EQ(r.top, 9);
   EXPECT_EQ(r.width, 200);

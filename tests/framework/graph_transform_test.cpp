@@ -32,7 +32,7 @@ TEST_F(GraphTransformTest, WorldToPixelWithYUpwards) {
   EXPECT_EQ(LY(16), 216);
 }
 
-TEST_F(GraphTransformTest, ZoomRectangleSelectsPartOfTheWorld) {
+TEST_F(GraphTransformTest, ZoomRectangleSelectsPartOfTheWorldAndThePrinterScalesTheScreen) {
   MainGraphWindow().SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
   SetScale(320, 240, 640, 480);  // upper right quarter (y counts upwards)
   EXPECT_EQ(VisibleXMin, 32);
@@ -44,10 +44,8 @@ TEST_F(GraphTransformTest, ZoomRectangleSelectsPartOfTheWorld) {
   EXPECT_EQ(ZoomX1, 320);
   ResetZoom();
   EXPECT_EQ(ScaleX, 10);
-}
 
-TEST_F(GraphTransformTest, PrinterPixelsScaleTheScreenToThePage) {
-  MainGraphWindow().SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  // Printer pixels scale the screen to the page.
   TPrinterPage page{2100, 2970};
   PrintOriginX = 10;  // mm of a 210 mm page width
   PrintOriginY = 21;

@@ -10,6 +10,7 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
@@ -21,16 +22,16 @@ class HelpTextsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
-    dir = platform::ProcessTempDir() + "/help-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir);
+    dir = FreshTestDir("help");
     PltDir = dir;
   }
-  void WriteHelp(const std::string& name, const std::string& content) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << content;
-  }
+  void WriteHelp(const std::string& name, const std::string& content) { WriteBytes(dir + "/" + name, content); }
   std::string dir;
 };
 
+// An entry collects the following numbers up to the next multiple of five;
+// a plain text line takes a place of its own; the last entry is found with
+// or without a final line end.
 TEST_F(HelpTextsTest, EntryCollectsFollowingNumbersUpToTheNextMultipleOfFive) {
   WriteHelp("bq4.hlp", "4710:pic\r\ntext A\r\n4711\r\ntext B\r\n4712\r\ntext C\r\n4715\r\ntext D\r\n4720\r\ntext F\r\n");
   HelpEntry e = LookupHelpEntry(4710);
@@ -40,22 +41,23 @@ TEST_F(HelpTextsTest, EntryCollectsFollowingNumbersUpToTheNextMultipleOfFive) {
   EXPECT_EQ(e.lines, (std::array<std::string, 5>{"text B", "text C", "", "", ""}));
   EXPECT_EQ(e.picture, "NULL");
   EXPECT_EQ(LookupHelpEntry(4715).lines[0], "text D");
-}
 
-TEST_F(HelpTextsTest, PlainTextLineTakesAPlaceAndAMisplacedHeaderIsDropped) {
   WriteHelp("bq4.hlp", "4710\ntext A\ntext E\n4711\ntext B\n4715\ntext D\n");
-  HelpEntry e = LookupHelpEntry(4710);
-  EXPECT_EQ(e.lines, (std::array<std::string, 5>{"text A", "text E", "", "", ""}));
-}
+  EXPECT_EQ(LookupHelpEntry(4710).lines, (std::array<std::string, 5>{"text A", "text E", "", "", ""}));
+  std::string text;
+  GetHelpEntryText(4710, text);
+  EXPECT_EQ(text, "text A text E   ");  // the lines joined with blanks
 
-TEST_F(HelpTextsTest, LastEntryOfTheFileIsFound) {
   WriteHelp("bq4.hlp", "4710\ntext A\n4720\nlast text");
   EXPECT_EQ(LookupHelpEntry(4720).lines[0], "last text");
   WriteHelp("bq4.hlp", "4710\ntext A\n4720\nlast text\n");
   EXPECT_EQ(LookupHelpEntry(4720).lines[0], "last text");
 }
 
+// Numbers below 4000 are looked up in the maker's file.
 TEST_F(HelpTextsTest, MissingEntryAndMissingFileSayWhatIsMissing) {
+  EXPECT_EQ(HelpFileName(3999), dir + "/tovimar.hlp");
+  EXPECT_EQ(HelpFileName(4000), dir + "/bq4.hlp");
   WriteHelp("bq4.hlp", "4710\ntext A\n");
   AbortFlag = 1;
   HelpEntry e = LookupHelpEntry(4711);
@@ -68,12 +70,10 @@ TEST_F(HelpTextsTest, MissingEntryAndMissingFileSayWhatIsMissing) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(HelpTextsTest, NumbersBelow4000UseTheMakersFile) {
-  EXPECT_EQ(HelpFileName(3999), dir + "/tovimar.hlp");
-  EXPECT_EQ(HelpFileName(4000), dir + "/bq4.hlp");
-}
-
-TEST_F(HelpTextsTest, ShowHelpTextZeroUsesHelpNumberAndShowsBoxThenPicture) {
+// Help number 0 shows the current help number: the box, then the picture
+// without a message; picture mode shows no box, and a missing entry plays
+// the null picture.
+TEST_F(HelpTextsTest, ShowHelpTextShowsTheBoxThenThePicture) {
   WriteHelp("bq4.hlp", "4710:pic\nFirst \x84 line\n");  // code 132: a umlaut
   WriteHelp("pic.plt", "IN;SP1;PU0,0;PD400,400;");
   SetHelpNumber(4710);
@@ -82,25 +82,15 @@ TEST_F(HelpTextsTest, ShowHelpTextZeroUsesHelpNumberAndShowsBoxThenPicture) {
   ShowHelpText(0, "", 0);
   ASSERT_EQ(script.Shown().size(), 1u);  // the picture was found: no message about it
   EXPECT_EQ(script.Shown()[0].text, "First \xE4 line     ");
-}
 
-TEST_F(HelpTextsTest, PictureModeShowsNoBoxAndMissingEntryPlaysNull) {
   WriteHelp("bq4.hlp", "4710\ntext\n");
-  platform::DialogScript script;
   script.Ok().Expect(dir + "/null.plt not found !");
   ShowHelpText(4711, "", 2);
-  EXPECT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(script.Shown().size(), 2u);
   EXPECT_EQ(AbortFlag, 0);
   ShowHelpText(4710, "", 2);  // header without a picture: the window is only cleared
   ShowHelpText(4710, "", 7);  // unknown mode: nothing
-  EXPECT_EQ(script.Shown().size(), 1u);
-}
-
-TEST_F(HelpTextsTest, GetHelpEntryTextJoinsTheLinesWithBlanks) {
-  WriteHelp("bq4.hlp", "4710\nA\n4711\nB\n");
-  std::string text;
-  GetHelpEntryText(4710, text);
-  EXPECT_EQ(text, "A B   ");
+  EXPECT_EQ(script.Shown().size(), 2u);
 }
 
 // The help numbers the program's code asks for: literal numbers among the

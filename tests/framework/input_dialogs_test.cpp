@@ -8,6 +8,7 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/math_utils.h"
+#include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
@@ -21,13 +22,13 @@ class InputDialogsTest : public ::testing::Test {
   void SetUp() override {
     InitFrameworkModules();
     for (std::size_t i = 1; i <= 10; ++i) ItemTexts[i] = "choice " + std::to_string(i);
-    dir = platform::ProcessTempDir() + "/input-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir);
+    dir = FreshTestDir("input");
   }
   std::string dir;
 };
 
-TEST_F(InputDialogsTest, SevenChoicesAreRadioButtonsEightAreAList) {
+// Seven choices are radio buttons, eight a list.
+TEST_F(InputDialogsTest, SelectCodeTakesTheChoiceOrPreselectsTheFirst) {
   DialogScript script;
   Word index = 1;
   script.Ok({{"RadioGroup_items", "#6"}});
@@ -40,17 +41,14 @@ TEST_F(InputDialogsTest, SevenChoicesAreRadioButtonsEightAreAList) {
   SelectCode("pick", 10, index);
   EXPECT_EQ(index, 3);
   EXPECT_EQ(script.Shown()[0].caption, "Select");
-}
-
-TEST_F(InputDialogsTest, IndexOutsideTheChoicesPreselectsTheFirst) {
-  DialogScript script;
+  // An index outside the choices preselects the first.
   for (int start : {0, 8, 200}) {
-    Word index = static_cast<Word>(start);
+    index = static_cast<Word>(start);
     script.Ok();
     SelectCode("pick", 7, index);
     EXPECT_EQ(index, 1) << start;
   }
-  Word index = 5;
+  index = 5;
   script.Ok();
   SelectCode("pick", 9, index);
   EXPECT_EQ(index, 5);  // kept preselection
@@ -99,7 +97,7 @@ TEST_F(InputDialogsTest, InputTextConvertsToStoredText) {
   EXPECT_EQ(text, "Gr\x94\xE1" "e");
 }
 
-TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValues) {
+TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValuesAndRealsHaveSixBytes) {
   DialogScript script;
   Extended value = 5;
   script.Ok({{"Edit_text", "abc"}});
@@ -121,11 +119,8 @@ TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValues) {
   InputFloatInRange("value", value, 5, 10);
   EXPECT_EQ(value, 1);
   EXPECT_EQ(AbortFlag, 1);
-}
-
-TEST_F(InputDialogsTest, RealInputIsHeldAsASixByteReal) {
-  DialogScript script;
-  Extended value = 1;
+  // A real is held as a six-byte real.
+  AbortFlag = 0;
   script.Ok({{"Edit_text", "0.1"}});
   InputRealInRange("scale", value, 0, 10);
   EXPECT_EQ(value, RoundToReal48(0.1L));
@@ -161,7 +156,7 @@ TEST_F(InputDialogsTest, LengthInputUsesInchesInImperialMode) {
   EXPECT_EQ(script.Shown()[1].text, "stress [MPa]");
 }
 
-TEST_F(InputDialogsTest, ArchiveModeRefusesEveryNameButActual) {
+TEST_F(InputDialogsTest, SelectFileNameRefusesNamesInArchiveModeAndAsksForAnEmptyName) {
   DialogScript script;
   CurrentDir = dir;
   StartedWithFile = 1;
@@ -177,13 +172,9 @@ TEST_F(InputDialogsTest, ArchiveModeRefusesEveryNameButActual) {
   ArchiveFlag = 0;
   SelectFileName("joint", full);
   EXPECT_EQ(StartedWithFile, 0);
-}
-
-TEST_F(InputDialogsTest, EmptyNameAsksAndTakesDirectoryAndName) {
-  DialogScript script;
+  // An empty name asks and takes directory and name.
   CurrentDir = "/somewhere";
   script.File(dir + "/chosen.txt");
-  std::string full;
   SelectFileName("", full);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CurrentDir, dir);
@@ -197,7 +188,9 @@ TEST_F(InputDialogsTest, EmptyNameAsksAndTakesDirectoryAndName) {
   EXPECT_EQ(full, dir + "/report.txt");
 }
 
-TEST_F(InputDialogsTest, SelectDirectoryCancelKeepsTheStartWithoutAbort) {
+// Cancelling the directory choice keeps the start without an abort; the
+// open-file dialogs keep the old name and abort.
+TEST_F(InputDialogsTest, DirectoryAndOpenFileDialogs) {
   DialogScript script;
   std::string chosen = "x";
   script.Cancel();
@@ -208,10 +201,6 @@ TEST_F(InputDialogsTest, SelectDirectoryCancelKeepsTheStartWithoutAbort) {
   script.Ok({{"Edit_directory", dir + "/sub"}});
   SelectDirectory(dir, chosen);
   EXPECT_EQ(chosen, dir + "/sub");
-}
-
-TEST_F(InputDialogsTest, OpenFileDialogs) {
-  DialogScript script;
   std::string result;
   script.File(dir + "/prog.exe");
   SelectOpenFile("/usr/bin/prog", "*.exe", result);

@@ -6,13 +6,11 @@
 
 #include "framework/calc_messages.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class MathUtilsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using MathUtilsTest = FrameworkTest;
 
 constexpr Extended kEps = 1e-15L;
 

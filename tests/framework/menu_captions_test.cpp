@@ -7,14 +7,12 @@
 
 #include "framework/init.h"
 #include "fuzz_support.h"
+#include "output_test_support.h"
 #include "platform/os.h"
 
 namespace {
 
-class MenuCaptionsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using MenuCaptionsTest = FrameworkTest;
 
 std::string SourceFile() { return std::string(BQ4_SOURCE_DIR) + "/data/menu_captions.txt"; }
 
@@ -59,17 +57,15 @@ TEST_F(MenuCaptionsTest, LanguagesSwitchAndKeepTheRowsTheyLack) {
 }
 
 TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
-  std::string dir = platform::ProcessTempDir() + "/captions";
-  std::filesystem::create_directories(dir);
+  const std::string dir = FreshTestDir("captions");
   MenuCaptionTable table;
   std::string error;
   EXPECT_FALSE(ReadMenuCaptionFile(dir + "/missing.txt", table, error));
   EXPECT_NE(error.find("not found"), std::string::npos);
 
-  std::ifstream in(SourceFile(), std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string all = ReadBytes(SourceFile());
   auto write = [&](const std::string& content) {
-    std::ofstream(dir + "/c.txt", std::ios::binary) << content;
+    WriteBytes(dir + "/c.txt", content);
     return ReadMenuCaptionFile(dir + "/c.txt", table, error);
   };
   EXPECT_TRUE(write(all));
@@ -85,12 +81,11 @@ TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
 }
 
 TEST_F(MenuCaptionsTest, FuzzedLanguageFilesAreReadWholeOrRefused) {
-  std::ifstream in(SourceFile(), std::ios::binary);
-  const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string good = ReadBytes(SourceFile());
   std::string name = platform::ProcessTempDir() + "/captions-fuzz.txt";
   std::mt19937 rng(61);
   for (int round = 0; round < 300; ++round) {
-    std::ofstream(name, std::ios::binary) << DamagedCopy(good, rng);
+    WriteBytes(name, DamagedCopy(good, rng));
     MenuCaptionTable table;
     std::string error;
     if (ReadMenuCaptionFile(name, table, error)) {

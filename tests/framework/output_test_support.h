@@ -1,4 +1,5 @@
-// Helpers of the text output, report window and explanation tests.
+// Helpers of the framework tests: their fixture, files read and written whole,
+// a fresh folder per test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "framework/init.h"
 #include "platform/os.h"
 
 inline std::string ReadBytes(const std::string& name) {
@@ -29,3 +31,9 @@ inline std::string FreshTestDir(const std::string& prefix) {
   std::filesystem::create_directories(dir);
   return dir;
 }
+
+// The fixture of the framework tests: the framework's start values.
+class FrameworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitFrameworkModules(); }
+};

@@ -6,36 +6,37 @@
 
 #include "framework/calc_messages.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
 constexpr double kEps = 1e-12;
 
-class PlaneGeometryTest : public ::testing::Test {
+class PlaneGeometryTest : public FrameworkTest {
  protected:
-  void SetUp() override { InitFrameworkModules(); }
+  // Two results, as a point or a pair of angles, each to within kEps.
+  static void ExpectPair(Extended a, Extended b, double expectedA, double expectedB) {
+    EXPECT_NEAR(double(a), expectedA, kEps);
+    EXPECT_NEAR(double(b), expectedB, kEps);
+  }
 };
 
 TEST_F(PlaneGeometryTest, ArcCentreBelowTheChordForAQuarterTurn) {
   Extended xc, yc, a0, a1, r;
   GetArcCenter(0, 0, 2, 0, kPi / 2, xc, yc, a0, a1, r);
-  EXPECT_NEAR(double(xc), 1, kEps);
-  EXPECT_NEAR(double(yc), 1, kEps);
+  ExpectPair(xc, yc, 1, 1);
+  ExpectPair(a0, a1, 5 * M_PI / 4, -M_PI / 4);
   EXPECT_NEAR(double(r), std::sqrt(2.0), kEps);
-  EXPECT_NEAR(double(a0), 5 * M_PI / 4, kEps);
-  EXPECT_NEAR(double(a1), -M_PI / 4, kEps);
 
   // Clockwise: the angles are exchanged so that a0 to a1 runs counterclockwise.
   GetArcCenter(0, 0, 2, 0, -kPi / 2, xc, yc, a0, a1, r);
   EXPECT_NEAR(double(yc), -1, kEps);
-  EXPECT_NEAR(double(a0), M_PI / 4, kEps);
-  EXPECT_NEAR(double(a1), 3 * M_PI / 4, kEps);
+  ExpectPair(a0, a1, M_PI / 4, 3 * M_PI / 4);
   GetArcCenterEx(0, 0, 2, 0, -kPi / 2, xc, yc, a0, a1, r);
   EXPECT_NEAR(double(a0), 3 * M_PI / 4, kEps);
   // A half circle has its centre on the chord.
   GetArcCenter(0, 0, 4, 0, kPi, xc, yc, a0, a1, r);
-  EXPECT_NEAR(double(xc), 2, kEps);
-  EXPECT_NEAR(double(yc), 0, kEps);
+  ExpectPair(xc, yc, 2, 0);
   EXPECT_NEAR(double(r), 2, kEps);
   EXPECT_EQ(CalcMessages.count, 0);
 }
@@ -57,8 +58,7 @@ TEST_F(PlaneGeometryTest, DegenerateArcsAreReported) {
 TEST_F(PlaneGeometryTest, LinesAndSegments) {
   Extended px, py;
   EXPECT_TRUE(IntersectLines(px, py, 0, 0, 2, 2, 0, 2, 2, 0));
-  EXPECT_NEAR(double(px), 1, kEps);
-  EXPECT_NEAR(double(py), 1, kEps);
+  ExpectPair(px, py, 1, 1);
   EXPECT_FALSE(IntersectLines(px, py, 0, 0, 1, 0, 0, 1, 1, 1));
   EXPECT_EQ(px, 0);
   EXPECT_EQ(py, 0);
@@ -78,31 +78,26 @@ TEST_F(PlaneGeometryTest, CirclesAndQuadratics) {
   Byte noCut = 9;
   IntersectLineCircle(-5, 0, 5, 0, 0, 0, 1, xa, ya, xb, yb, noCut);
   EXPECT_EQ(noCut, 0);
-  EXPECT_NEAR(double(xa), 1, kEps);
-  EXPECT_NEAR(double(xb), -1, kEps);
+  ExpectPair(xa, xb, 1, -1);
   IntersectLineCircle(0.5L, -5, 0.5L, 5, 0, 0, 1, xa, ya, xb, yb, noCut);
-  EXPECT_NEAR(double(ya), std::sqrt(0.75), kEps);
-  EXPECT_NEAR(double(yb), -std::sqrt(0.75), kEps);
+  ExpectPair(ya, yb, std::sqrt(0.75), -std::sqrt(0.75));
   IntersectLineCircle(-5, 3, 5, 3, 0, 0, 1, xa, ya, xb, yb, noCut);
   EXPECT_EQ(noCut, 1);
   EXPECT_EQ(ya, 0);
 
   Extended xc, yc, r;
   EXPECT_TRUE(CircleThrough3Points(1, 0, 0, 1, -1, 0, xc, yc, r));
-  EXPECT_NEAR(double(xc), 0, kEps);
-  EXPECT_NEAR(double(yc), 0, kEps);
+  ExpectPair(xc, yc, 0, 0);
   EXPECT_NEAR(double(r), 1, kEps);
   EXPECT_TRUE(CircleThrough3Points(0, 0, 4, 0, 4, 2, xc, yc, r));  // axis-parallel chords
-  EXPECT_NEAR(double(xc), 2, kEps);
-  EXPECT_NEAR(double(yc), 1, kEps);
+  ExpectPair(xc, yc, 2, 1);
   EXPECT_FALSE(CircleThrough3Points(0, 0, 1, 1, 2, 2, xc, yc, r));  // collinear
 }
 
 TEST_F(PlaneGeometryTest, RotationBoxesAndClipping) {
   Extended qx, qy;
   RotateAboutPoint(qx, qy, 2, 1, 1, 1, kPi / 2);
-  EXPECT_NEAR(double(qx), 1, kEps);
-  EXPECT_NEAR(double(qy), 2, kEps);
+  ExpectPair(qx, qy, 1, 2);
   EXPECT_TRUE(PointInBox(1, 1, 0, 0, 2, 2));
   EXPECT_FALSE(PointInBox(3, 1, 0, 0, 2, 2));
 
@@ -120,12 +115,10 @@ TEST_F(PlaneGeometryTest, RotationBoxesAndClipping) {
 
   Extended angle, y;
   PolarSolve(2, kPi / 4, angle, y);
-  EXPECT_NEAR(double(y), 2 * std::tan(M_PI / 8), 1e-12);
-  EXPECT_NEAR(double(angle), M_PI / 8, 1e-12);
+  ExpectPair(y, angle, 2 * std::tan(M_PI / 8), M_PI / 8);
   Extended ix, iy;
   EXPECT_TRUE(IntersectRays(ix, iy, 0, 0, 0, 5, -5, kPi / 2));
-  EXPECT_NEAR(double(ix), 5, 1e-12);
-  EXPECT_NEAR(double(iy), 0, 1e-12);
+  ExpectPair(ix, iy, 5, 0);
 }
 
 }  // namespace

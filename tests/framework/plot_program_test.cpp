@@ -67,14 +67,12 @@ TEST_F(PlotProgramTest, ScaleZeroOrTextFitsTheLimits) {
   EXPECT_EQ(Line(), "/opt/veskart/wveskart /tmp/plot/veskart /CHPL");
 }
 
-TEST_F(PlotProgramTest, CommandLineSplitsAtBlanksOutsideQuotes) {
+TEST_F(PlotProgramTest, CommandLineSplitsAtBlanksOutsideQuotesAndStartsWithoutAShell) {
   using V = std::vector<std::string>;
   EXPECT_EQ(SplitCommandLine("  prog  a /B  "), (V{"prog", "a", "/B"}));
   EXPECT_EQ(SplitCommandLine("\"/opt/my plot/wv\" x\"y z\" \"\""), (V{"/opt/my plot/wv", "xy z", ""}));
   EXPECT_TRUE(SplitCommandLine("   ").empty());
-}
-
-TEST_F(PlotProgramTest, StartingRunsTheProgramWithItsArgumentsAndNoShell) {
+  // Starting runs the program with its arguments and no shell.
   platform::RecordProgramStarts(true);
   EXPECT_TRUE(StartPlotProgram("wveskart /tmp/veskart /CHPL /M*; rm -rf x"));
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);

@@ -107,7 +107,7 @@ TEST_F(ReportWindowTest, PrinterDeviceSendsAShortReportToPdf) {
   EXPECT_FALSE(fs::exists(OutputFileName));
 }
 
-TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharacters) {
+TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharactersAndKeepsItsGeometry) {
   PrintoutDisplayMode = 2;
   std::ofstream(dir_ + "/report.txt", std::ios::binary) << FrameTopLine() << "\r\n\x84\r\n";
   CopyTextFileToUtf8(dir_ + "/report.txt", dir_ + "/outwin.txt");
@@ -116,16 +116,15 @@ TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharacters) {
   const QString text = form.Memo1->toPlainText();
   EXPECT_TRUE(text.startsWith(QString::fromUtf8("╔══"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QString::fromUtf8("\nä\n")));
-}
 
-TEST_F(ReportWindowTest, WindowShowsTheWindowFileAndKeepsItsGeometry) {
+  // The window shows the window file for a temporary print-out and keeps its geometry.
   std::ofstream(dir_ + "/outwin.txt", std::ios::binary) << "first\r\nsecond\r\n";
-  TForm_showtextfile form(dir_ + "/$OUT1.TMP");
-  form.FormShow();
-  EXPECT_EQ(form.Memo1->toPlainText().toStdString(), "first\nsecond\n");
-  EXPECT_EQ(form.ShownFileName(), dir_ + "/outwin.txt");
-  form.setGeometry(30, 50, 640, 400);
-  form.Button_okClick();
+  TForm_showtextfile shown(dir_ + "/$OUT1.TMP");
+  shown.FormShow();
+  EXPECT_EQ(shown.Memo1->toPlainText().toStdString(), "first\nsecond\n");
+  EXPECT_EQ(shown.ShownFileName(), dir_ + "/outwin.txt");
+  shown.setGeometry(30, 50, 640, 400);
+  shown.Button_okClick();
   EXPECT_EQ(TextWindowLeft, 30);
   EXPECT_EQ(TextWindowTop, 50);
   EXPECT_EQ(TextWindowWidth, 640);

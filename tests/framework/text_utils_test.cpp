@@ -4,13 +4,11 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "output_test_support.h"
 
 namespace {
 
-class TextUtilsTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitFrameworkModules(); }
-};
+using TextUtilsTest = FrameworkTest;
 
 TEST_F(TextUtilsTest, TrimmingAndPadding) {
   const struct { const char* in; std::string trimmed; } trims[] = {

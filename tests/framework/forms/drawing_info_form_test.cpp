@@ -90,7 +90,7 @@ TEST_F(DrawingInfoFormTest, TextRowsAreTakenUpToTheFirstBlankText) {
   EXPECT_EQ(DrawingTexts[1].x, 0);
 }
 
-TEST_F(DrawingInfoFormTest, NumbersLeftAsShownKeepEveryDigit) {
+TEST_F(DrawingInfoFormTest, NumbersLeftAsShownKeepEveryDigitAndSignaturesAreCutToTen) {
   DrawingTextCount = 1;
   DrawingTexts[1] = {100.0L / 3, 152.25L, 2.5L, 0, "kept"};
   TForm_zeichInfo form;
@@ -100,6 +100,15 @@ TEST_F(DrawingInfoFormTest, NumbersLeftAsShownKeepEveryDigit) {
   EXPECT_EQ(DrawingTexts[1].x, 100.0L / 3);
   EXPECT_EQ(DrawingTexts[1].y, 152.25L);
   EXPECT_EQ(DrawingTexts[1].h, 5);
+
+  // Signature cells are cut to ten characters; date buttons give today.
+  TForm_zeichInfo signatures;
+  Set(signatures.StringGrid1, 1, 1, "Maximilian Mustermann");
+  Set(signatures.StringGrid1, 3, 0, "");
+  signatures.DateButtonClick(3);
+  signatures.Button_okClick();
+  EXPECT_EQ(CheckName.str(), "Maximilian");
+  EXPECT_EQ(Row4Date.str(), TodayText());
 }
 
 TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpen) {
@@ -112,16 +121,6 @@ TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpen) {
   EXPECT_NE(form.result(), QDialog::Accepted);
   EXPECT_EQ(ReplacementFor.str(), "");  // nothing stored
   EXPECT_EQ(form.StringGrid2->currentRow(), 0);
-}
-
-TEST_F(DrawingInfoFormTest, SignatureCellsAreCutToTenAndDateButtonsGiveToday) {
-  TForm_zeichInfo form;
-  Set(form.StringGrid1, 1, 1, "Maximilian Mustermann");
-  Set(form.StringGrid1, 3, 0, "");
-  form.DateButtonClick(3);
-  form.Button_okClick();
-  EXPECT_EQ(CheckName.str(), "Maximilian");
-  EXPECT_EQ(Row4Date.str(), TodayText());
 }
 
 TEST_F(DrawingInfoFormTest, ScriptedOkStoresAndCancelKeepsEverything) {
