@@ -144,14 +144,17 @@ class NdxIndex : public DbfTest {
     SetFieldText(3, d);
     Append();
   }
+  // Builds `file` over `expr` and checks its structure.
+  static Checked Build(const std::string& file, const std::string& expr, bool unique = false) {
+    MakeIndex(file, expr, false, 1, unique, false, nullptr, 0);
+    EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+    Checked c = CheckIndexFile(file);
+    EXPECT_EQ(c.problem, "") << file << " " << expr;
+    return c;
+  }
   // The keys of a fresh build of `expr` over the table.
   std::vector<std::pair<std::string, std::uint32_t>> FreshEntries(const std::string& expr) {
-    std::string fresh = Path("fresh.ndx");
-    MakeIndex(fresh, expr, false, 1, false, false, nullptr, 0);
-    EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
-    Checked c = CheckIndexFile(fresh);
-    EXPECT_EQ(c.problem, "");
-    return c.entries;
+    return Build(Path("fresh.ndx"), expr).entries;
   }
 };
 
@@ -166,11 +169,9 @@ TEST_F(NdxIndex, BuildsOverSmallAndLargeTables) {
     CloseAll();
     Table(c.records);
     std::string ndx = Path("b.ndx");
-    MakeIndex(ndx, c.expr, false, 1, false, false, nullptr, 0);
-    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-    Checked k = CheckIndexFile(ndx);
-    EXPECT_EQ(k.problem, "") << c.records << " " << c.expr;
+    Checked k = Build(ndx, c.expr);
     EXPECT_EQ(k.entries.size(), static_cast<std::size_t>(c.records));
+    EXPECT_EQ(IndexRecCount(ndx), c.records);  // the stamp
     if (c.records == 0) EXPECT_TRUE(ReadBytes(ndx).size() == 1024u && k.root == 1u && k.nextFree == 2u);
     if (c.records == 25 || c.records == 31) EXPECT_EQ(k.root, 1u);  // one leaf
     if (c.records == 26 || c.records == 32) EXPECT_EQ(k.root * 10 + k.nextFree, 34u);
@@ -182,10 +183,8 @@ TEST_F(NdxIndex, KeysPerNodeLimits) {
   for (int i = 0; i < 500; ++i) rows.push_back({std::string(1, static_cast<char>('a' + i % 26)), std::to_string(i * 31 % 997)});
   Filled("k.dbf", {F("A", 'C', 1), F("B", 'C', 100)}, rows);
   for (auto [expr, perNode] : {std::pair<const char*, int>{"A", 42}, {"B", 4}}) {
-    MakeIndex(Path(std::string(expr) + ".ndx"), expr, false, 1, false, false, nullptr, 0);
-    Checked c = CheckIndexFile(Path(std::string(expr) + ".ndx"));
+    Checked c = Build(Path(std::string(expr) + ".ndx"), expr);
     EXPECT_EQ(c.keysPerNode, perNode);
-    EXPECT_EQ(c.problem, "");
     EXPECT_EQ(c.entries.size(), 500u);
   }
   // Full inner nodes of key length 1 end exactly at the block's end.
@@ -201,9 +200,7 @@ TEST_F(NdxIndex, KeysPerNodeLimits) {
 
 TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
   Table(300);
-  MakeIndex(Path("u.ndx"), "INT(NUM)", false, 1, true, false, nullptr, 0);
-  Checked c = CheckIndexFile(Path("u.ndx"));
-  EXPECT_EQ(c.problem, "");
+  Checked c = Build(Path("u.ndx"), "INT(NUM)", true);
   std::set<double> values;
   for (auto& e : c.entries) {
     double v;
@@ -243,11 +240,12 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_EQ(RecNo(), 1);  // natural order
 }
 
-TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlags) {
-  Table(0);
+TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile) {
+  std::string p = Table(0);
   Index_On("NAME", Path("e.ndx"));
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && dBOF() && !IndexFound);
+  EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
 
 TEST_F(NdxIndex, NumericAndDateKeys) {
@@ -376,15 +374,6 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
   }
 }
 
-TEST_F(NdxIndex, IndexInfoReadsTheStamp) {
-  Table(12);
-  MakeIndex(Path("i.ndx"), "name", false, 1, false, false, nullptr, 0);
-  TIndexInfo info;
-  ASSERT_TRUE(IndexInfo(Path("i.ndx"), info));
-  EXPECT_EQ(info.expression + " " + std::to_string(info.keyLength) + info.type + " " + info.tableName, "NAME 10C t.dbf");
-  EXPECT_EQ(IndexRecCount(Path("i.ndx")), 12);
-}
-
 TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
   Table(30);
   static int calls = 0;
@@ -401,12 +390,6 @@ TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
   std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
   SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
   EXPECT_EQ(TzLastError, 254);
-}
-
-TEST_F(NdxIndex, ExclusiveTableMakesNoSemaphoreFile) {
-  std::string p = Table(5);
-  Index_On("NAME", Path("x.ndx"));
-  EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
 
 // XBase::Index, an independent reader, reads every key in order from indexes over a
@@ -436,10 +419,8 @@ class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<cons
 TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
   const std::string expr = GetParam();
-  std::vector<int> sizes{651};
-  for (int n = 1; n <= 3000; n += 7) sizes.push_back(n);
-  sizes.push_back(3000);
-  std::sort(sizes.begin(), sizes.end());
+  // Node limits: 25 keys per node for NAME, 31 for NUM and DAY; 650 and 992 keys fill two levels.
+  const std::vector<int> sizes{1, 2, 25, 26, 27, 31, 32, 33, 50, 51, 63, 64, 650, 651, 652, 676, 992, 993, 1301, 1985, 3000};
   std::string script = Path("ndx.pl"), out = Path("keys.txt");
   std::ofstream(script) << "use XBase::Index;\n"
                            "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"
@@ -459,8 +440,7 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
     std::string dir = Path(std::to_string(n));
     std::filesystem::create_directory(dir);
     files.push_back(dir + "/" + expr + ".ndx");
-    MakeIndex(files.back(), expr, false, 1, false, false, nullptr, 0);
-    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    Build(files.back(), expr);
     if (n == sizes.back()) break;  // read after its maintenance
     std::fputs((files.back() + "\n").c_str(), reader);
     std::fflush(reader);
@@ -836,11 +816,7 @@ TEST_F(NdxIndex, OneFieldKeysEqualEvaluatedKeys) {
   Append();
   for (auto [field, evaluated] : {std::pair<const char*, const char*>{"NAME", "LEFT(NAME, 10)"},
                                   {"NUM", "NUM + 0"}, {"DAY", "DAY + 0"}}) {
-    MakeIndex(Path("direct.ndx"), field, false, 1, false, false, nullptr, 0);
-    MakeIndex(Path("eval.ndx"), evaluated, false, 1, false, false, nullptr, 0);
-    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-    Checked direct = CheckIndexFile(Path("direct.ndx")), eval = CheckIndexFile(Path("eval.ndx"));
-    EXPECT_EQ(direct.problem, "");
+    Checked direct = Build(Path("direct.ndx"), field), eval = Build(Path("eval.ndx"), evaluated);
     EXPECT_EQ(direct.entries.size(), 301u);
     EXPECT_TRUE(direct.entries == eval.entries) << field;
   }
