@@ -159,38 +159,22 @@ TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   EXPECT_EQ(fired, 0);
 }
 
-TEST_F(TableDialog, CancelSetsAbortFlagAndOkReturnsTheRecord) {
-  std::string p = SampleTable(3);
-  dbf4->OpenTable(p);
-  dbf4->Go(3);
+// Ok gives the record under the cursor, Cancel sets the abort flag; either way the table is closed again.
+TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
+  std::string p = SampleTable(4);
   for (bool ok : {false, true}) {
+    SCOPED_TRACE(ok);
+    std::int32_t rec = 3;
+    SelectedRecordNo = 0;
     {
       DialogScript script;
       ok ? script.Ok() : script.Cancel();
-      dbf4->ShowTable(ok ? "CLOSE" : "", ok ? 1 : 2);
+      EXPECT_EQ(PickFromTable(p, "Title", "Table", ok ? "CLOSE" : "", ok ? 1 : 2, rec), ok);
     }
-    EXPECT_EQ(AbortFlag, ok ? 0 : 1);
-    EXPECT_EQ(LastDialogKey, ok ? 13 : 27);
+    EXPECT_EQ(std::vector<int>({rec, SelectedRecordNo, AbortFlag, LastDialogKey}),
+              ok ? std::vector<int>({3, 3, 0, 13}) : std::vector<int>({3, 0, 1, 27}));
+    EXPECT_FALSE(dbf4->tzdbf.Active());
   }
-  EXPECT_EQ(SelectedRecordNo, 3);
-}
-
-TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
-  std::string p = SampleTable(4);
-  std::int32_t rec = 3;
-  {
-    DialogScript script;
-    script.Ok();
-    EXPECT_TRUE(PickFromTable(p, "Title", "Table", "CLOSE", 1, rec));
-  }
-  EXPECT_EQ(rec, 3);
-  EXPECT_FALSE(dbf4->tzdbf.Active());
-  {
-    DialogScript script;
-    script.Cancel();
-    EXPECT_FALSE(PickFromTable(p, "Title", "Table", "", 2, rec));
-  }
-  EXPECT_EQ(AbortFlag, 1);
 }
 
 // Corner clicks that never sort, owner-chosen colours, box styles, appending, fixed columns, stored settings.
