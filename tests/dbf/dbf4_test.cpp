@@ -29,22 +29,6 @@ class Dbf4Facade : public DatasetTest {
   }
 };
 
-TEST_F(Dbf4Facade, OpenReadMoveAndClose) {
-  std::string p = SampleTable(3);
-  dbf4->OpenTable(p);
-  ASSERT_EQ(AbortFlag, 0);
-  EXPECT_EQ(dbf4->Label_filename, p);
-  EXPECT_EQ(dbf4->FieldName(1), "NAME");
-  EXPECT_EQ(dbf4->RecordCount(), 3);
-  dbf4->Go(3);
-  EXPECT_EQ(dbf4->FieldText(1) + dbf4->FieldText(2), "R3            3");
-  EXPECT_EQ(dbf4->FieldAsInteger("qty"), 3);
-  EXPECT_FALSE(dbf4->Eof());
-  dbf4->CloseTable();
-  EXPECT_FALSE(dbf4->tzdbf.Active());
-  EXPECT_EQ(dbf4->FieldCount(), 0);
-}
-
 TEST_F(Dbf4Facade, OpenFailureIsShownNeverThrown) {
   SetRaiseErrors(false);  // the engine's start-up setting: the facade raises only inside
   dbf4->tzdbf.CreateIfNotFound = false;
@@ -54,9 +38,13 @@ TEST_F(Dbf4Facade, OpenFailureIsShownNeverThrown) {
   EXPECT_TRUE(AbortFlag == 1 && !dbf4->tzdbf.Active() && dbf4->RecordCount() == 0 && !TzRaiseErrors);
 }
 
-TEST_F(Dbf4Facade, AppendedFieldsAreStoredAndPackRemovesDeleted) {
+TEST_F(Dbf4Facade, OpenAppendPackAndClose) {
   std::string p = SampleTable(2);
   dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dbf4->Label_filename, p);
+  EXPECT_EQ(dbf4->FieldName(1) + "|" + dbf4->FieldText(1) + dbf4->FieldText(2), "NAME|R1            1");
+  EXPECT_EQ(dbf4->FieldAsInteger("qty"), 1);
   dbf4->AppendBlank();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(dbf4->RecordCount(), 3);
@@ -72,6 +60,8 @@ TEST_F(Dbf4Facade, AppendedFieldsAreStoredAndPackRemovesDeleted) {
   EXPECT_EQ(dbf4->RecordCount(), 2);
   dbf4->SetFieldString("QTY", "7");  // a pending write is stored on closing
   dbf4->CloseTable();
+  EXPECT_FALSE(dbf4->tzdbf.Active());
+  EXPECT_EQ(dbf4->FieldCount(), 0);
 
   Use(p);
   ASSERT_EQ(RecCount(), 2);
