@@ -128,16 +128,6 @@ TEST_F(Expressions, CompileErrors) {
   EXPECT_NE(CompileError(deep + "1" + std::string(200, ')')).find("Parser_stack_overflow"), std::string::npos);
 }
 
-TEST_F(Expressions, HooksAreInstalled) {
-  ASSERT_TRUE(ParserLinked);
-  TDbfWorkArea* wa = SelectedWorkArea();
-  wa->filterExpression = ExprHooks.Compile("QTY > 100");
-  GoTop();
-  EXPECT_TRUE(dEOF());
-  ExprHooks.Free(wa->filterExpression);
-  EXPECT_EQ(wa->filterExpression, nullptr);
-}
-
 TEST(IndexKeys, SoundexDescendAndDays) {
   InitIndexKeys();
   EXPECT_EQ(Soundex("Robert") + Soundex("Rupert") + Soundex("Tymczak") + Soundex("A"), "R163R163T522A000");

@@ -105,12 +105,7 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
   std::string src = Create("msrc.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10)});
   std::string dst = Create("mdst.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10)});
   Use(src + " EXCLUSIVE");
-  for (const char* t : {"one", "two"}) {
-    ClearRecord();
-    SetFieldText(1, t);
-    SetFieldValue(2, AddMemo(std::string("memo ") + t));
-    Append();
-  }
+  AppendTexts({{"one", std::to_string(AddMemo("memo one"))}, {"two", std::to_string(AddMemo("memo two"))}});
   CloseDatabase();
   Use(dst + " EXCLUSIVE");
   AppendFrom(src);

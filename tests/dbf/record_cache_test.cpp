@@ -49,6 +49,7 @@ TEST_F(RecordCache_, SearchFindsWithinOneFieldIgnoringCase) {
   EXPECT_EQ(field, 3);
   EXPECT_EQ(RecNo(), 3);
   ExprHooks.Free(wa->filterExpression);
+  EXPECT_EQ(wa->filterExpression, nullptr);
 }
 
 TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {

@@ -128,10 +128,3 @@ TEST_F(DbfRuntime, PathsAndFiles) {
   UniqueFilename(unique);
   EXPECT_TRUE(TzFileExists(unique));
 }
-
-TEST_F(DbfRuntime, CharacterSetsRoundTrip) {
-  std::string all;
-  for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-  EXPECT_EQ(TzAnsiToOem(TzOemToAnsi(all)), all);
-  EXPECT_EQ(TzOemToAnsi("\x84"), "\xE4");  // a umlaut
-}
