@@ -139,19 +139,6 @@ TEST_F(Dbf4Facade, IndexedFindKeyHitsMissesAndRetriesWithDecimalComma) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(Dbf4Facade, SortingByAColumnKeepsTheCurrentRecord) {
-  std::string p = SampleTable(12);
-  dbf4->OpenTable(p);
-  dbf4->Go(10);
-  dbf4->SortByColumn(0);  // NAME: R1, R10, R11, R12, R2, ...
-  ASSERT_EQ(AbortFlag, 0);
-  EXPECT_EQ(dbf4->RecNo(), 10);
-  EXPECT_TRUE(std::filesystem::exists(Tdbf4::SortIndexName() + ".ndx"));
-  std::string order;
-  for (int i = 0; i < 3; ++i) dbf4->tzdbf.Next(), order += std::to_string(dbf4->RecNo()) + ",";
-  EXPECT_EQ(order, "11,12,2,");
-}
-
 TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {
   std::vector<TDbfFieldEntry> fields;
   for (int i = 1; i <= 10; ++i) fields.push_back(F(("F" + std::to_string(i)).c_str(), 'C', 3));

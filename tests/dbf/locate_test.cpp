@@ -89,13 +89,9 @@ TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
 }
 
 TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
-  std::string p = Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)});
-  Use(p + " EXCLUSIVE");
-  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""}) {
-    ClearRecord();
-    SetFieldValue(2, AddMemo(text));
-    Append();
-  }
+  Use(Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)}) + " EXCLUSIVE");
+  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""})
+    AppendTexts({{"", std::to_string(AddMemo(text))}});
   EXPECT_TRUE(LocateValue("NOTES", "bolt", true, 1, false));
   EXPECT_EQ(RecNo(), 2);
   EXPECT_FALSE(LocateValue("NOTES", "bolt", false, 1, false));

@@ -77,17 +77,3 @@ TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {
   Peek(9, 1, v);
   EXPECT_EQ(v, "");
 }
-
-TEST_F(RecordCache_, PokeOnSharedTableNeedsLock) {
-  Table();
-  std::string p = DbfFileName();
-  CloseDatabase();
-  Use(p);
-  Poke("zz", 1, 1);
-  EXPECT_EQ(TzLastError, 1200);
-  Go(1);
-  ASSERT_TRUE(RLock());
-  TzLastError = 0;
-  Poke("zz", 1, 1);
-  EXPECT_EQ(TzLastError, 0);
-}

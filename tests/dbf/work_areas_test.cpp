@@ -6,6 +6,7 @@
 #include <random>
 
 #include "dbf/locks.h"
+#include "dbf/record_cache.h"
 #include "dbf_test_util.h"
 #include "framework/math_utils.h"
 #include "platform/dialogs.h"
@@ -203,10 +204,14 @@ TEST_F(WorkAreas_, SharedChangesNeedLocks) {
   SetFieldText(1, "X");
   Replace();
   EXPECT_EQ(TzLastError, 1200);
+  Poke("zz", 1, 1);
+  EXPECT_EQ(TzLastError, 1200);
   AppendTexts({{}});
   EXPECT_EQ(TzLastError, 5);
   ASSERT_TRUE(RLock());
   Replace();
+  EXPECT_EQ(TzLastError, 0);
+  Poke("zz", 1, 1);
   EXPECT_EQ(TzLastError, 0);
   Unlock();
   ASSERT_TRUE(ALock());
