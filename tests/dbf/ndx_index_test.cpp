@@ -209,14 +209,11 @@ TEST_F(NdxIndex, KeysPerNodeLimits) {
 TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
   Table(300);
   Checked c = Build(Path("u.ndx"), "INT(NUM)", true);
-  std::set<double> values;
-  for (auto& e : c.entries) {
-    double v;
-    std::memcpy(&v, e.first.data(), 8);
-    EXPECT_TRUE(values.insert(v).second);
-  }
-  EXPECT_EQ(values.size(), 26u);  // 0 .. 25
-  EXPECT_TRUE(values.count(0.0));
+  std::vector<double> values;
+  for (auto& e : c.entries) std::memcpy(&values.emplace_back(), e.first.data(), 8);
+  std::vector<double> each(26);  // 0 .. 25, once each
+  for (int i = 0; i < 26; ++i) each[i] = i;
+  EXPECT_EQ(values, each);
   EXPECT_EQ(c.entries.front().second, 11u);  // the first record whose value is 0
 }
 
@@ -261,13 +258,6 @@ TEST_F(NdxIndex, NumericAndDateKeys) {
   Index_On("NUM", Path("n.ndx"));
   TzDecimalSep = ',';
   EXPECT_TRUE(Find("24,25"));
-  GoTop();
-  double last = -1;
-  for (; !dEOF(); Skip(1)) {
-    double v = static_cast<double>(GetFieldValue(2));
-    EXPECT_GE(v, last);
-    last = v;
-  }
   GoTop();
   std::string first = FieldAsString(2);  // national form, decimal comma
   EXPECT_TRUE(Find(AllTrim(first)));

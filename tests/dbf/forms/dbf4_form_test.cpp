@@ -53,8 +53,9 @@ class TableDialog : public DatasetTest {
   }
 };
 
-// A click or Down closes a picking dialog with the record under the cursor; another close word than CLOSE ends picking.
-TEST_F(TableDialog, PickModeClosesWithTheRecordUnderTheCursor) {
+// View mode hides deleted records and offers no changes; a click or Down closes a picking dialog with the
+// record under the cursor; another close word than CLOSE ends picking.
+TEST_F(TableDialog, ViewAndPickModes) {
   OpenWithDeletedSecond(5);
   dbf4->Mode = 1;
   dbf4->CloseOnPick = true;
@@ -62,6 +63,10 @@ TEST_F(TableDialog, PickModeClosesWithTheRecordUnderTheCursor) {
   {
     Form form;
     ASSERT_EQ(form.TzGrid1->Model().rowCount(), 4);
+    EXPECT_FALSE(form.mi_editPack->isVisible());
+    EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
+    EXPECT_TRUE(form.TzNavigator1->Button(nbLast)->isVisible());
+    EXPECT_FALSE(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable);
     Click(*form.TzGrid1, 2, 1);  // rows 1, 3, 4, 5: the third is record 4
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(std::vector<int>({LastDialogKey, AbortFlag, SelectedRecordNo, GridRow, GridColumn}),
@@ -84,20 +89,9 @@ TEST_F(TableDialog, PickModeClosesWithTheRecordUnderTheCursor) {
   EXPECT_EQ(LastDialogKey, 13);
 }
 
-TEST_F(TableDialog, ViewModeHidesDeletedRecordsEditModeShowsThemOnRed) {
+TEST_F(TableDialog, EditModeShowsDeletedRecordsOnRed) {
   OpenWithDeletedSecond(3);
-  dbf4->Mode = 1;
-  dbf4->tzdbf.SetHideDeletedRecs(true);
-  {
-    Form form;
-    EXPECT_EQ(form.TzGrid1->Model().rowCount(), 2);
-    EXPECT_FALSE(form.mi_editPack->isVisible());
-    EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
-    EXPECT_TRUE(form.TzNavigator1->Button(nbLast)->isVisible());
-    EXPECT_FALSE(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable);
-  }
   dbf4->Mode = 2;
-  dbf4->tzdbf.SetHideDeletedRecs(false);
   Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_EQ(m.rowCount(), 3);
