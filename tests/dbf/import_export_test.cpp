@@ -101,8 +101,11 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   TzCentury = false;
 }
 
+// Memos are copied between memo kinds (dBASE III to FoxPro here).
 TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
+  CreateVersionByte = kMemoDbase3;
   std::string src = Create("msrc.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10)});
+  CreateVersionByte = kMemoFoxPro;
   std::string dst = Create("mdst.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10)});
   Use(src + " EXCLUSIVE");
   AppendTexts({{"one", std::to_string(AddMemo("memo one"))}, {"two", std::to_string(AddMemo("memo two"))}});
@@ -115,6 +118,7 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
   ASSERT_TRUE(ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data));
   EXPECT_EQ(data, "memo two");
   EXPECT_EQ(WorkAreas[35], nullptr);
+  EXPECT_EQ(CopyMemo(1, 0, 4), 0);  // no memo to copy
 
   // A virtual source, and one that asks to stop after the first record.
   Select(3);

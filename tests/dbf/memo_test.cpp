@@ -261,16 +261,6 @@ TEST_F(Memo, TextFileWritesReadsAndAppends) {
   EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
 }
 
-TEST_F(Memo, CopyBetweenKindsKeepsTheText) {
-  MemoTable(kMemoDbase3, 2, "src.dbf");
-  Go(2);
-  std::int32_t srcBlock = static_cast<std::int32_t>(GetFieldValue(2));
-  Select(2);
-  MemoTable(kMemoFoxPro, 0, "dst.dbf", 64);
-  EXPECT_EQ(At(CopyMemo(1, srcBlock, 4)), "note 2");
-  EXPECT_EQ(CopyMemo(1, 0, 4), 0);
-}
-
 TEST_F(Memo, PackKeepsEveryMemoOfTheKeptRecords) {
   for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
     SCOPED_TRACE(static_cast<int>(kind));
