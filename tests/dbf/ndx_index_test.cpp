@@ -725,7 +725,7 @@ TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
 // Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});
-  const int n = 200000;
+  const int n = 60000;
   {
     // Written straight into the file: appending one by one would be slow.
     std::vector<unsigned char> bytes = ReadBytes(p);

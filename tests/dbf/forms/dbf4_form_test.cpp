@@ -32,13 +32,17 @@ class TableDialog : public DatasetTest {
     DatasetTest::TearDown();
   }
 
-  // Sample table of `n` records with record 2 marked deleted, open in dbf4.
-  void OpenWithDeletedSecond(int n) {
+  // Sample table of `n` records open in dbf4 in `mode`, record 2 marked deleted if asked.
+  std::string OpenSample(int n, int mode, bool deleteSecond = false) {
     std::string p = SampleTable(n);
     dbf4->OpenTable(p);
-    dbf4->Go(2);
-    dbf4->tzdbf.SetDeleted(true);
-    dbf4->First();
+    dbf4->Mode = mode;
+    if (deleteSecond) {
+      dbf4->Go(2);
+      dbf4->tzdbf.SetDeleted(true);
+      dbf4->First();
+    }
+    return p;
   }
 
   // The table dialog over dbf4, configured.
@@ -56,8 +60,7 @@ class TableDialog : public DatasetTest {
 // View mode hides deleted records and offers no changes; a click or Down closes a picking dialog with the
 // record under the cursor; another close word than CLOSE ends picking.
 TEST_F(TableDialog, ViewAndPickModes) {
-  OpenWithDeletedSecond(5);
-  dbf4->Mode = 1;
+  OpenSample(5, 1, true);
   dbf4->CloseOnPick = true;
   dbf4->tzdbf.SetHideDeletedRecs(true);
   {
@@ -90,8 +93,7 @@ TEST_F(TableDialog, ViewAndPickModes) {
 }
 
 TEST_F(TableDialog, EditModeShowsDeletedRecordsOnRed) {
-  OpenWithDeletedSecond(3);
-  dbf4->Mode = 2;
+  OpenSample(3, 2, true);
   Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_EQ(m.rowCount(), 3);
@@ -108,9 +110,7 @@ TEST_F(TableDialog, EditModeShowsDeletedRecordsOnRed) {
 }
 
 TEST_F(TableDialog, EditingACellStoresTheValue) {
-  std::string p = SampleTable(2);
-  dbf4->OpenTable(p);
-  dbf4->Mode = 2;
+  std::string p = OpenSample(2, 2);
   Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_TRUE(m.setData(m.index(1, 0), "edited", Qt::EditRole));
@@ -124,9 +124,7 @@ TEST_F(TableDialog, EditingACellStoresTheValue) {
 }
 
 TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
-  std::string p = SampleTable(12);
-  dbf4->OpenTable(p);
-  dbf4->Mode = 2;
+  OpenSample(12, 2);
   Form form;
   form.resize(630, 464);
   form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(9, 1));  // record 10
@@ -173,8 +171,7 @@ TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
 
 // Corner clicks that never sort, owner-chosen colours, box styles, appending, fixed columns, stored settings.
 TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
-  OpenWithDeletedSecond(3);
-  dbf4->Mode = 2;
+  OpenSample(3, 2, true);
   Form form;
   form.resize(630, 464);
   TTzGrid& grid = *form.TzGrid1;
