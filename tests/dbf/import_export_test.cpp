@@ -9,13 +9,7 @@ using namespace dbftest;
 
 namespace {
 
-class ImportExport : public DbfTest {
- protected:
-  std::string Empty(const std::string& name) {
-    return Create(name, {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2), F("DAY", 'D', 8),
-                         F("OK", 'L', 1)});
-  }
-};
+class ImportExport : public DbfTest {};
 
 TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
   Sample(3);
@@ -29,7 +23,7 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
             "\"R3\",3,3.75,20240517,F\r\n\x1A");
 
   Select(2);
-  Use(Empty("back.dbf") + " EXCLUSIVE");
+  Sample(0, "back.dbf");
   EXPECT_EQ(AppendFromDelimited(out + ".txt", true), 3);
   ASSERT_EQ(RecCount(), 3);
   EXPECT_EQ(Fields(1), "a,b|1|1.25|05/17/24|N");
@@ -37,7 +31,7 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
 }
 
 TEST_F(ImportExport, ShortLongAndOddLines) {
-  Use(Empty("in.dbf") + " EXCLUSIVE");
+  Sample(0, "in.dbf");
   std::string in = Path("in.txt");
   std::ofstream(in, std::ios::binary) << "  \"only\"\n"
                                          "x,7,1.5,05/17/24,y,extra,items\r"
@@ -74,7 +68,7 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
                            {{"T", "42.7", "a long name!", "05/17/24", "123456.5"}});
   DeleteRec();
   CloseDatabase();
-  Use(Empty("dst.dbf") + " EXCLUSIVE");
+  Sample(0, "dst.dbf");
   AppendFrom(src);
   ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
   ASSERT_EQ(RecCount(), 1);

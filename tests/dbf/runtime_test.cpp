@@ -27,11 +27,9 @@ TEST_F(DbfRuntime, Dates) {
     std::string d = in;
     EXPECT_EQ(ValidDate(d) ? d : "", out) << in;
   }
-  std::string d;
   // National layouts.
-  TzCentury = false;
   SetDateFormat(5);
-  d = "17.05.24";
+  std::string d = "17.05.24";
   DateToInternal(d);
   EXPECT_EQ(d, "05/17/24");
   DateToNational(d);
