@@ -123,22 +123,6 @@ TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   EXPECT_FALSE(dbf4->SearchStored(true));
 }
 
-TEST_F(Dbf4Facade, IndexedFindKeyHitsMissesAndRetriesWithDecimalComma) {
-  std::string p = FilledTable("keys.dbf", {F("KEY", 'C', 8), F("VAL", 'N', 4)},
-                              {{"2,5", "3"}, {"1,5", "3"}, {"M12", "3"}, {"M8", "2"}});
-  dbf4->OpenTable(p);
-  dbf4->IndexOn("KEY", Path("keys"));
-  dbf4->SetIndexTo(Path("keys"));
-  ASSERT_EQ(AbortFlag, 0);
-  dbf4->First();
-  EXPECT_EQ(dbf4->FieldText(1), "1,5     ");  // key order
-  for (auto [key, rec] : {std::pair<const char*, int>{"M12", 3}, {"1.5", 2}, {"X9", 0}}) {
-    dbf4->FindKey(key);
-    EXPECT_EQ(dbf4->KeyFound() ? dbf4->RecNo() : 0, rec) << key;
-  }
-  EXPECT_EQ(AbortFlag, 0);
-}
-
 TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {
   std::vector<TDbfFieldEntry> fields;
   for (int i = 1; i <= 10; ++i) fields.push_back(F(("F" + std::to_string(i)).c_str(), 'C', 3));
