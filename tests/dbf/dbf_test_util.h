@@ -15,6 +15,7 @@
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/init.h"
+#include "dbf/memo.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
 #include "framework/clock.h"
@@ -85,6 +86,12 @@ pid_t Child(ForkHandshake& shake, Work work) {
   }
   shake.InParent();
   return pid;
+}
+
+// The text of the memo at `block` of the selected table, or "<error>".
+inline std::string MemoText(std::int32_t block) {
+  std::string data;
+  return ReadMemoData(block, data) ? data : "<error>";
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

@@ -108,9 +108,7 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
   AppendFrom(src);
   ASSERT_EQ(RecCount(), 2);
   Go(2);
-  std::string data;
-  ASSERT_TRUE(ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data));
-  EXPECT_EQ(data, "memo two");
+  EXPECT_EQ(MemoText(static_cast<std::int32_t>(GetFieldValue(2))), "memo two");
   EXPECT_EQ(WorkAreas[35], nullptr);
   EXPECT_EQ(CopyMemo(1, 0, 4), 0);  // no memo to copy
 

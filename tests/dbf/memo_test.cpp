@@ -37,12 +37,7 @@ class Memo : public DbfTest {
     return p;
   }
 
-  // The text of the memo at `block`.
-  static std::string At(std::int32_t block) {
-    std::string data;
-    return ReadMemoData(block, data) ? data : "<error>";
-  }
-  static std::string Text(int field) { return At(static_cast<std::int32_t>(GetFieldValue(field))); }
+  static std::string Text(int field) { return MemoText(static_cast<std::int32_t>(GetFieldValue(field))); }
 
   // Gives record `rec` a new memo `text` in field `field`, leaving the old one dead.
   static void ReplaceMemo(int rec, const std::string& text, int field = 2) {
@@ -151,7 +146,7 @@ TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
   EXPECT_LE(MemoLines[2].size(), 253u);
   std::string expect = "first\r\nsoft\r\n";
   for (std::size_t i = 2; i < MemoLines.size(); ++i) expect += MemoLines[i] + "\r\n";
-  EXPECT_EQ(At(EditMemo(b)), expect);
+  EXPECT_EQ(MemoText(EditMemo(b)), expect);
 
   EXPECT_EQ(AddMemo("     "), 0);
   MemoWidthOn = true;
@@ -177,8 +172,8 @@ TEST_F(Memo, Dbase4EditReusesItsGroupOnlyWhenItFits) {
   lines({Pattern(250), Pattern(250), Pattern(100)});  // growing must not overwrite the neighbour
   std::int32_t moved = EditMemo(first);
   EXPECT_NE(moved, first);
-  EXPECT_EQ(At(second), "neighbour");
-  EXPECT_EQ(At(moved), Pattern(250) + "\r\n" + Pattern(250) + "\r\n" + Pattern(100) + "\r\n");
+  EXPECT_EQ(MemoText(second), "neighbour");
+  EXPECT_EQ(MemoText(moved), Pattern(250) + "\r\n" + Pattern(250) + "\r\n" + Pattern(100) + "\r\n");
 }
 
 TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
@@ -195,7 +190,7 @@ TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
   WriteBytes(dbt, bytes);
   Use(p + " EXCLUSIVE");
   EXPECT_EQ(AddMemo("into the free group"), a);
-  EXPECT_EQ(At(b), "keep me");
+  EXPECT_EQ(MemoText(b), "keep me");
   CloseDatabase();
 
   // A header that points at a live memo is not followed.
@@ -204,7 +199,7 @@ TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
   WriteBytes(dbt, bytes);
   Use(p + " EXCLUSIVE");
   EXPECT_GT(AddMemo("at the end"), b);
-  EXPECT_EQ(At(b), "keep me");
+  EXPECT_EQ(MemoText(b), "keep me");
 }
 
 TEST_F(Memo, SharedWorkAreasAddMemosSideBySide) {
@@ -223,7 +218,7 @@ TEST_F(Memo, SharedWorkAreasAddMemosSideBySide) {
   }
   for (auto [i, block] : blocks) {
     Select(2 - i % 2);  // read through the other work area
-    EXPECT_EQ(At(block), "text " + std::to_string(i));
+    EXPECT_EQ(MemoText(block), "text " + std::to_string(i));
   }
   // Packing needs the table for itself.
   PackMemofile();
@@ -240,7 +235,7 @@ TEST_F(Memo, TextFileWritesReadsAndAppends) {
   f.Write("two");
   EXPECT_EQ(f.Close(), 0);
   ASSERT_GT(block, 0);
-  EXPECT_EQ(At(block), "one\r\ntwo");
+  EXPECT_EQ(MemoText(block), "one\r\ntwo");
 
   ASSERT_EQ(f.Append(), 0);
   f.WriteLn("three");
@@ -313,7 +308,7 @@ TEST_F(Memo, ProcessKilledDuringPackLeavesTableWithAllMemos) {
 TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
   std::string p = MemoTable(kMemoDbase4, 2);
   std::string dbt = ForceExtension(p, "dbt");
-  EXPECT_EQ(At(999), "<error>");
+  EXPECT_EQ(MemoText(999), "<error>");
   EXPECT_EQ(TzLastError, 1003);
   EXPECT_NE(TzErrorDetail.find("[GetMemo]"), std::string::npos);
   CloseDatabase();
