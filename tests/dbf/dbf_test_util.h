@@ -17,6 +17,7 @@
 #include "dbf/init.h"
 #include "dbf/memo.h"
 #include "dbf/runtime.h"
+#include "dbf/vfiles.h"
 #include "dbf/work_areas.h"
 #include "framework/clock.h"
 #include "framework/init.h"
@@ -187,7 +188,16 @@ class DbfTest : public ::testing::Test {
     return p;
   }
 
+  // Opens the virtual file `name` (with `words`, such as " ASCENDING") of `fields` in the selected work area.
+  void UseVirtual(const std::string& name, const std::vector<TDbfFieldEntry>& fields, const std::string& words = "") {
+    std::fill(std::begin(virtualRecord_), std::end(virtualRecord_), 0);
+    Use(name + " VIRTUAL FILE" + words, virtualRecord_, sizeof virtualRecord_);
+    AddStru(fields.data(), static_cast<int>(fields.size()));
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+  }
+
   std::string dir_;
+  std::uint8_t virtualRecord_[64];
 };
 
 }  // namespace dbftest

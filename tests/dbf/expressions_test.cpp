@@ -80,12 +80,7 @@ TEST_F(Expressions, RoundTruncatesAndDivisionByZeroIsReported) {
 // Fields of a virtual table, which keeps its records only in typed form.
 TEST_F(Expressions, VirtualTableFields) {
   Select(2);
-  std::uint8_t buffer[64] = {};
-  Use("mem VIRTUAL FILE", buffer, sizeof buffer);
-  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 8), F("QTY", 'N', 5), F("PRICE", 'N', 7, 2), F("DAY", 'D', 8),
-                                F("OK", 'L', 1)};
-  AddStru(f.data(), static_cast<int>(f.size()));
-  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  UseVirtual("mem", {F("NAME", 'C', 8), F("QTY", 'N', 5), F("PRICE", 'N', 7, 2), F("DAY", 'D', 8), F("OK", 'L', 1)});
   AppendTexts({{"VIRT", "7", "1.25", "05/20/24", "T"}});
   ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
   GoTop();

@@ -114,10 +114,7 @@ TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
 
   // A virtual source, and one that asks to stop after the first record.
   Select(3);
-  std::uint8_t buf[32] = {};
-  Use("mem VIRTUAL FILE", buf, sizeof buf);
-  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 4)};
-  AddStru(f.data(), 1);
+  UseVirtual("mem", {F("NAME", 'C', 4)});
   AppendTexts({{"v1"}, {"v2"}, {"v3"}});
   Select(1);
   GoTop();

@@ -101,10 +101,7 @@ TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
 }
 
 TEST_F(Locate, VirtualTablesCompareFormattedValues) {
-  std::uint8_t buf[32] = {};
-  Use("v VIRTUAL FILE", buf, sizeof buf);
-  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)};
-  AddStru(f.data(), 2);
+  UseVirtual("v", {F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)});
   AppendTexts({{"V1", "1.5"}, {"V2", "3"}, {"V3", "4.5"}});
   Go(1);
   EXPECT_TRUE(LocateValue("SIZE", 4.5, false, 1, true));

@@ -15,12 +15,7 @@ class VFiles : public DbfTest {
  protected:
   // A virtual file NAME C10, QTY N5, NOTE M in the selected work area.
   void OpenVirtual(const std::string& words = "") {
-    std::fill(std::begin(buffer_), std::end(buffer_), 0);
-    Use("scratch VIRTUAL FILE" + words, buffer_, sizeof buffer_);
-    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
-    std::vector<TDbfFieldEntry> f{F("name", 'c', 10), F("QTY", 'N', 5), F("NOTE", 'M', 0)};
-    AddStru(f.data(), static_cast<int>(f.size()));
-    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    UseVirtual("scratch", {F("name", 'c', 10), F("QTY", 'N', 5), F("NOTE", 'M', 0)}, words);
   }
   void Add(const std::string& name, int qty = 0) {
     ClearRecord();
