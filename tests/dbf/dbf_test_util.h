@@ -188,6 +188,23 @@ class DbfTest : public ::testing::Test {
     return p;
   }
 
+  // NAME C10, NOTES M, MORE M of the given memo kind, opened exclusively, with `n`
+  // records whose memos are "note <i>" and "more <i>".
+  std::string MemoTable(std::uint8_t kind, int n, const std::string& name = "memo.dbf",
+                        std::uint16_t blockSize = 512) {
+    CreateVersionByte = kind;
+    MemoBlockSize = blockSize;
+    std::string p = Create(name, {F("NAME", 'C', 10), F("NOTES", 'M', 10), F("MORE", 'M', 10)});
+    Use(p + " EXCLUSIVE");
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    for (int i = 1; i <= n; ++i) {
+      std::string s = std::to_string(i);
+      AppendTexts({{"R" + s, std::to_string(AddMemo("note " + s)), std::to_string(AddMemo("more " + s))}});
+    }
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+
   // Opens the virtual file `name` (with `words`, such as " ASCENDING") of `fields` in the selected work area.
   void UseVirtual(const std::string& name, const std::vector<TDbfFieldEntry>& fields, const std::string& words = "") {
     std::fill(std::begin(virtualRecord_), std::end(virtualRecord_), 0);

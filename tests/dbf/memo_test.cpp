@@ -17,26 +17,6 @@ namespace {
 
 class Memo : public DbfTest {
  protected:
-  // NAME C10, NOTES M, MORE M of the given memo kind, opened exclusively, with `n`
-  // records whose memos are "note <i>" and "more <i>".
-  std::string MemoTable(std::uint8_t kind, int n, const std::string& name = "memo.dbf",
-                        std::uint16_t blockSize = 512) {
-    CreateVersionByte = kind;
-    MemoBlockSize = blockSize;
-    std::string p = Create(name, {F("NAME", 'C', 10), F("NOTES", 'M', 10), F("MORE", 'M', 10)});
-    Use(p + " EXCLUSIVE");
-    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
-    for (int i = 1; i <= n; ++i) {
-      ClearRecord();
-      SetFieldText(1, "R" + std::to_string(i));
-      SetFieldValue(2, AddMemo("note " + std::to_string(i)));
-      SetFieldValue(3, AddMemo("more " + std::to_string(i)));
-      Append();
-    }
-    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
-    return p;
-  }
-
   static std::string Text(int field) { return MemoText(static_cast<std::int32_t>(GetFieldValue(field))); }
 
   // Gives record `rec` a new memo `text` in field `field`, leaving the old one dead.
