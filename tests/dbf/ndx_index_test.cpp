@@ -409,7 +409,8 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
   const std::string expr = GetParam();
   // Node limits: 25 keys per node for NAME, 31 for NUM and DAY; 650 and 992 keys fill two levels.
-  const std::vector<int> sizes{1, 2, 25, 26, 27, 31, 32, 33, 50, 51, 63, 64, 650, 651, 652, 676, 992, 993, 1301, 1985, 3000};
+  const std::vector<int> sizes{1,   2,   25,  26,  27,  31,  32,   33,   50,  51, 63,
+                               64,  650, 651, 652, 676, 992, 993, 1301, 1985, 3000};
   std::string script = Path("ndx.pl"), out = Path("keys.txt");
   std::ofstream(script) << "use XBase::Index;\n"
                            "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"

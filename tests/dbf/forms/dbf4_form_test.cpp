@@ -50,6 +50,12 @@ class TableDialog : public DatasetTest {
     Form() : Tdbf4Form(*dbf4) { Configure(); }
   };
 
+  // Sends a press or release of `button` at `at` to `target`.
+  static void Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    QMouseEvent e(type, at, target->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+  }
   static void Click(TTzGrid& grid, int row, int column) {
     QModelIndex index = grid.Model().index(row, column);
     grid.setCurrentIndex(index);
@@ -131,13 +137,9 @@ TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   ASSERT_EQ(dbf4->RecNo(), 10);
   QWidget* titles = form.TzGrid1->horizontalHeader()->viewport();
   QPoint at(form.TzGrid1->horizontalHeader()->sectionViewportPosition(0) + 5, 5);
-  QMouseEvent press(QEvent::MouseButtonPress, at, titles->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(titles, &press);
+  Mouse(titles, QEvent::MouseButtonPress, at, Qt::RightButton);
   EXPECT_TRUE(static_cast<TTzGridHeader*>(form.TzGrid1->horizontalHeader())->SectionSunken(0));  // while pressed
-  QMouseEvent release(QEvent::MouseButtonRelease, at, titles->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(titles, &release);
+  Mouse(titles, QEvent::MouseButtonRelease, at, Qt::RightButton);
   EXPECT_FALSE(static_cast<TTzGridHeader*>(form.TzGrid1->horizontalHeader())->SectionSunken(0));
   EXPECT_EQ(dbf4->RecNo(), 10);
   // Order R1, R10, R11, R12, R2, ...: record 10 is now the second row.
@@ -147,7 +149,7 @@ TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   form.TzGrid1->DepressDisabled = true;
   int fired = 0;
   form.TzGrid1->OnDepressTitle = [&](int) { ++fired; };
-  QApplication::sendEvent(titles, &press);
+  Mouse(titles, QEvent::MouseButtonPress, at, Qt::RightButton);
   EXPECT_EQ(fired, 0);
 }
 
@@ -182,9 +184,7 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   grid.OnDepressTitle = [&](int) { ++titles; };
   auto* corner = grid.findChild<QAbstractButton*>("TzGridCorner");
   ASSERT_NE(corner, nullptr);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), corner->mapToGlobal(QPointF(2, 2)), Qt::RightButton,
-                    Qt::RightButton, Qt::NoModifier);
-  QApplication::sendEvent(corner, &press);
+  Mouse(corner, QEvent::MouseButtonPress, QPoint(2, 2), Qt::RightButton);
   EXPECT_EQ(std::vector<int>({right, left, titles}), std::vector<int>({1, 0, 0}));
   grid.OnDepressTitle = nullptr;
   // The model's colours event repaints deleted rows.
@@ -227,11 +227,8 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   okCell = grid.visualRect(m.index(2, 4));
   bool before = m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked;
   QPoint mid = okCell.center();
-  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    QMouseEvent e(t, mid, grid.viewport()->mapToGlobal(mid), Qt::LeftButton,
-                  t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(grid.viewport(), &e);
-  }
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    Mouse(grid.viewport(), t, mid, Qt::LeftButton);
   EXPECT_NE(m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked, before);
   // Down on the last row appends; leaving it unchanged drops it; without AutoAppend nothing is appended.
   grid.setCurrentIndex(m.index(2, 0));
