@@ -16,13 +16,6 @@ void SubtractOne(char* p, std::size_t n) {
 
 class BlobStreams : public DbfTest {
  protected:
-  std::string Table(std::uint8_t kind, const std::string& name = "blob.dbf") {
-    CreateVersionByte = kind;
-    std::string p = Create(name, {F("NAME", 'C', 4), F("DATA", 'M', 10)});
-    Use(p + " EXCLUSIVE");
-    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
-    return p;
-  }
   static std::int32_t WriteBlob(const std::string& bytes, bool autoText = false, std::size_t piece = 700) {
     std::int32_t b = CreateBlobDescriptor(autoText, 0, 2);
     for (std::size_t at = 0; at < bytes.size(); at += piece)
@@ -47,7 +40,7 @@ class BlobStreams : public DbfTest {
 };
 
 TEST_F(BlobStreams, Dbase3TextEndsAtItsTerminator) {
-  Table(kMemoDbase3);
+  MemoTable(kMemoDbase3, 0);
   std::int32_t b = AddMemo("plain text memo");
   ASSERT_EQ(CreateBlobDescriptor(false, b, 1), b);
   EXPECT_EQ(SeekBlobStream(0, 2), 15);  // the length is found by reading through
@@ -63,7 +56,7 @@ TEST_F(BlobStreams, Dbase3TextEndsAtItsTerminator) {
 TEST_F(BlobStreams, BinaryBlobsInEveryKind) {
   for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
     SCOPED_TRACE(static_cast<int>(kind));
-    Table(kind, "bin" + std::to_string(kind) + ".dbf");
+    MemoTable(kind, 0, "bin" + std::to_string(kind) + ".dbf");
     std::string data = Binary(1556);
     data[100] = 0x1A;  // no terminator in a BLOB
     std::int32_t b = WriteBlob(data);
@@ -76,9 +69,7 @@ TEST_F(BlobStreams, BinaryBlobsInEveryKind) {
       EXPECT_GT(b, 0);
     }
     EXPECT_EQ(ReadBlob(b), data);
-    std::string viaMemo;
-    ASSERT_TRUE(ReadMemoData(b, viaMemo));
-    EXPECT_EQ(viaMemo, data);
+    EXPECT_EQ(MemoText(b), data);
     AppendTexts({{"", std::to_string(b)}});
     EXPECT_EQ(FieldAsString(2), kind == kMemoDbase3 ? "BLOB" : "MEMO");
     CloseDatabase();
@@ -86,7 +77,7 @@ TEST_F(BlobStreams, BinaryBlobsInEveryKind) {
 }
 
 TEST_F(BlobStreams, RewrittenBlobLeavesOldGroupUntilPack) {
-  std::string p = Table(kMemoDbase4);
+  std::string p = MemoTable(kMemoDbase4, 0);
   AppendTexts({{"", std::to_string(WriteBlob(Binary(900)))}});
   auto size1 = ReadBytes(ForceExtension(p, "dbt")).size();
   SetFieldValue(2, WriteBlob(Binary(800)));
@@ -101,11 +92,10 @@ TEST_F(BlobStreams, RewrittenBlobLeavesOldGroupUntilPack) {
 }
 
 TEST_F(BlobStreams, TextModeConvertsCharacterSets) {
-  std::string p = Table(kMemoDbase4);
+  std::string p = MemoTable(kMemoDbase4, 0);
   std::string ansi = "Gr\xF6\xDF" "e\r\n";
   std::int32_t b = WriteBlob(ansi, true);
-  std::string stored;
-  ASSERT_TRUE(ReadMemoData(b, stored));
+  std::string stored = MemoText(b);
   EXPECT_EQ(stored, "Gr\x94\xE1" "e\r\n");  // code page 437 on disk
   EXPECT_EQ(ReadBlob(b, true), ansi);
   EXPECT_EQ(ReadBlob(b, false), stored);
@@ -150,7 +140,7 @@ TEST_F(BlobStreams, MisuseIsReported) {
   DestroyBlobDescriptor();
   EXPECT_EQ(TzLastError, 1019);
   CloseDatabase();
-  Table(kMemoDbase4);
+  MemoTable(kMemoDbase4, 0);
   EXPECT_EQ(CreateBlobDescriptor(false, 77, 1), 0);
   EXPECT_EQ(TzLastError, 1003);
   char c;

@@ -21,24 +21,24 @@ class DatasetTest : public DbfTest {
     AbortFlag = 0;
   }
 
-  // Table NAME C10, QTY N5, PRICE N8.2, DAY D, OK L with `n` records, closed.
-  std::string SampleTable(int n, const std::string& name = "sample.dbf") {
+  // The table `make` builds with the engine's errors stored, closed.
+  template <class Make>
+  std::string Closed(Make make) {
     SetErrorDispatch(false);
-    std::string p = Sample(n, name);
-    CloseDatabase();
-    SetErrorDispatch(true);
-    return p;
-  }
-
-  // Table of `fields` holding `rows`, closed.
-  std::string FilledTable(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
-                          const std::vector<std::vector<std::string>>& rows) {
-    SetErrorDispatch(false);
-    std::string p = Filled(name, fields, rows);
+    std::string p = make();
     EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
     CloseDatabase();
     SetErrorDispatch(true);
     return p;
+  }
+  // Table NAME C10, QTY N5, PRICE N8.2, DAY D, OK L with `n` records, closed.
+  std::string SampleTable(int n, const std::string& name = "sample.dbf") {
+    return Closed([&] { return Sample(n, name); });
+  }
+  // Table of `fields` holding `rows`, closed.
+  std::string FilledTable(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
+                          const std::vector<std::vector<std::string>>& rows) {
+    return Closed([&] { return Filled(name, fields, rows); });
   }
 
   // Opens the dataset on `path`.

@@ -72,11 +72,13 @@ TEST_F(VirtualDatasets, ChangesAreSavedOnlyWhenAsked) {
   EXPECT_EQ(GetFieldText(4), "01/02/24");
 }
 
-// Two open at once get their own aliases; one without a field list fails.
-TEST_F(VirtualDatasets, AliasesAndAMissingFieldList) {
+// Two open at once get their own aliases; appends at the end of an insertion file go to
+// its tail; one without a field list fails.
+TEST_F(VirtualDatasets, AliasesInsertionAtTheEndAndAMissingFieldList) {
   TTzVFile a("a"), b("b");
   Fields(a);
   Fields(b);
+  b.SetAppendMode(INSERTION);
   a.SetActive(true);
   b.SetActive(true);
   EXPECT_NE(a.WorkArea(), b.WorkArea());
@@ -84,24 +86,17 @@ TEST_F(VirtualDatasets, AliasesAndAMissingFieldList) {
   std::string aliasA = Alias();
   Select(b.WorkArea());
   EXPECT_NE(aliasA, Alias());
+  for (const char* n : {"A", "B", "C"}) {
+    b.Last();
+    b.Append();
+    b.FieldByName("NAME").SetAsString(n);
+    b.Post();
+  }
+  EXPECT_EQ(Names(b), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(b.AppendMode(), INSERTION);
   TTzVFile v("empty");
   platform::DialogScript script;
   script.Ok().Expect("FieldList.Count is <= 0 trying to create a database");
   EXPECT_THROW(v.SetActive(true), platform::EDatabaseError);
   EXPECT_FALSE(v.Active());
-}
-
-TEST_F(VirtualDatasets, AppendAtTheEndOfAnInsertionFileGoesToTheTail) {
-  TTzVFile v("ins");
-  Fields(v);
-  v.SetAppendMode(INSERTION);
-  v.SetActive(true);
-  for (const char* n : {"A", "B", "C"}) {
-    v.Last();
-    v.Append();
-    v.FieldByName("NAME").SetAsString(n);
-    v.Post();
-  }
-  EXPECT_EQ(Names(v), (std::vector<std::string>{"A", "B", "C"}));
-  EXPECT_EQ(v.AppendMode(), INSERTION);
 }

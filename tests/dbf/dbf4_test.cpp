@@ -29,22 +29,6 @@ class Dbf4Facade : public DatasetTest {
   }
 };
 
-TEST_F(Dbf4Facade, OpenReadMoveAndClose) {
-  std::string p = SampleTable(3);
-  dbf4->OpenTable(p);
-  ASSERT_EQ(AbortFlag, 0);
-  EXPECT_EQ(dbf4->Label_filename, p);
-  EXPECT_EQ(dbf4->FieldName(1), "NAME");
-  EXPECT_EQ(dbf4->RecordCount(), 3);
-  dbf4->Go(3);
-  EXPECT_EQ(dbf4->FieldText(1) + dbf4->FieldText(2), "R3            3");
-  EXPECT_EQ(dbf4->FieldAsInteger("qty"), 3);
-  EXPECT_FALSE(dbf4->Eof());
-  dbf4->CloseTable();
-  EXPECT_FALSE(dbf4->tzdbf.Active());
-  EXPECT_EQ(dbf4->FieldCount(), 0);
-}
-
 TEST_F(Dbf4Facade, OpenFailureIsShownNeverThrown) {
   SetRaiseErrors(false);  // the engine's start-up setting: the facade raises only inside
   dbf4->tzdbf.CreateIfNotFound = false;
@@ -54,9 +38,11 @@ TEST_F(Dbf4Facade, OpenFailureIsShownNeverThrown) {
   EXPECT_TRUE(AbortFlag == 1 && !dbf4->tzdbf.Active() && dbf4->RecordCount() == 0 && !TzRaiseErrors);
 }
 
-TEST_F(Dbf4Facade, AppendedFieldsAreStoredAndPackRemovesDeleted) {
+TEST_F(Dbf4Facade, OpenAppendPackAndClose) {
   std::string p = SampleTable(2);
   dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(dbf4->FieldText(1) + dbf4->FieldText(2), "R1            1");
   dbf4->AppendBlank();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(dbf4->RecordCount(), 3);
@@ -72,6 +58,8 @@ TEST_F(Dbf4Facade, AppendedFieldsAreStoredAndPackRemovesDeleted) {
   EXPECT_EQ(dbf4->RecordCount(), 2);
   dbf4->SetFieldString("QTY", "7");  // a pending write is stored on closing
   dbf4->CloseTable();
+  EXPECT_FALSE(dbf4->tzdbf.Active());
+  EXPECT_EQ(dbf4->FieldCount(), 0);
 
   Use(p);
   ASSERT_EQ(RecCount(), 2);
@@ -131,35 +119,6 @@ TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   DialogScript script;
   script.Ok().Expect("zz not found");
   EXPECT_FALSE(dbf4->SearchStored(true));
-}
-
-TEST_F(Dbf4Facade, IndexedFindKeyHitsMissesAndRetriesWithDecimalComma) {
-  std::string p = FilledTable("keys.dbf", {F("KEY", 'C', 8), F("VAL", 'N', 4)},
-                              {{"2,5", "3"}, {"1,5", "3"}, {"M12", "3"}, {"M8", "2"}});
-  dbf4->OpenTable(p);
-  dbf4->IndexOn("KEY", Path("keys"));
-  dbf4->SetIndexTo(Path("keys"));
-  ASSERT_EQ(AbortFlag, 0);
-  dbf4->First();
-  EXPECT_EQ(dbf4->FieldText(1), "1,5     ");  // key order
-  for (auto [key, rec] : {std::pair<const char*, int>{"M12", 3}, {"1.5", 2}, {"X9", 0}}) {
-    dbf4->FindKey(key);
-    EXPECT_EQ(dbf4->KeyFound() ? dbf4->RecNo() : 0, rec) << key;
-  }
-  EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(Dbf4Facade, SortingByAColumnKeepsTheCurrentRecord) {
-  std::string p = SampleTable(12);
-  dbf4->OpenTable(p);
-  dbf4->Go(10);
-  dbf4->SortByColumn(0);  // NAME: R1, R10, R11, R12, R2, ...
-  ASSERT_EQ(AbortFlag, 0);
-  EXPECT_EQ(dbf4->RecNo(), 10);
-  EXPECT_TRUE(std::filesystem::exists(Tdbf4::SortIndexName() + ".ndx"));
-  std::string order;
-  for (int i = 0; i < 3; ++i) dbf4->tzdbf.Next(), order += std::to_string(dbf4->RecNo()) + ",";
-  EXPECT_EQ(order, "11,12,2,");
 }
 
 TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {

@@ -15,7 +15,9 @@
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/init.h"
+#include "dbf/memo.h"
 #include "dbf/runtime.h"
+#include "dbf/vfiles.h"
 #include "dbf/work_areas.h"
 #include "framework/clock.h"
 #include "framework/init.h"
@@ -85,6 +87,12 @@ pid_t Child(ForkHandshake& shake, Work work) {
   }
   shake.InParent();
   return pid;
+}
+
+// The text of the memo at `block` of the selected table, or "<error>".
+inline std::string MemoText(std::int32_t block) {
+  std::string data;
+  return ReadMemoData(block, data) ? data : "<error>";
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
@@ -180,7 +188,33 @@ class DbfTest : public ::testing::Test {
     return p;
   }
 
+  // NAME C10, NOTES M, MORE M of the given memo kind, opened exclusively, with `n`
+  // records whose memos are "note <i>" and "more <i>".
+  std::string MemoTable(std::uint8_t kind, int n, const std::string& name = "memo.dbf",
+                        std::uint16_t blockSize = 512) {
+    CreateVersionByte = kind;
+    MemoBlockSize = blockSize;
+    std::string p = Create(name, {F("NAME", 'C', 10), F("NOTES", 'M', 10), F("MORE", 'M', 10)});
+    Use(p + " EXCLUSIVE");
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    for (int i = 1; i <= n; ++i) {
+      std::string s = std::to_string(i);
+      AppendTexts({{"R" + s, std::to_string(AddMemo("note " + s)), std::to_string(AddMemo("more " + s))}});
+    }
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    return p;
+  }
+
+  // Opens the virtual file `name` (with `words`, such as " ASCENDING") of `fields` in the selected work area.
+  void UseVirtual(const std::string& name, const std::vector<TDbfFieldEntry>& fields, const std::string& words = "") {
+    std::fill(std::begin(virtualRecord_), std::end(virtualRecord_), 0);
+    Use(name + " VIRTUAL FILE" + words, virtualRecord_, sizeof virtualRecord_);
+    AddStru(fields.data(), static_cast<int>(fields.size()));
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+  }
+
   std::string dir_;
+  std::uint8_t virtualRecord_[64];
 };
 
 }  // namespace dbftest

@@ -36,12 +36,10 @@ TEST_F(DbfErrors, StoredRaisedHandledAndHalting) {
   EXPECT_TRUE(TzLastError == 5 && TzErrorDetail == "[y]");
 }
 
-TEST_F(DbfErrors, DefaultModeReportsOnStderrAndExitsWithTheCode) {
+// By default an error is reported on stderr and halts with its code, never with 0.
+TEST_F(DbfErrors, DefaultModeHaltsWithTheCodeNeverAsSuccess) {
   EXPECT_EXIT(DederError(2, "[USE]"), ::testing::ExitedWithCode(2),
               "Program halted.\nError # 2 \\(File not found\\)\r\n\\[USE\\]");
-}
-
-TEST_F(DbfErrors, HaltNeverExitsAsSuccess) {
   EXPECT_EQ(HaltExitCode(212), 212);
   EXPECT_EQ(HaltExitCode(1280), 255);  // 1280 mod 256 would be 0
   EXPECT_EXIT(DederError(1280, "[Net]"), ::testing::ExitedWithCode(255), "Network Error");

@@ -45,33 +45,23 @@ TEST_F(Expressions, TypesAndValues) {
            {"TRIM(NAME) + LTRIM('  q')", "ABCq"}, {"CMON(DAY)", "May"}, {"CMONTH(DAY)", "May"},
            {"SOUNDEX('Robert')", "R163"}, {"E->NAME", "ABC     "}})
     EXPECT_EQ(Eval(expr).text, text) << expr;
-  EXPECT_DOUBLE_EQ(Eval("QTY * 2 + PRICE").number, 26.5);
-  EXPECT_DOUBLE_EQ(Eval("-2^2").number, 4);
-  EXPECT_DOUBLE_EQ(Eval("2**3").number, 8);
-  EXPECT_TRUE(Eval("QTY > 10 .AND. .NOT. (QTY > 20)").logical);
-  EXPECT_TRUE(Eval("OK .OR. .F.").logical);
-  EXPECT_DOUBLE_EQ(Eval("DAY - CTOD('05/01/24')").number, 16);
-  EXPECT_DOUBLE_EQ(Eval("VAL(' 12.5 ') + LEN(NAME) + AT('C', NAME)").number, 23.5);
-  EXPECT_DOUBLE_EQ(Eval("MOD(-7, 3)").number, -1);
-  EXPECT_DOUBLE_EQ(Eval("RECNO()").number, 1);
-  EXPECT_FALSE(Eval("DELETED()").logical);
-  EXPECT_DOUBLE_EQ(Eval("DOW(CTOD('01/01/00'))").number, 7);
+  // Numbers (ROUND truncates) and logical values.
+  for (auto [expr, number] : std::initializer_list<std::pair<const char*, double>>{
+           {"QTY * 2 + PRICE", 26.5}, {"-2^2", 4}, {"2**3", 8}, {"DAY - CTOD('05/01/24')", 16},
+           {"VAL(' 12.5 ') + LEN(NAME) + AT('C', NAME)", 23.5}, {"MOD(-7, 3)", -1}, {"RECNO()", 1},
+           {"DOW(CTOD('01/01/00'))", 7}, {"ROUND(2.9, 0)", 2}, {"ROUND(2.9, -1)", 2}})
+    EXPECT_DOUBLE_EQ(Eval(expr).number, number) << expr;
+  // "=" is a prefix match an empty right side never satisfies; "==" keeps the field's blanks.
+  for (auto [expr, logical] : std::initializer_list<std::pair<const char*, bool>>{
+           {"QTY > 10 .AND. .NOT. (QTY > 20)", true}, {"OK .OR. .F.", true}, {"DELETED()", false},
+           {"NAME = ''", false}, {"NAME = 'AB'", true}, {"NAME == 'ABC'", false}, {"TRIM(NAME) == 'ABC'", true},
+           {"'B' $ NAME", true}, {"'AB' < 'ABC'", true}})
+    EXPECT_EQ(Eval(expr).logical, logical) << expr;
   EXPECT_EQ(Eval("QTY").width, 5);
-}
-
-TEST_F(Expressions, EqualsIsAPrefixMatch) {
-  EXPECT_FALSE(Eval("NAME = ''").logical);  // an empty right side never matches
-  EXPECT_TRUE(Eval("NAME = 'AB'").logical);
-  EXPECT_FALSE(Eval("NAME == 'ABC'").logical);  // the field keeps its blanks
-  EXPECT_TRUE(Eval("TRIM(NAME) == 'ABC'").logical);
-  EXPECT_TRUE(Eval("'B' $ NAME").logical);
-  EXPECT_TRUE(Eval("'AB' < 'ABC'").logical);
 }
 
 TEST_F(Expressions, RoundTruncatesAndDivisionByZeroIsReported) {
   EXPECT_NEAR(Eval("ROUND(2.567, 2)").number, 2.56, 1e-12);
-  EXPECT_DOUBLE_EQ(Eval("ROUND(2.9, 0)").number, 2);
-  EXPECT_DOUBLE_EQ(Eval("ROUND(2.9, -1)").number, 2);
   TExprDescriptor* d = AssignExpr("10/0");
   ASSERT_NE(d, nullptr);
   EXPECT_DOUBLE_EQ(EvaluateExpr(d).number, 1e250);
@@ -90,12 +80,7 @@ TEST_F(Expressions, RoundTruncatesAndDivisionByZeroIsReported) {
 // Fields of a virtual table, which keeps its records only in typed form.
 TEST_F(Expressions, VirtualTableFields) {
   Select(2);
-  std::uint8_t buffer[64] = {};
-  Use("mem VIRTUAL FILE", buffer, sizeof buffer);
-  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 8), F("QTY", 'N', 5), F("PRICE", 'N', 7, 2), F("DAY", 'D', 8),
-                                F("OK", 'L', 1)};
-  AddStru(f.data(), static_cast<int>(f.size()));
-  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  UseVirtual("mem", {F("NAME", 'C', 8), F("QTY", 'N', 5), F("PRICE", 'N', 7, 2), F("DAY", 'D', 8), F("OK", 'L', 1)});
   AppendTexts({{"VIRT", "7", "1.25", "05/20/24", "T"}});
   ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
   GoTop();
@@ -126,16 +111,6 @@ TEST_F(Expressions, CompileErrors) {
   }
   std::string deep(200, '(');
   EXPECT_NE(CompileError(deep + "1" + std::string(200, ')')).find("Parser_stack_overflow"), std::string::npos);
-}
-
-TEST_F(Expressions, HooksAreInstalled) {
-  ASSERT_TRUE(ParserLinked);
-  TDbfWorkArea* wa = SelectedWorkArea();
-  wa->filterExpression = ExprHooks.Compile("QTY > 100");
-  GoTop();
-  EXPECT_TRUE(dEOF());
-  ExprHooks.Free(wa->filterExpression);
-  EXPECT_EQ(wa->filterExpression, nullptr);
 }
 
 TEST(IndexKeys, SoundexDescendAndDays) {

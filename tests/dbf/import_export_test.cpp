@@ -9,13 +9,7 @@ using namespace dbftest;
 
 namespace {
 
-class ImportExport : public DbfTest {
- protected:
-  std::string Empty(const std::string& name) {
-    return Create(name, {F("NAME", 'C', 10), F("QTY", 'N', 5), F("PRICE", 'N', 8, 2), F("DAY", 'D', 8),
-                         F("OK", 'L', 1)});
-  }
-};
+class ImportExport : public DbfTest {};
 
 TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
   Sample(3);
@@ -29,7 +23,7 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
             "\"R3\",3,3.75,20240517,F\r\n\x1A");
 
   Select(2);
-  Use(Empty("back.dbf") + " EXCLUSIVE");
+  Sample(0, "back.dbf");
   EXPECT_EQ(AppendFromDelimited(out + ".txt", true), 3);
   ASSERT_EQ(RecCount(), 3);
   EXPECT_EQ(Fields(1), "a,b|1|1.25|05/17/24|N");
@@ -37,7 +31,7 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
 }
 
 TEST_F(ImportExport, ShortLongAndOddLines) {
-  Use(Empty("in.dbf") + " EXCLUSIVE");
+  Sample(0, "in.dbf");
   std::string in = Path("in.txt");
   std::ofstream(in, std::ios::binary) << "  \"only\"\n"
                                          "x,7,1.5,05/17/24,y,extra,items\r"
@@ -74,7 +68,7 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
                            {{"T", "42.7", "a long name!", "05/17/24", "123456.5"}});
   DeleteRec();
   CloseDatabase();
-  Use(Empty("dst.dbf") + " EXCLUSIVE");
+  Sample(0, "dst.dbf");
   AppendFrom(src);
   ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
   ASSERT_EQ(RecCount(), 1);
@@ -101,32 +95,26 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   TzCentury = false;
 }
 
+// Memos are copied between memo kinds (dBASE III to FoxPro here).
 TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
+  CreateVersionByte = kMemoDbase3;
   std::string src = Create("msrc.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10)});
+  CreateVersionByte = kMemoFoxPro;
   std::string dst = Create("mdst.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10)});
   Use(src + " EXCLUSIVE");
-  for (const char* t : {"one", "two"}) {
-    ClearRecord();
-    SetFieldText(1, t);
-    SetFieldValue(2, AddMemo(std::string("memo ") + t));
-    Append();
-  }
+  AppendTexts({{"one", std::to_string(AddMemo("memo one"))}, {"two", std::to_string(AddMemo("memo two"))}});
   CloseDatabase();
   Use(dst + " EXCLUSIVE");
   AppendFrom(src);
   ASSERT_EQ(RecCount(), 2);
   Go(2);
-  std::string data;
-  ASSERT_TRUE(ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data));
-  EXPECT_EQ(data, "memo two");
+  EXPECT_EQ(MemoText(static_cast<std::int32_t>(GetFieldValue(2))), "memo two");
   EXPECT_EQ(WorkAreas[35], nullptr);
+  EXPECT_EQ(CopyMemo(1, 0, 4), 0);  // no memo to copy
 
   // A virtual source, and one that asks to stop after the first record.
   Select(3);
-  std::uint8_t buf[32] = {};
-  Use("mem VIRTUAL FILE", buf, sizeof buf);
-  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 4)};
-  AddStru(f.data(), 1);
+  UseVirtual("mem", {F("NAME", 'C', 4)});
   AppendTexts({{"v1"}, {"v2"}, {"v3"}});
   Select(1);
   GoTop();

@@ -89,13 +89,9 @@ TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
 }
 
 TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
-  std::string p = Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)});
-  Use(p + " EXCLUSIVE");
-  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""}) {
-    ClearRecord();
-    SetFieldValue(2, AddMemo(text));
-    Append();
-  }
+  Use(Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)}) + " EXCLUSIVE");
+  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""})
+    AppendTexts({{"", std::to_string(AddMemo(text))}});
   EXPECT_TRUE(LocateValue("NOTES", "bolt", true, 1, false));
   EXPECT_EQ(RecNo(), 2);
   EXPECT_FALSE(LocateValue("NOTES", "bolt", false, 1, false));
@@ -105,10 +101,7 @@ TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
 }
 
 TEST_F(Locate, VirtualTablesCompareFormattedValues) {
-  std::uint8_t buf[32] = {};
-  Use("v VIRTUAL FILE", buf, sizeof buf);
-  std::vector<TDbfFieldEntry> f{F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)};
-  AddStru(f.data(), 2);
+  UseVirtual("v", {F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)});
   AppendTexts({{"V1", "1.5"}, {"V2", "3"}, {"V3", "4.5"}});
   Go(1);
   EXPECT_TRUE(LocateValue("SIZE", 4.5, false, 1, true));

@@ -49,6 +49,7 @@ TEST_F(RecordCache_, SearchFindsWithinOneFieldIgnoringCase) {
   EXPECT_EQ(field, 3);
   EXPECT_EQ(RecNo(), 3);
   ExprHooks.Free(wa->filterExpression);
+  EXPECT_EQ(wa->filterExpression, nullptr);
 }
 
 TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {
@@ -75,18 +76,4 @@ TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {
   EXPECT_EQ(v, "new  ");
   Peek(9, 1, v);
   EXPECT_EQ(v, "");
-}
-
-TEST_F(RecordCache_, PokeOnSharedTableNeedsLock) {
-  Table();
-  std::string p = DbfFileName();
-  CloseDatabase();
-  Use(p);
-  Poke("zz", 1, 1);
-  EXPECT_EQ(TzLastError, 1200);
-  Go(1);
-  ASSERT_TRUE(RLock());
-  TzLastError = 0;
-  Poke("zz", 1, 1);
-  EXPECT_EQ(TzLastError, 0);
 }

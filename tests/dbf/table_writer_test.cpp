@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "dbf_test_util.h"
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "framework/clock.h"
 #include "framework/file_utils.h"
@@ -18,24 +19,19 @@
 
 namespace {
 
-std::string ReadAll(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using dbftest::ReadText;
 
 // Compares with tests/data/table_writer/<golden>; BQ4_UPDATE_GOLDEN=1 rewrites it instead.
 void ExpectGolden(const std::string& written, const std::string& golden, const std::string& dir) {
   const std::string goldenPath = std::string(BQ4_TEST_DATA) + "/table_writer/" + golden;
-  std::string got = ReadAll(written);
+  std::string got = ReadText(written);
   for (std::size_t p; (p = got.find(dir)) != std::string::npos;) got.replace(p, dir.size(), "$TMP");
   ASSERT_FALSE(got.empty()) << written;
   if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
     std::ofstream(goldenPath, std::ios::binary) << got;
     return;
   }
-  EXPECT_EQ(got, ReadAll(goldenPath)) << "differs from golden file " << golden;
+  EXPECT_EQ(got, ReadText(goldenPath)) << "differs from golden file " << golden;
 }
 
 class TableWriter : public ::testing::Test {
@@ -103,7 +99,7 @@ TEST_F(TableWriter, ASecondWidthOfZeroStillWritesTheSecondColumn) {
   w.WriteRow({"1", "2", "3", "", "", "", ""});
   w.Done();
   CloseOutput();
-  std::string text = ReadAll(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  std::string text = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
   EXPECT_NE(text.find("A   C   \n"), std::string::npos) << text;  // column 2 cut to nothing, column 3 written
   EXPECT_NE(text.find("1   3  "), std::string::npos) << text;
 }

@@ -15,12 +15,7 @@ class VFiles : public DbfTest {
  protected:
   // A virtual file NAME C10, QTY N5, NOTE M in the selected work area.
   void OpenVirtual(const std::string& words = "") {
-    std::fill(std::begin(buffer_), std::end(buffer_), 0);
-    Use("scratch VIRTUAL FILE" + words, buffer_, sizeof buffer_);
-    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
-    std::vector<TDbfFieldEntry> f{F("name", 'c', 10), F("QTY", 'N', 5), F("NOTE", 'M', 0)};
-    AddStru(f.data(), static_cast<int>(f.size()));
-    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    UseVirtual("scratch", {F("name", 'c', 10), F("QTY", 'N', 5), F("NOTE", 'M', 0)}, words);
   }
   void Add(const std::string& name, int qty = 0) {
     ClearRecord();
@@ -82,22 +77,20 @@ TEST_F(VFiles, SortedInsertionAndSorting) {
   EXPECT_EQ(TzLastError, 1100);  // sorted without a key maker
   EXPECT_EQ(RecCount(), 0);
   CloseDatabase();
-  OpenVirtual(" ASCENDING");
-  Set_VFileKey_To(KeyOfName, nullptr);
-  for (const char* n : {"5", "3", "3", "9", "7", "1"}) Add(n);
-  EXPECT_EQ(Column(), "1,3,3,5,7,9,");
-  // A changed key moves the record.
-  Go(1);
-  SetFieldText(1, "8");
-  Replace();
-  EXPECT_EQ(Column(), "3,3,5,7,8,9,");
-  CloseDatabase();
-
-  OpenVirtual(" DESCENDING");
-  Set_VFileKey_To(KeyOfName, nullptr);
-  for (const char* n : {"5", "3", "9", "7"}) Add(n);
-  EXPECT_EQ(Column(), "9,7,5,3,");
-  CloseDatabase();
+  // Loaded order, and the order after the first record's key became "8".
+  for (auto [words, loaded, changed] :
+       {std::tuple<const char*, const char*, const char*>{" ASCENDING", "1,3,3,5,7,9,", "3,3,5,7,8,9,"},
+        {" DESCENDING", "9,7,5,3,3,1,", "8,7,5,3,3,1,"}}) {
+    OpenVirtual(words);
+    Set_VFileKey_To(KeyOfName, nullptr);
+    for (const char* n : {"5", "3", "3", "9", "7", "1"}) Add(n);
+    EXPECT_EQ(Column(), loaded) << words;
+    Go(1);
+    SetFieldText(1, "8");
+    Replace();
+    EXPECT_EQ(Column(), changed) << words;
+    CloseDatabase();
+  }
 
   OpenVirtual();
   for (const char* n : {"d", "a", "e", "b", "c"}) Add(n);

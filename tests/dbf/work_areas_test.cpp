@@ -6,6 +6,7 @@
 #include <random>
 
 #include "dbf/locks.h"
+#include "dbf/record_cache.h"
 #include "dbf_test_util.h"
 #include "framework/math_utils.h"
 #include "platform/dialogs.h"
@@ -126,11 +127,12 @@ TEST_F(WorkAreas_, FilterAndWhileCallbacks) {
   EXPECT_EQ(RecNo(), 4);
 }
 
-TEST_F(WorkAreas_, UseTwiceNeedsSecondAlias) {
+// A name in other case is found; the second use of a table needs its own alias.
+TEST_F(WorkAreas_, FileNameCaseIsFoundAndUseTwiceNeedsSecondAlias) {
   std::string p = Sample(1);
   CloseDatabase();
-  Use(p);
-  ASSERT_EQ(TzLastError, 0);
+  Use(Path("SAMPLE"));
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
   EXPECT_EQ(Alias(), "SAMPLE");
   Select(2);
   Use(p);
@@ -140,11 +142,16 @@ TEST_F(WorkAreas_, UseTwiceNeedsSecondAlias) {
   EXPECT_TRUE(TzLastError == 0 && RecCount() == 1);
 }
 
-TEST_F(WorkAreas_, PackKeepsLiveRecordsInOrder) {
+TEST_F(WorkAreas_, PackAsksFirstAndKeepsLiveRecordsInOrder) {
   std::string p = Sample(5);
   DeleteRecs({2, 3});
-  EXPECT_TRUE(Pack());
-  EXPECT_EQ(RecCount(), 3);
+  ConfirmPack = true;
+  for (bool yes : {false, true}) {
+    platform::DialogScript script;
+    yes ? script.Yes().Expect("PACK ") : script.No();
+    EXPECT_EQ(Pack(), yes);
+    EXPECT_EQ(RecCount(), yes ? 3 : 5);
+  }
   EXPECT_EQ(RecNo(), 1);
   EXPECT_EQ(Column(), "R1,R4,R5,");
   CloseDatabase();
@@ -197,10 +204,14 @@ TEST_F(WorkAreas_, SharedChangesNeedLocks) {
   SetFieldText(1, "X");
   Replace();
   EXPECT_EQ(TzLastError, 1200);
+  Poke("zz", 1, 1);
+  EXPECT_EQ(TzLastError, 1200);
   AppendTexts({{}});
   EXPECT_EQ(TzLastError, 5);
   ASSERT_TRUE(RLock());
   Replace();
+  EXPECT_EQ(TzLastError, 0);
+  Poke("zz", 1, 1);
   EXPECT_EQ(TzLastError, 0);
   Unlock();
   ASSERT_TRUE(ALock());
@@ -223,14 +234,6 @@ TEST_F(WorkAreas_, RelationRunsAfterMoves) {
   EXPECT_EQ(TzLastError, 224);
 }
 
-TEST_F(WorkAreas_, FileNameCaseIsFound) {
-  std::string p = Sample(1, "lower.dbf");
-  CloseDatabase();
-  Use(Path("LOWER"));
-  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_EQ(RecCount(), 1);
-}
-
 TEST(SixByteReal, RoundTripsToTheFrameworkRounding) {
   std::mt19937_64 rng(5);
   std::uniform_real_distribution<double> mant(-1, 1);
@@ -247,18 +250,6 @@ TEST(SixByteReal, RoundTripsToTheFrameworkRounding) {
   EXPECT_EQ(Real48ToExtended(r), 0);
   ExtendedToReal48(1e300L, r);  // beyond the range: the largest value
   EXPECT_GT(Real48ToExtended(r), 1e38L);
-}
-
-TEST_F(WorkAreas_, ConfirmPackAsksFirst) {
-  Sample(3);
-  DeleteRecs({1});
-  ConfirmPack = true;
-  for (bool yes : {false, true}) {
-    platform::DialogScript script;
-    yes ? script.Yes().Expect("PACK ") : script.No();
-    EXPECT_EQ(Pack(), yes);
-    EXPECT_EQ(RecCount(), yes ? 2 : 3);
-  }
 }
 
 // Exclusive reads come from kept pages: after any mix of writes every record reads as last written.

@@ -32,13 +32,17 @@ class TableDialog : public DatasetTest {
     DatasetTest::TearDown();
   }
 
-  // Sample table of `n` records with record 2 marked deleted, open in dbf4.
-  void OpenWithDeletedSecond(int n) {
+  // Sample table of `n` records open in dbf4 in `mode`, record 2 marked deleted if asked.
+  std::string OpenSample(int n, int mode, bool deleteSecond = false) {
     std::string p = SampleTable(n);
     dbf4->OpenTable(p);
-    dbf4->Go(2);
-    dbf4->tzdbf.SetDeleted(true);
-    dbf4->First();
+    dbf4->Mode = mode;
+    if (deleteSecond) {
+      dbf4->Go(2);
+      dbf4->tzdbf.SetDeleted(true);
+      dbf4->First();
+    }
+    return p;
   }
 
   // The table dialog over dbf4, configured.
@@ -46,6 +50,12 @@ class TableDialog : public DatasetTest {
     Form() : Tdbf4Form(*dbf4) { Configure(); }
   };
 
+  // Sends a press or release of `button` at `at` to `target`.
+  static void Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    QMouseEvent e(type, at, target->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+  }
   static void Click(TTzGrid& grid, int row, int column) {
     QModelIndex index = grid.Model().index(row, column);
     grid.setCurrentIndex(index);
@@ -53,15 +63,19 @@ class TableDialog : public DatasetTest {
   }
 };
 
-// A click or Down closes a picking dialog with the record under the cursor; another close word than CLOSE ends picking.
-TEST_F(TableDialog, PickModeClosesWithTheRecordUnderTheCursor) {
-  OpenWithDeletedSecond(5);
-  dbf4->Mode = 1;
+// View mode hides deleted records and offers no changes; a click or Down closes a picking dialog with the
+// record under the cursor; another close word than CLOSE ends picking.
+TEST_F(TableDialog, ViewAndPickModes) {
+  OpenSample(5, 1, true);
   dbf4->CloseOnPick = true;
   dbf4->tzdbf.SetHideDeletedRecs(true);
   {
     Form form;
     ASSERT_EQ(form.TzGrid1->Model().rowCount(), 4);
+    EXPECT_FALSE(form.mi_editPack->isVisible());
+    EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
+    EXPECT_TRUE(form.TzNavigator1->Button(nbLast)->isVisible());
+    EXPECT_FALSE(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable);
     Click(*form.TzGrid1, 2, 1);  // rows 1, 3, 4, 5: the third is record 4
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(std::vector<int>({LastDialogKey, AbortFlag, SelectedRecordNo, GridRow, GridColumn}),
@@ -84,20 +98,8 @@ TEST_F(TableDialog, PickModeClosesWithTheRecordUnderTheCursor) {
   EXPECT_EQ(LastDialogKey, 13);
 }
 
-TEST_F(TableDialog, ViewModeHidesDeletedRecordsEditModeShowsThemOnRed) {
-  OpenWithDeletedSecond(3);
-  dbf4->Mode = 1;
-  dbf4->tzdbf.SetHideDeletedRecs(true);
-  {
-    Form form;
-    EXPECT_EQ(form.TzGrid1->Model().rowCount(), 2);
-    EXPECT_FALSE(form.mi_editPack->isVisible());
-    EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
-    EXPECT_TRUE(form.TzNavigator1->Button(nbLast)->isVisible());
-    EXPECT_FALSE(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable);
-  }
-  dbf4->Mode = 2;
-  dbf4->tzdbf.SetHideDeletedRecs(false);
+TEST_F(TableDialog, EditModeShowsDeletedRecordsOnRed) {
+  OpenSample(3, 2, true);
   Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_EQ(m.rowCount(), 3);
@@ -114,9 +116,7 @@ TEST_F(TableDialog, ViewModeHidesDeletedRecordsEditModeShowsThemOnRed) {
 }
 
 TEST_F(TableDialog, EditingACellStoresTheValue) {
-  std::string p = SampleTable(2);
-  dbf4->OpenTable(p);
-  dbf4->Mode = 2;
+  std::string p = OpenSample(2, 2);
   Form form;
   TTzGridModel& m = form.TzGrid1->Model();
   ASSERT_TRUE(m.setData(m.index(1, 0), "edited", Qt::EditRole));
@@ -130,22 +130,16 @@ TEST_F(TableDialog, EditingACellStoresTheValue) {
 }
 
 TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
-  std::string p = SampleTable(12);
-  dbf4->OpenTable(p);
-  dbf4->Mode = 2;
+  OpenSample(12, 2);
   Form form;
   form.resize(630, 464);
   form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(9, 1));  // record 10
   ASSERT_EQ(dbf4->RecNo(), 10);
   QWidget* titles = form.TzGrid1->horizontalHeader()->viewport();
   QPoint at(form.TzGrid1->horizontalHeader()->sectionViewportPosition(0) + 5, 5);
-  QMouseEvent press(QEvent::MouseButtonPress, at, titles->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(titles, &press);
+  Mouse(titles, QEvent::MouseButtonPress, at, Qt::RightButton);
   EXPECT_TRUE(static_cast<TTzGridHeader*>(form.TzGrid1->horizontalHeader())->SectionSunken(0));  // while pressed
-  QMouseEvent release(QEvent::MouseButtonRelease, at, titles->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(titles, &release);
+  Mouse(titles, QEvent::MouseButtonRelease, at, Qt::RightButton);
   EXPECT_FALSE(static_cast<TTzGridHeader*>(form.TzGrid1->horizontalHeader())->SectionSunken(0));
   EXPECT_EQ(dbf4->RecNo(), 10);
   // Order R1, R10, R11, R12, R2, ...: record 10 is now the second row.
@@ -155,48 +149,31 @@ TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   form.TzGrid1->DepressDisabled = true;
   int fired = 0;
   form.TzGrid1->OnDepressTitle = [&](int) { ++fired; };
-  QApplication::sendEvent(titles, &press);
+  Mouse(titles, QEvent::MouseButtonPress, at, Qt::RightButton);
   EXPECT_EQ(fired, 0);
 }
 
-TEST_F(TableDialog, CancelSetsAbortFlagAndOkReturnsTheRecord) {
-  std::string p = SampleTable(3);
-  dbf4->OpenTable(p);
-  dbf4->Go(3);
+// Ok gives the record under the cursor, Cancel sets the abort flag; either way the table is closed again.
+TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
+  std::string p = SampleTable(4);
   for (bool ok : {false, true}) {
+    SCOPED_TRACE(ok);
+    std::int32_t rec = 3;
+    SelectedRecordNo = 0;
     {
       DialogScript script;
       ok ? script.Ok() : script.Cancel();
-      dbf4->ShowTable(ok ? "CLOSE" : "", ok ? 1 : 2);
+      EXPECT_EQ(PickFromTable(p, "Title", "Table", ok ? "CLOSE" : "", ok ? 1 : 2, rec), ok);
     }
-    EXPECT_EQ(AbortFlag, ok ? 0 : 1);
-    EXPECT_EQ(LastDialogKey, ok ? 13 : 27);
+    EXPECT_EQ(std::vector<int>({rec, SelectedRecordNo, AbortFlag, LastDialogKey}),
+              ok ? std::vector<int>({3, 3, 0, 13}) : std::vector<int>({3, 0, 1, 27}));
+    EXPECT_FALSE(dbf4->tzdbf.Active());
   }
-  EXPECT_EQ(SelectedRecordNo, 3);
-}
-
-TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
-  std::string p = SampleTable(4);
-  std::int32_t rec = 3;
-  {
-    DialogScript script;
-    script.Ok();
-    EXPECT_TRUE(PickFromTable(p, "Title", "Table", "CLOSE", 1, rec));
-  }
-  EXPECT_EQ(rec, 3);
-  EXPECT_FALSE(dbf4->tzdbf.Active());
-  {
-    DialogScript script;
-    script.Cancel();
-    EXPECT_FALSE(PickFromTable(p, "Title", "Table", "", 2, rec));
-  }
-  EXPECT_EQ(AbortFlag, 1);
 }
 
 // Corner clicks that never sort, owner-chosen colours, box styles, appending, fixed columns, stored settings.
 TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
-  OpenWithDeletedSecond(3);
-  dbf4->Mode = 2;
+  OpenSample(3, 2, true);
   Form form;
   form.resize(630, 464);
   TTzGrid& grid = *form.TzGrid1;
@@ -207,9 +184,7 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   grid.OnDepressTitle = [&](int) { ++titles; };
   auto* corner = grid.findChild<QAbstractButton*>("TzGridCorner");
   ASSERT_NE(corner, nullptr);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), corner->mapToGlobal(QPointF(2, 2)), Qt::RightButton,
-                    Qt::RightButton, Qt::NoModifier);
-  QApplication::sendEvent(corner, &press);
+  Mouse(corner, QEvent::MouseButtonPress, QPoint(2, 2), Qt::RightButton);
   EXPECT_EQ(std::vector<int>({right, left, titles}), std::vector<int>({1, 0, 0}));
   grid.OnDepressTitle = nullptr;
   // The model's colours event repaints deleted rows.
@@ -252,11 +227,8 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   okCell = grid.visualRect(m.index(2, 4));
   bool before = m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked;
   QPoint mid = okCell.center();
-  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    QMouseEvent e(t, mid, grid.viewport()->mapToGlobal(mid), Qt::LeftButton,
-                  t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(grid.viewport(), &e);
-  }
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    Mouse(grid.viewport(), t, mid, Qt::LeftButton);
   EXPECT_NE(m.data(m.index(2, 4), Qt::CheckStateRole).toInt() == Qt::Checked, before);
   // Down on the last row appends; leaving it unchanged drops it; without AutoAppend nothing is appended.
   grid.setCurrentIndex(m.index(2, 0));
