@@ -49,11 +49,11 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 50, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), 20, 1e-9);
   for (const char* label : {"0", "20", "40", "60", "80", "100", "5", "45", "50"})
-    EXPECT_TRUE(HasText(label)) << label;
-  EXPECT_FALSE(HasText("120"));
-  EXPECT_TRUE(HasText("Frame title"));
-  EXPECT_TRUE(HasText("x [mm]"));
-  EXPECT_TRUE(HasText("F [N]"));
+    EXPECT_TRUE(ShowsText(label)) << label;
+  EXPECT_FALSE(ShowsText("120"));
+  EXPECT_TRUE(ShowsText("Frame title"));
+  EXPECT_TRUE(ShowsText("x [mm]"));
+  EXPECT_TRUE(ShowsText("F [N]"));
   // Axes 2, ticks 6 + 11, grid 6 + 11.
   EXPECT_EQ(Parsed(gcLine).size(), 36u);
   // Both arrowheads stand 5 % of the range beyond the last tick.
@@ -73,14 +73,14 @@ TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   const auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 1u);  // the y axis' arrowhead only
   EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 0, 1e-6);
-  EXPECT_TRUE(HasText("100"));
+  EXPECT_TRUE(ShowsText("100"));
   EXPECT_GT(Parsed(gcLine).size(), 20u);
   // Place of the x axis text.
   Frame(kCadScreen, 0, 0, 95, 47, 3);
-  EXPECT_FALSE(HasText("x [mm]"));
-  EXPECT_TRUE(HasText("F [N]"));
+  EXPECT_FALSE(ShowsText("x [mm]"));
+  EXPECT_TRUE(ShowsText("F [N]"));
   Frame(kCadScreen, 0, 0, 95, 47, 1);
-  EXPECT_TRUE(HasText("x [mm]"));
+  EXPECT_TRUE(ShowsText("x [mm]"));
 }
 
 TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
@@ -90,8 +90,8 @@ TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
   });
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 2 * kPi, 1e-12);
   EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), kPi / 4, 1e-12);
-  EXPECT_TRUE(HasText("45"));
-  EXPECT_TRUE(HasText("360"));
+  EXPECT_TRUE(ShowsText("45"));
+  EXPECT_TRUE(ShowsText("360"));
   EXPECT_EQ(PlotState.XAxisMode, 0);
 }
 

@@ -123,7 +123,7 @@ class CadTest : public ::testing::Test {
   }
 
   // The display list records of one primitive code, read back.
-  static std::vector<TGraphRecord> ParsedRecords(int code) {
+  static std::vector<TGraphRecord> Parsed(int code) {
     std::vector<TGraphRecord> out;
     for (const auto& r : *CreateDisplayList()) {
       TGraphRecord rec;
@@ -132,12 +132,17 @@ class CadTest : public ::testing::Test {
     return out;
   }
 
-  // The display list records that start with prefix ("4;" lines, "6;" texts).
-  static std::vector<std::string> Records(const std::string& prefix) {
-    std::vector<std::string> out;
-    for (const auto& r : *CreateDisplayList())
-      if (r.rfind(prefix, 0) == 0) out.push_back(r);
-    return out;
+  // True when the display list shows the text (or, with prefix, a text that begins with it).
+  static bool ShowsText(const std::string& text, bool prefix = false) {
+    for (const auto& r : Parsed(gcOutTextXY))
+      if (prefix ? r.text.rfind(text, 0) == 0 : r.text == text) return true;
+    return false;
+  }
+
+  // The point at values i and i + 1 of a display list record.
+  static void ExpectPoint(const TGraphRecord& r, int i, Extended x, Extended y) {
+    EXPECT_NEAR(static_cast<double>(r.v[i]), static_cast<double>(x), 1e-6);
+    EXPECT_NEAR(static_cast<double>(r.v[i + 1]), static_cast<double>(y), 1e-6);
   }
 
  private:

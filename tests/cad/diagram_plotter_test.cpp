@@ -27,10 +27,8 @@ class PlotterTest : public DiagramTest {
   }
 
   static void ExpectLine(const TGraphRecord& r, Extended x1, Extended y1, Extended x2, Extended y2) {
-    EXPECT_NEAR(static_cast<double>(r.v[0]), static_cast<double>(x1), 1e-6);
-    EXPECT_NEAR(static_cast<double>(r.v[1]), static_cast<double>(y1), 1e-6);
-    EXPECT_NEAR(static_cast<double>(r.v[2]), static_cast<double>(x2), 1e-6);
-    EXPECT_NEAR(static_cast<double>(r.v[3]), static_cast<double>(y2), 1e-6);
+    ExpectPoint(r, 0, x1, y1);
+    ExpectPoint(r, 2, x2, y2);
   }
 };
 
@@ -140,7 +138,7 @@ TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
 TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
   SetPlotWindow(0, 0, 10, 10);
   PlotValueMark("MA = 5 Nm", 5, 4);
-  EXPECT_TRUE(HasText("MA = 5 Nm"));
+  EXPECT_TRUE(ShowsText("MA = 5 Nm"));
   EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), 3, 1e-12);  // 0.025 x 120
   const auto lines = Parsed(gcLine);
   ASSERT_EQ(lines.size(), 2u);
@@ -176,7 +174,7 @@ TEST_F(PlotterTest, LineLabelFollowsTheSlopeAndTurnsBackToLevel) {
   SetPlotWindow(0, 0, 160, 120);
   PlotLineLabel("mu", 0, 0, 10, 10);
   EXPECT_EQ(CadState.CadTextAngle, 0);
-  EXPECT_TRUE(HasText("mu"));
+  EXPECT_TRUE(ShowsText("mu"));
   ASSERT_EQ(Parsed(gcLine).size(), 1u);
   bool turned = false;
   for (const auto& r : Parsed(gcSetTextStyle))

@@ -127,20 +127,6 @@ TEST_F(DxfWriterTest, FullTurnArcIsACircleAndZeroRadiusDrawsNothing) {
   EXPECT_EQ(Entity(lines, "ARC").back(), " 51=80.000000");
 }
 
-TEST_F(DxfWriterTest, TextCarriesHeightStyleAndShortNumbersAfterAlignment) {
-  Begin();
-  CadSetTextStyle(1, 0, 5, 0);
-  CadSetTextAlign(1, 0);
-  DecimalCommaMode = 2;
-  CadText("0123456789", 100, 20);
-  CadText("", 1, 1);
-  const auto text = Entity(Finish(), "TEXT");
-  // Ten characters of height 5 and ratio 0.7, centred: 17.5 left of x.
-  EXPECT_EQ(text, (std::vector<std::string>{"  8=0", " 10=82.500000", " 20=20.000000",
-                                            " 40=5.000000", "  1=0123456789", "  7=STANDARD",
-                                            " 41=0.7", " 50=0", " 51=0"}));
-}
-
 TEST_F(DxfWriterTest, TextIsWrittenInTheUmlautModeAndItsCodePageIsDeclared) {
   struct Case {
     Word mode;

@@ -19,7 +19,7 @@ class LoadExtensionTest : public DiagramTest {
   }
 
   // Draws the kind into the DXF file and reads its entities back.
-  std::vector<DxfEntity> Draw(TDiagramKind kind) {
+  std::vector<drawing_test::Entity> Draw(TDiagramKind kind) {
     DiagramCommand(kind, kCadDxf);
     EXPECT_EQ(AbortFlag, 0);
     return DxfEntities();
@@ -90,14 +90,14 @@ TEST_F(LoadExtensionTest, CompressiveLoadDrawsReliefLinesAndTheirValues) {
   Last.FSu = 60000;
   auto es = Draw(kDiagramWorkingMax);
   EXPECT_EQ(Count(es, "LINE", "27"), 2);
-  EXPECT_TRUE(HasPrefix(es, "FAmin= "));
-  EXPECT_TRUE(HasPrefix(es, "FSR = "));
-  EXPECT_TRUE(HasPrefix(es, "FSAmin = "));
-  EXPECT_TRUE(HasPrefix(es, "FPAmin = "));
+  EXPECT_TRUE(Has(es, "FAmin= ", true));
+  EXPECT_TRUE(Has(es, "FSR = ", true));
+  EXPECT_TRUE(Has(es, "FSAmin = ", true));
+  EXPECT_TRUE(Has(es, "FPAmin = ", true));
   EXPECT_TRUE(Has(es, "FSR = FV + FSA"));
   es = Draw(kDiagramLoadExtension);
   EXPECT_EQ(Count(es, "LINE", "27"), 2);
-  EXPECT_FALSE(HasPrefix(es, "FSR = "));
+  EXPECT_FALSE(Has(es, "FSR = ", true));
 }
 
 TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
@@ -106,9 +106,9 @@ TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
                         "Warning: five"})
     AddErrorMessage(m);
   const auto es = Draw(kDiagramWorkingMin);
-  std::vector<DxfEntity> texts;
+  std::vector<drawing_test::Entity> texts;
   for (const auto& e : es)
-    if (e.type == "TEXT") texts.push_back(e);
+    if (e.kind == "TEXT") texts.push_back(e);
   ASSERT_GE(texts.size(), 5u);
   const std::vector<std::string> expected = {"Warning: one", "Warning: two", "Error  : three",
                                              "Warning: four", "Warning: five"};
@@ -116,7 +116,7 @@ TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
     EXPECT_EQ(texts[texts.size() - 5 + i].text, expected[i]);
     EXPECT_EQ(texts[texts.size() - 5 + i].layer, "16");
   }
-  EXPECT_TRUE(HasPrefix(es, "FKR = "));
+  EXPECT_TRUE(Has(es, "FKR = ", true));
 }
 
 TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame) {
@@ -125,8 +125,8 @@ TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame)
   // The window is metric again; the triangle of FM,Re reaches its top at FM02 N.
   EXPECT_GE(PlotState.WinYMax, Last.FM02);
   EXPECT_LT(PlotState.WinYMax, 1.5L * Last.FM02);
-  EXPECT_TRUE(HasText("F [lbf]"));
-  EXPECT_TRUE(HasText("FM,Re    =" + ForceToTextFmt(6, 0, Last.FM02) + " lbf"));
+  EXPECT_TRUE(ShowsText("F [lbf]"));
+  EXPECT_TRUE(ShowsText("FM,Re    =" + ForceToTextFmt(6, 0, Last.FM02) + " lbf"));
 }
 
 }  // namespace

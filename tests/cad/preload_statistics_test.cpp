@@ -14,14 +14,11 @@ class PreloadStatisticsTest : public DiagramTest {
  protected:
   // Kind 10's diagram alone on the screen, in its plot area.
   void Gauss(Extended A, Extended B, Extended C, Extended D, Extended E) {
-    CadOpen(kCadScreen, "");
-    CadBeginDrawing(0, 0, 160, 120);
-    InitDisplayList();
-    PlotInit();
-    SetPlotSize(100, 100);
-    SetPlotOrigin(5, 5);
-    DrawGaussDiagram("FM [N]", A, B, C, D, E);
-    CadClose(0);
+    OnScreen([=] {
+      SetPlotSize(100, 100);
+      SetPlotOrigin(5, 5);
+      DrawGaussDiagram("FM [N]", A, B, C, D, E);
+    });
   }
 };
 
@@ -47,47 +44,38 @@ TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
 
 TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
   Gauss(50000, 10000, 3, 10000, -10000);
-  EXPECT_TRUE(HasTextStartingWith("FM [N]: 50000"));
-  EXPECT_TRUE(HasText("40000 .. 60000: -> 0.27 %"));
-  EXPECT_TRUE(HasTextStartingWith("0.27%"));
-  EXPECT_TRUE(HasText("99.8650%"));
-  EXPECT_TRUE(HasText("Sigma"));
-  EXPECT_TRUE(HasText("per cent"));
-  EXPECT_TRUE(HasText("50.0000"));
-  EXPECT_TRUE(HasText("-4.0"));  // C = 3, t = 3: the axis runs over +-4 sigma
-  EXPECT_FALSE(HasText("-4.5"));
+  EXPECT_TRUE(ShowsText("FM [N]: 50000", true));
+  EXPECT_TRUE(ShowsText("40000 .. 60000: -> 0.27 %"));
+  EXPECT_TRUE(ShowsText("0.27%", true));
+  EXPECT_TRUE(ShowsText("99.8650%"));
+  EXPECT_TRUE(ShowsText("Sigma"));
+  EXPECT_TRUE(ShowsText("per cent"));
+  EXPECT_TRUE(ShowsText("50.0000"));
+  EXPECT_TRUE(ShowsText("-4.0"));  // C = 3, t = 3: the axis runs over +-4 sigma
+  EXPECT_FALSE(ShowsText("-4.5"));
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 4.5, 1e-12);
   EXPECT_EQ(PlotState.WinYMin, -1);
   Gauss(50000, 5000, 3, 10000, -10000);  // t = 6: the widest axis
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 5.5, 1e-12);
-  EXPECT_TRUE(HasText("-5.0"));
+  EXPECT_TRUE(ShowsText("-5.0"));
   Gauss(50000, 0, 3, 10000, -10000);  // no scatter: nothing
   EXPECT_TRUE(CreateDisplayList()->empty());
 }
 
 TEST_F(PreloadStatisticsTest, KindTenIsTheCalculatedPreloadWithTheTighteningPanel) {
   CalculateDefaultJoint();
-  CadOpen(kCadScreen, "");
-  CadBeginDrawing(0, 0, 160, 120);
-  InitDisplayList();
-  PlotInit();
-  DrawDiagram(kDiagramPreloadStatistics);
-  CadClose(0);
+  OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); });
   EXPECT_EQ(PlotState.PlotWidth, 100);
   EXPECT_EQ(PlotState.PlotOriginX, 5);
   // A = FM (1 + 1/alphaA) / 2 stands in the second line.
   const Extended A = Last.FM * (1 + 1 / Montage.alphaA) * 0.5L;
-  EXPECT_TRUE(HasTextStartingWith("FM [N]: " + FloatToText(A)));
-  EXPECT_TRUE(HasTextStartingWith("FVmax = "));  // the panel in mode 2
+  EXPECT_TRUE(ShowsText("FM [N]: " + FloatToText(A), true));
+  EXPECT_TRUE(ShowsText("FVmax = ", true));  // the panel in mode 2
   // Without any preload scatter the curve goes and the panel stays.
   Montage.DeltaFMlow = Montage.DeltaFMrest = 0;
-  CadOpen(kCadScreen, "");
-  CadBeginDrawing(0, 0, 160, 120);
-  InitDisplayList();
-  DrawDiagram(kDiagramPreloadStatistics);
-  CadClose(0);
-  EXPECT_FALSE(HasText("Sigma"));
-  EXPECT_TRUE(HasTextStartingWith("FVmax = "));
+  OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); }, false);
+  EXPECT_FALSE(ShowsText("Sigma"));
+  EXPECT_TRUE(ShowsText("FVmax = ", true));
 }
 
 }  // namespace

@@ -32,16 +32,9 @@ struct SheetDxf {
   std::vector<Insert> inserts;  // of the model space
   bool Has(const std::string& block, const std::string& text) const {
     const auto it = texts.find(block);
-    if (it == texts.end()) return false;
-    for (const auto& t : it->second)
-      if (t == text) return true;
-    return false;
+    return it != texts.end() && std::find(it->second.begin(), it->second.end(), text) != it->second.end();
   }
-  bool HasBlock(const std::string& name) const {
-    for (const auto& b : blocks)
-      if (b == name) return true;
-    return false;
-  }
+  bool HasBlock(const std::string& name) const { return std::find(blocks.begin(), blocks.end(), name) != blocks.end(); }
   std::vector<std::string> InsertNames() const {
     std::vector<std::string> names;
     for (const auto& i : inserts) names.push_back(i.name);
@@ -93,17 +86,6 @@ class SheetsTest : public JointDrawingFixture {
 
   static std::string ProgramLine() {
     return "TOVIMAR   " + ProgTitle.str() + " to VDI 2230   V" + ProgVersion;
-  }
-
-  static std::vector<std::string> ScreenTexts() {
-    std::vector<std::string> out;
-    for (const auto& r : ParsedRecords(gcOutTextXY)) out.push_back(r.text);
-    return out;
-  }
-  static bool OnScreen(const std::string& text) {
-    for (const auto& t : ScreenTexts())
-      if (t == text) return true;
-    return false;
   }
 };
 
@@ -219,9 +201,9 @@ TEST_F(SheetsTest, EverySheetReachesTheScreen) {
     DrawSheet(kind, kCadScreen);
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_GT(CreateDisplayList()->size(), 200u);
-    EXPECT_EQ(OnScreen("BQ4-100-01"), kind != kSheetQuickView);
-    EXPECT_EQ(OnScreen(" FACTORS OF SAFETY"), kind != kSheetForces);
-    EXPECT_EQ(OnScreen(" Load, real"), kind != kSheetDrawing);
+    EXPECT_EQ(ShowsText("BQ4-100-01"), kind != kSheetQuickView);
+    EXPECT_EQ(ShowsText(" FACTORS OF SAFETY"), kind != kSheetForces);
+    EXPECT_EQ(ShowsText(" Load, real"), kind != kSheetDrawing);
     const std::vector<std::string> fromMemory = CreateDisplayList()->Lines();
     ScreenBlocksInFiles = true;
     SeedFreehandLine(kind);
@@ -241,27 +223,13 @@ TEST_F(SheetsTest, QuickViewShowsEveryTableRow) {
   for (int i = 1; i <= 10; ++i) AddErrorMessage("Warning: message " + std::to_string(i));
   DrawSheet(kSheetQuickView, kCadScreen);
   ASSERT_EQ(AbortFlag, 0);
-  EXPECT_TRUE(OnScreen(" Warning: message 10"));
-  const auto windows = ParsedRecords(gcSetWindow);
+  EXPECT_TRUE(ShowsText(" Warning: message 10"));
+  const auto windows = Parsed(gcSetWindow);
   ASSERT_FALSE(windows.empty());
   const Extended ymin = windows[0].v[5];
   EXPECT_LT(ymin, 45);
-  for (const auto& l : ParsedRecords(gcLine)) EXPECT_GE(std::min(l.v[1], l.v[3]), ymin);
-  for (const auto& t : ParsedRecords(gcOutTextXY)) EXPECT_GE(t.v[1], ymin) << t.text;
-}
-
-TEST_F(SheetsTest, EverySheetGoesToIgesAndTheListing) {
-  for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
-    SCOPED_TRACE(kind);
-    DrawSheet(kind, kCadIges);
-    EXPECT_EQ(AbortFlag, 0);
-    EXPECT_GT(ReadLines(Dir() + "/drawing.igs").size(), 500u);
-    DrawSheet(kind, kCadListing);
-    EXPECT_EQ(AbortFlag, 0);
-    const auto lines = ReadLines(Dir() + "/drawing.txt");
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "EOF");
-  }
+  for (const auto& l : Parsed(gcLine)) EXPECT_GE(std::min(l.v[1], l.v[3]), ymin);
+  for (const auto& t : Parsed(gcOutTextXY)) EXPECT_GE(t.v[1], ymin) << t.text;
 }
 
 TEST_F(SheetsTest, CurrentViewCodesChooseTheDrawing) {
@@ -269,14 +237,14 @@ TEST_F(SheetsTest, CurrentViewCodesChooseTheDrawing) {
     CreateDisplayList()->clear();
     CurrentViewCode = code;
     RedrawCurrentView();
-    EXPECT_TRUE(OnScreen(" FACTORS OF SAFETY") && OnScreen(" Load, real")) << code;
+    EXPECT_TRUE(ShowsText(" FACTORS OF SAFETY") && ShowsText(" Load, real")) << code;
   }
   CurrentViewCode = 3;
   RedrawCurrentView();
-  EXPECT_TRUE(OnScreen("Compl."));
+  EXPECT_TRUE(ShowsText("Compl."));
   CurrentViewCode = 5;
   RedrawCurrentView();
-  EXPECT_FALSE(OnScreen(" LOAD"));
+  EXPECT_FALSE(ShowsText(" LOAD"));
   EXPECT_GT(CreateDisplayList()->size(), 50u);
 }
 
@@ -304,8 +272,8 @@ TEST_F(SheetsTest, FatalCalculationShowsTheMessagesInsteadOfASheet) {
   }
   // No result of the earlier inputs stays in sight: the window shows the messages.
   EXPECT_NE(*CreateDisplayList(), before);
-  EXPECT_FALSE(OnScreen(" FACTORS OF SAFETY"));
-  EXPECT_TRUE(OnScreen("Fatal  : no clamp.piece !"));
+  EXPECT_FALSE(ShowsText(" FACTORS OF SAFETY"));
+  EXPECT_TRUE(ShowsText("Fatal  : no clamp.piece !"));
   platform::DialogScript script;
   script.Cancel();
   DrawSheet(kSheetDrawing, kCadDxf);
