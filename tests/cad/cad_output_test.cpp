@@ -147,6 +147,10 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
     CadInsertBlock("pin", 0, 0, 0, 1, 1);  // found whatever the case of its name
     CadInsertBlock("PIN", 0, 5, 0, 1, 1);
     CadEndBlock();
+    CadBeginBlock("LABEL");
+    CadSetTextStyle(2, 0, 4, 0);
+    CadText("A", 0, 0);
+    CadEndBlock();
     CadEndSection();
     // Nothing of the block section reached the window.
     EXPECT_EQ(CreateDisplayList()->size(), before);
@@ -164,6 +168,15 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
 
     CadInsertBlock("TWO", 0, 0, 0, 1, 1);
     EXPECT_EQ(Parsed(gcLine).size(), 3u);
+    // A text of a block scales with the insert; the drawer's style is back after it.
+    CadSetTextStyle(2, 0, 7, 0);
+    const std::size_t texts = Parsed(gcOutTextXY).size();
+    CadInsertBlock("LABEL", 0, 0, 0, 1, 0.5L);
+    const auto styles = Parsed(gcSetTextStyle);
+    ASSERT_GE(styles.size(), 2u);
+    EXPECT_NEAR(static_cast<double>(styles[styles.size() - 2].v[0]), 2, 1e-9);  // half of 4
+    EXPECT_EQ(Parsed(gcOutTextXY).size(), texts + 1);
+    EXPECT_EQ(CadState.CadTextHeight, 7);
     CadEndSection();
     CadClose(0);
     EXPECT_TRUE(MatchingFiles(Dir(), "$*.dx$").empty());
@@ -183,26 +196,6 @@ TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectory) {
   EXPECT_EQ(CadBlockFileName("../../etc/x"), Dir() + "/$.._.._etc_x.dx$");
   TempDir.clear();
   EXPECT_EQ(CadBlockFileName("A"), platform::ProcessTempDir() + "/$A.dx$");
-}
-
-TEST_F(CadScreenTest, TextOfABlockScalesWithTheInsert) {
-  Open();
-  CadBeginBlocks();
-  CadBeginBlock("LABEL");
-  CadSetTextStyle(2, 0, 4, 0);
-  CadText("A", 0, 0);
-  CadEndBlock();
-  CadEndSection();
-  CadBeginEntities();
-  CadSetTextStyle(2, 0, 7, 0);
-  const std::size_t texts = Parsed(gcOutTextXY).size();
-  CadInsertBlock("LABEL", 0, 0, 0, 1, 0.5L);
-  auto styles = Parsed(gcSetTextStyle);
-  ASSERT_GE(styles.size(), 2u);
-  EXPECT_NEAR(static_cast<double>(styles[styles.size() - 2].v[0]), 2, 1e-9);  // half of 4
-  EXPECT_EQ(Parsed(gcOutTextXY).size(), texts + 1);
-  EXPECT_EQ(CadState.CadTextHeight, 7);  // the drawer's style is back
-  CadClose(0);
 }
 
 TEST_F(CadScreenTest, FailedBlockFileIsLeftOutAndTheDrawingGoesOn) {
