@@ -281,6 +281,17 @@ TEST_F(CadScreenTest, DeviceZeroAsksAndCancelStops) {
   EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
 }
 
+// The IGES writer leaves no temporary parameter file either.
+TEST_F(CadScreenTest, OutputFileThatCannotBeCreatedIsReportedOnEveryFileDevice) {
+  CurrentFileName = Dir() + "/no/such/dir/drawing";
+  for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
+    AbortFlag = 0;
+    CadOpen(device, "");
+    EXPECT_EQ(AbortFlag, 1) << device;
+  }
+  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));
+}
+
 // Odd values on every device: no crash, no endless loop, files still closed.
 TEST_F(CadScreenTest, DegenerateCallsAreHarmlessOnEveryDevice) {
   TraceMessagesOn = 0;

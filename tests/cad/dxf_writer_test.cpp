@@ -208,12 +208,6 @@ TEST_F(DxfWriterTest, SaveDialogNamesTheFileAndCancelWritesNothing) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(DxfWriterTest, UnwritableFileIsReportedAndNothingIsOpened) {
-  CurrentFileName = Dir() + "/missing/folder/drawing";
-  CadOpen(kCadDxf, "");
-  EXPECT_EQ(AbortFlag, 1);
-}
-
 TEST_F(DxfWriterTest, BlockFailedByTheDrawerIsStillClosedAndTheDrawingGoesOn) {
   CadOpen(kCadDxf, "");
   CadBeginDrawing(0, 0, 10, 10);

@@ -198,13 +198,6 @@ TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {
   EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));  // the parameter file is gone
 }
 
-TEST_F(IgesWriterTest, OutputFileThatCannotBeCreatedLeavesNoTemporaryFile) {
-  CurrentFileName = Dir() + "/no/such/dir/drawing";
-  CadOpen(kCadIges, "");
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));
-}
-
 TEST_F(IgesWriterTest, ColoursMapThroughThePaletteAndNeverLeaveIt) {
   CadState.CadDevice = kCadIges;
   Begin();

@@ -168,15 +168,11 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
 TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {
   DrawSheet(7, kCadListing);
   EXPECT_EQ(AbortFlag, 0);
-  int blocks = 0, inserts = 0, texts = 0;
-  for (const auto& l : ReadLines(Dir() + "/drawing.txt")) {
-    blocks += l.rfind("BLOCK", 0) == 0;
-    inserts += l.rfind("INSERT", 0) == 0;
-  }
-  for (const auto& t : sheet_test::Texts(ReadLines(Dir() + "/drawing.txt"))) texts += t.text == ProgramLine();
-  EXPECT_EQ(blocks, 1);
-  EXPECT_EQ(inserts, 0);
-  EXPECT_EQ(texts, 0);
+  const auto lines = ReadLines(Dir() + "/drawing.txt");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("BLOCK", 0) == 0; }),
+            1);
+  EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
+  EXPECT_FALSE(sheet_test::HasText(sheet_test::Texts(lines), ProgramLine()));
 }
 
 TEST_F(SheetsTest, JointScaleFollowsLengthForLongBoltsAndDiameterForShortOnes) {
