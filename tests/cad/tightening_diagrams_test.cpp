@@ -29,8 +29,10 @@ TEST_F(TighteningTest, AngleFramesReachTheTensileStrength) {
   TDiagramFrame f;
   ASSERT_TRUE(TighteningFrame(kDiagramTorqueAngle, f));
   EXPECT_EQ(f.xText, "alpha [\xF8]");
-  const Extended rmRp = static_cast<Extended>(MatBolt.Rm) / MatBolt.Rp02;
-  EXPECT_NEAR(static_cast<double>(f.xmax), static_cast<double>(Montage.theta0 / Montage.nu * rmRp), 1e-9);
+  const Extended xmax = f.xmax;
+  MatBolt.Rm *= 2;  // a stronger bolt turns further before it breaks
+  ASSERT_TRUE(TighteningFrame(kDiagramTorqueAngle, f));
+  EXPECT_GT(f.xmax, xmax);
   EXPECT_FALSE(TighteningFrame(kDiagramLoadExtension, f));
   // A bolt material without yield point gives a frame that still draws.
   MatBolt.Rp02 = 0;
