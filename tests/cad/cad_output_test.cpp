@@ -22,6 +22,12 @@ class CadScreenTest : public CadTest {
     CadBeginDrawing(0, 0, 160, 120);
     CadWriteTables(0);
   }
+  // A drawing without border, in its entity section.
+  void OpenEntities() {
+    CadState.CadBorderOn = 0;
+    Open();
+    CadBeginEntities();
+  }
 };
 
 TEST_F(CadScreenTest, OpenClearsTheWindowAndBeginDrawsBorderAndStamp) {
@@ -65,9 +71,7 @@ TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
 }
 
 TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
-  CadState.CadBorderOn = 0;
-  Open();
-  CadBeginEntities();
+  OpenEntities();
   CadSetOrigin(10, 20);
   CadLine(0, 0, 1, 1);
   CadCircle(5, 5, 2);
@@ -83,9 +87,7 @@ TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
 }
 
 TEST_F(CadScreenTest, TextAlignmentAndTextLineSteps) {
-  CadState.CadBorderOn = 0;
-  Open();
-  CadBeginEntities();
+  OpenEntities();
   const std::size_t before = Parsed(gcOutTextXY).size();
   CadSetTextStyle(2, 0, 5, 0);
   CadSetTextAlign(2, 2);
@@ -221,9 +223,7 @@ TEST_F(CadScreenTest, FailedBlockFileIsLeftOutAndTheDrawingGoesOn) {
 TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {
   std::ofstream(Dir() + "/$LOGO_2.dx$") << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n480\r\n"
                                            " 21\r\n0\r\n  0\r\nEOF\r\n";
-  CadState.CadBorderOn = 0;
-  Open();
-  CadBeginEntities();
+  OpenEntities();
   auto lines = Parsed(gcLine);
   ASSERT_EQ(lines.size(), 1u);
   ExpectPoint(lines[0], 0, 0.91L * 160, 0.01L * 120);

@@ -199,24 +199,22 @@ TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {
 }
 
 TEST_F(IgesWriterTest, ColoursMapThroughThePaletteAndNeverLeaveIt) {
+  // Colour 1 is palette 2 (IGES 5) with font 4; 0 is white; pen colour 16 of colour 31 and
+  // (15 mod 16) + 1 of colour 15 wrap to palette 0.
+  struct Case { int colour; const char *igesColour, *font; };
+  const Case cases[] = {{1, "5", "4"}, {0, "0", "1"}, {31, "0", "1"}, {15, "0", "1"}};
   CadState.CadDevice = kCadIges;
   Begin();
   CadBeginEntities();
-  CadSetColor(1);
-  CadLine(0, 0, 1, 1);  // DE 1: layer colour 1 is palette 2 (IGES 5), font 4
-  CadSetColor(0);
-  CadLine(0, 0, 1, 1);  // DE 3: white
-  CadSetColor(31);
-  CadLine(0, 0, 1, 1);  // DE 5: pen colour 16 wraps to palette 0
-  CadSetColor(15);
-  CadLine(0, 0, 1, 1);  // DE 7: (15 mod 16) + 1 wraps to palette 0
+  for (const Case& c : cases) {
+    CadSetColor(c.colour);
+    CadLine(0, 0, 1, 1);
+  }
   const auto lines = Finish();
-  EXPECT_EQ(DField(lines, 1, 5), "5");
-  EXPECT_EQ(DField(lines, 1, 4), "4");
-  EXPECT_EQ(DField(lines, 3, 5), "0");
-  EXPECT_EQ(DField(lines, 3, 4), "1");
-  EXPECT_EQ(DField(lines, 5, 5), "0");
-  EXPECT_EQ(DField(lines, 7, 5), "0");
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(DField(lines, 2 * i + 1, 5), cases[i].igesColour) << cases[i].colour;
+    EXPECT_EQ(DField(lines, 2 * i + 1, 4), cases[i].font) << cases[i].colour;
+  }
 }
 
 }  // namespace

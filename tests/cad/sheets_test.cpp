@@ -84,6 +84,16 @@ class SheetsTest : public JointDrawingFixture {
     return s;
   }
 
+  // The BLOCK lines of the sheet drawn to the listing.
+  std::vector<std::string> ListingBlocks(TSheetKind kind) {
+    DrawSheet(kind, kCadListing);
+    EXPECT_EQ(AbortFlag, 0);
+    std::vector<std::string> names;
+    for (const auto& l : ReadLines(Dir() + "/drawing.txt"))
+      if (l.rfind("BLOCK", 0) == 0) names.push_back(l);
+    return names;
+  }
+
   static std::string ProgramLine() {
     return "TOVIMAR   " + ProgTitle.str() + " to VDI 2230   V" + ProgVersion;
   }
@@ -106,15 +116,11 @@ TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
   EXPECT_LT(s.inserts[2].y, 290);
   EXPECT_NEAR(s.inserts[2].xs, f, 1e-9);
   EXPECT_NEAR(s.inserts[2].ys, f, 1e-9);
-  // The title block.
-  for (const char* t : {"BOLTED JOINT M12", "housing cover", "BQ4-100-01", "Compl.", "Check", "Stand.",
-                        "Modification", "Page"})
-    EXPECT_TRUE(s.Has("FRAME_1", t)) << t;
+  // The title block and the tables (their texts are pinned by the golden title block and the table tests).
+  EXPECT_TRUE(s.Has("FRAME_1", "BOLTED JOINT M12"));
   EXPECT_TRUE(s.Has("FRAME_1", TodayText() + " " + TimeText()));
-  // The tables' cells.
-  for (const std::string& t : std::vector<std::string>{" " + BoltDesignation(), " LOAD", " FA max", " FRICTION", " FACTORS OF SAFETY",
-                              " tapped blind hole joint (ESV)", "   80.0", " N"})
-    EXPECT_TRUE(s.Has("TABLES", t)) << t;
+  EXPECT_TRUE(s.Has("TABLES", " " + BoltDesignation()));
+  EXPECT_TRUE(s.Has("TABLES", " FACTORS OF SAFETY"));
   EXPECT_TRUE(s.Has("", ProgramLine()));
 }
 
@@ -147,16 +153,9 @@ TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
 
 TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   CalculatedM12Joint(kJointWithNut);
-  auto blocks = [&] {
-    DrawSheet(kSheetDrawing, kCadListing);
-    std::vector<std::string> names;
-    for (const auto& l : ReadLines(Dir() + "/drawing.txt"))
-      if (l.rfind("BLOCK", 0) == 0) names.push_back(l);
-    return names;
-  };
-  const auto hex = blocks();
+  const auto hex = ListingBlocks(kSheetDrawing);
   Mutter.NutType = 3;
-  const auto flange = blocks();
+  const auto flange = ListingBlocks(kSheetDrawing);
   EXPECT_EQ(flange.size(), hex.size() + 1);
   // Defined before the joint drawing that inserts it.
   std::size_t nut = flange.size(), design = flange.size();
@@ -168,11 +167,8 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
 }
 
 TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {
-  DrawSheet(7, kCadListing);
-  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(ListingBlocks(7).size(), 1u);
   const auto lines = ReadLines(Dir() + "/drawing.txt");
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("BLOCK", 0) == 0; }),
-            1);
   EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
   EXPECT_FALSE(sheet_test::HasText(sheet_test::Texts(lines), ProgramLine()));
 }
