@@ -48,12 +48,9 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 100, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 50, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), 20, 1e-9);
-  for (const char* label : {"0", "20", "40", "60", "80", "100", "5", "45", "50"})
+  for (const char* label : {"0", "20", "40", "60", "80", "100", "5", "45", "50", "Frame title", "x [mm]", "F [N]"})
     EXPECT_TRUE(ShowsText(label)) << label;
   EXPECT_FALSE(ShowsText("120"));
-  EXPECT_TRUE(ShowsText("Frame title"));
-  EXPECT_TRUE(ShowsText("x [mm]"));
-  EXPECT_TRUE(ShowsText("F [N]"));
   // Axes 2, ticks 6 + 11, grid 6 + 11.
   EXPECT_EQ(Parsed(gcLine).size(), 36u);
   // Both arrowheads stand 5 % of the range beyond the last tick.

@@ -45,15 +45,12 @@ TEST_F(LoadExtensionTest, FrameHoldsTheForcesOfItsLevel) {
 
 TEST_F(LoadExtensionTest, AssemblyAndWorkingConditionWithItsPanel) {
   const auto es = Draw(kDiagramLoadExtension);
-  EXPECT_TRUE(Has(es, "    Load Extension Diagram"));
-  EXPECT_TRUE(Has(es, "Load:"));
-  EXPECT_TRUE(Has(es, "FVmin,req=" + ForceToTextFmt(6, 0, Last.FVreq) + " N"));
-  EXPECT_TRUE(Has(es, "FM,max   =" + ForceToTextFmt(6, 0, Last.FM) + " N"));
-  EXPECT_TRUE(Has(es, "FZ  = " + ForceToTextFmt(6, 0, Last.FZ) + " N"));
-  EXPECT_TRUE(Has(es, "Coefficients:"));
-  EXPECT_TRUE(Has(es, "n = 0.30"));
-  EXPECT_TRUE(Has(es, "alpha a = 1.60"));
-  EXPECT_TRUE(Has(es, "FMmax,req=FMmin,req*al.a"));
+  for (const std::string& text :
+       {std::string("    Load Extension Diagram"), std::string("Load:"),
+        "FVmin,req=" + ForceToTextFmt(6, 0, Last.FVreq) + " N", "FM,max   =" + ForceToTextFmt(6, 0, Last.FM) + " N",
+        "FZ  = " + ForceToTextFmt(6, 0, Last.FZ) + " N", std::string("Coefficients:"), std::string("n = 0.30"),
+        std::string("alpha a = 1.60"), std::string("FMmax,req=FMmin,req*al.a")})
+    EXPECT_TRUE(Has(es, text)) << text;
   EXPECT_FALSE(Has(es, "FKR = FV - FPA"));
   // Five joint triangles of two lines each, in their colours.
   // (Colour 17 is the frame's grid as well.)
@@ -87,10 +84,7 @@ TEST_F(LoadExtensionTest, CompressiveLoadDrawsReliefLinesAndTheirValues) {
   Last.FSu = 60000;
   auto es = Draw(kDiagramWorkingMax);
   EXPECT_EQ(Count(es, "LINE", "27"), 2);
-  EXPECT_TRUE(Has(es, "FAmin= ", true));
-  EXPECT_TRUE(Has(es, "FSR = ", true));
-  EXPECT_TRUE(Has(es, "FSAmin = ", true));
-  EXPECT_TRUE(Has(es, "FPAmin = ", true));
+  for (const char* head : {"FAmin= ", "FSR = ", "FSAmin = ", "FPAmin = "}) EXPECT_TRUE(Has(es, head, true)) << head;
   EXPECT_TRUE(Has(es, "FSR = FV + FSA"));
   es = Draw(kDiagramLoadExtension);
   EXPECT_EQ(Count(es, "LINE", "27"), 2);

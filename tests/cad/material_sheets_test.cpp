@@ -50,10 +50,7 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   EXPECT_EQ(t[8].text, "nominal values");
   EXPECT_EQ(t[9].text, "mat_bolt.dbf");
   EXPECT_DOUBLE_EQ(t[1].y, 115 - 1.6 * 2.2);
-  EXPECT_TRUE(HasText(t, "    Re = f (T)"));
-  EXPECT_TRUE(HasText(t, "    E = f (T)"));
-  EXPECT_TRUE(HasText(t, "T (\xF8" "C)"));
-  EXPECT_TRUE(HasText(t, "Re [MPa]"));
+  for (const char* s : {"    Re = f (T)", "    E = f (T)", "T (\xF8" "C)", "Re [MPa]"}) EXPECT_TRUE(HasText(t, s)) << s;
   // The joint keeps its material.
   EXPECT_EQ(Schraube.MatBoltRow, 2);
   EXPECT_EQ(MatBolt.Rm, 1220);  // the default record

@@ -46,13 +46,10 @@ TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
 TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
   Gauss(50000, 10000, 3, 10000, -10000);
   EXPECT_TRUE(ShowsText("FM [N]: 50000", true));
-  EXPECT_TRUE(ShowsText("40000 .. 60000: -> 0.27 %"));
   EXPECT_TRUE(ShowsText("0.27%", true));
-  EXPECT_TRUE(ShowsText("99.8650%"));
-  EXPECT_TRUE(ShowsText("Sigma"));
-  EXPECT_TRUE(ShowsText("per cent"));
-  EXPECT_TRUE(ShowsText("50.0000"));
-  EXPECT_TRUE(ShowsText("-4.0"));  // C = 3, t = 3: the axis runs over +-4 sigma
+  // C = 3, t = 3: the axis runs over +-4 sigma.
+  for (const char* text : {"40000 .. 60000: -> 0.27 %", "99.8650%", "Sigma", "per cent", "50.0000", "-4.0"})
+    EXPECT_TRUE(ShowsText(text)) << text;
   EXPECT_FALSE(ShowsText("-4.5"));
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 4.5, 1e-12);
   EXPECT_EQ(PlotState.WinYMin, -1);

@@ -42,12 +42,10 @@ TEST_F(TighteningTest, AngleFramesReachTheTensileStrength) {
 
 TEST_F(TighteningTest, TorqueAngleDiagramMarksItsValues) {
   Draw(kDiagramTorqueAngle);
-  EXPECT_TRUE(ShowsText(" M-alpha-Diagram (Proj.from elastic origin)"));
-  EXPECT_TRUE(ShowsText("MA,max = " + MomentToText(Last.MA) + " Nm"));
-  EXPECT_TRUE(ShowsText("MA Re = " + MomentToText(Last.MA02) + " Nm"));
-  EXPECT_TRUE(ShowsText("MA Rm = " + MomentToText(Last.MA02Rm) + " Nm"));
-  EXPECT_TRUE(ShowsText(kMu + "min"));
-  EXPECT_TRUE(ShowsText(kMu + "=0"));
+  for (const std::string& text : {std::string(" M-alpha-Diagram (Proj.from elastic origin)"),
+                                  "MA,max = " + MomentToText(Last.MA) + " Nm", "MA Re = " + MomentToText(Last.MA02) + " Nm",
+                                  "MA Rm = " + MomentToText(Last.MA02Rm) + " Nm", kMu + "min", kMu + "=0"})
+    EXPECT_TRUE(ShowsText(text)) << text;
   EXPECT_TRUE(ShowsText("MG (" + kMu + "G=0.14) = ", true));
   // No friction scatter: no line of the highest friction.
   EXPECT_FALSE(ShowsText(kMu + "max"));
@@ -93,17 +91,12 @@ TEST_F(TighteningTest, PanelModesDifferInTheirRiseAndEmbeddingLines) {
   EXPECT_FALSE(ShowsText("FZ = ", true));
   EXPECT_FALSE(ShowsText("R FM = ", true));
   Panel(2);
-  EXPECT_TRUE(ShowsText("FZ = ", true));
-  EXPECT_TRUE(ShowsText("FVmax = ", true));
-  EXPECT_TRUE(ShowsText("R FM = ", true));
-  EXPECT_TRUE(ShowsText("-M12x60-12.9"));
-  EXPECT_TRUE(ShowsText("nue Re = 0.9"));
+  for (const char* head :
+       {"FZ = ", "FVmax = ", "R FM = ", "SD=Sig.AS/Sig.a= ", "mtr/mmin = " /* tapped joint */, "tau,Rm/tau,FSmax = "})
+    EXPECT_TRUE(ShowsText(head, true)) << head;
+  for (const char* text : {"-M12x60-12.9", "nue Re = 0.9"}) EXPECT_TRUE(ShowsText(text)) << text;
   // Lines that depend on the joint.
-  Panel(2);
   EXPECT_FALSE(ShowsText("MA pre= ", true));
-  EXPECT_TRUE(ShowsText("SD=Sig.AS/Sig.a= ", true));
-  EXPECT_TRUE(ShowsText("mtr/mmin = ", true));  // tapped joint
-  EXPECT_TRUE(ShowsText("tau,Rm/tau,FSmax = ", true));
   Last.MApre = 5;
   Last.sigmaA = 0;
   CalcOptions.FSmaxOn = 0;
