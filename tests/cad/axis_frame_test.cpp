@@ -22,10 +22,7 @@ class AxisFrameTest : public DiagramTest {
   // One framed diagram on a device; the display list holds only the frame.
   void Frame(TCadDevice device, Extended xmin, Extended ymin, Extended xmax, Extended ymax,
              Word place = 2) {
-    CadOpen(device, "");
-    ASSERT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(2);
+    StartDrawing(device, 2);
     CadBeginEntities();
     InitDisplayList();
     PlotInit();

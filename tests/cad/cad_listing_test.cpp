@@ -9,10 +9,7 @@ namespace {
 class CadListingTest : public CadTest {
  protected:
   std::vector<std::string> Draw(void (*body)()) {
-    CadOpen(kCadListing, "");
-    EXPECT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
+    StartDrawing(kCadListing);
     body();
     CadClose(0);
     return ReadLines(Dir() + "/drawing.txt");

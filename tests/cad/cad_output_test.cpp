@@ -16,12 +16,7 @@ namespace {
 
 class CadScreenTest : public CadTest {
  protected:
-  void Open() {
-    CadOpen(kCadScreen, "");
-    ASSERT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
-  }
+  static void Open() { StartDrawing(kCadScreen); }
   // A drawing without border, in its entity section.
   void OpenEntities() {
     CadState.CadBorderOn = 0;

@@ -69,6 +69,14 @@ class CadTest : public ::testing::Test {
     return std::system(("/usr/bin/python3 " + script + " " + args).c_str()) == 0;
   }
 
+  // Opens a drawing of window 0..160 x 0..120 on the device and writes its tables.
+  static void StartDrawing(TCadDevice device, Word tables = 0) {
+    CadOpen(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(tables);
+  }
+
   // A small drawing through every kind of call: one block, its insert
   // (turned), lines, circle, arc, text, solid and a polyline.
   static void DrawSample(TCadDevice device) {

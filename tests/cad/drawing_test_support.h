@@ -185,10 +185,7 @@ class DrawingTest : public CadTest {
 
   std::vector<std::string> Draw(TCadDevice device, const std::string& file,
                                 const std::function<void()>& body) {
-    CadOpen(device, "");
-    EXPECT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
+    StartDrawing(device);
     CadBeginEntities();
     body();
     CadEndSection();

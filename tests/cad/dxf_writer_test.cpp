@@ -22,10 +22,7 @@ class DxfWriterTest : public CadTest {
 
   // Opens a DXF drawing with tables of the variant and an open entity section.
   void Begin(Word variant = 0) {
-    CadOpen(kCadDxf, "");
-    ASSERT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(variant);
+    StartDrawing(kCadDxf, variant);
     CadBeginEntities();
   }
   std::vector<std::string> Finish() {
@@ -209,9 +206,7 @@ TEST_F(DxfWriterTest, SaveDialogNamesTheFileAndCancelWritesNothing) {
 }
 
 TEST_F(DxfWriterTest, BlockFailedByTheDrawerIsStillClosedAndTheDrawingGoesOn) {
-  CadOpen(kCadDxf, "");
-  CadBeginDrawing(0, 0, 10, 10);
-  CadWriteTables(0);
+  StartDrawing(kCadDxf);
   CadBeginBlocks();
   CadBeginBlock("HATCH");
   CadLine(0, 0, 1, 1);

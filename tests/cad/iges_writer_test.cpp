@@ -14,12 +14,7 @@ class IgesWriterTest : public CadTest {
  protected:
   std::string File() const { return Dir() + "/drawing.igs"; }
 
-  void Begin() {
-    CadOpen(kCadIges, "");
-    ASSERT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
-  }
+  static void Begin() { StartDrawing(kCadIges); }
 
   std::vector<std::string> Finish() {
     CadClose(0);

@@ -165,10 +165,7 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   TempDir = Dir();
   const std::string plotter = Executable("plotter");
   CadState.PlotCommandLines[0] = plotter + "  veskart.dxf /CHPL";
-  CadOpen(kCadPlotProgram, "");
-  ASSERT_EQ(AbortFlag, 0);
-  CadBeginDrawing(0, 0, 100, 100);
-  CadWriteTables(0);
+  StartDrawing(kCadPlotProgram);
   CadBeginEntities();
   CadLine(0, 0, 1, 1);
   CadEndSection();
