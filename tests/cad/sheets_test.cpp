@@ -126,7 +126,7 @@ TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
   EXPECT_NEAR(s.inserts[2].x, 30, 1e-9);
   EXPECT_NEAR(s.inserts[2].y, 200, 1e-9);
   EXPECT_NEAR(s.inserts[2].ys, 0.75, 1e-9);
-  for (const char* t : {" input", " Load, real", " tensile load max.", " F Rp"}) EXPECT_TRUE(s.Has("FTABLE", t)) << t;
+  EXPECT_TRUE(s.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
   EXPECT_FALSE(s.texts.at("DIAG1").empty());
   EXPECT_TRUE(s.Has("FRAME_1", "BQ4-100-01"));
 }
