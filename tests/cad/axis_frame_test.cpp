@@ -53,10 +53,8 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
   // Both arrowheads stand 5 % of the range beyond the last tick.
   const auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 2u);
-  EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 168, 1e-6);
-  EXPECT_NEAR(static_cast<double>(solids[0].v[1]), 0, 1e-6);
-  EXPECT_NEAR(static_cast<double>(solids[1].v[0]), 0, 1e-6);
-  EXPECT_NEAR(static_cast<double>(solids[1].v[1]), 126, 1e-6);
+  ExpectPoint(solids[0], 0, 168, 0);
+  ExpectPoint(solids[1], 0, 0, 126);
   // Colour 17 stays for the caller.
   EXPECT_EQ(CadState.CadColor, 17);
 }

@@ -73,8 +73,10 @@ TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
   CadArc(0, 0, 0, 90, 0);
   CadArc(0, 0, 0, 90, 3);
   CadSolid(0, 0, 1, 0, 1, 1, 0, 1);
+  CadText("T", 1, 1);
   CadEndSection();
   CadClose(0);
+  ExpectPoint(Parsed(gcOutTextXY).back(), 0, 11, 21);
   ExpectPoint(Parsed(gcLine).at(0), 0, 10, 20);
   ExpectPoint(Parsed(gcCircle).at(0), 0, 15, 25);
   EXPECT_EQ(Parsed(gcArc).size(), 1u);
