@@ -46,6 +46,8 @@ class CadTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   const std::string& Dir() const { return dir_; }
+  // Where the file devices write in batch mode.
+  std::string DxfFile() const { return dir_ + "/drawing.dxf"; }
 
   // The lines of a file, line ends removed.
   static std::vector<std::string> ReadLines(const std::string& path) {

@@ -22,13 +22,8 @@
 
 namespace {
 
-class DiagramCommandTest : public DiagramTest {
+class DiagramCommandTest : public CalculatedDiagramTest {
  protected:
-  void SetUp() override {
-    DiagramTest::SetUp();
-    CalculateDefaultJoint();
-  }
-
   // The world window of the drawing: the last four fields of the window record.
   static std::string DrawingExtents() {
     for (const auto& r : *CreateDisplayList())

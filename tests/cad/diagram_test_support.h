@@ -34,8 +34,6 @@ class DiagramTest : public CadTest {
     ASSERT_EQ(CalcFatalFlag, 0);
   }
 
-  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
-
   // The entities of the DXF file's ENTITIES section (not the blocks).
   std::vector<drawing_test::Entity> DxfEntities() const { return drawing_test::ParseDxf(ReadLines(DxfFile())); }
   static bool Has(const std::vector<drawing_test::Entity>& es, const std::string& text, bool prefix = false) {
@@ -52,5 +50,14 @@ class DiagramTest : public CadTest {
     if (plotInit) PlotInit();
     body();
     CadClose(0);
+  }
+};
+
+// The diagram fixture with the default joint calculated.
+class CalculatedDiagramTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    CalculateDefaultJoint();
   }
 };

@@ -18,7 +18,6 @@ namespace {
 
 class DxfWriterTest : public CadTest {
  protected:
-  std::string File() const { return Dir() + "/drawing.dxf"; }
 
   // Opens a DXF drawing with tables of the variant and an open entity section.
   void Begin(Word variant = 0) {
@@ -28,7 +27,7 @@ class DxfWriterTest : public CadTest {
   std::vector<std::string> Finish() {
     CadEndSection();
     CadClose(0);
-    return ReadLines(File());
+    return ReadLines(DxfFile());
   }
 
   // The pairs of the first entity of kind, as "code=value" texts up to the next entity.
@@ -237,9 +236,9 @@ TEST_F(DxfWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheFileReada
 TEST_F(DxfWriterTest, SampleDrawingMatchesItsGoldenFile) {
   DrawSample(kCadDxf);
   ASSERT_EQ(AbortFlag, 0);
-  ExpectGolden(File(), "sample.dxf");
+  ExpectGolden(DxfFile(), "sample.dxf");
   // Readers need a font they know and the style table's unpadded "0" before ENDTAB.
-  const auto lines = ReadLines(File());
+  const auto lines = ReadLines(DxfFile());
   const auto font = std::find(lines.begin(), lines.end(), "TXT.SHX");
   ASSERT_LT(font + 4, lines.end());
   EXPECT_EQ(std::vector<std::string>(font + 1, font + 5), (std::vector<std::string>{"  4", "", "0", "ENDTAB"}));
@@ -262,7 +261,7 @@ TEST_F(DxfWriterTest, EzdxfReadsADrawingWithBlocksInsertsAndPolylines) {
                     "assert len(p) == 3 and not p.is_closed\n"
                     "assert msp.query('LINE')[0].dxf.layer == '1'\n"
                     "assert doc.layers.get('2').dxf.linetype == 'DASHED'\n",
-                    File()));
+                    DxfFile()));
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ class JointDrawingTest : public JointDrawingFixture {
     EXPECT_EQ(AbortFlag, 0);
     return ParseDxf(ReadLines(DxfFile()));
   }
-  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
   std::vector<std::string> ListingLines(const std::function<void()>& draw) {
     draw();
     return ReadLines(Dir() + "/drawing.txt");

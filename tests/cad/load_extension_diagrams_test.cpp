@@ -11,20 +11,14 @@
 
 namespace {
 
-class LoadExtensionTest : public DiagramTest {
+class LoadExtensionTest : public CalculatedDiagramTest {
  protected:
-  void SetUp() override {
-    DiagramTest::SetUp();
-    CalculateDefaultJoint();
-  }
-
   // Draws the kind into the DXF file and reads its entities back.
   std::vector<drawing_test::Entity> Draw(TDiagramKind kind) {
     DiagramCommand(kind, kCadDxf);
     EXPECT_EQ(AbortFlag, 0);
     return DxfEntities();
   }
-
 };
 
 // Each frame reaches above the highest force its level draws.

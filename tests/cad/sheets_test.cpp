@@ -53,7 +53,6 @@ class SheetsTest : public JointDrawingFixture {
     DrawingNumber = "BQ4-100-01";
   }
 
-  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
 
   // The sheet drawn to DXF and read back with ezdxf.
   SheetDxf ReadSheet(TSheetKind kind) {

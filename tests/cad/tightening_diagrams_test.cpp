@@ -14,13 +14,8 @@ namespace {
 // The Greek mu as the window shows it (the drawing holds code page 437's 0xE6).
 const std::string kMu = OemToAnsiText("\xE6");
 
-class TighteningTest : public DiagramTest {
+class TighteningTest : public CalculatedDiagramTest {
  protected:
-  void SetUp() override {
-    DiagramTest::SetUp();
-    CalculateDefaultJoint();
-  }
-
   static void Draw(TDiagramKind kind) { OnScreen([=] { DrawDiagram(kind); }); }
   static void Panel(int mode) { OnScreen([=] { DrawTorqueTextPanel(mode); }, false); }
 };
