@@ -116,19 +116,15 @@ TEST_F(PlotterTest, TextSizeScalesWithThePlotArea) {
 TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
   DrawArrowHead(5, 10, 10, 8);
   EXPECT_TRUE(Parsed(gcSolid).empty());
-  DrawArrowHead(1, 10, 10, 8);  // right: base 8 to the left, half width 1
-  DrawArrowHead(2, 10, 10, 8);  // up
-  DrawArrowHead(4, 10, 10, 8);  // down
+  // Right: base 8 to the left, half width 1; up; down.
+  const std::pair<int, std::vector<Extended>> heads[] = {
+      {1, {10, 10, 2, 11, 2, 9, 10, 10}}, {2, {10, 10, 9, 2, 11, 2, 10, 10}}, {4, {10, 10, 9, 18, 11, 18, 10, 10}}};
+  for (const auto& [kind, corners] : heads) DrawArrowHead(kind, 10, 10, 8);
   const auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 3u);
-  const Extended right[8] = {10, 10, 2, 11, 2, 9, 10, 10};
-  const Extended up[8] = {10, 10, 9, 2, 11, 2, 10, 10};
-  const Extended down[8] = {10, 10, 9, 18, 11, 18, 10, 10};
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_NEAR(static_cast<double>(solids[0].v[i]), static_cast<double>(right[i]), 1e-9) << i;
-    EXPECT_NEAR(static_cast<double>(solids[1].v[i]), static_cast<double>(up[i]), 1e-9) << i;
-    EXPECT_NEAR(static_cast<double>(solids[2].v[i]), static_cast<double>(down[i]), 1e-9) << i;
-  }
+  for (int h = 0; h < 3; ++h)
+    for (int i = 0; i < 8; ++i)
+      EXPECT_NEAR(static_cast<double>(solids[h].v[i]), static_cast<double>(heads[h].second[i]), 1e-9) << h << i;
 }
 
 TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
