@@ -52,10 +52,8 @@ class DxfWriterTest : public CadTest {
   }
 };
 
+// The golden sample pins the default of six decimals.
 TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals) {
-  EXPECT_EQ(DxfRealText(160), "160.000000");
-  EXPECT_EQ(DxfRealText(-2.5L), "-2.500000");
-  EXPECT_EQ(DxfRealText(0), "0.000000");
   CadState.CadDecimals = 3;
   EXPECT_EQ(DxfRealText(0), "0.000");
   DecimalCommaMode = 2;  // never a decimal comma in a DXF file
