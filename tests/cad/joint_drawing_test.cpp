@@ -124,15 +124,13 @@ TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartCont
   Klemmstuecke.Di[2] = 13.5L;
   Klemmstuecke.lK = 42;
   const auto es = JointDxf(1);
-  const auto plate1 = HatchSlopes(es, -20, 0);
-  const auto plate2 = HatchSlopes(es, -42, -20);
-  const auto tapped = HatchSlopes(es, -90, -42);
-  EXPECT_GT(plate1.first, 0);
-  EXPECT_EQ(plate1.second, 0);
-  EXPECT_EQ(plate2.first, 0);
-  EXPECT_GT(plate2.second, 0);
-  EXPECT_GT(tapped.first, 0);  // +45 after two plates
-  EXPECT_EQ(tapped.second, 0);
+  // Plate 1, plate 2 and the tapped part (+45 after two plates): rising or falling lines only.
+  const struct { double y1, y2; bool rising; } bands[] = {{-20, 0, true}, {-42, -20, false}, {-90, -42, true}};
+  for (const auto& b : bands) {
+    const auto [up, down] = HatchSlopes(es, b.y1, b.y2);
+    EXPECT_EQ(up > 0, b.rising) << b.y1;
+    EXPECT_EQ(down > 0, !b.rising) << b.y1;
+  }
   // The narrow plate's outer edges are straight visible lines at De/2.
   int edges = 0;
   for (const auto& e : es)

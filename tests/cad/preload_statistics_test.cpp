@@ -25,12 +25,10 @@ class PreloadStatisticsTest : public DiagramTest {
 
 // Two-sided tails of the normal distribution: 2 (1 - Phi(a)) in per cent.
 TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(0)), 100.0, 1e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(1)), 31.7311, 1e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(1.96L)), 5.0, 2e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(2)), 4.5500, 1e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(3)), 0.2700, 1e-4);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(4)), 0.006334, 1e-5);
+  // Argument, per cent, tolerance.
+  const double tails[][3] = {{0, 100.0, 1e-3}, {1, 31.7311, 1e-3}, {1.96, 5.0, 2e-3},
+                             {2, 4.5500, 1e-3}, {3, 0.2700, 1e-4}, {4, 0.006334, 1e-5}};
+  for (const auto& t : tails) EXPECT_NEAR(static_cast<double>(GaussTailPercent(t[0])), t[1], t[2]) << t[0];
   // Half of the value at -x is the per cent below x.
   EXPECT_NEAR(static_cast<double>(0.5L * GaussTailPercent(-1)), 84.1345, 1e-3);
   EXPECT_NEAR(static_cast<double>(0.5L * GaussTailPercent(-3)), 99.8650, 1e-3);
