@@ -111,6 +111,7 @@ TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
   EXPECT_NEAR(s.inserts[2].ys, f, 1e-9);
   // The title block and the tables (their texts are pinned by the golden title block and the table tests).
   EXPECT_TRUE(s.Has("FRAME_1", "BOLTED JOINT M12"));
+  EXPECT_TRUE(s.Has("FRAME_1", "housing cover"));
   EXPECT_TRUE(s.Has("FRAME_1", TodayText() + " " + TimeText()));
   EXPECT_TRUE(s.Has("TABLES", " " + BoltDesignation()));
   EXPECT_TRUE(s.Has("TABLES", " FACTORS OF SAFETY"));
