@@ -37,9 +37,10 @@ TEST_F(TighteningTest, AngleFramesReachTheTensileStrength) {
 
 TEST_F(TighteningTest, TorqueAngleDiagramMarksItsValues) {
   Draw(kDiagramTorqueAngle);
-  for (const std::string& text : {std::string(" M-alpha-Diagram (Proj.from elastic origin)"),
-                                  "MA,max = " + MomentToText(Last.MA) + " Nm", "MA Re = " + MomentToText(Last.MA02) + " Nm",
-                                  "MA Rm = " + MomentToText(Last.MA02Rm) + " Nm", kMu + "min", kMu + "=0"})
+  for (const std::string& text :
+       {std::string(" M-alpha-Diagram (Proj.from elastic origin)"), "MA,max = " + MomentToText(Last.MA) + " Nm",
+        "MA Re = " + MomentToText(Last.MA02) + " Nm", "MA Rm = " + MomentToText(Last.MA02Rm) + " Nm", kMu + "min",
+        kMu + "=0"})
     EXPECT_TRUE(ShowsText(text)) << text;
   EXPECT_TRUE(ShowsText("MG (" + kMu + "G=0.14) = ", true));
   // No friction scatter: no line of the highest friction.
