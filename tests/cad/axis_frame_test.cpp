@@ -22,10 +22,7 @@ class AxisFrameTest : public DiagramTest {
   // One framed diagram on a device; the display list holds only the frame.
   void Frame(TCadDevice device, Extended xmin, Extended ymin, Extended xmax, Extended ymax,
              Word place = 2) {
-    CadOpen(device, "");
-    ASSERT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(2);
+    StartDrawing(device, 2);
     CadBeginEntities();
     InitDisplayList();
     PlotInit();
@@ -48,21 +45,16 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 100, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 50, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), 20, 1e-9);
-  for (const char* label : {"0", "20", "40", "60", "80", "100", "5", "45", "50"})
-    EXPECT_TRUE(HasText(label)) << label;
-  EXPECT_FALSE(HasText("120"));
-  EXPECT_TRUE(HasText("Frame title"));
-  EXPECT_TRUE(HasText("x [mm]"));
-  EXPECT_TRUE(HasText("F [N]"));
+  for (const char* label : {"0", "20", "40", "60", "80", "100", "5", "45", "50", "Frame title", "x [mm]", "F [N]"})
+    EXPECT_TRUE(ShowsText(label)) << label;
+  EXPECT_FALSE(ShowsText("120"));
   // Axes 2, ticks 6 + 11, grid 6 + 11.
   EXPECT_EQ(Parsed(gcLine).size(), 36u);
   // Both arrowheads stand 5 % of the range beyond the last tick.
   const auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 2u);
-  EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 168, 1e-6);
-  EXPECT_NEAR(static_cast<double>(solids[0].v[1]), 0, 1e-6);
-  EXPECT_NEAR(static_cast<double>(solids[1].v[0]), 0, 1e-6);
-  EXPECT_NEAR(static_cast<double>(solids[1].v[1]), 126, 1e-6);
+  ExpectPoint(solids[0], 0, 168, 0);
+  ExpectPoint(solids[1], 0, 0, 126);
   // Colour 17 stays for the caller.
   EXPECT_EQ(CadState.CadColor, 17);
 }
@@ -73,14 +65,14 @@ TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   const auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 1u);  // the y axis' arrowhead only
   EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 0, 1e-6);
-  EXPECT_TRUE(HasText("100"));
+  EXPECT_TRUE(ShowsText("100"));
   EXPECT_GT(Parsed(gcLine).size(), 20u);
   // Place of the x axis text.
   Frame(kCadScreen, 0, 0, 95, 47, 3);
-  EXPECT_FALSE(HasText("x [mm]"));
-  EXPECT_TRUE(HasText("F [N]"));
+  EXPECT_FALSE(ShowsText("x [mm]"));
+  EXPECT_TRUE(ShowsText("F [N]"));
   Frame(kCadScreen, 0, 0, 95, 47, 1);
-  EXPECT_TRUE(HasText("x [mm]"));
+  EXPECT_TRUE(ShowsText("x [mm]"));
 }
 
 TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
@@ -90,8 +82,8 @@ TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
   });
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 2 * kPi, 1e-12);
   EXPECT_NEAR(static_cast<double>(PlotState.XTickStep), kPi / 4, 1e-12);
-  EXPECT_TRUE(HasText("45"));
-  EXPECT_TRUE(HasText("360"));
+  EXPECT_TRUE(ShowsText("45"));
+  EXPECT_TRUE(ShowsText("360"));
   EXPECT_EQ(PlotState.XAxisMode, 0);
 }
 

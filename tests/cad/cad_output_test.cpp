@@ -16,18 +16,12 @@ namespace {
 
 class CadScreenTest : public CadTest {
  protected:
-  void Open() {
-    CadOpen(kCadScreen, "");
-    ASSERT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
-  }
-
-  static std::vector<TGraphRecord> Parsed(int code) { return ParsedRecords(code); }
-
-  static void ExpectPoint(const TGraphRecord& r, int i, Extended x, Extended y) {
-    EXPECT_NEAR(static_cast<double>(r.v[i]), static_cast<double>(x), 1e-6);
-    EXPECT_NEAR(static_cast<double>(r.v[i + 1]), static_cast<double>(y), 1e-6);
+  static void Open() { StartDrawing(kCadScreen); }
+  // A drawing without border, in its entity section.
+  void OpenEntities() {
+    CadState.CadBorderOn = 0;
+    Open();
+    CadBeginEntities();
   }
 };
 
@@ -51,10 +45,6 @@ TEST_F(CadScreenTest, OpenClearsTheWindowAndBeginDrawsBorderAndStamp) {
   ExpectPoint(texts[0], 0, 0.8L, 0.24L);
   CadClose(0);
   EXPECT_FALSE(platform::BusyCursorShown());
-  CadState.CadBorderOn = 0;  // no border when switched off
-  Open();
-  EXPECT_TRUE(Parsed(gcLine).empty());
-  CadClose(0);
 }
 
 TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
@@ -71,18 +61,19 @@ TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
   CadClose(0);
 }
 
+// The border switched off: the first line is the one drawn.
 TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
-  CadState.CadBorderOn = 0;
-  Open();
-  CadBeginEntities();
+  OpenEntities();
   CadSetOrigin(10, 20);
   CadLine(0, 0, 1, 1);
   CadCircle(5, 5, 2);
   CadArc(0, 0, 0, 90, 0);
   CadArc(0, 0, 0, 90, 3);
   CadSolid(0, 0, 1, 0, 1, 1, 0, 1);
+  CadText("T", 1, 1);
   CadEndSection();
   CadClose(0);
+  ExpectPoint(Parsed(gcOutTextXY).back(), 0, 11, 21);
   ExpectPoint(Parsed(gcLine).at(0), 0, 10, 20);
   ExpectPoint(Parsed(gcCircle).at(0), 0, 15, 25);
   EXPECT_EQ(Parsed(gcArc).size(), 1u);
@@ -90,9 +81,7 @@ TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
 }
 
 TEST_F(CadScreenTest, TextAlignmentAndTextLineSteps) {
-  CadState.CadBorderOn = 0;
-  Open();
-  CadBeginEntities();
+  OpenEntities();
   const std::size_t before = Parsed(gcOutTextXY).size();
   CadSetTextStyle(2, 0, 5, 0);
   CadSetTextAlign(2, 2);
@@ -110,20 +99,9 @@ TEST_F(CadScreenTest, TextAlignmentAndTextLineSteps) {
   ExpectPoint(texts[before + 2], 0, 10, 92);  // one step of 1.6 x height, the empty line none
 }
 
-TEST_F(CadScreenTest, RegularPolygonGridSineAndThreePointArc) {
+// The regular polygon is pinned by the golden sample drawings.
+TEST_F(CadScreenTest, GridSineAndThreePointArc) {
   CadState.CadDevice = kCadScreen;
-  CadRegularPolygon(6, 0, 0, 10, 0);
-  auto lines = Parsed(gcLine);
-  ASSERT_EQ(lines.size(), 6u);
-  // Width across flats 10: the corners lie on the circle of radius 10 / sqrt(3).
-  const Extended R = 10 / std::sqrt(3.0L);
-  ExpectPoint(lines[0], 0, R, 0);
-  ExpectPoint(lines[5], 2, R, 0);
-  for (const auto& l : lines)
-    EXPECT_NEAR(static_cast<double>(std::hypot(l.v[2] - l.v[0], l.v[3] - l.v[1])),
-                static_cast<double>(R), 1e-6);
-
-  InitDisplayList();
   CadGrid(2, 3, 0, 0, 10, 10);
   EXPECT_EQ(Parsed(gcLine).size(), 7u);
   InitDisplayList();
@@ -132,7 +110,7 @@ TEST_F(CadScreenTest, RegularPolygonGridSineAndThreePointArc) {
 
   InitDisplayList();
   CadSineCurve(0, 0, 1, 8, 0, 1);  // 0 .. 360 degrees in 4 degree steps
-  lines = Parsed(gcLine);
+  const auto lines = Parsed(gcLine);
   ASSERT_EQ(lines.size(), 90u);
   ExpectPoint(lines.back(), 2, 8, 0);
 
@@ -165,6 +143,10 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
     CadInsertBlock("pin", 0, 0, 0, 1, 1);  // found whatever the case of its name
     CadInsertBlock("PIN", 0, 5, 0, 1, 1);
     CadEndBlock();
+    CadBeginBlock("LABEL");
+    CadSetTextStyle(2, 0, 4, 0);
+    CadText("A", 0, 0);
+    CadEndBlock();
     CadEndSection();
     // Nothing of the block section reached the window.
     EXPECT_EQ(CreateDisplayList()->size(), before);
@@ -182,6 +164,15 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
 
     CadInsertBlock("TWO", 0, 0, 0, 1, 1);
     EXPECT_EQ(Parsed(gcLine).size(), 3u);
+    // A text of a block scales with the insert; the drawer's style is back after it.
+    CadSetTextStyle(2, 0, 7, 0);
+    const std::size_t texts = Parsed(gcOutTextXY).size();
+    CadInsertBlock("LABEL", 0, 0, 0, 1, 0.5L);
+    const auto styles = Parsed(gcSetTextStyle);
+    ASSERT_GE(styles.size(), 2u);
+    EXPECT_NEAR(static_cast<double>(styles[styles.size() - 2].v[0]), 2, 1e-9);  // half of 4
+    EXPECT_EQ(Parsed(gcOutTextXY).size(), texts + 1);
+    EXPECT_EQ(CadState.CadTextHeight, 7);
     CadEndSection();
     CadClose(0);
     EXPECT_TRUE(MatchingFiles(Dir(), "$*.dx$").empty());
@@ -201,26 +192,6 @@ TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectory) {
   EXPECT_EQ(CadBlockFileName("../../etc/x"), Dir() + "/$.._.._etc_x.dx$");
   TempDir.clear();
   EXPECT_EQ(CadBlockFileName("A"), platform::ProcessTempDir() + "/$A.dx$");
-}
-
-TEST_F(CadScreenTest, TextOfABlockScalesWithTheInsert) {
-  Open();
-  CadBeginBlocks();
-  CadBeginBlock("LABEL");
-  CadSetTextStyle(2, 0, 4, 0);
-  CadText("A", 0, 0);
-  CadEndBlock();
-  CadEndSection();
-  CadBeginEntities();
-  CadSetTextStyle(2, 0, 7, 0);
-  const std::size_t texts = Parsed(gcOutTextXY).size();
-  CadInsertBlock("LABEL", 0, 0, 0, 1, 0.5L);
-  auto styles = Parsed(gcSetTextStyle);
-  ASSERT_GE(styles.size(), 2u);
-  EXPECT_NEAR(static_cast<double>(styles[styles.size() - 2].v[0]), 2, 1e-9);  // half of 4
-  EXPECT_EQ(Parsed(gcOutTextXY).size(), texts + 1);
-  EXPECT_EQ(CadState.CadTextHeight, 7);  // the drawer's style is back
-  CadClose(0);
 }
 
 TEST_F(CadScreenTest, FailedBlockFileIsLeftOutAndTheDrawingGoesOn) {
@@ -246,9 +217,7 @@ TEST_F(CadScreenTest, FailedBlockFileIsLeftOutAndTheDrawingGoesOn) {
 TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {
   std::ofstream(Dir() + "/$LOGO_2.dx$") << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n480\r\n"
                                            " 21\r\n0\r\n  0\r\nEOF\r\n";
-  CadState.CadBorderOn = 0;
-  Open();
-  CadBeginEntities();
+  OpenEntities();
   auto lines = Parsed(gcLine);
   ASSERT_EQ(lines.size(), 1u);
   ExpectPoint(lines[0], 0, 0.91L * 160, 0.01L * 120);
@@ -304,6 +273,17 @@ TEST_F(CadScreenTest, DeviceZeroAsksAndCancelStops) {
   CadBeginDrawing(0, 0, 1, 1);
   CadClose(0);
   EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+}
+
+// The IGES writer leaves no temporary parameter file either.
+TEST_F(CadScreenTest, OutputFileThatCannotBeCreatedIsReportedOnEveryFileDevice) {
+  CurrentFileName = Dir() + "/no/such/dir/drawing";
+  for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
+    AbortFlag = 0;
+    CadOpen(device, "");
+    EXPECT_EQ(AbortFlag, 1) << device;
+  }
+  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));
 }
 
 // Odd values on every device: no crash, no endless loop, files still closed.

@@ -46,6 +46,8 @@ class CadTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   const std::string& Dir() const { return dir_; }
+  // Where the file devices write in batch mode.
+  std::string DxfFile() const { return dir_ + "/drawing.dxf"; }
 
   // The lines of a file, line ends removed.
   static std::vector<std::string> ReadLines(const std::string& path) {
@@ -67,6 +69,14 @@ class CadTest : public ::testing::Test {
     const std::string script = Dir() + "/check.py";
     std::ofstream(script) << "import sys, ezdxf\n" << body;
     return std::system(("/usr/bin/python3 " + script + " " + args).c_str()) == 0;
+  }
+
+  // Opens a drawing of window 0..160 x 0..120 on the device and writes its tables.
+  static void StartDrawing(TCadDevice device, Word tables = 0) {
+    CadOpen(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(tables);
   }
 
   // A small drawing through every kind of call: one block, its insert
@@ -123,7 +133,7 @@ class CadTest : public ::testing::Test {
   }
 
   // The display list records of one primitive code, read back.
-  static std::vector<TGraphRecord> ParsedRecords(int code) {
+  static std::vector<TGraphRecord> Parsed(int code) {
     std::vector<TGraphRecord> out;
     for (const auto& r : *CreateDisplayList()) {
       TGraphRecord rec;
@@ -132,12 +142,17 @@ class CadTest : public ::testing::Test {
     return out;
   }
 
-  // The display list records that start with prefix ("4;" lines, "6;" texts).
-  static std::vector<std::string> Records(const std::string& prefix) {
-    std::vector<std::string> out;
-    for (const auto& r : *CreateDisplayList())
-      if (r.rfind(prefix, 0) == 0) out.push_back(r);
-    return out;
+  // True when the display list shows the text (or, with prefix, a text that begins with it).
+  static bool ShowsText(const std::string& text, bool prefix = false) {
+    for (const auto& r : Parsed(gcOutTextXY))
+      if (prefix ? r.text.rfind(text, 0) == 0 : r.text == text) return true;
+    return false;
+  }
+
+  // The point at values i and i + 1 of a display list record.
+  static void ExpectPoint(const TGraphRecord& r, int i, Extended x, Extended y) {
+    EXPECT_NEAR(static_cast<double>(r.v[i]), static_cast<double>(x), 1e-6);
+    EXPECT_NEAR(static_cast<double>(r.v[i + 1]), static_cast<double>(y), 1e-6);
   }
 
  private:

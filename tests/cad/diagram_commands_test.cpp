@@ -22,13 +22,8 @@
 
 namespace {
 
-class DiagramCommandTest : public DiagramTest {
+class DiagramCommandTest : public CalculatedDiagramTest {
  protected:
-  void SetUp() override {
-    DiagramTest::SetUp();
-    CalculateDefaultJoint();
-  }
-
   // The world window of the drawing: the last four fields of the window record.
   static std::string DrawingExtents() {
     for (const auto& r : *CreateDisplayList())
@@ -41,39 +36,26 @@ class DiagramCommandTest : public DiagramTest {
   }
 };
 
-TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheList) {
+TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheListAndCancelDrawsNothing) {
   {
     platform::DialogScript script;
     script.Ok({{"ListBox_items", "#0"}}).Expect("Diagram");
-    DiagramCommand(kDiagramChoose, kCadScreen);
-  }
-  EXPECT_TRUE(HasText("    Load Extension Diagram"));
-  {
-    platform::DialogScript script;
     script.Ok({{"ListBox_items", "#10"}});
     DiagramCommand(kDiagramChoose, kCadScreen);
-  }
-  EXPECT_TRUE(HasText("Load Extension Diagram (Working condition min.)"));
-  EXPECT_EQ(ItemTexts[10].str(), "FM Statist.");
-}
-
-TEST_F(DiagramCommandTest, CancelInTheListOrTheDeviceChoiceDrawsNothing) {
-  InitDisplayList();
-  {
-    platform::DialogScript script;
-    script.Cancel();
+    EXPECT_TRUE(ShowsText("    Load Extension Diagram"));
     DiagramCommand(kDiagramChoose, kCadScreen);
   }
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_TRUE(CreateDisplayList()->empty());
-  AbortFlag = 0;
-  {
+  EXPECT_TRUE(ShowsText("Load Extension Diagram (Working condition min.)"));
+  EXPECT_EQ(ItemTexts[10].str(), "FM Statist.");
+  InitDisplayList();
+  for (const TDiagramKind kind : {kDiagramChoose, kDiagramLoadExtension}) {
     platform::DialogScript script;
-    script.Cancel();  // the device
-    DiagramCommand(kDiagramLoadExtension, kCadAskDevice);
+    script.Cancel();  // the list, then the device
+    DiagramCommand(kind, kind == kDiagramChoose ? kCadScreen : kCadAskDevice);
+    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_TRUE(CreateDisplayList()->empty());
+    AbortFlag = 0;
   }
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_TRUE(CreateDisplayList()->empty());
 }
 
 TEST_F(DiagramCommandTest, FatalCalculationShowsTheMessagesInstead) {

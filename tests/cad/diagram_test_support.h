@@ -15,6 +15,7 @@
 #include "cad_test_support.h"
 #include "calc/calculation.h"
 #include "calc/init.h"
+#include "drawing_test_support.h"
 #include "framework/display_list.h"
 
 class DiagramTest : public CadTest {
@@ -33,58 +34,12 @@ class DiagramTest : public CadTest {
     ASSERT_EQ(CalcFatalFlag, 0);
   }
 
-  static std::vector<TGraphRecord> Parsed(int code) { return ParsedRecords(code); }
-
-  static std::vector<std::string> Texts() {
-    std::vector<std::string> out;
-    for (const auto& r : Parsed(gcOutTextXY)) out.push_back(r.text);
-    return out;
-  }
-
-  static bool HasText(const std::string& text) {
-    for (const auto& t : Texts())
-      if (t == text) return true;
-    return false;
-  }
-
-  static bool HasTextStartingWith(const std::string& head) {
-    for (const auto& t : Texts())
-      if (t.rfind(head, 0) == 0) return true;
-    return false;
-  }
-
-  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
-
-  // (entity type, layer, text) of every entity in the ENTITIES section of the
-  // DXF file (not the blocks).
-  struct DxfEntity {
-    std::string type, layer, text;
-  };
-  std::vector<DxfEntity> DxfEntities() const {
-    const auto lines = ReadLines(DxfFile());
-    std::vector<DxfEntity> out;
-    bool inEntities = false;
-    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-      const std::string code = TrimCode(lines[i]), value = lines[i + 1];
-      if (code == "2" && value == "ENTITIES") inEntities = true;
-      if (code == "0" && value == "ENDSEC") inEntities = false;
-      if (!inEntities) continue;
-      if (code == "0") out.push_back({value, "", ""});
-      else if (code == "8" && !out.empty()) out.back().layer = value;
-      else if (code == "1" && !out.empty()) out.back().text = value;
-    }
-    return out;
-  }
-  static int Count(const std::vector<DxfEntity>& es, const std::string& type, const std::string& layer = "") {
-    return static_cast<int>(std::count_if(es.begin(), es.end(), [&](const DxfEntity& e) {
-      return e.type == type && (layer.empty() || e.layer == layer);
-    }));
-  }
-  static bool Has(const std::vector<DxfEntity>& es, const std::string& text) {
-    return std::any_of(es.begin(), es.end(), [&](const DxfEntity& e) { return e.text == text; });
-  }
-  static bool HasPrefix(const std::vector<DxfEntity>& es, const std::string& head) {
-    return std::any_of(es.begin(), es.end(), [&](const DxfEntity& e) { return e.text.rfind(head, 0) == 0; });
+  // The entities of the DXF file's ENTITIES section (not the blocks).
+  std::vector<drawing_test::Entity> DxfEntities() const { return drawing_test::ParseDxf(ReadLines(DxfFile())); }
+  static bool Has(const std::vector<drawing_test::Entity>& es, const std::string& text, bool prefix = false) {
+    return std::any_of(es.begin(), es.end(), [&](const drawing_test::Entity& e) {
+      return prefix ? e.text.rfind(text, 0) == 0 : e.text == text;
+    });
   }
 
   // The body drawn on the screen (after the plotter's start when asked); the display list holds what it drew.
@@ -96,10 +51,13 @@ class DiagramTest : public CadTest {
     body();
     CadClose(0);
   }
+};
 
- private:
-  static std::string TrimCode(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    return b == std::string::npos ? "" : s.substr(b);
+// The diagram fixture with the default joint calculated.
+class CalculatedDiagramTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    CalculateDefaultJoint();
   }
 };

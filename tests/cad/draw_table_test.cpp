@@ -9,16 +9,6 @@ namespace {
 
 class DrawTableTest : public SheetTest {};
 
-TEST_F(DrawTableTest, WidthsCountInCharacterWidthsOfTheTextHeight) {
-  std::unique_ptr<TDrawTable> t;
-  Listing([&] { t = TDrawTable::Init("input", 30, 195, 2.5L, {30, 24, 6, 10}); });
-  ASSERT_EQ(t->Columns(), 4);
-  EXPECT_DOUBLE_EQ(static_cast<double>(t->Boundary(1)), 30 + 67.5);
-  EXPECT_DOUBLE_EQ(static_cast<double>(t->Boundary(2)), 30 + 121.5);
-  EXPECT_DOUBLE_EQ(static_cast<double>(t->Boundary(3)), 30 + 135.0);
-  EXPECT_DOUBLE_EQ(static_cast<double>(t->Boundary(4)), 30 + 157.5);
-}
-
 TEST_F(DrawTableTest, HeaderIsABoxWithInnerSeparatorsAndBlankLedTitles) {
   auto lines = Draw(kCadListing, "/drawing.txt", [] {
     auto t = TDrawTable::Init("FRICTION", 10, 100, 2, {7, 6, 6}, {"   min", "max"});
@@ -33,7 +23,9 @@ TEST_F(DrawTableTest, HeaderIsABoxWithInnerSeparatorsAndBlankLedTitles) {
   EXPECT_EQ(texts[1].text, "    min");
   EXPECT_EQ(texts[2].text, " max");
   EXPECT_DOUBLE_EQ(texts[0].y, 97);  // 1.5 h below the top
+  // Widths count in character widths of 0.9 text heights.
   EXPECT_DOUBLE_EQ(texts[1].x, 10 + 0.9 * 2 * 7);
+  EXPECT_DOUBLE_EQ(texts[2].x, 10 + 0.9 * 2 * 13);
 }
 
 TEST_F(DrawTableTest, RowsGoDownAndTheOuterEdgesFollowTheFlag) {

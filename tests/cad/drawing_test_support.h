@@ -16,12 +16,14 @@
 namespace drawing_test {
 
 // One entity of a drawing: its kind ("LINE", "ARC", ...), its layer (DXF
-// only) and its numbers in the order the listing writes them: LINE x1 y1 x2
-// y2; CIRCLE x y r; ARC x y r a1 a2; TEXT x y; SOLID eight values.
+// only), its numbers in the order the listing writes them: LINE x1 y1 x2
+// y2; CIRCLE x y r; ARC x y r a1 a2; TEXT x y; SOLID eight values; and the
+// text of a DXF TEXT.
 struct Entity {
   std::string kind;
   std::string layer;
   std::vector<double> v;
+  std::string text;
 };
 
 inline std::vector<std::string> SplitTabs(const std::string& line) {
@@ -81,6 +83,7 @@ inline std::vector<Entity> ParseDxf(const std::vector<std::string>& lines, bool 
     for (; j + 1 < lines.size() && lines[j] != "  0"; j += 2) {
       const int c = std::stoi(lines[j]);
       if (c == 8) e.layer = lines[j + 1];
+      else if (c == 1) e.text = lines[j + 1];
       else if ((c >= 10 && c <= 51) || c == 40 || c == 42) g[c] = std::stod(lines[j + 1]);
     }
     if (value == "VERTEX") {
@@ -182,10 +185,7 @@ class DrawingTest : public CadTest {
 
   std::vector<std::string> Draw(TCadDevice device, const std::string& file,
                                 const std::function<void()>& body) {
-    CadOpen(device, "");
-    EXPECT_EQ(AbortFlag, 0);
-    CadBeginDrawing(0, 0, 160, 120);
-    CadWriteTables(0);
+    StartDrawing(device);
     CadBeginEntities();
     body();
     CadEndSection();

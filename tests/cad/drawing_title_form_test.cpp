@@ -49,10 +49,6 @@ TEST_F(DrawingTitleFormTest, FormShowsTheStoredTextsUnderItsCaptions) {
   Tform_uni3 form;
   EXPECT_EQ(form.Edit_zeichname->text(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
   EXPECT_EQ(form.Edit_bemerk3->text(), QString("head 3"));
-  form.Edit_zeichnr->setText("X-2");
-  form.Button_okClick();
-  EXPECT_EQ(DrawingNumber.str(), "X-2");
-  EXPECT_EQ(form.result(), QDialog::Accepted);
 }
 
 }  // namespace

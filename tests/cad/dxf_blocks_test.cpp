@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <random>
 
 #include "cad/cad_output.h"
 #include "cad_test_support.h"
@@ -55,13 +54,11 @@ TEST_F(DxfBlocksTest, EntitiesAreMappedByPointAngleAndScales) {
               "  0", "ARC", " 10", "0", " 20", "0", " 40", "1", " 50", "0", " 51", "90",
               "  0", "SOLID", " 10", "0", " 20", "0", " 11", "1", " 21", "0", " 12", "1", " 22",
               "1", " 13", "0", " 23", "1", "  0", "EOF"});
-  const auto lines = Replay("B", 100, 50, 90, 2, 1);
-  ASSERT_EQ(lines.size(), 4u);
   // (10, 0) scaled by 2 and turned by 90 degrees lies 20 above the insertion point.
-  EXPECT_EQ(lines[0], "LINE\t100.0\t70.0\t95.0\t70.0");
-  EXPECT_EQ(lines[1], "CIRCLE\t100.0\t50.0\t6.0");
-  EXPECT_EQ(lines[2], "ARC\t100.0\t50.0\t2.0\t90.0\t180.0");
-  EXPECT_EQ(lines[3], "SOLID\t100.0\t50.0\t100.0\t52.0\t99.0\t52.0\t99.0\t50.0");
+  EXPECT_EQ(Replay("B", 100, 50, 90, 2, 1),
+            (std::vector<std::string>{"LINE\t100.0\t70.0\t95.0\t70.0", "CIRCLE\t100.0\t50.0\t6.0",
+                                      "ARC\t100.0\t50.0\t2.0\t90.0\t180.0",
+                                      "SOLID\t100.0\t50.0\t100.0\t52.0\t99.0\t52.0\t99.0\t50.0"}));
   EXPECT_EQ(CadState.CadInsertLevel, 0);
 }
 
@@ -78,9 +75,7 @@ TEST_F(DxfBlocksTest, LineWithoutLayerIsColourZeroOthersKeepTheColourBefore) {
 TEST_F(DxfBlocksTest, TextIsScaledAndTurnedWithTheInsert) {
   Block("T", {"  0", "TEXT", "  8", "0", " 10", "0", " 20", "0", " 40", "4", "  1", "M12",
               " 41", "0.5", " 50", "10", " 51", "0", "  0", "EOF"});
-  const auto lines = Replay("T", 0, 0, 30, 1, 0.5L);
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], "TEXT\t0.000000\t0.000000\tM12");
+  EXPECT_EQ(Replay("T", 0, 0, 30, 1, 0.5L), (std::vector<std::string>{"TEXT\t0.000000\t0.000000\tM12"}));
   EXPECT_EQ(CadState.CadTextHeight, 2);
   EXPECT_EQ(CadState.CadTextAngle, 40);
   EXPECT_NEAR(static_cast<double>(CadState.CadTextWidthFactor), 1.0, 1e-12);
@@ -93,20 +88,9 @@ TEST_F(DxfBlocksTest, PolylinesWithBulgesAndClosingSegment) {
               "  0", "VERTEX", " 10", "10", " 20", "0",
               "  0", "VERTEX", " 10", "10", " 20", "10",
               "  0", "SEQEND", "  0", "LINE", " 11", "1", "  0", "EOF"});
-  const auto lines = Replay("P");
-  ASSERT_EQ(lines.size(), 4u);
   // Bulge 1: the lower half circle from (0, 0) to (10, 0) about (5, 0), counter-clockwise.
-  EXPECT_EQ(lines[0], "ARC\t5.0\t0.0\t5.0\t180.0\t0.0");
-  EXPECT_EQ(lines[1], "LINE\t10.0\t0.0\t10.0\t10.0");
-  EXPECT_EQ(lines[2], "LINE\t10.0\t10.0\t0.0\t0.0");
-  EXPECT_EQ(lines[3], "LINE\t0.0\t0.0\t1.0\t0.0");
-}
-
-TEST_F(DxfBlocksTest, PolylineWithoutVertexIsDroppedAndReadingGoesOn) {
-  CadState.CadDecimals = 0;
-  Block("Q", {"  0", "POLYLINE", " 70", "0", "  0", "LINE", " 11", "3", "  0", "EOF"});
-  const auto lines = Replay("Q");
-  EXPECT_EQ(lines, (std::vector<std::string>{"LINE\t0\t0\t3\t0"}));
+  EXPECT_EQ(Replay("P"), (std::vector<std::string>{"ARC\t5.0\t0.0\t5.0\t180.0\t0.0", "LINE\t10.0\t0.0\t10.0\t10.0",
+                                                   "LINE\t10.0\t10.0\t0.0\t0.0", "LINE\t0.0\t0.0\t1.0\t0.0"}));
 }
 
 TEST_F(DxfBlocksTest, NestedInsertsAreFollowedToFourLevelsAndNoDeeper) {
@@ -135,34 +119,13 @@ TEST_F(DxfBlocksTest, MissingBlockFileIsReported) {
 
 TEST_F(DxfBlocksTest, StrayEntitiesAndDamagedPairsAreSkipped) {
   CadState.CadDecimals = 0;
+  // A polyline without a vertex is dropped and the reading goes on.
+  Block("Q", {"  0", "POLYLINE", " 70", "0", "  0", "LINE", " 11", "3", "  0", "EOF"});
+  EXPECT_EQ(Replay("Q"), (std::vector<std::string>{"LINE\t0\t0\t3\t0"}));
+  TextFileVar.Rewrite();
   Block("S", {"  0", "VERTEX", " 10", "5", "  0", "SEQEND", "abc", "LINE", " 10", "x1",
               "  0", "LINE", " 11", "2", " 21"});  // the last value line is missing
-  const auto lines = Replay("S");
-  EXPECT_EQ(lines, (std::vector<std::string>{"LINE\t0\t0\t2\t0"}));
-}
-
-// Random bytes and random pairs never crash or hang the reader.
-TEST_F(DxfBlocksTest, FuzzedBlockFilesEndQuietly) {
-  std::mt19937 rng(2230);
-  const char* words[] = {"  0", "LINE", "ARC", "TEXT", "INSERT", "POLYLINE", "VERTEX", "SEQEND",
-                         "EOF", " 10", " 42", " 70", "  2", "F", "1e4000", "nan", "-3", "  8"};
-  for (int round = 0; round < 200; ++round) {
-    {
-      std::ofstream out(CadBlockFileName("F"), std::ios::binary);
-      const int n = static_cast<int>(rng() % 60);
-      for (int i = 0; i < n; ++i) {
-        if (rng() % 5 == 0) {
-          out << static_cast<char>(rng() % 256);
-        } else {
-          out << words[rng() % (sizeof words / sizeof *words)] << (rng() % 3 ? "\r\n" : "\n");
-        }
-      }
-    }
-    AbortFlag = 0;
-    TextFileVar.Rewrite();
-    Replay("F");
-    EXPECT_EQ(CadState.CadInsertLevel, 0);
-  }
+  EXPECT_EQ(Replay("S"), (std::vector<std::string>{"LINE\t0\t0\t2\t0"}));
 }
 
 }  // namespace

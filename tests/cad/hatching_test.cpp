@@ -20,6 +20,8 @@ class HatchingTest : public DrawingTest {
     HatchBegin();
     for (const auto& p : points) HatchAddPoint(p.first, p.second);
   }
+  // The lines the body draws into a listing.
+  std::vector<Entity> Lines(const std::function<void()>& body) { return Only(Listing(body), "LINE"); }
 };
 
 // Perpendicular distance between two parallel lines given as LINE entities.
@@ -32,7 +34,7 @@ double LineDistance(const Entity& a, const Entity& b) {
 TEST_F(HatchingTest, RectangleWithSpacingZeroTakesAFifthOfTheLongerSide) {
   SetHatchMode(2);
   HatchCount = 7;
-  const auto lines = Only(Listing([] { HatchRectangle(0, 0, 10, 20, 0, 45); }), "LINE");
+  const auto lines = Lines([] { HatchRectangle(0, 0, 10, 20, 0, 45); });
   EXPECT_EQ(HatchCount, 7);  // a rectangle leaves the count alone
   ASSERT_EQ(lines.size(), 5u);  // hatch lines only in mode 2
   for (const auto& l : lines) {
@@ -75,12 +77,10 @@ TEST_F(HatchingTest, OutlineIsClosedOnceAndDrawnUnlessModeTwo) {
 TEST_F(HatchingTest, ConcavePolygonGetsTwoSegmentsPerLine) {
   SetHatchMode(2);
   // A U: two legs 0..10 and 20..30 wide joined at the bottom 0..5.
-  const auto lines = Only(Listing([] {
-                            Polygon({{0, 0}, {30, 0}, {30, 30}, {20, 30}, {20, 5}, {10, 5},
-                                     {10, 30}, {0, 30}});
-                            HatchPolygon(0, 2, 45);
-                          }),
-                          "LINE");
+  const auto lines = Lines([] {
+    Polygon({{0, 0}, {30, 0}, {30, 30}, {20, 30}, {20, 5}, {10, 5}, {10, 30}, {0, 30}});
+    HatchPolygon(0, 2, 45);
+  });
   ASSERT_FALSE(lines.empty());
   // No hatch segment may cross the gap between the legs above the bottom.
   for (const auto& l : lines) {
@@ -145,30 +145,28 @@ TEST_F(HatchingTest, VertexTouchAndParallelEdgeGiveNoCrossing) {
   SetHatchMode(2);
   // A diamond at 45 degrees: two of its edges run along the hatch lines; the
   // lines of intercept -10 and 10 lie on them and cross nothing.
-  auto lines = Only(Listing([] {
-                      Polygon({{10, 0}, {20, 10}, {10, 20}, {0, 10}});
-                      HatchPolygon(0, std::sqrt(2.0L) * 5, 45);
-                    }),
-                    "LINE");
+  const auto lines = Lines([] {
+    Polygon({{10, 0}, {20, 10}, {10, 20}, {0, 10}});
+    HatchPolygon(0, std::sqrt(2.0L) * 5, 45);
+  });
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NEAR(lines[0].v[1] - lines[0].v[0], 0, 1e-5);
 }
 
 TEST_F(HatchingTest, AnglesBeyondNinetyAndFlatPolygonsEnd) {
   SetHatchMode(2);
-  auto lines = Only(Listing([] { HatchRectangle(0, 0, 10, 10, 2, 135); }), "LINE");
+  auto lines = Lines([] { HatchRectangle(0, 0, 10, 10, 2, 135); });
   EXPECT_GT(lines.size(), 3u);
   for (const auto& l : lines) EXPECT_NEAR((l.v[3] - l.v[1]) / (l.v[2] - l.v[0]), -1.0, 1e-5);
   // Every vertex the same point: nothing to hatch, and no endless loop.
-  lines = Only(Listing([] {
-                 Polygon({{5, 5}, {5, 5}, {5, 5}});
-                 HatchPolygon(0, 0, 45);
-                 HatchPolygon(0, -3, 45);
-               }),
-               "LINE");
+  lines = Lines([] {
+    Polygon({{5, 5}, {5, 5}, {5, 5}});
+    HatchPolygon(0, 0, 45);
+    HatchPolygon(0, -3, 45);
+  });
   EXPECT_TRUE(lines.empty());
   // A spacing far too fine for the polygon is widened rather than run for hours.
-  lines = Only(Listing([] { HatchRectangle(0, 0, 10, 10, 1e-12L, 45); }), "LINE");
+  lines = Lines([] { HatchRectangle(0, 0, 10, 10, 1e-12L, 45); });
   EXPECT_LE(lines.size(), 10001u);
 }
 

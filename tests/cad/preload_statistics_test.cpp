@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "diagram_test_support.h"
@@ -14,25 +15,20 @@ class PreloadStatisticsTest : public DiagramTest {
  protected:
   // Kind 10's diagram alone on the screen, in its plot area.
   void Gauss(Extended A, Extended B, Extended C, Extended D, Extended E) {
-    CadOpen(kCadScreen, "");
-    CadBeginDrawing(0, 0, 160, 120);
-    InitDisplayList();
-    PlotInit();
-    SetPlotSize(100, 100);
-    SetPlotOrigin(5, 5);
-    DrawGaussDiagram("FM [N]", A, B, C, D, E);
-    CadClose(0);
+    OnScreen([=] {
+      SetPlotSize(100, 100);
+      SetPlotOrigin(5, 5);
+      DrawGaussDiagram("FM [N]", A, B, C, D, E);
+    });
   }
 };
 
 // Two-sided tails of the normal distribution: 2 (1 - Phi(a)) in per cent.
 TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(0)), 100.0, 1e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(1)), 31.7311, 1e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(1.96L)), 5.0, 2e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(2)), 4.5500, 1e-3);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(3)), 0.2700, 1e-4);
-  EXPECT_NEAR(static_cast<double>(GaussTailPercent(4)), 0.006334, 1e-5);
+  // Argument, per cent, tolerance.
+  const double tails[][3] = {{0, 100.0, 1e-3}, {1, 31.7311, 1e-3}, {1.96, 5.0, 2e-3},
+                             {2, 4.5500, 1e-3}, {3, 0.2700, 1e-4}, {4, 0.006334, 1e-5}};
+  for (const auto& t : tails) EXPECT_NEAR(static_cast<double>(GaussTailPercent(t[0])), t[1], t[2]) << t[0];
   // Half of the value at -x is the per cent below x.
   EXPECT_NEAR(static_cast<double>(0.5L * GaussTailPercent(-1)), 84.1345, 1e-3);
   EXPECT_NEAR(static_cast<double>(0.5L * GaussTailPercent(-3)), 99.8650, 1e-3);
@@ -47,47 +43,39 @@ TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
 
 TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
   Gauss(50000, 10000, 3, 10000, -10000);
-  EXPECT_TRUE(HasTextStartingWith("FM [N]: 50000"));
-  EXPECT_TRUE(HasText("40000 .. 60000: -> 0.27 %"));
-  EXPECT_TRUE(HasTextStartingWith("0.27%"));
-  EXPECT_TRUE(HasText("99.8650%"));
-  EXPECT_TRUE(HasText("Sigma"));
-  EXPECT_TRUE(HasText("per cent"));
-  EXPECT_TRUE(HasText("50.0000"));
-  EXPECT_TRUE(HasText("-4.0"));  // C = 3, t = 3: the axis runs over +-4 sigma
-  EXPECT_FALSE(HasText("-4.5"));
+  EXPECT_TRUE(ShowsText("FM [N]: 50000", true));
+  EXPECT_TRUE(ShowsText("0.27%", true));
+  // C = 3, t = 3: the axis runs over +-4 sigma.
+  for (const char* text : {"40000 .. 60000: -> 0.27 %", "99.8650%", "Sigma", "per cent", "50.0000", "-4.0"})
+    EXPECT_TRUE(ShowsText(text)) << text;
+  EXPECT_FALSE(ShowsText("-4.5"));
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 4.5, 1e-12);
   EXPECT_EQ(PlotState.WinYMin, -1);
   Gauss(50000, 5000, 3, 10000, -10000);  // t = 6: the widest axis
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 5.5, 1e-12);
-  EXPECT_TRUE(HasText("-5.0"));
+  EXPECT_TRUE(ShowsText("-5.0"));
   Gauss(50000, 0, 3, 10000, -10000);  // no scatter: nothing
   EXPECT_TRUE(CreateDisplayList()->empty());
 }
 
 TEST_F(PreloadStatisticsTest, KindTenIsTheCalculatedPreloadWithTheTighteningPanel) {
   CalculateDefaultJoint();
-  CadOpen(kCadScreen, "");
-  CadBeginDrawing(0, 0, 160, 120);
-  InitDisplayList();
-  PlotInit();
-  DrawDiagram(kDiagramPreloadStatistics);
-  CadClose(0);
+  OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); });
   EXPECT_EQ(PlotState.PlotWidth, 100);
   EXPECT_EQ(PlotState.PlotOriginX, 5);
-  // A = FM (1 + 1/alphaA) / 2 stands in the second line.
-  const Extended A = Last.FM * (1 + 1 / Montage.alphaA) * 0.5L;
-  EXPECT_TRUE(HasTextStartingWith("FM [N]: " + FloatToText(A)));
-  EXPECT_TRUE(HasTextStartingWith("FVmax = "));  // the panel in mode 2
+  // The mean preload named above the curve lies between FM,min and FM,max.
+  const auto texts = Parsed(gcOutTextXY);
+  const auto mean = std::find_if(texts.begin(), texts.end(),
+                                 [](const TGraphRecord& t) { return t.text.rfind("FM [N]: ", 0) == 0; });
+  ASSERT_NE(mean, texts.end());
+  EXPECT_GT(std::stod(mean->text.substr(8)), Last.FM / Montage.alphaA);
+  EXPECT_LT(std::stod(mean->text.substr(8)), Last.FM);
+  EXPECT_TRUE(ShowsText("FVmax = ", true));  // the panel in mode 2
   // Without any preload scatter the curve goes and the panel stays.
   Montage.DeltaFMlow = Montage.DeltaFMrest = 0;
-  CadOpen(kCadScreen, "");
-  CadBeginDrawing(0, 0, 160, 120);
-  InitDisplayList();
-  DrawDiagram(kDiagramPreloadStatistics);
-  CadClose(0);
-  EXPECT_FALSE(HasText("Sigma"));
-  EXPECT_TRUE(HasTextStartingWith("FVmax = "));
+  OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); }, false);
+  EXPECT_FALSE(ShowsText("Sigma"));
+  EXPECT_TRUE(ShowsText("FVmax = ", true));
 }
 
 }  // namespace

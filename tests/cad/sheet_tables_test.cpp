@@ -47,11 +47,10 @@ TEST_F(SheetTablesTest, PlatesTableOfTheTappedJointInMetricUnits) {
 TEST_F(SheetTablesTest, ImperialTablesShowImperialUnitsAndValues) {
   UnitSystem = 1;
   const auto t = Plates();
-  EXPECT_TRUE(HasText(t, " de [in]"));
-  EXPECT_TRUE(HasText(t, " lbf"));
-  EXPECT_TRUE(HasText(t, " lbfin"));
+  for (const std::string& s : {std::string(" de [in]"), std::string(" lbf"), std::string(" lbfin"),
+                               " " + LengthToTextFmt(4, 1, 80)})
+    EXPECT_TRUE(HasText(t, s)) << s;
   EXPECT_FALSE(HasText(t, " N"));
-  EXPECT_TRUE(HasText(t, " " + LengthToTextFmt(4, 1, 80)));
   const auto f = Forces();
   EXPECT_TRUE(HasText(f, " " + FloatToTextPrec(8, ForceToDisplay(Last.FAmax))));
   EXPECT_TRUE(HasText(f, " in"));

@@ -32,15 +32,7 @@ struct SheetDxf {
   std::vector<Insert> inserts;  // of the model space
   bool Has(const std::string& block, const std::string& text) const {
     const auto it = texts.find(block);
-    if (it == texts.end()) return false;
-    for (const auto& t : it->second)
-      if (t == text) return true;
-    return false;
-  }
-  bool HasBlock(const std::string& name) const {
-    for (const auto& b : blocks)
-      if (b == name) return true;
-    return false;
+    return it != texts.end() && std::find(it->second.begin(), it->second.end(), text) != it->second.end();
   }
   std::vector<std::string> InsertNames() const {
     std::vector<std::string> names;
@@ -61,7 +53,6 @@ class SheetsTest : public JointDrawingFixture {
     DrawingNumber = "BQ4-100-01";
   }
 
-  std::string DxfFile() const { return Dir() + "/drawing.dxf"; }
 
   // The sheet drawn to DXF and read back with ezdxf.
   SheetDxf ReadSheet(TSheetKind kind) {
@@ -91,59 +82,51 @@ class SheetsTest : public JointDrawingFixture {
     return s;
   }
 
-  static std::string ProgramLine() {
-    return "TOVIMAR   " + ProgTitle.str() + " to VDI 2230   V" + ProgVersion;
+  // The block names of the sheet drawn to the listing.
+  std::vector<std::string> ListingBlocks(TSheetKind kind) {
+    DrawSheet(kind, kCadListing);
+    EXPECT_EQ(AbortFlag, 0);
+    std::vector<std::string> names;
+    for (const auto& l : ReadLines(Dir() + "/drawing.txt"))
+      if (l.rfind("BLOCK\t", 0) == 0) names.push_back(l.substr(6));
+    return names;
   }
 
-  static std::vector<std::string> ScreenTexts() {
-    std::vector<std::string> out;
-    for (const auto& r : ParsedRecords(gcOutTextXY)) out.push_back(r.text);
-    return out;
-  }
-  static bool OnScreen(const std::string& text) {
-    for (const auto& t : ScreenTexts())
-      if (t == text) return true;
-    return false;
+  static std::string ProgramLine() {
+    return "TOVIMAR   " + ProgTitle.str() + " to VDI 2230   V" + ProgVersion;
   }
 };
 
 TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
   SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetDrawing);
-  EXPECT_TRUE(s.HasBlock("FRAME_1"));
-  EXPECT_TRUE(s.HasBlock("DESIGN1"));
-  EXPECT_TRUE(s.HasBlock("TABLES"));
-  EXPECT_FALSE(s.HasBlock("NUT"));
-  EXPECT_FALSE(s.HasBlock("DIAG1"));
-  EXPECT_FALSE(s.HasBlock("FTABLE"));
+  EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DESIGN1", "TABLES"}));  // no nut block for a tapped joint
   ASSERT_EQ(s.InsertNames(), (Names{"FRAME_1", "TABLES", "DESIGN1"}));
+  // The joint, undistorted, inside the frame.
   const double f = static_cast<double>(SheetDrawingScale());
   EXPECT_NEAR(s.inserts[2].x, 60, 1e-6);
-  EXPECT_NEAR(s.inserts[2].y, 290 - 1.1 * static_cast<double>(Schraube.dK) * f, 1e-6);
+  EXPECT_GT(s.inserts[2].y, 0);
+  EXPECT_LT(s.inserts[2].y, 290);
   EXPECT_NEAR(s.inserts[2].xs, f, 1e-9);
   EXPECT_NEAR(s.inserts[2].ys, f, 1e-9);
-  // The title block.
-  for (const char* t : {"BOLTED JOINT M12", "housing cover", "BQ4-100-01", "Compl.", "Check", "Stand.",
-                        "Modification", "Page"})
-    EXPECT_TRUE(s.Has("FRAME_1", t)) << t;
+  // The title block and the tables (their texts are pinned by the golden title block and the table tests).
+  EXPECT_TRUE(s.Has("FRAME_1", "BOLTED JOINT M12"));
+  EXPECT_TRUE(s.Has("FRAME_1", "housing cover"));
   EXPECT_TRUE(s.Has("FRAME_1", TodayText() + " " + TimeText()));
-  // The tables' cells.
-  for (const std::string& t : std::vector<std::string>{" " + BoltDesignation(), " LOAD", " FA max", " FRICTION", " FACTORS OF SAFETY",
-                              " tapped blind hole joint (ESV)", "   80.0", " N"})
-    EXPECT_TRUE(s.Has("TABLES", t)) << t;
+  EXPECT_TRUE(s.Has("TABLES", " " + BoltDesignation()));
+  EXPECT_TRUE(s.Has("TABLES", " FACTORS OF SAFETY"));
   EXPECT_TRUE(s.Has("", ProgramLine()));
 }
 
 TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
   SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetForces);
-  EXPECT_FALSE(s.HasBlock("DESIGN1"));
-  EXPECT_FALSE(s.HasBlock("TABLES"));
+  EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DIAG1", "FTABLE"}));
   ASSERT_EQ(s.InsertNames(), (Names{"FRAME_1", "FTABLE", "DIAG1"}));
   EXPECT_NEAR(s.inserts[2].x, 30, 1e-9);
   EXPECT_NEAR(s.inserts[2].y, 200, 1e-9);
   EXPECT_NEAR(s.inserts[2].ys, 0.75, 1e-9);
-  for (const char* t : {" input", " Load, real", " tensile load max.", " F Rp"}) EXPECT_TRUE(s.Has("FTABLE", t)) << t;
+  EXPECT_TRUE(s.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
   EXPECT_FALSE(s.texts.at("DIAG1").empty());
   EXPECT_TRUE(s.Has("FRAME_1", "BQ4-100-01"));
 }
@@ -163,47 +146,25 @@ TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
 
 TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   CalculatedM12Joint(kJointWithNut);
-  auto blocks = [&] {
-    DrawSheet(kSheetDrawing, kCadListing);
-    std::vector<std::string> names;
-    for (const auto& l : ReadLines(Dir() + "/drawing.txt"))
-      if (l.rfind("BLOCK", 0) == 0) names.push_back(l);
-    return names;
-  };
-  const auto hex = blocks();
+  EXPECT_EQ(ListingBlocks(kSheetDrawing), (Names{"FRAME_1", "DESIGN1", "TABLES"}));
   Mutter.NutType = 3;
-  const auto flange = blocks();
-  EXPECT_EQ(flange.size(), hex.size() + 1);
-  // Defined before the joint drawing that inserts it.
-  std::size_t nut = flange.size(), design = flange.size();
-  for (std::size_t i = 0; i < flange.size(); ++i) {
-    if (flange[i].find("NUT") != std::string::npos) nut = i;
-    if (flange[i].find("DESIGN1") != std::string::npos) design = i;
-  }
-  EXPECT_LT(nut, design);
+  // The nut is defined before the joint drawing that inserts it.
+  EXPECT_EQ(ListingBlocks(kSheetDrawing), (Names{"FRAME_1", "NUT", "DESIGN1", "TABLES"}));
 }
 
 TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {
-  DrawSheet(7, kCadListing);
-  EXPECT_EQ(AbortFlag, 0);
-  int blocks = 0, inserts = 0, texts = 0;
-  for (const auto& l : ReadLines(Dir() + "/drawing.txt")) {
-    blocks += l.rfind("BLOCK", 0) == 0;
-    inserts += l.rfind("INSERT", 0) == 0;
-  }
-  for (const auto& t : sheet_test::Texts(ReadLines(Dir() + "/drawing.txt"))) texts += t.text == ProgramLine();
-  EXPECT_EQ(blocks, 1);
-  EXPECT_EQ(inserts, 0);
-  EXPECT_EQ(texts, 0);
+  EXPECT_EQ(ListingBlocks(7), (Names{"FRAME_1"}));
+  const auto lines = ReadLines(Dir() + "/drawing.txt");
+  EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
+  EXPECT_FALSE(sheet_test::HasText(sheet_test::Texts(lines), ProgramLine()));
 }
 
-TEST_F(SheetsTest, JointScaleFollowsLengthForLongBoltsAndDiameterForShortOnes) {
-  Gewinde.d = 12;
-  Schraube.dK = 18;
-  Schraube.l = 200;
-  EXPECT_NEAR(static_cast<double>(SheetDrawingScale()), 90 / (1.1 * 18 + 200), 1e-12);
+// A longer bolt is drawn smaller; a joint not yet sized is drawn at full size.
+TEST_F(SheetsTest, LongerBoltIsDrawnSmallerAndAnUnsizedJointAtFullSize) {
   Schraube.l = 20;
-  EXPECT_NEAR(static_cast<double>(SheetDrawingScale()), 90.0 / 96, 1e-12);
+  const Extended shortBolt = SheetDrawingScale();
+  Schraube.l = 200;
+  EXPECT_LT(SheetDrawingScale(), shortBolt);
   Gewinde.d = 0;
   Schraube.dK = 0;
   Schraube.l = 0;
@@ -219,9 +180,9 @@ TEST_F(SheetsTest, EverySheetReachesTheScreen) {
     DrawSheet(kind, kCadScreen);
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_GT(CreateDisplayList()->size(), 200u);
-    EXPECT_EQ(OnScreen("BQ4-100-01"), kind != kSheetQuickView);
-    EXPECT_EQ(OnScreen(" FACTORS OF SAFETY"), kind != kSheetForces);
-    EXPECT_EQ(OnScreen(" Load, real"), kind != kSheetDrawing);
+    EXPECT_EQ(ShowsText("BQ4-100-01"), kind != kSheetQuickView);
+    EXPECT_EQ(ShowsText(" FACTORS OF SAFETY"), kind != kSheetForces);
+    EXPECT_EQ(ShowsText(" Load, real"), kind != kSheetDrawing);
     const std::vector<std::string> fromMemory = CreateDisplayList()->Lines();
     ScreenBlocksInFiles = true;
     SeedFreehandLine(kind);
@@ -241,27 +202,13 @@ TEST_F(SheetsTest, QuickViewShowsEveryTableRow) {
   for (int i = 1; i <= 10; ++i) AddErrorMessage("Warning: message " + std::to_string(i));
   DrawSheet(kSheetQuickView, kCadScreen);
   ASSERT_EQ(AbortFlag, 0);
-  EXPECT_TRUE(OnScreen(" Warning: message 10"));
-  const auto windows = ParsedRecords(gcSetWindow);
+  EXPECT_TRUE(ShowsText(" Warning: message 10"));
+  const auto windows = Parsed(gcSetWindow);
   ASSERT_FALSE(windows.empty());
   const Extended ymin = windows[0].v[5];
   EXPECT_LT(ymin, 45);
-  for (const auto& l : ParsedRecords(gcLine)) EXPECT_GE(std::min(l.v[1], l.v[3]), ymin);
-  for (const auto& t : ParsedRecords(gcOutTextXY)) EXPECT_GE(t.v[1], ymin) << t.text;
-}
-
-TEST_F(SheetsTest, EverySheetGoesToIgesAndTheListing) {
-  for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
-    SCOPED_TRACE(kind);
-    DrawSheet(kind, kCadIges);
-    EXPECT_EQ(AbortFlag, 0);
-    EXPECT_GT(ReadLines(Dir() + "/drawing.igs").size(), 500u);
-    DrawSheet(kind, kCadListing);
-    EXPECT_EQ(AbortFlag, 0);
-    const auto lines = ReadLines(Dir() + "/drawing.txt");
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "EOF");
-  }
+  for (const auto& l : Parsed(gcLine)) EXPECT_GE(std::min(l.v[1], l.v[3]), ymin);
+  for (const auto& t : Parsed(gcOutTextXY)) EXPECT_GE(t.v[1], ymin) << t.text;
 }
 
 TEST_F(SheetsTest, CurrentViewCodesChooseTheDrawing) {
@@ -269,14 +216,14 @@ TEST_F(SheetsTest, CurrentViewCodesChooseTheDrawing) {
     CreateDisplayList()->clear();
     CurrentViewCode = code;
     RedrawCurrentView();
-    EXPECT_TRUE(OnScreen(" FACTORS OF SAFETY") && OnScreen(" Load, real")) << code;
+    EXPECT_TRUE(ShowsText(" FACTORS OF SAFETY") && ShowsText(" Load, real")) << code;
   }
   CurrentViewCode = 3;
   RedrawCurrentView();
-  EXPECT_TRUE(OnScreen("Compl."));
+  EXPECT_TRUE(ShowsText("Compl."));
   CurrentViewCode = 5;
   RedrawCurrentView();
-  EXPECT_FALSE(OnScreen(" LOAD"));
+  EXPECT_FALSE(ShowsText(" LOAD"));
   EXPECT_GT(CreateDisplayList()->size(), 50u);
 }
 
@@ -304,8 +251,8 @@ TEST_F(SheetsTest, FatalCalculationShowsTheMessagesInsteadOfASheet) {
   }
   // No result of the earlier inputs stays in sight: the window shows the messages.
   EXPECT_NE(*CreateDisplayList(), before);
-  EXPECT_FALSE(OnScreen(" FACTORS OF SAFETY"));
-  EXPECT_TRUE(OnScreen("Fatal  : no clamp.piece !"));
+  EXPECT_FALSE(ShowsText(" FACTORS OF SAFETY"));
+  EXPECT_TRUE(ShowsText("Fatal  : no clamp.piece !"));
   platform::DialogScript script;
   script.Cancel();
   DrawSheet(kSheetDrawing, kCadDxf);

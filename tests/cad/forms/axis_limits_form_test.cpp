@@ -61,14 +61,4 @@ TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndRefusesTextThatIsNoNumber) {
   EXPECT_EQ(PlotState.UserAxisLimits.xmax, 80);
 }
 
-TEST_F(AxisLimitsFormTest, DialogShowsTheAxisTextsAndAnswersThroughTheScript) {
-  platform::DialogScript script;
-  script.Ok({{"Edit_xmax", "250"}}).Expect("M-alpha");
-  EXPECT_TRUE(AskDiagramLimits("alpha [\xF8]", "MA [Nm]", "M-alpha", 0, 0, 70, 180));
-  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 250);
-  script.Cancel();
-  EXPECT_FALSE(AskDiagramLimits("a", "b", "c", 0, 0, 1, 1));
-  EXPECT_EQ(AbortFlag, 1);
-}
-
 }  // namespace
