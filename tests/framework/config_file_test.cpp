@@ -9,7 +9,6 @@
 #include "framework/change_history.h"
 #include "framework/globals.h"
 #include "framework/init.h"
-#include "fuzz_support.h"
 #include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
@@ -274,30 +273,6 @@ TEST_F(ConfigFileTest, RepairFillsEmptyDirectoriesAndReportsBadOnes) {
   script.Ok().Expect("invalid EDI Directory configured");
   RepairConfigDirs();
   EXPECT_EQ(TempDir, "/tmp");
-}
-
-TEST_F(ConfigFileTest, FuzzedConfigurationAndSessionFilesReadWithinBounds) {
-  WriteConfigFile();
-  RecentFiles[1] = "/a/b.bq4";
-  WriteSessionFile();
-  const std::string config = ReadBytes(ConfigFileName());
-  const std::string session = ReadBytes(SessionFileName());
-  std::mt19937 rng(2230);
-  for (int round = 0; round < 300; ++round) {
-    InitFrameworkModules();
-    ConfigDir = dir_;
-    WriteBytes(ConfigFileName(), DamagedCopy(config, rng));
-    WriteBytes(SessionFileName(), DamagedCopy(session, rng));
-    ReadConfigFile();
-    ReadSessionFile();
-    EXPECT_GE(PrinterInterface, 1);
-    EXPECT_GE(LinesPerPage, 5);
-    EXPECT_TRUE(TextDevice >= 1 && TextDevice <= 9);
-    EXPECT_TRUE(InputWindowScale >= 10 && InputWindowScale <= 1000);
-    EXPECT_TRUE(CadState.PlotCommandCount >= 1 && CadState.PlotCommandCount <= 5);
-    EXPECT_TRUE(DecimalCommaMode == 1 || DecimalCommaMode == 2);
-    EXPECT_GT(HorizontalPixels, 0);
-  }
 }
 
 }  // namespace

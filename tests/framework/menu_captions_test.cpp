@@ -84,7 +84,7 @@ TEST_F(MenuCaptionsTest, FuzzedLanguageFilesAreReadWholeOrRefused) {
   const std::string good = ReadBytes(SourceFile());
   std::string name = platform::ProcessTempDir() + "/captions-fuzz.txt";
   std::mt19937 rng(61);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 100; ++round) {
     WriteBytes(name, DamagedCopy(good, rng));
     MenuCaptionTable table;
     std::string error;

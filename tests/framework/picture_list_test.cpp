@@ -8,7 +8,6 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
-#include "fuzz_support.h"
 #include "output_test_support.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
@@ -119,27 +118,6 @@ TEST_F(PictureListTest, MissingFileIsNoListAndAHugeLineIsOneEntry) {
   TraceMessagesOn = 0;
   WriteBytes(file_, std::string(100000, '"'));  // one huge line of quotes
   EXPECT_EQ(Load().Count(), 1);
-}
-
-TEST_F(PictureListTest, FuzzedListsLoadEditAndRewriteWithoutLosingLines) {
-  TraceMessagesOn = 0;
-  std::string good;
-  for (int i = 1; i <= 12; ++i) good += "\"pic" + std::to_string(i) + "\",\"Picture, number " + std::to_string(i) + "\"\r\n";
-  std::mt19937 rng(1163);
-  for (int round = 0; round < 200; ++round) {
-    WriteBytes(file_, DamagedCopy(good, rng));
-    TPictureList list = Load();
-    ASSERT_GE(list.Count(), 1);
-    ASSERT_LE(list.Count(), kMaxPictureEntries);
-    FillPictureItemTexts(list);
-    const std::size_t lines = list.Lines.size();
-    DeletePictureEntry(list, 1);
-    InsertPictureEntry(list, list.Count(), {"new", "entry"});
-    ASSERT_TRUE(SavePictureList(file_, list)) << round;
-    TPictureList back = Load();
-    EXPECT_EQ(back.Lines, list.Lines) << round;
-    EXPECT_EQ(back.Lines.size(), lines == 0 ? 1 : lines) << round;
-  }
 }
 
 TEST_F(PictureListTest, FailedRewriteKeepsTheOldListAndSetsAbortFlag) {

@@ -1,5 +1,5 @@
 // libFuzzer target: arbitrary bytes played as an HP-GL picture; the display
-// list it records is then replayed onto a canvas.
+// list it records reads back record by record and is replayed onto a canvas.
 #include "fuzz_common.h"
 
 #include "framework/display_list.h"
@@ -10,6 +10,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzStart();
   InitDisplayList();
   PlayHpglText(std::string(FuzzText(data, size)));
+  // No input is an error, and every record written reads back.
+  if (AbortFlag != 0) __builtin_trap();
+  TGraphRecord record;
+  for (const std::string& line : *CreateDisplayList())
+    if (!ParseGraphRecord(line, record)) __builtin_trap();
   ReplayOnto(*CreateDisplayList());
   return 0;
 }
