@@ -149,7 +149,10 @@ TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
       {"bad texts", {"CHANGES", "0", "----", "a|b|c|d|e|f|9|", "", "", "", ""}, true},
       {"out of step", {"CHANGES", "1", "----", "a", "b", "c", "one line", "two lines", "--------------"}, true},
       {"bad number", {"CHANGES", "0", "----", "||||||1||", "", "", "", "", "1|x|2|3|t||"}, true},
+      {"no keyword", {"CHANGEZ"}, true},
+      {"count no number", {"CHANGES", "x"}, true},
       {"short file", {"CHANGES", "1", "----", "a"}, false},
+      {"drawing texts cut", {"CHANGES", "0", "----", "||||||2", "", "", "", "", "1|2|3|4|t|"}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
