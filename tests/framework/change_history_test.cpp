@@ -152,6 +152,7 @@ TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
       {"no keyword", {"CHANGEZ"}, true},
       {"count no number", {"CHANGES", "x"}, true},
       {"short file", {"CHANGES", "1", "----", "a"}, false},
+      {"identification cut", {"CHANGES", "0", "----", "||||||0||", ""}, false},
       {"drawing texts cut", {"CHANGES", "0", "----", "||||||2", "", "", "", "", "1|2|3|4|t|"}, false},
   };
   for (const auto& c : cases) {

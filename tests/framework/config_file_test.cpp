@@ -9,6 +9,7 @@
 #include "framework/change_history.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/text_output.h"
 #include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
@@ -181,12 +182,14 @@ TEST_F(ConfigFileTest, EntriesPastTheEndReadAsEmptyAndAreCorrected) {
   StoreUpTo("Archive Flag ?");
   HeaderSpaceLines = 12;  // not read past the end: kept, then corrected only when out of range
   TextHeightFactor = 0.05L;
+  TextPrinterDevice = "/dev/usb/lp0";  // an older file ends before the device's entry
   ReadConfigFile();
   EXPECT_EQ(HeaderSpaceLines, 12);
   EXPECT_EQ(TextHeightFactor, 1);
   EXPECT_EQ(DecimalCommaMode, 1);  // read as 0, corrected
   EXPECT_EQ(DefaultDataDir, StartDir + "/");
   EXPECT_EQ(PrintoutFont.str(), "Courier New");  // the reading stops after "HTML Browser"
+  EXPECT_EQ(TextPrinterDevice, "/dev/usb/lp0");
 }
 
 TEST_F(ConfigFileTest, MissingFileLeavesDefaultsAndAHugeCountStopsAtTheEnd) {

@@ -129,16 +129,6 @@ TEST_F(PictureListTest, FailedRewriteKeepsTheOldListAndSetsAbortFlag) {
   EXPECT_FALSE(fs::exists(dir_ + "/missing"));
 }
 
-TEST_F(PictureListTest, PlotSendsTheSwitchesAroundThePictureToTheDevice) {
-  WriteBytes(dir_ + "/joint.plt", "IN;SP1;PU0,0;PD100,100;");
-  TextPrinterDevice = dir_ + "/lp0";
-  ASSERT_TRUE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(2), true));
-  EXPECT_EQ(ReadBytes(TextPrinterDevice), "\x1B" "E\x1B%0B" "IN;SP1;PU0,0;PD100,100;" "\x1B%0A\x1B" "E");
-  fs::remove(TextPrinterDevice);
-  ASSERT_TRUE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(1), false));
-  EXPECT_EQ(ReadBytes(TextPrinterDevice), "IN;SP1;PU0,0;PD100,100;");
-}
-
 TEST_F(PictureListTest, PlotWithoutConfiguredDeviceSaysSo) {
   WriteBytes(dir_ + "/joint.plt", "IN;");
   TextPrinterDevice.clear();

@@ -15,7 +15,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "../output_test_support.h"
 #include "framework/config_file.h"
@@ -173,21 +172,6 @@ TEST_F(ConfigFormTest, SaveStoresTheValuesAndWritesThemToTheFile) {
   EXPECT_EQ(CadState.CadPenColors[12], 13);
   EXPECT_EQ(CadState.CadPenWidths[12], 3);
   EXPECT_EQ(DecimalCommaMode, 2);
-}
-
-TEST_F(ConfigFormTest, PrinterDeviceIsKeptWhenAnOlderFileEndsBeforeIt) {
-  TextPrinterDevice = "/dev/lp9";
-  const std::string full = Snapshot();
-  const std::string tail = "Text printer device\r\n/dev/lp9\r\n";
-  ASSERT_EQ(full.substr(full.size() - tail.size()), tail);
-  {
-    std::ofstream out(ConfigFileName(), std::ios::binary);
-    out << full.substr(0, full.size() - tail.size());
-  }
-  TextPrinterDevice = "/dev/usb/lp0";
-  ReadConfigFile();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(TextPrinterDevice, "/dev/usb/lp0");
 }
 
 TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
