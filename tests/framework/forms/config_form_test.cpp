@@ -300,7 +300,6 @@ TEST(PlotProgramForm, ShowsTheLineAsTheUserEditsAndKeepsAGivenLineWithoutAChange
   EXPECT_FALSE(form.Edit_com->isEnabled());
   EXPECT_TRUE(form.Edit_lpt->isEnabled());
   EXPECT_FALSE(form.ComboBox_psfont->isEnabled());
-  EXPECT_EQ(form.ComboBox_psfont->count(), 35);
 
   form.CheckBox_scale->setChecked(true);
   EXPECT_EQ(form.Edit_scale->text(), "0");
