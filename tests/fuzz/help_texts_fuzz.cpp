@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const HelpEntry e = LookupHelpEntry(static_cast<Word>(n));
     std::string text;
     GetHelpEntryText(static_cast<Word>(n), text);
-    // An entry is found, or the text says that it is missing.
-    if (AbortFlag != 0 || (e.picture == "null" && e.lines[0].empty() && e.lines[1].empty())) __builtin_trap();
+    // An entry is found, or the text says that it is missing (an entry may
+    // itself name the picture "null").
+    const bool silent = e.picture == "null" && e.lines[0].empty() && e.lines[1].empty();
+    if (AbortFlag != 0 || (silent && FuzzText(data, size).find(":null") == std::string_view::npos)) __builtin_trap();
   }
   return 0;
 }
