@@ -2,13 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "framework/graph_recorder.h"
 #include "graph_test_support.h"
-#include "output_test_support.h"
-#include "platform/dialogs.h"
-#include "platform/os.h"
 
 namespace {
 
@@ -40,27 +35,6 @@ TEST_F(DrawingTest, WrappersRecordIntoTheMainWindow) {
   EXPECT_TRUE(List().empty());
   GraphLogo();
   EXPECT_GT(List().size(), 6u);
-}
-
-TEST_F(DrawingTest, CheckFileFound) {
-  std::string name = platform::ProcessTempDir() + "/drawing test.plt";
-  std::remove(name.c_str());  // made below; not there from an earlier run in this process
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("drawingtest.plt not found !");
-    EXPECT_FALSE(CheckFileFound(name));
-    EXPECT_EQ(AbortFlag, 1);
-  }
-  AbortFlag = 0;
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("not found");
-    EXPECT_FALSE(CheckFileFound(platform::ProcessTempDir()));  // a directory is no file
-  }
-  AbortFlag = 0;
-  WriteBytes(name, "");
-  EXPECT_TRUE(CheckFileFound(name));
-  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(DrawingTest, CurrentFilePath) {

@@ -135,25 +135,3 @@ TEST_F(HelpTextsTest, EveryHelpNumberUsedInTheCodeHasItsText) {
 }
 
 }  // namespace
-
-#include <random>
-
-#include "fuzz_support.h"
-
-namespace {
-
-TEST_F(HelpTextsTest, FuzzedHelpFilesGiveAnEntryOrSaySoWithoutHarm) {
-  std::string good;
-  for (int n = 4000; n < 4100; ++n) good += std::to_string(n) + (n % 7 ? "" : ":pic") + "\r\ntext " + std::to_string(n) + "\r\n";
-  std::mt19937 rng(4711);
-  for (int round = 0; round < 300; ++round) {
-    WriteHelp("bq4.hlp", DamagedCopy(good, rng));
-    HelpEntry e = LookupHelpEntry(static_cast<Word>(4000 + round % 100));
-    EXPECT_EQ(AbortFlag, 0);
-    std::string text;
-    GetHelpEntryText(static_cast<Word>(4000 + round % 100), text);
-    EXPECT_FALSE(e.lines[0].empty() && e.lines[1].empty() && e.picture == "null");
-  }
-}
-
-}  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
 
 #include "framework/graph_recorder.h"
 #include "graph_test_support.h"
@@ -108,22 +107,6 @@ TEST_F(HpglTest, DamagedInputKeepsWhatWasDrawnAndNothingElse) {
   std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
   Play(data);
   for (const auto& r : List()) EXPECT_NE(r[0], '6') << r;
-}
-
-TEST_F(HpglTest, RandomBytesNeverCrash) {
-  std::mt19937 rng(2230);
-  const std::string alphabet = "PUDACISBLEGN0123456789,;-.:<>=7 \x03\x1b\xc0\xfe?";
-  for (int round = 0; round < 300; ++round) {
-    std::string data;
-    int n = static_cast<int>(rng() % 200);
-    for (int i = 0; i < n; ++i)
-      data += round % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng() % 256);
-    InitDisplayList();
-    PlayHpglText(data);
-    EXPECT_EQ(AbortFlag, 0);
-    TGraphRecord r;
-    for (const auto& rec : List()) EXPECT_TRUE(ParseGraphRecord(rec, r)) << rec;
-  }
 }
 
 TEST_F(HpglTest, MissingFileIsReportedAndPicturesPlayFromThePictureDirectory) {

@@ -8,7 +8,6 @@
 
 #include "framework/globals.h"
 #include "framework/init.h"
-#include "fuzz_support.h"
 #include "output_test_support.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
@@ -121,27 +120,6 @@ TEST_F(PictureListTest, MissingFileIsNoListAndAHugeLineIsOneEntry) {
   EXPECT_EQ(Load().Count(), 1);
 }
 
-TEST_F(PictureListTest, FuzzedListsLoadEditAndRewriteWithoutLosingLines) {
-  TraceMessagesOn = 0;
-  std::string good;
-  for (int i = 1; i <= 12; ++i) good += "\"pic" + std::to_string(i) + "\",\"Picture, number " + std::to_string(i) + "\"\r\n";
-  std::mt19937 rng(1163);
-  for (int round = 0; round < 200; ++round) {
-    WriteBytes(file_, DamagedCopy(good, rng));
-    TPictureList list = Load();
-    ASSERT_GE(list.Count(), 1);
-    ASSERT_LE(list.Count(), kMaxPictureEntries);
-    FillPictureItemTexts(list);
-    const std::size_t lines = list.Lines.size();
-    DeletePictureEntry(list, 1);
-    InsertPictureEntry(list, list.Count(), {"new", "entry"});
-    ASSERT_TRUE(SavePictureList(file_, list)) << round;
-    TPictureList back = Load();
-    EXPECT_EQ(back.Lines, list.Lines) << round;
-    EXPECT_EQ(back.Lines.size(), lines == 0 ? 1 : lines) << round;
-  }
-}
-
 TEST_F(PictureListTest, FailedRewriteKeepsTheOldListAndSetsAbortFlag) {
   TraceMessagesOn = 0;
   TPictureList list;
@@ -149,16 +127,6 @@ TEST_F(PictureListTest, FailedRewriteKeepsTheOldListAndSetsAbortFlag) {
   EXPECT_FALSE(SavePictureList(dir_ + "/missing/bq4.dbh", list));
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(fs::exists(dir_ + "/missing"));
-}
-
-TEST_F(PictureListTest, PlotSendsTheSwitchesAroundThePictureToTheDevice) {
-  WriteBytes(dir_ + "/joint.plt", "IN;SP1;PU0,0;PD100,100;");
-  TextPrinterDevice = dir_ + "/lp0";
-  ASSERT_TRUE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(2), true));
-  EXPECT_EQ(ReadBytes(TextPrinterDevice), "\x1B" "E\x1B%0B" "IN;SP1;PU0,0;PD100,100;" "\x1B%0A\x1B" "E");
-  fs::remove(TextPrinterDevice);
-  ASSERT_TRUE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(1), false));
-  EXPECT_EQ(ReadBytes(TextPrinterDevice), "IN;SP1;PU0,0;PD100,100;");
 }
 
 TEST_F(PictureListTest, PlotWithoutConfiguredDeviceSaysSo) {

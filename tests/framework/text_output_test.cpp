@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArrayView>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,19 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// True when text is well-formed UTF-8.
-bool ValidUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > text.size()) return false;
-    for (std::size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
-    i += n;
-  }
-  return true;
-}
-
 // Compares a written file with its golden file in tests/data/text_output;
 // every such file is for people: UTF-8 without a byte-order mark, LF only;
 // the test's temporary folder reads as "$TMP". BQ4_UPDATE_GOLDEN=1 rewrites
@@ -48,7 +37,7 @@ void ExpectGolden(const std::string& written, const std::string& golden, const s
   std::string got = ReadBytes(written);
   for (std::size_t p; (p = got.find(tempDir)) != std::string::npos;) got.replace(p, tempDir.size(), "$TMP");
   ASSERT_FALSE(got.empty()) << written << " is empty or missing";
-  EXPECT_TRUE(ValidUtf8(got)) << written;
+  EXPECT_TRUE(QByteArrayView(got.data(), static_cast<qsizetype>(got.size())).isValidUtf8()) << written;
   EXPECT_NE(got.rfind("\xEF\xBB\xBF", 0), 0u) << written << " begins with a byte-order mark";
   EXPECT_EQ(got.find('\r'), std::string::npos) << written << " has CR line ends";
   if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {

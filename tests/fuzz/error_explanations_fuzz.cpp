@@ -1,5 +1,5 @@
 // libFuzzer target: arbitrary bytes as the explanation file. The first
-// lines serve as messages, and each is looked up.
+// lines serve as messages, and each is looked up in the file that is there.
 #include "fuzz_common.h"
 
 #include "framework/error_explanations.h"
@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + 1;
   }
   std::string origin, remedy;
-  for (const std::string& m : messages) LookupExplanation(file, m, origin, remedy);
+  for (const std::string& m : messages)
+    if (LookupExplanation(file, m, origin, remedy) == ExplanationLookup::NoFile) __builtin_trap();
   return 0;
 }

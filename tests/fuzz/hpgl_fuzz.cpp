@@ -1,5 +1,5 @@
 // libFuzzer target: arbitrary bytes played as an HP-GL picture; the display
-// list it records is then replayed onto a canvas.
+// list it records reads back record by record and is replayed onto a canvas.
 #include "fuzz_common.h"
 
 #include "framework/display_list.h"
@@ -10,6 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzStart();
   InitDisplayList();
   PlayHpglText(std::string(FuzzText(data, size)));
+  // Every record written reads back.
+  TGraphRecord record;
+  for (const std::string& line : *CreateDisplayList())
+    if (!ParseGraphRecord(line, record)) __builtin_trap();
   ReplayOnto(*CreateDisplayList());
   return 0;
 }

@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as the picture list (.dbh). It is read,
-// shown, changed and written back, and must read back as written.
+// shown, changed and written back, and must read back as written with no
+// line lost.
 #include "fuzz_common.h"
 
 #include "framework/picture_list.h"
@@ -9,13 +10,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string file = WriteFuzzFile(PictureListFileName(), data, size);
   TPictureList list;
   if (!LoadPictureList(file, list)) return 0;
-  if (list.Count() > kMaxPictureEntries) __builtin_trap();
+  if (list.Count() < 1 || list.Count() > kMaxPictureEntries) __builtin_trap();
   FillPictureItemTexts(list);
-  if (list.Count() >= 1) DeletePictureEntry(list, 1);
+  // One entry deleted and one inserted: as many lines as before, and one
+  // where the file had none.
+  const std::size_t lines = list.Lines.empty() ? 1 : list.Lines.size();
+  DeletePictureEntry(list, 1);
   InsertPictureEntry(list, list.Count(), {"new", "entry"});
   ReplacePictureEntry(list, 1, {"first", "changed \"quoted\""});
   if (!SavePictureList(file, list)) return 0;
   TPictureList back;
-  if (!LoadPictureList(file, back) || back.Lines != list.Lines) __builtin_trap();
+  if (!LoadPictureList(file, back) || back.Lines != list.Lines || back.Lines.size() != lines) __builtin_trap();
   return 0;
 }

@@ -15,7 +15,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "../output_test_support.h"
 #include "framework/config_file.h"
@@ -175,21 +174,6 @@ TEST_F(ConfigFormTest, SaveStoresTheValuesAndWritesThemToTheFile) {
   EXPECT_EQ(DecimalCommaMode, 2);
 }
 
-TEST_F(ConfigFormTest, PrinterDeviceIsKeptWhenAnOlderFileEndsBeforeIt) {
-  TextPrinterDevice = "/dev/lp9";
-  const std::string full = Snapshot();
-  const std::string tail = "Text printer device\r\n/dev/lp9\r\n";
-  ASSERT_EQ(full.substr(full.size() - tail.size()), tail);
-  {
-    std::ofstream out(ConfigFileName(), std::ios::binary);
-    out << full.substr(0, full.size() - tail.size());
-  }
-  TextPrinterDevice = "/dev/usb/lp0";
-  ReadConfigFile();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(TextPrinterDevice, "/dev/usb/lp0");
-}
-
 TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   const std::string other = ConfigDir + "/other";
   fs::create_directories(other);
@@ -316,7 +300,6 @@ TEST(PlotProgramForm, ShowsTheLineAsTheUserEditsAndKeepsAGivenLineWithoutAChange
   EXPECT_FALSE(form.Edit_com->isEnabled());
   EXPECT_TRUE(form.Edit_lpt->isEnabled());
   EXPECT_FALSE(form.ComboBox_psfont->isEnabled());
-  EXPECT_EQ(form.ComboBox_psfont->count(), 35);
 
   form.CheckBox_scale->setChecked(true);
   EXPECT_EQ(form.Edit_scale->text(), "0");

@@ -56,7 +56,6 @@ TEST_F(DrawingInfoFormTest, ShowsTheIdentificationAndTheUsedTextRows) {
   EXPECT_EQ(Get(form.StringGrid2, 0, 4), "first");
   EXPECT_EQ(Get(form.StringGrid2, 1, 4), "");
   EXPECT_EQ(form.DateButtons[2]->text(), "< " + QString::fromStdString(TodayText()));
-  EXPECT_EQ(form.StringGrid2->rowCount(), 8);
 }
 
 // Rows up to the first blank text, eight at most, texts cut to 80; a blank

@@ -37,12 +37,6 @@ class GraphWindowTest : public GraphTest {
   std::unique_ptr<DUdoduvoz> window;
 };
 
-TEST_F(GraphWindowTest, RegistersAsTheMainGraphicsWindow) {
-  EXPECT_EQ(&MainGraphWindow(), window.get());
-  window.reset();
-  EXPECT_NE(&MainGraphWindow(), nullptr);  // the headless window takes over
-}
-
 TEST_F(GraphWindowTest, ReplayDrawsWhereTheRecordsSay) {
   GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
   GraphSetColor(12);
@@ -186,16 +180,12 @@ TEST_F(GraphWindowTest, PrintsIntoAPdfFile) {
   platform::ResetPrinter();
 }
 
-TEST_F(GraphWindowTest, ShippedPicturesPlay) {
+// The shipped pictures are the HP-GL fuzz target's seeds: each plays
+// without fault and records only records that read back.
+TEST_F(GraphWindowTest, StartPicturePlaysInTheWindow) {
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
-  for (const char* name : {"bq4logo", "joint", "null", "tovi-rs"}) {
-    GraphClear();
-    ShowPltImage(name);
-    EXPECT_EQ(AbortFlag, 0) << name;
-    EXPECT_GT(List().size(), 8u) << name;
-    TGraphRecord r;
-    for (const auto& rec : List()) EXPECT_TRUE(ParseGraphRecord(rec, r)) << name << ": " << rec;
-  }
+  ShowPltImage("tovi-rs");
+  EXPECT_EQ(AbortFlag, 0);
   QImage img = Grab();
   img.save(QString::fromStdString(ScreenshotDir() + "/bq4_start_picture.png"));
   // The start picture's frame, 2 mm inside the 160 x 120 mm picture area.
