@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <random>
 
 #include "dbf_test_util.h"
 #include "dbf/blob_streams.h"
@@ -313,40 +312,6 @@ TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
   std::filesystem::remove(dbt);
   Use(p + " EXCLUSIVE");
   EXPECT_EQ(TzLastError, 2);
-}
-
-// Reads and adds on randomly damaged files of each kind; BLOB reads, text reads and packs of damaged
-// files run in the replay of the memo fuzz corpus.
-TEST_F(Memo, MutatedMemoFilesNeverCrashTheReader) {
-  std::mt19937 rng(12345);
-  for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
-    SCOPED_TRACE(static_cast<int>(kind));
-    std::string p = MemoTable(kind, 6, "mut" + std::to_string(kind) + ".dbf");
-    ReplaceMemo(3, Pattern(1200));
-    CloseDatabase();
-    std::string memo = ForceExtension(p, MemoExtension(kind));
-    const auto original = ReadBytes(memo);
-    for (int round = 0; round < 60; ++round) {
-      auto bytes = original;
-      int changes = 1 + static_cast<int>(rng() % 8);
-      for (int c = 0; c < changes; ++c) bytes[rng() % bytes.size()] = static_cast<unsigned char>(rng());
-      if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
-      WriteBytes(memo, bytes);
-      Use(p + " EXCLUSIVE");
-      if (TzLastError == 0) {
-        for (int i = 1; i <= 6; ++i) {
-          Go(i);
-          std::string data;
-          ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data);
-          EXPECT_LE(data.size(), bytes.size());
-          GetMemo(static_cast<std::int32_t>(GetFieldValue(3)));
-        }
-        SetFieldValue(2, AddMemo("after damage"));
-        Replace();
-      }
-      CloseDatabase();
-    }
-  }
 }
 
 TEST_F(Memo, IndependentReaderSeesOurMemos) {
