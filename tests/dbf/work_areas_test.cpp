@@ -59,23 +59,6 @@ TEST_F(WorkAreas_, RefusalsAndTheirCodes) {
   EXPECT_EQ(TzErrorDetail, "No database in use [APPEND]  WorkArea = 3");
 }
 
-TEST_F(WorkAreas_, TypedRecordRoundTrip) {
-  Sample(2);
-  Go(2);
-  EXPECT_EQ(GetFieldText(1), "R2        ");
-  EXPECT_EQ(Fields(2), "R2|2|2.50|05/17/24|Y");
-  EXPECT_TRUE(GetFieldLogical(5));
-  EXPECT_EQ(FieldAsString(3), "    2.50");
-  EXPECT_EQ(FieldAsString(5), "Y");
-  EXPECT_EQ(FieldLen(4), 8);
-  TzCentury = true;
-  EXPECT_EQ(FieldLen(4), 10);
-  EXPECT_EQ(FieldNo(" price "), 3);
-  EXPECT_EQ(Field(2), "QTY");
-  FieldType(9);
-  EXPECT_EQ(TzErrorDetail, "Invalid field number. [FieldType(9)]");
-}
-
 TEST_F(WorkAreas_, NumberTooWideIsStars_BlankDateIsBlank) {
   std::string p = Filled("w.dbf", {F("N", 'N', 5, 1), F("D", 'D', 8)}, {{"12345.6", "  /  /  "}, {"1.5", "02/30/24"}});
   CloseDatabase();
@@ -159,7 +142,7 @@ TEST_F(WorkAreas_, PackAsksFirstAndKeepsLiveRecordsInOrder) {
   EXPECT_TRUE(b.back() == 0x1A && b[4] == 3);
 }
 
-TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
+TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccessAndRelationsRunAfterMoves) {
   std::string p = Sample(3);
   CloseDatabase();
   Use(p);
@@ -180,6 +163,16 @@ TEST_F(WorkAreas_, SharedPackNeedsExclusiveAccess) {
   Select(2);
   Use(p + " ALIAS SECOND");
   EXPECT_EQ(TzLastError, 0);
+  // A relation runs after every move.
+  static int runs = 0;
+  runs = 0;
+  SetRelation([] { ++runs; });
+  EXPECT_EQ(runs, 1);
+  GoTop();
+  Skip(1);
+  EXPECT_EQ(runs, 3);
+  SetRelation([] { Go(1); });  // a relation that moves its own table
+  EXPECT_EQ(TzLastError, 224);
 }
 
 TEST_F(WorkAreas_, PackFailurePartWayLeavesOldTableWhole) {
@@ -194,8 +187,22 @@ TEST_F(WorkAreas_, PackFailurePartWayLeavesOldTableWhole) {
   EXPECT_TRUE(ReadBytes(p) == before && RecCount() == 4);
 }
 
-TEST_F(WorkAreas_, SharedChangesNeedLocks) {
+// The typed record's fields read back as written; opened shared, changes need locks.
+TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   std::string p = Sample(2);
+  Go(2);
+  EXPECT_EQ(GetFieldText(1), "R2        ");
+  EXPECT_EQ(Fields(2), "R2|2|2.50|05/17/24|Y");
+  EXPECT_TRUE(GetFieldLogical(5));
+  EXPECT_EQ(FieldAsString(3), "    2.50");
+  EXPECT_EQ(FieldAsString(5), "Y");
+  EXPECT_EQ(FieldLen(4), 8);
+  TzCentury = true;
+  EXPECT_EQ(FieldLen(4), 10);
+  EXPECT_EQ(FieldNo(" price "), 3);
+  EXPECT_EQ(Field(2), "QTY");
+  FieldType(9);
+  EXPECT_EQ(TzErrorDetail, "Invalid field number. [FieldType(9)]");
   CloseDatabase();
   Use(p);
   Go(1);
@@ -217,19 +224,6 @@ TEST_F(WorkAreas_, SharedChangesNeedLocks) {
   EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);
   DeleteRec();
   EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
-}
-
-TEST_F(WorkAreas_, RelationRunsAfterMoves) {
-  Sample(3);
-  static int runs = 0;
-  runs = 0;
-  SetRelation([] { ++runs; });
-  EXPECT_EQ(runs, 1);
-  GoTop();
-  Skip(1);
-  EXPECT_EQ(runs, 3);
-  SetRelation([] { Go(1); });  // a relation that moves its own table
-  EXPECT_EQ(TzLastError, 224);
 }
 
 // Numbers of every size go through the six-byte form in the table fuzz target's replay.
