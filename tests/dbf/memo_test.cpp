@@ -104,8 +104,56 @@ TEST_F(Memo, NewFilesAndTheirFirstMemo) {
   EXPECT_EQ(SelectedMemoState()->blockSize, 256);
 }
 
-TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
+// Edits reuse a dBASE IV group only when the text fits; text files write, read and append memos; lines wrap
+// and edits write line breaks.
+TEST_F(Memo, EditsTextFilesAndLines) {
   MemoTable(kMemoDbase4, 0);
+  // A text of 504 bytes fills its group of exactly one block (8 + 504).
+  std::int32_t first = AddMemo(Pattern(504));
+  std::int32_t second = AddMemo("neighbour");
+  EXPECT_EQ(second, first + 1);
+
+  auto lines = [](std::vector<std::string> l) {
+    MemoLineCount = static_cast<int>(l.size());
+    MemoLineEnds.assign(l.size(), 0x0D);
+    MemoLines = std::move(l);
+  };
+  lines({"short"});  // shrinking keeps the block
+  EXPECT_EQ(EditMemo(first), first);
+  lines({Pattern(250), Pattern(250), Pattern(100)});  // growing must not overwrite the neighbour
+  std::int32_t moved = EditMemo(first);
+  EXPECT_NE(moved, first);
+  EXPECT_EQ(MemoText(second), "neighbour");
+  EXPECT_EQ(MemoText(moved), Pattern(250) + "\r\n" + Pattern(250) + "\r\n" + Pattern(100) + "\r\n");
+
+  std::int32_t block = 0;
+  TMemoTextFile f;
+  ASSERT_TRUE(f.AssignMemo(&block));
+  ASSERT_EQ(f.Rewrite(), 0);
+  f.WriteLn("one");
+  f.Write("two");
+  EXPECT_EQ(f.Close(), 0);
+  ASSERT_GT(block, 0);
+  EXPECT_EQ(MemoText(block), "one\r\ntwo");
+
+  ASSERT_EQ(f.Append(), 0);
+  f.WriteLn("three");
+  f.Close();
+  std::string text;
+  ASSERT_TRUE(MemoAsText(block, text));
+  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
+
+  ASSERT_EQ(f.Reset(), 0);
+  std::string line;
+  std::vector<std::string> read;
+  while (f.ReadLine(line)) read.push_back(line);
+  f.Close();
+  EXPECT_EQ(read, (std::vector<std::string>{"one", "two", "three"}));
+
+  // Through the hook the work-area layer uses.
+  ASSERT_TRUE(MemoHooks.AssignMemo(block, text));
+  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
+
   std::int32_t b = AddMemo(std::string(300, 'x'));
   GetMemo(b);
   ASSERT_EQ(MemoLineCount, 2);
@@ -132,27 +180,6 @@ TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
   MemoWidth = 10;
   GetMemo(AddMemo("abcdefghijklmnop"));
   EXPECT_EQ(MemoLines[0], "abcdefghij");
-}
-
-TEST_F(Memo, Dbase4EditReusesItsGroupOnlyWhenItFits) {
-  MemoTable(kMemoDbase4, 0);
-  // A text of 504 bytes fills its group of exactly one block (8 + 504).
-  std::int32_t first = AddMemo(Pattern(504));
-  std::int32_t second = AddMemo("neighbour");
-  EXPECT_EQ(second, first + 1);
-
-  auto lines = [](std::vector<std::string> l) {
-    MemoLineCount = static_cast<int>(l.size());
-    MemoLineEnds.assign(l.size(), 0x0D);
-    MemoLines = std::move(l);
-  };
-  lines({"short"});  // shrinking keeps the block
-  EXPECT_EQ(EditMemo(first), first);
-  lines({Pattern(250), Pattern(250), Pattern(100)});  // growing must not overwrite the neighbour
-  std::int32_t moved = EditMemo(first);
-  EXPECT_NE(moved, first);
-  EXPECT_EQ(MemoText(second), "neighbour");
-  EXPECT_EQ(MemoText(moved), Pattern(250) + "\r\n" + Pattern(250) + "\r\n" + Pattern(100) + "\r\n");
 }
 
 TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
@@ -202,37 +229,6 @@ TEST_F(Memo, SharedWorkAreasAddMemosSideBySide) {
   // Packing needs the table for itself.
   PackMemofile();
   EXPECT_EQ(TzLastError, 225);
-}
-
-TEST_F(Memo, TextFileWritesReadsAndAppends) {
-  MemoTable(kMemoDbase4, 0);
-  std::int32_t block = 0;
-  TMemoTextFile f;
-  ASSERT_TRUE(f.AssignMemo(&block));
-  ASSERT_EQ(f.Rewrite(), 0);
-  f.WriteLn("one");
-  f.Write("two");
-  EXPECT_EQ(f.Close(), 0);
-  ASSERT_GT(block, 0);
-  EXPECT_EQ(MemoText(block), "one\r\ntwo");
-
-  ASSERT_EQ(f.Append(), 0);
-  f.WriteLn("three");
-  f.Close();
-  std::string text;
-  ASSERT_TRUE(MemoAsText(block, text));
-  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
-
-  ASSERT_EQ(f.Reset(), 0);
-  std::string line;
-  std::vector<std::string> lines;
-  while (f.ReadLine(line)) lines.push_back(line);
-  f.Close();
-  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
-
-  // Through the hook the work-area layer uses.
-  ASSERT_TRUE(MemoHooks.AssignMemo(block, text));
-  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
 }
 
 TEST_F(Memo, PackKeepsEveryMemoOfTheKeptRecords) {
