@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static std::uint8_t record[65535];
   Use("loaded VIRTUAL FILE ASCENDING", record, sizeof record);
   Set_VFileKey_To(FirstField, nullptr);
-  if (ReadVFileFromDisk(path, false) > 0) {
+  if (ReadVFileFromDisk(path, false, true) > 0) {
     std::string last;
     for (GoTop(); !dEOF(); Skip(1)) {
       std::string key = GetFieldText(1);
