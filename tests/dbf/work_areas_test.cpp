@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "dbf/locks.h"
 #include "dbf/record_cache.h"
 #include "dbf_test_util.h"
@@ -233,47 +231,4 @@ TEST(SixByteReal, ZeroStaysAndValuesBeyondTheRangeBecomeTheLargest) {
   EXPECT_EQ(Real48ToExtended(r), 0);
   ExtendedToReal48(1e300L, r);
   EXPECT_GT(Real48ToExtended(r), 1e38L);
-}
-
-// Exclusive reads come from kept pages: after any mix of writes every record reads as last written.
-TEST_F(WorkAreas_, ExclusiveReadsSeeEveryWrite) {
-  std::string p = Sample(300);
-  std::mt19937 random(11);
-  std::vector<int> model(300);
-  std::vector<bool> gone(300, false);
-  for (int i = 0; i < 300; ++i) model[i] = i + 1;
-  for (int step = 0; step < 3000; ++step) {
-    int r = static_cast<int>(random() % model.size()) + 1;
-    switch (random() % 4) {
-      case 0:
-        Go(r);
-        SetFieldValue(2, model[r - 1] = static_cast<int>(random() % 99999));
-        Replace();
-        break;
-      case 1:
-        ClearRecord();
-        model.push_back(static_cast<int>(random() % 99999));
-        gone.push_back(false);
-        SetFieldValue(2, model.back());
-        Append();
-        break;
-      case 2:
-        Go(r);
-        DeleteRec();
-        gone[r - 1] = true;
-        break;
-      default:
-        Go(r);
-        ASSERT_EQ(GetFieldValue(2), model[r - 1]) << "record " << r << " step " << step;
-        ASSERT_EQ(Deleted(), gone[r - 1]);
-    }
-    ASSERT_EQ(TzLastError, 0);
-  }
-  CloseDatabase();
-  Use(p);
-  ASSERT_EQ(RecCount(), static_cast<std::int32_t>(model.size()));
-  for (int r = 1; r <= RecCount(); ++r) {
-    Go(r);
-    ASSERT_EQ(GetFieldValue(2), model[r - 1]) << r;
-  }
 }
