@@ -166,26 +166,6 @@ class NdxIndex : public DbfTest {
   }
 };
 
-TEST_F(NdxIndex, BuildsOverSmallAndLargeTables) {
-  struct Case {
-    int records;
-    const char* expr;
-  };
-  // Key length 10 gives entry size 20 and 25 keys per node.
-  for (Case c : {Case{0, "NAME"}, Case{1, "NAME"}, Case{25, "NAME"}, Case{26, "NAME"}, Case{3000, "NAME"},
-                 Case{31, "NUM"}, Case{32, "NUM"}, Case{2000, "DAY"}, Case{700, "UPPER(NAME)+DTOS(DAY)"}}) {
-    CloseAll();
-    Table(c.records);
-    std::string ndx = Path("b.ndx");
-    Checked k = Build(ndx, c.expr);
-    EXPECT_EQ(k.entries.size(), static_cast<std::size_t>(c.records));
-    EXPECT_EQ(IndexRecCount(ndx), c.records);  // the stamp
-    if (c.records == 0) EXPECT_TRUE(ReadBytes(ndx).size() == 1024u && k.root == 1u && k.nextFree == 2u);
-    if (c.records == 25 || c.records == 31) EXPECT_EQ(k.root, 1u);  // one leaf
-    if (c.records == 26 || c.records == 32) EXPECT_EQ(k.root * 10 + k.nextFree, 34u);
-  }
-}
-
 TEST_F(NdxIndex, KeysPerNodeLimits) {
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 500; ++i) rows.push_back({std::string(1, static_cast<char>('a' + i % 26)), std::to_string(i * 31 % 997)});
@@ -245,8 +225,12 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_EQ(RecNo(), 1);  // natural order
 }
 
+// Builds over the node limits are read by the independent reader sweep; an empty table's index is its anchor
+// and one empty leaf.
 TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile) {
   std::string p = Table(0);
+  Checked k = Build(Path("e.ndx"), "NAME");
+  EXPECT_TRUE(ReadBytes(Path("e.ndx")).size() == 1024u && k.root == 1u && k.nextFree == 2u && k.entries.empty());
   Index_On("NAME", Path("e.ndx"));
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && dBOF() && !IndexFound);
