@@ -98,20 +98,6 @@ TEST_F(TableDialog, ViewAndPickModes) {
   EXPECT_EQ(LastDialogKey, 13);
 }
 
-TEST_F(TableDialog, EditingACellStoresTheValue) {
-  std::string p = OpenSample(2, 2);
-  Form form;
-  TTzGridModel& m = form.TzGrid1->Model();
-  ASSERT_TRUE(m.setData(m.index(1, 0), "edited", Qt::EditRole));
-  ASSERT_TRUE(m.setData(m.index(1, 4), Qt::Unchecked, Qt::CheckStateRole));
-  EXPECT_EQ(m.data(m.index(1, 0), Qt::DisplayRole).toString(), "edited    ");
-  dbf4->CloseTable();
-  Use(p);
-  Go(2);
-  EXPECT_EQ(FieldAsString(1), "edited    ");
-  EXPECT_FALSE(GetFieldLogical(5));
-}
-
 TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   OpenSample(12, 2);
   Form form;
@@ -155,9 +141,10 @@ TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
 }
 
 // Edit mode shows deleted records on red and logical fields as check boxes; corner clicks that never sort,
-// owner-chosen colours, box styles, appending, fixed columns, stored settings; the navigator's delete button.
+// owner-chosen colours, box styles, appending, fixed columns, stored settings; the navigator's delete button;
+// edited cells and boxes reach the file.
 TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
-  OpenSample(3, 2, true);
+  std::string p = OpenSample(3, 2, true);
   Form form;
   form.resize(630, 464);
   TTzGrid& grid = *form.TzGrid1;
@@ -263,4 +250,11 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   grid.setCurrentIndex(m.index(1, 0));
   form.TzNavigator1->BtnClick(nbDelete);
   EXPECT_FALSE(m.RowDeleted(1));
+  // The cell edited in the added row and the box clicked are in the file.
+  dbf4->CloseTable();
+  Use(p);
+  Go(4);
+  EXPECT_EQ(FieldAsString(1), "added     ");
+  Go(3);
+  EXPECT_NE(GetFieldLogical(5), before);
 }
