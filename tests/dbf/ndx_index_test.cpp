@@ -144,12 +144,15 @@ class NdxIndex : public DbfTest {
     SetFieldText(3, d);
     Append();
   }
-  // Builds `file` over `expr` and checks its structure.
+  // Builds `file` over `expr` and checks its structure, its record-count stamp and, unless unique, one key
+  // per record.
   static Checked Build(const std::string& file, const std::string& expr, bool unique = false) {
     MakeIndex(file, expr, false, 1, unique, false, nullptr, 0);
     EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
     Checked c = CheckIndexFile(file);
     EXPECT_EQ(c.problem, "") << file << " " << expr;
+    EXPECT_EQ(IndexRecCount(file), RecCount()) << file;
+    if (!unique) EXPECT_EQ(c.entries.size(), static_cast<std::size_t>(RecCount())) << file;
     return c;
   }
   // The keys of a fresh build of `expr` over the table.
@@ -225,8 +228,8 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_EQ(RecNo(), 1);  // natural order
 }
 
-// Builds over the node limits are read by the independent reader sweep; an empty table's index is its anchor
-// and one empty leaf.
+// Builds over the node limits are counted and read by the independent reader sweep; an empty table's index is
+// its anchor and one empty leaf.
 TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile) {
   std::string p = Table(0);
   Checked k = Build(Path("e.ndx"), "NAME");
