@@ -76,21 +76,6 @@ TEST_F(BlobStreams, BinaryBlobsInEveryKind) {
   }
 }
 
-TEST_F(BlobStreams, RewrittenBlobLeavesOldGroupUntilPack) {
-  std::string p = MemoTable(kMemoDbase4, 0);
-  AppendTexts({{"", std::to_string(WriteBlob(Binary(900)))}});
-  auto size1 = ReadBytes(ForceExtension(p, "dbt")).size();
-  SetFieldValue(2, WriteBlob(Binary(800)));
-  Replace();
-  auto size2 = ReadBytes(ForceExtension(p, "dbt")).size();
-  EXPECT_GT(size2, size1);
-  PackMemofile();
-  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
-  EXPECT_LT(ReadBytes(ForceExtension(p, "dbt")).size(), size2);
-  Go(1);
-  EXPECT_EQ(ReadBlob(static_cast<std::int32_t>(GetFieldValue(2))), Binary(800));
-}
-
 TEST_F(BlobStreams, TextModeConvertsCharacterSets) {
   std::string p = MemoTable(kMemoDbase4, 0);
   std::string ansi = "Gr\xF6\xDF" "e\r\n";

@@ -85,7 +85,7 @@ TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTexts) {
             std::string::npos);
 }
 
-TEST_F(Datasets_, MovesReachBothEndsAndStopOnTheLastRecord) {
+TEST_F(Datasets_, MovesReachBothEndsAndSoftDeletesFollowHideDeletedRecs) {
   std::string p = SampleTable(3);
   ProbeDbf ds("moves");
   Open(ds, p);
@@ -111,51 +111,7 @@ TEST_F(Datasets_, MovesReachBothEndsAndStopOnTheLastRecord) {
   EXPECT_EQ(ds.TziGetNextRecord(native.data(), rec), kTzAtEnd);
   Select(ds.WorkArea());
   EXPECT_EQ(RecNo(), 3);
-}
-
-TEST_F(Datasets_, BookmarksCompareByRecordNumberAndNilFirst) {
-  std::string p = SampleTable(7);
-  TTzDbf ds("bm");
-  Open(ds, p);
-  platform::Bookmark five{5, 0, 0, 0}, seven{7, 0, 0, 0};
-  const platform::Bookmark* pairs[][2] = {{nullptr, nullptr}, {nullptr, &five}, {&five, nullptr}, {&five, &seven}, {&seven, &five}};
-  std::vector<int> order;
-  for (auto& pr : pairs) order.push_back(ds.CompareBookmarks(pr[0], pr[1]));
-  EXPECT_EQ(order, (std::vector<int>{0, 1, -1, -1, 1}));
-  ds.GotoBookmark(seven);
-  EXPECT_TRUE(ds.RecNo() == 7 && ds.GetBookmark() == seven);
-  std::vector<platform::Bookmark> all;
-  ds.CollectBookmarks(all);
-  EXPECT_EQ(all.size(), 7u);
-  EXPECT_EQ(ds.RecNo(), 7);
-}
-
-TEST_F(Datasets_, EditPostWritesTheFileAndCancelDiscards) {
-  std::string p = SampleTable(2);
-  TTzDbf ds("edit");
-  Open(ds, p);
-  ds.Next();
-  ds.Edit();
-  ds.FieldByName("NAME").SetAsString("changed");
-  ds.FieldByName("PRICE").SetAsFloat(7.75);
-  ds.FieldByName("DAY").SetAsString("12/31/23");
-  ds.FieldByName("OK").SetAsBoolean(false);
-  ds.Post();
-  EXPECT_EQ(ds.State(), TDataSetState::Browse);
-  EXPECT_EQ(RecordText(p, 2, 1, 32), "changed       2    7.7520231231F");
-  ds.Edit();
-  ds.FieldByName("NAME").SetAsString("dropped");
-  ds.Cancel();
-  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "changed   ");
-  EXPECT_EQ(RecordText(p, 2, 1, 10), "changed   ");
-  EXPECT_THROW(ds.FieldByName("NAME").SetAsString("x"), platform::EDatabaseError);  // not editing
-  EXPECT_THROW(ds.FieldByName("DAY").SetAsString("13/45/24"), platform::EDatabaseError);
-}
-
-TEST_F(Datasets_, SoftDeleteAndRestoreFollowHideDeletedRecs) {
-  std::string p = SampleTable(3);
-  TTzDbf ds("soft");
-  Open(ds, p);
+  // A soft delete and its restore follow HideDeletedRecs.
   int restored = 0;
   ds.AfterRestore = [&](platform::TDataSet&) { ++restored; };
   ds.SetRecNo(2);
@@ -175,10 +131,56 @@ TEST_F(Datasets_, SoftDeleteAndRestoreFollowHideDeletedRecs) {
   EXPECT_EQ(restored, 1);
 }
 
-TEST_F(Datasets_, FailedPostLockIsReportedAndKeepsTheEdit) {
-  std::string p = SampleTable(2);
-  TTzDbf ds("locked");
+TEST_F(Datasets_, BookmarksLocateAndLookup) {
+  std::string p = SampleTable(7);
+  TTzDbf ds("bm");
   Open(ds, p);
+  platform::Bookmark five{5, 0, 0, 0}, seven{7, 0, 0, 0};
+  const platform::Bookmark* pairs[][2] = {{nullptr, nullptr}, {nullptr, &five}, {&five, nullptr}, {&five, &seven}, {&seven, &five}};
+  std::vector<int> order;
+  for (auto& pr : pairs) order.push_back(ds.CompareBookmarks(pr[0], pr[1]));
+  EXPECT_EQ(order, (std::vector<int>{0, 1, -1, -1, 1}));
+  ds.GotoBookmark(seven);
+  EXPECT_TRUE(ds.RecNo() == 7 && ds.GetBookmark() == seven);
+  std::vector<platform::Bookmark> all;
+  ds.CollectBookmarks(all);
+  EXPECT_EQ(all.size(), 7u);
+  EXPECT_EQ(ds.RecNo(), 7);
+  // Locate moves to the record found, Lookup stays.
+  EXPECT_TRUE(ds.Locate("NAME", {"r4"}, TLocateOptions{true, false}));
+  EXPECT_EQ(ds.RecNo(), 4);
+  EXPECT_FALSE(ds.Locate("NAME", {"R9"}, TLocateOptions{}));
+  EXPECT_EQ(ds.RecNo(), 4);
+  std::vector<std::string> out;
+  EXPECT_TRUE(ds.Lookup("QTY", {"2"}, "NAME;PRICE", out));
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], "R2        ");
+  EXPECT_EQ(out[1], "2.50");  // with the field's decimals
+  EXPECT_EQ(ds.RecNo(), 4);
+}
+
+TEST_F(Datasets_, EditPostWritesTheFileCancelDiscardsAndAFailedLockKeepsTheEdit) {
+  std::string p = SampleTable(2);
+  TTzDbf ds("edit");
+  Open(ds, p);
+  ds.Next();
+  ds.Edit();
+  ds.FieldByName("NAME").SetAsString("changed");
+  ds.FieldByName("PRICE").SetAsFloat(7.75);
+  ds.FieldByName("DAY").SetAsString("12/31/23");
+  ds.FieldByName("OK").SetAsBoolean(false);
+  ds.Post();
+  EXPECT_EQ(ds.State(), TDataSetState::Browse);
+  EXPECT_EQ(RecordText(p, 2, 1, 32), "changed       2    7.7520231231F");
+  ds.Edit();
+  ds.FieldByName("NAME").SetAsString("dropped");
+  ds.Cancel();
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "changed   ");
+  EXPECT_EQ(RecordText(p, 2, 1, 10), "changed   ");
+  EXPECT_THROW(ds.FieldByName("NAME").SetAsString("x"), platform::EDatabaseError);  // not editing
+  EXPECT_THROW(ds.FieldByName("DAY").SetAsString("13/45/24"), platform::EDatabaseError);
+  // A post whose record lock fails is reported and keeps the edit.
+  ds.First();
   OpenOther(p, 20);
   Select(20);
   Go(1);
@@ -204,22 +206,6 @@ TEST_F(Datasets_, FailedPostLockIsReportedAndKeepsTheEdit) {
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(ds.State(), TDataSetState::Browse);
   EXPECT_EQ(RecordText(p, 1, 1, 10), "mine      ");
-}
-
-TEST_F(Datasets_, LocateAndLookupByFieldValues) {
-  std::string p = SampleTable(5);
-  TTzDbf ds("loc");
-  Open(ds, p);
-  EXPECT_TRUE(ds.Locate("NAME", {"r4"}, TLocateOptions{true, false}));
-  EXPECT_EQ(ds.RecNo(), 4);
-  EXPECT_FALSE(ds.Locate("NAME", {"R9"}, TLocateOptions{}));
-  EXPECT_EQ(ds.RecNo(), 4);
-  std::vector<std::string> out;
-  EXPECT_TRUE(ds.Lookup("QTY", {"2"}, "NAME;PRICE", out));
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], "R2        ");
-  EXPECT_EQ(out[1], "2.50");  // with the field's decimals
-  EXPECT_EQ(ds.RecNo(), 4);
 }
 
 TEST_F(Datasets_, MemoFieldsAreWrittenAndReadAsStreams) {

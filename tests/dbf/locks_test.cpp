@@ -45,6 +45,28 @@ TEST_F(DbfLocks, TwoWorkAreasOfOneProcessConflict) {
     bool got = s.lock == 'R' ? RLock() : s.lock == 'F' ? FLock() : s.lock == 'A' ? ALock() : (Unlock(), true);
     EXPECT_EQ(got, s.granted) << s.area << " " << s.lock << " " << s.rec;
   }
+  // Area 1's lock of record 1 lies beyond the data, over the record's length only.
+  Select(1);
+  TDbfWorkArea* wa = SelectedWorkArea();
+  std::uint64_t at = 0x40000000ULL + wa->headerLength;
+  Select(2);
+  platform::FileHandle other = SelectedWorkArea()->file;
+  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1));
+  EXPECT_TRUE(platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
+  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1));
+  EXPECT_FALSE(platform::RangeLockedByOther(other, 0, 1 << 20));
+  // Retries of area 2 wait on the clock between rounds the callback allows.
+  Unlock();
+  Go(1);
+  LockRetries = 3;
+  LockWaitMs = 20;
+  static int rounds = 0;
+  rounds = 0;
+  LockRetryCallback = [] { return ++rounds < 2; };
+  std::uint32_t t0 = TickCount();
+  EXPECT_FALSE(RLock());
+  EXPECT_EQ(rounds, 2);
+  EXPECT_GE(TickCount() - t0, 2u * 3u * 20u);
 }
 
 TEST_F(DbfLocks, RecordLockBookkeeping) {
@@ -81,21 +103,6 @@ TEST_F(DbfLocks, RecordLockBookkeeping) {
   EXPECT_TRUE(RLock());
 }
 
-TEST_F(DbfLocks, RecordRangeLiesBeyondTheData) {
-  TwoAreas();
-  Select(1);
-  Go(1);
-  ASSERT_TRUE(RLock());
-  TDbfWorkArea* wa = SelectedWorkArea();
-  std::uint64_t at = 0x40000000ULL + wa->headerLength;
-  Select(2);
-  platform::FileHandle other = SelectedWorkArea()->file;
-  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1));
-  EXPECT_TRUE(platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
-  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1));
-  EXPECT_FALSE(platform::RangeLockedByOther(other, 0, 1 << 20));
-}
-
 TEST_F(DbfLocks, NetworkModeOffLocksOnlyBookkeeping) {
   NetworkMode = false;
   Sample(2);
@@ -105,24 +112,6 @@ TEST_F(DbfLocks, NetworkModeOffLocksOnlyBookkeeping) {
   SetFieldText(1, "changed");
   Replace();
   EXPECT_EQ(TzLastError, 0);
-}
-
-TEST_F(DbfLocks, RetriesWaitOnTheClock) {
-  TwoAreas();
-  Select(1);
-  Go(1);
-  ASSERT_TRUE(RLock());
-  Select(2);
-  Go(1);
-  LockRetries = 3;
-  LockWaitMs = 20;
-  static int rounds = 0;
-  rounds = 0;
-  LockRetryCallback = [] { return ++rounds < 2; };
-  std::uint32_t t0 = TickCount();
-  EXPECT_FALSE(RLock());
-  EXPECT_EQ(rounds, 2);
-  EXPECT_GE(TickCount() - t0, 2u * 3u * 20u);
 }
 
 TEST_F(DbfLocks, LocksHoldAgainstAnotherProcess) {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <random>
 
 #include "dbf_test_util.h"
 #include "dbf/blob_streams.h"
@@ -105,8 +104,56 @@ TEST_F(Memo, NewFilesAndTheirFirstMemo) {
   EXPECT_EQ(SelectedMemoState()->blockSize, 256);
 }
 
-TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
+// Edits reuse a dBASE IV group only when the text fits; text files write, read and append memos; lines wrap
+// and edits write line breaks.
+TEST_F(Memo, EditsTextFilesAndLines) {
   MemoTable(kMemoDbase4, 0);
+  // A text of 504 bytes fills its group of exactly one block (8 + 504).
+  std::int32_t first = AddMemo(Pattern(504));
+  std::int32_t second = AddMemo("neighbour");
+  EXPECT_EQ(second, first + 1);
+
+  auto lines = [](std::vector<std::string> l) {
+    MemoLineCount = static_cast<int>(l.size());
+    MemoLineEnds.assign(l.size(), 0x0D);
+    MemoLines = std::move(l);
+  };
+  lines({"short"});  // shrinking keeps the block
+  EXPECT_EQ(EditMemo(first), first);
+  lines({Pattern(250), Pattern(250), Pattern(100)});  // growing must not overwrite the neighbour
+  std::int32_t moved = EditMemo(first);
+  EXPECT_NE(moved, first);
+  EXPECT_EQ(MemoText(second), "neighbour");
+  EXPECT_EQ(MemoText(moved), Pattern(250) + "\r\n" + Pattern(250) + "\r\n" + Pattern(100) + "\r\n");
+
+  std::int32_t block = 0;
+  TMemoTextFile f;
+  ASSERT_TRUE(f.AssignMemo(&block));
+  ASSERT_EQ(f.Rewrite(), 0);
+  f.WriteLn("one");
+  f.Write("two");
+  EXPECT_EQ(f.Close(), 0);
+  ASSERT_GT(block, 0);
+  EXPECT_EQ(MemoText(block), "one\r\ntwo");
+
+  ASSERT_EQ(f.Append(), 0);
+  f.WriteLn("three");
+  f.Close();
+  std::string text;
+  ASSERT_TRUE(MemoAsText(block, text));
+  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
+
+  ASSERT_EQ(f.Reset(), 0);
+  std::string line;
+  std::vector<std::string> read;
+  while (f.ReadLine(line)) read.push_back(line);
+  f.Close();
+  EXPECT_EQ(read, (std::vector<std::string>{"one", "two", "three"}));
+
+  // Through the hook the work-area layer uses.
+  ASSERT_TRUE(MemoHooks.AssignMemo(block, text));
+  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
+
   std::int32_t b = AddMemo(std::string(300, 'x'));
   GetMemo(b);
   ASSERT_EQ(MemoLineCount, 2);
@@ -133,27 +180,6 @@ TEST_F(Memo, LinesWrapAndEditWritesLineBreaks) {
   MemoWidth = 10;
   GetMemo(AddMemo("abcdefghijklmnop"));
   EXPECT_EQ(MemoLines[0], "abcdefghij");
-}
-
-TEST_F(Memo, Dbase4EditReusesItsGroupOnlyWhenItFits) {
-  MemoTable(kMemoDbase4, 0);
-  // A text of 504 bytes fills its group of exactly one block (8 + 504).
-  std::int32_t first = AddMemo(Pattern(504));
-  std::int32_t second = AddMemo("neighbour");
-  EXPECT_EQ(second, first + 1);
-
-  auto lines = [](std::vector<std::string> l) {
-    MemoLineCount = static_cast<int>(l.size());
-    MemoLineEnds.assign(l.size(), 0x0D);
-    MemoLines = std::move(l);
-  };
-  lines({"short"});  // shrinking keeps the block
-  EXPECT_EQ(EditMemo(first), first);
-  lines({Pattern(250), Pattern(250), Pattern(100)});  // growing must not overwrite the neighbour
-  std::int32_t moved = EditMemo(first);
-  EXPECT_NE(moved, first);
-  EXPECT_EQ(MemoText(second), "neighbour");
-  EXPECT_EQ(MemoText(moved), Pattern(250) + "\r\n" + Pattern(250) + "\r\n" + Pattern(100) + "\r\n");
 }
 
 TEST_F(Memo, FreeChainOfAForeignFileIsUsedButNeverOverLiveMemos) {
@@ -203,37 +229,6 @@ TEST_F(Memo, SharedWorkAreasAddMemosSideBySide) {
   // Packing needs the table for itself.
   PackMemofile();
   EXPECT_EQ(TzLastError, 225);
-}
-
-TEST_F(Memo, TextFileWritesReadsAndAppends) {
-  MemoTable(kMemoDbase4, 0);
-  std::int32_t block = 0;
-  TMemoTextFile f;
-  ASSERT_TRUE(f.AssignMemo(&block));
-  ASSERT_EQ(f.Rewrite(), 0);
-  f.WriteLn("one");
-  f.Write("two");
-  EXPECT_EQ(f.Close(), 0);
-  ASSERT_GT(block, 0);
-  EXPECT_EQ(MemoText(block), "one\r\ntwo");
-
-  ASSERT_EQ(f.Append(), 0);
-  f.WriteLn("three");
-  f.Close();
-  std::string text;
-  ASSERT_TRUE(MemoAsText(block, text));
-  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
-
-  ASSERT_EQ(f.Reset(), 0);
-  std::string line;
-  std::vector<std::string> lines;
-  while (f.ReadLine(line)) lines.push_back(line);
-  f.Close();
-  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
-
-  // Through the hook the work-area layer uses.
-  ASSERT_TRUE(MemoHooks.AssignMemo(block, text));
-  EXPECT_EQ(text, "one\r\ntwo\r\nthree\r\n");
 }
 
 TEST_F(Memo, PackKeepsEveryMemoOfTheKeptRecords) {
@@ -313,40 +308,6 @@ TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
   std::filesystem::remove(dbt);
   Use(p + " EXCLUSIVE");
   EXPECT_EQ(TzLastError, 2);
-}
-
-// Reads and adds on randomly damaged files of each kind; BLOB reads, text reads and packs of damaged
-// files run in the replay of the memo fuzz corpus.
-TEST_F(Memo, MutatedMemoFilesNeverCrashTheReader) {
-  std::mt19937 rng(12345);
-  for (std::uint8_t kind : {kMemoDbase3, kMemoDbase4, kMemoFoxPro}) {
-    SCOPED_TRACE(static_cast<int>(kind));
-    std::string p = MemoTable(kind, 6, "mut" + std::to_string(kind) + ".dbf");
-    ReplaceMemo(3, Pattern(1200));
-    CloseDatabase();
-    std::string memo = ForceExtension(p, MemoExtension(kind));
-    const auto original = ReadBytes(memo);
-    for (int round = 0; round < 60; ++round) {
-      auto bytes = original;
-      int changes = 1 + static_cast<int>(rng() % 8);
-      for (int c = 0; c < changes; ++c) bytes[rng() % bytes.size()] = static_cast<unsigned char>(rng());
-      if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
-      WriteBytes(memo, bytes);
-      Use(p + " EXCLUSIVE");
-      if (TzLastError == 0) {
-        for (int i = 1; i <= 6; ++i) {
-          Go(i);
-          std::string data;
-          ReadMemoData(static_cast<std::int32_t>(GetFieldValue(2)), data);
-          EXPECT_LE(data.size(), bytes.size());
-          GetMemo(static_cast<std::int32_t>(GetFieldValue(3)));
-        }
-        SetFieldValue(2, AddMemo("after damage"));
-        Replace();
-      }
-      CloseDatabase();
-    }
-  }
 }
 
 TEST_F(Memo, IndependentReaderSeesOurMemos) {

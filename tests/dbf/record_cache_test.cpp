@@ -16,7 +16,7 @@ class RecordCache_ : public DbfTest {
   }
 };
 
-TEST_F(RecordCache_, SearchFindsWithinOneFieldIgnoringCase) {
+TEST_F(RecordCache_, SearchFindsWithinOneFieldIgnoringCaseAndPeekAndPokeUseTheCache) {
   Table();
   std::uint8_t field = 0;
   Search("DEF", field, true);  // spans fields A and B
@@ -50,10 +50,7 @@ TEST_F(RecordCache_, SearchFindsWithinOneFieldIgnoringCase) {
   EXPECT_EQ(RecNo(), 3);
   ExprHooks.Free(wa->filterExpression);
   EXPECT_EQ(wa->filterExpression, nullptr);
-}
-
-TEST_F(RecordCache_, PeekAndPokeWithAndWithoutCache) {
-  Table();
+  // Peek and Poke read and write stored texts, with and without the cache.
   DeleteRecs({2});
   for (std::uint16_t size : {0, 4096}) {
     CacheSize = size;

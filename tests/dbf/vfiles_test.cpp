@@ -1,7 +1,6 @@
 #include "dbf/vfiles.h"
 
 #include <algorithm>
-#include <random>
 
 #include "dbf_test_util.h"
 
@@ -185,29 +184,6 @@ TEST_F(VFiles, WrittenToDiskAndReadBack) {
   EXPECT_EQ(WriteVFileToDisk(p, false), -1);
   EXPECT_NE(TzLastError, 0);
   EXPECT_EQ(ReadBytes(p), before);
-}
-
-TEST_F(VFiles, ManyRecordsStaySortedThroughDisk) {
-  OpenVirtual();
-  std::mt19937 rng(3);
-  std::vector<std::string> names;
-  for (int i = 0; i < 250; ++i) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "K%05u", static_cast<unsigned>(rng() % 100000));
-    names.push_back(buf);
-    Add(buf, i);
-  }
-  std::string p = Path("many.dbf");
-  EXPECT_EQ(WriteVFileToDisk(p, false, true), 250);
-  CloseDatabase();
-  // Loaded in key order.
-  OpenVirtual(" ASCENDING");
-  Set_VFileKey_To(KeyOfName, nullptr);
-  EXPECT_EQ(ReadVFileFromDisk(p, false, true), 250);
-  std::sort(names.begin(), names.end());
-  std::string expect;
-  for (const auto& n : names) expect += n + ",";
-  EXPECT_EQ(Column(), expect);
 }
 
 }  // namespace

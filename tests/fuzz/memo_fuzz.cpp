@@ -61,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       auto block = static_cast<std::int32_t>(GetFieldValue(2));
       std::string text;
       ReadMemoData(block, text);
+      // No read gives more bytes than the memo file holds.
+      if (text.size() > size - 1) __builtin_trap();
       GetMemo(block);
       MemoAsText(block, text);
       if (CreateBlobDescriptor(true, block, 1) != 0) {

@@ -98,37 +98,6 @@ TEST_F(TableDialog, ViewAndPickModes) {
   EXPECT_EQ(LastDialogKey, 13);
 }
 
-TEST_F(TableDialog, EditModeShowsDeletedRecordsOnRed) {
-  OpenSample(3, 2, true);
-  Form form;
-  TTzGridModel& m = form.TzGrid1->Model();
-  ASSERT_EQ(m.rowCount(), 3);
-  EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
-  EXPECT_FALSE(m.data(m.index(0, 0), Qt::BackgroundRole).isValid());
-  // Logical fields are check boxes.
-  EXPECT_EQ(m.data(m.index(1, 4), Qt::CheckStateRole).toInt(), Qt::Checked);
-  EXPECT_EQ(m.data(m.index(0, 4), Qt::CheckStateRole).toInt(), Qt::Unchecked);
-  EXPECT_TRUE(m.flags(m.index(0, 4)) & Qt::ItemIsUserCheckable);
-  // The navigator's delete button restores a deleted record at once.
-  form.TzGrid1->setCurrentIndex(m.index(1, 0));
-  form.TzNavigator1->BtnClick(nbDelete);
-  EXPECT_FALSE(m.RowDeleted(1));
-}
-
-TEST_F(TableDialog, EditingACellStoresTheValue) {
-  std::string p = OpenSample(2, 2);
-  Form form;
-  TTzGridModel& m = form.TzGrid1->Model();
-  ASSERT_TRUE(m.setData(m.index(1, 0), "edited", Qt::EditRole));
-  ASSERT_TRUE(m.setData(m.index(1, 4), Qt::Unchecked, Qt::CheckStateRole));
-  EXPECT_EQ(m.data(m.index(1, 0), Qt::DisplayRole).toString(), "edited    ");
-  dbf4->CloseTable();
-  Use(p);
-  Go(2);
-  EXPECT_EQ(FieldAsString(1), "edited    ");
-  EXPECT_FALSE(GetFieldLogical(5));
-}
-
 TEST_F(TableDialog, RightClickOnATitleSortsAndKeepsTheRecord) {
   OpenSample(12, 2);
   Form form;
@@ -171,13 +140,21 @@ TEST_F(TableDialog, PickFromTableReturnsTheAcceptedRecordAndClosesTheTable) {
   }
 }
 
-// Corner clicks that never sort, owner-chosen colours, box styles, appending, fixed columns, stored settings.
+// Edit mode shows deleted records on red and logical fields as check boxes; corner clicks that never sort,
+// owner-chosen colours, box styles, appending, fixed columns, stored settings; the navigator's delete button;
+// edited cells and boxes reach the file.
 TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
-  OpenSample(3, 2, true);
+  std::string p = OpenSample(3, 2, true);
   Form form;
   form.resize(630, 464);
   TTzGrid& grid = *form.TzGrid1;
   TTzGridModel& m = grid.Model();
+  ASSERT_EQ(m.rowCount(), 3);
+  EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
+  EXPECT_FALSE(m.data(m.index(0, 0), Qt::BackgroundRole).isValid());
+  EXPECT_EQ(m.data(m.index(1, 4), Qt::CheckStateRole).toInt(), Qt::Checked);
+  EXPECT_EQ(m.data(m.index(0, 4), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_TRUE(m.flags(m.index(0, 4)) & Qt::ItemIsUserCheckable);
   int left = 0, right = 0, titles = 0;
   grid.OnCornerLeftClick = [&] { ++left; };
   grid.OnCornerRightClick = [&] { ++right; };
@@ -269,4 +246,15 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   EXPECT_EQ(m.CellColors(0, 1, grid.palette()).CellColor, QColor(255, 255, 0));
   EXPECT_EQ(m.CellColors(0, 1, grid.palette()).CellTextColor, QColor(255, 0, 0));
   EXPECT_TRUE(grid.SavedColumns().empty());
+  // The navigator's delete button restores a deleted record at once.
+  grid.setCurrentIndex(m.index(1, 0));
+  form.TzNavigator1->BtnClick(nbDelete);
+  EXPECT_FALSE(m.RowDeleted(1));
+  // The cell edited in the added row and the box clicked are in the file.
+  dbf4->CloseTable();
+  Use(p);
+  Go(4);
+  EXPECT_EQ(FieldAsString(1), "added     ");
+  Go(3);
+  EXPECT_NE(GetFieldLogical(5), before);
 }
