@@ -32,11 +32,6 @@ TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
   Last.EnduranceChoice = 1;
   TForm_bq4bolt form;
   ShowAndGrab(form, "bq4bolt");
-  EXPECT_EQ(form.Filling, 0);
-  EXPECT_EQ(Text(form.Button_gewinde->text()), "M12");
-  EXPECT_EQ(Text(form.Edit_lschraube->text()), "60");
-  EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 1);
-  EXPECT_EQ(Text(form.StringGrid_boltgeo->item(0, 3)->text()), "60");
   EXPECT_FALSE(form.StringGrid_boltgeo->isEnabled());
   EXPECT_FALSE(form.Button_sonder->isVisible());
   EXPECT_FALSE(form.Edit_d2->isVisible());  // allowance class 6h
@@ -59,6 +54,7 @@ TEST_F(BoltFormTest, LengthChangeRebuildsTheSectionsOfAStandardBolt) {
   form.UpdateBoltTypeControls();
   EXPECT_EQ(Schraube.BoltType, 2);
   EXPECT_EQ(Schraube.nSections, 2);
+  EXPECT_EQ(Schraube.lSec[1], 80 - 30);  // l - b
   EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 2);
 }
 
@@ -167,7 +163,6 @@ TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
   MatMutter.OwnNutMaterial = 0;
   TForm_bq4nut form;
   ShowAndGrab(form, "bq4nut");
-  EXPECT_EQ(Text(form.windowTitle()), "nut  d = 12 mm");
   EXPECT_TRUE(form.GroupBox_mutter->isVisible());
   EXPECT_FALSE(form.GroupBox_sackloch->isVisible());
   EXPECT_FALSE(form.GroupBox_mat->isVisible());
