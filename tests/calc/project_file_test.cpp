@@ -461,7 +461,7 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
   }
 }
 
-TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {
+TEST_F(ProjectFileTest, FileRoutinesAskForMissingNamesConfirmOverwritingAndReportFaults) {
   Last.FAmax = 777;
   ReadCalcFile(Path("missing.bq4"));
   EXPECT_EQ(AbortFlag, 1);
@@ -478,9 +478,8 @@ TEST_F(ProjectFileTest, FileRoutinesReportAndSetAbortFlag) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CurrentFileName, "stem");
   EXPECT_EQ(CurrentDir, dir_ + "/");
-}
 
-TEST_F(ProjectFileTest, EmptyNamesAskForTheFile) {
+  // Empty names ask for the file.
   FillUnusualJoint(1, 1);
   Answered([&](auto& s) { s.File(Path("asked.bq4")); }, [&] { WriteCalcFile(""); });
   EXPECT_EQ(AbortFlag, 0);
@@ -497,9 +496,9 @@ TEST_F(ProjectFileTest, EmptyNamesAskForTheFile) {
   AbortFlag = 0;
   Answered([&](auto& s) { s.Cancel(); }, [&] { WriteCalcFile(""); });
   EXPECT_EQ(AbortFlag, 1);
-}
 
-TEST_F(ProjectFileTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
+  // An existing file is replaced only when confirmed.
+  AbortFlag = 0;
   ConfirmOverwriteOn = 1;
   WriteBytes(Path("keep.bq4"), "old contents");
   Answered([&](auto& s) { s.No(); }, [&] { WriteCalcFile(Path("keep.bq4")); });
