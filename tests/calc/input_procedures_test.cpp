@@ -65,7 +65,6 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
   EXPECT_EQ(Schraube.lSec[1], 60);
   EXPECT_EQ(Schraube.b, Din931.b);
   EXPECT_EQ(Last.EnduranceChoice, 1);
-  EXPECT_EQ(ItemTexts[1].str().rfind("RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD", 0), 0u);
   // Cancel stops the chain and keeps what was not asked.
   Schraube.l = 77;
   script.Ok({{"RadioGroup_items", "#0"}});
@@ -255,7 +254,6 @@ TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionAndRefusesAnE
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Schraube.nSections, 10);
   EXPECT_EQ(ItemTexts[1].str(), "01:  De= 12.00 mm     Di=  0.0 mm     L=   1.0 mm");
-  EXPECT_EQ(ItemTexts[14].str(), "continue...");
 }
 
 TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
