@@ -149,20 +149,6 @@ TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
 
 using ClampedPlateFormTest = FormTest;
 
-TEST_F(ClampedPlateFormTest, ProposalsAreStoredOnlyOnOk) {
-  Klemmstuecke.nPlates = 2;
-  Klemmstuecke.De[2] = 40;
-  Klemmstuecke.Description[2] = "flange";
-  TForm_klemmstueck form;
-  form.PlateNo = 2;
-  ShowAndGrab(form, "klemmstueck");
-  form.Button1Click();
-  EXPECT_EQ(Text(form.Edit_di->text()), "13");  // the bore for M12
-  form.Button_nameClick();
-  EXPECT_EQ(Text(form.Edit_name->text()), "P 2");
-  EXPECT_EQ(Klemmstuecke.Description[2].str(), "flange");  // nothing stored before OK
-}
-
 TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
   Klemmstuecke.nPlates = 1;
   Klemmstuecke.De[1] = 40;
@@ -183,18 +169,26 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
   EXPECT_EQ(Klemmstuecke.Description[1].str(), "a description longer than");
 }
 
-TEST_F(ClampedPlateFormTest, CancelStoresNothingButTheDatabaseButtonsDo) {
+// Cancel and the proposals store nothing; the database buttons do.
+TEST_F(ClampedPlateFormTest, OnlyTheDatabaseButtonsStoreBeforeOk) {
   Klemmstuecke.nPlates = 1;
   Klemmstuecke.De[1] = 40;
-  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.Di[1] = 13.5L;
   Klemmstuecke.L[1] = 10;
+  Klemmstuecke.Description[1] = "flange";
   Answered([&](auto& s) { s.Cancel(); }, [&] { RunClampedPlateForm(1); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.L[1], 10);
 
   TForm_klemmstueck form;
   form.PlateNo = 1;
-  form.FillPlate();
+  ShowAndGrab(form, "klemmstueck");
+  form.Button1Click();
+  EXPECT_EQ(Text(form.Edit_di->text()), "13");  // the bore for M12
+  form.Button_nameClick();
+  EXPECT_EQ(Text(form.Edit_name->text()), "P 1");
+  EXPECT_EQ(Klemmstuecke.Di[1], 13.5L);
+  EXPECT_EQ(Klemmstuecke.Description[1].str(), "flange");
   AcceptRow(2);
   form.RadioGroup_dbmat->SetItemIndex(0);
   form.Button_dbwstClick();
