@@ -79,7 +79,7 @@ TEST_F(BoltFormTest, SelfDefinedBoltKeepsItsSectionsAndReadsTheGrid) {
   EXPECT_EQ(form.UpDown1->Position, 10);  // at most nine sections in the grid
 }
 
-TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLength) {
+TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLengthAndTheHeadPick) {
   Klemmstuecke.lK = 42;
   TForm_bq4bolt form;
   form.Button_d2Click();
@@ -88,6 +88,12 @@ TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLength) {
   form.Filling = 0;
   form.Button_lschraubeClick();
   EXPECT_GE(Schraube.l, 60);  // the rebuild stored it
+  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
+  form.HeadPick();
+  EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.dK, Din931.s);
+  EXPECT_EQ(Schraube.dw, Din931.dw);
+  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
 }
 
 TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
@@ -107,17 +113,6 @@ TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   EXPECT_EQ(Schraube.dw, 17);
   EXPECT_EQ(Schraube.b, 30);
   EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(BoltFormTest, HeadPickTakesTheRowValues) {
-  AcceptRow(0);
-  TForm_bq4bolt form;
-  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
-  form.HeadPick();
-  EXPECT_EQ(Schraube.HeadType, 2);
-  EXPECT_EQ(Schraube.dK, Din931.s);
-  EXPECT_EQ(Schraube.dw, Din931.dw);
-  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
 }
 
 TEST_F(BoltFormTest, OkStoresCancelKeeps) {
@@ -178,22 +173,18 @@ TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
   EXPECT_TRUE(form.GroupBox_mat->isVisible());
 }
 
-TEST_F(NutFormTest, DepthProposals) {
+TEST_F(NutFormTest, DepthProposalsAndTheNutPickOfTheCurrentDiameter) {
   Schraube.l = 60;
   Klemmstuecke.lK = 42;
-  TForm_bq4nut form;
-  form.Button_tgClick();
-  EXPECT_EQ(Text(form.Edit_tg->text()), "21.5");
-  form.Button_tbClick();
-  EXPECT_EQ(Text(form.Edit_tb->text()), "25");
-}
-
-TEST_F(NutFormTest, NutPickSearchesTheCurrentDiameter) {
   Mutter.NutType = 1;
   Mutter.NutRow = 1;  // M1.6
   int shown = 0;
   AcceptRow(0, &shown);
   TForm_bq4nut form;
+  form.Button_tgClick();
+  EXPECT_EQ(Text(form.Edit_tg->text()), "21.5");
+  form.Button_tbClick();
+  EXPECT_EQ(Text(form.Edit_tb->text()), "25");
   form.Button_dbnutClick();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Mutter.dNut, 12);
