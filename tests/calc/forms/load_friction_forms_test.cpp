@@ -172,8 +172,12 @@ class EccentricFormTest : public FormTest {
   }
 };
 
-// Two parts take seam 1 without a list; three offer the seams.
+// One part is refused; two take seam 1 without a list; three offer the seams.
 TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
+  Klemmstuecke.nPlates = 1;
+  Answered([&](auto& s) { s.Ok().Expect("Calculation of eccentric load only for a minimum of 2 clamping pieces !"); },
+           [&] { TForm_exz form; });
+  Klemmstuecke.nPlates = 2;
   ExzKraftangriff.SeamPart = 4;
   {
     TForm_exz form;
@@ -192,7 +196,7 @@ TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
   EXPECT_EQ(ExzKraftangriff.SeamPart, 1);  // at once
 }
 
-TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsAndOthersStay) {
+TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsOthersStayAndProposalsFillTheForm) {
   Klemmstuecke.Di[1] = 10;
   ExzKraftangriff.AD = 0;
   ExzKraftangriff.IBT = 0;
@@ -207,10 +211,8 @@ TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsAndOthersStay) {
   TForm_exz form;
   EXPECT_EQ(ExzKraftangriff.IBT, 777);
   EXPECT_EQ(Text(form.Edit_ibt->text()), "777");
-}
 
-TEST_F(EccentricFormTest, ProposalsUnitSwitchAndOk) {
-  TForm_exz form;
+  // Proposals, the unit switch and OK.
   form.Button_uClick();
   EXPECT_EQ(Text(form.Edit_u->text()), "20");
   form.Button_vClick();
@@ -229,13 +231,6 @@ TEST_F(EccentricFormTest, ProposalsUnitSwitchAndOk) {
   script.Cancel();
   RunEccentricForm();
   EXPECT_EQ(AbortFlag, 1);
-}
-
-TEST_F(EccentricFormTest, TooFewPartsIsAMessage) {
-  Klemmstuecke.nPlates = 1;
-  platform::DialogScript script;
-  script.Ok().Expect("Calculation of eccentric load only for a minimum of 2 clamping pieces !");
-  TForm_exz form;
 }
 
 }  // namespace
