@@ -53,7 +53,7 @@ TEST_F(LoadFormTest, TransverseLoadProposesTheClampLoadOverFriction) {
   EXPECT_EQ(Text(form.Label_fqtext->text()), "");
 }
 
-TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculation) {
+TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculationAndTheChamferFollowsTheJointKind) {
   TForm_bq4last form;
   form.Edit_fao->setText("30000");
   EXPECT_FALSE(form.Button_fkrmax->isEnabled());
@@ -62,10 +62,8 @@ TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculation) {
   EXPECT_EQ(Last.FAmax, 30000);
   EXPECT_TRUE(form.Button_fkrmax->isEnabled());
   EXPECT_EQ(Text(form.Button_fkrmax->text()), ForceToText(Last.FKRo));
-}
 
-TEST_F(LoadFormTest, ChamferProposalByJointKind) {
-  TForm_bq4last form;
+  // The chamfer proposal follows the joint kind.
   form.Button_faseClick();
   EXPECT_EQ(Text(form.Edit_fase->text()), "3.5");  // 2 P through-bolted
   EXPECT_NEAR(static_cast<double>(Fase), 3.5, 1e-9);
@@ -101,22 +99,6 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
 
 using FrictionFormTest = FormTest;
 
-TEST_F(FrictionFormTest, ToleranceButtonsAndTheirVisibility) {
-  CalcOptions.FrictionTolerances = 1;
-  CalcOptions.MApreOn = 0;
-  TForm_bq4reib form;
-  ShowAndGrab(form, "bq4reib");
-  EXPECT_TRUE(form.Edit_muegmax->isVisible());
-  EXPECT_FALSE(form.Edit_mapre->isVisible());
-  form.Edit_mueg->setText("0.12");
-  form.Button_mueg25->click();
-  EXPECT_EQ(Text(form.Edit_muegmax->text()), "0.15");
-  form.Button_muekmax->click();
-  EXPECT_EQ(form.Edit_muekmax->text(), form.Edit_muek->text());
-  form.Button_sigma->click();
-  EXPECT_EQ(Text(form.Edit_sigma->text()), "3");
-}
-
 TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) {
   CalcOptions.FrictionTolerances = 0;
   CalcOptions.MApreOn = 1;
@@ -142,8 +124,20 @@ TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) 
   EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
 }
 
-TEST_F(FrictionFormTest, TablePicksFillTheEditsAndTheRowsOnlyOnOk) {
+// With the tolerances on (the default).
+TEST_F(FrictionFormTest, ToleranceButtonsAndTablePicksFillTheEditsAndTheRowsOnlyOnOk) {
   TForm_bq4reib form;
+  ShowAndGrab(form, "bq4reib");
+  EXPECT_TRUE(form.Edit_muegmax->isVisible());
+  EXPECT_FALSE(form.Edit_mapre->isVisible());
+  form.Edit_mueg->setText("0.12");
+  form.Button_mueg25->click();
+  EXPECT_EQ(Text(form.Edit_muegmax->text()), "0.15");
+  form.Button_muekmax->click();
+  EXPECT_EQ(form.Edit_muekmax->text(), form.Edit_muek->text());
+  form.Button_sigma->click();
+  EXPECT_EQ(Text(form.Edit_sigma->text()), "3");
+
   AcceptRow(2);
   form.Button_muegClick();
   EXPECT_EQ(Text(form.Edit_mueg->text()), "0.08");
