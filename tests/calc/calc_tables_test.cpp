@@ -97,7 +97,7 @@ TEST_F(CalcTablesTest, RememberedHeadRowWinsOnlyWhenItsDiameterFits) {
   EXPECT_EQ(CalcMessages.count, 0);
 }
 
-TEST_F(CalcTablesTest, ShortAndLongThreadAndMaterialTables) {
+TEST_F(CalcTablesTest, ShortLongCommaAndMissingTables) {
   WriteDbf(DbfDir + "/gewinde.dbf",
            {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}, {"KIND", 'C', 1, 0}, {"S", 'C', 8, 0},
             {"T", 'C', 8, 0}},
@@ -128,9 +128,8 @@ TEST_F(CalcTablesTest, ShortAndLongThreadAndMaterialTables) {
            {{"Steel", "300", "500", "600", "0.700", "205000", "0.0000115", ""}});
   OpenPlateMaterialTable(0, 1);
   EXPECT_NEAR(static_cast<double>(Pressung.Ratio2), 0.7, 1e-12);
-}
 
-TEST_F(CalcTablesTest, DecimalCommaReadsAsPointAndEmptyOrBadFieldsAsZero) {
+  // A decimal comma reads as a point; empty or bad fields as zero.
   WriteDbf(DbfDir + "/anzieh.dbf",
            {{"ALPHAA", 'N', 6, 2}, {"KTAU", 'N', 6, 2}, {"PROC", 'C', 10, 0}, {"TOOL", 'C', 10, 0},
             {"TEXT", 'C', 10, 0}},
@@ -143,6 +142,15 @@ TEST_F(CalcTablesTest, DecimalCommaReadsAsPointAndEmptyOrBadFieldsAsZero) {
   FindCalcRecord(kTighteningTable);
   EXPECT_EQ(Anzieh.alphaA, 0);
   EXPECT_EQ(Anzieh.Procedure, "");
+
+  // A missing table leaves the records and sets the abort flag.
+  DbfDir = FreshDir("empty");
+  const auto before = Gewinde.Designation;
+  platform::DialogScript script;
+  script.Ok().Expect("gewinde.dbf not found or no access !");
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Gewinde.Designation, before);
 }
 
 TEST_F(CalcTablesTest, Table24ThenTable10UseOneIndexNameWithTheirOwnKeys) {
@@ -190,16 +198,6 @@ TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedByNameOrRememberedRow) {
   EXPECT_NEAR(static_cast<double>(Klemmstuecke.alphaT[1]), 11.5e-6, 1e-12);
   EXPECT_EQ(Klemmstuecke.Material[2].str(), "34CrMo4");
   EXPECT_EQ(Klemmstuecke.pmax[2], 870);
-}
-
-TEST_F(CalcTablesTest, MissingTableLeavesTheRecordsAndSetsAbort) {
-  DbfDir = FreshDir("empty");
-  const auto before = Gewinde.Designation;
-  platform::DialogScript script;
-  script.Ok().Expect("gewinde.dbf not found or no access !");
-  FindCalcRecord(kThreadTable);
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Gewinde.Designation, before);
 }
 
 TEST_F(CalcTablesTest, PicksCopyTheAcceptedRowAndCancelKeepsTheRecords) {

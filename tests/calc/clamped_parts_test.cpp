@@ -34,7 +34,7 @@ TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
   }
 }
 
-TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
+TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactorAndTheBearingDiameterIsLimitedAfter2003) {
   SetUpThroughBoltedM12Joint();
   Last.LoadIntroPos1 = 3;
   Last.LoadIntroPos2 = 3;
@@ -42,10 +42,8 @@ TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
   EXPECT_EQ(Klemmstuecke.deltaPn1, 0);
   EXPECT_EQ(Klemmstuecke.deltaPn2, 0);
   EXPECT_EQ(CalcOptions.nLoad, 1);
-}
 
-TEST_F(ClampedPartsTest, BearingDiameterLimitedAfter2003Only) {
-  SetUpThroughBoltedM12Joint();
+  // The bearing diameter is limited after 2003 only.
   Klemmstuecke.De[1] = Klemmstuecke.De[2] = 200;
   Klemmstuecke.L[1] = 5;
   CalculateJoint();

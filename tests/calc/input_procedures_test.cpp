@@ -122,7 +122,7 @@ TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
   EXPECT_EQ(Schraube.l, 60);
 }
 
-TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepth) {
+TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepthAndTakesTheNutMaterial) {
   Schraube.l = 60;
   Klemmstuecke.lK = 30;
   Sackloch.tg = 0;
@@ -142,6 +142,12 @@ TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepth) {
   EXPECT_NEAR(D(Sackloch.tb), 37.0, 1e-9);
   EXPECT_EQ(MatMutter.Name.str(), Pressung.Name.substr(0, 25));
   EXPECT_EQ(MatMutter.RmM, Pressung.Rm);
+  // A nut material without a second ratio takes the first.
+  Pressung.Ratio1 = 0.7L;
+  Pressung.Ratio2 = 0;
+  TakeNutMaterialRow();
+  EXPECT_EQ(MatMutter.betaM, 0.7L);
+  EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
 }
 
 TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
@@ -157,15 +163,6 @@ TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
   EXPECT_GT(Mutter.m, 0);
   EXPECT_GT(Mutter.dwNut, 12);
   EXPECT_EQ(MatMutter.OwnNutMaterial, 0);
-}
-
-TEST_F(InputProceduresTest, NutMaterialWithoutSecondRatioTakesTheFirst) {
-  Pressung = PRESSUNG_Record{};
-  Pressung.Ratio1 = 0.7L;
-  Pressung.Ratio2 = 0;
-  TakeNutMaterialRow();
-  EXPECT_EQ(MatMutter.betaM, 0.7L);
-  EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
 }
 
 TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
@@ -237,7 +234,7 @@ void SetSections(std::initializer_list<Extended> lengths) {
   }
 }
 
-TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionAndRefusesAnEleventh) {
+TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionRefusesAnEleventhInsertsAndDeletes) {
   SetSections({10});
   platform::DialogScript script;
   script.Press("Button_neu");
@@ -253,11 +250,10 @@ TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionAndRefusesAnE
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Schraube.nSections, 10);
   EXPECT_EQ(ItemTexts[1].str(), "01:  De= 12.00 mm     Di=  0.0 mm     L=   1.0 mm");
-}
 
-TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
+  // Insert, delete and end with OK.
+  AbortFlag = 0;
   SetSections({10, 20});
-  platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "15"}}).Expect("section 2");
   script.Press("Button_loeschen", {{"ListBox1", "#0"}});
@@ -319,7 +315,7 @@ TEST_F(InputProceduresTest, PartsMoveWithAllTheirFieldsAndTakeTheProposedBore) {
   EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
 }
 
-TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts) {
+TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheForceIntroductionAsksForParts) {
   SetPlates(1);
   platform::DialogScript script;
   script.Press("Button_loeschen");
@@ -330,12 +326,9 @@ TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts)
   InputLoad();
   script.Ok().Expect("Please enter first screw and clampng pieces !");
   InputForceIntroduction();
-}
-
-TEST_F(InputProceduresTest, CentricForceIntroductionShowsNoForm) {
+  // With parts again, a centric force introduction shows no form.
   SetPlates(2);
   ExzKraftangriff.ExzCode = 2;
-  platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("force introduction");
   InputForceIntroduction();
   EXPECT_EQ(ExzKraftangriff.ExzCode, 1);

@@ -61,12 +61,15 @@ TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
   EXPECT_NEAR(D(Klemmstuecke.SPmin), D(S), 1e-12);
 }
 
-TEST_F(StrengthTest, EnduranceLimitChoices) {
+TEST_F(StrengthTest, EnduranceLimitChoicesAndTheTorsionFactorLimit) {
   SetUpTappedM12Joint();
   Last.EnduranceChoice = 4;
   Last.sigmaASV = 77;
+  Montage.ktau = 1.5L;
   CalculateJoint();
   EXPECT_EQ(Last.sigmaASV, 77);
+  EXPECT_TRUE(HasMessage("Error  : k tau > 1 !"));
+  EXPECT_EQ(Montage.ktau, 0.5L);
   Last.EnduranceChoice = 9;
   CalculateJoint();
   EXPECT_TRUE(HasMessage("Error  : Sigma a perm. !"));
@@ -80,14 +83,6 @@ TEST_F(StrengthTest, EnduranceLimitChoices) {
   CalculateJoint();
   EXPECT_NEAR(D(Last.sigmaASV), 70 - 10 * 2 / 6.0, 1e-9);
   EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");
-}
-
-TEST_F(StrengthTest, TorsionFactorAboveOneIsReset) {
-  SetUpTappedM12Joint();
-  Montage.ktau = 1.5L;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : k tau > 1 !"));
-  EXPECT_EQ(Montage.ktau, 0.5L);
 }
 
 TEST_F(StrengthTest, StandardNutIsNotCheckedForStripping) {
