@@ -33,7 +33,7 @@ TEST_F(CalculationTest, DefaultsAndAMissingHeadTableStopAfterTheDataChecks) {
   EXPECT_EQ(Last.FM, 0);
 }
 
-TEST_F(CalculationTest, FrictionAndFactorsAreNormalised) {
+TEST_F(CalculationTest, FrictionAndFactorsAreNormalisedAndAStaticCentricJointSkipsAlternatingResults) {
   SetUpTappedM12Joint();
   Reibung.muGmin = 0.14L;
   Reibung.muGmax = 0.10L;
@@ -52,6 +52,15 @@ TEST_F(CalculationTest, FrictionAndFactorsAreNormalised) {
   CalculateJoint();
   EXPECT_EQ(Montage.sigmaFactor, 0.1L);
   EXPECT_EQ(Reibung.muKmax, 0.12L);  // tolerances off: the maximum follows the minimum
+
+  // A static load has no alternating stress; a centric joint leaves the eccentric results alone.
+  Last.FAmin = Last.FAmax;
+  Safety.SDexz = 123;
+  Safety.SKab = 456;
+  CalculateJoint();
+  EXPECT_EQ(Safety.SD, 10000);
+  EXPECT_EQ(Safety.SDexz, 123);
+  EXPECT_EQ(Safety.SKab, 456);
 }
 
 // Each faulty input gives its messages; fatal ones end the run.
@@ -147,19 +156,6 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
   MatMutter.EM = 0;
   CalculateJoint();
   EXPECT_FALSE(HasMessage("Fatal  : EM = 0 !"));
-}
-
-// A static load has no alternating stress; a centric joint leaves the
-// eccentric results alone.
-TEST_F(CalculationTest, StaticCentricJointSkipsAlternatingAndEccentricResults) {
-  SetUpTappedM12Joint();
-  Last.FAmin = Last.FAmax;
-  Safety.SDexz = 123;
-  Safety.SKab = 456;
-  CalculateJoint();
-  EXPECT_EQ(Safety.SD, 10000);
-  EXPECT_EQ(Safety.SDexz, 123);
-  EXPECT_EQ(Safety.SKab, 456);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ TEST_F(PreloadTest, GivenPreloadAtYieldGivesFullUtilisation) {
   EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
 }
 
-TEST_F(PreloadTest, PrevailingTorqueLowersThePreload) {
+TEST_F(PreloadTest, PrevailingTorqueLowersThePreloadAndVariantsWithNothingToDivideByAreReported) {
   SetUpTappedM12Joint();
   CalculateJoint();
   const Extended without = Last.FM;
@@ -89,6 +89,26 @@ TEST_F(PreloadTest, PrevailingTorqueLowersThePreload) {
   CalculateJoint();
   const Extended withForm = PreloadWithPrevailingTorque(0.9L, 0.14L);
   EXPECT_NEAR(D(withForm), D(PreloadFromUtilisation(0.9L, 0.14L)), D(withForm) * 1e-4);
+
+  // Variants with nothing to divide by are reported.
+  Last.AlphaAChoice = 2;
+  Last.TorqueScatter = 1;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : torque scatter !"));
+  EXPECT_TRUE(std::isfinite(D(Last.MAmin)));
+  EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-15);  // the given factor is used
+
+  Last.AlphaAChoice = 4;
+  Last.FMminGiven = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : FMmin given = 0 !"));
+  EXPECT_TRUE(std::isfinite(D(Montage.alphaA)));
+
+  Last.AlphaAChoice = 3;
+  Last.MAmin = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !"));
+  EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
 }
 
 TEST_F(PreloadTest, TighteningFactorAndScatter) {
@@ -115,28 +135,6 @@ TEST_F(PreloadTest, TighteningFactorAndScatter) {
   Last.FMminGiven = Last.FM / 2;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.alphaA), 2, 1e-12);
-}
-
-TEST_F(PreloadTest, VariantsWithNothingToDivideByAreReported) {
-  SetUpTappedM12Joint();
-  Last.AlphaAChoice = 2;
-  Last.TorqueScatter = 1;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : torque scatter !"));
-  EXPECT_TRUE(std::isfinite(D(Last.MAmin)));
-  EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-15);  // the given factor is used
-
-  Last.AlphaAChoice = 4;
-  Last.FMminGiven = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : FMmin given = 0 !"));
-  EXPECT_TRUE(std::isfinite(D(Montage.alphaA)));
-
-  Last.AlphaAChoice = 3;
-  Last.MAmin = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !"));
-  EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
 }
 
 }  // namespace
