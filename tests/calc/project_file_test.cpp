@@ -304,7 +304,7 @@ TEST_F(ProjectFileTest, InputsThatTheOlderLayoutLostSurviveALoad) {
 
 // Line ends, number texts and option bytes are pinned by the samples written
 // back above.
-TEST_F(ProjectFileTest, LayoutOfASmallJoint) {
+TEST_F(ProjectFileTest, LayoutOfASmallJointAndNumbersWhateverTheDisplaySettings) {
   // One bolt section, no clamped parts: two section groups, one part group,
   // one description, no coefficients or material-table lines.
   Klemmstuecke.nPlates = 0;
@@ -321,9 +321,8 @@ TEST_F(ProjectFileTest, LayoutOfASmallJoint) {
   EXPECT_EQ(lines[plates + 1], "0");
   EXPECT_EQ(lines[plates + 3], "ABSCHNITT 0");
   EXPECT_EQ(FileFloatText(-2), "-2");  // no sample holds a negative whole number
-}
 
-TEST_F(ProjectFileTest, NumbersDoNotDependOnTheDisplaySettings) {
+  // Numbers do not depend on the display settings.
   FillUnusualJoint(2, 1);
   WriteCalcFile(Path("plain.bq4"));
   FloatDigits = 1;

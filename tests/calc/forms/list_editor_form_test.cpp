@@ -23,7 +23,7 @@ void FillItems(int n) {
   for (int i = 1; i <= n; ++i) ItemTexts[i] = "entry " + std::to_string(i);
 }
 
-TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselection) {
+TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselectionAndEndsByDoubleClickOkOrCancel) {
   FillItems(3);
   TForm_einarray form;
   form.ItemCount = 3;
@@ -41,6 +41,23 @@ TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselection) {
   form.show();
   EXPECT_EQ(form.SelectedEntry(), 0);
   EXPECT_TRUE(form.Button_error->isVisible());
+
+  // Double click, OK and Cancel.
+  form.ListBox1->setCurrentRow(1);
+  form.ListBox1Click();
+  EXPECT_EQ(form.Selected, 2);
+  form.ListBox1DblClick();
+  EXPECT_EQ(form.Action, 10);
+
+  AbortFlag = 1;
+  platform::DialogScript script;
+  script.Ok();
+  int selected = 1;
+  EXPECT_EQ(RunListEditor("list", 2, selected), 0);
+  EXPECT_EQ(AbortFlag, 0);
+  script.Cancel();
+  EXPECT_EQ(RunListEditor("list", 2, selected), 0);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(ListEditorTest, EachButtonEndsWithItsActionCode) {
@@ -60,33 +77,11 @@ TEST_F(ListEditorTest, EachButtonEndsWithItsActionCode) {
   }
 }
 
-TEST_F(ListEditorTest, DoubleClickOkAndCancel) {
-  FillItems(2);
-  TForm_einarray form;
-  form.ItemCount = 2;
-  form.FormShow();
-  form.ListBox1->setCurrentRow(1);
-  form.ListBox1Click();
-  EXPECT_EQ(form.Selected, 2);
-  form.ListBox1DblClick();
-  EXPECT_EQ(form.Action, 10);
-
-  AbortFlag = 1;
-  platform::DialogScript script;
-  script.Ok();
-  int selected = 1;
-  EXPECT_EQ(RunListEditor("list", 2, selected), 0);
-  EXPECT_EQ(AbortFlag, 0);
-  script.Cancel();
-  EXPECT_EQ(RunListEditor("list", 2, selected), 0);
-  EXPECT_EQ(AbortFlag, 1);
-}
-
 // Bolt section form ---------------------------------------------------------
 
 using BoltSectionFormTest = FormTest;
 
-TEST_F(BoltSectionFormTest, ShowsStoresStepsThroughTheSectionsAndSwitchesUnits) {
+TEST_F(BoltSectionFormTest, ShowsStepsSwitchesUnitsStoresOnOkAndRefusesBadText) {
   Schraube.nSections = 3;
   for (int i = 1; i <= 3; ++i) {
     Schraube.dSec[i] = 10 + i;
@@ -125,9 +120,8 @@ TEST_F(BoltSectionFormTest, ShowsStoresStepsThroughTheSectionsAndSwitchesUnits) 
   EXPECT_EQ(Text(form.Edit_l->text()), "1.0000");
   form.Button_metricClick();
   EXPECT_NEAR(static_cast<double>(Schraube.lSec[1]), 25.4, 1e-9);
-}
 
-TEST_F(BoltSectionFormTest, OkStoresCancelKeepsAndBadTextIsRefused) {
+  // OK stores, Cancel keeps, bad text is refused.
   Schraube.nSections = 1;
   Schraube.lSec[1] = 40;
   Schraube.dSec[1] = 12;

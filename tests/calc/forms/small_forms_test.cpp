@@ -25,7 +25,7 @@ namespace {
 
 using PreliminaryDesignFormTest = FormTest;
 
-TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRules) {
+TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRulesAndTheUnitSwitchKeepsTheForce) {
   Last.FAmin = 500;
   Last.FQ = 700;
   platform::DialogScript script;
@@ -50,9 +50,8 @@ TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRules) {
   RunPreliminaryDesignForm();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Last.FAmax, 1234);
-}
 
-TEST_F(PreliminaryDesignFormTest, UnitSwitchKeepsTheTypedForce) {
+  // The unit switch keeps the typed force.
   TForm_vorauslegung form;
   ShowAndGrab(form, "vorauslegung");
   form.Edit_fa->setText("1000");
@@ -163,16 +162,15 @@ TEST_F(PreloadFormTest, BelongsToTheMainWindowAndStaysAWindow) {
 
 using CalcOptionsFormTest = FormTest;
 
-TEST_F(CalcOptionsFormTest, ShowsTheOptionsAndKeepsTheGuidelineRuleOn) {
+TEST_F(CalcOptionsFormTest, KeepsTheGuidelineRuleOnAndSwitchedOffPresetsClearTheirValues) {
   CalcOptions.EngageVdi = 0;
   TForm_bq4conf form;
   ShowAndGrab(form, "bq4conf");
   EXPECT_EQ(CalcOptions.EngageVdi, 1);
   EXPECT_TRUE(form.CheckBox_vdi->isChecked());
   EXPECT_FALSE(form.CheckBox_vdi->isVisible());
-}
 
-TEST_F(CalcOptionsFormTest, SwitchedOffPresetsClearTheirValues) {
+  // Switched-off presets clear their values.
   CalcOptions.MApreOn = 1;
   CalcOptions.FApreOn = 1;
   Last.MApre = 80;
