@@ -153,7 +153,7 @@ TEST_F(CalcTablesTest, ShortLongCommaAndMissingTables) {
   EXPECT_EQ(Gewinde.Designation, before);
 }
 
-TEST_F(CalcTablesTest, Table24ThenTable10UseOneIndexNameWithTheirOwnKeys) {
+TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10AndTheFrictionTables) {
   OpenCalcTable(24);
   EXPECT_EQ(fs::path(DbfIndexPath()).filename().string().rfind("pressung-", 0), 0u);
   FindDbfKey("S235JR");
@@ -166,9 +166,8 @@ TEST_F(CalcTablesTest, Table24ThenTable10UseOneIndexNameWithTheirOwnKeys) {
   FindDbfKey("St 37");
   EXPECT_TRUE(DbfKeyFound());
   EXPECT_EQ(HelpNumber, 9600);
-}
 
-TEST_F(CalcTablesTest, FrictionTablesAreKeyedOnThreeTextsAndTable21ChangesNoRecord) {
+  // The friction tables are keyed on three texts; table 21 changes no record.
   Reibung.ThreadFrictionRow = 4;
   FindCalcRecord(kThreadFrictionTable);
   EXPECT_NEAR(static_cast<double>(MueG.mu), 0.12, 1e-12);
@@ -182,7 +181,7 @@ TEST_F(CalcTablesTest, FrictionTablesAreKeyedOnThreeTextsAndTable21ChangesNoReco
   EXPECT_EQ(Gewinde.Designation, before);
 }
 
-TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedByNameOrRememberedRow) {
+TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRow) {
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.Material[1] = "St 50";
   Klemmstuecke.MatTable[1] = 0;
@@ -198,9 +197,8 @@ TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedByNameOrRememberedRow) {
   EXPECT_NEAR(static_cast<double>(Klemmstuecke.alphaT[1]), 11.5e-6, 1e-12);
   EXPECT_EQ(Klemmstuecke.Material[2].str(), "34CrMo4");
   EXPECT_EQ(Klemmstuecke.pmax[2], 870);
-}
 
-TEST_F(CalcTablesTest, PicksCopyTheAcceptedRowAndCancelKeepsTheRecords) {
+  // Picks copy the accepted row; Cancel keeps the records.
   TableDialogHook = [](std::string_view, int, std::int32_t&) { return true; };
   Gewinde.d = 12;
   SelectWasherAsPlate(1);  // the pick starts near the bolt diameter

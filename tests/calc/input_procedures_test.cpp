@@ -122,7 +122,7 @@ TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
   EXPECT_EQ(Schraube.l, 60);
 }
 
-TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepthAndTakesTheNutMaterial) {
+TEST_F(InputProceduresTest, TappedHoleAndHexNutTakeTheirProposalsRowsAndMaterial) {
   Schraube.l = 60;
   Klemmstuecke.lK = 30;
   Sackloch.tg = 0;
@@ -148,11 +148,9 @@ TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepthAndTakesTheNutMa
   TakeNutMaterialRow();
   EXPECT_EQ(MatMutter.betaM, 0.7L);
   EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
-}
 
-TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
+  // A hex nut comes from the nut table.
   Mutter.NutRow = 1;  // a row of another diameter: the key is searched
-  platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#1"}});
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("nut");
   script.Ok({{"RadioButton_no", "1"}}).Expect("Input nut material ?");
@@ -165,7 +163,7 @@ TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
   EXPECT_EQ(MatMutter.OwnNutMaterial, 0);
 }
 
-TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
+TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClassAndLeavesAJointThatCalculates) {
   EXPECT_EQ(ForceClass(1000), 0);
   EXPECT_EQ(ForceClass(1600), 1);
   EXPECT_EQ(ForceClass(10000), 5);
@@ -186,15 +184,13 @@ TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
   PreliminaryDesign();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Gewinde.d, 16);
-}
 
-// The sample a new project starts from, every proposal accepted: the plates'
-// holes follow the proposed bolt, so the joint still calculates.
-TEST_F(InputProceduresTest, PreliminaryDesignLeavesAJointThatCalculates) {
+  // The sample a new project starts from, every proposal accepted: the plates'
+  // holes follow the proposed bolt, so the joint still calculates.
+  AbortFlag = 0;
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
   ASSERT_GT(Klemmstuecke.nPlates, 0);
   ASSERT_EQ(Klemmstuecke.Di[1], DefaultBoreDiameter(12));
-  platform::DialogScript script;
   script.Ok();  // the form as it stands
   script.Ok().Expect("possible variations");
   PreliminaryDesign();
@@ -277,7 +273,7 @@ void SetPlates(int n) {
   }
 }
 
-TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
+TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsertAndPartsMoveWithAllTheirFields) {
   SetPlates(20);
   platform::DialogScript script;
   script.Press("Button_neu");
@@ -289,15 +285,12 @@ TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
   EditClampingPieces();
   EXPECT_EQ(Klemmstuecke.nPlates, 20);
   EXPECT_EQ(Klemmstuecke.L[4], 4);
-}
 
-// Parts move with all their fields; the drill-hole button sets every bore
-// to the proposal.
-TEST_F(InputProceduresTest, PartsMoveWithAllTheirFieldsAndTakeTheProposedBore) {
+  // Parts move with all their fields; the drill-hole button sets every bore to the proposal.
+  AbortFlag = 0;
   SetPlates(3);
   Klemmstuecke.Codes[2] = {7, 8};
   Klemmstuecke.Description[2] = "second";
-  platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 2");
   script.Press("Button_156");

@@ -85,7 +85,7 @@ TEST_F(StrengthTest, EnduranceLimitChoicesAndTheTorsionFactorLimit) {
   EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");
 }
 
-TEST_F(StrengthTest, StandardNutIsNotCheckedForStripping) {
+TEST_F(StrengthTest, StandardNutIsNotCheckedForStrippingAndTheFactorC3IsConstantFromRatioOne) {
   SetUpThroughBoltedM12Joint();
   Safety.SmRmSafe = 42;
   CalculateJoint();
@@ -94,10 +94,8 @@ TEST_F(StrengthTest, StandardNutIsNotCheckedForStripping) {
   Mutter.NutType = 4;
   CalculateJoint();
   EXPECT_NE(Safety.SmRmSafe, 42);
-}
 
-// The reference joints reach only strength ratios below 1; from 1 on the factor is constant.
-TEST_F(StrengthTest, StrippingFactorOfTheNutThreadFromRatioOne) {
+  // The reference joints reach only strength ratios below 1; from 1 on the nut thread's stripping factor is constant.
   EXPECT_NEAR(D(NutStrippingFactorC3(1)), 0.897, 1e-15);
   EXPECT_NEAR(D(NutStrippingFactorC3(2)), 0.897, 1e-15);
 }

@@ -51,7 +51,7 @@ TEST_F(TableAccessTest, NamesGetTheDbfExtensionAnyCaseIsFoundAndMissingOrDamaged
   EXPECT_TRUE(DbfEof());
 }
 
-TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromAWritableCopyAndNoMarkerStays) {
+TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromACopyAndGoingBeyondATableTakesItsLastRecord) {
   fs::permissions(DbfDir + "/lschraub.dbf", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   OpenDbfTable("lschraub");
@@ -61,9 +61,8 @@ TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromAWritableCopyAndNoMarkerStays) 
   EXPECT_NE(fs::status(copy).permissions() & fs::perms::owner_write, fs::perms::none);
   EXPECT_FALSE(fs::exists(DbfDir + "/TEST.$$$"));
   EXPECT_FALSE(fs::exists(fs::path(platform::ProcessTempDir()) / "TEST.$$$"));
-}
 
-TEST_F(TableAccessTest, GoingBeyondTheTableTakesTheLastRecordWithAMessage) {
+  // Going beyond the table takes the last record, with a message.
   OpenDbfTable("anzieh");
   GotoDbfRecord(0);
   EXPECT_EQ(DbfRecNo(), 1);

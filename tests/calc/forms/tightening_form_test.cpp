@@ -28,20 +28,6 @@ TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
   EXPECT_FALSE(form.RadioGroup_boltnut->isEnabled());
 }
 
-TEST_F(TighteningFormTest, PresetTorqueKeepsTheYieldPointFactorAsGiven) {
-  Last.MApre = 50;
-  TForm_bq4anzi form;
-  form.RadioGroup_macode->SetItemIndex(1);
-  form.RadioGroup_macodeClick();
-  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
-  Last.MApre = 0;
-  form.RadioGroup_macode->SetItemIndex(2);
-  form.RadioGroup_macodeClick();
-  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
-  EXPECT_TRUE(form.Edit_fm->isEnabled());
-  EXPECT_FALSE(form.Edit_nuerp->isEnabled());
-}
-
 TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
   CalcOptions.FrictionTolerances = 0;
   Last.AlphaAChoice = 3;
@@ -51,7 +37,7 @@ TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
   EXPECT_FALSE(form.Label_mamin2->isVisibleTo(&form));
 }
 
-TEST_F(TighteningFormTest, TypingRecalculatesAndTheTorqueScatterIsAFraction) {
+TEST_F(TighteningFormTest, TypingRecalculatesTheTorqueScatterIsAFractionAndAPresetTorqueKeepsTheFactor) {
   TForm_bq4anzi form;
   form.RadioGroup_alphaa->SetItemIndex(1);
   form.RadioGroup_alphaaClick();
@@ -62,6 +48,18 @@ TEST_F(TighteningFormTest, TypingRecalculatesAndTheTorqueScatterIsAFraction) {
   form.Edit_nuerp->setText("0.8");
   EXPECT_EQ(Montage.nu, 0.8L);
   EXPECT_LT(Last.FM, fm);
+
+  // A preset torque keeps the yield point factor as given.
+  Last.MApre = 50;
+  form.RadioGroup_macode->SetItemIndex(1);
+  form.RadioGroup_macodeClick();
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
+  Last.MApre = 0;
+  form.RadioGroup_macode->SetItemIndex(2);
+  form.RadioGroup_macodeClick();
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
+  EXPECT_TRUE(form.Edit_fm->isEnabled());
+  EXPECT_FALSE(form.Edit_nuerp->isEnabled());
 }
 
 TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
