@@ -53,7 +53,7 @@ TEST_F(BoltGeometryTest, AllowanceClasses6gAnd4hOfM12) {
   EXPECT_EQ(Schraube.es, 0);
 }
 
-TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominal) {
+TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominalAndEnteredDiametersStay) {
   SetUpTappedM12Joint();
   Schraube.ToleranceClass = 6;  // 6e
   CalcOptions.D2D3Choice = 1;
@@ -67,10 +67,8 @@ TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominal) {
   CalculateJoint();
   EXPECT_EQ(Schraube.d2, Schraube.d2nom);
   EXPECT_EQ(Schraube.d3, Schraube.d3nom);
-}
 
-TEST_F(BoltGeometryTest, EnteredDiametersStayWhateverTheChoice) {
-  SetUpTappedM12Joint();
+  // Entered diameters stay whatever the choice.
   Schraube.ToleranceClass = 1;
   Schraube.d2 = 10.8L;
   Schraube.d3 = 9.8L;

@@ -65,11 +65,18 @@ TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRulesAndThe
 
 using PreloadFormTest = FormTest;
 
-TEST_F(PreloadFormTest, ShowsAndStoresNewtonsWhateverTheUnitSystem) {
+// The form belongs to the main window, so that a picture that raises the main
+// window does not hide the form behind it.
+TEST_F(PreloadFormTest, BelongsToTheMainWindowAndShowsAndStoresNewtonsWhateverTheUnitSystem) {
+  QMainWindow main;
+  main.setAttribute(Qt::WA_DontShowOnScreen, true);
+  main.show();
   UnitSystem = 1;
   Last.FApre = 2500;
   Last.Fpre = 0;
   TForm_bq4pre form;
+  EXPECT_EQ(form.parentWidget(), &main);
+  EXPECT_TRUE(form.isWindow());
   ShowAndGrab(form, "bq4pre");
   EXPECT_EQ(Text(form.Edit_fapre->text()), "2500");
   form.hide();
@@ -145,17 +152,6 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
     f->findChild<QPushButton*>("Button_ok")->click();
     EXPECT_EQ(f->result(), QDialog::Accepted) << c.edit;
   }
-}
-
-// A form belongs to the main window, so that a picture that raises the main
-// window does not hide the form behind it.
-TEST_F(PreloadFormTest, BelongsToTheMainWindowAndStaysAWindow) {
-  QMainWindow main;
-  main.setAttribute(Qt::WA_DontShowOnScreen, true);
-  main.show();
-  TForm_bq4pre form;
-  EXPECT_EQ(form.parentWidget(), &main);
-  EXPECT_TRUE(form.isWindow());
 }
 
 // Calculation options form ----------------------------------------------------
