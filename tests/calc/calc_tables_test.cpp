@@ -20,15 +20,14 @@ namespace {
 using CalcTablesTest = TableTest;
 
 // The table dialog's help: each table has its own text.
-TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpText) {
+TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpTextAndAThreadRowThatNoLongerFitsIsSearchedByKey) {
   const std::string pltDir = PltDir;
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   for (int n = 1; n <= kCalcTableCount; ++n)
     EXPECT_EQ(LookupHelpEntry(static_cast<Word>(CalcTableHelpNumber(n))).lines[0].find("No help"), std::string::npos) << n;
   PltDir = pltDir;
-}
 
-TEST_F(CalcTablesTest, ThreadRowWhoseDiameterNoLongerFitsIsSearchedByKey) {
+  // A thread row whose diameter no longer fits is searched by its key.
   Gewinde.d = 16;
   Gewinde.P = 2;
   Schraube.ThreadRow = 12;  // M12, but the joint has d 16 now
