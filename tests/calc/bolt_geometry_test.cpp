@@ -14,15 +14,14 @@ namespace {
 
 using BoltGeometryTest = CalcTest;
 
-TEST_F(BoltGeometryTest, MajorDiameterToleranceFromTheTableOrTheFormula) {
+TEST_F(BoltGeometryTest, ThreadTolerancesFromTheTableTheFormulaOrTheDiameterBand) {
   EXPECT_NEAR(D(ThreadTolTd(1.75L)), 0.265, 1e-12);
   EXPECT_NEAR(D(ThreadTolTd(0.2L)), 0.056, 1e-12);
   EXPECT_NEAR(D(ThreadTolTd(6)), 0.600, 1e-12);
   // 1.1 is not in the table: 0.18·P^(2/3) - 0.00315/√P.
   EXPECT_NEAR(D(ThreadTolTd(1.1L)), 0.18 * std::pow(1.1, 2.0 / 3) - 0.00315 / std::sqrt(1.1), 1e-12);
-}
 
-TEST_F(BoltGeometryTest, PitchDiameterToleranceByDiameterBand) {
+  // The pitch diameter tolerance by diameter band.
   // d 12 lies in the band 11.2..22.4 with the mean 15.84.
   EXPECT_NEAR(D(ThreadTolTd2(12, 1.75L)), 0.09 * std::pow(1.75, 0.4) * std::pow(15.84, 0.1), 1e-12);
   // 2.8 is the upper end of the band 1.4..2.8 (key 28.5 rounds to 28).
@@ -31,7 +30,7 @@ TEST_F(BoltGeometryTest, PitchDiameterToleranceByDiameterBand) {
   EXPECT_NEAR(D(ThreadTolTd2(1, 0.25L)), 0.09 * std::pow(0.25, 0.4), 1e-12);
 }
 
-TEST_F(BoltGeometryTest, AllowanceClass6gOfM12) {
+TEST_F(BoltGeometryTest, AllowanceClasses6gAnd4hOfM12) {
   SetUpTappedM12Joint();
   Schraube.ToleranceClass = 4;  // 6g
   CalculateJoint();
@@ -45,10 +44,8 @@ TEST_F(BoltGeometryTest, AllowanceClass6gOfM12) {
   EXPECT_NEAR(D(Schraube.d2), 10.86334175 - 0.03425, 1e-9);
   EXPECT_NEAR(D(Schraube.d3), 9.8529775 - 0.03425, 1e-9);
   EXPECT_NEAR(D(Schraube.d3min), D(Schraube.d2min) - 0.616025 * 1.75, 1e-9);
-}
 
-TEST_F(BoltGeometryTest, Grade4ShrinksTheGrade6Tolerances) {
-  SetUpTappedM12Joint();
+  // Grade 4 shrinks the grade 6 tolerances.
   Schraube.ToleranceClass = 3;  // 4h
   CalculateJoint();
   EXPECT_NEAR(D(Schraube.Td), 0.265 * 0.63, 1e-12);
@@ -56,7 +53,7 @@ TEST_F(BoltGeometryTest, Grade4ShrinksTheGrade6Tolerances) {
   EXPECT_EQ(Schraube.es, 0);
 }
 
-TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominal) {
+TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominalAndEnteredDiametersStay) {
   SetUpTappedM12Joint();
   Schraube.ToleranceClass = 6;  // 6e
   CalcOptions.D2D3Choice = 1;
@@ -70,10 +67,8 @@ TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominal) {
   CalculateJoint();
   EXPECT_EQ(Schraube.d2, Schraube.d2nom);
   EXPECT_EQ(Schraube.d3, Schraube.d3nom);
-}
 
-TEST_F(BoltGeometryTest, EnteredDiametersStayWhateverTheChoice) {
-  SetUpTappedM12Joint();
+  // Entered diameters stay whatever the choice.
   Schraube.ToleranceClass = 1;
   Schraube.d2 = 10.8L;
   Schraube.d3 = 9.8L;

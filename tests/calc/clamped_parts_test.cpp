@@ -17,7 +17,7 @@ using ClampedPartsTest = CalcTest;
 
 // Where the bore is wider than the bearing, the bearing wider than the part,
 // or the cone reaches beyond a thick part (De <= dw + lK), the ring is the area.
-TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
+TEST_F(ClampedPartsTest, RingAreaLoadPlanesBeyondThePartsAndTheBearingDiameterAfter2003) {
   const struct { Extended lK, dw, Di, De; const char* message; } cases[] = {
       {20, 16, 18, 40, "Warning: di > dw !"},
       {20, 30, 13, 25, "Warning: de < dw !"},
@@ -32,9 +32,8 @@ TEST_F(ClampedPartsTest, SubstituteAreaIsTheRingWhereTheConeCannotForm) {
     if (*c.message) EXPECT_TRUE(HasMessage(c.message));
     else EXPECT_EQ(CalcMessages.count, 0);
   }
-}
 
-TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
+  // Planes beyond the parts give the full load factor.
   SetUpThroughBoltedM12Joint();
   Last.LoadIntroPos1 = 3;
   Last.LoadIntroPos2 = 3;
@@ -42,10 +41,8 @@ TEST_F(ClampedPartsTest, PlanesBeyondThePartsGiveFullLoadFactor) {
   EXPECT_EQ(Klemmstuecke.deltaPn1, 0);
   EXPECT_EQ(Klemmstuecke.deltaPn2, 0);
   EXPECT_EQ(CalcOptions.nLoad, 1);
-}
 
-TEST_F(ClampedPartsTest, BearingDiameterLimitedAfter2003Only) {
-  SetUpThroughBoltedM12Joint();
+  // The bearing diameter is limited after 2003 only.
   Klemmstuecke.De[1] = Klemmstuecke.De[2] = 200;
   Klemmstuecke.L[1] = 5;
   CalculateJoint();

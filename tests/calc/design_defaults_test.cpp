@@ -11,16 +11,15 @@ namespace {
 
 using DesignDefaultsTest = CalcTest;
 
-TEST_F(DesignDefaultsTest, BoreDiameterByBoltDiameterAndStrengthClassRows) {
+TEST_F(DesignDefaultsTest, BoreDiametersStrengthClassRowsAndEmbeddingAmounts) {
   for (auto [d, bore] : {std::pair{8.3L, 8.4}, {9, 9.9}, {11, 12.1}, {11.2L, 12.2}, {12, 13}, {16, 17}, {3, 3.2},
                          {10, 10.5}})
     EXPECT_NEAR(static_cast<double>(DefaultBoreDiameter(d)), bore, 1e-9) << d;
   for (auto [kind, d, row] : {std::tuple{1, 12.0L, 1}, {2, 12.0, 3}, {3, 16.0, 5}, {3, 16.5L, 6}, {4, 12.0, 7},
                               {9, 12.0, 12}})
     EXPECT_EQ(StrengthClassIndex(kind, d), row) << kind << " " << d;
-}
 
-TEST_F(DesignDefaultsTest, EmbeddingAmounts) {
+  // Embedding amounts.
   EXPECT_NEAR(static_cast<double>(TotalEmbedding(2, 3, 2, 0)), 0.013, 1e-12);
   EXPECT_NEAR(static_cast<double>(TotalEmbedding(2, 3, 1, 0)), 0.012, 1e-12);
   EXPECT_NEAR(static_cast<double>(TotalEmbedding(3, 1, 1, 500)), (3 + 6.5 + 3.5) * 0.001, 1e-12);

@@ -10,7 +10,7 @@ namespace {
 
 using DesignationTest = CalcTest;
 
-TEST_F(DesignationTest, HexHeadAndSelfDefinedBoltDesignations) {
+TEST_F(DesignationTest, BoltDesignationsAndStandardTexts) {
   Schraube.HeadType = 2;
   Din931.Standard = "ISO 4014  ";
   Din931.s = 18;
@@ -24,9 +24,8 @@ TEST_F(DesignationTest, HexHeadAndSelfDefinedBoltDesignations) {
   Schraube.BoltType = 3;
   EXPECT_EQ(BoltDesignation(), "SPECIAL BOLT: ISO 4762 - M12 x 60 - 12.9");
   EXPECT_EQ(PlainBoltDesignation(), "ISO 4762 - M12 x 60 - 12.9");
-}
 
-TEST_F(DesignationTest, StandardTextsAndEdition) {
+  // Standard texts and widths across flats; none for kinds without a standard.
   Din934.Standard = "ISO 4032   ";
   Din934.s = 18;
   EXPECT_EQ(NutStandardText(), "ISO 4032");

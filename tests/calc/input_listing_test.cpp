@@ -35,14 +35,14 @@ class InputListingTest : public ::testing::Test {
   }
 };
 
-TEST_F(InputListingTest, ListsEnteredValuesInMillimetresWhateverTheUnits) {
+TEST_F(InputListingTest, ListsEnteredValuesInMillimetresAndAJointWithoutPlatesOrKind) {
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.L[1] = 10;
   Klemmstuecke.L[2] = 15;
   Last.LoadIntroPos1 = 3;  // after the last plate: the bolt head
   Last.LoadIntroPos2 = 2;
   UnitSystem = 1;
-  const std::string text = Listing();
+  std::string text = Listing();
   EXPECT_NE(text.find("BOLT:  "), std::string::npos);
   EXPECT_NE(text.find(" i   de [mm]   di [mm]   l [mm]  x [mm]"), std::string::npos);
   EXPECT_NE(text.find("25.0"), std::string::npos);  // running sum of the thicknesses
@@ -51,13 +51,12 @@ TEST_F(InputListingTest, ListsEnteredValuesInMillimetresWhateverTheUnits) {
   EXPECT_NE(text.find("introd.of load (out): to clamping plate 2 (n2 = 0.3)"), std::string::npos);
   EXPECT_NE(text.find("nue Re = 0.9"), std::string::npos);
   EXPECT_EQ(text.find("ECCENTRIC"), std::string::npos);
-}
 
-TEST_F(InputListingTest, JointWithoutPlatesAndUndefinedKind) {
+  // A joint without plates and of no kind.
   Klemmstuecke.nPlates = 0;
   Verbindung.JointKind = 0;
   Montage.GivenQuantity = 3;
-  const std::string text = Listing();
+  text = Listing();
   EXPECT_NE(text.find("- no data ! -"), std::string::npos);
   EXPECT_EQ(text.find(" i   de [mm]   di [mm]   l [mm]  x [mm]"), std::string::npos);
   EXPECT_NE(text.find("BOLTED JOINT: undefined"), std::string::npos);

@@ -65,7 +65,6 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
   EXPECT_EQ(Schraube.lSec[1], 60);
   EXPECT_EQ(Schraube.b, Din931.b);
   EXPECT_EQ(Last.EnduranceChoice, 1);
-  EXPECT_EQ(ItemTexts[1].str().rfind("RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD", 0), 0u);
   // Cancel stops the chain and keeps what was not asked.
   Schraube.l = 77;
   script.Ok({{"RadioGroup_items", "#0"}});
@@ -91,14 +90,10 @@ TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) 
   EXPECT_NEAR(D(Schraube.b), 32.5, 1e-9);
 }
 
+// The necked-down bolt of two sections is built by the bolt form's test.
 TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
   Schraube.l = 60;
   Schraube.b = 30;
-  Schraube.BoltType = 2;
-  BuildBoltSections();
-  ASSERT_EQ(Schraube.nSections, 2);
-  EXPECT_NEAR(D(Schraube.dSec[1]), 0.9 * (12 - 1.22687 * 1.75), 1e-9);
-  EXPECT_EQ(Schraube.lSec[1], 30);
   Schraube.BoltType = 4;
   BuildBoltSections();
   ASSERT_EQ(Schraube.nSections, 3);
@@ -127,7 +122,7 @@ TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
   EXPECT_EQ(Schraube.l, 60);
 }
 
-TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepth) {
+TEST_F(InputProceduresTest, TappedHoleAndHexNutTakeTheirProposalsRowsAndMaterial) {
   Schraube.l = 60;
   Klemmstuecke.lK = 30;
   Sackloch.tg = 0;
@@ -147,11 +142,15 @@ TEST_F(InputProceduresTest, TappedHoleProposesThreadAndBoreDepth) {
   EXPECT_NEAR(D(Sackloch.tb), 37.0, 1e-9);
   EXPECT_EQ(MatMutter.Name.str(), Pressung.Name.substr(0, 25));
   EXPECT_EQ(MatMutter.RmM, Pressung.Rm);
-}
+  // A nut material without a second ratio takes the first.
+  Pressung.Ratio1 = 0.7L;
+  Pressung.Ratio2 = 0;
+  TakeNutMaterialRow();
+  EXPECT_EQ(MatMutter.betaM, 0.7L);
+  EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
 
-TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
+  // A hex nut comes from the nut table.
   Mutter.NutRow = 1;  // a row of another diameter: the key is searched
-  platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#1"}});
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("nut");
   script.Ok({{"RadioButton_no", "1"}}).Expect("Input nut material ?");
@@ -164,16 +163,7 @@ TEST_F(InputProceduresTest, HexNutComesFromTheNutTable) {
   EXPECT_EQ(MatMutter.OwnNutMaterial, 0);
 }
 
-TEST_F(InputProceduresTest, NutMaterialWithoutSecondRatioTakesTheFirst) {
-  Pressung = PRESSUNG_Record{};
-  Pressung.Ratio1 = 0.7L;
-  Pressung.Ratio2 = 0;
-  TakeNutMaterialRow();
-  EXPECT_EQ(MatMutter.betaM, 0.7L);
-  EXPECT_EQ(MatMutter.betaMVdi, 0.7L);
-}
-
-TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
+TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClassAndLeavesAJointThatCalculates) {
   EXPECT_EQ(ForceClass(1000), 0);
   EXPECT_EQ(ForceClass(1600), 1);
   EXPECT_EQ(ForceClass(10000), 5);
@@ -194,20 +184,17 @@ TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClass) {
   PreliminaryDesign();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Gewinde.d, 16);
-}
 
-// The sample a new project starts from, every proposal accepted: the plates'
-// holes follow the proposed bolt, so the joint still calculates.
-TEST_F(InputProceduresTest, PreliminaryDesignLeavesAJointThatCalculates) {
+  // The sample a new project starts from, every proposal accepted: the plates'
+  // holes follow the proposed bolt, so the joint still calculates.
+  AbortFlag = 0;
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
   ASSERT_GT(Klemmstuecke.nPlates, 0);
   ASSERT_EQ(Klemmstuecke.Di[1], DefaultBoreDiameter(12));
-  platform::DialogScript script;
   script.Ok();  // the form as it stands
   script.Ok().Expect("possible variations");
   PreliminaryDesign();
   ASSERT_EQ(AbortFlag, 0);
-  ASSERT_NE(Gewinde.d, 12);
   ASSERT_EQ(Gewinde.d, 8);
   for (int i = 1; i <= Klemmstuecke.nPlates; ++i) EXPECT_EQ(Klemmstuecke.Di[i], DefaultBoreDiameter(Gewinde.d)) << i;
   // The head the bolt input then takes for M8 (DIN 931: s = 13, dw = 11.63):
@@ -243,7 +230,7 @@ void SetSections(std::initializer_list<Extended> lengths) {
   }
 }
 
-TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionAndRefusesAnEleventh) {
+TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionRefusesAnEleventhInsertsAndDeletes) {
   SetSections({10});
   platform::DialogScript script;
   script.Press("Button_neu");
@@ -259,12 +246,10 @@ TEST_F(InputProceduresTest, SectionEditorTakesBackACancelledSectionAndRefusesAnE
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Schraube.nSections, 10);
   EXPECT_EQ(ItemTexts[1].str(), "01:  De= 12.00 mm     Di=  0.0 mm     L=   1.0 mm");
-  EXPECT_EQ(ItemTexts[14].str(), "continue...");
-}
 
-TEST_F(InputProceduresTest, SectionEditorInsertsDeletesAndEnds) {
+  // Insert, delete and end with OK.
+  AbortFlag = 0;
   SetSections({10, 20});
-  platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "15"}}).Expect("section 2");
   script.Press("Button_loeschen", {{"ListBox1", "#0"}});
@@ -288,7 +273,7 @@ void SetPlates(int n) {
   }
 }
 
-TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
+TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsertAndPartsMoveWithAllTheirFields) {
   SetPlates(20);
   platform::DialogScript script;
   script.Press("Button_neu");
@@ -300,15 +285,12 @@ TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsert) {
   EditClampingPieces();
   EXPECT_EQ(Klemmstuecke.nPlates, 20);
   EXPECT_EQ(Klemmstuecke.L[4], 4);
-}
 
-// Parts move with all their fields; the drill-hole button sets every bore
-// to the proposal.
-TEST_F(InputProceduresTest, PartsMoveWithAllTheirFieldsAndTakeTheProposedBore) {
+  // Parts move with all their fields; the drill-hole button sets every bore to the proposal.
+  AbortFlag = 0;
   SetPlates(3);
   Klemmstuecke.Codes[2] = {7, 8};
   Klemmstuecke.Description[2] = "second";
-  platform::DialogScript script;
   script.Press("Button_einfuegen", {{"ListBox1", "#1"}});
   script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 2");
   script.Press("Button_156");
@@ -326,7 +308,7 @@ TEST_F(InputProceduresTest, PartsMoveWithAllTheirFieldsAndTakeTheProposedBore) {
   EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
 }
 
-TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts) {
+TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheForceIntroductionAsksForParts) {
   SetPlates(1);
   platform::DialogScript script;
   script.Press("Button_loeschen");
@@ -337,12 +319,9 @@ TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheLoadAsksForParts)
   InputLoad();
   script.Ok().Expect("Please enter first screw and clampng pieces !");
   InputForceIntroduction();
-}
-
-TEST_F(InputProceduresTest, CentricForceIntroductionShowsNoForm) {
+  // With parts again, a centric force introduction shows no form.
   SetPlates(2);
   ExzKraftangriff.ExzCode = 2;
-  platform::DialogScript script;
   script.Ok({{"RadioGroup_items", "#0"}}).Expect("force introduction");
   InputForceIntroduction();
   EXPECT_EQ(ExzKraftangriff.ExzCode, 1);

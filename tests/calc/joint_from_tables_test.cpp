@@ -43,14 +43,6 @@ void FillTappedM12JointFromTables() {
   Klemmstuecke.Re[1] = 300;
 }
 
-TEST_F(JointFromTablesTest, DefaultM12JointCalculatesWithoutFatalMessage) {
-  FillTappedM12JointFromTables();  // its rows are checked in calc_tables_test.cpp
-  CalculateJoint();
-  EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
-  // 90 % of the yield point of class 12.9 on As 84.3 mm² with µG 0.14: about 71 kN.
-  EXPECT_NEAR(static_cast<double>(Last.FM) / 1000, 71, 2.5);
-}
-
 TEST_F(JointFromTablesTest, WorkingTemperatureReadsTheMaterialTables) {
   FillTappedM12JointFromTables();
   Temperatur.TWork = 150;

@@ -94,16 +94,36 @@ TEST_F(ReportTest, ImperialReportMatchesItsGoldenFile) {
   ExpectGolden(Report("null", kDeviceBatchTxt), "null.imperial.tab.txt");
 }
 
-TEST_F(ReportTest, LoadIntroductionAtTheHeadAndNutIsThePositionAfterTheLastPlate) {
+TEST_F(ReportTest, LoadIntroductionAfterTheLastPlateAndASpecialBoltsDimensionsAndEffectiveLengths) {
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
   Last.LoadIntroPos1 = Klemmstuecke.nPlates + 1;
   Last.LoadIntroPos2 = Klemmstuecke.nPlates + 1;
-  const std::string text = Write("intro", kDeviceBatchTxt);
-  EXPECT_NE(text.find("introd.of load (in): at bolt head"), std::string::npos);
-  EXPECT_NE(text.find("introd.of load (out): at nut thread"), std::string::npos);
-  EXPECT_EQ(text.find("\tn1\t"), std::string::npos);
+  const std::string intro = Write("intro", kDeviceBatchTxt);
+  EXPECT_NE(intro.find("introd.of load (in): at bolt head"), std::string::npos);
+  EXPECT_NE(intro.find("introd.of load (out): at nut thread"), std::string::npos);
+  EXPECT_EQ(intro.find("\tn1\t"), std::string::npos);
   Last.LoadIntroPos1 = Klemmstuecke.nPlates;  // the last plate is a plate
   EXPECT_NE(Write("intro2", kDeviceBatchTxt).find("to clamping plate 2"), std::string::npos);
+
+  // A special bolt lists its dimensions and the effective lengths.
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  Schraube.BoltType = 3;
+  Schraube.nSections = 2;
+  Schraube.lSec[1] = 20;
+  Schraube.dSec[1] = 12;
+  Schraube.lSec[2] = 40;
+  Schraube.dSec[2] = 10;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0);
+  const std::string text = Write("special", kDeviceBatchTxt);
+  const std::size_t dims = text.find("SPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18 (DIMENSIONS)\n");
+  ASSERT_NE(dims, std::string::npos);
+  EXPECT_NE(text.find("2\t10,00\t0,00\t40,00\t60,00\n", dims), std::string::npos);  // x runs to l
+  const std::size_t second = text.find("\nSPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18\n", dims);
+  ASSERT_NE(second, std::string::npos);
+  // The last section without the thread length b = 30: 10, x = 30; x + b = l.
+  EXPECT_NE(text.find("\n2\t10,00\t0,00\t10,00\t", second), std::string::npos);
+  EXPECT_NE(text.find("\t30,00\t", second), std::string::npos);
 }
 
 TEST_F(ReportTest, HtmlReportHasTablesAndEscapedTexts) {
@@ -139,27 +159,6 @@ TEST_F(ReportTest, AFailedOutputStopsTheReportAndStillClosesIt) {
   WritePrintout();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(TextFileVar.IsOpen());
-}
-
-TEST_F(ReportTest, SpecialBoltListsItsDimensionsAndTheEffectiveLengths) {
-  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
-  Schraube.BoltType = 3;
-  Schraube.nSections = 2;
-  Schraube.lSec[1] = 20;
-  Schraube.dSec[1] = 12;
-  Schraube.lSec[2] = 40;
-  Schraube.dSec[2] = 10;
-  CalculateJoint();
-  ASSERT_EQ(CalcFatalFlag, 0);
-  const std::string text = Write("special", kDeviceBatchTxt);
-  const std::size_t dims = text.find("SPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18 (DIMENSIONS)\n");
-  ASSERT_NE(dims, std::string::npos);
-  EXPECT_NE(text.find("2\t10,00\t0,00\t40,00\t60,00\n", dims), std::string::npos);  // x runs to l
-  const std::size_t second = text.find("\nSPECIAL BOLT:  ISO 4014 - M12 x 60 - 12.9 SW18\n", dims);
-  ASSERT_NE(second, std::string::npos);
-  // The last section without the thread length b = 30: 10, x = 30; x + b = l.
-  EXPECT_NE(text.find("\n2\t10,00\t0,00\t10,00\t", second), std::string::npos);
-  EXPECT_NE(text.find("\t30,00\t", second), std::string::npos);
 }
 
 TEST_F(ReportTest, AfterAFatalCalculationNothingIsWritten) {

@@ -10,7 +10,6 @@
 
 #include "../framework/output_test_support.h"
 #include "dbf/dbf4.h"
-#include "framework/number_format.h"
 #include "platform/dialogs.h"
 #include "table_test_support.h"
 
@@ -21,7 +20,7 @@ namespace {
 
 using TableAccessTest = TableTest;
 
-TEST_F(TableAccessTest, NameWithoutPointGetsDbfExtensionAndAnyCaseIsFound) {
+TEST_F(TableAccessTest, NamesGetTheDbfExtensionAnyCaseIsFoundAndMissingOrDamagedTablesAreRefused) {
   OpenDbfTable("gewinde");
   ASSERT_EQ(AbortFlag, 0);
   const std::string plain = DbfTablePath();
@@ -38,11 +37,9 @@ TEST_F(TableAccessTest, NameWithoutPointGetsDbfExtensionAndAnyCaseIsFound) {
   OpenDbfTable("gewinde.xyz");
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(DbfTableOpen());
-}
 
-// A missing table is checked with the names above.
-TEST_F(TableAccessTest, DamagedTableIsAMessageAndAbortNeverACrash) {
-  platform::DialogScript script;
+  // A damaged table is a message and an abort, never a crash.
+  AbortFlag = 0;
   std::ofstream(DbfDir + "/damaged.dbf") << "this is no table";
   script.Ok().Expect("DBF Error");
   OpenDbfTable("damaged");
@@ -54,7 +51,7 @@ TEST_F(TableAccessTest, DamagedTableIsAMessageAndAbortNeverACrash) {
   EXPECT_TRUE(DbfEof());
 }
 
-TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromAWritableCopyAndNoMarkerStays) {
+TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromACopyAndGoingBeyondATableTakesItsLastRecord) {
   fs::permissions(DbfDir + "/lschraub.dbf", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   OpenDbfTable("lschraub");
@@ -64,9 +61,8 @@ TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromAWritableCopyAndNoMarkerStays) 
   EXPECT_NE(fs::status(copy).permissions() & fs::perms::owner_write, fs::perms::none);
   EXPECT_FALSE(fs::exists(DbfDir + "/TEST.$$$"));
   EXPECT_FALSE(fs::exists(fs::path(platform::ProcessTempDir()) / "TEST.$$$"));
-}
 
-TEST_F(TableAccessTest, GoingBeyondTheTableTakesTheLastRecordWithAMessage) {
+  // Going beyond the table takes the last record, with a message.
   OpenDbfTable("anzieh");
   GotoDbfRecord(0);
   EXPECT_EQ(DbfRecNo(), 1);
@@ -79,35 +75,19 @@ TEST_F(TableAccessTest, GoingBeyondTheTableTakesTheLastRecordWithAMessage) {
   EXPECT_EQ(DbfFieldName(1), "ALPHAA");
 }
 
-TEST_F(TableAccessTest, NumericKeyFindsTheFirstRowOfThatValue) {
-  OpenDbfTable("gewinde");
-  IndexDbfOn("D", "gewinde");
-  FindDbfKey(" 12.00");
-  EXPECT_TRUE(DbfKeyFound());
-  EXPECT_EQ(DbfRecNo(), 12);  // the coarse M12 comes before the fine ones
-  EXPECT_EQ(DbfFieldText(1), "M12");
-  DbfNext();
-  EXPECT_EQ(DbfFieldText(1), "M12x1.5");
-
-  FindDbfKey(" 13.00");
-  EXPECT_FALSE(DbfKeyFound());
-  EXPECT_EQ(DbfFieldText(1), "M14");  // the search stops at the next greater key
-  FindDbfNear("  1.10");
-  EXPECT_EQ(DbfFieldText(1), "M1.2");
-  FindDbfKey("999");
-  EXPECT_FALSE(DbfKeyFound());
-  EXPECT_EQ(DbfFieldText(2), "64.000");  // beyond the last key: the last record in key order
-}
-
-// A prefix of a key and a key with a decimal point for the table's comma are
-// found by the engine (tests/dbf); the next greater key is checked above.
-TEST_F(TableAccessTest, KeyOfTwoTextFieldsIsFoundAndAnUnknownKeyFieldRefused) {
+// A prefix of a key, a key with a decimal point for the table's comma, the
+// first of equal keys and the search beyond the last key are the engine's
+// (tests/dbf); the next greater key after a miss is checked with the thread
+// table's key search (calc_tables_test.cpp).
+TEST_F(TableAccessTest, KeyOfTwoTextFieldsUnknownKeyFieldsAndFieldSetters) {
   WriteDbf(DbfDir + "/keys.dbf", {{"NAME", 'C', 10, 0}, {"KIND", 'C', 4, 0}, {"V", 'N', 5, 1}},
            {{"Zeta", "b", "1"}, {"1,5 mm", "a", "2"}, {"Alpha", "a", "3"}});
   OpenDbfTable("keys");
   IndexDbfOn("KIND+NAME", "keys");
   DbfFirst();
   EXPECT_EQ(DbfFieldText(1), "1,5 mm");
+  DbfNext();
+  EXPECT_EQ(DbfFieldText(1), "Alpha");
   FindDbfKey("a   Alpha");
   EXPECT_TRUE(DbfKeyFound());
   EXPECT_EQ(DbfRecNo(), 3);
@@ -115,6 +95,26 @@ TEST_F(TableAccessTest, KeyOfTwoTextFieldsIsFoundAndAnUnknownKeyFieldRefused) {
   script.Ok().Expect("index key");
   IndexDbfOn("NOFIELD", "keys");
   EXPECT_EQ(AbortFlag, 1);
+
+  // The field setters store the record.
+  AbortFlag = 0;
+  OpenDbfTable("anzieh");
+  GotoDbfRecord(3);
+  SetDbfFieldFloat("alphaa", 1.234L);
+  SetDbfFieldString("TOOL", "my tool");
+  SetDbfFieldInteger("KTAU", 2);
+  AppendDbfBlank();
+  EXPECT_EQ(DbfRecordCount(), 13);
+  EXPECT_EQ(DbfRecNo(), 13);
+  // The blank record's contents are the engine's (tests/dbf).
+  CloseDbfTable();
+
+  OpenDbfTable("anzieh");
+  GotoDbfRecord(3);
+  EXPECT_EQ(DbfFieldText(1), "1.23");
+  EXPECT_EQ(DbfFieldText(4), "my tool");
+  EXPECT_EQ(DbfFieldAsInteger("ktau"), 2);
+  EXPECT_EQ(DbfRecordCount(), 13);
 }
 
 TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
@@ -186,50 +186,13 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   EXPECT_FALSE(DbfKeyFound());
 }
 
-TEST_F(TableAccessTest, FieldSettersStoreTheRecord) {
-  OpenDbfTable("anzieh");
-  GotoDbfRecord(3);
-  SetDbfFieldFloat("alphaa", 1.234L);
-  SetDbfFieldString("TOOL", "my tool");
-  SetDbfFieldInteger("KTAU", 2);
-  AppendDbfBlank();
-  EXPECT_EQ(DbfRecordCount(), 13);
-  EXPECT_EQ(DbfRecNo(), 13);
-  // The engine appends a blank record: empty texts, numbers of value 0.
-  EXPECT_EQ(DbfFieldText(4), "");
-  EXPECT_EQ(TextToFloat(DbfFieldText(1)), 0);
-  CloseDbfTable();
-
-  OpenDbfTable("anzieh");
-  GotoDbfRecord(3);
-  EXPECT_EQ(DbfFieldText(1), "1.23");
-  EXPECT_EQ(DbfFieldText(4), "my tool");
-  EXPECT_EQ(DbfFieldAsInteger("ktau"), 2);
-  EXPECT_EQ(DbfRecordCount(), 13);
-}
-
-// A cancelled dialog: below, with the dialog itself.
-TEST_F(TableAccessTest, DialogAcceptsARow) {
-  SetDbfDialogCaptions("", "Friction in thread \xE6G");
-  EXPECT_EQ(DbfDialogCaption(2), "Friction in thread \xB5G");  // display characters
-  OpenDbfTable("lschraub");
-  TableDialogHook = [](std::string_view, int mode, std::int32_t& rec) {
-    EXPECT_EQ(mode, 1);
-    rec = 5;
-    return true;
-  };
-  AbortFlag = 1;
-  ShowDbfDialog("", 1);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(SelectedRecordNo, 5);
-  EXPECT_EQ(DbfFieldText(1), "5.0");
-}
-
-// The table dialog itself, answered from the dialog script as in a headless run.
-TEST_F(TableAccessTest, TheTableDialogPicksTheRowItStartsOnOrCancels) {
+// The table dialog itself, answered from the dialog script as in a headless
+// run, then a pick that takes another row.
+TEST_F(TableAccessTest, TheTableDialogPicksARowOrCancels) {
   OpenDbfTable("lschraub");
   GotoDbfRecord(4);
-  SetDbfDialogCaptions("", "Lengths");
+  SetDbfDialogCaptions("", "Friction in thread \xE6G");
+  EXPECT_EQ(DbfDialogCaption(2), "Friction in thread \xB5G");  // display characters
   {
     platform::DialogScript script;
     script.Ok();
@@ -243,6 +206,16 @@ TEST_F(TableAccessTest, TheTableDialogPicksTheRowItStartsOnOrCancels) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(DbfRecNo(), 4);
   EXPECT_TRUE(DbfTableOpen());
+
+  TableDialogHook = [](std::string_view, int mode, std::int32_t& rec) {
+    EXPECT_EQ(mode, 1);
+    rec = 5;
+    return true;
+  };
+  ShowDbfDialog("", 1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(SelectedRecordNo, 5);
+  EXPECT_EQ(DbfFieldText(1), "5.0");
 }
 
 // After the editing dialog the table is read again and can still be written;

@@ -1,7 +1,7 @@
 // libFuzzer target of the project file reader: any bytes as a project file.
 // A refused file leaves the joint as it was and is described in printable
-// text; a file that was read holds counts the records can take, and the
-// joint written back reads again and is written the same.
+// text; after any load the counts stay within what the records can take; a
+// file that was read is written back, reads again and is written the same.
 #include "fuzz_common.h"
 
 #include <algorithm>
@@ -9,6 +9,8 @@
 #include "calc/init.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
+#include "framework/change_history.h"
+#include "framework/drawing_info.h"
 #include "framework/message_box.h"
 
 namespace {
@@ -31,13 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Last.FAmax = 777;  // marks of the joint before the load
   Schraube.l = 12.5L;
   std::string error;
-  if (!ReadCalcText(FuzzText(data, size), error)) {
+  const bool read = ReadCalcText(FuzzText(data, size), error);
+  if (Klemmstuecke.nPlates > kMaxPlates || Schraube.nSections > kMaxBoltSections || ChangeCount > kMaxChanges ||
+      DrawingTextCount > kMaxDrawingTexts)
+    __builtin_trap();
+  if (!read) {
     const bool printable =
         std::all_of(error.begin(), error.end(), [](unsigned char c) { return c >= 0x20 && c != 0x7F; });
     if (error.empty() || !printable || Last.FAmax != 777 || Schraube.l != 12.5L) __builtin_trap();
     return 0;
   }
-  if (Klemmstuecke.nPlates > kMaxPlates || Schraube.nSections > kMaxBoltSections) __builtin_trap();
   const std::string first = WrittenJoint();
   InitCalcModules();
   if (first.empty() || !ReadCalcText(first, error)) __builtin_trap();

@@ -21,30 +21,11 @@ TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
   Montage.DriveSide = 2;  // a tapped hole is always driven at the bolt
   TForm_bq4anzi form;
   ShowAndGrab(form, "bq4anzi");
-  EXPECT_EQ(form.Filling, 0);
-  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
-  EXPECT_EQ(Text(form.Edit_nuerp->text()), "0.9");
   EXPECT_GT(Last.FM, 0);  // the calculation ran
   EXPECT_EQ(Text(form.Edit_fm->text()), ForceToText(Last.FM));
-  EXPECT_TRUE(Text(form.Label_ma->text()).find("tightening torque MA,max (") == 0);
   EXPECT_FALSE(form.Edit_ma->isEnabled());
-  EXPECT_EQ(Text(form.Label_mueg2->text()).rfind("\u00B5G = 0.14", 0), 0u);
   EXPECT_EQ(form.RadioGroup_boltnut->ItemIndex(), 0);
   EXPECT_FALSE(form.RadioGroup_boltnut->isEnabled());
-}
-
-TEST_F(TighteningFormTest, PresetTorqueKeepsTheYieldPointFactorAsGiven) {
-  Last.MApre = 50;
-  TForm_bq4anzi form;
-  form.RadioGroup_macode->SetItemIndex(1);
-  form.RadioGroup_macodeClick();
-  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
-  Last.MApre = 0;
-  form.RadioGroup_macode->SetItemIndex(2);
-  form.RadioGroup_macodeClick();
-  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
-  EXPECT_TRUE(form.Edit_fm->isEnabled());
-  EXPECT_FALSE(form.Edit_nuerp->isEnabled());
 }
 
 TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
@@ -56,7 +37,7 @@ TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
   EXPECT_FALSE(form.Label_mamin2->isVisibleTo(&form));
 }
 
-TEST_F(TighteningFormTest, TypingRecalculatesAndTheTorqueScatterIsAFraction) {
+TEST_F(TighteningFormTest, TypingRecalculatesTheTorqueScatterIsAFractionAndAPresetTorqueKeepsTheFactor) {
   TForm_bq4anzi form;
   form.RadioGroup_alphaa->SetItemIndex(1);
   form.RadioGroup_alphaaClick();
@@ -67,6 +48,18 @@ TEST_F(TighteningFormTest, TypingRecalculatesAndTheTorqueScatterIsAFraction) {
   form.Edit_nuerp->setText("0.8");
   EXPECT_EQ(Montage.nu, 0.8L);
   EXPECT_LT(Last.FM, fm);
+
+  // A preset torque keeps the yield point factor as given.
+  Last.MApre = 50;
+  form.RadioGroup_macode->SetItemIndex(1);
+  form.RadioGroup_macodeClick();
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
+  Last.MApre = 0;
+  form.RadioGroup_macode->SetItemIndex(2);
+  form.RadioGroup_macodeClick();
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
+  EXPECT_TRUE(form.Edit_fm->isEnabled());
+  EXPECT_FALSE(form.Edit_nuerp->isEnabled());
 }
 
 TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
