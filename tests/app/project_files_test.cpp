@@ -26,10 +26,8 @@ TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirstShortenedForTheM
   EXPECT_EQ(RecentFileCaption(4), "");
   // Long paths are shortened for the menu between first and last separator.
   const std::string p49 = "/" + std::string(41, 'a') + "/bb.bq4";
-  ASSERT_EQ(p49.size(), 49u);
   EXPECT_EQ(ShortenPathForMenu(p49), p49);
   const std::string p50 = "home/" + std::string(38, 'a') + "/xx.bq4";
-  ASSERT_EQ(p50.size(), 50u);
   EXPECT_EQ(ShortenPathForMenu(p50), "home/.../xx.bq4");
   const std::string noSeparator(60, 'z');
   EXPECT_EQ(ShortenPathForMenu(noSeparator), noSeparator);
