@@ -30,12 +30,10 @@ size=$(stat -c %s x.bq4)
 refused() {  # description; the damaged file is bad.bq4
   rm -f bad.txt
   "$WBQ4" bad.bq4 /I /NOGUI > /dev/null 2> err.txt
-  local code=$?
-  if [ $code -ne 1 ]; then echo "FAIL $1: exit $code"; fail=1
-  elif ! grep -q "bad.bq4" err.txt; then echo "FAIL $1: file not named"; fail=1
-  elif LC_ALL=C grep -q '[[:cntrl:]]' err.txt; then echo "FAIL $1: control bytes on stderr"; fail=1
-  elif [ -e bad.txt ]; then echo "FAIL $1: report written"; fail=1
-  else echo "ok   $1: $(head -c 160 err.txt | tr '\n' ' ')"; fi
+  check "$1: exit 1" test $? -eq 1
+  check "$1: the message names the file" grep -q "bad.bq4" err.txt
+  check "$1: no control bytes on stderr" bash -c "! LC_ALL=C grep -q '[[:cntrl:]]' err.txt"
+  check "$1: no report" test ! -e bad.txt
 }
 
 # Each kind of damage is refused by the reader in the calculation's tests;
