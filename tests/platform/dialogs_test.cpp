@@ -128,8 +128,9 @@ TEST(PlatformDialogs, MisuseIsReported) {
   for (int i = 0; i < 7; ++i) EXPECT_NE(failures.messages[i].find(says[i]), std::string::npos) << says[i];
 }
 
+// A dialog the batch run answers is no misuse: the test program's own
+// failure handler would report it.
 TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
-  CaptureFailures failures;
   SampleForm form;
   platform::SetBatchMode(true);
   testing::internal::CaptureStderr();
@@ -147,7 +148,6 @@ TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
   EXPECT_NE(err.find("Save changes?"), std::string::npos);
   EXPECT_NE(err.find("batch"), std::string::npos);
   EXPECT_NE(err.find("Sample"), std::string::npos);
-  EXPECT_TRUE(failures.messages.empty());
 }
 
 TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilAButtonCloses) {
