@@ -33,13 +33,8 @@ TEST_F(PrintingTest, FormStartsFromTheScreenDumpSettingsAndReadsTextThatIsNoNumb
   EXPECT_EQ(PrintScaleX, 2.5L);
   EXPECT_TRUE(platform::PrinterLandscape());
   EXPECT_EQ(WindowsPrintMode, 1);
-  {
-    // OK refuses the text before anything is stored or printed.
-    platform::DialogScript script;
-    script.Ok().Expect("Origin x: Invalid Input \"abc\" !");
-    form.Button_okClick();
-    EXPECT_EQ(script.Pending(), 0u);
-  }
+  // OK refuses the text before anything is stored or printed.
+  Answered([&](auto& s) { s.Ok().Expect("Origin x: Invalid Input \"abc\" !"); }, [&] { form.Button_okClick(); });
   form.Button_cancelClick();
   EXPECT_EQ(AbortFlag, 1);
 }
@@ -61,12 +56,8 @@ TEST_F(PrintingTest, PrintMacroAndPrintConfigurationPrintTheirPictures) {
   Thh main;
   const std::string pdf = dir_ + "/macro.pdf";
   PrintMacroSelection = 0;
-  {
-    platform::DialogScript script;
-    // Box 12 (the flange) cannot be checked: the form refuses it.
-    script.Ok({{"CheckBox_13", "1"}}).Ok({{"file", pdf}});
-    main.mi_filePrintMacroClick();
-  }
+  // Box 12 (the flange) cannot be checked: the form refuses it.
+  Answered([&](auto& s) { s.Ok({{"CheckBox_13", "1"}}).Ok({{"file", pdf}}); }, [&] { main.mi_filePrintMacroClick(); });
   EXPECT_EQ(PrintMacroSelection, 1 << 12);
   EXPECT_EQ(platform::PrinterPagesPrinted(), 1);  // each checked picture as one job
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
