@@ -32,8 +32,6 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProjectAndStartPictureAndSwitchesTheM
   Sample("null.bq4");
   {
     Thh main;
-    EXPECT_EQ(&MainGraphWindow(), &main);
-    EXPECT_EQ(MainWindow(), &main);
     EXPECT_EQ(main.windowTitle().toStdString(), ProgTitle.str());
     EXPECT_EQ(InputModified, 0);
     ASSERT_NE(DisplayList, nullptr);

@@ -69,7 +69,6 @@ check "? exits 0" test $? -eq 0
 check "? prints the help" grep -q "BQ4 Command Line Mode" help.txt
 "$WBQ4" "/?" > help2.txt 2>&1
 check "/? prints the same help" cmp -s help.txt help2.txt
-check "help example of /I" grep -q "wbq4 test.bq4 /I /NOGUI   ->  test.txt" help.txt
 
 # A name without "." in its file part is refused; a dotted folder does not count.
 "$WBQ4" dir.v2/x > /dev/null 2> err.txt

@@ -53,18 +53,17 @@ class SampleForm : public QDialog {
 
 }  // namespace
 
-// The answers of message boxes are checked wherever a test answers one; here
-// the common dialogs, which few tests meet.
+// Message box answers are checked wherever a test answers one, a chosen file
+// where the main window's test opens and saves projects; here a cancelled
+// file dialog and the other common dialogs, which few tests meet.
 TEST(PlatformDialogs, CommonDialogsTakeScriptedAnswersInOrder) {
   DialogScript script;
-  script.File("/data/a.bq4").Cancel().Directory("/data").Colour(0x12AB34);
+  script.Cancel().Directory("/data").Colour(0x12AB34);
   script.Ok({{"family", "Courier"}, {"size", "12"}, {"bold", "1"}});
   script.Ok({{"file", "/tmp/out.pdf"}, {"copies", "2"}, {"orientation", "landscape"}});
   std::string f = "old", d;
-  EXPECT_TRUE(platform::AskOpenFile({"Open", "/data", "", {"*.bq4"}}, f));
-  EXPECT_EQ(f, "/data/a.bq4");
   EXPECT_FALSE(platform::AskSaveFile({"Save", "/data", "b.bq4", {}}, f));
-  EXPECT_EQ(f, "/data/a.bq4");
+  EXPECT_EQ(f, "old");
   EXPECT_TRUE(platform::AskDirectory("Dir", "/", d));
   EXPECT_EQ(d, "/data");
   std::uint32_t c = 0;
@@ -151,8 +150,6 @@ TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilAButtonCloses) {
   EXPECT_TRUE(form.findChildren<QRadioButton*>()[1]->isChecked());
   EXPECT_EQ(form.okClicks, 1);
   EXPECT_FALSE(form.isVisible());
-  ASSERT_EQ(script.Shown().size(), 1u);
-  EXPECT_EQ(script.Shown()[0].caption, "Sample");
   // A form that refuses OK takes the next answer.
   form.edit->clear();
   script.Ok({{"ListBox_items", "#1"}}).Ok({{"Edit_text", "x"}});
