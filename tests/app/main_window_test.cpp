@@ -122,7 +122,8 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   EXPECT_EQ(Temperatur.TWork, 120);
   EXPECT_EQ(InputModified, 1);
   Answered([&](auto& s) { s.Ok(); }, [&] { main.mi_HelpAboutClick(); });  // the about box
-  // Tightening needs the clamped parts; closing the unnamed, changed project asks.
+  // Tightening needs the clamped parts; closing the unnamed, changed project
+  // asks: No keeps it and the window open, Yes drops it.
   Klemmstuecke.nPlates = 0;
   InputModified = 0;
   Answered([&](auto& s) { s.Ok().Expect("Please enter first bolt and clampng pieces"); },
@@ -130,7 +131,9 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   EXPECT_EQ(InputModified, 0);
   InputModified = 1;
   Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
+  EXPECT_EQ(InputModified, 1);
   Answered([&](auto& s) { s.Yes(); }, [&] { EXPECT_TRUE(main.FormCloseQuery()); });
+  EXPECT_EQ(InputModified, 0);
 
   // Three messages: the item says so and is enabled.
   ClearCalcMessages();

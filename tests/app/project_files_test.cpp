@@ -38,15 +38,7 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
   CurrentFileName.clear();
   QuerySaveChanges();
   EXPECT_EQ(AbortFlag, 0);
-  // An unnamed, changed project: No keeps it (the command stops).
-  InputModified = 1;
-  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { QuerySaveChanges(); });
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(InputModified, 1);
-  AbortFlag = 0;
-  Answered([&](auto& s) { s.Yes(); }, [&] { QuerySaveChanges(); });
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(InputModified, 0);
+  // An unnamed, changed project is asked about where the main window closes.
   // A named project: Yes saves it under its name without asking to overwrite.
   CurrentDir = dir_ + "/";
   CurrentFileName = "joint";
