@@ -123,7 +123,8 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   EXPECT_EQ(InputModified, 1);
   Answered([&](auto& s) { s.Ok(); }, [&] { main.mi_HelpAboutClick(); });  // the about box
   // Tightening needs the clamped parts; closing the unnamed, changed project
-  // asks: No keeps it and the window open, Yes drops it.
+  // asks: No keeps it and the window open, Yes drops it and deletes the
+  // temporary block files.
   Klemmstuecke.nPlates = 0;
   InputModified = 0;
   Answered([&](auto& s) { s.Ok().Expect("Please enter first bolt and clampng pieces"); },
@@ -132,8 +133,12 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   InputModified = 1;
   Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
   EXPECT_EQ(InputModified, 1);
+  for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) std::ofstream(dir_ + "/" + name);
   Answered([&](auto& s) { s.Yes(); }, [&] { EXPECT_TRUE(main.FormCloseQuery()); });
   EXPECT_EQ(InputModified, 0);
+  EXPECT_FALSE(TextFileExists(dir_ + "/$A.dx$"));
+  EXPECT_FALSE(TextFileExists(dir_ + "/$B.dx$"));
+  EXPECT_TRUE(TextFileExists(dir_ + "/keep.dxf"));
 
   // Three messages: the item says so and is enabled.
   ClearCalcMessages();

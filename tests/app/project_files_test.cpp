@@ -1,7 +1,5 @@
 #include "app/project_files.h"
 
-#include <fstream>
-
 #include "app_test_support.h"
 #include "calc/project_file.h"
 #include "platform/dialogs.h"
@@ -57,14 +55,6 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
   ArchiveFlag = 1;
   QuerySaveChanges();
   EXPECT_EQ(InputModified, 0);
-}
-
-TEST_F(ProjectFilesTest, TemporaryBlockFilesAreDeleted) {
-  for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) std::ofstream(dir_ + "/" + name);
-  EXPECT_TRUE(DeleteTempFiles());
-  EXPECT_FALSE(TextFileExists(dir_ + "/$A.dx$"));
-  EXPECT_FALSE(TextFileExists(dir_ + "/$B.dx$"));
-  EXPECT_TRUE(TextFileExists(dir_ + "/keep.dxf"));
 }
 
 }  // namespace
