@@ -63,7 +63,6 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   const std::string hot = Sample("hot.bq4");
   Thh main;
   Answered([&](auto& s) { s.File(hot); }, [&] { main.mi_fileOpenClick(); });
-  EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CurrentFileName, "hot");
   EXPECT_EQ(RecentFiles[1], hot);
   EXPECT_TRUE(main.Item("mi_file1")->isVisible());

@@ -35,8 +35,6 @@ TEST_F(PrintingTest, FormStartsFromTheScreenDumpSettingsAndReadsTextThatIsNoNumb
   EXPECT_EQ(WindowsPrintMode, 1);
   // OK refuses the text before anything is stored or printed.
   Answered([&](auto& s) { s.Ok().Expect("Origin x: Invalid Input \"abc\" !"); }, [&] { form.Button_okClick(); });
-  form.Button_cancelClick();
-  EXPECT_EQ(AbortFlag, 1);
 }
 
 // The printer setup starts and ends a job on the chosen printer, then shows
