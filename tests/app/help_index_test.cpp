@@ -14,16 +14,14 @@ using HelpIndexTest = AppTest;
 TEST_F(HelpIndexTest, EveryTopicShowsItsTextAndAMissingTableIsReported) {
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   std::int32_t count = 0;
-  std::string caption, first;
+  std::string first;
   TableDialogHook = [&](std::string_view, int, std::int32_t&) {
     count = DbfRecordCount();
-    caption = DbfDialogCaption(1);
     DbfFirst();
     first = DbfFieldText(1);
     return false;
   };
   ShowHelpIndex();
-  EXPECT_EQ(caption, "BQ4 Help Database");
   EXPECT_EQ(first, "1000");
   EXPECT_FALSE(DbfTableOpen());
   ASSERT_GT(count, 100);
@@ -42,7 +40,6 @@ TEST_F(HelpIndexTest, EveryTopicShowsItsTextAndAMissingTableIsReported) {
     EXPECT_EQ(script.Shown()[0].caption, "HELP TEXT No." + topic);
     EXPECT_EQ(script.Shown()[0].text.find("No help available"), std::string::npos) << topic;
     EXPECT_EQ(script.Shown()[0].text.find("not found"), std::string::npos) << topic;
-    EXPECT_EQ(AbortFlag, 0);
   }
   TableDialogHook = nullptr;
   // A missing table is reported.

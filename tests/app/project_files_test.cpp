@@ -1,7 +1,5 @@
 #include "app/project_files.h"
 
-#include <fstream>
-
 #include "app_test_support.h"
 #include "calc/project_file.h"
 #include "platform/dialogs.h"
@@ -26,10 +24,8 @@ TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirstShortenedForTheM
   EXPECT_EQ(RecentFileCaption(4), "");
   // Long paths are shortened for the menu between first and last separator.
   const std::string p49 = "/" + std::string(41, 'a') + "/bb.bq4";
-  ASSERT_EQ(p49.size(), 49u);
   EXPECT_EQ(ShortenPathForMenu(p49), p49);
   const std::string p50 = "home/" + std::string(38, 'a') + "/xx.bq4";
-  ASSERT_EQ(p50.size(), 50u);
   EXPECT_EQ(ShortenPathForMenu(p50), "home/.../xx.bq4");
   const std::string noSeparator(60, 'z');
   EXPECT_EQ(ShortenPathForMenu(noSeparator), noSeparator);
@@ -40,15 +36,7 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
   CurrentFileName.clear();
   QuerySaveChanges();
   EXPECT_EQ(AbortFlag, 0);
-  // An unnamed, changed project: No keeps it (the command stops).
-  InputModified = 1;
-  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { QuerySaveChanges(); });
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(InputModified, 1);
-  AbortFlag = 0;
-  Answered([&](auto& s) { s.Yes(); }, [&] { QuerySaveChanges(); });
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(InputModified, 0);
+  // An unnamed, changed project is asked about where the main window closes.
   // A named project: Yes saves it under its name without asking to overwrite.
   CurrentDir = dir_ + "/";
   CurrentFileName = "joint";
@@ -67,14 +55,6 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
   ArchiveFlag = 1;
   QuerySaveChanges();
   EXPECT_EQ(InputModified, 0);
-}
-
-TEST_F(ProjectFilesTest, TemporaryBlockFilesAreDeleted) {
-  for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) std::ofstream(dir_ + "/" + name);
-  EXPECT_TRUE(DeleteTempFiles());
-  EXPECT_FALSE(TextFileExists(dir_ + "/$A.dx$"));
-  EXPECT_FALSE(TextFileExists(dir_ + "/$B.dx$"));
-  EXPECT_TRUE(TextFileExists(dir_ + "/keep.dxf"));
 }
 
 }  // namespace
