@@ -18,6 +18,7 @@
 
 using dbftest::DbfTest;
 using dbftest::F;
+using dbftest::Landed;
 using dbftest::ReadBytes;
 using dbftest::WriteBytes;
 
@@ -209,10 +210,8 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && RecNo() == 5);  // after "not found" on the phantom record
   ExactOff();
-  EXPECT_FALSE(FindNear("ABCA"));
-  EXPECT_EQ(RecNo(), 1);  // the next greater key ABD
-  EXPECT_FALSE(FindNear("ZZ"));
-  EXPECT_TRUE(RecNo() == 3 && dEOF());  // above every key: the last key, end flag set
+  EXPECT_EQ(Landed(FindNear("ABCA")), -1);  // the next greater key ABD
+  EXPECT_TRUE(Landed(FindNear("ZZ")) == -3 && dEOF());  // above every key: the last key, end flag set
   // Moves follow the key order.
   EXPECT_EQ(Column(), "AB,ABC,ABD,XY,");
   std::string order;
