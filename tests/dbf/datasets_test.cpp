@@ -70,7 +70,7 @@ TEST_F(Datasets_, MissingTableIsCreatedFromTheFieldListWithCorrections) {
   EXPECT_EQ(ds.FieldByName("NAME").AsString(), "first       ");
 }
 
-TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTexts) {
+TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTextsAndAutoFixRecCountFixesTheCount) {
   TTzDbf ds("none");
   EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.SetActive(true); }), "Missing DbfFilename property");
   EXPECT_FALSE(ds.Active());
@@ -83,6 +83,17 @@ TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTexts) {
   TTzDbf closed("closed");
   EXPECT_NE(Raised<EDederError>([&] { closed.Field(1); }).find("Database is not open [closed.Field]"),
             std::string::npos);
+  // AutoFixRecCount takes the count from the file size on an exclusive open.
+  std::string p = SampleTable(3);
+  auto b = dbftest::ReadBytes(p);
+  b[4] = 9;  // the header claims records the file does not hold
+  dbftest::WriteBytes(p, b);
+  TTzDbf fix("fix");
+  fix.SetExclusive(true);
+  fix.AutoFixRecCount = true;
+  Open(fix, p);
+  EXPECT_EQ(fix.RecordCount(), 3);
+  EXPECT_FALSE(FixRecordCount);  // the engine's switch is back
 }
 
 TEST_F(Datasets_, MovesReachBothEndsAndSoftDeletesFollowHideDeletedRecs) {
@@ -157,10 +168,18 @@ TEST_F(Datasets_, BookmarksLocateAndLookup) {
   EXPECT_EQ(ds.RecNo(), 4);
 }
 
-TEST_F(Datasets_, EditPostWritesTheFileCancelDiscardsAndAFailedLockKeepsTheEdit) {
+// Post writes the file, Cancel discards, a failed lock keeps the edit; fields and the data source follow the
+// dataset rules.
+TEST_F(Datasets_, EditPostCancelFailedLockFieldRulesAndDataSource) {
   std::string p = SampleTable(2);
-  TTzDbf ds("edit");
+  auto owned = std::make_unique<TTzDbf>("edit");
+  TTzDbf& ds = *owned;
+  platform::TDataSource source;
+  source.SetDataSet(&ds);
+  std::vector<platform::TDataEvent> seen;
+  source.Subscribe([&](platform::TDataEvent e) { seen.push_back(e); });
   Open(ds, p);
+  EXPECT_FALSE(seen.empty());
   ds.Next();
   ds.Edit();
   ds.FieldByName("NAME").SetAsString("changed");
@@ -204,6 +223,30 @@ TEST_F(Datasets_, EditPostWritesTheFileCancelDiscardsAndAFailedLockKeepsTheEdit)
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(ds.State(), TDataSetState::Browse);
   EXPECT_EQ(RecordText(p, 1, 1, 10), "mine      ");
+  ds.FieldByName("NAME").ReadOnly = true;
+  ds.Edit();
+  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.FieldByName("NAME").SetAsString("x"); }),
+            "Field 'NAME' cannot be modified");
+  ds.FieldByName("NAME").ReadOnly = false;
+  EXPECT_THROW(ds.FieldByName("QTY").SetAsString("12x"), platform::EDatabaseError);
+  ds.FieldByName("QTY").SetAsString(" 42 ");
+  EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 42);
+  ds.FieldByName("NAME").SetAsString("a much longer text");
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "a much lon");  // cut to its size
+  EXPECT_THROW(ds.FieldByName("NOPE"), platform::EDatabaseError);
+  ds.Post();
+  seen.clear();
+  ds.DisableControls();
+  ds.Next();
+  EXPECT_TRUE(seen.empty());
+  ds.EnableControls();
+  EXPECT_EQ(seen, std::vector<platform::TDataEvent>{platform::TDataEvent::DataSetChange});
+  owned.reset();  // the source forgets a dataset that is gone
+  EXPECT_EQ(source.DataSet(), nullptr);
+  int y, m, d;
+  platform::DayNumberToDate(platform::DayNumber(2024, 5, 17), y, m, d);
+  EXPECT_EQ(std::vector<int>({platform::DayNumber(1, 1, 1), platform::DayNumber(2024, 5, 17), y * 10000 + m * 100 + d}),
+            std::vector<int>({1721426, 2460448, 20240517}));
 }
 
 TEST_F(Datasets_, MemoFieldsAreWrittenAndReadAsStreams) {
@@ -319,53 +362,4 @@ TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
   EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 3);
   ds.Last();
   EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 1);
-}
-
-TEST_F(Datasets_, AutoFixRecCountTakesTheCountFromTheFileSizeOnAnExclusiveOpen) {
-  std::string p = SampleTable(3);
-  auto b = dbftest::ReadBytes(p);
-  b[4] = 9;  // the header claims records the file does not hold
-  dbftest::WriteBytes(p, b);
-  TTzDbf ds("fix");
-  ds.SetExclusive(true);
-  ds.AutoFixRecCount = true;
-  Open(ds, p);
-  EXPECT_EQ(ds.RecordCount(), 3);
-  EXPECT_FALSE(FixRecordCount);  // the engine's switch is back
-}
-
-// The field and data-source rules every dataset follows, shown on a table.
-TEST_F(Datasets_, FieldsAndDataSourceFollowTheDatasetRules) {
-  std::string p = SampleTable(2);
-  auto ds = std::make_unique<TTzDbf>("rules");
-  platform::TDataSource source;
-  source.SetDataSet(ds.get());
-  std::vector<platform::TDataEvent> seen;
-  source.Subscribe([&](platform::TDataEvent e) { seen.push_back(e); });
-  Open(*ds, p);
-  EXPECT_FALSE(seen.empty());
-  ds->FieldByName("NAME").ReadOnly = true;
-  ds->Edit();
-  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds->FieldByName("NAME").SetAsString("x"); }),
-            "Field 'NAME' cannot be modified");
-  ds->FieldByName("NAME").ReadOnly = false;
-  EXPECT_THROW(ds->FieldByName("QTY").SetAsString("12x"), platform::EDatabaseError);
-  ds->FieldByName("QTY").SetAsString(" 42 ");
-  EXPECT_EQ(ds->FieldByName("QTY").AsInteger(), 42);
-  ds->FieldByName("NAME").SetAsString("a much longer text");
-  EXPECT_EQ(ds->FieldByName("NAME").AsString(), "a much lon");  // cut to its size
-  EXPECT_THROW(ds->FieldByName("NOPE"), platform::EDatabaseError);
-  ds->Post();
-  seen.clear();
-  ds->DisableControls();
-  ds->Next();
-  EXPECT_TRUE(seen.empty());
-  ds->EnableControls();
-  EXPECT_EQ(seen, std::vector<platform::TDataEvent>{platform::TDataEvent::DataSetChange});
-  ds.reset();  // the source forgets a dataset that is gone
-  EXPECT_EQ(source.DataSet(), nullptr);
-  int y, m, d;
-  platform::DayNumberToDate(platform::DayNumber(2024, 5, 17), y, m, d);
-  EXPECT_EQ(std::vector<int>({platform::DayNumber(1, 1, 1), platform::DayNumber(2024, 5, 17), y * 10000 + m * 100 + d}),
-            std::vector<int>({1721426, 2460448, 20240517}));
 }

@@ -187,7 +187,9 @@ TEST_F(NdxIndex, KeysPerNodeLimits) {
   EXPECT_EQ(after.entries.size(), 3500u);
 }
 
-TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
+// Unique builds keep the lowest record per key; numeric and date keys are found by their texts; key makers
+// give the keys they make.
+TEST_F(NdxIndex, UniqueNumericDateAndKeyMakerKeys) {
   Table(300);
   Checked c = Build(Path("u.ndx"), "INT(NUM)", true);
   std::vector<double> values;
@@ -196,6 +198,32 @@ TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
   for (int i = 0; i < 26; ++i) each[i] = i;
   EXPECT_EQ(values, each);
   EXPECT_EQ(c.entries.front().second, 11u);  // the first record whose value is 0
+  Index_On("NUM", Path("n.ndx"));
+  TzDecimalSep = ',';
+  EXPECT_TRUE(Find("24,25"));
+  GoTop();
+  std::string first = FieldAsString(2);  // national form, decimal comma
+  EXPECT_TRUE(Find(AllTrim(first)));
+  TzDecimalSep = '.';
+  Index_On("DAY", Path("d.ndx"));
+  GoBottom();
+  std::string d = GetFieldText(3);
+  GoTop();
+  EXPECT_TRUE(Find(d));
+  EXPECT_EQ(GetFieldText(3), d);
+  static int calls = 0;
+  TKeyMaker maker = [](std::uint32_t, std::uint8_t, std::string& key) {
+    ++calls;
+    key = GetFieldText(1);
+  };
+  Index_OnCB(Path("km.ndx SOUNDEX"), maker, 0);
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_GT(calls, 300);
+  c = CheckIndexFile(Path("km.ndx"));
+  EXPECT_TRUE(c.problem.empty() && c.entries.front().first.size() == 4u) << c.problem;
+  std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
+  SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
+  EXPECT_EQ(TzLastError, 254);
 }
 
 TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
@@ -234,23 +262,6 @@ TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && dBOF() && !IndexFound);
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
-}
-
-TEST_F(NdxIndex, NumericAndDateKeys) {
-  Table(50);
-  Index_On("NUM", Path("n.ndx"));
-  TzDecimalSep = ',';
-  EXPECT_TRUE(Find("24,25"));
-  GoTop();
-  std::string first = FieldAsString(2);  // national form, decimal comma
-  EXPECT_TRUE(Find(AllTrim(first)));
-  TzDecimalSep = '.';
-  Index_On("DAY", Path("d.ndx"));
-  GoBottom();
-  std::string d = GetFieldText(3);
-  GoTop();
-  EXPECT_TRUE(Find(d));
-  EXPECT_EQ(GetFieldText(3), d);
 }
 
 TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
@@ -344,24 +355,6 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
     EXPECT_TRUE(reported) << c.what;
     EXPECT_TRUE(codes.empty()) << c.what << " " << (codes.empty() ? 0 : *codes.begin());
   }
-}
-
-TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
-  Table(30);
-  static int calls = 0;
-  calls = 0;
-  TKeyMaker maker = [](std::uint32_t, std::uint8_t, std::string& key) {
-    ++calls;
-    key = GetFieldText(1);
-  };
-  Index_OnCB(Path("km.ndx SOUNDEX"), maker, 0);
-  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_GT(calls, 30);
-  Checked c = CheckIndexFile(Path("km.ndx"));
-  EXPECT_TRUE(c.problem.empty() && c.entries.front().first.size() == 4u) << c.problem;
-  std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
-  SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
-  EXPECT_EQ(TzLastError, 254);
 }
 
 // XBase::Index, an independent reader, reads every key in order from indexes over a
