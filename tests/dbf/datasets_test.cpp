@@ -59,10 +59,8 @@ TEST_F(Datasets_, MissingTableIsCreatedFromTheFieldListWithCorrections) {
   DialogScript script;
   script.Ok().Expect("Invalid field definition for made: VALUE,N,25,20. Will use corrected definition: VALUE,N,20,18");
   ds.SetActive(true);
-  EXPECT_EQ(ds.FieldCount(), 2);
-  EXPECT_EQ(ds.FieldLen(2), 20);
-  EXPECT_EQ(ds.RecordCount(), 0);
-  EXPECT_TRUE(ds.IsEmpty());
+  EXPECT_EQ(std::vector<int>({ds.FieldCount(), ds.FieldLen(2), ds.RecordCount(), ds.IsEmpty()}),
+            std::vector<int>({2, 20, 0, 1}));
   ds.Append();
   ds.FieldByName("NAME").SetAsString("first");
   ds.Post();
@@ -162,9 +160,7 @@ TEST_F(Datasets_, BookmarksLocateAndLookup) {
   EXPECT_EQ(ds.Locate("NAME", {"R9"}, TLocateOptions{}) ? 0 : ds.RecNo(), 4);
   std::vector<std::string> out;
   EXPECT_TRUE(ds.Lookup("QTY", {"2"}, "NAME;PRICE", out));
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], "R2        ");
-  EXPECT_EQ(out[1], "2.50");  // with the field's decimals
+  EXPECT_EQ(out, (std::vector<std::string>{"R2        ", "2.50"}));  // with the field's decimals
   EXPECT_EQ(ds.RecNo(), 4);
 }
 
