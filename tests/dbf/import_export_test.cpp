@@ -11,7 +11,7 @@ namespace {
 
 class ImportExport : public DbfTest {};
 
-TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
+TEST_F(ImportExport, DelimitedRoundTripWithQuotesSeparatorsAndMemos) {
   Sample(3);
   for (auto [rec, name] : {std::pair<int, const char*>{1, "a,b"}, {2, "say \"hi\""}}) Go(rec), SetFieldText(1, name), Replace();
   std::string out = Path("out");
@@ -27,6 +27,14 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesAndSeparators) {
   EXPECT_EQ(AppendFromDelimited(out + ".txt", true), 3);
   ASSERT_EQ(RecCount(), 3);
   EXPECT_EQ(Fields(1) + " / " + Fields(2), "a,b|1|1.25|05/17/24|N / say \"hi\"|2|2.50|05/17/24|Y");
+
+  // Memos export as empty items.
+  Select(3);
+  Filled("m.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10), F("N", 'N', 3)}, {{"a", "", "5"}});
+  SetFieldValue(2, AddMemo("memo text"));
+  Replace();
+  EXPECT_EQ(CopyToDelimited(Path("m.txt")), 1);
+  EXPECT_EQ(ReadText(Path("m.txt")), "\"a\",,5\r\n\x1A");
 }
 
 TEST_F(ImportExport, ShortLongAndOddLines) {
@@ -51,14 +59,6 @@ TEST_F(ImportExport, ShortLongAndOddLines) {
 
   EXPECT_EQ(AppendFromDelimited(Path("missing.txt"), false), 0);
   EXPECT_EQ(TzLastError, 2);
-}
-
-TEST_F(ImportExport, MemosExportAsEmptyItems) {
-  Filled("m.dbf", {F("NAME", 'C', 4), F("NOTES", 'M', 10), F("N", 'N', 3)}, {{"a", "", "5"}});
-  SetFieldValue(2, AddMemo("memo text"));
-  Replace();
-  EXPECT_EQ(CopyToDelimited(Path("m.txt")), 1);
-  EXPECT_EQ(ReadText(Path("m.txt")), "\"a\",,5\r\n\x1A");
 }
 
 TEST_F(ImportExport, AppendFromMatchesFieldsByName) {

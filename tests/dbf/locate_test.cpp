@@ -72,7 +72,8 @@ TEST_F(Locate, ValuesOfEveryFieldType) {
   EXPECT_FALSE(LocateValue("NAME", "gr", true, 1, false));
 }
 
-TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
+// Several fields agree on one record; conditions run through the expression unit.
+TEST_F(Locate, SeveralFieldsAndConditionExpressions) {
   Rows({{"A", "1"}, {"B", "2"}, {"A", "3"}, {"A", "2"}, {"A", "2"}});
   Go(2);
   EXPECT_EQ(Landed(LocateFields("NAME;SIZE", {"A", 2}, false, false, true)), 2);  // without move the record stays
@@ -81,6 +82,23 @@ TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
   EXPECT_EQ(Landed(LocateFields("SIZE", {3}, false, true, true)), 3);
   EXPECT_EQ(FieldItem(1, "A; B ;C"), "B");
   EXPECT_EQ(FieldItem(5, "A;B"), "");
+  EXPECT_EQ(Landed(LocateFor("SIZE = 2 .AND. NAME <> 'B'")), 4);
+  Continue();
+  EXPECT_EQ(RecNo(), 5);
+  Continue();
+  EXPECT_TRUE(dEOF());
+  Continue();
+  EXPECT_EQ(TzLastError, 220);  // the condition ended with the scan
+  EXPECT_FALSE(LocateFor("SIZE = "));
+  EXPECT_NE(TzLastError, 0);
+
+  TExprHooks saved = ExprHooks;
+  ExprHooks = TExprHooks{};
+  EXPECT_FALSE(LocateFor("SIZE = 3"));
+  EXPECT_EQ(TzLastError, 220);
+  EXPECT_NE(TzErrorDetail.find("Expression unit not linked in"), std::string::npos);
+  ExprHooks = saved;
+  EXPECT_TRUE(LocateFor("SIZE = 2"));  // held until the next scan or start-up
 }
 
 TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
@@ -101,27 +119,6 @@ TEST_F(Locate, VirtualTablesCompareFormattedValues) {
   EXPECT_EQ(Landed(LocateValue("SIZE", 4.5, false, 1, true)), 3);
   Go(1);
   EXPECT_EQ(Landed(LocateValue("NAME", "v2", true, 1, false)), 2);
-}
-
-TEST_F(Locate, ConditionExpressionsThroughTheExpressionUnit) {
-  Rows({{"A", "1"}, {"B", "3"}, {"C", "2"}, {"D", "3"}});
-  EXPECT_EQ(Landed(LocateFor("SIZE = 3 .AND. NAME <> 'X'")), 2);
-  Continue();
-  EXPECT_EQ(RecNo(), 4);
-  Continue();
-  EXPECT_TRUE(dEOF());
-  Continue();
-  EXPECT_EQ(TzLastError, 220);  // the condition ended with the scan
-  EXPECT_FALSE(LocateFor("SIZE = "));
-  EXPECT_NE(TzLastError, 0);
-
-  TExprHooks saved = ExprHooks;
-  ExprHooks = TExprHooks{};
-  EXPECT_FALSE(LocateFor("SIZE = 3"));
-  EXPECT_EQ(TzLastError, 220);
-  EXPECT_NE(TzErrorDetail.find("Expression unit not linked in"), std::string::npos);
-  ExprHooks = saved;
-  EXPECT_TRUE(LocateFor("SIZE = 2"));  // held until the next scan or start-up
 }
 
 }  // namespace
