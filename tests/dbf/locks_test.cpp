@@ -51,10 +51,10 @@ TEST_F(DbfLocks, TwoWorkAreasOfOneProcessConflict) {
   std::uint64_t at = 0x40000000ULL + wa->headerLength;
   Select(2);
   platform::FileHandle other = SelectedWorkArea()->file;
-  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1));
-  EXPECT_TRUE(platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
-  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1));
-  EXPECT_FALSE(platform::RangeLockedByOther(other, 0, 1 << 20));
+  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1) &&
+              platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
+  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1) ||
+               platform::RangeLockedByOther(other, 0, 1 << 20));
   // Retries of area 2 wait on the clock between rounds the callback allows.
   Unlock();
   Go(1);

@@ -752,8 +752,7 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
 TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   std::string p = Table(40, true);
   std::string ndx = Path("used.ndx");
-  MakeIndex(ndx, "NAME", false, 1, false, false, nullptr, 0);
-  ASSERT_EQ(TzLastError, 0);
+  Build(ndx, "NAME");
   auto before = ReadBytes(ndx);
   platform::FileHandle otherIndex = platform::kNoFile, otherTable = platform::kNoFile;
   ASSERT_EQ(platform::OpenFile(ndx, platform::kOpenRead | platform::kShareDenyNone, otherIndex), 0);
@@ -768,9 +767,7 @@ TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   EXPECT_FALSE(SelectedWorkArea()->exclusive);
   // With only the index held, the table is had exclusively for the build.
   platform::CloseFile(otherTable);
-  MakeIndex(ndx, "NUM", false, 1, false, false, nullptr, 0);
-  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_EQ(CheckIndexFile(ndx).entries.size(), 40u);
+  Build(ndx, "NUM");  // 40 keys
   EXPECT_EQ(RecNo(), 3);
   platform::CloseFile(otherIndex);
 }
