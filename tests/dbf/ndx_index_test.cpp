@@ -736,14 +736,11 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
     IndexSortMemory = 100000;
     calls = 0;
     SetIndexProgress([] { ++*counter; }, 40);
-    MakeIndex(merged, expr, false, 1, unique, false, nullptr, 0);
+    Checked c = Build(merged, expr, unique);
     SetIndexProgress(nullptr, 0);
     IndexSortMemory = std::size_t{64} << 20;
-    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
     EXPECT_EQ(calls, 40);
     EXPECT_TRUE(ReadBytes(inMemory) == ReadBytes(merged)) << expr;
-    Checked c = CheckIndexFile(merged);
-    EXPECT_EQ(c.problem, "");
     EXPECT_EQ(c.entries.size(), unique ? 9973u : static_cast<std::size_t>(n));
   }
 }
