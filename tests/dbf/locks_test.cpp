@@ -86,17 +86,14 @@ TEST_F(DbfLocks, RecordLockBookkeeping) {
   RecordLockLimit = 0;
   TzLastError = 0;
   ASSERT_TRUE(RLock());
-  EXPECT_TRUE(UnlockRec(-1));  // the oldest: 5
-  EXPECT_FALSE(IsLocked(5));
-  EXPECT_TRUE(UnlockRec(-2));  // the newest: 9
-  EXPECT_TRUE(!IsLocked(9) && IsLocked(7));
+  EXPECT_TRUE(UnlockRec(-1) && !IsLocked(5));  // the oldest: 5
+  EXPECT_TRUE(UnlockRec(-2) && !IsLocked(9) && IsLocked(7));  // the newest: 9
   EXPECT_FALSE(UnlockRec(8));
   EXPECT_EQ(TzLastError, 220);
   EXPECT_EQ(TzErrorDetail, "Record not locked. [UnlockRec(8)]");
   EXPECT_FALSE(UnlockRec(-7));
   EXPECT_EQ(TzErrorDetail, "[UnlockRec(-7)]");
-  EXPECT_TRUE(UnlockRec(7));
-  EXPECT_EQ(SelectedWorkArea()->lockState, 0);
+  EXPECT_TRUE(UnlockRec(7) && SelectedWorkArea()->lockState == 0);
   // Released locks are free for the other work area.
   Select(2);
   Go(5);

@@ -194,8 +194,7 @@ TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   EXPECT_TRUE(GetFieldLogical(5));
   EXPECT_EQ(FieldLen(4), 8);
   TzCentury = true;
-  EXPECT_EQ(FieldLen(4), 10);
-  EXPECT_EQ(FieldNo(" price "), 3);
+  EXPECT_EQ(std::vector<int>({FieldLen(4), FieldNo(" price ")}), std::vector<int>({10, 3}));
   EXPECT_EQ(Field(2), "QTY");
   FieldType(9);
   EXPECT_EQ(TzErrorDetail, "Invalid field number. [FieldType(9)]");
