@@ -115,7 +115,7 @@ TEST(IndexKeys, SoundexDescendAndDays) {
   EXPECT_EQ(Soundex("Robert") + Soundex("Rupert") + Soundex("Tymczak") + Soundex("A"), "R163R163T522A000");
   EXPECT_EQ(Descend("AB"), "\xBE\xBD");
   EXPECT_EQ(std::vector<std::int32_t>({JulianFromYmd(1, 1, 1), JulianFromYmd(9999, 12, 31), JulianFromYmd(1900, 2, 29),
-                                        JulianFromDbf("20000101"), JulianFromDbf("        ")}),
+                                       JulianFromDbf("20000101"), JulianFromDbf("        ")}),
             std::vector<std::int32_t>({1721426, 5373484, 0, 2451545, 0}));
   EXPECT_EQ(DbfFromJulian(2451545) + "|" + DbfFromJulian(1721425), "20000101|        ");
   std::string e = "upper( name )+'x'";

@@ -86,7 +86,7 @@ TEST_F(DbfLocks, RecordLockBookkeeping) {
   RecordLockLimit = 0;
   TzLastError = 0;
   ASSERT_TRUE(RLock());
-  EXPECT_TRUE(UnlockRec(-1) && !IsLocked(5));  // the oldest: 5
+  EXPECT_TRUE(UnlockRec(-1) && !IsLocked(5));                 // the oldest: 5
   EXPECT_TRUE(UnlockRec(-2) && !IsLocked(9) && IsLocked(7));  // the newest: 9
   EXPECT_FALSE(UnlockRec(8));
   EXPECT_EQ(TzLastError, 220);

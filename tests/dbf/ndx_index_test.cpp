@@ -228,8 +228,8 @@ TEST_F(NdxIndex, UniqueNumericDateKeyMakerAndOneFieldKeys) {
   CloseIndexes();
   ClearRecord();  // blank name, number and date
   Append();
-  for (auto [field, evaluated] : {std::pair<const char*, const char*>{"NAME", "LEFT(NAME, 10)"},
-                                  {"NUM", "NUM + 0"}, {"DAY", "DAY + 0"}}) {
+  for (auto [field, evaluated] :
+       {std::pair<const char*, const char*>{"NAME", "LEFT(NAME, 10)"}, {"NUM", "NUM + 0"}, {"DAY", "DAY + 0"}}) {
     Checked direct = Build(Path("direct.ndx"), field), eval = Build(Path("eval.ndx"), evaluated);
     EXPECT_TRUE(direct.entries == eval.entries) << field;
   }
@@ -247,7 +247,7 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && RecNo() == 5);  // after "not found" on the phantom record
   ExactOff();
-  EXPECT_EQ(Landed(FindNear("ABCA")), -1);  // the next greater key ABD
+  EXPECT_EQ(Landed(FindNear("ABCA")), -1);              // the next greater key ABD
   EXPECT_TRUE(Landed(FindNear("ZZ")) == -3 && dEOF());  // above every key: the last key, end flag set
   // Moves follow the key order.
   EXPECT_EQ(Column(), "AB,ABC,ABD,XY,");
