@@ -76,8 +76,16 @@ TEST_F(BlobStreams, BinaryBlobsInEveryKind) {
   }
 }
 
-TEST_F(BlobStreams, TextModeConvertsCharacterSets) {
-  std::string p = MemoTable(kMemoDbase4, 0);
+// Text mode converts character sets; misuse is reported.
+TEST_F(BlobStreams, TextModeConvertsCharacterSetsAndMisuseIsReported) {
+  Sample(1, "plain.dbf");
+  EXPECT_EQ(CreateBlobDescriptor(false, 1, 1), 0);
+  EXPECT_EQ(TzLastError, 1019);
+  TzLastError = 0;
+  DestroyBlobDescriptor();
+  EXPECT_EQ(TzLastError, 1019);
+  CloseDatabase();
+  MemoTable(kMemoDbase4, 0);
   std::string ansi = "Gr\xF6\xDF" "e\r\n";
   std::int32_t b = WriteBlob(ansi, true);
   std::string stored = MemoText(b);
@@ -88,6 +96,10 @@ TEST_F(BlobStreams, TextModeConvertsCharacterSets) {
   std::string bin = std::string("\xF6\0x", 3);
   b = WriteBlob(bin, true);
   EXPECT_EQ(ReadBlob(b, true), bin);
+  EXPECT_EQ(CreateBlobDescriptor(false, 77, 1), 0);
+  EXPECT_EQ(TzLastError, 1003);
+  char c;
+  EXPECT_EQ(std::vector<long>({ReadBlobStream(&c, 1), WriteBlobStream(&c, 1), SeekBlobStream(5, 0)}), std::vector<long>(3, 0));
 }
 
 TEST_F(BlobStreams, TranslatorsSeeWholeWindows) {
@@ -115,21 +127,6 @@ TEST_F(BlobStreams, TranslatorsSeeWholeWindows) {
   EXPECT_EQ(SeekBlobStream(0, 2), 1300);
   EXPECT_EQ(ReadBlobStream(buf, 8), 0);
   DestroyBlobDescriptor();
-}
-
-TEST_F(BlobStreams, MisuseIsReported) {
-  Sample(1);
-  EXPECT_EQ(CreateBlobDescriptor(false, 1, 1), 0);
-  EXPECT_EQ(TzLastError, 1019);
-  TzLastError = 0;
-  DestroyBlobDescriptor();
-  EXPECT_EQ(TzLastError, 1019);
-  CloseDatabase();
-  MemoTable(kMemoDbase4, 0);
-  EXPECT_EQ(CreateBlobDescriptor(false, 77, 1), 0);
-  EXPECT_EQ(TzLastError, 1003);
-  char c;
-  EXPECT_EQ(std::vector<long>({ReadBlobStream(&c, 1), WriteBlobStream(&c, 1), SeekBlobStream(5, 0)}), std::vector<long>(3, 0));
 }
 
 }  // namespace

@@ -44,9 +44,7 @@ TEST_F(Dbf4Facade, OpenAppendPackAndClose) {
   ASSERT_EQ(AbortFlag, 0);
   EXPECT_EQ(dbf4->FieldText(1) + dbf4->FieldText(2), "R1            1");
   dbf4->AppendBlank();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(dbf4->RecordCount(), 3);
-  EXPECT_EQ(dbf4->RecNo(), 3);
+  EXPECT_EQ(std::vector<int>({AbortFlag, dbf4->RecordCount(), dbf4->RecNo()}), std::vector<int>({0, 3, 3}));
   dbf4->SetFieldString("NAME", "new one");
   dbf4->SetFieldInteger("QTY", 42);
   dbf4->SetFieldFloat("PRICE", 3.5L);
@@ -58,8 +56,7 @@ TEST_F(Dbf4Facade, OpenAppendPackAndClose) {
   EXPECT_EQ(dbf4->RecordCount(), 2);
   dbf4->SetFieldString("QTY", "7");  // a pending write is stored on closing
   dbf4->CloseTable();
-  EXPECT_FALSE(dbf4->tzdbf.Active());
-  EXPECT_EQ(dbf4->FieldCount(), 0);
+  EXPECT_TRUE(!dbf4->tzdbf.Active() && dbf4->FieldCount() == 0);
 
   Use(p);
   ASSERT_EQ(RecCount(), 2);
@@ -86,10 +83,7 @@ TEST_F(Dbf4Facade, FailedAppendLockReportsAndFieldWritesGoNowhere) {
   Select(20);
   Unlock();
   dbf4->CloseTable();
-  Select(21);
-  Use(p + " ALIAS CHECK");
-  Go(2);
-  EXPECT_EQ(FieldAsString(1), "R2        ");
+  EXPECT_EQ(dbftest::RecordText(p, 2, 1, 10), "R2        ");
 }
 
 TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {
@@ -111,10 +105,8 @@ TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   std::string p = SampleTable(12);
   dbf4->OpenTable(p);
   dbf4->SearchText = "r1";
-  EXPECT_TRUE(dbf4->SearchStored(true));
-  EXPECT_EQ(dbf4->RecNo(), 1);
-  EXPECT_TRUE(dbf4->SearchStored(false));
-  EXPECT_EQ(dbf4->RecNo(), 10);
+  EXPECT_EQ(dbf4->SearchStored(true) ? dbf4->RecNo() : 0, 1);
+  EXPECT_EQ(dbf4->SearchStored(false) ? dbf4->RecNo() : 0, 10);
   dbf4->SearchText = "zz";
   DialogScript script;
   script.Ok().Expect("zz not found");

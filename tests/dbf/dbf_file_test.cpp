@@ -52,22 +52,32 @@ TEST_F(DbfFile, MemoTableGetsMemoFile) {
   EXPECT_TRUE(memo[0] == 1 && memo[8] == 'm');
   TDbfWorkArea wa;
   ASSERT_EQ(OpenBare(p, wa), 0);
-  EXPECT_TRUE(wa.memo);
-  EXPECT_EQ(wa.fields[1].type, 'M');  // G opens as a memo field
+  EXPECT_TRUE(wa.memo && wa.fields[1].type == 'M');  // G opens as a memo field
   CloseDbf(wa);
 }
 
-TEST_F(DbfFile, DescriptorListEndingEarlyGivesSmallerCount) {
-  auto b = RawTable(2);
+// A descriptor list ending early gives fewer fields; FixRecordCount counts the complete records.
+TEST_F(DbfFile, EarlyDescriptorEndAndFixedRecordCount) {
+  auto b = RawTable(10);
   // Put the terminator at descriptor 3 of 5; the header length stays.
   b[32 + 2 * 32] = 0x0D;
-  WriteBytes(Path("early.dbf"), b);
+  int rl = b[10] | (b[11] << 8);
+  b.pop_back();  // end mark
+  std::vector<unsigned char> rec(b.end() - rl, b.end());
+  b.insert(b.end(), rec.begin(), rec.end());
+  b.insert(b.end(), rec.begin(), rec.end());
+  b.insert(b.end(), rec.begin(), rec.begin() + 3);  // partial record
+  WriteBytes(Path("fix.dbf"), b);
   TDbfWorkArea wa;
-  ASSERT_EQ(OpenBare(Path("early.dbf"), wa), 0);
-  EXPECT_TRUE(wa.fieldCount == 2 && wa.headerLength == (b[8] | (b[9] << 8)));
-  GetDbfRecord(wa, 1);
-  EXPECT_EQ(std::string(wa.recordBuffer.data() + 1, 10), "R1        ");
-  CloseDbf(wa);
+  for (bool fix : {false, true}) {
+    FixRecordCount = fix;
+    ASSERT_EQ(OpenBare(Path("fix.dbf"), wa), 0);
+    EXPECT_TRUE(wa.fieldCount == 2 && wa.headerLength == (b[8] | (b[9] << 8)));
+    EXPECT_EQ(wa.recordCount, fix ? 12 : 10);
+    GetDbfRecord(wa, 1);
+    EXPECT_EQ(std::string(wa.recordBuffer.data() + 1, 10), "R1        ");
+    CloseDbf(wa);
+  }
 }
 
 TEST_F(DbfFile, DamagedHeadersAreRejectedWithoutCrash) {
@@ -100,22 +110,6 @@ TEST_F(DbfFile, DamagedHeadersAreRejectedWithoutCrash) {
     EXPECT_EQ(wa.file, platform::kNoFile) << c.what;
     EXPECT_TRUE(wa.recordBuffer.empty()) << c.what;
   }
-}
-
-TEST_F(DbfFile, FixRecordCountCountsCompleteRecords) {
-  auto b = RawTable(10);
-  int rl = b[10] | (b[11] << 8);
-  b.pop_back();  // end mark
-  std::vector<unsigned char> rec(b.end() - rl, b.end());
-  b.insert(b.end(), rec.begin(), rec.end());
-  b.insert(b.end(), rec.begin(), rec.end());
-  b.insert(b.end(), rec.begin(), rec.begin() + 3);  // partial record
-  WriteBytes(Path("fix.dbf"), b);
-  FixRecordCount = true;
-  TDbfWorkArea wa;
-  ASSERT_EQ(OpenBare(Path("fix.dbf"), wa), 0);
-  EXPECT_EQ(wa.recordCount, 12);
-  CloseDbf(wa);
 }
 
 TEST_F(DbfFile, AppendBeyondCountAppendsOneAndCloseWritesOneEndMark) {

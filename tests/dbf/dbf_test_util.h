@@ -95,6 +95,9 @@ inline std::string MemoText(std::int32_t block) {
   return ReadMemoData(block, data) ? data : "<error>";
 }
 
+// The record a search left current, negated when it found nothing.
+inline int Landed(bool found) { return found ? RecNo() : -RecNo(); }
+
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

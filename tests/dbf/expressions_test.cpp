@@ -43,13 +43,13 @@ TEST_F(Expressions, TypesAndValues) {
            {"STR(PRICE, 8, 2)", "    2.50"}, {"STR(123456, 3)", "***"}, {"STR(7)", "         7"}, {"IIF(OK, 'y', 'n')", "y"},
            {"LEFT(NAME, 2) + RIGHT('abcd', 2)", "ABcd"}, {"LEFT(NAME,3)", "ABC"}, {"STUFF('abcdef', 2, 3, 'XY')", "aXYef"},
            {"TRIM(NAME) + LTRIM('  q')", "ABCq"}, {"CMON(DAY)", "May"}, {"CMONTH(DAY)", "May"},
-           {"SOUNDEX('Robert')", "R163"}, {"E->NAME", "ABC     "}})
+           {"SOUNDEX('Robert')", "R163"}, {"E->NAME", "ABC     "}, {"CHR(65)", "A"}})
     EXPECT_EQ(Eval(expr).text, text) << expr;
   // Numbers (ROUND truncates) and logical values.
   for (auto [expr, number] : std::initializer_list<std::pair<const char*, double>>{
            {"QTY * 2 + PRICE", 26.5}, {"-2^2", 4}, {"2**3", 8}, {"DAY - CTOD('05/01/24')", 16},
            {"VAL(' 12.5 ') + LEN(NAME) + AT('C', NAME)", 23.5}, {"MOD(-7, 3)", -1}, {"RECNO()", 1},
-           {"DOW(CTOD('01/01/00'))", 7}, {"ROUND(2.9, 0)", 2}, {"ROUND(2.9, -1)", 2}})
+           {"DOW(CTOD('01/01/00'))", 7}, {"ROUND(2.9, 0)", 2}, {"ROUND(2.9, -1)", 2}, {"ROUND(2.567, 2)", 2.56}})
     EXPECT_DOUBLE_EQ(Eval(expr).number, number) << expr;
   // "=" is a prefix match an empty right side never satisfies; "==" keeps the field's blanks.
   for (auto [expr, logical] : std::initializer_list<std::pair<const char*, bool>>{
@@ -58,23 +58,6 @@ TEST_F(Expressions, TypesAndValues) {
            {"'B' $ NAME", true}, {"'AB' < 'ABC'", true}})
     EXPECT_EQ(Eval(expr).logical, logical) << expr;
   EXPECT_EQ(Eval("QTY").width, 5);
-}
-
-TEST_F(Expressions, RoundTruncatesAndDivisionByZeroIsReported) {
-  EXPECT_NEAR(Eval("ROUND(2.567, 2)").number, 2.56, 1e-12);
-  TExprDescriptor* d = AssignExpr("10/0");
-  ASSERT_NE(d, nullptr);
-  EXPECT_DOUBLE_EQ(EvaluateExpr(d).number, 1e250);
-  EXPECT_EQ(TzLastError, 358);
-  EXPECT_EQ(TzErrorDetail, "Error during evaluation: Divide by 0 [Evaluate/Engine]");
-  FreeExpr(d);
-  EXPECT_EQ(d, nullptr);
-  // CHR of a number outside the character range is an evaluation error.
-  EXPECT_EQ(Eval("CHR(65)").text, "A");
-  for (const char* bad : {"CHR(3000000000)", "CHR(-1)", "CHR(256)", "CHR(-3000000000)"}) {
-    EXPECT_EQ(Eval(bad).text.size(), 1u) << bad;
-    EXPECT_EQ(TzLastError, 358) << bad;
-  }
 }
 
 // Fields of a virtual table, which keeps its records only in typed form.
@@ -92,7 +75,21 @@ TEST_F(Expressions, VirtualTableFields) {
   EXPECT_EQ(Eval("E->NAME").text, "ABC     ");
 }
 
-TEST_F(Expressions, CompileErrors) {
+// Division by zero and CHR of a number outside the character range are evaluation errors; compile errors
+// name what went wrong.
+TEST_F(Expressions, EvaluationAndCompileErrors) {
+  TExprDescriptor* d = AssignExpr("10/0");
+  ASSERT_NE(d, nullptr);
+  EXPECT_DOUBLE_EQ(EvaluateExpr(d).number, 1e250);
+  EXPECT_EQ(TzLastError, 358);
+  EXPECT_EQ(TzErrorDetail, "Error during evaluation: Divide by 0 [Evaluate/Engine]");
+  FreeExpr(d);
+  EXPECT_EQ(d, nullptr);
+  for (const char* bad : {"CHR(3000000000)", "CHR(-1)", "CHR(256)", "CHR(-3000000000)"}) {
+    EXPECT_EQ(Eval(bad).text.size(), 1u) << bad;
+    EXPECT_EQ(TzLastError, 358) << bad;
+  }
+
   EXPECT_EQ(CompileError("NAME = 5"),
             "Error in expression : PARSER:Type mismatch in expression \"=\"\r\n[NAME = 5]\r\n [AssignExpr]");
   EXPECT_EQ(CompileError("MAX(DATE(), 5)").substr(0, 62),
@@ -105,9 +102,9 @@ TEST_F(Expressions, CompileErrors) {
   std::string detail = CompileError(longText);
   EXPECT_NE(detail.find("\r\n[..."), std::string::npos) << detail;
   for (const char* ok : {"STR(1)", "STR(1, 2)", "STR(1, 2, 1)"}) {
-    TExprDescriptor* d = AssignExpr(ok);
-    EXPECT_NE(d, nullptr) << ok;
-    FreeExpr(d);
+    TExprDescriptor* compiled = AssignExpr(ok);
+    EXPECT_NE(compiled, nullptr) << ok;
+    FreeExpr(compiled);
   }
   std::string deep(200, '(');
   EXPECT_NE(CompileError(deep + "1" + std::string(200, ')')).find("Parser_stack_overflow"), std::string::npos);
@@ -117,12 +114,10 @@ TEST(IndexKeys, SoundexDescendAndDays) {
   InitIndexKeys();
   EXPECT_EQ(Soundex("Robert") + Soundex("Rupert") + Soundex("Tymczak") + Soundex("A"), "R163R163T522A000");
   EXPECT_EQ(Descend("AB"), "\xBE\xBD");
-  EXPECT_EQ(std::vector<std::int32_t>({JulianFromYmd(1, 1, 1), JulianFromYmd(9999, 12, 31), JulianFromYmd(1900, 2, 29)}),
-            std::vector<std::int32_t>({1721426, 5373484, 0}));
-  EXPECT_EQ(JulianFromDbf("20000101"), 2451545);
-  EXPECT_EQ(DbfFromJulian(2451545), "20000101");
-  EXPECT_EQ(DbfFromJulian(1721425), "        ");
-  EXPECT_EQ(JulianFromDbf("        "), 0);
+  EXPECT_EQ(std::vector<std::int32_t>({JulianFromYmd(1, 1, 1), JulianFromYmd(9999, 12, 31), JulianFromYmd(1900, 2, 29),
+                                       JulianFromDbf("20000101"), JulianFromDbf("        ")}),
+            std::vector<std::int32_t>({1721426, 5373484, 0, 2451545, 0}));
+  EXPECT_EQ(DbfFromJulian(2451545) + "|" + DbfFromJulian(1721425), "20000101|        ");
   std::string e = "upper( name )+'x'";
   CanonicalExpression(e, false);
   EXPECT_EQ(e, "UPPER(NAME)+\"x\"");

@@ -64,8 +64,7 @@ TEST_F(Locate, ValuesOfEveryFieldType) {
   Go(2);
   SetFieldText(1, "Gr\xF6\xDF" "e");
   Replace();
-  EXPECT_TRUE(LocateValue("NAME", "gr\xF6\xDF" "e", true, 1, false));
-  EXPECT_EQ(RecNo(), 2);
+  EXPECT_EQ(Landed(LocateValue("NAME", "gr\xF6\xDF" "e", true, 1, false)), 2);
 
   // Hidden records are stepped over.
   DeleteRec();
@@ -73,50 +72,19 @@ TEST_F(Locate, ValuesOfEveryFieldType) {
   EXPECT_FALSE(LocateValue("NAME", "gr", true, 1, false));
 }
 
-TEST_F(Locate, SeveralFieldsAgreeOnOneRecord) {
+// Several fields agree on one record; conditions run through the expression unit.
+TEST_F(Locate, SeveralFieldsAndConditionExpressions) {
   Rows({{"A", "1"}, {"B", "2"}, {"A", "3"}, {"A", "2"}, {"A", "2"}});
   Go(2);
-  EXPECT_TRUE(LocateFields("NAME;SIZE", {"A", 2}, false, false, true));
-  EXPECT_EQ(RecNo(), 2);  // without move the record stays
-  EXPECT_TRUE(LocateFields("NAME;SIZE", {"A", 2}, false, true, true));
-  EXPECT_EQ(RecNo(), 4);
-  EXPECT_FALSE(LocateFields("NAME;SIZE", {"B", 3}, false, true, true));
-  EXPECT_EQ(RecNo(), 4);
-  EXPECT_TRUE(LocateFields("SIZE", {3}, false, true, true));
-  EXPECT_EQ(RecNo(), 3);
+  EXPECT_EQ(Landed(LocateFields("NAME;SIZE", {"A", 2}, false, false, true)), 2);  // without move the record stays
+  EXPECT_EQ(Landed(LocateFields("NAME;SIZE", {"A", 2}, false, true, true)), 4);
+  EXPECT_EQ(Landed(LocateFields("NAME;SIZE", {"B", 3}, false, true, true)), -4);
+  EXPECT_EQ(Landed(LocateFields("SIZE", {3}, false, true, true)), 3);
   EXPECT_EQ(FieldItem(1, "A; B ;C"), "B");
   EXPECT_EQ(FieldItem(5, "A;B"), "");
-}
-
-TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
-  Use(Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)}) + " EXCLUSIVE");
-  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""})
-    AppendTexts({{"", std::to_string(AddMemo(text))}});
-  EXPECT_TRUE(LocateValue("NOTES", "bolt", true, 1, false));
-  EXPECT_EQ(RecNo(), 2);
-  EXPECT_FALSE(LocateValue("NOTES", "bolt", false, 1, false));
-  MemoHooks.AssignMemo = nullptr;
-  EXPECT_FALSE(MemoContains("X", "1"));
-  EXPECT_NE(TzErrorDetail.find("MEMO unit not linked in"), std::string::npos);
-}
-
-TEST_F(Locate, VirtualTablesCompareFormattedValues) {
-  UseVirtual("v", {F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)});
-  AppendTexts({{"V1", "1.5"}, {"V2", "3"}, {"V3", "4.5"}});
-  Go(1);
-  EXPECT_TRUE(LocateValue("SIZE", 4.5, false, 1, true));
-  EXPECT_EQ(RecNo(), 3);
-  Go(1);
-  EXPECT_TRUE(LocateValue("NAME", "v2", true, 1, false));
-  EXPECT_EQ(RecNo(), 2);
-}
-
-TEST_F(Locate, ConditionExpressionsThroughTheExpressionUnit) {
-  Rows({{"A", "1"}, {"B", "3"}, {"C", "2"}, {"D", "3"}});
-  EXPECT_TRUE(LocateFor("SIZE = 3 .AND. NAME <> 'X'"));
-  EXPECT_EQ(RecNo(), 2);
+  EXPECT_EQ(Landed(LocateFor("SIZE = 2 .AND. NAME <> 'B'")), 4);
   Continue();
-  EXPECT_EQ(RecNo(), 4);
+  EXPECT_EQ(RecNo(), 5);
   Continue();
   EXPECT_TRUE(dEOF());
   Continue();
@@ -131,6 +99,26 @@ TEST_F(Locate, ConditionExpressionsThroughTheExpressionUnit) {
   EXPECT_NE(TzErrorDetail.find("Expression unit not linked in"), std::string::npos);
   ExprHooks = saved;
   EXPECT_TRUE(LocateFor("SIZE = 2"));  // held until the next scan or start-up
+}
+
+TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
+  Use(Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)}) + " EXCLUSIVE");
+  for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""})
+    AppendTexts({{"", std::to_string(AddMemo(text))}});
+  EXPECT_EQ(Landed(LocateValue("NOTES", "bolt", true, 1, false)), 2);
+  EXPECT_FALSE(LocateValue("NOTES", "bolt", false, 1, false));
+  MemoHooks.AssignMemo = nullptr;
+  EXPECT_FALSE(MemoContains("X", "1"));
+  EXPECT_NE(TzErrorDetail.find("MEMO unit not linked in"), std::string::npos);
+}
+
+TEST_F(Locate, VirtualTablesCompareFormattedValues) {
+  UseVirtual("v", {F("NAME", 'C', 10), F("SIZE", 'N', 6, 2)});
+  AppendTexts({{"V1", "1.5"}, {"V2", "3"}, {"V3", "4.5"}});
+  Go(1);
+  EXPECT_EQ(Landed(LocateValue("SIZE", 4.5, false, 1, true)), 3);
+  Go(1);
+  EXPECT_EQ(Landed(LocateValue("NAME", "v2", true, 1, false)), 2);
 }
 
 }  // namespace

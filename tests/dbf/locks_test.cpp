@@ -51,10 +51,10 @@ TEST_F(DbfLocks, TwoWorkAreasOfOneProcessConflict) {
   std::uint64_t at = 0x40000000ULL + wa->headerLength;
   Select(2);
   platform::FileHandle other = SelectedWorkArea()->file;
-  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1));
-  EXPECT_TRUE(platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
-  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1));
-  EXPECT_FALSE(platform::RangeLockedByOther(other, 0, 1 << 20));
+  EXPECT_TRUE(platform::RangeLockedByOther(other, at, 1) &&
+              platform::RangeLockedByOther(other, at + wa->recordLength - 1, 1));
+  EXPECT_FALSE(platform::RangeLockedByOther(other, at + wa->recordLength, 1) ||
+               platform::RangeLockedByOther(other, 0, 1 << 20));
   // Retries of area 2 wait on the clock between rounds the callback allows.
   Unlock();
   Go(1);
@@ -86,17 +86,14 @@ TEST_F(DbfLocks, RecordLockBookkeeping) {
   RecordLockLimit = 0;
   TzLastError = 0;
   ASSERT_TRUE(RLock());
-  EXPECT_TRUE(UnlockRec(-1));  // the oldest: 5
-  EXPECT_FALSE(IsLocked(5));
-  EXPECT_TRUE(UnlockRec(-2));  // the newest: 9
-  EXPECT_TRUE(!IsLocked(9) && IsLocked(7));
+  EXPECT_TRUE(UnlockRec(-1) && !IsLocked(5));                 // the oldest: 5
+  EXPECT_TRUE(UnlockRec(-2) && !IsLocked(9) && IsLocked(7));  // the newest: 9
   EXPECT_FALSE(UnlockRec(8));
   EXPECT_EQ(TzLastError, 220);
   EXPECT_EQ(TzErrorDetail, "Record not locked. [UnlockRec(8)]");
   EXPECT_FALSE(UnlockRec(-7));
   EXPECT_EQ(TzErrorDetail, "[UnlockRec(-7)]");
-  EXPECT_TRUE(UnlockRec(7));
-  EXPECT_EQ(SelectedWorkArea()->lockState, 0);
+  EXPECT_TRUE(UnlockRec(7) && SelectedWorkArea()->lockState == 0);
   // Released locks are free for the other work area.
   Select(2);
   Go(5);

@@ -82,8 +82,7 @@ TEST_F(Memo, NewFilesAndTheirFirstMemo) {
   p = MemoTable(kMemoFoxPro, 0, "fox.dbf", 64);
   std::string fpt = ForceExtension(p, "fpt");
   bytes = ReadBytes(fpt);
-  EXPECT_EQ(bytes[3], 8);
-  EXPECT_EQ(SelectedMemoState()->blockSize, 64);
+  EXPECT_TRUE(bytes[3] == 8 && SelectedMemoState()->blockSize == 64);
   EXPECT_EQ(AddMemo("x"), 8);
   bytes = ReadBytes(fpt);
   EXPECT_EQ(bytes.size(), 8u * 64 + 9);
@@ -157,9 +156,7 @@ TEST_F(Memo, EditsTextFilesAndLines) {
   std::int32_t b = AddMemo(std::string(300, 'x'));
   GetMemo(b);
   ASSERT_EQ(MemoLineCount, 2);
-  EXPECT_EQ(MemoLines[0].size(), 253u);
-  EXPECT_EQ(MemoLines[1].size(), 47u);
-  EXPECT_EQ(MemoLineEnds[0], 0);
+  EXPECT_TRUE(MemoLines[0].size() == 253u && MemoLines[1].size() == 47u && MemoLineEnds[0] == 0);
 
   // A wrapped line breaks after its last blank; the rest starts the next line.
   std::string words;
@@ -167,10 +164,8 @@ TEST_F(Memo, EditsTextFilesAndLines) {
   b = AddMemo("first\r\nsoft\x8D\n" + words);
   GetMemo(b);
   ASSERT_GE(MemoLineCount, 4);
-  EXPECT_EQ(MemoLines[0], "first");
-  EXPECT_EQ(MemoLineEnds[1], 0x8D);
-  EXPECT_EQ(MemoLines[2].back(), ' ');
-  EXPECT_LE(MemoLines[2].size(), 253u);
+  EXPECT_TRUE(MemoLines[0] == "first" && MemoLineEnds[1] == 0x8D);
+  EXPECT_TRUE(MemoLines[2].back() == ' ' && MemoLines[2].size() <= 253u);
   std::string expect = "first\r\nsoft\r\n";
   for (std::size_t i = 2; i < MemoLines.size(); ++i) expect += MemoLines[i] + "\r\n";
   EXPECT_EQ(MemoText(EditMemo(b)), expect);
@@ -301,8 +296,7 @@ TEST_F(Memo, DamagedFilesAreReportedNotFollowed) {
   bytes.resize(10);
   WriteBytes(dbt, bytes);
   Use(p + " EXCLUSIVE");
-  EXPECT_NE(TzLastError, 0);
-  EXPECT_EQ(SelectedWorkArea(), nullptr);
+  EXPECT_TRUE(TzLastError != 0 && SelectedWorkArea() == nullptr);
 
   // A missing memo file is reported too.
   std::filesystem::remove(dbt);

@@ -18,6 +18,7 @@
 
 using dbftest::DbfTest;
 using dbftest::F;
+using dbftest::Landed;
 using dbftest::ReadBytes;
 using dbftest::WriteBytes;
 
@@ -186,7 +187,9 @@ TEST_F(NdxIndex, KeysPerNodeLimits) {
   EXPECT_EQ(after.entries.size(), 3500u);
 }
 
-TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
+// Unique builds keep the lowest record per key; numeric and date keys are found by their texts; key makers
+// give the keys they make; one-field keys read from the stored text equal evaluated ones.
+TEST_F(NdxIndex, UniqueNumericDateKeyMakerAndOneFieldKeys) {
   Table(300);
   Checked c = Build(Path("u.ndx"), "INT(NUM)", true);
   std::vector<double> values;
@@ -195,6 +198,41 @@ TEST_F(NdxIndex, UniqueKeepsLowestRecordPerKey) {
   for (int i = 0; i < 26; ++i) each[i] = i;
   EXPECT_EQ(values, each);
   EXPECT_EQ(c.entries.front().second, 11u);  // the first record whose value is 0
+  Index_On("NUM", Path("n.ndx"));
+  TzDecimalSep = ',';
+  EXPECT_TRUE(Find("24,25"));
+  GoTop();
+  std::string first = FieldAsString(2);  // national form, decimal comma
+  EXPECT_TRUE(Find(AllTrim(first)));
+  TzDecimalSep = '.';
+  Index_On("DAY", Path("d.ndx"));
+  GoBottom();
+  std::string d = GetFieldText(3);
+  GoTop();
+  EXPECT_TRUE(Find(d));
+  EXPECT_EQ(GetFieldText(3), d);
+  static int calls = 0;
+  TKeyMaker maker = [](std::uint32_t, std::uint8_t, std::string& key) {
+    ++calls;
+    key = GetFieldText(1);
+  };
+  Index_OnCB(Path("km.ndx SOUNDEX"), maker, 0);
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_GT(calls, 300);
+  c = CheckIndexFile(Path("km.ndx"));
+  EXPECT_TRUE(c.problem.empty() && c.entries.front().first.size() == 4u) << c.problem;
+  std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
+  SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
+  EXPECT_EQ(TzLastError, 254);
+  // A one-field key read from the stored text equals the key the expression gives.
+  CloseIndexes();
+  ClearRecord();  // blank name, number and date
+  Append();
+  for (auto [field, evaluated] :
+       {std::pair<const char*, const char*>{"NAME", "LEFT(NAME, 10)"}, {"NUM", "NUM + 0"}, {"DAY", "DAY + 0"}}) {
+    Checked direct = Build(Path("direct.ndx"), field), eval = Build(Path("eval.ndx"), evaluated);
+    EXPECT_TRUE(direct.entries == eval.entries) << field;
+  }
 }
 
 TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
@@ -209,10 +247,8 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && RecNo() == 5);  // after "not found" on the phantom record
   ExactOff();
-  EXPECT_FALSE(FindNear("ABCA"));
-  EXPECT_EQ(RecNo(), 1);  // the next greater key ABD
-  EXPECT_FALSE(FindNear("ZZ"));
-  EXPECT_TRUE(RecNo() == 3 && dEOF());  // above every key: the last key, end flag set
+  EXPECT_EQ(Landed(FindNear("ABCA")), -1);              // the next greater key ABD
+  EXPECT_TRUE(Landed(FindNear("ZZ")) == -3 && dEOF());  // above every key: the last key, end flag set
   // Moves follow the key order.
   EXPECT_EQ(Column(), "AB,ABC,ABD,XY,");
   std::string order;
@@ -235,23 +271,6 @@ TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile
   EXPECT_FALSE(Find("A"));
   EXPECT_TRUE(dEOF() && dBOF() && !IndexFound);
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
-}
-
-TEST_F(NdxIndex, NumericAndDateKeys) {
-  Table(50);
-  Index_On("NUM", Path("n.ndx"));
-  TzDecimalSep = ',';
-  EXPECT_TRUE(Find("24,25"));
-  GoTop();
-  std::string first = FieldAsString(2);  // national form, decimal comma
-  EXPECT_TRUE(Find(AllTrim(first)));
-  TzDecimalSep = '.';
-  Index_On("DAY", Path("d.ndx"));
-  GoBottom();
-  std::string d = GetFieldText(3);
-  GoTop();
-  EXPECT_TRUE(Find(d));
-  EXPECT_EQ(GetFieldText(3), d);
 }
 
 TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
@@ -345,24 +364,6 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
     EXPECT_TRUE(reported) << c.what;
     EXPECT_TRUE(codes.empty()) << c.what << " " << (codes.empty() ? 0 : *codes.begin());
   }
-}
-
-TEST_F(NdxIndex, KeyMakerIndexWithSoundex) {
-  Table(30);
-  static int calls = 0;
-  calls = 0;
-  TKeyMaker maker = [](std::uint32_t, std::uint8_t, std::string& key) {
-    ++calls;
-    key = GetFieldText(1);
-  };
-  Index_OnCB(Path("km.ndx SOUNDEX"), maker, 0);
-  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_GT(calls, 30);
-  Checked c = CheckIndexFile(Path("km.ndx"));
-  EXPECT_TRUE(c.problem.empty() && c.entries.front().first.size() == 4u) << c.problem;
-  std::filesystem::copy_file(Path("km.ndx"), Path("km2.ndx"));
-  SetIndexTo(Path("km2.ndx"), 2);  // an expression open of a key-maker file
-  EXPECT_EQ(TzLastError, 254);
 }
 
 // XBase::Index, an independent reader, reads every key in order from indexes over a
@@ -735,14 +736,11 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
     IndexSortMemory = 100000;
     calls = 0;
     SetIndexProgress([] { ++*counter; }, 40);
-    MakeIndex(merged, expr, false, 1, unique, false, nullptr, 0);
+    Checked c = Build(merged, expr, unique);
     SetIndexProgress(nullptr, 0);
     IndexSortMemory = std::size_t{64} << 20;
-    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
     EXPECT_EQ(calls, 40);
     EXPECT_TRUE(ReadBytes(inMemory) == ReadBytes(merged)) << expr;
-    Checked c = CheckIndexFile(merged);
-    EXPECT_EQ(c.problem, "");
     EXPECT_EQ(c.entries.size(), unique ? 9973u : static_cast<std::size_t>(n));
   }
 }
@@ -751,8 +749,7 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
 TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   std::string p = Table(40, true);
   std::string ndx = Path("used.ndx");
-  MakeIndex(ndx, "NAME", false, 1, false, false, nullptr, 0);
-  ASSERT_EQ(TzLastError, 0);
+  Build(ndx, "NAME");
   auto before = ReadBytes(ndx);
   platform::FileHandle otherIndex = platform::kNoFile, otherTable = platform::kNoFile;
   ASSERT_EQ(platform::OpenFile(ndx, platform::kOpenRead | platform::kShareDenyNone, otherIndex), 0);
@@ -767,21 +764,7 @@ TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   EXPECT_FALSE(SelectedWorkArea()->exclusive);
   // With only the index held, the table is had exclusively for the build.
   platform::CloseFile(otherTable);
-  MakeIndex(ndx, "NUM", false, 1, false, false, nullptr, 0);
-  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
-  EXPECT_EQ(CheckIndexFile(ndx).entries.size(), 40u);
+  Build(ndx, "NUM");  // 40 keys
   EXPECT_EQ(RecNo(), 3);
   platform::CloseFile(otherIndex);
-}
-
-// A one-field key read from the stored text equals the key the expression gives.
-TEST_F(NdxIndex, OneFieldKeysEqualEvaluatedKeys) {
-  Table(300);
-  ClearRecord();  // blank name, number and date
-  Append();
-  for (auto [field, evaluated] : {std::pair<const char*, const char*>{"NAME", "LEFT(NAME, 10)"},
-                                  {"NUM", "NUM + 0"}, {"DAY", "DAY + 0"}}) {
-    Checked direct = Build(Path("direct.ndx"), field), eval = Build(Path("eval.ndx"), evaluated);
-    EXPECT_TRUE(direct.entries == eval.entries) << field;
-  }
 }

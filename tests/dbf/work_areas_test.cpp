@@ -189,15 +189,12 @@ TEST_F(WorkAreas_, PackFailurePartWayLeavesOldTableWhole) {
 TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   std::string p = Sample(2);
   Go(2);
-  EXPECT_EQ(GetFieldText(1), "R2        ");
-  EXPECT_EQ(Fields(2), "R2|2|2.50|05/17/24|Y");
+  EXPECT_EQ(std::vector<std::string>({GetFieldText(1), Fields(2), FieldAsString(3), FieldAsString(5)}),
+            std::vector<std::string>({"R2        ", "R2|2|2.50|05/17/24|Y", "    2.50", "Y"}));
   EXPECT_TRUE(GetFieldLogical(5));
-  EXPECT_EQ(FieldAsString(3), "    2.50");
-  EXPECT_EQ(FieldAsString(5), "Y");
   EXPECT_EQ(FieldLen(4), 8);
   TzCentury = true;
-  EXPECT_EQ(FieldLen(4), 10);
-  EXPECT_EQ(FieldNo(" price "), 3);
+  EXPECT_EQ(std::vector<int>({FieldLen(4), FieldNo(" price ")}), std::vector<int>({10, 3}));
   EXPECT_EQ(Field(2), "QTY");
   FieldType(9);
   EXPECT_EQ(TzErrorDetail, "Invalid field number. [FieldType(9)]");
@@ -205,18 +202,16 @@ TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   Use(p);
   Go(1);
   SetFieldText(1, "X");
-  Replace();
-  EXPECT_EQ(TzLastError, 1200);
-  Poke("zz", 1, 1);
-  EXPECT_EQ(TzLastError, 1200);
+  for (bool locked : {false, true}) {
+    if (locked) ASSERT_TRUE(RLock());
+    Replace();
+    EXPECT_EQ(TzLastError, locked ? 0 : 1200);
+    Poke("zz", 1, 1);
+    EXPECT_EQ(TzLastError, locked ? 0 : 1200);
+  }
+  Unlock();
   AppendTexts({{}});
   EXPECT_EQ(TzLastError, 5);
-  ASSERT_TRUE(RLock());
-  Replace();
-  EXPECT_EQ(TzLastError, 0);
-  Poke("zz", 1, 1);
-  EXPECT_EQ(TzLastError, 0);
-  Unlock();
   ASSERT_TRUE(ALock());
   AppendTexts({{}});
   EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);

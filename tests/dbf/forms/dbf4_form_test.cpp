@@ -72,10 +72,9 @@ TEST_F(TableDialog, ViewAndPickModes) {
   {
     Form form;
     ASSERT_EQ(form.TzGrid1->Model().rowCount(), 4);
-    EXPECT_FALSE(form.mi_editPack->isVisible());
-    EXPECT_FALSE(form.TzNavigator1->Button(nbDelete)->isVisible());
-    EXPECT_TRUE(form.TzNavigator1->Button(nbLast)->isVisible());
-    EXPECT_FALSE(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(!form.mi_editPack->isVisible() && !form.TzNavigator1->Button(nbDelete)->isVisible() &&
+                form.TzNavigator1->Button(nbLast)->isVisible() &&
+                !(form.TzGrid1->Model().flags(form.TzGrid1->Model().index(0, 0)) & Qt::ItemIsEditable));
     Click(*form.TzGrid1, 2, 1);  // rows 1, 3, 4, 5: the third is record 4
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(std::vector<int>({LastDialogKey, AbortFlag, SelectedRecordNo, GridRow, GridColumn}),
@@ -211,16 +210,13 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   grid.setCurrentIndex(m.index(2, 0));
   QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
   QApplication::sendEvent(&grid, &down);
-  EXPECT_EQ(m.rowCount(), 4);
-  EXPECT_EQ(grid.currentIndex().row(), 3);
+  EXPECT_EQ(std::vector<int>({m.rowCount(), grid.currentIndex().row()}), std::vector<int>({4, 3}));
   grid.setCurrentIndex(m.index(1, 0));
-  EXPECT_EQ(m.rowCount(), 3);
-  EXPECT_EQ(dbf4->RecNo(), 2);
+  EXPECT_EQ(std::vector<int>({m.rowCount(), dbf4->RecNo()}), std::vector<int>({3, 2}));
   grid.setCurrentIndex(m.index(2, 0));
   QApplication::sendEvent(&grid, &down);
   ASSERT_TRUE(m.setData(m.index(3, 0), "added", Qt::EditRole));
-  EXPECT_EQ(m.rowCount(), 4);
-  EXPECT_EQ(dbf4->RecordCount(), 4);
+  EXPECT_EQ(std::vector<int>({m.rowCount(), dbf4->RecordCount()}), std::vector<int>({4, 4}));
   grid.AutoAppend = false;
   grid.setCurrentIndex(m.index(3, 0));
   QApplication::sendEvent(&grid, &down);
@@ -228,9 +224,8 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   // Fixed columns stay where they are while the others scroll.
   grid.SetFixedColumns(1);
   ASSERT_NE(grid.FixedView(), nullptr);
-  EXPECT_FALSE(grid.FixedView()->isColumnHidden(0));
-  EXPECT_TRUE(grid.FixedView()->isColumnHidden(1));
-  EXPECT_EQ(grid.FixedView()->width(), grid.columnWidth(0));
+  EXPECT_TRUE(!grid.FixedView()->isColumnHidden(0) && grid.FixedView()->isColumnHidden(1) &&
+              grid.FixedView()->width() == grid.columnWidth(0));
   grid.SetFixedColumns(0);
   EXPECT_EQ(grid.FixedView(), nullptr);
   // Stored column settings; they are written as an empty list.
