@@ -226,16 +226,13 @@ TEST_F(TextOutputTest, HtmlDeclaresItsCharsetAndEscapesTexts) {
 }
 
 TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("unavailable");  // no device path
-    OpenOutput(kDeviceTextPrinter, "");
-    EXPECT_EQ(AbortFlag, 1);
-  }
+  platform::DialogScript script;
+  script.Ok().Expect("unavailable");  // no device path
+  OpenOutput(kDeviceTextPrinter, "");
+  EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
   TextPrinterDevice = dir_ + "/lp0";
   WriteBytes(platform::ConfigDirectory() + "/TEXT.HXP", "\x1b@");
-  platform::DialogScript script;
   script.No();  // single page printing ?
   PrintoutDisplayMode = 4;
   SetPageHeader("", "", "", "", "", 0);
@@ -284,28 +281,21 @@ TEST_F(TextOutputTest, CopyTextFileToUtf8ReportsAMissingSource) {
 }
 
 TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("Calculation successful without error messages");
-    PrintCalculationMessages();
-  }
+  platform::DialogScript script;
+  script.Ok().Expect("Calculation successful without error messages");
+  PrintCalculationMessages();
   AddSampleMessages();
-  {
-    platform::DialogScript script;
-    script.Ok();  // the report window
-    PrintCalculationMessages();
-    EXPECT_EQ(script.Shown().at(0).kind, "form");
-  }
+  script.Ok();  // the report window
+  PrintCalculationMessages();
+  EXPECT_EQ(script.Shown().at(1).kind, "form");
   const std::string shown = ReadBytes(dir_ + "/outwin.txt");
   EXPECT_NE(shown.find("Error Messages"), std::string::npos);
   EXPECT_NE(shown.find("REMARKS, WARNINGS AND ERROR MESSAGES"), std::string::npos);
   CalcFatalFlag = 1;
   HelpLevel = 1;
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("Calculation done. Select message for more info or continue.");
-    PrintCalculationMessages();
-  }
+  script.Ok().Expect("Calculation done. Select message for more info or continue.");
+  PrintCalculationMessages();
+  EXPECT_EQ(script.Shown().size(), 3u);
 }
 
 // The extension of the calculation file comes back at once, before the page

@@ -123,22 +123,17 @@ TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpen) {
 }
 
 TEST_F(DrawingInfoFormTest, ScriptedOkStoresAndCancelKeepsEverything) {
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_ersatzfuer", "DRW-0700"}, {"Edit_ersetztdurch", "DRW-0900-LONGER-THAN-15"}})
-        .Expect("Info drawing");
-    EXPECT_EQ(ShowChangeInfoForm(), 0);
-  }
+  platform::DialogScript script;
+  script.Ok({{"Edit_ersatzfuer", "DRW-0700"}, {"Edit_ersetztdurch", "DRW-0900-LONGER-THAN-15"}})
+      .Expect("Info drawing");
+  EXPECT_EQ(ShowChangeInfoForm(), 0);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 1);
   EXPECT_EQ(ReplacementFor.str(), "DRW-0700");
   EXPECT_EQ(ReplacedBy.str(), "DRW-0900-LONGER");
   InputModified = 0;
-  {
-    platform::DialogScript script;
-    script.Press("Button_cancel", {{"Edit_ersatzfuer", "changed"}});
-    ChangesMenu(6);
-  }
+  script.Press("Button_cancel", {{"Edit_ersatzfuer", "changed"}});
+  ChangesMenu(6);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(InputModified, 0);
   EXPECT_EQ(ReplacementFor.str(), "DRW-0700");
