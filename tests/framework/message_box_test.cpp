@@ -28,7 +28,7 @@ class MessageBoxTest : public ::testing::Test {
   std::string dir;
 };
 
-TEST_F(MessageBoxTest, CaptionsFollowTheKindAndTextIsConverted) {
+TEST_F(MessageBoxTest, CaptionsFollowTheKindTextIsConvertedAndOnlyYesIsTrue) {
   platform::DialogScript script;
   script.Ok().Ok().Ok().Ok().Ok();
   ShowError("bad \x84");  // code 132: a umlaut
@@ -36,9 +36,18 @@ TEST_F(MessageBoxTest, CaptionsFollowTheKindAndTextIsConverted) {
   ShowMessageText("plain");
   ShowMessageKind("help", kMessageKindHelp);
   ShowMessageKind("silent kind", kMessageKindSilent);
+  // A question is true only for Yes; Cancel aborts.
+  script.Yes().No().Cancel();
+  EXPECT_TRUE(AskYesNoCancel("q"));
+  EXPECT_FALSE(AskYesNoCancel("q"));
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_FALSE(AskYesNoCancel("q"));
+  EXPECT_EQ(AbortFlag, 1);
   std::vector<std::string> captions;
   for (const auto& shown : script.Shown()) captions.push_back(shown.caption);
-  EXPECT_EQ(captions, (std::vector<std::string>{"Error  : ", "Message:", "Message:", "Help", "Message:"}));
+  const std::string title = ProgTitle.str();
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"Error  : ", "Message:", "Message:", "Help", "Message:", title, title, title}));
   EXPECT_EQ(script.Shown().at(0).text, "bad \xE4");
 }
 
@@ -58,17 +67,6 @@ TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndCarryFileErrorsOnRequ
   ReportFileError("disk on fire");
   EXPECT_EQ(AbortFlag, 1);
   SetFileErrorHandler(nullptr);
-}
-
-TEST_F(MessageBoxTest, AskYesNoCancelIsTrueOnlyForYesAndCancelAborts) {
-  platform::DialogScript script;
-  script.Yes().No().Cancel();
-  EXPECT_TRUE(AskYesNoCancel("q"));
-  EXPECT_FALSE(AskYesNoCancel("q"));
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_FALSE(AskYesNoCancel("q"));
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(script.Shown()[0].caption, ProgTitle.str());
 }
 
 TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
@@ -94,7 +92,7 @@ TEST_F(MessageBoxTest, OpenTextForReadReportsMissingFile) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndKeepsTheOldFile) {
+TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwritablePlace) {
   std::string name = dir + "/joint.bq4";
   std::ofstream(name) << "old contents";
   platform::DialogScript script;
@@ -125,10 +123,9 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndKeepsTheOldFile)
   ConfirmOverwrite(dir + "/new.bq4");  // a new file is not left behind
   EXPECT_FALSE(fs::exists(dir + "/new.bq4"));
   EXPECT_EQ(script.Shown().size(), 2u);
-}
 
-TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAnUnwritablePlace) {
-  platform::DialogScript script;
+  // An unwritable place is refused.
+  ConfirmOverwriteOn = 1;
   script.Ok().Expect("invalid file name \"" + dir + "/no/such/dir/x.bq4\" !");
   ConfirmOverwrite(dir + "/no/such/dir/x.bq4");
   EXPECT_EQ(AbortFlag, 1);
