@@ -82,13 +82,41 @@ TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
   EXPECT_EQ(caption, ProgTitle.str() + "  -  joint.old");
 }
 
-TEST_F(MessageBoxTest, OpenTextForReadReportsMissingFile) {
+TEST_F(MessageBoxTest, MissingFilesAndFailedWritesAreReportedAndTheOldFileKept) {
   std::ofstream(dir + "/there.txt") << "x";
   EXPECT_TRUE(OpenTextForRead(dir + "/there.txt"));
   EXPECT_EQ(AbortFlag, 0);
   platform::DialogScript script;
   script.Ok().Expect("file " + dir + "/gone.txt not found or no access !");
   EXPECT_FALSE(OpenTextForRead(dir + "/gone.txt  "));
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+
+  // Checked writes replace the old file; a failure is reported once.
+  std::string name = dir + "/out.txt";
+  std::ofstream(name) << "old";
+  TTextFile f;
+  f.Assign(name);
+  ASSERT_TRUE(CheckWriteError(f));
+  WriteTextChecked(f, "new");
+  CheckCloseError(f);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(ReadBytes(name), "new");
+
+  TTextFile bad;
+  bad.Assign(dir + "/missing/dir/out.txt");
+  script.Ok().Expect("file write error");
+  EXPECT_FALSE(CheckWriteError(bad));
+  EXPECT_EQ(AbortFlag, 1);
+  WriteTextChecked(bad, "skipped while AbortFlag is set");  // no second message
+
+  AbortFlag = 0;
+  TTextFile full;
+  full.Assign("/dev/full");
+  ASSERT_TRUE(CheckWriteError(full));
+  script.Ok().Expect("disk full /dev/full");  // more than any buffer holds: fails at once
+  WriteTextChecked(full, std::string(70000, 'x'));
+  CheckCloseError(full);
   EXPECT_EQ(AbortFlag, 1);
 }
 
@@ -152,35 +180,6 @@ TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   calls = 0;
   EXPECT_TRUE(RewriteRetry([&] { return ++calls < 2 ? 5 : 0; }));
   EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {
-  std::string name = dir + "/out.txt";
-  std::ofstream(name) << "old";
-  TTextFile f;
-  f.Assign(name);
-  ASSERT_TRUE(CheckWriteError(f));
-  WriteTextChecked(f, "new");
-  CheckCloseError(f);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(ReadBytes(name), "new");
-
-  TTextFile bad;
-  bad.Assign(dir + "/missing/dir/out.txt");
-  platform::DialogScript script;
-  script.Ok().Expect("file write error");
-  EXPECT_FALSE(CheckWriteError(bad));
-  EXPECT_EQ(AbortFlag, 1);
-  WriteTextChecked(bad, "skipped while AbortFlag is set");  // no second message
-
-  AbortFlag = 0;
-  TTextFile full;
-  full.Assign("/dev/full");
-  ASSERT_TRUE(CheckWriteError(full));
-  script.Ok().Expect("disk full /dev/full");  // more than any buffer holds: fails at once
-  WriteTextChecked(full, std::string(70000, 'x'));
-  CheckCloseError(full);
-  EXPECT_EQ(AbortFlag, 1);
 }
 
 }  // namespace

@@ -256,28 +256,20 @@ TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
   EXPECT_EQ(ReadBytes(TextPrinterDevice), "");
 }
 
-TEST_F(TextOutputTest, WordProcessorDeviceOpensTheWindowFile) {
+// The word processor opens the window file; the screen device shows it in the
+// report window and removes the temporary file.
+TEST_F(TextOutputTest, WordProcessorAndScreenDevicesShowTheWindowFile) {
   WriteSampleReport(kDeviceWordProcessor, 1);
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "default-opener");
   EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), dir_ + "/outwin.txt");
-}
-
-TEST_F(TextOutputTest, ScreenDeviceShowsTheReportWindowAndRemovesTheTemporaryFile) {
+  fs::remove(dir_ + "/outwin.txt");
   platform::DialogScript script;
   script.Ok();
   WriteSampleReport(kDeviceScreen, 2);
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_TRUE(fs::exists(dir_ + "/outwin.txt"));
   EXPECT_FALSE(fs::exists(dir_ + "/$OUT1.TMP"));
-}
-
-TEST_F(TextOutputTest, CopyTextFileToUtf8ReportsAMissingSource) {
-  platform::DialogScript script;
-  script.Ok();
-  CopyTextFileToUtf8(dir_ + "/missing.txt", dir_ + "/out.txt");
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
 }
 
 TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
@@ -338,13 +330,20 @@ TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
   EXPECT_EQ(joined, text);
 }
 
-TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenIsReported) {
+// An output file that cannot be written and a missing source of the copy
+// into the window file are reported.
+TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenAndAMissingCopySourceAreReported) {
   OutputFileName = dir_ + "/no/such/folder/report.txt";
   AssignTextFile(TextFileVar, OutputFileName);
   platform::DialogScript script;
   script.Ok().Expect("report.txt");
   EXPECT_FALSE(RewriteOutput());
   EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  script.Ok();
+  CopyTextFileToUtf8(dir_ + "/missing.txt", dir_ + "/out.txt");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
 }
 
 TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouchedAndTheConfiguredOneCanBeAsked) {
