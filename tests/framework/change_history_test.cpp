@@ -125,21 +125,20 @@ TEST_F(ChangeHistoryTest, BarsAndLineBreaksInOtherTextsCannotShiftTheFile) {
   EXPECT_EQ(Documents[1].Program.str(), "prog|");
 }
 
-TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWhole) {
+TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWholeAndDamagedSectionsAreFaults) {
   // Written by earlier versions: the line feed after each "|" stayed.
-  TLineCursor in({"CHANGES", "2", "--------------------", "a", "2001/01/01", "JS", "first|", "|", "third",
-                  "--------------", "b", "2001/02/02", "KL", "ends with a break|", "", "--------------",
-                  "||||||0||", "2001/01/01", "", "", "XY"});
-  ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
-  EXPECT_TRUE(in.AtEnd());
+  TLineCursor older({"CHANGES", "2", "--------------------", "a", "2001/01/01", "JS", "first|", "|", "third",
+                      "--------------", "b", "2001/02/02", "KL", "ends with a break|", "", "--------------",
+                      "||||||0||", "2001/01/01", "", "", "XY"});
+  ASSERT_TRUE(ReadChangesSection(older)) << older.FaultText();
+  EXPECT_TRUE(older.AtEnd());
   EXPECT_EQ(ChangeCount, 2);
   EXPECT_EQ(Changes[1].Description.str(), "first||third");
   EXPECT_EQ(Changes[2].Description.str(), "ends with a break|");
   EXPECT_EQ(Changes[2].Editor.str(), "KL");
   EXPECT_EQ(ComplName.str(), "XY");
-}
 
-TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
+  // Damaged sections are faults.
   const struct {
     const char* name;
     std::vector<std::string> lines;

@@ -27,7 +27,7 @@ class DocumentsTest : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(DocumentsTest, ShortAndDamagedSectionsKeepTheRest) {
+TEST_F(DocumentsTest, ShortAndDamagedSectionsAndANewProjectKeepTheDocuments) {
   Documents[3] = {"kept", "kept.txt"};
   TLineCursor two({"documents", "2", "----", "p1", "f1", "----", "p2", "f2", "----"});
   ASSERT_TRUE(ReadDocumentsSection(two));
@@ -39,9 +39,8 @@ TEST_F(DocumentsTest, ShortAndDamagedSectionsKeepTheRest) {
   TLineCursor cut({"documents", "5", "----", "p1"});
   EXPECT_FALSE(ReadDocumentsSection(cut));
   EXPECT_FALSE(cut.Damaged());
-}
 
-TEST_F(DocumentsTest, NewProjectClearsTheHeaderLinesButKeepsTheDocuments) {
+  // A new project clears the header lines but keeps the documents.
   HeaderLines[2] = "Design office";
   Documents[1] = {"gimp", "a.png"};
   ClearDocumentRecords();

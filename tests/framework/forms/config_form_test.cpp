@@ -199,7 +199,7 @@ TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooser) {
+TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooserOrTheDefaultButtons) {
   Tconfig dlg;
   dlg.StringGrid_layer->setCurrentCell(2, 0);
   platform::DialogScript script;
@@ -219,10 +219,8 @@ TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooser) {
   dlg.Button_selectcolorClick();
   EXPECT_EQ(dlg.StringGrid_color->item(0, 1)->text(), "13");
   EXPECT_EQ(dlg.StringGrid_color->item(0, 0)->text(), "Colour of layer 16 (brown)");
-}
 
-TEST_F(ConfigFormTest, DefaultButtonsFillLayersPenWidthsAndTextWindow) {
-  Tconfig dlg;
+  // The default buttons fill layers, pen widths and the text window.
   dlg.Button_layerClick(1);
   EXPECT_EQ(dlg.StringGrid_layer->item(0, 0)->text(), "5");
   EXPECT_EQ(dlg.StringGrid_layer->item(0, 2)->text(), "3");
