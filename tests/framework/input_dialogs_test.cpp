@@ -86,7 +86,7 @@ TEST_F(InputDialogsTest, AnswersAreConvertedAndCancelLeavesTheValuesAndSetsAbort
   AskYesNo("sure?", value);
   EXPECT_TRUE(value);
   // A typed text is stored in the program's code page.
-  text = "M\x84";                                  // stored a umlaut
+  text = "M\x84";  // stored a umlaut
   script.Ok({{"Edit_text", "Gr\xF6\xDF" "e"}});  // display o umlaut, sharp s
   InputText("name", 20, text);
   EXPECT_EQ(text, "Gr\x94\xE1" "e");

@@ -110,7 +110,7 @@ class TextOutputTest : public ::testing::Test {
 // ---------------------------------------------------------------------------
 // Layout helpers
 
-TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongName) {
+TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56AndSeparatorsFollowTheDisplayMode) {
   PrintoutDisplayMode = 1;
   const std::string text = DosText([] { OutputTableRow(std::string(40, 'n'), "V1", "V2", "V3"); });
   // Seven columns of margin; the value splits the long name, whose rest follows it.
@@ -119,11 +119,8 @@ TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongNam
   EXPECT_EQ(InsertAtColumn("abcdef", 3, "XY"), "abXYcdef");
   EXPECT_EQ(InsertAtColumn("abc", 10, "XY"), "abcXY");  // beyond the end: appended
   EXPECT_EQ(InsertAtColumn(std::string(72, ' '), 1, "*").size(), 72u);
-}
-
-// Box drawing (mode 2) and frameless (mode 4) pages are in the golden files.
-TEST_F(TextOutputTest, SeparatorTextsFollowTheDisplayMode) {
-  PrintoutDisplayMode = 1;
+  // Separators follow the display mode; box drawing (mode 2) and frameless
+  // (mode 4) pages are in the golden files.
   EXPECT_EQ(SeparatorLine(), std::string(70, '-'));
   EXPECT_EQ(FrameTopLine(), std::string(70, '*'));
   PrintoutDisplayMode = 3;

@@ -122,8 +122,7 @@ TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpenOkStoresAndCancel
   EXPECT_EQ(form.StringGrid2->currentRow(), 0);
 
   // Scripted OK stores; Cancel keeps everything.
-  script.Ok({{"Edit_ersatzfuer", "DRW-0700"}, {"Edit_ersetztdurch", "DRW-0900-LONGER-THAN-15"}})
-      .Expect("Info drawing");
+  script.Ok({{"Edit_ersatzfuer", "DRW-0700"}, {"Edit_ersetztdurch", "DRW-0900-LONGER-THAN-15"}}).Expect("Info drawing");
   EXPECT_EQ(ShowChangeInfoForm(), 0);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 1);
