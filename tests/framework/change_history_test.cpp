@@ -125,21 +125,20 @@ TEST_F(ChangeHistoryTest, BarsAndLineBreaksInOtherTextsCannotShiftTheFile) {
   EXPECT_EQ(Documents[1].Program.str(), "prog|");
 }
 
-TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWhole) {
+TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWholeAndDamagedSectionsAreFaults) {
   // Written by earlier versions: the line feed after each "|" stayed.
-  TLineCursor in({"CHANGES", "2", "--------------------", "a", "2001/01/01", "JS", "first|", "|", "third",
-                  "--------------", "b", "2001/02/02", "KL", "ends with a break|", "", "--------------",
-                  "||||||0||", "2001/01/01", "", "", "XY"});
-  ASSERT_TRUE(ReadChangesSection(in)) << in.FaultText();
-  EXPECT_TRUE(in.AtEnd());
+  TLineCursor older({"CHANGES", "2", "--------------------", "a", "2001/01/01", "JS", "first|", "|", "third",
+                      "--------------", "b", "2001/02/02", "KL", "ends with a break|", "", "--------------",
+                      "||||||0||", "2001/01/01", "", "", "XY"});
+  ASSERT_TRUE(ReadChangesSection(older)) << older.FaultText();
+  EXPECT_TRUE(older.AtEnd());
   EXPECT_EQ(ChangeCount, 2);
   EXPECT_EQ(Changes[1].Description.str(), "first||third");
   EXPECT_EQ(Changes[2].Description.str(), "ends with a break|");
   EXPECT_EQ(Changes[2].Editor.str(), "KL");
   EXPECT_EQ(ComplName.str(), "XY");
-}
 
-TEST_F(ChangeHistoryTest, DamagedSectionsAreFaults) {
+  // Damaged sections are faults.
   const struct {
     const char* name;
     std::vector<std::string> lines;
@@ -181,22 +180,16 @@ TEST_F(ChangeHistoryTest, NewProjectResetsTheHistoryButKeepsTheDrawingTexts) {
 }
 
 TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentySixth) {
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    ChangesMenu(1);  // a cancelled new change is not added
-  }
+  platform::DialogScript script;
+  script.Cancel();
+  ChangesMenu(1);  // a cancelled new change is not added
   EXPECT_EQ(ChangeCount, 0);
   EXPECT_EQ(InputModified, 0);
   AbortFlag = 0;
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_aenderung", "new bore"}, {"Edit_bearbeiter", "JSMITH"},
-               {"Memo_beschreibung", "two\nlines"}})
-        .Expect("Modification 1");
-    script.Ok();  // the protocol in the report window
-    ChangesMenu(1);
-  }
+  script.Ok({{"Edit_aenderung", "new bore"}, {"Edit_bearbeiter", "JSMITH"}, {"Memo_beschreibung", "two\nlines"}})
+      .Expect("Modification 1");
+  script.Ok();  // the protocol in the report window
+  ChangesMenu(1);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 1);
   ASSERT_EQ(ChangeCount, 1);
@@ -205,28 +198,19 @@ TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentyS
   EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
   EXPECT_EQ(Changes[1].Description.str(), "two|lines");
 
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    ChangesMenu(2);  // cancelled: no protocol
-  }
+  script.Cancel();
+  ChangesMenu(2);  // cancelled: no protocol
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Changes[1].Change.str(), "new bore");
 
   // Deleting and adding again reuses the slot: old texts, today's date.
   AbortFlag = 0;
   Changes[1].Date = "2000/01/01";
-  {
-    platform::DialogScript script;
-    script.Ok();
-    ChangesMenu(3);
-  }
+  script.Ok();
+  ChangesMenu(3);
   EXPECT_EQ(ChangeCount, 0);
-  {
-    platform::DialogScript script;
-    script.Ok().Ok();
-    ChangesMenu(1);
-  }
+  script.Ok().Ok();
+  ChangesMenu(1);
   EXPECT_EQ(ChangeCount, 1);
   EXPECT_EQ(Changes[1].Change.str(), "new bore");
   EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
@@ -234,28 +218,19 @@ TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentyS
   // A twenty-sixth change is refused; an empty history is ignored.
   ChangeCount = kMaxChanges;
   TraceMessagesOn = 1;
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("Max. Changes = 25 !");
-    ChangesMenu(1);
-  }
+  script.Ok().Expect("Max. Changes = 25 !");
+  ChangesMenu(1);
   EXPECT_EQ(ChangeCount, kMaxChanges);
   ChangeCount = 0;
   ChangesMenu(2);  // no dialog at all
-  {
-    platform::DialogScript script;
-    script.Ok();  // "cancel" still shows the protocol
-    ChangesMenu(3);
-  }
+  script.Ok();     // "cancel" still shows the protocol
+  ChangesMenu(3);
   EXPECT_EQ(ChangeCount, 0);
   // Without a choice the menu asks with its seven items; back ends it.
-  {
-    platform::DialogScript script;
-    script.Ok({{"RadioGroup_items", "#6"}}).Expect("Changes");
-    ChangesMenu(0);
-    EXPECT_EQ(ItemTexts[7].str(), "back....");
-    EXPECT_EQ(script.Shown().size(), 1u);
-  }
+  script.Ok({{"RadioGroup_items", "#6"}}).Expect("Changes");
+  ChangesMenu(0);
+  EXPECT_EQ(ItemTexts[7].str(), "back....");
+  EXPECT_EQ(script.Shown().size(), 10u);
 }
 
 TEST_F(ChangeHistoryTest, ProtocolListsTheIdentificationAndEveryChange) {

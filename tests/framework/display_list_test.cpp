@@ -72,9 +72,7 @@ TEST_F(DisplayListTest, CachesKeepRepeatedStylesOut) {
   w.SetLineStyle(2);
   w.SetLineWidth(3);
   w.SetColor(16);  // the colour cache survives a replay
-  EXPECT_EQ(List().size(), 6u);
-  EXPECT_EQ(List()[4], "11;2");
-  EXPECT_EQ(List()[5], "12;3");
+  EXPECT_EQ(List(), (TDisplayList{"8;5", "8;16", "11;2", "12;3", "11;2", "12;3"}));
 
   // Clear forgets the last colour and style too: the replay of the new list
   // starts from its defaults.

@@ -27,7 +27,7 @@ class DocumentsTest : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(DocumentsTest, ShortAndDamagedSectionsKeepTheRest) {
+TEST_F(DocumentsTest, ShortAndDamagedSectionsAndANewProjectKeepTheDocuments) {
   Documents[3] = {"kept", "kept.txt"};
   TLineCursor two({"documents", "2", "----", "p1", "f1", "----", "p2", "f2", "----"});
   ASSERT_TRUE(ReadDocumentsSection(two));
@@ -39,9 +39,8 @@ TEST_F(DocumentsTest, ShortAndDamagedSectionsKeepTheRest) {
   TLineCursor cut({"documents", "5", "----", "p1"});
   EXPECT_FALSE(ReadDocumentsSection(cut));
   EXPECT_FALSE(cut.Damaged());
-}
 
-TEST_F(DocumentsTest, NewProjectClearsTheHeaderLinesButKeepsTheDocuments) {
+  // A new project clears the header lines but keeps the documents.
   HeaderLines[2] = "Design office";
   Documents[1] = {"gimp", "a.png"};
   ClearDocumentRecords();
@@ -79,16 +78,14 @@ TEST_F(DocumentsTest, DocumentStartsWithItsProgramOrTheDefaultOpener) {
 
 TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
   Documents[1] = {"NOTEPAD.EXE", "a.txt"};
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("NOTEPAD.EXE not found");
-    script.Ok().Expect("Document 4");
-    RunDocument(1);
-    EXPECT_EQ(AbortFlag, 1);
-    AbortFlag = 0;
-    RunDocument(4);
-    EXPECT_EQ(AbortFlag, 1);
-  }
+  platform::DialogScript script;
+  script.Ok().Expect("NOTEPAD.EXE not found");
+  script.Ok().Expect("Document 4");
+  RunDocument(1);
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  RunDocument(4);
+  EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(Starts().empty());
   RunDocument(0);  // outside 1..5: nothing
   RunDocument(6);
@@ -97,12 +94,10 @@ TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
 
 TEST_F(DocumentsTest, SetupDialogStoresOnOkAndKeepsEverythingOnCancel) {
   Documents[2] = {"old", "old.txt"};
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_prog1", "gimp"}, {"Edit_file1", std::string(60, 'f')}, {"Edit_prog2", ""}})
-        .Expect("Document Setup");
-    EXPECT_EQ(ShowDocumentSetup(), 0);
-  }
+  platform::DialogScript script;
+  script.Ok({{"Edit_prog1", "gimp"}, {"Edit_file1", std::string(60, 'f')}, {"Edit_prog2", ""}})
+      .Expect("Document Setup");
+  EXPECT_EQ(ShowDocumentSetup(), 0);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 1);
   EXPECT_EQ(Documents[1].Program.str(), "gimp");
@@ -111,11 +106,8 @@ TEST_F(DocumentsTest, SetupDialogStoresOnOkAndKeepsEverythingOnCancel) {
   EXPECT_EQ(Documents[2].DocFile.str(), "old.txt");
 
   InputModified = 0;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    ShowDocumentSetup();
-  }
+  script.Cancel();
+  ShowDocumentSetup();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(InputModified, 0);
   EXPECT_EQ(Documents[1].Program.str(), "gimp");

@@ -80,14 +80,11 @@ TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageListOrTheTextUnchanged
 }
 
 TEST_F(ErrorExplanationsTest, NoMessagesSaySuccessAndBatchOrNoGuiRunsShowNothing) {
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("Calculation successful without error messages");
-    ShowCalculationMessages();
-  }
+  platform::DialogScript script;
+  script.Ok().Expect("Calculation successful without error messages");
+  ShowCalculationMessages();
   platform::SetBatchMode(true);
   AddErrorMessage("Error: function tan in Unit math");
-  platform::DialogScript script;
   ShowCalculationMessages();
   platform::SetBatchMode(false);
   SetCommandLineParams({"joint.bq4", "/nogui"});
@@ -95,7 +92,7 @@ TEST_F(ErrorExplanationsTest, NoMessagesSaySuccessAndBatchOrNoGuiRunsShowNothing
   ClearCalcMessages();
   ShowCalculationMessages();
   SetCommandLineParams({});
-  EXPECT_TRUE(script.Shown().empty());
+  EXPECT_EQ(script.Shown().size(), 1u);
 }
 
 // A low help level opens the list on "Continue...".

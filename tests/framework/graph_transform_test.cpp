@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "framework/graph_recorder.h"
 #include "framework/graph_zoom.h"
 #include "graph_test_support.h"
@@ -21,15 +23,9 @@ TEST(NInt, HalvesGoToTheEvenNeighbour) {
 
 TEST_F(GraphTransformTest, WorldToPixelWithYUpwards) {
   MainGraphWindow().SetWindow(false, false, 0.1L, 0.05L, 0.95L, 0.95L, 0, 0, 36.9L, 32);
-  EXPECT_EQ(ViewX1, 64);
-  EXPECT_EQ(ViewX2, 608);
-  EXPECT_EQ(ViewY1, 24);
-  EXPECT_EQ(ViewY2, 456);
-  EXPECT_EQ(PX(0), 64);
-  EXPECT_EQ(PX(36.9L), 608);
-  EXPECT_EQ(PY(0), 456);
-  EXPECT_EQ(PY(32), 24);
-  EXPECT_EQ(LY(16), 216);
+  EXPECT_EQ((std::array<int, 4>{ViewX1, ViewY1, ViewX2, ViewY2}), (std::array<int, 4>{64, 24, 608, 456}));
+  // The world's corners fall on the view's corners.
+  EXPECT_EQ((std::array<int, 5>{PX(0), PX(36.9L), PY(0), PY(32), LY(16)}), (std::array<int, 5>{64, 608, 456, 24, 216}));
 }
 
 TEST_F(GraphTransformTest, ZoomRectangleSelectsPartOfTheWorldAndThePrinterScalesTheScreen) {

@@ -52,10 +52,9 @@ TEST_F(HpglTest, PenSelectionDefaultsToOne) {
 }
 
 TEST_F(HpglTest, LabelsAtTheCurrentPoint) {
+  // 5 cm characters, direction 0
   TDisplayList l = Play("SP1;PU400,200;LBabc\x03;");
-  ASSERT_EQ(l.size(), 3u);
-  EXPECT_EQ(l[1], "9;50;50;2;0");  // 5 cm characters, direction 0
-  EXPECT_EQ(l[2], "6;10;5;abc");
+  EXPECT_EQ(l, (TDisplayList{"8;12", "9;50;50;2;0", "6;10;5;abc"}));
   EXPECT_EQ(PenX, 10);  // the label does not move the pen
   // Character set 3 transcribes umlauts: code page 437 character 132 is shown
   // as the Windows-1252 a umlaut.
@@ -84,10 +83,7 @@ TEST_F(HpglTest, EncodedPolylines) {
   data += "O\xC0\xBF";   // relative (1, 0)
   data += "P\xC0\xBF";   // relative (-1, 0): 81 is odd
   data += ";";
-  TDisplayList l = Play(data);
-  ASSERT_EQ(l.size(), 3u);
-  EXPECT_EQ(l[1], "4;1;1;2;1");
-  EXPECT_EQ(l[2], "4;2;1;1;1");
+  EXPECT_EQ(Play(data), (TDisplayList{"8;0", "4;1;1;2;1", "4;2;1;1;1"}));
   Play("PE7:\x02;");
   EXPECT_EQ(CurrentPen, 2);
 }

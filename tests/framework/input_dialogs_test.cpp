@@ -54,7 +54,7 @@ TEST_F(InputDialogsTest, SelectCodeTakesTheChoiceOrPreselectsTheFirst) {
   EXPECT_EQ(index, 5);  // kept preselection
 }
 
-TEST_F(InputDialogsTest, CancelLeavesTheValuesAndSetsAbortFlag) {
+TEST_F(InputDialogsTest, AnswersAreConvertedAndCancelLeavesTheValuesAndSetsAbortFlag) {
   DialogScript script;
   Word index = 4;
   script.Cancel();
@@ -73,31 +73,29 @@ TEST_F(InputDialogsTest, CancelLeavesTheValuesAndSetsAbortFlag) {
   InputText("name", 20, text);
   EXPECT_EQ(text, "old");
   EXPECT_EQ(AbortFlag, 1);
-}
-
-TEST_F(InputDialogsTest, YesNoPreselectionAndAnswers) {
-  DialogScript script;
+  AbortFlag = 0;
+  // The preselection of a yes/no question, and the answer taken.
   for (char start : {'n', 'N', 'J', 'x'}) {
     char answer = start;
     script.Ok();
     AskYesNoChar("sure?", answer);
     EXPECT_EQ(answer, start == 'n' || start == 'N' ? 'N' : 'J') << start;
   }
-  bool value = false;
+  value = false;
   script.Ok({{"RadioButton_yes", "1"}});
   AskYesNo("sure?", value);
   EXPECT_TRUE(value);
-}
-
-TEST_F(InputDialogsTest, InputTextConvertsToStoredText) {
-  DialogScript script;
-  std::string text = "M\x84";  // stored a umlaut
+  // A typed text is stored in the program's code page.
+  text = "M\x84";  // stored a umlaut
   script.Ok({{"Edit_text", "Gr\xF6\xDF" "e"}});  // display o umlaut, sharp s
   InputText("name", 20, text);
   EXPECT_EQ(text, "Gr\x94\xE1" "e");
 }
 
-TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValuesAndRealsHaveSixBytes) {
+// Text and values out of range are asked for again; a real has six bytes;
+// integer limits given backwards are swapped; lengths are in inches in
+// imperial mode.
+TEST_F(InputDialogsTest, NumberInputsRejectTextAndOutOfRangeValues) {
   DialogScript script;
   Extended value = 5;
   script.Ok({{"Edit_text", "abc"}});
@@ -119,41 +117,33 @@ TEST_F(InputDialogsTest, FloatInputRejectsTextAndOutOfRangeValuesAndRealsHaveSix
   InputFloatInRange("value", value, 5, 10);
   EXPECT_EQ(value, 1);
   EXPECT_EQ(AbortFlag, 1);
-  // A real is held as a six-byte real.
   AbortFlag = 0;
   script.Ok({{"Edit_text", "0.1"}});
   InputRealInRange("scale", value, 0, 10);
   EXPECT_EQ(value, RoundToReal48(0.1L));
   EXPECT_NE(value, 0.1L);
-}
 
-TEST_F(InputDialogsTest, IntegerLimitsGivenBackwardsAreSwapped) {
-  DialogScript script;
-  int value = 3;
+  int count = 3;
   script.Ok({{"Edit_text", "11"}});
   script.Ok().Expect("Valid Data are: 1 .. 10 !");
   script.Ok({{"Edit_text", "1"}});
-  InputIntInRange("count", value, 10, 1);
-  EXPECT_EQ(value, 1);
+  InputIntInRange("count", count, 10, 1);
+  EXPECT_EQ(count, 1);
   Word w = 7;
   script.Ok({{"Edit_text", "9"}});
   InputWordInRange("count", w, 1, 10);
   EXPECT_EQ(w, 9);
-}
 
-TEST_F(InputDialogsTest, LengthInputUsesInchesInImperialMode) {
-  DialogScript script;
-  Extended value = 25.4L;
+  value = 25.4L;
   UnitSystem = 1;
   script.Ok({{"Edit_text", "2"}});
   InputLengthInRange("length", value, 0, 100);
   EXPECT_NEAR(static_cast<double>(value), 50.8, 1e-9);
-  ASSERT_FALSE(script.Shown().empty());
-  EXPECT_EQ(script.Shown()[0].text, "length [inch]");
+  EXPECT_EQ(script.Shown().at(13).text, "length [inch]");
   UnitSystem = 0;
   script.Ok();
   InputStressInRange("stress", value, 0, 100);
-  EXPECT_EQ(script.Shown()[1].text, "stress [MPa]");
+  EXPECT_EQ(script.Shown().at(14).text, "stress [MPa]");
 }
 
 TEST_F(InputDialogsTest, SelectFileNameRefusesNamesInArchiveModeAndAsksForAnEmptyName) {

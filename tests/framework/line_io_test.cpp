@@ -141,7 +141,7 @@ TEST_F(LineIoTest, FileHeaderBlock) {
                                         "\r\nfirst\r\n\r\n\r\n");
 }
 
-TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAndAMissingFileDoesNotOpen) {
+TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAMissingFileDoesNotOpenAndAFullDiskAborts) {
   std::ofstream(Path("keep.cfg"), std::ios::binary) << "old";
   AssignTextFile(TextFileVar, Path("keep.cfg"));
   ASSERT_TRUE(TextFileVar.Rewrite());
@@ -167,9 +167,8 @@ TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAndAMissingFileDoesNotOpen) {
   EXPECT_EQ(AbortFlag, 1);
   AssignTextFile(TextFileVar, Path("nodir/x.txt"));
   EXPECT_FALSE(TextFileVar.Rewrite());
-}
 
-TEST_F(LineIoTest, FullDiskSetsAbortFlag) {
+  // A full disk sets AbortFlag.
   if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full device";
   AssignTextFile(TextFileVar, "/dev/full");
   ASSERT_TRUE(TextFileVar.Rewrite());

@@ -54,7 +54,7 @@ TEST_F(MenuCaptionsTest, LanguagesSwitchAndKeepTheRowsTheyLack) {
   EXPECT_EQ(MenuCaptions[kCaptionFileExit], "끝내기(&x)");
 }
 
-TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
+TEST_F(MenuCaptionsTest, DamagedFilesAndLinesAreReadWholeOrRefusedWithAReason) {
   const std::string dir = FreshTestDir("captions");
   MenuCaptionTable table;
   std::string error;
@@ -76,25 +76,19 @@ TEST_F(MenuCaptionsTest, DamagedFilesAreRefusedWithAReason) {
   std::string fieldLost = all;
   fieldLost.replace(fieldLost.find("|Menu|"), 6, "|");
   EXPECT_FALSE(write(fieldLost));
-}
 
-// Each line in turn dropped, doubled, cut off, broken by a bar and binary
-// junk, or made very long: the file is read whole or refused with a reason.
-TEST_F(MenuCaptionsTest, DamagedLinesAreReadWholeOrRefused) {
-  const std::string good = ReadBytes(SourceFile());
-  const std::string name = platform::ProcessTempDir() + "/captions-damaged.txt";
+  // Each line in turn dropped, doubled, cut off, broken by a bar and binary
+  // junk, or made very long: the file is read whole or refused with a reason.
   const std::string junk("|\xFF\0\x1A\r", 5);
-  for (std::size_t at = 0, end; at < good.size(); at = end + 1) {
-    end = std::min(good.find('\n', at), good.size());
+  for (std::size_t at = 0, end; at < all.size(); at = end + 1) {
+    end = std::min(all.find('\n', at), all.size());
     const std::size_t mid = at + (end - at) / 2;
-    for (const std::string& damaged : {good.substr(0, at) + good.substr(std::min(end + 1, good.size())),
-                                       good.substr(0, std::min(end + 1, good.size())) + good.substr(at),
-                                       good.substr(0, mid), good.substr(0, mid) + junk + good.substr(mid),
-                                       good.substr(0, mid) + std::string(5000, 'x') + good.substr(mid)}) {
-      WriteBytes(name, damaged);
-      MenuCaptionTable table;
-      std::string error;
-      const bool read = ReadMenuCaptionFile(name, table, error);
+    for (const std::string& damaged : {all.substr(0, at) + all.substr(std::min(end + 1, all.size())),
+                                       all.substr(0, std::min(end + 1, all.size())) + all.substr(at),
+                                       all.substr(0, mid), all.substr(0, mid) + junk + all.substr(mid),
+                                       all.substr(0, mid) + std::string(5000, 'x') + all.substr(mid)}) {
+      error.clear();
+      const bool read = write(damaged);
       EXPECT_EQ(read, error.empty()) << error;
     }
   }

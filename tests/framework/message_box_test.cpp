@@ -28,7 +28,7 @@ class MessageBoxTest : public ::testing::Test {
   std::string dir;
 };
 
-TEST_F(MessageBoxTest, CaptionsFollowTheKindAndTextIsConverted) {
+TEST_F(MessageBoxTest, CaptionsFollowTheKindTextIsConvertedAndOnlyYesIsTrue) {
   platform::DialogScript script;
   script.Ok().Ok().Ok().Ok().Ok();
   ShowError("bad \x84");  // code 132: a umlaut
@@ -36,9 +36,18 @@ TEST_F(MessageBoxTest, CaptionsFollowTheKindAndTextIsConverted) {
   ShowMessageText("plain");
   ShowMessageKind("help", kMessageKindHelp);
   ShowMessageKind("silent kind", kMessageKindSilent);
+  // A question is true only for Yes; Cancel aborts.
+  script.Yes().No().Cancel();
+  EXPECT_TRUE(AskYesNoCancel("q"));
+  EXPECT_FALSE(AskYesNoCancel("q"));
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_FALSE(AskYesNoCancel("q"));
+  EXPECT_EQ(AbortFlag, 1);
   std::vector<std::string> captions;
   for (const auto& shown : script.Shown()) captions.push_back(shown.caption);
-  EXPECT_EQ(captions, (std::vector<std::string>{"Error  : ", "Message:", "Message:", "Help", "Message:"}));
+  const std::string title = ProgTitle.str();
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"Error  : ", "Message:", "Message:", "Help", "Message:", title, title, title}));
   EXPECT_EQ(script.Shown().at(0).text, "bad \xE4");
 }
 
@@ -60,17 +69,6 @@ TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndCarryFileErrorsOnRequ
   SetFileErrorHandler(nullptr);
 }
 
-TEST_F(MessageBoxTest, AskYesNoCancelIsTrueOnlyForYesAndCancelAborts) {
-  platform::DialogScript script;
-  script.Yes().No().Cancel();
-  EXPECT_TRUE(AskYesNoCancel("q"));
-  EXPECT_FALSE(AskYesNoCancel("q"));
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_FALSE(AskYesNoCancel("q"));
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(script.Shown()[0].caption, ProgTitle.str());
-}
-
 TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
   std::string caption;
   CurrentFileName = "";
@@ -84,7 +82,7 @@ TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
   EXPECT_EQ(caption, ProgTitle.str() + "  -  joint.old");
 }
 
-TEST_F(MessageBoxTest, OpenTextForReadReportsMissingFile) {
+TEST_F(MessageBoxTest, MissingFilesAndFailedWritesAreReportedAndTheOldFileKept) {
   std::ofstream(dir + "/there.txt") << "x";
   EXPECT_TRUE(OpenTextForRead(dir + "/there.txt"));
   EXPECT_EQ(AbortFlag, 0);
@@ -92,9 +90,37 @@ TEST_F(MessageBoxTest, OpenTextForReadReportsMissingFile) {
   script.Ok().Expect("file " + dir + "/gone.txt not found or no access !");
   EXPECT_FALSE(OpenTextForRead(dir + "/gone.txt  "));
   EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+
+  // Checked writes replace the old file; a failure is reported once.
+  std::string name = dir + "/out.txt";
+  std::ofstream(name) << "old";
+  TTextFile f;
+  f.Assign(name);
+  ASSERT_TRUE(CheckWriteError(f));
+  WriteTextChecked(f, "new");
+  CheckCloseError(f);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(ReadBytes(name), "new");
+
+  TTextFile bad;
+  bad.Assign(dir + "/missing/dir/out.txt");
+  script.Ok().Expect("file write error");
+  EXPECT_FALSE(CheckWriteError(bad));
+  EXPECT_EQ(AbortFlag, 1);
+  WriteTextChecked(bad, "skipped while AbortFlag is set");  // no second message
+
+  AbortFlag = 0;
+  TTextFile full;
+  full.Assign("/dev/full");
+  ASSERT_TRUE(CheckWriteError(full));
+  script.Ok().Expect("disk full /dev/full");  // more than any buffer holds: fails at once
+  WriteTextChecked(full, std::string(70000, 'x'));
+  CheckCloseError(full);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndKeepsTheOldFile) {
+TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwritablePlace) {
   std::string name = dir + "/joint.bq4";
   std::ofstream(name) << "old contents";
   platform::DialogScript script;
@@ -125,10 +151,9 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndKeepsTheOldFile)
   ConfirmOverwrite(dir + "/new.bq4");  // a new file is not left behind
   EXPECT_FALSE(fs::exists(dir + "/new.bq4"));
   EXPECT_EQ(script.Shown().size(), 2u);
-}
 
-TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAnUnwritablePlace) {
-  platform::DialogScript script;
+  // An unwritable place is refused.
+  ConfirmOverwriteOn = 1;
   script.Ok().Expect("invalid file name \"" + dir + "/no/such/dir/x.bq4\" !");
   ConfirmOverwrite(dir + "/no/such/dir/x.bq4");
   EXPECT_EQ(AbortFlag, 1);
@@ -155,35 +180,6 @@ TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   calls = 0;
   EXPECT_TRUE(RewriteRetry([&] { return ++calls < 2 ? 5 : 0; }));
   EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(MessageBoxTest, CheckedWritesReportFailuresAndKeepTheOldFile) {
-  std::string name = dir + "/out.txt";
-  std::ofstream(name) << "old";
-  TTextFile f;
-  f.Assign(name);
-  ASSERT_TRUE(CheckWriteError(f));
-  WriteTextChecked(f, "new");
-  CheckCloseError(f);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(ReadBytes(name), "new");
-
-  TTextFile bad;
-  bad.Assign(dir + "/missing/dir/out.txt");
-  platform::DialogScript script;
-  script.Ok().Expect("file write error");
-  EXPECT_FALSE(CheckWriteError(bad));
-  EXPECT_EQ(AbortFlag, 1);
-  WriteTextChecked(bad, "skipped while AbortFlag is set");  // no second message
-
-  AbortFlag = 0;
-  TTextFile full;
-  full.Assign("/dev/full");
-  ASSERT_TRUE(CheckWriteError(full));
-  script.Ok().Expect("disk full /dev/full");  // more than any buffer holds: fails at once
-  WriteTextChecked(full, std::string(70000, 'x'));
-  CheckCloseError(full);
-  EXPECT_EQ(AbortFlag, 1);
 }
 
 }  // namespace

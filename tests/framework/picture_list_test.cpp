@@ -34,8 +34,6 @@ class PictureListTest : public ::testing::Test {
   std::string file_;
 };
 
-TEST_F(PictureListTest, ListFileLiesInThePictureDirectory) { EXPECT_EQ(file_, dir_ + "/bq4.dbh"); }
-
 TEST_F(PictureListTest, FieldsEndOnlyAtAQuoteOrTheLineEndAndAMissingQuoteIsReported) {
   TPictureEntry e = ParseDbhLine("\"joint\",\"Bolt, nut and washer\" trailing");
   EXPECT_EQ(e.Name, "joint");
@@ -109,8 +107,10 @@ TEST_F(PictureListTest, LinesBeyondTheShownEntriesSurviveARewrite) {
   EXPECT_EQ(ReadBytes(file_), data.substr(data.find('\n') + 1));
 }
 
-// A missing file is no list; one huge line of quotes is one entry.
-TEST_F(PictureListTest, MissingFileIsNoListAndAHugeLineIsOneEntry) {
+// The list file lies in the picture directory; a missing file is no list; one
+// huge line of quotes is one entry; a failed rewrite leaves nothing behind.
+TEST_F(PictureListTest, MissingFileIsNoListAHugeLineIsOneEntryAndAFailedRewriteSetsAbortFlag) {
+  EXPECT_EQ(file_, dir_ + "/bq4.dbh");
   TPictureList list;
   EXPECT_FALSE(LoadPictureList(file_, list));
   EXPECT_EQ(list.Count(), 0);
@@ -118,32 +118,23 @@ TEST_F(PictureListTest, MissingFileIsNoListAndAHugeLineIsOneEntry) {
   TraceMessagesOn = 0;
   WriteBytes(file_, std::string(100000, '"'));  // one huge line of quotes
   EXPECT_EQ(Load().Count(), 1);
-}
-
-TEST_F(PictureListTest, FailedRewriteKeepsTheOldListAndSetsAbortFlag) {
-  TraceMessagesOn = 0;
-  TPictureList list;
   AppendPictureEntry(list, {"a", "b"});
   EXPECT_FALSE(SavePictureList(dir_ + "/missing/bq4.dbh", list));
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(fs::exists(dir_ + "/missing"));
 }
 
-TEST_F(PictureListTest, PlotWithoutConfiguredDeviceSaysSo) {
-  WriteBytes(dir_ + "/joint.plt", "IN;");
+TEST_F(PictureListTest, PlotSaysSoWithoutADeviceAndOtherwiseAsksPortAndSwitchThenSends) {
+  WriteBytes(file_, "\"joint\",\"Joint\"\r\n");
+  WriteBytes(dir_ + "/joint.plt", "IN;PA0,0;");
   TextPrinterDevice.clear();
   platform::DialogScript script;
   script.Ok().Expect("unavailable");
   EXPECT_FALSE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(1), true));
   EXPECT_EQ(AbortFlag, 1);
-}
-
-TEST_F(PictureListTest, PlotCommandAsksPortAndSwitchThenSends) {
-  WriteBytes(file_, "\"joint\",\"Joint\"\r\n");
-  WriteBytes(dir_ + "/joint.plt", "IN;PA0,0;");
+  AbortFlag = 0;
   TextPrinterDevice = dir_ + "/lp0";
   TPictureList list = Load();
-  platform::DialogScript script;
   script.Ok({{"Edit_text", "2"}}).Expect("printer port");
   script.No().Expect("HP-GL/2");
   EXPECT_EQ(PlotPictureCommand(list, 1), 1);

@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -125,10 +126,8 @@ TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharactersAndKeepsItsG
   EXPECT_EQ(shown.ShownFileName(), dir_ + "/outwin.txt");
   shown.setGeometry(30, 50, 640, 400);
   shown.Button_okClick();
-  EXPECT_EQ(TextWindowLeft, 30);
-  EXPECT_EQ(TextWindowTop, 50);
-  EXPECT_EQ(TextWindowWidth, 640);
-  EXPECT_EQ(TextWindowHeight, 400);
+  EXPECT_EQ((std::array<int, 4>{TextWindowLeft, TextWindowTop, TextWindowWidth, TextWindowHeight}),
+            (std::array<int, 4>{30, 50, 640, 400}));
   TForm_showtextfile next(dir_ + "/$OUT1.TMP");
   EXPECT_EQ(next.geometry().width(), 640);
 }

@@ -110,7 +110,7 @@ class TextOutputTest : public ::testing::Test {
 // ---------------------------------------------------------------------------
 // Layout helpers
 
-TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongName) {
+TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56AndSeparatorsFollowTheDisplayMode) {
   PrintoutDisplayMode = 1;
   const std::string text = DosText([] { OutputTableRow(std::string(40, 'n'), "V1", "V2", "V3"); });
   // Seven columns of margin; the value splits the long name, whose rest follows it.
@@ -119,11 +119,8 @@ TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56EvenAfterALongNam
   EXPECT_EQ(InsertAtColumn("abcdef", 3, "XY"), "abXYcdef");
   EXPECT_EQ(InsertAtColumn("abc", 10, "XY"), "abcXY");  // beyond the end: appended
   EXPECT_EQ(InsertAtColumn(std::string(72, ' '), 1, "*").size(), 72u);
-}
-
-// Box drawing (mode 2) and frameless (mode 4) pages are in the golden files.
-TEST_F(TextOutputTest, SeparatorTextsFollowTheDisplayMode) {
-  PrintoutDisplayMode = 1;
+  // Separators follow the display mode; box drawing (mode 2) and frameless
+  // (mode 4) pages are in the golden files.
   EXPECT_EQ(SeparatorLine(), std::string(70, '-'));
   EXPECT_EQ(FrameTopLine(), std::string(70, '*'));
   PrintoutDisplayMode = 3;
@@ -226,16 +223,13 @@ TEST_F(TextOutputTest, HtmlDeclaresItsCharsetAndEscapesTexts) {
 }
 
 TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("unavailable");  // no device path
-    OpenOutput(kDeviceTextPrinter, "");
-    EXPECT_EQ(AbortFlag, 1);
-  }
+  platform::DialogScript script;
+  script.Ok().Expect("unavailable");  // no device path
+  OpenOutput(kDeviceTextPrinter, "");
+  EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
   TextPrinterDevice = dir_ + "/lp0";
   WriteBytes(platform::ConfigDirectory() + "/TEXT.HXP", "\x1b@");
-  platform::DialogScript script;
   script.No();  // single page printing ?
   PrintoutDisplayMode = 4;
   SetPageHeader("", "", "", "", "", 0);
@@ -259,14 +253,14 @@ TEST_F(TextOutputTest, TextPrinterGetsSetUpCodesAheadOfTheReport) {
   EXPECT_EQ(ReadBytes(TextPrinterDevice), "");
 }
 
-TEST_F(TextOutputTest, WordProcessorDeviceOpensTheWindowFile) {
+// The word processor opens the window file; the screen device shows it in the
+// report window and removes the temporary file.
+TEST_F(TextOutputTest, WordProcessorAndScreenDevicesShowTheWindowFile) {
   WriteSampleReport(kDeviceWordProcessor, 1);
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].program, "default-opener");
   EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.at(0), dir_ + "/outwin.txt");
-}
-
-TEST_F(TextOutputTest, ScreenDeviceShowsTheReportWindowAndRemovesTheTemporaryFile) {
+  fs::remove(dir_ + "/outwin.txt");
   platform::DialogScript script;
   script.Ok();
   WriteSampleReport(kDeviceScreen, 2);
@@ -275,37 +269,22 @@ TEST_F(TextOutputTest, ScreenDeviceShowsTheReportWindowAndRemovesTheTemporaryFil
   EXPECT_FALSE(fs::exists(dir_ + "/$OUT1.TMP"));
 }
 
-TEST_F(TextOutputTest, CopyTextFileToUtf8ReportsAMissingSource) {
-  platform::DialogScript script;
-  script.Ok();
-  CopyTextFileToUtf8(dir_ + "/missing.txt", dir_ + "/out.txt");
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
-}
-
 TEST_F(TextOutputTest, CalculationMessagesGoToTheReportWindowUnlessFatal) {
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("Calculation successful without error messages");
-    PrintCalculationMessages();
-  }
+  platform::DialogScript script;
+  script.Ok().Expect("Calculation successful without error messages");
+  PrintCalculationMessages();
   AddSampleMessages();
-  {
-    platform::DialogScript script;
-    script.Ok();  // the report window
-    PrintCalculationMessages();
-    EXPECT_EQ(script.Shown().at(0).kind, "form");
-  }
+  script.Ok();  // the report window
+  PrintCalculationMessages();
+  EXPECT_EQ(script.Shown().at(1).kind, "form");
   const std::string shown = ReadBytes(dir_ + "/outwin.txt");
   EXPECT_NE(shown.find("Error Messages"), std::string::npos);
   EXPECT_NE(shown.find("REMARKS, WARNINGS AND ERROR MESSAGES"), std::string::npos);
   CalcFatalFlag = 1;
   HelpLevel = 1;
-  {
-    platform::DialogScript script;
-    script.Ok().Expect("Calculation done. Select message for more info or continue.");
-    PrintCalculationMessages();
-  }
+  script.Ok().Expect("Calculation done. Select message for more info or continue.");
+  PrintCalculationMessages();
+  EXPECT_EQ(script.Shown().size(), 3u);
 }
 
 // The extension of the calculation file comes back at once, before the page
@@ -348,13 +327,20 @@ TEST_F(TextOutputTest, LongWrappedTextsLoseNothingBeyondFiveLines) {
   EXPECT_EQ(joined, text);
 }
 
-TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenIsReported) {
+// An output file that cannot be written and a missing source of the copy
+// into the window file are reported.
+TEST_F(TextOutputTest, OutputFileThatCannotBeWrittenAndAMissingCopySourceAreReported) {
   OutputFileName = dir_ + "/no/such/folder/report.txt";
   AssignTextFile(TextFileVar, OutputFileName);
   platform::DialogScript script;
   script.Ok().Expect("report.txt");
   EXPECT_FALSE(RewriteOutput());
   EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  script.Ok();
+  CopyTextFileToUtf8(dir_ + "/missing.txt", dir_ + "/out.txt");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(fs::exists(dir_ + "/out.txt"));
 }
 
 TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouchedAndTheConfiguredOneCanBeAsked) {

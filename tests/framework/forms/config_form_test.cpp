@@ -183,11 +183,9 @@ TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   imported.replace(imported.find(lines) + lines.size(), 2, "55");
   WriteBytes(other + "/bq4.cfg", imported);
   Tconfig dlg;
-  {
-    platform::DialogScript script;
-    script.File(other + "/bq4.cfg");
-    dlg.Button_importClick();
-  }
+  platform::DialogScript script;
+  script.File(other + "/bq4.cfg");
+  dlg.Button_importClick();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(dlg.SpinEdit_linesperpage->value(), 55);
   EXPECT_EQ(ConfigDir.find("/other"), std::string::npos);  // restored
@@ -196,28 +194,20 @@ TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   dlg.Button_cancelClick();
   EXPECT_EQ(LinesPerPage, 66);
 
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    dlg.Button_importClick();
-  }
+  script.Cancel();
+  dlg.Button_importClick();
   EXPECT_EQ(AbortFlag, 1);
 }
 
-TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooser) {
+TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooserOrTheDefaultButtons) {
   Tconfig dlg;
   dlg.StringGrid_layer->setCurrentCell(2, 0);
-  {
-    platform::DialogScript script;
-    script.Ok({{"ListBox_colors", "#12"}}).Expect("Select Color");
-    dlg.Button_selectlayercolorClick();
-  }
+  platform::DialogScript script;
+  script.Ok({{"ListBox_colors", "#12"}}).Expect("Select Color");
+  dlg.Button_selectlayercolorClick();
   EXPECT_EQ(dlg.StringGrid_layer->item(2, 1)->text(), "13");
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    dlg.Button_selectlayercolorClick();
-  }
+  script.Cancel();
+  dlg.Button_selectlayercolorClick();
   EXPECT_EQ(dlg.StringGrid_layer->item(2, 1)->text(), "13");
   EXPECT_EQ(AbortFlag, 0);
 
@@ -225,17 +215,12 @@ TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooser) {
   dlg.StringGrid_color->setCurrentCell(0, 2);
   dlg.Button_selectcolorClick();  // no dialog
   dlg.StringGrid_color->setCurrentCell(0, 1);
-  {
-    platform::DialogScript script;
-    script.Ok({{"ListBox_colors", "#12"}});
-    dlg.Button_selectcolorClick();
-  }
+  script.Ok({{"ListBox_colors", "#12"}});
+  dlg.Button_selectcolorClick();
   EXPECT_EQ(dlg.StringGrid_color->item(0, 1)->text(), "13");
   EXPECT_EQ(dlg.StringGrid_color->item(0, 0)->text(), "Colour of layer 16 (brown)");
-}
 
-TEST_F(ConfigFormTest, DefaultButtonsFillLayersPenWidthsAndTextWindow) {
-  Tconfig dlg;
+  // The default buttons fill layers, pen widths and the text window.
   dlg.Button_layerClick(1);
   EXPECT_EQ(dlg.StringGrid_layer->item(0, 0)->text(), "5");
   EXPECT_EQ(dlg.StringGrid_layer->item(0, 2)->text(), "3");
@@ -257,18 +242,13 @@ TEST_F(ConfigFormTest, PlotProgramLinesAreEditedAndComposed) {
   Tconfig dlg;
   ASSERT_EQ(dlg.ListBox_veskart->count(), 5);
   dlg.ListBox_veskart->setCurrentRow(1);
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_text", "plot /X"}}).Expect("VESKART Command Line");
-    dlg.Button_editveskartcommandlineClick();
-  }
+  platform::DialogScript script;
+  script.Ok({{"Edit_text", "plot /X"}}).Expect("VESKART Command Line");
+  dlg.Button_editveskartcommandlineClick();
   EXPECT_EQ(dlg.ListBox_veskart->item(1)->text(), "plot /X");
   dlg.ListBox_veskart->setCurrentRow(2);
-  {
-    platform::DialogScript script;
-    script.Ok({{"RadioGroup_d", "#2"}, {"Edit_veskartPath", "/opt/wv"}}).Expect("VESKART");
-    dlg.Button_confveskartClick();
-  }
+  script.Ok({{"RadioGroup_d", "#2"}, {"Edit_veskartPath", "/opt/wv"}}).Expect("VESKART");
+  dlg.Button_confveskartClick();
   EXPECT_EQ(dlg.ListBox_veskart->item(2)->text(), "/opt/wv /tmp/bq4temp/veskart /CHPL /D3 /F/tmp/bq4temp/veskart");
   dlg.Button_okClick();
   EXPECT_EQ(CadState.PlotCommandLines[1], "plot /X");
@@ -320,17 +300,12 @@ TEST(PlotProgramForm, ShowsTheLineAsTheUserEditsAndKeepsAGivenLineWithoutAChange
 
   // OK without a change returns the given line; Cancel aborts.
   std::string line = "my line /Q";
-  {
-    platform::DialogScript script;
-    script.Ok();
-    EXPECT_TRUE(EditPlotCommandLine(line));
-  }
+  platform::DialogScript script;
+  script.Ok();
+  EXPECT_TRUE(EditPlotCommandLine(line));
   EXPECT_EQ(line, "my line /Q");
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    EXPECT_FALSE(EditPlotCommandLine(line));
-  }
+  script.Cancel();
+  EXPECT_FALSE(EditPlotCommandLine(line));
   EXPECT_EQ(AbortFlag, 1);
 }
 

@@ -110,7 +110,7 @@ TEST_F(DrawingInfoFormTest, NumbersLeftAsShownKeepEveryDigitAndSignaturesAreCutT
   EXPECT_EQ(Row4Date.str(), TodayText());
 }
 
-TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpen) {
+TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpenOkStoresAndCancelKeepsEverything) {
   TForm_zeichInfo form;
   TextRow(form.StringGrid2, 0, "12x", "text");
   form.Edit_ersatzfuer->setText("NEW");
@@ -120,25 +120,17 @@ TEST_F(DrawingInfoFormTest, ATextThatIsNoNumberKeepsTheFormOpen) {
   EXPECT_NE(form.result(), QDialog::Accepted);
   EXPECT_EQ(ReplacementFor.str(), "");  // nothing stored
   EXPECT_EQ(form.StringGrid2->currentRow(), 0);
-}
 
-TEST_F(DrawingInfoFormTest, ScriptedOkStoresAndCancelKeepsEverything) {
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_ersatzfuer", "DRW-0700"}, {"Edit_ersetztdurch", "DRW-0900-LONGER-THAN-15"}})
-        .Expect("Info drawing");
-    EXPECT_EQ(ShowChangeInfoForm(), 0);
-  }
+  // Scripted OK stores; Cancel keeps everything.
+  script.Ok({{"Edit_ersatzfuer", "DRW-0700"}, {"Edit_ersetztdurch", "DRW-0900-LONGER-THAN-15"}}).Expect("Info drawing");
+  EXPECT_EQ(ShowChangeInfoForm(), 0);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 1);
   EXPECT_EQ(ReplacementFor.str(), "DRW-0700");
   EXPECT_EQ(ReplacedBy.str(), "DRW-0900-LONGER");
   InputModified = 0;
-  {
-    platform::DialogScript script;
-    script.Press("Button_cancel", {{"Edit_ersatzfuer", "changed"}});
-    ChangesMenu(6);
-  }
+  script.Press("Button_cancel", {{"Edit_ersatzfuer", "changed"}});
+  ChangesMenu(6);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(InputModified, 0);
   EXPECT_EQ(ReplacementFor.str(), "DRW-0700");

@@ -66,7 +66,7 @@ TEST_F(PictureListFormTest, WindowListsTheEntriesAndSelectsTheRequestedOne) {
   EXPECT_EQ(PicWindowTop, 44);
 }
 
-TEST_F(PictureListFormTest, ChoosingShowsThePictureAndReopensOkEnds) {
+TEST_F(PictureListFormTest, ChoosingShowsThePictureAndDeletingTheShownEntryKeepsTheOthersInOrder) {
   platform::DialogScript script;
   script.Ok({{"ListBox1", "#1"}}).Expect("BQ4 Auxiliary Images");
   script.Ok();
@@ -74,11 +74,8 @@ TEST_F(PictureListFormTest, ChoosingShowsThePictureAndReopensOkEnds) {
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_GT(CreateDisplayList()->size(), 2u);  // picture b was played
-}
 
-// Any answer but Yes ends with the list intact.
-TEST_F(PictureListFormTest, DeletingTheShownEntryKeepsTheOthersInOrder) {
-  platform::DialogScript script;
+  // Deleting: any answer but Yes ends with the list intact.
   script.Press("Button_loeschen");
   script.No();
   AuxGraphicsManager();
