@@ -75,7 +75,7 @@ TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   EXPECT_TRUE(ShowsText("x [mm]"));
 }
 
-TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
+TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnAndLimitsThatAreNotFiniteFrameTheUnitRange) {
   OnScreen([] {
     PlotState.XAxisMode = 3;
     PlotFrame("a", "M", "t", 0, 0, 1, 1, 2);
@@ -85,6 +85,10 @@ TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
   EXPECT_TRUE(ShowsText("45"));
   EXPECT_TRUE(ShowsText("360"));
   EXPECT_EQ(PlotState.XAxisMode, 0);
+  Frame(kCadScreen, 0, 0, INFINITY, NAN);
+  EXPECT_TRUE(std::isfinite(PlotState.WinXMax));
+  EXPECT_TRUE(std::isfinite(PlotState.WinYMax));
+  EXPECT_GT(PlotState.WinXRange, 0);
 }
 
 // No limits dialog on the screen or in the command line export, whatever the setting.
@@ -97,8 +101,18 @@ TEST_F(AxisFrameTest, NoDialogOnTheScreenOrInTheCommandLineExport) {
   EXPECT_TRUE(script.Shown().empty());
 }
 
-TEST_F(AxisFrameTest, EnteredLimitsFrameTheFileOutput) {
+// Cancel gives exactly the drawing without the dialog; entered limits frame the file output.
+TEST_F(AxisFrameTest, CancelledOrEnteredLimitsFrameTheFileOutput) {
+  Frame(kCadDxf, 0, 0, 95, 47);
+  const std::string without = FileText();
   EnterDiagramLimits = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(FileText(), without);
   {
     platform::DialogScript script;
     script.Ok({{"Edit_xmin", "0"}, {"Edit_xmax", "200"}, {"Edit_ymin", "10"}, {"Edit_ymax", "0"}})
@@ -113,26 +127,6 @@ TEST_F(AxisFrameTest, EnteredLimitsFrameTheFileOutput) {
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), 0, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 10, 1e-9);
   EXPECT_NE(FileText().find("Frame title"), std::string::npos);
-}
-
-TEST_F(AxisFrameTest, CancelGivesExactlyTheDrawingWithoutTheDialog) {
-  Frame(kCadDxf, 0, 0, 95, 47);
-  const std::string without = FileText();
-  EnterDiagramLimits = 1;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    Frame(kCadDxf, 0, 0, 95, 47);
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(FileText(), without);
-}
-
-TEST_F(AxisFrameTest, LimitsThatAreNotFiniteFrameTheUnitRange) {
-  Frame(kCadScreen, 0, 0, INFINITY, NAN);
-  EXPECT_TRUE(std::isfinite(PlotState.WinXMax));
-  EXPECT_TRUE(std::isfinite(PlotState.WinYMax));
-  EXPECT_GT(PlotState.WinXRange, 0);
 }
 
 TEST_F(AxisFrameTest, TickCountGuardsAgainstStepsThatCannotBeCounted) {

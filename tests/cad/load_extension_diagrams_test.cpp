@@ -29,12 +29,6 @@ TEST_F(LoadExtensionTest, FrameHoldsTheForcesOfItsLevel) {
   ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMax, f));
   EXPECT_GE(f.ymax, Last.FVmax + Last.FSAmax);
   EXPECT_FALSE(LoadExtensionFrame(kDiagramTorqueAngle, f));
-  // Imperial frames are given in inch and lbf.
-  ToggleUnitSystem();
-  ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMin, f));
-  EXPECT_EQ(f.xText, "     f [in]");
-  EXPECT_EQ(f.yText, "F [lbf]");
-  EXPECT_NEAR(static_cast<double>(f.yFactor), 1 / 4.44822, 1e-6);
 }
 
 TEST_F(LoadExtensionTest, AssemblyAndWorkingConditionWithItsPanel) {

@@ -61,8 +61,6 @@ TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
 TEST_F(PreloadStatisticsTest, KindTenIsTheCalculatedPreloadWithTheTighteningPanel) {
   CalculateDefaultJoint();
   OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); });
-  EXPECT_EQ(PlotState.PlotWidth, 100);
-  EXPECT_EQ(PlotState.PlotOriginX, 5);
   // The mean preload named above the curve lies between FM,min and FM,max.
   const auto texts = Parsed(gcOutTextXY);
   const auto mean = std::find_if(texts.begin(), texts.end(),
