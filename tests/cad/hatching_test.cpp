@@ -141,21 +141,17 @@ TEST_F(HatchingTest, FiftyOneVerticesAreRefusedAndFiftyAreClosedInTheSpareEntry)
   EXPECT_EQ(Count(open, "LINE"), 50);  // 49 edges plus the closing one
 }
 
-TEST_F(HatchingTest, VertexTouchAndParallelEdgeGiveNoCrossing) {
+TEST_F(HatchingTest, VertexTouchParallelEdgesAnglesBeyondNinetyAndFlatPolygons) {
   SetHatchMode(2);
   // A diamond at 45 degrees: two of its edges run along the hatch lines; the
   // lines of intercept -10 and 10 lie on them and cross nothing.
-  const auto lines = Lines([] {
+  auto lines = Lines([] {
     Polygon({{10, 0}, {20, 10}, {10, 20}, {0, 10}});
     HatchPolygon(0, std::sqrt(2.0L) * 5, 45);
   });
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NEAR(lines[0].v[1] - lines[0].v[0], 0, 1e-5);
-}
-
-TEST_F(HatchingTest, AnglesBeyondNinetyAndFlatPolygonsEnd) {
-  SetHatchMode(2);
-  auto lines = Lines([] { HatchRectangle(0, 0, 10, 10, 2, 135); });
+  lines = Lines([] { HatchRectangle(0, 0, 10, 10, 2, 135); });
   EXPECT_GT(lines.size(), 3u);
   for (const auto& l : lines) EXPECT_NEAR((l.v[3] - l.v[1]) / (l.v[2] - l.v[0]), -1.0, 1e-5);
   // Every vertex the same point: nothing to hatch, and no endless loop.

@@ -81,7 +81,7 @@ TEST_F(JointDrawingTest, TappedJointInEveryViewFitsItsWindowWithLayersOfTheirKin
   EXPECT_EQ(bottom.size(), 24u);
 }
 
-TEST_F(JointDrawingTest, IndependentReaderAcceptsTheDxfOfEveryView) {
+TEST_F(JointDrawingTest, JointWithNutInEveryViewIsReadByTheIndependentReaderAndDrawsTheNutAndTheParts) {
   CalculatedM12Joint(kJointWithNut);
   // One reader run for all views (file and window in groups of five): starting the reader is the slow part.
   const std::string check = "from ezdxf import bbox\n"
@@ -111,6 +111,25 @@ TEST_F(JointDrawingTest, IndependentReaderAcceptsTheDxfOfEveryView) {
     args += " " + copy + window;
   }
   EXPECT_TRUE(Ezdxf(check, args));
+  const auto front = JointDxf(1);
+  // The hex nut hangs below the plates: its corner edges lie between lK and lK + m.
+  int corners = 0;
+  for (const auto& e : front)
+    if (e.kind == "LINE" && e.layer == "5" && std::fabs(std::fabs(e.v[0]) - 10.392) < 1e-3 &&
+        e.v[0] == e.v[2] && std::fmin(e.v[1], e.v[3]) > -52.8 && std::fmax(e.v[1], e.v[3]) < -42)
+      ++corners;
+  EXPECT_EQ(corners, 2);
+  const auto bottom = JointDxf(4);
+  EXPECT_EQ(Count(bottom, "CIRCLE"), 2);  // bolt and the nut's chamfer circle
+  EXPECT_GE(Count(bottom, "ARC", "3"), 1);
+  EXPECT_GT(Count(bottom, "LINE", "3"), 20);  // the break-out rectangle
+  EXPECT_EQ(Count(bottom, "POLYLINE"), 0);
+  // The single parts and their windows (their front views go through the readers of every sample).
+  auto lines = ListingLines([] { DrawNutPart(3, kCadListing); });
+  EXPECT_EQ(lines.front(), "MINMAX\t-24.000000\t-24.000000\t24.000000\t24.000000");
+  EXPECT_EQ(ParseListing(lines).size(), 0u);
+  lines = ListingLines([] { DrawBoltPart(2, kCadListing); });
+  EXPECT_GT(ParseListing(lines).size(), 20u);
 }
 
 TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartContinues) {
@@ -136,23 +155,6 @@ TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartCont
         std::fabs(e.v[0] - e.v[2]) < 1e-9)
       ++edges;
   EXPECT_EQ(edges, 2);
-}
-
-TEST_F(JointDrawingTest, JointWithNutDrawsNutAndItsBottomView) {
-  CalculatedM12Joint(kJointWithNut);
-  const auto front = JointDxf(1);
-  // The hex nut hangs below the plates: its corner edges lie between lK and lK + m.
-  int corners = 0;
-  for (const auto& e : front)
-    if (e.kind == "LINE" && e.layer == "5" && std::fabs(std::fabs(e.v[0]) - 10.392) < 1e-3 &&
-        e.v[0] == e.v[2] && std::fmin(e.v[1], e.v[3]) > -52.8 && std::fmax(e.v[1], e.v[3]) < -42)
-      ++corners;
-  EXPECT_EQ(corners, 2);
-  const auto bottom = JointDxf(4);
-  EXPECT_EQ(Count(bottom, "CIRCLE"), 2);  // bolt and the nut's chamfer circle
-  EXPECT_GE(Count(bottom, "ARC", "3"), 1);
-  EXPECT_GT(Count(bottom, "LINE", "3"), 20);  // the break-out rectangle
-  EXPECT_EQ(Count(bottom, "POLYLINE"), 0);
 }
 
 TEST_F(JointDrawingTest, FlangeNutIsTheBlockNutInsertedUpsideDown) {
@@ -181,16 +183,6 @@ TEST_F(JointDrawingTest, FlangeNutIsTheBlockNutInsertedUpsideDown) {
   Mutter.NutType = 1;
   DrawBoltedJoint(1, kCadDxf);
   EXPECT_EQ(Count(ParseDxf(ReadLines(DxfFile())), "INSERT"), 0);
-}
-
-// The front views of the single parts go through the readers of every sample (tests/e2e/cad_readers.sh).
-TEST_F(JointDrawingTest, SinglePartsAndTheirWindows) {
-  CalculatedM12Joint(kJointWithNut);
-  auto lines = ListingLines([] { DrawNutPart(3, kCadListing); });
-  EXPECT_EQ(lines.front(), "MINMAX\t-24.000000\t-24.000000\t24.000000\t24.000000");
-  EXPECT_EQ(ParseListing(lines).size(), 0u);
-  lines = ListingLines([] { DrawBoltPart(2, kCadListing); });
-  EXPECT_GT(ParseListing(lines).size(), 20u);
 }
 
 TEST_F(JointDrawingTest, FlangeBoltsStartAtTheTop) {

@@ -56,7 +56,7 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   EXPECT_EQ(MatBolt.Rm, 1220);  // the default record
 }
 
-TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValue) {
+TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValueAndAMissingMaterialDrawsNoFrame) {
   // 12.9 in mat_b_re: values at 20, 100, 200 and 300 degrees only.
   const auto es = Listing([] {
     PlotInit();
@@ -72,18 +72,15 @@ TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValue) {
   EXPECT_NEAR(first.v[1], static_cast<double>(PlotY(1100)), 1e-6);
   EXPECT_NEAR(last.v[2], static_cast<double>(PlotX(300)), 1e-6);
   EXPECT_NEAR(last.v[3], static_cast<double>(PlotY(825)), 1e-6);
-}
-
-TEST_F(MaterialSheetsTest, MaterialMissingFromTheTemperatureTableDrawsNoFrame) {
-  const auto es = Listing([] {
+  const auto none = Listing([] {
     PlotInit();
     DrawPlateReDiagram("no such material");
     DrawBoltEDiagram("");
   });
-  EXPECT_TRUE(es.empty());
+  EXPECT_TRUE(none.empty());
 }
 
-TEST_F(MaterialSheetsTest, PlateSheetOfRowThreeEndsWithItsTableAndRow) {
+TEST_F(MaterialSheetsTest, PlateSheetEndsWithItsTableAndRowAndShowsPsiInImperialUnits) {
   const auto t = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 1, 3); });
   ASSERT_GE(t.size(), 10u);
   EXPECT_EQ(t[0].text, "S355J0");
@@ -91,14 +88,11 @@ TEST_F(MaterialSheetsTest, PlateSheetOfRowThreeEndsWithItsTableAndRow) {
   EXPECT_EQ(t[8].text, " ");
   EXPECT_EQ(t[9].text, "mat_p_1.dbf   (3)");
   EXPECT_DOUBLE_EQ(t[9].y, 115 - 1.6 * 2.2 - 8 * 1.6 * 1.8);
-}
-
-TEST_F(MaterialSheetsTest, ImperialSheetShowsPsi) {
   UnitSystem = 1;
-  const auto t = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 0, 1); });
-  ASSERT_GE(t.size(), 2u);
-  EXPECT_EQ(t[1].text, "Re = " + StressToText(Pressung.Re) + " psi");
-  EXPECT_EQ(t.back().text.find("MPa"), std::string::npos);
+  const auto psi = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 0, 1); });
+  ASSERT_GE(psi.size(), 2u);
+  EXPECT_EQ(psi[1].text, "Re = " + StressToText(Pressung.Re) + " psi");
+  EXPECT_EQ(psi.back().text.find("MPa"), std::string::npos);
 }
 
 TEST_F(MaterialSheetsTest, CancelledPickWritesNoFileAndKeepsTheJointsMaterial) {

@@ -152,11 +152,17 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   EXPECT_EQ(ListingBlocks(kSheetDrawing), (Names{"FRAME_1", "NUT", "DESIGN1", "TABLES"}));
 }
 
-TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {
+TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameAndACancelledFileChoiceStopsTheSheet) {
   EXPECT_EQ(ListingBlocks(7), (Names{"FRAME_1"}));
   const auto lines = ReadLines(Dir() + "/drawing.txt");
   EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
   EXPECT_FALSE(sheet_test::HasText(sheet_test::Texts(lines), ProgramLine()));
+  CadBatchMode = 0;
+  platform::DialogScript script;
+  script.Cancel();
+  DrawSheet(kSheetDrawing, kCadDxf);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(Exists(DxfFile()));
 }
 
 // A longer bolt is drawn smaller; a joint not yet sized is drawn at full size.
@@ -256,15 +262,6 @@ TEST_F(SheetsTest, FatalCalculationShowsTheMessagesInsteadOfASheet) {
   platform::DialogScript script;
   script.Cancel();
   DrawSheet(kSheetDrawing, kCadDxf);
-  EXPECT_FALSE(Exists(DxfFile()));
-}
-
-TEST_F(SheetsTest, CancelledFileChoiceStopsTheSheet) {
-  CadBatchMode = 0;
-  platform::DialogScript script;
-  script.Cancel();
-  DrawSheet(kSheetDrawing, kCadDxf);
-  EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(Exists(DxfFile()));
 }
 

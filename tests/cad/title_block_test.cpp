@@ -67,22 +67,19 @@ TEST_F(TitleBlockTest, TheLastEightChangesWithLetterOrNumberIndexes) {
 }
 
 // The golden file below holds the fields, labels and places of a full block.
-TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmpty) {
-  const auto t = Block();
+TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmptyAndTheSuccessorIsNoted) {
+  auto t = Block();
   EXPECT_TRUE(IndexColumn(t).empty());
   // No replacement texts: not even their labels.
   for (const auto& x : t) EXPECT_EQ(x.text.find("Replace"), std::string::npos) << x.text;
   // The empty table is still ruled: eight revision rows and four approval rows.
   const auto es = Listing([] { DrawTitleBlock("", "", ""); });
   EXPECT_EQ(drawing_test::Count(es, "LINE"), 4 + 1 + 4 + 4 + 8 + 4 + 9);
-}
-
-// The golden file holds a replacement-for note and a placed text.
-TEST_F(TitleBlockTest, ReplacedByNoteAndNoPlacedTextOfHeightZero) {
+  // The golden file holds a replacement-for note and a placed text.
   ReplacedBy = "BQ4-0002";
   DrawingTextCount = 1;
   DrawingTexts[1] = {30, 190, 0, 0, "zero height"};
-  const auto t = Block();
+  t = Block();
   EXPECT_TRUE(HasText(t, "Replaced by BQ4-0002"));
   EXPECT_FALSE(HasText(t, "zero height"));
 }
