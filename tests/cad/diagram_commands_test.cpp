@@ -40,7 +40,6 @@ TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheListAndCancelDrawsNothing
     DiagramCommand(kDiagramChoose, kCadScreen);
   }
   EXPECT_TRUE(ShowsText("Load Extension Diagram (Working condition min.)"));
-  EXPECT_EQ(ItemTexts[10].str(), "FM Statist.");
   InitDisplayList();
   for (const TDiagramKind kind : {kDiagramChoose, kDiagramLoadExtension}) {
     platform::DialogScript script;

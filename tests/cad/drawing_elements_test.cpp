@@ -55,7 +55,7 @@ TEST_F(DrawingElementsTest, FreehandLinesHaveSevenPointsAndRepeatWithTheSameSeed
   EXPECT_TRUE(differs);
 }
 
-TEST_F(DrawingElementsTest, ElementsRestoreTheColourTheyFound) {
+TEST_F(DrawingElementsTest, ElementsRestoreTheColourAndAPlateOfSixThreadDiametersIsCutAtThreeBores) {
   const auto es = Dxf([] {
     CadSetColor(2);
     DrawCentreLine(0, 0, 0, 10);
@@ -74,9 +74,6 @@ TEST_F(DrawingElementsTest, ElementsRestoreTheColourTheyFound) {
       EXPECT_EQ(e.v[2], 0);
     }
   EXPECT_EQ(es.back().layer, "2");
-}
-
-TEST_F(DrawingElementsTest, PlateOfSixThreadDiametersIsCutByABreakLineAtThreeBores) {
   Gewinde.d = 12;
   auto outer = [this](Extended De) {
     const auto es = Dxf([De] { DrawPlateSection(2, 0, 0, 13, 20, De, 45); });

@@ -108,17 +108,24 @@ TEST_F(DxfWriterTest, ColourSelectsNamedOrNumberedLayers) {
   }
 }
 
-TEST_F(DxfWriterTest, FullTurnArcIsACircleAndZeroRadiusDrawsNothing) {
+// Line breaks in texts and values that are no numbers keep the file readable.
+TEST_F(DxfWriterTest, FullTurnArcIsACircleZeroRadiusDrawsNothingAndOddValuesKeepTheFileReadable) {
   Begin();
   CadArc(0, 0, 0, 360, 4);
   CadArc(0, 0, 360, 0, 4);
   CadArc(0, 0, 30, 30, 4);
   CadArc(0, 0, 10, 80, 0);
   CadArc(0, 0, 10, 80, 4);
+  CadText("two\r\nlines", 0, 0);
+  CadLine(0, 0, std::nan(""), 1.0L / 0.0L);
   const auto lines = Finish();
   EXPECT_EQ(Count(lines, "CIRCLE"), 3);
   EXPECT_EQ(Count(lines, "ARC"), 1);
   EXPECT_EQ(Entity(lines, "ARC").back(), " 51=80.000000");
+  EXPECT_EQ(Entity(lines, "TEXT")[4], "  1=two  lines");
+  EXPECT_EQ(Entity(lines, "LINE")[3], " 11=0.000000");
+  EXPECT_EQ(Entity(lines, "LINE")[4], " 21=0.000000");
+  EXPECT_EQ(lines.size() % 2, 0u);
 }
 
 TEST_F(DxfWriterTest, TextIsWrittenInTheUmlautModeAndItsCodePageIsDeclared) {
@@ -209,17 +216,6 @@ TEST_F(DxfWriterTest, BlockFailedByTheDrawerIsStillClosedAndTheDrawingGoesOn) {
   const auto lines = Finish();
   EXPECT_EQ(Count(lines, "BLOCK"), 1);
   EXPECT_EQ(Count(lines, "ENDBLK"), 1);
-}
-
-TEST_F(DxfWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheFileReadable) {
-  Begin();
-  CadText("two\r\nlines", 0, 0);
-  CadLine(0, 0, std::nan(""), 1.0L / 0.0L);
-  const auto lines = Finish();
-  EXPECT_EQ(Entity(lines, "TEXT")[4], "  1=two  lines");
-  EXPECT_EQ(Entity(lines, "LINE")[3], " 11=0.000000");
-  EXPECT_EQ(Entity(lines, "LINE")[4], " 21=0.000000");
-  EXPECT_EQ(lines.size() % 2, 0u);
 }
 
 // The golden file pins the layout: sections, tables of variant 0, the font, group codes and every entity kind.

@@ -47,15 +47,7 @@ class IgesWriterTest : public CadTest {
   }
 };
 
-// The golden sample pins parameters split after a comma and their line counts.
-TEST_F(IgesWriterTest, ParametersWithoutACommaAreCutAtColumn64) {
-  EXPECT_EQ(SplitIgesParameters("1,2;"), (std::vector<std::string>{"1,2;"}));
-  const auto parts = SplitIgesParameters(std::string(70, 'x'));
-  EXPECT_EQ(parts.size(), 2u);
-  EXPECT_EQ(parts[0].size(), 64u);
-}
-
-TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithString) {
+TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithStringAndParametersAreCutAtColumn64) {
   Begin();
   CadBeginEntities();
   CadSetTextStyle(2, 90, 5, 0);
@@ -74,6 +66,11 @@ TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithString) {
   for (const auto& l : lines)
     for (const char c : l) EXPECT_TRUE(c >= 32 && c < 127) << l;
   EXPECT_EQ(Hollerith(""), "0H");
+  // The golden sample pins parameters split after a comma and their line counts.
+  EXPECT_EQ(SplitIgesParameters("1,2;"), (std::vector<std::string>{"1,2;"}));
+  const auto parts = SplitIgesParameters(std::string(70, 'x'));
+  EXPECT_EQ(parts.size(), 2u);
+  EXPECT_EQ(parts[0].size(), 64u);
 }
 
 TEST_F(IgesWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheRecords) {

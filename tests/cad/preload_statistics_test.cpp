@@ -41,7 +41,7 @@ TEST(GaussTailPercent, MatchesPublishedNormalDistributionValues) {
   EXPECT_NEAR(static_cast<double>(GaussDensity(1)), std::exp(-0.5), 1e-15);
 }
 
-TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
+TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveAndKindTenOfTheCalculatedPreloadWithItsPanel) {
   Gauss(50000, 10000, 3, 10000, -10000);
   EXPECT_TRUE(ShowsText("FM [N]: 50000", true));
   EXPECT_TRUE(ShowsText("0.27%", true));
@@ -56,9 +56,6 @@ TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveNameTheScatterAndTheTails) {
   EXPECT_TRUE(ShowsText("-5.0"));
   Gauss(50000, 0, 3, 10000, -10000);  // no scatter: nothing
   EXPECT_TRUE(CreateDisplayList()->empty());
-}
-
-TEST_F(PreloadStatisticsTest, KindTenIsTheCalculatedPreloadWithTheTighteningPanel) {
   CalculateDefaultJoint();
   OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); });
   // The mean preload named above the curve lies between FM,min and FM,max.

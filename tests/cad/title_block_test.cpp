@@ -38,10 +38,8 @@ TEST_F(TitleBlockTest, SheetFlagsSuppressPathAndDateAndAbortDrawsNothing) {
   CadState.CadNoFilePath = 1;
   CadState.CadNoDateTime = 1;
   for (const auto& x : Block()) EXPECT_NE(x.y, 1) << x.text;
-  auto es = Listing([] { DrawHorizontalLines(3, 10, 50, 20, 5); DrawHorizontalLines(0, 0, 0, 1, 1); });
-  ASSERT_EQ(drawing_test::Count(es, "LINE"), 3);
-  EXPECT_DOUBLE_EQ(es[2].v[1], 35);
-  es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
+  // The ruled lines are pinned by the golden file and the empty table below.
+  const auto es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
   EXPECT_TRUE(es.empty());
 }
 
