@@ -39,7 +39,7 @@ class AxisFrameTest : public DiagramTest {
   }
 };
 
-TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
+TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndARangeAboveZeroDrawsNoXAxis) {
   Frame(kCadScreen, 0, 0, 95, 47);
   EXPECT_EQ(PlotState.WinXMin, 0);
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 100, 1e-9);
@@ -51,18 +51,15 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
   // Axes 2, ticks 6 + 11, grid 6 + 11.
   EXPECT_EQ(Parsed(gcLine).size(), 36u);
   // Both arrowheads stand 5 % of the range beyond the last tick.
-  const auto solids = Parsed(gcSolid);
+  auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 2u);
   ExpectPoint(solids[0], 0, 168, 0);
   ExpectPoint(solids[1], 0, 0, 126);
   // Colour 17 stays for the caller.
   EXPECT_EQ(CadState.CadColor, 17);
-}
-
-TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   Frame(kCadScreen, 0, 10, 95, 47);
   EXPECT_GT(PlotState.WinYMin, 0);
-  const auto solids = Parsed(gcSolid);
+  solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 1u);  // the y axis' arrowhead only
   EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 0, 1e-6);
   EXPECT_TRUE(ShowsText("100"));

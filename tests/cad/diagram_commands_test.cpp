@@ -134,7 +134,7 @@ TEST_F(DiagramCommandTest, UncalculatedOrBrokenResultsDrawWithoutFault) {
   }
 }
 
-TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndInsertsThem) {
+TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndTheWorkingConditionsSheetIsRefusedWithoutAxialLoad) {
   DiagramSheet(1, kCadDxf);
   ASSERT_EQ(AbortFlag, 0);
   const auto lines = ReadLines(DxfFile());
@@ -151,9 +151,6 @@ TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndInsertsThem) {
                       "assert ins['DIAG1'] == (0, 240) and ins['DIAG9'] == (320, 0), ins\n"
                       "assert len(doc.blocks.get('DIAG6').query('TEXT')) > 10\n",
                       DxfFile()));
-}
-
-TEST_F(DiagramCommandTest, SheetOfWorkingConditionsIsRefusedWithoutAxialLoad) {
   Last.FAmax = 0;
   InitDisplayList();
   {

@@ -40,8 +40,6 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   const auto t = Sheet([] { DrawBoltMaterialSheet(0, kCadListing); });
   ASSERT_GE(t.size(), 9u);
   EXPECT_EQ(t[0].text, "12.9");
-  EXPECT_DOUBLE_EQ(t[0].x, 10);
-  EXPECT_DOUBLE_EQ(t[0].y, 115);
   EXPECT_EQ(t[1].text, "Re = " + StressToText(1080) + " MPa");
   EXPECT_EQ(t[2].text, "Rm = " + StressToText(1200) + " MPa");
   EXPECT_EQ(t[3].text, "E = " + StressToText(206000) + " MPa");
@@ -49,7 +47,6 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   EXPECT_EQ(t[5].text, "beta b = " + FloatToText(0.6L));
   EXPECT_EQ(t[8].text, "nominal values");
   EXPECT_EQ(t[9].text, "mat_bolt.dbf");
-  EXPECT_DOUBLE_EQ(t[1].y, 115 - 1.6 * 2.2);
   for (const char* s : {"    Re = f (T)", "    E = f (T)", "T (\xF8" "C)", "Re [MPa]"}) EXPECT_TRUE(HasText(t, s)) << s;
   // The joint keeps its material.
   EXPECT_EQ(Schraube.MatBoltRow, 2);
@@ -87,7 +84,6 @@ TEST_F(MaterialSheetsTest, PlateSheetEndsWithItsTableAndRowAndShowsPsiInImperial
   EXPECT_EQ(t[5].text, "beta m = " + FloatToText(0.7L));
   EXPECT_EQ(t[8].text, " ");
   EXPECT_EQ(t[9].text, "mat_p_1.dbf   (3)");
-  EXPECT_DOUBLE_EQ(t[9].y, 115 - 1.6 * 2.2 - 8 * 1.6 * 1.8);
   UnitSystem = 1;
   const auto psi = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 0, 1); });
   ASSERT_GE(psi.size(), 2u);

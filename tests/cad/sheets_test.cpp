@@ -97,7 +97,7 @@ class SheetsTest : public JointDrawingFixture {
   }
 };
 
-TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
+TEST_F(SheetsTest, DrawingAndForcesSheetDxfHoldFrameTablesTheScaledJointAndTheFlattenedDiagram) {
   SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetDrawing);
   EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DESIGN1", "TABLES"}));  // no nut block for a tapped joint
@@ -116,19 +116,15 @@ TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
   EXPECT_TRUE(s.Has("TABLES", " " + BoltDesignation()));
   EXPECT_TRUE(s.Has("TABLES", " FACTORS OF SAFETY"));
   EXPECT_TRUE(s.Has("", ProgramLine()));
-}
-
-TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
-  SKIP_WITHOUT_EZDXF();
-  const SheetDxf s = ReadSheet(kSheetForces);
-  EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DIAG1", "FTABLE"}));
-  ASSERT_EQ(s.InsertNames(), (Names{"FRAME_1", "FTABLE", "DIAG1"}));
-  EXPECT_NEAR(s.inserts[2].x, 30, 1e-9);
-  EXPECT_NEAR(s.inserts[2].y, 200, 1e-9);
-  EXPECT_NEAR(s.inserts[2].ys, 0.75, 1e-9);
-  EXPECT_TRUE(s.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
-  EXPECT_FALSE(s.texts.at("DIAG1").empty());
-  EXPECT_TRUE(s.Has("FRAME_1", "BQ4-100-01"));
+  const SheetDxf forces = ReadSheet(kSheetForces);
+  EXPECT_EQ(forces.blocks, (Names{"FRAME_1", "DIAG1", "FTABLE"}));
+  ASSERT_EQ(forces.InsertNames(), (Names{"FRAME_1", "FTABLE", "DIAG1"}));
+  EXPECT_NEAR(forces.inserts[2].x, 30, 1e-9);
+  EXPECT_NEAR(forces.inserts[2].y, 200, 1e-9);
+  EXPECT_NEAR(forces.inserts[2].ys, 0.75, 1e-9);
+  EXPECT_TRUE(forces.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
+  EXPECT_FALSE(forces.texts.at("DIAG1").empty());
+  EXPECT_TRUE(forces.Has("FRAME_1", "BQ4-100-01"));
 }
 
 TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
