@@ -98,7 +98,7 @@ TEST_F(HatchingTest, ConcavePolygonGetsTwoSegmentsPerLine) {
   EXPECT_GE(doubled, 3);
 }
 
-TEST_F(HatchingTest, MoreThanTenCrossingsOnALineAbortsTheHatch) {
+TEST_F(HatchingTest, TooManyCrossingsAbortTheHatchAndFiftyOneVerticesAreRefused) {
   SetHatchMode(2);
   // A comb with six teeth: a horizontal-ish line meets twelve edges.
   Listing([] {
@@ -118,9 +118,6 @@ TEST_F(HatchingTest, MoreThanTenCrossingsOnALineAbortsTheHatch) {
     AbortFlag = 0;  // the listing is closed normally
   });
   EXPECT_TRUE(HasMessage("Fatal  : schraff schnittp"));
-}
-
-TEST_F(HatchingTest, FiftyOneVerticesAreRefusedAndFiftyAreClosedInTheSpareEntry) {
   SetHatchMode(0);
   const auto es = Listing([] {
     HatchBegin();
