@@ -9,7 +9,6 @@
 #include <fstream>
 
 #include "cad/drawing_elements.h"
-#include "framework/display_list.h"
 #include "joint_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
@@ -196,14 +195,7 @@ TEST_F(JointDrawingTest, FlangeNutIsTheBlockNutInsertedUpsideDown) {
   for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
     turned |= lines[i] == " 50" && std::stod(lines[i + 1]) == 180;
   EXPECT_TRUE(turned);
-  // The block reaches every other device.
-  for (const TCadDevice device : {kCadIges, kCadListing, kCadScreen}) {
-    DrawBoltedJoint(1, device);
-    EXPECT_EQ(AbortFlag, 0) << device;
-  }
-  EXPECT_GT(ReadLines(Dir() + "/drawing.igs").size(), 50u);
-  EXPECT_GT(ParseListing(ReadLines(Dir() + "/drawing.txt")).size(), 50u);
-  EXPECT_GT(CreateDisplayList()->size(), 50u);
+  // Each device's handling of blocks and turned inserts is checked by its own writer's tests.
   // The other nut kinds are drawn directly.
   Mutter.NutType = 1;
   DrawBoltedJoint(1, kCadDxf);
