@@ -73,7 +73,7 @@ TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals
   }
 }
 
-TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndTheMonochromeSwitch) {
+TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndMonochromeAndColoursSelectNamedOrNumberedLayers) {
   Begin(2);
   auto lines = Finish();
   EXPECT_EQ(Count(lines, "LAYER"), 32);
@@ -93,9 +93,6 @@ TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndTheMonochromeSwitch) {
   lines = Finish();
   EXPECT_EQ(Count(lines, "LAYER"), 32);
   for (int i = 0; i < 32; ++i) EXPECT_EQ(Entity(lines, "LAYER", i)[2], " 62=1");
-}
-
-TEST_F(DxfWriterTest, ColourSelectsNamedOrNumberedLayers) {
   CadState.CadDevice = kCadDxf;
   CadState.CadLayerNames[5] = "VISIBLE";
   struct Case { Word mode, colour, kept; const char* layer; };

@@ -156,7 +156,7 @@ TEST_F(JointDrawingTest, JointWithNutInEveryViewIsReadByTheIndependentReaderAndD
   EXPECT_GT(ParseListing(lines).size(), 20u);
 }
 
-TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartContinues) {
+TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndFlangeBoltsStartAtTheTop) {
   CalculatedM12Joint();
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.L[1] = 20;
@@ -179,6 +179,19 @@ TEST_F(JointDrawingTest, PlatesAreHatchedAtAlternatingAnglesAndTheTappedPartCont
         std::fabs(e.v[0] - e.v[2]) < 1e-9)
       ++edges;
   EXPECT_EQ(edges, 2);
+  Flansch.nBolts = 4;
+  Flansch.DT = 100;
+  Flansch.Da = 140;
+  const auto circle = ParseListing(ListingLines([] { DrawFlangeBoltCircle(kCadListing); }));
+  // Each socket head's top view has its head circle of diameter dK.
+  std::vector<std::pair<double, double>> centres;
+  for (const auto& e : circle)
+    if (e.kind == "CIRCLE" && std::fabs(e.v[2] - Din912.dK / 2) < 1e-6) centres.push_back({e.v[0], e.v[1]});
+  ASSERT_EQ(centres.size(), 4u);
+  EXPECT_NEAR(centres[0].second, 50, 1e-6);
+  EXPECT_NEAR(centres[1].first, -50, 1e-6);
+  EXPECT_NEAR(centres[2].second, -50, 1e-6);
+  EXPECT_NEAR(centres[3].first, 50, 1e-6);
 }
 
 TEST_F(JointDrawingTest, FlangeNutIsTheBlockNutInsertedUpsideDown) {
@@ -200,23 +213,6 @@ TEST_F(JointDrawingTest, FlangeNutIsTheBlockNutInsertedUpsideDown) {
   Mutter.NutType = 1;
   DrawBoltedJoint(1, kCadDxf);
   EXPECT_EQ(Count(ParseDxf(ReadLines(DxfFile())), "INSERT"), 0);
-}
-
-TEST_F(JointDrawingTest, FlangeBoltsStartAtTheTop) {
-  CalculatedM12Joint();
-  Flansch.nBolts = 4;
-  Flansch.DT = 100;
-  Flansch.Da = 140;
-  const auto es = ParseListing(ListingLines([] { DrawFlangeBoltCircle(kCadListing); }));
-  // Each socket head's top view has its head circle of diameter dK.
-  std::vector<std::pair<double, double>> centres;
-  for (const auto& e : es)
-    if (e.kind == "CIRCLE" && std::fabs(e.v[2] - Din912.dK / 2) < 1e-6) centres.push_back({e.v[0], e.v[1]});
-  ASSERT_EQ(centres.size(), 4u);
-  EXPECT_NEAR(centres[0].second, 50, 1e-6);
-  EXPECT_NEAR(centres[1].first, -50, 1e-6);
-  EXPECT_NEAR(centres[2].second, -50, 1e-6);
-  EXPECT_NEAR(centres[3].first, 50, 1e-6);
 }
 
 TEST_F(JointDrawingTest, DamagedJointNeverWritesNonNumbers) {
