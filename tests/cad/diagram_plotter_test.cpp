@@ -91,7 +91,7 @@ TEST_F(PlotterTest, LogarithmicModesClipTheLogarithms) {
   EXPECT_NEAR(static_cast<double>(lines[1].v[0]), 0, 1e-6);
 }
 
-TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
+TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndLineLabelsFollowTheSlope) {
   DrawArrowHead(5, 10, 10, 8);
   EXPECT_TRUE(Parsed(gcSolid).empty());
   // Right: base 8 to the left, half width 1; up; down.
@@ -103,6 +103,16 @@ TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
   for (int h = 0; h < 3; ++h)
     for (int i = 0; i < 8; ++i)
       EXPECT_NEAR(static_cast<double>(solids[h].v[i]), static_cast<double>(heads[h].second[i]), 1e-9) << h << i;
+  SetPlotOrigin(14, 10);  // the origin does not turn the text
+  SetPlotWindow(0, 0, 160, 120);
+  PlotLineLabel("mu", 0, 0, 10, 10);
+  EXPECT_EQ(CadState.CadTextAngle, 0);
+  EXPECT_TRUE(ShowsText("mu"));
+  ASSERT_EQ(Parsed(gcLine).size(), 1u);
+  bool turned = false;
+  for (const auto& r : Parsed(gcSetTextStyle))
+    for (int i = 0; i < 4; ++i) turned |= std::fabs(static_cast<double>(r.v[i]) - 45) < 1e-6;
+  EXPECT_TRUE(turned);
 }
 
 TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
@@ -137,19 +147,6 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   ASSERT_FALSE(Parsed(gcLine).empty());
   for (const auto& l : Parsed(gcLine))  // the clipping's margin is 1 % of the window
     EXPECT_LE(std::max(l.v[0], l.v[2]), PlotX(10.1L) + 1e-6);
-}
-
-TEST_F(PlotterTest, LineLabelFollowsTheSlopeAndTurnsBackToLevel) {
-  SetPlotOrigin(14, 10);  // the origin does not turn the text
-  SetPlotWindow(0, 0, 160, 120);
-  PlotLineLabel("mu", 0, 0, 10, 10);
-  EXPECT_EQ(CadState.CadTextAngle, 0);
-  EXPECT_TRUE(ShowsText("mu"));
-  ASSERT_EQ(Parsed(gcLine).size(), 1u);
-  bool turned = false;
-  for (const auto& r : Parsed(gcSetTextStyle))
-    for (int i = 0; i < 4; ++i) turned |= std::fabs(static_cast<double>(r.v[i]) - 45) < 1e-6;
-  EXPECT_TRUE(turned);
 }
 
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {

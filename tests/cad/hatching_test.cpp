@@ -161,25 +161,7 @@ TEST_F(HatchingTest, VertexTouchParallelEdgesAnglesBeyondNinetyAndFlatPolygons) 
   EXPECT_LE(lines.size(), 10001u);
 }
 
-TEST_F(HatchingTest, QSort2SortsValuesWithTheirIndexes) {
-  std::array<Extended, 11> v{0, 5, 1, 4, 2, 3, 9, 0.5L, 7, 6, 8};
-  std::array<int, 11> idx{};
-  QSort2(v, idx, 10);
-  for (int i = 1; i < 10; ++i) EXPECT_LE(v[i], v[i + 1]);
-  EXPECT_EQ(idx[1], 7);  // 0.5 came from position 7
-  EXPECT_EQ(idx[10], 6);  // 9 from position 6
-  std::array<Extended, 11> w{0, 3, 2, 1};
-  QSort2(w, idx, 3);
-  EXPECT_EQ(idx[1], 3);
-  EXPECT_EQ(idx[3], 1);
-  EXPECT_EQ(idx[4], 4);  // every index starts as its position
-  EXPECT_EQ(idx[10], 10);
-  QSort2(w, idx, 11);
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_TRUE(HasMessage("Fatal  : QSORT2 error"));
-}
-
-TEST_F(HatchingTest, PolylineArcsAreSplitIntoFifteenDegreeSteps) {
+TEST_F(HatchingTest, PolylineArcsAreSplitIntoFifteenDegreeStepsAndQSort2KeepsTheIndexes) {
   SetHatchMode(2);
   const auto dxf = Dxf([] {
     HatchPolyBegin();
@@ -206,6 +188,21 @@ TEST_F(HatchingTest, PolylineArcsAreSplitIntoFifteenDegreeSteps) {
   });
   EXPECT_LE(HatchCount, 53);
   EXPECT_TRUE(HasMessage("Fatal  : n schraff !"));
+  std::array<Extended, 11> v{0, 5, 1, 4, 2, 3, 9, 0.5L, 7, 6, 8};
+  std::array<int, 11> idx{};
+  QSort2(v, idx, 10);
+  for (int i = 1; i < 10; ++i) EXPECT_LE(v[i], v[i + 1]);
+  EXPECT_EQ(idx[1], 7);  // 0.5 came from position 7
+  EXPECT_EQ(idx[10], 6);  // 9 from position 6
+  std::array<Extended, 11> w{0, 3, 2, 1};
+  QSort2(w, idx, 3);
+  EXPECT_EQ(idx[1], 3);
+  EXPECT_EQ(idx[3], 1);
+  EXPECT_EQ(idx[4], 4);  // every index starts as its position
+  EXPECT_EQ(idx[10], 10);
+  QSort2(w, idx, 11);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(HasMessage("Fatal  : QSORT2 error"));
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ class SheetsTest : public JointDrawingFixture {
   }
 };
 
-TEST_F(SheetsTest, DrawingAndForcesSheetDxfHoldFrameTablesTheScaledJointAndTheFlattenedDiagram) {
+TEST_F(SheetsTest, EverySheetKindIsReadByTheIndependentReaderWithItsBlocksInsertsAndTexts) {
   SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetDrawing);
   EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DESIGN1", "TABLES"}));  // no nut block for a tapped joint
@@ -125,16 +125,12 @@ TEST_F(SheetsTest, DrawingAndForcesSheetDxfHoldFrameTablesTheScaledJointAndTheFl
   EXPECT_TRUE(forces.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
   EXPECT_FALSE(forces.texts.at("DIAG1").empty());
   EXPECT_TRUE(forces.Has("FRAME_1", "BQ4-100-01"));
-}
-
-TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
-  SKIP_WITHOUT_EZDXF();
   CadState.CadNoProgramLine = 1;
-  const SheetDxf s = ReadSheet(kSheetQuickView);
-  ASSERT_EQ(s.InsertNames(), (Names{"TABLES", "DESIGN1", "FTABLE", "DIAG1"}));  // no frame
-  EXPECT_NEAR(s.inserts[2].x, 180, 1e-9);
-  EXPECT_NEAR(s.inserts[3].x, 210, 1e-9);
-  EXPECT_EQ(s.texts.count(""), 0u);  // no program line
+  const SheetDxf quick = ReadSheet(kSheetQuickView);
+  ASSERT_EQ(quick.InsertNames(), (Names{"TABLES", "DESIGN1", "FTABLE", "DIAG1"}));  // no frame
+  EXPECT_NEAR(quick.inserts[2].x, 180, 1e-9);
+  EXPECT_NEAR(quick.inserts[3].x, 210, 1e-9);
+  EXPECT_EQ(quick.texts.count(""), 0u);  // no program line
   EXPECT_EQ(CadState.CadOutputMode, 1);
   DrawSheet(kSheetDrawing, kCadListing);
   EXPECT_EQ(CadState.CadOutputMode, 2);
