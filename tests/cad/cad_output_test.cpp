@@ -245,7 +245,7 @@ TEST_F(CadScreenTest, OpenResetsAlignmentOriginScaleAndOutputMode) {
 }
 
 // Cancel of the device choice: see the diagram command test.
-TEST_F(CadScreenTest, DeviceZeroAsksForTheDevice) {
+TEST_F(CadScreenTest, DeviceZeroAsksForTheDeviceAndAFileThatCannotBeCreatedIsReportedOnEveryFileDevice) {
   {
     platform::DialogScript script;
     script.Ok({{"RadioGroup_items", "#4"}});
@@ -256,10 +256,7 @@ TEST_F(CadScreenTest, DeviceZeroAsksForTheDevice) {
   CadBeginDrawing(0, 0, 1, 1);
   CadClose(0);
   EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
-}
-
-// The IGES writer leaves no temporary parameter file either.
-TEST_F(CadScreenTest, OutputFileThatCannotBeCreatedIsReportedOnEveryFileDevice) {
+  // The IGES writer leaves no temporary parameter file either.
   CurrentFileName = Dir() + "/no/such/dir/drawing";
   for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
     AbortFlag = 0;
