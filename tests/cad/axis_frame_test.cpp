@@ -97,7 +97,7 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndCancelledOrEnteredLimitsFrameThe
   EXPECT_NE(FileText().find("Frame title"), std::string::npos);
 }
 
-TEST_F(AxisFrameTest, AngleAxisNonFiniteLimitsNoDialogOnScreenOrInTheExportAndTickCountGuards) {
+TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnAndLimitsThatAreNotFiniteFrameTheUnitRange) {
   OnScreen([] {
     PlotState.XAxisMode = 3;
     PlotFrame("a", "M", "t", 0, 0, 1, 1, 2);
@@ -111,7 +111,10 @@ TEST_F(AxisFrameTest, AngleAxisNonFiniteLimitsNoDialogOnScreenOrInTheExportAndTi
   EXPECT_TRUE(std::isfinite(PlotState.WinXMax));
   EXPECT_TRUE(std::isfinite(PlotState.WinYMax));
   EXPECT_GT(PlotState.WinXRange, 0);
-  // No limits dialog on the screen or in the command line export, whatever the setting.
+}
+
+// No limits dialog on the screen or in the command line export, whatever the setting.
+TEST_F(AxisFrameTest, NoDialogOnTheScreenOrInTheExportAndTickCountsGuardAgainstUncountableSteps) {
   EnterDiagramLimits = 1;
   platform::DialogScript script;  // any dialog would fail the test
   Frame(kCadScreen, 0, 0, 95, 47);

@@ -9,7 +9,7 @@ namespace {
 
 class DrawTableTest : public SheetTest {};
 
-TEST_F(DrawTableTest, HeaderIsABoxWithBlankLedTitlesAndRowsGoDownWithOuterEdgesByTheFlag) {
+TEST_F(DrawTableTest, HeaderIsABoxWithInnerSeparatorsAndBlankLedTitles) {
   auto lines = Draw(kCadListing, "/drawing.txt", [] {
     auto t = TDrawTable::Init("FRICTION", 10, 100, 2, {7, 6, 6}, {"   min", "max"});
     t->Done();
@@ -26,7 +26,10 @@ TEST_F(DrawTableTest, HeaderIsABoxWithBlankLedTitlesAndRowsGoDownWithOuterEdgesB
   // Widths count in character widths of 0.9 text heights.
   EXPECT_DOUBLE_EQ(texts[1].x, 10 + 0.9 * 2 * 7);
   EXPECT_DOUBLE_EQ(texts[2].x, 10 + 0.9 * 2 * 13);
-  lines = Draw(kCadListing, "/drawing.txt", [] {
+}
+
+TEST_F(DrawTableTest, RowsGoDownAndTheOuterEdgesFollowTheFlag) {
+  auto lines = Draw(kCadListing, "/drawing.txt", [] {
     auto t = TDrawTable::Init("t", 0, 100, 2, {10, 10});
     t->AddRow({"a", "b"});      // bottom line + 3 verticals
     t->ClearOuterLines();
@@ -35,17 +38,17 @@ TEST_F(DrawTableTest, HeaderIsABoxWithBlankLedTitlesAndRowsGoDownWithOuterEdgesB
     t->AddRow({"c", "d"});
     t->Done();
   });
-  const auto rows = drawing_test::ParseListing(lines);
-  EXPECT_EQ(Count(rows, "LINE"), 5 + 4 + 2 + 4);
-  const auto rowTexts = sheet_test::Texts(lines);
-  ASSERT_EQ(rowTexts.size(), 8u);
-  EXPECT_EQ(rowTexts[4].text, " free text");
-  EXPECT_EQ(rowTexts[5].text, " ");  // an empty cell still writes its blank
-  EXPECT_DOUBLE_EQ(rowTexts[2].y, 100 - 3 - 4);
-  EXPECT_DOUBLE_EQ(rowTexts[6].y, 100 - 3 - 12);
+  const auto es = drawing_test::ParseListing(lines);
+  EXPECT_EQ(Count(es, "LINE"), 5 + 4 + 2 + 4);
+  const auto texts = sheet_test::Texts(lines);
+  ASSERT_EQ(texts.size(), 8u);
+  EXPECT_EQ(texts[4].text, " free text");
+  EXPECT_EQ(texts[5].text, " ");  // an empty cell still writes its blank
+  EXPECT_DOUBLE_EQ(texts[2].y, 100 - 3 - 4);
+  EXPECT_DOUBLE_EQ(texts[6].y, 100 - 3 - 12);
   // The third data row closes 8 h below the top.
   double lowest = 1e9;
-  for (const auto& e : Only(rows, "LINE")) lowest = std::min({lowest, e.v[1], e.v[3]});
+  for (const auto& e : Only(es, "LINE")) lowest = std::min({lowest, e.v[1], e.v[3]});
   EXPECT_DOUBLE_EQ(lowest, 84);
 }
 

@@ -53,7 +53,7 @@ class DxfWriterTest : public CadTest {
 };
 
 // The golden sample pins the default of six decimals.
-TEST_F(DxfWriterTest, RealsHaveTheConfiguredDecimalsAndTheSaveDialogNamesTheFile) {
+TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals) {
   CadState.CadDecimals = 3;
   EXPECT_EQ(DxfRealText(0), "0.000");
   DecimalCommaMode = 2;  // never a decimal comma in a DXF file
@@ -71,27 +71,6 @@ TEST_F(DxfWriterTest, RealsHaveTheConfiguredDecimalsAndTheSaveDialogNamesTheFile
     for (Extended x : values)
       ASSERT_EQ(DxfRealText(x), FloatToTextWidth(0, d, x)) << d << " " << static_cast<double>(x);
   }
-  // Cancel of the save dialog: see the sheet test of a cancelled file choice.
-  CadBatchMode = 0;
-  {
-    platform::DialogScript script;
-    script.File(Dir() + "/chosen");
-    CadOpen(kCadDxf, "");
-  }
-  ASSERT_EQ(AbortFlag, 0);
-  EXPECT_EQ(CadState.CadFileName, Dir() + "/chosen.dxf");
-  CadBeginDrawing(0, 0, 10, 10);
-  CadClose(0);
-  EXPECT_TRUE(Exists(Dir() + "/chosen.dxf"));
-
-  // An existing drawing is replaced only when the user agrees.
-  {
-    platform::DialogScript script;
-    script.File(Dir() + "/chosen.dxf");
-    script.No();
-    CadOpen(kCadDxf, "");
-  }
-  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndMonochromeAndColoursSelectNamedOrNumberedLayers) {
@@ -189,6 +168,30 @@ TEST_F(DxfWriterTest, TextsFollowTheUmlautModeAndPolylineVerticesCarryTheBulgeOn
   const auto arc = Entity(lines, "ARC");
   EXPECT_EQ(arc[1], " 10=115.000000");
   EXPECT_EQ(arc[3], " 40=5.000000");
+}
+
+// Cancel of the save dialog: see the sheet test of a cancelled file choice.
+TEST_F(DxfWriterTest, SaveDialogNamesTheFileAndAnExistingOneIsReplacedOnlyOnYes) {
+  CadBatchMode = 0;
+  {
+    platform::DialogScript script;
+    script.File(Dir() + "/chosen");
+    CadOpen(kCadDxf, "");
+  }
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CadState.CadFileName, Dir() + "/chosen.dxf");
+  CadBeginDrawing(0, 0, 10, 10);
+  CadClose(0);
+  EXPECT_TRUE(Exists(Dir() + "/chosen.dxf"));
+
+  // An existing drawing is replaced only when the user agrees.
+  {
+    platform::DialogScript script;
+    script.File(Dir() + "/chosen.dxf");
+    script.No();
+    CadOpen(kCadDxf, "");
+  }
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(DxfWriterTest, BlockFailedByTheDrawerIsStillClosedAndTheDrawingGoesOn) {

@@ -60,7 +60,7 @@ void DefaultAnswers(platform::DialogScript& s) {
   s.Ok().Ok().Ok();                     // shifts x, y; text ratio
 }
 
-TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersOthersTheirSwitchesAndCancelKeepsTheLine) {
+TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABatchFile) {
   TempDir = "/" + std::string(34, 'x');  // the line comes to exactly 60 characters
   std::string line = "0";
   {
@@ -85,7 +85,10 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersOthersTheirSwitc
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(line, Dir() + "/plot.bat");
   EXPECT_EQ(ReadLines(line).at(0), "./WVESKART " + TempDir + "/veskart /CHPL");
-  line = "old";
+}
+
+TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
+  std::string line = "old";
   {
     platform::DialogScript script;
     ProgramAnswers(script, "#1");
