@@ -205,23 +205,7 @@ TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFi
   ScreenBlocksInFiles = false;
 }
 
-TEST_F(CadScreenTest, OpenResetsAlignmentOriginScaleAndOutputModeAndInsertsTheLogoUnlessSuppressed) {
-  CadState.CadUnitFactor = 2;
-  CadSetOrigin(5, 5);
-  CadSetTextAlign(2, 2);
-  CadSetLineSpacing(3);
-  CadSetOutputMode(2);
-  CadSetScale(7);
-  EXPECT_EQ(CadState.CadScale, 14);
-  CadOpen(kCadScreen, "ignored");
-  EXPECT_EQ(CadState.CadOriginX, 0);
-  EXPECT_EQ(CadState.CadAlignH, 0);
-  EXPECT_EQ(CadState.CadLineSpacing, 1);
-  EXPECT_EQ(CadState.CadOutputMode, 0);
-  EXPECT_EQ(CadState.CadScale, 2);
-  EXPECT_EQ(CadState.CadRequestedDevice, kCadScreen);
-  EXPECT_TRUE(CadLastPass());
-  CadClose(0);
+TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {
   std::ofstream(Dir() + "/$LOGO_2.dx$") << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n480\r\n"
                                            " 21\r\n0\r\n  0\r\nEOF\r\n";
   OpenEntities();
@@ -238,6 +222,25 @@ TEST_F(CadScreenTest, OpenResetsAlignmentOriginScaleAndOutputModeAndInsertsTheLo
   const std::size_t before = CreateDisplayList()->size();
   CadBeginEntities();
   EXPECT_EQ(CreateDisplayList()->size(), before + 0u);
+  CadClose(0);
+}
+
+TEST_F(CadScreenTest, OpenResetsAlignmentOriginScaleAndOutputMode) {
+  CadState.CadUnitFactor = 2;
+  CadSetOrigin(5, 5);
+  CadSetTextAlign(2, 2);
+  CadSetLineSpacing(3);
+  CadSetOutputMode(2);
+  CadSetScale(7);
+  EXPECT_EQ(CadState.CadScale, 14);
+  CadOpen(kCadScreen, "ignored");
+  EXPECT_EQ(CadState.CadOriginX, 0);
+  EXPECT_EQ(CadState.CadAlignH, 0);
+  EXPECT_EQ(CadState.CadLineSpacing, 1);
+  EXPECT_EQ(CadState.CadOutputMode, 0);
+  EXPECT_EQ(CadState.CadScale, 2);
+  EXPECT_EQ(CadState.CadRequestedDevice, kCadScreen);
+  EXPECT_TRUE(CadLastPass());
   CadClose(0);
 }
 

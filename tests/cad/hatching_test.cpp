@@ -31,7 +31,7 @@ double LineDistance(const Entity& a, const Entity& b) {
   return std::fabs((b.v[0] - a.v[0]) * dy - (b.v[1] - a.v[1]) * dx) / len;
 }
 
-TEST_F(HatchingTest, RectangleSpacingZeroTakesAFifthOfTheLongerSideAndOutlinesCloseOnce) {
+TEST_F(HatchingTest, RectangleWithSpacingZeroTakesAFifthOfTheLongerSide) {
   SetHatchMode(2);
   HatchCount = 7;
   const auto lines = Lines([] { HatchRectangle(0, 0, 10, 20, 0, 45); });
@@ -46,6 +46,9 @@ TEST_F(HatchingTest, RectangleSpacingZeroTakesAFifthOfTheLongerSideAndOutlinesCl
   }
   for (std::size_t i = 1; i < lines.size(); ++i)
     EXPECT_NEAR(LineDistance(lines[i - 1], lines[i]), 4.0, 1e-5);
+}
+
+TEST_F(HatchingTest, OutlineIsClosedOnceAndDrawnUnlessModeTwo) {
   SetHatchMode(0);
   // A triangle given with its first vertex repeated is not closed a second time.
   auto es = Listing([] {

@@ -68,7 +68,7 @@ TEST_F(HeadNutDrawingTest, EveryKindDrawsEveryViewAndArcsPassTheirMiddlePoint) {
   }
 }
 
-TEST_F(HeadNutDrawingTest, HeadsStandOnTheirBearingFaceALongThreadIsClippedOnceAndTheRecessEndsAtTheCorner) {
+TEST_F(HeadNutDrawingTest, HeadsStandOnTheirBearingFaceReachTheirHeightAndALongThreadIsClippedOnce) {
   struct Case {
     TPartTypeCode code;
     Extended k;
@@ -95,29 +95,6 @@ TEST_F(HeadNutDrawingTest, HeadsStandOnTheirBearingFaceALongThreadIsClippedOnceA
   Cylslot.b = 100;  // the cheese head does not clip
   Part(6, 1);
   EXPECT_EQ(Cylslot.b, 100);
-  Schraube.HeadType = 7;
-  Sondkopf.dK = 20;
-  Sondkopf.k = 8;
-  Sondkopf.rf = 3;
-  Sondkopf.di = 0;
-  EXPECT_EQ(Count(Dxf([] { DrawHeadOrNut(7, 1, 1, 0, 0, false); }), "LINE", "2"), 0);
-  EXPECT_EQ(Count(Listing([] { DrawHeadOrNut(7, 3, 1, 0, 0, false); }), "CIRCLE"), 1);
-  Sondkopf.di = 10;  // within the flat top: up to the top face
-  auto recessTop = [this] {
-    double top = -1;
-    for (const auto& e : Dxf([] { DrawHeadOrNut(7, 1, 1, 0, 0, false); }))
-      if (e.kind == "LINE" && e.layer == "2" && e.v[0] > 0) top = std::fmax(e.v[1], e.v[3]);
-    return top;
-  };
-  EXPECT_NEAR(recessTop(), 8, 1e-5);
-  Sondkopf.di = 18;  // under the corner of radius 3 about (7, 5): ends on its arc
-  EXPECT_NEAR(recessTop(), 5 + std::sqrt(9.0 - 4.0), 1e-5);
-  // The flange drawer refuses other codes.
-  const auto es = Listing([] { DrawFlangeHeadOrNut(1, true, 0, 0, 1, 7); });
-  EXPECT_TRUE(es.empty());
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_TRUE(HasMessage("Fatal  : Flange Nut"));
-  AbortFlag = 0;
 }
 
 TEST_F(HeadNutDrawingTest, HexNutMeasuresHangBelowTheBearingFaceAndTheSpecialNutIsHatchedWhereTheBoltIs) {
@@ -162,6 +139,32 @@ TEST_F(HeadNutDrawingTest, HexNutMeasuresHangBelowTheBearingFaceAndTheSpecialNut
   EXPECT_GT(hatchLines(34), 2);  // ends inside
   EXPECT_EQ(hatchLines(38), 0);  // ends exactly on its bottom face
   EXPECT_EQ(hatchLines(30), 0);  // ends at its top face
+}
+
+TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
+  Schraube.HeadType = 7;
+  Sondkopf.dK = 20;
+  Sondkopf.k = 8;
+  Sondkopf.rf = 3;
+  Sondkopf.di = 0;
+  EXPECT_EQ(Count(Dxf([] { DrawHeadOrNut(7, 1, 1, 0, 0, false); }), "LINE", "2"), 0);
+  EXPECT_EQ(Count(Listing([] { DrawHeadOrNut(7, 3, 1, 0, 0, false); }), "CIRCLE"), 1);
+  Sondkopf.di = 10;  // within the flat top: up to the top face
+  auto recessTop = [this] {
+    double top = -1;
+    for (const auto& e : Dxf([] { DrawHeadOrNut(7, 1, 1, 0, 0, false); }))
+      if (e.kind == "LINE" && e.layer == "2" && e.v[0] > 0) top = std::fmax(e.v[1], e.v[3]);
+    return top;
+  };
+  EXPECT_NEAR(recessTop(), 8, 1e-5);
+  Sondkopf.di = 18;  // under the corner of radius 3 about (7, 5): ends on its arc
+  EXPECT_NEAR(recessTop(), 5 + std::sqrt(9.0 - 4.0), 1e-5);
+  // The flange drawer refuses other codes.
+  const auto es = Listing([] { DrawFlangeHeadOrNut(1, true, 0, 0, 1, 7); });
+  EXPECT_TRUE(es.empty());
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_TRUE(HasMessage("Fatal  : Flange Nut"));
+  AbortFlag = 0;
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(IgesWriterTest, TextIsAGeneralNoteWithItsHollerithStringAndParametersAreC
   EXPECT_EQ(parts[0].size(), 64u);
 }
 
-TEST_F(IgesWriterTest, OddTextsAndValuesKeepTheRecordsAndABlockFailedByTheDrawerStillGetsItsSubfigure) {
+TEST_F(IgesWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheRecords) {
   Begin();
   CadBeginEntities();
   CadSetTextStyle(2, 0, 5, 0);
@@ -87,19 +87,6 @@ TEST_F(IgesWriterTest, OddTextsAndValuesKeepTheRecordsAndABlockFailedByTheDrawer
   for (const auto& l : lines) EXPECT_EQ(l.size(), 80u);
   EXPECT_EQ(Parameters(lines, 1).substr(Parameters(lines, 1).size() - 6), "3Ha b;");
   EXPECT_EQ(Parameters(lines, 3), "110,0.000,0.000,0.0,0.000,1.000,0.0;");
-  Begin();
-  CadBeginBlocks();
-  CadBeginBlock("PART");
-  CadLine(0, 0, 1, 1);
-  AbortFlag = 1;
-  CadEndBlock();
-  CadEndSection();
-  CadBeginEntities();
-  CadInsertBlock("PART", 0, 0, 0, 1, 1);
-  CadLine(0, 0, 1, 1);
-  const auto failed = Finish();
-  EXPECT_EQ(DField(failed, 3, 1), "308");
-  EXPECT_EQ(DField(failed, 7, 9), "00000000");  // outside the block again
 }
 
 TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
@@ -144,7 +131,7 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   EXPECT_EQ(Section(lines, 'D').size(), 2u * (39 / 2 + 14));
 }
 
-TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScaleAndColoursWithinThePalette) {
+TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScale) {
   Begin();
   CadBeginBlocks();
   CadBeginBlock("NUT");
@@ -170,6 +157,34 @@ TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScaleAndColoursWithin
   EXPECT_EQ(Parameters(lines, 13), "110,0.000,0.000,0.0,10.000,0.000,0.0;");
   EXPECT_EQ(Parameters(lines, 15), "110,12.000,0.000,0.0,11.992,0.349,0.0;");
   EXPECT_EQ(Section(lines, 'D').size(), 2u * (6 + 1 + 72));
+}
+
+TEST_F(IgesWriterTest, BlockFailedByTheDrawerStillGetsItsSubfigure) {
+  Begin();
+  CadBeginBlocks();
+  CadBeginBlock("PART");
+  CadLine(0, 0, 1, 1);
+  AbortFlag = 1;
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadInsertBlock("PART", 0, 0, 0, 1, 1);
+  CadLine(0, 0, 1, 1);
+  const auto lines = Finish();
+  EXPECT_EQ(DField(lines, 3, 1), "308");
+  EXPECT_EQ(DField(lines, 7, 9), "00000000");  // outside the block again
+}
+
+// The golden file pins the layout: 80 columns, section letters and sequence numbers, start and
+// global records, the terminate record, and the parameters and directory fields of every entity kind.
+TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {
+  DrawSample(kCadIges);
+  ASSERT_EQ(AbortFlag, 0);
+  ExpectGolden(File(), "sample.igs");
+  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));  // the parameter file is gone
+}
+
+TEST_F(IgesWriterTest, ColoursMapThroughThePaletteAndNeverLeaveIt) {
   // Colour 1 is palette 2 (IGES 5) with font 4; 0 is white; pen colour 16 of colour 31 and
   // (15 mod 16) + 1 of colour 15 wrap to palette 0.
   struct Case { int colour; const char *igesColour, *font; };
@@ -181,20 +196,11 @@ TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScaleAndColoursWithin
     CadSetColor(c.colour);
     CadLine(0, 0, 1, 1);
   }
-  const auto coloured = Finish();
+  const auto lines = Finish();
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(DField(coloured, 2 * i + 1, 5), cases[i].igesColour) << cases[i].colour;
-    EXPECT_EQ(DField(coloured, 2 * i + 1, 4), cases[i].font) << cases[i].colour;
+    EXPECT_EQ(DField(lines, 2 * i + 1, 5), cases[i].igesColour) << cases[i].colour;
+    EXPECT_EQ(DField(lines, 2 * i + 1, 4), cases[i].font) << cases[i].colour;
   }
-}
-
-// The golden file pins the layout: 80 columns, section letters and sequence numbers, start and
-// global records, the terminate record, and the parameters and directory fields of every entity kind.
-TEST_F(IgesWriterTest, SampleDrawingMatchesItsGoldenFile) {
-  DrawSample(kCadIges);
-  ASSERT_EQ(AbortFlag, 0);
-  ExpectGolden(File(), "sample.igs");
-  EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));  // the parameter file is gone
 }
 
 }  // namespace

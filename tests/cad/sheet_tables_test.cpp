@@ -85,18 +85,21 @@ TEST_F(SheetTablesTest, PresetTorqueReplacesTheFrictionTotalRow) {
   EXPECT_TRUE(HasText(t, " MA max"));
 }
 
-TEST_F(SheetTablesTest, MessagesCloseTheSafetyTableAndASpecialNutHasTheEngagedLengthRows) {
+TEST_F(SheetTablesTest, CalculationMessagesCloseTheSafetyTable) {
   AddErrorMessage("Warning: first remark");
   AddErrorMessage("Error  : second remark");
-  auto t = Plates();
+  const auto t = Plates();
   // Each message fills the first of the table's three columns.
   ASSERT_GE(t.size(), 6u);
   EXPECT_EQ(t[t.size() - 6].text, " Warning: first remark");
   EXPECT_EQ(t[t.size() - 3].text, " Error  : second remark");
   EXPECT_EQ(t.back().text, " ");
+}
+
+TEST_F(SheetTablesTest, SpecialNutHasNoStandardLineButTheEngagedLengthRows) {
   SetUpThroughBoltedM12Joint();
   Calculate();
-  t = Plates();
+  auto t = Plates();
   EXPECT_TRUE(HasText(t, " through bolted joint with nut (DSV)"));
   EXPECT_NE(TextStartingWith(t, " nut  dw= "), "");
   EXPECT_NE(TextStartingWith(t, " " + NutStandardText() + " - SW "), "");

@@ -34,7 +34,7 @@ class TitleBlockTest : public SheetTest {
   }
 };
 
-TEST_F(TitleBlockTest, SheetFlagsAbortTheLastEightChangesAndTheLogoOnlyOnTheScreen) {
+TEST_F(TitleBlockTest, SheetFlagsAbortAndTheLastEightChangesWithLetterOrNumberIndexes) {
   CadState.CadNoFilePath = 1;
   CadState.CadNoDateTime = 1;
   for (const auto& x : Block()) EXPECT_NE(x.y, 1) << x.text;
@@ -59,6 +59,27 @@ TEST_F(TitleBlockTest, SheetFlagsAbortTheLastEightChangesAndTheLogoOnlyOnTheScre
   EXPECT_TRUE(IndexColumn(Block()).empty());
   EXPECT_TRUE(HasText(Block(), "change 10"));
   EXPECT_FALSE(HasText(Block(), "change 2"));
+}
+
+// The golden file below holds the fields, labels and places of a full block.
+TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmptyAndTheSuccessorIsNoted) {
+  auto t = Block();
+  EXPECT_TRUE(IndexColumn(t).empty());
+  // No replacement texts: not even their labels.
+  for (const auto& x : t) EXPECT_EQ(x.text.find("Replace"), std::string::npos) << x.text;
+  // The empty table is still ruled: eight revision rows and four approval rows.
+  const auto es = Listing([] { DrawTitleBlock("", "", ""); });
+  EXPECT_EQ(drawing_test::Count(es, "LINE"), 4 + 1 + 4 + 4 + 8 + 4 + 9);
+  // The golden file holds a replacement-for note and a placed text.
+  ReplacedBy = "BQ4-0002";
+  DrawingTextCount = 1;
+  DrawingTexts[1] = {30, 190, 0, 0, "zero height"};
+  t = Block();
+  EXPECT_TRUE(HasText(t, "Replaced by BQ4-0002"));
+  EXPECT_FALSE(HasText(t, "zero height"));
+}
+
+TEST_F(TitleBlockTest, LogoOnlyOnTheScreenWithItsBlockFile) {
   const std::string logo = Dir() + "/$logo_1.dx$";
   auto writeLogo = [&] {
     std::ofstream(logo) << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n10\r\n 21\r\n0\r\n  0\r\nEOF\r\n";
@@ -79,24 +100,6 @@ TEST_F(TitleBlockTest, SheetFlagsAbortTheLastEightChangesAndTheLogoOnlyOnTheScre
   writeLogo();
   CadState.CadNoLogo = 1;
   EXPECT_EQ(screenRecords(), without);
-}
-
-// The golden file below holds the fields, labels and places of a full block.
-TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmptyAndTheSuccessorIsNoted) {
-  auto t = Block();
-  EXPECT_TRUE(IndexColumn(t).empty());
-  // No replacement texts: not even their labels.
-  for (const auto& x : t) EXPECT_EQ(x.text.find("Replace"), std::string::npos) << x.text;
-  // The empty table is still ruled: eight revision rows and four approval rows.
-  const auto es = Listing([] { DrawTitleBlock("", "", ""); });
-  EXPECT_EQ(drawing_test::Count(es, "LINE"), 4 + 1 + 4 + 4 + 8 + 4 + 9);
-  // The golden file holds a replacement-for note and a placed text.
-  ReplacedBy = "BQ4-0002";
-  DrawingTextCount = 1;
-  DrawingTexts[1] = {30, 190, 0, 0, "zero height"};
-  t = Block();
-  EXPECT_TRUE(HasText(t, "Replaced by BQ4-0002"));
-  EXPECT_FALSE(HasText(t, "zero height"));
 }
 
 // The whole title block as a listing, with the clock pinned and a fixed
