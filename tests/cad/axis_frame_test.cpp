@@ -39,7 +39,7 @@ class AxisFrameTest : public DiagramTest {
   }
 };
 
-TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndCancelledOrEnteredLimitsFrameTheFileOutput) {
+TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndARangeAboveZeroDrawsNoXAxis) {
   Frame(kCadScreen, 0, 0, 95, 47);
   EXPECT_EQ(PlotState.WinXMin, 0);
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 100, 1e-9);
@@ -70,31 +70,6 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndCancelledOrEnteredLimitsFrameThe
   EXPECT_TRUE(ShowsText("F [N]"));
   Frame(kCadScreen, 0, 0, 95, 47, 1);
   EXPECT_TRUE(ShowsText("x [mm]"));
-  // Cancel gives exactly the drawing without the dialog; entered limits frame the file output.
-  Frame(kCadDxf, 0, 0, 95, 47);
-  const std::string without = FileText();
-  EnterDiagramLimits = 1;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    Frame(kCadDxf, 0, 0, 95, 47);
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(FileText(), without);
-  {
-    platform::DialogScript script;
-    script.Ok({{"Edit_xmin", "0"}, {"Edit_xmax", "200"}, {"Edit_ymin", "10"}, {"Edit_ymax", "0"}})
-        .Expect("Frame title");
-    Frame(kCadDxf, 0, 0, 95, 47);
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 200);
-  EXPECT_EQ(PlotState.UserAxisLimits.ymin, 10);
-  // The y limits were entered the wrong way round; they count the right way.
-  EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 200, 1e-9);
-  EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), 0, 1e-9);
-  EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 10, 1e-9);
-  EXPECT_NE(FileText().find("Frame title"), std::string::npos);
 }
 
 TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnAndLimitsThatAreNotFiniteFrameTheUnitRange) {
@@ -127,6 +102,34 @@ TEST_F(AxisFrameTest, NoDialogOnTheScreenOrInTheExportAndTickCountsGuardAgainstU
   EXPECT_EQ(AxisTickCount(0, 100, -5), -1);
   EXPECT_EQ(AxisTickCount(0, INFINITY, 5), -1);
   EXPECT_EQ(AxisTickCount(0, 1e9L, 1), -1);
+}
+
+// Cancel gives exactly the drawing without the dialog; entered limits frame the file output.
+TEST_F(AxisFrameTest, CancelledOrEnteredLimitsFrameTheFileOutput) {
+  Frame(kCadDxf, 0, 0, 95, 47);
+  const std::string without = FileText();
+  EnterDiagramLimits = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(FileText(), without);
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_xmin", "0"}, {"Edit_xmax", "200"}, {"Edit_ymin", "10"}, {"Edit_ymax", "0"}})
+        .Expect("Frame title");
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(PlotState.UserAxisLimits.xmax, 200);
+  EXPECT_EQ(PlotState.UserAxisLimits.ymin, 10);
+  // The y limits were entered the wrong way round; they count the right way.
+  EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 200, 1e-9);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), 0, 1e-9);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 10, 1e-9);
+  EXPECT_NE(FileText().find("Frame title"), std::string::npos);
 }
 
 }  // namespace

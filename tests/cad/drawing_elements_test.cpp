@@ -22,7 +22,7 @@ class DrawingElementsTest : public DrawingTest {
   }
 };
 
-TEST_F(DrawingElementsTest, FreehandLinesRepeatWithTheSameSeedAndSteppedSectionsFollowTheDrillPoint) {
+TEST_F(DrawingElementsTest, FreehandLinesHaveSevenPointsAndRepeatWithTheSameSeed) {
   const auto lines = Listing([] {
     HatchBegin();
     FreehandLine(true, 0, 0, 60, 0, 1);
@@ -53,23 +53,6 @@ TEST_F(DrawingElementsTest, FreehandLinesRepeatWithTheSameSeedAndSteppedSections
     EXPECT_EQ(first[i].v, again[i].v);
   }
   EXPECT_TRUE(differs);
-  auto lowest = [this](Word mode) {
-    const auto es = Listing([mode] { DrawSteppedSection(mode, 0, 0, 12, 50, 1.75L, 20, 15, 25, 48, 45); });
-    double y = 0;
-    for (const auto& e : es) y = std::fmin(y, std::fmin(e.v[1], e.v[3]));
-    return y;
-  };
-  // Mode 2 ignores the depth: the break lines end below the thread, above the depth.
-  EXPECT_LT(lowest(2), -25);
-  EXPECT_GT(lowest(2), -50);
-  // Mode 1 ends at the depth with a straight bottom.
-  const auto es = Listing([] { DrawSteppedSection(1, 0, 0, 12, 50, 1.75L, 20, 15, 25, 48, 45); });
-  int bottom = 0;
-  for (const auto& e : es)
-    if (e.v[1] == -50 && e.v[3] == -50 && std::fabs(e.v[2] - e.v[0]) > 40) ++bottom;
-  EXPECT_EQ(bottom, 1);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(CalcMessages.count, 0);
 }
 
 TEST_F(DrawingElementsTest, ElementsRestoreTheColourAndAPlateOfSixThreadDiametersIsCutAtThreeBores) {
@@ -106,6 +89,26 @@ TEST_F(DrawingElementsTest, ElementsRestoreTheColourAndAPlateOfSixThreadDiameter
   EXPECT_GT(wide.first, 39 - 1e-6);
   EXPECT_LT(wide.first, 39 + 2 * 13.0 / 6);
   EXPECT_EQ(wide.second, narrow.second - 2);  // the outer edges are thin break lines
+}
+
+TEST_F(DrawingElementsTest, SteppedSectionFollowsTheDrillPointUnlessModeOne) {
+  auto lowest = [this](Word mode) {
+    const auto es = Listing([mode] { DrawSteppedSection(mode, 0, 0, 12, 50, 1.75L, 20, 15, 25, 48, 45); });
+    double y = 0;
+    for (const auto& e : es) y = std::fmin(y, std::fmin(e.v[1], e.v[3]));
+    return y;
+  };
+  // Mode 2 ignores the depth: the break lines end below the thread, above the depth.
+  EXPECT_LT(lowest(2), -25);
+  EXPECT_GT(lowest(2), -50);
+  // Mode 1 ends at the depth with a straight bottom.
+  const auto es = Listing([] { DrawSteppedSection(1, 0, 0, 12, 50, 1.75L, 20, 15, 25, 48, 45); });
+  int bottom = 0;
+  for (const auto& e : es)
+    if (e.v[1] == -50 && e.v[3] == -50 && std::fabs(e.v[2] - e.v[0]) > 40) ++bottom;
+  EXPECT_EQ(bottom, 1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CalcMessages.count, 0);
 }
 
 }  // namespace

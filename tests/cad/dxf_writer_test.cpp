@@ -125,7 +125,7 @@ TEST_F(DxfWriterTest, FullTurnArcIsACircleZeroRadiusDrawsNothingAndOddValuesKeep
   EXPECT_EQ(lines.size() % 2, 0u);
 }
 
-TEST_F(DxfWriterTest, TextsFollowTheUmlautModeAndPolylineVerticesCarryTheBulgeOnlyForArcs) {
+TEST_F(DxfWriterTest, TextIsWrittenInTheUmlautModeAndItsCodePageIsDeclared) {
   struct Case {
     Word mode;
     const char* text;  // group 1 of "20 degree-C, micro-m, plus-minus, a-umlaut" in code page 437
@@ -144,6 +144,9 @@ TEST_F(DxfWriterTest, TextsFollowTheUmlautModeAndPolylineVerticesCarryTheBulgeOn
     ASSERT_NE(page, lines.end());
     EXPECT_EQ(page[2], c.codePage);
   }
+}
+
+TEST_F(DxfWriterTest, PolylineVerticesCarryTheBulgeOnlyForArcsOrAreDrawnAsLinesAndArcs) {
   auto draw = [this](int closed) {
     Begin();
     CadSetOrigin(100, 0);

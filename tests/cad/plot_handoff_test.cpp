@@ -131,7 +131,34 @@ TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
   EXPECT_EQ(line, "keep me");
 }
 
-TEST_F(PlotHandoffTest, PlotDeviceStartsTheProgramWithoutAShellAndTheSelectedLineIsPickedEditedAndStored) {
+TEST_F(PlotHandoffTest, SelectedLineIsPickedEditedAndStored) {
+  CadState.PlotCommandCount = 2;
+  CadState.PlotCommandLines[1] = "second";
+  SetPlotCommandEditor([](std::string& l) {
+    l += " /R";
+    return true;
+  });
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#1"}});
+    script.Ok().Expect("VESKART command line");
+    SelectPlotCommandLine();
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CadState.PlotCommandIndex, 2);
+  EXPECT_EQ(CadState.PlotCommandLines[1], "second /R");
+
+  SetPlotCommandEditor([](std::string&) { return false; });
+  {
+    platform::DialogScript script;
+    script.Ok();
+    SelectPlotCommandLine();
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CadState.PlotCommandLines[1], "second /R");
+}
+
+TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShell) {
   TempDir = Dir();
   const std::string plotter = Executable("plotter");
   CadState.PlotCommandLines[0] = plotter + "  veskart.dxf /CHPL";
@@ -157,30 +184,6 @@ TEST_F(PlotHandoffTest, PlotDeviceStartsTheProgramWithoutAShellAndTheSelectedLin
   CadState.PlotCommandLines[0] = "C:\\VESKART\\WVESKART VESKART.DXF /M1.0";
   RunPlotCommandLine();
   EXPECT_EQ(platform::RecordedProgramStarts().size(), 2u);
-  CadState.PlotCommandCount = 2;
-  CadState.PlotCommandLines[1] = "second";
-  SetPlotCommandEditor([](std::string& l) {
-    l += " /R";
-    return true;
-  });
-  {
-    platform::DialogScript script;
-    script.Ok({{"RadioGroup_items", "#1"}});
-    script.Ok().Expect("VESKART command line");
-    SelectPlotCommandLine();
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(CadState.PlotCommandIndex, 2);
-  EXPECT_EQ(CadState.PlotCommandLines[1], "second /R");
-
-  SetPlotCommandEditor([](std::string&) { return false; });
-  {
-    platform::DialogScript script;
-    script.Ok();
-    SelectPlotCommandLine();
-  }
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(CadState.PlotCommandLines[1], "second /R");
 }
 
 }  // namespace
