@@ -89,19 +89,13 @@ TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnAndLimitsThatAreNotFiniteFrameTheUni
 }
 
 // No limits dialog on the screen or in the command line export, whatever the setting.
-TEST_F(AxisFrameTest, NoDialogOnTheScreenOrInTheExportAndTickCountsGuardAgainstUncountableSteps) {
+TEST_F(AxisFrameTest, NoDialogOnTheScreenOrInTheCommandLineExport) {
   EnterDiagramLimits = 1;
   platform::DialogScript script;  // any dialog would fail the test
   Frame(kCadScreen, 0, 0, 95, 47);
   SetCommandLineParams({"joint.bq4", "/CAD1:3"});
   Frame(kCadDxf, 0, 0, 95, 47);
   EXPECT_TRUE(script.Shown().empty());
-  EXPECT_EQ(AxisTickCount(0, 100, 20), 5);
-  EXPECT_EQ(AxisTickCount(0, 1e-5L, 2e-6L), 5);  // steps below the comparison tolerance
-  EXPECT_EQ(AxisTickCount(0, 100, 0), -1);
-  EXPECT_EQ(AxisTickCount(0, 100, -5), -1);
-  EXPECT_EQ(AxisTickCount(0, INFINITY, 5), -1);
-  EXPECT_EQ(AxisTickCount(0, 1e9L, 1), -1);
 }
 
 // Cancel gives exactly the drawing without the dialog; entered limits frame the file output.
@@ -130,6 +124,15 @@ TEST_F(AxisFrameTest, CancelledOrEnteredLimitsFrameTheFileOutput) {
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), 0, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 10, 1e-9);
   EXPECT_NE(FileText().find("Frame title"), std::string::npos);
+}
+
+TEST_F(AxisFrameTest, TickCountGuardsAgainstStepsThatCannotBeCounted) {
+  EXPECT_EQ(AxisTickCount(0, 100, 20), 5);
+  EXPECT_EQ(AxisTickCount(0, 1e-5L, 2e-6L), 5);  // steps below the comparison tolerance
+  EXPECT_EQ(AxisTickCount(0, 100, 0), -1);
+  EXPECT_EQ(AxisTickCount(0, 100, -5), -1);
+  EXPECT_EQ(AxisTickCount(0, INFINITY, 5), -1);
+  EXPECT_EQ(AxisTickCount(0, 1e9L, 1), -1);
 }
 
 }  // namespace

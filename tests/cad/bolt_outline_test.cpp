@@ -40,12 +40,15 @@ class BoltOutlineTest : public DrawingTest {
   }
 };
 
-TEST_F(BoltOutlineTest, RunOutOnlyBeforeTheShankAndStepsAtTheLargerDiameter) {
+TEST_F(BoltOutlineTest, RunOutOnlyWhereTheThreadEndsBeforeTheShank) {
   auto shank = [this] { return Dxf([] { DrawShankSections(1, 0, 0, 1.75L, 12, 0.6L, 2.5L * 1.75L); }); };
   EXPECT_EQ(Slanted(shank()), 2);
   Schraube.b = 60 - 2.5 * 1.75;  // fully threaded
   EXPECT_EQ(Slanted(shank()), 0);
   EXPECT_TRUE(Dxf([] { DrawShankSections(3, 0, 0, 1.75L, 12, 0.6L, 4); }).empty());
+}
+
+TEST_F(BoltOutlineTest, StepBetweenSectionsIsDrawnAtTheLargerDiameter) {
   Schraube.nSections = 3;
   Schraube.lSec = {0, 20, 20, 20};
   Schraube.dSec = {0, 12, 9, 12};

@@ -25,7 +25,7 @@ class CadScreenTest : public CadTest {
   }
 };
 
-TEST_F(CadScreenTest, OpenClearsTheWindowBeginDrawsBorderAndStampAndColoursSetTheLineStyle) {
+TEST_F(CadScreenTest, OpenClearsTheWindowAndBeginDrawsBorderAndStamp) {
   AppendGraphRecord(gcLine, {"1", "1", "2", "2"});
   CadState.CadBorderOn = 1;
   FileNameWithPath = 0;
@@ -45,6 +45,9 @@ TEST_F(CadScreenTest, OpenClearsTheWindowBeginDrawsBorderAndStampAndColoursSetTh
   ExpectPoint(texts[0], 0, 0.8L, 0.24L);
   CadClose(0);
   EXPECT_FALSE(platform::BusyCursorShown());
+}
+
+TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
   Open();
   struct Case { int colour, penWidth; Word style, width; };
   // Pen widths beyond 50 are thin.

@@ -30,7 +30,7 @@ class DiagramCommandTest : public CalculatedDiagramTest {
   }
 };
 
-TEST_F(DiagramCommandTest, UserChoosesTheDiagramCancelDrawsNothingAndAFatalCalculationShowsTheMessages) {
+TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheListAndCancelDrawsNothing) {
   {
     platform::DialogScript script;
     script.Ok({{"ListBox_items", "#0"}}).Expect("Diagram");
@@ -49,6 +49,9 @@ TEST_F(DiagramCommandTest, UserChoosesTheDiagramCancelDrawsNothingAndAFatalCalcu
     EXPECT_TRUE(CreateDisplayList()->empty());
     AbortFlag = 0;
   }
+}
+
+TEST_F(DiagramCommandTest, FatalCalculationShowsTheMessagesInstead) {
   AddErrorMessage("Fatal  : no clamp.piece !");
   CalcFatalFlag = 1;
   InitDisplayList();

@@ -32,14 +32,7 @@ class PlotterTest : public DiagramTest {
   }
 };
 
-TEST_F(PlotterTest, ResetKeepsTheUserAxisLimitsDistancesScaleByAxisAndAScaledWindowGoesBackToMetricUnits) {
-  PlotState.UserAxisLimits = {1, 2, 3, 4};
-  SetPlotWindow(5, 5, 6, 6);
-  PlotState.LogMode = 3;
-  ResetPlotVars();
-  EXPECT_EQ(PlotState.UserAxisLimits.ymax, 4);
-  EXPECT_NE(PlotState.WinXMin, 5);
-  EXPECT_EQ(PlotState.LogMode, 0);
+TEST_F(PlotterTest, DistancesScaleByAxisAndAScaledWindowGoesBackToMetricUnits) {
   SetPlotWindow(0, 0, 10, 20);
   EXPECT_DOUBLE_EQ(static_cast<double>(PlotDX(1)), 16);
   EXPECT_DOUBLE_EQ(static_cast<double>(PlotDY(1)), 6);
@@ -51,6 +44,16 @@ TEST_F(PlotterTest, ResetKeepsTheUserAxisLimitsDistancesScaleByAxisAndAScaledWin
   EXPECT_EQ(PlotState.WinXRange, 5);
   EXPECT_EQ(PlotState.WinYRange, 5);
   EXPECT_EQ(PlotState.XTickStep, 1);
+}
+
+TEST_F(PlotterTest, ResetKeepsOnlyTheUserAxisLimits) {
+  PlotState.UserAxisLimits = {1, 2, 3, 4};
+  SetPlotWindow(5, 5, 6, 6);
+  PlotState.LogMode = 3;
+  ResetPlotVars();
+  EXPECT_EQ(PlotState.UserAxisLimits.ymax, 4);
+  EXPECT_NE(PlotState.WinXMin, 5);
+  EXPECT_EQ(PlotState.LogMode, 0);
 }
 
 TEST_F(PlotterTest, LinesAreCutToTheWindowAndLineToStartsAtThePen) {

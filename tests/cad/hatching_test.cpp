@@ -96,7 +96,7 @@ TEST_F(HatchingTest, ConcavePolygonGetsTwoSegmentsPerLine) {
   EXPECT_GE(doubled, 3);
 }
 
-TEST_F(HatchingTest, TooManyCrossingsAbortTheHatchAndFiftyOneVerticesAreRefused) {
+TEST_F(HatchingTest, MoreThanTenCrossingsOnALineAbortsTheHatch) {
   SetHatchMode(2);
   // A comb with six teeth: a horizontal-ish line meets twelve edges.
   Listing([] {
@@ -116,6 +116,9 @@ TEST_F(HatchingTest, TooManyCrossingsAbortTheHatchAndFiftyOneVerticesAreRefused)
     AbortFlag = 0;  // the listing is closed normally
   });
   EXPECT_TRUE(HasMessage("Fatal  : schraff schnittp"));
+}
+
+TEST_F(HatchingTest, FiftyOneVerticesAreRefusedAndFiftyAreClosedInTheSpareEntry) {
   SetHatchMode(0);
   const auto es = Listing([] {
     HatchBegin();

@@ -76,7 +76,7 @@ TEST_F(LoadExtensionTest, CompressiveLoadDrawsReliefLinesAndTheirValues) {
   EXPECT_FALSE(Has(es, "FSR = ", true));
 }
 
-TEST_F(LoadExtensionTest, PanelEndsWithTheMessagesAndTheImperialDiagramDrawsMetricCurvesInItsFrame) {
+TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
   ClearCalcMessages();
   const std::vector<std::string> expected = {"Warning: one", "Warning: two", "Error  : three",
                                              "Warning: four", "Warning: five"};
@@ -91,6 +91,9 @@ TEST_F(LoadExtensionTest, PanelEndsWithTheMessagesAndTheImperialDiagramDrawsMetr
     EXPECT_EQ(texts[texts.size() - 5 + i].layer, "16");
   }
   EXPECT_TRUE(Has(es, "FKR = ", true));
+}
+
+TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame) {
   ToggleUnitSystem();
   OnScreen([] { DrawDiagram(kDiagramAssemblyReq); });
   // The window is metric again; the triangle of FM,Re reaches its top at FM02 N.

@@ -35,7 +35,7 @@ class MaterialSheetsTest : public DrawingTest {
   }
 };
 
-TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndTheBrowsersEndWithOkAndLeaveTheJointAlone) {
+TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   Schraube.MatBoltRow = 2;
   const auto t = Sheet([] { DrawBoltMaterialSheet(0, kCadListing); });
   ASSERT_GE(t.size(), 9u);
@@ -51,22 +51,6 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndTheBrowsersEndWithOkAndLeaveTh
   // The joint keeps its material.
   EXPECT_EQ(Schraube.MatBoltRow, 2);
   EXPECT_EQ(MatBolt.Rm, 1220);  // the default record
-  MatBolt.Rm = 999;
-  // Each browser and a text of the row it shows.
-  const std::pair<void (*)(), const char*> browsers[] = {{ViewBoltMaterial, "12.9"},
-                                                         {[] { ViewNutMaterial(0); }, "pressung.dbf   (1)"}};
-  for (const auto& [view, shown] : browsers) {
-    platform::DialogScript script;
-    script.Press("Button1");
-    view();
-    EXPECT_EQ(AbortFlag, 0);
-    const auto& list = CreateDisplayList()->Lines();
-    EXPECT_TRUE(std::any_of(list.begin(), list.end(),
-                            [&](const std::string& r) { return r.find(shown) != std::string::npos; }))
-        << shown;
-  }
-  EXPECT_EQ(Schraube.MatBoltRow, 2);
-  EXPECT_EQ(MatBolt.Rm, 999);
 }
 
 TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValueAndAMissingMaterialDrawsNoFrame) {
@@ -122,6 +106,26 @@ TEST_F(MaterialSheetsTest, CancelledPickWritesNoFileAndKeepsTheJointsMaterial) {
   const auto t = Sheet([] { DrawBoltMaterialSheet(1, kCadListing); });
   ASSERT_GE(t.size(), 2u);
   EXPECT_EQ(t[1].text, "Re = " + StressToText(1100) + " MPa");  // row 1: minimum values
+  EXPECT_EQ(MatBolt.Rm, 999);
+}
+
+TEST_F(MaterialSheetsTest, BrowsersEndWithOkAndLeaveTheJointAlone) {
+  Schraube.MatBoltRow = 2;
+  MatBolt.Rm = 999;
+  // Each browser and a text of the row it shows.
+  const std::pair<void (*)(), const char*> browsers[] = {{ViewBoltMaterial, "12.9"},
+                                                         {[] { ViewNutMaterial(0); }, "pressung.dbf   (1)"}};
+  for (const auto& [view, shown] : browsers) {
+    platform::DialogScript script;
+    script.Press("Button1");
+    view();
+    EXPECT_EQ(AbortFlag, 0);
+    const auto& list = CreateDisplayList()->Lines();
+    EXPECT_TRUE(std::any_of(list.begin(), list.end(),
+                            [&](const std::string& r) { return r.find(shown) != std::string::npos; }))
+        << shown;
+  }
+  EXPECT_EQ(Schraube.MatBoltRow, 2);
   EXPECT_EQ(MatBolt.Rm, 999);
 }
 

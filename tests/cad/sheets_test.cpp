@@ -136,12 +136,15 @@ TEST_F(SheetsTest, EverySheetKindIsReadByTheIndependentReaderWithItsBlocksInsert
   EXPECT_EQ(CadState.CadOutputMode, 2);
 }
 
-TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlockAnUnknownKindHasOnlyTheFrameAndCancelStops) {
+TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   CalculatedM12Joint(kJointWithNut);
   EXPECT_EQ(ListingBlocks(kSheetDrawing), (Names{"FRAME_1", "DESIGN1", "TABLES"}));
   Mutter.NutType = 3;
   // The nut is defined before the joint drawing that inserts it.
   EXPECT_EQ(ListingBlocks(kSheetDrawing), (Names{"FRAME_1", "NUT", "DESIGN1", "TABLES"}));
+}
+
+TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameAndACancelledFileChoiceStopsTheSheet) {
   EXPECT_EQ(ListingBlocks(7), (Names{"FRAME_1"}));
   const auto lines = ReadLines(Dir() + "/drawing.txt");
   EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
@@ -168,7 +171,7 @@ TEST_F(SheetsTest, LongerBoltIsDrawnSmallerAndAnUnsizedJointAtFullSize) {
 
 // Blocks kept in memory give the screen record for record what the
 // temporary block files give.
-TEST_F(SheetsTest, EverySheetReachesTheScreenAndTheQuickViewShowsEveryTableRow) {
+TEST_F(SheetsTest, EverySheetReachesTheScreen) {
   for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
     SCOPED_TRACE(kind);
     SeedFreehandLine(kind);  // the same break lines in both drawings
@@ -188,8 +191,11 @@ TEST_F(SheetsTest, EverySheetReachesTheScreenAndTheQuickViewShowsEveryTableRow) 
     ASSERT_EQ(fromMemory.size(), fromFiles.size());
     for (std::size_t i = 0; i < fromFiles.size(); ++i) ASSERT_EQ(fromMemory[i], fromFiles[i]) << i;
   }
-  // Messages and a working temperature add table rows; the quick view's
-  // window reaches down to the last of them.
+}
+
+// Messages and a working temperature add table rows; the quick view's
+// window reaches down to the last of them.
+TEST_F(SheetsTest, QuickViewShowsEveryTableRow) {
   Temperatur.TWork = Temperatur.T0 + 100;
   for (int i = 1; i <= 10; ++i) AddErrorMessage("Warning: message " + std::to_string(i));
   DrawSheet(kSheetQuickView, kCadScreen);
