@@ -39,7 +39,7 @@ class AxisFrameTest : public DiagramTest {
   }
 };
 
-TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
+TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndARangeAboveZeroDrawsNoXAxis) {
   Frame(kCadScreen, 0, 0, 95, 47);
   EXPECT_EQ(PlotState.WinXMin, 0);
   EXPECT_NEAR(static_cast<double>(PlotState.WinXMax), 100, 1e-9);
@@ -51,18 +51,15 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsWithAxesTicksLabelsAndGrid) {
   // Axes 2, ticks 6 + 11, grid 6 + 11.
   EXPECT_EQ(Parsed(gcLine).size(), 36u);
   // Both arrowheads stand 5 % of the range beyond the last tick.
-  const auto solids = Parsed(gcSolid);
+  auto solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 2u);
   ExpectPoint(solids[0], 0, 168, 0);
   ExpectPoint(solids[1], 0, 0, 126);
   // Colour 17 stays for the caller.
   EXPECT_EQ(CadState.CadColor, 17);
-}
-
-TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   Frame(kCadScreen, 0, 10, 95, 47);
   EXPECT_GT(PlotState.WinYMin, 0);
-  const auto solids = Parsed(gcSolid);
+  solids = Parsed(gcSolid);
   ASSERT_EQ(solids.size(), 1u);  // the y axis' arrowhead only
   EXPECT_NEAR(static_cast<double>(solids[0].v[0]), 0, 1e-6);
   EXPECT_TRUE(ShowsText("100"));
@@ -75,7 +72,7 @@ TEST_F(AxisFrameTest, RangeAboveZeroDrawsNoXAxisButTicksAndGrid) {
   EXPECT_TRUE(ShowsText("x [mm]"));
 }
 
-TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
+TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnAndLimitsThatAreNotFiniteFrameTheUnitRange) {
   OnScreen([] {
     PlotState.XAxisMode = 3;
     PlotFrame("a", "M", "t", 0, 0, 1, 1, 2);
@@ -85,6 +82,10 @@ TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnInEighthsAndIsResetAfterwards) {
   EXPECT_TRUE(ShowsText("45"));
   EXPECT_TRUE(ShowsText("360"));
   EXPECT_EQ(PlotState.XAxisMode, 0);
+  Frame(kCadScreen, 0, 0, INFINITY, NAN);
+  EXPECT_TRUE(std::isfinite(PlotState.WinXMax));
+  EXPECT_TRUE(std::isfinite(PlotState.WinYMax));
+  EXPECT_GT(PlotState.WinXRange, 0);
 }
 
 // No limits dialog on the screen or in the command line export, whatever the setting.
@@ -97,8 +98,18 @@ TEST_F(AxisFrameTest, NoDialogOnTheScreenOrInTheCommandLineExport) {
   EXPECT_TRUE(script.Shown().empty());
 }
 
-TEST_F(AxisFrameTest, EnteredLimitsFrameTheFileOutput) {
+// Cancel gives exactly the drawing without the dialog; entered limits frame the file output.
+TEST_F(AxisFrameTest, CancelledOrEnteredLimitsFrameTheFileOutput) {
+  Frame(kCadDxf, 0, 0, 95, 47);
+  const std::string without = FileText();
   EnterDiagramLimits = 1;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(FileText(), without);
   {
     platform::DialogScript script;
     script.Ok({{"Edit_xmin", "0"}, {"Edit_xmax", "200"}, {"Edit_ymin", "10"}, {"Edit_ymax", "0"}})
@@ -113,26 +124,6 @@ TEST_F(AxisFrameTest, EnteredLimitsFrameTheFileOutput) {
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), 0, 1e-9);
   EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 10, 1e-9);
   EXPECT_NE(FileText().find("Frame title"), std::string::npos);
-}
-
-TEST_F(AxisFrameTest, CancelGivesExactlyTheDrawingWithoutTheDialog) {
-  Frame(kCadDxf, 0, 0, 95, 47);
-  const std::string without = FileText();
-  EnterDiagramLimits = 1;
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    Frame(kCadDxf, 0, 0, 95, 47);
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(FileText(), without);
-}
-
-TEST_F(AxisFrameTest, LimitsThatAreNotFiniteFrameTheUnitRange) {
-  Frame(kCadScreen, 0, 0, INFINITY, NAN);
-  EXPECT_TRUE(std::isfinite(PlotState.WinXMax));
-  EXPECT_TRUE(std::isfinite(PlotState.WinYMax));
-  EXPECT_GT(PlotState.WinXRange, 0);
 }
 
 TEST_F(AxisFrameTest, TickCountGuardsAgainstStepsThatCannotBeCounted) {

@@ -62,7 +62,7 @@ TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
 }
 
 // The border switched off: the first line is the one drawn.
-TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
+TEST_F(CadScreenTest, PrimitivesCarryTheOriginArcsOfRadiusZeroVanishAndTextsAlignAndStep) {
   OpenEntities();
   CadSetOrigin(10, 20);
   CadLine(0, 0, 1, 1);
@@ -78,9 +78,6 @@ TEST_F(CadScreenTest, PrimitivesCarryTheOriginAndArcsOfRadiusZeroVanish) {
   ExpectPoint(Parsed(gcCircle).at(0), 0, 15, 25);
   EXPECT_EQ(Parsed(gcArc).size(), 1u);
   ExpectPoint(Parsed(gcSolid).at(0), 4, 11, 21);
-}
-
-TEST_F(CadScreenTest, TextAlignmentAndTextLineSteps) {
   OpenEntities();
   const std::size_t before = Parsed(gcOutTextXY).size();
   CadSetTextStyle(2, 0, 5, 0);
@@ -188,13 +185,10 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
   ScreenBlocksInFiles = false;
 }
 
-TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectory) {
+TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFileIsLeftOut) {
   EXPECT_EQ(CadBlockFileName("../../etc/x"), Dir() + "/$.._.._etc_x.dx$");
   TempDir.clear();
   EXPECT_EQ(CadBlockFileName("A"), platform::ProcessTempDir() + "/$A.dx$");
-}
-
-TEST_F(CadScreenTest, FailedBlockFileIsLeftOutAndTheDrawingGoesOn) {
   ScreenBlocksInFiles = true;
   TempDir = Dir() + "/no/such/dir";
   Open();
@@ -253,16 +247,8 @@ TEST_F(CadScreenTest, OpenResetsAlignmentOriginScaleAndOutputMode) {
   CadClose(0);
 }
 
-TEST_F(CadScreenTest, DeviceZeroAsksAndCancelStops) {
-  {
-    platform::DialogScript script;
-    script.Cancel();
-    CadOpen(kCadAskDevice, "");
-  }
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(ItemTexts[3].str(), "Control Output to Screen");
-
-  AbortFlag = 0;
+// Cancel of the device choice: see the diagram command test.
+TEST_F(CadScreenTest, DeviceZeroAsksForTheDevice) {
   {
     platform::DialogScript script;
     script.Ok({{"RadioGroup_items", "#4"}});

@@ -7,17 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "diagram_test_support.h"
 
-#include <QImage>
-#include <QLayout>
-#include <QPixmap>
-
 #include "calc/init.h"
 #include "framework/calc_messages.h"
-#include "framework/forms/graph_window.h"
 #include "platform/os.h"
 
 namespace {
@@ -46,7 +40,6 @@ TEST_F(DiagramCommandTest, UserChoosesTheDiagramFromTheListAndCancelDrawsNothing
     DiagramCommand(kDiagramChoose, kCadScreen);
   }
   EXPECT_TRUE(ShowsText("Load Extension Diagram (Working condition min.)"));
-  EXPECT_EQ(ItemTexts[10].str(), "FM Statist.");
   InitDisplayList();
   for (const TDiagramKind kind : {kDiagramChoose, kDiagramLoadExtension}) {
     platform::DialogScript script;
@@ -141,7 +134,7 @@ TEST_F(DiagramCommandTest, UncalculatedOrBrokenResultsDrawWithoutFault) {
   }
 }
 
-TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndInsertsThem) {
+TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndTheWorkingConditionsSheetIsRefusedWithoutAxialLoad) {
   DiagramSheet(1, kCadDxf);
   ASSERT_EQ(AbortFlag, 0);
   const auto lines = ReadLines(DxfFile());
@@ -158,9 +151,6 @@ TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndInsertsThem) {
                       "assert ins['DIAG1'] == (0, 240) and ins['DIAG9'] == (320, 0), ins\n"
                       "assert len(doc.blocks.get('DIAG6').query('TEXT')) > 10\n",
                       DxfFile()));
-}
-
-TEST_F(DiagramCommandTest, SheetOfWorkingConditionsIsRefusedWithoutAxialLoad) {
   Last.FAmax = 0;
   InitDisplayList();
   {
@@ -172,35 +162,6 @@ TEST_F(DiagramCommandTest, SheetOfWorkingConditionsIsRefusedWithoutAxialLoad) {
   DiagramSheet(kDiagramAssemblyReq, kCadScreen);
   EXPECT_EQ(DrawingExtents(), "0;0;480;360");
   EXPECT_FALSE(Parsed(gcLine).empty());
-}
-
-// Every diagram rendered through the graphics window, as the user sees it.
-// BQ4_DIAGRAM_PNG_DIR keeps the pictures for a look.
-TEST_F(DiagramCommandTest, EveryDiagramOnTheScreenFillsItsWindow) {
-  HorizontalPixels = 1280;
-  VerticalPixels = 960;
-  auto window = std::make_unique<DUdoduvoz>();
-  window->Canvas()->setFixedSize(1281, 961);
-  window->layout()->activate();
-  const char* dir = std::getenv("BQ4_DIAGRAM_PNG_DIR");
-  auto render = [&](const QString& name) {
-    const QImage image = window->Canvas()->grab().toImage();
-    if (dir) image.save(QString(dir) + "/" + name + ".png");
-    const QRgb background = image.pixel(640, 950);
-    int drawn = 0;
-    for (int y = 0; y < image.height(); y += 2)
-      for (int x = 0; x < image.width(); x += 2) drawn += image.pixel(x, y) != background;
-    return drawn;
-  };
-  for (int kind = 1; kind <= 11; ++kind) {
-    DiagramCommand(static_cast<TDiagramKind>(kind), kCadScreen);
-    ASSERT_EQ(AbortFlag, 0) << kind;
-    EXPECT_EQ(DrawingExtents(), "0;0;160;120") << kind;  // each fills its window
-    EXPECT_GT(render(QString("kind%1").arg(kind)), 4000) << kind;
-  }
-  EXPECT_EQ(CadState.CadHatchMode, 2);
-  DiagramSheet(kDiagramAssemblyReq, kCadScreen);
-  EXPECT_GT(render("sheet"), 8000);
 }
 
 }  // namespace

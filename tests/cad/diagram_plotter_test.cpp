@@ -32,16 +32,10 @@ class PlotterTest : public DiagramTest {
   }
 };
 
-TEST_F(PlotterTest, WorldPointsMapIntoThePlotArea) {
+TEST_F(PlotterTest, DistancesScaleByAxisAndAScaledWindowGoesBackToMetricUnits) {
   SetPlotWindow(0, 0, 10, 20);
-  EXPECT_DOUBLE_EQ(static_cast<double>(PlotX(5)), 80);
-  EXPECT_DOUBLE_EQ(static_cast<double>(PlotY(5)), 30);
   EXPECT_DOUBLE_EQ(static_cast<double>(PlotDX(1)), 16);
   EXPECT_DOUBLE_EQ(static_cast<double>(PlotDY(1)), 6);
-  SetPlotSize(100, 98);
-  SetPlotOrigin(14, 10);
-  EXPECT_DOUBLE_EQ(static_cast<double>(PlotX(10)), 114);
-  EXPECT_DOUBLE_EQ(static_cast<double>(PlotY(0)), 10);
   // The window of a diagram entered in display units goes back to metric units.
   PlotState.XTickStep = 2;
   ScalePlotWindow(2, 4);
@@ -62,7 +56,7 @@ TEST_F(PlotterTest, ResetKeepsOnlyTheUserAxisLimits) {
   EXPECT_EQ(PlotState.LogMode, 0);
 }
 
-TEST_F(PlotterTest, LinesAreCutToTheWindowOrDroppedWhenNoEndLiesInside) {
+TEST_F(PlotterTest, LinesAreCutToTheWindowAndLineToStartsAtThePen) {
   SetPlotWindow(0, 0, 10, 10);
   PlotClipLine(-5, 5, 5, 5);    // cut at the left edge
   PlotClipLine(-5, 5, 15, 5);   // crosses the window, no end inside: dropped
@@ -73,18 +67,14 @@ TEST_F(PlotterTest, LinesAreCutToTheWindowOrDroppedWhenNoEndLiesInside) {
   ExpectLine(lines[0], 0, 60, 80, 60);
   ExpectLine(lines[1], -0.8L, 60, 160.8L, 60);
   ExpectLine(lines[2], -80, 60, 240, 60);
-}
-
-TEST_F(PlotterTest, LineToStartsAtThePenEvenWhenThePenLayOutside) {
-  SetPlotWindow(0, 0, 10, 10);
   PlotMoveTo(-50, -50);
   PlotMoveTo(1, 2);
   PlotLineTo(3, 4);
   EXPECT_EQ(PlotState.PenX, 3);
   EXPECT_EQ(PlotState.PenY, 4);
-  const auto lines = Parsed(gcLine);
-  ASSERT_EQ(lines.size(), 1u);
-  ExpectLine(lines[0], 16, 24, 48, 48);
+  // The moves drew nothing.
+  ASSERT_EQ(Parsed(gcLine).size(), 4u);
+  ExpectLine(Parsed(gcLine)[3], 16, 24, 48, 48);
   // PlotClipLine and PlotLine leave the pen alone.
   PlotClipLine(5, 5, 6, 6);
   PlotLine(5, 5, 6, 6);
@@ -104,16 +94,7 @@ TEST_F(PlotterTest, LogarithmicModesClipTheLogarithms) {
   EXPECT_NEAR(static_cast<double>(lines[1].v[0]), 0, 1e-6);
 }
 
-TEST_F(PlotterTest, TextSizeScalesWithThePlotArea) {
-  PlotTextSize(2, 0, 3.5L, 2.5L);
-  EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), 4.2, 1e-12);
-  EXPECT_NEAR(static_cast<double>(CadState.CadTextWidthFactor), 3.0 / 4.2, 1e-12);
-  SetPlotSize(100, 98);
-  PlotTextSize(2, 0, 2, 2);
-  EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), 2 * 0.98, 1e-12);
-}
-
-TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
+TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndLineLabelsFollowTheSlope) {
   DrawArrowHead(5, 10, 10, 8);
   EXPECT_TRUE(Parsed(gcSolid).empty());
   // Right: base 8 to the left, half width 1; up; down.
@@ -125,6 +106,16 @@ TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndUnknownKindsDrawNothing) {
   for (int h = 0; h < 3; ++h)
     for (int i = 0; i < 8; ++i)
       EXPECT_NEAR(static_cast<double>(solids[h].v[i]), static_cast<double>(heads[h].second[i]), 1e-9) << h << i;
+  SetPlotOrigin(14, 10);  // the origin does not turn the text
+  SetPlotWindow(0, 0, 160, 120);
+  PlotLineLabel("mu", 0, 0, 10, 10);
+  EXPECT_EQ(CadState.CadTextAngle, 0);
+  EXPECT_TRUE(ShowsText("mu"));
+  ASSERT_EQ(Parsed(gcLine).size(), 1u);
+  bool turned = false;
+  for (const auto& r : Parsed(gcSetTextStyle))
+    for (int i = 0; i < 4; ++i) turned |= std::fabs(static_cast<double>(r.v[i]) - 45) < 1e-6;
+  EXPECT_TRUE(turned);
 }
 
 TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
@@ -159,19 +150,6 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   ASSERT_FALSE(Parsed(gcLine).empty());
   for (const auto& l : Parsed(gcLine))  // the clipping's margin is 1 % of the window
     EXPECT_LE(std::max(l.v[0], l.v[2]), PlotX(10.1L) + 1e-6);
-}
-
-TEST_F(PlotterTest, LineLabelFollowsTheSlopeAndTurnsBackToLevel) {
-  SetPlotOrigin(14, 10);  // the origin does not turn the text
-  SetPlotWindow(0, 0, 160, 120);
-  PlotLineLabel("mu", 0, 0, 10, 10);
-  EXPECT_EQ(CadState.CadTextAngle, 0);
-  EXPECT_TRUE(ShowsText("mu"));
-  ASSERT_EQ(Parsed(gcLine).size(), 1u);
-  bool turned = false;
-  for (const auto& r : Parsed(gcSetTextStyle))
-    for (int i = 0; i < 4; ++i) turned |= std::fabs(static_cast<double>(r.v[i]) - 45) < 1e-6;
-  EXPECT_TRUE(turned);
 }
 
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {

@@ -52,7 +52,7 @@ TEST_F(DrawTableTest, RowsGoDownAndTheOuterEdgesFollowTheFlag) {
   EXPECT_DOUBLE_EQ(lowest, 84);
 }
 
-TEST_F(DrawTableTest, OneColumnTableRowsHaveOnlyTheirBottomLineWithoutOuterEdges) {
+TEST_F(DrawTableTest, OneColumnRowsAndAWidthThatDoesNotMoveRight) {
   auto lines = Draw(kCadListing, "/drawing.txt", [] {
     auto t = TDrawTable::Init("M12", 0, 50, 2.5L, {40});
     t->ClearOuterLines();
@@ -61,11 +61,8 @@ TEST_F(DrawTableTest, OneColumnTableRowsHaveOnlyTheirBottomLineWithoutOuterEdges
     t->AddRow({"y"});
   });
   EXPECT_EQ(Count(drawing_test::ParseListing(lines), "LINE"), 4 + 1 + 3);
-}
-
-TEST_F(DrawTableTest, WidthThatDoesNotMoveRightEndsTheColumnsAndLongTextsRunOn) {
   std::unique_ptr<TDrawTable> t;
-  auto lines = Draw(kCadListing, "/drawing.txt", [&] {
+  lines = Draw(kCadListing, "/drawing.txt", [&] {
     t = TDrawTable::Init("a", 0, 50, 2, {5, 0, 7}, {"b", "c"});
     t->AddRow({std::string(80, 'x') + "cut"});
   });

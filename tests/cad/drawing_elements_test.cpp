@@ -22,7 +22,7 @@ class DrawingElementsTest : public DrawingTest {
   }
 };
 
-TEST_F(DrawingElementsTest, FreehandLineHasSevenPointsWithExactEndsAndBoundedDisplacement) {
+TEST_F(DrawingElementsTest, FreehandLinesHaveSevenPointsAndRepeatWithTheSameSeed) {
   const auto lines = Listing([] {
     HatchBegin();
     FreehandLine(true, 0, 0, 60, 0, 1);
@@ -40,9 +40,6 @@ TEST_F(DrawingElementsTest, FreehandLineHasSevenPointsWithExactEndsAndBoundedDis
   const auto zero = Listing([] { FreehandLine(false, 5, 5, 5, 5, 1); });
   ASSERT_EQ(zero.size(), 6u);
   for (const auto& l : zero) EXPECT_NEAR(l.v[3], 5, 1e-9);
-}
-
-TEST_F(DrawingElementsTest, BreakLinesVaryButRepeatWithTheSameSeed) {
   auto draw = [this] { return Listing([] { DrawBreakOutRect(0, 0, 30, 30); }); };
   SeedFreehandLine(7);
   const auto first = draw();
@@ -58,7 +55,7 @@ TEST_F(DrawingElementsTest, BreakLinesVaryButRepeatWithTheSameSeed) {
   EXPECT_TRUE(differs);
 }
 
-TEST_F(DrawingElementsTest, ElementsRestoreTheColourTheyFound) {
+TEST_F(DrawingElementsTest, ElementsRestoreTheColourAndAPlateOfSixThreadDiametersIsCutAtThreeBores) {
   const auto es = Dxf([] {
     CadSetColor(2);
     DrawCentreLine(0, 0, 0, 10);
@@ -77,9 +74,6 @@ TEST_F(DrawingElementsTest, ElementsRestoreTheColourTheyFound) {
       EXPECT_EQ(e.v[2], 0);
     }
   EXPECT_EQ(es.back().layer, "2");
-}
-
-TEST_F(DrawingElementsTest, PlateOfSixThreadDiametersIsCutByABreakLineAtThreeBores) {
   Gewinde.d = 12;
   auto outer = [this](Extended De) {
     const auto es = Dxf([De] { DrawPlateSection(2, 0, 0, 13, 20, De, 45); });

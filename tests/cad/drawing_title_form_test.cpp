@@ -21,7 +21,7 @@ class DrawingTitleFormTest : public CadTest {
   }
 };
 
-TEST_F(DrawingTitleFormTest, CancelKeepsEveryTextAndOkStoresEachCutToItsWidth) {
+TEST_F(DrawingTitleFormTest, CancelKeepsEveryTextOkStoresEachCutToItsWidthAndTheFormShowsTheStoredTexts) {
   platform::DialogScript script;
   script.Cancel();
   ShowDrawingTitleDialog();
@@ -42,13 +42,10 @@ TEST_F(DrawingTitleFormTest, CancelKeepsEveryTextAndOkStoresEachCutToItsWidth) {
   EXPECT_EQ(DrawingName2.str(), "Gr\x81\xE1" "e");  // stored in code page 437
   EXPECT_EQ(HeaderLines[1].str(), "head 1");
   EXPECT_EQ(HeaderLines[3].str(), std::string(65, 'h'));
-}
-
-TEST_F(DrawingTitleFormTest, FormShowsTheStoredTextsUnderItsCaptions) {
-  DrawingName = "Gr\x81\xE1" "e";
+  // The form shows the stored texts, the second name line back in display text.
   Tform_uni3 form;
-  EXPECT_EQ(form.Edit_zeichname->text(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
-  EXPECT_EQ(form.Edit_bemerk3->text(), QString("head 3"));
+  EXPECT_EQ(form.Edit_zeichname2->text(), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
+  EXPECT_EQ(form.Edit_bemerk3->text(), QString(65, QChar('h')));
 }
 
 }  // namespace

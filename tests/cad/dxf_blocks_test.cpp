@@ -41,10 +41,17 @@ class DxfBlocksTest : public CadTest {
   }
 };
 
-TEST_F(DxfBlocksTest, LayersReadBackAsColours) {
+TEST_F(DxfBlocksTest, LayersReadBackAsColoursAndALineWithoutLayerIsColourZero) {
   CadState.CadLayerNames[5] = "VISIBLE";
   for (const auto& [layer, colour] : {std::pair{"VISIBLE", 5}, {"0", 0}, {"19", 19}, {"WALLS", 0}, {"-4", 0}})
     EXPECT_EQ(LayerToColor(layer), colour) << layer;
+  Block("C", {"  0", "CIRCLE", "  8", "3", " 40", "1", "  0", "LINE", " 11", "1",
+              "  0", "CIRCLE", " 40", "1", "  0", "EOF"});
+  CadSetColor(7);
+  ResetInsertTransform();
+  ReadDxfBlockFile("C", 0, 0, 0, 1, 1);
+  // The last circle carries no layer: it keeps the colour of the line before it.
+  EXPECT_EQ(CadState.CadColor, 0);
 }
 
 TEST_F(DxfBlocksTest, EntitiesAreMappedByPointAngleAndScales) {
@@ -60,16 +67,6 @@ TEST_F(DxfBlocksTest, EntitiesAreMappedByPointAngleAndScales) {
                                       "ARC\t100.0\t50.0\t2.0\t90.0\t180.0",
                                       "SOLID\t100.0\t50.0\t100.0\t52.0\t99.0\t52.0\t99.0\t50.0"}));
   EXPECT_EQ(CadState.CadInsertLevel, 0);
-}
-
-TEST_F(DxfBlocksTest, LineWithoutLayerIsColourZeroOthersKeepTheColourBefore) {
-  Block("C", {"  0", "CIRCLE", "  8", "3", " 40", "1", "  0", "LINE", " 11", "1",
-              "  0", "CIRCLE", " 40", "1", "  0", "EOF"});
-  CadSetColor(7);
-  ResetInsertTransform();
-  ReadDxfBlockFile("C", 0, 0, 0, 1, 1);
-  // The last circle carries no layer: it keeps the colour of the line before it.
-  EXPECT_EQ(CadState.CadColor, 0);
 }
 
 TEST_F(DxfBlocksTest, TextIsScaledAndTurnedWithTheInsert) {

@@ -76,7 +76,7 @@ TEST_F(HeadNutDrawingTest, HeadsStandOnTheirBearingFaceAndReachTheirHeight) {
   EXPECT_NEAR(box.ymin, -50 + Iso10642.k, 1e-6);
 }
 
-TEST_F(HeadNutDrawingTest, HexNutMeasuresAndItsEndViewsHangBelowTheBearingFace) {
+TEST_F(HeadNutDrawingTest, HexNutMeasuresHangBelowTheBearingFaceAndTheSpecialNutIsHatchedWhereTheBoltIs) {
   Din934.s = 18;
   Din934.m = 10.8L;
   Din934.d = 12;
@@ -106,6 +106,18 @@ TEST_F(HeadNutDrawingTest, HexNutMeasuresAndItsEndViewsHangBelowTheBearingFace) 
   Din6915.s = 30;
   Din6915.m = 20;
   EXPECT_NEAR(Extents(Part(0, 2)).ymin, -20, 1e-6);
+  Mutter.NutType = 4;
+  Mutter.dwNut = 20;
+  Mutter.m = 8;
+  auto hatchLines = [&](Extended l) {
+    Schraube.l = l;
+    const auto es = Dxf([] { DrawSpecialNut(1, 2, 0, -30); });
+    return Count(es, "LINE", "3");
+  };
+  EXPECT_GT(hatchLines(50), 2);  // passes through: thread lines and hatch
+  EXPECT_GT(hatchLines(34), 2);  // ends inside
+  EXPECT_EQ(hatchLines(38), 0);  // ends exactly on its bottom face
+  EXPECT_EQ(hatchLines(30), 0);  // ends at its top face
 }
 
 TEST_F(HeadNutDrawingTest, LongThreadOfAHeadRowIsClippedOnce) {
@@ -120,21 +132,6 @@ TEST_F(HeadNutDrawingTest, LongThreadOfAHeadRowIsClippedOnce) {
   Cylslot.b = 100;  // the cheese head does not clip
   Part(6, 1);
   EXPECT_EQ(Cylslot.b, 100);
-}
-
-TEST_F(HeadNutDrawingTest, SpecialNutIsHatchedOnlyWhereTheBoltIsInside) {
-  Mutter.NutType = 4;
-  Mutter.dwNut = 20;
-  Mutter.m = 8;
-  auto hatchLines = [&](Extended l) {
-    Schraube.l = l;
-    const auto es = Dxf([] { DrawSpecialNut(1, 2, 0, -30); });
-    return Count(es, "LINE", "3");
-  };
-  EXPECT_GT(hatchLines(50), 2);  // passes through: thread lines and hatch
-  EXPECT_GT(hatchLines(34), 2);  // ends inside
-  EXPECT_EQ(hatchLines(38), 0);  // ends exactly on its bottom face
-  EXPECT_EQ(hatchLines(30), 0);  // ends at its top face
 }
 
 TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {

@@ -22,22 +22,13 @@ class LoadExtensionTest : public CalculatedDiagramTest {
 };
 
 // Each frame reaches above the highest force its level draws.
-TEST_F(LoadExtensionTest, FrameHoldsTheForcesOfItsLevel) {
+TEST_F(LoadExtensionTest, FramesHoldTheForcesOfTheirLevelAndTheDiagramItsPanel) {
   TDiagramFrame f;
   ASSERT_TRUE(LoadExtensionFrame(kDiagramAssemblyReq, f));
   EXPECT_GE(f.ymax, Last.FM02);
   ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMax, f));
   EXPECT_GE(f.ymax, Last.FVmax + Last.FSAmax);
   EXPECT_FALSE(LoadExtensionFrame(kDiagramTorqueAngle, f));
-  // Imperial frames are given in inch and lbf.
-  ToggleUnitSystem();
-  ASSERT_TRUE(LoadExtensionFrame(kDiagramWorkingMin, f));
-  EXPECT_EQ(f.xText, "     f [in]");
-  EXPECT_EQ(f.yText, "F [lbf]");
-  EXPECT_NEAR(static_cast<double>(f.yFactor), 1 / 4.44822, 1e-6);
-}
-
-TEST_F(LoadExtensionTest, AssemblyAndWorkingConditionWithItsPanel) {
   const auto es = Draw(kDiagramLoadExtension);
   for (const std::string& text :
        {std::string("    Load Extension Diagram"), std::string("Load:"),

@@ -40,8 +40,6 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   const auto t = Sheet([] { DrawBoltMaterialSheet(0, kCadListing); });
   ASSERT_GE(t.size(), 9u);
   EXPECT_EQ(t[0].text, "12.9");
-  EXPECT_DOUBLE_EQ(t[0].x, 10);
-  EXPECT_DOUBLE_EQ(t[0].y, 115);
   EXPECT_EQ(t[1].text, "Re = " + StressToText(1080) + " MPa");
   EXPECT_EQ(t[2].text, "Rm = " + StressToText(1200) + " MPa");
   EXPECT_EQ(t[3].text, "E = " + StressToText(206000) + " MPa");
@@ -49,14 +47,13 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   EXPECT_EQ(t[5].text, "beta b = " + FloatToText(0.6L));
   EXPECT_EQ(t[8].text, "nominal values");
   EXPECT_EQ(t[9].text, "mat_bolt.dbf");
-  EXPECT_DOUBLE_EQ(t[1].y, 115 - 1.6 * 2.2);
   for (const char* s : {"    Re = f (T)", "    E = f (T)", "T (\xF8" "C)", "Re [MPa]"}) EXPECT_TRUE(HasText(t, s)) << s;
   // The joint keeps its material.
   EXPECT_EQ(Schraube.MatBoltRow, 2);
   EXPECT_EQ(MatBolt.Rm, 1220);  // the default record
 }
 
-TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValue) {
+TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValueAndAMissingMaterialDrawsNoFrame) {
   // 12.9 in mat_b_re: values at 20, 100, 200 and 300 degrees only.
   const auto es = Listing([] {
     PlotInit();
@@ -72,33 +69,26 @@ TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValue) {
   EXPECT_NEAR(first.v[1], static_cast<double>(PlotY(1100)), 1e-6);
   EXPECT_NEAR(last.v[2], static_cast<double>(PlotX(300)), 1e-6);
   EXPECT_NEAR(last.v[3], static_cast<double>(PlotY(825)), 1e-6);
-}
-
-TEST_F(MaterialSheetsTest, MaterialMissingFromTheTemperatureTableDrawsNoFrame) {
-  const auto es = Listing([] {
+  const auto none = Listing([] {
     PlotInit();
     DrawPlateReDiagram("no such material");
     DrawBoltEDiagram("");
   });
-  EXPECT_TRUE(es.empty());
+  EXPECT_TRUE(none.empty());
 }
 
-TEST_F(MaterialSheetsTest, PlateSheetOfRowThreeEndsWithItsTableAndRow) {
+TEST_F(MaterialSheetsTest, PlateSheetEndsWithItsTableAndRowAndShowsPsiInImperialUnits) {
   const auto t = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 1, 3); });
   ASSERT_GE(t.size(), 10u);
   EXPECT_EQ(t[0].text, "S355J0");
   EXPECT_EQ(t[5].text, "beta m = " + FloatToText(0.7L));
   EXPECT_EQ(t[8].text, " ");
   EXPECT_EQ(t[9].text, "mat_p_1.dbf   (3)");
-  EXPECT_DOUBLE_EQ(t[9].y, 115 - 1.6 * 2.2 - 8 * 1.6 * 1.8);
-}
-
-TEST_F(MaterialSheetsTest, ImperialSheetShowsPsi) {
   UnitSystem = 1;
-  const auto t = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 0, 1); });
-  ASSERT_GE(t.size(), 2u);
-  EXPECT_EQ(t[1].text, "Re = " + StressToText(Pressung.Re) + " psi");
-  EXPECT_EQ(t.back().text.find("MPa"), std::string::npos);
+  const auto psi = Sheet([] { DrawPlateMaterialSheet(0, kCadListing, 0, 1); });
+  ASSERT_GE(psi.size(), 2u);
+  EXPECT_EQ(psi[1].text, "Re = " + StressToText(Pressung.Re) + " psi");
+  EXPECT_EQ(psi.back().text.find("MPa"), std::string::npos);
 }
 
 TEST_F(MaterialSheetsTest, CancelledPickWritesNoFileAndKeepsTheJointsMaterial) {

@@ -87,7 +87,7 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
   EXPECT_EQ(ReadLines(line).at(0), "./WVESKART " + TempDir + "/veskart /CHPL");
 }
 
-TEST_F(PlotHandoffTest, SwitchesFollowTheAnswers) {
+TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
   std::string line = "old";
   {
     platform::DialogScript script;
@@ -118,10 +118,7 @@ TEST_F(PlotHandoffTest, SwitchesFollowTheAnswers) {
     SetupPlotProgram(line, 1);
   }
   EXPECT_EQ(line, "./WVESKART *.dxf /CHPL /D3 /Foutput.plt /M2.5");
-}
-
-TEST_F(PlotHandoffTest, MissingProgramAsksAgainAndCancelKeepsTheLine) {
-  std::string line = "keep me";
+  line = "keep me";
   {
     platform::DialogScript script;
     script.Ok({{"RadioGroup_items", "#0"}});

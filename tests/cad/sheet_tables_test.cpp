@@ -25,7 +25,6 @@ TEST_F(SheetTablesTest, PlatesTableOfTheTappedJointInMetricUnits) {
   const auto t = Plates();
   ASSERT_FALSE(t.empty());
   EXPECT_EQ(t[0].text, " " + BoltDesignation());
-  EXPECT_DOUBLE_EQ(t[0].x, 110);
   for (const char* s : {" i", " de [mm]", " di [mm]", "  l [mm]", "  material ", " 1", "   80.0",
                         "   13.0", "   42.0", " tapped blind hole joint (ESV)", " m", " m tr",
                         " m min Rmmax VDI2230 / Velk", " LOAD", " FA max", " N", " FKR min", " FS,Rm",
@@ -119,8 +118,6 @@ TEST_F(SheetTablesTest, ForcesTableHasItsFourTablesAtTheirPlaces) {
   const auto t = Forces();
   ASSERT_FALSE(t.empty());
   EXPECT_EQ(t[0].text, " input");
-  EXPECT_DOUBLE_EQ(t[0].x, 30);
-  EXPECT_DOUBLE_EQ(t[0].y, 195 - 1.5 * 2.5);
   for (const char* s : {" Load Extension Diagram", " Load, required", " Load, real", " tensile load max.",
                         " FM max = FM min * alpha A", " yield load, bolt", " F Rp", " phi n", " alpha A"})
     EXPECT_TRUE(HasText(t, s)) << s;

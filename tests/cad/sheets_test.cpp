@@ -97,7 +97,7 @@ class SheetsTest : public JointDrawingFixture {
   }
 };
 
-TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
+TEST_F(SheetsTest, EverySheetKindIsReadByTheIndependentReaderWithItsBlocksInsertsAndTexts) {
   SKIP_WITHOUT_EZDXF();
   const SheetDxf s = ReadSheet(kSheetDrawing);
   EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DESIGN1", "TABLES"}));  // no nut block for a tapped joint
@@ -116,29 +116,21 @@ TEST_F(SheetsTest, DrawingSheetDxfHoldsFrameTablesAndTheScaledJoint) {
   EXPECT_TRUE(s.Has("TABLES", " " + BoltDesignation()));
   EXPECT_TRUE(s.Has("TABLES", " FACTORS OF SAFETY"));
   EXPECT_TRUE(s.Has("", ProgramLine()));
-}
-
-TEST_F(SheetsTest, ForcesSheetDxfHasTheForcesTableAndTheFlattenedDiagram) {
-  SKIP_WITHOUT_EZDXF();
-  const SheetDxf s = ReadSheet(kSheetForces);
-  EXPECT_EQ(s.blocks, (Names{"FRAME_1", "DIAG1", "FTABLE"}));
-  ASSERT_EQ(s.InsertNames(), (Names{"FRAME_1", "FTABLE", "DIAG1"}));
-  EXPECT_NEAR(s.inserts[2].x, 30, 1e-9);
-  EXPECT_NEAR(s.inserts[2].y, 200, 1e-9);
-  EXPECT_NEAR(s.inserts[2].ys, 0.75, 1e-9);
-  EXPECT_TRUE(s.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
-  EXPECT_FALSE(s.texts.at("DIAG1").empty());
-  EXPECT_TRUE(s.Has("FRAME_1", "BQ4-100-01"));
-}
-
-TEST_F(SheetsTest, QuickViewHasNoFrameAndSetsItsPrintMode) {
-  SKIP_WITHOUT_EZDXF();
+  const SheetDxf forces = ReadSheet(kSheetForces);
+  EXPECT_EQ(forces.blocks, (Names{"FRAME_1", "DIAG1", "FTABLE"}));
+  ASSERT_EQ(forces.InsertNames(), (Names{"FRAME_1", "FTABLE", "DIAG1"}));
+  EXPECT_NEAR(forces.inserts[2].x, 30, 1e-9);
+  EXPECT_NEAR(forces.inserts[2].y, 200, 1e-9);
+  EXPECT_NEAR(forces.inserts[2].ys, 0.75, 1e-9);
+  EXPECT_TRUE(forces.Has("FTABLE", " Load, real"));  // the table's texts are pinned by the table tests
+  EXPECT_FALSE(forces.texts.at("DIAG1").empty());
+  EXPECT_TRUE(forces.Has("FRAME_1", "BQ4-100-01"));
   CadState.CadNoProgramLine = 1;
-  const SheetDxf s = ReadSheet(kSheetQuickView);
-  ASSERT_EQ(s.InsertNames(), (Names{"TABLES", "DESIGN1", "FTABLE", "DIAG1"}));  // no frame
-  EXPECT_NEAR(s.inserts[2].x, 180, 1e-9);
-  EXPECT_NEAR(s.inserts[3].x, 210, 1e-9);
-  EXPECT_EQ(s.texts.count(""), 0u);  // no program line
+  const SheetDxf quick = ReadSheet(kSheetQuickView);
+  ASSERT_EQ(quick.InsertNames(), (Names{"TABLES", "DESIGN1", "FTABLE", "DIAG1"}));  // no frame
+  EXPECT_NEAR(quick.inserts[2].x, 180, 1e-9);
+  EXPECT_NEAR(quick.inserts[3].x, 210, 1e-9);
+  EXPECT_EQ(quick.texts.count(""), 0u);  // no program line
   EXPECT_EQ(CadState.CadOutputMode, 1);
   DrawSheet(kSheetDrawing, kCadListing);
   EXPECT_EQ(CadState.CadOutputMode, 2);
@@ -152,11 +144,17 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
   EXPECT_EQ(ListingBlocks(kSheetDrawing), (Names{"FRAME_1", "NUT", "DESIGN1", "TABLES"}));
 }
 
-TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameBlock) {
+TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameAndACancelledFileChoiceStopsTheSheet) {
   EXPECT_EQ(ListingBlocks(7), (Names{"FRAME_1"}));
   const auto lines = ReadLines(Dir() + "/drawing.txt");
   EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
   EXPECT_FALSE(sheet_test::HasText(sheet_test::Texts(lines), ProgramLine()));
+  CadBatchMode = 0;
+  platform::DialogScript script;
+  script.Cancel();
+  DrawSheet(kSheetDrawing, kCadDxf);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(Exists(DxfFile()));
 }
 
 // A longer bolt is drawn smaller; a joint not yet sized is drawn at full size.
@@ -256,15 +254,6 @@ TEST_F(SheetsTest, FatalCalculationShowsTheMessagesInsteadOfASheet) {
   platform::DialogScript script;
   script.Cancel();
   DrawSheet(kSheetDrawing, kCadDxf);
-  EXPECT_FALSE(Exists(DxfFile()));
-}
-
-TEST_F(SheetsTest, CancelledFileChoiceStopsTheSheet) {
-  CadBatchMode = 0;
-  platform::DialogScript script;
-  script.Cancel();
-  DrawSheet(kSheetDrawing, kCadDxf);
-  EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(Exists(DxfFile()));
 }
 

@@ -38,10 +38,8 @@ TEST_F(TitleBlockTest, SheetFlagsSuppressPathAndDateAndAbortDrawsNothing) {
   CadState.CadNoFilePath = 1;
   CadState.CadNoDateTime = 1;
   for (const auto& x : Block()) EXPECT_NE(x.y, 1) << x.text;
-  auto es = Listing([] { DrawHorizontalLines(3, 10, 50, 20, 5); DrawHorizontalLines(0, 0, 0, 1, 1); });
-  ASSERT_EQ(drawing_test::Count(es, "LINE"), 3);
-  EXPECT_DOUBLE_EQ(es[2].v[1], 35);
-  es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
+  // The ruled lines are pinned by the golden file and the empty table below.
+  const auto es = Listing([] { AbortFlag = 1; DrawTitleBlock("x", "y", "z"); AbortFlag = 0; });
   EXPECT_TRUE(es.empty());
 }
 
@@ -67,22 +65,19 @@ TEST_F(TitleBlockTest, TheLastEightChangesWithLetterOrNumberIndexes) {
 }
 
 // The golden file below holds the fields, labels and places of a full block.
-TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmpty) {
-  const auto t = Block();
+TEST_F(TitleBlockTest, NoChangesLeaveTheRevisionTableEmptyAndTheSuccessorIsNoted) {
+  auto t = Block();
   EXPECT_TRUE(IndexColumn(t).empty());
   // No replacement texts: not even their labels.
   for (const auto& x : t) EXPECT_EQ(x.text.find("Replace"), std::string::npos) << x.text;
   // The empty table is still ruled: eight revision rows and four approval rows.
   const auto es = Listing([] { DrawTitleBlock("", "", ""); });
   EXPECT_EQ(drawing_test::Count(es, "LINE"), 4 + 1 + 4 + 4 + 8 + 4 + 9);
-}
-
-// The golden file holds a replacement-for note and a placed text.
-TEST_F(TitleBlockTest, ReplacedByNoteAndNoPlacedTextOfHeightZero) {
+  // The golden file holds a replacement-for note and a placed text.
   ReplacedBy = "BQ4-0002";
   DrawingTextCount = 1;
   DrawingTexts[1] = {30, 190, 0, 0, "zero height"};
-  const auto t = Block();
+  t = Block();
   EXPECT_TRUE(HasText(t, "Replaced by BQ4-0002"));
   EXPECT_FALSE(HasText(t, "zero height"));
 }

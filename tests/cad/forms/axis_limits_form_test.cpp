@@ -14,7 +14,7 @@ namespace {
 
 class AxisLimitsFormTest : public DiagramTest {};
 
-TEST_F(AxisLimitsFormTest, EditsStartWithTheLimitsLastEnteredAndCalculateOffersTheAutomaticOnes) {
+TEST_F(AxisLimitsFormTest, EditsStartWithTheLastLimitsCalculateOffersTheAutomaticOnesAndOkRefusesNonNumbers) {
   PlotState.UserAxisLimits = {-5, 2.5L, 120, 40};
   TEinDiagramLimits form;
   EXPECT_EQ(form.Edit_xmin->text(), "-5");
@@ -27,11 +27,7 @@ TEST_F(AxisLimitsFormTest, EditsStartWithTheLimitsLastEnteredAndCalculateOffersT
   EXPECT_EQ(form.Edit_xmax->text(), "100");
   EXPECT_EQ(form.Edit_ymin->text(), "-10");
   EXPECT_EQ(form.Edit_ymax->text(), "50");
-}
-
-TEST_F(AxisLimitsFormTest, OkStoresTheEditsAndRefusesTextThatIsNoNumber) {
   PlotState.UserAxisLimits = {0, 0, 10, 10};
-  TEinDiagramLimits form;
   form.Edit_xmin->setText("1,5");
   form.Edit_xmax->setText("abc");
   form.Edit_ymin->setText("-2");
