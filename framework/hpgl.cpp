@@ -21,7 +21,7 @@ Extended DirRun, DirRise;
 int CharSetNumber;
 
 void InitHpgl() {
-  PenX = PenY = -999;
+  PenX = PenY = kPenUnknown;
   PenIsDown = false;
   CurrentPen = 0;
   CharWidth = CharHeight = 5.0L;
@@ -38,6 +38,11 @@ int PenColour(int pen) {
 namespace {
 
 constexpr Extended kUnit = 0.025L;  // mm per plotter unit
+
+// No line or arc starts at the unknown pen position of a file's start: a
+// damaged file that puts the pen down before any move draws from its first point.
+bool PenKnown() { return PenX != kPenUnknown || PenY != kPenUnknown; }
+
 constexpr char kEtx = 3;
 constexpr std::size_t kMaxLabel = 255;
 
@@ -123,7 +128,7 @@ void Player::PairLoop() {
     if (terminated_ || AbortFlag) return;
     Extended y = CoordParam();
     Extended nx = x * kUnit, ny = y * kUnit;
-    if (PenIsDown) {
+    if (PenIsDown && PenKnown()) {
       PenColourOn();
       GraphLine(PenX, PenY, nx, ny);
     }
@@ -165,6 +170,7 @@ void Player::ArcAbsolute() {
   Extended cx = CoordParam() * kUnit;
   Extended cy = CoordParam() * kUnit;
   Extended sweep = RealParam();
+  if (!PenKnown()) return;  // an arc around a centre needs its start point
   Extended ex, ey;
   RotateAboutPoint(ex, ey, PenX, PenY, cx, cy, DegToRad(sweep));
   if (PenIsDown) {
@@ -231,13 +237,16 @@ void Player::EncodedPolyline() {
       if (AbortFlag) return;
       number(d, y);
       if (AbortFlag) return;
-      Extended nx = absolute ? x : PenX + x, ny = absolute ? y : PenY + y;
-      if (!moveNext) {
-        PenColourOn();
-        GraphLine(PenX, PenY, nx, ny);
+      // A step from the unknown point leads nowhere; an absolute point is reached without a line.
+      if (absolute || PenKnown()) {
+        Extended nx = absolute ? x : PenX + x, ny = absolute ? y : PenY + y;
+        if (!moveNext && PenKnown()) {
+          PenColourOn();
+          GraphLine(PenX, PenY, nx, ny);
+        }
+        PenX = nx;
+        PenY = ny;
       }
-      PenX = nx;
-      PenY = ny;
       PenIsDown = true;
       absolute = false;
       moveNext = false;
@@ -294,13 +303,13 @@ void Player::Run() {
 }  // namespace
 
 void PlayHpglText(const std::string& data) {
-  PenX = PenY = -999;
+  PenX = PenY = kPenUnknown;
   Player(data).Run();
   AbortFlag = 0;
 }
 
 void PlayHpglFile(const std::string& FileName) {
-  PenX = PenY = -999;
+  PenX = PenY = kPenUnknown;
   SetWaitCursor();
   if (!CheckFileFound(FileName)) {
     SetArrowCursor();

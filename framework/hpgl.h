@@ -9,7 +9,9 @@
 #include "framework/types.h"
 
 // Player state.
-extern Extended PenX, PenY;  // current point in mm; -999 at the start of a file
+// The pen position at the start of a file, before any move: unknown.
+constexpr Extended kPenUnknown = -999;
+extern Extended PenX, PenY;  // current point in mm; kPenUnknown at the start of a file
 extern bool PenIsDown;
 extern Byte CurrentPen;
 extern Extended CharWidth, CharHeight;  // label character size in cm (kept between files)

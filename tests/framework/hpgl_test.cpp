@@ -95,9 +95,12 @@ TEST_F(HpglTest, DamagedInputKeepsWhatWasDrawnAndNothingElse) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_TRUE(Play("\x1b.I81;;17:XX1,2;99;RO90;IP0,0,1,1;").empty());
   EXPECT_EQ(AbortFlag, 0);
-  TDisplayList l = Play("SP1;PD400,0,400");
+  TDisplayList l = Play("SP1;PU0,0;PD400,0,400");
   EXPECT_EQ(l.size(), 2u);
   EXPECT_EQ(AbortFlag, 0);
+  // The pen put down before any move draws nothing from the unknown position.
+  InitDisplayList();
+  EXPECT_EQ(Play("SP1;PD;AA0,0,90;PE\xC1\xC1;PD400,0,800,0;"), (TDisplayList{"8;12", "4;10;0;20;0"}));
   InitDisplayList();
   EXPECT_EQ(Play("PU0,0;LBnever ends").size(), 0u);
   std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
