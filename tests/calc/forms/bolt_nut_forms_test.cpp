@@ -27,7 +27,7 @@ class BoltFormTest : public FormTest {
   }
 };
 
-TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
+TEST_F(BoltFormTest, ShowsTheBoltHidesWhatTheChoicesDoNotNeedAndProposes) {
   Schraube.ToleranceClass = 2;
   Last.EnduranceChoice = 1;
   TForm_bq4bolt form;
@@ -40,6 +40,21 @@ TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
   EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "ISO 4762  -  12 mm");
   form.ComboBox_toleranzklasse->setCurrentIndex(0);
   EXPECT_TRUE(form.Edit_d2->isVisible());
+
+  // The proposals of the thread diameters and the length, and the head pick.
+  Klemmstuecke.lK = 42;
+  form.Button_d2Click();
+  EXPECT_EQ(Text(form.Edit_d2->text()), Text(Disp(LengthToText(12 - 0.649519L * 1.75L))));
+  AcceptRow(0);
+  form.Filling = 0;
+  form.Button_lschraubeClick();
+  EXPECT_GE(Schraube.l, 60);  // the rebuild stored it
+  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
+  form.HeadPick();
+  EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.dK, Din931.s);
+  EXPECT_EQ(Schraube.dw, Din931.dw);
+  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
 }
 
 TEST_F(BoltFormTest, LengthChangeRebuildsTheSectionsOfAStandardBolt) {
@@ -79,23 +94,6 @@ TEST_F(BoltFormTest, SelfDefinedBoltKeepsItsSectionsAndReadsTheGrid) {
   EXPECT_EQ(form.UpDown1->Position, 10);  // at most nine sections in the grid
 }
 
-TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLengthAndTheHeadPick) {
-  Klemmstuecke.lK = 42;
-  TForm_bq4bolt form;
-  form.Button_d2Click();
-  EXPECT_EQ(Text(form.Edit_d2->text()), Text(Disp(LengthToText(12 - 0.649519L * 1.75L))));
-  AcceptRow(0);
-  form.Filling = 0;
-  form.Button_lschraubeClick();
-  EXPECT_GE(Schraube.l, 60);  // the rebuild stored it
-  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
-  form.HeadPick();
-  EXPECT_EQ(Schraube.HeadType, 2);
-  EXPECT_EQ(Schraube.dK, Din931.s);
-  EXPECT_EQ(Schraube.dw, Din931.dw);
-  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
-}
-
 TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   Schraube.dK = 18;
   Schraube.dw = 17;
@@ -115,7 +113,7 @@ TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(BoltFormTest, OkStoresCancelKeeps) {
+TEST_F(BoltFormTest, OkStoresCancelKeepsAndNeitherRoundsTheValues) {
   platform::DialogScript script;
   script.Cancel();
   RunBoltForm();
@@ -127,13 +125,11 @@ TEST_F(BoltFormTest, OkStoresCancelKeeps) {
   EXPECT_EQ(Last.EnduranceChoice, 4);
   EXPECT_EQ(Last.sigmaASV, 48);
   EXPECT_EQ(Schraube.b, 0);
-}
 
-TEST_F(BoltFormTest, ShowingAndStoringDoesNotRoundTheValues) {
+  // Showing and storing does not round the values.
   Schraube.ToleranceClass = 1;
   Schraube.d2 = 10.86319L;
   Schraube.l = 60.123456L;
-  platform::DialogScript script;
   script.Ok();
   RunBoltForm();
   EXPECT_EQ(Schraube.d2, 10.86319L);
@@ -173,7 +169,7 @@ TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
   EXPECT_TRUE(form.GroupBox_mat->isVisible());
 }
 
-TEST_F(NutFormTest, DepthProposalsAndTheNutPickOfTheCurrentDiameter) {
+TEST_F(NutFormTest, DepthProposalsTheNutPickOfTheCurrentDiameterTheMaterialPickAndOk) {
   Schraube.l = 60;
   Klemmstuecke.lK = 42;
   Mutter.NutType = 1;
@@ -196,11 +192,9 @@ TEST_F(NutFormTest, DepthProposalsAndTheNutPickOfTheCurrentDiameter) {
   form.Button_dbnutClick();
   EXPECT_EQ(Mutter.NutRow, row);
   EXPECT_EQ(Mutter.dNut, 12);
-}
 
-TEST_F(NutFormTest, MaterialPickAndOk) {
+  // The material pick, then OK and Cancel.
   AcceptRow(2);
-  TForm_bq4nut form;
   form.RadioGroup_dbmat->SetItemIndex(0);
   form.Button_dbwstClick();
   EXPECT_EQ(MatMutter.Name.str(), "St 50");

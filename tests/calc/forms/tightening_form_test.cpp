@@ -17,7 +17,7 @@ class TighteningFormTest : public FormTest {
   }
 };
 
-TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
+TEST_F(TighteningFormTest, ShowsTheInputsAndResultsTypingRecalculatesAndAPresetTorqueKeepsTheFactor) {
   Montage.DriveSide = 2;  // a tapped hole is always driven at the bolt
   TForm_bq4anzi form;
   ShowAndGrab(form, "bq4anzi");
@@ -26,19 +26,8 @@ TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
   EXPECT_FALSE(form.Edit_ma->isEnabled());
   EXPECT_EQ(form.RadioGroup_boltnut->ItemIndex(), 0);
   EXPECT_FALSE(form.RadioGroup_boltnut->isEnabled());
-}
 
-TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
-  CalcOptions.FrictionTolerances = 0;
-  Last.AlphaAChoice = 3;
-  TForm_bq4anzi form;
-  EXPECT_EQ(form.RadioGroup_alphaa->ItemIndex(), 0);
-  EXPECT_FALSE(form.RadioGroup_alphaa->isEnabled());
-  EXPECT_FALSE(form.Label_mamin2->isVisibleTo(&form));
-}
-
-TEST_F(TighteningFormTest, TypingRecalculatesTheTorqueScatterIsAFractionAndAPresetTorqueKeepsTheFactor) {
-  TForm_bq4anzi form;
+  // Typing recalculates; the torque scatter is a fraction.
   form.RadioGroup_alphaa->SetItemIndex(1);
   form.RadioGroup_alphaaClick();
   form.Edit_tolma->setText("10");
@@ -62,7 +51,7 @@ TEST_F(TighteningFormTest, TypingRecalculatesTheTorqueScatterIsAFractionAndAPres
   EXPECT_FALSE(form.Edit_nuerp->isEnabled());
 }
 
-TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
+TEST_F(TighteningFormTest, ToolPickRemembersTheRowAndWithoutFrictionTolerancesAlphaAStatesTheScatter) {
   int shown = 0;
   AcceptRow(3, &shown);
   {
@@ -76,6 +65,14 @@ TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
   TForm_bq4anzi again;
   again.Button_dbalphaaClick();
   EXPECT_EQ(shown, 3);  // the dialog starts on the row picked before
+
+  // Without friction tolerances alphaA states the scatter.
+  CalcOptions.FrictionTolerances = 0;
+  Last.AlphaAChoice = 3;
+  TForm_bq4anzi plain;
+  EXPECT_EQ(plain.RadioGroup_alphaa->ItemIndex(), 0);
+  EXPECT_FALSE(plain.RadioGroup_alphaa->isEnabled());
+  EXPECT_FALSE(plain.Label_mamin2->isVisibleTo(&plain));
 }
 
 TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
