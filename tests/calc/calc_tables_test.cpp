@@ -42,7 +42,7 @@ TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpTextAndAThreadRowThatNoLongerFitsI
   EXPECT_EQ(Gewinde.Designation, "M14");  // the row the search stopped at
 }
 
-TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem) {
+TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThemAndARememberedRowOnlyWhereItFits) {
   struct Case {
     TCalcTableNo table;
     const Extended* rowD;    // d of the row the table leaves in its record
@@ -73,10 +73,8 @@ TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem
       }
     }
   }
-}
 
-// A remembered head row is taken only while its d is the thread's.
-TEST_F(CalcTablesTest, RememberedHeadRowWinsOnlyWhenItsDiameterFits) {
+  // A remembered head row is taken only while its d is the thread's.
   WriteDbf(DbfDir + "/din912.dbf",
            {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 1}, {"S", 'N', 6, 2}, {"K", 'N', 6, 2}},
            {{"8.00", "ISO 4762", "28.0", "6.00", "8.00"},
@@ -152,7 +150,7 @@ TEST_F(CalcTablesTest, ShortLongCommaAndMissingTables) {
   EXPECT_EQ(Gewinde.Designation, before);
 }
 
-TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10AndTheFrictionTables) {
+TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTemperatureRows) {
   OpenCalcTable(24);
   EXPECT_EQ(fs::path(DbfIndexPath()).filename().string().rfind("pressung-", 0), 0u);
   FindDbfKey("S235JR");
@@ -178,6 +176,36 @@ TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10AndTheFrictionTables) {
   CloseDbfTable();
   EXPECT_EQ(MueK.mu, 7);
   EXPECT_EQ(Gewinde.Designation, before);
+
+  // Material values over temperature read their rows through the tables.
+  MaterialRow row;
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.name, "12.9");
+  EXPECT_EQ(row.values[0], 1100);
+  EXPECT_EQ(row.values[3], 825);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12", row), MaterialRowStatus::NotFound);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "", row), MaterialRowStatus::NotFound);
+  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltSigmaATable, 1, row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[3], 51);
+  EXPECT_EQ(row.values[8], 39);
+
+  // The interpolation itself is checked in material_values_test.cpp.
+  std::string name;
+  EXPECT_NEAR(static_cast<double>(BoltSigmaAAtD(1, name, 12)), 51 + (46 - 51) * 2.0 / 6, 1e-9);
+  EXPECT_EQ(name, "VDI 2230:2003 RTBHT");
+  EXPECT_EQ(AbortFlag, 0);
+  // ISO 898-1 gives no values above 300 °C: between 300 and 400 °C the lookup
+  // must not interpolate towards the empty 400 °C column.
+  MatBolt.Rp02 = 1100;
+  const Extended re = BoltReAtTemp("12.9", 350);
+  EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
+  EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
+  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
+  // A missing table is told apart from a missing row, without an abort; the
+  // fallback then taken is checked in material_values_test.cpp.
+  fs::remove(DbfDir + "/mat_b_e.dbf");
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
+  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRow) {
@@ -223,38 +251,6 @@ TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRo
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.Material[3].str(), "keep");
   EXPECT_EQ(Klemmstuecke.Codes[3][0], 0);
-}
-
-// Material values over temperature read their rows through the tables.
-TEST_F(CalcTablesTest, MaterialRowsComeFromTheTemperatureTables) {
-  MaterialRow row;
-  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
-  EXPECT_EQ(row.name, "12.9");
-  EXPECT_EQ(row.values[0], 1100);
-  EXPECT_EQ(row.values[3], 825);
-  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12", row), MaterialRowStatus::NotFound);
-  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "", row), MaterialRowStatus::NotFound);
-  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltSigmaATable, 1, row), MaterialRowStatus::Found);
-  EXPECT_EQ(row.values[3], 51);
-  EXPECT_EQ(row.values[8], 39);
-
-  // The interpolation itself is checked in material_values_test.cpp.
-  std::string name;
-  EXPECT_NEAR(static_cast<double>(BoltSigmaAAtD(1, name, 12)), 51 + (46 - 51) * 2.0 / 6, 1e-9);
-  EXPECT_EQ(name, "VDI 2230:2003 RTBHT");
-  EXPECT_EQ(AbortFlag, 0);
-  // ISO 898-1 gives no values above 300 °C: between 300 and 400 °C the lookup
-  // must not interpolate towards the empty 400 °C column.
-  MatBolt.Rp02 = 1100;
-  const Extended re = BoltReAtTemp("12.9", 350);
-  EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
-  EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
-  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
-  // A missing table is told apart from a missing row, without an abort; the
-  // fallback then taken is checked in material_values_test.cpp.
-  fs::remove(DbfDir + "/mat_b_e.dbf");
-  EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
-  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(CalcTablesTest, PickListsChooseTheTableFirst) {
