@@ -20,7 +20,7 @@ namespace {
 using CalcTablesTest = TableTest;
 
 // The table dialog's help: each table has its own text.
-TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpTextAndAThreadRowThatNoLongerFitsIsSearchedByKey) {
+TEST_F(CalcTablesTest, HelpTextsThreadKeySearchAndShortLongCommaAndMissingTables) {
   const std::string pltDir = PltDir;
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   for (int n = 1; n <= kCalcTableCount; ++n)
@@ -40,6 +40,62 @@ TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpTextAndAThreadRowThatNoLongerFitsI
   script.Ok().Expect("M13.00 x 2.000 not found !");
   FindCalcRecord(kThreadTable);
   EXPECT_EQ(Gewinde.Designation, "M14");  // the row the search stopped at
+
+  // Short, long and comma tables, and a missing one.
+  Gewinde.d = 12;  // the written thread row's size
+  Gewinde.P = 1.75L;
+  WriteDbf(DbfDir + "/gewinde.dbf",
+           {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}, {"KIND", 'C', 1, 0}, {"S", 'C', 8, 0},
+            {"T", 'C', 8, 0}},
+           {{"M12", "12.000", "1.750", "M", "coarse", "x"}});
+  Schraube.ThreadRow = 1;
+  Gewinde.Column7 = Gewinde.Column8 = 5;
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(Gewinde.Column5, "coarse");
+  EXPECT_EQ(Gewinde.Column7, 0);
+  EXPECT_EQ(Gewinde.Column8, 0);
+
+  WriteDbf(DbfDir + "/mat_bolt.dbf",
+           {{"CLASS", 'C', 10, 0}, {"RP02", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"BETAB", 'N', 6, 3},
+            {"E", 'N', 7, 0}, {"ALPHAT", 'N', 10, 7}, {"C1", 'C', 10, 0}, {"C2", 'C', 10, 0}},
+           {{"10.9", "940", "1040", "0.620", "206000", "0.0000115", "a", "b"}});
+  FindCalcRecord(kBoltMaterialTable);
+  EXPECT_EQ(MatBolt.StrengthClass, "10.9");
+  EXPECT_EQ(MatBolt.Rp02, 940);
+  EXPECT_NEAR(static_cast<double>(MatBolt.betaBVdi), 0.62, 1e-12);
+
+  OpenPlateMaterialTable(0, 4);
+  EXPECT_EQ(Pressung.Name, "42 CrMo 4");
+  EXPECT_EQ(Pressung.pG, 850);
+  EXPECT_EQ(Pressung.Ratio2, Pressung.Ratio1);  // the built table has 9 fields: its own Ratio2
+  WriteDbf(DbfDir + "/pressung.dbf",
+           {{"NAME", 'C', 25, 0}, {"RE", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"PG", 'N', 6, 0}, {"R1", 'N', 6, 3},
+            {"E", 'N', 7, 0}, {"ALPHAT", 'N', 10, 7}, {"TEXT", 'C', 10, 0}},
+           {{"Steel", "300", "500", "600", "0.700", "205000", "0.0000115", ""}});
+  OpenPlateMaterialTable(0, 1);
+  EXPECT_NEAR(static_cast<double>(Pressung.Ratio2), 0.7, 1e-12);
+
+  // A decimal comma reads as a point; empty or bad fields as zero.
+  WriteDbf(DbfDir + "/anzieh.dbf",
+           {{"ALPHAA", 'N', 6, 2}, {"KTAU", 'N', 6, 2}, {"PROC", 'C', 10, 0}, {"TOOL", 'C', 10, 0},
+            {"TEXT", 'C', 10, 0}},
+           {{"1,75", "", "x", "y", "z"}, {"abc", "0.5", "", "", ""}});
+  Montage.TighteningRow = 1;
+  FindCalcRecord(kTighteningTable);
+  EXPECT_NEAR(static_cast<double>(Anzieh.alphaA), 1.75, 1e-12);
+  EXPECT_EQ(Anzieh.Dispersion, 0);
+  Montage.TighteningRow = 2;
+  FindCalcRecord(kTighteningTable);
+  EXPECT_EQ(Anzieh.alphaA, 0);
+  EXPECT_EQ(Anzieh.Procedure, "");
+
+  // A missing table leaves the records and sets the abort flag.
+  DbfDir = FreshDir("empty");
+  const auto before = Gewinde.Designation;
+  script.Ok().Expect("gewinde.dbf not found or no access !");
+  FindCalcRecord(kThreadTable);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Gewinde.Designation, before);
 }
 
 TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThemAndARememberedRowOnlyWhereItFits) {
@@ -92,62 +148,6 @@ TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem
   FindCalcRecord(2);
   EXPECT_EQ(Din912.k, 12);
   EXPECT_EQ(CalcMessages.count, 0);
-}
-
-TEST_F(CalcTablesTest, ShortLongCommaAndMissingTables) {
-  WriteDbf(DbfDir + "/gewinde.dbf",
-           {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}, {"KIND", 'C', 1, 0}, {"S", 'C', 8, 0},
-            {"T", 'C', 8, 0}},
-           {{"M12", "12.000", "1.750", "M", "coarse", "x"}});
-  Schraube.ThreadRow = 1;
-  Gewinde.Column7 = Gewinde.Column8 = 5;
-  FindCalcRecord(kThreadTable);
-  EXPECT_EQ(Gewinde.Column5, "coarse");
-  EXPECT_EQ(Gewinde.Column7, 0);
-  EXPECT_EQ(Gewinde.Column8, 0);
-
-  WriteDbf(DbfDir + "/mat_bolt.dbf",
-           {{"CLASS", 'C', 10, 0}, {"RP02", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"BETAB", 'N', 6, 3},
-            {"E", 'N', 7, 0}, {"ALPHAT", 'N', 10, 7}, {"C1", 'C', 10, 0}, {"C2", 'C', 10, 0}},
-           {{"10.9", "940", "1040", "0.620", "206000", "0.0000115", "a", "b"}});
-  FindCalcRecord(kBoltMaterialTable);
-  EXPECT_EQ(MatBolt.StrengthClass, "10.9");
-  EXPECT_EQ(MatBolt.Rp02, 940);
-  EXPECT_NEAR(static_cast<double>(MatBolt.betaBVdi), 0.62, 1e-12);
-
-  OpenPlateMaterialTable(0, 4);
-  EXPECT_EQ(Pressung.Name, "42 CrMo 4");
-  EXPECT_EQ(Pressung.pG, 850);
-  EXPECT_EQ(Pressung.Ratio2, Pressung.Ratio1);  // the built table has 9 fields: its own Ratio2
-  WriteDbf(DbfDir + "/pressung.dbf",
-           {{"NAME", 'C', 25, 0}, {"RE", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"PG", 'N', 6, 0}, {"R1", 'N', 6, 3},
-            {"E", 'N', 7, 0}, {"ALPHAT", 'N', 10, 7}, {"TEXT", 'C', 10, 0}},
-           {{"Steel", "300", "500", "600", "0.700", "205000", "0.0000115", ""}});
-  OpenPlateMaterialTable(0, 1);
-  EXPECT_NEAR(static_cast<double>(Pressung.Ratio2), 0.7, 1e-12);
-
-  // A decimal comma reads as a point; empty or bad fields as zero.
-  WriteDbf(DbfDir + "/anzieh.dbf",
-           {{"ALPHAA", 'N', 6, 2}, {"KTAU", 'N', 6, 2}, {"PROC", 'C', 10, 0}, {"TOOL", 'C', 10, 0},
-            {"TEXT", 'C', 10, 0}},
-           {{"1,75", "", "x", "y", "z"}, {"abc", "0.5", "", "", ""}});
-  Montage.TighteningRow = 1;
-  FindCalcRecord(kTighteningTable);
-  EXPECT_NEAR(static_cast<double>(Anzieh.alphaA), 1.75, 1e-12);
-  EXPECT_EQ(Anzieh.Dispersion, 0);
-  Montage.TighteningRow = 2;
-  FindCalcRecord(kTighteningTable);
-  EXPECT_EQ(Anzieh.alphaA, 0);
-  EXPECT_EQ(Anzieh.Procedure, "");
-
-  // A missing table leaves the records and sets the abort flag.
-  DbfDir = FreshDir("empty");
-  const auto before = Gewinde.Designation;
-  platform::DialogScript script;
-  script.Ok().Expect("gewinde.dbf not found or no access !");
-  FindCalcRecord(kThreadTable);
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Gewinde.Designation, before);
 }
 
 TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTemperatureRows) {

@@ -20,32 +20,6 @@ class InputProceduresTest : public FormTest {
   }
 };
 
-TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiametersUnlessEntered) {
-  Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
-  platform::DialogScript script;
-  script.Ok({{"RadioGroup_items", "#0"}}).Expect("allowance class");
-  script.Ok().Expect("pitch diameter d2 [mm]  (0=suggest)");
-  script.Ok().Expect("minor diameter d3");
-  script.Ok().Expect("major diameter dmin");
-  InputThreadData();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(Schraube.ThreadRow, 12);
-  EXPECT_EQ(Schraube.ToleranceClass, 1);
-  EXPECT_NEAR(D(Schraube.d2), 10.863, 0.0005);
-  EXPECT_NEAR(D(Schraube.d3), 9.853, 0.0005);
-  EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
-  // Entered diameters stand; a cancelled table keeps the class.
-  Schraube.d2 = 5;
-  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
-  InputThreadData();
-  EXPECT_EQ(Schraube.ToleranceClass, 2);
-  EXPECT_EQ(Schraube.d2, 5);
-  CancelTable();
-  InputThreadData();
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Schraube.ToleranceClass, 2);
-}
-
 TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepCancelStopsItAndTheMaterialTakesAGivenEndurance) {
   Schraube.l = 60;
   Schraube.b = 0;
@@ -173,12 +147,37 @@ TEST_F(InputProceduresTest, TappedHoleAndHexNutTakeTheirProposalsRowsAndMaterial
   EXPECT_EQ(MatMutter.OwnNutMaterial, 0);
 }
 
-TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClassAndLeavesAJointThatCalculates) {
+TEST_F(InputProceduresTest, ThreadDataProposalsAndAPreliminaryDesignThatCalculates) {
+  Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("allowance class");
+  script.Ok().Expect("pitch diameter d2 [mm]  (0=suggest)");
+  script.Ok().Expect("minor diameter d3");
+  script.Ok().Expect("major diameter dmin");
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.ThreadRow, 12);
+  EXPECT_EQ(Schraube.ToleranceClass, 1);
+  EXPECT_NEAR(D(Schraube.d2), 10.863, 0.0005);
+  EXPECT_NEAR(D(Schraube.d3), 9.853, 0.0005);
+  EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
+  // Entered diameters stand; a cancelled table keeps the class.
+  Schraube.d2 = 5;
+  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
+  InputThreadData();
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+  EXPECT_EQ(Schraube.d2, 5);
+  CancelTable();
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+
+  // The preliminary design steps up the force class.
   EXPECT_EQ(ForceClass(1000), 0);
   EXPECT_EQ(ForceClass(1600), 1);
   EXPECT_EQ(ForceClass(10000), 5);
   EXPECT_EQ(ForceClass(0), -9999);
-  platform::DialogScript script;
+  AbortFlag = 0;
   script.Ok({{"Edit_fa", "24900"}, {"RadioGroup_statdyn", "#1"}, {"RadioGroup_f", "#0"}, {"RadioGroup_anz", "#1"}});
   script.Ok({{"RadioGroup_items", "#2"}}).Expect("possible variations");
   PreliminaryDesign();

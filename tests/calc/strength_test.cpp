@@ -15,19 +15,20 @@ namespace {
 
 using StrengthTest = CalcTest;
 
-void SetUpThreePlates() {
-  SetUpThroughBoltedM12Joint();
-  Klemmstuecke.nPlates = 3;
-  for (int i = 1; i <= 3; ++i) {
+// n equal plates of 30 mm outer diameter.
+void SetUpPlates(int n, Extended length, Extended pmax) {
+  Klemmstuecke.nPlates = static_cast<Word>(n);
+  for (int i = 1; i <= n; ++i) {
     Klemmstuecke.De[i] = 30;
     Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 14;
-    Klemmstuecke.pmax[i] = 700;
+    Klemmstuecke.L[i] = length;
+    Klemmstuecke.pmax[i] = pmax;
   }
 }
 
 TEST_F(StrengthTest, PartBetweenThePlanesCarriesOnlyThePreload) {
-  SetUpThreePlates();
+  SetUpThroughBoltedM12Joint();
+  SetUpPlates(3, 14, 700);
   Last.LoadIntroPos1 = 1;
   Last.LoadIntroPos2 = 3;
   CalculateJoint();
@@ -96,14 +97,7 @@ TEST_F(StrengthTest, StandardNutIsNotStrippedC3IsConstantFromRatioOneAndATwoDigi
   EXPECT_NEAR(D(NutStrippingFactorC3(2)), 0.897, 1e-15);
 
   // The pressure message of a two-digit part keeps its safety.
-  Klemmstuecke.nPlates = 10;
-  for (int i = 1; i <= 10; ++i) {
-    Klemmstuecke.De[i] = 30;
-    Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 4;
-    Klemmstuecke.pmax[i] = 2000;
-  }
-  Schraube.lSec[1] = 60;
+  SetUpPlates(10, 4, 2000);
   Klemmstuecke.pmax[10] = 100;
   CalculateJoint();
   const Extended S = 100 / Klemmstuecke.pPart[10];

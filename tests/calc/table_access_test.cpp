@@ -20,7 +20,7 @@ namespace {
 
 using TableAccessTest = TableTest;
 
-TEST_F(TableAccessTest, NamesGetTheDbfExtensionAnyCaseIsFoundAndMissingOrDamagedTablesAreRefused) {
+TEST_F(TableAccessTest, NamesAnyCaseMissingDamagedAndReadOnlyTablesAndGoingBeyondTheLastRecord) {
   OpenDbfTable("gewinde");
   ASSERT_EQ(AbortFlag, 0);
   const std::string plain = DbfTablePath();
@@ -49,9 +49,9 @@ TEST_F(TableAccessTest, NamesGetTheDbfExtensionAnyCaseIsFoundAndMissingOrDamaged
   GotoDbfRecord(3);
   EXPECT_EQ(DbfFieldText(1), "");
   EXPECT_TRUE(DbfEof());
-}
 
-TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromACopyAndGoingBeyondATableTakesItsLastRecord) {
+  // A read-only table is opened from a copy.
+  AbortFlag = 0;
   fs::permissions(DbfDir + "/lschraub.dbf", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   OpenDbfTable("lschraub");
