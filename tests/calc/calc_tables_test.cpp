@@ -208,7 +208,7 @@ TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTe
   EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRow) {
+TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.Material[1] = "St 50";
   Klemmstuecke.MatTable[1] = 0;
@@ -251,9 +251,9 @@ TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRo
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.Material[3].str(), "keep");
   EXPECT_EQ(Klemmstuecke.Codes[3][0], 0);
-}
 
-TEST_F(CalcTablesTest, PickListsChooseTheTableFirst) {
+  // Pick lists choose the table first.
+  AbortFlag = 0;
   std::vector<std::string> shown;
   TableDialogHook = [&](std::string_view, int mode, std::int32_t&) {
     shown.push_back(fs::path(DbfTablePath()).filename().string() + " " + std::to_string(mode));

@@ -149,7 +149,7 @@ class NutFormTest : public FormTest {
   }
 };
 
-TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
+TEST_F(NutFormTest, GroupsFollowTheJointAndNutKindProposalsAndPicksFillTheFormAndOkStores) {
   Mutter.NutType = 1;
   MatMutter.OwnNutMaterial = 0;
   TForm_bq4nut form;
@@ -167,39 +167,38 @@ TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
   EXPECT_TRUE(form.GroupBox_sackloch->isVisible());
   EXPECT_FALSE(form.GroupBox_mutter->isVisible());
   EXPECT_TRUE(form.GroupBox_mat->isVisible());
-}
 
-TEST_F(NutFormTest, DepthProposalsTheNutPickOfTheCurrentDiameterTheMaterialPickAndOk) {
+  // The depth proposals, the nut pick of the current diameter, the material
+  // pick, then OK and Cancel.
   Schraube.l = 60;
   Klemmstuecke.lK = 42;
-  Mutter.NutType = 1;
   Mutter.NutRow = 1;  // M1.6
   int shown = 0;
   AcceptRow(0, &shown);
-  TForm_bq4nut form;
-  form.Button_tgClick();
-  EXPECT_EQ(Text(form.Edit_tg->text()), "21.5");
-  form.Button_tbClick();
-  EXPECT_EQ(Text(form.Edit_tb->text()), "25");
-  form.Button_dbnutClick();
+  TForm_bq4nut picks;
+  picks.Button_tgClick();
+  EXPECT_EQ(Text(picks.Edit_tg->text()), "21.5");
+  picks.Button_tbClick();
+  EXPECT_EQ(Text(picks.Edit_tb->text()), "25");
+  picks.Button_dbnutClick();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Mutter.dNut, 12);
   EXPECT_GT(Mutter.NutRow, 1);
-  EXPECT_EQ(Text(form.Edit_h->text()), Text(Disp(LengthToText(Mutter.m))));
+  EXPECT_EQ(Text(picks.Edit_h->text()), Text(Disp(LengthToText(Mutter.m))));
 
   CancelTable();  // keeps the row but takes the row the dialog stood on
   const auto row = Mutter.NutRow;
-  form.Button_dbnutClick();
+  picks.Button_dbnutClick();
   EXPECT_EQ(Mutter.NutRow, row);
   EXPECT_EQ(Mutter.dNut, 12);
 
   // The material pick, then OK and Cancel.
   AcceptRow(2);
-  form.RadioGroup_dbmat->SetItemIndex(0);
-  form.Button_dbwstClick();
+  picks.RadioGroup_dbmat->SetItemIndex(0);
+  picks.Button_dbwstClick();
   EXPECT_EQ(MatMutter.Name.str(), "St 50");
   EXPECT_EQ(Sackloch.NutMatRow, 2);
-  EXPECT_EQ(Text(form.Label_rm->text()), "Rm = 500 MPa");
+  EXPECT_EQ(Text(picks.Label_rm->text()), "Rm = 500 MPa");
 
   platform::DialogScript script;
   script.Ok({{"RadioGroup_typ", "#0"}, {"Edit_tg", "18"}, {"ComboBox_tolgew", "#2"}});

@@ -163,7 +163,7 @@ class EccentricFormTest : public FormTest {
 };
 
 // One part is refused; two take seam 1 without a list; three offer the seams.
-TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
+TEST_F(EccentricFormTest, SeamListFollowsThePartsZeroMomentsGetDefaultsAndProposalsFillTheForm) {
   Klemmstuecke.nPlates = 1;
   Answered([&](auto& s) { s.Ok().Expect("Calculation of eccentric load only for a minimum of 2 clamping pieces !"); },
            [&] { TForm_exz form; });
@@ -184,35 +184,35 @@ TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
   EXPECT_EQ(form.ComboBox_iklemm->currentIndex(), 1);
   form.ComboBox_iklemm->setCurrentIndex(0);
   EXPECT_EQ(ExzKraftangriff.SeamPart, 1);  // at once
-}
 
-TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsOthersStayAndProposalsFillTheForm) {
+  // Zero moments get defaults, others stay; the proposals fill the form.
+  Klemmstuecke.nPlates = 2;
   Klemmstuecke.Di[1] = 10;
   ExzKraftangriff.AD = 0;
   ExzKraftangriff.IBT = 0;
   ExzKraftangriff.IBers = 0;
   ExzKraftangriff.IBersPrime = 0;
   {
-    TForm_exz form;
+    TForm_exz defaults;
   }
   EXPECT_NEAR(static_cast<double>(ExzKraftangriff.IBT), 0, 1e-9);  // a solid disc minus the bore
   EXPECT_NEAR(static_cast<double>(ExzKraftangriff.IBers), 1e4 * kPi / 64, 1e-6);
   ExzKraftangriff.IBT = 777;
-  TForm_exz form;
+  TForm_exz moments;
   EXPECT_EQ(ExzKraftangriff.IBT, 777);
-  EXPECT_EQ(Text(form.Edit_ibt->text()), "777");
+  EXPECT_EQ(Text(moments.Edit_ibt->text()), "777");
 
   // Proposals, the unit switch and OK.
-  form.Button_uClick();
-  EXPECT_EQ(Text(form.Edit_u->text()), "20");
-  form.Button_vClick();
-  EXPECT_EQ(Text(form.Edit_v->text()), "20");
-  form.Edit_s->setText("12.5");
-  form.Button_metricClick();
-  form.Button_metricClick();
+  moments.Button_uClick();
+  EXPECT_EQ(Text(moments.Edit_u->text()), "20");
+  moments.Button_vClick();
+  EXPECT_EQ(Text(moments.Edit_v->text()), "20");
+  moments.Edit_s->setText("12.5");
+  moments.Button_metricClick();
+  moments.Button_metricClick();
   EXPECT_EQ(UnitSystem, 0);
   EXPECT_NEAR(static_cast<double>(ExzKraftangriff.s), 12.5, 1e-3);
-  EXPECT_EQ(Text(form.Edit_u->text()), "20");
+  EXPECT_EQ(Text(moments.Edit_u->text()), "20");
 
   platform::DialogScript script;
   script.Ok({{"Edit_a", "7"}});

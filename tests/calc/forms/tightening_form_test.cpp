@@ -17,7 +17,7 @@ class TighteningFormTest : public FormTest {
   }
 };
 
-TEST_F(TighteningFormTest, ShowsTheInputsAndResultsTypingRecalculatesAndAPresetTorqueKeepsTheFactor) {
+TEST_F(TighteningFormTest, ShowsInputsAndResultsTypingRecalculatesAPresetTorqueKeepsTheFactorAndOkStores) {
   Montage.DriveSide = 2;  // a tapped hole is always driven at the bolt
   TForm_bq4anzi form;
   ShowAndGrab(form, "bq4anzi");
@@ -49,6 +49,21 @@ TEST_F(TighteningFormTest, ShowsTheInputsAndResultsTypingRecalculatesAndAPresetT
   EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
   EXPECT_TRUE(form.Edit_fm->isEnabled());
   EXPECT_FALSE(form.Edit_nuerp->isEnabled());
+
+  // OK stores, Cancel keeps, and the form asks for the missing parts.
+  platform::DialogScript script;
+  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", ""}});
+  RunTighteningForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Montage.sigmaFactor, 2.5L);
+  EXPECT_EQ(Montage.ktau, 0);
+  script.Cancel();
+  RunTighteningForm();
+  EXPECT_EQ(AbortFlag, 1);
+
+  Klemmstuecke.nPlates = 0;
+  script.Ok().Expect("Please enter first bolt and clampng pieces");
+  RunTighteningForm();
 }
 
 TEST_F(TighteningFormTest, ToolPickRemembersTheRowAndWithoutFrictionTolerancesAlphaAStatesTheScatter) {
@@ -73,22 +88,6 @@ TEST_F(TighteningFormTest, ToolPickRemembersTheRowAndWithoutFrictionTolerancesAl
   EXPECT_EQ(plain.RadioGroup_alphaa->ItemIndex(), 0);
   EXPECT_FALSE(plain.RadioGroup_alphaa->isEnabled());
   EXPECT_FALSE(plain.Label_mamin2->isVisibleTo(&plain));
-}
-
-TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
-  platform::DialogScript script;
-  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", ""}});
-  RunTighteningForm();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(Montage.sigmaFactor, 2.5L);
-  EXPECT_EQ(Montage.ktau, 0);
-  script.Cancel();
-  RunTighteningForm();
-  EXPECT_EQ(AbortFlag, 1);
-
-  Klemmstuecke.nPlates = 0;
-  script.Ok().Expect("Please enter first bolt and clampng pieces");
-  RunTighteningForm();
 }
 
 }  // namespace
