@@ -14,7 +14,7 @@ namespace {
 
 using BoltGeometryTest = CalcTest;
 
-TEST_F(BoltGeometryTest, ThreadTolerancesFromTheTableTheFormulaOrTheDiameterBand) {
+TEST_F(BoltGeometryTest, ThreadTolerancesAllowanceClassesDiameterChoicesAndLengthsOfAnM12Bolt) {
   EXPECT_NEAR(D(ThreadTolTd(1.75L)), 0.265, 1e-12);
   EXPECT_NEAR(D(ThreadTolTd(0.2L)), 0.056, 1e-12);
   EXPECT_NEAR(D(ThreadTolTd(6)), 0.600, 1e-12);
@@ -28,9 +28,8 @@ TEST_F(BoltGeometryTest, ThreadTolerancesFromTheTableTheFormulaOrTheDiameterBand
   EXPECT_NEAR(D(ThreadTolTd2(2.8L, 0.45L)), 0.09 * std::pow(0.45, 0.4) * std::pow(2.05, 0.1), 1e-12);
   // Outside every band the diameter itself is used.
   EXPECT_NEAR(D(ThreadTolTd2(1, 0.25L)), 0.09 * std::pow(0.25, 0.4), 1e-12);
-}
 
-TEST_F(BoltGeometryTest, AllowanceClasses6gAnd4hOfM12) {
+  // The allowance classes 6g and 4h of M12.
   SetUpTappedM12Joint();
   Schraube.ToleranceClass = 4;  // 6g
   CalculateJoint();
@@ -51,10 +50,8 @@ TEST_F(BoltGeometryTest, AllowanceClasses6gAnd4hOfM12) {
   EXPECT_NEAR(D(Schraube.Td), 0.265 * 0.63, 1e-12);
   EXPECT_NEAR(D(Schraube.Td2), D(ThreadTolTd2(12, 1.75L)) * 0.63, 1e-12);
   EXPECT_EQ(Schraube.es, 0);
-}
 
-TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominalAndEnteredDiametersStay) {
-  SetUpTappedM12Joint();
+  // The diameter choice: minimum, mean, nominal; entered diameters stay.
   Schraube.ToleranceClass = 6;  // 6e
   CalcOptions.D2D3Choice = 1;
   CalculateJoint();
@@ -80,10 +77,8 @@ TEST_F(BoltGeometryTest, DiameterChoiceMinimumMeanNominalAndEnteredDiametersStay
     EXPECT_EQ(Schraube.d3, 9.8L);
   }
   EXPECT_NEAR(D(Schraube.Td), 12 - 11.7, 1e-12);
-}
 
-TEST_F(BoltGeometryTest, LengthAndThreadLengthFromTheSections) {
-  SetUpTappedM12Joint();
+  // The length and the thread length come from the sections.
   Schraube.nSections = 2;
   Schraube.lSec[1] = 25;
   Schraube.dSec[1] = 10;

@@ -20,7 +20,7 @@ namespace {
 using CalcTablesTest = TableTest;
 
 // The table dialog's help: each table has its own text.
-TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpTextAndAThreadRowThatNoLongerFitsIsSearchedByKey) {
+TEST_F(CalcTablesTest, HelpTextsThreadKeySearchAndShortLongCommaAndMissingTables) {
   const std::string pltDir = PltDir;
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   for (int n = 1; n <= kCalcTableCount; ++n)
@@ -40,63 +40,10 @@ TEST_F(CalcTablesTest, EveryTableHasItsOwnHelpTextAndAThreadRowThatNoLongerFitsI
   script.Ok().Expect("M13.00 x 2.000 not found !");
   FindCalcRecord(kThreadTable);
   EXPECT_EQ(Gewinde.Designation, "M14");  // the row the search stopped at
-}
 
-TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThem) {
-  struct Case {
-    TCalcTableNo table;
-    const Extended* rowD;    // d of the row the table leaves in its record
-    std::vector<int> sizes;  // sizes the standard covers among 10, 12, 16
-  };
-  const Case cases[] = {{2, &Din912.d, {10, 12, 16}},   {3, &Din931.d, {10, 12, 16}},
-                        {4, &Din963.d, {10}},           {5, &Din964.d, {10}},
-                        {6, &Iso10642.d, {10, 12, 16}}, {7, &Cylslot.d, {10}},
-                        {8, &Sondkopf.d, {10, 12, 16}}, {9, &Flangesc.d, {10, 12, 16}},
-                        {11, &Din934.d, {10, 12, 16}},  {12, &Din6915.d, {12, 16}},
-                        {13, &Flangnut.d, {10, 12, 16}}};
-  TraceMessagesOn = 0;  // the misses are checked through the records below
-  for (const Case& c : cases) {
-    for (int d : {10, 12, 16}) {
-      SCOPED_TRACE("table " + std::to_string(c.table) + " d " + std::to_string(d));
-      Gewinde.d = d;
-      Mutter.NutRow = 1;
-      FindCalcRecord(c.table);
-      ASSERT_EQ(AbortFlag, 0);
-      const Extended rowD = *c.rowD;
-      const bool covered = std::find(c.sizes.begin(), c.sizes.end(), d) != c.sizes.end();
-      if (covered) EXPECT_EQ(rowD, d);
-      else EXPECT_NE(rowD, d);
-      if (c.table >= 11) {
-        EXPECT_EQ(Mutter.dNut, rowD);
-        EXPECT_GT(Mutter.m, 0);
-        EXPECT_GT(Mutter.dwNut, 0);
-      }
-    }
-  }
-}
-
-// A remembered head row is taken only while its d is the thread's.
-TEST_F(CalcTablesTest, RememberedHeadRowWinsOnlyWhenItsDiameterFits) {
-  WriteDbf(DbfDir + "/din912.dbf",
-           {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 1}, {"S", 'N', 6, 2}, {"K", 'N', 6, 2}},
-           {{"8.00", "ISO 4762", "28.0", "6.00", "8.00"},
-            {"12.00", "ISO 4762", "36.0", "10.00", "12.00"},
-            {"12.00", "own", "36.0", "10.00", "11.00"}});
-  Gewinde.d = 12;
-  Schraube.HeadRow = 3;
-  FindCalcRecord(2);
-  EXPECT_EQ(Din912.k, 11);  // row 3 has d 12: it stands
-  Schraube.HeadRow = 1;     // row 1 is an M8 head
-  FindCalcRecord(2);
-  EXPECT_EQ(Din912.d, 12);
-  EXPECT_EQ(Din912.k, 12);
-  Schraube.HeadRow = 40;  // beyond the table: the key decides, no message
-  FindCalcRecord(2);
-  EXPECT_EQ(Din912.k, 12);
-  EXPECT_EQ(CalcMessages.count, 0);
-}
-
-TEST_F(CalcTablesTest, ShortLongCommaAndMissingTables) {
+  // Short, long and comma tables, and a missing one.
+  Gewinde.d = 12;  // the written thread row's size
+  Gewinde.P = 1.75L;
   WriteDbf(DbfDir + "/gewinde.dbf",
            {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}, {"KIND", 'C', 1, 0}, {"S", 'C', 8, 0},
             {"T", 'C', 8, 0}},
@@ -145,14 +92,65 @@ TEST_F(CalcTablesTest, ShortLongCommaAndMissingTables) {
   // A missing table leaves the records and sets the abort flag.
   DbfDir = FreshDir("empty");
   const auto before = Gewinde.Designation;
-  platform::DialogScript script;
   script.Ok().Expect("gewinde.dbf not found or no access !");
   FindCalcRecord(kThreadTable);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Gewinde.Designation, before);
 }
 
-TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10AndTheFrictionTables) {
+TEST_F(CalcTablesTest, EveryHeadAndNutTableFindsM10M12M16WhereItsStandardHasThemAndARememberedRowOnlyWhereItFits) {
+  struct Case {
+    TCalcTableNo table;
+    const Extended* rowD;    // d of the row the table leaves in its record
+    std::vector<int> sizes;  // sizes the standard covers among 10, 12, 16
+  };
+  const Case cases[] = {{2, &Din912.d, {10, 12, 16}},   {3, &Din931.d, {10, 12, 16}},
+                        {4, &Din963.d, {10}},           {5, &Din964.d, {10}},
+                        {6, &Iso10642.d, {10, 12, 16}}, {7, &Cylslot.d, {10}},
+                        {8, &Sondkopf.d, {10, 12, 16}}, {9, &Flangesc.d, {10, 12, 16}},
+                        {11, &Din934.d, {10, 12, 16}},  {12, &Din6915.d, {12, 16}},
+                        {13, &Flangnut.d, {10, 12, 16}}};
+  TraceMessagesOn = 0;  // the misses are checked through the records below
+  for (const Case& c : cases) {
+    for (int d : {10, 12, 16}) {
+      SCOPED_TRACE("table " + std::to_string(c.table) + " d " + std::to_string(d));
+      Gewinde.d = d;
+      Mutter.NutRow = 1;
+      FindCalcRecord(c.table);
+      ASSERT_EQ(AbortFlag, 0);
+      const Extended rowD = *c.rowD;
+      const bool covered = std::find(c.sizes.begin(), c.sizes.end(), d) != c.sizes.end();
+      if (covered) EXPECT_EQ(rowD, d);
+      else EXPECT_NE(rowD, d);
+      if (c.table >= 11) {
+        EXPECT_EQ(Mutter.dNut, rowD);
+        EXPECT_GT(Mutter.m, 0);
+        EXPECT_GT(Mutter.dwNut, 0);
+      }
+    }
+  }
+
+  // A remembered head row is taken only while its d is the thread's.
+  WriteDbf(DbfDir + "/din912.dbf",
+           {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 1}, {"S", 'N', 6, 2}, {"K", 'N', 6, 2}},
+           {{"8.00", "ISO 4762", "28.0", "6.00", "8.00"},
+            {"12.00", "ISO 4762", "36.0", "10.00", "12.00"},
+            {"12.00", "own", "36.0", "10.00", "11.00"}});
+  Gewinde.d = 12;
+  Schraube.HeadRow = 3;
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.k, 11);  // row 3 has d 12: it stands
+  Schraube.HeadRow = 1;     // row 1 is an M8 head
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.d, 12);
+  EXPECT_EQ(Din912.k, 12);
+  Schraube.HeadRow = 40;  // beyond the table: the key decides, no message
+  FindCalcRecord(2);
+  EXPECT_EQ(Din912.k, 12);
+  EXPECT_EQ(CalcMessages.count, 0);
+}
+
+TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTemperatureRows) {
   OpenCalcTable(24);
   EXPECT_EQ(fs::path(DbfIndexPath()).filename().string().rfind("pressung-", 0), 0u);
   FindDbfKey("S235JR");
@@ -178,9 +176,39 @@ TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10AndTheFrictionTables) {
   CloseDbfTable();
   EXPECT_EQ(MueK.mu, 7);
   EXPECT_EQ(Gewinde.Designation, before);
+
+  // Material values over temperature read their rows through the tables.
+  MaterialRow row;
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.name, "12.9");
+  EXPECT_EQ(row.values[0], 1100);
+  EXPECT_EQ(row.values[3], 825);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12", row), MaterialRowStatus::NotFound);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "", row), MaterialRowStatus::NotFound);
+  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltSigmaATable, 1, row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[3], 51);
+  EXPECT_EQ(row.values[8], 39);
+
+  // The interpolation itself is checked in material_values_test.cpp.
+  std::string name;
+  EXPECT_NEAR(static_cast<double>(BoltSigmaAAtD(1, name, 12)), 51 + (46 - 51) * 2.0 / 6, 1e-9);
+  EXPECT_EQ(name, "VDI 2230:2003 RTBHT");
+  EXPECT_EQ(AbortFlag, 0);
+  // ISO 898-1 gives no values above 300 °C: between 300 and 400 °C the lookup
+  // must not interpolate towards the empty 400 °C column.
+  MatBolt.Rp02 = 1100;
+  const Extended re = BoltReAtTemp("12.9", 350);
+  EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
+  EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
+  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
+  // A missing table is told apart from a missing row, without an abort; the
+  // fallback then taken is checked in material_values_test.cpp.
+  fs::remove(DbfDir + "/mat_b_e.dbf");
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
+  EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRow) {
+TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.Material[1] = "St 50";
   Klemmstuecke.MatTable[1] = 0;
@@ -223,41 +251,9 @@ TEST_F(CalcTablesTest, ClampedPartMaterialsAreRefreshedAndPicksCopyTheAcceptedRo
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.Material[3].str(), "keep");
   EXPECT_EQ(Klemmstuecke.Codes[3][0], 0);
-}
 
-// Material values over temperature read their rows through the tables.
-TEST_F(CalcTablesTest, MaterialRowsComeFromTheTemperatureTables) {
-  MaterialRow row;
-  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
-  EXPECT_EQ(row.name, "12.9");
-  EXPECT_EQ(row.values[0], 1100);
-  EXPECT_EQ(row.values[3], 825);
-  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12", row), MaterialRowStatus::NotFound);
-  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "", row), MaterialRowStatus::NotFound);
-  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltSigmaATable, 1, row), MaterialRowStatus::Found);
-  EXPECT_EQ(row.values[3], 51);
-  EXPECT_EQ(row.values[8], 39);
-
-  // The interpolation itself is checked in material_values_test.cpp.
-  std::string name;
-  EXPECT_NEAR(static_cast<double>(BoltSigmaAAtD(1, name, 12)), 51 + (46 - 51) * 2.0 / 6, 1e-9);
-  EXPECT_EQ(name, "VDI 2230:2003 RTBHT");
-  EXPECT_EQ(AbortFlag, 0);
-  // ISO 898-1 gives no values above 300 °C: between 300 and 400 °C the lookup
-  // must not interpolate towards the empty 400 °C column.
-  MatBolt.Rp02 = 1100;
-  const Extended re = BoltReAtTemp("12.9", 350);
-  EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
-  EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
-  EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
-  // A missing table is told apart from a missing row, without an abort; the
-  // fallback then taken is checked in material_values_test.cpp.
-  fs::remove(DbfDir + "/mat_b_e.dbf");
-  EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
-  EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(CalcTablesTest, PickListsChooseTheTableFirst) {
+  // Pick lists choose the table first.
+  AbortFlag = 0;
   std::vector<std::string> shown;
   TableDialogHook = [&](std::string_view, int mode, std::int32_t&) {
     shown.push_back(fs::path(DbfTablePath()).filename().string() + " " + std::to_string(mode));

@@ -16,24 +16,7 @@ namespace {
 
 using CalculationTest = CalcTest;
 
-// The defaults stop after the data checks; a missing head table is fatal,
-// but the checks go on.
-TEST_F(CalculationTest, DefaultsAndAMissingHeadTableStopAfterTheDataChecks) {
-  DbfDir = TestTableDir() + "/none";
-  Reibung.muTr = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Fatal  : Database screw head !"));
-  EXPECT_TRUE(HasMessage("\xE6 tr = 0 !"));
-  EXPECT_TRUE(HasMessage("Fatal  : no clamp.piece !"));
-  EXPECT_TRUE(HasMessage("dK = 0! (screw head)"));
-  EXPECT_TRUE(HasMessage("dw = 0! (screw head)"));
-  EXPECT_EQ(CalcFatalFlag, 1);
-  // The run ended before the bolt sections.
-  EXPECT_EQ(Schraube.deltaS, 0);
-  EXPECT_EQ(Last.FM, 0);
-}
-
-TEST_F(CalculationTest, FrictionAndFactorsAreNormalisedAndAStaticCentricJointSkipsAlternatingResults) {
+TEST_F(CalculationTest, FactorsAreNormalisedStaticJointsSkipAlternatingResultsAndDefaultsStopAtTheChecks) {
   SetUpTappedM12Joint();
   Reibung.muGmin = 0.14L;
   Reibung.muGmax = 0.10L;
@@ -61,6 +44,22 @@ TEST_F(CalculationTest, FrictionAndFactorsAreNormalisedAndAStaticCentricJointSki
   EXPECT_EQ(Safety.SD, 10000);
   EXPECT_EQ(Safety.SDexz, 123);
   EXPECT_EQ(Safety.SKab, 456);
+
+  // The defaults stop after the data checks; a missing head table is fatal,
+  // but the checks go on.
+  InitCalcTest();
+  DbfDir = TestTableDir() + "/none";
+  Reibung.muTr = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : Database screw head !"));
+  EXPECT_TRUE(HasMessage("\xE6 tr = 0 !"));
+  EXPECT_TRUE(HasMessage("Fatal  : no clamp.piece !"));
+  EXPECT_TRUE(HasMessage("dK = 0! (screw head)"));
+  EXPECT_TRUE(HasMessage("dw = 0! (screw head)"));
+  EXPECT_EQ(CalcFatalFlag, 1);
+  // The run ended before the bolt sections.
+  EXPECT_EQ(Schraube.deltaS, 0);
+  EXPECT_EQ(Last.FM, 0);
 }
 
 // Each faulty input gives its messages; fatal ones end the run.

@@ -20,33 +20,7 @@ class InputProceduresTest : public FormTest {
   }
 };
 
-TEST_F(InputProceduresTest, ThreadDataProposesTheBasicProfileDiametersUnlessEntered) {
-  Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
-  platform::DialogScript script;
-  script.Ok({{"RadioGroup_items", "#0"}}).Expect("allowance class");
-  script.Ok().Expect("pitch diameter d2 [mm]  (0=suggest)");
-  script.Ok().Expect("minor diameter d3");
-  script.Ok().Expect("major diameter dmin");
-  InputThreadData();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(Schraube.ThreadRow, 12);
-  EXPECT_EQ(Schraube.ToleranceClass, 1);
-  EXPECT_NEAR(D(Schraube.d2), 10.863, 0.0005);
-  EXPECT_NEAR(D(Schraube.d3), 9.853, 0.0005);
-  EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
-  // Entered diameters stand; a cancelled table keeps the class.
-  Schraube.d2 = 5;
-  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
-  InputThreadData();
-  EXPECT_EQ(Schraube.ToleranceClass, 2);
-  EXPECT_EQ(Schraube.d2, 5);
-  CancelTable();
-  InputThreadData();
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Schraube.ToleranceClass, 2);
-}
-
-TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
+TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepCancelStopsItAndTheMaterialTakesAGivenEndurance) {
   Schraube.l = 60;
   Schraube.b = 0;
   platform::DialogScript script;
@@ -72,40 +46,22 @@ TEST_F(InputProceduresTest, StandardBoltChainAsksStepByStepAndCancelStopsIt) {
   InputBoltType();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Schraube.l, 77);
+
+  // The bolt material with a given endurance strength.
+  AbortFlag = 0;
+  Schraube.MatBoltRow = 0;
+  Schraube.StrengthClassCode = 2;
+  script.Ok({{"RadioGroup_items", "#3"}}).Expect("endurance strength");
+  script.Ok({{"Edit_text", "55"}}).Expect("endurance strength thread (d=12) Sig.a.zul [MPa]");
+  InputBoltMaterial();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(Schraube.MatBoltRow, 0);
+  EXPECT_EQ(MatBolt.StrengthClass, "10.9");
+  EXPECT_EQ(Last.EnduranceChoice, 4);
+  EXPECT_EQ(Last.sigmaASV, 55);
 }
 
-TEST_F(InputProceduresTest, ShankBoltTakesTheStandardThreadLengthWithoutAsking) {
-  Schraube.BoltType = 1;
-  Schraube.HeadType = 1;
-  Schraube.HeadRow = 0;
-  Schraube.l = 100;
-  InputThreadLength();
-  EXPECT_EQ(Schraube.b, 36);  // ISO 4762 M12
-  Schraube.l = 30;
-  InputThreadLength();
-  EXPECT_NEAR(D(Schraube.b), 30 - 3.5, 1e-9);  // cut to l - 2 P
-  Gewinde.d = 13;  // no head row: 2.5 d
-  Schraube.l = 100;
-  InputThreadLength();
-  EXPECT_NEAR(D(Schraube.b), 32.5, 1e-9);
-}
-
-// The necked-down bolt of two sections is built by the bolt form's test.
-TEST_F(InputProceduresTest, BuildsTheSectionsOfEachStandardBoltType) {
-  Schraube.l = 60;
-  Schraube.b = 30;
-  Schraube.BoltType = 4;
-  BuildBoltSections();
-  ASSERT_EQ(Schraube.nSections, 3);
-  EXPECT_EQ(Schraube.lSec[1], 6);
-  EXPECT_EQ(Schraube.lSec[2], 24);
-  EXPECT_NEAR(D(Schraube.dSec[2]), 12 - 0.649519 * 1.75, 1e-9);
-  Schraube.BoltType = 3;
-  BuildBoltSections();
-  EXPECT_EQ(Schraube.nSections, 3);  // self-defined sections stay
-}
-
-TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
+TEST_F(InputProceduresTest, BoltLengthSectionsAndThreadLengthOfAStandardBolt) {
   Schraube.l = 0;
   Klemmstuecke.lK = 42;
   Klemmstuecke.nPlates = 1;
@@ -120,6 +76,34 @@ TEST_F(InputProceduresTest, BoltLengthProposalComesFromTheLengthTable) {
   script.Ok();
   InputBoltLength();
   EXPECT_EQ(Schraube.l, 60);
+
+  // The sections of each standard bolt type; the necked-down bolt of two
+  // sections is built by the bolt form's test (the length stays 60).
+  Schraube.b = 30;
+  Schraube.BoltType = 4;
+  BuildBoltSections();
+  ASSERT_EQ(Schraube.nSections, 3);
+  EXPECT_EQ(Schraube.lSec[1], 6);
+  EXPECT_EQ(Schraube.lSec[2], 24);
+  EXPECT_NEAR(D(Schraube.dSec[2]), 12 - 0.649519 * 1.75, 1e-9);
+  Schraube.BoltType = 3;
+  BuildBoltSections();
+  EXPECT_EQ(Schraube.nSections, 3);  // self-defined sections stay
+
+  // A shank bolt takes the standard thread length without asking.
+  Schraube.BoltType = 1;
+  Schraube.HeadType = 1;
+  Schraube.HeadRow = 0;
+  Schraube.l = 100;
+  InputThreadLength();
+  EXPECT_EQ(Schraube.b, 36);  // ISO 4762 M12
+  Schraube.l = 30;
+  InputThreadLength();
+  EXPECT_NEAR(D(Schraube.b), 30 - 3.5, 1e-9);  // cut to l - 2 P
+  Gewinde.d = 13;  // no head row: 2.5 d
+  Schraube.l = 100;
+  InputThreadLength();
+  EXPECT_NEAR(D(Schraube.b), 32.5, 1e-9);
 }
 
 TEST_F(InputProceduresTest, TappedHoleAndHexNutTakeTheirProposalsRowsAndMaterial) {
@@ -163,12 +147,37 @@ TEST_F(InputProceduresTest, TappedHoleAndHexNutTakeTheirProposalsRowsAndMaterial
   EXPECT_EQ(MatMutter.OwnNutMaterial, 0);
 }
 
-TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClassAndLeavesAJointThatCalculates) {
+TEST_F(InputProceduresTest, ThreadDataProposalsAndAPreliminaryDesignThatCalculates) {
+  Schraube.d2 = Schraube.d3 = Schraube.dmin = 0;
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("allowance class");
+  script.Ok().Expect("pitch diameter d2 [mm]  (0=suggest)");
+  script.Ok().Expect("minor diameter d3");
+  script.Ok().Expect("major diameter dmin");
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.ThreadRow, 12);
+  EXPECT_EQ(Schraube.ToleranceClass, 1);
+  EXPECT_NEAR(D(Schraube.d2), 10.863, 0.0005);
+  EXPECT_NEAR(D(Schraube.d3), 9.853, 0.0005);
+  EXPECT_NEAR(D(Schraube.dmin), 11.736, 0.0005);
+  // Entered diameters stand; a cancelled table keeps the class.
+  Schraube.d2 = 5;
+  script.Ok({{"RadioGroup_items", "#1"}});  // allowance class 6h
+  InputThreadData();
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+  EXPECT_EQ(Schraube.d2, 5);
+  CancelTable();
+  InputThreadData();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.ToleranceClass, 2);
+
+  // The preliminary design steps up the force class.
   EXPECT_EQ(ForceClass(1000), 0);
   EXPECT_EQ(ForceClass(1600), 1);
   EXPECT_EQ(ForceClass(10000), 5);
   EXPECT_EQ(ForceClass(0), -9999);
-  platform::DialogScript script;
+  AbortFlag = 0;
   script.Ok({{"Edit_fa", "24900"}, {"RadioGroup_statdyn", "#1"}, {"RadioGroup_f", "#0"}, {"RadioGroup_anz", "#1"}});
   script.Ok({{"RadioGroup_items", "#2"}}).Expect("possible variations");
   PreliminaryDesign();
@@ -203,20 +212,6 @@ TEST_F(InputProceduresTest, PreliminaryDesignStepsUpTheForceClassAndLeavesAJoint
   Schraube.dw = 11.63L;
   CalculateJoint();
   EXPECT_EQ(CalcFatalFlag, 0);
-}
-
-TEST_F(InputProceduresTest, BoltMaterialAndGivenEnduranceStrength) {
-  Schraube.MatBoltRow = 0;
-  Schraube.StrengthClassCode = 2;
-  platform::DialogScript script;
-  script.Ok({{"RadioGroup_items", "#3"}}).Expect("endurance strength");
-  script.Ok({{"Edit_text", "55"}}).Expect("endurance strength thread (d=12) Sig.a.zul [MPa]");
-  InputBoltMaterial();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_GT(Schraube.MatBoltRow, 0);
-  EXPECT_EQ(MatBolt.StrengthClass, "10.9");
-  EXPECT_EQ(Last.EnduranceChoice, 4);
-  EXPECT_EQ(Last.sigmaASV, 55);
 }
 
 // Section editor -------------------------------------------------------------
@@ -273,7 +268,7 @@ void SetPlates(int n) {
   }
 }
 
-TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsertAndPartsMoveWithAllTheirFields) {
+TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDeletesParts) {
   SetPlates(20);
   platform::DialogScript script;
   script.Press("Button_neu");
@@ -306,11 +301,9 @@ TEST_F(InputProceduresTest, TwentyPartsRefuseEnterAndInsertAndPartsMoveWithAllTh
   EXPECT_EQ(Klemmstuecke.Codes[3][1], 8);
   EXPECT_EQ(Klemmstuecke.L[4], 3);
   EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
-}
 
-TEST_F(InputProceduresTest, DeletingTheOnlyPartLeavesNoneAndTheForceIntroductionAsksForParts) {
+  // Deleting the only part leaves none, and the force introduction asks for parts.
   SetPlates(1);
-  platform::DialogScript script;
   script.Press("Button_loeschen");
   script.Ok();
   EditClampingPieces();

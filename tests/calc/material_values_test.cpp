@@ -47,7 +47,7 @@ class MaterialValuesTest : public ::testing::Test {
   std::map<std::string, std::map<std::string, MaterialRow>> tables;
 };
 
-TEST_F(MaterialValuesTest, InterpolatesOverTemperature) {
+TEST_F(MaterialValuesTest, InterpolatesOverTemperatureAndTakesTheFallbackOutOfRange) {
   EXPECT_NEAR(D(BoltReAtTemp("12.9", 20.4L)), 1080, 1e-12);
   EXPECT_NEAR(D(BoltReAtTemp("12.9", 20.6L)), 1080 + (1000 - 1080) * 0.6 / 80, 1e-9);
   EXPECT_NEAR(D(BoltReAtTemp("12.9", 150)), 1000 + (940 - 1000) * 0.5, 1e-9);
@@ -59,16 +59,16 @@ TEST_F(MaterialValuesTest, InterpolatesOverTemperature) {
   EXPECT_NEAR(D(BoltReAtTemp("12.9", 100)), 1000, 1e-9);
   EXPECT_TRUE(HasMessage("Warning: mat_bolt.Re<>mat_b_Re20!"));
   EXPECT_NEAR(D(BoltRmAtTemp("12.9", 100)), 1000.0 * 1200 / 1100, 1e-9);
-}
 
-TEST_F(MaterialValuesTest, OutOfRangeTakesTheFallback) {
+  // Out of range: the fallback.
+  MatBolt.Rp02 = 1080;
   EXPECT_NEAR(D(BoltReAtTemp("12.9", 700.6L)), (1.018 - 700.6 / 1120) * 1080, 1e-9);
   EXPECT_TRUE(HasMessage("Error  : T out of range (701\xF8" "C"));
   EXPECT_NEAR(D(BoltReAtTemp("12.9", -60)), (1.018 + 60.0 / 1120) * 1080, 1e-9);
   EXPECT_TRUE(HasMessage("Error  : T out of range (-60\xF8" "C"));
 }
 
-TEST_F(MaterialValuesTest, MissingRowsAndZeroValuesFallBack) {
+TEST_F(MaterialValuesTest, MissingRowsZeroValuesAndMissingTablesFallBack) {
   // Modulus: a = 206000/72.5 = 2841.4, E(300) = E20·(a - 300)/(a - 20) = 185556.
   EXPECT_NEAR(D(BoltEAtTemp("unknown", 300)), 185556, 0.5);
   EXPECT_TRUE(HasMessage("mat_b_e.dbf not found !"));
@@ -79,9 +79,9 @@ TEST_F(MaterialValuesTest, MissingRowsAndZeroValuesFallBack) {
   tables["mat_b_e"]["12.9"].values[2] = 0;
   EXPECT_NEAR(D(BoltEAtTemp("12.9", 250)), D(FallbackModulusAtTemp(206000, 250)), 1e-6);
   EXPECT_TRUE(HasMessage("Error  : ES(T) = 0 !"));
-}
 
-TEST_F(MaterialValuesTest, MissingTableNeverGivesOneNewtonPerSquareMillimetre) {
+  // A missing table never gives 1 N/mm².
+  ClearCalcMessages();
   tables.erase("mat_b_e");
   EXPECT_NEAR(D(BoltEAtTemp("12.9", 300)), 185556, 0.5);
   EXPECT_TRUE(HasMessage("Error  : mat_b_e.dbf not found !"));
@@ -89,20 +89,7 @@ TEST_F(MaterialValuesTest, MissingTableNeverGivesOneNewtonPerSquareMillimetre) {
   EXPECT_NEAR(D(BoltReAtTemp("12.9", 20)), 1.000142857 * 1080, 1e-6);
 }
 
-TEST_F(MaterialValuesTest, PlateValuesScaleWithTheirYieldPoint) {
-  EXPECT_NEAR(D(PlateReAtTemp("S355", 200, 355)), 280, 1e-9);
-  EXPECT_NEAR(D(PlateScaledAtTemp("S355", 200, 500, 355)), 280.0 * 500 / 355, 1e-9);
-  EXPECT_EQ(PlateScaledAtTemp("S355", 200, 500, 0), 0);
-  EXPECT_EQ(PlatePpermAtTemp("S355", 200, 500, 0), 500);
-  // No message for a plate missing from the yield table; the fallback.
-  EXPECT_NEAR(D(PlateReAtTemp("AlMg3", 100, 200)), (1.018 - 100.0 / 1120) * 200, 1e-9);
-  EXPECT_EQ(CalcMessages.count, 0);
-  Klemmstuecke.E[2] = 70000;
-  EXPECT_NEAR(D(PlateEAtTemp("AlMg3", 2, 20)), 70000, 1e-9);  // a = 965.5 > 200: E20 at 20 °C
-  EXPECT_TRUE(HasMessage("mat_p_e.dbf: AlMg3 not found !"));
-}
-
-TEST_F(MaterialValuesTest, EnduranceLimitOverDiameter) {
+TEST_F(MaterialValuesTest, EnduranceLimitOverDiameterAndPlateValuesScaledByTheirYieldPoint) {
   std::string name;
   EXPECT_NEAR(D(BoltSigmaAAtD(1, name, 12)), 70 + (60 - 70) * 2 / 6.0, 1e-9);
   EXPECT_EQ(name, "rolled");
@@ -116,6 +103,18 @@ TEST_F(MaterialValuesTest, EnduranceLimitOverDiameter) {
   ClearCalcMessages();
   EXPECT_EQ(BoltSigmaAAtD(0, name, 12), 0);
   EXPECT_EQ(CalcMessages.count, 0);
+
+  // Plate values scale with their yield point.
+  EXPECT_NEAR(D(PlateReAtTemp("S355", 200, 355)), 280, 1e-9);
+  EXPECT_NEAR(D(PlateScaledAtTemp("S355", 200, 500, 355)), 280.0 * 500 / 355, 1e-9);
+  EXPECT_EQ(PlateScaledAtTemp("S355", 200, 500, 0), 0);
+  EXPECT_EQ(PlatePpermAtTemp("S355", 200, 500, 0), 500);
+  // No message for a plate missing from the yield table; the fallback.
+  EXPECT_NEAR(D(PlateReAtTemp("AlMg3", 100, 200)), (1.018 - 100.0 / 1120) * 200, 1e-9);
+  EXPECT_EQ(CalcMessages.count, 0);
+  Klemmstuecke.E[2] = 70000;
+  EXPECT_NEAR(D(PlateEAtTemp("AlMg3", 2, 20)), 70000, 1e-9);  // a = 965.5 > 200: E20 at 20 °C
+  EXPECT_TRUE(HasMessage("mat_p_e.dbf: AlMg3 not found !"));
 }
 
 }  // namespace

@@ -54,22 +54,6 @@ TEST_F(PreloadTest, AgreesWithTheGuidelineTables) {
   }
 }
 
-TEST_F(PreloadTest, GivenPreloadAtYieldGivesFullUtilisation) {
-  SetUpTappedM12Joint();
-  CalculateJoint();
-  const Extended FM02 = Last.FM02;
-  Montage.GivenQuantity = 3;
-  Last.FM = FM02;
-  CalculateJoint();
-  EXPECT_NEAR(D(Montage.nu), 1, 1e-15);
-
-  // A given torque: nu from the torque at full utilisation.
-  Montage.GivenQuantity = 2;
-  Last.MA = Last.MA02 * 0.8L;
-  CalculateJoint();
-  EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
-}
-
 TEST_F(PreloadTest, PrevailingTorqueLowersThePreloadAndVariantsWithNothingToDivideByAreReported) {
   SetUpTappedM12Joint();
   CalculateJoint();
@@ -111,7 +95,7 @@ TEST_F(PreloadTest, PrevailingTorqueLowersThePreloadAndVariantsWithNothingToDivi
   EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
 }
 
-TEST_F(PreloadTest, TighteningFactorAndScatter) {
+TEST_F(PreloadTest, TighteningFactorScatterAndUtilisationOfAGivenPreloadOrTorque) {
   SetUpTappedM12Joint();
   Reibung.muGmax = 0.2L;
   Reibung.muKmax = 0.16L;
@@ -135,6 +119,19 @@ TEST_F(PreloadTest, TighteningFactorAndScatter) {
   Last.FMminGiven = Last.FM / 2;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.alphaA), 2, 1e-12);
+
+  // A given preload at yield gives full utilisation.
+  const Extended FM02 = Last.FM02;
+  Montage.GivenQuantity = 3;
+  Last.FM = FM02;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.nu), 1, 1e-15);
+
+  // A given torque: nu from the torque at full utilisation.
+  Montage.GivenQuantity = 2;
+  Last.MA = Last.MA02 * 0.8L;
+  CalculateJoint();
+  EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
 }
 
 }  // namespace

@@ -82,14 +82,12 @@ class ReportTest : public ::testing::Test {
   fs::path savedCwd_;
 };
 
-TEST_F(ReportTest, SampleReportsMatchTheirGoldenFiles) {
+TEST_F(ReportTest, SampleReportsAndTheImperialReportMatchTheirGoldenFiles) {
   for (const char* sample : {"null", "tapped_static", "vdi1986", "eccentric", "hot", "own_nut"}) {
     ExpectGolden(Report(sample, kDeviceBatchTxt), std::string(sample) + ".tab.txt");
     ExpectGolden(Report(sample, kDeviceDosText), std::string(sample) + ".72.txt");
   }
-}
-
-TEST_F(ReportTest, ImperialReportMatchesItsGoldenFile) {
+  // The imperial report.
   UnitSystem = 1;
   ExpectGolden(Report("null", kDeviceBatchTxt), "null.imperial.tab.txt");
 }

@@ -15,19 +15,20 @@ namespace {
 
 using StrengthTest = CalcTest;
 
-void SetUpThreePlates() {
-  SetUpThroughBoltedM12Joint();
-  Klemmstuecke.nPlates = 3;
-  for (int i = 1; i <= 3; ++i) {
+// n equal plates of 30 mm outer diameter.
+void SetUpPlates(int n, Extended length, Extended pmax) {
+  Klemmstuecke.nPlates = static_cast<Word>(n);
+  for (int i = 1; i <= n; ++i) {
     Klemmstuecke.De[i] = 30;
     Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 14;
-    Klemmstuecke.pmax[i] = 700;
+    Klemmstuecke.L[i] = length;
+    Klemmstuecke.pmax[i] = pmax;
   }
 }
 
 TEST_F(StrengthTest, PartBetweenThePlanesCarriesOnlyThePreload) {
-  SetUpThreePlates();
+  SetUpThroughBoltedM12Joint();
+  SetUpPlates(3, 14, 700);
   Last.LoadIntroPos1 = 1;
   Last.LoadIntroPos2 = 3;
   CalculateJoint();
@@ -42,26 +43,7 @@ TEST_F(StrengthTest, PartBetweenThePlanesCarriesOnlyThePreload) {
   // checked by the reference joints.
 }
 
-TEST_F(StrengthTest, PressureMessageOfATwoDigitPartKeepsItsSafety) {
-  SetUpThroughBoltedM12Joint();
-  Klemmstuecke.nPlates = 10;
-  for (int i = 1; i <= 10; ++i) {
-    Klemmstuecke.De[i] = 30;
-    Klemmstuecke.Di[i] = 13.5L;
-    Klemmstuecke.L[i] = 4;
-    Klemmstuecke.pmax[i] = 2000;
-  }
-  Schraube.lSec[1] = 60;
-  Klemmstuecke.pmax[10] = 100;
-  CalculateJoint();
-  const Extended S = 100 / Klemmstuecke.pPart[10];
-  char expected[40];
-  std::snprintf(expected, sizeof expected, "p perm. clamp.plate 10 ! (S= %.2f)", static_cast<double>(S));
-  EXPECT_TRUE(HasMessage(expected)) << expected << " in " << ::testing::PrintToString(MessageTexts());
-  EXPECT_NEAR(D(Klemmstuecke.SPmin), D(S), 1e-12);
-}
-
-TEST_F(StrengthTest, EnduranceLimitChoicesAndTheTorsionFactorLimit) {
+TEST_F(StrengthTest, EnduranceLimitChoicesTheTorsionFactorLimitAndTheEngagedLengthMethods) {
   SetUpTappedM12Joint();
   Last.EnduranceChoice = 4;
   Last.sigmaASV = 77;
@@ -83,26 +65,9 @@ TEST_F(StrengthTest, EnduranceLimitChoicesAndTheTorsionFactorLimit) {
   CalculateJoint();
   EXPECT_NEAR(D(Last.sigmaASV), 70 - 10 * 2 / 6.0, 1e-9);
   EXPECT_EQ(Last.EnduranceMaterial.view(), "rolled 10.9");
-}
 
-TEST_F(StrengthTest, StandardNutIsNotCheckedForStrippingAndTheFactorC3IsConstantFromRatioOne) {
-  SetUpThroughBoltedM12Joint();
-  Safety.SmRmSafe = 42;
-  CalculateJoint();
-  EXPECT_EQ(Safety.SmRmSafe, 42);
-  EXPECT_NEAR(D(MEngaged), 10.8, 1e-12);  // the nut height
-  Mutter.NutType = 4;
-  CalculateJoint();
-  EXPECT_NE(Safety.SmRmSafe, 42);
-
-  // The reference joints reach only strength ratios below 1; from 1 on the nut thread's stripping factor is constant.
-  EXPECT_NEAR(D(NutStrippingFactorC3(1)), 0.897, 1e-15);
-  EXPECT_NEAR(D(NutStrippingFactorC3(2)), 0.897, 1e-15);
-}
-
-// With both methods on, the reference joints check the stripping safety.
-TEST_F(StrengthTest, EngagedLengthMethods) {
-  SetUpTappedM12Joint();
+  // The engaged length methods; with both on, the reference joints check the
+  // stripping safety.
   Fase = 1;
   CalculateJoint();
   EXPECT_NEAR(D(MGeo), D(MEngaged - 1), 1e-12);
@@ -115,6 +80,31 @@ TEST_F(StrengthTest, EngagedLengthMethods) {
   CalculateJoint();
   EXPECT_EQ(Safety.SmRmSafe, Stress.SmRm);
   EXPECT_EQ(Safety.SmFSSafe, Stress.StauB);
+}
+
+TEST_F(StrengthTest, StandardNutIsNotStrippedC3IsConstantFromRatioOneAndATwoDigitPartKeepsItsSafety) {
+  SetUpThroughBoltedM12Joint();
+  Safety.SmRmSafe = 42;
+  CalculateJoint();
+  EXPECT_EQ(Safety.SmRmSafe, 42);
+  EXPECT_NEAR(D(MEngaged), 10.8, 1e-12);  // the nut height
+  Mutter.NutType = 4;
+  CalculateJoint();
+  EXPECT_NE(Safety.SmRmSafe, 42);
+
+  // The reference joints reach only strength ratios below 1; from 1 on the nut thread's stripping factor is constant.
+  EXPECT_NEAR(D(NutStrippingFactorC3(1)), 0.897, 1e-15);
+  EXPECT_NEAR(D(NutStrippingFactorC3(2)), 0.897, 1e-15);
+
+  // The pressure message of a two-digit part keeps its safety.
+  SetUpPlates(10, 4, 2000);
+  Klemmstuecke.pmax[10] = 100;
+  CalculateJoint();
+  const Extended S = 100 / Klemmstuecke.pPart[10];
+  char expected[40];
+  std::snprintf(expected, sizeof expected, "p perm. clamp.plate 10 ! (S= %.2f)", static_cast<double>(S));
+  EXPECT_TRUE(HasMessage(expected)) << expected << " in " << ::testing::PrintToString(MessageTexts());
+  EXPECT_NEAR(D(Klemmstuecke.SPmin), D(S), 1e-12);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 
 using TableAccessTest = TableTest;
 
-TEST_F(TableAccessTest, NamesGetTheDbfExtensionAnyCaseIsFoundAndMissingOrDamagedTablesAreRefused) {
+TEST_F(TableAccessTest, NamesAnyCaseMissingDamagedAndReadOnlyTablesAndGoingBeyondTheLastRecord) {
   OpenDbfTable("gewinde");
   ASSERT_EQ(AbortFlag, 0);
   const std::string plain = DbfTablePath();
@@ -49,9 +49,9 @@ TEST_F(TableAccessTest, NamesGetTheDbfExtensionAnyCaseIsFoundAndMissingOrDamaged
   GotoDbfRecord(3);
   EXPECT_EQ(DbfFieldText(1), "");
   EXPECT_TRUE(DbfEof());
-}
 
-TEST_F(TableAccessTest, ReadOnlyTableIsOpenedFromACopyAndGoingBeyondATableTakesItsLastRecord) {
+  // A read-only table is opened from a copy.
+  AbortFlag = 0;
   fs::permissions(DbfDir + "/lschraub.dbf", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   OpenDbfTable("lschraub");
@@ -187,52 +187,19 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
 }
 
 // The table dialog itself, answered from the dialog script as in a headless
-// run, then a pick that takes another row.
-TEST_F(TableAccessTest, TheTableDialogPicksARowOrCancels) {
-  OpenDbfTable("lschraub");
-  GotoDbfRecord(4);
-  SetDbfDialogCaptions("", "Friction in thread \xE6G");
-  EXPECT_EQ(DbfDialogCaption(2), "Friction in thread \xB5G");  // display characters
-  {
-    platform::DialogScript script;
-    script.Ok();
-    ShowDbfDialog("", 1);
-    EXPECT_EQ(script.Pending(), 0u);
-  }
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(SelectedRecordNo, 4);
-  EXPECT_EQ(DbfRecNo(), 4);
-  Answered([&](auto& s) { s.Cancel(); }, [&] { ShowDbfDialog("CLOSE", 1); });
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(DbfRecNo(), 4);
-  EXPECT_TRUE(DbfTableOpen());
-
-  TableDialogHook = [](std::string_view, int mode, std::int32_t& rec) {
-    EXPECT_EQ(mode, 1);
-    rec = 5;
-    return true;
-  };
-  ShowDbfDialog("", 1);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(SelectedRecordNo, 5);
-  EXPECT_EQ(DbfFieldText(1), "5.0");
-}
-
-// After the editing dialog the table is read again and can still be written;
-// a changed key field moves the record in the key order.
-TEST_F(TableAccessTest, AfterTheEditingDialogTheTableReadsAndWritesAsBefore) {
+// run. After the editing dialog the table is read again and can still be
+// written; a changed key field moves the record in the key order.
+TEST_F(TableAccessTest, TheTableDialogEditsPicksOrCancelsAndLeavesTheTablesAsTheyShouldBe) {
   OpenDbfTable("lschraub");
   IndexDbfOn("L", "lschraub");
   FindDbfKey("2.0");
   ASSERT_TRUE(DbfKeyFound());
   const std::int32_t rec = DbfRecNo();
   const std::int32_t count = DbfRecordCount();
-  {
-    platform::DialogScript script;
-    script.Ok();
-    ShowDbfDialog("", 2);
-    EXPECT_EQ(script.Pending(), 0u);
-  }
+  platform::DialogScript script;
+  script.Ok();
+  ShowDbfDialog("", 2);
+  EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(DbfRecNo(), rec);
   EXPECT_EQ(DbfRecordCount(), count);
@@ -243,6 +210,47 @@ TEST_F(TableAccessTest, AfterTheEditingDialogTheTableReadsAndWritesAsBefore) {
   EXPECT_EQ(DbfRecNo(), rec);
   DbfFirst();
   EXPECT_EQ(DbfFieldText(1), "2.5");
+
+  // The dialog shown on another table takes the one dataset: this layer then
+  // holds no table and reads nothing, never the other table's rows.
+  OpenDbfTable("anzieh");
+  ASSERT_TRUE(DbfTableOpen());
+  std::int32_t picked = 1;
+  script.Ok();
+  EXPECT_TRUE(PickFromTable(DbfDir + "/lschraub.dbf", "", "Lengths", "", 1, picked));
+  EXPECT_FALSE(DbfTableOpen());
+  EXPECT_EQ(DbfFieldText(1), "");
+  EXPECT_EQ(DbfRecordCount(), 0);
+  CloseDbfTable();
+  OpenDbfTable("anzieh");
+  EXPECT_TRUE(DbfTableOpen());
+
+  // A pick takes the row the dialog stands on, Cancel keeps it, and a pick
+  // that takes another row moves there.
+  OpenDbfTable("lschraub");
+  GotoDbfRecord(4);
+  SetDbfDialogCaptions("", "Friction in thread \xE6G");
+  EXPECT_EQ(DbfDialogCaption(2), "Friction in thread \xB5G");  // display characters
+  script.Ok();
+  ShowDbfDialog("", 1);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(SelectedRecordNo, 4);
+  EXPECT_EQ(DbfRecNo(), 4);
+  script.Cancel();
+  ShowDbfDialog("CLOSE", 1);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(DbfRecNo(), 4);
+  EXPECT_TRUE(DbfTableOpen());
+  TableDialogHook = [](std::string_view, int mode, std::int32_t& rec) {
+    EXPECT_EQ(mode, 1);
+    rec = 5;
+    return true;
+  };
+  ShowDbfDialog("", 1);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(SelectedRecordNo, 5);
+  EXPECT_EQ(DbfFieldText(1), "5.0");
 }
 
 // Two running programs look up the same table at the same time: the second
@@ -278,22 +286,6 @@ TEST_F(TableAccessTest, TwoProcessesReadOneTableAtTheSameTime) {
   GotoDbfRecord(1);
   EXPECT_EQ(DbfRecNo(), 1);
   EXPECT_EQ(AbortFlag, 0);
-}
-
-// The dialog shown on another table takes the one dataset: this layer then
-// holds no table and reads nothing, never the other table's rows.
-TEST_F(TableAccessTest, ATableShownElsewhereInTheDialogLeavesNothingOpenHere) {
-  OpenDbfTable("anzieh");
-  ASSERT_TRUE(DbfTableOpen());
-  std::int32_t rec = 1;
-  Answered([&](auto& s) { s.Ok(); },
-           [&] { EXPECT_TRUE(PickFromTable(DbfDir + "/lschraub.dbf", "", "Lengths", "", 1, rec)); });
-  EXPECT_FALSE(DbfTableOpen());
-  EXPECT_EQ(DbfFieldText(1), "");
-  EXPECT_EQ(DbfRecordCount(), 0);
-  CloseDbfTable();
-  OpenDbfTable("anzieh");
-  EXPECT_TRUE(DbfTableOpen());
 }
 
 }  // namespace

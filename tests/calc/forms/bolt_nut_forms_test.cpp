@@ -27,7 +27,7 @@ class BoltFormTest : public FormTest {
   }
 };
 
-TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
+TEST_F(BoltFormTest, ShowsTheBoltHidesWhatTheChoicesDoNotNeedAndProposes) {
   Schraube.ToleranceClass = 2;
   Last.EnduranceChoice = 1;
   TForm_bq4bolt form;
@@ -40,6 +40,21 @@ TEST_F(BoltFormTest, ShowsTheBoltAndHidesWhatTheChoicesDoNotNeed) {
   EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "ISO 4762  -  12 mm");
   form.ComboBox_toleranzklasse->setCurrentIndex(0);
   EXPECT_TRUE(form.Edit_d2->isVisible());
+
+  // The proposals of the thread diameters and the length, and the head pick.
+  Klemmstuecke.lK = 42;
+  form.Button_d2Click();
+  EXPECT_EQ(Text(form.Edit_d2->text()), Text(Disp(LengthToText(12 - 0.649519L * 1.75L))));
+  AcceptRow(0);
+  form.Filling = 0;
+  form.Button_lschraubeClick();
+  EXPECT_GE(Schraube.l, 60);  // the rebuild stored it
+  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
+  form.HeadPick();
+  EXPECT_EQ(Schraube.HeadType, 2);
+  EXPECT_EQ(Schraube.dK, Din931.s);
+  EXPECT_EQ(Schraube.dw, Din931.dw);
+  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
 }
 
 TEST_F(BoltFormTest, LengthChangeRebuildsTheSectionsOfAStandardBolt) {
@@ -79,23 +94,6 @@ TEST_F(BoltFormTest, SelfDefinedBoltKeepsItsSectionsAndReadsTheGrid) {
   EXPECT_EQ(form.UpDown1->Position, 10);  // at most nine sections in the grid
 }
 
-TEST_F(BoltFormTest, ProposalsOfTheThreadDiametersAndTheLengthAndTheHeadPick) {
-  Klemmstuecke.lK = 42;
-  TForm_bq4bolt form;
-  form.Button_d2Click();
-  EXPECT_EQ(Text(form.Edit_d2->text()), Text(Disp(LengthToText(12 - 0.649519L * 1.75L))));
-  AcceptRow(0);
-  form.Filling = 0;
-  form.Button_lschraubeClick();
-  EXPECT_GE(Schraube.l, 60);  // the rebuild stored it
-  form.ComboBox_schraubenkopf->setCurrentIndex(1);  // hexagon head
-  form.HeadPick();
-  EXPECT_EQ(Schraube.HeadType, 2);
-  EXPECT_EQ(Schraube.dK, Din931.s);
-  EXPECT_EQ(Schraube.dw, Din931.dw);
-  EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din931.s))));
-}
-
 TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   Schraube.dK = 18;
   Schraube.dw = 17;
@@ -115,7 +113,7 @@ TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
-TEST_F(BoltFormTest, OkStoresCancelKeeps) {
+TEST_F(BoltFormTest, OkStoresCancelKeepsAndNeitherRoundsTheValues) {
   platform::DialogScript script;
   script.Cancel();
   RunBoltForm();
@@ -127,13 +125,11 @@ TEST_F(BoltFormTest, OkStoresCancelKeeps) {
   EXPECT_EQ(Last.EnduranceChoice, 4);
   EXPECT_EQ(Last.sigmaASV, 48);
   EXPECT_EQ(Schraube.b, 0);
-}
 
-TEST_F(BoltFormTest, ShowingAndStoringDoesNotRoundTheValues) {
+  // Showing and storing does not round the values.
   Schraube.ToleranceClass = 1;
   Schraube.d2 = 10.86319L;
   Schraube.l = 60.123456L;
-  platform::DialogScript script;
   script.Ok();
   RunBoltForm();
   EXPECT_EQ(Schraube.d2, 10.86319L);
@@ -153,7 +149,7 @@ class NutFormTest : public FormTest {
   }
 };
 
-TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
+TEST_F(NutFormTest, GroupsFollowTheJointAndNutKindProposalsAndPicksFillTheFormAndOkStores) {
   Mutter.NutType = 1;
   MatMutter.OwnNutMaterial = 0;
   TForm_bq4nut form;
@@ -171,41 +167,38 @@ TEST_F(NutFormTest, GroupsFollowTheJointKindAndTheNutKind) {
   EXPECT_TRUE(form.GroupBox_sackloch->isVisible());
   EXPECT_FALSE(form.GroupBox_mutter->isVisible());
   EXPECT_TRUE(form.GroupBox_mat->isVisible());
-}
 
-TEST_F(NutFormTest, DepthProposalsAndTheNutPickOfTheCurrentDiameter) {
+  // The depth proposals, the nut pick of the current diameter, the material
+  // pick, then OK and Cancel.
   Schraube.l = 60;
   Klemmstuecke.lK = 42;
-  Mutter.NutType = 1;
   Mutter.NutRow = 1;  // M1.6
   int shown = 0;
   AcceptRow(0, &shown);
-  TForm_bq4nut form;
-  form.Button_tgClick();
-  EXPECT_EQ(Text(form.Edit_tg->text()), "21.5");
-  form.Button_tbClick();
-  EXPECT_EQ(Text(form.Edit_tb->text()), "25");
-  form.Button_dbnutClick();
+  TForm_bq4nut picks;
+  picks.Button_tgClick();
+  EXPECT_EQ(Text(picks.Edit_tg->text()), "21.5");
+  picks.Button_tbClick();
+  EXPECT_EQ(Text(picks.Edit_tb->text()), "25");
+  picks.Button_dbnutClick();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Mutter.dNut, 12);
   EXPECT_GT(Mutter.NutRow, 1);
-  EXPECT_EQ(Text(form.Edit_h->text()), Text(Disp(LengthToText(Mutter.m))));
+  EXPECT_EQ(Text(picks.Edit_h->text()), Text(Disp(LengthToText(Mutter.m))));
 
   CancelTable();  // keeps the row but takes the row the dialog stood on
   const auto row = Mutter.NutRow;
-  form.Button_dbnutClick();
+  picks.Button_dbnutClick();
   EXPECT_EQ(Mutter.NutRow, row);
   EXPECT_EQ(Mutter.dNut, 12);
-}
 
-TEST_F(NutFormTest, MaterialPickAndOk) {
+  // The material pick, then OK and Cancel.
   AcceptRow(2);
-  TForm_bq4nut form;
-  form.RadioGroup_dbmat->SetItemIndex(0);
-  form.Button_dbwstClick();
+  picks.RadioGroup_dbmat->SetItemIndex(0);
+  picks.Button_dbwstClick();
   EXPECT_EQ(MatMutter.Name.str(), "St 50");
   EXPECT_EQ(Sackloch.NutMatRow, 2);
-  EXPECT_EQ(Text(form.Label_rm->text()), "Rm = 500 MPa");
+  EXPECT_EQ(Text(picks.Label_rm->text()), "Rm = 500 MPa");
 
   platform::DialogScript script;
   script.Ok({{"RadioGroup_typ", "#0"}, {"Edit_tg", "18"}, {"ComboBox_tolgew", "#2"}});

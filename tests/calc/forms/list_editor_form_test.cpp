@@ -19,12 +19,8 @@ namespace {
 
 using ListEditorTest = FormTest;
 
-void FillItems(int n) {
-  for (int i = 1; i <= n; ++i) ItemTexts[i] = "entry " + std::to_string(i);
-}
-
-TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselectionAndEndsByDoubleClickOkOrCancel) {
-  FillItems(3);
+TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselectionAndEndsByDoubleClickOkCancelOrItsButtons) {
+  for (int i = 1; i <= 3; ++i) ItemTexts[i] = "entry " + std::to_string(i);
   TForm_einarray form;
   form.ItemCount = 3;
   form.Selected = 2;
@@ -58,19 +54,16 @@ TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselectionAndEndsByDoubleClickOkOr
   script.Cancel();
   EXPECT_EQ(RunListEditor("list", 2, selected), 0);
   EXPECT_EQ(AbortFlag, 1);
-}
 
-TEST_F(ListEditorTest, EachButtonEndsWithItsActionCode) {
-  FillItems(3);
+  // Each button ends with its action code.
   struct Case {
     const char* button;
     int action;
   };
   for (Case c : {Case{"Button_neu", 1}, Case{"Button_einfuegen", 2}, Case{"Button_loeschen", 3},
                  Case{"Button_156", 6}, Case{"Button_157", 7}, Case{"Button_158", 8}, Case{"Button_aendern", 9}}) {
-    platform::DialogScript script;
     script.Press(c.button, {{"ListBox1", "#1"}});
-    int selected = 1;
+    selected = 1;
     EXPECT_EQ(RunListEditor("list", 3, selected, {"a", "b", "c"}), c.action) << c.button;
     // New leaves no entry marked, so the caller reads 0.
     EXPECT_EQ(selected, c.action == 1 ? 0 : 2) << c.button;
@@ -143,7 +136,7 @@ TEST_F(BoltSectionFormTest, ShowsStepsSwitchesUnitsStoresOnOkAndRefusesBadText) 
 
 using ClampedPlateFormTest = FormTest;
 
-TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
+TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndOnlyTheDatabaseButtonsStoreBeforeOk) {
   Klemmstuecke.nPlates = 1;
   Klemmstuecke.De[1] = 40;
   Klemmstuecke.Di[1] = 13;
@@ -161,16 +154,13 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndKeepsTheFormOpen) {
   EXPECT_EQ(Klemmstuecke.Di[1], 13);
   EXPECT_EQ(Klemmstuecke.L[1], 12);
   EXPECT_EQ(Klemmstuecke.Description[1].str(), "a description longer than");
-}
 
-// Cancel and the proposals store nothing; the database buttons do.
-TEST_F(ClampedPlateFormTest, OnlyTheDatabaseButtonsStoreBeforeOk) {
-  Klemmstuecke.nPlates = 1;
-  Klemmstuecke.De[1] = 40;
+  // Cancel and the proposals store nothing; the database buttons do.
   Klemmstuecke.Di[1] = 13.5L;
   Klemmstuecke.L[1] = 10;
   Klemmstuecke.Description[1] = "flange";
-  Answered([&](auto& s) { s.Cancel(); }, [&] { RunClampedPlateForm(1); });
+  script.Cancel();
+  RunClampedPlateForm(1);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Klemmstuecke.L[1], 10);
 

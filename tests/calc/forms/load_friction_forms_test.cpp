@@ -21,7 +21,7 @@ class LoadFormTest : public FormTest {
   }
 };
 
-TEST_F(LoadFormTest, ShowsTheLoadsAndTheEmbeddingProposals) {
+TEST_F(LoadFormTest, ShowsTheLoadsAndProposesTheEmbeddingAndTheClampLoadOverFriction) {
   Last.LoadIntroPos1 = 3;  // the bolt head
   Last.LoadIntroPos2 = 2;
   TForm_bq4last form;
@@ -34,11 +34,9 @@ TEST_F(LoadFormTest, ShowsTheLoadsAndTheEmbeddingProposals) {
   EXPECT_FALSE(form.Edit_fpre->isVisible());
   EXPECT_TRUE(form.Button_fkrmax->isEnabled());
   EXPECT_EQ(Text(form.Label_mtr->text()).rfind("m tr = ", 0), 0u);
-}
 
-TEST_F(LoadFormTest, TransverseLoadProposesTheClampLoadOverFriction) {
+  // A transverse load proposes the clamp load over friction.
   Reibung.muTr = 0.1L;
-  TForm_bq4last form;
   form.Edit_fq->setText("1000");
   EXPECT_TRUE(form.Button_fkrfq->isVisibleTo(&form));
   EXPECT_EQ(Text(form.Button_fkrfq->text()), "10000");
@@ -53,7 +51,7 @@ TEST_F(LoadFormTest, TransverseLoadProposesTheClampLoadOverFriction) {
   EXPECT_EQ(Text(form.Label_fqtext->text()), "");
 }
 
-TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculationAndTheChamferFollowsTheJointKind) {
+TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculationTheChamferFollowsTheJointKindAndOkStores) {
   TForm_bq4last form;
   form.Edit_fao->setText("30000");
   EXPECT_FALSE(form.Button_fkrmax->isEnabled());
@@ -71,9 +69,8 @@ TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculationAndTheChamferFollowsThe
   Verbindung.JointKind = kJointTapped;
   form.Button_faseClick();
   EXPECT_EQ(Text(form.Edit_fase->text()), "5.25");
-}
 
-TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
+  // OK stores, Cancel keeps, and hidden presets are zero.
   Last.Fpre = 500;
   Last.n1 = 0.3L;
   platform::DialogScript script;
@@ -99,33 +96,8 @@ TEST_F(LoadFormTest, OkStoresCancelKeepsAndHiddenPresetsAreZero) {
 
 using FrictionFormTest = FormTest;
 
-TEST_F(FrictionFormTest, WithoutTolerancesOnlyTheMinimaShowAndOkKeepsTheMaxima) {
-  CalcOptions.FrictionTolerances = 0;
-  CalcOptions.MApreOn = 1;
-  Reibung.muGmax = 0.2L;
-  TForm_bq4reib form;
-  ShowAndGrab(form, "bq4reib_notol");
-  EXPECT_FALSE(form.Edit_muegmax->isVisible());
-  EXPECT_FALSE(form.Edit_sigma->isVisible());
-  EXPECT_TRUE(form.Edit_mapre->isVisible());
-  form.hide();
-
-  platform::DialogScript script;
-  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", ""}});
-  RunFrictionForm();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
-  EXPECT_EQ(Reibung.muTr, 0);
-  EXPECT_NEAR(static_cast<double>(Reibung.muGmax), 0.2, 1e-12);
-
-  script.Cancel();
-  RunFrictionForm();
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
-}
-
-// With the tolerances on (the default).
-TEST_F(FrictionFormTest, ToleranceButtonsAndTablePicksFillTheEditsAndTheRowsOnlyOnOk) {
+// With the tolerances on (the default), then off.
+TEST_F(FrictionFormTest, ToleranceButtonsAndPicksFillTheEditsTheRowsOnlyOnOkAndWithoutTolerancesOnlyTheMinimaShow) {
   TForm_bq4reib form;
   ShowAndGrab(form, "bq4reib");
   EXPECT_TRUE(form.Edit_muegmax->isVisible());
@@ -154,6 +126,30 @@ TEST_F(FrictionFormTest, ToleranceButtonsAndTablePicksFillTheEditsAndTheRowsOnly
   TForm_bq4reib again;
   again.Button_muetrClick();
   EXPECT_EQ(AbortFlag, 0);  // the form stays usable
+
+  // Without tolerances only the minima show, and OK keeps the maxima.
+  CalcOptions.FrictionTolerances = 0;
+  CalcOptions.MApreOn = 1;
+  Reibung.muGmax = 0.2L;
+  TForm_bq4reib minima;
+  ShowAndGrab(minima, "bq4reib_notol");
+  EXPECT_FALSE(minima.Edit_muegmax->isVisible());
+  EXPECT_FALSE(minima.Edit_sigma->isVisible());
+  EXPECT_TRUE(minima.Edit_mapre->isVisible());
+  minima.hide();
+
+  platform::DialogScript script;
+  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", ""}});
+  RunFrictionForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
+  EXPECT_EQ(Reibung.muTr, 0);
+  EXPECT_NEAR(static_cast<double>(Reibung.muGmax), 0.2, 1e-12);
+
+  script.Cancel();
+  RunFrictionForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);
 }
 
 // Eccentric loading form ------------------------------------------------------------
@@ -167,7 +163,7 @@ class EccentricFormTest : public FormTest {
 };
 
 // One part is refused; two take seam 1 without a list; three offer the seams.
-TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
+TEST_F(EccentricFormTest, SeamListFollowsThePartsZeroMomentsGetDefaultsAndProposalsFillTheForm) {
   Klemmstuecke.nPlates = 1;
   Answered([&](auto& s) { s.Ok().Expect("Calculation of eccentric load only for a minimum of 2 clamping pieces !"); },
            [&] { TForm_exz form; });
@@ -188,35 +184,35 @@ TEST_F(EccentricFormTest, SeamListFollowsTheNumberOfParts) {
   EXPECT_EQ(form.ComboBox_iklemm->currentIndex(), 1);
   form.ComboBox_iklemm->setCurrentIndex(0);
   EXPECT_EQ(ExzKraftangriff.SeamPart, 1);  // at once
-}
 
-TEST_F(EccentricFormTest, ZeroMomentsGetDefaultsOthersStayAndProposalsFillTheForm) {
+  // Zero moments get defaults, others stay; the proposals fill the form.
+  Klemmstuecke.nPlates = 2;
   Klemmstuecke.Di[1] = 10;
   ExzKraftangriff.AD = 0;
   ExzKraftangriff.IBT = 0;
   ExzKraftangriff.IBers = 0;
   ExzKraftangriff.IBersPrime = 0;
   {
-    TForm_exz form;
+    TForm_exz defaults;
   }
   EXPECT_NEAR(static_cast<double>(ExzKraftangriff.IBT), 0, 1e-9);  // a solid disc minus the bore
   EXPECT_NEAR(static_cast<double>(ExzKraftangriff.IBers), 1e4 * kPi / 64, 1e-6);
   ExzKraftangriff.IBT = 777;
-  TForm_exz form;
+  TForm_exz moments;
   EXPECT_EQ(ExzKraftangriff.IBT, 777);
-  EXPECT_EQ(Text(form.Edit_ibt->text()), "777");
+  EXPECT_EQ(Text(moments.Edit_ibt->text()), "777");
 
   // Proposals, the unit switch and OK.
-  form.Button_uClick();
-  EXPECT_EQ(Text(form.Edit_u->text()), "20");
-  form.Button_vClick();
-  EXPECT_EQ(Text(form.Edit_v->text()), "20");
-  form.Edit_s->setText("12.5");
-  form.Button_metricClick();
-  form.Button_metricClick();
+  moments.Button_uClick();
+  EXPECT_EQ(Text(moments.Edit_u->text()), "20");
+  moments.Button_vClick();
+  EXPECT_EQ(Text(moments.Edit_v->text()), "20");
+  moments.Edit_s->setText("12.5");
+  moments.Button_metricClick();
+  moments.Button_metricClick();
   EXPECT_EQ(UnitSystem, 0);
   EXPECT_NEAR(static_cast<double>(ExzKraftangriff.s), 12.5, 1e-3);
-  EXPECT_EQ(Text(form.Edit_u->text()), "20");
+  EXPECT_EQ(Text(moments.Edit_u->text()), "20");
 
   platform::DialogScript script;
   script.Ok({{"Edit_a", "7"}});

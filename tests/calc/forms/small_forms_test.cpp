@@ -21,11 +21,11 @@
 
 namespace {
 
-// Preliminary design form ---------------------------------------------------
+// Preliminary design and calculation options forms ---------------------------
 
 using PreliminaryDesignFormTest = FormTest;
 
-TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRulesAndTheUnitSwitchKeepsTheForce) {
+TEST_F(PreliminaryDesignFormTest, OkStoresByTheLoadCaseRulesUnitSwitchKeepsTheForceAndOptionsClearPresets) {
   Last.FAmin = 500;
   Last.FQ = 700;
   platform::DialogScript script;
@@ -59,6 +59,39 @@ TEST_F(PreliminaryDesignFormTest, OkStoresWithFAminZeroAndTheLoadCaseRulesAndThe
   EXPECT_EQ(Text(form.Label_fau->text()), "lbf");
   EXPECT_NEAR(static_cast<double>(Last.FAmax), 1000, 1e-9);
   EXPECT_NEAR(static_cast<double>(TextToForce(form.Edit_fa->text().toStdString())), 1000, 0.5);
+
+  // The calculation options form keeps the guideline rule on, and switched-off
+  // presets clear their values.
+  UnitSystem = 0;  // the unit switch above left inches
+  CalcOptions.EngageVdi = 0;
+  TForm_bq4conf options;
+  ShowAndGrab(options, "bq4conf");
+  EXPECT_EQ(CalcOptions.EngageVdi, 1);
+  EXPECT_TRUE(options.CheckBox_vdi->isChecked());
+  EXPECT_FALSE(options.CheckBox_vdi->isVisible());
+
+  // Switched-off presets clear their values.
+  CalcOptions.MApreOn = 1;
+  CalcOptions.FApreOn = 1;
+  Last.MApre = 80;
+  Last.FApre = 2000;
+  script.Ok({{"CheckBox_mapre", "0"}, {"ComboBox_metric", "#1"}, {"RadioGroup_vdi", "#0"},
+             {"RadioGroup_d2d3", "#3"}, {"CheckBox_reibungstoleranz", "0"}});
+  RunCalcOptionsForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CalcOptions.MApreOn, 0);
+  EXPECT_EQ(Last.MApre, 0);
+  EXPECT_EQ(Last.FApre, 2000);
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(CalcOptions.VdiEdition, 1);
+  EXPECT_EQ(CalcOptions.D2D3Choice, 3);
+  EXPECT_EQ(CalcOptions.FrictionTolerances, 0);
+
+  script.Cancel();
+  CalcOptions.FApreOn = 0;  // not stored by a cancelled form
+  RunCalcOptionsForm();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.FApre, 2000);
 }
 
 // Preload form ---------------------------------------------------------------
@@ -152,43 +185,6 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
     f->findChild<QPushButton*>("Button_ok")->click();
     EXPECT_EQ(f->result(), QDialog::Accepted) << c.edit;
   }
-}
-
-// Calculation options form ----------------------------------------------------
-
-using CalcOptionsFormTest = FormTest;
-
-TEST_F(CalcOptionsFormTest, KeepsTheGuidelineRuleOnAndSwitchedOffPresetsClearTheirValues) {
-  CalcOptions.EngageVdi = 0;
-  TForm_bq4conf form;
-  ShowAndGrab(form, "bq4conf");
-  EXPECT_EQ(CalcOptions.EngageVdi, 1);
-  EXPECT_TRUE(form.CheckBox_vdi->isChecked());
-  EXPECT_FALSE(form.CheckBox_vdi->isVisible());
-
-  // Switched-off presets clear their values.
-  CalcOptions.MApreOn = 1;
-  CalcOptions.FApreOn = 1;
-  Last.MApre = 80;
-  Last.FApre = 2000;
-  platform::DialogScript script;
-  script.Ok({{"CheckBox_mapre", "0"}, {"ComboBox_metric", "#1"}, {"RadioGroup_vdi", "#0"},
-             {"RadioGroup_d2d3", "#3"}, {"CheckBox_reibungstoleranz", "0"}});
-  RunCalcOptionsForm();
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(CalcOptions.MApreOn, 0);
-  EXPECT_EQ(Last.MApre, 0);
-  EXPECT_EQ(Last.FApre, 2000);
-  EXPECT_EQ(UnitSystem, 1);
-  EXPECT_EQ(CalcOptions.VdiEdition, 1);
-  EXPECT_EQ(CalcOptions.D2D3Choice, 3);
-  EXPECT_EQ(CalcOptions.FrictionTolerances, 0);
-
-  script.Cancel();
-  CalcOptions.FApreOn = 0;  // not stored by a cancelled form
-  RunCalcOptionsForm();
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Last.FApre, 2000);
 }
 
 }  // namespace

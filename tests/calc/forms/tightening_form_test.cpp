@@ -17,7 +17,7 @@ class TighteningFormTest : public FormTest {
   }
 };
 
-TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
+TEST_F(TighteningFormTest, ShowsInputsAndResultsTypingRecalculatesAPresetTorqueKeepsTheFactorAndOkStores) {
   Montage.DriveSide = 2;  // a tapped hole is always driven at the bolt
   TForm_bq4anzi form;
   ShowAndGrab(form, "bq4anzi");
@@ -26,19 +26,8 @@ TEST_F(TighteningFormTest, ShowsTheInputsAndTheCalculatedResults) {
   EXPECT_FALSE(form.Edit_ma->isEnabled());
   EXPECT_EQ(form.RadioGroup_boltnut->ItemIndex(), 0);
   EXPECT_FALSE(form.RadioGroup_boltnut->isEnabled());
-}
 
-TEST_F(TighteningFormTest, WithoutFrictionTolerancesAlphaAStatesTheScatter) {
-  CalcOptions.FrictionTolerances = 0;
-  Last.AlphaAChoice = 3;
-  TForm_bq4anzi form;
-  EXPECT_EQ(form.RadioGroup_alphaa->ItemIndex(), 0);
-  EXPECT_FALSE(form.RadioGroup_alphaa->isEnabled());
-  EXPECT_FALSE(form.Label_mamin2->isVisibleTo(&form));
-}
-
-TEST_F(TighteningFormTest, TypingRecalculatesTheTorqueScatterIsAFractionAndAPresetTorqueKeepsTheFactor) {
-  TForm_bq4anzi form;
+  // Typing recalculates; the torque scatter is a fraction.
   form.RadioGroup_alphaa->SetItemIndex(1);
   form.RadioGroup_alphaaClick();
   form.Edit_tolma->setText("10");
@@ -60,25 +49,8 @@ TEST_F(TighteningFormTest, TypingRecalculatesTheTorqueScatterIsAFractionAndAPres
   EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 2);
   EXPECT_TRUE(form.Edit_fm->isEnabled());
   EXPECT_FALSE(form.Edit_nuerp->isEnabled());
-}
 
-TEST_F(TighteningFormTest, ToolPickRemembersTheRow) {
-  int shown = 0;
-  AcceptRow(3, &shown);
-  {
-    TForm_bq4anzi form;
-    form.Button_dbalphaaClick();
-    EXPECT_EQ(Montage.TighteningRow, 3);
-    EXPECT_EQ(Montage.alphaA, Anzieh.alphaA);
-    EXPECT_EQ(Text(form.Edit_montage->text()), Anzieh.Procedure);
-  }
-  AcceptRow(0, &shown);
-  TForm_bq4anzi again;
-  again.Button_dbalphaaClick();
-  EXPECT_EQ(shown, 3);  // the dialog starts on the row picked before
-}
-
-TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
+  // OK stores, Cancel keeps, and the form asks for the missing parts.
   platform::DialogScript script;
   script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", ""}});
   RunTighteningForm();
@@ -92,6 +64,30 @@ TEST_F(TighteningFormTest, OkCancelAndMissingParts) {
   Klemmstuecke.nPlates = 0;
   script.Ok().Expect("Please enter first bolt and clampng pieces");
   RunTighteningForm();
+}
+
+TEST_F(TighteningFormTest, ToolPickRemembersTheRowAndWithoutFrictionTolerancesAlphaAStatesTheScatter) {
+  int shown = 0;
+  AcceptRow(3, &shown);
+  {
+    TForm_bq4anzi form;
+    form.Button_dbalphaaClick();
+    EXPECT_EQ(Montage.TighteningRow, 3);
+    EXPECT_EQ(Montage.alphaA, Anzieh.alphaA);
+    EXPECT_EQ(Text(form.Edit_montage->text()), Anzieh.Procedure);
+  }
+  AcceptRow(0, &shown);
+  TForm_bq4anzi again;
+  again.Button_dbalphaaClick();
+  EXPECT_EQ(shown, 3);  // the dialog starts on the row picked before
+
+  // Without friction tolerances alphaA states the scatter.
+  CalcOptions.FrictionTolerances = 0;
+  Last.AlphaAChoice = 3;
+  TForm_bq4anzi plain;
+  EXPECT_EQ(plain.RadioGroup_alphaa->ItemIndex(), 0);
+  EXPECT_FALSE(plain.RadioGroup_alphaa->isEnabled());
+  EXPECT_FALSE(plain.Label_mamin2->isVisibleTo(&plain));
 }
 
 }  // namespace
