@@ -100,7 +100,7 @@ TEST_F(HpglTest, DamagedInputKeepsWhatWasDrawnAndNothingElse) {
   EXPECT_EQ(AbortFlag, 0);
   // The pen put down before any move draws nothing from the unknown position.
   InitDisplayList();
-  EXPECT_EQ(Play("SP1;PD;AA0,0,90;PE\xC1\xC1;PD400,0,800,0;"), (TDisplayList{"8;12", "4;10;0;20;0"}));
+  EXPECT_EQ(Play("SP2;PD;AA0,0,90;PE\xC1\xC1;PD400,0,800,0;"), (TDisplayList{"8;14", "4;10;0;20;0"}));
   InitDisplayList();
   EXPECT_EQ(Play("PU0,0;LBnever ends").size(), 0u);
   std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
