@@ -145,12 +145,13 @@ TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndTheWorkingConditionsSheetIsR
   const auto es = DxfEntities();
   EXPECT_EQ(Count(es, "INSERT"), 9);
   EXPECT_EQ(Count(es, "LINE"), 8);  // the 3 x 3 grid
-  if (HasEzdxf())
+  if (HasEzdxf()) {
     EXPECT_TRUE(Ezdxf("doc = ezdxf.readfile(sys.argv[1])\n"
                       "ins = {i.dxf.name: (i.dxf.insert.x, i.dxf.insert.y) for i in doc.modelspace().query('INSERT')}\n"
                       "assert ins['DIAG1'] == (0, 240) and ins['DIAG9'] == (320, 0), ins\n"
                       "assert len(doc.blocks.get('DIAG6').query('TEXT')) > 10\n",
                       DxfFile()));
+  }
   Last.FAmax = 0;
   InitDisplayList();
   {

@@ -45,7 +45,7 @@ inline std::vector<Entity> ParseListing(const std::vector<std::string>& lines) {
     const std::string& k = parts[0];
     if (k != "LINE" && k != "CIRCLE" && k != "ARC" && k != "TEXT" && k != "SOLID" && k != "INSERT")
       continue;
-    Entity e{k, "", {}};
+    Entity e{k, "", {}, ""};
     for (std::size_t i = 1; i < parts.size(); ++i) {
       if (k == "INSERT" && i == 1) {
         e.layer = parts[i];  // the block name
@@ -76,7 +76,7 @@ inline std::vector<Entity> ParseDxf(const std::vector<std::string>& lines, bool 
     if (!inside || value == "SECTION" || value == "BLOCK" || value == "ENDBLK" || value == "ENDSEC" ||
         value == "SEQEND")
       continue;
-    Entity e{value, "", {}};
+    Entity e{value, "", {}, ""};
     double g[80] = {};
     std::vector<double> verts;
     std::size_t j = i + 2;

@@ -49,7 +49,9 @@ TEST_F(TitleBlockTest, TheLastEightChangesWithLetterOrNumberIndexes) {
   ASSERT_EQ(idx.size(), 8u);
   for (int k = 1; k <= 8; ++k) {
     EXPECT_EQ(idx[k - 1].text, std::string(1, static_cast<char>('a' + k + 1)));
-    if (k > 1) EXPECT_GT(idx[k - 1].y, idx[k - 2].y);  // the newest on top
+    if (k > 1) {
+      EXPECT_GT(idx[k - 1].y, idx[k - 2].y);  // the newest on top
+    }
   }
   CadState.CadRevisionIndexStyle = 1;
   idx = IndexColumn(Block());

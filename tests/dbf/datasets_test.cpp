@@ -329,7 +329,7 @@ TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
   std::string ndx = Path("km.ndx");
   // Key: QTY counted down from 100, so the order is the reverse of QTY.
   auto maker = [](TTzFileDataSet& ds, std::string& key) {
-    char k[8];
+    char k[12];
     std::snprintf(k, sizeof k, "%03d", 100 - ds.FieldByName("QTY").AsInteger());
     key = k;
   };

@@ -150,7 +150,9 @@ TEST_F(Dbf4Facade, DatesOutsideTheCenturyWindowSurviveEditsOfOtherFields) {
       dbf4->OpenTable(p);
       for (int r = 1; r <= 2; ++r) {
         dbf4->Go(r);
-        if (*layout) EXPECT_EQ(dbf4->FieldText(4), r == 1 ? "01.05.1940" : "01.05.2060");
+        if (*layout) {
+          EXPECT_EQ(dbf4->FieldText(4), r == 1 ? "01.05.1940" : "01.05.2060");
+        }
         if (dialog) {
           dbf4->SetFieldString("NAME", "edited");
         } else {

@@ -25,7 +25,9 @@ TEST_F(Locate, PrefixExactContainedAndCase) {
     LocateText = text;
     LocateScan(1, ParseFieldCondition(condition), true);
     EXPECT_EQ(dEOF() ? 0 : RecNo(), rec) << text << " " << condition;
-    if (rec == 0) EXPECT_EQ(LocateField, 0);
+    if (rec == 0) {
+      EXPECT_EQ(LocateField, 0);
+    }
   }
   Continue();
   EXPECT_EQ(RecNo(), 3);

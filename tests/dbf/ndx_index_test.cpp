@@ -153,7 +153,9 @@ class NdxIndex : public DbfTest {
     Checked c = CheckIndexFile(file);
     EXPECT_EQ(c.problem, "") << file << " " << expr;
     EXPECT_EQ(IndexRecCount(file), RecCount()) << file;
-    if (!unique) EXPECT_EQ(c.entries.size(), static_cast<std::size_t>(RecCount())) << file;
+    if (!unique) {
+      EXPECT_EQ(c.entries.size(), static_cast<std::size_t>(RecCount())) << file;
+    }
     return c;
   }
   // The keys of a fresh build of `expr` over the table.
@@ -621,7 +623,9 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
         ASSERT_EQ(GetFieldValue(2), i);
       }
       std::int32_t count = RecCount();
-      if (t % 2 == 0) ASSERT_TRUE(ALock());
+      if (t % 2 == 0) {
+        ASSERT_TRUE(ALock());
+      }
       AppendTexts({{"", "-1"}});
       EXPECT_EQ(TzLastError, 0);
       EXPECT_EQ(RecNo(), count + 1);
@@ -633,7 +637,9 @@ TEST_F(SharedTable, KilledAppenderLosesNoReportedRecord) {
       ExpectExact(indexes);
       CloseDatabase();
       // The killed program's user count stays; the last one out still removes the semaphore file.
-      if (!exclusive && t % 2 == 0) EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
+      if (!exclusive && t % 2 == 0) {
+        EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
+      }
     }
   }
 }

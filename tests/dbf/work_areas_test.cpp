@@ -203,7 +203,9 @@ TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   Go(1);
   SetFieldText(1, "X");
   for (bool locked : {false, true}) {
-    if (locked) ASSERT_TRUE(RLock());
+    if (locked) {
+      ASSERT_TRUE(RLock());
+    }
     Replace();
     EXPECT_EQ(TzLastError, locked ? 0 : 1200);
     Poke("zz", 1, 1);

@@ -130,7 +130,9 @@ TEST_F(HelpTextsTest, EveryHelpNumberUsedInTheCodeHasItsText) {
     EXPECT_EQ(e.lines[0].find("No help available"), std::string::npos) << n;
     EXPECT_EQ(e.lines[0].find("not found"), std::string::npos) << n;
     // A picture that an entry names is shipped.
-    if (e.picture != "NULL") EXPECT_TRUE(fs::exists(PltDir + "/" + e.picture + ".plt")) << n << " " << e.picture;
+    if (e.picture != "NULL") {
+      EXPECT_TRUE(fs::exists(PltDir + "/" + e.picture + ".plt")) << n << " " << e.picture;
+    }
   }
 }
 
