@@ -17,6 +17,7 @@
 #include "framework/init.h"
 #include "platform/application.h"
 #include "platform/os.h"
+#include "key_table.h"
 
 namespace {
 
@@ -31,15 +32,8 @@ std::string KeyOf(int i) {
 const std::string& Table() {
   static std::string path;
   if (!path.empty()) return path;
-  InitFrameworkModules();
-  InitDbfModules();
   path = platform::ProcessTempDir() + "/keys.dbf";
-  TDbfFieldEntry f;
-  f.name = "KEY";
-  f.type = 'C';
-  f.length = 10;
-  TDbfWorkArea wa;
-  CreateDbf(wa, path, 1, &f);
+  CreateKeyTable(path);
   Use(path + " EXCLUSIVE");
   std::ofstream text(platform::ProcessTempDir() + "/keys.txt");
   for (int i = 1; i <= kRecords; ++i) {
@@ -63,7 +57,7 @@ void BM_FindKey(benchmark::State& state) {
   for (int i = 0; i < 4096; ++i) keys.push_back(KeyOf(1 + static_cast<int>(rng() % kRecords)));
   std::size_t i = 0, found = 0;
   for (auto _ : state) found += Find(keys[i++ & 4095]);
-  if (found != state.iterations()) state.SkipWithError("a key was not found");
+  if (static_cast<benchmark::IterationCount>(found) != state.iterations()) state.SkipWithError("a key was not found");
   CloseAll();
 }
 BENCHMARK(BM_FindKey)->Unit(benchmark::kMicrosecond);
@@ -87,7 +81,7 @@ void BM_FindKeySharedDialog(benchmark::State& state) {
     dbf4->FindKey(keys[i++ & 4095]);
     found += dbf4->KeyFound();
   }
-  if (found != state.iterations()) state.SkipWithError("a key was not found");
+  if (static_cast<benchmark::IterationCount>(found) != state.iterations()) state.SkipWithError("a key was not found");
   dbf4->CloseTable();
   FreeTableDialog();
 }

@@ -22,6 +22,7 @@
 #include "dbf/work_areas.h"
 #include "framework/init.h"
 #include "platform/os.h"
+#include "key_table.h"
 
 namespace {
 
@@ -37,14 +38,7 @@ std::string Table(int n) {
   std::string dir = platform::ProcessTempDir();
   std::string path = dir + "/keys" + std::to_string(n) + ".dbf";
   if (platform::FileExists(path)) return path;
-  InitFrameworkModules();
-  InitDbfModules();
-  TDbfFieldEntry f;
-  f.name = "KEY";
-  f.type = 'C';
-  f.length = 10;
-  TDbfWorkArea wa;
-  CreateDbf(wa, path, 1, &f);
+  CreateKeyTable(path);
   std::vector<unsigned char> header;
   {
     std::ifstream in(path, std::ios::binary);
