@@ -1,6 +1,7 @@
 #include "calc/project_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -47,7 +48,12 @@ struct FileWriter {
   void T(std::string& s) { WriteTextLine(OneLine(s)); }
   template <std::size_t N>
   void T(ShortString<N>& s) { WriteTextLine(OneLine(s.view())); }
-  void C(Byte& b) { WriteCharLine(static_cast<char>(b)); }
+  // Flags as the digits "0" and "1", which the reader takes for the bytes 0
+  // and 1, so that no line holds a NUL or other control byte.
+  void C(Byte& b) {
+    if (b <= 1) WriteTextLine(b ? "1" : "0");
+    else WriteCharLine(static_cast<char>(b));
+  }
   void Count(Word& n, int max) {
     if (n > max) n = static_cast<Word>(max);
     WriteIntLine(n);
@@ -418,6 +424,7 @@ struct ProjectState {
   ShortString<30> drawingName2 = DrawingName2;
   decltype(Documents) documents = Documents;
   Word documentCount = DocumentCount;
+  decltype(HeaderLines) headerLines = HeaderLines;
 
   void Restore() const {
     Schraube = schraube;
@@ -464,6 +471,7 @@ struct ProjectState {
     DrawingName2 = drawingName2;
     Documents = documents;
     DocumentCount = documentCount;
+    HeaderLines = headerLines;
   }
 };
 
@@ -567,6 +575,26 @@ void WriteCalcFile(std::string_view fileName) {
 
 namespace {
 
+// What the header block above "SCHRAUBE" tells: the version that wrote the
+// file and the user's header lines (rule, title, version, rule, then up to
+// three lines of the user).
+struct HeaderBlock {
+  bool currentVersion = false;
+  std::array<std::string, 3> userLines;
+};
+
+HeaderBlock ReadHeaderBlock(const std::vector<std::string>& lines, std::size_t first) {
+  HeaderBlock header;
+  auto rule = [&](std::size_t i) {
+    const std::string line = TrimRightText(lines[i]);
+    return !line.empty() && line.find_first_not_of('-') == std::string::npos;
+  };
+  if (first < 4 || !rule(0) || !rule(3)) return header;
+  header.currentVersion = TrimRightText(lines[2]) == "Version " + ProgVersion;
+  for (std::size_t i = 4; i < first && i < 7; ++i) header.userLines[i - 4] = lines[i];
+  return header;
+}
+
 // Lines of a project file; lastLineEnded is false when the data ended
 // inside a line (a file cut short, unless it carries the end mark).
 bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::string& error) {
@@ -577,8 +605,10 @@ bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::s
     return false;
   }
   const std::size_t count = lines.size();
+  const HeaderBlock header = ReadHeaderBlock(lines, first);
   const ProjectState before;
   ResetProjectInputs();
+  for (int i = 1; i <= 3; ++i) HeaderLines[i] = header.userLines[static_cast<std::size_t>(i - 1)];
   g_furtherInputsRead = false;
   TLineCursor cursor(std::move(lines));
   // The header lines are passed over, so that faults name the file's own line numbers.
@@ -592,6 +622,11 @@ bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::s
             " (cut short?)";
   } else if (!lastLineEnded && !in.marked) {
     error = "damaged project file: line " + std::to_string(count) + " has no line end (cut short?)";
+  } else if (header.currentVersion && !in.marked) {
+    // This version ends every file with the mark: one without it was cut
+    // where an older layout ended and would load with defaults in its place.
+    error = "damaged project file of version " + ProgVersion + ": it ends after line " + std::to_string(count) +
+            " without its last line \"" + std::string(kEndMark) + "\" (cut short?)";
   } else {
     return true;
   }
