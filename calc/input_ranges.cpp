@@ -8,33 +8,6 @@
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
-#include "framework/units.h"
-
-Extended QuantityToDisplay(TQuantity q, Extended value) {
-  switch (q) {
-    case TQuantity::Length: return LengthToDisplay(value);
-    case TQuantity::Force: return ForceToDisplay(value);
-    case TQuantity::Moment: return MomentToDisplay(value);
-    case TQuantity::Stress: return StressToDisplay(value);
-    case TQuantity::Area: return AreaToDisplay(value);
-    case TQuantity::Inertia: return InertiaToDisplay(value);
-    case TQuantity::Number: break;
-  }
-  return value;
-}
-
-std::string QuantityUnitText(TQuantity q) {
-  switch (q) {
-    case TQuantity::Length: return LengthUnitText();
-    case TQuantity::Force: return ForceUnitText();
-    case TQuantity::Moment: return MomentUnitText();
-    case TQuantity::Stress: return StressUnitText();
-    case TQuantity::Area: return AreaUnitText();
-    case TQuantity::Inertia: return InertiaUnitText();
-    case TQuantity::Number: break;
-  }
-  return {};
-}
 
 bool InRange(const TInputRange& r, Extended value) { return value >= r.lo && value <= r.hi; }
 

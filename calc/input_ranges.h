@@ -7,19 +7,13 @@
 #include <string>
 
 #include "framework/types.h"
-
-enum class TQuantity { Number, Length, Force, Moment, Stress, Area, Inertia };
+#include "framework/units.h"
 
 struct TInputRange {
   const char* name;  // as the run's messages name the value (short: a message keeps 36 characters)
   Extended lo, hi;
   TQuantity quantity = TQuantity::Number;
 };
-
-// The value in the display unit of its quantity, and that unit's text
-// (empty for plain numbers).
-Extended QuantityToDisplay(TQuantity q, Extended value);
-std::string QuantityUnitText(TQuantity q);
 
 // Whether a stored value lies within the range (NaN never does).
 bool InRange(const TInputRange& r, Extended value);
@@ -56,7 +50,8 @@ inline constexpr TInputRange Strength{"Sig.a.zul", 0, 100000, TQuantity::Stress}
 inline constexpr TInputRange Friction{"\xE6", 0, 1};
 inline constexpr TInputRange YieldFactor{"nu", 0, 1};
 inline constexpr TInputRange TighteningFactor{"alpha A", 1, 10};
-inline constexpr TInputRange TorqueTolerance{"MAtol/MA", 0, 1};
+// The torque tolerance is typed in percent.
+inline constexpr TInputRange TorqueTolerance{"MAtol/MA", 0, 100};
 inline constexpr TInputRange SigmaFactor{"Sigma", 0.1L, 8};
 inline constexpr TInputRange ReductionFactor{"k tau", 0, 1};
 inline constexpr TInputRange LoadIntroduction{"n", 0, 1};
