@@ -8,6 +8,7 @@
 #include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
+#include "calc/joint_state.h"
 #include "calc/table_rows.h"
 #include "framework/change_history.h"
 #include "framework/documents.h"
@@ -104,12 +105,11 @@ struct FileReader {
   void I(std::int32_t& n) {
     if (Next()) in.Int(n);
   }
-  // No input of a joint comes near 1e100; a larger number is a damaged line
-  // that would overflow the calculation.
+  // A larger number is a damaged line that would overflow the calculation.
   void F(Extended& x) {
     Extended v = x;
     if (!Next() || !in.Float(v)) return;
-    if (std::fabs(v) > 1e100L) {
+    if (std::fabs(v) > kLargestStoredNumber) {
       in.Fault("number out of range, found \"" + FileFloatText(v) + "\"");
       return;
     }
@@ -385,31 +385,11 @@ void ProjectFields(IO& io) {
   io.EndMark();
 }
 
-// Everything a project load replaces or resets (the inputs and the results
-// of the last calculation), so that a failed load can put it back.
+// Everything a project load replaces or resets (the joint with its results
+// and table rows, and the project's documentation), so that a failed load
+// can put it back.
 struct ProjectState {
-  SCHRAUBTYPE schraube = Schraube;
-  GEWINDE_Record gewinde = Gewinde;
-  KLEMMSTUECKTYPE klemm = Klemmstuecke;
-  LASTTYPE last = Last;
-  VERBINDUNGTYPE verbindung = Verbindung;
-  SACKLOCHTYPE sackloch = Sackloch;
-  REIBUNGTYPE reibung = Reibung;
-  MONTAGETYPE montage = Montage;
-  MUTTERTYPE mutter = Mutter;
-  CALCOPTIONSTYPE options = CalcOptions;
-  EXZTYPE exz = ExzKraftangriff;
-  FLANSCHTYPE flansch = Flansch;
-  MAT_BOLT_Record matBolt = MatBolt;
-  MUTTERMATTYPE matMutter = MatMutter;
-  TEMPERATURTYPE temperatur = Temperatur;
-  CALCAUXTYPE calcAux = CalcAux;
-  STRESSTYPE stress = Stress;
-  VDIENGAGETYPE vdiEngage = VdiEngage;
-  SAFETYTYPE safety = Safety;
-  Extended mEngaged = MEngaged, mGeo = MGeo;
-  Extended fase = Fase;
-  ANZIEH_Record anzieh = Anzieh;
+  TJointState joint;
   int printMacro = PrintMacroSelection;
   decltype(Changes) changes = Changes;
   Word changeCount = ChangeCount;
@@ -427,29 +407,7 @@ struct ProjectState {
   decltype(HeaderLines) headerLines = HeaderLines;
 
   void Restore() const {
-    Schraube = schraube;
-    Gewinde = gewinde;
-    Klemmstuecke = klemm;
-    Last = last;
-    Verbindung = verbindung;
-    Sackloch = sackloch;
-    Reibung = reibung;
-    Montage = montage;
-    Mutter = mutter;
-    CalcOptions = options;
-    ExzKraftangriff = exz;
-    Flansch = flansch;
-    MatBolt = matBolt;
-    MatMutter = matMutter;
-    Temperatur = temperatur;
-    CalcAux = calcAux;
-    Stress = stress;
-    VdiEngage = vdiEngage;
-    Safety = safety;
-    MEngaged = mEngaged;
-    MGeo = mGeo;
-    Fase = fase;
-    Anzieh = anzieh;
+    joint.Restore();
     PrintMacroSelection = printMacro;
     Changes = changes;
     ChangeCount = changeCount;
@@ -491,7 +449,7 @@ void ResetProjectInputs() {
 // file holds wins over the tables; an older file takes from them what it
 // does not hold. A missing table or row changes nothing.
 void RefreshTableRows() {
-  const ProjectState file;
+  const TJointState file;
   const bool older = !g_furtherInputsRead;
   const Byte trace = TraceMessagesOn;
   TraceMessagesOn = 0;
@@ -515,7 +473,8 @@ void RefreshTableRows() {
   const MAT_BOLT_Record matBolt = MatBolt;
   const KLEMMSTUECKTYPE plates = Klemmstuecke;
   const ANZIEH_Record anzieh = Anzieh;
-  file.Restore();
+  file.RestoreRecords();
+  Anzieh = file.anzieh;
   Anzieh.alphaA = anzieh.alphaA;
   Anzieh.Dispersion = anzieh.Dispersion;
   Anzieh.Text = anzieh.Text;
