@@ -102,8 +102,12 @@ bool TWorkbook::OpenText(const std::string& path) {
 }
 
 bool TWorkbook::Save(const std::string& path, std::string& error) const {
-  lxw_workbook* book = workbook_new(path.c_str());
+  // Written beside the workbook and renamed over it, so that a failed save
+  // leaves the workbook the spreadsheet program holds as it was.
+  const std::string temporary = ReplacesThroughTemporary(path) ? TemporaryNameBeside(path) : path;
+  lxw_workbook* book = temporary.empty() ? nullptr : workbook_new(temporary.c_str());
   if (!book) {
+    if (!temporary.empty() && temporary != path) std::remove(temporary.c_str());
     error = "file " + path + " cannot be created";
     return false;
   }
@@ -128,7 +132,12 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
   }
   const lxw_error result = workbook_close(book);
   if (result != LXW_NO_ERROR) {
+    if (temporary != path) std::remove(temporary.c_str());
     error = "file " + path + " cannot be written (" + lxw_strerror(result) + ")";
+    return false;
+  }
+  if (temporary != path && !CommitFile(temporary, path)) {
+    error = "file " + path + " cannot be written";
     return false;
   }
   return true;
