@@ -14,7 +14,7 @@ bool InRange(const TInputRange& r, Extended value) { return value >= r.lo && val
 namespace {
 
 void Check(const TInputRange& r, Extended value) {
-  if (!InRange(r, value)) FatalStop("Fatal  : " + std::string(r.name) + " out of range !");
+  if (!InRange(r, value)) FatalStop("Fatal  : out of range: " + std::string(r.name) + " !");
 }
 
 }  // namespace

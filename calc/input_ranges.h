@@ -58,7 +58,7 @@ inline constexpr TInputRange LoadIntroduction{"n", 0, 1};
 }  // namespace InputRange
 
 // The run's check of the stored inputs against the table: every value
-// outside its range adds "Fatal  : <name> out of range !" and sets
+// outside its range adds "Fatal  : out of range: <name> !" and sets
 // CalcFatalFlag. A tightening factor below 1 is named as an error (the run
 // takes 1), and so are a nut of unknown type or of height 0 (no engaged
 // thread). A k tau above 1 and a thread diameter of 0 have messages of
