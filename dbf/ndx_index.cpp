@@ -112,6 +112,9 @@ struct Index {
   // Changes are under way: the stamp fits no table until they are done, so
   // that a program killed part-way leaves an index that is refused.
   bool writing = false;
+  // Another program ended part-way through a change of this file: it is
+  // refused, and left as that program left it, until it is built again.
+  bool damaged = false;
   bool atBegin = false;
   bool atEnd = false;
   std::string currentKey;
@@ -147,6 +150,7 @@ struct AreaIndexes {
   bool regionLocked = false;
   bool reader = false;
   bool checkedAsReader = false;  // the anchors were checked in this read
+  bool orphanSeen = false;  // a dead writer's access count was seen at `seenCounter`
   int readNesting = 0;
   int writeNesting = 0;
   int readDepth = 0;   // SetReadSemaphoreProc
@@ -166,6 +170,15 @@ std::string Cut80(const std::string& s) { return s.size() > 80 ? s.substr(0, 80)
 
 // ---- node I/O ---------------------------------------------------------------
 
+// An index that another program left half-changed: reported once per call.
+bool Refused(Index& ix, const char* where) {
+  if (TzLastError == 0)
+    DederError(222, "Index file " + Cut80(ix.fileName) + " was left half-changed by a program that ended; build it again [" +
+                        where + "]");
+  return false;
+}
+
+
 bool SeekAndRead(Index& ix, std::uint32_t n, Block& out) {
   std::size_t got = 0;
   int rc = platform::ReadAt(ix.file, static_cast<std::uint64_t>(n) * kBlock, out.b, kBlock, got);
@@ -179,6 +192,7 @@ bool SeekAndRead(Index& ix, std::uint32_t n, Block& out) {
 }
 
 bool SeekAndWrite(Index& ix, std::uint32_t n, Block& blk) {
+  if (ix.damaged) return Refused(ix, "SeekAndWrite");
   blk.b[2] = blk.b[3] = 0;
   int rc = platform::WriteAt(ix.file, static_cast<std::uint64_t>(n) * kBlock, blk.b, kBlock);
   if (rc != 0) {
@@ -223,6 +237,10 @@ const std::uint8_t* ReadNode(Index& ix, std::uint32_t n) {
   if (n == 0) {
     DederError(254, "Invalid Node Number (0) in DBF Area " + std::to_string(SelectedArea) + ", Order 1 " +
                         Cut80(ix.fileName) + " [GetNode]");
+    return nullptr;
+  }
+  if (ix.damaged) {
+    Refused(ix, "GetNode");
     return nullptr;
   }
   if (n >= ix.nextFree) {
@@ -288,6 +306,7 @@ bool WriteNode(Index& ix, std::uint32_t number, const Node& n) {
 std::string TableShortName(const TDbfWorkArea& wa) { return wa.shortName.str(); }
 
 bool WriteAnchorNode(Index& ix) {
+  if (ix.damaged) return true;  // its stamp on disk already refuses it
   TDbfWorkArea* wa = SelectedWorkArea();
   std::uint8_t b[kBlock] = {};
   Put32(b, ix.root);
@@ -352,13 +371,26 @@ bool ReadAnchorHeader(Index& ix) {
   return true;
 }
 
-void ReadAnchorNodes(AreaIndexes& a) {
+// Reads every anchor again and drops what was cached. With the semaphore
+// region held (`settled`) no other program is writing: an anchor still
+// stamped as changing was left so by a program that ended part-way.
+void ReadAnchorNodes(AreaIndexes& a, bool settled) {
   for (int s = 1; s <= kSlots; ++s) {
     Index* ix = a.slot[s].get();
-    if (!ix) continue;
+    if (!ix || ix->damaged) continue;
     ix->cache.Clear();
     ix->pathValid = false;
-    if (!ReadAnchorHeader(*ix)) return;
+    if (!ReadAnchorHeader(*ix)) {
+      ix->damaged = true;
+      continue;
+    }
+    std::uint8_t stamp[8];
+    std::size_t got = 0;
+    if (settled && !ix->writing && platform::ReadAt(ix->file, 488, stamp, 8, got) == 0 && got == 8 &&
+        Get32(stamp + 4) == kNoTableStamp) {
+      ix->damaged = true;
+      Refused(*ix, "ReadAnchorNodes");
+    }
   }
 }
 
@@ -645,9 +677,13 @@ bool RefreshAnchors(AreaIndexes& a) {
   std::uint8_t rec[4];
   if (!ReadSemNow(a, rec)) return false;
   std::uint16_t counter = Get16(rec + 2);
-  if (counter == a.seenCounter) return false;
-  ReadAnchorNodes(a);
+  // While we read, a writer's access count is one that ended before its release.
+  bool orphan = a.reader && !a.regionLocked && rec[1] != 0;
+  if (counter == a.seenCounter && (!orphan || a.orphanSeen)) return false;
+  ReadAnchorNodes(a, a.reader || a.regionLocked);
   a.seenCounter = counter;
+  a.orphanSeen = orphan;
+  a.countKnown = false;
   return true;
 }
 
@@ -793,6 +829,9 @@ void HandleSemafore(int action) {
         a->writeNesting = 0;
         return;
       }
+      // With the region ours, an access count left in the record is that of
+      // a writer that ended before its release: it may have changed nodes.
+      const bool orphan = a->record[1] != 0;
       a->record[1] = 1;
       if (!WriteSem(*a, action)) {
         ReleaseRegion(*a, action);
@@ -801,10 +840,12 @@ void HandleSemafore(int action) {
       }
       // Another program changed the indexes since we last looked: every
       // change we now make starts from its anchors and nodes.
-      if (SemCounter(*a) != a->seenCounter) {
-        ReadAnchorNodes(*a);
+      if (SemCounter(*a) != a->seenCounter || orphan) {
+        ReadAnchorNodes(*a, true);
         a->seenCounter = SemCounter(*a);
+        a->countKnown = false;
       }
+      a->orphanSeen = false;
       return;  // the region stays locked: the write lock is held
     }
     case kUnlockSemaphore: {
@@ -2411,6 +2452,7 @@ void CompareKeys() {
     if (!KeyOfRecord(*ix, key)) continue;
     if (key == ix->oldKey) continue;
     if (!DeleteKey(*ix, ix->oldKey, recno) && !ix->unique) {
+      if (TzLastError != 0) return;  // a refused or damaged file says so itself
       DederError(254, "Record number " + std::to_string(recno) + " not found in index. " + Cut80(ix->fileName) +
                           " [CompareKeys]");
       return;
@@ -2476,7 +2518,10 @@ Index* Ordered() {
 }
 
 void HookSync() {
-  if (Index* ix = Ordered()) SyncIndex(*ix, true);
+  if (Index* ix = Ordered()) {
+    RefreshAnchors(*SelectedAreas());
+    SyncIndex(*ix, true);
+  }
 }
 
 // Restores a lost path from the current key before a step.
