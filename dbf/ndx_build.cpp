@@ -1,4 +1,4 @@
-// Index build: key extraction, sorted runs, their merge, the bottom-up bulk load, progress.
+// Index build: names and options, key extraction, sorted runs and their merge, bulk load, progress.
 #include "dbf/ndx_internal.h"
 
 #include <algorithm>
@@ -18,6 +18,70 @@
 #include "dbf/work_areas.h"
 #include "platform/file_lock.h"
 #include "platform/os.h"
+
+bool IndexUniqueSwitch = false;
+
+namespace ndx {
+
+// ---- names and options --------------------------------------------------------
+
+// Takes the option words out of the text; the file name keeps its case.
+IndexOptions ParseOptions(const std::string& text) {
+  IndexOptions o;
+  std::string original = " " + text + " ";
+  struct Word {
+    const char* word;
+    bool* flag;
+  };
+  for (Word w : {Word{" UNIQUE", &o.unique}, Word{" SOUNDEX", &o.soundex}, Word{" DESCENDING", &o.descending},
+                 Word{" NOCACHE", &o.nocache}}) {
+    for (;;) {
+      std::string upper = TzUpperCase(original);
+      std::size_t p = upper.find(w.word);
+      std::size_t len = std::strlen(w.word);
+      while (p != std::string::npos && p + len < upper.size() && upper[p + len] != ' ')
+        p = upper.find(w.word, p + 1);
+      if (p == std::string::npos) break;
+      *w.flag = true;
+      original.erase(p, len);
+    }
+  }
+  o.name = AllTrim(original);
+  return o;
+}
+
+// A name without directory lies beside the table; new names get ".ndx".
+std::string ResolveIndexName(const std::string& name, const TDbfWorkArea& wa) {
+  std::string full = name;
+  if (full.find('/') == std::string::npos) {
+    std::string dir, base, ext;
+    SplitPath(wa.fileName, dir, base, ext);
+    full = dir + full;
+  }
+  full = FullPath(full);
+  std::string dir, base, ext;
+  SplitPath(full, dir, base, ext);
+  if (ext.empty()) {
+    std::string existing = FindFileAnyCase(full + ".ndx");
+    full = existing;
+  } else {
+    full = FindFileAnyCase(full);
+  }
+  return full;
+}
+
+bool AttachedAnywhere(const std::string& fullName) {
+  for (int i = 1; i <= kMaxWorkAreas; ++i) {
+    AreaIndexes* a = Areas(WorkAreas[i].get());
+    if (!a) continue;
+    for (int s = 1; s <= kSlots; ++s)
+      if (a->slot[s] && a->slot[s]->fileName == fullName) return true;
+  }
+  return false;
+}
+
+}  // namespace ndx
+
 
 namespace ndx {
 

@@ -19,6 +19,9 @@
 #include "platform/file_lock.h"
 #include "platform/os.h"
 
+bool IndexFlushSwitch = false;
+std::size_t IndexCacheNodes = 16384;
+
 namespace ndx {
 
 AreaIndexes* Areas(TDbfWorkArea* wa, bool create) {

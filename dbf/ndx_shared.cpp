@@ -19,6 +19,9 @@
 #include "platform/file_lock.h"
 #include "platform/os.h"
 
+std::uint16_t SemaphoreTimeout = 100;
+std::string SemaphoreDirectory;
+
 namespace ndx {
 
 // ---- semaphore file -----------------------------------------------------------

@@ -19,6 +19,8 @@
 #include "platform/file_lock.h"
 #include "platform/os.h"
 
+bool IndexFound = false;
+
 namespace ndx {
 
 // ---- keys -------------------------------------------------------------------

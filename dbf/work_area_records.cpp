@@ -14,6 +14,39 @@
 
 namespace workareas {
 
+// Reads record n into the buffer and the typed record.
+void ReadRecord(TDbfWorkArea& wa, std::int32_t n) {
+  if (wa.isVirtual) {
+    wa.endFlag = wa.beginFlag = false;
+    CallVFile(wa, kVfRead, n);
+    if (TzLastError == 0) wa.recordNumber = n;
+    return;
+  }
+  GetDbfRecord(wa, n);
+  if (TzLastError == 0) LoadTypedRecord(wa);
+}
+
+void BlankRecord(TDbfWorkArea& wa) {
+  // A virtual table has no text record: its typed record is blanked as zeros.
+  if (wa.isVirtual) {
+    if (wa.typedRecord && wa.typedRecordSize) std::memset(wa.typedRecord, 0, wa.typedRecordSize);
+    return;
+  }
+  std::fill(wa.recordBuffer.begin(), wa.recordBuffer.end(), ' ');
+  LoadTypedRecord(wa);
+}
+
+// Position after the last record.
+void PlaceAfterEnd(TDbfWorkArea& wa) {
+  wa.recordNumber = wa.recordCount + 1;
+  wa.endFlag = true;
+  BlankRecord(wa);
+}
+
+}  // namespace workareas
+
+namespace workareas {
+
 void DispatchIfError() {
   if (TzLastError != 0 && TzErrorDispatchOn) DispatchTzError();
 }
@@ -310,11 +343,6 @@ void LoadTypedRecord() {
 
 void StoreTypedRecord() {
   if (TDbfWorkArea* wa = SelectedWorkArea()) StoreTypedRecord(*wa);
-}
-
-void RefreshRecordCount(TDbfWorkArea& wa) {
-  if (wa.exclusive || wa.isVirtual || wa.countHeld || wa.file == platform::kNoFile) return;
-  wa.recordCount = RecordCountFromSize(wa);
 }
 
 IndexReadScope::IndexReadScope() : area_(SelectedArea) {

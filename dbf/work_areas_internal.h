@@ -8,6 +8,10 @@
 
 namespace workareas {
 
+// Translators for the next table opened.
+extern TDbfTranslator NextWriteTranslator;
+extern TDbfTranslator NextReadTranslator;
+
 inline bool IndexActive() { return IndexLinked && IndexHooks.IsActive && IndexHooks.IsActive(); }
 void CallIndex(void (*hook)());
 void ReadSemaphore(bool on);
