@@ -91,12 +91,8 @@ void SyncAll(AreaIndexes& a) {
 // the table's last record, which every append writes before its keys, has
 // no key in it (a program ended between the two, or appended without it).
 bool StaleIndex(Index& ix, TDbfWorkArea& wa) {
-  std::uint8_t stamp[8];
-  std::size_t got = 0;
-  if (platform::ReadAt(ix.file, 488, stamp, 8, got) == 0 && got == 8) {
-    std::uint32_t count = Get32(stamp + 4);
-    if (Get32(stamp) == ~count && count > static_cast<std::uint32_t>(wa.recordCount)) return true;
-  }
+  std::uint32_t count = 0;
+  if (ReadTableStamp(ix, count) && count > static_cast<std::uint32_t>(wa.recordCount)) return true;
   if (wa.recordCount < 1 || ix.unique) return false;
   const std::int32_t saved = wa.recordNumber;
   const bool savedEnd = wa.endFlag, savedBegin = wa.beginFlag;

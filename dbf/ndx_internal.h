@@ -196,6 +196,8 @@ bool WriteNode(Index& ix, std::uint32_t number, const Node& n);
 bool WriteAnchorNode(Index& ix);
 inline int RoundUp4(int v) { return (v + 3) / 4 * 4; }
 bool ReadAnchorHeader(Index& ix);
+bool ReadTableStamp(Index& ix, std::uint32_t& count);
+void DropNodesAfterFirst(Index& ix);
 void ReadAnchorNodes(AreaIndexes& a, bool settled);
 
 // ---- the tree (ndx_tree.cpp) ----

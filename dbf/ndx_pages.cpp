@@ -192,6 +192,22 @@ bool WriteAnchorNode(Index& ix) {
   return true;
 }
 
+// The record count the anchor was stamped with; false when it cannot be read
+// or its check word does not fit.
+bool ReadTableStamp(Index& ix, std::uint32_t& count) {
+  std::uint8_t stamp[8];
+  std::size_t got = 0;
+  if (platform::ReadAt(ix.file, 488, stamp, 8, got) != 0 || got != 8) return false;
+  count = Get32(stamp + 4);
+  return Get32(stamp) == ~count;
+}
+
+// The file keeps the anchor and node 1 only; nothing cached stays.
+void DropNodesAfterFirst(Index& ix) {
+  ix.cache.Clear();
+  platform::TruncateFile(ix.file, 2 * kBlock);
+}
+
 // Reads and checks anchor bytes 0..23; false (code 222) for a damaged one.
 bool ReadAnchorHeader(Index& ix) {
   std::uint8_t b[24];
@@ -236,10 +252,8 @@ void ReadAnchorNodes(AreaIndexes& a, bool settled) {
       ix->damaged = true;
       continue;
     }
-    std::uint8_t stamp[8];
-    std::size_t got = 0;
-    if (settled && !ix->writing && platform::ReadAt(ix->file, 488, stamp, 8, got) == 0 && got == 8 &&
-        Get32(stamp + 4) == kNoTableStamp) {
+    std::uint32_t count = 0;
+    if (settled && !ix->writing && ReadTableStamp(*ix, count) && count == kNoTableStamp) {
       ix->damaged = true;
       Refused(*ix, "ReadAnchorNodes");
     }

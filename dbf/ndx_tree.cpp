@@ -443,9 +443,8 @@ bool ResetEmpty(Index& ix) {
   Node empty;
   ix.root = 1;
   ix.nextFree = 2;
-  ix.cache.Clear();
   if (!WriteNode(ix, 1, empty)) return false;
-  platform::TruncateFile(ix.file, 2 * kBlock);
+  DropNodesAfterFirst(ix);
   return WriteAnchorNode(ix);
 }
 
