@@ -1,23 +1,9 @@
 // The index hooks of the work-area layer, and the engine's start.
 #include "dbf/ndx_internal.h"
 
-#include <algorithm>
-#include <array>
-#include <charconv>
-#include <cstring>
-#include <memory>
-#include <unordered_map>
-#include <vector>
+#include <cstdio>
 
-#include "dbf/dbf_file.h"
-#include "dbf/byte_order.h"
-#include "dbf/errors.h"
 #include "dbf/index_keys.h"
-#include "dbf/locks.h"
-#include "dbf/runtime.h"
-#include "dbf/work_areas.h"
-#include "platform/file_lock.h"
-#include "platform/os.h"
 
 namespace ndx {
 

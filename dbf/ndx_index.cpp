@@ -1,23 +1,13 @@
 // The index operations the system calls: attach, order, Find, close, rebuild and key upkeep.
 #include "dbf/ndx_internal.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
-#include "dbf/dbf_file.h"
-#include "dbf/byte_order.h"
-#include "dbf/errors.h"
 #include "dbf/index_keys.h"
-#include "dbf/locks.h"
-#include "dbf/runtime.h"
-#include "dbf/work_areas.h"
-#include "platform/file_lock.h"
-#include "platform/os.h"
 
 using namespace ndx;
 

@@ -1,10 +1,9 @@
 // Record changes: Append, Replace, DeleteRec, RecallRec and Pack.
 #include "dbf/work_areas_internal.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"

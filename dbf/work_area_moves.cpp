@@ -1,15 +1,8 @@
 // Navigation: Go, GoTop, GoBottom, Skip, WHILE ranges, relations and deleted-record filtering.
 #include "dbf/work_areas_internal.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
-
-#include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/locks.h"
-#include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 
 using namespace workareas;

@@ -1,10 +1,7 @@
 // Opening and closing tables: USE with its options, aliases, and closing one area or all.
 #include "dbf/work_areas_internal.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <memory>
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"

@@ -1,6 +1,7 @@
 // Record read and write: typed records, field conversions, six-byte reals, field access.
 #include "dbf/work_areas_internal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -8,8 +9,6 @@
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
-#include "dbf/locks.h"
-#include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 
 namespace workareas {

@@ -1,16 +1,11 @@
 // The work-area table and selection, the state of the selected table, helpers the record layers share.
 #include "dbf/work_areas_internal.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <array>
+#include <memory>
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
-#include "dbf/locks.h"
-#include "dbf/record_cache.h"
-#include "dbf/runtime.h"
 
 std::array<std::unique_ptr<TDbfWorkArea>, kMaxWorkAreas + 1> WorkAreas;
 std::uint8_t SelectedArea = 0;
