@@ -235,7 +235,7 @@ void InitNdxIndex() {
   SemaphoreDirectory.clear();
   IndexSortMemory = std::size_t{64} << 20;
   SetIndexProgress(nullptr, 0);
-  IndexCacheNodes = 16384;
+  IndexCacheNodes = kIndexCacheBudget / kBlock;
   IndexHooks.IsActive = HookActive;
   IndexHooks.SyncToRecord = HookSync;
   IndexHooks.NextRecord = HookNext;

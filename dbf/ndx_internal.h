@@ -1,6 +1,7 @@
 // Internal declarations of the index engine, shared by its files; the rest of the system uses ndx_index.h.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,8 @@ namespace ndx {
 
 constexpr int kSlots = 16;
 constexpr std::size_t kBlock = 512;
+// Memory for the nodes each index keeps: the leaves of a million keys fit.
+constexpr std::size_t kIndexCacheBudget = std::size_t{32} << 20;
 constexpr int kMaxDepth = 64;
 const char kKeyMakerMarker[] = "USERDEFINEDKEYMAKERWASUSEDTOBUILDTHISINDEX";
 // A table stamp above every record count: the index fits no table.
@@ -29,34 +32,92 @@ struct Block {
 };
 
 
-// Nodes by number: a lookup is one index, no hashing.
+// Nodes by number: a lookup is one index, no hashing. When `limit` nodes are
+// held, the one used least recently makes room; a node handed out stays put
+// until `limit` others have been used after it.
 class NodeCache {
  public:
-  Block* Find(std::uint32_t n) const { return n < nodes_.size() ? nodes_[n].get() : nullptr; }
-  Block& Put(std::uint32_t n, const Block& b) {
-    if (n >= nodes_.size()) nodes_.resize(static_cast<std::size_t>(n) + 1);
-    if (!nodes_[n]) {
-      nodes_[n] = std::make_unique<Block>(b);
-      ++count_;
-    } else {
-      *nodes_[n] = b;
+  Block* Find(std::uint32_t n) {
+    if (n >= where_.size() || where_[n] == 0) return nullptr;
+    std::uint32_t s = where_[n] - 1;
+    ToFront(s);
+    return &slots_[s]->block;
+  }
+  Block& Put(std::uint32_t n, const Block& b, std::size_t limit) {
+    if (Block* held = Find(n)) {
+      *held = b;
+      return *held;
     }
-    return *nodes_[n];
+    std::uint32_t s;
+    if (count_ >= std::max<std::size_t>(limit, 1) && tail_ != kNone) {
+      s = tail_;  // the least recently used
+      Unlink(s);
+      where_[slots_[s]->node] = 0;
+      --count_;
+    } else if (!free_.empty()) {
+      s = free_.back();
+      free_.pop_back();
+    } else {
+      s = static_cast<std::uint32_t>(slots_.size());
+      slots_.push_back(std::make_unique<Slot>());
+    }
+    Slot& slot = *slots_[s];
+    slot.block = b;
+    slot.node = n;
+    if (n >= where_.size()) where_.resize(static_cast<std::size_t>(n) + 1, 0);
+    where_[n] = s + 1;
+    LinkFront(s);
+    ++count_;
+    return slot.block;
   }
   void Erase(std::uint32_t n) {
-    if (n < nodes_.size() && nodes_[n]) {
-      nodes_[n].reset();
-      --count_;
-    }
+    if (n >= where_.size() || where_[n] == 0) return;
+    std::uint32_t s = where_[n] - 1;
+    Unlink(s);
+    where_[n] = 0;
+    free_.push_back(s);
+    --count_;
   }
+  // Forgets every node; the buffers stay for the nodes read next.
   void Clear() {
-    nodes_.clear();
+    for (std::uint32_t s = head_; s != kNone; s = slots_[s]->next) {
+      where_[slots_[s]->node] = 0;
+      free_.push_back(s);
+    }
+    head_ = tail_ = kNone;
     count_ = 0;
   }
   std::size_t Size() const { return count_; }
 
  private:
-  std::vector<std::unique_ptr<Block>> nodes_;
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFU;
+  struct Slot {
+    Block block;
+    std::uint32_t node = 0, prev = kNone, next = kNone;
+  };
+  void Unlink(std::uint32_t s) {
+    Slot& x = *slots_[s];
+    (x.prev == kNone ? head_ : slots_[x.prev]->next) = x.next;
+    (x.next == kNone ? tail_ : slots_[x.next]->prev) = x.prev;
+    x.prev = x.next = kNone;
+  }
+  void LinkFront(std::uint32_t s) {
+    Slot& x = *slots_[s];
+    x.prev = kNone;
+    x.next = head_;
+    if (head_ != kNone) slots_[head_]->prev = s;
+    head_ = s;
+    if (tail_ == kNone) tail_ = s;
+  }
+  void ToFront(std::uint32_t s) {
+    if (s == head_) return;
+    Unlink(s);
+    LinkFront(s);
+  }
+  std::vector<std::unique_ptr<Slot>> slots_;
+  std::vector<std::uint32_t> free_;
+  std::vector<std::uint32_t> where_;  // node number -> slot + 1, 0 when not held
+  std::uint32_t head_ = kNone, tail_ = kNone;
   std::size_t count_ = 0;
 };
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 bool IndexFlushSwitch = false;
-std::size_t IndexCacheNodes = 16384;
+std::size_t IndexCacheNodes = ndx::kIndexCacheBudget / ndx::kBlock;
 
 namespace ndx {
 
@@ -51,8 +51,7 @@ bool SeekAndWrite(Index& ix, std::uint32_t n, Block& blk) {
     ix.cache.Erase(n);
     return true;
   }
-  if (ix.cache.Size() >= IndexCacheNodes && !ix.cache.Find(n)) ix.cache.Clear();
-  ix.cache.Put(n, blk);
+  ix.cache.Put(n, blk, IndexCacheNodes);
   return true;
 }
 
@@ -102,8 +101,8 @@ const std::uint8_t* ReadNode(Index& ix, std::uint32_t n) {
     Corrupted(ix, "GetNode");
     return nullptr;
   }
-  if (ix.nocache || ix.cache.Size() >= IndexCacheNodes) ix.cache.Clear();
-  return ix.cache.Put(n, blk).b;
+  if (ix.nocache) ix.cache.Clear();
+  return ix.cache.Put(n, blk, IndexCacheNodes).b;
 }
 
 Node Decode(const Index& ix, const std::uint8_t* b) {

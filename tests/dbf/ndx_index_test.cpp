@@ -302,31 +302,43 @@ TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
 
+// Also with a node cache of two nodes, which gives up the least recently used
+// node at nearly every step of a walk.
 TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
-  std::string p = Table(200, true);
-  Set_Index_To(Path("m.ndx"), 1);  // not built yet
-  EXPECT_NE(TzLastError, 0);
-  SelectedWorkArea()->exclusive = true;  // build and maintain without locks in this test
-  Index_On("UPPER(NAME)", Path("m.ndx"));
-  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-  std::mt19937 rng(42);
-  for (int step = 0; step < 1500; ++step) {
-    int what = static_cast<int>(rng() % 3);
-    if (what == 0) {
-      AppendTexts({{"N" + std::to_string(rng() % 50)}});
-    } else {
-      Go(static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(RecCount())));
-      if (what == 1) SetFieldText(1, "R" + std::to_string(rng() % 60));
-      else SetFieldText(1, GetFieldText(1).substr(0, 1));  // shorter key, same or moved
-      Replace();
+  const std::size_t defaultNodes = IndexCacheNodes;
+  for (std::size_t nodes : {defaultNodes, std::size_t{2}}) {
+    SCOPED_TRACE("cache of " + std::to_string(nodes) + " nodes");
+    IndexCacheNodes = nodes;
+    std::string p = Table(200, true);
+    std::filesystem::remove(Path("m.ndx"));
+    Set_Index_To(Path("m.ndx"), 1);  // not built yet
+    EXPECT_NE(TzLastError, 0);
+    SelectedWorkArea()->exclusive = true;  // build and maintain without locks in this test
+    Index_On("UPPER(NAME)", Path("m.ndx"));
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    std::mt19937 rng(42);
+    for (int step = 0; step < 1500; ++step) {
+      int what = static_cast<int>(rng() % 3);
+      if (what == 0) {
+        AppendTexts({{"N" + std::to_string(rng() % 50)}});
+      } else {
+        Go(static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(RecCount())));
+        if (what == 1) SetFieldText(1, "R" + std::to_string(rng() % 60));
+        else SetFieldText(1, GetFieldText(1).substr(0, 1));  // shorter key, same or moved
+        Replace();
+      }
+      ASSERT_EQ(TzLastError, 0) << step << ": " << TzErrorDetail;
+      const std::string key = TzTrimRight(GetFieldText(1));
+      ASSERT_TRUE(Find(TzUpperCase(key))) << step << ": " << key;
+      ASSERT_EQ(TzUpperCase(TzTrimRight(GetFieldText(1))).substr(0, key.size()), TzUpperCase(key));
     }
-    ASSERT_EQ(TzLastError, 0) << step << ": " << TzErrorDetail;
+    ExpectExact({{"m.ndx", "UPPER(NAME)"}});
+    // Pack rebuilds the index.
+    DeleteRecs({3, 7, 11});
+    ASSERT_TRUE(Pack());
+    ExpectExact({{"m.ndx", "UPPER(NAME)"}});
+    CloseDatabase();
   }
-  ExpectExact({{"m.ndx", "UPPER(NAME)"}});
-  // Pack rebuilds the index.
-  DeleteRecs({3, 7, 11});
-  ASSERT_TRUE(Pack());
-  ExpectExact({{"m.ndx", "UPPER(NAME)"}});
 }
 
 TEST_F(NdxIndex, SplitOfFullRootLeaf) {
@@ -808,6 +820,47 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
   names.close();
   ASSERT_EQ(std::system(("perl " + script + " < " + list + " > " + out).c_str()), 0);
   EXPECT_TRUE(dbftest::ReadText(out) == want) << "XBase::Index reads other keys";
+}
+
+// Searches while another program changes keys land only on records that hold the key searched.
+TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
+  const int records = 500, changes = Scaled(4000, 40000);
+  const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"}};
+  std::string p = Counters(records, indexes);
+  ForkHandshake shake;
+  pid_t writer = Child(shake, [&] {
+    Use(p);
+    if (!Attach(indexes)) return false;
+    shake.SignalParent();
+    std::mt19937 mine(11);
+    for (std::int32_t v = 10000000; v < 10000000 + changes; ++v)
+      if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
+    return true;
+  });
+  Use(p);
+  ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
+  ASSERT_TRUE(shake.WaitForChild());
+  std::mt19937 random(5);
+  int found = 0, status = 0;
+  while (waitpid(writer, &status, WNOHANG) == 0) {
+    // A value the writer wrote, writes later or replaced, or a first value.
+    const auto key = static_cast<std::int32_t>(random() % 2 ? 10000000 + random() % changes : (random() % records + 1) * 10);
+    const bool hit = Find(std::to_string(key));
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    if (hit) {
+      ++found;
+      ASSERT_EQ(GetFieldValue(2), key) << "a search landed on record " << RecNo();
+    }
+  }
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_GT(found, 0);
+  // With the writer gone every record is found by its key.
+  for (std::int32_t r = 1; r <= records; r += 7) {
+    Go(r);
+    const auto value = static_cast<std::int32_t>(GetFieldValue(2));
+    ASSERT_TRUE(Find(std::to_string(value))) << value;
+    ASSERT_EQ(RecNo(), r);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyTypes, NdxIndexSweep, ::testing::Values("NAME", "NUM", "DAY"));
