@@ -445,56 +445,78 @@ bool FindImpl(const std::string& text, bool near) {
   if (near) IndexExact = false;
   TRelationProc relation = wa->relationCallback;
   wa->relationCallback = nullptr;
-  SetReadSemaphoreProc(true);
-  if (RefreshAnchors(*a)) {
-    RefreshRecordCount(*wa);
-    a->countKnown = false;
-  }
-  std::size_t compareLength = 0;
-  std::string key = SearchKey(ix, text, compareLength);
-  bool ok = DescendTo(ix, key);
-  std::string k;
-  std::uint32_t recno = 0;
-  bool end = false;
-  if (ok && !CurrentEntry(ix, k, recno)) end = !StepNext(ix) || !CurrentEntry(ix, k, recno);
-  while (ok && !end) {
-    if (!ReadRecordOnly(static_cast<std::int32_t>(recno))) {
-      ok = false;
-      break;
-    }
-    if (RecordVisible()) break;
-    end = !StepNext(ix) || !CurrentEntry(ix, k, recno);
-  }
+  // While no writer is at work and nothing changed since the anchors were
+  // read, the search runs on what is cached without the read lock; when the
+  // change counter moved meanwhile, it runs again under the lock.
+  std::uint16_t stamp = 0;
+  bool unlocked = StartUnlockedRead(*a, stamp);
   bool found = false;
-  if (ok && !end) {
-    ix.currentKey = k;
-    ix.currentRecno = recno;
-    ix.pathValid = true;
-    ix.atBegin = ix.atEnd = false;
-    int c = ix.type == 'C' ? CompareBytes(k.data(), key.data(), compareLength) : CompareKeys(ix, k.data(), key.data());
-    found = c == 0;
-  }
-  IndexFound = found;
-  if (!found) {
-    if (!near || end || !ok) {
-      if (near && ok) {
-        // Above every key: the record of the last key, end flag set.
-        ix.path.clear();
-        if (DescendEdge(ix, ix.root, false)) {
-          TakeCurrent(ix);
-          ReadRecordOnly(static_cast<std::int32_t>(ix.currentRecno));
+  auto search = [&] {
+    if (RefreshAnchors(*a)) {
+      RefreshRecordCount(*wa);
+      a->countKnown = false;
+    }
+    std::size_t compareLength = 0;
+    std::string key = SearchKey(ix, text, compareLength);
+    bool ok = DescendTo(ix, key);
+    std::string k;
+    std::uint32_t recno = 0;
+    bool end = false;
+    if (ok && !CurrentEntry(ix, k, recno)) end = !StepNext(ix) || !CurrentEntry(ix, k, recno);
+    while (ok && !end) {
+      if (!ReadRecordOnly(static_cast<std::int32_t>(recno))) {
+        ok = false;
+        break;
+      }
+      if (RecordVisible()) break;
+      end = !StepNext(ix) || !CurrentEntry(ix, k, recno);
+    }
+    found = false;
+    if (ok && !end) {
+      ix.currentKey = k;
+      ix.currentRecno = recno;
+      ix.pathValid = true;
+      ix.atBegin = ix.atEnd = false;
+      int c = ix.type == 'C' ? CompareBytes(k.data(), key.data(), compareLength) : CompareKeys(ix, k.data(), key.data());
+      found = c == 0;
+    }
+    IndexFound = found;
+    if (!found) {
+      if (!near || end || !ok) {
+        if (near && ok) {
+          // Above every key: the record of the last key, end flag set.
+          ix.path.clear();
+          if (DescendEdge(ix, ix.root, false)) {
+            TakeCurrent(ix);
+            ReadRecordOnly(static_cast<std::int32_t>(ix.currentRecno));
+          }
+          IndexFound = false;
+          ix.atEnd = true;
+          wa->endFlag = true;
+        } else {
+          RefreshRecordCount(*wa);
+          PlaceAfterEndOfTable();
+          ix.atEnd = true;
         }
-        IndexFound = false;
-        ix.atEnd = true;
-        wa->endFlag = true;
-      } else {
-        RefreshRecordCount(*wa);
-        PlaceAfterEndOfTable();
-        ix.atEnd = true;
       }
     }
+  };
+  for (;;) {
+    if (!unlocked) {
+      SetReadSemaphoreProc(true);
+      search();
+      SetReadSemaphoreProc(false);
+      break;
+    }
+    {
+      ErrorDispatchOff quiet;  // what a writer's half-done change gives is not reported
+      search();
+    }
+    if (TzLastError == 0 && UnlockedReadHeld(*a, stamp)) break;
+    TzLastError = 0;
+    TzErrorDetail.clear();
+    unlocked = false;
   }
-  SetReadSemaphoreProc(false);
   IndexExact = savedExact;
   wa->relationCallback = relation;
   if (relation) RunRelationCallback();

@@ -279,6 +279,8 @@ bool DeleteKey(Index& ix, const std::string& key, std::uint32_t recno);
 // ---- shared use (ndx_shared.cpp) ----
 
 bool RefreshAnchors(AreaIndexes& a);
+bool StartUnlockedRead(const AreaIndexes& a, std::uint16_t& stamp);
+bool UnlockedReadHeld(const AreaIndexes& a, std::uint16_t stamp);
 bool CountStillCurrent();
 
 // ---- attach (ndx_index.cpp) ----

@@ -1,6 +1,7 @@
 // Shared use: the semaphore file, its read and write locks, refresh after other programs' changes.
 #include "dbf/ndx_internal.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/file_lock.h"
@@ -83,6 +84,26 @@ bool ReadSemNow(const AreaIndexes& a, std::uint8_t rec[4]) {
   }
   std::size_t got = 0;
   return platform::ReadAt(a.sem, 0, rec, 4, got) == 0 && got == 4;
+}
+
+// A search may run without the read lock while this program holds no lock
+// of its own, no writer is at work (access count 0) and the change counter
+// is the one the anchors were read at; `stamp` keeps it for the check after.
+bool StartUnlockedRead(const AreaIndexes& a, std::uint16_t& stamp) {
+  if (!a.loggedIn || !a.semMap || a.readNesting > 0 || a.writeNesting > 0 || a.regionLocked) return false;
+  std::uint8_t rec[4];
+  if (!ReadSemNow(a, rec) || rec[1] != 0 || Get16(rec + 2) != a.seenCounter) return false;
+  stamp = a.seenCounter;
+  std::atomic_thread_fence(std::memory_order_acquire);
+  return true;
+}
+
+// Whether no writer began or ended while the unlocked search ran: what it
+// read was whole.
+bool UnlockedReadHeld(const AreaIndexes& a, std::uint16_t stamp) {
+  std::atomic_thread_fence(std::memory_order_acquire);
+  std::uint8_t rec[4];
+  return ReadSemNow(a, rec) && rec[1] == 0 && Get16(rec + 2) == stamp;
 }
 
 // Re-reads the anchors when another program changed the indexes.
