@@ -61,6 +61,8 @@ QFont Font(const char* family, double points, bool bold = false) {
   QFont f(QString::fromLatin1(family));
   f.setPointSizeF(points);
   f.setBold(bold);
+  // No ligatures: "fi" in "friction" stays two letters that a search finds.
+  f.setStyleStrategy(QFont::PreferNoShaping);
   return f;
 }
 
@@ -461,7 +463,7 @@ void TitlePage(DocumentBuilder& doc) {
 }
 
 void MessagesSection(DocumentBuilder& doc) {
-  doc.Title("Messages", true);
+  doc.Title("REMARKS, WARNINGS AND ERROR MESSAGES", true);
   const QFont bold = Font(kSansFamily, 9.5, true), plain = Font(kSansFamily, 9);
   if (CalcMessages.count == 0) {
     doc.Paragraph(Q("The calculation gave no messages."), plain);
