@@ -588,11 +588,15 @@ void Thh::mi_fileCalcDocumentClick() {
   if (ExtensionAfterFirstDot(chosen).empty()) chosen += ".pdf";
   ConfirmOverwrite(chosen);
   if (AbortFlag) return;
+  // The document draws its figures through the window's list: the window
+  // shows what it showed before.
+  const TDisplayList shown = *CreateDisplayList();
+  const TGraphWindowState state = SaveGraphWindowState();
   platform::ShowBusyCursor();
   const bool written = WriteCalculationDocument(chosen);
   platform::ShowArrowCursor();
-  // The document drew its figures: the window shows its own view again.
-  AbortFlag = 0;
-  RunRedrawCurrentView();
+  *CreateDisplayList() = shown;
+  RestoreGraphWindowState(state);
+  FormPaint();
   if (written) ShowMessageText(chosen + " has been created.");
 }
