@@ -1,5 +1,6 @@
 #include "app/calculation_document.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -27,6 +28,7 @@
 #include "framework/change_history.h"
 #include "framework/charset.h"
 #include "framework/display_list.h"
+#include "framework/drawing.h"
 #include "framework/drawing_info.h"
 #include "framework/error_explanations.h"
 #include "framework/file_utils.h"
@@ -508,7 +510,7 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   if (AbortFlag) return false;
   const std::vector<Figure> figures = RecordFigures();
 
-  QSaveFile file(QString::fromLocal8Bit(pdfPath.c_str()));
+  QSaveFile file(QFile::decodeName(pdfPath.c_str()));
   if (!file.open(QIODevice::WriteOnly)) {
     ShowTraceMessage(pdfPath + " cannot be created: " + file.errorString().toStdString());
     AbortFlag = 1;
@@ -578,13 +580,19 @@ void Thh::mi_fileCalcDocumentClick() {
     ShowCalculationMessages();
     return;
   }
+  // Beside the project, named after it; names are stored texts, shown in
+  // the display character set.
+  const std::string project = CurrentFilePath();
+  std::string dir = ExtractDirPart(project);
+  if (dir.empty()) dir = CurrentDir.empty() ? "." : AddBackslash(CurrentDir);
   platform::FileDialogRequest request;
   request.title = "Calculation Document (PDF)";
-  request.directory = ExtractDirPart(CurrentFileName);
-  request.fileName = StripPathAndExt(CurrentFileName) + ".pdf";
+  request.directory = OemToAnsiText(dir);
+  request.fileName = OemToAnsiText(StripPathAndExt(CurrentFileName) + ".pdf");
   request.patterns = {"*.pdf"};
   std::string chosen;
   if (!platform::AskSaveFile(request, chosen)) return;
+  chosen = AnsiToOemText(chosen);
   if (ExtensionAfterFirstDot(chosen).empty()) chosen += ".pdf";
   ConfirmOverwrite(chosen);
   if (AbortFlag) return;
