@@ -9,6 +9,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -558,19 +560,23 @@ int RunBatchPdf(const std::string& projectPath) {
 
 int RunBatchPdfProjects(const std::vector<std::string>& params) {
   platform::SetBatchMode(true);
+  std::vector<std::string> projects;
+  for (const auto& p : params)
+    if (!p.empty() && p[0] != '/') projects.push_back(p);
+  // A long run on a terminal shows how far it is.
+  const bool progress = projects.size() > 20 && ::isatty(STDERR_FILENO);
   int exitCode = kExitOk;
-  bool first = true;
-  for (const auto& p : params) {
-    if (!p.empty() && p[0] == '/') continue;
+  for (std::size_t i = 0; i < projects.size(); ++i) {
     // Every project from the program's start state, as in a run of its own.
-    if (!first) {
+    if (i > 0) {
       InitProgramModules();
       InitWindowModules();
     }
-    first = false;
-    const int code = RunBatchPdf(p);
+    if (progress) std::fprintf(stderr, "\r%zu/%zu ", i + 1, projects.size());
+    const int code = RunBatchPdf(projects[i]);
     if (code > exitCode) exitCode = code;
   }
+  if (progress) std::fprintf(stderr, "\n");
   return exitCode;
 }
 
