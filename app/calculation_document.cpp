@@ -241,8 +241,9 @@ class DocumentBuilder {
 
   void Space(double mm) { Add(Mm(mm), [](QPainter&, QPointF) {}); }
 
-  // A section title, on a new page when asked.
+  // A section title, on a new page when asked; listed in the contents.
   void Title(const std::string& text, bool newPage) {
+    sections_.push_back({text, blocks_.size()});
     const QFont f = Font(kSansFamily, 13, true);
     const double h = LineHeight(f) * 1.6;
     Add(h, [f, text, this](QPainter& p, QPointF at) {
@@ -333,6 +334,7 @@ class DocumentBuilder {
   // A figure with its title: a drawing on a page of its own, a diagram on
   // half a page.
   void FigureBlock(const Figure& f, bool newPage) {
+    sections_.push_back({f.title, blocks_.size()});
     const QFont titleFont = Font(kSansFamily, 13, true), scaleFont = Font(kSansFamily, 10);
     const double titleHeight = LineHeight(titleFont) * 1.6;
     const double height = f.trueScale ? Height() : Height() / 2;
@@ -354,12 +356,37 @@ class DocumentBuilder {
     }, newPage);
   }
 
+  // The sections with their pages, put in at block `at` (on the first page).
+  void InsertContents(std::size_t at) {
+    for (auto& section : sections_)
+      if (section.second >= at) ++section.second;
+    const QFont head = Font(kSansFamily, 10, true), plain = Font(kSansFamily, 10);
+    const double line = LineHeight(plain) * 1.2;
+    Block contents{{line * static_cast<double>(sections_.size() + 1), false, false},
+                   [this, head, plain, line](QPainter& p, QPointF at) {
+                     p.setFont(head);
+                     p.drawText(QRectF(at, QSizeF(Width(), line)), Qt::AlignLeft | Qt::AlignVCenter, "Contents");
+                     p.setFont(plain);
+                     double y = at.y() + line;
+                     for (const auto& [title, block] : sections_) {
+                       const QRectF row(at.x() + Mm(42), y, Width() - Mm(42), line);
+                       p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, Q(title));
+                       p.drawText(row, Qt::AlignRight | Qt::AlignVCenter, QString::number(pages_[block] + 1));
+                       y += line;
+                     }
+                   }};
+    blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(at), std::move(contents));
+  }
+
+  std::size_t BlockCount() const { return blocks_.size(); }
+
   // The pages with their header and foot; false when a page cannot begin.
   bool Paint(QPainter& p, QPdfWriter& writer, const std::string& headerLeft, const std::string& headerMiddle,
              const std::string& headerRight) {
     std::vector<TLayoutBlock> layout;
     for (const auto& b : blocks_) layout.push_back(b.layout);
-    const std::vector<int> pages = PaginateBlocks(layout, Height());
+    pages_ = PaginateBlocks(layout, Height());
+    const std::vector<int>& pages = pages_;
     const int total = pages.empty() ? 1 : pages.back() + 1;
     const double top = Mm(kMarginMm + kHeaderBandMm);
     double y = top;
@@ -402,6 +429,8 @@ class DocumentBuilder {
 
   QPaintDevice* device_;
   std::vector<Block> blocks_;
+  std::vector<int> pages_;  // of every block, once paginated
+  std::vector<std::pair<std::string, std::size_t>> sections_;  // title and its block
 };
 
 std::string Trimmed(const std::string& oem) { return OemToUtf8(TrimRightText(oem)); }
@@ -459,7 +488,7 @@ void TitlePage(DocumentBuilder& doc) {
   }
   row("Change index", change);
   for (const auto& h : HeaderLines)
-    if (!TrimRightText(h.str()).empty()) row("Header", Trimmed(h.str()));
+    if (!TrimRightText(h.str()).empty()) row("Header line", Trimmed(h.str()));
   row("Guideline", VdiEditionText(CalcOptions.VdiEdition));
   row("Joint", JointLine());
   doc.Space(6);
@@ -526,6 +555,8 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
 
   DocumentBuilder doc(&writer);
   TitlePage(doc);
+  doc.Space(10);
+  const std::size_t contents = doc.BlockCount();
   doc.Title("Input listing", true);
   const std::size_t first = FirstBodyLine(listing);
   for (std::size_t i = first; i < listing.size(); ++i) doc.MonoLine(listing[i]);
@@ -537,6 +568,8 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
     doc.FigureBlock(f, f.trueScale || firstDiagram);
     if (!f.trueScale) firstDiagram = false;
   }
+
+  doc.InsertContents(contents);
 
   if (!WriteDocumentFile(pdfPath, doc, file, writer)) {
     file.cancelWriting();

@@ -78,10 +78,19 @@ verdict = "no errors" if errors + warnings == 0 else \
 if squeeze(verdict) not in squeeze(texts[0]):
     problems.append(f"page 1 without the verdict '{verdict}'")
 
+# The contents on page 1: each section on the page it names.
+listed = texts[0].split("Contents", 1)[-1]
+entries = re.findall(r"^\s*(\S.*?\S)\s{2,}(\d+)\s*$", listed, re.M)
+if len(entries) < 5:
+    problems.append(f"contents list {len(entries)} sections")
+for title, page in entries:
+    if not 1 <= int(page) <= pages or squeeze(title) not in squeeze(texts[int(page) - 1]):
+        problems.append(f"contents: '{title}' not on page {page}")
+
 # The joint drawing: its frame (the drawing window, 8 d wide) measured on
 # the rendered page matches the scale written beside it.
 d = float(re.search(r"^major diameter\td\tmm\t\s*([\d,.]+)", "\n".join(body), re.M).group(1).replace(",", "."))
-drawing = [k for k, t in enumerate(texts, 1) if "Joint drawing (front section)" in t]
+drawing = [k for k, t in enumerate(texts, 1) if k > 1 and "Joint drawing (front section)" in t]
 if not drawing:
     problems.append("no joint drawing page")
 else:
