@@ -514,14 +514,14 @@ void MessagesSection(DocumentBuilder& doc) {
   }
 }
 
-bool WriteDocumentFile(const std::string& pdfPath, DocumentBuilder& doc, QSaveFile& file, QPdfWriter& writer) {
+// Paints every page and puts the file in place.
+bool WriteDocumentFile(DocumentBuilder& doc, QSaveFile& file, QPdfWriter& writer) {
   QPainter p;
   if (!p.begin(&writer)) return false;
   const std::string left = OemToUtf8(ProgTitle.str()) + " V" + ProgVersion;
   const bool painted = doc.Paint(p, writer, left, ProjectFileName(), TodayText());
-  p.end();
-  (void)pdfPath;
-  return painted && file.commit();
+  const bool ended = p.end();
+  return painted && ended && file.commit();
 }
 
 }  // namespace
@@ -534,6 +534,7 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   AbortFlag = 0;
   const std::vector<std::string> report = CapturedTextOutput([] { WritePrintout(); });
   if (AbortFlag || report.empty()) {
+    if (!AbortFlag) ShowTraceMessage("the report of the joint is empty");
     AbortFlag = 1;
     return false;
   }
@@ -571,7 +572,7 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
 
   doc.InsertContents(contents);
 
-  if (!WriteDocumentFile(pdfPath, doc, file, writer)) {
+  if (!WriteDocumentFile(doc, file, writer)) {
     file.cancelWriting();
     ShowTraceMessage(pdfPath + " cannot be written: " + file.errorString().toStdString());
     AbortFlag = 1;
