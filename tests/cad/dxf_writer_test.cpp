@@ -73,6 +73,38 @@ TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals
   }
 }
 
+// Readers go by the type that the group code fixes: a real without a decimal
+// point ("0" for a text angle) makes some of them lose the entity after it.
+TEST_F(DxfWriterTest, EveryValueHasTheTypeOfItsGroupCode) {
+  const auto realCode = [](int c) {
+    return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 1010 && c <= 1059);
+  };
+  const auto intCode = [](int c) {
+    return (c >= 60 && c <= 99) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289) || (c >= 370 && c <= 389);
+  };
+  for (int decimals : {0, 6}) {
+    SCOPED_TRACE(decimals);
+    CadState.CadDecimals = decimals;
+    DrawSample(kCadDxf);
+    const auto lines = ReadLines(DxfFile());
+    int reals = 0;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+      const int code = std::atoi(lines[i].c_str());
+      const std::string& v = lines[i + 1];
+      char* end = nullptr;
+      if (realCode(code)) {
+        ++reals;
+        std::strtod(v.c_str(), &end);
+        EXPECT_TRUE(*end == 0 && v.find('.') != std::string::npos) << code << "=" << v;
+      } else if (intCode(code)) {
+        std::strtol(v.c_str(), &end, 10);
+        EXPECT_TRUE(*end == 0 && !v.empty()) << code << "=" << v;
+      }
+    }
+    EXPECT_GT(reals, 50);
+  }
+}
+
 TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndMonochromeAndColoursSelectNamedOrNumberedLayers) {
   Begin(2);
   auto lines = Finish();
