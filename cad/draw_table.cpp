@@ -95,7 +95,21 @@ void TDrawTable::AddRow(const std::vector<std::string>& cells) {
 void TDrawTable::WriteRowTexts() {
   if (!Measuring) {
     CadSetColor(kTextColour);
-    for (int k = 1; k <= Bounds - 1; ++k) CadText(" " + Cells[k - 1].str(), X[k - 1], YText);
+    for (int k = 1; k <= Bounds - 1; ++k) {
+      const std::string text = " " + Cells[k - 1].str();
+      // A text longer than its cell would cross the cell's line: it is written
+      // smaller, on the same baseline, so that it fits.
+      const Extended room = X[k] - X[k - 1];
+      const Extended width = static_cast<Extended>(text.size()) * H * CadState.CadTextWidthFactor;
+      if (width > room && room > 0) {
+        const Extended f = room / width;
+        CadSetTextStyle(2, 0, f * H, f * 0.75L * H);
+        CadText(text, X[k - 1], YText);
+        CadSetTextStyle(2, 0, H, 0.75L * H);
+      } else {
+        CadText(text, X[k - 1], YText);
+      }
+    }
   }
   YRow -= RowHeight;
   YText -= RowHeight;

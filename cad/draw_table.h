@@ -1,8 +1,8 @@
 // A ruled table of short texts drawn into the current CAD drawing: a header
 // row in a box, then data rows added downwards, each closed by a line, with
 // column separators. Column widths count in character widths of the text
-// height, so a table scales with its text. Texts that are longer than their
-// column run on into the next one; nothing is clipped. Qt-free.
+// height, so a table scales with its text. A text that is longer than its
+// column is written smaller so that it stays inside its cell. Qt-free.
 #pragma once
 
 #include <array>

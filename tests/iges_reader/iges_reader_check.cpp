@@ -11,6 +11,8 @@
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <TCollection_HAsciiString.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
 #include <Transfer_TransientProcess.hxx>
 #include <XSControl_TransferReader.hxx>
@@ -35,7 +37,7 @@ std::string FirstFail(const Interface_CheckIterator& checks, const char* path) {
 }
 
 struct Counts {
-  int entities = 0, roots = 0, transferred = 0;
+  int entities = 0, roots = 0, transferred = 0, edges = 0;
 };
 
 // Empty when the file reads as a valid shape, else what failed.
@@ -57,6 +59,9 @@ std::string Failure(const char* path, Counts& n) {
     return "transfer: " + std::to_string(n.roots - n.transferred) + " of " + std::to_string(n.roots) + " roots give no shape";
   const TopoDS_Shape shape = reader.OneShape();
   if (shape.IsNull()) return "empty shape";
+  TopTools_IndexedMapOfShape edges;
+  TopExp::MapShapes(shape, TopAbs_EDGE, edges);
+  n.edges = edges.Extent();
   if (!BRepCheck_Analyzer(shape).IsValid()) return "invalid shape";
   return {};
 }
@@ -71,7 +76,8 @@ int main(int argc, char** argv) {
     Counts n;
     const std::string fail = Failure(argv[i], n);
     std::cout << (fail.empty() ? "ok   " : "FAIL ") << argv[i] << (fail.empty() ? "" : ": " + fail)
-              << " (entities " << n.entities << ", roots " << n.transferred << "/" << n.roots << ")\n";
+              << " (entities " << n.entities << ", roots " << n.transferred << "/" << n.roots << ", edges "
+              << n.edges << ")\n";
     ok = ok && fail.empty();
   }
   return ok ? 0 : 1;
