@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
+
 #include <cstring>
 #include <filesystem>
 
@@ -98,6 +102,9 @@ TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {
   EXPECT_NE(html.find("<TD>A&amp;B &lt;\xC3\xBC&gt;&quot;    </TD><TD>  7</TD>"), std::string::npos) << html;
   EXPECT_NE(html.find("<TD><CENTER>NAME</CENTER></TD><TD><CENTER>N</CENTER></TD>"), std::string::npos);
   EXPECT_NE(html.find("<title>table</title>"), std::string::npos);
+  EXPECT_EQ(html.rfind("<!DOCTYPE HTML", 0), 0u);
+  if (std::system("command -v tidy >/dev/null") == 0)
+    EXPECT_LT(WEXITSTATUS(std::system(("tidy -e -q '" + out + "' 2>/dev/null").c_str())), 2) << html;
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
 }
 
