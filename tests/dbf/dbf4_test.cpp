@@ -8,15 +8,19 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "dataset_test_support.h"
+#include "dbf/dbf_file.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "platform/process.h"
 
 using dbftest::DatasetTest;
 using dbftest::F;
+using dbftest::PythonModule;
 using dbftest::ReadText;
+using dbftest::RunPython;
 using platform::DialogScript;
 
 class Dbf4Facade : public DatasetTest {
@@ -106,6 +110,29 @@ TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {
   if (std::system("command -v tidy >/dev/null") == 0)
     EXPECT_LT(WEXITSTATUS(std::system(("tidy -e -q '" + out + "' 2>/dev/null").c_str())), 2) << html;
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+}
+
+// A new table names the code page of its texts in the header's language
+// driver byte, so that other programs decode what the table dialog wrote
+// (micro, degree, a-umlaut) without being told the code page.
+TEST_F(Dbf4Facade, NewTableNamesItsCodePageForOtherReaders) {
+  std::string p = FilledTable("units.dbf", {F("NAME", 'C', 12)}, {{"x"}});
+  dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->SetFieldString("NAME", "\xB5m 20\xB0 \xE4");  // the engine's texts are Windows 1252
+  dbf4->CloseTable();
+  EXPECT_EQ(ReadText(p)[29], '\x01');  // DOS 437, as the dialog stores its texts
+  {
+    TDbfWorkArea wa;
+    wa.oem = false;
+    CreateDbf(wa, Path("ansi.dbf"), 1, std::vector<TDbfFieldEntry>{F("NAME", 'C', 12)}.data());
+    EXPECT_EQ(ReadText(Path("ansi.dbf"))[29], '\x03');  // Windows 1252
+  }
+  if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string script = Path("read.py");
+  std::ofstream(script) << "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1]): print(r['NAME'])\n";
+  EXPECT_EQ(RunPython(script, p, Path("out.txt")), "\xC2\xB5m 20\xC2\xB0 \xC3\xA4\n");
 }
 
 TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
