@@ -8,9 +8,13 @@ cover all its geometry, hold no LINE twice in one block or layout, and keep
 every table text (layer 18) inside its cell lines (layer 17). With
 --freecad=<file> (lines "EDGES <path> <n>" of freecad_readers.py) FreeCAD's
 importer must have read as many edges as the file holds."""
+import logging
 import sys
 
 import ezdxf
+import ezdxf.bbox
+
+logging.getLogger("matplotlib").setLevel(logging.ERROR)  # fonts it lacks and replaces
 
 MISREAD = set("æøñ\ufffd")  # 437's µ ° ± read as Windows-1252, or undecodable
 EXPECTED = set("°µ")
@@ -65,7 +69,9 @@ def duplicate_lines(layout):
 
 
 def texts_crossing_cells(layout):
-    """Table texts whose box (by height and width factor) a cell line crosses."""
+    """Table texts whose box a cell line crosses: the box as ezdxf measures the
+    text, widened to the program's own model of a character (height times
+    width factor)."""
     lines = [e for e in layout.query("LINE") if e.dxf.layer == TABLE_LINE]
     crossing = []
     for t in layout.query("TEXT"):
@@ -74,6 +80,10 @@ def texts_crossing_cells(layout):
         x0, y0 = t.dxf.insert.x, t.dxf.insert.y
         x1 = x0 + len(t.dxf.text) * t.dxf.height * t.dxf.get("width", 1)
         y1 = y0 + t.dxf.height
+        measured = ezdxf.bbox.extents([t])
+        if measured.has_data:
+            x0, y0 = min(x0, measured.extmin.x), min(y0, measured.extmin.y)
+            x1, y1 = max(x1, measured.extmax.x), max(y1, measured.extmax.y)
         for e in lines:
             (ax, ay), (bx, by) = e.dxf.start.vec2, e.dxf.end.vec2
             if abs(ax - bx) < EPS and x0 + EPS < ax < x1 - EPS and min(ay, by) < y1 - EPS and max(ay, by) > y0 + EPS:
