@@ -331,12 +331,11 @@ void WriteBlockDefinition(IgesBlock& block) {
   block.de = W.de;
 }
 
-// A 308 of the given members (DE pointers), labelled with the name.
+// A 308 of the given members (DE pointers, at least one), labelled with the name.
 void WriteSubfigureEntity(const std::string& name, const std::vector<int>& members) {
   BeginEntity();
   const std::string head = "308,0," + Hollerith(name) + "," + IntToText(static_cast<long long>(members.size()));
-  if (members.empty()) WritePLine(head + ";");
-  else WritePLine(head + ",");
+  WritePLine(head + ",");
   for (std::size_t i = 0; i < members.size(); i += 12) {
     std::string line;
     for (std::size_t j = i; j < members.size() && j < i + 12; ++j) line += IntToText(members[j]) + ",";
@@ -489,13 +488,20 @@ void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended
                        Extended xscale, Extended yscale) {
   int index = FindIgesBlock(name);
   if (index == 0 && W.recording < 0) {
-    // The instance of an unknown block is still written, of an empty 308 of
-    // that name (reported above), so that the file stays whole.
+    // The instance of an unknown block (reported above) is still written, of
+    // a 308 of that name holding only a point at its base: readers refuse a
+    // 308 without members.
     IgesBlock unknown;
     unknown.name = name.substr(0, kBlockNameWidth);
     W.blocks.push_back(std::move(unknown));
     index = static_cast<int>(W.blocks.size());
-    WriteSubfigureEntity(W.blocks.back().name, {});
+    std::vector<int> members;
+    W.members = &members;
+    BeginEntity();
+    WriteParameters("116,0.0,0.0,0.0,0;");
+    EndEntity(116);
+    W.members = nullptr;
+    WriteSubfigureEntity(W.blocks.back().name, members);
     W.blocks.back().de = W.de;
   }
   if (index > 0) W.blocks[static_cast<std::size_t>(index - 1)].inserted = true;

@@ -11,7 +11,8 @@
 // any other scale writes the geometry in place instead, since readers drop
 // scaled instances. The block's texts are written in place at every insert,
 // never inside a 308. A block that is never inserted is written as a 308 at
-// the end; the insert of an unknown block is an instance of an empty 308.
+// the end; the insert of an unknown block is an instance of a 308 holding
+// only a point.
 // Only ASCII is written; lines whose ends coincide are left out.
 #pragma once
 
