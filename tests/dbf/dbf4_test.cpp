@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -124,11 +125,16 @@ TEST_F(Dbf4Facade, NewTableNamesItsCodePageForOtherReaders) {
     CreateDbf(wa, Path("ansi.dbf"), 1, std::vector<TDbfFieldEntry>{F("NAME", 'C', 12)}.data());
     EXPECT_EQ(ReadText(Path("ansi.dbf"))[29], '\x03');  // Windows 1252
   }
+  const std::string utf8 = "\xC2\xB5m 20\xC2\xB0 \xC3\xA4";
+  if (std::system("command -v ogrinfo >/dev/null") == 0) {  // GDAL, where installed
+    ASSERT_EQ(std::system(("ogrinfo -q -al " + p + " > " + Path("gdal.txt")).c_str()), 0);
+    EXPECT_NE(ReadText(Path("gdal.txt")).find("NAME (String) = " + utf8), std::string::npos) << ReadText(Path("gdal.txt"));
+  }
   if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
   const std::string script = Path("read.py");
   std::ofstream(script) << "import sys, dbfread\n"
                            "for r in dbfread.DBF(sys.argv[1]): print(r['NAME'])\n";
-  EXPECT_EQ(RunPython(script, p, Path("out.txt")), "\xC2\xB5m 20\xC2\xB0 \xC3\xA4\n");
+  EXPECT_EQ(RunPython(script, p, Path("out.txt")), utf8 + "\n");
 }
 
 TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
