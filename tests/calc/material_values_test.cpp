@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "calc/joint_records.h"
 #include "calc_test_support.h"
@@ -80,13 +83,32 @@ TEST_F(MaterialValuesTest, MissingRowsZeroValuesAndMissingTablesFallBack) {
   EXPECT_NEAR(D(BoltEAtTemp("12.9", 250)), D(FallbackModulusAtTemp(206000, 250)), 1e-6);
   EXPECT_TRUE(HasMessage("Error  : ES(T) = 0 !"));
 
-  // A missing table never gives 1 N/mm².
-  ClearCalcMessages();
-  tables.erase("mat_b_e");
-  EXPECT_NEAR(D(BoltEAtTemp("12.9", 300)), 185556, 0.5);
-  EXPECT_TRUE(HasMessage("Error  : mat_b_e.dbf not found !"));
-  InitMaterialValues();  // no table access at all
-  EXPECT_NEAR(D(BoltReAtTemp("12.9", 20)), 1.000142857 * 1080, 1e-6);
+}
+
+// A missing table gives 1.0 and AbortFlag (the table access has named it),
+// on which the calculation stops; no calculation message, no fallback.
+TEST_F(MaterialValuesTest, AMissingTableGivesOneAndAbortsEveryLookup) {
+  std::string name = "kept";
+  const std::vector<std::pair<const char*, std::function<Extended()>>> rows = {
+      {"bolt Re", [] { return BoltReAtTemp("12.9", 300); }},
+      {"plate Re", [] { return PlateReAtTemp("S355", 300, 355); }},
+      {"bolt E", [] { return BoltEAtTemp("12.9", 300); }},
+      {"plate E", [] { return PlateEAtTemp("S355", 1, 300); }},
+      {"sigma A", [&] { return BoltSigmaAAtD(1, name, 12); }},
+      {"sigma A of row 0", [&] { return BoltSigmaAAtD(0, name, 12); }},
+  };
+  tables.clear();
+  for (bool seam : {true, false}) {
+    if (!seam) InitMaterialValues();  // no table access at all
+    for (const auto& [what, lookup] : rows) {
+      SCOPED_TRACE(std::string(what) + (seam ? "" : ", no table access"));
+      AbortFlag = 0;
+      EXPECT_EQ(lookup(), 1.0L);
+      EXPECT_EQ(AbortFlag, 1);
+    }
+  }
+  EXPECT_EQ(CalcMessages.count, 0);
+  EXPECT_EQ(name, "kept");
 }
 
 TEST_F(MaterialValuesTest, EnduranceLimitOverDiameterAndPlateValuesScaledByTheirYieldPoint) {
