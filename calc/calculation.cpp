@@ -88,11 +88,11 @@ bool CheckMaterialData() {
   return ok && CalcFatalFlag == 0;
 }
 
-// A material table that could not be read (reported by the table access,
-// AbortFlag set) ends the run: its lookups gave no values.
+// A table that could not be read (reported by the table access, AbortFlag
+// set) ends the run: its lookups gave no values.
 bool TableFailed() {
   if (!AbortFlag) return false;
-  FatalStop("Fatal  : Database material !");
+  if (!CalcFatalFlag) FatalStop("Fatal  : Database material !");
   return true;
 }
 
@@ -158,10 +158,12 @@ void RunCalculation() {
 }  // namespace
 
 void CalculateJoint() {
-  // The run stops on a flag that its own steps raise, not on one left by
-  // the caller (a cancelled form), which it keeps.
+  // The run stops on a flag that its own steps raise, not on one left by the
+  // caller (a cancelled form). Its own ends as a fatal message, so that the
+  // caller, to whom AbortFlag means a cancel or a file that could not be
+  // read, gets its flag back as it was.
   const Byte before = AbortFlag;
   AbortFlag = 0;
   RunCalculation();
-  if (before) AbortFlag = 1;
+  AbortFlag = before;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "calc/calc_run.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
@@ -16,9 +17,11 @@ std::string WholeText(Extended x) {
   return std::to_string(NearestInt(x));
 }
 
-// A missing table was reported by the table access: AbortFlag stops the
-// calculation, so the 1.0 never reaches a result.
-Extended TableMissing() {
+// A missing table was reported by the table access (a message box); the run
+// gets a fatal message naming it, and AbortFlag stops it, so the 1.0 never
+// reaches a result.
+Extended TableMissing(std::string_view table) {
+  FatalStop("Fatal  : " + std::string(table) + ".dbf not found !");
   AbortFlag = 1;
   return 1.0L;
 }
@@ -68,7 +71,7 @@ Extended LookupOverTemp(const TempLookup& how, std::string_view name, Extended T
   MaterialRow row;
   MaterialRowStatus status = MaterialRowStatus::TableMissing;
   if (MaterialRows.FindByName) status = MaterialRows.FindByName(how.table, name, row);
-  if (status == MaterialRowStatus::TableMissing) return TableMissing();
+  if (status == MaterialRowStatus::TableMissing) return TableMissing(how.table);
   if (status == MaterialRowStatus::NotFound) {
     if (!how.notFound.empty()) AddErrorMessage(how.notFound);
     return fallback();
@@ -145,7 +148,7 @@ Extended BoltSigmaAAtD(int rowNo, std::string& name, Extended d) {
   MaterialRow row;
   MaterialRowStatus status = MaterialRowStatus::TableMissing;
   if (MaterialRows.ReadRow) status = MaterialRows.ReadRow(kMatBoltSigmaATable, rowNo, row);
-  if (status == MaterialRowStatus::TableMissing) return TableMissing();
+  if (status == MaterialRowStatus::TableMissing) return TableMissing(kMatBoltSigmaATable);
   if (rowNo == 0) return 0;
   if (status != MaterialRowStatus::Found) {
     // An empty table: no endurance limit rather than a made-up one.

@@ -1,8 +1,9 @@
 // Material values over temperature (yield point, modulus) and the endurance
 // limit over the bolt diameter, interpolated from the rows of five material
 // tables, with fallback formulas over the 20 °C value where a row or value
-// is missing. A missing table gives 1.0 and AbortFlag, on which the
-// calculation stops; while AbortFlag is set every lookup gives 1.0. The rows come through MaterialRows, a seam that the table
+// is missing. A missing table gives 1.0, AbortFlag (on which the calculation
+// stops) and the fatal message "<table>.dbf not found !"; while AbortFlag is
+// set every lookup gives 1.0. The rows come through MaterialRows, a seam that the table
 // access fills; tests fill it with rows of their own.
 #pragma once
 
