@@ -156,6 +156,7 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextEmptyFieldsAndValuesOutsideTheRange)
     const char* range;    // as the message gives it
     const char* valid;
     std::function<Extended()> stored;
+    Byte unitSystem = 0;  // the range is given in the unit shown
   };
   auto form = [](auto* f) { return std::unique_ptr<QDialog>(f); };
   const Case cases[] = {
@@ -177,6 +178,8 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextEmptyFieldsAndValuesOutsideTheRange)
        "12", [] { return Schraube.dK; }},
       {[&] { return form(new TForm_bq4bolt); }, "Edit_lschraube", "bolt length up to head l", "-5",
        "0 .. 100000 mm !", "60", [] { return Schraube.l; }},
+      {[&] { return form(new TForm_bq4bolt); }, "Edit_lschraube", "bolt length up to head l", "4000",
+       "0 .. 3937 in !", "2.5", [] { return Schraube.l; }, 1},
       {[&] { return form(new TForm_klemmstueck); }, "Edit_l", "thickness L", "1e308", "0 .. 100000 mm !", "12",
        [] { return Klemmstuecke.L[1]; }},
       {[&] { return form(new TForm_schraubenabschn); }, "Edit_l", "Enter length section L", "-5",
@@ -201,6 +204,7 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextEmptyFieldsAndValuesOutsideTheRange)
       Klemmstuecke.L[i] = 10;
     }
     Schraube.nSections = 1;
+    UnitSystem = c.unitSystem;
     const Extended before = c.stored();
     std::unique_ptr<QDialog> f = c.make();
     f->setAttribute(Qt::WA_DontShowOnScreen, true);
@@ -227,6 +231,7 @@ TEST_F(NumberFieldTest, EveryFormRefusesTextEmptyFieldsAndValuesOutsideTheRange)
     f->findChild<QPushButton*>("Button_ok")->click();
     EXPECT_EQ(f->result(), QDialog::Accepted);
   }
+  UnitSystem = 0;
 }
 
 // Cancel puts the joint back as it was when the form opened, whatever the
