@@ -73,15 +73,15 @@ int LoadBatchProject(const std::string& projectFile) {
     PrintToStderr(LastFileErrorText().empty() ? projectFile + " cannot be loaded" : LastFileErrorText());
     return kExitLoadFailed;
   }
+  // The output goes beside the project file: its path without the extension.
+  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
+  CurrentDir.clear();
+  FileNameWithPath = 1;
   if (CalcFatalFlag) {
     PrintToStderr(projectFile + ": the joint cannot be calculated:");
     PrintCalcMessagesToStderr();
     return kExitCalcFatal;
   }
-  // The output goes beside the project file: its path without the extension.
-  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
-  CurrentDir.clear();
-  FileNameWithPath = 1;
   return kExitOk;
 }
 

@@ -14,7 +14,8 @@ constexpr int kExitLoadFailed = 1;    // the project file cannot be loaded, or t
 constexpr int kExitCalcFatal = 2;     // the joint cannot be calculated (messages on stderr)
 
 // Start of every batch mode: the user's settings, the project loaded and
-// calculated, CurrentFileName the project's path without the extension.
+// calculated, CurrentFileName the project's path without the extension (also
+// when the joint cannot be calculated).
 // kExitOk, or the exit code of the failure (its reason on stderr, naming the
 // project).
 int LoadBatchProject(const std::string& projectFile);
@@ -22,7 +23,9 @@ int LoadBatchProject(const std::string& projectFile);
 // The batch report: loads the project, calculates it and writes its report
 // as a TAB-separated text file beside the project (x.bq4 gives x.txt).
 int RunBatchReport(const std::string& projectFile);
-// The results that programs read: x.json beside the project (app/json_results.h).
+// The results that programs read: x.json beside the project (app/json_results.h),
+// also for a joint that cannot be calculated (its messages, no results; exit
+// code 2).
 int RunBatchJson(const std::string& projectFile);
 
 // A "/CADi:j" switch read: device i 1 (DXF), 2 (IGES) or 5 (listing), item j
