@@ -23,6 +23,7 @@
 namespace fs = std::filesystem;
 
 BatchProjectRun BatchPdfRun = nullptr;
+void (*BatchWindowModulesInit)() = nullptr;
 
 namespace {
 
@@ -169,7 +170,10 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   for (std::size_t i = 0; i < projects.size(); ++i) {
     if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());
     // Every project starts from the start values, as a run of its own.
-    if (i > 0) InitProgramModules();
+    if (i > 0) {
+      InitProgramModules();
+      if (BatchWindowModulesInit) BatchWindowModulesInit();
+    }
     platform::SetBatchMode(true);
     worst = std::max(worst, RunOneProject(projects[i], modeSwitch));
   }

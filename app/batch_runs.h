@@ -42,6 +42,9 @@ int RunBatchCadExport(const std::string& projectFile, const std::string& paramet
 // (a batch run without it refuses "/PDF").
 using BatchProjectRun = int (*)(const std::string& projectFile);
 extern BatchProjectRun BatchPdfRun;
+// The window program's own modules, reset after the others between projects
+// (none in wbq4).
+extern void (*BatchWindowModulesInit)();
 
 // Runs one mode on every project in the order given, each from the modules'
 // start values. A project that fails is named on stderr with its reason and

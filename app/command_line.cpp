@@ -104,6 +104,10 @@ BatchCommand ReadBatchCommand(const std::vector<std::string>& all) {
   return command;
 }
 
+bool IsPdfCommandLine(const std::vector<std::string>& params) {
+  return IsSwitch(ReadBatchCommand(params).modeSwitch, "/PDF", "/pdf");
+}
+
 bool IsBatchCommandLine(const std::vector<std::string>& all) {
   const std::vector<std::string> params = ModeParams(all);
   if (params.empty()) return false;
