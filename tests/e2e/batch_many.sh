@@ -45,12 +45,15 @@ done
 # exit code is the highest of the single runs.
 cp "$DATA/project/fatal.bq4" fatal.bq4
 printf 'not a project\r\n' > bad.bq4
+"$WBQ4" hot.bq4 /I > /dev/null 2>&1 && mv hot.txt hot.single.txt
 "$WBQ4" null.bq4 fatal.bq4 bad.bq4 missing.bq4 hot.bq4 /I > /dev/null 2> err.txt
 check "mixed run: exit 2, the highest" test $? -eq 2
 check "mixed run: the fatal joint named" grep -q "fatal.bq4: the joint cannot be calculated" err.txt
 check "mixed run: the unreadable file named" grep -q "bad.bq4" err.txt
 check "mixed run: the missing file named" grep -q "missing.bq4" err.txt
 check "mixed run: the good projects written" test -s null.txt -a -s hot.txt
+check "mixed run: a project after failed ones as its own run wrote it" \
+  cmp -s <(unclocked hot.single.txt) <(unclocked hot.txt)
 check "mixed run: no report for the others" test ! -e fatal.txt -a ! -e bad.txt
 "$WBQ4" null.bq4 bad.bq4 /JSON > /dev/null 2>&1
 check "a load failure after a good project: exit 1" test $? -eq 1
