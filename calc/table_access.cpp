@@ -233,8 +233,12 @@ std::string TableFailureText;
 // A table this run needs could not be opened, indexed or read: shown, kept
 // for the batch modes (TableFailure), AbortFlag set.
 void FailTable(const std::string& text) {
-  if (TableFailureText.empty()) TableFailureText = text;
-  ShowTraceMessage(text);
+  // The engine's texts may break their lines: one line here.
+  std::string line;
+  for (const char c : text)
+    if (c != '\r') line += c == '\n' ? ' ' : c;
+  if (TableFailureText.empty()) TableFailureText = line;
+  ShowTraceMessage(line);
   AbortFlag = 1;
 }
 

@@ -70,6 +70,7 @@ if mount -t tmpfs -o size=64k tmpfs small 2> /dev/null; then
   export BQ4_CACHE_DIR=$WORK/small/cache
   run "full cache folder" 0 "" x.bq4 /I
   TMPDIR=$WORK/tiny run "full cache folder and full TMPDIR" 1 "cannot be indexed" x.bq4 /I
+  check "full cache folder and full TMPDIR: the reason in one line" test "$(wc -l < err.txt)" -eq 1
   export BQ4_CACHE_DIR=$WORK/cache
   # Outputs into a folder that cannot be written: the reason on stderr.
   mkdir -p ro && mount -t tmpfs -o size=1m tmpfs ro && cp x.bq4 ro/ && mount -o remount,ro ro
