@@ -60,7 +60,7 @@ std::vector<std::string> CommandLineHelpLines() {
   lines.push_back("");
   lines.push_back("/JSON    -> JSON file (results for programs)");
   lines.push_back("/PDF     -> PDF file (calculation document)");
-  lines.push_back("/CAD5:j  -> listing file.lst");
+  lines.push_back("/CAD5:j  -> test.lst (listing)");
   lines.push_back(w + " a." + InputFileExt.str() + " b." + InputFileExt.str() + " ... /I  -> each project in one run");
   for (auto& line : lines) line = LeftText(line, 64);
   return lines;
