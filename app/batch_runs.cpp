@@ -44,17 +44,17 @@ bool RefuseSpecialFile(const std::string& projectFile) {
   return true;
 }
 
+}  // namespace
+
 // A run that lacked a table's data has no valid output: named on stderr, the
 // output it wrote removed.
-bool TableDataMissing(const std::string& projectFile, const std::string& output) {
+bool BatchTableDataMissing(const std::string& projectFile, const std::string& output) {
   if (TableFailure().empty()) return false;
   PrintToStderr(projectFile + ": " + TableFailure());
   std::error_code ec;
   if (!output.empty()) fs::remove(output, ec);
   return true;
 }
-
-}  // namespace
 
 int LoadBatchProject(const std::string& projectFile) {
   if (RefuseSpecialFile(projectFile)) return kExitLoadFailed;
@@ -69,7 +69,7 @@ int LoadBatchProject(const std::string& projectFile) {
   ClearTableFailure();
   ReadCalcFile(projectFile);
   TraceMessagesOn = trace;
-  if (TableDataMissing(projectFile, "")) return kExitLoadFailed;
+  if (BatchTableDataMissing(projectFile, "")) return kExitLoadFailed;
   if (AbortFlag) {
     PrintToStderr(LastFileErrorText().empty() ? projectFile + " cannot be loaded" : LastFileErrorText());
     return kExitLoadFailed;
@@ -93,7 +93,7 @@ int RunBatchReport(const std::string& projectFile) {
   TextDevice = kDeviceBatchTxt;
   WritePrintout();
   const std::string report = CurrentFileName + ".txt";
-  if (TableDataMissing(projectFile, report)) return kExitLoadFailed;
+  if (BatchTableDataMissing(projectFile, report)) return kExitLoadFailed;
   if (AbortFlag) {
     PrintToStderr("the report " + report + " cannot be written");
     return kExitLoadFailed;
@@ -130,7 +130,7 @@ int RunBatchCadExport(const std::string& projectFile, const std::string& paramet
   InitFileErrors();
   CommandLineCadExport(static_cast<TCadDevice>(device), item);
   CadBatchMode = 0;
-  if (TableDataMissing(projectFile, CadBatchFileName(static_cast<TCadDevice>(device)))) return kExitLoadFailed;
+  if (BatchTableDataMissing(projectFile, CadBatchFileName(static_cast<TCadDevice>(device)))) return kExitLoadFailed;
   // A drawing that could not be written is a failed run, with its reason.
   if (AbortFlag) {
     const std::string& reason = LastFileErrorText();

@@ -20,6 +20,11 @@ constexpr int kExitCalcFatal = 2;     // the joint cannot be calculated (message
 // project).
 int LoadBatchProject(const std::string& projectFile);
 
+// True, with the project and the reason on stderr and the output removed,
+// when a table the run needed could not be opened or indexed since the load:
+// such a run has no valid output.
+bool BatchTableDataMissing(const std::string& projectFile, const std::string& output);
+
 // The batch report: loads the project, calculates it and writes its report
 // as a TAB-separated text file beside the project (x.bq4 gives x.txt).
 int RunBatchReport(const std::string& projectFile);

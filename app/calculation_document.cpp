@@ -583,7 +583,9 @@ int RunBatchPdf(const std::string& projectPath) {
   const int loaded = LoadBatchProject(projectPath);
   if (loaded != kExitOk) return loaded;
   const std::string pdf = CurrentFileName + ".pdf";
-  if (!WriteCalculationDocument(pdf)) {
+  const bool written = WriteCalculationDocument(pdf);
+  if (BatchTableDataMissing(projectPath, pdf)) return kExitLoadFailed;
+  if (!written) {
     std::fprintf(stderr, "the calculation document %s cannot be written\n", pdf.c_str());
     return kExitLoadFailed;
   }

@@ -9,7 +9,6 @@
 #include "app/batch_runs.h"
 #include "calc/designation.h"
 #include "calc/joint_records.h"
-#include "calc/table_access.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
 #include "framework/error_explanations.h"
@@ -284,10 +283,7 @@ int RunBatchJson(const std::string& projectFile) {
     ReportValueCollector = nullptr;
     DeleteTextFile(CurrentFileName + ".txt");
     CurrentFileName = beside;
-    if (!TableFailure().empty()) {
-      std::fprintf(stderr, "%s: %s\n", projectFile.c_str(), TableFailure().c_str());
-      return kExitLoadFailed;
-    }
+    if (BatchTableDataMissing(projectFile, "")) return kExitLoadFailed;
     if (AbortFlag) {
       std::fprintf(stderr, "%s: the report's values cannot be read\n", projectFile.c_str());
       return kExitLoadFailed;
