@@ -140,8 +140,10 @@ done
     > out.txt 2> err.txt )
 check "six projects in one run exit 0" test $? -eq 0
 for s in $SAMPLES; do
+  # The title blocks' clock time may have moved on a minute since the single run.
   check "$s: the same text as a single run" \
-    cmp -s <(pdftotext multi/$s.pdf - 2>/dev/null) <(pdftotext single/$s.pdf - 2>/dev/null)
+    cmp -s <(pdftotext multi/$s.pdf - 2>/dev/null | sed -E 's/ [0-9]{1,2}:[0-9]{2} / T /') \
+           <(pdftotext single/$s.pdf - 2>/dev/null | sed -E 's/ [0-9]{1,2}:[0-9]{2} / T /')
 done
 
 # Exit codes of the report "/I": a fatal joint 2 and no document, a missing
