@@ -205,6 +205,8 @@ struct MessageEntry {
 
 std::vector<MessageEntry> Messages() {
   std::vector<MessageEntry> list;
+  // The explanation file is looked for once for all messages.
+  const std::string explanations = CalcMessages.count > 0 ? ErrorExplanationFileName() : std::string();
   for (std::size_t i = 1; i <= CalcMessages.count; ++i) {
     const std::string text = CalcMessages.texts[i].str();
     MessageEntry m{"message", text, "", ""};
@@ -213,8 +215,9 @@ std::vector<MessageEntry> Messages() {
         m.kind = kind;
         m.text = text.substr(9);
       }
-    ExplanationOrigin(static_cast<int>(i), m.origin);
-    ExplanationRemedy(static_cast<int>(i), m.remedy);
+    if (!explanations.empty() &&
+        LookupExplanation(explanations, text, m.origin, m.remedy) == ExplanationLookup::NotFound)
+      m.origin = m.remedy = std::string(kNoExplanationText);
     list.push_back(m);
   }
   return list;
