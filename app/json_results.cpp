@@ -34,10 +34,31 @@ std::string JsonNumber(Extended x) {
   return text;
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at text[i], 0 when there is none.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+  if (n == 0 || i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k)
+    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+  return n;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& utf8) {
   std::string out = "\"";
-  for (const char ch : utf8) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    const char ch = utf8[i];
     const auto c = static_cast<unsigned char>(ch);
+    const std::size_t n = Utf8SequenceLength(utf8, i);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";  // a byte that is no UTF-8 (a file name in another code page)
+      ++i;
+      continue;
+    }
     if (ch == '"' || ch == '\\') {
       out += '\\';
       out += ch;
@@ -46,8 +67,9 @@ std::string JsonString(const std::string& utf8) {
       std::snprintf(escape, sizeof escape, "\\u%04x", c);
       out += escape;
     } else {
-      out += ch;
+      out.append(utf8, i, n);
     }
+    i += n;
   }
   return out + "\"";
 }

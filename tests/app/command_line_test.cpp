@@ -96,6 +96,8 @@ TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {
   EXPECT_EQ(JsonNumber(std::nanl("")), "null");
   EXPECT_EQ(JsonNumber(std::numeric_limits<Extended>::max()), "null");  // beyond every double
   EXPECT_EQ(JsonString("a\"b\\c\n\x01 \xC2\xB5"), "\"a\\\"b\\\\c\\u000a\\u0001 \xC2\xB5\"");
+  // Bytes that are no UTF-8 (a name in another code page, a cut sequence) become U+FFFD.
+  EXPECT_EQ(JsonString("\xE6G \xC2"), "\"\xEF\xBF\xBDG \xEF\xBF\xBD\"");
 }
 
 }  // namespace
