@@ -55,6 +55,15 @@ const char* ExtensionOf(Word device) {
   }
 }
 
+}  // namespace
+
+std::string CadBatchFileName(TCadDevice device) {
+  // The listing keeps clear of the batch report x.txt of the same project.
+  return CurrentFileName + "." + (device == kCadListing ? "lst" : ExtensionOf(device));
+}
+
+namespace {
+
 // True when the file name part of path holds a ".".
 bool HasExtension(const std::string& path) {
   const std::string dir = ExtractDirPart(path);
@@ -74,7 +83,7 @@ bool OpenOutputFile() {
 bool ChooseOutputFile() {
   const std::string ext = ExtensionOf(Device());
   if (CadBatchMode) {
-    S().CadFileName = CurrentFileName + "." + ext;
+    S().CadFileName = CadBatchFileName(Device());
     return true;
   }
   platform::FileDialogRequest request;
