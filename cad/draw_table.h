@@ -2,7 +2,9 @@
 // row in a box, then data rows added downwards, each closed by a line, with
 // column separators. Column widths count in character widths of the text
 // height, so a table scales with its text. Texts that are longer than their
-// column run on into the next one; nothing is clipped. Qt-free.
+// column run on into the next one; nothing is clipped. A number that is
+// longer than its column is shown in exponent form that fits (or "*"s), so
+// that it never runs into the next cell as another number. Qt-free.
 #pragma once
 
 #include <array>
@@ -64,4 +66,7 @@ class TDrawTable {
   void CountBounds();
   void WriteRowTexts();
   void StoreCells(const std::vector<std::string>& cells);
+  // Characters that fit column k (0-based) after its leading blank; 0 (no
+  // limit) outside the table's columns.
+  int CellCharacters(int k) const;
 };

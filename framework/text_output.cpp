@@ -618,11 +618,14 @@ void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_
                    HtmlEscape(Value2) + "</TD><TD><DIV ALIGN=RIGHT>" + HtmlEscape(Value3) +
                    "</DIV></TD></TR>");
   } else {
+    // A symbol that fills its column keeps a blank before the unit, and a
+    // number wider than the rest of the line is shown so that it fits.
     std::string line(68, ' ');
     line = InsertAtColumn(line, 1, Name);
     line = InsertAtColumn(line, ColumnPositions[0], Value1);
-    line = InsertAtColumn(line, ColumnPositions[1], Value2);
-    line = InsertAtColumn(line, RowValue3Column, Value3);
+    const std::size_t unitColumn = std::max<std::size_t>(ColumnPositions[1], ColumnPositions[0] + Value1.size() + 1);
+    line = InsertAtColumn(line, unitColumn, Value2);
+    line = InsertAtColumn(line, RowValue3Column, FitNumberToField(Value3, 68 - RowValue3Column + 1));
     OutputLine(line);
     if (!FrameLess()) OutputLine(SeparatorLine());
   }
