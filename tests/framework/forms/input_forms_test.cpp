@@ -125,7 +125,8 @@ TEST_F(InputFormsTest, InputWindowScaleSizesTheDialogs) {
 
 namespace {
 
-TEST_F(InputFormsTest, ChoicesShowTheirWholeText) {
+TEST_F(InputFormsTest, ChoicesShowTheirWholeTextAtAnyInputWindowScale) {
+  InputWindowScale = 79;  // a 75 dpi display
   const QStringList items = {"RTBHT Sig.ASV=0.85*(150/d+45) N/mm\u00B2 (VDI 2230:2003)",
                              "RTAHT Sig.ASG=Sig.ASV*(2*FSm/F0.2) N/mm\u00B2 (VDI 2230:2003)", "Database", "Input"};
   Tin_radiodialog form("endurance strength", items, 1);
