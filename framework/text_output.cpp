@@ -147,7 +147,10 @@ void OutputColumnHeads() {
 }
 
 // The calculation file the printout belongs to, as the page header names it.
+// A project that has no file yet (File New, the default project) says so
+// instead of naming a file without a name.
 std::string FileLineText() {
+  if (TrimRightText(CurrentFileName).empty()) return "new project, not saved yet";
   if (StartedWithFile) return TrimRightText(CurrentFileName);
   const std::string name = CurrentFileName + "." + InputFileExt.str();
   if (CurrentDir.size() + CurrentFileName.size() >= 70) return name;
