@@ -1,10 +1,11 @@
 // A ruled table of short texts drawn into the current CAD drawing: a header
 // row in a box, then data rows added downwards, each closed by a line, with
 // column separators. Column widths count in character widths of the text
-// height, so a table scales with its text. Texts that are longer than their
-// column run on into the next one; nothing is clipped. A number that is
-// longer than its column is shown in exponent form that fits (or "*"s), so
-// that it never runs into the next cell as another number. Qt-free.
+// height, so a table scales with its text. A header cell without a title
+// joins the cell before it. A number that is longer than its cell is shown
+// in exponent form that fits (or "*"s), so that it never shows as another
+// number; any other text that is longer than its cell is written smaller so
+// that it stays inside the cell. Qt-free.
 #pragma once
 
 #include <array>
@@ -64,7 +65,8 @@ class TDrawTable {
 
  private:
   void CountBounds();
-  void WriteRowTexts();
+  // header: a cell reaches over the empty cells after it.
+  void WriteRowTexts(bool header = false);
   void StoreCells(const std::vector<std::string>& cells);
   // Characters that fit column k (0-based) after its leading blank; 0 (no
   // limit) outside the table's columns.

@@ -1046,6 +1046,7 @@ bool TTzDataSet::CreateTableFromFields() {
   ErrorDispatchOff off;
   TzLastError = 0;
   TDbfWorkArea wa;
+  wa.oem = TableLanguage != TTzTableLanguage::tlAnsi;  // the code page the table is opened in
   CreateDbf(wa, dbfFileName_, static_cast<int>(entries.size()), entries.data());
   bool ok = TzLastError == 0;
   TzLastError = 0;
