@@ -1,7 +1,6 @@
 #include "cad/draw_table.h"
 
 #include "cad/cad_output.h"
-#include "framework/number_format.h"
 
 namespace {
 constexpr int kFrameColour = 17;
@@ -76,13 +75,7 @@ void TDrawTable::CountBounds() {
 
 void TDrawTable::StoreCells(const std::vector<std::string>& cells) {
   for (int k = 0; k < kDrawTableColumns; ++k)
-    Cells[k] = k < static_cast<int>(cells.size()) ? FitNumberToField(cells[k], CellCharacters(k)) : std::string();
-}
-
-int TDrawTable::CellCharacters(int k) const {
-  // The texts are drawn 0.75 h wide a character, after one blank.
-  if (k + 1 >= Bounds || H <= 0) return 0;
-  return static_cast<int>((X[k + 1] - X[k]) / (0.75L * H) + 1e-9L) - 1;
+    Cells[k] = k < static_cast<int>(cells.size()) ? cells[k] : std::string();
 }
 
 void TDrawTable::AddRow(const std::vector<std::string>& cells) {

@@ -2,10 +2,8 @@
 // row in a box, then data rows added downwards, each closed by a line, with
 // column separators. Column widths count in character widths of the text
 // height, so a table scales with its text. A header cell without a title
-// joins the cell before it. A number that is longer than its cell is shown
-// in exponent form that fits (or "*"s), so that it never shows as another
-// number; any other text that is longer than its cell is written smaller so
-// that it stays inside the cell. Qt-free.
+// joins the cell before it. A text that is longer than its cell is written
+// smaller so that it stays inside the cell. Qt-free.
 #pragma once
 
 #include <array>
@@ -68,7 +66,4 @@ class TDrawTable {
   // header: a cell reaches over the empty cells after it.
   void WriteRowTexts(bool header = false);
   void StoreCells(const std::vector<std::string>& cells);
-  // Characters that fit column k (0-based) after its leading blank; 0 (no
-  // limit) outside the table's columns.
-  int CellCharacters(int k) const;
 };
