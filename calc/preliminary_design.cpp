@@ -225,6 +225,7 @@ bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint) {
       std::string text = "M " + IntToText(d) + " at class of resistance " +
                          StrengthClassNames[classCode - 1u].str() + " not applied:";
       for (const std::string& line : rows.obstacles) text += "\n" + line;
+      text += "\nchange these in the Edit menu first, or choose another proposal";
       if (rows.thread < 0) AddErrorMessage("Fatal  : Database thread");
       ShowMessageText(text);
       AbortFlag = 1;
