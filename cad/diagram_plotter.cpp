@@ -1,5 +1,6 @@
 #include "cad/diagram_plotter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -85,6 +86,45 @@ struct LabelBox {
   bool Overlaps(const LabelBox& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
 };
 std::vector<LabelBox> PlacedLabels;
+// Sheet lines of the value marks so far, as boxes without height or width.
+std::vector<LabelBox> PlacedMarkLines;
+
+// A drop line of a value mark (world values, parallel to an axis), with a
+// gap wherever it would strike through a label placed before. The log modes
+// draw it whole: their sheet is not linear along the line.
+void GappedMarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
+  if (!Finite(sx1, sy1, sx2, sy2)) return;
+  PlacedMarkLines.push_back({FloatMin(sx1, sx2), FloatMin(sy1, sy2), FloatMax(sx1, sx2), FloatMax(sy1, sy2)});
+  const bool horizontal = sy1 == sy2;
+  const Extended length = horizontal ? sx2 - sx1 : sy2 - sy1;
+  if (LogX() || LogY() || length == 0 || (!horizontal && sx1 != sx2)) {
+    PlotClipLine(x1, y1, x2, y2);
+    return;
+  }
+  // The parts of [0, 1] along the line that the labels cover.
+  std::vector<std::pair<Extended, Extended>> covered;
+  const Extended eps = 1e-6L * P().PlotHeight;
+  for (const LabelBox& b : PlacedLabels) {
+    const Extended across = horizontal ? sy1 : sx1;
+    const Extended lo = horizontal ? b.y1 : b.x1, hi = horizontal ? b.y2 : b.x2;
+    if (!(across > lo + eps && across < hi - eps)) continue;
+    const Extended start = horizontal ? sx1 : sy1;
+    Extended t1 = ((horizontal ? b.x1 : b.y1) - start) / length, t2 = ((horizontal ? b.x2 : b.y2) - start) / length;
+    if (t1 > t2) std::swap(t1, t2);
+    covered.push_back({t1, t2});
+  }
+  std::sort(covered.begin(), covered.end());
+  Extended t = 0;
+  auto piece = [&](Extended a, Extended b) {
+    if (b > a) PlotClipLine(x1 + a * (x2 - x1), y1 + a * (y2 - y1), x1 + b * (x2 - x1), y1 + b * (y2 - y1));
+  };
+  for (const auto& [a, b] : covered) {
+    piece(t, FloatMin(a, 1));
+    t = FloatMax(t, b);
+  }
+  piece(t, 1);
+}
 
 }  // namespace
 
@@ -92,6 +132,7 @@ void SetPlotOrigin(Extended x0, Extended y0) {
   P().PlotOriginX = x0;
   P().PlotOriginY = y0;
   PlacedLabels.clear();  // a new diagram
+  PlacedMarkLines.clear();
 }
 
 void SetPlotWindow(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
@@ -215,15 +256,31 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   const Extended start = FloatMax(centre - 0.5L * width, P().PlotOriginX + 0.01L * P().PlotWidth);
   // Above its line, clear of it by half the text height, so that the dashed
   // line never strikes through the letters' feet; below it when another
-  // label is there, further down while that place is taken too.
+  // label or the line of another mark is there, further down while that
+  // place is taken too.
   const Extended gap = 0.01L * P().PlotHeight;
   const Extended clear = 0.5L * height;
   Extended sy = PlotY(y) + clear;
   LabelBox box{start, sy - clear, start + width, sy + height};
-  for (int tries = 0; tries < 4; ++tries) {
-    bool taken = false;
-    for (const LabelBox& b : PlacedLabels) taken = taken || box.Overlaps(b);
-    if (!taken) break;
+  // Without a place free of both, the first one that covers no label.
+  Extended fallbackY = sy;
+  LabelBox fallback = box;
+  bool fallbackFound = false;
+  for (int tries = 0; tries < 12; ++tries) {
+    bool onLabel = false, onLine = false;
+    for (const LabelBox& b : PlacedLabels) onLabel = onLabel || box.Overlaps(b);
+    for (const LabelBox& b : PlacedMarkLines) onLine = onLine || box.Overlaps(b);
+    if (!onLabel && !onLine) break;
+    if (!onLabel && !fallbackFound) {
+      fallbackY = sy;
+      fallback = box;
+      fallbackFound = true;
+    }
+    if (tries == 11) {
+      sy = fallbackY;
+      box = fallback;
+      break;
+    }
     sy = tries == 0 ? PlotY(y) - clear - height : sy - height - gap;
     box = {start, sy - clear, start + width, sy + height};
   }
@@ -233,8 +290,9 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
-  PlotLineTo(x, y);
-  PlotLineTo(0, y);
+  GappedMarkLine(x, 0, x, y);
+  GappedMarkLine(x, y, 0, y);
+  PlotMoveTo(0, y);
 }
 
 void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x2, Extended y2) {

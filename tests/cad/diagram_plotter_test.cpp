@@ -151,6 +151,14 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   EXPECT_LE(texts[1].v[1] + height, PlotY(9.0L) - 0.5L * height + 1e-6);
   EXPECT_GE(texts[2].v[1], PlotY(3) + 0.5L * height - 1e-6);
   EXPECT_GE(texts[2].v[0], 14);  // not left of the axis
+  // The second mark's line runs level through the first label: it leaves a
+  // gap there.
+  for (const auto& l : Parsed(gcLine)) {
+    if (std::fabs(l.v[1] - PlotY(9.0L)) > 1e-6 || std::fabs(l.v[3] - PlotY(9.0L)) > 1e-6) continue;
+    const Extended left = std::min(l.v[0], l.v[2]), right = std::max(l.v[0], l.v[2]);
+    const Extended labelRight = texts[0].v[0] + 0.02L * 120 * 15;  // "FM,Rm = 87460 N"
+    EXPECT_TRUE(right <= texts[0].v[0] + 1e-6 || left >= labelRight - 1e-6) << left << " .. " << right;
+  }
   CreateDisplayList()->clear();
   PlotSineCurve(9, 5, 2, 4, 90, 2);  // runs far beyond x = 10
   ASSERT_FALSE(Parsed(gcLine).empty());
