@@ -11,6 +11,7 @@
 #include "calc_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -155,6 +156,44 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
   MatMutter.EM = 0;
   CalculateJoint();
   EXPECT_FALSE(HasMessage("Fatal  : EM = 0 !"));
+}
+
+}  // namespace
+
+namespace {
+
+// A material table that cannot be read at a working temperature is named by
+// the table access and ends the run fatally: no value made of its 1.0. The
+// caller's AbortFlag comes back as it was, so a project that loaded stays loaded.
+TEST_F(CalculationTest, AMissingMaterialTableStopsTheRunFatallyAndKeepsTheCallersFlag) {
+  TraceMessagesOn = 1;
+  for (const char* table : {"mat_b_e", "mat_b_re", "mat_p_e"}) {
+    for (Byte callerFlag : {0, 1}) {
+      SCOPED_TRACE(std::string(table) + (callerFlag ? ", flag set before" : ""));
+      InitCalcTest();
+      SetUpTappedM12Joint();
+      Temperatur.TWork = 150;
+      std::filesystem::remove(TestTableDir() + "/" + table + ".dbf");
+      platform::DialogScript script;
+      script.Ok().Expect(std::string(table) + ".dbf not found or no access !");
+      AbortFlag = callerFlag;
+      CalculateJoint();
+      EXPECT_EQ(script.Pending(), 0u);
+      EXPECT_EQ(AbortFlag, callerFlag);
+      EXPECT_EQ(CalcFatalFlag, 1);
+      EXPECT_TRUE(HasMessage("Fatal  : " + std::string(table) + ".dbf not found !"));
+      EXPECT_EQ(Safety.SF, 0);
+    }
+  }
+  // With every table there, a flag left by the caller does not stop the run.
+  InitCalcTest();
+  SetUpTappedM12Joint();
+  Temperatur.TWork = 150;
+  AbortFlag = 1;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_GT(Safety.SF, 0);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 }  // namespace
