@@ -100,35 +100,36 @@ int WasherForSize(const std::vector<WasherRow>& washers, const std::string& oldN
   return -1;
 }
 
-std::string NoRowText(std::string_view what, int d) {
+// What a failed look-up of size d (RowOfSize) says: no row, or no table.
+std::string NoRowText(std::string_view what, int d, std::int32_t row) {
+  if (row < 0) return std::string(what) + ": the table cannot be opened";
   return std::string(what) + ": no row for M" + IntToText(d) + " in the table";
 }
 
 // Looks up everything the new size needs and notes what the user's own
 // entries would leave unusable. newJoint: the rest of the joint is entered
-// next, so only the table rows are looked for.
+// next, so only a missing thread row stands in the way.
 SizeRows FindSizeRows(int d, bool newJoint) {
   SizeRows r;
   r.thread = RowOfSize(kThreadTable, d);
-  if (r.thread <= 0) r.obstacles.push_back(NoRowText("thread", d));
+  if (r.thread <= 0) r.obstacles.push_back(NoRowText("thread", d, r.thread));
   if (HasHeadTable()) {
     r.head = RowOfSize(Schraube.HeadType + 1, d);
-    if (r.head <= 0 && !newJoint) r.obstacles.push_back(NoRowText(HeadKindNames[Schraube.HeadType].str(), d));
+    if (r.head <= 0 && !newJoint)
+      r.obstacles.push_back(NoRowText(HeadKindNames[Schraube.HeadType].str(), d, r.head));
   }
   if (HasNutTable()) {
     r.nut = RowOfSize(Mutter.NutType + 10, d);
-    if (r.nut <= 0 && !newJoint) r.obstacles.push_back(NoRowText(NutKindNames[Mutter.NutType].str(), d));
+    if (r.nut <= 0 && !newJoint) r.obstacles.push_back(NoRowText(NutKindNames[Mutter.NutType].str(), d, r.nut));
   }
   AbortFlag = 0;
   const int n = Klemmstuecke.nPlates < kMaxPlates ? Klemmstuecke.nPlates : kMaxPlates;
   r.washers = ReadWashers();
   r.washerOf.assign(static_cast<std::size_t>(n) + 1, -1);
-  if (newJoint) return r;
-
+  std::vector<std::string> entered;  // what the user entered for the old size
   if (Schraube.BoltType == 3)
-    r.obstacles.push_back("self-defined bolt: its sections were entered for d = " + Len(Gewinde.d));
-  if (Schraube.ToleranceClass == 1)
-    r.obstacles.push_back("d2, d3 and dmin were entered for d = " + Len(Gewinde.d));
+    entered.push_back("self-defined bolt: its sections were entered for d = " + Len(Gewinde.d));
+  if (Schraube.ToleranceClass == 1) entered.push_back("d2, d3 and dmin were entered for d = " + Len(Gewinde.d));
   const Extended bore = DefaultBoreDiameter(d);
   for (int i = 1; i <= n; ++i) {
     const int old = WasherOfPlate(r.washers, i);
@@ -137,13 +138,14 @@ SizeRows FindSizeRows(int d, bool newJoint) {
       const int k = WasherForSize(r.washers, r.washers[static_cast<std::size_t>(old)].name, d);
       r.washerOf[static_cast<std::size_t>(i)] = k;
       if (k < 0)
-        r.obstacles.push_back(plate + " (" + r.washers[static_cast<std::size_t>(old)].name + "): no washer for M" +
-                              IntToText(d) + " in the table");
+        entered.push_back(plate + " (" + r.washers[static_cast<std::size_t>(old)].name + "): no washer for M" +
+                          IntToText(d) + " in the table");
     } else if (Klemmstuecke.De[i] <= bore) {
-      r.obstacles.push_back(plate + ": outer diameter De = " + Len(Klemmstuecke.De[i]) +
-                            " leaves no wall around the hole Di = " + Len(bore));
+      entered.push_back(plate + ": outer diameter De = " + Len(Klemmstuecke.De[i]) +
+                        " leaves no wall around the hole Di = " + Len(bore));
     }
   }
+  if (!newJoint) r.obstacles.insert(r.obstacles.end(), entered.begin(), entered.end());
   return r;
 }
 
