@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "framework/forms/help_key.h"
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/number_fields.h"
@@ -98,6 +99,7 @@ Extended InertiaValue(const QLineEdit* e, Extended stored) {
 Extended NumberValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, FloatToText, TextToFloat); }
 
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
+  SetWidgetHelpNumber(w, helpNo);
   const Byte keptAbort = AbortFlag;  // the help lookup clears it
   std::string text;
   GetHelpEntryText(helpNo, text);
