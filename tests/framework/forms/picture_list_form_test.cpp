@@ -123,7 +123,7 @@ TEST_F(PictureListFormTest, PlotSendsTheSelectedPictureToTheConfiguredDevice) {
   TextPrinterDevice = dir_ + "/lp0";
   platform::DialogScript script;
   script.Press("Button_plot");
-  script.Ok({{"Edit_text", "1"}});
+  script.Ok({{"RadioGroup_items", "#1"}}).Expect("Plot the picture to");
   script.Yes();
   script.Ok();
   AuxGraphicsManager();
