@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "framework/display_list.h"
+#include "framework/drawing.h"
 #include "framework/forms/picture_list_form.h"
 #include "framework/globals.h"
 #include "framework/init.h"
@@ -88,6 +89,22 @@ TEST_F(PictureListFormTest, ChoosingShowsThePictureAndDeletingTheShownEntryKeeps
   AuxGraphicsManager();
   EXPECT_EQ(List(), "\"a\",\"first\"\r\n\"c\",\"third\"\r\n");
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// OK shows the picture selected in the window, then the manager ends; Esc
+// ends it without drawing.
+TEST_F(PictureListFormTest, OkShowsTheSelectedPictureAndEscShowsNothing) {
+  for (bool ok : {true, false}) {
+    SCOPED_TRACE(ok);
+    GraphClear();
+    CreateDisplayList()->clear();
+    platform::DialogScript script;
+    ok ? script.Ok() : script.Cancel();
+    AuxGraphicsManager();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(CreateDisplayList()->size() > 2, ok);
+  }
 }
 
 TEST_F(PictureListFormTest, AppendInsertAndModifyAskForPictureAndDescription) {
