@@ -130,3 +130,20 @@ TEST_F(HelpTopics, F1ShowsTheHelpOfTheFocusedFieldOrForm) {
 }
 
 }  // namespace
+
+namespace {
+
+// Help, History shows the change history shipped beside the program.
+TEST_F(HelpTopics, HistoryShowsTheShippedChangeHistory) {
+  Thh main;
+  WordProcessorPath.clear();
+  platform::DialogScript script;
+  script.Ok().Expect("History");
+  main.mi_helphistoryClick();
+  EXPECT_EQ(script.Pending(), 0u);
+  PltDir = dir_;
+  script.Ok().Expect("not found");
+  main.mi_helphistoryClick();
+}
+
+}  // namespace
