@@ -125,6 +125,13 @@ bool LacksExtension(const std::string& first) {
 
 }  // namespace
 
+bool IsPdfCommandLine(const std::vector<std::string>& all) {
+  const std::vector<std::string> params = ModeParams(all);
+  for (std::size_t i = 1; i < params.size(); ++i)
+    if (IsSwitch(params[i], "/PDF", "/pdf")) return true;
+  return false;
+}
+
 bool IsBatchCommandLine(const std::vector<std::string>& all) {
   const std::vector<std::string> params = ModeParams(all);
   if (params.empty()) return false;

@@ -20,6 +20,10 @@ std::vector<std::string> CommandLineHelpLines();
 // the help text and the refusal of a name without ".".
 bool IsBatchCommandLine(const std::vector<std::string>& params);
 
+// True when the parameters ask for the calculation document ("/PDF" after
+// the project files): the window program writes it on the offscreen platform.
+bool IsPdfCommandLine(const std::vector<std::string>& params);
+
 // Runs the mode the parameters (without the program name) ask for. True
 // when the program ends here, with exitCode; false when the window starts.
 // Start-up has initialised the modules before.

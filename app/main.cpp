@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -54,6 +55,12 @@ int RefuseWindowWithoutDisplay() {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> params(argv + 1, argv + argc);
+  // The document is painted with Qt: the window program writes it, with no
+  // window and no display.
+  if (IsPdfCommandLine(params)) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return StartWindowProgram(argv);
+  }
   if (DisplayMissing() && (!IsBatchCommandLine(params) || UnknownSwitchFirst(params)))
     return RefuseWindowWithoutDisplay();
   if (!IsBatchCommandLine(params)) return StartWindowProgram(argv);

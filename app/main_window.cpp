@@ -183,6 +183,7 @@ void Thh::BuildFileMenu() {
   AddItem(m, "mi_fileprint", "&Print...", [this] { mi_fileprintClick(); })->setShortcut(QKeySequence("Ctrl+P"));
   AddItem(m, "mi_fileprintersetup", "Printer Setup", [this] { mi_fileprintersetupClick(); })->setVisible(false);
   AddItem(m, "mi_filePrintMacro", "Print &Macro...", [this] { mi_filePrintMacroClick(); });
+  AddItem(m, "mi_fileCalcDocument", "Calculation &Document (PDF)...", [this] { mi_fileCalcDocumentClick(); });
   AddSeparator(m);
   AddItem(m, "mi_fileConfig", "Se&ttings", [this] { mi_fileConfigClick(); });
   AddSeparator(m);
@@ -433,6 +434,7 @@ void Thh::ApplyMenuCaptions() {
   SetCaption("mi_FileSaveAs", C(kCaptionFileSaveAs));
   SetCaption("mi_fileprint", C(kCaptionFilePrint));
   SetCaption("mi_fileprintersetup", C(kCaptionPrinterSetup));
+  SetCaption("mi_fileCalcDocument", P(kTextCalculationDocument));
   SetCaption("mi_fileConfig", C(kCaptionFileSettings));
   SetCaption("mi_fileexit", C(kCaptionFileExit));
 

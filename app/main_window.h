@@ -57,6 +57,8 @@ class Thh : public DUdoduvoz {
   void mi_fileprintClick();
   void mi_fileprintersetupClick();
   void mi_filePrintMacroClick();
+  // The calculation document of the joint as a PDF file the user names.
+  void mi_fileCalcDocumentClick();
   void mi_fileConfigClick();
   void mi_fileexitClick();
   // Edit menu

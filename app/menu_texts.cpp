@@ -45,6 +45,8 @@ const ProductTextRow kRows[kProductTextCount] = {
     {"Werkstoff Sch&raube", "&Material Bolt ", "Matière Bol.", "보울트소재(&M) "},
     {"Tabellen&zeichnung", "&Table Drawing", "Dessin", "테이블도면(&T)"},
     {"&Kräfte", "&Load", "&Forces", "하중(&L)"},
+    {"Berechnungsdo&kument (PDF)...", "Calculation &Document (PDF)...", "Calculation &Document (PDF)...",
+     "Calculation &Document (PDF)..."},
 };
 
 }  // namespace

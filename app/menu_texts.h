@@ -42,9 +42,10 @@ enum TProductText : int {
   kTextMaterialBolt,           // &Material Bolt
   kTextTableDrawing,           // &Table Drawing
   kTextForces,                 // &Load  (forces table)
+  kTextCalculationDocument,    // Calculation &Document (PDF)...
 };
 
-constexpr int kProductTextCount = 32;
+constexpr int kProductTextCount = 33;
 
 extern OneBasedArray<std::string, kProductTextCount> ProductTexts;
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/calculation_document.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/spreadsheet.h"
@@ -24,6 +25,7 @@ int RunProgram(int argc, char** argv) {
   std::vector<std::string> params;
   for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
   SetCommandLineParams(params);
+  if (IsPdfCommandLine(params)) return RunBatchPdfProjects(params);
   int exitCode = 0;
   if (RunCommandLineMode(params, exitCode)) return exitCode;
   auto* window = new Thh;

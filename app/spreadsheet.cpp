@@ -1,15 +1,14 @@
 #include "app/spreadsheet.h"
 
-#include <xlsxwriter.h>
-
-#include <zip.h>
-
 #include <QXmlStreamReader>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+
+#include "app/workbook_module.h"
 
 #include "app/project_files.h"
 #include "calc/calculation.h"
@@ -22,6 +21,7 @@
 #include "framework/message_box.h"
 #include "framework/report_window.h"
 #include "framework/text_output.h"
+#include "platform/modules.h"
 #include "platform/os.h"
 #include "platform/process.h"
 #include "platform/qt_text.h"
@@ -102,33 +102,31 @@ bool TWorkbook::OpenText(const std::string& path) {
 }
 
 bool TWorkbook::Save(const std::string& path, std::string& error) const {
-  lxw_workbook* book = workbook_new(path.c_str());
-  if (!book) {
-    error = "file " + path + " cannot be created";
-    return false;
-  }
-  lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
-  std::map<std::string, lxw_format*> formats;
+  auto write = reinterpret_cast<Bq4WriteWorkbookFn>(
+      platform::ModuleSymbol(kWorkbookModule, "Bq4WriteWorkbook", error));
+  if (!write) return false;
+  std::vector<Bq4WorkbookCell> out;
+  std::vector<std::string> texts;  // formats and cleaned texts, alive until written
+  texts.reserve(cells.size());
+  out.reserve(cells.size());
   for (const auto& [place, text] : cells) {
     // The format's limits: 1048576 rows and 16384 columns.
     if (place.first > 1048576 || place.second > 16384) continue;
-    const lxw_row_t row = static_cast<lxw_row_t>(place.first - 1);
-    const lxw_col_t column = static_cast<lxw_col_t>(place.second - 1);
+    Bq4WorkbookCell cell{static_cast<unsigned>(place.first - 1), static_cast<unsigned>(place.second - 1), 0, 0,
+                         nullptr, nullptr};
     NumberCell number;
     if (ParseNumberCell(text, number)) {
-      lxw_format*& format = formats[NumberFormat(number)];
-      if (!format) {
-        format = workbook_add_format(book);
-        format_set_num_format(format, NumberFormat(number).c_str());
-      }
-      worksheet_write_number(sheet, row, column, number.value, format);
+      cell.isNumber = 1;
+      cell.value = number.value;
+      cell.format = texts.emplace_back(NumberFormat(number)).c_str();
     } else {
-      worksheet_write_string(sheet, row, column, CellText(text).c_str(), nullptr);
+      cell.text = texts.emplace_back(CellText(text)).c_str();
     }
+    out.push_back(cell);
   }
-  const lxw_error result = workbook_close(book);
-  if (result != LXW_NO_ERROR) {
-    error = "file " + path + " cannot be written (" + lxw_strerror(result) + ")";
+  char reason[512] = "";
+  if (write(path.c_str(), out.data(), out.size(), reason, sizeof reason) != 0) {
+    error = reason;
     return false;
   }
   return true;
@@ -180,35 +178,32 @@ bool ParseNumberCell(const std::string& text, NumberCell& cell) {
 
 namespace {
 
-// A workbook archive open for reading; closed without writing.
+// A workbook archive for reading, through the workbook module.
 struct ZipArchive {
-  zip_t* zip = nullptr;
-  explicit ZipArchive(const std::string& path) {
-    int error = 0;
-    zip = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  std::string path;
+  Bq4ReadZipEntryFn read = nullptr;
+  bool readable = false;
+  std::string error;
+  explicit ZipArchive(const std::string& file) : path(file) {
+    read = reinterpret_cast<Bq4ReadZipEntryFn>(platform::ModuleSymbol(kWorkbookModule, "Bq4ReadZipEntry", error));
+    unsigned char* data = nullptr;
+    std::size_t size = 0;
+    readable = read && read(path.c_str(), nullptr, 0, &data, &size) == 0;
+    std::free(data);
   }
-  ~ZipArchive() {
-    if (zip) zip_discard(zip);
-  }
-  ZipArchive(const ZipArchive&) = delete;
-  ZipArchive& operator=(const ZipArchive&) = delete;
 };
 
 // The bytes of one entry of a workbook archive; false when it is missing,
 // damaged or larger than any sheet of a project (64 MB).
 bool ReadEntry(ZipArchive& archive, const QString& name, QByteArray& data) {
-  const std::string entry = name.toStdString();
-  zip_stat_t st;
-  zip_stat_init(&st);
-  if (zip_stat(archive.zip, entry.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-      st.size > 64u * 1024 * 1024)
+  if (!archive.readable) return false;
+  unsigned char* bytes = nullptr;
+  std::size_t size = 0;
+  if (archive.read(archive.path.c_str(), name.toStdString().c_str(), 64u * 1024 * 1024, &bytes, &size) != 0)
     return false;
-  zip_file_t* file = zip_fopen(archive.zip, entry.c_str(), 0);
-  if (!file) return false;
-  data.resize(static_cast<qsizetype>(st.size));
-  const zip_int64_t n = zip_fread(file, data.data(), st.size);
-  zip_fclose(file);
-  return n == static_cast<zip_int64_t>(st.size);
+  data = QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+  std::free(bytes);
+  return true;
 }
 
 // Reads on to the next token; true when it starts an element.
@@ -313,8 +308,8 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
                         std::string& error) {
   texts.clear();
   ZipArchive zip(path);
-  if (!zip.zip) {
-    error = "file " + path + " cannot be read as a workbook";
+  if (!zip.readable) {
+    error = zip.read ? "file " + path + " cannot be read as a workbook" : zip.error;
     return false;
   }
   QByteArray data;

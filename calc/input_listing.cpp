@@ -107,8 +107,8 @@ void Body() {
 
 }  // namespace
 
-void WriteInputListing() {
-  OpenOutput(kDeviceScreen, "");
+void WriteInputListing(TOutputDevice device) {
+  OpenOutput(device, "");
   if (AbortFlag) return;
   SetPageHeader("", "", "", "", "", 0);
   if (!TextFileVar.Rewrite()) {

@@ -3,4 +3,7 @@
 // when the last calculation failed.
 #pragma once
 
-void WriteInputListing();
+#include "framework/text_output.h"
+
+// Device: the report window, or another device of the text output layer.
+void WriteInputListing(TOutputDevice device = kDeviceScreen);

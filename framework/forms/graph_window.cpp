@@ -156,6 +156,10 @@ class PainterCanvas : public TGraphCanvas {
 
 }  // namespace
 
+std::unique_ptr<TGraphCanvas> MakePainterCanvas(QPainter& painter) {
+  return std::make_unique<PainterCanvas>(painter);
+}
+
 // The client area: paints through the window and hands it the mouse.
 class GraphCanvasWidget : public QWidget {
  public:

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "framework/graph_recorder.h"
+#include "framework/graph_replay.h"
+
+#include <memory>
 
 class QPainter;
 class QRubberBand;
@@ -78,3 +81,6 @@ class DUdoduvoz : public QMainWindow, public TGraphRecorder {
   std::size_t animatedUpTo_ = 0;         // records before it are drawn without waits
   std::size_t pendingWait_ = 0;
 };
+
+// The replay's canvas on any painter: a document page, an image.
+std::unique_ptr<TGraphCanvas> MakePainterCanvas(QPainter& painter);

@@ -1,0 +1,77 @@
+// The workbook module: libxlsxwriter and libzip behind a small C interface.
+#include "app/workbook_module.h"
+
+#include <xlsxwriter.h>
+#include <zip.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+extern "C" {
+
+__attribute__((visibility("default"))) int Bq4WriteWorkbook(const char* path, const Bq4WorkbookCell* cells,
+                                                            std::size_t count, char* error,
+                                                            std::size_t errorSize) {
+  lxw_workbook* book = workbook_new(path);
+  if (!book) {
+    std::snprintf(error, errorSize, "file %s cannot be created", path);
+    return 1;
+  }
+  lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+  std::map<std::string, lxw_format*> formats;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Bq4WorkbookCell& cell = cells[i];
+    if (cell.isNumber) {
+      lxw_format*& format = formats[cell.format];
+      if (!format) {
+        format = workbook_add_format(book);
+        format_set_num_format(format, cell.format);
+      }
+      worksheet_write_number(sheet, cell.row, static_cast<lxw_col_t>(cell.column), cell.value, format);
+    } else {
+      worksheet_write_string(sheet, cell.row, static_cast<lxw_col_t>(cell.column), cell.text, nullptr);
+    }
+  }
+  const lxw_error result = workbook_close(book);
+  if (result != LXW_NO_ERROR) {
+    std::snprintf(error, errorSize, "file %s cannot be written (%s)", path, lxw_strerror(result));
+    return 1;
+  }
+  return 0;
+}
+
+__attribute__((visibility("default"))) int Bq4ReadZipEntry(const char* path, const char* entry,
+                                                           std::size_t maxSize, unsigned char** data,
+                                                           std::size_t* size) {
+  *data = nullptr;
+  *size = 0;
+  int openError = 0;
+  zip_t* zip = zip_open(path, ZIP_RDONLY, &openError);
+  if (!zip) return 1;
+  if (!entry) {  // only whether the archive opens
+    zip_discard(zip);
+    return 0;
+  }
+  int result = 2;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat(zip, entry, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) && st.size <= maxSize) {
+    if (zip_file_t* file = zip_fopen(zip, entry, 0)) {
+      auto* buffer = static_cast<unsigned char*>(std::malloc(st.size ? st.size : 1));
+      const zip_int64_t n = buffer ? zip_fread(file, buffer, st.size) : -1;
+      zip_fclose(file);
+      if (n == static_cast<zip_int64_t>(st.size)) {
+        *data = buffer;
+        *size = static_cast<std::size_t>(st.size);
+        result = 0;
+      } else {
+        std::free(buffer);
+      }
+    }
+  }
+  zip_discard(zip);
+  return result;
+}
+}
