@@ -499,8 +499,8 @@ void TTzGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     setCurrentIndex(model_->index(current.row(), column));
     following_ = false;
   }
-  // Leaving a record being edited stores it; a changed order then puts the
-  // row of the record moved to where the record now stands.
+  // Leaving a record being edited stores it; when that changes the order, the
+  // row moved to is found again by its record number.
   if (model_->AppendRow() < 0 && ds->State() == TDataSetState::Edit) {
     const int column = current.column();
     Guarded([&] {
