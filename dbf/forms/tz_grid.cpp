@@ -575,9 +575,12 @@ void TTzGrid::FitColumnsToFields() {
     const TTzColumn* col = model_->ColumnOf(c);
     if (col && col->Width > 0) continue;
     const platform::TField& f = ds->Fields(c);
+    // The stored width of the field: numbers without decimals have no size
+    // of their own in the dataset.
+    const int stored = c < ds->FieldProps().Count() ? ds->FieldProps().Length(c + 1) : f.Size();
     const int characters = f.DataType() == TFieldType::Boolean ? 2
                            : f.DataType() == TFieldType::Date  ? 10
-                                                               : std::min(f.Size(), kMaxCharacters);
+                                                               : std::min(std::max(stored, f.Size()), kMaxCharacters);
     const int title = horizontalHeader()->fontMetrics().horizontalAdvance(
         model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
     setColumnWidth(c, std::max(digit * characters, title) + 2 * digit);

@@ -350,4 +350,5 @@ TEST_F(TableDialog, LeftClickOnATitleSortsAndColumnsFitTheirFields) {
   const QFontMetrics fm(grid.font());
   EXPECT_GE(grid.columnWidth(0), fm.horizontalAdvance("WWWWWWWWWW") * 3 / 4);  // NAME, 10 characters
   EXPECT_LT(grid.columnWidth(4), grid.columnWidth(0));                         // OK, one character
+  EXPECT_GE(grid.columnWidth(1), fm.horizontalAdvance("999990"));  // QTY: five digits and a margin
 }
