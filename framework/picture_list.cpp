@@ -17,6 +17,7 @@
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -334,7 +335,8 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
   const std::string name = TrimRightText(list.Entries[static_cast<std::size_t>(index - 1)].Name);
   const std::string pltFile = AddBackslash(PltDir) + name + ".plt";
   // Where a picture can go here: a file, the printer device of the settings,
-  // the first command line of the plot program (given the picture's file).
+  // the plot program of the first command line when it is installed (given
+  // the picture's file).
   enum class Target { File, Device, Program };
   std::vector<Target> targets = {Target::File};
   ItemTexts[1] = "HP-GL file ...";
@@ -344,9 +346,10 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
   }
   std::string program = CadState.PlotCommandLines[0];
   TrimTextVar(program);
-  if (!program.empty()) {
+  const std::vector<std::string> words = SplitCommandLine(program);
+  if (!words.empty() && platform::ProgramExists(words.front())) {
     targets.push_back(Target::Program);
-    ItemTexts[targets.size()] = LeftText("Plot program " + SplitCommandLine(program).front(), 64);
+    ItemTexts[targets.size()] = LeftText("Plot program " + words.front(), 64);
   }
   Word choice = 1;
   SelectCode("Plot the picture to", static_cast<int>(targets.size()), choice);

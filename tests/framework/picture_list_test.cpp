@@ -11,6 +11,7 @@
 #include "output_test_support.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -158,6 +159,23 @@ TEST_F(PictureListTest, PlotGoesToAFileOrTheConfiguredDeviceNeverToANumberedPort
     EXPECT_EQ(script.Pending(), 0u);
     for (const auto& shown : script.Shown()) EXPECT_EQ(shown.text.find("printer port"), std::string::npos);
   }
+  // An installed plot program is given the picture's file; one that is not
+  // installed is not offered.
+  TextPrinterDevice.clear();
+  CadState.PlotCommandLines[0] = "/bin/sh -x";
+  platform::RecordProgramStarts(true);
+  script.Ok({{"RadioGroup_items", "#1"}});
+  EXPECT_EQ(PlotPictureCommand(list, 1), 1);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.back(), dir_ + "/joint.plt");
+  platform::RecordProgramStarts(false);
+  CadState.PlotCommandLines[0] = "/no/such/plotter";
+  ItemTexts[2] = "";
+  script.Cancel();
+  EXPECT_EQ(PlotPictureCommand(list, 1), 0);
+  EXPECT_EQ(ItemTexts[2].str(), "");  // only the file was offered
+  AbortFlag = 0;
+  CadState.PlotCommandLines[0].clear();
   // An existing file is replaced only on Yes.
   TextPrinterDevice.clear();
   script.Ok({{"RadioGroup_items", "#0"}}).File(file).No().Expect("already exists");
