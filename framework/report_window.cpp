@@ -69,8 +69,10 @@ void PrintTextFile(std::string_view FileName) {
   const int from = choice.fromPage > 0 ? choice.fromPage : 1;
   const int to = choice.toPage > 0 ? std::min(choice.toPage, pages) : pages;
   choice.landscape = false;
+  const bool confirmed = choice.fileConfirmed;
+  choice.fileConfirmed = false;
   platform::SetPrinterChoice(choice);
-  ConfirmPdfOverwrite();
+  if (!confirmed) ConfirmPdfOverwrite();
   if (AbortFlag) return;
 
   if (!platform::BeginPrinterDocument(ProgShortName + " - " + std::string(FileName))) {

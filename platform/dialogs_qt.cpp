@@ -257,6 +257,8 @@ bool UserPrint(PrintChoice& print) {
   print.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
   print.fromPage = printer.fromPage();
   print.toPage = printer.toPage();
+  // The dialog itself asks before a file that is there is replaced.
+  print.fileConfirmed = printer.outputFormat() == QPrinter::PdfFormat && !print.outputFile.empty();
   return true;
 }
 
