@@ -165,24 +165,10 @@ DialogResult RunScriptedForm(QDialog& form, const std::string& description, Scri
   return form.result() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
 }
 
-// A caption's padding ("Error  : ") as the window title: runs of blanks
-// become no-break spaces, which no window manager collapses.
-QString PaddedTitle(const std::string& caption) {
-  QString title = QStringFromDisplay(caption);
-  while (title.endsWith(QLatin1Char(' '))) title.chop(1);
-  for (qsizetype i = 0; i < title.size(); ++i) {
-    const bool run = title[i] == QLatin1Char(' ') &&
-                     ((i > 0 && (title[i - 1] == QLatin1Char(' ') || title[i - 1] == QChar(0xA0))) ||
-                      (i + 1 < title.size() && title[i + 1] == QLatin1Char(' ')));
-    if (run) title[i] = QChar(0xA0);
-  }
-  return title;
-}
-
 DialogResult UserMessageBox(const std::string& caption, const std::string& text, MessageButtons buttons,
                             MessageIcon icon) {
   QMessageBox box(ParentWindow());
-  box.setWindowTitle(PaddedTitle(caption));
+  box.setWindowTitle(WindowTitleFromDisplay(caption));
   box.setText(QStringFromDisplay(text));
   switch (icon) {
     case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
