@@ -1,6 +1,7 @@
 #include "cad/cad_output.h"
 
 #include <cmath>
+#include <unordered_set>
 
 #include "cad/cad_listing.h"
 #include "cad/cad_screen.h"
@@ -22,6 +23,20 @@
 namespace {
 
 bool BlockBegun = false;  // CadBeginBlock began a block that CadEndBlock has to end
+
+// The lines written to the current block or entity section of a file, by
+// layer, colour and written ends in either direction: drawers that meet on
+// a common edge draw it twice, and a file holds it once.
+std::unordered_set<std::string> WrittenLines;
+
+// True when the line was already written in this section; records it otherwise.
+bool RepeatedLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  std::string a = DxfRealText(x1) + "," + DxfRealText(y1), b = DxfRealText(x2) + "," + DxfRealText(y2);
+  if (b < a) std::swap(a, b);
+  const auto& s = CadState;
+  return !WrittenLines.insert(std::string(s.CadLayer.view()) + "|" + std::to_string(s.CadColor) + "|" + a + "|" + b)
+              .second;
+}
 
 TCadState& S() { return CadState; }
 
@@ -141,6 +156,7 @@ void SelectCadDevice() {
 void CadOpen(TCadDevice device, const std::string& /*name*/) {
   S().CadRequestedDevice = device;
   BlockBegun = false;
+  WrittenLines.clear();
   CadSetOrigin(0, 0);
   S().CadOutputMode = 0;
   if (device != kCadAskDevice)
@@ -248,6 +264,7 @@ void CadBeginBlocks() {
 void CadBeginBlock(const std::string& name) {
   if (AbortFlag) return;
   BlockBegun = true;
+  WrittenLines.clear();
   switch (Device()) {
     case kCadDxf:
     case kCadPlotProgram:
@@ -294,10 +311,12 @@ void CadEndBlock() {
 
 void CadEndSection() {
   S().CadInBlockSection = 0;
+  WrittenLines.clear();
   if (DxfDevice()) WriteDxfEndSec();
 }
 
 void CadBeginEntities() {
+  WrittenLines.clear();
   switch (Device()) {
     case kCadDxf:
     case kCadPlotProgram:
@@ -389,6 +408,7 @@ void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   if (x1 == x2 && y1 == y2) return;
   Origin(x1, y1);
   Origin(x2, y2);
+  if (Device() != kCadScreen && RepeatedLine(x1, y1, x2, y2)) return;
   switch (Device()) {
     case kCadDxf:
     case kCadPlotProgram:
@@ -661,5 +681,6 @@ void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended an
 
 void InitCadOutput() {
   BlockBegun = false;
+  WrittenLines.clear();
   InitCadScreen();
 }

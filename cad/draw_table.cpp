@@ -47,20 +47,23 @@ std::unique_ptr<TDrawTable> TDrawTable::Init(const std::string& title1, Extended
   t->RowLines = 1;
   t->OuterLines = 1;
 
+  std::vector<std::string> cells{title1};
+  cells.insert(cells.end(), titles.begin(), titles.end());
+  t->StoreCells(cells);
+
   const Extended right = t->X[t->Bounds - 1];
   if (Measuring) {
     Reach(y - 2 * h);
   } else {
     CadSetColor(kFrameColour);
     CadRectangle(x, y, right, y - 2 * h);
-    for (int i = 1; i <= t->Bounds - 2; ++i) CadLine(t->X[i], y, t->X[i], y - 2 * h);
+    // A header cell without a title joins the one before it: a table's
+    // caption then has the whole row.
+    for (int i = 1; i <= t->Bounds - 2; ++i)
+      if (!t->Cells[i].empty()) CadLine(t->X[i], y, t->X[i], y - 2 * h);
     CadSetTextStyle(2, 0, h, 0.75L * h);
   }
-
-  std::vector<std::string> cells{title1};
-  cells.insert(cells.end(), titles.begin(), titles.end());
-  t->StoreCells(cells);
-  t->WriteRowTexts();
+  t->WriteRowTexts(true);
   return t;
 }
 
@@ -92,10 +95,27 @@ void TDrawTable::AddRow(const std::vector<std::string>& cells) {
   WriteRowTexts();
 }
 
-void TDrawTable::WriteRowTexts() {
+void TDrawTable::WriteRowTexts(bool header) {
   if (!Measuring) {
     CadSetColor(kTextColour);
-    for (int k = 1; k <= Bounds - 1; ++k) CadText(" " + Cells[k - 1].str(), X[k - 1], YText);
+    for (int k = 1; k <= Bounds - 1; ++k) {
+      const std::string text = " " + Cells[k - 1].str();
+      // A text longer than its cell would cross the cell's line: it is written
+      // smaller, on the same baseline, so that it fits.
+      int end = k;
+      if (header)
+        while (end < Bounds - 1 && Cells[end].empty()) ++end;
+      const Extended room = X[end] - X[k - 1];
+      const Extended width = static_cast<Extended>(text.size()) * H * CadState.CadTextWidthFactor;
+      if (width > room && room > 0) {
+        const Extended f = room / width;
+        CadSetTextStyle(2, 0, f * H, f * 0.75L * H);
+        CadText(text, X[k - 1], YText);
+        CadSetTextStyle(2, 0, H, 0.75L * H);
+      } else {
+        CadText(text, X[k - 1], YText);
+      }
+    }
   }
   YRow -= RowHeight;
   YText -= RowHeight;

@@ -1,8 +1,9 @@
 // A ruled table of short texts drawn into the current CAD drawing: a header
 // row in a box, then data rows added downwards, each closed by a line, with
 // column separators. Column widths count in character widths of the text
-// height, so a table scales with its text. Texts that are longer than their
-// column run on into the next one; nothing is clipped. Qt-free.
+// height, so a table scales with its text. A header cell without a title
+// joins the cell before it. A text that is longer than its cell is written
+// smaller so that it stays inside the cell. Qt-free.
 #pragma once
 
 #include <array>
@@ -62,6 +63,7 @@ class TDrawTable {
 
  private:
   void CountBounds();
-  void WriteRowTexts();
+  // header: a cell reaches over the empty cells after it.
+  void WriteRowTexts(bool header = false);
   void StoreCells(const std::vector<std::string>& cells);
 };

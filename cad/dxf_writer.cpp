@@ -1,6 +1,8 @@
 #include "cad/dxf_writer.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "framework/charset.h"
@@ -13,6 +15,60 @@
 namespace {
 
 std::vector<TDxfPair>* PairSink = nullptr;
+
+// A box around drawn geometry; empty until a point is added.
+struct Box {
+  Extended xmin = 0, ymin = 0, xmax = 0, ymax = 0;
+  bool empty = true;
+  void Add(Extended x, Extended y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    if (empty) {
+      xmin = xmax = x;
+      ymin = ymax = y;
+      empty = false;
+      return;
+    }
+    xmin = std::min(xmin, x), xmax = std::max(xmax, x);
+    ymin = std::min(ymin, y), ymax = std::max(ymax, y);
+  }
+};
+
+// The header's extents are the drawing window; entities may reach beyond it.
+// The box of everything in the entity section (inserts by their block's box)
+// widens the extents when the file is ended.
+struct Extents {
+  bool header = false;        // a header was written for this file
+  Box window, entities;
+  std::map<std::string, Box> blocks;
+  std::string block;          // the block being written, or empty
+  bool inBlock = false;
+};
+Extents Ext;
+
+Box& CurrentBox() { return Ext.inBlock ? Ext.blocks[Ext.block] : Ext.entities; }
+void Cover(Extended x, Extended y) { CurrentBox().Add(x, y); }
+
+// The box of an arc from a1 to a2 (degrees, counter-clockwise).
+void CoverArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
+  constexpr Extended kDeg = 3.14159265358979323846L / 180;
+  Cover(x + r * std::cos(a1 * kDeg), y + r * std::sin(a1 * kDeg));
+  Cover(x + r * std::cos(a2 * kDeg), y + r * std::sin(a2 * kDeg));
+  Extended start = std::fmod(a1, 360), end = std::fmod(a2, 360);
+  if (start < 0) start += 360;
+  if (end < 0) end += 360;
+  if (end <= start) end += 360;
+  for (int q = 0; q <= 720; q += 90)
+    if (q > start && q < end) Cover(x + r * std::cos(q * kDeg), y + r * std::sin(q * kDeg));
+}
+
+// A real value always carries a decimal point: readers that go by the group
+// code's type take "0" for an integer and lose the entity after it.
+std::string RealValue(std::string s) {
+  if (s.find('.') != std::string::npos) return s;
+  const std::size_t e = s.find_first_of("Ee");
+  s.insert(e == std::string::npos ? s.size() : e, ".0");
+  return s;
+}
 
 std::string CodeText(int code) {
   std::string s = IntToText(code);
@@ -34,7 +90,7 @@ std::string ShortNumberText(Extended x) {
     if (known[i].x == x && std::signbit(known[i].x) == std::signbit(x)) return known[i].text;
   const Word saved = DecimalCommaMode;
   DecimalCommaMode = 1;
-  std::string s = FloatToText(x);
+  std::string s = RealValue(FloatToText(x));
   DecimalCommaMode = saved;
   known[next] = {x, s};
   next = (next + 1) % 4;
@@ -150,7 +206,7 @@ void WriteDxfString(int code, std::string_view value) {
 
 void WriteDxfInt(int code, long long value) { WriteDxfString(code, IntToText(value)); }
 
-void WriteDxfReal(int code, Extended value) { WriteDxfString(code, DxfRealText(value)); }
+void WriteDxfReal(int code, Extended value) { WriteDxfString(code, RealValue(DxfRealText(value))); }
 
 void SetDxfLayerByColor(int n) {
   if (CadState.CadLayerMode != 0 || n > 5 || n < 0)
@@ -164,6 +220,10 @@ void SetDxfLayerByColor(int n) {
 std::string DxfCodePage() { return UmlautMode == 1 ? "DOS437" : "ANSI_1252"; }
 
 void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
+  Ext = Extents();
+  Ext.header = !PairSink;
+  Ext.window.Add(xmin, ymin);
+  Ext.window.Add(xmax, ymax);
   WriteDxfString(0, "SECTION");
   WriteDxfString(2, "HEADER");
   WriteDxfString(9, "$EXTMIN");
@@ -175,7 +235,7 @@ void WriteDxfHeader(Extended xmin, Extended ymin, Extended xmax, Extended ymax) 
   WriteDxfString(9, "$LIMMAX");
   Point(10, xmax, ymax);
   WriteDxfString(9, "$LTSCALE");
-  WriteDxfString(40, "15");
+  WriteDxfString(40, "15.0");
   WriteDxfString(9, "$DWGCODEPAGE");
   WriteDxfString(3, DxfCodePage());
   WriteDxfString(0, "ENDSEC");
@@ -251,6 +311,9 @@ void WriteDxfEntitiesSection() {
 void WriteDxfEndSec() { WriteDxfString(0, "ENDSEC"); }
 
 void WriteDxfBlock(const std::string& name) {
+  Ext.inBlock = true;
+  Ext.block = name;
+  Ext.blocks[name] = Box();
   WriteDxfString(0, "BLOCK");
   Layer();
   WriteDxfString(2, name);
@@ -259,9 +322,14 @@ void WriteDxfBlock(const std::string& name) {
   WriteDxfString(20, "0.0");
 }
 
-void WriteDxfEndBlk() { WriteDxfString(0, "ENDBLK"); }
+void WriteDxfEndBlk() {
+  Ext.inBlock = false;
+  WriteDxfString(0, "ENDBLK");
+}
 
 void WriteDxfLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  Cover(x1, y1);
+  Cover(x2, y2);
   WriteDxfString(0, "LINE");
   Layer();
   Point(10, x1, y1);
@@ -269,6 +337,8 @@ void WriteDxfLine(Extended x1, Extended y1, Extended x2, Extended y2) {
 }
 
 void WriteDxfCircle(Extended x, Extended y, Extended r) {
+  Cover(x - r, y - r);
+  Cover(x + r, y + r);
   WriteDxfString(0, "CIRCLE");
   Layer();
   Point(10, x, y);
@@ -285,6 +355,7 @@ void WriteDxfArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
     WriteDxfCircle(x, y, r);
     return;
   }
+  CoverArc(x, y, a1, a2, r);
   WriteDxfString(0, "ARC");
   Layer();
   Point(10, x, y);
@@ -294,6 +365,15 @@ void WriteDxfArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
 }
 
 void WriteDxfText(const std::string& text, Extended x, Extended y) {
+  {
+    // The text's box, by the width ratio, turned by its angle.
+    const auto& c = CadState;
+    const Extended a = c.CadTextAngle * 3.14159265358979323846L / 180;
+    const Extended w = static_cast<Extended>(text.size()) * c.CadTextHeight * c.CadTextWidthFactor;
+    const Extended h = c.CadTextHeight;
+    for (const auto& [u, v] : {std::pair<Extended, Extended>{0, 0}, {w, 0}, {0, h}, {w, h}})
+      Cover(x + u * std::cos(a) - v * std::sin(a), y + u * std::sin(a) + v * std::cos(a));
+  }
   WriteDxfString(0, "TEXT");
   Layer();
   Point(10, x, y);
@@ -307,6 +387,10 @@ void WriteDxfText(const std::string& text, Extended x, Extended y) {
 
 void WriteDxfSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, Extended y3,
                    Extended x4, Extended y4) {
+  Cover(x1, y1);
+  Cover(x2, y2);
+  Cover(x3, y3);
+  Cover(x4, y4);
   WriteDxfString(0, "SOLID");
   Layer();
   Point(10, x1, y1);
@@ -317,6 +401,15 @@ void WriteDxfSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended 
 
 void WriteDxfInsert(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale) {
+  if (const auto found = Ext.blocks.find(name); found != Ext.blocks.end() && !found->second.empty) {
+    const Box b = found->second;  // a copy: covering may add to the map
+    const Extended a = angle * 3.14159265358979323846L / 180;
+    for (const auto& [u, v] : {std::pair<Extended, Extended>{b.xmin, b.ymin}, {b.xmax, b.ymin},
+                               {b.xmin, b.ymax}, {b.xmax, b.ymax}}) {
+      const Extended su = u * xscale, sv = v * yscale;
+      Cover(x + su * std::cos(a) - sv * std::sin(a), y + su * std::sin(a) + sv * std::cos(a));
+    }
+  }
   WriteDxfString(0, "INSERT");
   Layer();
   WriteDxfString(2, name);
@@ -334,6 +427,7 @@ void WriteDxfPolyline(int closed) {
 }
 
 void WriteDxfVertex(Extended x, Extended y, Extended bulge) {
+  Cover(x, y);
   WriteDxfString(0, "VERTEX");
   Layer();
   Point(10, x, y);
@@ -345,7 +439,45 @@ void WriteDxfSeqEnd() {
   Layer();
 }
 
+namespace {
+
+// Rewrites the extents of the header of the closed file to cover box, through
+// a temporary file renamed into place; the file stays as it was on failure.
+void WidenHeaderExtents(const std::string& path, const Box& box) {
+  TTextFile in;
+  in.Assign(path);
+  if (!in.Reset()) return;
+  std::vector<std::string> lines;
+  std::string line;
+  while (in.ReadLine(line)) lines.push_back(line);
+  const bool failed = in.Failed();
+  in.CloseQuiet();
+  if (failed) return;
+  for (std::size_t i = 0; i + 4 < lines.size() && lines[i] != "ENDSEC"; ++i) {
+    if (lines[i] == "$EXTMIN" || lines[i] == "$EXTMAX") {
+      const bool min = lines[i] == "$EXTMIN";
+      lines[i + 2] = RealValue(DxfRealText(min ? box.xmin : box.xmax));
+      lines[i + 4] = RealValue(DxfRealText(min ? box.ymin : box.ymax));
+    }
+  }
+  TTextFile out;
+  out.Assign(path);
+  if (!out.Rewrite()) return;
+  for (const std::string& l : lines) out.WriteLine(l);
+  out.Close();
+}
+
+}  // namespace
+
 void WriteDxfEof() {
   WriteDxfString(0, "EOF");
-  TextFileVar.Close();
+  const bool header = Ext.header && !PairSink;
+  Ext.header = false;
+  if (!TextFileVar.Close() || !header || Ext.entities.empty) return;
+  Box all = Ext.window;
+  all.Add(Ext.entities.xmin, Ext.entities.ymin);
+  all.Add(Ext.entities.xmax, Ext.entities.ymax);
+  if (all.xmin < Ext.window.xmin || all.ymin < Ext.window.ymin || all.xmax > Ext.window.xmax ||
+      all.ymax > Ext.window.ymax)
+    WidenHeaderExtents(TextFileVar.Name(), all);
 }

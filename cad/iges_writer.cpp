@@ -34,9 +34,16 @@ struct IgesPrimitive {
 struct IgesBlock {
   std::string name;  // cut to 8 characters
   std::vector<IgesPrimitive> items;
-  int de = 0;            // DE pointer of its 308 entity once written
-  bool writing = false;  // being written (a block that inserts itself)
+  int de = 0;             // DE pointer of its 308 entity once written
+  bool writing = false;   // being written (a block that inserts itself)
+  bool inserted = false;  // named by an insert
 };
+
+// Readers transfer an instance only at scale 1: any other scale writes the
+// block's geometry in place.
+bool Unscaled(Extended xscale, Extended yscale) {
+  return std::fabs(xscale - 1) < 1e-9L && std::fabs(yscale - 1) < 1e-9L;
+}
 
 // (x, y) -> (a x + b y + tx, c x + d y + ty)
 struct Affine {
@@ -129,7 +136,8 @@ void BeginEntity(bool member = true) {
 void EndEntity(int type, const std::string& form = "", const std::string& matrix = "0",
                const std::string& label = "", bool dependent = false) {
   const std::string status = W.members || dependent ? "00010000" : "00000000";
-  WriteTextLine(Record(Field(IntToText(type)) + Field(IntToText(W.pd)) + Field("1") +
+  // Field 3, the structure, is 0: no entity of ours defines its own structure.
+  WriteTextLine(Record(Field(IntToText(type)) + Field(IntToText(W.pd)) + Field("0") +
                            Field(IntToText(W.lineFont)) + Field(IntToText(W.colour)) + Field("") +
                            Field(matrix) + Field("") + Field(status),
                        'D', ++W.d));
@@ -232,6 +240,7 @@ struct StyleOf {
 };
 
 void WriteBlockDefinition(IgesBlock& block);
+void WriteSubfigureEntity(const std::string& name, const std::vector<int>& members);
 
 // The geometry of a block mapped by t; notes are left to WriteNotes. Arcs
 // under an uneven scale become chains of short lines.
@@ -268,9 +277,9 @@ void WriteGeometry(IgesBlock& block, const Affine& t) {
         IgesBlock* inner = BlockNamed(p.text);
         if (!inner || inner->writing) break;  // reported where it was inserted
         const Affine own = InsertTransform(p.v[0], p.v[1], p.v[2], p.v[3], p.v[4]);
-        // Inside a 308 an evenly scaled insert is an instance of its own 308;
+        // Inside a 308 an unscaled insert is an instance of its own 308;
         // otherwise its geometry is written in place.
-        if (W.members && p.v[3] == p.v[4] && p.v[3] > 0) {
+        if (W.members && Unscaled(p.v[3], p.v[4])) {
           WriteBlockDefinition(*inner);
           if (inner->de > 0) InstanceEntity(inner->de, own);
         } else {
@@ -303,10 +312,11 @@ void WriteNotes(IgesBlock& block, const Affine& t) {
   block.writing = false;
 }
 
-// The 308 of a block with its geometry as members, once, when it is first
-// inserted; a block without geometry gets none.
+// The 308 of a block with its geometry as members, once; a block without
+// geometry gets none.
 void WriteBlockDefinition(IgesBlock& block) {
   if (block.de > 0 || block.writing) return;
+  if (block.items.empty()) return;
   std::vector<int> members;
   std::vector<int>* outer = W.members;
   W.members = &members;
@@ -316,8 +326,15 @@ void WriteBlockDefinition(IgesBlock& block) {
     W.members = outer;
     return;
   }
+  WriteSubfigureEntity(block.name, members);
+  W.members = outer;
+  block.de = W.de;
+}
+
+// A 308 of the given members (DE pointers, at least one), labelled with the name.
+void WriteSubfigureEntity(const std::string& name, const std::vector<int>& members) {
   BeginEntity();
-  const std::string head = "308,0," + Hollerith(block.name) + "," + IntToText(static_cast<long long>(members.size()));
+  const std::string head = "308,0," + Hollerith(name) + "," + IntToText(static_cast<long long>(members.size()));
   WritePLine(head + ",");
   for (std::size_t i = 0; i < members.size(); i += 12) {
     std::string line;
@@ -325,9 +342,7 @@ void WriteBlockDefinition(IgesBlock& block) {
     if (i + 12 >= members.size()) line.back() = ';';
     WritePLine(line);
   }
-  EndEntity(308, "", "0", block.name);
-  W.members = outer;
-  block.de = W.de;
+  EndEntity(308, "", "0", name);
 }
 
 // Adds a primitive to the block being defined; false outside a block.
@@ -471,7 +486,25 @@ int FindIgesBlock(const std::string& name) {
 
 void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended angle,
                        Extended xscale, Extended yscale) {
-  const int index = FindIgesBlock(name);
+  int index = FindIgesBlock(name);
+  if (index == 0 && W.recording < 0) {
+    // The instance of an unknown block (reported above) is still written, of
+    // a 308 of that name holding only a point at its base: readers refuse a
+    // 308 without members.
+    IgesBlock unknown;
+    unknown.name = name.substr(0, kBlockNameWidth);
+    W.blocks.push_back(std::move(unknown));
+    index = static_cast<int>(W.blocks.size());
+    std::vector<int> members;
+    W.members = &members;
+    BeginEntity();
+    WriteParameters("116,0.0,0.0,0.0,0;");
+    EndEntity(116);
+    W.members = nullptr;
+    WriteSubfigureEntity(W.blocks.back().name, members);
+    W.blocks.back().de = W.de;
+  }
+  if (index > 0) W.blocks[static_cast<std::size_t>(index - 1)].inserted = true;
   IgesPrimitive p;
   p.kind = IgesPrimitive::kInsert;
   p.text = name;
@@ -480,9 +513,7 @@ void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended
   if (index == 0 || KeepInBlock(p)) return;
   IgesBlock& block = W.blocks[static_cast<std::size_t>(index - 1)];
   const Affine t = InsertTransform(x, y, angle, xscale, yscale);
-  // An even scale keeps the block as a 308 and its instance; an uneven one,
-  // which no instance can express, writes the block's geometry in place.
-  if (xscale == yscale && xscale > 0) {
+  if (Unscaled(xscale, yscale)) {
     WriteBlockDefinition(block);
     if (block.de > 0) InstanceEntity(block.de, t);
   } else {
@@ -506,6 +537,9 @@ void SetIgesColor(int n) {
 }
 
 void CloseIgesFile() {
+  // A block that no insert named is still written, as a 308 of its own.
+  for (IgesBlock& block : W.blocks)
+    if (!block.inserted) WriteBlockDefinition(block);
   TempFile.Close();
   TTextFile in;
   in.Assign(TempFileName());

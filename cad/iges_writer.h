@@ -7,9 +7,12 @@
 // until CloseIgesFile appends them.
 //
 // A block is kept in memory until it is inserted. Its geometry becomes a 308
-// at the first evenly scaled insert, and each such insert a 408 with its
-// scale; an unevenly scaled insert writes the geometry in place instead. The
-// block's texts are written in place at every insert, never inside a 308.
+// at the first insert of scale 1, and each such insert a 408; an insert of
+// any other scale writes the geometry in place instead, since readers drop
+// scaled instances. The block's texts are written in place at every insert,
+// never inside a 308. A block that is never inserted is written as a 308 at
+// the end; the insert of an unknown block is an instance of a 308 holding
+// only a point.
 // Only ASCII is written; lines whose ends coincide are left out.
 #pragma once
 
@@ -38,7 +41,7 @@ void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended
                        Extended xscale, Extended yscale);
 void SetIgesColor(int n);
 // Index (from 1) of the block in the table; 0, with a calculation message,
-// when it was never defined (its inserts are then left out).
+// when it was never defined.
 int FindIgesBlock(const std::string& name);
 // Appends the P records and the terminate record, stores the file and
 // erases the temporary file.

@@ -468,6 +468,7 @@ std::uint16_t TTzDataSet::TziGetRecordSize() {
 }
 
 void TTzDataSet::InternalInitFieldDefs() {
+  if (fieldProps_.Count() == 0) throw platform::EDatabaseError(Name() + ".DbfFields undefined. Set Active to TRUE");
   fieldDefs_.clear();
   fieldOffsets_.clear();
   std::size_t at = 1;
@@ -692,6 +693,13 @@ std::int32_t TTzDataSet::TziInsertRecord(std::uint8_t* native) { return TziAppen
 std::int32_t TTzDataSet::TziDeleteRecord() {
   SelectWorkArea("TziDeleteRecord");
   if (!DeleteWithLock()) return kTzLockFailed;
+  // With deleted records hidden the last visible one may be gone: the
+  // buffers then hold nothing.
+  if (s_IsEmptyDbf()) {
+    ClearActiveBuffer();
+    atBegin_ = atEnd_ = true;
+    RefetchFromStart();
+  }
   return 0;
 }
 
@@ -1046,6 +1054,7 @@ bool TTzDataSet::CreateTableFromFields() {
   ErrorDispatchOff off;
   TzLastError = 0;
   TDbfWorkArea wa;
+  wa.oem = TableLanguage != TTzTableLanguage::tlAnsi;  // the code page the table is opened in
   CreateDbf(wa, dbfFileName_, static_cast<int>(entries.size()), entries.data());
   bool ok = TzLastError == 0;
   TzLastError = 0;

@@ -331,10 +331,11 @@ bool Tdbf4::ExportHtml(const std::string& path) {
   auto cell = [](const std::string& text) { return HtmlEscape(OemToUtf8(AnsiToOemText(text))); };
   bool ok = Guard([&] {
     std::string title = BaseName(path);
+    WriteTextLineStr(kHtmlDoctype);
     WriteTextLineStr("<HTML>");
     WriteTextLineStr("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
                      "<title>" + HtmlEscape(title) + "</title></head>");
-    WriteTextLineStr("<BODY BGCOLOR=\"C0C0C0\">");
+    WriteTextLineStr(kHtmlBody);
     WriteTextLineStr("<P>" + cell(ProgShortName + "V" + ProgVersion) + "</P>");
     WriteTextLineStr("<P>" + cell(TzUpperCase(path)) + "</P>");
     WriteTextLineStr("<P>" + cell(TodayText() + " - " + TimeText()) + "</P>");

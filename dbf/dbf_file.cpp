@@ -593,6 +593,10 @@ void CreateDbf(TDbfWorkArea& wa, const std::string& fileName, int n, const TDbfF
   Put16(header.data() + 8, static_cast<std::uint32_t>(headerLength));
   Put16(header.data() + 10, recordLength);
   if (level7) std::memcpy(header.data() + 32, "DBWINWE0", 8);
+  // The language driver names the code page of the table's texts (the OEM
+  // flag), so that other programs decode them unasked: 0x01 DOS 437, 0x03
+  // Windows 1252.
+  header[29] = wa.oem ? 0x01 : 0x03;
   std::uint8_t version;
   if (!memo) version = level7 ? 4 : 3;
   else version = requested;

@@ -542,6 +542,7 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, boo
   const std::string temp = target + ".v$$";
   {
     TDbfWorkArea created;
+    created.oem = vwa.oem;
     CreateDbf(created, temp, vwa.fieldCount, vwa.fields.data());
     if (TzLastError != 0) {
       platform::RemoveFile(temp);

@@ -26,6 +26,9 @@ int OutputPageCount;
 int OutputHeaderKind;
 Byte PageHeadersOn;
 Byte HtmlTableOpen;
+namespace {
+bool HtmlTableTagPending = false;  // opened, its tag waiting for the first row
+}  // namespace
 Byte SinglePagePrinting;
 ShortString<3> SavedInputFileExt;
 TPageHeaderTexts PageHeaderTexts;
@@ -132,7 +135,7 @@ void OutputColumnHeads() {
     OpenHtmlTable();
     std::string row = "<TR><TD><CENTER>" + HtmlEscape(ColumnHeads.Head1.view()) + "</CENTER></TD>";
     for (const auto& h : ColumnHeads.Heads) row += "<TD>" + HtmlEscape(h.view()) + "</TD>";
-    OutputWriteRaw(row + "</TR>");
+    OutputHtmlTableRow(row + "</TR>");
   } else {
     std::string line(69, ' ');
     line = InsertAtColumn(line, 1, std::string(1, FrameChar()));
@@ -170,15 +173,18 @@ void HtmlPageHeader(int Page) {
   // An HTML comment may not hold "--".
   std::string name = RemoveBlanks(OutputFileName);
   for (std::size_t p; (p = name.find("--")) != std::string::npos;) name.replace(p, 2, "-");
+  OutputWriteRaw(kHtmlDoctype);
   OutputWriteRaw("<!-- " + name + " -->");
   OutputWriteRaw("<HTML>");
   OutputWriteRaw("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
                  "<title>" + title + "</title></head>");
-  OutputWriteRaw("<BODY BGCOLOR=\"C0C0C0\">");
+  OutputWriteRaw(kHtmlBody);
   OutputWriteRaw("<hr>");
   OutputMarkupLine("<h4>" + title + "</h4>");
   OutputWriteRaw("<hr>");
-  for (const auto& line : PageHeaderTexts.Lines) OutputWriteRaw("<h5>" + HtmlEscape(line.view()) + "</h5>");
+  // An empty heading is no heading.
+  for (const auto& line : PageHeaderTexts.Lines)
+    if (!TrimRightText(line.view()).empty()) OutputWriteRaw("<h5>" + HtmlEscape(line.view()) + "</h5>");
   OutputWriteRaw("<hr>");
   ++OutputPageCount;
 }
@@ -490,6 +496,7 @@ void InitTextOutput() {
   PageHeadersOn = 1;
   OutputFileName = "$out.tmp";
   HtmlTableOpen = 0;
+  HtmlTableTagPending = false;
   SavedInputFileExt = "";
   TextPrinterDevice.clear();
   g_inPageHeader = false;
@@ -549,6 +556,7 @@ void OpenOutput(TOutputDevice Device, std::string_view FileName) {
 
   g_pendingPrinterSetup.clear();
   HtmlTableOpen = 0;
+  HtmlTableTagPending = false;
   switch (OutputDevice) {
     case kDeviceConfigured:
     case kDeviceScreen:
@@ -613,8 +621,7 @@ void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_
     OutputWriteRaw(std::string(Name) + '\t' + std::string(Value1) + '\t' + std::string(Value2) + '\t' +
                    RowDecimalText(Value3));
   } else if (IsHtmlDevice()) {
-    if (!HtmlTableOpen) OpenHtmlTable();
-    OutputWriteRaw("<TR><TD>" + HtmlEscape(Name) + "</TD><TD>" + HtmlEscape(Value1) + "</TD><TD>" +
+    OutputHtmlTableRow("<TR><TD>" + HtmlEscape(Name) + "</TD><TD>" + HtmlEscape(Value1) + "</TD><TD>" +
                    HtmlEscape(Value2) + "</TD><TD><DIV ALIGN=RIGHT>" + HtmlEscape(Value3) +
                    "</DIV></TD></TR>");
   } else {
@@ -630,20 +637,27 @@ void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_
 
 void OpenHtmlTable() {
   CloseHtmlTable();
-  OutputWriteRaw("<TABLE BORDER = \"2\" WIDTH= \"100%\">");
   HtmlTableOpen = 1;
+  HtmlTableTagPending = true;
 }
 
 void CloseHtmlTable() {
   if (!HtmlTableOpen) return;
-  OutputWriteRaw("</TABLE>");
+  if (!HtmlTableTagPending) OutputWriteRaw("</TABLE>");
   HtmlTableOpen = 0;
+  HtmlTableTagPending = false;
+}
+
+void OutputHtmlTableRow(std::string_view Row) {
+  if (!HtmlTableOpen) OpenHtmlTable();
+  if (HtmlTableTagPending) OutputWriteRaw("<TABLE BORDER = \"2\" WIDTH= \"100%\">");
+  HtmlTableTagPending = false;
+  OutputWriteRaw(Row);
 }
 
 void OutputCell(std::string_view Text) {
   if (IsHtmlDevice()) {
-    if (!HtmlTableOpen) OpenHtmlTable();
-    OutputWriteRaw("<TR><TD>" + HtmlEscape(Text) + "</TD></TR>");
+    OutputHtmlTableRow("<TR><TD>" + HtmlEscape(Text) + "</TD></TR>");
   } else {
     OutputLine(Text);
   }

@@ -105,8 +105,12 @@ void OutputKeepLines(int Kind);
 void OutputPageCheck();
 void OutputCell(std::string_view Text);
 void OutputWrappedText(std::string_view Text);
+// An HTML table is begun by its first row: a table that gets no row is not
+// written at all.
 void OpenHtmlTable();
 void CloseHtmlTable();
+// One row of the open HTML table (opened when none is), written as it is.
+void OutputHtmlTableRow(std::string_view Row);
 // Writes Text (and a line end) to TextFileVar as it is; the HTML device
 // writes it as UTF-8 with LF.
 void OutputWriteRaw(std::string_view Text);
@@ -141,3 +145,8 @@ std::string InsertAtColumn(std::string Line, std::size_t Col, std::string_view T
                            std::size_t Width = 72);
 // Escapes "&", "<", ">" and '"' for HTML text.
 std::string HtmlEscape(std::string_view Text);
+// The first line of every HTML page the program writes: the mark-up is HTML 4.01 Transitional.
+inline constexpr const char* kHtmlDoctype =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\">";
+// The page's background colour attribute.
+inline constexpr const char* kHtmlBody = "<BODY BGCOLOR=\"#C0C0C0\">";

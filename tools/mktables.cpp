@@ -169,7 +169,7 @@ void WriteTable(const std::string& path, const std::vector<TDbfFieldEntry>& fiel
                 const std::vector<std::vector<std::string>>& rows) {
   ErrorDispatchOff quiet;
   TDbfWorkArea wa;
-  wa.oem = false;  // the values are already in code page 437
+  wa.oem = true;  // the header names code page 437, the values' code page
   CreateDbf(wa, path, static_cast<int>(fields.size()), fields.data());
   CheckEngine(path + " (create)");
   wa = TDbfWorkArea{};

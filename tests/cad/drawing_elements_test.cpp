@@ -67,7 +67,8 @@ TEST_F(DrawingElementsTest, ElementsRestoreTheColourAndAPlateOfSixThreadDiameter
   });
   EXPECT_EQ(Count(es, "LINE", "1"), 3);
   EXPECT_EQ(Count(es, "CIRCLE", "5"), 1);
-  EXPECT_EQ(Count(es, "LINE", "3"), 12);  // the zero-length halves are left out
+  // The zero-length halves are left out, and each of the straight break lines is written once.
+  EXPECT_EQ(Count(es, "LINE", "3"), 6);
   for (const auto& e : es)
     if (e.kind == "LINE" && e.layer == "3") {
       EXPECT_EQ(e.v[0], 0);

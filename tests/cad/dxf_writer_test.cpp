@@ -73,6 +73,99 @@ TEST_F(DxfWriterTest, GroupCodesAreRightAlignedAndRealsHaveTheConfiguredDecimals
   }
 }
 
+// Readers go by the type that the group code fixes: a real without a decimal
+// point ("0" for a text angle) makes some of them lose the entity after it.
+TEST_F(DxfWriterTest, EveryValueHasTheTypeOfItsGroupCode) {
+  const auto realCode = [](int c) {
+    return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 1010 && c <= 1059);
+  };
+  const auto intCode = [](int c) {
+    return (c >= 60 && c <= 99) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289) || (c >= 370 && c <= 389);
+  };
+  for (int decimals : {0, 6}) {
+    SCOPED_TRACE(decimals);
+    CadState.CadDecimals = decimals;
+    DrawSample(kCadDxf);
+    const auto lines = ReadLines(DxfFile());
+    int reals = 0;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+      const int code = std::atoi(lines[i].c_str());
+      const std::string& v = lines[i + 1];
+      char* end = nullptr;
+      if (realCode(code)) {
+        ++reals;
+        std::strtod(v.c_str(), &end);
+        EXPECT_TRUE(*end == 0 && v.find('.') != std::string::npos) << code << "=" << v;
+      } else if (intCode(code)) {
+        std::strtol(v.c_str(), &end, 10);
+        EXPECT_TRUE(*end == 0 && !v.empty()) << code << "=" << v;
+      }
+    }
+    EXPECT_GT(reals, 50);
+  }
+}
+
+// Extents cover what reaches beyond the window: an inserted block by its
+// scaled box, a text by its width; inside the window they are the window.
+TEST_F(DxfWriterTest, HeaderExtentsCoverEveryEntityAndEveryInsertedBlock) {
+  const auto extents = [](const std::vector<std::string>& lines) {
+    const auto at = std::find(lines.begin(), lines.end(), "$EXTMIN");
+    return std::vector<std::string>{at[2], at[4], at[8], at[10]};
+  };
+  Begin();
+  CadLine(0, 0, 160, 120);
+  CadSetTextStyle(2, 0, 5, 0);
+  CadText("ABCD", 10, 10);
+  EXPECT_EQ(extents(Finish()), (std::vector<std::string>{"0.000000", "0.000000", "160.000000", "120.000000"}));
+
+  StartDrawing(kCadDxf);
+  CadBeginBlocks();
+  CadBeginBlock("B");
+  CadCircle(0, 0, 5);
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  CadInsertBlock("B", 158, 60, 0, 2, 2);
+  CadSetTextStyle(2, 0, 5, 0);
+  CadText("ABCD", 150, 118);  // 4 x 5 x 0.7 wide, 5 high
+  CadArc(80, -10, 260, 280, 5);
+  EXPECT_EQ(extents(Finish()), (std::vector<std::string>{"0.000000", "-15.000000", "168.000000", "123.000000"}));
+}
+
+// Drawers that meet on a common edge draw it twice; every file holds it once
+// per block or entity section and layer, in either direction.
+TEST_F(DxfWriterTest, RepeatedLineIsWrittenOncePerSectionOnEveryFileDevice) {
+  struct Case {
+    TCadDevice device;
+    const char* file;
+  };
+  for (const Case& c : {Case{kCadDxf, "/drawing.dxf"}, Case{kCadIges, "/drawing.igs"}, Case{kCadListing, "/drawing.txt"}}) {
+    SCOPED_TRACE(c.file);
+    StartDrawing(c.device);
+    CadBeginBlocks();
+    CadBeginBlock("B");
+    CadLine(0, 0, 10, 0);
+    CadLine(10, 0, 0, 0);
+    CadEndBlock();
+    CadEndSection();
+    CadBeginEntities();
+    CadSetColor(1);
+    CadLine(0, 0, 10, 0);
+    CadLine(10, 0, 0, 0);
+    CadRectangle(0, 0, 10, 5);  // its lower edge again
+    CadSetColor(2);
+    CadLine(0, 0, 10, 0);
+    CadEndSection();
+    CadClose(0);
+    int lines = 0;
+    for (const std::string& l : ReadLines(Dir() + c.file))
+      lines += l == "LINE" || l.rfind("LINE\t", 0) == 0 || l.rfind("     110", 0) == 0;
+    // DXF and listing: the block's line, the rectangle on layer 1, the line on layer 2;
+    // IGES: the same, each entity's two directory lines.
+    EXPECT_EQ(lines, (c.device == kCadIges ? 2 : 1) * (1 + 4 + 1));
+  }
+}
+
 TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndMonochromeAndColoursSelectNamedOrNumberedLayers) {
   Begin(2);
   auto lines = Finish();

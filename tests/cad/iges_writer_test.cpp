@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 
 #include "cad_test_support.h"
 #include "framework/calc_messages.h"
@@ -15,6 +17,21 @@ class IgesWriterTest : public CadTest {
   std::string File() const { return Dir() + "/drawing.igs"; }
 
   static void Begin() { StartDrawing(kCadIges); }
+
+  // Block DESIGN1 holds a line and an insert of block NUT, a circle.
+  static void BeginNestedBlocks() {
+  Begin();
+  CadBeginBlocks();
+  CadBeginBlock("NUT");
+  CadCircle(0, 0, 2);
+  CadEndBlock();
+  CadBeginBlock("DESIGN1");
+  CadLine(0, 0, 10, 0);
+  CadInsertBlock("NUT", 10, 0, 0, 1, 1);
+  CadEndBlock();
+  CadEndSection();
+  CadBeginEntities();
+  }
 
   std::vector<std::string> Finish() {
     CadClose(0);
@@ -34,6 +51,17 @@ class IgesWriterTest : public CadTest {
     for (const auto& l : Section(lines, 'P'))
       if (TextToInt(TrimRightText(l.substr(64, 8))) == de) text += TrimRightText(l.substr(0, 64));
     return text;
+  }
+
+  // The independent CAD kernel's reader (built where OpenCASCADE is
+  // installed) transfers every root of the file to a shape.
+  static void ExpectReadWhole(const std::string& file) {
+    const std::string check = BQ4_BINARY_DIR "/tests/iges_reader/bq4_iges_reader_check";
+    if (!std::filesystem::exists(check)) return;
+    const int status = std::system((check + " " + file + " > " + file + ".txt").c_str());
+    std::string report;
+    for (const std::string& line : ReadLines(file + ".txt")) report += line + "\n";
+    EXPECT_EQ(status, 0) << report;
   }
 
   // Field n (1..18) of the directory entry whose first line is de.
@@ -118,45 +146,70 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   EXPECT_EQ(DField(lines, 31, 1), "212");
   EXPECT_EQ(DField(lines, 31, 9), "00000000");
   EXPECT_EQ(Parameters(lines, 31), "212,1,3,10.500,5.000,1,,0.000000,0,0,5.000,6.000,0.0,3HM12;");
-  // A turned insert of scale 2: the instance keeps its scale.
-  EXPECT_EQ(Parameters(lines, 35), "408,27,0.0,0.0,0.0,2.000000;");
-  EXPECT_EQ(Parameters(lines, 37), "212,1,3,21.000,10.000,1,,1.570796,0,0,5.000,6.000,0.0,3HM12;");
-  // An unknown block and a block without geometry write nothing; an uneven
-  // scale writes the geometry in place.
+  // A turned insert of scale 2: readers drop scaled instances, so its 13 lines
+  // (33..57) and its text (59) are written in place.
+  EXPECT_EQ(DField(lines, 33, 1), "110");
+  EXPECT_EQ(Parameters(lines, 33), "110,5.000,6.000,0.0,5.000,8.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 59), "212,1,3,21.000,10.000,1,,1.570796,0,0,5.000,6.000,0.0,3HM12;");
+  // An unknown block is reported and its instance still written, of a 308
+  // that holds a point at its base.
   EXPECT_EQ(CalcMessages.texts[1].str(), "Blockname NOWHERE not found !");
-  EXPECT_EQ(Parameters(lines, 39), "110,3.000,4.000,0.0,4.000,4.000,0.0;");
-  EXPECT_EQ(Parameters(lines, 41), "110,3.000,4.750,0.0,4.000,4.750,0.0;");
-  EXPECT_EQ(DField(lines, 41, 9), "00000000");
-  EXPECT_EQ(Parameters(lines, 39 + 2 * 13), "212,1,3,10.500,3.750,1,,0.000000,0,0,3.000,4.000,0.0,3HM12;");
-  EXPECT_EQ(Section(lines, 'D').size(), 2u * (39 / 2 + 14));
+  EXPECT_EQ(Parameters(lines, 61), "116,0.0,0.0,0.0,0;");
+  EXPECT_EQ(DField(lines, 61, 9), "00010000");
+  EXPECT_EQ(Parameters(lines, 63), "308,0,7HNOWHERE,1,61;");
+  EXPECT_EQ(Parameters(lines, 65), "408,63,0.000,0.000,0.0,1.000000;");
+  // A block without geometry writes nothing; an uneven scale writes the geometry in place.
+  EXPECT_EQ(Parameters(lines, 67), "110,3.000,4.000,0.0,4.000,4.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 69), "110,3.000,4.750,0.0,4.000,4.750,0.0;");
+  EXPECT_EQ(DField(lines, 69, 9), "00000000");
+  EXPECT_EQ(Parameters(lines, 67 + 2 * 13), "212,1,3,10.500,3.750,1,,0.000000,0,0,3.000,4.000,0.0,3HM12;");
+  EXPECT_EQ(Section(lines, 'D').size(), 2u * 47);
+  ExpectReadWhole(File());
+  // No entity defines a structure of its own: field 3 is 0 on every one.
+  for (int de = 1; de < 94; de += 2) EXPECT_EQ(DField(lines, de, 3), "0") << de;
 }
 
-TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScale) {
+// A block that no insert names is still written, as a 308 that readers take whole.
+TEST_F(IgesWriterTest, BlockNeverInsertedIsWrittenAtTheEnd) {
   Begin();
   CadBeginBlocks();
-  CadBeginBlock("NUT");
-  CadCircle(0, 0, 2);
-  CadEndBlock();
-  CadBeginBlock("DESIGN1");
-  CadLine(0, 0, 10, 0);
-  CadInsertBlock("NUT", 10, 0, 0, 1, 1);
+  CadBeginBlock("SPARE");
+  CadLine(0, 0, 1, 1);
+  CadCircle(0, 0, 1);
   CadEndBlock();
   CadEndSection();
   CadBeginEntities();
+  CadLine(0, 0, 2, 0);
+  const auto lines = Finish();
+  EXPECT_EQ(Parameters(lines, 7), "308,0,5HSPARE,2,3,5;");
+  EXPECT_EQ(DField(lines, 3, 9), "00010000");
+  EXPECT_EQ(DField(lines, 7, 9), "00000000");
+  ExpectReadWhole(File());
+}
+
+TEST_F(IgesWriterTest, NestedBlocksAndTurnedArcsUnderUnevenScale) {
+  BeginNestedBlocks();
   CadInsertBlock("DESIGN1", 0, 0, 0, 0.5, 0.5);
   CadInsertBlock("DESIGN1", 0, 0, 0, 1, 2);
   const auto lines = Finish();
-  // DESIGN1's 308 holds its line and an instance of NUT's own 308.
-  EXPECT_EQ(Parameters(lines, 1), "110,0.000,0.000,0.0,10.000,0.000,0.0;");
-  EXPECT_EQ(Parameters(lines, 3), "100,0.0,0.000,0.000,2.000,0.000,2.000,0.000;");
+  // Scale 0.5: the line in place and NUT's circle, an arc, halved.
+  EXPECT_EQ(Parameters(lines, 1), "110,0.000,0.000,0.0,5.000,0.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 3), "100,0.0,5.000,0.000,6.000,0.000,6.000,0.000;");
+  // Uneven: the line in place, the circle as 72 short lines of an ellipse.
+  EXPECT_EQ(Parameters(lines, 5), "110,0.000,0.000,0.0,10.000,0.000,0.0;");
+  EXPECT_EQ(Parameters(lines, 7), "110,12.000,0.000,0.0,11.992,0.349,0.0;");
+  EXPECT_EQ(Section(lines, 'D').size(), 2u * (2 + 1 + 72));
+}
+
+// At scale 1 a nested insert is an instance of the inner block's own 308.
+TEST_F(IgesWriterTest, UnscaledNestedInsertIsAnInstanceInsideTheOuterSubfigure) {
+  BeginNestedBlocks();
+  CadInsertBlock("DESIGN1", 0, 0, 0, 1, 1);
+  const auto lines = Finish();
   EXPECT_EQ(Parameters(lines, 5), "308,0,3HNUT,1,3;");
   EXPECT_EQ(Parameters(lines, 7), "408,5,10.000,0.000,0.0,1.000000;");
   EXPECT_EQ(Parameters(lines, 9), "308,0,7HDESIGN1,2,1,7;");
-  EXPECT_EQ(Parameters(lines, 11), "408,9,0.000,0.000,0.0,0.500000;");
-  // Uneven: the line in place, the circle as 72 short lines of an ellipse.
-  EXPECT_EQ(Parameters(lines, 13), "110,0.000,0.000,0.0,10.000,0.000,0.0;");
-  EXPECT_EQ(Parameters(lines, 15), "110,12.000,0.000,0.0,11.992,0.349,0.0;");
-  EXPECT_EQ(Section(lines, 'D').size(), 2u * (6 + 1 + 72));
+  EXPECT_EQ(Parameters(lines, 11), "408,9,0.000,0.000,0.0,1.000000;");
 }
 
 TEST_F(IgesWriterTest, BlockFailedByTheDrawerStillGetsItsSubfigure) {

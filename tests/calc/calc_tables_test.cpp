@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
@@ -201,11 +205,14 @@ TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTe
   EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
   EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
   EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
-  // A missing table is told apart from a missing row, without an abort; the
-  // fallback then taken is checked in material_values_test.cpp.
+  // A missing table is told apart from a missing row: the table access names
+  // the file and sets AbortFlag.
   fs::remove(DbfDir + "/mat_b_e.dbf");
+  TraceMessagesOn = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("mat_b_e.dbf not found or no access !");
   EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
-  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {
@@ -278,6 +285,56 @@ TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickLi
   SelectScrewHead(0, 1);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(shown.size(), 5u);
+}
+
+// Every index the program builds over the shipped tables (the calculation
+// tables by their keys, the material tables and the help table by their
+// first field) is read whole and in the engine's order by XBase::Index.
+TEST_F(CalcTablesTest, IndependentReaderReadsEveryIndexOfTheShippedTables) {
+  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  struct Built {
+    std::string name, index, order;
+    int records = 0;
+  };
+  std::vector<Built> built;
+  const std::string dir = FreshDir("indexes");
+  auto keep = [&](const std::string& name) {
+    ASSERT_EQ(AbortFlag, 0) << name;
+    if (DbfIndexPath().empty()) return;
+    Built b{name, DbfIndexPath(), "", DbfRecordCount()};
+    for (DbfFirst(); !DbfEof(); DbfNext()) b.order += std::to_string(DbfRecNo()) + "\n";
+    // The index stays while its table is open: a copy is read.
+    b.index = dir + "/" + name + ".ndx";
+    fs::copy_file(DbfIndexPath(), b.index, fs::copy_options::overwrite_existing);
+    built.push_back(b);
+  };
+  for (TCalcTableNo n = 1; n <= kCalcTableCount; ++n) {
+    OpenCalcTable(n);
+    keep(CalcTableNames[n].str());
+    CloseDbfTable();
+  }
+  for (const char* table : {kMatBoltReTable, kMatPlateReTable, kMatBoltETable, kMatPlateETable, kMatBoltSigmaATable,
+                            "bq4help"}) {
+    OpenDbfTable(table);
+    IndexDbfOn(DbfFieldName(1), table);
+    keep(table);
+    CloseDbfTable();
+  }
+  EXPECT_EQ(built.size(), 26u);  // 20 calculation tables with a key, 5 material tables, help
+  const std::string script = dir + "/ndx.pl";
+  std::ofstream(script) << "use XBase::Index;\n"
+                           "my $i = new XBase::Index $ARGV[0] or die XBase::Index->errstr;\n"
+                           "$i->prepare_select;\n"
+                           "while (my ($k, $r) = $i->fetch) { print \"$r\\n\"; }\n";
+  for (const Built& b : built) {
+    SCOPED_TRACE(b.name);
+    const std::string out = dir + "/" + b.name + ".txt";
+    ASSERT_EQ(std::system(("perl " + script + " " + b.index + " > " + out).c_str()), 0);
+    std::ifstream in(out);
+    const std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(std::count(read.begin(), read.end(), '\n'), b.records);
+    EXPECT_EQ(read, b.order);
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "platform/dialogs.h"
 #include "platform/process.h"
 #include "platform/os.h"
+#include "../html_tidy.h"
 
 namespace {
 
@@ -143,6 +144,7 @@ TEST_F(ReportTest, HtmlReportHasTablesAndEscapedTexts) {
   EXPECT_NE(html.find("C45 &lt;hard&gt; &amp; tough"), std::string::npos);
   EXPECT_EQ(html.find("<hard>"), std::string::npos);
   EXPECT_NE(html.find("</HTML>"), std::string::npos);
+  EXPECT_EQ(TidyErrors(FindExistingFile(dir_ + "/report.htm")), "");
 }
 
 TEST_F(ReportTest, AFailedOutputStopsTheReportAndStillClosesIt) {

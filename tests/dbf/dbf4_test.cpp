@@ -2,17 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "dataset_test_support.h"
+#include "dbf/dbf_file.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "platform/process.h"
+#include "../html_tidy.h"
 
 using dbftest::DatasetTest;
 using dbftest::F;
+using dbftest::PythonModule;
 using dbftest::ReadText;
+using dbftest::RunPython;
 using platform::DialogScript;
 
 class Dbf4Facade : public DatasetTest {
@@ -98,7 +104,37 @@ TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {
   EXPECT_NE(html.find("<TD>A&amp;B &lt;\xC3\xBC&gt;&quot;    </TD><TD>  7</TD>"), std::string::npos) << html;
   EXPECT_NE(html.find("<TD><CENTER>NAME</CENTER></TD><TD><CENTER>N</CENTER></TD>"), std::string::npos);
   EXPECT_NE(html.find("<title>table</title>"), std::string::npos);
+  EXPECT_EQ(html.rfind("<!DOCTYPE HTML", 0), 0u);
+  EXPECT_EQ(TidyErrors(out), "");
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+}
+
+// A new table names the code page of its texts in the header's language
+// driver byte, so that other programs decode what the table dialog wrote
+// (micro, degree, a-umlaut) without being told the code page.
+TEST_F(Dbf4Facade, NewTableNamesItsCodePageForOtherReaders) {
+  std::string p = FilledTable("units.dbf", {F("NAME", 'C', 12)}, {{"x"}});
+  dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->SetFieldString("NAME", "\xB5m 20\xB0 \xE4");  // the engine's texts are Windows 1252
+  dbf4->CloseTable();
+  EXPECT_EQ(ReadText(p)[29], '\x01');  // DOS 437, as the dialog stores its texts
+  {
+    TDbfWorkArea wa;
+    wa.oem = false;
+    CreateDbf(wa, Path("ansi.dbf"), 1, std::vector<TDbfFieldEntry>{F("NAME", 'C', 12)}.data());
+    EXPECT_EQ(ReadText(Path("ansi.dbf"))[29], '\x03');  // Windows 1252
+  }
+  const std::string utf8 = "\xC2\xB5m 20\xC2\xB0 \xC3\xA4";
+  if (std::system("command -v ogrinfo >/dev/null") == 0) {  // GDAL, where installed
+    ASSERT_EQ(std::system(("ogrinfo -q -al " + p + " > " + Path("gdal.txt")).c_str()), 0);
+    EXPECT_NE(ReadText(Path("gdal.txt")).find("NAME (String) = " + utf8), std::string::npos) << ReadText(Path("gdal.txt"));
+  }
+  if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string script = Path("read.py");
+  std::ofstream(script) << "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1]): print(r['NAME'])\n";
+  EXPECT_EQ(RunPython(script, p, Path("out.txt")), utf8 + "\n");
 }
 
 TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {

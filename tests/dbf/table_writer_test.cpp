@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/os.h"
 #include "platform/process.h"
+#include "../html_tidy.h"
 
 namespace {
 
@@ -27,6 +28,9 @@ void ExpectGolden(const std::string& written, const std::string& golden, const s
   std::string got = ReadText(written);
   for (std::size_t p; (p = got.find(dir)) != std::string::npos;) got.replace(p, dir.size(), "$TMP");
   ASSERT_FALSE(got.empty()) << written;
+  if (written.size() > 4 && written.substr(written.size() - 4) == ".htm") {
+    EXPECT_EQ(TidyErrors(written), "");
+  }
   if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
     std::ofstream(goldenPath, std::ios::binary) << got;
     return;

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Every drawing of every sample read back by programs other than ours: the
-# IGES files (/CAD2) by an independent CAD kernel, the DXF files (/CAD1) by
-# ezdxf (texts decode, layers declared, audit without errors).
+# IGES files (/CAD2) by an independent CAD kernel (every root transferred),
+# the DXF files (/CAD1) by ezdxf (texts decode, layers declared, audit without
+# errors, extents, no line twice, table texts inside their cells), and both by
+# FreeCAD where it is installed (as many edges as the other readers found).
 # usage: cad_readers.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
@@ -26,17 +28,40 @@ for sample in "$BUILD"/data/samples/*.bq4; do
   done
 done
 
+# FreeCAD's own importers read every file (Part.read for IGES), where FreeCAD
+# is installed: the edges it builds are compared below with the other readers'.
+FREECAD_OPT=
+if command -v freecadcmd > /dev/null; then
+  mkdir -p home
+  HOME=$PWD/home FREECAD_FILES="$(ls "$PWD"/dxf/*.dxf "$PWD"/igs/*.igs)" \
+    freecadcmd "$HERE/freecad_readers.py" 2>&1 | grep -a -o "EDGES .*\|ERROR .*" > freecad.txt
+  grep "^ERROR" freecad.txt && fail=1
+  FREECAD_OPT=--freecad=$PWD/freecad.txt
+else
+  echo "skip FreeCAD reader: freecadcmd (Debian package freecad) is not installed"
+fi
+
 CHECK=$BUILD/tests/iges_reader/bq4_iges_reader_check
 if [ -x "$CHECK" ]; then
-  "$CHECK" igs/*.igs > iges.txt || fail=1
+  "$CHECK" "$PWD"/igs/*.igs > iges.txt || fail=1
   grep -v "^ok " iges.txt
-  echo "IGES files read by the CAD kernel: $(grep -c '^ok ' iges.txt) of $(ls igs | wc -l)"
+  # ok <path> (entities e, roots t/r, edges n)
+  sed -n 's/^ok *\([^ ]*\) (entities \([0-9]*\), roots \([0-9]*\)\/\([0-9]*\), edges \([0-9]*\))$/\1 \2 \3 \4 \5/p' \
+    iges.txt > iges_counts.txt
+  awk '{ e += $2; t += $3; r += $4; n += $5 } END {
+    printf "IGES files read by the CAD kernel: %d of '"$(ls igs | wc -l)"', %d entities, %d of %d roots transferred, %d edges\n", NR, e, t, r, n }' iges_counts.txt
+  if [ -n "$FREECAD_OPT" ]; then
+    # FreeCAD builds the same edges from every IGES file as the kernel.
+    awk 'NR == FNR { edges[$1] = $5; next } $1 == "EDGES" && $2 ~ /[.]igs$/ {
+           if (edges[$2] != $3) { print "FAIL " $2 ": FreeCAD read " $3 " edges of " edges[$2]; bad = 1 } else ok++ }
+         END { printf "IGES files read whole by FreeCAD: %d\n", ok; exit bad }' iges_counts.txt freecad.txt || fail=1
+  fi
 else
   echo "skip IGES reader: OpenCASCADE (libocct-data-exchange-dev) is not installed"
 fi
 
 if PY=$(python_with ezdxf); then
-  "$PY" "$HERE/dxf_readers.py" dxf/*.dxf || fail=1
+  "$PY" "$HERE/dxf_readers.py" $FREECAD_OPT "$PWD"/dxf/*.dxf || fail=1
 else
   echo "skip DXF reader: python3-ezdxf is not installed"
 fi

@@ -22,6 +22,7 @@
 #include "platform/dialogs.h"
 #include "platform/os.h"
 #include "output_test_support.h"
+#include "../html_tidy.h"
 #include "platform/process.h"
 
 namespace fs = std::filesystem;
@@ -40,6 +41,9 @@ void ExpectGolden(const std::string& written, const std::string& golden, const s
   EXPECT_TRUE(QByteArrayView(got.data(), static_cast<qsizetype>(got.size())).isValidUtf8()) << written;
   EXPECT_NE(got.rfind("\xEF\xBB\xBF", 0), 0u) << written << " begins with a byte-order mark";
   EXPECT_EQ(got.find('\r'), std::string::npos) << written << " has CR line ends";
+  if (written.size() > 4 && written.substr(written.size() - 4) == ".htm") {
+    EXPECT_EQ(TidyErrors(written), "");
+  }
   if (platform::GetEnvironment("BQ4_UPDATE_GOLDEN") == "1") {
     WriteBytes(goldenPath, got);
     return;
