@@ -351,7 +351,6 @@ void InputBoltMaterial() {
     AddErrorMessage("Fatal  : Database MAT_BOLT");
     return;
   }
-  SetHelpNo(9680);
   GoToRow(Schraube.MatBoltRow);
   ShowDbfDialog("", 1);
   if (!AbortFlag) {

@@ -95,6 +95,9 @@ TEST_F(HelpTopics, EachTableHasItsOwnTopic) {
   };
   SelectBoltLength(40);
   EXPECT_EQ(shown, CalcTableHelpNumber(kLengthTable));
+  AbortFlag = 0;
+  InputBoltMaterial();
+  EXPECT_EQ(shown, CalcTableHelpNumber(kBoltMaterialTable));
   TableDialogHook = nullptr;
 }
 
