@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QVariant>
 
 #include "framework/globals.h"
@@ -44,6 +45,12 @@ void SetWidgetHelpNumber(QWidget* widget, Word number) {
 }
 
 Word WidgetHelpNumber(const QWidget* focus) {
+  if (!focus) return 0;
+  // A field whose label carries the help: the label names the field as its buddy.
+  if (!focus->property(kHelpProperty).isValid())
+    for (const QLabel* label : focus->window()->findChildren<QLabel*>())
+      if (label->buddy() == focus && label->property(kHelpProperty).toInt() > 0)
+        return static_cast<Word>(label->property(kHelpProperty).toInt());
   for (const QWidget* w = focus; w; w = w->parentWidget()) {
     const QVariant v = w->property(kHelpProperty);
     if (v.isValid() && v.toInt() > 0) return static_cast<Word>(v.toInt());

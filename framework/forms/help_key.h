@@ -8,8 +8,9 @@ class QWidget;
 
 // Gives a field (or a whole form) its own help entry for F1.
 void SetWidgetHelpNumber(QWidget* widget, Word number);
-// The help entry F1 shows for that focus: the nearest own entry from the
-// field outwards; 0 when none is set.
+// The help entry F1 shows for that focus: the field's own entry, its label's
+// (the label whose buddy it is), else the nearest entry outwards; 0 when
+// none is set.
 Word WidgetHelpNumber(const QWidget* focus);
 // What F1 does with that focus: the field's own entry; else the form's help
 // button; else HelpNumber in a dialog, and the program's overview in the

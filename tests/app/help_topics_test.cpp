@@ -113,6 +113,10 @@ TEST_F(HelpTopics, F1ShowsTheHelpOfTheFocusedFieldOrForm) {
     script.Ok().Expect("No.4350");
     ShowHelpForFocus(type);
   }
+  // A field takes the help of its label.
+  auto* d2 = bolt.findChild<QLineEdit*>("Edit_d2");
+  ASSERT_NE(d2, nullptr);
+  EXPECT_EQ(WidgetHelpNumber(d2), 5120);
   TForm_bq4reib friction;
   auto* edit = friction.findChild<QLineEdit*>();
   ASSERT_NE(edit, nullptr);
