@@ -3,10 +3,11 @@
 #   make test   install what is missing, build under ASan/UBSan, run every test
 # fonts-wqy-microhei (5 MB) gives the Korean menus their Hangul letters.
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev \
+            fonts-wqy-microhei \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev \
             libxlsxwriter-dev unzip libocct-data-exchange-dev python3-openpyxl \
-            libzip-dev libreoffice-calc-nogui poppler-utils fonts-dejavu-core tidy fonts-wqy-microhei
+            libzip-dev libreoffice-calc-nogui poppler-utils fonts-dejavu-core tidy python3-jsonschema
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-test
