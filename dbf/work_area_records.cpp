@@ -344,12 +344,15 @@ void StoreTypedRecord() {
   if (TDbfWorkArea* wa = SelectedWorkArea()) StoreTypedRecord(*wa);
 }
 
-IndexReadScope::IndexReadScope() : area_(SelectedArea) {
+IndexReadScope::IndexReadScope(bool unlocked) : area_(SelectedArea) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
-  ReadSemaphore(true);
+  unlocked_ = unlocked && IndexHooks.StartUnlockedRead && IndexHooks.UnlockedReadHeld &&
+              IndexHooks.StartUnlockedRead(stamp_);
+  if (!unlocked_) ReadSemaphore(true);
   if (!IndexHooks.CountCurrent || !IndexHooks.CountCurrent()) RefreshRecordCount(*wa);
   wa->countHeld = true;
+  wa->unlockedRead = unlocked_;
   wa->heldRecord = 0;
   on_ = true;
 }
@@ -363,12 +366,22 @@ IndexReadScope::~IndexReadScope() {
   SelectedArea = area_;
   if (TDbfWorkArea* wa = SelectedWorkArea()) {
     wa->countHeld = false;
+    wa->unlockedRead = false;
     wa->heldRecord = 0;
-    ReadSemaphore(false);
+    if (!unlocked_) ReadSemaphore(false);
   }
   SelectedArea = selected;
   TzLastError = code;
   TzErrorDetail = detail;
+}
+
+bool IndexReadScope::Held() const {
+  if (!unlocked_) return true;
+  const std::uint8_t selected = SelectedArea;
+  SelectedArea = area_;
+  const bool held = IndexHooks.UnlockedReadHeld(stamp_);
+  SelectedArea = selected;
+  return held;
 }
 
 bool ReadRecordOnly(std::int32_t n) {
