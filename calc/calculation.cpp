@@ -7,6 +7,7 @@
 #include "calc/calc_run.h"
 #include "calc/clamped_parts.h"
 #include "calc/eccentric.h"
+#include "calc/input_ranges.h"
 #include "calc/joint_records.h"
 #include "calc/preload.h"
 #include "calc/safety.h"
@@ -144,6 +145,7 @@ void RunCalculation() {
 
   CheckHeadTable();
   CheckInputs(run);
+  CheckInputRanges();
   NormaliseInputs();
   SumClampLength(run);
   if (!CheckMaterialData()) return;

@@ -40,7 +40,12 @@ bool TTextFile::Rewrite() {
   if (fs::is_directory(target_, ec)) return false;
   const bool direct = !ReplacesThroughTemporary(target_);
   temporary_ = direct ? "" : TemporaryNameBeside(target_);
+  if (!direct && temporary_.empty()) return false;
   file_ = std::fopen((direct ? target_ : temporary_).c_str(), "wb");
+  if (!file_ && !temporary_.empty()) {
+    std::error_code removeError;
+    fs::remove(temporary_, removeError);
+  }
   if (!file_) temporary_.clear();
   writing_ = true;
   failed_ = false;
@@ -238,7 +243,10 @@ void WriteIntLine(long long n) { Emit(IntToText(n), true); }
 
 void WriteFloatLine(Extended x) {
   const bool wholeBelowOne = x < 1 && std::fabs(x - std::nearbyint(x)) < 1e-10L;
-  Emit(wholeBelowOne ? FloatToText(x) : FloatToTextFix(7, x), true);
+  // A stored value keeps all its digits: the display's exponent form of very
+  // large values would round it.
+  if (std::fabs(x) >= 1e15L && std::isfinite(x)) Emit(FloatToTextWidth(0, 7, x), true);
+  else Emit(wholeBelowOne ? FloatToText(x) : FloatToTextFix(7, x), true);
 }
 
 void WriteCharLine(char c) { Emit(std::string_view(&c, 1), true); }

@@ -119,6 +119,22 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"nut of another size", true, [] { Mutter.dNut = 16; }, {"Error  : d nut <> d bolt !"}, -1},
       {"section of another diameter", false, [] { Schraube.dSec[1] = 12.5L; }, {"Warning: den <> d !"}, -1},
       {"no utilisation", false, [] { Montage.nu = 0; }, {"Fatal  : n\x81 Rp = 0 !"}, 1},
+      // Inputs of a project file that the method cannot use are named or refused.
+      {"tightening factor 0", false, [] { Montage.alphaA = 0; }, {"Error  : alpha A < 1, taken as 1 !"}, 0},
+      {"nut of height 0", true, [] { Mutter.m = 0; }, {"Error  : height of nut = 0 !"}, 0},
+      {"nut of unknown type", true, [] { Mutter.NutType = 7; }, {"Error  : unknown nut type !"}, 0},
+      {"axial load beyond any joint", false, [] { Last.FAmax = 1e99L; }, {"Fatal  : out of range: FA !"}, 1},
+      {"negative bolt length", false, [] { Schraube.l = -5; }, {"Fatal  : out of range: l !"}, 1},
+      {"utilisation beyond the yield point", false, [] { Montage.nu = 5; }, {"Fatal  : out of range: nu !"}, 1},
+      {"negative friction", true, [] { Reibung.muGmin = -0.1L; }, {"Fatal  : out of range: \xE6 !"}, 1},
+      {"compressive axial load", false, [] { Last.FAmax = -5000; }, {}, 0},
+      {"bolt without thermal expansion when hot", true,
+       [] {
+         Temperatur.TWork = 150;
+         MatBolt.alphaTBolt = 0;
+         Klemmstuecke.alphaT[1] = 0;
+       },
+       {"Error  : alpha T of bolt = 0 !", "Error  : alpha T of plate = 0 !"}, -1},
       {"bore narrower than the bolt", true, [] { Klemmstuecke.Di[1] = 11; }, {"Error  : Di < d !  (1)"}, -1},
       {"bore as wide as the part", true, [] { Klemmstuecke.Di[2] = 40; }, {"Fatal  : A P i = 0 !"}, 1},
       {"bore wider than the part", true, [] { Klemmstuecke.Di[1] = 45; }, {"Fatal  : De < Di !  (1)"}, 1},
