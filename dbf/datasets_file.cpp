@@ -313,6 +313,7 @@ bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, 
   CheckBrowseMode();
   SelectWorkArea(label);
   std::string k = key.substr(0, std::min<std::size_t>(key.size(), 100));
+  const std::uint16_t pending = TzPendingError;
   // The search and the refetch around it run first without the read lock;
   // when another program changed the indexes meanwhile, what they gave is
   // dropped unreported and they run again under the lock.
@@ -327,7 +328,7 @@ bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, 
     }
     if (reading.Unlocked() && (TzLastError != 0 || !reading.Held())) {
       TzLastError = 0;
-      TzPendingError = 0;
+      TzPendingError = pending;
       TzErrorDetail.clear();
       SelectWorkArea(label);
       continue;
