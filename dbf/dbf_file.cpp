@@ -39,7 +39,8 @@ constexpr std::size_t kMaxPageBytes = 32u << 20;
 // A shared table read without the read lock: its records come from a
 // mapping of the file, which sees other programs' writes as a read does,
 // without a system call. Mapped anew when the table grew past it; the
-// engine never shortens a table file in place (a pack writes a new one).
+// engine never shortens a table file in place (a pack writes a new one), and
+// a file that another program cut short is read, not faulted on.
 bool ReadFromMap(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
   const std::uint64_t end = offset + length;
   if (end > wa.recordMapLength) {
@@ -50,8 +51,8 @@ bool ReadFromMap(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t 
     if (!wa.recordMap) return false;
     wa.recordMapLength = static_cast<std::size_t>(size);
   }
-  std::memcpy(out, const_cast<const std::uint8_t*>(wa.recordMap) + offset, length);
-  return true;
+  // A file cut short by another program falls back to a read, which reports it.
+  return platform::CopyFromMapping(out, wa.recordMap + offset, length);
 }
 
 bool ReadFromPages(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
