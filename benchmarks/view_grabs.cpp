@@ -4,6 +4,7 @@
 // compares the grabs of DIR with those already in OTHER_DIR).
 #include <QApplication>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "app/startup.h"
 #include "cad/sheets.h"
 #include "calc/calculation.h"
+#include "framework/clock.h"
 #include "framework/display_list.h"
 #include "framework/globals.h"
 #include "platform/application.h"
@@ -30,15 +32,20 @@ void FreshProgram(const std::string& dir) {
   ConfigDir = TempDir = CadDir = EdiDir = DefaultDataDir = dir;
   DbfDir = std::string(BQ4_DATA_DIR) + "/tables";
   PltDir = std::string(BQ4_SOURCE_DATA_DIR) + "/plt";
+  PinClock({2026, 12, 7, 8, 0, 0, 0});  // the title block's date and time
 }
 
-// Pixels that differ between two images of one size; -1 for other sizes.
-long DifferentPixels(const QImage& a, const QImage& b) {
+// Pixels that differ between two images of one size (-1 for other sizes),
+// and the box that holds them.
+long DifferentPixels(const QImage& a, const QImage& b, QRect& box) {
   if (a.size() != b.size()) return -1;
   long n = 0;
   for (int y = 0; y < a.height(); ++y)
     for (int x = 0; x < a.width(); ++x)
-      if (a.pixel(x, y) != b.pixel(x, y)) ++n;
+      if (a.pixel(x, y) != b.pixel(x, y)) {
+        ++n;
+        box |= QRect(x, y, 1, 1);
+      }
   return n;
 }
 
@@ -77,8 +84,10 @@ int main(int argc, char** argv) {
     if (argc > 2) {
       const QImage other(QString::fromStdString(std::string(argv[2]) + "/view" +
                                                 std::to_string(view) + ".png"));
-      const long diff = DifferentPixels(image, other);
+      QRect box;
+      const long diff = DifferentPixels(image, other, box);
       std::printf(", %ld pixels differ", diff);
+      if (diff > 0) std::printf(" in %dx%d at %d,%d", box.width(), box.height(), box.x(), box.y());
       if (diff != 0) ++failures;
     }
     std::printf("\n");

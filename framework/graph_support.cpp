@@ -52,7 +52,7 @@ bool EightDigits(Extended a, std::int64_t& digits, int& exp10) {
   } else if (r < 10000000) {
     return false;
   }
-  digits = static_cast<std::int64_t>(r);
+  digits = static_cast<std::int64_t>(static_cast<double>(r));  // exact, and no x87 mode switch
   exp10 = e;
   return true;
 }
@@ -103,4 +103,25 @@ std::string GraphFloatText(Extended v) {
     }
   }
   return std::string(out, static_cast<std::size_t>(len));
+}
+
+bool GraphRoundedReal(Extended v, double& out) {
+  if (v == 0) {
+    out = 0;
+    return true;
+  }
+  std::int64_t n = 0;
+  int exp10 = 0;
+  if (!std::isfinite(v) || !EightDigits(std::fabs(v), n, exp10)) return false;
+  // The digits and a power of ten up to 10^22 are exact doubles, so one
+  // division or product rounds the decimal value once, as reading it does.
+  static constexpr double kPower10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const int k = 7 - exp10;
+  if (k > 22 || k < -22) return false;
+  const double d = static_cast<double>(n);
+  const double a = k >= 0 ? d / kPower10[k] : d * kPower10[-k];
+  out = v < 0 ? -a : a;
+  return true;
 }
