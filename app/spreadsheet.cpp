@@ -124,9 +124,24 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
     }
     out.push_back(cell);
   }
+  // Written beside the workbook and renamed over it, so that a failed save
+  // leaves the workbook the spreadsheet program holds as it was.
+  const std::string temporary = ReplacesThroughTemporary(path) ? TemporaryNameBeside(path) : path;
+  if (temporary.empty()) {
+    error = "file " + path + " cannot be created";
+    return false;
+  }
   char reason[512] = "";
-  if (write(path.c_str(), out.data(), out.size(), reason, sizeof reason) != 0) {
+  if (write(temporary.c_str(), out.data(), out.size(), reason, sizeof reason) != 0) {
+    if (temporary != path) std::remove(temporary.c_str());
     error = reason;
+    // The user knows the workbook, not its temporary name.
+    if (const std::size_t at = error.find(temporary); temporary != path && at != std::string::npos)
+      error.replace(at, temporary.size(), path);
+    return false;
+  }
+  if (temporary != path && !CommitFile(temporary, path)) {
+    error = "file " + path + " cannot be written";
     return false;
   }
   return true;

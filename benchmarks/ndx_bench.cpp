@@ -1,5 +1,5 @@
-// Find on the 1M-key index: the engine's on an exclusive table, and the
-// table dialog's FindKey on a shared one (the build is in ndx_build_bench).
+// Find on the 1M-key index: the engine's on an exclusive and on a shared table,
+// and the table dialog's FindKey on a shared one (the build is in ndx_build_bench).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "dbf/dbf4.h"
 #include "dbf/dbf_file.h"
@@ -46,21 +47,35 @@ const std::string& Table() {
   return path;
 }
 
-void BM_FindKey(benchmark::State& state) {
-  const std::string& path = Table();
-  Use(path + " EXCLUSIVE");
-  std::string ndx = platform::ProcessTempDir() + "/find.ndx";
-  MakeIndex(ndx, "KEY", false, 1, false, false, nullptr, 0);
-  Set_Index_To(ndx, 1);
+// `count` (a power of two) keys of random records: 4096 stay in any node
+// cache, 65536 reach most leaves of the index.
+std::vector<std::string> RandomKeys(std::int64_t count) {
   std::mt19937 rng(7);
   std::vector<std::string> keys;
-  for (int i = 0; i < 4096; ++i) keys.push_back(KeyOf(1 + static_cast<int>(rng() % kRecords)));
+  for (std::int64_t i = 0; i < count; ++i) keys.push_back(KeyOf(1 + static_cast<int>(rng() % kRecords)));
+  return keys;
+}
+
+// Keys: 4096 or 65536 distinct ones; shared: 1 when the table is opened
+// shared, so that another program may change the index at any time.
+void BM_FindKey(benchmark::State& state) {
+  const std::string& path = Table();
+  std::string ndx = platform::ProcessTempDir() + "/find.ndx";
+  Use(path + " EXCLUSIVE");
+  MakeIndex(ndx, "KEY", false, 1, false, false, nullptr, 0);
+  if (state.range(1) != 0) {
+    CloseAll();
+    Use(path);
+  }
+  Set_Index_To(ndx, 1);
+  const std::vector<std::string> keys = RandomKeys(state.range(0));
+  const std::size_t mask = keys.size() - 1;
   std::size_t i = 0, found = 0;
-  for (auto _ : state) found += Find(keys[i++ & 4095]);
+  for (auto _ : state) found += Find(keys[i++ & mask]);
   if (static_cast<benchmark::IterationCount>(found) != state.iterations()) state.SkipWithError("a key was not found");
   CloseAll();
 }
-BENCHMARK(BM_FindKey)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindKey)->ArgsProduct({{4096, 65536}, {0, 1}})->ArgNames({"keys", "shared"})->Unit(benchmark::kMicrosecond);
 
 // The same searches through the table dialog on the table opened shared,
 // as the calculation looks its tables up.
@@ -73,19 +88,18 @@ void BM_FindKeySharedDialog(benchmark::State& state) {
   CreateTableDialog();
   dbf4->OpenTable(path);
   dbf4->SetIndexTo(ndx.substr(0, ndx.size() - 4));
-  std::mt19937 rng(7);
-  std::vector<std::string> keys;
-  for (int i = 0; i < 4096; ++i) keys.push_back(KeyOf(1 + static_cast<int>(rng() % kRecords)));
+  const std::vector<std::string> keys = RandomKeys(state.range(0));
+  const std::size_t mask = keys.size() - 1;
   std::size_t i = 0, found = 0;
   for (auto _ : state) {
-    dbf4->FindKey(keys[i++ & 4095]);
+    dbf4->FindKey(keys[i++ & mask]);
     found += dbf4->KeyFound();
   }
   if (static_cast<benchmark::IterationCount>(found) != state.iterations()) state.SkipWithError("a key was not found");
   dbf4->CloseTable();
   FreeTableDialog();
 }
-BENCHMARK(BM_FindKeySharedDialog)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindKeySharedDialog)->Arg(4096)->Arg(65536)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -498,18 +498,20 @@ void ReadMaterialRow(std::string_view table, MaterialRow& row) {
   for (int i = 0; i < count; ++i) row.values[i] = TextToInt(DbfFieldText(first + i));
 }
 
-// Opens the table without a message box: a missing table is the caller's
-// message. AbortFlag is left as it was.
+// Opens and indexes the table. A table that is missing or cannot be opened
+// is reported by the table access, which sets AbortFlag; otherwise AbortFlag
+// is left as it was.
 bool OpenMaterialTable(std::string_view table) {
-  if (!DbfTableExists(table)) return false;
   const Byte before = AbortFlag;
   AbortFlag = 0;
   OpenDbfTable(table);
   if (!AbortFlag) IndexDbfOn(DbfFieldName(1), table);
-  const bool ok = !AbortFlag;
-  if (!ok) CloseDbfTable();
+  if (AbortFlag) {
+    CloseDbfTable();
+    return false;
+  }
   AbortFlag = before;
-  return ok;
+  return true;
 }
 
 MaterialRowStatus FindMaterialRowByName(std::string_view table, std::string_view name, MaterialRow& row) {

@@ -7,6 +7,7 @@
 #include "calc/calc_run.h"
 #include "calc/clamped_parts.h"
 #include "calc/eccentric.h"
+#include "calc/input_ranges.h"
 #include "calc/joint_records.h"
 #include "calc/preload.h"
 #include "calc/safety.h"
@@ -88,6 +89,14 @@ bool CheckMaterialData() {
   return ok && CalcFatalFlag == 0;
 }
 
+// A table that could not be read (reported by the table access, AbortFlag
+// set) ends the run: its lookups gave no values.
+bool TableFailed() {
+  if (!AbortFlag) return false;
+  if (!CalcFatalFlag) FatalStop("Fatal  : Database material !");
+  return true;
+}
+
 // The chain of guarded steps; returns when a step ends the run.
 void RunGuardedChain(CalcRun& run) {
   SCHRAUBTYPE& s = Schraube;
@@ -103,15 +112,17 @@ void RunGuardedChain(CalcRun& run) {
   if (!(lastBore < Gewinde.d)) return FatalStop("Fatal  : d <= Di !");
   if (!(lastBore < s.d3)) return FatalStop("Fatal  : d3 <= Di !");
   CalcBoltResilience(run);
-  if (!CalcClampedParts(run)) return;
+  if (TableFailed()) return;
+  if (!CalcClampedParts(run) || TableFailed()) return;
   CalcTemperature(run);
+  if (TableFailed()) return;
   CalcServiceForces(run);
   if (Montage.alphaA == 0) return FatalStop("Fatal  : alpha A = 0 !");
   CalcResidualForces(run);
   CalcAnglesAndTorques(run);
-  if (!CalcSurfacePressure(run)) return;
+  if (!CalcSurfacePressure(run) || TableFailed()) return;
   if (Last.F02min == 0) return FatalStop("Fatal  : Fp = 0 !");
-  if (!CalcFatigue(run)) return;
+  if (!CalcFatigue(run) || TableFailed()) return;
   CalcTorsion(run);
   CalcScatterAndFriction(run);
   if (!CalcThreadEngagement(run)) return;
@@ -122,7 +133,9 @@ void RunGuardedChain(CalcRun& run) {
 
 }  // namespace
 
-void CalculateJoint() {
+namespace {
+
+void RunCalculation() {
   ClearCalcMessages();
   CalcFatalFlag = 0;
   CalcRun run;
@@ -132,6 +145,7 @@ void CalculateJoint() {
 
   CheckHeadTable();
   CheckInputs(run);
+  CheckInputRanges();
   NormaliseInputs();
   SumClampLength(run);
   if (!CheckMaterialData()) return;
@@ -141,4 +155,17 @@ void CalculateJoint() {
   CalcFrictionDiameters(run);
   if (Schraube.DminBolt == 0) return FatalStop("Fatal  : D min bolt = 0 !");
   RunGuardedChain(run);
+}
+
+}  // namespace
+
+void CalculateJoint() {
+  // The run stops on a flag that its own steps raise, not on one left by the
+  // caller (a cancelled form). Its own ends as a fatal message, so that the
+  // caller, to whom AbortFlag means a cancel or a file that could not be
+  // read, gets its flag back as it was.
+  const Byte before = AbortFlag;
+  AbortFlag = 0;
+  RunCalculation();
+  AbortFlag = before;
 }

@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "calc/calc_run.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
+#include "framework/globals.h"
 
 MaterialRowSource MaterialRows;
 
@@ -13,6 +15,15 @@ long NearestInt(Extended x) { return std::lrint(static_cast<double>(x)); }
 
 std::string WholeText(Extended x) {
   return std::to_string(NearestInt(x));
+}
+
+// A missing table was reported by the table access (a message box); the run
+// gets a fatal message naming it, and AbortFlag stops it, so the 1.0 never
+// reaches a result.
+Extended TableMissing(std::string_view table) {
+  FatalStop("Fatal  : " + std::string(table) + ".dbf not found !");
+  AbortFlag = 1;
+  return 1.0L;
 }
 
 enum class Quantity { Yield, Modulus };
@@ -56,15 +67,11 @@ Extended LookupOverTemp(const TempLookup& how, std::string_view name, Extended T
     return how.quantity == Quantity::Yield ? FallbackYieldAtTemp(base, T)
                                            : FallbackModulusAtTemp(base, T);
   };
+  if (AbortFlag) return 1.0L;  // a table failed already: one message is enough
   MaterialRow row;
   MaterialRowStatus status = MaterialRowStatus::TableMissing;
   if (MaterialRows.FindByName) status = MaterialRows.FindByName(how.table, name, row);
-  if (status == MaterialRowStatus::TableMissing) {
-    // Without the table the 20 °C value would turn into 1 N/mm²: take the
-    // fallback formula and say so.
-    AddErrorMessage("Error  : " + std::string(how.table) + ".dbf not found !");
-    return fallback();
-  }
+  if (status == MaterialRowStatus::TableMissing) return TableMissing(how.table);
   if (status == MaterialRowStatus::NotFound) {
     if (!how.notFound.empty()) AddErrorMessage(how.notFound);
     return fallback();
@@ -137,12 +144,14 @@ Extended PlateEAtTemp(std::string_view name, int part, Extended T) {
 }
 
 Extended BoltSigmaAAtD(int rowNo, std::string& name, Extended d) {
-  if (rowNo == 0) return 0;
+  if (AbortFlag) return 1.0L;
   MaterialRow row;
   MaterialRowStatus status = MaterialRowStatus::TableMissing;
   if (MaterialRows.ReadRow) status = MaterialRows.ReadRow(kMatBoltSigmaATable, rowNo, row);
+  if (status == MaterialRowStatus::TableMissing) return TableMissing(kMatBoltSigmaATable);
+  if (rowNo == 0) return 0;
   if (status != MaterialRowStatus::Found) {
-    // No endurance limit rather than a made-up 1 N/mm².
+    // An empty table: no endurance limit rather than a made-up one.
     AddErrorMessage("Error  : mat_b_sa.dbf not found !");
     AddErrorMessage("Error  : Sigma A (d) = 0 !");
     return 0;

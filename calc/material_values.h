@@ -1,7 +1,9 @@
 // Material values over temperature (yield point, modulus) and the endurance
 // limit over the bolt diameter, interpolated from the rows of five material
-// tables, with fallback formulas over the 20 °C value where a table, row or
-// value is missing. The rows come through MaterialRows, a seam that the table
+// tables, with fallback formulas over the 20 °C value where a row or value
+// is missing. A missing table gives 1.0, AbortFlag (on which the calculation
+// stops) and the fatal message "<table>.dbf not found !"; while AbortFlag is
+// set every lookup gives 1.0. The rows come through MaterialRows, a seam that the table
 // access fills; tests fill it with rows of their own.
 #pragma once
 
@@ -20,6 +22,7 @@ inline constexpr const char* kMatBoltETable = "mat_b_e";
 inline constexpr const char* kMatPlateETable = "mat_p_e";
 inline constexpr const char* kMatBoltSigmaATable = "mat_b_sa";
 
+// TableMissing: the table could not be opened; the table access has said so.
 enum class MaterialRowStatus { Found, NotFound, TableMissing };
 
 // One row: its name and its values. Over temperature values[0..7] hold the

@@ -1,12 +1,14 @@
 #include "calc/project_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
 #include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
+#include "calc/joint_state.h"
 #include "calc/table_rows.h"
 #include "framework/change_history.h"
 #include "framework/documents.h"
@@ -47,7 +49,12 @@ struct FileWriter {
   void T(std::string& s) { WriteTextLine(OneLine(s)); }
   template <std::size_t N>
   void T(ShortString<N>& s) { WriteTextLine(OneLine(s.view())); }
-  void C(Byte& b) { WriteCharLine(static_cast<char>(b)); }
+  // Flags as the digits "0" and "1", which the reader takes for the bytes 0
+  // and 1, so that no line holds a NUL or other control byte.
+  void C(Byte& b) {
+    if (b <= 1) WriteTextLine(b ? "1" : "0");
+    else WriteCharLine(static_cast<char>(b));
+  }
   void Count(Word& n, int max) {
     if (n > max) n = static_cast<Word>(max);
     WriteIntLine(n);
@@ -98,12 +105,11 @@ struct FileReader {
   void I(std::int32_t& n) {
     if (Next()) in.Int(n);
   }
-  // No input of a joint comes near 1e100; a larger number is a damaged line
-  // that would overflow the calculation.
+  // A larger number is a damaged line that would overflow the calculation.
   void F(Extended& x) {
     Extended v = x;
     if (!Next() || !in.Float(v)) return;
-    if (std::fabs(v) > 1e100L) {
+    if (std::fabs(v) > kLargestStoredNumber) {
       in.Fault("number out of range, found \"" + FileFloatText(v) + "\"");
       return;
     }
@@ -379,31 +385,11 @@ void ProjectFields(IO& io) {
   io.EndMark();
 }
 
-// Everything a project load replaces or resets (the inputs and the results
-// of the last calculation), so that a failed load can put it back.
+// Everything a project load replaces or resets (the joint with its results
+// and table rows, and the project's documentation), so that a failed load
+// can put it back.
 struct ProjectState {
-  SCHRAUBTYPE schraube = Schraube;
-  GEWINDE_Record gewinde = Gewinde;
-  KLEMMSTUECKTYPE klemm = Klemmstuecke;
-  LASTTYPE last = Last;
-  VERBINDUNGTYPE verbindung = Verbindung;
-  SACKLOCHTYPE sackloch = Sackloch;
-  REIBUNGTYPE reibung = Reibung;
-  MONTAGETYPE montage = Montage;
-  MUTTERTYPE mutter = Mutter;
-  CALCOPTIONSTYPE options = CalcOptions;
-  EXZTYPE exz = ExzKraftangriff;
-  FLANSCHTYPE flansch = Flansch;
-  MAT_BOLT_Record matBolt = MatBolt;
-  MUTTERMATTYPE matMutter = MatMutter;
-  TEMPERATURTYPE temperatur = Temperatur;
-  CALCAUXTYPE calcAux = CalcAux;
-  STRESSTYPE stress = Stress;
-  VDIENGAGETYPE vdiEngage = VdiEngage;
-  SAFETYTYPE safety = Safety;
-  Extended mEngaged = MEngaged, mGeo = MGeo;
-  Extended fase = Fase;
-  ANZIEH_Record anzieh = Anzieh;
+  TJointState joint;
   int printMacro = PrintMacroSelection;
   decltype(Changes) changes = Changes;
   Word changeCount = ChangeCount;
@@ -418,31 +404,10 @@ struct ProjectState {
   ShortString<30> drawingName2 = DrawingName2;
   decltype(Documents) documents = Documents;
   Word documentCount = DocumentCount;
+  decltype(HeaderLines) headerLines = HeaderLines;
 
   void Restore() const {
-    Schraube = schraube;
-    Gewinde = gewinde;
-    Klemmstuecke = klemm;
-    Last = last;
-    Verbindung = verbindung;
-    Sackloch = sackloch;
-    Reibung = reibung;
-    Montage = montage;
-    Mutter = mutter;
-    CalcOptions = options;
-    ExzKraftangriff = exz;
-    Flansch = flansch;
-    MatBolt = matBolt;
-    MatMutter = matMutter;
-    Temperatur = temperatur;
-    CalcAux = calcAux;
-    Stress = stress;
-    VdiEngage = vdiEngage;
-    Safety = safety;
-    MEngaged = mEngaged;
-    MGeo = mGeo;
-    Fase = fase;
-    Anzieh = anzieh;
+    joint.Restore();
     PrintMacroSelection = printMacro;
     Changes = changes;
     ChangeCount = changeCount;
@@ -464,6 +429,7 @@ struct ProjectState {
     DrawingName2 = drawingName2;
     Documents = documents;
     DocumentCount = documentCount;
+    HeaderLines = headerLines;
   }
 };
 
@@ -483,7 +449,7 @@ void ResetProjectInputs() {
 // file holds wins over the tables; an older file takes from them what it
 // does not hold. A missing table or row changes nothing.
 void RefreshTableRows() {
-  const ProjectState file;
+  const TJointState file;
   const bool older = !g_furtherInputsRead;
   const Byte trace = TraceMessagesOn;
   TraceMessagesOn = 0;
@@ -507,7 +473,8 @@ void RefreshTableRows() {
   const MAT_BOLT_Record matBolt = MatBolt;
   const KLEMMSTUECKTYPE plates = Klemmstuecke;
   const ANZIEH_Record anzieh = Anzieh;
-  file.Restore();
+  file.RestoreRecords();
+  Anzieh = file.anzieh;
   Anzieh.alphaA = anzieh.alphaA;
   Anzieh.Dispersion = anzieh.Dispersion;
   Anzieh.Text = anzieh.Text;
@@ -567,6 +534,26 @@ void WriteCalcFile(std::string_view fileName) {
 
 namespace {
 
+// What the header block above "SCHRAUBE" tells: the version that wrote the
+// file and the user's header lines (rule, title, version, rule, then up to
+// three lines of the user).
+struct HeaderBlock {
+  bool currentVersion = false;
+  std::array<std::string, 3> userLines;
+};
+
+HeaderBlock ReadHeaderBlock(const std::vector<std::string>& lines, std::size_t first) {
+  HeaderBlock header;
+  auto rule = [&](std::size_t i) {
+    const std::string line = TrimRightText(lines[i]);
+    return !line.empty() && line.find_first_not_of('-') == std::string::npos;
+  };
+  if (first < 4 || !rule(0) || !rule(3)) return header;
+  header.currentVersion = TrimRightText(lines[2]) == "Version " + ProgVersion;
+  for (std::size_t i = 4; i < first && i < 7; ++i) header.userLines[i - 4] = lines[i];
+  return header;
+}
+
 // Lines of a project file; lastLineEnded is false when the data ended
 // inside a line (a file cut short, unless it carries the end mark).
 bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::string& error) {
@@ -577,8 +564,10 @@ bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::s
     return false;
   }
   const std::size_t count = lines.size();
+  const HeaderBlock header = ReadHeaderBlock(lines, first);
   const ProjectState before;
   ResetProjectInputs();
+  for (int i = 1; i <= 3; ++i) HeaderLines[i] = header.userLines[static_cast<std::size_t>(i - 1)];
   g_furtherInputsRead = false;
   TLineCursor cursor(std::move(lines));
   // The header lines are passed over, so that faults name the file's own line numbers.
@@ -592,6 +581,11 @@ bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::s
             " (cut short?)";
   } else if (!lastLineEnded && !in.marked) {
     error = "damaged project file: line " + std::to_string(count) + " has no line end (cut short?)";
+  } else if (header.currentVersion && !in.marked) {
+    // This version ends every file with the mark: one without it was cut
+    // where an older layout ended and would load with defaults in its place.
+    error = "damaged project file of version " + ProgVersion + ": it ends after line " + std::to_string(count) +
+            " without its last line \"" + std::string(kEndMark) + "\" (cut short?)";
   } else {
     return true;
   }

@@ -468,6 +468,7 @@ std::uint16_t TTzDataSet::TziGetRecordSize() {
 }
 
 void TTzDataSet::InternalInitFieldDefs() {
+  if (fieldProps_.Count() == 0) throw platform::EDatabaseError(Name() + ".DbfFields undefined. Set Active to TRUE");
   fieldDefs_.clear();
   fieldOffsets_.clear();
   std::size_t at = 1;
@@ -692,6 +693,13 @@ std::int32_t TTzDataSet::TziInsertRecord(std::uint8_t* native) { return TziAppen
 std::int32_t TTzDataSet::TziDeleteRecord() {
   SelectWorkArea("TziDeleteRecord");
   if (!DeleteWithLock()) return kTzLockFailed;
+  // With deleted records hidden the last visible one may be gone: the
+  // buffers then hold nothing.
+  if (s_IsEmptyDbf()) {
+    ClearActiveBuffer();
+    atBegin_ = atEnd_ = true;
+    RefetchFromStart();
+  }
   return 0;
 }
 

@@ -227,6 +227,7 @@ bool TTzFileDataSet::OpenIndexes() {
   struct Line {
     int number;
     std::string file, key;
+    std::string text;  // the line as given: an error names it whole
   };
   std::vector<Line> lines;
   for (const std::string& text : IndexList) {
@@ -234,7 +235,7 @@ bool TTzFileDataSet::OpenIndexes() {
     std::size_t c2 = c1 == std::string::npos ? std::string::npos : text.find(',', c1 + 1);
     if (c2 == std::string::npos) continue;
     lines.push_back({ValLong(AllTrim(text.substr(0, c1))), AllTrim(text.substr(c1 + 1, c2 - c1 - 1)),
-                     AllTrim(text.substr(c2 + 1)).substr(0, 100)});
+                     AllTrim(text.substr(c2 + 1)).substr(0, 100), text});
   }
   auto fail = [&](const std::string& text) {
     std::uint16_t code = TzLastError ? TzLastError : 2;
@@ -259,7 +260,7 @@ bool TTzFileDataSet::OpenIndexes() {
         bool ok = ::SetIndexTo(l.file, l.number);
         std::uint16_t code = TzLastError;
         if (!ok && (code == 2 || code == 222 || code == 223)) rebuild = true;
-        else if (!ok) return fail(l.file + "," + l.key);
+        else if (!ok) return fail(l.text);
         break;
       }
       case TCreateIndexType::ciNever: break;
@@ -273,14 +274,14 @@ bool TTzFileDataSet::OpenIndexes() {
           IndexProgressWindow progress(ShowProgress, l.file);
           MakeIndex(l.file, l.key, false, static_cast<std::uint8_t>(l.number), false, false, nullptr, 0);
         }
-        if (TzLastError != 0) return fail(l.file + "," + l.key);
+        if (TzLastError != 0) return fail(l.text);
         if (OnAfterMakeIndex) OnAfterMakeIndex(l.file);
       }
     }
   }
   for (const Line& l : lines) {
     TzLastError = 0;
-    if (!::SetIndexTo(l.file, l.number)) return fail(l.file + "," + l.key);
+    if (!::SetIndexTo(l.file, l.number)) return fail(l.text);
   }
   Set_Order_To(1);
   return TzLastError == 0;
@@ -461,6 +462,10 @@ bool TTzFileDataSet::Locate(const std::string& keyFields, const std::vector<std:
 
 bool TTzFileDataSet::IsSequenced() {
   SelectWorkArea("IsSequenced");
+  if (Filtered) return false;
+  // The engine's filter hides records as well.
+  const TDbfWorkArea* wa = SelectedWorkArea();
+  if (wa && (wa->filterCallback || wa->filterExpression)) return false;
   return !IndexActive();
 }
 

@@ -90,6 +90,7 @@ class TTzFileDataSet : public TTzCDataSet {
   std::int32_t CopyToDelimited(const std::string& fileName);
   bool Locate(const std::string& keyFields, const std::vector<std::string>& values,
               TLocateOptions options) override;
+  // False while a filter (the framework's or the engine's) or an index is on.
   bool IsSequenced();
   // Whether an index gives the order.
   bool IndexActive();

@@ -18,7 +18,7 @@ extern bool IndexUniqueSwitch;     // every new index is UNIQUE
 extern bool IndexFlushSwitch;      // flush index files after anchor writes
 extern std::uint16_t SemaphoreTimeout;  // seconds a writer waits; 0 = no end
 extern std::string SemaphoreDirectory;  // empty: beside the table
-extern std::size_t IndexCacheNodes;     // nodes each index keeps in memory
+extern std::size_t IndexCacheNodes;     // nodes each index keeps in memory, least recently used out first
 
 void InitNdxIndex();
 

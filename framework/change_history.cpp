@@ -137,10 +137,9 @@ void ChangesMenu(Word Command) {
       Changes[index].Date = TodayText();
       ChangeCount = index;
       EditChange(index);
-      if (AbortFlag) {
-        ChangeCount = index - 1;  // a cancelled new change is not added
-        return;
-      }
+      // Cancel keeps the new change as it stands (today's date, the slot's
+      // texts); the protocol shows it either way.
+      AbortFlag = 0;
       InputModified = 1;
       WriteChangeProtocol(1);
       break;
@@ -148,8 +147,8 @@ void ChangesMenu(Word Command) {
     case 2:
       if (ChangeCount == 0) return;
       EditChange(ChangeCount);
-      if (AbortFlag) return;
-      InputModified = 1;
+      if (AbortFlag) AbortFlag = 0;  // nothing stored; the protocol still shows
+      else InputModified = 1;
       WriteChangeProtocol(1);
       break;
     case 3:

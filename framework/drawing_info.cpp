@@ -15,6 +15,9 @@ Word DrawingTextCount = 0;
 ShortString<18> DrawingNumber;
 ShortString<25> DrawingName;
 ShortString<30> DrawingName2;
+ShortString<20> DrawingIdentText20;
+ShortString<25> DrawingIdentText25;
+ShortString<32> DrawingIdentText32;
 
 void InitDrawingInfo() {
   const std::string today = TodayText();
@@ -33,6 +36,9 @@ void InitDrawingInfo() {
   DrawingNumber = "";
   DrawingName = "";
   DrawingName2 = "";
+  DrawingIdentText20 = "";
+  DrawingIdentText25 = "";
+  DrawingIdentText32 = "";
 }
 
 void StoreDrawingTextRows(const std::vector<TDrawingTextRecord>& rows) {

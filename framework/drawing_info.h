@@ -35,6 +35,11 @@ extern Word DrawingTextCount;  // 0..8
 extern ShortString<18> DrawingNumber;
 extern ShortString<25> DrawingName;
 extern ShortString<30> DrawingName2;
+// Three further identification texts with no fixed meaning: cleared at start
+// and kept for the modules that fill and print them (the number is the length).
+extern ShortString<20> DrawingIdentText20;
+extern ShortString<25> DrawingIdentText25;
+extern ShortString<32> DrawingIdentText32;
 
 // Start values: the dates of the rows "Compl.", "Check" and "Stand." today,
 // every other text empty, the eight text records zero, no texts in use.

@@ -1,5 +1,6 @@
 #include "framework/error_explanations.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,9 +52,14 @@ std::string FindInDir(const std::string& dir, const std::string& name) {
 
 }  // namespace
 
+std::string UserErrorExplanationFileName() {
+  return AddBackslash(platform::UserDataDirectory()) + ProgShortNameLower + ".err";
+}
+
 std::string ErrorExplanationFileName() {
   const std::string name = ProgShortNameLower + ".err";
-  std::string found = FindInDir(TrimRightText(PltDir), name);
+  std::string found = FindInDir(platform::UserDataDirectory(), name);
+  if (found.empty()) found = FindInDir(TrimRightText(PltDir), name);
   if (found.empty()) found = FindInDir(platform::DataDirectory(), name);
   return found;
 }
@@ -68,6 +74,40 @@ ExplanationLookup LookupExplanation(std::string_view FileName, std::string_view 
   Origin = lines[key + 1];
   Remedy = key + 2 < lines.size() ? lines[key + 2] : std::string();
   return ExplanationLookup::Found;
+}
+
+void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std::string_view Remedy) {
+  const std::string source = ErrorExplanationFileName();
+  std::vector<std::string> lines;
+  if (source.empty() || !ReadTextFileLines(source, lines)) {
+    OpenTextForRead(source.empty() ? AddBackslash(PltDir) + ProgShortNameLower + ".err" : source);
+    AbortFlag = 1;
+    return;
+  }
+  const std::size_t key = FindKeyLine(lines, Message);
+  if (key == lines.size()) {
+    ShowMessagePlain(std::string(Message) + " not found.");
+    return;
+  }
+  // An explanation is exactly one line each: a line break typed in a memo
+  // would shift every explanation after it.
+  auto oneLine = [](std::string_view text) {
+    std::string line(text);
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = ' ';
+    return line;
+  };
+  lines.resize(std::max(lines.size(), key + 3));
+  lines[key + 1] = oneLine(Origin);
+  lines[key + 2] = oneLine(Remedy);
+
+  TTextFile target;
+  target.Assign(UserErrorExplanationFileName());
+  if (!CheckWriteError(target)) return;
+  // A failed write leaves the previous copy in place (Close reports it).
+  for (const std::string& line : lines)
+    if (!target.WriteLine(line)) break;
+  CheckCloseError(target);
 }
 
 void ExplanationOrigin(int I, std::string& Text) { ExplanationLine(I, 1, Text); }

@@ -15,10 +15,20 @@
 constexpr std::size_t kExplanationKeyLength = 14;
 constexpr std::string_view kNoExplanationText = "no help description available for this error message.";
 
-// The explanation file: ProgShortNameLower + ".err" in PltDir (the name
-// compared without case), else the one shipped in the data directory.
+// The explanation file: ProgShortNameLower + ".err" in the user's data
+// directory (the copy that SaveErrorExplanation writes), else in PltDir (the
+// name compared without case), else the one shipped in the data directory.
 // Empty when there is none.
 std::string ErrorExplanationFileName();
+// The user's copy that SaveErrorExplanation writes; the shipped file is never changed.
+std::string UserErrorExplanationFileName();
+
+// Replaces the origin and remedy lines of the explanation of Message (texts
+// in code page 437): the explanation file is read and written, with the two
+// lines replaced, to the user's copy through a temporary file. A message
+// without explanation gives "<Message> not found."; a missing file the
+// message of OpenTextForRead and AbortFlag.
+void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std::string_view Remedy);
 
 enum class ExplanationLookup { Found, NotFound, NoFile };
 

@@ -11,6 +11,7 @@
 #include "framework/globals.h"
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
+#include "platform/file_replace.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -62,9 +63,15 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
   if (IsDirectory(source)) return CopyResult::SourceFailed;
   FileHandle in = OpenFile(source, "rb");
   if (!in) return CopyResult::SourceFailed;
-  const std::string temporary = ReplacesThroughTemporary(target) ? TemporaryNameBeside(target) : "";
-  FileHandle out = OpenFile(temporary.empty() ? target : temporary, "wb");
-  if (!out) return CopyResult::TargetFailed;
+  const bool direct = !ReplacesThroughTemporary(target);
+  const std::string temporary = direct ? "" : TemporaryNameBeside(target);
+  if (!direct && temporary.empty()) return CopyResult::TargetFailed;
+  FileHandle out = OpenFile(direct ? target : temporary, "wb");
+  if (!out) {
+    std::error_code ec;
+    if (!direct) fs::remove(temporary, ec);
+    return CopyResult::TargetFailed;
+  }
   std::vector<char> block(blockSize);
   CopyResult result = CopyResult::Ok;
   for (;;) {
@@ -316,19 +323,11 @@ bool ReplacesThroughTemporary(std::string_view dest) {
 }
 
 std::string TemporaryNameBeside(std::string_view dest) {
-  static unsigned counter = 0;
-  return std::string(dest) + ".~" + std::to_string(platform::TickCount()) + "-" +
-         std::to_string(++counter) + ".tmp";
+  return platform::CreateTemporaryBeside(std::string(dest));
 }
 
 bool CommitFile(const std::string& temporary, const std::string& dest) {
-  std::error_code ec;
-  fs::rename(temporary, dest, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  return platform::CommitTemporary(temporary, dest);
 }
 
 std::time_t FileModificationTime(std::string_view name) {

@@ -63,8 +63,10 @@ bool DirHasEntries(std::string_view dir);
 int CountFiles(std::string_view pattern);     // directory + mask, e.g. "/data/*.dbf"
 void DeleteFiles(std::string_view dir, std::string_view mask);  // errors ignored
 void DeleteTextFile(std::string_view name);   // errors ignored
-// Safe replacement: write to TemporaryNameBeside(dest), then CommitFile
-// renames it over dest (false, temporary removed, when that fails).
+// Safe replacement: write to TemporaryNameBeside(dest), a new file of this
+// process alone with the mode of dest ("" when none can be made); CommitFile
+// syncs it and renames it over dest, following a symbolic link to its
+// target, and syncs the folder (false, temporary removed, when that fails).
 // Only regular files (or new ones) are replaced that way; a device such as a
 // printer port is written directly.
 bool ReplacesThroughTemporary(std::string_view dest);

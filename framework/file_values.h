@@ -12,6 +12,10 @@
 
 #include "framework/types.h"
 
+// The largest magnitude a number of a stored file may have: no input of a
+// joint comes near it, and a form accepts nothing larger.
+constexpr Extended kLargestStoredNumber = 1e100L;
+
 // A stored number: whole values below 1 as an integer ("0", "-2"); other
 // values with 7 decimals ("60.0000000", "0.3000000") when that reads back
 // as the same value, else with as many digits as it takes ("1.15e-05").

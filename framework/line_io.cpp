@@ -40,7 +40,12 @@ bool TTextFile::Rewrite() {
   if (fs::is_directory(target_, ec)) return false;
   const bool direct = !ReplacesThroughTemporary(target_);
   temporary_ = direct ? "" : TemporaryNameBeside(target_);
+  if (!direct && temporary_.empty()) return false;
   file_ = std::fopen((direct ? target_ : temporary_).c_str(), "wb");
+  if (!file_ && !temporary_.empty()) {
+    std::error_code removeError;
+    fs::remove(temporary_, removeError);
+  }
   if (!file_) temporary_.clear();
   writing_ = true;
   failed_ = false;

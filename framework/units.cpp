@@ -106,3 +106,29 @@ std::string TemperatureUnitText() {
 std::string DegreeUnitText() { return PlainSigns() ? "deg" : std::string(1, kDegreeSign); }
 
 void ToggleUnitSystem() { UnitSystem = Imperial() ? 0 : 1; }
+
+Extended QuantityToDisplay(TQuantity q, Extended value) {
+  switch (q) {
+    case TQuantity::Length: return LengthToDisplay(value);
+    case TQuantity::Force: return ForceToDisplay(value);
+    case TQuantity::Moment: return MomentToDisplay(value);
+    case TQuantity::Stress: return StressToDisplay(value);
+    case TQuantity::Area: return AreaToDisplay(value);
+    case TQuantity::Inertia: return InertiaToDisplay(value);
+    case TQuantity::Number: break;
+  }
+  return value;
+}
+
+std::string QuantityUnitText(TQuantity q) {
+  switch (q) {
+    case TQuantity::Length: return LengthUnitText();
+    case TQuantity::Force: return ForceUnitText();
+    case TQuantity::Moment: return MomentUnitText();
+    case TQuantity::Stress: return StressUnitText();
+    case TQuantity::Area: return AreaUnitText();
+    case TQuantity::Inertia: return InertiaUnitText();
+    case TQuantity::Number: break;
+  }
+  return {};
+}

@@ -53,4 +53,10 @@ std::string InertiaUnitText();      // "mm4" / "in4"
 std::string TemperatureUnitText();  // degree sign + "C" / "F"; " C" / " F" in CharSetMode 1
 std::string DegreeUnitText();       // degree sign; "deg" in CharSetMode 1
 
+// The kinds of quantity a number input holds, for conversions by kind: the
+// value in the display unit and that unit's text (empty for plain numbers).
+enum class TQuantity { Number, Length, Force, Moment, Stress, Area, Inertia };
+Extended QuantityToDisplay(TQuantity q, Extended value);
+std::string QuantityUnitText(TQuantity q);
+
 void ToggleUnitSystem();            // metric <-> imperial

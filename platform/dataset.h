@@ -185,6 +185,10 @@ class TDataSet {
   void AddDataSource(TDataSource* source);
   void RemoveDataSource(TDataSource* source);
 
+  // The framework's filter switch. Filtering itself is the descendant's:
+  // while it is on, record numbers are no positions (not sequenced).
+  bool Filtered = false;
+
   // Events.
   TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert,
       BeforeEdit, AfterEdit, BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete,

@@ -91,6 +91,8 @@ std::string ConfigDirectory() { return UserDirectory("BQ4_CONFIG_DIR", "XDG_CONF
 
 std::string CacheDirectory() { return UserDirectory("BQ4_CACHE_DIR", "XDG_CACHE_HOME", ".cache"); }
 
+std::string UserDataDirectory() { return UserDirectory("BQ4_USER_DATA_DIR", "XDG_DATA_HOME", ".local/share"); }
+
 std::string ExecutableDirectory() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);

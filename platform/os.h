@@ -28,6 +28,11 @@ std::string ConfigDirectory();
 // demand): files that the program can always build again.
 std::string CacheDirectory();
 
+// $BQ4_USER_DATA_DIR, else $XDG_DATA_HOME/bq4, else ~/.local/share/bq4
+// (created on demand): files of this user that the program keeps, such as
+// an edited copy of a shipped data file.
+std::string UserDataDirectory();
+
 // The directory of the running executable.
 std::string ExecutableDirectory();
 

@@ -1,5 +1,5 @@
-// Test entry point: a headless application and a private configuration and
-// cache directory, so every test binary runs without a display and in parallel.
+// Test entry point: a headless application and a private configuration,
+// cache and user data directory, so every test binary runs without a display and in parallel.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
   setenv("BQ4_CONFIG_DIR", cfg.c_str(), 1);
   const std::string cache = platform::ProcessTempDir() + "/cache";
   setenv("BQ4_CACHE_DIR", cache.c_str(), 1);
+  const std::string userData = platform::ProcessTempDir() + "/user-data";
+  setenv("BQ4_USER_DATA_DIR", userData.c_str(), 1);
   setenv("BQ4_TEST_MODE", "1", 1);
   platform::ApplicationScope app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "calc/input_ranges.h"
 #include "calc/calc_tables.h"
 #include "calc/designation.h"
 #include "calc/forms/calc_forms.h"
@@ -192,6 +193,16 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
   onClick(Button_hilfetext, [this] { Button_hilfetextClick(); });
   onClick(Button_hilfebild, [this] { Button_hilfebildClick(); });
   onClick(Button_metric, [this] { Button_metricClick(); });
+  SetFieldRanges(this, {
+      {"Edit_d2", InputRange::ThreadDiameter},
+      {"Edit_d3", InputRange::ThreadDiameter},
+      {"Edit_dmin", InputRange::ThreadDiameter},
+      {"Edit_lschraube", InputRange::BoltLength},
+      {"Edit_dk", InputRange::HeadDiameter},
+      {"Edit_dw", InputRange::HeadBearing},
+      {"Edit_lgew", InputRange::ThreadLength},
+      {"Edit_sigmaazul", InputRange::Strength},
+  });
 }
 
 void TForm_bq4bolt::showEvent(QShowEvent* e) {

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "calc/input_ranges.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
 #include "framework/forms/number_fields.h"
@@ -50,6 +51,11 @@ TForm_schraubenabschn::TForm_schraubenabschn(QWidget* parent) : TCalcForm(parent
   connect(Button_hilfebild, &QPushButton::clicked, this, [this] { Button_hilfebildClick(); });
   connect(Button_metric, &QPushButton::clicked, this, [this] { Button_metricClick(); });
   ScaleCenterForm(*this);
+  SetFieldRanges(this, {
+      {"Edit_de", InputRange::SectionDiameter},
+      {"Edit_di", InputRange::SectionDiameter},
+      {"Edit_l", InputRange::SectionLength},
+  });
 }
 
 void TForm_schraubenabschn::showEvent(QShowEvent* e) {
@@ -64,7 +70,10 @@ bool ValidSection(int i) { return i >= 1 && i <= Schraube.nSections && i <= kMax
 void TForm_schraubenabschn::FillSection() {
   setWindowTitle(Disp("section " + IntToText(SectionNo)));
   for (QLabel* u : {Label_deu, Label_diu, Label_lu}) u->setText(Disp(LengthUnitText()));
-  if (SectionNo > kMaxBoltSections) return;  // no such array entry
+  // No such array entry: nothing to show or to check.
+  const bool entry = SectionNo <= kMaxBoltSections;
+  for (QLineEdit* e : {Edit_de, Edit_di, Edit_l}) e->setEnabled(entry);
+  if (!entry) return;
   Edit_de->setText(Disp(LengthToText(Schraube.dSec[SectionNo])));
   Edit_di->setText(Disp(LengthToText(Schraube.diSec[SectionNo])));
   Edit_l->setText(Disp(LengthToText(Schraube.lSec[SectionNo])));

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "calc/input_ranges.h"
 #include "calc/calc_tables.h"
 #include "calc/design_defaults.h"
 #include "calc/forms/calc_forms.h"
@@ -87,6 +88,11 @@ TForm_klemmstueck::TForm_klemmstueck(QWidget* parent) : TCalcForm(parent) {
   connect(Button_metric, &QPushButton::clicked, this, [this] { Button_metricClick(); });
   ScaleCenterForm(*this);
   RestoreCursor();
+  SetFieldRanges(this, {
+      {"Edit_de", InputRange::PlateDiameter},
+      {"Edit_di", InputRange::PlateDiameter},
+      {"Edit_l", InputRange::PlateThickness},
+  });
 }
 
 void TForm_klemmstueck::showEvent(QShowEvent* e) {
@@ -102,6 +108,8 @@ void TForm_klemmstueck::FillPlate() {
   const int i = PlateNo;
   setWindowTitle(Disp("clamp.plate " + IntToText(i)));
   for (QLabel* u : {Label_deu, Label_diu, Label_lu}) u->setText(Disp(LengthUnitText()));
+  // No such array entry: nothing to show or to check.
+  for (QLineEdit* e : {Edit_de, Edit_di, Edit_l}) e->setEnabled(ValidPlate(i));
   if (!ValidPlate(i)) return;
   Edit_de->setText(Disp(LengthToText(Klemmstuecke.De[i])));
   Edit_di->setText(Disp(LengthToText(Klemmstuecke.Di[i])));
@@ -164,26 +172,30 @@ void TForm_klemmstueck::Button_dbwstClick() {
 
 void TForm_klemmstueck::Button_okClick() {
   AbortFlag = 0;
-  if (!StorePlate()) return;
+  if (!NumberFieldsValid(this)) return;
   const int i = PlateNo;
   if (ValidPlate(i)) {
-    // Checked after storing: a refused value stays in the record until corrected.
-    if (Klemmstuecke.Di[i] == 0) {
+    // Checked before storing: a refused value never reaches the record.
+    const Extended de = LengthValue(Edit_de, Klemmstuecke.De[i]);
+    const Extended di = LengthValue(Edit_di, Klemmstuecke.Di[i]);
+    const Extended l = LengthValue(Edit_l, Klemmstuecke.L[i]);
+    if (di == 0) {
       ShowMessagePlain("Di = 0 !");
       Edit_di->setFocus();
       return;
     }
-    if (Klemmstuecke.Di[i] >= Klemmstuecke.De[i]) {
+    if (di >= de) {
       ShowMessagePlain("De < Di !");
       Edit_de->setFocus();
       return;
     }
-    if (Klemmstuecke.L[i] == 0) {
+    if (l == 0) {
       ShowMessagePlain("l = 0 !");
       Edit_l->setFocus();
       return;
     }
   }
+  if (!StorePlate()) return;
   accept();
 }
 
@@ -195,7 +207,6 @@ void TForm_klemmstueck::Button_hilfetextClick() {
 }
 
 void TForm_klemmstueck::Button_hilfebildClick() {
-  if (!StorePlate()) return;
   ShowHelpText(4450, "", 2);
   AbortFlag = 0;
   BringToFront();

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "calc/input_ranges.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
 #include "framework/forms/number_fields.h"
@@ -119,6 +120,16 @@ TForm_exz::TForm_exz(QWidget* parent) : TCalcForm(parent) {
   connect(Button_cancel, &QPushButton::clicked, this, [this] { Button_cancelClick(); });
   connect(Button_help, &QPushButton::clicked, this, [this] { Button_helpClick(); });
   connect(Button_metric, &QPushButton::clicked, this, [this] { Button_metricClick(); });
+  SetFieldRanges(this, {
+      {"Edit_s", InputRange::Eccentricity},
+      {"Edit_a", InputRange::Eccentricity},
+      {"Edit_u", InputRange::Eccentricity},
+      {"Edit_v", InputRange::Eccentricity},
+      {"Edit_ad", InputRange::SealingArea},
+      {"Edit_ibt", InputRange::Inertia},
+      {"Edit_ibers", InputRange::Inertia},
+      {"Edit_i_bers", InputRange::Inertia},
+  });
 }
 
 int TForm_exz::SeamIndex() const {

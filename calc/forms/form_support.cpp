@@ -1,5 +1,8 @@
 #include "calc/forms/form_support.h"
 
+#include "calc/input_ranges.h"
+#include "calc/joint_state.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -97,6 +100,11 @@ Extended InertiaValue(const QLineEdit* e, Extended stored) {
 }
 Extended NumberValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, FloatToText, TextToFloat); }
 
+void SetFieldRanges(QWidget* form, std::initializer_list<std::pair<const char*, const TInputRange&>> ranges) {
+  for (const auto& [name, range] : ranges)
+    if (auto* edit = form->findChild<QLineEdit*>(name)) SetNumberRange(edit, range.lo, range.hi, range.quantity);
+}
+
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
   const Byte keptAbort = AbortFlag;  // the help lookup clears it
   std::string text;
@@ -180,9 +188,14 @@ void TUpDown::Click(bool up) {
 
 // ---------------------------------------------------------------------------
 
-TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) { OwnByOpeningWindow(*this); }
+TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent), Opened(std::make_unique<TJointState>()) {
+  OwnByOpeningWindow(*this);
+}
+
+TCalcForm::~TCalcForm() = default;
 
 void TCalcForm::reject() {
+  Opened->Restore();
   AbortFlag = 1;
   QDialog::reject();
 }

@@ -9,6 +9,9 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+struct TInputRange;
 
 // Stored text shown on a control.
 QString Disp(std::string_view stored);
@@ -53,6 +57,10 @@ Extended StressValue(const QLineEdit* e, Extended stored);
 Extended AreaValue(const QLineEdit* e, Extended stored);
 Extended InertiaValue(const QLineEdit* e, Extended stored);
 Extended NumberValue(const QLineEdit* e, Extended stored);  // plain numbers (FloatToText)
+
+// The range of a number field, from the table of the calculation's input
+// ranges, by the edit's object name (edits not found are passed over).
+void SetFieldRanges(QWidget* form, std::initializer_list<std::pair<const char*, const TInputRange&>> ranges);
 
 // Hint of a control: the text of help entry n (AbortFlag is kept).
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix = {});
@@ -98,11 +106,15 @@ class TUpDown : public QWidget {
   std::function<void(bool up)> OnClick;
 };
 
+struct TJointState;
+
 // Base of the input forms: closing by Esc or the window's close box is
-// Cancel, which sets AbortFlag.
+// Cancel, which sets AbortFlag and puts the joint back as it was when the
+// form opened (a form may store values and table picks before its OK).
 class TCalcForm : public QDialog {
  public:
   explicit TCalcForm(QWidget* parent = nullptr);
+  ~TCalcForm() override;
   void reject() override;
   // Form to the front again after a picture was drawn behind it.
   void BringToFront();
@@ -110,4 +122,7 @@ class TCalcForm : public QDialog {
  protected:
   // Texts filled in on showing may need more room than at creation.
   void showEvent(QShowEvent* e) override;
+
+ private:
+  std::unique_ptr<TJointState> Opened;
 };

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "calc/input_ranges.h"
 #include "calc/calc_tables.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
@@ -166,6 +167,15 @@ TForm_bq4reib::TForm_bq4reib(QWidget* parent)
   onClick(Button_muektol, [this] { Button_muektolClick(); });
   onClick(Button_ok, [this] { Button_okClick(); });
   onClick(Button_cancel, [this] { Button_cancelClick(); });
+  SetFieldRanges(this, {
+      {"Edit_mueg", InputRange::Friction},
+      {"Edit_muegmax", InputRange::Friction},
+      {"Edit_muek", InputRange::Friction},
+      {"Edit_muekmax", InputRange::Friction},
+      {"Edit_muetr", InputRange::Friction},
+      {"Edit_sigma", InputRange::SigmaFactor},
+      {"Edit_mapre", InputRange::Torque},
+  });
 }
 
 // A coefficient from a friction table into the minimum edit.

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "calc/input_ranges.h"
 #include "calc/calculation.h"
 #include "calc/design_defaults.h"
 #include "calc/forms/calc_forms.h"
@@ -47,6 +48,7 @@ std::string EmbeddingText(Extended mm) { return LengthToTextDigits(3, mm); }
 }  // namespace
 
 TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
+  AbortFlag = 0;  // a Cancel before is no reason to open the form empty
   setObjectName("TForm_bq4last");
   Filling = true;
   setWindowTitle(Disp(ProgShortName + " " + "Load"));
@@ -259,6 +261,19 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
     });
   connect(Edit_fq, &QLineEdit::textChanged, this, [this] { Refresh(); });
   connect(Edit_fase, &QLineEdit::textChanged, this, [this] { Edit_faseChange(); });
+  SetFieldRanges(this, {
+      {"Edit_fao", InputRange::AxialLoad},
+      {"Edit_fau", InputRange::AxialLoad},
+      {"Edit_n1", InputRange::LoadIntroduction},
+      {"Edit_n2", InputRange::LoadIntroduction},
+      {"Edit_fq", InputRange::TransverseLoad},
+      {"Edit_setz", InputRange::Embedding},
+      {"Edit_fkr", InputRange::ClampLoad},
+      {"Edit_fpre", InputRange::Preload},
+      {"Edit_fapre", InputRange::PresetAxialLoad},
+      {"Edit_mapre", InputRange::Torque},
+      {"Edit_fase", InputRange::Chamfer},
+  });
 }
 
 void TForm_bq4last::Show() {
@@ -308,6 +323,9 @@ void TForm_bq4last::Refresh() {
       rough[k]->setText(Disp(EmbeddingText(TotalEmbedding(k + 1, plates, Verbindung.JointKind, fq))));
   }
   const bool n1 = IsPlateItem(ComboBox_feinl), n2 = IsPlateItem(ComboBox_fausl);
+  // A factor shown again starts from its stored value, not from an empty field.
+  if (n1 && Edit_n1->text().trimmed().isEmpty()) Edit_n1->setText(Disp(FloatToText(Last.n1)));
+  if (n2 && Edit_n2->text().trimmed().isEmpty()) Edit_n2->setText(Disp(FloatToText(Last.n2)));
   Edit_n1->setVisible(n1);
   Label_n1->setVisible(n1);
   Edit_n2->setVisible(n2);
@@ -407,7 +425,6 @@ void TForm_bq4last::Button_hbnClick() {
 }
 
 void TForm_bq4last::Button_hilfebildClick() {
-  if (!StoreInput()) return;
   AuxGraphicsManager();  // the browser of all auxiliary pictures
   AbortFlag = 0;
   BringToFront();

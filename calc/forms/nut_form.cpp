@@ -14,6 +14,7 @@
 
 #include <algorithm>
 
+#include "calc/input_ranges.h"
 #include "calc/calc_tables.h"
 #include "calc/designation.h"
 #include "calc/forms/calc_forms.h"
@@ -146,6 +147,12 @@ TForm_bq4nut::TForm_bq4nut(QWidget* parent) : TCalcForm(parent) {
   onClick(Button_hilfetext, [this] { Button_hilfetextClick(); });
   onClick(Button_hilfebild, [this] { Button_hilfebildClick(); });
   onClick(Button_metric, [this] { Button_metricClick(); });
+  SetFieldRanges(this, {
+      {"Edit_tg", InputRange::HoleDepth},
+      {"Edit_tb", InputRange::HoleDepth},
+      {"Edit_dw", InputRange::NutBearing},
+      {"Edit_h", InputRange::NutHeight},
+  });
 }
 
 void TForm_bq4nut::showEvent(QShowEvent* e) {
@@ -296,7 +303,6 @@ void TForm_bq4nut::Button_hilfetextClick() {
 }
 
 void TForm_bq4nut::Button_hilfebildClick() {
-  if (!StoreInput()) return;
   ShowHelpText(4120, "", 2);
   AbortFlag = 0;
   BringToFront();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "calc/input_ranges.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
 #include "framework/charset.h"
@@ -73,6 +74,10 @@ TForm_vorauslegung::TForm_vorauslegung(QWidget* parent) : TCalcForm(parent) {
   connect(Button_metric, &QPushButton::clicked, this, [this] { Button_metricClick(); });
   ScaleCenterForm(*this);
   FillForm();
+  SetFieldRanges(this, {
+      {"Edit_fa", InputRange::AxialLoad},
+      {"Edit_fq", InputRange::TransverseLoad},
+  });
 }
 
 void TForm_vorauslegung::showEvent(QShowEvent* e) {

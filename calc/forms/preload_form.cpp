@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "calc/input_ranges.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/joint_records.h"
 #include "framework/forms/number_fields.h"
@@ -44,6 +45,11 @@ TForm_bq4pre::TForm_bq4pre(QWidget* parent) : TCalcForm(parent) {
   ScaleCenterForm(*this);
   Edit_fapre->setText(Disp(FloatToText(Last.FApre)));
   Edit_fpre->setText(Disp(FloatToText(Last.Fpre)));
+  // The form shows newtons whatever the unit system.
+  constexpr TInputRange presetAxialLoad{InputRange::PresetAxialLoad.name, InputRange::PresetAxialLoad.lo,
+                                        InputRange::PresetAxialLoad.hi};
+  constexpr TInputRange preload{InputRange::Preload.name, InputRange::Preload.lo, InputRange::Preload.hi};
+  SetFieldRanges(this, {{"Edit_fapre", presetAxialLoad}, {"Edit_fpre", preload}});
 }
 
 void TForm_bq4pre::Button_okClick() {

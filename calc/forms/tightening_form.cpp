@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "calc/input_ranges.h"
 #include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/forms/calc_forms.h"
@@ -169,6 +170,17 @@ TForm_bq4anzi::TForm_bq4anzi(QWidget* parent) : TCalcForm(parent) {
   onClick(Button_cancel, [this] { Button_cancelClick(); });
   onClick(Button_help, [this] { Button_helpClick(); });
   onClick(ButtonMetric, [this] { ButtonMetricClick(); });
+  SetFieldRanges(this, {
+      {"Edit_nuerp", InputRange::YieldFactor},
+      {"Edit_ma", InputRange::Torque},
+      {"Edit_fm", InputRange::Preload},
+      {"Edit_ktau", InputRange::ReductionFactor},
+      {"Edit_sigma", InputRange::SigmaFactor},
+      {"Edit_alphaa", InputRange::TighteningFactor},
+      {"Edit_tolma", InputRange::TorqueTolerance},
+      {"Edit_mamin", InputRange::Torque},
+      {"Edit_fmmin", InputRange::Preload},
+  });
 }
 
 void TForm_bq4anzi::showEvent(QShowEvent* e) {

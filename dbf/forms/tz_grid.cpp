@@ -705,7 +705,10 @@ void TTzGrid::keyPressEvent(QKeyEvent* event) {
   QModelIndex index = currentIndex();
   if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier) && ds && ds->Active() &&
       model_->Editing && ds->CanModify() && ds->IsDeleted()) {
-    Guarded([&] { ds->SetDeleted(false); });
+    if (!ConfirmRestore ||
+        platform::ShowMessageBox("Confirm", "Restore Record ?", platform::MessageButtons::YesNo,
+                                 platform::MessageIcon::Question) == platform::DialogResult::Yes)
+      Guarded([&] { ds->SetDeleted(false); });
     return;
   }
   // Moving below the last row appends a record.

@@ -112,6 +112,8 @@ class TTzGrid : public QTableView {
 
   TTzGridModel& Model() { return *model_; }
   bool AutoAppend = true;
+  // Ctrl+Delete on a deleted record asks "Restore Record ?" before restoring.
+  bool ConfirmRestore = true;
   TTzBooleanBox BooleanBox = TTzBooleanBox::bbCheckBox;
   bool DepressDisabled = false;
   // Leading data columns that stay in place while the others scroll.

@@ -16,7 +16,7 @@
 
 Thelperr::Thelperr(const std::string& message, const std::string& origin, const std::string& remedy,
                    QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), message_(message) {
   setObjectName("Thelperr");
   setWindowTitle("Error Message");
   Label_message = new QLabel(platform::QStringFromDisplay(message), this);
@@ -44,8 +44,8 @@ Thelperr::Thelperr(const std::string& message, const std::string& origin, const 
   buttons->addWidget(Button_help);
   layout->addLayout(buttons);
 
-  // The explanations are the program's own: shown, never edited here.
-  for (QPlainTextEdit* memo : {Memo_origin, Memo_remedy}) memo->setReadOnly(true);
+  for (QPlainTextEdit* memo : {Memo_origin, Memo_remedy})
+    connect(memo, &QPlainTextEdit::textChanged, this, [this] { Modified = true; });
   connect(Button_ok, &QPushButton::clicked, this, &Thelperr::Button_okClick);
   connect(Button_help, &QPushButton::clicked, this, &Thelperr::Button_helpClick);
   resize(520, 360);
@@ -54,7 +54,19 @@ Thelperr::Thelperr(const std::string& message, const std::string& origin, const 
 
 void Thelperr::Button_helpClick() { ShowHelpText(1970, "", 1); }
 
-void Thelperr::Button_okClick() { accept(); }
+void Thelperr::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Modified = false;
+}
+
+void Thelperr::Button_okClick() {
+  if (Modified && AskYesNoCancel("Save Changes ?")) {
+    SaveErrorExplanation(AnsiToOemText(message_),
+                         AnsiToOemText(platform::DisplayFromQString(Memo_origin->toPlainText())),
+                         AnsiToOemText(platform::DisplayFromQString(Memo_remedy->toPlainText())));
+  }
+  accept();
+}
 
 void ShowErrorHelp(std::string_view Message, std::string_view Origin, std::string_view Remedy) {
   Thelperr form(OemToAnsiText(Message), OemToAnsiText(Origin), OemToAnsiText(Remedy));

@@ -1,5 +1,6 @@
 // The explanation window of one calculation message: origin and remedy,
-// shown read-only.
+// which the user may edit; OK offers to save a change to the user's copy of
+// the explanation file.
 #pragma once
 
 #include <QDialog>
@@ -25,5 +26,12 @@ class Thelperr : public QDialog {
   QPlainTextEdit* Memo_remedy;
   QPushButton* Button_ok;
   QPushButton* Button_help;
+  // Set by any change in the two memos, cleared when the window is shown.
+  bool Modified = false;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  std::string message_;  // display code page
 };

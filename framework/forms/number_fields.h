@@ -5,6 +5,9 @@
 
 #include <string_view>
 
+#include "framework/types.h"
+#include "framework/units.h"
+
 class QLineEdit;
 class QWidget;
 
@@ -14,8 +17,15 @@ enum class NumberKind { Float, Integer };
 // one, the text of the label whose buddy the edit is, else its object name.
 void MarkNumberField(QLineEdit* edit, std::string_view name = {}, NumberKind kind = NumberKind::Float);
 
+// The values a number field allows, in stored (metric) units of its kind
+// of quantity; they are checked and named in the unit the field shows.
+void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity = TQuantity::Number);
+
 // Checks the marked edits of `form` that are shown and enabled. The first
-// whose text is neither empty nor a number is refused with "Invalid Input"
-// and its name; it gets the focus with its text kept and false is returned.
-// Without `report` nothing is shown (checks while the user types).
+// that holds no number or a number outside its range, or is empty though it
+// has a range, is refused
+// with "Invalid Input", its name and, where it has one, its range ("Valid
+// Data are: lo .. hi unit !"); it gets the focus with its text kept and
+// false is returned. Without `report` nothing is shown (checks while the
+// user types).
 bool NumberFieldsValid(QWidget* form, bool report = true);

@@ -205,11 +205,14 @@ TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTe
   EXPECT_NEAR(static_cast<double>(re), (1.018 - 350.0 / 1120) * 1100, 1e-6);
   EXPECT_TRUE(HasMessage("Warning: Re(T) = 0 !"));
   EXPECT_NEAR(static_cast<double>(BoltReAtTemp("12.9", 250)), 925 + (825 - 925) * 0.5, 1e-9);
-  // A missing table is told apart from a missing row, without an abort; the
-  // fallback then taken is checked in material_values_test.cpp.
+  // A missing table is told apart from a missing row: the table access names
+  // the file and sets AbortFlag.
   fs::remove(DbfDir + "/mat_b_e.dbf");
+  TraceMessagesOn = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("mat_b_e.dbf not found or no access !");
   EXPECT_EQ(MaterialRows.FindByName(kMatBoltETable, "12.9", row), MaterialRowStatus::TableMissing);
-  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {

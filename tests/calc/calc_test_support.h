@@ -38,12 +38,14 @@ bool HasMessageStartingWith(std::string_view head);
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <variant>
 
 #include "calc/init.h"
+#include "dbf/init.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
@@ -138,12 +140,30 @@ inline std::string TestTableDir() { return platform::ProcessTempDir() + "/calc_t
 
 inline void InitCalcTest() {
   InitFrameworkModules();
+  InitDbfModules();  // the material tables are read through the engine
   InitCalcModules();
   const std::string dir = TestTableDir();
   std::filesystem::create_directories(dir);
   for (const char* name : {"din912", "din931", "din963", "din964", "iso10642", "cylslot", "sondkopf",
                            "flangesc", "din934"})
     std::ofstream(dir + "/" + name + ".dbf").flush();
+  // The material tables as built but with one blank row: every material
+  // takes the fallback formulas over its 20 °C value, as the reference
+  // computation does.
+  const auto word = [](const std::string& h, int at) {
+    return static_cast<unsigned char>(h[at]) + 256u * static_cast<unsigned char>(h[at + 1]);
+  };
+  for (const char* name : {"mat_b_re", "mat_p_re", "mat_b_e", "mat_p_e", "mat_b_sa"}) {
+    std::ifstream in(std::string(BQ4_BINARY_DIR "/data/tables/") + name + ".dbf", std::ios::binary);
+    std::string header(32, '\0');
+    in.read(header.data(), 32);
+    header.resize(std::max<std::size_t>(word(header, 8), 32));
+    in.read(header.data() + 32, static_cast<std::streamsize>(header.size() - 32));
+    header[4] = 1;
+    std::fill(header.begin() + 5, header.begin() + 8, '\0');
+    std::ofstream(dir + "/" + name + ".dbf", std::ios::binary) << header << std::string(word(header, 10), ' ')
+                                                               << '\x1A';
+  }
   DbfDir = dir;
 }
 

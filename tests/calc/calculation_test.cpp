@@ -11,6 +11,7 @@
 #include "calc_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -118,6 +119,15 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"nut of another size", true, [] { Mutter.dNut = 16; }, {"Error  : d nut <> d bolt !"}, -1},
       {"section of another diameter", false, [] { Schraube.dSec[1] = 12.5L; }, {"Warning: den <> d !"}, -1},
       {"no utilisation", false, [] { Montage.nu = 0; }, {"Fatal  : n\x81 Rp = 0 !"}, 1},
+      // Inputs of a project file that the method cannot use are named or refused.
+      {"tightening factor 0", false, [] { Montage.alphaA = 0; }, {"Error  : alpha A < 1, taken as 1 !"}, 0},
+      {"nut of height 0", true, [] { Mutter.m = 0; }, {"Error  : height of nut = 0 !"}, 0},
+      {"nut of unknown type", true, [] { Mutter.NutType = 7; }, {"Error  : unknown nut type !"}, 0},
+      {"axial load beyond any joint", false, [] { Last.FAmax = 1e99L; }, {"Fatal  : out of range: FA !"}, 1},
+      {"negative bolt length", false, [] { Schraube.l = -5; }, {"Fatal  : out of range: l !"}, 1},
+      {"utilisation beyond the yield point", false, [] { Montage.nu = 5; }, {"Fatal  : out of range: nu !"}, 1},
+      {"negative friction", true, [] { Reibung.muGmin = -0.1L; }, {"Fatal  : out of range: \xE6 !"}, 1},
+      {"compressive axial load", false, [] { Last.FAmax = -5000; }, {}, 0},
       {"bore narrower than the bolt", true, [] { Klemmstuecke.Di[1] = 11; }, {"Error  : Di < d !  (1)"}, -1},
       {"bore as wide as the part", true, [] { Klemmstuecke.Di[2] = 40; }, {"Fatal  : A P i = 0 !"}, 1},
       {"bore wider than the part", true, [] { Klemmstuecke.Di[1] = 45; }, {"Fatal  : De < Di !  (1)"}, 1},
@@ -155,6 +165,44 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
   MatMutter.EM = 0;
   CalculateJoint();
   EXPECT_FALSE(HasMessage("Fatal  : EM = 0 !"));
+}
+
+}  // namespace
+
+namespace {
+
+// A material table that cannot be read at a working temperature is named by
+// the table access and ends the run fatally: no value made of its 1.0. The
+// caller's AbortFlag comes back as it was, so a project that loaded stays loaded.
+TEST_F(CalculationTest, AMissingMaterialTableStopsTheRunFatallyAndKeepsTheCallersFlag) {
+  TraceMessagesOn = 1;
+  for (const char* table : {"mat_b_e", "mat_b_re", "mat_p_e"}) {
+    for (Byte callerFlag : {0, 1}) {
+      SCOPED_TRACE(std::string(table) + (callerFlag ? ", flag set before" : ""));
+      InitCalcTest();
+      SetUpTappedM12Joint();
+      Temperatur.TWork = 150;
+      std::filesystem::remove(TestTableDir() + "/" + table + ".dbf");
+      platform::DialogScript script;
+      script.Ok().Expect(std::string(table) + ".dbf not found or no access !");
+      AbortFlag = callerFlag;
+      CalculateJoint();
+      EXPECT_EQ(script.Pending(), 0u);
+      EXPECT_EQ(AbortFlag, callerFlag);
+      EXPECT_EQ(CalcFatalFlag, 1);
+      EXPECT_TRUE(HasMessage("Fatal  : " + std::string(table) + ".dbf not found !"));
+      EXPECT_EQ(Safety.SF, 0);
+    }
+  }
+  // With every table there, a flag left by the caller does not stop the run.
+  InitCalcTest();
+  SetUpTappedM12Joint();
+  Temperatur.TWork = 150;
+  AbortFlag = 1;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_GT(Safety.SF, 0);
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "calc/joint_records.h"
 #include "calc_test_support.h"
@@ -80,13 +83,41 @@ TEST_F(MaterialValuesTest, MissingRowsZeroValuesAndMissingTablesFallBack) {
   EXPECT_NEAR(D(BoltEAtTemp("12.9", 250)), D(FallbackModulusAtTemp(206000, 250)), 1e-6);
   EXPECT_TRUE(HasMessage("Error  : ES(T) = 0 !"));
 
-  // A missing table never gives 1 N/mm².
-  ClearCalcMessages();
-  tables.erase("mat_b_e");
-  EXPECT_NEAR(D(BoltEAtTemp("12.9", 300)), 185556, 0.5);
-  EXPECT_TRUE(HasMessage("Error  : mat_b_e.dbf not found !"));
-  InitMaterialValues();  // no table access at all
-  EXPECT_NEAR(D(BoltReAtTemp("12.9", 20)), 1.000142857 * 1080, 1e-6);
+}
+
+// A missing table gives 1.0, AbortFlag (the table access has named it) and a
+// fatal message naming the table: no fallback value; while the flag is set,
+// later lookups give 1.0 without asking again.
+TEST_F(MaterialValuesTest, AMissingTableGivesOneAndAbortsEveryLookup) {
+  std::string name = "kept";
+  struct Row {
+    const char* table;
+    std::function<Extended()> lookup;
+  };
+  const std::vector<Row> rows = {
+      {"mat_b_re", [] { return BoltReAtTemp("12.9", 300); }},
+      {"mat_p_re", [] { return PlateReAtTemp("S355", 300, 355); }},
+      {"mat_b_e", [] { return BoltEAtTemp("12.9", 300); }},
+      {"mat_p_e", [] { return PlateEAtTemp("S355", 1, 300); }},
+      {"mat_b_sa", [&] { return BoltSigmaAAtD(1, name, 12); }},
+      {"mat_b_sa", [&] { return BoltSigmaAAtD(0, name, 12); }},  // row 0 too
+  };
+  tables.clear();
+  for (bool seam : {true, false}) {
+    if (!seam) InitMaterialValues();  // no table access at all
+    for (const Row& r : rows) {
+      SCOPED_TRACE(std::string(r.table) + (seam ? "" : ", no table access"));
+      ClearCalcMessages();
+      AbortFlag = 0;
+      EXPECT_EQ(r.lookup(), 1.0L);
+      EXPECT_EQ(AbortFlag, 1);
+      EXPECT_EQ(CalcMessages.count, 1);
+      EXPECT_TRUE(HasMessage("Fatal  : " + std::string(r.table) + ".dbf not found !"));
+      EXPECT_EQ(r.lookup(), 1.0L);
+      EXPECT_EQ(CalcMessages.count, 1);
+    }
+  }
+  EXPECT_EQ(name, "kept");
 }
 
 TEST_F(MaterialValuesTest, EnduranceLimitOverDiameterAndPlateValuesScaledByTheirYieldPoint) {

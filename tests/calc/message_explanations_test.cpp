@@ -42,7 +42,8 @@ const char* const kCalculationMessages[] = {
     "Error  : Sigma A (d) = 0 !", "Warning: Re(T) = 0 !", "Error  : ES(T) = 0 !", "Warning: EP(T) = 0 !",
     "Warning: mat_bolt.Re<>mat_b_Re20!", "Warning: mat_bolt.E<>mat_b_E20!", "Warning: mat_p_Re20<>base!",
     "mat_b_re.dbf: 12.9 not found !", "mat_b_e.dbf not found !",
-    "Error  : mat_b_e.dbf not found !", "Error  : Aers (pow)",
+    "Error  : mat_b_e.dbf not found !", "Error  : Aers (pow)", "Fatal  : out of range: FA !",
+    "Error  : alpha A < 1, taken as 1 !", "Error  : height of nut = 0 !", "Error  : unknown nut type !",
 };
 
 TEST(MessageExplanationsTest, EveryCalculationMessageIsExplained) {

@@ -9,6 +9,9 @@
 #include <random>
 #include <sstream>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "../framework/output_test_support.h"
 #include "calc/designation.h"
 #include "calc/init.h"
@@ -329,6 +332,7 @@ TEST_F(ProjectFileTest, LayoutOfASmallJointNumbersWhateverTheDisplaySettingsAndD
 
   // Older short files keep the defaults for what they do not hold.
   lines = Lines(ReadBytes(Path("plain.bq4")));
+  lines[2] = "Version 16.0";
   // Up to the document list: no tail, no further inputs. A number may have
   // a decimal comma and blanks around it.
   const auto docs = std::find(lines.begin(), lines.end(), "documents") - lines.begin();
@@ -418,7 +422,20 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
     cases.push_back({"cut after " + std::string(after), null.substr(0, null.find("\r\n", at) + 2),
                      "inside section \"" + std::string(after)});
   }
-  ASSERT_GE(cases.size(), 70u);
+  // A file of this version ends with its mark: cut where an older layout
+  // ended, it would load other values in silence.
+  for (const std::string sample : {"null", "hot"}) {
+    const std::string bytes = ReadBytes(samples + sample + ".bq4");
+    for (std::string_view before : {"\r\nFURTHER INPUTS\r\n", "\r\nEND OF PROJECT\r\n"})
+      cases.push_back({sample + " cut before " + std::string(before.substr(2, before.size() - 4)),
+                       bytes.substr(0, bytes.find(before) + 2), "without its last line \"END OF PROJECT\""});
+    auto lines = Lines(bytes);
+    const auto docs = std::find(lines.begin(), lines.end(), "documents") - lines.begin();
+    std::string older;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(docs) + 18; ++i) older += lines[i] + "\r\n";
+    cases.push_back({sample + " cut after the documents", older, "without its last line"});
+  }
+  ASSERT_GE(cases.size(), 75u);
 
   ReadCalcFile(samples + "null.bq4");
   ASSERT_EQ(AbortFlag, 0);
@@ -451,6 +468,86 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
     EXPECT_EQ(Stress.tauB, stress.tauB) << c.name;
     EXPECT_EQ(joint(), before) << c.name;
   }
+}
+
+// Saving replaces the file whole: two programs saving the same project at
+// the same moment leave one whole file, never a mix; the file keeps its mode
+// and the link it is reached through; the user's header line is kept.
+TEST_F(ProjectFileTest, SavingReplacesTheFileWholeKeepsItsModeItsLinkAndItsHeader) {
+  namespace fs = std::filesystem;
+  const std::string real = Path("real.bq4"), link = Path("link.bq4");
+  fs::remove(real);
+  fs::remove(link);
+  WriteCalcFile(real);
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real.bq4", link);
+  HeaderLines[1] = "flange of the pump housing";
+  Last.FAmax = 4321;
+  WriteCalcFile(link);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  InitCalcModules();
+  HeaderLines[1] = "";
+  ReadCalcFile(real);
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Last.FAmax, 4321);
+  EXPECT_EQ(HeaderLines[1].str(), "flange of the pump housing");
+  WriteCalcFile(real);
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(ReadBytes(real).find('\0'), std::string::npos);  // flags are digits, no NUL byte
+  EXPECT_TRUE(std::none_of(fs::directory_iterator(dir_), fs::directory_iterator(), [](const fs::directory_entry& e) {
+    return e.path().filename().string().find(".~") != std::string::npos;
+  }));  // no temporary file left
+
+  // Two processes save two joints over one file, started together; every
+  // state a reader sees is one of the two whole files.
+  const std::string shared = Path("shared.bq4");
+  std::string whole[2];
+  for (int who = 0; who < 2; ++who) {
+    Last.FAmax = 1000 + who;
+    WriteCalcFile(shared);
+    whole[who] = ReadBytes(shared);
+  }
+  int go[2];
+  ASSERT_EQ(::pipe(go), 0);
+  pid_t children[2];
+  for (int who = 0; who < 2; ++who) {
+    children[who] = ::fork();
+    ASSERT_GE(children[who], 0);
+    if (children[who] == 0) {
+      char c;
+      ::close(go[1]);
+      if (::read(go[0], &c, 1) < 0) ::_exit(3);
+      Last.FAmax = 1000 + who;
+      for (int round = 0; round < 60; ++round) {
+        WriteCalcFile(shared);
+        if (AbortFlag) ::_exit(2);
+      }
+      ::_exit(0);
+    }
+  }
+  ::close(go[0]);
+  ::close(go[1]);  // both children start at once
+  int mixed = 0, reads = 0;
+  for (;;) {
+    const std::string now = ReadBytes(shared);
+    ++reads;
+    if (now != whole[0] && now != whole[1]) ++mixed;
+    int status = 0;
+    if (children[0] > 0 && ::waitpid(children[0], &status, WNOHANG) == children[0]) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      children[0] = -1;
+    }
+    if (children[1] > 0 && ::waitpid(children[1], &status, WNOHANG) == children[1]) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      children[1] = -1;
+    }
+    if (children[0] < 0 && children[1] < 0) break;
+  }
+  const std::string last = ReadBytes(shared);
+  EXPECT_TRUE(last == whole[0] || last == whole[1]);
+  EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
 }
 
 TEST_F(ProjectFileTest, FileRoutinesAskForMissingNamesConfirmOverwritingAndReportFaults) {
@@ -513,6 +610,7 @@ TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   // An older file without the further inputs takes them from the tables.
   auto lines = Lines(ReadBytes(sample));
   lines.resize(static_cast<std::size_t>(std::find(lines.begin(), lines.end(), "FURTHER INPUTS") - lines.begin()));
+  lines[2] = "Version 16.0";
   std::string older;
   for (const auto& l : lines) older += l + "\r\n";
   WriteBytes(Path("older.bq4"), older);

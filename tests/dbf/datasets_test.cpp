@@ -357,3 +357,64 @@ TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
   ds.Last();
   EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 1);
 }
+
+namespace {
+
+// An open that finds no field list fails with the component's name; deleting
+// the last visible record leaves an empty dataset, not the hidden record.
+TEST_F(Datasets_, NoFieldListFailsTheOpenAndDeletingTheLastVisibleRecordEmptiesTheDataset) {
+  // The engine refuses a table file without fields; a table source may still
+  // open without describing any.
+  struct NoFields : TTzDbf {
+    using TTzDbf::TTzDbf;
+    bool OpenTable(const std::string& name) override {
+      if (!TTzDbf::OpenTable(name)) return false;
+      SelectedWorkArea()->fields.clear();
+      return true;
+    }
+  };
+  NoFields none("nofields");
+  none.SetDbfFileName(SampleTable(1, "bare.dbf"));
+  EXPECT_EQ(Raised<std::exception>([&] { none.SetActive(true); }), "nofields.DbfFields undefined. Set Active to TRUE");
+  EXPECT_FALSE(none.Active());
+
+  std::string p = SampleTable(2);
+  TTzDbf ds("emptied");
+  ds.SetHideDeletedRecs(true);
+  Open(ds, p);
+  ds.Delete();
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "R2        ");
+  ds.Delete();
+  EXPECT_TRUE(ds.IsEmpty());
+  EXPECT_TRUE(ds.Bof() && ds.Eof());
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "");
+  EXPECT_EQ(RecordText(p, 2, 0, 1), "*");
+}
+
+// A filter of either kind, like an index, means record numbers are no
+// positions; a failing index line is named as written.
+TEST_F(Datasets_, FiltersMakeTheDatasetUnsequencedAndIndexErrorsNameTheWholeLine) {
+  std::string p = SampleTable(3);
+  {
+    TTzDbf ds("seq");
+    Open(ds, p);
+    EXPECT_TRUE(ds.IsSequenced());
+    ds.Filtered = true;
+    EXPECT_FALSE(ds.IsSequenced());
+    ds.Filtered = false;
+    Select(ds.WorkArea());
+    SelectedWorkArea()->filterCallback = [] { return true; };
+    EXPECT_FALSE(ds.IsSequenced());
+    SelectedWorkArea()->filterCallback = nullptr;
+    EXPECT_TRUE(ds.IsSequenced());
+  }
+  const std::string line = " 1 , " + Path("bad.ndx") + " , NAME +";
+  TTzDbf ds("badkey");
+  ds.IndexList = {line};
+  ds.SetDbfFileName(p);
+  const std::string error = Raised<std::exception>([&] { ds.SetActive(true); });
+  EXPECT_NE(error.find(line), std::string::npos) << error;
+  EXPECT_FALSE(ds.Active());
+}
+
+}  // namespace

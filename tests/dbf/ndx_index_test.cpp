@@ -162,6 +162,33 @@ class NdxIndex : public DbfTest {
   std::vector<std::pair<std::string, std::uint32_t>> FreshEntries(const std::string& expr) {
     return Build(Path("fresh.ndx"), expr).entries;
   }
+  // The lines the reader should print for `file`: "key|record" in key order.
+  static std::string ExpectedLines(const std::string& file) {
+    Checked c = CheckIndexFile(file);
+    EXPECT_EQ(c.problem, "") << file;
+    std::string lines;
+    for (const auto& [stored, rec] : c.entries) {
+      std::string key = stored;
+      if (c.type != 'C') {
+        double v;
+        std::memcpy(&v, key.data(), 8);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        key = buf;
+      }
+      lines += key + "|" + std::to_string(rec) + "\n";
+    }
+    return lines;
+  }
+  // A Perl script that reads index file names from its input and prints "#file", then each
+  // file's "key|record" lines in key order, read by XBase::Index.
+  static void WriteXBaseReader(const std::string& script) {
+    std::ofstream(script) << "use XBase::Index;\n"
+                             "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"
+                             "  my $i = new XBase::Index $f or die XBase::Index->errstr;\n"
+                             "  $i->prepare_select;\n"
+                             "  while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; } }\n";
+  }
   // Every index file holds exactly the keys of a fresh build, in order.
   void ExpectExact(const std::vector<std::pair<std::string, std::string>>& indexes) {
     for (const auto& [file, expr] : indexes) {
@@ -275,31 +302,43 @@ TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile
   EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
 }
 
+// Also with a node cache of two nodes, which gives up the least recently used
+// node at nearly every step of a walk.
 TEST_F(NdxIndex, MaintainedIndexEqualsFreshBuild) {
-  std::string p = Table(200, true);
-  Set_Index_To(Path("m.ndx"), 1);  // not built yet
-  EXPECT_NE(TzLastError, 0);
-  SelectedWorkArea()->exclusive = true;  // build and maintain without locks in this test
-  Index_On("UPPER(NAME)", Path("m.ndx"));
-  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-  std::mt19937 rng(42);
-  for (int step = 0; step < 1500; ++step) {
-    int what = static_cast<int>(rng() % 3);
-    if (what == 0) {
-      AppendTexts({{"N" + std::to_string(rng() % 50)}});
-    } else {
-      Go(static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(RecCount())));
-      if (what == 1) SetFieldText(1, "R" + std::to_string(rng() % 60));
-      else SetFieldText(1, GetFieldText(1).substr(0, 1));  // shorter key, same or moved
-      Replace();
+  const std::size_t defaultNodes = IndexCacheNodes;
+  for (std::size_t nodes : {defaultNodes, std::size_t{2}}) {
+    SCOPED_TRACE("cache of " + std::to_string(nodes) + " nodes");
+    IndexCacheNodes = nodes;
+    std::string p = Table(200, true);
+    std::filesystem::remove(Path("m.ndx"));
+    Set_Index_To(Path("m.ndx"), 1);  // not built yet
+    EXPECT_NE(TzLastError, 0);
+    SelectedWorkArea()->exclusive = true;  // build and maintain without locks in this test
+    Index_On("UPPER(NAME)", Path("m.ndx"));
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    std::mt19937 rng(42);
+    for (int step = 0; step < 1500; ++step) {
+      int what = static_cast<int>(rng() % 3);
+      if (what == 0) {
+        AppendTexts({{"N" + std::to_string(rng() % 50)}});
+      } else {
+        Go(static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(RecCount())));
+        if (what == 1) SetFieldText(1, "R" + std::to_string(rng() % 60));
+        else SetFieldText(1, GetFieldText(1).substr(0, 1));  // shorter key, same or moved
+        Replace();
+      }
+      ASSERT_EQ(TzLastError, 0) << step << ": " << TzErrorDetail;
+      const std::string key = TzTrimRight(GetFieldText(1));
+      ASSERT_TRUE(Find(TzUpperCase(key))) << step << ": " << key;
+      ASSERT_EQ(TzUpperCase(TzTrimRight(GetFieldText(1))).substr(0, key.size()), TzUpperCase(key));
     }
-    ASSERT_EQ(TzLastError, 0) << step << ": " << TzErrorDetail;
+    ExpectExact({{"m.ndx", "UPPER(NAME)"}});
+    // Pack rebuilds the index.
+    DeleteRecs({3, 7, 11});
+    ASSERT_TRUE(Pack());
+    ExpectExact({{"m.ndx", "UPPER(NAME)"}});
+    CloseDatabase();
   }
-  ExpectExact({{"m.ndx", "UPPER(NAME)"}});
-  // Pack rebuilds the index.
-  DeleteRecs({3, 7, 11});
-  ASSERT_TRUE(Pack());
-  ExpectExact({{"m.ndx", "UPPER(NAME)"}});
 }
 
 TEST_F(NdxIndex, SplitOfFullRootLeaf) {
@@ -370,27 +409,7 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
 
 // XBase::Index, an independent reader, reads every key in order from indexes over a
 // sweep of table sizes; one key type per instance, one reader for all files.
-class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {
- protected:
-  // The lines the reader should print for `file`: "key|record" in key order.
-  static std::string ExpectedLines(const std::string& file) {
-    Checked c = CheckIndexFile(file);
-    EXPECT_EQ(c.problem, "") << file;
-    std::string lines;
-    for (const auto& [stored, rec] : c.entries) {
-      std::string key = stored;
-      if (c.type != 'C') {
-        double v;
-        std::memcpy(&v, key.data(), 8);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", v);
-        key = buf;
-      }
-      lines += key + "|" + std::to_string(rec) + "\n";
-    }
-    return lines;
-  }
-};
+class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
@@ -399,11 +418,7 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   const std::vector<int> sizes{1,   2,   25,  26,  27,  31,  32,   33,   50,  51, 63,
                                64,  650, 651, 652, 676, 992, 993, 1301, 1985, 3000};
   std::string script = Path("ndx.pl"), out = Path("keys.txt");
-  std::ofstream(script) << "use XBase::Index;\n"
-                           "while (my $f = <STDIN>) { chomp $f; print \"#$f\\n\";\n"
-                           "  my $i = new XBase::Index $f or die XBase::Index->errstr;\n"
-                           "  $i->prepare_select;\n"
-                           "  while (my ($k, $r) = $i->fetch) { print \"$k|$r\\n\"; } }\n";
+  WriteXBaseReader(script);
   auto ignored = std::signal(SIGPIPE, SIG_IGN);  // a reader that dies fails the check below
   FILE* reader = popen(("perl " + script + " > " + out).c_str(), "w");
   ASSERT_NE(reader, nullptr);
@@ -683,6 +698,173 @@ TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
     CloseDatabase();
   }
   RecordProperty("refused", refused);
+}
+
+namespace {
+
+// Sets CNT of record `r` to `value` under its record lock; the error code of the Replace.
+std::uint16_t ChangeCounter(std::int32_t r, std::int32_t value) {
+  Go(r);
+  while (!RLock()) sched_yield();
+  Go(r);  // as the other program left it
+  SetFieldValue(2, value);
+  Replace();
+  std::uint16_t code = TzLastError;
+  Unlock();
+  return code;
+}
+
+}  // namespace
+
+// Two programs change indexed keys under record locks through one shared index; one is killed at a
+// random moment. The survivor's searches never land on a record without the key searched; the index
+// stays exact, or is refused and built again; it ends exact, also for an independent reader.
+TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
+  std::mt19937 random(20261207);
+  const int trials = Scaled(3, 40), records = 2000, after = 3000;
+  const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"},
+                                                                   {"nc.ndx", "NAME+STR(CNT,8)"}};
+  std::vector<std::string> kept;
+  int refused = 0;
+  for (int t = 0; t < trials; ++t) {
+    SCOPED_TRACE("trial " + std::to_string(t));
+    std::string p = Counters(records, indexes);
+    const unsigned seed = random();
+    ForkHandshake shake;
+    // Every value written is new, so a key names at most one record.
+    pid_t victim = Child(shake, [&] {
+      Use(p);
+      if (!Attach(indexes)) return false;
+      shake.SignalParent();
+      std::mt19937 mine(seed);
+      for (std::int32_t v = 10000000;; ++v)
+        if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
+    });
+    Use(p);
+    ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
+    ASSERT_TRUE(shake.WaitForChild());
+    // A refused index is built again, as the dataset layer does, and the work goes on.
+    auto rebuild = [&](const char* where) {
+      ASSERT_EQ(TzLastError, 222) << where << ": " << TzErrorDetail;
+      ++refused;
+      CloseIndexes();
+      for (const auto& [file, expr] : indexes) MakeIndex(Path(file), expr, false, 1, false, false, nullptr, 0);
+      ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+      ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
+    };
+    const int killAt = static_cast<int>(random() % 300);
+    bool killed = false;
+    std::int32_t v = 20000000;
+    for (int i = 0; i < killAt + after; ++i) {
+      if (i == killAt) {
+        usleep(random() % 2000);
+        kill(victim, SIGKILL);
+        EXPECT_EQ(ExitCode(victim), -1) << "the other program failed before it was killed";
+        killed = true;
+      }
+      const auto r = static_cast<std::int32_t>(random() % records) + 1;
+      if (ChangeCounter(r, ++v) != 0) {
+        ASSERT_TRUE(killed) << TzErrorDetail;
+        ASSERT_NO_FATAL_FAILURE(rebuild("Replace"));
+      }
+      // A search finds the key on its record, or (while the other may change that record) nothing.
+      for (std::int32_t key : {v, v - 1}) {
+        bool found = Find(std::to_string(key));
+        if (TzLastError != 0) {
+          ASSERT_TRUE(killed) << TzErrorDetail;
+          ASSERT_NO_FATAL_FAILURE(rebuild("Find"));
+          found = Find(std::to_string(key));
+        }
+        ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+        if (found) {
+          ASSERT_EQ(GetFieldValue(2), key) << "a search landed on record " << RecNo();
+        }
+        if (killed && key == v) {
+          ASSERT_TRUE(found) << key;
+          ASSERT_EQ(RecNo(), r);
+        }
+      }
+      if (killed) {
+        // Another record's key as the table holds it leads to that record.
+        const auto other = static_cast<std::int32_t>(random() % records) + 1;
+        Go(other);
+        const auto value = static_cast<std::int32_t>(GetFieldValue(2));
+        bool found = Find(std::to_string(value));
+        if (TzLastError != 0) {
+          ASSERT_NO_FATAL_FAILURE(rebuild("Find"));
+          found = Find(std::to_string(value));
+        }
+        ASSERT_TRUE(found) << value;
+        ASSERT_EQ(RecNo(), other);
+      }
+    }
+    CloseDatabase();
+    Use(p + " EXCLUSIVE");
+    ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
+    CloseIndexes();
+    ExpectExact(indexes);
+    CloseDatabase();
+    const std::string copy = Path("cnt" + std::to_string(t) + ".ndx");
+    std::filesystem::copy_file(Path("cnt.ndx"), copy, std::filesystem::copy_options::overwrite_existing);
+    kept.push_back(copy);
+  }
+  RecordProperty("refused", refused);
+  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  std::string script = Path("ndx.pl"), list = Path("files.txt"), out = Path("keys.txt"), want;
+  WriteXBaseReader(script);
+  std::ofstream names(list);
+  for (const auto& f : kept) {
+    names << f << "\n";
+    want += "#" + f + "\n" + ExpectedLines(f);
+  }
+  names.close();
+  ASSERT_EQ(std::system(("perl " + script + " < " + list + " > " + out).c_str()), 0);
+  EXPECT_TRUE(dbftest::ReadText(out) == want) << "XBase::Index reads other keys";
+}
+
+// Searches while another program changes keys land only on records that hold the key searched.
+// Few records, so that the other program often changes the record a search is about to read.
+TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
+  const int records = 8, changes = Scaled(4000, 40000);
+  const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"}};
+  std::string p = Counters(records, indexes);
+  ForkHandshake shake;
+  pid_t writer = Child(shake, [&] {
+    Use(p);
+    if (!Attach(indexes)) return false;
+    shake.SignalParent();
+    std::mt19937 mine(11);
+    for (std::int32_t v = 10000000; v < 10000000 + changes; ++v)
+      if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
+    return true;
+  });
+  Use(p);
+  ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
+  ASSERT_TRUE(shake.WaitForChild());
+  std::mt19937 random(5);
+  int found = 0, status = 0;
+  while (waitpid(writer, &status, WNOHANG) == 0) {
+    // The value a record holds now, searched for at once: found on that record, or
+    // (changed meanwhile) not at all.
+    const auto r = static_cast<std::int32_t>(random() % records) + 1;
+    Go(r);
+    const auto key = static_cast<std::int32_t>(GetFieldValue(2));
+    const bool hit = Find(std::to_string(key));
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    if (hit) {
+      ++found;
+      ASSERT_EQ(GetFieldValue(2), key) << "a search landed on record " << RecNo();
+    }
+  }
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_GT(found, 0);
+  // With the writer gone every record is found by its key.
+  for (std::int32_t r = 1; r <= records; ++r) {
+    Go(r);
+    const auto value = static_cast<std::int32_t>(GetFieldValue(2));
+    ASSERT_TRUE(Find(std::to_string(value))) << value;
+    ASSERT_EQ(RecNo(), r);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyTypes, NdxIndexSweep, ::testing::Values("NAME", "NUM", "DAY"));

@@ -139,9 +139,11 @@ done
 ( cd multi && "$WBQ4" vdi1986.bq4 tapped_static.bq4 own_nut.bq4 null.bq4 hot.bq4 eccentric.bq4 /PDF \
     > out.txt 2> err.txt )
 check "six projects in one run exit 0" test $? -eq 0
+# The header's time of day may differ by a minute between the runs.
+pdf_text_without_time() { pdftotext "$1" - 2>/dev/null | sed -E 's#[0-9]{1,2}/[0-9]{1,2}/[0-9]{4} [0-9]{1,2}:[0-9]{2}#DATE#g'; }
 for s in $SAMPLES; do
   check "$s: the same text as a single run" \
-    cmp -s <(pdftotext multi/$s.pdf - 2>/dev/null) <(pdftotext single/$s.pdf - 2>/dev/null)
+    cmp -s <(pdf_text_without_time multi/$s.pdf) <(pdf_text_without_time single/$s.pdf)
 done
 
 # Exit codes of the report "/I": a fatal joint 2 and no document, a missing

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "framework/clock.h"
 #include "framework/documents.h"
+#include "framework/drawing_info.h"
 #include "framework/file_values.h"
 #include "framework/help_texts.h"
 #include "framework/init.h"
@@ -162,6 +164,32 @@ TEST_F(ChangeHistoryTest, OlderFilesWithLineFeedsInADescriptionReadWholeAndDamag
   }
 }
 
+// The six further identification texts hold their own lengths and start empty.
+TEST_F(ChangeHistoryTest, IdentificationTextsAreCutToTheirLengthsAndClearedAtStart) {
+  const std::string longText(40, 'x');
+  struct Row {
+    const char* name;
+    std::function<std::string()> assignAndRead;
+    std::size_t length;
+  };
+  const std::vector<Row> rows = {
+      {"number", [&] { DrawingNumber = longText; return DrawingNumber.str(); }, 18},
+      {"20", [&] { DrawingIdentText20 = longText; return DrawingIdentText20.str(); }, 20},
+      {"name", [&] { DrawingName = longText; return DrawingName.str(); }, 25},
+      {"25", [&] { DrawingIdentText25 = longText; return DrawingIdentText25.str(); }, 25},
+      {"name 2", [&] { DrawingName2 = longText; return DrawingName2.str(); }, 30},
+      {"32", [&] { DrawingIdentText32 = longText; return DrawingIdentText32.str(); }, 32},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(r.assignAndRead(), longText.substr(0, r.length));
+  }
+  InitDrawingInfo();
+  for (const std::string& text : {DrawingNumber.str(), DrawingIdentText20.str(), DrawingName.str(),
+                                  DrawingIdentText25.str(), DrawingName2.str(), DrawingIdentText32.str()})
+    EXPECT_EQ(text, "");
+}
+
 TEST_F(ChangeHistoryTest, NewProjectResetsTheHistoryButKeepsTheDrawingTexts) {
   ChangeCount = 3;
   ReplacementFor = "OLD";
@@ -181,11 +209,6 @@ TEST_F(ChangeHistoryTest, NewProjectResetsTheHistoryButKeepsTheDrawingTexts) {
 
 TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentySixth) {
   platform::DialogScript script;
-  script.Cancel();
-  ChangesMenu(1);  // a cancelled new change is not added
-  EXPECT_EQ(ChangeCount, 0);
-  EXPECT_EQ(InputModified, 0);
-  AbortFlag = 0;
   script.Ok({{"Edit_aenderung", "new bore"}, {"Edit_bearbeiter", "JSMITH"}, {"Memo_beschreibung", "two\nlines"}})
       .Expect("Modification 1");
   script.Ok();  // the protocol in the report window
@@ -197,11 +220,6 @@ TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentyS
   EXPECT_EQ(Changes[1].Editor.str(), "JSMIT");  // five characters
   EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
   EXPECT_EQ(Changes[1].Description.str(), "two|lines");
-
-  script.Cancel();
-  ChangesMenu(2);  // cancelled: no protocol
-  EXPECT_EQ(AbortFlag, 1);
-  EXPECT_EQ(Changes[1].Change.str(), "new bore");
 
   // Deleting and adding again reuses the slot: old texts, today's date.
   AbortFlag = 0;
@@ -230,7 +248,31 @@ TEST_F(ChangeHistoryTest, MenuAddsEditsAndDeletesTheLastChangeAndRefusesATwentyS
   script.Ok({{"RadioGroup_items", "#6"}}).Expect("Changes");
   ChangesMenu(0);
   EXPECT_EQ(ItemTexts[7].str(), "back....");
-  EXPECT_EQ(script.Shown().size(), 10u);
+  EXPECT_EQ(script.Shown().size(), 8u);
+}
+
+// Cancel in the dialog stores nothing typed, but a new change stays counted,
+// and the protocol follows either way.
+TEST_F(ChangeHistoryTest, CancelledNewOrChangeKeepsTheCountAndShowsTheProtocol) {
+  Changes[1] = {"old slot", "2000/01/01", "AB", "kept"};
+  platform::DialogScript script;
+  script.Press("Button_cancel", {{"Edit_aenderung", "typed"}}).Expect("Modification 1");
+  script.Ok().Expect("report window");
+  ChangesMenu(1);
+  ASSERT_EQ(ChangeCount, 1);
+  EXPECT_EQ(Changes[1].Change.str(), "old slot");
+  EXPECT_EQ(Changes[1].Date.str(), "2026/12/06");
+  EXPECT_EQ(InputModified, 1);
+  EXPECT_EQ(AbortFlag, 0);
+
+  InputModified = 0;
+  script.Press("Button_cancel", {{"Edit_aenderung", "typed"}}).Expect("Modification 1");
+  script.Ok().Expect("report window");
+  ChangesMenu(2);
+  EXPECT_EQ(Changes[1].Change.str(), "old slot");
+  EXPECT_EQ(InputModified, 0);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(script.Shown().size(), 4u);
 }
 
 TEST_F(ChangeHistoryTest, ProtocolListsTheIdentificationAndEveryChange) {

@@ -26,14 +26,20 @@ class ErrorExplanationsTest : public ::testing::Test {
     InitFrameworkModules();
     dir_ = FreshTestDir("explain");
     fs::copy_file(Sample(), dir_ + "/bq4.err");
+    userData_ = platform::GetEnvironment("BQ4_USER_DATA_DIR");
+    setenv("BQ4_USER_DATA_DIR", (dir_ + "/user").c_str(), 1);
     PltDir = dir_;
     TempDir = dir_;
   }
-  void TearDown() override { platform::SetBatchMode(false); }
+  void TearDown() override {
+    platform::SetBatchMode(false);
+    setenv("BQ4_USER_DATA_DIR", userData_.c_str(), 1);
+  }
 
   static std::string Sample() { return std::string(BQ4_TEST_DATA) + "/text_output/bq4.err"; }
 
   std::string dir_;
+  std::string userData_;
 };
 
 }  // namespace
@@ -120,15 +126,48 @@ TEST_F(ErrorExplanationsTest, HelpLevelDecidesHowTheMessagesAreShown) {
   EXPECT_EQ(script.Shown()[2].kind, "form");
 }
 
-TEST_F(ErrorExplanationsTest, TheExplanationWindowIsReadOnlyAndClosesWithoutAQuestion) {
-  const std::string before = ReadBytes(dir_ + "/bq4.err");
-  Thelperr form("Error  : same first fourteen", "old origin", "old remedy");
-  form.show();
-  EXPECT_TRUE(form.Memo_origin->isReadOnly());
-  EXPECT_TRUE(form.Memo_remedy->isReadOnly());
-  platform::DialogScript script;  // any question would find no answer here
-  form.Button_okClick();
-  EXPECT_EQ(script.Shown().size(), 0u);
-  EXPECT_EQ(form.result(), QDialog::Accepted);
-  EXPECT_EQ(ReadBytes(dir_ + "/bq4.err"), before);
+// Edits go to the user's copy (read first from then on); the shipped file
+// stays as it was.
+TEST_F(ErrorExplanationsTest, EditedExplanationsAreSavedToTheUsersCopyOnlyWhenAskedAndChanged) {
+  const std::string shipped = ReadBytes(dir_ + "/bq4.err");
+  const std::string copy = UserErrorExplanationFileName();
+  const std::string message = "Error  : same first fourteen, later text";
+  struct Row {
+    const char* name;
+    bool edit;
+    bool answerYes;
+    bool saved;
+  };
+  for (const Row& r : {Row{"unchanged: no question", false, false, false}, Row{"changed, No", true, false, false},
+                       Row{"changed, Yes", true, true, true}}) {
+    SCOPED_TRACE(r.name);
+    Thelperr form(message, "Origin of the first of two messages that share their key.", "Remedy of the first.");
+    form.show();
+    if (r.edit) {
+      form.Memo_origin->setPlainText(QString::fromUtf8("New origin,\nover two lines \xC3\xA4"));
+      form.Memo_remedy->setPlainText("New remedy.");
+    }
+    platform::DialogScript script;
+    if (r.edit) (r.answerYes ? script.Yes() : script.No()).Expect("Save Changes ?");
+    form.Button_okClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(fs::exists(copy), r.saved);
+  }
+  EXPECT_EQ(ReadBytes(dir_ + "/bq4.err"), shipped);
+  // The copy holds every line, with both lines replaced, each still one line.
+  std::string expected = shipped;
+  const std::string oldLines = "Origin of the first of two messages that share their key.\r\nRemedy of the first.";
+  expected.replace(expected.find(oldLines), oldLines.size(), "New origin, over two lines \x84\r\nNew remedy.");
+  EXPECT_EQ(ReadBytes(copy), expected);
+  EXPECT_EQ(ErrorExplanationFileName(), copy);
+  std::string origin, remedy;
+  ASSERT_EQ(LookupExplanation(ErrorExplanationFileName(), message, origin, remedy), ExplanationLookup::Found);
+  EXPECT_EQ(remedy, "New remedy.");
+  // A message without explanation is named; the copy stays.
+  const std::string before = ReadBytes(copy);
+  platform::DialogScript script;
+  script.Ok().Expect("Fatal  : never heard of not found.");
+  SaveErrorExplanation("Fatal  : never heard of", "o", "r");
+  EXPECT_EQ(ReadBytes(copy), before);
 }

@@ -118,8 +118,10 @@ TEST_F(BoltFormTest, OkStoresCancelKeepsAndNeitherRoundsTheValues) {
   script.Cancel();
   RunBoltForm();
   EXPECT_EQ(AbortFlag, 1);
-  // An empty thread length: none given.
+  // A thread length of 0: none given; an empty field is no 0 and is refused.
   script.Ok({{"ComboBox_dauerfest", "#3"}, {"Edit_sigmaazul", "48"}, {"Edit_lgew", ""}});
+  script.Ok().Expect("thread length lG: Invalid Input \"\" !");
+  script.Ok({{"Edit_lgew", "0"}});
   RunBoltForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Last.EnduranceChoice, 4);

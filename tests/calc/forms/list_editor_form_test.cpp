@@ -125,7 +125,7 @@ TEST_F(BoltSectionFormTest, ShowsStepsSwitchesUnitsStoresOnOkAndRefusesBadText) 
   EXPECT_EQ(Schraube.lSec[1], 40);
   script.Ok({{"Edit_l", "45,5"}, {"Edit_de", "twelve"}});
   script.Ok().Expect("outer diameter De: Invalid Input \"twelve\" !");
-  script.Ok({{"Edit_de", ""}});
+  script.Ok({{"Edit_de", "0"}});
   RunBoltSectionForm(1);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Schraube.lSec[1], 45.5L);
@@ -144,7 +144,7 @@ TEST_F(ClampedPlateFormTest, OkRefusesBadGeometryAndOnlyTheDatabaseButtonsStoreB
   platform::DialogScript script;
   script.Ok({{"Edit_di", "40"}});
   script.Ok().Expect("De < Di !");
-  script.Ok({{"Edit_di", ""}});
+  script.Ok({{"Edit_di", "0"}});
   script.Ok().Expect("Di = 0 !");
   script.Ok({{"Edit_di", "13"}, {"Edit_l", "0"}});
   script.Ok().Expect("l = 0 !");

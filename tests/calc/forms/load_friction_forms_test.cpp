@@ -79,7 +79,7 @@ TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculationTheChamferFollowsTheJoi
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Last.Fpre, 500);
 
-  script.Ok({{"Edit_fao", "20000"}, {"Edit_fau", ""}, {"ComboBox_feinl", "#2"}, {"Edit_setz", "0,008"},
+  script.Ok({{"Edit_fao", "20000"}, {"Edit_fau", "0"}, {"ComboBox_feinl", "#2"}, {"Edit_setz", "0,008"},
              {"Edit_fkr", "5000"}});
   RunLoadForm();
   EXPECT_EQ(AbortFlag, 0);
@@ -139,7 +139,7 @@ TEST_F(FrictionFormTest, ToleranceButtonsAndPicksFillTheEditsTheRowsOnlyOnOkAndW
   minima.hide();
 
   platform::DialogScript script;
-  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", ""}});
+  script.Ok({{"Edit_mueg", "0,16"}, {"Edit_muetr", "0"}});
   RunFrictionForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_NEAR(static_cast<double>(Reibung.muGmin), 0.16, 1e-12);

@@ -1,4 +1,5 @@
 #include "form_test_support.h"
+#include "../../framework/output_test_support.h"
 
 #include "calc/forms/calc_forms.h"
 #include "calc/forms/bolt_form.h"
@@ -10,7 +11,14 @@
 #include "calc/forms/preliminary_design_form.h"
 #include "calc/forms/preload_form.h"
 #include "calc/forms/tightening_form.h"
+#include "calc/forms/bolt_section_form.h"
+#include "calc/forms/nut_form.h"
+#include "calc/project_file.h"
+#include "calc/calculation.h"
+#include "framework/file_utils.h"
+#include "platform/os.h"
 #include "calc/joint_records.h"
+#include "framework/message_box.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
 
@@ -118,7 +126,7 @@ TEST_F(PreloadFormTest, BelongsToTheMainWindowAndShowsAndStoresNewtonsWhateverTh
   InputModified = 0;
   script.Ok({{"Edit_fapre", "3000,5"}, {"Edit_fpre", "abc"}});
   script.Ok().Expect("Fpre: Invalid Input \"abc\" !");  // the form stays open
-  script.Ok({{"Edit_fpre", ""}});                       // an empty field is 0
+  script.Ok({{"Edit_fpre", "0"}});
   RunPreloadForm();
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(Last.FApre, 3000.5L);
@@ -136,55 +144,167 @@ TEST_F(PreloadFormTest, BelongsToTheMainWindowAndShowsAndStoresNewtonsWhateverTh
 
 using NumberFieldTest = FormTest;
 
-// A text that is no number is refused with the field's name; the form stays
-// open with the text as typed and nothing is stored.
-TEST_F(NumberFieldTest, EveryFormRefusesTextInANumberField) {
+// A text that is no number, an empty field and a value outside the field's
+// range are refused with the field's name (and the range); the form stays
+// open with the text as typed and nothing is stored. A value in range is taken.
+TEST_F(NumberFieldTest, EveryFormRefusesTextEmptyFieldsAndValuesOutsideTheRange) {
   struct Case {
     std::function<std::unique_ptr<QDialog>()> make;
     const char* edit;
     const char* name;
+    const char* outside;  // a value the method cannot use
+    const char* range;    // as the message gives it
+    const char* valid;
     std::function<Extended()> stored;
+    Byte unitSystem = 0;  // the range is given in the unit shown
   };
   auto form = [](auto* f) { return std::unique_ptr<QDialog>(f); };
   const Case cases[] = {
-      {[&] { return form(new TForm_bq4last); }, "Edit_fao", "FA max", [] { return Last.FAmax; }},
-      {[&] { return form(new TForm_bq4last); }, "Edit_n1", "n1", [] { return Last.n1; }},
-      {[&] { return form(new TForm_bq4reib); }, "Edit_sigma", "Sigma", [] { return Montage.sigmaFactor; }},
-      {[&] { return form(new TForm_vorauslegung); }, "Edit_fa", "Axial load FA", [] { return Last.FAmax; }},
-      {[&] { return form(new TForm_bq4anzi); }, "Edit_ktau", "reduction coefficient k tau",
-       [] { return Montage.ktau; }},
-      {[&] { return form(new TForm_bq4bolt); }, "Edit_dk", "diameter of the bolt head dk",
-       [] { return Schraube.dK; }},
-      {[&] { return form(new TForm_klemmstueck); }, "Edit_l", "thickness L", [] { return Klemmstuecke.L[1]; }},
-      {[&] { return form(new TForm_exz); }, "Edit_a", "dist.betw.FA axis and axis of gravity a",
-       [] { return ExzKraftangriff.a; }},
+      // A negative axial load is a compressive load.
+      {[&] { return form(new TForm_bq4last); }, "Edit_fao", "FA max", "1e308", "-1000000000 .. 1000000000 N",
+       "-5000", [] { return Last.FAmax; }},
+      {[&] { return form(new TForm_bq4last); }, "Edit_n1", "n1", "5", "0 .. 1 !", "0.5", [] { return Last.n1; }},
+      {[&] { return form(new TForm_bq4reib); }, "Edit_sigma", "Sigma", "9", "0.1 .. 8 !", "2",
+       [] { return Montage.sigmaFactor; }},
+      {[&] { return form(new TForm_bq4reib); }, "Edit_mueg", "G min", "-0.1", "0 .. 1 !", "0.12",
+       [] { return Reibung.muGmin; }},
+      {[&] { return form(new TForm_vorauslegung); }, "Edit_fa", "Axial load FA", "1e20", " N !", "12",
+       [] { return Last.FAmax; }},
+      {[&] { return form(new TForm_bq4anzi); }, "Edit_ktau", "reduction coefficient k tau", "1.5", "0 .. 1 !",
+       "0.5", [] { return Montage.ktau; }},
+      {[&] { return form(new TForm_bq4anzi); }, "Edit_nuerp", "yield point factor for tightening", "5", "0 .. 1 !",
+       "0.9", [] { return Montage.nu; }},
+      {[&] { return form(new TForm_bq4bolt); }, "Edit_dk", "diameter of the bolt head dk", "-5", "0 .. 100000 mm !",
+       "12", [] { return Schraube.dK; }},
+      {[&] { return form(new TForm_bq4bolt); }, "Edit_lschraube", "bolt length up to head l", "-5",
+       "0 .. 100000 mm !", "60", [] { return Schraube.l; }},
+      {[&] { return form(new TForm_bq4bolt); }, "Edit_lschraube", "bolt length up to head l", "4000",
+       "0 .. 3937 in !", "2.5", [] { return Schraube.l; }, 1},
+      {[&] { return form(new TForm_klemmstueck); }, "Edit_l", "thickness L", "1e308", "0 .. 100000 mm !", "12",
+       [] { return Klemmstuecke.L[1]; }},
+      {[&] { return form(new TForm_schraubenabschn); }, "Edit_l", "Enter length section L", "-5",
+       "0 .. 100000 mm !", "12", [] { return Schraube.lSec[1]; }},
+      // The distances of an eccentric load have a sign.
+      {[&] { return form(new TForm_exz); }, "Edit_a", "dist.betw.FA axis and axis of gravity a", "1e6",
+       "-100000 .. 100000 mm !", "-12", [] { return ExzKraftangriff.a; }},
+      {[&] { return form(new TForm_bq4nut); }, "Edit_h", "height of nut", "-1", "0 .. 100000 mm !", "12",
+       [] { return Mutter.m; }},
+      {[&] { return form(new TForm_bq4pre); }, "Edit_fpre", "Fpre", "-1", "0 .. 1000000000 !", "12",
+       [] { return Last.Fpre; }},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.edit) + " " + c.name);
     Last.LoadIntroPos1 = 1;  // n1 is shown
-    Klemmstuecke.nPlates = 1;
-    Klemmstuecke.De[1] = 40;
-    Klemmstuecke.Di[1] = 13;
-    Klemmstuecke.L[1] = 10;
+    Verbindung.JointKind = kJointWithNut;
+    Mutter.NutType = 4;  // a special nut: its height is typed
+    Klemmstuecke.nPlates = 2;  // an eccentric load needs two
+    for (int i = 1; i <= 2; ++i) {
+      Klemmstuecke.De[i] = 40;
+      Klemmstuecke.Di[i] = 13;
+      Klemmstuecke.L[i] = 10;
+    }
+    Schraube.nSections = 1;
+    UnitSystem = c.unitSystem;
     const Extended before = c.stored();
     std::unique_ptr<QDialog> f = c.make();
     f->setAttribute(Qt::WA_DontShowOnScreen, true);
     f->show();
     auto* edit = f->findChild<QLineEdit*>(c.edit);
-    ASSERT_NE(edit, nullptr) << c.edit;
+    ASSERT_NE(edit, nullptr);
     edit->setEnabled(true);
-    edit->setText(" 12x ");
-    platform::DialogScript script;
-    script.Ok().Expect(std::string(c.name) + ": Invalid Input \"12x\" !");
-    f->findChild<QPushButton*>("Button_ok")->click();
-    EXPECT_EQ(script.Pending(), 0u) << c.edit;
-    EXPECT_TRUE(f->isVisible()) << c.edit;
-    EXPECT_EQ(Text(edit->text()), " 12x ") << c.edit;
-    EXPECT_EQ(c.stored(), before) << c.edit;
+    auto refused = [&](const std::string& typed, const std::string& says) {
+      edit->setText(QString::fromStdString(typed));
+      platform::DialogScript script;
+      script.Ok().Expect(says);
+      f->findChild<QPushButton*>("Button_ok")->click();
+      EXPECT_EQ(script.Pending(), 0u) << typed;
+      EXPECT_TRUE(f->isVisible()) << typed;
+      EXPECT_EQ(Text(edit->text()), typed);
+      EXPECT_EQ(c.stored(), before) << typed;
+    };
+    refused(" 12x ", std::string(c.name) + ": Invalid Input \"12x\" !");
+    refused("", std::string(c.name) + ": Invalid Input \"\" !");
+    refused(c.outside, std::string(c.name) + ": Invalid Input \"" + c.outside + "\" !  Valid Data are: ");
+    refused(c.outside, c.range);
     // Blanks around a number are no reason to refuse it.
-    edit->setText(" 12 ");
+    edit->setText(QString(" %1 ").arg(c.valid));
     f->findChild<QPushButton*>("Button_ok")->click();
-    EXPECT_EQ(f->result(), QDialog::Accepted) << c.edit;
+    EXPECT_EQ(f->result(), QDialog::Accepted);
   }
+  UnitSystem = 0;
+}
+
+// Cancel puts the joint back as it was when the form opened, whatever the
+// form stored on the way: typed values taken by a recalculation, a unit
+// switch that stores the form, or a value refused on OK.
+TEST_F(NumberFieldTest, CancelLeavesTheJointAsItWasInEveryForm) {
+  auto form = [](auto* f) { return std::unique_ptr<QDialog>(f); };
+  const std::function<std::unique_ptr<QDialog>()> forms[] = {
+      [&] { return form(new TForm_bq4last); },      [&] { return form(new TForm_bq4reib); },
+      [&] { return form(new TForm_vorauslegung); }, [&] { return form(new TForm_bq4anzi); },
+      [&] { return form(new TForm_bq4bolt); },      [&] { return form(new TForm_klemmstueck); },
+      [&] { return form(new TForm_schraubenabschn); }, [&] { return form(new TForm_exz); },
+      [&] { return form(new TForm_bq4nut); },       [&] { return form(new TForm_bq4pre); },
+      [&] { return form(new TForm_bq4conf); },
+  };
+  ConfirmOverwriteOn = 0;
+  const std::string path = platform::TempFileName("cancel") + ".bq4";
+  auto joint = [&] {
+    WriteCalcFile(path);
+    return ReadBytes(path);
+  };
+  int index = 0;
+  for (const auto& make : forms) {
+    SCOPED_TRACE(index++);
+    UnitSystem = 0;
+    Klemmstuecke.nPlates = 1;
+    Klemmstuecke.De[1] = 40;
+    Klemmstuecke.Di[1] = 13;
+    Klemmstuecke.L[1] = 10;
+    Schraube.nSections = 1;
+    CalculateJoint();
+    const std::string before = joint();
+    const SAFETYTYPE safety = Safety;
+    std::unique_ptr<QDialog> f = make();
+    f->setAttribute(Qt::WA_DontShowOnScreen, true);
+    f->show();
+    int typed = 0;
+    for (QLineEdit* e : f->findChildren<QLineEdit*>()) {
+      if (!e->property("bq4NumberKind").isValid() || !e->isEnabled() || !e->isVisible()) continue;
+      e->setText("1");
+      ++typed;
+    }
+    for (const char* store : {"Button_metric", "ButtonMetric"})
+      if (auto* b = f->findChild<QPushButton*>(store)) b->click();
+    f->findChild<QPushButton*>("Button_cancel")->click();
+    EXPECT_EQ(f->result(), QDialog::Rejected);
+    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_EQ(joint(), before) << typed << " fields typed";
+    EXPECT_EQ(Safety.SF, safety.SF);
+  }
+
+  // The clamped plate: its picture does not store what is typed, and a
+  // diameter refused on OK never reaches the plate.
+  Klemmstuecke.De[1] = 40;
+  {
+    TForm_klemmstueck plate;
+    plate.setAttribute(Qt::WA_DontShowOnScreen, true);
+    plate.show();
+    plate.Edit_de->setText("5");
+    platform::DialogScript picture;
+    picture.Ok().Expect("not found");  // the tests ship no picture for the entry
+    plate.Button_hilfebildClick();
+    EXPECT_EQ(Klemmstuecke.De[1], 40);
+  }
+  const std::string before = joint();
+  platform::DialogScript script;
+  script.Ok({{"Edit_de", "5"}});
+  script.Ok().Expect("De < Di !");
+  script.Cancel();
+  RunClampedPlateForm(1);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(Klemmstuecke.De[1], 40);
+  EXPECT_EQ(joint(), before);
 }
 
 }  // namespace

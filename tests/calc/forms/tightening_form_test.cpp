@@ -52,7 +52,7 @@ TEST_F(TighteningFormTest, ShowsInputsAndResultsTypingRecalculatesAPresetTorqueK
 
   // OK stores, Cancel keeps, and the form asks for the missing parts.
   platform::DialogScript script;
-  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", ""}});
+  script.Ok({{"Edit_sigma", "2,5"}, {"Edit_ktau", "0"}});
   RunTighteningForm();
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Montage.sigmaFactor, 2.5L);

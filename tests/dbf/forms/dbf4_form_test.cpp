@@ -253,3 +253,32 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   Go(3);
   EXPECT_NE(GetFieldLogical(5), before);
 }
+
+// Ctrl+Delete on a deleted record restores it only when the user agrees.
+TEST_F(TableDialog, CtrlDeleteAsksBeforeItRestoresADeletedRecord) {
+  std::string p = OpenSample(3, 2, true);
+  Form form;
+  TTzGrid& grid = *form.TzGrid1;
+  QKeyEvent ctrlDelete(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
+  struct Row {
+    const char* name;
+    bool confirm;
+    platform::DialogResult answer;
+    const char* flag;  // deletion flag in the file afterwards
+  };
+  for (const Row& r : {Row{"No keeps it deleted", true, platform::DialogResult::No, "*"},
+                       Row{"Yes restores", true, platform::DialogResult::Yes, " "},
+                       Row{"without confirmation at once", false, platform::DialogResult::Cancel, " "}}) {
+    SCOPED_TRACE(r.name);
+    dbf4->Go(2);
+    if (!dbf4->tzdbf.IsDeleted()) dbf4->tzdbf.SetDeleted(true);
+    grid.setCurrentIndex(grid.Model().index(1, 0));
+    ASSERT_TRUE(dbf4->tzdbf.IsDeleted());
+    grid.ConfirmRestore = r.confirm;
+    DialogScript script;
+    if (r.confirm) (r.answer == platform::DialogResult::Yes ? script.Yes() : script.No()).Expect("Restore Record ?");
+    QApplication::sendEvent(&grid, &ctrlDelete);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(dbftest::RecordText(p, 2, 0, 1), r.flag);
+  }
+}

@@ -1,0 +1,554 @@
+// Record read and write: typed records, field conversions, six-byte reals, field access.
+#include "dbf/work_areas_internal.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "dbf/dbf_file.h"
+#include "dbf/errors.h"
+#include "dbf/runtime.h"
+
+namespace workareas {
+
+// Reads record n into the buffer and the typed record.
+void ReadRecord(TDbfWorkArea& wa, std::int32_t n) {
+  if (wa.isVirtual) {
+    wa.endFlag = wa.beginFlag = false;
+    CallVFile(wa, kVfRead, n);
+    if (TzLastError == 0) wa.recordNumber = n;
+    return;
+  }
+  GetDbfRecord(wa, n);
+  if (TzLastError == 0) LoadTypedRecord(wa);
+}
+
+void BlankRecord(TDbfWorkArea& wa) {
+  // A virtual table has no text record: its typed record is blanked as zeros.
+  if (wa.isVirtual) {
+    if (wa.typedRecord && wa.typedRecordSize) std::memset(wa.typedRecord, 0, wa.typedRecordSize);
+    return;
+  }
+  std::fill(wa.recordBuffer.begin(), wa.recordBuffer.end(), ' ');
+  LoadTypedRecord(wa);
+}
+
+// Position after the last record.
+void PlaceAfterEnd(TDbfWorkArea& wa) {
+  wa.recordNumber = wa.recordCount + 1;
+  wa.endFlag = true;
+  BlankRecord(wa);
+}
+
+}  // namespace workareas
+
+namespace workareas {
+
+void DispatchIfError() {
+  if (TzLastError != 0 && TzErrorDispatchOn) DispatchTzError();
+}
+
+// Parses the text of an N or F field; the decimal point is always ".".
+double FieldNumber(const char* p, std::size_t n) {
+  std::size_t i = 0;
+  while (i < n && (p[i] == ' ' || p[i] == '+')) ++i;
+  std::size_t end = n;
+  while (end > i && p[end - 1] == ' ') --end;
+  double v = 0;
+  if (i < end) std::from_chars(p + i, p + end, v);
+  return v;
+}
+
+std::size_t TypedSizeOf(const TDbfFieldEntry& f) {
+  switch (f.type) {
+    case 'C': return f.length + 1u;
+    case 'D': return f.length + 3u;
+    case 'N':
+    case 'F': return f.decimals > 0 ? 6u : 4u;
+    case 'L': return 1u;
+    case 'M': return 4u;
+    default: return f.length + 1u;
+  }
+}
+
+void PutInt32(std::uint8_t* p, std::int32_t v) { std::memcpy(p, &v, 4); }
+std::int32_t GetInt32(const std::uint8_t* p) {
+  std::int32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+std::int32_t ClampToInt32(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
+// Field value text written right-aligned with "." as decimal point; "*"
+// fill when it does not fit.
+void WriteNumberText(char* dst, int len, int dec, long double v) {
+  char buf[400];
+  if (!std::isfinite(v)) v = 0;
+  int n = std::snprintf(buf, sizeof buf, "%*.*Lf", len, dec, v);
+  if (n < 0 || n > len) std::memset(dst, '*', static_cast<std::size_t>(len));
+  else std::memcpy(dst, buf, static_cast<std::size_t>(len));
+}
+
+TDbfWorkArea* CheckField(int n, const char* routine) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa) {
+    NoDatabaseInUse(routine);
+    return nullptr;
+  }
+  if (n < 1 || n > wa->fieldCount) {
+    DederError(220, std::string("Invalid field number. [") + routine + "(" + std::to_string(n) + ")]");
+    return nullptr;
+  }
+  return wa;
+}
+
+}  // namespace workareas
+
+using namespace workareas;
+
+long double Real48ToExtended(const std::uint8_t* p) {
+  if (p[0] == 0) return 0;
+  std::uint64_t mant = 0;
+  for (int i = 5; i >= 1; --i) mant = (mant << 8) | p[i];
+  bool negative = (mant >> 39) & 1;
+  mant &= (1ULL << 39) - 1;
+  // Every six-byte real is exactly a double: assemble its bits.
+  std::uint64_t bits = (static_cast<std::uint64_t>(p[0]) - 129 + 1023) << 52 | mant << 13;
+  if (negative) bits |= 1ULL << 63;
+  double d;
+  std::memcpy(&d, &bits, 8);
+  return d;
+}
+
+namespace workareas {
+
+// A double to a six-byte real by its bits, rounding the mantissa to 39 bits
+// (half to even); false when the value lies outside the direct range.
+bool DoubleToReal48(double d, std::uint8_t* p) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &d, 8);
+  int e = static_cast<int>((bits >> 52) & 0x7FF);
+  if (e == 0 || e == 0x7FF) return false;
+  std::uint64_t mant = bits & ((1ULL << 52) - 1);
+  std::uint64_t frac = mant >> 13;
+  std::uint64_t rest = mant & 0x1FFF;
+  if (rest > 0x1000 || (rest == 0x1000 && (frac & 1))) ++frac;
+  if (frac >> 39) {
+    frac = 0;
+    ++e;
+  }
+  int re = e - 1023 + 129;
+  if (re < 1 || re > 255) return false;
+  p[0] = static_cast<std::uint8_t>(re);
+  std::uint64_t out = frac | ((bits >> 63) << 39);
+  for (int i = 1; i <= 5; ++i) {
+    p[i] = static_cast<std::uint8_t>(out & 0xFF);
+    out >>= 8;
+  }
+  return true;
+}
+
+}  // namespace workareas
+
+void ExtendedToReal48(long double v, std::uint8_t* p) {
+  std::memset(p, 0, 6);
+  if (v == 0 || !std::isfinite(v)) return;
+  if (static_cast<long double>(static_cast<double>(v)) == v && DoubleToReal48(static_cast<double>(v), p)) return;
+  bool negative = v < 0;
+  if (negative) v = -v;
+  int exp = 0;
+  long double m = std::frexp(v, &exp);  // v = m * 2^exp, 0.5 <= m < 1
+  // Real48: value = 1.f * 2^(e - 129), so 1.f = 2m and e = exp - 1 + 129.
+  std::uint64_t frac = static_cast<std::uint64_t>(std::nearbyint(std::ldexp(2 * m - 1, 39)));
+  if (frac >> 39) {  // rounding carried into the hidden bit
+    frac = 0;
+    ++exp;
+  }
+  int e = exp + 128;
+  if (e <= 0) return;  // underflow: zero
+  if (e > 255) {       // overflow: the largest value
+    e = 255;
+    frac = (1ULL << 39) - 1;
+  }
+  p[0] = static_cast<std::uint8_t>(e);
+  std::uint64_t bits = frac | (negative ? (1ULL << 39) : 0);
+  for (int i = 1; i <= 5; ++i) {
+    p[i] = static_cast<std::uint8_t>(bits & 0xFF);
+    bits >>= 8;
+  }
+}
+
+std::size_t TypedRecordSize(const TDbfWorkArea& wa) {
+  std::size_t size = 1;
+  for (const auto& f : wa.fields) size += TypedSizeOf(f);
+  return size;
+}
+
+void ComputeTypedOffsets(TDbfWorkArea& wa) {
+  wa.typedOffsets.clear();
+  std::size_t at = 1;
+  for (const auto& f : wa.fields) {
+    wa.typedOffsets.push_back(at);
+    at += TypedSizeOf(f);
+  }
+}
+
+namespace workareas {
+
+// The national text of eight digits YYYYMMDD as STOD gives it, without
+// building strings; 0 when the field is not eight digits.
+std::size_t NationalDate(const char* s, char* out) {
+  for (int i = 0; i < 8; ++i)
+    if (s[i] < '0' || s[i] > '9') return 0;
+  const char* year = TzCentury ? s : s + 2;
+  std::size_t yl = TzCentury ? 4 : 2;
+  char sep = TzDateFormat == 0 || TzDateFormat == 2 ? '/' : TzDateFormat == 3 ? '-' : '.';
+  const char* first = s + 6;   // day
+  const char* second = s + 4;  // month
+  std::size_t n = 0;
+  auto put = [&](const char* p, std::size_t len) {
+    std::memcpy(out + n, p, len);
+    n += len;
+  };
+  if (TzDateFormat == 0) std::swap(first, second);
+  if (TzDateFormat == 1) {
+    put(year, yl);
+    out[n++] = sep;
+    put(s + 4, 2);
+    out[n++] = sep;
+    put(s + 6, 2);
+    return n;
+  }
+  put(first, 2);
+  out[n++] = sep;
+  put(second, 2);
+  out[n++] = sep;
+  put(year, yl);
+  return n;
+}
+
+}  // namespace workareas
+
+void LoadTypedRecord(TDbfWorkArea& wa) {
+  if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
+  std::uint8_t* t = wa.typedRecord;
+  const char* r = wa.recordBuffer.data();
+  t[0] = r[0] == '*' ? 1 : 0;
+  for (std::size_t i = 0; i < wa.fields.size(); ++i) {
+    const TDbfFieldEntry& f = wa.fields[i];
+    std::uint8_t* dst = t + wa.typedOffsets[i];
+    const char* src = r + f.offset;
+    switch (f.type) {
+      case 'D': {
+        std::size_t cap = f.length + 2u;
+        char fast[16];
+        std::size_t n = f.length >= 8 ? NationalDate(src, fast) : 0;
+        if (n > 0 && n <= cap) {
+          dst[0] = static_cast<std::uint8_t>(n);
+          std::memcpy(dst + 1, fast, n);
+          break;
+        }
+        std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
+        if (text.size() > cap) text.resize(cap);
+        dst[0] = static_cast<std::uint8_t>(text.size());
+        std::memcpy(dst + 1, text.data(), text.size());
+        break;
+      }
+      case 'N':
+      case 'F': {
+        double v = FieldNumber(src, f.length);
+        if (f.decimals > 0) ExtendedToReal48(v, dst);
+        else PutInt32(dst, ClampToInt32(std::trunc(v)));
+        break;
+      }
+      case 'L': {
+        char c = f.length ? src[0] : ' ';
+        dst[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
+        break;
+      }
+      case 'M': PutInt32(dst, ClampToInt32(FieldNumber(src, f.length))); break;
+      default:
+        dst[0] = f.length;
+        std::memcpy(dst + 1, src, f.length);
+        break;
+    }
+  }
+}
+
+void StoreTypedRecord(TDbfWorkArea& wa) {
+  if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
+  const std::uint8_t* t = wa.typedRecord;
+  char* r = wa.recordBuffer.data();
+  r[0] = t[0] ? '*' : ' ';
+  for (std::size_t i = 0; i < wa.fields.size(); ++i) {
+    const TDbfFieldEntry& f = wa.fields[i];
+    const std::uint8_t* src = t + wa.typedOffsets[i];
+    char* dst = r + f.offset;
+    switch (f.type) {
+      case 'D': {
+        std::size_t n = std::min<std::size_t>(src[0], f.length + 2u);
+        // A date shown as it was read stays as stored: with two-digit years
+        // its text would move a date outside the century window.
+        char shown[16];
+        if (f.length >= 8 && NationalDate(dst, shown) == n && std::memcmp(shown, src + 1, n) == 0) break;
+        std::string text(reinterpret_cast<const char*>(src + 1), n);
+        std::string out(8, ' ');
+        if (!AllTrim(text).empty() && ValidDate(text)) {
+          std::string s = DTOS(text);
+          if (s.size() == 8) out = s;
+        }
+        std::memcpy(dst, out.data(), std::min<std::size_t>(8, f.length));
+        if (f.length > 8) std::memset(dst + 8, ' ', f.length - 8u);
+        break;
+      }
+      case 'N':
+      case 'F': {
+        long double v = f.decimals > 0 ? Real48ToExtended(src) : GetInt32(src);
+        WriteNumberText(dst, f.length, f.decimals, v);
+        break;
+      }
+      case 'L':
+        if (f.length) dst[0] = src[0] ? 'T' : 'F';
+        if (f.length > 1) std::memset(dst + 1, ' ', f.length - 1u);
+        break;
+      case 'M': {
+        char buf[32];
+        int n = std::snprintf(buf, sizeof buf, "%*d", static_cast<int>(f.length), GetInt32(src));
+        if (n > f.length) std::memset(dst, '*', f.length);
+        else std::memcpy(dst, buf, f.length);
+        break;
+      }
+      default: {
+        std::size_t n = std::min<std::size_t>(src[0], f.length);
+        std::memcpy(dst, src + 1, n);
+        std::memset(dst + n, ' ', f.length - n);
+        break;
+      }
+    }
+  }
+}
+
+void LoadTypedRecord() {
+  if (TDbfWorkArea* wa = SelectedWorkArea()) LoadTypedRecord(*wa);
+}
+
+void StoreTypedRecord() {
+  if (TDbfWorkArea* wa = SelectedWorkArea()) StoreTypedRecord(*wa);
+}
+
+IndexReadScope::IndexReadScope() : area_(SelectedArea) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
+  ReadSemaphore(true);
+  if (!IndexHooks.CountCurrent || !IndexHooks.CountCurrent()) RefreshRecordCount(*wa);
+  wa->countHeld = true;
+  wa->heldRecord = 0;
+  on_ = true;
+}
+
+IndexReadScope::~IndexReadScope() {
+  if (!on_) return;
+  ErrorDispatchOff off;
+  const std::uint16_t code = TzLastError;
+  const std::string detail = TzErrorDetail;
+  const std::uint8_t selected = SelectedArea;
+  SelectedArea = area_;
+  if (TDbfWorkArea* wa = SelectedWorkArea()) {
+    wa->countHeld = false;
+    wa->heldRecord = 0;
+    ReadSemaphore(false);
+  }
+  SelectedArea = selected;
+  TzLastError = code;
+  TzErrorDetail = detail;
+}
+
+bool ReadRecordOnly(std::int32_t n) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || n < 1 || n > wa->recordCount) return false;
+  ReadRecord(*wa, n);
+  return TzLastError == 0;
+}
+
+bool RecordVisible() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  return wa && IsVisible(*wa);
+}
+
+void PlaceAfterEndOfTable() {
+  if (TDbfWorkArea* wa = SelectedWorkArea()) PlaceAfterEnd(*wa);
+}
+
+void RunRelationCallback() {
+  if (TDbfWorkArea* wa = SelectedWorkArea()) RunRelation(*wa);
+}
+
+// ---- fields ---------------------------------------------------------------
+
+char FieldType(int n) {
+  TDbfWorkArea* wa = CheckField(n, "FieldType");
+  return wa ? wa->fields[n - 1].type : ' ';
+}
+
+int FieldLen(int n) {
+  TDbfWorkArea* wa = CheckField(n, "FieldLen");
+  if (!wa) return 0;
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  if (f.type == 'D') return TzCentury ? 10 : 8;
+  return f.length;
+}
+
+int FieldDec(int n) {
+  TDbfWorkArea* wa = CheckField(n, "FieldDec");
+  return wa ? wa->fields[n - 1].decimals : 0;
+}
+
+std::string Field(int n) {
+  TDbfWorkArea* wa = CheckField(n, "Field");
+  return wa ? wa->fields[n - 1].name.str() : std::string();
+}
+
+int FieldNo(const std::string& name) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa) return 0;
+  std::string key = TzUpperCase(AllTrim(name));
+  if (key.size() > 10) key.resize(10);
+  for (std::size_t i = 0; i < wa->fields.size(); ++i)
+    if (wa->fields[i].name.view() == key) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+int FieldCount() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  return wa ? wa->fieldCount : 0;
+}
+
+std::uint8_t* FieldAddress(int n) {
+  if (n == 0) {
+    TDbfWorkArea* wa = SelectedWorkArea();
+    if (!wa) {
+      NoDatabaseInUse("FieldAddress");
+      return nullptr;
+    }
+    return wa->typedRecord;
+  }
+  TDbfWorkArea* wa = CheckField(n, "FieldAddress");
+  if (!wa || !wa->typedRecord) return nullptr;
+  return wa->typedRecord + wa->typedOffsets[n - 1];
+}
+
+std::string FieldAsString(int n) {
+  TDbfWorkArea* wa = CheckField(n, "FieldAsString");
+  if (!wa || !wa->typedRecord) return std::string();
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  switch (f.type) {
+    case 'N':
+    case 'F': {
+      std::string s;
+      if (f.decimals > 0) FloatToStrDec(Real48ToExtended(p), f.length, f.decimals, s);
+      else IntToStrWidth(GetInt32(p), f.length, s);
+      return s;
+    }
+    case 'L': return std::string(1, p[0] ? YesLetter : NoLetter);
+    case 'M': {
+      std::int32_t b = GetInt32(p);
+      return b == 0 ? "none" : b > 0 ? "MEMO" : "BLOB";
+    }
+    default: return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+  }
+}
+
+bool Deleted() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  return wa && wa->typedRecord && wa->typedRecord[0] != 0;
+}
+
+void ClearRecord() {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa) {
+    NoDatabaseInUse("ClearRecord");
+    return;
+  }
+  BlankRecord(*wa);
+}
+
+std::string GetFieldText(int n) {
+  TDbfWorkArea* wa = CheckField(n, "GetFieldText");
+  if (!wa || !wa->typedRecord) return std::string();
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  if (f.type != 'C' && f.type != 'D') return FieldAsString(n);
+  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+}
+
+void SetFieldText(int n, const std::string& text) {
+  TDbfWorkArea* wa = CheckField(n, "SetFieldText");
+  if (!wa || !wa->typedRecord) return;
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  if (f.type == 'C' || f.type == 'D') {
+    std::size_t cap = f.type == 'C' ? f.length : f.length + 2u;
+    std::size_t len = std::min(text.size(), cap);
+    p[0] = static_cast<std::uint8_t>(len);
+    std::memcpy(p + 1, text.data(), len);
+  } else if (f.type == 'L') {
+    p[0] = !text.empty() && std::strchr("TtYyJj", text[0]) != nullptr;
+  } else {
+    SetFieldValue(n, static_cast<long double>(FieldNumber(text.data(), text.size())));
+  }
+}
+
+long double GetFieldValue(int n) {
+  TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
+  if (!wa || !wa->typedRecord) return 0;
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  switch (f.type) {
+    case 'N':
+    case 'F': return f.decimals > 0 ? Real48ToExtended(p) : GetInt32(p);
+    case 'M': return GetInt32(p);
+    case 'L': return p[0] ? 1 : 0;
+    default: {
+      std::string s(reinterpret_cast<const char*>(p + 1), p[0]);
+      return FieldNumber(s.data(), s.size());
+    }
+  }
+}
+
+void SetFieldValue(int n, long double value) {
+  TDbfWorkArea* wa = CheckField(n, "SetFieldValue");
+  if (!wa || !wa->typedRecord) return;
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  switch (f.type) {
+    case 'N':
+    case 'F':
+      if (f.decimals > 0) ExtendedToReal48(value, p);
+      else PutInt32(p, ClampToInt32(static_cast<double>(std::nearbyint(value))));
+      break;
+    case 'M': PutInt32(p, ClampToInt32(static_cast<double>(value))); break;
+    case 'L': p[0] = value != 0; break;
+    default: break;
+  }
+}
+
+bool GetFieldLogical(int n) {
+  TDbfWorkArea* wa = CheckField(n, "GetFieldLogical");
+  if (!wa || !wa->typedRecord) return false;
+  return wa->typedRecord[wa->typedOffsets[n - 1]] != 0;
+}
+
+void SetFieldLogical(int n, bool value) {
+  TDbfWorkArea* wa = CheckField(n, "SetFieldLogical");
+  if (!wa || !wa->typedRecord || wa->fields[n - 1].type != 'L') return;
+  wa->typedRecord[wa->typedOffsets[n - 1]] = value ? 1 : 0;
+}
