@@ -9,8 +9,6 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -585,7 +583,9 @@ int RunBatchPdf(const std::string& projectPath) {
   const int loaded = LoadBatchProject(projectPath);
   if (loaded != kExitOk) return loaded;
   const std::string pdf = CurrentFileName + ".pdf";
-  if (!WriteCalculationDocument(pdf)) {
+  const bool written = WriteCalculationDocument(pdf);
+  if (BatchTableDataMissing(projectPath, pdf)) return kExitLoadFailed;
+  if (!written) {
     std::fprintf(stderr, "the calculation document %s cannot be written\n", pdf.c_str());
     return kExitLoadFailed;
   }
@@ -593,25 +593,12 @@ int RunBatchPdf(const std::string& projectPath) {
 }
 
 int RunBatchPdfProjects(const std::vector<std::string>& params) {
+  // The batch loop of every mode, with the window's modules reset as well.
+  BatchPdfRun = RunBatchPdf;
+  BatchWindowModulesInit = InitWindowModules;
   platform::SetBatchMode(true);
-  std::vector<std::string> projects;
-  for (const auto& p : params)
-    if (!p.empty() && p[0] != '/') projects.push_back(p);
-  // A long run on a terminal shows how far it is.
-  const bool progress = projects.size() > 20 && ::isatty(STDERR_FILENO);
-  int exitCode = kExitOk;
-  for (std::size_t i = 0; i < projects.size(); ++i) {
-    // Every project from the program's start state, as in a run of its own.
-    if (i > 0) {
-      InitProgramModules();
-      InitWindowModules();
-    }
-    if (progress) std::fprintf(stderr, "\r%zu/%zu ", i + 1, projects.size());
-    const int code = RunBatchPdf(projects[i]);
-    if (code > exitCode) exitCode = code;
-  }
-  if (progress) std::fprintf(stderr, "\n");
-  return exitCode;
+  const BatchCommand command = ReadBatchCommand(params);
+  return RunBatchProjects(command.projects, command.modeSwitch);
 }
 
 void Thh::mi_fileCalcDocumentClick() {

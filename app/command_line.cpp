@@ -6,6 +6,7 @@
 
 #include "calc/project_file.h"
 #include "calc/report.h"
+#include "calc/table_access.h"
 #include "framework/calc_messages.h"
 #include "framework/config_file.h"
 #include "framework/file_utils.h"
@@ -24,10 +25,6 @@ bool IsSwitch(const std::string& p, std::string_view upper, std::string_view low
 }
 
 void PrintToStderr(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
-
-void PrintCalcMessagesToStderr() {
-  for (std::size_t i = 1; i <= CalcMessages.count; ++i) PrintToStderr(CalcMessages.texts[i].str());
-}
 
 void ShowHelp() {
   const auto lines = CommandLineHelpLines();
@@ -59,48 +56,14 @@ std::vector<std::string> CommandLineHelpLines() {
   lines[18] = "Example: " + w + test + " /I /NOGUI   ->  test.txt";
   lines[19] = "Example: " + w + test + " /CAD1:1     ->  test.dxf";
   lines[20] = "Example: " + w + " test.edi /E /NOGUI   ->  test.edi";
+  // The switches added since, after the written lines.
+  lines.push_back("");
+  lines.push_back("/JSON    -> JSON file (results for programs)");
+  lines.push_back("/PDF     -> PDF file (calculation document)");
+  lines.push_back("/CAD5:j  -> test.lst (listing)");
+  lines.push_back(w + " a." + InputFileExt.str() + " b." + InputFileExt.str() + " ... /I  -> each project in one run");
   for (auto& line : lines) line = LeftText(line, 64);
   return lines;
-}
-
-int LoadBatchProject(const std::string& projectFile) {
-  // The user's settings (directories, units, number formats); a batch run
-  // reports only what makes it fail.
-  const Byte trace = TraceMessagesOn;
-  TraceMessagesOn = 0;
-  ReadConfigFile();
-  AbortFlag = 0;
-  RepairConfigDirs();
-  AbortFlag = 0;
-  ReadCalcFile(projectFile);
-  TraceMessagesOn = trace;
-  if (AbortFlag) {
-    PrintToStderr(LastFileErrorText().empty() ? projectFile + " cannot be loaded" : LastFileErrorText());
-    return kExitLoadFailed;
-  }
-  if (CalcFatalFlag) {
-    PrintToStderr(projectFile + ": the joint cannot be calculated:");
-    PrintCalcMessagesToStderr();
-    return kExitCalcFatal;
-  }
-  // The output goes beside the project file: its path without the extension.
-  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
-  CurrentDir.clear();
-  FileNameWithPath = 1;
-  return kExitOk;
-}
-
-int RunBatchReport(const std::string& projectFile) {
-  const int loaded = LoadBatchProject(projectFile);
-  if (loaded != kExitOk) return loaded;
-  AskTextDevice = 0;
-  TextDevice = kDeviceBatchTxt;
-  WritePrintout();
-  if (AbortFlag) {
-    PrintToStderr("the report " + CurrentFileName + ".txt cannot be written");
-    return kExitLoadFailed;
-  }
-  return kExitOk;
 }
 
 namespace {
@@ -114,8 +77,11 @@ std::vector<std::string> ModeParams(const std::vector<std::string>& all) {
 }
 
 bool IsHelp(const std::string& first) { return first == "?" || first == "/?"; }
-bool IsBatchSwitch(const std::string& second) {
-  return IsSwitch(second, "/I", "/i") || second.rfind("/CAD", 0) == 0;
+// "/CAD" begins the CAD switch, whatever follows but a further "/" (then it is
+// the path of a project in a folder named so).
+bool IsBatchSwitch(const std::string& p) {
+  return IsSwitch(p, "/I", "/i") || IsSwitch(p, "/JSON", "/json") || IsSwitch(p, "/PDF", "/pdf") ||
+         (p.rfind("/CAD", 0) == 0 && p.find('/', 1) == std::string::npos);
 }
 bool IsWindowSwitch(const std::string& second) { return IsSwitch(second, "/E", "/e") || second == "/G"; }
 bool LacksExtension(const std::string& first) {
@@ -125,21 +91,31 @@ bool LacksExtension(const std::string& first) {
 
 }  // namespace
 
-bool IsPdfCommandLine(const std::vector<std::string>& all) {
+BatchCommand ReadBatchCommand(const std::vector<std::string>& all) {
   const std::vector<std::string> params = ModeParams(all);
-  for (std::size_t i = 1; i < params.size(); ++i)
-    if (IsSwitch(params[i], "/PDF", "/pdf")) return true;
-  return false;
+  BatchCommand command;
+  if (params.size() < 2 || IsHelp(params[0]) || IsWindowSwitch(params[1])) return command;
+  for (std::size_t k = 1; k < params.size(); ++k) {
+    if (!IsBatchSwitch(params[k])) continue;
+    command.projects.assign(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(k));
+    command.modeSwitch = params[k];
+    break;
+  }
+  return command;
+}
+
+bool IsPdfCommandLine(const std::vector<std::string>& params) {
+  return IsSwitch(ReadBatchCommand(params).modeSwitch, "/PDF", "/pdf");
 }
 
 bool IsBatchCommandLine(const std::vector<std::string>& all) {
   const std::vector<std::string> params = ModeParams(all);
   if (params.empty()) return false;
   const std::string& first = params[0];
-  const std::string second = params.size() > 1 ? params[1] : "";
   if (IsHelp(first)) return platform::IsHeadless();
-  if (IsBatchSwitch(second)) return true;
-  if (IsWindowSwitch(second)) return false;
+  const BatchCommand batch = ReadBatchCommand(params);
+  if (!batch.modeSwitch.empty()) return !IsSwitch(batch.modeSwitch, "/PDF", "/pdf");
+  if (params.size() > 1 && IsWindowSwitch(params[1])) return false;
   return LacksExtension(first) && platform::IsHeadless();
 }
 
@@ -156,14 +132,10 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
     ShowHelp();
     return true;
   }
-  if (IsSwitch(second, "/I", "/i")) {
+  const BatchCommand batch = ReadBatchCommand(params);
+  if (!batch.modeSwitch.empty()) {
     platform::SetBatchMode(true);
-    exitCode = RunBatchReport(first);
-    return true;
-  }
-  if (second.rfind("/CAD", 0) == 0) {
-    platform::SetBatchMode(true);
-    exitCode = RunBatchCadExport(first, second);
+    exitCode = RunBatchProjects(batch.projects, batch.modeSwitch);
     return true;
   }
   if (IsWindowSwitch(second)) return false;

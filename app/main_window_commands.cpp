@@ -131,7 +131,7 @@ void Thh::mi_fileNewClick() {
 void Thh::GuidedNewInput() {
   ShowDrawingTitleDialogCommand();
   if (AbortFlag) return;
-  PreliminaryDesign();
+  PreliminaryDesign(true);
   if (!AbortFlag) InputBoltType();
   if (!AbortFlag) EditClampingPieces();
   if (!AbortFlag) InputNut();
@@ -234,15 +234,9 @@ void Thh::mi_edittextClick() {
   if (!AbortFlag) InputModified = 1;
 }
 
-void Thh::mi_editvorauslegungClick() {
-  AbortFlag = 0;
-  PreliminaryDesign();
-  if (!AbortFlag) {
-    CalculateJoint();
-    if (!AbortFlag) InputModified = 1;
-  }
-  GraphClear();
-}
+// The joint is calculated again and its view drawn, as after every edit, so
+// that the applied proposal and any message of the calculation are seen.
+void Thh::mi_editvorauslegungClick() { EditCommand([] { PreliminaryDesign(); }); }
 
 void Thh::mi_editschraubeneuClick() { EditCommand(InputBoltType); }
 void Thh::mi_editschraubeeditClick() { EditCommand(RunBoltFormCommand); }

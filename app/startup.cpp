@@ -139,16 +139,3 @@ void CommandLineCadExport(TCadDevice device, int item) {
   else if (item == 14)
     RunDrawSheet(2, device);
 }
-
-int RunBatchCadExport(const std::string& projectFile, const std::string& parameter) {
-  const int loaded = LoadBatchProject(projectFile);
-  if (loaded != kExitOk) return loaded;
-  CadBatchMode = 1;
-  const TCadDevice device = static_cast<TCadDevice>(TextToInt(parameter.substr(4, 1)));
-  const int item = parameter.size() > 6 ? TextToInt(parameter.substr(6)) : 0;
-  AbortFlag = 0;
-  CommandLineCadExport(device, item);
-  CadBatchMode = 0;
-  // A drawing that could not be written is a failed run.
-  return AbortFlag ? kExitLoadFailed : kExitOk;
-}

@@ -1,6 +1,6 @@
 // Start-up of the main window: the command line's window modes, the default
 // project and the first calculation; and the CAD output of one item that the
-// command line's "/CADi:j" asks for.
+// command line's "/CADi:j" asks for (app/batch_runs.h).
 #pragma once
 
 #include <string>
@@ -30,8 +30,3 @@ bool StartUpEndsProgram();
 // Item 1..4 joint views, 5 bolt, 6 nut, 7 clamped parts, 8..12 diagram kinds
 // 1..5, 13 drawing sheet, 14 forces table; other items draw nothing.
 void CommandLineCadExport(TCadDevice device, int item);
-
-// The "/CADi:j" batch run on a project file. The drawing is written beside
-// the project, named after it. Exit code 0; 1 when the file cannot be loaded
-// or the drawing not written; 2 when the joint cannot be calculated.
-int RunBatchCadExport(const std::string& projectFile, const std::string& parameter);

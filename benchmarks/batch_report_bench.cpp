@@ -5,10 +5,6 @@
 // the same joint with 10 bolt sections and 10 clamped parts.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,34 +12,14 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "run_program.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
 #include "framework/globals.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs the program with its arguments in dir, its output to /dev/null, and
-// waits; the exit code.
-int Run(const std::vector<std::string>& args, const std::string& dir) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // The sample joint with its 60 mm bolt shank in 10 sections of 6 mm and its
 // 42 mm clamp length in 10 parts of 4.2 mm like its first one, written by

@@ -55,6 +55,15 @@ const char* ExtensionOf(Word device) {
   }
 }
 
+}  // namespace
+
+std::string CadBatchFileName(TCadDevice device) {
+  // The listing keeps clear of the batch report x.txt of the same project.
+  return CurrentFileName + "." + (device == kCadListing ? "lst" : ExtensionOf(device));
+}
+
+namespace {
+
 // True when the file name part of path holds a ".".
 bool HasExtension(const std::string& path) {
   const std::string dir = ExtractDirPart(path);
@@ -74,7 +83,7 @@ bool OpenOutputFile() {
 bool ChooseOutputFile() {
   const std::string ext = ExtensionOf(Device());
   if (CadBatchMode) {
-    S().CadFileName = CurrentFileName + "." + ext;
+    S().CadFileName = CadBatchFileName(Device());
     return true;
   }
   platform::FileDialogRequest request;
@@ -107,7 +116,8 @@ void Origin(Extended& x, Extended& y) {
 
 void DrawStamp() {
   const TCadWindow& w = S().CadWindow;
-  CadSetTextStyle(2, 0, 0.006L * w.height, 0.0045L * w.width);
+  // About 12 pixels high in a window of common size: readable at 100 %.
+  CadSetTextStyle(2, 0, 0.013L * w.height, 0.0075L * w.width);
   CadSetColor(30);
   std::string file = CurrentFilePath();
   if (!file.empty()) file = ShortenText(file, 120);

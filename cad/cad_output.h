@@ -35,6 +35,9 @@ constexpr TCadDevice kCadListing = 5;      // CAD text listing
 
 // Begins output on a device (0 asks). Cancel or a file that cannot be created
 // set AbortFlag; the caller then stops. The name is not used.
+// The file a batch run ("/CADi:j") writes on a file device: beside the
+// project (CurrentFileName), x.dxf, x.igs, or x.lst for the listing.
+std::string CadBatchFileName(TCadDevice device);
 void CadOpen(TCadDevice device, const std::string& name);
 // Ends output: closes the file (stored only when every write succeeded),
 // starts the plot program, or deletes the screen's block files.

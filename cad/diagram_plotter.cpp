@@ -1,5 +1,6 @@
 #include "cad/diagram_plotter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -31,6 +32,32 @@ void SheetLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   if (Finite(sx1, sy1, sx2, sy2)) CadLine(sx1, sy1, sx2, sy2);
 }
 
+// Cuts the segment to the box at both ends (Liang-Barsky); false when no
+// part of it lies in the box.
+bool ClipToBox(Extended& x1, Extended& y1, Extended& x2, Extended& y2, Extended bx1, Extended by1, Extended bx2,
+               Extended by2) {
+  const Extended dx = x2 - x1, dy = y2 - y1;
+  Extended t0 = 0, t1 = 1;
+  const Extended p[4] = {-dx, dx, -dy, dy};
+  const Extended q[4] = {x1 - bx1, bx2 - x1, y1 - by1, by2 - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const Extended t = q[i] / p[i];
+    if (p[i] < 0) t0 = FloatMax(t0, t);
+    else t1 = t1 < t ? t1 : t;
+  }
+  if (t0 > t1) return false;
+  const Extended ox = x1, oy = y1;
+  x1 = ox + t0 * dx;
+  y1 = oy + t0 * dy;
+  x2 = ox + t1 * dx;
+  y2 = oy + t1 * dy;
+  return true;
+}
+
 }  // namespace
 
 void ResetPlotVars() {
@@ -59,6 +86,45 @@ struct LabelBox {
   bool Overlaps(const LabelBox& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
 };
 std::vector<LabelBox> PlacedLabels;
+// Sheet lines of the value marks so far, as boxes without height or width.
+std::vector<LabelBox> PlacedMarkLines;
+
+// A drop line of a value mark (world values, parallel to an axis), with a
+// gap wherever it would strike through a label placed before. The log modes
+// draw it whole: their sheet is not linear along the line.
+void GappedMarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
+  if (!Finite(sx1, sy1, sx2, sy2)) return;
+  PlacedMarkLines.push_back({FloatMin(sx1, sx2), FloatMin(sy1, sy2), FloatMax(sx1, sx2), FloatMax(sy1, sy2)});
+  const bool horizontal = sy1 == sy2;
+  const Extended length = horizontal ? sx2 - sx1 : sy2 - sy1;
+  if (LogX() || LogY() || length == 0 || (!horizontal && sx1 != sx2)) {
+    PlotClipLine(x1, y1, x2, y2);
+    return;
+  }
+  // The parts of [0, 1] along the line that the labels cover.
+  std::vector<std::pair<Extended, Extended>> covered;
+  const Extended eps = 1e-6L * P().PlotHeight;
+  for (const LabelBox& b : PlacedLabels) {
+    const Extended across = horizontal ? sy1 : sx1;
+    const Extended lo = horizontal ? b.y1 : b.x1, hi = horizontal ? b.y2 : b.x2;
+    if (!(across > lo + eps && across < hi - eps)) continue;
+    const Extended start = horizontal ? sx1 : sy1;
+    Extended t1 = ((horizontal ? b.x1 : b.y1) - start) / length, t2 = ((horizontal ? b.x2 : b.y2) - start) / length;
+    if (t1 > t2) std::swap(t1, t2);
+    covered.push_back({t1, t2});
+  }
+  std::sort(covered.begin(), covered.end());
+  Extended t = 0;
+  auto piece = [&](Extended a, Extended b) {
+    if (b > a) PlotClipLine(x1 + a * (x2 - x1), y1 + a * (y2 - y1), x1 + b * (x2 - x1), y1 + b * (y2 - y1));
+  };
+  for (const auto& [a, b] : covered) {
+    piece(t, FloatMin(a, 1));
+    t = FloatMax(t, b);
+  }
+  piece(t, 1);
+}
 
 }  // namespace
 
@@ -66,6 +132,7 @@ void SetPlotOrigin(Extended x0, Extended y0) {
   P().PlotOriginX = x0;
   P().PlotOriginY = y0;
   PlacedLabels.clear();  // a new diagram
+  PlacedMarkLines.clear();
 }
 
 void SetPlotWindow(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
@@ -121,20 +188,24 @@ void PlotClipLine(Extended x1, Extended y1, Extended x2, Extended y2) {
     x1 = Log10(x1);
     x2 = Log10(x2);
   }
+  // Curves end at the window's sides, the axis ends: a segment with one end
+  // inside is cut where it leaves; one with both ends a little outside (1 %)
+  // is cut at both sides, so that a level line across the window stays.
   const TPlotState& s = P();
   const Extended mx = 0.01L * s.WinXRange, my = 0.01L * s.WinYRange;
   auto nearWindow = [&](Extended x, Extended y) {
     return s.WinXMin - mx < x && x < s.WinXMax + mx && s.WinYMin - my < y && y < s.WinYMax + my;
   };
-  if (nearWindow(x1, y1) && nearWindow(x2, y2)) {
-    SheetLine(x1, y1, x2, y2);
-    return;
-  }
-  if (PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax) ||
-      PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax)) {
+  const bool in1 = PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+  const bool in2 = PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+  if (in1 != in2) {
     ClipSegment(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-    SheetLine(x1, y1, x2, y2);
+  } else if (!in1) {
+    if (!nearWindow(x1, y1) || !nearWindow(x2, y2) ||
+        !ClipToBox(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax))
+      return;
   }
+  SheetLine(x1, y1, x2, y2);
 }
 
 void PlotLine(Extended x1, Extended y1, Extended x2, Extended y2) { SheetLine(x1, y1, x2, y2); }
@@ -183,17 +254,35 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   // sheet, but never left of the plot area, where the tick labels are.
   const Extended centre = (PlotX(x) + PlotX(P().WinXMin)) * 0.5L;
   const Extended start = FloatMax(centre - 0.5L * width, P().PlotOriginX + 0.01L * P().PlotWidth);
-  // Above its line; below it when another label is there, further down
-  // while that place is taken too.
+  // Above its line, clear of it by half the text height, so that the dashed
+  // line never strikes through the letters' feet; below it when another
+  // label or the line of another mark is there, further down while that
+  // place is taken too.
   const Extended gap = 0.01L * P().PlotHeight;
-  Extended sy = PlotY(y + 0.01L * P().WinYRange);
-  LabelBox box{start, sy, start + width, sy + height};
-  for (int tries = 0; tries < 4; ++tries) {
-    bool taken = false;
-    for (const LabelBox& b : PlacedLabels) taken = taken || box.Overlaps(b);
-    if (!taken) break;
-    sy = (tries == 0 ? PlotY(y) - gap : sy) - (tries == 0 ? height : height + gap);
-    box = {start, sy, start + width, sy + height};
+  const Extended clear = 0.5L * height;
+  Extended sy = PlotY(y) + clear;
+  LabelBox box{start, sy - clear, start + width, sy + height};
+  // Without a place free of both, the first one that covers no label.
+  Extended fallbackY = sy;
+  LabelBox fallback = box;
+  bool fallbackFound = false;
+  for (int tries = 0; tries < 12; ++tries) {
+    bool onLabel = false, onLine = false;
+    for (const LabelBox& b : PlacedLabels) onLabel = onLabel || box.Overlaps(b);
+    for (const LabelBox& b : PlacedMarkLines) onLine = onLine || box.Overlaps(b);
+    if (!onLabel && !onLine) break;
+    if (!onLabel && !fallbackFound) {
+      fallbackY = sy;
+      fallback = box;
+      fallbackFound = true;
+    }
+    if (tries == 11) {
+      sy = fallbackY;
+      box = fallback;
+      break;
+    }
+    sy = tries == 0 ? PlotY(y) - clear - height : sy - height - gap;
+    box = {start, sy - clear, start + width, sy + height};
   }
   if (Finite(start, sy)) {
     CadText(text, start, sy);
@@ -201,8 +290,9 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
-  PlotLineTo(x, y);
-  PlotLineTo(0, y);
+  GappedMarkLine(x, 0, x, y);
+  GappedMarkLine(x, y, 0, y);
+  PlotMoveTo(0, y);
 }
 
 void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x2, Extended y2) {

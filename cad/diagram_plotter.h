@@ -49,8 +49,9 @@ Extended PlotDY(Extended dy);
 void PlotMoveTo(Extended x, Extended y);
 // Clipped line from the pen; the pen moves to (x, y).
 void PlotLineTo(Extended x, Extended y);
-// A line drawn whole when both ends lie within the window widened by 1 %,
-// cut to the window when one end lies inside it, else not at all.
+// A line drawn whole when both ends lie within the window, cut to the
+// window when one end lies inside it or both lie within the window widened
+// by 1 %, else not at all.
 void PlotClipLine(Extended x1, Extended y1, Extended x2, Extended y2);
 void PlotLine(Extended x1, Extended y1, Extended x2, Extended y2);
 void PlotText(const std::string& text, Extended x, Extended y);

@@ -23,9 +23,10 @@ struct SheetExtent {
 };
 
 // An upright A4 sheet with margin; the quick view is a wider field, which
-// reaches down as far as its tables do (their rows vary with the joint).
+// reaches right past its forces tables and the diagram's legend, and down as
+// far as its tables do (their rows vary with the joint).
 SheetExtent ExtentOf(TSheetKind kind) {
-  if (kind == kSheetQuickView) return {20, std::min<Extended>(45, SheetTablesBottom(45) - 3), 360, 308};
+  if (kind == kSheetQuickView) return {20, std::min<Extended>(45, SheetTablesBottom(45) - 3), 375, 308};
   return {-5, -5, 225, 308};
 }
 

@@ -49,8 +49,17 @@ bool GoToNutRowOfThread(int nutType);
 
 // Preliminary design -------------------------------------------------------------
 
-// Proposes thread size and strength class from the loads.
-void PreliminaryDesign();
+// Proposes thread size and strength class from the loads and applies the
+// accepted one. newJoint: the bolt, plates and nut are entered next, so the
+// user's entries of the old size are no obstacle.
+void PreliminaryDesign(bool newJoint = false);
+// Applies thread size d (mm) and strength class 1..3 ("12.9", "10.9", "8.8")
+// with the matching thread, head and nut rows, washers, holes and shank.
+// When the tables or the user's own entries stand in the way (a head without
+// that size, a plate too narrow for the new hole, a self-defined bolt),
+// nothing changes: a message names each point, AbortFlag is set and false
+// returned.
+bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint);
 // Step of a force on the R5 series above 1000 N: 1000 N gives 0, 10000 N 5.
 int ForceClass(Extended force);
 // Thread diameter in mm proposed for force step k (1..14) and strength class

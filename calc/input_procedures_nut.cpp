@@ -1,5 +1,4 @@
-// Guided input of the nut or tapped hole with its material, and the
-// preliminary design of thread size and strength class.
+// Guided input of the nut or tapped hole with its material.
 #include <algorithm>
 
 #include "calc/calc_tables.h"
@@ -16,12 +15,6 @@
 #include "framework/number_format.h"
 
 namespace {
-
-// Proposed diameters in mm by force step 1..14 and the classes 12.9, 10.9, 8.8.
-constexpr int kPreliminaryDiameters[14][3] = {
-    {3, 3, 3},    {3, 3, 4},    {4, 4, 5},    {4, 5, 6},    {5, 6, 8},    {6, 8, 10},   {8, 10, 12},
-    {10, 12, 14}, {12, 14, 16}, {16, 18, 20}, {20, 22, 24}, {24, 27, 30}, {30, 33, 36}, {36, 39, 42},
-};
 
 Extended NutRowD(int nutType) {
   switch (nutType) {
@@ -161,51 +154,4 @@ void InputNutMaterial() {
   for (int i = 1; i <= 6; ++i) ItemTexts[i] = "allowance class " + NutAllowanceClasses[i - 1].str();
   SetHelpNo(5110);
   SelectCode("allowance class", 6, Mutter.NutToleranceClass);
-}
-
-int ForceClass(Extended force) { return LogScalePixel(force, 1000, 5); }
-
-int PreliminaryDiameter(int k, int classColumn) {
-  k = IntClamp(1, 14, k);
-  classColumn = IntClamp(1, 3, classColumn);
-  return kPreliminaryDiameters[k - 1][classColumn - 1];
-}
-
-void PreliminaryDesign() {
-  RunPreliminaryDesignForm();
-  if (AbortFlag) return;
-  const bool dynamic = Last.LoadKind == 2;
-  int k = ForceClass(Last.LoadCase == 3 ? Last.FQ : Last.FAmax);
-  if (Last.LoadCase == 3) k += 4;
-  else if (Last.LoadCase == 2) k += dynamic ? 2 : 1;
-  else if (Last.LoadCase == 1 && dynamic) k += 1;
-  if (Montage.TighteningMethod == 1) k += 2;
-  else if (Montage.TighteningMethod == 2) k += 1;
-  k = IntClamp(1, 14, k);
-  for (int i = 1; i <= 3; ++i)
-    ItemTexts[i] = "M " + IntToTextWidth(PreliminaryDiameter(k, i), 2) + " " + "at" + " " + "class of resistance" +
-                   " " + StrengthClassNames[i - 1].str();
-  SetHelpNo(4060);
-  Word choice = 1;
-  SelectCode("Preliminary calculation done.  possible variations:", 3, choice);
-  if (AbortFlag) return;
-  const int diameter = PreliminaryDiameter(k, choice);
-  OpenCalcTable(kThreadTable);
-  if (AbortFlag) {
-    AddErrorMessage("Fatal  : Database thread");
-    return;
-  }
-  FindDbfKey(ThreadKeyText(diameter));
-  if (DbfKeyFound()) {
-    const Extended oldDiameter = Gewinde.d;
-    ReadGewindeRecord();
-    Schraube.ThreadRow = static_cast<Word>(DbfRecNo());
-    // The clamped parts' holes belong to the old bolt: a smaller bolt would
-    // leave no bearing area under its head, a larger one would not pass.
-    if (oldDiameter != diameter) SetAllBores(DefaultBoreDiameter(diameter));
-    Gewinde.d = diameter;
-    Schraube.StrengthClassCode = choice;
-    Schraube.MatBoltRow = static_cast<Word>(StrengthClassIndex(choice, Gewinde.d));
-  }
-  CloseDbfTable();
 }

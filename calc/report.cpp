@@ -24,25 +24,98 @@ constexpr Extended kQuarterPi = 0.7853981633974483L;
 const std::string kMu = "\xE6";         // code page 437 µ
 const std::string kPlusMinus = "\xF1";  // code page 437 ±
 
+// The numbers printed since the last row, for the collector: each text with
+// the value it shows.
+std::vector<std::pair<std::string, std::vector<Extended>>> Printed;
+std::string CurrentSection;
+std::string CurrentTableTitle;
+
+std::string Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Keeps the value behind a printed text while a collector reads the report.
+std::string Shown(std::string text, Extended value) {
+  if (ReportValueCollector) Printed.push_back({Trim(text), {value}});
+  return text;
+}
+
+// The printed text with its value, taken from the numbers printed since the
+// last row; a text that no number printed is a text.
+ReportNumber TakeNumber(std::string_view text) {
+  ReportNumber n{Trim(text), {}};
+  for (auto it = Printed.begin(); it != Printed.end(); ++it) {
+    if (it->first != n.text) continue;
+    n.values = it->second;
+    Printed.erase(it);
+    break;
+  }
+  return n;
+}
+
 // Value formats of the report rows.
-std::string L(int w, int d, Extended x) { return LengthToTextFmt(w, d, x); }
-std::string A(int w, int d, Extended x) { return AreaToTextFmt(w, d, x); }
-std::string I(int w, int d, Extended x) { return InertiaToTextFmt(w, d, x); }
-std::string S(int w, Extended x) { return StressToTextFmt(w, 0, x); }
-std::string T8(Extended x) { return TemperatureToTextFmt(8, 0, x); }
-std::string F(Extended x) { return FloatToTextPrec(8, ForceToDisplay(x)); }
-std::string M(Extended x) { return FloatToTextPrec(8, MomentToDisplay(x)); }
-std::string N(int w, int d, Extended x) { return FormatFloatText(w, d, x); }
-std::string P(Extended x) { return FloatToTextPrec(8, x); }
-std::string E(Extended x) { return FloatToTextEng(x); }
-std::string Idx(int i) { return IntToTextWidth(i, 2); }
+std::string L(int w, int d, Extended x) { return Shown(LengthToTextFmt(w, d, x), LengthToDisplay(x)); }
+std::string A(int w, int d, Extended x) { return Shown(AreaToTextFmt(w, d, x), AreaToDisplay(x)); }
+std::string I(int w, int d, Extended x) { return Shown(InertiaToTextFmt(w, d, x), InertiaToDisplay(x)); }
+std::string S(int w, Extended x) { return Shown(StressToTextFmt(w, 0, x), StressToDisplay(x)); }
+std::string T8(Extended x) { return Shown(TemperatureToTextFmt(8, 0, x), TemperatureToDisplay(x)); }
+std::string F(Extended x) { return Shown(FloatToTextPrec(8, ForceToDisplay(x)), ForceToDisplay(x)); }
+std::string M(Extended x) { return Shown(FloatToTextPrec(8, MomentToDisplay(x)), MomentToDisplay(x)); }
+std::string N(int w, int d, Extended x) { return Shown(FormatFloatText(w, d, x), x); }
+std::string P(Extended x) { return Shown(FloatToTextPrec(8, x), x); }
+std::string E(Extended x) { return Shown(FloatToTextEng(x), x); }
+std::string Idx(int i) { return Shown(IntToTextWidth(i, 2), i); }
+std::string Range(int w, int d, Extended lo, Extended hi) {
+  std::string text = RangeText(w, d, lo, hi);
+  if (ReportValueCollector) Printed.push_back({Trim(text), FloatEqual(lo, hi) ? std::vector<Extended>{lo} : std::vector<Extended>{lo, hi}});
+  return text;
+}
 
 void Row(std::string_view desc, std::string_view sym, std::string_view unit, std::string_view value) {
   OutputTableRow(desc, sym, unit, value);
+  if (!ReportValueCollector) return;
+  ReportValueCollector->rows.push_back({CurrentSection, Trim(desc), Trim(sym), Trim(unit), TakeNumber(value)});
+  Printed.clear();
+}
+
+// A table of the report, written as the table writer writes it and read
+// into the collector with the values of its cells.
+class ReportTableWriter {
+ public:
+  void Init(const TTableWriter::Widths& widths, const TTableWriter::Texts& heads) {
+    writer_.Init(widths, heads);
+    if (!ReportValueCollector) return;
+    ReportTable table{CurrentSection, CurrentTableTitle, {}, {}};
+    for (const auto& h : heads)
+      if (!h.empty()) table.columns.push_back(Trim(h));
+    ReportValueCollector->tables.push_back(std::move(table));
+  }
+  void WriteRow(const TTableWriter::Texts& cells) {
+    writer_.WriteRow(cells);
+    if (!ReportValueCollector) return;
+    std::vector<ReportNumber> row;
+    for (std::size_t i = 0; i < ReportValueCollector->tables.back().columns.size(); ++i)
+      row.push_back(TakeNumber(cells[i]));
+    ReportValueCollector->tables.back().rows.push_back(std::move(row));
+    Printed.clear();
+  }
+  void Done() { writer_.Done(); }
+
+ private:
+  TTableWriter writer_{TTableWriter::Layout::Compact};
+};
+
+// A line that names the table below it.
+void TableTitle(std::string_view text) {
+  OutputLine(text);
+  CurrentTableTitle = Trim(text);
 }
 
 void Heading(std::string_view text) {
   OutputLine(text);
+  CurrentSection = Trim(text);
   OutputLine(RuleLineText());
 }
 
@@ -92,9 +165,10 @@ void BoltGroup() {
   const std::string u = LenUnit();
   const std::string designation = PlainBoltDesignation();
   const bool standardBolt = s.BoltType == 1 || s.BoltType == 2;
+  CurrentSection = "BOLT";
   if (s.BoltType == 3) {
-    OutputLine("SPECIAL BOLT:  " + designation + " (" + "DIMENSIONS" + ")");
-    TTableWriter t(TTableWriter::Layout::Compact);
+    TableTitle("SPECIAL BOLT:  " + designation + " (" + "DIMENSIONS" + ")");
+    ReportTableWriter t;
     t.Init({6, 10, 10, 10, 10, 0, 0}, {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "x [" + u + "]"});
     Extended x = 0;
     for (int i = 1; i <= n; ++i) {
@@ -104,9 +178,9 @@ void BoltGroup() {
     t.Done();
     OutputLine("");
   }
-  OutputLine(standardBolt ? TableText(HeadKindNames, s.HeadType) + " " + designation
+  TableTitle(standardBolt ? TableText(HeadKindNames, s.HeadType) + " " + designation
                           : "SPECIAL BOLT:  " + designation);
-  TTableWriter t(TTableWriter::Layout::Compact);
+  ReportTableWriter t;
   t.Init({6, 10, 10, 10, 12, 10, 10},
          {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "A [" + AreaUnitText() + "]", "x [" + u + "]",
           "delta mm/N"});
@@ -172,8 +246,8 @@ bool PlateGroup() {
   const KLEMMSTUECKTYPE& k = Klemmstuecke;
   const int n = k.nPlates <= kMaxPlates ? k.nPlates : kMaxPlates;
   const std::string u = LenUnit();
-  OutputLine("CLAMPED PLATES (DIMENSIONS)");
-  TTableWriter dims(TTableWriter::Layout::Compact);
+  TableTitle("CLAMPED PLATES (DIMENSIONS)");
+  ReportTableWriter dims;
   dims.Init({6, 10, 10, 10, 10, 12, 10},
             {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", " x[" + u + "]", "Aequ[" + AreaUnitText() + "]",
              "de pmax"});
@@ -185,8 +259,8 @@ bool PlateGroup() {
   }
   dims.Done();
   OutputLine("");
-  OutputLine("CLAMPED PLATES (MATERIAL AND LOAD)");
-  TTableWriter mat(TTableWriter::Layout::Compact);
+  TableTitle("CLAMPED PLATES (MATERIAL AND LOAD)");
+  ReportTableWriter mat;
   mat.Init({4, 18, 10, 8, 8, 11, 10},
            {"i", "material ", "E [" + StressUnitText() + "]", "pperm", "pBmax", "d.[mm/N]", "a.[mm/K]"});
   for (int i = 1; i <= n; ++i)
@@ -371,7 +445,7 @@ void FatigueSection() {
     Row("fatigue stress on bolt (eccen.)", kPlusMinus + "sig.ab", su, S(8, ExzKraftangriff.sigmaAb));
   FatigueSafetyRow();
   if (CalcOptions.VdiEdition == 2 && Last.ND > 0)
-    Row("number of load cycles", "NZ", "", "   " + FloatToTextSig(2, Last.ND * 0.000001L) + "E6");
+    Row("number of load cycles", "NZ", "", Shown("   " + FloatToTextSig(2, Last.ND * 0.000001L) + "E6", Last.ND));
 }
 
 bool FrictionSection() {
@@ -379,11 +453,11 @@ bool FrictionSection() {
   Section("FRICTION");
   const REIBUNGTYPE& r = Reibung;
   auto pair = [](std::string_view sym, std::string_view desc, Extended lo, Extended hi) {
-    Row(desc, kMu + std::string(sym), "", RangeText(4, 3, lo, hi));
+    Row(desc, kMu + std::string(sym), "", Range(4, 3, lo, hi));
     if (!FloatEqual(lo, hi)) {
       Row(desc, kMu + std::string(sym) + "nom", "", N(4, 3, (lo + hi) * 0.5L));
       Row("tolerance coeff.of friction", "Tol " + kMu + std::string(sym), "%",
-          FloatToTextPrec(7, (hi - lo) / (hi + lo) * 100));
+          Shown(FloatToTextPrec(7, (hi - lo) / (hi + lo) * 100), (hi - lo) / (hi + lo) * 100));
     }
   };
   pair("G", "coeff.of friction in thread", r.muGmin, r.muGmax);
@@ -446,24 +520,24 @@ bool TemperatureSection() {
   Row("Working Temperature", "T", TemperatureUnitText(), T8(t.TWork));
   Row("modulus of elasticity bolt", "ES", su, S(8, MatBolt.E));
   Row("modulus of elasticity bolt " + tt, "ES" + tt, su, S(8, BoltEAtTemp(MatBolt.StrengthClass, t.TWork)));
-  Row("temperature coefficient", "alpha TS", "1/K", FloatToTextExp(4, 1, -6, MatBolt.alphaTBolt));
+  Row("temperature coefficient", "alpha TS", "1/K", Shown(FloatToTextExp(4, 1, -6, MatBolt.alphaTBolt), MatBolt.alphaTBolt));
   Row("difference length bolt", "delta LS", u, L(4, 3, t.dlST));
   OutputLine("");
   const KLEMMSTUECKTYPE& k = Klemmstuecke;
   const int n = k.nPlates <= kMaxPlates ? k.nPlates : kMaxPlates;
   const std::string plates = "CLAMPED PLATES (T = " + TemperatureToText(t.TWork) + " " + TemperatureUnitText() + ")";
-  OutputLine(plates);
-  TTableWriter lengths(TTableWriter::Layout::Compact);
+  TableTitle(plates);
+  ReportTableWriter lengths;
   lengths.Init({5, 12, 12, 12, 12, 12, 0},
                {"i", "alpha T", "l  [" + u + "]", "l" + tt + " " + u, "E " + su, "E " + tt});
   for (int i = 1; i <= n; ++i)
-    lengths.WriteRow({Idx(i), FloatToTextExp(2, 1, -6, k.alphaT[i]), L(4, 3, k.L[i]),
+    lengths.WriteRow({Idx(i), Shown(FloatToTextExp(2, 1, -6, k.alphaT[i]), k.alphaT[i]), L(4, 3, k.L[i]),
                       L(4, 3, ((t.TWork - t.T0) * k.alphaT[i] + 1) * k.L[i]), S(6, k.E[i]),
                       S(8, PlateEAtTemp(k.Material[i].view(), i, t.TWork))});
   lengths.Done();
   OutputLine("");
-  OutputLine(plates);
-  TTableWriter pressure(TTableWriter::Layout::Compact);
+  TableTitle(plates);
+  ReportTableWriter pressure;
   pressure.Init({5, 11, 11, 11, 11, 11, 11},
                 {"i", "p perm", "pperm" + tt, " p max", "pmax" + tt, "delta mm/N", "delta " + tt});
   for (int i = 1; i <= n; ++i) {
@@ -545,7 +619,7 @@ bool EccentricSection() {
   Row("bending resilience plates", "beta P", "1/Nmm", E(Klemmstuecke.betaPSum));
   Row("load ratio", "phi eK", "", N(4, 3, e.PhiEnK));
   Row("load ratio", "phi en", "", N(4, 3, e.PhiEn));
-  Row("reqd.residual clamp.load", "FKreq2", ForceUnitText(), ForceToTextFmt(6, 1, e.FAab));
+  Row("reqd.residual clamp.load", "FKreq2", ForceUnitText(), Shown(ForceToTextFmt(6, 1, e.FAab), ForceToDisplay(e.FAab)));
   Row("fatigue stress on bolt", "sig.SAbo", StressUnitText(), S(8, e.sigmaSAbo));
   Row("fatigue stress on bolt", "sig.SAbu", StressUnitText(), S(8, e.sigmaSAbu));
   return true;
@@ -574,7 +648,12 @@ bool ReportBody() {
 
 }  // namespace
 
+ReportValues* ReportValueCollector = nullptr;
+
 void WritePrintout() {
+  Printed.clear();
+  CurrentSection.clear();
+  CurrentTableTitle.clear();
   ShortString<68> title = ProgShortName + " V" + ProgVersion + "  " + "calc. of bolted joints" + " " + "to" +
                           " VDI 2230";
   SetPageHeader(title.view(), HeaderLines[1].view(), HeaderLines[2].view(), "", HeaderLines[3].view(), 0);

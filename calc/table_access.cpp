@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include "dbf/dbf_file.h"
 #include "dbf/work_areas.h"
 #include "dbf/errors.h"
+#include "dbf/ndx_index.h"
 #include "dbf/runtime.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
@@ -111,6 +113,8 @@ void PostEdit() {
   if (IsOpen()) RunReportingErrors([] { Data().CheckBrowseMode(); });
 }
 
+void FailTable(const std::string& text);
+
 // True when the file is a table the engine can open; else shows the
 // engine's error code and sets AbortFlag.
 bool CheckTableFile(const std::string& path) {
@@ -122,9 +126,8 @@ bool CheckTableFile(const std::string& path) {
   OpenDbf(wa);
   if (TzLastError != 0) {
     const std::uint16_t code = TzLastError;
-    ShowTraceMessage("Error  : DBF Error " + std::to_string(code) + " " + TakeErrorDetail());
     TzLastError = 0;
-    AbortFlag = 1;
+    FailTable("Error  : DBF Error " + std::to_string(code) + " " + TakeErrorDetail());
     return false;
   }
   CloseDbf(wa);
@@ -200,6 +203,45 @@ bool AttachIndex(const std::string& file, bool readOnly) {
   return !AbortFlag;
 }
 
+// Runs a dataset operation without a message box: empty when it worked, else
+// the engine's message, for a caller that has another way to go.
+std::string RunQuietly(const std::function<void()>& op) {
+  RaiseEngineErrors raise;
+  try {
+    op();
+    return {};
+  } catch (const std::exception& e) {
+    return *e.what() ? e.what() : "table engine error";
+  }
+}
+
+// Attaches a cache entry read-only and quietly; false when it is damaged: it
+// cannot be opened, or its header counts other records than the table holds.
+bool AttachCachedIndex(const std::string& file) {
+  const std::int32_t indexed = IndexRecCount(file);
+  TzLastError = 0;
+  if (indexed >= 0 && indexed != Dialog().RecordCount()) return false;
+  const unsigned saved = OpenModeOverride;
+  OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
+  const std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
+  OpenModeOverride = saved;
+  return failure.empty();
+}
+
+std::string TableFailureText;
+
+// A table this run needs could not be opened, indexed or read: shown, kept
+// for the batch modes (TableFailure), AbortFlag set.
+void FailTable(const std::string& text) {
+  // The engine's texts may break their lines: one line here.
+  std::string line;
+  for (const char c : text)
+    if (c != '\r') line += c == '\n' ? ' ' : c;
+  if (TableFailureText.empty()) TableFailureText = line;
+  ShowTraceMessage(line);
+  AbortFlag = 1;
+}
+
 // Before the first write of the table: an index read from the cache is
 // replaced by a private copy (built afresh when the entry has gone), so that
 // this run's writes never reach the cache. The current record stays.
@@ -221,6 +263,42 @@ void BeforeWrite() {
   if (recNo >= 1 && recNo <= Dialog().RecordCount()) Dialog().Go(recNo);
 }
 
+// Builds the index on the key: in the cache when the entry can be kept there,
+// else (a full or unwritable cache folder) in the temporary directory; a
+// failure there too is the table's failure. Built under a name of this
+// process and renamed into place, so that another program never reads half
+// a file.
+bool BuildIndex(const std::string& expr, const std::string& identity, const std::string& cached) {
+  std::error_code ec;
+  if (!cached.empty()) {
+    fs::create_directories(fs::path(cached).parent_path(), ec);
+    if (platform::DirectoryWritable(fs::path(cached).parent_path().string())) {
+      const std::string built = fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string();
+      const std::string failure = RunQuietly([&] { Data().IndexOn(expr, built); });
+      // Kept only when the table did not change while it was indexed.
+      if (failure.empty() && TableIdentity(Table.source) == identity) {
+        fs::rename(built, cached, ec);
+        if (!ec && AttachIndex(cached, true)) {
+          Table.indexPath = cached;
+          Table.indexShared = true;
+          return true;
+        }
+        AbortFlag = 0;
+      }
+      fs::remove(built, ec);
+    }
+  }
+  Table.indexPath = PrivateIndexPath();
+  const std::string failure = RunQuietly([&] { Data().IndexOn(expr, Table.indexPath); });
+  if (!failure.empty()) {
+    fs::remove(Table.indexPath, ec);
+    Table.indexPath.clear();
+    FailTable("Error  : " + Table.path + " cannot be indexed: " + failure);
+    return false;
+  }
+  return AttachIndex(Table.indexPath, false);
+}
+
 std::string TablePath(std::string_view tableName) {
   std::string name(tableName);
   if (name.find('.') == std::string::npos) name += ".dbf";
@@ -231,8 +309,12 @@ std::string TablePath(std::string_view tableName) {
 
 // ---------------------------------------------------------------------------
 
+const std::string& TableFailure() { return TableFailureText; }
+void ClearTableFailure() { TableFailureText.clear(); }
+
 void InitTableAccess() {
   CloseQuietly();
+  TableFailureText.clear();
   Captions[1].clear();
   Captions[2].clear();
   TableDialogHook = PickInTableDialog;
@@ -244,7 +326,10 @@ void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
   const std::string path = TablePath(tableName);
   OpenTextForRead(path);
-  if (AbortFlag) return;
+  if (AbortFlag) {
+    if (TableFailureText.empty()) TableFailureText = "file " + path + " not found or no access !";
+    return;
+  }
   std::string chosen = path;
   const std::string dir = DbfDir.empty() ? "." : DbfDir;
   if (!DirWritable(dir) || !FileWritable(path)) {
@@ -315,8 +400,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
     std::size_t plus = expr.find('+', start);
     if (plus == std::string::npos) plus = expr.size();
     if (FieldNumber(expr.substr(start, plus - start)) == 0) {
-      ShowTraceMessage("Error  : index key " + expr + " does not fit " + Table.path);
-      AbortFlag = 1;
+      FailTable("Error  : index key " + expr + " does not fit " + Table.path);
       return;
     }
     start = plus + 1;
@@ -325,41 +409,21 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   Table.indexKey = expr;
   Table.indexName = std::string(indexName);
   // An index built before on the same contents is read from the per-user
-  // cache in place; the first write takes a private copy (PrivateIndex). A
+  // cache in place; the first write takes a private copy (BeforeWrite). A
   // table written since it was opened is indexed afresh in the temporary
   // directory.
   const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
   std::error_code ec;
   if (!cached.empty() && fs::exists(cached, ec)) {
-    Table.indexPath = cached;
-    if (!AttachIndex(cached, true)) {
-      fs::remove(cached, ec);  // a damaged entry is built afresh next time
-      return;
+    if (AttachCachedIndex(cached)) {
+      Table.indexPath = cached;
+      Table.indexShared = true;
+    } else {
+      fs::remove(cached, ec);  // damaged: built afresh below
     }
-    Table.indexShared = true;
-  } else {
-    // Built in the cache directory, so that keeping it is a rename.
-    if (!cached.empty()) fs::create_directories(fs::path(cached).parent_path(), ec);
-    const bool inCache = !cached.empty() && platform::DirectoryWritable(fs::path(cached).parent_path().string());
-    // Built under a name of this process and renamed into place, so that
-    // another program never reads half a file.
-    const std::string built =
-        inCache ? fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string() : PrivateIndexPath();
-    Dialog().IndexOn(expr, built);
-    if (AbortFlag) {
-      if (inCache) fs::remove(built, ec);
-      return;
-    }
-    // Kept only when the table did not change while it was indexed.
-    if (inCache && TableIdentity(Table.source) == identity) {
-      fs::rename(built, cached, ec);
-      Table.indexShared = !ec;
-    }
-    Table.indexPath = Table.indexShared ? cached : PrivateIndexPath();
-    if (inCache && !Table.indexShared) fs::rename(built, Table.indexPath, ec);
-    if (!AttachIndex(Table.indexPath, Table.indexShared)) return;
   }
+  if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;
   // A new index places the table on its first key, as opening it does.
   Dialog().First();
 }

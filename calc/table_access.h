@@ -100,5 +100,11 @@ void ShowDbfDialog(std::string_view closeWord, int mode);
 using TableDialogFunction = std::function<bool(std::string_view closeWord, int mode, std::int32_t& recNo)>;
 extern TableDialogFunction TableDialogHook;
 
+// The first failure to open or index a table since ClearTableFailure (its
+// message, shown when it happened), empty when none: a batch run that lacked
+// a table's data must not report success.
+const std::string& TableFailure();
+void ClearTableFailure();
+
 // Closes any open table and gives the globals above their start values.
 void InitTableAccess();

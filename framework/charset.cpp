@@ -4,6 +4,7 @@
 
 #include "framework/globals.h"
 #include "platform/cp437.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -125,14 +126,7 @@ std::string OemToUtf8(std::string_view s) {
       out += ch;
       continue;
     }
-    const char16_t u = platform::kCp437High[b - 0x80];
-    if (u < 0x800) {
-      out += static_cast<char>(0xC0 | (u >> 6));
-    } else {
-      out += static_cast<char>(0xE0 | (u >> 12));
-      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (u & 0x3F));
+    platform::AppendUtf8(out, platform::kCp437High[b - 0x80]);
   }
   return out;
 }

@@ -133,6 +133,8 @@ void SetFileErrorHandler(FileErrorHandler handler) { g_fileErrorHandler = handle
 
 const std::string& LastFileErrorText() { return g_lastFileError; }
 
+void InitFileErrors() { g_lastFileError.clear(); }
+
 // ---------------------------------------------------------------------------
 
 std::string AddBackslash(std::string_view dir) {

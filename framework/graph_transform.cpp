@@ -162,6 +162,14 @@ void SetScale(int x1, int y1, int x2, int y2) {
       ScaleX = ScaleY * a;
     else
       ScaleY = ScaleX / a;
+    // The drawing stands in the middle of the viewport: the visible range
+    // grows on both sides to what the equal scale shows.
+    const Extended growX = vw / ScaleX - (VisibleXMax - VisibleXMin);
+    const Extended growY = vh / ScaleY - (VisibleYMax - VisibleYMin);
+    VisibleXMin -= growX / 2;
+    VisibleXMax += growX / 2;
+    VisibleYMin -= growY / 2;
+    VisibleYMax += growY / 2;
   }
 }
 

@@ -5,6 +5,7 @@
 #include "framework/clock.h"
 #include "framework/display_list.h"
 #include "framework/documents.h"
+#include "framework/file_utils.h"
 #include "framework/form_placement.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
@@ -19,6 +20,7 @@
 
 void InitFrameworkModules() {
   InitGlobals();
+  InitFileErrors();
   InitWindowsSettings();
   InitCalcMessages();
   InitLineIo();

@@ -243,7 +243,10 @@ void WriteIntLine(long long n) { Emit(IntToText(n), true); }
 
 void WriteFloatLine(Extended x) {
   const bool wholeBelowOne = x < 1 && std::fabs(x - std::nearbyint(x)) < 1e-10L;
-  Emit(wholeBelowOne ? FloatToText(x) : FloatToTextFix(7, x), true);
+  // A stored value keeps all its digits: the display's exponent form of very
+  // large values would round it.
+  if (std::fabs(x) >= 1e15L && std::isfinite(x)) Emit(FloatToTextWidth(0, 7, x), true);
+  else Emit(wholeBelowOne ? FloatToText(x) : FloatToTextFix(7, x), true);
 }
 
 void WriteCharLine(char c) { Emit(std::string_view(&c, 1), true); }

@@ -32,6 +32,43 @@ std::string FixedText(Extended x, int d) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// From here on the fixed form would run over every field and show digits
+// that the 64-bit mantissa does not hold.
+constexpr Extended kLargestFixed = 1e15L;
+
+// x in exponent form with the given mantissa decimals: "1.23E20", "-4.5E-9".
+std::string ExponentForm(Extended x, int decimals) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, decimals);
+  if (r.ec != std::errc()) return "*";
+  std::string s(buf, r.ptr);
+  const std::size_t e = s.find('e');
+  if (e == std::string::npos) return s;
+  std::string exponent = s.substr(e + 1);
+  if (!exponent.empty() && exponent[0] == '+') exponent.erase(0, 1);
+  const bool negative = !exponent.empty() && exponent[0] == '-';
+  std::size_t digits = negative ? 1 : 0;
+  while (digits + 1 < exponent.size() && exponent[digits] == '0') exponent.erase(digits, 1);
+  return s.substr(0, e) + "E" + exponent;
+}
+
+// The exponent form with 3 significant digits, or fewer while it does not fit
+// width (no limit when width is 0); the 1-digit form when nothing fits.
+std::string ExponentText(Extended x, int width) {
+  std::string s;
+  for (int decimals = 2; decimals >= 0; --decimals) {
+    s = ExponentForm(x, decimals);
+    if (width <= 0 || static_cast<int>(s.size()) <= width) break;
+  }
+  return s;
+}
+
+void ApplyDecimalComma(std::string& s) {
+  if (DecimalCommaMode == 2) {
+    for (char& c : s) if (c == '.') c = ',';
+  }
+}
+
 }  // namespace
 
 std::string IntToText(long long n) { return std::to_string(n); }
@@ -173,13 +210,29 @@ std::string FormatFloatText(int w, int d, Extended x) {
     if (d > 10) d = 10;
   }
   if (d < 0) d = 0;
-  std::string s = FixedText(x, d);
   const int width = d > 0 ? w + d + 1 : w;
+  std::string s = std::fabs(x) >= kLargestFixed && std::isfinite(x) ? ExponentText(x, width) : FixedText(x, d);
   if (width > 0) s = PadLeft(s, static_cast<std::size_t>(width));
-  if (DecimalCommaMode == 2) {
-    for (char& c : s) if (c == '.') c = ',';
-  }
+  ApplyDecimalComma(s);
   return s;
+}
+
+std::string FloatToTextFitted(Extended x, int width) {
+  std::string s = std::isfinite(x) ? ExponentText(x, width) : FixedText(x, 0);
+  if (width > 0 && static_cast<int>(s.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+  ApplyDecimalComma(s);
+  return s;
+}
+
+std::string FitNumberToField(std::string_view text, int width) {
+  if (width <= 0 || static_cast<int>(text.size()) <= width) return std::string(text);
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::string(text);
+  std::string_view number = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  Extended v = 0;
+  if (!TryTextToFloat(number, v)) return std::string(text);
+  if (static_cast<int>(number.size()) <= width) return std::string(number);
+  return FloatToTextFitted(v, width);
 }
 
 std::string FloatToTextWidth(int w, int d, Extended x) {
@@ -191,6 +244,7 @@ std::string FloatToTextWidth(int w, int d, Extended x) {
 
 std::string FloatToTextSig(int k, Extended x) {
   if (std::fabs(x) < 1e-5L) return "0";
+  if (std::fabs(x) >= kLargestFixed) return FormatFloatText(0, 0, x);  // no field to fill
   int i = 0, d = 0;
   FloatToDigitsExp(x, 3 - k, i, d);
   return FormatFloatText(i, d, x);
@@ -201,6 +255,7 @@ std::string FloatToText(Extended x) { return FloatToTextSig(0, x); }
 std::string FloatToTextSig3(Extended x) { return FloatToTextSig(-3, x); }
 
 std::string FloatToTextFix(int d, Extended x) {
+  if (std::fabs(x) >= kLargestFixed) return FormatFloatText(0, 0, x);
   int i = 0, ignored = 0;
   FloatToDigitsExp(x, 3, i, ignored);
   return FormatFloatText(i, d, x);

@@ -29,8 +29,18 @@ void FloatToDigitsExp(Extended x, int s, int& intDigits, int& decimals);
 
 // The core routine: d decimals (shifted by FloatDigits - 3, within 0..10),
 // blanks in front up to w + d + 1 characters (w when d = 0), "," as decimal
-// sign when DecimalCommaMode is 2. Values below 1e-8 print as zero.
+// sign when DecimalCommaMode is 2. Values below 1e-8 print as zero; values
+// from 1e15 on in exponent form ("1.23E20"), within w + d + 1 characters
+// as far as a digit fits, since their fixed form would run over any field.
 std::string FormatFloatText(int w, int d, Extended x);
+// x in exponent form ("1.23E20", "-4.5E-9"), with as many of 3 significant
+// digits as fit width characters (no limit when width is 0); a run of width
+// "*" when not even one digit fits.
+std::string FloatToTextFitted(Extended x, int width);
+// Text of a number that is wider than its field of width characters: in
+// exponent form that fits, or "*"s (blanks around the number do not count).
+// Any other text comes back unchanged.
+std::string FitNumberToField(std::string_view text, int width);
 // Exactly d decimals, blanks in front up to w + d + 1 (w when d = 0); always ".".
 std::string FloatToTextWidth(int w, int d, Extended x);
 std::string FloatToText(Extended x);            // 3 significant digits; "0" below 1e-5

@@ -150,7 +150,10 @@ void OutputColumnHeads() {
 }
 
 // The calculation file the printout belongs to, as the page header names it.
+// A project that has no file yet (File New, the default project) says so
+// instead of naming a file without a name.
 std::string FileLineText() {
+  if (TrimRightText(CurrentFileName).empty()) return "new project, not saved yet";
   if (StartedWithFile) return TrimRightText(CurrentFileName);
   const std::string name = CurrentFileName + "." + InputFileExt.str();
   if (CurrentDir.size() + CurrentFileName.size() >= 70) return name;
@@ -625,11 +628,14 @@ void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_
                    HtmlEscape(Value2) + "</TD><TD><DIV ALIGN=RIGHT>" + HtmlEscape(Value3) +
                    "</DIV></TD></TR>");
   } else {
+    // A symbol that fills its column keeps a blank before the unit, and a
+    // number wider than the rest of the line is shown so that it fits.
     std::string line(68, ' ');
     line = InsertAtColumn(line, 1, Name);
     line = InsertAtColumn(line, ColumnPositions[0], Value1);
-    line = InsertAtColumn(line, ColumnPositions[1], Value2);
-    line = InsertAtColumn(line, RowValue3Column, Value3);
+    const std::size_t unitColumn = std::max<std::size_t>(ColumnPositions[1], ColumnPositions[0] + Value1.size() + 1);
+    line = InsertAtColumn(line, unitColumn, Value2);
+    line = InsertAtColumn(line, RowValue3Column, FitNumberToField(Value3, 68 - RowValue3Column + 1));
     OutputLine(line);
     if (!FrameLess()) OutputLine(SeparatorLine());
   }

@@ -19,7 +19,12 @@ std::size_t Count(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 std::string DotToComma(std::string_view s) { return Replaced(s, '.', ','); }
 std::string CommaToDot(std::string_view s) { return Replaced(s, ',', '.'); }
 std::string RowDecimalText(std::string_view s) {
-  return DecimalMode == 1 ? CommaToDot(s) : DotToComma(s);
+  if (DecimalMode == 1) return CommaToDot(s);
+  // Only a decimal point becomes a comma: the ".." of a range "0.1 .. 0.16" stays.
+  std::string out(s);
+  for (std::size_t i = 0; i + 1 < out.size(); ++i)
+    if (out[i] == '.' && out[i + 1] >= '0' && out[i + 1] <= '9') out[i] = ',';
+  return out;
 }
 
 std::string UpperCaseText(std::string_view s) {

@@ -8,7 +8,8 @@
 
 std::string DotToComma(std::string_view s);
 std::string CommaToDot(std::string_view s);
-// Decimal sign of output table rows: "." when DecimalMode is 1, else ",".
+// Decimal sign of output table rows: "." when DecimalMode is 1, else "," (in
+// place of each point before a digit).
 std::string RowDecimalText(std::string_view s);
 
 std::string UpperCaseText(std::string_view s);

@@ -6,6 +6,7 @@
 #include <deque>
 #include <optional>
 
+#include "platform/cp1252.h"
 #include "platform/dialog_answers.h"
 #include "platform/os.h"
 
@@ -91,7 +92,7 @@ Source NextAnswer(const std::string& kind, const std::string& caption, const std
     return Source::Scripted;
   }
   if (batchMode) {
-    std::fprintf(stderr, "%s (answered Cancel: batch run)\n", what.c_str());
+    std::fprintf(stderr, "%s (answered Cancel: batch run)\n", Utf8FromDisplay(what).c_str());
     return Source::Cancelled;
   }
   if (s.active || IsHeadless() || !windowDialogs || GetEnvironment("BQ4_TEST_MODE") == "1") {

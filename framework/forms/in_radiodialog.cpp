@@ -1,5 +1,7 @@
 #include "framework/forms/in_radiodialog.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,16 +20,18 @@ Tin_radiodialog::Tin_radiodialog(const QString& prompt, const QStringList& items
   RadioGroup_items = new QGroupBox(this);
   RadioGroup_items->setObjectName("RadioGroup_items");
   RadioGroup_items->setMinimumHeight((static_cast<int>(items.size()) + 1) * 25);
-  RadioGroup_items->setMinimumWidth(320);
   Buttons = new QButtonGroup(this);
   auto* lay = new QVBoxLayout(RadioGroup_items);
   for (int i = 0; i < items.size(); ++i) {
     auto* r = new QRadioButton(items[i], RadioGroup_items);
     r->setObjectName(QString("RadioButton_%1").arg(i + 1));
+    r->setMinimumWidth(r->sizeHint().width());  // a choice is never cut, however the form is scaled
     Buttons->addButton(r, i);
     lay->addWidget(r);
     if (i == index - 1) r->setChecked(true);
   }
+  // The group's own minimum would otherwise let the layout cut the choices.
+  RadioGroup_items->setMinimumWidth(std::max(320, RadioGroup_items->minimumSizeHint().width()));
   Body->addWidget(RadioGroup_items);
   ScaleCenterForm(*this);
   setFixedSize(size());  // a fixed dialog border

@@ -1,6 +1,9 @@
 #include "framework/forms/placement.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QScreen>
 #include <QWidget>
@@ -52,8 +55,11 @@ void ScaleContents(QWidget& form) {
   form.setFont(f);
 }
 
+// A scale below 100 % (a display of low resolution) shrinks the form, but
+// never below what its layout needs to show every text whole.
 void Apply(QWidget& form, FormRect r) {
-  form.resize(r.width, r.height);
+  const QSize least = form.layout() ? form.minimumSizeHint() : QSize(0, 0);
+  form.resize(std::max(r.width, least.width()), std::max(r.height, least.height()));
   form.move(r.left, r.top);
   ScaleContents(form);
 }

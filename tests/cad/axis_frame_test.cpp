@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -133,6 +134,31 @@ TEST_F(AxisFrameTest, TickCountGuardsAgainstStepsThatCannotBeCounted) {
   EXPECT_EQ(AxisTickCount(0, 100, -5), -1);
   EXPECT_EQ(AxisTickCount(0, INFINITY, 5), -1);
   EXPECT_EQ(AxisTickCount(0, 1e9L, 1), -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AxisFrameTest, XTickLabelsStandApartCentredUnderTheirTicks) {
+  // Extension ranges like these gave eleven labels of six characters each.
+  for (const auto& range : {std::pair{-0.045L, 0.01L}, std::pair{-0.0045L, 0.0012L}, std::pair{0.0L, 95.0L}}) {
+    SCOPED_TRACE(static_cast<double>(range.first));
+    Frame(kCadScreen, range.first, 0, range.second, 12000);
+    const Extended cw = 1.9L * 1.2L;  // the tick labels' character width on a 160 x 120 plot
+    std::vector<TGraphRecord> labels;
+    Extended row = 1e9L;  // the x labels are the lowest texts
+    for (const auto& r : Parsed(gcOutTextXY)) row = std::min(row, r.v[1]);
+    for (const auto& r : Parsed(gcOutTextXY))
+      if (r.v[1] == row) labels.push_back(r);
+    ASSERT_GE(labels.size(), 3u);
+    std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) { return a.v[0] < b.v[0]; });
+    for (std::size_t i = 0; i + 1 < labels.size(); ++i)
+      EXPECT_LE(labels[i].v[0] + static_cast<Extended>(labels[i].text.size() + 1) * cw, labels[i + 1].v[0] + 1e-9L)
+          << labels[i].text << " / " << labels[i + 1].text;
+    for (const auto& l : labels)
+      if (l.text == "0") EXPECT_NEAR(static_cast<double>(l.v[0] + 0.5L * cw), static_cast<double>(PlotX(0)), 1e-4);
+  }
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ class CadListingTest : public CadTest {
     StartDrawing(kCadListing);
     body();
     CadClose(0);
-    return ReadLines(Dir() + "/drawing.txt");
+    return ReadLines(Dir() + "/drawing.lst");
   }
 };
 
@@ -56,7 +56,7 @@ TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
 TEST_F(CadListingTest, SampleDrawingMatchesItsGoldenFile) {
   DrawSample(kCadListing);
   ASSERT_EQ(AbortFlag, 0);
-  ExpectGolden(Dir() + "/drawing.txt", "sample.txt");
+  ExpectGolden(Dir() + "/drawing.lst", "sample.txt");
 }
 
 }  // namespace

@@ -258,7 +258,7 @@ TEST_F(CadScreenTest, DeviceZeroAsksForTheDevice) {
   EXPECT_EQ(CadState.CadDevice, kCadListing);
   CadBeginDrawing(0, 0, 1, 1);
   CadClose(0);
-  EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+  EXPECT_TRUE(Exists(Dir() + "/drawing.lst"));
 }
 
 // The IGES writer leaves no temporary parameter file either.
@@ -306,7 +306,7 @@ TEST_F(CadScreenTest, DegenerateCallsAreHarmlessOnEveryDevice) {
   }
   EXPECT_TRUE(Exists(Dir() + "/drawing.dxf"));
   EXPECT_TRUE(Exists(Dir() + "/drawing.igs"));
-  EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+  EXPECT_TRUE(Exists(Dir() + "/drawing.lst"));
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(DiagramCommandTest, EveryDeviceTakesTheDiagrams) {
   DiagramCommand(kDiagramLoadExtension, kCadListing);
   EXPECT_EQ(AbortFlag, 0);
   bool title = false;
-  for (const auto& line : ReadLines(Dir() + "/drawing.txt"))
+  for (const auto& line : ReadLines(Dir() + "/drawing.lst"))
     title |= line.find("Load Extension Diagram") != std::string::npos;
   EXPECT_TRUE(title);
   DiagramSheet(kDiagramAssemblyReq, kCadIges);

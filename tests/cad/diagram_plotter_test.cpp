@@ -60,21 +60,23 @@ TEST_F(PlotterTest, LinesAreCutToTheWindowAndLineToStartsAtThePen) {
   SetPlotWindow(0, 0, 10, 10);
   PlotClipLine(-5, 5, 5, 5);    // cut at the left edge
   PlotClipLine(-5, 5, 15, 5);   // crosses the window, no end inside: dropped
-  PlotClipLine(-0.05L, 5, 10.05L, 5);  // 0.5 % outside: drawn whole
+  PlotClipLine(-0.05L, 5, 10.05L, 5);  // 0.5 % outside: cut at both sides
+  PlotClipLine(5, 5, 10.05L, 6);       // a curve ends at the axis end
   PlotLine(-5, 5, 15, 5);       // unclipped
   const auto lines = Parsed(gcLine);
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 4u);
   ExpectLine(lines[0], 0, 60, 80, 60);
-  ExpectLine(lines[1], -0.8L, 60, 160.8L, 60);
-  ExpectLine(lines[2], -80, 60, 240, 60);
+  ExpectLine(lines[1], 0, 60, 160, 60);
+  ExpectLine(lines[2], 80, 60, 160, 60 + 12 * 5 / 5.05L);
+  ExpectLine(lines[3], -80, 60, 240, 60);
   PlotMoveTo(-50, -50);
   PlotMoveTo(1, 2);
   PlotLineTo(3, 4);
   EXPECT_EQ(PlotState.PenX, 3);
   EXPECT_EQ(PlotState.PenY, 4);
   // The moves drew nothing.
-  ASSERT_EQ(Parsed(gcLine).size(), 4u);
-  ExpectLine(Parsed(gcLine)[3], 16, 24, 48, 48);
+  ASSERT_EQ(Parsed(gcLine).size(), 5u);
+  ExpectLine(Parsed(gcLine)[4], 16, 24, 48, 48);
   // PlotClipLine and PlotLine leave the pen alone.
   PlotClipLine(5, 5, 6, 6);
   PlotLine(5, 5, 6, 6);
@@ -143,13 +145,26 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   ASSERT_EQ(texts.size(), 3u);
   const Extended height = CadState.CadTextHeight;
   EXPECT_LT(texts[1].v[1] + height, texts[0].v[1] + 1e-9);  // wholly below the first
-  EXPECT_LT(texts[1].v[1], PlotY(9.0L));                   // below its own line
-  EXPECT_GE(texts[2].v[0], 14);                             // not left of the axis
+  // Each label stays half its height clear of its own dashed line, above or
+  // below, so that the line never strikes through it.
+  EXPECT_GE(texts[0].v[1], PlotY(8.9L) + 0.5L * height - 1e-6);
+  EXPECT_LE(texts[1].v[1] + height, PlotY(9.0L) - 0.5L * height + 1e-6);
+  EXPECT_GE(texts[2].v[1], PlotY(3) + 0.5L * height - 1e-6);
+  EXPECT_GE(texts[2].v[0], 14);  // not left of the axis
+  // The second mark's line runs level through the first label: it leaves a
+  // gap there.
+  for (const auto& l : Parsed(gcLine)) {
+    if (std::fabs(l.v[1] - PlotY(9.0L)) > 1e-6 || std::fabs(l.v[3] - PlotY(9.0L)) > 1e-6) continue;
+    const Extended left = std::min(l.v[0], l.v[2]), right = std::max(l.v[0], l.v[2]);
+    const Extended labelRight = texts[0].v[0] + 0.02L * 120 * 15;  // "FM,Rm = 87460 N"
+    EXPECT_TRUE(right <= texts[0].v[0] + 1e-6 || left >= labelRight - 1e-6) << left << " .. " << right;
+  }
   CreateDisplayList()->clear();
   PlotSineCurve(9, 5, 2, 4, 90, 2);  // runs far beyond x = 10
   ASSERT_FALSE(Parsed(gcLine).empty());
-  for (const auto& l : Parsed(gcLine))  // the clipping's margin is 1 % of the window
-    EXPECT_LE(std::max(l.v[0], l.v[2]), PlotX(10.1L) + 1e-6);
+  Extended right = 0;
+  for (const auto& l : Parsed(gcLine)) right = std::max({right, l.v[0], l.v[2]});
+  EXPECT_NEAR(static_cast<double>(right), static_cast<double>(PlotX(10)), 1e-5);  // ends at the axis end
 }
 
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {

@@ -13,7 +13,7 @@ namespace {
 class DrawTableTest : public SheetTest {};
 
 TEST_F(DrawTableTest, HeaderIsABoxWithInnerSeparatorsAndBlankLedTitles) {
-  auto lines = Draw(kCadListing, "/drawing.txt", [] {
+  auto lines = Draw(kCadListing, "/drawing.lst", [] {
     auto t = TDrawTable::Init("FRICTION", 10, 100, 2, {7, 6, 6}, {"   min", "max"});
     t->Done();
   });
@@ -66,7 +66,7 @@ TEST_F(DrawTableTest, EveryTextStaysInsideItsCell) {
 }
 
 TEST_F(DrawTableTest, RowsGoDownAndTheOuterEdgesFollowTheFlag) {
-  auto lines = Draw(kCadListing, "/drawing.txt", [] {
+  auto lines = Draw(kCadListing, "/drawing.lst", [] {
     auto t = TDrawTable::Init("t", 0, 100, 2, {10, 10});  // a caption: no inner vertical
     t->AddRow({"a", "b"});      // bottom line + 3 verticals
     t->ClearOuterLines();
@@ -90,7 +90,7 @@ TEST_F(DrawTableTest, RowsGoDownAndTheOuterEdgesFollowTheFlag) {
 }
 
 TEST_F(DrawTableTest, OneColumnRowsAndAWidthThatDoesNotMoveRight) {
-  auto lines = Draw(kCadListing, "/drawing.txt", [] {
+  auto lines = Draw(kCadListing, "/drawing.lst", [] {
     auto t = TDrawTable::Init("M12", 0, 50, 2.5L, {40});
     t->ClearOuterLines();
     t->AddRow({"x"});
@@ -99,7 +99,7 @@ TEST_F(DrawTableTest, OneColumnRowsAndAWidthThatDoesNotMoveRight) {
   });
   EXPECT_EQ(Count(drawing_test::ParseListing(lines), "LINE"), 4 + 1 + 3);
   std::unique_ptr<TDrawTable> t;
-  lines = Draw(kCadListing, "/drawing.txt", [&] {
+  lines = Draw(kCadListing, "/drawing.lst", [&] {
     t = TDrawTable::Init("a", 0, 50, 2, {5, 0, 7}, {"b", "c"});
     t->AddRow({std::string(80, 'x') + "cut"});
   });

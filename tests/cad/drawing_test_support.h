@@ -175,7 +175,7 @@ class DrawingTest : public CadTest {
 
   // The body drawn into one entity pass of a text listing of window 0..160 x 0..120.
   std::vector<drawing_test::Entity> Listing(const std::function<void()>& body) {
-    return drawing_test::ParseListing(Draw(kCadListing, "/drawing.txt", body));
+    return drawing_test::ParseListing(Draw(kCadListing, "/drawing.lst", body));
   }
 
   // The same into a DXF file (entities with their layers).

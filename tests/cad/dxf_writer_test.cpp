@@ -139,7 +139,7 @@ TEST_F(DxfWriterTest, RepeatedLineIsWrittenOncePerSectionOnEveryFileDevice) {
     TCadDevice device;
     const char* file;
   };
-  for (const Case& c : {Case{kCadDxf, "/drawing.dxf"}, Case{kCadIges, "/drawing.igs"}, Case{kCadListing, "/drawing.txt"}}) {
+  for (const Case& c : {Case{kCadDxf, "/drawing.dxf"}, Case{kCadIges, "/drawing.igs"}, Case{kCadListing, "/drawing.lst"}}) {
     SCOPED_TRACE(c.file);
     StartDrawing(c.device);
     CadBeginBlocks();

@@ -31,7 +31,7 @@ class JointDrawingTest : public JointDrawingFixture {
   }
   std::vector<std::string> ListingLines(const std::function<void()>& draw) {
     draw();
-    return ReadLines(Dir() + "/drawing.txt");
+    return ReadLines(Dir() + "/drawing.lst");
   }
 
   // Signs of the slope of the 45-degree hatch lines whose middle lies between y1 and y2.
@@ -231,7 +231,7 @@ TEST_F(JointDrawingTest, DamagedJointNeverWritesNonNumbers) {
   }
   Flansch.Da = 400;
   DrawFlangeBoltCircle(kCadListing);
-  EXPECT_TRUE(Exists(Dir() + "/drawing.txt"));
+  EXPECT_TRUE(Exists(Dir() + "/drawing.lst"));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class MaterialSheetsTest : public DrawingTest {
   }
   std::vector<sheet_test::PlacedText> Sheet(const std::function<void()>& draw) {
     draw();
-    return sheet_test::Texts(ReadLines(Dir() + "/drawing.txt"));
+    return sheet_test::Texts(ReadLines(Dir() + "/drawing.lst"));
   }
 };
 
@@ -97,7 +97,7 @@ TEST_F(MaterialSheetsTest, CancelledPickWritesNoFileAndKeepsTheJointsMaterial) {
   TableDialogHook = [](std::string_view, int, std::int32_t&) { return false; };
   DrawBoltMaterialSheet(1, kCadListing);
   EXPECT_EQ(AbortFlag, 1);
-  EXPECT_FALSE(Exists(Dir() + "/drawing.txt"));
+  EXPECT_FALSE(Exists(Dir() + "/drawing.lst"));
   EXPECT_EQ(MatBolt.Rm, 999);
   EXPECT_EQ(Schraube.MatBoltRow, 2);
 

@@ -126,3 +126,36 @@ TEST_F(SheetTablesTest, ForcesTableHasItsFourTablesAtTheirPlaces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SheetTablesTest, HugeForcesStayInsideTheirCellsAsThemselves) {
+  for (Extended fa : {1e20L, 1e308L}) {
+    // Results of that size, as the records would hold them (the run refuses
+    // such a load as input).
+    Last.FAmax = fa;
+    Last.FKRo = -0.9454L * fa;
+    Last.FMreqMax = Last.FSAmax = Last.FPAmax = 1.5126L * fa;
+    for (const auto& t : {Plates(), Forces()}) {
+      SCOPED_TRACE(static_cast<double>(fa));
+      bool faFound = false;
+      for (std::size_t i = 0; i < t.size(); ++i) {
+        Extended v = 0;
+        std::string number = t[i].text;
+        number.erase(0, number.find_first_not_of(' '));
+        if (!TryTextToFloat(number, v)) continue;
+        if (i >= 2 && t[i - 2].text == " FA max") {
+          faFound = true;
+          EXPECT_NEAR(static_cast<double>(v / fa), 1.0, 0.01) << t[i].text;
+        }
+        // The next text of the row begins after the number's last character.
+        const double end = t[i].x + 0.75 * kSheetTableTextHeight * static_cast<double>(t[i].text.size());
+        for (const auto& other : t)
+          if (other.y == t[i].y && other.x > t[i].x) EXPECT_LE(end, other.x + 1e-6) << t[i].text << " / " << other.text;
+      }
+      EXPECT_TRUE(faFound);
+    }
+  }
+}
+
+}  // namespace

@@ -62,6 +62,6 @@ class SheetTest : public DrawingTest {
 
   // The texts of a body drawn into one entity pass of a listing.
   std::vector<sheet_test::PlacedText> ListedTexts(const std::function<void()>& body) {
-    return sheet_test::Texts(Draw(kCadListing, "/drawing.txt", body));
+    return sheet_test::Texts(Draw(kCadListing, "/drawing.lst", body));
   }
 };

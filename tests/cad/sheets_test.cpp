@@ -87,7 +87,7 @@ class SheetsTest : public JointDrawingFixture {
     DrawSheet(kind, kCadListing);
     EXPECT_EQ(AbortFlag, 0);
     std::vector<std::string> names;
-    for (const auto& l : ReadLines(Dir() + "/drawing.txt"))
+    for (const auto& l : ReadLines(Dir() + "/drawing.lst"))
       if (l.rfind("BLOCK\t", 0) == 0) names.push_back(l.substr(6));
     return names;
   }
@@ -146,7 +146,7 @@ TEST_F(SheetsTest, FlangeNutJointDefinesTheNutBlock) {
 
 TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameAndACancelledFileChoiceStopsTheSheet) {
   EXPECT_EQ(ListingBlocks(7), (Names{"FRAME_1"}));
-  const auto lines = ReadLines(Dir() + "/drawing.txt");
+  const auto lines = ReadLines(Dir() + "/drawing.lst");
   EXPECT_EQ(drawing_test::Count(drawing_test::ParseListing(lines), "INSERT"), 0);
   EXPECT_FALSE(sheet_test::HasText(sheet_test::Texts(lines), ProgramLine()));
   CadBatchMode = 0;

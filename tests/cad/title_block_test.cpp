@@ -90,7 +90,7 @@ TEST_F(TitleBlockTest, LogoOnlyOnTheScreenWithItsBlockFile) {
     std::ofstream(logo) << "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n10\r\n 21\r\n0\r\n  0\r\nEOF\r\n";
   };
   writeLogo();
-  auto lines = Draw(kCadListing, "/drawing.txt", [] { DrawTitleBlock("", "", ""); });
+  auto lines = Draw(kCadListing, "/drawing.lst", [] { DrawTitleBlock("", "", ""); });
   for (const auto& l : lines) EXPECT_NE(l.rfind("INSERT", 0), 0u) << l;
 
   auto screenRecords = [&] {
@@ -120,13 +120,13 @@ TEST_F(TitleBlockTest, ListingMatchesItsGoldenFile) {
   DrawingTextCount = 1;
   DrawingTexts[1] = {25, 250, 2.5L, 90, "turned note"};
   CadState.CadApprovalLabel4 = "Release";
-  Draw(kCadListing, "/drawing.txt", [] {
+  Draw(kCadListing, "/drawing.lst", [] {
     const std::string kept = CurrentFileName;
     CurrentFileName = "/projects/flange/joint";
     DrawTitleBlock("BOLTED JOINT M12", "housing cover", "BQ4-100-01");
     CurrentFileName = kept;
   });
-  ExpectGolden(Dir() + "/drawing.txt", "title_block.txt");
+  ExpectGolden(Dir() + "/drawing.lst", "title_block.txt");
 }
 
 }  // namespace

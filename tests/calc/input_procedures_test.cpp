@@ -2,6 +2,7 @@
 
 #include "calc/calculation.h"
 #include "calc/design_defaults.h"
+#include "calc/designation.h"
 #include "calc/input_procedures.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
@@ -212,6 +213,133 @@ TEST_F(InputProceduresTest, ThreadDataProposalsAndAPreliminaryDesignThatCalculat
   Schraube.dw = 11.63L;
   CalculateJoint();
   EXPECT_EQ(CalcFatalFlag, 0);
+}
+
+namespace {
+
+// Answers the preliminary design with the form as it stands (the axial force
+// typed in) and the proposal whose text is given.
+void AcceptProposal(platform::DialogScript& script, const std::string& fa, int item) {
+  script.Ok({{"Edit_fa", fa}});
+  script.Ok({{"RadioGroup_items", "#" + std::to_string(item)}}).Expect("possible variations");
+}
+
+std::string Messages() {
+  std::string all;
+  for (int i = 1; i <= CalcMessages.count && i <= static_cast<int>(kCalcMessageSlots); ++i)
+    all += CalcMessages.texts[i].str() + "\n";
+  return all;
+}
+
+}  // namespace
+
+void LoadSample() {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_EQ(Klemmstuecke.nPlates, 2);
+}
+
+// Adds a third plate, a washer of the table for M12.
+void AddWasher(const char* name, Extended di, Extended de, Extended h) {
+  Klemmstuecke.nPlates = 3;
+  Klemmstuecke.Description[3] = name;
+  KLEMMSTUECKTYPE& k = Klemmstuecke;
+  k.Material[3] = k.Material[2];  // of the same steel
+  k.E[3] = k.E[2];
+  k.pmax[3] = k.pmax[2];
+  k.Re[3] = k.Re[2];
+  k.alphaT[3] = k.alphaT[2];
+  Klemmstuecke.Di[3] = di;
+  Klemmstuecke.De[3] = de;
+  Klemmstuecke.L[3] = h;
+}
+
+TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutWasherAndHolesAndTheJointCalculates) {
+  LoadSample();
+  AddWasher("ISO 7089 - 12", 13, 24, 2.5L);
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0);
+  ASSERT_EQ(CalcMessages.count, 0) << Messages();
+  platform::DialogScript script;
+  struct Step {
+    int item;
+    const char* designation;
+    Extended bore, washerDi, washerDe, washerH;
+  };
+  // M 16 at 8.8 first, then back to M 12 at the class 12.9.
+  for (const Step& step : {Step{2, "ISO 4014 - M16 x 60 - 8.8 SW24", DefaultBoreDiameter(16), 17, 30, 3},
+                           Step{0, "ISO 4014 - M12 x 60 - 12.9 SW18", DefaultBoreDiameter(12), 13, 24, 2.5L}}) {
+    SCOPED_TRACE(step.designation);
+    AcceptProposal(script, "30000", step.item);
+    PreliminaryDesign();
+    ASSERT_EQ(AbortFlag, 0);
+    EXPECT_EQ(script.Pending(), 0u);
+    CalculateJoint();
+    EXPECT_EQ(CalcFatalFlag, 0);
+    EXPECT_EQ(CalcMessages.count, 0) << Messages();
+    EXPECT_EQ(PlainBoltDesignation(), step.designation);
+    EXPECT_EQ(Schraube.dw, Din931.dw);  // the head row of the size
+    EXPECT_EQ(Din931.d, Gewinde.d);
+    EXPECT_EQ(Din934.d, Gewinde.d);  // and the nut's
+    EXPECT_EQ(Mutter.dwNut, Din934.dw);
+    EXPECT_EQ(Mutter.m, Din934.m);
+    EXPECT_EQ(Schraube.lSec[1], Schraube.l);
+    EXPECT_EQ(Schraube.dSec[1], Gewinde.d);
+    EXPECT_EQ(Klemmstuecke.Di[1], step.bore);
+    EXPECT_EQ(Klemmstuecke.Di[2], step.bore);
+    EXPECT_EQ(Klemmstuecke.Di[3], step.washerDi);
+    EXPECT_EQ(Klemmstuecke.De[3], step.washerDe);
+    EXPECT_EQ(Klemmstuecke.L[3], step.washerH);
+  }
+}
+
+TEST_F(InputProceduresTest, WhatTheUserEnteredForTheOldSizeIsNamedAndTheJointStaysAsItWas) {
+  struct Case {
+    const char* what;
+    void (*enter)();
+    const char* fa;
+    const char* named;
+  };
+  const Case cases[] = {
+      {"narrow plate", [] { Klemmstuecke.De[1] = 15; }, "30000",
+       "M 16 at class of resistance 8.8 not applied:\n"
+       "clamping plate 1: outer diameter De = 15 mm leaves no wall around the hole"},
+      {"self-defined bolt", [] { Schraube.BoltType = 3; }, "30000",
+       "self-defined bolt: its sections were entered for d = 12 mm"},
+      {"thread diameters", [] { Schraube.ToleranceClass = 1; }, "30000", "d2, d3 and dmin were entered for d = 12 mm"},
+      {"head without the size", [] { Schraube.HeadType = 3; }, "30000",
+       "slotted countersunk screw: no row for M16 in the table"},
+      {"washer without the size", [] { AddWasher("EN 14399-6 - 12", 13, 24, 3); }, "3000",
+       "M 6 at class of resistance 8.8 not applied:\n"
+       "clamping plate 3 (EN 14399-6 - 12): no washer for M6 in the table"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadSample();
+    c.enter();
+    const KLEMMSTUECKTYPE plates = Klemmstuecke;
+    const SCHRAUBTYPE bolt = Schraube;
+    platform::DialogScript script;
+    AcceptProposal(script, c.fa, 2);
+    script.Ok().Expect(c.named);
+    PreliminaryDesign();
+    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(Gewinde.d, 12);
+    EXPECT_EQ(Schraube.StrengthClassCode, bolt.StrengthClassCode);
+    EXPECT_EQ(Schraube.dw, bolt.dw);
+    EXPECT_EQ(Schraube.lSec, bolt.lSec);
+    EXPECT_EQ(Klemmstuecke.Di, plates.Di);
+  }
+  // A new joint enters its plates next: the narrow plate is no obstacle there.
+  LoadSample();
+  Klemmstuecke.De[1] = 15;
+  platform::DialogScript script;
+  AcceptProposal(script, "30000", 2);
+  PreliminaryDesign(true);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Gewinde.d, 16);
+  EXPECT_EQ(Klemmstuecke.Di[1], DefaultBoreDiameter(16));
 }
 
 // Section editor -------------------------------------------------------------

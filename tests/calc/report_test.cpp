@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/line_io.h"
+#include "framework/number_format.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -170,6 +172,65 @@ TEST_F(ReportTest, AfterAFatalCalculationNothingIsWritten) {
   script.Cancel();  // the message list is shown instead
   WritePrintout();
   EXPECT_FALSE(fs::exists(dir_ + "/fatal.txt"));
+}
+
+// The value of the report row whose symbol is given: the TAB report's last
+// field or the printed line's value column.
+bool RowValue(const std::string& report, const std::string& symbol, bool tabs, Extended& value,
+              std::string& text) {
+  std::istringstream in(report);
+  for (std::string line; std::getline(in, line);) {
+    if (tabs) {
+      if (line.find("\t" + symbol + "\t") == std::string::npos) continue;
+      text = line.substr(line.rfind('\t') + 1);
+    } else {
+      if (line.find(" " + symbol + " ") == std::string::npos) continue;
+      text = line.substr(0, line.find_last_not_of(' ') + 1);
+      text = text.substr(text.rfind(' ') + 1);  // the last word
+    }
+    text.erase(text.find_last_not_of(' ') + 1);
+    text.erase(0, text.find_first_not_of(' '));
+    return TryTextToFloat(text, value);
+  }
+  return false;
+}
+
+// The run refuses such loads as input; the records are set as a run with
+// results of that size would leave them.
+void HugeForces(Extended fa) {
+  Last.FAmax = fa;
+  Last.FKRo = -0.9454L * fa;
+  Last.FMreqMax = 1.5126L * fa;
+  Last.FMreq = Last.FVreq = 0.9454L * fa;
+  Last.FSAmax = Last.FSmax = 0.0546L * fa;
+  Last.FPAmax = 0.9454L * fa;
+}
+
+TEST_F(ReportTest, HugeForcesArePrintedAsThemselvesNeverAsAnotherNumber) {
+  for (Extended fa : {1e20L, 1e308L}) {
+    ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+    ASSERT_EQ(CalcFatalFlag, 0);
+    HugeForces(fa);
+    const struct {
+      const char* symbol;
+      Extended value;
+    } rows[] = {{"FA max", Last.FAmax}, {"FKRmax", Last.FKRo}, {"FMmax,req", Last.FMreqMax}};
+    for (TOutputDevice device : {kDeviceBatchTxt, kDeviceDosText}) {
+      const std::string report = Write("huge", device);
+      for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.symbol) + " " + std::to_string(static_cast<double>(fa)) + " device " +
+                     std::to_string(device));
+        Extended printed = 0;
+        std::string text;
+        ASSERT_TRUE(RowValue(report, row.symbol, device == kDeviceBatchTxt, printed, text)) << text;
+        EXPECT_NEAR(static_cast<double>(printed / row.value), 1.0, 0.01) << text;
+      }
+      // No run of digits longer than a value's significant digits anywhere.
+      std::size_t run = 0, longest = 0;
+      for (char c : report) longest = std::max(longest, run = (c >= '0' && c <= '9') ? run + 1 : 0);
+      EXPECT_LT(longest, 16u) << "device " << device;
+    }
+  }
 }
 
 }  // namespace

@@ -161,18 +161,20 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   CloseDbfTable();
   ASSERT_EQ(cached().size(), 1u);
 
-  // A damaged entry is reported once, removed, and built afresh next time.
-  std::ofstream(cached().front(), std::ios::binary | std::ios::trunc) << "damaged";
-  {
-    platform::DialogScript script;
-    script.Ok();
-    OpenDbfTable("thr");
-    IndexDbfOn("D", "thr");
-    EXPECT_EQ(AbortFlag, 1);
+  // A damaged entry is built afresh at once, without a message (the test's
+  // dialog script would fail on one): the same answer, the entry whole again.
+  const std::string whole = ReadBytes(cached().front());
+  for (const auto& damage : std::vector<std::pair<const char*, std::string>>{
+           {"text", "damaged"}, {"cut", whole.substr(0, 600)}, {"empty", ""}, {"noise", std::string(1024, '\xA5')}}) {
+    SCOPED_TRACE(damage.first);
+    std::ofstream(cached().front(), std::ios::binary | std::ios::trunc) << damage.second;
+    EXPECT_EQ(findTen(), "M10");
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_TRUE(TableFailure().empty());
     CloseDbfTable();
+    ASSERT_EQ(cached().size(), 1u);
+    EXPECT_EQ(ReadBytes(cached().front()), whole);
   }
-  EXPECT_TRUE(cached().empty());
-  AbortFlag = 0;
   EXPECT_EQ(findTen(), "M10");
 
   // A record written since the table was opened: indexed afresh, even when

@@ -96,10 +96,22 @@ TEST_F(GraphTransformTest, RubberBandBoxSelectsTheWorldUnderIt) {
   const Extended x = 20, y = 30, x2 = 40, y2 = 50;
   ASSERT_TRUE(BoxZoom(PX(x), PY(y2), PX(x2), PY(y), out));
   SetScale(out.x1, out.y1, out.x2, out.y2);
-  EXPECT_NEAR(VisibleXMin, x, 0.5);
+  EXPECT_NEAR(VisibleXMin + VisibleXMax, x + x2, 1);  // the box in the middle of the wide window
   EXPECT_NEAR(VisibleYMin, y, 0.5);
   EXPECT_NEAR(ScaleX * CanvasFactorX, ScaleY * CanvasFactorY, 1e-9);  // still true to scale
   EXPECT_NEAR(PY(y2), PY(y) - (PX(x2) - PX(x)), 2);  // the square box fills the height
+}
+
+TEST_F(GraphTransformTest, ADrawingTrueToScaleStandsInTheMiddleOfAnyWindow) {
+  MainGraphWindow().SetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  for (const auto& [w, h] : {std::pair{1281, 481}, std::pair{401, 1201}, std::pair{641, 481}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    SetCanvasSize(w, h);
+    MainGraphWindow().Header(0, 0, 100, 100);
+    EXPECT_NEAR(ScaleX * CanvasFactorX, ScaleY * CanvasFactorY, 1e-9);
+    EXPECT_NEAR(PX(50), (w - 1) / 2.0, 2);
+    EXPECT_NEAR(PY(50), (h - 1) / 2.0, 2);
+  }
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ TEST_F(LineIoTest, EveryLineTypeRoundTrips) {
   WriteFieldsLine8("1", "2", "3", "4", "5", "6", "7", "8");
   WriteTextLine("65535");
   WriteFloatLine(0.1L);
+  WriteFloatLine(123456789012345678.0L);  // beyond the display's fixed form
   ASSERT_TRUE(TextFileVar.Close());
   EXPECT_EQ(AbortFlag, 0);
 
@@ -78,6 +79,8 @@ TEST_F(LineIoTest, EveryLineTypeRoundTrips) {
   EXPECT_EQ(w, 65535);
   ReadRealLine(x);
   EXPECT_NEAR(static_cast<double>(x), 0.1, 1e-11);
+  ReadFloatLine(x);
+  EXPECT_EQ(x, 123456789012345678.0L);
   EXPECT_EQ(AbortFlag, 0);
   // Past the end: empty lines, no error.
   ReadIntLine(n);

@@ -133,3 +133,44 @@ TEST_F(NumberFormatTest, ToleranceRangeAndMeanTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NumberFormatTest, ValuesBeyondTheFixedFormAndBeyondTheirFieldShowInExponentForm) {
+  const struct {
+    int w, d;
+    Extended x;
+    const char* text;
+  } core[] = {
+      {8, 0, 1e20L, " 1.00E20"},          {8, 0, 1e308L, "1.00E308"},   {8, 0, -9.4539e307L, "-9.5E307"},
+      {3, 2, 9.999e15L, "1.0E16"},       {0, 0, 1e15L, "1.00E15"},     {8, 0, 999999999999999, "999999999999999"},
+      {3, 2, -12345.678L, "-12345.68"},  // a value in reach of the fixed form keeps it
+  };
+  for (const auto& c : core) {
+    SCOPED_TRACE(static_cast<double>(c.x));
+    EXPECT_EQ(FormatFloatText(c.w, c.d, c.x), c.text);
+  }
+  EXPECT_EQ(FloatToText(-2.5e18L), "-2.50E18");
+  EXPECT_EQ(FloatToTextFix(3, 2.5e18L), "2.50E18");
+  EXPECT_EQ(FloatToTextPrec(8, 1e20L), " 1.00E20");
+
+  const struct {
+    const char* text;
+    int width;
+    const char* fitted;
+  } fields[] = {
+      {"100000000000000000000", 8, "1.00E20"}, {"-94539866237748319152", 6, "-9E19"},
+      {"-94539866237748319152", 4, "****"},     {"  1234567", 8, "1234567"},
+      {"12,5", 3, "1E1"},                        {" l [mm] and more", 4, " l [mm] and more"},
+      {"12345", 0, "12345"},
+  };
+  for (const auto& f : fields) {
+    SCOPED_TRACE(f.text);
+    EXPECT_EQ(FitNumberToField(f.text, f.width), f.fitted);
+  }
+  DecimalCommaMode = 2;
+  EXPECT_EQ(FloatToTextFitted(1.25e20L, 0), "1,25E20");
+  EXPECT_EQ(FloatToTextFitted(-1.25e-20L, 0), "-1,25E-20");
+}
+
+}  // namespace

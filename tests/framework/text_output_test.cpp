@@ -120,6 +120,11 @@ TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56AndSeparatorsFoll
   // Seven columns of margin; the value splits the long name, whose rest follows it.
   EXPECT_EQ(text.substr(0, text.find('\n')), std::string(7, ' ') + std::string(34, 'n') + "V1" + std::string(6, 'n') +
                                                  " V2" + std::string(10, ' ') + "V3" + std::string(15, ' '));
+  // A symbol that fills its column keeps a blank before the unit; a number
+  // too wide for the value column is fitted, not cut to another number.
+  const std::string full = DosText([] { OutputTableRow("preload", "FMmax,req", "N", std::string(40, '9')); });
+  EXPECT_NE(full.find("FMmax,req N"), std::string::npos) << full;
+  EXPECT_NE(full.find("1.00E40"), std::string::npos) << full;
   EXPECT_EQ(InsertAtColumn("abcdef", 3, "XY"), "abXYcdef");
   EXPECT_EQ(InsertAtColumn("abc", 10, "XY"), "abcXY");  // beyond the end: appended
   EXPECT_EQ(InsertAtColumn(std::string(72, ' '), 1, "*").size(), 72u);
@@ -152,6 +157,15 @@ TEST_F(TextOutputTest, BatchTxtDeviceWritesTabRowsBesideTheInputFile) {
   ExpectGolden(dir_ + "/flange.txt", "device9.txt", dir_);
   // Written in place: no file in the temporary directory, no leftover.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(TextOutputTest, AProjectWithoutAFileIsNamedSoInTheHeader) {
+  CurrentFileName.clear();
+  CurrentDir = dir_;
+  WriteSampleReport(kDeviceDosText, 1);
+  const std::string dos = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  EXPECT_NE(dos.find("new project, not saved yet"), std::string::npos);
+  EXPECT_EQ(dos.find(".bq4"), std::string::npos);
 }
 
 TEST_F(TextOutputTest, TwoTxtOutputsInARowAreNumberedOneAndTwo) {

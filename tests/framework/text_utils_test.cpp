@@ -45,6 +45,7 @@ TEST_F(TextUtilsTest, CaseBlanksAndCharacters) {
   ReplaceChar('/', '/', s);
   EXPECT_EQ(s, "a/b/c");
   EXPECT_EQ(RowDecimalText("1.5"), "1,5");
+  EXPECT_EQ(RowDecimalText("0.1 .. .16"), "0,1 .. ,16");
   DecimalMode = 1;
   EXPECT_EQ(RowDecimalText("1,5"), "1.5");
   // CountSubstr gives the last position.

@@ -122,3 +122,22 @@ TEST_F(InputFormsTest, InputWindowScaleSizesTheDialogs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InputFormsTest, ChoicesShowTheirWholeTextAtAnyInputWindowScale) {
+  InputWindowScale = 79;  // a 75 dpi display
+  const QStringList items = {"RTBHT Sig.ASV=0.85*(150/d+45) N/mm\u00B2 (VDI 2230:2003)",
+                             "RTAHT Sig.ASG=Sig.ASV*(2*FSm/F0.2) N/mm\u00B2 (VDI 2230:2003)", "Database", "Input"};
+  Tin_radiodialog form("endurance strength", items, 1);
+  form.setAttribute(Qt::WA_DontShowOnScreen, true);
+  form.show();
+  QApplication::processEvents();
+  for (QRadioButton* r : form.findChildren<QRadioButton*>()) {
+    SCOPED_TRACE(r->text().toStdString());
+    EXPECT_GE(r->width(), r->sizeHint().width());
+    EXPECT_LE(r->mapTo(&form, QPoint(r->sizeHint().width(), 0)).x(), form.width());
+  }
+}
+
+}  // namespace

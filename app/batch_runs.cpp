@@ -1,0 +1,182 @@
+#include "app/batch_runs.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/startup.h"
+#include "calc/project_file.h"
+#include "calc/report.h"
+#include "calc/table_access.h"
+#include "framework/calc_messages.h"
+#include "framework/charset.h"
+#include "framework/config_file.h"
+#include "framework/file_utils.h"
+#include "framework/globals.h"
+#include "framework/text_output.h"
+#include "platform/dialogs.h"
+
+namespace fs = std::filesystem;
+
+BatchProjectRun BatchPdfRun = nullptr;
+void (*BatchWindowModulesInit)() = nullptr;
+
+namespace {
+
+void PrintToStderr(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+// Calculation messages are stored texts (code page 437): UTF-8 for the terminal.
+void PrintCalcMessagesToStderr() {
+  for (std::size_t i = 1; i <= CalcMessages.count; ++i) PrintToStderr(OemToUtf8(CalcMessages.texts[i].view()));
+}
+
+// A project file that is no regular file (a FIFO, a device, a folder) would
+// be read forever or make no sense: refused before it is opened.
+bool RefuseSpecialFile(const std::string& projectFile) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(projectFile, ec);
+  if (ec || !fs::exists(status) || fs::is_regular_file(status)) return false;
+  PrintToStderr(projectFile + ": not a regular file");
+  return true;
+}
+
+}  // namespace
+
+// A run that lacked a table's data has no valid output: named on stderr, the
+// output it wrote removed.
+bool BatchTableDataMissing(const std::string& projectFile, const std::string& output) {
+  if (TableFailure().empty()) return false;
+  PrintToStderr(projectFile + ": " + TableFailure());
+  std::error_code ec;
+  if (!output.empty()) fs::remove(output, ec);
+  return true;
+}
+
+int LoadBatchProject(const std::string& projectFile) {
+  if (RefuseSpecialFile(projectFile)) return kExitLoadFailed;
+  // The user's settings (directories, units, number formats); a batch run
+  // reports only what makes it fail.
+  const Byte trace = TraceMessagesOn;
+  TraceMessagesOn = 0;
+  ReadConfigFile();
+  AbortFlag = 0;
+  RepairConfigDirs();
+  AbortFlag = 0;
+  ClearTableFailure();
+  ReadCalcFile(projectFile);
+  TraceMessagesOn = trace;
+  if (BatchTableDataMissing(projectFile, "")) return kExitLoadFailed;
+  if (AbortFlag) {
+    PrintToStderr(LastFileErrorText().empty() ? projectFile + " cannot be loaded" : LastFileErrorText());
+    return kExitLoadFailed;
+  }
+  // The output goes beside the project file: its path without the extension.
+  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
+  CurrentDir.clear();
+  FileNameWithPath = 1;
+  if (CalcFatalFlag) {
+    PrintToStderr(projectFile + ": the joint cannot be calculated:");
+    PrintCalcMessagesToStderr();
+    return kExitCalcFatal;
+  }
+  return kExitOk;
+}
+
+int RunBatchReport(const std::string& projectFile) {
+  const int loaded = LoadBatchProject(projectFile);
+  if (loaded != kExitOk) return loaded;
+  AskTextDevice = 0;
+  TextDevice = kDeviceBatchTxt;
+  WritePrintout();
+  const std::string report = CurrentFileName + ".txt";
+  if (BatchTableDataMissing(projectFile, report)) return kExitLoadFailed;
+  if (AbortFlag) {
+    PrintToStderr("the report " + report + " cannot be written");
+    return kExitLoadFailed;
+  }
+  return kExitOk;
+}
+
+bool ParseCadSwitch(const std::string& parameter, int& device, int& item, std::string& message) {
+  device = item = 0;
+  const std::string digits = parameter.size() > 6 ? parameter.substr(6) : "";
+  const bool wellFormed = parameter.rfind("/CAD", 0) == 0 && parameter.size() > 6 && parameter[5] == ':' &&
+                          digits.size() <= 4 &&
+                          std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  if (wellFormed) {
+    device = parameter[4] - '0';
+    item = std::stoi(digits);
+  }
+  if ((device == 1 || device == 2 || device == 5) && item >= 1 && item <= 14) return true;
+  message = parameter + ": no such CAD output; /CADi:j takes the device i 1 (DXF), 2 (IGS) or 5 (TXT) and the item j 1..14";
+  return false;
+}
+
+int RunBatchCadExport(const std::string& projectFile, const std::string& parameter) {
+  int device = 0, item = 0;
+  std::string refusal;
+  if (!ParseCadSwitch(parameter, device, item, refusal)) {
+    PrintToStderr(refusal);
+    return kExitLoadFailed;
+  }
+  const int loaded = LoadBatchProject(projectFile);
+  if (loaded != kExitOk) return loaded;
+  CadBatchMode = 1;
+  AbortFlag = 0;
+  InitFileErrors();
+  CommandLineCadExport(static_cast<TCadDevice>(device), item);
+  CadBatchMode = 0;
+  if (BatchTableDataMissing(projectFile, CadBatchFileName(static_cast<TCadDevice>(device)))) return kExitLoadFailed;
+  // A drawing that could not be written is a failed run, with its reason.
+  if (AbortFlag) {
+    const std::string& reason = LastFileErrorText();
+    PrintToStderr(reason.empty() ? "the drawing " + CadBatchFileName(static_cast<TCadDevice>(device)) + " cannot be written"
+                                 : reason);
+    return kExitLoadFailed;
+  }
+  return kExitOk;
+}
+
+namespace {
+
+int RunBatchPdf(const std::string& projectFile) {
+  if (BatchPdfRun) return BatchPdfRun(projectFile);
+  PrintToStderr(projectFile + ": the PDF document is made by the window program wbq4-gui");
+  return kExitLoadFailed;
+}
+
+int RunOneProject(const std::string& projectFile, const std::string& modeSwitch) {
+  if (modeSwitch == "/I" || modeSwitch == "/i") return RunBatchReport(projectFile);
+  if (modeSwitch == "/JSON" || modeSwitch == "/json") return RunBatchJson(projectFile);
+  if (modeSwitch == "/PDF" || modeSwitch == "/pdf") return RunBatchPdf(projectFile);
+  return RunBatchCadExport(projectFile, modeSwitch);
+}
+
+}  // namespace
+
+int RunBatchProjects(const std::vector<std::string>& projects, const std::string& modeSwitch) {
+  int device = 0, item = 0;
+  std::string refusal;
+  if (modeSwitch.rfind("/CAD", 0) == 0 && !ParseCadSwitch(modeSwitch, device, item, refusal)) {
+    PrintToStderr(refusal);
+    return kExitLoadFailed;
+  }
+  const bool progress = projects.size() > 20 && ::isatty(STDERR_FILENO);
+  int worst = kExitOk;
+  for (std::size_t i = 0; i < projects.size(); ++i) {
+    if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());
+    // Every project starts from the start values, as a run of its own.
+    if (i > 0) {
+      InitProgramModules();
+      if (BatchWindowModulesInit) BatchWindowModulesInit();
+    }
+    platform::SetBatchMode(true);
+    worst = std::max(worst, RunOneProject(projects[i], modeSwitch));
+  }
+  if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
+  return worst;
+}

@@ -1,0 +1,58 @@
+// The batch modes of the command line: each project given is loaded,
+// calculated and written beside itself ("/I" report, "/JSON" results,
+// "/CADi:j" drawing, "/PDF" document), one after another in one process, each
+// from the modules' start values, so that every output is the one a run of its
+// own writes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Exit codes of the batch modes; a run of many projects ends with the highest.
+constexpr int kExitOk = 0;
+constexpr int kExitLoadFailed = 1;    // the project file cannot be loaded, or the output not written
+constexpr int kExitCalcFatal = 2;     // the joint cannot be calculated (messages on stderr)
+
+// Start of every batch mode: the user's settings, the project loaded and
+// calculated, CurrentFileName the project's path without the extension (also
+// when the joint cannot be calculated).
+// kExitOk, or the exit code of the failure (its reason on stderr, naming the
+// project).
+int LoadBatchProject(const std::string& projectFile);
+
+// True, with the project and the reason on stderr and the output removed,
+// when a table the run needed could not be opened or indexed since the load:
+// such a run has no valid output.
+bool BatchTableDataMissing(const std::string& projectFile, const std::string& output);
+
+// The batch report: loads the project, calculates it and writes its report
+// as a TAB-separated text file beside the project (x.bq4 gives x.txt).
+int RunBatchReport(const std::string& projectFile);
+// The results that programs read: x.json beside the project (app/json_results.h),
+// also for a joint that cannot be calculated (its messages, no results; exit
+// code 2).
+int RunBatchJson(const std::string& projectFile);
+
+// A "/CADi:j" switch read: device i 1 (DXF), 2 (IGES) or 5 (listing), item j
+// 1..14. False, with the message, for anything else.
+bool ParseCadSwitch(const std::string& parameter, int& device, int& item, std::string& message);
+// The "/CADi:j" batch run on a project file. The drawing is written beside
+// the project, named after it (the listing as x.lst, so that it never
+// replaces the report x.txt). Exit code 0; 1 when the switch is not valid, the
+// file cannot be loaded or the drawing not written; 2 when the joint cannot
+// be calculated.
+int RunBatchCadExport(const std::string& projectFile, const std::string& parameter);
+
+// The PDF document of one project; set by the window program, which makes it
+// (a batch run without it refuses "/PDF").
+using BatchProjectRun = int (*)(const std::string& projectFile);
+extern BatchProjectRun BatchPdfRun;
+// The window program's own modules, reset after the others between projects
+// (none in wbq4).
+extern void (*BatchWindowModulesInit)();
+
+// Runs one mode on every project in the order given, each from the modules'
+// start values. A project that fails is named on stderr with its reason and
+// the others go on; the result is the highest exit code. With more than 20
+// projects and stderr a terminal, stderr shows the progress ("37/1000").
+int RunBatchProjects(const std::vector<std::string>& projects, const std::string& modeSwitch);

@@ -1,0 +1,261 @@
+// Preliminary design: a thread size and strength class proposed from the
+// loads, and the accepted proposal applied to the joint as a whole (thread,
+// class, head, nut, washers, holes and shank), so that it calculates.
+#include <string>
+#include <vector>
+
+#include "calc/calc_tables.h"
+#include "calc/design_defaults.h"
+#include "calc/forms/calc_forms.h"
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "calc/table_rows.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
+#include "framework/input_dialogs.h"
+#include "framework/math_utils.h"
+#include "framework/message_box.h"
+#include "framework/number_format.h"
+#include "framework/text_utils.h"
+#include "framework/units.h"
+
+namespace {
+
+// Proposed diameters in mm by force step 1..14 and the classes 12.9, 10.9, 8.8.
+constexpr int kPreliminaryDiameters[14][3] = {
+    {3, 3, 3},    {3, 3, 4},    {4, 4, 5},    {4, 5, 6},    {5, 6, 8},    {6, 8, 10},   {8, 10, 12},
+    {10, 12, 14}, {12, 14, 16}, {16, 18, 20}, {20, 22, 24}, {24, 27, 30}, {30, 33, 36}, {36, 39, 42},
+};
+
+struct WasherRow {
+  std::string name;
+  Extended di = 0, de = 0, h = 0;
+};
+
+// What the proposal takes from the tables, found before anything changes.
+struct SizeRows {
+  std::int32_t thread = 0, head = 0, nut = 0;
+  std::vector<WasherRow> washers;           // the whole washer table
+  std::vector<int> washerOf;                // per plate: index into washers of its new washer, -1 none
+  std::vector<std::string> obstacles;       // what stands in the way, one line each
+};
+
+std::string Len(Extended mm) { return LengthToText(mm) + " " + LengthUnitText(); }
+
+bool HasHeadTable() { return Schraube.HeadType >= 1 && Schraube.HeadType <= 8; }
+bool HasNutTable() {
+  return Verbindung.JointKind == kJointWithNut && Mutter.NutType >= 1 && Mutter.NutType <= 3;
+}
+
+// Row number of the thread size d in a table keyed by it; 0 when the table
+// has no such row, -1 when it cannot be opened.
+std::int32_t RowOfSize(TCalcTableNo table, int d) {
+  AbortFlag = 0;
+  OpenCalcTable(table);
+  if (AbortFlag) return -1;
+  FindDbfKey(ThreadKeyText(d));
+  const std::int32_t row = DbfKeyFound() ? DbfRecNo() : 0;
+  CloseDbfTable();
+  return row;
+}
+
+std::vector<WasherRow> ReadWashers() {
+  std::vector<WasherRow> rows;
+  AbortFlag = 0;
+  OpenCalcTable(kWasherTable);
+  if (AbortFlag) {
+    AbortFlag = 0;
+    return rows;
+  }
+  for (DbfFirst(); !DbfEof(); DbfNext()) {
+    CopyCalcRecord(kWasherTable);
+    rows.push_back({TrimRightText(Klemmstk.Name), Klemmstk.Di, Klemmstk.De, Klemmstk.h});
+  }
+  CloseDbfTable();
+  return rows;
+}
+
+// A plate that is a washer row as it stands in the table ("ISO 7089 - 16"
+// with that row's sizes); -1 for any other plate.
+int WasherOfPlate(const std::vector<WasherRow>& washers, int i) {
+  const std::string name = TrimRightText(Klemmstuecke.Description[i].str());
+  for (std::size_t k = 0; k < washers.size(); ++k) {
+    const WasherRow& w = washers[k];
+    if (w.name == name && FloatEqual(w.di, Klemmstuecke.Di[i]) && FloatEqual(w.de, Klemmstuecke.De[i]) &&
+        FloatEqual(w.h, Klemmstuecke.L[i]))
+      return static_cast<int>(k);
+  }
+  return -1;
+}
+
+// The washer of the same standard for thread size d: "ISO 7089 - 16" becomes
+// "ISO 7089 - 12".
+int WasherForSize(const std::vector<WasherRow>& washers, const std::string& oldName, int d) {
+  const std::size_t dash = oldName.rfind(" - ");
+  if (dash == std::string::npos) return -1;
+  const std::string name = oldName.substr(0, dash + 3) + IntToText(d);
+  for (std::size_t k = 0; k < washers.size(); ++k)
+    if (washers[k].name == name) return static_cast<int>(k);
+  return -1;
+}
+
+// What a failed look-up of size d (RowOfSize) says: no row, or no table.
+std::string NoRowText(std::string_view what, int d, std::int32_t row) {
+  if (row < 0) return std::string(what) + ": the table cannot be opened";
+  return std::string(what) + ": no row for M" + IntToText(d) + " in the table";
+}
+
+// Looks up everything the new size needs and notes what the user's own
+// entries would leave unusable. newJoint: the rest of the joint is entered
+// next, so only a missing thread row stands in the way.
+SizeRows FindSizeRows(int d, bool newJoint) {
+  SizeRows r;
+  r.thread = RowOfSize(kThreadTable, d);
+  if (r.thread <= 0) r.obstacles.push_back(NoRowText("thread", d, r.thread));
+  if (HasHeadTable()) {
+    r.head = RowOfSize(Schraube.HeadType + 1, d);
+    if (r.head <= 0 && !newJoint)
+      r.obstacles.push_back(NoRowText(HeadKindNames[Schraube.HeadType].str(), d, r.head));
+  }
+  if (HasNutTable()) {
+    r.nut = RowOfSize(Mutter.NutType + 10, d);
+    if (r.nut <= 0 && !newJoint) r.obstacles.push_back(NoRowText(NutKindNames[Mutter.NutType].str(), d, r.nut));
+  }
+  AbortFlag = 0;
+  const int n = Klemmstuecke.nPlates < kMaxPlates ? Klemmstuecke.nPlates : kMaxPlates;
+  r.washers = ReadWashers();
+  r.washerOf.assign(static_cast<std::size_t>(n) + 1, -1);
+  std::vector<std::string> entered;  // what the user entered for the old size
+  if (Schraube.BoltType == 3)
+    entered.push_back("self-defined bolt: its sections were entered for d = " + Len(Gewinde.d));
+  if (Schraube.ToleranceClass == 1) entered.push_back("d2, d3 and dmin were entered for d = " + Len(Gewinde.d));
+  const Extended bore = DefaultBoreDiameter(d);
+  for (int i = 1; i <= n; ++i) {
+    const int old = WasherOfPlate(r.washers, i);
+    const std::string plate = "clamping plate " + IntToText(i);
+    if (old >= 0) {
+      const int k = WasherForSize(r.washers, r.washers[static_cast<std::size_t>(old)].name, d);
+      r.washerOf[static_cast<std::size_t>(i)] = k;
+      if (k < 0)
+        entered.push_back(plate + " (" + r.washers[static_cast<std::size_t>(old)].name + "): no washer for M" +
+                          IntToText(d) + " in the table");
+    } else if (Klemmstuecke.De[i] <= bore) {
+      entered.push_back(plate + ": outer diameter De = " + Len(Klemmstuecke.De[i]) +
+                        " leaves no wall around the hole Di = " + Len(bore));
+    }
+  }
+  if (!newJoint) r.obstacles.insert(r.obstacles.end(), entered.begin(), entered.end());
+  return r;
+}
+
+// Thread length of a standard bolt for the new size: a shank bolt takes the
+// standard length, the others keep theirs while it fits the length.
+void TakeThreadLength() {
+  if (Schraube.BoltType == 1 || Schraube.b > Schraube.l - 2 * Gewinde.P) {
+    Schraube.b = StandardThreadLength();
+    AbortFlag = 0;
+  }
+}
+
+void ApplySize(const SizeRows& r, int d) {
+  AbortFlag = 0;
+  OpenCalcTable(kThreadTable);
+  if (AbortFlag) return;
+  GotoDbfRecord(r.thread);
+  ReadGewindeRecord();
+  CloseDbfTable();
+  Schraube.ThreadRow = static_cast<Word>(r.thread);
+  Gewinde.d = d;
+
+  if (r.head > 0) {
+    Schraube.HeadRow = static_cast<Word>(r.head);
+    FindCalcRecord(Schraube.HeadType + 1);
+    TakeHeadRowValues();
+  }
+  if (r.nut > 0) {
+    Mutter.NutRow = r.nut;
+    FindCalcRecord(Mutter.NutType + 10);  // takes dw, height and d of the nut
+  }
+  AbortFlag = 0;
+
+  // The holes belong to the old bolt: a smaller bolt would leave no bearing
+  // area under its head, a larger one would not pass.
+  const Extended bore = DefaultBoreDiameter(d);
+  for (int i = 1; i < static_cast<int>(r.washerOf.size()); ++i) {
+    const int k = r.washerOf[static_cast<std::size_t>(i)];
+    if (k < 0) {
+      Klemmstuecke.Di[i] = bore;
+      continue;
+    }
+    const WasherRow& w = r.washers[static_cast<std::size_t>(k)];
+    Klemmstuecke.Di[i] = w.di;
+    Klemmstuecke.De[i] = w.de;
+    Klemmstuecke.L[i] = w.h;
+    Klemmstuecke.Description[i] = w.name;
+  }
+
+  if (Schraube.BoltType != 3) {
+    TakeThreadLength();
+    BuildBoltSections();
+  }
+}
+
+void ApplyStrengthClass(Word classCode) {
+  Schraube.StrengthClassCode = classCode;
+  Schraube.MatBoltRow = static_cast<Word>(StrengthClassIndex(classCode, Gewinde.d));
+  AbortFlag = 0;
+  FindCalcRecord(kBoltMaterialTable);
+  AbortFlag = 0;
+}
+
+}  // namespace
+
+int ForceClass(Extended force) { return LogScalePixel(force, 1000, 5); }
+
+int PreliminaryDiameter(int k, int classColumn) {
+  k = IntClamp(1, 14, k);
+  classColumn = IntClamp(1, 3, classColumn);
+  return kPreliminaryDiameters[k - 1][classColumn - 1];
+}
+
+bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint) {
+  const bool sameSize = FloatEqual(Gewinde.d, d);
+  if (!sameSize) {
+    const SizeRows rows = FindSizeRows(d, newJoint);
+    if (!rows.obstacles.empty()) {
+      std::string text = "M " + IntToText(d) + " at class of resistance " +
+                         StrengthClassNames[classCode - 1u].str() + " not applied:";
+      for (const std::string& line : rows.obstacles) text += "\n" + line;
+      text += "\nchange these in the Edit menu first, or choose another proposal";
+      if (rows.thread < 0) AddErrorMessage("Fatal  : Database thread");
+      ShowMessageText(text);
+      AbortFlag = 1;
+      return false;
+    }
+    ApplySize(rows, d);
+  }
+  ApplyStrengthClass(classCode);
+  return true;
+}
+
+void PreliminaryDesign(bool newJoint) {
+  RunPreliminaryDesignForm();
+  if (AbortFlag) return;
+  const bool dynamic = Last.LoadKind == 2;
+  int k = ForceClass(Last.LoadCase == 3 ? Last.FQ : Last.FAmax);
+  if (Last.LoadCase == 3) k += 4;
+  else if (Last.LoadCase == 2) k += dynamic ? 2 : 1;
+  else if (Last.LoadCase == 1 && dynamic) k += 1;
+  if (Montage.TighteningMethod == 1) k += 2;
+  else if (Montage.TighteningMethod == 2) k += 1;
+  k = IntClamp(1, 14, k);
+  for (int i = 1; i <= 3; ++i)
+    ItemTexts[i] = "M " + IntToTextWidth(PreliminaryDiameter(k, i), 2) + " " + "at" + " " + "class of resistance" +
+                   " " + StrengthClassNames[i - 1].str();
+  SetHelpNo(4060);
+  Word choice = 1;
+  SelectCode("Preliminary calculation done.  possible variations:", 3, choice);
+  if (AbortFlag) return;
+  ApplyPreliminaryDesign(PreliminaryDiameter(k, choice), choice, newJoint);
+}
