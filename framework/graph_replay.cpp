@@ -4,6 +4,8 @@
 #include <numbers>
 
 #include "framework/globals.h"
+#include "framework/graph_support.h"
+#include "framework/number_format.h"
 
 namespace {
 
@@ -18,6 +20,22 @@ int RoundPixel(double v) {
   if (v < -kPixelLimit) return -kPixelLimit;
   constexpr double kRound = 0x1.8p52;  // leaves v rounded to an integer, halves to even
   return static_cast<int>((v + kRound) - kRound);
+}
+
+// True when v lies so near a half that double and extended arithmetic may
+// round it to different neighbours.
+bool NearHalf(double v) {
+  if (!(std::fabs(v) < kPixelLimit)) return false;
+  constexpr double kRound = 0x1.8p52;
+  return std::fabs(std::fabs(v - ((v + kRound) - kRound)) - 0.5) < 1e-6;
+}
+
+// The extended value of a record's real, as reading its 8-digit text gives
+// it: near a half pixel the transform is done as the window's own.
+Extended ExactValue(double v) {
+  Extended x = v;
+  TryTextToFloat(GraphFloatText(v), x);
+  return x;
 }
 
 // One canvas with its transform and the font colour the replay tracks. The
@@ -60,12 +78,14 @@ struct Target {
     }
   }
   int X(double x) const {
-    return printer ? offX + RoundPixel(factorX * ((x - visX) * scaleX + viewX1))
-                   : RoundPixel((x - visX) * scaleX * factorX) + offX;
+    const double p = printer ? factorX * ((x - visX) * scaleX + viewX1) : (x - visX) * scaleX * factorX;
+    if (NearHalf(p)) return printer ? PrX(*page, ExactValue(x)) : PX(ExactValue(x));
+    return printer ? offX + RoundPixel(p) : RoundPixel(p) + offX;
   }
   int Y(double y) const {
-    return printer ? offY + RoundPixel(factorY * (viewY2 - (y - visY) * scaleY))
-                   : offY - RoundPixel((y - visY) * scaleY * factorY);
+    const double p = printer ? factorY * (viewY2 - (y - visY) * scaleY) : (y - visY) * scaleY * factorY;
+    if (NearHalf(p)) return printer ? PrY(*page, ExactValue(y)) : PY(ExactValue(y));
+    return printer ? offY + RoundPixel(p) : offY - RoundPixel(p);
   }
   int W(double w) const { return RoundPixel(lenX * w); }
   int H(double h) const { return RoundPixel(lenY * h); }

@@ -135,10 +135,12 @@ class PainterCanvas : public TGraphCanvas {
     if (f.escapement == 0) {
       p_.drawStaticText(QPointF(Px(x), Px(y)), laid);
     } else {
+      // A turned text is drawn from its text: a layout kept for the upright
+      // text would be turned as a picture, its pixels differing.
       p_.save();
       p_.translate(Px(x), Px(y));
       p_.rotate(-f.escapement / 10.0);
-      p_.drawStaticText(QPointF(0, 0), laid);
+      p_.drawText(QPointF(0, font.ascent), laid.text());
       p_.restore();
     }
     p_.setPen(pen_);
