@@ -104,6 +104,7 @@ void ShowArrowCursor() { busyCursor = false; }
 bool BusyCursorShown() { return busyCursor; }
 
 ScreenInfo GetScreenInfo() { return {}; }
+bool AreaBesideModalForm(double, AreaFractions&) { return false; }
 
 void SetPrinterChoice(const PrintChoice& choice) { printChoice = choice; }
 PrintChoice PrinterChoice() { return printChoice; }

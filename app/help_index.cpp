@@ -12,7 +12,8 @@ void ShowHelpIndex() {
   if (AbortFlag) return;
   IndexDbfOn(DbfFieldName(1), ProgShortNameLower + "help");
   SetHelpNo(3200);
-  if (!AbortFlag) ShowDbfDialog("", 0);
+  // The index is read, never edited: the view mode offers no change or deletion.
+  if (!AbortFlag) ShowDbfDialog("", 1);
   const bool chosen = !AbortFlag;
   const int topic = chosen ? TextToInt(DbfFieldText(1)) : 0;
   CloseDbfTable();

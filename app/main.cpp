@@ -25,6 +25,32 @@ int StartWindowProgram(char** argv) {
   return kExitLoadFailed;
 }
 
+constexpr int kExitNeedsDisplay = 2;
+
+// The window needs a display. An explicit QT_QPA_PLATFORM (the tests' offscreen
+// platform, a VNC or framebuffer platform) is the caller's choice and is kept.
+bool DisplayMissing() {
+  return platform::GetEnvironment("DISPLAY").empty() && platform::GetEnvironment("WAYLAND_DISPLAY").empty() &&
+         platform::GetEnvironment("QT_QPA_PLATFORM").empty();
+}
+
+// A first parameter such as "/X" is a switch the batch modes do not know, not
+// a project name: without a display it gets the help, not "extension missing".
+bool UnknownSwitchFirst(const std::vector<std::string>& params) {
+  for (const auto& p : params) {
+    if (p == "/NOGUI" || p == "/nogui") continue;
+    return p.size() > 1 && p[0] == '/' && p != "/?" && p.find('.') == std::string::npos;
+  }
+  return false;
+}
+
+int RefuseWindowWithoutDisplay() {
+  InitProgramModules();
+  std::fprintf(stderr, "wbq4: this command line opens the window, and no display is set (DISPLAY or WAYLAND_DISPLAY)\n");
+  for (const auto& line : CommandLineHelpLines()) std::fprintf(stderr, "%s\n", line.c_str());
+  return kExitNeedsDisplay;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,6 +61,8 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     return StartWindowProgram(argv);
   }
+  if (DisplayMissing() && (!IsBatchCommandLine(params) || UnknownSwitchFirst(params)))
+    return RefuseWindowWithoutDisplay();
   if (!IsBatchCommandLine(params)) return StartWindowProgram(argv);
   InitProgramModules();
   SetCommandLineParams(params);

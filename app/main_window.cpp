@@ -14,6 +14,7 @@
 #include "app/drawing_commands.h"
 #include "app/help_index.h"
 #include "app/menu_texts.h"
+#include "app/printing.h"
 #include "app/project_files.h"
 #include "app/startup.h"
 #include "calc/calc_tables.h"
@@ -30,6 +31,7 @@
 #include "framework/drawing_info.h"
 #include "framework/error_explanations.h"
 #include "framework/file_utils.h"
+#include "framework/forms/help_key.h"
 #include "framework/forms/picture_list_form.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
@@ -57,6 +59,7 @@ Thh* MainWindow() { return g_mainWindow; }
 
 Thh::Thh(QWidget* parent) : DUdoduvoz(parent) {
   g_mainWindow = this;
+  InstallHelpKey();
   BuildMenus();
   FormCreate();
 }
@@ -82,6 +85,8 @@ void Thh::FormCreate() {
   AbortFlag = 0;
   FitToScreen();
   if (MenuLanguage > 0) SetLanguage(static_cast<Word>(MenuLanguage));
+  // The captions were set before the start-up calculation: its messages count.
+  ShowMessageCount();
   SetMainCaption();
   if (TextFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
     GraphClear();
@@ -219,11 +224,19 @@ void Thh::BuildEditMenu() {
 void Thh::BuildViewMenu() {
   QMenu* m = AddMenu(nullptr, "mi_View", "&View");
   const TCadDevice screen = kCadScreen;
+  // A picture drawn on the screen; its name names the PDF file of its print.
+  auto picture = [this](QMenu* menu, const char* name, const char* caption, std::function<void()> draw) {
+    AddItem(menu, name, caption, [caption, draw] {
+      AbortFlag = 0;
+      SetScreenPictureName(caption);
+      draw();
+    });
+  };
   AddItem(m, "mi_viewausdruck", "&Printout", [] {
     AbortFlag = 0;
     WritePrintout();
   });
-  AddItem(m, "mi_viewQuick", "&Quick", [=] { AbortFlag = 0; RunDrawSheet(3, screen); });
+  picture(m, "mi_viewQuick", "&Quick", [=] { RunDrawSheet(3, screen); });
   AddSeparator(m);
   struct Diagram { const char* name; const char* caption; int kind; };
   const Diagram diagrams[] = {
@@ -236,14 +249,13 @@ void Thh::BuildViewMenu() {
   };
   for (const Diagram& d : diagrams) {
     const int kind = d.kind;
-    AddItem(m, d.name, d.caption, [=] { AbortFlag = 0; RunDiagramCommand(kind, screen); });
+    picture(m, d.name, d.caption, [=] { RunDiagramCommand(kind, screen); });
   }
   AddSeparator(m);
-  AddItem(m, "mi_viewzeichnungschraubenverbindung", "&Drawing",
-          [=] { AbortFlag = 0; RunDrawBoltedJoint(5, screen); });
-  AddItem(m, "mi_viewtabellenzeichnung", "&Table Drawing", [=] { AbortFlag = 0; RunDrawSheet(1, screen); });
-  AddItem(m, "mi_viewtabellekraefte", "&Load", [=] { AbortFlag = 0; RunDrawSheet(2, screen); });
-  AddItem(m, "mi_viewFlansch", "F&lange", [=] { AbortFlag = 0; RunDrawFlange(screen); });
+  picture(m, "mi_viewzeichnungschraubenverbindung", "&Drawing", [=] { RunDrawBoltedJoint(5, screen); });
+  picture(m, "mi_viewtabellenzeichnung", "&Table Drawing", [=] { RunDrawSheet(1, screen); });
+  picture(m, "mi_viewtabellekraefte", "&Load", [=] { RunDrawSheet(2, screen); });
+  picture(m, "mi_viewFlansch", "F&lange", [=] { RunDrawFlange(screen); });
   AddSeparator(m);
   const Diagram tightening[] = {
       {"mi_viewmalphadiagramm", "&M-alpha-Diagram", 6}, {"mi_viewfalphadiagramm", "&F-alpha-Diagram", 7},
@@ -252,9 +264,9 @@ void Thh::BuildViewMenu() {
   };
   for (const Diagram& d : tightening) {
     const int kind = d.kind;
-    AddItem(m, d.name, d.caption, [=] { AbortFlag = 0; RunDiagramCommand(kind, screen); });
+    picture(m, d.name, d.caption, [=] { RunDiagramCommand(kind, screen); });
   }
-  AddItem(m, "mi_viewdiagrams", "&Diagrams", [=] { AbortFlag = 0; RunDiagramSheet(screen); });
+  picture(m, "mi_viewdiagrams", "&Diagrams", [=] { RunDiagramSheet(screen); });
   AddSeparator(m);
   QMenu* material = AddMenu(m, "mi_viewmaterial", "&Material");
   AddItem(material, "mi_viewmaterialbolt", "&Bolt (mat_bolt)", [] { AbortFlag = 0; RunViewBoltMaterial(); });

@@ -34,6 +34,7 @@
 #include "framework/input_dialogs.h"
 #include "framework/menu_captions.h"
 #include "framework/message_box.h"
+#include "framework/report_window.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 #include "platform/qt_text.h"
@@ -104,10 +105,14 @@ void Thh::OpenRecentFile(int n) {
   ShowMessageText("File " + path + " not found !");
 }
 
-void Thh::UpdateAfterCalculation() {
+void Thh::ShowMessageCount() {
   const std::string count = std::to_string(CalcMessages.count);
   SetCaption("mi_viewErrorMessages", MenuCaptions[kCaptionErrorMessages] + " (" + count + ")");
   if (QAction* item = Item("mi_viewErrorMessages")) item->setEnabled(CalcMessages.count > 0);
+}
+
+void Thh::UpdateAfterCalculation() {
+  ShowMessageCount();
   RunRedrawCurrentView();
 }
 
@@ -339,12 +344,17 @@ void Thh::mi_OlePrintoutExcelClick() {
 // ---------------------------------------------------------------------------
 // Help menu
 
+// The change history we ship is a text file: the configured word processor
+// opens it, else the program's own text window shows it.
 void Thh::mi_helphistoryClick() {
   AbortFlag = 0;
-  const std::string document = AddBackslash(PltDir) + ProgShortNameLower + ".doc";
-  bool started = WordProcessorPath.empty() ? platform::OpenWithDefaultProgram(document)
-                                           : platform::StartProgram(WordProcessorPath, {document});
-  if (!started) ShowMessageText("file " + document + " cannot be opened");
+  const std::string document = FindExistingFile(AddBackslash(PltDir) + "history.txt");
+  if (!TextFileExists(document)) {
+    ShowMessageText("file " + document + " not found !");
+    return;
+  }
+  if (!WordProcessorPath.empty() && platform::StartProgram(WordProcessorPath, {document})) return;
+  ShowTextDocument(document, ProgShortName + " - " + "History");
 }
 
 void Thh::mi_helpwwwClick() {

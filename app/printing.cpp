@@ -23,8 +23,17 @@ void ShowPrintConfiguration(bool printerSetupMode) {
   if (platform::ExecModal(form, "TForm_printconf") != platform::DialogResult::Ok) AbortFlag = 1;
 }
 
-void PrintDisplayList(Thh& window, bool setupPage) {
+namespace {
+std::string g_screenPicture = "picture";
+}  // namespace
+
+void SetScreenPictureName(const std::string& name) { g_screenPicture = name.empty() ? "picture" : name; }
+const std::string& ScreenPictureName() { return g_screenPicture; }
+
+void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture) {
   if (setupPage) SetupPrinterPage(PrintMode);
+  ChoosePdfFileForJob(picture);
+  if (AbortFlag) return;
   if (!platform::BeginPrinterDocument(ProgShortName)) {
     ShowTraceMessage("The printer could not be opened.");
     AbortFlag = 1;
@@ -79,6 +88,11 @@ const MacroEntry kMacro[13] = {
     {kTextForces, 0, MacroSheet2},
 };
 
+const std::string& CaptionOf(const MacroEntry& e) {
+  return e.productText ? ProductTexts[static_cast<std::size_t>(e.productText)]
+                       : MenuCaptions[static_cast<std::size_t>(e.captionRow)];
+}
+
 }  // namespace
 
 void RunPrintMacro(Thh& window) {
@@ -87,12 +101,7 @@ void RunPrintMacro(Thh& window) {
     return;
   }
   TForm_printmac form(&window);
-  for (int k = 1; k <= 13; ++k) {
-    const MacroEntry& e = kMacro[k - 1];
-    const std::string& caption = e.productText ? ProductTexts[static_cast<std::size_t>(e.productText)]
-                                               : MenuCaptions[static_cast<std::size_t>(e.captionRow)];
-    form.CheckBox(k)->setText(QString::fromUtf8(caption.c_str()));
-  }
+  for (int k = 1; k <= 13; ++k) form.CheckBox(k)->setText(QString::fromUtf8(CaptionOf(kMacro[k - 1]).c_str()));
   // The flange picture is never offered.
   form.CheckBox(12)->setChecked(false);
   form.CheckBox(12)->setEnabled(false);
@@ -119,6 +128,6 @@ void RunPrintMacro(Thh& window) {
     }
     kMacro[k - 1].draw();
     if (AbortFlag) continue;
-    PrintDisplayList(window, true);
+    PrintDisplayList(window, true, CaptionOf(kMacro[k - 1]));
   }
 }

@@ -3,11 +3,18 @@
 // printed as a job of its own).
 #pragma once
 
+#include <string>
+
 class Thh;
 
 
 void ShowPrintConfiguration(bool printerSetupMode);
 void RunPrintMacro(Thh& window);
 // Replays the main window's display list as one print job; with setupPage
-// the page is first set up for the configured print mode.
-void PrintDisplayList(Thh& window, bool setupPage);
+// the page is first set up for the configured print mode. A job into a PDF
+// file asks for the file, proposing one named after the project and picture.
+void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture);
+// The name of the picture last drawn on the screen by a View command, for
+// the PDF file of its print ("picture" when none was).
+void SetScreenPictureName(const std::string& name);
+const std::string& ScreenPictureName();

@@ -21,11 +21,16 @@ void QuerySaveChanges() {
     return;
   }
   if (InputModified) {
-    const bool yes = AskYesNoCancel("Reject old data ?");
-    if (yes)
-      InputModified = 0;
-    else
-      AbortFlag = 1;
+    // A new project has no file yet: No keeps it, saved under a name the
+    // user chooses before the command goes on; Cancel stops the command.
+    const bool reject = AskYesNoCancel("Reject old data ?");
+    if (AbortFlag) return;
+    if (!reject) {
+      WriteCalcFile("");
+      if (AbortFlag) return;
+      AddRecentFile(CurrentFileName);
+    }
+    InputModified = 0;
   }
 }
 

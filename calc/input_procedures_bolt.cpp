@@ -230,7 +230,6 @@ Extended SelectBoltLength(Extended proposal) {
   OpenCalcTable(kLengthTable);
   if (AbortFlag) return 0;
   FindDbfNear(FloatToTextWidth(3, 1, proposal));
-  SetHelpNo(9670);
   ShowDbfDialog("", 1);
   const bool cancelled = AbortFlag != 0;
   CopyCalcRecord(kLengthTable);
@@ -352,7 +351,6 @@ void InputBoltMaterial() {
     AddErrorMessage("Fatal  : Database MAT_BOLT");
     return;
   }
-  SetHelpNo(9680);
   GoToRow(Schraube.MatBoltRow);
   ShowDbfDialog("", 1);
   if (!AbortFlag) {

@@ -102,7 +102,6 @@ void InputNut() {
       ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
       DbfFirst();
       SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
-      SetHelpNo(9600);
       mode = 2;  // edit mode, so that the row can be appended
     }
     AbortFlag = 0;

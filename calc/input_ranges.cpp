@@ -66,6 +66,16 @@ void CheckInputRanges() {
   // preload than the input says, so it is named. (Given FM,min, the run
 // derives it.)
   if (l.AlphaAChoice != 4 && !(Montage.alphaA >= 1)) AddErrorMessage("Error  : alpha A < 1, taken as 1 !");
+  // Away from the reference temperature a coefficient of 0 drops that part's
+  // thermal length change from the preload change without a word.
+  if (Temperatur.TWork != Temperatur.T0) {
+    if (MatBolt.alphaTBolt == 0) AddErrorMessage("Error  : alpha T of bolt = 0 !");
+    for (int i = 1; i <= plates; ++i)
+      if (k.alphaT[i] == 0) {
+        AddErrorMessage("Error  : alpha T of plate = 0 !");
+        break;
+      }
+  }
   if (IsJointWithNut()) {
     Check(R::NutHeight, Mutter.m);
     Check(R::NutBearing, Mutter.dwNut);

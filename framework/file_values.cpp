@@ -62,8 +62,14 @@ bool LoadTextBytes(const std::string& path, std::string& data, std::string& erro
   data.clear();
   const std::string found = FindExistingFile(path);
   std::error_code ec;
-  if (std::filesystem::is_directory(found, ec)) {
+  const std::filesystem::file_status status = std::filesystem::status(found, ec);
+  if (std::filesystem::is_directory(status)) {
     error = "file " + path + " not found or no access !";
+    return false;
+  }
+  // A FIFO or device would be read forever or never end: refused unopened.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    error = "file " + path + " is no regular file !";
     return false;
   }
   std::FILE* f = std::fopen(found.c_str(), "rb");

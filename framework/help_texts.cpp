@@ -6,9 +6,11 @@
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
+#include "framework/graph_recorder.h"
 #include "framework/hpgl.h"
 #include "framework/text_utils.h"
 #include "platform/dialogs.h"
+#include "platform/screen.h"
 
 Word HelpNumber = 0;
 
@@ -110,6 +112,11 @@ void ShowHelpText(Word n, const std::string& /*text*/, Word mode) {
   if (mode == 0 || mode == 2) {
     GraphClear();
     GraphHeader(0, 0, 160, 120);
+    // A form that shows its picture stays open over the window: the picture
+    // goes where the form leaves room for it.
+    platform::AreaFractions free;
+    if (platform::AreaBesideModalForm(160.0 / 120.0, free))
+      MainGraphWindow().SetWindow(true, true, free.x1, free.y1, free.x2, free.y2, 0, 0, 160, 120);
     // Exact comparison: a missing entry's picture "null" plays null.plt.
     if (!entry.picture.empty() && entry.picture != "NULL") PlayHpglFile(AddBackslash(PltDir) + entry.picture + ".plt");
   }

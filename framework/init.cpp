@@ -16,6 +16,7 @@
 #include "framework/line_io.h"
 #include "framework/menu_captions.h"
 #include "framework/message_box.h"
+#include "framework/printer_setup.h"
 #include "framework/text_output.h"
 
 void InitFrameworkModules() {
@@ -33,6 +34,7 @@ void InitFrameworkModules() {
   InitGraphRecorder();
   InitHpgl();
   InitPrinterDefaults();
+  InitPrinterSetup();
   InitProgramIdentity();
   InitCadDefaults();
   InitView3DDefaults();

@@ -13,8 +13,11 @@
 #include "framework/input_dialogs.h"
 #include "framework/line_io.h"
 #include "framework/message_box.h"
+#include "framework/plot_program.h"
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -267,18 +270,110 @@ int InsertPictureCommand(TPictureList& list, int selected) {
   return index;
 }
 
+namespace {
+
+// The HP-GL/2 switches around a picture for a printer that speaks another language.
+std::string FramedPicture(const std::string& data, bool hpgl2) {
+  return hpgl2 ? std::string("\x1B" "E" "\x1B" "%0B") + data + "\x1B" "%0A" "\x1B" "E" : data;
+}
+
+// The picture as an HP-GL file of the user's choice, written beside it under
+// another name and renamed into place.
+bool WritePictureFile(const std::string& pltFile, const std::string& name) {
+  platform::FileDialogRequest request;
+  request.title = "Plot into HP-GL file";
+  request.directory = RemoveTrailingBackslash(CurrentDir.empty() ? PltDir : CurrentDir);
+  request.fileName = name + ".plt";
+  request.patterns = {"*.plt", "*.hpgl"};
+  std::string target;
+  if (!platform::AskSaveFile(request, target) || target.empty()) {
+    AbortFlag = 1;
+    return false;
+  }
+  if (FindExistingFile(target) == FindExistingFile(pltFile)) {
+    ShowError("The picture cannot be plotted into its own file " + target + ".");
+    AbortFlag = 1;
+    return false;
+  }
+  ConfirmOverwrite(target);
+  if (AbortFlag) return false;
+  const bool hpgl2 = AskYesNoCancel("Insert HP-GL/2 switching command ?");
+  if (AbortFlag) return false;
+  std::ifstream in(FindExistingFile(pltFile), std::ios::binary);
+  if (!in) {
+    ShowError("file " + pltFile + " not found or no access !");
+    AbortFlag = 1;
+    return false;
+  }
+  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string temporary = TemporaryNameBeside(target);
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << FramedPicture(data, hpgl2);
+    if (!out.flush()) {
+      out.close();
+      DeleteTextFile(temporary);
+      ShowError("Cannot create file " + target + ".");
+      AbortFlag = 1;
+      return false;
+    }
+  }
+  if (!CommitFile(temporary, target)) {
+    ShowError("Cannot create file " + target + ".");
+    AbortFlag = 1;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int PlotPictureCommand(const TPictureList& list, int selected) {
   SetHelpNumber(1494);
   const int index = EntryToWorkOn(list, selected, "Which drawing to plot ?");
   if (AbortFlag || index < 1) return 0;
-  int port = 1;
-  InputIntInRange("printer port (max = 3, default=1)", port, 1, MaxPrinterPort());
+  const std::string name = TrimRightText(list.Entries[static_cast<std::size_t>(index - 1)].Name);
+  const std::string pltFile = AddBackslash(PltDir) + name + ".plt";
+  // Where a picture can go here: a file, the printer device of the settings,
+  // the plot program of the first command line when it is installed (given
+  // the picture's file).
+  enum class Target { File, Device, Program };
+  std::vector<Target> targets = {Target::File};
+  ItemTexts[1] = "HP-GL file ...";
+  if (!TextPrinterDevice.empty()) {
+    targets.push_back(Target::Device);
+    ItemTexts[targets.size()] = LeftText("Printer device " + TextPrinterDevice, 64);
+  }
+  std::string program = CadState.PlotCommandLines[0];
+  TrimTextVar(program);
+  const std::vector<std::string> words = SplitCommandLine(program);
+  if (!words.empty() && platform::ProgramExists(words.front())) {
+    targets.push_back(Target::Program);
+    ItemTexts[targets.size()] = LeftText("Plot program " + words.front(), 64);
+  }
+  Word choice = 1;
+  SelectCode("Plot the picture to", static_cast<int>(targets.size()), choice);
   if (AbortFlag) return 0;
-  const bool hpgl2 = AskYesNoCancel("Insert HP-GL/2 switching command ?");
-  if (AbortFlag) return 0;
-  SilentMessage("Aux. graphic is plotted ..");
-  const std::string& name = list.Entries[static_cast<std::size_t>(index - 1)].Name;
-  if (!SendPictureToPort(AddBackslash(PltDir) + name + ".plt", PrinterPortDevice(port), hpgl2)) return 0;
+  switch (targets[static_cast<std::size_t>(choice - 1)]) {
+    case Target::File:
+      if (!WritePictureFile(pltFile, name)) return 0;
+      break;
+    case Target::Device: {
+      const bool hpgl2 = AskYesNoCancel("Insert HP-GL/2 switching command ?");
+      if (AbortFlag) return 0;
+      SilentMessage("Aux. graphic is plotted ..");
+      if (!SendPictureToPort(pltFile, TextPrinterDevice, hpgl2)) return 0;
+      break;
+    }
+    case Target::Program:
+      if (!TextFileExists(pltFile)) {
+        ShowError("file " + pltFile + " not found or no access !");
+        AbortFlag = 1;
+        return 0;
+      }
+      if (!StartPlotProgram(program + " \"" + pltFile + "\"")) return 0;
+      break;
+  }
   return index;
 }
 

@@ -1,9 +1,34 @@
 #include "framework/printer_setup.h"
 
+#include <cctype>
+
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/graph_transform.h"
 #include "framework/message_box.h"
+#include "framework/text_utils.h"
+#include "platform/dialogs.h"
 #include "platform/printer.h"
+
+namespace {
+
+std::string g_lastPdfFolder;  // where the user put the last PDF
+
+// Lower-case letters and digits; every other run of characters one "-".
+std::string FileNamePart(std::string_view text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (std::isalnum(c)) {
+      out += static_cast<char>(std::tolower(c));
+    } else if (!out.empty() && out.back() != '-') {
+      out += '-';
+    }
+  }
+  while (!out.empty() && out.back() == '-') out.pop_back();
+  return out;
+}
+
+}  // namespace
 
 void SetupPrinterPage(Word Mode) {
   if (Mode > 2) return;
@@ -33,4 +58,47 @@ void EndPrintJob() {
     ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
     AbortFlag = 1;
   }
+}
+
+void InitPrinterSetup() { g_lastPdfFolder.clear(); }
+
+std::string ProposedPdfFileName(std::string_view picture) {
+  std::string project = StripPathAndExt(CurrentFileName);
+  if (project.empty()) project = ProgShortNameLower;
+  std::string folder = g_lastPdfFolder;
+  if (folder.empty()) folder = FileNameWithPath ? ExtractDirPart(CurrentFileName) : CurrentDir;
+  if (folder.empty()) folder = ExtractDirPart(platform::PrinterChoice().outputFile);
+  const std::string name = FileNamePart(picture);
+  return AddBackslash(folder) + project + (name.empty() ? "" : "-" + name) + ".pdf";
+}
+
+void ChoosePdfFileForJob(std::string_view picture) {
+  platform::PrintChoice choice = platform::PrinterChoice();
+  if (choice.outputFile.empty()) return;
+  const std::string proposed = ProposedPdfFileName(picture);
+  platform::FileDialogRequest request;
+  request.title = "Print into PDF file";
+  const std::string folder = ExtractDirPart(proposed);
+  request.directory = folder.size() > 1 ? RemoveTrailingBackslash(folder) : folder;
+  request.fileName = proposed.substr(folder.size());
+  request.patterns = {"*.pdf"};
+  std::string chosen;
+  if (!platform::AskSaveFile(request, chosen) || chosen.empty()) {
+    AbortFlag = 1;
+    return;
+  }
+  if (chosen.size() < 4 || LowerCaseText(chosen.substr(chosen.size() - 4)) != ".pdf") chosen += ".pdf";
+  choice.outputFile = chosen;
+  platform::SetPrinterChoice(choice);
+  ConfirmPdfOverwrite();
+  if (!AbortFlag) g_lastPdfFolder = ExtractDirPart(chosen);
+}
+
+void ConfirmPdfOverwrite() {
+  const std::string file = platform::PrinterChoice().outputFile;
+  if (file.empty()) return;
+  const Byte confirm = ConfirmOverwriteOn;
+  ConfirmOverwriteOn = 1;
+  ConfirmOverwrite(file);
+  ConfirmOverwriteOn = confirm;
 }

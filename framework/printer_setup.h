@@ -5,7 +5,12 @@
 // window.
 #pragma once
 
+#include <string>
+
 #include "framework/types.h"
+
+// Forgets the folder of the last PDF.
+void InitPrinterSetup();
 
 // Mode 0: scale 1, no frame, landscape; 1: the same with a frame; 2: x scale
 // 1.4, no frame, portrait; any other mode changes nothing.
@@ -15,3 +20,15 @@ void SetupPrinterPage(Word Mode);
 void BeginPrintJob();
 // PrintingGraphics off, end the printer document.
 void EndPrintJob();
+
+// The PDF file proposed for printing a picture: the project's name (the
+// program's short name for a project without one) and the picture's, as
+// "joint-load-extension-diagram.pdf", in the folder of the last PDF chosen,
+// else the project's folder.
+std::string ProposedPdfFileName(std::string_view picture);
+// Before a print job: when the printer prints into a PDF file, asks for the
+// file (proposing ProposedPdfFileName) and asks before an existing file is
+// replaced. Sets AbortFlag when the user declines; asks nothing for a printer.
+void ChoosePdfFileForJob(std::string_view picture);
+// For a job whose file the print dialog named: asks before it is replaced.
+void ConfirmPdfOverwrite();

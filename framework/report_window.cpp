@@ -12,6 +12,7 @@
 #include "framework/text_utils.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "framework/printer_setup.h"
 #include "platform/printer.h"
 
 namespace {
@@ -62,11 +63,17 @@ void PrintTextFile(std::string_view FileName) {
   choice.landscape = false;
   choice.fromPage = 1;
   choice.toPage = pages;
+  // Into a PDF: the print dialog proposes a file named after the project.
+  if (!choice.outputFile.empty()) choice.outputFile = ProposedPdfFileName("report");
   if (!platform::AskPrint(choice)) return;
   const int from = choice.fromPage > 0 ? choice.fromPage : 1;
   const int to = choice.toPage > 0 ? std::min(choice.toPage, pages) : pages;
   choice.landscape = false;
+  const bool confirmed = choice.fileConfirmed;
+  choice.fileConfirmed = false;
   platform::SetPrinterChoice(choice);
+  if (!confirmed) ConfirmPdfOverwrite();
+  if (AbortFlag) return;
 
   if (!platform::BeginPrinterDocument(ProgShortName + " - " + std::string(FileName))) {
     ShowTraceMessage("The printer could not be opened.");

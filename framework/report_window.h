@@ -27,5 +27,8 @@ void ShowStoredResultFile(std::string_view Name);
 // FileNameWithPath) with the extension InputFileExt unless it has one.
 std::string StoredInputFileName(std::string_view Name);
 
+// Shows a document of the program (UTF-8 text) in the report window, modally.
+void ShowTextDocument(const std::string& file, const std::string& title);
+
 // The file the report window shows: "outwin.txt" in the temporary directory.
 std::string ReportWindowFileName();

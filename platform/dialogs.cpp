@@ -345,7 +345,9 @@ bool AskFont(FontChoice& font) {
 
 bool AskPrint(PrintChoice& print) {
   ScriptedAnswer a;
-  Source src = NextAnswer("print", "Print", print.printerName, {DialogResult::Ok, DialogResult::Cancel}, a);
+  // The dialog names its printer, or the file it prints into.
+  const std::string shown = print.printerName.empty() ? print.outputFile : print.printerName;
+  Source src = NextAnswer("print", "Print", shown, {DialogResult::Ok, DialogResult::Cancel}, a);
   bool chosen = false;
   if (src == Source::Scripted && a.result == DialogResult::Ok) {
     PrintChoice p = print;
@@ -367,7 +369,7 @@ bool AskPrint(PrintChoice& print) {
   } else if (src == Source::User) {
     chosen = GetWindowDialogs()->askPrint(print);
   }
-  Log("print", "Print", print.printerName, chosen ? DialogResult::Ok : DialogResult::Cancel);
+  Log("print", "Print", shown, chosen ? DialogResult::Ok : DialogResult::Cancel);
   return chosen;
 }
 

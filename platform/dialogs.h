@@ -155,6 +155,9 @@ struct PrintChoice {
   bool landscape = false;
   int fromPage = 0;  // 0: all pages
   int toPage = 0;
+  // The user's print dialog asked before outputFile is replaced (a scripted
+  // answer never does).
+  bool fileConfirmed = false;
 };
 bool AskPrint(PrintChoice& print);
 

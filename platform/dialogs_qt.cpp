@@ -168,7 +168,7 @@ DialogResult RunScriptedForm(QDialog& form, const std::string& description, Scri
 DialogResult UserMessageBox(const std::string& caption, const std::string& text, MessageButtons buttons,
                             MessageIcon icon) {
   QMessageBox box(ParentWindow());
-  box.setWindowTitle(QStringFromDisplay(caption));
+  box.setWindowTitle(WindowTitleFromDisplay(caption));
   box.setText(QStringFromDisplay(text));
   switch (icon) {
     case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
@@ -243,6 +243,8 @@ bool UserPrint(PrintChoice& print) {
   print.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
   print.fromPage = printer.fromPage();
   print.toPage = printer.toPage();
+  // The dialog itself asks before a file that is there is replaced.
+  print.fileConfirmed = printer.outputFormat() == QPrinter::PdfFormat && !print.outputFile.empty();
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -10,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/oem_text.h"
@@ -25,6 +28,8 @@ struct PrinterState {
   std::unique_ptr<QPainter> painter;
   PrintChoice choice;
   int pages = 0;
+  QString pdfTarget;  // the PDF file of the running job, written under pdfPartial
+  QString pdfPartial;
 };
 
 PrinterState& State() {
@@ -108,8 +113,19 @@ bool BeginPrinterDocument(const std::string& title) {
   if (s.painter) EndPrinterDocument();
   QPrinter& p = Printer();
   p.setDocName(QStringFromDisplay(title));
+  // A PDF is written beside its file under another name and renamed into
+  // place when complete, so a failed job leaves the old file as it was.
+  s.pdfTarget.clear();
+  s.pdfPartial.clear();
+  if (p.outputFormat() == QPrinter::PdfFormat && !p.outputFileName().isEmpty()) {
+    s.pdfTarget = p.outputFileName();
+    const QFileInfo target(s.pdfTarget);
+    s.pdfPartial = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".$pr$");
+    p.setOutputFileName(s.pdfPartial);
+  }
   auto painter = std::make_unique<QPainter>();
   if (!painter->begin(&p)) {
+    if (!s.pdfPartial.isEmpty()) QFile::remove(s.pdfPartial);
     s.printer.reset();  // a failed start must not block the next job
     return false;
   }
@@ -131,7 +147,16 @@ bool EndPrinterDocument() {
   if (!s.painter) return false;
   const bool ok = s.painter->end();
   s.painter.reset();
-  const bool printed = ok && s.printer && s.printer->printerState() != QPrinter::Error;
+  bool printed = ok && s.printer && s.printer->printerState() != QPrinter::Error;
+  if (!s.pdfPartial.isEmpty()) {
+    if (printed) {
+      printed = std::rename(QFile::encodeName(s.pdfPartial).constData(),
+                            QFile::encodeName(s.pdfTarget).constData()) == 0;
+    }
+    if (!printed) QFile::remove(s.pdfPartial);
+    if (s.printer) s.printer->setOutputFileName(s.pdfTarget);
+    s.pdfPartial.clear();
+  }
   if (!printed) s.printer.reset();
   return printed;
 }

@@ -41,4 +41,17 @@ std::string DisplayFromQString(const QString& text) {
   return out;
 }
 
+QString WindowTitleFromDisplay(std::string_view caption) {
+  QString title = QStringFromDisplay(caption);
+  while (title.endsWith(QLatin1Char(' '))) title.chop(1);
+  const QChar noBreak(0xA0);
+  for (qsizetype i = 0; i < title.size(); ++i) {
+    const bool run = title[i] == QLatin1Char(' ') &&
+                     ((i > 0 && (title[i - 1] == QLatin1Char(' ') || title[i - 1] == noBreak)) ||
+                      (i + 1 < title.size() && title[i + 1] == QLatin1Char(' ')));
+    if (run) title[i] = noBreak;
+  }
+  return title;
+}
+
 }  // namespace platform

@@ -11,5 +11,9 @@ namespace platform {
 QString QStringFromDisplay(std::string_view text);
 // Characters outside Windows-1252 become '?'.
 std::string DisplayFromQString(const QString& text);
+// A caption as a window title that keeps its padding ("Error  : "): trailing
+// blanks go, runs of blanks become no-break spaces, which no window manager
+// collapses.
+QString WindowTitleFromDisplay(std::string_view caption);
 
 }  // namespace platform

@@ -168,7 +168,10 @@ void TForm_printconf::Button_okClick() {
   StoreForm();
   Thh* window = MainWindow();
   if (printerSetupMode) {
-    if (platform::BeginPrinterDocument(ProgShortName)) platform::EndPrinterDocument();
+    // An empty job brings a printer's properties up to date; into a PDF file
+    // it would only replace the file with an empty page.
+    if (platform::PrinterChoice().outputFile.empty() && platform::BeginPrinterDocument(ProgShortName))
+      platform::EndPrinterDocument();
     TForm_printerinfo info(this);
     platform::ExecModal(info, "TForm_printerinfo");
   } else if (window) {
@@ -179,7 +182,7 @@ void TForm_printconf::Button_okClick() {
       window->ClearViewPort();
     }
     window->FormPaint();
-    PrintDisplayList(*window, false);
+    PrintDisplayList(*window, false, ScreenPictureName());
   }
   accept();
 }

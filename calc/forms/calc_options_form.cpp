@@ -120,7 +120,7 @@ void TForm_bq4conf::Button_okClick() {
 
 void TForm_bq4conf::Button_cancelClick() { reject(); }
 
-void TForm_bq4conf::Button_helpClick() { ShowHelpText(1000, "", 1); }
+void TForm_bq4conf::Button_helpClick() { ShowHelpText(4860, "", 1); }
 
 void RunCalcOptionsForm() {
   TForm_bq4conf form;

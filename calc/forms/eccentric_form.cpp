@@ -218,7 +218,7 @@ void TForm_exz::Button_okClick() {
 
 void TForm_exz::Button_cancelClick() { reject(); }
 
-void TForm_exz::Button_helpClick() { ShowHelpText(1000, "", 1); }
+void TForm_exz::Button_helpClick() { ShowHelpText(4700, "", 1); }
 
 void TForm_exz::Button_metricClick() {
   if (!StoreInput()) return;

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "framework/forms/help_key.h"
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/number_fields.h"
@@ -106,6 +107,7 @@ void SetFieldRanges(QWidget* form, std::initializer_list<std::pair<const char*, 
 }
 
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {
+  SetWidgetHelpNumber(w, helpNo);
   const Byte keptAbort = AbortFlag;  // the help lookup clears it
   std::string text;
   GetHelpEntryText(helpNo, text);

@@ -233,7 +233,7 @@ void TForm_bq4reib::Button_hilfebildsigmaClick() {
   AbortFlag = 0;
 }
 
-void TForm_bq4reib::Button_helpClick() { ShowHelpText(1000, "", 1); }
+void TForm_bq4reib::Button_helpClick() { ShowHelpText(4360, "", 1); }
 
 void TForm_bq4reib::Button_okClick() {
   if (!NumberFieldsValid(this)) return;

@@ -248,7 +248,6 @@ void TForm_bq4nut::Button_dbnutClick() {
       ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
       DbfFirst();
       SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
-      SetHelpNo(9600);
       mode = 2;
     }
     ShowDbfDialog("", mode);
@@ -298,7 +297,7 @@ void TForm_bq4nut::Button_okClick() {
 void TForm_bq4nut::Button_cancelClick() { reject(); }
 
 void TForm_bq4nut::Button_hilfetextClick() {
-  ShowHelpText(1000, "", 1);
+  ShowHelpText(4150, "", 1);
   AbortFlag = 0;
 }
 

@@ -351,7 +351,6 @@ void TForm_bq4anzi::Button_dbalphaaClick() {
     return;
   }
   if (Montage.TighteningRow >= 1 && Montage.TighteningRow <= DbfRecordCount()) GotoDbfRecord(Montage.TighteningRow);
-  SetHelpNo(9620);
   ShowDbfDialog("", 1);
   if (!AbortFlag) {
     CopyCalcRecord(kTighteningTable);
@@ -372,7 +371,7 @@ void TForm_bq4anzi::Button_okClick() {
 void TForm_bq4anzi::Button_cancelClick() { reject(); }
 
 void TForm_bq4anzi::Button_helpClick() {
-  ShowHelpText(1000, "", 1);
+  ShowHelpText(4830, "", 1);
   AbortFlag = 0;
 }
 

@@ -1,6 +1,7 @@
 #include "dbf/forms/dbf4_form.h"
 
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -93,6 +94,14 @@ Tdbf4Form::Tdbf4Form(Tdbf4& owner, QWidget* parent) : QDialog(parent), owner_(ow
   TzGrid1->OnCellClick = [this](const QModelIndex& index) { TzGrid1CellClick(index); };
   TzGrid1->OnKeyDown = [this](int key, Qt::KeyboardModifiers) { TzGrid1KeyDown(key); };
   TzGrid1->OnDepressTitle = [this](int column) { TzGrid1DepressTitle(column); };
+  // The record counter follows the current row, however it was reached.
+  connect(TzGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid() && owner_.tzdbf.Active()) ShowRecordCounter();
+          });
+  // A row's change is stored when the row is left: only the row being
+  // edited is still undone by Cancel.
+  Button_cancel->setToolTip("Drops the change of the row being edited; rows left before are stored");
 
   connect(Button_ok, &QPushButton::clicked, this, [this] { Button_okClick(); });
   connect(Button_cancel, &QPushButton::clicked, this, [this] { Button_cancelClick(); });
@@ -147,8 +156,12 @@ void Tdbf4Form::reject() {
   QDialog::reject();
 }
 
-void Tdbf4Form::TzGrid1CellClick(const QModelIndex&) {
+void Tdbf4Form::ShowRecordCounter() {
   Label_recno->setText(QString::number(owner_.RecNo()) + "/" + QString::number(owner_.RecordCount()));
+}
+
+void Tdbf4Form::TzGrid1CellClick(const QModelIndex&) {
+  ShowRecordCounter();
   if (owner_.CloseOnPick) AcceptSelection();
 }
 

@@ -58,6 +58,7 @@ class Tdbf4Form : public QDialog {
 
  private:
   void AcceptSelection();
+  void ShowRecordCounter();
   Tdbf4& owner_;
   bool closing_ = false;
 };

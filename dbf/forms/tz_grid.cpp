@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -267,6 +268,12 @@ int TTzGridModel::CurrentRow() const {
   return it == rows_.end() ? -1 : static_cast<int>(it - rows_.begin());
 }
 
+int TTzGridModel::RowOfRecord(std::int32_t recNo) const {
+  for (std::size_t row = 0; row < rows_.size(); ++row)
+    if (RecordNumberOfRow(static_cast<int>(row)) == recNo) return static_cast<int>(row);
+  return -1;
+}
+
 std::int32_t TTzGridModel::RecordNumberOfRow(int row) const {
   if (row < 0 || row >= static_cast<int>(rows_.size())) return 0;
   const platform::Bookmark& bm = rows_[static_cast<std::size_t>(row)];
@@ -378,15 +385,19 @@ bool TTzGridModel::setData(const QModelIndex& index, const QVariant& value, int 
   const bool appendRow = index.row() == AppendRow();
   if (row >= rows_.size() && !appendRow) return false;
   platform::Bookmark bm = appendRow ? platform::Bookmark() : rows_[row];
+  // The value goes into the record, which stays in edit until the row is
+  // left or the dialog is accepted (then it is stored) or cancelled.
   bool ok = Guarded([&] {
     if (!appendRow) {
-      if (ds->GetBookmark() != bm) ds->GotoBookmark(bm);
-      ds->Edit();
+      if (ds->GetBookmark() != bm) {
+        if (IsEditing(*ds)) ds->Post();
+        ds->GotoBookmark(bm);
+      }
+      if (!IsEditing(*ds)) ds->Edit();
     }
     platform::TField& f = ds->Fields(index.column());
     if (role == Qt::CheckStateRole) f.SetAsBoolean(value.toInt() == Qt::Checked);
     else f.SetAsString(platform::DisplayFromQString(value.toString()));
-    ds->Post();
   });
   // A value the field refuses is dropped; a failed lock keeps the edit.
   if (!ok && IsEditing(*ds) && AbortFlag && ds->Modified() == false) Guarded([&] { ds->Cancel(); });
@@ -425,6 +436,10 @@ TTzGrid::TTzGrid(platform::TDataSource& source, QWidget* parent) : QTableView(pa
                   QAbstractItemView::AnyKeyPressed);
   horizontalHeader()->viewport()->installEventFilter(this);
   horizontalHeader()->setSectionsMovable(true);
+  // A click on a title sorts; it does not select the column (and move the record).
+  horizontalHeader()->setSectionsClickable(false);
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { FitColumnsToFields(); });
+  FitColumnsToFields();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   if (auto* corner = findChild<QAbstractButton*>()) {
@@ -484,6 +499,19 @@ void TTzGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     setCurrentIndex(model_->index(current.row(), column));
     following_ = false;
   }
+  // Leaving a record being edited stores it; when that changes the order, the
+  // row moved to is found again by its record number.
+  if (model_->AppendRow() < 0 && ds->State() == TDataSetState::Edit) {
+    const int column = current.column();
+    Guarded([&] {
+      if (ds->Modified()) ds->Post();
+      else ds->Cancel();
+    });
+    following_ = true;
+    const int row = model_->RowOfRecord(n);
+    if (row >= 0) setCurrentIndex(model_->index(row, column));
+    following_ = false;
+  }
   platform::Bookmark bm(4);
   std::memcpy(bm.data(), &n, 4);
   Guarded([&] { ds->GotoBookmark(bm); });
@@ -509,11 +537,54 @@ bool TTzGrid::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
       }
+      if (me->button() == Qt::LeftButton) {
+        leftPress_ = me->position().toPoint();
+        leftColumn_ = TitleClickColumn(leftPress_);
+      }
     } else if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::Leave) {
       if (depressed_ != -1) SetDepressed(-1);
+      // A left click on a title, not a drag of a column or its edge, sorts too.
+      auto* me = event->type() == QEvent::MouseButtonRelease ? static_cast<QMouseEvent*>(event) : nullptr;
+      const int pressed = leftColumn_;
+      leftColumn_ = -1;
+      if (me && me->button() == Qt::LeftButton && pressed >= 0 && !DepressDisabled &&
+          (me->position().toPoint() - leftPress_).manhattanLength() < QApplication::startDragDistance() &&
+          TitleClickColumn(me->position().toPoint()) == pressed && OnDepressTitle)
+        Guarded([&] { OnDepressTitle(pressed); });
     }
   }
   return QTableView::eventFilter(watched, event);
+}
+
+int TTzGrid::TitleClickColumn(QPoint at) const {
+  const int column = horizontalHeader()->logicalIndexAt(at);
+  if (column < 0) return -1;
+  const int start = horizontalHeader()->sectionViewportPosition(column);
+  const int end = start + horizontalHeader()->sectionSize(column);
+  constexpr int kEdge = 4;  // the grip that resizes a column
+  return at.x() - start > kEdge && end - at.x() > kEdge ? column : -1;
+}
+
+void TTzGrid::FitColumnsToFields() {
+  TTzDataSet* ds = model_->DataSet();
+  if (!ds || !ds->Active()) return;
+  const QFontMetrics fm(font());
+  const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+  constexpr int kMaxCharacters = 60;
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    const TTzColumn* col = model_->ColumnOf(c);
+    if (col && col->Width > 0) continue;
+    const platform::TField& f = ds->Fields(c);
+    // The stored width of the field: numbers without decimals have no size
+    // of their own in the dataset.
+    const int stored = c < ds->FieldProps().Count() ? ds->FieldProps().Length(c + 1) : f.Size();
+    const int characters = f.DataType() == TFieldType::Boolean ? 2
+                           : f.DataType() == TFieldType::Date  ? 10
+                                                               : std::min(std::max(stored, f.Size()), kMaxCharacters);
+    const int title = horizontalHeader()->fontMetrics().horizontalAdvance(
+        model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+    setColumnWidth(c, std::max(digit * characters, title) + 2 * digit);
+  }
 }
 
 void TTzGrid::SetDepressed(int column) {
@@ -715,10 +786,13 @@ void TTzGrid::keyPressEvent(QKeyEvent* event) {
   const bool down = event->key() == Qt::Key_Down ||
                     (event->key() == Qt::Key_Tab && index.isValid() && index.column() == model_->columnCount() - 1);
   if (down && AutoAppend && ds && ds->Active() && model_->Editing && ds->CanModify() &&
-      ds->State() == TDataSetState::Browse && (!index.isValid() || index.row() == model_->rowCount() - 1)) {
+      ds->State() != TDataSetState::Insert && (!index.isValid() || index.row() == model_->rowCount() - 1)) {
     int column = index.isValid() ? index.column() : 0;
     if (down && event->key() == Qt::Key_Tab) column = 0;
-    Guarded([&] { ds->Append(); });
+    Guarded([&] {
+      if (ds->State() == TDataSetState::Edit) ds->Post();
+      ds->Append();
+    });
     following_ = true;
     setCurrentIndex(model_->index(model_->AppendRow(), column));
     following_ = false;

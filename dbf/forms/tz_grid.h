@@ -1,7 +1,7 @@
 // The data grid and the record navigator over a DBF dataset. Rows are the
 // records in the dataset's active order; records marked deleted are drawn on
 // red and can be restored; logical fields are check boxes; date columns get
-// the engine's date layout as their edit mask; a right click on a column
+// the engine's date layout as their edit mask; a click on a column
 // title reports the column (the table dialog sorts by it).
 #pragma once
 
@@ -65,6 +65,8 @@ class TTzGridModel : public QAbstractTableModel {
   // The row of the dataset's active record, -1 when none.
   int CurrentRow() const;
   std::int32_t RecordNumberOfRow(int row) const;
+  // The row of record recNo, -1 when it is not shown.
+  int RowOfRecord(std::int32_t recNo) const;
   bool RowDeleted(int row) const;
   // Re-reads the row list (after a change of order or content).
   void Reload();
@@ -152,6 +154,10 @@ class TTzGrid : public QTableView {
 
  private:
   void SetDepressed(int column);
+  // The column whose title is at `at`, -1 on a column's edge or outside.
+  int TitleClickColumn(QPoint at) const;
+  // Columns as wide as their fields (up to 60 characters) or titles.
+  void FitColumnsToFields();
   void PlaceFixedView();
   void ApplyColumnWidths();
 
@@ -163,6 +169,8 @@ class TTzGrid : public QTableView {
   int fixedColumns_ = 0;
   int depressed_ = -1;
   int lastColumn_ = 0;
+  QPoint leftPress_;
+  int leftColumn_ = -1;
   bool following_ = false;
 };
 

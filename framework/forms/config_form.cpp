@@ -1,4 +1,5 @@
 // Tconfig: the pages and their controls.
+#include "framework/forms/help_key.h"
 #include "framework/forms/config_form.h"
 
 #include <QCheckBox>
@@ -92,6 +93,7 @@ QHBoxLayout* Beside(QWidget* edit, QWidget* button, QWidget* more = nullptr) {
 
 // A help text as a hint, when the help level asks for hints.
 void Hint(QWidget* w, Word help) {
+  SetWidgetHelpNumber(w, help);
   if (HelpLevel == 0) return;
   std::string text;
   GetHelpEntryText(help, text);

@@ -85,6 +85,7 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
     ListBox1->addItem(platform::QStringFromDisplay(OemToAnsiText(ItemTexts[static_cast<std::size_t>(i)].view())));
   ListBox1->setCurrentIndex(select >= 1 && select <= count ? select - 1 : -1);
   PlaceFormAtPictureWindow(*this);
+  KeepOffPictureTitle(*this);
   busy_ = false;
 }
 
@@ -134,8 +135,8 @@ void TForm_hilfebild::SpinButton1DownClick() {
 
 void TForm_hilfebild::Button_okClick() {
   if (finished_) return;
-  AbortFlag = 1;
-  Close(kShow);
+  AbortFlag = 0;
+  Close(kShowAndEnd);
 }
 
 void TForm_hilfebild::Button_helpClick() {
@@ -175,7 +176,8 @@ void TForm_hilfebild::reject() {
 void AuxGraphicsManager() {
   AbortFlag = 0;
   int last = 1;
-  while (true) {
+  bool endAfterShow = false;
+  while (!endAfterShow) {
     TPictureList list;
     int entry = 0;
     if (!LoadPictureList(PictureListFileName(), list)) {
@@ -200,8 +202,10 @@ void AuxGraphicsManager() {
         chosen = form.Chosen();
       }
       const int selected = chosen >= 1 && chosen <= n ? chosen : 0;
+      endAfterShow = action == TForm_hilfebild::kShowAndEnd;
       switch (action) {
-        case TForm_hilfebild::kShow: entry = selected; break;
+        case TForm_hilfebild::kShow:
+        case TForm_hilfebild::kShowAndEnd: entry = selected; break;
         case TForm_hilfebild::kNew: entry = n + kPictureAppend; break;
         case TForm_hilfebild::kInsert: entry = n + kPictureInsert; break;
         case TForm_hilfebild::kDelete: entry = n + kPictureDelete; break;

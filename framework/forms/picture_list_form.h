@@ -20,6 +20,7 @@ class TForm_hilfebild : public QDialog {
   static constexpr int kDelete = 3;
   static constexpr int kPlot = 6;
   static constexpr int kModify = 9;
+  static constexpr int kShowAndEnd = 11;  // OK: the chosen picture, then the manager ends
 
   // Lists ItemTexts 1..count (stored texts) and selects entry select (from 1).
   TForm_hilfebild(const QString& caption, int count, int select, QWidget* parent = nullptr);

@@ -55,6 +55,7 @@ TForm_showtextfile::TForm_showtextfile(std::string outputFileName, QWidget* pare
   layout->addWidget(Memo1);
   layout->addLayout(buttons);
 
+  SetTitle();
   if (TextWindowWidth > 0 && TextWindowHeight > 0)
     setGeometry(TextWindowLeft, TextWindowTop, TextWindowWidth, TextWindowHeight);
   else
@@ -66,9 +67,23 @@ void TForm_showtextfile::showEvent(QShowEvent* event) {
   if (!loaded_) FormShow();
 }
 
+// The report is named after its project, not after the temporary file.
+void TForm_showtextfile::SetTitle() {
+  std::string title = documentTitle_;
+  if (title.empty()) UpdateMainCaption(title);
+  setWindowTitle(platform::QStringFromDisplay(title));
+}
+
+void TForm_showtextfile::ShowDocument(std::string file, std::string title) {
+  documentFile_ = std::move(file);
+  documentTitle_ = std::move(title);
+  outputFile_ = documentFile_;
+  SetTitle();
+}
+
 void TForm_showtextfile::FormShow() {
   loaded_ = true;
-  shownFile_ = ReportWindowFileName();
+  shownFile_ = documentFile_.empty() ? ReportWindowFileName() : documentFile_;
   QFont font(platform::QStringFromDisplay(PrintoutFont.str()));
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
@@ -89,7 +104,7 @@ void TForm_showtextfile::FormShow() {
     for (const auto& line : lines) text += line + '\n';
     Memo1->setPlainText(QString::fromStdString(text));
   }
-  setWindowTitle(platform::QStringFromDisplay(ProgShortName + " - " + shownFile_));
+  SetTitle();
 }
 
 void TForm_showtextfile::mi_printClick() {
@@ -124,6 +139,12 @@ void TForm_showtextfile::StoreGeometry() {
 void TForm_showtextfile::done(int result) {
   StoreGeometry();
   QDialog::done(result);
+}
+
+void ShowTextDocument(const std::string& file, const std::string& title) {
+  TForm_showtextfile form{file};
+  form.ShowDocument(file, title);
+  platform::ExecModal(form, "report window");
 }
 
 void ShowReportWindow(std::string_view ShownFileName) {

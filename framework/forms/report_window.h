@@ -15,6 +15,8 @@ class TForm_showtextfile : public QDialog {
 
  public:
   explicit TForm_showtextfile(std::string outputFileName, QWidget* parent = nullptr);
+  // A document of the program (UTF-8 text) in place of the report, under its own title.
+  void ShowDocument(std::string file, std::string title);
 
   // Loads the shown file into the memo (the window does this when shown).
   void FormShow();
@@ -38,7 +40,10 @@ class TForm_showtextfile : public QDialog {
   void done(int result) override;
 
  private:
+  void SetTitle();
   std::string outputFile_;
   std::string shownFile_;
+  std::string documentFile_;
+  std::string documentTitle_;
   bool loaded_ = false;
 };

@@ -15,7 +15,9 @@ TEST_F(HelpIndexTest, EveryTopicShowsItsTextAndAMissingTableIsReported) {
   PltDir = std::string(BQ4_SOURCE_DIR) + "/data/plt";
   std::int32_t count = 0;
   std::string first;
-  TableDialogHook = [&](std::string_view, int, std::int32_t&) {
+  int mode = 0;
+  TableDialogHook = [&](std::string_view, int shownMode, std::int32_t&) {
+    mode = shownMode;
     count = DbfRecordCount();
     DbfFirst();
     first = DbfFieldText(1);
@@ -23,6 +25,7 @@ TEST_F(HelpIndexTest, EveryTopicShowsItsTextAndAMissingTableIsReported) {
   };
   ShowHelpIndex();
   EXPECT_EQ(first, "1000");
+  EXPECT_EQ(mode, 1);  // shown for reading: no entry can be changed or deleted
   EXPECT_FALSE(DbfTableOpen());
   ASSERT_GT(count, 100);
   for (std::int32_t record = 1; record <= count; ++record) {

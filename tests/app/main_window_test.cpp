@@ -59,6 +59,25 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProjectAndStartPictureAndSwitchesTheM
   EXPECT_EQ(RecentFiles[1], "/somewhere/x.bq4");
 }
 
+// Opening a file over a changed project that has no file yet: No to
+// "Reject old data ?" saves it under the chosen name, then the file opens.
+TEST_F(MainWindowTest, OpenOverAnUnsavedNewProjectSavesItFirst) {
+  const std::string hot = Sample("hot.bq4");
+  const std::string kept = dir_ + "/kept.bq4";
+  Sample("null.bq4");
+  Thh main;
+  CurrentFileName.clear();
+  Temperatur.TWork = 55;
+  InputModified = 1;
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?").File(kept).File(hot); },
+           [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(CurrentFileName, "hot");
+  EXPECT_EQ(InputModified, 0);
+  ASSERT_TRUE(TextFileExists(kept));
+  Answered([&](auto& s) { s.File(kept); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(Temperatur.TWork, 55);  // the work that was kept
+}
+
 TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   const std::string hot = Sample("hot.bq4");
   Thh main;
@@ -122,15 +141,18 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   EXPECT_EQ(InputModified, 1);
   Answered([&](auto& s) { s.Ok(); }, [&] { main.mi_HelpAboutClick(); });  // the about box
   // Tightening needs the clamped parts; closing the unnamed, changed project
-  // asks: No keeps it and the window open, Yes drops it and deletes the
-  // temporary block files.
+  // asks: Cancel keeps it and the window open, No offers to save it first
+  // (cancelling that keeps the window open too), Yes drops it and deletes
+  // the temporary block files.
   Klemmstuecke.nPlates = 0;
   InputModified = 0;
   Answered([&](auto& s) { s.Ok().Expect("Please enter first bolt and clampng pieces"); },
            [&] { main.mi_editanziehverfahrenClick(); });
   EXPECT_EQ(InputModified, 0);
   InputModified = 1;
-  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
+  Answered([&](auto& s) { s.Cancel().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
+  EXPECT_EQ(InputModified, 1);
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?").Cancel(); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
   EXPECT_EQ(InputModified, 1);
   for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) std::ofstream(dir_ + "/" + name);
   Answered([&](auto& s) { s.Yes(); }, [&] { EXPECT_TRUE(main.FormCloseQuery()); });
@@ -148,7 +170,8 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
 }
 
 TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
-  const std::string hot = Sample("hot.bq4");
+  // The eccentric sample calculates with a warning.
+  const std::string eccentric = Sample("eccentric.bq4");
   struct Case {
     const char* name;
     std::vector<std::string> params;
@@ -157,9 +180,9 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
     std::string fileName;
     bool endsProgram;
   };
-  for (const Case& c : {Case{"a project", {hot}, nullptr, 1, "hot", false},
+  for (const Case& c : {Case{"a project", {eccentric}, nullptr, 1, "eccentric", false},
                         // "/E" starts the window without reading the file.
-                        Case{"/E", {hot, "/E"}, nullptr, 0, "", false},
+                        Case{"/E", {eccentric, "/E"}, nullptr, 0, "", false},
                         Case{"neither loaded nor created", {dir_ + "/no/such/dir/x.bq4"}, "x.bq4", 0, "", true},
                         // A name that cannot be loaded but can be created names a new project.
                         Case{"created", {dir_ + "/new.bq4"}, nullptr, 0, "new", false}}) {
@@ -176,6 +199,11 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
     EXPECT_EQ(StartUpEndsProgram(), c.endsProgram);
     const bool titled = main.windowTitle().toStdString().find(c.fileName + ".bq4") != std::string::npos;
     EXPECT_EQ(titled, !c.fileName.empty());
+    // The messages item counts the start-up calculation's messages.
+    if (c.startedWithFile) EXPECT_GT(CalcMessages.count, 0u);
+    EXPECT_NE(Caption(main, "mi_viewErrorMessages").find("(" + std::to_string(CalcMessages.count) + ")"),
+              std::string::npos);
+    EXPECT_EQ(main.Item("mi_viewErrorMessages")->isEnabled(), CalcMessages.count > 0);
   }
 }
 

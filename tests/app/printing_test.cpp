@@ -7,11 +7,16 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <filesystem>
+#include <fstream>
+
 #include "app/forms/printconf_form.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "calc/project_file.h"
 #include "calc/table_access.h"
+#include "framework/printer_setup.h"
+#include "framework/report_window.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 
@@ -37,15 +42,16 @@ TEST_F(PrintingTest, FormStartsFromTheScreenDumpSettingsAndReadsTextThatIsNoNumb
   Answered([&](auto& s) { s.Ok().Expect("Origin x: Invalid Input \"abc\" !"); }, [&] { form.Button_okClick(); });
 }
 
-// The printer setup starts and ends a job on the chosen printer, then shows
-// what that printer reports.
-TEST_F(PrintingTest, PrinterSetupOpensThePrinterAndShowsItsInformation) {
+// The printer setup shows what the chosen printer reports; into a PDF file it
+// prints no empty job, which would replace the file.
+TEST_F(PrintingTest, PrinterSetupShowsThePrinterInformationAndLeavesAPdfAlone) {
   platform::PrintChoice choice;
   choice.outputFile = dir_ + "/info.pdf";
+  std::ofstream(choice.outputFile) << "kept";
   platform::SetPrinterChoice(choice);
   TForm_printconf form(true);
   Answered([&](auto& s) { s.Ok().Expect("Printer"); }, [&] { form.Button_okClick(); });
-  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(choice.outputFile)));
+  EXPECT_EQ(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 4);
   platform::ResetPrinter();
 }
 
@@ -54,23 +60,76 @@ TEST_F(PrintingTest, PrintMacroAndPrintConfigurationPrintTheirPictures) {
   Thh main;
   const std::string pdf = dir_ + "/macro.pdf";
   PrintMacroSelection = 0;
-  // Box 12 (the flange) cannot be checked: the form refuses it.
-  Answered([&](auto& s) { s.Ok({{"CheckBox_13", "1"}}).Ok({{"file", pdf}}); }, [&] { main.mi_filePrintMacroClick(); });
+  // Box 12 (the flange) cannot be checked: the form refuses it. The print
+  // dialog chooses PDF output; the job proposes its own file, named after the
+  // project and the picture, beside the one chosen.
+  platform::DialogScript script;
+  script.Ok({{"CheckBox_13", "1"}}).Ok({{"file", dir_ + "/chosen.pdf"}}).File(pdf).Expect("bq4-load.pdf");
+  main.mi_filePrintMacroClick();
+  EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(PrintMacroSelection, 1 << 12);
   EXPECT_EQ(platform::PrinterPagesPrinted(), 1);  // each checked picture as one job
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
   // Cancel in the print dialog prints nothing.
   std::filesystem::remove(pdf);
-  Answered([&](auto& s) { s.Ok().Cancel(); }, [&] { main.mi_filePrintMacroClick(); });
+  script.Ok().Cancel();
+  main.mi_filePrintMacroClick();
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
 
-  // The print configuration prints the display list.
+  // The print configuration prints the display list, the file named after the
+  // picture on the screen.
   main.Item("mi_viewzeichnungschraubenverbindung")->trigger();
   platform::PrintChoice choice;
   choice.outputFile = dir_ + "/view.pdf";
   platform::SetPrinterChoice(choice);
-  Answered([&](auto& s) { s.Ok({{"Edit_scalex", "1"}}); }, [&] { main.mi_fileprintClick(); });
+  script.Ok({{"Edit_scalex", "1"}}).File(dir_ + "/view.pdf").Expect("bq4-drawing.pdf");
+  main.mi_fileprintClick();
   EXPECT_GT(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 1000);
+}
+
+// The report and a drawing printed into PDF files one after the other: each
+// proposes its own file, and a file that is there is replaced only on Yes.
+TEST_F(PrintingTest, PdfPrintProposesItsOwnFileAndAsksBeforeReplacingOne) {
+  Sample("null.bq4");  // the default project: a joint to draw
+  Thh main;
+  CurrentFileName = dir_ + "/joint";
+  FileNameWithPath = 1;
+  platform::PrintChoice choice;
+  choice.outputFile = dir_ + "/printout.pdf";
+  platform::SetPrinterChoice(choice);
+  const std::string report = dir_ + "/joint-report.pdf";
+  const std::string drawing = dir_ + "/joint-drawing.pdf";
+  EXPECT_EQ(ProposedPdfFileName("Report"), report);
+  EXPECT_EQ(ProposedPdfFileName("&Drawing"), drawing);
+
+  std::ofstream(report) << "old report";
+  std::ofstream(drawing) << "old drawing";
+  const auto size = [](const std::string& f) { return QFileInfo(QString::fromStdString(f)).size(); };
+  struct Row {
+    const char* what;
+    bool replace;
+  };
+  for (const Row& row : {Row{"No keeps the file", false}, Row{"Yes replaces it", true}}) {
+    SCOPED_TRACE(row.what);
+    platform::DialogScript script;
+    // The report: the print dialog shows the proposed file; the question follows.
+    script.Ok().Expect(report);
+    if (row.replace) script.Yes().Expect("already exists");
+    else script.No().Expect("already exists");
+    AbortFlag = 0;
+    PrintTextFile(Sample("null.bq4", "report.txt"));
+    EXPECT_EQ(size(report) > 100, row.replace);
+    // The drawing: its own file, not the report's.
+    main.Item("mi_viewzeichnungschraubenverbindung")->trigger();
+    script.Ok({{"Edit_scalex", "1"}}).File(drawing).Expect(drawing);
+    if (row.replace) script.Yes().Expect("already exists");
+    else script.No().Expect("already exists");
+    main.mi_fileprintClick();
+    EXPECT_EQ(size(drawing) > 100, row.replace);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_GT(size(report), 100);  // the drawing left the report's file alone
+  platform::ResetPrinter();
 }
 
 TEST_F(PrintingTest, DatabaseLoadsAndAppliesNamedSettings) {

@@ -128,6 +128,13 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
       {"utilisation beyond the yield point", false, [] { Montage.nu = 5; }, {"Fatal  : out of range: nu !"}, 1},
       {"negative friction", true, [] { Reibung.muGmin = -0.1L; }, {"Fatal  : out of range: \xE6 !"}, 1},
       {"compressive axial load", false, [] { Last.FAmax = -5000; }, {}, 0},
+      {"bolt without thermal expansion when hot", true,
+       [] {
+         Temperatur.TWork = 150;
+         MatBolt.alphaTBolt = 0;
+         Klemmstuecke.alphaT[1] = 0;
+       },
+       {"Error  : alpha T of bolt = 0 !", "Error  : alpha T of plate = 0 !"}, -1},
       {"bore narrower than the bolt", true, [] { Klemmstuecke.Di[1] = 11; }, {"Error  : Di < d !  (1)"}, -1},
       {"bore as wide as the part", true, [] { Klemmstuecke.Di[2] = 40; }, {"Fatal  : A P i = 0 !"}, 1},
       {"bore wider than the part", true, [] { Klemmstuecke.Di[1] = 45; }, {"Fatal  : De < Di !  (1)"}, 1},

@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -555,6 +556,14 @@ TEST_F(ProjectFileTest, FileRoutinesAskForMissingNamesConfirmOverwritingAndRepor
   ReadCalcFile(Path("missing.bq4"));
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_NE(LastFileErrorText().find("missing.bq4"), std::string::npos);
+  EXPECT_EQ(Last.FAmax, 777);
+
+  // A FIFO is refused at once instead of waiting forever for a writer.
+  AbortFlag = 0;
+  ASSERT_EQ(::mkfifo(Path("pipe.bq4").c_str(), 0600), 0);
+  ReadCalcFile(Path("pipe.bq4"));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(LastFileErrorText().find("no regular file"), std::string::npos);
   EXPECT_EQ(Last.FAmax, 777);
 
   // A bare stem is taken in CurrentDir; the load sets the names and recalculates.

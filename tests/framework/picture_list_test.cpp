@@ -11,6 +11,7 @@
 #include "output_test_support.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -124,7 +125,9 @@ TEST_F(PictureListTest, MissingFileIsNoListAHugeLineIsOneEntryAndAFailedRewriteS
   EXPECT_FALSE(fs::exists(dir_ + "/missing"));
 }
 
-TEST_F(PictureListTest, PlotSaysSoWithoutADeviceAndOtherwiseAsksPortAndSwitchThenSends) {
+// Plot offers what there is here: an HP-GL file, the printer device of the
+// settings when one is set, the plot program when one is configured.
+TEST_F(PictureListTest, PlotGoesToAFileOrTheConfiguredDeviceNeverToANumberedPort) {
   WriteBytes(file_, "\"joint\",\"Joint\"\r\n");
   WriteBytes(dir_ + "/joint.plt", "IN;PA0,0;");
   TextPrinterDevice.clear();
@@ -133,13 +136,52 @@ TEST_F(PictureListTest, PlotSaysSoWithoutADeviceAndOtherwiseAsksPortAndSwitchThe
   EXPECT_FALSE(SendPictureToPort(dir_ + "/joint.plt", PrinterPortDevice(1), true));
   EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
-  TextPrinterDevice = dir_ + "/lp0";
+  CadState.PlotCommandLines[0].clear();
   TPictureList list = Load();
-  script.Ok({{"Edit_text", "2"}}).Expect("printer port");
-  script.No().Expect("HP-GL/2");
+  struct Row {
+    const char* what;
+    bool device;
+    bool hpgl2;
+    std::string expected;
+  };
+  const std::string file = dir_ + "/out/joint-copy.plt";
+  fs::create_directories(dir_ + "/out");
+  for (const Row& row : {Row{"file with switches", false, true, "\x1B" "E" "\x1B" "%0BIN;PA0,0;\x1B" "%0A" "\x1B" "E"},
+                         Row{"device", true, false, "IN;PA0,0;"}}) {
+    SCOPED_TRACE(row.what);
+    TextPrinterDevice = row.device ? dir_ + "/lp0" : "";
+    script.Ok({{"RadioGroup_items", row.device ? "#1" : "#0"}}).Expect("Plot the picture to");
+    if (!row.device) script.File(file);
+    row.hpgl2 ? script.Yes().Expect("HP-GL/2") : script.No().Expect("HP-GL/2");
+    EXPECT_EQ(PlotPictureCommand(list, 1), 1);
+    EXPECT_EQ(ReadBytes(row.device ? TextPrinterDevice : file), row.expected);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(script.Pending(), 0u);
+    for (const auto& shown : script.Shown()) EXPECT_EQ(shown.text.find("printer port"), std::string::npos);
+  }
+  // An installed plot program is given the picture's file; one that is not
+  // installed is not offered.
+  TextPrinterDevice.clear();
+  CadState.PlotCommandLines[0] = "/bin/sh -x";
+  platform::RecordProgramStarts(true);
+  script.Ok({{"RadioGroup_items", "#1"}});
   EXPECT_EQ(PlotPictureCommand(list, 1), 1);
-  EXPECT_EQ(ReadBytes(TextPrinterDevice), "IN;PA0,0;");
-  EXPECT_EQ(AbortFlag, 0);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.back(), dir_ + "/joint.plt");
+  platform::RecordProgramStarts(false);
+  CadState.PlotCommandLines[0] = "/no/such/plotter";
+  ItemTexts[2] = "";
+  script.Cancel();
+  EXPECT_EQ(PlotPictureCommand(list, 1), 0);
+  EXPECT_EQ(ItemTexts[2].str(), "");  // only the file was offered
+  AbortFlag = 0;
+  CadState.PlotCommandLines[0].clear();
+  // An existing file is replaced only on Yes.
+  TextPrinterDevice.clear();
+  script.Ok({{"RadioGroup_items", "#0"}}).File(file).No().Expect("already exists");
+  EXPECT_EQ(PlotPictureCommand(list, 1), 0);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ReadBytes(file).size(), 21u);
 }
 
 }  // namespace

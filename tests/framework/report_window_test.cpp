@@ -124,6 +124,20 @@ TEST_F(ReportWindowTest, WindowShowsFrameLinesAsBoxDrawingCharactersAndKeepsItsG
   shown.FormShow();
   EXPECT_EQ(shown.Memo1->toPlainText().toStdString(), "first\nsecond\n");
   EXPECT_EQ(shown.ShownFileName(), dir_ + "/outwin.txt");
+  // Its title names the project, never the temporary file.
+  const std::string title = shown.windowTitle().toStdString();
+  EXPECT_EQ(title.find("outwin"), std::string::npos) << title;
+  CurrentFileName = "joint";
+  TForm_showtextfile named(dir_ + "/$OUT1.TMP");
+  named.FormShow();
+  EXPECT_NE(named.windowTitle().toStdString().find("joint." + InputFileExt.str()), std::string::npos);
+  // A document of the program under its own title.
+  std::ofstream(dir_ + "/history.txt", std::ios::binary) << "Version 1\n";
+  TForm_showtextfile document(dir_ + "/history.txt");
+  document.ShowDocument(dir_ + "/history.txt", "BQ4 - History");
+  document.FormShow();
+  EXPECT_EQ(document.Memo1->toPlainText().toStdString(), "Version 1\n");
+  EXPECT_EQ(document.windowTitle().toStdString(), "BQ4 - History");
   shown.setGeometry(30, 50, 640, 400);
   shown.Button_okClick();
   EXPECT_EQ((std::array<int, 4>{TextWindowLeft, TextWindowTop, TextWindowWidth, TextWindowHeight}),

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "framework/display_list.h"
+#include "framework/drawing.h"
 #include "framework/forms/picture_list_form.h"
 #include "framework/globals.h"
 #include "framework/init.h"
@@ -90,6 +91,22 @@ TEST_F(PictureListFormTest, ChoosingShowsThePictureAndDeletingTheShownEntryKeeps
   EXPECT_EQ(AbortFlag, 0);
 }
 
+// OK shows the picture selected in the window, then the manager ends; Esc
+// ends it without drawing.
+TEST_F(PictureListFormTest, OkShowsTheSelectedPictureAndEscShowsNothing) {
+  for (bool ok : {true, false}) {
+    SCOPED_TRACE(ok);
+    GraphClear();
+    CreateDisplayList()->clear();
+    platform::DialogScript script;
+    ok ? script.Ok() : script.Cancel();
+    AuxGraphicsManager();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(CreateDisplayList()->size() > 2, ok);
+  }
+}
+
 TEST_F(PictureListFormTest, AppendInsertAndModifyAskForPictureAndDescription) {
   platform::DialogScript script;
   script.Press("Button_neu");
@@ -123,7 +140,7 @@ TEST_F(PictureListFormTest, PlotSendsTheSelectedPictureToTheConfiguredDevice) {
   TextPrinterDevice = dir_ + "/lp0";
   platform::DialogScript script;
   script.Press("Button_plot");
-  script.Ok({{"Edit_text", "1"}});
+  script.Ok({{"RadioGroup_items", "#1"}}).Expect("Plot the picture to");
   script.Yes();
   script.Ok();
   AuxGraphicsManager();

@@ -1,0 +1,156 @@
+// Every form and table shows a help topic about its own subject, and F1
+// finds the help of the focused field or form.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <functional>
+#include <memory>
+
+#include "app/forms/printconf_form.h"
+#include "app/main_window.h"
+#include "app_test_support.h"
+#include "calc/calc_tables.h"
+#include "calc/forms/bolt_form.h"
+#include "calc/forms/calc_options_form.h"
+#include "calc/forms/clamped_plate_form.h"
+#include "calc/forms/eccentric_form.h"
+#include "calc/forms/friction_form.h"
+#include "calc/forms/load_form.h"
+#include "calc/forms/nut_form.h"
+#include "calc/forms/preliminary_design_form.h"
+#include "calc/forms/tightening_form.h"
+#include "calc/input_procedures.h"
+#include "calc/joint_records.h"
+#include "calc/table_access.h"
+#include "framework/forms/help_key.h"
+#include "framework/forms/printmac_form.h"
+#include "framework/help_texts.h"
+#include "framework/message_box.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+using HelpTopics = AppTest;
+
+struct FormRow {
+  const char* form;
+  std::function<std::unique_ptr<QDialog>()> make;
+  const char* button;
+  const char* topic;  // words of the help text that names the form's subject
+};
+
+// The help button of each form shows a topic about that form.
+TEST_F(HelpTopics, EachFormsHelpButtonShowsATopicAboutThatForm) {
+  const FormRow rows[] = {
+      {"nut", [] { return std::make_unique<TForm_bq4nut>(); }, "Button_hilfetext", "Nut: hexagon nut"},
+      {"friction", [] { return std::make_unique<TForm_bq4reib>(); }, "Button_help", "friction in the thread"},
+      {"eccentric", [] {
+         Klemmstuecke.nPlates = 2;  // the form is for two clamped parts or more
+         return std::make_unique<TForm_exz>();
+       }, "Button_help", "Force introduction"},
+      {"options", [] { return std::make_unique<TForm_bq4conf>(); }, "Button_help", "Calculation base"},
+      {"tightening", [] { return std::make_unique<TForm_bq4anzi>(); }, "Button_help", "tightening torque"},
+      {"load", [] { return std::make_unique<TForm_bq4last>(); }, "Button_hilfetext", "Load: the axial load"},
+      {"plates", [] { return std::make_unique<TForm_klemmstueck>(); }, "Button_hilfetext", "Clamped parts"},
+      {"pre-dimensioning", [] { return std::make_unique<TForm_vorauslegung>(); }, "Button_hilfe",
+       "Preliminary design"},
+      {"printout", [] { return std::make_unique<TForm_printconf>(false); }, "Button_help", "Printout settings"},
+      {"print macro", [] { return std::make_unique<TForm_printmac>(); }, "Button_help", "Print macro"},
+  };
+  for (const FormRow& row : rows) {
+    SCOPED_TRACE(row.form);
+    HelpNumber = 1000;  // another form's number must not leak in
+    std::unique_ptr<QDialog> form = row.make();
+    auto* button = form->findChild<QAbstractButton*>(row.button);
+    ASSERT_NE(button, nullptr);
+    platform::DialogScript script;
+    script.Ok().Expect(row.topic);
+    button->click();
+  }
+}
+
+// A table's help names that table; the bolt-length pick and the tightening
+// tools show their own tables' help, not another table's.
+TEST_F(HelpTopics, EachTableHasItsOwnTopic) {
+  struct Row {
+    TCalcTableNo table;
+    const char* topic;
+  };
+  for (const Row& row : {Row{kThreadTable, "Thread table"}, Row{kHexNutTable, "nuts DIN 934"},
+                         Row{kTighteningTable, "Tightening methods"}, Row{kInterfaceFrictionTable, "interfaces"},
+                         Row{kWasherTable, "Washers"}, Row{kLengthTable, "bolt lengths"},
+                         Row{kBoltMaterialTable, "Bolt materials"}}) {
+    SCOPED_TRACE(row.topic);
+    const HelpEntry entry = LookupHelpEntry(static_cast<Word>(CalcTableHelpNumber(row.table)));
+    EXPECT_NE(entry.lines[0].find(row.topic), std::string::npos) << entry.lines[0];
+  }
+  Word shown = 0;
+  TableDialogHook = [&](std::string_view, int, std::int32_t&) {
+    shown = HelpNumber;
+    return false;
+  };
+  SelectBoltLength(40);
+  EXPECT_EQ(shown, CalcTableHelpNumber(kLengthTable));
+  AbortFlag = 0;
+  InputBoltMaterial();
+  EXPECT_EQ(shown, CalcTableHelpNumber(kBoltMaterialTable));
+  TableDialogHook = nullptr;
+}
+
+// F1: the focused field's own topic; a field without one takes its form's
+// help button; the main window shows the program's overview.
+TEST_F(HelpTopics, F1ShowsTheHelpOfTheFocusedFieldOrForm) {
+  TForm_bq4bolt bolt;
+  auto* type = bolt.findChild<QComboBox*>("ComboBox_typ");
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(WidgetHelpNumber(type), 4350);
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("No.4350");
+    ShowHelpForFocus(type);
+  }
+  // A field takes the help of its label.
+  auto* d2 = bolt.findChild<QLineEdit*>("Edit_d2");
+  ASSERT_NE(d2, nullptr);
+  EXPECT_EQ(WidgetHelpNumber(d2), 5120);
+  TForm_bq4reib friction;
+  auto* edit = friction.findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  if (WidgetHelpNumber(edit) == 0) {
+    platform::DialogScript script;
+    script.Ok().Expect("friction in the thread");
+    ShowHelpForFocus(edit);
+  }
+  Thh main;
+  InstallHelpKey();
+  AbortFlag = 1;
+  platform::DialogScript script;
+  script.Ok().Expect("No.4000");
+  main.setFocus();
+  QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+  QApplication::sendEvent(&main, &f1);
+  EXPECT_EQ(AbortFlag, 1);  // the help leaves the command's state alone
+}
+
+}  // namespace
+
+namespace {
+
+// Help, History shows the change history shipped beside the program.
+TEST_F(HelpTopics, HistoryShowsTheShippedChangeHistory) {
+  Thh main;
+  WordProcessorPath.clear();
+  platform::DialogScript script;
+  script.Ok().Expect("History");
+  main.mi_helphistoryClick();
+  EXPECT_EQ(script.Pending(), 0u);
+  PltDir = dir_;
+  script.Ok().Expect("not found");
+  main.mi_helphistoryClick();
+}
+
+}  // namespace
