@@ -12,6 +12,7 @@
 #include "calc/project_file.h"
 #include "calc/report.h"
 #include "calc/table_access.h"
+#include "dbf/ndx_index.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
 #include "framework/config_file.h"
@@ -175,6 +176,9 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
       if (BatchWindowModulesInit) BatchWindowModulesInit();
     }
     platform::SetBatchMode(true);
+    // Tables are opened and closed at every lookup: their semaphore files
+    // stay rather than being made and deleted each time.
+    KeepSemaphoreFiles = true;
     worst = std::max(worst, RunOneProject(projects[i], modeSwitch));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());

@@ -325,10 +325,15 @@ bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePat
 void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
   const std::string path = TablePath(tableName);
-  OpenTextForRead(path);
-  if (AbortFlag) {
-    if (TableFailureText.empty()) TableFailureText = "file " + path + " not found or no access !";
-    return;
+  // The shown message of a file that cannot be read; a readable one is
+  // opened once, by the engine.
+  if (::access(path.c_str(), R_OK) != 0) {
+    OpenTextForRead(path);
+    if (AbortFlag || ::access(path.c_str(), R_OK) != 0) {
+      AbortFlag = 1;
+      if (TableFailureText.empty()) TableFailureText = "file " + path + " not found or no access !";
+      return;
+    }
   }
   std::string chosen = path;
   const std::string dir = DbfDir.empty() ? "." : DbfDir;
@@ -343,9 +348,10 @@ void OpenDbfTable(std::string_view tableName) {
 
 void OpenDbfFile(const std::string& path) {
   CloseQuietly();
-  if (!CheckTableFile(path)) return;
-  Dialog().OpenTable(FindFileAnyCase(DefaultExtension(path, "dbf")));
-  if (AbortFlag || !Data().Active()) {
+  std::string failure;
+  if (!Dialog().OpenTableQuietly(FindFileAnyCase(DefaultExtension(path, "dbf")), failure)) {
+    // The engine's error code, as a check of the file alone words it.
+    if (CheckTableFile(path)) FailTable("Error  : " + path + ": " + (failure.empty() ? "cannot be opened" : failure));
     AbortFlag = 1;
     return;
   }

@@ -86,6 +86,25 @@ void Tdbf4::OpenTable(const std::string& path) {
   Label_filename = path;
 }
 
+bool Tdbf4::OpenTableQuietly(const std::string& path, std::string& failure) {
+  BusyCursor busy;
+  keyFound_ = false;
+  appendFailed_ = false;
+  failure.clear();
+  {
+    RaiseEngineErrors raise;
+    try {
+      if (tzdbf.Active()) tzdbf.SetActive(false);
+      tzdbf.SetDbfFileName(path);
+      tzdbf.SetActive(true);
+    } catch (const std::exception& e) {
+      failure = *e.what() ? e.what() : "table engine error";
+    }
+  }
+  Label_filename = path;
+  return failure.empty() && tzdbf.Active();
+}
+
 void Tdbf4::SetCaptions(const std::string& title1, const std::string& title2) {
   Label_title1 = title1;
   Label_title2 = title2;

@@ -35,6 +35,9 @@ class Tdbf4 {
 
   // The facade.
   void OpenTable(const std::string& path);
+  // As OpenTable, but a failure is not shown: false with the engine's text,
+  // for a caller that words its own message.
+  bool OpenTableQuietly(const std::string& path, std::string& failure);
   void ShowTable(const std::string& closeWord, int mode);
   void SetCaptions(const std::string& title1, const std::string& title2);
   void CloseTable();

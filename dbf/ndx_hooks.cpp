@@ -243,6 +243,7 @@ void InitNdxIndex() {
   IndexFlushSwitch = false;
   SemaphoreTimeout = 100;
   SemaphoreDirectory.clear();
+  KeepSemaphoreFiles = false;
   IndexSortMemory = std::size_t{64} << 20;
   SetIndexProgress(nullptr, 0);
   IndexCacheNodes = kIndexCacheBudget / kBlock;

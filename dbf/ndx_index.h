@@ -18,6 +18,11 @@ extern bool IndexUniqueSwitch;     // every new index is UNIQUE
 extern bool IndexFlushSwitch;      // flush index files after anchor writes
 extern std::uint16_t SemaphoreTimeout;  // seconds a writer waits; 0 = no end
 extern std::string SemaphoreDirectory;  // empty: beside the table
+// The last program out leaves the semaphore file in place instead of
+// deleting it, so that runs that open and close tables often (the batch
+// modes) neither create nor delete a file per index attach. Programs that
+// keep it and programs that delete it may share a table.
+extern bool KeepSemaphoreFiles;
 extern std::size_t IndexCacheNodes;     // nodes each index keeps in memory, least recently used out first
 
 void InitNdxIndex();

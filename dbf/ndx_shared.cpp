@@ -8,6 +8,7 @@
 
 std::uint16_t SemaphoreTimeout = 100;
 std::string SemaphoreDirectory;
+bool KeepSemaphoreFiles = false;
 
 namespace ndx {
 
@@ -199,8 +200,10 @@ void HandleSemafore(int action) {
       }
       // The last program out removes the file: the deny-all lock proves that
       // no other program has it open, also when one that was killed left its
-      // count behind, and keeps new ones out until it is gone.
-      if (platform::TakeShareLock(a->sem, platform::kOpenReadWrite | platform::kShareDenyAll) == 0)
+      // count behind, and keeps new ones out until it is gone. A file that
+      // stays (KeepSemaphoreFiles) serves the next program as it is.
+      if (!KeepSemaphoreFiles &&
+          platform::TakeShareLock(a->sem, platform::kOpenReadWrite | platform::kShareDenyAll) == 0)
         platform::RemoveFile(a->semName);
       platform::Unmap(a->semMap, 4);
       a->semMap = nullptr;

@@ -1,7 +1,10 @@
 #include "framework/error_explanations.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "framework/calc_messages.h"
@@ -15,6 +18,8 @@
 #include "framework/text_utils.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -64,10 +69,44 @@ std::string ErrorExplanationFileName() {
   return found;
 }
 
+namespace {
+
+// The lines of the explanation file last read, known by its path, size and
+// modification time: a run that explains many messages (or many projects)
+// reads the file once, and again as soon as it changes.
+struct ExplanationFileLines {
+  std::string path;
+  std::uintmax_t size = 0;
+  fs::file_time_type time;
+  std::vector<std::string> lines;
+};
+
+ExplanationFileLines CachedExplanations;
+
+const std::vector<std::string>* ExplanationLines(const std::string& path) {
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  const fs::file_time_type time = ec ? fs::file_time_type() : fs::last_write_time(path, ec);
+  ExplanationFileLines& c = CachedExplanations;
+  if (!ec && !c.path.empty() && c.path == path && c.size == size && c.time == time) return &c.lines;
+  c = ExplanationFileLines{};
+  if (!ReadTextFileLines(path, c.lines)) return nullptr;
+  // Kept only when the file was examined before it was read.
+  if (!ec) {
+    c.path = path;
+    c.size = size;
+    c.time = time;
+  }
+  return &c.lines;
+}
+
+}  // namespace
+
 ExplanationLookup LookupExplanation(std::string_view FileName, std::string_view Message, std::string& Origin,
                                     std::string& Remedy) {
-  std::vector<std::string> lines;
-  if (!ReadTextFileLines(std::string(FileName), lines)) return ExplanationLookup::NoFile;
+  const std::vector<std::string>* read = ExplanationLines(std::string(FileName));
+  if (!read) return ExplanationLookup::NoFile;
+  const std::vector<std::string>& lines = *read;
   const std::size_t key = FindKeyLine(lines, Message);
   // A key on the last line has no explanation.
   if (key + 1 >= lines.size()) return ExplanationLookup::NotFound;
@@ -101,6 +140,7 @@ void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std
   lines[key + 1] = oneLine(Origin);
   lines[key + 2] = oneLine(Remedy);
 
+  CachedExplanations = ExplanationFileLines{};
   TTextFile target;
   target.Assign(UserErrorExplanationFileName());
   if (!CheckWriteError(target)) return;

@@ -947,6 +947,45 @@ TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
   EXPECT_FALSE(TzFileExists(sem));
 }
 
+// A semaphore file that stays serves the next programs: a change made through
+// it after the last one out reaches a program that logs in again, and a
+// program that deletes on leaving still may.
+TEST_F(SharedTable, AKeptSemaphoreFileStaysAndStillCarriesChanges) {
+  std::string p = Counters(20, {{"kept.ndx", "NAME"}});
+  std::string sem = SemaphoreFileName(p);
+  KeepSemaphoreFiles = true;
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("kept.ndx"), 1)) << TzErrorDetail;
+  CloseDatabase();
+  EXPECT_TRUE(TzFileExists(sem));
+  ForkHandshake shake;
+  pid_t child = Child(shake, [&] {
+    Use(p + " ALIAS CHILD");
+    bool ok = Set_Index_To(Path("kept.ndx"), 1) && TzLastError == 0 && ALock();
+    AppendTexts({{"ZKEPT"}});
+    ok = ok && TzLastError == 0;
+    Unlock();
+    shake.SignalParent();
+    return shake.WaitForParent() && ok;
+  });
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("kept.ndx"), 1)) << TzErrorDetail;
+  ASSERT_TRUE(shake.WaitForChild());
+  EXPECT_TRUE(Find("ZKEPT"));
+  EXPECT_EQ(RecNo(), 21);
+  shake.SignalChild();
+  EXPECT_EQ(ExitCode(child), 0);
+  CloseDatabase();
+  EXPECT_TRUE(TzFileExists(sem));
+  // A program that deletes on leaving finds the kept file and removes it.
+  KeepSemaphoreFiles = false;
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("kept.ndx"), 1)) << TzErrorDetail;
+  EXPECT_TRUE(Find("ZKEPT"));
+  CloseDatabase();
+  EXPECT_FALSE(TzFileExists(sem));
+}
+
 // Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});

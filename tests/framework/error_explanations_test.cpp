@@ -1,3 +1,4 @@
+#include <cstdio>
 #include "framework/calc_messages.h"
 #include "framework/error_explanations.h"
 
@@ -65,6 +66,21 @@ TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14CharactersOr
             ExplanationLookup::Found);
   EXPECT_EQ(origin.size(), 200000u);
   EXPECT_EQ(remedy, "");
+}
+
+// The file is read once while it stays as it is; another program's change
+// or its removal is seen at the next lookup.
+TEST_F(ErrorExplanationsTest, LookupSeesTheFileAsItIsNow) {
+  const std::string file = dir_ + "/changing.err";
+  std::string origin, remedy;
+  WriteBytes(file, "Error: function tan\nfirst origin\nfirst remedy\n");
+  ASSERT_EQ(LookupExplanation(file, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
+  EXPECT_EQ(origin, "first origin");
+  WriteBytes(file, "Error: function tan\nsecond, longer origin\nsecond remedy\n");
+  ASSERT_EQ(LookupExplanation(file, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
+  EXPECT_EQ(origin, "second, longer origin");
+  std::remove(file.c_str());
+  EXPECT_EQ(LookupExplanation(file, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::NoFile);
 }
 
 TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageListOrTheTextUnchanged) {
