@@ -1,5 +1,10 @@
 #include "calc/calc_tables.h"
 
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
 #include "calc/table_access.h"
@@ -514,7 +519,66 @@ bool OpenMaterialTable(std::string_view table) {
   return true;
 }
 
+// Rows already looked up, per material table, while the table file stays as
+// it was: the calculation asks for the same rows at every temperature, and a
+// batch run for the same rows in every project. Only answers that took no
+// message are kept, so an answer from here is the one a new lookup gives.
+struct KnownMaterialRows {
+  std::string identity;
+  std::int32_t count = 0;
+  std::map<std::string, MaterialRow, std::less<>> byName;  // a name without a row maps to an empty name
+  std::map<int, MaterialRow> byNumber;
+};
+
+std::map<std::string, KnownMaterialRows, std::less<>> KnownRows;
+
+// The rows known of the table while its file is unchanged; forgotten when it changed.
+KnownMaterialRows* KnownRowsOf(std::string_view table, const std::string& identity) {
+  if (identity.empty()) return nullptr;
+  KnownMaterialRows& known = KnownRows[std::string(table)];
+  if (known.identity != identity) {
+    known = KnownMaterialRows{};
+    known.identity = identity;
+  }
+  return &known;
+}
+
+MaterialRowStatus LookUpMaterialRowByName(std::string_view table, std::string_view name, MaterialRow& row);
+MaterialRowStatus ReadMaterialRowNumber(std::string_view table, int rowNo, MaterialRow& row, std::int32_t& count);
+
 MaterialRowStatus FindMaterialRowByName(std::string_view table, std::string_view name, MaterialRow& row) {
+  KnownMaterialRows* known = KnownRowsOf(table, DbfTableIdentity(table));
+  if (known) {
+    const auto it = known->byName.find(name);
+    if (it != known->byName.end()) {
+      if (it->second.name.empty()) return MaterialRowStatus::NotFound;
+      row = it->second;
+      return MaterialRowStatus::Found;
+    }
+  }
+  const MaterialRowStatus status = LookUpMaterialRowByName(table, name, row);
+  if (known && status != MaterialRowStatus::TableMissing)
+    known->byName[std::string(name)] = status == MaterialRowStatus::Found ? row : MaterialRow{};
+  return status;
+}
+
+MaterialRowStatus ReadMaterialRowNo(std::string_view table, int rowNo, MaterialRow& row) {
+  KnownMaterialRows* known = KnownRowsOf(table, DbfTableIdentity(table));
+  if (known) {
+    const auto it = known->byNumber.find(rowNo);
+    if (it != known->byNumber.end()) {
+      row = it->second;
+      return MaterialRowStatus::Found;
+    }
+  }
+  std::int32_t count = 0;
+  const MaterialRowStatus status = ReadMaterialRowNumber(table, rowNo, row, count);
+  // A number outside the table takes a message: read again each time.
+  if (known && status == MaterialRowStatus::Found && rowNo >= 1 && rowNo <= count) known->byNumber[rowNo] = row;
+  return status;
+}
+
+MaterialRowStatus LookUpMaterialRowByName(std::string_view table, std::string_view name, MaterialRow& row) {
   if (!OpenMaterialTable(table)) return MaterialRowStatus::TableMissing;
   std::string key(name);
   while (!key.empty() && key.back() == ' ') key.pop_back();
@@ -531,10 +595,11 @@ MaterialRowStatus FindMaterialRowByName(std::string_view table, std::string_view
   return status;
 }
 
-MaterialRowStatus ReadMaterialRowNo(std::string_view table, int rowNo, MaterialRow& row) {
+MaterialRowStatus ReadMaterialRowNumber(std::string_view table, int rowNo, MaterialRow& row, std::int32_t& count) {
   if (!OpenMaterialTable(table)) return MaterialRowStatus::TableMissing;
   MaterialRowStatus status = MaterialRowStatus::NotFound;
-  if (DbfRecordCount() >= 1) {
+  count = DbfRecordCount();
+  if (count >= 1) {
     GotoDbfRecord(rowNo);
     ReadMaterialRow(table, row);
     status = MaterialRowStatus::Found;

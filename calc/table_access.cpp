@@ -320,6 +320,8 @@ void InitTableAccess() {
   TableDialogHook = PickInTableDialog;
 }
 
+std::string DbfTableIdentity(std::string_view tableName) { return TableIdentity(TablePath(tableName)); }
+
 bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
 
 void OpenDbfTable(std::string_view tableName) {

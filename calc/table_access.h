@@ -27,6 +27,10 @@ void OpenDbfTable(std::string_view tableName);
 bool DbfTableExists(std::string_view tableName);
 // Opens the table file at a full path without further checks.
 void OpenDbfFile(const std::string& path);
+// The contents of a table (name as for OpenDbfTable) as far as a stat knows
+// them: full path, size and modification time; empty when it cannot be
+// examined. Equal identities are taken as equal contents.
+std::string DbfTableIdentity(std::string_view tableName);
 void CloseDbfTable();
 bool DbfTableOpen();
 // Path of the open table file (the copy when one was taken), empty when closed.

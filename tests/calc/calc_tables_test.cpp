@@ -215,6 +215,41 @@ TEST_F(CalcTablesTest, IndexNamesAndKeysOfTables24And10TheFrictionTablesAndTheTe
   EXPECT_EQ(AbortFlag, 1);
 }
 
+// Rows are looked up once while the table file stays as it is; a table
+// written since gives its new rows, and a row number past the end still
+// gives its message each time.
+TEST_F(CalcTablesTest, MaterialRowsFollowTheTableFileAsItIsNow) {
+  const std::vector<Field> fields = {{"NAME", 'C', 20, 0}, {"SOURCE", 'N', 6, 0}, {"RE20", 'N', 6, 0},
+                                     {"RE100", 'N', 6, 0}, {"RE200", 'N', 6, 0},  {"RE300", 'N', 6, 0},
+                                     {"RE400", 'N', 6, 0}, {"RE500", 'N', 6, 0},  {"RE600", 'N', 6, 0},
+                                     {"RE700", 'N', 6, 0}};
+  const std::string table = DbfDir + "/mat_b_re.dbf";
+  WriteDbf(table, fields, {{"12.9", "898", "1100"}});
+  MaterialRow row;
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[0], 1100);
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[0], 1100);
+  EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "8.8", row), MaterialRowStatus::NotFound);
+
+  WriteDbf(table, fields, {{"8.8", "898", "640"}, {"12.9", "898", "1080"}});
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[0], 1080);
+  ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "8.8", row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.values[0], 640);
+  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltReTable, 2, row), MaterialRowStatus::Found);
+  EXPECT_EQ(row.name, "12.9");
+
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    ClearCalcMessages();
+    ASSERT_EQ(MaterialRows.ReadRow(kMatBoltReTable, 5, row), MaterialRowStatus::Found);
+    EXPECT_EQ(row.name, "12.9");
+    EXPECT_TRUE(HasMessage("DBF #5 not found."));
+  }
+  EXPECT_EQ(AbortFlag, 0);
+}
+
 TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.Material[1] = "St 50";
