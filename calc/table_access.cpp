@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -320,7 +321,13 @@ void InitTableAccess() {
   TableDialogHook = PickInTableDialog;
 }
 
-std::string DbfTableIdentity(std::string_view tableName) { return TableIdentity(TablePath(tableName)); }
+std::string DbfTableIdentity(std::string_view tableName) {
+  const std::string path = TablePath(tableName);
+  std::error_code ec;
+  const auto time = fs::last_write_time(path, ec);
+  if (ec || time + std::chrono::seconds(1) >= fs::file_time_type::clock::now()) return {};
+  return TableIdentity(path);
+}
 
 bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
 

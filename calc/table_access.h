@@ -29,7 +29,8 @@ bool DbfTableExists(std::string_view tableName);
 void OpenDbfFile(const std::string& path);
 // The contents of a table (name as for OpenDbfTable) as far as a stat knows
 // them: full path, size and modification time; empty when it cannot be
-// examined. Equal identities are taken as equal contents.
+// examined or was written within the last second (a change within the same
+// time stamp would not show). Equal identities are taken as equal contents.
 std::string DbfTableIdentity(std::string_view tableName);
 void CloseDbfTable();
 bool DbfTableOpen();

@@ -1,6 +1,8 @@
 #include "framework/error_explanations.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -22,6 +24,10 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// A file or folder changed more than a second ago: a later change shows in
+// its time.
+bool Settled(fs::file_time_type time) { return time + std::chrono::seconds(1) < fs::file_time_type::clock::now(); }
 
 std::string_view Key(std::string_view text) { return text.substr(0, std::min(text.size(), kExplanationKeyLength)); }
 
@@ -61,12 +67,50 @@ std::string UserErrorExplanationFileName() {
   return AddBackslash(platform::UserDataDirectory()) + ProgShortNameLower + ".err";
 }
 
+namespace {
+
+// The last search for the explanation file: the folders searched, each with
+// its modification time when searched (a file made, removed or renamed in a
+// folder changes it), and what was found. Every message of a report asks.
+struct ExplanationFileSearch {
+  std::array<std::string, 3> dirs;
+  std::array<fs::file_time_type, 3> times;
+  std::array<bool, 3> present{};
+  std::string name;
+  std::string found;
+  bool done = false;
+};
+
+ExplanationFileSearch LastSearch;
+
+void FolderState(const std::string& dir, fs::file_time_type& time, bool& present) {
+  std::error_code ec;
+  time = dir.empty() ? fs::file_time_type() : fs::last_write_time(dir, ec);
+  present = !dir.empty() && !ec;
+  if (!present) time = fs::file_time_type();
+}
+
+}  // namespace
+
 std::string ErrorExplanationFileName() {
   const std::string name = ProgShortNameLower + ".err";
-  std::string found = FindInDir(platform::UserDataDirectory(), name);
-  if (found.empty()) found = FindInDir(TrimRightText(PltDir), name);
-  if (found.empty()) found = FindInDir(platform::DataDirectory(), name);
-  return found;
+  ExplanationFileSearch now;
+  now.dirs = {platform::UserDataDirectory(), TrimRightText(PltDir), platform::DataDirectory()};
+  now.name = name;
+  for (std::size_t i = 0; i < now.dirs.size(); ++i) FolderState(now.dirs[i], now.times[i], now.present[i]);
+  const ExplanationFileSearch& last = LastSearch;
+  std::error_code ec;
+  if (last.done && last.name == now.name && last.dirs == now.dirs && last.times == now.times &&
+      last.present == now.present && (last.found.empty() || fs::is_regular_file(last.found, ec)))
+    return last.found;
+  for (const std::string& dir : now.dirs)
+    if (now.found.empty()) now.found = FindInDir(dir, name);
+  // Folders changed just now are searched again next time.
+  now.done = true;
+  for (std::size_t i = 0; i < now.dirs.size(); ++i)
+    if (now.present[i] && !Settled(now.times[i])) now.done = false;
+  LastSearch = now;
+  return now.found;
 }
 
 namespace {
@@ -91,8 +135,9 @@ const std::vector<std::string>* ExplanationLines(const std::string& path) {
   if (!ec && !c.path.empty() && c.path == path && c.size == size && c.time == time) return &c.lines;
   c = ExplanationFileLines{};
   if (!ReadTextFileLines(path, c.lines)) return nullptr;
-  // Kept only when the file was examined before it was read.
-  if (!ec) {
+  // Kept only when the file was examined before it was read, and not just
+  // written: a change within the same time stamp would go unseen.
+  if (!ec && Settled(time)) {
     c.path = path;
     c.size = size;
     c.time = time;
@@ -141,6 +186,7 @@ void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std
   lines[key + 2] = oneLine(Remedy);
 
   CachedExplanations = ExplanationFileLines{};
+  LastSearch = ExplanationFileSearch{};
   TTextFile target;
   target.Assign(UserErrorExplanationFileName());
   if (!CheckWriteError(target)) return;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -224,7 +225,12 @@ TEST_F(CalcTablesTest, MaterialRowsFollowTheTableFileAsItIsNow) {
                                      {"RE400", 'N', 6, 0}, {"RE500", 'N', 6, 0},  {"RE600", 'N', 6, 0},
                                      {"RE700", 'N', 6, 0}};
   const std::string table = DbfDir + "/mat_b_re.dbf";
-  WriteDbf(table, fields, {{"12.9", "898", "1100"}});
+  // Written an hour ago: a table written just now is read at every lookup.
+  auto writeOld = [&](const std::vector<std::vector<std::string>>& rows) {
+    WriteDbf(table, fields, rows);
+    fs::last_write_time(table, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  writeOld({{"12.9", "898", "1100"}});
   MaterialRow row;
   ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
   EXPECT_EQ(row.values[0], 1100);
@@ -232,7 +238,7 @@ TEST_F(CalcTablesTest, MaterialRowsFollowTheTableFileAsItIsNow) {
   EXPECT_EQ(row.values[0], 1100);
   EXPECT_EQ(MaterialRows.FindByName(kMatBoltReTable, "8.8", row), MaterialRowStatus::NotFound);
 
-  WriteDbf(table, fields, {{"8.8", "898", "640"}, {"12.9", "898", "1080"}});
+  writeOld({{"8.8", "898", "640"}, {"12.9", "898", "1080"}});
   ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "12.9", row), MaterialRowStatus::Found);
   EXPECT_EQ(row.values[0], 1080);
   ASSERT_EQ(MaterialRows.FindByName(kMatBoltReTable, "8.8", row), MaterialRowStatus::Found);

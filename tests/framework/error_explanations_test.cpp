@@ -6,6 +6,7 @@
 
 #include <QPlainTextEdit>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -73,14 +74,32 @@ TEST_F(ErrorExplanationsTest, LookupFindsOriginAndRemedyByTheFirst14CharactersOr
 TEST_F(ErrorExplanationsTest, LookupSeesTheFileAsItIsNow) {
   const std::string file = dir_ + "/changing.err";
   std::string origin, remedy;
-  WriteBytes(file, "Error: function tan\nfirst origin\nfirst remedy\n");
+  // Written an hour ago: a file written just now is read at every lookup.
+  auto writeOld = [&](const std::string& text) {
+    WriteBytes(file, text);
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  writeOld("Error: function tan\nfirst origin\nfirst remedy\n");
   ASSERT_EQ(LookupExplanation(file, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
   EXPECT_EQ(origin, "first origin");
-  WriteBytes(file, "Error: function tan\nsecond, longer origin\nsecond remedy\n");
+  writeOld("Error: function tan\nsecond, longer origin\nsecond remedy\n");
   ASSERT_EQ(LookupExplanation(file, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::Found);
   EXPECT_EQ(origin, "second, longer origin");
   std::remove(file.c_str());
   EXPECT_EQ(LookupExplanation(file, "Error: function tan in Unit math", origin, remedy), ExplanationLookup::NoFile);
+
+  // The user's copy comes before the shipped file as soon as it is there,
+  // and the shipped file again once it has gone.
+  const std::string user = dir_ + "/user";
+  fs::create_directories(user);
+  for (const std::string& folder : {user, dir_})
+    fs::last_write_time(folder, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  EXPECT_EQ(ErrorExplanationFileName(), dir_ + "/bq4.err");
+  EXPECT_EQ(ErrorExplanationFileName(), dir_ + "/bq4.err");
+  WriteBytes(user + "/bq4.err", "Error: function tan\nthe user's origin\n");
+  EXPECT_EQ(ErrorExplanationFileName(), user + "/bq4.err");
+  std::remove((user + "/bq4.err").c_str());
+  EXPECT_EQ(ErrorExplanationFileName(), dir_ + "/bq4.err");
 }
 
 TEST_F(ErrorExplanationsTest, ExplanationTextsOfTheMessageListOrTheTextUnchanged) {
