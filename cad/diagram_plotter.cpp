@@ -89,41 +89,14 @@ std::vector<LabelBox> PlacedLabels;
 // Sheet lines of the value marks so far, as boxes without height or width.
 std::vector<LabelBox> PlacedMarkLines;
 
-// A drop line of a value mark (world values, parallel to an axis), with a
-// gap wherever it would strike through a label placed before. The log modes
-// draw it whole: their sheet is not linear along the line.
-void GappedMarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+// A drop line of a value mark (world values, parallel to an axis): kept
+// for the placing of later labels. The CAD output layer leaves a gap where
+// it would run through a text.
+void MarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
   if (!Finite(sx1, sy1, sx2, sy2)) return;
   PlacedMarkLines.push_back({FloatMin(sx1, sx2), FloatMin(sy1, sy2), FloatMax(sx1, sx2), FloatMax(sy1, sy2)});
-  const bool horizontal = sy1 == sy2;
-  const Extended length = horizontal ? sx2 - sx1 : sy2 - sy1;
-  if (LogX() || LogY() || length == 0 || (!horizontal && sx1 != sx2)) {
-    PlotClipLine(x1, y1, x2, y2);
-    return;
-  }
-  // The parts of [0, 1] along the line that the labels cover.
-  std::vector<std::pair<Extended, Extended>> covered;
-  const Extended eps = 1e-6L * P().PlotHeight;
-  for (const LabelBox& b : PlacedLabels) {
-    const Extended across = horizontal ? sy1 : sx1;
-    const Extended lo = horizontal ? b.y1 : b.x1, hi = horizontal ? b.y2 : b.x2;
-    if (!(across > lo + eps && across < hi - eps)) continue;
-    const Extended start = horizontal ? sx1 : sy1;
-    Extended t1 = ((horizontal ? b.x1 : b.y1) - start) / length, t2 = ((horizontal ? b.x2 : b.y2) - start) / length;
-    if (t1 > t2) std::swap(t1, t2);
-    covered.push_back({t1, t2});
-  }
-  std::sort(covered.begin(), covered.end());
-  Extended t = 0;
-  auto piece = [&](Extended a, Extended b) {
-    if (b > a) PlotClipLine(x1 + a * (x2 - x1), y1 + a * (y2 - y1), x1 + b * (x2 - x1), y1 + b * (y2 - y1));
-  };
-  for (const auto& [a, b] : covered) {
-    piece(t, FloatMin(a, 1));
-    t = FloatMax(t, b);
-  }
-  piece(t, 1);
+  PlotClipLine(x1, y1, x2, y2);
 }
 
 }  // namespace
@@ -290,8 +263,8 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
-  GappedMarkLine(x, 0, x, y);
-  GappedMarkLine(x, y, 0, y);
+  MarkLine(x, 0, x, y);
+  MarkLine(x, y, 0, y);
   PlotMoveTo(0, y);
 }
 
@@ -299,8 +272,13 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
   PlotClipLine(x1, y1, x2, y2);
   // The slope of the line on the sheet (lengths, so the plot origin takes no part).
   const Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
-  CadSetTextStyle(2, std::isfinite(angle) ? angle : 0, 2.0L, 1.8L);
-  PlotText(text, (x1 + x2) / 2, (y1 + y2) / 2);
+  const Extended a = std::isfinite(angle) ? angle : 0;
+  CadSetTextStyle(2, a, 2.0L, 1.8L);
+  // Standing on the line, its letters' feet clear of it.
+  const Extended lift = 0.4L * CadState.CadTextHeight;
+  const Extended sx = PlotX((x1 + x2) / 2) - lift * std::sin(DegToRad(a)),
+                 sy = PlotY((y1 + y2) / 2) + lift * std::cos(DegToRad(a));
+  if (Finite(sx, sy)) CadText(text, sx, sy);
   CadSetTextStyle(2, 0, 2.0L, 1.8L);
 }
 

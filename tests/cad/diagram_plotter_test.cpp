@@ -138,9 +138,11 @@ TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
 TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   SetPlotOrigin(14, 10);
   SetPlotWindow(0, 0, 10, 10);
+  CadBeginTextKeepOut();  // as a diagram draws them
   PlotValueMark("FM,Rm = 87460 N", 9, 8.9L);
   PlotValueMark("FM Re (0) = 90132 N", 9.5L, 9.0L);
   PlotValueMark("FM,min = 29518 N", 0.5L, 3);
+  CadEndTextKeepOut();
   const auto texts = Parsed(gcOutTextXY);
   ASSERT_EQ(texts.size(), 3u);
   const Extended height = CadState.CadTextHeight;
