@@ -278,7 +278,18 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
   const Extended lift = 0.4L * CadState.CadTextHeight;
   const Extended sx = PlotX((x1 + x2) / 2) - lift * std::sin(DegToRad(a)),
                  sy = PlotY((y1 + y2) / 2) + lift * std::cos(DegToRad(a));
-  if (Finite(sx, sy)) CadText(text, sx, sy);
+  if (Finite(sx, sy)) {
+    CadText(text, sx, sy);
+    // Its bounds keep later value labels off it.
+    const Extended w = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
+    const Extended h = CadState.CadTextHeight, c = std::cos(DegToRad(a)), sn = std::sin(DegToRad(a));
+    LabelBox b{sx, sy, sx, sy};
+    for (const auto& [u, v] : {std::pair<Extended, Extended>{w, 0}, {0, h}, {w, h}}) {
+      const Extended x = sx + u * c - v * sn, y = sy + u * sn + v * c;
+      b = {FloatMin(b.x1, x), FloatMin(b.y1, y), FloatMax(b.x2, x), FloatMax(b.y2, y)};
+    }
+    PlacedLabels.push_back(b);
+  }
   CadSetTextStyle(2, 0, 2.0L, 1.8L);
 }
 

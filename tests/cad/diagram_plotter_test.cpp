@@ -169,6 +169,20 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   EXPECT_NEAR(static_cast<double>(right), static_cast<double>(PlotX(10)), 1e-5);  // ends at the axis end
 }
 
+// A line's label stands clear above its line, and a value label placed
+// later does not cover it: it goes below its own line instead.
+TEST_F(PlotterTest, LineLabelsStandOnTheirLineAndValueLabelsKeepOffThem) {
+  SetPlotWindow(0, 0, 10, 10);
+  PlotLineLabel("mu min", 0, 5, 10, 5);
+  const auto label = Parsed(gcOutTextXY);
+  ASSERT_EQ(label.size(), 1u);
+  EXPECT_GE(label[0].v[1], PlotY(5) + 0.3L * CadState.CadTextHeight);
+  PlotValueMark("FM,min = 29518 N", 10, 4.95L);
+  const auto texts = Parsed(gcOutTextXY);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_LT(texts[1].v[1], PlotY(4.95L));
+}
+
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {
   SetPlotWindow(0, 0, 10, 10);
   PlotLine(0, 0, INFINITY, 5);
