@@ -229,34 +229,37 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   const Extended start = FloatMax(centre - 0.5L * width, P().PlotOriginX + 0.01L * P().PlotWidth);
   // Above its line, clear of it by half the text height, so that the dashed
   // line never strikes through the letters' feet; below it when another
-  // label or the line of another mark is there, further down while that
-  // place is taken too.
+  // label or the line of another mark is there; then further up and down in
+  // turn, inside the plot area, where the tick labels are not. Near its line
+  // a place on another mark's line does (that line leaves it a gap) rather
+  // than one far away.
   const Extended gap = 0.01L * P().PlotHeight;
   const Extended clear = 0.5L * height;
-  Extended sy = PlotY(y) + clear;
-  LabelBox box{start, sy - clear, start + width, sy + height};
-  // Without a place free of both, the first one that covers no label.
-  Extended fallbackY = sy;
-  LabelBox fallback = box;
-  bool fallbackFound = false;
-  for (int tries = 0; tries < 12; ++tries) {
+  const Extended above = PlotY(y) + clear, below = PlotY(y) - clear - height;
+  const Extended lowest = P().PlotOriginY + clear, highest = P().PlotOriginY + P().PlotHeight - height;
+  auto boxAt = [&](Extended baseline) { return LabelBox{start, baseline - clear, start + width, baseline + height}; };
+  Extended sy = above;
+  bool found = false, fallbackFound = false;
+  Extended fallbackY = above;
+  for (int k = 0; k < 24 && !found; ++k) {
+    const Extended step = static_cast<Extended>(k / 2) * (height + gap);
+    const Extended candidate = k % 2 == 0 ? above + step : below - step;
+    if (k > 0 && (candidate < lowest || candidate > highest)) continue;
+    const LabelBox box = boxAt(candidate);
     bool onLabel = false, onLine = false;
     for (const LabelBox& b : PlacedLabels) onLabel = onLabel || box.Overlaps(b);
     for (const LabelBox& b : PlacedMarkLines) onLine = onLine || box.Overlaps(b);
-    if (!onLabel && !onLine) break;
-    if (!onLabel && !fallbackFound) {
-      fallbackY = sy;
-      fallback = box;
+    if (!onLabel && !onLine && k < 6) {
+      sy = candidate;
+      found = true;
+    } else if (!onLabel && !fallbackFound) {
+      // The first place that covers no label.
+      fallbackY = candidate;
       fallbackFound = true;
     }
-    if (tries == 11) {
-      sy = fallbackY;
-      box = fallback;
-      break;
-    }
-    sy = tries == 0 ? PlotY(y) - clear - height : sy - height - gap;
-    box = {start, sy - clear, start + width, sy + height};
   }
+  if (!found) sy = fallbackY;
+  const LabelBox box = boxAt(sy);
   if (Finite(start, sy)) {
     CadText(text, start, sy);
     PlacedLabels.push_back(box);
