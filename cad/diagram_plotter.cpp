@@ -277,21 +277,39 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
   const Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
   const Extended a = std::isfinite(angle) ? angle : 0;
   CadSetTextStyle(2, a, 2.0L, 1.8L);
-  // Standing on the line, its letters' feet clear of it.
+  // Standing on the line, its letters' feet clear of it, at its middle or,
+  // where a value label is there, the nearest place along it that is free.
   const Extended lift = 0.4L * CadState.CadTextHeight;
-  const Extended sx = PlotX((x1 + x2) / 2) - lift * std::sin(DegToRad(a)),
-                 sy = PlotY((y1 + y2) / 2) + lift * std::cos(DegToRad(a));
-  if (Finite(sx, sy)) {
-    CadText(text, sx, sy);
-    // Its bounds keep later value labels off it.
-    const Extended w = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
-    const Extended h = CadState.CadTextHeight, c = std::cos(DegToRad(a)), sn = std::sin(DegToRad(a));
+  const Extended c = std::cos(DegToRad(a)), sn = std::sin(DegToRad(a));
+  const Extended w = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
+  const Extended h = CadState.CadTextHeight;
+  auto boundsAt = [&](Extended sx, Extended sy) {
     LabelBox b{sx, sy, sx, sy};
     for (const auto& [u, v] : {std::pair<Extended, Extended>{w, 0}, {0, h}, {w, h}}) {
       const Extended x = sx + u * c - v * sn, y = sy + u * sn + v * c;
       b = {FloatMin(b.x1, x), FloatMin(b.y1, y), FloatMax(b.x2, x), FloatMax(b.y2, y)};
     }
-    PlacedLabels.push_back(b);
+    return b;
+  };
+  Extended sx = 0, sy = 0;
+  for (const Extended t : {0.5L, 0.4L, 0.6L, 0.3L, 0.7L, 0.2L, 0.8L}) {
+    const Extended px = PlotX(x1 + t * (x2 - x1)) - lift * sn, py = PlotY(y1 + t * (y2 - y1)) + lift * c;
+    if (t == 0.5L) {
+      sx = px;
+      sy = py;
+    }
+    const LabelBox b = boundsAt(px, py);
+    bool taken = false;
+    for (const LabelBox& other : PlacedLabels) taken = taken || b.Overlaps(other);
+    if (!taken) {
+      sx = px;
+      sy = py;
+      break;
+    }
+  }
+  if (Finite(sx, sy)) {
+    CadText(text, sx, sy);
+    PlacedLabels.push_back(boundsAt(sx, sy));  // later value labels keep off it
   }
   CadSetTextStyle(2, 0, 2.0L, 1.8L);
 }

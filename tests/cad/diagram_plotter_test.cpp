@@ -170,8 +170,9 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
 }
 
 // A line's label stands clear above its line, and a value label placed
-// later does not cover it: it goes below its own line instead.
-TEST_F(PlotterTest, LineLabelsStandOnTheirLineAndValueLabelsKeepOffThem) {
+// later does not cover it: it goes below its own line instead; a line label
+// placed later keeps off a value label.
+TEST_F(PlotterTest, LineLabelsAndValueLabelsKeepOffEachOther) {
   SetPlotWindow(0, 0, 10, 10);
   PlotLineLabel("mu min", 0, 5, 10, 5);
   const auto label = Parsed(gcOutTextXY);
@@ -181,6 +182,14 @@ TEST_F(PlotterTest, LineLabelsStandOnTheirLineAndValueLabelsKeepOffThem) {
   const auto texts = Parsed(gcOutTextXY);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_LT(texts[1].v[1], PlotY(4.95L));
+  // A line label whose middle a value label already holds moves along its line.
+  CreateDisplayList()->clear();
+  SetPlotOrigin(0, 0);
+  PlotValueMark("FM = 1 N", 10, 5);
+  PlotLineLabel("mu", 0, 0, 10, 10.4L);
+  const auto moved = Parsed(gcOutTextXY);
+  ASSERT_EQ(moved.size(), 2u);
+  EXPECT_GT(std::fabs(moved[1].v[0] - PlotX(5)), 10);
 }
 
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {
