@@ -230,9 +230,9 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   // Above its line, clear of it by half the text height, so that the dashed
   // line never strikes through the letters' feet; below it when another
   // label or the line of another mark is there; then further up and down in
-  // turn, inside the plot area, where the tick labels are not. Near its line
-  // a place on another mark's line does (that line leaves it a gap) rather
-  // than one far away.
+  // turn, inside the plot area, below the title and above the tick labels.
+  // Near its line a place on another mark's line does (that line leaves it a
+  // gap) rather than one far away.
   const Extended gap = 0.01L * P().PlotHeight;
   const Extended clear = 0.5L * height;
   const Extended above = PlotY(y) + clear, below = PlotY(y) - clear - height;
@@ -244,7 +244,7 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   for (int k = 0; k < 24 && !found; ++k) {
     const Extended step = static_cast<Extended>(k / 2) * (height + gap);
     const Extended candidate = k % 2 == 0 ? above + step : below - step;
-    if (k > 0 && (candidate < lowest || candidate > highest)) continue;
+    if (candidate < lowest || candidate > highest) continue;
     const LabelBox box = boxAt(candidate);
     bool onLabel = false, onLine = false;
     for (const LabelBox& b : PlacedLabels) onLabel = onLabel || box.Overlaps(b);
