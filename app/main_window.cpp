@@ -85,6 +85,8 @@ void Thh::FormCreate() {
   AbortFlag = 0;
   FitToScreen();
   if (MenuLanguage > 0) SetLanguage(static_cast<Word>(MenuLanguage));
+  // The captions were set before the start-up calculation: its messages count.
+  ShowMessageCount();
   SetMainCaption();
   if (TextFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
     GraphClear();

@@ -47,6 +47,8 @@ class Thh : public DUdoduvoz {
   void OpenRecentFile(int n);
   // Caption and state of the messages item, then the current view.
   void UpdateAfterCalculation();
+  // The messages item shows the count of the last calculation, enabled when any.
+  void ShowMessageCount();
 
   // File menu
   void mi_fileNewClick();

@@ -105,10 +105,14 @@ void Thh::OpenRecentFile(int n) {
   ShowMessageText("File " + path + " not found !");
 }
 
-void Thh::UpdateAfterCalculation() {
+void Thh::ShowMessageCount() {
   const std::string count = std::to_string(CalcMessages.count);
   SetCaption("mi_viewErrorMessages", MenuCaptions[kCaptionErrorMessages] + " (" + count + ")");
   if (QAction* item = Item("mi_viewErrorMessages")) item->setEnabled(CalcMessages.count > 0);
+}
+
+void Thh::UpdateAfterCalculation() {
+  ShowMessageCount();
   RunRedrawCurrentView();
 }
 

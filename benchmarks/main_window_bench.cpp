@@ -7,10 +7,18 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QImage>
+#include <QLine>
+#include <QPainter>
+#include <QRect>
 #include <QWidget>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/startup.h"
@@ -19,6 +27,7 @@
 #include "calc/joint_records.h"
 #include "framework/display_list.h"
 #include "framework/globals.h"
+#include "framework/graph_transform.h"
 #include "platform/application.h"
 #include "platform/os.h"
 
@@ -93,9 +102,11 @@ struct ShownWindow {
   PaintCounter counter;
 };
 
-void BM_EditRecalculateRedrawQuickView(benchmark::State& state) {
+// Arg: the view (1 the quick view, 2 the diagram overview, the densest).
+void BM_EditRecalculateRedraw(benchmark::State& state) {
   FreshProgram();
   ShownWindow window;
+  CurrentViewCode = static_cast<int>(state.range(0));
   Thh& main = window.main;
   PaintCounter& counter = window.counter;
   const Extended load = Last.FAmax;
@@ -110,8 +121,69 @@ void BM_EditRecalculateRedrawQuickView(benchmark::State& state) {
     if (counter.paints == before) state.SkipWithError("no paint");
   }
   state.counters["records"] = static_cast<double>(DisplayList ? DisplayList->size() : 0);
+  state.SetLabel(state.range(0) == 2 ? "diagram overview" : "quick view");
 }
-BENCHMARK(BM_EditRecalculateRedrawQuickView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditRecalculateRedraw)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The floor under the redraw: a bare QPainter draws the lines, circles and
+// arcs of the same view, already in pixels, on an image of the canvas' size.
+void BM_BarePainter(benchmark::State& state) {
+  FreshProgram();
+  ShownWindow window;
+  CurrentViewCode = static_cast<int>(state.range(0));
+  AbortFlag = 0;
+  CalculateJoint();
+  window.main.UpdateAfterCalculation();
+  window.main.Canvas()->repaint();
+  std::vector<QLine> lines;
+  std::vector<QRect> circles;
+  const TDisplayList& list = *DisplayList;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const TGraphRecord* r = list.Record(i);
+    if (!r) continue;
+    if (r->code == gcLine) lines.emplace_back(PX(r->v[0]), PY(r->v[1]), PX(r->v[2]), PY(r->v[3]));
+    if (r->code == gcCircle || r->code == gcArc)
+      circles.emplace_back(QPoint(PX(r->v[0] - (r->code == gcCircle ? r->v[2] : 0)),
+                                  PY(r->v[1] + (r->code == gcCircle ? r->v[2] : 0))),
+                           QSize(LX(2 * r->v[2]), LY(2 * r->v[2])));
+  }
+  QImage image(window.main.Canvas()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&image);
+    p.fillRect(image.rect(), Qt::white);
+    p.setPen(Qt::black);
+    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    for (const QRect& c : circles) p.drawEllipse(c);
+  }
+  state.counters["records"] = static_cast<double>(list.size());
+}
+BENCHMARK(BM_BarePainter)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Start of a process to its first paint: arg 0 a bare Qt main window, 1 the
+// same with a menu bar (it loads fonts), 2 the window program on the
+// default project.
+void BM_ProcessToFirstPaint(benchmark::State& state) {
+  const char* program = state.range(0) < 2 ? BQ4_BARE_QTWINDOW : BQ4_PROGRAM_FIRST_PAINT;
+  char menu[] = "menu";
+  for (auto _ : state) {
+    pid_t pid = 0;
+    char* argv[] = {const_cast<char*>(program), state.range(0) == 1 ? menu : nullptr, nullptr};
+    if (posix_spawn(&pid, program, nullptr, nullptr, argv, environ) != 0) {
+      state.SkipWithError("cannot start");
+      break;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError("no first paint");
+      break;
+    }
+  }
+  static const char* const labels[] = {"bare Qt window", "bare Qt window with a menu bar",
+                                       "window program"};
+  state.SetLabel(labels[state.range(0)]);
+}
+BENCHMARK(BM_ProcessToFirstPaint)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The three steps of the one above on their own.
 void BM_QuickViewSteps(benchmark::State& state) {

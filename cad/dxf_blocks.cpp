@@ -39,11 +39,20 @@ void SetTransform(const Transform& t) {
   s.CadInsertYScale = t.yscale;
 }
 
-// A point of the block in drawing coordinates.
+// A point of the block in drawing coordinates, as ScaleRotatePoint places
+// it; the cosine and sine are kept for the angle of the last call.
 void Map(Extended x, Extended y, Extended& X, Extended& Y) {
   const auto& s = CadState;
-  ScaleRotatePoint(X, Y, s.CadInsertXScale, s.CadInsertYScale, s.CadInsertX, s.CadInsertY,
-                   s.CadInsertAngle, x, y);
+  static Extended angle = 0, cosine = 1, sine = 0;
+  if (s.CadInsertAngle != angle) {
+    angle = s.CadInsertAngle;
+    const Extended a = DegToRad(angle);
+    cosine = std::cos(a);
+    sine = std::sin(a);
+  }
+  const Extended px = x * s.CadInsertXScale, py = y * s.CadInsertYScale;
+  X = s.CadInsertX + px * cosine - py * sine;
+  Y = s.CadInsertY + px * sine + py * cosine;
 }
 
 // The "too deep" report is given once per insert from a drawer, so a block
@@ -102,11 +111,12 @@ bool ReadGroups(PairReader& in, Pair& cur, Handler handle) {
   for (;;) {
     if (!in.Next(cur)) return false;
     if (cur.code == 0) return true;
-    handle(cur.code, cur.value);
+    handle(cur.code, cur);
   }
 }
 
-Extended Real(const std::string& v) { return TextToFloat(TrimRightText(v)); }
+// A real of a pair: read from its text, or as kept in memory.
+Extended Real(const Pair& p) { return p.real ? p.number : TextToFloat(TrimRightText(p.value)); }
 
 // Draws an arc of the block (centre, angles in degrees, radius) mapped.
 void MappedArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
@@ -140,9 +150,9 @@ struct Vertex {
 };
 
 bool ReadVertex(PairReader& in, Pair& cur, Vertex& v) {
-  return ReadGroups(in, cur, [&](int code, const std::string& value) {
+  return ReadGroups(in, cur, [&](int code, const Pair& value) {
     switch (code) {
-      case 8: v.colour = LayerToColor(value); break;
+      case 8: v.colour = LayerToColor(value.value); break;
       case 10: v.x = Real(value); break;
       case 20: v.y = Real(value); break;
       case 42: v.included = 4 * std::atan(Real(value)); break;
@@ -153,8 +163,8 @@ bool ReadVertex(PairReader& in, Pair& cur, Vertex& v) {
 
 bool ReadPolyline(PairReader& in, Pair& cur) {
   int flags = 0;
-  if (!ReadGroups(in, cur, [&](int code, const std::string& value) {
-        if (code == 70) flags = TextToInt(TrimRightText(value));
+  if (!ReadGroups(in, cur, [&](int code, const Pair& value) {
+        if (code == 70) flags = TextToInt(TrimRightText(value.value));
       }))
     return false;
   if (cur.value != "VERTEX") {
@@ -177,7 +187,7 @@ bool ReadPolyline(PairReader& in, Pair& cur) {
     if (!more) return false;
   }
   if (count > 1 && flags == 1) Segment(prev.x, prev.y, first.x, first.y, 0);
-  if (cur.value == "SEQEND") return ReadGroups(in, cur, [](int, const std::string&) {});
+  if (cur.value == "SEQEND") return ReadGroups(in, cur, [](int, const Pair&) {});
   return true;
 }
 
@@ -198,9 +208,9 @@ void ReplayEntities(PairReader& in) {
     if (kind == "LINE") {
       Extended v[4] = {0, 0, 0, 0};
       colour = 0;
-      more = ReadGroups(in, cur, [&](int code, const std::string& value) {
+      more = ReadGroups(in, cur, [&](int code, const Pair& value) {
         switch (code) {
-          case 8: colour = LayerToColor(value); break;
+          case 8: colour = LayerToColor(value.value); break;
           case 10: v[0] = Real(value); break;
           case 20: v[1] = Real(value); break;
           case 11: v[2] = Real(value); break;
@@ -212,9 +222,9 @@ void ReplayEntities(PairReader& in) {
       MappedLine(v[0], v[1], v[2], v[3]);
     } else if (kind == "CIRCLE" || kind == "ARC") {
       Extended x = 0, y = 0, r = 0, a1 = 0, a2 = 360;
-      more = ReadGroups(in, cur, [&](int code, const std::string& value) {
+      more = ReadGroups(in, cur, [&](int code, const Pair& value) {
         switch (code) {
-          case 8: colour = LayerToColor(value); break;
+          case 8: colour = LayerToColor(value.value); break;
           case 10: x = Real(value); break;
           case 20: y = Real(value); break;
           case 40: r = Real(value); break;
@@ -233,8 +243,8 @@ void ReplayEntities(PairReader& in) {
       }
     } else if (kind == "SOLID") {
       Extended v[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-      more = ReadGroups(in, cur, [&](int code, const std::string& value) {
-        if (code == 8) colour = LayerToColor(value);
+      more = ReadGroups(in, cur, [&](int code, const Pair& value) {
+        if (code == 8) colour = LayerToColor(value.value);
         const int corner = code % 10, axis = code / 10;
         if ((axis == 1 || axis == 2) && corner <= 3) v[2 * corner + (axis - 1)] = Real(value);
       });
@@ -245,10 +255,10 @@ void ReplayEntities(PairReader& in) {
     } else if (kind == "TEXT") {
       Extended x = 0, y = 0, height = 3.5L, ratio = 1, angle = 0;
       std::string text;
-      more = ReadGroups(in, cur, [&](int code, const std::string& value) {
+      more = ReadGroups(in, cur, [&](int code, const Pair& value) {
         switch (code) {
-          case 1: text = value; break;
-          case 8: colour = LayerToColor(value); break;
+          case 1: text = value.value; break;
+          case 8: colour = LayerToColor(value.value); break;
           case 10: x = Real(value); break;
           case 20: y = Real(value); break;
           case 40: height = Real(value); break;
@@ -269,10 +279,10 @@ void ReplayEntities(PairReader& in) {
       std::string name;
       Extended x = 0, y = 0, xs = 1, ys = 1, angle = 0;
       int layerColour = colour;
-      more = ReadGroups(in, cur, [&](int code, const std::string& value) {
+      more = ReadGroups(in, cur, [&](int code, const Pair& value) {
         switch (code) {
-          case 2: name = TrimRightText(value); break;
-          case 8: layerColour = LayerToColor(value); break;
+          case 2: name = TrimRightText(value.value); break;
+          case 8: layerColour = LayerToColor(value.value); break;
           case 10: x = Real(value); break;
           case 20: y = Real(value); break;
           case 41: xs = Real(value); break;
@@ -289,7 +299,7 @@ void ReplayEntities(PairReader& in) {
       more = ReadPolyline(in, cur);
     } else {
       // Anything else (a stray VERTEX or SEQEND, an unknown entity) is skipped whole.
-      more = ReadGroups(in, cur, [](int, const std::string&) {});
+      more = ReadGroups(in, cur, [](int, const Pair&) {});
     }
     if (!more || AbortFlag) return;
   }

@@ -152,34 +152,56 @@ void LayerEntry(std::string_view name, int colour, const char* lineType) {
 
 }  // namespace
 
+namespace {
+
+constexpr long long kPower10[] = {1, 10, 100, 1000, 10000, 100000, 1000000,
+                                  10000000, 100000000, 1000000000};
+
+// CadDecimals, as the writer takes it.
+int DxfDecimals() {
+  const int d = CadState.CadDecimals;
+  return d < 0 ? 0 : (d > 18 ? 18 : d);
+}
+
+// Most values are written from whole numbers of the last decimal: far from
+// a tie the rounding is certain, and the digits need no printf. n is x in
+// units of the last of d decimals; false where printf must round.
+bool ScaledReal(Extended x, int d, long long& n) {
+  if (d > 9) return false;
+  const Extended scaled = x * kPower10[d];
+  if (!(std::fabs(scaled) < 1e12L)) return false;
+  // floor and the conversion to an integer without switching the x87
+  // rounding mode, which costs more than the rest: adding and taking away
+  // 1.5 * 2^63 rounds to an integer; a whole number below 2^53 converts to a
+  // double exactly.
+  constexpr Extended kRound = 0x1.8p63L;
+  volatile Extended shifted = scaled + kRound;
+  Extended below = shifted - kRound;
+  if (below > scaled) below -= 1;
+  const Extended part = scaled - below;
+  if (std::fabs(part - 0.5L) <= 1e-6L) return false;
+  n = static_cast<long long>(static_cast<double>(part > 0.5L ? below + 1 : below));
+  return true;
+}
+
+}  // namespace
+
 std::string DxfRealText(Extended x) {
   // A value that is no number would make the file unreadable: it is written as 0.
   if (!std::isfinite(x)) x = 0;
-  int d = CadState.CadDecimals;
-  if (d < 0) d = 0;
-  if (d > 18) d = 18;
-  // Most values are written from whole numbers of the last decimal: far
-  // from a tie the rounding is certain, and the digits need no printf.
-  static constexpr long long kPower10[] = {1, 10, 100, 1000, 10000, 100000, 1000000,
-                                           10000000, 100000000, 1000000000};
-  if (d <= 9) {
-    const Extended scaled = x * kPower10[d];
-    if (std::fabs(scaled) < 1e12L) {
-      const Extended below = std::floor(scaled), part = scaled - below;
-      if (std::fabs(part - 0.5L) > 1e-6L) {
-        const long long n = static_cast<long long>(part > 0.5L ? below + 1 : below);
-        const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
-        std::string s = n < 0 ? "-" : "";
-        s += std::to_string(a / kPower10[d]);
-        if (d > 0) {
-          const std::string digits = std::to_string(a % kPower10[d]);
-          s += '.';
-          s.append(static_cast<std::size_t>(d) - digits.size(), '0');
-          s += digits;
-        }
-        return s;
-      }
+  const int d = DxfDecimals();
+  long long n = 0;
+  if (ScaledReal(x, d, n)) {
+    const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
+    std::string s = n < 0 ? "-" : "";
+    s += std::to_string(a / kPower10[d]);
+    if (d > 0) {
+      const std::string digits = std::to_string(a % kPower10[d]);
+      s += '.';
+      s.append(static_cast<std::size_t>(d) - digits.size(), '0');
+      s += digits;
     }
+    return s;
   }
   return FloatToTextWidth(0, d, x);
 }
@@ -206,7 +228,24 @@ void WriteDxfString(int code, std::string_view value) {
 
 void WriteDxfInt(int code, long long value) { WriteDxfString(code, IntToText(value)); }
 
-void WriteDxfReal(int code, Extended value) { WriteDxfString(code, RealValue(DxfRealText(value))); }
+void WriteDxfReal(int code, Extended value) {
+  if (PairSink) {
+    // Kept in memory as the value its text reads back as: the whole number
+    // of the last decimal over a power of ten, both exact, rounded once.
+    TDxfPair p{code, {}, true, 0};
+    long long n = 0;
+    const int d = DxfDecimals();
+    if (std::isfinite(value) && ScaledReal(value, d, n)) {
+      const Extended a = static_cast<Extended>(n < 0 ? -n : n) / static_cast<Extended>(kPower10[d]);
+      p.number = n < 0 ? -a : a;
+    } else {
+      p.number = TextToFloat(TrimRightText(RealValue(DxfRealText(value))));
+    }
+    PairSink->push_back(std::move(p));
+    return;
+  }
+  WriteDxfString(code, RealValue(DxfRealText(value)));
+}
 
 void SetDxfLayerByColor(int n) {
   if (CadState.CadLayerMode != 0 || n > 5 || n < 0)

@@ -16,6 +16,10 @@
 struct TDxfPair {
   int code = -1;
   std::string value;
+  // A real kept in memory: its value as read back from its text, which is
+  // not made (value stays empty).
+  bool real = false;
+  Extended number = 0;
 };
 
 // While set, group pairs are appended here instead of being written to

@@ -927,7 +927,11 @@ void TTzDataSet::Post() {
 }
 
 void TTzDataSet::RefetchAfterEngineOp() {
-  if (TzPendingError != 0 && TzLastError != 0) return;
+  if (RefetchBuffersAfterEngineOp()) AnnounceRefetch();
+}
+
+bool TTzDataSet::RefetchBuffersAfterEngineOp() {
+  if (TzPendingError != 0 && TzLastError != 0) return false;
   if (State() == TDataSetState::Edit || State() == TDataSetState::Insert) {
     // The engine has written the record already: leave the edit without posting.
     Cancel();
@@ -941,6 +945,10 @@ void TTzDataSet::RefetchAfterEngineOp() {
     atBegin_ = atEnd_ = false;
     RefetchAround();
   }
+  return true;
+}
+
+void TTzDataSet::AnnounceRefetch() {
   FireScroll();
   DataEvent(platform::TDataEvent::DataSetChange);
 }

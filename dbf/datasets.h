@@ -244,6 +244,10 @@ class TTzDataSet : public TTzPrimDataset {
 
   // Re-fetch after an engine operation.
   void RefetchAfterEngineOp();
+  // Its two halves: the buffers anew (false when an error is pending), and
+  // telling the controls.
+  bool RefetchBuffersAfterEngineOp();
+  void AnnounceRefetch();
 
   std::int32_t TziSetToBegin() override;
   std::int32_t TziSetToEnd() override;

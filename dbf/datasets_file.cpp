@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <optional>
 
 #include "dbf/blob_streams.h"
 #include "dbf/dbf_file.h"
@@ -311,8 +312,35 @@ bool TTzFileDataSet::IndexActive() {
 bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, int how) {
   CheckBrowseMode();
   SelectWorkArea(label);
-  IndexReadScope reading;  // the search and the refetch around it
   std::string k = key.substr(0, std::min<std::size_t>(key.size(), 100));
+  const std::uint16_t pending = TzPendingError;
+  // The search and the refetch around it run first without the read lock;
+  // when another program changed the indexes meanwhile, what they gave is
+  // dropped unreported and they run again under the lock.
+  for (bool unlocked : {true, false}) {
+    IndexReadScope reading(unlocked);
+    bool found = false, refetched = false;
+    {
+      std::optional<ErrorDispatchOff> quiet;
+      if (reading.Unlocked()) quiet.emplace();
+      found = FindSteps(k, how);
+      refetched = RefetchBuffersAfterEngineOp();
+    }
+    if (reading.Unlocked() && (TzLastError != 0 || !reading.Held())) {
+      TzLastError = 0;
+      TzPendingError = pending;
+      TzErrorDetail.clear();
+      SelectWorkArea(label);
+      continue;
+    }
+    if (refetched) AnnounceRefetch();
+    return found;
+  }
+  return false;
+}
+
+// Find, exact or near as `how` says (0, 1, 2), then off the end onto the last record.
+bool TTzFileDataSet::FindSteps(const std::string& k, int how) {
   bool found;
   if (how == 1) {
     bool was = ExactOn();
@@ -329,7 +357,6 @@ bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, 
     GoBottom();
     TzLastError = 0;
   }
-  RefetchAfterEngineOp();
   return found;
 }
 

@@ -110,6 +110,7 @@ class TTzFileDataSet : public TTzCDataSet {
   bool RunLockedWrite(LockedWrite kind);
   bool OpenIndexes();
   bool FindWith(const std::string& key, const std::string& label, int how);
+  bool FindSteps(const std::string& k, int how);
   std::uint32_t KeyMakerId();
   static void KeyMakerCallback(std::uint32_t id, std::uint8_t number, std::string& key);
 

@@ -36,6 +36,25 @@ constexpr std::size_t kMaxPageBytes = 32u << 20;
 
 // Bytes [offset, offset + length) of an exclusive table's file from its
 // pages; false when they are not to be had that way (then read the file).
+// A shared table read without the read lock: its records come from a
+// mapping of the file, which sees other programs' writes as a read does,
+// without a system call. Mapped anew when the table grew past it; the
+// engine never shortens a table file in place (a pack writes a new one), and
+// a file that another program cut short is read, not faulted on.
+bool ReadFromMap(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
+  const std::uint64_t end = offset + length;
+  if (end > wa.recordMapLength) {
+    const std::int64_t size = platform::FileSize(wa.file);
+    if (size <= 0 || end > static_cast<std::uint64_t>(size)) return false;
+    DropRecordMap(wa);
+    wa.recordMap = platform::MapForReading(wa.file, static_cast<std::size_t>(size));
+    if (!wa.recordMap) return false;
+    wa.recordMapLength = static_cast<std::size_t>(size);
+  }
+  // A file cut short by another program falls back to a read, which reports it.
+  return platform::CopyFromMapping(out, wa.recordMap + offset, length);
+}
+
 bool ReadFromPages(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
   const std::uint64_t page = offset / kPage;
   if ((offset + length - 1) / kPage != page) return false;
@@ -85,6 +104,7 @@ int WriteKept(TDbfWorkArea& wa, std::uint64_t offset, const void* data, std::siz
 }
 
 void CloseAndFree(TDbfWorkArea& wa) {
+  DropRecordMap(wa);
   wa.readAhead.clear();
   wa.readAheadFirst = wa.readAheadCount = 0;
   wa.pages.clear();
@@ -409,6 +429,7 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
     std::memcpy(wa.recordBuffer.data(), wa.readAhead.data() + static_cast<std::size_t>(n - wa.readAheadFirst) * rl, rl);
   } else if (wa.countHeld && n == wa.heldRecord && wa.heldBytes.size() == rl) {
     std::memcpy(wa.recordBuffer.data(), wa.heldBytes.data(), rl);
+  } else if (wa.unlockedRead && ReadFromMap(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl)) {
   } else if (rc == 0 && !(wa.exclusive && ReadFromPages(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl))) {
     rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), rl, got);
     if (rc == 0 && got < rl) rc = 213;
@@ -435,7 +456,14 @@ void MarkWritten(TDbfWorkArea& wa, bool appended) {
 
 }  // namespace
 
+void DropRecordMap(TDbfWorkArea& wa) {
+  platform::Unmap(wa.recordMap, wa.recordMapLength);
+  wa.recordMap = nullptr;
+  wa.recordMapLength = 0;
+}
+
 void DropReadAhead(TDbfWorkArea& wa) {
+  DropRecordMap(wa);
   wa.heldRecord = 0;
   wa.readAheadFirst = 0;
   wa.readAheadCount = 0;

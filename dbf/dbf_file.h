@@ -46,6 +46,8 @@ bool IsLevel7(std::uint8_t versionByte);
 
 // Forgets the read-ahead records (after any write to the table file).
 void DropReadAhead(TDbfWorkArea& wa);
+// Unmaps the table file mapped for reads without the read lock.
+void DropRecordMap(TDbfWorkArea& wa);
 
 // Offset of record n (from 1) in the file.
 inline std::uint64_t RecordOffset(const TDbfWorkArea& wa, std::int32_t n) {

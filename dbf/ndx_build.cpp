@@ -434,6 +434,7 @@ bool FileInUse(const std::string& name) {
 
 // Reopens the table's file with `mode`; 0 on success.
 int ReopenTable(TDbfWorkArea& wa, unsigned mode) {
+  DropRecordMap(wa);
   if (wa.file != platform::kNoFile) platform::CloseFile(wa.file);
   int rc = platform::OpenFile(wa.fileName, mode, wa.file);
   if (rc == 0) wa.openMode = mode;

@@ -182,6 +182,16 @@ bool HookSoundex(int slot) {
   return a && slot >= 1 && slot <= kSlots && a->slot[slot] && a->slot[slot]->soundex;
 }
 
+bool HookStartUnlockedRead(std::uint16_t& stamp) {
+  AreaIndexes* a = SelectedAreas();
+  return a && StartUnlockedRead(*a, stamp);
+}
+
+bool HookUnlockedReadHeld(std::uint16_t stamp) {
+  AreaIndexes* a = SelectedAreas();
+  return a && UnlockedReadHeld(*a, stamp);
+}
+
 int KeyTextSlot = 1;
 
 std::string KeyTextOfCurrentSlot() {
@@ -261,6 +271,8 @@ void InitNdxIndex() {
   IndexHooks.SetReadSemaphore = SetReadSemaphoreProc;
   IndexHooks.SetLockSemaphore = SetLockSemaphoreProc;
   IndexHooks.CountCurrent = CountStillCurrent;
+  IndexHooks.StartUnlockedRead = HookStartUnlockedRead;
+  IndexHooks.UnlockedReadHeld = HookUnlockedReadHeld;
   IndexHooks.StampIndexes = HookStampIndexes;
   IndexLinked = true;
 }

@@ -510,7 +510,10 @@ bool FindImpl(const std::string& text, bool near) {
     }
     {
       ErrorDispatchOff quiet;  // what a writer's half-done change gives is not reported
+      const bool mapped = wa->unlockedRead;
+      wa->unlockedRead = true;  // records from the table's mapping, no system call
       search();
+      wa->unlockedRead = mapped;
     }
     if (TzLastError == 0 && UnlockedReadHeld(*a, stamp)) break;
     TzLastError = 0;

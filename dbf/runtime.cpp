@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -154,10 +156,15 @@ namespace {
 struct CodePageTables {
   unsigned char toAnsi[256];
   unsigned char toOem[256];
+  // Whether the bytes below 128 stay as they are, each way.
+  bool asciiToAnsi = true;
+  bool asciiToOem = true;
   CodePageTables() {
     for (int i = 0; i < 256; ++i) {
       toAnsi[i] = OemToAnsiChar(static_cast<unsigned char>(i));
       toOem[i] = AnsiToOemChar(static_cast<unsigned char>(i));
+      if (i < 128 && toAnsi[i] != i) asciiToAnsi = false;
+      if (i < 128 && toOem[i] != i) asciiToOem = false;
     }
   }
 };
@@ -167,17 +174,26 @@ const CodePageTables& Tables() {
   return tables;
 }
 
+// Maps every byte through `table`; when the bytes below 128 stay, only the
+// words of eight bytes that hold a higher one are looked at byte by byte.
+void MapBytes(const unsigned char* table, bool asciiStays, char* p, std::size_t n) {
+  std::size_t i = 0;
+  if (asciiStays) {
+    for (; i + 8 <= n; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) continue;
+      for (std::size_t j = i; j < i + 8; ++j) p[j] = static_cast<char>(table[static_cast<unsigned char>(p[j])]);
+    }
+  }
+  for (; i < n; ++i) p[i] = static_cast<char>(table[static_cast<unsigned char>(p[i])]);
+}
+
 }  // namespace
 
-void OemToAnsiBuffer(char* p, std::size_t n) {
-  const unsigned char* t = Tables().toAnsi;
-  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(t[static_cast<unsigned char>(p[i])]);
-}
+void OemToAnsiBuffer(char* p, std::size_t n) { MapBytes(Tables().toAnsi, Tables().asciiToAnsi, p, n); }
 
-void AnsiToOemBuffer(char* p, std::size_t n) {
-  const unsigned char* t = Tables().toOem;
-  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(t[static_cast<unsigned char>(p[i])]);
-}
+void AnsiToOemBuffer(char* p, std::size_t n) { MapBytes(Tables().toOem, Tables().asciiToOem, p, n); }
 
 std::string TzOemToAnsi(std::string_view s) {
   std::string r(s);

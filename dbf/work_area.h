@@ -54,6 +54,12 @@ struct TDbfWorkArea {
   // Inside one operation under the read semaphore the count cannot change
   // (writers wait): it is taken once, not before every move.
   bool countHeld = false;
+  // Such an operation run without the read semaphore: its moves take none
+  // either, and it is checked for other programs' changes at its end.
+  bool unlockedRead = false;
+  // The table file mapped for such reads: no system call per record.
+  const volatile std::uint8_t* recordMap = nullptr;
+  std::size_t recordMapLength = 0;
   // The last record read inside such an operation, as read: reading it
   // again in the same operation reads no file.
   std::int32_t heldRecord = 0;

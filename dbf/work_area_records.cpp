@@ -50,6 +50,34 @@ void DispatchIfError() {
   if (TzLastError != 0 && TzErrorDispatchOn) DispatchTzError();
 }
 
+// The usual field text, an optional "-", at most 15 digits and at most one
+// ".", as from_chars reads it: the digits and the power of ten are both
+// exact doubles, so their quotient is the correctly rounded value. False
+// for any other text.
+bool PlainDecimal(const char* p, const char* end, double& v) {
+  static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
+  std::uint64_t digits = 0;
+  int count = 0, decimals = -1;
+  for (; p < end; ++p) {
+    if (*p == '.' && decimals < 0) {
+      decimals = 0;
+    } else if (*p >= '0' && *p <= '9') {
+      if (++count > 15) return false;
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+      if (decimals >= 0) ++decimals;
+    } else {
+      return false;
+    }
+  }
+  if (count == 0) return false;
+  v = static_cast<double>(digits) / kTens[decimals < 0 ? 0 : decimals];
+  if (negative) v = -v;
+  return true;
+}
+
 // Parses the text of an N or F field; the decimal point is always ".".
 double FieldNumber(const char* p, std::size_t n) {
   std::size_t i = 0;
@@ -57,7 +85,7 @@ double FieldNumber(const char* p, std::size_t n) {
   std::size_t end = n;
   while (end > i && p[end - 1] == ' ') --end;
   double v = 0;
-  if (i < end) std::from_chars(p + i, p + end, v);
+  if (i < end && !PlainDecimal(p + i, p + end, v)) std::from_chars(p + i, p + end, v);
   return v;
 }
 
@@ -265,7 +293,9 @@ void LoadTypedRecord(TDbfWorkArea& wa) {
       case 'N':
       case 'F': {
         double v = FieldNumber(src, f.length);
-        if (f.decimals > 0) ExtendedToReal48(v, dst);
+        if (f.decimals > 0) {
+          if (!DoubleToReal48(v, dst)) ExtendedToReal48(v, dst);  // zero and the far ranges
+        }
         else PutInt32(dst, ClampToInt32(std::trunc(v)));
         break;
       }
@@ -344,12 +374,15 @@ void StoreTypedRecord() {
   if (TDbfWorkArea* wa = SelectedWorkArea()) StoreTypedRecord(*wa);
 }
 
-IndexReadScope::IndexReadScope() : area_(SelectedArea) {
+IndexReadScope::IndexReadScope(bool unlocked) : area_(SelectedArea) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
-  ReadSemaphore(true);
+  unlocked_ = unlocked && IndexHooks.StartUnlockedRead && IndexHooks.UnlockedReadHeld &&
+              IndexHooks.StartUnlockedRead(stamp_);
+  if (!unlocked_) ReadSemaphore(true);
   if (!IndexHooks.CountCurrent || !IndexHooks.CountCurrent()) RefreshRecordCount(*wa);
   wa->countHeld = true;
+  wa->unlockedRead = unlocked_;
   wa->heldRecord = 0;
   on_ = true;
 }
@@ -363,12 +396,22 @@ IndexReadScope::~IndexReadScope() {
   SelectedArea = area_;
   if (TDbfWorkArea* wa = SelectedWorkArea()) {
     wa->countHeld = false;
+    wa->unlockedRead = false;
     wa->heldRecord = 0;
-    ReadSemaphore(false);
+    if (!unlocked_) ReadSemaphore(false);
   }
   SelectedArea = selected;
   TzLastError = code;
   TzErrorDetail = detail;
+}
+
+bool IndexReadScope::Held() const {
+  if (!unlocked_) return true;
+  const std::uint8_t selected = SelectedArea;
+  SelectedArea = area_;
+  const bool held = IndexHooks.UnlockedReadHeld(stamp_);
+  SelectedArea = selected;
+  return held;
 }
 
 bool ReadRecordOnly(std::int32_t n) {

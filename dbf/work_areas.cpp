@@ -75,6 +75,7 @@ void CallIndex(void (*hook)()) {
 }
 
 void ReadSemaphore(bool on) {
+  if (const TDbfWorkArea* wa = SelectedWorkArea(); wa && wa->unlockedRead) return;
   if (IndexHooks.SetReadSemaphore) IndexHooks.SetReadSemaphore(on);
 }
 

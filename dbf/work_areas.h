@@ -68,6 +68,11 @@ struct TIndexHooks {
   // True while no other program changed the indexes since the table's size
   // was last read; false asks the caller to read it now.
   bool (*CountCurrent)() = nullptr;
+  // A read without the read lock: Start gives false when one may not run
+  // now (a writer at work, anchors out of date), else the change counter in
+  // `stamp`; Held says whether the counter is still `stamp`, no writer came.
+  bool (*StartUnlockedRead)(std::uint16_t& stamp) = nullptr;
+  bool (*UnlockedReadHeld)(std::uint16_t stamp) = nullptr;
 };
 extern TIndexHooks IndexHooks;
 extern bool IndexLinked;
@@ -208,16 +213,25 @@ void RefreshRecordCount(TDbfWorkArea& wa);
 // Holds the read semaphore of the selected work area's indexes for an
 // operation of several moves, so that the shared-use checks (semaphore,
 // index anchors, record count) are made once for all of them.
+// Asked to run `unlocked`, it takes no lock while no other program is at
+// work on the indexes; the caller then runs its steps with errors kept
+// quiet and asks Held() at their end: when false, another program changed
+// the indexes meanwhile and the steps are repeated under the lock.
 class IndexReadScope {
  public:
-  IndexReadScope();
+  explicit IndexReadScope(bool unlocked = false);
   ~IndexReadScope();
   IndexReadScope(const IndexReadScope&) = delete;
   IndexReadScope& operator=(const IndexReadScope&) = delete;
 
+  bool Unlocked() const { return unlocked_; }
+  bool Held() const;
+
  private:
   std::uint8_t area_ = 0;
   bool on_ = false;
+  bool unlocked_ = false;
+  std::uint16_t stamp_ = 0;
 };
 
 // For the index unit: reads record n of the selected work area into its

@@ -25,5 +25,8 @@ bool IsVisible(TDbfWorkArea& wa);
 bool WhileHolds(TDbfWorkArea& wa);
 void RunRelation(TDbfWorkArea& wa);
 void DispatchIfError();
+// The value of an N or F field's text, as from_chars reads it after the
+// blanks and a "+" around it.
+double FieldNumber(const char* p, std::size_t n);
 
 }  // namespace workareas

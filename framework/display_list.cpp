@@ -33,6 +33,126 @@ void AppendGraphRecord(TGraphCode code, std::initializer_list<std::string> field
 
 namespace {
 
+// Rounds the reals into rec.v from index at on; false when one of them
+// needs its text read back.
+bool RoundReals(TGraphRecord& rec, int at, std::initializer_list<Extended> reals) {
+  for (Extended x : reals)
+    if (!GraphRoundedReal(x, rec.v[at++])) return false;
+  return true;
+}
+
+// A record whose reals have no short binary form goes in as its text.
+void AppendAsText(TGraphRecord rec, std::initializer_list<Extended> reals, int intFields) {
+  std::string line = std::to_string(rec.code);
+  int i = 0;
+  for (Extended x : reals) {
+    line += ';';
+    line += i++ < intFields ? IntField(static_cast<long>(x)) : RealField(x);
+    if (rec.code == gcSetTextStyle && i == 2) line += ';' + IntField(rec.n);
+  }
+  if (rec.code == gcOutTextXY) line += ';' + rec.text;
+  CreateDisplayList()->push_back(std::move(line));
+}
+
+void AppendRounded(TGraphRecord rec, std::initializer_list<Extended> reals, int at = 0,
+                   int intFields = 0) {
+  if (RoundReals(rec, at, reals))
+    CreateDisplayList()->Append(std::move(rec));
+  else
+    AppendAsText(std::move(rec), reals, intFields);
+}
+
+}  // namespace
+
+void AppendGraphReals(TGraphCode code, std::initializer_list<Extended> reals) {
+  TGraphRecord rec;
+  rec.code = code;
+  AppendRounded(std::move(rec), reals);
+}
+
+void AppendGraphInt(TGraphCode code, int n) {
+  TGraphRecord rec;
+  rec.code = code;
+  rec.n = n;
+  CreateDisplayList()->Append(std::move(rec));
+}
+
+void AppendGraphText(Extended x, Extended y, const std::string& text) {
+  TGraphRecord rec;
+  rec.code = gcOutTextXY;
+  rec.text = text;
+  AppendRounded(std::move(rec), {x, y});
+}
+
+void AppendGraphTextStyle(Extended height, Extended width, int font, Extended angle) {
+  TGraphRecord rec;
+  rec.code = gcSetTextStyle;
+  rec.n = font;
+  AppendRounded(std::move(rec), {height, width, angle});
+}
+
+void AppendGraphWindow(int px1, int py1, int px2, int py2, Extended xmin, Extended ymin,
+                       Extended xmax, Extended ymax) {
+  TGraphRecord rec;
+  rec.code = gcSetWindow;
+  rec.v[0] = px1;
+  rec.v[1] = py1;
+  rec.v[2] = px2;
+  rec.v[3] = py2;
+  if (RoundReals(rec, 4, {xmin, ymin, xmax, ymax}))
+    CreateDisplayList()->Append(std::move(rec));
+  else
+    AppendAsText(std::move(rec), {Extended(px1), Extended(py1), Extended(px2), Extended(py2), xmin,
+                                  ymin, xmax, ymax},
+                 4);
+}
+
+std::string GraphRecordText(const TGraphRecord& r) {
+  std::string s = std::to_string(r.code);
+  auto real = [&](int i) {
+    s += ';';
+    s += GraphFloatText(r.v[i]);
+  };
+  auto integer = [&](long v) {
+    s += ';';
+    s += std::to_string(v);
+  };
+  switch (r.code) {
+    case gcMoveTo:
+    case gcLineTo:
+      real(0), real(1), integer(0);
+      break;
+    case gcCircle:
+      for (int i = 0; i < 3; ++i) real(i);
+      break;
+    case gcLine:
+      for (int i = 0; i < 4; ++i) real(i);
+      break;
+    case gcArc:
+    case gcSolid:
+      for (int i = 0; i < 8; ++i) real(i);
+      break;
+    case gcOutTextXY:
+      real(0), real(1);
+      s += ';';
+      s += r.text;
+      break;
+    case gcSetTextStyle:
+      real(0), real(1), integer(r.n), real(2);
+      break;
+    case gcSetWindow:
+      for (int i = 0; i < 4; ++i) integer(static_cast<long>(r.v[i]));
+      for (int i = 4; i < 8; ++i) real(i);
+      break;
+    default:
+      integer(r.n);
+      break;
+  }
+  return s;
+}
+
+namespace {
+
 // Splits off the text up to the next ";" (or the rest of the line).
 std::string_view NextField(std::string_view& rest) {
   std::size_t p = rest.find(';');
@@ -41,9 +161,12 @@ std::string_view NextField(std::string_view& rest) {
   return f;
 }
 
-bool ReadReals(std::string_view& rest, Extended* out, int count) {
-  for (int i = 0; i < count; ++i)
-    if (!TryTextToFloat(NextField(rest), out[i])) return false;
+bool ReadReals(std::string_view& rest, double* out, int count) {
+  for (int i = 0; i < count; ++i) {
+    Extended x = 0;
+    if (!TryTextToFloat(NextField(rest), x)) return false;
+    out[i] = static_cast<double>(x);
+  }
   return true;
 }
 
@@ -84,12 +207,20 @@ bool ParseGraphRecord(const std::string& line, TGraphRecord& rec) {
   }
 }
 
-const TGraphRecord* TDisplayList::Record(std::size_t i) const {
-  if (i >= text_.size()) return nullptr;
-  if (parsed_.size() <= i) {
-    std::size_t from = parsed_.size();
-    parsed_.resize(i + 1);
-    for (std::size_t k = from; k <= i; ++k) parsed_[k].ok = ParseGraphRecord(text_[k], parsed_[k].rec);
+TDisplayList::Entry TDisplayList::FromText(std::string line) {
+  Entry e;
+  e.ok = ParseGraphRecord(line, e.rec);
+  e.fromText = true;
+  e.source = std::move(line);
+  return e;
+}
+
+void TDisplayList::push_back(std::string line) { records_.push_back(FromText(std::move(line))); }
+
+const std::vector<std::string>& TDisplayList::Lines() const {
+  for (std::size_t i = lines_.size(); i < records_.size(); ++i) {
+    const Entry& e = records_[i];
+    lines_.push_back(e.fromText ? e.source : GraphRecordText(e.rec));
   }
-  return parsed_[i].ok ? &parsed_[i].rec : nullptr;
+  return lines_;
 }

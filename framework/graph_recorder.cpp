@@ -35,9 +35,7 @@ void TGraphRecorder::SetWindow(bool keepAspect, bool Inset, Extended fx1, Extend
                                Extended fx2, Extended fy2, Extended xmin, Extended ymin,
                                Extended xmax, Extended ymax) {
   SetViewportFromFractions(Inset, fx1, fy1, fx2, fy2);
-  AppendGraphRecord(gcSetWindow, {IntField(ViewX1), IntField(ViewY1), IntField(ViewX2),
-                                  IntField(ViewY2), RealField(xmin), RealField(ymin),
-                                  RealField(xmax), RealField(ymax)});
+  AppendGraphWindow(ViewX1, ViewY1, ViewX2, ViewY2, xmin, ymin, xmax, ymax);
   WorldXMin = xmin;
   WorldYMin = ymin;
   WorldXMax = xmax;
@@ -64,11 +62,11 @@ void TGraphRecorder::RestoreLimit() {
 }
 
 void TGraphRecorder::circle(Extended x, Extended y, Extended r) {
-  AppendGraphRecord(gcCircle, {RealField(x), RealField(y), RealField(r)});
+  AppendGraphReals(gcCircle, {x, y, r});
 }
 
 void TGraphRecorder::line(Extended x1, Extended y1, Extended x2, Extended y2) {
-  AppendGraphRecord(gcLine, {RealField(x1), RealField(y1), RealField(x2), RealField(y2)});
+  AppendGraphReals(gcLine, {x1, y1, x2, y2});
 }
 
 void TGraphRecorder::Arc(Extended x, Extended y, Extended StartAngle, Extended EndAngle,
@@ -90,8 +88,7 @@ void TGraphRecorder::Arc(Extended x, Extended y, Extended StartAngle, Extended E
     line(xs, ys, xe, ye);
     return;
   }
-  AppendGraphRecord(gcArc, {RealField(x - r), RealField(y - r), RealField(x + r), RealField(y + r),
-                            RealField(xs), RealField(ys), RealField(xe), RealField(ye)});
+  AppendGraphReals(gcArc, {x - r, y - r, x + r, y + r, xs, ys, xe, ye});
 }
 
 Extended TGraphRecorder::EinX(Extended v) const { return (WorldXMax - WorldXMin) * v; }
@@ -100,7 +97,7 @@ Extended TGraphRecorder::EinY(Extended v) const { return (WorldYMax - WorldYMin)
 void TGraphRecorder::SetColor(int c) {
   if (c <= GraphColorCount && c != Colour) {  // MaxColour, the palette's last number
     Colour = c;
-    AppendGraphRecord(gcSetColor, {IntField(c)});
+    AppendGraphInt(gcSetColor, c);
   }
 }
 
@@ -134,18 +131,18 @@ void TGraphRecorder::ClearViewPort() {}
 void TGraphRecorder::SetLineStyle(Word s) {
   if (s != LineStyle) {
     LineStyle = s;
-    AppendGraphRecord(gcSetLineStyle, {IntField(s)});
+    AppendGraphInt(gcSetLineStyle, s);
   }
 }
 
 void TGraphRecorder::SetLineWidth(Word w) {
   if (w != LineWidth) {
     LineWidth = w;
-    AppendGraphRecord(gcSetLineWidth, {IntField(w)});
+    AppendGraphInt(gcSetLineWidth, w);
   }
 }
 
-void TGraphRecorder::SleepMs(int ms) { AppendGraphRecord(gcSleepMs, {IntField(ms)}); }
+void TGraphRecorder::SleepMs(int ms) { AppendGraphInt(gcSleepMs, ms); }
 
 void TGraphRecorder::SetLineStyleName(const std::string& name) {
   std::string n;
@@ -171,7 +168,7 @@ void TGraphRecorder::LineTo(Extended, Extended) {}
 void TGraphRecorder::MoveTo(Extended, Extended) {}
 
 void TGraphRecorder::OutTextXY(Extended x, Extended y, const std::string& text) {
-  AppendGraphRecord(gcOutTextXY, {RealField(x), RealField(y), text});
+  AppendGraphText(x, y, text);
 }
 
 int TGraphRecorder::GetDirection(Extended a) {
@@ -179,8 +176,7 @@ int TGraphRecorder::GetDirection(Extended a) {
 }
 
 void TGraphRecorder::SetTextStyle(int font, Extended angle, Extended height, Extended width) {
-  AppendGraphRecord(gcSetTextStyle,
-                    {RealField(height), RealField(width), IntField(font), RealField(angle)});
+  AppendGraphTextStyle(height, width, font, angle);
 }
 
 Byte TGraphRecorder::GetColorTurbo(Byte n) { return MapColorIndex(n); }
@@ -189,8 +185,7 @@ void TGraphRecorder::SetColorAcad(Byte n) { SetColor(GetColorTurbo(n)); }
 
 void TGraphRecorder::Solid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3,
                            Extended y3, Extended x4, Extended y4) {
-  AppendGraphRecord(gcSolid, {RealField(x1), RealField(y1), RealField(x2), RealField(y2),
-                              RealField(x3), RealField(y3), RealField(x4), RealField(y4)});
+  AppendGraphReals(gcSolid, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
 void TGraphRecorder::ResetZoom() { ::ResetZoom(); }

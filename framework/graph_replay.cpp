@@ -4,31 +4,99 @@
 #include <numbers>
 
 #include "framework/globals.h"
+#include "framework/graph_support.h"
+#include "framework/number_format.h"
 
 namespace {
 
-constexpr Extended kDegToRad = std::numbers::pi_v<long double> / 180;
+constexpr double kDegToRad = std::numbers::pi / 180;
 const TColorRef kBlack = MakeColorRef(0, 0, 0);
 
-// One canvas with its transform and the font colour the replay tracks.
+// Nearest integer, halves to even, clamped like NInt; in double, where the
+// replay transforms.
+int RoundPixel(double v) {
+  if (!(v == v)) return 0;
+  if (v > kPixelLimit) return kPixelLimit;
+  if (v < -kPixelLimit) return -kPixelLimit;
+  constexpr double kRound = 0x1.8p52;  // leaves v rounded to an integer, halves to even
+  return static_cast<int>((v + kRound) - kRound);
+}
+
+// True when v lies so near a half that double and extended arithmetic may
+// round it to different neighbours.
+bool NearHalf(double v) {
+  if (!(std::fabs(v) < kPixelLimit)) return false;
+  constexpr double kRound = 0x1.8p52;
+  return std::fabs(std::fabs(v - ((v + kRound) - kRound)) - 0.5) < 1e-6;
+}
+
+// The extended value of a record's real, as reading its 8-digit text gives
+// it: near a half pixel the transform is done as the window's own.
+Extended ExactValue(double v) {
+  Extended x = v;
+  TryTextToFloat(GraphFloatText(v), x);
+  return x;
+}
+
+// One canvas with its transform and the font colour the replay tracks. The
+// transform is PX, PY, LX, LY (PrX, PrY, PrLX, PrLY on the printer) with
+// the window state taken once per window record, in double.
 struct Target {
   TGraphCanvas* canvas;
   bool printer;
   const TPrinterPage* page;
   TColorRef fontColour = MakeColorRef(0, 0, 0);
+  double visX = 0, visY = 0, scaleX = 1, scaleY = 1;  // visible window, scales
+  double factorX = 1, factorY = 1;  // canvas factors, or printer pixels per screen pixel
+  double viewX1 = 0, viewY2 = 0;
+  double lenX = 1, lenY = 1;        // pixels per world unit of a length
+  int offX = 0, offY = 0;           // pixel offsets
 
-  int X(Extended x) const { return printer ? PrX(*page, x) : PX(x); }
-  int Y(Extended y) const { return printer ? PrY(*page, y) : PY(y); }
-  int W(Extended w) const { return printer ? PrLX(*page, w) : LX(w); }
-  int H(Extended h) const { return printer ? PrLY(*page, h) : LY(h); }
+  void Update() {
+    visX = static_cast<double>(VisibleXMin);
+    visY = static_cast<double>(VisibleYMin);
+    scaleX = static_cast<double>(ScaleX);
+    scaleY = static_cast<double>(ScaleY);
+    viewX1 = ViewX1;
+    viewY2 = ViewY2;
+    if (printer) {
+      const Extended perX = Extended(page->PageWidth) * PrintScaleX / (HorizontalPixels ? HorizontalPixels : 1);
+      const Extended perY = Extended(page->PageHeight) * PrintScaleY / (VerticalPixels ? VerticalPixels : 1);
+      factorX = static_cast<double>(perX);
+      factorY = static_cast<double>(perY);
+      offX = NInt(Extended(page->PageWidth) * PrintOriginX / 210);
+      offY = NInt(Extended(page->PageWidth) * PrintOriginY / 210);
+      lenX = static_cast<double>(perX * ScaleX);
+      lenY = static_cast<double>(perY * ScaleY);
+    } else {
+      factorX = static_cast<double>(CanvasFactorX);
+      factorY = static_cast<double>(CanvasFactorY);
+      offX = NInt(ViewX1 * CanvasFactorX);
+      offY = NInt(ViewY2 * CanvasFactorY);
+      lenX = static_cast<double>(ScaleX * CanvasFactorX);
+      lenY = static_cast<double>(ScaleY * CanvasFactorY);
+    }
+  }
+  int X(double x) const {
+    const double p = printer ? factorX * ((x - visX) * scaleX + viewX1) : (x - visX) * scaleX * factorX;
+    if (NearHalf(p)) return printer ? PrX(*page, ExactValue(x)) : PX(ExactValue(x));
+    return printer ? offX + RoundPixel(p) : RoundPixel(p) + offX;
+  }
+  int Y(double y) const {
+    const double p = printer ? factorY * (viewY2 - (y - visY) * scaleY) : (y - visY) * scaleY * factorY;
+    if (NearHalf(p)) return printer ? PrY(*page, ExactValue(y)) : PY(ExactValue(y));
+    return printer ? offY + RoundPixel(p) : offY - RoundPixel(p);
+  }
+  int W(double w) const { return RoundPixel(lenX * w); }
+  int H(double h) const { return RoundPixel(lenY * h); }
 };
 
-TGraphFont MakeFont(const Target& t, Extended height, Extended width, Extended angle) {
+TGraphFont MakeFont(const Target& t, double height, double width, double angle) {
   TGraphFont f;
   f.face = GraphicsTextFont.str();
   f.height = t.H(height);
   f.width = t.W(width);
-  f.escapement = NInt(angle * 10);
+  f.escapement = RoundPixel(angle * 10);
   if (GraphicsTextStyle >= 1 && GraphicsTextStyle <= 15) {
     f.weight = GraphicsTextStyle & 1 ? 700 : 100;
     f.italic = GraphicsTextStyle & 2;
@@ -91,10 +159,12 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
   Target targets[2] = {{window, false, &page}, {PrintingGraphics ? printer : nullptr, true, &page}};
   Target& win = targets[0];
   Target& prn = targets[1];
-  Extended textHeight = 3.5L, textWidth = 3.5L, textAngle = 0;
+  double textHeight = 3.5, textWidth = 3.5, textAngle = 0;
   long colour = 1;
-  for (Target& t : targets)
+  for (Target& t : targets) {
+    t.Update();
     if (t.canvas) t.canvas->SetPenWidth(1);
+  }
 
   if (PrintBorder && prn.canvas) {
     if (ColorGraphics) prn.canvas->SetPenColour(PaletteColour(11));
@@ -110,7 +180,7 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
     const TGraphRecord* rp = list.Record(i);
     if (!rp) continue;
     const TGraphRecord& r = *rp;
-    const Extended* v = r.v;
+    const double* v = r.v;
     switch (r.code) {
       case gcSetWindow: {
         ViewX1 = NInt(v[0]);
@@ -126,6 +196,7 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
           return false;
         }
         SetScale(ZoomX1, ZoomY1, ZoomX2, ZoomY2);
+        for (Target& t : targets) t.Update();
         continue;
       }
       case gcSetColor:
@@ -134,17 +205,17 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
           if (t.canvas) SetColour(t, r.n);
         continue;
       case gcSetTextStyle:
-        textHeight = v[0] * 1.6L * TextHeightFactor;
-        textWidth = v[1] * 1.1L * GraphicsTextSize;
+        textHeight = static_cast<double>(v[0] * 1.6L * TextHeightFactor);
+        textWidth = static_cast<double>(v[1] * 1.1L * GraphicsTextSize);
         textAngle = v[2];
         continue;
       case gcOutTextXY: {
         Target& t = prn.canvas ? prn : win;
         if (!t.canvas) continue;
         TextColour(t, colour);
-        Extended h = textHeight, a = textAngle * kDegToRad;
-        Extended x = textAngle == 0 ? v[0] : v[0] - std::sin(a) * h * 0.7L;
-        Extended y = textAngle == 0 ? v[1] + 0.75L * h : v[1] + std::cos(a) * h * 0.75L;
+        const double h = textHeight, a = textAngle * kDegToRad;
+        const double x = textAngle == 0 ? v[0] : v[0] - std::sin(a) * h * 0.7;
+        const double y = textAngle == 0 ? v[1] + 0.75 * h : v[1] + std::cos(a) * h * 0.75;
         t.canvas->Text(t.X(x), t.Y(y), r.text, MakeFont(t, textHeight, textWidth, textAngle),
                        t.fontColour);
         continue;
@@ -195,7 +266,7 @@ bool ReplayDisplayList(const TDisplayList& list, std::size_t count, TGraphCanvas
 
 std::size_t NextWaitRecord(const TDisplayList& list, std::size_t from, int& ms) {
   for (std::size_t i = from; i < list.size(); ++i) {
-    if (list[i].compare(0, 3, "13;") != 0) continue;
+    if (list.Code(i) != gcSleepMs) continue;
     const TGraphRecord* r = list.Record(i);
     if (r && r->code == gcSleepMs) {
       ms = static_cast<int>(r->n < 0 ? 0 : (r->n > 60000 ? 60000 : r->n));

@@ -1,5 +1,6 @@
 #include "framework/graph_support.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -10,17 +11,11 @@
 namespace {
 
 // 10^k for k = 0..27, each exact in the extended type.
-Extended Power10(int k) {
-  static const auto table = [] {
-    struct T {
-      Extended p[28];
-    } t{};
-    t.p[0] = 1;
-    for (int i = 1; i < 28; ++i) t.p[i] = t.p[i - 1] * 10;
-    return t;
-  }();
-  return table.p[k];
-}
+constexpr Extended kPower10[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
+                                   1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+                                   1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L,
+                                   1e24L, 1e25L, 1e26L, 1e27L};
+Extended Power10(int k) { return kPower10[k]; }
 
 // x rounded to an integer, halves to even (the default rounding of the
 // 64-bit mantissa); |x| below 2^62.
@@ -35,8 +30,10 @@ Extended RoundEven(Extended x) {
 // False far outside the sizes of drawings, where printf does it.
 bool EightDigits(Extended a, std::int64_t& digits, int& exp10) {
   if (!(a >= 1e-20L && a < 1e27L)) return false;
-  int e = static_cast<int>(std::floor(std::log10(static_cast<double>(a))));
-  // The estimate from a double may be one off near a power of ten.
+  // floor(log10(a)) from the binary exponent: a lies in [2^b, 2^(b+1)), so
+  // the estimate b * log10(2) is the exponent or one below it.
+  const int b = static_cast<int>((std::bit_cast<std::uint64_t>(static_cast<double>(a)) >> 52) & 0x7ff) - 1023;
+  int e = (b * 1233) >> 12;
   auto below = [](Extended x, int k) {  // x < 10^k
     return k >= 0 ? x < Power10(k) : x * Power10(-k) < 1;
   };
@@ -52,7 +49,7 @@ bool EightDigits(Extended a, std::int64_t& digits, int& exp10) {
   } else if (r < 10000000) {
     return false;
   }
-  digits = static_cast<std::int64_t>(r);
+  digits = static_cast<std::int64_t>(static_cast<double>(r));  // exact, and no x87 mode switch
   exp10 = e;
   return true;
 }
@@ -103,4 +100,25 @@ std::string GraphFloatText(Extended v) {
     }
   }
   return std::string(out, static_cast<std::size_t>(len));
+}
+
+bool GraphRoundedReal(Extended v, double& out) {
+  if (v == 0) {
+    out = 0;
+    return true;
+  }
+  std::int64_t n = 0;
+  int exp10 = 0;
+  if (!std::isfinite(v) || !EightDigits(std::fabs(v), n, exp10)) return false;
+  // The digits and a power of ten up to 10^22 are exact doubles, so one
+  // division or product rounds the decimal value once, as reading it does.
+  static constexpr double kPower10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const int k = 7 - exp10;
+  if (k > 22 || k < -22) return false;
+  const double d = static_cast<double>(n);
+  const double a = k >= 0 ? d / kPower10[k] : d * kPower10[-k];
+  out = v < 0 ? -a : a;
+  return true;
 }

@@ -1,7 +1,11 @@
 #include "platform/binary_file.h"
 
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -118,6 +122,52 @@ const volatile std::uint8_t* MapForReading(FileHandle handle, std::size_t length
 
 void Unmap(const volatile std::uint8_t* map, std::size_t length) {
   if (map) ::munmap(const_cast<std::uint8_t*>(map), length);
+}
+
+namespace {
+
+// The copy under way on this thread, where a SIGBUS returns to.
+thread_local sigjmp_buf* g_mappedCopy = nullptr;
+struct sigaction g_previousBusAction {};
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+  if (g_mappedCopy) siglongjmp(*g_mappedCopy, 1);
+  // Not ours: as the handler before ours would have it.
+  if (g_previousBusAction.sa_flags & SA_SIGINFO) {
+    if (g_previousBusAction.sa_sigaction) g_previousBusAction.sa_sigaction(signal, info, context);
+    return;
+  }
+  if (g_previousBusAction.sa_handler != SIG_DFL && g_previousBusAction.sa_handler != SIG_IGN &&
+      g_previousBusAction.sa_handler) {
+    g_previousBusAction.sa_handler(signal);
+    return;
+  }
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+}  // namespace
+
+bool CopyFromMapping(void* out, const volatile std::uint8_t* from, std::size_t length) {
+  static std::once_flag installed;
+  std::call_once(installed, [] {
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &g_previousBusAction);
+  });
+  sigjmp_buf here;
+  // No signal mask saved: a system call per copy would cost more than the copy.
+  // The handler runs with SIGBUS unblocked (SA_NODEFER), so none is left blocked.
+  if (sigsetjmp(here, 0) != 0) {
+    g_mappedCopy = nullptr;
+    return false;
+  }
+  g_mappedCopy = &here;
+  std::memcpy(out, const_cast<const std::uint8_t*>(from), length);
+  g_mappedCopy = nullptr;
+  return true;
 }
 
 int CloseFile(FileHandle& handle) {

@@ -54,6 +54,9 @@ bool NamesOpenFile(const std::string& name, FileHandle handle);
 // sees every later write to them, by any program. nullptr on failure.
 const volatile std::uint8_t* MapForReading(FileHandle handle, std::size_t length);
 void Unmap(const volatile std::uint8_t* map, std::size_t length);
+// Copies bytes out of such a mapping; false instead of a crash (SIGBUS) when
+// another program has cut the file short under the mapping.
+bool CopyFromMapping(void* out, const volatile std::uint8_t* from, std::size_t length);
 
 // Reads up to `count` bytes at `offset`; `got` receives the number read.
 int ReadAt(FileHandle handle, std::uint64_t offset, void* buffer, std::size_t count,

@@ -10,8 +10,10 @@
 #include <QPdfWriter>
 #include <QPolygon>
 #include <QRubberBand>
+#include <QStaticText>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 #include <tuple>
 
 #include "framework/display_list.h"
@@ -33,16 +35,19 @@ int Px(int v) {
   return v < -limit ? -limit : (v > limit ? limit : v);
 }
 
-// A font of the replay with the ascent its text is placed by.
+// A font of the replay with the ascent its text is placed by, and the
+// texts laid out in it: a repaint draws the same texts again, and laying
+// out a text costs more than drawing it.
 struct CachedFont {
   QFont font;
   qreal ascent = 0;
+  std::unordered_map<std::string, QStaticText> texts;
 };
 
 // The font of a replay font request, built once: a list draws its texts in
 // a handful of fonts, and building a font and its metrics costs far more
 // than drawing the text.
-const CachedFont& FontFor(const TGraphFont& f) {
+CachedFont& FontFor(const TGraphFont& f) {
   using Key = std::tuple<std::string, int, int, int, bool, bool, bool>;
   // Never destroyed: fonts must not outlive the application object at exit.
   static auto& cache = *new std::map<Key, CachedFont>;
@@ -116,14 +121,29 @@ class PainterCanvas : public TGraphCanvas {
   }
   void Text(int x, int y, const std::string& text, const TGraphFont& f,
             TColorRef colour) override {
-    const CachedFont& font = FontFor(f);
-    p_.save();
+    CachedFont& font = FontFor(f);
+    if (font.texts.size() > 4096) font.texts.clear();  // keep the cache small
+    auto [it, added] = font.texts.try_emplace(text);
+    QStaticText& laid = it->second;
+    if (added) {
+      laid.setTextFormat(Qt::PlainText);
+      laid.setText(platform::QStringFromDisplay(text));
+      laid.prepare(QTransform(), font.font);
+    }
     p_.setFont(font.font);
     p_.setPen(ToQColor(colour));
-    p_.translate(Px(x), Px(y));
-    if (f.escapement != 0) p_.rotate(-f.escapement / 10.0);
-    p_.drawText(QPointF(0, font.ascent), platform::QStringFromDisplay(text));
-    p_.restore();
+    if (f.escapement == 0) {
+      p_.drawStaticText(QPointF(Px(x), Px(y)), laid);
+    } else {
+      // A turned text is drawn from its text: a layout kept for the upright
+      // text would be turned as a picture, its pixels differing.
+      p_.save();
+      p_.translate(Px(x), Px(y));
+      p_.rotate(-f.escapement / 10.0);
+      p_.drawText(QPointF(0, font.ascent), laid.text());
+      p_.restore();
+    }
+    p_.setPen(pen_);
   }
   void SetPenColour(TColorRef c) override {
     pen_.setColor(ToQColor(c));

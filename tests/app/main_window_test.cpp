@@ -170,7 +170,8 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
 }
 
 TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
-  const std::string hot = Sample("hot.bq4");
+  // The eccentric sample calculates with a warning.
+  const std::string eccentric = Sample("eccentric.bq4");
   struct Case {
     const char* name;
     std::vector<std::string> params;
@@ -179,9 +180,9 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
     std::string fileName;
     bool endsProgram;
   };
-  for (const Case& c : {Case{"a project", {hot}, nullptr, 1, "hot", false},
+  for (const Case& c : {Case{"a project", {eccentric}, nullptr, 1, "eccentric", false},
                         // "/E" starts the window without reading the file.
-                        Case{"/E", {hot, "/E"}, nullptr, 0, "", false},
+                        Case{"/E", {eccentric, "/E"}, nullptr, 0, "", false},
                         Case{"neither loaded nor created", {dir_ + "/no/such/dir/x.bq4"}, "x.bq4", 0, "", true},
                         // A name that cannot be loaded but can be created names a new project.
                         Case{"created", {dir_ + "/new.bq4"}, nullptr, 0, "new", false}}) {
@@ -198,6 +199,11 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
     EXPECT_EQ(StartUpEndsProgram(), c.endsProgram);
     const bool titled = main.windowTitle().toStdString().find(c.fileName + ".bq4") != std::string::npos;
     EXPECT_EQ(titled, !c.fileName.empty());
+    // The messages item counts the start-up calculation's messages.
+    if (c.startedWithFile) EXPECT_GT(CalcMessages.count, 0u);
+    EXPECT_NE(Caption(main, "mi_viewErrorMessages").find("(" + std::to_string(CalcMessages.count) + ")"),
+              std::string::npos);
+    EXPECT_EQ(main.Item("mi_viewErrorMessages")->isEnabled(), CalcMessages.count > 0);
   }
 }
 

@@ -147,7 +147,7 @@ TEST_F(AxisFrameTest, XTickLabelsStandApartCentredUnderTheirTicks) {
     Frame(kCadScreen, range.first, 0, range.second, 12000);
     const Extended cw = 1.9L * 1.2L;  // the tick labels' character width on a 160 x 120 plot
     std::vector<TGraphRecord> labels;
-    Extended row = 1e9L;  // the x labels are the lowest texts
+    double row = 1e9;  // the x labels are the lowest texts
     for (const auto& r : Parsed(gcOutTextXY)) row = std::min(row, r.v[1]);
     for (const auto& r : Parsed(gcOutTextXY))
       if (r.v[1] == row) labels.push_back(r);

@@ -164,7 +164,7 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   CreateDisplayList()->clear();
   PlotSineCurve(9, 5, 2, 4, 90, 2);  // runs far beyond x = 10
   ASSERT_FALSE(Parsed(gcLine).empty());
-  Extended right = 0;
+  double right = 0;
   for (const auto& l : Parsed(gcLine)) right = std::max({right, l.v[0], l.v[2]});
   EXPECT_NEAR(static_cast<double>(right), static_cast<double>(PlotX(10)), 1e-5);  // ends at the axis end
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <cstring>
 #include <random>
 #include <csignal>
@@ -11,8 +12,10 @@
 #include <sstream>
 
 
+#include "dbf/dbf4.h"
 #include "dbf/index_keys.h"
 #include "dbf/locks.h"
+#include "framework/globals.h"
 #include "platform/binary_file.h"
 #include "dbf_test_util.h"
 
@@ -822,48 +825,97 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
   EXPECT_TRUE(dbftest::ReadText(out) == want) << "XBase::Index reads other keys";
 }
 
+namespace {
+
+// One way of searching the shared table: the engine's, or the table dialog's as the calculation does.
+struct Searcher {
+  std::function<bool()> open;                      // the table shared, the index attached
+  std::function<std::int32_t(std::int32_t)> value;  // what record r holds now
+  std::function<bool(std::int32_t)> search;         // found?
+  std::function<std::int32_t()> current;           // the value of the record it stands on
+  std::function<std::int32_t()> record;
+  std::function<void()> close;
+};
+
+}  // namespace
+
 // Searches while another program changes keys land only on records that hold the key searched.
 // Few records, so that the other program often changes the record a search is about to read.
 TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
   const int records = 8, changes = Scaled(4000, 40000);
   const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"}};
-  std::string p = Counters(records, indexes);
-  ForkHandshake shake;
-  pid_t writer = Child(shake, [&] {
+  const Searcher engine{
+      [&] { return Attach(indexes); },
+      [](std::int32_t r) {
+        Go(r);
+        return static_cast<std::int32_t>(GetFieldValue(2));
+      },
+      [](std::int32_t key) { return Find(std::to_string(key)); },
+      [] { return static_cast<std::int32_t>(GetFieldValue(2)); },
+      [] { return RecNo(); },
+      [] {}};
+  const Searcher dialog{
+      [&] {
+        CloseDatabase();
+        CreateTableDialog();
+        dbf4->OpenTable(Path("c.dbf"));
+        dbf4->SetIndexTo(Path("cnt"));
+        return AbortFlag == 0 && TzLastError == 0;
+      },
+      [](std::int32_t r) {
+        dbf4->Go(r);
+        return static_cast<std::int32_t>(std::stol(dbf4->FieldText(2)));
+      },
+      [](std::int32_t key) {
+        dbf4->FindKey(std::to_string(key));
+        return dbf4->KeyFound();
+      },
+      // As the search fetched it: a field's text reads the record anew.
+      [] { return dbf4->tzdbf.FieldAsInteger("CNT"); },
+      [] { return dbf4->RecNo(); },
+      [] {
+        dbf4->CloseTable();
+        FreeTableDialog();
+      }};
+  for (const auto& [name, searcher] : {std::pair{"engine", &engine}, std::pair{"table dialog", &dialog}}) {
+    SCOPED_TRACE(name);
+    std::string p = Counters(records, indexes);
+    ForkHandshake shake;
+    pid_t writer = Child(shake, [&] {
+      Use(p);
+      if (!Attach(indexes)) return false;
+      shake.SignalParent();
+      std::mt19937 mine(11);
+      for (std::int32_t v = 10000000; v < 10000000 + changes; ++v)
+        if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
+      return true;
+    });
     Use(p);
-    if (!Attach(indexes)) return false;
-    shake.SignalParent();
-    std::mt19937 mine(11);
-    for (std::int32_t v = 10000000; v < 10000000 + changes; ++v)
-      if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
-    return true;
-  });
-  Use(p);
-  ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
-  ASSERT_TRUE(shake.WaitForChild());
-  std::mt19937 random(5);
-  int found = 0, status = 0;
-  while (waitpid(writer, &status, WNOHANG) == 0) {
-    // The value a record holds now, searched for at once: found on that record, or
-    // (changed meanwhile) not at all.
-    const auto r = static_cast<std::int32_t>(random() % records) + 1;
-    Go(r);
-    const auto key = static_cast<std::int32_t>(GetFieldValue(2));
-    const bool hit = Find(std::to_string(key));
-    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
-    if (hit) {
-      ++found;
-      ASSERT_EQ(GetFieldValue(2), key) << "a search landed on record " << RecNo();
+    ASSERT_TRUE(searcher->open()) << TzErrorDetail;
+    ASSERT_TRUE(shake.WaitForChild());
+    std::mt19937 random(5);
+    int found = 0, status = 0;
+    while (waitpid(writer, &status, WNOHANG) == 0) {
+      // The value a record holds now, searched for at once: found on that record, or
+      // (changed meanwhile) not at all.
+      const std::int32_t key = searcher->value(static_cast<std::int32_t>(random() % records) + 1);
+      const bool hit = searcher->search(key);
+      ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+      if (hit) {
+        ++found;
+        ASSERT_EQ(searcher->current(), key) << "a search landed on record " << searcher->record();
+      }
     }
-  }
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_GT(found, 0);
-  // With the writer gone every record is found by its key.
-  for (std::int32_t r = 1; r <= records; ++r) {
-    Go(r);
-    const auto value = static_cast<std::int32_t>(GetFieldValue(2));
-    ASSERT_TRUE(Find(std::to_string(value))) << value;
-    ASSERT_EQ(RecNo(), r);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_GT(found, 0);
+    // With the writer gone every record is found by its key.
+    for (std::int32_t r = 1; r <= records; ++r) {
+      const std::int32_t value = searcher->value(r);
+      ASSERT_TRUE(searcher->search(value)) << value;
+      ASSERT_EQ(searcher->record(), r);
+    }
+    searcher->close();
+    CloseDatabase();
   }
 }
 

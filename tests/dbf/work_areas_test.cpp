@@ -1,9 +1,14 @@
 #include "dbf/work_areas.h"
 
+#include <charconv>
+#include <cstring>
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include "dbf/locks.h"
 #include "dbf/record_cache.h"
+#include "dbf/work_areas_internal.h"
 #include "dbf_test_util.h"
 #include "platform/dialogs.h"
 
@@ -228,4 +233,36 @@ TEST(SixByteReal, ZeroStaysAndValuesBeyondTheRangeBecomeTheLargest) {
   EXPECT_EQ(Real48ToExtended(r), 0);
   ExtendedToReal48(1e300L, r);
   EXPECT_GT(Real48ToExtended(r), 1e38L);
+}
+
+// A field's number is the double from_chars gives for its text, to the last bit,
+// whether the short way or from_chars itself reads it.
+TEST(FieldNumber, EqualsFromCharsToTheLastBit) {
+  auto expected = [](std::string text) {
+    std::size_t i = text.find_first_not_of(" +");
+    text = i == std::string::npos ? "" : text.substr(i);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+  };
+  std::vector<std::string> texts = {"", "   ", "0", "-0", "  12.50", "+7", ".5", "5.", "-.25", ".", "-", "1.2.3",
+                                    "1e5", "12 34", "0.1", "0.3", "9999999999.99", "123456789012345",
+                                    "1234567890123456", "0.000000000000001", "-999999999999999", "00000000000000012",
+                                    "12abc", "--5", " -3.14159265358979"};
+  std::mt19937_64 random(3);
+  for (int k = 0; k < 20000; ++k) {
+    const int decimals = static_cast<int>(random() % 16);
+    std::string digits = std::to_string(random() % 1000000000000000ULL);
+    if (decimals > 0) {
+      if (digits.size() <= static_cast<std::size_t>(decimals)) digits.insert(0, decimals - digits.size() + 1, '0');
+      digits.insert(digits.size() - decimals, ".");
+    }
+    texts.push_back(random() % 2 ? "-" + digits : digits);
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    const double got = workareas::FieldNumber(text.data(), text.size()), want = expected(text);
+    EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << got << " for " << want;
+  }
 }

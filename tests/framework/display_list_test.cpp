@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <iterator>
+#include <limits>
+#include <random>
+#include <vector>
 
 #include "framework/graph_recorder.h"
 #include "framework/graph_support.h"
@@ -158,6 +161,64 @@ TEST(ParseGraphRecord, DamagedRecordsAreRejected) {
   EXPECT_EQ(r.text, "");
 }
 
+// The recording routines keep records binary and make their text on demand:
+// the text must be what the 8-digit writer gives for the values recorded,
+// and the binary record what reading that text gives.
+TEST_F(DisplayListTest, BinaryRecordsAreWhatTheirTextReadsAs) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> size(-5000, 5000), small(-1e-4, 1e-4);
+  std::vector<Extended> values = {0, -0.0L, 2.5L, 1.0L / 3, 99999999.5L, 12345678.5L, 10000000.5L,
+                                  1234.56785L, 0.00001L, 1e-21L, 1e30L, -1e4000L, 6.02e23L,
+                                  std::numeric_limits<Extended>::quiet_NaN(),
+                                  std::numeric_limits<Extended>::infinity()};
+  for (int i = 0; i < 400; ++i) values.push_back(i % 4 ? size(random) : small(random));
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i + 8 <= values.size(); ++i) {
+    const Extended* v = &values[i];
+    w.line(v[0], v[1], v[2], v[3]);
+    expected.push_back("4;" + RealField(v[0]) + ";" + RealField(v[1]) + ";" + RealField(v[2]) + ";" +
+                       RealField(v[3]));
+    w.Solid(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+    std::string solid = "7";
+    for (int k = 0; k < 8; ++k) solid += ";" + RealField(v[k]);
+    expected.push_back(solid);
+    w.SetTextStyle(3, v[2], v[0], v[1]);
+    expected.push_back("9;" + RealField(v[0]) + ";" + RealField(v[1]) + ";3;" + RealField(v[2]));
+    w.OutTextXY(v[0], v[1], "a;b");
+    expected.push_back("6;" + RealField(v[0]) + ";" + RealField(v[1]) + ";a;b");
+  }
+  ASSERT_EQ(List().Lines(), expected);
+  for (std::size_t i = 0; i < List().size(); ++i) {
+    SCOPED_TRACE(List()[i]);
+    TGraphRecord read;
+    const bool ok = ParseGraphRecord(List()[i], read);
+    const TGraphRecord* kept = List().Record(i);
+    ASSERT_EQ(kept != nullptr, ok);  // a field that is no number damages the record either way
+    if (!kept) continue;
+    EXPECT_EQ(kept->code, read.code);
+    EXPECT_EQ(kept->text, read.text);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(kept->v[k], read.v[k]) << k;
+  }
+}
+
+TEST_F(DisplayListTest, TextRecordsGoInAmongBinaryOnes) {
+  w.line(1, 2, 3, 4);
+  w.SetColor(5);
+  TDisplayList& list = *CreateDisplayList();
+  list.insert(list.begin() + 1, {"3;1;2;x", "12;4"});
+  w.circle(1, 2, 3);
+  const TDisplayList copy = list;
+  EXPECT_EQ(copy, (TDisplayList{"4;1;2;3;4", "3;1;2;x", "12;4", "8;5", "3;1;2;3"}));
+  EXPECT_EQ(copy.Record(1), nullptr);
+  EXPECT_EQ(copy.Record(2)->n, 4);
+  EXPECT_EQ(copy.Record(3)->n, 5);
+  EXPECT_EQ(copy.Record(4)->v[2], 3);
+  list.clear();
+  EXPECT_TRUE(List().Lines().empty());
+  w.line(0, 0, 1, 1);
+  EXPECT_EQ(List().back(), "4;0;0;1;1");
+}
+
 class ReplayTest : public DisplayListTest {
  protected:
   LogCanvas screen, printer;
@@ -239,6 +300,50 @@ TEST_F(ReplayTest, DamagedRecordsAreSkipped) {
   EXPECT_TRUE(screen.Has("L 10 470"));
   EXPECT_TRUE(screen.Has("width 0"));
   EXPECT_TRUE(screen.Has("width 1000"));
+}
+
+// The replay transforms in double: its pixels are those of the transforms
+// of the window and the printer for the same values.
+TEST_F(ReplayTest, ReplayPixelsAreThoseOfTheTransforms) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> coordinate(-40, 140);
+  PrintingGraphics = true;
+  PrintScaleX = 0.93L;
+  PrintScaleY = 1.07L;
+  PrintOriginX = 12;
+  PrintOriginY = 7;
+  const struct { int width, height, zoom[4]; } cases[] = {
+      {641, 481, {0, 0, 640, 480}}, {1281, 901, {50, 30, 410, 300}}, {997, 613, {-90, 20, 700, 333}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.width);
+    InitDisplayList();
+    screen.calls.clear();
+    printer.calls.clear();
+    w.SetWindow(true, true, 0.1L, 0.05L, 0.9L, 0.95L, -12.5L, 3, 117.25L, 81);
+    SetScale(c.zoom[0], c.zoom[1], c.zoom[2], c.zoom[3]);
+    SetCanvasSize(c.width, c.height);
+    std::vector<std::string> onScreen, onPrinter;
+    for (int i = 0; i < 300; ++i) {
+      w.line(coordinate(random), coordinate(random), coordinate(random), coordinate(random));
+      const TGraphRecord& r = *List().Record(List().size() - 1);
+      auto call = [](const char* what, int x, int y) {
+        return std::string(what) + " " + std::to_string(x) + " " + std::to_string(y);
+      };
+      onScreen.push_back(call("M", PX(r.v[0]), PY(r.v[1])));
+      onScreen.push_back(call("L", PX(r.v[2]), PY(r.v[3])));
+      onPrinter.push_back(call("M", PrX(page, r.v[0]), PrY(page, r.v[1])));
+      onPrinter.push_back(call("L", PrX(page, r.v[2]), PrY(page, r.v[3])));
+    }
+    ASSERT_TRUE(Replay());
+    auto lines = [](const std::vector<std::string>& calls) {
+      std::vector<std::string> out;
+      for (const auto& call : calls)
+        if (call[0] == 'M' || call[0] == 'L') out.push_back(call);
+      return out;
+    };
+    EXPECT_EQ(lines(screen.calls), onScreen);
+    EXPECT_EQ(lines(printer.calls), onPrinter);
+  }
 }
 
 TEST_F(ReplayTest, ReplayKeepsTheZoomForEveryWindow) {

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLayout>
 #include <QPixmap>
+#include <QRect>
 
 #include "../../screenshot_dir.h"
 #include "../graph_test_support.h"
@@ -69,6 +70,38 @@ TEST_F(GraphWindowTest, ReplayDrawsWhereTheRecordsSay) {
   for (int y = 50; y < 100; ++y)
     for (int x = 20; x < 300; ++x) textPixels += IsColour(img, x, y, QColor(0, 0, 128));
   EXPECT_GT(textPixels, 50);
+}
+
+// Texts are laid out once and kept: the same text in another size, colour
+// or direction is drawn as that asks, and a repaint draws the same pixels.
+TEST_F(GraphWindowTest, KeptTextLayoutsFollowSizeColourAndDirection) {
+  GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  GraphSetColor(1);
+  GraphSetTextStyle(2, 0, 1.5L, 1.5L);
+  GraphOutText(2, 44, "Joint");
+  GraphSetColor(12);
+  GraphSetTextStyle(2, 0, 3, 3);
+  GraphOutText(2, 30, "Joint");
+  GraphSetColor(10);
+  GraphSetTextStyle(2, 90, 3, 3);
+  GraphOutText(50, 10, "Joint");
+  const QImage first = Grab();
+  window->Canvas()->repaint();
+  EXPECT_EQ(Grab(), first);
+  auto box = [&](QColor c) {
+    QRect r;
+    for (int y = 0; y < first.height(); ++y)
+      for (int x = 0; x < first.width(); ++x)
+        if (IsColour(first, x, y, c)) r |= QRect(x, y, 1, 1);
+    return r;
+  };
+  const QRect small = box(QColor(0, 0, 128)), large = box(QColor(255, 0, 0)), turned = box(QColor(0, 255, 0));
+  ASSERT_FALSE(small.isEmpty() || large.isEmpty() || turned.isEmpty());
+  EXPECT_NEAR(double(large.width()) / small.width(), 2.0, 0.3);
+  EXPECT_NEAR(double(large.height()) / small.height(), 2.0, 0.4);
+  EXPECT_LT(small.bottom(), large.top());
+  EXPECT_GT(turned.height(), turned.width());  // written upwards
+  EXPECT_NEAR(turned.height(), large.width(), 3);
 }
 
 // On square pixels a world unit is as long in x as in y, whatever the
