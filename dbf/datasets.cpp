@@ -510,12 +510,11 @@ void TTzDataSet::ClearActiveBuffer() { std::fill(ActiveBuffer().begin(), ActiveB
 void TTzDataSet::RecordToNative(std::uint8_t* native) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!native || !wa || !wa->typedRecord) return;
-  const std::uint8_t* t = wa->typedRecord;
-  native[0] = t[0];
+  native[0] = wa->typedRecord[0];
   for (std::size_t i = 0; i < wa->fields.size() && i < fieldOffsets_.size(); ++i) {
     const TDbfFieldEntry& f = wa->fields[i];
     std::uint8_t* dst = native + fieldOffsets_[i];
-    const std::uint8_t* src = t + wa->typedOffsets[i];
+    const std::uint8_t* src = TypedField(*wa, i);
     switch (f.type) {
       case 'D': {
         // The file's YYYYMMDD text is exact whatever the national layout;
@@ -557,13 +556,12 @@ void TTzDataSet::RecordToNative(std::uint8_t* native) {
 void TTzDataSet::NativeToRecord(const std::uint8_t* native, int field) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!native || !wa || !wa->typedRecord) return;
-  std::uint8_t* t = wa->typedRecord;
-  if (field == 0) t[0] = native[0] ? 1 : 0;
+  if (field == 0) wa->typedRecord[0] = native[0] ? 1 : 0;
   for (std::size_t i = 0; i < wa->fields.size() && i < fieldOffsets_.size(); ++i) {
     if (field != 0 && static_cast<int>(i) + 1 != field) continue;
     const TDbfFieldEntry& f = wa->fields[i];
     const std::uint8_t* src = native + fieldOffsets_[i];
-    std::uint8_t* dst = t + wa->typedOffsets[i];
+    std::uint8_t* dst = TypedField(*wa, i);
     switch (f.type) {
       case 'D': {
         double day = GetF64(src);

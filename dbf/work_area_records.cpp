@@ -265,57 +265,92 @@ std::size_t NationalDate(const char* s, char* out) {
 
 }  // namespace workareas
 
+namespace workareas {
+
+// Field i of the record text into the typed record.
+void ConvertField(TDbfWorkArea& wa, std::size_t i) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return;
+  std::uint8_t* dst = wa.typedRecord + wa.typedOffsets[i];
+  const char* src = wa.recordBuffer.data() + f.offset;
+  switch (f.type) {
+    case 'D': {
+      std::size_t cap = f.length + 2u;
+      char fast[16];
+      std::size_t n = f.length >= 8 ? NationalDate(src, fast) : 0;
+      if (n > 0 && n <= cap) {
+        dst[0] = static_cast<std::uint8_t>(n);
+        std::memcpy(dst + 1, fast, n);
+        break;
+      }
+      std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
+      if (text.size() > cap) text.resize(cap);
+      dst[0] = static_cast<std::uint8_t>(text.size());
+      std::memcpy(dst + 1, text.data(), text.size());
+      break;
+    }
+    case 'N':
+    case 'F': {
+      double v = FieldNumber(src, f.length);
+      if (f.decimals > 0) {
+        if (!DoubleToReal48(v, dst)) ExtendedToReal48(v, dst);  // zero and the far ranges
+      }
+      else PutInt32(dst, ClampToInt32(std::trunc(v)));
+      break;
+    }
+    case 'L': {
+      char c = f.length ? src[0] : ' ';
+      dst[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
+      break;
+    }
+    case 'M': PutInt32(dst, ClampToInt32(FieldNumber(src, f.length))); break;
+    default:
+      dst[0] = f.length;
+      std::memcpy(dst + 1, src, f.length);
+      break;
+  }
+}
+
+// Converts every field not yet converted since the record was loaded.
+void ConvertStaleFields(TDbfWorkArea& wa) {
+  for (std::size_t i = 0; i < wa.typedStamps.size(); ++i)
+    if (wa.typedStamps[i] != wa.typedGeneration) {
+      ConvertField(wa, i);
+      wa.typedStamps[i] = wa.typedGeneration;
+    }
+}
+
+}  // namespace workareas
+
 void LoadTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
-  std::uint8_t* t = wa.typedRecord;
-  const char* r = wa.recordBuffer.data();
-  t[0] = r[0] == '*' ? 1 : 0;
-  for (std::size_t i = 0; i < wa.fields.size(); ++i) {
-    const TDbfFieldEntry& f = wa.fields[i];
-    std::uint8_t* dst = t + wa.typedOffsets[i];
-    const char* src = r + f.offset;
-    switch (f.type) {
-      case 'D': {
-        std::size_t cap = f.length + 2u;
-        char fast[16];
-        std::size_t n = f.length >= 8 ? NationalDate(src, fast) : 0;
-        if (n > 0 && n <= cap) {
-          dst[0] = static_cast<std::uint8_t>(n);
-          std::memcpy(dst + 1, fast, n);
-          break;
-        }
-        std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
-        if (text.size() > cap) text.resize(cap);
-        dst[0] = static_cast<std::uint8_t>(text.size());
-        std::memcpy(dst + 1, text.data(), text.size());
-        break;
-      }
-      case 'N':
-      case 'F': {
-        double v = FieldNumber(src, f.length);
-        if (f.decimals > 0) {
-          if (!DoubleToReal48(v, dst)) ExtendedToReal48(v, dst);  // zero and the far ranges
-        }
-        else PutInt32(dst, ClampToInt32(std::trunc(v)));
-        break;
-      }
-      case 'L': {
-        char c = f.length ? src[0] : ' ';
-        dst[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
-        break;
-      }
-      case 'M': PutInt32(dst, ClampToInt32(FieldNumber(src, f.length))); break;
-      default:
-        dst[0] = f.length;
-        std::memcpy(dst + 1, src, f.length);
-        break;
-    }
+  wa.typedRecord[0] = wa.recordBuffer[0] == '*' ? 1 : 0;
+  if (wa.typedStamps.size() != wa.fields.size()) wa.typedStamps.assign(wa.fields.size(), 0);
+  if (++wa.typedGeneration == 0) {  // wrapped: no stamp may match by chance
+    std::fill(wa.typedStamps.begin(), wa.typedStamps.end(), 0);
+    wa.typedGeneration = 1;
   }
+  // The caller's own buffer may be read without us: fill it now.
+  if (!wa.typedRecordOwned) ConvertStaleFields(wa);
+}
+
+std::uint8_t* TypedField(TDbfWorkArea& wa, std::size_t index) {
+  if (index < wa.typedStamps.size() && wa.typedStamps[index] != wa.typedGeneration) {
+    ConvertField(wa, index);
+    wa.typedStamps[index] = wa.typedGeneration;
+  }
+  return wa.typedRecord + wa.typedOffsets[index];
+}
+
+std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa) {
+  ConvertStaleFields(wa);
+  return wa.typedRecord;
 }
 
 void StoreTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
-  const std::uint8_t* t = wa.typedRecord;
+  // Every field is written back as before, the unread ones included.
+  const std::uint8_t* t = WholeTypedRecord(wa);
   char* r = wa.recordBuffer.data();
   r[0] = t[0] ? '*' : ' ';
   for (std::size_t i = 0; i < wa.fields.size(); ++i) {
@@ -481,18 +516,18 @@ std::uint8_t* FieldAddress(int n) {
       NoDatabaseInUse("FieldAddress");
       return nullptr;
     }
-    return wa->typedRecord;
+    return wa->typedRecord ? WholeTypedRecord(*wa) : nullptr;
   }
   TDbfWorkArea* wa = CheckField(n, "FieldAddress");
   if (!wa || !wa->typedRecord) return nullptr;
-  return wa->typedRecord + wa->typedOffsets[n - 1];
+  return TypedField(*wa, n - 1);
 }
 
 std::string FieldAsString(int n) {
   TDbfWorkArea* wa = CheckField(n, "FieldAsString");
   if (!wa || !wa->typedRecord) return std::string();
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
     case 'F': {
@@ -528,7 +563,7 @@ std::string GetFieldText(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldText");
   if (!wa || !wa->typedRecord) return std::string();
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  const std::uint8_t* p = TypedField(*wa, n - 1);
   if (f.type != 'C' && f.type != 'D') return FieldAsString(n);
   return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
@@ -537,7 +572,7 @@ void SetFieldText(int n, const std::string& text) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldText");
   if (!wa || !wa->typedRecord) return;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  std::uint8_t* p = TypedField(*wa, n - 1);
   if (f.type == 'C' || f.type == 'D') {
     std::size_t cap = f.type == 'C' ? f.length : f.length + 2u;
     std::size_t len = std::min(text.size(), cap);
@@ -554,7 +589,7 @@ long double GetFieldValue(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
   if (!wa || !wa->typedRecord) return 0;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
     case 'F': return f.decimals > 0 ? Real48ToExtended(p) : GetInt32(p);
@@ -571,7 +606,7 @@ void SetFieldValue(int n, long double value) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldValue");
   if (!wa || !wa->typedRecord) return;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
     case 'F':
@@ -587,11 +622,11 @@ void SetFieldValue(int n, long double value) {
 bool GetFieldLogical(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldLogical");
   if (!wa || !wa->typedRecord) return false;
-  return wa->typedRecord[wa->typedOffsets[n - 1]] != 0;
+  return *TypedField(*wa, n - 1) != 0;
 }
 
 void SetFieldLogical(int n, bool value) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldLogical");
   if (!wa || !wa->typedRecord || wa->fields[n - 1].type != 'L') return;
-  wa->typedRecord[wa->typedOffsets[n - 1]] = value ? 1 : 0;
+  *TypedField(*wa, n - 1) = value ? 1 : 0;
 }

@@ -152,8 +152,15 @@ bool IsRecordVisible();
 void ClearRecord();
 void LoadTypedRecord();
 void StoreTypedRecord();
+// Loading takes the deleted mark at once and each field when it is first
+// read through TypedField (a buffer the caller owns is filled whole).
 void LoadTypedRecord(TDbfWorkArea& wa);
 void StoreTypedRecord(TDbfWorkArea& wa);
+// Field index (0 = field 1) of the typed record, converted if it was not
+// yet; a value written through the pointer stays until the next load.
+std::uint8_t* TypedField(TDbfWorkArea& wa, std::size_t index);
+// The whole typed record, every field converted: for copies in and out.
+std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa);
 // Size of the typed record of a table's fields.
 std::size_t TypedRecordSize(const TDbfWorkArea& wa);
 // Offsets of the fields in the typed record (typedOffsets) from the fields.
