@@ -267,6 +267,43 @@ std::size_t NationalDate(const char* s, char* out) {
 
 namespace workareas {
 
+// The record text of field index when it has not been read since the record
+// was loaded, else nullptr: cheap fields are read from it directly, without
+// a round trip through the typed record.
+const char* UnreadText(const TDbfWorkArea& wa, std::size_t index) {
+  if (index >= wa.typedStamps.size() || wa.typedStamps[index] == wa.typedGeneration) return nullptr;
+  const TDbfFieldEntry& f = wa.fields[index];
+  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return nullptr;
+  return wa.recordBuffer.data() + f.offset;
+}
+
+bool LogicalText(const char* src, std::size_t length) {
+  char c = length ? src[0] : ' ';
+  return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
+
+// Converts an unread N or F field, parsing its text once, and gives its
+// value as the typed record holds it.
+long double ConvertNumber(TDbfWorkArea& wa, std::size_t index, const char* src) {
+  const TDbfFieldEntry& f = wa.fields[index];
+  std::uint8_t* dst = wa.typedRecord + wa.typedOffsets[index];
+  wa.typedStamps[index] = wa.typedGeneration;
+  double v = FieldNumber(src, f.length);
+  if (f.decimals == 0) {
+    std::int32_t i = ClampToInt32(std::trunc(v));
+    PutInt32(dst, i);
+    return i;
+  }
+  std::uint8_t real[6];
+  if (!DoubleToReal48(v, real)) ExtendedToReal48(v, real);  // zero and the far ranges
+  std::memcpy(dst, real, 6);
+  return Real48ToExtended(real);
+}
+
+}  // namespace workareas
+
+namespace workareas {
+
 // Field i of the record text into the typed record.
 void ConvertField(TDbfWorkArea& wa, std::size_t i) {
   const TDbfFieldEntry& f = wa.fields[i];
@@ -298,11 +335,7 @@ void ConvertField(TDbfWorkArea& wa, std::size_t i) {
       else PutInt32(dst, ClampToInt32(std::trunc(v)));
       break;
     }
-    case 'L': {
-      char c = f.length ? src[0] : ' ';
-      dst[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
-      break;
-    }
+    case 'L': dst[0] = LogicalText(src, f.length) ? 1 : 0; break;
     case 'M': PutInt32(dst, ClampToInt32(FieldNumber(src, f.length))); break;
     default:
       dst[0] = f.length;
@@ -563,8 +596,14 @@ std::string GetFieldText(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldText");
   if (!wa || !wa->typedRecord) return std::string();
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = TypedField(*wa, n - 1);
   if (f.type != 'C' && f.type != 'D') return FieldAsString(n);
+  if (const char* src = UnreadText(*wa, n - 1)) {
+    if (f.type == 'C') return std::string(src, f.length);
+    char date[16];
+    std::size_t len = f.length >= 8 ? NationalDate(src, date) : 0;
+    if (len > 0 && len <= f.length + 2u) return std::string(date, len);
+  }
+  const std::uint8_t* p = TypedField(*wa, n - 1);
   return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
@@ -589,6 +628,8 @@ long double GetFieldValue(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
   if (!wa || !wa->typedRecord) return 0;
   const TDbfFieldEntry& f = wa->fields[n - 1];
+  if (f.type == 'N' || f.type == 'F')
+    if (const char* src = UnreadText(*wa, n - 1)) return ConvertNumber(*wa, n - 1, src);
   const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
@@ -622,6 +663,8 @@ void SetFieldValue(int n, long double value) {
 bool GetFieldLogical(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldLogical");
   if (!wa || !wa->typedRecord) return false;
+  if (wa->fields[n - 1].type == 'L')
+    if (const char* src = UnreadText(*wa, n - 1)) return LogicalText(src, wa->fields[n - 1].length);
   return *TypedField(*wa, n - 1) != 0;
 }
 
