@@ -1,7 +1,10 @@
 #include "cad/cad_output.h"
 
 #include <cmath>
+#include <functional>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "cad/cad_listing.h"
 #include "cad/cad_screen.h"
@@ -9,6 +12,7 @@
 #include "cad/dxf_writer.h"
 #include "cad/iges_writer.h"
 #include "cad/plot_handoff.h"
+#include "cad/text_keep_out.h"
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
 #include "framework/input_dialogs.h"
@@ -53,6 +57,33 @@ const char* ExtensionOf(Word device) {
     case kCadIges: return "igs";
     default: return "txt";
   }
+}
+
+// What goes to the device while texts keep lines off (CadBeginTextKeepOut):
+// each call's device part with the state it ran in, in order; a line as its
+// ends, so that it can be cut at the texts' boxes.
+struct HeldCall {
+  TCadState state;
+  std::function<void()> out;
+  bool line = false;
+  Extended x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+int KeepOutDepth = 0;
+std::vector<HeldCall> Held;
+std::vector<TTextBox> HeldTextBoxes;
+
+// Runs a call's device part now, or holds it back with the state it reads.
+void ToDevice(std::function<void()> out) {
+  if (KeepOutDepth > 0)
+    Held.push_back({CadState, std::move(out)});
+  else
+    out();
+}
+
+void ForgetHeldCalls() {
+  KeepOutDepth = 0;
+  Held.clear();
+  HeldTextBoxes.clear();
 }
 
 }  // namespace
@@ -165,6 +196,7 @@ void SelectCadDevice() {
 
 void CadOpen(TCadDevice device, const std::string& /*name*/) {
   S().CadRequestedDevice = device;
+  ForgetHeldCalls();
   BlockBegun = false;
   WrittenLines.clear();
   CadSetOrigin(0, 0);
@@ -366,6 +398,8 @@ void CadSetColor(int colour) {
   if (colour < 0) colour = 0;
   if (colour > 31) colour = 16 + colour % 16;
   S().CadColor = static_cast<Byte>(colour);
+  // The layer is state that the next calls read at once; the IGES and
+  // screen colours belong to the device.
   switch (Device()) {
     case kCadDxf:
     case kCadPlotProgram:
@@ -373,13 +407,13 @@ void CadSetColor(int colour) {
       SetDxfLayerByColor(colour);
       break;
     case kCadIges:
-      SetIgesColor(colour);
+      ToDevice([colour] { SetIgesColor(colour); });
       break;
     case kCadScreen:
       if (S().CadInBlockSection)
         SetDxfLayerByColor(colour);
       else
-        ScreenSetColor(colour);
+        ToDevice([colour] { ScreenSetColor(colour); });
       break;
     default:
       break;
@@ -387,7 +421,7 @@ void CadSetColor(int colour) {
 }
 
 void CadSetScreenPen(Word style) {
-  if (ScreenWindow()) GraphSetLineStyle(style);
+  if (ScreenWindow()) ToDevice([style] { GraphSetLineStyle(style); });
 }
 
 void CadSetTextStyle(int font, Extended angle, Extended height, Extended width) {
@@ -400,7 +434,7 @@ void CadSetTextStyle(int font, Extended angle, Extended height, Extended width) 
     s.CadTextWidthFactor = width / height * s.CadTextWidthSetting;
   s.CadTextAngle = angle;
   s.CadTextSlant = s.CadTextSlantSetting;
-  if (ScreenWindow()) GraphSetTextStyle(font, angle, height, 0.95L * width);
+  if (ScreenWindow()) ToDevice([=] { GraphSetTextStyle(font, angle, height, 0.95L * width); });
 }
 
 void CadSetTextAlign(int horizontal, int vertical) {
@@ -413,11 +447,10 @@ void CadSetLineSpacing(Extended factor) { S().CadLineSpacing = factor; }
 // ---------------------------------------------------------------------------
 // Primitives
 
-void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
-  // A line whose ends coincide draws nothing, and some readers refuse it.
-  if (x1 == x2 && y1 == y2) return;
-  Origin(x1, y1);
-  Origin(x2, y2);
+namespace {
+
+// A line with the origin added, to the device.
+void LineOnDevice(Extended x1, Extended y1, Extended x2, Extended y2) {
   if (Device() != kCadScreen && RepeatedLine(x1, y1, x2, y2)) return;
   switch (Device()) {
     case kCadDxf:
@@ -439,6 +472,19 @@ void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
     default:
       break;
   }
+}
+
+}  // namespace
+
+void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+  // A line whose ends coincide draws nothing, and some readers refuse it.
+  if (x1 == x2 && y1 == y2) return;
+  Origin(x1, y1);
+  Origin(x2, y2);
+  if (KeepOutDepth > 0)
+    Held.push_back({CadState, nullptr, true, x1, y1, x2, y2});
+  else
+    LineOnDevice(x1, y1, x2, y2);
 }
 
 void CadHorizontalLine(Extended x, Extended y, Extended length) { CadLine(x, y, x + length, y); }
@@ -473,52 +519,56 @@ void CadLineToPolar(Extended length, Extended angle) {
 
 void CadCircle(Extended x, Extended y, Extended r) {
   Origin(x, y);
-  switch (Device()) {
-    case kCadDxf:
-    case kCadPlotProgram:
-      WriteDxfCircle(x, y, r);
-      break;
-    case kCadIges:
-      WriteIgesCircle(x, y, r);
-      break;
-    case kCadScreen:
-      if (!CadState.CadInBlockSection)
-        GraphCircle(x, y, r);
-      else if (ScreenBlockOpen())
+  ToDevice([=] {
+    switch (Device()) {
+      case kCadDxf:
+      case kCadPlotProgram:
         WriteDxfCircle(x, y, r);
-      break;
-    case kCadListing:
-      WriteTxtCircle(x, y, r);
-      break;
-    default:
-      break;
-  }
+        break;
+      case kCadIges:
+        WriteIgesCircle(x, y, r);
+        break;
+      case kCadScreen:
+        if (!CadState.CadInBlockSection)
+          GraphCircle(x, y, r);
+        else if (ScreenBlockOpen())
+          WriteDxfCircle(x, y, r);
+        break;
+      case kCadListing:
+        WriteTxtCircle(x, y, r);
+        break;
+      default:
+        break;
+    }
+  });
 }
 
 void CadArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
   if (r == 0) return;
   Origin(x, y);
-  switch (Device()) {
-    case kCadDxf:
-    case kCadPlotProgram:
-      WriteDxfArc(x, y, a1, a2, r);
-      break;
-    case kCadIges:
-      WriteIgesArc(x, y, x + r * std::cos(DegToRad(a1)), y + r * std::sin(DegToRad(a1)),
-                   x + r * std::cos(DegToRad(a2)), y + r * std::sin(DegToRad(a2)));
-      break;
-    case kCadScreen:
-      if (!CadState.CadInBlockSection)
-        GraphArc(x, y, a1, a2, r);
-      else if (ScreenBlockOpen())
+  ToDevice([=] {
+    switch (Device()) {
+      case kCadDxf:
+      case kCadPlotProgram:
         WriteDxfArc(x, y, a1, a2, r);
-      break;
-    case kCadListing:
-      WriteTxtArc(x, y, a1, a2, r);
-      break;
-    default:
-      break;
-  }
+        break;
+      case kCadIges:
+        WriteIgesArc(x, y, x + r * std::cos(DegToRad(a1)), y + r * std::sin(DegToRad(a1)),
+                     x + r * std::cos(DegToRad(a2)), y + r * std::sin(DegToRad(a2)));
+        break;
+      case kCadScreen:
+        if (!CadState.CadInBlockSection)
+          GraphArc(x, y, a1, a2, r);
+        else if (ScreenBlockOpen())
+          WriteDxfArc(x, y, a1, a2, r);
+        break;
+      case kCadListing:
+        WriteTxtArc(x, y, a1, a2, r);
+        break;
+      default:
+        break;
+    }
+  });
 }
 
 void CadArc3P(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, Extended y3) {
@@ -570,31 +620,33 @@ void CadSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, E
   Origin(x2, y2);
   Origin(x3, y3);
   Origin(x4, y4);
-  switch (Device()) {
-    case kCadDxf:
-    case kCadPlotProgram:
-      WriteDxfSolid(x1, y1, x2, y2, x3, y3, x4, y4);
-      break;
-    case kCadIges:
-      WriteIgesCopious(x1, y1, x2, y2, x3, y3, x4, y4);
-      break;
-    case kCadScreen:
-      if (!CadState.CadInBlockSection)
-        GraphSolid(x1, y1, x2, y2, x3, y3, x4, y4);
-      else if (ScreenBlockOpen())
+  ToDevice([=] {
+    switch (Device()) {
+      case kCadDxf:
+      case kCadPlotProgram:
         WriteDxfSolid(x1, y1, x2, y2, x3, y3, x4, y4);
-      break;
-    case kCadListing:
-      WriteTxtSolid(x1, y1, x2, y2, x3, y3, x4, y4);
-      break;
-    default:
-      break;
-  }
+        break;
+      case kCadIges:
+        WriteIgesCopious(x1, y1, x2, y2, x3, y3, x4, y4);
+        break;
+      case kCadScreen:
+        if (!CadState.CadInBlockSection)
+          GraphSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+        else if (ScreenBlockOpen())
+          WriteDxfSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+        break;
+      case kCadListing:
+        WriteTxtSolid(x1, y1, x2, y2, x3, y3, x4, y4);
+        break;
+      default:
+        break;
+    }
+  });
 }
 
 void CadBeginPolyline(int closed) {
   if (DxfDevice() && S().CadPolylinesOn)
-    WriteDxfPolyline(closed);
+    ToDevice([closed] { WriteDxfPolyline(closed); });
   else
     S().CadVertexCount = 1;
 }
@@ -602,7 +654,8 @@ void CadBeginPolyline(int closed) {
 void CadVertex(Extended x, Extended y, Extended angle) {
   auto& s = S();
   if (DxfDevice() && s.CadPolylinesOn) {
-    WriteDxfVertex(x + s.CadOriginX, y + s.CadOriginY, std::tan(angle / 4));
+    const Extended bulge = std::tan(angle / 4);
+    ToDevice([x = x + s.CadOriginX, y = y + s.CadOriginY, bulge] { WriteDxfVertex(x, y, bulge); });
     return;
   }
   if (s.CadVertexCount <= 1) {
@@ -620,7 +673,7 @@ void CadVertex(Extended x, Extended y, Extended angle) {
 }
 
 void CadEndPolyline() {
-  if (DxfDevice() && S().CadPolylinesOn) WriteDxfSeqEnd();
+  if (DxfDevice() && S().CadPolylinesOn) ToDevice([] { WriteDxfSeqEnd(); });
 }
 
 void CadText(const std::string& text, Extended x, Extended y) {
@@ -637,26 +690,29 @@ void CadText(const std::string& text, Extended x, Extended y) {
   else if (s.CadAlignV == 2)
     y -= h;
   Origin(x, y);
-  switch (Device()) {
-    case kCadDxf:
-    case kCadPlotProgram:
-      WriteDxfText(text, x, y);
-      break;
-    case kCadIges:
-      WriteIgesNote(text, x, y);
-      break;
-    case kCadScreen:
-      if (!CadState.CadInBlockSection)
-        GraphOutText(x, y, text);
-      else if (ScreenBlockOpen())
+  if (KeepOutDepth > 0) HeldTextBoxes.push_back(TextBoxOf(text, x, y, h, w, s.CadTextAngle));
+  ToDevice([=] {
+    switch (Device()) {
+      case kCadDxf:
+      case kCadPlotProgram:
         WriteDxfText(text, x, y);
-      break;
-    case kCadListing:
-      WriteTxtText(text, x, y);
-      break;
-    default:
-      break;
-  }
+        break;
+      case kCadIges:
+        WriteIgesNote(text, x, y);
+        break;
+      case kCadScreen:
+        if (!CadState.CadInBlockSection)
+          GraphOutText(x, y, text);
+        else if (ScreenBlockOpen())
+          WriteDxfText(text, x, y);
+        break;
+      case kCadListing:
+        WriteTxtText(text, x, y);
+        break;
+      default:
+        break;
+    }
+  });
 }
 
 void CadTextLine(const std::string& text) {
@@ -667,29 +723,54 @@ void CadTextLine(const std::string& text) {
 
 void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale) {
-  switch (Device()) {
-    case kCadDxf:
-    case kCadPlotProgram:
-      WriteDxfInsert(name, x, y, angle, xscale, yscale);
-      break;
-    case kCadIges:
-      WriteIgesInstance(name, x, y, angle, xscale, yscale);
-      break;
-    case kCadScreen:
-      if (!CadState.CadInBlockSection)
-        ScreenInsertBlock(name, x, y, angle, xscale, yscale);
-      else if (ScreenBlockOpen())
+  ToDevice([=] {
+    switch (Device()) {
+      case kCadDxf:
+      case kCadPlotProgram:
         WriteDxfInsert(name, x, y, angle, xscale, yscale);
-      break;
-    case kCadListing:
-      WriteTxtInsert(name, x, y, angle, xscale, yscale);
-      break;
-    default:
-      break;
+        break;
+      case kCadIges:
+        WriteIgesInstance(name, x, y, angle, xscale, yscale);
+        break;
+      case kCadScreen:
+        if (!CadState.CadInBlockSection)
+          ScreenInsertBlock(name, x, y, angle, xscale, yscale);
+        else if (ScreenBlockOpen())
+          WriteDxfInsert(name, x, y, angle, xscale, yscale);
+        break;
+      case kCadListing:
+        WriteTxtInsert(name, x, y, angle, xscale, yscale);
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+void CadBeginTextKeepOut() { ++KeepOutDepth; }
+
+void CadEndTextKeepOut() {
+  if (KeepOutDepth <= 0 || --KeepOutDepth > 0) return;
+  // Out in the order they came, each in the state it came in; the state
+  // after the last call stays.
+  const TCadState after = CadState;
+  std::vector<HeldCall> calls;
+  std::vector<TTextBox> boxes;
+  calls.swap(Held);
+  boxes.swap(HeldTextBoxes);
+  for (const HeldCall& c : calls) {
+    CadState = c.state;
+    if (!c.line) {
+      c.out();
+      continue;
+    }
+    for (const auto& p : SegmentOutsideBoxes(c.x1, c.y1, c.x2, c.y2, boxes)) LineOnDevice(p[0], p[1], p[2], p[3]);
   }
+  CadState = after;
 }
 
 void InitCadOutput() {
+  ForgetHeldCalls();
   BlockBegun = false;
   WrittenLines.clear();
   InitCadScreen();

@@ -109,6 +109,16 @@ void CadTextLine(const std::string& text);
 void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale);
 
+// Texts keep lines off --------------------------------------------------------
+
+// From CadBeginTextKeepOut to CadEndTextKeepOut nothing reaches the device at
+// once: at the end every line drawn between them is cut where it would run
+// through the box of a text drawn between them (before or after it), and
+// then all goes to the device in the order it was drawn. Pairs nest; the
+// outermost end sends. CadOpen forgets what an unfinished pair held.
+void CadBeginTextKeepOut();
+void CadEndTextKeepOut();
+
 // Helpers shared by the devices ---------------------------------------------
 
 // The directory of the block files, the plot drawing and the logo blocks:

@@ -89,41 +89,14 @@ std::vector<LabelBox> PlacedLabels;
 // Sheet lines of the value marks so far, as boxes without height or width.
 std::vector<LabelBox> PlacedMarkLines;
 
-// A drop line of a value mark (world values, parallel to an axis), with a
-// gap wherever it would strike through a label placed before. The log modes
-// draw it whole: their sheet is not linear along the line.
-void GappedMarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
+// A drop line of a value mark (world values, parallel to an axis): kept
+// for the placing of later labels. The CAD output layer leaves a gap where
+// it would run through a text.
+void MarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
   if (!Finite(sx1, sy1, sx2, sy2)) return;
   PlacedMarkLines.push_back({FloatMin(sx1, sx2), FloatMin(sy1, sy2), FloatMax(sx1, sx2), FloatMax(sy1, sy2)});
-  const bool horizontal = sy1 == sy2;
-  const Extended length = horizontal ? sx2 - sx1 : sy2 - sy1;
-  if (LogX() || LogY() || length == 0 || (!horizontal && sx1 != sx2)) {
-    PlotClipLine(x1, y1, x2, y2);
-    return;
-  }
-  // The parts of [0, 1] along the line that the labels cover.
-  std::vector<std::pair<Extended, Extended>> covered;
-  const Extended eps = 1e-6L * P().PlotHeight;
-  for (const LabelBox& b : PlacedLabels) {
-    const Extended across = horizontal ? sy1 : sx1;
-    const Extended lo = horizontal ? b.y1 : b.x1, hi = horizontal ? b.y2 : b.x2;
-    if (!(across > lo + eps && across < hi - eps)) continue;
-    const Extended start = horizontal ? sx1 : sy1;
-    Extended t1 = ((horizontal ? b.x1 : b.y1) - start) / length, t2 = ((horizontal ? b.x2 : b.y2) - start) / length;
-    if (t1 > t2) std::swap(t1, t2);
-    covered.push_back({t1, t2});
-  }
-  std::sort(covered.begin(), covered.end());
-  Extended t = 0;
-  auto piece = [&](Extended a, Extended b) {
-    if (b > a) PlotClipLine(x1 + a * (x2 - x1), y1 + a * (y2 - y1), x1 + b * (x2 - x1), y1 + b * (y2 - y1));
-  };
-  for (const auto& [a, b] : covered) {
-    piece(t, FloatMin(a, 1));
-    t = FloatMax(t, b);
-  }
-  piece(t, 1);
+  PlotClipLine(x1, y1, x2, y2);
 }
 
 }  // namespace
@@ -256,42 +229,45 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
   const Extended start = FloatMax(centre - 0.5L * width, P().PlotOriginX + 0.01L * P().PlotWidth);
   // Above its line, clear of it by half the text height, so that the dashed
   // line never strikes through the letters' feet; below it when another
-  // label or the line of another mark is there, further down while that
-  // place is taken too.
+  // label or the line of another mark is there; then further up and down in
+  // turn, inside the plot area, below the title and above the tick labels.
+  // Near its line a place on another mark's line does (that line leaves it a
+  // gap) rather than one far away.
   const Extended gap = 0.01L * P().PlotHeight;
   const Extended clear = 0.5L * height;
-  Extended sy = PlotY(y) + clear;
-  LabelBox box{start, sy - clear, start + width, sy + height};
-  // Without a place free of both, the first one that covers no label.
-  Extended fallbackY = sy;
-  LabelBox fallback = box;
-  bool fallbackFound = false;
-  for (int tries = 0; tries < 12; ++tries) {
+  const Extended above = PlotY(y) + clear, below = PlotY(y) - clear - height;
+  const Extended lowest = P().PlotOriginY + clear, highest = P().PlotOriginY + P().PlotHeight - height;
+  auto boxAt = [&](Extended baseline) { return LabelBox{start, baseline - clear, start + width, baseline + height}; };
+  Extended sy = above;
+  bool found = false, fallbackFound = false;
+  Extended fallbackY = above;
+  for (int k = 0; k < 24 && !found; ++k) {
+    const Extended step = static_cast<Extended>(k / 2) * (height + gap);
+    const Extended candidate = k % 2 == 0 ? above + step : below - step;
+    if (candidate < lowest || candidate > highest) continue;
+    const LabelBox box = boxAt(candidate);
     bool onLabel = false, onLine = false;
     for (const LabelBox& b : PlacedLabels) onLabel = onLabel || box.Overlaps(b);
     for (const LabelBox& b : PlacedMarkLines) onLine = onLine || box.Overlaps(b);
-    if (!onLabel && !onLine) break;
-    if (!onLabel && !fallbackFound) {
-      fallbackY = sy;
-      fallback = box;
+    if (!onLabel && !onLine && k < 6) {
+      sy = candidate;
+      found = true;
+    } else if (!onLabel && !fallbackFound) {
+      // The first place that covers no label.
+      fallbackY = candidate;
       fallbackFound = true;
     }
-    if (tries == 11) {
-      sy = fallbackY;
-      box = fallback;
-      break;
-    }
-    sy = tries == 0 ? PlotY(y) - clear - height : sy - height - gap;
-    box = {start, sy - clear, start + width, sy + height};
   }
+  if (!found) sy = fallbackY;
+  const LabelBox box = boxAt(sy);
   if (Finite(start, sy)) {
     CadText(text, start, sy);
     PlacedLabels.push_back(box);
   }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
-  GappedMarkLine(x, 0, x, y);
-  GappedMarkLine(x, y, 0, y);
+  MarkLine(x, 0, x, y);
+  MarkLine(x, y, 0, y);
   PlotMoveTo(0, y);
 }
 
@@ -299,8 +275,42 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
   PlotClipLine(x1, y1, x2, y2);
   // The slope of the line on the sheet (lengths, so the plot origin takes no part).
   const Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
-  CadSetTextStyle(2, std::isfinite(angle) ? angle : 0, 2.0L, 1.8L);
-  PlotText(text, (x1 + x2) / 2, (y1 + y2) / 2);
+  const Extended a = std::isfinite(angle) ? angle : 0;
+  CadSetTextStyle(2, a, 2.0L, 1.8L);
+  // Standing on the line, its letters' feet clear of it, at its middle or,
+  // where a value label is there, the nearest place along it that is free.
+  const Extended lift = 0.4L * CadState.CadTextHeight;
+  const Extended c = std::cos(DegToRad(a)), sn = std::sin(DegToRad(a));
+  const Extended w = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
+  const Extended h = CadState.CadTextHeight;
+  auto boundsAt = [&](Extended sx, Extended sy) {
+    LabelBox b{sx, sy, sx, sy};
+    for (const auto& [u, v] : {std::pair<Extended, Extended>{w, 0}, {0, h}, {w, h}}) {
+      const Extended x = sx + u * c - v * sn, y = sy + u * sn + v * c;
+      b = {FloatMin(b.x1, x), FloatMin(b.y1, y), FloatMax(b.x2, x), FloatMax(b.y2, y)};
+    }
+    return b;
+  };
+  Extended sx = 0, sy = 0;
+  for (const Extended t : {0.5L, 0.4L, 0.6L, 0.3L, 0.7L, 0.2L, 0.8L}) {
+    const Extended px = PlotX(x1 + t * (x2 - x1)) - lift * sn, py = PlotY(y1 + t * (y2 - y1)) + lift * c;
+    if (t == 0.5L) {
+      sx = px;
+      sy = py;
+    }
+    const LabelBox b = boundsAt(px, py);
+    bool taken = false;
+    for (const LabelBox& other : PlacedLabels) taken = taken || b.Overlaps(other);
+    if (!taken) {
+      sx = px;
+      sy = py;
+      break;
+    }
+  }
+  if (Finite(sx, sy)) {
+    CadText(text, sx, sy);
+    PlacedLabels.push_back(boundsAt(sx, sy));  // later value labels keep off it
+  }
   CadSetTextStyle(2, 0, 2.0L, 1.8L);
 }
 

@@ -208,7 +208,9 @@ void PlotForceLevel(int colour, const std::string& name, Extended F) {
   PanelPenY = CadState.CadCurrentY;
 }
 
-void DrawDiagram(TDiagramKind kind) {
+namespace {
+
+void DrawWholeDiagram(TDiagramKind kind) {
   if (kind == kDiagramPreloadStatistics) {
     SetPlotSize(100, 100);
     SetPlotOrigin(5, 5);
@@ -227,6 +229,15 @@ void DrawDiagram(TDiagramKind kind) {
     DrawLoadExtension(kind);
   else
     DrawTighteningDiagram(kind);
+}
+
+}  // namespace
+
+void DrawDiagram(TDiagramKind kind) {
+  // No line of a diagram strikes through one of its texts.
+  CadBeginTextKeepOut();
+  DrawWholeDiagram(kind);
+  CadEndTextKeepOut();
 }
 
 void InitLoadExtensionDiagrams() { PanelPenY = 0; }

@@ -146,7 +146,8 @@ void DrawGaussDiagram(const std::string& name, Extended A, Extended B, Extended 
   for (int k = 0; k <= halfSteps; ++k) {
     const Extended x = -P + k * 0.5L;
     TickPair(x, -0.75L, -0.95L);
-    PlotText(FloatToTextFix(1, x), x + 0.05L, -0.85L - 0.04L);
+    // Low in the band, so that "-4.0" ends clear of its top line.
+    PlotText(FloatToTextFix(1, x), x + 0.05L, -0.93L);
   }
   PlotText("Sigma", P + 0.4L, -0.85L - 0.1L);
 }

@@ -81,7 +81,8 @@ class CadTest : public ::testing::Test {
 
   // A small drawing through every kind of call: one block, its insert
   // (turned), lines, circle, arc, text, solid and a polyline.
-  static void DrawSample(TCadDevice device) {
+  // With keepOut the entities go through CadBeginTextKeepOut/CadEndTextKeepOut.
+  static void DrawSample(TCadDevice device, bool keepOut = false) {
     CadOpen(device, "");
     if (AbortFlag) return;
     CadBeginDrawing(0, 0, 160, 120);
@@ -95,6 +96,7 @@ class CadTest : public ::testing::Test {
     CadEndBlock();
     CadEndSection();
     CadBeginEntities();
+    if (keepOut) CadBeginTextKeepOut();
     CadSetColor(1);
     CadLine(-10, 60, 170, 60);
     CadSetColor(5);
@@ -112,6 +114,7 @@ class CadTest : public ::testing::Test {
     CadVertex(140, 20, 1.5707963267948966L);
     CadVertex(140, 40, 0);
     CadEndPolyline();
+    if (keepOut) CadEndTextKeepOut();
     CadEndSection();
     CadClose(0);
   }

@@ -138,9 +138,11 @@ TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
 TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   SetPlotOrigin(14, 10);
   SetPlotWindow(0, 0, 10, 10);
+  CadBeginTextKeepOut();  // as a diagram draws them
   PlotValueMark("FM,Rm = 87460 N", 9, 8.9L);
   PlotValueMark("FM Re (0) = 90132 N", 9.5L, 9.0L);
   PlotValueMark("FM,min = 29518 N", 0.5L, 3);
+  CadEndTextKeepOut();
   const auto texts = Parsed(gcOutTextXY);
   ASSERT_EQ(texts.size(), 3u);
   const Extended height = CadState.CadTextHeight;
@@ -165,6 +167,29 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   double right = 0;
   for (const auto& l : Parsed(gcLine)) right = std::max({right, l.v[0], l.v[2]});
   EXPECT_NEAR(static_cast<double>(right), static_cast<double>(PlotX(10)), 1e-5);  // ends at the axis end
+}
+
+// A line's label stands clear above its line, and a value label placed
+// later does not cover it: it goes below its own line instead; a line label
+// placed later keeps off a value label.
+TEST_F(PlotterTest, LineLabelsAndValueLabelsKeepOffEachOther) {
+  SetPlotWindow(0, 0, 10, 10);
+  PlotLineLabel("mu min", 0, 5, 10, 5);
+  const auto label = Parsed(gcOutTextXY);
+  ASSERT_EQ(label.size(), 1u);
+  EXPECT_GE(label[0].v[1], PlotY(5) + 0.3L * CadState.CadTextHeight);
+  PlotValueMark("FM,min = 29518 N", 10, 4.95L);
+  const auto texts = Parsed(gcOutTextXY);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_LT(texts[1].v[1], PlotY(4.95L));
+  // A line label whose middle a value label already holds moves along its line.
+  CreateDisplayList()->clear();
+  SetPlotOrigin(0, 0);
+  PlotValueMark("FM = 1 N", 10, 5);
+  PlotLineLabel("mu", 0, 0, 10, 10.4L);
+  const auto moved = Parsed(gcOutTextXY);
+  ASSERT_EQ(moved.size(), 2u);
+  EXPECT_GT(std::fabs(moved[1].v[0] - PlotX(5)), 10);
 }
 
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {

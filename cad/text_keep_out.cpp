@@ -1,0 +1,82 @@
+#include "cad/text_keep_out.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "framework/math_utils.h"
+
+TTextBox TextBoxOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
+                   Extended angle) {
+  TTextBox b;
+  b.x = x;
+  b.y = y;
+  const Extended a = DegToRad(angle);
+  if (std::isfinite(a)) {
+    b.cosA = std::cos(a);
+    b.sinA = std::sin(a);
+  }
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos || !(height > 0) || !std::isfinite(height) || !std::isfinite(widthFactor))
+    return b;  // u1 == u2: covers nothing
+  const std::size_t last = text.find_last_not_of(' ');
+  const Extended cw = height * std::fabs(widthFactor);
+  // Descenders reach a quarter of the height below the baseline, brackets
+  // and accents a little above it; a line passing closer than that touches
+  // the letters.
+  const Extended pad = 0.15L * height;
+  b.u1 = static_cast<Extended>(first) * cw - pad;
+  b.u2 = static_cast<Extended>(last + 1) * cw + pad;
+  b.v1 = -0.3L * height;
+  b.v2 = 1.15L * height;
+  return b;
+}
+
+std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y1, Extended x2, Extended y2,
+                                                         const std::vector<TTextBox>& boxes) {
+  // The parts of [0, 1] along the segment that lie inside a box.
+  std::vector<std::pair<Extended, Extended>> inside;
+  for (const TTextBox& b : boxes) {
+    if (!(b.u2 > b.u1)) continue;
+    // Both ends in the box's frame.
+    auto toU = [&](Extended x, Extended y) { return (x - b.x) * b.cosA + (y - b.y) * b.sinA; };
+    auto toV = [&](Extended x, Extended y) { return -(x - b.x) * b.sinA + (y - b.y) * b.cosA; };
+    const Extended u = toU(x1, y1), v = toV(x1, y1);
+    const Extended du = toU(x2, y2) - u, dv = toV(x2, y2) - v;
+    // Liang-Barsky: the parameter range inside the box.
+    Extended t0 = 0, t1 = 1;
+    const Extended p[4] = {-du, du, -dv, dv};
+    const Extended q[4] = {u - b.u1, b.u2 - u, v - b.v1, b.v2 - v};
+    bool misses = false;
+    for (int i = 0; i < 4 && !misses; ++i) {
+      if (p[i] == 0) {
+        misses = q[i] <= 0;
+        continue;
+      }
+      const Extended t = q[i] / p[i];
+      if (p[i] < 0)
+        t0 = std::max(t0, t);
+      else
+        t1 = std::min(t1, t);
+    }
+    if (!misses && t0 < t1) inside.push_back({t0, t1});
+  }
+  std::vector<std::array<Extended, 4>> pieces;
+  auto at = [&](Extended t) { return std::array<Extended, 2>{x1 + t * (x2 - x1), y1 + t * (y2 - y1)}; };
+  const Extended length = std::hypot(x2 - x1, y2 - y1);
+  auto piece = [&](Extended a, Extended b) {
+    if (!((b - a) * length > 1e-6L)) return;  // nothing left to see
+    // The ends themselves, not a recomputed point, where the piece reaches them.
+    const auto p = a == 0 ? std::array<Extended, 2>{x1, y1} : at(a);
+    const auto q = b == 1 ? std::array<Extended, 2>{x2, y2} : at(b);
+    pieces.push_back({p[0], p[1], q[0], q[1]});
+  };
+  std::sort(inside.begin(), inside.end());
+  Extended t = 0;
+  for (const auto& [a, b] : inside) {
+    piece(t, a);
+    t = std::max(t, b);
+  }
+  piece(t, 1);
+  return pieces;
+}

@@ -1,0 +1,31 @@
+// Room for texts: the box a text covers on the sheet, and the parts of a
+// line that stay outside a set of such boxes. The CAD output layer cuts the
+// lines of a diagram with these, so that no line strikes through a text.
+// Qt-free.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "framework/types.h"
+
+// A text's box in its own frame: u along the baseline from the insertion
+// point, v across it; the frame is turned by the text's angle.
+struct TTextBox {
+  Extended x = 0, y = 0;        // insertion point (baseline start) on the sheet
+  Extended cosA = 1, sinA = 0;  // the text's direction
+  Extended u1 = 0, v1 = 0, u2 = 0, v2 = 0;
+};
+
+// The box of a text written at (x, y) with the height, the width ratio of a
+// character and the angle (degrees): its letters from the first to the last
+// that is not blank, with room for descenders, accents and the pen. A text
+// of blanks only covers nothing (empty box).
+TTextBox TextBoxOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
+                   Extended angle);
+
+// The pieces of the segment from (x1, y1) to (x2, y2) that run through none
+// of the boxes, in order along it, each as x1, y1, x2, y2.
+std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y1, Extended x2, Extended y2,
+                                                         const std::vector<TTextBox>& boxes);

@@ -1,0 +1,126 @@
+#include "cad/text_keep_out.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cad/cad_output.h"
+#include "cad_test_support.h"
+#include "drawing_test_support.h"
+#include "framework/display_list.h"
+
+namespace {
+
+using Pieces = std::vector<std::array<Extended, 4>>;
+
+void ExpectPieces(const Pieces& got, const Pieces& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < got.size(); ++i)
+    for (int k = 0; k < 4; ++k)
+      EXPECT_NEAR(static_cast<double>(got[i][k]), static_cast<double>(want[i][k]), 1e-9) << i << " " << k;
+}
+
+// "AB" of height 2 and width ratio 1 at (10, 10) covers x 9.7 .. 14.3 and
+// y 9.4 .. 12.3 (descenders, accents and the pen around its letters).
+TEST(TextKeepOut, SegmentsLeaveOutTheBoxesOfTexts) {
+  const TTextBox ab = TextBoxOf("AB", 10, 10, 2, 1, 0);
+  struct Row {
+    const char* what;
+    std::array<Extended, 4> segment;
+    std::vector<TTextBox> boxes;
+    Pieces want;
+  };
+  const Row rows[] = {
+      {"through the middle", {0, 11, 20, 11}, {ab}, {{0, 11, 9.7L, 11}, {14.3L, 11, 20, 11}}},
+      {"drawn the other way", {20, 11, 0, 11}, {ab}, {{20, 11, 14.3L, 11}, {9.7L, 11, 0, 11}}},
+      {"along the baseline", {0, 10, 20, 10}, {ab}, {{0, 10, 9.7L, 10}, {14.3L, 10, 20, 10}}},
+      {"clear below the descenders", {0, 9.3L, 20, 9.3L}, {ab}, {{0, 9.3L, 20, 9.3L}}},
+      {"ending inside", {12, 0, 12, 11}, {ab}, {{12, 0, 12, 9.4L}}},
+      {"wholly inside", {11, 11, 13, 11}, {ab}, {}},
+      {"leading and trailing blanks cover nothing", {8, 0, 8, 20}, {TextBoxOf("  AB  ", 5, 10, 2, 1, 0)},
+       {{8, 0, 8, 20}}},
+      {"blanks only", {0, 11, 20, 11}, {TextBoxOf("   ", 10, 10, 2, 1, 0)}, {{0, 11, 20, 11}}},
+      {"upright text across a level line", {0, 5, 20, 5}, {TextBoxOf("AB", 10, 4, 2, 1, 90)},
+       {{0, 5, 7.7L, 5}, {10.6L, 5, 20, 5}}},
+      {"two texts, overlapping", {0, 11, 30, 11}, {TextBoxOf("AB", 20, 10, 2, 1, 0), ab, TextBoxOf("A", 13, 10, 2, 1, 0)},
+       {{0, 11, 9.7L, 11}, {15.3L, 11, 19.7L, 11}, {24.3L, 11, 30, 11}}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const auto& s = r.segment;
+    ExpectPieces(SegmentOutsideBoxes(s[0], s[1], s[2], s[3], r.boxes), r.want);
+  }
+}
+
+class TextKeepOutTest : public CadTest {
+ protected:
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+};
+
+// Held back and sent at the end, a drawing in which no line meets a text
+// comes out byte for byte as drawn directly, on every device: the order,
+// the layers, colours and text styles all stay.
+TEST_F(TextKeepOutTest, HeldDrawingComesOutAsDrawnDirectly) {
+  for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
+    SCOPED_TRACE(device);
+    const std::string file = CadBatchFileName(device);
+    // Each run starts in the state the one before left: held, then direct.
+    DrawSample(device);
+    DrawSample(device, true);
+    const std::string held = Slurp(file);
+    DrawSample(device);
+    EXPECT_EQ(held, Slurp(file));
+  }
+  DrawSample(kCadScreen);
+  DrawSample(kCadScreen, true);
+  const auto held = *CreateDisplayList();
+  EXPECT_GT(held.size(), 10u);
+  DrawSample(kCadScreen);
+  EXPECT_EQ(held, *CreateDisplayList());
+}
+
+// A line leaves a gap at a text drawn before it and at one drawn after it,
+// each piece on its own layer; a nested pair sends only at the outer end.
+TEST_F(TextKeepOutTest, LinesAreCutAtTextsDrawnBeforeAndAfterThem) {
+  StartDrawing(kCadDxf);
+  CadBeginEntities();
+  CadState.CadTextWidthSetting = 1;
+  CadSetTextStyle(2, 0, 2, 2);
+  CadBeginTextKeepOut();
+  CadSetColor(1);
+  CadText("AB", 10, 10);
+  CadBeginTextKeepOut();
+  CadSetColor(2);
+  CadLine(0, 11, 50, 11);
+  CadEndTextKeepOut();
+  CadLine(0, 20, 50, 20);  // meets no text
+  CadSetColor(3);
+  CadText("CD", 30, 10);
+  CadEndTextKeepOut();
+  CadEndSection();
+  CadClose(0);
+  const auto es = drawing_test::ParseDxf(ReadLines(DxfFile()));
+  std::vector<std::vector<double>> lines;
+  for (const auto& e : es) {
+    if (e.kind != "LINE") continue;
+    EXPECT_EQ(e.layer, CadState.CadLayerNames[2].str());  // colour 2's layer, not the texts' colours
+    lines.push_back(e.v);
+  }
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NEAR(lines[0][2], 9.7, 1e-6);
+  EXPECT_NEAR(lines[1][0], 14.3, 1e-6);
+  EXPECT_NEAR(lines[1][2], 29.7, 1e-6);
+  EXPECT_NEAR(lines[2][0], 34.3, 1e-6);
+  EXPECT_EQ(lines[3], (std::vector<double>{0, 20, 50, 20}));
+  EXPECT_EQ(drawing_test::Count(es, "TEXT"), 2);
+  EXPECT_EQ(es.back().kind, "TEXT");  // the order as drawn: the second text after the line
+}
+
+}  // namespace
