@@ -59,21 +59,20 @@ bool PlainDecimal(const char* p, const char* end, double& v) {
                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const bool negative = p < end && *p == '-';
   if (negative) ++p;
+  // Wider texts wrap the sum, but they are refused below.
   std::uint64_t digits = 0;
-  int count = 0, decimals = -1;
-  for (; p < end; ++p) {
-    if (*p == '.' && decimals < 0) {
-      decimals = 0;
-    } else if (*p >= '0' && *p <= '9') {
-      if (++count > 15) return false;
-      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-      if (decimals >= 0) ++decimals;
-    } else {
-      return false;
-    }
+  const char* start = p;
+  for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) digits = digits * 10 + (*p - '0');
+  std::ptrdiff_t count = p - start, decimals = 0;
+  if (p < end && *p == '.') {
+    const char* fraction = ++p;
+    for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) digits = digits * 10 + (*p - '0');
+    decimals = p - fraction;
+    count += decimals;
   }
-  if (count == 0) return false;
-  v = static_cast<double>(digits) / kTens[decimals < 0 ? 0 : decimals];
+  if (p != end || count == 0 || count > 15) return false;
+  v = static_cast<double>(digits);
+  if (decimals > 0) v /= kTens[decimals];
   if (negative) v = -v;
   return true;
 }
@@ -142,25 +141,32 @@ TDbfWorkArea* CheckField(int n, const char* routine) {
 
 using namespace workareas;
 
-long double Real48ToExtended(const std::uint8_t* p) {
-  if (p[0] == 0) return 0;
-  std::uint64_t mant = 0;
-  for (int i = 5; i >= 1; --i) mant = (mant << 8) | p[i];
-  bool negative = (mant >> 39) & 1;
-  mant &= (1ULL << 39) - 1;
-  // Every six-byte real is exactly a double: assemble its bits.
-  std::uint64_t bits = (static_cast<std::uint64_t>(p[0]) - 129 + 1023) << 52 | mant << 13;
-  if (negative) bits |= 1ULL << 63;
+namespace workareas {
+
+// The six bytes of a six-byte real, the first in the lowest bits, as the
+// double they hold: every six-byte real is exactly a double.
+double Real48BitsToDouble(std::uint64_t r) {
+  const std::uint64_t e = r & 0xFF;
+  if (e == 0) return 0;
+  std::uint64_t bits = (e - 129 + 1023) << 52 | ((r >> 8) & ((1ULL << 39) - 1)) << 13 | (r >> 47 & 1) << 63;
   double d;
   std::memcpy(&d, &bits, 8);
   return d;
 }
 
-namespace workareas {
+std::uint64_t Real48Bits(const std::uint8_t* p) {
+  std::uint64_t r = 0;
+  for (int i = 5; i >= 0; --i) r = (r << 8) | p[i];
+  return r;
+}
 
-// A double to a six-byte real by its bits, rounding the mantissa to 39 bits
+void PutReal48Bits(std::uint8_t* p, std::uint64_t r) {
+  for (int i = 0; i < 6; ++i, r >>= 8) p[i] = static_cast<std::uint8_t>(r);
+}
+
+// A double to the bits of a six-byte real, rounding the mantissa to 39 bits
 // (half to even); false when the value lies outside the direct range.
-bool DoubleToReal48(double d, std::uint8_t* p) {
+bool DoubleToReal48Bits(double d, std::uint64_t& r) {
   std::uint64_t bits;
   std::memcpy(&bits, &d, 8);
   int e = static_cast<int>((bits >> 52) & 0x7FF);
@@ -175,16 +181,20 @@ bool DoubleToReal48(double d, std::uint8_t* p) {
   }
   int re = e - 1023 + 129;
   if (re < 1 || re > 255) return false;
-  p[0] = static_cast<std::uint8_t>(re);
-  std::uint64_t out = frac | ((bits >> 63) << 39);
-  for (int i = 1; i <= 5; ++i) {
-    p[i] = static_cast<std::uint8_t>(out & 0xFF);
-    out >>= 8;
-  }
+  r = static_cast<std::uint64_t>(re) | (frac | (bits >> 63) << 39) << 8;
+  return true;
+}
+
+bool DoubleToReal48(double d, std::uint8_t* p) {
+  std::uint64_t r;
+  if (!DoubleToReal48Bits(d, r)) return false;
+  PutReal48Bits(p, r);
   return true;
 }
 
 }  // namespace workareas
+
+long double Real48ToExtended(const std::uint8_t* p) { return Real48BitsToDouble(Real48Bits(p)); }
 
 void ExtendedToReal48(long double v, std::uint8_t* p) {
   std::memset(p, 0, 6);
@@ -277,6 +287,23 @@ const char* UnreadText(const TDbfWorkArea& wa, std::size_t index) {
   return wa.recordBuffer.data() + f.offset;
 }
 
+// A string of n bytes at p. Short ones are copied in two fixed-size,
+// overlapping moves: a copy of variable size compiles to a string move
+// instruction that costs more than the rest of a field read.
+std::string TextOf(const char* p, std::size_t n) {
+  if (n < 4 || n > 15) return std::string(p, n);
+  std::string s(15, ' ');
+  if (n >= 8) {
+    std::memcpy(s.data(), p, 8);
+    std::memcpy(s.data() + n - 8, p + n - 8, 8);
+  } else {
+    std::memcpy(s.data(), p, 4);
+    std::memcpy(s.data() + n - 4, p + n - 4, 4);
+  }
+  s.resize(n);
+  return s;
+}
+
 bool LogicalText(const char* src, std::size_t length) {
   char c = length ? src[0] : ' ';
   return c == 'T' || c == 't' || c == 'Y' || c == 'y';
@@ -294,10 +321,15 @@ long double ConvertNumber(TDbfWorkArea& wa, std::size_t index, const char* src) 
     PutInt32(dst, i);
     return i;
   }
-  std::uint8_t real[6];
-  if (!DoubleToReal48(v, real)) ExtendedToReal48(v, real);  // zero and the far ranges
-  std::memcpy(dst, real, 6);
-  return Real48ToExtended(real);
+  // Kept in a register: the value read back at once from bytes just
+  // stored one by one would wait for the stores.
+  std::uint64_t real;
+  if (!DoubleToReal48Bits(v, real)) {  // zero and the far ranges
+    ExtendedToReal48(v, dst);
+    return Real48ToExtended(dst);
+  }
+  PutReal48Bits(dst, real);
+  return Real48BitsToDouble(real);
 }
 
 }  // namespace workareas
@@ -598,13 +630,13 @@ std::string GetFieldText(int n) {
   const TDbfFieldEntry& f = wa->fields[n - 1];
   if (f.type != 'C' && f.type != 'D') return FieldAsString(n);
   if (const char* src = UnreadText(*wa, n - 1)) {
-    if (f.type == 'C') return std::string(src, f.length);
+    if (f.type == 'C') return TextOf(src, f.length);
     char date[16];
     std::size_t len = f.length >= 8 ? NationalDate(src, date) : 0;
-    if (len > 0 && len <= f.length + 2u) return std::string(date, len);
+    if (len > 0 && len <= f.length + 2u) return TextOf(date, len);
   }
   const std::uint8_t* p = TypedField(*wa, n - 1);
-  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+  return TextOf(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
 void SetFieldText(int n, const std::string& text) {
