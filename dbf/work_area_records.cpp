@@ -124,17 +124,21 @@ void WriteNumberText(char* dst, int len, int dec, long double v) {
   else std::memcpy(dst, buf, static_cast<std::size_t>(len));
 }
 
-TDbfWorkArea* CheckField(int n, const char* routine) {
+// The message of CheckField, kept out of its inlined check.
+[[gnu::noinline, gnu::cold]] TDbfWorkArea* FieldRefused(int n, const char* routine) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa) {
     NoDatabaseInUse(routine);
     return nullptr;
   }
-  if (n < 1 || n > wa->fieldCount) {
-    DederError(220, std::string("Invalid field number. [") + routine + "(" + std::to_string(n) + ")]");
-    return nullptr;
-  }
-  return wa;
+  DederError(220, std::string("Invalid field number. [") + routine + "(" + std::to_string(n) + ")]");
+  return nullptr;
+}
+
+inline TDbfWorkArea* CheckField(int n, const char* routine) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (wa && n >= 1 && n <= wa->fieldCount) [[likely]] return wa;
+  return FieldRefused(n, routine);
 }
 
 }  // namespace workareas

@@ -125,7 +125,9 @@ void InitWorkAreas();
 void Select(int n);
 std::uint8_t CurrentWorkArea();
 // The selected work area, or nullptr.
-TDbfWorkArea* SelectedWorkArea();
+inline TDbfWorkArea* SelectedWorkArea() {
+  return SelectedArea >= 1 && SelectedArea <= kMaxWorkAreas ? WorkAreas[SelectedArea].get() : nullptr;
+}
 bool NoDatabaseInUse(const std::string& label);
 std::int32_t RecCount();
 std::int32_t RecNo();
