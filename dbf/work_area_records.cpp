@@ -178,7 +178,8 @@ bool DoubleToReal48Bits(double d, std::uint64_t& r) {
   std::uint64_t mant = bits & ((1ULL << 52) - 1);
   std::uint64_t frac = mant >> 13;
   std::uint64_t rest = mant & 0x1FFF;
-  if (rest > 0x1000 || (rest == 0x1000 && (frac & 1))) ++frac;
+  // Without a branch: the bits below vary at random from value to value.
+  frac += static_cast<std::uint64_t>(rest > 0x1000) | (static_cast<std::uint64_t>(rest == 0x1000) & frac);
   if (frac >> 39) {
     frac = 0;
     ++e;
@@ -295,8 +296,11 @@ const char* UnreadText(const TDbfWorkArea& wa, std::size_t index) {
 // overlapping moves: a copy of variable size compiles to a string move
 // instruction that costs more than the rest of a field read.
 std::string TextOf(const char* p, std::size_t n) {
-  if (n < 4 || n > 15) return std::string(p, n);
-  std::string s(15, ' ');
+  std::string s(15, ' ');  // one object returned on every path: no copy on return
+  if (n < 4 || n > 15) {
+    s.assign(p, n);
+    return s;
+  }
   if (n >= 8) {
     std::memcpy(s.data(), p, 8);
     std::memcpy(s.data() + n - 8, p + n - 8, 8);
