@@ -145,6 +145,8 @@ int FieldDec(int n);
 std::string Field(int n);
 int FieldNo(const std::string& name);
 int FieldCount();
+// Field n's place in the typed record (0: the whole record), its value
+// converted: read it there until the record is loaded again.
 std::uint8_t* FieldAddress(int n);
 std::string FieldAsString(int n);
 bool Deleted();
