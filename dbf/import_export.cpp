@@ -428,7 +428,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   SelectedArea = dst;
   while (more) {
     if (same) {
-      std::memcpy(dwa->typedRecord, swa.typedRecord, dwa->typedRecordSize);
+      std::memcpy(WholeTypedRecord(*dwa), WholeTypedRecord(swa), dwa->typedRecordSize);
       for (std::size_t i = 0; i < dwa->fields.size(); ++i) {
         if (dwa->fields[i].type != 'M') continue;
         std::int32_t block = static_cast<std::int32_t>(GetFieldValue(static_cast<int>(i) + 1));

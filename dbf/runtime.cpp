@@ -178,6 +178,17 @@ const CodePageTables& Tables() {
 // words of eight bytes that hold a higher one are looked at byte by byte.
 void MapBytes(const unsigned char* table, bool asciiStays, char* p, std::size_t n) {
   std::size_t i = 0;
+  if (asciiStays && n >= 8) {
+    // Mostly all ASCII: one test of every word, the last overlapping.
+    std::uint64_t any = 0, word;
+    for (; i + 8 <= n; i += 8) {
+      std::memcpy(&word, p + i, 8);
+      any |= word;
+    }
+    std::memcpy(&word, p + n - 8, 8);
+    if (((any | word) & 0x8080808080808080ULL) == 0) return;
+    i = 0;
+  }
   if (asciiStays) {
     for (; i + 8 <= n; i += 8) {
       std::uint64_t word;
@@ -191,9 +202,15 @@ void MapBytes(const unsigned char* table, bool asciiStays, char* p, std::size_t 
 
 }  // namespace
 
-void OemToAnsiBuffer(char* p, std::size_t n) { MapBytes(Tables().toAnsi, Tables().asciiToAnsi, p, n); }
+void OemToAnsiBuffer(char* p, std::size_t n) {
+  const CodePageTables& t = Tables();
+  MapBytes(t.toAnsi, t.asciiToAnsi, p, n);
+}
 
-void AnsiToOemBuffer(char* p, std::size_t n) { MapBytes(Tables().toOem, Tables().asciiToOem, p, n); }
+void AnsiToOemBuffer(char* p, std::size_t n) {
+  const CodePageTables& t = Tables();
+  MapBytes(t.toOem, t.asciiToOem, p, n);
+}
 
 std::string TzOemToAnsi(std::string_view s) {
   std::string r(s);

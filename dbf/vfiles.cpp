@@ -567,7 +567,7 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, boo
     progress.Step();
     if (skipDeleted && !it->empty() && (*it)[0] != 0) continue;
     std::size_t n = std::min(it->size(), out->typedRecordSize);
-    std::memcpy(out->typedRecord, it->data(), n);
+    std::memcpy(WholeTypedRecord(*out), it->data(), n);
     Append();
     if (TzLastError != 0) failure = TzLastError;
     else ++written;
@@ -630,7 +630,7 @@ std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted, bo
     if (TzLastError != 0) break;
     if (skipDeleted && in->typedRecord[0] != 0) continue;
     std::size_t size = std::min(in->typedRecordSize, vwa.typedRecordSize);
-    std::memcpy(vwa.typedRecord, in->typedRecord, size);
+    std::memcpy(vwa.typedRecord, WholeTypedRecord(*in), size);
     // The key maker reads the selected work area: the virtual file.
     SelectedArea = vArea;
     bool added = AddRecord(vwa, st, vwa.virtualOrdering);

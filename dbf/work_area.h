@@ -85,6 +85,11 @@ struct TDbfWorkArea {
   std::vector<std::size_t> typedOffsets;  // of each field, index 0 = field 1
   bool typedRecordOwned = false;
   std::vector<std::uint8_t> ownedTypedRecord;
+  // A field of the typed record is converted from the record text when it
+  // is first read: its stamp equals typedGeneration once it is, and loading
+  // a record moves the generation on. Read fields through TypedField.
+  std::vector<std::uint32_t> typedStamps;
+  std::uint32_t typedGeneration = 1;
   std::function<bool()> filterCallback;
   TExprDescriptor* filterExpression = nullptr;
   void (*relationCallback)() = nullptr;

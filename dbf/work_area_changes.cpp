@@ -71,10 +71,10 @@ void Replace() {
       return;
     }
     LockSemaphore(true);
-    std::memcpy(wa->swapBuffer.data(), wa->typedRecord, wa->typedRecordSize);
+    std::memcpy(wa->swapBuffer.data(), WholeTypedRecord(*wa), wa->typedRecordSize);
     ReadRecord(*wa, wa->recordNumber);
     CallIndex(IndexHooks.RememberKeys);
-    std::memcpy(wa->typedRecord, wa->swapBuffer.data(), wa->typedRecordSize);
+    std::memcpy(WholeTypedRecord(*wa), wa->swapBuffer.data(), wa->typedRecordSize);
   }
   StoreTypedRecord(*wa);
   if (wa->isVirtual) {

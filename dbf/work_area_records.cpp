@@ -54,32 +54,32 @@ void DispatchIfError() {
 // ".", as from_chars reads it: the digits and the power of ten are both
 // exact doubles, so their quotient is the correctly rounded value. False
 // for any other text.
-bool PlainDecimal(const char* p, const char* end, double& v) {
+inline bool PlainDecimal(const char* p, const char* end, double& v) {
   static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const bool negative = p < end && *p == '-';
   if (negative) ++p;
+  // Wider texts wrap the sum, but they are refused below.
   std::uint64_t digits = 0;
-  int count = 0, decimals = -1;
-  for (; p < end; ++p) {
-    if (*p == '.' && decimals < 0) {
-      decimals = 0;
-    } else if (*p >= '0' && *p <= '9') {
-      if (++count > 15) return false;
-      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-      if (decimals >= 0) ++decimals;
-    } else {
-      return false;
-    }
+  const char* start = p;
+  for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) digits = digits * 10 + (*p - '0');
+  std::ptrdiff_t count = p - start, decimals = 0;
+  if (p < end && *p == '.') {
+    const char* fraction = ++p;
+    for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) digits = digits * 10 + (*p - '0');
+    decimals = p - fraction;
+    count += decimals;
   }
-  if (count == 0) return false;
-  v = static_cast<double>(digits) / kTens[decimals < 0 ? 0 : decimals];
+  if (p != end || count == 0 || count > 15) return false;
+  v = static_cast<double>(digits);
+  if (decimals > 0) v /= kTens[decimals];
   if (negative) v = -v;
   return true;
 }
 
 // Parses the text of an N or F field; the decimal point is always ".".
-double FieldNumber(const char* p, std::size_t n) {
+// Inline in this file's field reads.
+[[gnu::always_inline]] inline double ParseNumber(const char* p, std::size_t n) {
   std::size_t i = 0;
   while (i < n && (p[i] == ' ' || p[i] == '+')) ++i;
   std::size_t end = n;
@@ -88,6 +88,8 @@ double FieldNumber(const char* p, std::size_t n) {
   if (i < end && !PlainDecimal(p + i, p + end, v)) std::from_chars(p + i, p + end, v);
   return v;
 }
+
+double FieldNumber(const char* p, std::size_t n) { return ParseNumber(p, n); }
 
 std::size_t TypedSizeOf(const TDbfFieldEntry& f) {
   switch (f.type) {
@@ -125,42 +127,53 @@ void WriteNumberText(char* dst, int len, int dec, long double v) {
   else std::memcpy(dst, buf, static_cast<std::size_t>(len));
 }
 
-TDbfWorkArea* CheckField(int n, const char* routine) {
+// The message of CheckField, kept out of its inlined check.
+[[gnu::noinline, gnu::cold]] TDbfWorkArea* FieldRefused(int n, const char* routine) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa) {
     NoDatabaseInUse(routine);
     return nullptr;
   }
-  if (n < 1 || n > wa->fieldCount) {
-    DederError(220, std::string("Invalid field number. [") + routine + "(" + std::to_string(n) + ")]");
-    return nullptr;
-  }
-  return wa;
+  DederError(220, std::string("Invalid field number. [") + routine + "(" + std::to_string(n) + ")]");
+  return nullptr;
+}
+
+inline TDbfWorkArea* CheckField(int n, const char* routine) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (wa && n >= 1 && n <= wa->fieldCount) [[likely]] return wa;
+  return FieldRefused(n, routine);
 }
 
 }  // namespace workareas
 
 using namespace workareas;
 
-long double Real48ToExtended(const std::uint8_t* p) {
-  if (p[0] == 0) return 0;
-  std::uint64_t mant = 0;
-  for (int i = 5; i >= 1; --i) mant = (mant << 8) | p[i];
-  bool negative = (mant >> 39) & 1;
-  mant &= (1ULL << 39) - 1;
-  // Every six-byte real is exactly a double: assemble its bits.
-  std::uint64_t bits = (static_cast<std::uint64_t>(p[0]) - 129 + 1023) << 52 | mant << 13;
-  if (negative) bits |= 1ULL << 63;
+namespace workareas {
+
+// The six bytes of a six-byte real, the first in the lowest bits, as the
+// double they hold: every six-byte real is exactly a double.
+double Real48BitsToDouble(std::uint64_t r) {
+  const std::uint64_t e = r & 0xFF;
+  if (e == 0) return 0;
+  std::uint64_t bits = (e - 129 + 1023) << 52 | ((r >> 8) & ((1ULL << 39) - 1)) << 13 | (r >> 47 & 1) << 63;
   double d;
   std::memcpy(&d, &bits, 8);
   return d;
 }
 
-namespace workareas {
+std::uint64_t Real48Bits(const std::uint8_t* p) {
+  std::uint64_t r = 0;
+  for (int i = 5; i >= 0; --i) r = (r << 8) | p[i];
+  return r;
+}
 
-// A double to a six-byte real by its bits, rounding the mantissa to 39 bits
+void PutReal48Bits(std::uint8_t* p, std::uint64_t r) {
+  for (int i = 0; i < 6; ++i, r >>= 8) p[i] = static_cast<std::uint8_t>(r);
+}
+
+// A double to the bits of a six-byte real, rounding the mantissa to 39 bits
 // (half to even); false when the value lies outside the direct range.
-bool DoubleToReal48(double d, std::uint8_t* p) {
+bool DoubleToReal48Bits(double d, std::uint64_t& r) {
   std::uint64_t bits;
   std::memcpy(&bits, &d, 8);
   int e = static_cast<int>((bits >> 52) & 0x7FF);
@@ -168,23 +181,28 @@ bool DoubleToReal48(double d, std::uint8_t* p) {
   std::uint64_t mant = bits & ((1ULL << 52) - 1);
   std::uint64_t frac = mant >> 13;
   std::uint64_t rest = mant & 0x1FFF;
-  if (rest > 0x1000 || (rest == 0x1000 && (frac & 1))) ++frac;
+  // Without a branch: the bits below vary at random from value to value.
+  frac += static_cast<std::uint64_t>(rest > 0x1000) | (static_cast<std::uint64_t>(rest == 0x1000) & frac);
   if (frac >> 39) {
     frac = 0;
     ++e;
   }
   int re = e - 1023 + 129;
   if (re < 1 || re > 255) return false;
-  p[0] = static_cast<std::uint8_t>(re);
-  std::uint64_t out = frac | ((bits >> 63) << 39);
-  for (int i = 1; i <= 5; ++i) {
-    p[i] = static_cast<std::uint8_t>(out & 0xFF);
-    out >>= 8;
-  }
+  r = static_cast<std::uint64_t>(re) | (frac | (bits >> 63) << 39) << 8;
+  return true;
+}
+
+bool DoubleToReal48(double d, std::uint8_t* p) {
+  std::uint64_t r;
+  if (!DoubleToReal48Bits(d, r)) return false;
+  PutReal48Bits(p, r);
   return true;
 }
 
 }  // namespace workareas
+
+long double Real48ToExtended(const std::uint8_t* p) { return Real48BitsToDouble(Real48Bits(p)); }
 
 void ExtendedToReal48(long double v, std::uint8_t* p) {
   std::memset(p, 0, 6);
@@ -265,57 +283,150 @@ std::size_t NationalDate(const char* s, char* out) {
 
 }  // namespace workareas
 
+namespace workareas {
+
+// The record text of field index when it has not been read since the record
+// was loaded, else nullptr: cheap fields are read from it directly, without
+// a round trip through the typed record.
+const char* UnreadText(const TDbfWorkArea& wa, std::size_t index) {
+  if (index >= wa.typedStamps.size() || wa.typedStamps[index] == wa.typedGeneration) return nullptr;
+  const TDbfFieldEntry& f = wa.fields[index];
+  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return nullptr;
+  return wa.recordBuffer.data() + f.offset;
+}
+
+// A string of n bytes at p. Short ones are copied in two fixed-size,
+// overlapping moves: a copy of variable size compiles to a string move
+// instruction that costs more than the rest of a field read.
+std::string TextOf(const char* p, std::size_t n) {
+  std::string s(15, ' ');  // one object returned on every path: no copy on return
+  if (n < 4 || n > 15) {
+    s.assign(p, n);
+    return s;
+  }
+  if (n >= 8) {
+    std::memcpy(s.data(), p, 8);
+    std::memcpy(s.data() + n - 8, p + n - 8, 8);
+  } else {
+    std::memcpy(s.data(), p, 4);
+    std::memcpy(s.data() + n - 4, p + n - 4, 4);
+  }
+  s.resize(n);
+  return s;
+}
+
+bool LogicalText(const char* src, std::size_t length) {
+  char c = length ? src[0] : ' ';
+  return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
+
+// Converts an unread N or F field, parsing its text once, and gives its
+// value as the typed record holds it.
+long double ConvertNumber(TDbfWorkArea& wa, std::size_t index, const char* src) {
+  const TDbfFieldEntry& f = wa.fields[index];
+  std::uint8_t* dst = wa.typedRecord + wa.typedOffsets[index];
+  wa.typedStamps[index] = wa.typedGeneration;
+  double v = ParseNumber(src, f.length);
+  if (f.decimals == 0) {
+    std::int32_t i = ClampToInt32(std::trunc(v));
+    PutInt32(dst, i);
+    return i;
+  }
+  // Kept in a register: the value read back at once from bytes just
+  // stored one by one would wait for the stores.
+  std::uint64_t real;
+  if (!DoubleToReal48Bits(v, real)) {  // zero and the far ranges
+    ExtendedToReal48(v, dst);
+    return Real48ToExtended(dst);
+  }
+  PutReal48Bits(dst, real);
+  return Real48BitsToDouble(real);
+}
+
+}  // namespace workareas
+
+namespace workareas {
+
+// Field i of the record text into the typed record.
+void ConvertField(TDbfWorkArea& wa, std::size_t i) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return;
+  std::uint8_t* dst = wa.typedRecord + wa.typedOffsets[i];
+  const char* src = wa.recordBuffer.data() + f.offset;
+  switch (f.type) {
+    case 'D': {
+      std::size_t cap = f.length + 2u;
+      char fast[16];
+      std::size_t n = f.length >= 8 ? NationalDate(src, fast) : 0;
+      if (n > 0 && n <= cap) {
+        dst[0] = static_cast<std::uint8_t>(n);
+        std::memcpy(dst + 1, fast, n);
+        break;
+      }
+      std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
+      if (text.size() > cap) text.resize(cap);
+      dst[0] = static_cast<std::uint8_t>(text.size());
+      std::memcpy(dst + 1, text.data(), text.size());
+      break;
+    }
+    case 'N':
+    case 'F': {
+      double v = FieldNumber(src, f.length);
+      if (f.decimals > 0) {
+        if (!DoubleToReal48(v, dst)) ExtendedToReal48(v, dst);  // zero and the far ranges
+      }
+      else PutInt32(dst, ClampToInt32(std::trunc(v)));
+      break;
+    }
+    case 'L': dst[0] = LogicalText(src, f.length) ? 1 : 0; break;
+    case 'M': PutInt32(dst, ClampToInt32(FieldNumber(src, f.length))); break;
+    default:
+      dst[0] = f.length;
+      std::memcpy(dst + 1, src, f.length);
+      break;
+  }
+}
+
+// Converts every field not yet converted since the record was loaded.
+void ConvertStaleFields(TDbfWorkArea& wa) {
+  for (std::size_t i = 0; i < wa.typedStamps.size(); ++i)
+    if (wa.typedStamps[i] != wa.typedGeneration) {
+      ConvertField(wa, i);
+      wa.typedStamps[i] = wa.typedGeneration;
+    }
+}
+
+}  // namespace workareas
+
 void LoadTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
-  std::uint8_t* t = wa.typedRecord;
-  const char* r = wa.recordBuffer.data();
-  t[0] = r[0] == '*' ? 1 : 0;
-  for (std::size_t i = 0; i < wa.fields.size(); ++i) {
-    const TDbfFieldEntry& f = wa.fields[i];
-    std::uint8_t* dst = t + wa.typedOffsets[i];
-    const char* src = r + f.offset;
-    switch (f.type) {
-      case 'D': {
-        std::size_t cap = f.length + 2u;
-        char fast[16];
-        std::size_t n = f.length >= 8 ? NationalDate(src, fast) : 0;
-        if (n > 0 && n <= cap) {
-          dst[0] = static_cast<std::uint8_t>(n);
-          std::memcpy(dst + 1, fast, n);
-          break;
-        }
-        std::string text = STOD(std::string(src, f.length < 8 ? f.length : 8));
-        if (text.size() > cap) text.resize(cap);
-        dst[0] = static_cast<std::uint8_t>(text.size());
-        std::memcpy(dst + 1, text.data(), text.size());
-        break;
-      }
-      case 'N':
-      case 'F': {
-        double v = FieldNumber(src, f.length);
-        if (f.decimals > 0) {
-          if (!DoubleToReal48(v, dst)) ExtendedToReal48(v, dst);  // zero and the far ranges
-        }
-        else PutInt32(dst, ClampToInt32(std::trunc(v)));
-        break;
-      }
-      case 'L': {
-        char c = f.length ? src[0] : ' ';
-        dst[0] = (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? 1 : 0;
-        break;
-      }
-      case 'M': PutInt32(dst, ClampToInt32(FieldNumber(src, f.length))); break;
-      default:
-        dst[0] = f.length;
-        std::memcpy(dst + 1, src, f.length);
-        break;
-    }
+  wa.typedRecord[0] = wa.recordBuffer[0] == '*' ? 1 : 0;
+  if (wa.typedStamps.size() != wa.fields.size()) wa.typedStamps.assign(wa.fields.size(), 0);
+  if (++wa.typedGeneration == 0) {  // wrapped: no stamp may match by chance
+    std::fill(wa.typedStamps.begin(), wa.typedStamps.end(), 0);
+    wa.typedGeneration = 1;
   }
+  // The caller's own buffer may be read without us: fill it now.
+  if (!wa.typedRecordOwned) ConvertStaleFields(wa);
+}
+
+std::uint8_t* TypedField(TDbfWorkArea& wa, std::size_t index) {
+  if (index < wa.typedStamps.size() && wa.typedStamps[index] != wa.typedGeneration) {
+    ConvertField(wa, index);
+    wa.typedStamps[index] = wa.typedGeneration;
+  }
+  return wa.typedRecord + wa.typedOffsets[index];
+}
+
+std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa) {
+  ConvertStaleFields(wa);
+  return wa.typedRecord;
 }
 
 void StoreTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
-  const std::uint8_t* t = wa.typedRecord;
+  // Every field is written back as before, the unread ones included.
+  const std::uint8_t* t = WholeTypedRecord(wa);
   char* r = wa.recordBuffer.data();
   r[0] = t[0] ? '*' : ' ';
   for (std::size_t i = 0; i < wa.fields.size(); ++i) {
@@ -481,18 +592,18 @@ std::uint8_t* FieldAddress(int n) {
       NoDatabaseInUse("FieldAddress");
       return nullptr;
     }
-    return wa->typedRecord;
+    return wa->typedRecord ? WholeTypedRecord(*wa) : nullptr;
   }
   TDbfWorkArea* wa = CheckField(n, "FieldAddress");
   if (!wa || !wa->typedRecord) return nullptr;
-  return wa->typedRecord + wa->typedOffsets[n - 1];
+  return TypedField(*wa, n - 1);
 }
 
 std::string FieldAsString(int n) {
   TDbfWorkArea* wa = CheckField(n, "FieldAsString");
   if (!wa || !wa->typedRecord) return std::string();
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
     case 'F': {
@@ -528,16 +639,22 @@ std::string GetFieldText(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldText");
   if (!wa || !wa->typedRecord) return std::string();
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
   if (f.type != 'C' && f.type != 'D') return FieldAsString(n);
-  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+  if (const char* src = UnreadText(*wa, n - 1)) {
+    if (f.type == 'C') return TextOf(src, f.length);
+    char date[16];
+    std::size_t len = f.length >= 8 ? NationalDate(src, date) : 0;
+    if (len > 0 && len <= f.length + 2u) return TextOf(date, len);
+  }
+  const std::uint8_t* p = TypedField(*wa, n - 1);
+  return TextOf(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
 void SetFieldText(int n, const std::string& text) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldText");
   if (!wa || !wa->typedRecord) return;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  std::uint8_t* p = TypedField(*wa, n - 1);
   if (f.type == 'C' || f.type == 'D') {
     std::size_t cap = f.type == 'C' ? f.length : f.length + 2u;
     std::size_t len = std::min(text.size(), cap);
@@ -554,7 +671,9 @@ long double GetFieldValue(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
   if (!wa || !wa->typedRecord) return 0;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  const std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  if (f.type == 'N' || f.type == 'F')
+    if (const char* src = UnreadText(*wa, n - 1)) return ConvertNumber(*wa, n - 1, src);
+  const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
     case 'F': return f.decimals > 0 ? Real48ToExtended(p) : GetInt32(p);
@@ -571,7 +690,7 @@ void SetFieldValue(int n, long double value) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldValue");
   if (!wa || !wa->typedRecord) return;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  std::uint8_t* p = wa->typedRecord + wa->typedOffsets[n - 1];
+  std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
     case 'F':
@@ -587,11 +706,13 @@ void SetFieldValue(int n, long double value) {
 bool GetFieldLogical(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldLogical");
   if (!wa || !wa->typedRecord) return false;
-  return wa->typedRecord[wa->typedOffsets[n - 1]] != 0;
+  if (wa->fields[n - 1].type == 'L')
+    if (const char* src = UnreadText(*wa, n - 1)) return LogicalText(src, wa->fields[n - 1].length);
+  return *TypedField(*wa, n - 1) != 0;
 }
 
 void SetFieldLogical(int n, bool value) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldLogical");
   if (!wa || !wa->typedRecord || wa->fields[n - 1].type != 'L') return;
-  wa->typedRecord[wa->typedOffsets[n - 1]] = value ? 1 : 0;
+  *TypedField(*wa, n - 1) = value ? 1 : 0;
 }

@@ -63,11 +63,6 @@ void InitWorkAreas() {
 
 // ---- helpers -------------------------------------------------------------
 
-TDbfWorkArea* SelectedWorkArea() {
-  if (SelectedArea < 1 || SelectedArea > kMaxWorkAreas) return nullptr;
-  return WorkAreas[SelectedArea].get();
-}
-
 namespace workareas {
 
 void CallIndex(void (*hook)()) {

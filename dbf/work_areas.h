@@ -125,7 +125,9 @@ void InitWorkAreas();
 void Select(int n);
 std::uint8_t CurrentWorkArea();
 // The selected work area, or nullptr.
-TDbfWorkArea* SelectedWorkArea();
+inline TDbfWorkArea* SelectedWorkArea() {
+  return SelectedArea >= 1 && SelectedArea <= kMaxWorkAreas ? WorkAreas[SelectedArea].get() : nullptr;
+}
 bool NoDatabaseInUse(const std::string& label);
 std::int32_t RecCount();
 std::int32_t RecNo();
@@ -143,6 +145,8 @@ int FieldDec(int n);
 std::string Field(int n);
 int FieldNo(const std::string& name);
 int FieldCount();
+// Field n's place in the typed record (0: the whole record), its value
+// converted: read it there until the record is loaded again.
 std::uint8_t* FieldAddress(int n);
 std::string FieldAsString(int n);
 bool Deleted();
@@ -152,8 +156,15 @@ bool IsRecordVisible();
 void ClearRecord();
 void LoadTypedRecord();
 void StoreTypedRecord();
+// Loading takes the deleted mark at once and each field when it is first
+// read through TypedField (a buffer the caller owns is filled whole).
 void LoadTypedRecord(TDbfWorkArea& wa);
 void StoreTypedRecord(TDbfWorkArea& wa);
+// Field index (0 = field 1) of the typed record, converted if it was not
+// yet; a value written through the pointer stays until the next load.
+std::uint8_t* TypedField(TDbfWorkArea& wa, std::size_t index);
+// The whole typed record, every field converted: for copies in and out.
+std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa);
 // Size of the typed record of a table's fields.
 std::size_t TypedRecordSize(const TDbfWorkArea& wa);
 // Offsets of the fields in the typed record (typedOffsets) from the fields.

@@ -1,7 +1,9 @@
 #include "dbf/work_areas.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -224,6 +226,77 @@ TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   EXPECT_TRUE(TzLastError == 0 && RecCount() == 3);
   DeleteRec();
   EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
+}
+
+// A field is converted when first read: what a program wrote, a move to
+// another record, or another program's change must never leave an old
+// value to be read.
+TEST_F(WorkAreas_, TypedValuesFollowWritesMovesAndOtherPrograms) {
+  std::string p = Sample(3);
+  // Each field read once, as a scan reads it; then once more through the typed record.
+  auto row = [] {
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, "%.0Lf|%.2Lf|", GetFieldValue(2), GetFieldValue(3));
+    std::string once = AllTrim(GetFieldText(1)) + "|" + numbers + GetFieldText(4) + "|" +
+                       (GetFieldLogical(5) ? "Y" : "N") + (Deleted() ? "|*" : "");
+    std::string again = AllTrim(FieldAsString(1)) + "|" + AllTrim(FieldAsString(2)) + "|" +
+                        AllTrim(FieldAsString(3)) + "|" + FieldAsString(4) + "|" + FieldAsString(5) +
+                        (Deleted() ? "|*" : "");
+    return once == again ? once : once + " <> " + again;
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::string expected;
+  };
+  std::vector<Step> steps = {
+      {"first read converts", [] { Go(1); }, "R1|1|1.25|05/17/24|N"},
+      {"one field read, then another record", [] { Go(1), GetFieldValue(2), Go(2); },
+       "R2|2|2.50|05/17/24|Y"},
+      {"written fields read back before they are stored",
+       [] {
+         Go(3);
+         SetFieldText(1, "W3");
+         SetFieldValue(2, 33);
+         SetFieldValue(3, 3.5L);
+         SetFieldText(4, "01/02/25");
+         SetFieldLogical(5, false);
+       },
+       "W3|33|3.50|01/02/25|N"},
+      {"unstored writes are gone after a move", [] { Go(1), Go(3); }, "R3|3|3.75|05/17/24|N"},
+      {"one field written and stored keeps the unread ones",
+       [] {
+         Go(2);
+         SetFieldValue(3, 9.75L);
+         Replace();
+         Go(1);
+         Go(2);
+       },
+       "R2|2|9.75|05/17/24|Y"},
+      {"the deleted mark follows the record", [] { Go(2), DeleteRec(), Go(1), Go(2); },
+       "R2|2|9.75|05/17/24|Y|*"},
+      {"whole-record copy sees every field", [] { Go(1), FieldAddress(0), Go(3), FieldAddress(0); },
+       "R3|3|3.75|05/17/24|N"},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.act();
+    EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+    EXPECT_EQ(row(), s.expected);
+  }
+  EXPECT_EQ(dbftest::RecordText(p, 2, 0, 33), "*R2            2    9.7520240517T");
+
+  // Another program rewrites record 1 while this one has read it.
+  CloseDatabase();
+  Use(p);
+  Go(1);
+  EXPECT_EQ(row(), "R1|1|1.25|05/17/24|N");
+  auto bytes = ReadBytes(p);
+  std::size_t at = (bytes[8] | (bytes[9] << 8)) + 1u;
+  std::memcpy(&bytes[at], "Other         7   70.1020250301T", 32);
+  dbftest::WriteBytes(p, bytes);
+  Go(1);
+  EXPECT_EQ(row(), "Other|7|70.10|03/01/25|Y");
 }
 
 // Numbers of every size go through the six-byte form in the table fuzz target's replay.
