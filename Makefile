@@ -2,7 +2,7 @@
 #   make run    install what is missing, build, run the sample batch report
 #   make test   install what is missing, build under ASan/UBSan, run every test
 # fonts-wqy-microhei (5 MB) gives the Korean menus their Hangul letters.
-PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev \
+PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libfontconfig-dev \
             fonts-wqy-microhei \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev \

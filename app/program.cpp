@@ -19,13 +19,18 @@ void InitWindowModules() {
 }
 
 int RunProgram(int argc, char** argv) {
+  // The font system loads while the window is built; the first text waits for it.
+  platform::FontSystemStart fonts;
   platform::ApplicationScope app(argc, argv);
   InitProgramModules();
   InitWindowModules();
   std::vector<std::string> params;
   for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
   SetCommandLineParams(params);
-  if (IsPdfCommandLine(params)) return RunBatchPdfProjects(params);
+  if (IsPdfCommandLine(params)) {
+    fonts.Ready();
+    return RunBatchPdfProjects(params);
+  }
   int exitCode = 0;
   if (RunCommandLineMode(params, exitCode)) return exitCode;
   auto* window = new Thh;
@@ -33,6 +38,7 @@ int RunProgram(int argc, char** argv) {
     delete window;
     return kExitOk;
   }
+  fonts.Ready();
   window->show();
   exitCode = platform::RunApplication();
   delete window;
