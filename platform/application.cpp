@@ -5,7 +5,8 @@
 #include <QUrl>
 #include <fontconfig/fontconfig.h>
 
-#include <system_error>
+#include <pthread.h>
+#include <sched.h>
 
 #include "platform/dialog_answers.h"
 #include "platform/os.h"
@@ -14,17 +15,29 @@
 namespace platform {
 
 StartupTask::StartupTask(std::function<void()> work) : work_(std::move(work)) {
-  try {
-    thread_ = std::thread([this] {
-      if (Claim()) Finish();
-    });
-  } catch (const std::system_error&) {
-    // No thread to be had: Wait() does the work.
+  pthread_attr_t attr;
+  if (pthread_attr_init(&attr) != 0) return;  // no thread: Wait() does the work
+  // On any other processor: a new thread placed on its creator's often waits
+  // there for a time slice (milliseconds) while the creator works on.
+  cpu_set_t others;
+  CPU_ZERO(&others);
+  const int here = sched_getcpu();
+  if (sched_getaffinity(0, sizeof others, &others) == 0 && here >= 0 && here < CPU_SETSIZE &&
+      CPU_ISSET(here, &others)) {
+    CPU_CLR(here, &others);
+    if (CPU_COUNT(&others) > 0) pthread_attr_setaffinity_np(&attr, sizeof others, &others);
   }
+  auto run = [](void* task) -> void* {
+    auto* self = static_cast<StartupTask*>(task);
+    if (self->Claim()) self->Finish();
+    return nullptr;
+  };
+  hasThread_ = pthread_create(&thread_, &attr, run, this) == 0;
+  pthread_attr_destroy(&attr);
 }
 
 StartupTask::~StartupTask() {
-  if (thread_.joinable()) thread_.join();
+  if (hasThread_) pthread_join(thread_, nullptr);
 }
 
 bool StartupTask::Claim() {

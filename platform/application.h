@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
 
 class QApplication;
 
@@ -47,7 +47,8 @@ class StartupTask {
   std::mutex mutex_;
   std::condition_variable done_;
   enum class State { NotBegun, Running, Done } state_ = State::NotBegun;
-  std::thread thread_;
+  pthread_t thread_{};
+  bool hasThread_ = false;
 };
 
 // Loads the font system's configuration and font caches, which the first text
