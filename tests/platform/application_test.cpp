@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 
 namespace {
@@ -74,4 +76,27 @@ TEST(PlatformStartupTask, WaitBlocksWhileTheThreadIsAtWork) {
   gate.Open();
   EXPECT_EQ(waiter.get(), 1);
   EXPECT_EQ(runs, 1);
+}
+
+// The thread may run on every processor its creator may, but the one the
+// creator runs on when it starts it (else it often waits there for the
+// creator's time slice).
+TEST(PlatformStartupTask, TheThreadLeavesItsCreatorsProcessorFree) {
+  cpu_set_t creator;
+  ASSERT_EQ(sched_getaffinity(0, sizeof creator, &creator), 0);
+  if (CPU_COUNT(&creator) < 2) GTEST_SKIP() << "one processor";
+  cpu_set_t worker;
+  CPU_ZERO(&worker);
+  Gate gate;
+  platform::StartupTask task([&] {
+    pthread_getaffinity_np(pthread_self(), sizeof worker, &worker);
+    gate.Enter();
+  });
+  gate.WaitUntilEntered();  // the thread has the work
+  gate.Open();
+  task.Wait();
+  cpu_set_t extra;
+  CPU_AND(&extra, &worker, &creator);
+  EXPECT_TRUE(CPU_EQUAL(&extra, &worker));  // nothing the creator may not use
+  EXPECT_EQ(CPU_COUNT(&worker), CPU_COUNT(&creator) - 1);
 }
