@@ -424,9 +424,15 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
     rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.readAhead.data(), records * rl, got);
     wa.readAheadFirst = n;
     wa.readAheadCount = rc == 0 ? static_cast<std::int32_t>(got / rl) : 0;
+    // One look at the whole block spares each of its records the conversion.
+    wa.readAheadKept = OemToAnsiKeeps(wa.readAhead.data(), static_cast<std::size_t>(wa.readAheadCount) * rl);
   }
   if (wa.exclusive && n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount) {
     std::memcpy(wa.recordBuffer.data(), wa.readAhead.data() + static_cast<std::size_t>(n - wa.readAheadFirst) * rl, rl);
+    if (wa.readAheadKept && !wa.readTranslator) {
+      wa.recordNumber = n;
+      return;
+    }
   } else if (wa.countHeld && n == wa.heldRecord && wa.heldBytes.size() == rl) {
     std::memcpy(wa.recordBuffer.data(), wa.heldBytes.data(), rl);
   } else if (wa.unlockedRead && ReadFromMap(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl)) {
