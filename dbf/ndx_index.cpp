@@ -334,6 +334,10 @@ void Set_Order_To(int n) {
     if (a->slot[s]) a->slot[s]->pathValid = false;
   SetReadSemaphoreProc(true);
   RefreshAnchors(*a);
+  // Another program may have changed the current record since it was read:
+  // its key is looked up as the record stands now.
+  if (!wa->exclusive && wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount)
+    ReadRecordOnly(wa->recordNumber);
   SyncIndex(*a->slot[1], true);
   SetReadSemaphoreProc(false);
 }

@@ -921,6 +921,29 @@ TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
 
 INSTANTIATE_TEST_SUITE_P(KeyTypes, NdxIndexSweep, ::testing::Values("NAME", "NUM", "DAY"));
 
+// Another program changes the current record's key between the opening of an
+// index and the choice of the order: the order is set on the record as it is now.
+TEST_F(SharedTable, OrderIsSetOnTheCurrentRecordAsAnotherProgramLeftIt) {
+  const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"}};
+  std::string p = Counters(20, indexes);
+  ForkHandshake shake;
+  pid_t changer = Child(shake, [&] {
+    Use(p);
+    if (!Attach(indexes) || !shake.WaitForParent()) return false;
+    return ChangeCounter(1, 995) == 0;
+  });
+  Use(p);
+  ASSERT_TRUE(SetIndexTo(Path("cnt.ndx"), 1)) << TzErrorDetail;
+  shake.SignalChild();
+  ASSERT_EQ(dbftest::ExitCode(changer), 0);
+  Set_Order_To(1);
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(RecNo(), 1);
+  EXPECT_EQ(GetFieldValue(2), 995);
+  Skip(1);  // the largest key: the end follows
+  EXPECT_TRUE(dEOF());
+}
+
 TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
   std::string p = Counters(20, {{"sh.ndx", "NAME"}});
   std::string sem = SemaphoreFileName(p);
