@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 
 #include "dbf/byte_order.h"
 #include "dbf/runtime.h"
@@ -207,6 +209,49 @@ TEST_F(DbfFile, RecordsReadInOrderComeOutAsReadAlone) {
     }
     CloseDbf(wa);
   }
+}
+
+// Records read out of order from an exclusive table: our own changes and
+// appends read back as written, and a file that another program cut short
+// reads as a short read, not a fault.
+TEST_F(DbfFile, ExclusiveReadsOutOfOrderSeeEveryWriteAndSurviveACutFile) {
+  std::string p = Sample(3000);
+  auto name = [](int r) { return "R" + std::to_string(r); };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int record;
+    std::string expected;
+  };
+  const std::vector<Step> steps = {
+      {"far away", [] {}, 2500, name(2500)},
+      {"back", [] {}, 17, name(17)},
+      {"replaced", [] { Go(900); SetFieldText(1, "changed"); Replace(); Go(5); }, 900, "changed"},
+      {"appended beyond the mapped file",
+       [&] {
+         for (int i = 0; i < 400; ++i) {
+           ClearRecord();
+           SetFieldText(1, "new" + std::to_string(i));
+           Append();
+         }
+         Go(1);
+       },
+       3300, "new299"},
+      {"first again", [] {}, 1, name(1)}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.act();
+    Go(s.record);
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    EXPECT_EQ(AllTrim(GetFieldText(1)), s.expected);
+  }
+  Go(2000);
+  std::filesystem::resize_file(p, std::filesystem::file_size(p) - 2000u * RecSize());
+  Go(2900);
+  EXPECT_EQ(TzLastError, 213) << "a short read";
+  Go(10);
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_EQ(AllTrim(GetFieldText(1)), name(10));
 }
 
 TEST_F(DbfFile, IndependentReaderSeesOurTable) {
