@@ -293,6 +293,37 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_EQ(RecNo(), 1);  // natural order
 }
 
+// Keys that agree in their first eight bytes and differ after them, among
+// keys that differ early: the order of the index is the order of the bytes,
+// also for keys added while it is open, and every key is found on its record.
+TEST_F(NdxIndex, LongKeysAgreeingInTheirFirstBytesKeepTheirOrder) {
+  std::mt19937 random(9);
+  auto key = [&](int i) {
+    std::string k = i % 3 == 0 ? "PREFIX00" : "P" + std::to_string(random() % 1000000);
+    k.resize(8, 'x');
+    return k + std::to_string(random() % 10000);
+  };
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> keys;
+  for (int i = 0; i < 600; ++i) rows.push_back({keys.emplace_back(key(i))});
+  Filled("long.dbf", {F("NAME", 'C', 12)}, rows);
+  Index_On("NAME", Path("long.ndx"));
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  for (int i = 0; i < 200; ++i) AppendTexts({{keys.emplace_back(key(i))}});
+  std::vector<std::string> sorted = keys;
+  std::sort(sorted.begin(), sorted.end());
+  std::string want;
+  for (const std::string& k : sorted) want += k + ",";
+  EXPECT_EQ(Column(), want);
+  ExactOn();
+  for (const std::string& k : keys) {
+    SCOPED_TRACE(k);
+    ASSERT_TRUE(Find(k));
+    EXPECT_EQ(AllTrim(GetFieldText(1)), k);
+  }
+  EXPECT_FALSE(Find("PREFIX00x"));
+}
+
 // Builds over the node limits are counted and read by the independent reader sweep; an empty table's index is
 // its anchor and one empty leaf.
 TEST_F(NdxIndex, FindOnEmptyTableSetsBothFlagsAndAnExclusiveTableNoSemaphoreFile) {
