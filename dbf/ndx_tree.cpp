@@ -53,8 +53,6 @@ bool KeyOfRecord(Index& ix, std::string& key) {
 
 // ---- tree walks ---------------------------------------------------------------
 
-// Search descent: the first entry whose key is not below `key` in each
-// node. `key` has the key length.
 namespace {
 
 // The first eight bytes of a text as a number that orders as the bytes do.
@@ -66,6 +64,8 @@ inline std::uint64_t LeadingBytes(const char* p) {
 
 }  // namespace
 
+// Search descent: the first entry whose key is not below `key` in each
+// node. `key` has the key length.
 bool DescendTo(Index& ix, const std::string& key) {
   ix.path.clear();
   std::uint32_t n = ix.root;
