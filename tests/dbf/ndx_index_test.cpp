@@ -22,6 +22,7 @@
 using dbftest::DbfTest;
 using dbftest::F;
 using dbftest::Landed;
+using dbftest::KillChildOnExit;
 using dbftest::ReadBytes;
 using dbftest::WriteBytes;
 
@@ -715,6 +716,7 @@ TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
         if (!Pack()) return false;
       }
     });
+    KillChildOnExit reaper(child);
     ASSERT_TRUE(shake.WaitForChild());
     usleep(random() % 40000);
     kill(child, SIGKILL);
@@ -774,6 +776,7 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
       for (std::int32_t v = 10000000;; ++v)
         if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
     });
+    KillChildOnExit reaper(victim);
     Use(p);
     ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
     ASSERT_TRUE(shake.WaitForChild());
