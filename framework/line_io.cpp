@@ -33,8 +33,9 @@ bool TTextFile::Reset() {
   return file_ != nullptr;
 }
 
-bool TTextFile::Rewrite() {
+bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   CloseQuiet();
+  sync_ = sync;
   target_ = NewFileName(name_);
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return false;
@@ -79,7 +80,7 @@ bool TTextFile::Finish(bool report) {
     if (failed_) {
       std::error_code ec;
       fs::remove(temporary_, ec);
-    } else if (!CommitFile(temporary_, target_)) {
+    } else if (!CommitFile(temporary_, target_, sync_)) {
       failed_ = true;
     }
     temporary_.clear();
