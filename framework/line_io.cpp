@@ -42,7 +42,9 @@ bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   const bool direct = !ReplacesThroughTemporary(target_);
   temporary_ = direct ? "" : TemporaryNameBeside(target_);
   if (!direct && temporary_.empty()) return false;
-  file_ = std::fopen((direct ? target_ : temporary_).c_str(), "wb");
+  // The temporary is new and empty: opened as it is, since truncating it
+  // would make the file system write it out on close.
+  file_ = std::fopen((direct ? target_ : temporary_).c_str(), direct ? "wb" : "r+b");
   if (!file_ && !temporary_.empty()) {
     std::error_code removeError;
     fs::remove(temporary_, removeError);
