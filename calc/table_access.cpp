@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include "dbf/work_areas.h"
 #include "dbf/errors.h"
 #include "dbf/ndx_index.h"
+#include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
@@ -48,9 +51,22 @@ struct OpenTable {
   std::string indexKey;
   std::string indexName;
   bool found = false;
+  // The current record as last read whole, its fields served from here:
+  // kept until the table moves or is written, and, on shared indexes, while
+  // their change counter stands where it stood at the read.
+  struct Row {
+    bool read = false;
+    std::int32_t recNo = 0;
+    std::string bytes;
+    bool stamped = false;
+    std::uint16_t stamp = 0;
+  } row;
+  std::vector<std::pair<std::size_t, std::size_t>> fieldRanges;  // offset, length; from field 1
 };
 
 OpenTable Table;
+
+void ForgetRow() { Table.row.read = false; }
 std::string Captions[3];
 
 // The table is open while the dialog's dataset still holds it: the dialog
@@ -111,6 +127,7 @@ std::string Trimmed(std::string s) {
 
 // Stores a pending field write, so that reads and searches see it.
 void PostEdit() {
+  ForgetRow();
   if (IsOpen()) RunReportingErrors([] { Data().CheckBrowseMode(); });
 }
 
@@ -231,6 +248,35 @@ bool AttachCachedIndex(const std::string& file) {
 
 std::string TableFailureText;
 
+// The current record whole, read once: a record read between two equal
+// change stamps is whole, and stays the stored one while the stamp stands
+// (every writer of shared indexes moves it). Without a stamp it is kept
+// until the table moves or is written.
+const OpenTable::Row& CurrentRow() {
+  OpenTable::Row& row = Table.row;
+  const std::int32_t recNo = Data().RecNo();
+  std::uint16_t now = 0;
+  if (row.read && row.recNo == recNo && (!row.stamped || (Data().ChangeStamp(now) && now == row.stamp))) return row;
+  row = OpenTable::Row{};
+  row.recNo = recNo;
+  bool whole = false;
+  RunReportingErrors([&] {
+    // A writer that finished meanwhile may have changed it: read again.
+    for (int attempt = 0; attempt < 100 && !whole; ++attempt) {
+      row.stamped = Data().ChangeStamp(row.stamp);
+      row.bytes = Data().PeekRecord(recNo);
+      whole = !row.stamped || (Data().ChangeStamp(now) && now == row.stamp);
+    }
+    const TDbfWorkArea* wa = SelectedWorkArea();
+    if (Table.fieldRanges.empty() && wa) {
+      for (const TDbfFieldEntry& f : wa->fields) Table.fieldRanges.emplace_back(f.offset, f.length);
+    }
+  });
+  // A record that never stood still is served once, not kept.
+  row.read = whole;
+  return row;
+}
+
 // A table this run needs could not be opened, indexed or read: shown, kept
 // for the batch modes (TableFailure), AbortFlag set.
 void FailTable(const std::string& text) {
@@ -247,6 +293,7 @@ void FailTable(const std::string& text) {
 // replaced by a private copy (built afresh when the entry has gone), so that
 // this run's writes never reach the cache. The current record stays.
 void BeforeWrite() {
+  ForgetRow();
   Table.written = true;
   if (!Table.indexShared) return;
   Table.indexShared = false;
@@ -376,6 +423,7 @@ bool DbfTableOpen() { return IsOpen(); }
 std::string DbfTablePath() { return Table.path; }
 
 void GotoDbfRecord(std::int32_t n) {
+  ForgetRow();
   if (!IsOpen()) return;
   const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
@@ -388,10 +436,12 @@ void GotoDbfRecord(std::int32_t n) {
 }
 
 void DbfFirst() {
+  ForgetRow();
   if (IsOpen()) Dialog().First();
 }
 
 void DbfNext() {
+  ForgetRow();
   if (!IsOpen() || Dialog().Eof()) return;
   RunReportingErrors([] { Data().Next(); });
 }
@@ -403,12 +453,14 @@ std::int32_t DbfRecNo() { return IsOpen() ? Dialog().RecNo() : 0; }
 std::int32_t DbfRecordCount() { return IsOpen() ? Dialog().RecordCount() : 0; }
 
 void AppendDbfBlank() {
+  ForgetRow();
   if (!IsOpen()) return;
   BeforeWrite();
   Dialog().AppendBlank();
 }
 
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
+  ForgetRow();
   if (!IsOpen()) return;
   const std::string expr(keyExpression);
   for (std::size_t start = 0; start <= expr.size();) {
@@ -446,6 +498,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
 std::string DbfIndexPath() { return Table.indexPath; }
 
 void FindDbfKey(std::string_view key) {
+  ForgetRow();
   Table.found = false;
   if (!IsOpen() || Table.indexPath.empty()) return;
   Dialog().FindKey(std::string(key));
@@ -455,6 +508,7 @@ void FindDbfKey(std::string_view key) {
 }
 
 void FindDbfNear(std::string_view key) {
+  ForgetRow();
   if (!IsOpen() || Table.indexPath.empty()) return;
   Dialog().FindNear(std::string(key));
   Table.found = Dialog().KeyFound();
@@ -470,10 +524,12 @@ std::string DbfFieldName(int n) {
 }
 
 std::string DbfFieldText(int n) {
-  if (!IsOpen() || n < 1 || n > DbfFieldCount() || Dialog().RecordCount() < 1) return {};
-  std::string text;
-  RunReportingErrors([&] { text = Data().Peek(n, Data().RecNo()); });
-  return Trimmed(text);
+  if (!IsOpen() || n < 1) return {};
+  const OpenTable::Row& row = CurrentRow();
+  if (static_cast<std::size_t>(n) > Table.fieldRanges.size()) return {};
+  const auto [offset, length] = Table.fieldRanges[static_cast<std::size_t>(n) - 1];
+  if (offset + length > row.bytes.size()) return {};
+  return Trimmed(row.bytes.substr(offset, length));
 }
 
 char DbfFieldType(int n) {
@@ -539,6 +595,7 @@ void SetDbfDialogCaptions(std::string_view first, std::string_view second) {
 const std::string& DbfDialogCaption(int line) { return Captions[line == 1 ? 1 : 2]; }
 
 void ShowDbfDialog(std::string_view closeWord, int mode) {
+  ForgetRow();
   if (!IsOpen()) {
     AbortFlag = 1;
     return;

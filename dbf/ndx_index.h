@@ -84,3 +84,8 @@ void SetReadSemaphoreProc(bool on);
 void SetLockSemaphoreProc(bool on);
 // The semaphore file name of a table.
 std::string SemaphoreFileName(const std::string& tableName);
+// The change counter of the selected table's shared indexes while no writer
+// is at work: what was read from the table between two equal stamps is
+// whole and stays current while the stamp stands. False when there is no
+// stamp to go by (no shared indexes, or a writer at work).
+bool IndexChangeStamp(std::uint16_t& stamp);

@@ -1,6 +1,7 @@
 #include "calc/table_access.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,9 @@
 
 #include "../framework/output_test_support.h"
 #include "dbf/dbf4.h"
+#include "dbf/locks.h"
+#include "dbf/ndx_index.h"
+#include "dbf/work_areas.h"
 #include "platform/dialogs.h"
 #include "table_test_support.h"
 
@@ -288,6 +292,38 @@ TEST_F(TableAccessTest, TwoProcessesReadOneTableAtTheSameTime) {
   GotoDbfRecord(1);
   EXPECT_EQ(DbfRecNo(), 1);
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// The fields of the current record are read once for all of them; a change
+// that another user makes to that record while it stays current is seen at
+// the next field read, without moving.
+TEST_F(TableAccessTest, AFieldReadSeesAnotherUsersChangeOfTheCurrentRecord) {
+  OpenDbfTable("gewinde");
+  IndexDbfOn(DbfFieldName(2), "gewinde");
+  FindDbfKey(" 12.00");
+  ASSERT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfFieldText(1), "M12");
+  EXPECT_EQ(DbfFieldText(2), "12.000");
+
+  // The other user: a work area of its own on the table, with its own index.
+  const std::string other = DbfDir + "/other.ndx";
+  fs::copy_file(DbfIndexPath(), other);
+  Select(0);
+  Use(DbfTablePath() + " ALIAS OTHER");
+  ASSERT_EQ(TzLastError, 0);
+  ASSERT_TRUE(Set_Index_To(other, 1));
+  Go(12);
+  while (!RLock()) sched_yield();
+  Go(12);
+  SetFieldText(1, "M12X");
+  Replace();
+  ASSERT_EQ(TzLastError, 0);
+  Unlock();
+  CloseDatabase();
+
+  EXPECT_EQ(DbfRecNo(), 12);
+  EXPECT_EQ(DbfFieldText(1), "M12X");
+  EXPECT_EQ(DbfFieldText(2), "12.000");
 }
 
 }  // namespace
