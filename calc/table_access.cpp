@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "dbf/dbf4.h"
@@ -82,13 +83,13 @@ Tdbf4& Dialog() {
 
 TTzDbf& Data() { return Dialog().tzdbf; }
 
-// The file's own write permission (which the superuser would pass by), then
-// the system's answer, which also knows a read-only file system; no open.
-bool FileWritable(const std::string& path) {
+// The file's own write permission, which the superuser's access check
+// would pass by; the caller asks the system too, which also knows a
+// read-only file system.
+bool OwnerMayWrite(const std::string& path) {
   std::error_code ec;
   const fs::perms p = fs::status(path, ec).permissions();
-  if (ec || (p & fs::perms::owner_write) == fs::perms::none) return false;
-  return ::access(path.c_str(), W_OK) == 0;
+  return !ec && (p & fs::perms::owner_write) != fs::perms::none;
 }
 
 // A writable copy of the table in this process's temporary directory, so that
@@ -176,17 +177,25 @@ bool PickInTableDialog(std::string_view closeWord, int mode, std::int32_t& recNo
   return accepted;
 }
 
+// The modification time of a stat in the file clock's count, as the index
+// cache has always keyed it.
+fs::file_time_type ModificationTime(const struct stat& st) {
+  using namespace std::chrono;
+  return file_clock::from_sys(sys_time<nanoseconds>(seconds(st.st_mtim.tv_sec) + nanoseconds(st.st_mtim.tv_nsec)));
+}
+
 // The contents of a table file as the index cache knows them: its full path,
-// size and modification time; empty when the file cannot be examined.
-std::string TableIdentity(const std::string& path) {
+// size and modification time, from one stat; empty when the file cannot be
+// examined. `time` gets the modification time.
+std::string TableIdentity(const std::string& path, fs::file_time_type* time = nullptr) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
   std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec) return {};
-  const auto time = fs::last_write_time(path, ec);
-  if (ec) return {};
   const fs::path full = fs::absolute(path, ec);
   if (ec) return {};
-  return full.string() + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
+  const fs::file_time_type modified = ModificationTime(st);
+  if (time) *time = modified;
+  return full.string() + '\n' + std::to_string(st.st_size) + '\n' + std::to_string(modified.time_since_epoch().count());
 }
 
 // Where the index of these contents on this key lives in the per-user cache:
@@ -233,17 +242,20 @@ std::string RunQuietly(const std::function<void()>& op) {
   }
 }
 
-// Attaches a cache entry read-only and quietly; false when it is damaged: it
-// cannot be opened, or its header counts other records than the table holds.
+// Attaches a cache entry read-only and quietly; false (and not attached)
+// when it is missing or damaged: it cannot be opened, or its header counts
+// other records than the table holds.
 bool AttachCachedIndex(const std::string& file) {
-  const std::int32_t indexed = IndexRecCount(file);
-  TzLastError = 0;
-  if (indexed >= 0 && indexed != Dialog().RecordCount()) return false;
   const unsigned saved = OpenModeOverride;
   OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
-  const std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
+  std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
   OpenModeOverride = saved;
-  return failure.empty();
+  if (!failure.empty()) return false;
+  std::int32_t indexed = -1;
+  failure = RunQuietly([&] { indexed = Data().ControllingIndexRecCount(); });
+  if (failure.empty() && (indexed < 0 || indexed == Dialog().RecordCount())) return true;
+  RunQuietly([&] { Data().SetIndexTo(""); });
+  return false;
 }
 
 std::string TableFailureText;
@@ -353,6 +365,9 @@ std::string TablePath(std::string_view tableName) {
   return FindExistingFile(AddBackslash(DbfDir) + name);
 }
 
+// Opens the table file at the path as found (no search for its case).
+void OpenFoundTable(const std::string& path);
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -369,11 +384,10 @@ void InitTableAccess() {
 }
 
 std::string DbfTableIdentity(std::string_view tableName) {
-  const std::string path = TablePath(tableName);
-  std::error_code ec;
-  const auto time = fs::last_write_time(path, ec);
-  if (ec || time + std::chrono::seconds(1) >= fs::file_time_type::clock::now()) return {};
-  return TableIdentity(path);
+  fs::file_time_type time;
+  std::string identity = TableIdentity(TablePath(tableName), &time);
+  if (identity.empty() || time + std::chrono::seconds(1) >= fs::file_time_type::clock::now()) return {};
+  return identity;
 }
 
 bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
@@ -381,9 +395,10 @@ bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePat
 void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
   const std::string path = TablePath(tableName);
-  // The shown message of a file that cannot be read; a readable one is
-  // opened once, by the engine.
-  if (::access(path.c_str(), R_OK) != 0) {
+  // One check for reading and writing; the shown message of a file that
+  // cannot be read. A readable one is opened once, by the engine.
+  const bool readWrite = ::access(path.c_str(), R_OK | W_OK) == 0;
+  if (!readWrite && ::access(path.c_str(), R_OK) != 0) {
     OpenTextForRead(path);
     if (AbortFlag || ::access(path.c_str(), R_OK) != 0) {
       AbortFlag = 1;
@@ -392,20 +407,25 @@ void OpenDbfTable(std::string_view tableName) {
     }
   }
   std::string chosen = path;
+  // The table's folder holds the file just found: a folder, so one check.
   const std::string dir = DbfDir.empty() ? "." : DbfDir;
-  if (!DirWritable(dir) || !FileWritable(path)) {
+  if (!readWrite || !OwnerMayWrite(path) || ::access(dir.c_str(), W_OK | X_OK) != 0) {
     chosen = CopyToTemp(path);
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
-  OpenDbfFile(chosen);
+  OpenFoundTable(chosen);
   // A copy holds the original's contents: the index cache knows it by the original.
   if (Table.open) Table.source = path;
 }
 
-void OpenDbfFile(const std::string& path) {
+void OpenDbfFile(const std::string& path) { OpenFoundTable(FindFileAnyCase(DefaultExtension(path, "dbf"))); }
+
+namespace {
+
+void OpenFoundTable(const std::string& path) {
   CloseQuietly();
   std::string failure;
-  if (!Dialog().OpenTableQuietly(FindFileAnyCase(DefaultExtension(path, "dbf")), failure)) {
+  if (!Dialog().OpenTableQuietly(path, failure)) {
     // The engine's error code, as a check of the file alone words it.
     if (CheckTableFile(path)) FailTable("Error  : " + path + ": " + (failure.empty() ? "cannot be opened" : failure));
     AbortFlag = 1;
@@ -415,6 +435,8 @@ void OpenDbfFile(const std::string& path) {
   Table.path = Dialog().Label_filename;
   Table.source = Table.path;
 }
+
+}  // namespace
 
 void CloseDbfTable() { CloseQuietly(); }
 
@@ -482,12 +504,12 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
   std::error_code ec;
-  if (!cached.empty() && fs::exists(cached, ec)) {
+  if (!cached.empty()) {
     if (AttachCachedIndex(cached)) {
       Table.indexPath = cached;
       Table.indexShared = true;
     } else {
-      fs::remove(cached, ec);  // damaged: built afresh below
+      fs::remove(cached, ec);  // none, or damaged: built afresh below
     }
   }
   if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;

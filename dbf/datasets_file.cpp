@@ -474,6 +474,11 @@ std::string TTzFileDataSet::PeekRecord(std::int32_t recordNumber) {
   return result;
 }
 
+std::int32_t TTzFileDataSet::ControllingIndexRecCount() {
+  SelectWorkArea("ControllingIndexRecCount");
+  return ::ControllingIndexRecCount();
+}
+
 bool TTzFileDataSet::ChangeStamp(std::uint16_t& stamp) {
   SelectWorkArea("ChangeStamp");
   return IndexChangeStamp(stamp);

@@ -89,6 +89,8 @@ class TTzFileDataSet : public TTzCDataSet {
   // the file at once, in the program's characters.
   std::string Peek(int field, std::int32_t recordNumber);
   std::string PeekRecord(std::int32_t recordNumber);
+  // The record count stamped in the controlling index (ControllingIndexRecCount).
+  std::int32_t ControllingIndexRecCount();
   // The change counter of the table's shared indexes (IndexChangeStamp).
   bool ChangeStamp(std::uint16_t& stamp);
   std::int32_t AppendFromDelimited(const std::string& fileName);

@@ -70,6 +70,9 @@ struct TIndexInfo {
 };
 bool IndexInfo(const std::string& fileName, TIndexInfo& info);
 std::int32_t IndexRecCount(const std::string& fileName);
+// IndexRecCount of the selected table's controlling index, read from the
+// file it has open; -1 without one.
+std::int32_t ControllingIndexRecCount();
 
 void CloseIndex(int slot);
 void CloseIndexes();
