@@ -168,8 +168,14 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   // A damaged entry is built afresh at once, without a message (the test's
   // dialog script would fail on one): the same answer, the entry whole again.
   const std::string whole = ReadBytes(cached().front());
-  for (const auto& damage : std::vector<std::pair<const char*, std::string>>{
-           {"text", "damaged"}, {"cut", whole.substr(0, 600)}, {"empty", ""}, {"noise", std::string(1024, '\xA5')}}) {
+  // Whole, but stamped for a table of two records (count and its complement).
+  std::string otherCount = whole;
+  otherCount.replace(488, 8, std::string("\xFD\xFF\xFF\xFF\x02\x00\x00\x00", 8));
+  for (const auto& damage : std::vector<std::pair<const char*, std::string>>{{"text", "damaged"},
+                                                                            {"cut", whole.substr(0, 600)},
+                                                                            {"empty", ""},
+                                                                            {"noise", std::string(1024, '\xA5')},
+                                                                            {"other record count", otherCount}}) {
     SCOPED_TRACE(damage.first);
     std::ofstream(cached().front(), std::ios::binary | std::ios::trunc) << damage.second;
     EXPECT_EQ(findTen(), "M10");
