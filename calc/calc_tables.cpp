@@ -189,38 +189,41 @@ void FindCalcRecord(TCalcTableNo n) {
   const std::string keptKind = Gewinde.Kind.str();
   OpenCalcTable(n);
   if (AbortFlag) return;
-  if (n == kThreadTable) {
-    bool search = Schraube.ThreadRow == 0;
-    if (!search) {
-      GotoDbfRecord(Schraube.ThreadRow);
-      search = !FloatEqual(Num(2), keptD);
+  {
+    DbfLookupScope still;  // the moves and reads of this lookup share the checks of shared use
+    if (n == kThreadTable) {
+      bool search = Schraube.ThreadRow == 0;
+      if (!search) {
+        GotoDbfRecord(Schraube.ThreadRow);
+        search = !FloatEqual(Num(2), keptD);
+      }
+      if (search) {
+        FindDbfKey(ThreadKeyText(keptD));
+        if (!DbfKeyFound())
+          ShowTraceMessage(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+      }
+    } else if (n >= 2 && n <= 9) {
+      GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
+    } else if (n >= kHexNutTable && n <= 13) {
+      GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view());
+    } else if (n == kTighteningTable) {
+      GoToRememberedRow(Montage.TighteningRow);
+    } else if (n == kThreadFrictionTable) {
+      GoToRememberedRow(Reibung.ThreadFrictionRow);
+    } else if (n == kHeadFrictionTable) {
+      GoToRememberedRow(Reibung.HeadFrictionRow);
+    } else if (n == kInterfaceFrictionTable) {
+      GoToRememberedRow(Reibung.InterfaceFrictionRow);
+    } else if (n == kBoltMaterialTable) {
+      GoToRememberedRow(Schraube.MatBoltRow);
     }
-    if (search) {
-      FindDbfKey(ThreadKeyText(keptD));
-      if (!DbfKeyFound())
-        ShowTraceMessage(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+    CopyCalcRecord(n);
+    if (n >= kHexNutTable && n <= 13 && !AbortFlag) {
+      const bool flange = n == 13;
+      Mutter.dwNut = flange ? Flangnut.dw : (n == 11 ? Din934 : Din6915).dw;
+      Mutter.m = flange ? Flangnut.m : (n == 11 ? Din934 : Din6915).m;
+      Mutter.dNut = flange ? Flangnut.d : (n == 11 ? Din934 : Din6915).d;
     }
-  } else if (n >= 2 && n <= 9) {
-    GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
-  } else if (n >= kHexNutTable && n <= 13) {
-    GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view());
-  } else if (n == kTighteningTable) {
-    GoToRememberedRow(Montage.TighteningRow);
-  } else if (n == kThreadFrictionTable) {
-    GoToRememberedRow(Reibung.ThreadFrictionRow);
-  } else if (n == kHeadFrictionTable) {
-    GoToRememberedRow(Reibung.HeadFrictionRow);
-  } else if (n == kInterfaceFrictionTable) {
-    GoToRememberedRow(Reibung.InterfaceFrictionRow);
-  } else if (n == kBoltMaterialTable) {
-    GoToRememberedRow(Schraube.MatBoltRow);
-  }
-  CopyCalcRecord(n);
-  if (n >= kHexNutTable && n <= 13 && !AbortFlag) {
-    const bool flange = n == 13;
-    Mutter.dwNut = flange ? Flangnut.dw : (n == 11 ? Din934 : Din6915).dw;
-    Mutter.m = flange ? Flangnut.m : (n == 11 ? Din934 : Din6915).m;
-    Mutter.dNut = flange ? Flangnut.d : (n == 11 ? Din934 : Din6915).d;
   }
   CloseDbfTable();
 }

@@ -29,6 +29,7 @@
 #include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "platform/binary_file.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -480,6 +481,12 @@ void AppendDbfBlank() {
   BeforeWrite();
   Dialog().AppendBlank();
 }
+
+DbfLookupScope::DbfLookupScope() {
+  if (IsOpen() && platform::BatchMode()) RunReportingErrors([&] { held_ = Data().HoldIndexesForReading(); });
+}
+
+DbfLookupScope::~DbfLookupScope() = default;
 
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   ForgetRow();

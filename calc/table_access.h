@@ -11,8 +11,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+class IndexReadScope;  // dbf/work_areas.h
 
 // Opening and closing -------------------------------------------------------
 
@@ -48,6 +51,22 @@ bool DbfEof();
 std::int32_t DbfRecNo();
 std::int32_t DbfRecordCount();
 void AppendDbfBlank();
+
+// Holds the open table still for the moves and reads of one lookup, so that
+// the checks of shared use (the indexes' read lock, the record count) are
+// made once for all of them rather than at each step. Only in runs that
+// show no dialog: a message shown while it holds would keep other programs
+// from writing the table. Ends before the table is closed.
+class DbfLookupScope {
+ public:
+  DbfLookupScope();
+  ~DbfLookupScope();
+  DbfLookupScope(const DbfLookupScope&) = delete;
+  DbfLookupScope& operator=(const DbfLookupScope&) = delete;
+
+ private:
+  std::unique_ptr<IndexReadScope> held_;
+};
 
 // Key order and search ---------------------------------------------------------
 

@@ -474,6 +474,11 @@ std::string TTzFileDataSet::PeekRecord(std::int32_t recordNumber) {
   return result;
 }
 
+std::unique_ptr<IndexReadScope> TTzFileDataSet::HoldIndexesForReading() {
+  SelectWorkArea("HoldIndexesForReading");
+  return std::make_unique<IndexReadScope>();
+}
+
 std::int32_t TTzFileDataSet::ControllingIndexRecCount() {
   SelectWorkArea("ControllingIndexRecCount");
   return ::ControllingIndexRecCount();

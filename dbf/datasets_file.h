@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dbf/datasets.h"
+
+class IndexReadScope;  // dbf/work_areas.h
 
 class TTzCDataSet : public TTzDataSet {
  public:
@@ -89,6 +92,8 @@ class TTzFileDataSet : public TTzCDataSet {
   // the file at once, in the program's characters.
   std::string Peek(int field, std::int32_t recordNumber);
   std::string PeekRecord(std::int32_t recordNumber);
+  // Holds the table's indexes for reading (IndexReadScope) until the result goes.
+  std::unique_ptr<IndexReadScope> HoldIndexesForReading();
   // The record count stamped in the controlling index (ControllingIndexRecCount).
   std::int32_t ControllingIndexRecCount();
   // The change counter of the table's shared indexes (IndexChangeStamp).

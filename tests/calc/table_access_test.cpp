@@ -14,7 +14,9 @@
 #include "dbf/locks.h"
 #include "dbf/ndx_index.h"
 #include "dbf/work_areas.h"
+#include "platform/binary_file.h"
 #include "platform/dialogs.h"
+#include "platform/file_lock.h"
 #include "table_test_support.h"
 
 namespace fs = std::filesystem;
@@ -330,6 +332,34 @@ TEST_F(TableAccessTest, AFieldReadSeesAnotherUsersChangeOfTheCurrentRecord) {
   EXPECT_EQ(DbfRecNo(), 12);
   EXPECT_EQ(DbfFieldText(1), "M12X");
   EXPECT_EQ(DbfFieldText(2), "12.000");
+}
+
+// A lookup holds the indexes' read lock for its few steps only where no
+// dialog can come up in between: another program's writer is kept out just
+// then, and at once again free to go.
+TEST_F(TableAccessTest, ALookupHoldsTheReadLockOnlyInRunsWithoutDialogs) {
+  OpenDbfTable("gewinde");
+  IndexDbfOn(DbfFieldName(2), "gewinde");
+  platform::FileHandle semaphore = platform::kNoFile;
+  ASSERT_EQ(platform::OpenOrCreateShared(SemaphoreFileName(DbfTablePath()), semaphore), 0);
+  auto writerMayLock = [&] {
+    const bool locked = platform::LockRange(semaphore, 1, 4) == 0;
+    if (locked) platform::UnlockRange(semaphore, 1, 4);
+    return locked;
+  };
+  for (const bool batch : {false, true}) {
+    SCOPED_TRACE(batch ? "batch run" : "window");
+    platform::SetBatchMode(batch);
+    {
+      DbfLookupScope still;
+      FindDbfKey(" 12.00");
+      EXPECT_EQ(DbfFieldText(1), "M12");
+      EXPECT_EQ(writerMayLock(), !batch);
+    }
+    EXPECT_TRUE(writerMayLock());
+  }
+  platform::SetBatchMode(false);
+  platform::CloseFile(semaphore);
 }
 
 }  // namespace
