@@ -260,6 +260,7 @@ bool AttachCachedIndex(const std::string& file) {
 }
 
 std::string TableFailureText;
+std::uint32_t Notices = 0;
 
 // The current record whole, read once: a record read between two equal
 // change stamps is whole, and stays the stored one while the stamp stands
@@ -298,6 +299,7 @@ void FailTable(const std::string& text) {
   for (const char c : text)
     if (c != '\r') line += c == '\n' ? ' ' : c;
   if (TableFailureText.empty()) TableFailureText = line;
+  ++Notices;
   ShowTraceMessage(line);
   AbortFlag = 1;
 }
@@ -374,6 +376,7 @@ void OpenFoundTable(const std::string& path);
 // ---------------------------------------------------------------------------
 
 const std::string& TableFailure() { return TableFailureText; }
+std::uint32_t TableNotices() { return Notices; }
 void ClearTableFailure() { TableFailureText.clear(); }
 
 void InitTableAccess() {
@@ -450,6 +453,7 @@ void GotoDbfRecord(std::int32_t n) {
   if (!IsOpen()) return;
   const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
+    ++Notices;
     AddErrorMessage("DBF #" + std::to_string(n) + " not found.");
     n = count;
   }

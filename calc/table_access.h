@@ -129,6 +129,9 @@ extern TableDialogFunction TableDialogHook;
 // a table's data must not report success.
 const std::string& TableFailure();
 void ClearTableFailure();
+// How many messages this layer has given so far (failures, records beyond a
+// table): a caller that keeps what it read keeps only what came without one.
+std::uint32_t TableNotices();
 
 // Closes any open table and gives the globals above their start values.
 void InitTableAccess();
