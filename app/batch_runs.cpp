@@ -65,7 +65,8 @@ int LoadBatchProject(const std::string& projectFile) {
   TraceMessagesOn = 0;
   ReadConfigFile();
   AbortFlag = 0;
-  RepairConfigDirs();
+  // The checks of the directories would only report, and messages are off.
+  FillConfigDirDefaults();
   AbortFlag = 0;
   ClearTableFailure();
   ReadCalcFile(projectFile);
