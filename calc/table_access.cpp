@@ -84,15 +84,6 @@ Tdbf4& Dialog() {
 
 TTzDbf& Data() { return Dialog().tzdbf; }
 
-// The file's own write permission, which the superuser's access check
-// would pass by; the caller asks the system too, which also knows a
-// read-only file system.
-bool OwnerMayWrite(const std::string& path) {
-  std::error_code ec;
-  const fs::perms p = fs::status(path, ec).permissions();
-  return !ec && (p & fs::perms::owner_write) != fs::perms::none;
-}
-
 // A writable copy of the table in this process's temporary directory, so that
 // two running programs never work on one copy; empty when the copy failed.
 std::string CopyToTemp(const std::string& path) {
@@ -186,17 +177,22 @@ fs::file_time_type ModificationTime(const struct stat& st) {
 }
 
 // The contents of a table file as the index cache knows them: its full path,
-// size and modification time, from one stat; empty when the file cannot be
-// examined. `time` gets the modification time.
-std::string TableIdentity(const std::string& path, fs::file_time_type* time = nullptr) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+// size and modification time, from its stat; empty when it is no regular
+// file. `time` gets the modification time.
+std::string IdentityOfStat(const std::string& path, const struct stat& st, fs::file_time_type* time = nullptr) {
+  if (!S_ISREG(st.st_mode)) return {};
   std::error_code ec;
   const fs::path full = fs::absolute(path, ec);
   if (ec) return {};
   const fs::file_time_type modified = ModificationTime(st);
   if (time) *time = modified;
   return full.string() + '\n' + std::to_string(st.st_size) + '\n' + std::to_string(modified.time_since_epoch().count());
+}
+
+// The same of a file by its name; empty when it cannot be examined.
+std::string TableIdentity(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? IdentityOfStat(path, st) : std::string();
 }
 
 // Where the index of these contents on this key lives in the per-user cache:
@@ -362,10 +358,18 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
   return AttachIndex(Table.indexPath, false);
 }
 
-std::string TablePath(std::string_view tableName) {
+// The file of a table of the table directory (a name without "." gets
+// ".dbf"), whatever the case of its name, with its stat (`found` false when
+// there is none): a name that exists as written takes that one stat.
+std::string StatTablePath(std::string_view tableName, struct stat& st, bool& found) {
   std::string name(tableName);
   if (name.find('.') == std::string::npos) name += ".dbf";
-  return FindExistingFile(AddBackslash(DbfDir) + name);
+  const std::string written = AddBackslash(DbfDir) + name;
+  found = ::stat(written.c_str(), &st) == 0;
+  if (found) return written;
+  const std::string path = FindExistingFile(written);
+  found = path != written && ::stat(path.c_str(), &st) == 0;
+  return path;
 }
 
 // Opens the table file at the path as found (no search for its case).
@@ -388,17 +392,27 @@ void InitTableAccess() {
 }
 
 std::string DbfTableIdentity(std::string_view tableName) {
+  struct stat st {};
+  bool found = false;
+  const std::string path = StatTablePath(tableName, st, found);
   fs::file_time_type time;
-  std::string identity = TableIdentity(TablePath(tableName), &time);
+  std::string identity = found ? IdentityOfStat(path, st, &time) : std::string();
   if (identity.empty() || time + std::chrono::seconds(1) >= fs::file_time_type::clock::now()) return {};
   return identity;
 }
 
-bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
+bool DbfTableExists(std::string_view tableName) {
+  struct stat st {};
+  bool found = false;
+  const std::string path = StatTablePath(tableName, st, found);
+  return found && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0;
+}
 
 void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
-  const std::string path = TablePath(tableName);
+  struct stat st {};
+  bool found = false;
+  const std::string path = StatTablePath(tableName, st, found);
   // One check for reading and writing; the shown message of a file that
   // cannot be read. A readable one is opened once, by the engine.
   const bool readWrite = ::access(path.c_str(), R_OK | W_OK) == 0;
@@ -413,7 +427,10 @@ void OpenDbfTable(std::string_view tableName) {
   std::string chosen = path;
   // The table's folder holds the file just found: a folder, so one check.
   const std::string dir = DbfDir.empty() ? "." : DbfDir;
-  if (!readWrite || !OwnerMayWrite(path) || ::access(dir.c_str(), W_OK | X_OK) != 0) {
+  // The file's own write permission, which the superuser's access check
+  // would pass by.
+  const bool ownerMayWrite = found && (st.st_mode & S_IWUSR) != 0;
+  if (!readWrite || !ownerMayWrite || ::access(dir.c_str(), W_OK | X_OK) != 0) {
     chosen = CopyToTemp(path);
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
