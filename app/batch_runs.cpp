@@ -183,5 +183,6 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     worst = std::max(worst, RunOneProject(projects[i], modeSwitch));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
+  CloseDbfTable();  // none stays open, nor holds its lock, past the run
   return worst;
 }

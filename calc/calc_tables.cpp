@@ -260,36 +260,33 @@ void FindCalcRecord(TCalcTableNo n) {
   const std::uint32_t messages = TableNotices();
   OpenCalcTable(n);
   if (AbortFlag) return;
-  {
-    DbfLookupScope still;  // the moves and reads of this lookup share the checks of shared use
-    if (n == kThreadTable) {
-      bool search = Schraube.ThreadRow == 0;
-      if (!search) {
-        GotoDbfRecord(Schraube.ThreadRow);
-        search = !FloatEqual(Num(2), keptD);
-      }
-      if (search) {
-        FindDbfKey(ThreadKeyText(keptD));
-        if (!DbfKeyFound()) LookupNotice(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
-      }
-    } else if (n >= 2 && n <= 9) {
-      GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
-    } else if (n >= kHexNutTable && n <= 13) {
-      GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view());
-    } else if (n == kTighteningTable) {
-      GoToRememberedRow(Montage.TighteningRow);
-    } else if (n == kThreadFrictionTable) {
-      GoToRememberedRow(Reibung.ThreadFrictionRow);
-    } else if (n == kHeadFrictionTable) {
-      GoToRememberedRow(Reibung.HeadFrictionRow);
-    } else if (n == kInterfaceFrictionTable) {
-      GoToRememberedRow(Reibung.InterfaceFrictionRow);
-    } else if (n == kBoltMaterialTable) {
-      GoToRememberedRow(Schraube.MatBoltRow);
+  if (n == kThreadTable) {
+    bool search = Schraube.ThreadRow == 0;
+    if (!search) {
+      GotoDbfRecord(Schraube.ThreadRow);
+      search = !FloatEqual(Num(2), keptD);
     }
-    CopyCalcRecord(n);
-    TakeNutDimensions(n);
+    if (search) {
+      FindDbfKey(ThreadKeyText(keptD));
+      if (!DbfKeyFound()) LookupNotice(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+    }
+  } else if (n >= 2 && n <= 9) {
+    GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
+  } else if (n >= kHexNutTable && n <= 13) {
+    GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view());
+  } else if (n == kTighteningTable) {
+    GoToRememberedRow(Montage.TighteningRow);
+  } else if (n == kThreadFrictionTable) {
+    GoToRememberedRow(Reibung.ThreadFrictionRow);
+  } else if (n == kHeadFrictionTable) {
+    GoToRememberedRow(Reibung.HeadFrictionRow);
+  } else if (n == kInterfaceFrictionTable) {
+    GoToRememberedRow(Reibung.InterfaceFrictionRow);
+  } else if (n == kBoltMaterialTable) {
+    GoToRememberedRow(Schraube.MatBoltRow);
   }
+  CopyCalcRecord(n);
+  TakeNutDimensions(n);
   CloseDbfTable();
   // A lookup that gave a message (a row not found, a row beyond the table)
   // gives it again next time: not kept.

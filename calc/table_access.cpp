@@ -64,11 +64,21 @@ struct OpenTable {
     std::uint16_t stamp = 0;
   } row;
   std::vector<std::pair<std::size_t, std::size_t>> fieldRanges;  // offset, length; from field 1
+  // The indexes' read lock, held while a run without dialogs reads the
+  // table. Given up by hand (ReleaseTable), never with the program's static
+  // objects, when the engine may be gone already.
+  IndexReadScope* held = nullptr;
 };
 
 OpenTable Table;
 
 void ForgetRow() { Table.row.read = false; }
+
+// Gives up the read lock before the table is written, shown or closed.
+void ReleaseTable() {
+  delete Table.held;
+  Table.held = nullptr;
+}
 std::string Captions[3];
 
 // The table is open while the dialog's dataset still holds it: the dialog
@@ -147,6 +157,7 @@ bool CheckTableFile(const std::string& path) {
 }
 
 void CloseQuietly() {
+  ReleaseTable();
   if (IsOpen()) {
     const Byte abort = AbortFlag;
     dbf4->CloseTable();
@@ -305,6 +316,7 @@ void FailTable(const std::string& text) {
 // this run's writes never reach the cache. The current record stays.
 void BeforeWrite() {
   ForgetRow();
+  ReleaseTable();
   Table.written = true;
   if (!Table.indexShared) return;
   Table.indexShared = false;
@@ -503,14 +515,9 @@ void AppendDbfBlank() {
   Dialog().AppendBlank();
 }
 
-DbfLookupScope::DbfLookupScope() {
-  if (IsOpen() && platform::BatchMode()) RunReportingErrors([&] { held_ = Data().HoldIndexesForReading(); });
-}
-
-DbfLookupScope::~DbfLookupScope() = default;
-
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   ForgetRow();
+  ReleaseTable();
   if (!IsOpen()) return;
   const std::string expr(keyExpression);
   for (std::size_t start = 0; start <= expr.size();) {
@@ -541,6 +548,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
     }
   }
   if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;
+  if (platform::BatchMode()) RunReportingErrors([&] { Table.held = Data().HoldIndexesForReading().release(); });
   // A new index places the table on its first key, as opening it does.
   Dialog().First();
 }
@@ -646,6 +654,7 @@ const std::string& DbfDialogCaption(int line) { return Captions[line == 1 ? 1 : 
 
 void ShowDbfDialog(std::string_view closeWord, int mode) {
   ForgetRow();
+  ReleaseTable();
   if (!IsOpen()) {
     AbortFlag = 1;
     return;

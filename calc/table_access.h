@@ -11,11 +11,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
-
-class IndexReadScope;  // dbf/work_areas.h
 
 // Opening and closing -------------------------------------------------------
 
@@ -52,25 +49,13 @@ std::int32_t DbfRecNo();
 std::int32_t DbfRecordCount();
 void AppendDbfBlank();
 
-// Holds the open table still for the moves and reads of one lookup, so that
-// the checks of shared use (the indexes' read lock, the record count) are
-// made once for all of them rather than at each step. Only in runs that
-// show no dialog: a message shown while it holds would keep other programs
-// from writing the table. Ends before the table is closed.
-class DbfLookupScope {
- public:
-  DbfLookupScope();
-  ~DbfLookupScope();
-  DbfLookupScope(const DbfLookupScope&) = delete;
-  DbfLookupScope& operator=(const DbfLookupScope&) = delete;
-
- private:
-  std::unique_ptr<IndexReadScope> held_;
-};
-
 // Key order and search ---------------------------------------------------------
 
 // Orders the open table on the key expression: field names joined by "+".
+// In runs that show no dialog the table then stays as it is until it is
+// closed or written: the indexes' read lock is held for all its moves and
+// reads, so that the checks of shared use are made once (a message shown
+// meanwhile would keep other programs from writing the table).
 // While the table is only read, the index is the one that a run built on the
 // same table contents (same path, size and modification time) and kept in
 // the per-user cache (platform::CacheDirectory), opened read-only in place;

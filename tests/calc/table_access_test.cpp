@@ -334,14 +334,11 @@ TEST_F(TableAccessTest, AFieldReadSeesAnotherUsersChangeOfTheCurrentRecord) {
   EXPECT_EQ(DbfFieldText(2), "12.000");
 }
 
-// A lookup holds the indexes' read lock for its few steps only where no
-// dialog can come up in between: another program's writer is kept out just
-// then, and at once again free to go.
-TEST_F(TableAccessTest, ALookupHoldsTheReadLockOnlyInRunsWithoutDialogs) {
-  OpenDbfTable("gewinde");
-  IndexDbfOn(DbfFieldName(2), "gewinde");
+// A table is held still (the indexes' read lock) from its index to its
+// close only where no dialog can come up in between: another program's
+// writer is kept out just then, and at once free to go again.
+TEST_F(TableAccessTest, ATableHoldsTheReadLockOnlyInRunsWithoutDialogs) {
   platform::FileHandle semaphore = platform::kNoFile;
-  ASSERT_EQ(platform::OpenOrCreateShared(SemaphoreFileName(DbfTablePath()), semaphore), 0);
   auto writerMayLock = [&] {
     const bool locked = platform::LockRange(semaphore, 1, 4) == 0;
     if (locked) platform::UnlockRange(semaphore, 1, 4);
@@ -350,12 +347,24 @@ TEST_F(TableAccessTest, ALookupHoldsTheReadLockOnlyInRunsWithoutDialogs) {
   for (const bool batch : {false, true}) {
     SCOPED_TRACE(batch ? "batch run" : "window");
     platform::SetBatchMode(batch);
-    {
-      DbfLookupScope still;
-      FindDbfKey(" 12.00");
-      EXPECT_EQ(DbfFieldText(1), "M12");
-      EXPECT_EQ(writerMayLock(), !batch);
+    OpenDbfTable("gewinde");
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    if (semaphore == platform::kNoFile) {
+      ASSERT_EQ(platform::OpenOrCreateShared(SemaphoreFileName(DbfTablePath()), semaphore), 0);
     }
+    FindDbfKey(" 12.00");
+    EXPECT_EQ(DbfFieldText(1), "M12");
+    EXPECT_EQ(writerMayLock(), !batch);
+    // Before a write of its own it lets go.
+    SetDbfFieldString("NAME", "M12");
+    EXPECT_TRUE(writerMayLock());
+    // Indexed again (now privately), held again, and let go at the next write.
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    EXPECT_EQ(writerMayLock(), !batch);
+    SetDbfFieldString("NAME", "M12");
+    EXPECT_TRUE(writerMayLock());
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    CloseDbfTable();
     EXPECT_TRUE(writerMayLock());
   }
   platform::SetBatchMode(false);
