@@ -34,13 +34,12 @@ bool Extras() { return ExtraVersionByte1 != 0 || ExtraVersionByte2 != 0; }
 constexpr std::uint64_t kPage = 4096;
 constexpr std::size_t kMaxPageBytes = 32u << 20;
 
-// Bytes [offset, offset + length) of an exclusive table's file from its
-// pages; false when they are not to be had that way (then read the file).
-// A shared table read without the read lock: its records come from a
-// mapping of the file, which sees other programs' writes as a read does,
-// without a system call. Mapped anew when the table grew past it; the
-// engine never shortens a table file in place (a pack writes a new one), and
-// a file that another program cut short is read, not faulted on.
+// A shared table read without the read lock, and an exclusive table read
+// out of order: records come from a mapping of the file, which sees every
+// write as a read does, without a system call. Mapped anew when the table
+// grew past it; the engine never shortens a table file in place (a pack
+// writes a new one), and a file that another program cut short is read, not
+// faulted on.
 bool ReadFromMap(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
   const std::uint64_t end = offset + length;
   if (end > wa.recordMapLength) {
@@ -55,6 +54,9 @@ bool ReadFromMap(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t 
   return platform::CopyFromMapping(out, wa.recordMap + offset, length);
 }
 
+// Bytes [offset, offset + length) of an exclusive table's file from its
+// pages, where the file cannot be mapped; false when they are not to be had
+// that way (then read the file).
 bool ReadFromPages(TDbfWorkArea& wa, std::uint64_t offset, char* out, std::size_t length) {
   const std::uint64_t page = offset / kPage;
   if ((offset + length - 1) / kPage != page) return false;
@@ -424,12 +426,18 @@ void GetDbfRecord(TDbfWorkArea& wa, std::int32_t n) {
     rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.readAhead.data(), records * rl, got);
     wa.readAheadFirst = n;
     wa.readAheadCount = rc == 0 ? static_cast<std::int32_t>(got / rl) : 0;
+    // One look at the whole block spares each of its records the conversion.
+    wa.readAheadKept = OemToAnsiKeeps(wa.readAhead.data(), static_cast<std::size_t>(wa.readAheadCount) * rl);
   }
   if (wa.exclusive && n >= wa.readAheadFirst && n < wa.readAheadFirst + wa.readAheadCount) {
     std::memcpy(wa.recordBuffer.data(), wa.readAhead.data() + static_cast<std::size_t>(n - wa.readAheadFirst) * rl, rl);
+    if (wa.readAheadKept && !wa.readTranslator) {
+      wa.recordNumber = n;
+      return;
+    }
   } else if (wa.countHeld && n == wa.heldRecord && wa.heldBytes.size() == rl) {
     std::memcpy(wa.recordBuffer.data(), wa.heldBytes.data(), rl);
-  } else if (wa.unlockedRead && ReadFromMap(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl)) {
+  } else if ((wa.unlockedRead || wa.exclusive) && ReadFromMap(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl)) {
   } else if (rc == 0 && !(wa.exclusive && ReadFromPages(wa, RecordOffset(wa, n), wa.recordBuffer.data(), rl))) {
     rc = platform::ReadAt(wa.file, RecordOffset(wa, n), wa.recordBuffer.data(), rl, got);
     if (rc == 0 && got < rl) rc = 213;

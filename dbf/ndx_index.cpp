@@ -333,7 +333,11 @@ void Set_Order_To(int n) {
   for (int s = 1; s <= kSlots; ++s)
     if (a->slot[s]) a->slot[s]->pathValid = false;
   SetReadSemaphoreProc(true);
-  RefreshAnchors(*a);
+  // When another program changed the indexes since we last looked, it may
+  // have changed the current record's key: the key is taken from the record
+  // as it stands now.
+  if (RefreshAnchors(*a) && wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount)
+    ReadRecordOnly(wa->recordNumber);
   SyncIndex(*a->slot[1], true);
   SetReadSemaphoreProc(false);
 }

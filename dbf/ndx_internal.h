@@ -60,6 +60,7 @@ class NodeCache {
     } else {
       s = static_cast<std::uint32_t>(slots_.size());
       slots_.push_back(std::make_unique<Slot>());
+      links_.emplace_back();
     }
     Slot& slot = *slots_[s];
     slot.block = b;
@@ -80,7 +81,7 @@ class NodeCache {
   }
   // Forgets every node; the buffers stay for the nodes read next.
   void Clear() {
-    for (std::uint32_t s = head_; s != kNone; s = slots_[s]->next) {
+    for (std::uint32_t s = head_; s != kNone; s = links_[s].next) {
       where_[slots_[s]->node] = 0;
       free_.push_back(s);
     }
@@ -93,19 +94,24 @@ class NodeCache {
   static constexpr std::uint32_t kNone = 0xFFFFFFFFU;
   struct Slot {
     Block block;
-    std::uint32_t node = 0, prev = kNone, next = kNone;
+    std::uint32_t node = 0;
+  };
+  // The order of use lives apart from the blocks, in one small array: moving
+  // a node to the front touches no other node's block.
+  struct Links {
+    std::uint32_t prev = kNone, next = kNone;
   };
   void Unlink(std::uint32_t s) {
-    Slot& x = *slots_[s];
-    (x.prev == kNone ? head_ : slots_[x.prev]->next) = x.next;
-    (x.next == kNone ? tail_ : slots_[x.next]->prev) = x.prev;
+    Links& x = links_[s];
+    (x.prev == kNone ? head_ : links_[x.prev].next) = x.next;
+    (x.next == kNone ? tail_ : links_[x.next].prev) = x.prev;
     x.prev = x.next = kNone;
   }
   void LinkFront(std::uint32_t s) {
-    Slot& x = *slots_[s];
+    Links& x = links_[s];
     x.prev = kNone;
     x.next = head_;
-    if (head_ != kNone) slots_[head_]->prev = s;
+    if (head_ != kNone) links_[head_].prev = s;
     head_ = s;
     if (tail_ == kNone) tail_ = s;
   }
@@ -115,6 +121,7 @@ class NodeCache {
     LinkFront(s);
   }
   std::vector<std::unique_ptr<Slot>> slots_;
+  std::vector<Links> links_;  // of each slot
   std::vector<std::uint32_t> free_;
   std::vector<std::uint32_t> where_;  // node number -> slot + 1, 0 when not held
   std::uint32_t head_ = kNone, tail_ = kNone;

@@ -207,6 +207,18 @@ void OemToAnsiBuffer(char* p, std::size_t n) {
   MapBytes(t.toAnsi, t.asciiToAnsi, p, n);
 }
 
+bool OemToAnsiKeeps(const char* p, std::size_t n) {
+  if (!Tables().asciiToAnsi) return n == 0;
+  std::uint64_t any = 0, word;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::memcpy(&word, p + i, 8);
+    any |= word;
+  }
+  for (; i < n; ++i) any |= static_cast<unsigned char>(p[i]);
+  return (any & 0x8080808080808080ULL) == 0;
+}
+
 void AnsiToOemBuffer(char* p, std::size_t n) {
   const CodePageTables& t = Tables();
   MapBytes(t.toOem, t.asciiToOem, p, n);

@@ -54,6 +54,8 @@ void ApplyCountrySeparators(std::uint8_t country);
 std::string TzOemToAnsi(std::string_view s);
 std::string TzAnsiToOem(std::string_view s);
 void OemToAnsiBuffer(char* p, std::size_t n);
+// Whether OemToAnsiBuffer leaves these n bytes as they are (checked a word at a time).
+bool OemToAnsiKeeps(const char* p, std::size_t n);
 void AnsiToOemBuffer(char* p, std::size_t n);
 
 // Strings.

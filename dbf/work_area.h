@@ -45,9 +45,11 @@ struct TDbfWorkArea {
   std::vector<char> readAhead;
   std::int32_t readAheadFirst = 0;
   std::int32_t readAheadCount = 0;
+  // The read-ahead holds no byte that the code-page conversion changes.
+  bool readAheadKept = false;
   std::int32_t lastRead = 0;
-  // Pages of the file of a table in exclusive use, kept as read and written:
-  // nobody else can change them.
+  // Pages of the file of a table in exclusive use that cannot be mapped,
+  // kept as read and written: nobody else can change them.
   std::unordered_map<std::uint64_t, std::vector<char>> pages;
   std::size_t pageBytes = 0;
   std::int32_t recordCount = 0;

@@ -51,14 +51,16 @@ void DispatchIfError() {
 }
 
 // The usual field text, an optional "-", at most 15 digits and at most one
-// ".", as from_chars reads it: the digits and the power of ten are both
-// exact doubles, so their quotient is the correctly rounded value. False
-// for any other text.
-inline bool PlainDecimal(const char* p, const char* end, double& v) {
-  static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const bool negative = p < end && *p == '-';
-  if (negative) ++p;
+// ".", as its digits, the count of those after the point and its sign.
+// False for any other text.
+struct PlainNumber {
+  std::uint64_t digits = 0;
+  std::ptrdiff_t decimals = 0;
+  bool negative = false;
+};
+inline bool PlainDigits(const char* p, const char* end, PlainNumber& n) {
+  n.negative = p < end && *p == '-';
+  if (n.negative) ++p;
   // Wider texts wrap the sum, but they are refused below.
   std::uint64_t digits = 0;
   const char* start = p;
@@ -70,20 +72,38 @@ inline bool PlainDecimal(const char* p, const char* end, double& v) {
     decimals = p - fraction;
     count += decimals;
   }
-  if (p != end || count == 0 || count > 15) return false;
-  v = static_cast<double>(digits);
-  if (decimals > 0) v /= kTens[decimals];
-  if (negative) v = -v;
+  n.digits = digits;
+  n.decimals = decimals;
+  return p == end && count > 0 && count <= 15;
+}
+
+// Such a text as from_chars reads it: the digits and the power of ten are
+// both exact doubles, so their quotient is the correctly rounded value.
+inline bool PlainDecimal(const char* p, const char* end, double& v) {
+  static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  PlainNumber n;
+  if (!PlainDigits(p, end, n)) return false;
+  v = static_cast<double>(n.digits);
+  if (n.decimals > 0) v /= kTens[n.decimals];
+  if (n.negative) v = -v;
   return true;
+}
+
+// The text of a number field without the blanks and a "+" around it, as
+// [from, to) of its n bytes.
+[[gnu::always_inline]] inline void NumberBounds(const char* p, std::size_t n, std::size_t& from, std::size_t& to) {
+  from = 0;
+  while (from < n && (p[from] == ' ' || p[from] == '+')) ++from;
+  to = n;
+  while (to > from && p[to - 1] == ' ') --to;
 }
 
 // Parses the text of an N or F field; the decimal point is always ".".
 // Inline in this file's field reads.
 [[gnu::always_inline]] inline double ParseNumber(const char* p, std::size_t n) {
-  std::size_t i = 0;
-  while (i < n && (p[i] == ' ' || p[i] == '+')) ++i;
-  std::size_t end = n;
-  while (end > i && p[end - 1] == ' ') --end;
+  std::size_t i, end;
+  NumberBounds(p, n, i, end);
   double v = 0;
   if (i < end && !PlainDecimal(p + i, p + end, v)) std::from_chars(p + i, p + end, v);
   return v;
@@ -252,8 +272,12 @@ namespace workareas {
 // The national text of eight digits YYYYMMDD as STOD gives it, without
 // building strings; 0 when the field is not eight digits.
 std::size_t NationalDate(const char* s, char* out) {
-  for (int i = 0; i < 8; ++i)
-    if (s[i] < '0' || s[i] > '9') return 0;
+  // All eight at once: a byte is a digit when its high half is 3 and its
+  // low half plus 6 stays below 16.
+  constexpr std::uint64_t kEach = 0x0101010101010101ULL;
+  std::uint64_t w;
+  std::memcpy(&w, s, 8);
+  if ((((w & 0xF0 * kEach) ^ '0' * kEach) | (((w & 0x0F * kEach) + 0x06 * kEach) & 0xF0 * kEach)) != 0) return 0;
   const char* year = TzCentury ? s : s + 2;
   std::size_t yl = TzCentury ? 4 : 2;
   char sep = TzDateFormat == 0 || TzDateFormat == 2 ? '/' : TzDateFormat == 3 ? '-' : '.';
@@ -326,12 +350,22 @@ long double ConvertNumber(TDbfWorkArea& wa, std::size_t index, const char* src) 
   const TDbfFieldEntry& f = wa.fields[index];
   std::uint8_t* dst = wa.typedRecord + wa.typedOffsets[index];
   wa.typedStamps[index] = wa.typedGeneration;
-  double v = ParseNumber(src, f.length);
   if (f.decimals == 0) {
-    std::int32_t i = ClampToInt32(std::trunc(v));
+    // A whole number needs no double: the same value as through one.
+    std::size_t from, to;
+    NumberBounds(src, f.length, from, to);
+    PlainNumber plain;
+    std::int32_t i;
+    if (from < to && PlainDigits(src + from, src + to, plain) && plain.decimals == 0) {
+      if (plain.negative) i = plain.digits >= 2147483648u ? INT32_MIN : -static_cast<std::int32_t>(plain.digits);
+      else i = plain.digits >= 2147483647u ? INT32_MAX : static_cast<std::int32_t>(plain.digits);
+    } else {
+      i = ClampToInt32(std::trunc(ParseNumber(src, f.length)));
+    }
     PutInt32(dst, i);
     return i;
   }
+  double v = ParseNumber(src, f.length);
   // Kept in a register: the value read back at once from bytes just
   // stored one by one would wait for the stores.
   std::uint64_t real;

@@ -84,10 +84,10 @@ void CallVFile(TDbfWorkArea& wa, std::uint8_t op, std::int32_t n) {
   wa.virtualOperation = op;
   wa.virtualRecordNumber = n;
   if (VFileHook) VFileHook(wa);
-  else DederError(1101, "[" + wa.alias.str() + "]");
+  else DederError(1101, std::string("[").append(wa.alias.view()).append("]"));  // no "[" + ...: a false GCC 12 warning
 }
 
-bool IsVisible(TDbfWorkArea& wa) {
+bool FilterShows(TDbfWorkArea& wa) {
   if (wa.ignoreDeleted) {
     char flag = wa.recordBuffer.empty() ? ' ' : wa.recordBuffer[0];
     if (wa.isVirtual) {
@@ -107,13 +107,13 @@ bool IsVisible(TDbfWorkArea& wa) {
   return show;
 }
 
-bool WhileHolds(TDbfWorkArea& wa) {
+bool WhileEvaluates(TDbfWorkArea& wa) {
   if (wa.whileExpression && ExprHooks.Evaluate) return ExprHooks.Evaluate(wa.whileExpression).logical;
   if (wa.whileCallback) return wa.whileCallback();
   return true;
 }
 
-void RunRelation(TDbfWorkArea& wa) {
+void CallRelation(TDbfWorkArea& wa) {
   TRelationProc proc = wa.relationCallback;
   if (!proc) return;
   wa.relationCallback = nullptr;
@@ -169,10 +169,7 @@ bool NoDatabaseInUse(const std::string& label) {
   return true;
 }
 
-void RefreshRecordCount(TDbfWorkArea& wa) {
-  if (wa.exclusive || wa.isVirtual || wa.countHeld || wa.file == platform::kNoFile) return;
-  wa.recordCount = RecordCountFromSize(wa);
-}
+void RecordCountFromFile(TDbfWorkArea& wa) { wa.recordCount = RecordCountFromSize(wa); }
 
 std::int32_t RecCount() {
   TDbfWorkArea* wa = SelectedWorkArea();

@@ -219,7 +219,10 @@ using TRelationProc = void (*)();
 TRelationProc SetRelation(TRelationProc proc);
 
 // The record count from the file size, for tables shared with others.
-void RefreshRecordCount(TDbfWorkArea& wa);
+void RecordCountFromFile(TDbfWorkArea& wa);
+inline void RefreshRecordCount(TDbfWorkArea& wa) {
+  if (!wa.exclusive && !wa.isVirtual && !wa.countHeld && wa.file != platform::kNoFile) RecordCountFromFile(wa);
+}
 
 // Holds the read semaphore of the selected work area's indexes for an
 // operation of several moves, so that the shared-use checks (semaphore,

@@ -12,7 +12,11 @@ namespace workareas {
 extern TDbfTranslator NextWriteTranslator;
 extern TDbfTranslator NextReadTranslator;
 
-inline bool IndexActive() { return IndexLinked && IndexHooks.IsActive && IndexHooks.IsActive(); }
+// A work area without index state has no index open: no hook call needed.
+inline bool IndexActive() {
+  const TDbfWorkArea* wa = SelectedWorkArea();
+  return wa && wa->indexData && IndexLinked && IndexHooks.IsActive && IndexHooks.IsActive();
+}
 void CallIndex(void (*hook)());
 void ReadSemaphore(bool on);
 void LockSemaphore(bool on);
@@ -21,9 +25,18 @@ void CallVFile(TDbfWorkArea& wa, std::uint8_t op, std::int32_t n);
 void ReadRecord(TDbfWorkArea& wa, std::int32_t n);
 void BlankRecord(TDbfWorkArea& wa);
 void PlaceAfterEnd(TDbfWorkArea& wa);
-bool IsVisible(TDbfWorkArea& wa);
-bool WhileHolds(TDbfWorkArea& wa);
-void RunRelation(TDbfWorkArea& wa);
+// The checks below run on every move: inline for the usual table without
+// filter, WHILE condition or relation, the rest out of line.
+bool FilterShows(TDbfWorkArea& wa);
+bool WhileEvaluates(TDbfWorkArea& wa);
+void CallRelation(TDbfWorkArea& wa);
+inline bool IsVisible(TDbfWorkArea& wa) {
+  return (!wa.ignoreDeleted && !wa.filterCallback && !wa.filterExpression) || FilterShows(wa);
+}
+inline bool WhileHolds(TDbfWorkArea& wa) { return (!wa.whileExpression && !wa.whileCallback) || WhileEvaluates(wa); }
+inline void RunRelation(TDbfWorkArea& wa) {
+  if (wa.relationCallback) CallRelation(wa);
+}
 void DispatchIfError();
 // The value of an N or F field's text, as from_chars reads it after the
 // blanks and a "+" around it.

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 
+#include "dbf/byte_order.h"
+#include "dbf/runtime.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -156,6 +160,98 @@ TEST_F(DbfFile, OemTableRoundTripsUnchangedBytes) {
   CloseDbf(wa);
   auto after = ReadBytes(Path("o.dbf"));
   EXPECT_TRUE(std::equal(b.begin() + 32 + 32 + 1, b.end(), after.begin() + 32 + 32 + 1));
+}
+
+namespace {
+void UpperTranslator(char* text, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) text[i] = UpCaseChar(text[i]);
+}
+}  // namespace
+
+// An exclusive table read in order comes in blocks of records; each record
+// comes out as a read of it alone gives it, in blocks with code page 437
+// letters and in blocks without, with and without a user translator.
+TEST_F(DbfFile, RecordsReadInOrderComeOutAsReadAlone) {
+  Create("seq.dbf", {F("T", 'C', 20)});
+  auto b = ReadBytes(Path("seq.dbf"));
+  const std::size_t header = b.size() - 1;
+  b.pop_back();
+  const int n = 9000;  // about three blocks of 64 KiB
+  for (int i = 1; i <= n; ++i) {
+    std::string t = "rec " + std::to_string(i);
+    t.resize(20, ' ');
+    if (i % 1000 == 7 && i < 3000) t[10] = '\x84';  // only the first block holds letters beyond ASCII
+    b.push_back(i % 97 == 0 ? '*' : ' ');
+    b.insert(b.end(), t.begin(), t.end());
+  }
+  b.push_back(0x1A);
+  Put32(b.data() + 4, n);
+  WriteBytes(Path("seq.dbf"), b);
+  struct Row {
+    const char* what;
+    bool oem;
+    TDbfTranslator translator;
+  };
+  for (const Row& row : {Row{"code page 437", true, nullptr}, Row{"code page 1252", false, nullptr},
+                         Row{"translator", true, UpperTranslator}}) {
+    SCOPED_TRACE(row.what);
+    TDbfWorkArea wa;
+    wa.oem = row.oem;
+    wa.readTranslator = row.translator;
+    ASSERT_EQ(OpenBare(Path("seq.dbf"), wa), 0);
+    wa.exclusive = true;
+    for (int i = 1; i <= n; ++i) {
+      GetDbfRecord(wa, i);
+      std::string want(reinterpret_cast<const char*>(b.data()) + header + (i - 1) * 21u, 21);
+      if (row.translator) row.translator(want.data() + 1, 20);
+      if (row.oem) OemToAnsiBuffer(want.data() + 1, 20);
+      ASSERT_EQ(std::string(wa.recordBuffer.begin(), wa.recordBuffer.end()), want) << "record " << i;
+    }
+    CloseDbf(wa);
+  }
+}
+
+// Records read out of order from an exclusive table: our own changes and
+// appends read back as written, and a file that another program cut short
+// reads as a short read, not a fault.
+TEST_F(DbfFile, ExclusiveReadsOutOfOrderSeeEveryWriteAndSurviveACutFile) {
+  std::string p = Sample(3000);
+  auto name = [](int r) { return "R" + std::to_string(r); };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int record;
+    std::string expected;
+  };
+  const std::vector<Step> steps = {
+      {"far away", [] {}, 2500, name(2500)},
+      {"back", [] {}, 17, name(17)},
+      {"replaced", [] { Go(900); SetFieldText(1, "changed"); Replace(); Go(5); }, 900, "changed"},
+      {"appended beyond the mapped file",
+       [&] {
+         for (int i = 0; i < 400; ++i) {
+           ClearRecord();
+           SetFieldText(1, "new" + std::to_string(i));
+           Append();
+         }
+         Go(1);
+       },
+       3300, "new299"},
+      {"first again", [] {}, 1, name(1)}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.act();
+    Go(s.record);
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    EXPECT_EQ(AllTrim(GetFieldText(1)), s.expected);
+  }
+  Go(2000);
+  std::filesystem::resize_file(p, std::filesystem::file_size(p) - 2000u * RecSize());
+  Go(2900);
+  EXPECT_EQ(TzLastError, 213) << "a short read";
+  Go(10);
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_EQ(AllTrim(GetFieldText(1)), name(10));
 }
 
 TEST_F(DbfFile, IndependentReaderSeesOurTable) {

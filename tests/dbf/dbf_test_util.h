@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +75,25 @@ inline int ExitCode(pid_t child) {
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }
+
+// Kills and reaps a child that is still running when the test leaves its
+// scope (a failed assertion returns early), so that a child working in an
+// endless loop never outlives the test and holds its output open.
+class KillChildOnExit {
+ public:
+  explicit KillChildOnExit(pid_t child) : child_(child) {}
+  ~KillChildOnExit() {
+    if (child_ > 0 && waitpid(child_, nullptr, WNOHANG) == 0) {
+      kill(child_, SIGKILL);
+      waitpid(child_, nullptr, 0);
+    }
+  }
+  KillChildOnExit(const KillChildOnExit&) = delete;
+  KillChildOnExit& operator=(const KillChildOnExit&) = delete;
+
+ private:
+  pid_t child_;
+};
 
 // Forks a child that runs `work` and exits with 0 when it succeeds.
 template <class Work>

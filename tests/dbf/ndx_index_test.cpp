@@ -22,6 +22,7 @@
 using dbftest::DbfTest;
 using dbftest::F;
 using dbftest::Landed;
+using dbftest::KillChildOnExit;
 using dbftest::ReadBytes;
 using dbftest::WriteBytes;
 
@@ -291,6 +292,37 @@ TEST_F(NdxIndex, FindIsAPrefixMatchWhileExactIsOff) {
   EXPECT_EQ(TzLastError, 254);
   GoTop();
   EXPECT_EQ(RecNo(), 1);  // natural order
+}
+
+// Keys that agree in their first eight bytes and differ after them, among
+// keys that differ early: the order of the index is the order of the bytes,
+// also for keys added while it is open, and every key is found on its record.
+TEST_F(NdxIndex, LongKeysAgreeingInTheirFirstBytesKeepTheirOrder) {
+  std::mt19937 random(9);
+  auto key = [&](int i) {
+    std::string k = i % 3 == 0 ? "PREFIX00" : "P" + std::to_string(random() % 1000000);
+    k.resize(8, 'x');
+    return k + std::to_string(random() % 10000);
+  };
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> keys;
+  for (int i = 0; i < 600; ++i) rows.push_back({keys.emplace_back(key(i))});
+  Filled("long.dbf", {F("NAME", 'C', 12)}, rows);
+  Index_On("NAME", Path("long.ndx"));
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  for (int i = 0; i < 200; ++i) AppendTexts({{keys.emplace_back(key(i))}});
+  std::vector<std::string> sorted = keys;
+  std::sort(sorted.begin(), sorted.end());
+  std::string want;
+  for (const std::string& k : sorted) want += k + ",";
+  EXPECT_EQ(Column(), want);
+  ExactOn();
+  for (const std::string& k : keys) {
+    SCOPED_TRACE(k);
+    ASSERT_TRUE(Find(k));
+    EXPECT_EQ(AllTrim(GetFieldText(1)), k);
+  }
+  EXPECT_FALSE(Find("PREFIX00x"));
 }
 
 // Builds over the node limits are counted and read by the independent reader sweep; an empty table's index is
@@ -684,6 +716,7 @@ TEST_F(SharedTable, KilledPackLeavesAnExactOrRefusedIndex) {
         if (!Pack()) return false;
       }
     });
+    KillChildOnExit reaper(child);
     ASSERT_TRUE(shake.WaitForChild());
     usleep(random() % 40000);
     kill(child, SIGKILL);
@@ -743,6 +776,7 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
       for (std::int32_t v = 10000000;; ++v)
         if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
     });
+    KillChildOnExit reaper(victim);
     Use(p);
     ASSERT_TRUE(Attach(indexes)) << TzErrorDetail;
     ASSERT_TRUE(shake.WaitForChild());
@@ -920,6 +954,29 @@ TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(KeyTypes, NdxIndexSweep, ::testing::Values("NAME", "NUM", "DAY"));
+
+// Another program changes the current record's key between the opening of an
+// index and the choice of the order: the order is set on the record as it is now.
+TEST_F(SharedTable, OrderIsSetOnTheCurrentRecordAsAnotherProgramLeftIt) {
+  const std::vector<std::pair<std::string, std::string>> indexes = {{"cnt.ndx", "CNT"}};
+  std::string p = Counters(20, indexes);
+  ForkHandshake shake;
+  pid_t changer = Child(shake, [&] {
+    Use(p);
+    if (!Attach(indexes) || !shake.WaitForParent()) return false;
+    return ChangeCounter(1, 995) == 0;
+  });
+  Use(p);
+  ASSERT_TRUE(SetIndexTo(Path("cnt.ndx"), 1)) << TzErrorDetail;
+  shake.SignalChild();
+  ASSERT_EQ(dbftest::ExitCode(changer), 0);
+  Set_Order_To(1);
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(RecNo(), 1);
+  EXPECT_EQ(GetFieldValue(2), 995);
+  Skip(1);  // the largest key: the end follows
+  EXPECT_TRUE(dEOF());
+}
 
 TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
   std::string p = Counters(20, {{"sh.ndx", "NAME"}});

@@ -1,6 +1,7 @@
 #include "dbf/work_areas.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -306,6 +307,41 @@ TEST(SixByteReal, ZeroStaysAndValuesBeyondTheRangeBecomeTheLargest) {
   EXPECT_EQ(Real48ToExtended(r), 0);
   ExtendedToReal48(1e300L, r);
   EXPECT_GT(Real48ToExtended(r), 1e38L);
+}
+
+// A number field without decimals reads as the whole part of the double its
+// text gives, held to the 32-bit range, on the first read and on the next.
+TEST_F(WorkAreas_, WholeNumberFieldsReadAsTheWholePartOfTheirText) {
+  const std::vector<std::string> texts = {
+      "        1234", "       -1234", "  2147483647", "  2147483648", " -2147483648", " -2147483649",
+      "        12.7", "       -12.7", "         -0 ", "       +5   ", "  1e3       ", "            ",
+      "   12 34    ", "999999999999", "-99999999999", "   .9       ", "          - ", "000000000042"};
+  std::string p = Create("whole.dbf", {F("N", 'N', 12), F("M", 'N', 12, 2)});
+  Use(p + " EXCLUSIVE");
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    ClearRecord();
+    Append();
+  }
+  CloseDatabase();
+  auto bytes = ReadBytes(p);
+  const std::size_t header = bytes[8] | (bytes[9] << 8);
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    std::memcpy(&bytes[header + i * 25 + 1], texts[i].data(), 12);
+  dbftest::WriteBytes(p, bytes);
+  Use(p + " EXCLUSIVE");
+  std::size_t k = 0;
+  for (GoTop(); !dEOF(); Skip(1), ++k) {
+    const std::string& text = texts[k];
+    SCOPED_TRACE(text);
+    std::size_t from = text.find_first_not_of(" +"), to = text.find_last_not_of(' ');
+    double v = 0;
+    if (from != std::string::npos && from <= to) std::from_chars(text.data() + from, text.data() + to + 1, v);
+    v = std::trunc(v);
+    const long double want = v >= 2147483647.0 ? 2147483647 : v <= -2147483648.0 ? -2147483648.0 : v;
+    EXPECT_EQ(GetFieldValue(1), want);
+    EXPECT_EQ(GetFieldValue(1), want);  // from the typed record
+  }
+  EXPECT_EQ(k, texts.size());
 }
 
 // A field's number is the double from_chars gives for its text, to the last bit,
