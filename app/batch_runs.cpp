@@ -65,7 +65,8 @@ int LoadBatchProject(const std::string& projectFile) {
   TraceMessagesOn = 0;
   ReadConfigFile();
   AbortFlag = 0;
-  RepairConfigDirs();
+  // The checks of the directories would only report, and messages are off.
+  FillConfigDirDefaults();
   AbortFlag = 0;
   ClearTableFailure();
   ReadCalcFile(projectFile);
@@ -182,5 +183,6 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     worst = std::max(worst, RunOneProject(projects[i], modeSwitch));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
+  CloseDbfTable();  // none stays open, nor holds its lock, past the run
   return worst;
 }

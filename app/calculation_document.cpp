@@ -7,7 +7,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <cmath>
 #include <cstdio>
@@ -512,14 +511,15 @@ void MessagesSection(DocumentBuilder& doc) {
   }
 }
 
-// Paints every page and puts the file in place.
-bool WriteDocumentFile(DocumentBuilder& doc, QSaveFile& file, QPdfWriter& writer) {
+// Paints every page into the file.
+bool WriteDocumentFile(DocumentBuilder& doc, QFile& file, QPdfWriter& writer) {
   QPainter p;
   if (!p.begin(&writer)) return false;
   const std::string left = OemToUtf8(ProgTitle.str()) + " V" + ProgVersion;
   const bool painted = doc.Paint(p, writer, left, ProjectFileName(), TodayText());
   const bool ended = p.end();
-  return painted && ended && file.commit();
+  file.close();
+  return painted && ended && file.error() == QFileDevice::NoError;
 }
 
 }  // namespace
@@ -540,9 +540,15 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   if (AbortFlag) return false;
   const std::vector<Figure> figures = RecordFigures();
 
-  QSaveFile file(QFile::decodeName(pdfPath.c_str()));
-  if (!file.open(QIODevice::WriteOnly)) {
-    ShowTraceMessage(pdfPath + " cannot be created: " + file.errorString().toStdString());
+  // Painted into a file of its own beside the target and renamed over it: a
+  // reader sees the old document or the new one. It is made from the
+  // project, so it is not synced.
+  const bool replace = ReplacesThroughTemporary(pdfPath);
+  const std::string temporary = replace ? TemporaryNameBeside(pdfPath) : pdfPath;
+  QFile file(QFile::decodeName(temporary.c_str()));
+  if (temporary.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    ShowTraceMessage(pdfPath + " cannot be created" + (temporary.empty() ? "" : ": " + file.errorString().toStdString()));
+    if (replace && !temporary.empty()) DeleteTextFile(temporary);
     AbortFlag = 1;
     return false;
   }
@@ -570,9 +576,11 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
 
   doc.InsertContents(contents);
 
-  if (!WriteDocumentFile(doc, file, writer)) {
-    file.cancelWriting();
-    ShowTraceMessage(pdfPath + " cannot be written: " + file.errorString().toStdString());
+  const bool painted = WriteDocumentFile(doc, file, writer);
+  const std::string reason = painted ? "" : ": " + file.errorString().toStdString();
+  if (!painted && replace) DeleteTextFile(temporary);
+  if (!painted || (replace && !CommitFile(temporary, pdfPath, platform::ReplaceSync::Derived))) {
+    ShowTraceMessage(pdfPath + " cannot be written" + reason);
     AbortFlag = 1;
     return false;
   }

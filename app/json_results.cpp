@@ -319,7 +319,7 @@ int RunBatchJson(const std::string& projectFile) {
   AbortFlag = 0;
   TTextFile file;
   file.Assign(target);
-  bool written = file.Rewrite();
+  bool written = file.Rewrite(platform::ReplaceSync::Derived);
   if (written) {
     file.Write(json);
     written = file.Close();

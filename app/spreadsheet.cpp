@@ -140,7 +140,7 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
       error.replace(at, temporary.size(), path);
     return false;
   }
-  if (temporary != path && !CommitFile(temporary, path)) {
+  if (temporary != path && !CommitFile(temporary, path, platform::ReplaceSync::Durable)) {
     error = "file " + path + " cannot be written";
     return false;
   }

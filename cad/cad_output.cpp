@@ -104,7 +104,7 @@ bool HasExtension(const std::string& path) {
 // Opens CadFileName for writing on TextFileVar; a failure is reported.
 bool OpenOutputFile() {
   TextFileVar.Assign(S().CadFileName);
-  if (TextFileVar.Rewrite()) return true;
+  if (TextFileVar.Rewrite(platform::ReplaceSync::Derived)) return true;
   ReportFileError("Cannot create file " + S().CadFileName);
   AbortFlag = 1;
   return false;

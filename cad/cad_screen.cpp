@@ -60,7 +60,7 @@ bool OpenScreenBlock(const std::string& name) {
   }
   BlockOpen = false;
   TextFileVar.Assign(CadBlockFileName(name));
-  if (!TextFileVar.Rewrite()) {
+  if (!TextFileVar.Rewrite(platform::ReplaceSync::Derived)) {
     AbortFlag = 1;
     return false;
   }

@@ -501,7 +501,7 @@ void WidenHeaderExtents(const std::string& path, const Box& box) {
   }
   TTextFile out;
   out.Assign(path);
-  if (!out.Rewrite()) return;
+  if (!out.Rewrite(platform::ReplaceSync::Derived)) return;
   for (const std::string& l : lines) out.WriteLine(l);
   out.Close();
 }

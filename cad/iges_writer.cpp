@@ -397,7 +397,7 @@ std::vector<std::string> SplitIgesParameters(const std::string& text) {
 
 bool OpenIgesTempFile() {
   TempFile.Assign(TempFileName());
-  if (TempFile.Rewrite()) return true;
+  if (TempFile.Rewrite(platform::ReplaceSync::Derived)) return true;
   ReportFileError("Cannot create file " + TempFileName());
   AbortFlag = 1;
   return false;

@@ -50,11 +50,72 @@ std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
 
 std::string D2(Extended d) { return FloatToTextFix(2, d); }
 
+// Messages of row lookups so far: a lookup that gave one is not kept.
+std::uint32_t LookupNotices = 0;
+
+void LookupNotice(const std::string& text) {
+  ++LookupNotices;
+  ShowTraceMessage(text);
+}
+
 // Searches the key of d in the open table; reports a miss with the kind name.
 void FindThreadSized(std::string_view kindName, Extended d) {
   FindDbfKey(ThreadKeyText(d));
-  if (!DbfKeyFound())
-    ShowTraceMessage("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
+  if (!DbfKeyFound()) LookupNotice("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
+}
+
+// A row that FindCalcRecord found, kept while the table's file is unchanged
+// (its identity, as for the material rows), under every input that chooses
+// it: the same lookup in the next project of a batch run puts the row record
+// back without opening the table.
+std::map<std::string, std::function<void()>, std::less<>> KeptLookups;
+
+std::string LookupKey(TCalcTableNo n) {
+  const std::string identity = DbfTableIdentity(CalcTableNames[n].str() + ".dbf");
+  if (identity.empty()) return {};
+  std::string key = std::to_string(n) + '\n' + identity + '\n' + ThreadKeyText(Gewinde.d);
+  for (const std::int64_t row : {std::int64_t{Schraube.ThreadRow}, std::int64_t{Schraube.HeadRow},
+                                 std::int64_t{Mutter.NutRow}, std::int64_t{Montage.TighteningRow},
+                                 std::int64_t{Reibung.ThreadFrictionRow}, std::int64_t{Reibung.HeadFrictionRow},
+                                 std::int64_t{Reibung.InterfaceFrictionRow}, std::int64_t{Schraube.MatBoltRow}})
+    key += ' ' + std::to_string(row);
+  return key;
+}
+
+// The row record that CopyCalcRecord(n) fills, as a copy that puts itself back.
+std::function<void()> KeepRowRecord(TCalcTableNo n) {
+  auto keep = [](auto& record) { return std::function<void()>([&record, copy = record] { record = copy; }); };
+  switch (n) {
+    case 1: return keep(Gewinde);
+    case 2: return keep(Din912);
+    case 3: return keep(Din931);
+    case 4: return keep(Din963);
+    case 5: return keep(Din964);
+    case 6: return keep(Iso10642);
+    case 7: return keep(Cylslot);
+    case 8: return keep(Sondkopf);
+    case 9: return keep(Flangesc);
+    case 11: return keep(Din934);
+    case 12: return keep(Din6915);
+    case 13: return keep(Flangnut);
+    case 14: return keep(Anzieh);
+    case 15: return keep(MueG);
+    case 16: return keep(MueK);
+    case 17: return keep(MueTr);
+    case 18: return keep(Klemmstk);
+    case 19: return keep(LSchraub);
+    case 20: return keep(MatBolt);
+    default: return {};  // plates and 21..23: not found through FindCalcRecord's rows
+  }
+}
+
+// The nut's dimensions that the joint takes from the row of nut table n.
+void TakeNutDimensions(TCalcTableNo n) {
+  if (n < kHexNutTable || n > 13 || AbortFlag) return;
+  const bool flange = n == 13;
+  Mutter.dwNut = flange ? Flangnut.dw : (n == 11 ? Din934 : Din6915).dw;
+  Mutter.m = flange ? Flangnut.m : (n == 11 ? Din934 : Din6915).m;
+  Mutter.dNut = flange ? Flangnut.d : (n == 11 ? Din934 : Din6915).d;
 }
 
 // The remembered row stands when it exists and its d (field 1) is the
@@ -187,6 +248,16 @@ void FindCalcRecord(TCalcTableNo n) {
   }
   const Extended keptD = Gewinde.d, keptP = Gewinde.P;
   const std::string keptKind = Gewinde.Kind.str();
+  const std::string key = AbortFlag ? std::string() : LookupKey(n);
+  if (const auto kept = KeptLookups.find(key); !key.empty() && kept != KeptLookups.end()) {
+    DbfDir = AddBackslash(DbfDir);
+    SetHelpNo(static_cast<Word>(CalcTableHelpNumber(n)));
+    kept->second();
+    TakeNutDimensions(n);
+    return;
+  }
+  const std::uint32_t notices = LookupNotices;
+  const std::uint32_t messages = TableNotices();
   OpenCalcTable(n);
   if (AbortFlag) return;
   if (n == kThreadTable) {
@@ -197,8 +268,7 @@ void FindCalcRecord(TCalcTableNo n) {
     }
     if (search) {
       FindDbfKey(ThreadKeyText(keptD));
-      if (!DbfKeyFound())
-        ShowTraceMessage(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+      if (!DbfKeyFound()) LookupNotice(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
     }
   } else if (n >= 2 && n <= 9) {
     GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
@@ -216,13 +286,13 @@ void FindCalcRecord(TCalcTableNo n) {
     GoToRememberedRow(Schraube.MatBoltRow);
   }
   CopyCalcRecord(n);
-  if (n >= kHexNutTable && n <= 13 && !AbortFlag) {
-    const bool flange = n == 13;
-    Mutter.dwNut = flange ? Flangnut.dw : (n == 11 ? Din934 : Din6915).dw;
-    Mutter.m = flange ? Flangnut.m : (n == 11 ? Din934 : Din6915).m;
-    Mutter.dNut = flange ? Flangnut.d : (n == 11 ? Din934 : Din6915).d;
-  }
+  TakeNutDimensions(n);
   CloseDbfTable();
+  // A lookup that gave a message (a row not found, a row beyond the table)
+  // gives it again next time: not kept.
+  if (!key.empty() && !AbortFlag && LookupNotices == notices && TableNotices() == messages) {
+    if (std::function<void()> keep = KeepRowRecord(n)) KeptLookups[key] = std::move(keep);
+  }
 }
 
 void SelectCalcTable(TCalcTableNo n, int mode) {

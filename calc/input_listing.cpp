@@ -111,7 +111,7 @@ void WriteInputListing(TOutputDevice device) {
   OpenOutput(device, "");
   if (AbortFlag) return;
   SetPageHeader("", "", "", "", "", 0);
-  if (!TextFileVar.Rewrite()) {
+  if (!TextFileVar.Rewrite(platform::ReplaceSync::Derived)) {
     ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
     AbortFlag = 1;
     return;

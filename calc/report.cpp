@@ -663,7 +663,7 @@ void WritePrintout() {
   }
   OpenOutput(kDeviceConfigured, CurrentFileName);
   if (AbortFlag) return;
-  if (!TextFileVar.Rewrite()) {
+  if (!TextFileVar.Rewrite(platform::ReplaceSync::Derived)) {
     ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
     AbortFlag = 1;
     return;

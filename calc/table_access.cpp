@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <functional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "dbf/dbf4.h"
@@ -17,6 +20,7 @@
 #include "dbf/work_areas.h"
 #include "dbf/errors.h"
 #include "dbf/ndx_index.h"
+#include "dbf/record_cache.h"
 #include "dbf/runtime.h"
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
@@ -25,6 +29,7 @@
 #include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "platform/binary_file.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -48,9 +53,32 @@ struct OpenTable {
   std::string indexKey;
   std::string indexName;
   bool found = false;
+  // The current record as last read whole, its fields served from here:
+  // kept until the table moves or is written, and, on shared indexes, while
+  // their change counter stands where it stood at the read.
+  struct Row {
+    bool read = false;
+    std::int32_t recNo = 0;
+    std::string bytes;
+    bool stamped = false;
+    std::uint16_t stamp = 0;
+  } row;
+  std::vector<std::pair<std::size_t, std::size_t>> fieldRanges;  // offset, length; from field 1
+  // The indexes' read lock, held while a run without dialogs reads the
+  // table. Given up by hand (ReleaseTable), never with the program's static
+  // objects, when the engine may be gone already.
+  IndexReadScope* held = nullptr;
 };
 
 OpenTable Table;
+
+void ForgetRow() { Table.row.read = false; }
+
+// Gives up the read lock before the table is written, shown or closed.
+void ReleaseTable() {
+  delete Table.held;
+  Table.held = nullptr;
+}
 std::string Captions[3];
 
 // The table is open while the dialog's dataset still holds it: the dialog
@@ -65,15 +93,6 @@ Tdbf4& Dialog() {
 }
 
 TTzDbf& Data() { return Dialog().tzdbf; }
-
-// The file's own write permission (which the superuser would pass by), then
-// the system's answer, which also knows a read-only file system; no open.
-bool FileWritable(const std::string& path) {
-  std::error_code ec;
-  const fs::perms p = fs::status(path, ec).permissions();
-  if (ec || (p & fs::perms::owner_write) == fs::perms::none) return false;
-  return ::access(path.c_str(), W_OK) == 0;
-}
 
 // A writable copy of the table in this process's temporary directory, so that
 // two running programs never work on one copy; empty when the copy failed.
@@ -111,6 +130,7 @@ std::string Trimmed(std::string s) {
 
 // Stores a pending field write, so that reads and searches see it.
 void PostEdit() {
+  ForgetRow();
   if (IsOpen()) RunReportingErrors([] { Data().CheckBrowseMode(); });
 }
 
@@ -137,6 +157,7 @@ bool CheckTableFile(const std::string& path) {
 }
 
 void CloseQuietly() {
+  ReleaseTable();
   if (IsOpen()) {
     const Byte abort = AbortFlag;
     dbf4->CloseTable();
@@ -159,17 +180,30 @@ bool PickInTableDialog(std::string_view closeWord, int mode, std::int32_t& recNo
   return accepted;
 }
 
+// The modification time of a stat in the file clock's count, as the index
+// cache has always keyed it.
+fs::file_time_type ModificationTime(const struct stat& st) {
+  using namespace std::chrono;
+  return file_clock::from_sys(sys_time<nanoseconds>(seconds(st.st_mtim.tv_sec) + nanoseconds(st.st_mtim.tv_nsec)));
+}
+
 // The contents of a table file as the index cache knows them: its full path,
-// size and modification time; empty when the file cannot be examined.
-std::string TableIdentity(const std::string& path) {
+// size and modification time, from its stat; empty when it is no regular
+// file. `time` gets the modification time.
+std::string IdentityOfStat(const std::string& path, const struct stat& st, fs::file_time_type* time = nullptr) {
+  if (!S_ISREG(st.st_mode)) return {};
   std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec) return {};
-  const auto time = fs::last_write_time(path, ec);
-  if (ec) return {};
   const fs::path full = fs::absolute(path, ec);
   if (ec) return {};
-  return full.string() + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
+  const fs::file_time_type modified = ModificationTime(st);
+  if (time) *time = modified;
+  return full.string() + '\n' + std::to_string(st.st_size) + '\n' + std::to_string(modified.time_since_epoch().count());
+}
+
+// The same of a file by its name; empty when it cannot be examined.
+std::string TableIdentity(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? IdentityOfStat(path, st) : std::string();
 }
 
 // Where the index of these contents on this key lives in the per-user cache:
@@ -216,20 +250,53 @@ std::string RunQuietly(const std::function<void()>& op) {
   }
 }
 
-// Attaches a cache entry read-only and quietly; false when it is damaged: it
-// cannot be opened, or its header counts other records than the table holds.
+// Attaches a cache entry read-only and quietly; false (and not attached)
+// when it is missing or damaged: it cannot be opened, or its header counts
+// other records than the table holds.
 bool AttachCachedIndex(const std::string& file) {
-  const std::int32_t indexed = IndexRecCount(file);
-  TzLastError = 0;
-  if (indexed >= 0 && indexed != Dialog().RecordCount()) return false;
   const unsigned saved = OpenModeOverride;
   OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
-  const std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
+  std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
   OpenModeOverride = saved;
-  return failure.empty();
+  if (!failure.empty()) return false;
+  std::int32_t indexed = -1;
+  failure = RunQuietly([&] { indexed = Data().ControllingIndexRecCount(); });
+  if (failure.empty() && (indexed < 0 || indexed == Dialog().RecordCount())) return true;
+  RunQuietly([&] { Data().SetIndexTo(""); });
+  return false;
 }
 
 std::string TableFailureText;
+std::uint32_t Notices = 0;
+
+// The current record whole, read once: a record read between two equal
+// change stamps is whole, and stays the stored one while the stamp stands
+// (every writer of shared indexes moves it). Without a stamp it is kept
+// until the table moves or is written.
+const OpenTable::Row& CurrentRow() {
+  OpenTable::Row& row = Table.row;
+  const std::int32_t recNo = Data().RecNo();
+  std::uint16_t now = 0;
+  if (row.read && row.recNo == recNo && (!row.stamped || (Data().ChangeStamp(now) && now == row.stamp))) return row;
+  row = OpenTable::Row{};
+  row.recNo = recNo;
+  bool whole = false;
+  RunReportingErrors([&] {
+    // A writer that finished meanwhile may have changed it: read again.
+    for (int attempt = 0; attempt < 100 && !whole; ++attempt) {
+      row.stamped = Data().ChangeStamp(row.stamp);
+      row.bytes = Data().PeekRecord(recNo);
+      whole = !row.stamped || (Data().ChangeStamp(now) && now == row.stamp);
+    }
+    const TDbfWorkArea* wa = SelectedWorkArea();
+    if (Table.fieldRanges.empty() && wa) {
+      for (const TDbfFieldEntry& f : wa->fields) Table.fieldRanges.emplace_back(f.offset, f.length);
+    }
+  });
+  // A record that never stood still is served once, not kept.
+  row.read = whole;
+  return row;
+}
 
 // A table this run needs could not be opened, indexed or read: shown, kept
 // for the batch modes (TableFailure), AbortFlag set.
@@ -239,6 +306,7 @@ void FailTable(const std::string& text) {
   for (const char c : text)
     if (c != '\r') line += c == '\n' ? ' ' : c;
   if (TableFailureText.empty()) TableFailureText = line;
+  ++Notices;
   ShowTraceMessage(line);
   AbortFlag = 1;
 }
@@ -247,6 +315,8 @@ void FailTable(const std::string& text) {
 // replaced by a private copy (built afresh when the entry has gone), so that
 // this run's writes never reach the cache. The current record stays.
 void BeforeWrite() {
+  ForgetRow();
+  ReleaseTable();
   Table.written = true;
   if (!Table.indexShared) return;
   Table.indexShared = false;
@@ -300,17 +370,29 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
   return AttachIndex(Table.indexPath, false);
 }
 
-std::string TablePath(std::string_view tableName) {
+// The file of a table of the table directory (a name without "." gets
+// ".dbf"), whatever the case of its name, with its stat (`found` false when
+// there is none): a name that exists as written takes that one stat.
+std::string StatTablePath(std::string_view tableName, struct stat& st, bool& found) {
   std::string name(tableName);
   if (name.find('.') == std::string::npos) name += ".dbf";
-  return FindExistingFile(AddBackslash(DbfDir) + name);
+  const std::string written = AddBackslash(DbfDir) + name;
+  found = ::stat(written.c_str(), &st) == 0;
+  if (found) return written;
+  const std::string path = FindExistingFile(written);
+  found = path != written && ::stat(path.c_str(), &st) == 0;
+  return path;
 }
+
+// Opens the table file at the path as found (no search for its case).
+void OpenFoundTable(const std::string& path);
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 
 const std::string& TableFailure() { return TableFailureText; }
+std::uint32_t TableNotices() { return Notices; }
 void ClearTableFailure() { TableFailureText.clear(); }
 
 void InitTableAccess() {
@@ -322,21 +404,31 @@ void InitTableAccess() {
 }
 
 std::string DbfTableIdentity(std::string_view tableName) {
-  const std::string path = TablePath(tableName);
-  std::error_code ec;
-  const auto time = fs::last_write_time(path, ec);
-  if (ec || time + std::chrono::seconds(1) >= fs::file_time_type::clock::now()) return {};
-  return TableIdentity(path);
+  struct stat st {};
+  bool found = false;
+  const std::string path = StatTablePath(tableName, st, found);
+  fs::file_time_type time;
+  std::string identity = found ? IdentityOfStat(path, st, &time) : std::string();
+  if (identity.empty() || time + std::chrono::seconds(1) >= fs::file_time_type::clock::now()) return {};
+  return identity;
 }
 
-bool DbfTableExists(std::string_view tableName) { return TextFileExists(TablePath(tableName)); }
+bool DbfTableExists(std::string_view tableName) {
+  struct stat st {};
+  bool found = false;
+  const std::string path = StatTablePath(tableName, st, found);
+  return found && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0;
+}
 
 void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
-  const std::string path = TablePath(tableName);
-  // The shown message of a file that cannot be read; a readable one is
-  // opened once, by the engine.
-  if (::access(path.c_str(), R_OK) != 0) {
+  struct stat st {};
+  bool found = false;
+  const std::string path = StatTablePath(tableName, st, found);
+  // One check for reading and writing; the shown message of a file that
+  // cannot be read. A readable one is opened once, by the engine.
+  const bool readWrite = ::access(path.c_str(), R_OK | W_OK) == 0;
+  if (!readWrite && ::access(path.c_str(), R_OK) != 0) {
     OpenTextForRead(path);
     if (AbortFlag || ::access(path.c_str(), R_OK) != 0) {
       AbortFlag = 1;
@@ -345,20 +437,28 @@ void OpenDbfTable(std::string_view tableName) {
     }
   }
   std::string chosen = path;
+  // The table's folder holds the file just found: a folder, so one check.
   const std::string dir = DbfDir.empty() ? "." : DbfDir;
-  if (!DirWritable(dir) || !FileWritable(path)) {
+  // The file's own write permission, which the superuser's access check
+  // would pass by.
+  const bool ownerMayWrite = found && (st.st_mode & S_IWUSR) != 0;
+  if (!readWrite || !ownerMayWrite || ::access(dir.c_str(), W_OK | X_OK) != 0) {
     chosen = CopyToTemp(path);
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
-  OpenDbfFile(chosen);
+  OpenFoundTable(chosen);
   // A copy holds the original's contents: the index cache knows it by the original.
   if (Table.open) Table.source = path;
 }
 
-void OpenDbfFile(const std::string& path) {
+void OpenDbfFile(const std::string& path) { OpenFoundTable(FindFileAnyCase(DefaultExtension(path, "dbf"))); }
+
+namespace {
+
+void OpenFoundTable(const std::string& path) {
   CloseQuietly();
   std::string failure;
-  if (!Dialog().OpenTableQuietly(FindFileAnyCase(DefaultExtension(path, "dbf")), failure)) {
+  if (!Dialog().OpenTableQuietly(path, failure)) {
     // The engine's error code, as a check of the file alone words it.
     if (CheckTableFile(path)) FailTable("Error  : " + path + ": " + (failure.empty() ? "cannot be opened" : failure));
     AbortFlag = 1;
@@ -369,6 +469,8 @@ void OpenDbfFile(const std::string& path) {
   Table.source = Table.path;
 }
 
+}  // namespace
+
 void CloseDbfTable() { CloseQuietly(); }
 
 bool DbfTableOpen() { return IsOpen(); }
@@ -376,9 +478,11 @@ bool DbfTableOpen() { return IsOpen(); }
 std::string DbfTablePath() { return Table.path; }
 
 void GotoDbfRecord(std::int32_t n) {
+  ForgetRow();
   if (!IsOpen()) return;
   const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
+    ++Notices;
     AddErrorMessage("DBF #" + std::to_string(n) + " not found.");
     n = count;
   }
@@ -388,10 +492,12 @@ void GotoDbfRecord(std::int32_t n) {
 }
 
 void DbfFirst() {
+  ForgetRow();
   if (IsOpen()) Dialog().First();
 }
 
 void DbfNext() {
+  ForgetRow();
   if (!IsOpen() || Dialog().Eof()) return;
   RunReportingErrors([] { Data().Next(); });
 }
@@ -403,12 +509,15 @@ std::int32_t DbfRecNo() { return IsOpen() ? Dialog().RecNo() : 0; }
 std::int32_t DbfRecordCount() { return IsOpen() ? Dialog().RecordCount() : 0; }
 
 void AppendDbfBlank() {
+  ForgetRow();
   if (!IsOpen()) return;
   BeforeWrite();
   Dialog().AppendBlank();
 }
 
 void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
+  ForgetRow();
+  ReleaseTable();
   if (!IsOpen()) return;
   const std::string expr(keyExpression);
   for (std::size_t start = 0; start <= expr.size();) {
@@ -430,15 +539,16 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
   std::error_code ec;
-  if (!cached.empty() && fs::exists(cached, ec)) {
+  if (!cached.empty()) {
     if (AttachCachedIndex(cached)) {
       Table.indexPath = cached;
       Table.indexShared = true;
     } else {
-      fs::remove(cached, ec);  // damaged: built afresh below
+      fs::remove(cached, ec);  // none, or damaged: built afresh below
     }
   }
   if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;
+  if (platform::BatchMode()) RunReportingErrors([&] { Table.held = Data().HoldIndexesForReading().release(); });
   // A new index places the table on its first key, as opening it does.
   Dialog().First();
 }
@@ -446,6 +556,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
 std::string DbfIndexPath() { return Table.indexPath; }
 
 void FindDbfKey(std::string_view key) {
+  ForgetRow();
   Table.found = false;
   if (!IsOpen() || Table.indexPath.empty()) return;
   Dialog().FindKey(std::string(key));
@@ -455,6 +566,7 @@ void FindDbfKey(std::string_view key) {
 }
 
 void FindDbfNear(std::string_view key) {
+  ForgetRow();
   if (!IsOpen() || Table.indexPath.empty()) return;
   Dialog().FindNear(std::string(key));
   Table.found = Dialog().KeyFound();
@@ -470,10 +582,12 @@ std::string DbfFieldName(int n) {
 }
 
 std::string DbfFieldText(int n) {
-  if (!IsOpen() || n < 1 || n > DbfFieldCount() || Dialog().RecordCount() < 1) return {};
-  std::string text;
-  RunReportingErrors([&] { text = Data().Peek(n, Data().RecNo()); });
-  return Trimmed(text);
+  if (!IsOpen() || n < 1) return {};
+  const OpenTable::Row& row = CurrentRow();
+  if (static_cast<std::size_t>(n) > Table.fieldRanges.size()) return {};
+  const auto [offset, length] = Table.fieldRanges[static_cast<std::size_t>(n) - 1];
+  if (offset + length > row.bytes.size()) return {};
+  return Trimmed(row.bytes.substr(offset, length));
 }
 
 char DbfFieldType(int n) {
@@ -539,6 +653,8 @@ void SetDbfDialogCaptions(std::string_view first, std::string_view second) {
 const std::string& DbfDialogCaption(int line) { return Captions[line == 1 ? 1 : 2]; }
 
 void ShowDbfDialog(std::string_view closeWord, int mode) {
+  ForgetRow();
+  ReleaseTable();
   if (!IsOpen()) {
     AbortFlag = 1;
     return;

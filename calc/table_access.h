@@ -52,6 +52,10 @@ void AppendDbfBlank();
 // Key order and search ---------------------------------------------------------
 
 // Orders the open table on the key expression: field names joined by "+".
+// In runs that show no dialog the table then stays as it is until it is
+// closed or written: the indexes' read lock is held for all its moves and
+// reads, so that the checks of shared use are made once (a message shown
+// meanwhile would keep other programs from writing the table).
 // While the table is only read, the index is the one that a run built on the
 // same table contents (same path, size and modification time) and kept in
 // the per-user cache (platform::CacheDirectory), opened read-only in place;
@@ -110,6 +114,9 @@ extern TableDialogFunction TableDialogHook;
 // a table's data must not report success.
 const std::string& TableFailure();
 void ClearTableFailure();
+// How many messages this layer has given so far (failures, records beyond a
+// table): a caller that keeps what it read keeps only what came without one.
+std::uint32_t TableNotices();
 
 // Closes any open table and gives the globals above their start values.
 void InitTableAccess();

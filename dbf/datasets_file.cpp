@@ -443,18 +443,50 @@ void TTzFileDataSet::SetIndexToLFN(const std::string& indexFile, int number) {
   RefetchAfterEngineOp();
 }
 
+namespace {
+
+// Stored bytes as a record read translates them (translator, then OEM).
+void TranslateStored(char* bytes, std::size_t length) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || length == 0) return;
+  if (wa->readTranslator) wa->readTranslator(bytes, length);
+  if (wa->oem) OemToAnsiBuffer(bytes, length);
+}
+
+}  // namespace
+
+// The engine hands over the stored bytes, from the file or its read-ahead
+// cache; callers get them translated as a record read does.
 std::string TTzFileDataSet::Peek(int field, std::int32_t recordNumber) {
   SelectWorkArea("Peek");
   std::string result;
   ::Peek(field, recordNumber, result);
-  // An uncached read hands over the stored bytes; a cached one translates
-  // them as a record read does. Callers get the translated text either way.
-  TDbfWorkArea* wa = SelectedWorkArea();
-  if (CacheSize == 0 && wa && !result.empty()) {
-    if (wa->readTranslator) wa->readTranslator(result.data(), result.size());
-    if (wa->oem) OemToAnsiBuffer(result.data(), result.size());
-  }
+  TranslateStored(result.data(), result.size());
   return result;
+}
+
+std::string TTzFileDataSet::PeekRecord(std::int32_t recordNumber) {
+  SelectWorkArea("PeekRecord");
+  std::string result;
+  ::PeekRecord(recordNumber, result);
+  // The delete flag is no text.
+  if (result.size() > 1) TranslateStored(result.data() + 1, result.size() - 1);
+  return result;
+}
+
+std::unique_ptr<IndexReadScope> TTzFileDataSet::HoldIndexesForReading() {
+  SelectWorkArea("HoldIndexesForReading");
+  return std::make_unique<IndexReadScope>();
+}
+
+std::int32_t TTzFileDataSet::ControllingIndexRecCount() {
+  SelectWorkArea("ControllingIndexRecCount");
+  return ::ControllingIndexRecCount();
+}
+
+bool TTzFileDataSet::ChangeStamp(std::uint16_t& stamp) {
+  SelectWorkArea("ChangeStamp");
+  return IndexChangeStamp(stamp);
 }
 
 std::int32_t TTzFileDataSet::AppendFromDelimited(const std::string& fileName) {

@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dbf/datasets.h"
+
+class IndexReadScope;  // dbf/work_areas.h
 
 class TTzCDataSet : public TTzDataSet {
  public:
@@ -85,7 +88,16 @@ class TTzFileDataSet : public TTzCDataSet {
   // Attaches a key-maker index as number `number`.
   void SetIndexToCB(const std::string& indexFile, int number, TTzKeyMakerEvent maker);
   void SetIndexToLFN(const std::string& indexFile, int number);
+  // One field (0: the delete flag) or the whole record as stored, read from
+  // the file at once, in the program's characters.
   std::string Peek(int field, std::int32_t recordNumber);
+  std::string PeekRecord(std::int32_t recordNumber);
+  // Holds the table's indexes for reading (IndexReadScope) until the result goes.
+  std::unique_ptr<IndexReadScope> HoldIndexesForReading();
+  // The record count stamped in the controlling index (ControllingIndexRecCount).
+  std::int32_t ControllingIndexRecCount();
+  // The change counter of the table's shared indexes (IndexChangeStamp).
+  bool ChangeStamp(std::uint16_t& stamp);
   std::int32_t AppendFromDelimited(const std::string& fileName);
   std::int32_t CopyToDelimited(const std::string& fileName);
   bool Locate(const std::string& keyFields, const std::vector<std::string>& values,

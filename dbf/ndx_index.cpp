@@ -684,6 +684,13 @@ bool IndexInfo(const std::string& fileName, TIndexInfo& info) {
   return true;
 }
 
+std::int32_t ControllingIndexRecCount() {
+  AreaIndexes* a = Areas(SelectedWorkArea());
+  std::uint32_t count = 0;
+  if (!a || !a->slot[1] || !ReadTableStamp(*a->slot[1], count)) return -1;
+  return static_cast<std::int32_t>(count);
+}
+
 std::int32_t IndexRecCount(const std::string& fileName) {
   TIndexInfo info;
   ErrorDispatchOff off;

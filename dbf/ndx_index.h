@@ -70,6 +70,9 @@ struct TIndexInfo {
 };
 bool IndexInfo(const std::string& fileName, TIndexInfo& info);
 std::int32_t IndexRecCount(const std::string& fileName);
+// IndexRecCount of the selected table's controlling index, read from the
+// file it has open; -1 without one.
+std::int32_t ControllingIndexRecCount();
 
 void CloseIndex(int slot);
 void CloseIndexes();
@@ -84,3 +87,8 @@ void SetReadSemaphoreProc(bool on);
 void SetLockSemaphoreProc(bool on);
 // The semaphore file name of a table.
 std::string SemaphoreFileName(const std::string& tableName);
+// The change counter of the selected table's shared indexes while no writer
+// is at work: what was read from the table between two equal stamps is
+// whole and stays current while the stamp stands. False when there is no
+// stamp to go by (no shared indexes, or a writer at work).
+bool IndexChangeStamp(std::uint16_t& stamp);

@@ -354,6 +354,19 @@ void SetLockSemaphoreProc(bool on) {
 
 namespace ndx {
 
+}  // namespace ndx
+
+bool IndexChangeStamp(std::uint16_t& stamp) {
+  AreaIndexes* a = Areas(SelectedWorkArea());
+  std::uint8_t rec[4];
+  if (!a || !a->loggedIn || !a->semMap || !ReadSemNow(*a, rec) || rec[1] != 0) return false;
+  std::atomic_thread_fence(std::memory_order_acquire);
+  stamp = Get16(rec + 2);
+  return true;
+}
+
+namespace ndx {
+
 // The table's size needs no new reading while no other program changed the
 // indexes since it was last read: a key found is then of a record we know.
 // Otherwise the caller reads it now.

@@ -154,52 +154,79 @@ void Search(const std::string& text, std::uint8_t& field, bool fromTop) {
   if (start >= 1 && start <= wa->recordCount) Go(start);
 }
 
-void Peek(int f, std::int32_t n, std::string& result) {
-  result.clear();
+namespace {
+
+// The selected work area for a direct read, or none with its error.
+TDbfWorkArea* DirectReadArea(const char* routine) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa) {
-    NoDatabaseInUse("Peek");
-    return;
+    NoDatabaseInUse(routine);
+    return nullptr;
   }
   if (wa->isVirtual) {
-    DederError(1100, "Operation cannot be used on virtual files. [Peek]");
-    return;
+    DederError(1100, std::string("Operation cannot be used on virtual files. [") + routine + "]");
+    return nullptr;
   }
-  std::size_t offset = 0, length = 0;
-  if (n < 1 || n > wa->recordCount || !FieldRange(*wa, f, offset, length)) return;
-  if (!Cache.block.empty() && Cache.alias != wa->alias.view()) FreeCache();
-  const std::size_t rl = wa->recordLength;
+  return wa;
+}
+
+// The read named in an error: of field f, or of the whole record (f < 0).
+std::string PeekCall(int f, std::int32_t n) {
+  return f < 0 ? "PeekRecord(" + std::to_string(n) + ")" : "Peek(" + std::to_string(f) + "," + std::to_string(n) + ")";
+}
+
+// Bytes [offset, offset + length) of record n as stored, from the file or
+// through the read-ahead cache, for field f (f < 0: the record).
+void ReadStored(TDbfWorkArea& wa, std::int32_t n, std::size_t offset, std::size_t length, int f,
+                std::string& result) {
+  if (!Cache.block.empty() && Cache.alias != wa.alias.view()) FreeCache();
+  const std::size_t rl = wa.recordLength;
   if (CacheSize == 0) {
     result.assign(length, ' ');
     std::size_t got = 0;
-    int rc = platform::ReadAt(wa->file, RecordOffset(*wa, n) + offset, result.data(), length, got);
+    int rc = platform::ReadAt(wa.file, RecordOffset(wa, n) + offset, result.data(), length, got);
     if (rc == 0 && got < length) rc = 100;
     if (rc != 0) {
       result.clear();
-      DederError(static_cast<std::uint16_t>(rc), "DBF: " + wa->fileName + " [Peek(" + std::to_string(f) +
-                                                     "," + std::to_string(n) + ")]");
+      DederError(static_cast<std::uint16_t>(rc), "DBF: " + wa.fileName + " [" + PeekCall(f, n) + "]");
     }
     return;
   }
-  if (!Cached(*wa, n)) {
+  if (!Cached(wa, n)) {
     std::size_t size = std::min<std::size_t>(CacheSize, kMaxBlock);
-    std::size_t records = std::min<std::size_t>(size / rl, static_cast<std::size_t>(wa->recordCount));
+    std::size_t records = std::min<std::size_t>(size / rl, static_cast<std::size_t>(wa.recordCount));
     if (records == 0) records = 1;
     Cache.block.assign(records * rl, ' ');
     std::size_t got = 0;
-    int rc = platform::ReadAt(wa->file, RecordOffset(*wa, n), Cache.block.data(), Cache.block.size(), got);
+    int rc = platform::ReadAt(wa.file, RecordOffset(wa, n), Cache.block.data(), Cache.block.size(), got);
     if (got / rl == 0) {
       FreeCache();
-      DederError(static_cast<std::uint16_t>(rc ? rc : 100),
-                 "DBF: " + wa->fileName + " [Peek(" + std::to_string(f) + "," + std::to_string(n) + ")]");
+      DederError(static_cast<std::uint16_t>(rc ? rc : 100), "DBF: " + wa.fileName + " [" + PeekCall(f, n) + "]");
       return;
     }
-    Cache.alias = wa->alias.str();
+    Cache.alias = wa.alias.str();
     Cache.first = n;
     Cache.count = static_cast<std::int32_t>(got / rl);
   }
   const char* rec = Cache.block.data() + static_cast<std::size_t>(n - Cache.first) * rl;
   result.assign(rec + offset, length);
+}
+
+}  // namespace
+
+void Peek(int f, std::int32_t n, std::string& result) {
+  result.clear();
+  TDbfWorkArea* wa = DirectReadArea("Peek");
+  std::size_t offset = 0, length = 0;
+  if (!wa || n < 1 || n > wa->recordCount || !FieldRange(*wa, f, offset, length)) return;
+  ReadStored(*wa, n, offset, length, f, result);
+}
+
+void PeekRecord(std::int32_t n, std::string& result) {
+  result.clear();
+  TDbfWorkArea* wa = DirectReadArea("PeekRecord");
+  if (!wa || n < 1 || n > wa->recordCount) return;
+  ReadStored(*wa, n, 0, wa->recordLength, -1, result);
 }
 
 void Poke(const std::string& value, int f, std::int32_t n) {

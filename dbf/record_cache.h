@@ -20,6 +20,9 @@ void InitRecordCache();
 // found). The work area stands on the found record, or where it was.
 void Search(const std::string& text, std::uint8_t& field, bool fromTop);
 void Peek(int field, std::int32_t record, std::string& result);
+// The whole of a record as stored (delete flag and every field), in one
+// read; empty outside 1..count.
+void PeekRecord(std::int32_t record, std::string& result);
 void Poke(const std::string& value, int field, std::int32_t record);
 
 // Copies the record buffer into the cache when the record is cached.

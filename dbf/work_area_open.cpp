@@ -38,7 +38,8 @@ void CloseArea(int slot) {
   std::uint8_t selected = SelectedArea;
   SelectedArea = static_cast<std::uint8_t>(slot);
   if (IndexActive() || (IndexLinked && wa->indexData)) CallIndex(IndexHooks.CloseIndexes);
-  RefreshRecordCount(*wa);
+  // The count goes into the header a close writes; a table only read writes none.
+  if (wa->fileState >= 2) RefreshRecordCount(*wa);
   Unlock();
   wa->swapBuffer.clear();
   if (wa->memo && MemoHooks.CloseMemo) MemoHooks.CloseMemo();

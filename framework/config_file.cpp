@@ -363,7 +363,7 @@ void ReadConfigFile() {
   TextFileVar.CloseQuiet();
 }
 
-void RepairConfigDirs() {
+void FillConfigDirDefaults() {
   // No temporary directory configured: the run's own one (platform::
   // ProcessTempDir), made only when a file needs it and never stored in the
   // settings, where it would name a directory gone after this run.
@@ -373,7 +373,10 @@ void RepairConfigDirs() {
   if (TrimRightText(PltDir).empty()) PltDir = AddBackslash(data + "/plt");
   if (TrimRightText(EdiDir).empty()) EdiDir = AddBackslash(StartDir);
   if (TrimRightText(DefaultDataDir).empty()) DefaultDataDir = AddBackslash(StartDir);
+}
 
+void RepairConfigDirs() {
+  FillConfigDirDefaults();
   if (!DirWritable(CadDir)) ShowTraceMessage("invalid CAD Directory configured");
   if (!DirHasEntries(DbfDir)) ShowTraceMessage("invalid DBF Directory configured");
   if (!DirHasEntries(PltDir)) ShowTraceMessage("invalid PLT Directory configured");

@@ -27,6 +27,9 @@ void ReadConfigFile();
 // Fills empty directories with their defaults and reports the ones that
 // cannot be used; asks for the temporary directory when it is not writable.
 void RepairConfigDirs();
+// Only fills empty directories with their defaults: for runs that neither
+// report nor ask (batch runs, whose messages are off and dialogs cancelled).
+void FillConfigDirDefaults();
 
 // "Horizontal Pixels" / "Vertical Pixels" of 0 or 65535 become the screen's
 // width - 9 and height - 91.

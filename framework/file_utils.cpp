@@ -93,7 +93,7 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
     fs::remove(temporary, ec);
     return result;
   }
-  return CommitFile(temporary, target) ? CopyResult::Ok : CopyResult::WriteFailed;
+  return CommitFile(temporary, target, platform::ReplaceSync::Durable) ? CopyResult::Ok : CopyResult::WriteFailed;
 }
 
 std::string CopyTarget(std::string_view source, std::string_view dest) {
@@ -328,8 +328,8 @@ std::string TemporaryNameBeside(std::string_view dest) {
   return platform::CreateTemporaryBeside(std::string(dest));
 }
 
-bool CommitFile(const std::string& temporary, const std::string& dest) {
-  return platform::CommitTemporary(temporary, dest);
+bool CommitFile(const std::string& temporary, const std::string& dest, platform::ReplaceSync sync) {
+  return platform::CommitTemporary(temporary, dest, sync);
 }
 
 std::time_t FileModificationTime(std::string_view name) {

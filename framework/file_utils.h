@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/types.h"
+#include "platform/file_replace.h"
 
 // ---------------------------------------------------------------------------
 // File errors
@@ -67,13 +68,13 @@ void DeleteFiles(std::string_view dir, std::string_view mask);  // errors ignore
 void DeleteTextFile(std::string_view name);   // errors ignored
 // Safe replacement: write to TemporaryNameBeside(dest), a new file of this
 // process alone with the mode of dest ("" when none can be made); CommitFile
-// syncs it and renames it over dest, following a symbolic link to its
-// target, and syncs the folder (false, temporary removed, when that fails).
-// Only regular files (or new ones) are replaced that way; a device such as a
-// printer port is written directly.
+// renames it over dest, following a symbolic link to its target, syncing
+// file and folder when sync is Durable (false, temporary removed, when that
+// fails). Only regular files (or new ones) are replaced that way; a device
+// such as a printer port is written directly.
 bool ReplacesThroughTemporary(std::string_view dest);
 std::string TemporaryNameBeside(std::string_view dest);
-bool CommitFile(const std::string& temporary, const std::string& dest);
+bool CommitFile(const std::string& temporary, const std::string& dest, platform::ReplaceSync sync);
 // Modification time of a file, 0 when it does not exist.
 std::time_t FileModificationTime(std::string_view name);
 

@@ -33,15 +33,18 @@ bool TTextFile::Reset() {
   return file_ != nullptr;
 }
 
-bool TTextFile::Rewrite() {
+bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   CloseQuiet();
+  sync_ = sync;
   target_ = NewFileName(name_);
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return false;
   const bool direct = !ReplacesThroughTemporary(target_);
   temporary_ = direct ? "" : TemporaryNameBeside(target_);
   if (!direct && temporary_.empty()) return false;
-  file_ = std::fopen((direct ? target_ : temporary_).c_str(), "wb");
+  // The temporary is new and empty: opened as it is, since truncating it
+  // would make the file system write it out on close.
+  file_ = std::fopen((direct ? target_ : temporary_).c_str(), direct ? "wb" : "r+b");
   if (!file_ && !temporary_.empty()) {
     std::error_code removeError;
     fs::remove(temporary_, removeError);
@@ -79,7 +82,7 @@ bool TTextFile::Finish(bool report) {
     if (failed_) {
       std::error_code ec;
       fs::remove(temporary_, ec);
-    } else if (!CommitFile(temporary_, target_)) {
+    } else if (!CommitFile(temporary_, target_, sync_)) {
       failed_ = true;
     }
     temporary_.clear();

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "framework/types.h"
+#include "platform/file_replace.h"
 
 class TTextFile {
  public:
@@ -29,7 +30,9 @@ class TTextFile {
 
   // Each returns false (and sets nothing else) when the file cannot be opened.
   bool Reset();    // read; the file is found whatever the case of its name
-  bool Rewrite();  // write a new file (devices such as printer ports directly)
+  // Write a new file (devices such as printer ports directly); an output
+  // made from a project is Derived: replaced whole, not synced.
+  bool Rewrite(platform::ReplaceSync sync = platform::ReplaceSync::Durable);
   bool Append();   // write at the end of an existing or new file
   // Ends the file; false when a write failed: the target then stays as it
   // was and the failure is reported (ReportFileError, which sets AbortFlag).
@@ -53,6 +56,7 @@ class TTextFile {
   std::string name_;
   std::string target_;     // the file Close replaces
   std::string temporary_;  // empty when writing directly
+  platform::ReplaceSync sync_ = platform::ReplaceSync::Durable;
   std::FILE* file_ = nullptr;
   bool writing_ = false;
   bool failed_ = false;

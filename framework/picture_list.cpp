@@ -318,7 +318,7 @@ bool WritePictureFile(const std::string& pltFile, const std::string& name) {
       return false;
     }
   }
-  if (!CommitFile(temporary, target)) {
+  if (!CommitFile(temporary, target, platform::ReplaceSync::Durable)) {
     ShowError("Cannot create file " + target + ".");
     AbortFlag = 1;
     return false;

@@ -529,7 +529,7 @@ void SetColumnHeads(std::string_view Head1, std::string_view Head2, std::string_
 TOutputDevice GetOutputDevice() { return OutputDevice; }
 
 bool RewriteOutput() {
-  if (TextFileVar.Rewrite()) return true;
+  if (TextFileVar.Rewrite(platform::ReplaceSync::Derived)) return true;
   ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
   AbortFlag = 1;
   return false;
@@ -828,7 +828,7 @@ void CopyTextFileToUtf8(std::string_view Source, std::string_view Target) {
   // The target is replaced only when every line was written.
   TTextFile out;
   out.Assign(Target);
-  if (!out.Rewrite()) {
+  if (!out.Rewrite(platform::ReplaceSync::Derived)) {
     ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + std::string(Target));
     AbortFlag = 1;
     return;

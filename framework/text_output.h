@@ -80,7 +80,8 @@ void InitTextOutput();
 // Device 90 only fills ItemTexts 1..7 with the device names.
 void OpenOutput(TOutputDevice Device, std::string_view FileName);
 // Opens TextFileVar for writing the print-out (the caller's "rewrite" after
-// OpenOutput); a failure is reported and sets AbortFlag.
+// OpenOutput); a failure is reported and sets AbortFlag. A print-out is made
+// from the project: the file is replaced whole but not synced.
 bool RewriteOutput();
 // Finishes the output: closes TextFileVar and shows, prints, copies or opens
 // the result as the device requires.

@@ -72,14 +72,15 @@ std::string CreateTemporaryBeside(const std::string& target) {
   return name;
 }
 
-bool CommitTemporary(const std::string& temporary, const std::string& target) {
+bool CommitTemporary(const std::string& temporary, const std::string& target, ReplaceSync sync) {
+  const bool durable = sync == ReplaceSync::Durable;
   const std::string resolved = ReplacementTarget(target);
-  const bool ok = SyncPath(temporary, O_RDONLY) && std::rename(temporary.c_str(), resolved.c_str()) == 0;
+  const bool ok = (!durable || SyncPath(temporary, O_RDONLY)) && std::rename(temporary.c_str(), resolved.c_str()) == 0;
   if (!ok) {
     std::remove(temporary.c_str());
     return false;
   }
-  return SyncPath(FolderOf(resolved), O_RDONLY | O_DIRECTORY);
+  return !durable || SyncPath(FolderOf(resolved), O_RDONLY | O_DIRECTORY);
 }
 
 }  // namespace platform

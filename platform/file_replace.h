@@ -1,12 +1,20 @@
 // Replacing a file whole: the new contents go to a temporary file of its own
-// beside the target, which is synced and renamed over it, so that a reader
-// sees either the old file or the new one, never a mix, whatever other
-// programs save at the same moment and wherever the power fails.
+// beside the target, which is renamed over it, so that a reader sees either
+// the old file or the new one, never a mix, whatever other programs save at
+// the same moment. Files that cannot be made again are also synced, so that
+// they survive a power failure.
 #pragma once
 
 #include <string>
 
 namespace platform {
+
+// What a replacement owes a power failure. Durable: the file and its folder
+// are synced before the replacement returns (projects, configuration,
+// tables, the user's texts). Derived: an output made from a project (report,
+// listing, CAD file, JSON, PDF), which a run can write again; it is replaced
+// whole all the same, only not synced.
+enum class ReplaceSync { Durable, Derived };
 
 // The file that a name stands for: symbolic links followed to their final
 // target (also one that does not exist yet), so that saving through a link
@@ -18,9 +26,10 @@ std::string ReplacementTarget(const std::string& path);
 // or, for a new file, those the umask gives. Empty when it cannot be made.
 std::string CreateTemporaryBeside(const std::string& target);
 
-// Syncs the temporary file, renames it over ReplacementTarget(target) and
-// syncs the folder, so that the new contents are stored when it returns
-// true. On failure the temporary file is removed and the target unchanged.
-bool CommitTemporary(const std::string& temporary, const std::string& target);
+// Renames the temporary file over ReplacementTarget(target); Durable syncs
+// the file before and the folder after, so that the new contents are stored
+// when it returns true. On failure the temporary file is removed and the
+// target unchanged.
+bool CommitTemporary(const std::string& temporary, const std::string& target, ReplaceSync sync);
 
 }  // namespace platform

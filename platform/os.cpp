@@ -94,10 +94,13 @@ std::string CacheDirectory() { return UserDirectory("BQ4_CACHE_DIR", "XDG_CACHE_
 std::string UserDataDirectory() { return UserDirectory("BQ4_USER_DATA_DIR", "XDG_DATA_HOME", ".local/share"); }
 
 std::string ExecutableDirectory() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return CurrentDirectory();
-  return exe.parent_path().string();
+  // The running program stays where it was started from: asked once.
+  static const std::string dir = [] {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+  }();
+  return dir.empty() ? CurrentDirectory() : dir;
 }
 
 std::string DataDirectory() {

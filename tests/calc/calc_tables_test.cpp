@@ -256,6 +256,46 @@ TEST_F(CalcTablesTest, MaterialRowsFollowTheTableFileAsItIsNow) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
+// A row found once is put back while the table's file is unchanged, the
+// same file contents giving the same row; a changed file is read again, and
+// a lookup that gave a message gives it each time.
+TEST_F(CalcTablesTest, FoundRowsFollowTheTableFileAsItIsNow) {
+  const std::vector<Field> fields = {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}};
+  const std::string table = DbfDir + "/gewinde.dbf";
+  const auto written = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  // Written an hour ago: a table written just now is read at every lookup.
+  auto writeOld = [&](const char* name, const char* d) {
+    WriteDbf(table, fields, {{"M10", "10.000", "1.500"}, {name, d, "1.750"}});
+    fs::last_write_time(table, written);
+  };
+  auto find = [](Extended d) {
+    Schraube.ThreadRow = 0;
+    Gewinde.d = d;
+    Gewinde.Designation = "";
+    FindCalcRecord(kThreadTable);
+    return Gewinde.Designation;
+  };
+  writeOld("M12", "12.000");
+  EXPECT_EQ(find(12), "M12");
+  EXPECT_EQ(find(10), "M10");
+  // Other contents under the same name, size and time: the row kept.
+  writeOld("M12X", "12.000");
+  EXPECT_EQ(find(12), "M12");
+  // The file's time moved on: read again.
+  fs::last_write_time(table, written + std::chrono::seconds(1));
+  EXPECT_EQ(find(12), "M12X");
+  EXPECT_EQ(AbortFlag, 0);
+
+  TraceMessagesOn = 1;
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    platform::DialogScript script;
+    script.Ok().Expect("11.00 x 1.750 not found !");
+    find(11);
+    EXPECT_EQ(Gewinde.Designation, "M12X");  // the row the search stopped at
+  }
+}
+
 TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {
   Klemmstuecke.nPlates = 2;
   Klemmstuecke.Material[1] = "St 50";

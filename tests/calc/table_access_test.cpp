@@ -1,6 +1,7 @@
 #include "calc/table_access.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,7 +11,12 @@
 
 #include "../framework/output_test_support.h"
 #include "dbf/dbf4.h"
+#include "dbf/locks.h"
+#include "dbf/ndx_index.h"
+#include "dbf/work_areas.h"
+#include "platform/binary_file.h"
 #include "platform/dialogs.h"
+#include "platform/file_lock.h"
 #include "table_test_support.h"
 
 namespace fs = std::filesystem;
@@ -164,8 +170,14 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   // A damaged entry is built afresh at once, without a message (the test's
   // dialog script would fail on one): the same answer, the entry whole again.
   const std::string whole = ReadBytes(cached().front());
-  for (const auto& damage : std::vector<std::pair<const char*, std::string>>{
-           {"text", "damaged"}, {"cut", whole.substr(0, 600)}, {"empty", ""}, {"noise", std::string(1024, '\xA5')}}) {
+  // Whole, but stamped for a table of two records (count and its complement).
+  std::string otherCount = whole;
+  otherCount.replace(488, 8, std::string("\xFD\xFF\xFF\xFF\x02\x00\x00\x00", 8));
+  for (const auto& damage : std::vector<std::pair<const char*, std::string>>{{"text", "damaged"},
+                                                                            {"cut", whole.substr(0, 600)},
+                                                                            {"empty", ""},
+                                                                            {"noise", std::string(1024, '\xA5')},
+                                                                            {"other record count", otherCount}}) {
     SCOPED_TRACE(damage.first);
     std::ofstream(cached().front(), std::ios::binary | std::ios::trunc) << damage.second;
     EXPECT_EQ(findTen(), "M10");
@@ -288,6 +300,75 @@ TEST_F(TableAccessTest, TwoProcessesReadOneTableAtTheSameTime) {
   GotoDbfRecord(1);
   EXPECT_EQ(DbfRecNo(), 1);
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// The fields of the current record are read once for all of them; a change
+// that another user makes to that record while it stays current is seen at
+// the next field read, without moving.
+TEST_F(TableAccessTest, AFieldReadSeesAnotherUsersChangeOfTheCurrentRecord) {
+  OpenDbfTable("gewinde");
+  IndexDbfOn(DbfFieldName(2), "gewinde");
+  FindDbfKey(" 12.00");
+  ASSERT_TRUE(DbfKeyFound());
+  EXPECT_EQ(DbfFieldText(1), "M12");
+  EXPECT_EQ(DbfFieldText(2), "12.000");
+
+  // The other user: a work area of its own on the table, with its own index.
+  const std::string other = DbfDir + "/other.ndx";
+  fs::copy_file(DbfIndexPath(), other);
+  Select(0);
+  Use(DbfTablePath() + " ALIAS OTHER");
+  ASSERT_EQ(TzLastError, 0);
+  ASSERT_TRUE(Set_Index_To(other, 1));
+  Go(12);
+  while (!RLock()) sched_yield();
+  Go(12);
+  SetFieldText(1, "M12X");
+  Replace();
+  ASSERT_EQ(TzLastError, 0);
+  Unlock();
+  CloseDatabase();
+
+  EXPECT_EQ(DbfRecNo(), 12);
+  EXPECT_EQ(DbfFieldText(1), "M12X");
+  EXPECT_EQ(DbfFieldText(2), "12.000");
+}
+
+// A table is held still (the indexes' read lock) from its index to its
+// close only where no dialog can come up in between: another program's
+// writer is kept out just then, and at once free to go again.
+TEST_F(TableAccessTest, ATableHoldsTheReadLockOnlyInRunsWithoutDialogs) {
+  platform::FileHandle semaphore = platform::kNoFile;
+  auto writerMayLock = [&] {
+    const bool locked = platform::LockRange(semaphore, 1, 4) == 0;
+    if (locked) platform::UnlockRange(semaphore, 1, 4);
+    return locked;
+  };
+  for (const bool batch : {false, true}) {
+    SCOPED_TRACE(batch ? "batch run" : "window");
+    platform::SetBatchMode(batch);
+    OpenDbfTable("gewinde");
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    if (semaphore == platform::kNoFile) {
+      ASSERT_EQ(platform::OpenOrCreateShared(SemaphoreFileName(DbfTablePath()), semaphore), 0);
+    }
+    FindDbfKey(" 12.00");
+    EXPECT_EQ(DbfFieldText(1), "M12");
+    EXPECT_EQ(writerMayLock(), !batch);
+    // Before a write of its own it lets go.
+    SetDbfFieldString("NAME", "M12");
+    EXPECT_TRUE(writerMayLock());
+    // Indexed again (now privately), held again, and let go at the next write.
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    EXPECT_EQ(writerMayLock(), !batch);
+    SetDbfFieldString("NAME", "M12");
+    EXPECT_TRUE(writerMayLock());
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    CloseDbfTable();
+    EXPECT_TRUE(writerMayLock());
+  }
+  platform::SetBatchMode(false);
+  platform::CloseFile(semaphore);
 }
 
 }  // namespace
