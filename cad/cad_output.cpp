@@ -758,10 +758,15 @@ void CadEndTextKeepOut() {
   std::vector<TTextBox> boxes;
   calls.swap(Held);
   boxes.swap(HeldTextBoxes);
+  const TTextBox bounds = BoundsOfBoxes(boxes);
   for (const HeldCall& c : calls) {
     CadState = c.state;
     if (!c.line) {
       c.out();
+      continue;
+    }
+    if (SegmentClearOfBoxes(c.x1, c.y1, c.x2, c.y2, bounds, boxes)) {
+      LineOnDevice(c.x1, c.y1, c.x2, c.y2);
       continue;
     }
     for (const auto& p : SegmentOutsideBoxes(c.x1, c.y1, c.x2, c.y2, boxes)) LineOnDevice(p[0], p[1], p[2], p[3]);

@@ -29,6 +29,23 @@ TTextBox TextBoxOf(const std::string& text, Extended x, Extended y, Extended hei
   b.u2 = static_cast<Extended>(last + 1) * cw + pad;
   b.v1 = -0.3L * height;
   b.v2 = 1.15L * height;
+  b.minX = b.minY = HUGE_VALL;
+  b.maxX = b.maxY = -HUGE_VALL;
+  for (Extended u : {b.u1, b.u2})
+    for (Extended v : {b.v1, b.v2}) {
+      const Extended cx = x + u * b.cosA - v * b.sinA, cy = y + u * b.sinA + v * b.cosA;
+      b.minX = std::min(b.minX, cx);
+      b.maxX = std::max(b.maxX, cx);
+      b.minY = std::min(b.minY, cy);
+      b.maxY = std::max(b.maxY, cy);
+    }
+  // Room for rounding, so that the bounds never cut off what the exact test below finds.
+  const Extended slack = 1e-9L * (1 + std::max({std::fabs(b.minX), std::fabs(b.maxX), std::fabs(b.minY),
+                                                std::fabs(b.maxY)}));
+  b.minX -= slack;
+  b.minY -= slack;
+  b.maxX += slack;
+  b.maxY += slack;
   return b;
 }
 
@@ -36,8 +53,10 @@ std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y
                                                          const std::vector<TTextBox>& boxes) {
   // The parts of [0, 1] along the segment that lie inside a box.
   std::vector<std::pair<Extended, Extended>> inside;
+  const Extended loX = std::min(x1, x2), hiX = std::max(x1, x2), loY = std::min(y1, y2), hiY = std::max(y1, y2);
   for (const TTextBox& b : boxes) {
     if (!(b.u2 > b.u1)) continue;
+    if (hiX < b.minX || loX > b.maxX || hiY < b.minY || loY > b.maxY) continue;  // far apart
     // Both ends in the box's frame.
     auto toU = [&](Extended x, Extended y) { return (x - b.x) * b.cosA + (y - b.y) * b.sinA; };
     auto toV = [&](Extended x, Extended y) { return -(x - b.x) * b.sinA + (y - b.y) * b.cosA; };
@@ -79,4 +98,30 @@ std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y
   }
   piece(t, 1);
   return pieces;
+}
+
+TTextBox BoundsOfBoxes(const std::vector<TTextBox>& boxes) {
+  TTextBox all;
+  all.minX = all.minY = HUGE_VALL;
+  all.maxX = all.maxY = -HUGE_VALL;
+  for (const TTextBox& b : boxes) {
+    if (!(b.u2 > b.u1)) continue;
+    all.minX = std::min(all.minX, b.minX);
+    all.minY = std::min(all.minY, b.minY);
+    all.maxX = std::max(all.maxX, b.maxX);
+    all.maxY = std::max(all.maxY, b.maxY);
+  }
+  return all;
+}
+
+bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBox& bounds,
+                         const std::vector<TTextBox>& boxes) {
+  // Shorter lines take the exact path, which drops what is too short to see.
+  if (!(std::max(std::fabs(x2 - x1), std::fabs(y2 - y1)) > 1e-6L)) return false;
+  const Extended loX = std::min(x1, x2), hiX = std::max(x1, x2), loY = std::min(y1, y2), hiY = std::max(y1, y2);
+  auto beyond = [&](const TTextBox& b) { return hiX < b.minX || loX > b.maxX || hiY < b.minY || loY > b.maxY; };
+  if (beyond(bounds)) return true;
+  for (const TTextBox& b : boxes)
+    if (b.u2 > b.u1 && !beyond(b)) return false;
+  return true;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct TTextBox {
   Extended x = 0, y = 0;        // insertion point (baseline start) on the sheet
   Extended cosA = 1, sinA = 0;  // the text's direction
   Extended u1 = 0, v1 = 0, u2 = 0, v2 = 0;
+  // The box's bounds on the sheet, a little wide: a segment wholly beyond
+  // them cannot touch the box. Unbounded unless set.
+  Extended minX = -HUGE_VALL, minY = -HUGE_VALL, maxX = HUGE_VALL, maxY = HUGE_VALL;
 };
 
 // The box of a text written at (x, y) with the height, the width ratio of a
@@ -29,3 +33,13 @@ TTextBox TextBoxOf(const std::string& text, Extended x, Extended y, Extended hei
 // of the boxes, in order along it, each as x1, y1, x2, y2.
 std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y1, Extended x2, Extended y2,
                                                          const std::vector<TTextBox>& boxes);
+
+// The bounds on the sheet of every box that covers something (an empty
+// box's bounds, min above max, when none does).
+TTextBox BoundsOfBoxes(const std::vector<TTextBox>& boxes);
+
+// True when the segment is long enough to be drawn and lies wholly beyond the
+// bounds of every box: SegmentOutsideBoxes would give it back whole. `bounds`
+// is BoundsOfBoxes(boxes).
+bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBox& bounds,
+                         const std::vector<TTextBox>& boxes);

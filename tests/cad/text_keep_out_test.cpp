@@ -56,6 +56,63 @@ TEST(TextKeepOut, SegmentsLeaveOutTheBoxesOfTexts) {
   }
 }
 
+// Random segments around scattered, turned texts: what is kept lies outside
+// every box, what is left out lies inside one, and the quick answer for
+// segments far from every text gives the segment back whole.
+TEST(TextKeepOut, RandomSegmentsAgainstPointsInBoxes) {
+  std::vector<TTextBox> boxes;
+  for (int i = 0; i < 12; ++i)
+    boxes.push_back(TextBoxOf("Text " + std::to_string(i), 25.0L * (i % 4), 25.0L * (i / 4), 1.5L + i % 3,
+                              0.8L, 30.0L * i));
+  boxes.push_back(TextBoxOf("   ", 50, 50, 2, 1, 0));
+  auto inBox = [&](Extended px, Extended py) {
+    for (const TTextBox& b : boxes) {
+      const Extended u = (px - b.x) * b.cosA + (py - b.y) * b.sinA;
+      const Extended v = -(px - b.x) * b.sinA + (py - b.y) * b.cosA;
+      if (u > b.u1 && u < b.u2 && v > b.v1 && v < b.v2) return true;
+    }
+    return false;
+  };
+  const TTextBox bounds = BoundsOfBoxes(boxes);
+  unsigned state = 12345;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<Extended>((state >> 8) % 120000) / 1000.0L - 20;  // -20 .. 100
+  };
+  int clear = 0, cut = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const Extended x1 = next(), y1 = next();
+    const Extended len = i % 2 ? 0.5L : 40;  // short ones miss most boxes
+    const Extended x2 = x1 + len * (next() / 100), y2 = y1 + len * (next() / 100);
+    SCOPED_TRACE(i);
+    const Pieces pieces = SegmentOutsideBoxes(x1, y1, x2, y2, boxes);
+    auto along = [&](Extended t) { return std::array<Extended, 2>{x1 + t * (x2 - x1), y1 + t * (y2 - y1)}; };
+    auto tOf = [&](Extended x, Extended y) {
+      return std::fabs(x2 - x1) > std::fabs(y2 - y1) ? (x - x1) / (x2 - x1) : (y - y1) / (y2 - y1);
+    };
+    Extended t = 0;
+    for (const auto& p : pieces) {
+      const Extended a = tOf(p[0], p[1]), b = tOf(p[2], p[3]);
+      const auto mid = along((a + b) / 2);
+      ASSERT_FALSE(inBox(mid[0], mid[1])) << "a kept piece runs through a text";
+      if (a - t > 1e-6L) {
+        const auto gap = along((t + a) / 2);
+        ASSERT_TRUE(inBox(gap[0], gap[1])) << "a piece outside every text was left out";
+      }
+      t = b;
+    }
+    if (pieces.size() != 1 || t < 1) ++cut;
+    if (!SegmentClearOfBoxes(x1, y1, x2, y2, bounds, boxes)) continue;
+    ++clear;
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_TRUE(pieces[0] == (std::array<Extended, 4>{x1, y1, x2, y2}));
+  }
+  EXPECT_GT(clear, 1000);
+  EXPECT_GT(cut, 500);
+  // Too short to draw: left to the exact path, which drops it.
+  EXPECT_FALSE(SegmentClearOfBoxes(100, 100, 100, 100 + 1e-7L, bounds, boxes));
+}
+
 class TextKeepOutTest : public CadTest {
  protected:
   static std::string Slurp(const std::string& path) {
