@@ -1,6 +1,7 @@
 #include "cad/cad_output.h"
 
 #include <cmath>
+#include <cstddef>
 #include <functional>
 #include <unordered_set>
 #include <utility>
@@ -61,21 +62,39 @@ const char* ExtensionOf(Word device) {
 
 // What goes to the device while texts keep lines off (CadBeginTextKeepOut):
 // each call's device part with the state it ran in, in order; a line as its
-// ends, so that it can be cut at the texts' boxes.
+// ends, so that it can be cut at the texts' boxes. Calls in one state share
+// one copy of it.
 struct HeldCall {
-  TCadState state;
+  std::size_t state = 0;  // index into HeldStates
   std::function<void()> out;
   bool line = false;
   Extended x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
 int KeepOutDepth = 0;
 std::vector<HeldCall> Held;
+std::vector<TCadState> HeldStates;
 std::vector<TTextBox> HeldTextBoxes;
+
+// The index of the held copy of the current state: the last one when only
+// the current point or the polyline progress moved since, which no device
+// part reads; a new copy otherwise.
+std::size_t HeldState() {
+  if (!HeldStates.empty()) {
+    TCadState& last = HeldStates.back();
+    last.CadCurrentX = CadState.CadCurrentX;
+    last.CadCurrentY = CadState.CadCurrentY;
+    last.CadVertexCount = CadState.CadVertexCount;
+    last.CadLastBulge = CadState.CadLastBulge;
+    if (last == CadState) return HeldStates.size() - 1;
+  }
+  HeldStates.push_back(CadState);
+  return HeldStates.size() - 1;
+}
 
 // Runs a call's device part now, or holds it back with the state it reads.
 void ToDevice(std::function<void()> out) {
   if (KeepOutDepth > 0)
-    Held.push_back({CadState, std::move(out)});
+    Held.push_back({HeldState(), std::move(out)});
   else
     out();
 }
@@ -83,6 +102,7 @@ void ToDevice(std::function<void()> out) {
 void ForgetHeldCalls() {
   KeepOutDepth = 0;
   Held.clear();
+  HeldStates.clear();
   HeldTextBoxes.clear();
 }
 
@@ -482,7 +502,7 @@ void CadLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   Origin(x1, y1);
   Origin(x2, y2);
   if (KeepOutDepth > 0)
-    Held.push_back({CadState, nullptr, true, x1, y1, x2, y2});
+    Held.push_back({HeldState(), nullptr, true, x1, y1, x2, y2});
   else
     LineOnDevice(x1, y1, x2, y2);
 }
@@ -752,17 +772,26 @@ void CadBeginTextKeepOut() { ++KeepOutDepth; }
 void CadEndTextKeepOut() {
   if (KeepOutDepth <= 0 || --KeepOutDepth > 0) return;
   // Out in the order they came, each in the state it came in; the state
-  // after the last call stays.
+  // after the last call stays. The held lists keep their room for the next
+  // drawing.
   const TCadState after = CadState;
   std::vector<HeldCall> calls;
+  std::vector<TCadState> states;
   std::vector<TTextBox> boxes;
   calls.swap(Held);
+  states.swap(HeldStates);
   boxes.swap(HeldTextBoxes);
   const TTextBox bounds = BoundsOfBoxes(boxes);
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t set = kNone;  // the held state CadState still equals
   for (const HeldCall& c : calls) {
-    CadState = c.state;
+    if (c.state != set) {
+      CadState = states[c.state];
+      set = c.state;
+    }
     if (!c.line) {
       c.out();
+      set = kNone;  // a device part may change the state (an insert replays a block)
       continue;
     }
     if (SegmentClearOfBoxes(c.x1, c.y1, c.x2, c.y2, bounds, boxes)) {
@@ -772,6 +801,12 @@ void CadEndTextKeepOut() {
     for (const auto& p : SegmentOutsideBoxes(c.x1, c.y1, c.x2, c.y2, boxes)) LineOnDevice(p[0], p[1], p[2], p[3]);
   }
   CadState = after;
+  calls.clear();
+  states.clear();
+  boxes.clear();
+  if (Held.empty()) Held.swap(calls);
+  if (HeldStates.empty()) HeldStates.swap(states);
+  if (HeldTextBoxes.empty()) HeldTextBoxes.swap(boxes);
 }
 
 void InitCadOutput() {

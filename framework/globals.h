@@ -200,6 +200,7 @@ using CadName = ShortString<32>;
 // Drawing window of the current drawing.
 struct TCadWindow {
   Extended xmin = 0, xmax = 0, ymin = 0, ymax = 0, width = 0, height = 0;
+  friend bool operator==(const TCadWindow&, const TCadWindow&) = default;
 };
 
 struct TCadState {
@@ -252,6 +253,7 @@ struct TCadState {
   int CadInsertLevel = 0;
   Extended CadInsertX = 0, CadInsertY = 0, CadInsertAngle = 0;
   Extended CadInsertXScale = 1, CadInsertYScale = 1;
+  friend bool operator==(const TCadState&, const TCadState&) = default;
 };
 
 extern TCadState CadState;

@@ -143,6 +143,67 @@ TEST_F(TextKeepOutTest, HeldDrawingComesOutAsDrawnDirectly) {
   EXPECT_EQ(held, *CreateDisplayList());
 }
 
+// Held lines that share their state keep it whole: a state changed behind
+// the setters' back (a layer name, a pen, a layer written straight away)
+// reaches the lines after it, and a block replayed between two lines of one
+// state does not leak its colours into the second. Held and direct output
+// agree on every device.
+TEST_F(TextKeepOutTest, HeldLinesKeepTheirOwnState) {
+  auto draw = [](TCadDevice device, bool keepOut) {
+    CadOpen(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    CadBeginDrawing(0, 0, 160, 120);
+    CadWriteTables(0);
+    CadBeginBlocks();
+    CadBeginBlock("MARK");
+    CadSetColor(4);
+    CadLine(0, 0, 5, 5);
+    CadSetColor(17);
+    CadCircle(0, 0, 2);
+    CadEndBlock();
+    CadEndSection();
+    CadBeginEntities();
+    const TCadState kept = CadState;
+    if (keepOut) CadBeginTextKeepOut();
+    CadSetColor(1);
+    CadMoveTo(10, 10);
+    CadLineTo(20, 10);  // only the current point moves between these
+    CadLineTo(20, 20);
+    CadState.CadLayer = "EDGE";  // straight to the state
+    CadLine(30, 30, 40, 30);
+    CadState.CadLayerWidths[2] = 7;
+    CadState.CadLayerColors[2] = 12;
+    CadSetColor(2);
+    CadLine(30, 40, 40, 40);
+    CadInsertBlock("MARK", 60, 60, 0, 1, 1);
+    CadLine(30, 50, 40, 50);  // the state of the line before the insert
+    CadSetTextStyle(2, 0, 3, 3);
+    CadText("T", 100, 100);
+    CadLine(90, 90, 110, 90);  // below the text
+    if (keepOut) CadEndTextKeepOut();
+    CadEndSection();
+    CadClose(0);
+    CadState.CadLayerWidths = kept.CadLayerWidths;
+    CadState.CadLayerColors = kept.CadLayerColors;
+  };
+  for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
+    SCOPED_TRACE(device);
+    const std::string file = CadBatchFileName(device);
+    // Each run starts in the state the one before left: held, then direct.
+    draw(device, false);
+    draw(device, true);
+    const std::string held = Slurp(file);
+    draw(device, false);
+    EXPECT_EQ(held, Slurp(file));
+    if (device == kCadDxf) EXPECT_NE(held.find("EDGE"), std::string::npos);
+  }
+  draw(kCadScreen, false);
+  draw(kCadScreen, true);
+  const auto held = *CreateDisplayList();
+  draw(kCadScreen, false);
+  EXPECT_EQ(held, *CreateDisplayList());
+}
+
 // A line leaves a gap at a text drawn before it and at one drawn after it,
 // each piece on its own layer; a nested pair sends only at the outer end.
 TEST_F(TextKeepOutTest, LinesAreCutAtTextsDrawnBeforeAndAfterThem) {
