@@ -78,23 +78,25 @@ const std::vector<TDxfPair>* StoredBlock(const std::string& name) {
 }
 
 // One block of one level, read in group pairs from its file or from memory.
+// A pair read stays valid until the next one is read.
 class PairReader {
  public:
   explicit PairReader(TTextFile& file) : file_(&file) {}
   explicit PairReader(const std::vector<TDxfPair>& pairs) : pairs_(&pairs) {}
   // False at the end of the block or on a read error.
-  bool Next(Pair& p) {
+  bool Next(const Pair*& p) {
     if (pairs_) {
       if (next_ >= pairs_->size()) return false;
-      p = (*pairs_)[next_++];
+      p = &(*pairs_)[next_++];  // read in place: the stored blocks are not copied
       return true;
     }
+    p = &read_;
     std::string codeLine;
     if (!file_->ReadLine(codeLine)) return false;
-    if (!file_->ReadLine(p.value) && file_->Failed()) return false;
+    if (!file_->ReadLine(read_.value) && file_->Failed()) return false;
     int code = 0;
     // A code that is no number is a damaged pair: skipped like any other non-zero code.
-    p.code = TryTextToInt(TrimRightText(codeLine), code) ? code : -1;
+    read_.code = TryTextToInt(TrimRightText(codeLine), code) ? code : -1;
     return true;
   }
 
@@ -102,16 +104,17 @@ class PairReader {
   TTextFile* file_ = nullptr;
   const std::vector<TDxfPair>* pairs_ = nullptr;
   std::size_t next_ = 0;
+  Pair read_;  // the pair last read from the file
 };
 
 // Reads the groups of one entity up to the next pair with code 0, which is
 // left in cur; false when the file ended first.
 template <typename Handler>
-bool ReadGroups(PairReader& in, Pair& cur, Handler handle) {
+bool ReadGroups(PairReader& in, const Pair*& cur, Handler handle) {
   for (;;) {
     if (!in.Next(cur)) return false;
-    if (cur.code == 0) return true;
-    handle(cur.code, cur);
+    if (cur->code == 0) return true;
+    handle(cur->code, *cur);
   }
 }
 
@@ -149,7 +152,7 @@ struct Vertex {
   int colour = 0;
 };
 
-bool ReadVertex(PairReader& in, Pair& cur, Vertex& v) {
+bool ReadVertex(PairReader& in, const Pair*& cur, Vertex& v) {
   return ReadGroups(in, cur, [&](int code, const Pair& value) {
     switch (code) {
       case 8: v.colour = LayerToColor(value.value); break;
@@ -161,19 +164,19 @@ bool ReadVertex(PairReader& in, Pair& cur, Vertex& v) {
   });
 }
 
-bool ReadPolyline(PairReader& in, Pair& cur) {
+bool ReadPolyline(PairReader& in, const Pair*& cur) {
   int flags = 0;
   if (!ReadGroups(in, cur, [&](int code, const Pair& value) {
         if (code == 70) flags = TextToInt(TrimRightText(value.value));
       }))
     return false;
-  if (cur.value != "VERTEX") {
+  if (cur->value != "VERTEX") {
     ShowTraceMessage("Error in DXF File");
     return true;
   }
   Vertex first, prev;
   int count = 0;
-  while (cur.code == 0 && cur.value == "VERTEX") {
+  while (cur->code == 0 && cur->value == "VERTEX") {
     Vertex v;
     const bool more = ReadVertex(in, cur, v);
     if (count == 0) {
@@ -187,22 +190,22 @@ bool ReadPolyline(PairReader& in, Pair& cur) {
     if (!more) return false;
   }
   if (count > 1 && flags == 1) Segment(prev.x, prev.y, first.x, first.y, 0);
-  if (cur.value == "SEQEND") return ReadGroups(in, cur, [](int, const Pair&) {});
+  if (cur->value == "SEQEND") return ReadGroups(in, cur, [](int, const Pair&) {});
   return true;
 }
 
 // The block's entities; returns when the file or its EOF pair is reached,
 // or when AbortFlag is set.
 void ReplayEntities(PairReader& in) {
-  Pair cur;
+  const Pair* cur = nullptr;
   if (!in.Next(cur)) return;
   int colour = 0;  // colour of the entity read before
   for (;;) {
-    if (cur.code != 0) {
+    if (cur->code != 0) {
       if (!in.Next(cur)) return;
       continue;
     }
-    const std::string kind = TrimRightText(cur.value);
+    const std::string kind = TrimRightText(cur->value);
     if (kind == "EOF") return;
     bool more = true;
     if (kind == "LINE") {
