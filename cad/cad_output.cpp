@@ -781,7 +781,7 @@ void CadEndTextKeepOut() {
   calls.swap(Held);
   states.swap(HeldStates);
   boxes.swap(HeldTextBoxes);
-  const TTextBox bounds = BoundsOfBoxes(boxes);
+  const TTextBoxIndex index = IndexOfBoxes(boxes);
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   std::size_t set = kNone;  // the held state CadState still equals
   for (const HeldCall& c : calls) {
@@ -794,7 +794,7 @@ void CadEndTextKeepOut() {
       set = kNone;  // a device part may change the state (an insert replays a block)
       continue;
     }
-    if (SegmentClearOfBoxes(c.x1, c.y1, c.x2, c.y2, bounds, boxes)) {
+    if (SegmentClearOfBoxes(c.x1, c.y1, c.x2, c.y2, index)) {
       LineOnDevice(c.x1, c.y1, c.x2, c.y2);
       continue;
     }

@@ -114,14 +114,34 @@ TTextBox BoundsOfBoxes(const std::vector<TTextBox>& boxes) {
   return all;
 }
 
-bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBox& bounds,
-                         const std::vector<TTextBox>& boxes) {
+TTextBoxIndex IndexOfBoxes(const std::vector<TTextBox>& boxes) {
+  TTextBoxIndex index;
+  index.bounds = BoundsOfBoxes(boxes);
+  for (const TTextBox& b : boxes) {
+    if (!(b.u2 > b.u1)) continue;
+    const bool finite =
+        std::isfinite(b.minX) && std::isfinite(b.minY) && std::isfinite(b.maxX) && std::isfinite(b.maxY);
+    (finite ? index.byLeft : index.anywhere).push_back({b.minX, b.minY, b.maxX, b.maxY});
+  }
+  std::sort(index.byLeft.begin(), index.byLeft.end(),
+            [](const TTextBoxIndex::Bounds& a, const TTextBoxIndex::Bounds& b) { return a.minX < b.minX; });
+  return index;
+}
+
+bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBoxIndex& index) {
   // Shorter lines take the exact path, which drops what is too short to see.
   if (!(std::max(std::fabs(x2 - x1), std::fabs(y2 - y1)) > 1e-6L)) return false;
   const Extended loX = std::min(x1, x2), hiX = std::max(x1, x2), loY = std::min(y1, y2), hiY = std::max(y1, y2);
-  auto beyond = [&](const TTextBox& b) { return hiX < b.minX || loX > b.maxX || hiY < b.minY || loY > b.maxY; };
-  if (beyond(bounds)) return true;
-  for (const TTextBox& b : boxes)
-    if (b.u2 > b.u1 && !beyond(b)) return false;
+  auto beyond = [&](const TTextBoxIndex::Bounds& b) {
+    return hiX < b.minX || loX > b.maxX || hiY < b.minY || loY > b.maxY;
+  };
+  const TTextBox& all = index.bounds;
+  if (beyond({all.minX, all.minY, all.maxX, all.maxY})) return true;
+  for (const auto& b : index.anywhere)
+    if (!beyond(b)) return false;
+  for (const auto& b : index.byLeft) {
+    if (b.minX > hiX) break;  // this box and all after it lie to the right
+    if (!beyond(b)) return false;
+  }
   return true;
 }

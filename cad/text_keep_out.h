@@ -38,8 +38,19 @@ std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y
 // box's bounds, min above max, when none does).
 TTextBox BoundsOfBoxes(const std::vector<TTextBox>& boxes);
 
+// The boxes that cover something, ready for many segments: their bounds on
+// the sheet in a compact list by their left edge.
+struct TTextBoxIndex {
+  struct Bounds {
+    Extended minX, minY, maxX, maxY;
+  };
+  TTextBox bounds;                // BoundsOfBoxes of all of them
+  std::vector<Bounds> byLeft;     // finite bounds, by minX
+  std::vector<Bounds> anywhere;   // bounds that are not finite
+};
+
+TTextBoxIndex IndexOfBoxes(const std::vector<TTextBox>& boxes);
+
 // True when the segment is long enough to be drawn and lies wholly beyond the
-// bounds of every box: SegmentOutsideBoxes would give it back whole. `bounds`
-// is BoundsOfBoxes(boxes).
-bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBox& bounds,
-                         const std::vector<TTextBox>& boxes);
+// bounds of every box: SegmentOutsideBoxes would give it back whole.
+bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBoxIndex& index);

@@ -73,7 +73,7 @@ TEST(TextKeepOut, RandomSegmentsAgainstPointsInBoxes) {
     }
     return false;
   };
-  const TTextBox bounds = BoundsOfBoxes(boxes);
+  const TTextBoxIndex index = IndexOfBoxes(boxes);
   unsigned state = 12345;
   auto next = [&] {
     state = state * 1103515245u + 12345u;
@@ -102,7 +102,7 @@ TEST(TextKeepOut, RandomSegmentsAgainstPointsInBoxes) {
       t = b;
     }
     if (pieces.size() != 1 || t < 1) ++cut;
-    if (!SegmentClearOfBoxes(x1, y1, x2, y2, bounds, boxes)) continue;
+    if (!SegmentClearOfBoxes(x1, y1, x2, y2, index)) continue;
     ++clear;
     ASSERT_EQ(pieces.size(), 1u);
     EXPECT_TRUE(pieces[0] == (std::array<Extended, 4>{x1, y1, x2, y2}));
@@ -110,7 +110,57 @@ TEST(TextKeepOut, RandomSegmentsAgainstPointsInBoxes) {
   EXPECT_GT(clear, 1000);
   EXPECT_GT(cut, 500);
   // Too short to draw: left to the exact path, which drops it.
-  EXPECT_FALSE(SegmentClearOfBoxes(100, 100, 100, 100 + 1e-7L, bounds, boxes));
+  EXPECT_FALSE(SegmentClearOfBoxes(100, 100, 100, 100 + 1e-7L, index));
+}
+
+// The index answers as reading every box's bounds would: for short and
+// long, level, upright and slanted segments inside and outside the texts'
+// reach, with boxes of every size and turn, an empty one, and one whose
+// bounds are not finite.
+TEST(TextKeepOut, IndexAnswersAsReadingEveryBox) {
+  std::vector<TTextBox> boxes;
+  for (int i = 0; i < 150; ++i)
+    boxes.push_back(TextBoxOf(std::string(1 + i % 9, 'W'), 7.0L * (i % 15), 6.5L * (i / 15), 0.5L + i % 4,
+                              0.7L, i % 5 == 0 ? 90 : 15.0L * (i % 3)));
+  boxes.push_back(TextBoxOf("   ", 50, 50, 2, 1, 0));
+  auto withOdd = boxes;
+  withOdd.push_back(TextBoxOf("far", HUGE_VALL, 20, 2, 1, 0));
+  unsigned state = 777;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<Extended>((state >> 8) % 140000) / 1000.0L - 20;  // -20 .. 120
+  };
+  for (const auto* set : {&boxes, &withOdd}) {
+    const TTextBoxIndex index = IndexOfBoxes(*set);
+    const TTextBox together = BoundsOfBoxes(*set);
+    int clear = 0, met = 0;
+    for (int i = 0; i < 20000; ++i) {
+      const Extended x1 = next(), y1 = next();
+      const Extended len = i % 3 == 0 ? 0.3L : i % 3 == 1 ? 8 : 150;
+      Extended x2 = x1 + len * (next() / 100), y2 = y1 + len * (next() / 100);
+      if (i % 7 == 0) y2 = y1;
+      if (i % 11 == 0) x2 = x1;
+      const Extended loX = std::min(x1, x2), hiX = std::max(x1, x2), loY = std::min(y1, y2),
+                     hiY = std::max(y1, y2);
+      auto beyond = [&](const TTextBox& b) { return hiX < b.minX || loX > b.maxX || hiY < b.minY || loY > b.maxY; };
+      // Beyond all boxes together (a box whose bounds are no numbers
+      // counts only there), or beyond each of them.
+      bool want = beyond(together);
+      if (!want) {
+        want = true;
+        for (const TTextBox& b : *set)
+          if (b.u2 > b.u1 && !beyond(b)) want = false;
+      }
+      want = want && std::max(std::fabs(x2 - x1), std::fabs(y2 - y1)) > 1e-6L;
+      SCOPED_TRACE(i);
+      ASSERT_EQ(SegmentClearOfBoxes(x1, y1, x2, y2, index), want);
+      (want ? clear : met)++;
+    }
+    EXPECT_GT(clear, 1000);
+    EXPECT_GT(met, 1000);
+  }
+  // Boxes that cover nothing keep no segment off.
+  EXPECT_TRUE(SegmentClearOfBoxes(0, 0, 10, 10, IndexOfBoxes({TextBoxOf(" ", 0, 0, 1, 1, 0)})));
 }
 
 class TextKeepOutTest : public CadTest {
