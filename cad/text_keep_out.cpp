@@ -11,10 +11,18 @@ TTextBox TextBoxOf(const std::string& text, Extended x, Extended y, Extended hei
   TTextBox b;
   b.x = x;
   b.y = y;
+  // The texts of a drawing share a few angles: the last one's cosine and
+  // sine are kept.
+  static Extended lastAngle = 0, lastCos = 1, lastSin = 0;
   const Extended a = DegToRad(angle);
   if (std::isfinite(a)) {
-    b.cosA = std::cos(a);
-    b.sinA = std::sin(a);
+    if (angle != lastAngle || std::signbit(angle) != std::signbit(lastAngle)) {
+      lastAngle = angle;
+      lastCos = std::cos(a);
+      lastSin = std::sin(a);
+    }
+    b.cosA = lastCos;
+    b.sinA = lastSin;
   }
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos || !(height > 0) || !std::isfinite(height) || !std::isfinite(widthFactor))
