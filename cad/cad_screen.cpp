@@ -53,7 +53,7 @@ bool OpenScreenBlock(const std::string& name) {
   if (!ScreenBlocksInFiles) {
     CloseScreenBlock();
     OpenBlockName = name;
-    OpenBlockPairs.clear();
+    OpenBlockPairs = TakeSparePairList();
     SetDxfPairSink(&OpenBlockPairs);
     BlockOpen = BlockInMemory = true;
     return true;

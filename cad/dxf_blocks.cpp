@@ -358,11 +358,37 @@ void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended 
   SetTransform(saved);
 }
 
-void StoreBlock(const std::string& name, std::vector<TDxfPair> pairs) {
-  StoredBlocks[BlockKey(name)] = std::move(pairs);
+namespace {
+
+// Emptied lists of blocks gone, with their room, for the blocks of the next drawing.
+std::vector<std::vector<TDxfPair>> SpareLists;
+constexpr std::size_t kMaxSpareLists = 64;
+
+void Spare(std::vector<TDxfPair>&& pairs) {
+  if (SpareLists.size() >= kMaxSpareLists || pairs.capacity() == 0) return;
+  pairs.clear();
+  SpareLists.push_back(std::move(pairs));
 }
 
-void ClearStoredBlocks() { StoredBlocks.clear(); }
+}  // namespace
+
+void StoreBlock(const std::string& name, std::vector<TDxfPair> pairs) {
+  auto& stored = StoredBlocks[BlockKey(name)];
+  Spare(std::move(stored));
+  stored = std::move(pairs);
+}
+
+void ClearStoredBlocks() {
+  for (auto& [key, pairs] : StoredBlocks) Spare(std::move(pairs));
+  StoredBlocks.clear();
+}
+
+std::vector<TDxfPair> TakeSparePairList() {
+  if (SpareLists.empty()) return {};
+  std::vector<TDxfPair> pairs = std::move(SpareLists.back());
+  SpareLists.pop_back();
+  return pairs;
+}
 
 bool BlockAvailable(const std::string& name) {
   return StoredBlock(name) != nullptr || TextFileExists(CadBlockFileName(name));

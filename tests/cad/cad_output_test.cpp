@@ -185,6 +185,34 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
   ScreenBlocksInFiles = false;
 }
 
+// Blocks of one drawing after another, and a block defined again, each
+// replay only their own entities, whatever the blocks before them held.
+TEST_F(CadScreenTest, BlocksOfALaterDrawingHoldOnlyTheirOwnEntities) {
+  ScreenBlocksInFiles = false;
+  CadState.CadBorderOn = 0;
+  struct Row {
+    int first, second;  // lines of the block in the first and the second definition
+  };
+  for (const Row& row : {Row{40, 1}, Row{1, 40}, Row{0, 3}, Row{5, 0}}) {
+    SCOPED_TRACE(std::to_string(row.first) + " then " + std::to_string(row.second));
+    for (int drawing = 0; drawing < 2; ++drawing) {
+      CreateDisplayList()->clear();
+      Open();
+      CadBeginBlocks();
+      for (const int count : {row.first, row.second}) {
+        CadBeginBlock(drawing == 0 ? "BIG" : "OTHER");
+        for (int i = 0; i < count; ++i) CadLine(0, i, 10, i);
+        CadEndBlock();
+      }
+      CadEndSection();
+      CadBeginEntities();
+      CadInsertBlock(drawing == 0 ? "BIG" : "OTHER", 0, 0, 0, 1, 1);
+      EXPECT_EQ(Parsed(gcLine).size(), static_cast<std::size_t>(row.second));
+      CadClose(0);
+    }
+  }
+}
+
 TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFileIsLeftOut) {
   EXPECT_EQ(CadBlockFileName("../../etc/x"), Dir() + "/$.._.._etc_x.dx$");
   TempDir.clear();
