@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -160,7 +161,8 @@ TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles)
   EXPECT_EQ(AbortFlag, 0);
   std::string out = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
   EXPECT_NE(out.find("F1  F2  F3  F4  F5  F6  F7   \n"), std::string::npos) << out;
-  EXPECT_EQ(out.find("F8"), std::string::npos);
+  // From the titles on: the heading above names the table's random folder.
+  EXPECT_EQ(out.substr(std::min(out.find("F1  F2"), out.size())).find("F8"), std::string::npos) << out;
   dbf4->AppendBlank();
   dbf4->SetFieldString("F1", "abc");
   dbf4->SetFieldString("F7", "xyz");
