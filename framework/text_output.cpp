@@ -90,7 +90,9 @@ bool IsFirstPage(int page) { return page == 1 || (page == 0 && OutputPageCount =
 std::string FramedLine(std::initializer_list<std::pair<std::size_t, std::string_view>> texts) {
   std::string line(71, ' ');
   line = InsertAtColumn(line, 1, std::string(1, FrameChar()));
-  for (const auto& [col, text] : texts) line = InsertAtColumn(line, col, text);
+  // A text longer than the room before the right frame (a deep path) is cut
+  // there, so that the frame stays closed and nothing runs past it.
+  for (const auto& [col, text] : texts) line = InsertAtColumn(line, col, text.substr(0, col < 70 ? 70 - col : 0));
   return InsertAtColumn(line, 70, std::string(1, FrameChar()));
 }
 

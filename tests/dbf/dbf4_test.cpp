@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "dataset_test_support.h"
 #include "dbf/dbf_file.h"
@@ -161,6 +162,17 @@ TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles)
   EXPECT_EQ(AbortFlag, 0);
   std::string out = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
   EXPECT_NE(out.find("F1  F2  F3  F4  F5  F6  F7   \n"), std::string::npos) << out;
+  // The heading's frame stays closed, also on the lines of the table's deep temporary path.
+  std::istringstream lines(out);
+  std::size_t right = std::string::npos;
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t at = line.rfind("\u2551");  // the frame's upright
+    if (at == std::string::npos) continue;
+    if (right == std::string::npos) right = at;
+    EXPECT_EQ(at, right) << line;
+    EXPECT_EQ(line.find_first_not_of(' ', at + std::strlen("\u2551")), std::string::npos) << "beyond the frame: " << line;
+  }
+  EXPECT_NE(right, std::string::npos) << out;
   // From the titles on: the heading above names the table's random folder.
   EXPECT_EQ(out.substr(std::min(out.find("F1  F2"), out.size())).find("F8"), std::string::npos) << out;
   dbf4->AppendBlank();
