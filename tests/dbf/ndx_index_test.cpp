@@ -527,6 +527,19 @@ class SharedTable : public NdxIndex {
     CloseDatabase();
     return p;
   }
+  // Forks another program that opens table `p` with `index`, appends a record
+  // of `key` under the table lock, signals, and ends when the test lets it go.
+  pid_t AppendingChild(ForkHandshake& shake, const std::string& p, const std::string& index, const std::string& key) {
+    return Child(shake, [&] {
+      Use(p + " ALIAS CHILD");
+      bool ok = Set_Index_To(Path(index), 1) && TzLastError == 0 && ALock();
+      AppendTexts({{key}});
+      ok = ok && TzLastError == 0;
+      Unlock();
+      shake.SignalParent();
+      return shake.WaitForParent() && ok;
+    });
+  }
   bool Attach(const std::vector<std::pair<std::string, std::string>>& indexes) {
     int n = 0;
     for (const auto& ix : indexes)
@@ -982,15 +995,7 @@ TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
   std::string p = Counters(20, {{"sh.ndx", "NAME"}});
   std::string sem = SemaphoreFileName(p);
   ForkHandshake shake;
-  pid_t child = Child(shake, [&] {
-    Use(p + " ALIAS CHILD");
-    bool ok = Set_Index_To(Path("sh.ndx"), 1) && TzLastError == 0 && ALock();
-    AppendTexts({{"ZCHILD"}});
-    ok = ok && TzLastError == 0;
-    Unlock();
-    shake.SignalParent();
-    return shake.WaitForParent() && ok;
-  });
+  pid_t child = AppendingChild(shake, p, "sh.ndx", "ZCHILD");
   Use(p);
   ASSERT_TRUE(Set_Index_To(Path("sh.ndx"), 1)) << TzErrorDetail;
   ASSERT_TRUE(shake.WaitForChild());
@@ -1016,15 +1021,7 @@ TEST_F(SharedTable, AKeptSemaphoreFileStaysAndStillCarriesChanges) {
   CloseDatabase();
   EXPECT_TRUE(TzFileExists(sem));
   ForkHandshake shake;
-  pid_t child = Child(shake, [&] {
-    Use(p + " ALIAS CHILD");
-    bool ok = Set_Index_To(Path("kept.ndx"), 1) && TzLastError == 0 && ALock();
-    AppendTexts({{"ZKEPT"}});
-    ok = ok && TzLastError == 0;
-    Unlock();
-    shake.SignalParent();
-    return shake.WaitForParent() && ok;
-  });
+  pid_t child = AppendingChild(shake, p, "kept.ndx", "ZKEPT");
   Use(p);
   ASSERT_TRUE(Set_Index_To(Path("kept.ndx"), 1)) << TzErrorDetail;
   ASSERT_TRUE(shake.WaitForChild());
