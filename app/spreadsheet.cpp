@@ -2,6 +2,7 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -296,8 +297,9 @@ std::vector<NumberCell> StyleFormats(ZipArchive& zip) {
         const qsizetype point = c.indexOf('.');
         style.exponent = c.contains('E', Qt::CaseInsensitive);
         style.decimals = 0;
+        // At most the 30 decimals a spreadsheet shows.
         if (point >= 0)
-          for (qsizetype i = point + 1; i < c.size() && c[i] == '0'; ++i) ++style.decimals;
+          for (qsizetype i = point + 1; i < c.size() && c[i] == '0' && style.decimals < 30; ++i) ++style.decimals;
       }
       styles.push_back(style);
     }
@@ -340,13 +342,20 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
     return false;
   }
   QXmlStreamReader xml(data);
-  // Rows and cells without a reference follow the one before.
+  // Rows and cells without a reference follow the one before. A row numbered
+  // outside the sheet, or not as a number, holds no cell of it.
+  constexpr int kSheetRows = 1048576;
   int nextRow = 0, lastColumn = 0;
   while (!xml.atEnd()) {
     if (!NextStart(xml)) continue;
     if (xml.name() == u"row") {
-      const int r = xml.attributes().value("r").toInt();
-      nextRow = r > 0 ? r : nextRow + 1;
+      const QStringView ref = xml.attributes().value("r");
+      bool numbered = false;
+      const long long r = ref.toLongLong(&numbered);
+      if (ref.isEmpty())
+        nextRow = std::min(nextRow, kSheetRows) + 1;
+      else
+        nextRow = numbered && r >= 1 && r <= kSheetRows ? static_cast<int>(r) : kSheetRows + 1;
       lastColumn = 0;
       continue;
     }
@@ -373,7 +382,7 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
         hasInline = true;
       }
     }
-    if (c != column || row < 1 || row > 1048576) continue;
+    if (c != column || row < 1 || row > kSheetRows) continue;
     std::string text;
     if (type == u"s") {
       const auto index = static_cast<std::size_t>(value.toLongLong());
