@@ -148,7 +148,9 @@ std::vector<std::string> SplitDelimitedLine(const std::string& text) {
   std::vector<std::string> items;
   std::size_t i = 0;
   for (;;) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    // Blanks before an item are skipped, but not when one is the delimiter:
+    // an empty item would take the next one's place.
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t') && line[i] != DelimiterChar) ++i;
     std::string item;
     bool quoted = false;
     bool delimited = false;

@@ -54,6 +54,13 @@ TEST_F(ImportExport, ShortLongAndOddLines) {
   EXPECT_EQ(SplitDelimitedLine("a,,b,"), (std::vector<std::string>{"a", "", "b", ""}));
   EXPECT_EQ(SplitDelimitedLine("\t \"x, y\" ,z"), (std::vector<std::string>{"x, y ", "z"}));
   EXPECT_EQ(SplitDelimitedLine(std::string(300, 'q'))[0].size(), 255u);
+  // A delimiter that is also a blank still ends an empty item.
+  for (char delimiter : {'\t', ' '}) {
+    DelimiterChar = delimiter;
+    const std::string d(1, delimiter);
+    EXPECT_EQ(SplitDelimitedLine("a" + d + d + "\"b\"" + d), (std::vector<std::string>{"a", "", "b", ""}));
+  }
+  DelimiterChar = ',';
   DelimitedLineLimit = 3;
   EXPECT_EQ(SplitDelimitedLine("ab,cd"), (std::vector<std::string>{"ab", ""}));
 
