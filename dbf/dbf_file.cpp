@@ -225,6 +225,15 @@ std::int32_t RecordCountFromSize(const TDbfWorkArea& wa) {
   std::int64_t size = platform::FileSize(wa.file);
   if (size <= wa.headerLength) return 0;
   std::int64_t n = (size - wa.headerLength) / wa.recordLength;
+  // With one byte per record (fields that hold nothing) the end mark would
+  // count as a record of its own; no record starts with it.
+  if (wa.recordLength == 1 && n > 0) {
+    std::uint8_t last = 0;
+    std::size_t got = 0;
+    if (platform::ReadAt(wa.file, static_cast<std::uint64_t>(size - 1), &last, 1, got) == 0 && got == 1 &&
+        last == 0x1A)
+      --n;
+  }
   return n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(n);
 }
 

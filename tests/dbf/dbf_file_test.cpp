@@ -84,6 +84,31 @@ TEST_F(DbfFile, EarlyDescriptorEndAndFixedRecordCount) {
   }
 }
 
+// Fields that hold no byte make records of the deleted flag alone: the end
+// mark after them is no record, however the count is taken.
+TEST_F(DbfFile, EndMarkIsNoRecordOfAOneByteTable) {
+  std::vector<unsigned char> b(32 + 32 + 1, 0);
+  b[0] = 3;
+  b[4] = 2;                            // records
+  b[8] = static_cast<unsigned char>(b.size());  // header length
+  b[10] = 1;                           // record length
+  b[32] = 'E';
+  b[32 + 11] = 'C';                    // length 0
+  b[64] = 0x0D;
+  for (int c : {0x20, 0x2A, 0x1A}) b.push_back(static_cast<unsigned char>(c));  // ' ', '*', end mark
+  WriteBytes(Path("one.dbf"), b);
+  TDbfWorkArea wa;
+  for (bool fix : {false, true}) {
+    SCOPED_TRACE(fix);
+    FixRecordCount = fix;
+    ASSERT_EQ(OpenBare(Path("one.dbf"), wa), 0);
+    EXPECT_EQ(wa.recordCount, 2);
+    CloseDbf(wa);
+  }
+  FixRecordCount = false;
+  EXPECT_EQ(ReadBytes(Path("one.dbf")), b);
+}
+
 TEST_F(DbfFile, DamagedHeadersAreRejectedWithoutCrash) {
   auto good = RawTable(3);
   struct Case {
