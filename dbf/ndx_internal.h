@@ -178,6 +178,9 @@ struct Index {
   std::uint32_t currentRecno = 0;
   std::vector<PathStep> path;
   bool pathValid = false;
+  // Leaves entered since the path last came down from the root or turned.
+  std::uint32_t walkLeaves = 0;
+  bool walkForward = true;
   // Nodes as read or written, until another program changes the index; a
   // NOCACHE index keeps only the node in use.
   NodeCache cache;

@@ -68,6 +68,7 @@ inline std::uint64_t LeadingBytes(const char* p) {
 // node. `key` has the key length.
 bool DescendTo(Index& ix, const std::string& key) {
   ix.path.clear();
+  ix.walkLeaves = 0;
   std::uint32_t n = ix.root;
   // Character keys of eight bytes or more: most comparisons are settled by
   // their first eight bytes, without a call.
@@ -94,9 +95,11 @@ bool DescendTo(Index& ix, const std::string& key) {
 }
 
 // Descends from node n along the first (or last) children to a leaf.
-// False at an empty leaf (only an empty index has one).
+// False at an empty leaf (only an empty index has one). The path above
+// counts to the depth, so that a child pointing back up ends as damage.
 bool DescendEdge(Index& ix, std::uint32_t n, bool first) {
-  for (int depth = 0; depth < kMaxDepth; ++depth) {
+  if (ix.path.empty()) ix.walkLeaves = 0;
+  for (std::size_t depth = ix.path.size(); depth < kMaxDepth; ++depth) {
     const std::uint8_t* b = ReadNode(ix, n);
     if (!b) return false;
     int count = Count(b);
@@ -110,6 +113,17 @@ bool DescendEdge(Index& ix, std::uint32_t n, bool first) {
     n = ChildAt(ix, b, i);
   }
   return Corrupted(ix, "GetNode");
+}
+
+// One leaf more of a walk in one direction; false (damage reported) when
+// the walk has entered more leaves than the file has nodes: nodes then
+// share children, and the walk might not end.
+bool NextLeaf(Index& ix, bool forward) {
+  if (ix.walkForward != forward) {
+    ix.walkForward = forward;
+    ix.walkLeaves = 0;
+  }
+  return ++ix.walkLeaves <= ix.nextFree || Corrupted(ix, "Skip");
 }
 
 bool StepNext(Index& ix) {
@@ -128,6 +142,7 @@ bool StepNext(Index& ix) {
     if (top.index < Count(p)) {
       top.index++;
       std::size_t depth = ix.path.size();
+      if (!NextLeaf(ix, true)) return false;
       if (DescendEdge(ix, ChildAt(ix, p, top.index), true)) return true;
       if (TzLastError != 0) return false;
       ix.path.resize(depth);
@@ -152,6 +167,7 @@ bool StepPrior(Index& ix) {
     if (top.index > 0) {
       top.index--;
       std::size_t depth = ix.path.size();
+      if (!NextLeaf(ix, false)) return false;
       if (DescendEdge(ix, ChildAt(ix, p, top.index), false)) return true;
       if (TzLastError != 0) return false;
       ix.path.resize(depth);
@@ -175,6 +191,7 @@ bool CurrentEntry(Index& ix, std::string& key, std::uint32_t& recno) {
 // Stands after the last entry of the last leaf.
 void PlaceAfterLast(Index& ix) {
   ix.path.clear();
+  ix.walkLeaves = 0;
   std::uint32_t n = ix.root;
   for (int depth = 0; depth < kMaxDepth; ++depth) {
     const std::uint8_t* b = ReadNode(ix, n);

@@ -416,6 +416,27 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
       {"child past end", [](std::vector<unsigned char>& b) {
          std::size_t at = U32(b, 0) * 512 + 4;
          b[at] = b[at + 1] = b[at + 2] = 0xEE; }},
+      {"extra child loops to root", [](std::vector<unsigned char>& b) {
+         std::uint32_t root = U32(b, 0);
+         std::size_t at = root * 512 + 4 + U16(b, root * 512) * U16(b, 18);
+         b[at] = static_cast<unsigned char>(root); b[at + 1] = static_cast<unsigned char>(root >> 8);
+         b[at + 2] = b[at + 3] = 0; }},
+      // Twelve levels over one leaf, every child of a level the next level:
+      // a walk through them would never end.
+      {"children shared down many levels", [](std::vector<unsigned char>& b) {
+         const std::uint32_t first = static_cast<std::uint32_t>(b.size() / 512);
+         const int keys = U16(b, 14) - 1, entry = U16(b, 18);
+         for (std::uint32_t n = first; n < first + 12; ++n) {
+           std::vector<unsigned char> node(512, 0xFF);
+           node[0] = static_cast<unsigned char>(keys);
+           node[1] = node[2] = node[3] = 0;
+           const std::uint32_t child = n + 1 < first + 12 ? n + 1 : 1;
+           for (int i = 0; i <= keys; ++i)
+             for (int k = 0; k < 4; ++k) node[4 + i * entry + k] = static_cast<unsigned char>(child >> (8 * k));
+           b.insert(b.end(), node.begin(), node.end());
+         }
+         for (int k = 0; k < 4; ++k) b[k] = static_cast<unsigned char>(first >> (8 * k));
+         for (int k = 0; k < 4; ++k) b[4 + k] = static_cast<unsigned char>((first + 12) >> (8 * k)); }},
   };
   for (const Case& c : cases) {
     auto b = good;
