@@ -495,10 +495,14 @@ void StoreTypedRecord(TDbfWorkArea& wa) {
         if (f.length > 1) std::memset(dst + 1, ' ', f.length - 1u);
         break;
       case 'M': {
-        char buf[32];
-        int n = std::snprintf(buf, sizeof buf, "%*d", static_cast<int>(f.length), GetInt32(src));
-        if (n > f.length) std::memset(dst, '*', f.length);
-        else std::memcpy(dst, buf, f.length);
+        // The block number right-aligned, however wide a damaged table made the field.
+        const std::string digits = std::to_string(GetInt32(src));
+        if (digits.size() > f.length) {
+          std::memset(dst, '*', f.length);
+        } else {
+          std::memset(dst, ' ', f.length - digits.size());
+          std::memcpy(dst + f.length - digits.size(), digits.data(), digits.size());
+        }
         break;
       }
       default: {

@@ -229,6 +229,26 @@ TEST_F(WorkAreas_, TypedRecordRoundTripAndSharedChangesNeedLocks) {
   EXPECT_EQ(TzLastError, 1200);  // an append lock does not cover records
 }
 
+// A memo field wider than the number it holds (a table of another program)
+// stores the block number right-aligned over its whole width.
+TEST_F(WorkAreas_, WideMemoFieldStoresItsBlockNumberWhole) {
+  std::string p = Create("wide.dbf", {F("NAME", 'C', 4), F("NOTE", 'M', 10)});
+  auto b = ReadBytes(p);
+  b[10] = 1 + 4 + 40;  // record length
+  b[64 + 16] = 40;     // the memo field's length
+  dbftest::WriteBytes(p, b);
+  Use(p + " EXCLUSIVE");
+  AppendTexts({{"a"}});
+  Go(1);
+  SetFieldValue(2, 7);
+  Replace();
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  CloseDatabase();
+  const auto after = ReadBytes(p);
+  const std::size_t record = b[8] | (b[9] << 8);
+  EXPECT_EQ(std::string(after.begin() + record, after.begin() + record + 45), " a   " + std::string(39, ' ') + "7");
+}
+
 // A field is converted when first read: what a program wrote, a move to
 // another record, or another program's change must never leave an old
 // value to be read.
