@@ -291,9 +291,8 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
         }
         SetFieldText(dn, text.substr(0, df.length));
       } else if (st == 'N') {
-        char buf[128];
-        int n = std::snprintf(buf, sizeof buf, "%*.*Lf", static_cast<int>(df.length), static_cast<int>(sf.decimals), value);
-        SetFieldText(dn, n < 0 || n > df.length ? std::string(df.length, '*') : std::string(buf));
+        const std::string number = FixedNumberText(value, df.length, sf.decimals);
+        SetFieldText(dn, number.empty() || number.size() > df.length ? std::string(df.length, '*') : number);
       } else if (st == 'L') {
         SetFieldText(dn, flag ? "T" : "F");
       }

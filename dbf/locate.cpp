@@ -29,11 +29,7 @@ void FreeCondition() {
 }
 
 std::string NumberText(long double v, int length, int decimals) {
-  char buf[128];
-  if (!std::isfinite(v)) v = 0;
-  if (decimals > 0) std::snprintf(buf, sizeof buf, "%*.*Lf", length, decimals, v);
-  else std::snprintf(buf, sizeof buf, "%*.0Lf", length, std::trunc(v));
-  return buf;
+  return decimals > 0 ? FixedNumberText(v, length, decimals) : FixedNumberText(std::trunc(v), length, 0);
 }
 
 // A date text as the display date: eight digits are YYYYMMDD.

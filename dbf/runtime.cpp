@@ -473,6 +473,16 @@ void FloatToStrDec(long double value, int width, int decimals, std::string& text
   }
 }
 
+std::string FixedNumberText(long double value, int width, int decimals) {
+  if (!std::isfinite(value)) value = 0;
+  const int n = std::snprintf(nullptr, 0, "%*.*Lf", width, decimals, value);
+  if (n <= 0) return std::string();
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(text.data(), text.size(), "%*.*Lf", width, decimals, value);
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
 void IntToStrWidth(long value, int width, std::string& text) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%*ld", std::clamp(width, 0, 40), value);

@@ -83,6 +83,9 @@ long double ValReal(std::string_view text);
 std::int32_t ValLong(std::string_view text);
 std::int16_t ValInt16(std::string_view text);
 void FloatToStrDec(long double value, int width, int decimals, std::string& text);
+// The value right-aligned in `width` characters with `decimals` decimals and
+// "." (a value that is no number as 0); wider when it does not fit.
+std::string FixedNumberText(long double value, int width, int decimals);
 void IntToStrWidth(long value, int width, std::string& text);
 
 // Dates.

@@ -96,6 +96,12 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   AppendFrom(Path("one.dbf"));
   EXPECT_EQ(Fields(1), "05/17/24|1|F");  // century digits dropped to fit
   TzCentury = false;
+  // A number into a text far wider than any number keeps its digits.
+  std::string wide = Create("wide.dbf", {F("PRICE", 'C', 200)});
+  CloseDatabase();
+  Use(wide + " EXCLUSIVE");
+  AppendFrom(Path("one.dbf"));
+  EXPECT_EQ(Fields(1), "1.25");
 }
 
 // Memos are copied between memo kinds (dBASE III to FoxPro here).

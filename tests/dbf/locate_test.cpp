@@ -72,6 +72,11 @@ TEST_F(Locate, ValuesOfEveryFieldType) {
   DeleteRec();
   SetIgnoreDel(true);
   EXPECT_FALSE(LocateValue("NAME", "gr", true, 1, false));
+
+  // A number field wider than any number is compared by its digits.
+  CloseDatabase();
+  Filled("wide.dbf", {F("N", 'N', 150)}, {{"1"}, {"2"}});
+  EXPECT_EQ(Landed(LocateValue("N", 2, false, 1, true)), 2);
 }
 
 // Several fields agree on one record; conditions run through the expression unit.
