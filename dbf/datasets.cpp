@@ -133,6 +133,13 @@ std::size_t TTzDataSet::NativeFieldSize(const TDTField& f) {
   }
 }
 
+// A field without a name (a damaged descriptor) has no room in the
+// dataset's record: it is neither read nor written there.
+bool TTzDataSet::HasNativeField(std::size_t index) const {
+  return static_cast<int>(index) < fieldProps_.Count() &&
+         NativeFieldSize(fieldProps_.Item(static_cast<int>(index) + 1)) > 0;
+}
+
 std::uint16_t TTzDataSet::TziGetRecordSize() {
   if (cachedNativeSize_ == 0) {
     std::size_t size = 1;
@@ -187,6 +194,7 @@ void TTzDataSet::RecordToNative(std::uint8_t* native) {
   if (!native || !wa || !wa->typedRecord) return;
   native[0] = wa->typedRecord[0];
   for (std::size_t i = 0; i < wa->fields.size() && i < fieldOffsets_.size(); ++i) {
+    if (!HasNativeField(i)) continue;
     const TDbfFieldEntry& f = wa->fields[i];
     std::uint8_t* dst = native + fieldOffsets_[i];
     const std::uint8_t* src = TypedField(*wa, i);
@@ -233,7 +241,7 @@ void TTzDataSet::NativeToRecord(const std::uint8_t* native, int field) {
   if (!native || !wa || !wa->typedRecord) return;
   if (field == 0) wa->typedRecord[0] = native[0] ? 1 : 0;
   for (std::size_t i = 0; i < wa->fields.size() && i < fieldOffsets_.size(); ++i) {
-    if (field != 0 && static_cast<int>(i) + 1 != field) continue;
+    if ((field != 0 && static_cast<int>(i) + 1 != field) || !HasNativeField(i)) continue;
     const TDbfFieldEntry& f = wa->fields[i];
     const std::uint8_t* src = native + fieldOffsets_[i];
     std::uint8_t* dst = TypedField(*wa, i);
@@ -355,6 +363,8 @@ std::int32_t TTzDataSet::TziForceReread() {
 std::int32_t TTzDataSet::TziAppendRecord(std::uint8_t* native) {
   SelectWorkArea("TziAppendRecord");
   native[0] = 0;
+  // A new record starts blank, also in fields the dataset does not hold.
+  ClearRecord();
   NativeToRecord(native);
   bool ok = AppendWithLock();
   atBegin_ = atEnd_ = false;

@@ -295,6 +295,7 @@ class TTzDataSet : public TTzPrimDataset {
  private:
   bool OpenWithFileName();
   static std::size_t NativeFieldSize(const TDTField& f);
+  bool HasNativeField(std::size_t index) const;
 
   std::uint16_t cachedNativeSize_ = 0;
   std::string dbfFileName_;

@@ -94,6 +94,29 @@ TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTextsAndAutoFixRecCountFixes
   EXPECT_FALSE(FixRecordCount);  // the engine's switch is back
 }
 
+// A field whose descriptor lost its name (another program's damage) takes no
+// room in the dataset's record: the named fields read and write as before,
+// and the unnamed one keeps what the file holds.
+TEST_F(Datasets_, FieldWithoutANameIsKeptOutOfTheRecord) {
+  std::string p = FilledTable("unnamed.dbf", {F("NAME", 'C', 4), F("X", 'C', 32), F("QTY", 'N', 5)},
+                              {{"a", std::string(32, 'x'), "7"}});
+  auto b = dbftest::ReadBytes(p);
+  std::fill(b.begin() + 64, b.begin() + 64 + 11, 0);  // the second field's name
+  dbftest::WriteBytes(p, b);
+  TTzDbf ds("unnamed");
+  ds.SetExclusive(true);
+  Open(ds, p);
+  EXPECT_EQ(ds.FieldByName("NAME").AsString(), "a   ");
+  EXPECT_EQ(ds.FieldByName("QTY").AsInteger(), 7);
+  ds.Append();
+  ds.FieldByName("NAME").SetAsString("b");
+  ds.Post();
+  ds.SetActive(false);
+  Use(p);
+  EXPECT_EQ(Fields(1), "a|" + std::string(32, 'x') + "|7");
+  EXPECT_EQ(Fields(2), "b||0");
+}
+
 TEST_F(Datasets_, MovesReachBothEndsAndSoftDeletesFollowHideDeletedRecs) {
   std::string p = SampleTable(3);
   ProbeDbf ds("moves");
