@@ -46,10 +46,17 @@ struct Extents {
 Extents Ext;
 
 Box& CurrentBox() { return Ext.inBlock ? Ext.blocks[Ext.block] : Ext.entities; }
-void Cover(Extended x, Extended y) { CurrentBox().Add(x, y); }
+
+// Pairs kept in memory (the screen's blocks) are no file: no header extents
+// to widen, so their geometry is not covered.
+bool Covering() { return !PairSink; }
+void Cover(Extended x, Extended y) {
+  if (Covering()) CurrentBox().Add(x, y);
+}
 
 // The box of an arc from a1 to a2 (degrees, counter-clockwise).
 void CoverArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
+  if (!Covering()) return;
   constexpr Extended kDeg = 3.14159265358979323846L / 180;
   Cover(x + r * std::cos(a1 * kDeg), y + r * std::sin(a1 * kDeg));
   Cover(x + r * std::cos(a2 * kDeg), y + r * std::sin(a2 * kDeg));
@@ -404,7 +411,7 @@ void WriteDxfArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
 }
 
 void WriteDxfText(const std::string& text, Extended x, Extended y) {
-  {
+  if (Covering()) {
     // The text's box, by the width ratio, turned by its angle.
     const auto& c = CadState;
     const Extended a = c.CadTextAngle * 3.14159265358979323846L / 180;
@@ -440,7 +447,7 @@ void WriteDxfSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended 
 
 void WriteDxfInsert(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale) {
-  if (const auto found = Ext.blocks.find(name); found != Ext.blocks.end() && !found->second.empty) {
+  if (const auto found = Ext.blocks.find(name); Covering() && found != Ext.blocks.end() && !found->second.empty) {
     const Box b = found->second;  // a copy: covering may add to the map
     const Extended a = angle * 3.14159265358979323846L / 180;
     for (const auto& [u, v] : {std::pair<Extended, Extended>{b.xmin, b.ymin}, {b.xmax, b.ymin},
