@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "cad/recent_number_texts.h"
 #include "framework/charset.h"
 #include "framework/globals.h"
 #include "framework/line_io.h"
@@ -87,22 +88,14 @@ std::string CodeText(int code) {
 // so that TEXT's ratio and angles never carry a decimal comma.
 std::string ShortNumberText(Extended x) {
   // A text's ratio, angle and slant repeat from text to text: the last few are kept.
-  struct Known {
-    Extended x;
-    std::string text;
-  };
-  static Known known[4];
-  static std::size_t next = 0, filled = 0;
-  for (std::size_t i = 0; i < filled; ++i)
-    if (known[i].x == x && std::signbit(known[i].x) == std::signbit(x)) return known[i].text;
-  const Word saved = DecimalCommaMode;
-  DecimalCommaMode = 1;
-  std::string s = RealValue(FloatToText(x));
-  DecimalCommaMode = saved;
-  known[next] = {x, s};
-  next = (next + 1) % 4;
-  if (filled < 4) ++filled;
-  return s;
+  static TRecentNumberTexts<4> known;
+  return known.Text(x, [](Extended v) {
+    const Word saved = DecimalCommaMode;
+    DecimalCommaMode = 1;
+    std::string s = RealValue(FloatToText(v));
+    DecimalCommaMode = saved;
+    return s;
+  });
 }
 
 // The standard shape fonts that DXF readers know by name.
