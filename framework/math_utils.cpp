@@ -1,5 +1,6 @@
 #include "framework/math_utils.h"
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -55,7 +56,22 @@ Extended IntPower(int n, Extended x) {
 // exp(x ln 10) is not.
 Extended Power10(Extended x) {
   if (x == std::trunc(x) && std::fabs(x) < 4900) {
-    return x >= 0 ? std::pow(10.0L, x) : 1 / std::pow(10.0L, -x);
+    // Number texts ask for the few near zero again and again: each is kept
+    // the first time the formula gives it. (Filled at run time: the compiler
+    // would fold a table of constant powers correctly rounded, and the
+    // library's pow differs from that in the last bit for some.)
+    constexpr int kKept = 64;
+    thread_local std::array<Extended, 2 * kKept + 1> kept{};
+    thread_local std::array<bool, 2 * kKept + 1> known{};
+    const bool keep = std::fabs(x) <= kKept;
+    const auto at = keep ? static_cast<std::size_t>(static_cast<int>(x) + kKept) : 0;
+    if (keep && known[at]) return kept[at];
+    const Extended p = x >= 0 ? std::pow(10.0L, x) : 1 / std::pow(10.0L, -x);
+    if (keep) {
+      kept[at] = p;
+      known[at] = true;
+    }
+    return p;
   }
   return std::pow(10.0L, x);
 }
