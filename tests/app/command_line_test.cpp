@@ -1,10 +1,13 @@
 #include "app/command_line.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "app/json_results.h"
 #include "app_test_support.h"
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -80,6 +83,26 @@ TEST_F(CommandLineTest, HelpKeepsItsWrittenLinesAndNamesTheNewSwitchesAfterThem)
   for (std::size_t i = 21; i < lines.size(); ++i) added += lines[i] + "\n";
   for (const char* s : {"/JSON", "/PDF", "a.bq4 b.bq4 ... /I"}) EXPECT_NE(added.find(s), std::string::npos) << s;
   for (const auto& line : lines) EXPECT_LE(line.size(), 64u);
+}
+
+// A file whose name differs from a project's output only in case, made while
+// a run of many projects goes on (after the folder was first looked in), is
+// the file that output replaces, as a run of its own would find it.
+TEST_F(CommandLineTest, ManyProjectsFindAnOutputMadeMeanwhileWhateverItsCase) {
+  const std::string a = Sample("null.bq4", "a.bq4"), b = Sample("hot.bq4", "b.bq4");
+  static std::string folder;
+  folder = dir_;
+  BatchWindowModulesInit = [] { std::ofstream(folder + "/B.TXT") << "made meanwhile"; };
+  const int code = RunBatchProjects({a, b}, "/I");
+  BatchWindowModulesInit = nullptr;
+  platform::SetBatchMode(false);
+  EXPECT_EQ(code, kExitOk);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/a.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/b.txt"));
+  std::ifstream in(dir_ + "/B.TXT");
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first.rfind("BQ4", 0), 0u) << first;
 }
 
 TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {
