@@ -49,8 +49,20 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
 }  // namespace
 
 std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out += '"';
   for (std::size_t i = 0; i < utf8.size();) {
+    // A run of characters that stand for themselves is copied whole.
+    std::size_t plain = i;
+    while (plain < utf8.size()) {
+      const auto c = static_cast<unsigned char>(utf8[plain]);
+      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+      ++plain;
+    }
+    out.append(utf8, i, plain - i);
+    i = plain;
+    if (i >= utf8.size()) break;
     const char ch = utf8[i];
     const auto c = static_cast<unsigned char>(ch);
     const std::size_t n = Utf8SequenceLength(utf8, i);
@@ -71,7 +83,8 @@ std::string JsonString(const std::string& utf8) {
     }
     i += n;
   }
-  return out + "\"";
+  out += '"';
+  return out;
 }
 
 namespace {
@@ -86,10 +99,19 @@ class JsonObject {
   void Member(std::string_view name, const std::string& json) {
     out_ += first_ ? "\n" : ",\n";
     first_ = false;
-    out_ += std::string(2 * (depth_ + 1), ' ') + JsonString(std::string(name)) + ": " + json;
+    out_.append(2 * static_cast<std::size_t>(depth_ + 1), ' ');
+    out_ += JsonString(std::string(name));
+    out_ += ": ";
+    out_ += json;
   }
   void Number(std::string_view name, Extended x) { Member(name, JsonNumber(x)); }
-  void Close() { out_ += first_ ? "}" : "\n" + std::string(2 * depth_, ' ') + "}"; }
+  void Close() {
+    if (!first_) {
+      out_ += '\n';
+      out_.append(2 * static_cast<std::size_t>(depth_), ' ');
+    }
+    out_ += '}';
+  }
 
  private:
   std::string& out_;
@@ -102,10 +124,14 @@ std::string JsonArray(const std::vector<Item>& items, int depth, Write write) {
   if (items.empty()) return "[]";
   std::string out = "[";
   for (std::size_t i = 0; i < items.size(); ++i) {
-    out += (i ? ",\n" : "\n") + std::string(2 * (depth + 1), ' ');
+    out += i ? ",\n" : "\n";
+    out.append(2 * static_cast<std::size_t>(depth + 1), ' ');
     write(out, items[i], depth + 1);
   }
-  return out + "\n" + std::string(2 * depth, ' ') + "]";
+  out += '\n';
+  out.append(2 * static_cast<std::size_t>(depth), ' ');
+  out += ']';
+  return out;
 }
 
 template <typename Table>
@@ -297,17 +323,15 @@ int RunBatchJson(const std::string& projectFile) {
   const std::string target = CurrentFileName + ".json";
   ReportValues values;
   if (loaded == kExitOk) {
-    // The report is written once, into the temporary folder, to read its
-    // numbers as it prints them.
-    const std::string beside = CurrentFileName;
-    CurrentFileName = AddBackslash(platform::ProcessTempDir()) + "report-values";
+    // The report is printed once, into no file, to read its numbers as it
+    // prints them.
     AskTextDevice = 0;
     TextDevice = kDeviceBatchTxt;
     ReportValueCollector = &values;
+    DiscardBatchText = 1;
     WritePrintout();
+    DiscardBatchText = 0;
     ReportValueCollector = nullptr;
-    DeleteTextFile(CurrentFileName + ".txt");
-    CurrentFileName = beside;
     if (BatchTableDataMissing(projectFile, "")) return kExitLoadFailed;
     if (AbortFlag) {
       std::fprintf(stderr, "%s: the report's values cannot be read\n", projectFile.c_str());

@@ -10,6 +10,7 @@
 #include "framework/math_utils.h"
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
+#include "platform/os.h"
 
 namespace fs = std::filesystem;
 
@@ -20,6 +21,12 @@ TTextFile::~TTextFile() { CloseQuiet(); }
 void TTextFile::Assign(std::string_view name) {
   CloseQuiet();
   name_ = std::string(name);
+  discarding_ = false;
+}
+
+void TTextFile::AssignDiscarding() {
+  Assign("");
+  discarding_ = true;
 }
 
 bool TTextFile::Reset() {
@@ -36,6 +43,14 @@ bool TTextFile::Reset() {
 bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   CloseQuiet();
   sync_ = sync;
+  if (discarding_) {
+    target_.clear();
+    temporary_.clear();
+    file_ = platform::OpenDiscardingFile();
+    writing_ = true;
+    failed_ = false;
+    return file_ != nullptr;
+  }
   target_ = NewFileName(name_);
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return false;

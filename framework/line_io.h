@@ -26,6 +26,8 @@ class TTextFile {
   TTextFile& operator=(const TTextFile&) = delete;
 
   void Assign(std::string_view name);
+  // No file: Rewrite opens a file that keeps nothing written to it.
+  void AssignDiscarding();
   const std::string& Name() const { return name_; }
 
   // Each returns false (and sets nothing else) when the file cannot be opened.
@@ -60,6 +62,7 @@ class TTextFile {
   std::FILE* file_ = nullptr;
   bool writing_ = false;
   bool failed_ = false;
+  bool discarding_ = false;
 };
 
 // The one global text file of the line routines.

@@ -30,6 +30,7 @@ namespace {
 bool HtmlTableTagPending = false;  // opened, its tag waiting for the first row
 }  // namespace
 Byte SinglePagePrinting;
+Byte DiscardBatchText;
 ShortString<3> SavedInputFileExt;
 TPageHeaderTexts PageHeaderTexts;
 TColumnHeads ColumnHeads;
@@ -356,6 +357,10 @@ void OpenTxtOutput() {
     // The report beside the project, written through a temporary file beside
     // it and renamed into place when closed.
     OutputFileName = CurrentFileName + ".txt";
+    if (DiscardBatchText) {
+      TextFileVar.AssignDiscarding();
+      return;
+    }
   } else if (!AskTextDevice) {
     OutputFileName = OutputDir() + "$$$" + std::to_string(TxtFileCounter + 1) + ".txt";
   } else if (!AskOutputFile("txt")) {
@@ -493,6 +498,7 @@ char FrameChar() {
 void InitTextOutput() {
   OutputDevice = kDeviceScreen;
   SinglePagePrinting = 0;
+  DiscardBatchText = 0;
   OutputLineCount = 0;
   OutputPageCount = 0;
   OutputHeaderKind = 0;
@@ -758,6 +764,8 @@ namespace {
 // The HTML page and the batch report are written as their final UTF-8 text
 // with LF; the other devices go through a file in the stored code page.
 bool WritesUtf8() { return IsHtmlDevice() || OutputDevice == kDeviceBatchTxt; }
+// A print-out only read for its values: its lines are made, not converted.
+bool Discarding() { return DiscardBatchText && OutputDevice == kDeviceBatchTxt; }
 
 std::string Utf8Text(std::string_view Text) {
   std::string text = OemToUtf8(Text);
@@ -768,6 +776,7 @@ std::string Utf8Text(std::string_view Text) {
 }  // namespace
 
 void OutputWriteRaw(std::string_view Text) {
+  if (Discarding()) return;
   if (WritesUtf8())
     WriteTextNoEol(Utf8Text(Text) + "\n");
   else
@@ -775,6 +784,7 @@ void OutputWriteRaw(std::string_view Text) {
 }
 
 void OutputWriteRawText(std::string_view Text) {
+  if (Discarding()) return;
   if (WritesUtf8())
     WriteTextNoEol(Utf8Text(Text));
   else

@@ -123,6 +123,12 @@ std::string CurrentDirectory() {
   return ec ? std::string(".") : p.string();
 }
 
+std::FILE* OpenDiscardingFile() {
+  cookie_io_functions_t discard {};
+  discard.write = [](void*, const char*, std::size_t size) -> ssize_t { return static_cast<ssize_t>(size); };
+  return ::fopencookie(nullptr, "w", discard);
+}
+
 bool DirectoryWritable(const std::string& dir) {
   const std::string path = dir.empty() ? std::string(".") : dir;
   std::error_code ec;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -41,6 +42,10 @@ std::string ExecutableDirectory();
 std::string DataDirectory();
 
 std::string CurrentDirectory();
+
+// A file open for writing that takes every write and keeps nothing, with no
+// file behind it; closed with fclose.
+std::FILE* OpenDiscardingFile();
 
 // True when new files can be made in the directory (empty: the current one):
 // it exists and this process may write and search it; a read-only file system

@@ -119,6 +119,10 @@ TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {
   EXPECT_EQ(JsonNumber(std::nanl("")), "null");
   EXPECT_EQ(JsonNumber(std::numeric_limits<Extended>::max()), "null");  // beyond every double
   EXPECT_EQ(JsonString("a\"b\\c\n\x01 \xC2\xB5"), "\"a\\\"b\\\\c\\u000a\\u0001 \xC2\xB5\"");
+  const struct { const char* in; const char* out; } strings[] = {
+      {"", "\"\""}, {"plain text", "\"plain text\""}, {"\"", "\"\\\"\""}, {"end\\", "\"end\\\\\""},
+      {"\x7F del", "\"\x7F del\""}, {"\xC2\xB5G \xC2\xB1", "\"\xC2\xB5G \xC2\xB1\""}, {"\t", "\"\\u0009\""}};
+  for (const auto& s : strings) EXPECT_EQ(JsonString(s.in), s.out) << s.in;
   // Bytes that are no UTF-8 (a name in another code page, a cut sequence) become U+FFFD.
   EXPECT_EQ(JsonString("\xE6G \xC2"), "\"\xEF\xBF\xBDG \xEF\xBF\xBD\"");
 }

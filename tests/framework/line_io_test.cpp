@@ -133,6 +133,22 @@ TEST_F(LineIoTest, ReadsLfAndCrLfFilesAndBooleans) {
   EXPECT_EQ(AbortFlag, 0);
 }
 
+// A file assigned to discard takes every write and close as done and leaves
+// no file anywhere; assigning a name again writes that file.
+TEST_F(LineIoTest, DiscardingFileWritesNothingAndANameAssignedAfterWrites) {
+  TTextFile f;
+  f.AssignDiscarding();
+  ASSERT_TRUE(f.Rewrite(platform::ReplaceSync::Derived));
+  EXPECT_TRUE(f.WriteLine(std::string(100000, 'x')));
+  EXPECT_TRUE(f.Close());
+  EXPECT_TRUE(fs::is_empty(dir_));
+  f.Assign(dir_ + "/kept.txt");
+  ASSERT_TRUE(f.Rewrite(platform::ReplaceSync::Derived));
+  EXPECT_TRUE(f.WriteLine("kept"));
+  EXPECT_TRUE(f.Close());
+  EXPECT_TRUE(fs::exists(dir_ + "/kept.txt"));
+}
+
 TEST_F(LineIoTest, FileHeaderBlock) {
   HeaderLines[1] = "first";
   AssignTextFile(TextFileVar, Path("h.txt"));
