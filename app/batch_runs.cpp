@@ -21,6 +21,7 @@
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/folder_names.h"
+#include "platform/os.h"
 
 namespace fs = std::filesystem;
 
@@ -172,6 +173,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   // Outputs written one after another into a folder each look for a name
   // that differs only in case: the folder is listed once, not per output.
   platform::KeepFolderListings(projects.size() > 1);
+  if (projects.size() > 1) platform::KeepFreedMemory();
   int worst = kExitOk;
   for (std::size_t i = 0; i < projects.size(); ++i) {
     if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -121,6 +122,11 @@ std::string CurrentDirectory() {
   std::error_code ec;
   fs::path p = fs::current_path(ec);
   return ec ? std::string(".") : p.string();
+}
+
+void KeepFreedMemory() {
+  ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  ::mallopt(M_TOP_PAD, 1 << 20);
 }
 
 std::FILE* OpenDiscardingFile() {

@@ -43,6 +43,11 @@ std::string DataDirectory();
 
 std::string CurrentDirectory();
 
+// Memory freed is kept for the next allocations instead of going back to
+// the system at once: a run that handles many projects one after another
+// would otherwise return and ask for the same pages for each.
+void KeepFreedMemory();
+
 // A file open for writing that takes every write and keeps nothing, with no
 // file behind it; closed with fclose.
 std::FILE* OpenDiscardingFile();
