@@ -1,5 +1,6 @@
 #include "framework/math_utils.h"
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -55,6 +56,18 @@ Extended IntPower(int n, Extended x) {
 // exp(x ln 10) is not.
 Extended Power10(Extended x) {
   if (x == std::trunc(x) && std::fabs(x) < 4900) {
+    // The whole powers every printed number asks for are made once, by the
+    // same calls, so that each is the very value it always was.
+    constexpr int kKept = 40;
+    static const auto kept = [] {
+      std::array<Extended, 2 * kKept + 1> powers{};
+      for (int i = -kKept; i <= kKept; ++i) {
+        const auto n = static_cast<Extended>(i);
+        powers[static_cast<std::size_t>(i + kKept)] = n >= 0 ? std::pow(10.0L, n) : 1 / std::pow(10.0L, -n);
+      }
+      return powers;
+    }();
+    if (std::fabs(x) <= kKept) return kept[static_cast<std::size_t>(static_cast<int>(x) + kKept)];
     return x >= 0 ? std::pow(10.0L, x) : 1 / std::pow(10.0L, -x);
   }
   return std::pow(10.0L, x);
