@@ -712,8 +712,7 @@ void OutputMessages() {
   if (IsHtmlDevice()) OpenHtmlTable();
   for (int i = 1; i <= CalcMessages.count; ++i) {
     std::string origin, remedy;
-    ExplanationOrigin(i, origin);
-    ExplanationRemedy(i, remedy);
+    ExplanationOfMessage(i, origin, remedy);
     const std::string message = CalcMessages.texts[i].str();
     if (IsTxtDevice()) {
       OutputWriteRaw(message + '\t' + origin + '\t' + remedy);
