@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
+#include "framework/config_file.h"
 #include "framework/globals.h"
 #include "run_program.h"
 
@@ -51,6 +52,10 @@ const Projects& ManyProjects() {
     fs::create_directories(p.root / "projects");
     setenv("BQ4_CACHE_DIR", (p.root / "cache").c_str(), 1);
     setenv("BQ4_CONFIG_DIR", (p.root / "config").c_str(), 1);
+    // The settings a user has once the window has saved them: the defaults.
+    InitProgramModules();
+    WriteConfigFile();
+    if (AbortFlag) std::fprintf(stderr, "the configuration is not written\n");
     std::vector<std::string> samples;
     for (const auto& e : fs::directory_iterator(std::string(BQ4_DATA_DIR) + "/samples"))
       if (e.path().extension() == ".bq4") samples.push_back(e.path().string());
