@@ -239,8 +239,16 @@ void TextPageHeader(int Page, int Kind) {
   }
 }
 
+// The separator or rule line of the display mode, told without making them.
 bool IsSeparatorText(std::string_view Line) {
-  return Line == kNoLine || Line == SeparatorLine() || Line == RuleLineText();
+  if (Line == kNoLine) return true;
+  auto repeats = [Line](char c) { return Line.size() == 70 && Line.find_first_not_of(c) == std::string_view::npos; };
+  switch (PrintoutDisplayMode) {
+    case 1: return repeats('-') || repeats('=');
+    case 2: return repeats('\xC4') || repeats('\xCD');
+    case 3: return repeats(' ');
+    default: return false;  // both are the marker of no line
+  }
 }
 
 void OutputLineImpl(std::string_view Line, bool escape) {
@@ -776,10 +784,13 @@ std::string Utf8Text(std::string_view Text) {
 
 void OutputWriteRaw(std::string_view Text) {
   if (Discarding()) return;
-  if (WritesUtf8())
-    WriteTextNoEol(Utf8Text(Text) + "\n");
-  else
+  if (WritesUtf8()) {
+    std::string text = Utf8Text(Text);
+    text += '\n';
+    WriteTextNoEol(text);
+  } else {
     WriteTextLine(Text);
+  }
 }
 
 void OutputWriteRawText(std::string_view Text) {
