@@ -94,21 +94,21 @@ std::string CacheDirectory() { return UserDirectory("BQ4_CACHE_DIR", "XDG_CACHE_
 
 std::string UserDataDirectory() { return UserDirectory("BQ4_USER_DATA_DIR", "XDG_DATA_HOME", ".local/share"); }
 
-std::string ExecutableDirectory() {
-  // The running program stays where it was started from: asked once.
+namespace {
+
+// The folder of the running program, which stays where it was started from:
+// asked once; empty when the system does not tell.
+const std::string& ProgramDirectory() {
   static const std::string dir = [] {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : exe.parent_path().string();
   }();
-  return dir.empty() ? CurrentDirectory() : dir;
+  return dir;
 }
 
-std::string DataDirectory() {
-  std::string dir = GetEnvironment("BQ4_DATA_DIR");
-  if (!dir.empty()) return dir;
+std::string DataDirectoryBeside(const fs::path& exeDir) {
   std::error_code ec;
-  fs::path exeDir = ExecutableDirectory();
   // Build tree: data/ beside the executable (tests sit one level deeper).
   for (fs::path p : {exeDir / "data", exeDir.parent_path() / "data"}) {
     if (fs::is_directory(p, ec)) return p.string();
@@ -116,6 +116,22 @@ std::string DataDirectory() {
   fs::path installed = exeDir.parent_path() / "share" / "bq4";
   if (fs::is_directory(installed, ec)) return installed.string();
   return (exeDir / "data").string();
+}
+
+}  // namespace
+
+std::string ExecutableDirectory() {
+  const std::string& dir = ProgramDirectory();
+  return dir.empty() ? CurrentDirectory() : dir;
+}
+
+std::string DataDirectory() {
+  std::string dir = GetEnvironment("BQ4_DATA_DIR");
+  if (!dir.empty()) return dir;
+  if (ProgramDirectory().empty()) return DataDirectoryBeside(CurrentDirectory());
+  // Beside the program: looked for once (every project of a run asks).
+  static const std::string beside = DataDirectoryBeside(ProgramDirectory());
+  return beside;
 }
 
 std::string CurrentDirectory() {
