@@ -6,6 +6,7 @@
 
 #include "cad/cad_output.h"
 #include "cad/diagram_plotter.h"
+#include "cad/recent_number_texts.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/math_utils.h"
@@ -14,6 +15,12 @@
 namespace {
 
 TPlotState& P() { return PlotState; }
+
+// A tick label's number: every redraw labels the same ticks again.
+std::string TickNumber(Extended x) {
+  static TRecentNumberTexts<64> known;
+  return known.Text(x, [](Extended v) { return FloatToTextAuto(v); });
+}
 
 bool AngleAxis() { return P().XAxisMode == 2 || P().XAxisMode == 3; }
 bool LogX() { return P().LogMode == 3 || P().LogMode == 4; }
@@ -28,13 +35,13 @@ void LogTick(Extended t, Extended& position, std::string& label) {
     const Extended frac = std::modf(std::fabs(t), &whole);
     position = Log10(Power10(std::trunc(t + 1)) * frac);
   }
-  label = FloatToTextAuto(Power10(position));
+  label = TickNumber(Power10(position));
 }
 
 // Character width of the tick labels on the sheet (PlotTextSize 2.3 x 1.9).
 Extended TickCharWidth() { return 1.9L * FloatMax(P().PlotWidth * 0.00625L, P().PlotHeight * 0.01L); }
 
-std::string XTickLabel(Extended x) { return FloatToTextAuto(P().XAxisMode == 3 ? RadToDeg(x) : x); }
+std::string XTickLabel(Extended x) { return TickNumber(P().XAxisMode == 3 ? RadToDeg(x) : x); }
 
 // The labels of the x ticks from X0 to X1 in steps SX stand apart by at
 // least one character on the sheet.
@@ -79,7 +86,7 @@ void DrawYTicks(Extended Y0, Extended Y1, Extended SY, Extended X0) {
       LogTick(y, pos, label);
       PlotText(label, X0 - 0.1L * rx, pos - 0.01L * ry);
     } else {
-      PlotText(FloatToTextAuto(y), X0 - 0.1L * rx, y - 0.01L * ry);
+      PlotText(TickNumber(y), X0 - 0.1L * rx, y - 0.01L * ry);
     }
   }
 }

@@ -1,7 +1,9 @@
 #include "cad/cad_output.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <unordered_set>
 #include <utility>
@@ -75,6 +77,30 @@ std::vector<HeldCall> Held;
 std::vector<TCadState> HeldStates;
 std::vector<TTextBox> HeldTextBoxes;
 
+// The bytes of CadState when it was last found equal to the last held copy.
+// The same bytes again, the moving fields aside, mean that no field changed
+// since, unless a text changed in place: far cheaper to see than comparing
+// every field.
+#if defined(__x86_64__)
+static_assert(sizeof(TCadState) == 1328, "a new std::string field of TCadState joins CadStateStringsEqual");
+#endif
+std::array<unsigned char, sizeof(TCadState)> HeldBytes;
+
+const unsigned char* BytesOf(const TCadState& s) { return reinterpret_cast<const unsigned char*>(&s); }
+
+// Copies the moving fields of CadState (the current point, the polyline
+// progress) into HeldBytes, so that a comparison passes over them.
+void TakeMovingFields() {
+  const auto take = [](const auto& field) {
+    const auto at = static_cast<std::size_t>(reinterpret_cast<const unsigned char*>(&field) - BytesOf(CadState));
+    std::memcpy(HeldBytes.data() + at, &field, sizeof field);
+  };
+  take(CadState.CadCurrentX);
+  take(CadState.CadCurrentY);
+  take(CadState.CadVertexCount);
+  take(CadState.CadLastBulge);
+}
+
 // The index of the held copy of the current state: the last one when only
 // the current point or the polyline progress moved since, which no device
 // part reads; a new copy otherwise.
@@ -85,9 +111,17 @@ std::size_t HeldState() {
     last.CadCurrentY = CadState.CadCurrentY;
     last.CadVertexCount = CadState.CadVertexCount;
     last.CadLastBulge = CadState.CadLastBulge;
-    if (last == CadState) return HeldStates.size() - 1;
+    TakeMovingFields();
+    if (std::memcmp(HeldBytes.data(), BytesOf(CadState), sizeof(TCadState)) == 0 &&
+        CadStateStringsEqual(last, CadState))
+      return HeldStates.size() - 1;
+    if (last == CadState) {
+      std::memcpy(HeldBytes.data(), BytesOf(CadState), sizeof(TCadState));
+      return HeldStates.size() - 1;
+    }
   }
   HeldStates.push_back(CadState);
+  std::memcpy(HeldBytes.data(), BytesOf(CadState), sizeof(TCadState));
   return HeldStates.size() - 1;
 }
 

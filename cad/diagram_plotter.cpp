@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "cad/cad_output.h"
@@ -26,6 +27,27 @@ bool Finite(Extended a, Extended b, Extended c, Extended d) {
 // Lines of the logarithmic axis modes are drawn between the logarithms.
 bool LogY() { return P().LogMode == 2 || P().LogMode == 3; }
 bool LogX() { return P().LogMode == 3 || P().LogMode == 4; }
+
+// The sine of the i-th point of a sine curve at t: a redraw plots the same
+// curves again, and the extended sine of an angle past pi/4 costs far more
+// than the rest of a point. Kept by index with its angle, so that another
+// curve's angle is computed afresh.
+Extended CurveSine(long i, Extended t) {
+  struct Known {
+    Extended t, sine;
+  };
+  static std::vector<Known> known;
+  constexpr long kKept = 4096;
+  const auto at = static_cast<std::size_t>(i);
+  if (i < kKept && at < known.size() && known[at].t == t && std::signbit(known[at].t) == std::signbit(t))
+    return known[at].sine;
+  const Extended sine = std::sin(t);
+  if (i < kKept) {
+    if (at >= known.size()) known.resize(at + 1, Known{std::numeric_limits<Extended>::quiet_NaN(), 0});
+    known[at] = {t, sine};
+  }
+  return sine;
+}
 
 void SheetLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
@@ -324,7 +346,7 @@ void PlotSineCurve(Extended x, Extended y, Extended a, Extended b, Extended phas
   for (long i = 0; i < 100000; ++i) {
     const Extended t = t0 + i * kStep;
     if (!(t <= end + 1e-9L)) break;
-    const Extended px = x + (t - t0) * b / (2 * kPi), py = y + a * std::sin(t);
+    const Extended px = x + (t - t0) * b / (2 * kPi), py = y + a * CurveSine(i, t);
     if (i == 0)
       PlotMoveTo(px, py);
     else

@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "cad/recent_number_texts.h"
 #include "framework/charset.h"
 #include "framework/globals.h"
 #include "framework/line_io.h"
@@ -46,10 +47,17 @@ struct Extents {
 Extents Ext;
 
 Box& CurrentBox() { return Ext.inBlock ? Ext.blocks[Ext.block] : Ext.entities; }
-void Cover(Extended x, Extended y) { CurrentBox().Add(x, y); }
+
+// Pairs kept in memory (the screen's blocks) are no file: no header extents
+// to widen, so their geometry is not covered.
+bool Covering() { return !PairSink; }
+void Cover(Extended x, Extended y) {
+  if (Covering()) CurrentBox().Add(x, y);
+}
 
 // The box of an arc from a1 to a2 (degrees, counter-clockwise).
 void CoverArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
+  if (!Covering()) return;
   constexpr Extended kDeg = 3.14159265358979323846L / 180;
   Cover(x + r * std::cos(a1 * kDeg), y + r * std::sin(a1 * kDeg));
   Cover(x + r * std::cos(a2 * kDeg), y + r * std::sin(a2 * kDeg));
@@ -80,22 +88,14 @@ std::string CodeText(int code) {
 // so that TEXT's ratio and angles never carry a decimal comma.
 std::string ShortNumberText(Extended x) {
   // A text's ratio, angle and slant repeat from text to text: the last few are kept.
-  struct Known {
-    Extended x;
-    std::string text;
-  };
-  static Known known[4];
-  static std::size_t next = 0, filled = 0;
-  for (std::size_t i = 0; i < filled; ++i)
-    if (known[i].x == x && std::signbit(known[i].x) == std::signbit(x)) return known[i].text;
-  const Word saved = DecimalCommaMode;
-  DecimalCommaMode = 1;
-  std::string s = RealValue(FloatToText(x));
-  DecimalCommaMode = saved;
-  known[next] = {x, s};
-  next = (next + 1) % 4;
-  if (filled < 4) ++filled;
-  return s;
+  static TRecentNumberTexts<4> known;
+  return known.Text(x, [](Extended v) {
+    const Word saved = DecimalCommaMode;
+    DecimalCommaMode = 1;
+    std::string s = RealValue(FloatToText(v));
+    DecimalCommaMode = saved;
+    return s;
+  });
 }
 
 // The standard shape fonts that DXF readers know by name.
@@ -404,7 +404,7 @@ void WriteDxfArc(Extended x, Extended y, Extended a1, Extended a2, Extended r) {
 }
 
 void WriteDxfText(const std::string& text, Extended x, Extended y) {
-  {
+  if (Covering()) {
     // The text's box, by the width ratio, turned by its angle.
     const auto& c = CadState;
     const Extended a = c.CadTextAngle * 3.14159265358979323846L / 180;
@@ -440,7 +440,7 @@ void WriteDxfSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended 
 
 void WriteDxfInsert(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale) {
-  if (const auto found = Ext.blocks.find(name); found != Ext.blocks.end() && !found->second.empty) {
+  if (const auto found = Ext.blocks.find(name); Covering() && found != Ext.blocks.end() && !found->second.empty) {
     const Box b = found->second;  // a copy: covering may add to the map
     const Extended a = angle * 3.14159265358979323846L / 180;
     for (const auto& [u, v] : {std::pair<Extended, Extended>{b.xmin, b.ymin}, {b.xmax, b.ymin},

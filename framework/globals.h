@@ -256,6 +256,14 @@ struct TCadState {
   friend bool operator==(const TCadState&, const TCadState&) = default;
 };
 
+// The fields of TCadState whose characters may lie outside its own bytes
+// (std::string): two states of equal bytes are equal when these are. Every
+// std::string field of TCadState belongs here.
+inline bool CadStateStringsEqual(const TCadState& a, const TCadState& b) {
+  return a.CadFileName == b.CadFileName && a.CadOutputText == b.CadOutputText &&
+         a.CadApprovalLabel4 == b.CadApprovalLabel4 && a.PlotCommandLines == b.PlotCommandLines;
+}
+
 extern TCadState CadState;
 
 extern const char* const kDefaultPlotCommandLine;  // first plot program command line

@@ -56,19 +56,22 @@ Extended IntPower(int n, Extended x) {
 // exp(x ln 10) is not.
 Extended Power10(Extended x) {
   if (x == std::trunc(x) && std::fabs(x) < 4900) {
-    // The whole powers every printed number asks for are made once, by the
-    // same calls, so that each is the very value it always was.
-    constexpr int kKept = 40;
-    static const auto kept = [] {
-      std::array<Extended, 2 * kKept + 1> powers{};
-      for (int i = -kKept; i <= kKept; ++i) {
-        const auto n = static_cast<Extended>(i);
-        powers[static_cast<std::size_t>(i + kKept)] = n >= 0 ? std::pow(10.0L, n) : 1 / std::pow(10.0L, -n);
-      }
-      return powers;
-    }();
-    if (std::fabs(x) <= kKept) return kept[static_cast<std::size_t>(static_cast<int>(x) + kKept)];
-    return x >= 0 ? std::pow(10.0L, x) : 1 / std::pow(10.0L, -x);
+    // Number texts ask for the few near zero again and again: each is kept
+    // the first time the formula gives it. (Filled at run time: the compiler
+    // would fold a table of constant powers correctly rounded, and the
+    // library's pow differs from that in the last bit for some.)
+    constexpr int kKept = 64;
+    thread_local std::array<Extended, 2 * kKept + 1> kept{};
+    thread_local std::array<bool, 2 * kKept + 1> known{};
+    const bool keep = std::fabs(x) <= kKept;
+    const auto at = keep ? static_cast<std::size_t>(static_cast<int>(x) + kKept) : 0;
+    if (keep && known[at]) return kept[at];
+    const Extended p = x >= 0 ? std::pow(10.0L, x) : 1 / std::pow(10.0L, -x);
+    if (keep) {
+      kept[at] = p;
+      known[at] = true;
+    }
+    return p;
   }
   return std::pow(10.0L, x);
 }

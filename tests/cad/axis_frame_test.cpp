@@ -73,6 +73,22 @@ TEST_F(AxisFrameTest, RangesScaleToWholeStepsAndARangeAboveZeroDrawsNoXAxis) {
   EXPECT_TRUE(ShowsText("x [mm]"));
 }
 
+// Tick labels drawn again follow the number settings of each drawing.
+TEST_F(AxisFrameTest, TickLabelsFollowTheNumberSettingsOfEachDrawing) {
+  const struct {
+    Word comma;
+    int digits;
+    const char* label;  // of the tick at 0.4
+  } rows[] = {{1, 3, "0.4"}, {2, 3, "0,4"}, {1, 5, "0.400"}, {1, 3, "0.4"}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.label);
+    DecimalCommaMode = r.comma;
+    FloatDigits = r.digits;
+    Frame(kCadScreen, 0, 0, 0.95L, 0.95L);
+    EXPECT_TRUE(ShowsText(r.label));
+  }
+}
+
 TEST_F(AxisFrameTest, AngleAxisRunsAFullTurnAndLimitsThatAreNotFiniteFrameTheUnitRange) {
   OnScreen([] {
     PlotState.XAxisMode = 3;

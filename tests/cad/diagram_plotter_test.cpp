@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "diagram_test_support.h"
+#include "framework/math_utils.h"
 
 namespace {
 
@@ -190,6 +191,34 @@ TEST_F(PlotterTest, LineLabelsAndValueLabelsKeepOffEachOther) {
   const auto moved = Parsed(gcOutTextXY);
   ASSERT_EQ(moved.size(), 2u);
   EXPECT_GT(std::fabs(moved[1].v[0] - PlotX(5)), 10);
+}
+
+// A curve drawn again gives the same lines, and a curve of another phase in
+// between is not drawn with the sines of the first.
+TEST_F(PlotterTest, SineCurvesDrawnAgainOrWithAnotherPhaseFollowTheirOwnSines) {
+  SetPlotWindow(0, 0, 100, 100);
+  const struct {
+    Extended phase, turns;
+  } curves[] = {{90, 2}, {0, 1}, {90, 2}, {-0.0L, 3}, {45, 0.5L}};
+  std::vector<std::string> first;
+  for (const auto& c : curves) {
+    SCOPED_TRACE(static_cast<double>(c.phase));
+    CreateDisplayList()->clear();
+    PlotSineCurve(10, 50, 20, 30, c.phase, c.turns);
+    const auto lines = Parsed(gcLine);
+    ASSERT_FALSE(lines.empty());
+    // Every point lies on the sine of its own curve.
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const Extended t = DegToRad(c.phase) + static_cast<Extended>(i + 1) * 0.0698131700797732L;
+      EXPECT_NEAR(static_cast<double>(lines[i].v[3]), static_cast<double>(PlotY(50 + 20 * std::sin(t))), 1e-5) << i;
+    }
+    if (c.phase == 90 && c.turns == 2) {
+      if (first.empty())
+        first = DisplayList->Lines();
+      else
+        EXPECT_EQ(DisplayList->Lines(), first);
+    }
+  }
 }
 
 TEST_F(PlotterTest, ValuesThatAreNotFiniteDrawNothing) {

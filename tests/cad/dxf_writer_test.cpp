@@ -132,6 +132,25 @@ TEST_F(DxfWriterTest, HeaderExtentsCoverEveryEntityAndEveryInsertedBlock) {
   EXPECT_EQ(extents(Finish()), (std::vector<std::string>{"0.000000", "-15.000000", "168.000000", "123.000000"}));
 }
 
+// A text's ratio and angle are the short number form under the settings of
+// the drawing they go to, also after a drawing under other settings.
+TEST_F(DxfWriterTest, TextRatioAndAngleFollowTheNumberSettingsOfTheirDrawing) {
+  for (int digits : {3, 5, 3, 1}) {
+    SCOPED_TRACE(digits);
+    FloatDigits = digits;
+    Begin();
+    CadSetTextStyle(2, 12.5L, 5, 3.5L);
+    CadText("A", 1, 1);
+    const auto text = Entity(Finish(), "TEXT");
+    const auto has = [&](const std::string& pair) { return std::find(text.begin(), text.end(), pair) != text.end(); };
+    std::string ratio = FloatToText(0.7L), angle = FloatToText(12.5L);
+    if (ratio.find('.') == std::string::npos) ratio += ".0";
+    if (angle.find('.') == std::string::npos) angle += ".0";
+    EXPECT_TRUE(has(" 41=" + ratio)) << ratio;
+    EXPECT_TRUE(has(" 50=" + angle)) << angle;
+  }
+}
+
 // Drawers that meet on a common edge draw it twice; every file holds it once
 // per block or entity section and layer, in either direction.
 TEST_F(DxfWriterTest, RepeatedLineIsWrittenOncePerSectionOnEveryFileDevice) {

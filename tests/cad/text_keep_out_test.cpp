@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -227,6 +228,10 @@ TEST_F(TextKeepOutTest, HeldLinesKeepTheirOwnState) {
     CadLine(30, 40, 40, 40);
     CadInsertBlock("MARK", 60, 60, 0, 1, 1);
     CadLine(30, 50, 40, 50);  // the state of the line before the insert
+    CadState.CadDecimals = 3;  // straight to the state: the numbers of the next line
+    CadLine(30, 60, 40, 60.12345L);
+    CadState.CadLayer = "EDGF";  // a name of the same length
+    CadLine(30, 70, 40, 70);
     CadSetTextStyle(2, 0, 3, 3);
     CadText("T", 100, 100);
     CadLine(90, 90, 110, 90);  // below the text
@@ -235,6 +240,7 @@ TEST_F(TextKeepOutTest, HeldLinesKeepTheirOwnState) {
     CadClose(0);
     CadState.CadLayerWidths = kept.CadLayerWidths;
     CadState.CadLayerColors = kept.CadLayerColors;
+    CadState.CadDecimals = kept.CadDecimals;
   };
   for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
     SCOPED_TRACE(device);
@@ -245,7 +251,13 @@ TEST_F(TextKeepOutTest, HeldLinesKeepTheirOwnState) {
     const std::string held = Slurp(file);
     draw(device, false);
     EXPECT_EQ(held, Slurp(file));
-    if (device == kCadDxf) EXPECT_NE(held.find("EDGE"), std::string::npos);
+    if (device == kCadDxf) {
+      EXPECT_NE(held.find("EDGE"), std::string::npos);
+      EXPECT_NE(held.find("EDGF"), std::string::npos);
+      const std::size_t at = held.find("\n60.123");
+      ASSERT_NE(at, std::string::npos);
+      EXPECT_FALSE(std::isdigit(static_cast<unsigned char>(held[at + 7])));
+    }
   }
   draw(kCadScreen, false);
   draw(kCadScreen, true);

@@ -90,6 +90,13 @@ TEST_F(MathUtilsTest, RoundingAndExponents) {
       {0, 0}, {1, 0}, {9.99L, 0}, {10, 1}, {1000, 3}, {1e-3L, -3}, {0.099999L, -2}, {-250, 2}, {1e20L, 20}};
   for (const auto& c : exps) EXPECT_EQ(DecimalExponent(c.x), c.e) << static_cast<double>(c.x);
   for (int e = -12; e <= 18; ++e) EXPECT_EQ(DecimalExponent(Power10(e)), e) << e;
+  // Whole exponents, kept or not, are the power itself (a reciprocal below 1).
+  for (int e = -80; e <= 80; ++e) {
+    SCOPED_TRACE(e);
+    const Extended p = std::pow(10.0L, Extended(e < 0 ? -e : e));
+    EXPECT_EQ(Power10(e), e < 0 ? 1 / p : p);
+  }
+  EXPECT_EQ(Power10(-0.0L), 1);
   EXPECT_EQ(IntPower(0, 5), 1);
   EXPECT_EQ(IntPower(3, 2), 8);
   EXPECT_EQ(IntPower(-2, 2), 0.25L);
