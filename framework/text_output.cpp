@@ -64,6 +64,8 @@ bool IsTxtDevice() { return OutputDevice == kDeviceTxt || OutputDevice == kDevic
 bool IsHtmlDevice() { return OutputDevice == kDeviceHtml; }
 bool IsTextDevice() { return !IsTxtDevice() && !IsHtmlDevice(); }
 bool FrameLess() { return PrintoutDisplayMode == 4; }
+// A print-out only read for its values: its lines are not even made.
+bool Discarding() { return DiscardBatchText && OutputDevice == kDeviceBatchTxt; }
 
 // The directory of the layer's files: TempDir, or this process's own
 // temporary directory while none is configured.
@@ -253,7 +255,7 @@ bool IsSeparatorText(std::string_view Line) {
 
 void OutputLineImpl(std::string_view Line, bool escape) {
   if (IsTxtDevice()) {
-    if (!IsSeparatorText(Line)) OutputWriteRaw(Line);
+    if (!Discarding() && !IsSeparatorText(Line)) OutputWriteRaw(Line);
   } else if (IsHtmlDevice()) {
     CloseHtmlTable();
     ++OutputLineCount;
@@ -637,6 +639,7 @@ void OutputLineAll(std::string_view Text) {
 void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_view Value2,
                     std::string_view Value3) {
   if (IsTxtDevice()) {
+    if (Discarding()) return;
     OutputWriteRaw(std::string(Name) + '\t' + std::string(Value1) + '\t' + std::string(Value2) + '\t' +
                    RowDecimalText(Value3));
   } else if (IsHtmlDevice()) {
@@ -771,8 +774,6 @@ namespace {
 // The HTML page and the batch report are written as their final UTF-8 text
 // with LF; the other devices go through a file in the stored code page.
 bool WritesUtf8() { return IsHtmlDevice() || OutputDevice == kDeviceBatchTxt; }
-// A print-out only read for its values: its lines are made, not converted.
-bool Discarding() { return DiscardBatchText && OutputDevice == kDeviceBatchTxt; }
 
 std::string Utf8Text(std::string_view Text) {
   std::string text = OemToUtf8(Text);
