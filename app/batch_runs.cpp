@@ -20,6 +20,8 @@
 #include "framework/globals.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
+#include "platform/folder_names.h"
+#include "platform/os.h"
 
 namespace fs = std::filesystem;
 
@@ -168,6 +170,10 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     return kExitLoadFailed;
   }
   const bool progress = projects.size() > 20 && ::isatty(STDERR_FILENO);
+  // Outputs written one after another into a folder each look for a name
+  // that differs only in case: the folder is listed once, not per output.
+  platform::KeepFolderListings(projects.size() > 1);
+  if (projects.size() > 1) platform::KeepFreedMemory();
   int worst = kExitOk;
   for (std::size_t i = 0; i < projects.size(); ++i) {
     if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());
@@ -184,5 +190,6 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
   CloseDbfTable();  // none stays open, nor holds its lock, past the run
+  platform::KeepFolderListings(false);
   return worst;
 }

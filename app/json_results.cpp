@@ -1,5 +1,6 @@
 #include "app/json_results.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -20,24 +21,40 @@
 
 namespace fs = std::filesystem;
 
-std::string JsonNumber(Extended x) {
+namespace {
+
+void AppendJsonNumber(std::string& out, Extended x) {
   const double d = static_cast<double>(x);
-  if (!std::isfinite(d)) return "null";
+  if (!std::isfinite(d)) {
+    out += "null";
+    return;
+  }
   char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
-  std::string text(buffer, result.ptr);
+  const std::string_view text(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, d).ptr - buffer));
   // JSON readers take "1e-06" and "3" as numbers; the decimal point keeps
   // them floating-point for every reader.
-  const std::size_t e = text.find('e');
-  const std::string mantissa = text.substr(0, e);
-  if (mantissa.find('.') == std::string::npos) text.insert(e == std::string::npos ? text.size() : e, ".0");
+  const std::size_t e = std::min(text.find('e'), text.size());
+  if (text.substr(0, e).find('.') != std::string_view::npos) {
+    out += text;
+    return;
+  }
+  out += text.substr(0, e);
+  out += ".0";
+  out += text.substr(e);
+}
+
+}  // namespace
+
+std::string JsonNumber(Extended x) {
+  std::string text;
+  AppendJsonNumber(text, x);
   return text;
 }
 
 namespace {
 
 // Length of the well-formed UTF-8 sequence at text[i], 0 when there is none.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
   const auto b = static_cast<unsigned char>(text[i]);
   const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
   if (n == 0 || i + n > text.size()) return 0;
@@ -46,11 +63,19 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
   return n;
 }
 
-}  // namespace
-
-std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
+void AppendJsonString(std::string& out, std::string_view utf8) {
+  out += '"';
   for (std::size_t i = 0; i < utf8.size();) {
+    // A run of characters that stand for themselves is copied whole.
+    std::size_t plain = i;
+    while (plain < utf8.size()) {
+      const auto c = static_cast<unsigned char>(utf8[plain]);
+      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+      ++plain;
+    }
+    out.append(utf8.data() + i, plain - i);
+    i = plain;
+    if (i >= utf8.size()) break;
     const char ch = utf8[i];
     const auto c = static_cast<unsigned char>(ch);
     const std::size_t n = Utf8SequenceLength(utf8, i);
@@ -67,31 +92,75 @@ std::string JsonString(const std::string& utf8) {
       std::snprintf(escape, sizeof escape, "\\u%04x", c);
       out += escape;
     } else {
-      out.append(utf8, i, n);
+      out.append(utf8.data() + i, n);
     }
     i += n;
   }
-  return out + "\"";
+  out += '"';
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  AppendJsonString(out, utf8);
+  return out;
 }
 
 namespace {
 
-// Stored texts (code page 437) as JSON strings.
-std::string Text(std::string_view oem) { return JsonString(OemToUtf8(oem)); }
+// A stored text (code page 437) as a JSON string; plain ASCII is the same
+// in UTF-8.
+void AppendText(std::string& out, std::string_view oem) {
+  if (std::all_of(oem.begin(), oem.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    AppendJsonString(out, oem);
+  else
+    AppendJsonString(out, OemToUtf8(oem));
+}
+
+std::string Text(std::string_view oem) {
+  std::string json;
+  AppendText(json, oem);
+  return json;
+}
 
 // One object written member by member, on lines indented by depth.
 class JsonObject {
  public:
   JsonObject(std::string& out, int depth) : out_(out), depth_(depth) { out_ += "{"; }
-  void Member(std::string_view name, const std::string& json) {
-    out_ += first_ ? "\n" : ",\n";
-    first_ = false;
-    out_ += std::string(2 * (depth_ + 1), ' ') + JsonString(std::string(name)) + ": " + json;
+  void Member(std::string_view name, std::string_view json) {
+    Key(name);
+    out_ += json;
   }
-  void Number(std::string_view name, Extended x) { Member(name, JsonNumber(x)); }
-  void Close() { out_ += first_ ? "}" : "\n" + std::string(2 * depth_, ' ') + "}"; }
+  void Number(std::string_view name, Extended x) {
+    Key(name);
+    AppendJsonNumber(out_, x);
+  }
+  // A stored text (code page 437).
+  void Text(std::string_view name, std::string_view oem) {
+    Key(name);
+    AppendText(out_, oem);
+  }
+  void Close() {
+    if (!first_) {
+      out_ += '\n';
+      out_.append(2 * static_cast<std::size_t>(depth_), ' ');
+    }
+    out_ += '}';
+  }
 
  private:
+  // Member names are plain identifiers of this file: nothing to escape.
+  void Key(std::string_view name) {
+    out_ += first_ ? "\n" : ",\n";
+    first_ = false;
+    out_.append(2 * static_cast<std::size_t>(depth_ + 1), ' ');
+    out_ += '"';
+    out_ += name;
+    out_ += "\": ";
+  }
+
   std::string& out_;
   int depth_;
   bool first_ = true;
@@ -101,11 +170,16 @@ template <typename Item, typename Write>
 std::string JsonArray(const std::vector<Item>& items, int depth, Write write) {
   if (items.empty()) return "[]";
   std::string out = "[";
+  out.reserve(items.size() * 64);
   for (std::size_t i = 0; i < items.size(); ++i) {
-    out += (i ? ",\n" : "\n") + std::string(2 * (depth + 1), ' ');
+    out += i ? ",\n" : "\n";
+    out.append(2 * static_cast<std::size_t>(depth + 1), ' ');
     write(out, items[i], depth + 1);
   }
-  return out + "\n" + std::string(2 * depth, ' ') + "]";
+  out += '\n';
+  out.append(2 * static_cast<std::size_t>(depth), ' ');
+  out += ']';
+  return out;
 }
 
 template <typename Table>
@@ -121,7 +195,7 @@ void ValueMembers(JsonObject& o, const ReportNumber& n) {
     o.Number("min", n.values[0]);
     o.Number("max", n.values[1]);
   } else {
-    o.Member("text", Text(n.text));
+    o.Text("text", n.text);
   }
 }
 
@@ -140,9 +214,9 @@ std::string InputsJson(int depth) {
   JsonObject inputs(out, depth);
   const SCHRAUBTYPE& s = Schraube;
   Group(inputs, "bolt", depth, [&](JsonObject& o) {
-    o.Member("designation", Text(BoltDesignation()));
+    o.Text("designation", BoltDesignation());
     o.Member("type", std::to_string(s.BoltType));
-    o.Member("strength_class", Text(MatBolt.StrengthClass));
+    o.Text("strength_class", MatBolt.StrengthClass);
     o.Number("l_mm", s.l);
     o.Number("b_mm", s.b);
     o.Number("Rm_MPa", MatBolt.Rm);
@@ -160,7 +234,7 @@ std::string InputsJson(int depth) {
     }));
   });
   Group(inputs, "thread", depth, [&](JsonObject& o) {
-    o.Member("designation", Text(Gewinde.Designation));
+    o.Text("designation", Gewinde.Designation);
     o.Number("d_mm", Gewinde.d);
     o.Number("P_mm", Gewinde.P);
   });
@@ -180,7 +254,7 @@ std::string InputsJson(int depth) {
   for (int i = 1; i <= (k.nPlates <= kMaxPlates ? k.nPlates : kMaxPlates); ++i) plates.push_back(i);
   inputs.Member("plates", JsonArray(plates, depth + 1, [&](std::string& a, int i, int d) {
     JsonObject plate(a, d);
-    plate.Member("material", Text(k.Material[i].view()));
+    plate.Text("material", k.Material[i].view());
     plate.Number("De_mm", k.De[i]);
     plate.Number("Di_mm", k.Di[i]);
     plate.Number("l_mm", k.L[i]);
@@ -249,27 +323,28 @@ std::vector<MessageEntry> Messages() {
 
 std::string JointResultsJson(const std::string& projectFile, const ReportValues& report) {
   std::string out;
+  out.reserve(32 * 1024);
   JsonObject root(out, 0);
   root.Member("program", JsonString(ProgShortName + " " + ProgTitle.str().substr(ProgShortName.size() + 3)));
   root.Member("version", JsonString(ProgVersion));
   root.Member("project", JsonString(projectFile));
-  root.Member("edition", Text(VdiEditionText(CalcOptions.VdiEdition)));
+  root.Text("edition", VdiEditionText(CalcOptions.VdiEdition));
   root.Member("fatal", CalcFatalFlag ? "true" : "false");
   root.Member("inputs", InputsJson(1));
   root.Member("results", JsonArray(report.rows, 1, [](std::string& a, const ReportRow& r, int d) {
     JsonObject o(a, d);
-    o.Member("section", Text(r.section));
-    o.Member("name", Text(r.name));
-    o.Member("symbol", Text(r.symbol));
-    o.Member("unit", Text(r.unit));
+    o.Text("section", r.section);
+    o.Text("name", r.name);
+    o.Text("symbol", r.symbol);
+    o.Text("unit", r.unit);
     ValueMembers(o, r.value);
     o.Close();
   }));
   root.Member("tables", JsonArray(report.tables, 1, [](std::string& a, const ReportTable& t, int d) {
     JsonObject o(a, d);
-    o.Member("section", Text(t.section));
-    o.Member("title", Text(t.title));
-    o.Member("columns", JsonArray(t.columns, d + 1, [](std::string& c, const std::string& head, int) { c += Text(head); }));
+    o.Text("section", t.section);
+    o.Text("title", t.title);
+    o.Member("columns", JsonArray(t.columns, d + 1, [](std::string& c, const std::string& head, int) { AppendText(c, head); }));
     o.Member("rows", JsonArray(t.rows, d + 1, [](std::string& rows, const std::vector<ReportNumber>& row, int rd) {
       rows += JsonArray(row, rd, [](std::string& cell, const ReportNumber& n, int cd) {
         JsonObject c(cell, cd);
@@ -282,9 +357,9 @@ std::string JointResultsJson(const std::string& projectFile, const ReportValues&
   root.Member("messages", JsonArray(Messages(), 1, [](std::string& a, const MessageEntry& m, int d) {
     JsonObject o(a, d);
     o.Member("kind", JsonString(m.kind));
-    o.Member("text", Text(m.text));
-    o.Member("origin", Text(m.origin));
-    o.Member("remedy", Text(m.remedy));
+    o.Text("text", m.text);
+    o.Text("origin", m.origin);
+    o.Text("remedy", m.remedy);
     o.Close();
   }));
   root.Close();
@@ -297,17 +372,15 @@ int RunBatchJson(const std::string& projectFile) {
   const std::string target = CurrentFileName + ".json";
   ReportValues values;
   if (loaded == kExitOk) {
-    // The report is written once, into the temporary folder, to read its
-    // numbers as it prints them.
-    const std::string beside = CurrentFileName;
-    CurrentFileName = AddBackslash(platform::ProcessTempDir()) + "report-values";
+    // The report is printed once, into no file, to read its numbers as it
+    // prints them.
     AskTextDevice = 0;
     TextDevice = kDeviceBatchTxt;
     ReportValueCollector = &values;
+    DiscardBatchText = 1;
     WritePrintout();
+    DiscardBatchText = 0;
     ReportValueCollector = nullptr;
-    DeleteTextFile(CurrentFileName + ".txt");
-    CurrentFileName = beside;
     if (BatchTableDataMissing(projectFile, "")) return kExitLoadFailed;
     if (AbortFlag) {
       std::fprintf(stderr, "%s: the report's values cannot be read\n", projectFile.c_str());

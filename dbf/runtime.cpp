@@ -93,12 +93,16 @@ std::int32_t TzMaxAvail() { return 2147483647; }
 std::uint16_t GetWinVersion() { return 7; }  // there is no Windows here: 7.0
 
 std::uint32_t TotalMemory(int unit) {
-  std::uint64_t bytes = 0;
-  if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+  // The machine's memory: read once per run, which initialises every module
+  // again for each of its projects.
+  static const std::uint64_t bytes = [] {
     unsigned long long kb = 0;
-    if (std::fscanf(f, "MemTotal: %llu kB", &kb) == 1) bytes = kb * 1024ULL;
-    std::fclose(f);
-  }
+    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+      if (std::fscanf(f, "MemTotal: %llu kB", &kb) != 1) kb = 0;
+      std::fclose(f);
+    }
+    return static_cast<std::uint64_t>(kb) * 1024ULL;
+  }();
   std::uint64_t div = unit == 1 ? 1024ULL : unit == 2 ? 1024ULL * 1024ULL : 1ULL;
   std::uint64_t v = (bytes + div / 2) / div;
   return v > 0xFFFFFFFFULL ? 0xFFFFFFFFU : static_cast<std::uint32_t>(v);

@@ -1,5 +1,6 @@
 #include "framework/charset.h"
 
+#include <algorithm>
 #include <array>
 
 #include "framework/globals.h"
@@ -117,16 +118,20 @@ std::string UmlautModeText(std::string_view s) {
 }
 
 std::string OemToUtf8(std::string_view s) {
+  // Plain ASCII (most of every report) is the same in UTF-8, and transcribed
+  // the same: copied whole.
+  const auto firstHigh = std::find_if(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (firstHigh == s.end()) return std::string(s);
   const std::string text = CharSetMode == 1 ? TranscribeText(s) : std::string(s);
   std::string out;
   out.reserve(text.size() + text.size() / 4);
-  for (const char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b < 0x80) {
-      out += ch;
-      continue;
-    }
-    platform::AppendUtf8(out, platform::kCp437High[b - 0x80]);
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t plain = i;
+    while (plain < text.size() && static_cast<unsigned char>(text[plain]) < 0x80) ++plain;
+    out.append(text, i, plain - i);
+    if (plain == text.size()) break;
+    platform::AppendUtf8(out, platform::kCp437High[static_cast<unsigned char>(text[plain]) - 0x80]);
+    i = plain + 1;
   }
   return out;
 }

@@ -1,7 +1,9 @@
 #include "framework/clock.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include <langinfo.h>
 #include <locale.h>
@@ -41,7 +43,9 @@ bool ClockPinned() { return g_pinned; }
 
 void InitClock() { UnpinClock(); }
 
-std::string SystemShortDateFormat() {
+namespace {
+
+std::string LocaleShortDateFormat() {
   locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
   if (loc == static_cast<locale_t>(nullptr)) return std::string();
   const char* fmt = nl_langinfo_l(D_FMT, loc);
@@ -63,4 +67,26 @@ std::string SystemShortDateFormat() {
   }
   freelocale(loc);
   return out;
+}
+
+}  // namespace
+
+std::string SystemShortDateFormat() {
+  // The locale is read from the environment: asked again only when the
+  // variables it is chosen by have changed (a run of many projects asks
+  // once per project).
+  std::string key;
+  for (const char* name : {"LC_ALL", "LC_TIME", "LANG", "LOCPATH"}) {
+    const char* value = std::getenv(name);
+    key += value ? "=" + std::string(value) : std::string("-");
+    key += '\0';
+  }
+  static std::string lastKey, lastFormat;
+  static bool known = false;
+  if (!known || key != lastKey) {
+    lastFormat = LocaleShortDateFormat();
+    lastKey = key;
+    known = true;
+  }
+  return lastFormat;
 }

@@ -137,8 +137,9 @@ Value CommaModeValue() {
   return {[] { WriteIntLine(savedCommaMode); }, [] { ReadWordLine(DecimalCommaMode); }};
 }
 
-// The entries in file order: the classic 100, then the device path.
-std::vector<Entry> Entries() {
+// The entries in file order: the classic 100, then the device path. Each
+// is bound to its global, which lives for the whole run: made once.
+std::vector<Entry> MakeEntries() {
   std::vector<Entry> e;
   auto& cad = CadState;
   for (std::size_t i = 1; i <= 5; ++i)
@@ -264,6 +265,11 @@ std::vector<Entry> Entries() {
   return e;
 }
 
+const std::vector<Entry>& Entries() {
+  static const std::vector<Entry> entries = MakeEntries();
+  return entries;
+}
+
 bool Among(int n, std::initializer_list<int> set) {
   for (int x : set)
     if (x == n) return true;
@@ -338,7 +344,7 @@ void ReadConfigFile() {
   std::string skip;
   ReadTextLine(skip);
   ReadTextLine(skip);
-  std::vector<Entry> entries = Entries();
+  const std::vector<Entry>& entries = Entries();
   for (int k = 1; k <= static_cast<int>(entries.size()); ++k) {
     const Entry& entry = entries[static_cast<std::size_t>(k - 1)];
     bool skipWhenEnded = Among(k, {64, 65, 66, 67, 68, 71, 72, 101});

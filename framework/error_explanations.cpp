@@ -43,16 +43,18 @@ std::string MessageText(int I) {
   return CalcMessages.texts[static_cast<std::size_t>(I)].str();
 }
 
-// Origin (which = 1) or remedy (which = 2) of message I.
-void ExplanationLine(int I, int which, std::string& Text) {
+// Origin and remedy of message I, each left as it is when there is no file.
+void MessageExplanation(int I, std::string* Origin, std::string* Remedy) {
   const std::string file = ErrorExplanationFileName();
   if (file.empty()) return;
   std::string origin, remedy;
   switch (LookupExplanation(file, MessageText(I), origin, remedy)) {
     case ExplanationLookup::NoFile: return;
-    case ExplanationLookup::NotFound: Text = kNoExplanationText; return;
-    case ExplanationLookup::Found: Text = which == 1 ? origin : remedy; return;
+    case ExplanationLookup::NotFound: origin = remedy = kNoExplanationText; break;
+    case ExplanationLookup::Found: break;
   }
+  if (Origin) *Origin = origin;
+  if (Remedy) *Remedy = remedy;
 }
 
 std::string FindInDir(const std::string& dir, const std::string& name) {
@@ -196,8 +198,9 @@ void SaveErrorExplanation(std::string_view Message, std::string_view Origin, std
   CheckCloseError(target);
 }
 
-void ExplanationOrigin(int I, std::string& Text) { ExplanationLine(I, 1, Text); }
-void ExplanationRemedy(int I, std::string& Text) { ExplanationLine(I, 2, Text); }
+void ExplanationOrigin(int I, std::string& Text) { MessageExplanation(I, &Text, nullptr); }
+void ExplanationRemedy(int I, std::string& Text) { MessageExplanation(I, nullptr, &Text); }
+void ExplanationOfMessage(int I, std::string& Origin, std::string& Remedy) { MessageExplanation(I, &Origin, &Remedy); }
 
 void ShowMessageHelp(Word I) {
   const std::string file = ErrorExplanationFileName();

@@ -47,3 +47,5 @@ void ShowErrorHelp(std::string_view Message, std::string_view Origin, std::strin
 // none; Text is unchanged when there is no explanation file.
 void ExplanationOrigin(int I, std::string& Text);
 void ExplanationRemedy(int I, std::string& Text);
+// Both from one look into the file.
+void ExplanationOfMessage(int I, std::string& Origin, std::string& Remedy);

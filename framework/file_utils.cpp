@@ -12,6 +12,7 @@
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
 #include "platform/file_replace.h"
+#include "platform/folder_names.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -30,10 +31,6 @@ std::size_t NamePartStart(std::string_view path) {
     if (IsSeparator(path[i])) start = i + 1;
   }
   return start;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && UpperCaseText(a) == UpperCaseText(b);
 }
 
 bool Exists(const std::string& path) {
@@ -192,23 +189,27 @@ std::string FindExistingFile(std::string_view path) {
     start = end + 1;
   }
   std::string resolved = current;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
+  // When the folder exists as written, only the name is looked for.
+  std::size_t first = 0;
+  std::size_t last = parts.size();
+  while (last > 0 && parts[last - 1].empty()) --last;
+  if (last > 1) {
+    std::string folder = current;
+    for (std::size_t i = 0; i + 1 < last; ++i)
+      if (!parts[i].empty()) folder = folder.empty() ? parts[i] : AddBackslash(folder) + parts[i];
+    if (!folder.empty() && IsDirectory(folder)) {
+      resolved = folder;
+      first = last - 1;
+    }
+  }
+  for (std::size_t i = first; i < parts.size(); ++i) {
     const std::string& part = parts[i];
     if (part.empty()) continue;
     std::string candidate = resolved.empty() ? part : AddBackslash(resolved) + part;
     if (!Exists(candidate)) {
-      std::error_code ec;
-      const std::string dir = resolved.empty() ? "." : resolved;
-      bool found = false;
-      for (fs::directory_iterator it(dir, ec), endIt; !ec && it != endIt; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (SameIgnoringCase(entry, part)) {
-          candidate = resolved.empty() ? entry : AddBackslash(resolved) + entry;
-          found = true;
-          break;
-        }
-      }
-      if (!found) return p;
+      std::string entry;
+      if (!platform::FindEntryIgnoringCase(resolved.empty() ? "." : resolved, part, entry)) return p;
+      candidate = resolved.empty() ? entry : AddBackslash(resolved) + entry;
     }
     resolved = candidate;
   }

@@ -1,6 +1,7 @@
 #include "framework/line_io.h"
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <system_error>
@@ -10,6 +11,7 @@
 #include "framework/math_utils.h"
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
+#include "platform/os.h"
 
 namespace fs = std::filesystem;
 
@@ -20,6 +22,12 @@ TTextFile::~TTextFile() { CloseQuiet(); }
 void TTextFile::Assign(std::string_view name) {
   CloseQuiet();
   name_ = std::string(name);
+  discarding_ = false;
+}
+
+void TTextFile::AssignDiscarding() {
+  Assign("");
+  discarding_ = true;
 }
 
 bool TTextFile::Reset() {
@@ -36,6 +44,14 @@ bool TTextFile::Reset() {
 bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   CloseQuiet();
   sync_ = sync;
+  if (discarding_) {
+    target_.clear();
+    temporary_.clear();
+    file_ = platform::OpenDiscardingFile();
+    writing_ = true;
+    failed_ = false;
+    return file_ != nullptr;
+  }
   target_ = NewFileName(name_);
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return false;
@@ -78,6 +94,7 @@ bool TTextFile::Finish(bool report) {
   if (!file_) return !failed_;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
+  readAt_ = readEnd_ = 0;
   if (!temporary_.empty()) {
     if (failed_) {
       std::error_code ec;
@@ -93,12 +110,17 @@ bool TTextFile::Finish(bool report) {
   return !failed_;
 }
 
+bool TTextFile::FillReadBuffer() {
+  if (readAt_ < readEnd_) return true;
+  readBuffer_.resize(8192);
+  readAt_ = 0;
+  readEnd_ = std::fread(readBuffer_.data(), 1, readBuffer_.size(), file_);
+  return readEnd_ > 0;
+}
+
 bool TTextFile::Eof() {
   if (!file_ || writing_) return true;
-  const int c = std::fgetc(file_);
-  if (c == EOF) return true;
-  std::ungetc(c, file_);
-  return false;
+  return !FillReadBuffer();
 }
 
 bool TTextFile::ReadLine(std::string& line) {
@@ -107,18 +129,28 @@ bool TTextFile::ReadLine(std::string& line) {
     failed_ = true;
     return false;
   }
-  int c = std::fgetc(file_);
-  if (c == EOF) {
+  if (!FillReadBuffer()) {
     if (std::ferror(file_)) failed_ = true;
     return false;
   }
-  while (c != EOF && c != '\n') {
-    line += static_cast<char>(c);
-    c = std::fgetc(file_);
-  }
-  if (c == EOF && std::ferror(file_)) {
-    failed_ = true;
-    return false;
+  // The line is taken from the buffer up to its end, refilled as it runs out.
+  for (;;) {
+    const char* start = readBuffer_.data() + readAt_;
+    const std::size_t left = readEnd_ - readAt_;
+    const auto* end = static_cast<const char*>(std::memchr(start, '\n', left));
+    if (end) {
+      line.append(start, end);
+      readAt_ += static_cast<std::size_t>(end - start) + 1;
+      break;
+    }
+    line.append(start, left);
+    readAt_ = readEnd_;
+    if (FillReadBuffer()) continue;
+    if (std::ferror(file_)) {
+      failed_ = true;
+      return false;
+    }
+    break;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/types.h"
 #include "platform/file_replace.h"
@@ -26,6 +27,8 @@ class TTextFile {
   TTextFile& operator=(const TTextFile&) = delete;
 
   void Assign(std::string_view name);
+  // No file: Rewrite opens a file that keeps nothing written to it.
+  void AssignDiscarding();
   const std::string& Name() const { return name_; }
 
   // Each returns false (and sets nothing else) when the file cannot be opened.
@@ -52,6 +55,8 @@ class TTextFile {
 
  private:
   bool Finish(bool report);
+  // Makes unread bytes available; false at the end of the file or on an error.
+  bool FillReadBuffer();
 
   std::string name_;
   std::string target_;     // the file Close replaces
@@ -60,6 +65,10 @@ class TTextFile {
   std::FILE* file_ = nullptr;
   bool writing_ = false;
   bool failed_ = false;
+  bool discarding_ = false;
+  // Lines are read from a block of the file at a time.
+  std::vector<char> readBuffer_;
+  std::size_t readAt_ = 0, readEnd_ = 0;
 };
 
 // The one global text file of the line routines.

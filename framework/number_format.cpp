@@ -1,5 +1,6 @@
 #include "framework/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -16,11 +17,48 @@ std::string PadLeft(std::string s, std::size_t width, char fill = ' ') {
   return s;
 }
 
+// The fixed form of a number below 2^63 with at most 12 decimals, made from
+// the 64-bit mantissa in whole numbers: the exact value times 10^d, rounded
+// to nearest with ties to even, as the library's conversion rounds it, but
+// without its general (and slow) path. False for larger numbers.
+bool SmallFixedText(Extended x, int d, std::string& out) {
+  static constexpr unsigned long long kTens[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL,
+                                                 1000000ULL, 10000000ULL, 100000000ULL, 1000000000ULL,
+                                                 10000000000ULL, 100000000000ULL, 1000000000000ULL};
+  if (d < 0 || d > 12 || !(std::fabs(x) < 0x1p63L)) return false;
+  int exponent = 0;
+  const Extended fraction = std::frexp(std::fabs(x), &exponent);  // |x| = fraction * 2^exponent
+  const auto mantissa = static_cast<unsigned long long>(std::ldexp(fraction, 64));
+  // |x| * 10^d = mantissa * 10^d / 2^shift, mantissa * 10^d < 2^104.
+  const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * kTens[d];
+  const int shift = 64 - exponent;  // at least 1, as |x| < 2^63
+  unsigned __int128 q = 0;
+  if (shift < 128) {
+    q = scaled >> shift;
+    const unsigned __int128 rest = scaled - (q << shift);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+  }
+  char digits[48];
+  char* end = digits + sizeof digits;
+  char* p = end;
+  for (int n = 0; q != 0 || n <= d; ++n) {
+    if (n == d && d > 0) *--p = '.';
+    *--p = static_cast<char>('0' + static_cast<int>(q % 10));
+    q /= 10;
+  }
+  const bool zero = p[0] == '0' && std::all_of(p, end, [](char c) { return c == '0' || c == '.'; });
+  out.assign(p, end);
+  if (std::signbit(x) && !zero) out.insert(out.begin(), '-');
+  return true;
+}
+
 // x in fixed notation with d decimals, rounded to nearest; no sign on a
 // value that rounds to zero.
 std::string FixedText(Extended x, int d) {
   if (std::isnan(x)) return "nan";
   if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
+  if (std::string small; SmallFixedText(x, d, small)) return small;
   // A value of 1e4932 has 4933 digits before the point.
   char buf[5000 + 32];
   auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, d);

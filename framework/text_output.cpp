@@ -30,6 +30,7 @@ namespace {
 bool HtmlTableTagPending = false;  // opened, its tag waiting for the first row
 }  // namespace
 Byte SinglePagePrinting;
+Byte DiscardBatchText;
 ShortString<3> SavedInputFileExt;
 TPageHeaderTexts PageHeaderTexts;
 TColumnHeads ColumnHeads;
@@ -63,6 +64,8 @@ bool IsTxtDevice() { return OutputDevice == kDeviceTxt || OutputDevice == kDevic
 bool IsHtmlDevice() { return OutputDevice == kDeviceHtml; }
 bool IsTextDevice() { return !IsTxtDevice() && !IsHtmlDevice(); }
 bool FrameLess() { return PrintoutDisplayMode == 4; }
+// A print-out only read for its values: its lines are not even made.
+bool Discarding() { return DiscardBatchText && OutputDevice == kDeviceBatchTxt; }
 
 // The directory of the layer's files: TempDir, or this process's own
 // temporary directory while none is configured.
@@ -238,13 +241,21 @@ void TextPageHeader(int Page, int Kind) {
   }
 }
 
+// The separator or rule line of the display mode, told without making them.
 bool IsSeparatorText(std::string_view Line) {
-  return Line == kNoLine || Line == SeparatorLine() || Line == RuleLineText();
+  if (Line == kNoLine) return true;
+  auto repeats = [Line](char c) { return Line.size() == 70 && Line.find_first_not_of(c) == std::string_view::npos; };
+  switch (PrintoutDisplayMode) {
+    case 1: return repeats('-') || repeats('=');
+    case 2: return repeats('\xC4') || repeats('\xCD');
+    case 3: return repeats(' ');
+    default: return false;  // both are the marker of no line
+  }
 }
 
 void OutputLineImpl(std::string_view Line, bool escape) {
   if (IsTxtDevice()) {
-    if (!IsSeparatorText(Line)) OutputWriteRaw(Line);
+    if (!Discarding() && !IsSeparatorText(Line)) OutputWriteRaw(Line);
   } else if (IsHtmlDevice()) {
     CloseHtmlTable();
     ++OutputLineCount;
@@ -356,6 +367,10 @@ void OpenTxtOutput() {
     // The report beside the project, written through a temporary file beside
     // it and renamed into place when closed.
     OutputFileName = CurrentFileName + ".txt";
+    if (DiscardBatchText) {
+      TextFileVar.AssignDiscarding();
+      return;
+    }
   } else if (!AskTextDevice) {
     OutputFileName = OutputDir() + "$$$" + std::to_string(TxtFileCounter + 1) + ".txt";
   } else if (!AskOutputFile("txt")) {
@@ -493,6 +508,7 @@ char FrameChar() {
 void InitTextOutput() {
   OutputDevice = kDeviceScreen;
   SinglePagePrinting = 0;
+  DiscardBatchText = 0;
   OutputLineCount = 0;
   OutputPageCount = 0;
   OutputHeaderKind = 0;
@@ -623,6 +639,7 @@ void OutputLineAll(std::string_view Text) {
 void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_view Value2,
                     std::string_view Value3) {
   if (IsTxtDevice()) {
+    if (Discarding()) return;
     OutputWriteRaw(std::string(Name) + '\t' + std::string(Value1) + '\t' + std::string(Value2) + '\t' +
                    RowDecimalText(Value3));
   } else if (IsHtmlDevice()) {
@@ -706,8 +723,7 @@ void OutputMessages() {
   if (IsHtmlDevice()) OpenHtmlTable();
   for (int i = 1; i <= CalcMessages.count; ++i) {
     std::string origin, remedy;
-    ExplanationOrigin(i, origin);
-    ExplanationRemedy(i, remedy);
+    ExplanationOfMessage(i, origin, remedy);
     const std::string message = CalcMessages.texts[i].str();
     if (IsTxtDevice()) {
       OutputWriteRaw(message + '\t' + origin + '\t' + remedy);
@@ -768,13 +784,18 @@ std::string Utf8Text(std::string_view Text) {
 }  // namespace
 
 void OutputWriteRaw(std::string_view Text) {
-  if (WritesUtf8())
-    WriteTextNoEol(Utf8Text(Text) + "\n");
-  else
+  if (Discarding()) return;
+  if (WritesUtf8()) {
+    std::string text = Utf8Text(Text);
+    text += '\n';
+    WriteTextNoEol(text);
+  } else {
     WriteTextLine(Text);
+  }
 }
 
 void OutputWriteRawText(std::string_view Text) {
+  if (Discarding()) return;
   if (WritesUtf8())
     WriteTextNoEol(Utf8Text(Text));
   else

@@ -67,6 +67,10 @@ extern TColumnHeads ColumnHeads;
 extern std::array<Byte, 4> ColumnPositions;
 extern Byte RowValue3Column;
 
+// While set, device 9 writes no file: a run that only reads the report's
+// values as it prints them.
+extern Byte DiscardBatchText;
+
 // Device path of the raw text printer (device 2), e.g. "/dev/usb/lp0".
 // Empty: the text printer is unavailable.
 extern std::string TextPrinterDevice;

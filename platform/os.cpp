@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -93,21 +94,21 @@ std::string CacheDirectory() { return UserDirectory("BQ4_CACHE_DIR", "XDG_CACHE_
 
 std::string UserDataDirectory() { return UserDirectory("BQ4_USER_DATA_DIR", "XDG_DATA_HOME", ".local/share"); }
 
-std::string ExecutableDirectory() {
-  // The running program stays where it was started from: asked once.
+namespace {
+
+// The folder of the running program, which stays where it was started from:
+// asked once; empty when the system does not tell.
+const std::string& ProgramDirectory() {
   static const std::string dir = [] {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : exe.parent_path().string();
   }();
-  return dir.empty() ? CurrentDirectory() : dir;
+  return dir;
 }
 
-std::string DataDirectory() {
-  std::string dir = GetEnvironment("BQ4_DATA_DIR");
-  if (!dir.empty()) return dir;
+std::string DataDirectoryBeside(const fs::path& exeDir) {
   std::error_code ec;
-  fs::path exeDir = ExecutableDirectory();
   // Build tree: data/ beside the executable (tests sit one level deeper).
   for (fs::path p : {exeDir / "data", exeDir.parent_path() / "data"}) {
     if (fs::is_directory(p, ec)) return p.string();
@@ -117,10 +118,37 @@ std::string DataDirectory() {
   return (exeDir / "data").string();
 }
 
+}  // namespace
+
+std::string ExecutableDirectory() {
+  const std::string& dir = ProgramDirectory();
+  return dir.empty() ? CurrentDirectory() : dir;
+}
+
+std::string DataDirectory() {
+  std::string dir = GetEnvironment("BQ4_DATA_DIR");
+  if (!dir.empty()) return dir;
+  if (ProgramDirectory().empty()) return DataDirectoryBeside(CurrentDirectory());
+  // Beside the program: looked for once (every project of a run asks).
+  static const std::string beside = DataDirectoryBeside(ProgramDirectory());
+  return beside;
+}
+
 std::string CurrentDirectory() {
   std::error_code ec;
   fs::path p = fs::current_path(ec);
   return ec ? std::string(".") : p.string();
+}
+
+void KeepFreedMemory() {
+  ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  ::mallopt(M_TOP_PAD, 1 << 20);
+}
+
+std::FILE* OpenDiscardingFile() {
+  cookie_io_functions_t discard {};
+  discard.write = [](void*, const char*, std::size_t size) -> ssize_t { return static_cast<ssize_t>(size); };
+  return ::fopencookie(nullptr, "w", discard);
 }
 
 bool DirectoryWritable(const std::string& dir) {

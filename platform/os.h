@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -41,6 +42,15 @@ std::string ExecutableDirectory();
 std::string DataDirectory();
 
 std::string CurrentDirectory();
+
+// Memory freed is kept for the next allocations instead of going back to
+// the system at once: a run that handles many projects one after another
+// would otherwise return and ask for the same pages for each.
+void KeepFreedMemory();
+
+// A file open for writing that takes every write and keeps nothing, with no
+// file behind it; closed with fclose.
+std::FILE* OpenDiscardingFile();
 
 // True when new files can be made in the directory (empty: the current one):
 // it exists and this process may write and search it; a read-only file system

@@ -1,10 +1,13 @@
 #include "app/command_line.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "app/json_results.h"
 #include "app_test_support.h"
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -82,6 +85,26 @@ TEST_F(CommandLineTest, HelpKeepsItsWrittenLinesAndNamesTheNewSwitchesAfterThem)
   for (const auto& line : lines) EXPECT_LE(line.size(), 64u);
 }
 
+// A file whose name differs from a project's output only in case, made while
+// a run of many projects goes on (after the folder was first looked in), is
+// the file that output replaces, as a run of its own would find it.
+TEST_F(CommandLineTest, ManyProjectsFindAnOutputMadeMeanwhileWhateverItsCase) {
+  const std::string a = Sample("null.bq4", "a.bq4"), b = Sample("hot.bq4", "b.bq4");
+  static std::string folder;
+  folder = dir_;
+  BatchWindowModulesInit = [] { std::ofstream(folder + "/B.TXT") << "made meanwhile"; };
+  const int code = RunBatchProjects({a, b}, "/I");
+  BatchWindowModulesInit = nullptr;
+  platform::SetBatchMode(false);
+  EXPECT_EQ(code, kExitOk);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/a.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/b.txt"));
+  std::ifstream in(dir_ + "/B.TXT");
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first.rfind("BQ4", 0), 0u) << first;
+}
+
 TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {
   for (const double x : {0.0, 1.0, -2.5, 10000.0, 0.1, 1e-6, 1.2876613518761758e-06, 6.867e9, 1e300, 5e-324,
                          84.26652412786713, std::nextafter(1.0, 2.0)}) {
@@ -96,6 +119,10 @@ TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {
   EXPECT_EQ(JsonNumber(std::nanl("")), "null");
   EXPECT_EQ(JsonNumber(std::numeric_limits<Extended>::max()), "null");  // beyond every double
   EXPECT_EQ(JsonString("a\"b\\c\n\x01 \xC2\xB5"), "\"a\\\"b\\\\c\\u000a\\u0001 \xC2\xB5\"");
+  const struct { const char* in; const char* out; } strings[] = {
+      {"", "\"\""}, {"plain text", "\"plain text\""}, {"\"", "\"\\\"\""}, {"end\\", "\"end\\\\\""},
+      {"\x7F del", "\"\x7F del\""}, {"\xC2\xB5G \xC2\xB1", "\"\xC2\xB5G \xC2\xB1\""}, {"\t", "\"\\u0009\""}};
+  for (const auto& s : strings) EXPECT_EQ(JsonString(s.in), s.out) << s.in;
   // Bytes that are no UTF-8 (a name in another code page, a cut sequence) become U+FFFD.
   EXPECT_EQ(JsonString("\xE6G \xC2"), "\"\xEF\xBF\xBDG \xEF\xBF\xBD\"");
 }

@@ -200,7 +200,9 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
     const bool titled = main.windowTitle().toStdString().find(c.fileName + ".bq4") != std::string::npos;
     EXPECT_EQ(titled, !c.fileName.empty());
     // The messages item counts the start-up calculation's messages.
-    if (c.startedWithFile) EXPECT_GT(CalcMessages.count, 0u);
+    if (c.startedWithFile) {
+      EXPECT_GT(CalcMessages.count, 0u);
+    }
     EXPECT_NE(Caption(main, "mi_viewErrorMessages").find("(" + std::to_string(CalcMessages.count) + ")"),
               std::string::npos);
     EXPECT_EQ(main.Item("mi_viewErrorMessages")->isEnabled(), CalcMessages.count > 0);

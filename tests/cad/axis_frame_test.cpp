@@ -173,7 +173,9 @@ TEST_F(AxisFrameTest, XTickLabelsStandApartCentredUnderTheirTicks) {
       EXPECT_LE(labels[i].v[0] + static_cast<Extended>(labels[i].text.size() + 1) * cw, labels[i + 1].v[0] + 1e-9L)
           << labels[i].text << " / " << labels[i + 1].text;
     for (const auto& l : labels)
-      if (l.text == "0") EXPECT_NEAR(static_cast<double>(l.v[0] + 0.5L * cw), static_cast<double>(PlotX(0)), 1e-4);
+      if (l.text == "0") {
+        EXPECT_NEAR(static_cast<double>(l.v[0] + 0.5L * cw), static_cast<double>(PlotX(0)), 1e-4);
+      }
   }
 }
 

@@ -151,7 +151,9 @@ TEST_F(SheetTablesTest, HugeForcesStayInsideTheirCellsAsThemselves) {
         // The next text of the row begins after the number's last character.
         const double end = t[i].x + 0.75 * kSheetTableTextHeight * static_cast<double>(t[i].text.size());
         for (const auto& other : t)
-          if (other.y == t[i].y && other.x > t[i].x) EXPECT_LE(end, other.x + 1e-6) << t[i].text << " / " << other.text;
+          if (other.y == t[i].y && other.x > t[i].x) {
+            EXPECT_LE(end, other.x + 1e-6) << t[i].text << " / " << other.text;
+          }
       }
       EXPECT_TRUE(faFound);
     }

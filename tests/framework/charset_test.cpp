@@ -8,6 +8,8 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "output_test_support.h"
+#include "platform/cp437.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -51,6 +53,38 @@ TEST_F(CharsetTest, OwnTranscriptionInCharSetMode1) {
   // A plain "|" stays itself; box lines become ASCII.
   EXPECT_EQ(OemToAnsiText(text), "Maenner deg | -|");
   EXPECT_EQ(OemToAnsiText("\x86\xA1\xDA"), "\xE5\xED+");
+}
+
+// UTF-8 of stored texts: ASCII runs as they are, every other byte as its
+// code page 437 character, at the start, inside and at the end; with the
+// own transcription first in mode 1.
+TEST_F(CharsetTest, Utf8OfStoredTextsKeepsAsciiRunsAndConvertsEveryOtherByte) {
+  const struct { const char* oem; const char* mode0; const char* mode1; } cases[] = {
+      {"", "", ""},
+      {"plain text | 1.5", "plain text | 1.5", "plain text | 1.5"},
+      {"\xE6G", "\xC2\xB5G", "uG"},
+      {"F\xF1 20\xF8", "F\xC2\xB1 20\xC2\xB0", "F+/- 20deg"},
+      {"M\x84nner \x81" "ber", "M\xC3\xA4nner \xC3\xBC" "ber", "Maenner ueber"},
+      {"\xC4\xC4 end", "\xE2\x94\x80\xE2\x94\x80 end", "-- end"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.oem);
+    CharSetMode = 0;
+    EXPECT_EQ(OemToUtf8(c.oem), c.mode0);
+    CharSetMode = 1;
+    EXPECT_EQ(OemToUtf8(c.oem), c.mode1);
+  }
+  CharSetMode = 0;
+  EXPECT_EQ(OemToUtf8("a\x80"), "a\xC3\x87");  // the lowest byte that is not ASCII
+  std::string all, expected;
+  for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+  for (const char c : all) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80)
+      expected += c;
+    else
+      platform::AppendUtf8(expected, platform::kCp437High[b - 0x80]);
+  }
+  EXPECT_EQ(OemToUtf8(all), expected);
 }
 
 TEST_F(CharsetTest, UmlautModes) {

@@ -9,6 +9,7 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "output_test_support.h"
+#include "platform/folder_names.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -79,6 +80,30 @@ TEST_F(FileUtilsTest, FilesAreFoundWhateverTheCase) {
   EXPECT_EQ(NewFileName(Path("tables/THREAD.DBF")), Path("Tables/Thread.DBF"));
   DeleteTextFile(Path("tables/thread.dbf"));
   EXPECT_FALSE(fs::exists(Path("Tables/Thread.DBF")));
+}
+
+// A name whose folder exists as written is looked for in that folder alone;
+// the path found reads as the component walk makes it, listings kept or not.
+TEST_F(FileUtilsTest, NamesAreFoundInTheirFolderAsTheWalkWritesThem) {
+  fs::create_directories(Path("Tables/Sub"));
+  std::ofstream(Path("Tables/Thread.DBF")) << "t";
+  const struct { std::string asked, found; } cases[] = {
+      {Path("Tables/THREAD.dbf"), Path("Tables/Thread.DBF")},
+      {dir_ + "//Tables//thread.dbf", Path("Tables/Thread.DBF")},
+      {Path("Tables/./thread.dbf"), Path("Tables/./Thread.DBF")},
+      {Path("Tables/Sub/../thread.dbf"), Path("Tables/Sub/../Thread.DBF")},
+      {Path("TABLES/thread.dbf"), Path("Tables/Thread.DBF")},
+      {Path("tables/sub/"), Path("Tables/Sub")},
+      {Path("Tables/none.dbf"), Path("Tables/none.dbf")},
+      {Path("Tables/Thread.DBF/x"), Path("Tables/Thread.DBF/x")}};
+  for (const bool keep : {false, true}) {
+    platform::KeepFolderListings(keep);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.asked + (keep ? " (kept)" : ""));
+      EXPECT_EQ(FindExistingFile(c.asked), c.found);
+    }
+  }
+  platform::KeepFolderListings(false);
 }
 
 TEST_F(FileUtilsTest, DirectoryTests) {

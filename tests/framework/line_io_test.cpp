@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "framework/file_utils.h"
 #include "framework/globals.h"
@@ -131,6 +133,55 @@ TEST_F(LineIoTest, ReadsLfAndCrLfFilesAndBooleans) {
   EXPECT_EQ(s, "last");
   EXPECT_TRUE(TextFileVar.Eof());
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// Lines of every length come back whole, also where a line, or its CR LF,
+// runs across the blocks the file is read in; bytes 0 and CR inside a line
+// stay; Eof tells the truth before and after the last line.
+TEST_F(LineIoTest, LinesAcrossReadBlocksComeBackWhole) {
+  std::vector<std::string> lines;
+  std::string file;
+  for (const std::size_t length : {0u, 1u, 8190u, 8191u, 8192u, 8193u, 20000u, 3u}) {
+    std::string line(length, 'x');
+    for (std::size_t i = 0; i < length; i += 997) line[i] = static_cast<char>('a' + i % 26);
+    if (length == 3) line = std::string("a\0b", 3) + "\rc";
+    lines.push_back(line);
+    file += line + (lines.size() % 2 ? "\r\n" : "\n");
+  }
+  file += "end";  // the last line without a line end
+  lines.push_back("end");
+  std::ofstream(Path("long.txt"), std::ios::binary) << file;
+  TTextFile f;
+  f.Assign(Path("long.txt"));
+  ASSERT_TRUE(f.Reset());
+  for (const std::string& expected : lines) {
+    SCOPED_TRACE(expected.size());
+    EXPECT_FALSE(f.Eof());
+    std::string line;
+    ASSERT_TRUE(f.ReadLine(line));
+    EXPECT_EQ(line, expected);
+  }
+  EXPECT_TRUE(f.Eof());
+  std::string line = "kept?";
+  EXPECT_FALSE(f.ReadLine(line));
+  EXPECT_EQ(line, "");
+  EXPECT_FALSE(f.Failed());
+}
+
+// A file assigned to discard takes every write and close as done and leaves
+// no file anywhere; assigning a name again writes that file.
+TEST_F(LineIoTest, DiscardingFileWritesNothingAndANameAssignedAfterWrites) {
+  TTextFile f;
+  f.AssignDiscarding();
+  ASSERT_TRUE(f.Rewrite(platform::ReplaceSync::Derived));
+  EXPECT_TRUE(f.WriteLine(std::string(100000, 'x')));
+  EXPECT_TRUE(f.Close());
+  EXPECT_TRUE(fs::is_empty(dir_));
+  f.Assign(dir_ + "/kept.txt");
+  ASSERT_TRUE(f.Rewrite(platform::ReplaceSync::Derived));
+  EXPECT_TRUE(f.WriteLine("kept"));
+  EXPECT_TRUE(f.Close());
+  EXPECT_TRUE(fs::exists(dir_ + "/kept.txt"));
 }
 
 TEST_F(LineIoTest, FileHeaderBlock) {

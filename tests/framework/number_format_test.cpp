@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
 #include <cstdlib>
 #include <random>
 
@@ -31,6 +35,40 @@ TEST_F(NumberFormatTest, FloatToTextSignificantDigitsAndTrimming) {
   Extended p = 1;
   for (int e = 0; e <= 12; ++e, p *= 10) EXPECT_EQ(FloatToText(p), "1" + std::string(e, '0')) << e;
   EXPECT_EQ(FloatToTextEng(1e-6L), "1E-6");
+}
+
+// The fixed form is the library's own conversion, rounded to nearest with
+// ties to even on the exact binary value, with no sign on a value shown as
+// zero: over random numbers of every size, exact ties, and the edges.
+TEST_F(NumberFormatTest, FixedFormEqualsTheLibrarysConversionDigitForDigit) {
+  auto reference = [](Extended x, int d) {
+    char buf[5100];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, d);
+    std::string s(buf, r.ptr);
+    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+    return s;
+  };
+  std::mt19937_64 random(2230);
+  std::vector<Extended> values = {0.0L, -0.0L, 0.5L, 1.5L, 2.5L, -2.5L, 0.125L, 0.375L, 1e-8L, 9.995L,
+                                  0.0049999999999999L, 1e15L, 0x1p63L - 1, 0x1p63L, 1e19L, 1e300L,
+                                  std::numeric_limits<Extended>::denorm_min(), 123456789.987654321L};
+  for (int i = 0; i < 15000; ++i) {
+    const Extended mantissa = std::ldexp(static_cast<Extended>(random() | (1ULL << 63)), -64);
+    const int exponent = static_cast<int>(random() % 140) - 76;  // 2^-76 .. 2^63
+    const Extended x = std::ldexp(mantissa, exponent) * ((random() & 1) ? -1 : 1);
+    values.push_back(x);
+    // Halves and quarters at the last decimal shown: ties in binary.
+    values.push_back(std::ldexp(static_cast<Extended>(random() % 100000), -static_cast<int>(random() % 6)));
+  }
+  for (const Extended x : values)
+    for (int d = 0; d <= 12; ++d) {
+      const std::string expected = reference(x, d);
+      const std::string shown = FloatToTextWidth(0, d, x);
+      if (shown != expected) {
+        ADD_FAILURE() << static_cast<double>(x) << " with " << d << " decimals: " << shown << " not " << expected;
+        return;
+      }
+    }
 }
 
 TEST_F(NumberFormatTest, FloatDigitsShiftsDecimals) {

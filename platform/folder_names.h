@@ -1,0 +1,27 @@
+// Finding a folder's entry whatever the case of its name.
+//
+// A file is found whatever the case of its name, so a name that does not
+// exist as written is looked for among the folder's entries. Listing a large
+// folder for every file a run writes into it costs a listing per file; while
+// listings are kept, the entries of a folder on a local file system are
+// listed once and kept exact by the kernel's notice of every change in it
+// (inotify), whoever makes the change.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The first entry of folder (in the order of the folder) whose name equals
+// name apart from ASCII case, in entry; false when there is none or the
+// folder cannot be read.
+bool FindEntryIgnoringCase(const std::string& folder, std::string_view name, std::string& entry);
+
+// Keeps the listings of the folders looked in, and their change notices,
+// until it is switched off (which forgets them). A run of many projects
+// switches it on; a folder whose changes are not noticed (a network or
+// other file system) is listed every time all the same.
+void KeepFolderListings(bool on);
+
+}  // namespace platform
