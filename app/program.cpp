@@ -1,5 +1,8 @@
 #include "app/program.h"
 
+#include <QTimer>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "framework/file_utils.h"
 #include "framework/forms/config_form_plot.h"
 #include "platform/application.h"
+#include "platform/os.h"
 
 void InitWindowModules() {
   InitSpreadsheet();
@@ -40,6 +44,12 @@ int RunProgram(int argc, char** argv) {
   }
   fonts.Ready();
   window->show();
+  // Once the window is up, the temporary folders of killed runs are cleared
+  // away on a thread of their own.
+  std::unique_ptr<platform::StartupTask> clearing;
+  QTimer::singleShot(2000, [&clearing] {
+    clearing = std::make_unique<platform::StartupTask>([] { platform::RemoveLeftTempDirs(); });
+  });
   exitCode = platform::RunApplication();
   delete window;
   return exitCode;

@@ -1,13 +1,19 @@
 #include "platform/os.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include <dirent.h>
 #include <malloc.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -29,12 +35,16 @@ std::string GetEnvironment(const std::string& name) {
 
 namespace {
 
+std::string TempBase() {
+  std::string base = GetEnvironment("TMPDIR");
+  return base.empty() ? std::string("/tmp") : base;
+}
+
 struct TempDirHolder {
   std::string path;
   pid_t owner = ::getpid();
   TempDirHolder() {
-    std::string base = GetEnvironment("TMPDIR");
-    if (base.empty()) base = "/tmp";
+    std::string base = TempBase();
     std::string templ = base + "/bq4-" + std::to_string(::getpid()) + "-XXXXXX";
     if (char* made = ::mkdtemp(templ.data())) {
       path = made;
@@ -56,6 +66,47 @@ struct TempDirHolder {
 const std::string& ProcessTempDir() {
   static TempDirHolder holder;
   return holder.path;
+}
+
+namespace {
+
+// The process number of a name "bq4-<pid>-XXXXXX" as mkdtemp makes it; 0
+// for any other name.
+pid_t TempDirOwner(const char* name) {
+  if (std::strncmp(name, "bq4-", 4) != 0) return 0;
+  const char* p = name + 4;
+  long pid = 0;
+  const char* digits = p;
+  while (*p >= '0' && *p <= '9' && pid < 1L << 30) pid = pid * 10 + (*p++ - '0');
+  if (p == digits || *p != '-' || std::strlen(p + 1) != 6) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+}  // namespace
+
+int RemoveLeftTempDirs(const std::string& folder, long quiet) {
+  const std::string base = folder.empty() ? TempBase() : folder;
+  DIR* dir = ::opendir(base.c_str());
+  if (!dir) return 0;
+  const std::string& own = ProcessTempDir();
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (const dirent* e = ::readdir(dir)) {
+    const pid_t pid = TempDirOwner(e->d_name);
+    if (pid <= 0) continue;
+    const std::string path = base + "/" + e->d_name;
+    struct stat st {};
+    // A directory of this user (not a link to one), left alone for a while,
+    // whose process is gone (not merely another user's).
+    if (path == own || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        now - st.st_mtime < quiet)
+      continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    std::error_code ec;
+    if (fs::remove_all(path, ec) > 0 && !ec) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 std::string TempFileName(const std::string& prefix) {

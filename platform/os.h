@@ -22,6 +22,13 @@ const std::string& ProcessTempDir();
 // A new unique file name inside ProcessTempDir() with the given prefix.
 std::string TempFileName(const std::string& prefix);
 
+// Removes from folder (default: $TMPDIR, else /tmp) the temporary directories
+// that this user's programs left when they were killed: named as
+// ProcessTempDir() names them, owned by this user, their process no longer
+// running, and nothing in them changed for `quiet` seconds. Never this
+// process's own. Returns how many were removed.
+int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
+
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();
 
