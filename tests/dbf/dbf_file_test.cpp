@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "dbf/byte_order.h"
@@ -107,6 +108,13 @@ TEST_F(DbfFile, EndMarkIsNoRecordOfAOneByteTable) {
   }
   FixRecordCount = false;
   EXPECT_EQ(ReadBytes(Path("one.dbf")), b);
+  if (dbftest::PythonModule("dbfread")) {  // an independent reader counts the same two
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "t = dbfread.DBF(sys.argv[1], load=True)\n"
+                             "print(len(t.records), len(t.deleted))\n";
+    EXPECT_EQ(dbftest::RunPython(script, Path("one.dbf"), Path("out.txt")), "1 1\n");
+  }
 }
 
 TEST_F(DbfFile, DamagedHeadersAreRejectedWithoutCrash) {

@@ -1,5 +1,7 @@
 #include "dbf/import_export.h"
 
+#include <fstream>
+
 #include "dbf/memo.h"
 #include "dbf/record_cache.h"
 #include "dbf/vfiles.h"
@@ -102,6 +104,13 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   Use(wide + " EXCLUSIVE");
   AppendFrom(Path("one.dbf"));
   EXPECT_EQ(Fields(1), "1.25");
+  CloseDatabase();
+  if (dbftest::PythonModule("dbfread")) {
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]): print(r['PRICE'].strip(), len(r['PRICE']))\n";
+    EXPECT_EQ(dbftest::RunPython(script, wide, Path("out.txt")), "1.25 200\n");  // an independent reader agrees
+  }
 }
 
 // Memos are copied between memo kinds (dBASE III to FoxPro here).
