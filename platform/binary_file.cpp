@@ -1,5 +1,6 @@
 #include "platform/binary_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csetjmp>
 #include <csignal>
@@ -126,8 +127,9 @@ void Unmap(const volatile std::uint8_t* map, std::size_t length) {
 
 namespace {
 
-// The copy under way on this thread, where a SIGBUS returns to.
-thread_local sigjmp_buf* g_mappedCopy = nullptr;
+// The copy under way on this thread, where a SIGBUS returns to. Volatile, so
+// that the store arming it is neither dropped nor merged with the one after.
+thread_local sigjmp_buf* volatile g_mappedCopy = nullptr;
 struct sigaction g_previousBusAction {};
 
 void OnBusError(int signal, siginfo_t* info, void* context) {
@@ -165,7 +167,11 @@ bool CopyFromMapping(void* out, const volatile std::uint8_t* from, std::size_t l
     return false;
   }
   g_mappedCopy = &here;
+  // The fences keep the compiler from moving the copy's loads out of the
+  // armed stretch; the handler runs on this thread, so no CPU fence is needed.
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   std::memcpy(out, const_cast<const std::uint8_t*>(from), length);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   g_mappedCopy = nullptr;
   return true;
 }
