@@ -1,6 +1,7 @@
 #include "calc/input_procedures_list.h"
 
 #include "calc/forms/calc_forms.h"
+#include "calc/joint_state.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
 #include "framework/message_box.h"
@@ -57,6 +58,8 @@ void EditNewEntry(const EntryListEditor& e, int i) {
 }  // namespace
 
 void RunEntryListEditor(const EntryListEditor& e) {
+  const TJointState opened;  // the list's Cancel puts the joint back to this
+  bool changed = false;      // an action carried out since the list opened
   for (;;) {
     const int n = e.count();
     const int lines = FillList(e, n);
@@ -64,7 +67,10 @@ void RunEntryListEditor(const EntryListEditor& e) {
     int marked = 0;
     AbortFlag = 0;  // only the list's Cancel ends the editor here
     const int action = RunListEditor(e.caption, lines, marked, {e.spareCaption, "", ""});
-    if (AbortFlag) return;
+    if (AbortFlag) {
+      opened.Restore();
+      return;
+    }
     int line = lines;  // "continue..."
     if (action >= 1 && action <= 3) line = n + action;
     else if (action == 6 && !e.generalText.empty()) line = n + 4;
@@ -75,15 +81,15 @@ void RunEntryListEditor(const EntryListEditor& e) {
         e.edit(line);
         break;
       case Step::Enter:
-        if (!RoomForOneMore(e, n)) return;
+        if (!RoomForOneMore(e, n)) break;
         e.save();
         e.setCount(n + 1);
         EditNewEntry(e, n + 1);
         break;
       case Step::Insert: {
-        if (!RoomForOneMore(e, n)) return;
+        if (!RoomForOneMore(e, n)) break;
         const int i = n == 0 ? 1 : EntryToActOn(e, n, marked, e.insertHelp, e.insertPrompt);
-        if (i == 0) return;
+        if (i == 0) break;
         e.save();
         for (int j = n; j >= i; --j) e.move(j, j + 1);  // entry i keeps its values as a start
         e.setCount(n + 1);
@@ -93,7 +99,7 @@ void RunEntryListEditor(const EntryListEditor& e) {
       case Step::Delete: {
         if (n == 0) break;
         const int i = EntryToActOn(e, n, marked, e.deleteHelp, e.deletePrompt);
-        if (i == 0) return;
+        if (i == 0) break;
         for (int j = i; j < n; ++j) e.move(j + 1, j);
         e.setCount(n - 1);
         break;
@@ -104,6 +110,13 @@ void RunEntryListEditor(const EntryListEditor& e) {
       case Step::Continue:
         return;
     }
-    if (AbortFlag) return;
+    if (AbortFlag) {
+      // A Cancel in an entry's form or a prompt ends the editor and takes
+      // back only that step: what was done before stays, and is a change
+      // of the input that a later Save must not miss.
+      if (changed) InputModified = 1;
+      return;
+    }
+    changed = true;
   }
 }

@@ -30,5 +30,6 @@ struct EntryListEditor {
 };
 
 // Repeats until "continue..." or Cancel; a new entry whose form is cancelled
-// is taken back.
+// is taken back, and the list's own Cancel puts the joint back as it was when
+// the list opened.
 void RunEntryListEditor(const EntryListEditor& e);

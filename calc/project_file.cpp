@@ -439,7 +439,11 @@ void ResetProjectInputs() {
   InitCalcDefaults();
   Anzieh = ANZIEH_Record{};
   PrintMacroSelection = 0;
+  // The index style of the change protocol is a setting of the
+  // configuration: a project load leaves it as configured.
+  const Word indexStyle = ChangeIndexStyle;
   InitChangeHistory();
+  ChangeIndexStyle = indexStyle;
   InitDocuments();
 }
 

@@ -1,5 +1,8 @@
 #include "dbf/table_writer.h"
 
+#include <algorithm>
+
+#include "framework/number_format.h"
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
 
@@ -8,12 +11,40 @@ namespace {
 bool HtmlDevice() { return GetOutputDevice() == kDeviceHtml; }
 bool TabDevice() { return GetOutputDevice() == kDeviceTxt || GetOutputDevice() == kDeviceBatchTxt; }
 
-// Cut or padded in front to the width; a text the caller padded (a material
-// name) keeps its blanks and so stays left in its column.
-std::string RightAligned(std::string_view c, int width) {
-  const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
-  if (c.size() >= w) return std::string(c.substr(0, w));
-  return std::string(w - c.size(), ' ') + std::string(c);
+// The cell right-aligned in its column, which ends at end (a position in
+// the line), at least one blank after the text before it. A cell without
+// that room: a number is fitted into what is left of its column (exponent
+// form or "*"s); a text follows whole after one blank.
+void AppendCell(std::string& line, std::string_view c, std::size_t end) {
+  const std::size_t first = c.find_first_not_of(' ');
+  if (first == std::string_view::npos) {
+    line.resize(std::max(line.size(), end), ' ');
+    return;
+  }
+  const std::size_t used = line.find_last_not_of(' ') + 1;  // 0 when blank
+  const std::size_t earliest = used == 0 ? 0 : used + 1;
+  if (c.size() <= end && end - c.size() + first >= earliest) {
+    line.resize(end - c.size() + first, ' ');
+    line += c.substr(first);
+    return;
+  }
+  const std::string_view trimmed = c.substr(first, c.find_last_not_of(' ') - first + 1);
+  const std::size_t room = end > earliest ? end - earliest : 0;
+  const std::string text = room > 0 ? FitNumberToField(trimmed, static_cast<int>(room)) : std::string(trimmed);
+  line.resize(text.size() <= room ? end - text.size() : earliest, ' ');
+  line += text;
+}
+
+// The cell left in its column, which starts at begin, and padded to the
+// column's width; a cell too long for it follows the text before it whole,
+// after one blank.
+void AppendLeftCell(std::string& line, std::string_view c, std::size_t begin, std::size_t width) {
+  const std::size_t used = line.find_last_not_of(' ') + 1;  // 0 when blank
+  const std::size_t at = std::max(begin, used == 0 ? 0 : used + 1);
+  const std::string text = c.size() <= width && at == begin ? std::string(c) : TrimRightText(c);
+  line.resize(at, ' ');
+  line += text;
+  line.resize(std::max(line.size(), begin + width), ' ');
 }
 
 }  // namespace
@@ -88,16 +119,19 @@ void TTableWriter::WriteCompactLine(bool header) {
     return;
   }
   const bool tabs = TabDevice();
+  std::size_t end = 0;  // where the column ends
   for (int i = 0; i < n; ++i) {
     const std::size_t k = static_cast<std::size_t>(i);
     const std::string_view c = cells_[k].view();
+    const std::size_t width = static_cast<std::size_t>(std::max(widths_[k], 0));
+    end += width;
     if (tabs) {
       if (i) line += '\t';
       line += header ? TrimRightText(c) : RowDecimalText(TrimRightText(c));
     } else if (i == 0 || header) {
-      line += PadRight(c, widths_[k]);
+      AppendLeftCell(line, c, end - width, width);
     } else {
-      line += RightAligned(c, widths_[k]);
+      AppendCell(line, c, end);
     }
   }
   OutputLine(tabs || !TrimRightText(line).empty() ? line : "");

@@ -437,6 +437,43 @@ std::string InsertAtColumn(std::string Line, std::size_t Col, std::string_view T
   return Line;
 }
 
+std::string TableRowLine(std::string_view Name, std::string_view Value1, std::string_view Value2,
+                         std::string_view Value3) {
+  constexpr std::size_t kValueEnd = 68;  // last column of the value field
+  std::string line(Name);
+  // Text at its column, or one blank after the text before it where that
+  // runs long, so that no text runs into or splits another.
+  const auto startColumn = [&line](std::size_t column) {
+    const std::size_t used = line.find_last_not_of(' ') + 1;  // 0 when blank
+    return used == 0 ? column : std::max(column, used + 2);
+  };
+  const auto put = [&line](std::size_t column, std::string_view text) {
+    line.resize(column - 1, ' ');
+    line += text;
+  };
+  if (!Value1.empty()) put(startColumn(ColumnPositions[0]), Value1);
+  if (!Value2.empty()) put(startColumn(ColumnPositions[1]), Value2);
+  // The value keeps its place in its field when the texts before it leave
+  // room; else it follows them, and a number wider than what is left up to
+  // the field's end is fitted (exponent form or "*"s). A wide text (a range
+  // of two numbers) moves left into the blanks before the field instead.
+  const std::size_t first = Value3.find_first_not_of(' ');
+  if (first != std::string_view::npos) {
+    const std::size_t start = startColumn(RowValue3Column);
+    if (RowValue3Column + first >= start && RowValue3Column + Value3.size() - 1 <= kValueEnd) {
+      put(RowValue3Column + first, Value3.substr(first));
+    } else {
+      const std::string_view trimmed = Value3.substr(first, Value3.find_last_not_of(' ') - first + 1);
+      const std::size_t room = start <= kValueEnd ? kValueEnd - start + 1 : 1;
+      const std::string text = FitNumberToField(trimmed, static_cast<int>(room));
+      if (text.size() <= room) put(start, text);
+      else put(std::max(startColumn(1), kValueEnd + 1 - std::min(text.size(), kValueEnd)), text);
+    }
+  }
+  line.resize(kLineWidth, ' ');
+  return line;
+}
+
 std::string HtmlEscape(std::string_view Text) {
   std::string out;
   out.reserve(Text.size());
@@ -647,15 +684,7 @@ void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_
                    HtmlEscape(Value2) + "</TD><TD><DIV ALIGN=RIGHT>" + HtmlEscape(Value3) +
                    "</DIV></TD></TR>");
   } else {
-    // A symbol that fills its column keeps a blank before the unit, and a
-    // number wider than the rest of the line is shown so that it fits.
-    std::string line(68, ' ');
-    line = InsertAtColumn(line, 1, Name);
-    line = InsertAtColumn(line, ColumnPositions[0], Value1);
-    const std::size_t unitColumn = std::max<std::size_t>(ColumnPositions[1], ColumnPositions[0] + Value1.size() + 1);
-    line = InsertAtColumn(line, unitColumn, Value2);
-    line = InsertAtColumn(line, RowValue3Column, FitNumberToField(Value3, 68 - RowValue3Column + 1));
-    OutputLine(line);
+    OutputLine(TableRowLine(Name, Value1, Value2, Value3));
     if (!FrameLess()) OutputLine(SeparatorLine());
   }
 }

@@ -148,6 +148,11 @@ bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Line
 // appended when Col lies beyond its end; then the line is cut to Width.
 std::string InsertAtColumn(std::string Line, std::size_t Col, std::string_view Text,
                            std::size_t Width = 72);
+// The text line of a table row: Name at column 1, Value1 and Value2 at
+// ColumnPositions 0 and 1, Value3 at RowValue3Column; each text whole and
+// apart from the one before it, a too wide number fitted (FitNumberToField).
+std::string TableRowLine(std::string_view Name, std::string_view Value1, std::string_view Value2,
+                         std::string_view Value3);
 // Escapes "&", "<", ">" and '"' for HTML text.
 std::string HtmlEscape(std::string_view Text);
 // The first line of every HTML page the program writes: the mark-up is HTML 4.01 Transitional.

@@ -13,9 +13,11 @@
 
 #include "app/menu_texts.h"
 #include "app/project_files.h"
+#include "../framework/output_test_support.h"
 #include "app_test_support.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
+#include "framework/change_history.h"
 #include "framework/config_file.h"
 #include "framework/display_list.h"
 #include "framework/drawing.h"
@@ -167,6 +169,32 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   main.UpdateAfterCalculation();
   EXPECT_EQ(Caption(main, "mi_viewErrorMessages"), "&Error messages (3)");
   EXPECT_TRUE(main.Item("mi_viewErrorMessages")->isEnabled());
+}
+
+// The protocol letters the changes as the configuration says, also after
+// the project was saved and opened again in the same session.
+TEST_F(MainWindowTest, ChangeProtocolKeepsTheConfiguredIndexStyleAfterSaveAndOpen) {
+  Sample("null.bq4");
+  Thh main;
+  View3DSetting = 0;  // letters a, b, c ...
+  ApplyIndexStyle();
+  for (const char* change : {"first", "second"})
+    Answered([&](auto& s) { s.Ok({{"Edit_aenderung", change}}).Expect("Modification").Ok(); },
+             [&] { main.Item("mi_docuNewChange")->trigger(); });
+  const auto protocol = [&] {
+    Answered([](auto& s) { s.Ok(); }, [&] { main.Item("mi_docuShowChanges1")->trigger(); });
+    return ReadBytes(dir_ + "/outwin.txt");
+  };
+  ASSERT_NE(protocol().find("  b     "), std::string::npos);
+  const std::string saved = dir_ + "/changed.bq4";
+  Answered([&](auto& s) { s.File(saved); }, [&] { main.mi_FileSaveAsClick(); });
+  Answered([&](auto& s) { s.File(saved); }, [&] { main.mi_fileOpenClick(); });
+  ASSERT_EQ(ChangeCount, 2);
+  const std::string text = protocol();
+  EXPECT_NE(text.find("  a     "), std::string::npos) << text;
+  EXPECT_NE(text.find("  b     "), std::string::npos) << text;
+  EXPECT_EQ(text.find("  2     "), std::string::npos) << text;
+  EXPECT_EQ(ChangeIndexStyle, 2);
 }
 
 TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {

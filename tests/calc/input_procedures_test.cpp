@@ -396,6 +396,67 @@ void SetPlates(int n) {
   }
 }
 
+void ExpectPlates(const std::vector<int>& thicknesses, const std::string& when) {
+  ASSERT_EQ(Klemmstuecke.nPlates, thicknesses.size()) << when;
+  for (std::size_t i = 1; i <= thicknesses.size(); ++i) {
+    EXPECT_EQ(Klemmstuecke.L[i], thicknesses[i - 1]) << when << ", part " << i;
+    EXPECT_EQ(Klemmstuecke.Material[i].str(), "St " + std::to_string(thicknesses[i - 1])) << when << ", part " << i;
+  }
+}
+
+TEST_F(InputProceduresTest, CancelOfTheListPutsTheEntriesBackAsTheyWereWhenItOpened) {
+  SetPlates(3);
+  Klemmstuecke.Codes[2] = {7, 8};
+  Klemmstuecke.lK = 6;  // a result: put back with the parts
+  platform::DialogScript script;
+  script.Press("Button_loeschen", {{"ListBox1", "#1"}}).Expect("clamping plates");
+  script.Cancel().Expect("clamping plates");
+  EditClampingPieces();
+  EXPECT_EQ(AbortFlag, 1);
+  ExpectPlates({1, 2, 3}, "Delete, Cancel");
+  EXPECT_EQ(Klemmstuecke.Codes[2][1], 8);
+  EXPECT_EQ(Klemmstuecke.lK, 6);
+
+  // Insert confirmed in the part's form, a second Delete, then Cancel.
+  script.Press("Button_einfuegen", {{"ListBox1", "#0"}});
+  script.Ok({{"Edit_l", "9"}}).Expect("clamp.plate 1");
+  script.Press("Button_loeschen", {{"ListBox1", "#3"}});
+  script.Cancel();
+  EditClampingPieces();
+  EXPECT_EQ(AbortFlag, 1);
+  ExpectPlates({1, 2, 3}, "Insert, Delete, Cancel");
+
+  // The bolt's sections the same way.
+  Schraube.nSections = 2;
+  Schraube.lSec[1] = 10;
+  Schraube.lSec[2] = 20;
+  script.Press("Button_loeschen", {{"ListBox1", "#0"}});
+  script.Cancel();
+  EditBoltSections();
+  ASSERT_EQ(Schraube.nSections, 2);
+  EXPECT_EQ(Schraube.lSec[1], 10);
+
+  // A Cancel in a part's form ends the editor and takes back only that
+  // form: the delete before it stays, and the input counts as changed.
+  InputModified = 0;
+  script.Press("Button_loeschen", {{"ListBox1", "#0"}});
+  script.Press("Button_aendern", {{"ListBox1", "#0"}});
+  script.Press("Button_cancel", {{"Edit_l", "7"}}).Expect("clamp.plate 1");
+  EditClampingPieces();
+  EXPECT_EQ(AbortFlag, 1);
+  ExpectPlates({2, 3}, "Delete, Modify cancelled");
+  EXPECT_EQ(InputModified, 1);
+
+  // OK keeps what was done.
+  AbortFlag = 0;
+  script.Press("Button_loeschen", {{"ListBox1", "#0"}});
+  script.Ok();
+  EditClampingPieces();
+  EXPECT_EQ(AbortFlag, 0);
+  ExpectPlates({3}, "Delete, OK");
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
 TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDeletesParts) {
   SetPlates(20);
   platform::DialogScript script;

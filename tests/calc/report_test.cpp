@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,95 @@ bool RowValue(const std::string& report, const std::string& symbol, bool tabs, E
     return TryTextToFloat(text, value);
   }
   return false;
+}
+
+std::vector<std::string> ReportLines(const std::string& report) {
+  std::vector<std::string> lines;
+  std::istringstream in(report);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line == "REMARKS, WARNINGS AND ERROR MESSAGES" || line.ends_with(" REMARKS, WARNINGS AND ERROR MESSAGES")) break;
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string Trimmed(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
+}
+
+// Every row and table row of the TAB report is found in the printed report
+// in the same order, each of its texts whole and with a blank before it;
+// a number that did not fit is shown as the same number in fewer digits,
+// or as "*"s. Returns the first fault, or "".
+std::string FirstCutValue(const std::string& tabReport, const std::string& printed) {
+  const std::vector<std::string> lines = ReportLines(printed);
+  std::size_t next = 0;
+  for (const std::string& row : ReportLines(tabReport)) {
+    if (row.find('\t') == std::string::npos) continue;
+    std::vector<std::string> fields;
+    std::istringstream in(row);
+    for (std::string f; std::getline(in, f, '\t');) fields.push_back(Trimmed(f));
+    // Not a row: the page header's title line, with the pinned date.
+    if (fields.empty() || fields[0].empty() || (fields.size() > 1 && fields[1] == "12/06/2026")) continue;
+    // The line that starts with the row's first text.
+    std::size_t found = next;
+    for (; found < lines.size(); ++found) {
+      const std::string text = Trimmed(lines[found]);
+      if (text.starts_with(fields[0]) && (text.size() == fields[0].size() || text[fields[0].size()] == ' ')) break;
+    }
+    if (found == lines.size()) return "no printed line for: " + row;
+    const std::string& line = lines[found];
+    next = found + 1;
+    std::size_t pos = line.find(fields[0]) + fields[0].size();
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+      const std::string& want = fields[i];
+      if (want.empty()) continue;
+      if (pos >= line.size() || line[pos] != ' ') return "no blank before \"" + want + "\" in: " + line;
+      pos = line.find_first_not_of(' ', pos);
+      if (pos == std::string::npos) return "\"" + want + "\" missing in: " + line;
+      if (line.compare(pos, want.size(), want) == 0 &&
+          (pos + want.size() == line.size() || line[pos + want.size()] == ' ')) {
+        pos += want.size();
+        continue;
+      }
+      // Fitted: the same number, or stars.
+      const std::size_t end = std::min(line.find(' ', pos), line.size());
+      const std::string shown = line.substr(pos, end - pos);
+      Extended a = 0, b = 0;
+      const bool stars = shown.find_first_not_of('*') == std::string::npos;
+      const bool same = TryTextToFloat(shown, a) && TryTextToFloat(want, b) &&
+                        std::fabs(static_cast<double>(a - b)) <= 0.01 * std::fabs(static_cast<double>(b));
+      if (!stars && !same) return "\"" + want + "\" shown as \"" + shown + "\" in: " + line;
+      pos = end;
+    }
+  }
+  return {};
+}
+
+TEST_F(ReportTest, EveryValueOfEveryRowStaysWholeAndApartWithAnyNumberOfDigits) {
+  for (const char* sample : {"null", "tapped_static", "vdi1986", "eccentric", "hot", "own_nut"})
+    for (Word units : {0, 1})
+      for (int digits : {3, 5, 7}) {
+        SCOPED_TRACE(std::string(sample) + (units ? " imperial" : " metric") + ", digits " + std::to_string(digits));
+        UnitSystem = units;
+        FloatDigits = digits;
+        DecimalMode = 1;  // "." in the TAB rows as in the printed ones
+        const std::string tabs = Report(sample, kDeviceBatchTxt);
+        const std::string printed = Report(sample, kDeviceDosText);
+        EXPECT_EQ(FirstCutValue(tabs, printed), "");
+      }
+  FloatDigits = 3;
+  UnitSystem = 0;
+  // A name too long for its column is followed by its symbol, not split by it.
+  CalcOptions.EngageVelk = 0;
+  Montage.ktau = 0.123456L;
+  FloatDigits = 9;
+  const std::string printed = Write("null", kDeviceDosText);
+  FloatDigits = 3;
+  EXPECT_NE(printed.find("Max.comparative stress(k tau=0.123456000) Sig.redB MPa"), std::string::npos) << printed;
 }
 
 // The run refuses such loads as input; the records are set as a run with

@@ -117,9 +117,16 @@ class TextOutputTest : public ::testing::Test {
 TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56AndSeparatorsFollowTheDisplayMode) {
   PrintoutDisplayMode = 1;
   const std::string text = DosText([] { OutputTableRow(std::string(40, 'n'), "V1", "V2", "V3"); });
-  // Seven columns of margin; the value splits the long name, whose rest follows it.
-  EXPECT_EQ(text.substr(0, text.find('\n')), std::string(7, ' ') + std::string(34, 'n') + "V1" + std::string(6, 'n') +
-                                                 " V2" + std::string(10, ' ') + "V3" + std::string(15, ' '));
+  // Seven columns of margin; a name too long for its column stays whole and
+  // the symbol and unit follow it, each after a blank; the value keeps its column.
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            std::string(7, ' ') + std::string(40, 'n') + " V1 V2" + std::string(9, ' ') + "V3" + std::string(15, ' '));
+  // Texts that run into the value's field push it on; a number then fits what is left.
+  const std::string pushed = DosText([] { OutputTableRow(std::string(48, 'n'), "V1", "unit", "     123456.789"); });
+  EXPECT_EQ(pushed.substr(0, pushed.find('\n')),
+            std::string(7, ' ') + std::string(48, 'n') + " V1 unit 123456.789" + std::string(5, ' '));
+  const std::string fitted = DosText([] { OutputTableRow(std::string(56, 'n'), "V1", "unit", "123456.789"); });
+  EXPECT_EQ(fitted.substr(0, fitted.find('\n')), std::string(7, ' ') + std::string(56, 'n') + " V1 unit 1E5    ");
   // A symbol that fills its column keeps a blank before the unit; a number
   // too wide for the value column is fitted, not cut to another number.
   const std::string full = DosText([] { OutputTableRow("preload", "FMmax,req", "N", std::string(40, '9')); });
