@@ -17,6 +17,7 @@
 #include "dbf/locks.h"
 #include "framework/globals.h"
 #include "platform/binary_file.h"
+#include "platform/file_lock.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -1202,6 +1203,19 @@ TEST_F(NdxIndex, PositioningNamesAMissingKeyOrRecord) {
   Go(3);
   EXPECT_EQ(TzLastError, 212);
   EXPECT_EQ(TzErrorDetail, "Key: \"Z     \" not in index: " + n + ". [SoftSyncIndex] Record: 3");
+  // A close that cannot take the write lock leaves the anchor as it is on disk: here the stamp of a
+  // change under way, which refuses the file.
+  Go(1);
+  IndexHooks.StampIndexes(true);
+  SemaphoreTimeout = 1;
+  platform::FileHandle other = platform::kNoFile;  // another program holds the write lock
+  ASSERT_EQ(platform::OpenFile(SemaphoreFileName(p), platform::kOpenReadWrite | platform::kShareDenyNone, other), 0);
+  ASSERT_EQ(platform::LockRange(other, 1, 4), 0);
+  CloseIndex(1);
+  EXPECT_EQ(TzErrorDetail, "Could not lock index for writing anchor node " + n);
+  EXPECT_EQ(IndexRecCount(Path("n.ndx")), -1);
+  platform::CloseFile(other);
+  CloseIndexes();
 }
 
 // The engine's end closes every work area's indexes, then the tables: the last one out removes the
