@@ -192,6 +192,7 @@ class Compiler {
       if (num.size() > 80) num.resize(80);
       number_ = std::strtod(num.c_str(), nullptr);
       width_ = 0;
+      decimals_ = ExprDefaultDecimals;
       tokenCount_++;
       return kTokNLit;
     }
@@ -205,6 +206,7 @@ class Compiler {
         if (literal_.size() < 511) literal_ += static_cast<char>(ch);
       }
       width_ = 0;
+      decimals_ = ExprDefaultDecimals;
       tokenCount_++;
       return kTokCLit;
     }
@@ -269,6 +271,7 @@ class Compiler {
       else return token;
     }
     width_ = 0;
+    decimals_ = ExprDefaultDecimals;
     for (const Keyword& k : kKeywords) {
       if (name == k.name) {
         pool_ += k.pool;
@@ -769,11 +772,7 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
         pushN(!b.text.empty() && a.text.compare(0, b.text.size(), b.text) == 0, kExprL);
         break;
       }
-      case kNeC: {
-        Value b = pop(), a = pop();
-        pushN(!(!b.text.empty() && a.text.compare(0, b.text.size(), b.text) == 0), kExprL);
-        break;
-      }
+      case kNeC: { Value b = pop(), a = pop(); pushN(CompareText(a.text, b.text) != 0, kExprL); break; }
       case kEqEqC: { Value b = pop(), a = pop(); pushN(a.text == b.text, kExprL); break; }
       case kInC: { Value b = pop(), a = pop(); pushN(b.text.find(a.text) != std::string::npos, kExprL); break; }
       case kGtN: case kGtD: { Value b = pop(), a = pop(); pushN(a.number > b.number, kExprL); break; }

@@ -1,5 +1,7 @@
 #include "dbf/init.h"
 
+#include <cstdlib>
+
 #include "dbf/datasets.h"
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
@@ -15,6 +17,7 @@
 #include "dbf/runtime.h"
 #include "dbf/vfiles.h"
 #include "dbf/work_areas.h"
+#include "platform/os.h"
 
 void InitDbfModules() {
   InitDbfErrors();
@@ -31,6 +34,20 @@ void InitDbfModules() {
   InitVFiles();
   InitIndexKeys();
   InitExpressions();
-  InitNdxIndex();
+  IndexInit();
   InitDatasets();
+  // The end step runs once, when the program ends (also after a halt on an
+  // error). The temporary directory is made first, so that it outlives it.
+  static bool started = false;
+  if (!started) {
+    started = true;
+    platform::ProcessTempDir();
+    std::atexit(EndDbfModules);
+  }
+}
+
+void EndDbfModules() {
+  ErrorDispatchOff quiet;  // nothing is shown while the program ends
+  IndexExit();
+  CloseAllAtExit();
 }

@@ -4,3 +4,6 @@
 #pragma once
 
 void InitDbfModules();
+// The engine's end: every work area's indexes, then every table, closed.
+// InitDbfModules has it run at program end.
+void EndDbfModules();

@@ -20,8 +20,8 @@ Index* Ordered() {
 
 void HookSync() {
   if (Index* ix = Ordered()) {
-    RefreshAnchors(*SelectedAreas());
-    SyncIndex(*ix, true);
+    bool changed = RefreshAnchors(*SelectedAreas());
+    SyncIndex(*ix, true, changed);
   }
 }
 
@@ -29,7 +29,8 @@ void HookSync() {
 bool EnsurePath(Index& ix) {
   if (ix.pathValid && !ix.path.empty()) return true;
   if (ix.currentRecno == 0) return false;
-  bool ok = Locate(ix, ix.currentKey, ix.currentRecno);
+  std::uint32_t at = 0;
+  bool ok = LocateOrEqualKey(ix, ix.currentKey, ix.currentRecno, at);
   ix.pathValid = ok;
   return ok;
 }
@@ -236,7 +237,13 @@ std::string (*HookKeyTextOfOrder())() {
 
 using namespace ndx;
 
-void InitNdxIndex() {
+void IndexInit() {
+  // Another index engine filled the hooks since the work-area layer's start.
+  if (IndexLinked) {
+    DederError(254, "ERROR: BOTH ZADAZ4 and VAVUZ units linked in. [IndexInit]");
+    return;
+  }
+  KeyTextSlot = 1;
   IndexExact = false;
   IndexFound = false;
   IndexUniqueSwitch = false;
@@ -276,4 +283,23 @@ void InitNdxIndex() {
   IndexHooks.UnlockedReadHeld = HookUnlockedReadHeld;
   IndexHooks.StampIndexes = HookStampIndexes;
   IndexLinked = true;
+}
+
+void IndexExit() {
+  if (!IndexLinked) return;
+  const std::uint8_t selected = SelectedArea;
+  for (int n = 1; n <= 34; ++n) {
+    SelectedArea = static_cast<std::uint8_t>(n);
+    AreaIndexes* a = SelectedAreas();
+    if (!a) continue;
+    // An index left in the middle of a change keeps the stamp that refuses
+    // it on disk: the change may not be whole.
+    for (int s = 1; s <= kSlots; ++s) {
+      Index* ix = a->slot[s].get();
+      if (ix && ix->writing) ix->writing = ix->anchorDirty = false;
+    }
+    CloseIndexes();
+  }
+  SelectedArea = selected;
+  IndexLinked = false;
 }

@@ -21,10 +21,21 @@ void CloseOne(AreaIndexes& a, int s) {
   Index* ix = a.slot[s].get();
   if (!ix) return;
   if (ix->anchorDirty || ix->writing) {
-    ix->writing = false;
+    // Without the write lock the anchor stays as it is on disk: a stale
+    // stamp then refuses the file until it is built again.
+    const std::uint16_t before = TzLastError;
+    TzLastError = 0;
     HandleSemafore(kLockSemaphore);
-    WriteAnchorNode(*ix);
-    HandleSemafore(kUnlockSemaphore);
+    if (TzLastError != 0) {
+      DederError(TzLastError, "Could not lock index for writing anchor node " + Cut80(ix->fileName));
+    } else {
+      ix->writing = false;
+      WriteAnchorNode(*ix);
+      HandleSemafore(kUnlockSemaphore);
+      if (TzLastError != 0)
+        DederError(TzLastError, "Could not unlock index after writing anchor node " + Cut80(ix->fileName));
+    }
+    if (TzLastError == 0) TzLastError = before;
   }
   if (ix->file != platform::kNoFile) {
     int rc = platform::CloseFile(ix->file);  // leaves the handle empty
@@ -40,8 +51,10 @@ bool AnyIndex(const AreaIndexes* a) {
   return false;
 }
 
-// Positions index `ix` on the selected work area's current record.
-bool SyncIndex(Index& ix, bool controlling) {
+// Positions index `ix` on the selected work area's current record. A
+// UNIQUE index may hold the key under another record: it stands on that key.
+// `soft`: the search after another program changed the index.
+bool SyncIndex(Index& ix, bool controlling, bool soft) {
   TDbfWorkArea* wa = SelectedWorkArea();
   ix.atBegin = ix.atEnd = false;
   if (!wa || wa->recordNumber < 1 || wa->recordNumber > wa->recordCount) {
@@ -59,14 +72,22 @@ bool SyncIndex(Index& ix, bool controlling) {
   std::string key;
   if (!KeyOfRecord(ix, key)) return false;
   std::uint32_t recno = static_cast<std::uint32_t>(wa->recordNumber);
-  if (!Locate(ix, key, recno) && !Locate(ix, key, recno, true)) {
+  std::uint32_t at = recno;
+  if (!LocateOrEqualKey(ix, key, recno, at)) {
     if (TzLastError != 0) return false;
-    DederError(212, "Key: \"" + key + "\" not in index: " + Cut80(ix.fileName) + ". [SyncIndex-1] Record: " +
-                        std::to_string(recno));
+    std::string name = Cut80(ix.fileName);
+    if (!HasKey(ix, key)) {
+      if (TzLastError != 0) return false;
+      DederError(212, "Key: \"" + key + "\" not in index: " + name + (soft ? ". [SoftSyncIndex]" : ". [SyncIndex-1]") +
+                          " Record: " + std::to_string(recno));
+    } else {
+      DederError(212, "Record with key: \"" + key + "\" not in index: " + name +
+                          (soft ? ". [SoftSyncIndex]" : ". [SyncIndex-2]"));
+    }
     return false;
   }
   ix.currentKey = key;
-  ix.currentRecno = recno;
+  ix.currentRecno = at;
   ix.pathValid = true;
   return true;
 }
@@ -604,12 +625,7 @@ void AppendNewKey() {
     if (!ix) continue;
     std::string key;
     bool ok = KeyOfRecord(*ix, key);
-    bool present = false;
-    if (ok && ix->unique) {
-      std::string k;
-      std::uint32_t r;
-      present = DescendTo(*ix, key) && CurrentEntry(*ix, k, r) && CompareKeys(*ix, k.data(), key.data()) == 0;
-    }
+    bool present = ok && ix->unique && HasKey(*ix, key);
     if (ok) ok = AppendIndex(*ix, key, recno);
     if (!ok) {
       // All or nothing: take the keys out of the lower slots again.

@@ -2,7 +2,8 @@
 // key. Build, attach, controlling order, search and moves in key order,
 // key maintenance on append, replace and pack, and the semaphore files
 // through which several programs share the indexes of one table.
-// InitNdxIndex fills the index hooks of the work-area layer.
+// IndexInit fills the index hooks of the work-area layer; IndexExit closes
+// every work area's indexes at the engine's end.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +26,8 @@ extern std::string SemaphoreDirectory;  // empty: beside the table
 extern bool KeepSemaphoreFiles;
 extern std::size_t IndexCacheNodes;     // nodes each index keeps in memory, least recently used out first
 
-void InitNdxIndex();
+void IndexInit();
+void IndexExit();
 
 bool ExactOn();   // returns the previous setting
 bool ExactOff();

@@ -282,6 +282,8 @@ bool StepNext(Index& ix);
 bool StepPrior(Index& ix);
 bool CurrentEntry(Index& ix, std::string& key, std::uint32_t& recno);
 bool Locate(Index& ix, const std::string& key, std::uint32_t recno, bool scanAll = false);
+bool HasKey(Index& ix, const std::string& key);
+bool LocateOrEqualKey(Index& ix, const std::string& key, std::uint32_t recno, std::uint32_t& found);
 void TakeCurrent(Index& ix);
 bool AppendIndex(Index& ix, const std::string& key, std::uint32_t recno);
 bool DeleteKey(Index& ix, const std::string& key, std::uint32_t recno);
@@ -299,6 +301,6 @@ IndexOptions ParseOptions(const std::string& text);
 std::string ResolveIndexName(const std::string& name, const TDbfWorkArea& wa);
 bool AttachedAnywhere(const std::string& fullName);
 bool AnyIndex(const AreaIndexes* a);
-bool SyncIndex(Index& ix, bool controlling);
+bool SyncIndex(Index& ix, bool controlling, bool soft = false);
 
 }  // namespace ndx

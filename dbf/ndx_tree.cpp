@@ -233,6 +233,28 @@ bool Locate(Index& ix, const std::string& key, std::uint32_t recno, bool scanAll
   }
 }
 
+// Whether the index holds `key` under any record; the path stands on its
+// first entry.
+bool HasKey(Index& ix, const std::string& key) {
+  std::string k;
+  std::uint32_t r = 0;
+  return DescendTo(ix, key) && CurrentEntry(ix, k, r) && CompareKeys(ix, k.data(), key.data()) == 0;
+}
+
+// Locate for positioning: a UNIQUE index holds one entry per key, which may
+// be another record's; the path then stands on that equal key.
+bool LocateOrEqualKey(Index& ix, const std::string& key, std::uint32_t recno, std::uint32_t& found) {
+  found = recno;
+  if (Locate(ix, key, recno)) return true;
+  if (TzLastError != 0) return false;
+  if (!ix.unique) return Locate(ix, key, recno, true);
+  std::string k;
+  std::uint32_t r = 0;
+  if (!CurrentEntry(ix, k, r) || CompareKeys(ix, k.data(), key.data()) != 0) return false;
+  found = r;
+  return true;
+}
+
 void TakeCurrent(Index& ix) {
   std::string k;
   std::uint32_t r = 0;
@@ -481,9 +503,7 @@ bool AppendIndex(Index& ix, const std::string& key, std::uint32_t recno) {
   if (Locate(ix, key, recno)) return true;
   if (TzLastError == 222 || ix.path.empty()) return false;
   if (ix.unique) {
-    std::string k;
-    std::uint32_t r;
-    if (DescendTo(ix, key) && CurrentEntry(ix, k, r) && CompareKeys(ix, k.data(), key.data()) == 0) return true;
+    if (HasKey(ix, key)) return true;  // an equal key ends the insert without change
     Locate(ix, key, recno);
   }
   Entry e;

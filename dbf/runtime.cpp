@@ -18,6 +18,7 @@
 #include "framework/clock.h"
 #include "framework/math_utils.h"
 #include "platform/binary_file.h"
+#include "platform/dir_search.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -29,6 +30,7 @@ char TzDecimalSep = '.';
 char TzThousandSep = ',';
 int TzBaseYear = 1950;
 std::int32_t TzDosError = 0;
+std::vector<TzSearchRec> UnerasableFiles;
 std::uint8_t TzFloppyCount = 0;
 std::uint32_t TzTotalMemKB = 0;
 std::string TzWinVersion;
@@ -67,6 +69,7 @@ void InitDbfRuntime() {
   TzCentury = false;
   ApplyCountrySeparators(TzCountry);
   TzDosError = 0;
+  UnerasableFiles.clear();
   TzFloppyCount = FloppyCount();
   TzTotalMemKB = TotalMemory(1);
   std::uint16_t v = GetWinVersion();
@@ -894,8 +897,67 @@ bool WildcardMatch(std::string_view mask, std::string_view name) {
   return m == mask.size();
 }
 
+// ---- directory search ----------------------------------------------------
+
+namespace {
+
+constexpr std::int32_t kNoMoreFiles = 18;
+
+// Hands out the next match of a search, or ends it.
+std::int32_t TakeNext(TzSearchRec& rec) {
+  if (rec.rest.empty()) return TzDosError = kNoMoreFiles;
+  TzSearchRec next = std::move(rec.rest.back());
+  rec.rest.pop_back();
+  rec.Name = std::move(next.Name);
+  rec.Size = next.Size;
+  rec.Time = next.Time;
+  rec.Attr = next.Attr;
+  return TzDosError = 0;
+}
+
+}  // namespace
+
+std::int32_t TzFindFirst(std::string_view path, std::uint8_t attributes, TzSearchRec& rec) {
+  rec = TzSearchRec();
+  std::string dir, base, ext;
+  SplitPath(path, dir, base, ext);
+  std::vector<platform::DirEntryInfo> entries;
+  int rc = platform::ListDirectory(dir, entries);
+  if (rc != 0) return TzDosError = rc;
+  // Hidden, system and directory entries only when asked for.
+  const std::uint8_t special = platform::kAttrHidden | platform::kAttrSystem | platform::kAttrDirectory;
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    if ((it->attributes & special & ~attributes) != 0) continue;
+    if (!WildcardMatch(base + ext, it->name)) continue;
+    TzSearchRec found;
+    found.Name = it->name;
+    found.Size = it->size;
+    found.Time = platform::PackedDosTime(it->modified);
+    found.Attr = it->attributes;
+    rec.rest.push_back(std::move(found));  // last name first: handed out from the back
+  }
+  if (rec.rest.empty()) return TzDosError = platform::kErrFileNotFound;
+  return TakeNext(rec);
+}
+
+std::int32_t TzFindNext(TzSearchRec& rec) { return TakeNext(rec); }
+
+void TzFindClose(TzSearchRec& rec) { rec = TzSearchRec(); }
+
+void FileDateOfHandle(int handle, std::uint32_t& date) {
+  std::int64_t t = platform::FileModifiedTime(handle);
+  if (t < 0) {
+    date = 0;
+    TzDosError = platform::kErrInvalidHandle;
+    return;
+  }
+  date = platform::PackedDosTime(t);
+  TzDosError = 0;
+}
+
 void EraseFiles(std::string_view mask) {
   TzLastError = 0;
+  UnerasableFiles.clear();
   std::string m(mask);
   if (m.find_first_of("*?") == std::string::npos) {
     int rc = EraseFile(m);
@@ -905,19 +967,17 @@ void EraseFiles(std::string_view mask) {
   std::string full = FullPath(m);
   std::string dir, base, ext;
   SplitPath(full, dir, base, ext);
-  std::string pattern = base + ext;
-  int failed = 0;
-  std::error_code ec;
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir.empty() ? "." : dir, ec)) {
-    if (!entry.is_regular_file(ec)) continue;
-    std::string fname = entry.path().filename().string();
-    if (WildcardMatch(pattern, fname)) names.push_back(entry.path().string());
+  TzSearchRec rec;
+  for (std::int32_t rc = TzFindFirst(full, platform::kAttrArchive, rec); rc == 0; rc = TzFindNext(rec)) {
+    if ((rec.Attr & platform::kAttrDirectory) != 0) continue;
+    if (EraseFile(dir + rec.Name) == 0) continue;
+    TzSearchRec kept = rec;
+    kept.rest.clear();
+    UnerasableFiles.push_back(std::move(kept));
   }
-  for (const std::string& n : names)
-    if (EraseFile(n) != 0) ++failed;
-  if (failed != 0)
-    DederError(5, "Could not erase " + std::to_string(failed) + " files like " + m);
+  TzFindClose(rec);
+  if (!UnerasableFiles.empty())
+    DederError(5, "Could not erase " + std::to_string(UnerasableFiles.size()) + " files like " + m);
 }
 
 std::int32_t DiskFreeKB(std::string_view path) {
@@ -925,6 +985,11 @@ std::int32_t DiskFreeKB(std::string_view path) {
   if (b < 0) return 2147483647;
   std::int64_t kb = b / 1024;
   return kb > 2147483647 ? 2147483647 : static_cast<std::int32_t>(kb);
+}
+
+std::int32_t DiskFreeOfDrive(int drive) {
+  if (drive < 0) return 2147483647;
+  return DiskFreeKB(drive == 0 ? std::string() : std::string("/"));
 }
 
 void UniqueFilename(std::string& name) {

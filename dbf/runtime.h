@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // National settings and system information.
 extern std::uint8_t TzCountry;      // 0-8, see DetectCountry
@@ -121,6 +122,32 @@ bool FileDatedToday(std::string_view name);
 int EraseFile(std::string_view name);
 void EraseFiles(std::string_view mask);
 std::int32_t DiskFreeKB(std::string_view path);
+// 0 the current directory's drive, any other number the root of the file
+// tree (there are no drive letters); 2147483647 when the query fails.
+std::int32_t DiskFreeOfDrive(int drive);
+
+// Directory search. Attributes as DOS has them: read-only 0x01, hidden 0x02,
+// system 0x04, volume 0x08, directory 0x10, archive 0x20 (every regular
+// file). Normal files are always found; hidden, system files and
+// directories only when `attributes` asks for them.
+constexpr std::uint8_t kTzAnyFile = 0x3F;
+struct TzSearchRec {
+  std::string Name;  // without the directory
+  std::int64_t Size = 0;
+  std::uint32_t Time = 0;  // packed DOS date and time
+  std::uint8_t Attr = 0;
+  // The matches not yet handed out.
+  std::vector<TzSearchRec> rest;
+};
+// 0 = found; 2 nothing matches, 3 the directory is missing; 18 no more files.
+// The result also goes into TzDosError.
+std::int32_t TzFindFirst(std::string_view path, std::uint8_t attributes, TzSearchRec& rec);
+std::int32_t TzFindNext(TzSearchRec& rec);
+void TzFindClose(TzSearchRec& rec);
+// The packed date of an open file; 0 and the error in TzDosError on failure.
+void FileDateOfHandle(int handle, std::uint32_t& date);
+// The files the last EraseFiles with wildcards could not erase.
+extern std::vector<TzSearchRec> UnerasableFiles;
 void UniqueFilename(std::string& name);
 // Called on every pass of lock waits and record moves.
 extern void (*IdleHook)();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "dbf/index_keys.h"
 #include "dbf/vfiles.h"
 #include "dbf_test_util.h"
@@ -58,6 +60,25 @@ TEST_F(Expressions, TypesAndValues) {
            {"'B' $ NAME", true}, {"'AB' < 'ABC'", true}})
     EXPECT_EQ(Eval(expr).logical, logical) << expr;
   EXPECT_EQ(Eval("QTY").width, 5);
+}
+
+// "<>" and "#" on texts compare whole texts, blanks included; a literal or a keyword after a numeric field
+// sets the decimals of the result back to the default.
+TEST_F(Expressions, NotEqualOnTextsAndDecimalsOfNumericResults) {
+  for (auto [expr, logical] : std::initializer_list<std::pair<const char*, bool>>{
+           {"'ABC' <> 'AB'", true}, {"'ABC' # 'AB'", true}, {"'AB' # 'ABC'", true}, {"'AB' <> 'AB'", false},
+           {"'' # ''", false}, {"'ABC' # ''", true}, {"NAME <> 'ABC'", true}, {"TRIM(NAME) # 'ABC'", false}})
+    EXPECT_EQ(Eval(expr).logical, logical) << expr;
+  Select(2);
+  Filled("p.dbf", {F("PRICE", 'N', 8, 3)}, {{"1.125"}});
+  for (auto [expr, width, decimals] : std::initializer_list<std::tuple<const char*, int, int>>{
+           {"PRICE", 8, 3}, {"PRICE * 2", 13, 2}, {"ABS(PRICE)", 8, 2},
+           {"PRICE * PRICE", 8, 2}}) {
+    TExprValue v = Eval(expr);
+    EXPECT_EQ(v.width, width) << expr;
+    EXPECT_EQ(v.decimals, decimals) << expr;
+  }
+  EXPECT_DOUBLE_EQ(Eval("PRICE * 2").number, 2.25);
 }
 
 // Fields of a virtual table, which keeps its records only in typed form.

@@ -89,7 +89,7 @@ TEST_F(Locate, SeveralFieldsAndConditionExpressions) {
   EXPECT_EQ(Landed(LocateFields("SIZE", {3}, false, true, true)), 3);
   EXPECT_EQ(FieldItem(1, "A; B ;C"), "B");
   EXPECT_EQ(FieldItem(5, "A;B"), "");
-  EXPECT_EQ(Landed(LocateFor("SIZE = 2 .AND. NAME <> 'B'")), 4);
+  EXPECT_EQ(Landed(LocateFor("SIZE = 2 .AND. TRIM(NAME) <> 'B'")), 4);
   Continue();
   EXPECT_EQ(RecNo(), 5);
   Continue();

@@ -17,6 +17,7 @@
 #include "dbf/locks.h"
 #include "framework/globals.h"
 #include "platform/binary_file.h"
+#include "platform/file_lock.h"
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -1121,4 +1122,130 @@ TEST_F(NdxIndex, IndexInUseIsNotTruncated) {
   Build(ndx, "NUM");  // 40 keys
   EXPECT_EQ(RecNo(), 3);
   platform::CloseFile(otherIndex);
+}
+
+// A UNIQUE index keeps one record per key: appending or replacing a record whose key it holds leaves it
+// unchanged, the other indexes take their entries, and moves go on from the equal key.
+TEST_F(NdxIndex, UniqueIndexKeepsItsKeyWhenAnotherRecordTakesIt) {
+  Filled("u.dbf", {F("NAME", 'C', 6), F("QTY", 'N', 4)}, {{"A", "1"}, {"B", "2"}, {"C", "3"}});
+  MakeIndex(Path("u.ndx"), "NAME", false, 1, true, false, nullptr, 0);
+  MakeIndex(Path("q.ndx"), "QTY", false, 1, false, false, nullptr, 0);
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  ASSERT_TRUE(SetIndexTo(Path("u.ndx"), 1) && SetIndexTo(Path("q.ndx"), 2)) << TzErrorDetail;
+  Set_Order_To(1);
+  AppendTexts({{"B", "4"}});
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(RecNo(), 4);
+  Skip(1);  // from the equal key B to C
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(RecNo(), 3);
+  EXPECT_EQ(Column(), "A,B,C,");
+  EXPECT_TRUE(Find("B") && RecNo() == 2);
+  Set_Order_To(2);
+  EXPECT_EQ(Column(2), "1,2,3,4,");
+  // Record 3 takes the key of record 1: its own key goes, no second A comes.
+  Set_Order_To(1);
+  Go(3);
+  SetFieldText(1, "A");
+  Replace();
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  Skip(1);
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(AllTrim(GetFieldText(1)) + std::to_string(RecNo()), "B2");
+  Checked u = CheckIndexFile(Path("u.ndx"));
+  EXPECT_EQ(u.problem, "");
+  EXPECT_TRUE(u.entries == (std::vector<std::pair<std::string, std::uint32_t>>{{"A     ", 1}, {"B     ", 2}}));
+  Checked q = CheckIndexFile(Path("q.ndx"));
+  EXPECT_EQ(q.entries.size(), 4u);
+}
+
+// Positioning an index on the current record names what is missing: a key no entry holds, or a key held
+// only under other records; after another program changed the index, the search says so. A UNIQUE index
+// stands on the equal key of another record.
+TEST_F(NdxIndex, PositioningNamesAMissingKeyOrRecord) {
+  std::string p = Filled("s.dbf", {F("NAME", 'C', 6)}, {{"A"}, {"B"}, {"C"}, {"D"}});
+  MakeIndex(Path("n.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+  MakeIndex(Path("u.ndx"), "NAME", false, 1, true, false, nullptr, 0);
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  CloseDatabase();
+  // Records 2 and 3 changed behind the indexes' back: A and Z.
+  auto bytes = ReadBytes(p);
+  std::size_t header = bytes[8] | (bytes[9] << 8), recLen = bytes[10] | (bytes[11] << 8);
+  bytes[header + recLen + 1] = 'A';
+  bytes[header + 2 * recLen + 1] = 'Z';
+  WriteBytes(p, bytes);
+  Use(p);
+  const std::string n = Path("n.ndx").substr(0, 80);
+  Go(2);
+  EXPECT_FALSE(SetIndexTo(Path("n.ndx"), 1));
+  EXPECT_EQ(TzLastError, 212);
+  EXPECT_EQ(TzErrorDetail, "Record with key: \"A     \" not in index: " + n + ". [SyncIndex-2]");
+  CloseIndexes();
+  Go(3);
+  EXPECT_FALSE(SetIndexTo(Path("n.ndx"), 1));
+  EXPECT_EQ(TzErrorDetail, "Key: \"Z     \" not in index: " + n + ". [SyncIndex-1] Record: 3");
+  CloseIndexes();
+  Go(2);
+  EXPECT_TRUE(Set_Index_To(Path("u.ndx"), 1)) << TzErrorDetail;  // on A, where record 1 holds the key
+  EXPECT_EQ(RecNo(), 2);
+  CloseIndexes();
+  // Another program's change shows in the semaphore file's change counter.
+  Go(1);
+  ASSERT_TRUE(Set_Index_To(Path("n.ndx"), 1)) << TzErrorDetail;
+  auto sem = ReadBytes(SemaphoreFileName(p));
+  ASSERT_EQ(sem.size(), 4u);
+  sem[2] = static_cast<unsigned char>(sem[2] + 1);
+  {
+    std::fstream f(SemaphoreFileName(p), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(2);
+    f.write(reinterpret_cast<const char*>(&sem[2]), 1);
+  }
+  Go(3);
+  EXPECT_EQ(TzLastError, 212);
+  EXPECT_EQ(TzErrorDetail, "Key: \"Z     \" not in index: " + n + ". [SoftSyncIndex] Record: 3");
+  // A close that cannot take the write lock leaves the anchor as it is on disk: here the stamp of a
+  // change under way, which refuses the file.
+  Go(1);
+  IndexHooks.StampIndexes(true);
+  SemaphoreTimeout = 1;
+  platform::FileHandle other = platform::kNoFile;  // another program holds the write lock
+  ASSERT_EQ(platform::OpenFile(SemaphoreFileName(p), platform::kOpenReadWrite | platform::kShareDenyNone, other), 0);
+  ASSERT_EQ(platform::LockRange(other, 1, 4), 0);
+  CloseIndex(1);
+  EXPECT_EQ(TzErrorDetail, "Could not lock index for writing anchor node " + n);
+  EXPECT_EQ(IndexRecCount(Path("n.ndx")), -1);
+  platform::CloseFile(other);
+  CloseIndexes();
+}
+
+// The engine's end closes every work area's indexes, then the tables: the last one out removes the
+// semaphore file, and an index left in the middle of a change keeps the stamp that refuses it.
+TEST_F(NdxIndex, EngineEndClosesEveryWorkAreasIndexes) {
+  std::string p = Filled("e.dbf", {F("NAME", 'C', 6)}, {{"A"}, {"B"}});
+  MakeIndex(Path("e.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+  CloseDatabase();
+  Select(2);
+  std::string q = Filled("f.dbf", {F("NAME", 'C', 6)}, {{"C"}});
+  MakeIndex(Path("f.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  CloseDatabase();
+  Use(q);
+  ASSERT_TRUE(Set_Index_To(Path("f.ndx"), 1)) << TzErrorDetail;
+  IndexHooks.StampIndexes(true);  // a change under way
+  Select(1);
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("e.ndx"), 1)) << TzErrorDetail;
+  ASSERT_TRUE(TzFileExists(SemaphoreFileName(p)));
+  EndDbfModules();
+  EXPECT_FALSE(TzFileExists(SemaphoreFileName(p)));
+  EXPECT_FALSE(TzFileExists(SemaphoreFileName(q)));
+  EXPECT_TRUE(WorkAreas[1] == nullptr && WorkAreas[2] == nullptr);
+  EXPECT_EQ(IndexRecCount(Path("e.ndx")), 2);
+  EXPECT_EQ(IndexRecCount(Path("f.ndx")), -1);
+  // A second index engine on the hooks is refused.
+  InitDbfModules();
+  SetErrorDispatch(false);
+  IndexInit();
+  EXPECT_EQ(TzLastError, 254);
+  EXPECT_EQ(TzErrorDetail, "ERROR: BOTH ZADAZ4 and VAVUZ units linked in. [IndexInit]");
 }

@@ -117,3 +117,60 @@ TEST_F(DbfRuntime, PathsAndFiles) {
   UniqueFilename(unique);
   EXPECT_TRUE(TzFileExists(unique));
 }
+
+// The directory search hands out normal files, and hidden files and directories only when asked for; its
+// result is also in TzDosError. File dates come in the packed DOS form; the files an erase by wildcard
+// could not remove stay listed until the next erase.
+TEST_F(DbfRuntime, DirectorySearchFileDatesAndUnerasableFiles) {
+  dbftest::WriteBytes(Path("b.txt"), {1, 2, 3});
+  dbftest::WriteBytes(Path("a.txt"), {1});
+  dbftest::WriteBytes(Path(".hidden.txt"), {1});
+  std::filesystem::create_directories(Path("dir.txt"));
+  auto names = [](std::uint8_t attributes, const std::string& mask) {
+    TzSearchRec rec;
+    std::string out;
+    for (std::int32_t rc = TzFindFirst(mask, attributes, rec); rc == 0; rc = TzFindNext(rec))
+      out += rec.Name + ":" + std::to_string(rec.Size) + ",";
+    TzFindClose(rec);
+    return out + std::to_string(TzDosError);
+  };
+  EXPECT_EQ(names(0x20, Path("*.txt")), "a.txt:1,b.txt:3,18");
+  EXPECT_EQ(names(kTzAnyFile, Path("*.TXT")).substr(0, 30), ".hidden.txt:1,a.txt:1,b.txt:3,");
+  EXPECT_EQ(names(kTzAnyFile, Path("?.txt")), "a.txt:1,b.txt:3,18");
+  EXPECT_EQ(names(0x20, Path("*.none")), "2");
+  EXPECT_EQ(names(0x20, Path("missing/*.txt")), "3");
+  TzSearchRec dir;
+  ASSERT_EQ(TzFindFirst(Path("dir.*"), 0x10, dir), 0);
+  EXPECT_EQ(dir.Attr & 0x10, 0x10);
+
+  platform::FileHandle h = platform::kNoFile;
+  ASSERT_EQ(platform::OpenFile(Path("b.txt"), platform::kOpenReadWrite | platform::kShareDenyNone, h), 0);
+  std::uint32_t date = 1;
+  FileDateOfHandle(h, date);
+  EXPECT_EQ(TzDosError, 0);
+  TzSearchRec b;
+  ASSERT_EQ(TzFindFirst(Path("b.txt"), 0x20, b), 0);
+  EXPECT_EQ(date, b.Time);
+  TzDateTime dt{};
+  UnpackFileTime(date, dt);
+  EXPECT_GE(dt.year, 2024);
+  FileDateOfHandle(-1, date);
+  EXPECT_EQ(date, 0u);
+  EXPECT_EQ(TzDosError, 6);
+
+  EXPECT_EQ(DiskFreeOfDrive(0), DiskFreeKB(""));
+  EXPECT_GT(DiskFreeOfDrive(3), 0);
+  EXPECT_EQ(DiskFreeOfDrive(-1), 2147483647);
+
+  EraseFiles(Path("*.txt"));  // b.txt is in use
+  EXPECT_EQ(TzLastError, 5);
+  EXPECT_EQ(TzErrorDetail, "Could not erase 1 files like " + Path("*.txt"));
+  ASSERT_EQ(UnerasableFiles.size(), 1u);
+  EXPECT_EQ(UnerasableFiles[0].Name, "b.txt");
+  EXPECT_TRUE(TzFileExists(Path(".hidden.txt")));  // not asked for
+  platform::CloseFile(h);
+  EraseFiles(Path("*.txt"));
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_TRUE(UnerasableFiles.empty());
+  EXPECT_FALSE(TzFileExists(Path("b.txt")));
+}
