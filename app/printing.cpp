@@ -34,20 +34,14 @@ void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture) {
   if (setupPage) SetupPrinterPage(PrintMode);
   ChoosePdfFileForJob(picture);
   if (AbortFlag) return;
-  if (!platform::BeginPrinterDocument(ProgShortName)) {
-    ShowTraceMessage("The printer could not be opened.");
-    AbortFlag = 1;
-    return;
-  }
+  BeginPrintoutDocument(ProgShortName);
+  if (AbortFlag) return;
   PrintingGraphics = true;
   PrintingToPrinter = 1;
   window.FormPaint();
   PrintingGraphics = false;
   PrintingToPrinter = 0;
-  if (!platform::EndPrinterDocument()) {
-    ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
-    AbortFlag = 1;
-  }
+  EndPrintoutDocument();
 }
 
 namespace {
@@ -112,7 +106,16 @@ void RunPrintMacro(Thh& window) {
     AbortFlag = 1;
     return;
   }
+  const bool confirmed = choice.fileConfirmed;
+  choice.fileConfirmed = false;
   platform::SetPrinterChoice(choice);
+  // Into a PDF file, the print-outs go into the one file chosen, each from a
+  // page of its own; a printer prints each as a job of its own. Nothing asks
+  // for the printer or the file again.
+  const bool pdf = !platform::PrinterChoice().outputFile.empty();
+  if (pdf && !confirmed) ConfirmPdfOverwrite();
+  if (AbortFlag) return;
+  BeginPrintRun(pdf);
   for (int k = 1; k <= 13; ++k) {
     if (k == 12 || !(PrintMacroSelection & (1 << (k - 1)))) continue;
     AbortFlag = 0;
@@ -130,4 +133,6 @@ void RunPrintMacro(Thh& window) {
     if (AbortFlag) continue;
     PrintDisplayList(window, true, CaptionOf(kMacro[k - 1]));
   }
+  AbortFlag = 0;
+  EndPrintRun();
 }

@@ -10,7 +10,10 @@
 #include "dbf/message_windows.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
+#include "framework/charset.h"
 #include "platform/binary_file.h"
+#include "platform/cp1252.h"
+#include "platform/utf8.h"
 
 char DelimiterChar = ',';
 char QuoteChar = '"';
@@ -51,6 +54,18 @@ std::string RecordLine(const TDbfWorkArea& wa) {
     }
   }
   return line + "\r\n";
+}
+
+// Delimited text files are UTF-8, as text files on this platform are. The
+// record buffer holds Windows-1252; a table in code page 437 holds each
+// character by its code there, so that characters the table cannot store
+// come in as "?" and everything it stores goes out as itself.
+std::string Utf8FromBuffer(const TDbfWorkArea& wa, std::string_view text) {
+  return wa.oem ? Cp437ToUtf8(TzAnsiToOem(text)) : platform::Utf8FromDisplay(text);
+}
+
+std::string BufferFromUtf8(const TDbfWorkArea& wa, std::string_view utf8) {
+  return wa.oem ? TzOemToAnsi(Utf8ToOem(utf8)) : Utf8ToAnsi(utf8);
 }
 
 // A number written with "." whatever the national setting.
@@ -197,7 +212,7 @@ std::int32_t CopyToDelimited(const std::string& fileName) {
   if (rc == 0) {
     GoTop();
     while (rc == 0 && TzLastError == 0 && !dEOF()) {
-      chunk += RecordLine(*wa);
+      chunk += Utf8FromBuffer(*wa, RecordLine(*wa));
       ++count;
       if (chunk.size() >= 65536) flush();
       Skip(1);
@@ -233,6 +248,15 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
     TzLastError = static_cast<std::uint16_t>(rc);
     return 0;
   }
+  // A file that is not UTF-8 throughout (written in the table's own code
+  // page) is taken byte for byte.
+  bool utf8 = true;
+  {
+    LineReader check(in);
+    std::string line;
+    int ioError = 0;
+    while (utf8 && check.Next(line, ioError)) utf8 = platform::IsUtf8(line);
+  }
   LineReader reader(in);
   std::unique_ptr<TTzMsg> progress;
   std::int64_t stepBytes = std::max<std::int64_t>(1, reader.Size() / 100);
@@ -241,7 +265,11 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
   std::int32_t count = 0;
   std::string line;
   int ioError = 0;
-  while (reader.Next(line, ioError)) {
+  for (bool first = true; reader.Next(line, ioError); first = false) {
+    if (utf8) {
+      if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // a byte-order mark
+      line = BufferFromUtf8(*wa, line);
+    }
     if (line.empty()) continue;  // blank lines hold no record
     std::vector<std::string> items = SplitDelimitedLine(line);
     ClearRecord();

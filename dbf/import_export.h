@@ -5,7 +5,10 @@
 //
 // Delimited text: one line per record ended by CR LF, items in field order
 // separated by DelimiterChar, texts between QuoteChar (a QuoteChar inside
-// a text is written twice), one 0x1A after the last line.
+// a text is written twice), one 0x1A after the last line. The text is
+// written in UTF-8; a file read in is taken as UTF-8 when it is UTF-8
+// throughout, else byte for byte. Characters the table's code page lacks
+// are stored as "?".
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "framework/globals.h"
+#include "platform/cp1252.h"
 #include "platform/cp437.h"
 #include "platform/utf8.h"
 
@@ -117,12 +119,8 @@ std::string UmlautModeText(std::string_view s) {
   }
 }
 
-std::string OemToUtf8(std::string_view s) {
-  // Plain ASCII (most of every report) is the same in UTF-8, and transcribed
-  // the same: copied whole.
-  const auto firstHigh = std::find_if(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  if (firstHigh == s.end()) return std::string(s);
-  const std::string text = CharSetMode == 1 ? TranscribeText(s) : std::string(s);
+std::string Cp437ToUtf8(std::string_view text) {
+  // Plain ASCII (most of every report) is the same in UTF-8: copied whole.
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (std::size_t i = 0; i < text.size();) {
@@ -134,6 +132,49 @@ std::string OemToUtf8(std::string_view s) {
     i = plain + 1;
   }
   return out;
+}
+
+std::string OemToUtf8(std::string_view s) {
+  const auto firstHigh = std::find_if(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (firstHigh == s.end()) return std::string(s);
+  return Cp437ToUtf8(CharSetMode == 1 ? TranscribeText(s) : s);
+}
+
+namespace {
+
+// Each character of a UTF-8 text as the code of a one-byte code page (the
+// lower half ASCII), found by code; "?" where the code page has none.
+template <typename CodeOf>
+std::string Utf8ToCodePage(std::string_view utf8, CodeOf codeOf) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    if (!platform::NextUtf8(utf8, i, c)) {
+      out += '?';
+      ++i;
+    } else {
+      out += static_cast<char>(c < 0x80 ? static_cast<unsigned char>(c) : codeOf(c));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Utf8ToOem(std::string_view utf8) {
+  return Utf8ToCodePage(utf8, [](char32_t c) -> unsigned char {
+    const auto* high = std::find(std::begin(platform::kCp437High), std::end(platform::kCp437High), c);
+    return high == std::end(platform::kCp437High) ? '?' : static_cast<unsigned char>(0x80 + (high - platform::kCp437High));
+  });
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+  return Utf8ToCodePage(utf8, [](char32_t c) -> unsigned char {
+    if (c >= 0xA0 && c <= 0xFF) return static_cast<unsigned char>(c);
+    const auto* high = std::find(std::begin(platform::kCp1252High), std::end(platform::kCp1252High), c);
+    return high == std::end(platform::kCp1252High) ? '?' : static_cast<unsigned char>(0x80 + (high - platform::kCp1252High));
+  });
 }
 
 std::string ReplaceBoxChars(std::string_view s) { return std::string(s); }

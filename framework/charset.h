@@ -27,5 +27,13 @@ std::string UmlautModeText(std::string_view s);
 // A stored text as UTF-8: code page 437 to its Unicode characters (box
 // drawing stays box drawing); CharSetMode 1 transcribes umlauts first.
 std::string OemToUtf8(std::string_view s);
+// A code page 437 text as UTF-8, every code its own character whatever
+// CharSetMode is (a text that must read back the same).
+std::string Cp437ToUtf8(std::string_view s);
+// UTF-8 text (as files of this platform hold it) in code page 437, or in
+// Windows-1252; a character the code page lacks becomes "?", and so does a
+// byte that is no UTF-8.
+std::string Utf8ToOem(std::string_view utf8);
+std::string Utf8ToAnsi(std::string_view utf8);
 // Kept for its callers: the vertical box line (179) stays as it is.
 std::string ReplaceBoxChars(std::string_view s);

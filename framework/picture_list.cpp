@@ -1,6 +1,7 @@
 #include "framework/picture_list.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -21,11 +22,29 @@
 
 namespace {
 
-// A double quote inside a field would end it early on reading.
-std::string WithoutQuotes(std::string s) {
-  for (char& c : s)
-    if (c == '"') c = '\'';
-  return s;
+std::string DoubledQuotes(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out;
+}
+
+bool HasDirectory(std::string_view name) { return name.find('/') != std::string_view::npos; }
+
+std::string Trimmed(std::string text) {
+  TrimTextVar(text);
+  return text;
+}
+
+// Whether two directories are the same, whatever way they are written.
+bool SameDirectory(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const std::filesystem::path x = std::filesystem::weakly_canonical(RemoveTrailingBackslash(a), error);
+  if (error) return RemoveTrailingBackslash(a) == RemoveTrailingBackslash(b);
+  const std::filesystem::path y = std::filesystem::weakly_canonical(RemoveTrailingBackslash(b), error);
+  return !error && x == y;
 }
 
 // Entries := the first 130 lines; an empty list shows one empty entry.
@@ -41,14 +60,21 @@ void ParseEntries(TPictureList& list) {
 }  // namespace
 
 bool ChoosePictureFile(std::string& name) {
-  std::string dir = PltDir;
+  std::string start = PltDir;
   std::string chosen;
-  SelectFileOfKind(1, dir, "*.plt", chosen);
+  SelectFileOfKind(5, start, "*.plt", chosen);
   if (AbortFlag || chosen.empty()) {
     AbortFlag = 1;
     return false;
   }
-  name = StripPathAndExt(chosen);
+  // A picture elsewhere keeps its whole file name, so that it is found again.
+  const std::string dir = ExtractDirPart(chosen);
+  const std::string base = StripPathAndExt(chosen);
+  const bool inPltDir = SameDirectory(dir, AddBackslash(PltDir)) &&
+                        LowerCaseText(chosen.substr(dir.size())) == LowerCaseText(base) + ".plt";
+  std::error_code error;
+  const std::string whole = std::filesystem::absolute(chosen, error).string();
+  name = inPltDir ? base : error ? chosen : whole;
   return true;
 }
 
@@ -83,7 +109,11 @@ void ReadDbhField(std::string_view line, std::size_t& pos, std::string& field) {
   if (c != '"' && c != '\r' && c != '\n') ShowTraceMessage("DBH file error");
   while (pos < line.size()) {
     c = line[pos++];
-    if (c == '"' || c == '\r' || c == '\n') return;
+    if (c == '"' && pos < line.size() && line[pos] == '"') {
+      ++pos;  // a quote in the text
+    } else if (c == '"' || c == '\r' || c == '\n') {
+      return;
+    }
     field += c;
   }
 }
@@ -97,7 +127,7 @@ TPictureEntry ParseDbhLine(std::string_view line) {
 }
 
 std::string FormatDbhLine(std::string_view name, std::string_view description) {
-  return "\"" + std::string(name) + "\",\"" + std::string(description) + "\"";
+  return "\"" + DoubledQuotes(name) + "\",\"" + DoubledQuotes(description) + "\"";
 }
 
 bool LoadPictureList(const std::string& file, TPictureList& list) {
@@ -114,8 +144,17 @@ bool LoadPictureList(const std::string& file, TPictureList& list) {
   return true;
 }
 
+std::string PictureFilePath(std::string_view name) {
+  const std::string trimmed = TrimRightText(name);
+  return HasDirectory(trimmed) ? trimmed : AddBackslash(PltDir) + trimmed + ".plt";
+}
+
 std::string PictureItemText(const TPictureEntry& entry) {
-  return PadRight(entry.Name, kPictureNameWidth) + ": " + LeftText(entry.Description, 65);
+  constexpr std::size_t kShownPath = 40;
+  std::string name = PadRight(entry.Name, kPictureNameWidth);
+  if (HasDirectory(entry.Name))
+    name = entry.Name.size() <= kShownPath ? entry.Name : "..." + entry.Name.substr(entry.Name.size() - (kShownPath - 3));
+  return name + ": " + LeftText(entry.Description, 65);
 }
 
 void FillPictureItemTexts(const TPictureList& list) {
@@ -223,7 +262,7 @@ int AppendPictureCommand(TPictureList& list) {
   SetHelpNumber(1490);
   std::string name, description;
   if (!ChoosePicture(name) || !AskDescription(description)) return 0;
-  AppendPictureEntry(list, {WithoutQuotes(name), WithoutQuotes(description)});
+  AppendPictureEntry(list, {name, description});
   if (!SavePictureList(PictureListFileName(), list)) return 0;
   return list.Count();
 }
@@ -248,13 +287,17 @@ int EditPictureCommand(TPictureList& list, int selected) {
   const int index = EntryToWorkOn(list, selected, "Select line to modify...");
   if (AbortFlag || index < 1) return 0;
   const TPictureEntry& old = list.Entries[static_cast<std::size_t>(index - 1)];
-  // The whole name is offered, so that a longer file name is not cut.
-  std::string name = LowerCaseText(RemoveBlanks(old.Name));
-  InputText("File name (without extension .plt)", std::max<int>(kPictureNameWidth, static_cast<int>(name.size())), name);
+  // The whole name is offered, so that a longer file name is not cut; a file
+  // elsewhere keeps its directory, blanks and case.
+  const auto tidy = [](const std::string& text) {
+    return HasDirectory(text) ? Trimmed(text) : LowerCaseText(RemoveBlanks(text));
+  };
+  std::string name = tidy(old.Name);
+  InputText("File name (without extension .plt)", kPicturePathLength, name);
   if (AbortFlag) return 0;
   std::string description = old.Description;
   if (!AskDescription(description)) return 0;
-  ReplacePictureEntry(list, index, {WithoutQuotes(RemoveBlanks(name)), WithoutQuotes(description)});
+  ReplacePictureEntry(list, index, {HasDirectory(name) ? Trimmed(name) : RemoveBlanks(name), description});
   if (!SavePictureList(PictureListFileName(), list)) return 0;
   return index;
 }
@@ -265,7 +308,7 @@ int InsertPictureCommand(TPictureList& list, int selected) {
   if (AbortFlag || index < 1) return 0;
   std::string name, description;
   if (!ChoosePicture(name) || !AskDescription(description)) return 0;
-  InsertPictureEntry(list, index, {WithoutQuotes(name), WithoutQuotes(description)});
+  InsertPictureEntry(list, index, {name, description});
   if (!SavePictureList(PictureListFileName(), list)) return 0;
   return index;
 }
@@ -332,8 +375,8 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
   SetHelpNumber(1494);
   const int index = EntryToWorkOn(list, selected, "Which drawing to plot ?");
   if (AbortFlag || index < 1) return 0;
-  const std::string name = TrimRightText(list.Entries[static_cast<std::size_t>(index - 1)].Name);
-  const std::string pltFile = AddBackslash(PltDir) + name + ".plt";
+  const std::string pltFile = PictureFilePath(list.Entries[static_cast<std::size_t>(index - 1)].Name);
+  const std::string name = StripPathAndExt(pltFile);
   // Where a picture can go here: a file, the printer device of the settings,
   // the plot program of the first command line when it is installed (given
   // the picture's file).
@@ -377,8 +420,10 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
   return index;
 }
 
-void ShowPictureEntry(const TPictureList& list, int entry) {
-  if (entry < 1 || entry > list.Count()) return;
+bool ShowPictureEntry(const TPictureList& list, int entry) {
+  if (entry < 1 || entry > list.Count()) return false;
   GraphClear();
-  ShowPltImage(TrimRightText(list.Entries[static_cast<std::size_t>(entry - 1)].Name));
+  GraphHeader(0, 0, 160, 120);
+  PlayHpglFile(PictureFilePath(list.Entries[static_cast<std::size_t>(entry - 1)].Name));
+  return !AbortFlag;
 }

@@ -1,7 +1,9 @@
 // The list of auxiliary pictures (<short name>.dbh in the PLT directory):
 // HP-GL pictures with a short description each, one line per picture,
 //     "name","description"
-// in the DOS character set, the name without directory and ".plt".
+// in the DOS character set, the name without directory and ".plt" for a
+// picture of the PLT directory, else the picture's whole file name. A double
+// quote inside a field is written twice.
 //
 // Changes rewrite the whole list through a temporary file that replaces the
 // list only when it was written completely. Lines beyond the 130 that are
@@ -17,6 +19,7 @@
 constexpr int kMaxPictureEntries = 130;
 constexpr int kPictureNameWidth = 8;         // shown width of a name
 constexpr int kPictureDescriptionLength = 50;  // longest description entered
+constexpr int kPicturePathLength = 255;        // longest file name entered
 
 struct TPictureEntry {
   std::string Name;
@@ -40,8 +43,9 @@ std::string PictureListFileName();
 
 // One field of a line from pos on: an optional leading comma, an opening
 // double quote (anything else is reported as "DBH file error" when trace
-// messages are on, and reading goes on), then the text up to the next double
-// quote or the end of the line. pos is left after the closing quote.
+// messages are on, and reading goes on), then the text up to the next single
+// double quote or the end of the line (two double quotes are one in the
+// text). pos is left after the closing quote.
 void ReadDbhField(std::string_view line, std::size_t& pos, std::string& field);
 TPictureEntry ParseDbhLine(std::string_view line);
 // "name","description" (the writer adds CR LF).
@@ -49,7 +53,11 @@ std::string FormatDbhLine(std::string_view name, std::string_view description);
 
 // False when the file does not exist or cannot be read (list left empty).
 bool LoadPictureList(const std::string& file, TPictureList& list);
-// Name cut or filled to 8 characters, ": ", the description.
+// The file of a picture entry: a name alone is a ".plt" file of the PLT
+// directory; a name with a directory is the file itself.
+std::string PictureFilePath(std::string_view name);
+// Name cut or filled to 8 characters (a file elsewhere: its file name, the
+// end of a long one), ": ", the description.
 std::string PictureItemText(const TPictureEntry& entry);
 // ItemTexts 1..N := the entries, N + 1..N + 5 the command entries.
 void FillPictureItemTexts(const TPictureList& list);
@@ -75,8 +83,9 @@ bool PlotterFromHpgl2(const std::string& device);
 // hpgl2 is set. Failures are reported and set AbortFlag.
 bool SendPictureToPort(const std::string& pltFile, const std::string& device, bool hpgl2);
 
-// Asks for a picture file of the PLT directory; name := its name without
-// directory and extension. Cancel sets AbortFlag and gives false.
+// Asks for a picture file, starting in the PLT directory; name := its name
+// without directory and extension when it is a ".plt" file of the PLT
+// directory, else its whole file name. Cancel sets AbortFlag and gives false.
 bool ChoosePictureFile(std::string& name);
 
 // The list commands of the picture manager, each asking what it needs
@@ -88,5 +97,6 @@ int EditPictureCommand(TPictureList& list, int selected);
 int InsertPictureCommand(TPictureList& list, int selected);
 int PlotPictureCommand(const TPictureList& list, int selected);
 
-// Draws picture entry (1..N) of the list in the graphics window.
-void ShowPictureEntry(const TPictureList& list, int entry);
+// Draws picture entry (1..N) of the list in the graphics window. A missing
+// file is reported and gives false.
+bool ShowPictureEntry(const TPictureList& list, int entry);

@@ -13,6 +13,8 @@
 namespace {
 
 std::string g_lastPdfFolder;  // where the user put the last PDF
+bool g_inPrintRun = false;
+bool g_oneDocument = false;   // the run's print-outs share one document
 
 // Lower-case letters and digits; every other run of characters one "-".
 std::string FileNamePart(std::string_view text) {
@@ -40,13 +42,50 @@ void SetupPrinterPage(Word Mode) {
   platform::SetPrinterLandscape(Mode != 2);
 }
 
-void BeginPrintJob() {
-  SetupPrinterPage(PrintMode);
-  if (!platform::BeginPrinterDocument(ProgShortName)) {
-    ShowTraceMessage("The printer could not be opened.");
-    AbortFlag = 1;
+void BeginPrintoutDocument(const std::string& title) {
+  if (g_inPrintRun && g_oneDocument && platform::PrinterDocumentActive()) {
+    platform::NewPrinterPage();
     return;
   }
+  if (!platform::BeginPrinterDocument(title)) {
+    ShowTraceMessage("The printer could not be opened.");
+    AbortFlag = 1;
+  }
+}
+
+namespace {
+
+void EndPrinterDocumentChecked() {
+  if (platform::PrinterDocumentActive() && !platform::EndPrinterDocument()) {
+    ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
+    AbortFlag = 1;
+  }
+}
+
+}  // namespace
+
+void EndPrintoutDocument() {
+  if (!(g_inPrintRun && g_oneDocument)) EndPrinterDocumentChecked();
+}
+
+void BeginPrintRun(bool oneDocument) {
+  g_inPrintRun = true;
+  g_oneDocument = oneDocument;
+}
+
+bool InPrintRun() { return g_inPrintRun; }
+
+void EndPrintRun() {
+  const bool document = g_oneDocument;
+  g_inPrintRun = false;
+  g_oneDocument = false;
+  if (document) EndPrinterDocumentChecked();
+}
+
+void BeginPrintJob() {
+  SetupPrinterPage(PrintMode);
+  BeginPrintoutDocument(ProgShortName);
+  if (AbortFlag) return;
   PrintingGraphics = true;
   PrintingToPrinter = 1;
 }
@@ -54,13 +93,14 @@ void BeginPrintJob() {
 void EndPrintJob() {
   PrintingGraphics = false;
   PrintingToPrinter = 0;
-  if (platform::PrinterDocumentActive() && !platform::EndPrinterDocument()) {
-    ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
-    AbortFlag = 1;
-  }
+  EndPrintoutDocument();
 }
 
-void InitPrinterSetup() { g_lastPdfFolder.clear(); }
+void InitPrinterSetup() {
+  g_lastPdfFolder.clear();
+  g_inPrintRun = false;
+  g_oneDocument = false;
+}
 
 std::string ProposedPdfFileName(std::string_view picture) {
   std::string project = StripPathAndExt(CurrentFileName);
@@ -74,7 +114,7 @@ std::string ProposedPdfFileName(std::string_view picture) {
 
 void ChoosePdfFileForJob(std::string_view picture) {
   platform::PrintChoice choice = platform::PrinterChoice();
-  if (choice.outputFile.empty()) return;
+  if (choice.outputFile.empty() || g_inPrintRun) return;
   const std::string proposed = ProposedPdfFileName(picture);
   platform::FileDialogRequest request;
   request.title = "Print into PDF file";

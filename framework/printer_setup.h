@@ -21,6 +21,21 @@ void BeginPrintJob();
 // PrintingGraphics off, end the printer document.
 void EndPrintJob();
 
+// A run of print-outs chosen in one print dialog (the print macro): from
+// BeginPrintRun to EndPrintRun no print-out asks for a printer or a file
+// again. With oneDocument (printing into a PDF file) they all go into that
+// one document, each beginning on a new page; else each is a job of its own.
+void BeginPrintRun(bool oneDocument);
+bool InPrintRun();
+// Ends the run and its document; sets AbortFlag when the printer reported a failure.
+void EndPrintRun();
+// The printer document of one print-out: a job of its own, or the next page
+// of the run's document. Sets AbortFlag when the printer cannot be opened.
+void BeginPrintoutDocument(const std::string& title);
+// Ends the print-out's job (the run's document stays open); sets AbortFlag
+// when the printer reported a failure.
+void EndPrintoutDocument();
+
 // The PDF file proposed for printing a picture: the project's name (the
 // program's short name for a project without one) and the picture's, as
 // "joint-load-extension-diagram.pdf", in the folder of the last PDF chosen,
@@ -28,7 +43,8 @@ void EndPrintJob();
 std::string ProposedPdfFileName(std::string_view picture);
 // Before a print job: when the printer prints into a PDF file, asks for the
 // file (proposing ProposedPdfFileName) and asks before an existing file is
-// replaced. Sets AbortFlag when the user declines; asks nothing for a printer.
+// replaced. Sets AbortFlag when the user declines; asks nothing for a printer
+// nor during a print run.
 void ChoosePdfFileForJob(std::string_view picture);
 // For a job whose file the print dialog named: asks before it is replaced.
 void ConfirmPdfOverwrite();

@@ -59,27 +59,31 @@ void PrintTextFile(std::string_view FileName) {
   }
   const int pages = PageCount(lines, endsWithFormFeed);
 
-  platform::PrintChoice choice = platform::PrinterChoice();
-  choice.landscape = false;
-  choice.fromPage = 1;
-  choice.toPage = pages;
-  // Into a PDF: the print dialog proposes a file named after the project.
-  if (!choice.outputFile.empty()) choice.outputFile = ProposedPdfFileName("report");
-  if (!platform::AskPrint(choice)) return;
-  const int from = choice.fromPage > 0 ? choice.fromPage : 1;
-  const int to = choice.toPage > 0 ? std::min(choice.toPage, pages) : pages;
-  choice.landscape = false;
-  const bool confirmed = choice.fileConfirmed;
-  choice.fileConfirmed = false;
-  platform::SetPrinterChoice(choice);
-  if (!confirmed) ConfirmPdfOverwrite();
-  if (AbortFlag) return;
-
-  if (!platform::BeginPrinterDocument(ProgShortName + " - " + std::string(FileName))) {
-    ShowTraceMessage("The printer could not be opened.");
-    AbortFlag = 1;
-    return;
+  int from = 1;
+  int to = pages;
+  if (InPrintRun()) {
+    // Printer and file were chosen for the whole run: every page.
+    platform::SetPrinterLandscape(false);
+  } else {
+    platform::PrintChoice choice = platform::PrinterChoice();
+    choice.landscape = false;
+    choice.fromPage = 1;
+    choice.toPage = pages;
+    // Into a PDF: the print dialog proposes a file named after the project.
+    if (!choice.outputFile.empty()) choice.outputFile = ProposedPdfFileName("report");
+    if (!platform::AskPrint(choice)) return;
+    from = choice.fromPage > 0 ? choice.fromPage : 1;
+    to = choice.toPage > 0 ? std::min(choice.toPage, pages) : pages;
+    choice.landscape = false;
+    const bool confirmed = choice.fileConfirmed;
+    choice.fileConfirmed = false;
+    platform::SetPrinterChoice(choice);
+    if (!confirmed) ConfirmPdfOverwrite();
+    if (AbortFlag) return;
   }
+
+  BeginPrintoutDocument(ProgShortName + " - " + std::string(FileName));
+  if (AbortFlag) return;
   const int step = platform::PrinterPageHeight() / (LinesPerPage > 0 ? LinesPerPage : 66);
   platform::SetPrinterFont(PrintoutFont.str(), PrintoutTextSize, PrintoutTextStyle);
   // Pages count from 1 and advance at each form feed; a printer page is begun
@@ -98,10 +102,7 @@ void PrintTextFile(std::string_view FileName) {
     if (page >= from && page <= to) platform::PrinterDrawOemText(0, y, AnsiToOemText(OemToAnsiText(line)));
     y += step;
   }
-  if (!platform::EndPrinterDocument()) {
-    ShowTraceMessage("The printer reported an error; the print-out may be incomplete.");
-    AbortFlag = 1;
-  }
+  EndPrintoutDocument();
 }
 
 SpreadsheetCellWriter SetSpreadsheetCellWriter(SpreadsheetCellWriter writer) {

@@ -102,8 +102,10 @@ PrintChoice PrinterChoice() { return Effective(State().choice); }
 
 void SetPrinterLandscape(bool landscape) {
   State().choice.landscape = landscape;
-  if (!PrinterDocumentActive())
-    Printer().setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+  // A PDF document being written takes it from its next page on.
+  QPrinter& p = Printer();
+  if (!PrinterDocumentActive() || p.outputFormat() == QPrinter::PdfFormat)
+    p.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 bool PrinterLandscape() { return State().choice.landscape; }

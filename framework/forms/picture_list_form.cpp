@@ -52,6 +52,7 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
   Button_einfuegen = NewButton(this, "Button_einfuegen", "&Insert");
   Button_loeschen = NewButton(this, "Button_loeschen", "&Delete");
   Button_plot = NewButton(this, "Button_plot", "&Plot");
+  Button_show = NewButton(this, "Button_show", "&Show");
 
   connect(ListBox1, &QComboBox::currentIndexChanged, this, &TForm_hilfebild::ListBox1Change);
   connect(SpinButton1Up, &QToolButton::clicked, this, &TForm_hilfebild::SpinButton1UpClick);
@@ -63,6 +64,7 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
   connect(Button_einfuegen, &QPushButton::clicked, this, &TForm_hilfebild::Button_einfuegenClick);
   connect(Button_loeschen, &QPushButton::clicked, this, &TForm_hilfebild::Button_loeschenClick);
   connect(Button_plot, &QPushButton::clicked, this, &TForm_hilfebild::Button_plotClick);
+  connect(Button_show, &QPushButton::clicked, this, &TForm_hilfebild::Button_showClick);
 
   auto* spin = new QVBoxLayout;
   spin->setSpacing(0);
@@ -72,7 +74,7 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
   list->addWidget(ListBox1, 1);
   list->addLayout(spin);
   auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {Button_ok, Button_neu, Button_aendern, Button_einfuegen, Button_loeschen, Button_plot,
+  for (QPushButton* b : {Button_ok, Button_show, Button_neu, Button_aendern, Button_einfuegen, Button_loeschen, Button_plot,
                          Button_help})
     buttons->addWidget(b);
   auto* layout = new QVBoxLayout(this);
@@ -109,8 +111,15 @@ void TForm_hilfebild::done(int result) {
   QDialog::done(result);
 }
 
+// Choosing an entry only selects it, so that one whose picture cannot be
+// shown can still be modified or deleted; Show or OK draws it.
 void TForm_hilfebild::ListBox1Change() {
   if (busy_ || finished_) return;
+  AbortFlag = 0;
+}
+
+void TForm_hilfebild::Button_showClick() {
+  if (finished_) return;
   AbortFlag = 0;
   Close(kShow);
 }
@@ -180,7 +189,8 @@ void AuxGraphicsManager() {
   while (!endAfterShow) {
     TPictureList list;
     int entry = 0;
-    if (!LoadPictureList(PictureListFileName(), list)) {
+    const bool listed = LoadPictureList(PictureListFileName(), list);
+    if (!listed) {
       // Without a list the user picks a picture file directly.
       SetNormalCursor();
       std::string name;
@@ -230,7 +240,12 @@ void AuxGraphicsManager() {
     }
     if (entry >= 1 && entry <= list.Count()) {
       last = entry;
-      ShowPictureEntry(list, entry);
+      // A picture that cannot be shown has been reported; the list comes
+      // back on its entry, so that it can be mended or deleted.
+      if (!ShowPictureEntry(list, entry) && listed) {
+        AbortFlag = 0;
+        endAfterShow = false;
+      }
     }
     if (AbortFlag) break;
   }

@@ -14,7 +14,7 @@ class TForm_hilfebild : public QDialog {
 
  public:
   // Actions chosen in the window.
-  static constexpr int kShow = 0;
+  static constexpr int kShow = 0;  // the chosen picture, then the window again
   static constexpr int kNew = 1;
   static constexpr int kInsert = 2;
   static constexpr int kDelete = 3;
@@ -33,6 +33,7 @@ class TForm_hilfebild : public QDialog {
   QPushButton* Button_einfuegen;
   QPushButton* Button_loeschen;
   QPushButton* Button_plot;
+  QPushButton* Button_show;
   QComboBox* ListBox1;
   QToolButton* SpinButton1Up;
   QToolButton* SpinButton1Down;
@@ -51,6 +52,7 @@ class TForm_hilfebild : public QDialog {
   void Button_loeschenClick();
   void Button_aendernClick();
   void Button_plotClick();
+  void Button_showClick();
   void reject() override;
   void done(int result) override;
 

@@ -63,12 +63,14 @@ TEST_F(PrintingTest, PrintMacroAndPrintConfigurationPrintTheirPictures) {
   // Box 12 (the flange) cannot be checked: the form refuses it. The print
   // dialog chooses PDF output; the job proposes its own file, named after the
   // project and the picture, beside the one chosen.
+  // The print dialog chooses PDF output: the macro asks nothing more and
+  // prints into the file chosen.
   platform::DialogScript script;
-  script.Ok({{"CheckBox_13", "1"}}).Ok({{"file", dir_ + "/chosen.pdf"}}).File(pdf).Expect("bq4-load.pdf");
+  script.Ok({{"CheckBox_13", "1"}}).Ok({{"file", pdf}});
   main.mi_filePrintMacroClick();
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(PrintMacroSelection, 1 << 12);
-  EXPECT_EQ(platform::PrinterPagesPrinted(), 1);  // each checked picture as one job
+  EXPECT_EQ(platform::PrinterPagesPrinted(), 1);
   EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
   // Cancel in the print dialog prints nothing.
   std::filesystem::remove(pdf);
@@ -85,6 +87,55 @@ TEST_F(PrintingTest, PrintMacroAndPrintConfigurationPrintTheirPictures) {
   script.Ok({{"Edit_scalex", "1"}}).File(dir_ + "/view.pdf").Expect("bq4-drawing.pdf");
   main.mi_fileprintClick();
   EXPECT_GT(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 1000);
+}
+
+// A macro of the report and two pictures into a PDF file asks for the file
+// once and writes one document: the report's pages, then a page for each
+// picture, the report upright and the pictures across.
+TEST_F(PrintingTest, PrintMacroIntoAPdfFileWritesOneDocumentOfAllItsPrintouts) {
+  Sample("null.bq4");
+  Thh main;
+  CurrentFileName = dir_ + "/joint";
+  FileNameWithPath = 1;
+  PrintMode = 0;
+  const std::string pdf = dir_ + "/macro.pdf";
+  std::ofstream(pdf) << "old";
+  PrintMacroSelection = 0;
+  platform::DialogScript script;
+  script.Ok({{"CheckBox_1", "1"}, {"CheckBox_8", "1"}, {"CheckBox_13", "1"}}).Ok({{"file", pdf}});
+  script.Yes().Expect("already exists");  // asked once, for the one file
+  main.mi_filePrintMacroClick();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  const int pages = platform::PrinterPagesPrinted();
+  EXPECT_GE(pages, 3);
+  for (const char* other : {"joint-report.pdf", "joint-drawing.pdf", "joint-load.pdf"})
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/" + other)) << other;
+  ASSERT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+  if (std::system("command -v pdfinfo >/dev/null && command -v pdftotext >/dev/null") != 0)
+    GTEST_SKIP() << "poppler-utils are not installed";
+  const std::string info = dir_ + "/info.txt";
+  ASSERT_EQ(std::system(("pdfinfo -f 1 -l 99 " + pdf + " > " + info).c_str()), 0);
+  std::ifstream in(info);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  int inFile = 0;
+  if (text.find("Pages:") != std::string::npos) std::sscanf(text.c_str() + text.find("Pages:") + 6, "%d", &inFile);
+  EXPECT_EQ(inFile, pages) << text;
+  // Page sizes "w x h pts": the report's first page upright, the last picture across.
+  const auto size = [&](int page) {
+    const std::string key = "Page " + std::string(page < 10 ? "   " : "  ") + std::to_string(page) + " size: ";
+    const std::size_t at = text.find(key);
+    double w = 0, h = 0;
+    if (at != std::string::npos) std::sscanf(text.c_str() + at + key.size(), "%lf x %lf", &w, &h);
+    return std::pair<double, double>(w, h);
+  };
+  EXPECT_LT(size(1).first, size(1).second) << text;
+  EXPECT_GT(size(pages).first, size(pages).second) << text;
+  ASSERT_EQ(std::system(("pdftotext -f 1 -l 1 " + pdf + " " + dir_ + "/first.txt").c_str()), 0);
+  std::ifstream first(dir_ + "/first.txt");
+  const std::string report((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>());
+  EXPECT_NE(report.find("BQ4"), std::string::npos) << report;
+  platform::ResetPrinter();
 }
 
 // The report and a drawing printed into PDF files one after the other: each

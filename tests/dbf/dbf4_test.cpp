@@ -139,6 +139,28 @@ TEST_F(Dbf4Facade, NewTableNamesItsCodePageForOtherReaders) {
   EXPECT_EQ(RunPython(script, p, Path("out.txt")), utf8 + "\n");
 }
 
+// A UTF-8 text appended through the dialog shows its characters in the
+// printout and the HTML page.
+TEST_F(Dbf4Facade, AppendedUtf8TextPrintsAndExportsAsItsCharacters) {
+  std::string p = FilledTable("names.dbf", {F("NAME", 'C', 12), F("N", 'N', 3)}, {});
+  const std::string in = Path("names.txt");
+  std::ofstream(in, std::ios::binary) << "\"T\xC3\xA4st \xC3\xB6\",5\n";
+  dbf4->OpenTable(p);
+  dbf4->AppendFromDelimited(in);
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_EQ(dbf4->RecordCount(), 1);
+  const std::string utf8 = "T\xC3\xA4st \xC3\xB6";
+  ASSERT_TRUE(dbf4->ExportHtml(Path("names.htm")));
+  EXPECT_NE(ReadText(Path("names.htm")).find("<TD>" + utf8 + "      </TD><TD>  5</TD>"), std::string::npos)
+      << ReadText(Path("names.htm"));
+  TempDir = dir_;
+  TextDevice = 8;  // the text file
+  dbf4->PrintTable();
+  EXPECT_EQ(AbortFlag, 0);
+  const std::string out = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  EXPECT_NE(out.find(utf8 + "         5"), std::string::npos) << out;
+}
+
 TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   std::string p = SampleTable(12);
   dbf4->OpenTable(p);

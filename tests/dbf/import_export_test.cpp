@@ -70,6 +70,40 @@ TEST_F(ImportExport, ShortLongAndOddLines) {
   EXPECT_EQ(TzLastError, 2);
 }
 
+// Text files are UTF-8: their characters come into the table's code page
+// ("?" for one it lacks) and go out as themselves; a file that is not UTF-8
+// is taken byte for byte.
+TEST_F(ImportExport, DelimitedTextIsUtf8BothWays) {
+  for (bool ansi : {false, true}) {
+    SCOPED_TRACE(ansi ? "Windows-1252 table" : "code page 437 table");
+    AnsiTables = ansi;
+    const std::string table = Sample(0, ansi ? "ansi.dbf" : "oem.dbf");
+    const std::string in = Path("utf8.txt");
+    std::ofstream(in, std::ios::binary) << "\xEF\xBB\xBF\"T\xC3\xA4st \xC3\xB6\",1\r\n"  // a byte-order mark first
+                                           "\"\xE2\x82\xAC \xC2\xBD \xE2\x95\x90\",2\r\n";  // euro, one half, box line
+    EXPECT_EQ(AppendFromDelimited(in, false), 2);
+    EXPECT_EQ(Fields(1), "T\xE4st \xF6|1|0.00|/  /|N");
+    // Code page 437 has no euro and Windows-1252 no box drawing.
+    Go(2);
+    const std::string second = AllTrim(GetFieldText(1));
+    EXPECT_EQ(second, ansi ? "\x80 \xBD ?" : "? \xBD " + TzOemToAnsi("\xCD"));
+    const std::string file = ReadText(table);
+    EXPECT_NE(file.find(ansi ? "T\xE4st \xF6" : "T\x84st \x94"), std::string::npos);  // as the code page stores it
+
+    EXPECT_EQ(CopyToDelimited(Path("out.txt")), 2);
+    EXPECT_EQ(ReadText(Path("out.txt")), ansi ? "\"T\xC3\xA4st \xC3\xB6\",1,0.00,,F\r\n\"\xE2\x82\xAC \xC2\xBD ?\",2,0.00,,F\r\n\x1A"
+                                                : "\"T\xC3\xA4st \xC3\xB6\",1,0.00,,F\r\n\"? \xC2\xBD \xE2\x95\x90\",2,0.00,,F\r\n\x1A");
+
+    // One byte that is no UTF-8 makes the whole file the table's own.
+    std::ofstream(in, std::ios::binary | std::ios::trunc) << "\"T\xC3\xA4st\",3\r\n\"T\xE4st\",4\r\n";
+    EXPECT_EQ(AppendFromDelimited(in, false), 2);
+    EXPECT_EQ(AllTrim(Fields(3)), "T\xC3\xA4st|3|0.00|/  /|N");
+    EXPECT_EQ(AllTrim(Fields(4)), "T\xE4st|4|0.00|/  /|N");
+    CloseDatabase();
+  }
+  AnsiTables = false;
+}
+
 TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   std::string src = Filled("src.dbf", {F("OK", 'C', 3), F("QTY", 'C', 6), F("NAME", 'C', 12), F("DAY", 'C', 10),
                                        F("PRICE", 'N', 12, 3), F("EXTRA", 'N', 3)},

@@ -8,6 +8,7 @@
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "output_test_support.h"
+#include "platform/cp1252.h"
 #include "platform/cp437.h"
 #include "platform/utf8.h"
 
@@ -85,6 +86,24 @@ TEST_F(CharsetTest, Utf8OfStoredTextsKeepsAsciiRunsAndConvertsEveryOtherByte) {
       platform::AppendUtf8(expected, platform::kCp437High[b - 0x80]);
   }
   EXPECT_EQ(OemToUtf8(all), expected);
+}
+
+// UTF-8 read back: only well-formed sequences count; every code of either
+// code page comes back from its own character, and a character a code page
+// lacks becomes "?".
+TEST_F(CharsetTest, Utf8ReadsBackIntoEitherCodePage) {
+  for (const char* bad : {"\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "a\xC3(b"})
+    EXPECT_FALSE(platform::IsUtf8(bad)) << bad;
+  EXPECT_TRUE(platform::IsUtf8("plain \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x98\x80"));
+  CharSetMode = 1;  // no transcription here
+  for (int code = 0; code < 256; ++code) {
+    const std::string byte(1, static_cast<char>(code));
+    EXPECT_EQ(Utf8ToOem(Cp437ToUtf8(byte)), byte) << code;
+    EXPECT_EQ(Utf8ToAnsi(platform::Utf8FromDisplay(byte)), byte) << code;
+  }
+  CharSetMode = 0;
+  EXPECT_EQ(Utf8ToOem("\xE2\x82\xAC \xC3\xA4 \xF0\x9F\x98\x80 \xFF"), "? \x84 ? ?");
+  EXPECT_EQ(Utf8ToAnsi("\xE2\x82\xAC \xC3\xA4 \xE2\x95\x90 \xC2\x80"), "\x80 \xE4 ? ?");
 }
 
 TEST_F(CharsetTest, UmlautModes) {

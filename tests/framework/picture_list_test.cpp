@@ -45,6 +45,12 @@ TEST_F(PictureListTest, FieldsEndOnlyAtAQuoteOrTheLineEndAndAMissingQuoteIsRepor
   e = ParseDbhLine("");
   EXPECT_EQ(e.Name, "");
   EXPECT_EQ(FormatDbhLine("a", "b, c"), "\"a\",\"b, c\"");
+  // Quotes in the texts are written twice and read back as they were.
+  for (const char* text : {"say \"hi\"", "\"", "\"\"x", ""}) {
+    e = ParseDbhLine(FormatDbhLine(text, text));
+    EXPECT_EQ(e.Name, text);
+    EXPECT_EQ(e.Description, text);
+  }
   // A missing quote is reported only when trace messages are on.
   TraceMessagesOn = 0;
   e = ParseDbhLine("xname\",\"text\"");

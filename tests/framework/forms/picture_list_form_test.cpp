@@ -69,8 +69,8 @@ TEST_F(PictureListFormTest, WindowListsTheEntriesAndSelectsTheRequestedOne) {
 
 TEST_F(PictureListFormTest, ChoosingShowsThePictureAndDeletingTheShownEntryKeepsTheOthersInOrder) {
   platform::DialogScript script;
-  script.Ok({{"ListBox1", "#1"}}).Expect("BQ4 Auxiliary Images");
-  script.Ok();
+  script.Press("Button_show", {{"ListBox1", "#1"}}).Expect("BQ4 Auxiliary Images");
+  script.Cancel();
   AuxGraphicsManager();
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(AbortFlag, 0);
@@ -82,8 +82,7 @@ TEST_F(PictureListFormTest, ChoosingShowsThePictureAndDeletingTheShownEntryKeeps
   AuxGraphicsManager();
   EXPECT_EQ(List(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n");
   EXPECT_EQ(AbortFlag, 0);
-  script.Ok({{"ListBox1", "#1"}});   // show entry 2
-  script.Press("Button_loeschen");  // delete the selected entry
+  script.Press("Button_loeschen", {{"ListBox1", "#1"}});  // delete the selected entry
   script.Yes().Expect("Delete ?");
   script.Ok();
   AuxGraphicsManager();
@@ -122,7 +121,54 @@ TEST_F(PictureListFormTest, AppendInsertAndModifyAskForPictureAndDescription) {
   AuxGraphicsManager();
   EXPECT_EQ(List(),
             "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n\"B\",\"changed\"\r\n"
-            "\"d\",\"fourth, 'quoted'\"\r\n");
+            "\"d\",\"fourth, \"\"quoted\"\"\"\r\n");  // a quote in the text is written twice
+}
+
+// A picture outside the picture folder keeps its directory in the list and is
+// shown from there. Choosing an entry in the list only selects it: an entry
+// whose file is gone is reported when shown, and the list comes back so that
+// it can be deleted.
+TEST_F(PictureListFormTest, PictureOutsideTheFolderIsFoundAndABrokenEntryCanBeDeleted) {
+  const std::string elsewhere = FreshTestDir("dbhform-elsewhere");
+  WriteBytes(elsewhere + "/mypic.plt", "IN;SP1;PU0,0;PD400,400;PD0,400;");
+  WriteBytes(dir_ + "/inside.PLT", "IN;SP1;PU0,0;PD400,400;");
+  platform::DialogScript script;
+  script.Press("Button_neu");
+  script.File(elsewhere + "/mypic.plt");
+  script.Ok({{"Edit_text", "mine"}});
+  script.Press("Button_neu");
+  script.File(dir_ + "/inside.PLT");  // in the folder: its name alone, as always
+  script.Ok({{"Edit_text", "inside"}});
+  script.Ok({{"ListBox1", "#3"}});  // OK: show my picture and end
+  AuxGraphicsManager();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(List(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n\"" + elsewhere +
+                        "/mypic.plt\",\"mine\"\r\n\"inside\",\"inside\"\r\n");
+  EXPECT_GT(CreateDisplayList()->size(), 2u);
+  for (const auto& shown : script.Shown()) EXPECT_EQ(shown.text.find("not found"), std::string::npos) << shown.text;
+  TPictureList list;
+  ASSERT_TRUE(LoadPictureList(PictureListFileName(), list));
+  FillPictureItemTexts(list);
+  EXPECT_EQ(ItemTexts[4].str().substr(ItemTexts[4].str().size() - 16), "/mypic.plt: mine");
+
+  // The picture is gone: selecting its entry closes nothing; showing it
+  // reports it and brings the list back, where Delete reaches it.
+  fs::remove(elsewhere + "/mypic.plt");
+  {
+    TForm_hilfebild form("x", 5, 1);
+    form.ListBox1->setCurrentIndex(3);
+    EXPECT_EQ(form.result(), 0);
+    EXPECT_EQ(form.Chosen(), 4);
+  }
+  script.Press("Button_show", {{"ListBox1", "#3"}});
+  script.Ok().Expect("mypic.plt not found !");
+  script.Press("Button_loeschen").Expect("BQ4 Auxiliary Images");  // on the broken entry
+  script.Yes().Expect("Delete ?");
+  script.Cancel();
+  AuxGraphicsManager();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(List(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n\"inside\",\"inside\"\r\n");
 }
 
 TEST_F(PictureListFormTest, WithoutAListThePictureIsChosenDirectly) {
