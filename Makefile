@@ -8,7 +8,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev 
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev \
             libxlsxwriter-dev unzip libocct-data-exchange-dev python3-openpyxl \
-            libzip-dev libreoffice-calc-nogui poppler-utils fonts-dejavu-core tidy python3-jsonschema
+            libzip-dev libreoffice-calc xdg-utils poppler-utils fonts-dejavu-core tidy python3-jsonschema
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-test

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QUrl>
 
 #include "app/drawing_commands.h"
 #include "app/file_table.h"
@@ -46,6 +47,15 @@ const char* const kSupportAddress = "support@bq4.example";
 const char* const kNoBoltOrPlates = "Please enter first bolt and clampng pieces";
 
 bool JointHasBoltAndPlates() { return Klemmstuecke.nPlates > 0 && Schraube.nSections > 0; }
+
+// Hands an address to the desktop's opener as it is (never as a file name);
+// when nothing opens it, the user is told, with the address to use by hand.
+void OpenAddress(const QUrl& url, const std::string& failure) {
+  SetBusyCursor();
+  const bool opened = platform::OpenWithDefaultProgram(url.toString(QUrl::FullyEncoded).toStdString());
+  SetNormalCursor();
+  if (!opened) ShowMessageText(failure);
+}
 
 }  // namespace
 
@@ -359,15 +369,18 @@ void Thh::mi_helphistoryClick() {
 
 void Thh::mi_helpwwwClick() {
   AbortFlag = 0;
-  platform::OpenWithDefaultProgram(kWebAddress);
+  OpenAddress(QUrl::fromUserInput(QString::fromLatin1(kWebAddress)),
+              std::string("No web browser could open ") + kWebAddress);
 }
 
+// A mail to the support address; the subject (product, version, title) is
+// percent-encoded as UTF-8, so that blanks and any "&", "#" or "?" stay in it.
 void Thh::mi_helpemailClick() {
   AbortFlag = 0;
   const std::string subject = ProgShortName + " " + ProgVersion + " " + ProgTitle.str();
-  std::string encoded;
-  for (char c : subject) encoded += c == ' ' ? std::string("%20") : std::string(1, c);
-  platform::OpenWithDefaultProgram(std::string("mailto:") + kSupportAddress + "?subject=" + encoded);
+  const QByteArray encoded = QUrl::toPercentEncoding(platform::QStringFromDisplay(subject));
+  OpenAddress(QUrl(QString::fromLatin1("mailto:") + kSupportAddress + "?subject=" + QString::fromLatin1(encoded)),
+              std::string("No mail program could open a mail to ") + kSupportAddress);
 }
 
 void Thh::mi_HelpAboutClick() {

@@ -65,9 +65,21 @@ std::string WorkbookDir() {
   return dir.empty() ? AddBackslash(platform::ProcessTempDir()) : dir;
 }
 
+// The configured table program, else the desktop's program for workbooks,
+// else a spreadsheet program on the PATH. When none opens it, the user learns
+// where the workbook was written, to open it by hand.
 bool OpenWorkbookFile(const std::string& file) {
-  if (!DatabaseProgram.empty()) return platform::StartProgram(DatabaseProgram, {file});
-  return platform::OpenWithDefaultProgram(file);
+  static const std::vector<platform::ProgramLine> kSpreadsheetPrograms = {
+      {"localc", {}}, {"libreoffice", {"--calc"}}, {"soffice", {"--calc"}}};
+  SetBusyCursor();
+  const bool opened = platform::OpenWithDefaultProgram(file, DatabaseProgram, kSpreadsheetPrograms);
+  SetNormalCursor();
+  if (opened) return true;
+  ShowMessageText(std::string(kCouldNotStart) + ": " +
+                  (DatabaseProgram.empty() ? "no spreadsheet program opened"
+                                           : DatabaseProgram + " did not open") +
+                  " the workbook " + file);
+  return false;
 }
 
 }  // namespace
@@ -456,7 +468,6 @@ void StartExcel() {
   SetNormalCursor();
   if (!shown) {
     ExcelApp.reset();
-    ShowMessageText(kCouldNotStart);
     AbortFlag = 1;
   }
 }
@@ -475,10 +486,7 @@ void ExportInputToExcel() {
   ExcelApp->Active().cells.clear();
   ShowStoredResultFile(CurrentFileName);
   if (AbortFlag) return;
-  if (!ExcelApp->Show()) {
-    ShowMessageText(kCouldNotStart);
-    AbortFlag = 1;
-  }
+  if (!ExcelApp->Show()) AbortFlag = 1;
 }
 
 void PrintoutToExcel() {
@@ -504,10 +512,7 @@ void PrintoutToExcel() {
     AbortFlag = 1;
     return;
   }
-  if (!app.Show()) {
-    ShowMessageText(kCouldNotStart);
-    AbortFlag = 1;
-  }
+  if (!app.Show()) AbortFlag = 1;
 }
 
 void ImportExcelInput() {
@@ -560,8 +565,5 @@ void ExportGridToExcel(const std::vector<std::vector<std::string>>& rows) {
   for (std::size_t r = 0; r < rows.size(); ++r)
     for (std::size_t c = 0; c < rows[r].size(); ++c)
       if (!rows[r][c].empty()) book.SetCell(static_cast<int>(r + 1), static_cast<int>(c + 1), rows[r][c]);
-  if (!app.Show()) {
-    ShowMessageText(kCouldNotStart);
-    AbortFlag = 1;
-  }
+  if (!app.Show()) AbortFlag = 1;
 }

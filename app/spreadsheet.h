@@ -1,6 +1,7 @@
 // Spreadsheet export. The program writes a workbook file (.xlsx) and opens it
-// with the configured table program ("external database"), or the desktop's
-// default program for workbooks: Start Excel and Export put the saved project
+// with the configured table program ("external database"), else the desktop's
+// default program for workbooks, else a spreadsheet program found on the PATH;
+// when none opens it, the message names the workbook. Start Excel and Export put the saved project
 // file into column 1, Printout -> Excel puts the report's TAB-separated rows
 // into a workbook of their own, and the file table exports its grid.
 #pragma once
@@ -41,7 +42,7 @@ struct TSpreadsheetApp {
   TWorkbook& Add();
   TWorkbook& Active();
   // Writes the active workbook to a new file in the temporary directory and
-  // opens it; false when it cannot be written or opened.
+  // opens it; false, told to the user, when it cannot be written or opened.
   bool Show();
   std::string lastFile;  // the file written by the last Show
 };

@@ -172,7 +172,8 @@ bool ChooseOutputFile() {
     return true;
   }
   platform::FileDialogRequest request;
-  request.directory = CadDir;
+  // The CAD folder, else the project's own.
+  request.directory = CadDir.empty() ? CurrentDir : CadDir;
   request.fileName = StripPathAndExt(CurrentFileName);
   request.patterns = {"*." + ext, "*.*"};
   std::string chosen;

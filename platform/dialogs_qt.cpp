@@ -193,7 +193,9 @@ DialogResult UserMessageBox(const std::string& caption, const std::string& text,
 
 std::string UserFile(const FileDialogRequest& req, bool save) {
   QString dir = QStringFromDisplay(req.directory);
-  if (!req.fileName.empty()) dir += QLatin1Char('/') + QStringFromDisplay(req.fileName);
+  // No folder: the name alone (the working folder), never "/" + name.
+  if (!req.fileName.empty())
+    dir = dir.isEmpty() ? QStringFromDisplay(req.fileName) : dir + QLatin1Char('/') + QStringFromDisplay(req.fileName);
   QString got = save ? QFileDialog::getSaveFileName(ParentWindow(), QStringFromDisplay(req.title), dir,
                                                     Filter(req.patterns), nullptr,
                                                     QFileDialog::DontConfirmOverwrite)

@@ -6,12 +6,15 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QUrl>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 
 #include "app/forms/printconf_form.h"
 #include "app/main_window.h"
+#include "../fake_programs.h"
 #include "app_test_support.h"
 #include "calc/calc_tables.h"
 #include "calc/forms/bolt_form.h"
@@ -31,6 +34,8 @@
 #include "framework/help_texts.h"
 #include "framework/message_box.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
+#include "platform/qt_text.h"
 
 namespace {
 
@@ -151,6 +156,49 @@ TEST_F(HelpTopics, HistoryShowsTheShippedChangeHistory) {
   PltDir = dir_;
   script.Ok().Expect("not found");
   main.mi_helphistoryClick();
+}
+
+// The shipped history names what the program has: every batch switch, many
+// projects in one run, and the nine menu languages.
+TEST_F(HelpTopics, HistoryListsTheBatchModesAndTheMenuLanguages) {
+  std::ifstream in(PltDir + "/history.txt");
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(text.empty());
+  for (const char* said : {"/I ", "/JSON", "/PDF", "/CADi:j", "a.bq4 b.bq4", "nine languages", "German", "English",
+                           "French", "Italian", "Swedish", "Portuguese", "Romanian", "Korean", "Spanish"})
+    EXPECT_NE(text.find(said), std::string::npos) << said;
+  EXPECT_EQ(text.find("German, English and Korean."), std::string::npos);
+}
+
+// The web page and the mail link go to the desktop's opener as addresses
+// (never as file names), the mail's subject percent-encoded; when nothing
+// opens them, a message says so.
+TEST_F(HelpTopics, WebAndMailLinksGoOutAsAddressesAndSaySoWhenNothingOpensThem) {
+  Thh main;
+  platform::RecordProgramStarts(false);
+  const int wait = platform::SetOpenerWaitMs(5000);
+  FakePrograms fakes(dir_ + "/bin");
+  fakes.Add("xdg-open", 0);
+  main.mi_helpwwwClick();
+  main.mi_helpemailClick();
+  const std::vector<std::string> sent = fakes.Arguments("xdg-open");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], "https://www.bq4.example");
+  const std::string mail = "mailto:support@bq4.example?subject=";
+  ASSERT_EQ(sent[1].rfind(mail, 0), 0u) << sent[1];
+  const std::string subject = sent[1].substr(mail.size());
+  EXPECT_EQ(subject.find_first_of(" ?&#"), std::string::npos) << subject;
+  const std::string expected = ProgShortName + " " + ProgVersion + " " + ProgTitle.str();
+  EXPECT_EQ(QUrl::fromPercentEncoding(QByteArray::fromStdString(subject)),
+            platform::QStringFromDisplay(expected));
+
+  fakes.Add("xdg-open", 3);  // no browser, no mail program
+  platform::DialogScript script;
+  script.Ok().Expect("No web browser could open https://www.bq4.example");
+  script.Ok().Expect("No mail program could open a mail to support@bq4.example");
+  main.mi_helpwwwClick();
+  main.mi_helpemailClick();
+  platform::SetOpenerWaitMs(wait);
 }
 
 }  // namespace

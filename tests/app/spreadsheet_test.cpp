@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../fake_programs.h"
 #include "app_test_support.h"
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
@@ -139,6 +140,53 @@ TEST_F(SpreadsheetTest, PrintoutGoesIntoANewWorkbookEachTimeButNotAfterAFatalCal
                       "sys.exit(0 if cells == count and cells > 100 and abs(total - expected) <= 1e-9 * max(1, abs(expected)) else 1)\n",
                       "'" + book + "' '" + report + "'"),
             0);
+}
+
+// With no program configured the workbook goes to the desktop's opener, else
+// to a spreadsheet program on the PATH; when none opens it, or the configured
+// program fails, the message names the workbook, which stays written.
+TEST_F(SpreadsheetTest, PrintoutOpensTheWorkbookWithWhatThereIsOrNamesIt) {
+  ASSERT_TRUE(Load("null.bq4"));
+  platform::RecordProgramStarts(false);
+  const int wait = platform::SetOpenerWaitMs(5000);
+  FakePrograms fakes(dir_ + "/bin");
+  DatabaseProgram.clear();
+  const auto named = [&](const std::string& expect) {
+    platform::DialogScript script;
+    script.Ok().Expect(expect);
+    AbortFlag = 0;
+    PrintoutToExcel();
+    EXPECT_EQ(AbortFlag, 1);
+    const std::string text = script.Shown().at(0).text;
+    const std::size_t at = text.find(dir_ + "/$$");
+    ASSERT_NE(at, std::string::npos) << text;
+    EXPECT_TRUE(std::filesystem::is_regular_file(text.substr(at))) << text;
+  };
+  // No opener, no spreadsheet program.
+  named("Could not start Excel: no spreadsheet program opened the workbook " + dir_ + "/$$");
+  // The opener has no program for workbooks.
+  fakes.Add("xdg-open", 3);
+  named("Could not start Excel: no spreadsheet program opened the workbook ");
+  EXPECT_TRUE(fakes.Ran("xdg-open"));
+  // A spreadsheet program on the PATH takes it.
+  fakes.Add("libreoffice", 0);
+  AbortFlag = 0;
+  PrintoutToExcel();
+  EXPECT_EQ(AbortFlag, 0);
+  ASSERT_EQ(fakes.Arguments("libreoffice").size(), 2u);
+  EXPECT_EQ(fakes.Arguments("libreoffice")[0], "--calc");
+  EXPECT_TRUE(std::filesystem::is_regular_file(fakes.Arguments("libreoffice")[1]));
+  // The desktop's opener takes it first.
+  fakes.Add("xdg-open", 0);
+  fakes.Add("libreoffice", 0);
+  PrintoutToExcel();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(fakes.Arguments("xdg-open").size(), 1u);
+  EXPECT_FALSE(fakes.Ran("libreoffice"));
+  // A configured program that fails is named with the workbook.
+  DatabaseProgram = fakes.Add("table-program", 2);
+  named("Could not start Excel: " + DatabaseProgram + " did not open the workbook " + dir_ + "/$$");
+  platform::SetOpenerWaitMs(wait);
 }
 
 TEST_F(SpreadsheetTest, ExportPutsTheProjectIntoColumnOneAndImportReadsItBack) {

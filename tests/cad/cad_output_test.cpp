@@ -289,6 +289,27 @@ TEST_F(CadScreenTest, DeviceZeroAsksForTheDevice) {
   EXPECT_TRUE(Exists(Dir() + "/drawing.lst"));
 }
 
+// The save dialogs of the DXF, IGES and listing outputs start in the CAD
+// folder, else in the project's folder, with the project's name.
+TEST_F(CadScreenTest, SaveDialogsStartInTheCadFolderElseInTheProjectsFolder) {
+  CadBatchMode = 0;
+  CurrentDir = Dir() + "/project";
+  CurrentFileName = "joint";
+  for (const std::string& cadDir : {std::string(), Dir() + "/cad"}) {
+    CadDir = cadDir;
+    for (TCadDevice device : {kCadDxf, kCadIges, kCadListing}) {
+      platform::DialogScript script;
+      script.Cancel();
+      AbortFlag = 0;
+      CadOpen(device, "");
+      EXPECT_EQ(AbortFlag, 1);
+      ASSERT_EQ(script.Shown().size(), 1u);
+      EXPECT_EQ(script.Shown()[0].kind, "save");
+      EXPECT_EQ(script.Shown()[0].text, (cadDir.empty() ? CurrentDir : cadDir) + "/joint") << device;
+    }
+  }
+}
+
 // The IGES writer leaves no temporary parameter file either.
 TEST_F(CadScreenTest, OutputFileThatCannotBeCreatedIsReportedOnEveryFileDevice) {
   CurrentFileName = Dir() + "/no/such/dir/drawing";
