@@ -26,3 +26,6 @@ std::string FixedText(Extended value, int decimals);
 std::string IndexText(int i);
 bool IsEdition1986();
 bool IsJointWithNut();
+// Whether the run takes the nut or tapped part's own material values (a
+// tapped hole, a special nut, or a nut with a material of its own).
+bool NutHasOwnStrength();

@@ -30,6 +30,10 @@ bool IsEdition1986() { return CalcOptions.VdiEdition == 1; }
 
 bool IsJointWithNut() { return Verbindung.JointKind == kJointWithNut; }
 
+bool NutHasOwnStrength() {
+  return !IsJointWithNut() || Mutter.NutType == 4 || MatMutter.OwnNutMaterial != 0;
+}
+
 namespace {
 
 void CheckHeadTable() {

@@ -19,8 +19,8 @@ struct TInputRange {
 bool InRange(const TInputRange& r, Extended value);
 
 namespace InputRange {
-// Lengths and diameters: none is negative, none beyond 100 m.
-inline constexpr TInputRange BoltLength{"l", 0, 100000, TQuantity::Length};
+// Lengths and diameters: none is negative, none beyond 100 m. A bolt has a length.
+inline constexpr TInputRange BoltLength{"l", 1, 100000, TQuantity::Length};
 inline constexpr TInputRange ThreadLength{"b", 0, 100000, TQuantity::Length};
 inline constexpr TInputRange HeadDiameter{"dK", 0, 100000, TQuantity::Length};
 inline constexpr TInputRange HeadBearing{"dw", 0, 100000, TQuantity::Length};
@@ -45,6 +45,10 @@ inline constexpr TInputRange ClampLoad{"FK reqd.", 0, 1e9L, TQuantity::Force};
 inline constexpr TInputRange Preload{"F pre", 0, 1e9L, TQuantity::Force};
 inline constexpr TInputRange PresetAxialLoad{"FA pre", -1e9L, 1e9L, TQuantity::Force};
 inline constexpr TInputRange Torque{"MA", 0, 1e7L, TQuantity::Moment};
+inline constexpr TInputRange MinTorque{"MA min", 0, 1e7L, TQuantity::Moment};
+inline constexpr TInputRange PresetTorque{"MA pre", 0, 1e7L, TQuantity::Moment};
+inline constexpr TInputRange AssemblyPreload{"FM", 0, 1e9L, TQuantity::Force};
+inline constexpr TInputRange MinPreload{"FM min", 0, 1e9L, TQuantity::Force};
 inline constexpr TInputRange Strength{"Sig.a.zul", 0, 100000, TQuantity::Stress};
 // Plain numbers.
 inline constexpr TInputRange Friction{"\xE6", 0, 1};
@@ -55,11 +59,37 @@ inline constexpr TInputRange TorqueTolerance{"MAtol/MA", 0, 100};
 inline constexpr TInputRange SigmaFactor{"Sigma", 0.1L, 8};
 inline constexpr TInputRange ReductionFactor{"k tau", 0, 1};
 inline constexpr TInputRange LoadIntroduction{"n", 0, 1};
+// The thread: a pitch of some micrometres to 100 mm, a nut's diameter as the bolt's.
+inline constexpr TInputRange Pitch{"P", 0.01L, 100, TQuantity::Length};
+inline constexpr TInputRange NutDiameter{"d nut", 0, 100000, TQuantity::Length};
+// Material values. Moduli from the softest plastics to diamond (1.2e6 N/mm2),
+// strengths and permissible pressures to 10000 N/mm2, shear strength as a
+// ratio of the tensile strength (cast iron reaches 1.1 and more), thermal
+// expansion from the negative one of some composites to that of plastics,
+// temperatures from absolute zero.
+inline constexpr TInputRange BoltModulus{"E bolt", 1, 1.2e6L, TQuantity::Stress};
+inline constexpr TInputRange PlateModulus{"E plate", 1, 1.2e6L, TQuantity::Stress};
+inline constexpr TInputRange NutModulus{"EM", 1, 1.2e6L, TQuantity::Stress};
+inline constexpr TInputRange BoltYield{"Rp0.2 bolt", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange BoltTensile{"Rm bolt", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange NutYield{"Re,M", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange NutTensile{"Rm,M", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange PlateYield{"Re plate", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange PlatePressure{"pG plate", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange NutPressure{"pG nut", 1, 10000, TQuantity::Stress};
+inline constexpr TInputRange BoltShear{"beta b,B", 0.1L, 2};
+inline constexpr TInputRange BoltShearVdi{"beta B VDI", 0.1L, 2};
+inline constexpr TInputRange NutShear{"beta M", 0.1L, 2};
+inline constexpr TInputRange NutShearVdi{"beta M VDI", 0.1L, 2};
+inline constexpr TInputRange ThermalExpansion{"alpha T", -1e-4L, 1e-3L};
+inline constexpr TInputRange Temperature{"T", -273.15L, 3000};
 }  // namespace InputRange
 
-// The run's check of the stored inputs against the table: every value
-// outside its range adds "Fatal  : out of range: <name> !" and sets
-// CalcFatalFlag. A tightening factor below 1 is named as an error (the run
+// The run's check of the stored inputs against the table: every value the
+// run reads as an input (not a result a former run left, such as nu worked
+// out from a given torque or preload) outside its range adds
+// "Fatal  : out of range: <name> !" and sets CalcFatalFlag. A material value
+// of 0 is left to the run's own message for it (or means "not given"). A tightening factor below 1 is named as an error (the run
 // takes 1), and so are a nut of unknown type or of height 0 (no engaged
 // thread). A k tau above 1 and a thread diameter of 0 have messages of
 // their own.

@@ -50,11 +50,9 @@ struct FileWriter {
   template <std::size_t N>
   void T(ShortString<N>& s) { WriteTextLine(OneLine(s.view())); }
   // Flags as the digits "0" and "1", which the reader takes for the bytes 0
-  // and 1, so that no line holds a NUL or other control byte.
-  void C(Byte& b) {
-    if (b <= 1) WriteTextLine(b ? "1" : "0");
-    else WriteCharLine(static_cast<char>(b));
-  }
+  // and 1, so that no line holds a NUL or other control byte. Every flag is
+  // read as on or off, so any other value is written as on.
+  void C(Byte& b) { WriteTextLine(b ? "1" : "0"); }
   void Count(Word& n, int max) {
     if (n > max) n = static_cast<Word>(max);
     WriteIntLine(n);
@@ -124,7 +122,7 @@ struct FileReader {
     if (Next()) in.Text(s);
   }
   void C(Byte& b) {
-    if (Next()) in.Char(b);
+    if (Next()) in.Flag(b);
   }
   void Count(Word& n, int max) {
     Word v = n;
@@ -647,6 +645,10 @@ bool ReadCalcText(std::string_view data, std::string& error) {
     error = "not a readable project file: " + fault;
     return false;
   }
+  // A UTF-8 byte-order mark that an editor put before the first line is no
+  // part of it: the header block above "SCHRAUBE" is found by that line.
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (data.substr(0, kUtf8Mark.size()) == kUtf8Mark) data.remove_prefix(kUtf8Mark.size());
   // A DOS end-of-file byte after the last line is no part of it.
   while (!data.empty() && data.back() == '\x1A') data.remove_suffix(1);
   // A last line without its line end was cut, unless it holds only blanks.

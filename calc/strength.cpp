@@ -12,10 +12,6 @@
 
 namespace {
 
-bool NutHasOwnStrength() {
-  return !IsJointWithNut() || Mutter.NutType == 4 || MatMutter.OwnNutMaterial != 0;
-}
-
 // Thread tolerances of the nut after ISO 965-1.
 void CalcNutTolerances() {
   MUTTERTYPE& n = Mutter;

@@ -182,12 +182,18 @@ bool TLineCursor::Word16(Word& n) {
   return true;
 }
 
-bool TLineCursor::Char(Byte& b) {
+bool TLineCursor::Flag(Byte& b) {
   const std::string* line = NextLine();
   if (!line) return false;
-  b = line->empty() ? 0 : static_cast<Byte>((*line)[0]);
-  // A flag saved by an editor that shows "0" and "1" for the raw bytes.
-  if (b == '0' || b == '1') b = static_cast<Byte>(b - '0');
+  // The raw bytes 0 and 1 as older files wrote them, or the digits (also
+  // what an editor shows for them) with blanks around.
+  std::string_view text = *line;
+  if (text.size() != 1) text = TrimBlanks(text);
+  if (text.size() != 1 || (text[0] != '0' && text[0] != '1' && text[0] != '\0' && text[0] != '\x01')) {
+    Fault("flag 0 or 1 expected, found \"" + line->substr(0, 40) + "\"");
+    return false;
+  }
+  b = static_cast<Byte>(text[0] == '1' || text[0] == '\x01');
   return true;
 }
 

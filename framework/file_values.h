@@ -63,7 +63,9 @@ class TLineCursor {
   bool Float(Extended& x);
   bool Int(std::int32_t& n);
   bool Word16(Word& n);  // 0..65535
-  bool Char(Byte& b);    // the byte value of the line's first character
+  // A flag: 0 or 1, as the digit or as the raw byte of older files; any
+  // other line records a fault.
+  bool Flag(Byte& b);
   // The next line must be exactly this keyword.
   bool Keyword(std::string_view word);
 

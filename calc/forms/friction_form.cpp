@@ -174,7 +174,7 @@ TForm_bq4reib::TForm_bq4reib(QWidget* parent)
       {"Edit_muekmax", InputRange::Friction},
       {"Edit_muetr", InputRange::Friction},
       {"Edit_sigma", InputRange::SigmaFactor},
-      {"Edit_mapre", InputRange::Torque},
+      {"Edit_mapre", InputRange::PresetTorque},
   });
 }
 

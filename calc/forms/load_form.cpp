@@ -271,7 +271,7 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
       {"Edit_fkr", InputRange::ClampLoad},
       {"Edit_fpre", InputRange::Preload},
       {"Edit_fapre", InputRange::PresetAxialLoad},
-      {"Edit_mapre", InputRange::Torque},
+      {"Edit_mapre", InputRange::PresetTorque},
       {"Edit_fase", InputRange::Chamfer},
   });
 }

@@ -173,13 +173,13 @@ TForm_bq4anzi::TForm_bq4anzi(QWidget* parent) : TCalcForm(parent) {
   SetFieldRanges(this, {
       {"Edit_nuerp", InputRange::YieldFactor},
       {"Edit_ma", InputRange::Torque},
-      {"Edit_fm", InputRange::Preload},
+      {"Edit_fm", InputRange::AssemblyPreload},
       {"Edit_ktau", InputRange::ReductionFactor},
       {"Edit_sigma", InputRange::SigmaFactor},
       {"Edit_alphaa", InputRange::TighteningFactor},
       {"Edit_tolma", InputRange::TorqueTolerance},
-      {"Edit_mamin", InputRange::Torque},
-      {"Edit_fmmin", InputRange::Preload},
+      {"Edit_mamin", InputRange::MinTorque},
+      {"Edit_fmmin", InputRange::MinPreload},
   });
 }
 

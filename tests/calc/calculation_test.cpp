@@ -17,6 +17,15 @@ namespace {
 
 using CalculationTest = CalcTest;
 
+// A run on the tapped or the through-bolted M12 joint after a change.
+void RunChanged(bool withNut, const std::function<void()>& change) {
+  InitCalcTest();
+  if (withNut) SetUpThroughBoltedM12Joint();
+  else SetUpTappedM12Joint();
+  change();
+  CalculateJoint();
+}
+
 TEST_F(CalculationTest, FactorsAreNormalisedStaticJointsSkipAlternatingResultsAndDefaultsStopAtTheChecks) {
   SetUpTappedM12Joint();
   Reibung.muGmin = 0.14L;
@@ -154,11 +163,7 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    InitCalcTest();
-    if (c.withNut) SetUpThroughBoltedM12Joint();
-    else SetUpTappedM12Joint();
-    c.change();
-    CalculateJoint();
+    RunChanged(c.withNut, c.change);
     for (const char* text : c.messages)
       EXPECT_TRUE(HasMessage(text) || HasMessageStartingWith(text))
           << text << " in " << ::testing::PrintToString(MessageTexts());
@@ -172,6 +177,71 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
   MatMutter.EM = 0;
   CalculateJoint();
   EXPECT_FALSE(HasMessage("Fatal  : EM = 0 !"));
+}
+
+// Material values, thread and tightening inputs that no joint can have are
+// refused by name before the physics; those a joint can have, and 0 where
+// the run names it itself, are not.
+TEST_F(CalculationTest, ValuesNoJointCanHaveAreRefusedByName) {
+  struct Case {
+    const char* name;
+    bool withNut;
+    std::function<void()> change;
+    const char* refused;  // the name in "Fatal  : out of range: <name> !", or nullptr
+  };
+  const Case cases[] = {
+      {"negative bolt modulus", false, [] { MatBolt.E = -206000; }, "E bolt"},
+      {"bolt modulus beyond diamond", false, [] { MatBolt.E = 5000000; }, "E bolt"},
+      {"negative bolt yield point", false, [] { MatBolt.Rp02 = -1080; }, "Rp0.2 bolt"},
+      {"bolt tensile strength 1e9", false, [] { MatBolt.Rm = 1000000000; }, "Rm bolt"},
+      {"negative bolt shear ratio", false, [] { MatBolt.betaB = -0.6L; }, "beta b,B"},
+      {"bolt shear ratio 1e20", false, [] { MatBolt.betaBVdi = 1e20L; }, "beta B VDI"},
+      {"bolt expansion 1", false, [] { MatBolt.alphaTBolt = 1; }, "alpha T"},
+      {"negative plate modulus", false, [] { Klemmstuecke.E[1] = -210000; }, "E plate"},
+      {"plate modulus 1e-300", false, [] { Klemmstuecke.E[1] = 1e-300L; }, "E plate"},
+      {"negative plate yield point", true, [] { Klemmstuecke.Re[2] = -300; }, "Re plate"},
+      {"plate yield point 1e-300", false, [] { Klemmstuecke.Re[1] = 1e-300L; }, "Re plate"},
+      {"plate yield point 1e20", false, [] { Klemmstuecke.Re[1] = 1e20L; }, "Re plate"},
+      {"negative permissible pressure", false, [] { Klemmstuecke.pmax[1] = -700; }, "pG plate"},
+      {"plate expansion -1", false, [] { Klemmstuecke.alphaT[1] = -1; }, "alpha T"},
+      {"negative tapped part shear ratio", false, [] { MatMutter.betaM = -0.6L; }, "beta M"},
+      {"tapped part shear ratio 5", false, [] { MatMutter.betaMVdi = 5; }, "beta M VDI"},
+      {"tapped part yield point 1e20", false, [] { MatMutter.ReM = 1e20L; }, "Re,M"},
+      {"negative tapped part strength", false, [] { MatMutter.RmM = -500; }, "Rm,M"},
+      {"tapped part modulus 1e-300", false, [] { MatMutter.EM = 1e-300L; }, "EM"},
+      {"special nut pressure 1e20", true, [] { Mutter.NutType = 4; MatMutter.pGNut = 1e20L; }, "pG nut"},
+      {"below absolute zero", false, [] { Temperatur.TWork = -300; }, "T"},
+      {"reference temperature 1e6", false, [] { Temperatur.T0 = 1e6L; }, "T"},
+      {"pitch 1e6", false, [] { Gewinde.P = 1e6L; }, "P"},
+      {"thread diameter 1e9", false, [] { Gewinde.d = 1e9L; }, "d"},
+      {"negative nut diameter", true, [] { Mutter.dNut = -12; }, "d nut"},
+      {"given negative torque", false, [] { Montage.GivenQuantity = 2; Last.MA = -100; }, "MA"},
+      {"given preload 1e20", false, [] { Montage.GivenQuantity = 3; Last.FM = 1e20L; }, "FM"},
+      {"tightening factor 50", false, [] { Montage.alphaA = 50; }, "alpha A"},
+      {"torque scatter -50 %", false, [] { Last.AlphaAChoice = 2; Last.TorqueScatter = -0.5L; }, "MAtol/MA"},
+      {"negative minimum torque", false, [] { Last.AlphaAChoice = 3; Last.MAmin = -1; }, "MA min"},
+      {"minimum preload 1e20", false, [] { Last.AlphaAChoice = 4; Last.FMminGiven = 1e20L; }, "FM min"},
+      // Values a joint can have.
+      {"plastic plate", false, [] { Klemmstuecke.E[1] = 3000; Klemmstuecke.alphaT[1] = 8e-5L; }, nullptr},
+      {"grey cast iron", false, [] { MatMutter.betaM = MatMutter.betaMVdi = 1.1L; }, nullptr},
+      {"hot and cold", false, [] { Temperatur.TWork = 650; Temperatur.T0 = -40; }, nullptr},
+      // Results of the last run, not inputs: nu above 1, a large alpha A worked out.
+      {"nu of a given preload", false, [] { Montage.GivenQuantity = 3; Last.FM = 50000; Montage.nu = 1.5L; }, nullptr},
+      {"alpha A of a given minimum preload", false, [] { Last.AlphaAChoice = 4; Montage.alphaA = 50; }, nullptr},
+      // A nut's own material is no input of a standard nut.
+      {"standard nut", true, [] { MatMutter.pGNut = -1; MatMutter.EM = -1; MatMutter.RmM = -1; }, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunChanged(c.withNut, c.change);
+    const auto messages = ::testing::PrintToString(MessageTexts());
+    if (c.refused) {
+      EXPECT_TRUE(HasMessage("Fatal  : out of range: " + std::string(c.refused) + " !")) << messages;
+      EXPECT_EQ(CalcFatalFlag, 1);
+    } else {
+      EXPECT_FALSE(HasMessageStartingWith("Fatal  : out of range")) << messages;
+    }
+  }
 }
 
 }  // namespace

@@ -634,3 +634,60 @@ TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
 }
 
 }  // namespace
+
+namespace {
+
+// Flag lines hold 0 or 1, as the digit or as the raw byte of older files;
+// anything else is a damaged file, refused with the line's number, and the
+// joint stays as it was. A UTF-8 byte-order mark before the first line is
+// passed over and the header lines below it are kept.
+TEST_F(ProjectFileTest, FlagLinesHoldZeroOrOneAndAByteOrderMarkKeepsTheTitleLine) {
+  const std::string samples = std::string(BQ4_SOURCE_DIR) + "/data/samples/";
+  const std::string eccentric = ReadBytes(samples + "eccentric.bq4");
+  const auto lines = Lines(eccentric);
+  // The friction tolerances are the last of three flags before the descriptions.
+  const auto flag = static_cast<std::size_t>(
+      std::find(lines.begin(), lines.end(), "clamp.plates (description)") - lines.begin() - 1);
+  ASSERT_EQ(lines[flag], "1");
+  const std::string lineNo = "line " + std::to_string(flag + 1) + ":";
+  auto withFlag = [&](const std::string& value) {
+    std::string bytes;
+    for (std::size_t i = 0; i < lines.size(); ++i) bytes += (i == flag ? value : lines[i]) + "\r\n";
+    return bytes;
+  };
+  for (const std::string bad : std::initializer_list<std::string>{"0x10", "0.9", "", "abc", "2", "10", "-1", "1 1", " ", "\x02", "\x01\x01",
+                                std::string("\0\0", 2)}) {
+    SCOPED_TRACE("\"" + bad + "\"");
+    InitCalcModules();
+    Reibung.muGmin = 0.77L;
+    std::string error;
+    EXPECT_FALSE(ReadCalcText(withFlag(bad), error));
+    EXPECT_NE(error.find("damaged project file, " + lineNo), std::string::npos) << error;
+    EXPECT_NE(error.find("flag 0 or 1 expected"), std::string::npos) << error;
+    EXPECT_EQ(Reibung.muGmin, 0.77L);  // the joint stays
+  }
+  const std::pair<std::string, Byte> good[] = {
+      {"0", 0}, {"1", 1}, {" 1\t", 1}, {std::string(1, '\0'), 0}, {"\x01", 1}};
+  for (const auto& [value, on] : good) {
+    SCOPED_TRACE(static_cast<int>(on));
+    InitCalcModules();
+    CalcOptions.FrictionTolerances = static_cast<Byte>(!on);
+    std::string error;
+    EXPECT_TRUE(ReadCalcText(withFlag(value), error)) << error;
+    EXPECT_EQ(CalcOptions.FrictionTolerances, on);
+  }
+
+  // Byte-order mark: the same joint and header lines as without it.
+  const std::string null = ReadBytes(samples + "null.bq4");
+  std::string error;
+  InitCalcModules();
+  ASSERT_TRUE(ReadCalcText(null, error)) << error;
+  ASSERT_EQ(HeaderLines[1].str(), "BQ4 sample project");
+  const auto headers = HeaderLines;
+  InitCalcModules();
+  HeaderLines[1] = "";
+  ASSERT_TRUE(ReadCalcText("\xEF\xBB\xBF" + null, error)) << error;
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(HeaderLines[i].str(), headers[i].str()) << i;
+}
+
+}  // namespace

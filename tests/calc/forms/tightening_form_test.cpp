@@ -2,10 +2,15 @@
 
 #include "calc/forms/calc_forms.h"
 #include "calc/forms/tightening_form.h"
+#include "calc/calculation.h"
 #include "calc/joint_records.h"
+#include "calc/project_file.h"
 #include "calc/table_rows.h"
+#include "framework/calc_messages.h"
+#include "framework/globals.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -88,6 +93,60 @@ TEST_F(TighteningFormTest, ToolPickRemembersTheRowAndWithoutFrictionTolerancesAl
   EXPECT_EQ(plain.RadioGroup_alphaa->ItemIndex(), 0);
   EXPECT_FALSE(plain.RadioGroup_alphaa->isEnabled());
   EXPECT_FALSE(plain.Label_mamin2->isVisibleTo(&plain));
+}
+
+// A preload or torque given above the yield point makes nu, then a result,
+// exceed 1 ("yield point override !"). Typing on, running again and saving
+// and loading the joint keep it calculable; a nu that is itself the given
+// quantity keeps its range.
+TEST_F(TighteningFormTest, APreloadOrTorqueGivenAboveTheYieldPointStaysCalculableOnEveryKeystrokeAndAfterAReload) {
+  struct Case {
+    const char* name;
+    int item;  // of RadioGroup_macode
+    QLineEdit* TForm_bq4anzi::*edit;
+    std::string (*text)(Extended);
+    Extended LASTTYPE::*atYield;
+  };
+  const Case cases[] = {
+      {"FM,max", 2, &TForm_bq4anzi::Edit_fm, ForceToText, &LASTTYPE::FM02},
+      {"MA,max", 1, &TForm_bq4anzi::Edit_ma, MomentToText, &LASTTYPE::MA02},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpTappedM12Joint();
+    {
+      TForm_bq4anzi form;
+      form.RadioGroup_macode->SetItemIndex(c.item);
+      form.RadioGroup_macodeClick();
+      QLineEdit* edit = form.*c.edit;
+      const Extended atYield = Last.*c.atYield;
+      // Two keystrokes: the first stores a value above the yield point, the second runs on that joint.
+      for (Extended factor : {1.05L, 1.06L}) {
+        edit->setText(QString::fromStdString(c.text(atYield * factor)));
+        EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+        EXPECT_NEAR(D(Montage.nu), D(factor), 0.002);
+        EXPECT_TRUE(HasMessage("yield point override !"));
+      }
+      EXPECT_EQ(Montage.GivenQuantity, c.item + 1);
+      form.Button_okClick();
+      EXPECT_EQ(form.result(), QDialog::Accepted);
+    }
+    CalculateJoint();
+    EXPECT_EQ(CalcFatalFlag, 0);
+    const std::string path = platform::TempFileName("above_yield") + ".bq4";
+    WriteCalcFile(path);
+    ASSERT_EQ(AbortFlag, 0);
+    ReadCalcFile(path);
+    ASSERT_EQ(AbortFlag, 0);
+    EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    EXPECT_GT(Montage.nu, 1.05L);
+  }
+  // Given as such, nu keeps its range.
+  Montage.GivenQuantity = 1;
+  Montage.nu = 1.05L;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : out of range: nu !"));
 }
 
 }  // namespace
