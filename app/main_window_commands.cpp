@@ -249,9 +249,17 @@ void Thh::mi_edittextClick() {
   if (!AbortFlag) InputModified = 1;
 }
 
-// The joint is calculated again and its view drawn, as after every edit, so
-// that the applied proposal and any message of the calculation are seen.
-void Thh::mi_editvorauslegungClick() { EditCommand([] { PreliminaryDesign(); }); }
+// An applied proposal is calculated and its view drawn, as after every edit,
+// so that it and any message of the calculation are seen; a cancelled one
+// leaves the joint, its results and the view as they were.
+void Thh::mi_editvorauslegungClick() {
+  AbortFlag = 0;
+  PreliminaryDesign();
+  if (AbortFlag) return;
+  InputModified = 1;
+  CalculateJoint();
+  UpdateAfterCalculation();
+}
 
 void Thh::mi_editschraubeneuClick() { EditCommand(InputBoltType); }
 void Thh::mi_editschraubeeditClick() { EditCommand(RunBoltFormCommand); }

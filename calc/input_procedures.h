@@ -4,6 +4,9 @@
 // test of the flag and leaves the fields not yet asked unchanged.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "framework/types.h"
 
 // Bolt, thread, head, length and material -------------------------------------
@@ -60,7 +63,24 @@ void PreliminaryDesign(bool newJoint = false);
 // nothing changes: a message names each point, AbortFlag is set and false
 // returned.
 bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint);
-// Step of a force on the R5 series above 1000 N: 1000 N gives 0, 10000 N 5.
+
+// What stands in the way of a new thread size besides a table without it.
+enum class SizeChange {
+  Proposal,    // a proposal for the joint: also what the user entered for the old size
+  NewJoint,    // a proposal for a new joint: only the thread row (the rest is entered next)
+  ThreadPick,  // a thread picked for the bolt: the head, nut and washer rows
+};
+// Takes thread row threadRow (0: the row of d) of size d with the head row
+// of the same head kind, the nut row of the same nut kind and the washers of
+// the same standard for that size, the holes, thread length and shank. Of
+// the same size only the thread row is taken. When something stands in the
+// way nothing changes: one message (heading, a line for each point, advice)
+// names it, AbortFlag is set and false returned.
+bool TakeThreadSize(std::int32_t threadRow, Extended d, SizeChange how, const std::string& heading,
+                    const std::string& advice);
+// Row of the smallest tabulated force of the R5 series (1000, 1600, 2500,
+// 4000, 6300, 10000, ... N) not below the force: 1000 N gives 0, 1600 N 1,
+// 1601 N 2, 10000 N 5; -9999 for no positive force.
 int ForceClass(Extended force);
 // Thread diameter in mm proposed for force step k (1..14) and strength class
 // column (1 "12.9", 2 "10.9", 3 "8.8").

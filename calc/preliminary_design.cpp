@@ -33,15 +33,18 @@ struct WasherRow {
   Extended di = 0, de = 0, h = 0;
 };
 
-// What the proposal takes from the tables, found before anything changes.
+// What a new size takes from the tables, found before anything changes.
 struct SizeRows {
-  std::int32_t thread = 0, head = 0, nut = 0;
+  std::int32_t head = 0, nut = 0;
   std::vector<WasherRow> washers;           // the whole washer table
   std::vector<int> washerOf;                // per plate: index into washers of its new washer, -1 none
   std::vector<std::string> obstacles;       // what stands in the way, one line each
 };
 
 std::string Len(Extended mm) { return LengthToText(mm) + " " + LengthUnitText(); }
+
+// "M16", "M1.6": a size as the message names it.
+std::string SizeText(Extended d) { return "M" + FloatToTextAuto(d); }
 
 bool HasHeadTable() { return Schraube.HeadType >= 1 && Schraube.HeadType <= 8; }
 bool HasNutTable() {
@@ -50,7 +53,7 @@ bool HasNutTable() {
 
 // Row number of the thread size d in a table keyed by it; 0 when the table
 // has no such row, -1 when it cannot be opened.
-std::int32_t RowOfSize(TCalcTableNo table, int d) {
+std::int32_t RowOfSize(TCalcTableNo table, Extended d) {
   AbortFlag = 0;
   OpenCalcTable(table);
   if (AbortFlag) return -1;
@@ -91,28 +94,28 @@ int WasherOfPlate(const std::vector<WasherRow>& washers, int i) {
 
 // The washer of the same standard for thread size d: "ISO 7089 - 16" becomes
 // "ISO 7089 - 12".
-int WasherForSize(const std::vector<WasherRow>& washers, const std::string& oldName, int d) {
+int WasherForSize(const std::vector<WasherRow>& washers, const std::string& oldName, Extended d) {
   const std::size_t dash = oldName.rfind(" - ");
   if (dash == std::string::npos) return -1;
-  const std::string name = oldName.substr(0, dash + 3) + IntToText(d);
+  const std::string name = oldName.substr(0, dash + 3) + FloatToTextAuto(d);
   for (std::size_t k = 0; k < washers.size(); ++k)
     if (washers[k].name == name) return static_cast<int>(k);
   return -1;
 }
 
 // What a failed look-up of size d (RowOfSize) says: no row, or no table.
-std::string NoRowText(std::string_view what, int d, std::int32_t row) {
+std::string NoRowText(std::string_view what, Extended d, std::int32_t row) {
   if (row < 0) return std::string(what) + ": the table cannot be opened";
-  return std::string(what) + ": no row for M" + IntToText(d) + " in the table";
+  return std::string(what) + ": no row for " + SizeText(d) + " in the table";
 }
 
-// Looks up everything the new size needs and notes what the user's own
-// entries would leave unusable. newJoint: the rest of the joint is entered
-// next, so only a missing thread row stands in the way.
-SizeRows FindSizeRows(int d, bool newJoint) {
+// Looks up the head, nut and washers of the new size and notes what stands
+// in the way: for a proposal the tables and the user's own entries of the
+// old size, for a thread pick the tables, for a new joint nothing (the rest
+// of the joint is entered next).
+SizeRows FindSizeRows(Extended d, SizeChange how) {
   SizeRows r;
-  r.thread = RowOfSize(kThreadTable, d);
-  if (r.thread <= 0) r.obstacles.push_back(NoRowText("thread", d, r.thread));
+  const bool newJoint = how == SizeChange::NewJoint;
   if (HasHeadTable()) {
     r.head = RowOfSize(Schraube.HeadType + 1, d);
     if (r.head <= 0 && !newJoint)
@@ -137,37 +140,41 @@ SizeRows FindSizeRows(int d, bool newJoint) {
     if (old >= 0) {
       const int k = WasherForSize(r.washers, r.washers[static_cast<std::size_t>(old)].name, d);
       r.washerOf[static_cast<std::size_t>(i)] = k;
-      if (k < 0)
-        entered.push_back(plate + " (" + r.washers[static_cast<std::size_t>(old)].name + "): no washer for M" +
-                          IntToText(d) + " in the table");
+      if (k >= 0) continue;
+      const std::string line = plate + " (" + r.washers[static_cast<std::size_t>(old)].name + "): no washer for " +
+                               SizeText(d) + " in the table";
+      (how == SizeChange::ThreadPick ? r.obstacles : entered).push_back(line);
     } else if (Klemmstuecke.De[i] <= bore) {
       entered.push_back(plate + ": outer diameter De = " + Len(Klemmstuecke.De[i]) +
                         " leaves no wall around the hole Di = " + Len(bore));
     }
   }
-  if (!newJoint) r.obstacles.insert(r.obstacles.end(), entered.begin(), entered.end());
+  if (how == SizeChange::Proposal) r.obstacles.insert(r.obstacles.end(), entered.begin(), entered.end());
   return r;
 }
 
-// Thread length of a standard bolt for the new size: a shank bolt takes the
-// standard length, the others keep theirs while it fits the length.
-void TakeThreadLength() {
-  if (Schraube.BoltType == 1 || Schraube.b > Schraube.l - 2 * Gewinde.P) {
+// Thread length of a standard bolt for the new size: after a thread pick the
+// standard length of the head row, as after a head pick; in a proposal a
+// shank bolt takes the standard length, the others keep theirs while it fits.
+void TakeThreadLength(SizeChange how) {
+  if (how == SizeChange::ThreadPick || Schraube.BoltType == 1 || Schraube.b > Schraube.l - 2 * Gewinde.P) {
     Schraube.b = StandardThreadLength();
     AbortFlag = 0;
   }
 }
 
-void ApplySize(const SizeRows& r, int d) {
+bool ReadThreadRow(std::int32_t row) {
   AbortFlag = 0;
   OpenCalcTable(kThreadTable);
-  if (AbortFlag) return;
-  GotoDbfRecord(r.thread);
+  if (AbortFlag) return false;
+  GotoDbfRecord(row);
   ReadGewindeRecord();
   CloseDbfTable();
-  Schraube.ThreadRow = static_cast<Word>(r.thread);
-  Gewinde.d = d;
+  Schraube.ThreadRow = static_cast<Word>(row);
+  return true;
+}
 
+void ApplySize(const SizeRows& r, SizeChange how) {
   if (r.head > 0) {
     Schraube.HeadRow = static_cast<Word>(r.head);
     FindCalcRecord(Schraube.HeadType + 1);
@@ -179,13 +186,14 @@ void ApplySize(const SizeRows& r, int d) {
   }
   AbortFlag = 0;
 
-  // The holes belong to the old bolt: a smaller bolt would leave no bearing
-  // area under its head, a larger one would not pass.
-  const Extended bore = DefaultBoreDiameter(d);
+  // A proposal drills the holes for the new bolt: those of the old one would
+  // leave a smaller bolt no bearing area under its head, a larger one would
+  // not pass. After a thread pick the plates stay as the user entered them.
+  const Extended bore = DefaultBoreDiameter(Gewinde.d);
   for (int i = 1; i < static_cast<int>(r.washerOf.size()); ++i) {
     const int k = r.washerOf[static_cast<std::size_t>(i)];
     if (k < 0) {
-      Klemmstuecke.Di[i] = bore;
+      if (how != SizeChange::ThreadPick) Klemmstuecke.Di[i] = bore;
       continue;
     }
     const WasherRow& w = r.washers[static_cast<std::size_t>(k)];
@@ -196,7 +204,7 @@ void ApplySize(const SizeRows& r, int d) {
   }
 
   if (Schraube.BoltType != 3) {
-    TakeThreadLength();
+    TakeThreadLength(how);
     BuildBoltSections();
   }
 }
@@ -211,7 +219,24 @@ void ApplyStrengthClass(Word classCode) {
 
 }  // namespace
 
-int ForceClass(Extended force) { return LogScalePixel(force, 1000, 5); }
+// The tabulated forces are the rounded R5 numbers (1600, not 1584.9), so the
+// step is found by comparing with them, not from a logarithm.
+int ForceClass(Extended force) {
+  if (!(force > 0)) return -9999;
+  constexpr Extended kR5[5] = {1000, 1600, 2500, 4000, 6300};
+  auto tabulated = [&](int k) {
+    const int decade = k >= 0 ? k / 5 : -((-k + 4) / 5);
+    Extended f = kR5[k - 5 * decade];
+    for (int i = 0; i < decade; ++i) f *= 10;
+    for (int i = 0; i > decade; --i) f /= 10;
+    return f;
+  };
+  constexpr int kLimit = 200;  // 10^40 N either way: far beyond the table
+  int k = 0;
+  while (k < kLimit && tabulated(k) < force) ++k;
+  while (k > -kLimit && tabulated(k - 1) >= force) --k;
+  return k;
+}
 
 int PreliminaryDiameter(int k, int classColumn) {
   k = IntClamp(1, 14, k);
@@ -219,27 +244,67 @@ int PreliminaryDiameter(int k, int classColumn) {
   return kPreliminaryDiameters[k - 1][classColumn - 1];
 }
 
-bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint) {
-  const bool sameSize = FloatEqual(Gewinde.d, d);
-  if (!sameSize) {
-    const SizeRows rows = FindSizeRows(d, newJoint);
-    if (!rows.obstacles.empty()) {
-      std::string text = "M " + IntToText(d) + " at class of resistance " +
-                         StrengthClassNames[classCode - 1u].str() + " not applied:";
-      for (const std::string& line : rows.obstacles) text += "\n" + line;
-      text += "\nchange these in the Edit menu first, or choose another proposal";
-      if (rows.thread < 0) AddErrorMessage("Fatal  : Database thread");
-      ShowMessageText(text);
+bool TakeThreadSize(std::int32_t threadRow, Extended d, SizeChange how, const std::string& heading,
+                    const std::string& advice) {
+  if (FloatEqual(Gewinde.d, d)) {  // another thread of the size: the rest stays
+    if (threadRow > 0 && !ReadThreadRow(threadRow)) {
+      AddErrorMessage("Fatal  : Database thread");
       AbortFlag = 1;
       return false;
     }
-    ApplySize(rows, d);
+    if (Schraube.BoltType != 3) BuildBoltSections();
+    return true;
+  }
+  std::vector<std::string> obstacles;
+  if (threadRow <= 0) {
+    threadRow = RowOfSize(kThreadTable, d);
+    if (threadRow <= 0) obstacles.push_back(NoRowText("thread", d, threadRow));
+  }
+  SizeRows rows = FindSizeRows(d, how);
+  obstacles.insert(obstacles.end(), rows.obstacles.begin(), rows.obstacles.end());
+  if (obstacles.empty() && !ReadThreadRow(threadRow)) {
+    threadRow = -1;
+    obstacles.push_back(NoRowText("thread", d, threadRow));
+  }
+  if (!obstacles.empty()) {
+    std::string text = heading;
+    for (const std::string& line : obstacles) text += "\n" + line;
+    text += "\n" + advice;
+    if (threadRow < 0) AddErrorMessage("Fatal  : Database thread");
+    ShowMessageText(text);
+    AbortFlag = 1;
+    return false;
+  }
+  Gewinde.d = d;
+  ApplySize(rows, how);
+  return true;
+}
+
+bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint) {
+  if (!FloatEqual(Gewinde.d, d)) {
+    const std::string heading = "M " + IntToText(d) + " at class of resistance " +
+                                StrengthClassNames[classCode - 1u].str() + " not applied:";
+    if (!TakeThreadSize(0, d, newJoint ? SizeChange::NewJoint : SizeChange::Proposal, heading,
+                        "change these in the Edit menu first, or choose another proposal"))
+      return false;
   }
   ApplyStrengthClass(classCode);
   return true;
 }
 
 void PreliminaryDesign(bool newJoint) {
+  // The form stores the load it asks for; a proposal cancelled or not
+  // applied puts it back, so that the joint stays as it was.
+  const LASTTYPE load = Last;
+  const Word method = Montage.TighteningMethod;
+  auto putBack = [&] {
+    Last.LoadKind = load.LoadKind;
+    Last.LoadCase = load.LoadCase;
+    Last.FAmax = load.FAmax;
+    Last.FAmin = load.FAmin;
+    Last.FQ = load.FQ;
+    Montage.TighteningMethod = method;
+  };
   RunPreliminaryDesignForm();
   if (AbortFlag) return;
   const bool dynamic = Last.LoadKind == 2;
@@ -256,6 +321,8 @@ void PreliminaryDesign(bool newJoint) {
   SetHelpNo(4060);
   Word choice = 1;
   SelectCode("Preliminary calculation done.  possible variations:", 3, choice);
-  if (AbortFlag) return;
-  ApplyPreliminaryDesign(PreliminaryDiameter(k, choice), choice, newJoint);
+  if (AbortFlag || !ApplyPreliminaryDesign(PreliminaryDiameter(k, choice), choice, newJoint)) {
+    putBack();
+    AbortFlag = 1;
+  }
 }

@@ -3,6 +3,8 @@
 
 #include "calc/forms/bolt_form.h"
 
+#include <utility>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -361,6 +363,9 @@ void TForm_bq4bolt::Button_lschraubeClick() {
   Edit_lschraube->setText(Length(l));
 }
 
+// A thread of another size takes the head row of the same head kind, the
+// nut and the washers of that size with it, or nothing when a table lacks
+// the size.
 void TForm_bq4bolt::Button_gewindeClick() {
   AbortFlag = 0;
   CalcFatalFlag = 0;
@@ -368,6 +373,7 @@ void TForm_bq4bolt::Button_gewindeClick() {
     CalcFatalFlag = 1;
     return;
   }
+  if (!StoreInput()) return;
   SetDbfDialogCaptions("", "Database thread");
   OpenCalcTable(kThreadTable);
   if (AbortFlag) {
@@ -377,14 +383,20 @@ void TForm_bq4bolt::Button_gewindeClick() {
   if (Schraube.ThreadRow >= 1 && Schraube.ThreadRow <= DbfRecordCount()) GotoDbfRecord(Schraube.ThreadRow);
   SetHelpNo(9510);
   ShowDbfDialog("", 1);
-  if (!AbortFlag) {
+  const bool accepted = !AbortFlag;
+  const std::int32_t row = SelectedRecordNo;
+  GEWINDE_Record picked = Gewinde;
+  if (accepted) {
+    std::swap(picked, Gewinde);
     ReadGewindeRecord();
-    Schraube.ThreadRow = static_cast<Word>(SelectedRecordNo);
+    std::swap(picked, Gewinde);
   }
   CloseDbfTable();
-  Button_gewinde->setText(Disp(Gewinde.Designation));
-  BuildBoltSections();
-  FillGrid();
+  if (accepted)
+    TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
+                   "the bolt keeps " + Gewinde.Designation);
+  AbortFlag = 0;
+  FillForm();
 }
 
 void TForm_bq4bolt::HeadPick() {

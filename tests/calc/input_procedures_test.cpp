@@ -254,6 +254,45 @@ void AddWasher(const char* name, Extended di, Extended de, Extended h) {
   Klemmstuecke.L[3] = h;
 }
 
+TEST_F(InputProceduresTest, TheForceStepsUpToTheNextTabulatedForceAndACancelledProposalPutsTheLoadBack) {
+  // The smallest tabulated force not below F, the tabulated ones exactly.
+  const std::pair<Extended, int> steps[] = {{500, -1}, {1000, 0}, {1001, 1}, {1600, 1}, {1601, 2}, {2500, 2},
+                                            {2510, 3}, {6300, 4}, {6301, 5}, {10000, 5}, {10001, 6}, {12000, 6},
+                                            {16000, 6}, {24900, 7}, {25000, 7}, {63000, 9}, {1e6L, 15}};
+  for (const auto& [force, k] : steps) EXPECT_EQ(ForceClass(force), k) << D(force);
+
+  // 12000 N, static, centric, yield-point controlled: the row of 16000 N.
+  LoadSample();
+  Last.FAmin = 2000;  // what the form does not show or sets otherwise
+  Last.FQ = 500;
+  Montage.TighteningMethod = 1;
+  const LASTTYPE load = Last;
+  const Word method = Montage.TighteningMethod;
+  platform::DialogScript script;
+  script.Ok({{"Edit_fa", "12000"}, {"RadioGroup_statdyn", "#0"}, {"RadioGroup_f", "#0"}, {"RadioGroup_anz", "#2"}});
+  script.Cancel().Expect("possible variations");
+  PreliminaryDesign();
+  EXPECT_EQ(ItemTexts[1].str(), "M  6 at class of resistance 12.9");
+  EXPECT_EQ(ItemTexts[3].str(), "M 10 at class of resistance 8.8");
+  // Cancelled at the proposal: the load of the form is taken back.
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.LoadKind, load.LoadKind);
+  EXPECT_EQ(Last.LoadCase, load.LoadCase);
+  EXPECT_EQ(Last.FAmax, load.FAmax);
+  EXPECT_EQ(Last.FAmin, load.FAmin);
+  EXPECT_EQ(Last.FQ, load.FQ);
+  EXPECT_EQ(Montage.TighteningMethod, method);
+  EXPECT_EQ(Gewinde.d, 12);
+  // And so when the proposal cannot be applied.
+  Schraube.HeadType = 3;  // no slotted countersunk screw of M16
+  AcceptProposal(script, "25000", 2);
+  script.Ok().Expect("not applied");
+  PreliminaryDesign();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Last.FAmax, load.FAmax);
+  EXPECT_EQ(Last.LoadCase, load.LoadCase);
+}
+
 TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutWasherAndHolesAndTheJointCalculates) {
   LoadSample();
   AddWasher("ISO 7089 - 12", 13, 24, 2.5L);
@@ -270,7 +309,7 @@ TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutWasherAndHole
   for (const Step& step : {Step{2, "ISO 4014 - M16 x 60 - 8.8 SW24", DefaultBoreDiameter(16), 17, 30, 3},
                            Step{0, "ISO 4014 - M12 x 60 - 12.9 SW18", DefaultBoreDiameter(12), 13, 24, 2.5L}}) {
     SCOPED_TRACE(step.designation);
-    AcceptProposal(script, "30000", step.item);
+    AcceptProposal(script, "25000", step.item);
     PreliminaryDesign();
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_EQ(script.Pending(), 0u);
@@ -301,15 +340,15 @@ TEST_F(InputProceduresTest, WhatTheUserEnteredForTheOldSizeIsNamedAndTheJointSta
     const char* named;
   };
   const Case cases[] = {
-      {"narrow plate", [] { Klemmstuecke.De[1] = 15; }, "30000",
+      {"narrow plate", [] { Klemmstuecke.De[1] = 15; }, "25000",
        "M 16 at class of resistance 8.8 not applied:\n"
        "clamping plate 1: outer diameter De = 15 mm leaves no wall around the hole"},
-      {"self-defined bolt", [] { Schraube.BoltType = 3; }, "30000",
+      {"self-defined bolt", [] { Schraube.BoltType = 3; }, "25000",
        "self-defined bolt: its sections were entered for d = 12 mm"},
-      {"thread diameters", [] { Schraube.ToleranceClass = 1; }, "30000", "d2, d3 and dmin were entered for d = 12 mm"},
-      {"head without the size", [] { Schraube.HeadType = 3; }, "30000",
+      {"thread diameters", [] { Schraube.ToleranceClass = 1; }, "25000", "d2, d3 and dmin were entered for d = 12 mm"},
+      {"head without the size", [] { Schraube.HeadType = 3; }, "25000",
        "slotted countersunk screw: no row for M16 in the table"},
-      {"washer without the size", [] { AddWasher("EN 14399-6 - 12", 13, 24, 3); }, "3000",
+      {"washer without the size", [] { AddWasher("EN 14399-6 - 12", 13, 24, 3); }, "2500",
        "M 6 at class of resistance 8.8 not applied:\n"
        "clamping plate 3 (EN 14399-6 - 12): no washer for M6 in the table"},
   };
@@ -335,7 +374,7 @@ TEST_F(InputProceduresTest, WhatTheUserEnteredForTheOldSizeIsNamedAndTheJointSta
   LoadSample();
   Klemmstuecke.De[1] = 15;
   platform::DialogScript script;
-  AcceptProposal(script, "30000", 2);
+  AcceptProposal(script, "25000", 2);
   PreliminaryDesign(true);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Gewinde.d, 16);

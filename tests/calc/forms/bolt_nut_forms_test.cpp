@@ -6,6 +6,8 @@
 #include "calc/forms/calc_forms.h"
 #include "calc/forms/nut_form.h"
 #include "calc/calc_tables.h"
+#include "calc/calculation.h"
+#include "calc/project_file.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
 #include "framework/units.h"
@@ -111,6 +113,87 @@ TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   EXPECT_EQ(Schraube.dw, 17);
   EXPECT_EQ(Schraube.b, 30);
   EXPECT_EQ(AbortFlag, 0);
+}
+
+TEST_F(BoltFormTest, AThreadOfAnotherSizeTakesTheHeadNutAndWashersOfThatSizeOrNothing) {
+  // The eccentric sample: M12 socket head; M16 picked.
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/eccentric.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_EQ(Schraube.HeadType, 1);
+  ASSERT_EQ(Gewinde.d, 12);
+  {
+    TForm_bq4bolt form;
+    AcceptRow(13);  // M16
+    form.Button_gewindeClick();
+    EXPECT_EQ(Gewinde.Designation, "M16");
+    EXPECT_EQ(Din912.d, 16);
+    EXPECT_EQ(Schraube.HeadRow, 12);  // the M16 row
+    EXPECT_EQ(Schraube.dK, Din912.dK);
+    EXPECT_EQ(Schraube.dw, Din912.dw);
+    EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(Din912.dK))));
+    EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "ISO 4762  -  16 mm");
+    form.Button_okClick();
+  }
+  EXPECT_EQ(Schraube.b, 44);  // of the head row, as after a head pick
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0);
+  // With the M12 head: 308.4 N m and a surface-pressure safety of 0.63.
+  EXPECT_NEAR(D(Last.MA), 328.5, 0.05);
+  EXPECT_NEAR(D(Safety.SP), 1.807, 0.0005);
+
+  // A bolt with a hex nut and a washer: both follow the thread.
+  AbortFlag = 0;
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_EQ(Verbindung.JointKind, kJointWithNut);
+  Klemmstuecke.nPlates = 3;
+  Klemmstuecke.Description[3] = "ISO 7089 - 12";
+  Klemmstuecke.Di[3] = 13;
+  Klemmstuecke.De[3] = 24;
+  Klemmstuecke.L[3] = 2.5L;
+  {
+    TForm_bq4bolt form;
+    AcceptRow(13);
+    form.Button_gewindeClick();
+    form.Button_okClick();
+  }
+  EXPECT_EQ(Gewinde.d, 16);
+  EXPECT_EQ(Din934.d, 16);
+  EXPECT_EQ(Mutter.dwNut, Din934.dw);
+  EXPECT_EQ(Mutter.m, Din934.m);
+  EXPECT_EQ(Klemmstuecke.Description[3].str(), "ISO 7089 - 16");
+  EXPECT_EQ(Klemmstuecke.Di[3], 17);
+  EXPECT_EQ(Klemmstuecke.De[3], 30);
+  EXPECT_EQ(Schraube.dSec[1], 16);
+
+  // A head table without the size: one message, and nothing changes.
+  AbortFlag = 0;
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/eccentric.bq4");
+  std::filesystem::remove(DbfDir + "/din912.dbf");
+  table_test::WriteDbf(DbfDir + "/din912.dbf",
+                       {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"DK", 'N', 6, 2}, {"DW", 'N', 6, 2},
+                        {"B", 'N', 6, 2}},
+                       {{"12", "ISO 4762", "18", "17.23", "36"}});
+  const SCHRAUBTYPE bolt = Schraube;
+  const KLEMMSTUECKTYPE plates = Klemmstuecke;
+  platform::DialogScript script;
+  script.Ok().Expect("M16 not taken:\nhexagon socket head bolt: no row for M16 in the table");
+  {
+    TForm_bq4bolt form;
+    AcceptRow(13);
+    form.Button_gewindeClick();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(Text(form.Button_gewinde->text()), "M12");
+    form.Button_okClick();
+  }
+  EXPECT_EQ(Gewinde.d, 12);
+  EXPECT_EQ(Gewinde.Designation, "M12");
+  EXPECT_EQ(Schraube.ThreadRow, bolt.ThreadRow);
+  EXPECT_EQ(Schraube.dK, bolt.dK);
+  EXPECT_EQ(Schraube.dw, bolt.dw);
+  EXPECT_EQ(Schraube.b, bolt.b);
+  EXPECT_EQ(Schraube.lSec, bolt.lSec);
+  EXPECT_EQ(Schraube.dSec, bolt.dSec);
+  EXPECT_EQ(Klemmstuecke.Di, plates.Di);
 }
 
 TEST_F(BoltFormTest, OkStoresCancelKeepsAndNeitherRoundsTheValues) {
