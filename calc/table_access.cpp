@@ -134,7 +134,7 @@ void PostEdit() {
   if (IsOpen()) RunReportingErrors([] { Data().CheckBrowseMode(); });
 }
 
-void FailTable(const std::string& text);
+void FailTable(const std::string& text, bool shown = true);
 
 // True when the file is a table the engine can open; else shows the
 // engine's error code and sets AbortFlag.
@@ -298,16 +298,17 @@ const OpenTable::Row& CurrentRow() {
   return row;
 }
 
-// A table this run needs could not be opened, indexed or read: shown, kept
-// for the batch modes (TableFailure), AbortFlag set.
-void FailTable(const std::string& text) {
+// A table this run needs could not be opened, indexed or read: shown (unless
+// the caller gives its own message), kept for the batch modes
+// (TableFailure), AbortFlag set.
+void FailTable(const std::string& text, bool shown) {
   // The engine's texts may break their lines: one line here.
   std::string line;
   for (const char c : text)
     if (c != '\r') line += c == '\n' ? ' ' : c;
   if (TableFailureText.empty()) TableFailureText = line;
   ++Notices;
-  ShowTraceMessage(line);
+  if (shown) ShowTraceMessage(line);
   AbortFlag = 1;
 }
 
@@ -384,14 +385,22 @@ std::string StatTablePath(std::string_view tableName, struct stat& st, bool& fou
   return path;
 }
 
-// Opens the table file at the path as found (no search for its case).
-void OpenFoundTable(const std::string& path);
+// Opens the table file at the path as found (no search for its case);
+// `source` is the table whose contents it holds (a copy's original).
+void OpenFoundTable(const std::string& path, const std::string& source);
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 
 const std::string& TableFailure() { return TableFailureText; }
+
+void ReportMissingRow(std::string_view text) {
+  const Byte abort = AbortFlag;
+  FailTable("Error  : " + Table.source + ": " + std::string(text), false);
+  AbortFlag = abort;
+  ShowTraceMessage(text);
+}
 std::uint32_t TableNotices() { return Notices; }
 void ClearTableFailure() { TableFailureText.clear(); }
 
@@ -446,16 +455,18 @@ void OpenDbfTable(std::string_view tableName) {
     chosen = CopyToTemp(path);
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
-  OpenFoundTable(chosen);
   // A copy holds the original's contents: the index cache knows it by the original.
-  if (Table.open) Table.source = path;
+  OpenFoundTable(chosen, path);
 }
 
-void OpenDbfFile(const std::string& path) { OpenFoundTable(FindFileAnyCase(DefaultExtension(path, "dbf"))); }
+void OpenDbfFile(const std::string& path) {
+  const std::string found = FindFileAnyCase(DefaultExtension(path, "dbf"));
+  OpenFoundTable(found, found);
+}
 
 namespace {
 
-void OpenFoundTable(const std::string& path) {
+void OpenFoundTable(const std::string& path, const std::string& source) {
   CloseQuietly();
   std::string failure;
   if (!Dialog().OpenTableQuietly(path, failure)) {
@@ -464,9 +475,19 @@ void OpenFoundTable(const std::string& path) {
     AbortFlag = 1;
     return;
   }
+  // A table cut short would serve its last rows, or none, for the rows it
+  // lost: refused, named as damaged.
+  std::int64_t counted = 0, held = 0;
+  const TDbfWorkArea* wa = WorkAreas[Data().WorkArea()].get();
+  if (wa && !FileHoldsCountedRecords(*wa, counted, held)) {
+    CloseQuietly();
+    FailTable("Error  : " + source + " is damaged: its header counts " + std::to_string(counted) +
+              " records, the file holds " + std::to_string(held));
+    return;
+  }
   Table.open = true;
   Table.path = Dialog().Label_filename;
-  Table.source = Table.path;
+  Table.source = source;
 }
 
 }  // namespace
@@ -482,11 +503,14 @@ void GotoDbfRecord(std::int32_t n) {
   if (!IsOpen()) return;
   const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
-    ++Notices;
-    AddErrorMessage("DBF #" + std::to_string(n) + " not found.");
-    n = count;
+    // Never another row in its place: the table stays where it is, and the
+    // row readers read nothing while AbortFlag is set.
+    const std::string missing = "DBF #" + std::to_string(n) + " not found.";
+    AddErrorMessage(missing);
+    FailTable("Error  : " + Table.source + ": " + missing, false);
+    return;
   }
-  if (n < 1 || n > count) n = 1;
+  if (n < 1) n = 1;
   if (count < 1) return;
   Dialog().Go(n);
 }
