@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <vector>
 
 #include "../framework/output_test_support.h"
@@ -242,6 +243,59 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   EXPECT_TRUE(DbfKeyFound());
   FindDbfKey(" 10.00");
   EXPECT_FALSE(DbfKeyFound());
+}
+
+// Entries of the index cache damaged inside, their header whole, may still
+// read as indexes and answer wrongly: each is noticed by its checksum and
+// built afresh, and every key of the thread table is found as before.
+TEST_F(TableAccessTest, CacheEntriesDamagedInsideAreBuiltAfresh) {
+  const fs::path cache = fs::path(platform::CacheDirectory()) / "indexes";
+  auto rowsByKey = [] {
+    std::vector<std::string> rows;
+    OpenDbfTable("gewinde");
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    for (DbfFirst(); !DbfEof(); DbfNext()) rows.push_back(DbfFieldText(2));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      FindDbfKey(rows[i]);
+      rows[i] += DbfKeyFound() ? " " + DbfFieldText(1) : " not found";
+    }
+    CloseDbfTable();
+    return rows;
+  };
+  auto entries = [&] {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(cache))
+      if (e.path().extension() == ".ndx" && e.path().filename().string().rfind("gewinde-", 0) == 0)
+        found.push_back(e.path());
+    return found;
+  };
+  const std::vector<std::string> good = rowsByKey();
+  ASSERT_EQ(good.size(), 56u);
+  ASSERT_EQ(entries().size(), 1u);
+  const fs::path entry = entries().front();
+  const std::string whole = ReadBytes(entry.string());
+  ASSERT_GT(whole.size(), 1024u);
+  std::mt19937 random(7);
+  for (int seed = 0; seed < 40; ++seed) {
+    SCOPED_TRACE(seed);
+    std::string damaged = whole;
+    for (int i = 0; i < 8; ++i) {
+      const std::size_t at = 512 + random() % (whole.size() - 512);
+      damaged[at] = static_cast<char>(damaged[at] ^ (1 + random() % 255));
+    }
+    WriteBytes(entry.string(), damaged);
+    EXPECT_EQ(rowsByKey(), good);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_TRUE(TableFailure().empty());
+    ASSERT_EQ(entries().size(), 1u);
+    EXPECT_EQ(ReadBytes(entry.string()), whole);
+  }
+  // An entry without its checksum (an older run's, or one whose run was
+  // killed before it kept one) is built afresh too.
+  fs::remove_all(cache.parent_path() / "index-checksums");
+  WriteBytes(entry.string(), std::string(whole).replace(600, 8, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"));
+  EXPECT_EQ(rowsByKey(), good);
+  EXPECT_EQ(ReadBytes(entry.string()), whole);
 }
 
 // The table dialog itself, answered from the dialog script as in a headless
