@@ -50,18 +50,10 @@ std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
 
 std::string D2(Extended d) { return FloatToTextFix(2, d); }
 
-// Messages of row lookups so far: a lookup that gave one is not kept.
-std::uint32_t LookupNotices = 0;
-
-void LookupNotice(const std::string& text) {
-  ++LookupNotices;
-  ShowTraceMessage(text);
-}
-
 // Searches the key of d in the open table; reports a miss with the kind name.
 void FindThreadSized(std::string_view kindName, Extended d) {
   FindDbfKey(ThreadKeyText(d));
-  if (!DbfKeyFound()) LookupNotice("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
+  if (!DbfKeyFound()) ReportMissingRow("record " + std::string(kindName) + " for d = " + D2(d) + " not found !");
 }
 
 // A row that FindCalcRecord found, kept while the table's file is unchanged
@@ -128,8 +120,15 @@ void GoToRowOfDiameter(std::int32_t row, std::string_view kindName) {
   FindThreadSized(kindName, Gewinde.d);
 }
 
+// The remembered row: the only one that will do. One beyond the table is its
+// failure (GotoDbfRecord), never another row.
 void GoToRememberedRow(std::int32_t row) {
   if (row != 0) GotoDbfRecord(row);
+}
+
+// Where a pick starts: the remembered row when the table has it.
+void StartPickAt(std::int32_t row) {
+  if (row >= 1 && row <= DbfRecordCount()) GotoDbfRecord(row);
 }
 
 void RefreshPlateMaterials() {
@@ -256,19 +255,20 @@ void FindCalcRecord(TCalcTableNo n) {
     TakeNutDimensions(n);
     return;
   }
-  const std::uint32_t notices = LookupNotices;
   const std::uint32_t messages = TableNotices();
   OpenCalcTable(n);
   if (AbortFlag) return;
   if (n == kThreadTable) {
-    bool search = Schraube.ThreadRow == 0;
+    // The remembered row stands when the table has it and its d is the
+    // kept one; otherwise the kept d is searched.
+    bool search = Schraube.ThreadRow < 1 || Schraube.ThreadRow > DbfRecordCount();
     if (!search) {
       GotoDbfRecord(Schraube.ThreadRow);
       search = !FloatEqual(Num(2), keptD);
     }
     if (search) {
       FindDbfKey(ThreadKeyText(keptD));
-      if (!DbfKeyFound()) LookupNotice(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
+      if (!DbfKeyFound()) ReportMissingRow(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
     }
   } else if (n >= 2 && n <= 9) {
     GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
@@ -290,7 +290,7 @@ void FindCalcRecord(TCalcTableNo n) {
   CloseDbfTable();
   // A lookup that gave a message (a row not found, a row beyond the table)
   // gives it again next time: not kept.
-  if (!key.empty() && !AbortFlag && LookupNotices == notices && TableNotices() == messages) {
+  if (!key.empty() && !AbortFlag && TableNotices() == messages) {
     if (std::function<void()> keep = KeepRowRecord(n)) KeptLookups[key] = std::move(keep);
   }
 }
@@ -300,9 +300,9 @@ void SelectCalcTable(TCalcTableNo n, int mode) {
   SetDbfDialogCaptions("", CalcTableCaption(n));
   OpenCalcTable(n);
   if (AbortFlag) return;
-  if (n == kThreadFrictionTable) GoToRememberedRow(Reibung.ThreadFrictionRow);
-  if (n == kHeadFrictionTable) GoToRememberedRow(Reibung.HeadFrictionRow);
-  if (n == kInterfaceFrictionTable) GoToRememberedRow(Reibung.InterfaceFrictionRow);
+  if (n == kThreadFrictionTable) StartPickAt(Reibung.ThreadFrictionRow);
+  if (n == kHeadFrictionTable) StartPickAt(Reibung.HeadFrictionRow);
+  if (n == kInterfaceFrictionTable) StartPickAt(Reibung.InterfaceFrictionRow);
   SetHelpNo(static_cast<Word>(CalcTableHelpNumber(n)));
   ShowDbfDialog("", mode);
   CopyCalcRecord(n);
@@ -408,7 +408,7 @@ void SelectPlateMaterial(int part, int tableFlag) {
   OpenCalcTable(flag ? kPlateMaterialTable1 : kPlateMaterialTable);
   if (AbortFlag) return;
   Word& remembered = Klemmstuecke.Codes[part][flag];
-  GoToRememberedRow(remembered);
+  StartPickAt(remembered);
   ShowDbfDialog("", 1);
   if (!AbortFlag) remembered = static_cast<Word>(SelectedRecordNo);
   ReadPressungRecord();
@@ -670,9 +670,15 @@ MaterialRowStatus ReadMaterialRowNumber(std::string_view table, int rowNo, Mater
   MaterialRowStatus status = MaterialRowStatus::NotFound;
   count = DbfRecordCount();
   if (count >= 1) {
+    const std::uint32_t notices = TableNotices();
     GotoDbfRecord(rowNo);
-    ReadMaterialRow(table, row);
-    status = MaterialRowStatus::Found;
+    // A row beyond the table failed it, with its message: no row.
+    if (TableNotices() != notices) {
+      status = MaterialRowStatus::TableMissing;
+    } else {
+      ReadMaterialRow(table, row);
+      status = MaterialRowStatus::Found;
+    }
   }
   CloseDbfTable();
   return status;

@@ -38,7 +38,8 @@ struct MaterialRowSource {
   // The row of a table whose name column equals the name.
   std::function<MaterialRowStatus(std::string_view table, std::string_view name, MaterialRow& row)>
       FindByName;
-  // Row number n (from 1) of a table; a number beyond the table gives its last row.
+  // Row number n (from 1) of a table; a number below 1 gives row 1, one
+  // beyond the table is the table's failure (TableMissing).
   std::function<MaterialRowStatus(std::string_view table, int rowNo, MaterialRow& row)> ReadRow;
 };
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <system_error>
 #include <utility>
@@ -30,6 +32,7 @@
 #include "framework/number_format.h"
 #include "platform/binary_file.h"
 #include "platform/dialogs.h"
+#include "platform/file_replace.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -134,7 +137,7 @@ void PostEdit() {
   if (IsOpen()) RunReportingErrors([] { Data().CheckBrowseMode(); });
 }
 
-void FailTable(const std::string& text);
+void FailTable(const std::string& text, bool shown = true);
 
 // True when the file is a table the engine can open; else shows the
 // engine's error code and sets AbortFlag.
@@ -206,21 +209,77 @@ std::string TableIdentity(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? IdentityOfStat(path, st) : std::string();
 }
 
-// Where the index of these contents on this key lives in the per-user cache:
-// the index name and a hash of identity and key (FNV-1a, 64 bits).
-std::string CachedIndexPath(const std::string& identity, const std::string& keyExpression,
-                            std::string_view indexName) {
+// FNV-1a of the bytes, 64 bits, as 16 hexadecimal digits.
+std::string Fnv1aHex(std::string_view bytes) {
   std::uint64_t hash = 14695981039346656037ULL;
-  for (unsigned char c : identity + '\n' + keyExpression + "\nndx 1") {
+  for (const unsigned char c : bytes) {
     hash ^= c;
     hash *= 1099511628211ULL;
   }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return hex;
+}
+
+// Where the index of these contents on this key lives in the per-user cache:
+// the index name and a hash of identity and key.
+std::string CachedIndexPath(const std::string& identity, const std::string& keyExpression,
+                            std::string_view indexName) {
   std::string name;
   for (char c : indexName)
     if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') name.push_back(c);
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  return AddBackslash(platform::CacheDirectory()) + "indexes/" + name + "-" + hex + ".ndx";
+  return AddBackslash(platform::CacheDirectory()) + "indexes/" + name + "-" +
+         Fnv1aHex(identity + '\n' + keyExpression + "\nndx 1") + ".ndx";
+}
+
+// The checksum of a cache entry, taken when it was built, lives in a file of
+// its own beside the index folder (the entry stays an index file as other
+// programs read it): the entry's size and the hash of its bytes.
+std::string ChecksumPath(const std::string& cached) {
+  const fs::path entry(cached);
+  return (entry.parent_path().parent_path() / "index-checksums" / entry.stem()).string() + ".sum";
+}
+
+// A file's bytes; false when it cannot be read.
+bool ReadWhole(const std::string& file, std::string& bytes) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// The checksum text of a file's bytes; empty when it cannot be read.
+std::string ContentsChecksum(const std::string& file) {
+  std::string bytes;
+  if (!ReadWhole(file, bytes)) return {};
+  return std::to_string(bytes.size()) + ' ' + Fnv1aHex(bytes) + '\n';
+}
+
+// True when the cache entry holds the bytes its checksum was taken of. An
+// entry damaged inside may still look like an index and answer wrongly: it
+// is built afresh, as is one without a checksum.
+bool EntryIsWhole(const std::string& cached) {
+  std::string stored;
+  return ReadWhole(ChecksumPath(cached), stored) && !stored.empty() && stored == ContentsChecksum(cached);
+}
+
+// Keeps the checksum of a built entry before the entry is put in place,
+// written whole (a temporary file renamed); false when it cannot be kept.
+bool KeepChecksum(const std::string& built, const std::string& cached) {
+  const std::string sum = ContentsChecksum(built);
+  const std::string path = ChecksumPath(cached);
+  std::error_code ec;
+  fs::create_directories(fs::path(path).parent_path(), ec);
+  const std::string temporary = sum.empty() ? std::string() : platform::CreateTemporaryBeside(path);
+  if (temporary.empty()) return false;
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  out << sum;
+  out.close();
+  if (!out) {
+    fs::remove(temporary, ec);
+    return false;
+  }
+  return platform::CommitTemporary(temporary, path, platform::ReplaceSync::Derived);
 }
 
 // Where an index of this run alone lives: in the process's temporary directory.
@@ -251,9 +310,11 @@ std::string RunQuietly(const std::function<void()>& op) {
 }
 
 // Attaches a cache entry read-only and quietly; false (and not attached)
-// when it is missing or damaged: it cannot be opened, or its header counts
-// other records than the table holds.
+// when it is missing or damaged: its bytes are not those its checksum was
+// taken of, it cannot be opened, or its header counts other records than the
+// table holds.
 bool AttachCachedIndex(const std::string& file) {
+  if (!EntryIsWhole(file)) return false;
   const unsigned saved = OpenModeOverride;
   OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
   std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
@@ -298,16 +359,17 @@ const OpenTable::Row& CurrentRow() {
   return row;
 }
 
-// A table this run needs could not be opened, indexed or read: shown, kept
-// for the batch modes (TableFailure), AbortFlag set.
-void FailTable(const std::string& text) {
+// A table this run needs could not be opened, indexed or read: shown (unless
+// the caller gives its own message), kept for the batch modes
+// (TableFailure), AbortFlag set.
+void FailTable(const std::string& text, bool shown) {
   // The engine's texts may break their lines: one line here.
   std::string line;
   for (const char c : text)
     if (c != '\r') line += c == '\n' ? ' ' : c;
   if (TableFailureText.empty()) TableFailureText = line;
   ++Notices;
-  ShowTraceMessage(line);
+  if (shown) ShowTraceMessage(line);
   AbortFlag = 1;
 }
 
@@ -346,8 +408,9 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
     if (platform::DirectoryWritable(fs::path(cached).parent_path().string())) {
       const std::string built = fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string();
       const std::string failure = RunQuietly([&] { Data().IndexOn(expr, built); });
-      // Kept only when the table did not change while it was indexed.
-      if (failure.empty() && TableIdentity(Table.source) == identity) {
+      // Kept only when the table did not change while it was indexed, with
+      // its checksum kept first: an entry in place always has one.
+      if (failure.empty() && TableIdentity(Table.source) == identity && KeepChecksum(built, cached)) {
         fs::rename(built, cached, ec);
         if (!ec && AttachIndex(cached, true)) {
           Table.indexPath = cached;
@@ -384,14 +447,22 @@ std::string StatTablePath(std::string_view tableName, struct stat& st, bool& fou
   return path;
 }
 
-// Opens the table file at the path as found (no search for its case).
-void OpenFoundTable(const std::string& path);
+// Opens the table file at the path as found (no search for its case);
+// `source` is the table whose contents it holds (a copy's original).
+void OpenFoundTable(const std::string& path, const std::string& source);
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 
 const std::string& TableFailure() { return TableFailureText; }
+
+void ReportMissingRow(std::string_view text) {
+  const Byte abort = AbortFlag;
+  FailTable("Error  : " + Table.source + ": " + std::string(text), false);
+  AbortFlag = abort;
+  ShowTraceMessage(text);
+}
 std::uint32_t TableNotices() { return Notices; }
 void ClearTableFailure() { TableFailureText.clear(); }
 
@@ -446,16 +517,18 @@ void OpenDbfTable(std::string_view tableName) {
     chosen = CopyToTemp(path);
     if (chosen.empty()) chosen = path;  // opened as it is; writes will fail with a message
   }
-  OpenFoundTable(chosen);
   // A copy holds the original's contents: the index cache knows it by the original.
-  if (Table.open) Table.source = path;
+  OpenFoundTable(chosen, path);
 }
 
-void OpenDbfFile(const std::string& path) { OpenFoundTable(FindFileAnyCase(DefaultExtension(path, "dbf"))); }
+void OpenDbfFile(const std::string& path) {
+  const std::string found = FindFileAnyCase(DefaultExtension(path, "dbf"));
+  OpenFoundTable(found, found);
+}
 
 namespace {
 
-void OpenFoundTable(const std::string& path) {
+void OpenFoundTable(const std::string& path, const std::string& source) {
   CloseQuietly();
   std::string failure;
   if (!Dialog().OpenTableQuietly(path, failure)) {
@@ -464,9 +537,19 @@ void OpenFoundTable(const std::string& path) {
     AbortFlag = 1;
     return;
   }
+  // A table cut short would serve its last rows, or none, for the rows it
+  // lost: refused, named as damaged.
+  std::int64_t counted = 0, held = 0;
+  const TDbfWorkArea* wa = WorkAreas[Data().WorkArea()].get();
+  if (wa && !FileHoldsCountedRecords(*wa, counted, held)) {
+    CloseQuietly();
+    FailTable("Error  : " + source + " is damaged: its header counts " + std::to_string(counted) +
+              " records, the file holds " + std::to_string(held));
+    return;
+  }
   Table.open = true;
   Table.path = Dialog().Label_filename;
-  Table.source = Table.path;
+  Table.source = source;
 }
 
 }  // namespace
@@ -482,11 +565,14 @@ void GotoDbfRecord(std::int32_t n) {
   if (!IsOpen()) return;
   const std::int32_t count = Dialog().RecordCount();
   if (n > count) {
-    ++Notices;
-    AddErrorMessage("DBF #" + std::to_string(n) + " not found.");
-    n = count;
+    // Never another row in its place: the table stays where it is, and the
+    // row readers read nothing while AbortFlag is set.
+    const std::string missing = "DBF #" + std::to_string(n) + " not found.";
+    AddErrorMessage(missing);
+    FailTable("Error  : " + Table.source + ": " + missing, false);
+    return;
   }
-  if (n < 1 || n > count) n = 1;
+  if (n < 1) n = 1;
   if (count < 1) return;
   Dialog().Go(n);
 }

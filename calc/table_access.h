@@ -39,8 +39,10 @@ std::string DbfTablePath();
 
 // Position --------------------------------------------------------------------
 
-// Record n; beyond the table: message "DBF #n not found." and the last record;
-// outside 1..count then record 1.
+// Record n; below 1 record 1. A record beyond the table is a failure of the
+// table (as OpenDbfTable's): the message "DBF #n not found." in the
+// calculation's messages, TableFailure and AbortFlag; the table stays where
+// it was, so that no other row stands in for the one asked for.
 void GotoDbfRecord(std::int32_t n);
 void DbfFirst();  // first record in key order (file order without a key)
 void DbfNext();   // next record in key order; past the last one DbfEof is true
@@ -109,11 +111,17 @@ void ShowDbfDialog(std::string_view closeWord, int mode);
 using TableDialogFunction = std::function<bool(std::string_view closeWord, int mode, std::int32_t& recNo)>;
 extern TableDialogFunction TableDialogHook;
 
-// The first failure to open or index a table since ClearTableFailure (its
-// message, shown when it happened), empty when none: a batch run that lacked
-// a table's data must not report success.
+// The first failure to open, index or read a table since ClearTableFailure
+// (its message, shown when it happened), empty when none: a batch run that
+// lacked a table's data must not report success. A table cut short (its
+// header counts more records than the file holds) fails to open.
 const std::string& TableFailure();
 void ClearTableFailure();
+// A key search found no row of the joint (the table lacks it): the text
+// shown (ShowTraceMessage) and kept as the open table's failure, so that a
+// batch run does not report a joint with another row's values. AbortFlag
+// stays as it is.
+void ReportMissingRow(std::string_view text);
 // How many messages this layer has given so far (failures, records beyond a
 // table): a caller that keeps what it read keeps only what came without one.
 std::uint32_t TableNotices();

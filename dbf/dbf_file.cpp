@@ -237,6 +237,16 @@ std::int32_t RecordCountFromSize(const TDbfWorkArea& wa) {
   return n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(n);
 }
 
+bool FileHoldsCountedRecords(const TDbfWorkArea& wa, std::int64_t& counted, std::int64_t& held) {
+  counted = held = 0;
+  if (wa.isVirtual || wa.file == platform::kNoFile || wa.recordLength == 0) return true;
+  counted = IsDbase2(wa.prolog[0]) ? Get16(wa.prolog + 1) : Get32(wa.prolog + 4);
+  const std::int64_t size = platform::FileSize(wa.file);
+  if (size < 0) return true;
+  held = size <= wa.headerLength ? 0 : (size - wa.headerLength) / wa.recordLength;
+  return held >= counted;
+}
+
 void TranslateRecord(TranslateDirection direction, bool oem, TDbfTranslator translator,
                      std::size_t total, std::size_t recordLength, char* buffer) {
   if (recordLength < 2) return;

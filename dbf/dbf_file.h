@@ -55,3 +55,8 @@ inline std::uint64_t RecordOffset(const TDbfWorkArea& wa, std::int32_t n) {
 }
 // Records held by the file after the header, from its size.
 std::int32_t RecordCountFromSize(const TDbfWorkArea& wa);
+// False when the file does not hold whole every record that its header
+// counted when the table was opened: the table was cut short. `counted` and
+// `held` get both numbers. A file longer than its header says is not
+// damaged: a program appending writes its records before it counts them.
+bool FileHoldsCountedRecords(const TDbfWorkArea& wa, std::int64_t& counted, std::int64_t& held);

@@ -246,14 +246,20 @@ TEST_F(CalcTablesTest, MaterialRowsFollowTheTableFileAsItIsNow) {
   ASSERT_EQ(MaterialRows.ReadRow(kMatBoltReTable, 2, row), MaterialRowStatus::Found);
   EXPECT_EQ(row.name, "12.9");
 
+  // A row beyond the table: no row (never the last one), its message and
+  // the table's failure, each time.
   for (int pass = 0; pass < 2; ++pass) {
     SCOPED_TRACE(pass);
     ClearCalcMessages();
-    ASSERT_EQ(MaterialRows.ReadRow(kMatBoltReTable, 5, row), MaterialRowStatus::Found);
-    EXPECT_EQ(row.name, "12.9");
+    ClearTableFailure();
+    AbortFlag = 0;
+    row = MaterialRow{};
+    ASSERT_EQ(MaterialRows.ReadRow(kMatBoltReTable, 5, row), MaterialRowStatus::TableMissing);
+    EXPECT_EQ(row.name, "");
     EXPECT_TRUE(HasMessage("DBF #5 not found."));
+    EXPECT_NE(TableFailure().find("mat_b_re.dbf: DBF #5 not found."), std::string::npos);
+    EXPECT_EQ(AbortFlag, 1);
   }
-  EXPECT_EQ(AbortFlag, 0);
 }
 
 // A row found once is put back while the table's file is unchanged, the

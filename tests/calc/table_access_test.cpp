@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <vector>
 
 #include "../framework/output_test_support.h"
@@ -68,17 +69,61 @@ TEST_F(TableAccessTest, NamesAnyCaseMissingDamagedAndReadOnlyTablesAndGoingBeyon
   EXPECT_FALSE(fs::exists(DbfDir + "/TEST.$$$"));
   EXPECT_FALSE(fs::exists(fs::path(platform::ProcessTempDir()) / "TEST.$$$"));
 
-  // Going beyond the table takes the last record, with a message.
+  // Going beyond the table is its failure, with the message; no other
+  // record stands in for the one asked for.
+  ClearTableFailure();
   OpenDbfTable("anzieh");
   GotoDbfRecord(0);
   EXPECT_EQ(DbfRecNo(), 1);
   EXPECT_EQ(CalcMessages.count, 0);
+  EXPECT_TRUE(TableFailure().empty());
+  GotoDbfRecord(3);
   GotoDbfRecord(17);
-  EXPECT_EQ(DbfRecNo(), 12);
+  EXPECT_EQ(DbfRecNo(), 3);
+  EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(HasMessage("DBF #17 not found."));
+  EXPECT_NE(TableFailure().find("ANZIEH.DBF: DBF #17 not found."), std::string::npos);
+  AbortFlag = 0;
+  ClearTableFailure();
   EXPECT_EQ(DbfFieldName(0), "");
   EXPECT_EQ(DbfFieldName(DbfFieldCount() + 1), "");
   EXPECT_EQ(DbfFieldName(1), "ALPHAA");
+}
+
+// A table whose file ends before the records its header counts (cut short)
+// is named as damaged and not opened, so that no row of it is read; one
+// longer than its header says (another program appending) is read whole.
+TEST_F(TableAccessTest, ATableCutShortIsNamedAsDamagedAndOneBeingAppendedToIsRead) {
+  platform::DialogScript script;
+  for (const char* name : {"gewinde", "mat_p_e", "din934", "din912", "din931", "pressung", "mat_bolt"}) {
+    SCOPED_TRACE(name);
+    const std::string path = DbfDir + "/" + name + ".dbf";
+    const std::string whole = ReadBytes(path);
+    const std::size_t header = static_cast<unsigned char>(whole[8]) | static_cast<unsigned char>(whole[9]) << 8;
+    const std::size_t record = static_cast<unsigned char>(whole[10]) | static_cast<unsigned char>(whole[11]) << 8;
+    const std::uint32_t count = static_cast<unsigned char>(whole[4]) | static_cast<unsigned char>(whole[5]) << 8;
+    for (const std::size_t length : {header + record, header + record + record / 2, whole.size() - 2}) {
+      WriteBytes(path, whole.substr(0, length));
+      AbortFlag = 0;
+      ClearTableFailure();
+      script.Ok().Expect(" is damaged: its header counts " + std::to_string(count) + " records");
+      OpenDbfTable(name);
+      EXPECT_EQ(AbortFlag, 1);
+      EXPECT_FALSE(DbfTableOpen());
+      EXPECT_NE(TableFailure().find(std::string(name) + ".dbf is damaged"), std::string::npos);
+    }
+    // One record more than counted, and a part of the next one.
+    WriteBytes(path, whole.substr(0, header + count * record) + whole.substr(header, record + record / 2));
+    AbortFlag = 0;
+    ClearTableFailure();
+    OpenDbfTable(name);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_TRUE(TableFailure().empty());
+    EXPECT_EQ(DbfRecordCount(), static_cast<std::int32_t>(count) + 1);
+    CloseDbfTable();
+    WriteBytes(path, whole);
+  }
+  EXPECT_EQ(script.Pending(), 0u);
 }
 
 // A prefix of a key, a key with a decimal point for the table's comma, the
@@ -198,6 +243,59 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   EXPECT_TRUE(DbfKeyFound());
   FindDbfKey(" 10.00");
   EXPECT_FALSE(DbfKeyFound());
+}
+
+// Entries of the index cache damaged inside, their header whole, may still
+// read as indexes and answer wrongly: each is noticed by its checksum and
+// built afresh, and every key of the thread table is found as before.
+TEST_F(TableAccessTest, CacheEntriesDamagedInsideAreBuiltAfresh) {
+  const fs::path cache = fs::path(platform::CacheDirectory()) / "indexes";
+  auto rowsByKey = [] {
+    std::vector<std::string> rows;
+    OpenDbfTable("gewinde");
+    IndexDbfOn(DbfFieldName(2), "gewinde");
+    for (DbfFirst(); !DbfEof(); DbfNext()) rows.push_back(DbfFieldText(2));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      FindDbfKey(rows[i]);
+      rows[i] += DbfKeyFound() ? " " + DbfFieldText(1) : " not found";
+    }
+    CloseDbfTable();
+    return rows;
+  };
+  auto entries = [&] {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(cache))
+      if (e.path().extension() == ".ndx" && e.path().filename().string().rfind("gewinde-", 0) == 0)
+        found.push_back(e.path());
+    return found;
+  };
+  const std::vector<std::string> good = rowsByKey();
+  ASSERT_EQ(good.size(), 56u);
+  ASSERT_EQ(entries().size(), 1u);
+  const fs::path entry = entries().front();
+  const std::string whole = ReadBytes(entry.string());
+  ASSERT_GT(whole.size(), 1024u);
+  std::mt19937 random(7);
+  for (int seed = 0; seed < 40; ++seed) {
+    SCOPED_TRACE(seed);
+    std::string damaged = whole;
+    for (int i = 0; i < 8; ++i) {
+      const std::size_t at = 512 + random() % (whole.size() - 512);
+      damaged[at] = static_cast<char>(damaged[at] ^ (1 + random() % 255));
+    }
+    WriteBytes(entry.string(), damaged);
+    EXPECT_EQ(rowsByKey(), good);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_TRUE(TableFailure().empty());
+    ASSERT_EQ(entries().size(), 1u);
+    EXPECT_EQ(ReadBytes(entry.string()), whole);
+  }
+  // An entry without its checksum (an older run's, or one whose run was
+  // killed before it kept one) is built afresh too.
+  fs::remove_all(cache.parent_path() / "index-checksums");
+  WriteBytes(entry.string(), std::string(whole).replace(600, 8, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"));
+  EXPECT_EQ(rowsByKey(), good);
+  EXPECT_EQ(ReadBytes(entry.string()), whole);
 }
 
 // The table dialog itself, answered from the dialog script as in a headless
