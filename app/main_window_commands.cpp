@@ -217,7 +217,7 @@ void Thh::mi_fileConfigClick() {
     Tconfig form(this);
     platform::ExecModal(form, "Tconfig");
   }
-  FitToScreen();
+  ApplyBackgroundColour();
 }
 
 void Thh::mi_fileexitClick() { close(); }
@@ -233,15 +233,21 @@ void Thh::EditCommand(const std::function<void()>& input) {
   UpdateAfterCalculation();
 }
 
+void Thh::PreDimensioningCommand() {
+  AbortFlag = 0;
+  PreliminaryDesign();
+  if (!AbortFlag) CalculateJoint();
+  if (!AbortFlag) InputModified = 1;
+  GraphClear();
+}
+
 void Thh::mi_edittextClick() {
   AbortFlag = 0;
   ShowDrawingTitleDialogCommand();
   if (!AbortFlag) InputModified = 1;
 }
 
-// The joint is calculated again and its view drawn, as after every edit, so
-// that the applied proposal and any message of the calculation are seen.
-void Thh::mi_editvorauslegungClick() { EditCommand([] { PreliminaryDesign(); }); }
+void Thh::mi_editvorauslegungClick() { PreDimensioningCommand(); }
 
 void Thh::mi_editschraubeneuClick() { EditCommand(InputBoltType); }
 void Thh::mi_editschraubeeditClick() { EditCommand(RunBoltFormCommand); }
