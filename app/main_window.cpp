@@ -106,6 +106,15 @@ void Thh::FormDestroy() {
 
 void Thh::FitToScreen() {
   FullScreenGraphForm(*this, BackgroundRgb());
+  KeepDesktopMenuColours();
+}
+
+void Thh::ApplyBackgroundColour() {
+  SetFormColour(*this, BackgroundRgb());
+  KeepDesktopMenuColours();
+}
+
+void Thh::KeepDesktopMenuColours() {
   // The menus keep the desktop's colours, whatever the drawing background.
   // Each role is set by name: a palette without set roles would inherit the window's.
   const QPalette desktop = QApplication::palette(menuBar());

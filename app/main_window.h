@@ -30,6 +30,8 @@ class Thh : public DUdoduvoz {
   bool FormCloseQuery();
   // Client area of the configured size in the background colour.
   void FitToScreen();
+  // The window in the configured background colour; size and place stay.
+  void ApplyBackgroundColour();
 
   // The menu item (or submenu's item) of that name; nullptr when unknown.
   QAction* Item(const std::string& name) const;
@@ -110,6 +112,10 @@ class Thh : public DUdoduvoz {
   // The edit pattern: input, InputModified unless aborted, calculation
   // (also after Cancel), messages item and current view.
   void EditCommand(const std::function<void()>& input);
+  // Edit > Pre-Dimensioning: the proposal, calculated unless aborted, then
+  // InputModified unless aborted; the screen is cleared.
+  void PreDimensioningCommand();
+  void KeepDesktopMenuColours();
   void SetCaption(const std::string& name, const std::string& utf8);
   void GuidedNewInput();
 

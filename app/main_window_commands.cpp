@@ -227,7 +227,7 @@ void Thh::mi_fileConfigClick() {
     Tconfig form(this);
     platform::ExecModal(form, "Tconfig");
   }
-  FitToScreen();
+  ApplyBackgroundColour();
 }
 
 void Thh::mi_fileexitClick() { close(); }
@@ -243,23 +243,21 @@ void Thh::EditCommand(const std::function<void()>& input) {
   UpdateAfterCalculation();
 }
 
+void Thh::PreDimensioningCommand() {
+  AbortFlag = 0;
+  PreliminaryDesign();
+  if (!AbortFlag) CalculateJoint();
+  if (!AbortFlag) InputModified = 1;
+  GraphClear();
+}
+
 void Thh::mi_edittextClick() {
   AbortFlag = 0;
   ShowDrawingTitleDialogCommand();
   if (!AbortFlag) InputModified = 1;
 }
 
-// An applied proposal is calculated and its view drawn, as after every edit,
-// so that it and any message of the calculation are seen; a cancelled one
-// leaves the joint, its results and the view as they were.
-void Thh::mi_editvorauslegungClick() {
-  AbortFlag = 0;
-  PreliminaryDesign();
-  if (AbortFlag) return;
-  InputModified = 1;
-  CalculateJoint();
-  UpdateAfterCalculation();
-}
+void Thh::mi_editvorauslegungClick() { PreDimensioningCommand(); }
 
 void Thh::mi_editschraubeneuClick() { EditCommand(InputBoltType); }
 void Thh::mi_editschraubeeditClick() { EditCommand(RunBoltFormCommand); }

@@ -21,16 +21,11 @@ void QuerySaveChanges() {
     return;
   }
   if (InputModified) {
-    // A new project has no file yet: No keeps it, saved under a name the
-    // user chooses before the command goes on; Cancel stops the command.
+    // A new project has no file to save to: Yes drops the input, No and
+    // Cancel keep it and stop the command.
     const bool reject = AskYesNoCancel("Reject old data ?");
-    if (AbortFlag) return;
-    if (!reject) {
-      WriteCalcFile("");
-      if (AbortFlag) return;
-      AddRecentFile(CurrentFileName);
-    }
-    InputModified = 0;
+    if (reject) InputModified = 0;
+    else AbortFlag = 1;
   }
 }
 

@@ -202,8 +202,8 @@ void Origin(Extended& x, Extended& y) {
 
 void DrawStamp() {
   const TCadWindow& w = S().CadWindow;
-  // About 12 pixels high in a window of common size: readable at 100 %.
-  CadSetTextStyle(2, 0, 0.013L * w.height, 0.0075L * w.width);
+  // Small, in the bottom left corner: clear of the diagrams' axis labels.
+  CadSetTextStyle(2, 0, 0.006L * w.height, 0.0045L * w.width);
   CadSetColor(30);
   std::string file = CurrentFilePath();
   if (!file.empty()) file = ShortenText(file, 120);

@@ -94,11 +94,13 @@ TTzDataSet::TTzDataSet(std::string name) : TTzPrimDataset(std::move(name)) {}
 
 TTzDataSet::~TTzDataSet() { CloseQuietly(*this); }
 
+void datasets::RaiseEngineError(int code, const std::string& detail) {
+  DederError(code, detail);
+  throw EDederError(TzErrorText(code) + "\r\n" + detail);
+}
+
 void TTzDataSet::SelectWorkArea(const std::string& label) {
-  if (workArea_ == 0) {
-    DederError(1103, "Database is not open [" + Name() + "." + label + "]");
-    throw EDederError(TzErrorText(1103) + "\r\nDatabase is not open [" + Name() + "." + label + "]");
-  }
+  if (workArea_ == 0) RaiseEngineError(1103, "Database is not open [" + Name() + "." + label + "]");
   if (CurrentWorkArea() != workArea_) Select(workArea_);
   AnsiTables = TableLanguage == TTzTableLanguage::tlAnsi;
 }
@@ -493,6 +495,10 @@ std::int32_t TTzDataSet::TziSetField(const TField& field, std::uint8_t* native, 
     NativeToRecord(native, field.FieldNo());
   }
   return 0;
+}
+
+void TTzDataSet::DirectOpenClose() {
+  if (!Active()) RaiseEngineError(1103, "DataSet must be active. " + Name());
 }
 
 void TTzDataSet::SafeGo(std::int32_t n) {

@@ -197,6 +197,9 @@ class TTzDataSet : public TTzPrimDataset {
   const TDbfFieldProps& FieldProps() const { return fieldProps_; }
 
   void SafeGo(std::int32_t n);
+  // Opening and closing the table directly belongs to a form designer; here
+  // it only checks that the dataset is active (else engine error 1103).
+  void DirectOpenClose();
   bool s_IsEmptyDbf();
   bool IsDeleted() const;
   // true: delete (soft); false: restore.

@@ -611,10 +611,7 @@ TTzFileDataSet& FileDataSetOf(TField& field) {
 }  // namespace
 
 TTzBlobStream::TTzBlobStream(TField& field, Mode mode) : dataSet_(FileDataSetOf(field)), field_(field), mode_(mode) {
-  if (!dataSet_.Active()) {
-    DederError(1103, "DataSet must be active. " + dataSet_.Name());
-    throw EDederError(TzErrorText(1103) + "\r\nDataSet must be active. " + dataSet_.Name());
-  }
+  dataSet_.DirectOpenClose();
   if (field.DataType() != platform::TFieldType::Memo)
     throw platform::EDatabaseError("Field '" + field.FieldName() + "' is not a BLOB field");
   if (mode_ == Mode::Write) dataSet_.EnsureEditing();

@@ -44,6 +44,9 @@ namespace datasets {
 // A day number as a date in the national format; empty for no date.
 std::string DayNumberToNational(double day);
 
+// Reports engine error `code` with `detail` and raises it as EDederError.
+[[noreturn]] void RaiseEngineError(int code, const std::string& detail);
+
 }  // namespace datasets
 
 // The dataset framework's names, as the dataset files use them.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "dbf/datasets_internal.h"
 #include "dbf/runtime.h"
@@ -25,7 +26,7 @@ void TTzPrimDataset::ComputeOffsets() const {
   std::size_t blobs = 0;
   for (const auto& d : fieldDefs_)
     if (d.type == TFieldType::Memo) ++blobs;
-  std::size_t info = nativeSize_;  // no calculated fields
+  std::size_t info = nativeSize_ + CalcFieldsSize();
   recInfoOffset_ = info + 4 * blobs;
   bookmarkOffset_ = recInfoOffset_ + 6;
   bufferSize_ = bookmarkOffset_ + bookmarkSize_;
@@ -71,6 +72,7 @@ TGetResult TTzPrimDataset::GetRecord(RecordBuffer& buffer, TGetMode mode, bool d
     buffer[recInfoOffset_ + 5] = 0;
     PutI32(buffer.data() + recInfoOffset_, recNo);
     TziSetToBookmark(buffer.data() + bookmarkOffset_);
+    GetCalcFields(buffer);
     return TGetResult::Ok;
   }
   if (code == kTzAtBegin) return TGetResult::Bof;
@@ -139,7 +141,16 @@ void TTzPrimDataset::SetBookmarkFlag(RecordBuffer& buffer, TBookmarkFlag flag) {
   buffer[recInfoOffset_ + 5] = static_cast<std::uint8_t>(flag);
 }
 
+// A calculated field's slot follows the native record: a has-value byte,
+// then the value.
 bool TTzPrimDataset::GetFieldDataFrom(const RecordBuffer& buffer, const TField& field, void* dest) const {
+  if (field.Calculated()) {
+    const std::size_t at = nativeSize_ + static_cast<std::size_t>(field.CalcOffset());
+    const std::size_t size = static_cast<std::size_t>(field.DataSize());
+    if (buffer.size() < at + 1 + size || buffer[at] == 0) return false;
+    std::memcpy(dest, buffer.data() + at + 1, size);
+    return true;
+  }
   if (field.FieldNo() < 1 || buffer.size() < nativeSize_) return false;
   bool blank = false;
   auto* self = const_cast<TTzPrimDataset*>(this);
@@ -148,11 +159,23 @@ bool TTzPrimDataset::GetFieldDataFrom(const RecordBuffer& buffer, const TField& 
 }
 
 void TTzPrimDataset::SetFieldDataIn(RecordBuffer& buffer, TField& field, const void* source) {
+  if (field.Calculated()) {
+    const std::size_t at = nativeSize_ + static_cast<std::size_t>(field.CalcOffset());
+    const std::size_t size = static_cast<std::size_t>(field.DataSize());
+    if (buffer.size() < at + 1 + size) return;
+    buffer[at] = source ? 1 : 0;
+    if (source) std::memcpy(buffer.data() + at + 1, source, size);
+    else std::fill_n(buffer.begin() + static_cast<std::ptrdiff_t>(at + 1), size, 0);
+    return;
+  }
   if (field.FieldNo() < 1) return;
   CheckError(TziSetField(field, buffer.data(), source));
 }
 
-int TTzPrimDataset::GetRecNo() const { return RecordNumberOf(ActiveBuffer()); }
+int TTzPrimDataset::GetRecNo() const {
+  if (State() == TDataSetState::CalcFields && CalcBuffer()) return RecordNumberOf(*CalcBuffer());
+  return RecordNumberOf(ActiveBuffer());
+}
 
 int TTzPrimDataset::RecNo() const {
   if (!Active()) return 0;
@@ -289,7 +312,8 @@ std::string TTzFloatField::AsString() const {
   char text[64];
   // Shown with the table field's decimals.
   int decimals = -1;
-  if (auto* ds = dynamic_cast<const TTzDataSet*>(&DataSet()); ds && FieldNo() <= ds->FieldProps().Count())
+  if (auto* ds = dynamic_cast<const TTzDataSet*>(&DataSet());
+      ds && FieldNo() >= 1 && FieldNo() <= ds->FieldProps().Count())
     decimals = ds->FieldProps().Decimals(FieldNo());
   if (decimals >= 0 && decimals <= 18) std::snprintf(text, sizeof text, "%.*f", decimals, v);
   else std::snprintf(text, sizeof text, "%.15g", v);

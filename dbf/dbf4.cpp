@@ -287,7 +287,7 @@ void Tdbf4::ShowTable(const std::string& closeWord, int mode) {
   if (mode != 1) {
     std::size_t cut = Label_filename.find_last_of("/\\:");
     std::string dir = cut == std::string::npos ? std::string() : Label_filename.substr(0, cut + 1);
-    if (dir == AddBackslash(TempDir.empty() ? platform::ProcessTempDir() : TempDir))
+    if (dir == TableTempDir())
       ShowMessageText("No Write Access for dbf directory !  Temp directory used.");
   }
   Guard([&] { RunTableDialogForm(*this); });
@@ -319,11 +319,14 @@ bool Tdbf4::SearchStored(bool fromTop) {
   return found;
 }
 
-std::string Tdbf4::SortIndexName() { return platform::ProcessTempDir() + "/$tovtemp"; }
+std::string Tdbf4::TableTempDir() { return AddBackslash(TempDir.empty() ? platform::ProcessTempDir() : TempDir); }
+
+std::string Tdbf4::SortIndexName() { return TableTempDir() + "$tovtemp"; }
 
 void Tdbf4::SortByColumn(int column) {
   Guard([&] {
     std::int32_t current = tzdbf.RecNo();
+    SelectedRecordNo = current;
     std::string field = tzdbf.Field(column + 1);
     if (field.empty()) return;
     // The same name, in one case, is written and attached.

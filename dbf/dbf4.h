@@ -16,6 +16,7 @@
 #include <string>
 
 #include "dbf/datasets_file.h"
+#include "dbf/datasets_virtual.h"
 #include "framework/types.h"
 #include "platform/dataset.h"
 
@@ -32,6 +33,8 @@ class Tdbf4 {
   platform::TDataSource tzdbf0;
   TTzDbf tzdbf{"tzdbf"};
   std::string Label_title1, Label_title2, Label_filename;
+  // A virtual file on the dialog, which no handler uses.
+  TTzVFile TzVFile1{"TzVFile1"};
 
   // The facade.
   void OpenTable(const std::string& path);
@@ -76,7 +79,7 @@ class Tdbf4 {
   // shows "<text> not found" when nothing matched.
   bool SearchStored(bool fromTop);
   // Orders the table by field `column` (from 0) through the temporary
-  // index; the current record stays current.
+  // index; the current record stays current and is SelectedRecordNo.
   void SortByColumn(int column);
   // Writes the table as an HTML page; false when the file could not be written.
   bool ExportHtml(const std::string& path);
@@ -85,8 +88,12 @@ class Tdbf4 {
   void SaveAsDelimited(const std::string& path);
   void AppendFromDbf(const std::string& path);
   void AppendFromDelimited(const std::string& path);
-  // The name (without ".ndx") of the temporary sort index.
+  // The name (without ".ndx") of the temporary sort index, in the
+  // configured temporary directory.
   static std::string SortIndexName();
+  // The configured temporary directory with its separator (the process's
+  // own when none is configured).
+  static std::string TableTempDir();
   // The caption ShowTable gives the form for a mode.
   std::string CaptionForMode(int mode) const;
 

@@ -1,6 +1,9 @@
 #include "platform/application.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QPointer>
+#include <QToolTip>
 #include <fontconfig/fontconfig.h>
 
 #include <pthread.h>
@@ -83,5 +86,50 @@ ApplicationScope::~ApplicationScope() {
 int RunApplication() { return QApplication::instance() ? QApplication::exec() : 0; }
 
 bool ApplicationExists() { return QApplication::instance() != nullptr; }
+
+namespace {
+
+// Shows every widget's hint for the application's hide pause, or none.
+class HintFilter : public QObject {
+ public:
+  bool show = true;
+  int hidePause = -1;  // Qt's default
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (!show) {
+      QToolTip::hideText();
+      event->ignore();
+      return true;
+    }
+    if (widget->toolTip().isEmpty() || hidePause < 0) return false;
+    auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), hidePause);
+    return true;
+  }
+};
+
+// Owned by the application object, so gone (null) with it.
+QPointer<HintFilter> g_hints;
+
+}  // namespace
+
+void SetApplicationHints(bool show, int hidePauseMs) {
+  QCoreApplication* app = QApplication::instance();
+  if (!app) return;
+  if (!g_hints) {
+    g_hints = new HintFilter;
+    g_hints->setParent(app);
+    app->installEventFilter(g_hints);
+  }
+  g_hints->show = show;
+  g_hints->hidePause = hidePauseMs;
+}
+
+bool ApplicationShowHint() { return !g_hints || g_hints->show; }
+
+int ApplicationHintHidePause() { return g_hints ? g_hints->hidePause : -1; }
 
 }  // namespace platform

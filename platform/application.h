@@ -70,4 +70,11 @@ int RunApplication();
 // True while an application object exists.
 bool ApplicationExists();
 
+// The application's hints (tool tips): shown or not, and how long one stays
+// before it hides, in milliseconds. Hints are shown, for Qt's default time,
+// until this is called.
+void SetApplicationHints(bool show, int hidePauseMs);
+bool ApplicationShowHint();
+int ApplicationHintHidePause();
+
 }  // namespace platform

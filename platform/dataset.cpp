@@ -41,9 +41,11 @@ void DayNumberToDate(std::int32_t dayNumber, int& year, int& month, int& day) {
 TField::TField(TDataSet& dataSet, const TFieldDef& def, int fieldNo)
     : dataSet_(dataSet), name_(def.name), type_(def.type), size_(def.size), fieldNo_(fieldNo) {}
 
-int TField::DataSize() const {
-  switch (type_) {
-    case TFieldType::String: return size_ + 1;
+int TField::DataSize() const { return FieldDataSize(type_, size_); }
+
+int FieldDataSize(TFieldType type, int size) {
+  switch (type) {
+    case TFieldType::String: return size + 1;
     case TFieldType::Integer: return 4;
     case TFieldType::Float: return 8;
     case TFieldType::Date: return 8;
@@ -377,6 +379,64 @@ void TDataSet::CreateFields() {
   fields_.clear();
   int no = 1;
   for (const TFieldDef& d : fieldDefs_) fields_.push_back(CreateField(d, no++));
+  int offset = 0;
+  for (const TFieldDef& d : calcFieldDefs_) {
+    fields_.push_back(CreateField(d, -1));
+    fields_.back()->SetCalcOffset(offset);
+    offset += 1 + fields_.back()->DataSize();
+  }
+}
+
+void TDataSet::AddCalcField(const std::string& name, TFieldType type, int size) {
+  if (Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+  TFieldDef d;
+  d.name = name;
+  d.type = type;
+  d.size = size;
+  d.calculated = true;
+  calcFieldDefs_.push_back(d);
+}
+
+std::size_t TDataSet::CalcFieldsSize() const {
+  std::size_t size = 0;
+  for (const TFieldDef& d : calcFieldDefs_) size += 1 + static_cast<std::size_t>(FieldDataSize(d.type, d.size));
+  return size;
+}
+
+void TDataSet::GetCalcFields(RecordBuffer& buffer) {
+  if (calcFieldDefs_.empty()) return;
+  const TDataSetState saved = state_;
+  RecordBuffer* savedBuffer = calcBuffer_;
+  state_ = TDataSetState::CalcFields;
+  calcBuffer_ = &buffer;
+  struct Restore {
+    TDataSet& ds;
+    TDataSetState state;
+    RecordBuffer* buffer;
+    ~Restore() {
+      ds.state_ = state;
+      ds.calcBuffer_ = buffer;
+    }
+  } restore{*this, saved, savedBuffer};
+  for (const auto& f : fields_)
+    if (f->Calculated()) SetFieldDataIn(buffer, *f, nullptr);
+  if (OnCalcFields) OnCalcFields(*this);
+}
+
+void TDataSet::CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& errorEvent) {
+  for (;;) {
+    try {
+      operation();
+      return;
+    } catch (EAbort&) {
+      throw;
+    } catch (EDatabaseError& e) {
+      TDataAction action = TDataAction::daFail;
+      if (errorEvent) errorEvent(*this, e, action);
+      if (action == TDataAction::daFail) throw;
+      if (action == TDataAction::daAbort) throw EAbort();
+    }
+  }
 }
 
 std::unique_ptr<TField> TDataSet::CreateField(const TFieldDef& def, int fieldNo) {
@@ -509,8 +569,10 @@ void TDataSet::Edit() {
     return;
   }
   if (BeforeEdit) BeforeEdit(*this);
-  UpdateCursorPos();
-  ReadCurrent();
+  CheckOperation([this] {
+    UpdateCursorPos();
+    ReadCurrent();
+  }, OnEditError);
   saved_ = active_;
   savedValid_ = true;
   modified_ = false;
@@ -544,8 +606,10 @@ void TDataSet::Append() {
 void TDataSet::Post() {
   if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) return;
   if (BeforePost) BeforePost(*this);
-  if (state_ == TDataSetState::Edit) UpdateCursorPos();
-  InternalPost();  // an exception keeps the edit
+  CheckOperation([this] {
+    if (state_ == TDataSetState::Edit) UpdateCursorPos();
+    InternalPost();  // an exception keeps the edit
+  }, OnPostError);
   savedValid_ = false;
   modified_ = false;
   state_ = TDataSetState::Browse;
@@ -582,8 +646,10 @@ void TDataSet::Delete() {
   if (IsEmpty()) throw EDatabaseError("Cannot perform this operation on an empty dataset");
   CheckBrowseMode();
   if (BeforeDelete) BeforeDelete(*this);
-  UpdateCursorPos();
-  InternalDelete();
+  CheckOperation([this] {
+    UpdateCursorPos();
+    InternalDelete();
+  }, OnDeleteError);
   SetState(TDataSetState::Browse);
   RefetchAround();
   if (AfterDelete) AfterDelete(*this);
@@ -642,7 +708,7 @@ bool TDataSet::ReadRecordAt(const Bookmark& bm, RecordBuffer& buffer) {
 
 bool TDataSet::GetFieldData(const TField& field, void* dest) const {
   if (!Active()) return false;
-  const RecordBuffer* b = readBuffer_;
+  const RecordBuffer* b = state_ == TDataSetState::CalcFields && calcBuffer_ ? calcBuffer_ : readBuffer_;
   if (!b) {
     if (IsEmpty()) return false;
     b = &active_;
@@ -662,10 +728,16 @@ void TDataSet::SetFieldData(TField& field, const void* source) {
   }
   if (field.ReadOnly && state_ != TDataSetState::SetKey && state_ != TDataSetState::Filter)
     throw EDatabaseError("Field '" + field.FieldName() + "' cannot be modified");
+  if (state_ == TDataSetState::CalcFields && calcBuffer_) {
+    SetFieldDataIn(*calcBuffer_, field, source);
+    return;
+  }
   SetFieldDataIn(active_, field, source);
+  if (field.Calculated()) return;
   modified_ = true;
-  if (state_ != TDataSetState::CalcFields && state_ != TDataSetState::Filter)
-    DataEvent(TDataEvent::FieldChange, &field);
+  // The calculated fields follow the edited record.
+  if (AutoCalcFields && (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)) GetCalcFields(active_);
+  if (state_ != TDataSetState::Filter) DataEvent(TDataEvent::FieldChange, &field);
 }
 
 std::string TDataSet::GetMemoText(const TField&) const { return std::string(); }
@@ -703,6 +775,22 @@ void TDataSet::AddDataSource(TDataSource* source) {
 
 void TDataSet::RemoveDataSource(TDataSource* source) {
   sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
+}
+
+// ---- a row as the active record ---------------------------------------------------------
+
+TActiveRecordScope::TActiveRecordScope(TDataSet& dataSet, const RecordBuffer& buffer)
+    : dataSet_(dataSet), kept_(buffer), keptRead_(dataSet.readBuffer_), bof_(dataSet.bof_), eof_(dataSet.eof_) {
+  dataSet_.active_.swap(kept_);
+  dataSet_.readBuffer_ = nullptr;
+  dataSet_.bof_ = dataSet_.eof_ = false;
+}
+
+TActiveRecordScope::~TActiveRecordScope() {
+  dataSet_.active_.swap(kept_);
+  dataSet_.readBuffer_ = keptRead_;
+  dataSet_.bof_ = bof_;
+  dataSet_.eof_ = eof_;
 }
 
 // ---- data source -----------------------------------------------------------------------

@@ -41,11 +41,19 @@ void DayNumberToDate(std::int32_t dayNumber, int& year, int& month, int& day);
 
 class TDataSet;
 
+// Bytes of a field's value in the framework's representation (below).
+int FieldDataSize(TFieldType type, int size);
+
 struct TFieldDef {
   std::string name;
   TFieldType type = TFieldType::String;
   int size = 0;  // characters of a string field; width of a number
+  bool calculated = false;  // computed by OnCalcFields, not stored
 };
+
+// What a dataset does after an error event: raise the error, stop quietly
+// (EAbort), or try the operation again.
+enum class TDataAction { daFail, daAbort, daRetry };
 
 // One field of a dataset. Values travel through the dataset's field-data
 // operations in the framework's representation:
@@ -60,7 +68,12 @@ class TField {
   TField& operator=(const TField&) = delete;
 
   const std::string& FieldName() const { return name_; }
-  int FieldNo() const { return fieldNo_; }  // from 1
+  int FieldNo() const { return fieldNo_; }  // from 1; -1 for a calculated field
+  bool Calculated() const { return calcOffset_ >= 0; }
+  // Start of the field's slot in the calculated part of a record buffer
+  // (a has-value byte, then the value); -1 for a data field.
+  int CalcOffset() const { return calcOffset_; }
+  void SetCalcOffset(int offset) { calcOffset_ = offset; }
   TFieldType DataType() const { return type_; }
   int Size() const { return size_; }
   void SetSize(int size) { size_ = size; }
@@ -92,6 +105,7 @@ class TField {
   TFieldType type_;
   int size_;
   int fieldNo_;
+  int calcOffset_ = -1;
 };
 
 class TStringField : public TField { using TField::TField; };
@@ -108,10 +122,14 @@ class TMemoField : public TField {
 };
 
 using TDataSetNotifyEvent = std::function<void(TDataSet&)>;
+using TDataSetErrorEvent = std::function<void(TDataSet&, EDatabaseError&, TDataAction&)>;
 
 class TDataSource;
+class TActiveRecordScope;
 
 class TDataSet {
+  friend class TActiveRecordScope;
+
  public:
   explicit TDataSet(std::string name);
   virtual ~TDataSet();
@@ -169,6 +187,15 @@ class TDataSet {
   TField* FindField(const std::string& name) const;
   TField& FieldByName(const std::string& name) const;
   const std::vector<TFieldDef>& FieldDefs() const { return fieldDefs_; }
+  // Declares a calculated field (only while closed); it follows the data
+  // fields and gets its value from OnCalcFields.
+  void AddCalcField(const std::string& name, TFieldType type, int size = 0);
+  const std::vector<TFieldDef>& CalcFieldDefs() const { return calcFieldDefs_; }
+  // Bytes of the calculated part of a record buffer.
+  std::size_t CalcFieldsSize() const;
+  // OnCalcFields also runs when a data field of the record being edited
+  // changes (it always runs when a record is read).
+  bool AutoCalcFields = true;
 
   // Reads every record in the current order into `bookmarks` without moving
   // the active record (grids show rows this way).
@@ -193,6 +220,8 @@ class TDataSet {
   TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert,
       BeforeEdit, AfterEdit, BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete,
       AfterDelete, BeforeScroll, AfterScroll, OnNewRecord, OnCalcFields;
+  // A failed delete, edit or post: the handler may ask to retry or abort.
+  TDataSetErrorEvent OnDeleteError, OnEditError, OnPostError;
 
   // Field data, used by TField.
   bool GetFieldData(const TField& field, void* dest) const;
@@ -243,6 +272,14 @@ class TDataSet {
   void RefetchFromStart();
   void SetState(TDataSetState s);
   void FireScroll();
+  // Computes the calculated fields of `buffer`: OnCalcFields runs in the
+  // calculated-fields state with field reads and writes on `buffer`.
+  void GetCalcFields(RecordBuffer& buffer);
+  // The buffer whose calculated fields are being computed, else nullptr.
+  const RecordBuffer* CalcBuffer() const { return calcBuffer_; }
+  // Runs `operation`; a database error goes to `errorEvent`, which may fail
+  // (raise it), abort or retry.
+  void CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& errorEvent);
   std::vector<TFieldDef> fieldDefs_;
 
  private:
@@ -258,11 +295,31 @@ class TDataSet {
   RecordBuffer saved_;  // the active record before an edit or insert
   bool savedValid_ = false;
   const RecordBuffer* readBuffer_ = nullptr;
+  RecordBuffer* calcBuffer_ = nullptr;
+  std::vector<TFieldDef> calcFieldDefs_;
   bool bof_ = true;
   bool eof_ = true;
   bool modified_ = false;
   int disableCount_ = 0;
   std::vector<TDataSource*> sources_;
+};
+
+// Makes a record buffer of the dataset (a row a grid draws) its active
+// record for the scope: field reads, RecNo and the deleted flag answer for
+// it. The storage cursor does not move; the active record comes back at the
+// end of the scope.
+class TActiveRecordScope {
+ public:
+  TActiveRecordScope(TDataSet& dataSet, const RecordBuffer& buffer);
+  ~TActiveRecordScope();
+  TActiveRecordScope(const TActiveRecordScope&) = delete;
+  TActiveRecordScope& operator=(const TActiveRecordScope&) = delete;
+
+ private:
+  TDataSet& dataSet_;
+  RecordBuffer kept_;
+  const RecordBuffer* keptRead_;
+  bool bof_, eof_;
 };
 
 // Links controls (grid, navigator) to a dataset: they subscribe and are told

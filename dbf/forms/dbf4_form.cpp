@@ -90,6 +90,9 @@ Tdbf4Form::Tdbf4Form(Tdbf4& owner, QWidget* parent) : QDialog(parent), owner_(ow
 
   TzGrid1 = new TTzGrid(owner_.tzdbf0, this);
   TzGrid1->setObjectName("TzGrid1");
+  // The dialog's grid confirms neither a delete nor a restore.
+  TzGrid1->ConfirmDelete = false;
+  TzGrid1->ConfirmRestore = false;
   layout->addWidget(TzGrid1, 1);
   TzGrid1->OnCellClick = [this](const QModelIndex& index) { TzGrid1CellClick(index); };
   TzGrid1->OnKeyDown = [this](int key, Qt::KeyboardModifiers) { TzGrid1KeyDown(key); };
@@ -249,6 +252,13 @@ void Tdbf4Form::mi_helphilfebildClick() {
   raise();
   activateWindow();
   AbortFlag = 0;
+}
+
+void Tdbf4Form::Button_hilfeClick() {
+  ShowHelpText(HelpNumber, std::string(), 0);
+  show();
+  raise();
+  activateWindow();
 }
 
 void Tdbf4Form::mi_helpDateiClick() { ShowMessageText(owner_.tzdbf.DbfFileName()); }

@@ -51,6 +51,8 @@ class Tdbf4Form : public QDialog {
   void mi_helpCommonClick();
   void mi_helphilfebildClick();
   void mi_helpDateiClick();
+  // The help text of the current help number; wired to no button.
+  void Button_hilfeClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -180,8 +180,8 @@ class TTzGridDelegate : public QStyledItemDelegate {
 
 // ---- model -----------------------------------------------------------------------------
 
-TTzGridModel::TTzGridModel(platform::TDataSource& source, QObject* parent)
-    : QAbstractTableModel(parent), source_(source) {
+TTzGridModel::TTzGridModel(platform::TDataSource& source, TTzGrid& grid)
+    : QAbstractTableModel(&grid), source_(source), grid_(grid) {
   subscription_ = source_.Subscribe([this](TDataEvent e) { OnDataEvent(e); });
   Reload();
 }
@@ -222,8 +222,26 @@ TTzCellColors TTzGridModel::CellColors(int row, int column, const QPalette& pale
   c.HiliteColor = palette.color(QPalette::Highlight);
   c.HiliteTextColor = palette.color(QPalette::HighlightedText);
   c.DeletedTextColor = palette.color(QPalette::Text);
-  if (OnChangeColorsEvent) OnChangeColorsEvent(row, c);
+  ChangeColors(row, c);
   return c;
+}
+
+void TTzGridModel::ChangeColors(int row, TTzCellColors& colors) const {
+  if (!OnChangeColorsEvent) return;
+  TTzDataSet* ds = DataSet();
+  const platform::RecordBuffer* b = RowBuffer(row);
+  if (!ds || !ds->Active() || !b) {
+    Guarded([&] { OnChangeColorsEvent(grid_, row, colors); });
+    return;
+  }
+  // The row being edited is the active record already.
+  if (b == &ds->ActiveBuffer()) {
+    Guarded([&] { OnChangeColorsEvent(grid_, row, colors); });
+    return;
+  }
+  const platform::RecordBuffer shown = *b;
+  platform::TActiveRecordScope scope(*ds, shown);
+  Guarded([&] { OnChangeColorsEvent(grid_, row, colors); });
 }
 
 void TTzGridModel::OnDataEvent(TDataEvent event) {
@@ -312,7 +330,7 @@ QVariant TTzGridModel::data(const QModelIndex& index, int role) const {
       colors.CellColor = col->Color;
       colors.CellTextColor = col->FontColor;
     }
-    if (OnChangeColorsEvent) OnChangeColorsEvent(index.row(), colors);
+    ChangeColors(index.row(), colors);
     bool deleted = (*b)[0] != 0;
     const QColor& c = role == Qt::BackgroundRole ? (deleted ? colors.DeletedColor : colors.CellColor)
                                                  : (deleted ? colors.DeletedTextColor : colors.CellTextColor);
@@ -373,7 +391,8 @@ Qt::ItemFlags TTzGridModel::flags(const QModelIndex& index) const {
   if (!Editing || !ds || !index.isValid() || index.column() >= columnCount() || !ds->CanModify()) return f;
   const platform::TField& field = ds->Fields(index.column());
   const TTzColumn* col = ColumnOf(index.column());
-  if (field.ReadOnly || (col && col->ReadOnly) || field.DataType() == TFieldType::Memo) return f;
+  if (field.ReadOnly || field.Calculated() || (col && col->ReadOnly) || field.DataType() == TFieldType::Memo)
+    return f;
   if (field.DataType() == TFieldType::Boolean) return f | Qt::ItemIsUserCheckable;
   return f | Qt::ItemIsEditable;
 }
@@ -426,7 +445,7 @@ void TTzGridHeader::paintSection(QPainter* painter, const QRect& rect, int logic
 }
 
 TTzGrid::TTzGrid(platform::TDataSource& source, QWidget* parent) : QTableView(parent), source_(source) {
-  model_ = new TTzGridModel(source, this);
+  model_ = new TTzGridModel(source, *this);
   header_ = new TTzGridHeader(this);
   setHorizontalHeader(header_);
   setModel(model_);
@@ -775,11 +794,16 @@ void TTzGrid::keyPressEvent(QKeyEvent* event) {
   TTzDataSet* ds = model_->DataSet();
   QModelIndex index = currentIndex();
   if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier) && ds && ds->Active() &&
-      model_->Editing && ds->CanModify() && ds->IsDeleted()) {
-    if (!ConfirmRestore ||
-        platform::ShowMessageBox("Confirm", "Restore Record ?", platform::MessageButtons::YesNo,
-                                 platform::MessageIcon::Question) == platform::DialogResult::Yes)
-      Guarded([&] { ds->SetDeleted(false); });
+      model_->Editing && ds->CanModify() && !ds->IsEmpty()) {
+    const bool deleted = ds->IsDeleted();
+    const bool confirm = deleted ? ConfirmRestore : ConfirmDelete;
+    if (!confirm || platform::ShowMessageBox("Confirm", deleted ? "Restore Record ?" : "Delete record?",
+                                             platform::MessageButtons::YesNo, platform::MessageIcon::Question) ==
+                        platform::DialogResult::Yes)
+      Guarded([&] {
+        if (deleted) ds->SetDeleted(false);
+        else ds->Delete();
+      });
     return;
   }
   // Moving below the last row appends a record.

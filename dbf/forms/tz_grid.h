@@ -19,6 +19,7 @@
 #include "platform/dataset.h"
 
 class QAction;
+class TTzGrid;
 
 enum class TTzBooleanBox { bbCheckBox, bbCheckMark, bbText, bbFillBox, bbFillBoxRed, bbRButton, bbRButtonRed,
                            bbDot, bbDotRed };
@@ -30,7 +31,9 @@ struct TTzCellColors {
   QColor DeletedColor{255, 0, 0};
   QColor DeletedTextColor;
 };
-using TTzChangeColorsEvent = std::function<void(int curRow, TTzCellColors& colors)>;
+// Sender is the grid; during the call the dataset's active record is the row
+// being drawn (curRow), so the owner can read its fields.
+using TTzChangeColorsEvent = std::function<void(TTzGrid& Sender, int curRow, TTzCellColors& colors)>;
 
 // Stored settings of one column ("savedColumns"); unset values keep the
 // grid's defaults.
@@ -51,7 +54,7 @@ struct TTzColumn {
 class TTzGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  explicit TTzGridModel(platform::TDataSource& source, QObject* parent = nullptr);
+  TTzGridModel(platform::TDataSource& source, TTzGrid& grid);
   ~TTzGridModel() override;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -83,10 +86,13 @@ class TTzGridModel : public QAbstractTableModel {
 
  private:
   const platform::RecordBuffer* RowBuffer(int row) const;
+  // The owner's colours event for a row, with that row as the active record.
+  void ChangeColors(int row, TTzCellColors& colors) const;
   void OnDataEvent(platform::TDataEvent event);
   bool Appending() const;
 
   platform::TDataSource& source_;
+  TTzGrid& grid_;
   int subscription_ = 0;
   std::vector<platform::Bookmark> rows_;
   mutable std::map<int, platform::RecordBuffer> cache_;
@@ -114,7 +120,10 @@ class TTzGrid : public QTableView {
 
   TTzGridModel& Model() { return *model_; }
   bool AutoAppend = true;
-  // Ctrl+Delete on a deleted record asks "Restore Record ?" before restoring.
+  // Ctrl+Delete marks a live record deleted, asking "Delete record?" first
+  // when ConfirmDelete is set; on a deleted record it restores it, asking
+  // "Restore Record ?" first when ConfirmRestore is set.
+  bool ConfirmDelete = true;
   bool ConfirmRestore = true;
   TTzBooleanBox BooleanBox = TTzBooleanBox::bbCheckBox;
   bool DepressDisabled = false;

@@ -12,6 +12,7 @@
 
 #include "framework/form_placement.h"
 #include "framework/globals.h"
+#include "platform/application.h"
 
 namespace {
 
@@ -90,11 +91,16 @@ void ScaleFormOnly(QWidget& form) {
   ScaleContents(form);
 }
 
-void FullScreenGraphForm(QWidget& form, unsigned backgroundRgb) {
+void SetFormColour(QWidget& form, unsigned rgb) {
   QPalette p = form.palette();
-  p.setColor(QPalette::Window, QColor(QRgb(backgroundRgb & 0xFFFFFFu)));
+  p.setColor(QPalette::Window, QColor(QRgb(rgb & 0xFFFFFFu)));
   form.setPalette(p);
   form.setAutoFillBackground(true);
+}
+
+void FullScreenGraphForm(QWidget& form, unsigned backgroundRgb) {
+  SetFormColour(form, backgroundRgb);
+  platform::SetApplicationHints(true, kMainWindowHintHidePause);
   form.move(0, 0);
   form.resize(HorizontalPixels + 1, VerticalPixels + 1);
 }

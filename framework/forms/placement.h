@@ -17,5 +17,11 @@ void PlaceFormAtPictureWindow(QWidget& form);
 void KeepOffPictureTitle(QWidget& form);
 void ScaleFormOnly(QWidget& form);
 // The main window: client area of HorizontalPixels + 1 by VerticalPixels + 1
-// at the screen's corner, filled with the background colour (0xRRGGBB).
+// at the screen's corner, filled with the background colour (0xRRGGBB); the
+// application's hints are switched on, each staying 100000 ms.
 void FullScreenGraphForm(QWidget& form, unsigned backgroundRgb);
+// Fills the form with the colour (0xRRGGBB); size and place stay.
+void SetFormColour(QWidget& form, unsigned rgb);
+
+// How long the main window's hints stay, in milliseconds.
+constexpr int kMainWindowHintHidePause = 100000;

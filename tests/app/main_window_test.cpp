@@ -61,23 +61,52 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProjectAndStartPictureAndSwitchesTheM
   EXPECT_EQ(RecentFiles[1], "/somewhere/x.bq4");
 }
 
-// Opening a file over a changed project that has no file yet: No to
-// "Reject old data ?" saves it under the chosen name, then the file opens.
-TEST_F(MainWindowTest, OpenOverAnUnsavedNewProjectSavesItFirst) {
+// Opening a file or closing the window over a changed project that has no
+// file yet: No to "Reject old data ?" stops the command and keeps the work
+// (no save dialog, nothing opened, the window stays); Yes drops it.
+TEST_F(MainWindowTest, NoToRejectOldDataStopsTheCommandAndKeepsTheWork) {
   const std::string hot = Sample("hot.bq4");
-  const std::string kept = dir_ + "/kept.bq4";
   Sample("null.bq4");
   Thh main;
   CurrentFileName.clear();
   Temperatur.TWork = 55;
   InputModified = 1;
-  Answered([&](auto& s) { s.No().Expect("Reject old data ?").File(kept).File(hot); },
-           [&] { main.mi_fileOpenClick(); });
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CurrentFileName, "");
+  EXPECT_EQ(InputModified, 1);
+  EXPECT_EQ(Temperatur.TWork, 55);
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { main.mi_fileNewClick(); });
+  EXPECT_EQ(Temperatur.TWork, 55);
+  EXPECT_EQ(InputModified, 1);
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
+  EXPECT_EQ(InputModified, 1);
+  Answered([&](auto& s) { s.Yes().Expect("Reject old data ?").File(hot); }, [&] { main.mi_fileOpenClick(); });
   EXPECT_EQ(CurrentFileName, "hot");
   EXPECT_EQ(InputModified, 0);
-  ASSERT_TRUE(TextFileExists(kept));
-  Answered([&](auto& s) { s.File(kept); }, [&] { main.mi_fileOpenClick(); });
-  EXPECT_EQ(Temperatur.TWork, 55);  // the work that was kept
+}
+
+// Settings sets the window's colour and leaves its place alone (the form
+// itself sets the drawing area's size);
+// Pre-Dimensioning calculates only an accepted proposal and clears the screen
+// either way.
+TEST_F(MainWindowTest, SettingsAndPreDimensioningDoWhatTheirItemsSay) {
+  Sample("null.bq4");
+  Thh main;
+  main.move(30, 40);
+  BackgroundColour = 0x00FF00;  // green; the form keeps it
+  Answered([&](auto& s) { s.Ok(); }, [&] { main.mi_fileConfigClick(); });
+  EXPECT_EQ(main.pos(), QPoint(30, 40));
+  EXPECT_EQ(main.palette().color(QPalette::Window), QColor(0, 255, 0));
+  main.Item("mi_viewQuick")->trigger();
+  ASSERT_FALSE(DisplayList->empty());
+  InputModified = 0;
+  ClearCalcMessages();
+  AddErrorMessage("Warning: kept");
+  Answered([&](auto& s) { s.Cancel(); }, [&] { main.mi_editvorauslegungClick(); });
+  EXPECT_EQ(InputModified, 0);
+  EXPECT_EQ(CalcMessages.count, 1);  // no calculation after Cancel
+  EXPECT_TRUE(DisplayList->empty());
 }
 
 TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
@@ -143,8 +172,7 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   EXPECT_EQ(InputModified, 1);
   Answered([&](auto& s) { s.Ok(); }, [&] { main.mi_HelpAboutClick(); });  // the about box
   // Tightening needs the clamped parts; closing the unnamed, changed project
-  // asks: Cancel keeps it and the window open, No offers to save it first
-  // (cancelling that keeps the window open too), Yes drops it and deletes
+  // asks: Cancel or No keeps it and the window open, Yes drops it and deletes
   // the temporary block files.
   Klemmstuecke.nPlates = 0;
   InputModified = 0;
@@ -154,7 +182,7 @@ TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   InputModified = 1;
   Answered([&](auto& s) { s.Cancel().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
   EXPECT_EQ(InputModified, 1);
-  Answered([&](auto& s) { s.No().Expect("Reject old data ?").Cancel(); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { EXPECT_FALSE(main.FormCloseQuery()); });
   EXPECT_EQ(InputModified, 1);
   for (const char* name : {"$A.dx$", "$B.dx$", "keep.dxf"}) std::ofstream(dir_ + "/" + name);
   Answered([&](auto& s) { s.Yes(); }, [&] { EXPECT_TRUE(main.FormCloseQuery()); });

@@ -47,6 +47,30 @@ TEST_F(CadScreenTest, OpenClearsTheWindowAndBeginDrawsBorderAndStamp) {
   EXPECT_FALSE(platform::BusyCursorShown());
 }
 
+// The stamp is written small (0.006 of the window's height, 0.0045 of its
+// width) in the bottom left corner, so that it stays clear of the axis labels
+// of the diagrams drawn along the bottom; on A4 landscape too.
+TEST_F(CadScreenTest, TheStampIsSmallInTheBottomLeftCorner) {
+  CadState.CadTextWidthSetting = 1;
+  for (const auto& [w, h] : {std::pair{160.0L, 120.0L}, std::pair{297.0L, 210.0L}}) {
+    SCOPED_TRACE(static_cast<double>(w));
+    CadOpen(kCadScreen, "");
+    CadBeginDrawing(0, 0, w, h);
+    const auto styles = Parsed(gcSetTextStyle);
+    ASSERT_FALSE(styles.empty());
+    // Height, then width as the window's text style gets it.
+    EXPECT_NEAR(styles.back().v[0], static_cast<double>(0.006L * h), 1e-6);
+    EXPECT_NEAR(styles.back().v[1], static_cast<double>(0.95L * 0.0045L * w), 1e-6);
+    EXPECT_NEAR(static_cast<double>(CadState.CadTextHeight), static_cast<double>(0.006L * h), 1e-9);
+    EXPECT_NEAR(static_cast<double>(CadState.CadTextWidthFactor), static_cast<double>(0.0045L * w / (0.006L * h)),
+                1e-9);
+    const auto texts = Parsed(gcOutTextXY);
+    ASSERT_EQ(texts.size(), 1u);
+    ExpectPoint(texts[0], 0, 0.005L * w, 0.002L * h);
+    CadClose(0);
+  }
+}
+
 TEST_F(CadScreenTest, ColoursSetLineStyleColourAndWidthOfTheWindow) {
   Open();
   struct Case { int colour, penWidth; Word style, width; };

@@ -441,3 +441,141 @@ TEST_F(Datasets_, FiltersMakeTheDatasetUnsequencedAndIndexErrorsNameTheWholeLine
 }
 
 }  // namespace
+
+namespace {
+
+// Edits, posts and deletes that fail the given number of times first, as a
+// busy table would.
+class FlakyDbf : public TTzDbf {
+ public:
+  using TTzDbf::TTzDbf;
+  int editFailures = 0, postFailures = 0, deleteFailures = 0;
+
+ protected:
+  std::int32_t TziGotoBookmark(const std::uint8_t* bookmark) override {
+    if (State() == TDataSetState::Browse && editing_ && editFailures > 0 && editFailures--)
+      throw platform::EDatabaseError("record busy");
+    return TTzDbf::TziGotoBookmark(bookmark);
+  }
+  bool ReplaceWithLock() override {
+    if (postFailures > 0 && postFailures--) throw platform::EDatabaseError("post busy");
+    return TTzDbf::ReplaceWithLock();
+  }
+  bool DeleteWithLock() override {
+    if (deleteFailures > 0 && deleteFailures--) throw platform::EDatabaseError("delete busy");
+    return TTzDbf::DeleteWithLock();
+  }
+
+ public:
+  bool editing_ = false;
+};
+
+}  // namespace
+
+// Calculated fields follow the data fields; OnCalcFields fills them for every
+// record read (with that record's fields and number), and, with
+// AutoCalcFields, again whenever a data field of the edited record changes.
+TEST_F(Datasets_, CalculatedFieldsAreComputedForEveryRecordAndFollowEdits) {
+  std::string p = SampleTable(3);
+  TTzDbf ds("calc");
+  ds.AddCalcField("TOTAL", platform::TFieldType::Float);
+  ds.AddCalcField("LABEL", platform::TFieldType::String, 12);
+  std::vector<std::int32_t> seen;
+  ds.OnCalcFields = [&](platform::TDataSet& d) {
+    EXPECT_EQ(d.State(), TDataSetState::CalcFields);
+    seen.push_back(d.RecNo());
+    d.FieldByName("TOTAL").SetAsFloat(d.FieldByName("QTY").AsFloat() * d.FieldByName("PRICE").AsFloat());
+    if (d.FieldByName("OK").AsBoolean()) d.FieldByName("LABEL").SetAsString("even " + AllTrim(d.FieldByName("NAME").AsString()));
+  };
+  Open(ds, p);
+  ASSERT_EQ(static_cast<platform::TDataSet&>(ds).FieldCount(), 7);
+  EXPECT_TRUE(ds.FieldByName("TOTAL").Calculated());
+  EXPECT_EQ(ds.FieldByName("TOTAL").FieldNo(), -1);
+  std::vector<std::string> totals, labels;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    totals.push_back(ds.FieldByName("TOTAL").AsString());
+    labels.push_back(ds.FieldByName("LABEL").IsNull() ? "<null>" : ds.FieldByName("LABEL").AsString());
+  }
+  EXPECT_EQ(totals, (std::vector<std::string>{"1.25", "5", "11.25"}));
+  EXPECT_EQ(labels, (std::vector<std::string>{"<null>", "even R2", "<null>"}));
+  EXPECT_NE(std::find(seen.begin(), seen.end(), 3), seen.end());
+  EXPECT_EQ(ds.State(), TDataSetState::Browse);
+  // Outside the calculation a calculated field is not written; the data
+  // fields of the record are untouched in the file.
+  EXPECT_THROW(ds.FieldByName("TOTAL").SetAsFloat(1), platform::EDatabaseError);
+  EXPECT_THROW(ds.AddCalcField("MORE", platform::TFieldType::Integer), platform::EDatabaseError);
+  // AutoCalcFields: the edited record's total follows its quantity at once.
+  ds.Go(2);
+  ds.Edit();
+  ds.FieldByName("QTY").SetAsInteger(10);
+  EXPECT_EQ(ds.FieldByName("TOTAL").AsFloat(), 25);
+  ds.Post();
+  EXPECT_EQ(ds.FieldByName("TOTAL").AsFloat(), 25);
+  EXPECT_EQ(RecordText(p, 2, 11, 5), "   10");
+  // Without it the total waits for the next read of the record.
+  ds.AutoCalcFields = false;
+  ds.Edit();
+  ds.FieldByName("QTY").SetAsInteger(4);
+  EXPECT_EQ(ds.FieldByName("TOTAL").AsFloat(), 25);
+  ds.Post();
+  EXPECT_EQ(ds.FieldByName("TOTAL").AsFloat(), 10);
+  // A handler that fails leaves the dataset browsing, not calculating.
+  ds.OnCalcFields = [](platform::TDataSet&) { throw platform::EDatabaseError("bad formula"); };
+  EXPECT_THROW(ds.First(), platform::EDatabaseError);
+  EXPECT_EQ(ds.State(), TDataSetState::Browse);
+}
+
+// A failed edit, post or delete goes to its error event, which may retry,
+// abort (quietly) or let the error fail the operation. DirectOpenClose only
+// checks that the dataset is active.
+TEST_F(Datasets_, ErrorEventsRetryAbortOrFailAndDirectOpenCloseNeedsAnActiveDataset) {
+  std::string p = SampleTable(3);
+  FlakyDbf ds("flaky");
+  EXPECT_NE(Raised<EDederError>([&] { ds.DirectOpenClose(); }).find("DataSet must be active. flaky"),
+            std::string::npos);
+  EXPECT_EQ(TzLastError, 1103);
+  Open(ds, p);
+  EXPECT_NO_THROW(ds.DirectOpenClose());
+  std::vector<std::string> messages;
+  auto retryOnce = [&](platform::TDataSet& d, platform::EDatabaseError& e, platform::TDataAction& action) {
+    EXPECT_EQ(&d, &ds);
+    messages.push_back(e.what());
+    action = platform::TDataAction::daRetry;
+  };
+  // Post: retried until it goes through.
+  ds.OnPostError = retryOnce;
+  ds.Go(1);
+  ds.Edit();
+  ds.FieldByName("QTY").SetAsInteger(77);
+  ds.postFailures = 2;
+  ds.Post();
+  EXPECT_EQ(messages, (std::vector<std::string>{"post busy", "post busy"}));
+  EXPECT_EQ(RecordText(p, 1, 11, 5), "   77");
+  // Delete: aborted, quietly, and the record stays.
+  ds.OnDeleteError = [](platform::TDataSet&, platform::EDatabaseError&, platform::TDataAction& action) {
+    action = platform::TDataAction::daAbort;
+  };
+  ds.deleteFailures = 1;
+  EXPECT_THROW(ds.Delete(), platform::EAbort);
+  EXPECT_EQ(RecordText(p, 1, 0, 1), " ");
+  // Without an event the error fails the operation; the next try works.
+  ds.OnDeleteError = nullptr;
+  ds.deleteFailures = 1;
+  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.Delete(); }), "delete busy");
+  ds.Delete();
+  EXPECT_EQ(RecordText(p, 1, 0, 1), "*");
+  // Edit: the event sees the failure and leaves it failing.
+  int editErrors = 0;
+  ds.OnEditError = [&](platform::TDataSet&, platform::EDatabaseError&, platform::TDataAction&) { ++editErrors; };
+  ds.Go(2);
+  ds.editing_ = true;
+  ds.editFailures = 1;
+  EXPECT_THROW(ds.Edit(), platform::EDatabaseError);
+  EXPECT_EQ(editErrors, 1);
+  EXPECT_EQ(ds.State(), TDataSetState::Browse);
+  ds.OnEditError = retryOnce;
+  ds.editFailures = 1;
+  ds.Edit();
+  EXPECT_EQ(ds.State(), TDataSetState::Edit);
+  ds.Cancel();
+}

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "../dataset_test_support.h"
@@ -166,12 +167,12 @@ TEST_F(TableDialog, GridColoursBoxesAppendFixedColumnsAndStoredSettings) {
   EXPECT_EQ(std::vector<int>({right, left, titles}), std::vector<int>({1, 0, 0}));
   grid.OnDepressTitle = nullptr;
   // The model's colours event repaints deleted rows.
-  m.OnChangeColorsEvent = [](int, TTzCellColors& c) { c.DeletedColor = QColor(0, 0, 255); };
+  m.OnChangeColorsEvent = [](TTzGrid&, int, TTzCellColors& c) { c.DeletedColor = QColor(0, 0, 255); };
   EXPECT_EQ(m.data(m.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(0, 0, 255));
   m.OnChangeColorsEvent = nullptr;
   // The grid's colours event sees the defaults; what it changes is drawn.
   int seenRow = -1;
-  grid.OnChangeColorsEvent() = [&](int row, TTzCellColors& c) {
+  grid.OnChangeColorsEvent() = [&](TTzGrid&, int row, TTzCellColors& c) {
     seenRow = row;
     EXPECT_EQ(c.DeletedColor, QColor(255, 0, 0));
     c.HiliteColor = QColor(0, 200, 0);
@@ -380,4 +381,91 @@ TEST_F(TableDialog, CtrlDeleteAsksBeforeItRestoresADeletedRecord) {
     EXPECT_EQ(script.Pending(), 0u);
     EXPECT_EQ(dbftest::RecordText(p, 2, 0, 1), r.flag);
   }
+}
+
+// The colours event gets the grid as its Sender and, for each row drawn,
+// that row as the dataset's active record, which comes back afterwards.
+// Ctrl+Delete on a live record deletes it (asking first when ConfirmDelete
+// is set), as on a deleted one it restores it.
+TEST_F(TableDialog, ColoursEventSeesTheDrawnRowAndCtrlDeleteDeletesALiveRecord) {
+  std::string p = OpenSample(3, 2, true);
+  Form form;
+  form.resize(630, 464);
+  TTzGrid& grid = *form.TzGrid1;
+  TTzGridModel& m = grid.Model();
+  dbf4->First();
+  std::map<int, std::string> names;
+  std::map<int, std::int32_t> records;
+  std::map<int, bool> deleted;
+  grid.OnChangeColorsEvent() = [&](TTzGrid& sender, int row, TTzCellColors& c) {
+    EXPECT_EQ(&sender, &grid);
+    records[row] = dbf4->tzdbf.RecNo();
+    names[row] = AllTrim(dbf4->tzdbf.FieldByName("NAME").AsString());
+    deleted[row] = dbf4->tzdbf.IsDeleted();
+    if (names[row] == "R3") c.CellColor = QColor(0, 0, 200);
+  };
+  QImage shot = grid.grab().toImage();
+  EXPECT_EQ(names, (std::map<int, std::string>{{0, "R1"}, {1, "R2"}, {2, "R3"}}));
+  EXPECT_EQ(records, (std::map<int, std::int32_t>{{0, 1}, {1, 2}, {2, 3}}));
+  EXPECT_EQ(deleted, (std::map<int, bool>{{0, false}, {1, true}, {2, false}}));
+  QRect third = grid.visualRect(m.index(2, 1)).translated(grid.viewport()->pos());
+  EXPECT_EQ(shot.pixelColor(third.topLeft() + QPoint(1, 1)), QColor(0, 0, 200));
+  EXPECT_EQ(dbf4->RecNo(), 1);  // the active record is back
+  EXPECT_EQ(AllTrim(dbf4->tzdbf.FieldByName("NAME").AsString()), "R1");
+  grid.OnChangeColorsEvent() = nullptr;
+
+  QKeyEvent ctrlDelete(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
+  grid.ConfirmDelete = true;
+  grid.setCurrentIndex(m.index(0, 0));
+  {
+    DialogScript script;
+    script.No().Expect("Delete record?");
+    QApplication::sendEvent(&grid, &ctrlDelete);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(dbftest::RecordText(p, 1, 0, 1), " ");
+  {
+    DialogScript script;
+    script.Yes().Expect("Delete record?");
+    QApplication::sendEvent(&grid, &ctrlDelete);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(dbftest::RecordText(p, 1, 0, 1), "*");
+  // The dialog's own grid asks nothing.
+  Form plain;
+  EXPECT_FALSE(plain.TzGrid1->ConfirmDelete || plain.TzGrid1->ConfirmRestore);
+  plain.TzGrid1->setCurrentIndex(plain.TzGrid1->Model().index(2, 0));
+  QApplication::sendEvent(plain.TzGrid1, &ctrlDelete);
+  EXPECT_EQ(dbftest::RecordText(p, 3, 0, 1), "*");
+  QApplication::sendEvent(plain.TzGrid1, &ctrlDelete);
+  EXPECT_EQ(dbftest::RecordText(p, 3, 0, 1), " ");
+}
+
+// A right click on a title sorts through "$tovtemp.ndx" in the configured
+// temporary directory and keeps the record as SelectedRecordNo; the help
+// button's handler shows the help text; the form holds its virtual file.
+TEST_F(TableDialog, TitleSortUsesTheConfiguredTempDirAndSetsTheSelectedRecord) {
+  const std::string temp = Path("configured-temp");
+  std::filesystem::create_directories(temp);
+  TempDir = temp;
+  OpenSample(4, 2);
+  Form form;
+  form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(2, 1));  // record 3
+  SelectedRecordNo = 0;
+  form.TzGrid1DepressTitle(1);  // QTY
+  EXPECT_EQ(SelectedRecordNo, 3);
+  EXPECT_TRUE(std::filesystem::exists(temp + "/$tovtemp.ndx"));
+  EXPECT_EQ(Tdbf4::SortIndexName(), temp + "/$tovtemp");
+  EXPECT_EQ(dbf4->RecNo(), 3);
+  {
+    DialogScript script;
+    script.Ok().Ok();  // the text, then the picture's file is missing here
+    form.Button_hilfeClick();
+    EXPECT_EQ(script.Pending(), 0u);
+    ASSERT_EQ(script.Shown().size(), 2u);
+    EXPECT_NE(script.Shown()[0].caption.find("HELP TEXT"), std::string::npos);
+  }
+  EXPECT_EQ(dbf4->TzVFile1.Name(), "TzVFile1");
+  EXPECT_FALSE(dbf4->TzVFile1.Active());
+  TempDir.clear();
 }
