@@ -11,7 +11,7 @@
 #include "framework/graph_recorder.h"
 #include "framework/line_io.h"
 
-bool ScreenBlocksInFiles = false;
+bool ScreenBlocksInFiles = true;
 
 namespace {
 

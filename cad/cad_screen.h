@@ -11,8 +11,9 @@
 // Line style, colour and width of the graphics window for CAD colour n.
 void ScreenSetColor(int n);
 
-// Blocks are kept in memory; set, each goes to its temporary block file and
-// inserts read the files back (the two give the same display list).
+// Set (the default), each block goes to its temporary block file and inserts
+// read the file back; clear, blocks are kept in memory (the two give the
+// same display list).
 extern bool ScreenBlocksInFiles;
 
 // Begins block name: its DXF pairs are kept in memory (or its block file

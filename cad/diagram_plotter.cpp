@@ -54,32 +54,6 @@ void SheetLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   if (Finite(sx1, sy1, sx2, sy2)) CadLine(sx1, sy1, sx2, sy2);
 }
 
-// Cuts the segment to the box at both ends (Liang-Barsky); false when no
-// part of it lies in the box.
-bool ClipToBox(Extended& x1, Extended& y1, Extended& x2, Extended& y2, Extended bx1, Extended by1, Extended bx2,
-               Extended by2) {
-  const Extended dx = x2 - x1, dy = y2 - y1;
-  Extended t0 = 0, t1 = 1;
-  const Extended p[4] = {-dx, dx, -dy, dy};
-  const Extended q[4] = {x1 - bx1, bx2 - x1, y1 - by1, by2 - y1};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const Extended t = q[i] / p[i];
-    if (p[i] < 0) t0 = FloatMax(t0, t);
-    else t1 = t1 < t ? t1 : t;
-  }
-  if (t0 > t1) return false;
-  const Extended ox = x1, oy = y1;
-  x1 = ox + t0 * dx;
-  y1 = oy + t0 * dy;
-  x2 = ox + t1 * dx;
-  y2 = oy + t1 * dy;
-  return true;
-}
-
 }  // namespace
 
 void ResetPlotVars() {
@@ -183,22 +157,18 @@ void PlotClipLine(Extended x1, Extended y1, Extended x2, Extended y2) {
     x1 = Log10(x1);
     x2 = Log10(x2);
   }
-  // Curves end at the window's sides, the axis ends: a segment with one end
-  // inside is cut where it leaves; one with both ends a little outside (1 %)
-  // is cut at both sides, so that a level line across the window stays.
+  // A segment near the window (1 % around it) is drawn whole; one with an
+  // end inside is cut where it leaves; any other is left out.
   const TPlotState& s = P();
   const Extended mx = 0.01L * s.WinXRange, my = 0.01L * s.WinYRange;
   auto nearWindow = [&](Extended x, Extended y) {
     return s.WinXMin - mx < x && x < s.WinXMax + mx && s.WinYMin - my < y && y < s.WinYMax + my;
   };
-  const bool in1 = PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-  const bool in2 = PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-  if (in1 != in2) {
+  if (!nearWindow(x1, y1) || !nearWindow(x2, y2)) {
+    const bool in1 = PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+    const bool in2 = PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+    if (!in1 && !in2) return;
     ClipSegment(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-  } else if (!in1) {
-    if (!nearWindow(x1, y1) || !nearWindow(x2, y2) ||
-        !ClipToBox(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax))
-      return;
   }
   SheetLine(x1, y1, x2, y2);
 }

@@ -213,10 +213,9 @@ struct FLANSCHTYPE {
 struct MAT_BOLT_Record {
   std::int32_t RowNo = 0;
   std::string StrengthClass = "12.9";
-  // The minimum values of ISO 898-1, as in the first row of the bolt
-  // material table and in the temperature table of the yield point.
-  std::int32_t Rp02 = 1100;
-  std::int32_t Rm = 1220;
+  // The nominal values of ISO 898-1 (a row of the bolt material table).
+  std::int32_t Rp02 = 1080;
+  std::int32_t Rm = 1200;
   Extended betaB = 0.577L;
   std::int32_t E = 206000;
   Extended alphaTBolt = 0;

@@ -207,6 +207,7 @@ void TForm_klemmstueck::Button_hilfetextClick() {
 }
 
 void TForm_klemmstueck::Button_hilfebildClick() {
+  if (!StorePlate()) return;
   ShowHelpText(4450, "", 2);
   AbortFlag = 0;
   BringToFront();

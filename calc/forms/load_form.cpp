@@ -425,6 +425,7 @@ void TForm_bq4last::Button_hbnClick() {
 }
 
 void TForm_bq4last::Button_hilfebildClick() {
+  if (!StoreInput()) return;
   AuxGraphicsManager();  // the browser of all auxiliary pictures
   AbortFlag = 0;
   BringToFront();

@@ -302,6 +302,7 @@ void TForm_bq4nut::Button_hilfetextClick() {
 }
 
 void TForm_bq4nut::Button_hilfebildClick() {
+  if (!StoreInput()) return;
   ShowHelpText(4120, "", 2);
   AbortFlag = 0;
   BringToFront();

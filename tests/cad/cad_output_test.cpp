@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "cad/cad_screen.h"
@@ -146,6 +147,25 @@ TEST_F(CadScreenTest, GridSineAndThreePointArc) {
   EXPECT_EQ(Parsed(gcArc).size(), 1u);
 }
 
+// The screen's blocks go to their temporary block files unless told to stay
+// in memory.
+TEST_F(CadScreenTest, BlocksGoToTheirTemporaryFilesByDefault) {
+  ASSERT_TRUE(ScreenBlocksInFiles);
+  CadState.CadBorderOn = 0;
+  Open();
+  CadBeginBlocks();
+  CadBeginBlock("PEG");
+  CadLine(0, 0, 10, 0);
+  CadEndBlock();
+  CadEndSection();
+  EXPECT_TRUE(std::filesystem::exists(CadBlockFileName("PEG")));
+  CadBeginEntities();
+  const std::size_t lines = Parsed(gcLine).size();
+  CadInsertBlock("PEG", 5, 5, 0, 1, 1);
+  EXPECT_EQ(Parsed(gcLine).size(), lines + 1);
+  CadClose(0);
+}
+
 TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
   for (const bool files : {false, true}) {
     SCOPED_TRACE(files ? "block files" : "blocks in memory");
@@ -206,7 +226,7 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
     CadClose(0);
     AbortFlag = 0;
   }
-  ScreenBlocksInFiles = false;
+  ScreenBlocksInFiles = true;
 }
 
 // Blocks of one drawing after another, and a block defined again, each
@@ -235,6 +255,7 @@ TEST_F(CadScreenTest, BlocksOfALaterDrawingHoldOnlyTheirOwnEntities) {
       CadClose(0);
     }
   }
+  ScreenBlocksInFiles = true;
 }
 
 TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFileIsLeftOut) {
@@ -257,7 +278,7 @@ TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFi
   EXPECT_EQ(CalcMessages.count, 1);
   EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
   CadClose(0);
-  ScreenBlocksInFiles = false;
+  ScreenBlocksInFiles = true;
 }
 
 TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {

@@ -61,23 +61,25 @@ TEST_F(PlotterTest, LinesAreCutToTheWindowAndLineToStartsAtThePen) {
   SetPlotWindow(0, 0, 10, 10);
   PlotClipLine(-5, 5, 5, 5);    // cut at the left edge
   PlotClipLine(-5, 5, 15, 5);   // crosses the window, no end inside: dropped
-  PlotClipLine(-0.05L, 5, 10.05L, 5);  // 0.5 % outside: cut at both sides
-  PlotClipLine(5, 5, 10.05L, 6);       // a curve ends at the axis end
+  PlotClipLine(-0.05L, 5, 10.05L, 5);  // 0.5 % outside: drawn whole
+  PlotClipLine(5, 5, 10.05L, 6);       // an end within 1 % of the window: drawn whole
+  PlotClipLine(5, 5, 10.2L, 6);        // an end 2 % outside: cut at the right edge
   PlotLine(-5, 5, 15, 5);       // unclipped
   const auto lines = Parsed(gcLine);
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 5u);
   ExpectLine(lines[0], 0, 60, 80, 60);
-  ExpectLine(lines[1], 0, 60, 160, 60);
-  ExpectLine(lines[2], 80, 60, 160, 60 + 12 * 5 / 5.05L);
-  ExpectLine(lines[3], -80, 60, 240, 60);
+  ExpectLine(lines[1], -0.8L, 60, 160.8L, 60);
+  ExpectLine(lines[2], 80, 60, 160.8L, 72);
+  ExpectLine(lines[3], 80, 60, 160, 60 + 12 * 5 / 5.2L);
+  ExpectLine(lines[4], -80, 60, 240, 60);
   PlotMoveTo(-50, -50);
   PlotMoveTo(1, 2);
   PlotLineTo(3, 4);
   EXPECT_EQ(PlotState.PenX, 3);
   EXPECT_EQ(PlotState.PenY, 4);
   // The moves drew nothing.
-  ASSERT_EQ(Parsed(gcLine).size(), 5u);
-  ExpectLine(Parsed(gcLine)[4], 16, 24, 48, 48);
+  ASSERT_EQ(Parsed(gcLine).size(), 6u);
+  ExpectLine(Parsed(gcLine)[5], 16, 24, 48, 48);
   // PlotClipLine and PlotLine leave the pen alone.
   PlotClipLine(5, 5, 6, 6);
   PlotLine(5, 5, 6, 6);
@@ -167,7 +169,7 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   ASSERT_FALSE(Parsed(gcLine).empty());
   double right = 0;
   for (const auto& l : Parsed(gcLine)) right = std::max({right, l.v[0], l.v[2]});
-  EXPECT_NEAR(static_cast<double>(right), static_cast<double>(PlotX(10)), 1e-5);  // ends at the axis end
+  EXPECT_LT(static_cast<double>(right), static_cast<double>(PlotX(10.1L)));  // within 1 % of the axis end
 }
 
 // A line's label stands clear above its line, and a value label placed

@@ -175,6 +175,7 @@ TEST_F(SheetsTest, EverySheetReachesTheScreen) {
   for (TSheetKind kind : {kSheetDrawing, kSheetForces, kSheetQuickView}) {
     SCOPED_TRACE(kind);
     SeedFreehandLine(kind);  // the same break lines in both drawings
+    ScreenBlocksInFiles = false;
     DrawSheet(kind, kCadScreen);
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_GT(CreateDisplayList()->size(), 200u);
@@ -185,7 +186,6 @@ TEST_F(SheetsTest, EverySheetReachesTheScreen) {
     ScreenBlocksInFiles = true;
     SeedFreehandLine(kind);
     DrawSheet(kind, kCadScreen);
-    ScreenBlocksInFiles = false;
     ASSERT_EQ(AbortFlag, 0);
     const std::vector<std::string>& fromFiles = CreateDisplayList()->Lines();
     ASSERT_EQ(fromMemory.size(), fromFiles.size());

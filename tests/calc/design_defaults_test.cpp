@@ -11,6 +11,13 @@ namespace {
 
 using DesignDefaultsTest = CalcTest;
 
+TEST_F(DesignDefaultsTest, TheStartJointIsAStrengthClass12_9BoltAtItsNominalValues) {
+  InitCalcDefaults();
+  EXPECT_EQ(MatBolt.StrengthClass, "12.9");
+  EXPECT_EQ(MatBolt.Rp02, 1080);
+  EXPECT_EQ(MatBolt.Rm, 1200);
+}
+
 TEST_F(DesignDefaultsTest, BoreDiametersStrengthClassRowsAndEmbeddingAmounts) {
   for (auto [d, bore] : {std::pair{8.3L, 8.4}, {9, 9.9}, {11, 12.1}, {11.2L, 12.2}, {12, 13}, {16, 17}, {3, 3.2},
                          {10, 10.5}})

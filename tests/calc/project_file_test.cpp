@@ -351,7 +351,7 @@ TEST_F(ProjectFileTest, LayoutOfASmallJointNumbersWhateverTheDisplaySettingsAndD
   EXPECT_EQ(CalcOptions.VdiEdition, defaults.VdiEdition);  // tail value: default, not the previous one
   EXPECT_EQ(Mutter.dNut, 0);
   EXPECT_EQ(DrawingNumber.str(), "");
-  EXPECT_EQ(MatBolt.Rm, 1220);
+  EXPECT_EQ(MatBolt.Rm, 1200);
   // As bytes: blanks after the last line end are no line; a last line
   // without its end was cut, though the layout seems complete.
   std::string older;

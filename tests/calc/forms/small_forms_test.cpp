@@ -286,19 +286,8 @@ TEST_F(NumberFieldTest, CancelLeavesTheJointAsItWasInEveryForm) {
     EXPECT_EQ(Safety.SF, safety.SF);
   }
 
-  // The clamped plate: its picture does not store what is typed, and a
-  // diameter refused on OK never reaches the plate.
+  // The clamped plate: a diameter refused on OK never reaches the plate.
   Klemmstuecke.De[1] = 40;
-  {
-    TForm_klemmstueck plate;
-    plate.setAttribute(Qt::WA_DontShowOnScreen, true);
-    plate.show();
-    plate.Edit_de->setText("5");
-    platform::DialogScript picture;
-    picture.Ok().Expect("not found");  // the tests ship no picture for the entry
-    plate.Button_hilfebildClick();
-    EXPECT_EQ(Klemmstuecke.De[1], 40);
-  }
   const std::string before = joint();
   platform::DialogScript script;
   script.Ok({{"Edit_de", "5"}});
@@ -308,6 +297,49 @@ TEST_F(NumberFieldTest, CancelLeavesTheJointAsItWasInEveryForm) {
   EXPECT_EQ(script.Pending(), 0u);
   EXPECT_EQ(Klemmstuecke.De[1], 40);
   EXPECT_EQ(joint(), before);
+}
+
+// The picture buttons store what is typed before the picture shows (Cancel
+// still puts the joint back).
+TEST_F(NumberFieldTest, PictureButtonsStoreTheFormFirst) {
+  UnitSystem = 0;
+  Klemmstuecke.nPlates = 1;
+  Klemmstuecke.De[1] = 40;
+  Klemmstuecke.Di[1] = 13;
+  Klemmstuecke.L[1] = 10;
+  {
+    TForm_klemmstueck plate;
+    plate.setAttribute(Qt::WA_DontShowOnScreen, true);
+    plate.show();
+    plate.Edit_de->setText("50");
+    platform::DialogScript picture;
+    picture.Ok().Expect("not found");  // the tests ship no picture for the entry
+    plate.Button_hilfebildClick();
+    EXPECT_EQ(Klemmstuecke.De[1], 50);
+  }
+  {
+    TForm_bq4last load;
+    load.setAttribute(Qt::WA_DontShowOnScreen, true);
+    load.show();
+    load.Edit_fao->setText("30000");
+    platform::DialogScript pictures;
+    pictures.Cancel();  // the picture browser
+    load.Button_hilfebildClick();
+    EXPECT_EQ(Last.FAmax, 30000);
+    EXPECT_EQ(AbortFlag, 0);
+  }
+  {
+    Mutter.NutType = 4;  // special nut: its height can be typed
+    TForm_bq4nut nut;
+    nut.setAttribute(Qt::WA_DontShowOnScreen, true);
+    nut.show();
+    nut.Edit_h->setText("17");
+    platform::DialogScript script;
+    script.Ok().Expect("not found");
+    nut.Button_hilfebildClick();
+    EXPECT_EQ(Mutter.m, 17);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
 }
 
 }  // namespace
