@@ -605,8 +605,7 @@ int RunBatchPdfProjects(const std::vector<std::string>& params) {
   BatchPdfRun = RunBatchPdf;
   BatchWindowModulesInit = InitWindowModules;
   platform::SetBatchMode(true);
-  const BatchCommand command = ReadBatchCommand(params);
-  return RunBatchProjects(command.projects, command.modeSwitch);
+  return RunBatchCommand(ReadBatchCommand(params));
 }
 
 void Thh::mi_fileCalcDocumentClick() {

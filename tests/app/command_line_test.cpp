@@ -28,10 +28,12 @@ TEST_F(CommandLineTest, ProjectsAreTheParametersBeforeTheFirstBatchSwitch) {
     std::vector<std::string> projects;
     std::string mode;
     bool wbq4Runs;  // false: the window program runs the line
+    std::vector<std::string> unused = {};
   };
   for (const Case& c : std::vector<Case>{
            {{"x.bq4", "/I"}, {"x.bq4"}, "/I", true},
-           {{"/NOGUI", "x.bq4", "/i", "y.bq4"}, {"x.bq4"}, "/i", true},
+           {{"/NOGUI", "x.bq4", "/i", "y.bq4"}, {"x.bq4"}, "/i", true, {"y.bq4"}},
+           {{"x.bq4", "/I", "/JSON", "/NOGUI", "/CAD1:1"}, {"x.bq4"}, "/I", true, {"/JSON", "/CAD1:1"}},
            {{"a.bq4", "/abs/b.bq4", "c.bq4", "/JSON"}, {"a.bq4", "/abs/b.bq4", "c.bq4"}, "/JSON", true},
            {{"a.bq4", "/CADdata/b.bq4", "/CAD1:13"}, {"a.bq4", "/CADdata/b.bq4"}, "/CAD1:13", true},
            {{"a.bq4", "b.bq4", "/CADx"}, {"a.bq4", "b.bq4"}, "/CADx", true},
@@ -44,6 +46,7 @@ TEST_F(CommandLineTest, ProjectsAreTheParametersBeforeTheFirstBatchSwitch) {
     const BatchCommand command = ReadBatchCommand(c.params);
     EXPECT_EQ(command.projects, c.projects);
     EXPECT_EQ(command.modeSwitch, c.mode);
+    EXPECT_EQ(command.unused, c.unused);
     if (c.params[0] != "?") {
       EXPECT_EQ(IsBatchCommandLine(c.params), c.wbq4Runs);
     }
