@@ -900,6 +900,15 @@ void CloseOutput() {
   }
   const bool closed = TextFileVar.Close();
   g_pendingPrinterSetup.clear();
+  // A print-out that could not be stored whole (a full disk, the file-size
+  // limit) goes nowhere further.
+  if (!closed) {
+    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    AbortFlag = 1;
+    if (d == kDeviceBatchTxt) ++TxtFileCounter;
+    RestoreCursor();
+    return;
+  }
 
   switch (d) {
     case kDeviceConfigured:
@@ -935,10 +944,6 @@ void CloseOutput() {
       break;
     case kDeviceBatchTxt:
       ++TxtFileCounter;
-      if (!closed) {
-        ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
-        AbortFlag = 1;
-      }
       break;
     case kDeviceHtml:
       StartViewer(HtmlBrowserPath, OutputFileName);
