@@ -901,11 +901,13 @@ void CloseOutput() {
   const bool closed = TextFileVar.Close();
   g_pendingPrinterSetup.clear();
   // A print-out that could not be stored whole (a full disk, the file-size
-  // limit) goes nowhere further.
+  // limit; reported as it failed) goes nowhere further.
   if (!closed) {
-    ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    if (d == kDeviceBatchTxt) {
+      ++TxtFileCounter;
+      ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    }
     AbortFlag = 1;
-    if (d == kDeviceBatchTxt) ++TxtFileCounter;
     RestoreCursor();
     return;
   }

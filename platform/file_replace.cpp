@@ -159,12 +159,13 @@ std::string CreateTemporaryBeside(const std::string& target) {
   std::string name;
   int fd = -1;
   // A file removed as stale between its making and its lock is made afresh.
+  // On a file system without locks it stays unlocked, and no run clears it.
   for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
     name = stem + ".~XXXXXX";
     fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return {};
     struct stat made {};
-    if (!LockWhole(fd, F_WRLCK, true) || ::fstat(fd, &made) != 0 || made.st_nlink == 0) {
+    if (LockWhole(fd, F_WRLCK, true) && ::fstat(fd, &made) == 0 && made.st_nlink == 0) {
       ::close(fd);
       fd = -1;
     }
