@@ -1,5 +1,6 @@
 #include "app/batch_runs.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "app/startup.h"
+#include "cad/cad_output.h"
 #include "calc/project_file.h"
 #include "calc/report.h"
 #include "calc/table_access.h"
@@ -19,6 +21,7 @@
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/text_output.h"
+#include "framework/text_utils.h"
 #include "platform/dialogs.h"
 #include "platform/folder_names.h"
 #include "platform/os.h"
@@ -38,13 +41,47 @@ void PrintCalcMessagesToStderr() {
 }
 
 // A project file that is no regular file (a FIFO, a device, a folder) would
-// be read forever or make no sense: refused before it is opened.
-bool RefuseSpecialFile(const std::string& projectFile) {
+// be read forever or make no sense: refused before it is opened. So is an
+// output in the place of such a file, which would be written forever or not
+// at all.
+bool RefuseSpecialFile(const std::string& file) {
   std::error_code ec;
-  const fs::file_status status = fs::status(projectFile, ec);
+  const fs::file_status status = fs::status(file, ec);
   if (ec || !fs::exists(status) || fs::is_regular_file(status)) return false;
-  PrintToStderr(projectFile + ": not a regular file");
+  PrintToStderr(file + ": not a regular file");
   return true;
+}
+
+// The switch in upper case or in lower case.
+bool IsMode(const std::string& modeSwitch, const std::string& upper) {
+  return modeSwitch == upper || modeSwitch == LowerCaseText(upper);
+}
+
+// The file a mode writes for a project: beside it, named after it, under
+// exactly that name; empty for a switch that names no output.
+std::string BatchOutputName(const std::string& projectFile, const std::string& modeSwitch) {
+  const std::string base = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
+  if (IsMode(modeSwitch, "/I")) return OutputPathName(base + ".txt");
+  if (IsMode(modeSwitch, "/JSON")) return OutputPathName(base + ".json");
+  if (IsMode(modeSwitch, "/PDF")) return OutputPathName(base + ".pdf");
+  int device = 0, item = 0;
+  std::string refusal;
+  if (!ParseCadSwitch(modeSwitch, device, item, refusal)) return {};
+  return OutputPathName(CadBatchFileName(static_cast<TCadDevice>(device), base));
+}
+
+// An output never takes the place of its own project (a project named x.txt
+// run with "/I"), nor of a FIFO, device or folder: refused before the
+// project is loaded.
+bool RefuseOutput(const std::string& projectFile, const std::string& output) {
+  if (output.empty()) return false;
+  struct stat project {}, existing {};
+  if (::stat(projectFile.c_str(), &project) == 0 && ::stat(output.c_str(), &existing) == 0 &&
+      project.st_dev == existing.st_dev && project.st_ino == existing.st_ino) {
+    PrintToStderr(projectFile + ": its output " + output + " would replace the project itself; not written");
+    return true;
+  }
+  return RefuseSpecialFile(output);
 }
 
 }  // namespace
@@ -138,8 +175,8 @@ int RunBatchCadExport(const std::string& projectFile, const std::string& paramet
   // A drawing that could not be written is a failed run, with its reason.
   if (AbortFlag) {
     const std::string& reason = LastFileErrorText();
-    PrintToStderr(reason.empty() ? "the drawing " + CadBatchFileName(static_cast<TCadDevice>(device)) + " cannot be written"
-                                 : reason);
+    PrintToStderr("the drawing " + CadBatchFileName(static_cast<TCadDevice>(device)) + " cannot be written" +
+                  (reason.empty() ? "" : ": " + reason));
     return kExitLoadFailed;
   }
   return kExitOk;
@@ -154,9 +191,10 @@ int RunBatchPdf(const std::string& projectFile) {
 }
 
 int RunOneProject(const std::string& projectFile, const std::string& modeSwitch) {
-  if (modeSwitch == "/I" || modeSwitch == "/i") return RunBatchReport(projectFile);
-  if (modeSwitch == "/JSON" || modeSwitch == "/json") return RunBatchJson(projectFile);
-  if (modeSwitch == "/PDF" || modeSwitch == "/pdf") return RunBatchPdf(projectFile);
+  if (RefuseOutput(projectFile, BatchOutputName(projectFile, modeSwitch))) return kExitLoadFailed;
+  if (IsMode(modeSwitch, "/I")) return RunBatchReport(projectFile);
+  if (IsMode(modeSwitch, "/JSON")) return RunBatchJson(projectFile);
+  if (IsMode(modeSwitch, "/PDF")) return RunBatchPdf(projectFile);
   return RunBatchCadExport(projectFile, modeSwitch);
 }
 

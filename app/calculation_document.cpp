@@ -548,7 +548,7 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   QFile file(QFile::decodeName(temporary.c_str()));
   if (temporary.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
     ShowTraceMessage(pdfPath + " cannot be created" + (temporary.empty() ? "" : ": " + file.errorString().toStdString()));
-    if (replace && !temporary.empty()) DeleteTextFile(temporary);
+    if (replace && !temporary.empty()) DiscardTemporaryFile(temporary);
     AbortFlag = 1;
     return false;
   }
@@ -578,7 +578,7 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
 
   const bool painted = WriteDocumentFile(doc, file, writer);
   const std::string reason = painted ? "" : ": " + file.errorString().toStdString();
-  if (!painted && replace) DeleteTextFile(temporary);
+  if (!painted && replace) DiscardTemporaryFile(temporary);
   if (!painted || (replace && !CommitFile(temporary, pdfPath, platform::ReplaceSync::Derived))) {
     ShowTraceMessage(pdfPath + " cannot be written" + reason);
     AbortFlag = 1;
@@ -605,8 +605,7 @@ int RunBatchPdfProjects(const std::vector<std::string>& params) {
   BatchPdfRun = RunBatchPdf;
   BatchWindowModulesInit = InitWindowModules;
   platform::SetBatchMode(true);
-  const BatchCommand command = ReadBatchCommand(params);
-  return RunBatchProjects(command.projects, command.modeSwitch);
+  return RunBatchCommand(ReadBatchCommand(params));
 }
 
 void Thh::mi_fileCalcDocumentClick() {

@@ -99,9 +99,16 @@ BatchCommand ReadBatchCommand(const std::vector<std::string>& all) {
     if (!IsBatchSwitch(params[k])) continue;
     command.projects.assign(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(k));
     command.modeSwitch = params[k];
+    command.unused.assign(params.begin() + static_cast<std::ptrdiff_t>(k) + 1, params.end());
     break;
   }
   return command;
+}
+
+int RunBatchCommand(const BatchCommand& command) {
+  for (const auto& p : command.unused)
+    PrintToStderr(p + ": not used; the first switch, " + command.modeSwitch + ", decides");
+  return RunBatchProjects(command.projects, command.modeSwitch);
 }
 
 bool IsPdfCommandLine(const std::vector<std::string>& params) {
@@ -135,7 +142,7 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
   const BatchCommand batch = ReadBatchCommand(params);
   if (!batch.modeSwitch.empty()) {
     platform::SetBatchMode(true);
-    exitCode = RunBatchProjects(batch.projects, batch.modeSwitch);
+    exitCode = RunBatchCommand(batch);
     return true;
   }
   if (IsWindowSwitch(second)) return false;
@@ -145,6 +152,7 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
       PrintToStderr(text);
     else
       ShowTraceMessage(text);
+    exitCode = kExitLoadFailed;
     return true;
   }
   return false;

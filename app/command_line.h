@@ -15,13 +15,18 @@
 std::vector<std::string> CommandLineHelpLines();
 
 // A batch command line: the projects before the first batch switch ("/I",
-// "/JSON", "/PDF", "/CADi:j"), in the order given, and that switch. Empty
-// when the line asks for no batch mode.
+// "/JSON", "/PDF", "/CADi:j"), in the order given, and that switch, which
+// decides; the parameters after it are not used. Empty when the line asks
+// for no batch mode.
 struct BatchCommand {
   std::vector<std::string> projects;
   std::string modeSwitch;
+  std::vector<std::string> unused;
 };
 BatchCommand ReadBatchCommand(const std::vector<std::string>& params);
+// Runs the batch command (RunBatchProjects) after naming on stderr each
+// parameter it does not use.
+int RunBatchCommand(const BatchCommand& command);
 
 // True when the parameters (without the program name) ask for a mode that
 // wbq4 runs itself, without a window and without Qt: the batch modes but

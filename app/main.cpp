@@ -54,6 +54,7 @@ int RefuseWindowWithoutDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::FailWritesBeyondFileSizeLimit();
   const std::vector<std::string> params(argv + 1, argv + argc);
   // The document is painted with Qt: the window program writes it, with no
   // window and no display.

@@ -23,6 +23,7 @@ void InitWindowModules() {
 }
 
 int RunProgram(int argc, char** argv) {
+  platform::FailWritesBeyondFileSizeLimit();
   // The font system loads while the window is built; the first text waits for it.
   platform::FontSystemStart fonts;
   platform::ApplicationScope app(argc, argv);

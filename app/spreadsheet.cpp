@@ -146,7 +146,7 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
   }
   char reason[512] = "";
   if (write(temporary.c_str(), out.data(), out.size(), reason, sizeof reason) != 0) {
-    if (temporary != path) std::remove(temporary.c_str());
+    if (temporary != path) DiscardTemporaryFile(temporary);
     error = reason;
     // The user knows the workbook, not its temporary name.
     if (const std::size_t at = error.find(temporary); temporary != path && at != std::string::npos)

@@ -142,9 +142,11 @@ void ForgetHeldCalls() {
 
 }  // namespace
 
-std::string CadBatchFileName(TCadDevice device) {
+std::string CadBatchFileName(TCadDevice device) { return CadBatchFileName(device, CurrentFileName); }
+
+std::string CadBatchFileName(TCadDevice device, const std::string& base) {
   // The listing keeps clear of the batch report x.txt of the same project.
-  return CurrentFileName + "." + (device == kCadListing ? "lst" : ExtensionOf(device));
+  return base + "." + (device == kCadListing ? "lst" : ExtensionOf(device));
 }
 
 namespace {

@@ -38,6 +38,8 @@ constexpr TCadDevice kCadListing = 5;      // CAD text listing
 // The file a batch run ("/CADi:j") writes on a file device: beside the
 // project (CurrentFileName), x.dxf, x.igs, or x.lst for the listing.
 std::string CadBatchFileName(TCadDevice device);
+// The same for the project path without its extension, base.
+std::string CadBatchFileName(TCadDevice device, const std::string& base);
 void CadOpen(TCadDevice device, const std::string& name);
 // Ends output: closes the file (stored only when every write succeeded),
 // starts the plot program, or deletes the screen's block files.

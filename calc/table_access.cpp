@@ -412,7 +412,9 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
       // its checksum kept first: an entry in place always has one.
       if (failure.empty() && TableIdentity(Table.source) == identity && KeepChecksum(built, cached)) {
         fs::rename(built, cached, ec);
-        if (!ec && AttachIndex(cached, true)) {
+        // Attached quietly: another run may replace the entry at this moment
+        // with its own build of the same contents.
+        if (!ec && AttachCachedIndex(cached)) {
           Table.indexPath = cached;
           Table.indexShared = true;
           return true;
@@ -624,14 +626,11 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   // directory.
   const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
-  std::error_code ec;
-  if (!cached.empty()) {
-    if (AttachCachedIndex(cached)) {
-      Table.indexPath = cached;
-      Table.indexShared = true;
-    } else {
-      fs::remove(cached, ec);  // none, or damaged: built afresh below
-    }
+  // None, or damaged: built afresh below and renamed over it. It is not
+  // removed first: another run may have just put its own build there.
+  if (!cached.empty() && AttachCachedIndex(cached)) {
+    Table.indexPath = cached;
+    Table.indexShared = true;
   }
   if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;
   if (platform::BatchMode()) RunReportingErrors([&] { Table.held = Data().HoldIndexesForReading().release(); });

@@ -95,7 +95,7 @@ void TTableWriter::WriteLine(bool header) {
   }
   if (TabDevice()) {
     OutputLineAll(cells_[0].view());
-    for (int i = 1; i < n; ++i) OutputWriteRawText("\t" + cells_[static_cast<std::size_t>(i)].str());
+    for (int i = 1; i < n; ++i) OutputWriteRawText("\t" + TabFieldText(cells_[static_cast<std::size_t>(i)].view()));
     OutputWriteRaw("");
     return;
   }
@@ -127,14 +127,17 @@ void TTableWriter::WriteCompactLine(bool header) {
     end += width;
     if (tabs) {
       if (i) line += '\t';
-      line += header ? TrimRightText(c) : RowDecimalText(TrimRightText(c));
+      line += TabFieldText(header ? TrimRightText(c) : RowDecimalText(TrimRightText(c)));
     } else if (i == 0 || header) {
       AppendLeftCell(line, c, end - width, width);
     } else {
       AppendCell(line, c, end);
     }
   }
-  OutputLine(tabs || !TrimRightText(line).empty() ? line : "");
+  if (tabs)
+    OutputTabLine(line);
+  else
+    OutputLine(TrimRightText(line).empty() ? "" : line);
 }
 
 void TTableWriter::Done() {

@@ -65,8 +65,7 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
   if (!direct && temporary.empty()) return CopyResult::TargetFailed;
   FileHandle out = OpenFile(direct ? target : temporary, "wb");
   if (!out) {
-    std::error_code ec;
-    if (!direct) fs::remove(temporary, ec);
+    if (!direct) DiscardTemporaryFile(temporary);
     return CopyResult::TargetFailed;
   }
   std::vector<char> block(blockSize);
@@ -86,8 +85,7 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
   if (std::fclose(out.release()) != 0 && result == CopyResult::Ok) result = CopyResult::WriteFailed;
   if (temporary.empty()) return result;
   if (result != CopyResult::Ok) {
-    std::error_code ec;
-    fs::remove(temporary, ec);
+    DiscardTemporaryFile(temporary);
     return result;
   }
   return CommitFile(temporary, target, platform::ReplaceSync::Durable) ? CopyResult::Ok : CopyResult::WriteFailed;
@@ -228,6 +226,13 @@ std::string NewFileName(std::string_view path) {
   return p;
 }
 
+std::string OutputPathName(std::string_view path) {
+  const std::size_t nameStart = NamePartStart(path);
+  if (nameStart == 0) return std::string(path);
+  const std::string folder = FindExistingFile(path.substr(0, nameStart));
+  return AddBackslash(folder) + std::string(path.substr(nameStart));
+}
+
 namespace {
 
 bool WildcardMatch(std::string_view name, std::string_view mask) {
@@ -332,6 +337,8 @@ std::string TemporaryNameBeside(std::string_view dest) {
 bool CommitFile(const std::string& temporary, const std::string& dest, platform::ReplaceSync sync) {
   return platform::CommitTemporary(temporary, dest, sync);
 }
+
+void DiscardTemporaryFile(const std::string& temporary) { platform::DiscardTemporary(temporary); }
 
 std::time_t FileModificationTime(std::string_view name) {
   std::error_code ec;

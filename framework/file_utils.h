@@ -49,6 +49,10 @@ std::string FindExistingFile(std::string_view path);
 // Name for a file about to be written: the existing file whatever its case,
 // else path with its extension in lower case.
 std::string NewFileName(std::string_view path);
+// Name for an output made from a project: its folder found whatever the
+// case, its name exactly as given. A name is its bytes here: a file whose
+// name differs only in case is another file, and stays.
+std::string OutputPathName(std::string_view path);
 
 // DOS wildcard match ("*", "?", "*.*" matches every name; "name.*" also
 // matches "name"), case-insensitive.
@@ -75,6 +79,8 @@ void DeleteTextFile(std::string_view name);   // errors ignored
 bool ReplacesThroughTemporary(std::string_view dest);
 std::string TemporaryNameBeside(std::string_view dest);
 bool CommitFile(const std::string& temporary, const std::string& dest, platform::ReplaceSync sync);
+// Removes a temporary of TemporaryNameBeside that is not to be committed.
+void DiscardTemporaryFile(const std::string& temporary);
 // Modification time of a file, 0 when it does not exist.
 std::time_t FileModificationTime(std::string_view name);
 

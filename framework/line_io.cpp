@@ -52,7 +52,8 @@ bool TTextFile::Rewrite(platform::ReplaceSync sync) {
     failed_ = false;
     return file_ != nullptr;
   }
-  target_ = NewFileName(name_);
+  // An output made from a project goes under exactly its name.
+  target_ = sync == platform::ReplaceSync::Derived ? OutputPathName(name_) : NewFileName(name_);
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return false;
   const bool direct = !ReplacesThroughTemporary(target_);
@@ -61,10 +62,7 @@ bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   // The temporary is new and empty: opened as it is, since truncating it
   // would make the file system write it out on close.
   file_ = std::fopen((direct ? target_ : temporary_).c_str(), direct ? "wb" : "r+b");
-  if (!file_ && !temporary_.empty()) {
-    std::error_code removeError;
-    fs::remove(temporary_, removeError);
-  }
+  if (!file_ && !temporary_.empty()) DiscardTemporaryFile(temporary_);
   if (!file_) temporary_.clear();
   writing_ = true;
   failed_ = false;
@@ -97,8 +95,7 @@ bool TTextFile::Finish(bool report) {
   readAt_ = readEnd_ = 0;
   if (!temporary_.empty()) {
     if (failed_) {
-      std::error_code ec;
-      fs::remove(temporary_, ec);
+      DiscardTemporaryFile(temporary_);
     } else if (!CommitFile(temporary_, target_, sync_)) {
       failed_ = true;
     }

@@ -34,7 +34,9 @@ class TTextFile {
   // Each returns false (and sets nothing else) when the file cannot be opened.
   bool Reset();    // read; the file is found whatever the case of its name
   // Write a new file (devices such as printer ports directly); an output
-  // made from a project is Derived: replaced whole, not synced.
+  // made from a project is Derived: written under exactly its name (an
+  // existing file whose name differs in case is another file), replaced
+  // whole, not synced. Other files replace the existing one whatever its case.
   bool Rewrite(platform::ReplaceSync sync = platform::ReplaceSync::Durable);
   bool Append();   // write at the end of an existing or new file
   // Ends the file; false when a write failed: the target then stays as it

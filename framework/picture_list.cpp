@@ -355,7 +355,7 @@ bool WritePictureFile(const std::string& pltFile, const std::string& name) {
     out << FramedPicture(data, hpgl2);
     if (!out.flush()) {
       out.close();
-      DeleteTextFile(temporary);
+      DiscardTemporaryFile(temporary);
       ShowError("Cannot create file " + target + ".");
       AbortFlag = 1;
       return false;

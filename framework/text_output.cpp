@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "framework/calc_messages.h"
@@ -63,9 +64,22 @@ const char* const kDeviceNames[7] = {
 bool IsTxtDevice() { return OutputDevice == kDeviceTxt || OutputDevice == kDeviceBatchTxt; }
 bool IsHtmlDevice() { return OutputDevice == kDeviceHtml; }
 bool IsTextDevice() { return !IsTxtDevice() && !IsHtmlDevice(); }
+
 bool FrameLess() { return PrintoutDisplayMode == 4; }
 // A print-out only read for its values: its lines are not even made.
 bool Discarding() { return DiscardBatchText && OutputDevice == kDeviceBatchTxt; }
+
+// One line of TAB-separated fields, each cleaned by TabFieldText.
+std::string TabFieldsLine(std::initializer_list<std::string_view> fields) {
+  std::string line;
+  bool first = true;
+  for (const std::string_view f : fields) {
+    if (!first) line += '\t';
+    line += TabFieldText(f);
+    first = false;
+  }
+  return line;
+}
 
 // The directory of the layer's files: TempDir, or this process's own
 // temporary directory while none is configured.
@@ -133,9 +147,8 @@ void AskInsertPaper() {
 
 void OutputColumnHeads() {
   if (IsTxtDevice()) {
-    std::string line = ColumnHeads.Head1.str();
-    for (const auto& h : ColumnHeads.Heads) line += '\t' + h.str();
-    OutputLine(line);
+    const auto& h = ColumnHeads.Heads;
+    OutputTabLine(TabFieldsLine({ColumnHeads.Head1.view(), h[0].view(), h[1].view(), h[2].view(), h[3].view()}));
   } else if (IsHtmlDevice()) {
     OpenHtmlTable();
     std::string row = "<TR><TD><CENTER>" + HtmlEscape(ColumnHeads.Head1.view()) + "</CENTER></TD>";
@@ -167,7 +180,7 @@ std::string FileLineText() {
 
 void TxtPageHeader(int Page) {
   if (!IsFirstPage(Page)) return;
-  OutputLine(ProgTitle.str() + " V" + ProgVersion + '\t' + TodayText() + '\t' + TimeText());
+  OutputTabLine(TabFieldsLine({ProgTitle.str() + " V" + ProgVersion, TodayText(), TimeText()}));
   // The calculation file, not the temporary file the rows are written to.
   OutputLine(FileLineText());
   for (const auto& h : HeaderLines) OutputLine(h.view());
@@ -255,7 +268,8 @@ bool IsSeparatorText(std::string_view Line) {
 
 void OutputLineImpl(std::string_view Line, bool escape) {
   if (IsTxtDevice()) {
-    if (!Discarding() && !IsSeparatorText(Line)) OutputWriteRaw(Line);
+    // The line is one field of the TAB-separated file.
+    if (!Discarding() && !IsSeparatorText(Line)) OutputWriteRaw(TabFieldText(Line));
   } else if (IsHtmlDevice()) {
     CloseHtmlTable();
     ++OutputLineCount;
@@ -659,7 +673,7 @@ void OutputLine(std::string_view Line) {
 void OutputLineAll(std::string_view Text) {
   SendPendingPrinterSetup();
   if (IsTxtDevice()) {
-    OutputWriteRawText(Text);
+    OutputWriteRawText(TabFieldText(Text));
   } else if (IsHtmlDevice()) {
     CloseHtmlTable();
     ++OutputLineCount;
@@ -677,8 +691,7 @@ void OutputTableRow(std::string_view Name, std::string_view Value1, std::string_
                     std::string_view Value3) {
   if (IsTxtDevice()) {
     if (Discarding()) return;
-    OutputWriteRaw(std::string(Name) + '\t' + std::string(Value1) + '\t' + std::string(Value2) + '\t' +
-                   RowDecimalText(Value3));
+    OutputWriteRaw(TabFieldsLine({Name, Value1, Value2, RowDecimalText(Value3)}));
   } else if (IsHtmlDevice()) {
     OutputHtmlTableRow("<TR><TD>" + HtmlEscape(Name) + "</TD><TD>" + HtmlEscape(Value1) + "</TD><TD>" +
                    HtmlEscape(Value2) + "</TD><TD><DIV ALIGN=RIGHT>" + HtmlEscape(Value3) +
@@ -755,7 +768,7 @@ void OutputMessages() {
     ExplanationOfMessage(i, origin, remedy);
     const std::string message = CalcMessages.texts[i].str();
     if (IsTxtDevice()) {
-      OutputWriteRaw(message + '\t' + origin + '\t' + remedy);
+      OutputWriteRaw(TabFieldsLine({message, origin, remedy}));
       continue;
     }
     OutputCell(message);
@@ -821,6 +834,17 @@ void OutputWriteRaw(std::string_view Text) {
   } else {
     WriteTextLine(Text);
   }
+}
+
+void OutputTabLine(std::string_view Line) {
+  if (!Discarding()) OutputWriteRaw(Line);
+}
+
+std::string TabFieldText(std::string_view Text) {
+  std::string field(Text);
+  for (char& c : field)
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') c = ' ';
+  return field;
 }
 
 void OutputWriteRawText(std::string_view Text) {
@@ -905,6 +929,17 @@ void CloseOutput() {
   }
   const bool closed = TextFileVar.Close();
   g_pendingPrinterSetup.clear();
+  // A print-out that could not be stored whole (a full disk, the file-size
+  // limit; reported as it failed) goes nowhere further.
+  if (!closed) {
+    if (d == kDeviceBatchTxt) {
+      ++TxtFileCounter;
+      ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
+    }
+    AbortFlag = 1;
+    RestoreCursor();
+    return;
+  }
 
   switch (d) {
     case kDeviceConfigured:
@@ -940,10 +975,6 @@ void CloseOutput() {
       break;
     case kDeviceBatchTxt:
       ++TxtFileCounter;
-      if (!closed) {
-        ShowTraceMessage(CreateErrorText(IoResultFromErrno(errno)) + " " + OutputFileName);
-        AbortFlag = 1;
-      }
       break;
     case kDeviceHtml:
       StartViewer(HtmlBrowserPath, OutputFileName);

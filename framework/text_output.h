@@ -120,6 +120,11 @@ void OutputHtmlTableRow(std::string_view Row);
 // writes it as UTF-8 with LF.
 void OutputWriteRaw(std::string_view Text);
 void OutputWriteRawText(std::string_view Text);
+// A field of the TAB-separated report (the TXT devices): a TAB or another
+// control byte in it would shift the columns that follow, so each is a blank.
+std::string TabFieldText(std::string_view Text);
+// A line of the TXT devices made of fields cleaned so, joined by TABs.
+void OutputTabLine(std::string_view Line);
 
 // Separator texts of the current PrintoutDisplayMode ("$!$" = no line).
 std::string SeparatorLine();

@@ -3,9 +3,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +48,93 @@ bool SyncPath(const std::string& path, int flags) {
   return ok;
 }
 
+// Temporaries this process is writing, each with the descriptor that holds
+// a write lock on it from its making until it is renamed into place or
+// removed: a run that clears away stale temporaries leaves locked ones alone.
+// The lock belongs to the open file (OFD), so closing another descriptor of
+// the file keeps it, and it ends with the process, however that ends.
+std::mutex& HeldMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::unordered_map<std::string, int>& Held() {
+  static std::unordered_map<std::string, int> held;
+  return held;
+}
+
+bool LockWhole(int fd, short type, bool wait) {
+  struct flock fl {};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;  // l_start = l_len = 0: the whole file, however long it grows
+  for (;;) {
+    if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+void Release(const std::string& temporary) {
+  std::lock_guard<std::mutex> guard(HeldMutex());
+  const auto it = Held().find(temporary);
+  if (it == Held().end()) return;
+  ::close(it->second);
+  Held().erase(it);
+}
+
+constexpr std::string_view kTemporaryMark = ".~";
+constexpr std::size_t kTemporaryTail = 8;  // ".~XXXXXX"
+
+// The path of the temporaries of a target without their tail: its name cut
+// (at a character boundary of UTF-8) so that the name with the tail fits
+// the folder's file system. The target's own name is never cut.
+std::string TemporaryStem(const std::string& resolved) {
+  const std::string folder = FolderOf(resolved);
+  const std::size_t nameStart = resolved.rfind('/') == std::string::npos ? 0 : resolved.rfind('/') + 1;
+  const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t maxName = limit > static_cast<long>(kTemporaryTail) ? static_cast<std::size_t>(limit) : NAME_MAX;
+  std::size_t end = resolved.size();
+  if (end - nameStart + kTemporaryTail > maxName) {
+    end = nameStart + maxName - kTemporaryTail;
+    while (end > nameStart && (static_cast<unsigned char>(resolved[end]) & 0xC0) == 0x80) --end;
+  }
+  return resolved.substr(0, end);
+}
+
+bool IsTemporaryTail(std::string_view tail) {
+  if (tail.size() != kTemporaryTail || tail.substr(0, 2) != kTemporaryMark) return false;
+  for (const char c : tail.substr(2))
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  return true;
+}
+
+// Removes the temporaries of this stem that a run which ended without
+// finishing them (killed, say) left behind: those nobody holds the lock of.
+// The lock is taken for reading while the name is removed, so that a run
+// making the same name at that moment sees its file gone and makes another.
+void ClearStaleTemporaries(const std::string& stem) {
+  const std::string folder = FolderOf(stem);
+  const std::string prefix = stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> found;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name(e->d_name);
+    if (name.size() == prefix.size() + kTemporaryTail && name.compare(0, prefix.size(), prefix) == 0 &&
+        IsTemporaryTail(name.substr(prefix.size())))
+      found.emplace_back(name);
+  }
+  ::closedir(dir);
+  for (const auto& name : found) {
+    const std::string path = folder + "/" + name;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat opened {}, named {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && LockWhole(fd, F_RDLCK, false) &&
+        ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+      ::unlink(path.c_str());
+    ::close(fd);
+  }
+}
+
 }  // namespace
 
 std::string ReplacementTarget(const std::string& path) {
@@ -62,14 +154,35 @@ std::string ReplacementTarget(const std::string& path) {
 
 std::string CreateTemporaryBeside(const std::string& target) {
   const std::string resolved = ReplacementTarget(target);
-  std::string name = resolved + ".~XXXXXX";
-  const int fd = ::mkstemp(name.data());
+  const std::string stem = TemporaryStem(resolved);
+  ClearStaleTemporaries(stem);
+  std::string name;
+  int fd = -1;
+  // A file removed as stale between its making and its lock is made afresh.
+  // On a file system without locks it stays unlocked, and no run clears it.
+  for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+    name = stem + ".~XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat made {};
+    if (LockWhole(fd, F_WRLCK, true) && ::fstat(fd, &made) == 0 && made.st_nlink == 0) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
   if (fd < 0) return {};
   struct stat st {};
   const mode_t mode = ::stat(resolved.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
   ::fchmod(fd, mode);
-  ::close(fd);
+  std::lock_guard<std::mutex> guard(HeldMutex());
+  Held()[name] = fd;
   return name;
+}
+
+void DiscardTemporary(const std::string& temporary) {
+  if (temporary.empty()) return;
+  ::unlink(temporary.c_str());
+  Release(temporary);
 }
 
 bool CommitTemporary(const std::string& temporary, const std::string& target, ReplaceSync sync) {
@@ -77,9 +190,10 @@ bool CommitTemporary(const std::string& temporary, const std::string& target, Re
   const std::string resolved = ReplacementTarget(target);
   const bool ok = (!durable || SyncPath(temporary, O_RDONLY)) && std::rename(temporary.c_str(), resolved.c_str()) == 0;
   if (!ok) {
-    std::remove(temporary.c_str());
+    DiscardTemporary(temporary);
     return false;
   }
+  Release(temporary);
   return !durable || SyncPath(FolderOf(resolved), O_RDONLY | O_DIRECTORY);
 }
 

@@ -21,9 +21,14 @@ enum class ReplaceSync { Durable, Derived };
 // replaces the file it points to and keeps the link.
 std::string ReplacementTarget(const std::string& path);
 
-// Creates an empty file with a name of its own (mkstemp) in the folder of
-// ReplacementTarget(target), with the permission bits of the existing target
-// or, for a new file, those the umask gives. Empty when it cannot be made.
+// Creates an empty file with a name of its own in the folder of
+// ReplacementTarget(target), "<name>.~XXXXXX" (mkstemp; the name cut short
+// where the target's name with that tail would pass the file system's limit
+// of a name), with the permission bits of the existing target or, for a new
+// file, those the umask gives. Empty when it cannot be made.
+// The temporary is locked until CommitTemporary or DiscardTemporary. The
+// temporaries of the same target that nobody locks any more, left by a run
+// that ended before it finished them (killed, say), are removed first.
 std::string CreateTemporaryBeside(const std::string& target);
 
 // Renames the temporary file over ReplacementTarget(target); Durable syncs
@@ -31,5 +36,8 @@ std::string CreateTemporaryBeside(const std::string& target);
 // when it returns true. On failure the temporary file is removed and the
 // target unchanged.
 bool CommitTemporary(const std::string& temporary, const std::string& target, ReplaceSync sync);
+
+// Removes a temporary that is not to be committed, and its lock.
+void DiscardTemporary(const std::string& temporary);
 
 }  // namespace platform

@@ -176,6 +176,8 @@ std::string ExecutableDirectory() {
   return dir.empty() ? CurrentDirectory() : dir;
 }
 
+void FailWritesBeyondFileSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
+
 std::string DataDirectory() {
   std::string dir = GetEnvironment("BQ4_DATA_DIR");
   if (!dir.empty()) return dir;

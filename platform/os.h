@@ -44,6 +44,12 @@ std::string UserDataDirectory();
 // The directory of the running executable.
 std::string ExecutableDirectory();
 
+// A write beyond the file-size limit (ulimit -f) fails like a full disk
+// (EFBIG), reported as a write error, instead of killing the program
+// (SIGXFSZ) with the temporary file left behind. Kept by the programs it
+// starts.
+void FailWritesBeyondFileSizeLimit();
+
 // The data directory beside the executable (build tree) or share/bq4 when
 // installed; $BQ4_DATA_DIR overrides both.
 std::string DataDirectory();

@@ -5,6 +5,12 @@
 #include <fstream>
 #include <limits>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
 #include "app/json_results.h"
 #include "app_test_support.h"
 #include "platform/dialogs.h"
@@ -12,6 +18,18 @@
 namespace {
 
 using CommandLineTest = AppTest;
+
+// A sample project copied into dir as name; its path.
+std::string SampleIn(const std::string& dir, const std::string& sample, const std::string& name) {
+  std::filesystem::copy_file(std::string(BQ4_BINARY_DIR) + "/data/samples/" + sample, dir + "/" + name,
+                             std::filesystem::copy_options::overwrite_existing);
+  return dir + "/" + name;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 TEST_F(CommandLineTest, WindowModesAreLeftToTheWindow) {
   int code = -1;
@@ -28,10 +46,12 @@ TEST_F(CommandLineTest, ProjectsAreTheParametersBeforeTheFirstBatchSwitch) {
     std::vector<std::string> projects;
     std::string mode;
     bool wbq4Runs;  // false: the window program runs the line
+    std::vector<std::string> unused = {};
   };
   for (const Case& c : std::vector<Case>{
            {{"x.bq4", "/I"}, {"x.bq4"}, "/I", true},
-           {{"/NOGUI", "x.bq4", "/i", "y.bq4"}, {"x.bq4"}, "/i", true},
+           {{"/NOGUI", "x.bq4", "/i", "y.bq4"}, {"x.bq4"}, "/i", true, {"y.bq4"}},
+           {{"x.bq4", "/I", "/JSON", "/NOGUI", "/CAD1:1"}, {"x.bq4"}, "/I", true, {"/JSON", "/CAD1:1"}},
            {{"a.bq4", "/abs/b.bq4", "c.bq4", "/JSON"}, {"a.bq4", "/abs/b.bq4", "c.bq4"}, "/JSON", true},
            {{"a.bq4", "/CADdata/b.bq4", "/CAD1:13"}, {"a.bq4", "/CADdata/b.bq4"}, "/CAD1:13", true},
            {{"a.bq4", "b.bq4", "/CADx"}, {"a.bq4", "b.bq4"}, "/CADx", true},
@@ -44,6 +64,7 @@ TEST_F(CommandLineTest, ProjectsAreTheParametersBeforeTheFirstBatchSwitch) {
     const BatchCommand command = ReadBatchCommand(c.params);
     EXPECT_EQ(command.projects, c.projects);
     EXPECT_EQ(command.modeSwitch, c.mode);
+    EXPECT_EQ(command.unused, c.unused);
     if (c.params[0] != "?") {
       EXPECT_EQ(IsBatchCommandLine(c.params), c.wbq4Runs);
     }
@@ -87,8 +108,8 @@ TEST_F(CommandLineTest, HelpKeepsItsWrittenLinesAndNamesTheNewSwitchesAfterThem)
 
 // A file whose name differs from a project's output only in case, made while
 // a run of many projects goes on (after the folder was first looked in), is
-// the file that output replaces, as a run of its own would find it.
-TEST_F(CommandLineTest, ManyProjectsFindAnOutputMadeMeanwhileWhateverItsCase) {
+// another file: it stays, and the output is written under its own name.
+TEST_F(CommandLineTest, ManyProjectsLeaveAFileMadeMeanwhileInAnotherCaseAlone) {
   const std::string a = Sample("null.bq4", "a.bq4"), b = Sample("hot.bq4", "b.bq4");
   static std::string folder;
   folder = dir_;
@@ -98,11 +119,119 @@ TEST_F(CommandLineTest, ManyProjectsFindAnOutputMadeMeanwhileWhateverItsCase) {
   platform::SetBatchMode(false);
   EXPECT_EQ(code, kExitOk);
   EXPECT_TRUE(std::filesystem::exists(dir_ + "/a.txt"));
-  EXPECT_FALSE(std::filesystem::exists(dir_ + "/b.txt"));
-  std::ifstream in(dir_ + "/B.TXT");
-  std::string first;
-  std::getline(in, first);
-  EXPECT_EQ(first.rfind("BQ4", 0), 0u) << first;
+  EXPECT_EQ(FileText(dir_ + "/B.TXT"), "made meanwhile");
+  EXPECT_EQ(FileText(dir_ + "/b.txt").rfind("BQ4", 0), 0u);
+}
+
+// Every output goes under its own name and never takes the place of another
+// file: not of its own project, not of a file whose name differs in case, not
+// of a FIFO or a device (refused at once, the next project written all the
+// same); a name as long as the file system takes is written, and temporaries
+// of the output that a killed run left are cleared away, those of a run still
+// writing kept.
+TEST_F(CommandLineTest, OutputsGoUnderTheirOwnNameAndInThePlaceOfNoOtherFile) {
+  namespace fs = std::filesystem;
+  struct Case {
+    std::string what;
+    std::function<std::vector<std::string>(const std::string&)> setUp;  // the projects
+    std::string mode;
+    int exitCode;
+    std::function<void(const std::string&)> check;
+    std::string stderrHas = "";
+  };
+  static int heldFifo = -1, heldLock = -1;
+  const std::string longName(245, 'n');
+  const std::vector<Case> cases{
+      {"a project named as its report",
+       [](const std::string& dir) { return std::vector<std::string>{SampleIn(dir, "null.bq4", "proj.txt")}; }, "/I",
+       kExitLoadFailed,
+       [](const std::string& dir) { EXPECT_EQ(FileText(dir + "/proj.txt"), FileText(SampleIn(dir, "null.bq4", "ref.bq4"))); },
+       "would replace the project itself"},
+      {"a project named as its results",
+       [](const std::string& dir) { return std::vector<std::string>{SampleIn(dir, "null.bq4", "h.json")}; }, "/JSON",
+       kExitLoadFailed,
+       [](const std::string& dir) { EXPECT_EQ(FileText(dir + "/h.json"), FileText(SampleIn(dir, "null.bq4", "ref.bq4"))); },
+       "would replace the project itself"},
+      {"a file named as the report in capitals",
+       [](const std::string& dir) {
+         std::ofstream(dir + "/NULL.TXT") << "the user's";
+         return std::vector<std::string>{SampleIn(dir, "null.bq4", "null.bq4")};
+       },
+       "/I", kExitOk,
+       [](const std::string& dir) {
+         EXPECT_EQ(FileText(dir + "/NULL.TXT"), "the user's");
+         EXPECT_EQ(FileText(dir + "/null.txt").rfind("BQ4", 0), 0u);
+       }},
+      {"two projects whose names differ in case",
+       [](const std::string& dir) { return std::vector<std::string>{SampleIn(dir, "null.bq4", "A.bq4"), SampleIn(dir, "hot.bq4", "a.bq4")}; },
+       "/I", kExitOk,
+       [](const std::string& dir) {
+         EXPECT_NE(FileText(dir + "/A.txt").find("A.bq4\n"), std::string::npos);
+         EXPECT_NE(FileText(dir + "/a.txt").find("a.bq4\n"), std::string::npos);
+       }},
+      {"a FIFO in the report's place",
+       [](const std::string& dir) {
+         ::mkfifo((dir + "/x.txt").c_str(), 0644);
+         // Held open for reading, so that writing into it would not block.
+         heldFifo = ::open((dir + "/x.txt").c_str(), O_RDONLY | O_NONBLOCK);
+         return std::vector<std::string>{SampleIn(dir, "null.bq4", "x.bq4"), SampleIn(dir, "hot.bq4", "y.bq4")};
+       },
+       "/I", kExitLoadFailed,
+       [](const std::string& dir) {
+         char byte = 0;
+         EXPECT_LE(::read(heldFifo, &byte, 1), 0) << "written into the FIFO";
+         ::close(heldFifo);
+         EXPECT_TRUE(fs::is_fifo(dir + "/x.txt"));
+         EXPECT_TRUE(fs::exists(dir + "/y.txt"));
+       },
+       "x.txt: not a regular file"},
+      {"a link to a device in the drawing's place",
+       [](const std::string& dir) {
+         fs::create_symlink("/dev/null", dir + "/x.dxf");
+         return std::vector<std::string>{SampleIn(dir, "null.bq4", "x.bq4")};
+       },
+       "/CAD1:1", kExitLoadFailed, [](const std::string& dir) { EXPECT_TRUE(fs::is_symlink(dir + "/x.dxf")); },
+       "x.dxf: not a regular file"},
+      {"a name as long as the file system takes",
+       [longName](const std::string& dir) { return std::vector<std::string>{SampleIn(dir, "null.bq4", longName + ".bq4")}; },
+       "/JSON", kExitOk,
+       [longName](const std::string& dir) {
+         EXPECT_TRUE(fs::exists(dir + "/" + longName + ".json"));
+         EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+       }},
+      {"temporaries of a killed run and of a run still writing",
+       [](const std::string& dir) {
+         for (const char* name : {"x.txt.~abc123", "x.txt.~Q9z8y7", "y.txt.~abc123", "x.txt.~abc1234"})
+           std::ofstream(dir + "/" + name) << "left";
+         heldLock = ::open((dir + "/x.txt.~writes").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+         struct flock fl {};
+         fl.l_type = F_WRLCK;
+         EXPECT_EQ(::fcntl(heldLock, F_OFD_SETLK, &fl), 0);
+         return std::vector<std::string>{SampleIn(dir, "null.bq4", "x.bq4")};
+       },
+       "/I", kExitOk,
+       [](const std::string& dir) {
+         ::close(heldLock);
+         for (const char* gone : {"x.txt.~abc123", "x.txt.~Q9z8y7"}) EXPECT_FALSE(fs::exists(dir + "/" + gone)) << gone;
+         for (const char* kept : {"x.txt.~writes", "y.txt.~abc123", "x.txt.~abc1234", "x.txt"})
+           EXPECT_TRUE(fs::exists(dir + "/" + kept)) << kept;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    const std::vector<std::string> projects = c.setUp(dir_);
+    testing::internal::CaptureStderr();
+    const int code = RunBatchProjects(projects, c.mode);
+    const std::string err = testing::internal::GetCapturedStderr();
+    platform::SetBatchMode(false);
+    EXPECT_EQ(code, c.exitCode) << err;
+    if (!c.stderrHas.empty()) {
+      EXPECT_NE(err.find(c.stderrHas), std::string::npos) << err;
+    }
+    c.check(dir_);
+  }
 }
 
 TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {

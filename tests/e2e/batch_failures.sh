@@ -53,6 +53,32 @@ run "a device as project" 1 "/dev/zero: not a regular file" /dev/zero /I
 mkdir dir.bq4
 run "a folder as project" 1 "dir.bq4" dir.bq4 /I
 
+# Under a file-size limit every mode ends as on a full disk: exit 1, the
+# output named, no temporary left (the index cache is built before).
+for mode in /I /JSON /CAD1:1 /CAD2:1 /PDF; do
+  rm -f x.txt x.json x.dxf x.igs x.pdf
+  (ulimit -f 4; exec "$WBQ4" x.bq4 $mode > /dev/null 2> err.txt)
+  check "$mode under ulimit -f 4: exit 1" test $? -eq 1
+  check "$mode under ulimit -f 4: cannot be written" grep -q "cannot be written" err.txt
+  check "$mode under ulimit -f 4: no temporary left" bash -c "! ls -a | grep -q '\.~'"
+done
+
+# Runs killed at random moments leave temporaries; the next run of the same
+# outputs clears them away and writes every output whole.
+for i in 1 2 3 4 5 6 7 8; do cp x.bq4 "k$i.bq4"; done
+for n in 1 2 3 4 5 6 7 8 9 10; do
+  "$WBQ4" k*.bq4 /I > /dev/null 2>&1 &
+  sleep "0.$((RANDOM % 5))$((RANDOM % 10))"
+  kill -9 $! 2> /dev/null
+  wait $! 2> /dev/null
+done
+"$WBQ4" k*.bq4 /I > /dev/null 2> err.txt
+check "rerun after kills: exit 0" test $? -eq 0
+check "rerun after kills: no temporary left" bash -c "! ls -a | grep -q '^k.*\.~'"
+for i in 1 2 3 4 5 6 7 8; do
+  check "rerun after kills: k$i.txt whole" cmp -s <(tail -n +3 "k$i.txt") <(tail -n +3 good.txt)
+done
+
 # A fatal message with characters beyond ASCII reaches stderr in UTF-8.
 awk 'prev == "MONTAGE" { $0 = "0\r" } { prev = $0; sub(/\r$/, "", prev); print }' x.bq4 > nu.bq4
 "$WBQ4" nu.bq4 /I > /dev/null 2> err.txt

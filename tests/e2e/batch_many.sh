@@ -61,6 +61,20 @@ check "a load failure after a good project: exit 1" test $? -eq 1
 check "a bad switch refuses the whole run" test $? -eq 1
 check "the bad switch is named once" test "$(grep -c CAD3 err.txt)" -eq 1
 
+# Six runs started together on one empty index cache: each builds what it
+# needs, whoever else builds it, and says nothing.
+for round in 1 2 3; do
+  export BQ4_CACHE_DIR=$WORK/cache$round
+  for i in 1 2 3 4 5 6; do mkdir -p "par$i"; cp hot.bq4 "par$i/"; done
+  for i in 1 2 3 4 5 6; do ("$WBQ4" "par$i/hot.bq4" /I > /dev/null 2> "par$i/err.txt"; echo $? > "par$i/rc") & done
+  wait
+  for i in 1 2 3 4 5 6; do
+    check "six runs on an empty cache, round $round, run $i: exit 0, nothing on stderr" \
+      test "$(cat "par$i/rc")" = 0 -a ! -s "par$i/err.txt"
+  done
+done
+export BQ4_CACHE_DIR=$WORK/cache
+
 # Progress on a terminal only: through script(1) when it is there.
 list=$(for i in $(seq 1 21); do cp null.bq4 "p$i.bq4"; echo "p$i.bq4"; done)
 # shellcheck disable=SC2086

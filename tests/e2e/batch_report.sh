@@ -72,8 +72,25 @@ check "/? prints the same help" cmp -s help.txt help2.txt
 
 # A name without "." in its file part is refused; a dotted folder does not count.
 "$WBQ4" dir.v2/x > /dev/null 2> err.txt
-check "name without . exits 0" test $? -eq 0
+check "name without . exits 1" test $? -eq 1
 check "name without . is refused" grep -q "extension .bq4 missing" err.txt
+
+# The first switch decides; each parameter after it is named as not used.
+rm -f x.json
+"$WBQ4" x.bq4 /I /JSON /NOGUI extra.bq4 > /dev/null 2> err.txt
+check "/I /JSON: exit 0" test $? -eq 0
+check "/I /JSON: /JSON named as not used" grep -q "^/JSON: not used; the first switch, /I, decides" err.txt
+check "/I /JSON: extra.bq4 named as not used" grep -q "^extra.bq4: not used" err.txt
+check "/I /JSON: nothing else on stderr" test "$(wc -l < err.txt)" -eq 2
+check "/I /JSON: no x.json" test ! -e x.json
+
+# A TAB or another control byte in a text field is a blank in the TAB file:
+# the title line stays one field.
+awk 'NR == 5 { sub(/sample/, "sam\tple\001") } { print }' x.bq4 > tab.bq4
+"$WBQ4" tab.bq4 /I > /dev/null 2>&1
+check "TAB in the title: exit 0" test $? -eq 0
+check "TAB in the title: a blank" grep -q "^BQ4 sam ple  project$" tab.txt
+check "TAB in the title: no control byte but TAB" bash -c "! LC_ALL=C grep -q \$'[\\x01-\\x08\\x0b-\\x1f]' tab.txt"
 
 # The CAD batch mode "/CADi:j" (every drawing of every sample, read back by
 # other programs, is checked in cad_readers.sh); a switch that names no device
