@@ -382,8 +382,12 @@ bool Tdbf4::ExportHtml(const std::string& path) {
     return false;
   }
   if (!TextFileVar.Close()) return false;
-  if (!HtmlBrowserPath.empty()) platform::StartProgram(HtmlBrowserPath, {path});
-  else platform::OpenWithDefaultProgram(path);
+  // The file is written either way; the user learns when nothing shows it.
+  if (!HtmlBrowserPath.empty()) {
+    if (!platform::StartProgram(HtmlBrowserPath, {path})) ShowMessageText(HtmlBrowserPath + " could not be started");
+  } else if (!platform::OpenWithDefaultProgram(path)) {
+    ShowMessageText("No program to open " + path + " found");
+  }
   return true;
 }
 

@@ -173,14 +173,12 @@ void SetBit(std::uint32_t& w, int n, int on) {
   if (on == 1) w |= mask; else w &= ~mask;
 }
 
-// The integer part of the position plus one half: rounding that sum once
-// more would put every value half a step too far (10000 N on a force scale
-// of 5 per decade from 1000 N must give class 5, not 6).
+// The position plus one half, rounded to the nearest integer (halves to even).
 int LogScalePixel(Extended v, Extended v0, Extended scale) {
   if (v <= 0) return -9999;
   const Extended p = (Log10(v) - Log10(v0)) * scale + 0.5L;
   if (!(std::fabs(p) < 2e9L)) return p < 0 ? -2000000000 : 2000000000;
-  return static_cast<int>(std::trunc(p));
+  return static_cast<int>(std::nearbyint(p));
 }
 
 void ScaleAxisRange(Extended& lo, Extended& hi, Extended& step, Extended a, Extended b, int n) {

@@ -124,7 +124,10 @@ void TForm_showtextfile::mi_copyClick() {
   Memo1->copy();
 }
 
-void TForm_showtextfile::mi_exportNotepadClick() { platform::OpenWithDefaultProgram(ReportWindowFileName()); }
+void TForm_showtextfile::mi_exportNotepadClick() {
+  if (!platform::OpenWithDefaultProgram(ReportWindowFileName()))
+    ShowTraceMessage("No program to open " + ReportWindowFileName() + " found");
+}
 
 void TForm_showtextfile::Button_okClick() { accept(); }
 

@@ -13,7 +13,9 @@
 #include "dbf/dbf_file.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
+#include "platform/dialogs.h"
 #include "platform/process.h"
+#include "../fake_programs.h"
 #include "../html_tidy.h"
 
 using dbftest::DatasetTest;
@@ -92,6 +94,25 @@ TEST_F(Dbf4Facade, FailedAppendLockReportsAndFieldWritesGoNowhere) {
   Unlock();
   dbf4->CloseTable();
   EXPECT_EQ(dbftest::RecordText(p, 2, 1, 10), "R2        ");
+}
+
+TEST_F(Dbf4Facade, HtmlExportThatNothingCanShowSaysSo) {
+  std::string p = FilledTable("shown.dbf", {F("NAME", 'C', 4)}, {{"A"}});
+  dbf4->OpenTable(p);
+  platform::RecordProgramStarts(false);
+  const int wait = platform::SetOpenerWaitMs(5000);
+  {
+    FakePrograms fakes(Path("bin"));
+    fakes.Add("xdg-open", 3);
+    const std::string out = Path("shown.htm");
+    platform::DialogScript script;
+    script.Ok().Expect("No program to open " + out + " found");
+    EXPECT_TRUE(dbf4->ExportHtml(out));  // written all the same
+    EXPECT_TRUE(fakes.Ran("xdg-open"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(out));
+  }
+  platform::SetOpenerWaitMs(wait);
+  platform::RecordProgramStarts(true);
 }
 
 TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {

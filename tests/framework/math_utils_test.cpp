@@ -137,8 +137,10 @@ TEST_F(MathUtilsTest, ComparisonsBitsAndPixels) {
   EXPECT_EQ(w, 0x80000001u);
   SetBit(w, 1, 0);
   EXPECT_EQ(w, 0x80000000u);
-  EXPECT_EQ(LogScalePixel(0, 1, 100), -9999);  // the force classes are checked with the design
-  EXPECT_EQ(LogScalePixel(100, 1, 50), 100);
+  EXPECT_EQ(LogScalePixel(0, 1, 100), -9999);
+  EXPECT_EQ(LogScalePixel(100, 1, 50), 100);  // 100.5 to the even neighbour
+  EXPECT_EQ(LogScalePixel(10, 1, 1), 2);      // 1.5 likewise
+  EXPECT_EQ(LogScalePixel(20, 1, 1), 2);      // 1.80 to the nearest
   EXPECT_EQ(LogScalePixel(1e-300L, 1, 1e12L), -2000000000);
 }
 
