@@ -117,6 +117,8 @@ void CheckInputRanges() {
   for (Extended mu : {Reibung.muGmin, Reibung.muKmin, Reibung.muTr, Reibung.muGmax, Reibung.muKmax})
     Check(R::Friction, mu);
   CheckTighteningInputs();
+  // Above 1 the run says so and takes 0.5 (below); a negative one is no input.
+  if (Montage.ktau < 0) Check(R::ReductionFactor, Montage.ktau);
   CheckMaterialInputs(plates);
   for (Extended n : {l.n1, l.n2}) Check(R::LoadIntroduction, n);
   for (Extended depth : {Sackloch.tb, Sackloch.tg}) Check(R::HoleDepth, depth);

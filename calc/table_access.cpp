@@ -270,8 +270,10 @@ bool KeepChecksum(const std::string& built, const std::string& cached) {
   const std::string path = ChecksumPath(cached);
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
-  const std::string temporary = sum.empty() ? std::string() : platform::CreateTemporaryBeside(path);
-  if (temporary.empty()) return false;
+  if (sum.empty()) return false;
+  // Named for this process, as the entry is while it is built, so that what
+  // a killed run leaves is known as such (ClearLeftCacheFiles).
+  const std::string temporary = (fs::path(path).replace_extension(std::to_string(::getpid()) + ".sum")).string();
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out << sum;
   out.close();
@@ -280,6 +282,36 @@ bool KeepChecksum(const std::string& built, const std::string& cached) {
     return false;
   }
   return platform::CommitTemporary(temporary, path, platform::ReplaceSync::Derived);
+}
+
+// Clears away, once a run, what runs killed while they built cache entries
+// left there: entries and checksums half written under the name of their
+// process, once that process has gone (two programs building at once never
+// lose a file they are writing), and checksums of entries that never came
+// into place. A file that another program may be about to rename goes only
+// when it has been left alone for minutes: a build takes well under that.
+void ClearLeftCacheFiles(const std::string& cached) {
+  static bool cleared = false;
+  if (cleared) return;
+  cleared = true;
+  const fs::path indexes = fs::path(cached).parent_path();
+  const fs::path checksums = fs::path(ChecksumPath(cached)).parent_path();
+  platform::RemoveLeftProcessFiles(indexes.string(), ".ndx");
+  platform::RemoveLeftProcessFiles(checksums.string(), ".sum");
+  constexpr auto kLeftAlone = std::chrono::minutes(10);
+  const auto now = fs::file_time_type::clock::now();
+  std::error_code ec;
+  for (fs::directory_iterator it(checksums, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path file = it->path();
+    const std::string name = file.filename().string();
+    // A checksum without its entry, or a temporary of an earlier version.
+    const bool orphan = file.extension() == ".sum" && file.stem().extension().empty() &&
+                        !fs::exists(indexes / (file.stem().string() + ".ndx"));
+    const bool temporary = name.find(".sum.~") != std::string::npos;
+    std::error_code timeError;
+    const auto changed = fs::last_write_time(file, timeError);
+    if ((orphan || temporary) && !timeError && now - changed > kLeftAlone) fs::remove(file, timeError);
+  }
 }
 
 // Where an index of this run alone lives: in the process's temporary directory.
@@ -628,9 +660,12 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
   // None, or damaged: built afresh below and renamed over it. It is not
   // removed first: another run may have just put its own build there.
-  if (!cached.empty() && AttachCachedIndex(cached)) {
-    Table.indexPath = cached;
-    Table.indexShared = true;
+  if (!cached.empty()) {
+    ClearLeftCacheFiles(cached);
+    if (AttachCachedIndex(cached)) {
+      Table.indexPath = cached;
+      Table.indexShared = true;
+    }
   }
   if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;
   if (platform::BatchMode()) RunReportingErrors([&] { Table.held = Data().HoldIndexesForReading().release(); });

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -82,7 +83,45 @@ pid_t TempDirOwner(const char* name) {
   return static_cast<pid_t>(pid);
 }
 
+// True when no process of that number runs: not merely another user's.
+bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// The process number of a file name "<name>.<pid><extension>"; 0 for any
+// other name.
+pid_t LeftFileOwner(std::string_view name, std::string_view extension) {
+  if (name.size() <= extension.size() || name.substr(name.size() - extension.size()) != extension) return 0;
+  name.remove_suffix(extension.size());
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size() || name.size() - dot > 10) return 0;
+  long pid = 0;
+  for (const char c : name.substr(dot + 1)) {
+    if (c < '0' || c > '9') return 0;
+    pid = pid * 10 + (c - '0');
+  }
+  return static_cast<pid_t>(pid);
+}
+
 }  // namespace
+
+int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return 0;
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (const dirent* e = ::readdir(dir)) {
+    const pid_t pid = LeftFileOwner(e->d_name, extension);
+    if (pid <= 0 || pid == ::getpid()) continue;
+    const std::string path = folder + "/" + e->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) continue;
+    // A number in use again belongs to another program: its file goes once
+    // nothing has changed in it for a while.
+    if (!ProcessGone(pid) && now - st.st_mtime < quiet) continue;
+    if (::unlink(path.c_str()) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
+}
 
 int RemoveLeftTempDirs(const std::string& folder, long quiet) {
   const std::string base = folder.empty() ? TempBase() : folder;
@@ -101,7 +140,7 @@ int RemoveLeftTempDirs(const std::string& folder, long quiet) {
     if (path == own || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
         now - st.st_mtime < quiet)
       continue;
-    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    if (!ProcessGone(pid)) continue;
     std::error_code ec;
     if (fs::remove_all(path, ec) > 0 && !ec) ++removed;
   }

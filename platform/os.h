@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -28,6 +29,13 @@ std::string TempFileName(const std::string& prefix);
 // running, and nothing in them changed for `quiet` seconds. Never this
 // process's own. Returns how many were removed.
 int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
+
+// Removes from folder the files that this user's programs were writing when
+// they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), their
+// process no longer running, or (its number since taken by another program)
+// nothing changed in them for `quiet` seconds. Never this process's own.
+// Returns how many were removed.
+int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet = 3600);
 
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();

@@ -221,10 +221,12 @@ TEST_F(CalculationTest, ValuesNoJointCanHaveAreRefusedByName) {
       {"torque scatter -50 %", false, [] { Last.AlphaAChoice = 2; Last.TorqueScatter = -0.5L; }, "MAtol/MA"},
       {"negative minimum torque", false, [] { Last.AlphaAChoice = 3; Last.MAmin = -1; }, "MA min"},
       {"minimum preload 1e20", false, [] { Last.AlphaAChoice = 4; Last.FMminGiven = 1e20L; }, "FM min"},
+      {"negative torsion reduction", false, [] { Montage.ktau = -1e6L; }, "k tau"},
       // Values a joint can have.
       {"plastic plate", false, [] { Klemmstuecke.E[1] = 3000; Klemmstuecke.alphaT[1] = 8e-5L; }, nullptr},
       {"grey cast iron", false, [] { MatMutter.betaM = MatMutter.betaMVdi = 1.1L; }, nullptr},
       {"hot and cold", false, [] { Temperatur.TWork = 650; Temperatur.T0 = -40; }, nullptr},
+      {"no torsion", false, [] { Montage.ktau = 0; }, nullptr},
       // Results of the last run, not inputs: nu above 1, a large alpha A worked out.
       {"nu of a given preload", false, [] { Montage.GivenQuantity = 3; Last.FM = 50000; Montage.nu = 1.5L; }, nullptr},
       {"alpha A of a given minimum preload", false, [] { Last.AlphaAChoice = 4; Montage.alphaA = 50; }, nullptr},

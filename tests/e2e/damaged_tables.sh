@@ -124,4 +124,93 @@ for i in $(seq 1 12); do
   { [ $code -eq 0 ] && same_report hot; } || { bad=$((bad + 1)); echo "kill $i: exit $code"; }
 done
 check "runs killed while building the cache: the next run's report is the good one" test $bad -eq 0
+
+# What killed runs leave in the cache folder: files of entries and checksums
+# half written under the number of their process. A thread table with many
+# rows (the last one repeated: the report stays the good one) takes long
+# enough to index that a run is killed while it builds that entry.
+left_files() { ls cache/indexes/*.*.ndx cache/index-checksums/*.*.sum cache/index-checksums/*.sum.~* 2> /dev/null; }
+cp -r data big
+python3 - big/tables/gewinde.dbf << 'EOF'
+import struct, sys
+d = open(sys.argv[1], 'rb').read()
+count, header, record = struct.unpack('<IHH', d[4:12])
+body = d[header:header + count * record]
+n = 200000
+open(sys.argv[1], 'wb').write(d[:4] + struct.pack('<I', count + n) + d[8:header] + body + body[-record:] * n + b'\x1a')
+EOF
+export BQ4_DATA_DIR=$WORK/big
+bad=0
+caught=0
+for i in $(seq 1 4); do
+  rm -rf cache
+  "$WBQ4" hot.bq4 /I > /dev/null 2>&1 &
+  pid=$!
+  for t in $(seq 1 500); do compgen -G "cache/indexes/*.$pid.ndx" > /dev/null && break; sleep 0.01; done
+  kill -9 $pid 2> /dev/null
+  wait $pid 2> /dev/null
+  [ -n "$(left_files)" ] && caught=$((caught + 1))
+  rm -f hot.txt
+  "$WBQ4" hot.bq4 /I > /dev/null 2>&1
+  same_report hot || { bad=$((bad + 1)); echo "kill $i: not the good report"; }
+  [ -z "$(left_files)" ] || { bad=$((bad + 1)); echo "kill $i, left: $(left_files)"; }
+done
+check "runs killed while building an entry left its file" test $caught -gt 0
+check "runs killed while building an entry: the next run gives the good report and leaves nothing of theirs" test $bad -eq 0
+
+# Left files made on purpose: of a process that has gone, the next run
+# clears them away; of a running one, they stay until they are an hour
+# old; a checksum without its entry and a temporary of an earlier version
+# go once ten minutes old.
+(exit 0) &
+dead=$!
+wait $dead
+sleep 60 &
+live=$!
+entry=$(basename "$(ls cache/indexes/*.ndx | head -1)" .ndx)
+touch cache/indexes/$entry.$dead.ndx cache/index-checksums/$entry.$dead.sum cache/indexes/$entry.$live.ndx \
+  cache/index-checksums/gone-0123456789abcdef.sum cache/index-checksums/$entry.sum.~AbC123
+touch -d "2 hours ago" cache/index-checksums/$entry.$live.sum
+touch -d "20 minutes ago" cache/index-checksums/gone-0123456789abcdef.sum cache/index-checksums/$entry.sum.~AbC123
+rm -f hot.txt
+"$WBQ4" hot.bq4 /I > /dev/null 2> err.txt
+check "left files: the run gives the good report" same_report hot
+check "left files of a gone process are cleared away" test ! -e cache/indexes/$entry.$dead.ndx -a ! -e cache/index-checksums/$entry.$dead.sum
+check "a fresh file of a running process stays" test -e cache/indexes/$entry.$live.ndx
+check "a file of a running process an hour old goes" test ! -e cache/index-checksums/$entry.$live.sum
+check "an old checksum without entry and an old temporary go" test ! -e cache/index-checksums/gone-0123456789abcdef.sum -a ! -e cache/index-checksums/$entry.sum.~AbC123
+check "checksums of entries in place stay" test -e cache/index-checksums/$entry.sum
+kill $live 2> /dev/null
+wait $live 2> /dev/null
+
+# Programs that build the cache at once, one of them killed meanwhile: each
+# of the others gives the good report, and nothing is left.
+bad=0
+for i in $(seq 1 4); do
+  rm -rf cache
+  pids=()
+  for p in hot hot eccentric null hot; do
+    mkdir -p run$i-${#pids[@]}
+    cp $p.bq4 run$i-${#pids[@]}/
+    ( cd run$i-${#pids[@]} && exec "$WBQ4" $p.bq4 /I > /dev/null 2> err.txt ) &
+    pids+=($!)
+  done
+  "$WBQ4" hot.bq4 /I > /dev/null 2>&1 &
+  victim=$!
+  sleep "0.$((RANDOM % 20))"
+  kill -9 $victim 2> /dev/null
+  wait $victim 2> /dev/null
+  k=0
+  for p in hot hot eccentric null hot; do
+    wait ${pids[$k]}
+    code=$?
+    d=run$i-$k
+    { [ $code -eq 0 ] && [ ! -s $d/err.txt ] && cmp -s <(tail -n +3 $d/$p.txt) <(tail -n +3 good-$p.txt); } ||
+      { bad=$((bad + 1)); echo "round $i, $p: exit $code"; }
+    k=$((k + 1))
+  done
+  "$WBQ4" null.bq4 /I > /dev/null 2>&1
+  [ -z "$(left_files)" ] || { bad=$((bad + 1)); echo "round $i, left: $(left_files)"; }
+done
+check "programs building the cache at once are not disturbed, and nothing is left" test $bad -eq 0
 exit $fail

@@ -38,15 +38,21 @@ TEST(PlatformOs, ForkedChildThatExitsKeepsTheParentsTempDir) {
   EXPECT_TRUE(fs::is_directory(dir));
 }
 
+// The number of a process that has ended (a child reaped); 0 when none
+// could be started.
+pid_t GoneProcess() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  return child > 0 && waitpid(child, nullptr, 0) == child ? child : 0;
+}
+
 // Only the folders of this user's killed runs go, once left alone for a
 // while; a running program's, and anything else named alike, stay.
 TEST(PlatformOs, LeftTempDirsOfKilledRunsAreRemoved) {
   const fs::path base = fs::path(platform::ProcessTempDir()) / "sweep";
   fs::create_directories(base);
-  pid_t gone = fork();
-  if (gone == 0) _exit(0);
+  const pid_t gone = GoneProcess();
   ASSERT_GT(gone, 0);
-  ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
   const std::string dead = "bq4-" + std::to_string(gone) + "-";
   const std::string live = "bq4-" + std::to_string(getppid()) + "-";
   struct Entry {
@@ -75,5 +81,45 @@ TEST(PlatformOs, LeftTempDirsOfKilledRunsAreRemoved) {
     EXPECT_EQ(fs::exists(base / e.name), !e.removed);
   }
   EXPECT_EQ(platform::RemoveLeftTempDirs((base / "missing").string()), 0);
+  fs::remove_all(base);
+}
+
+// Files named for the process that was writing them go once that process
+// has gone, or, its number taken by another program, once left alone; a
+// running program's fresh file, this process's and other names stay.
+TEST(PlatformOs, FilesLeftByKilledWritersAreRemoved) {
+  const fs::path base = fs::path(platform::ProcessTempDir()) / "left-files";
+  fs::create_directories(base);
+  const pid_t gone = GoneProcess();
+  ASSERT_GT(gone, 0);
+  const std::string dead = "." + std::to_string(gone);
+  const std::string live = "." + std::to_string(getppid());
+  const std::string own = "." + std::to_string(getpid());
+  struct Entry {
+    std::string name;
+    bool old, removed;
+  } entries[] = {
+      {"din912-0123456789abcdef" + dead + ".ndx", false, true},  // its writer was killed
+      {"din912-0123456789abcdef" + live + ".ndx", false, false},  // its writer runs
+      {"din912-0123456789abcdef" + live + ".ndx2", true, false},  // another extension
+      {"gewinde-0123456789abcdef" + live + ".ndx", true, true},   // a number in use again
+      {"gewinde-0123456789abcdef" + own + ".ndx", true, false},   // this process's
+      {"gewinde-0123456789abcdef.ndx", true, false},              // an entry in place
+      {"gewinde" + dead + "x.ndx", true, false},
+      {dead.substr(1) + ".ndx", true, false},
+  };
+  for (const Entry& e : entries) {
+    const fs::path p = base / e.name;
+    std::FILE* f = std::fopen(p.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    if (e.old) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
+  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), ".ndx", 3600), 2);
+  for (const Entry& e : entries) {
+    SCOPED_TRACE(e.name);
+    EXPECT_EQ(fs::exists(base / e.name), !e.removed);
+  }
+  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), ".ndx"), 0);
   fs::remove_all(base);
 }
