@@ -67,9 +67,21 @@ QFont Font(const char* family, double points, bool bold = false) {
   return f;
 }
 
+// Why the last calculation document was not written: the window shows it, a
+// batch run names it in its one line about the document.
+std::string g_documentFailure;
+
+void DocumentFails(const std::string& pdfPath, const std::string& reason) {
+  g_documentFailure = reason;
+  AbortFlag = 1;
+  if (!platform::BatchMode()) ShowTraceMessage(pdfPath + " cannot be written: " + reason);
+}
+
 // What a text output routine wrote, as UTF-8 lines: the routine writes on
 // the TAB-separated device into a temporary file, which is removed again.
-std::vector<std::string> CapturedTextOutput(const std::function<void()>& write) {
+// A text that could not be stored (a full disk, the file-size limit) sets
+// failure.
+std::vector<std::string> CapturedTextOutput(const std::function<void()>& write, std::string& failure) {
   const Word device = TextDevice;
   const Byte ask = AskTextDevice;
   TextDevice = kDeviceTxt;
@@ -86,7 +98,7 @@ std::vector<std::string> CapturedTextOutput(const std::function<void()>& write) 
   // The layer's UTF-8 copy of the same output.
   DeleteTextFile(ExtractDirPart(source) + "$$" + std::to_string(TxtFileCounter) + ".txt");
   if (!read) {
-    ShowTraceMessage(source + " cannot be read");
+    failure = "its text cannot be stored in the temporary folder (disk full?)";
     AbortFlag = 1;
     lines.clear();
   }
@@ -530,13 +542,21 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
     return false;
   }
   AbortFlag = 0;
-  const std::vector<std::string> report = CapturedTextOutput([] { WritePrintout(); });
+  g_documentFailure.clear();
+  std::string failure;
+  const std::vector<std::string> report = CapturedTextOutput([] { WritePrintout(); }, failure);
+  if (!failure.empty()) {
+    DocumentFails(pdfPath, failure);
+    return false;
+  }
   if (AbortFlag || report.empty()) {
     if (!AbortFlag) ShowTraceMessage("the report of the joint is empty");
     AbortFlag = 1;
     return false;
   }
-  const std::vector<std::string> listing = CapturedTextOutput([] { WriteInputListing(kDeviceConfigured); });
+  const std::vector<std::string> listing =
+      CapturedTextOutput([] { WriteInputListing(kDeviceConfigured); }, failure);
+  if (!failure.empty()) DocumentFails(pdfPath, failure);
   if (AbortFlag) return false;
   const std::vector<Figure> figures = RecordFigures();
 
@@ -547,9 +567,8 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   const std::string temporary = replace ? TemporaryNameBeside(pdfPath) : pdfPath;
   QFile file(QFile::decodeName(temporary.c_str()));
   if (temporary.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    ShowTraceMessage(pdfPath + " cannot be created" + (temporary.empty() ? "" : ": " + file.errorString().toStdString()));
+    DocumentFails(pdfPath, temporary.empty() ? "no temporary name beside it" : file.errorString().toStdString());
     if (replace && !temporary.empty()) DiscardTemporaryFile(temporary);
-    AbortFlag = 1;
     return false;
   }
   QPdfWriter writer(&file);
@@ -577,11 +596,10 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   doc.InsertContents(contents);
 
   const bool painted = WriteDocumentFile(doc, file, writer);
-  const std::string reason = painted ? "" : ": " + file.errorString().toStdString();
+  const std::string reason = painted ? "it cannot be put in place" : file.errorString().toStdString();
   if (!painted && replace) DiscardTemporaryFile(temporary);
   if (!painted || (replace && !CommitFile(temporary, pdfPath, platform::ReplaceSync::Derived))) {
-    ShowTraceMessage(pdfPath + " cannot be written" + reason);
-    AbortFlag = 1;
+    DocumentFails(pdfPath, reason);
     return false;
   }
   return true;
@@ -594,7 +612,8 @@ int RunBatchPdf(const std::string& projectPath) {
   const bool written = WriteCalculationDocument(pdf);
   if (BatchTableDataMissing(projectPath, pdf)) return kExitLoadFailed;
   if (!written) {
-    std::fprintf(stderr, "the calculation document %s cannot be written\n", pdf.c_str());
+    const std::string reason = g_documentFailure.empty() ? "" : ": " + g_documentFailure;
+    std::fprintf(stderr, "the calculation document %s cannot be written%s\n", pdf.c_str(), reason.c_str());
     return kExitLoadFailed;
   }
   return kExitOk;
