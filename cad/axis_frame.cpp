@@ -38,21 +38,7 @@ void LogTick(Extended t, Extended& position, std::string& label) {
   label = TickNumber(Power10(position));
 }
 
-// Character width of the tick labels on the sheet (PlotTextSize 2.3 x 1.9).
-Extended TickCharWidth() { return 1.9L * FloatMax(P().PlotWidth * 0.00625L, P().PlotHeight * 0.01L); }
-
 std::string XTickLabel(Extended x) { return TickNumber(P().XAxisMode == 3 ? RadToDeg(x) : x); }
-
-// The labels of the x ticks from X0 to X1 in steps SX stand apart by at
-// least one character on the sheet.
-bool XTickLabelsFit(Extended X0, Extended X1, Extended SX) {
-  const int n = AxisTickCount(X0, X1, SX);
-  if (n <= 0 || X1 <= X0) return true;
-  std::size_t widest = 0;
-  for (int i = 0; i <= n; ++i) widest = std::max(widest, XTickLabel(X0 + i * SX).size());
-  const Extended spacing = SX / (X1 - X0) * P().PlotWidth;
-  return static_cast<Extended>(widest + 1) * TickCharWidth() <= spacing;
-}
 
 void DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
   const Extended ry = P().WinYRange, rx = P().WinXRange;
@@ -66,10 +52,7 @@ void DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
       LogTick(x, pos, label);
       PlotText(label, pos - 0.01L * rx, Y0 - 0.1L * ry);
     } else {
-      // Centred under its tick.
-      const std::string label = XTickLabel(x);
-      const Extended half = 0.5L * static_cast<Extended>(label.size()) * TickCharWidth() * rx / P().PlotWidth;
-      PlotText(label, x - half, Y0 - 0.07L * ry);
+      PlotText(XTickLabel(x), x - 0.03L * X1, Y0 - 0.07L * ry);
     }
   }
 }
@@ -155,7 +138,6 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
   } else {
     ScaleAxisRange(X0, X1, SX, xmin, xmax, 6);
   }
-  Extended xa = xmin, xb = xmax;  // the data range the x steps are chosen for
   if (LogY())
     ScaleAxisRange(Y0, Y1, SY, Log10(ymin), Log10(ymax), 12);
   else
@@ -179,16 +161,9 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
         SX = (u.xmax - u.xmin) * 0.125L;
       } else if (!AngleAxis()) {
         ScaleAxisRange(X0, X1, SX, u.xmin, u.xmax, 6);
-        xa = u.xmin;
-        xb = u.xmax;
       }
       ScaleAxisRange(Y0, Y1, SY, u.ymin, u.ymax, 6);
     }
-  }
-
-  // Fewer, wider x steps while the tick labels would run together.
-  if (!AngleAxis() && !LogX()) {
-    for (int n = 5; n >= 1 && !XTickLabelsFit(X0, X1, SX); --n) ScaleAxisRange(X0, X1, SX, xa, xb, n);
   }
 
   // 5. Window.

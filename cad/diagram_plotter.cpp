@@ -73,35 +73,9 @@ void SetPlotSize(Extended width, Extended height) {
   P().PlotHeight = height;
 }
 
-namespace {
-
-// Sheet boxes of the value labels of the current diagram, so that a label
-// never covers another one.
-struct LabelBox {
-  Extended x1, y1, x2, y2;
-  bool Overlaps(const LabelBox& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
-};
-std::vector<LabelBox> PlacedLabels;
-// Sheet lines of the value marks so far, as boxes without height or width.
-std::vector<LabelBox> PlacedMarkLines;
-
-// A drop line of a value mark (world values, parallel to an axis): kept
-// for the placing of later labels. The CAD output layer leaves a gap where
-// it would run through a text.
-void MarkLine(Extended x1, Extended y1, Extended x2, Extended y2) {
-  const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
-  if (!Finite(sx1, sy1, sx2, sy2)) return;
-  PlacedMarkLines.push_back({FloatMin(sx1, sx2), FloatMin(sy1, sy2), FloatMax(sx1, sx2), FloatMax(sy1, sy2)});
-  PlotClipLine(x1, y1, x2, y2);
-}
-
-}  // namespace
-
 void SetPlotOrigin(Extended x0, Extended y0) {
   P().PlotOriginX = x0;
   P().PlotOriginY = y0;
-  PlacedLabels.clear();  // a new diagram
-  PlacedMarkLines.clear();
 }
 
 void SetPlotWindow(Extended xmin, Extended ymin, Extended xmax, Extended ymax) {
@@ -213,96 +187,23 @@ void PlotMarker(Word kind, Extended x, Extended y, Extended length) {
 
 void PlotValueMark(const std::string& text, Extended x, Extended y) {
   CadSetTextStyle(2, 0, 0.025L * P().PlotHeight, 0.02L * P().PlotWidth);
-  const Extended height = CadState.CadTextHeight;
-  const Extended width = static_cast<Extended>(text.size()) * height * CadState.CadTextWidthSetting;
-  // Centred between the left edge of the plot area and the point, on the
-  // sheet, but never left of the plot area, where the tick labels are.
-  const Extended centre = (PlotX(x) + PlotX(P().WinXMin)) * 0.5L;
-  const Extended start = FloatMax(centre - 0.5L * width, P().PlotOriginX + 0.01L * P().PlotWidth);
-  // Above its line, clear of it by half the text height, so that the dashed
-  // line never strikes through the letters' feet; below it when another
-  // label or the line of another mark is there; then further up and down in
-  // turn, inside the plot area, below the title and above the tick labels.
-  // Near its line a place on another mark's line does (that line leaves it a
-  // gap) rather than one far away.
-  const Extended gap = 0.01L * P().PlotHeight;
-  const Extended clear = 0.5L * height;
-  const Extended above = PlotY(y) + clear, below = PlotY(y) - clear - height;
-  const Extended lowest = P().PlotOriginY + clear, highest = P().PlotOriginY + P().PlotHeight - height;
-  auto boxAt = [&](Extended baseline) { return LabelBox{start, baseline - clear, start + width, baseline + height}; };
-  Extended sy = above;
-  bool found = false, fallbackFound = false;
-  Extended fallbackY = above;
-  for (int k = 0; k < 24 && !found; ++k) {
-    const Extended step = static_cast<Extended>(k / 2) * (height + gap);
-    const Extended candidate = k % 2 == 0 ? above + step : below - step;
-    if (candidate < lowest || candidate > highest) continue;
-    const LabelBox box = boxAt(candidate);
-    bool onLabel = false, onLine = false;
-    for (const LabelBox& b : PlacedLabels) onLabel = onLabel || box.Overlaps(b);
-    for (const LabelBox& b : PlacedMarkLines) onLine = onLine || box.Overlaps(b);
-    if (!onLabel && !onLine && k < 6) {
-      sy = candidate;
-      found = true;
-    } else if (!onLabel && !fallbackFound) {
-      // The first place that covers no label.
-      fallbackY = candidate;
-      fallbackFound = true;
-    }
-  }
-  if (!found) sy = fallbackY;
-  const LabelBox box = boxAt(sy);
-  if (Finite(start, sy)) {
-    CadText(text, start, sy);
-    PlacedLabels.push_back(box);
-  }
+  const Extended centre = (PlotX(x) + P().WinXMin + P().PlotOriginX) * 0.5L;
+  const Extended start =
+      centre - static_cast<Extended>(text.size()) * 0.5L * CadState.CadTextHeight * CadState.CadTextWidthSetting;
+  const Extended sy = PlotY(y + 0.01L * P().WinYRange);
+  if (Finite(start, sy)) CadText(text, start, sy);
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
-  MarkLine(x, 0, x, y);
-  MarkLine(x, y, 0, y);
-  PlotMoveTo(0, y);
+  PlotLineTo(x, y);
+  PlotLineTo(0, y);
 }
 
 void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x2, Extended y2) {
   PlotClipLine(x1, y1, x2, y2);
   // The slope of the line on the sheet (lengths, so the plot origin takes no part).
   const Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
-  const Extended a = std::isfinite(angle) ? angle : 0;
-  CadSetTextStyle(2, a, 2.0L, 1.8L);
-  // Standing on the line, its letters' feet clear of it, at its middle or,
-  // where a value label is there, the nearest place along it that is free.
-  const Extended lift = 0.4L * CadState.CadTextHeight;
-  const Extended c = std::cos(DegToRad(a)), sn = std::sin(DegToRad(a));
-  const Extended w = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
-  const Extended h = CadState.CadTextHeight;
-  auto boundsAt = [&](Extended sx, Extended sy) {
-    LabelBox b{sx, sy, sx, sy};
-    for (const auto& [u, v] : {std::pair<Extended, Extended>{w, 0}, {0, h}, {w, h}}) {
-      const Extended x = sx + u * c - v * sn, y = sy + u * sn + v * c;
-      b = {FloatMin(b.x1, x), FloatMin(b.y1, y), FloatMax(b.x2, x), FloatMax(b.y2, y)};
-    }
-    return b;
-  };
-  Extended sx = 0, sy = 0;
-  for (const Extended t : {0.5L, 0.4L, 0.6L, 0.3L, 0.7L, 0.2L, 0.8L}) {
-    const Extended px = PlotX(x1 + t * (x2 - x1)) - lift * sn, py = PlotY(y1 + t * (y2 - y1)) + lift * c;
-    if (t == 0.5L) {
-      sx = px;
-      sy = py;
-    }
-    const LabelBox b = boundsAt(px, py);
-    bool taken = false;
-    for (const LabelBox& other : PlacedLabels) taken = taken || b.Overlaps(other);
-    if (!taken) {
-      sx = px;
-      sy = py;
-      break;
-    }
-  }
-  if (Finite(sx, sy)) {
-    CadText(text, sx, sy);
-    PlacedLabels.push_back(boundsAt(sx, sy));  // later value labels keep off it
-  }
+  CadSetTextStyle(2, std::isfinite(angle) ? angle : 0, 2.0L, 1.8L);
+  PlotText(text, (x1 + x2) / 2, (y1 + y2) / 2);
   CadSetTextStyle(2, 0, 2.0L, 1.8L);
 }
 

@@ -115,7 +115,10 @@ TEST_F(PlotterTest, ArrowHeadsPointTheirWayAndLineLabelsFollowTheSlope) {
   SetPlotWindow(0, 0, 160, 120);
   PlotLineLabel("mu", 0, 0, 10, 10);
   EXPECT_EQ(CadState.CadTextAngle, 0);
-  EXPECT_TRUE(ShowsText("mu"));
+  const auto label = Parsed(gcOutTextXY);
+  ASSERT_EQ(label.size(), 1u);
+  EXPECT_EQ(label[0].text, "mu");
+  ExpectPoint(label[0], 0, PlotX(5), PlotY(5));  // at the middle of its line
   ASSERT_EQ(Parsed(gcLine).size(), 1u);
   bool turned = false;
   for (const auto& r : Parsed(gcSetTextStyle))
@@ -135,34 +138,28 @@ TEST_F(PlotterTest, ValueMarkWritesItsTextAndDropLinesToBothAxes) {
   EXPECT_EQ(PlotState.PenX, 0);
 }
 
-// Two marks at nearly one level: the second label goes below its line
-// instead of covering the first; a mark near the axis keeps its label right
-// of the axis, where the tick labels are not; the load sine stays inside.
-TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
+// A value label is centred between the left edge and its point and stands
+// 1 % of the window above it, wherever other labels are; the load sine stays
+// inside.
+TEST_F(PlotterTest, ValueLabelsStandAboveTheirPointsMidwayFromTheLeftEdge) {
   SetPlotOrigin(14, 10);
   SetPlotWindow(0, 0, 10, 10);
-  CadBeginTextKeepOut();  // as a diagram draws them
   PlotValueMark("FM,Rm = 87460 N", 9, 8.9L);
   PlotValueMark("FM Re (0) = 90132 N", 9.5L, 9.0L);
   PlotValueMark("FM,min = 29518 N", 0.5L, 3);
-  CadEndTextKeepOut();
   const auto texts = Parsed(gcOutTextXY);
   ASSERT_EQ(texts.size(), 3u);
-  const Extended height = CadState.CadTextHeight;
-  EXPECT_LT(texts[1].v[1] + height, texts[0].v[1] + 1e-9);  // wholly below the first
-  // Each label stays half its height clear of its own dashed line, above or
-  // below, so that the line never strikes through it.
-  EXPECT_GE(texts[0].v[1], PlotY(8.9L) + 0.5L * height - 1e-6);
-  EXPECT_LE(texts[1].v[1] + height, PlotY(9.0L) - 0.5L * height + 1e-6);
-  EXPECT_GE(texts[2].v[1], PlotY(3) + 0.5L * height - 1e-6);
-  EXPECT_GE(texts[2].v[0], 14);  // not left of the axis
-  // The second mark's line runs level through the first label: it leaves a
-  // gap there.
-  for (const auto& l : Parsed(gcLine)) {
-    if (std::fabs(l.v[1] - PlotY(9.0L)) > 1e-6 || std::fabs(l.v[3] - PlotY(9.0L)) > 1e-6) continue;
-    const Extended left = std::min(l.v[0], l.v[2]), right = std::max(l.v[0], l.v[2]);
-    const Extended labelRight = texts[0].v[0] + 0.02L * 120 * 15;  // "FM,Rm = 87460 N"
-    EXPECT_TRUE(right <= texts[0].v[0] + 1e-6 || left >= labelRight - 1e-6) << left << " .. " << right;
+  const struct {
+    std::size_t length;
+    Extended x, y;
+  } marks[] = {{15, 9, 8.9L}, {19, 9.5L, 9.0L}, {16, 0.5L, 3}};
+  const Extended h = CadState.CadTextHeight, ratio = CadState.CadTextWidthSetting;
+  for (int i = 0; i < 3; ++i) {
+    const Extended centre = (PlotX(marks[i].x) + 0 + 14) * 0.5L;
+    EXPECT_NEAR(static_cast<double>(texts[i].v[0]),
+                static_cast<double>(centre - static_cast<Extended>(marks[i].length) * 0.5L * h * ratio), 1e-6)
+        << i;
+    EXPECT_NEAR(static_cast<double>(texts[i].v[1]), static_cast<double>(PlotY(marks[i].y + 0.1L)), 1e-6) << i;
   }
   CreateDisplayList()->clear();
   PlotSineCurve(9, 5, 2, 4, 90, 2);  // runs far beyond x = 10
@@ -172,27 +169,20 @@ TEST_F(PlotterTest, ValueLabelsNeitherCoverEachOtherNorTheAxis) {
   EXPECT_LT(static_cast<double>(right), static_cast<double>(PlotX(10.1L)));  // within 1 % of the axis end
 }
 
-// A line's label stands clear above its line, and a value label placed
-// later does not cover it: it goes below its own line instead; a line label
-// placed later keeps off a value label.
-TEST_F(PlotterTest, LineLabelsAndValueLabelsKeepOffEachOther) {
+// A line's label stands at the middle of its line, also where a value label
+// already is.
+TEST_F(PlotterTest, LineLabelsStandAtTheMiddleOfTheirLines) {
   SetPlotWindow(0, 0, 10, 10);
   PlotLineLabel("mu min", 0, 5, 10, 5);
   const auto label = Parsed(gcOutTextXY);
   ASSERT_EQ(label.size(), 1u);
-  EXPECT_GE(label[0].v[1], PlotY(5) + 0.3L * CadState.CadTextHeight);
-  PlotValueMark("FM,min = 29518 N", 10, 4.95L);
-  const auto texts = Parsed(gcOutTextXY);
-  ASSERT_EQ(texts.size(), 2u);
-  EXPECT_LT(texts[1].v[1], PlotY(4.95L));
-  // A line label whose middle a value label already holds moves along its line.
+  ExpectPoint(label[0], 0, PlotX(5), PlotY(5));
   CreateDisplayList()->clear();
-  SetPlotOrigin(0, 0);
   PlotValueMark("FM = 1 N", 10, 5);
   PlotLineLabel("mu", 0, 0, 10, 10.4L);
-  const auto moved = Parsed(gcOutTextXY);
-  ASSERT_EQ(moved.size(), 2u);
-  EXPECT_GT(std::fabs(moved[1].v[0] - PlotX(5)), 10);
+  const auto texts = Parsed(gcOutTextXY);
+  ASSERT_EQ(texts.size(), 2u);
+  ExpectPoint(texts[1], 0, PlotX(5), PlotY(5.2L));
 }
 
 // A curve drawn again gives the same lines, and a curve of another phase in
