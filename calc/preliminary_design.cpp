@@ -1,6 +1,6 @@
 // Preliminary design: a thread size and strength class proposed from the
 // loads, and the accepted proposal applied to the joint as a whole (thread,
-// class, head, nut, washers, holes and shank), so that it calculates.
+// class, head, nut, washers and shank); the plates keep their holes.
 #include <string>
 #include <vector>
 
@@ -133,21 +133,15 @@ SizeRows FindSizeRows(Extended d, SizeChange how) {
   if (Schraube.BoltType == 3)
     entered.push_back("self-defined bolt: its sections were entered for d = " + Len(Gewinde.d));
   if (Schraube.ToleranceClass == 1) entered.push_back("d2, d3 and dmin were entered for d = " + Len(Gewinde.d));
-  const Extended bore = DefaultBoreDiameter(d);
   for (int i = 1; i <= n; ++i) {
     const int old = WasherOfPlate(r.washers, i);
-    const std::string plate = "clamping plate " + IntToText(i);
-    if (old >= 0) {
-      const int k = WasherForSize(r.washers, r.washers[static_cast<std::size_t>(old)].name, d);
-      r.washerOf[static_cast<std::size_t>(i)] = k;
-      if (k >= 0) continue;
-      const std::string line = plate + " (" + r.washers[static_cast<std::size_t>(old)].name + "): no washer for " +
-                               SizeText(d) + " in the table";
-      (how == SizeChange::ThreadPick ? r.obstacles : entered).push_back(line);
-    } else if (Klemmstuecke.De[i] <= bore) {
-      entered.push_back(plate + ": outer diameter De = " + Len(Klemmstuecke.De[i]) +
-                        " leaves no wall around the hole Di = " + Len(bore));
-    }
+    if (old < 0) continue;
+    const int k = WasherForSize(r.washers, r.washers[static_cast<std::size_t>(old)].name, d);
+    r.washerOf[static_cast<std::size_t>(i)] = k;
+    if (k >= 0) continue;
+    const std::string line = "clamping plate " + IntToText(i) + " (" + r.washers[static_cast<std::size_t>(old)].name +
+                             "): no washer for " + SizeText(d) + " in the table";
+    (how == SizeChange::ThreadPick ? r.obstacles : entered).push_back(line);
   }
   if (how == SizeChange::Proposal) r.obstacles.insert(r.obstacles.end(), entered.begin(), entered.end());
   return r;
@@ -186,16 +180,9 @@ void ApplySize(const SizeRows& r, SizeChange how) {
   }
   AbortFlag = 0;
 
-  // A proposal drills the holes for the new bolt: those of the old one would
-  // leave a smaller bolt no bearing area under its head, a larger one would
-  // not pass. After a thread pick the plates stay as the user entered them.
-  const Extended bore = DefaultBoreDiameter(Gewinde.d);
   for (int i = 1; i < static_cast<int>(r.washerOf.size()); ++i) {
     const int k = r.washerOf[static_cast<std::size_t>(i)];
-    if (k < 0) {
-      if (how != SizeChange::ThreadPick) Klemmstuecke.Di[i] = bore;
-      continue;
-    }
+    if (k < 0) continue;
     const WasherRow& w = r.washers[static_cast<std::size_t>(k)];
     Klemmstuecke.Di[i] = w.di;
     Klemmstuecke.De[i] = w.de;

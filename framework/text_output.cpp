@@ -453,7 +453,7 @@ std::string InsertAtColumn(std::string Line, std::size_t Col, std::string_view T
 
 std::string TableRowLine(std::string_view Name, std::string_view Value1, std::string_view Value2,
                          std::string_view Value3) {
-  constexpr std::size_t kValueEnd = 68;  // last column of the value field
+  constexpr std::size_t kValueEnd = kLineWidth;  // the value field ends with the line
   std::string line(Name);
   // Text at its column, or one blank after the text before it where that
   // runs long, so that no text runs into or splits another.

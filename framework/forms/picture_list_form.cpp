@@ -87,7 +87,6 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
     ListBox1->addItem(platform::QStringFromDisplay(OemToAnsiText(ItemTexts[static_cast<std::size_t>(i)].view())));
   ListBox1->setCurrentIndex(select >= 1 && select <= count ? select - 1 : -1);
   PlaceFormAtPictureWindow(*this);
-  KeepOffPictureTitle(*this);
   busy_ = false;
 }
 

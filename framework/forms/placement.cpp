@@ -73,18 +73,6 @@ void ScaleCenterForm(QWidget& form) { Apply(form, ScaleCenterRect(CurrentSize(fo
 
 void PlaceFormAtPictureWindow(QWidget& form) { Apply(form, PictureWindowRect(CurrentSize(form))); }
 
-void KeepOffPictureTitle(QWidget& form) {
-  auto* main = qobject_cast<QMainWindow*>(VisibleMainWindow());
-  QWidget* canvas = main ? main->centralWidget() : nullptr;
-  if (!canvas) return;
-  const QRect area(canvas->mapToGlobal(QPoint(0, 0)), canvas->size());
-  const QRect titleBand(area.left(), area.top(), area.width(), area.height() / 5);
-  const QRect frame = form.frameGeometry();
-  if (!frame.intersects(titleBand)) return;
-  const int top = std::max(titleBand.bottom() + 1, area.bottom() + 1 - frame.height());
-  form.move(form.x(), form.y() + top - frame.top());
-}
-
 void ScaleFormOnly(QWidget& form) {
   FormRect r = ScaledFormSize(CurrentSize(form));
   form.resize(r.width, r.height);

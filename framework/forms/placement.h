@@ -12,9 +12,6 @@ void OwnByOpeningWindow(QWidget& form);
 
 void ScaleCenterForm(QWidget& form);
 void PlaceFormAtPictureWindow(QWidget& form);
-// Moves a form that would cover the top of the main window's drawing area,
-// where pictures have their title, to the bottom of that area.
-void KeepOffPictureTitle(QWidget& form);
 void ScaleFormOnly(QWidget& form);
 // The main window: client area of HorizontalPixels + 1 by VerticalPixels + 1
 // at the screen's corner, filled with the background colour (0xRRGGBB); the

@@ -25,8 +25,11 @@ TEST_F(PreliminaryDesignCommandTest, TheAppliedProposalCalculatesAndTheScreenIsC
       },
       [&] { main.mi_editvorauslegungClick(); });
   EXPECT_EQ(InputModified, 1);
+  // The plates keep their M12 holes: the calculation names both.
   EXPECT_EQ(CalcFatalFlag, 0);
-  EXPECT_EQ(CalcMessages.count, 0);
+  ASSERT_EQ(CalcMessages.count, 2);
+  EXPECT_EQ(CalcMessages.texts[1].str(), "Error  : Di < d !  (1)");
+  EXPECT_EQ(CalcMessages.texts[2].str(), "Error  : Di < d !  (2)");
   EXPECT_EQ(PlainBoltDesignation(), "ISO 4014 - M16 x 60 - 8.8 SW24");
   EXPECT_TRUE(DisplayList->empty());
 }

@@ -195,24 +195,27 @@ TEST_F(InputProceduresTest, ThreadDataProposalsAndAPreliminaryDesignThatCalculat
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Gewinde.d, 16);
 
-  // The sample a new project starts from, every proposal accepted: the plates'
-  // holes follow the proposed bolt, so the joint still calculates.
+  // The sample a new project starts from, every proposal accepted: the plates
+  // keep the holes the user entered; the calculation says that the head of
+  // the smaller bolt does not cover them, and stops.
   AbortFlag = 0;
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
   ASSERT_GT(Klemmstuecke.nPlates, 0);
   ASSERT_EQ(Klemmstuecke.Di[1], DefaultBoreDiameter(12));
+  const KLEMMSTUECKTYPE plates = Klemmstuecke;
   script.Ok();  // the form as it stands
   script.Ok().Expect("possible variations");
   PreliminaryDesign();
   ASSERT_EQ(AbortFlag, 0);
   ASSERT_EQ(Gewinde.d, 8);
-  for (int i = 1; i <= Klemmstuecke.nPlates; ++i) EXPECT_EQ(Klemmstuecke.Di[i], DefaultBoreDiameter(Gewinde.d)) << i;
-  // The head the bolt input then takes for M8 (DIN 931: s = 13, dw = 11.63):
-  // it bears on the plates only around an 8.4 mm hole, not around a 13 mm one.
-  Schraube.dK = 13;
-  Schraube.dw = 11.63L;
+  EXPECT_EQ(Klemmstuecke.Di, plates.Di);
+  EXPECT_EQ(Klemmstuecke.De, plates.De);
   CalculateJoint();
-  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_EQ(CalcFatalFlag, 1);
+  std::string all;
+  for (int i = 1; i <= CalcMessages.count && i <= static_cast<int>(kCalcMessageSlots); ++i)
+    all += CalcMessages.texts[i].str() + "\n";
+  EXPECT_NE(all.find("Warning: di > dw !"), std::string::npos) << all;
 }
 
 namespace {
@@ -293,7 +296,7 @@ TEST_F(InputProceduresTest, TheForceStepsUpToTheNextTabulatedForceAndACancelledP
   EXPECT_EQ(Last.LoadCase, load.LoadCase);
 }
 
-TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutWasherAndHolesAndTheJointCalculates) {
+TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutAndWasherThePlatesKeepTheirHoles) {
   LoadSample();
   AddWasher("ISO 7089 - 12", 13, 24, 2.5L);
   CalculateJoint();
@@ -309,10 +312,17 @@ TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutWasherAndHole
   for (const Step& step : {Step{2, "ISO 4014 - M16 x 60 - 8.8 SW24", DefaultBoreDiameter(16), 17, 30, 3},
                            Step{0, "ISO 4014 - M12 x 60 - 12.9 SW18", DefaultBoreDiameter(12), 13, 24, 2.5L}}) {
     SCOPED_TRACE(step.designation);
+    const Extended hole = Klemmstuecke.Di[1];
     AcceptProposal(script, "25000", step.item);
     PreliminaryDesign();
     ASSERT_EQ(AbortFlag, 0);
     EXPECT_EQ(script.Pending(), 0u);
+    // The plates keep the holes entered for the old size; drilled for the
+    // new one, the joint calculates.
+    EXPECT_NE(hole, step.bore);
+    EXPECT_EQ(Klemmstuecke.Di[1], hole);
+    EXPECT_EQ(Klemmstuecke.Di[2], hole);
+    Klemmstuecke.Di[1] = Klemmstuecke.Di[2] = step.bore;
     CalculateJoint();
     EXPECT_EQ(CalcFatalFlag, 0);
     EXPECT_EQ(CalcMessages.count, 0) << Messages();
@@ -324,8 +334,6 @@ TEST_F(InputProceduresTest, AnAcceptedProposalTakesSizeClassHeadNutWasherAndHole
     EXPECT_EQ(Mutter.m, Din934.m);
     EXPECT_EQ(Schraube.lSec[1], Schraube.l);
     EXPECT_EQ(Schraube.dSec[1], Gewinde.d);
-    EXPECT_EQ(Klemmstuecke.Di[1], step.bore);
-    EXPECT_EQ(Klemmstuecke.Di[2], step.bore);
     EXPECT_EQ(Klemmstuecke.Di[3], step.washerDi);
     EXPECT_EQ(Klemmstuecke.De[3], step.washerDe);
     EXPECT_EQ(Klemmstuecke.L[3], step.washerH);
@@ -340,9 +348,6 @@ TEST_F(InputProceduresTest, WhatTheUserEnteredForTheOldSizeIsNamedAndTheJointSta
     const char* named;
   };
   const Case cases[] = {
-      {"narrow plate", [] { Klemmstuecke.De[1] = 15; }, "25000",
-       "M 16 at class of resistance 8.8 not applied:\n"
-       "clamping plate 1: outer diameter De = 15 mm leaves no wall around the hole"},
       {"self-defined bolt", [] { Schraube.BoltType = 3; }, "25000",
        "self-defined bolt: its sections were entered for d = 12 mm"},
       {"thread diameters", [] { Schraube.ToleranceClass = 1; }, "25000", "d2, d3 and dmin were entered for d = 12 mm"},
@@ -370,15 +375,22 @@ TEST_F(InputProceduresTest, WhatTheUserEnteredForTheOldSizeIsNamedAndTheJointSta
     EXPECT_EQ(Schraube.lSec, bolt.lSec);
     EXPECT_EQ(Klemmstuecke.Di, plates.Di);
   }
-  // A new joint enters its plates next: the narrow plate is no obstacle there.
-  LoadSample();
-  Klemmstuecke.De[1] = 15;
-  platform::DialogScript script;
-  AcceptProposal(script, "25000", 2);
-  PreliminaryDesign(true);
-  EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(Gewinde.d, 16);
-  EXPECT_EQ(Klemmstuecke.Di[1], DefaultBoreDiameter(16));
+  // A plate too narrow for the hole of the new size is no obstacle, for a
+  // joint as for a new one: the plates keep the holes entered.
+  for (bool newJoint : {false, true}) {
+    SCOPED_TRACE(newJoint);
+    LoadSample();
+    Klemmstuecke.De[1] = 15;
+    const KLEMMSTUECKTYPE plates = Klemmstuecke;
+    platform::DialogScript script;
+    AcceptProposal(script, "25000", 2);
+    PreliminaryDesign(newJoint);
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(Gewinde.d, 16);
+    EXPECT_EQ(Klemmstuecke.Di, plates.Di);
+    EXPECT_EQ(Klemmstuecke.De, plates.De);
+  }
 }
 
 // Section editor -------------------------------------------------------------

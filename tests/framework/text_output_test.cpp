@@ -121,12 +121,28 @@ TEST_F(TextOutputTest, TableRowValuesStandAtColumns35And44And56AndSeparatorsFoll
   // the symbol and unit follow it, each after a blank; the value keeps its column.
   EXPECT_EQ(text.substr(0, text.find('\n')),
             std::string(7, ' ') + std::string(40, 'n') + " V1 V2" + std::string(9, ' ') + "V3" + std::string(15, ' '));
-  // Texts that run into the value's field push it on; a number then fits what is left.
+  // The value's field reaches the end of the line at column 72: a value of up
+  // to 17 characters stands at column 56 whole, a range of two numbers too.
+  const std::string wide = DosText([] {
+    OutputTableRow("preload", "FM", "N", "12345678.12345678");
+    OutputTableRow("range", "FM", "N", "1.2345 .. 6.7891");
+  });
+  EXPECT_NE(wide.find(std::string(7, ' ') + "preload" + std::string(27, ' ') + "FM" + std::string(7, ' ') + "N" +
+                      std::string(11, ' ') + "12345678.12345678\n"),
+            std::string::npos)
+      << wide;
+  EXPECT_NE(wide.find(std::string(7, ' ') + "range" + std::string(29, ' ') + "FM" + std::string(7, ' ') + "N" +
+                      std::string(11, ' ') + "1.2345 .. 6.7891 \n"),
+            std::string::npos)
+      << wide;
+  // Texts that run into the value's field: the value keeps its digits where
+  // they stand in the field while it can, else follows them and a number
+  // fits what is left.
   const std::string pushed = DosText([] { OutputTableRow(std::string(48, 'n'), "V1", "unit", "     123456.789"); });
   EXPECT_EQ(pushed.substr(0, pushed.find('\n')),
-            std::string(7, ' ') + std::string(48, 'n') + " V1 unit 123456.789" + std::string(5, ' '));
+            std::string(7, ' ') + std::string(48, 'n') + " V1 unit    123456.789" + std::string(2, ' '));
   const std::string fitted = DosText([] { OutputTableRow(std::string(56, 'n'), "V1", "unit", "123456.789"); });
-  EXPECT_EQ(fitted.substr(0, fitted.find('\n')), std::string(7, ' ') + std::string(56, 'n') + " V1 unit 1E5    ");
+  EXPECT_EQ(fitted.substr(0, fitted.find('\n')), std::string(7, ' ') + std::string(56, 'n') + " V1 unit 1.23E5 ");
   // A symbol that fills its column keeps a blank before the unit; a number
   // too wide for the value column is fitted, not cut to another number.
   const std::string full = DosText([] { OutputTableRow("preload", "FMmax,req", "N", std::string(40, '9')); });
