@@ -1157,6 +1157,16 @@ TEST_F(NdxIndex, UniqueIndexKeepsItsKeyWhenAnotherRecordTakesIt) {
   EXPECT_TRUE(u.entries == (std::vector<std::pair<std::string, std::uint32_t>>{{"A     ", 1}, {"B     ", 2}}));
   Checked q = CheckIndexFile(Path("q.ndx"));
   EXPECT_EQ(q.entries.size(), 4u);
+  // An independent reader sees the same UNIQUE index.
+  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  CloseAll();
+  const std::string script = Path("u.pl"), out = Path("u.txt");
+  WriteXBaseReader(script);
+  ASSERT_EQ(std::system(("echo '" + Path("u.ndx") + "' | perl " + script + " > " + out).c_str()), 0);
+  std::ifstream in(out);
+  std::stringstream read;
+  read << in.rdbuf();
+  EXPECT_EQ(read.str(), "#" + Path("u.ndx") + "\nA     |1\nB     |2\n");
 }
 
 // Positioning an index on the current record names what is missing: a key no entry holds, or a key held
