@@ -487,9 +487,11 @@ bool BoltSectionsUsable() {
   }
   const Extended b = LengthsFromSections(n).b;
   if (!ThreadFitsLastSection(n, b)) {
-    const std::string unit = " " + LengthUnitText();
-    ShowError("thread length lG = " + LengthToText(b) + unit + " is longer than the last section (L = " +
-              LengthToText(s.lSec[n]) + unit + ") !");
+    const std::string unit = LengthUnitText();
+    std::string text = "thread length lG = ";
+    text += LengthToText(b) + " " + unit + " is longer than the last section (L = ";
+    text += LengthToText(s.lSec[n]) + " " + unit + ") !";
+    ShowError(text);
     return false;
   }
   return true;
