@@ -95,6 +95,11 @@ int BoltSectionCount() { return std::clamp<int>(Schraube.nSections, 0, kMaxBoltS
 
 bool IsLongView(Word view) { return view == 1 || view == 2 || view == 5; }
 
+Extended BoltLengthBelowHead() {
+  const Word head = Schraube.HeadType;
+  return head == 3 || head == 4 || head == 5 ? Schraube.l - HeadDimension() : Schraube.l;
+}
+
 void DrawShankSections(Word view, Extended x, Extended y, Extended P, Extended d, Extended r,
                        Extended u) {
   if (IsLongView(view)) DrawShank(x, y, P, r, u, 0, true);
@@ -125,10 +130,9 @@ void DrawBoltEnd(Word view, bool nutJoint, Extended x, Extended yt, Extended P, 
   // The nut covers the thread between its bearing face ya and its outer face yb.
   Extended ya = yt, yb = yt;
   const Extended m = Mutter.m;
-  if (nutJoint && Schraube.l - Klemmstuecke.lK - m > 0) {
-    ya = yt - b + Schraube.l - Klemmstuecke.lK;
-    const Word head = Schraube.HeadType;
-    if (head == 3 || head == 4 || head == 5) ya -= HeadDimension();
+  const Extended beyondClamp = BoltLengthBelowHead() - Klemmstuecke.lK;
+  if (nutJoint && beyondClamp - m > 0) {
+    ya = yt - b + beyondClamp;
     yb = ya - m;
   }
   const Extended tip = yt - b;

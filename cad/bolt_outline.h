@@ -35,3 +35,6 @@ void DrawHeadChamfer(Word view, Extended x, Extended y, Extended a, Extended b, 
 int BoltSectionCount();
 // True for the views drawn as a longitudinal section (1 front, 2 side, 5 screen).
 bool IsLongView(Word view);
+// How far the bolt reaches below the head's bearing face: l, less the head
+// height k for the countersunk heads (codes 3, 4, 5), whose l includes it.
+Extended BoltLengthBelowHead();

@@ -128,9 +128,7 @@ void DrawSpecialNut(Word view, Word side, Extended x, Extended y) {
   for (const int sg : {-1, 1})
     DrawPath({{x + sg * d / 2, y}, {x + sg * dw / 2, y}, {x + sg * dw / 2, y - m}, {x + sg * d / 2, y - m}});
   // Where the bolt ends relative to the nut.
-  Extended yE = y + Klemmstuecke.lK - Schraube.l;
-  const Word head = Schraube.HeadType;
-  if (head == 3 || head == 4 || head == 5) yE += HeadDimension();
+  const Extended yE = y + Klemmstuecke.lK - BoltLengthBelowHead();
   const bool endsInside = y > yE && yE > y - m;
   const bool passesThrough = y > yE && yE < y - m;
   if (endsInside) {

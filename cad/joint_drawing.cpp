@@ -31,7 +31,6 @@ struct TWindow {
 int PlateCount() { return std::clamp<int>(Klemmstuecke.nPlates, 0, kMaxPlates); }
 bool HasBolt() { return BoltSectionCount() > 0; }
 bool IsNutJoint() { return Verbindung.JointKind == kJointWithNut; }
-bool IsCountersunk(Word head) { return head == 3 || head == 4 || head == 5; }
 
 TWindow EndViewWindow() {
   const Extended d = Gewinde.d;
@@ -112,8 +111,7 @@ void DrawJointAssembly(TJointView view, Extended x, Extended y) {
       const Extended tb = Sackloch.tb;
       DrawCentreLine(x, y + 1.2L * kH, x, y - lk - tb - 0.5L * d * kTan30 - 0.2L * kH);
       const int sign = DrawPlates(x, y, false);
-      Extended engaged = Schraube.l - lk;
-      if (IsCountersunk(Schraube.HeadType)) engaged -= kH;
+      const Extended engaged = BoltLengthBelowHead() - lk;
       DrawSteppedSection(2, x, y - lk, d, 1.2L * tb, Gewinde.P, Sackloch.tg, engaged, tb, 4 * d,
                          sign * 45);
     } else if (view == kViewTop || view == kViewBottom) {

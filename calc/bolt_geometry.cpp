@@ -73,17 +73,33 @@ Extended ThreadTolTd2(Extended d, Extended P) {
   return 0.09L * SafePower("told2", P, 0.4L) * SafePower("told2", dm, 0.1L);
 }
 
+BoltLengths LengthsFromSections(int n) {
+  const SCHRAUBTYPE& s = Schraube;
+  const Extended P = Gewinde.P;
+  BoltLengths r{0, s.b};
+  for (int i = 1; i <= n; ++i) r.l += s.lSec[i];
+  if (s.HeadType == 3 || s.HeadType == 4) r.b = r.l - 2.5L * P - HeadDimension();
+  if (s.BoltType == 1 && r.l > 0) {
+    const Extended k = s.HeadType == 5 ? Iso10642.k : 0;
+    r.b = std::min(r.l - 2 * P - k, r.b);
+  }
+  return r;
+}
+
+bool ThreadFitsLastSection(int n, Extended b) { return n >= 1 && !(b > Schraube.lSec[n]); }
+
 bool CalcBoltSections(CalcRun& run) {
   SCHRAUBTYPE& s = Schraube;
   const int n = run.nSections;
-  const Extended P = Gewinde.P;
 
-  s.l = 0;
-  for (int i = 1; i <= n; ++i) s.l += s.lSec[i];
-  if (s.HeadType == 3 || s.HeadType == 4) s.b = s.l - 2.5L * P - HeadDimension();
-  if (s.BoltType == 1 && s.l > 0) {
-    const Extended k = s.HeadType == 5 ? Iso10642.k : 0;
-    s.b = std::min(s.l - 2 * P - k, s.b);
+  const BoltLengths lengths = LengthsFromSections(n);
+  s.l = lengths.l;
+  s.b = lengths.b;
+  // The thread is counted apart from the last section's length: a longer one
+  // would leave that section a negative length and resilience.
+  if (!ThreadFitsLastSection(n, s.b)) {
+    FatalStop("Fatal  : lG > last section !");
+    return false;
   }
 
   s.deltaSecSum = 0;
@@ -112,7 +128,6 @@ bool CalcBoltSections(CalcRun& run) {
     s.deltaSecSum += s.deltaSec[i];
     s.betaSecSum += s.betaSec[i];
   }
-  if (s.b > s.lSec[n]) AddErrorMessage("Error  : thread length bolt !");
   if (!FloatEqual(Gewinde.d, s.dSec[n])) AddErrorMessage("Warning: den <> d !");
   return true;
 }

@@ -15,6 +15,16 @@ Extended ThreadTolTd(Extended P);
 // Tolerance of the pitch diameter, grade 6.
 Extended ThreadTolTd2(Extended d, Extended P);
 
+// The bolt length l and thread length b that the calculation takes from the
+// first n sections and the head.
+struct BoltLengths {
+  Extended l, b;
+};
+BoltLengths LengthsFromSections(int n);
+// Whether a thread of length b fits in the last of n sections (n ≥ 1); a
+// longer one would give that section a negative length.
+bool ThreadFitsLastSection(int n, Extended b);
+
 // Length, thread length and sections; false when the run ends.
 bool CalcBoltSections(CalcRun& run);
 // Thread tolerances, the diameters used and the cross-sections.

@@ -16,6 +16,9 @@ struct CalcRun {
   Extended phi = 0;   // lead angle of the thread
   Extended FMp = 0;   // max(FMT, FM)
   Extended RpMin = 0; // min(Rp0.2, Rp0.2 at working temperature)
+  // The utilisation was solved for the given MA or FM in the prevailing-torque
+  // form, whose preload is not proportional to it: the given value is kept.
+  bool keepGiven = false;
 };
 
 // Adds a message that stops the run and sets CalcFatalFlag.

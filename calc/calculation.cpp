@@ -46,7 +46,9 @@ void CheckInputs(const CalcRun& run) {
   if (Schraube.BoltType == 2 && !(Schraube.lSec[1] > 0)) AddErrorMessage("Error  : thread length screw !");
   if (Reibung.muTr == 0) AddErrorMessage(std::string("\xE6") + " tr = 0 !");
   if (run.nPlates == 0) AddErrorMessage("Fatal  : no clamp.piece !");
-  if (run.nSections == 0) AddErrorMessage("Fatal  : no bolt !");
+  // A bolt without sections has no cross-section to calculate with: the run
+  // ends after the data checks.
+  if (run.nSections == 0) FatalStop("Fatal  : no bolt !");
 }
 
 void NormaliseInputs() {

@@ -50,21 +50,47 @@ Extended PreloadFromUtilisation(Extended nu, Extended muG) {
   return nu * s.Amin * MatBolt.Rp02 / std::sqrt(1 + 3 * t * t);
 }
 
-Extended PreloadWithPrevailingTorque(Extended nu, Extended muG) {
+namespace {
+
+// Terms of the yield condition with prevailing torque, F² + 3·q·(g·F + M)² =
+// Fy², for the thread friction muG.
+struct PrevailingTorqueTerms {
+  Extended q, g, M;
+};
+
+// Yield force Fy of the bolt's narrowest section at the utilisation nu.
+Extended YieldForce(Extended nu) {
+  const Extended d0 = Schraube.DminBolt;
+  const Extended di = Schraube.diAtDmin;
+  return kPi * nu * MatBolt.Rp02 * (d0 * d0 - di * di) * 0.25L;
+}
+
+PrevailingTorqueTerms PrevailingTerms(Extended muG) {
   const SCHRAUBTYPE& s = Schraube;
-  const Extended P = Gewinde.P;
-  const Extended k = TorsionFactor();
   const Extended d0 = s.DminBolt;
   const Extended di = s.diAtDmin;
-  const Extended root = 2 * k * d0 / (d0 * d0 + di * di);
-  const Extended q = root * root;
-  const Extended g = 0.15915494L * P + 0.5773672L * s.d2 * muG;
-  const Extended Fy = kPi * nu * MatBolt.Rp02 * (d0 * d0 - di * di) * 0.25L;
-  const Extended M = Last.MApre * 1000;
-  // F² + 3·q·(g·F + M)² = Fy²
-  const Extended a = 3 * q * g * g + 1;
-  const Extended b = 6 * g * q * M;
-  const Extended c = 3 * q * M * M - Fy * Fy;
+  const Extended root = 2 * TorsionFactor() * d0 / (d0 * d0 + di * di);
+  return {root * root, 0.15915494L * Gewinde.P + 0.5773672L * s.d2 * muG, Last.MApre * 1000};
+}
+
+// The utilisation at which the prevailing-torque form gives the preload F > 0;
+// 0 when the bolt has no yield force.
+Extended UtilisationForPreload(Extended F, Extended muG) {
+  const Extended Fy1 = YieldForce(1);
+  if (Fy1 == 0) return 0;
+  const PrevailingTorqueTerms t = PrevailingTerms(muG);
+  const Extended torsion = t.g * F + t.M;
+  return std::sqrt(F * F + 3 * t.q * torsion * torsion) / Fy1;
+}
+
+}  // namespace
+
+Extended PreloadWithPrevailingTorque(Extended nu, Extended muG) {
+  const PrevailingTorqueTerms t = PrevailingTerms(muG);
+  const Extended Fy = YieldForce(nu);
+  const Extended a = 3 * t.q * t.g * t.g + 1;
+  const Extended b = 6 * t.g * t.q * t.M;
+  const Extended c = 3 * t.q * t.M * t.M - Fy * Fy;
   const Extended D = b * b - 4 * a * c;
   if (D > 0) return (-b + std::sqrt(D)) / (2 * a);
   AddErrorMessage("Error  : FM = f (..,MApre)");
@@ -98,11 +124,22 @@ bool CalcPreloadAtYield(CalcRun& run) {
   last.MA02Rm = last.MA02 * strengthRatio;
 
   MONTAGETYPE& m = Montage;
-  if (m.GivenQuantity == 2) {
-    const Extended atYield = last.MA02 - last.MApre - last.MApreFriction;
-    m.nu = atYield != 0 ? (last.MA - last.MApre - last.MApreFriction) / atYield : 0;
-  } else if (m.GivenQuantity == 3) {
-    m.nu = last.FM02 != 0 ? last.FM / last.FM02 : 0;
+  run.keepGiven = false;
+  if (m.GivenQuantity == 2 || m.GivenQuantity == 3) {
+    // The preload that the given quantity asks for.
+    const Extended perNewton = TighteningTorque(run, 1, r.muGmin, r.muKmin, 0) - last.MApre;
+    const Extended F = m.GivenQuantity == 3 ? last.FM
+                       : perNewton != 0    ? (last.MA - last.MApre - last.MApreFriction) / perNewton
+                                           : 0;
+    if (last.MApre != 0 && F > 0) {
+      m.nu = UtilisationForPreload(F, r.muGmin);
+      run.keepGiven = m.nu != 0;
+    } else if (m.GivenQuantity == 2) {
+      const Extended atYield = last.MA02 - last.MApre - last.MApreFriction;
+      m.nu = atYield != 0 ? (last.MA - last.MApre - last.MApreFriction) / atYield : 0;
+    } else {
+      m.nu = last.FM02 != 0 ? last.FM / last.FM02 : 0;
+    }
   }
   if (m.nu == 0) {
     FatalStop(std::string("Fatal  : n") + "\x81" + " Rp = 0 !");
@@ -116,9 +153,13 @@ void CalcTightening(CalcRun& run) {
   MONTAGETYPE& m = Montage;
   const REIBUNGTYPE& r = Reibung;
 
+  const Extended givenFM = last.FM;
+  const Extended givenMA = last.MA;
   last.FM = PreloadAt(m.nu, r.muGmin);
+  if (run.keepGiven && m.GivenQuantity == 3) last.FM = givenFM;
   last.FMmin = PreloadAt(m.nu, r.muGmax);
   last.MA = TighteningTorque(run, last.FM, r.muGmin, r.muKmin, last.MApreFriction);
+  if (run.keepGiven && m.GivenQuantity == 2) last.MA = givenMA;
   last.MAmax2 = TighteningTorque(run, last.FMmin, r.muGmax, r.muKmax, last.MApreFrictionMax);
 
   // Each given quantity that leaves nothing to divide by is reported and the

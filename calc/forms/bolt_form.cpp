@@ -3,6 +3,7 @@
 
 #include "calc/forms/bolt_form.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "calc/input_ranges.h"
+#include "calc/bolt_geometry.h"
 #include "calc/calc_tables.h"
 #include "calc/designation.h"
 #include "calc/forms/calc_forms.h"
@@ -473,9 +475,33 @@ void TForm_bq4bolt::Button_werkstoffClick() {
   Button_werkstoff->setText(Disp(MatBolt.StrengthClass));
 }
 
+namespace {
+
+// A bolt that no calculation can take is refused by name; the form stays open.
+bool BoltSectionsUsable() {
+  const SCHRAUBTYPE& s = Schraube;
+  const int n = std::min<int>(s.nSections, kMaxBoltSections);
+  if (n == 0) {
+    ShowError("The bolt has no section: enter at least one (button \"bolt\").");
+    return false;
+  }
+  const Extended b = LengthsFromSections(n).b;
+  if (!ThreadFitsLastSection(n, b)) {
+    const std::string unit = LengthUnitText();
+    std::string text = "thread length lG = ";
+    text += LengthToText(b) + " " + unit + " is longer than the last section (L = ";
+    text += LengthToText(s.lSec[n]) + " " + unit + ") !";
+    ShowError(text);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void TForm_bq4bolt::Button_okClick() {
   AbortFlag = 0;
-  if (!StoreInput()) return;
+  if (!StoreInput() || !BoltSectionsUsable()) return;
   accept();
 }
 

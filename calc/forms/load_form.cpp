@@ -45,6 +45,14 @@ bool IsPlateItem(const QComboBox* c) { return c->currentIndex() >= 0 && c->curre
 
 std::string EmbeddingText(Extended mm) { return LengthToTextDigits(3, mm); }
 
+// A required clamp load offered as FK reqd.: rounded up to the whole display
+// unit, so that the value read back from it is not below the load itself.
+std::string RequiredLoadText(Extended n) {
+  Extended shown = std::ceil(ForceToDisplay(n));
+  for (int i = 0; i < 2 && TextToForce(FloatToText(shown)) < n; ++i) shown += 1;
+  return FloatToText(shown);
+}
+
 }  // namespace
 
 TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
@@ -239,9 +247,14 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
   onClick(Button_n210, [this] { Edit_n2->setText("1"); });
   onClick(Button_n205, [this] { Edit_n2->setText("0.5"); });
   onClick(Button_n200, [this] { Edit_n2->setText("0"); });
-  for (QPushButton* b : {Button_setzvdi, Button_setzgeschliffen, Button_setzgedreht, Button_vdi99fein,
-                         Button_vdi99mittel, Button_vdi99grob})
-    copyTo(b, Edit_setz);
+  // An embedding proposal is taken as calculated, not as its rounded caption.
+  const std::array<QPushButton*, 6> embedding = EmbeddingButtons();
+  for (int k = 0; k < 6; ++k)
+    onClick(embedding[k], [this, b = embedding[k], k] {
+      TakenEmbedding = EmbeddingProposals[k];
+      TakenEmbeddingText = b->text();
+      Edit_setz->setText(b->text());
+    });
   for (QPushButton* b : {Button_fkrfq, Button_fkrmax, Button_fkrexz}) copyTo(b, Edit_fkr);
   onClick(Button_calc, [this] { Button_calcClick(); });
   onClick(Button_fase, [this] { Button_faseClick(); });
@@ -276,6 +289,11 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
   });
 }
 
+std::array<QPushButton*, 6> TForm_bq4last::EmbeddingButtons() const {
+  return {Button_setzvdi, Button_setzgeschliffen, Button_setzgedreht, Button_vdi99fein, Button_vdi99mittel,
+          Button_vdi99grob};
+}
+
 void TForm_bq4last::Show() {
   const bool kept = Filling;
   Filling = true;
@@ -306,7 +324,7 @@ void TForm_bq4last::ShowEccentricProposal() {
   const bool shown = ExzKraftangriff.ExzCode == 2 && fab > 0;
   Label_fkrexz->setText(shown ? Disp("FK req by eccentric clamping: " + ForceToText(fab) + " " + ForceUnitText())
                               : QString());
-  Button_fkrexz->setText(Disp(ForceToText(std::floor(fab + 0.5L))));
+  Button_fkrexz->setText(Disp(RequiredLoadText(fab)));
   Button_fkrexz->setVisible(shown);
 }
 
@@ -315,12 +333,12 @@ void TForm_bq4last::Refresh() {
   const Extended fq = TextToForce(DisplayText(Edit_fq->text()));
   const int plates = Klemmstuecke.nPlates;
   if (d > 0) {
-    Button_setzvdi->setText(Disp(EmbeddingText(3.29L * SafePower("", Klemmstuecke.lK / d, 0.34L) * 0.001L)));
-    Button_setzgeschliffen->setText(Disp(EmbeddingText(EmbeddingAmount(2, plates, fq))));
-    Button_setzgedreht->setText(Disp(EmbeddingText(EmbeddingAmount(1, plates, fq))));
-    QPushButton* rough[3] = {Button_vdi99fein, Button_vdi99mittel, Button_vdi99grob};
-    for (int k = 0; k < 3; ++k)
-      rough[k]->setText(Disp(EmbeddingText(TotalEmbedding(k + 1, plates, Verbindung.JointKind, fq))));
+    Extended* p = EmbeddingProposals;
+    p[0] = 3.29L * SafePower("", Klemmstuecke.lK / d, 0.34L) * 0.001L;
+    p[1] = EmbeddingAmount(2, plates, fq);
+    p[2] = EmbeddingAmount(1, plates, fq);
+    for (int k = 0; k < 3; ++k) p[3 + k] = TotalEmbedding(k + 1, plates, Verbindung.JointKind, fq);
+    for (int k = 0; k < 6; ++k) EmbeddingButtons()[k]->setText(Disp(EmbeddingText(p[k])));
   }
   const bool n1 = IsPlateItem(ComboBox_feinl), n2 = IsPlateItem(ComboBox_fausl);
   // A factor shown again starts from its stored value, not from an empty field.
@@ -343,7 +361,7 @@ void TForm_bq4last::Refresh() {
     Label_fkrfq->setText(Disp("FQ/\xE6 = " + ForceToText(fq) + "/" + FloatToText(mu) + " = " + ForceToText(fk) + unit));
     Label_muetext->setText(Disp("\xE6=" + FloatToTextFix(2, mu)));
     Label_fqtext->setText(Disp("FKmin=FQ/\xE6=" + ForceToText(fk) + unit));
-    Button_fkrfq->setText(Disp(ForceToText(std::floor(fk + 0.5L))));
+    Button_fkrfq->setText(Disp(RequiredLoadText(fk)));
     Button_fkrfq->setVisible(true);
   }
   Label_fkrmax->setText(Disp("max=" + ForceToText(Last.FKRo) + unit + "  (FM max = FM)"));
@@ -375,7 +393,9 @@ bool TForm_bq4last::StoreInput() {
   if (IsPlateItem(ComboBox_feinl)) l.n1 = NumberValue(Edit_n1, l.n1);
   if (IsPlateItem(ComboBox_fausl)) l.n2 = NumberValue(Edit_n2, l.n2);
   l.FQ = ForceValue(Edit_fq, l.FQ);
-  Verbindung.fZ = LengthValue(Edit_setz, Verbindung.fZ);
+  Verbindung.fZ = !TakenEmbeddingText.isEmpty() && Edit_setz->text() == TakenEmbeddingText
+                      ? TakenEmbedding
+                      : LengthValue(Edit_setz, Verbindung.fZ);
   l.FKreq = ForceValue(Edit_fkr, l.FKreq);
   l.Fpre = CalcOptions.FpreOn ? ForceValue(Edit_fpre, l.Fpre) : 0;
   l.FApre = CalcOptions.FApreOn ? ForceValue(Edit_fapre, l.FApre) : 0;

@@ -3,6 +3,8 @@
 // proposals, the preset loads and the chamfer of the thread engagement.
 #pragma once
 
+#include <array>
+
 #include "calc/forms/form_support.h"
 
 class QComboBox;
@@ -51,4 +53,10 @@ class TForm_bq4last : public TCalcForm {
   void ShowEccentricProposal();
   void ProposalsOutdated();  // inputs changed: the calculated proposals wait for "<"
   void EnableProposals();
+  // The embedding proposals as calculated (the buttons show them rounded), and
+  // the one last copied into Edit_setz with the text it was shown as.
+  Extended EmbeddingProposals[6] = {};
+  std::array<QPushButton*, 6> EmbeddingButtons() const;  // in the order of the proposals
+  Extended TakenEmbedding = 0;
+  QString TakenEmbeddingText;
 };

@@ -36,8 +36,6 @@ QPushButton* Arrow(QWidget* parent, const char* name) {
   return b;
 }
 
-std::string Num(const QLineEdit* e) { return DisplayText(e->text()); }
-
 }  // namespace
 
 TForm_bq4anzi::TForm_bq4anzi(QWidget* parent) : TCalcForm(parent) {
@@ -250,27 +248,33 @@ bool TForm_bq4anzi::StoreInput(bool report) {
   const int given = RadioGroup_macode->ItemIndex() + 1;
   if (given >= 1) Montage.GivenQuantity = static_cast<Word>(given);
   switch (given) {
-    case 1: Montage.nu = TextToFloat(Num(Edit_nuerp)); break;
-    case 2: Last.MA = TextToMoment(Num(Edit_ma)); break;
-    case 3: Last.FM = TextToForce(Num(Edit_fm)); break;
+    case 1: Montage.nu = NumberValue(Edit_nuerp, Montage.nu); break;
+    case 2: Last.MA = MomentValue(Edit_ma, Last.MA); break;
+    case 3: Last.FM = ForceValue(Edit_fm, Last.FM); break;
     default: break;
   }
   if (RadioGroup_vdi->ItemIndex() >= 0) CalcOptions.VdiEdition = static_cast<Word>(RadioGroup_vdi->ItemIndex() + 1);
   if (RadioGroup_boltnut->ItemIndex() >= 0) Montage.DriveSide = static_cast<Word>(RadioGroup_boltnut->ItemIndex() + 1);
-  Montage.ktau = TextToFloat(Num(Edit_ktau));
+  Montage.ktau = NumberValue(Edit_ktau, Montage.ktau);
   Anzieh.Dispersion = Montage.ktau;
-  Anzieh.alphaA = TextToFloat(Num(Edit_alphaa));
+  Anzieh.alphaA = NumberValue(Edit_alphaa, Montage.alphaA);
   Montage.alphaA = Anzieh.alphaA;
   Anzieh.Procedure = Stored(Edit_montage->text());
   Anzieh.Tool = Stored(Edit_einstell->text());
-  Montage.sigmaFactor = TextToFloat(Num(Edit_sigma));
+  Montage.sigmaFactor = NumberValue(Edit_sigma, Montage.sigmaFactor);
   const int choice = RadioGroup_alphaa->ItemIndex() + 1;
   if (choice >= 1) Last.AlphaAChoice = static_cast<Word>(choice);
   switch (choice) {
-    case 1: Montage.alphaA = TextToFloat(Num(Edit_alphaa)); break;
-    case 2: Last.TorqueScatter = TextToFloat(Num(Edit_tolma)) * 0.01L; break;
-    case 3: Last.MAmin = TextToMoment(Num(Edit_mamin)); break;
-    case 4: Last.FMminGiven = TextToForce(Num(Edit_fmmin)); break;
+    case 1: break;  // alphaA, stored above
+    case 2: {
+      // Shown in percent: an unchanged text keeps the stored fraction.
+      const Extended shown = Last.TorqueScatter * 100;
+      const Extended percent = NumberValue(Edit_tolma, shown);
+      if (percent != shown) Last.TorqueScatter = percent * 0.01L;
+      break;
+    }
+    case 3: Last.MAmin = MomentValue(Edit_mamin, Last.MAmin); break;
+    case 4: Last.FMminGiven = ForceValue(Edit_fmmin, Last.FMminGiven); break;
     default: break;
   }
   return true;

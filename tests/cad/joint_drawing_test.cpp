@@ -234,4 +234,37 @@ TEST_F(JointDrawingTest, DamagedJointNeverWritesNonNumbers) {
   EXPECT_TRUE(Exists(Dir() + "/drawing.lst"));
 }
 
+// A countersunk head's bolt length includes the head: an ISO 10642 M12 x 55
+// through 42 mm of plates ends inside a 10.8 mm nut, and its outline ends at
+// its end face, read back by the independent reader.
+TEST_F(JointDrawingTest, ACountersunkBoltEndingInsideTheNutIsDrawnDownToItsEndOnly) {
+  if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  CalculatedM12Joint(kJointWithNut, 5);
+  Schraube.lSec[1] = 55;
+  Schraube.dK = Iso10642.dK;
+  Schraube.dw = Iso10642.dK;
+  Mutter.m = 10.8L;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0) << FirstMessage();
+  ClearCalcMessages();
+  DrawBoltedJoint(1, kCadDxf);
+  ASSERT_EQ(AbortFlag, 0);
+  // The edges (x = ±d/2) and thread roots (±(d - P)/2) of the bolt end at
+  // its end face, l - k below the bearing face, and the end face is drawn.
+  const double end = -(55 - static_cast<double>(Iso10642.k));
+  char args[100];
+  std::snprintf(args, sizeof args, " %.6f", end);
+  EXPECT_TRUE(Ezdxf("end = float(sys.argv[2])\n"
+                    "msp = ezdxf.readfile(sys.argv[1]).modelspace()\n"
+                    "faces = 0\n"
+                    "for e in msp.query('LINE'):\n"
+                    "    s, t = e.dxf.start, e.dxf.end\n"
+                    "    if abs(s.y - end) < 1e-3 and abs(t.y - end) < 1e-3: faces += 1\n"
+                    "    for x in (6.0, 5.125):\n"
+                    "        if abs(abs(s.x) - x) < 1e-3 and abs(abs(t.x) - x) < 1e-3:\n"
+                    "            assert min(s.y, t.y) > end - 1e-3, (e.dxf.layer, s, t, end)\n"
+                    "assert faces == 1, faces\n",
+                    DxfFile() + args));
+}
+
 }  // namespace

@@ -105,7 +105,7 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
          Schraube.lSec[2] = 20;
          Schraube.dSec[2] = 12;
        },
-       {"Error  : thread length bolt !"}, 0},
+       {"Fatal  : lG > last section !"}, 1},
       {"hollow last section", false,
        [] {
          Schraube.nSections = 2;
@@ -177,6 +177,46 @@ TEST_F(CalculationTest, MessagesOfTheInputChecks) {
   MatMutter.EM = 0;
   CalculateJoint();
   EXPECT_FALSE(HasMessage("Fatal  : EM = 0 !"));
+}
+
+// A bolt without sections, or whose thread is longer than its last section,
+// is refused by name and the run ends there: no safeties of a bolt that is
+// not there, no section of negative length and resilience.
+TEST_F(CalculationTest, BoltSectionsNoBoltCanHaveEndTheRunByName) {
+  SetUpThroughBoltedM12Joint();
+  Schraube.BoltType = 3;
+  Schraube.nSections = 0;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : no bolt !"));
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_FALSE(HasMessageStartingWith("Error  : mtr<mmin")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Last.FM, 0);
+
+  // l 60 from the sections 20 + 15 + 25, thread 30.
+  InitCalcTest();
+  SetUpThroughBoltedM12Joint();
+  Schraube.BoltType = 3;
+  Schraube.nSections = 3;
+  const Extended lengths[] = {20, 15, 25};
+  for (int i = 1; i <= 3; ++i) {
+    Schraube.lSec[i] = lengths[i - 1];
+    Schraube.dSec[i] = 12;
+  }
+  Schraube.b = 30;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : lG > last section !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_EQ(Schraube.deltaSecSum, 0);
+  EXPECT_EQ(Schraube.deltaS, 0);
+
+  // A thread as long as the last section is a bolt, and so is a shorter one.
+  Schraube.b = 25;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  Schraube.b = 20;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_GT(Schraube.deltaSec[3], 0);
 }
 
 // Material values, thread and tightening inputs that no joint can have are

@@ -15,7 +15,7 @@ const char* const kCalculationMessages[] = {
     "Error  : thread length screw !", "dK = 0! (screw head)", "dw = 0! (screw head)",
     "Fatal  : beta M = 0 ! ", "Fatal  : Rm,M = 0 !", "Fatal  : Re,M = 0 !", "Fatal  : EM = 0 !", "Rm,B = 0 !",
     "Re,B = 0 !", "beta b,B = 0 !", "P = 0 ! ", "Fatal  : elast.mod.bolt=0!", "Fatal  : cross-section bolt=0!",
-    "Error  : thread length bolt !", "Warning: den <> d !", "Fatal  : D min bolt = 0 !",
+    "Fatal  : lG > last section !", "Warning: den <> d !", "Fatal  : D min bolt = 0 !",
     "Fatal  : d2 bolt = 0 !", "Fatal  : d3 = 0 !", "Fatal  : Re Bolt = 0 !", "Fatal  : n\x81 Rp = 0 !",
     "Fatal  : d bolt = 0 !", "Fatal  : d3 bolt = 0 !", "Fatal  : E-Modul S = 0 !", "Fatal  : d <= Di !",
     "Fatal  : d3 <= Di !", "Warning: di > dw !", "Warning: de < dw !", "Fatal  : da ers = 0 !",

@@ -6,8 +6,12 @@
 
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
+#include "calc/project_file.h"
 #include "calc_test_support.h"
+#include "dbf/init.h"
 #include "framework/globals.h"
+#include "framework/message_box.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -132,6 +136,47 @@ TEST_F(PreloadTest, TighteningFactorScatterAndUtilisationOfAGivenPreloadOrTorque
   Last.MA = Last.MA02 * 0.8L;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
+}
+
+// With a prevailing torque the preload is no longer proportional to the
+// utilisation: the utilisation is solved so that the given torque or preload
+// is met, and the given value stays through saving, reading (which
+// recalculates) and recalculating.
+TEST_F(PreloadTest, AGivenTorqueOrPreloadWithPrevailingTorqueIsMetAndKeptThroughSaveAndReload) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  ConfirmOverwriteOn = 0;
+  const std::string path = platform::ProcessTempDir() + "/prevailing_torque.bq4";
+  struct Given {
+    Word quantity;
+    Extended value;
+    Extended LASTTYPE::*field;
+  };
+  for (const Given& g : {Given{2, 100, &LASTTYPE::MA}, Given{3, 50000, &LASTTYPE::FM}}) {
+    SCOPED_TRACE(g.quantity == 2 ? "MA given" : "FM given");
+    ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/own_nut.bq4");
+    ASSERT_EQ(AbortFlag, 0);
+    Last.MApre = 5;
+    Montage.GivenQuantity = g.quantity;
+    Last.*g.field = g.value;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      CalculateJoint();
+      ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+      EXPECT_EQ(Last.*g.field, g.value) << "calculation " << cycle;
+      WriteCalcFile(path);
+      ReadCalcFile(path);
+      ASSERT_EQ(AbortFlag, 0);
+      EXPECT_EQ(Last.*g.field, g.value) << "reload " << cycle;
+    }
+    EXPECT_FALSE(HasMessage("Error  : FM = f (..,MApre)"));
+    // The utilisation found gives the given value back in the prevailing-torque form.
+    const Extended FM = Last.FM, MA = Last.MA;
+    Montage.GivenQuantity = 1;
+    CalculateJoint();
+    EXPECT_NEAR(D(Last.FM), D(FM), D(FM) * 1e-12);
+    EXPECT_NEAR(D(Last.MA), D(MA), D(MA) * 1e-12);
+    EXPECT_NEAR(D(Last.*g.field), D(g.value), D(g.value) * 1e-12);
+  }
 }
 
 }  // namespace

@@ -86,12 +86,12 @@ TEST_F(BoltFormTest, SelfDefinedBoltKeepsItsSectionsAndReadsTheGrid) {
   form.UpDown1->Click(false);  // increment -1: the down arrow adds a row
   EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 2);
   form.StringGrid_boltgeo->setItem(1, 1, new QTableWidgetItem("10"));
-  form.StringGrid_boltgeo->setItem(1, 3, new QTableWidgetItem("25"));
+  form.StringGrid_boltgeo->setItem(1, 3, new QTableWidgetItem("35"));  // the 30 of thread fit in
   form.Button_okClick();
   EXPECT_EQ(Schraube.BoltType, 3);
   EXPECT_EQ(Schraube.nSections, 2);
   EXPECT_EQ(Schraube.dSec[2], 10);
-  EXPECT_EQ(Schraube.lSec[2], 25);
+  EXPECT_EQ(Schraube.lSec[2], 35);
   for (int i = 0; i < 20; ++i) form.UpDown1->Click(false);
   EXPECT_EQ(form.UpDown1->Position, 10);  // at most nine sections in the grid
 }
@@ -222,6 +222,34 @@ TEST_F(BoltFormTest, OkStoresCancelKeepsAndNeitherRoundsTheValues) {
   script.Ok({{"Edit_d2", "10.5"}});
   RunBoltForm();
   EXPECT_EQ(Schraube.d2, 10.5L);
+}
+
+// OK refuses, by name, a bolt that no calculation can take: one without
+// sections, or whose thread is longer than its last section; the form stays
+// open until the bolt is one.
+TEST_F(BoltFormTest, OkRefusesABoltWithoutSectionsOrWithAThreadLongerThanItsLastSection) {
+  Schraube.BoltType = 3;
+  Schraube.nSections = 0;
+  platform::DialogScript script;
+  script.Ok();
+  script.Ok().Expect("The bolt has no section: enter at least one (button \"bolt\").");
+  script.Cancel();
+  RunBoltForm();
+  EXPECT_EQ(AbortFlag, 1);
+
+  // l 60 from 20 + 15 + 25 with a thread of 30.
+  Schraube.nSections = 3;
+  const Extended lengths[] = {20, 15, 25};
+  for (int i = 1; i <= 3; ++i) {
+    Schraube.lSec[i] = lengths[i - 1];
+    Schraube.dSec[i] = 12;
+  }
+  script.Ok();
+  script.Ok().Expect("thread length lG = 30 mm is longer than the last section (L = 25 mm) !");
+  script.Ok({{"Edit_lgew", "25"}});
+  RunBoltForm();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Schraube.b, 25);
 }
 
 // Nut form -----------------------------------------------------------------------

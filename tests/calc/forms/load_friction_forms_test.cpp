@@ -1,6 +1,7 @@
 #include "form_test_support.h"
 
 #include "calc/calculation.h"
+#include "calc/design_defaults.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/forms/eccentric_form.h"
 #include "calc/forms/friction_form.h"
@@ -90,6 +91,54 @@ TEST_F(LoadFormTest, ChangedInputsWaitForTheRecalculationTheChamferFollowsTheJoi
   EXPECT_NEAR(static_cast<double>(Verbindung.fZ), 0.008, 1e-12);
   EXPECT_EQ(Last.FKreq, 5000);
   EXPECT_EQ(Last.Fpre, 0);  // preset switched off
+}
+
+// An embedding proposal is taken as calculated, whatever its caption rounds
+// it to: four decimals of an inch would make 0.006 mm into 0.00508 mm.
+TEST_F(LoadFormTest, AnEmbeddingProposalIsTakenAsCalculatedInEitherUnitSystem) {
+  for (const Word units : {0, 1}) {
+    SCOPED_TRACE(units ? "imperial" : "metric");
+    UnitSystem = units;
+    TForm_bq4last form;
+    const Extended fq = Last.FQ;
+    const Extended proposals[] = {
+        3.29L * SafePower("", 60.0L / 12, 0.34L) * 0.001L, EmbeddingAmount(2, 2, fq), EmbeddingAmount(1, 2, fq),
+        TotalEmbedding(1, 2, kJointWithNut, fq),        TotalEmbedding(2, 2, kJointWithNut, fq),
+        TotalEmbedding(3, 2, kJointWithNut, fq)};
+    QPushButton* buttons[] = {form.Button_setzvdi,   form.Button_setzgeschliffen, form.Button_setzgedreht,
+                              form.Button_vdi99fein, form.Button_vdi99mittel,     form.Button_vdi99grob};
+    for (int k = 0; k < 6; ++k) {
+      SCOPED_TRACE(k);
+      buttons[k]->click();
+      ASSERT_TRUE(form.StoreInput());
+      EXPECT_EQ(Verbindung.fZ, proposals[k]);
+    }
+    // Typed over, the edit's text counts again.
+    form.Edit_setz->setText(units ? "0.0004" : "0.012");
+    ASSERT_TRUE(form.StoreInput());
+    EXPECT_NEAR(D(Verbindung.fZ), units ? 0.01016 : 0.012, 1e-12);
+  }
+  UnitSystem = 0;
+}
+
+// The clamp load over friction is proposed rounded up, so that the accepted
+// proposal passes the calculation's own check.
+TEST_F(LoadFormTest, TheClampLoadProposalOverFrictionIsRoundedUpAndPassesItsCheck) {
+  for (const Word units : {0, 1}) {
+    SCOPED_TRACE(units ? "imperial" : "metric");
+    UnitSystem = units;
+    TForm_bq4last form;
+    // FQ/µTr = 500/0.15 = 3333.33 N (749.35 lbf).
+    Reibung.muTr = 0.15L;
+    form.Edit_fq->setText(QString::fromStdString(ForceToText(500)));
+    EXPECT_EQ(Text(form.Button_fkrfq->text()), units ? "750" : "3334");
+    form.Button_fkrfq->click();
+    form.Button_okClick();
+    CalculateJoint();
+    EXPECT_GE(Last.FKreq, 500 / 0.15L);
+    EXPECT_FALSE(HasMessage("Error  : FK < FKerf (shear.force) !")) << ::testing::PrintToString(MessageTexts());
+  }
+  UnitSystem = 0;
 }
 
 // Friction form ----------------------------------------------------------------

@@ -149,4 +149,41 @@ TEST_F(TighteningFormTest, APreloadOrTorqueGivenAboveTheYieldPointStaysCalculabl
   EXPECT_TRUE(HasMessage("Fatal  : out of range: nu !"));
 }
 
+
+// Opening the form and OK without a change, in either unit system and after
+// unit switches, keep every given input as stored, unrounded.
+TEST_F(TighteningFormTest, OkWithoutAChangeAndUnitSwitchesKeepTheStoredInputsUnrounded) {
+  struct Case {
+    const char* name;
+    Word given, alphaChoice;
+    Extended* field;
+    Extended value;
+  };
+  const Case cases[] = {
+      {"nu", 1, 1, &Montage.nu, 0.9123456L},        {"MA", 2, 1, &Last.MA, 97.123456L},
+      {"FM", 3, 1, &Last.FM, 45123.456L},           {"alpha A", 1, 1, &Montage.alphaA, 1.61234567L},
+      {"MA min", 1, 3, &Last.MAmin, 60.123456L},    {"FM min", 1, 4, &Last.FMminGiven, 30123.456L},
+      {"torque scatter", 1, 2, &Last.TorqueScatter, 0.123456789L},
+  };
+  for (const int units : {0, 1}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (units ? " imperial" : " metric"));
+      InitCalcTest();
+      SetUpTappedM12Joint();
+      UnitSystem = static_cast<Word>(units);
+      Montage.GivenQuantity = c.given;
+      Last.AlphaAChoice = c.alphaChoice;
+      *c.field = c.value;
+      TForm_bq4anzi form;
+      form.ButtonMetricClick();
+      form.ButtonMetricClick();
+      form.Button_okClick();
+      EXPECT_EQ(form.result(), QDialog::Accepted);
+      // A given torque or preload is met again by the calculation, to its rounding.
+      EXPECT_NEAR(D(*c.field), D(c.value), D(c.value) * 1e-15);
+    }
+  }
+  UnitSystem = 0;
+}
+
 }  // namespace
