@@ -219,25 +219,37 @@ std::string Fingerprint(const std::string& bytes) {
   return buf;
 }
 
+// What the build last put in place: the fingerprint of the source and of the
+// table as written. The stamp is written before the table is renamed into
+// place, and names the table that was in place as well, so that a build cut
+// short between the two leaves no table of its own taken for the user's.
 struct Stamp {
-  std::string table;   // fingerprint of the table as the build wrote it
-  std::string source;  // fingerprint of the source it was built from
+  std::string source;
+  std::vector<std::string> tables;
+  bool Built(const std::string& table) const {
+    for (const std::string& t : tables)
+      if (t == table) return true;
+    return false;
+  }
 };
 
-const char kStampHeader[] = "bq4_mktables stamp 1";
+const char kStampHeader[] = "bq4_mktables stamp 2";
 
 bool ReadStamp(const std::string& path, Stamp& stamp) {
   std::ifstream in(path);
-  std::string header;
-  return std::getline(in, header) && header == kStampHeader && std::getline(in, stamp.table) &&
-         std::getline(in, stamp.source) && !stamp.table.empty();
+  std::string header, line;
+  if (!std::getline(in, header) || header != kStampHeader || !std::getline(in, stamp.source)) return false;
+  while (std::getline(in, line))
+    if (!line.empty()) stamp.tables.push_back(line);
+  return !stamp.tables.empty();
 }
 
 void WriteStamp(const std::string& path, const Stamp& stamp) {
   const std::string temp = path + ".tmp";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << kStampHeader << "\n" << stamp.table << "\n" << stamp.source << "\n";
+    out << kStampHeader << "\n" << stamp.source << "\n";
+    for (const std::string& t : stamp.tables) out << t << "\n";
     out.close();
     if (!out) {
       std::remove(temp.c_str());
@@ -276,24 +288,21 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
     std::remove(temp.c_str());
     Fail(temp, "cannot be read back");
   }
-  const Stamp fresh{Fingerprint(built), Fingerprint(sourceBytes)};
+  Stamp next{Fingerprint(sourceBytes), {Fingerprint(built)}};
   const std::string stampPath = target + ".built";
   const std::string newPath = target + ".new";
   std::error_code ec;
-  std::string present;
-  if (!std::filesystem::exists(target, ec)) {
-    MoveInto(temp, target);
-    WriteStamp(stampPath, fresh);
-    std::filesystem::remove(newPath, ec);
-    return;
-  }
-  if (!ReadBytes(target, present)) {
+  const bool present = std::filesystem::exists(target, ec);
+  std::string presentBytes;
+  if (present && !ReadBytes(target, presentBytes)) {
     std::remove(temp.c_str());
     Fail(target, "cannot be read");
   }
   Stamp stamp;
-  if (!ReadStamp(stampPath, stamp)) {
-    if (!SameButDate(present, built)) {
+  if (!present) {
+    // a new table, or one the user deleted to take the new one
+  } else if (!ReadStamp(stampPath, stamp)) {
+    if (!SameButDate(presentBytes, built)) {
       const std::string oldPath = target + ".old";
       std::filesystem::copy_file(target, oldPath, std::filesystem::copy_options::overwrite_existing, ec);
       if (ec) {
@@ -303,8 +312,8 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
       Note(NameOf(target) + " differs from its source and its build left no stamp: replaced, the previous table is " +
            NameOf(oldPath));
     }
-  } else if (Fingerprint(present) != stamp.table) {
-    if (fresh.source == stamp.source) {
+  } else if (const std::string presentPrint = Fingerprint(presentBytes); !stamp.Built(presentPrint)) {
+    if (next.source == stamp.source) {
       std::remove(temp.c_str());
       Note(NameOf(target) + " was changed after it was built: kept");
     } else {
@@ -313,9 +322,16 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
            NameOf(newPath) + " (delete " + NameOf(target) + " and build again to take it)");
     }
     return;
+  } else if (presentPrint != next.tables[0]) {
+    next.tables.push_back(presentPrint);
+  }
+  try {
+    WriteStamp(stampPath, next);
+  } catch (const Failure&) {
+    std::remove(temp.c_str());
+    throw;
   }
   MoveInto(temp, target);
-  WriteStamp(stampPath, fresh);
   std::filesystem::remove(newPath, ec);
 }
 
