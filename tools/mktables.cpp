@@ -3,9 +3,21 @@
 // engine. Usage: bq4_mktables source.csv target.dbf
 // The table is written to a temporary name beside the target and renamed into
 // place, so a failed build never leaves a half-written table.
+//
+// Users edit the built tables in the program's table window, and a rebuild or
+// a newer program must not throw their edits away. Beside each table lies a
+// stamp (target.dbf.built) of the bytes the build wrote and of the source they
+// came from. The build replaces a table only when it is missing or still
+// exactly what the stamp says; a table changed since is kept, and when its
+// source has changed too, the new table goes beside it as target.dbf.new.
+// A table without a stamp (from a build that kept none) is replaced when it
+// differs from the new one only in its date, else replaced with the previous
+// one kept as target.dbf.old.
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -188,9 +200,145 @@ void WriteTable(const std::string& path, const std::vector<TDbfFieldEntry>& fiel
   CheckEngine(path + " (close)");
 }
 
+// The bytes of a file; false when it cannot be read.
+bool ReadBytes(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  bytes = ss.str();
+  return !in.bad();
+}
+
+// FNV-1a: tells a changed file from an unchanged one, nothing more.
+std::string Fingerprint(const std::string& bytes) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%016llx-%zu", static_cast<unsigned long long>(h), bytes.size());
+  return buf;
+}
+
+// What the build last put in place: the fingerprint of the source and of the
+// table as written. The stamp is written before the table is renamed into
+// place, and names the table that was in place as well, so that a build cut
+// short between the two leaves no table of its own taken for the user's.
+struct Stamp {
+  std::string source;
+  std::vector<std::string> tables;
+  bool Built(const std::string& table) const {
+    for (const std::string& t : tables)
+      if (t == table) return true;
+    return false;
+  }
+};
+
+const char kStampHeader[] = "bq4_mktables stamp 2";
+
+bool ReadStamp(const std::string& path, Stamp& stamp) {
+  std::ifstream in(path);
+  std::string header, line;
+  if (!std::getline(in, header) || header != kStampHeader || !std::getline(in, stamp.source)) return false;
+  while (std::getline(in, line))
+    if (!line.empty()) stamp.tables.push_back(line);
+  return !stamp.tables.empty();
+}
+
+void WriteStamp(const std::string& path, const Stamp& stamp) {
+  const std::string temp = path + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << kStampHeader << "\n" << stamp.source << "\n";
+    for (const std::string& t : stamp.tables) out << t << "\n";
+    out.close();
+    if (!out) {
+      std::remove(temp.c_str());
+      Fail(path, "cannot be written");
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    Fail(path, "cannot be replaced");
+  }
+}
+
+// Two tables equal but for the date of the last update (header bytes 1..3).
+bool SameButDate(std::string a, std::string b) {
+  if (a.size() != b.size() || a.size() < 4) return false;
+  for (int i = 1; i <= 3; ++i) a[i] = b[i] = 0;
+  return a == b;
+}
+
+std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+void Note(const std::string& text) { std::cout << "bq4_mktables: " << text << "\n" << std::flush; }
+
+void MoveInto(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    std::remove(from.c_str());
+    Fail(to, "cannot be replaced");
+  }
+}
+
+// Puts the table just written to temp into place, or beside a table the user
+// changed (see the head of this file).
+void PlaceTable(const std::string& temp, const std::string& target, const std::string& sourceBytes) {
+  std::string built;
+  if (!ReadBytes(temp, built)) {
+    std::remove(temp.c_str());
+    Fail(temp, "cannot be read back");
+  }
+  Stamp next{Fingerprint(sourceBytes), {Fingerprint(built)}};
+  const std::string stampPath = target + ".built";
+  const std::string newPath = target + ".new";
+  std::error_code ec;
+  const bool present = std::filesystem::exists(target, ec);
+  std::string presentBytes;
+  if (present && !ReadBytes(target, presentBytes)) {
+    std::remove(temp.c_str());
+    Fail(target, "cannot be read");
+  }
+  Stamp stamp;
+  if (!present) {
+    // a new table, or one the user deleted to take the new one
+  } else if (!ReadStamp(stampPath, stamp)) {
+    if (!SameButDate(presentBytes, built)) {
+      const std::string oldPath = target + ".old";
+      std::filesystem::copy_file(target, oldPath, std::filesystem::copy_options::overwrite_existing, ec);
+      if (ec) {
+        std::remove(temp.c_str());
+        Fail(oldPath, "cannot be written: " + ec.message());
+      }
+      Note(NameOf(target) + " differs from its source and its build left no stamp: replaced, the previous table is " +
+           NameOf(oldPath));
+    }
+  } else if (const std::string presentPrint = Fingerprint(presentBytes); !stamp.Built(presentPrint)) {
+    if (next.source == stamp.source) {
+      std::remove(temp.c_str());
+      Note(NameOf(target) + " was changed after it was built: kept");
+    } else {
+      MoveInto(temp, newPath);
+      Note(NameOf(target) + " was changed after it was built: kept; the table built from its newer source is " +
+           NameOf(newPath) + " (delete " + NameOf(target) + " and build again to take it)");
+    }
+    return;
+  } else if (presentPrint != next.tables[0]) {
+    next.tables.push_back(presentPrint);
+  }
+  try {
+    WriteStamp(stampPath, next);
+  } catch (const Failure&) {
+    std::remove(temp.c_str());
+    throw;
+  }
+  MoveInto(temp, target);
+  std::filesystem::remove(newPath, ec);
+}
+
 void MakeTable(const std::string& source, const std::string& target) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) Fail(source, "cannot be read");
+  std::string sourceBytes;
+  if (!ReadBytes(source, sourceBytes)) Fail(source, "cannot be read");
+  std::istringstream in(sourceBytes);
   int line = 1;
   std::vector<std::string> cells;
   if (!ReadCsvRecord(in, cells, line)) Fail(source, "is empty");
@@ -218,10 +366,7 @@ void MakeTable(const std::string& source, const std::string& target) {
     std::remove(temp.c_str());
     throw;
   }
-  if (std::rename(temp.c_str(), target.c_str()) != 0) {
-    std::remove(temp.c_str());
-    Fail(target, "cannot be replaced");
-  }
+  PlaceTable(temp, target, sourceBytes);
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+// The table tool of the build, run as the build runs it: a table the user
+// changed with the engine after the build wrote it survives the next build,
+// also when a newer source comes; a table still as built is replaced.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "dbf_test_util.h"
+
+namespace {
+
+class MakeTables : public dbftest::DbfTest {
+ protected:
+  // Runs the tool as the build does; its output is kept in out_.
+  int Build(const std::string& csv) {
+    const std::string cmd = std::string(BQ4_BINARY_DIR "/data/bq4_mktables ") + Path(csv) + " " + Path(Dbf(csv)) +
+                            " > " + Path("out.txt") + " 2>&1";
+    const int rc = std::system(cmd.c_str());
+    out_ = dbftest::ReadText(Path("out.txt"));
+    return rc;
+  }
+  static std::string Dbf(const std::string& csv) { return csv.substr(0, csv.size() - 4) + ".dbf"; }
+  void Source(const std::string& csv, const std::string& text) { std::ofstream(Path(csv), std::ios::binary) << text; }
+  // The first column of a table, read through a copy (the engine opens .dbf names).
+  std::string Names(const std::string& table) {
+    std::filesystem::copy_file(Path(table), Path("read.dbf"), std::filesystem::copy_options::overwrite_existing);
+    Use(Path("read.dbf"));
+    std::string names = Column(1);
+    CloseDatabase();
+    return names;
+  }
+  bool Exists(const std::string& name) { return std::filesystem::exists(Path(name)); }
+  std::string out_;
+};
+
+TEST_F(MakeTables, KeepsTheUsersTableThroughRebuildsAndNewerSources) {
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nA,1\nB,2\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,");
+  // Unchanged since the build: a newer source replaces it, also after a
+  // build cut short before it renamed the table it had stamped into place.
+  const auto first = dbftest::ReadBytes(Path("washers.dbf"));
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nA,1\nB,2\nC,3\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  dbftest::WriteBytes(Path("washers.dbf"), first);
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,");
+  EXPECT_EQ(out_, "");
+
+  // The user appends a washer with the engine, as the table window does.
+  Use(Path("washers.dbf") + " EXCLUSIVE");
+  AppendTexts({{"USER", "9"}});
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  CloseDatabase();
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;  // the tool rebuilt, same source
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,USER,");
+  EXPECT_NE(out_.find("washers.dbf was changed after it was built: kept"), std::string::npos) << out_;
+  EXPECT_FALSE(Exists("washers.dbf.new"));
+
+  // A newer program with a newer source: the user's table stays, the new one lies beside it.
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nA,1\nB,2\nC,3\nD,4\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,USER,");
+  EXPECT_NE(out_.find("is washers.dbf.new"), std::string::npos) << out_;
+  EXPECT_EQ(Names("washers.dbf.new"), "A,B,C,D,");
+
+  // The user deletes the table: the build makes the new one and clears the rest.
+  std::filesystem::remove(Path("washers.dbf"));
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,D,");
+  EXPECT_FALSE(Exists("washers.dbf.new"));
+
+  // A table of a build that kept no stamp: the same one is replaced quietly,
+  // a different one is replaced and kept as .old.
+  std::filesystem::remove(Path("washers.dbf.built"));
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(out_, "");
+  EXPECT_FALSE(Exists("washers.dbf.old"));
+  std::filesystem::remove(Path("washers.dbf.built"));
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nE,5\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "E,");
+  EXPECT_EQ(Names("washers.dbf.old"), "A,B,C,D,");
+  EXPECT_NE(out_.find("the previous table is washers.dbf.old"), std::string::npos) << out_;
+}
+
+}  // namespace
