@@ -9,11 +9,39 @@
 #include <map>
 #include <string>
 
+#include <locale.h>
+
+namespace {
+
+// The library writes numbers with the C library's printf: in the "C" locale
+// while a workbook is written, so that a number cell holds "1.75" and no
+// "1,75" that no spreadsheet program reads as a number.
+class CNumbersScope {
+ public:
+  CNumbersScope()
+      : c_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))),
+        previous_(c_ ? uselocale(c_) : static_cast<locale_t>(nullptr)) {}
+  ~CNumbersScope() {
+    if (!c_) return;
+    uselocale(previous_);
+    freelocale(c_);
+  }
+  CNumbersScope(const CNumbersScope&) = delete;
+  CNumbersScope& operator=(const CNumbersScope&) = delete;
+
+ private:
+  locale_t c_;
+  locale_t previous_;
+};
+
+}  // namespace
+
 extern "C" {
 
 __attribute__((visibility("default"))) int Bq4WriteWorkbook(const char* path, const Bq4WorkbookCell* cells,
                                                             std::size_t count, char* error,
                                                             std::size_t errorSize) {
+  CNumbersScope numbers;
   lxw_workbook* book = workbook_new(path);
   if (!book) {
     std::snprintf(error, errorSize, "file %s cannot be created", path);
