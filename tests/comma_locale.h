@@ -15,6 +15,15 @@
 
 #include "platform/os.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define BQ4_LSAN_DISABLE() __lsan_disable()
+#define BQ4_LSAN_ENABLE() __lsan_enable()
+#else
+#define BQ4_LSAN_DISABLE() ((void)0)
+#define BQ4_LSAN_ENABLE() ((void)0)
+#endif
+
 namespace testlocale {
 
 inline const std::string& CompiledLocaleDir() {
@@ -37,10 +46,17 @@ class CommaLocale {
     Save("LC_ALL");
     Save("LANG");
     ::setenv("LOCPATH", CompiledLocaleDir().c_str(), 1);
-    if (environment) ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    if (environment) {
+      ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+      // glibc's newlocale keeps the search path it builds from LOCPATH,
+      // which only a test sets.
+      BQ4_LSAN_DISABLE();
+      lsanOff_ = true;
+    }
     ok_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr && std::strcmp(std::localeconv()->decimal_point, ",") == 0;
   }
   ~CommaLocale() {
+    if (lsanOff_) BQ4_LSAN_ENABLE();
     std::setlocale(LC_ALL, "C");
     for (auto& [name, value] : saved_) {
       if (value) ::setenv(name.c_str(), value->c_str(), 1);
@@ -57,6 +73,7 @@ class CommaLocale {
     saved_.push_back({name, v ? std::optional<std::string>(v) : std::nullopt});
   }
   bool ok_ = false;
+  bool lsanOff_ = false;
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 

@@ -308,7 +308,6 @@ void Tconfig::StoreConfigControls() {
   PrinterInterface = static_cast<Word>(RadioIndex(RadioGroup_lpt) + 1);
   TextPrinterDevice = TrimRightText(S(Edit_printerdevice->text()));
   PrintoutDisplayMode = static_cast<Word>(RadioIndex(RadioGroup_trenn) + 1);
-  DateFormatCode = static_cast<Word>(RadioIndex(RadioGroup_date) + 1);
   LinesPerPage = SpinEdit_linesperpage->value();
   HeaderSpaceLines = SpinEdit_spacelines->value();
   if (ComboBox_ausdruckdefault->currentIndex() >= 0)
