@@ -91,8 +91,12 @@ auto ForEnvironment(const char* category) {
   static Known known;
   std::string key;
   for (const char* name : {"LC_ALL", category, "LANG", "LOCPATH"}) {
-    const char* value = std::getenv(name);
-    key += value ? "=" + std::string(value) : std::string("-");
+    if (const char* value = std::getenv(name)) {
+      key += '=';
+      key += value;
+    } else {
+      key += '-';
+    }
     key += '\0';
   }
   if (!known.valid || key != known.key) known = {key, Read(), true};
