@@ -284,6 +284,8 @@ TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
   const std::string sheet = Unzipped(book, "xl/worksheets/sheet1.xml");
   EXPECT_NE(sheet.find("<v>12.9</v>"), std::string::npos);
   EXPECT_EQ(sheet.find(","), std::string::npos);
+  // Column A is wide enough for "206000" and "60.0000000": no "###" in its place.
+  EXPECT_NE(sheet.find("<col min=\"1\" max=\"1\" width=\""), std::string::npos);
   if (HasPython("openpyxl")) {
     EXPECT_EQ(RunPython(dir_,
                         "import sys, openpyxl\n"
