@@ -22,6 +22,7 @@
 #include "framework/message_box.h"
 #include "framework/report_window.h"
 #include "framework/text_output.h"
+#include "platform/c_numbers.h"
 #include "platform/modules.h"
 #include "platform/os.h"
 #include "platform/process.h"
@@ -327,7 +328,7 @@ std::string NumberText(double value, const NumberCell& style) {
     return ec == std::errc() ? std::string(buffer, end) : std::string();
   }
   char buffer[400];
-  std::snprintf(buffer, sizeof buffer, style.exponent ? "%.*E" : "%.*f", style.decimals, value);
+  platform::FormatC(buffer, sizeof buffer, style.exponent ? "%.*E" : "%.*f", style.decimals, value);
   return buffer;
 }
 
@@ -407,7 +408,10 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
       text = value == u"1" ? "1" : "0";
     } else if (!value.isEmpty()) {
       bool ok = false;
-      const double number = value.toDouble(&ok);
+      double number = value.toDouble(&ok);
+      // Workbooks written under a decimal-comma locale by earlier versions
+      // hold "10,9" in number cells.
+      if (!ok && value.count(u',') == 1 && !value.contains(u'.')) number = QString(value).replace(u',', u'.').toDouble(&ok);
       const NumberCell none{0, -1, false};
       text = ok ? NumberText(number, style >= 0 && static_cast<std::size_t>(style) < styles.size()
                                          ? styles[static_cast<std::size_t>(style)]

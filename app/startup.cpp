@@ -85,6 +85,7 @@ bool StartUpEndsProgram() { return g_endProgram; }
 void StartUp(Word mode) {
   g_endProgram = false;
   if (mode < 6 || mode > 9) ReadConfigFile();
+  ApplySystemDateLayout();
   AbortFlag = 0;
   TraceMessagesOn = 1;
   RepairConfigDirs();

@@ -4,16 +4,60 @@
 #include <xlsxwriter.h>
 #include <zip.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+
+#include <locale.h>
+
+namespace {
+
+// The library writes numbers with the C library's printf: in the "C" locale
+// while a workbook is written, so that a number cell holds "1.75" and no
+// "1,75" that no spreadsheet program reads as a number.
+class CNumbersScope {
+ public:
+  CNumbersScope()
+      : c_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))),
+        previous_(c_ ? uselocale(c_) : static_cast<locale_t>(nullptr)) {}
+  ~CNumbersScope() {
+    if (!c_) return;
+    uselocale(previous_);
+    freelocale(c_);
+  }
+  CNumbersScope(const CNumbersScope&) = delete;
+  CNumbersScope& operator=(const CNumbersScope&) = delete;
+
+ private:
+  locale_t c_;
+  locale_t previous_;
+};
+
+// Characters a number shows in its format ("0.000", "0.00E+00").
+std::size_t ShownWidth(double value, const char* format) {
+  const std::string f = format ? format : "";
+  const std::size_t e = f.find('E'), dot = f.find('.');
+  const std::size_t decimals = dot == std::string::npos ? 0 : (e == std::string::npos ? f.size() : e) - dot - 1;
+  std::size_t whole = 1;
+  if (e == std::string::npos)
+    for (double a = std::fabs(value); a >= 10 && whole < 400; a /= 10) ++whole;
+  return whole + (decimals ? decimals + 1 : 0) + (e == std::string::npos ? 0 : f.size() - e) + (value < 0 ? 1 : 0);
+}
+
+// A column narrower than its numbers shows "###" in their place.
+constexpr double kDefaultColumnWidth = 8.43;
+
+}  // namespace
 
 extern "C" {
 
 __attribute__((visibility("default"))) int Bq4WriteWorkbook(const char* path, const Bq4WorkbookCell* cells,
                                                             std::size_t count, char* error,
                                                             std::size_t errorSize) {
+  CNumbersScope numbers;
   lxw_workbook* book = workbook_new(path);
   if (!book) {
     std::snprintf(error, errorSize, "file %s cannot be created", path);
@@ -21,6 +65,7 @@ __attribute__((visibility("default"))) int Bq4WriteWorkbook(const char* path, co
   }
   lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
   std::map<std::string, lxw_format*> formats;
+  std::map<lxw_col_t, std::size_t> numberWidths;
   for (std::size_t i = 0; i < count; ++i) {
     const Bq4WorkbookCell& cell = cells[i];
     if (cell.isNumber) {
@@ -30,10 +75,15 @@ __attribute__((visibility("default"))) int Bq4WriteWorkbook(const char* path, co
         format_set_num_format(format, cell.format);
       }
       worksheet_write_number(sheet, cell.row, static_cast<lxw_col_t>(cell.column), cell.value, format);
+      std::size_t& width = numberWidths[static_cast<lxw_col_t>(cell.column)];
+      width = std::max(width, ShownWidth(cell.value, cell.format));
     } else {
       worksheet_write_string(sheet, cell.row, static_cast<lxw_col_t>(cell.column), cell.text, nullptr);
     }
   }
+  for (const auto& [column, width] : numberWidths)
+    if (static_cast<double>(width) > kDefaultColumnWidth)
+      worksheet_set_column(sheet, column, column, static_cast<double>(width) + 1, nullptr);
   const lxw_error result = workbook_close(book);
   if (result != LXW_NO_ERROR) {
     std::snprintf(error, errorSize, "file %s cannot be written (%s)", path, lxw_strerror(result));

@@ -8,6 +8,7 @@
 
 #include "dbf/datasets_internal.h"
 #include "dbf/runtime.h"
+#include "platform/c_numbers.h"
 
 // ---- primitive dataset ------------------------------------------------------------------
 
@@ -315,8 +316,8 @@ std::string TTzFloatField::AsString() const {
   if (auto* ds = dynamic_cast<const TTzDataSet*>(&DataSet());
       ds && FieldNo() >= 1 && FieldNo() <= ds->FieldProps().Count())
     decimals = ds->FieldProps().Decimals(FieldNo());
-  if (decimals >= 0 && decimals <= 18) std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  else std::snprintf(text, sizeof text, "%.15g", v);
+  if (decimals >= 0 && decimals <= 18) platform::FormatC(text, sizeof text, "%.*f", decimals, v);
+  else platform::FormatC(text, sizeof text, "%.15g", v);
   std::string s = text;
   if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
   return s;

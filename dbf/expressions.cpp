@@ -12,6 +12,7 @@
 #include "dbf/errors.h"
 #include "dbf/index_keys.h"
 #include "dbf/runtime.h"
+#include "platform/c_numbers.h"
 
 std::uint8_t ExprDefaultDecimals = 2;
 
@@ -190,7 +191,7 @@ class Compiler {
         else { Unget(); break; }
       }
       if (num.size() > 80) num.resize(80);
-      number_ = std::strtod(num.c_str(), nullptr);
+      number_ = platform::StrToDoubleC(num.c_str(), nullptr);
       width_ = 0;
       decimals_ = ExprDefaultDecimals;
       tokenCount_++;
@@ -630,7 +631,7 @@ std::string TypedFieldText(const TDbfFieldEntry& f, const std::uint8_t* p) {
     case 'N':
     case 'F': {
       char buf[64];
-      if (f.decimals > 0) std::snprintf(buf, sizeof buf, "%.*Lf", f.decimals, Real48ToExtended(p));
+      if (f.decimals > 0) platform::FormatC(buf, sizeof buf, "%.*Lf", f.decimals, Real48ToExtended(p));
       else std::snprintf(buf, sizeof buf, "%d", static_cast<std::int32_t>(Get32(p)));
       text = buf;
       break;
@@ -871,7 +872,7 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
         int w = static_cast<int>(std::clamp(Trunc(len), 0.0, 255.0));
         int dd = static_cast<int>(std::clamp(Trunc(dec), 0.0, 30.0));
         char buf[400];
-        int n = std::snprintf(buf, sizeof buf, "%*.*f", w, dd, x.number);
+        int n = platform::FormatC(buf, sizeof buf, "%*.*f", w, dd, x.number);
         pushC(n < 0 || n > w ? std::string(static_cast<std::size_t>(w), '*') : std::string(buf));
         break;
       }

@@ -15,6 +15,7 @@
 #include "framework/charset.h"
 #include "framework/clock.h"
 #include "framework/math_utils.h"
+#include "platform/c_numbers.h"
 #include "platform/os.h"
 
 std::uint8_t TzCountry = 0;
@@ -411,7 +412,7 @@ long double LeadingValue(const std::string& s) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), d);
   if (r.ec != std::errc()) return 0;
   // Parse the digits again in extended precision for the full mantissa.
-  long double v = std::strtold(std::string(s.data(), r.ptr).c_str(), nullptr);
+  long double v = platform::StrToLongDoubleC(std::string(s.data(), r.ptr).c_str(), nullptr);
   return v;
 }
 
@@ -465,7 +466,7 @@ void FloatToStrDec(long double value, int width, int decimals, std::string& text
   char buf[128];
   width = std::clamp(width, 0, 30);
   decimals = std::clamp(decimals, 0, 30);
-  std::snprintf(buf, sizeof buf, "%*.*Lf", width, decimals, value);
+  platform::FormatC(buf, sizeof buf, "%*.*Lf", width, decimals, value);
   text = buf;
   if (text.size() > 30) text.resize(30);
   if (TzDecimalSep != '.' && decimals > 0) {
@@ -476,12 +477,7 @@ void FloatToStrDec(long double value, int width, int decimals, std::string& text
 
 std::string FixedNumberText(long double value, int width, int decimals) {
   if (!std::isfinite(value)) value = 0;
-  const int n = std::snprintf(nullptr, 0, "%*.*Lf", width, decimals, value);
-  if (n <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(text.data(), text.size(), "%*.*Lf", width, decimals, value);
-  text.resize(static_cast<std::size_t>(n));
-  return text;
+  return platform::FormatC("%*.*Lf", width, decimals, value);
 }
 
 void IntToStrWidth(long value, int width, std::string& text) {

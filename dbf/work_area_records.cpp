@@ -10,6 +10,7 @@
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/runtime.h"
+#include "platform/c_numbers.h"
 
 namespace workareas {
 
@@ -142,7 +143,7 @@ std::int32_t ClampToInt32(double v) {
 void WriteNumberText(char* dst, int len, int dec, long double v) {
   char buf[400];
   if (!std::isfinite(v)) v = 0;
-  int n = std::snprintf(buf, sizeof buf, "%*.*Lf", len, dec, v);
+  int n = platform::FormatC(buf, sizeof buf, "%*.*Lf", len, dec, v);
   if (n < 0 || n > len) std::memset(dst, '*', static_cast<std::size_t>(len));
   else std::memcpy(dst, buf, static_cast<std::size_t>(len));
 }

@@ -69,24 +69,42 @@ std::string LocaleShortDateFormat() {
   return out;
 }
 
-}  // namespace
+char LocaleDecimalSign() {
+  locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+  if (loc == static_cast<locale_t>(nullptr)) return '.';
+  const char* radix = nl_langinfo_l(RADIXCHAR, loc);
+  const char sign = radix && radix[0] == ',' ? ',' : '.';
+  freelocale(loc);
+  return sign;
+}
 
-std::string SystemShortDateFormat() {
-  // The locale is read from the environment: asked again only when the
-  // variables it is chosen by have changed (a run of many projects asks
-  // once per project).
+// The answer of `Read` for the locale the environment chooses for
+// `category`: asked again only when the variables it is chosen by have
+// changed (a run of many projects asks once per project).
+template <auto Read>
+auto ForEnvironment(const char* category) {
+  struct Known {
+    std::string key;
+    decltype(Read()) value{};
+    bool valid = false;
+  };
+  static Known known;
   std::string key;
-  for (const char* name : {"LC_ALL", "LC_TIME", "LANG", "LOCPATH"}) {
-    const char* value = std::getenv(name);
-    key += value ? "=" + std::string(value) : std::string("-");
+  for (const char* name : {"LC_ALL", category, "LANG", "LOCPATH"}) {
+    if (const char* value = std::getenv(name)) {
+      key += '=';
+      key += value;
+    } else {
+      key += '-';
+    }
     key += '\0';
   }
-  static std::string lastKey, lastFormat;
-  static bool known = false;
-  if (!known || key != lastKey) {
-    lastFormat = LocaleShortDateFormat();
-    lastKey = key;
-    known = true;
-  }
-  return lastFormat;
+  if (!known.valid || key != known.key) known = {key, Read(), true};
+  return known.value;
 }
+
+}  // namespace
+
+std::string SystemShortDateFormat() { return ForEnvironment<LocaleShortDateFormat>("LC_TIME"); }
+
+char SystemDecimalSign() { return ForEnvironment<LocaleDecimalSign>("LC_NUMERIC"); }

@@ -29,3 +29,7 @@ void InitClock();
 // with d, M and y as "dd.MM.yyyy" or "MM/dd/yy"; empty when the locale
 // gives none.
 std::string SystemShortDateFormat();
+
+// The decimal sign of the user's locale (LC_NUMERIC as the environment
+// chooses it, whatever the process's C locale was set to): "," or ".".
+char SystemDecimalSign();

@@ -395,6 +395,22 @@ std::string DateText(int year, int month, int day) {
   }
 }
 
+Word DateCodeOfFormat(std::string_view format) {
+  const std::size_t first = format.find_first_of("dDmMyY");
+  if (first == std::string_view::npos) return 0;
+  const std::size_t sep = format.find_first_not_of("dDmMyY", first);
+  const char separator = sep == std::string_view::npos ? '/' : format[sep];
+  switch (format[first]) {
+    case 'y': case 'Y': return 3;
+    case 'm': case 'M': return 2;
+    default: return separator == '.' ? 1 : 4;
+  }
+}
+
+void ApplySystemDateLayout() {
+  if (const Word code = DateCodeOfFormat(SystemShortDateFormat())) DateFormatCode = code;
+}
+
 std::string TodayText() {
   int y, m, d, w;
   TodayYMD(y, m, d, w);

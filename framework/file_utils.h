@@ -103,6 +103,11 @@ void CopyFileBetweenDirs(std::string_view mask, std::string_view srcDir, std::st
 void TodayYMD(int& year, int& month, int& day, int& weekday);  // weekday is always 0
 // By DateFormatCode: 1 dd.mm.yyyy, 2 mm/dd/yyyy, 3 yyyy/mm/dd, 4 dd/mm/yyyy, else yyyy/mm/dd.
 std::string DateText(int year, int month, int day);
+// DateFormatCode for a short date format written with d, M and y ("dd.MM.yyyy"):
+// 1, 2, 3 or 4; 0 for an empty or unknown format.
+Word DateCodeOfFormat(std::string_view format);
+// Dates follow the system's short date format (framework/clock.h), where it gives one.
+void ApplySystemDateLayout();
 std::string TodayText();
 void TimeParts(int& hour, int& minute, int& second, int& hundredths);
 std::string TimeText();  // "9:05": hours without, minutes with a leading zero

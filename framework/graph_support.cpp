@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/c_numbers.h"
+
 namespace {
 
 // 10^k for k = 0..27, each exact in the extended type.
@@ -68,7 +70,7 @@ std::string GraphFloatText(Extended v) {
     nd = static_cast<int>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
   } else {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.7Le", std::fabs(v));  // d.ddddddde[+-]xx
+    platform::FormatC(buf, sizeof buf, "%.7Le", std::fabs(v));  // d.ddddddde[+-]xx
     const char* epos = std::strchr(buf, 'e');
     exp10 = std::atoi(epos + 1);
     for (const char* p = buf; p < epos; ++p)

@@ -6,6 +6,7 @@
 #include <QToolTip>
 #include <fontconfig/fontconfig.h>
 
+#include <clocale>
 #include <pthread.h>
 #include <sched.h>
 
@@ -74,6 +75,9 @@ ApplicationScope::ApplicationScope(int& argc, char** argv) {
   if (IsHeadless()) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (GetEnvironment("XDG_RUNTIME_DIR").empty()) qputenv("XDG_RUNTIME_DIR", ProcessTempDir().c_str());
   app_ = std::make_unique<QApplication>(argc, argv);
+  // Qt took the C library's locale from the environment; numbers that code
+  // below the window (and libraries it loads) formats or reads keep ".".
+  std::setlocale(LC_NUMERIC, "C");
   // The window's dialogs replace the Qt-free defaults.
   dialog_detail::InstallWindowDialogs();
 }

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/c_numbers.h"
+
 namespace platform {
 
 // ---- dates ---------------------------------------------------------------------
@@ -82,7 +84,7 @@ std::string TField::AsString() const {
     case TFieldType::Float: {
       double v;
       std::memcpy(&v, b.data(), 8);
-      std::snprintf(text, sizeof text, "%.15g", v);
+      FormatC(text, sizeof text, "%.15g", v);
       return text;
     }
     case TFieldType::Date: {
@@ -154,7 +156,7 @@ void TField::SetAsString(const std::string& text) {
       }
       std::replace(t.begin(), t.end(), ',', '.');
       char* end = nullptr;
-      double v = std::strtod(t.c_str(), &end);
+      double v = StrToDoubleC(t.c_str(), &end);
       if (*end != '\0' || !std::isfinite(v)) throw EDatabaseError("'" + text + "' is not a valid floating point value");
       SetAsFloat(v);
       return;
@@ -240,7 +242,7 @@ double TField::AsFloat() const {
     std::string s = Trimmed(AsString());
     std::replace(s.begin(), s.end(), ',', '.');
     char* end = nullptr;
-    double v = std::strtod(s.c_str(), &end);
+    double v = StrToDoubleC(s.c_str(), &end);
     if (s.empty() || *end != '\0') throw EDatabaseError("'" + s + "' is not a valid floating point value");
     return v;
   }
@@ -260,7 +262,7 @@ void TField::SetAsFloat(double v) {
     }
     case TFieldType::String: {
       char text[64];
-      std::snprintf(text, sizeof text, "%.15g", v);
+      FormatC(text, sizeof text, "%.15g", v);
       SetAsString(text);
       return;
     }

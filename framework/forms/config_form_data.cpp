@@ -33,6 +33,7 @@
 #include "framework/number_format.h"
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
+#include "platform/c_numbers.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 #include "platform/qt_text.h"
@@ -48,7 +49,7 @@ std::string SOem(const QString& s) { return AnsiToOemText(S(s)); }
 // Numbers with "." and at most 7 decimals, the precision of the configuration file.
 QString Num(Extended x) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.7Lf", x);
+  platform::FormatC(buf, sizeof buf, "%.7Lf", x);
   std::string s = buf;
   if (s.find('.') != std::string::npos) {
     while (!s.empty() && s.back() == '0') s.pop_back();
@@ -307,7 +308,6 @@ void Tconfig::StoreConfigControls() {
   PrinterInterface = static_cast<Word>(RadioIndex(RadioGroup_lpt) + 1);
   TextPrinterDevice = TrimRightText(S(Edit_printerdevice->text()));
   PrintoutDisplayMode = static_cast<Word>(RadioIndex(RadioGroup_trenn) + 1);
-  DateFormatCode = static_cast<Word>(RadioIndex(RadioGroup_date) + 1);
   LinesPerPage = SpinEdit_linesperpage->value();
   HeaderSpaceLines = SpinEdit_spacelines->value();
   if (ComboBox_ausdruckdefault->currentIndex() >= 0)

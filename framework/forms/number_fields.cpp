@@ -11,7 +11,9 @@
 #include <string>
 
 #include "framework/charset.h"
+#include "framework/clock.h"
 #include "framework/file_values.h"
+#include "framework/globals.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "platform/qt_text.h"
@@ -63,6 +65,26 @@ bool ReadNumber(const std::string& text, NumberKind kind, Extended& value) {
     return true;
   }
   return TryTextToFloat(text, value) && std::isfinite(static_cast<double>(value));
+}
+
+// Where "," is the decimal sign (the configured one or the locale's), a
+// typed "15.000" or "1.250" may be meant with a thousands dot: the two
+// readings as texts, the thousands one first; empty when the text is no
+// such number. A group never starts with 0, so "0.125" is plain.
+std::string AmbiguousReadings(const std::string& text) {
+  if (DecimalCommaMode != 2 && SystemDecimalSign() != ',') return {};
+  std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  const std::size_t first = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  const std::size_t whole = i - first;
+  if (whole < 1 || whole > 3 || text[first] == '0' || i + 4 != text.size() || text[i] != '.') return {};
+  for (std::size_t k = i + 1; k < text.size(); ++k)
+    if (text[k] < '0' || text[k] > '9') return {};
+  const std::string sign = text[0] == '-' ? "-" : "";
+  std::string fraction = text.substr(i + 1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  const std::string digits = text.substr(first, whole);
+  return sign + digits + text.substr(i + 1) + " or " + sign + digits + (fraction.empty() ? "" : "," + fraction);
 }
 
 // The edit's range in the unit it shows; false when it has none.
@@ -117,11 +139,22 @@ bool NumberFieldsValid(QWidget* form, bool report) {
     // has to say the value. Elsewhere it stands for the field's default.
     const bool ranged = edit->property(kLowProperty).isValid();
     if (text.empty() && !ranged) continue;
-    if (ReadNumber(text, static_cast<NumberKind>(kind.toInt()), value) && WithinRange(edit, value)) continue;
+    // Only what the user typed: a text the form put there is its own.
+    const std::string readings = edit->isModified() ? AmbiguousReadings(text) : std::string();
+    if (readings.empty() && ReadNumber(text, static_cast<NumberKind>(kind.toInt()), value) &&
+        WithinRange(edit, value))
+      continue;
     if (!report) return false;
     const std::string name = AnsiToOemText(platform::DisplayFromQString(FieldName(edit, form)));
-    const std::string range = RangeText(edit);
-    ShowError(name + ": Invalid Input \"" + AnsiToOemText(text) + "\" !" + (range.empty() ? "" : "  " + range));
+    const std::string typed = "\"" + AnsiToOemText(text) + "\"";
+    if (!readings.empty()) {
+      const std::size_t cut = readings.find(" or ");
+      ShowError(name + ": " + typed + " is ambiguous: " + readings + " ?  Please type " + readings.substr(0, cut) +
+                ", or " + readings.substr(cut + 4) + ".");
+    } else {
+      const std::string range = RangeText(edit);
+      ShowError(name + ": Invalid Input " + typed + " !" + (range.empty() ? "" : "  " + range));
+    }
     BringPageToFront(edit, form);
     edit->setFocus();
     edit->selectAll();

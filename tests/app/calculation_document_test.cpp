@@ -127,9 +127,9 @@ std::string PdfText(const std::string& pdf) {
 // program's clock in every header, and the window's own view afterwards.
 TEST_F(CalculationDocumentTest, MenuCommandWritesTheChosenFileAndGivesTheWindowItsViewBack) {
   PinClock({2031, 2, 3, 10, 20, 0, 0});
-  DateFormatCode = 1;
   Sample("null.bq4");
   Thh main;
+  DateFormatCode = 1;  // after the start, which takes the system's layout
   const std::vector<std::string> view = CreateDisplayList()->Lines();
   ASSERT_FALSE(view.empty());
   const std::string pdf = dir_ + "/document";  // the extension is added

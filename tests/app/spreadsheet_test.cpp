@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../comma_locale.h"
 #include "../fake_programs.h"
 #include "app_test_support.h"
 #include "calc/calculation.h"
@@ -259,6 +260,57 @@ TEST_F(SpreadsheetTest, ExportPutsTheProjectIntoColumnOneAndImportReadsItBack) {
   std::ofstream(book) << "not a workbook";
   Answered([&](auto& s) { s.Ok().Expect("cannot be read as a workbook"); }, [&] { ImportExcelInput(); });
   EXPECT_EQ(AbortFlag, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A German user's window runs under a decimal-comma locale: the workbook holds
+// numbers that spreadsheet programs read as numbers, and an import without an
+// edit gives back the project as it was.
+TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
+  auto ReadBytes = [](const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  ASSERT_TRUE(Load("hot.bq4"));
+  const std::string before = dir_ + "/before.bq4", after = dir_ + "/after.bq4", again = dir_ + "/again.bq4";
+  WriteCalcFile(before);
+  BQ4_IN_COMMA_LOCALE(german, true);
+  StartExcel();
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string book = ExcelApp->lastFile;
+  const std::string sheet = Unzipped(book, "xl/worksheets/sheet1.xml");
+  EXPECT_NE(sheet.find("<v>12.9</v>"), std::string::npos);
+  EXPECT_EQ(sheet.find(","), std::string::npos);
+  // Column A is wide enough for "206000" and "60.0000000": no "###" in its place.
+  EXPECT_NE(sheet.find("<col min=\"1\" max=\"1\" width=\""), std::string::npos);
+  if (HasPython("openpyxl")) {
+    EXPECT_EQ(RunPython(dir_,
+                        "import sys, openpyxl\n"
+                        "cells = [c.value for c in openpyxl.load_workbook(sys.argv[1]).active['A']]\n"
+                        "assert 12.9 in cells and 1.75 in cells, cells\n",
+                        "'" + book + "'"),
+              0);
+  }
+  ImportExcelInput();
+  ASSERT_EQ(AbortFlag, 0);
+  WriteCalcFile(after);
+  EXPECT_EQ(ReadBytes(after), ReadBytes(before));
+
+  // Number cells with a decimal comma, as earlier versions wrote them here.
+  const std::string work = dir_ + "/old";
+  ASSERT_EQ(std::system(("mkdir -p '" + work + "' && cd '" + work + "' && unzip -q '" + book +
+                         "' && sed -i 's|<v>12.9</v>|<v>12,9</v>|' xl/worksheets/sheet1.xml && rm '" + book +
+                         "' && zip -q -r '" + book + "' .")
+                            .c_str()),
+            0);
+  ASSERT_NE(Unzipped(book, "xl/worksheets/sheet1.xml").find("<v>12,9</v>"), std::string::npos);
+  ImportExcelInput();
+  ASSERT_EQ(AbortFlag, 0);
+  WriteCalcFile(again);
+  EXPECT_EQ(ReadBytes(again), ReadBytes(before));
 }
 
 }  // namespace

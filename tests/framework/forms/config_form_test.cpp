@@ -16,8 +16,11 @@
 #include <cmath>
 #include <filesystem>
 
+#include "../../comma_locale.h"
 #include "../output_test_support.h"
+#include "framework/clock.h"
 #include "framework/config_file.h"
+#include "framework/file_utils.h"
 #include "framework/forms/config_form.h"
 #include "framework/forms/config_form_plot.h"
 #include "framework/forms/graph_window.h"
@@ -134,6 +137,46 @@ TEST_F(ConfigFormTest, OkStoresValuesWithTheirConversions) {
   EXPECT_EQ(again.Edit_3dx->text(), "30");
   EXPECT_EQ(again.StringGrid_layer->item(0, 0)->text(), "TOP");
   EXPECT_FALSE(again.CheckBox_zeichfilename->isChecked());
+}
+
+// Under a decimal-comma locale the dialog shows and stores numbers as in any other.
+TEST_F(ConfigFormTest, NumbersShowWithAPointUnderACommaLocale) {
+  BQ4_IN_COMMA_LOCALE(german);
+  ZoomIncrement = 1.25L;
+  const std::string before = Snapshot();
+  Tconfig dlg;
+  EXPECT_EQ(dlg.Edit_zoomfaktor->text(), "1.25");
+  dlg.Button_okClick();
+  EXPECT_EQ(ZoomIncrement, 1.25L);
+  EXPECT_EQ(Snapshot(), before);
+}
+
+// Dates follow the system's short date format from the start on; the
+// dialog shows the layout and offers no choice that the next start would drop.
+TEST_F(ConfigFormTest, DateLayoutFollowsTheSystemAndTheDialogOnlyShowsIt) {
+  std::vector<int> codes;
+  for (const char* format : {"dd.MM.yyyy", "MM/dd/yy", "yyyy-MM-dd", "dd/MM/yyyy", "d-M-yy", ""})
+    codes.push_back(DateCodeOfFormat(format));
+  EXPECT_EQ(codes, std::vector<int>({1, 2, 3, 4, 4, 0}));
+  ClockReading r;
+  r.Year = 2026;
+  r.Month = 12;
+  r.Day = 7;
+  PinClock(r);
+  ApplySystemDateLayout();  // the C locale: month/day/year
+  EXPECT_EQ(TodayText(), "12/07/2026");
+  {
+    BQ4_IN_COMMA_LOCALE(german, true);
+    ApplySystemDateLayout();
+    EXPECT_EQ(TodayText(), "07.12.2026");
+    Tconfig dlg;
+    EXPECT_FALSE(dlg.RadioGroup_date->isEnabled());
+    EXPECT_TRUE(Radio(dlg.RadioGroup_date, 0)->isChecked());
+    Radio(dlg.RadioGroup_date, 2)->setChecked(true);  // as a script could
+    dlg.Button_okClick();
+    EXPECT_EQ(TodayText(), "07.12.2026");
+  }
+  UnpinClock();
 }
 
 TEST_F(ConfigFormTest, OkSizesTheMainWindowsDrawingArea) {

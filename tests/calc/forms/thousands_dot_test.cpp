@@ -1,0 +1,67 @@
+// A typed "15.000" where "," is the decimal sign may mean fifteen thousand:
+// the form names both readings instead of taking the smaller one.
+#include "form_test_support.h"
+
+#include "../../comma_locale.h"
+#include "calc/forms/load_form.h"
+#include "calc/joint_records.h"
+#include "framework/globals.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+class ThousandsDotTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    SetUpThroughBoltedM12Joint();
+  }
+  // As the user types it.
+  static void Typed(QLineEdit* edit, const char* text) {
+    edit->setText(text);
+    edit->setModified(true);
+  }
+};
+
+TEST_F(ThousandsDotTest, ADotBeforeThreeDigitsIsRefusedWithBothReadingsWhereTheDecimalSignIsAComma) {
+  TForm_bq4last form;
+  const Extended before = Last.FAmax;
+  platform::DialogScript script;
+  // The configured decimal sign is ",".
+  DecimalCommaMode = 2;
+  Typed(form.Edit_fao, "15.000");
+  script.Ok().Expect("FA max: \"15.000\" is ambiguous: 15000 or 15 ?  Please type 15000, or 15.");
+  form.Button_okClick();
+  EXPECT_EQ(Last.FAmax, before);
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+  Typed(form.Edit_fao, "-1.250");
+  script.Ok().Expect("\"-1.250\" is ambiguous: -1250 or -1,25 ?");
+  form.Button_okClick();
+  EXPECT_EQ(Last.FAmax, before);
+  // What is plain passes: no group of three, a leading 0, a comma.
+  for (const char* plain : {"15000", "0.125", "1.25", "1,250"}) {
+    Typed(form.Edit_fao, plain);
+    form.Button_okClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted) << plain;
+    form.setResult(QDialog::Rejected);
+  }
+  EXPECT_NEAR(static_cast<double>(Last.FAmax), 1.25, 1e-12);
+  // A text the form shows itself is its own, however it reads.
+  form.Edit_fao->setText("1.250");
+  form.Button_okClick();
+  EXPECT_NEAR(static_cast<double>(Last.FAmax), 1.25, 1e-12);
+
+  // "." configured: the dot is the decimal point, unless the locale's sign is ",".
+  DecimalCommaMode = 1;
+  form.setResult(QDialog::Rejected);
+  Typed(form.Edit_fao, "2.500");
+  form.Button_okClick();
+  EXPECT_NEAR(static_cast<double>(Last.FAmax), 2.5, 1e-12);
+  BQ4_IN_COMMA_LOCALE(german, true);
+  Typed(form.Edit_fao, "2.500");
+  script.Ok().Expect("is ambiguous: 2500 or 2,5 ?");
+  form.Button_okClick();
+  EXPECT_NEAR(static_cast<double>(Last.FAmax), 2.5, 1e-12);
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// The table engine and its datasets under a decimal-comma locale, as the
+// window program runs for a German user: what is stored and read back
+// carries "." whatever the C library's locale says.
+#include <gtest/gtest.h>
+
+#include "../comma_locale.h"
+#include "dataset_test_support.h"
+#include "dbf/expressions.h"
+#include "dbf/import_export.h"
+
+using dbftest::DatasetTest;
+using dbftest::F;
+using dbftest::ReadText;
+using dbftest::RecordText;
+
+class CommaLocaleEngine : public DatasetTest {};
+
+TEST_F(CommaLocaleEngine, TablesExpressionsAndNumberTextsKeepTheDecimalPoint) {
+  BQ4_IN_COMMA_LOCALE(german);
+  SetErrorDispatch(false);
+  std::string p = Create("mu.dbf", {F("NAME", 'C', 6), F("MU", 'N', 8, 2), F("K", 'N', 6, 3)});
+  Use(p + " EXCLUSIVE");
+  ClearRecord();
+  SetFieldText(1, "A");
+  SetFieldValue(2, 12.5L);
+  SetFieldValue(3, 0.12L);
+  Append();
+  EXPECT_EQ(RecordText(p, 1, 7, 14), "   12.50 0.120");
+  GoTop();
+  EXPECT_EQ(GetFieldValue(2), 12.5L);
+  EXPECT_NEAR(static_cast<double>(GetFieldValue(3)), 0.12, 1e-12);
+  // Literals, STR() and field texts of expressions.
+  std::vector<std::string> seen;
+  for (const char* text : {"STR(2.25, 6, 2)", "STR(12.5 * 2, 6, 1)", "STR(MU, 8, 2)", "STR(K, 6, 3)"}) {
+    TExprDescriptor* d = AssignExpr(text);
+    seen.push_back(d ? EvaluateExpr(d).text : "<refused>");
+    FreeExpr(d);
+  }
+  EXPECT_EQ(seen, std::vector<std::string>({"  2.25", "  25.0", "   12.50", " 0.120"}));
+  // Number texts of the run time read and write ".".
+  EXPECT_EQ(ValReal("2.5") * 10, 25);
+  EXPECT_EQ(FixedNumberText(2.5L, 6, 2), "  2.50");
+  // Delimited text holds one item per field.
+  ASSERT_EQ(CopyToDelimited(Path("mu.txt")), 1);
+  EXPECT_EQ(ReadText(Path("mu.txt")), "\"A\",12.50,0.120\r\n\x1A");
+  CloseDatabase();
+}
+
+// The table dialog's edits: "1,25" and "1.25" are both 1.25, stored with "."
+// beside the record's other numbers; what it shows reads back unchanged.
+TEST_F(CommaLocaleEngine, DatasetEditsTakeCommaOrPointAndStoreThePoint) {
+  BQ4_IN_COMMA_LOCALE(german);
+  std::string p = FilledTable("tool.dbf", {F("NAME", 'C', 6), F("ALPHAA", 'N', 6, 2), F("KTAU", 'N', 6, 2)},
+                              {{"X", "2.00", "0.50"}});
+  TTzDbf ds("tool");
+  Open(ds, p);
+  std::vector<std::string> stored;
+  for (const char* typed : {"1,25", "1.75", "3", "0,5"}) {
+    ds.Edit();
+    ds.FieldByName("ALPHAA").SetAsString(typed);
+    ds.Post();
+    stored.push_back(RecordText(p, 1, 7, 12));
+  }
+  EXPECT_EQ(stored, std::vector<std::string>({"  1.25  0.50", "  1.75  0.50", "  3.00  0.50", "  0.50  0.50"}));
+  TzDecimalSep = ',';
+  EXPECT_EQ(ds.FieldByName("KTAU").AsString(), "0,50");
+  ds.Edit();
+  ds.FieldByName("KTAU").SetAsString(ds.FieldByName("KTAU").AsString());
+  ds.FieldByName("ALPHAA").SetAsString("1,25");
+  ds.Post();
+  EXPECT_EQ(RecordText(p, 1, 7, 12), "  1.25  0.50");
+  TzDecimalSep = '.';
+  EXPECT_EQ(ds.FieldByName("KTAU").AsFloat(), 0.5);
+}
