@@ -68,12 +68,13 @@ std::string BufferFromUtf8(const TDbfWorkArea& wa, std::string_view utf8) {
   return wa.oem ? TzOemToAnsi(Utf8ToOem(utf8)) : Utf8ToAnsi(utf8);
 }
 
-// A number written with "." whatever the national setting.
+// A number written with "." whatever the national setting, with every
+// digit a field can hold.
 long double ItemNumber(const std::string& item) {
   std::string s = AllTrim(item);
   std::size_t i = 0;
   while (i < s.size() && s[i] == '+') ++i;
-  double v = 0;
+  long double v = 0;
   std::from_chars(s.data() + i, s.data() + s.size(), v);
   return std::isfinite(v) ? v : 0;
 }
@@ -296,7 +297,7 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
   SelectedArea = src;
   const TDbfFieldEntry sf = WorkAreas[src]->fields[sn - 1];
   std::string text = sf.type == 'C' || sf.type == 'D' ? GetFieldText(sn) : std::string();
-  long double value = sf.type == 'N' || sf.type == 'F' || sf.type == 'M' ? GetFieldValue(sn) : 0;
+  long double value = sf.type == 'N' || sf.type == 'F' ? FieldTextValue(sn) : sf.type == 'M' ? GetFieldValue(sn) : 0;
   bool flag = sf.type == 'L' && GetFieldLogical(sn);
   SelectedArea = dst;
   const TDbfFieldEntry df = WorkAreas[dst]->fields[dn - 1];
@@ -456,8 +457,18 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   bool more = RecCount() > 0 && !dEOF();
   SelectedArea = dst;
   while (more) {
-    if (same) {
+    if (same && !swa.isVirtual) {
+      // The record as stored: numbers keep the digits a typed value drops.
+      dwa->recordBuffer[0] = swa.recordBuffer[0];
+      for (std::size_t i = 0; i < dwa->fields.size(); ++i)
+        std::memcpy(dwa->recordBuffer.data() + dwa->fields[i].offset, swa.recordBuffer.data() + swa.fields[i].offset,
+                    dwa->fields[i].length);
+      LoadTypedRecord(*dwa);
+    } else if (same) {
+      ClearRecord();
       std::memcpy(WholeTypedRecord(*dwa), WholeTypedRecord(swa), dwa->typedRecordSize);
+    }
+    if (same) {
       for (std::size_t i = 0; i < dwa->fields.size(); ++i) {
         if (dwa->fields[i].type != 'M') continue;
         std::int32_t block = static_cast<std::int32_t>(GetFieldValue(static_cast<int>(i) + 1));
