@@ -410,7 +410,8 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
       DederError(2, detail);
       return;
     }
-    if (!dwa->isVirtual && FullPath(dwa->fileName) == source) {
+    // The same file under another name (a link) is the table itself too.
+    if (!dwa->isVirtual && (FullPath(dwa->fileName) == source || platform::NamesOpenFile(source, dwa->file))) {
       DederError(214, "Attempting to append file to itself. " + detail);
       return;
     }
@@ -454,7 +455,11 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   SelectedArea = src;
   if (swa.whileCallback || swa.whileExpression || goOn) Skip(0);
   else GoTop();
-  bool more = RecCount() > 0 && !dEOF();
+  // Only the records the source holds now: what is appended meanwhile (to
+  // the source by another user, or by us to a table that is the source in
+  // disguise) is not copied again.
+  const std::int32_t sourceCount = RecCount();
+  bool more = sourceCount > 0 && !dEOF() && RecNo() <= sourceCount;
   SelectedArea = dst;
   while (more) {
     if (same && !swa.isVirtual) {
@@ -488,7 +493,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
     if (TzLastError != 0) break;
     SelectedArea = src;
     Skip(1);
-    more = TzLastError == 0 && !dEOF();
+    more = TzLastError == 0 && !dEOF() && RecNo() <= sourceCount;
     SelectedArea = dst;
     if (more && goOn && !goOn()) break;
   }
