@@ -451,4 +451,11 @@ TEST_F(WorkAreas_, FieldsNotChangedKeepTheirStoredText) {
   }
   EXPECT_EQ(dbftest::RecordText(same, 2, 1, 46), "d   " + numbers + "T");
   EXPECT_EQ(dbftest::RecordText(other, 2, 1, 38), "   12345678901234.5678  9999999999d   ");
+  if (dbftest::PythonModule("dbfread")) {
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]): print(r['NAME'], r['BIG'], r['NEG'], r['WIDE'])\n";
+    EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")),  // an independent reader agrees
+              "c 8888888888 -5000000000 -1234567890123.4568\nd 9999999999 -5000000000 12345678901234.568\n");
+  }
 }
