@@ -1,5 +1,6 @@
 #include "dbf/datasets_virtual.h"
 
+#include "dbf/datasets_internal.h"
 #include "dbf/errors.h"
 #include "dbf/runtime.h"
 #include "dbf/work_areas.h"
@@ -75,7 +76,23 @@ void TTzLLDataSet::DoAfterOpen() {
     Set_VFileKey_To(&KeyTrampoline, this);
     Set_VFileMode_To(appendMode_);
   }
-  if (PopulateFromDisk) ReadFromDisk();
+  if (PopulateFromDisk) {
+    // A load that fails closes the dataset unsaved: the disk file stays as
+    // it is, and no empty or partial list is taken for its contents.
+    bool loaded = false;
+    try {
+      loaded = ReadFromDisk();
+    } catch (...) {
+      CloseUnsaved();
+      throw;
+    }
+    if (!loaded) {
+      const std::uint16_t code = TzLastError ? TzLastError : 266;
+      const std::string detail = TzErrorDetail;
+      CloseUnsaved();
+      datasets::RaiseEngineError(code, detail);
+    }
+  }
   if (appendMode_ == LIFO || appendMode_ == INSERTION) Set_VFileMode_To(appendMode_);
   RefetchAfterEngineOp();
 }
@@ -106,13 +123,19 @@ std::string TTzLLDataSet::KeyOfCurrentRecord() {
   return key;
 }
 
-void TTzLLDataSet::ReadFromDisk() {
-  if (!TzFileExists(FindFileAnyCase(DbfFileName()))) return;
+bool TTzLLDataSet::ReadFromDisk() {
+  if (!TzFileExists(FindFileAnyCase(DbfFileName()))) return true;
   SelectWorkArea("ReadFromDisk");
-  ReadVFileFromDisk(FindFileAnyCase(DbfFileName()), HideDeletedRecs(), ShowProgress);
+  if (ReadVFileFromDisk(FindFileAnyCase(DbfFileName()), HideDeletedRecs(), ShowProgress) < 0) return false;
   SelectWorkArea("ReadFromDisk");
   GoTop();
   modified_ = false;
+  return true;
+}
+
+void TTzLLDataSet::CloseUnsaved() {
+  modified_ = false;
+  SetActive(false);
 }
 
 void TTzLLDataSet::WriteToDisk() {

@@ -43,7 +43,9 @@ class TTzLLDataSet : public TTzCDataSet {
   void DoAfterOpen() override;
 
  private:
-  void ReadFromDisk();
+  // False when the file could not be loaded (the engine's error is set).
+  bool ReadFromDisk();
+  void CloseUnsaved();
   void WriteToDisk();
   void ApplySortMode();
 

@@ -68,12 +68,13 @@ std::string BufferFromUtf8(const TDbfWorkArea& wa, std::string_view utf8) {
   return wa.oem ? TzOemToAnsi(Utf8ToOem(utf8)) : Utf8ToAnsi(utf8);
 }
 
-// A number written with "." whatever the national setting.
+// A number written with "." whatever the national setting, with every
+// digit a field can hold.
 long double ItemNumber(const std::string& item) {
   std::string s = AllTrim(item);
   std::size_t i = 0;
   while (i < s.size() && s[i] == '+') ++i;
-  double v = 0;
+  long double v = 0;
   std::from_chars(s.data() + i, s.data() + s.size(), v);
   return std::isfinite(v) ? v : 0;
 }
@@ -296,7 +297,7 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
   SelectedArea = src;
   const TDbfFieldEntry sf = WorkAreas[src]->fields[sn - 1];
   std::string text = sf.type == 'C' || sf.type == 'D' ? GetFieldText(sn) : std::string();
-  long double value = sf.type == 'N' || sf.type == 'F' || sf.type == 'M' ? GetFieldValue(sn) : 0;
+  long double value = sf.type == 'N' || sf.type == 'F' ? FieldTextValue(sn) : sf.type == 'M' ? GetFieldValue(sn) : 0;
   bool flag = sf.type == 'L' && GetFieldLogical(sn);
   SelectedArea = dst;
   const TDbfFieldEntry df = WorkAreas[dst]->fields[dn - 1];
@@ -409,7 +410,8 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
       DederError(2, detail);
       return;
     }
-    if (!dwa->isVirtual && FullPath(dwa->fileName) == source) {
+    // The same file under another name (a link) is the table itself too.
+    if (!dwa->isVirtual && (FullPath(dwa->fileName) == source || platform::NamesOpenFile(source, dwa->file))) {
       DederError(214, "Attempting to append file to itself. " + detail);
       return;
     }
@@ -453,11 +455,25 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   SelectedArea = src;
   if (swa.whileCallback || swa.whileExpression || goOn) Skip(0);
   else GoTop();
-  bool more = RecCount() > 0 && !dEOF();
+  // Only the records the source holds now: what is appended meanwhile (to
+  // the source by another user, or by us to a table that is the source in
+  // disguise) is not copied again.
+  const std::int32_t sourceCount = RecCount();
+  bool more = sourceCount > 0 && !dEOF() && RecNo() <= sourceCount;
   SelectedArea = dst;
   while (more) {
-    if (same) {
+    if (same && !swa.isVirtual) {
+      // The record as stored: numbers keep the digits a typed value drops.
+      dwa->recordBuffer[0] = swa.recordBuffer[0];
+      for (std::size_t i = 0; i < dwa->fields.size(); ++i)
+        std::memcpy(dwa->recordBuffer.data() + dwa->fields[i].offset, swa.recordBuffer.data() + swa.fields[i].offset,
+                    dwa->fields[i].length);
+      LoadTypedRecord(*dwa);
+    } else if (same) {
+      ClearRecord();
       std::memcpy(WholeTypedRecord(*dwa), WholeTypedRecord(swa), dwa->typedRecordSize);
+    }
+    if (same) {
       for (std::size_t i = 0; i < dwa->fields.size(); ++i) {
         if (dwa->fields[i].type != 'M') continue;
         std::int32_t block = static_cast<std::int32_t>(GetFieldValue(static_cast<int>(i) + 1));
@@ -477,7 +493,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
     if (TzLastError != 0) break;
     SelectedArea = src;
     Skip(1);
-    more = TzLastError == 0 && !dEOF();
+    more = TzLastError == 0 && !dEOF() && RecNo() <= sourceCount;
     SelectedArea = dst;
     if (more && goOn && !goOn()) break;
   }

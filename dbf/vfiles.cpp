@@ -594,53 +594,65 @@ std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted, bo
   TzLastError = 0;
   if (!CheckVirtual("ReadVFileFromDisk")) return -1;
   const std::uint8_t vArea = SelectedArea;
-  FreeAreaScope scope;
-  if (!scope.ok()) {
-    DederError(220, "No free workarea available [ReadVFileFromDisk]");
-    return -1;
-  }
-  SelectedArea = scope.area();
-  Use(FullPath(DefaultExtension(fileName, "dbf")) + " ALIAS *VLOAD*");
-  TDbfWorkArea* in = SelectedWorkArea();
-  if (TzLastError != 0 || !in) {
-    SelectedArea = vArea;
-    return -1;
-  }
-  std::vector<TDbfFieldEntry> fields = in->fields;
-  SelectedArea = vArea;
-  TDbfWorkArea& vwa = *SelectedWorkArea();
-  if (vwa.fields.empty()) {
-    AddStru(fields.data(), static_cast<int>(fields.size()));
-    if (TzLastError != 0) return -1;
-  }
-  SelectedArea = scope.area();
-  if (!SameLayout(in->fields, vwa.fields)) {
-    SelectedArea = vArea;
-    DederError(266, "Record of " + in->fileName + " does not fit virtual file " + vwa.alias.str() +
-                        " [ReadVFileFromDisk]");
-    return -1;
-  }
-  TVFileState& st = *StateOf(vwa);
-  std::int32_t count = in->recordCount;
+  std::uint16_t failure = 0;
+  std::string detail;
   std::int32_t read = 0;
-  RecordProgress progress(showProgress, count, "Reading from disk...");
-  for (std::int32_t n = 1; n <= count; ++n) {
-    progress.Step();
-    Go(n);
-    if (TzLastError != 0) break;
-    if (skipDeleted && in->typedRecord[0] != 0) continue;
-    std::size_t size = std::min(in->typedRecordSize, vwa.typedRecordSize);
-    std::memcpy(vwa.typedRecord, WholeTypedRecord(*in), size);
-    // The key maker reads the selected work area: the virtual file.
-    SelectedArea = vArea;
-    bool added = AddRecord(vwa, st, vwa.virtualOrdering);
+  {
+    FreeAreaScope scope;
+    if (!scope.ok()) {
+      DederError(220, "No free workarea available [ReadVFileFromDisk]");
+      return -1;
+    }
     SelectedArea = scope.area();
-    if (!added) break;
-    ++read;
+    Use(FullPath(DefaultExtension(fileName, "dbf")) + " ALIAS *VLOAD*");
+    TDbfWorkArea* in = SelectedWorkArea();
+    if (TzLastError != 0 || !in) {
+      SelectedArea = vArea;
+      return -1;
+    }
+    std::vector<TDbfFieldEntry> fields = in->fields;
+    SelectedArea = vArea;
+    TDbfWorkArea& vwa = *SelectedWorkArea();
+    if (vwa.fields.empty()) {
+      ErrorDispatchOff off;
+      AddStru(fields.data(), static_cast<int>(fields.size()));
+      failure = TzLastError;
+      detail = TzErrorDetail;
+    }
+    SelectedArea = scope.area();
+    if (failure == 0 && !SameLayout(in->fields, vwa.fields)) {
+      failure = 266;
+      detail = "Record of " + in->fileName + " does not fit virtual file " + vwa.alias.str() + " [ReadVFileFromDisk]";
+    }
+    TVFileState& st = *StateOf(vwa);
+    const std::int32_t count = failure == 0 ? in->recordCount : 0;
+    RecordProgress progress(showProgress, count, "Reading from disk...");
+    for (std::int32_t n = 1; n <= count; ++n) {
+      progress.Step();
+      Go(n);
+      if (TzLastError != 0) break;
+      if (skipDeleted && in->typedRecord[0] != 0) continue;
+      std::size_t size = std::min(in->typedRecordSize, vwa.typedRecordSize);
+      std::memcpy(vwa.typedRecord, WholeTypedRecord(*in), size);
+      // The key maker reads the selected work area: the virtual file.
+      SelectedArea = vArea;
+      bool added = AddRecord(vwa, st, vwa.virtualOrdering);
+      SelectedArea = scope.area();
+      if (!added) break;
+      ++read;
+    }
+    if (failure == 0 && TzLastError != 0) {
+      failure = TzLastError;
+      detail = TzErrorDetail;
+    }
+    SelectedArea = vArea;
+    Sync(vwa, st);
   }
-  std::uint16_t failure = TzLastError;
-  SelectedArea = vArea;
-  Sync(vwa, st);
-  if (failure == 0 && !st.records.empty()) GoTop();
-  return failure == 0 ? read : -1;
+  // Reported once the disk file is closed again, which clears the code.
+  if (failure != 0) {
+    DederError(failure, detail);
+    return -1;
+  }
+  if (Count(*StateOf(*SelectedWorkArea())) > 0) GoTop();
+  return read;
 }

@@ -72,9 +72,12 @@ void Replace() {
     }
     LockSemaphore(true);
     std::memcpy(wa->swapBuffer.data(), WholeTypedRecord(*wa), wa->typedRecordSize);
+    // The text goes with the values: the fields not changed keep it.
+    const std::vector<char> text = wa->recordBuffer;
     ReadRecord(*wa, wa->recordNumber);
     CallIndex(IndexHooks.RememberKeys);
     std::memcpy(WholeTypedRecord(*wa), wa->swapBuffer.data(), wa->typedRecordSize);
+    wa->recordBuffer = text;
   }
   StoreTypedRecord(*wa);
   if (wa->isVirtual) {

@@ -382,12 +382,8 @@ long double ConvertNumber(TDbfWorkArea& wa, std::size_t index, const char* src) 
 
 namespace workareas {
 
-// Field i of the record text into the typed record.
-void ConvertField(TDbfWorkArea& wa, std::size_t i) {
-  const TDbfFieldEntry& f = wa.fields[i];
-  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return;
-  std::uint8_t* dst = wa.typedRecord + wa.typedOffsets[i];
-  const char* src = wa.recordBuffer.data() + f.offset;
+// The text of field f at src as its typed value at dst.
+void ConvertText(const TDbfFieldEntry& f, const char* src, std::uint8_t* dst) {
   switch (f.type) {
     case 'D': {
       std::size_t cap = f.length + 2u;
@@ -421,6 +417,18 @@ void ConvertField(TDbfWorkArea& wa, std::size_t i) {
       break;
   }
 }
+
+// Field i of the record text as its typed value at dst; false when the
+// record is too short to hold the field.
+bool ConvertFieldTo(const TDbfWorkArea& wa, std::size_t i, std::uint8_t* dst) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return false;
+  ConvertText(f, wa.recordBuffer.data() + f.offset, dst);
+  return true;
+}
+
+// Field i of the record text into the typed record.
+void ConvertField(TDbfWorkArea& wa, std::size_t i) { ConvertFieldTo(wa, i, wa.typedRecord + wa.typedOffsets[i]); }
 
 // Converts every field not yet converted since the record was loaded.
 void ConvertStaleFields(TDbfWorkArea& wa) {
@@ -458,23 +466,55 @@ std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa) {
   return wa.typedRecord;
 }
 
+namespace workareas {
+
+// Whether field i still holds the value its stored text gives, so that the
+// text stays as stored: a number wider than the typed record holds (a whole
+// number beyond 32 bits, more digits than a six-byte real keeps), a date
+// outside the two-digit century window. A field not read since the record
+// was loaded holds its text by definition. A blank field is written from
+// its value, as it always was ("0", "F").
+bool KeepsStoredText(TDbfWorkArea& wa, std::size_t i) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return false;
+  const char* text = wa.recordBuffer.data() + f.offset;
+  const bool blank = std::all_of(text, text + f.length, [](char c) { return c == ' '; });
+  if (i >= wa.typedStamps.size() || wa.typedStamps[i] != wa.typedGeneration) {
+    if (!blank) return true;
+    ConvertField(wa, i);
+    if (i < wa.typedStamps.size()) wa.typedStamps[i] = wa.typedGeneration;
+    return false;
+  }
+  if (blank) return false;
+  std::uint8_t stored[264];
+  if (!ConvertFieldTo(wa, i, stored)) return false;
+  const std::uint8_t* typed = wa.typedRecord + wa.typedOffsets[i];
+  switch (f.type) {
+    case 'N':
+    case 'F': return std::memcmp(stored, typed, f.decimals > 0 ? 6 : 4) == 0;
+    case 'M': return std::memcmp(stored, typed, 4) == 0;
+    case 'L': return (stored[0] != 0) == (typed[0] != 0);
+    default: return stored[0] == typed[0] && std::memcmp(stored + 1, typed + 1, stored[0]) == 0;
+  }
+}
+
+}  // namespace workareas
+
 void StoreTypedRecord(TDbfWorkArea& wa) {
   if (wa.isVirtual || !wa.typedRecord || wa.recordBuffer.empty()) return;
-  // Every field is written back as before, the unread ones included.
-  const std::uint8_t* t = WholeTypedRecord(wa);
+  // Only the fields whose value changed are written: the others keep the
+  // text they were read with.
+  const std::uint8_t* t = wa.typedRecord;
   char* r = wa.recordBuffer.data();
   r[0] = t[0] ? '*' : ' ';
   for (std::size_t i = 0; i < wa.fields.size(); ++i) {
+    if (KeepsStoredText(wa, i)) continue;
     const TDbfFieldEntry& f = wa.fields[i];
     const std::uint8_t* src = t + wa.typedOffsets[i];
     char* dst = r + f.offset;
     switch (f.type) {
       case 'D': {
         std::size_t n = std::min<std::size_t>(src[0], f.length + 2u);
-        // A date shown as it was read stays as stored: with two-digit years
-        // its text would move a date outside the century window.
-        char shown[16];
-        if (f.length >= 8 && NationalDate(dst, shown) == n && std::memcmp(shown, src + 1, n) == 0) break;
         std::string text(reinterpret_cast<const char*>(src + 1), n);
         std::string out(8, ' ');
         if (!AllTrim(text).empty() && ValidDate(text)) {
@@ -725,6 +765,43 @@ long double GetFieldValue(int n) {
   }
 }
 
+namespace workareas {
+
+// The value given to N or F field i also into the record text, where it
+// keeps the digits that the typed record cannot hold (the store then keeps
+// the text). When the text does not give the typed value (a number too wide
+// for the field), the text is that of the typed value, as the store writes it.
+void PutNumberText(TDbfWorkArea& wa, std::size_t i, long double value) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  if (wa.isVirtual || wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return;
+  const std::uint8_t* typed = wa.typedRecord + wa.typedOffsets[i];
+  const std::size_t size = f.decimals > 0 ? 6 : 4;
+  char text[256];
+  std::uint8_t back[8];
+  WriteNumberText(text, f.length, f.decimals, value);
+  ConvertText(f, text, back);
+  if (std::memcmp(back, typed, size) != 0)
+    WriteNumberText(text, f.length, f.decimals, f.decimals > 0 ? Real48ToExtended(typed) : GetInt32(typed));
+  std::memcpy(wa.recordBuffer.data() + f.offset, text, f.length);
+}
+
+}  // namespace workareas
+
+long double FieldTextValue(int n) {
+  TDbfWorkArea* wa = CheckField(n, "FieldTextValue");
+  if (!wa) return 0;
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  if (wa->isVirtual || (f.type != 'N' && f.type != 'F') ||
+      wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length)
+    return GetFieldValue(n);
+  const char* p = wa->recordBuffer.data() + f.offset;
+  std::size_t from, to;
+  NumberBounds(p, f.length, from, to);
+  long double v = 0;
+  std::from_chars(p + from, p + to, v);
+  return std::isfinite(v) ? v : 0;
+}
+
 void SetFieldValue(int n, long double value) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldValue");
   if (!wa || !wa->typedRecord) return;
@@ -735,6 +812,7 @@ void SetFieldValue(int n, long double value) {
     case 'F':
       if (f.decimals > 0) ExtendedToReal48(value, p);
       else PutInt32(p, ClampToInt32(static_cast<double>(std::nearbyint(value))));
+      PutNumberText(*wa, n - 1, value);
       break;
     case 'M': PutInt32(p, ClampToInt32(static_cast<double>(value))); break;
     case 'L': p[0] = value != 0; break;

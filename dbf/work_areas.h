@@ -176,6 +176,9 @@ std::string GetFieldText(int n);       // C and D fields
 void SetFieldText(int n, const std::string& text);
 long double GetFieldValue(int n);      // N, F and M fields
 void SetFieldValue(int n, long double value);
+// N and F fields: the value as the record text holds it, with the digits
+// the typed record drops (the typed value on a virtual table).
+long double FieldTextValue(int n);
 bool GetFieldLogical(int n);
 void SetFieldLogical(int n, bool value);
 

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
@@ -669,6 +670,16 @@ void TTzGrid::PlaceFixedView() {
   for (int c = 0; c < std::min(fixedColumns_, model_->columnCount()); ++c) width += columnWidth(c);
   fixed_->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), width,
                       viewport()->height() + horizontalHeader()->height());
+}
+
+void TTzGrid::showEvent(QShowEvent* event) {
+  QTableView::showEvent(event);
+  // The current row is brought into view once the window around the grid
+  // has taken its final size (a dialog scales itself as it is shown, a
+  // scroll bar takes a line): scrolled now, it could end below the edge.
+  QTimer::singleShot(0, this, [this] {
+    if (currentIndex().isValid()) scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
 }
 
 void TTzGrid::resizeEvent(QResizeEvent* event) {

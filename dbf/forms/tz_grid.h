@@ -157,6 +157,7 @@ class TTzGrid : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  public:
   void RestoreOrToggle(const QModelIndex& index);

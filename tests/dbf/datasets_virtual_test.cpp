@@ -100,3 +100,32 @@ TEST_F(VirtualDatasets, AliasesInsertionAtTheEndAndAMissingFieldList) {
   EXPECT_THROW(v.SetActive(true), platform::EDatabaseError);
   EXPECT_FALSE(v.Active());
 }
+
+// A file that does not fit the field list is not loaded: the dataset stays
+// closed, nothing is written back at close, and the engine's load reports
+// its failure in its code.
+TEST_F(VirtualDatasets, AFailedLoadLeavesTheDatasetClosedAndTheFileAsItWas) {
+  std::string p = SampleTable(3);
+  const auto before = dbftest::ReadBytes(p);
+  {
+    TTzVFile v("misfit");
+    v.DbfFields = {"NAME,C,12,0", "QTY,N,5,0"};
+    v.SetDbfFileName(p);
+    v.PopulateFromDisk = true;
+    v.SaveToDisk = true;
+    EXPECT_NE(Raised<EDederError>([&] { v.SetActive(true); }).find("does not fit virtual file"), std::string::npos);
+    EXPECT_FALSE(v.Active());
+    CloseQuietly(v);
+  }
+  EXPECT_EQ(dbftest::ReadBytes(p), before);
+
+  SetErrorDispatch(false);
+  Select(1);
+  std::uint8_t buffer[64] = {};
+  Use("misfit VIRTUAL FILE", buffer, sizeof buffer);
+  const TDbfFieldEntry name = dbftest::F("NAME", 'C', 12);
+  AddStru(&name, 1);
+  EXPECT_EQ(ReadVFileFromDisk(p, false), -1);
+  EXPECT_EQ(TzLastError, 266);
+  EXPECT_EQ(WorkAreas[2], nullptr);  // the disk file is closed again
+}

@@ -1,7 +1,9 @@
 #include "dbf/import_export.h"
 
+#include <filesystem>
 #include <fstream>
 
+#include "dbf/locks.h"
 #include "dbf/memo.h"
 #include "dbf/record_cache.h"
 #include "dbf/vfiles.h"
@@ -197,6 +199,49 @@ TEST_F(ImportExport, AppendFromRefusals) {
   AppendFrom(p);
   EXPECT_EQ(TzLastError, 0);
   EXPECT_EQ(RecCount(), 0);
+}
+
+// The table itself under another name (a symbolic or a hard link) is
+// refused like its own name, and a source that grows while it is copied
+// gives only the records it held when the copy began.
+TEST_F(ImportExport, AppendFromSeesTheTableBehindALinkAndCopiesWhatTheSourceHeld) {
+  std::string p = Sample(3);
+  CloseDatabase();
+  std::filesystem::create_symlink(p, Path("link.dbf"));
+  std::filesystem::create_hard_link(p, Path("hard.dbf"));
+  Use(p);  // shared, as the table dialog opens it
+  ASSERT_TRUE(FLock());
+  for (const char* name : {"link.dbf", "hard.dbf"}) {
+    int asked = 0;
+    AppendFrom(Path(name), [&] { return ++asked < 10; });  // a copy of itself would never end
+    EXPECT_EQ(TzLastError, 214) << name;
+    EXPECT_EQ(RecCount(), 3) << name;
+  }
+  CloseDatabase();
+
+  std::string src = Sample(2, "src.dbf");
+  CloseDatabase();
+  Select(2);
+  Use(src + " ALIAS GROWING");
+  Select(1);
+  Sample(0, "dst.dbf");
+  int added = 0;
+  AppendFrom(src, [&] {
+    // Another user appends to the source meanwhile.
+    Select(2);
+    if (added < 2 && FLock()) {
+      ClearRecord();
+      SetFieldText(1, "NEW");
+      Append();
+      Unlock();
+      ++added;
+    }
+    Select(1);
+    return true;
+  });
+  EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+  EXPECT_GE(added, 1);
+  EXPECT_EQ(RecCount(), 2);
 }
 
 }  // namespace

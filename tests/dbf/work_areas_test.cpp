@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "dbf/import_export.h"
 #include "dbf/locks.h"
+#include "dbf/ndx_index.h"
 #include "dbf/record_cache.h"
 #include "dbf/work_areas_internal.h"
 #include "dbf_test_util.h"
@@ -393,5 +395,67 @@ TEST(FieldNumber, EqualsFromCharsToTheLastBit) {
     SCOPED_TRACE(text);
     const double got = workareas::FieldNumber(text.data(), text.size()), want = expected(text);
     EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << got << " for " << want;
+  }
+}
+
+// A change writes only what changed: numbers wider than the typed record
+// holds keep their text when another field is replaced (with an index too),
+// and a value given to a field is stored with all its digits, by a program,
+// by the delimited import and by AppendFrom.
+TEST_F(WorkAreas_, FieldsNotChangedKeepTheirStoredText) {
+  const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("BIG", 'N', 10), F("NEG", 'N', 11),
+                                              F("WIDE", 'N', 20, 4), F("OK", 'L', 1)};
+  const std::string numbers = "9999999999-5000000000 12345678901234.5678", stored = numbers + "Y";
+  std::string p = Create("wide.dbf", fields);
+  Use(p + " EXCLUSIVE");
+  AppendTexts({{"a"}});
+  CloseDatabase();
+  auto bytes = ReadBytes(p);
+  const std::size_t header = bytes[8] | (bytes[9] << 8);
+  std::copy(stored.begin(), stored.end(), bytes.begin() + header + 5);
+  dbftest::WriteBytes(p, bytes);
+  auto record = [&](int n) { return dbftest::RecordText(p, n, 1, 4 + 10 + 11 + 20 + 1); };
+  ASSERT_EQ(record(1), "a   " + stored);
+
+  for (bool indexed : {false, true}) {
+    SCOPED_TRACE(indexed);
+    Use(p + " EXCLUSIVE");
+    if (indexed) MakeIndex(Path("name.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    Go(1);
+    SetFieldText(1, indexed ? "c" : "b");
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+    EXPECT_EQ(record(1), (indexed ? "c   " : "b   ") + stored);
+  }
+
+  // Given values keep their digits: set by a program, imported, appended.
+  Use(p + " EXCLUSIVE");
+  Go(1);
+  SetFieldValue(2, 8888888888.0L);
+  SetFieldValue(4, -1234567890123.4567L);
+  Replace();
+  std::ofstream(Path("in.txt")) << "d,9999999999,-5000000000,12345678901234.5678,Y\r\n";
+  EXPECT_EQ(AppendFromDelimited(Path("in.txt"), false), 1);
+  CloseDatabase();
+  EXPECT_EQ(record(1), "c   8888888888-5000000000 -1234567890123.4567Y");
+  EXPECT_EQ(record(2), "d   " + numbers + "T");
+  // The same fields in another order and width: each number keeps its digits.
+  std::string same = Create("same.dbf", fields);
+  std::string other = Create("other.dbf", {F("WIDE", 'N', 22, 4), F("BIG", 'N', 12), F("NAME", 'C', 4)});
+  for (const std::string& to : {same, other}) {
+    Use(to + " EXCLUSIVE");
+    AppendFrom(p);
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+  }
+  EXPECT_EQ(dbftest::RecordText(same, 2, 1, 46), "d   " + numbers + "T");
+  EXPECT_EQ(dbftest::RecordText(other, 2, 1, 38), "   12345678901234.5678  9999999999d   ");
+  if (dbftest::PythonModule("dbfread")) {
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]): print(r['NAME'], r['BIG'], r['NEG'], r['WIDE'])\n";
+    EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")),  // an independent reader agrees
+              "c 8888888888 -5000000000 -1234567890123.4568\nd 9999999999 -5000000000 12345678901234.568\n");
   }
 }

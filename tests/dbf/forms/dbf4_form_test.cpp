@@ -469,3 +469,37 @@ TEST_F(TableDialog, TitleSortUsesTheConfiguredTempDirAndSetsTheSelectedRecord) {
   EXPECT_FALSE(dbf4->TzVFile1.Active());
   TempDir.clear();
 }
+
+// The dialog opens scrolled to the current record, far down a table, also
+// when the dialog takes another size as it is shown (it scales itself to
+// the screen, a scroll bar appears), in both the plain and the picking
+// dialog: OK takes a row the user sees.
+TEST_F(TableDialog, OpensWithTheCurrentRowInView) {
+  const std::string p = Path("thread.dbf");
+  std::filesystem::copy_file(BQ4_BINARY_DIR "/data/tables/gewinde.dbf", p);
+  dbf4->OpenTable(p);
+  dbf4->Mode = 1;
+  struct Scaling : Form {
+    void showEvent(QShowEvent* event) override {
+      Form::showEvent(event);
+      resize(width(), height() * 2 / 3);
+    }
+  };
+  for (bool pick : {false, true}) {
+    SCOPED_TRACE(pick);
+    dbf4->CloseOnPick = pick;
+    int row = 0;
+    TTzDbf& table = dbf4->tzdbf;
+    for (table.First(); !table.Eof() && AllTrim(table.SField(1)) != "M14"; table.Next()) ++row;
+    ASSERT_FALSE(table.Eof());
+    Scaling form;
+    form.show();
+    QApplication::processEvents();
+    QTableView& grid = *form.TzGrid1;
+    ASSERT_EQ(grid.currentIndex().row(), row);
+    const int top = grid.rowViewportPosition(row), bottom = top + grid.rowHeight(row);
+    EXPECT_TRUE(top >= 0 && bottom <= grid.viewport()->height())
+        << "row " << row << " at " << top << ".." << bottom << " of " << grid.viewport()->height();
+    form.hide();
+  }
+}
