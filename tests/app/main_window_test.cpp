@@ -149,6 +149,26 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   EXPECT_EQ(CurrentFileName, "hot");
 }
 
+// Cancel in the eccentric form puts the joint back as it was before the
+// command: the kind of force introduction, the moments and the results.
+TEST_F(MainWindowTest, CancelInTheEccentricFormPutsTheJointBack) {
+  Sample("null.bq4");
+  Thh main;
+  ASSERT_EQ(ExzKraftangriff.ExzCode, 1);
+  ASSERT_EQ(CalcFatalFlag, 0);
+  const EXZTYPE before = ExzKraftangriff;
+  const Extended result = Last.FSAmax;
+  InputModified = 0;
+  Answered([&](auto& s) { s.Ok({{"RadioGroup_items", "#1"}}).Cancel(); },
+           [&] { main.mi_editexzKraftangriffClick(); });
+  EXPECT_EQ(ExzKraftangriff.ExzCode, 1);
+  EXPECT_EQ(ExzKraftangriff.IBers, before.IBers);
+  EXPECT_EQ(ExzKraftangriff.IBT, before.IBT);
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_EQ(Last.FSAmax, result);
+  EXPECT_EQ(InputModified, 0);
+}
+
 TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {
   Sample("null.bq4");
   Thh main;
