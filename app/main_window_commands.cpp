@@ -249,6 +249,10 @@ void Thh::PreDimensioningCommand() {
   if (!AbortFlag) CalculateJoint();
   if (!AbortFlag) InputModified = 1;
   GraphClear();
+  // A proposal that leaves the joint fatal shows its messages, as every
+  // fatal calculation does.
+  ShowMessageCount();
+  if (CalcFatalFlag) RunRedrawCurrentView();
 }
 
 void Thh::mi_edittextClick() {
