@@ -39,9 +39,10 @@ int RunProgram(int argc, char** argv) {
   int exitCode = 0;
   if (RunCommandLineMode(params, exitCode)) return exitCode;
   auto* window = new Thh;
+  // The project named can be neither loaded nor created (said in a message).
   if (StartUpEndsProgram()) {
     delete window;
-    return kExitOk;
+    return kExitLoadFailed;
   }
   fonts.Ready();
   window->show();

@@ -8,10 +8,12 @@
 //   1. A DialogScript is active and holds answers: the next answer is used.
 //   2. Batch run (SetBatchMode(true), set by the command-line modes): the dialog
 //      answers Cancel and its text goes to stderr.
-//   3. Headless run (no display, e.g. every test): the dialog is an error. It is
-//      reported through the dialog failure handler (tests: a gtest failure naming
-//      the dialog; elsewhere: stderr and abort) and answers Cancel.
-//   4. Otherwise the real Qt dialog is shown and the user answers.
+//   3. A test (a script active, or BQ4_TEST_MODE=1): the dialog is an error. It
+//      is reported through the dialog failure handler (tests: a gtest failure
+//      naming the dialog; elsewhere: stderr and abort) and answers Cancel.
+//   4. A window that no user sees (the offscreen platform, no display), outside
+//      the tests: as in a batch run, Cancel, and its text goes to stderr.
+//   5. Otherwise the real Qt dialog is shown and the user answers.
 //
 // In a test (one script per test, on the stack):
 //     platform::DialogScript script;
