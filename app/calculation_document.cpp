@@ -624,6 +624,7 @@ int RunBatchPdfProjects(const std::vector<std::string>& params) {
   BatchPdfRun = RunBatchPdf;
   BatchWindowModulesInit = InitWindowModules;
   platform::SetBatchMode(true);
+  SetFileErrorHandler(nullptr);  // the batch run names a file error on stderr itself
   return RunBatchCommand(ReadBatchCommand(params));
 }
 

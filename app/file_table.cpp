@@ -102,8 +102,12 @@ void FillFileTable(Thh& window, TForm_preview& form) {
   for (const std::string& file : MatchingFiles(dir.empty() ? "./" : dir, "*." + InputFileExt.str())) {
     SetBusyCursor();
     window.SetCaptionText(ProgTitle.str() + " -> " + file);
+    // A file that cannot be read keeps its row with the records as they are,
+    // without a message for each: opening it says why.
+    const Byte trace = TraceMessagesOn;
+    TraceMessagesOn = 0;
     ReadCalcFile(dir + file);
-    // A file that cannot be read keeps its row with the records as they are.
+    TraceMessagesOn = trace;
     AbortFlag = 0;
     form.AddRow(FileTableRow(file, FileDateText(FileModificationTime(dir + file))));
   }

@@ -131,9 +131,9 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   main.mi_FileSaveClick();
   EXPECT_EQ(InputModified, 0);
 
-  // A damaged recent file is refused: the joint keeps its name.
+  // A damaged recent file is refused, and says why: the joint keeps its name.
   std::ofstream(hot, std::ios::binary | std::ios::trunc) << "SCHRAUBE\r\n2\r\n";
-  main.OpenRecentFile(2);
+  Answered([&](auto& s) { s.Ok().Expect("damaged project file"); }, [&] { main.OpenRecentFile(2); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(CurrentFileName, "copy");
 
@@ -147,6 +147,23 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   Sample("hot.bq4");
   main.OpenRecentFile(1);
   EXPECT_EQ(CurrentFileName, "hot");
+}
+
+// A project that cannot be loaded says why in a message, as the batch run
+// does on stderr, and the joint and its name stay.
+TEST_F(MainWindowTest, AProjectThatCannotBeOpenedSaysWhyAndKeepsTheJoint) {
+  const std::string hot = Sample("hot.bq4");
+  Thh main;
+  Answered([&](auto& s) { s.File(hot); }, [&] { main.mi_fileOpenClick(); });
+  const Extended work = Temperatur.TWork;
+  const std::string whole = ReadBytes(hot);
+  const std::string cut = dir_ + "/cut.bq4";
+  std::ofstream(cut, std::ios::binary) << whole.substr(0, whole.size() / 2);
+  Answered([&](auto& s) { s.File(cut).Ok().Expect("(cut short?)"); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CurrentFileName, "hot");
+  EXPECT_EQ(Temperatur.TWork, work);
+  EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
 }
 
 // Cancel in the eccentric form puts the joint back as it was before the
