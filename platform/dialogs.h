@@ -133,7 +133,9 @@ struct FileDialogRequest {
   std::vector<std::string> patterns;   // "*.bq4"; empty: every file
 };
 
-// Script key "file". The save dialog does not ask about overwriting: callers do.
+// Script key "file". Folders and names, asked and chosen, are the file
+// system's bytes (UTF-8), not display texts. The save dialog does not ask
+// about overwriting: callers do.
 bool AskOpenFile(const FileDialogRequest& request, std::string& chosen);
 bool AskSaveFile(const FileDialogRequest& request, std::string& chosen);
 // Script key "directory".
