@@ -154,7 +154,7 @@ bool AskFont(FontChoice& font);
 
 struct PrintChoice {
   std::string printerName;  // script keys "printer", "file", "copies", "orientation",
-  std::string outputFile;   // "from", "to"; a PDF file when outputFile is set
+  std::string outputFile;   // "from", "to"; a PDF file (the file system's bytes) when set
   int copies = 1;
   bool landscape = false;
   int fromPage = 0;  // 0: all pages

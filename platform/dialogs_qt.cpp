@@ -234,13 +234,13 @@ bool UserFont(FontChoice& font) {
 bool UserPrint(PrintChoice& print) {
   QPrinter printer;
   if (!print.printerName.empty()) printer.setPrinterName(QStringFromDisplay(print.printerName));
-  if (!print.outputFile.empty()) printer.setOutputFileName(QStringFromDisplay(print.outputFile));
+  if (!print.outputFile.empty()) printer.setOutputFileName(QStringFromPath(print.outputFile));
   printer.setCopyCount(print.copies > 0 ? print.copies : 1);
   printer.setPageOrientation(print.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   QPrintDialog dlg(&printer, ParentWindow());
   if (dlg.exec() != QDialog::Accepted) return false;
   print.printerName = DisplayFromQString(printer.printerName());
-  print.outputFile = DisplayFromQString(printer.outputFileName());
+  print.outputFile = PathFromQString(printer.outputFileName());
   print.copies = printer.copyCount();
   print.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
   print.fromPage = printer.fromPage();
