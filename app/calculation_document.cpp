@@ -624,6 +624,7 @@ int RunBatchPdfProjects(const std::vector<std::string>& params) {
   BatchPdfRun = RunBatchPdf;
   BatchWindowModulesInit = InitWindowModules;
   platform::SetBatchMode(true);
+  SetFileErrorHandler(nullptr);  // the batch run names a file error on stderr itself
   return RunBatchCommand(ReadBatchCommand(params));
 }
 
@@ -633,19 +634,17 @@ void Thh::mi_fileCalcDocumentClick() {
     ShowCalculationMessages();
     return;
   }
-  // Beside the project, named after it; names are stored texts, shown in
-  // the display character set.
+  // Beside the project, named after it.
   const std::string project = CurrentFilePath();
   std::string dir = ExtractDirPart(project);
   if (dir.empty()) dir = CurrentDir.empty() ? "." : AddBackslash(CurrentDir);
   platform::FileDialogRequest request;
   request.title = "Calculation Document (PDF)";
-  request.directory = OemToAnsiText(dir);
-  request.fileName = OemToAnsiText(StripPathAndExt(CurrentFileName) + ".pdf");
+  request.directory = dir;
+  request.fileName = StripPathAndExt(CurrentFileName) + ".pdf";
   request.patterns = {"*.pdf"};
   std::string chosen;
   if (!platform::AskSaveFile(request, chosen)) return;
-  chosen = AnsiToOemText(chosen);
   if (ExtensionAfterFirstDot(chosen).empty()) chosen += ".pdf";
   ConfirmOverwrite(chosen);
   if (AbortFlag) return;

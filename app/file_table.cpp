@@ -6,6 +6,7 @@
 #include "calc/designation.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
+#include "framework/charset.h"
 #include "framework/drawing.h"
 #include "framework/drawing_info.h"
 #include "framework/file_utils.h"
@@ -101,9 +102,13 @@ void FillFileTable(Thh& window, TForm_preview& form) {
   const std::string dir = AddBackslash(CurrentDir);
   for (const std::string& file : MatchingFiles(dir.empty() ? "./" : dir, "*." + InputFileExt.str())) {
     SetBusyCursor();
-    window.SetCaptionText(ProgTitle.str() + " -> " + file);
+    window.SetCaptionText(ProgTitle.str() + " -> " + Utf8ToAnsi(file));
+    // A file that cannot be read keeps its row with the records as they are,
+    // without a message for each: opening it says why.
+    const Byte trace = TraceMessagesOn;
+    TraceMessagesOn = 0;
     ReadCalcFile(dir + file);
-    // A file that cannot be read keeps its row with the records as they are.
+    TraceMessagesOn = trace;
     AbortFlag = 0;
     form.AddRow(FileTableRow(file, FileDateText(FileModificationTime(dir + file))));
   }

@@ -63,9 +63,8 @@ void OpenAddress(const QUrl& url, const std::string& failure) {
 // Caption, recent files, messages item
 
 void Thh::SetMainCaption() {
-  std::string caption;
-  UpdateMainCaption(caption);
-  setWindowTitle(platform::QStringFromDisplay(caption));
+  setWindowTitle(platform::QStringFromDisplay(MainCaptionTitle()) + platform::QStringFromPath(MainCaptionFileName()));
+  RestoreCursor();
   UpdateRecentFileMenu();
 }
 
@@ -81,7 +80,7 @@ void Thh::UpdateRecentFileItem(QAction* item, int n) {
   if (!item) return;
   const std::string caption = RecentFileCaption(n);
   item->setVisible(!caption.empty());
-  if (!caption.empty()) item->setText(QString::fromLocal8Bit(caption.c_str()));
+  if (!caption.empty()) item->setText(platform::QStringFromPath(caption));
 }
 
 void Thh::UpdateRecentFileMenu() {
@@ -249,6 +248,10 @@ void Thh::PreDimensioningCommand() {
   if (!AbortFlag) CalculateJoint();
   if (!AbortFlag) InputModified = 1;
   GraphClear();
+  // A proposal that leaves the joint fatal shows its messages, as every
+  // fatal calculation does.
+  ShowMessageCount();
+  if (CalcFatalFlag) RunRedrawCurrentView();
 }
 
 void Thh::mi_edittextClick() {

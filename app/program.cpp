@@ -14,12 +14,20 @@
 #include "cad/plot_handoff.h"
 #include "framework/file_utils.h"
 #include "framework/forms/config_form_plot.h"
+#include "framework/message_box.h"
 #include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/os.h"
 
 void InitWindowModules() {
   InitSpreadsheet();
   SetPlotCommandEditor(&EditPlotCommandLine);
+  // A file that cannot be read or written is named in a message in the
+  // window; a batch run names it on stderr itself.
+  if (platform::BatchMode())
+    SetFileErrorHandler(nullptr);
+  else
+    ShowFileErrorsAsMessages();
 }
 
 int RunProgram(int argc, char** argv) {
@@ -39,9 +47,10 @@ int RunProgram(int argc, char** argv) {
   int exitCode = 0;
   if (RunCommandLineMode(params, exitCode)) return exitCode;
   auto* window = new Thh;
+  // The project named can be neither loaded nor created (said in a message).
   if (StartUpEndsProgram()) {
     delete window;
-    return kExitOk;
+    return kExitLoadFailed;
   }
   fonts.Ready();
   window->show();

@@ -16,6 +16,7 @@
 #include "cad/iges_writer.h"
 #include "cad/plot_handoff.h"
 #include "cad/text_keep_out.h"
+#include "framework/charset.h"
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
 #include "framework/input_dialogs.h"
@@ -207,7 +208,8 @@ void DrawStamp() {
   // Small, in the bottom left corner: clear of the diagrams' axis labels.
   CadSetTextStyle(2, 0, 0.006L * w.height, 0.0045L * w.width);
   CadSetColor(30);
-  std::string file = CurrentFilePath();
+  // The file name is the file system's UTF-8; drawing texts are stored texts.
+  std::string file = Utf8ToOem(CurrentFilePath());
   if (!file.empty()) file = ShortenText(file, 120);
   CadText(TodayText() + " " + TimeText() + " - " + "TOVIMAR " + ProgShortName + " V" +
               ProgVersion + " - " + file,

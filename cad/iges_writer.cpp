@@ -412,8 +412,10 @@ void WriteIgesStartGlobal(const std::string& baseName, Extended maxCoordinate) {
   InitIgesWriter();
   WriteS("IGES-Datei generiert von " + ProgShortName);
   WriteS(ProgShortName + " IGES writer, version " + ProgVersion);
-  // A long file name is cut so that the first global record keeps its 72 columns.
-  const std::string base = baseName.substr(0, 24);
+  // The file name (the file system's UTF-8) in ASCII as the drawing's texts
+  // are, control characters as blanks; a long one is cut so that the first
+  // global record keeps its 72 columns.
+  const std::string base = IgesText(Utf8ToOem(baseName)).substr(0, 24);
   WriteG(",," + Hollerith("FILE") + "," + Hollerith(base) + "," +
          Hollerith(ProgShortName + " V" + ProgVersion) + ",,");
   WriteG("16,38,6,99,15,");

@@ -2,6 +2,7 @@
 
 #include "cad/cad_output.h"
 #include "cad/dxf_blocks.h"
+#include "framework/charset.h"
 #include "framework/change_history.h"
 #include "framework/drawing.h"
 #include "framework/drawing_info.h"
@@ -128,7 +129,8 @@ void DrawTitleBlock(const std::string& drawingName, const std::string& drawingNa
   CadText(drawingName2, 120, 25);
 
   if (!CadState.CadNoFilePath || !CadState.CadNoDateTime) CadSetTextStyle(2, 0, 1.5L, 1.2L);
-  if (!CadState.CadNoFilePath) CadText(ShortenText(CurrentFilePath(), 150), 18, 1);
+  // The file name is the file system's UTF-8; drawing texts are stored texts.
+  if (!CadState.CadNoFilePath) CadText(ShortenText(Utf8ToOem(CurrentFilePath()), 150), 18, 1);
   if (!CadState.CadNoDateTime) CadText(TodayText() + " " + TimeText(), 186, 1);
 
   CadSetTextStyle(2, 0, 3.5L, 3.0L);

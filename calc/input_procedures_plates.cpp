@@ -5,6 +5,7 @@
 #include "calc/input_procedures.h"
 #include "calc/input_procedures_list.h"
 #include "calc/joint_records.h"
+#include "calc/joint_state.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
 #include "framework/message_box.h"
@@ -85,7 +86,10 @@ void InputForceIntroduction() {
   ItemTexts[1] = "centric application of force";
   ItemTexts[2] = "eccentric application of force";
   SetHelpNo(4700);
+  // Cancel in the form puts the joint back as it was before the kind was chosen.
+  const TJointState before;
   SelectCode("force introduction", 2, ExzKraftangriff.ExzCode);
   if (AbortFlag || ExzKraftangriff.ExzCode != 2) return;
   RunEccentricForm();
+  if (AbortFlag) before.Restore();
 }

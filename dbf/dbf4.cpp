@@ -359,7 +359,11 @@ bool Tdbf4::ExportHtml(const std::string& path) {
                      "<title>" + HtmlEscape(title) + "</title></head>");
     WriteTextLineStr(kHtmlBody);
     WriteTextLineStr("<P>" + cell(ProgShortName + "V" + ProgVersion) + "</P>");
-    WriteTextLineStr("<P>" + cell(TzUpperCase(path)) + "</P>");
+    // The path is the file system's UTF-8: only its ASCII letters are upper-cased.
+    std::string shownPath = path;
+    for (char& c : shownPath)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    WriteTextLineStr("<P>" + HtmlEscape(shownPath) + "</P>");
     WriteTextLineStr("<P>" + cell(TodayText() + " - " + TimeText()) + "</P>");
     WriteTextLineStr("<HR>");
     WriteTextLineStr("<TABLE BORDER = \"1\" WIDTH= \"100%\">");

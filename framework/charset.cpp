@@ -177,4 +177,21 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   });
 }
 
+std::string OemToAnsiNamingFiles(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t at = i;
+    char32_t c = 0;
+    if (static_cast<unsigned char>(s[i]) >= 0x80 && platform::NextUtf8(s, at, c)) {
+      out += Utf8ToAnsi(s.substr(i, at - i));
+      i = at;
+    } else {
+      out += OemToAnsiStr(s.substr(i, 1));
+      ++i;
+    }
+  }
+  return out;
+}
+
 std::string ReplaceBoxChars(std::string_view s) { return std::string(s); }

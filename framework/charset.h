@@ -35,5 +35,12 @@ std::string Cp437ToUtf8(std::string_view s);
 // byte that is no UTF-8.
 std::string Utf8ToOem(std::string_view utf8);
 std::string Utf8ToAnsi(std::string_view utf8);
+// Display form of a message that may name files. File names are the file
+// system's UTF-8: a well-formed multi-byte UTF-8 sequence is a character of
+// a name, shown as itself ("?" where Windows-1252 lacks it); every other byte
+// is a stored (code page 437) character. A stored text hardly ever holds
+// such a sequence (a box-drawing or Greek character followed by an accented
+// letter).
+std::string OemToAnsiNamingFiles(std::string_view s);
 // Kept for its callers: the vertical box line (179) stays as it is.
 std::string ReplaceBoxChars(std::string_view s);

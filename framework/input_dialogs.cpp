@@ -144,8 +144,8 @@ void InputWordInRange(std::string_view prompt, Word& value, Word lo, Word hi) {
 void SelectDirectory(const std::string& start, std::string& dir) {
   SetBusyCursor();
   std::string chosen;
-  if (RunSelectDirDialog(Display(start), chosen) && !AbortFlag) {
-    dir = AnsiToOemText(chosen);
+  if (RunSelectDirDialog(start, chosen) && !AbortFlag) {
+    dir = chosen;
   } else {
     dir = start;
     AbortFlag = 0;
@@ -193,14 +193,13 @@ void SelectFileName(std::string name, std::string& fullName) {
     platform::FileDialogRequest req;
     req.title = "Save As";
     req.directory = AddBackslash(CurrentDir);
-    req.fileName = Display(CurrentFileName);
+    req.fileName = CurrentFileName;
     req.patterns = {"*." + ext};
     std::string chosen;
     if (!platform::AskSaveFile(req, chosen)) {
       AbortFlag = 1;
       return;
     }
-    chosen = AnsiToOemText(chosen);
     CurrentDir = DirectoryOf(chosen);
     name = StripPathAndExt(chosen);
     fullName = AddBackslash(CurrentDir) + name + "." + ext;
@@ -219,11 +218,11 @@ void SelectFileName(std::string name, std::string& fullName) {
 void SelectOpenFile(const std::string& name, const std::string& mask, std::string& result) {
   platform::FileDialogRequest req;
   req.title = "Open";
-  req.directory = Display(DirectoryOf(TrimRightText(name)));
+  req.directory = DirectoryOf(TrimRightText(name));
   req.patterns = {mask};
   std::string chosen;
   if (platform::AskOpenFile(req, chosen)) {
-    result = AnsiToOemText(chosen);
+    result = chosen;
   } else {
     result = name;
     AbortFlag = 1;
@@ -233,14 +232,13 @@ void SelectOpenFile(const std::string& name, const std::string& mask, std::strin
 void SelectFileOfKind(int kind, std::string& dir, const std::string& mask, std::string& name) {
   platform::FileDialogRequest req;
   req.title = "Open";
-  req.directory = Display(dir);
+  req.directory = dir;
   req.patterns = {mask};
   std::string chosen;
   if (!platform::AskOpenFile(req, chosen)) {
     AbortFlag = 1;
     return;
   }
-  chosen = AnsiToOemText(chosen);
   dir = AddBackslash(DirectoryOf(chosen));
   name = kind == 5 ? chosen : StripPathAndExt(chosen);
   if (kind == 4) InputFileExt = ExtensionOf(chosen).substr(0, 3);

@@ -1,5 +1,7 @@
 // Asking the user: a choice from ItemTexts, yes or no, a text, a number in
-// range, a file or a directory. Texts passed in are stored (OEM) texts.
+// range, a file or a directory. Texts passed in are stored (OEM) texts;
+// file and directory names are the file system's bytes (UTF-8), as they are
+// on disk.
 // Cancel and Esc set AbortFlag and leave the variable arguments unchanged
 // (SelectDirectory: see there); callers test AbortFlag and stop quietly.
 #pragma once

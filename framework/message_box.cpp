@@ -19,7 +19,7 @@ Byte ConfirmOverwriteOn = 1;
 
 namespace {
 
-std::string Display(std::string_view text) { return OemToAnsiText(std::string(text)); }
+std::string Display(std::string_view text) { return OemToAnsiNamingFiles(text); }
 
 void ShowFileError(const std::string& text) { ShowTraceMessage(text); }
 
@@ -66,15 +66,19 @@ void NotInArchiveMode() { ShowTraceMessage("Option is not available in archive m
 
 void SetHelpNo(Word n) { HelpNumber = n; }
 
+std::string MainCaptionFileName() {
+  if (CurrentFileName.empty()) return {};
+  if (CurrentFileName.find('.') != std::string::npos) return CurrentFileName;
+  return CurrentFileName + "." + InputFileExt.str();
+}
+
+std::string MainCaptionTitle() {
+  const std::string title = Display(ProgTitle.str());
+  return CurrentFileName.empty() ? title : title + "  -  ";
+}
+
 void UpdateMainCaption(std::string& caption) {
-  std::string title = Display(ProgTitle.str());
-  if (CurrentFileName.empty()) {
-    caption = title;
-  } else if (CurrentFileName.find('.') != std::string::npos) {
-    caption = title + "  -  " + CurrentFileName;
-  } else {
-    caption = title + "  -  " + CurrentFileName + "." + InputFileExt.str();
-  }
+  caption = MainCaptionTitle() + Utf8ToAnsi(MainCaptionFileName());
   RestoreCursor();
 }
 

@@ -47,8 +47,14 @@ void NotInArchiveMode();
 void SetHelpNo(Word n);
 
 // ProgTitle, then "  -  " and the current file name (with "." + InputFileExt
-// when the name has no "."); the cursor becomes the arrow.
+// when the name has no "."); the cursor becomes the arrow. The caption is a
+// display text: the name's characters that Windows-1252 lacks show as "?".
 void UpdateMainCaption(std::string& caption);
+// The parts of that caption for a window title that shows the name exactly:
+// the display text before the name ("ProgTitle  -  ", or ProgTitle alone
+// without a file), and the name, the file system's bytes (UTF-8).
+std::string MainCaptionTitle();
+std::string MainCaptionFileName();
 
 void SetBusyCursor();
 void SetNormalCursor();

@@ -172,10 +172,11 @@ void OutputColumnHeads() {
 // instead of naming a file without a name.
 std::string FileLineText() {
   if (TrimRightText(CurrentFileName).empty()) return "new project, not saved yet";
-  if (StartedWithFile) return TrimRightText(CurrentFileName);
+  // Names are the file system's UTF-8; the report is a stored text.
+  if (StartedWithFile) return Utf8ToOem(TrimRightText(CurrentFileName));
   const std::string name = CurrentFileName + "." + InputFileExt.str();
-  if (CurrentDir.size() + CurrentFileName.size() >= 70) return name;
-  return AddBackslash(CurrentDir) + name;
+  if (CurrentDir.size() + CurrentFileName.size() >= 70) return Utf8ToOem(name);
+  return Utf8ToOem(AddBackslash(CurrentDir) + name);
 }
 
 void TxtPageHeader(int Page) {

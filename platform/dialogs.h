@@ -8,10 +8,12 @@
 //   1. A DialogScript is active and holds answers: the next answer is used.
 //   2. Batch run (SetBatchMode(true), set by the command-line modes): the dialog
 //      answers Cancel and its text goes to stderr.
-//   3. Headless run (no display, e.g. every test): the dialog is an error. It is
-//      reported through the dialog failure handler (tests: a gtest failure naming
-//      the dialog; elsewhere: stderr and abort) and answers Cancel.
-//   4. Otherwise the real Qt dialog is shown and the user answers.
+//   3. A test (a script active, or BQ4_TEST_MODE=1): the dialog is an error. It
+//      is reported through the dialog failure handler (tests: a gtest failure
+//      naming the dialog; elsewhere: stderr and abort) and answers Cancel.
+//   4. A window that no user sees (the offscreen platform, no display), outside
+//      the tests: as in a batch run, Cancel, and its text goes to stderr.
+//   5. Otherwise the real Qt dialog is shown and the user answers.
 //
 // In a test (one script per test, on the stack):
 //     platform::DialogScript script;
@@ -131,7 +133,9 @@ struct FileDialogRequest {
   std::vector<std::string> patterns;   // "*.bq4"; empty: every file
 };
 
-// Script key "file". The save dialog does not ask about overwriting: callers do.
+// Script key "file". Folders and names, asked and chosen, are the file
+// system's bytes (UTF-8), not display texts. The save dialog does not ask
+// about overwriting: callers do.
 bool AskOpenFile(const FileDialogRequest& request, std::string& chosen);
 bool AskSaveFile(const FileDialogRequest& request, std::string& chosen);
 // Script key "directory".
@@ -150,7 +154,7 @@ bool AskFont(FontChoice& font);
 
 struct PrintChoice {
   std::string printerName;  // script keys "printer", "file", "copies", "orientation",
-  std::string outputFile;   // "from", "to"; a PDF file when outputFile is set
+  std::string outputFile;   // "from", "to"; a PDF file (the file system's bytes) when set
   int copies = 1;
   bool landscape = false;
   int fromPage = 0;  // 0: all pages

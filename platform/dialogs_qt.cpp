@@ -192,21 +192,21 @@ DialogResult UserMessageBox(const std::string& caption, const std::string& text,
 }
 
 std::string UserFile(const FileDialogRequest& req, bool save) {
-  QString dir = QStringFromDisplay(req.directory);
+  QString dir = QStringFromPath(req.directory);
   // No folder: the name alone (the working folder), never "/" + name.
   if (!req.fileName.empty())
-    dir = dir.isEmpty() ? QStringFromDisplay(req.fileName) : dir + QLatin1Char('/') + QStringFromDisplay(req.fileName);
+    dir = dir.isEmpty() ? QStringFromPath(req.fileName) : dir + QLatin1Char('/') + QStringFromPath(req.fileName);
   QString got = save ? QFileDialog::getSaveFileName(ParentWindow(), QStringFromDisplay(req.title), dir,
                                                     Filter(req.patterns), nullptr,
                                                     QFileDialog::DontConfirmOverwrite)
                      : QFileDialog::getOpenFileName(ParentWindow(), QStringFromDisplay(req.title), dir,
                                                     Filter(req.patterns));
-  return DisplayFromQString(got);
+  return PathFromQString(got);
 }
 
 std::string UserDirectory(const std::string& title, const std::string& start) {
-  return DisplayFromQString(
-      QFileDialog::getExistingDirectory(ParentWindow(), QStringFromDisplay(title), QStringFromDisplay(start)));
+  return PathFromQString(
+      QFileDialog::getExistingDirectory(ParentWindow(), QStringFromDisplay(title), QStringFromPath(start)));
 }
 
 std::optional<std::uint32_t> UserColour(std::uint32_t rgb) {
@@ -234,13 +234,13 @@ bool UserFont(FontChoice& font) {
 bool UserPrint(PrintChoice& print) {
   QPrinter printer;
   if (!print.printerName.empty()) printer.setPrinterName(QStringFromDisplay(print.printerName));
-  if (!print.outputFile.empty()) printer.setOutputFileName(QStringFromDisplay(print.outputFile));
+  if (!print.outputFile.empty()) printer.setOutputFileName(QStringFromPath(print.outputFile));
   printer.setCopyCount(print.copies > 0 ? print.copies : 1);
   printer.setPageOrientation(print.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   QPrintDialog dlg(&printer, ParentWindow());
   if (dlg.exec() != QDialog::Accepted) return false;
   print.printerName = DisplayFromQString(printer.printerName());
-  print.outputFile = DisplayFromQString(printer.outputFileName());
+  print.outputFile = PathFromQString(printer.outputFileName());
   print.copies = printer.copyCount();
   print.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
   print.fromPage = printer.fromPage();

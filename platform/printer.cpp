@@ -40,7 +40,7 @@ PrinterState& State() {
 // Without a system printer the only printer there is prints into a PDF file.
 PrintChoice Effective(PrintChoice c) {
   if (c.outputFile.empty() && c.printerName.empty() && !SystemPrinterAvailable())
-    c.outputFile = DisplayFromQString(QDir::current().absoluteFilePath("printout.pdf"));
+    c.outputFile = PathFromQString(QDir::current().absoluteFilePath("printout.pdf"));
   return c;
 }
 
@@ -48,7 +48,7 @@ void ApplyChoice(QPrinter& p, const PrintChoice& choice) {
   const PrintChoice c = Effective(choice);
   if (!c.outputFile.empty()) {
     p.setOutputFormat(QPrinter::PdfFormat);
-    p.setOutputFileName(QStringFromDisplay(c.outputFile));
+    p.setOutputFileName(QStringFromPath(c.outputFile));
   } else {
     p.setOutputFormat(QPrinter::NativeFormat);
     p.setOutputFileName(QString());

@@ -1,5 +1,7 @@
 #include "platform/qt_text.h"
 
+#include <QFile>
+
 #include "platform/cp1252.h"
 
 namespace platform {
@@ -53,5 +55,11 @@ QString WindowTitleFromDisplay(std::string_view caption) {
   }
   return title;
 }
+
+QString QStringFromPath(std::string_view path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string PathFromQString(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace platform

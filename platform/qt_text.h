@@ -16,4 +16,9 @@ std::string DisplayFromQString(const QString& text);
 // collapses.
 QString WindowTitleFromDisplay(std::string_view caption);
 
+// File names are the file system's bytes (UTF-8 on this system), not display
+// texts: they go to and come from Qt unchanged, whatever their characters.
+QString QStringFromPath(std::string_view path);
+std::string PathFromQString(const QString& path);
+
 }  // namespace platform

@@ -10,6 +10,7 @@
 
 #include "app/file_table.h"
 #include "app/spreadsheet.h"
+#include "framework/charset.h"
 #include "framework/forms/picture_list_form.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
@@ -55,7 +56,7 @@ TForm_preview::TForm_preview(QWidget* parent) : QDialog(parent) {
   layout->addWidget(StringGrid1);
   resize(900, 500);
   ScaleCenterForm(*this);
-  setWindowTitle(platform::QStringFromDisplay(ProgShortName + "  " + CurrentDir));
+  setWindowTitle(platform::QStringFromDisplay(ProgShortName + "  ") + platform::QStringFromPath(CurrentDir));
   rows_.assign(1, std::vector<std::string>{"File", "Date"});
   Refill();
 }
@@ -87,9 +88,13 @@ void TForm_preview::Refill() {
   StringGrid1->setRowCount(RowCount() - 1);
   for (int c = 0; c < columns; ++c)
     StringGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(platform::QStringFromDisplay(CellText(c, 0))));
+  // The first column holds file names (the file system's bytes), the others
+  // the projects' stored texts.
   for (int r = 1; r < RowCount(); ++r)
     for (int c = 0; c < columns; ++c)
-      StringGrid1->setItem(r - 1, c, new QTableWidgetItem(platform::QStringFromDisplay(CellText(c, r))));
+      StringGrid1->setItem(r - 1, c,
+                           new QTableWidgetItem(c == 0 ? platform::QStringFromPath(CellText(c, r))
+                                                       : platform::QStringFromDisplay(OemToAnsiText(CellText(c, r)))));
 }
 
 void TForm_preview::SortByColumn(int column) {

@@ -147,7 +147,7 @@ void TForm_printconf::ShowPrinterName() {
   std::string name = choice.outputFile.empty()
                          ? choice.printerName
                          : "PDF file " + platform::DisplayFromQString(
-                                             QFileInfo(platform::QStringFromDisplay(choice.outputFile)).fileName());
+                                             QFileInfo(platform::QStringFromPath(choice.outputFile)).fileName());
   if (name.empty()) name = "default printer";
   Label_printer->setText(Q(name.substr(0, 40)));
 }

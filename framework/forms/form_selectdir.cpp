@@ -76,8 +76,8 @@ void TForm_selectDir::Button_okClick() {
 }
 
 bool RunSelectDirDialog(const std::string& start, std::string& dir) {
-  TForm_selectDir dlg(platform::QStringFromDisplay(start));
+  TForm_selectDir dlg(platform::QStringFromPath(start));
   if (platform::ExecModal(dlg, start) != platform::DialogResult::Ok) return false;
-  dir = platform::DisplayFromQString(dlg.Directory());
+  dir = platform::PathFromQString(dlg.Directory());
   return true;
 }

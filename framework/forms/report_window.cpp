@@ -69,9 +69,10 @@ void TForm_showtextfile::showEvent(QShowEvent* event) {
 
 // The report is named after its project, not after the temporary file.
 void TForm_showtextfile::SetTitle() {
-  std::string title = documentTitle_;
-  if (title.empty()) UpdateMainCaption(title);
-  setWindowTitle(platform::QStringFromDisplay(title));
+  if (!documentTitle_.empty())
+    setWindowTitle(platform::QStringFromDisplay(documentTitle_));
+  else
+    setWindowTitle(platform::QStringFromDisplay(MainCaptionTitle()) + platform::QStringFromPath(MainCaptionFileName()));
 }
 
 void TForm_showtextfile::ShowDocument(std::string file, std::string title) {

@@ -67,6 +67,21 @@ TEST_F(FileTableTest, ListsEveryProjectAndOpensThePickedOne) {
   EXPECT_EQ(CurrentFileName, "hot");
   EXPECT_EQ(InputModified, 0);
   EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
+
+  // Names of files and folders are shown and opened as they are.
+  const std::string folder = dir_ + "/Projekte \u00e4";
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(Sample("hot.bq4"), folder + "/Gr\u00f6\u00dfe \u00fc.bq4");
+  CurrentDir = folder + "/";
+  TForm_preview named;
+  FillFileTable(main, named);
+  ASSERT_EQ(named.RowCount(), 2);
+  EXPECT_EQ(named.StringGrid1->item(0, 0)->text(), QString::fromUtf8("Gr\u00f6\u00dfe \u00fc.bq4"));
+  EXPECT_TRUE(named.windowTitle().endsWith(QString::fromUtf8("Projekte \u00e4/")));
+  named.StringGrid1SelectCell(0, 1);
+  OpenFileTableRow(main, named);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(main.windowTitle().endsWith(QString::fromUtf8("Gr\u00f6\u00dfe \u00fc.bq4")));
 }
 
 }  // namespace

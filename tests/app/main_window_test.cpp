@@ -131,9 +131,9 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   main.mi_FileSaveClick();
   EXPECT_EQ(InputModified, 0);
 
-  // A damaged recent file is refused: the joint keeps its name.
+  // A damaged recent file is refused, and says why: the joint keeps its name.
   std::ofstream(hot, std::ios::binary | std::ios::trunc) << "SCHRAUBE\r\n2\r\n";
-  main.OpenRecentFile(2);
+  Answered([&](auto& s) { s.Ok().Expect("damaged project file"); }, [&] { main.OpenRecentFile(2); });
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(CurrentFileName, "copy");
 
@@ -147,6 +147,80 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
   Sample("hot.bq4");
   main.OpenRecentFile(1);
   EXPECT_EQ(CurrentFileName, "hot");
+}
+
+// File names are the file system's bytes from the dialogs to the disk and
+// back: Open and Save As in a folder named with an umlaut, the title, the
+// recent files (also through the state file) and the messages that name them.
+TEST_F(MainWindowTest, NamesWithUmlautsKeepTheirCharactersFromTheDialogsToTheDiskAndBack) {
+  const std::string folder = dir_ + "/Projekte \u00e4";
+  std::filesystem::create_directories(folder);
+  const std::string size = folder + "/Gr\u00f6\u00dfe \u00fc.bq4";
+  std::filesystem::copy_file(Sample("hot.bq4"), size);
+  Thh main;
+  Answered([&](auto& s) { s.File(size); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentFileName, "Gr\u00f6\u00dfe \u00fc");
+  EXPECT_EQ(CurrentDir, folder + "/");
+  EXPECT_TRUE(main.windowTitle().endsWith(QString::fromUtf8("  -  Gr\u00f6\u00dfe \u00fc.bq4")));
+  EXPECT_EQ(RecentFiles[1], size);
+
+  const std::string flange = folder + "/Flansch \u00e4 1.bq4";
+  Answered([&](auto& s) { s.File(flange); }, [&] { main.mi_FileSaveAsClick(); });
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(flange)));
+  EXPECT_TRUE(main.windowTitle().endsWith(QString::fromUtf8("Flansch \u00e4 1.bq4")));
+  EXPECT_EQ(Caption(main, "mi_file1"), "&1 " + ShortenPathForMenu(flange));
+  EXPECT_EQ(Caption(main, "mi_file2"), "&2 " + ShortenPathForMenu(size));
+  WriteSessionFile();
+  RecentFiles[1].clear();
+  ReadSessionFile();
+  EXPECT_EQ(RecentFiles[1], flange);
+
+  // The saved project opens again, from the dialog and from the list.
+  Answered([&](auto& s) { s.File(flange); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(CurrentFileName, "Flansch \u00e4 1");
+  main.OpenRecentFile(2);
+  EXPECT_EQ(CurrentFileName, "Gr\u00f6\u00dfe \u00fc");
+  // A message names the file with its characters (shown in Windows-1252).
+  std::filesystem::remove(std::filesystem::u8path(flange));
+  Answered([&](auto& s) { s.Ok().Expect("Flansch \xE4 1.bq4 not found !"); }, [&] { main.OpenRecentFile(2); });
+}
+
+// A project that cannot be loaded says why in a message, as the batch run
+// does on stderr, and the joint and its name stay.
+TEST_F(MainWindowTest, AProjectThatCannotBeOpenedSaysWhyAndKeepsTheJoint) {
+  const std::string hot = Sample("hot.bq4");
+  Thh main;
+  Answered([&](auto& s) { s.File(hot); }, [&] { main.mi_fileOpenClick(); });
+  const Extended work = Temperatur.TWork;
+  const std::string whole = ReadBytes(hot);
+  const std::string cut = dir_ + "/cut.bq4";
+  std::ofstream(cut, std::ios::binary) << whole.substr(0, whole.size() / 2);
+  Answered([&](auto& s) { s.File(cut).Ok().Expect("(cut short?)"); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(CurrentFileName, "hot");
+  EXPECT_EQ(Temperatur.TWork, work);
+  EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
+}
+
+// Cancel in the eccentric form puts the joint back as it was before the
+// command: the kind of force introduction, the moments and the results.
+TEST_F(MainWindowTest, CancelInTheEccentricFormPutsTheJointBack) {
+  Sample("null.bq4");
+  Thh main;
+  ASSERT_EQ(ExzKraftangriff.ExzCode, 1);
+  ASSERT_EQ(CalcFatalFlag, 0);
+  const EXZTYPE before = ExzKraftangriff;
+  const Extended result = Last.FSAmax;
+  InputModified = 0;
+  Answered([&](auto& s) { s.Ok({{"RadioGroup_items", "#1"}}).Cancel(); },
+           [&] { main.mi_editexzKraftangriffClick(); });
+  EXPECT_EQ(ExzKraftangriff.ExzCode, 1);
+  EXPECT_EQ(ExzKraftangriff.IBers, before.IBers);
+  EXPECT_EQ(ExzKraftangriff.IBT, before.IBT);
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_EQ(Last.FSAmax, result);
+  EXPECT_EQ(InputModified, 0);
 }
 
 TEST_F(MainWindowTest, EditAndHelpCommandsRecalculateAskAndCountMessages) {

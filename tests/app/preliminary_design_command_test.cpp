@@ -1,17 +1,23 @@
 // Edit > Pre-Dimensioning in the main window: the accepted proposal is
-// applied and calculated, and the screen is cleared.
+// applied and calculated, and the screen is cleared, or shows the messages
+// of a fatal calculation.
 #include "app/main_window.h"
+
+#include <QAction>
 
 #include "app_test_support.h"
 #include "calc/designation.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
 #include "framework/display_list.h"
+#include "framework/globals.h"
 #include "platform/dialogs.h"
 
 namespace {
 
 using PreliminaryDesignCommandTest = AppTest;
+
+std::string Caption(const Thh& w, const std::string& item) { return w.Item(item)->text().toStdString(); }
 
 TEST_F(PreliminaryDesignCommandTest, TheAppliedProposalCalculatesAndTheScreenIsCleared) {
   Sample("null.bq4");
@@ -32,6 +38,29 @@ TEST_F(PreliminaryDesignCommandTest, TheAppliedProposalCalculatesAndTheScreenIsC
   EXPECT_EQ(CalcMessages.texts[2].str(), "Error  : Di < d !  (2)");
   EXPECT_EQ(PlainBoltDesignation(), "ISO 4014 - M16 x 60 - 8.8 SW24");
   EXPECT_TRUE(DisplayList->empty());
+}
+
+// A proposal that leaves the joint fatal (an M12 head on 17.5 mm bores) shows
+// the messages on the screen, as every fatal calculation does.
+TEST_F(PreliminaryDesignCommandTest, AProposalThatLeavesTheJointFatalShowsItsMessages) {
+  Sample("null.bq4");
+  Thh main;
+  main.Item("mi_viewQuick")->trigger();
+  for (int i = 1; i <= Klemmstuecke.nPlates; ++i) Klemmstuecke.Di[i] = 17.5L;
+  Answered(
+      [&](auto& s) {
+        s.Ok({{"Edit_fa", "16000"}});
+        s.Ok({{"RadioGroup_items", "#1"}}).Expect("possible variations");
+        s.Cancel().Expect("Select message for more info");
+      },
+      [&] { main.mi_editvorauslegungClick(); });
+  EXPECT_EQ(Gewinde.d, 12);
+  EXPECT_EQ(Schraube.StrengthClassCode, 2);  // 10.9
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_EQ(ItemTexts[2].str(), "Fatal  : Aomin = 0 !");
+  EXPECT_FALSE(DisplayList->empty());
+  EXPECT_NE(Caption(main, "mi_viewErrorMessages").find("(" + std::to_string(CalcMessages.count) + ")"),
+            std::string::npos);
 }
 
 TEST_F(PreliminaryDesignCommandTest, ACancelledProposalLeavesTheJointItsResultsAndTheModifiedMarkAlone) {

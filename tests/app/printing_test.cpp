@@ -87,6 +87,11 @@ TEST_F(PrintingTest, PrintMacroAndPrintConfigurationPrintTheirPictures) {
   script.Ok({{"Edit_scalex", "1"}}).File(dir_ + "/view.pdf").Expect("bq4-drawing.pdf");
   main.mi_fileprintClick();
   EXPECT_GT(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 1000);
+  // A file named with an umlaut is written under that name.
+  const std::string named = dir_ + "/Ansicht \u00e4.pdf";
+  script.Ok({{"Edit_scalex", "1"}}).File(named);
+  main.mi_fileprintClick();
+  EXPECT_GT(QFileInfo(QString::fromUtf8(named.c_str())).size(), 1000);
 }
 
 // A macro of the report and two pictures into a PDF file asks for the file

@@ -117,6 +117,30 @@ TEST_F(IgesWriterTest, LineBreaksInTextsAndValuesThatAreNoNumbersKeepTheRecords)
   EXPECT_EQ(Parameters(lines, 3), "110,0.000,0.000,0.0,0.000,1.000,0.0;");
 }
 
+// The file name in the global section is ASCII as the texts are: umlauts
+// spelt out, a line break a blank, a long name cut between characters.
+TEST_F(IgesWriterTest, TheFileNameInTheGlobalSectionIsAsciiInItsRecords) {
+  const auto global = [&](const std::string& name) {
+    CurrentFileName = Dir() + "/" + name;
+    Begin();
+    CadBeginEntities();
+    CadLine(0, 0, 1, 1);
+    CadClose(0);
+    const auto lines = ReadLines(CurrentFileName + ".igs");
+    std::string text;
+    for (const auto& l : lines) {
+      EXPECT_EQ(l.size(), 80u) << l;
+      for (const char c : l) EXPECT_TRUE(c >= 32 && c < 127) << l;
+    }
+    for (const auto& l : Section(lines, 'G')) text += TrimRightText(l.substr(0, 72));
+    return text;
+  };
+  EXPECT_NE(global("Flansch \u00e4 1\nx").find(",14HFlansch ae 1 x,"), std::string::npos);
+  EXPECT_NE(global("\u00dcberma\u00df \u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc").find(
+                ",24HUebermass ueueueueueueue,"),
+            std::string::npos);
+}
+
 TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   Begin();
   CadBeginBlocks();

@@ -119,14 +119,16 @@ TEST_F(Dbf4Facade, HtmlExportDeclaresItsCharsetAndEscapesCells) {
   // u-umlaut: 0xFC in the engine, 0x81 in the file
   std::string p = FilledTable("html.dbf", {F("NAME", 'C', 12), F("N", 'N', 3)}, {{"A&B <\xFC>\"", "7"}});
   dbf4->OpenTable(p);
-  std::string out = Path("table.htm");
+  std::string out = Path("table \u00e4.htm");
   ASSERT_NE(ReadText(p).find("A&B <\x81>"), std::string::npos);
   ASSERT_TRUE(dbf4->ExportHtml(out));
   std::string html = ReadText(out);
+  // The file's name (UTF-8) is named as it is.
+  EXPECT_NE(html.find("TABLE \u00e4.HTM</P>"), std::string::npos) << html;
   EXPECT_NE(html.find("charset=utf-8"), std::string::npos);
   EXPECT_NE(html.find("<TD>A&amp;B &lt;\xC3\xBC&gt;&quot;    </TD><TD>  7</TD>"), std::string::npos) << html;
   EXPECT_NE(html.find("<TD><CENTER>NAME</CENTER></TD><TD><CENTER>N</CENTER></TD>"), std::string::npos);
-  EXPECT_NE(html.find("<title>table</title>"), std::string::npos);
+  EXPECT_NE(html.find("<title>table \u00e4</title>"), std::string::npos);
   EXPECT_EQ(html.rfind("<!DOCTYPE HTML", 0), 0u);
   EXPECT_EQ(TidyErrors(out), "");
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);

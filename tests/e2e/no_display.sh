@@ -24,6 +24,15 @@ for line in "" "x.bq4" "x.bq4 /X" "/X" "x.bq4 /E" "/NOGUI x.bq4 /G"; do
   check "wbq4 $line: prints the help" grep -q "Filename \[/I\] \[/CADi:j\]" err.txt
 done
 
+# The window on the offscreen platform answers its dialogs as a batch run
+# does (the text on stderr) and ends with an exit code, never an abort: a
+# project in a folder that is not there can be neither loaded nor created.
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen BQ4_CONFIG_DIR="$PWD/config" timeout 20 "$WBQ4" nodir/y.bq4 > out.txt 2> err.txt
+code=$?
+check "offscreen window, nodir/y.bq4: exit 1 (was $code)" test "$code" -eq 1
+check "offscreen window, nodir/y.bq4: the message on stderr" grep -q "y.bq4" err.txt
+check "offscreen window, nodir/y.bq4: no abort" test "$(grep -c "no scripted answer" err.txt)" -eq 0
+
 bare x.bq4 /I
 check "the batch report needs no display" test $? -eq 0
 check "the report is written" test -s x.txt

@@ -170,6 +170,10 @@ TEST_F(InputDialogsTest, SelectFileNameRefusesNamesInArchiveModeAndAsksForAnEmpt
   EXPECT_EQ(CurrentDir, dir);
   EXPECT_EQ(CurrentFileName, "chosen");
   EXPECT_EQ(full, dir + "/chosen." + InputFileExt.str());
+  script.File(dir + "/Flansch \u00e4 1.txt");
+  SelectFileName("", full);
+  EXPECT_EQ(CurrentFileName, "Flansch \u00e4 1");
+  EXPECT_EQ(full, dir + "/Flansch \u00e4 1." + InputFileExt.str());
   script.Cancel();
   SelectFileName("", full);
   EXPECT_EQ(AbortFlag, 1);
@@ -209,6 +213,16 @@ TEST_F(InputDialogsTest, DirectoryAndOpenFileDialogs) {
   script.File(dir + "/pic.plt");
   SelectFileOfKind(5, d, "*.plt", name);
   EXPECT_EQ(name, dir + "/pic.plt");
+  // Names are the file system's bytes (UTF-8) as chosen, in folders too; the
+  // directory form's edit is typed in (shows) Windows-1252.
+  script.File(dir + "/Projekte \u00e4/Gr\u00f6\u00dfe \u00fc.bq4");
+  SelectFileOfKind(5, d, "*.bq4", name);
+  EXPECT_EQ(name, dir + "/Projekte \u00e4/Gr\u00f6\u00dfe \u00fc.bq4");
+  EXPECT_EQ(d, dir + "/Projekte \u00e4/");
+  fs::create_directories(fs::u8path(dir + "/sub \u00e4"));
+  script.Ok({{"Edit_directory", dir + "/sub \xE4"}});
+  SelectDirectory(dir, chosen);
+  EXPECT_EQ(chosen, dir + "/sub \u00e4");
 }
 
 }  // namespace

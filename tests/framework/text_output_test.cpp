@@ -189,6 +189,11 @@ TEST_F(TextOutputTest, AProjectWithoutAFileIsNamedSoInTheHeader) {
   const std::string dos = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
   EXPECT_NE(dos.find("new project, not saved yet"), std::string::npos);
   EXPECT_EQ(dos.find(".bq4"), std::string::npos);
+  // A file name (the file system's UTF-8) is named with its characters.
+  CurrentFileName = "Flansch \u00e4 1";
+  WriteSampleReport(kDeviceDosText, 1);
+  const std::string named = ReadBytes(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  EXPECT_NE(named.find("Flansch \u00e4 1.bq4"), std::string::npos) << named;
 }
 
 TEST_F(TextOutputTest, TwoTxtOutputsInARowAreNumberedOneAndTwo) {

@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <cstdlib>
+
 #include "platform/cursor.h"
+#include "platform/os.h"
 #include "platform/qt_text.h"
 
 using platform::DialogResult;
@@ -138,6 +141,25 @@ TEST(PlatformDialogs, BatchModeAnswersCancelAndWritesToStderr) {
   EXPECT_NE(err.find("Save changes?"), std::string::npos);
   EXPECT_NE(err.find("batch"), std::string::npos);
   EXPECT_NE(err.find("Sample"), std::string::npos);
+}
+
+// The window on the offscreen platform, outside the tests, has no user: a
+// dialog is answered as in a batch run, its text on stderr, never an abort.
+// Inside the tests the same dialog is a failure (MisuseIsReported).
+TEST(PlatformDialogs, AWindowNoUserSeesAnswersAsABatchRunDoes) {
+  if (!platform::IsHeadless()) GTEST_SKIP() << "the offscreen platform only";
+  unsetenv("BQ4_TEST_MODE");
+  testing::internal::CaptureStderr();
+  const auto r = platform::ShowMessageBox("BQ4", "directory nodir not found !", platform::MessageButtons::YesNo);
+  std::string f = "unchanged";
+  const bool chose = platform::AskOpenFile({"Open", "/tmp", "", {"*.bq4"}}, f);
+  const std::string err = testing::internal::GetCapturedStderr();
+  setenv("BQ4_TEST_MODE", "1", 1);
+  EXPECT_EQ(r, DialogResult::No);
+  EXPECT_FALSE(chose);
+  EXPECT_EQ(f, "unchanged");
+  EXPECT_NE(err.find("directory nodir not found !"), std::string::npos) << err;
+  EXPECT_NE(err.find("no display"), std::string::npos) << err;
 }
 
 TEST(PlatformDialogs, FormIsFilledByObjectNameAndAnsweredUntilAButtonCloses) {
