@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "framework/forms/input_forms.h"
 #include "framework/forms/placement.h"
 #include "platform/dialogs.h"
@@ -17,7 +19,8 @@ Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QStri
   Label_prompt->setWordWrap(true);
   Edit_text = new QLineEdit(this);
   Edit_text->setObjectName("Edit_text");
-  if (maxLength > 0) Edit_text->setMaxLength(maxLength);
+  // The limit holds for typing; a longer text the dialog is given stays whole.
+  if (maxLength > 0) Edit_text->setMaxLength(std::max(maxLength, static_cast<int>(text.size())));
   Edit_text->setText(text);
   Edit_text->selectAll();
   Body->addWidget(Edit_text);
