@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 
 #include "framework/change_history.h"
 #include "framework/clock.h"
@@ -53,6 +54,25 @@ TEST_F(ChangeFormTest, ShowsTheRecordAndStoresItAsOneLineInTheFileCodePage) {
   EXPECT_EQ(again.Edit_aenderung->text(), QString::fromUtf8("Ma\xc3\x9f \xc3\xa4"));
 }
 
+// The description memo takes 255 characters: more is refused where it is
+// typed or pasted, so OK stores exactly what the memo shows.
+TEST_F(ChangeFormTest, DescriptionStopsAt255CharactersWhereTheyAreTyped) {
+  TForm_EinAend form(1);
+  QPlainTextEdit* memo = form.Memo_beschreibung;
+  memo->setPlainText(QString(254, 'a'));
+  QTextCursor cursor = memo->textCursor();
+  cursor.setPosition(10);
+  memo->setTextCursor(cursor);
+  memo->insertPlainText("XYZ");  // only the first fits, at its place
+  EXPECT_EQ(memo->toPlainText(), QString(10, 'a') + "X" + QString(244, 'a'));
+  memo->insertPlainText("more");
+  EXPECT_EQ(memo->toPlainText().size(), 255);
+  memo->setPlainText(QString(300, 'b'));
+  EXPECT_EQ(memo->toPlainText(), QString(255, 'b'));
+  form.Button_okClick();
+  EXPECT_EQ(Changes[1].Description.str(), std::string(255, 'b'));
+}
+
 TEST_F(ChangeFormTest, CancelAndEscapeSetTheAbortFlagAndStoreNothing) {
   Changes[1].Change = "old";
   TForm_EinAend form(1);
@@ -81,6 +101,22 @@ TEST_F(ChangeFormTest, DocumentButtonsFillTheEditsAndACancelledChoiceChangesNoth
   EXPECT_EQ(AbortFlag, 0);  // the form stays open for OK or Cancel
   EXPECT_EQ(form.Edit_prog[0]->text(), "/usr/bin/gimp");
   EXPECT_EQ(form.Edit_file[1]->text(), "old.txt");
+
+  // A chosen file keeps its whole name; one too long for the record is
+  // refused with a message and leaves the edit as it was.
+  const std::string deep = "/home/user/projects/pump-housing/drawings/revision-2026/flange-bolts.pdf";
+  {
+    platform::DialogScript script;
+    script.File(deep);
+    script.File("/tmp/" + std::string(300, 'n'));
+    script.Ok().Expect("longer than 255");
+    form.Button_fileClick(0);
+    form.Button_fileClick(1);
+  }
+  EXPECT_EQ(form.Edit_file[0]->text().toStdString(), deep);
+  EXPECT_EQ(form.Edit_file[1]->text(), "old.txt");
+  form.Button_okClick();
+  EXPECT_EQ(Documents[1].DocFile.str(), deep);
 }
 
 }  // namespace
