@@ -27,6 +27,7 @@
 #include "framework/forms/config_form_plot.h"
 #include "framework/forms/graph_window.h"
 #include "framework/forms/number_fields.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "framework/input_dialogs.h"
@@ -43,8 +44,8 @@ namespace {
 
 QString Q(const std::string& s) { return platform::QStringFromDisplay(s); }
 std::string S(const QString& s) { return platform::DisplayFromQString(s); }
-QString QOem(std::string_view s) { return Q(OemToAnsiText(s)); }
-std::string SOem(const QString& s) { return AnsiToOemText(S(s)); }
+QString QOem(std::string_view s) { return ShownText(s); }
+std::string SOem(const QString& s) { return StoredText(s); }
 
 // Numbers with "." and at most 7 decimals, the precision of the configuration file.
 QString Num(Extended x) {

@@ -9,8 +9,8 @@
 
 #include "framework/forms/input_forms.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QString& text, QWidget* parent)
     : TInputDialogBase("Input", prompt, parent) {
@@ -36,8 +36,8 @@ Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QStri
 QString Tin_textdialog::Text() const { return Edit_text->text(); }
 
 bool RunTextDialog(const std::string& prompt, int maxLength, std::string& text) {
-  Tin_textdialog dlg(platform::QStringFromDisplay(prompt), maxLength, platform::QStringFromDisplay(text));
+  Tin_textdialog dlg(ShownDisplayText(prompt), maxLength, ShownDisplayText(text));
   if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
-  text = platform::DisplayFromQString(dlg.Text());
+  text = DisplayTextOf(dlg.Text());
   return true;
 }
