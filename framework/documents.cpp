@@ -45,6 +45,7 @@ std::vector<std::string> ProgramAndOptions(const std::string& line) {
     words.push_back(line.substr(at, end - at));
     at = end;
   }
+  if (words.empty()) words.push_back(line);
   return words;
 }
 

@@ -99,6 +99,11 @@ TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
   RunDocument(4);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(Starts().empty());
+  AbortFlag = 0;
+  Documents[2] = {"\t", "a.txt"};  // no word at all: not a program
+  script.Ok().Expect("not found");
+  RunDocument(2);
+  EXPECT_EQ(AbortFlag, 1);
   RunDocument(0);  // outside 1..5: nothing
   RunDocument(6);
   EXPECT_TRUE(Starts().empty());
