@@ -116,9 +116,14 @@ void FillFileTable(Thh& window, TForm_preview& form) {
 }
 
 void OpenFileTableRow(Thh& window, const TForm_preview& form) {
-  CurrentFileName = form.CellText(0, form.SelectedRow());
-  ReadCalcFile(AddBackslash(CurrentDir) + CurrentFileName);
-  if (AbortFlag) return;
+  // A file that cannot be read leaves the project in memory under its own
+  // name, so that a save cannot put it over that file; the user is told why.
+  ReadCalcFile(AddBackslash(CurrentDir) + form.CellText(0, form.SelectedRow()));
+  if (AbortFlag) {
+    if (!FileErrorsShown()) ShowError(LastFileErrorText());
+    AbortFlag = 0;  // the table stays open
+    return;
+  }
   InputModified = 0;
   window.ApplyMenuCaptions();
   window.UpdateAfterCalculation();

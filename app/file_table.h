@@ -25,5 +25,6 @@ void QuickSortStrings(std::vector<std::string>& strings, std::vector<int>& index
 void RunFileTable(Thh& window);
 // Loads every project of CurrentDir in turn into a row of the form.
 void FillFileTable(Thh& window, TForm_preview& form);
-// Opens the project of the form's selected row; AbortFlag when it fails.
+// Opens the project of the form's selected row. A file that cannot be read
+// is reported and changes nothing; AbortFlag stays clear, so the table stays open.
 void OpenFileTableRow(Thh& window, const TForm_preview& form);

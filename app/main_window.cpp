@@ -34,12 +34,12 @@
 #include "framework/forms/help_key.h"
 #include "framework/forms/picture_list_form.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/hpgl.h"
 #include "framework/menu_captions.h"
 #include "framework/message_box.h"
 #include "framework/text_output.h"
-#include "platform/qt_text.h"
 
 namespace {
 
@@ -510,7 +510,7 @@ void Thh::ApplyMenuCaptions() {
   SetCaption("mi_dbschraubenkopf", P(kTextScrewHead));
   for (int k = 1; k <= 8; ++k)
     SetCaption("mi_dbkopf" + std::to_string(k),
-               platform::QStringFromDisplay(OemToAnsiText(HeadKindNames[static_cast<std::size_t>(k)].str()))
+               ShownText(HeadKindNames[static_cast<std::size_t>(k)].str())
                    .toStdString());
   SetCaption("mi_dbwerkstoffschraube", P(kTextMaterialBolt));
   SetCaption("mi_dbwerkstoffschraubeBasedata", C(kCaptionBaseData));
@@ -520,7 +520,7 @@ void Thh::ApplyMenuCaptions() {
   SetCaption("mi_dbmuttern", P(kTextNut));
   for (int k = 1; k <= 3; ++k)
     SetCaption("mi_dbmutter" + std::to_string(k),
-               platform::QStringFromDisplay(OemToAnsiText(NutKindNames[static_cast<std::size_t>(k)].str()))
+               ShownText(NutKindNames[static_cast<std::size_t>(k)].str())
                    .toStdString());
   SetCaption("mi_dbanziehwerkzeug", P(kTextTighteningTool));
   SetCaption("mi_dbReibungmin", P(kTextFriction) + " min");

@@ -14,11 +14,13 @@
 
 constexpr int kMaxChanges = 25;
 
+constexpr int kDescriptionLength = 255;  // the dialog's memo takes no more
+
 struct TChangeRecord {
   ShortString<20> Change;       // index text of the drawing revision
   ShortString<10> Date;
   ShortString<5> Editor;        // initials of the person responsible
-  ShortString<255> Description; // one line: line breaks are held as "|"
+  ShortString<kDescriptionLength> Description; // one line: line breaks are held as "|"
 };
 
 // Slots 1..25; 1..ChangeCount are valid, the others keep their old texts.

@@ -299,9 +299,11 @@ void DefaultScreenSize() {
   if (VerticalPixels == 0 || VerticalPixels == 65535) VerticalPixels = static_cast<Word>(std::max(s.height - 91, 1));
 }
 
-void WriteConfigFile() {
+void WriteConfigFile() { WriteConfigFile(ConfigFileName()); }
+
+void WriteConfigFile(const std::string& path) {
   if (AbortFlag) return;
-  if (!CreateTextFile(ConfigFileName()) || AbortFlag) {
+  if (!CreateTextFile(path) || AbortFlag) {
     TextFileVar.CloseQuiet();
     return;
   }
@@ -323,8 +325,24 @@ void WriteConfigFile() {
   TextFileVar.Close();  // a failed write keeps the old file and is reported
 }
 
-void ReadConfigFile() {
-  AssignTextFile(TextFileVar, ConfigFileName());
+void ReadConfigFile() { ReadConfigFile(ConfigFileName()); }
+
+bool IsConfigFile(const std::string& path) {
+  TTextFile f;
+  f.Assign(path);
+  if (!f.Reset()) return false;
+  std::string title, version;
+  const bool read = f.ReadLine(title) && f.ReadLine(version);
+  f.CloseQuiet();
+  constexpr std::string_view kTitleEnd = " Configuration";
+  title = TrimRightText(title);
+  return read && title.size() > kTitleEnd.size() &&
+         title.compare(title.size() - kTitleEnd.size(), kTitleEnd.size(), kTitleEnd) == 0 &&
+         version.rfind("Version ", 0) == 0;
+}
+
+void ReadConfigFile(const std::string& path) {
+  AssignTextFile(TextFileVar, path);
   if (!TextFileVar.Reset()) {
     platform::ScreenInfo s = platform::GetScreenInfo();
     HorizontalPixels = 0;

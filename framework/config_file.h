@@ -19,10 +19,17 @@ std::string SessionFileName();
 // Writes every setting. Nothing is written when AbortFlag is set, or when the
 // file cannot be created (reported; AbortFlag set).
 void WriteConfigFile();
+// The same into another file (a copy of the settings).
+void WriteConfigFile(const std::string& path);
 
 // Reads the settings. A missing file leaves the defaults, fits the screen
 // sizes to the screen and sets AbortFlag.
 void ReadConfigFile();
+// The same from another file.
+void ReadConfigFile(const std::string& path);
+// Whether the file begins as a configuration file does: "<name> Configuration",
+// then "Version ...". False when it cannot be read.
+bool IsConfigFile(const std::string& path);
 
 // Fills empty directories with their defaults and reports the ones that
 // cannot be used; asks for the temporary directory when it is not writable.

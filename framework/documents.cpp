@@ -1,5 +1,6 @@
 #include "framework/documents.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,22 @@ std::string DocumentPath(const std::string& file) {
   return TextFileExists(beside) ? beside : file;
 }
 
+// The program of a document line and the options after it: the whole text
+// names the program when there is one of that name, else its first word does
+// and the further words are options ("cat -n").
+std::vector<std::string> ProgramAndOptions(const std::string& line) {
+  if (platform::ProgramExists(line)) return {line};
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while ((at = line.find_first_not_of(" \t", at)) != std::string::npos) {
+    const std::size_t end = std::min(line.find_first_of(" \t", at), line.size());
+    words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  if (words.empty()) words.push_back(line);
+  return words;
+}
+
 }  // namespace
 
 void RunDocument(Word n) {
@@ -53,14 +70,17 @@ void RunDocument(Word n) {
     }
     return;
   }
-  if (!platform::ProgramExists(program)) {
+  std::vector<std::string> arguments = ProgramAndOptions(program);
+  if (!platform::ProgramExists(arguments.front())) {
     ShowError("Program " + program + " not found");
     AbortFlag = 1;
     return;
   }
+  const std::string command = arguments.front();
+  arguments.erase(arguments.begin());
+  if (!file.empty()) arguments.push_back(file);
   SetBusyCursor();
-  const bool started =
-      platform::StartProgram(program, file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file});
+  const bool started = platform::StartProgram(command, arguments);
   RestoreCursor();
   if (!started) {
     ShowError("Program " + program + " could not be started");

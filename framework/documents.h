@@ -9,9 +9,14 @@
 
 constexpr int kDocumentSlots = 5;
 
+// Room for a whole path as the file dialog gives it.
+constexpr int kDocumentTextLength = 255;
+
 struct TDocumentRecord {
-  ShortString<50> Program;  // empty: the desktop's default program for the file
-  ShortString<50> DocFile;
+  // Empty: the desktop's default program for the file. May carry options
+  // after the program ("cat -n").
+  ShortString<kDocumentTextLength> Program;
+  ShortString<kDocumentTextLength> DocFile;
 };
 
 extern OneBasedArray<TDocumentRecord, kDocumentSlots> Documents;
@@ -23,8 +28,8 @@ void InitDocuments();
 // document records keep their programs and files.
 void ClearDocumentRecords();
 
-// Opens document n (1..5): its program with the file as the one argument
-// (no argument when the file is empty), or the file with the desktop's
+// Opens document n (1..5): its program with its options and the file as
+// the last argument (none when the file is empty), or the file with the desktop's
 // default program when no program is set. A program that cannot be found
 // or started is reported and sets AbortFlag.
 void RunDocument(Word n);

@@ -126,6 +126,8 @@ void ReportFileError(const std::string& text) {
 
 void SetFileErrorHandler(FileErrorHandler handler) { g_fileErrorHandler = handler; }
 
+bool FileErrorsShown() { return g_fileErrorHandler != nullptr; }
+
 const std::string& LastFileErrorText() { return g_lastFileError; }
 
 void InitFileErrors() { g_lastFileError.clear(); }

@@ -23,6 +23,8 @@
 void ReportFileError(const std::string& text);
 using FileErrorHandler = void (*)(const std::string& text);
 void SetFileErrorHandler(FileErrorHandler handler);
+// Whether a handler shows the reported errors.
+bool FileErrorsShown();
 const std::string& LastFileErrorText();
 // Forgets the last file error (start of each run).
 void InitFileErrors();

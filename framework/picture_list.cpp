@@ -33,11 +33,6 @@ std::string DoubledQuotes(std::string_view s) {
 
 bool HasDirectory(std::string_view name) { return name.find('/') != std::string_view::npos; }
 
-std::string Trimmed(std::string text) {
-  TrimTextVar(text);
-  return text;
-}
-
 // Whether two directories are the same, whatever way they are written.
 bool SameDirectory(const std::string& a, const std::string& b) {
   std::error_code error;
@@ -287,17 +282,14 @@ int EditPictureCommand(TPictureList& list, int selected) {
   const int index = EntryToWorkOn(list, selected, "Select line to modify...");
   if (AbortFlag || index < 1) return 0;
   const TPictureEntry& old = list.Entries[static_cast<std::size_t>(index - 1)];
-  // The whole name is offered, so that a longer file name is not cut; a file
-  // elsewhere keeps its directory, blanks and case.
-  const auto tidy = [](const std::string& text) {
-    return HasDirectory(text) ? Trimmed(text) : LowerCaseText(RemoveBlanks(text));
-  };
-  std::string name = tidy(old.Name);
+  // The whole name is offered and kept as given: its blanks and case name
+  // the file, so that an entry whose description alone changes still finds it.
+  std::string name = old.Name;
   InputText("File name (without extension .plt)", kPicturePathLength, name);
   if (AbortFlag) return 0;
   std::string description = old.Description;
   if (!AskDescription(description)) return 0;
-  ReplacePictureEntry(list, index, {HasDirectory(name) ? Trimmed(name) : RemoveBlanks(name), description});
+  ReplacePictureEntry(list, index, {name, description});
   if (!SavePictureList(PictureListFileName(), list)) return 0;
   return index;
 }

@@ -50,6 +50,8 @@ constexpr char kFormFeed = '\f';
 bool g_inPageHeader = false;
 // Printer set-up codes still to be sent ahead of the first line (device 2).
 std::string g_pendingPrinterSetup;
+// Device 6 writes into a file the user named (not a temporary one).
+bool g_txtNamedByUser = false;
 
 const char* const kDeviceNames[7] = {
     "Screen",
@@ -360,13 +362,13 @@ void OpenTextPrinter() {
   g_pendingPrinterSetup = FindPrinterSetupFile();
 }
 
-// The user names the output file; it must be allowed to be overwritten.
+// The user names the output file; the file dialog has already asked whether
+// an existing one may be overwritten.
 bool AskOutputFile(std::string_view ext) {
   std::string name;
   if (!AskOutputFileName(ext, name)) return false;
   OutputFileName = name;
-  ConfirmOverwrite(OutputFileName);
-  return !AbortFlag;
+  return true;
 }
 
 void OpenFileOutput() {
@@ -378,6 +380,7 @@ void OpenFileOutput() {
 
 void OpenTxtOutput() {
   SetHelpNo(1070);
+  g_txtNamedByUser = false;
   if (OutputDevice == kDeviceBatchTxt) {
     // The report beside the project, written through a temporary file beside
     // it and renamed into place when closed.
@@ -390,6 +393,8 @@ void OpenTxtOutput() {
     OutputFileName = OutputDir() + "$$$" + std::to_string(TxtFileCounter + 1) + ".txt";
   } else if (!AskOutputFile("txt")) {
     return;
+  } else {
+    g_txtNamedByUser = true;
   }
   AssignTextFile(TextFileVar, OutputFileName);
 }
@@ -404,6 +409,7 @@ void OpenHtmlOutput() {
   SavedInputFileExt = InputFileExt;
   InputFileExt = "htm";
   if (HtmlBrowserPath.empty()) {
+    // The file dialog asks before an existing file is overwritten.
     std::string full;
     SelectFileName("", full);
     saved.Restore();
@@ -412,9 +418,9 @@ void OpenHtmlOutput() {
   } else {
     OutputFileName = OutputDir() + ProgShortNameLower + ".htm";
     saved.Restore();
+    ConfirmOverwrite(OutputFileName);
+    if (AbortFlag) return;
   }
-  ConfirmOverwrite(OutputFileName);
-  if (AbortFlag) return;
   AssignTextFile(TextFileVar, OutputFileName);
 }
 
@@ -973,6 +979,8 @@ void CloseOutput() {
     case kDeviceTxt:
       ++TxtFileCounter;
       CopyTextFileToUtf8(OutputFileName, OutputDir() + "$$" + std::to_string(TxtFileCounter) + ".txt");
+      // A file the user named is for people, as the file device's: UTF-8.
+      if (g_txtNamedByUser && !AbortFlag) CopyTextFileToUtf8(OutputFileName, OutputFileName);
       break;
     case kDeviceBatchTxt:
       ++TxtFileCounter;

@@ -14,6 +14,7 @@
 #include "framework/charset.h"
 #include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/number_format.h"
@@ -142,8 +143,8 @@ bool AskDiagramLimits(const std::string& xText, const std::string& yText,
                       Extended y1) {
   TEinDiagramLimits form(QApplication::activeWindow());
   SetDiagramLimitsCalc(form, x0, y0, x1, y1);
-  form.Label_x->setText(platform::QStringFromDisplay(OemToAnsiText(xText)));
-  form.Label_y->setText(platform::QStringFromDisplay(OemToAnsiText(yText)));
+  form.Label_x->setText(ShownText(xText));
+  form.Label_y->setText(ShownText(yText));
   form.setWindowTitle(platform::QStringFromDisplay(OemToAnsiText(title)));
   if (platform::ExecModal(form, "axis limits") == platform::DialogResult::Ok) return true;
   AbortFlag = 1;

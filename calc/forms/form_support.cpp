@@ -19,17 +19,19 @@
 #include "framework/file_utils.h"
 #include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/number_format.h"
 #include "framework/units.h"
 #include "platform/qt_text.h"
 
-QString Disp(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiStr(stored)); }
+// OemToAnsiStr applies the character-set mode; each character then shows as itself.
+QString Disp(std::string_view stored) { return ShownDisplayText(OemToAnsiStr(stored)); }
 
-std::string Stored(const QString& text) { return AnsiToOemText(platform::DisplayFromQString(text)); }
+std::string Stored(const QString& text) { return StoredText(text); }
 
-std::string DisplayText(const QString& text) { return platform::DisplayFromQString(text.trimmed()); }
+std::string DisplayText(const QString& text) { return DisplayTextOf(text.trimmed()); }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, std::string_view caption) {
   auto* b = new QPushButton(Disp(caption), parent);

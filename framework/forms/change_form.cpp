@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "framework/change_history.h"
@@ -22,6 +23,21 @@ QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength, std::string
   return edit;
 }
 
+// The memo takes at most limit characters: what is typed or pasted beyond
+// that is refused where it was put in, so that OK stores the text whole.
+void LimitTyping(QPlainTextEdit* memo, int limit) {
+  QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, limit] {
+    const int excess = static_cast<int>(memo->toPlainText().size()) - limit;
+    if (excess <= 0) return;
+    QTextCursor cursor = memo->textCursor();
+    const int end = cursor.position() >= excess ? cursor.position() : static_cast<int>(memo->toPlainText().size());
+    cursor.setPosition(end - excess);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    memo->setTextCursor(cursor);
+  });
+}
+
 }  // namespace
 
 TForm_EinAend::TForm_EinAend(Word index, QWidget* parent)
@@ -34,6 +50,7 @@ TForm_EinAend::TForm_EinAend(Word index, QWidget* parent)
   Memo_beschreibung = new QPlainTextEdit(ShownText(c.Description.view()), this);
   Memo_beschreibung->setObjectName("Memo_beschreibung");
   Memo_beschreibung->setTabChangesFocus(true);
+  LimitTyping(Memo_beschreibung, kDescriptionLength);
   Button_datum = NewFormButton(this, "Button_datum", "<" + platform::QStringFromDisplay(TodayText()));
   connect(Button_datum, &QPushButton::clicked, this, &TForm_EinAend::Button_datumClick);
 

@@ -7,9 +7,9 @@
 
 #include "framework/charset.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TForm_selectcolor::TForm_selectcolor(QWidget* parent) : QDialog(parent) {
   ListBox_colors->setObjectName("ListBox_colors");
   for (int n = 1; n <= kDrawingColourCount; ++n) {
     std::string line = std::to_string(n) + " (" + OemToAnsiText(ItemTexts[static_cast<std::size_t>(n)].view()) + ")";
-    ListBox_colors->addItem(platform::QStringFromDisplay(line));
+    ListBox_colors->addItem(ShownDisplayText(line));
   }
   ListBox_colors->setCurrentRow(0);
   Button_ok = new QPushButton("OK", this);

@@ -157,6 +157,8 @@ class Tconfig : public QDialog {
   QCheckBox* CheckBox_zeichlogo;
   QLabel* Label_fertigungszeichnung;
 
+  ~Tconfig() override;
+
   void LoadConfigControls();
   void StoreConfigControls();
 
@@ -208,4 +210,9 @@ class Tconfig : public QDialog {
   Word printoutStyle_ = 0;
   Word plotCount_ = 1;     // plot program lines in use
   QString angleTexts_[3];  // as loaded; an unchanged angle keeps its exact value
+  // Every setting of an imported file, kept in a file of its own until OK or
+  // Save takes it (empty: nothing imported).
+  std::string importedSettings_;
+  // OK and Save: the imported settings first, then the controls.
+  void StoreImportAndControls();
 };

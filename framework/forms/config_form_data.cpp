@@ -27,9 +27,11 @@
 #include "framework/forms/config_form_plot.h"
 #include "framework/forms/graph_window.h"
 #include "framework/forms/number_fields.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "framework/input_dialogs.h"
+#include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
@@ -43,8 +45,8 @@ namespace {
 
 QString Q(const std::string& s) { return platform::QStringFromDisplay(s); }
 std::string S(const QString& s) { return platform::DisplayFromQString(s); }
-QString QOem(std::string_view s) { return Q(OemToAnsiText(s)); }
-std::string SOem(const QString& s) { return AnsiToOemText(S(s)); }
+QString QOem(std::string_view s) { return ShownText(s); }
+std::string SOem(const QString& s) { return StoredText(s); }
 
 // Numbers with "." and at most 7 decimals, the precision of the configuration file.
 QString Num(Extended x) {
@@ -361,15 +363,26 @@ void Tconfig::StoreConfigControls() {
   GraphClearViewPort();
 }
 
+void Tconfig::StoreImportAndControls() {
+  if (!importedSettings_.empty()) {
+    const auto abort = AbortFlag;
+    ReadConfigFile(importedSettings_);
+    AbortFlag = abort;
+    DeleteTextFile(importedSettings_);
+    importedSettings_.clear();
+  }
+  StoreConfigControls();
+}
+
 void Tconfig::Button_okClick() {
   if (!NumberFieldsValid(this)) return;
-  StoreConfigControls();
+  StoreImportAndControls();
   accept();
 }
 
 void Tconfig::Button_saveClick() {
   if (!NumberFieldsValid(this)) return;
-  StoreConfigControls();
+  StoreImportAndControls();
   AbortFlag = 0;  // an earlier cancel must not keep the file from being written
   WriteConfigFile();
   accept();
@@ -377,8 +390,13 @@ void Tconfig::Button_saveClick() {
 
 void Tconfig::Button_cancelClick() { reject(); }
 
-// The chosen file is read into the controls only: the settings themselves
-// stay as they were until OK or Save.
+Tconfig::~Tconfig() {
+  if (!importedSettings_.empty()) DeleteTextFile(importedSettings_);
+}
+
+// The chosen file is read into the controls, and every setting of it is kept
+// aside: the settings themselves stay as they were until OK or Save, which
+// take all of them, also those without a control.
 void Tconfig::Button_importClick() {
   AbortFlag = 0;
   platform::FileDialogRequest request;
@@ -390,31 +408,31 @@ void Tconfig::Button_importClick() {
     AbortFlag = 1;
     return;
   }
-  const std::string savedDir = ConfigDir;
-  const std::string savedName = ProgShortNameLower;
-  // The current settings are kept in a file of their own while the import is read.
-  ConfigDir = platform::ProcessTempDir();
-  ProgShortNameLower = "config-before-import";
-  WriteConfigFile();
-  const bool kept = !AbortFlag;
-
-  ConfigDir = ExtractDirPart(chosen);
-  ProgShortNameLower = LeftText(StripPathAndExt(chosen), 25);
-  AbortFlag = 0;
-  ReadConfigFile();
-  const bool imported = !AbortFlag;
-  if (imported) LoadConfigControls();
-
-  if (kept) {
-    ConfigDir = platform::ProcessTempDir();
-    ProgShortNameLower = "config-before-import";
-    AbortFlag = 0;
-    ReadConfigFile();
-    DeleteTextFile(ConfigFileName());
+  if (!IsConfigFile(chosen)) {
+    ShowError(chosen + " is no configuration file or cannot be read; nothing imported");
+    AbortFlag = 1;
+    return;
   }
-  ConfigDir = savedDir;
-  ProgShortNameLower = savedName;
-  AbortFlag = imported ? 0 : 1;
+  const std::string tempDir = AddBackslash(platform::ProcessTempDir());
+  const std::string before = tempDir + "config-before-import.cfg";
+  const std::string imported = tempDir + "config-imported.cfg";
+  // The current settings are kept in a file of their own while the import is read.
+  WriteConfigFile(before);
+  if (AbortFlag) return;  // reported
+  ReadConfigFile(chosen);
+  const bool read = !AbortFlag;
+  AbortFlag = 0;
+  if (read) {
+    LoadConfigControls();
+    WriteConfigFile(imported);
+  }
+  const bool kept = read && !AbortFlag;
+  AbortFlag = 0;
+  ReadConfigFile(before);
+  DeleteTextFile(before);
+  if (!read) ShowError(chosen + " cannot be read; nothing imported");
+  if (kept) importedSettings_ = imported;
+  AbortFlag = kept ? 0 : 1;
 }
 
 void Tconfig::Button_dirtempenvClick() {

@@ -16,6 +16,7 @@
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
@@ -274,10 +275,10 @@ void TForm_confveskart::Button_helpClick() { ShowHelpText(2055, "", 1); }
 
 bool EditPlotCommandLine(std::string& line) {
   TForm_confveskart form;
-  form.CommandLine = Q(OemToAnsiText(line));
+  form.CommandLine = ShownText(line);
   form.Label_commandline->setText(form.CommandLine);
   AbortFlag = 0;
   if (platform::ExecModal(form, "VESKART") != platform::DialogResult::Ok || AbortFlag) return false;
-  line = AnsiToOemText(S(form.CommandLine));
+  line = StoredText(form.CommandLine);
   return true;
 }

@@ -13,6 +13,7 @@
 #include "framework/forms/placement.h"
 #include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
+#include "framework/message_box.h"
 #include "platform/dialogs.h"
 #include "platform/qt_text.h"
 
@@ -23,7 +24,11 @@ namespace {
 void ChooseInto(QLineEdit* edit, const std::string& mask) {
   std::string chosen;
   SelectOpenFile(StoredText(edit->text()), mask, chosen);
-  if (!AbortFlag) edit->setText(ShownText(chosen));
+  if (!AbortFlag && chosen.size() > static_cast<std::size_t>(edit->maxLength()))
+    ShowError("The name " + chosen + " is longer than " + std::to_string(edit->maxLength()) +
+              " characters and cannot be kept");
+  else if (!AbortFlag)
+    edit->setText(ShownText(chosen));
   AbortFlag = 0;
 }
 
@@ -48,10 +53,10 @@ TForm_confDoku::TForm_confDoku(QWidget* parent)
     fileLabel->setToolTip(platform::QStringFromDisplay(fileHint));
     Edit_prog[i] = new QLineEdit(ShownText(d.Program.view()), box);
     Edit_prog[i]->setObjectName("Edit_prog" + n);
-    Edit_prog[i]->setMaxLength(50);
+    Edit_prog[i]->setMaxLength(kDocumentTextLength);
     Edit_file[i] = new QLineEdit(ShownText(d.DocFile.view()), box);
     Edit_file[i]->setObjectName("Edit_file" + n);
-    Edit_file[i]->setMaxLength(50);
+    Edit_file[i]->setMaxLength(kDocumentTextLength);
     Edit_prog[i]->setPlaceholderText("(default program for the file)");
     Button_prog[i] = NewFormButton(box, "Button_prog" + n, "...");
     Button_file[i] = NewFormButton(box, "Button_file" + n, "...");

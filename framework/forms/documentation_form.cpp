@@ -7,11 +7,6 @@
 #include "framework/charset.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
-#include "platform/qt_text.h"
-
-QString ShownText(std::string_view stored) { return platform::QStringFromDisplay(OemToAnsiText(stored)); }
-
-std::string StoredText(const QString& shown) { return AnsiToOemText(platform::DisplayFromQString(shown)); }
 
 QPushButton* NewFormButton(QWidget* parent, const QString& name, const QString& text) {
   auto* button = new QPushButton(text, parent);

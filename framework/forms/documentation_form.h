@@ -1,7 +1,6 @@
 // Common frame of the project documentation forms (change, drawing
 // information, document set-up): OK, Cancel and a help button in a row at
-// the bottom; Cancel and Esc set AbortFlag. Also the conversions between
-// stored (OEM) texts and what the controls show.
+// the bottom; Cancel and Esc set AbortFlag.
 #pragma once
 
 #include <QDialog>
@@ -10,13 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "framework/forms/shown_text.h"
 #include "framework/types.h"
 
 class QBoxLayout;
 class QPushButton;
-
-QString ShownText(std::string_view stored);
-std::string StoredText(const QString& shown);
 
 // A push button that Enter does not press.
 QPushButton* NewFormButton(QWidget* parent, const QString& name, const QString& text);

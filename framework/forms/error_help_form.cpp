@@ -9,21 +9,21 @@
 #include "framework/charset.h"
 #include "framework/error_explanations.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/help_texts.h"
 #include "framework/message_box.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 Thelperr::Thelperr(const std::string& message, const std::string& origin, const std::string& remedy,
                    QWidget* parent)
     : QDialog(parent), message_(message) {
   setObjectName("Thelperr");
   setWindowTitle("Error Message");
-  Label_message = new QLabel(platform::QStringFromDisplay(message), this);
+  Label_message = new QLabel(ShownDisplayText(message), this);
   Label_message->setObjectName("Label_message");
-  Memo_origin = new QPlainTextEdit(platform::QStringFromDisplay(origin), this);
+  Memo_origin = new QPlainTextEdit(ShownDisplayText(origin), this);
   Memo_origin->setObjectName("Memo_origin");
-  Memo_remedy = new QPlainTextEdit(platform::QStringFromDisplay(remedy), this);
+  Memo_remedy = new QPlainTextEdit(ShownDisplayText(remedy), this);
   Memo_remedy->setObjectName("Memo_remedy");
   Button_ok = new QPushButton("OK", this);
   Button_ok->setObjectName("Button_ok");
@@ -62,8 +62,8 @@ void Thelperr::showEvent(QShowEvent* event) {
 void Thelperr::Button_okClick() {
   if (Modified && AskYesNoCancel("Save Changes ?")) {
     SaveErrorExplanation(AnsiToOemText(message_),
-                         AnsiToOemText(platform::DisplayFromQString(Memo_origin->toPlainText())),
-                         AnsiToOemText(platform::DisplayFromQString(Memo_remedy->toPlainText())));
+                         StoredText(Memo_origin->toPlainText()),
+                         StoredText(Memo_remedy->toPlainText()));
   }
   accept();
 }

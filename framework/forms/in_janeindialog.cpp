@@ -7,8 +7,8 @@
 
 #include "framework/forms/input_forms.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 Tin_janeindialog::Tin_janeindialog(const QString& prompt, char answer, QWidget* parent)
     : TInputDialogBase("Input", prompt, parent) {
@@ -34,7 +34,7 @@ Tin_janeindialog::Tin_janeindialog(const QString& prompt, char answer, QWidget* 
 char Tin_janeindialog::Answer() const { return RadioButton_no->isChecked() ? 'N' : 'J'; }
 
 bool RunYesNoDialog(const std::string& prompt, char& answer) {
-  Tin_janeindialog dlg(platform::QStringFromDisplay(prompt), answer);
+  Tin_janeindialog dlg(ShownDisplayText(prompt), answer);
   if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
   answer = dlg.Answer();
   return true;

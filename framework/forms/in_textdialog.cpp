@@ -5,10 +5,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "framework/forms/input_forms.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QString& text, QWidget* parent)
     : TInputDialogBase("Input", prompt, parent) {
@@ -17,7 +19,8 @@ Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QStri
   Label_prompt->setWordWrap(true);
   Edit_text = new QLineEdit(this);
   Edit_text->setObjectName("Edit_text");
-  if (maxLength > 0) Edit_text->setMaxLength(maxLength);
+  // The limit holds for typing; a longer text the dialog is given stays whole.
+  if (maxLength > 0) Edit_text->setMaxLength(std::max(maxLength, static_cast<int>(text.size())));
   Edit_text->setText(text);
   Edit_text->selectAll();
   Body->addWidget(Edit_text);
@@ -33,8 +36,8 @@ Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QStri
 QString Tin_textdialog::Text() const { return Edit_text->text(); }
 
 bool RunTextDialog(const std::string& prompt, int maxLength, std::string& text) {
-  Tin_textdialog dlg(platform::QStringFromDisplay(prompt), maxLength, platform::QStringFromDisplay(text));
+  Tin_textdialog dlg(ShownDisplayText(prompt), maxLength, ShownDisplayText(text));
   if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
-  text = platform::DisplayFromQString(dlg.Text());
+  text = DisplayTextOf(dlg.Text());
   return true;
 }

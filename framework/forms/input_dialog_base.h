@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/forms/shown_text.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 class QHBoxLayout;
 class QLabel;
@@ -42,8 +42,8 @@ class TInputDialogBase : public QDialog {
 template <typename Form>
 bool RunChoiceForm(const std::string& prompt, const std::vector<std::string>& items, int& index) {
   QStringList list;
-  for (const auto& item : items) list << platform::QStringFromDisplay(item);
-  Form dlg(platform::QStringFromDisplay(prompt), list, index);
+  for (const auto& item : items) list << ShownDisplayText(item);
+  Form dlg(ShownDisplayText(prompt), list, index);
   if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
   index = dlg.Result();
   return true;

@@ -10,6 +10,7 @@
 #include "framework/charset.h"
 #include "framework/form_placement.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/message_box.h"
@@ -84,7 +85,7 @@ TForm_hilfebild::TForm_hilfebild(const QString& caption, int count, int select, 
 
   // Filled while busy, so that selecting the entry shows nothing yet.
   for (int i = 1; i <= count; ++i)
-    ListBox1->addItem(platform::QStringFromDisplay(OemToAnsiText(ItemTexts[static_cast<std::size_t>(i)].view())));
+    ListBox1->addItem(ShownText(ItemTexts[static_cast<std::size_t>(i)].view()));
   ListBox1->setCurrentIndex(select >= 1 && select <= count ? select - 1 : -1);
   PlaceFormAtPictureWindow(*this);
   busy_ = false;

@@ -8,8 +8,8 @@
 
 #include "framework/forms/input_forms.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "platform/dialogs.h"
-#include "platform/qt_text.h"
 
 TShowScreen::TShowScreen(const QString& caption, const QStringList& lines, QWidget* parent) : QDialog(parent) {
   setWindowTitle(caption);
@@ -37,7 +37,7 @@ TShowScreen::TShowScreen(const QString& caption, const QStringList& lines, QWidg
 
 void RunShowScreen(const std::string& caption, const std::vector<std::string>& lines) {
   QStringList list;
-  for (const auto& line : lines) list << platform::QStringFromDisplay(line);
-  TShowScreen dlg(platform::QStringFromDisplay(caption), list);
+  for (const auto& line : lines) list << ShownDisplayText(line);
+  TShowScreen dlg(ShownDisplayText(caption), list);
   platform::ExecModal(dlg, caption);
 }

@@ -10,6 +10,8 @@
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "calc/project_file.h"
+#include "framework/file_utils.h"
+#include "framework/message_box.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -67,6 +69,35 @@ TEST_F(FileTableTest, ListsEveryProjectAndOpensThePickedOne) {
   EXPECT_EQ(CurrentFileName, "hot");
   EXPECT_EQ(InputModified, 0);
   EXPECT_NE(main.windowTitle().toStdString().find("hot.bq4"), std::string::npos);
+
+  // A picked file that cannot be read is reported; the project in memory
+  // keeps its name, the table stays open, and a save goes to its own file.
+  form.StringGrid1SelectCell(0, 1);
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("broken.bq4");
+    OpenFileTableRow(main, form);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentFileName, "hot");
+  EXPECT_EQ(CurrentDir, dir_ + "/");
+  {
+    // Where file errors are shown anyway, the message comes once.
+    ShowFileErrorsAsMessages();
+    platform::DialogScript script;
+    script.Ok().Expect("broken.bq4");
+    OpenFileTableRow(main, form);
+    EXPECT_EQ(script.Pending(), 0u);
+    SetFileErrorHandler(nullptr);
+  }
+  EXPECT_EQ(CurrentFileName, "hot");
+  main.mi_FileSaveClick();
+  EXPECT_EQ(AbortFlag, 0);
+  std::ifstream broken(dir_ + "/broken.bq4");
+  std::string line;
+  std::getline(broken, line);
+  EXPECT_EQ(line, "not a project\r");
 
   // Names of files and folders are shown and opened as they are.
   const std::string folder = dir_ + "/Projekte \u00e4";

@@ -74,6 +74,18 @@ TEST_F(DocumentsTest, DocumentStartsWithItsProgramOrTheDefaultOpener) {
   ASSERT_EQ(Starts().size(), 5u);
   EXPECT_EQ(Starts()[3].arguments.at(0), dir_ + "/notes.txt");
   EXPECT_EQ(Starts()[4].arguments.at(0), "elsewhere.txt");
+
+  // A program with options: the program, its options, then the file.
+  Documents[1] = {"cat -n", "/tmp/a b.txt"};
+  Documents[2] = {"sh -c 'exit 0'", ""};
+  RunDocument(1);
+  RunDocument(2);
+  ASSERT_EQ(Starts().size(), 7u);
+  EXPECT_EQ(Starts()[5].program, "cat");
+  EXPECT_EQ(Starts()[5].arguments, (std::vector<std::string>{"-n", "/tmp/a b.txt"}));
+  EXPECT_EQ(Starts()[6].program, "sh");
+  EXPECT_EQ(Starts()[6].arguments, (std::vector<std::string>{"-c", "'exit", "0'"}));
+  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
@@ -87,6 +99,11 @@ TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
   RunDocument(4);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(Starts().empty());
+  AbortFlag = 0;
+  Documents[2] = {"\t", "a.txt"};  // no word at all: not a program
+  script.Ok().Expect("not found");
+  RunDocument(2);
+  EXPECT_EQ(AbortFlag, 1);
   RunDocument(0);  // outside 1..5: nothing
   RunDocument(6);
   EXPECT_TRUE(Starts().empty());
@@ -95,13 +112,13 @@ TEST_F(DocumentsTest, MissingProgramOrEmptySlotIsReported) {
 TEST_F(DocumentsTest, SetupDialogStoresOnOkAndKeepsEverythingOnCancel) {
   Documents[2] = {"old", "old.txt"};
   platform::DialogScript script;
-  script.Ok({{"Edit_prog1", "gimp"}, {"Edit_file1", std::string(60, 'f')}, {"Edit_prog2", ""}})
+  script.Ok({{"Edit_prog1", "gimp"}, {"Edit_file1", std::string(300, 'f')}, {"Edit_prog2", ""}})
       .Expect("Document Setup");
   EXPECT_EQ(ShowDocumentSetup(), 0);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 1);
   EXPECT_EQ(Documents[1].Program.str(), "gimp");
-  EXPECT_EQ(Documents[1].DocFile.str(), std::string(50, 'f'));
+  EXPECT_EQ(Documents[1].DocFile.str(), std::string(255, 'f'));  // typing stops at 255
   EXPECT_EQ(Documents[2].Program.str(), "");
   EXPECT_EQ(Documents[2].DocFile.str(), "old.txt");
 

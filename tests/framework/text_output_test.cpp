@@ -406,3 +406,47 @@ TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouchedAndTheConfiguredO
   OpenOutput(kDeviceConfigured, "");
   EXPECT_EQ(AbortFlag, 1);
 }
+
+// A file the user names that exists already is asked about once: the file
+// dialog's question is the only one. Device 6 writes it as UTF-8 like device 3.
+TEST_F(TextOutputTest, AnExistingFileTheUserNamesIsAskedAboutOnceAndWrittenInUtf8) {
+  const std::string target = dir_ + "/report.txt";
+  const auto writeArea = [](TOutputDevice device) {
+    SetPageHeader("", "one", "two", "three", "", 0);
+    OpenOutput(device, "");
+    ASSERT_EQ(AbortFlag, 0);
+    ASSERT_TRUE(RewriteOutput());
+    OutputTableRow("Area", "A_s", "mm\xFD", "84.3");
+    CloseOutput();
+  };
+  platform::DialogScript script;
+  WriteBytes(target, "old");
+  script.File(target);
+  script.Yes().Expect("overwrite");
+  script.Ok().Expect("have been created");
+  writeArea(kDeviceFile);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_NE(ReadBytes(target).find("mm\xC2\xB2"), std::string::npos);
+
+  AskTextDevice = 1;
+  script.File(target);
+  script.Yes().Expect("overwrite");
+  writeArea(kDeviceTxt);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(ReadBytes(target), "Area\tA_s\tmm\xC2\xB2\t84,3\n");
+
+  const std::string page = dir_ + "/report.htm";
+  WriteBytes(page, "old");
+  script.File(page);
+  script.Yes().Expect("overwrite");
+  writeArea(kDeviceHtml);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_NE(ReadBytes(page).find("84.3"), std::string::npos);
+
+  // No keeps the file and writes nothing.
+  script.File(target);
+  script.No().Expect("overwrite");
+  OpenOutput(kDeviceTxt, "");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(ReadBytes(target), "Area\tA_s\tmm\xC2\xB2\t84,3\n");
+}

@@ -242,6 +242,57 @@ TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
+// OK after an import takes every setting of the file, also those without a
+// control, whatever the length of the file's name; a file that is no
+// configuration is refused with a message.
+TEST_F(ConfigFormTest, ImportThenOkTakesEverySettingOfTheFile) {
+  const std::string other = ConfigDir + "/other";
+  fs::create_directories(other);
+  const std::string file = other + "/workshop-settings-of-the-second-floor.cfg";
+  MenuLanguage = 8;
+  PrintMacroSelection = 5;
+  PrinterType = 7;
+  DatabaseProgram = "/usr/bin/dbview";
+  LinesPerPage = 55;
+  AbortFlag = 0;
+  WriteConfigFile(file);
+  InitFrameworkModules();
+  ConfigDir = dir_;
+  HorizontalPixels = 799;
+  VerticalPixels = 599;
+  const std::string before = Snapshot();
+  {
+    Tconfig dlg;
+    platform::DialogScript script;
+    script.File(file);
+    dlg.Button_importClick();
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(dlg.SpinEdit_linesperpage->value(), 55);
+    EXPECT_EQ(Snapshot(), before);  // nothing taken before OK
+    dlg.SpinEdit_linesperpage->setValue(60);
+    dlg.Button_okClick();
+  }
+  EXPECT_EQ(MenuLanguage, 8);
+  EXPECT_EQ(PrintMacroSelection, 5);
+  EXPECT_EQ(PrinterType, 7);
+  EXPECT_EQ(DatabaseProgram, "/usr/bin/dbview");
+  EXPECT_EQ(LinesPerPage, 60);  // what was changed after the import
+  EXPECT_EQ(ConfigDir, dir_);
+  EXPECT_EQ(ProgShortNameLower, "bq4");
+
+  WriteBytes(other + "/notes.cfg", "shopping list\r\nmilk\r\n");
+  const std::string now = Snapshot();
+  Tconfig dlg;
+  platform::DialogScript script;
+  script.File(other + "/notes.cfg");
+  script.Ok().Expect("notes.cfg");
+  dlg.Button_importClick();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(script.Pending(), 0u);
+  dlg.Button_okClick();
+  EXPECT_EQ(Snapshot(), now);
+}
+
 TEST_F(ConfigFormTest, GridColoursComeFromTheColourChooserOrTheDefaultButtons) {
   Tconfig dlg;
   dlg.StringGrid_layer->setCurrentCell(2, 0);

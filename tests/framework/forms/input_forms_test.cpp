@@ -19,6 +19,7 @@
 #include "framework/forms/in_janeindialog.h"
 #include "framework/forms/in_radiodialog.h"
 #include "framework/forms/in_textdialog.h"
+#include "framework/forms/input_forms.h"
 #include "framework/forms/show_screen.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -62,6 +63,19 @@ TEST_F(InputFormsTest, TextDialogLimitsTheLength) {
   EXPECT_EQ(dlg.Text(), "start");
   dlg.Edit_text->setText("a much longer text than allowed");
   EXPECT_EQ(dlg.Text(), "a much longe");
+
+  // A longer text the dialog is given comes back whole; typing adds nothing to it.
+  const std::string line = "/usr/bin/plotter --device=/dev/usb/lp0 --scale=1.0 --paper=a3 " + std::string(110, 'x');
+  std::string text = line;
+  platform::DialogScript script;
+  script.Ok();
+  EXPECT_TRUE(RunTextDialog("VESKART Command Line", 80, text));
+  EXPECT_EQ(text, line);
+  Tin_textdialog given("p", 5, QString::fromStdString(line));
+  Key(given, given.Edit_text, Qt::Key_End);
+  QKeyEvent typed(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+  QApplication::sendEvent(given.Edit_text, &typed);
+  EXPECT_EQ(given.Text().toStdString(), line);
 }
 
 TEST_F(InputFormsTest, HelpButtonsKeepTheDialogOpenAndClearAbort) {

@@ -107,6 +107,22 @@ TEST_F(PictureListFormTest, OkShowsTheSelectedPictureAndEscShowsNothing) {
 }
 
 TEST_F(PictureListFormTest, AppendInsertAndModifyAskForPictureAndDescription) {
+  // Modify offers the name as the list holds it and keeps it when only the
+  // description changes: blanks and capitals are part of the file name.
+  WriteBytes(dir_ + "/My Bolt.plt", "IN;SP1;PU0,0;PD400,400;");
+  WriteBytes(PictureListFileName(), "\"My Bolt\",\"bolt\"\r\n");
+  {
+    platform::DialogScript script;
+    script.Press("Button_aendern");
+    script.Ok().Expect("File name");
+    script.Ok({{"Edit_text", "the bolt"}});
+    script.Ok();
+    AuxGraphicsManager();
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(List(), "\"My Bolt\",\"the bolt\"\r\n");
+  WriteBytes(PictureListFileName(), "\"a\",\"first\"\r\n\"b\",\"second\"\r\n\"c\",\"third\"\r\n");
+
   platform::DialogScript script;
   script.Press("Button_neu");
   script.File(dir_ + "/d.plt");
