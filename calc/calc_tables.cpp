@@ -57,9 +57,10 @@ std::int32_t Int(int n, const TInputRange* range = nullptr) {
 }
 std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
 
-// The ranges of the table values, from the one range table.
+// A dimension of a part: a length as the one range table has them.
+Extended Len(int n) { return Num(n, &InputRange::ThreadDiameter); }
+
 namespace R = InputRange;
-constexpr const TInputRange* kLength = &R::ThreadDiameter;
 
 std::string D2(Extended d) { return FloatToTextFix(2, d); }
 
@@ -446,66 +447,66 @@ void ReadGewindeRecord() {
   Gewinde.Column5 = Txt(5);
   Gewinde.Column6 = Txt(6);
   const bool wide = DbfFieldCount() > 6;
-  Gewinde.Column7 = wide ? Num(7, kLength) : 0;
-  Gewinde.Column8 = wide ? Num(8, kLength) : 0;
+  Gewinde.Column7 = wide ? Len(7) : 0;
+  Gewinde.Column8 = wide ? Len(8) : 0;
 }
 
 void ReadDin912Record() {
   if (AbortFlag) return;
   DIN912_Record& r = Din912;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.s = Num(4, kLength); r.k = Num(5, kLength); r.t = Num(6, kLength);
-  r.dK = Num(7, kLength); r.dw = Num(8, kLength); r.rK = Num(9, kLength); r.r = Num(10, kLength); r.Num11 = Num(11); r.Num12 = Num(12);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.s = Len(4); r.k = Len(5); r.t = Len(6);
+  r.dK = Len(7); r.dw = Len(8); r.rK = Len(9); r.r = Len(10); r.Num11 = Num(11); r.Num12 = Num(12);
   r.Text = Txt(13);
 }
 
 void ReadDin931Record() {
   if (AbortFlag) return;
   DIN931_Record& r = Din931;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.s = Num(4, kLength); r.k = Num(5, kLength); r.c = Num(6, kLength);
-  r.dw = Num(7, kLength); r.r = Num(8, kLength); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.s = Len(4); r.k = Len(5); r.c = Len(6);
+  r.dw = Len(7); r.r = Len(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
 }
 
 void ReadDin963Record() {
   if (AbortFlag) return;
   DIN963_Record& r = Din963;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.dK = Num(4, kLength); r.k = Num(5, kLength); r.t = Num(6, kLength);
-  r.n = Num(7, kLength); r.r = Num(8, kLength); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.k = Len(5); r.t = Len(6);
+  r.n = Len(7); r.r = Len(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
 }
 
 void ReadDin964Record() {
   if (AbortFlag) return;
   DIN964_Record& r = Din964;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.dK = Num(4, kLength); r.k = Num(5, kLength); r.t = Num(6, kLength);
-  r.n = Num(7, kLength); r.f = Num(8, kLength); r.r = Num(9, kLength); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.k = Len(5); r.t = Len(6);
+  r.n = Len(7); r.f = Len(8); r.r = Len(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
 }
 
 void ReadIso10642Record() {
   if (AbortFlag) return;
   ISO10642_Record& r = Iso10642;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.dK = Num(4, kLength); r.k = Num(5, kLength); r.t = Num(6, kLength);
-  r.s = Num(7, kLength); r.r = Num(8, kLength); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.k = Len(5); r.t = Len(6);
+  r.s = Len(7); r.r = Len(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
 }
 
 void ReadCylslotRecord() {
   if (AbortFlag) return;
   Cylslot_Record& r = Cylslot;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.dK = Num(4, kLength); r.dw = Num(5, kLength); r.k = Num(6, kLength);
-  r.t = Num(7, kLength); r.n = Num(8, kLength); r.lh = Num(9, kLength); r.rf = Num(10, kLength); r.NoRound = Int(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.dw = Len(5); r.k = Len(6);
+  r.t = Len(7); r.n = Len(8); r.lh = Len(9); r.rf = Len(10); r.NoRound = Int(11);
   r.Num12 = Num(12); r.Num13 = Num(13); r.Text = Txt(14);
 }
 
 void ReadSondkopfRecord() {
   if (AbortFlag) return;
   SONDKOPF_Record& r = Sondkopf;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.k = Num(4, kLength); r.dK = Num(5, kLength); r.dw = Num(6, kLength);
-  r.rf = Num(7, kLength); r.di = Num(8, kLength); r.r = Num(9, kLength); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.k = Len(4); r.dK = Len(5); r.dw = Len(6);
+  r.rf = Len(7); r.di = Len(8); r.r = Len(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
 }
 
 void ReadFlangescRecord() {
   if (AbortFlag) return;
   FLANGESC_Record& r = Flangesc;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.b = Num(3, kLength); r.s = Num(4, kLength); r.k = Num(5, kLength); r.c = Num(6, kLength);
-  r.dc = Num(7, kLength); r.dw = Num(8, kLength); r.r = Num(9, kLength); r.Num10 = Num(10); r.Num11 = Num(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.s = Len(4); r.k = Len(5); r.c = Len(6);
+  r.dc = Len(7); r.dw = Len(8); r.r = Len(9); r.Num10 = Num(10); r.Num11 = Num(11);
   r.Num12 = Num(12); r.Num13 = Num(13); r.Text = Txt(14);
 }
 
@@ -520,14 +521,14 @@ void ReadPressungRecord() {
 
 void ReadNutRecord(DIN934_Record& r) {
   if (AbortFlag) return;
-  r.d = Num(1, kLength); r.m = Num(2, kLength); r.s = Num(3, kLength); r.dw = Num(4, kLength); r.Standard = Txt(5); r.Text = Txt(6);
+  r.d = Len(1); r.m = Len(2); r.s = Len(3); r.dw = Len(4); r.Standard = Txt(5); r.Text = Txt(6);
 }
 
 void ReadFlangnutRecord() {
   if (AbortFlag) return;
   FLANGNUT_Record& r = Flangnut;
-  r.d = Num(1, kLength); r.Standard = Txt(2); r.s = Num(3, kLength); r.m = Num(4, kLength); r.c = Num(5, kLength); r.dc = Num(6, kLength);
-  r.dw = Num(7, kLength); r.Num8 = Num(8); r.Num9 = Num(9); r.Text = Txt(10);
+  r.d = Len(1); r.Standard = Txt(2); r.s = Len(3); r.m = Len(4); r.c = Len(5); r.dc = Len(6);
+  r.dw = Len(7); r.Num8 = Num(8); r.Num9 = Num(9); r.Text = Txt(10);
 }
 
 void ReadAnziehRecord() {

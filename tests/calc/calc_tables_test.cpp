@@ -356,7 +356,8 @@ TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
   EXPECT_EQ(Din934.s, 16);
 
   std::vector<Field> moduli = {{"NAME", 'C', 20, 0}};
-  for (const char* t : {"E20", "E100", "E200", "E300", "E400", "E500", "E600", "E700"}) moduli.push_back({t, 'N', 7, 0});
+  for (const char* t : {"E20", "E100", "E200", "E300", "E400", "E500", "E600", "E700"})
+    moduli.push_back({t, 'N', 7, 0});
   WriteDbf(DbfDir + "/mat_b_e.dbf", moduli, {{"12.9", "206000", "-200700", "193700", "0"}});
   MaterialRow row;
   EXPECT_NE(failure([&] {
