@@ -43,10 +43,24 @@ const char* const kCaptions[kCalcTableCount + 1] = {
 bool ValidTable(TCalcTableNo n) { return n >= 1 && n <= kCalcTableCount; }
 
 // Field values of the current row; a column the table does not have reads as
-// empty, so as 0.
-Extended Num(int n) { return TextToFloat(DbfFieldText(n)); }
-std::int32_t Int(int n) { return TextToInt(DbfFieldText(n)); }
+// empty, so as 0. A number field that holds no number, or a value outside
+// the range that the calculation takes for it, fails the table by name.
+Extended Num(int n, const TInputRange* range = nullptr) {
+  const Extended value = TextToFloat(DbfFieldText(n));
+  CheckDbfNumber(n, value, range);
+  return value;
+}
+std::int32_t Int(int n, const TInputRange* range = nullptr) {
+  const std::int32_t value = TextToInt(DbfFieldText(n));
+  CheckDbfNumber(n, value, range);
+  return value;
+}
 std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
+
+// A dimension of a part: a length as the one range table has them.
+Extended Len(int n) { return Num(n, &InputRange::ThreadDiameter); }
+
+namespace R = InputRange;
 
 std::string D2(Extended d) { return FloatToTextFix(2, d); }
 
@@ -427,98 +441,99 @@ void ReadGewindeRecord() {
   if (AbortFlag) return;
   Gewinde.RowNo = DbfRecNo();
   Gewinde.Designation = Txt(1);
-  Gewinde.d = Num(2);
-  Gewinde.P = Num(3);
+  Gewinde.d = Num(2, &R::ThreadDiameter);
+  Gewinde.P = Num(3, &R::Pitch);
   Gewinde.Kind = Txt(4).substr(0, 1);
   Gewinde.Column5 = Txt(5);
   Gewinde.Column6 = Txt(6);
   const bool wide = DbfFieldCount() > 6;
-  Gewinde.Column7 = wide ? Num(7) : 0;
-  Gewinde.Column8 = wide ? Num(8) : 0;
+  Gewinde.Column7 = wide ? Len(7) : 0;
+  Gewinde.Column8 = wide ? Len(8) : 0;
 }
 
 void ReadDin912Record() {
   if (AbortFlag) return;
   DIN912_Record& r = Din912;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.s = Num(4); r.k = Num(5); r.t = Num(6);
-  r.dK = Num(7); r.dw = Num(8); r.rK = Num(9); r.r = Num(10); r.Num11 = Num(11); r.Num12 = Num(12);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.s = Len(4); r.k = Len(5); r.t = Len(6);
+  r.dK = Len(7); r.dw = Len(8); r.rK = Len(9); r.r = Len(10); r.Num11 = Num(11); r.Num12 = Num(12);
   r.Text = Txt(13);
 }
 
 void ReadDin931Record() {
   if (AbortFlag) return;
   DIN931_Record& r = Din931;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.s = Num(4); r.k = Num(5); r.c = Num(6);
-  r.dw = Num(7); r.r = Num(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.s = Len(4); r.k = Len(5); r.c = Len(6);
+  r.dw = Len(7); r.r = Len(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
 }
 
 void ReadDin963Record() {
   if (AbortFlag) return;
   DIN963_Record& r = Din963;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.k = Num(5); r.t = Num(6);
-  r.n = Num(7); r.r = Num(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.k = Len(5); r.t = Len(6);
+  r.n = Len(7); r.r = Len(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
 }
 
 void ReadDin964Record() {
   if (AbortFlag) return;
   DIN964_Record& r = Din964;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.k = Num(5); r.t = Num(6);
-  r.n = Num(7); r.f = Num(8); r.r = Num(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.k = Len(5); r.t = Len(6);
+  r.n = Len(7); r.f = Len(8); r.r = Len(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
 }
 
 void ReadIso10642Record() {
   if (AbortFlag) return;
   ISO10642_Record& r = Iso10642;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.k = Num(5); r.t = Num(6);
-  r.s = Num(7); r.r = Num(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.k = Len(5); r.t = Len(6);
+  r.s = Len(7); r.r = Len(8); r.Num9 = Num(9); r.Num10 = Num(10); r.Text = Txt(11);
 }
 
 void ReadCylslotRecord() {
   if (AbortFlag) return;
   Cylslot_Record& r = Cylslot;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.dK = Num(4); r.dw = Num(5); r.k = Num(6);
-  r.t = Num(7); r.n = Num(8); r.lh = Num(9); r.rf = Num(10); r.NoRound = Int(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.dK = Len(4); r.dw = Len(5); r.k = Len(6);
+  r.t = Len(7); r.n = Len(8); r.lh = Len(9); r.rf = Len(10); r.NoRound = Int(11);
   r.Num12 = Num(12); r.Num13 = Num(13); r.Text = Txt(14);
 }
 
 void ReadSondkopfRecord() {
   if (AbortFlag) return;
   SONDKOPF_Record& r = Sondkopf;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.k = Num(4); r.dK = Num(5); r.dw = Num(6);
-  r.rf = Num(7); r.di = Num(8); r.r = Num(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.k = Len(4); r.dK = Len(5); r.dw = Len(6);
+  r.rf = Len(7); r.di = Len(8); r.r = Len(9); r.Num10 = Num(10); r.Num11 = Num(11); r.Text = Txt(12);
 }
 
 void ReadFlangescRecord() {
   if (AbortFlag) return;
   FLANGESC_Record& r = Flangesc;
-  r.d = Num(1); r.Standard = Txt(2); r.b = Num(3); r.s = Num(4); r.k = Num(5); r.c = Num(6);
-  r.dc = Num(7); r.dw = Num(8); r.r = Num(9); r.Num10 = Num(10); r.Num11 = Num(11);
+  r.d = Len(1); r.Standard = Txt(2); r.b = Len(3); r.s = Len(4); r.k = Len(5); r.c = Len(6);
+  r.dc = Len(7); r.dw = Len(8); r.r = Len(9); r.Num10 = Num(10); r.Num11 = Num(11);
   r.Num12 = Num(12); r.Num13 = Num(13); r.Text = Txt(14);
 }
 
 void ReadPressungRecord() {
   if (AbortFlag) return;
   PRESSUNG_Record& r = Pressung;
-  r.Name = Txt(1); r.Re = Int(2); r.Rm = Int(3); r.pG = Int(4); r.Ratio1 = Num(5); r.E = Int(6);
-  r.alphaT = Num(7); r.Text = Txt(8);
-  r.Ratio2 = DbfFieldCount() > 8 ? Num(9) : r.Ratio1;
+  r.Name = Txt(1); r.Re = Int(2, &R::PlateYield); r.Rm = Int(3, &R::NutTensile); r.pG = Int(4, &R::PlatePressure);
+  r.Ratio1 = Num(5, &R::NutShear); r.E = Int(6, &R::PlateModulus); r.alphaT = Num(7, &R::ThermalExpansion);
+  r.Text = Txt(8);
+  r.Ratio2 = DbfFieldCount() > 8 ? Num(9, &R::NutShearVdi) : r.Ratio1;
 }
 
 void ReadNutRecord(DIN934_Record& r) {
   if (AbortFlag) return;
-  r.d = Num(1); r.m = Num(2); r.s = Num(3); r.dw = Num(4); r.Standard = Txt(5); r.Text = Txt(6);
+  r.d = Len(1); r.m = Len(2); r.s = Len(3); r.dw = Len(4); r.Standard = Txt(5); r.Text = Txt(6);
 }
 
 void ReadFlangnutRecord() {
   if (AbortFlag) return;
   FLANGNUT_Record& r = Flangnut;
-  r.d = Num(1); r.Standard = Txt(2); r.s = Num(3); r.m = Num(4); r.c = Num(5); r.dc = Num(6);
-  r.dw = Num(7); r.Num8 = Num(8); r.Num9 = Num(9); r.Text = Txt(10);
+  r.d = Len(1); r.Standard = Txt(2); r.s = Len(3); r.m = Len(4); r.c = Len(5); r.dc = Len(6);
+  r.dw = Len(7); r.Num8 = Num(8); r.Num9 = Num(9); r.Text = Txt(10);
 }
 
 void ReadAnziehRecord() {
   if (AbortFlag) return;
-  Anzieh.alphaA = Num(1);
+  Anzieh.alphaA = Num(1, &R::TighteningFactor);
   Anzieh.Dispersion = Num(2);
   Anzieh.Procedure = Txt(3);
   Anzieh.Tool = Txt(4);
@@ -527,21 +542,21 @@ void ReadAnziehRecord() {
 
 void ReadMueRecord(MUE_Record& r) {
   if (AbortFlag) return;
-  r.mu = Num(1); r.Text2 = Txt(2); r.Text3 = Txt(3); r.Text4 = Txt(4); r.Text5 = Txt(5); r.Text6 = Txt(6);
+  r.mu = Num(1, &R::Friction); r.Text2 = Txt(2); r.Text3 = Txt(3); r.Text4 = Txt(4); r.Text5 = Txt(5); r.Text6 = Txt(6);
 }
 
 void ReadKlemmstkRecord() {
   if (AbortFlag) return;
   Klemmstk.Name = Txt(1);
-  Klemmstk.Di = Num(2);
-  Klemmstk.De = Num(3);
-  Klemmstk.h = Num(4);
+  Klemmstk.Di = Num(2, &R::PlateDiameter);
+  Klemmstk.De = Num(3, &R::PlateDiameter);
+  Klemmstk.h = Num(4, &R::PlateThickness);
   Klemmstk.Text = Txt(5);
 }
 
 void ReadLSchraubRecord() {
   if (AbortFlag) return;
-  LSchraub.l = Num(1);
+  LSchraub.l = Num(1, &R::BoltLength);
   LSchraub.Text2 = Txt(2);
   LSchraub.Text3 = Txt(3);
 }
@@ -550,9 +565,10 @@ void ReadMatBoltRecord() {
   if (AbortFlag) return;
   MAT_BOLT_Record& r = MatBolt;
   r.RowNo = DbfRecNo();
-  r.StrengthClass = Txt(1); r.Rp02 = Int(2); r.Rm = Int(3); r.betaB = Num(4); r.E = Int(5);
-  r.alphaTBolt = Num(6); r.Comment1 = Txt(7); r.Comment2 = Txt(8);
-  r.betaBVdi = DbfFieldCount() > 8 ? Num(9) : r.betaB;
+  r.StrengthClass = Txt(1); r.Rp02 = Int(2, &R::BoltYield); r.Rm = Int(3, &R::BoltTensile);
+  r.betaB = Num(4, &R::BoltShear); r.E = Int(5, &R::BoltModulus); r.alphaTBolt = Num(6, &R::ThermalExpansion);
+  r.Comment1 = Txt(7); r.Comment2 = Txt(8);
+  r.betaBVdi = DbfFieldCount() > 8 ? Num(9, &R::BoltShearVdi) : r.betaB;
 }
 
 // Material tables over temperature and diameter ---------------------------------
@@ -565,12 +581,25 @@ int FirstValueColumn(std::string_view table) {
   return table == kMatBoltReTable || table == kMatPlateReTable ? 3 : 2;
 }
 
-void ReadMaterialRow(std::string_view table, MaterialRow& row) {
+// The range of a material table's values.
+const TInputRange* MaterialRange(std::string_view table) {
+  if (table == kMatBoltReTable) return &R::BoltYield;
+  if (table == kMatPlateReTable) return &R::PlateYield;
+  if (table == kMatBoltETable) return &R::BoltModulus;
+  if (table == kMatPlateETable) return &R::PlateModulus;
+  return &R::Strength;
+}
+
+// The current row; a value the table access refused fails the table, which
+// has said so: TableMissing.
+MaterialRowStatus ReadMaterialRow(std::string_view table, MaterialRow& row) {
+  const std::uint32_t notices = TableNotices();
   row.name = AnsiToOemText(DbfFieldText(1));
   const int first = FirstValueColumn(table);
   const int count = table == kMatBoltSigmaATable ? 9 : 8;
   row.values.fill(0);
-  for (int i = 0; i < count; ++i) row.values[i] = TextToInt(DbfFieldText(first + i));
+  for (int i = 0; i < count; ++i) row.values[i] = Int(first + i, MaterialRange(table));
+  return TableNotices() == notices ? MaterialRowStatus::Found : MaterialRowStatus::TableMissing;
 }
 
 // Opens and indexes the table. A table that is missing or cannot be opened
@@ -656,10 +685,7 @@ MaterialRowStatus LookUpMaterialRowByName(std::string_view table, std::string_vi
   if (!key.empty()) {
     FindDbfKey(OemToAnsiText(key));
     // The key matches as a prefix; the row's name must be the whole name.
-    if (DbfKeyFound() && AnsiToOemText(DbfFieldText(1)) == key) {
-      ReadMaterialRow(table, row);
-      status = MaterialRowStatus::Found;
-    }
+    if (DbfKeyFound() && AnsiToOemText(DbfFieldText(1)) == key) status = ReadMaterialRow(table, row);
   }
   CloseDbfTable();
   return status;
@@ -676,8 +702,7 @@ MaterialRowStatus ReadMaterialRowNumber(std::string_view table, int rowNo, Mater
     if (TableNotices() != notices) {
       status = MaterialRowStatus::TableMissing;
     } else {
-      ReadMaterialRow(table, row);
-      status = MaterialRowStatus::Found;
+      status = ReadMaterialRow(table, row);
     }
   }
   CloseDbfTable();

@@ -9,7 +9,9 @@
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 
-bool InRange(const TInputRange& r, Extended value) { return value >= r.lo && value <= r.hi; }
+bool InRange(const TInputRange& r, Extended value) {
+  return value >= r.lo && value <= r.hi && (value == 0 || std::fabs(value) >= r.tiny);
+}
 
 namespace {
 

@@ -444,8 +444,12 @@ void FatigueSection() {
   if (ExzKraftangriff.ExzCode == 2)
     Row("fatigue stress on bolt (eccen.)", kPlusMinus + "sig.ab", su, S(8, ExzKraftangriff.sigmaAb));
   FatigueSafetyRow();
-  if (CalcOptions.VdiEdition == 2 && Last.ND > 0)
-    Row("number of load cycles", "NZ", "", Shown("   " + FloatToTextSig(2, Last.ND * 0.000001L) + "E6", Last.ND));
+  if (CalcOptions.VdiEdition == 2 && Last.ND > 0) {
+    // In millions; a number too large for that has an exponent of its own.
+    std::string cycles = FloatToTextSig(2, Last.ND * 0.000001L);
+    cycles = cycles.find('E') == std::string::npos ? cycles + "E6" : FloatToTextSig(2, Last.ND);
+    Row("number of load cycles", "NZ", "", Shown("   " + cycles, Last.ND));
+  }
 }
 
 bool FrictionSection() {

@@ -183,24 +183,29 @@ bool PickInTableDialog(std::string_view closeWord, int mode, std::int32_t& recNo
   return accepted;
 }
 
-// The modification time of a stat in the file clock's count, as the index
-// cache has always keyed it.
-fs::file_time_type ModificationTime(const struct stat& st) {
+// A time of a stat in the file clock's count, as the index cache has always
+// keyed the modification time.
+fs::file_time_type FileClockTime(const struct timespec& t) {
   using namespace std::chrono;
-  return file_clock::from_sys(sys_time<nanoseconds>(seconds(st.st_mtim.tv_sec) + nanoseconds(st.st_mtim.tv_nsec)));
+  return file_clock::from_sys(sys_time<nanoseconds>(seconds(t.tv_sec) + nanoseconds(t.tv_nsec)));
 }
 
 // The contents of a table file as the index cache knows them: its full path,
-// size and modification time, from its stat; empty when it is no regular
-// file. `time` gets the modification time.
+// size and modification time, from its stat, and the file itself (device,
+// inode) with the time of its last change in nanoseconds, which no program
+// sets back: a table replaced by another of the same size and modification
+// time is another. Empty when it is no regular file. `time` gets the time
+// of the last change.
 std::string IdentityOfStat(const std::string& path, const struct stat& st, fs::file_time_type* time = nullptr) {
   if (!S_ISREG(st.st_mode)) return {};
   std::error_code ec;
   const fs::path full = fs::absolute(path, ec);
   if (ec) return {};
-  const fs::file_time_type modified = ModificationTime(st);
-  if (time) *time = modified;
-  return full.string() + '\n' + std::to_string(st.st_size) + '\n' + std::to_string(modified.time_since_epoch().count());
+  const fs::file_time_type changed = FileClockTime(st.st_ctim);
+  if (time) *time = changed;
+  return full.string() + '\n' + std::to_string(st.st_size) + '\n' +
+         std::to_string(FileClockTime(st.st_mtim).time_since_epoch().count()) + '\n' + std::to_string(st.st_dev) + ':' +
+         std::to_string(st.st_ino) + '\n' + std::to_string(changed.time_since_epoch().count());
 }
 
 // The same of a file by its name; empty when it cannot be examined.
@@ -485,6 +490,52 @@ std::string StatTablePath(std::string_view tableName, struct stat& st, bool& fou
 // `source` is the table whose contents it holds (a copy's original).
 void OpenFoundTable(const std::string& path, const std::string& source);
 
+// How the header of an opened table disagrees with its records, empty when
+// it does not: each field has a length and together they fill the record
+// after its deletion flag; the field list's end mark (0x0D) stands where the
+// header says, followed by nothing but zeros (padding, a back link); every
+// record starts with its deletion flag. A header that is off by a byte
+// would shift every field of every record.
+std::string LayoutDamage(const TDbfWorkArea& wa) {
+  if (wa.isVirtual || wa.file == platform::kNoFile) return {};
+  std::size_t filled = 1;
+  for (const TDbfFieldEntry& f : wa.fields) {
+    if (f.length == 0) return "field " + f.name.str() + " has no length";
+    filled += f.length;
+  }
+  if (filled != wa.recordLength)
+    return "its fields fill " + std::to_string(filled) + " bytes of a record, its header says " +
+           std::to_string(wa.recordLength);
+  const std::uint8_t version = wa.prolog[0];
+  const bool dbase3Layout = version != 2 && version != 4 && version != 0x8C;
+  std::size_t got = 0;
+  if (dbase3Layout) {
+    const std::size_t end = 32 + 32 * wa.fields.size();
+    std::string header(wa.headerLength, '\0');
+    if (wa.headerLength <= end || platform::ReadAt(wa.file, 0, header.data(), header.size(), got) != 0 ||
+        got != header.size() || header[end] != '\x0D' ||
+        header.find_first_not_of('\0', end + 1) != std::string::npos)
+      return "its header is " + std::to_string(wa.headerLength) + " bytes long, its field list ends at byte " +
+             std::to_string(end + 1);
+  }
+  // The deletion flags, a block of records at a time.
+  constexpr std::int64_t kBlock = 1 << 16;
+  std::string block;
+  for (std::int64_t first = 0; first < wa.recordCount; first += kBlock / wa.recordLength + 1) {
+    const std::int64_t count = std::min<std::int64_t>(wa.recordCount - first, kBlock / wa.recordLength + 1);
+    block.resize(static_cast<std::size_t>(count * wa.recordLength));
+    if (platform::ReadAt(wa.file, static_cast<std::uint64_t>(wa.headerLength + first * wa.recordLength), block.data(),
+                         block.size(), got) != 0 || got != block.size())
+      return "its records cannot be read";
+    for (std::int64_t r = 0; r < count; ++r) {
+      const char flag = block[static_cast<std::size_t>(r * wa.recordLength)];
+      if (flag != ' ' && flag != '*')
+        return "record " + std::to_string(first + r + 1) + " does not start where its header says";
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -571,19 +622,21 @@ void OpenFoundTable(const std::string& path, const std::string& source) {
     AbortFlag = 1;
     return;
   }
-  // A table cut short would serve its last rows, or none, for the rows it
-  // lost: refused, named as damaged.
-  std::int64_t counted = 0, held = 0;
-  const TDbfWorkArea* wa = WorkAreas[Data().WorkArea()].get();
-  if (wa && !FileHoldsCountedRecords(*wa, counted, held)) {
-    CloseQuietly();
-    FailTable("Error  : " + source + " is damaged: its header counts " + std::to_string(counted) +
-              " records, the file holds " + std::to_string(held));
-    return;
-  }
   Table.open = true;
   Table.path = Dialog().Label_filename;
   Table.source = source;
+  // A table cut short would serve its last rows, or none, for the rows it
+  // lost, and one whose header disagrees with its records shifted fields:
+  // refused, named as damaged, and closed.
+  std::int64_t counted = 0, held = 0;
+  const TDbfWorkArea* wa = WorkAreas[Data().WorkArea()].get();
+  std::string damage = wa ? LayoutDamage(*wa) : std::string();
+  if (damage.empty() && wa && !FileHoldsCountedRecords(*wa, counted, held))
+    damage = "its header counts " + std::to_string(counted) + " records, the file holds " + std::to_string(held);
+  if (!damage.empty()) {
+    CloseQuietly();
+    FailTable("Error  : " + source + " is damaged: " + damage);
+  }
 }
 
 }  // namespace
@@ -718,6 +771,20 @@ char DbfFieldType(int n) {
     type = FieldType(n);
   });
   return type;
+}
+
+void CheckDbfNumber(int n, Extended value, const TInputRange* range) {
+  if (AbortFlag || !IsOpen()) return;
+  const char type = DbfFieldType(n);
+  if (type != 'N' && type != 'F') return;
+  const std::string text = DbfFieldText(n);
+  Extended parsed = 0;
+  std::string what;
+  if (!text.empty() && !TryTextToFloat(text, parsed)) what = "\"" + text + "\" is no number";
+  else if (range && value != 0 && !InRange(*range, value)) what = text + " is out of range";
+  if (what.empty()) return;
+  FailTable("Error  : " + Table.source + ": row " + std::to_string(DbfRecNo()) + ", field " + DbfFieldName(n) + ": " +
+            what);
 }
 
 std::int32_t DbfFieldAsInteger(std::string_view name) {

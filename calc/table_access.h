@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "calc/input_ranges.h"
+
 // Opening and closing -------------------------------------------------------
 
 // Opens a table of the table directory (DbfDir); a name without "." gets
@@ -28,9 +30,10 @@ bool DbfTableExists(std::string_view tableName);
 // Opens the table file at a full path without further checks.
 void OpenDbfFile(const std::string& path);
 // The contents of a table (name as for OpenDbfTable) as far as a stat knows
-// them: full path, size and modification time; empty when it cannot be
-// examined or was written within the last second (a change within the same
-// time stamp would not show). Equal identities are taken as equal contents.
+// them: full path, size, modification time, the file (device and inode) and
+// the time of its last change; empty when it cannot be examined or was
+// changed within the last second (a change within the same time stamp would
+// not show). Equal identities are taken as equal contents.
 std::string DbfTableIdentity(std::string_view tableName);
 void CloseDbfTable();
 bool DbfTableOpen();
@@ -84,6 +87,11 @@ std::string DbfFieldName(int n);        // empty outside 1..count
 std::string DbfFieldText(int n);        // the field's text in display characters, blanks trimmed
 char DbfFieldType(int n);               // C, N, F, D, L, M; 0 outside 1..count
 std::int32_t DbfFieldAsInteger(std::string_view name);
+// Checks the value read from number field n of the current record: a text
+// that is no number, or a value other than 0 (not given) outside the range,
+// fails the table (TableFailure, AbortFlag), named with table, row and field.
+// Nothing is checked once AbortFlag is set, nor in fields of other types.
+void CheckDbfNumber(int n, Extended value, const TInputRange* range = nullptr);
 
 // Write one field of the current record and store the record; the name is cut
 // to 10 characters.

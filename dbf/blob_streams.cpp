@@ -92,14 +92,19 @@ int WriteRaw(TMemoState& m, TDbfTranslator tr, std::int32_t at, const std::uint8
     if (d.windowStart != start) {
       int rc = FlushWindow(m, tr);
       if (rc != 0) return rc;
-      // Bytes already written in this window are kept (read back untranslated
-      // is not possible, so the window starts empty and only grows).
+      // The file holds translated bytes that cannot be read back, so a window
+      // written before starts from the untranslated copy: its bytes are kept.
       d.buffer.assign(kWindow, 0);
+      std::int32_t kept = std::clamp(static_cast<std::int32_t>(d.plain.size()) - start, 0, kWindow);
+      if (kept > 0) std::memcpy(d.buffer.data(), d.plain.data() + start, static_cast<std::size_t>(kept));
+      d.pending = static_cast<std::uint16_t>(kept);
       d.windowStart = start;
     }
     std::int32_t inWindow = pos - start;
     std::int32_t take = std::min(kWindow - inWindow, n - done);
     std::memcpy(d.buffer.data() + inWindow, in + done, static_cast<std::size_t>(take));
+    if (d.plain.size() < static_cast<std::size_t>(pos + take)) d.plain.resize(static_cast<std::size_t>(pos + take));
+    std::memcpy(d.plain.data() + pos, in + done, static_cast<std::size_t>(take));
     d.pending = static_cast<std::uint16_t>(std::max<std::int32_t>(d.pending, inWindow + take));
     done += take;
     if (d.pending == kWindow) {

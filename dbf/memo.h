@@ -34,6 +34,7 @@ struct TBlobDescriptor {
   std::int32_t windowStart = 0x7FFFFFFF - 512;
   std::uint16_t pending = 0;        // bytes of the window not yet written
   std::int32_t written = 0;         // bytes written so far (write mode)
+  std::vector<std::uint8_t> plain;  // untranslated bytes written so far, only with a write translator
 };
 
 // Memo state of a work area (TDbfWorkArea::memoData).

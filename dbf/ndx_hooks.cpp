@@ -249,6 +249,7 @@ void IndexInit() {
   IndexUniqueSwitch = false;
   IndexFlushSwitch = false;
   SemaphoreTimeout = 100;
+  SemaphoreRegionRetries = 1000;
   SemaphoreDirectory.clear();
   KeepSemaphoreFiles = false;
   IndexSortMemory = std::size_t{64} << 20;

@@ -266,6 +266,8 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
       CloseIndexes();
     }
   } cleanup{wa};
+  // A work area that could not log in would write without the write lock.
+  if (TzLastError != 0) return false;
   bool ok = false;
   {
     // Under the read semaphore no other program is half-way through a

@@ -8,6 +8,7 @@
 
 std::uint16_t SemaphoreTimeout = 100;
 std::string SemaphoreDirectory;
+std::uint16_t SemaphoreRegionRetries = 1000;
 bool KeepSemaphoreFiles = false;
 
 namespace ndx {
@@ -20,13 +21,13 @@ const char* ActionName(int action) {
 }
 
 bool LockRegion(AreaIndexes& a, int action) {
-  for (int attempt = 0; attempt <= 1000; ++attempt) {
+  for (int attempt = 0;; ++attempt) {
     int rc = platform::LockRange(a.sem, 1, 4);
     if (rc == 0) {
       a.regionLocked = true;
       return true;
     }
-    if (attempt == 1000) {
+    if (attempt >= SemaphoreRegionRetries) {
       DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a.semName + " " +
                            ActionName(action) + "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " +
                            std::to_string(rc));
@@ -34,7 +35,6 @@ bool LockRegion(AreaIndexes& a, int action) {
     }
     platform::SleepMs(10);
   }
-  return false;
 }
 
 void UnlockRegion(AreaIndexes& a, int action) {

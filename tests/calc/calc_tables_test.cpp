@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <tuple>
 
+#include "../framework/output_test_support.h"
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
 #include "calc/table_access.h"
@@ -80,7 +83,8 @@ TEST_F(CalcTablesTest, HelpTextsThreadKeySearchAndShortLongCommaAndMissingTables
   OpenPlateMaterialTable(0, 1);
   EXPECT_NEAR(static_cast<double>(Pressung.Ratio2), 0.7, 1e-12);
 
-  // A decimal comma reads as a point; empty or bad fields as zero.
+  // A decimal comma reads as a point, an empty field as zero; a field that
+  // holds no number fails the table by name.
   WriteDbf(DbfDir + "/anzieh.dbf",
            {{"ALPHAA", 'N', 6, 2}, {"KTAU", 'N', 6, 2}, {"PROC", 'C', 10, 0}, {"TOOL", 'C', 10, 0},
             {"TEXT", 'C', 10, 0}},
@@ -90,9 +94,10 @@ TEST_F(CalcTablesTest, HelpTextsThreadKeySearchAndShortLongCommaAndMissingTables
   EXPECT_NEAR(static_cast<double>(Anzieh.alphaA), 1.75, 1e-12);
   EXPECT_EQ(Anzieh.Dispersion, 0);
   Montage.TighteningRow = 2;
+  script.Ok().Expect("anzieh.dbf: row 2, field ALPHAA: \"abc\" is no number");
   FindCalcRecord(kTighteningTable);
-  EXPECT_EQ(Anzieh.alphaA, 0);
-  EXPECT_EQ(Anzieh.Procedure, "");
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
 
   // A missing table leaves the records and sets the abort flag.
   DbfDir = FreshDir("empty");
@@ -284,10 +289,9 @@ TEST_F(CalcTablesTest, FoundRowsFollowTheTableFileAsItIsNow) {
   writeOld("M12", "12.000");
   EXPECT_EQ(find(12), "M12");
   EXPECT_EQ(find(10), "M10");
-  // Other contents under the same name, size and time: the row kept.
+  // Other contents under the same name, size and time: another file, read again.
   writeOld("M12X", "12.000");
-  EXPECT_EQ(find(12), "M12");
-  // The file's time moved on: read again.
+  EXPECT_EQ(find(12), "M12X");
   fs::last_write_time(table, written + std::chrono::seconds(1));
   EXPECT_EQ(find(12), "M12X");
   EXPECT_EQ(AbortFlag, 0);
@@ -300,6 +304,87 @@ TEST_F(CalcTablesTest, FoundRowsFollowTheTableFileAsItIsNow) {
     find(11);
     EXPECT_EQ(Gewinde.Designation, "M12X");  // the row the search stopped at
   }
+}
+
+// Damaged tables are named and never give a number: a header that disagrees
+// with its records, a number field that holds no number, a value no part or
+// material can have. A table replaced by another of the same size and time
+// is indexed afresh.
+TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
+  platform::DialogScript script;
+  auto failure = [&](const std::function<void()>& read) {
+    AbortFlag = 0;
+    ClearTableFailure();
+    script.Ok();  // the message shown
+    read();
+    EXPECT_EQ(AbortFlag, 1);
+    return TableFailure();
+  };
+  const std::string nuts = DbfDir + "/din934.dbf";
+  const std::string whole = ReadBytes(nuts);
+  const std::size_t header = static_cast<unsigned char>(whole[8]);
+  auto patched = [&](std::size_t at, int change) {
+    std::string d = whole;
+    d[at] = static_cast<char>(d[at] + change);
+    return d;
+  };
+  for (const auto& [what, bytes, named] : std::vector<std::tuple<const char*, std::string, std::string>>{
+           {"field length 0", patched(32 + 32 + 16, -static_cast<int>(whole[32 + 32 + 16])), "field M has no length"},
+           {"header one byte short", patched(8, -1), "its header is " + std::to_string(header - 1) + " bytes long"},
+           {"header one byte long", patched(8, 1), "its header is " + std::to_string(header + 1) + " bytes long"},
+           {"record one byte long", patched(10, 1), "its fields fill"}}) {
+    SCOPED_TRACE(what);
+    WriteBytes(nuts, bytes);
+    EXPECT_NE(failure([] { OpenDbfTable("din934"); }).find("din934.dbf is damaged: " + named),
+              std::string::npos)
+        << TableFailure();
+    EXPECT_FALSE(DbfTableOpen());
+  }
+  WriteDbf(nuts, {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'N', 6, 2}, {"DW", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}},
+           {{"10.00", "8.40", "16.00", "14.60", "ISO 4032"}, {"12.00", "10.80", "18x00", "16.60", "ISO 4032"},
+            {"16.00", "-14.80", "24.00", "22.50", "ISO 4032"}});
+  auto nutOf = [](Extended d) {
+    Gewinde.d = d;
+    Mutter.NutRow = 0;
+    FindCalcRecord(kHexNutTable);
+  };
+  EXPECT_NE(failure([&] { nutOf(12); }).find("din934.dbf: row 2, field S: \"18x00\" is no number"), std::string::npos);
+  EXPECT_NE(failure([&] { nutOf(16); }).find("din934.dbf: row 3, field M: -14.80 is out of range"), std::string::npos);
+  AbortFlag = 0;
+  nutOf(10);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Din934.s, 16);
+
+  std::vector<Field> moduli = {{"NAME", 'C', 20, 0}};
+  for (const char* t : {"E20", "E100", "E200", "E300", "E400", "E500", "E600", "E700"})
+    moduli.push_back({t, 'N', 7, 0});
+  WriteDbf(DbfDir + "/mat_b_e.dbf", moduli, {{"12.9", "206000", "-200700", "193700", "0"}});
+  MaterialRow row;
+  EXPECT_NE(failure([&] {
+              EXPECT_EQ(MaterialRows.ReadRow(kMatBoltETable, 1, row), MaterialRowStatus::TableMissing);
+            }).find("mat_b_e.dbf: row 1, field E100: -200700 is out of range"),
+            std::string::npos);
+  EXPECT_EQ(script.Pending(), 0u);
+
+  // Another table of the same size and modification time in its place.
+  const std::string threads = DbfDir + "/gewinde.dbf";
+  const std::vector<Field> fields = {{"NAME", 'C', 12, 0}, {"D", 'N', 8, 3}, {"P", 'N', 6, 3}};
+  const auto written = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  auto find = [](Extended d) {
+    Schraube.ThreadRow = 0;
+    Gewinde.d = d;
+    FindCalcRecord(kThreadTable);
+    return Gewinde.Designation;
+  };
+  AbortFlag = 0;
+  WriteDbf(threads, fields, {{"M10", "10.000", "1.500"}, {"M12", "12.000", "1.750"}});
+  fs::last_write_time(threads, written);
+  EXPECT_EQ(find(12), "M12");
+  WriteDbf(threads, fields, {{"M12", "12.000", "1.750"}, {"M10", "10.000", "1.500"}});
+  fs::last_write_time(threads, written);
+  EXPECT_EQ(find(12), "M12");
+  EXPECT_EQ(find(10), "M10");
+  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {

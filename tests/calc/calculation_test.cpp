@@ -222,14 +222,30 @@ TEST_F(CalculationTest, BoltSectionsNoBoltCanHaveEndTheRunByName) {
 // Material values, thread and tightening inputs that no joint can have are
 // refused by name before the physics; those a joint can have, and 0 where
 // the run names it itself, are not.
+struct RangeCase {
+  const char* name;
+  bool withNut;
+  std::function<void()> change;
+  const char* refused;  // the name in "Fatal  : out of range: <name> !", or nullptr
+};
+
+// Runs each case: refused by its name, or not refused at all.
+void ExpectRefusals(const std::vector<RangeCase>& cases) {
+  for (const RangeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunChanged(c.withNut, c.change);
+    const auto messages = ::testing::PrintToString(MessageTexts());
+    if (c.refused) {
+      EXPECT_TRUE(HasMessage("Fatal  : out of range: " + std::string(c.refused) + " !")) << messages;
+      EXPECT_EQ(CalcFatalFlag, 1);
+    } else {
+      EXPECT_FALSE(HasMessageStartingWith("Fatal  : out of range")) << messages;
+    }
+  }
+}
+
 TEST_F(CalculationTest, ValuesNoJointCanHaveAreRefusedByName) {
-  struct Case {
-    const char* name;
-    bool withNut;
-    std::function<void()> change;
-    const char* refused;  // the name in "Fatal  : out of range: <name> !", or nullptr
-  };
-  const Case cases[] = {
+  ExpectRefusals({
       {"negative bolt modulus", false, [] { MatBolt.E = -206000; }, "E bolt"},
       {"bolt modulus beyond diamond", false, [] { MatBolt.E = 5000000; }, "E bolt"},
       {"negative bolt yield point", false, [] { MatBolt.Rp02 = -1080; }, "Rp0.2 bolt"},
@@ -272,18 +288,31 @@ TEST_F(CalculationTest, ValuesNoJointCanHaveAreRefusedByName) {
       {"alpha A of a given minimum preload", false, [] { Last.AlphaAChoice = 4; Montage.alphaA = 50; }, nullptr},
       // A nut's own material is no input of a standard nut.
       {"standard nut", true, [] { MatMutter.pGNut = -1; MatMutter.EM = -1; MatMutter.RmM = -1; }, nullptr},
+  });
+}
+
+// Lengths, areas, forces and moments far below any joint's would be divided
+// by into numbers beyond any report: refused by name. Small ones a joint can
+// have are not.
+TEST_F(CalculationTest, MagnitudesFarBelowAnyJointAreRefusedByName) {
+  auto section = [](Extended d) {
+    Schraube.nSections = std::max<Word>(Schraube.nSections, 1);
+    Schraube.lSec[1] = 10;
+    Schraube.dSec[1] = d;
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunChanged(c.withNut, c.change);
-    const auto messages = ::testing::PrintToString(MessageTexts());
-    if (c.refused) {
-      EXPECT_TRUE(HasMessage("Fatal  : out of range: " + std::string(c.refused) + " !")) << messages;
-      EXPECT_EQ(CalcFatalFlag, 1);
-    } else {
-      EXPECT_FALSE(HasMessageStartingWith("Fatal  : out of range")) << messages;
-    }
-  }
+  ExpectRefusals({
+      {"section diameter 1e-300", false, [&] { section(1e-300L); }, "d section"},
+      {"eccentricity 1e-300", false, [] { ExzKraftangriff.u = 1e-300L; }, "a/s/u/v"},
+      {"sealing area 1e-300", false, [] { ExzKraftangriff.AD = 1e-300L; }, "AD"},
+      {"bending inertia 1e-300", false, [] { ExzKraftangriff.IBT = 1e-300L; }, "IB"},
+      {"axial load 1e-300", false, [] { Last.FAmax = 1e-300L; }, "FA"},
+      {"compressive load -1e-300", false, [] { Last.FAmin = -1e-300L; }, "FA"},
+      {"transverse load 1e-300", true, [] { Last.FQ = 1e-300L; }, "FQ"},
+      {"given torque 1e-300", false, [] { Montage.GivenQuantity = 2; Last.MA = 1e-300L; }, "MA"},
+      {"axial load 1 N", false, [] { Last.FAmax = 1; }, nullptr},
+      {"embedding of 2 micrometres", false, [] { Verbindung.fZ = 0.002L; }, nullptr},
+      {"section diameter 0.5 mm", false, [&] { section(0.5L); }, nullptr},
+  });
 }
 
 }  // namespace

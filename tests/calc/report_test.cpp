@@ -323,4 +323,21 @@ TEST_F(ReportTest, HugeForcesArePrintedAsThemselvesNeverAsAnotherNumber) {
   }
 }
 
+// Load cycles are printed in millions while that fits, else whole: one
+// exponent either way, and the printed number is the count.
+TEST_F(ReportTest, LoadCyclesOfAnySizeArePrintedWithOneExponent) {
+  for (Extended cycles : {2e6L, 6.87e21L, 4.5e300L}) {
+    ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/eccentric.bq4");
+    CalcOptions.VdiEdition = 2;
+    Last.ND = cycles;
+    const std::string report = Write("cycles", kDeviceBatchTxt);
+    SCOPED_TRACE(static_cast<double>(cycles));
+    Extended printed = 0;
+    std::string text;
+    ASSERT_TRUE(RowValue(report, "NZ", true, printed, text)) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), 'E'), 1) << text;
+    EXPECT_NEAR(static_cast<double>(printed / cycles), 1.0, 0.01) << text;
+  }
+}
+
 }  // namespace

@@ -129,4 +129,23 @@ TEST_F(BlobStreams, TranslatorsSeeWholeWindows) {
   DestroyBlobDescriptor();
 }
 
+// Seeking back into windows already written and writing again keeps the
+// bytes around the new ones, in a flushed window and in the open one.
+TEST_F(BlobStreams, RewritingAWrittenWindowKeepsItsBytes) {
+  CreateVersionByte = kMemoFoxPro;
+  std::string p = Create("rw.dbf", {F("DATA", 'M', 10)});
+  UseWithTranslators(p + " EXCLUSIVE", nullptr, 0, AddOne, SubtractOne);
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  std::string data = Binary(1300);
+  std::int32_t b = CreateBlobDescriptor(false, 0, 2);
+  ASSERT_EQ(WriteBlobStream(data.data(), 1300), 1300);
+  for (std::int32_t at : {600, 100, 1290, 20}) {
+    ASSERT_EQ(SeekBlobStream(at, 0), at);
+    ASSERT_EQ(WriteBlobStream("ABCDEFGH", 8), 8);
+    data.replace(static_cast<std::size_t>(at), 8, "ABCDEFGH");
+  }
+  DestroyBlobDescriptor();
+  EXPECT_TRUE(ReadBlob(b) == data);
+}
+
 }  // namespace

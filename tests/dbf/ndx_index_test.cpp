@@ -1031,6 +1031,34 @@ TEST_F(SharedTable, TwoProcessesShareAnIndexThroughTheSemaphoreFile) {
   EXPECT_FALSE(TzFileExists(sem));
 }
 
+// While another program holds the semaphore record longer than a login
+// waits, the index is not attached and the caller hears why; once it lets go,
+// the login counts this program once.
+TEST_F(SharedTable, AFailedLoginReachesTheCaller) {
+  std::string p = Counters(5, {{"lg.ndx", "NAME"}});
+  std::string sem = SemaphoreFileName(p);
+  SemaphoreRegionRetries = 3;
+  platform::FileHandle other = platform::kNoFile;  // another program, reading
+  ASSERT_EQ(platform::OpenOrCreateShared(sem, other), 0);
+  const std::uint8_t zero[4] = {1, 1, 0, 0};
+  ASSERT_EQ(platform::WriteAt(other, 0, zero, 4), 0);
+  ASSERT_EQ(platform::LockRangeShared(other, 1, 4), 0);
+  Use(p);
+  EXPECT_FALSE(SetIndexTo(Path("lg.ndx"), 1));
+  EXPECT_EQ(TzLastError, 1202);
+  EXPECT_NE(TzErrorDetail.find("Cannot lock index semaphore file: " + sem + " LOGIN"), std::string::npos) << TzErrorDetail;
+  EXPECT_FALSE(Set_Index_To(Path("lg.ndx"), 1));
+  EXPECT_EQ(TzLastError, 1202);
+  EXPECT_EQ(ReadBytes(sem)[0], 1);  // this program was never counted
+  platform::UnlockRange(other, 1, 4);
+  ASSERT_TRUE(Set_Index_To(Path("lg.ndx"), 1)) << TzErrorDetail;
+  EXPECT_EQ(ReadBytes(sem)[0], 2);
+  EXPECT_TRUE(Find(NameOf(3)));
+  CloseDatabase();
+  EXPECT_EQ(ReadBytes(sem)[0], 1);
+  platform::CloseFile(other);
+}
+
 // A semaphore file that stays serves the next programs: a change made through
 // it after the last one out reaches a program that logs in again, and a
 // program that deletes on leaving still may.

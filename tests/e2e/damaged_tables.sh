@@ -20,6 +20,11 @@ done
 
 # The report of project $1 as the good run wrote it (its first line holds the time).
 same_report() { cmp -s <(tail -n +2 "$1.txt") <(tail -n +2 "good-$1.txt"); }
+# run project: a fresh run of the project, its stderr in err.txt.
+run() {
+  rm -f "$1.txt"
+  "$WBQ4" "$1.bq4" /I > /dev/null 2> err.txt
+}
 
 # cut table halves [count]: the table with `halves` halves of a record after
 # the header, its header's record count set to `count` when given.
@@ -47,8 +52,7 @@ for t in gewinde mat_p_e din934 din912 din931 pressung mat_bolt; do
     cut $t ${how%:*} ${how#*:}
     named=0
     for p in null hot eccentric; do
-      rm -f $p.txt
-      "$WBQ4" $p.bq4 /I > /dev/null 2> err.txt
+      run $p
       code=$?
       if grep -q "$t.dbf" err.txt; then
         named=1
@@ -67,6 +71,80 @@ for t in gewinde mat_p_e din934 din912 din931 pressung mat_bolt; do
   done
   cp $t.kept data/tables/$t.dbf
 done
+
+# damage table how args...: a header or a value of the table damaged in place
+# (how: len0 FIELD, header-1, header+1, record+1, value KEY FIELD TEXT, swap
+# KEY KEY: two whole rows change places).
+damage() {
+  python3 - "data/tables/$1.dbf" "${@:2}" << 'EOF'
+import struct, sys
+path, how = sys.argv[1], sys.argv[2]
+d = bytearray(open(path, 'rb').read())
+count, header, record = struct.unpack('<IHH', d[4:12])
+fields, off = {}, 1
+for i in range((header - 33) // 32):
+    desc = d[32 + 32 * i:64 + 32 * i]
+    fields[desc[:11].split(b'\0')[0].decode()] = (32 + 32 * i, off, desc[16])
+    off += desc[16]
+def row(key):
+    return next(header + r * record for r in range(count)
+                if d[header + r * record + 1:header + (r + 1) * record].split()[0].decode() == key)
+if how == 'len0':
+    d[fields[sys.argv[3]][0] + 16] = 0
+elif how in ('header-1', 'header+1'):
+    d[8:10] = struct.pack('<H', header + (1 if how == 'header+1' else -1))
+elif how == 'record+1':
+    d[10:12] = struct.pack('<H', record + 1)
+elif how == 'value':
+    at, (_, o, n) = row(sys.argv[3]), fields[sys.argv[4]]
+    d[at + o:at + o + n] = sys.argv[5].rjust(n).encode()
+elif how == 'swap':
+    a, b = row(sys.argv[3]), row(sys.argv[4])
+    d[a:a + record], d[b:b + record] = d[b:b + record], d[a:a + record]
+open(path, 'wb').write(d)
+EOF
+}
+
+# A header that disagrees with its records, a number field that holds no
+# number, a value no part or material can have: the run that needs the table
+# fails naming it (and the row and field of a value), no report; the others
+# give the good report.
+while IFS='|' read -r t how named; do
+  cp data/tables/$t.dbf $t.kept
+  damage $t $how
+  needed=0
+  for p in null hot eccentric; do
+    run $p
+    code=$?
+    if grep -qF "$t.dbf$named" err.txt; then
+      needed=1
+      check "$t $how, $p: exit 1, no report" test $code -eq 1 -a ! -e $p.txt
+    else
+      check "$t $how, $p: exit 0, the good report" eval '[ $code -eq 0 ] && same_report $p'
+    fi
+  done
+  check "$t $how: named by a run that needs it" test $needed -eq 1
+  cp $t.kept data/tables/$t.dbf
+done << 'CASES'
+mat_p_e|len0 E20| is damaged: field E20 has no length
+din934|header-1| is damaged: its header is
+din934|header+1| is damaged: its header is
+din934|record+1| is damaged: its fields fill
+din934|value 12.00 S 18x00|: row 10, field S: "18x00" is no number
+mat_b_e|value 12.9 E100 -200700|: row 1, field E100: -200700 is out of range
+CASES
+
+# Another table of the same size and modification time in the place of one
+# indexed before: indexed afresh, the good report.
+cp data/tables/din934.dbf din934.kept
+before=$(ls cache/indexes/din934-*.ndx | wc -l)
+damage din934 swap 10.00 12.00
+touch -r din934.kept data/tables/din934.dbf
+run hot
+code=$?
+check "din934 replaced under the same size and time: exit 0, the good report" eval '[ $code -eq 0 ] && same_report hot'
+check "din934 replaced under the same size and time: indexed afresh" test "$(ls cache/indexes/din934-*.ndx | wc -l)" -gt $before
+cp din934.kept data/tables/din934.dbf
 
 # A record appended and not yet counted (another program's append in
 # progress), and half of the next one: read as the table is, the good report.
