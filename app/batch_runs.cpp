@@ -252,6 +252,8 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
   CloseDbfTable();  // none stays open, nor holds its lock, past the run
+  // What killed runs left in the temporary folder goes with this run.
+  platform::RemoveLeftTempDirs();
   platform::KeepFolderListings(false);
   return worst;
 }

@@ -297,6 +297,7 @@ void ClearLeftCacheFiles(const std::string& cached) {
   const fs::path indexes = fs::path(cached).parent_path();
   const fs::path checksums = fs::path(ChecksumPath(cached)).parent_path();
   platform::RemoveLeftProcessFiles(indexes.string(), ".ndx");
+  platform::RemoveLeftProcessFiles(indexes.string(), ".ndx.bu$");  // the tree of an entry being built
   platform::RemoveLeftProcessFiles(checksums.string(), ".sum");
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();

@@ -25,15 +25,17 @@ std::string TempFileName(const std::string& prefix);
 
 // Removes from folder (default: $TMPDIR, else /tmp) the temporary directories
 // that this user's programs left when they were killed: named as
-// ProcessTempDir() names them, owned by this user, their process no longer
-// running, and nothing in them changed for `quiet` seconds. Never this
-// process's own. Returns how many were removed.
+// ProcessTempDir() names them, owned by this user, their process ended (no
+// process of that number runs, or the one that does started after the
+// folder last changed: its number taken again). Where the system cannot tell
+// when a process started, a folder of a running number goes once nothing
+// in it changed for `quiet` seconds. Never this process's own. Returns how
+// many were removed.
 int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
 
 // Removes from folder the files that this user's programs were writing when
 // they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), their
-// process no longer running, or (its number since taken by another program)
-// nothing changed in them for `quiet` seconds. Never this process's own.
+// process ended as for RemoveLeftTempDirs. Never this process's own.
 // Returns how many were removed.
 int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet = 3600);
 
