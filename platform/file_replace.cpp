@@ -26,18 +26,22 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Permission bits a new file gets from the umask. Read from /proc so that
-// the umask is never changed, not even for a moment.
+// the umask is never changed, not even for a moment; once, as the program
+// never changes it.
 mode_t NewFileMode() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("Umask:", 0) != 0) continue;
-    try {
-      return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
-    } catch (...) {
-      break;
+  static const mode_t mode = [] {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("Umask:", 0) != 0) continue;
+      try {
+        return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+      } catch (...) {
+        break;
+      }
     }
-  }
-  return 0644;
+    return static_cast<mode_t>(0644);
+  }();
+  return mode;
 }
 
 bool SyncPath(const std::string& path, int flags) {

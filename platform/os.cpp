@@ -70,6 +70,17 @@ const std::string& ProcessTempDir() {
   return holder.path;
 }
 
+bool InProcessTempDir(std::string_view path) {
+  const std::string& own = ProcessTempDir();
+  // The shared folder itself, when none of its own could be made, is no one's.
+  if (own.find("/bq4-") == std::string::npos || path.size() <= own.size() + 1 ||
+      path.compare(0, own.size(), own) != 0 || path[own.size()] != '/')
+    return false;
+  // No step out of it ("..").
+  const std::string_view inside = path.substr(own.size());
+  return inside.find("/../") == std::string_view::npos && !inside.ends_with("/..");
+}
+
 namespace {
 
 // The process number of a name "bq4-<pid>-XXXXXX" as mkdtemp makes it; 0
@@ -157,12 +168,15 @@ pid_t LeftFileOwner(std::string_view name, std::string_view extension) {
 
 }  // namespace
 
-int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet) {
+int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
+                           long quiet) {
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return 0;
   int removed = 0;
   while (const dirent* e = ::readdir(dir)) {
-    const pid_t pid = LeftFileOwner(e->d_name, extension);
+    pid_t pid = 0;
+    for (const std::string_view extension : extensions)
+      if ((pid = LeftFileOwner(e->d_name, extension)) != 0) break;
     if (pid <= 0 || pid == ::getpid()) continue;
     const std::string path = folder + "/" + e->d_name;
     struct stat st {};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ std::string GetEnvironment(const std::string& name);
 // removed at exit), so that two running instances never share a temporary file.
 const std::string& ProcessTempDir();
 
+// True when path lies inside ProcessTempDir() (once it exists): a scratch
+// file of this process alone, which no other program reads and which goes
+// with the folder, so it is written in place, without the care an output
+// of the user's needs.
+bool InProcessTempDir(std::string_view path);
+
 // A new unique file name inside ProcessTempDir() with the given prefix.
 std::string TempFileName(const std::string& prefix);
 
@@ -34,10 +41,12 @@ std::string TempFileName(const std::string& prefix);
 int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
 
 // Removes from folder the files that this user's programs were writing when
-// they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), their
+// they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), with
+// one of the extensions given, the folder listed once; their
 // process ended as for RemoveLeftTempDirs. Never this process's own.
 // Returns how many were removed.
-int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet = 3600);
+int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
+                           long quiet = 3600);
 
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();

@@ -102,6 +102,8 @@ TEST(PlatformOs, FilesLeftByKilledWritersAreRemoved) {
     bool old, removed;
   } entries[] = {
       {"din912-0123456789abcdef" + dead + ".ndx", false, true},  // its writer was killed
+      {"din912-0123456789abcdef" + dead + ".ndx.bu$", false, true},  // so was its builder
+      {"din912-0123456789abcdef" + live + ".ndx.bu$", false, false},
       {"din912-0123456789abcdef" + live + ".ndx", false, false},  // its writer runs
       {"din912-0123456789abcdef" + live + ".ndx2", true, false},  // another extension
       {"gewinde-0123456789abcdef" + live + ".ndx", true, true},   // a number in use again
@@ -117,11 +119,23 @@ TEST(PlatformOs, FilesLeftByKilledWritersAreRemoved) {
     std::fclose(f);
     if (e.old) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
   }
-  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), ".ndx", 3600), 2);
+  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx", ".ndx.bu$"}, 3600), 3);
   for (const Entry& e : entries) {
     SCOPED_TRACE(e.name);
     EXPECT_EQ(fs::exists(base / e.name), !e.removed);
   }
-  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), ".ndx"), 0);
+  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), {".ndx"}), 0);
   fs::remove_all(base);
+}
+
+// Only what lies inside this process's own temporary folder is its scratch:
+// not the folder itself, nor a sibling whose name starts alike, nor a path
+// that steps out of it.
+TEST(PlatformOs, ScratchFilesAreThoseInsideTheOwnTemporaryFolder) {
+  const std::string& own = platform::ProcessTempDir();
+  EXPECT_TRUE(platform::InProcessTempDir(own + "/$DESIGN1.dx$"));
+  EXPECT_TRUE(platform::InProcessTempDir(own + "/bench/x.txt"));
+  for (const std::string& other : {own, own + "/", own + "x/y.txt", own + "/../x.txt", own + "/a/../../x.txt",
+                                   own + "/..", std::string("/tmp/x.txt"), std::string("x.txt")})
+    EXPECT_FALSE(platform::InProcessTempDir(other)) << other;
 }
