@@ -70,16 +70,39 @@ std::string BatchOutputName(const std::string& projectFile, const std::string& m
   return OutputPathName(CadBatchFileName(static_cast<TCadDevice>(device), base));
 }
 
+// The files the projects of a run stand for, each as its load finds it
+// (whatever the case of its name and folders, through links): no output of
+// the run may take the place of any of them.
+struct ProjectFile {
+  std::string name;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+std::vector<ProjectFile> FilesOfProjects(const std::vector<std::string>& projects) {
+  std::vector<ProjectFile> files;
+  for (const std::string& project : projects) {
+    struct stat st {};
+    if (::stat(FindExistingFile(ProjectFilePath(project)).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+      files.push_back({project, st.st_dev, st.st_ino});
+  }
+  return files;
+}
+
 // An output never takes the place of its own project (a project named x.txt
-// run with "/I"), nor of a FIFO, device or folder: refused before the
-// project is loaded.
-bool RefuseOutput(const std::string& projectFile, const std::string& output) {
+// run with "/I"), nor of another project of the run, nor of a FIFO, device or
+// folder: refused before the project is loaded.
+bool RefuseOutput(const std::string& projectFile, const std::string& output, const std::vector<ProjectFile>& given) {
   if (output.empty()) return false;
-  struct stat project {}, existing {};
-  if (::stat(projectFile.c_str(), &project) == 0 && ::stat(output.c_str(), &existing) == 0 &&
-      project.st_dev == existing.st_dev && project.st_ino == existing.st_ino) {
-    PrintToStderr(projectFile + ": its output " + output + " would replace the project itself; not written");
-    return true;
+  struct stat existing {};
+  if (::stat(output.c_str(), &existing) == 0) {
+    for (const ProjectFile& file : given) {
+      if (file.device != existing.st_dev || file.inode != existing.st_ino) continue;
+      PrintToStderr(projectFile + ": its output " + output + " would replace " +
+                    (file.name == projectFile ? "the project itself" : "the project " + file.name + " of this run") +
+                    "; not written");
+      return true;
+    }
   }
   return RefuseSpecialFile(output);
 }
@@ -191,8 +214,8 @@ int RunBatchPdf(const std::string& projectFile) {
   return kExitLoadFailed;
 }
 
-int RunOneProject(const std::string& projectFile, const std::string& modeSwitch) {
-  if (RefuseOutput(projectFile, BatchOutputName(projectFile, modeSwitch))) return kExitLoadFailed;
+int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, const std::vector<ProjectFile>& given) {
+  if (RefuseOutput(projectFile, BatchOutputName(projectFile, modeSwitch), given)) return kExitLoadFailed;
   if (IsMode(modeSwitch, "/I")) return RunBatchReport(projectFile);
   if (IsMode(modeSwitch, "/JSON")) return RunBatchJson(projectFile);
   if (IsMode(modeSwitch, "/PDF")) return RunBatchPdf(projectFile);
@@ -213,6 +236,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   // that differs only in case: the folder is listed once, not per output.
   platform::KeepFolderListings(projects.size() > 1);
   if (projects.size() > 1) platform::KeepFreedMemory();
+  const std::vector<ProjectFile> given = FilesOfProjects(projects);
   int worst = kExitOk;
   for (std::size_t i = 0; i < projects.size(); ++i) {
     if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());
@@ -225,10 +249,12 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     // Tables are opened and closed at every lookup: their semaphore files
     // stay rather than being made and deleted each time.
     KeepSemaphoreFiles = true;
-    worst = std::max(worst, RunOneProject(projects[i], modeSwitch));
+    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, given));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
   CloseDbfTable();  // none stays open, nor holds its lock, past the run
+  // What killed runs left in the temporary folder goes with this run.
+  platform::RemoveLeftTempDirs();
   platform::KeepFolderListings(false);
   return worst;
 }

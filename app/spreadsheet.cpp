@@ -7,7 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/workbook_module.h"
 
@@ -64,6 +70,50 @@ std::string NumberFormat(const NumberCell& n) {
 std::string WorkbookDir() {
   std::string dir = AddBackslash(TempDir);
   return dir.empty() ? AddBackslash(platform::ProcessTempDir()) : dir;
+}
+
+constexpr std::string_view kHandedPrefix = "workbook-";
+constexpr std::string_view kHandedExtension = ".xlsx";
+constexpr std::time_t kHandedKeptSeconds = 30L * 24 * 3600;
+
+// Removes the handed-over workbooks of this user that nobody has changed for
+// a month: named as HandedWorkbookName names them, nothing else.
+bool g_handedCleared = false;
+
+void ClearOldHandedWorkbooks(const std::string& dir) {
+  namespace fs = std::filesystem;
+  const std::time_t now = std::time(nullptr);
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(kHandedPrefix, 0) != 0 || name.size() <= kHandedExtension.size() ||
+        name.compare(name.size() - kHandedExtension.size(), kHandedExtension.size(), kHandedExtension) != 0)
+      continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        now - st.st_mtime > kHandedKeptSeconds)
+      ::unlink(it->path().c_str());
+  }
+}
+
+// A new name for a workbook handed to the spreadsheet program. The program
+// holds it, and the user may save changes to it, after this run has ended:
+// it goes to a folder of the user's that outlives the run, under a name no
+// other run takes, and is cleared away a month after its last change.
+std::string HandedWorkbookName() {
+  const std::string dir = platform::UserDataDirectory() + "/workbooks";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!g_handedCleared) {
+    g_handedCleared = true;
+    ClearOldHandedWorkbooks(dir);
+  }
+  const std::string stem = dir + "/" + std::string(kHandedPrefix) + std::to_string(::getpid()) + "-";
+  std::string file;
+  do {
+    file = stem + std::to_string(++g_workbookCounter) + std::string(kHandedExtension);
+  } while (std::filesystem::exists(file, ec));
+  return file;
 }
 
 // The configured table program, else the desktop's program for workbooks,
@@ -439,7 +489,7 @@ TWorkbook& TSpreadsheetApp::Active() {
 }
 
 bool TSpreadsheetApp::Show() {
-  const std::string file = WorkbookDir() + "$$" + std::to_string(++g_workbookCounter) + ".xlsx";
+  const std::string file = HandedWorkbookName();
   std::string error;
   if (!Active().Save(file, error)) {
     ShowTraceMessage(error);
@@ -452,6 +502,7 @@ bool TSpreadsheetApp::Show() {
 void InitSpreadsheet() {
   ExcelApp.reset();
   g_workbookCounter = 0;
+  g_handedCleared = false;
   SetSpreadsheetCellWriter(&WriteStoredLine);
 }
 

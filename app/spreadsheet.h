@@ -41,8 +41,9 @@ struct TSpreadsheetApp {
   std::vector<TWorkbook> workbooks;
   TWorkbook& Add();
   TWorkbook& Active();
-  // Writes the active workbook to a new file in the temporary directory and
-  // opens it; false, told to the user, when it cannot be written or opened.
+  // Writes the active workbook to a new file in the user's workbooks folder
+  // ($XDG_DATA_HOME/bq4/workbooks), where it outlives the run, and opens it;
+  // false, told to the user, when it cannot be written or opened.
   bool Show();
   std::string lastFile;  // the file written by the last Show
 };

@@ -301,8 +301,9 @@ void ClearLeftCacheFiles(const std::string& cached) {
   cleared = true;
   const fs::path indexes = fs::path(cached).parent_path();
   const fs::path checksums = fs::path(ChecksumPath(cached)).parent_path();
-  platform::RemoveLeftProcessFiles(indexes.string(), ".ndx");
-  platform::RemoveLeftProcessFiles(checksums.string(), ".sum");
+  // An entry is built as its tree (".ndx.bu$"), then put in place.
+  platform::RemoveLeftProcessFiles(indexes.string(), {".ndx", ".ndx.bu$"});
+  platform::RemoveLeftProcessFiles(checksums.string(), {".sum"});
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();
   std::error_code ec;

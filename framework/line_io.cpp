@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/math_utils.h"
@@ -16,6 +18,20 @@
 namespace fs = std::filesystem;
 
 TTextFile TextFileVar;
+
+namespace {
+
+// A scratch file of the program ("$" starts its name, as in "$DESIGN1.dx$"
+// and "$$$1.txt") in this process's own temporary folder: written in place
+// under the name it was given, as nobody else reads it and it goes with the
+// folder.
+bool IsScratchFile(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  return slash != std::string::npos && slash + 1 < name.size() && name[slash + 1] == '$' &&
+         platform::InProcessTempDir(name);
+}
+
+}  // namespace
 
 TTextFile::~TTextFile() { CloseQuiet(); }
 
@@ -52,11 +68,12 @@ bool TTextFile::Rewrite(platform::ReplaceSync sync) {
     failed_ = false;
     return file_ != nullptr;
   }
+  scratch_ = IsScratchFile(name_);
   // An output made from a project goes under exactly its name.
-  target_ = sync == platform::ReplaceSync::Derived ? OutputPathName(name_) : NewFileName(name_);
+  target_ = scratch_ ? name_ : sync == platform::ReplaceSync::Derived ? OutputPathName(name_) : NewFileName(name_);
   std::error_code ec;
-  if (fs::is_directory(target_, ec)) return false;
-  const bool direct = !ReplacesThroughTemporary(target_);
+  if (!scratch_ && fs::is_directory(target_, ec)) return false;
+  const bool direct = scratch_ || !ReplacesThroughTemporary(target_);
   temporary_ = direct ? "" : TemporaryNameBeside(target_);
   if (!direct && temporary_.empty()) return false;
   // The temporary is new and empty: opened as it is, since truncating it
@@ -73,6 +90,7 @@ bool TTextFile::Append() {
   CloseQuiet();
   target_ = NewFileName(name_);
   temporary_.clear();
+  scratch_ = false;
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return false;
   file_ = std::fopen(target_.c_str(), "ab");
@@ -101,6 +119,8 @@ bool TTextFile::Finish(bool report) {
     }
     temporary_.clear();
   }
+  // A scratch file written only in part is not read as if whole.
+  if (failed_ && writing_ && scratch_) ::unlink(target_.c_str());
   if (failed_ && writing_ && report) {
     ReportFileError("Write error on file " + target_ + " (disk full?); the file was not stored");
   }

@@ -37,6 +37,9 @@ class TTextFile {
   // made from a project is Derived: written under exactly its name (an
   // existing file whose name differs in case is another file), replaced
   // whole, not synced. Other files replace the existing one whatever its case.
+  // A scratch file ("$" starts its name) in the process's temporary folder
+  // (platform::InProcessTempDir) is written in place, and removed when a
+  // write fails.
   bool Rewrite(platform::ReplaceSync sync = platform::ReplaceSync::Durable);
   bool Append();   // write at the end of an existing or new file
   // Ends the file; false when a write failed: the target then stays as it
@@ -63,6 +66,7 @@ class TTextFile {
   std::string name_;
   std::string target_;     // the file Close replaces
   std::string temporary_;  // empty when writing directly
+  bool scratch_ = false;   // a scratch file of this process's temporary folder, written in place
   platform::ReplaceSync sync_ = platform::ReplaceSync::Durable;
   std::FILE* file_ = nullptr;
   bool writing_ = false;

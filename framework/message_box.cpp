@@ -143,9 +143,15 @@ std::string TrimRightBlanks(std::string_view s) {
   return std::string(s.substr(0, n));
 }
 
-bool CanOpenForRead(const std::string& name) {
+// A FIFO would block the open until a writer comes, a device or folder is no
+// file to read: only a regular file is opened.
+bool IsRegularFile(const std::string& name) {
   std::error_code ec;
-  if (fs::is_directory(name, ec)) return false;
+  return fs::is_regular_file(name, ec);
+}
+
+bool CanOpenForRead(const std::string& name) {
+  if (!IsRegularFile(name)) return false;
   std::ifstream in(name, std::ios::binary);
   return static_cast<bool>(in);
 }
@@ -189,8 +195,20 @@ bool RewriteRetry(const std::function<int()>& create) {
   return false;
 }
 
+bool RefuseSpecialOutput(std::string_view nameView) {
+  const std::string name(nameView);
+  std::error_code ec;
+  if (!fs::exists(name, ec) || IsRegularFile(name)) return false;
+  ShowTraceMessage("invalid file name \"" + name + "\": not a regular file (a FIFO, device or folder) !");
+  AbortFlag = 1;
+  return true;
+}
+
 void ConfirmOverwrite(std::string_view nameView) {
   std::string name(nameView);
+  // Refused whether or not the question is asked.
+  if (RefuseSpecialOutput(name)) return;
+  std::error_code ec;
   bool exists = CanOpenForRead(name);
   if (exists && name.find("actual") == std::string::npos && ConfirmOverwriteOn) {
     SetHelpNo(3055);
@@ -199,7 +217,6 @@ void ConfirmOverwrite(std::string_view nameView) {
   if (AbortFlag) return;
   // The file must be writable, and its folder too (the new file is written
   // beside it under a temporary name and renamed into place).
-  std::error_code ec;
   bool ok = !name.empty() && !fs::is_directory(name, ec);
   fs::path path(name);
   if (ok && exists) {

@@ -95,7 +95,12 @@ bool OpenTextForRead(std::string_view name);
 bool RewriteRetry(const std::function<int()>& create);
 constexpr int kRewriteAttempts = 3;
 
-// Before a file is written: asks when it exists (unless its name holds
+// True, with the message and AbortFlag set, when an output's name stands for
+// an existing FIFO, device or folder (also through a link), which would be
+// written forever or not at all: it is never opened.
+bool RefuseSpecialOutput(std::string_view name);
+
+// Before a file is written: refuses a FIFO, device or folder; asks when it exists (unless its name holds
 // "actual" or ConfirmOverwriteOn is clear) and checks that it can be written.
 // The old file is left in place: writers replace it through a temporary file,
 // so a failed write cannot lose it. Refusal or failure sets AbortFlag.

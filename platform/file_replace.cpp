@@ -26,18 +26,22 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Permission bits a new file gets from the umask. Read from /proc so that
-// the umask is never changed, not even for a moment.
+// the umask is never changed, not even for a moment; once, as the program
+// never changes it.
 mode_t NewFileMode() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("Umask:", 0) != 0) continue;
-    try {
-      return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
-    } catch (...) {
-      break;
+  static const mode_t mode = [] {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("Umask:", 0) != 0) continue;
+      try {
+        return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+      } catch (...) {
+        break;
+      }
     }
-  }
-  return 0644;
+    return static_cast<mode_t>(0644);
+  }();
+  return mode;
 }
 
 bool SyncPath(const std::string& path, int flags) {
@@ -80,8 +84,11 @@ void Release(const std::string& temporary) {
   Held().erase(it);
 }
 
-constexpr std::string_view kTemporaryMark = ".~";
-constexpr std::size_t kTemporaryTail = 8;  // ".~XXXXXX"
+// The tail of this program's temporaries: a mark of its own and mkstemp's six
+// characters, so that a user's file that merely looks like a temporary
+// ("x.txt.~backup") is never taken for one.
+constexpr std::string_view kTemporaryMark = ".~bq4";
+constexpr std::size_t kTemporaryTail = kTemporaryMark.size() + 6;
 
 // The path of the temporaries of a target without their tail: its name cut
 // (at a character boundary of UTF-8) so that the name with the tail fits
@@ -100,14 +107,15 @@ std::string TemporaryStem(const std::string& resolved) {
 }
 
 bool IsTemporaryTail(std::string_view tail) {
-  if (tail.size() != kTemporaryTail || tail.substr(0, 2) != kTemporaryMark) return false;
-  for (const char c : tail.substr(2))
+  if (tail.size() != kTemporaryTail || tail.substr(0, kTemporaryMark.size()) != kTemporaryMark) return false;
+  for (const char c : tail.substr(kTemporaryMark.size()))
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
   return true;
 }
 
-// Removes the temporaries of this stem that a run which ended without
-// finishing them (killed, say) left behind: those nobody holds the lock of.
+// Removes the temporaries of this stem that a run of this user which ended
+// without finishing them (killed, say) left behind: those nobody holds the
+// lock of.
 // The lock is taken for reading while the name is removed, so that a run
 // making the same name at that moment sees its file gone and makes another.
 void ClearStaleTemporaries(const std::string& stem) {
@@ -128,7 +136,7 @@ void ClearStaleTemporaries(const std::string& stem) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat opened {}, named {};
-    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && LockWhole(fd, F_RDLCK, false) &&
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() && LockWhole(fd, F_RDLCK, false) &&
         ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
       ::unlink(path.c_str());
     ::close(fd);
@@ -161,7 +169,7 @@ std::string CreateTemporaryBeside(const std::string& target) {
   // A file removed as stale between its making and its lock is made afresh.
   // On a file system without locks it stays unlocked, and no run clears it.
   for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
-    name = stem + ".~XXXXXX";
+    name = stem + std::string(kTemporaryMark) + "XXXXXX";
     fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return {};
     struct stat made {};

@@ -22,13 +22,14 @@ enum class ReplaceSync { Durable, Derived };
 std::string ReplacementTarget(const std::string& path);
 
 // Creates an empty file with a name of its own in the folder of
-// ReplacementTarget(target), "<name>.~XXXXXX" (mkstemp; the name cut short
+// ReplacementTarget(target), "<name>.~bq4XXXXXX" (mkstemp; the name cut short
 // where the target's name with that tail would pass the file system's limit
 // of a name), with the permission bits of the existing target or, for a new
 // file, those the umask gives. Empty when it cannot be made.
 // The temporary is locked until CommitTemporary or DiscardTemporary. The
-// temporaries of the same target that nobody locks any more, left by a run
-// that ended before it finished them (killed, say), are removed first.
+// temporaries of the same target (named so, this user's) that nobody locks
+// any more, left by a run that ended before it finished them (killed, say),
+// are removed first; no other file is.
 std::string CreateTemporaryBeside(const std::string& target);
 
 // Renames the temporary file over ReplacementTarget(target); Durable syncs

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -69,6 +70,17 @@ const std::string& ProcessTempDir() {
   return holder.path;
 }
 
+bool InProcessTempDir(std::string_view path) {
+  const std::string& own = ProcessTempDir();
+  // The shared folder itself, when none of its own could be made, is no one's.
+  if (own.find("/bq4-") == std::string::npos || path.size() <= own.size() + 1 ||
+      path.compare(0, own.size(), own) != 0 || path[own.size()] != '/')
+    return false;
+  // No step out of it ("..").
+  const std::string_view inside = path.substr(own.size());
+  return inside.find("/../") == std::string_view::npos && !inside.ends_with("/..");
+}
+
 namespace {
 
 // The process number of a name "bq4-<pid>-XXXXXX" as mkdtemp makes it; 0
@@ -83,8 +95,61 @@ pid_t TempDirOwner(const char* name) {
   return static_cast<pid_t>(pid);
 }
 
-// True when no process of that number runs: not merely another user's.
-bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+// The time (seconds since the epoch) the process of that number started;
+// -1 when the system does not tell (no /proc, the process gone).
+long ProcessStartTime(pid_t pid) {
+  static const long bootTime = [] {
+    std::FILE* f = std::fopen("/proc/stat", "r");
+    if (!f) return -1L;
+    char line[256];
+    long btime = -1;
+    while (std::fgets(line, sizeof line, f))
+      if (std::sscanf(line, "btime %ld", &btime) == 1) break;
+    std::fclose(f);
+    return btime;
+  }();
+  const long ticks = ::sysconf(_SC_CLK_TCK);
+  if (bootTime < 0 || ticks <= 0) return -1;
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+  std::FILE* f = std::fopen(path, "r");
+  if (!f) return -1;
+  char text[1024];
+  const std::size_t n = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  text[n] = '\0';
+  // The name in parentheses may hold spaces: the fields count from its end.
+  const char* p = std::strrchr(text, ')');
+  if (!p) return -1;
+  unsigned long long start = 0;
+  if (std::sscanf(p + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+                  &start) != 1)
+    return -1;
+  return bootTime + static_cast<long>(start / static_cast<unsigned long long>(ticks));
+}
+
+// True when the process of that number that made something last changed at
+// `changed` has ended: no process of that number runs (not merely another
+// user's), or the one that runs started after that change, its number taken
+// again. False while it may still run; `known` tells whether the system
+// could say.
+bool ProcessEnded(pid_t pid, time_t changed, bool& known) {
+  known = true;
+  if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+  const long started = ProcessStartTime(pid);
+  known = started >= 0;
+  // The boot time and the start are whole seconds apart from the clock.
+  return known && started > static_cast<long>(changed) + 2;
+}
+
+// Whether a file or folder of this user's process `pid`, last changed at
+// `changed`, was left by it: its process has ended, or (the system cannot
+// tell) nothing has changed in it for `quiet` seconds.
+bool LeftByEndedProcess(pid_t pid, time_t changed, long quiet) {
+  bool known = false;
+  if (ProcessEnded(pid, changed, known)) return true;
+  return !known && ::time(nullptr) - changed >= quiet;
+}
 
 // The process number of a file name "<name>.<pid><extension>"; 0 for any
 // other name.
@@ -103,20 +168,20 @@ pid_t LeftFileOwner(std::string_view name, std::string_view extension) {
 
 }  // namespace
 
-int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet) {
+int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
+                           long quiet) {
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return 0;
-  const time_t now = ::time(nullptr);
   int removed = 0;
   while (const dirent* e = ::readdir(dir)) {
-    const pid_t pid = LeftFileOwner(e->d_name, extension);
+    pid_t pid = 0;
+    for (const std::string_view extension : extensions)
+      if ((pid = LeftFileOwner(e->d_name, extension)) != 0) break;
     if (pid <= 0 || pid == ::getpid()) continue;
     const std::string path = folder + "/" + e->d_name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) continue;
-    // A number in use again belongs to another program: its file goes once
-    // nothing has changed in it for a while.
-    if (!ProcessGone(pid) && now - st.st_mtime < quiet) continue;
+    if (!LeftByEndedProcess(pid, st.st_mtime, quiet)) continue;
     if (::unlink(path.c_str()) == 0) ++removed;
   }
   ::closedir(dir);
@@ -128,19 +193,16 @@ int RemoveLeftTempDirs(const std::string& folder, long quiet) {
   DIR* dir = ::opendir(base.c_str());
   if (!dir) return 0;
   const std::string& own = ProcessTempDir();
-  const time_t now = ::time(nullptr);
   int removed = 0;
   while (const dirent* e = ::readdir(dir)) {
     const pid_t pid = TempDirOwner(e->d_name);
     if (pid <= 0) continue;
     const std::string path = base + "/" + e->d_name;
     struct stat st {};
-    // A directory of this user (not a link to one), left alone for a while,
-    // whose process is gone (not merely another user's).
+    // A directory of this user (not a link to one) whose process has ended.
     if (path == own || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        now - st.st_mtime < quiet)
+        !LeftByEndedProcess(pid, st.st_mtime, quiet))
       continue;
-    if (!ProcessGone(pid)) continue;
     std::error_code ec;
     if (fs::remove_all(path, ec) > 0 && !ec) ++removed;
   }

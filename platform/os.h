@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -20,22 +21,32 @@ std::string GetEnvironment(const std::string& name);
 // removed at exit), so that two running instances never share a temporary file.
 const std::string& ProcessTempDir();
 
+// True when path lies inside ProcessTempDir() (once it exists): a scratch
+// file of this process alone, which no other program reads and which goes
+// with the folder, so it is written in place, without the care an output
+// of the user's needs.
+bool InProcessTempDir(std::string_view path);
+
 // A new unique file name inside ProcessTempDir() with the given prefix.
 std::string TempFileName(const std::string& prefix);
 
 // Removes from folder (default: $TMPDIR, else /tmp) the temporary directories
 // that this user's programs left when they were killed: named as
-// ProcessTempDir() names them, owned by this user, their process no longer
-// running, and nothing in them changed for `quiet` seconds. Never this
-// process's own. Returns how many were removed.
+// ProcessTempDir() names them, owned by this user, their process ended (no
+// process of that number runs, or the one that does started after the
+// folder last changed: its number taken again). Where the system cannot tell
+// when a process started, a folder of a running number goes once nothing
+// in it changed for `quiet` seconds. Never this process's own. Returns how
+// many were removed.
 int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
 
 // Removes from folder the files that this user's programs were writing when
-// they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), their
-// process no longer running, or (its number since taken by another program)
-// nothing changed in them for `quiet` seconds. Never this process's own.
+// they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), with
+// one of the extensions given, the folder listed once; their
+// process ended as for RemoveLeftTempDirs. Never this process's own.
 // Returns how many were removed.
-int RemoveLeftProcessFiles(const std::string& folder, std::string_view extension, long quiet = 3600);
+int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
+                           long quiet = 3600);
 
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();

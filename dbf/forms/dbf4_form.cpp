@@ -205,6 +205,10 @@ void Tdbf4Form::mi_fileExportHtmlClick() {
   std::string d, n, e;
   SplitPath(path, d, n, e);
   if (e.empty()) path += ".htm";
+  if (RefuseSpecialOutput(path)) {
+    AbortFlag = 0;  // told; the table stays as it was
+    return;
+  }
   Guarded([&] { owner_.ExportHtml(path); });
 }
 
@@ -214,6 +218,10 @@ void Tdbf4Form::mi_fileSaveAsDelimitedClick() {
   r.patterns = {"*.txt"};
   std::string path;
   if (!platform::AskSaveFile(r, path)) return;
+  if (RefuseSpecialOutput(path)) {
+    AbortFlag = 0;
+    return;
+  }
   owner_.SaveAsDelimited(path);
 }
 

@@ -199,11 +199,12 @@ TEST_F(CommandLineTest, OutputsGoUnderTheirOwnNameAndInThePlaceOfNoOtherFile) {
          EXPECT_TRUE(fs::exists(dir + "/" + longName + ".json"));
          EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
        }},
-      {"temporaries of a killed run and of a run still writing",
+      {"temporaries of a killed run and of a run still writing, and files that only look like them",
        [](const std::string& dir) {
-         for (const char* name : {"x.txt.~abc123", "x.txt.~Q9z8y7", "y.txt.~abc123", "x.txt.~abc1234"})
+         for (const char* name : {"x.txt.~bq4abc123", "x.txt.~bq4Q9z8y7", "y.txt.~bq4abc123", "x.txt.~bq4abc1234",
+                                  "x.txt.~abc123", "x.txt.~backup"})
            std::ofstream(dir + "/" + name) << "left";
-         heldLock = ::open((dir + "/x.txt.~writes").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+         heldLock = ::open((dir + "/x.txt.~bq4writes").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
          struct flock fl {};
          fl.l_type = F_WRLCK;
          EXPECT_EQ(::fcntl(heldLock, F_OFD_SETLK, &fl), 0);
@@ -212,8 +213,10 @@ TEST_F(CommandLineTest, OutputsGoUnderTheirOwnNameAndInThePlaceOfNoOtherFile) {
        "/I", kExitOk,
        [](const std::string& dir) {
          ::close(heldLock);
-         for (const char* gone : {"x.txt.~abc123", "x.txt.~Q9z8y7"}) EXPECT_FALSE(fs::exists(dir + "/" + gone)) << gone;
-         for (const char* kept : {"x.txt.~writes", "y.txt.~abc123", "x.txt.~abc1234", "x.txt"})
+         for (const char* gone : {"x.txt.~bq4abc123", "x.txt.~bq4Q9z8y7"})
+           EXPECT_FALSE(fs::exists(dir + "/" + gone)) << gone;
+         for (const char* kept : {"x.txt.~bq4writes", "y.txt.~bq4abc123", "x.txt.~bq4abc1234", "x.txt.~abc123",
+                                  "x.txt.~backup", "x.txt"})
            EXPECT_TRUE(fs::exists(dir + "/" + kept)) << kept;
        }},
   };

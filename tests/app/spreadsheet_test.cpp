@@ -1,9 +1,12 @@
 #include "app/spreadsheet.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include <unistd.h>
 
 #include "../comma_locale.h"
 #include "../fake_programs.h"
@@ -14,6 +17,7 @@
 #include "framework/calc_messages.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -159,12 +163,13 @@ TEST_F(SpreadsheetTest, PrintoutOpensTheWorkbookWithWhatThereIsOrNamesIt) {
     PrintoutToExcel();
     EXPECT_EQ(AbortFlag, 1);
     const std::string text = script.Shown().at(0).text;
-    const std::size_t at = text.find(dir_ + "/$$");
+    const std::size_t at = text.find(platform::UserDataDirectory() + "/workbooks/workbook-");
     ASSERT_NE(at, std::string::npos) << text;
     EXPECT_TRUE(std::filesystem::is_regular_file(text.substr(at))) << text;
   };
   // No opener, no spreadsheet program.
-  named("Could not start Excel: no spreadsheet program opened the workbook " + dir_ + "/$$");
+  named("Could not start Excel: no spreadsheet program opened the workbook " + platform::UserDataDirectory() +
+        "/workbooks/workbook-");
   // The opener has no program for workbooks.
   fakes.Add("xdg-open", 3);
   named("Could not start Excel: no spreadsheet program opened the workbook ");
@@ -186,8 +191,45 @@ TEST_F(SpreadsheetTest, PrintoutOpensTheWorkbookWithWhatThereIsOrNamesIt) {
   EXPECT_FALSE(fakes.Ran("libreoffice"));
   // A configured program that fails is named with the workbook.
   DatabaseProgram = fakes.Add("table-program", 2);
-  named("Could not start Excel: " + DatabaseProgram + " did not open the workbook " + dir_ + "/$$");
+  named("Could not start Excel: " + DatabaseProgram + " did not open the workbook " + platform::UserDataDirectory() +
+        "/workbooks/workbook-");
   platform::SetOpenerWaitMs(wait);
+}
+
+// Workbooks handed to the spreadsheet program outlive the run: none lies in
+// the run's temporary folder (removed when the program ends) or in the
+// temporary directory, and no run takes the name of another's. Those nobody
+// changed for over a month are cleared away, nothing else.
+TEST_F(SpreadsheetTest, HandedWorkbooksOutliveTheRunAndOldOnesAreClearedLater) {
+  namespace fs = std::filesystem;
+  const std::string folder = platform::UserDataDirectory() + "/workbooks";
+  fs::create_directories(folder);
+  const auto made = [&](const std::string& name, int daysOld) {
+    std::ofstream(folder + "/" + name) << "x";
+    fs::last_write_time(folder + "/" + name, fs::file_time_type::clock::now() - std::chrono::hours(24 * daysOld));
+  };
+  made("workbook-1-1.xlsx", 40);  // old: goes
+  made("workbook-1-2.xlsx", 3);   // changed lately: stays
+  made("budget.xlsx", 400);       // the user's: stays
+  made("workbook-1-3.xlsx.bak", 400);
+  // A workbook of another run under the name this run would take first.
+  made("workbook-" + std::to_string(::getpid()) + "-1.xlsx", 0);
+  InitSpreadsheet();
+  ASSERT_TRUE(Load("null.bq4"));
+  PrintoutToExcel();
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
+  const std::string book = platform::RecordedProgramStarts()[0].arguments.at(0);
+  EXPECT_EQ(fs::path(book).parent_path(), fs::path(folder));
+  // (The tests' user folder lies in their temporary folder; the program's
+  // own is $XDG_DATA_HOME/bq4.)
+  EXPECT_NE(fs::path(book).parent_path(), fs::path(platform::ProcessTempDir()));
+  EXPECT_NE(fs::path(book).parent_path(), fs::path(dir_));
+  EXPECT_NE(WorkbookText(book).find("clamping length"), std::string::npos);
+  EXPECT_EQ(std::ifstream(folder + "/workbook-" + std::to_string(::getpid()) + "-1.xlsx").get(), 'x');
+  EXPECT_FALSE(fs::exists(folder + "/workbook-1-1.xlsx"));
+  for (const char* kept : {"workbook-1-2.xlsx", "budget.xlsx", "workbook-1-3.xlsx.bak"})
+    EXPECT_TRUE(fs::exists(folder + "/" + kept)) << kept;
 }
 
 TEST_F(SpreadsheetTest, ExportPutsTheProjectIntoColumnOneAndImportReadsItBack) {

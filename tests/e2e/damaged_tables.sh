@@ -209,14 +209,7 @@ check "runs killed while building the cache: the next run's report is the good o
 # enough to index that a run is killed while it builds that entry.
 left_files() { ls cache/indexes/*.*.ndx cache/index-checksums/*.*.sum cache/index-checksums/*.sum.~* 2> /dev/null; }
 cp -r data big
-python3 - big/tables/gewinde.dbf << 'EOF'
-import struct, sys
-d = open(sys.argv[1], 'rb').read()
-count, header, record = struct.unpack('<IHH', d[4:12])
-body = d[header:header + count * record]
-n = 200000
-open(sys.argv[1], 'wb').write(d[:4] + struct.pack('<I', count + n) + d[8:header] + body + body[-record:] * n + b'\x1a')
-EOF
+grow_table big/tables/gewinde.dbf 200000
 export BQ4_DATA_DIR=$WORK/big
 bad=0
 caught=0

@@ -20,3 +20,15 @@ python_with() {
   for p in /usr/bin/python3 python3; do "$p" -c "import $1" 2>/dev/null && { echo "$p"; return 0; }; done
   return 1
 }
+# grow_table table.dbf n: the table with its last record repeated n times
+# more (a lookup finds the same row), so that indexing it takes a while.
+grow_table() {
+  python3 - "$1" "$2" << 'EOF'
+import struct, sys
+d = open(sys.argv[1], 'rb').read()
+count, header, record = struct.unpack('<IHH', d[4:12])
+body = d[header:header + count * record]
+n = int(sys.argv[2])
+open(sys.argv[1], 'wb').write(d[:4] + struct.pack('<I', count + n) + d[8:header] + body + body[-record:] * n + b'\x1a')
+EOF
+}

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/init.h"
@@ -232,6 +234,34 @@ TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAMissingFileDoesNotOpenAndAFul
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_NE(LastFileErrorText().find("/dev/full"), std::string::npos);
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+// The program's scratch files ("$" names) in its own temporary folder are
+// written in place; any other file there, and a "$" name elsewhere, goes
+// through a temporary beside it and replaces the old one only when whole.
+TEST_F(LineIoTest, ScratchFilesOfTheOwnTemporaryFolderAreWrittenInPlace) {
+  const auto temporaries = [](const std::string& folder) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(folder)) n += e.path().filename().string().find(".~bq4") != std::string::npos;
+    return n;
+  };
+  const std::string scratch = Path("$LINEIO.dx$");
+  const fs::path elsewhere = fs::path(platform::ProcessTempDir()).parent_path() / ("lineio-" + std::to_string(::getpid()));
+  fs::create_directories(elsewhere);
+  for (const std::string& name : {scratch, (elsewhere / "$LINEIO.dx$").string(), Path("user.txt")}) {
+    SCOPED_TRACE(name);
+    const bool inPlace = name == scratch;
+    std::ofstream(name, std::ios::binary) << "old";
+    TTextFile f;
+    f.Assign(name);
+    ASSERT_TRUE(f.Rewrite());
+    ASSERT_TRUE(f.WriteLine("new"));
+    EXPECT_EQ(ReadBytes(name), inPlace ? "" : "old");
+    EXPECT_EQ(temporaries(fs::path(name).parent_path().string()), inPlace ? 0 : 1);
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(ReadBytes(name), "new\r\n");
+  }
+  fs::remove_all(elsewhere);
 }
 
 }  // namespace

@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "framework/file_utils.h"
 #include "framework/globals.h"
@@ -161,6 +168,44 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwrita
   script.Ok().Expect("invalid file name");
   ConfirmOverwrite(dir);  // a folder is no file
   EXPECT_EQ(AbortFlag, 1);
+}
+
+// A FIFO, a device, or a link to either, chosen as an output is refused with
+// a message at once, with the question switched off too: nothing opens it
+// (a FIFO would block the program until a writer came) or writes to it.
+TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAFifoOrDeviceWithoutOpeningIt) {
+  const std::string fifo = dir + "/out.txt";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  fs::create_symlink(fifo, dir + "/link.txt");
+  std::atomic<bool> done{false}, blocked{false};
+  // Should the FIFO be opened, a writer and a reader come after a while, so
+  // that the test fails instead of hanging.
+  std::thread rescue([&] {
+    for (int i = 0; i < 300 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (!done) {
+      const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (writer >= 0) blocked = true, ::close(writer);
+      if (reader >= 0) ::close(reader);
+    }
+  });
+  platform::DialogScript script;
+  for (const Byte on : {Byte{1}, Byte{0}}) {
+    ConfirmOverwriteOn = on;
+    for (const std::string& name : {fifo, dir + "/link.txt", std::string("/dev/null")}) {
+      SCOPED_TRACE(name + (on ? ", asking" : ", not asking"));
+      AbortFlag = 0;
+      script.Ok().Expect("invalid file name \"" + name + "\": not a regular file");
+      ConfirmOverwrite(name);
+      EXPECT_EQ(AbortFlag, 1);
+    }
+  }
+  done = true;
+  rescue.join();
+  EXPECT_FALSE(blocked) << "the FIFO was opened";
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {

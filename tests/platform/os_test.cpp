@@ -46,8 +46,9 @@ pid_t GoneProcess() {
   return child > 0 && waitpid(child, nullptr, 0) == child ? child : 0;
 }
 
-// Only the folders of this user's killed runs go, once left alone for a
-// while; a running program's, and anything else named alike, stay.
+// Only the folders of this user's ended runs go, at once, also where their
+// number runs another program started since; a running program's, and
+// anything else named alike, stay.
 TEST(PlatformOs, LeftTempDirsOfKilledRunsAreRemoved) {
   const fs::path base = fs::path(platform::ProcessTempDir()) / "sweep";
   fs::create_directories(base);
@@ -60,8 +61,9 @@ TEST(PlatformOs, LeftTempDirsOfKilledRunsAreRemoved) {
     bool dir, old, removed;
   } entries[] = {
       {dead + "aB3xYz", true, true, true},     // killed run, left alone
-      {dead + "fresh1", true, false, false},   // killed just now: not yet
-      {live + "aB3xYz", true, true, false},    // its program still runs
+      {dead + "fresh1", true, false, true},    // killed just now
+      {live + "aB3xYz", true, false, false},   // its program still runs
+      {live + "Old123", true, true, true},     // older than the program of its number: taken again
       {dead + "file00", false, true, false},   // not a folder
       {dead + "toolong7", true, true, false},  // not a name the program makes
       {"bq4--aB3xYz", true, true, false},
@@ -75,7 +77,7 @@ TEST(PlatformOs, LeftTempDirsOfKilledRunsAreRemoved) {
     std::fclose(f);
     if (e.old) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
   }
-  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 1);
+  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 3);
   for (const Entry& e : entries) {
     SCOPED_TRACE(e.name);
     EXPECT_EQ(fs::exists(base / e.name), !e.removed);
@@ -100,6 +102,8 @@ TEST(PlatformOs, FilesLeftByKilledWritersAreRemoved) {
     bool old, removed;
   } entries[] = {
       {"din912-0123456789abcdef" + dead + ".ndx", false, true},  // its writer was killed
+      {"din912-0123456789abcdef" + dead + ".ndx.bu$", false, true},  // so was its builder
+      {"din912-0123456789abcdef" + live + ".ndx.bu$", false, false},
       {"din912-0123456789abcdef" + live + ".ndx", false, false},  // its writer runs
       {"din912-0123456789abcdef" + live + ".ndx2", true, false},  // another extension
       {"gewinde-0123456789abcdef" + live + ".ndx", true, true},   // a number in use again
@@ -115,11 +119,23 @@ TEST(PlatformOs, FilesLeftByKilledWritersAreRemoved) {
     std::fclose(f);
     if (e.old) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
   }
-  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), ".ndx", 3600), 2);
+  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx", ".ndx.bu$"}, 3600), 3);
   for (const Entry& e : entries) {
     SCOPED_TRACE(e.name);
     EXPECT_EQ(fs::exists(base / e.name), !e.removed);
   }
-  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), ".ndx"), 0);
+  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), {".ndx"}), 0);
   fs::remove_all(base);
+}
+
+// Only what lies inside this process's own temporary folder is its scratch:
+// not the folder itself, nor a sibling whose name starts alike, nor a path
+// that steps out of it.
+TEST(PlatformOs, ScratchFilesAreThoseInsideTheOwnTemporaryFolder) {
+  const std::string& own = platform::ProcessTempDir();
+  EXPECT_TRUE(platform::InProcessTempDir(own + "/$DESIGN1.dx$"));
+  EXPECT_TRUE(platform::InProcessTempDir(own + "/bench/x.txt"));
+  for (const std::string& other : {own, own + "/", own + "x/y.txt", own + "/../x.txt", own + "/a/../../x.txt",
+                                   own + "/..", std::string("/tmp/x.txt"), std::string("x.txt")})
+    EXPECT_FALSE(platform::InProcessTempDir(other)) << other;
 }

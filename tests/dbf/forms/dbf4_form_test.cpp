@@ -14,6 +14,8 @@
 #include <map>
 #include <set>
 
+#include <sys/stat.h>
+
 #include "../dataset_test_support.h"
 #include "dbf/dbf4.h"
 #include "dbf/forms/tz_grid.h"
@@ -502,4 +504,25 @@ TEST_F(TableDialog, OpensWithTheCurrentRowInView) {
         << "row " << row << " at " << top << ".." << bottom << " of " << grid.viewport()->height();
     form.hide();
   }
+}
+
+// An export named after a FIFO or a device is refused with a message; the
+// FIFO is never opened (which would block until a reader came).
+TEST_F(TableDialog, ExportsRefuseAFifoOrADevice) {
+  OpenSample(3, 2);
+  Form form;
+  const std::string fifo = Path("out.txt");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::filesystem::create_symlink("/dev/null", Path("device.htm"));
+  for (const std::string& name : {fifo, Path("device.htm")}) {
+    SCOPED_TRACE(name);
+    DialogScript script;
+    script.File(name).Ok().Expect("not a regular file");
+    form.mi_fileSaveAsDelimitedClick();
+    script.File(name).Ok().Expect("not a regular file");
+    form.mi_fileExportHtmlClick();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(AbortFlag, 0);
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }

@@ -1,0 +1,62 @@
+#!/bin/bash
+# What runs killed at random moments leave (their temporary folder, cache
+# entries half built) is cleared away by a later run, while another run that
+# is still at work keeps all of its own and writes every report whole.
+# usage batch_killed_runs.sh <wbq4> <tests/data dir> <build dir> (KILLS=n: n kills, 10 by default)
+set -u
+WBQ4=$1
+BUILD=$3
+. "$(dirname "$0")/work_folder.bash"
+export BQ4_CACHE_DIR=$WORK/cache
+export TMPDIR=$WORK/tmp
+mkdir tmp
+cp -r "$BUILD/data" data
+export BQ4_DATA_DIR=$WORK/data
+cp data/samples/hot.bq4 .
+"$WBQ4" hot.bq4 /I > /dev/null 2>&1
+cp hot.txt good.txt
+for i in $(seq 1 30); do cp hot.bq4 "k$i.bq4"; done
+
+# A thread table with many rows (the last one repeated: the report stays the
+# good one) takes long enough to index that runs are killed while they build
+# that cache entry.
+grow_table data/tables/gewinde.dbf 100000
+
+# The report without its first lines (the time, the project's name).
+whole() { cmp -s <(tail -n +3 "$1") <(tail -n +3 good.txt); }
+left_of() { ls -d tmp/bq4-"$1"-* cache/indexes/*."$1".ndx* cache/index-checksums/*."$1".sum 2> /dev/null; }
+
+bad=0
+caught=0
+for i in $(seq 1 "${KILLS:-10}"); do
+  rm -rf cache
+  rm -f k*.txt
+  "$WBQ4" hot.bq4 /I > /dev/null 2>&1 &
+  killed=$!
+  "$WBQ4" k*.bq4 /I > /dev/null 2> other.txt &
+  other=$!
+  # Every other run is killed while it builds the tree of an entry.
+  if [ $((i % 2)) -eq 0 ]; then
+    for t in $(seq 1 500); do compgen -G "cache/indexes/*.$killed.ndx.bu\$" > /dev/null && break; sleep 0.01; done
+  else
+    sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
+  fi
+  kill -9 $killed 2> /dev/null
+  wait $killed 2> /dev/null
+  [ -n "$(left_of $killed)" ] && caught=$((caught + 1))
+  # A later run while the other one is still at work.
+  rm -f hot.txt
+  "$WBQ4" hot.bq4 /I > /dev/null 2>&1
+  whole hot.txt || { bad=$((bad + 1)); echo "kill $i: the later run's report is not the good one"; }
+  wait $other
+  code=$?
+  [ $code -eq 0 ] || { bad=$((bad + 1)); echo "kill $i: the other run ends with $code: $(cat other.txt)"; }
+  for k in k*.bq4; do whole "${k%.bq4}.txt" || { bad=$((bad + 1)); echo "kill $i: ${k%.bq4}.txt not whole"; break; }; done
+  [ -z "$(left_of $killed)" ] || { bad=$((bad + 1)); echo "kill $i, left: $(left_of $killed)"; }
+done
+check "killed runs left files or folders" test $caught -gt 0
+check "a later run clears what killed runs left; the run at work meanwhile writes every report whole" test $bad -eq 0
+check "nothing left in the temporary folder" test -z "$(ls -A tmp)"
+check "no entry half built left in the cache" test -z "$(ls cache/indexes | grep -v '^[a-z0-9_]*-[0-9a-f]*\.ndx$')"
+
+exit $fail
