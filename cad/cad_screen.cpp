@@ -64,6 +64,11 @@ bool OpenScreenBlock(const std::string& name) {
     AbortFlag = 1;
     return false;
   }
+  // The block's pairs are gathered in memory and written to its file in one
+  // piece when it ends; the inserts of this drawing replay them from memory.
+  OpenBlockName = name;
+  OpenBlockPairs = TakeSparePairList();
+  SetDxfPairSink(&OpenBlockPairs, true);
   BlockOpen = true;
   return true;
 }
@@ -79,7 +84,14 @@ void CloseScreenBlock() {
     OpenBlockPairs.clear();
     return;
   }
+  SetDxfPairSink(nullptr);
+  const bool written = TextFileVar.Write(DxfPairsText(OpenBlockPairs));
+  if (!written) AbortFlag = 1;
   WriteDxfEof();
+  // Only a block whose file is whole is replayed: a failed one stays missing.
+  if (written && !AbortFlag) StoreBlock(OpenBlockName, std::move(OpenBlockPairs));
+  OpenBlockName.clear();
+  OpenBlockPairs.clear();
 }
 
 bool ScreenBlockOpen() { return BlockOpen; }

@@ -16,6 +16,7 @@
 namespace {
 
 std::vector<TDxfPair>* PairSink = nullptr;
+bool PairSinkKeepsText = false;
 
 // A box around drawn geometry; empty until a point is added.
 struct Box {
@@ -186,27 +187,49 @@ bool ScaledReal(Extended x, int d, long long& n) {
 
 }  // namespace
 
+namespace {
+
+// The text of n / 10^d with d decimals.
+std::string ScaledRealText(long long n, int d) {
+  const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
+  std::string s = n < 0 ? "-" : "";
+  s += std::to_string(a / kPower10[d]);
+  if (d > 0) {
+    const std::string digits = std::to_string(a % kPower10[d]);
+    s += '.';
+    s.append(static_cast<std::size_t>(d) - digits.size(), '0');
+    s += digits;
+  }
+  return s;
+}
+
+}  // namespace
+
 std::string DxfRealText(Extended x) {
   // A value that is no number would make the file unreadable: it is written as 0.
   if (!std::isfinite(x)) x = 0;
   const int d = DxfDecimals();
   long long n = 0;
-  if (ScaledReal(x, d, n)) {
-    const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
-    std::string s = n < 0 ? "-" : "";
-    s += std::to_string(a / kPower10[d]);
-    if (d > 0) {
-      const std::string digits = std::to_string(a % kPower10[d]);
-      s += '.';
-      s.append(static_cast<std::size_t>(d) - digits.size(), '0');
-      s += digits;
-    }
-    return s;
-  }
+  if (ScaledReal(x, d, n)) return ScaledRealText(n, d);
   return FloatToTextWidth(0, d, x);
 }
 
-void SetDxfPairSink(std::vector<TDxfPair>* sink) { PairSink = sink; }
+void SetDxfPairSink(std::vector<TDxfPair>* sink, bool keepText) {
+  PairSink = sink;
+  PairSinkKeepsText = sink && keepText;
+}
+
+std::string DxfPairsText(const std::vector<TDxfPair>& pairs) {
+  std::string text;
+  text.reserve(pairs.size() * 16);
+  for (const TDxfPair& p : pairs) {
+    text += CodeText(p.code);
+    text += "\r\n";
+    text += p.value;
+    text += "\r\n";
+  }
+  return text;
+}
 
 void WriteDxfString(int code, std::string_view value) {
   // A line break inside a value would start a false group pair.
@@ -238,7 +261,9 @@ void WriteDxfReal(int code, Extended value) {
     if (std::isfinite(value) && ScaledReal(value, d, n)) {
       const Extended a = static_cast<Extended>(n < 0 ? -n : n) / static_cast<Extended>(kPower10[d]);
       p.number = n < 0 ? -a : a;
+      if (PairSinkKeepsText) p.value = RealValue(ScaledRealText(n, d));
     } else {
+      if (PairSinkKeepsText) p.value = RealValue(DxfRealText(value));
       p.number = TextToFloat(TrimRightText(RealValue(DxfRealText(value))));
     }
     PairSink->push_back(std::move(p));

@@ -23,8 +23,12 @@ struct TDxfPair {
 };
 
 // While set, group pairs are appended here instead of being written to
-// TextFileVar (the screen keeps its blocks in memory this way).
-void SetDxfPairSink(std::vector<TDxfPair>* sink);
+// TextFileVar (the screen keeps its blocks in memory this way). With
+// keepText, reals keep their text too, so that DxfPairsText can write them.
+void SetDxfPairSink(std::vector<TDxfPair>* sink, bool keepText = false);
+
+// The pairs as the DXF writer writes them to a file: code line, value line.
+std::string DxfPairsText(const std::vector<TDxfPair>& pairs);
 
 // A real as DXF and the listing write it: CadDecimals decimals, always ".".
 std::string DxfRealText(Extended x);

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <functional>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,7 @@
 #include "platform/binary_file.h"
 #include "platform/dialogs.h"
 #include "platform/file_replace.h"
+#include "platform/folder_names.h"
 #include "platform/os.h"
 
 namespace fs = std::filesystem;
@@ -241,15 +243,29 @@ std::string CachedIndexPath(const std::string& identity, const std::string& keyE
 // its own beside the index folder (the entry stays an index file as other
 // programs read it): the entry's size and the hash of its bytes.
 std::string ChecksumPath(const std::string& cached) {
-  const fs::path entry(cached);
-  return (entry.parent_path().parent_path() / "index-checksums" / entry.stem()).string() + ".sum";
+  // <cache>/indexes/<name>.ndx gives <cache>/index-checksums/<name>.sum; by
+  // plain text, as this is asked at every attach.
+  const std::size_t slash = cached.rfind('/');
+  const std::string_view file = slash == std::string::npos ? std::string_view(cached)
+                                                           : std::string_view(cached).substr(slash + 1);
+  const std::size_t dot = file.rfind('.');
+  const std::string_view stem = dot == std::string_view::npos || dot == 0 ? file : file.substr(0, dot);
+  std::string root;
+  if (slash != std::string::npos && slash > 0) {
+    const std::size_t up = cached.rfind('/', slash - 1);
+    if (up != std::string::npos) root = cached.substr(0, up + 1);
+  }
+  return root + "index-checksums/" + std::string(stem) + ".sum";
 }
 
 // A file's bytes; false when it cannot be read.
 bool ReadWhole(const std::string& file, std::string& bytes) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  bytes.clear();
+  // In blocks: a character at a time costs more than the checksum itself.
+  char block[16384];
+  while (in.read(block, sizeof block) || in.gcount() > 0) bytes.append(block, static_cast<std::size_t>(in.gcount()));
   return !in.bad();
 }
 
@@ -306,14 +322,19 @@ void ClearLeftCacheFiles(const std::string& cached) {
   platform::RemoveLeftProcessFiles(checksums.string(), {".sum"});
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();
-  std::error_code ec;
-  for (fs::directory_iterator it(checksums, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path file = it->path();
-    const std::string name = file.filename().string();
+  // The entries are listed once, so that a large cache costs no call per file.
+  const std::vector<std::string> names = platform::FolderEntryNames(indexes.string());
+  const std::unordered_set<std::string> entries(names.begin(), names.end());
+  for (const std::string& name : platform::FolderEntryNames(checksums.string())) {
     // A checksum without its entry, or a temporary of an earlier version.
-    const bool orphan = file.extension() == ".sum" && file.stem().extension().empty() &&
-                        !fs::exists(indexes / (file.stem().string() + ".ndx"));
+    const std::string_view n(name);
+    const bool sum = n.size() > 4 && n.substr(n.size() - 4) == ".sum";
+    const std::string_view stem = sum ? n.substr(0, n.size() - 4) : n;
+    const bool orphan = sum && stem.find('.') == std::string_view::npos &&
+                        !entries.count(std::string(stem) + ".ndx");
     const bool temporary = name.find(".sum.~") != std::string::npos;
+    if (!orphan && !temporary) continue;
+    const fs::path file = checksums / name;
     std::error_code timeError;
     const auto changed = fs::last_write_time(file, timeError);
     if ((orphan || temporary) && !timeError && now - changed > kLeftAlone) fs::remove(file, timeError);

@@ -41,6 +41,20 @@ bool ListAndFind(const std::string& folder, std::string_view name, std::string& 
   return found;
 }
 
+}  // namespace
+
+std::vector<std::string> FolderEntryNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return names;
+  while (const dirent* e = ::readdir(dir))
+    if (!IsDotEntry(e->d_name)) names.emplace_back(e->d_name);
+  ::closedir(dir);
+  return names;
+}
+
+namespace {
+
 // The entries of one folder by their folded names; several names when the
 // folder holds names that differ only in case.
 struct Listing {

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -17,6 +18,10 @@ namespace platform {
 // name apart from ASCII case, in entry; false when there is none or the
 // folder cannot be read.
 bool FindEntryIgnoringCase(const std::string& folder, std::string_view name, std::string& entry);
+
+// The names of the folder's entries ("." and ".." left out), in the order
+// of the folder; empty when it cannot be read. Names only: no call per entry.
+std::vector<std::string> FolderEntryNames(const std::string& folder);
 
 // Keeps the listings of the folders looked in, and their change notices,
 // until it is switched off (which forgets them). A run of many projects

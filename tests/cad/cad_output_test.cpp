@@ -164,6 +164,43 @@ TEST_F(CadScreenTest, BlocksGoToTheirTemporaryFilesByDefault) {
   CadInsertBlock("PEG", 5, 5, 0, 1, 1);
   EXPECT_EQ(Parsed(gcLine).size(), lines + 1);
   CadClose(0);
+  EXPECT_FALSE(std::filesystem::exists(CadBlockFileName("PEG")));
+}
+
+// A block file holds the block whole, as the DXF writer writes its pairs, by
+// the time the block ends; its inserts draw what the file holds.
+TEST_F(CadScreenTest, ABlockFileIsWholeWhenItsBlockEndsAndInsertsDrawWhatItHolds) {
+  CadState.CadBorderOn = 0;
+  Open();
+  CadBeginBlocks();
+  CadBeginBlock("RING");
+  CadLine(0.25L, 0, 10, 1.0L / 3);
+  CadCircle(1, 2, 3.5L);
+  CadEndBlock();
+  std::ifstream in(CadBlockFileName("RING"), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("  0\r\nLINE\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\n0.25"), std::string::npos);
+  EXPECT_NE(text.find("  0\r\nCIRCLE\r\n"), std::string::npos);
+  EXPECT_NE(text.find(" 40\r\n3.5"), std::string::npos);
+  ASSERT_GE(text.size(), 10u);
+  EXPECT_EQ(text.substr(text.size() - 10), "  0\r\nEOF\r\n");
+  CadEndSection();
+  CadBeginEntities();
+  CadInsertBlock("RING", 5, 5, 0, 1, 1);
+  const auto lines = Parsed(gcLine), circles = Parsed(gcCircle);
+  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(circles.size(), 1u);
+  // The same block read back from its file alone draws the same.
+  CreateDisplayList()->clear();
+  InitCadScreen();
+  CadInsertBlock("RING", 5, 5, 0, 1, 1);
+  const auto fileLines = Parsed(gcLine), fileCircles = Parsed(gcCircle);
+  ASSERT_EQ(fileLines.size(), 1u);
+  ASSERT_EQ(fileCircles.size(), 1u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(fileLines[0].v[i], lines[0].v[i]) << i;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(fileCircles[0].v[i], circles[0].v[i]) << i;
+  CadClose(0);
 }
 
 TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
