@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbf/errors.h"
+#include "framework/file_utils.h"
 #include "platform/binary_file.h"
 #include "platform/dir_search.h"
 #include "platform/os.h"
@@ -89,23 +90,12 @@ int EraseFile(std::string_view name) {
 }
 
 bool WildcardMatch(std::string_view mask, std::string_view name) {
-  std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || UpCaseChar(mask[m]) == UpCaseChar(name[n]))) {
-      ++m;
-      ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starM = m++;
-      starN = n;
-    } else if (starM != std::string_view::npos) {
-      m = starM + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
+  auto folded = [](std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = UpCaseChar(c);
+    return out;
+  };
+  return WildcardMatchExact(folded(name), folded(mask));
 }
 
 // ---- directory search ----------------------------------------------------

@@ -235,9 +235,7 @@ std::string OutputPathName(std::string_view path) {
   return AddBackslash(folder) + std::string(path.substr(nameStart));
 }
 
-namespace {
-
-bool WildcardMatch(std::string_view name, std::string_view mask) {
+bool WildcardMatchExact(std::string_view name, std::string_view mask) {
   std::size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
   while (n < name.size()) {
     if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
@@ -257,15 +255,13 @@ bool WildcardMatch(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
-}  // namespace
-
 bool MatchesWildcard(std::string_view name, std::string_view mask) {
   const std::string n = UpperCaseText(name), m = UpperCaseText(mask);
   if (m == "*.*") return true;
-  if (WildcardMatch(n, m)) return true;
+  if (WildcardMatchExact(n, m)) return true;
   // DOS: "name.*" also matches a name without extension.
   if (m.size() >= 2 && m.compare(m.size() - 2, 2, ".*") == 0 && n.find('.') == std::string::npos) {
-    return WildcardMatch(n, std::string_view(m).substr(0, m.size() - 2));
+    return WildcardMatchExact(n, std::string_view(m).substr(0, m.size() - 2));
   }
   return false;
 }

@@ -59,6 +59,8 @@ std::string OutputPathName(std::string_view path);
 // DOS wildcard match ("*", "?", "*.*" matches every name; "name.*" also
 // matches "name"), case-insensitive.
 bool MatchesWildcard(std::string_view name, std::string_view mask);
+// The bare match of "*" and "?", byte for byte (a caller folds the case).
+bool WildcardMatchExact(std::string_view name, std::string_view mask);
 // Names (not paths) of the entries of dir matching mask, sorted.
 std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view mask);
 

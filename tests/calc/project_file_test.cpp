@@ -655,7 +655,7 @@ TEST_F(ProjectFileTest, FlagLinesHoldZeroOrOneAndAByteOrderMarkKeepsTheTitleLine
     for (std::size_t i = 0; i < lines.size(); ++i) bytes += (i == flag ? value : lines[i]) + "\r\n";
     return bytes;
   };
-  for (const std::string bad : std::initializer_list<std::string>{"0x10", "0.9", "", "abc", "2", "10", "-1", "1 1", " ", "\x02", "\x01\x01",
+  for (const std::string& bad : std::initializer_list<std::string>{"0x10", "0.9", "", "abc", "2", "10", "-1", "1 1", " ", "\x02", "\x01\x01",
                                 std::string("\0\0", 2)}) {
     SCOPED_TRACE("\"" + bad + "\"");
     InitCalcModules();
