@@ -16,7 +16,8 @@ RELEASE_TEST_BUILD ?= build-release
 SAMPLE ?= data/samples/null.bq4
 
 # Let ccache share objects between checkouts in different folders.
-export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
+# (make splits $(abspath) at blanks, so the shell names the folder.)
+export CCACHE_BASEDIR ?= $(shell cd .. && pwd)
 export CCACHE_NOHASHDIR ?= 1
 
 .PHONY: deps build run test soak bench fuzz clean
@@ -40,7 +41,7 @@ build: deps
 run: build
 	@cd $(BUILD) && if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./wbq4 $(SAMPLE); else \
 	  QT_QPA_PLATFORM=offscreen ./wbq4 $(SAMPLE) /I && cat $(basename $(SAMPLE)).txt && \
-	  echo && echo "Report written to $(abspath $(BUILD))/$(basename $(SAMPLE)).txt"; fi
+	  echo && echo "Report written to $$PWD/$(basename $(SAMPLE)).txt"; fi
 
 # The optimiser can expose what the sanitizers hide, so the suite also runs
 # against the Release build, configured as `make run` configures it.

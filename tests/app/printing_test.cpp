@@ -19,6 +19,7 @@
 #include "framework/report_window.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "../shell_quote.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ TEST_F(PrintingTest, PrintMacroIntoAPdfFileWritesOneDocumentOfAllItsPrintouts) {
   if (std::system("command -v pdfinfo >/dev/null && command -v pdftotext >/dev/null") != 0)
     GTEST_SKIP() << "poppler-utils are not installed";
   const std::string info = dir_ + "/info.txt";
-  ASSERT_EQ(std::system(("pdfinfo -f 1 -l 99 " + pdf + " > " + info).c_str()), 0);
+  ASSERT_EQ(std::system(("pdfinfo -f 1 -l 99 " + ShellQuoted(pdf) + " > " + ShellQuoted(info)).c_str()), 0);
   std::ifstream in(info);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   int inFile = 0;
@@ -136,7 +137,7 @@ TEST_F(PrintingTest, PrintMacroIntoAPdfFileWritesOneDocumentOfAllItsPrintouts) {
   };
   EXPECT_LT(size(1).first, size(1).second) << text;
   EXPECT_GT(size(pages).first, size(pages).second) << text;
-  ASSERT_EQ(std::system(("pdftotext -f 1 -l 1 " + pdf + " " + dir_ + "/first.txt").c_str()), 0);
+  ASSERT_EQ(std::system(("pdftotext -f 1 -l 1 " + ShellQuoted(pdf) + " " + ShellQuoted(dir_ + "/first.txt")).c_str()), 0);
   std::ifstream first(dir_ + "/first.txt");
   const std::string report((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>());
   EXPECT_NE(report.find("BQ4"), std::string::npos) << report;

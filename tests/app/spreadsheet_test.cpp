@@ -18,6 +18,7 @@
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "../shell_quote.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ class SpreadsheetTest : public AppTest {
 // The text of an entry of the workbook file (a zip archive).
 std::string Unzipped(const std::string& file, const std::string& entry) {
   std::string out;
-  const std::string command = "unzip -p '" + file + "' '" + entry + "'";
+  const std::string command = "unzip -p " + ShellQuoted(file) + " " + ShellQuoted(entry);
   FILE* p = popen(command.c_str(), "r");
   if (!p) return out;
   char buffer[4096];
@@ -51,7 +52,7 @@ bool HasPython(const char* module) {
 int RunPython(const std::string& dir, const std::string& script, const std::string& arguments) {
   const std::string file = dir + "/check.py";
   std::ofstream(file) << script;
-  return std::system(("/usr/bin/python3 " + file + " " + arguments).c_str());
+  return std::system(("/usr/bin/python3 " + ShellQuoted(file) + " " + arguments).c_str());
 }
 
 // Sheet XML and shared strings of a workbook, joined.

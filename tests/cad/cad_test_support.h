@@ -21,6 +21,7 @@
 #include "framework/init.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "../shell_quote.h"
 
 #define SKIP_WITHOUT_EZDXF() \
   if (!HasEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed"
@@ -68,7 +69,7 @@ class CadTest : public ::testing::Test {
   bool Ezdxf(const std::string& body, const std::string& args) const {
     const std::string script = Dir() + "/check.py";
     std::ofstream(script) << "import sys, ezdxf\n" << body;
-    return std::system(("/usr/bin/python3 " + script + " " + args).c_str()) == 0;
+    return std::system(("/usr/bin/python3 " + ShellQuoted(script) + " " + args).c_str()) == 0;
   }
 
   // Opens a drawing of window 0..160 x 0..120 on the device and writes its tables.

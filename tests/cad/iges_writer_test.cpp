@@ -9,6 +9,7 @@
 #include "framework/calc_messages.h"
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
+#include "../shell_quote.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ class IgesWriterTest : public CadTest {
   static void ExpectReadWhole(const std::string& file) {
     const std::string check = BQ4_BINARY_DIR "/tests/iges_reader/bq4_iges_reader_check";
     if (!std::filesystem::exists(check)) return;
-    const int status = std::system((check + " " + file + " > " + file + ".txt").c_str());
+    const int status = std::system((ShellQuoted(check) + " " + ShellQuoted(file) + " > " + ShellQuoted(file + ".txt")).c_str());
     std::string report;
     for (const std::string& line : ReadLines(file + ".txt")) report += line + "\n";
     EXPECT_EQ(status, 0) << report;

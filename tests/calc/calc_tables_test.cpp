@@ -19,6 +19,7 @@
 #include "framework/help_texts.h"
 #include "platform/dialogs.h"
 #include "table_test_support.h"
+#include "../shell_quote.h"
 
 namespace fs = std::filesystem;
 using namespace table_test;
@@ -501,7 +502,7 @@ TEST_F(CalcTablesTest, IndependentReaderReadsEveryIndexOfTheShippedTables) {
   for (const Built& b : built) {
     SCOPED_TRACE(b.name);
     const std::string out = dir + "/" + b.name + ".txt";
-    ASSERT_EQ(std::system(("perl " + script + " " + b.index + " > " + out).c_str()), 0);
+    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " " + ShellQuoted(b.index) + " > " + ShellQuoted(out)).c_str()), 0);
     std::ifstream in(out);
     const std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(std::count(read.begin(), read.end(), '\n'), b.records);

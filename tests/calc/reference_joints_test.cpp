@@ -15,6 +15,7 @@
 #include "calc_test_support.h"
 #include "framework/globals.h"
 #include "platform/os.h"
+#include "../shell_quote.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST_F(ReferenceJointsTest, StoredResultsComeFromTheReferenceComputation) {
   if (std::system("python3 --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
   const std::string out = platform::ProcessTempDir() + "/reference_joints.txt";
   const std::string script = std::string(BQ4_SOURCE_DIR) + "/tests/calc/reference/vdi2230_reference.py";
-  ASSERT_EQ(std::system(("python3 " + script + " > " + out).c_str()), 0);
+  ASSERT_EQ(std::system(("python3 " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str()), 0);
   EXPECT_EQ(ReadBytes(out), ReadBytes(std::string(BQ4_TEST_DATA) + "/calc/reference_joints.txt"));
 }
 

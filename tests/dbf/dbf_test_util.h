@@ -24,6 +24,7 @@
 #include "framework/init.h"
 #include "platform/os.h"
 #include "../fork_handshake.h"
+#include "../shell_quote.h"
 
 namespace dbftest {
 
@@ -57,7 +58,7 @@ inline bool PythonModule(const char* module) {
 
 // Runs a Python script and gives what it printed, kept in `out`.
 inline std::string RunPython(const std::string& script, const std::string& args, const std::string& out) {
-  if (std::system(("/usr/bin/python3 -W ignore " + script + " " + args + " > " + out).c_str()) != 0)
+  if (std::system(("/usr/bin/python3 -W ignore " + ShellQuoted(script) + " " + args + " > " + ShellQuoted(out)).c_str()) != 0)
     return "<python failed>";
   return ReadText(out);
 }

@@ -13,8 +13,8 @@ class MakeTables : public dbftest::DbfTest {
  protected:
   // Runs the tool as the build does; its output is kept in out_.
   int Build(const std::string& csv) {
-    const std::string cmd = std::string(BQ4_BINARY_DIR "/data/bq4_mktables ") + Path(csv) + " " + Path(Dbf(csv)) +
-                            " > " + Path("out.txt") + " 2>&1";
+    const std::string cmd = ShellQuoted(BQ4_BINARY_DIR "/data/bq4_mktables") + " " + ShellQuoted(Path(csv)) + " " +
+                            ShellQuoted(Path(Dbf(csv))) + " > " + ShellQuoted(Path("out.txt")) + " 2>&1";
     const int rc = std::system(cmd.c_str());
     out_ = dbftest::ReadText(Path("out.txt"));
     return rc;

@@ -477,7 +477,7 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   std::string script = Path("ndx.pl"), out = Path("keys.txt");
   WriteXBaseReader(script);
   auto ignored = std::signal(SIGPIPE, SIG_IGN);  // a reader that dies fails the check below
-  FILE* reader = popen(("perl " + script + " > " + out).c_str(), "w");
+  FILE* reader = popen(("perl " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str(), "w");
   ASSERT_NE(reader, nullptr);
   Table(0);
   std::vector<std::string> files, expected;
@@ -890,7 +890,7 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
     want += "#" + f + "\n" + ExpectedLines(f);
   }
   names.close();
-  ASSERT_EQ(std::system(("perl " + script + " < " + list + " > " + out).c_str()), 0);
+  ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(list) + " > " + ShellQuoted(out)).c_str()), 0);
   EXPECT_TRUE(dbftest::ReadText(out) == want) << "XBase::Index reads other keys";
 }
 
@@ -1190,7 +1190,7 @@ TEST_F(NdxIndex, UniqueIndexKeepsItsKeyWhenAnotherRecordTakesIt) {
   CloseAll();
   const std::string script = Path("u.pl"), out = Path("u.txt");
   WriteXBaseReader(script);
-  ASSERT_EQ(std::system(("echo '" + Path("u.ndx") + "' | perl " + script + " > " + out).c_str()), 0);
+  ASSERT_EQ(std::system(("echo " + ShellQuoted(Path("u.ndx")) + " | perl " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str()), 0);
   std::ifstream in(out);
   std::stringstream read;
   read << in.rdbuf();
