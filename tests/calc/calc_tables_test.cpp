@@ -306,20 +306,23 @@ TEST_F(CalcTablesTest, FoundRowsFollowTheTableFileAsItIsNow) {
   }
 }
 
+// The failure of the table that a read must fail, with its message answered.
+std::string FailureOf(platform::DialogScript& script, const std::function<void()>& read) {
+  AbortFlag = 0;
+  ClearTableFailure();
+  script.Ok();  // the message shown
+  read();
+  EXPECT_EQ(AbortFlag, 1);
+  return TableFailure();
+}
+
 // Damaged tables are named and never give a number: a header that disagrees
 // with its records, a number field that holds no number, a value no part or
 // material can have. A table replaced by another of the same size and time
 // is indexed afresh.
 TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
   platform::DialogScript script;
-  auto failure = [&](const std::function<void()>& read) {
-    AbortFlag = 0;
-    ClearTableFailure();
-    script.Ok();  // the message shown
-    read();
-    EXPECT_EQ(AbortFlag, 1);
-    return TableFailure();
-  };
+  auto failure = [&](const std::function<void()>& read) { return FailureOf(script, read); };
   const std::string nuts = DbfDir + "/din934.dbf";
   const std::string whole = ReadBytes(nuts);
   const std::size_t header = static_cast<unsigned char>(whole[8]);
@@ -419,14 +422,7 @@ TEST_F(CalcTablesTest, WholeNumberColumnsReadFractionsAndExponentsAsTheNumberThe
   EXPECT_EQ(MatBolt.E, 206000);
 
   platform::DialogScript script;
-  auto failure = [&](const std::function<void()>& read) {
-    AbortFlag = 0;
-    ClearTableFailure();
-    script.Ok();  // the message shown
-    read();
-    EXPECT_EQ(AbortFlag, 1);
-    return TableFailure();
-  };
+  auto failure = [&](const std::function<void()>& read) { return FailureOf(script, read); };
   moduli[2].type = 'C';
   WriteDbf(DbfDir + "/mat_p_e.dbf", moduli, {{"St 37", "205000", "n/a", "192700"}});
   EXPECT_NE(failure([&] {

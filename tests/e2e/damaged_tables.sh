@@ -143,7 +143,9 @@ CASES
 
 # A whole-number column (moduli, strengths) that holds a fraction or an
 # exponent is the number it is, rounded: every run gives the good report
-# where the value rounds to the shipped one, with nothing on stderr.
+# where the value rounds to the shipped one, with nothing on stderr (a newer
+# shipped table waiting beside one is the window's news, not a batch run's).
+cp data/tables/gewinde.dbf data/tables/gewinde.dbf.new
 while IFS='|' read -r t key field text; do
   cp data/tables/$t.dbf $t.kept
   damage $t value "$key" $field "$text"
@@ -160,9 +162,9 @@ mat_b_e|12.9|E200|193700.
 mat_b_re|12.9|RE20|1100.4
 mat_b_re|12.9|RE100|1.02E3
 mat_b_re|12.9|RE200|924.5
-mat_p_e|42|E20|2.05E5
 mat_p_e|42|E100|1.997E5
 CASES
+rm data/tables/gewinde.dbf.new
 
 # Another table of the same size and modification time in the place of one
 # indexed before: indexed afresh, the good report.
