@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QString>
+#include <QTimer>
 
 #include "app/drawing_commands.h"
 #include "app/help_index.h"
@@ -93,6 +94,8 @@ void Thh::FormCreate() {
     ShowPltImage("tovi-rs");
     AbortFlag = 0;
   }
+  // Said once the window is up, over it.
+  QTimer::singleShot(0, this, [] { ReportNewerShippedTables(); });
 }
 
 void Thh::FormDestroy() {

@@ -2,7 +2,9 @@
 
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/command_line.h"
 #include "app/drawing_commands.h"
@@ -122,6 +124,28 @@ void StartUp(Word mode) {
   if (mode == 1 || mode == 4 || mode == 8) CalculateJoint();
   AbortFlag = 0;
   InputModified = 0;
+}
+
+void ReportNewerShippedTables() {
+  namespace fs = std::filesystem;
+  const std::string dir = AddBackslash(DbfDir.empty() ? std::string(".") : DbfDir);
+  const std::string kNew = ".dbf.new";
+  std::vector<std::string> tables;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= kNew.size() || LowerCaseText(name.substr(name.size() - kNew.size())) != kNew) continue;
+    const std::string table = name.substr(0, name.size() - 4);
+    std::error_code statEc;
+    if (it->is_regular_file(statEc) && fs::is_regular_file(dir + table, statEc)) tables.push_back(table);
+  }
+  if (tables.empty()) return;
+  std::sort(tables.begin(), tables.end());
+  std::string text = "A newer shipped version lies beside these tables in " + dir.substr(0, dir.size() - 1) +
+                     ", which were changed after they were built:";
+  for (const std::string& t : tables) text += "\n" + t + " (newer: " + t + ".new)";
+  text += "\nThe changed tables are used. To take the newer version of one, delete the table and build again.";
+  ShowInfo(text);
 }
 
 void CommandLineCadExport(TCadDevice device, int item) {

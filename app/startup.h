@@ -27,6 +27,12 @@ void StartUp(Word mode);
 // a project named on the command line can be neither loaded nor created.
 bool StartUpEndsProgram();
 
+// Names, in one message, the tables of the table directory (DbfDir) beside
+// which the build left a newer shipped version (name.dbf.new, since the user
+// changed name.dbf) and how to take it; nothing when there are none. The
+// window calls it once, at start.
+void ReportNewerShippedTables();
+
 // Item 1..4 joint views, 5 bolt, 6 nut, 7 clamped parts, 8..12 diagram kinds
 // 1..5, 13 drawing sheet, 14 forces table; other items draw nothing.
 void CommandLineCadExport(TCadDevice device, int item);

@@ -1,5 +1,6 @@
 #include "calc/calc_tables.h"
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -50,10 +51,12 @@ Extended Num(int n, const TInputRange* range = nullptr) {
   CheckDbfNumber(n, value, range);
   return value;
 }
+// A whole-number field of a record takes a fraction or an exponent
+// ("200700.4", "2.0E5") as the number it is, rounded to the nearest whole one.
 std::int32_t Int(int n, const TInputRange* range = nullptr) {
-  const std::int32_t value = TextToInt(DbfFieldText(n));
-  CheckDbfNumber(n, value, range);
-  return value;
+  const Extended value = TextToFloat(DbfFieldText(n));
+  CheckDbfNumber(n, value, range, true);
+  return std::fabs(value) <= kWholeFieldLimit ? static_cast<std::int32_t>(std::llround(value)) : 0;
 }
 std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -795,15 +796,14 @@ char DbfFieldType(int n) {
   return type;
 }
 
-void CheckDbfNumber(int n, Extended value, const TInputRange* range) {
+void CheckDbfNumber(int n, Extended value, const TInputRange* range, bool whole) {
   if (AbortFlag || !IsOpen()) return;
-  const char type = DbfFieldType(n);
-  if (type != 'N' && type != 'F') return;
   const std::string text = DbfFieldText(n);
   Extended parsed = 0;
   std::string what;
   if (!text.empty() && !TryTextToFloat(text, parsed)) what = "\"" + text + "\" is no number";
   else if (range && value != 0 && !InRange(*range, value)) what = text + " is out of range";
+  else if (whole && !(std::fabs(value) <= kWholeFieldLimit)) what = text + " is out of range";
   if (what.empty()) return;
   FailTable("Error  : " + Table.source + ": row " + std::to_string(DbfRecNo()) + ", field " + DbfFieldName(n) + ": " +
             what);

@@ -87,11 +87,17 @@ std::string DbfFieldName(int n);        // empty outside 1..count
 std::string DbfFieldText(int n);        // the field's text in display characters, blanks trimmed
 char DbfFieldType(int n);               // C, N, F, D, L, M; 0 outside 1..count
 std::int32_t DbfFieldAsInteger(std::string_view name);
-// Checks the value read from number field n of the current record: a text
-// that is no number, or a value other than 0 (not given) outside the range,
-// fails the table (TableFailure, AbortFlag), named with table, row and field.
-// Nothing is checked once AbortFlag is set, nor in fields of other types.
-void CheckDbfNumber(int n, Extended value, const TInputRange* range = nullptr);
+// Checks the value read as a number from field n of the current record: a
+// text that is no number (in a field of any type: a number column retyped C
+// that holds "n/a" is no number either), a value other than 0 (not given)
+// outside the range, or, for a whole-number field of a record (whole), a
+// value beyond 32 bits, fails the table (TableFailure, AbortFlag), named with
+// table, row and field. An empty field is 0. Nothing is checked once
+// AbortFlag is set.
+void CheckDbfNumber(int n, Extended value, const TInputRange* range = nullptr, bool whole = false);
+// The largest magnitude that a whole-number field of a row record (32 bits)
+// takes.
+constexpr Extended kWholeFieldLimit = 2147483647.0L;
 
 // Write one field of the current record and store the record; the name is cut
 // to 10 characters.

@@ -6,13 +6,16 @@
 //
 // Users edit the built tables in the program's table window, and a rebuild or
 // a newer program must not throw their edits away. Beside each table lies a
-// stamp (target.dbf.built) of the bytes the build wrote and of the source they
-// came from. The build replaces a table only when it is missing or still
-// exactly what the stamp says; a table changed since is kept, and when its
-// source has changed too, the new table goes beside it as target.dbf.new.
-// A table without a stamp (from a build that kept none) is replaced when it
-// differs from the new one only in its date, else replaced with the previous
-// one kept as target.dbf.old.
+// stamp (target.dbf.built) of the fields and records the build wrote and of
+// the source they came from. The build replaces a table only when it is
+// missing or still holds what the stamp says (a table stored unchanged by the
+// engine differs only in its header's date, which does not count); a table
+// changed since is kept, and when its source has changed too, the new table
+// goes beside it as target.dbf.new.
+// A table without a stamp (from a build that kept none) is replaced quietly
+// when it holds what the new one holds, else replaced with the previous one
+// kept as target.dbf.old.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdint>
@@ -219,26 +222,52 @@ std::string Fingerprint(const std::string& bytes) {
   return buf;
 }
 
+// What a table holds: its header but for the date of the last update (bytes
+// 1..3) and its records, without what follows them (the end-of-file byte).
+// A file too short for its header is taken whole.
+std::string Content(const std::string& bytes) {
+  if (bytes.size() < 32) return bytes;
+  const auto u = [&](std::size_t at, int n) {
+    std::uint64_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return v;
+  };
+  const std::uint64_t header = u(8, 2), end = header + u(4, 4) * u(10, 2);
+  if (header < 32 || header > bytes.size()) return bytes;
+  std::string content = bytes.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(end, bytes.size())));
+  content[1] = content[2] = content[3] = 0;
+  return content;
+}
+
+std::string ContentPrint(const std::string& bytes) { return Fingerprint(Content(bytes)); }
+
 // What the build last put in place: the fingerprint of the source and of the
-// table as written. The stamp is written before the table is renamed into
-// place, and names the table that was in place as well, so that a build cut
-// short between the two leaves no table of its own taken for the user's.
+// table's content as written. The stamp is written before the table is
+// renamed into place, and names the table that was in place as well, so that
+// a build cut short between the two leaves no table of its own taken for the
+// user's. Stamps of an earlier version hold fingerprints of the whole files.
 struct Stamp {
   std::string source;
   std::vector<std::string> tables;
-  bool Built(const std::string& table) const {
+  bool wholeFiles = false;
+  bool Built(const std::string& tableBytes) const {
+    const std::string print = wholeFiles ? Fingerprint(tableBytes) : ContentPrint(tableBytes);
     for (const std::string& t : tables)
-      if (t == table) return true;
+      if (t == print) return true;
     return false;
   }
 };
 
-const char kStampHeader[] = "bq4_mktables stamp 2";
+const char kStampHeader[] = "bq4_mktables stamp 3";
+const char kWholeFileStampHeader[] = "bq4_mktables stamp 2";
 
 bool ReadStamp(const std::string& path, Stamp& stamp) {
   std::ifstream in(path);
   std::string header, line;
-  if (!std::getline(in, header) || header != kStampHeader || !std::getline(in, stamp.source)) return false;
+  if (!std::getline(in, header) || (header != kStampHeader && header != kWholeFileStampHeader) ||
+      !std::getline(in, stamp.source))
+    return false;
+  stamp.wholeFiles = header == kWholeFileStampHeader;
   while (std::getline(in, line))
     if (!line.empty()) stamp.tables.push_back(line);
   return !stamp.tables.empty();
@@ -262,13 +291,6 @@ void WriteStamp(const std::string& path, const Stamp& stamp) {
   }
 }
 
-// Two tables equal but for the date of the last update (header bytes 1..3).
-bool SameButDate(std::string a, std::string b) {
-  if (a.size() != b.size() || a.size() < 4) return false;
-  for (int i = 1; i <= 3; ++i) a[i] = b[i] = 0;
-  return a == b;
-}
-
 std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 void Note(const std::string& text) { std::cout << "bq4_mktables: " << text << "\n" << std::flush; }
@@ -288,7 +310,7 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
     std::remove(temp.c_str());
     Fail(temp, "cannot be read back");
   }
-  Stamp next{Fingerprint(sourceBytes), {Fingerprint(built)}};
+  Stamp next{Fingerprint(sourceBytes), {ContentPrint(built)}};
   const std::string stampPath = target + ".built";
   const std::string newPath = target + ".new";
   std::error_code ec;
@@ -299,20 +321,21 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
     Fail(target, "cannot be read");
   }
   Stamp stamp;
+  const std::string presentPrint = present ? ContentPrint(presentBytes) : std::string();
   if (!present) {
     // a new table, or one the user deleted to take the new one
+  } else if (presentPrint == next.tables[0]) {
+    // it holds what the new one holds: nothing of the user's to keep
   } else if (!ReadStamp(stampPath, stamp)) {
-    if (!SameButDate(presentBytes, built)) {
-      const std::string oldPath = target + ".old";
-      std::filesystem::copy_file(target, oldPath, std::filesystem::copy_options::overwrite_existing, ec);
-      if (ec) {
-        std::remove(temp.c_str());
-        Fail(oldPath, "cannot be written: " + ec.message());
-      }
-      Note(NameOf(target) + " differs from its source and its build left no stamp: replaced, the previous table is " +
-           NameOf(oldPath));
+    const std::string oldPath = target + ".old";
+    std::filesystem::copy_file(target, oldPath, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+      std::remove(temp.c_str());
+      Fail(oldPath, "cannot be written: " + ec.message());
     }
-  } else if (const std::string presentPrint = Fingerprint(presentBytes); !stamp.Built(presentPrint)) {
+    Note(NameOf(target) + " differs from its source and its build left no stamp: replaced, the previous table is " +
+         NameOf(oldPath));
+  } else if (!stamp.Built(presentBytes)) {
     if (next.source == stamp.source) {
       std::remove(temp.c_str());
       Note(NameOf(target) + " was changed after it was built: kept");
@@ -322,7 +345,7 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
            NameOf(newPath) + " (delete " + NameOf(target) + " and build again to take it)");
     }
     return;
-  } else if (presentPrint != next.tables[0]) {
+  } else {
     next.tables.push_back(presentPrint);
   }
   try {

@@ -61,6 +61,42 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProjectAndStartPictureAndSwitchesTheM
   EXPECT_EQ(RecentFiles[1], "/somewhere/x.bq4");
 }
 
+// Tables that the build left a newer shipped version beside (name.dbf.new
+// beside the user's name.dbf) are named once, at start, in one message that
+// says how to take them; a .new without its table is no table of the user's.
+TEST_F(MainWindowTest, NamesTheTablesWithANewerShippedVersionOnceAtStart) {
+  Sample("null.bq4");
+  const std::string tables = dir_ + "/tables";
+  DbfDir = tables;
+  std::filesystem::create_directories(DbfDir);
+  for (const auto& e : std::filesystem::directory_iterator(std::string(BQ4_BINARY_DIR) + "/data/tables"))
+    if (e.path().extension() == ".dbf") std::filesystem::copy_file(e.path(), DbfDir + "/" + e.path().filename().string());
+  for (const char* t : {"mat_b_e", "gewinde"})
+    std::filesystem::copy_file(DbfDir + "/" + t + ".dbf", DbfDir + "/" + t + ".dbf.new");
+  std::ofstream(DbfDir + "/lone.dbf.new") << "x";
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("gewinde.dbf (newer: gewinde.dbf.new)");
+    Thh main;
+    EXPECT_TRUE(script.Shown().empty());  // said once the window is up
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    ASSERT_EQ(script.Shown().size(), 1u);
+    EXPECT_NE(script.Shown()[0].text.find("tables in " + tables + ", which"), std::string::npos);
+    const std::string& text = script.Shown()[0].text;
+    EXPECT_NE(text.find("mat_b_e.dbf (newer: mat_b_e.dbf.new)"), std::string::npos) << text;
+    EXPECT_NE(text.find("delete the table and build again"), std::string::npos) << text;
+    EXPECT_EQ(text.find("lone"), std::string::npos) << text;
+    EXPECT_LT(text.find("gewinde"), text.find("mat_b_e"));
+  }
+  // Once taken (the table built anew, the .new gone), nothing is said.
+  std::filesystem::remove(DbfDir + "/gewinde.dbf.new");
+  std::filesystem::remove(DbfDir + "/mat_b_e.dbf.new");
+  platform::DialogScript quiet;
+  Thh main;
+  for (int i = 0; i < 20; ++i) QApplication::processEvents();
+  EXPECT_TRUE(quiet.Shown().empty());
+}
+
 // Opening a file or closing the window over a changed project that has no
 // file yet: No to "Reject old data ?" stops the command and keeps the work
 // (no save dialog, nothing opened, the window stays); Yes drops it.

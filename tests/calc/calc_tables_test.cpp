@@ -307,20 +307,23 @@ TEST_F(CalcTablesTest, FoundRowsFollowTheTableFileAsItIsNow) {
   }
 }
 
+// The failure of the table that a read must fail, with its message answered.
+std::string FailureOf(platform::DialogScript& script, const std::function<void()>& read) {
+  AbortFlag = 0;
+  ClearTableFailure();
+  script.Ok();  // the message shown
+  read();
+  EXPECT_EQ(AbortFlag, 1);
+  return TableFailure();
+}
+
 // Damaged tables are named and never give a number: a header that disagrees
 // with its records, a number field that holds no number, a value no part or
 // material can have. A table replaced by another of the same size and time
 // is indexed afresh.
 TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
   platform::DialogScript script;
-  auto failure = [&](const std::function<void()>& read) {
-    AbortFlag = 0;
-    ClearTableFailure();
-    script.Ok();  // the message shown
-    read();
-    EXPECT_EQ(AbortFlag, 1);
-    return TableFailure();
-  };
+  auto failure = [&](const std::function<void()>& read) { return FailureOf(script, read); };
   const std::string nuts = DbfDir + "/din934.dbf";
   const std::string whole = ReadBytes(nuts);
   const std::size_t header = static_cast<unsigned char>(whole[8]);
@@ -386,6 +389,58 @@ TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
   EXPECT_EQ(find(12), "M12");
   EXPECT_EQ(find(10), "M10");
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// A whole-number column (moduli, strengths) that holds a fraction or an
+// exponent is the number it is, rounded to the nearest whole one, never 0; a
+// number column retyped C that holds no number, or a value that no whole-number
+// field holds, fails the table by name, row and field.
+TEST_F(CalcTablesTest, WholeNumberColumnsReadFractionsAndExponentsAsTheNumberTheyAre) {
+  std::vector<Field> moduli = {{"NAME", 'C', 20, 0}};
+  for (const char* t : {"E20", "E100", "E200", "E300", "E400", "E500", "E600", "E700"})
+    moduli.push_back({t, 'N', 10, 1});
+  WriteDbf(DbfDir + "/mat_b_e.dbf", moduli,
+           {{"12.9", "206000.4", "2.007E5", "193700,6", "1.875e+05", "173199.5", "151600", "123700", "0"}});
+  MaterialRow row;
+  ASSERT_EQ(MaterialRows.ReadRow(kMatBoltETable, 1, row), MaterialRowStatus::Found);
+  EXPECT_EQ(std::vector<std::int32_t>(row.values.begin(), row.values.begin() + 8),
+            (std::vector<std::int32_t>{206000, 200700, 193701, 187500, 173200, 151600, 123700, 0}));
+  MatBolt.E = 206000;
+  ClearCalcMessages();
+  EXPECT_DOUBLE_EQ(static_cast<double>(BoltEAtTemp("12.9", 100)), 200700);
+  EXPECT_EQ(CalcMessages.count, 0);
+  EXPECT_EQ(TableFailure(), "");
+
+  // The bolt material's strengths and modulus, as the shipped table lays them out.
+  WriteDbf(DbfDir + "/mat_bolt.dbf",
+           {{"CLASS", 'C', 10, 0}, {"RP02", 'N', 6, 0}, {"RM", 'N', 6, 0}, {"BETAB", 'N', 6, 3}, {"E", 'N', 7, 0}},
+           {{"12.9", "1100.4", "1.22E3", "0.600", "2.06E5"}});
+  Schraube.MatBoltRow = 1;
+  FindCalcRecord(kBoltMaterialTable);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(MatBolt.Rp02, 1100);
+  EXPECT_EQ(MatBolt.Rm, 1220);
+  EXPECT_EQ(MatBolt.E, 206000);
+
+  platform::DialogScript script;
+  auto failure = [&](const std::function<void()>& read) { return FailureOf(script, read); };
+  moduli[2].type = 'C';
+  WriteDbf(DbfDir + "/mat_p_e.dbf", moduli, {{"St 37", "205000", "n/a", "192700"}});
+  EXPECT_NE(failure([&] {
+              EXPECT_EQ(MaterialRows.ReadRow(kMatPlateETable, 1, row), MaterialRowStatus::TableMissing);
+            }).find("mat_p_e.dbf: row 1, field E100: \"n/a\" is no number"),
+            std::string::npos);
+  WriteDbf(DbfDir + "/cylslot.dbf",
+           {{"D", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}, {"B", 'N', 6, 1}, {"DK", 'N', 6, 2}, {"DW", 'N', 6, 2},
+            {"K", 'N', 6, 2}, {"T", 'N', 6, 2}, {"N", 'N', 6, 2}, {"LH", 'N', 6, 2}, {"RF", 'N', 6, 2},
+            {"NOROUND", 'N', 6, 0}},
+           {{"12.00", "ISO 1207", "30.0", "", "", "", "", "", "", "", "3E9"}});
+  Gewinde.d = 12;
+  Schraube.HeadRow = 0;
+  EXPECT_NE(failure([] { FindCalcRecord(7); }).find("cylslot.dbf: row 1, field NOROUND: 3E9 is out of range"),
+            std::string::npos)
+      << TableFailure();
+  EXPECT_EQ(script.Pending(), 0u);
 }
 
 TEST_F(CalcTablesTest, PartMaterialsAreRefreshedPicksCopyTheAcceptedRowAndPickListsChooseTheTableFirst) {

@@ -84,4 +84,45 @@ TEST_F(MakeTables, KeepsTheUsersTableThroughRebuildsAndNewerSources) {
   EXPECT_NE(out_.find("the previous table is washers.dbf.old"), std::string::npos) << out_;
 }
 
+// A table stored unchanged through the engine on another day differs from
+// what the build wrote only in its header's date: it counts as built, and a
+// newer source replaces it quietly. A stamp of the earlier kind (whole-file
+// fingerprints) still keeps the user's table.
+TEST_F(MakeTables, ATableStoredUnchangedOnAnotherDayCountsAsBuilt) {
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nA,1\nB,2\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  const auto built = dbftest::ReadBytes(Path("washers.dbf"));
+  Use(Path("washers.dbf") + " EXCLUSIVE");
+  Go(2);
+  Replace();  // stored as it was, on the fixture's day
+  CloseDatabase();
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  const auto stored = dbftest::ReadBytes(Path("washers.dbf"));
+  ASSERT_NE(stored, built);
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nA,1\nB,2\nC,3\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,");
+  EXPECT_EQ(out_, "");
+  EXPECT_FALSE(Exists("washers.dbf.new"));
+
+  // Stored unchanged, and packed with nothing to remove: counts as built too.
+  Use(Path("washers.dbf") + " EXCLUSIVE");
+  Go(1);
+  Replace();
+  EXPECT_TRUE(Pack());
+  CloseDatabase();
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nA,1\nB,2\nC,3\nD,4\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,D,");
+  EXPECT_EQ(out_, "");
+
+  // A stamp of the earlier kind that does not name the table in place.
+  std::ofstream(Path("washers.dbf.built"), std::ios::trunc) << "bq4_mktables stamp 2\nsource\n0000000000000000-0\n";
+  Source("washers.csv", "NAME:C:10,H:N:5:1\nE,5\n");
+  ASSERT_EQ(Build("washers.csv"), 0) << out_;
+  EXPECT_EQ(Names("washers.dbf"), "A,B,C,D,");
+  EXPECT_EQ(Names("washers.dbf.new"), "E,");
+  EXPECT_FALSE(Exists("washers.dbf.old"));
+}
+
 }  // namespace
