@@ -72,5 +72,5 @@ void WriteTxtInsert(const std::string& name, Extended x, Extended y, Extended an
 
 void WriteTxtEof() {
   WriteTextLine("EOF");
-  TextFileVar.Close();
+  CloseUnlessAborted(TextFileVar);
 }

@@ -311,8 +311,11 @@ void CadClose(Byte /*flag*/) {
       DeleteFiles(CadTempDir(), "$*.dx$");
       break;
     case kCadPlotProgram:
-      WriteDxfEof();
-      RunPlotCommandLine();
+      // The plot program gets a drawing only when it was stored whole.
+      if (WriteDxfEof())
+        RunPlotCommandLine();
+      else
+        SetNormalCursor();
       break;
     case kCadListing:
       WriteTxtEof();

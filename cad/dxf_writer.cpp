@@ -505,18 +505,21 @@ void WriteDxfSeqEnd() {
 
 namespace {
 
-// Rewrites the extents of the header of the closed file to cover box, through
-// a temporary file renamed into place; the file stays as it was on failure.
-void WidenHeaderExtents(const std::string& path, const Box& box) {
+// Stores the file with the extents of its header widened to cover box: the
+// lines written so far are read back and go to the target in a new file,
+// which replaces it only when whole. The target stays as it was otherwise.
+bool StoreWidened(const Box& box) {
+  if (AbortFlag || !TextFileVar.WritesThroughTemporary() || !TextFileVar.Flush())
+    return CloseUnlessAborted(TextFileVar);
   TTextFile in;
-  in.Assign(path);
-  if (!in.Reset()) return;
+  in.Assign(TextFileVar.WrittenPath());
   std::vector<std::string> lines;
   std::string line;
+  if (!in.Reset()) return CloseUnlessAborted(TextFileVar);
   while (in.ReadLine(line)) lines.push_back(line);
   const bool failed = in.Failed();
   in.CloseQuiet();
-  if (failed) return;
+  if (failed) return CloseUnlessAborted(TextFileVar);
   for (std::size_t i = 0; i + 4 < lines.size() && lines[i] != "ENDSEC"; ++i) {
     if (lines[i] == "$EXTMIN" || lines[i] == "$EXTMAX") {
       const bool min = lines[i] == "$EXTMIN";
@@ -525,23 +528,25 @@ void WidenHeaderExtents(const std::string& path, const Box& box) {
     }
   }
   TTextFile out;
-  out.Assign(path);
-  if (!out.Rewrite(platform::ReplaceSync::Derived)) return;
+  out.Assign(TextFileVar.Name());
+  if (!out.Rewrite(platform::ReplaceSync::Derived)) return CloseUnlessAborted(TextFileVar);
   for (const std::string& l : lines) out.WriteLine(l);
-  out.Close();
+  TextFileVar.CloseQuiet();  // its lines are in out, which replaces the target
+  return CloseUnlessAborted(out);
 }
 
 }  // namespace
 
-void WriteDxfEof() {
+bool WriteDxfEof() {
   WriteDxfString(0, "EOF");
   const bool header = Ext.header && !PairSink;
   Ext.header = false;
-  if (!TextFileVar.Close() || !header || Ext.entities.empty) return;
+  if (!header || Ext.entities.empty) return CloseUnlessAborted(TextFileVar);
   Box all = Ext.window;
   all.Add(Ext.entities.xmin, Ext.entities.ymin);
   all.Add(Ext.entities.xmax, Ext.entities.ymax);
   if (all.xmin < Ext.window.xmin || all.ymin < Ext.window.ymin || all.xmax > Ext.window.xmax ||
       all.ymax > Ext.window.ymax)
-    WidenHeaderExtents(TextFileVar.Name(), all);
+    return StoreWidened(all);
+  return CloseUnlessAborted(TextFileVar);
 }

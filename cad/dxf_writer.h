@@ -62,8 +62,9 @@ void WriteDxfInsert(const std::string& name, Extended x, Extended y, Extended an
 void WriteDxfPolyline(int closed);
 void WriteDxfVertex(Extended x, Extended y, Extended bulge);
 void WriteDxfSeqEnd();
-// 0 "EOF", then TextFileVar is closed (a failed write is reported).
-void WriteDxfEof();
+// 0 "EOF", then TextFileVar is closed: stored unless a write failed (then
+// reported) or AbortFlag is set; the old file stays otherwise. True when stored.
+bool WriteDxfEof();
 
 // True for an arc that is a full circle (a1 = a2, or 0 to 360 either way).
 bool ArcIsFullCircle(Extended a1, Extended a2);

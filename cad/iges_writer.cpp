@@ -34,9 +34,8 @@ struct IgesPrimitive {
 struct IgesBlock {
   std::string name;  // cut to 8 characters
   std::vector<IgesPrimitive> items;
-  int de = 0;             // DE pointer of its 308 entity once written
-  bool writing = false;   // being written (a block that inserts itself)
-  bool inserted = false;  // named by an insert
+  int de = 0;            // DE pointer of its 308 entity once written
+  bool writing = false;  // being written (a block that inserts itself)
 };
 
 // Readers transfer an instance only at scale 1: any other scale writes the
@@ -506,7 +505,6 @@ void WriteIgesInstance(const std::string& name, Extended x, Extended y, Extended
     WriteSubfigureEntity(W.blocks.back().name, members);
     W.blocks.back().de = W.de;
   }
-  if (index > 0) W.blocks[static_cast<std::size_t>(index - 1)].inserted = true;
   IgesPrimitive p;
   p.kind = IgesPrimitive::kInsert;
   p.text = name;
@@ -539,24 +537,23 @@ void SetIgesColor(int n) {
 }
 
 void CloseIgesFile() {
-  // A block that no insert named is still written, as a 308 of its own.
-  for (IgesBlock& block : W.blocks)
-    if (!block.inserted) WriteBlockDefinition(block);
-  TempFile.Close();
+  // The P records are appended only when all of them were written: the
+  // drawing file is stored whole or not at all.
+  if (!TempFile.Close()) AbortFlag = 1;
   TTextFile in;
   in.Assign(TempFileName());
-  if (in.Reset()) {
+  if (!AbortFlag && in.Reset()) {
     std::string line;
-    while (in.ReadLine(line)) WriteTextLine(line);
-    if (in.Failed()) AbortFlag = 1;
+    while (!AbortFlag && in.ReadLine(line)) WriteTextLine(line);
+    if (in.Failed()) ReportFileError("Read error on file " + TempFileName());
     in.CloseQuiet();
-  } else {
-    AbortFlag = 1;
+  } else if (!AbortFlag) {
+    ReportFileError("Cannot open file " + TempFileName());
   }
   WriteTextLine(Record("S" + IntToTextZeros(W.s, 7) + "G" + IntToTextZeros(W.g, 7) + "D" +
                            IntToTextZeros(W.d, 7) + "P" + IntToTextZeros(W.p, 7),
                        'T', 1));
-  TextFileVar.Close();
+  CloseUnlessAborted(TextFileVar);
   DeleteTextFile(TempFileName());
 }
 

@@ -10,9 +10,9 @@
 // at the first insert of scale 1, and each such insert a 408; an insert of
 // any other scale writes the geometry in place instead, since readers drop
 // scaled instances. The block's texts are written in place at every insert,
-// never inside a 308. A block that is never inserted is written as a 308 at
-// the end; the insert of an unknown block is an instance of a 308 holding
-// only a point.
+// never inside a 308. A block that no insert names is not written at all:
+// readers show a 308 without an instance as geometry of the drawing. The
+// insert of an unknown block is an instance of a 308 holding only a point.
 // Only ASCII is written; lines whose ends coincide are left out.
 #pragma once
 
@@ -44,7 +44,8 @@ void SetIgesColor(int n);
 // when it was never defined.
 int FindIgesBlock(const std::string& name);
 // Appends the P records and the terminate record, stores the file and
-// erases the temporary file.
+// erases the temporary file. A failed write of either file, or AbortFlag,
+// leaves the old drawing file as it was.
 void CloseIgesFile();
 
 // A CAD text (code page 437) in plain ASCII: umlauts, degree, plus-minus,

@@ -106,13 +106,20 @@ void TTextFile::CloseQuiet() {
   failed_ = false;
 }
 
-bool TTextFile::Finish(bool report) {
+bool TTextFile::Flush() {
+  if (file_ && writing_ && std::fflush(file_) != 0) failed_ = true;
+  return !failed_;
+}
+
+bool TTextFile::Finish(bool store) {
   if (!file_) return !failed_;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
   readAt_ = readEnd_ = 0;
   if (!temporary_.empty()) {
-    if (failed_) {
+    // Only a Close stores the new file: one left unclosed, by a writer that
+    // stopped halfway, never replaces the old one.
+    if (failed_ || !store) {
       DiscardTemporaryFile(temporary_);
     } else if (!CommitFile(temporary_, target_, sync_)) {
       failed_ = true;
@@ -121,7 +128,7 @@ bool TTextFile::Finish(bool report) {
   }
   // A scratch file written only in part is not read as if whole.
   if (failed_ && writing_ && scratch_) ::unlink(target_.c_str());
-  if (failed_ && writing_ && report) {
+  if (failed_ && writing_ && store) {
     ReportFileError("Write error on file " + target_ + " (disk full?); the file was not stored");
   }
   return !failed_;
@@ -193,6 +200,15 @@ bool TTextFile::WriteLine(std::string_view text) {
 void AssignTextFile(TTextFile& f, std::string_view name) { f.Assign(name); }
 
 void CloseFileQuiet(TTextFile& f) { f.CloseQuiet(); }
+
+bool CloseUnlessAborted(TTextFile& f) {
+  // A failed write is still reported by Close, which then stores nothing.
+  if (AbortFlag && !f.Failed()) {
+    f.CloseQuiet();
+    return false;
+  }
+  return f.Close();
+}
 
 // ---------------------------------------------------------------------------
 

@@ -45,7 +45,15 @@ class TTextFile {
   // Ends the file; false when a write failed: the target then stays as it
   // was and the failure is reported (ReportFileError, which sets AbortFlag).
   bool Close();
-  void CloseQuiet();  // closes and discards any error
+  // Closes and discards any error; a file written through a temporary is not
+  // stored (the target stays as it was).
+  void CloseQuiet();
+  // Writes out what is buffered; false when a write failed.
+  bool Flush();
+  // The file the writes go to until Close: the temporary, or the target
+  // when written directly.
+  const std::string& WrittenPath() const { return temporary_.empty() ? target_ : temporary_; }
+  bool WritesThroughTemporary() const { return !temporary_.empty(); }
 
   bool IsOpen() const { return file_ != nullptr; }
   bool IsReading() const { return file_ && !writing_; }
@@ -59,7 +67,8 @@ class TTextFile {
   bool WriteLine(std::string_view text);
 
  private:
-  bool Finish(bool report);
+  // Store: commit the temporary and report a failure; otherwise discard it.
+  bool Finish(bool store);
   // Makes unread bytes available; false at the end of the file or on an error.
   bool FillReadBuffer();
 
@@ -82,6 +91,10 @@ extern TTextFile TextFileVar;
 
 void AssignTextFile(TTextFile& f, std::string_view name);
 void CloseFileQuiet(TTextFile& f);
+// Closes a file being written: stored (Close) unless AbortFlag is set; a
+// drawing or report that stopped halfway leaves the old file as it was.
+// True when stored.
+bool CloseUnlessAborted(TTextFile& f);
 
 // Line input from TextFileVar
 void ReadTextLine(std::string& s);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "cad/cad_screen.h"
 #include "cad_test_support.h"
@@ -12,6 +13,7 @@
 #include "framework/display_list.h"
 #include "framework/graph_recorder.h"
 #include "platform/cursor.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -401,6 +403,52 @@ TEST_F(CadScreenTest, OutputFileThatCannotBeCreatedIsReportedOnEveryFileDevice) 
     EXPECT_EQ(AbortFlag, 1) << device;
   }
   EXPECT_FALSE(Exists(platform::ProcessTempDir() + "/ZUZIZURI.$$$"));
+}
+
+// A drawing stopped halfway (AbortFlag, as a failed write or a drawer sets
+// it), or one left open when the next begins, leaves the file it would have
+// replaced byte for byte and no temporary beside it, on every file device;
+// the plot program is then handed no drawing.
+TEST_F(CadScreenTest, DrawingThatFailedLeavesTheOldFileAsItWas) {
+  const std::string old = "an earlier drawing\r\n";
+  const auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto draw = [](TCadDevice device, bool stop) {
+    AbortFlag = 0;
+    StartDrawing(device);
+    CadBeginEntities();
+    CadLine(0, 0, 10, 10);
+    if (stop) AbortFlag = 1;
+    CadLine(0, 0, 500, 500);  // beyond the window: the DXF header is widened
+    CadEndSection();
+  };
+  platform::RecordProgramStarts(true);
+  CadState.PlotCommandLines[0] = "/bin/true veskart.dxf";
+  CadState.PlotCommandIndex = 1;
+  for (TCadDevice device : {kCadDxf, kCadIges, kCadListing, kCadPlotProgram}) {
+    SCOPED_TRACE(device);
+    const std::string file = device == kCadPlotProgram ? Dir() + "/veskart.dxf" : CadBatchFileName(device);
+    std::ofstream(file, std::ios::binary) << old;
+    draw(device, true);
+    CadClose(0);
+    EXPECT_EQ(bytes(file), old);
+    // Left open by a drawer that returned early: the next drawing does not store it.
+    draw(device, false);
+    draw(kCadListing, true);
+    CadClose(0);
+    EXPECT_EQ(bytes(file), old);
+    for (const auto& e : std::filesystem::directory_iterator(Dir()))
+      EXPECT_EQ(e.path().filename().string().find(".~"), std::string::npos) << e.path();
+  }
+  EXPECT_TRUE(platform::RecordedProgramStarts().empty());
+  // Whole, the widened drawing replaces the old one.
+  draw(kCadDxf, false);
+  CadClose(0);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_NE(bytes(CadBatchFileName(kCadDxf)).find("$EXTMAX\r\n 10\r\n500.000000"), std::string::npos);
+  platform::RecordProgramStarts(false);
 }
 
 // Odd values on every device: no crash, no endless loop, files still closed.

@@ -168,6 +168,7 @@ TEST_F(DxfWriterTest, RepeatedLineIsWrittenOncePerSectionOnEveryFileDevice) {
     CadEndBlock();
     CadEndSection();
     CadBeginEntities();
+    CadInsertBlock("B", 0, 0, 0, 1, 1);
     CadSetColor(1);
     CadLine(0, 0, 10, 0);
     CadLine(10, 0, 0, 0);

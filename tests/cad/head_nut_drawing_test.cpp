@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "cad/flange_parts.h"
 #include "cad/hex_parts.h"
@@ -152,9 +153,11 @@ TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
   EXPECT_NEAR(recessTop(), 8, 1e-5);
   Sondkopf.di = 18;  // under the corner of radius 3 about (7, 5): ends on its arc
   EXPECT_NEAR(recessTop(), 5 + std::sqrt(9.0 - 4.0), 1e-5);
-  // The flange drawer refuses other codes.
+  // The flange drawer refuses other codes: the drawing stops, and is not stored.
+  std::filesystem::remove(Dir() + "/drawing.lst");
   const auto es = Listing([] { DrawFlangeHeadOrNut(1, true, 0, 0, 1, 7); });
   EXPECT_TRUE(es.empty());
+  EXPECT_FALSE(Exists(Dir() + "/drawing.lst"));
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(HasMessage("Fatal  : Flange Nut"));
   AbortFlag = 0;

@@ -194,21 +194,26 @@ TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {
   for (int de = 1; de < 94; de += 2) EXPECT_EQ(DField(lines, de, 3), "0") << de;
 }
 
-// A block that no insert names is still written, as a 308 that readers take whole.
-TEST_F(IgesWriterTest, BlockNeverInsertedIsWrittenAtTheEnd) {
+// A block that no insert names is not written: readers would show it as
+// geometry of the drawing, which the DXF file keeps apart in its block
+// section. One only a block that is never inserted names goes with it.
+TEST_F(IgesWriterTest, BlockNeverInsertedIsNotWritten) {
   Begin();
   CadBeginBlocks();
   CadBeginBlock("SPARE");
   CadLine(0, 0, 1, 1);
   CadCircle(0, 0, 1);
   CadEndBlock();
+  CadBeginBlock("OUTER");
+  CadInsertBlock("SPARE", 5, 5, 0, 1, 1);
+  CadEndBlock();
   CadEndSection();
   CadBeginEntities();
   CadLine(0, 0, 2, 0);
   const auto lines = Finish();
-  EXPECT_EQ(Parameters(lines, 7), "308,0,5HSPARE,2,3,5;");
-  EXPECT_EQ(DField(lines, 3, 9), "00010000");
-  EXPECT_EQ(DField(lines, 7, 9), "00000000");
+  ASSERT_EQ(Section(lines, 'D').size(), 2u);
+  EXPECT_EQ(Parameters(lines, 1), "110,0.000,0.000,0.0,2.000,0.000,0.0;");
+  EXPECT_EQ(DField(lines, 1, 9), "00000000");
   ExpectReadWhole(File());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -10,10 +11,13 @@
 
 #include "cad/cad_screen.h"
 #include "cad/drawing_elements.h"
+#include "cad/head_nut_drawing.h"
+#include "cad/joint_drawing.h"
 #include "calc/designation.h"
 #include "framework/display_list.h"
 #include "framework/drawing_info.h"
 #include "framework/file_utils.h"
+#include "framework/text_utils.h"
 #include "joint_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
@@ -155,6 +159,75 @@ TEST_F(SheetsTest, UnknownSheetKindHasOnlyTheFrameAndACancelledFileChoiceStopsTh
   DrawSheet(kSheetDrawing, kCadDxf);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(Exists(DxfFile()));
+}
+
+// An IGES file shows what the listing of the same drawing shows: a block
+// that no insert names (the quick view's frame, the flange nut of an end
+// view from the head side) is none of its geometry.
+TEST_F(SheetsTest, IgesFilesHoldNoBlockThatNoInsertNames) {
+  // The type, label and parameters of each entity of an IGES file.
+  struct IgesEntity {
+    std::string type, label, parameters;
+  };
+  const auto iges = [this] {
+    std::vector<IgesEntity> out;
+    std::vector<std::string> d, p;
+    for (const auto& l : ReadLines(Dir() + "/drawing.igs")) {
+      if (l.size() == 80 && l[72] == 'D') d.push_back(l);
+      if (l.size() == 80 && l[72] == 'P') p.push_back(l);
+    }
+    for (std::size_t i = 0; i + 1 < d.size(); i += 2) {
+      // Directory fields are right-justified in their 8 columns.
+      const auto field = [](const std::string& text) {
+        const std::size_t first = text.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : TrimRightText(text.substr(first));
+      };
+      IgesEntity e{field(d[i].substr(0, 8)), field(d[i + 1].substr(56, 8)), ""};
+      for (const auto& l : p)
+        if (std::stoul(l.substr(64, 8)) == i + 1) e.parameters += TrimRightText(l.substr(0, 64));
+      out.push_back(e);
+    }
+    return out;
+  };
+  DrawSheet(kSheetQuickView, kCadIges);
+  ASSERT_EQ(AbortFlag, 0);
+  const auto quick = iges();
+  ASSERT_GT(quick.size(), 100u);
+  for (const auto& e : quick) {
+    EXPECT_NE(e.label, "FRAME_1");
+    EXPECT_EQ(e.parameters.find("BQ4-100-01"), std::string::npos);
+    // No line of the frame: the sheet's edge and the fold mark start at x = 0,
+    // the frame at x = 18, left of everything the quick view shows.
+    if (e.type != "110") continue;
+    double x1 = 0, y1 = 0, z = 0, x2 = 0, y2 = 0;
+    ASSERT_EQ(std::sscanf(e.parameters.c_str(), "110,%lf,%lf,%lf,%lf,%lf", &x1, &y1, &z, &x2, &y2), 5);
+    EXPECT_GT(std::min(x1, x2), 18.5) << e.parameters;
+  }
+  // A through-bolted M12, flange head and hex flange nut, seen from the head:
+  // the lines and arcs of the listing, and no nut.
+  CalculatedM12Joint(kJointWithNut, kPartFlangeHead);
+  Mutter.NutType = 3;
+  for (TJointView view : {kViewTop, kViewBottom, kViewFront}) {
+    SCOPED_TRACE(view);
+    DrawBoltedJoint(view, kCadListing);
+    DrawBoltedJoint(view, kCadIges);
+    ASSERT_EQ(AbortFlag, 0);
+    // The listing's entity section: the block section defines, and shows nothing.
+    auto lines = ReadLines(Dir() + "/drawing.lst");
+    lines.erase(lines.begin(), std::find(lines.begin(), lines.end(), "SECTION ENTITIES"));
+    const auto listed = drawing_test::ParseListing(lines);
+    int curves = 0, nuts = 0;
+    for (const auto& e : iges()) {
+      curves += e.type == "110" || e.type == "100";
+      nuts += e.label == "NUT";
+    }
+    const int inserts = drawing_test::Count(listed, "INSERT");
+    EXPECT_EQ(nuts > 0, inserts > 0);
+    if (inserts == 0) {
+      EXPECT_EQ(curves, drawing_test::Count(listed, "LINE") + drawing_test::Count(listed, "CIRCLE") +
+                            drawing_test::Count(listed, "ARC"));
+    }
+  }
 }
 
 // A longer bolt is drawn smaller; a joint not yet sized is drawn at full size.

@@ -7,8 +7,11 @@ Beyond what the audit sees, each file must also have header extents that
 cover all its geometry, hold no LINE twice in one block or layout, and keep
 every table text (layer 18) inside its cell lines (layer 17). With
 --freecad=<file> (lines "EDGES <path> <n>" of freecad_readers.py) FreeCAD's
-importer must have read as many edges as the file holds."""
+importer must have read as many edges as the file holds; with --iges=<file>
+(lines "<path> entities roots transferred edges" of the IGES reader) the IGES
+file of the same drawing must give the edges this one shows."""
 import logging
+import os
 import sys
 
 import ezdxf
@@ -34,6 +37,21 @@ def edges(entities):
             n += 1
         elif kind in ("INSERT", "POLYLINE"):
             n += edges(e.virtual_entities())
+    return n
+
+
+def iges_edges(entities):
+    """Edges the IGES file of the same drawing gives a CAD kernel: those of
+    edges(), and the outline of each filled solid (its corners in the order
+    1, 4, 3, 2, 1, at the IGES file's three decimals)."""
+    n = edges(entities)
+    for e in entities:
+        kind = e.dxftype()
+        if kind == "SOLID":
+            corners = [(round(e.dxf.get(k).x, 3), round(e.dxf.get(k).y, 3)) for k in ("vtx0", "vtx3", "vtx2", "vtx1", "vtx0")]
+            n += sum(a != b for a, b in zip(corners, corners[1:]))
+        elif kind == "INSERT":
+            n += iges_edges(list(e.virtual_entities())) - edges(e.virtual_entities())
     return n
 
 
@@ -96,9 +114,16 @@ def texts_crossing_cells(layout):
 
 
 freecad = {}
+iges = {}
 files = []
 for arg in sys.argv[1:]:
-    if arg.startswith("--freecad="):
+    if arg.startswith("--iges="):
+        # lines "<path> entities roots transferred edges" of the IGES reader
+        for line in open(arg.split("=", 1)[1]):
+            parts = line.split()
+            if len(parts) == 5:
+                iges[os.path.splitext(os.path.basename(parts[0]))[0]] = int(parts[4])
+    elif arg.startswith("--freecad="):
         for line in open(arg.split("=", 1)[1]):
             parts = line.split()
             if len(parts) == 3 and parts[0] == "EDGES":
@@ -144,6 +169,10 @@ for path in files:
     totals["edges"] += n
     if freecad and freecad.get(path) != n:
         problems.append(f"FreeCAD read {freecad.get(path)} edges of {n}")
+    # The IGES file of the drawing shows what this file shows: no more, no less.
+    stem = os.path.splitext(os.path.basename(path))[0]
+    if iges and iges.get(stem) != iges_edges(list(msp)):
+        problems.append(f"the IGES file gives {iges.get(stem)} edges where this one shows {iges_edges(list(msp))}")
     for p in sorted(set(problems))[:5]:
         print(f"FAIL {path}: {p}")
     failed = failed or bool(problems)
@@ -152,6 +181,7 @@ if missing:
     print("FAIL no text holds " + " ".join(sorted(missing)))
     failed = True
 print(f"DXF files read by ezdxf: {len(files)}, {totals['entities']} entities, {totals['edges']} edges, "
-      f"{totals['duplicates']} repeated lines{', each edge also read by FreeCAD' if freecad else ''}, "
+      f"{totals['duplicates']} repeated lines{', each edge also read by FreeCAD' if freecad else ''}"
+      f"{', as many from each IGES file' if iges else ''}, "
       f"{'with faults' if failed else 'all clean'}")
 sys.exit(1 if failed else 0)

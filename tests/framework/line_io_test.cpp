@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -234,6 +235,40 @@ TEST_F(LineIoTest, FailedWriteKeepsThePreviousFileAMissingFileDoesNotOpenAndAFul
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_NE(LastFileErrorText().find("/dev/full"), std::string::npos);
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+// Only a Close stores a file written through a temporary: one closed
+// quietly, assigned anew, destroyed unclosed or closed while AbortFlag is
+// set leaves the old file byte for byte and no temporary behind.
+TEST_F(LineIoTest, OnlyACloseWithoutAbortStoresAWrittenFile) {
+  const std::string name = Path("drawing.dxf");
+  std::ofstream(name, std::ios::binary) << "old\r\n";
+  const auto writeNew = [&](TTextFile& f) {
+    f.Assign(name);
+    ASSERT_TRUE(f.Rewrite(platform::ReplaceSync::Derived));
+    ASSERT_TRUE(f.WriteLine("new, cut short"));
+  };
+  {
+    TTextFile f;
+    writeNew(f);
+    f.CloseQuiet();
+    EXPECT_EQ(ReadBytes(name), "old\r\n");
+    writeNew(f);
+    f.Assign(Path("other.txt"));
+    EXPECT_EQ(ReadBytes(name), "old\r\n");
+    writeNew(f);
+  }
+  EXPECT_EQ(ReadBytes(name), "old\r\n");
+  TTextFile f;
+  writeNew(f);
+  AbortFlag = 1;
+  EXPECT_FALSE(CloseUnlessAborted(f));
+  EXPECT_EQ(ReadBytes(name), "old\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  AbortFlag = 0;
+  writeNew(f);
+  EXPECT_TRUE(CloseUnlessAborted(f));
+  EXPECT_EQ(ReadBytes(name), "new, cut short\r\n");
 }
 
 // The program's scratch files ("$" names) in its own temporary folder are
