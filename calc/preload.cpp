@@ -125,6 +125,14 @@ bool CalcPreloadAtYield(CalcRun& run) {
 
   MONTAGETYPE& m = Montage;
   run.keepGiven = false;
+  // A given torque that the prevailing torque (and the friction torque of the
+  // preset axial load) takes up whole leaves no preload: a negative
+  // utilisation would be calculated on.
+  const Extended prevailing = last.MApre + last.MApreFriction;
+  if (m.GivenQuantity == 2 && (last.MApre != 0 || last.MApreFriction != 0) && !(last.MA - prevailing > 0)) {
+    FatalStop("Fatal  : MA <= prevailing torque !");
+    return false;
+  }
   if (m.GivenQuantity == 2 || m.GivenQuantity == 3) {
     // The preload that the given quantity asks for.
     const Extended perNewton = TighteningTorque(run, 1, r.muGmin, r.muKmin, 0) - last.MApre;
