@@ -208,8 +208,17 @@ void CalcTightening(CalcRun& run) {
       break;
   }
   if (fromFactor) {
+    // A given quantity that left nothing to divide by stays as given, so that
+    // the next run of the joint names it again.
+    const Extended scatter = last.TorqueScatter, minTorque = last.MAmin, minPreload = last.FMminGiven;
     TorquesFromTighteningFactor();
     last.FMminGiven = last.FM / m.alphaA;
+    switch (last.AlphaAChoice) {
+      case 2: last.TorqueScatter = scatter; break;
+      case 3: last.MAmin = minTorque; break;
+      case 4: last.FMminGiven = minPreload; break;
+      default: break;
+    }
   }
   last.MAmean = (last.MA + last.MAmin) / 2;
 
