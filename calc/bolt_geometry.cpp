@@ -88,6 +88,21 @@ BoltLengths LengthsFromSections(int n) {
 
 bool ThreadFitsLastSection(int n, Extended b) { return n >= 1 && !(b > Schraube.lSec[n]); }
 
+SectionValues ShankLengths(int n, Extended b) {
+  SectionValues lengths{};
+  Extended excess = b;
+  for (int i = n; i >= 1; --i) {
+    const Extended section = Schraube.lSec[i];
+    if (excess > 0 && excess > section) {
+      excess -= section;
+    } else {
+      lengths[i] = section - excess;
+      excess = 0;
+    }
+  }
+  return lengths;
+}
+
 bool CalcBoltSections(CalcRun& run) {
   SCHRAUBTYPE& s = Schraube;
   const int n = run.nSections;
@@ -95,12 +110,7 @@ bool CalcBoltSections(CalcRun& run) {
   const BoltLengths lengths = LengthsFromSections(n);
   s.l = lengths.l;
   s.b = lengths.b;
-  // The thread is counted apart from the last section's length: a longer one
-  // would leave that section a negative length and resilience.
-  if (!ThreadFitsLastSection(n, s.b)) {
-    FatalStop("Fatal  : lG > last section !");
-    return false;
-  }
+  const SectionValues shank = ShankLengths(n, s.b);
 
   s.deltaSecSum = 0;
   s.betaSecSum = 0;
@@ -121,13 +131,12 @@ bool CalcBoltSections(CalcRun& run) {
       FatalStop("Fatal  : cross-section bolt=0!");
       return false;
     }
-    // The threaded end of the last section is counted separately.
-    const Extended length = i == n ? s.lSec[i] - s.b : s.lSec[i];
-    s.deltaSec[i] = length / (E * s.ASec[i]);
-    s.betaSec[i] = length / (E * CircleAreaMoment(s.dSec[i], s.diSec[i]));
+    s.deltaSec[i] = shank[i] / (E * s.ASec[i]);
+    s.betaSec[i] = shank[i] / (E * CircleAreaMoment(s.dSec[i], s.diSec[i]));
     s.deltaSecSum += s.deltaSec[i];
     s.betaSecSum += s.betaSec[i];
   }
+  if (!ThreadFitsLastSection(n, s.b)) AddErrorMessage("Error  : thread length bolt !");
   if (!FloatEqual(Gewinde.d, s.dSec[n])) AddErrorMessage("Warning: den <> d !");
   return true;
 }

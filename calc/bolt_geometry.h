@@ -4,6 +4,7 @@
 #pragma once
 
 #include "calc/calc_run.h"
+#include "calc/joint_records.h"
 #include "framework/types.h"
 
 // Head height k of the current head row chosen by HeadType (0: the hex nut row).
@@ -21,9 +22,13 @@ struct BoltLengths {
   Extended l, b;
 };
 BoltLengths LengthsFromSections(int n);
-// Whether a thread of length b fits in the last of n sections (n ≥ 1); a
-// longer one would give that section a negative length.
+// Whether a thread of length b fits in the last of n sections (n ≥ 1).
 bool ThreadFitsLastSection(int n, Extended b);
+// Lengths of sections 1..n beside the thread of length b, which is counted
+// apart at the end of the last section. A thread longer than the last section
+// takes its excess off the sections before it, the nearest first, so that no
+// section counts a negative length.
+SectionValues ShankLengths(int n, Extended b);
 
 // Length, thread length and sections; false when the run ends.
 bool CalcBoltSections(CalcRun& run);

@@ -95,6 +95,11 @@ bool CheckMaterialData() {
   return ok && CalcFatalFlag == 0;
 }
 
+bool Stop(std::string_view text) {
+  FatalStop(text);
+  return false;
+}
+
 // A table that could not be read (reported by the table access, AbortFlag
 // set) ends the run: its lookups gave no values.
 bool TableFailed() {
@@ -103,38 +108,39 @@ bool TableFailed() {
   return true;
 }
 
-// The chain of guarded steps; returns when a step ends the run.
-void RunGuardedChain(CalcRun& run) {
+// The chain of guarded steps; false when a step ends the run.
+bool RunGuardedChain(CalcRun& run) {
   SCHRAUBTYPE& s = Schraube;
-  if (s.d2 == 0) return FatalStop("Fatal  : d2 bolt = 0 !");
-  if (s.d3 == 0) return FatalStop("Fatal  : d3 = 0 !");
-  if (!CalcPreloadAtYield(run)) return;
+  if (s.d2 == 0) return Stop("Fatal  : d2 bolt = 0 !");
+  if (s.d3 == 0) return Stop("Fatal  : d3 = 0 !");
+  if (!CalcPreloadAtYield(run)) return false;
   CalcTightening(run);
   // A negative diameter from a damaged project is as unusable as none.
-  if (run.AN == 0 || Gewinde.d <= 0) return FatalStop("Fatal  : d bolt = 0 !");
-  if (run.Ad3 == 0) return FatalStop("Fatal  : d3 bolt = 0 !");
-  if (MatBolt.E == 0) return FatalStop("Fatal  : E-Modul S = 0 !");
+  if (run.AN == 0 || Gewinde.d <= 0) return Stop("Fatal  : d bolt = 0 !");
+  if (run.Ad3 == 0) return Stop("Fatal  : d3 bolt = 0 !");
+  if (MatBolt.E == 0) return Stop("Fatal  : E-Modul S = 0 !");
   const Extended lastBore = s.diSec[run.nSections];
-  if (!(lastBore < Gewinde.d)) return FatalStop("Fatal  : d <= Di !");
-  if (!(lastBore < s.d3)) return FatalStop("Fatal  : d3 <= Di !");
+  if (!(lastBore < Gewinde.d)) return Stop("Fatal  : d <= Di !");
+  if (!(lastBore < s.d3)) return Stop("Fatal  : d3 <= Di !");
   CalcBoltResilience(run);
-  if (TableFailed()) return;
-  if (!CalcClampedParts(run) || TableFailed()) return;
+  if (TableFailed()) return false;
+  if (!CalcClampedParts(run) || TableFailed()) return false;
   CalcTemperature(run);
-  if (TableFailed()) return;
+  if (TableFailed()) return false;
   CalcServiceForces(run);
-  if (Montage.alphaA == 0) return FatalStop("Fatal  : alpha A = 0 !");
+  if (Montage.alphaA == 0) return Stop("Fatal  : alpha A = 0 !");
   CalcResidualForces(run);
   CalcAnglesAndTorques(run);
-  if (!CalcSurfacePressure(run) || TableFailed()) return;
-  if (Last.F02min == 0) return FatalStop("Fatal  : Fp = 0 !");
-  if (!CalcFatigue(run) || TableFailed()) return;
+  if (!CalcSurfacePressure(run) || TableFailed()) return false;
+  if (Last.F02min == 0) return Stop("Fatal  : Fp = 0 !");
+  if (!CalcFatigue(run) || TableFailed()) return false;
   CalcTorsion(run);
   CalcScatterAndFriction(run);
-  if (!CalcThreadEngagement(run)) return;
-  if (!CalcEccentricLoading(run)) return;
+  if (!CalcThreadEngagement(run)) return false;
+  if (!CalcEccentricLoading(run)) return false;
   CalcSafetyFactors(run);
   CheckDesign(run);
+  return true;
 }
 
 }  // namespace
@@ -160,7 +166,9 @@ void RunCalculation() {
   CalcThreadDiameters(run);
   CalcFrictionDiameters(run);
   if (Schraube.DminBolt == 0) return FatalStop("Fatal  : D min bolt = 0 !");
-  RunGuardedChain(run);
+  // Every step that ends the run names why; ending it is fatal whichever
+  // step it was, so that no result of a part of the run counts as one.
+  if (!RunGuardedChain(run)) CalcFatalFlag = 1;
 }
 
 }  // namespace

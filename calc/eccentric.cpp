@@ -53,8 +53,10 @@ bool CalcEccentricLoading(CalcRun& run) {
   e.PhiEnK = resilience != 0 ? e.deltaPP / resilience : 0;
   e.PhiEn = CalcOptions.nLoad * e.PhiEnK;
 
+  // Without a load factor the eccentric stresses cannot be formed: the run
+  // ends here, so it is fatal like every other end.
   if (e.PhiEn == 0) {
-    AddErrorMessage(std::string("Fatal  : ") + "\xE8" + "en = 0 !");
+    FatalStop(std::string("Fatal  : ") + "\xE8" + "en = 0 !");
     return false;
   }
   if (e.a == 0) {

@@ -129,10 +129,12 @@ void CheckInputRanges() {
   Check(R::SealingArea, e.AD);
   for (Extended i : {e.IBT, e.IBers, e.IBersPrime}) Check(R::Inertia, i);
 
-  // The run takes a tightening factor below 1 as 1: a smaller scatter of the
-  // preload than the input says, so it is named. (Given FM,min, the run
-  // derives it.)
-  if (l.AlphaAChoice != 4 && !(Montage.alphaA >= 1)) AddErrorMessage("Error  : alpha A < 1, taken as 1 !");
+  // The run takes a given tightening factor below 1 as 1: a smaller scatter
+  // of the preload than the input says, so it is named. A factor derived from
+  // the torque scatter, MA,min or FM,min is no input: the value in the record
+  // is the last run's result.
+  const bool factorGiven = l.AlphaAChoice < 2 || l.AlphaAChoice > 4;
+  if (factorGiven && !(Montage.alphaA >= 1)) AddErrorMessage("Error  : alpha A < 1, taken as 1 !");
   // Away from the reference temperature a coefficient of 0 drops that part's
   // thermal length change from the preload change without a word.
   if (Temperatur.TWork != Temperatur.T0) {

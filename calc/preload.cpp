@@ -125,6 +125,14 @@ bool CalcPreloadAtYield(CalcRun& run) {
 
   MONTAGETYPE& m = Montage;
   run.keepGiven = false;
+  // A given torque that the prevailing torque (and the friction torque of the
+  // preset axial load) takes up whole leaves no preload: a negative
+  // utilisation would be calculated on.
+  const Extended prevailing = last.MApre + last.MApreFriction;
+  if (m.GivenQuantity == 2 && (last.MApre != 0 || last.MApreFriction != 0) && !(last.MA - prevailing > 0)) {
+    FatalStop("Fatal  : MA <= prevailing torque !");
+    return false;
+  }
   if (m.GivenQuantity == 2 || m.GivenQuantity == 3) {
     // The preload that the given quantity asks for.
     const Extended perNewton = TighteningTorque(run, 1, r.muGmin, r.muKmin, 0) - last.MApre;
@@ -200,8 +208,17 @@ void CalcTightening(CalcRun& run) {
       break;
   }
   if (fromFactor) {
+    // A given quantity that left nothing to divide by stays as given, so that
+    // the next run of the joint names it again.
+    const Extended scatter = last.TorqueScatter, minTorque = last.MAmin, minPreload = last.FMminGiven;
     TorquesFromTighteningFactor();
     last.FMminGiven = last.FM / m.alphaA;
+    switch (last.AlphaAChoice) {
+      case 2: last.TorqueScatter = scatter; break;
+      case 3: last.MAmin = minTorque; break;
+      case 4: last.FMminGiven = minPreload; break;
+      default: break;
+    }
   }
   last.MAmean = (last.MA + last.MAmin) / 2;
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "calc/bolt_geometry.h"
 #include "calc/designation.h"
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
@@ -184,9 +185,10 @@ void BoltGroup() {
   t.Init({6, 10, 10, 10, 12, 10, 10},
          {"i", "de [" + u + "]", "di [" + u + "]", "l [" + u + "]", "A [" + AreaUnitText() + "]", "x [" + u + "]",
           "delta mm/N"});
+  const SectionValues shank = ShankLengths(n, s.b);
   Extended x = 0;
   for (int i = 1; i <= n; ++i) {
-    const Extended l = i == n ? s.lSec[i] - s.b : s.lSec[i];
+    const Extended l = shank[i];
     x += l;
     t.WriteRow({Idx(i), L(3, 2, s.dSec[i]), L(3, 2, s.diSec[i]), L(3, 2, l), A(6, 1, s.ASec[i]), L(3, 2, x),
                 E(s.deltaSec[i])});

@@ -95,12 +95,23 @@ bool CalcSurfacePressure(CalcRun& run) {
   const int pos1 = last.LoadIntroPos1;
   const int pos2 = last.LoadIntroPos2;
 
-  k.SPmin = 1000;
+  // A part's faulty diameters also make its neighbours' bearing areas: each
+  // cause is named before the first area that it empties.
   for (int i = 1; i <= n; ++i) {
     if (k.Di[i] >= k.De[i]) {
       FatalStop("Fatal  : De < Di !  (" + IndexText(i) + ")");
       return false;
     }
+  }
+  // Head or nut whose bearing circle lies within the bore bears on nothing.
+  const bool nutBearsOnNothing = IsJointWithNut() && n >= 1 && k.Di[n] >= k.DAeff[n + 1];
+  if (n >= 1 && (k.Di[1] >= k.DAeff[0] || nutBearsOnNothing)) {
+    FatalStop("Fatal  : di > dw !");
+    return false;
+  }
+
+  k.SPmin = 1000;
+  for (int i = 1; i <= n; ++i) {
     if (d > k.Di[i]) AddErrorMessage("Error  : Di < d !  (" + IndexText(i) + ")");
     const Extended doUp = std::min(k.DAeff[i - 1], k.DAeff[i]);
     const Extended diUp = std::max(k.Di[i - 1], k.Di[i]);

@@ -478,6 +478,7 @@ void TForm_bq4bolt::Button_werkstoffClick() {
 namespace {
 
 // A bolt that no calculation can take is refused by name; the form stays open.
+// A thread longer than the last section is named, and the bolt is taken.
 bool BoltSectionsUsable() {
   const SCHRAUBTYPE& s = Schraube;
   const int n = std::min<int>(s.nSections, kMaxBoltSections);
@@ -491,8 +492,8 @@ bool BoltSectionsUsable() {
     std::string text = "thread length lG = ";
     text += LengthToText(b) + " " + unit + " is longer than the last section (L = ";
     text += LengthToText(s.lSec[n]) + " " + unit + ") !";
-    ShowError(text);
-    return false;
+    ShowInfo(text + "\nThe calculation takes the excess off the sections before the last.");
+    AbortFlag = 0;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 
@@ -15,6 +16,7 @@
 #include "app/project_files.h"
 #include "../framework/output_test_support.h"
 #include "app_test_support.h"
+#include "../screenshot_dir.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
 #include "framework/change_history.h"
@@ -373,6 +375,40 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
               std::string::npos);
     EXPECT_EQ(main.Item("mi_viewErrorMessages")->isEnabled(), CalcMessages.count > 0);
   }
+}
+
+bool DisplayHas(const std::string& fragment) {
+  for (const std::string& line : DisplayList->Lines())
+    if (line.find(fragment) != std::string::npos) return true;
+  return false;
+}
+
+// An edit that leaves the joint ending on a fatal message (the eccentric
+// joint without a load-introduction share: "Φen = 0 !") shows the messages
+// in place of the view; no result of the run is shown as current.
+TEST_F(MainWindowTest, AnEditThatEndsTheCalculationFatallyShowsTheMessagesNotTheResults) {
+  Sample("eccentric.bq4");
+  Thh main;
+  Answered([&](auto& s) { s.File(dir_ + "/eccentric.bq4"); }, [&] { main.mi_fileOpenClick(); });
+  ASSERT_EQ(CalcFatalFlag, 0);
+  main.show();
+  main.Item("mi_viewQuick")->trigger();
+  ASSERT_FALSE(DisplayHas("Calculation messages:"));
+  const std::vector<std::string> results = DisplayList->Lines();
+  Answered(
+      [&](auto& s) {
+        s.Ok({{"Edit_n1", "0"}});
+        s.Cancel().Expect("Select message for more info");
+      },
+      [&] { main.mi_editlastClick(); });
+  EXPECT_EQ(Last.n1, 0);
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_TRUE(DisplayHas("Calculation messages:"));
+  EXPECT_TRUE(DisplayHas("en = 0 !"));
+  // None of the view's texts (its results) is left.
+  for (const std::string& line : DisplayList->Lines())
+    if (line.rfind("6;", 0) == 0) EXPECT_EQ(std::count(results.begin(), results.end(), line), 0) << line;
+  main.grab().save(QString::fromStdString(ScreenshotDir() + "/fatal_eccentric.png"));
 }
 
 // Distinct colours among a grid of sample pixels.

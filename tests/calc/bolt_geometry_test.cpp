@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
@@ -89,7 +91,7 @@ TEST_F(BoltGeometryTest, ThreadTolerancesAllowanceClassesDiameterChoicesAndLengt
   EXPECT_EQ(Schraube.l, 65);
   EXPECT_NEAR(D(Schraube.b), 65 - 2 * 1.75, 1e-12);  // shank bolt: b at most l - 2P
   EXPECT_EQ(Schraube.DminBolt, 10);
-  EXPECT_FALSE(HasMessage("Fatal  : lG > last section !"));  // the thread fits the last section
+  EXPECT_FALSE(HasMessage("Error  : thread length bolt !"));  // the thread fits the last section
 
   // Slotted countersunk heads: b := l - 2.5·P - k.
   InitCalcTest();
@@ -99,6 +101,55 @@ TEST_F(BoltGeometryTest, ThreadTolerancesAllowanceClassesDiameterChoicesAndLengt
   Din963.k = 6;
   CalculateJoint();
   EXPECT_NEAR(D(Schraube.b), 60 - 2.5 * 1.75 - 6, 1e-12);
+}
+
+// A thread longer than the last section is named and the run goes on: the
+// excess comes off the sections before the last, the nearest first, and no
+// section counts a negative length.
+TEST_F(BoltGeometryTest, AThreadLongerThanTheLastSectionTakesItsExcessOffTheSectionsBeforeIt) {
+  struct Case {
+    const char* name;
+    std::vector<std::array<Extended, 2>> sections;  // length, diameter
+    std::vector<Extended> counted;                  // length counted of each section
+  };
+  const Case cases[] = {
+      {"35 + 25 of one diameter", {{35, 12}, {25, 12}}, {30, 0}},
+      {"20 + 15 (d 9) + 25", {{20, 12}, {15, 9}, {25, 12}}, {20, 10, 0}},
+      {"excess beyond the section before the last", {{20, 12}, {4, 9}, {25, 12}}, {19, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpThroughBoltedM12Joint();
+    Schraube.BoltType = 3;  // the thread length as entered
+    Schraube.b = 30;
+    Schraube.nSections = static_cast<Word>(c.sections.size());
+    for (std::size_t i = 0; i < c.sections.size(); ++i) {
+      Schraube.lSec[i + 1] = c.sections[i][0];
+      Schraube.dSec[i + 1] = c.sections[i][1];
+    }
+    CalculateJoint();
+    EXPECT_TRUE(HasMessage("Error  : thread length bolt !")) << ::testing::PrintToString(MessageTexts());
+    EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    EXPECT_GT(Safety.SF, 0);
+    const Extended E = MatBolt.E;
+    Extended delta = 0, beta = 0;
+    for (std::size_t i = 0; i < c.sections.size(); ++i) {
+      const Extended d = c.sections[i][1];
+      const Extended l = c.counted[i];
+      EXPECT_NEAR(D(Schraube.deltaSec[i + 1]), D(l / (E * kPi / 4 * d * d)), 1e-18) << i + 1;
+      delta += l / (E * kPi / 4 * d * d);
+      beta += l / (E * kPi / 64 * d * d * d * d);
+    }
+    EXPECT_NEAR(D(Schraube.deltaSecSum), D(delta), 1e-18);
+    EXPECT_NEAR(D(Schraube.betaSecSum), D(beta), 1e-20);
+  }
+
+  // A thread that fits is not named.
+  InitCalcTest();
+  SetUpThroughBoltedM12Joint();
+  CalculateJoint();
+  EXPECT_FALSE(HasMessage("Error  : thread length bolt !"));
 }
 
 }  // namespace

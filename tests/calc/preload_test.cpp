@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
@@ -78,25 +80,32 @@ TEST_F(PreloadTest, PrevailingTorqueLowersThePreloadAndVariantsWithNothingToDivi
   const Extended withForm = PreloadWithPrevailingTorque(0.9L, 0.14L);
   EXPECT_NEAR(D(withForm), D(PreloadFromUtilisation(0.9L, 0.14L)), D(withForm) * 1e-4);
 
-  // Variants with nothing to divide by are reported.
+  // Variants with nothing to divide by are reported, at every calculation:
+  // the given quantity stays as given.
   Last.AlphaAChoice = 2;
   Last.TorqueScatter = 1;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : torque scatter !"));
-  EXPECT_TRUE(std::isfinite(D(Last.MAmin)));
-  EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-15);  // the given factor is used
+  for (int run = 0; run < 2; ++run) {
+    CalculateJoint();
+    EXPECT_TRUE(HasMessage("Error  : torque scatter !")) << run;
+    EXPECT_TRUE(std::isfinite(D(Last.MAmin)));
+    EXPECT_NEAR(D(Montage.alphaA), 1.6, 1e-15);  // the given factor is used
+  }
 
   Last.AlphaAChoice = 4;
   Last.FMminGiven = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : FMmin given = 0 !"));
-  EXPECT_TRUE(std::isfinite(D(Montage.alphaA)));
+  for (int run = 0; run < 2; ++run) {
+    CalculateJoint();
+    EXPECT_TRUE(HasMessage("Error  : FMmin given = 0 !")) << run;
+    EXPECT_TRUE(std::isfinite(D(Montage.alphaA)));
+  }
 
   Last.AlphaAChoice = 3;
   Last.MAmin = 0;
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !"));
-  EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
+  for (int run = 0; run < 2; ++run) {
+    CalculateJoint();
+    EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !")) << run;
+    EXPECT_TRUE(std::isfinite(D(Montage.DeltaFMlow)));
+  }
 }
 
 TEST_F(PreloadTest, TighteningFactorScatterAndUtilisationOfAGivenPreloadOrTorque) {
@@ -136,6 +145,84 @@ TEST_F(PreloadTest, TighteningFactorScatterAndUtilisationOfAGivenPreloadOrTorque
   Last.MA = Last.MA02 * 0.8L;
   CalculateJoint();
   EXPECT_NEAR(D(Montage.nu), 0.8, 1e-12);
+}
+
+// A given torque that the prevailing torque (with the friction torque of the
+// preset axial load) takes up whole leaves no preload: fatal by name, before
+// a negative utilisation is calculated with.
+TEST_F(PreloadTest, AGivenTorqueThatThePrevailingTorqueTakesUpIsFatalByName) {
+  struct Case {
+    const char* name;
+    Extended MA, MApre, FApre;
+    bool fatal;
+  };
+  const Case cases[] = {
+      {"MA 100 below MApre 150", 100, 150, 0, true},
+      {"MA as large as MApre", 150, 150, 0, true},
+      {"MA 0 beside MApre", 0, 150, 0, true},
+      {"friction torque of FApre above MA", 1, 0, 1e6, true},
+      {"MA above MApre", 151, 150, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpTappedM12Joint();
+    Montage.GivenQuantity = 2;
+    Last.MA = c.MA;
+    Last.MApre = c.MApre;
+    Last.FApre = c.FApre;
+    Montage.nu = 0.9L;
+    CalculateJoint();
+    EXPECT_EQ(HasMessage("Fatal  : MA <= prevailing torque !"), c.fatal) << ::testing::PrintToString(MessageTexts());
+    if (c.fatal) {
+      EXPECT_EQ(CalcFatalFlag, 1);
+      EXPECT_EQ(Montage.nu, 0.9L);  // no utilisation was derived
+    } else {
+      EXPECT_GT(Montage.nu, 0);
+      EXPECT_GT(Last.FM, 0);
+    }
+  }
+}
+
+// A tightening factor derived from the torque scatter or from MA,min is no
+// input: it is not "taken as 1" when below 1, and the record's value left by
+// the last run changes nothing, so an unchanged joint gives the same messages
+// and results at every calculation.
+TEST_F(PreloadTest, ADerivedTighteningFactorIsUsedAsDerivedAndNotNamedAtAnyCalculation) {
+  SetUpTappedM12Joint();
+  Reibung.muGmax = 0.2L;
+  Reibung.muKmax = 0.16L;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0);
+  const Extended pre = Last.MApre + Last.MApreFrictionMax;
+  // MA,min a quarter above the torque of the factor 1 gives a factor of 0.8.
+  Last.AlphaAChoice = 3;
+  Last.MAmin = 1.25L * (Last.FM / Last.FMmin) * (Last.MAmax2 - pre) + pre;
+  std::vector<std::string> first;
+  for (int run = 0; run < 3; ++run) {
+    SCOPED_TRACE(::testing::Message() << "calculation " << run);
+    CalculateJoint();
+    EXPECT_NEAR(D(Montage.alphaA), 0.8, 1e-12);
+    EXPECT_NEAR(D(Montage.alphaA), D((Last.FM / Last.FMmin) * (Last.MAmax2 - pre) / (Last.MAmin - pre)), 1e-15);
+    EXPECT_FALSE(HasMessage("Error  : alpha A < 1, taken as 1 !"));
+    if (run == 0) first = MessageTexts();
+    EXPECT_EQ(MessageTexts(), first);
+  }
+  // From the torque scatter: the 0.8 the last run left in the record is no input.
+  Last.AlphaAChoice = 2;
+  Last.TorqueScatter = 0.2L;
+  CalculateJoint();
+  const Extended MAmin = Last.MA / (2 / (1 - 0.2L) - 1);
+  EXPECT_NEAR(D(Last.MAmin), D(MAmin), 1e-9);
+  EXPECT_NEAR(D(Montage.alphaA), D((Last.FM / Last.FMmin) * (Last.MAmax2 - pre) / (MAmin - pre)), 1e-12);
+  EXPECT_FALSE(HasMessage("Error  : alpha A < 1, taken as 1 !")) << ::testing::PrintToString(MessageTexts());
+
+  // A given factor below 1 is named and taken as 1.
+  Last.AlphaAChoice = 1;
+  Montage.alphaA = 0.8L;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : alpha A < 1, taken as 1 !"));
+  EXPECT_EQ(Montage.alphaA, 1);
 }
 
 // With a prevailing torque the preload is no longer proportional to the

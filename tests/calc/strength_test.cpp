@@ -107,4 +107,40 @@ TEST_F(StrengthTest, StandardNutIsNotStrippedC3IsConstantFromRatioOneAndATwoDigi
   EXPECT_NEAR(D(Klemmstuecke.SPmin), D(S), 1e-12);
 }
 
+// A part's bore beyond its outer diameter, or beyond the bearing circle of
+// head or nut, empties a neighbour's bearing area too: the run stops naming
+// the cause, not the area.
+TEST_F(StrengthTest, ABearingAreaThatADiameterEmptiesStopsTheRunNamingTheDiameter) {
+  struct Case {
+    const char* name;
+    void (*change)();
+    const char* cause;
+    const char* area;  // the stop that named the area instead
+  };
+  const Case cases[] = {
+      {"part 2 with De 12 < Di 13", [] { Klemmstuecke.De[2] = 12; Klemmstuecke.Di[2] = 13; },
+       "Fatal  : De < Di !  (2)", "Fatal  : Aumin = 0 !"},
+      {"part 1 bore 17.5 beyond the head's dw 17", [] { Klemmstuecke.Di[1] = 17.5L; },
+       "Fatal  : di > dw !", "Fatal  : Aomin = 0 !"},
+      {"part 2 bore 17 beyond the nut's dw 16.6", [] { Klemmstuecke.Di[2] = 17; },
+       "Fatal  : di > dw !", "Fatal  : Aumin = 0 !"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpThroughBoltedM12Joint();
+    c.change();
+    CalculateJoint();
+    EXPECT_TRUE(HasMessage(c.cause)) << ::testing::PrintToString(MessageTexts());
+    EXPECT_FALSE(HasMessage(c.area));
+    EXPECT_EQ(CalcFatalFlag, 1);
+  }
+  // A bore as wide as the bearing circle leaves a bearing ring of no width.
+  InitCalcTest();
+  SetUpThroughBoltedM12Joint();
+  Klemmstuecke.Di[1] = 17;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : di > dw !")) << ::testing::PrintToString(MessageTexts());
+}
+
 }  // namespace
