@@ -504,7 +504,7 @@ std::int32_t TTzDataSet::TziSetField(const TField& field, std::uint8_t* native, 
     NativeToRecord(native, field.FieldNo());
     if (fieldsSet_.size() <= i) fieldsSet_.resize(i + 1);
     fieldsSet_[i] = true;
-    // Set all the same: the record shows it as the stars it is stored as.
+    // The value stays set and is stored as "*"s, but not in silence.
     if (TDbfWorkArea* wa = SelectedWorkArea(); wa && !FieldValueFits(*wa, i))
       throw platform::ValueOutOfRange(field.FieldName());
   }
