@@ -264,7 +264,7 @@ void DrawTorqueTextPanel(int mode) {
   const LASTTYPE& l = Last;
   const MONTAGETYPE& m = Montage;
   const REIBUNGTYPE& r = Reibung;
-  const std::string deg = " " + DegreeUnitText();
+  const std::string deg = " deg";  // the panel spells its angles' unit out in every character set
   CadSetColor(29);
   CadSetTextStyle(2, 0, 2.2L, 1.7L);
   CadSetLineSpacing(1.1L);

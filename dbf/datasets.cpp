@@ -346,6 +346,7 @@ std::int32_t TTzDataSet::TziClose() {
   CloseTable();
   workArea_ = 0;
   fieldProps_.Clear();
+  fieldsSet_.clear();
   cachedNativeSize_ = 0;
   return 0;
 }
@@ -368,6 +369,7 @@ std::int32_t TTzDataSet::TziAppendRecord(std::uint8_t* native) {
   // A new record starts blank, also in fields the dataset does not hold.
   ClearRecord();
   NativeToRecord(native);
+  fieldsSet_.clear();
   bool ok = AppendWithLock();
   atBegin_ = atEnd_ = false;
   return ok ? 0 : kTzLockFailed;
@@ -399,8 +401,15 @@ std::int32_t TTzDataSet::TziUpdateRecord(std::uint8_t* native) {
   if (atBegin_) return kTzAtBegin;
   if (atEnd_) return kTzAtEnd;
   NativeToRecord(native);
-  return ReplaceWithLock() ? 0 : kTzLockFailed;
+  if (TDbfWorkArea* wa = SelectedWorkArea())
+    for (std::size_t i = 0; i < fieldsSet_.size(); ++i)
+      if (fieldsSet_[i]) MarkFieldSet(*wa, i);
+  if (!ReplaceWithLock()) return kTzLockFailed;
+  fieldsSet_.clear();
+  return 0;
 }
+
+void TTzDataSet::InternalCancel() { fieldsSet_.clear(); }
 
 std::int32_t TTzDataSet::TziGetRecord(std::uint8_t* native, std::int32_t& recNo) {
   SelectWorkArea("TziGetRecord");
@@ -493,6 +502,11 @@ std::int32_t TTzDataSet::TziSetField(const TField& field, std::uint8_t* native, 
   if (workArea_ != 0) {
     SelectWorkArea("TziSetField");
     NativeToRecord(native, field.FieldNo());
+    if (fieldsSet_.size() <= i) fieldsSet_.resize(i + 1);
+    fieldsSet_[i] = true;
+    // The value stays set and is stored as "*"s, but not in silence.
+    if (TDbfWorkArea* wa = SelectedWorkArea(); wa && !FieldValueFits(*wa, i))
+      throw platform::ValueOutOfRange(field.FieldName());
   }
   return 0;
 }

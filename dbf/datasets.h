@@ -232,6 +232,7 @@ class TTzDataSet : public TTzPrimDataset {
   // Outside insert state: aligns the work area with the active record; in
   // insert state: stores the active buffer into the work-area record.
   virtual void WritePendingRecord();
+  void InternalCancel() override;
   virtual bool MemoAsBlockNumber() const { return false; }
   virtual void AfterBulkChange() {}
   virtual void ResetPositionState() {}
@@ -305,6 +306,9 @@ class TTzDataSet : public TTzPrimDataset {
   bool hideDeleted_ = false;
   TDbfFieldProps fieldProps_;
   std::vector<std::size_t> fieldOffsets_;  // in the native image, index 0 = field 1
+  // The fields set in the pending edit: the write stores them from their
+  // values, whatever the record's text held (the record is read afresh first).
+  std::vector<bool> fieldsSet_;
 };
 
 // The engine's Boolean texts: "yes", "no", "True", "False".

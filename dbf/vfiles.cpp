@@ -202,11 +202,15 @@ void WriteNode(TDbfWorkArea& wa, TVFileState& st, std::int32_t n) {
   }
   RecordList::iterator it = NodeAt(st, n);
   if (wa.virtualOrdering == ASCENDING || wa.virtualOrdering == DESCENDING) {
-    // The key may have changed: the record is placed again.
+    // The key may have changed: the record is placed again. The file never
+    // stood empty for the caller: its flags stay as they were.
     Record rec = BufferRecord(wa);
+    const bool begin = wa.beginFlag, end = wa.endFlag;
     RemoveCurrent(wa, st);
     LoadBuffer(wa, rec);
     AddRecord(wa, st, wa.virtualOrdering);
+    wa.beginFlag = begin;
+    wa.endFlag = end;
     return;
   }
   *it = BufferRecord(wa);

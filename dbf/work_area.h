@@ -92,6 +92,9 @@ struct TDbfWorkArea {
   // a record moves the generation on. Read fields through TypedField.
   std::vector<std::uint32_t> typedStamps;
   std::uint32_t typedGeneration = 1;
+  // A field the caller set since the record was loaded (MarkFieldSet): its
+  // stamp equals typedGeneration, and the store writes it from its value.
+  std::vector<std::uint32_t> typedSetStamps;
   std::function<bool()> filterCallback;
   TExprDescriptor* filterExpression = nullptr;
   void (*relationCallback)() = nullptr;

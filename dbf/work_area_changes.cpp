@@ -72,12 +72,17 @@ void Replace() {
     }
     LockSemaphore(true);
     std::memcpy(wa->swapBuffer.data(), WholeTypedRecord(*wa), wa->typedRecordSize);
-    // The text goes with the values: the fields not changed keep it.
+    // The text goes with the values, and so do the marks of the fields set:
+    // the fields not changed keep their text.
     const std::vector<char> text = wa->recordBuffer;
+    const std::vector<std::uint32_t> setStamps = wa->typedSetStamps;
+    const std::uint32_t generation = wa->typedGeneration;
     ReadRecord(*wa, wa->recordNumber);
     CallIndex(IndexHooks.RememberKeys);
     std::memcpy(WholeTypedRecord(*wa), wa->swapBuffer.data(), wa->typedRecordSize);
     wa->recordBuffer = text;
+    for (std::size_t i = 0; i < setStamps.size(); ++i)
+      if (setStamps[i] == generation) MarkFieldSet(*wa, i);
   }
   StoreTypedRecord(*wa);
   if (wa->isVirtual) {

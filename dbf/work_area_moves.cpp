@@ -17,12 +17,18 @@ void Go(std::int32_t n) {
     return;
   }
   if (n > wa->recordCount) RefreshRecordCount(*wa);
-  const std::string range = "Invalid record number = " + std::to_string(n) + " Database " +
-                            Quoted(wa->fileName) + " [GO]";
+  // A record number outside the table: a virtual file's own unit names it.
+  const auto outside = [wa, n] {
+    if (wa->isVirtual && VFileHook) {
+      CallVFile(*wa, kVfRead, n);
+      return;
+    }
+    DederError(212, "Invalid record number = " + std::to_string(n) + " Database " + Quoted(wa->fileName) + " [GO]");
+  };
   if (wa->recordCount < 1) {
     wa->endFlag = wa->beginFlag = true;
     BlankRecord(*wa);
-    DederError(212, range);
+    outside();
     return;
   }
   if (n >= 1 && n <= wa->recordCount) {
@@ -39,7 +45,7 @@ void Go(std::int32_t n) {
     return;
   }
   PlaceAfterEnd(*wa);
-  DederError(212, range);
+  outside();
 }
 
 void Dbf4RawGo(std::int32_t n) {

@@ -447,6 +447,7 @@ void LoadTypedRecord(TDbfWorkArea& wa) {
   if (wa.typedStamps.size() != wa.fields.size()) wa.typedStamps.assign(wa.fields.size(), 0);
   if (++wa.typedGeneration == 0) {  // wrapped: no stamp may match by chance
     std::fill(wa.typedStamps.begin(), wa.typedStamps.end(), 0);
+    std::fill(wa.typedSetStamps.begin(), wa.typedSetStamps.end(), 0);
     wa.typedGeneration = 1;
   }
   // The caller's own buffer may be read without us: fill it now.
@@ -466,14 +467,42 @@ std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa) {
   return wa.typedRecord;
 }
 
+void MarkFieldSet(TDbfWorkArea& wa, std::size_t index) {
+  if (index >= wa.fields.size()) return;
+  if (wa.typedSetStamps.size() != wa.fields.size()) wa.typedSetStamps.assign(wa.fields.size(), 0);
+  wa.typedSetStamps[index] = wa.typedGeneration;
+}
+
+bool FieldValueFits(TDbfWorkArea& wa, std::size_t index) {
+  if (index >= wa.fields.size() || !wa.typedRecord) return true;
+  const TDbfFieldEntry& f = wa.fields[index];
+  if ((f.type != 'N' && f.type != 'F') || f.length == 0) return true;
+  const std::uint8_t* p = TypedField(wa, index);
+  std::vector<char> text(f.length);
+  WriteNumberText(text.data(), f.length, f.decimals, f.decimals > 0 ? Real48ToExtended(p) : GetInt32(p));
+  return text[0] != '*';
+}
+
 namespace workareas {
+
+// A number or date text as the store writes it, which may hold more than
+// the typed record does.
+bool IsPlainStoredText(const TDbfFieldEntry& f, const char* text) {
+  const char* end = text + f.length;
+  if (f.type == 'D') return f.length >= 8 && std::all_of(text, text + 8, [](char c) { return c >= '0' && c <= '9'; });
+  if (f.type != 'N' && f.type != 'F') return false;
+  return std::any_of(text, end, [](char c) { return c >= '0' && c <= '9'; }) &&
+         std::all_of(text, end, [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '.'; });
+}
 
 // Whether field i still holds the value its stored text gives, so that the
 // text stays as stored: a number wider than the typed record holds (a whole
 // number beyond 32 bits, more digits than a six-byte real keeps), a date
 // outside the two-digit century window. A field not read since the record
-// was loaded holds its text by definition. A blank field is written from
-// its value, as it always was ("0", "F").
+// was loaded holds its text by definition. A field the caller set keeps only
+// a plain number or date text of the same value: any other ("?" in a logical
+// field, "*"s) is written from its value. A blank field is written from its
+// value, as it always was ("0", "F").
 bool KeepsStoredText(TDbfWorkArea& wa, std::size_t i) {
   const TDbfFieldEntry& f = wa.fields[i];
   if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return false;
@@ -486,6 +515,8 @@ bool KeepsStoredText(TDbfWorkArea& wa, std::size_t i) {
     return false;
   }
   if (blank) return false;
+  const bool set = i < wa.typedSetStamps.size() && wa.typedSetStamps[i] == wa.typedGeneration;
+  if (set && !IsPlainStoredText(f, text)) return false;
   std::uint8_t stored[264];
   if (!ConvertFieldTo(wa, i, stored)) return false;
   const std::uint8_t* typed = wa.typedRecord + wa.typedOffsets[i];
@@ -743,7 +774,9 @@ void SetFieldText(int n, const std::string& text) {
     p[0] = !text.empty() && std::strchr("TtYyJj", text[0]) != nullptr;
   } else {
     SetFieldValue(n, static_cast<long double>(FieldNumber(text.data(), text.size())));
+    return;
   }
+  MarkFieldSet(*wa, n - 1);
 }
 
 long double GetFieldValue(int n) {
@@ -812,12 +845,13 @@ void SetFieldValue(int n, long double value) {
     case 'F':
       if (f.decimals > 0) ExtendedToReal48(value, p);
       else PutInt32(p, ClampToInt32(static_cast<double>(std::nearbyint(value))));
-      PutNumberText(*wa, n - 1, value);
-      break;
+      PutNumberText(*wa, n - 1, value);  // the text is the caller's value
+      return;
     case 'M': PutInt32(p, ClampToInt32(static_cast<double>(value))); break;
     case 'L': p[0] = value != 0; break;
-    default: break;
+    default: return;
   }
+  MarkFieldSet(*wa, n - 1);
 }
 
 bool GetFieldLogical(int n) {
@@ -832,4 +866,5 @@ void SetFieldLogical(int n, bool value) {
   TDbfWorkArea* wa = CheckField(n, "SetFieldLogical");
   if (!wa || !wa->typedRecord || wa->fields[n - 1].type != 'L') return;
   *TypedField(*wa, n - 1) = value ? 1 : 0;
+  MarkFieldSet(*wa, n - 1);
 }

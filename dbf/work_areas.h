@@ -165,6 +165,13 @@ void StoreTypedRecord(TDbfWorkArea& wa);
 std::uint8_t* TypedField(TDbfWorkArea& wa, std::size_t index);
 // The whole typed record, every field converted: for copies in and out.
 std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa);
+// Field index (0 = field 1) was set by the caller: the next store writes it
+// from its typed value, unless its stored text is a plain number or date of
+// that very value (which may hold more than the typed record).
+void MarkFieldSet(TDbfWorkArea& wa, std::size_t index);
+// Whether the typed value of N or F field index fits the field's width
+// (else the store fills the field with "*"); true for other fields.
+bool FieldValueFits(TDbfWorkArea& wa, std::size_t index);
 // Size of the typed record of a table's fields.
 std::size_t TypedRecordSize(const TDbfWorkArea& wa);
 // Offsets of the fields in the typed record (typedOffsets) from the fields.

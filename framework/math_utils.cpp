@@ -80,9 +80,13 @@ Extended RoundDown(Extended x) { return std::floor(x); }
 
 int DecimalExponent(Extended x) {
   if (x == 0 || !std::isfinite(x)) return 0;
-  // Powers of ten below 1 are not exact in binary and their logarithm may
-  // fall just below the whole number; a tiny allowance keeps 0.001 at -3.
-  return static_cast<int>(RoundDown(Log10(std::fabs(x)) + 1e-12L));
+  // The logarithm may miss the whole number by a last bit either way (0.001
+  // is no power of ten in binary): the power of ten itself decides.
+  const Extended a = std::fabs(x);
+  int e = static_cast<int>(RoundDown(Log10(a)));
+  if (a < Power10(e)) --e;
+  else if (a >= Power10(e + 1)) ++e;
+  return e;
 }
 
 Extended RadToDeg(Extended x) { return x * 180 * (1 / kPi); }

@@ -256,7 +256,7 @@ void TField::SetAsFloat(double v) {
     case TFieldType::Integer:
     case TFieldType::Memo:
     case TFieldType::Boolean: {
-      if (!(v > INT32_MIN && v < INT32_MAX)) throw EDatabaseError("Value out of range for field '" + name_ + "'");
+      if (!(v > INT32_MIN && v < INT32_MAX)) throw ValueOutOfRange(name_);
       SetAsInteger(static_cast<std::int32_t>(std::lround(v)));
       return;
     }

@@ -29,6 +29,10 @@ class EDatabaseError : public std::runtime_error {
  public:
   explicit EDatabaseError(const std::string& message) : std::runtime_error(message) {}
 };
+// A value the named field cannot hold.
+inline EDatabaseError ValueOutOfRange(const std::string& field) {
+  return EDatabaseError("Value out of range for field '" + field + "'");
+}
 // A failure that was already reported to the user: callers stop quietly.
 class EAbort : public EDatabaseError {
  public:

@@ -7,6 +7,7 @@
 #include "framework/calc_messages.h"
 #include "framework/charset.h"
 #include "framework/math_utils.h"
+#include "framework/number_format.h"
 #include "framework/units.h"
 
 namespace {
@@ -88,6 +89,12 @@ TEST_F(TighteningTest, PanelModesDifferInTheirRiseAndEmbeddingLines) {
        {"FZ = ", "FVmax = ", "R FM = ", "SD=Sig.AS/Sig.a= ", "mtr/mmin = " /* tapped joint */, "tau,Rm/tau,FSmax = "})
     EXPECT_TRUE(ShowsText(head, true)) << head;
   for (const char* text : {"-M12x60-12.9", "nue Re = 0.9"}) EXPECT_TRUE(ShowsText(text)) << text;
+  // The angles name their unit in a word, also where the axes show the degree sign.
+  EXPECT_NE(DegreeUnitText(), "deg");
+  for (const std::string& text : {"alpha max = " + FloatToText(Montage.theta) + " deg",
+                                  "alpha Re = " + FloatToText(Montage.theta / Montage.nu) + " deg",
+                                  "alpha " + kMu + "0= " + FloatToText(Montage.theta0) + " deg"})
+    EXPECT_TRUE(ShowsText(text)) << text;
   // Lines that depend on the joint.
   EXPECT_FALSE(ShowsText("MA pre= ", true));
   Last.MApre = 5;

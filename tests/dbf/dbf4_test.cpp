@@ -266,3 +266,41 @@ TEST_F(Dbf4Facade, DatesOutsideTheCenturyWindowSurviveEditsOfOtherFields) {
     }
   }
 }
+
+// A field set through the dialog or the dataset is stored from its value,
+// also a logical field that held "?"; a number too wide for its field is
+// stored as "*"s, named as a whole number beyond 32 bits is.
+TEST_F(Dbf4Facade, FieldsSetAreStoredAndNumbersTooWideAreNamed) {
+  std::string p = FilledTable("flags.dbf", {F("OK", 'L', 1), F("N52", 'N', 5, 2), F("N100", 'N', 10)},
+                              {{"T", "1.5", "1"}, {"T", "2.5", "2"}});
+  auto bytes = dbftest::ReadBytes(p);
+  const std::size_t header = bytes[8] | (bytes[9] << 8), length = bytes[10] | (bytes[11] << 8);
+  for (int r = 0; r < 2; ++r) bytes[header + r * length + 1] = '?';
+  dbftest::WriteBytes(p, bytes);
+  dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->Go(1);
+  dbf4->SetFieldBoolean("OK", false);
+  for (const auto& [field, value] : {std::pair<const char*, Extended>{"N52", 99.999L}, {"N100", 9999999999.0L}}) {
+    SCOPED_TRACE(field);
+    DialogScript script;
+    script.Ok().Expect(std::string("Value out of range for field '") + field + "'");
+    dbf4->SetFieldFloat(field, value);
+    EXPECT_EQ(AbortFlag, 1);
+    AbortFlag = 0;
+  }
+  dbf4->Go(2);  // moving stores the edit
+  dbf4->tzdbf.Edit();
+  dbf4->tzdbf.FieldByName("OK").SetAsBoolean(false);
+  EXPECT_EQ(Raised<platform::EDatabaseError>([&] { dbf4->tzdbf.FieldByName("N52").SetAsString("-99.99"); }),
+            "Value out of range for field 'N52'");
+  dbf4->tzdbf.Post();
+  dbf4->CloseTable();
+  EXPECT_EQ(dbftest::RecordText(p, 1, 1, 16), "F*****         1");
+  EXPECT_EQ(dbftest::RecordText(p, 2, 1, 16), "F*****         2");
+  if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string script = Path("read.py");
+  std::ofstream(script) << "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1]): print(r['OK'], r['N52'], r['N100'])\n";
+  EXPECT_EQ(RunPython(script, p, Path("out.txt")), "False None 1\nFalse None 2\n");
+}

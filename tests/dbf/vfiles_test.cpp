@@ -87,6 +87,17 @@ TEST_F(VFiles, SortedInsertionAndSorting) {
     EXPECT_EQ(Column(), changed) << words;
     CloseDatabase();
   }
+  // The only record of a sorted file, replaced: the file stands on it, neither before nor after it.
+  OpenVirtual(" DESCENDING");
+  Set_VFileKey_To(KeyOfName, nullptr);
+  Add("5");
+  Go(1);
+  SetFieldText(1, "4");
+  Replace();
+  EXPECT_EQ(TzLastError, 0);
+  EXPECT_TRUE(RecNo() == 1 && !dBOF() && !dEOF());
+  EXPECT_EQ(Column(), "4,");
+  CloseDatabase();
 
   OpenVirtual();
   for (const char* n : {"d", "a", "e", "b", "c"}) Add(n);
@@ -118,6 +129,8 @@ TEST_F(VFiles, RecordsMoveDeletePackAndSnip) {
   EXPECT_EQ(GetFieldText(1), "R5");
   Go(9);
   EXPECT_EQ(TzLastError, 212);
+  EXPECT_EQ(TzErrorDetail, "Record # 9 of 5 in SCRATCH [VFiles]");
+  EXPECT_TRUE(dEOF() && RecNo() == 6);
 
   DeleteRecs({2, 4});
   SetIgnoreDel(true);

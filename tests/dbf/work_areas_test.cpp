@@ -459,3 +459,44 @@ TEST_F(WorkAreas_, FieldsNotChangedKeepTheirStoredText) {
               "c 8888888888 -5000000000 -1234567890123.4568\nd 9999999999 -5000000000 12345678901234.568\n");
   }
 }
+
+// A field the caller set is written from its value, also where the stored
+// text reads as the same value ("?" as false, "*"s as 0); a date of the same
+// text keeps its century, and the fields left alone keep their text.
+TEST_F(WorkAreas_, FieldsTheCallerSetAreWrittenTheOthersKeepTheirText) {
+  const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("OK", 'L', 1), F("LEFT", 'L', 1),
+                                              F("QTY", 'N', 6), F("DAY", 'D', 8)};
+  const std::string stored = "??******19400501";
+  std::string p = Create("set.dbf", fields);
+  Use(p + " EXCLUSIVE");
+  AppendTexts({{"a"}});
+  CloseDatabase();
+  auto bytes = ReadBytes(p);
+  const std::size_t header = bytes[8] | (bytes[9] << 8);
+  std::copy(stored.begin(), stored.end(), bytes.begin() + header + 5);
+  dbftest::WriteBytes(p, bytes);
+  auto record = [&] { return dbftest::RecordText(p, 1, 1, 4 + stored.size()); };
+  ASSERT_EQ(record(), "a   " + stored);
+
+  for (bool indexed : {false, true}) {
+    SCOPED_TRACE(indexed);
+    dbftest::WriteBytes(p, bytes);
+    Use(p + " EXCLUSIVE");
+    if (indexed) MakeIndex(Path("name.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    Go(1);
+    if (indexed) SetFieldText(2, "N");
+    else SetFieldLogical(2, false);
+    SetFieldValue(4, 0);
+    SetFieldText(5, GetFieldText(5));
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+    EXPECT_EQ(record(), "a   F?     019400501");
+  }
+  if (dbftest::PythonModule("dbfread")) {
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]): print(r['OK'], r['LEFT'], r['QTY'], r['DAY'])\n";
+    EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")), "False None 0 1940-05-01\n");
+  }
+}

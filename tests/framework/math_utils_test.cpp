@@ -90,6 +90,14 @@ TEST_F(MathUtilsTest, RoundingAndExponents) {
       {0, 0}, {1, 0}, {9.99L, 0}, {10, 1}, {1000, 3}, {1e-3L, -3}, {0.099999L, -2}, {-250, 2}, {1e20L, 20}};
   for (const auto& c : exps) EXPECT_EQ(DecimalExponent(c.x), c.e) << static_cast<double>(c.x);
   for (int e = -12; e <= 18; ++e) EXPECT_EQ(DecimalExponent(Power10(e)), e) << e;
+  // A whole number just below a power of ten lies below it, however near; so
+  // does the last value before 10^e. The double nearest 0.001 is above it.
+  for (int e = 1; e <= 18; ++e) {
+    SCOPED_TRACE(e);
+    EXPECT_EQ(DecimalExponent(Power10(e) - 1), e - 1);
+    EXPECT_EQ(DecimalExponent(-std::nextafter(Power10(e), Extended(0))), e - 1);
+  }
+  EXPECT_EQ(DecimalExponent(0.001), -3);
   // Whole exponents, kept or not, are the power itself (a reciprocal below 1).
   for (int e = -80; e <= 80; ++e) {
     SCOPED_TRACE(e);

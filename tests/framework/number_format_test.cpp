@@ -34,6 +34,13 @@ TEST_F(NumberFormatTest, FloatToTextSignificantDigitsAndTrimming) {
   // Exact powers of ten.
   Extended p = 1;
   for (int e = 0; e <= 12; ++e, p *= 10) EXPECT_EQ(FloatToText(p), "1" + std::string(e, '0')) << e;
+  // The nines just below them carry no padding.
+  p = 10;
+  for (int e = 1; e <= 14; ++e, p *= 10) {
+    SCOPED_TRACE(e);
+    EXPECT_EQ(FloatToText(p - 1), std::string(e, '9'));
+    EXPECT_EQ(FloatToTextFix(1, p - 1), std::string(e, '9') + ".0");
+  }
   EXPECT_EQ(FloatToTextEng(1e-6L), "1E-6");
 }
 
