@@ -11,11 +11,14 @@
 #include <iterator>
 #include <functional>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "dbf/dbf4.h"
@@ -230,14 +233,17 @@ std::string Fnv1aHex(std::string_view bytes) {
 }
 
 // Where the index of these contents on this key lives in the per-user cache:
-// the index name and a hash of identity and key.
+// the index name, a hash of the table's path and key, which every entry of
+// that table on that key shares, and a hash of identity and key.
 std::string CachedIndexPath(const std::string& identity, const std::string& keyExpression,
                             std::string_view indexName) {
   std::string name;
   for (char c : indexName)
     if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') name.push_back(c);
+  const std::string path = identity.substr(0, identity.find('\n'));
   return AddBackslash(platform::CacheDirectory()) + "indexes/" + name + "-" +
-         Fnv1aHex(identity + '\n' + keyExpression + "\nndx 1") + ".ndx";
+         Fnv1aHex(path + '\n' + keyExpression + "\nndx 1") + Fnv1aHex(identity + '\n' + keyExpression + "\nndx 1") +
+         ".ndx";
 }
 
 // The checksum of a cache entry, taken when it was built, lives in a file of
@@ -280,9 +286,27 @@ std::string ContentsChecksum(const std::string& file) {
 // True when the cache entry holds the bytes its checksum was taken of. An
 // entry damaged inside may still look like an index and answer wrongly: it
 // is built afresh, as is one without a checksum.
+// An entry found whole is known by its file and its last change, and not
+// read again while they stand: entries are replaced by a rename (another
+// file), and a change in place moves the change time. One changed within the
+// last second is read every time, as the clock may not have moved on for
+// the change after it.
 bool EntryIsWhole(const std::string& cached) {
+  static std::unordered_map<std::string, std::string> foundWhole;
+  struct stat st {};
+  if (::stat(cached.c_str(), &st) != 0) return false;
+  const std::string stamp = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
+                            std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
+                            std::to_string(st.st_mtim.tv_nsec) + ':' + std::to_string(st.st_ctim.tv_sec) + '.' +
+                            std::to_string(st.st_ctim.tv_nsec);
+  const auto known = foundWhole.find(cached);
+  if (known != foundWhole.end() && known->second == stamp) return true;
   std::string stored;
-  return ReadWhole(ChecksumPath(cached), stored) && !stored.empty() && stored == ContentsChecksum(cached);
+  if (!ReadWhole(ChecksumPath(cached), stored) || stored.empty() || stored != ContentsChecksum(cached)) return false;
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (now.tv_sec > st.st_ctim.tv_sec + 1) foundWhole[cached] = stamp;
+  return true;
 }
 
 // Keeps the checksum of a built entry before the entry is put in place,
@@ -306,6 +330,17 @@ bool KeepChecksum(const std::string& built, const std::string& cached) {
   return platform::CommitTemporary(temporary, path, platform::ReplaceSync::Derived);
 }
 
+// The names in the folder of the cache entries, listed once a run.
+const std::vector<std::string>& CacheEntryNames(const std::string& folder) {
+  static std::string listed;
+  static std::vector<std::string> names;
+  if (listed != folder) {
+    names = platform::FolderEntryNames(folder);
+    listed = folder;
+  }
+  return names;
+}
+
 // Clears away, once a run, what runs killed while they built cache entries
 // left there: entries and checksums half written under the name of their
 // process, once that process has gone (two programs building at once never
@@ -319,14 +354,15 @@ void ClearLeftCacheFiles(const std::string& cached) {
   const fs::path indexes = fs::path(cached).parent_path();
   const fs::path checksums = fs::path(ChecksumPath(cached)).parent_path();
   // An entry is built as its tree (".ndx.bu$"), then put in place.
-  platform::RemoveLeftProcessFiles(indexes.string(), {".ndx", ".ndx.bu$"});
-  platform::RemoveLeftProcessFiles(checksums.string(), {".sum"});
+  // The folders are listed once, so that a large cache costs no call per file.
+  const std::vector<std::string>& names = CacheEntryNames(indexes.string());
+  const std::vector<std::string> sums = platform::FolderEntryNames(checksums.string());
+  platform::RemoveLeftProcessFiles(indexes.string(), names, {".ndx", ".ndx.bu$"});
+  platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"});
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();
-  // The entries are listed once, so that a large cache costs no call per file.
-  const std::vector<std::string> names = platform::FolderEntryNames(indexes.string());
   const std::unordered_set<std::string> entries(names.begin(), names.end());
-  for (const std::string& name : platform::FolderEntryNames(checksums.string())) {
+  for (const std::string& name : sums) {
     // A checksum without its entry, or a temporary of an earlier version.
     const std::string_view n(name);
     const bool sum = n.size() > 4 && n.substr(n.size() - 4) == ".sum";
@@ -340,6 +376,48 @@ void ClearLeftCacheFiles(const std::string& cached) {
     const auto changed = fs::last_write_time(file, timeError);
     if ((orphan || temporary) && !timeError && now - changed > kLeftAlone) fs::remove(file, timeError);
   }
+}
+
+// An entry another run may hold open is left alone: its lock on the whole
+// file is taken for the removal, which every open index's share lock holds
+// off. The checksum goes first, so that a run finding the entry without it
+// builds afresh.
+void RemoveUnusedEntry(const std::string& entry) {
+  const int fd = ::open(entry.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st {};
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+      ::fcntl(fd, F_OFD_SETLK, &whole) == 0) {
+    std::error_code ec;
+    fs::remove(ChecksumPath(entry), ec);
+    ::unlink(entry.c_str());
+  }
+  ::close(fd);
+}
+
+// Every chmod, link or rename of a table gives it another identity, and its
+// indexes new entries: those of the same table and key that the entry in use
+// superseded are removed, so that the cache holds one set per table. Looked
+// for once a run in the run's listing of the cache, and after each build.
+void RemoveSupersededEntries(const std::string& cached, bool built) {
+  static std::unordered_set<std::string> swept;
+  const std::size_t slash = cached.rfind('/');
+  const std::string folder = cached.substr(0, slash);
+  const std::string file = cached.substr(slash + 1);
+  // "<name>-<table and key><identity>.ndx": the group is all but the identity.
+  constexpr std::size_t kTail = 16 + 4;
+  if (file.size() <= kTail + 17) return;
+  if (!swept.insert(cached.substr(0, cached.size() - kTail)).second && !built) return;
+  const std::string group = file.substr(0, file.size() - kTail);
+  const std::vector<std::string> fresh = built ? platform::FolderEntryNames(folder) : std::vector<std::string>();
+  for (const std::string& name : built ? fresh : CacheEntryNames(folder))
+    if (name.size() == file.size() && name != file && name.compare(0, group.size(), group) == 0 &&
+        name.compare(name.size() - 4, 4, ".ndx") == 0 &&
+        name.find_first_not_of("0123456789abcdef", group.size()) == name.size() - 4)
+      RemoveUnusedEntry(folder + "/" + name);
 }
 
 // Where an index of this run alone lives: in the process's temporary directory.
@@ -743,7 +821,9 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
       Table.indexShared = true;
     }
   }
-  if (!Table.indexShared && !BuildIndex(expr, identity, cached)) return;
+  const bool built = !Table.indexShared;
+  if (built && !BuildIndex(expr, identity, cached)) return;
+  if (Table.indexShared) RemoveSupersededEntries(cached, built);
   if (platform::BatchMode()) RunReportingErrors([&] { Table.held = Data().HoldIndexesForReading().release(); });
   // A new index places the table on its first key, as opening it does.
   Dialog().First();

@@ -17,7 +17,6 @@
 #include "dbf/runtime.h"
 #include "dbf/vfiles.h"
 #include "dbf/work_areas.h"
-#include "platform/os.h"
 
 void InitDbfModules() {
   InitDbfErrors();
@@ -37,11 +36,10 @@ void InitDbfModules() {
   IndexInit();
   InitDatasets();
   // The end step runs once, when the program ends (also after a halt on an
-  // error). The temporary directory is made first, so that it outlives it.
+  // error), before the temporary directory goes (its holder is older).
   static bool started = false;
   if (!started) {
     started = true;
-    platform::ProcessTempDir();
     std::atexit(EndDbfModules);
   }
 }

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/os.h"
+
 namespace platform {
 
 namespace {
@@ -114,8 +116,8 @@ bool IsTemporaryTail(std::string_view tail) {
 }
 
 // Removes the temporaries of this stem that a run of this user which ended
-// without finishing them (killed, say) left behind: those nobody holds the
-// lock of.
+// without finishing them (killed, say) left behind: those no program holds
+// open or locked. Each one removed is named on stderr.
 // The lock is taken for reading while the name is removed, so that a run
 // making the same name at that moment sees its file gone and makes another.
 void ClearStaleTemporaries(const std::string& stem) {
@@ -136,9 +138,10 @@ void ClearStaleTemporaries(const std::string& stem) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat opened {}, named {};
-    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() && LockWhole(fd, F_RDLCK, false) &&
-        ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-      ::unlink(path.c_str());
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+        NobodyElseHolds(fd) && ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino && ::unlink(path.c_str()) == 0)
+      NameRemovedFile(path, "a temporary file left by a run that has ended");
     ::close(fd);
   }
 }

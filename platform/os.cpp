@@ -7,16 +7,22 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+
+#include "platform/folder_names.h"
 
 namespace fs = std::filesystem;
 
@@ -42,36 +48,95 @@ std::string TempBase() {
   return base.empty() ? std::string("/tmp") : base;
 }
 
-struct TempDirHolder {
-  std::string path;
-  pid_t owner = ::getpid();
-  TempDirHolder() {
-    std::string base = TempBase();
-    std::string templ = base + "/bq4-" + std::to_string(::getpid()) + "-XXXXXX";
-    if (char* made = ::mkdtemp(templ.data())) {
-      path = made;
-    } else {
-      path = base;  // fall back to the shared directory rather than fail
-    }
+// The file inside a run's temporary folder whose lock the run holds for its
+// whole life: a folder whose lock can be taken belongs to no running program,
+// whatever its name, process number or clock say.
+constexpr const char* kRunLockName = ".run.lock";
+
+bool LockWholeFile(int fd, bool wait) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;  // l_start = l_len = 0: the whole file
+  for (;;) {
+    if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
+    if (errno != EINTR) return false;
   }
+}
+
+// This process's temporary folder, made on first use: a run that needs no
+// scratch file makes none. The holder itself lives from the start, so that
+// the folder goes after everything that the program closes at its end.
+struct TempDirHolder {
+  std::mutex mutex;
+  std::string path;
+  int lock = -1;
+  pid_t owner = ::getpid();
+
+  const std::string& Folder() {
+    std::lock_guard<std::mutex> guard(mutex);
+    if (path.empty()) Make();
+    return path;
+  }
+
+  // The folder once made, else empty; never makes it.
+  std::string Made() {
+    std::lock_guard<std::mutex> guard(mutex);
+    return path;
+  }
+
+  void Make() {
+    const std::string base = TempBase();
+    // A folder cleared away as left between its making and its lock (by a
+    // run that took it for one a killed run left) is made afresh.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      std::string templ = base + "/bq4-" + std::to_string(::getpid()) + "-XXXXXX";
+      if (!::mkdtemp(templ.data())) break;
+      const int fd = ::open((templ + "/" + kRunLockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+      if (fd < 0) {
+        ::rmdir(templ.c_str());
+        continue;
+      }
+      errno = 0;
+      const bool locked = LockWholeFile(fd, true);
+      // A file system without locks keeps the folder unlocked: no run can
+      // take its lock either, so none clears it away.
+      const bool noLocks = !locked && (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL);
+      struct stat st {};
+      if ((locked || noLocks) && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
+        path = templ;
+        lock = fd;
+        return;
+      }
+      ::close(fd);
+    }
+    path = base;  // fall back to the shared directory rather than fail
+  }
+
   ~TempDirHolder() {
     // A forked child that ends normally leaves its parent's directory alone.
-    if (::getpid() == owner && path.find("/bq4-") != std::string::npos) {
+    if (::getpid() == owner && lock >= 0) {
       std::error_code ec;
       fs::remove_all(path, ec);
+      ::close(lock);
     }
   }
 };
 
-}  // namespace
-
-const std::string& ProcessTempDir() {
+TempDirHolder& TempDir() {
   static TempDirHolder holder;
-  return holder.path;
+  return holder;
 }
 
+// Made before main(), so that it ends after everything that ends at exit.
+[[maybe_unused]] const TempDirHolder& kStartedHolder = TempDir();
+
+}  // namespace
+
+const std::string& ProcessTempDir() { return TempDir().Folder(); }
+
 bool InProcessTempDir(std::string_view path) {
-  const std::string& own = ProcessTempDir();
+  // Before the folder is made nothing lies in it.
+  const std::string own = TempDir().Made();
   // The shared folder itself, when none of its own could be made, is no one's.
   if (own.find("/bq4-") == std::string::npos || path.size() <= own.size() + 1 ||
       path.compare(0, own.size(), own) != 0 || path[own.size()] != '/')
@@ -170,44 +235,100 @@ pid_t LeftFileOwner(std::string_view name, std::string_view extension) {
 
 int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
                            long quiet) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return 0;
+  return RemoveLeftProcessFiles(folder, FolderEntryNames(folder), extensions, quiet);
+}
+
+int RemoveLeftProcessFiles(const std::string& folder, const std::vector<std::string>& names,
+                           std::initializer_list<std::string_view> extensions, long quiet) {
   int removed = 0;
-  while (const dirent* e = ::readdir(dir)) {
+  for (const std::string& name : names) {
     pid_t pid = 0;
     for (const std::string_view extension : extensions)
-      if ((pid = LeftFileOwner(e->d_name, extension)) != 0) break;
+      if ((pid = LeftFileOwner(name, extension)) != 0) break;
     if (pid <= 0 || pid == ::getpid()) continue;
-    const std::string path = folder + "/" + e->d_name;
+    const std::string path = folder + "/" + name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) continue;
     if (!LeftByEndedProcess(pid, st.st_mtime, quiet)) continue;
-    if (::unlink(path.c_str()) == 0) ++removed;
+    // Its number may be another process namespace's, whose program still
+    // writes it: held, it stays.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (NobodyElseHolds(fd) && ::unlink(path.c_str()) == 0) ++removed;
+    ::close(fd);
   }
-  ::closedir(dir);
   return removed;
 }
+
+namespace {
+
+// Whether the folder of a run is one that no running program holds: the lock
+// of its lock file could be taken, and is held by `held` while the folder
+// goes. A folder without one (made by an earlier version of the program, or
+// its run killed before it took its lock) is judged by its process, as those
+// runs were; the lock file is made for it then, so that a run that is just
+// making it waits for the lock and makes another.
+bool TakeLeftFolder(const std::string& path, pid_t pid, time_t changed, long quiet, int& held) {
+  const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir < 0) return false;
+  int fd = ::openat(dir, kRunLockName, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT && LeftByEndedProcess(pid, changed, quiet))
+    fd = ::openat(dir, kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  ::close(dir);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (!LockWholeFile(fd, false) || ::fstat(fd, &st) != 0 || st.st_nlink == 0) {
+    ::close(fd);
+    return false;
+  }
+  held = fd;
+  return true;
+}
+
+}  // namespace
 
 int RemoveLeftTempDirs(const std::string& folder, long quiet) {
   const std::string base = folder.empty() ? TempBase() : folder;
   DIR* dir = ::opendir(base.c_str());
   if (!dir) return 0;
-  const std::string& own = ProcessTempDir();
+  const std::string own = TempDir().Made();
   int removed = 0;
   while (const dirent* e = ::readdir(dir)) {
     const pid_t pid = TempDirOwner(e->d_name);
     if (pid <= 0) continue;
     const std::string path = base + "/" + e->d_name;
     struct stat st {};
-    // A directory of this user (not a link to one) whose process has ended.
+    int held = -1;
+    // A directory of this user (not a link to one) that no run holds.
     if (path == own || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        !LeftByEndedProcess(pid, st.st_mtime, quiet))
+        !TakeLeftFolder(path, pid, st.st_mtime, quiet, held))
       continue;
     std::error_code ec;
-    if (fs::remove_all(path, ec) > 0 && !ec) ++removed;
+    if (fs::remove_all(path, ec) > 0 && !ec) {
+      ++removed;
+      NameRemovedFile(path, "the temporary folder of a run that has ended");
+    }
+    ::close(held);
   }
   ::closedir(dir);
   return removed;
+}
+
+bool NobodyElseHolds(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  const int access = ::fcntl(fd, F_GETFL) & O_ACCMODE;
+  struct flock fl {};
+  fl.l_type = access == O_RDONLY ? F_RDLCK : F_WRLCK;
+  fl.l_whence = SEEK_SET;  // the whole file
+  if (::fcntl(fd, F_OFD_SETLK, &fl) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
+  if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) return true;
+  if (errno == EAGAIN || errno == EBUSY) return false;
+  return ::time(nullptr) - st.st_mtime >= 3600;
+}
+
+void NameRemovedFile(const std::string& path, const char* what) {
+  std::fprintf(stderr, "bq4: removed %s, %s\n", path.c_str(), what);
 }
 
 std::string TempFileName(const std::string& prefix) {

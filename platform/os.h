@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -17,8 +18,9 @@ void SleepMs(std::uint32_t ms);
 // Value of an environment variable, empty when it is not set.
 std::string GetEnvironment(const std::string& name);
 
-// A directory of this process alone under $TMPDIR (created on first use,
-// removed at exit), so that two running instances never share a temporary file.
+// A directory of this process alone under $TMPDIR, "bq4-<pid>-XXXXXX" (made on
+// first use, removed at exit), so that two running instances never share a
+// temporary file. The process holds a lock inside it while it lives.
 const std::string& ProcessTempDir();
 
 // True when path lies inside ProcessTempDir() (once it exists): a scratch
@@ -32,13 +34,28 @@ std::string TempFileName(const std::string& prefix);
 
 // Removes from folder (default: $TMPDIR, else /tmp) the temporary directories
 // that this user's programs left when they were killed: named as
-// ProcessTempDir() names them, owned by this user, their process ended (no
-// process of that number runs, or the one that does started after the
-// folder last changed: its number taken again). Where the system cannot tell
-// when a process started, a folder of a running number goes once nothing
-// in it changed for `quiet` seconds. Never this process's own. Returns how
-// many were removed.
+// ProcessTempDir() names them, owned by this user, and held by no running
+// program: a run holds the lock of a file inside its folder for its whole
+// life, so this works across process namespaces and clock steps. A folder
+// without that file (an earlier version's) goes when its process has ended
+// (no process of that number runs, or the one that does started after the
+// folder last changed); where the system cannot tell when a process
+// started, once nothing in it changed for `quiet` seconds. Never this
+// process's own. Each one removed is named on stderr; returns how many.
 int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
+
+// Whether no other program holds the file that the open fd stands for, so
+// that it may be removed: no lock of another open file (OFD or classic)
+// conflicts with a lock on the whole file, none holds its flock, and a
+// write lease can be had, which the system grants only while no other
+// descriptor of the file is open. Where the file system gives no leases, a
+// file that nobody locks counts as free once untouched for an hour. The
+// locks and the lease go when fd is closed.
+bool NobodyElseHolds(int fd);
+
+// Names on stderr a file or folder that this run removed though another
+// program made it: "bq4: removed <path>, <what>".
+void NameRemovedFile(const std::string& path, const char* what);
 
 // Removes from folder the files that this user's programs were writing when
 // they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), with
@@ -47,6 +64,9 @@ int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
 // Returns how many were removed.
 int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
                            long quiet = 3600);
+// The same among the names of the folder's entries as listed already.
+int RemoveLeftProcessFiles(const std::string& folder, const std::vector<std::string>& names,
+                           std::initializer_list<std::string_view> extensions, long quiet = 3600);
 
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();

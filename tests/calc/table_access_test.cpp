@@ -1,6 +1,7 @@
 #include "calc/table_access.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -243,6 +244,62 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   EXPECT_TRUE(DbfKeyFound());
   FindDbfKey(" 10.00");
   EXPECT_FALSE(DbfKeyFound());
+}
+
+// Every chmod or link of a table changes its identity and its indexes get
+// new entries: those superseded for the same table and key are removed, so
+// that the cache stays one set per table, unless another run holds one open
+// (its share lock); those of another key stay.
+TEST_F(TableAccessTest, EntriesSupersededForTheSameTableAreRemovedUnlessInUse) {
+  WriteDbf(DbfDir + "/sup.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  const fs::path cache = fs::path(platform::CacheDirectory());
+  auto count = [&](const char* folder) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(cache / folder, ec)) n += e.path().filename().string().rfind("sup-", 0) == 0;
+    return n;
+  };
+  auto findTen = [](const char* key) {
+    OpenDbfTable("sup");
+    IndexDbfOn(key, "sup");
+    FindDbfKey(std::string(key) == "D" ? " 10.00" : "M10");
+    const std::string found = DbfKeyFound() ? DbfFieldText(1) : std::string("not found");
+    const std::string entry = DbfIndexPath();
+    CloseDbfTable();
+    EXPECT_EQ(found, "M10");
+    return entry;
+  };
+  const fs::path table = DbfDir + "/sup.dbf";
+  findTen("NAME");  // an entry of another key
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    fs::permissions(table, round % 2 ? fs::perms::group_write : fs::perms::group_read, fs::perm_options::add);
+    if (round == 5) fs::create_hard_link(table, DbfDir + "/sup-link.dbf");
+    findTen("D");
+    EXPECT_EQ(count("indexes"), 2);
+    EXPECT_EQ(count("index-checksums"), 2);
+  }
+
+  // An entry another run reads stays while it does; the next build removes it.
+  const std::string used = findTen("D");
+  const int reader = ::open(used.c_str(), O_RDONLY | O_CLOEXEC);
+  struct flock share {};
+  share.l_type = F_RDLCK;
+  share.l_start = static_cast<off_t>(platform::kShareSentinelOffset);
+  share.l_len = 1;
+  ASSERT_EQ(::fcntl(reader, F_OFD_SETLK, &share), 0);
+  fs::permissions(table, fs::perms::others_read, fs::perm_options::add);
+  EXPECT_NE(findTen("D"), used);
+  EXPECT_TRUE(fs::exists(used));
+  EXPECT_EQ(count("indexes"), 3);
+  ::close(reader);
+  fs::permissions(table, fs::perms::others_read, fs::perm_options::remove);
+  findTen("D");
+  EXPECT_FALSE(fs::exists(used));
+  EXPECT_EQ(count("indexes"), 2);
+  EXPECT_EQ(count("index-checksums"), 2);
+  findTen("NAME");
+  EXPECT_EQ(count("indexes"), 2);
 }
 
 // Entries of the index cache damaged inside, their header whole, may still

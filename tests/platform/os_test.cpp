@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,6 +86,52 @@ TEST(PlatformOs, LeftTempDirsOfKilledRunsAreRemoved) {
     EXPECT_EQ(fs::exists(base / e.name), !e.removed);
   }
   EXPECT_EQ(platform::RemoveLeftTempDirs((base / "missing").string()), 0);
+  fs::remove_all(base);
+}
+
+// A run holds the lock of a file in its folder for its whole life, and the
+// clean-up judges by that lock alone where there is one: a folder whose
+// number no process here has (a run in another process namespace) stays
+// while its lock is held, and one whose lock is free goes at once though its
+// number runs and it changed just now (a clock stepped back).
+TEST(PlatformOs, RunFoldersGoOnlyWhenTheirLockIsFree) {
+  const std::string& own = platform::ProcessTempDir();
+  const auto takeLock = [](const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    return fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &fl) == 0 ? fd : (fd >= 0 ? ::close(fd), -1 : -1);
+  };
+  // This process holds its own: another open file cannot take the lock.
+  ASSERT_TRUE(fs::exists(fs::path(own) / ".run.lock"));
+  EXPECT_EQ(takeLock(fs::path(own) / ".run.lock"), -1);
+
+  const fs::path base = fs::path(own) / "locked-sweep";
+  fs::create_directories(base);
+  const pid_t gone = GoneProcess();
+  ASSERT_GT(gone, 0);
+  const fs::path held = base / ("bq4-" + std::to_string(gone) + "-Held01");
+  const fs::path freed = base / ("bq4-" + std::to_string(getppid()) + "-Free01");
+  const fs::path unlocked = base / ("bq4-" + std::to_string(getppid()) + "-NoLck1");
+  for (const fs::path& p : {held, freed, unlocked}) {
+    fs::create_directories(p / "inner");
+    std::ofstream(p / "inner" / "x.tmp") << "scratch";
+  }
+  const int holder = takeLock(held / ".run.lock");
+  ASSERT_GE(holder, 0);
+  std::ofstream(freed / ".run.lock").flush();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(fs::exists(held / "inner" / "x.tmp"));
+  EXPECT_FALSE(fs::exists(freed));
+  EXPECT_TRUE(fs::exists(unlocked / "inner" / "x.tmp"));  // no lock file: its number still runs
+  EXPECT_NE(err.find(freed.string()), std::string::npos) << err;
+  EXPECT_EQ(err.find(held.string()), std::string::npos) << err;
+  // Its lock given up, the folder goes.
+  ::close(holder);
+  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 1);
+  EXPECT_FALSE(fs::exists(held));
   fs::remove_all(base);
 }
 
