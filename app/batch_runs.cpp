@@ -126,7 +126,7 @@ int LoadBatchProject(const std::string& projectFile) {
   const Byte trace = TraceMessagesOn;
   TraceMessagesOn = 0;
   ReadConfigFile();
-  ApplySystemDateLayout();
+  ApplyDateLayout();
   AbortFlag = 0;
   // The checks of the directories would only report, and messages are off.
   FillConfigDirDefaults();

@@ -238,10 +238,11 @@ void Thh::BuildViewMenu() {
   const TCadDevice screen = kCadScreen;
   // A picture drawn on the screen; its name names the PDF file of its print.
   auto picture = [this](QMenu* menu, const char* name, const char* caption, std::function<void()> draw) {
-    AddItem(menu, name, caption, [caption, draw] {
+    AddItem(menu, name, caption, [this, caption, draw] {
       AbortFlag = 0;
       SetScreenPictureName(caption);
       draw();
+      Shown(draw);
     });
   };
   AddItem(m, "mi_viewausdruck", "&Printout", [] {

@@ -118,10 +118,17 @@ class Thh : public DUdoduvoz {
   void KeepDesktopMenuColours();
   void SetCaption(const std::string& name, const std::string& utf8);
   void GuidedNewInput();
+  // The drawing shown and how to draw it again while it is shown.
+  void Shown(std::function<void()> draw);
+  // After a save under another name than `before`: the drawing shown is
+  // drawn again, since it names its project file.
+  void ShowNewFileName(const std::string& before);
 
   std::map<std::string, QAction*> items_;
   std::map<std::string, QMenu*> menus_;
   bool destroyed_ = false;
+  std::function<void()> shownDrawing_;
+  std::size_t shownDrawingClears_ = 0;
 };
 
 // The one main window while it exists (nullptr otherwise).

@@ -25,6 +25,7 @@
 #include "framework/charset.h"
 #include "framework/colours.h"
 #include "framework/config_file.h"
+#include "framework/display_list.h"
 #include "framework/documents.h"
 #include "framework/drawing.h"
 #include "framework/error_explanations.h"
@@ -123,6 +124,12 @@ void Thh::ShowMessageCount() {
 void Thh::UpdateAfterCalculation() {
   ShowMessageCount();
   RunRedrawCurrentView();
+  Shown(RunRedrawCurrentView);
+}
+
+void Thh::Shown(std::function<void()> draw) {
+  shownDrawing_ = std::move(draw);
+  shownDrawingClears_ = DisplayList ? DisplayList->ClearCount() : 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -190,19 +197,32 @@ void Thh::mi_fileOpenTableClick() {
 
 void Thh::mi_FileSaveClick() {
   AbortFlag = 0;
+  const std::string before = CurrentFilePath();
   SaveInputFile(CurrentFileName);
   if (!AbortFlag) InputModified = 0;
   SetMainCaption();
+  ShowNewFileName(before);
 }
 
 void Thh::mi_FileSaveAsClick() {
   AbortFlag = 0;
+  const std::string before = CurrentFilePath();
   WriteCalcFile("");
   if (!AbortFlag) {
     InputModified = 0;
     AddRecentFile(CurrentFileName);
   }
   SetMainCaption();
+  ShowNewFileName(before);
+}
+
+void Thh::ShowNewFileName(const std::string& before) {
+  if (AbortFlag || CurrentFilePath() == before || !shownDrawing_ || !DisplayList ||
+      DisplayList->ClearCount() != shownDrawingClears_)
+    return;
+  const std::function<void()> draw = shownDrawing_;
+  draw();
+  Shown(draw);
 }
 
 void Thh::mi_fileprintClick() {

@@ -30,9 +30,9 @@ std::string g_screenPicture = "picture";
 void SetScreenPictureName(const std::string& name) { g_screenPicture = name.empty() ? "picture" : name; }
 const std::string& ScreenPictureName() { return g_screenPicture; }
 
-void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture) {
+void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture, bool fileChosen) {
   if (setupPage) SetupPrinterPage(PrintMode);
-  ChoosePdfFileForJob(picture);
+  if (!fileChosen) ChoosePdfFileForJob(picture);
   if (AbortFlag) return;
   BeginPrintoutDocument(ProgShortName);
   if (AbortFlag) return;

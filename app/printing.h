@@ -12,8 +12,9 @@ void ShowPrintConfiguration(bool printerSetupMode);
 void RunPrintMacro(Thh& window);
 // Replays the main window's display list as one print job; with setupPage
 // the page is first set up for the configured print mode. A job into a PDF
-// file asks for the file, proposing one named after the project and picture.
-void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture);
+// file asks for the file, proposing one named after the project and picture,
+// unless `fileChosen`: the user has just chosen the printer choice's file.
+void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture, bool fileChosen = false);
 // The name of the picture last drawn on the screen by a View command, for
 // the PDF file of its print ("picture" when none was).
 void SetScreenPictureName(const std::string& name);

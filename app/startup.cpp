@@ -18,6 +18,7 @@
 #include "calc/project_file.h"
 #include "framework/config_file.h"
 #include "framework/display_list.h"
+#include "framework/drawing_info.h"
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
@@ -87,7 +88,9 @@ bool StartUpEndsProgram() { return g_endProgram; }
 void StartUp(Word mode) {
   g_endProgram = false;
   if (mode < 6 || mode > 9) ReadConfigFile();
-  ApplySystemDateLayout();
+  ApplyDateLayout();
+  // The drawing's dates of today were set before the layout was known.
+  InitDrawingInfo();
   AbortFlag = 0;
   TraceMessagesOn = 1;
   RepairConfigDirs();

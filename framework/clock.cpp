@@ -5,8 +5,8 @@
 #include <ctime>
 #include <string>
 
-#include <langinfo.h>
-#include <locale.h>
+#include "framework/locale_dates.h"
+
 
 namespace {
 bool g_pinned = false;
@@ -43,68 +43,4 @@ bool ClockPinned() { return g_pinned; }
 
 void InitClock() { UnpinClock(); }
 
-namespace {
-
-std::string LocaleShortDateFormat() {
-  locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
-  if (loc == static_cast<locale_t>(nullptr)) return std::string();
-  const char* fmt = nl_langinfo_l(D_FMT, loc);
-  std::string out;
-  for (const char* p = fmt; p && *p; ++p) {
-    if (*p != '%' || !p[1]) {
-      out += *p;
-      continue;
-    }
-    switch (*++p) {
-      case 'd': case 'e': out += "dd"; break;
-      case 'm': out += "MM"; break;
-      case 'y': out += "yy"; break;
-      case 'Y': out += "yyyy"; break;
-      case 'F': out += "yyyy-MM-dd"; break;
-      case 'D': out += "MM/dd/yy"; break;
-      default: break;  // a field without a place in a date layout
-    }
-  }
-  freelocale(loc);
-  return out;
-}
-
-char LocaleDecimalSign() {
-  locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
-  if (loc == static_cast<locale_t>(nullptr)) return '.';
-  const char* radix = nl_langinfo_l(RADIXCHAR, loc);
-  const char sign = radix && radix[0] == ',' ? ',' : '.';
-  freelocale(loc);
-  return sign;
-}
-
-// The answer of `Read` for the locale the environment chooses for
-// `category`: asked again only when the variables it is chosen by have
-// changed (a run of many projects asks once per project).
-template <auto Read>
-auto ForEnvironment(const char* category) {
-  struct Known {
-    std::string key;
-    decltype(Read()) value{};
-    bool valid = false;
-  };
-  static Known known;
-  std::string key;
-  for (const char* name : {"LC_ALL", category, "LANG", "LOCPATH"}) {
-    if (const char* value = std::getenv(name)) {
-      key += '=';
-      key += value;
-    } else {
-      key += '-';
-    }
-    key += '\0';
-  }
-  if (!known.valid || key != known.key) known = {key, Read(), true};
-  return known.value;
-}
-
-}  // namespace
-
-std::string SystemShortDateFormat() { return ForEnvironment<LocaleShortDateFormat>("LC_TIME"); }
-
-char SystemDecimalSign() { return ForEnvironment<LocaleDecimalSign>("LC_NUMERIC"); }
+std::string SystemShortDateFormat() { return ShortDateFormatOfLocale(LocaleNameFor("LC_TIME")); }

@@ -25,11 +25,7 @@ bool ClockPinned();
 // Start value: the system clock, nothing pinned.
 void InitClock();
 
-// The user's short date format from the locale's time settings, written
-// with d, M and y as "dd.MM.yyyy" or "MM/dd/yy"; empty when the locale
-// gives none.
+// The user's short date format, from the locale the environment names for
+// LC_TIME (framework/locale_dates.h), written with d, M and y as
+// "dd.MM.yyyy" or "MM/dd/yy".
 std::string SystemShortDateFormat();
-
-// The decimal sign of the user's locale (LC_NUMERIC as the environment
-// chooses it, whatever the process's C locale was set to): "," or ".".
-char SystemDecimalSign();

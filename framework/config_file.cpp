@@ -262,6 +262,11 @@ std::vector<Entry> MakeEntries() {
   e.push_back({{{"", Bool(cad.CadNoLogo)}}, nullptr});  // 100
   // Added after the classic entries: device path of the raw text printer.
   e.push_back({{{"Text printer device", Text(TextPrinterDevice)}}, nullptr});  // 101
+  // The date layout chosen in the dialog; 0 (none) follows the system's.
+  e.push_back({{{"Date Code", Int(DateCodeSetting)}}, [] {  // 102
+                 FixOutside<Word>(DateCodeSetting, 0, 4, 0);
+                 ApplyDateLayout();
+               }});
   return e;
 }
 
@@ -365,7 +370,7 @@ void ReadConfigFile(const std::string& path) {
   const std::vector<Entry>& entries = Entries();
   for (int k = 1; k <= static_cast<int>(entries.size()); ++k) {
     const Entry& entry = entries[static_cast<std::size_t>(k - 1)];
-    bool skipWhenEnded = Among(k, {64, 65, 66, 67, 68, 71, 72, 101});
+    bool skipWhenEnded = Among(k, {64, 65, 66, 67, 68, 71, 72, 101, 102});
     if (!(skipWhenEnded && TextFileVar.Eof())) {
       for (const Line& line : entry.lines) {
         if (!line.label.empty()) ReadTextLine(skip);

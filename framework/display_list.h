@@ -75,7 +75,11 @@ class TDisplayList {
   void clear() {
     records_.clear();
     lines_.clear();
+    ++clears_;
   }
+  // How often the list was cleared: a drawing is still the one shown while
+  // the count is the one after it was drawn.
+  std::size_t ClearCount() const { return clears_; }
 
   std::size_t size() const { return records_.size(); }
   bool empty() const { return records_.empty(); }
@@ -106,6 +110,7 @@ class TDisplayList {
   static Entry FromText(std::string line);
   std::vector<Entry> records_;
   mutable std::vector<std::string> lines_;  // text of records 0..lines_.size()-1
+  std::size_t clears_ = 0;
 };
 
 // The one display list of the program; null until CreateDisplayList.

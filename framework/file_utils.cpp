@@ -405,8 +405,11 @@ Word DateCodeOfFormat(std::string_view format) {
   }
 }
 
-void ApplySystemDateLayout() {
-  if (const Word code = DateCodeOfFormat(SystemShortDateFormat())) DateFormatCode = code;
+void ApplyDateLayout() {
+  if (DateCodeSetting >= 1 && DateCodeSetting <= 4)
+    DateFormatCode = DateCodeSetting;
+  else if (const Word code = DateCodeOfFormat(SystemShortDateFormat()))
+    DateFormatCode = code;
 }
 
 std::string TodayText() {

@@ -110,8 +110,9 @@ std::string DateText(int year, int month, int day);
 // DateFormatCode for a short date format written with d, M and y ("dd.MM.yyyy"):
 // 1, 2, 3 or 4; 0 for an empty or unknown format.
 Word DateCodeOfFormat(std::string_view format);
-// Dates follow the system's short date format (framework/clock.h), where it gives one.
-void ApplySystemDateLayout();
+// DateFormatCode := the configured DateCodeSetting (1..4), or without one
+// the layout of the system's short date format (framework/clock.h).
+void ApplyDateLayout();
 std::string TodayText();
 void TimeParts(int& hour, int& minute, int& second, int& hundredths);
 std::string TimeText();  // "9:05": hours without, minutes with a leading zero

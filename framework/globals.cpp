@@ -44,6 +44,7 @@ Word UmlautMode;
 Word DecimalCommaMode;
 Word DecimalMode;
 Word DateFormatCode;
+Word DateCodeSetting;
 int FloatDigits;
 
 Word HelpLevel;
@@ -168,6 +169,7 @@ void InitWindowsSettings() {
   DecimalCommaMode = 1;
   DecimalMode = 2;
   DateFormatCode = 2;
+  DateCodeSetting = 0;
   FloatDigits = 3;
 
   HeaderSpaceLines = 0;

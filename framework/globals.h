@@ -94,6 +94,7 @@ extern Word UmlautMode;        // CAD text: 1 unchanged, 2 display conversion, 3
 extern Word DecimalCommaMode;  // "Dot=1 Komma=2": 2 = "," in FormatFloatText output
 extern Word DecimalMode;       // decimal sign of output table rows: 1 ".", else ","
 extern Word DateFormatCode;    // 1 d.m.y, 2 m/d/y, 3 y/m/d, 4 d/m/y, other y/m/d
+extern Word DateCodeSetting;   // "Date Code" chosen in the configuration, 1..4; 0 none: the system's
 extern int FloatDigits;        // decimals of formatted numbers shift by FloatDigits - 3
 
 // Printer and display settings

@@ -290,6 +290,12 @@ std::string FloatToTextSig(int k, Extended x) {
 
 std::string FloatToText(Extended x) { return FloatToTextSig(0, x); }
 
+std::string ShownDecimalText(std::string_view number) {
+  std::string s(number);
+  ApplyDecimalComma(s);
+  return s;
+}
+
 std::string FloatToTextSig3(Extended x) { return FloatToTextSig(-3, x); }
 
 std::string FloatToTextFix(int d, Extended x) {

@@ -43,6 +43,9 @@ std::string FloatToTextFitted(Extended x, int width);
 std::string FitNumberToField(std::string_view text, int width);
 // Exactly d decimals, blanks in front up to w + d + 1 (w when d = 0); always ".".
 std::string FloatToTextWidth(int w, int d, Extended x);
+// A number written with "." ("0.5") with the decimal sign the forms show:
+// "0,5" when DecimalCommaMode is 2.
+std::string ShownDecimalText(std::string_view number);
 std::string FloatToText(Extended x);            // 3 significant digits; "0" below 1e-5
 std::string FloatToTextSig(int k, Extended x);  // 3 - k significant digits
 std::string FloatToTextSig3(Extended x);        // 6 significant digits

@@ -862,6 +862,31 @@ void OutputWriteRawText(std::string_view Text) {
     WriteTextNoEol(Text);
 }
 
+namespace {
+
+// The pages the message printout takes on the screen device: written once
+// where nothing keeps it, counted by its page headers.
+int MessagePageCount() {
+  const TOutputDevice device = OutputDevice;
+  const Byte singlePages = SinglePagePrinting;
+  OutputDevice = kDeviceScreen;
+  SinglePagePrinting = 0;
+  TextFileVar.AssignDiscarding();
+  int pages = 1;
+  if (TextFileVar.Rewrite()) {
+    OutputLineCount = 0;
+    OutputPageCount = 0;
+    OutputMessagePage();
+    pages = std::max(OutputPageCount, 1);
+  }
+  TextFileVar.CloseQuiet();
+  OutputDevice = device;
+  SinglePagePrinting = singlePages;
+  return pages;
+}
+
+}  // namespace
+
 void PrintCalculationMessages() {
   if (CalcMessages.count == 0) {
     ShowMessageText("Calculation successful without error messages");
@@ -869,6 +894,7 @@ void PrintCalculationMessages() {
   }
   SetPageHeader(ProgShortName + " V" + ProgVersion, "Error Messages", HeaderLines[1].view(),
                 HeaderLines[2].view(), HeaderLines[3].view(), 1);
+  if (!CalcFatalFlag) PageHeaderTexts.TotalPages = MessagePageCount();
   if (CalcFatalFlag) {
     ShowCalculationMessages();
     return;

@@ -77,6 +77,32 @@ class CommaLocale {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
+// The locale names of the environment (LC_ALL, LC_TIME, LANG; null: unset)
+// for a test's scope, without compiling a locale: the date layout is told
+// from the name.
+class LocaleNames {
+ public:
+  LocaleNames(const char* all, const char* time, const char* lang) {
+    for (const char* name : {"LC_ALL", "LC_TIME", "LANG"}) {
+      const char* v = std::getenv(name);
+      saved_.push_back({name, v ? std::optional<std::string>(v) : std::nullopt});
+    }
+    Set("LC_ALL", all);
+    Set("LC_TIME", time);
+    Set("LANG", lang);
+  }
+  ~LocaleNames() {
+    for (auto& [name, value] : saved_) Set(name.c_str(), value ? value->c_str() : nullptr);
+  }
+
+ private:
+  static void Set(const char* name, const char* value) {
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 }  // namespace testlocale
 
 // Skips the test where no German locale can be compiled.

@@ -23,6 +23,7 @@
 #include "framework/input_dialogs.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/printer_setup.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 #include "platform/qt_text.h"
@@ -182,7 +183,7 @@ void TForm_printconf::Button_okClick() {
       window->ClearViewPort();
     }
     window->FormPaint();
-    PrintDisplayList(*window, false, ScreenPictureName());
+    PrintDisplayList(*window, false, ScreenPictureName(), fileChosen_);
   }
   accept();
 }
@@ -237,7 +238,16 @@ void TForm_printconf::Button_appendClick() {
 
 void TForm_printconf::Button_printerClick() {
   platform::PrintChoice choice = platform::PrinterChoice();
-  if (platform::AskPrint(choice)) platform::SetPrinterChoice(choice);
+  if (platform::AskPrint(choice)) {
+    const bool confirmed = choice.fileConfirmed;
+    choice.fileConfirmed = false;
+    platform::SetPrinterChoice(choice);
+    fileChosen_ = !choice.outputFile.empty();
+    AbortFlag = 0;
+    if (fileChosen_ && !confirmed) ConfirmPdfOverwrite();
+    if (AbortFlag) fileChosen_ = false;  // not to be replaced: the print asks again
+    AbortFlag = 0;
+  }
   ShowPrinterName();
 }
 

@@ -49,6 +49,8 @@ class TForm_printconf : public QDialog {
   QPushButton* Button_printer;
 
   bool printerSetupMode;
+  // A PDF file chosen with "Printer" in this form: the print goes there.
+  bool fileChosen_ = false;
 };
 
 // TForm_printerinfo: the current printer's properties in a two-column grid.

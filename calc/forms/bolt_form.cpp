@@ -267,16 +267,36 @@ void TForm_bq4bolt::FillGrid() {
 bool TForm_bq4bolt::StoreInput(bool report) {
   if (!NumberFieldsValid(this, report)) return false;
   SCHRAUBTYPE& s = Schraube;
+  const int n = IntClamp(0, kMaxBoltSections, UpDown1->Position - 1);
+  // A cell that still shows the stored value keeps it unrounded.
+  auto typed = [this](int row, int col, Extended stored, std::string& text) {
+    const QTableWidgetItem* item = StringGrid_boltgeo->item(row, col);
+    text = item ? DisplayText(item->text()) : std::string();
+    return item && text != OemToAnsiStr(LengthToText(stored));
+  };
+  // Where "," is the decimal sign, a typed "2.500" is refused, not taken as 2.5.
+  auto section = [&s](int i, int col) { return col == 1 ? s.dSec[i] : col == 2 ? s.diSec[i] : s.lSec[i]; };
+  for (int i = 1; SelfDefined() && i <= n; ++i)
+    for (int col = 1; col <= 3; ++col) {
+      std::string text;
+      if (!typed(i - 1, col, section(i, col), text)) continue;
+      const std::string name =
+          "section " + IntToText(i) + ", " + DisplayText(StringGrid_boltgeo->horizontalHeaderItem(col)->text());
+      const std::string trimmed = DisplayText(StringGrid_boltgeo->item(i - 1, col)->text().trimmed());
+      if (!ThousandsDotRefused(name, trimmed, report)) continue;
+      if (report) {
+        StringGrid_boltgeo->setCurrentCell(i - 1, col);
+        StringGrid_boltgeo->setFocus();
+      }
+      return false;
+    }
   s.BoltType = static_cast<Word>(ComboBox_typ->currentIndex() + 1);
   if (SelfDefined()) {
-    const int n = IntClamp(0, kMaxBoltSections, UpDown1->Position - 1);
     s.nSections = static_cast<Word>(n);
-    // A cell that still shows the stored value keeps it unrounded.
-    auto cell = [this](int row, int col, Extended stored) {
-      const QTableWidgetItem* item = StringGrid_boltgeo->item(row, col);
-      if (!item) return Extended(0);
-      const std::string text = DisplayText(item->text());
-      return text == OemToAnsiStr(LengthToText(stored)) ? stored : TextToLength(text);
+    auto cell = [&typed](int row, int col, Extended stored) {
+      std::string text;
+      if (!typed(row, col, stored, text)) return text.empty() ? Extended(0) : stored;
+      return TextToLength(text);
     };
     for (int i = 1; i <= n; ++i) {
       s.dSec[i] = cell(i - 1, 1, s.dSec[i]);

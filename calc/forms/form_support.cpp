@@ -192,7 +192,8 @@ void TUpDown::Click(bool up) {
 
 // ---------------------------------------------------------------------------
 
-TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent), Opened(std::make_unique<TJointState>()) {
+TCalcForm::TCalcForm(QWidget* parent)
+    : QDialog(parent), Opened(std::make_unique<TJointState>()), OpenedUnits(UnitSystem) {
   OwnByOpeningWindow(*this);
 }
 
@@ -200,6 +201,7 @@ TCalcForm::~TCalcForm() = default;
 
 void TCalcForm::reject() {
   Opened->Restore();
+  UnitSystem = OpenedUnits;
   AbortFlag = 1;
   QDialog::reject();
 }

@@ -109,8 +109,9 @@ class TUpDown : public QWidget {
 struct TJointState;
 
 // Base of the input forms: closing by Esc or the window's close box is
-// Cancel, which sets AbortFlag and puts the joint back as it was when the
-// form opened (a form may store values and table picks before its OK).
+// Cancel, which sets AbortFlag and puts the joint and the unit system back
+// as they were when the form opened (a form may store values and table
+// picks before its OK, and its unit button switches the units at once).
 class TCalcForm : public QDialog {
  public:
   explicit TCalcForm(QWidget* parent = nullptr);
@@ -125,4 +126,5 @@ class TCalcForm : public QDialog {
 
  private:
   std::unique_ptr<TJointState> Opened;
+  Word OpenedUnits;
 };

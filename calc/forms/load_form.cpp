@@ -97,7 +97,7 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
     edit = MakeEdit(GroupBox_einl, en, 60);
     MarkNumberField(edit, nCaption);
     b10 = SmallButton(GroupBox_einl, b10n, "1", 32);
-    b05 = SmallButton(GroupBox_einl, b05n, "0.5", 32);
+    b05 = SmallButton(GroupBox_einl, b05n, ShownDecimalText("0.5"), 32);
     b00 = SmallButton(GroupBox_einl, b00n, "0", 32);
     ge->addWidget(label, r, 0);
     ge->addWidget(combo, r, 1);
@@ -242,10 +242,10 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
   };
   onClick(Button_statisch, [this] { Edit_fau->setText(Edit_fao->text()); });
   onClick(Button_n110, [this] { Edit_n1->setText("1"); });
-  onClick(Button_n105, [this] { Edit_n1->setText("0.5"); });
+  onClick(Button_n105, [this] { Edit_n1->setText(Disp(ShownDecimalText("0.5"))); });
   onClick(Button_n100, [this] { Edit_n1->setText("0"); });
   onClick(Button_n210, [this] { Edit_n2->setText("1"); });
-  onClick(Button_n205, [this] { Edit_n2->setText("0.5"); });
+  onClick(Button_n205, [this] { Edit_n2->setText(Disp(ShownDecimalText("0.5"))); });
   onClick(Button_n200, [this] { Edit_n2->setText("0"); });
   // An embedding proposal is taken as calculated, not as its rounded caption.
   const std::array<QPushButton*, 6> embedding = EmbeddingButtons();

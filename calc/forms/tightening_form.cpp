@@ -159,10 +159,10 @@ TForm_bq4anzi::TForm_bq4anzi(QWidget* parent) : TCalcForm(parent) {
   RadioGroup_macode->OnClick = [this] { RadioGroup_macodeClick(); };
   RadioGroup_alphaa->OnClick = [this] { RadioGroup_alphaaClick(); };
   auto onClick = [this](QPushButton* b, auto handler) { connect(b, &QPushButton::clicked, this, handler); };
-  onClick(Button_nuerp, [this] { Edit_nuerp->setText("0.9"); });
-  onClick(Button_ktau, [this] { Edit_ktau->setText("0.5"); });
+  onClick(Button_nuerp, [this] { Edit_nuerp->setText(Disp(ShownDecimalText("0.9"))); });
+  onClick(Button_ktau, [this] { Edit_ktau->setText(Disp(ShownDecimalText("0.5"))); });
   onClick(ButtonSigma, [this] { Edit_sigma->setText("3"); });
-  onClick(Button_alphaa, [this] { Edit_alphaa->setText("1.6"); });
+  onClick(Button_alphaa, [this] { Edit_alphaa->setText(Disp(ShownDecimalText("1.6"))); });
   onClick(Button_dbalphaa, [this] { Button_dbalphaaClick(); });
   onClick(Button_ok, [this] { Button_okClick(); });
   onClick(Button_cancel, [this] { Button_cancelClick(); });

@@ -511,10 +511,6 @@ void Tconfig::BuildPrintoutPage() {
        "blanks and empty lines", "compressed, without space lines"});
   RadioGroup_date = NewRadioGroup(Tab_textdruck, "RadioGroup_date", "date",
                                   {"DD.MM.YYYY", "MM/DD/YYYY", "YYYY/MM/DD", "DD/MM/YYY"});
-  // Dates follow the system's short date format, read at every start: a
-  // choice here would not outlive the run, so the group only shows it.
-  RadioGroup_date->setEnabled(false);
-  RadioGroup_date->setToolTip("The date layout follows the system's short date format (LC_TIME).");
   auto* top = new QHBoxLayout;
   top->addLayout(lptBox);
   top->addWidget(RadioGroup_trenn);

@@ -310,6 +310,11 @@ void Tconfig::StoreConfigControls() {
   PrinterInterface = static_cast<Word>(RadioIndex(RadioGroup_lpt) + 1);
   TextPrinterDevice = TrimRightText(S(Edit_printerdevice->text()));
   PrintoutDisplayMode = static_cast<Word>(RadioIndex(RadioGroup_trenn) + 1);
+  // The layout in force is the system's until another one is chosen.
+  if (const Word date = static_cast<Word>(RadioIndex(RadioGroup_date) + 1); date != DateFormatCode) {
+    DateCodeSetting = date;
+    ApplyDateLayout();
+  }
   LinesPerPage = SpinEdit_linesperpage->value();
   HeaderSpaceLines = SpinEdit_spacelines->value();
   if (ComboBox_ausdruckdefault->currentIndex() >= 0)

@@ -29,3 +29,10 @@ void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantit
 // false is returned. Without `report` nothing is shown (checks while the
 // user types).
 bool NumberFieldsValid(QWidget* form, bool report = true);
+
+// Where the forms show "," as the decimal sign (DecimalCommaMode 2), a typed
+// number with a dot before exactly three digits ("15.000", "-1.250") may be
+// meant with a thousands dot: true, and unless !report the message naming
+// both readings ("name: "15.000" is ambiguous: 15000 or 15 ? ..."). Grids
+// check their typed number cells with it.
+bool ThousandsDotRefused(std::string_view name, std::string_view text, bool report);

@@ -14,12 +14,15 @@
 
 #include "app/menu_texts.h"
 #include "app/project_files.h"
+#include "../comma_locale.h"
 #include "../framework/output_test_support.h"
 #include "app_test_support.h"
 #include "../screenshot_dir.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
 #include "framework/change_history.h"
+#include "framework/clock.h"
+#include "framework/drawing_info.h"
 #include "framework/config_file.h"
 #include "framework/display_list.h"
 #include "framework/drawing.h"
@@ -33,6 +36,16 @@ using MainWindowTest = AppTest;
 std::string Caption(const Thh& w, const std::string& item) { return w.Item(item)->text().toStdString(); }
 
 TEST_F(MainWindowTest, StartsWithTheDefaultProjectAndStartPictureAndSwitchesTheMenuLanguage) {
+  {
+    // Without a default project the drawing's dates are today's, in the
+    // layout of the start: the system's.
+    testlocale::LocaleNames british("en_GB.UTF-8", nullptr, nullptr);
+    PinClock({2026, 12, 7});
+    Thh main;
+    UnpinClock();
+    EXPECT_EQ(ComplDate.str(), "07/12/2026");
+    EXPECT_EQ(CheckDate.str(), "07/12/2026");
+  }
   Sample("null.bq4");
   {
     Thh main;

@@ -3,10 +3,14 @@
 #include "form_test_support.h"
 
 #include "../../comma_locale.h"
+#include "calc/forms/bolt_form.h"
 #include "calc/forms/load_form.h"
 #include "calc/joint_records.h"
 #include "framework/globals.h"
 #include "platform/dialogs.h"
+
+#include <QTableWidget>
+#include <utility>
 
 namespace {
 
@@ -51,17 +55,53 @@ TEST_F(ThousandsDotTest, ADotBeforeThreeDigitsIsRefusedWithBothReadingsWhereTheD
   form.Button_okClick();
   EXPECT_NEAR(static_cast<double>(Last.FAmax), 1.25, 1e-12);
 
-  // "." configured: the dot is the decimal point, unless the locale's sign is ",".
+  // "." configured: the dot is the decimal point.
   DecimalCommaMode = 1;
   form.setResult(QDialog::Rejected);
   Typed(form.Edit_fao, "2.500");
   form.Button_okClick();
   EXPECT_NEAR(static_cast<double>(Last.FAmax), 2.5, 1e-12);
+}
+
+// The forms take a number back as they show it: with "." shown (the
+// default) the dot is the decimal point under any locale; with "," shown a
+// dot before three digits is refused in the bolt sections' grid as well.
+TEST_F(ThousandsDotTest, NumbersAreReadWithTheDecimalSignTheFormsShow) {
   BQ4_IN_COMMA_LOCALE(german, true);
-  Typed(form.Edit_fao, "2.500");
-  script.Ok().Expect("is ambiguous: 2500 or 2,5 ?");
-  form.Button_okClick();
-  EXPECT_NEAR(static_cast<double>(Last.FAmax), 2.5, 1e-12);
+  ASSERT_EQ(DecimalCommaMode, 1);
+  TForm_bq4last form;
+  for (const auto& [typed, value] : {std::pair{"1.125", 1.125}, {"10.863", 10.863}, {"55.000", 55.0}}) {
+    form.setResult(QDialog::Rejected);
+    Typed(form.Edit_fao, typed);
+    form.Button_okClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted) << typed;
+    EXPECT_NEAR(static_cast<double>(Last.FAmax), value, 1e-12) << typed;
+  }
+
+  DecimalCommaMode = 2;
+  Schraube.BoltType = 3;  // self-defined: its sections are typed in the grid
+  Schraube.nSections = 1;
+  Schraube.dSec[1] = 12;
+  Schraube.lSec[1] = 40;
+  TForm_bq4bolt bolt;
+  bolt.Filling = 0;
+  ASSERT_TRUE(bolt.StringGrid_boltgeo->isEnabled());
+  platform::DialogScript script;
+  bolt.StringGrid_boltgeo->item(0, 2)->setText("2.500");
+  script.Ok().Expect("section 1, di: \"2.500\" is ambiguous: 2500 or 2,5 ?");
+  bolt.Button_okClick();
+  EXPECT_EQ(bolt.result(), QDialog::Rejected);
+  EXPECT_EQ(Schraube.diSec[1], 0);
+  EXPECT_EQ(bolt.StringGrid_boltgeo->currentColumn(), 2);
+  // While typing nothing is said; the shown values are the form's own.
+  EXPECT_FALSE(bolt.StoreInput(false));
+  EXPECT_EQ(script.Pending(), 0u);
+  bolt.StringGrid_boltgeo->item(0, 2)->setText("2,5");
+  bolt.Button_okClick();
+  EXPECT_EQ(bolt.result(), QDialog::Accepted);
+  EXPECT_NEAR(static_cast<double>(Schraube.diSec[1]), 2.5, 1e-12);
+  EXPECT_EQ(Schraube.dSec[1], 12);
+  EXPECT_EQ(script.Pending(), 0u);
 }
 
 }  // namespace

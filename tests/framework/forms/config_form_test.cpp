@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "../../comma_locale.h"
 #include "../output_test_support.h"
@@ -24,6 +25,7 @@
 #include "framework/forms/config_form.h"
 #include "framework/forms/config_form_plot.h"
 #include "framework/forms/graph_window.h"
+#include "framework/locale_dates.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/text_output.h"
@@ -151,30 +153,67 @@ TEST_F(ConfigFormTest, NumbersShowWithAPointUnderACommaLocale) {
   EXPECT_EQ(Snapshot(), before);
 }
 
-// Dates follow the system's short date format from the start on; the
-// dialog shows the layout and offers no choice that the next start would drop.
-TEST_F(ConfigFormTest, DateLayoutFollowsTheSystemAndTheDialogOnlyShowsIt) {
+// Dates take the layout of the system's short dates, told from the locale's
+// name (the statically linked command line has no locale data to ask), until
+// the dialog chooses one of the four; the choice is stored under "Date Code"
+// and kept by the next start.
+TEST_F(ConfigFormTest, DateLayoutIsTheSystemsUntilTheDialogChoosesOneThatTheNextStartKeeps) {
   std::vector<int> codes;
   for (const char* format : {"dd.MM.yyyy", "MM/dd/yy", "yyyy-MM-dd", "dd/MM/yyyy", "d-M-yy", ""})
     codes.push_back(DateCodeOfFormat(format));
   EXPECT_EQ(codes, std::vector<int>({1, 2, 3, 4, 4, 0}));
+  std::vector<std::string> formats;
+  for (const char* locale : {"de_DE.UTF-8", "en_GB.UTF-8", "en_US", "sv_SE.UTF-8", "sr_RS@latin", "de_AT",
+                             "ja_JP.eucJP", "C", "C.UTF-8", "POSIX", "de", "xx_YY"})
+    formats.push_back(ShortDateFormatOfLocale(locale));
+  EXPECT_EQ(formats, std::vector<std::string>({"dd.MM.yyyy", "dd/MM/yy", "MM/dd/yyyy", "yyyy-MM-dd", "dd.MM.yyyy",
+                                               "yyyy-MM-dd", "yyyy/MM/dd", "MM/dd/yy", "MM/dd/yy", "MM/dd/yy",
+                                               "MM/dd/yy", "MM/dd/yy"}));
+  {
+    testlocale::LocaleNames set("", "en_GB.UTF-8", "de_DE.UTF-8");  // an empty LC_ALL does not count
+    EXPECT_EQ(LocaleNameFor("LC_TIME"), "en_GB.UTF-8");
+    EXPECT_EQ(LocaleNameFor("LC_NUMERIC"), "de_DE.UTF-8");
+  }
   ClockReading r;
   r.Year = 2026;
   r.Month = 12;
   r.Day = 7;
   PinClock(r);
-  ApplySystemDateLayout();  // the C locale: month/day/year
+  ApplyDateLayout();  // the C locale: month/day/year
   EXPECT_EQ(TodayText(), "12/07/2026");
   {
-    BQ4_IN_COMMA_LOCALE(german, true);
-    ApplySystemDateLayout();
+    testlocale::LocaleNames german("de_DE.UTF-8", nullptr, nullptr);
+    ApplyDateLayout();
     EXPECT_EQ(TodayText(), "07.12.2026");
+    {
+      Tconfig dlg;
+      EXPECT_TRUE(dlg.RadioGroup_date->isEnabled());
+      EXPECT_TRUE(Radio(dlg.RadioGroup_date, 0)->isChecked());
+      dlg.Button_okClick();  // the layout shown is no choice
+    }
+    EXPECT_EQ(DateCodeSetting, 0);
+    const std::string unchosen = Snapshot();
+    {
+      Tconfig dlg;
+      Radio(dlg.RadioGroup_date, 2)->setChecked(true);
+      dlg.Button_saveClick();
+    }
+    EXPECT_EQ(TodayText(), "2026/12/07");
+    // The next start reads the choice back, whatever the locale says.
+    InitFrameworkModules();
+    ConfigDir = dir_;
+    PinClock(r);
+    ReadConfigFile();
+    ApplyDateLayout();
+    EXPECT_EQ(TodayText(), "2026/12/07");
     Tconfig dlg;
-    EXPECT_FALSE(dlg.RadioGroup_date->isEnabled());
-    EXPECT_TRUE(Radio(dlg.RadioGroup_date, 0)->isChecked());
-    Radio(dlg.RadioGroup_date, 2)->setChecked(true);  // as a script could
-    dlg.Button_okClick();
-    EXPECT_EQ(TodayText(), "07.12.2026");
+    EXPECT_TRUE(Radio(dlg.RadioGroup_date, 2)->isChecked());
+    // A file without a choice leaves the layout to the system.
+    WriteBytes(ConfigFileName(), unchosen);
+    testlocale::LocaleNames british("en_GB.UTF-8", nullptr, nullptr);
+    ReadConfigFile();
+    ApplyDateLayout();
+    EXPECT_EQ(TodayText(), "07/12/2026");
   }
   UnpinClock();
 }
