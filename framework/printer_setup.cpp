@@ -103,7 +103,7 @@ void InitPrinterSetup() {
 }
 
 std::string ProposedPdfFileName(std::string_view picture) {
-  std::string project = StripPathAndExt(CurrentFileName);
+  std::string project = CurrentProjectName();
   if (project.empty()) project = ProgShortNameLower;
   std::string folder = g_lastPdfFolder;
   if (folder.empty()) folder = FileNameWithPath ? ExtractDirPart(CurrentFileName) : CurrentDir;
