@@ -23,6 +23,7 @@
 #include "framework/display_list.h"
 #include "framework/drawing.h"
 #include "framework/menu_captions.h"
+#include "framework/printer_setup.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -239,6 +240,8 @@ TEST_F(MainWindowTest, ProjectsAreSavedToTheFileTheyWereOpenedFrom) {
   EXPECT_EQ(ReadBytes(other), untouched);
   StartExcel();
   EXPECT_EQ(AbortFlag, 0);
+  // A PDF print-out is proposed beside it.
+  EXPECT_EQ(ProposedPdfFileName("Report"), folder + "/flange-report.pdf");
 }
 
 // A project that cannot be loaded says why in a message, as the batch run
