@@ -60,7 +60,7 @@ bool IsMode(const std::string& modeSwitch, const std::string& upper) {
 // The file a mode writes for a project: beside it, named after it, under
 // exactly that name; empty for a switch that names no output.
 std::string BatchOutputName(const std::string& projectFile, const std::string& modeSwitch) {
-  const std::string base = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
+  const std::string base = BatchOutputBase(projectFile);
   if (IsMode(modeSwitch, "/I")) return OutputPathName(base + ".txt");
   if (IsMode(modeSwitch, "/JSON")) return OutputPathName(base + ".json");
   if (IsMode(modeSwitch, "/PDF")) return OutputPathName(base + ".pdf");
@@ -89,18 +89,57 @@ std::vector<ProjectFile> FilesOfProjects(const std::vector<std::string>& project
   return files;
 }
 
+// The identity of a file: its device, inode and modification time (an
+// output is renamed into place, so a new one differs from the file before).
+struct FileStamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+};
+
+FileStamp StampOf(const std::string& file) {
+  FileStamp stamp;
+  struct stat st {};
+  if (file.empty() || ::stat(file.c_str(), &st) != 0) return stamp;
+  return {true, st.st_dev, st.st_ino, st.st_mtim};
+}
+
+bool SameFile(const FileStamp& a, const FileStamp& b) {
+  return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+  return SameFile(a, b) && a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+}
+
+// An output written by an earlier project of the run, and that project.
+struct WrittenOutput {
+  std::string project;
+  FileStamp stamp;
+};
+
 // An output never takes the place of its own project (a project named x.txt
-// run with "/I"), nor of another project of the run, nor of a FIFO, device or
-// folder: refused before the project is loaded.
-bool RefuseOutput(const std::string& projectFile, const std::string& output, const std::vector<ProjectFile>& given) {
+// run with "/I"), nor of another project of the run, nor of the output of an
+// earlier project of the run (flange.bq4 and flange.bak both give
+// flange.txt), nor of a FIFO, device or folder: refused before the project
+// is loaded.
+bool RefuseOutput(const std::string& projectFile, const std::string& output, const std::vector<ProjectFile>& given,
+                  const std::vector<WrittenOutput>& written) {
   if (output.empty()) return false;
-  struct stat existing {};
-  if (::stat(output.c_str(), &existing) == 0) {
+  const FileStamp existing = StampOf(output);
+  if (existing.exists) {
     for (const ProjectFile& file : given) {
-      if (file.device != existing.st_dev || file.inode != existing.st_ino) continue;
+      if (file.device != existing.device || file.inode != existing.inode) continue;
       PrintToStderr(projectFile + ": its output " + output + " would replace " +
                     (file.name == projectFile ? "the project itself" : "the project " + file.name + " of this run") +
                     "; not written");
+      return true;
+    }
+    for (const WrittenOutput& earlier : written) {
+      if (!SameFile(earlier.stamp, existing)) continue;
+      PrintToStderr(projectFile + ": its output " + output + " would replace the output of the project " +
+                    earlier.project + " of this run; not written");
       return true;
     }
   }
@@ -108,6 +147,11 @@ bool RefuseOutput(const std::string& projectFile, const std::string& output, con
 }
 
 }  // namespace
+
+std::string BatchOutputBase(const std::string& projectFile) {
+  const std::string file = ProjectFilePath(projectFile);
+  return OutputPathName(ExtractDirPart(file) + StripPathAndExt(file));
+}
 
 // A run that lacked a table's data has no valid output: named on stderr, the
 // output it wrote removed.
@@ -140,7 +184,7 @@ int LoadBatchProject(const std::string& projectFile) {
     return kExitLoadFailed;
   }
   // The output goes beside the project file: its path without the extension.
-  CurrentFileName = ExtractDirPart(projectFile) + StripPathAndExt(projectFile);
+  CurrentFileName = BatchOutputBase(projectFile);
   CurrentDir.clear();
   FileNameWithPath = 1;
   if (CalcFatalFlag) {
@@ -214,12 +258,24 @@ int RunBatchPdf(const std::string& projectFile) {
   return kExitLoadFailed;
 }
 
-int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, const std::vector<ProjectFile>& given) {
-  if (RefuseOutput(projectFile, BatchOutputName(projectFile, modeSwitch), given)) return kExitLoadFailed;
+int RunProjectMode(const std::string& projectFile, const std::string& modeSwitch) {
   if (IsMode(modeSwitch, "/I")) return RunBatchReport(projectFile);
   if (IsMode(modeSwitch, "/JSON")) return RunBatchJson(projectFile);
   if (IsMode(modeSwitch, "/PDF")) return RunBatchPdf(projectFile);
   return RunBatchCadExport(projectFile, modeSwitch);
+}
+
+// One project of the run; an output it writes joins those that later
+// projects of the run may not replace.
+int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, const std::vector<ProjectFile>& given,
+                  std::vector<WrittenOutput>& written) {
+  const std::string output = BatchOutputName(projectFile, modeSwitch);
+  if (RefuseOutput(projectFile, output, given, written)) return kExitLoadFailed;
+  const FileStamp before = StampOf(output);
+  const int result = RunProjectMode(projectFile, modeSwitch);
+  const FileStamp after = StampOf(output);
+  if (after.exists && !SameStamp(before, after)) written.push_back({projectFile, after});
+  return result;
 }
 
 }  // namespace
@@ -237,6 +293,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   platform::KeepFolderListings(projects.size() > 1);
   if (projects.size() > 1) platform::KeepFreedMemory();
   const std::vector<ProjectFile> given = FilesOfProjects(projects);
+  std::vector<WrittenOutput> written;
   int worst = kExitOk;
   for (std::size_t i = 0; i < projects.size(); ++i) {
     if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());
@@ -249,7 +306,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     // Tables are opened and closed at every lookup: their semaphore files
     // stay rather than being made and deleted each time.
     KeepSemaphoreFiles = true;
-    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, given));
+    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, given, written));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
   CloseDbfTable();  // none stays open, nor holds its lock, past the run

@@ -13,9 +13,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitLoadFailed = 1;    // the project file cannot be loaded, or the output not written
 constexpr int kExitCalcFatal = 2;     // the joint cannot be calculated (messages on stderr)
 
+// The path of a project's outputs without their extension: beside the file
+// the load reads (its folder found whatever the case of the name given),
+// named after it without its extension alone ("Flansch 1.5" for
+// "Flansch 1.5.bq4").
+std::string BatchOutputBase(const std::string& projectFile);
+
 // Start of every batch mode: the user's settings, the project loaded and
-// calculated, CurrentFileName the project's path without the extension (also
-// when the joint cannot be calculated).
+// calculated, CurrentFileName the path of its outputs without extension
+// (BatchOutputBase; also when the joint cannot be calculated).
 // kExitOk, or the exit code of the failure (its reason on stderr, naming the
 // project).
 int LoadBatchProject(const std::string& projectFile);
@@ -53,6 +59,8 @@ extern void (*BatchWindowModulesInit)();
 
 // Runs one mode on every project in the order given, each from the modules'
 // start values. A project that fails is named on stderr with its reason and
-// the others go on; the result is the highest exit code. With more than 20
+// the others go on; the result is the highest exit code. A project whose
+// output would replace a project of the run, or the output an earlier
+// project of the run wrote, is refused (exit code 1). With more than 20
 // projects and stderr a terminal, stderr shows the progress ("37/1000").
 int RunBatchProjects(const std::vector<std::string>& projects, const std::string& modeSwitch);

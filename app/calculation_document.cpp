@@ -472,7 +472,8 @@ std::vector<std::string> MessageTexts() {
 }
 
 std::string ProjectFileName() {
-  return StripPathAndExt(CurrentFileName) + "." + InputFileExt.str();
+  const std::string file = CurrentProjectFile();
+  return file.substr(ExtractDirPart(file).size());
 }
 
 void TitlePage(DocumentBuilder& doc) {
@@ -641,11 +642,11 @@ void Thh::mi_fileCalcDocumentClick() {
   platform::FileDialogRequest request;
   request.title = "Calculation Document (PDF)";
   request.directory = dir;
-  request.fileName = StripPathAndExt(CurrentFileName) + ".pdf";
+  request.fileName = CurrentProjectName() + ".pdf";
   request.patterns = {"*.pdf"};
   std::string chosen;
   if (!platform::AskSaveFile(request, chosen)) return;
-  if (ExtensionAfterFirstDot(chosen).empty()) chosen += ".pdf";
+  if (!HasFileExtension(chosen, "pdf")) chosen += ".pdf";
   ConfirmOverwrite(chosen);
   if (AbortFlag) return;
   // The document draws its figures through the window's list: the window

@@ -84,10 +84,7 @@ bool IsBatchSwitch(const std::string& p) {
          (p.rfind("/CAD", 0) == 0 && p.find('/', 1) == std::string::npos);
 }
 bool IsWindowSwitch(const std::string& second) { return IsSwitch(second, "/E", "/e") || second == "/G"; }
-bool LacksExtension(const std::string& first) {
-  const std::size_t slash = first.rfind('/');
-  return first.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos;
-}
+bool LacksExtension(const std::string& first) { return FileExtension(first).empty(); }
 
 }  // namespace
 

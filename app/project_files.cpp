@@ -13,7 +13,7 @@ void QuerySaveChanges() {
     return;
   }
   if (!CurrentFileName.empty() && InputModified) {
-    const std::string shown = StartedWithFile ? CurrentFileName : CurrentProjectPath();
+    const std::string shown = CurrentProjectFile();
     const bool yes = AskYesNoCancel("Save file (" + shown + ") ?");
     if (AbortFlag) return;
     if (yes) SaveInputFile(CurrentFileName);
@@ -33,11 +33,6 @@ void SaveInputFile(const std::string& name) {
   ConfirmOverwriteOn = 0;
   WriteCalcFile(name);
   ConfirmOverwriteOn = 1;
-}
-
-std::string CurrentProjectPath() {
-  if (CurrentFileName.find('/') != std::string::npos) return CurrentFileName + "." + InputFileExt.str();
-  return AddBackslash(CurrentDir) + CurrentFileName + "." + InputFileExt.str();
 }
 
 std::string ShortenPathForMenu(std::string_view path) {
@@ -62,9 +57,7 @@ void RemoveRecentFile(int n) {
 
 void AddRecentFile(const std::string& name) {
   if (name.empty()) return;
-  const std::string full = name.find('/') != std::string::npos
-                               ? name + "." + InputFileExt.str()
-                               : AddBackslash(CurrentDir) + name + "." + InputFileExt.str();
+  const std::string full = ProjectFileOfName(name);
   const std::string key = LowerCaseText(full);
   // One forward pass; a removal moves the next entry into the place just
   // tested, so look at the same place again.

@@ -15,9 +15,6 @@ void QuerySaveChanges();
 // Writes the project under the given name without asking about overwriting.
 void SaveInputFile(const std::string& name);
 
-// The full path of the current project: CurrentDir + CurrentFileName + ext.
-std::string CurrentProjectPath();
-
 // A path of 50 characters or more shortened for a menu item to its part up to
 // the first "/", "..." and its part from the last "/".
 std::string ShortenPathForMenu(std::string_view path);
@@ -28,7 +25,8 @@ std::string RecentFileCaption(int n);
 
 // Entries n+1..4 move up one place; entry 4 becomes empty.
 void RemoveRecentFile(int n);
-// Puts CurrentDir + name + ext at the head of the list; the same path (in any
+// Puts the file of the project name (ProjectFileOfName: the current
+// project's own file for CurrentFileName) at the head of the list; the same path (in any
 // case) is held only once, and the oldest entry drops out.
 void AddRecentFile(const std::string& name);
 

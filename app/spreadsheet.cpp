@@ -606,10 +606,11 @@ void ImportExcelInput() {
       return;
     }
   }
-  const std::string dir = CurrentDir, name = CurrentFileName;
+  const std::string dir = CurrentDir, name = CurrentFileName, ext = CurrentFileExt;
   ReadCalcFile(file);
   CurrentDir = dir;
   CurrentFileName = name;
+  CurrentFileExt = ext;
   DeleteTextFile(file);
   if (!AbortFlag) InputModified = 1;  // the imported input is not saved yet
 }

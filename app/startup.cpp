@@ -53,9 +53,9 @@ std::vector<std::string> WindowParams() {
 }
 
 // A project named on the command line, for the window.
-void LoadCommandLineFile() {
+void LoadCommandLineFile(const std::string& file) {
   TraceMessagesOn = 0;
-  ReadCalcFile(CurrentFileName);
+  ReadCalcFile(file);
   RunRedrawCurrentView();
   StartedWithFile = 1;
   TraceMessagesOn = 1;
@@ -68,16 +68,16 @@ void LoadCommandLineFile() {
   // no file of that name can be created.
   AbortFlag = 0;
   StartedWithFile = 0;
-  ConfirmOverwrite(CurrentFileName);
+  ConfirmOverwrite(file);
   if (AbortFlag) {
     CurrentFileName.clear();
     g_endProgram = true;
     return;
   }
-  // The new project lives where its name says.
-  const std::string name = CurrentFileName;
-  CurrentDir = ExtractDirPart(name);
-  CurrentFileName = StripPathAndExt(name);
+  // The new project lives where its name says, under the name as typed.
+  CurrentDir = ExtractDirPart(file);
+  CurrentFileName = StripPathAndExt(file);
+  CurrentFileExt = FileExtension(file);
   AbortFlag = 0;
 }
 
@@ -96,15 +96,17 @@ void StartUp(Word mode) {
   RepairConfigDirs();
   AbortFlag = 0;
   CurrentDir.clear();
-  std::string newProjectName;
+  std::string newProjectName, newProjectExt;
   const std::vector<std::string> params = WindowParams();
   if (!params.empty()) {
     const std::string& first = params[0];
     const std::string second = params.size() > 1 ? params[1] : "";
-    if (!IsSwitch(second, "/E", "/e") && second != "/G" && first.find('.') != std::string::npos) {
-      CurrentFileName = first;
-      LoadCommandLineFile();
-      if (!StartedWithFile && !CurrentFileName.empty()) newProjectName = CurrentFileName;
+    if (!IsSwitch(second, "/E", "/e") && second != "/G" && !FileExtension(first).empty()) {
+      LoadCommandLineFile(first);
+      if (!StartedWithFile && !CurrentFileName.empty()) {
+        newProjectName = CurrentFileName;
+        newProjectExt = CurrentFileExt;
+      }
     }
   }
   if (StartedWithFile) {
@@ -121,6 +123,7 @@ void StartUp(Word mode) {
       CurrentDir = keepDir.empty() ? AddBackslash(DefaultDataDir) : keepDir;
     }
     CurrentFileName = newProjectName;
+    CurrentFileExt = newProjectExt;
     RestoreCursor();
   }
   AbortFlag = 0;

@@ -152,12 +152,6 @@ std::string CadBatchFileName(TCadDevice device, const std::string& base) {
 
 namespace {
 
-// True when the file name part of path holds a ".".
-bool HasExtension(const std::string& path) {
-  const std::string dir = ExtractDirPart(path);
-  return path.find('.', dir.size()) != std::string::npos;
-}
-
 // Opens CadFileName for writing on TextFileVar; a failure is reported.
 bool OpenOutputFile() {
   TextFileVar.Assign(S().CadFileName);
@@ -177,7 +171,7 @@ bool ChooseOutputFile() {
   platform::FileDialogRequest request;
   // The CAD folder, else the project's own.
   request.directory = CadDir.empty() ? CurrentDir : CadDir;
-  request.fileName = StripPathAndExt(CurrentFileName);
+  request.fileName = CurrentProjectName();
   request.patterns = {"*." + ext, "*.*"};
   std::string chosen;
   if (!platform::AskSaveFile(request, chosen) || TrimRightText(chosen).empty()) {
@@ -186,7 +180,7 @@ bool ChooseOutputFile() {
     SetNormalCursor();
     return false;
   }
-  if (!HasExtension(chosen)) chosen += "." + ext;
+  if (!HasFileExtension(chosen, ext)) chosen += "." + ext;
   // The save dialog itself does not ask before an existing drawing is replaced.
   ConfirmOverwrite(chosen);
   if (AbortFlag) {

@@ -509,18 +509,20 @@ void ReportLoadFailure(const std::string& text) {
 }  // namespace
 
 std::string ProjectFilePath(std::string_view name) {
-  const std::string n(name);
-  const std::size_t slash = n.rfind('/');
-  const std::string base = slash == std::string::npos ? n : n.substr(slash + 1);
-  if (base.find('.') != std::string::npos) return n;
-  const std::string withExt = n + "." + InputFileExt.str();
-  return slash == std::string::npos ? AddBackslash(CurrentDir) + withExt : withExt;
+  const std::string given(name);
+  if (FileExtension(given).empty() || HasFileExtension(given, InputFileExt.view())) return ProjectFileOfName(given);
+  // A name with another extension is the file of that name (flange.bak);
+  // failing that, a project name with dots ("joint.v2" for joint.v2.bq4).
+  if (TextFileExists(FindExistingFile(given))) return given;
+  const std::string project = ProjectFileOfName(given);
+  return TextFileExists(FindExistingFile(project)) ? project : given;
 }
 
 void WriteCalcFile(std::string_view fileName) {
   // An empty name asks for one; an existing file is confirmed before it is replaced.
   std::string path;
-  SelectFileName(fileName.empty() ? std::string() : ProjectFilePath(fileName), path);
+  // The current project's name stands for its own file (joint.v2.bq4, flange.bak).
+  SelectFileName(std::string(fileName), path);
   if (AbortFlag) return;
   AssignTextFile(TextFileVar, path);
   if (!TextFileVar.Rewrite()) {
@@ -681,6 +683,7 @@ void ReadCalcFile(std::string_view fileName) {
   }
   CurrentDir = ExtractDirPart(path);
   CurrentFileName = StripPathAndExt(path);
+  CurrentFileExt = FileExtension(path);
   RefreshTableRows();
   AbortFlag = 0;
   CalculateJoint();

@@ -11,14 +11,16 @@
 #include <string_view>
 #include <vector>
 
-// Writes the joint to a project file. An empty name asks for one; a name
-// without "." is taken in CurrentDir with the project extension. A failed
-// write leaves an existing file as it was and sets AbortFlag.
+// Writes the joint to a project file. An empty name asks for one; any other
+// goes through ProjectFileOfName (framework/file_utils.h): CurrentFileName is
+// the current project's own file, a name without the project extension (also
+// "joint.v2") is taken in CurrentDir with it. A failed write leaves an
+// existing file as it was and sets AbortFlag.
 void WriteCalcFile(std::string_view fileName);
 
 // Reads a project file: a full path, a bare stem (taken in CurrentDir with
 // the project extension) or an empty name (open dialog). Loads the joint,
-// sets CurrentDir and CurrentFileName, refreshes the table rows and
+// sets CurrentDir, CurrentFileName and CurrentFileExt, refreshes the table rows and
 // recalculates. A file that cannot be read or is damaged is reported, sets
 // AbortFlag and leaves the joint as it was. Files of the older layouts,
 // which end after the document list, after the unnamed tail or after the
@@ -36,6 +38,9 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error);
 // The reason given holds no control characters of the file.
 bool ReadCalcText(std::string_view data, std::string& error);
 
-// The full name that a project name stands for: a name with "." as it is,
-// otherwise CurrentDir + name + "." + InputFileExt.
+// The file that a name given to the loader stands for: a name with the
+// project extension as it is; a name without extension in CurrentDir with it;
+// a name with another extension that file when it exists (flange.bak), else
+// the project file of that name with the extension added when that exists
+// ("joint.v2" for joint.v2.bq4), else the name as it is.
 std::string ProjectFilePath(std::string_view name);

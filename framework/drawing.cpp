@@ -66,8 +66,4 @@ bool CheckFileFound(const std::string& name) {
   return false;
 }
 
-std::string CurrentFilePath() {
-  if (CurrentFileName.empty()) return "";
-  if (FileNameWithPath) return CurrentFileName;
-  return AddBackslash(CurrentDir) + CurrentFileName + "." + InputFileExt.str();
-}
+std::string CurrentFilePath() { return CurrentProjectFile(); }

@@ -43,6 +43,6 @@ void ShowMessageLine(const std::string& text);
 // found !" is shown and AbortFlag is set.
 bool CheckFileFound(const std::string& name);
 
-// Directory, name and extension of the current project file; empty without a
-// current file; the name alone when it already carries its directory.
+// Directory, name and extension of the current project file (CurrentProjectFile);
+// empty without a current file.
 std::string CurrentFilePath();

@@ -171,6 +171,35 @@ std::string ExtensionAfterFirstDot(std::string_view name) {
   return dot == std::string_view::npos ? "" : std::string(n.substr(dot + 1));
 }
 
+std::string FileExtension(std::string_view path) {
+  const std::string_view n = path.substr(NamePartStart(path));
+  if (n.size() < 2) return {};
+  const auto dot = n.substr(0, n.size() - 1).rfind('.');
+  return dot == std::string_view::npos ? std::string() : std::string(n.substr(dot + 1));
+}
+
+bool HasFileExtension(std::string_view path, std::string_view ext) {
+  return !ext.empty() && UpperCaseText(FileExtension(path)) == UpperCaseText(ext);
+}
+
+std::string ProjectExtension() { return CurrentFileExt.empty() ? InputFileExt.str() : CurrentFileExt; }
+
+std::string CurrentProjectFile() {
+  if (CurrentFileName.empty()) return {};
+  const std::string file = CurrentFileName + "." + ProjectExtension();
+  return NamePartStart(CurrentFileName) > 0 ? file : AddBackslash(CurrentDir) + file;
+}
+
+std::string CurrentProjectName() { return CurrentFileName.substr(NamePartStart(CurrentFileName)); }
+
+std::string ProjectFileOfName(std::string_view name) {
+  if (name.empty()) return {};
+  if (name == CurrentFileName) return CurrentProjectFile();
+  if (HasFileExtension(name, InputFileExt.view())) return std::string(name);
+  const std::string file = std::string(name) + "." + InputFileExt.str();
+  return NamePartStart(name) > 0 ? file : AddBackslash(CurrentDir) + file;
+}
+
 std::string FindExistingFile(std::string_view path) {
   const std::string p(path);
   if (p.empty() || Exists(p)) return p;

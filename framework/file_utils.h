@@ -44,6 +44,28 @@ std::string StripPathAndExt(std::string_view name);
 std::string ExtractNameOnly(std::string_view name);
 // Text after the first "." of the file-name part; empty when there is none.
 std::string ExtensionAfterFirstDot(std::string_view name);
+// The extension of the last component of path: the text after its last "."
+// (a "." in the last position starts none); empty when there is none. The
+// dots of folders and further dots of the name ("joint.v2") are not looked at.
+std::string FileExtension(std::string_view path);
+// True when the extension of the last component of path is ext, in any case.
+bool HasFileExtension(std::string_view path, std::string_view ext);
+
+// Project files. A project is named by its stem (CurrentFileName, which may
+// hold dots: "Flansch 1.5") in CurrentDir; its file has the extension it was
+// loaded or saved with (CurrentFileExt), else InputFileExt.
+std::string ProjectExtension();
+// The current project's file: CurrentDir (unless CurrentFileName carries its
+// folder), CurrentFileName, "." and ProjectExtension(); empty without a name.
+std::string CurrentProjectFile();
+// The name outputs of the current project are named after: CurrentFileName
+// without a folder it carries ("Flansch 1.5" for Flansch 1.5.bq4).
+std::string CurrentProjectName();
+// The file a project name to be written or read back stands for: the current
+// project's file for CurrentFileName; a name whose last component has the
+// extension InputFileExt as it is; any other name (a stem, also with dots) in
+// CurrentDir unless it has a folder, with "." + InputFileExt.
+std::string ProjectFileOfName(std::string_view name);
 
 // The existing file whose name equals path apart from case (each missing
 // component looked up in its directory); path itself when nothing matches.

@@ -13,6 +13,7 @@ Byte CadBatchMode;
 Byte ArchiveFlag;
 
 std::string CurrentFileName;
+std::string CurrentFileExt;
 std::string CurrentDir;
 OneBasedArray<std::string, 4> RecentFiles;
 int RecentFileAnchor;
@@ -84,6 +85,7 @@ void InitGlobals() {
   ArchiveFlag = 0;
 
   CurrentFileName = "noname";
+  CurrentFileExt.clear();
   CurrentDir = StartDir;
   RecentFileAnchor = 0;
   TxtFileCounter = 0;

@@ -47,6 +47,9 @@ extern Byte ArchiveFlag;      // "Archive Flag ?"
 
 extern std::string CurrentFileName;  // current calculation file, without extension
 extern std::string CurrentDir;       // its directory
+// Extension of the current project's own file, without the dot, as it was
+// loaded or saved ("bak" for flange.bak); empty: InputFileExt.
+extern std::string CurrentFileExt;
 extern OneBasedArray<std::string, 4> RecentFiles;  // full paths, most recent first
 extern int RecentFileAnchor;         // index used by the recent-file menu
 extern int TxtFileCounter;           // running number of text-file outputs

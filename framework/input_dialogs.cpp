@@ -168,12 +168,6 @@ std::string DirectoryOf(const std::string& path) {
   return dir;
 }
 
-std::string ExtensionOf(const std::string& path) {
-  std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
-  auto dot = name.find_last_of('.');
-  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
-}
-
 }  // namespace
 
 void SelectFileName(std::string name, std::string& fullName) {
@@ -201,17 +195,18 @@ void SelectFileName(std::string name, std::string& fullName) {
       return;
     }
     CurrentDir = DirectoryOf(chosen);
-    name = StripPathAndExt(chosen);
+    // Only the extension of the kind is taken off: "joint.v2" stays whole.
+    name = chosen.substr(ExtractDirPart(chosen).size());
+    if (HasFileExtension(name, ext)) name.resize(name.size() - ext.size() - 1);
     fullName = AddBackslash(CurrentDir) + name + "." + ext;
     ConfirmOverwrite(fullName);
-    if (!AbortFlag) CurrentFileName = name;
+    if (!AbortFlag) {
+      CurrentFileName = name;
+      CurrentFileExt.clear();
+    }
     return;
   }
-  if (name.find('.') == std::string::npos) {
-    fullName = AddBackslash(CurrentDir) + name + "." + ext;
-  } else {
-    fullName = name;
-  }
+  fullName = ProjectFileOfName(name);
   ConfirmOverwrite(fullName);
 }
 
@@ -241,5 +236,5 @@ void SelectFileOfKind(int kind, std::string& dir, const std::string& mask, std::
   }
   dir = AddBackslash(DirectoryOf(chosen));
   name = kind == 5 ? chosen : StripPathAndExt(chosen);
-  if (kind == 4) InputFileExt = ExtensionOf(chosen).substr(0, 3);
+  if (kind == 4) InputFileExt = FileExtension(chosen).substr(0, 3);
 }

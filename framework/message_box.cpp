@@ -67,9 +67,8 @@ void NotInArchiveMode() { ShowTraceMessage("Option is not available in archive m
 void SetHelpNo(Word n) { HelpNumber = n; }
 
 std::string MainCaptionFileName() {
-  if (CurrentFileName.empty()) return {};
-  if (CurrentFileName.find('.') != std::string::npos) return CurrentFileName;
-  return CurrentFileName + "." + InputFileExt.str();
+  const std::string file = CurrentProjectFile();
+  return file.substr(ExtractDirPart(file).size());
 }
 
 std::string MainCaptionTitle() {

@@ -103,10 +103,12 @@ void InitPrinterSetup() {
 }
 
 std::string ProposedPdfFileName(std::string_view picture) {
-  std::string project = StripPathAndExt(CurrentFileName);
+  std::string project = CurrentProjectName();
   if (project.empty()) project = ProgShortNameLower;
   std::string folder = g_lastPdfFolder;
-  if (folder.empty()) folder = FileNameWithPath ? ExtractDirPart(CurrentFileName) : CurrentDir;
+  // The project's own folder (a window started on a file keeps it in CurrentDir).
+  if (folder.empty()) folder = ExtractDirPart(CurrentProjectFile());
+  if (folder.empty()) folder = CurrentDir;
   if (folder.empty()) folder = ExtractDirPart(platform::PrinterChoice().outputFile);
   const std::string name = FileNamePart(picture);
   return AddBackslash(folder) + project + (name.empty() ? "" : "-" + name) + ".pdf";

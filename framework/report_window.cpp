@@ -113,13 +113,7 @@ SpreadsheetCellWriter SetSpreadsheetCellWriter(SpreadsheetCellWriter writer) {
 
 // The stored input file of a calculation name: with its directory unless the
 // name already carries one, with the input file extension unless it has one.
-std::string StoredInputFileName(std::string_view Name) {
-  std::string name(Name);
-  const std::string dir = ExtractDirPart(name);
-  if (name.find('.', dir.size()) == std::string::npos) name += "." + InputFileExt.str();
-  if (!FileNameWithPath && dir.empty()) name = AddBackslash(CurrentDir) + name;
-  return name;
-}
+std::string StoredInputFileName(std::string_view Name) { return ProjectFileOfName(Name); }
 
 void ShowStoredResultFile(std::string_view Name) {
   std::vector<std::string> lines;

@@ -23,8 +23,8 @@ int CountTextPages(std::string_view FileName);
 using SpreadsheetCellWriter = void (*)(int row, int column, const std::string& text);
 SpreadsheetCellWriter SetSpreadsheetCellWriter(SpreadsheetCellWriter writer);
 void ShowStoredResultFile(std::string_view Name);
-// The file ShowStoredResultFile reads: Name in CurrentDir (unless
-// FileNameWithPath) with the extension InputFileExt unless it has one.
+// The file ShowStoredResultFile reads: ProjectFileOfName (framework/file_utils.h),
+// the current project's own file for CurrentFileName.
 std::string StoredInputFileName(std::string_view Name);
 
 // Shows a document of the program (UTF-8 text) in the report window, modally.

@@ -175,8 +175,8 @@ void OutputColumnHeads() {
 std::string FileLineText() {
   if (TrimRightText(CurrentFileName).empty()) return "new project, not saved yet";
   // Names are the file system's UTF-8; the report is a stored text.
-  if (StartedWithFile) return Utf8ToOem(TrimRightText(CurrentFileName));
-  const std::string name = CurrentFileName + "." + InputFileExt.str();
+  if (StartedWithFile) return Utf8ToOem(CurrentProjectFile());
+  const std::string name = CurrentFileName + "." + ProjectExtension();
   if (CurrentDir.size() + CurrentFileName.size() >= 70) return Utf8ToOem(name);
   return Utf8ToOem(AddBackslash(CurrentDir) + name);
 }
@@ -318,10 +318,12 @@ struct SavedFileNaming {
   ShortString<3> ext = InputFileExt;
   std::string name = CurrentFileName;
   std::string dir = CurrentDir;
+  std::string fileExt = CurrentFileExt;
   void Restore() const {
     InputFileExt = ext;
     CurrentFileName = name;
     CurrentDir = dir;
+    CurrentFileExt = fileExt;
   }
 };
 

@@ -21,12 +21,14 @@
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
 #include "framework/change_history.h"
+#include "framework/charset.h"
 #include "framework/clock.h"
 #include "framework/drawing_info.h"
 #include "framework/config_file.h"
 #include "framework/display_list.h"
 #include "framework/drawing.h"
 #include "framework/menu_captions.h"
+#include "framework/printer_setup.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -235,6 +237,62 @@ TEST_F(MainWindowTest, NamesWithUmlautsKeepTheirCharactersFromTheDialogsToTheDis
   // A message names the file with its characters (shown in Windows-1252).
   std::filesystem::remove(std::filesystem::u8path(flange));
   Answered([&](auto& s) { s.Ok().Expect("Flansch \xE4 1.bq4 not found !"); }, [&] { main.OpenRecentFile(2); });
+}
+
+// A project whose name holds further dots is saved to the file it was opened
+// from, by File > Save and by Yes to the save question, and the spreadsheet
+// commands find it; a project started on flange.bak is saved to flange.bak,
+// and the project flange.bq4 beside it stays as it was.
+TEST_F(MainWindowTest, ProjectsAreSavedToTheFileTheyWereOpenedFrom) {
+  const std::string folder = dir_ + "/Projekte \u00e4 1";
+  std::filesystem::create_directories(folder);
+  for (const std::string stem : {"joint.v2", "Flansch 1.5"}) {
+    SCOPED_TRACE(stem);
+    const std::string file = folder + "/" + stem + ".bq4";
+    std::filesystem::copy_file(Sample("hot.bq4"), file);
+    Thh main;
+    Answered([&](auto& s) { s.File(file); }, [&] { main.mi_fileOpenClick(); });
+    ASSERT_EQ(AbortFlag, 0);
+    EXPECT_EQ(CurrentFileName, stem);
+    EXPECT_TRUE(main.windowTitle().endsWith(QString::fromStdString("  -  " + stem + ".bq4")));
+    Temperatur.TWork = 111.5;
+    InputModified = 1;
+    main.mi_FileSaveClick();
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_NE(ReadBytes(file).find("111.5000000"), std::string::npos);
+    Temperatur.TWork = 122.5;
+    InputModified = 1;
+    // Message boxes show the name in the Windows code page.
+    Answered([&](auto& s) { s.Yes().Expect("Save file (" + Utf8ToAnsi(file) + ") ?"); }, [&] { QuerySaveChanges(); });
+    EXPECT_NE(ReadBytes(file).find("122.5000000"), std::string::npos);
+    EXPECT_EQ(RecentFiles[1], file);
+    // No message: the saved project is found.
+    StartExcel();
+    EXPECT_EQ(AbortFlag, 0);
+    InputModified = 1;
+    ExportInputToExcel();
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/" + stem));
+    EXPECT_FALSE(std::filesystem::exists(stem));
+  }
+
+  const std::string bak = folder + "/flange.bak", other = folder + "/flange.bq4";
+  std::filesystem::copy_file(Sample("hot.bq4"), bak);
+  std::filesystem::copy_file(Sample("null.bq4"), other);
+  const std::string untouched = ReadBytes(other);
+  SetCommandLineParams({bak});
+  Thh main;
+  ASSERT_EQ(StartedWithFile, 1);
+  EXPECT_TRUE(main.windowTitle().endsWith("  -  flange.bak"));
+  Temperatur.TWork = 133.5;
+  InputModified = 1;
+  Answered([&](auto& s) { s.Yes().Expect("Save file (" + Utf8ToAnsi(bak) + ") ?"); }, [&] { QuerySaveChanges(); });
+  EXPECT_NE(ReadBytes(bak).find("133.5000000"), std::string::npos);
+  EXPECT_EQ(ReadBytes(other), untouched);
+  StartExcel();
+  EXPECT_EQ(AbortFlag, 0);
+  // A PDF print-out is proposed beside it.
+  EXPECT_EQ(ProposedPdfFileName("Report"), folder + "/flange-report.pdf");
 }
 
 // A project that cannot be loaded says why in a message, as the batch run

@@ -608,6 +608,37 @@ TEST_F(ProjectFileTest, FileRoutinesAskForMissingNamesConfirmOverwritingAndRepor
   EXPECT_NE(ReadBytes(Path("keep.bq4")).find("SCHRAUBE"), std::string::npos);
 }
 
+// A project whose name holds further dots is written back to its own file,
+// and one loaded from a file of another extension (flange.bak) too; the
+// loader reads a name with another extension as that file, else as the
+// project of that name.
+TEST_F(ProjectFileTest, DottedNamesAndOtherExtensionsAreWrittenToTheProjectsOwnFile) {
+  FillUnusualJoint(1, 1);
+  CurrentDir = dir_;
+  for (const char* name : {"joint.v2.bq4", "Flansch 1.5.bq4"}) WriteCalcFile(Path(name));
+  ASSERT_EQ(AbortFlag, 0);
+  std::filesystem::copy_file(Path("joint.v2.bq4"), Path("flange.bak"));
+  ConfirmOverwriteOn = 0;
+  for (const char* name : {"joint.v2", "Flansch 1.5", "flange.bak"}) {
+    SCOPED_TRACE(name);
+    const std::string file = Path(FileExtension(name) == "bak" ? name : std::string(name) + ".bq4");
+    CurrentDir.clear();
+    ReadCalcFile(Path(name));
+    ASSERT_EQ(AbortFlag, 0);
+    EXPECT_EQ(CurrentProjectFile(), file);
+    Last.FAmax = 4321;
+    WriteCalcFile(CurrentFileName);
+    EXPECT_EQ(AbortFlag, 0);
+    Last.FAmax = 1;
+    ReadCalcFile(file);
+    EXPECT_EQ(Last.FAmax, 4321);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("joint.v2")));
+  EXPECT_FALSE(std::filesystem::exists(Path("Flansch 1.5")));
+  EXPECT_FALSE(std::filesystem::exists(Path("flange.bq4")));
+  EXPECT_EQ(ProjectFilePath(Path("missing.v2")), Path("missing.v2"));
+}
+
 TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   InitDbfModules();
   DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";

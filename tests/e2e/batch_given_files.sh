@@ -2,8 +2,10 @@
 # A batch run replaces no file it was given: a project found under a name
 # typed in another case (also of its folder) in the place of its output, in
 # every mode; one project of a run in the place of another's output, in
-# either order; a user's file that only looks like a temporary. Each refused
-# output is named on stderr, exit 1, the others are written.
+# either order; two projects of a run with one output name; a user's file
+# that only looks like a temporary. Each refused output is named on stderr,
+# exit 1, the others are written. Names with further dots and folders typed
+# in another case get their outputs beside the project, named after it.
 # usage batch_given_files.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
@@ -43,6 +45,69 @@ for order in "a.bq4 a.txt b.bq4" "a.txt a.bq4 b.bq4"; do
   check "$order /I: the project a.txt stays" same_as_given a.txt
   check "$order /I: named" grep -q "a.bq4: its output a.txt would replace the project a.txt of this run" err.txt
   check "$order /I: b.txt written" grep -q "^b.bq4$" b.txt
+done
+
+ext_of() {
+  case $1 in
+    /I) echo txt ;; /JSON) echo json ;; /CAD1:*) echo dxf ;; /CAD2:*) echo igs ;; /CAD5:*) echo lst ;; /PDF) echo pdf ;;
+  esac
+}
+# names_project file project: the output names the project file (the PDF
+# through its text, the others as they stand).
+names_project() {
+  case $1 in
+    *.pdf) pdftotext "$1" - 2>/dev/null | grep -qF "$2" ;;
+    *) grep -aqF "$2" "$1" ;;
+  esac
+}
+ALL_MODES="/I /JSON /CAD1:13 /CAD2:13 /CAD5:13 /PDF"
+
+# Projects whose names hold further dots, in a folder with a blank and "ä":
+# each output beside its project, named after the whole name, naming the
+# project file; nothing cut at the further dot.
+F="Pro jekte ä"
+mkdir "$F"
+cp "$NULL" "$F/joint.v2.bq4"
+cp "$NULL" "$F/Flansch 1.5.bq4"
+for mode in $ALL_MODES; do
+  ext=$(ext_of $mode)
+  "$WBQ4" "$F/joint.v2.bq4" "$F/Flansch 1.5.bq4" $mode > /dev/null 2> err.txt
+  check "dotted names $mode: exit 0" test $? -eq 0
+  for p in "joint.v2" "Flansch 1.5"; do
+    check "dotted names $mode: $p.$ext written" test -s "$F/$p.$ext"
+    check "dotted names $mode: $p.$ext names $p.bq4" names_project "$F/$p.$ext" "$p.bq4"
+  done
+  check "dotted names $mode: nothing cut at the dot" bash -c "! ls \"$F\" | grep -Eq '^(joint|Flansch 1)\.$ext\$'"
+done
+
+# Two projects of one run whose outputs share a name, in every mode: the
+# second is refused by name, exit 1, and the first's output stays; a project
+# of another extension names itself in its outputs, also in a run of its own.
+cp "$NULL" flange.bq4
+cp "$BUILD/data/samples/hot.bq4" flange.bak
+for mode in $ALL_MODES; do
+  ext=$(ext_of $mode)
+  rm -f "flange.$ext"
+  "$WBQ4" flange.bq4 flange.bak $mode > /dev/null 2> err.txt
+  check "flange.bq4 flange.bak $mode: exit 1" test $? -eq 1
+  check "flange.bq4 flange.bak $mode: named" \
+    grep -q "flange.bak: its output flange.$ext would replace the output of the project flange.bq4 of this run" err.txt
+  check "flange.bq4 flange.bak $mode: flange.bq4's output stays" names_project "flange.$ext" flange.bq4
+  "$WBQ4" ./flange.bak $mode > /dev/null 2> err.txt
+  check "flange.bak $mode alone: exit 0" test $? -eq 0
+  check "flange.bak $mode alone: names flange.bak" names_project "flange.$ext" flange.bak
+  check "flange.bak $mode alone: not flange.bq4" bash -c "! grep -aq 'flange\.bq4' flange.$ext"
+done
+
+# A folder typed in another case: every mode writes beside the project as
+# found, under the name as typed.
+mkdir low
+cp "$NULL" low/p.bq4
+for mode in $ALL_MODES; do
+  ext=$(ext_of $mode)
+  "$WBQ4" LOW/P.BQ4 $mode > /dev/null 2> err.txt
+  check "LOW/P.BQ4 $mode: exit 0" test $? -eq 0
+  check "LOW/P.BQ4 $mode: low/P.$ext written" test -s "low/P.$ext"
 done
 
 # Files that only look like temporaries stay; a temporary of this program

@@ -45,7 +45,7 @@ TEST_F(DrawingTest, CurrentFilePath) {
   CurrentDir = "/data/";
   EXPECT_EQ(CurrentFilePath(), "/data/joint.bq4");
   FileNameWithPath = 1;
-  CurrentFileName = "/x/joint.bq4";
+  CurrentFileName = "/x/joint";
   EXPECT_EQ(CurrentFilePath(), "/x/joint.bq4");
   CurrentFileName = "";
   EXPECT_EQ(CurrentFilePath(), "");

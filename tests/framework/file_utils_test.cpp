@@ -8,6 +8,7 @@
 #include "framework/clock.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/report_window.h"
 #include "output_test_support.h"
 #include "platform/folder_names.h"
 #include "platform/os.h"
@@ -50,6 +51,48 @@ TEST_F(FileUtilsTest, PathHelpers) {
   EXPECT_EQ(ExtractNameOnly("/x/joint.bq4"), "joint");
   EXPECT_EQ(ExtensionAfterFirstDot("/d.x/a.tar.gz"), "tar.gz");
   EXPECT_EQ(ExtensionAfterFirstDot("noext"), "");
+}
+
+// A project's name may hold further dots ("joint.v2", "Flansch 1.5"): only
+// the extension of a name's last component tells a file from a project
+// name, and the current project keeps the extension of its own file.
+TEST_F(FileUtilsTest, ProjectFilesLookOnlyAtTheExtensionOfTheLastComponent) {
+  const struct { const char* in; const char* ext; } extensions[] = {
+      {"joint.v2.bq4", "bq4"}, {"Flansch 1.5", "5"}, {"/a.b/joint", ""}, {"joint.", ""},
+      {"d.d/Flansch 1.5.BQ4", "BQ4"}, {"x", ""}, {"", ""}};
+  for (const auto& c : extensions) EXPECT_EQ(FileExtension(c.in), c.ext) << c.in;
+  EXPECT_TRUE(HasFileExtension("d.d/Flansch 1.5.BQ4", "bq4"));
+  EXPECT_FALSE(HasFileExtension("joint.v2", "bq4"));
+  EXPECT_FALSE(HasFileExtension("a.bq4/joint", "bq4"));
+
+  const std::string folder = "/p q/Projekte \u00e4/";
+  CurrentDir = folder;
+  CurrentFileName = "Flansch 1.5";
+  EXPECT_EQ(CurrentProjectFile(), folder + "Flansch 1.5.bq4");
+  EXPECT_EQ(ProjectFileOfName("Flansch 1.5"), folder + "Flansch 1.5.bq4");
+  EXPECT_EQ(ProjectFileOfName("joint.v2"), folder + "joint.v2.bq4");
+  EXPECT_EQ(StoredInputFileName("joint.v2"), folder + "joint.v2.bq4");
+  EXPECT_EQ(ProjectFileOfName("/a.b/joint"), "/a.b/joint.bq4");
+  EXPECT_EQ(ProjectFileOfName("/x/joint.v2.BQ4"), "/x/joint.v2.BQ4");
+  EXPECT_EQ(ProjectFileOfName(""), "");
+  // A project loaded from flange.bak is flange.bak, not flange.bq4.
+  CurrentFileName = "flange";
+  CurrentFileExt = "bak";
+  EXPECT_EQ(CurrentProjectFile(), folder + "flange.bak");
+  EXPECT_EQ(StoredInputFileName("flange"), folder + "flange.bak");
+  EXPECT_EQ(ProjectFileOfName("other"), folder + "other.bq4");
+  // A name that carries its folder (a window started on a file keeps it in
+  // CurrentDir; a batch run in the name).
+  FileNameWithPath = 1;
+  CurrentFileName = "joint.v2";
+  CurrentFileExt = "bq4";
+  EXPECT_EQ(StoredInputFileName("joint.v2"), folder + "joint.v2.bq4");
+  CurrentDir.clear();
+  CurrentFileName = "runs.1/joint.v2";
+  EXPECT_EQ(CurrentProjectFile(), "runs.1/joint.v2.bq4");
+  EXPECT_EQ(CurrentProjectName(), "joint.v2");
+  CurrentFileName.clear();
+  EXPECT_EQ(CurrentProjectFile(), "");
 }
 
 TEST_F(FileUtilsTest, Wildcards) {

@@ -164,13 +164,13 @@ TEST_F(InputDialogsTest, SelectFileNameRefusesNamesInArchiveModeAndAsksForAnEmpt
   EXPECT_EQ(StartedWithFile, 0);
   // An empty name asks and takes directory and name.
   CurrentDir = "/somewhere";
-  script.File(dir + "/chosen.txt");
+  script.File(dir + "/chosen.bq4");
   SelectFileName("", full);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CurrentDir, dir);
   EXPECT_EQ(CurrentFileName, "chosen");
   EXPECT_EQ(full, dir + "/chosen." + InputFileExt.str());
-  script.File(dir + "/Flansch \u00e4 1.txt");
+  script.File(dir + "/Flansch \u00e4 1.bq4");
   SelectFileName("", full);
   EXPECT_EQ(CurrentFileName, "Flansch \u00e4 1");
   EXPECT_EQ(full, dir + "/Flansch \u00e4 1." + InputFileExt.str());
@@ -178,8 +178,36 @@ TEST_F(InputDialogsTest, SelectFileNameRefusesNamesInArchiveModeAndAsksForAnEmpt
   SelectFileName("", full);
   EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
-  SelectFileName(dir + "/report.txt", full);
-  EXPECT_EQ(full, dir + "/report.txt");
+  SelectFileName(dir + "/report.bq4", full);
+  EXPECT_EQ(full, dir + "/report.bq4");
+}
+
+// A name with further dots ("joint.v2", "Flansch 1.5") is a project name, not
+// a file: it gets the folder and the extension; a chosen file loses only the
+// extension of the kind, and the project then has that extension.
+TEST_F(InputDialogsTest, SelectFileNameKeepsTheFurtherDotsOfAName) {
+  DialogScript script;
+  CurrentDir = dir;
+  std::string full;
+  SelectFileName("joint.v2", full);
+  EXPECT_EQ(full, dir + "/joint.v2.bq4");
+  SelectFileName("Flansch 1.5", full);
+  EXPECT_EQ(full, dir + "/Flansch 1.5.bq4");
+  std::filesystem::create_directories(dir + "/d.1");
+  SelectFileName(dir + "/d.1/joint", full);
+  EXPECT_EQ(full, dir + "/d.1/joint.bq4");
+  SelectFileName(dir + "/joint.v2.bq4", full);
+  EXPECT_EQ(full, dir + "/joint.v2.bq4");
+  CurrentFileExt = "bak";
+  script.File(dir + "/joint.v2");
+  SelectFileName("", full);
+  EXPECT_EQ(CurrentFileName, "joint.v2");
+  EXPECT_EQ(full, dir + "/joint.v2.bq4");
+  EXPECT_EQ(CurrentFileExt, "");
+  script.File(dir + "/Flansch 1.5.BQ4");
+  SelectFileName("", full);
+  EXPECT_EQ(CurrentFileName, "Flansch 1.5");
+  EXPECT_EQ(full, dir + "/Flansch 1.5.bq4");
 }
 
 // Cancelling the directory choice keeps the start without an abort; the

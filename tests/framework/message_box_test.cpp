@@ -76,7 +76,9 @@ TEST_F(MessageBoxTest, TraceMessagesHideWhileSwitchedOffAndCarryFileErrorsOnRequ
   SetFileErrorHandler(nullptr);
 }
 
-TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
+// The caption names the project's file: its name (which may hold further
+// dots) with the extension of that file.
+TEST_F(MessageBoxTest, MainCaptionNamesTheProjectFileWithItsExtension) {
   std::string caption;
   CurrentFileName = "";
   UpdateMainCaption(caption);
@@ -86,7 +88,10 @@ TEST_F(MessageBoxTest, MainCaptionAddsTheExtensionOnlyToANameWithoutDot) {
   EXPECT_EQ(caption, ProgTitle.str() + "  -  joint." + InputFileExt.str());
   CurrentFileName = "joint.old";
   UpdateMainCaption(caption);
-  EXPECT_EQ(caption, ProgTitle.str() + "  -  joint.old");
+  EXPECT_EQ(caption, ProgTitle.str() + "  -  joint.old." + InputFileExt.str());
+  CurrentFileExt = "bak";
+  UpdateMainCaption(caption);
+  EXPECT_EQ(caption, ProgTitle.str() + "  -  joint.old.bak");
 }
 
 TEST_F(MessageBoxTest, MissingFilesAndFailedWritesAreReportedAndTheOldFileKept) {
