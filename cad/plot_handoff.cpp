@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cad/cad_output.h"
+#include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
@@ -90,7 +91,8 @@ void SelectPlotCommandLine() {
   const Word count = s.PlotCommandCount > kMaxPlotLines ? static_cast<Word>(kMaxPlotLines)
                                                         : s.PlotCommandCount;
   if (count >= 2) {
-    for (std::size_t i = 0; i < count; ++i) ItemTexts[i + 1] = LeftText(s.PlotCommandLines[i], 64);
+    for (std::size_t i = 0; i < count; ++i)
+      ItemTexts[i + 1] = LeftText(NameAsStoredText(s.PlotCommandLines[i]), 64);
     SetHelpNo(2055);
     SelectCode("VESKART Command Line", count, s.PlotCommandIndex);
     if (AbortFlag) return;

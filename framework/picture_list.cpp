@@ -99,12 +99,6 @@ int EntryToWorkOn(const TPictureList& list, int selected, std::string_view promp
   return index;
 }
 
-// A file name (the file system's UTF-8) in a stored text, which is code
-// page 437; a name that is no UTF-8 is taken as it is.
-std::string StoredTextOfName(std::string_view name) {
-  return platform::IsUtf8(name) ? Utf8ToOem(name) : std::string(name);
-}
-
 }  // namespace
 
 std::string PictureListFileName() { return AddBackslash(PltDir) + LowerCaseText(ProgShortNameLower) + ".dbh"; }
@@ -159,7 +153,7 @@ std::string PictureFilePath(std::string_view name) {
 
 std::string PictureItemText(const TPictureEntry& entry) {
   constexpr std::size_t kShownPath = 40;
-  const std::string shown = StoredTextOfName(entry.Name);
+  const std::string shown = NameAsStoredText(entry.Name);
   std::string name = PadRight(shown, kPictureNameWidth);
   if (HasDirectory(shown))
     name = shown.size() <= kShownPath ? shown : "..." + shown.substr(shown.size() - (kShownPath - 3));
@@ -391,14 +385,14 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
   ItemTexts[1] = "HP-GL file ...";
   if (!TextPrinterDevice.empty()) {
     targets.push_back(Target::Device);
-    ItemTexts[targets.size()] = LeftText("Printer device " + StoredTextOfName(TextPrinterDevice), 64);
+    ItemTexts[targets.size()] = LeftText("Printer device " + NameAsStoredText(TextPrinterDevice), 64);
   }
   std::string program = CadState.PlotCommandLines[0];
   TrimTextVar(program);
   const std::vector<std::string> words = SplitCommandLine(program);
   if (!words.empty() && platform::ProgramExists(words.front())) {
     targets.push_back(Target::Program);
-    ItemTexts[targets.size()] = LeftText("Plot program " + StoredTextOfName(words.front()), 64);
+    ItemTexts[targets.size()] = LeftText("Plot program " + NameAsStoredText(words.front()), 64);
   }
   Word choice = 1;
   SelectCode("Plot the picture to", static_cast<int>(targets.size()), choice);

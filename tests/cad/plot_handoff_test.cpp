@@ -233,6 +233,13 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
   script.Ok().Expect("batch file " + Dir() + "/gone.bat cannot be read");
   RunPlotCommandLine();
   EXPECT_EQ(script.Pending(), 0u);
+
+  // The choice of lines shows their names as their characters.
+  CadState.PlotCommandLines[1] = "/opt/pl\xC3\xB6t veskart";
+  CadState.PlotCommandCount = 2;
+  script.Cancel();
+  SelectPlotCommandLine();
+  EXPECT_EQ(ItemTexts[2].str(), "/opt/pl\x94t veskart");
 }
 
 }  // namespace
