@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cad/cad_output.h"
+#include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
@@ -60,7 +61,7 @@ void MoveIntoBatchFile(std::string& line) {
   SetHelpNo(2170);
   std::string name;
   for (;;) {
-    InputText("batch file name (without .bat)", 20, name);
+    InputPath("batch file name (without .bat)", 20, name);
     if (AbortFlag) {
       AbortFlag = 0;  // the long command line is kept
       return;
@@ -90,7 +91,8 @@ void SelectPlotCommandLine() {
   const Word count = s.PlotCommandCount > kMaxPlotLines ? static_cast<Word>(kMaxPlotLines)
                                                         : s.PlotCommandCount;
   if (count >= 2) {
-    for (std::size_t i = 0; i < count; ++i) ItemTexts[i + 1] = LeftText(s.PlotCommandLines[i], 64);
+    for (std::size_t i = 0; i < count; ++i)
+      ItemTexts[i + 1] = LeftText(NameAsStoredText(s.PlotCommandLines[i]), 64);
     SetHelpNo(2055);
     SelectCode("VESKART Command Line", count, s.PlotCommandIndex);
     if (AbortFlag) return;
@@ -108,7 +110,7 @@ void SelectPlotCommandLine() {
   }
   SetHelpNo(2060);
   std::string text = line;
-  InputText("VESKART command line (0=Parameter)", 60, text);
+  InputPath("VESKART command line (0=Parameter)", 60, text);
   if (AbortFlag) return;
   if (TrimRightText(text).empty() || text[0] == '0') {
     SetupPlotProgram(text, 0);
@@ -118,7 +120,9 @@ void SelectPlotCommandLine() {
 }
 
 void SetupPlotProgram(std::string& commandLine, int mode) {
-  std::string drawing = mode == 0 ? CadTempDir() + "veskart" : "*.dxf";
+  // The configured temporary folder, none when the run's own is used: the
+  // line is kept with the settings, and each plot fills in where its drawing lies.
+  std::string drawing = mode == 0 ? AddBackslash(TempDir) + "veskart" : "*.dxf";
 
   ItemTexts[1] = "WVESKART.EXE (Windows)";
   ItemTexts[2] = "VESKART.EXE (MS-DOS)";
@@ -130,7 +134,7 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   std::string directory = ProgramDirectoryOf(commandLine);
   SetHelpNo(2080);
   for (;;) {
-    InputText("Program directory of " + program, 40, directory);
+    InputPath("Program directory of " + program, 40, directory);
     if (AbortFlag) return;
     if (OpenTextForRead(AddBackslash(directory) + program)) break;
     AbortFlag = 0;  // not there: ask again
@@ -143,7 +147,7 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   if (code < 1 || code > 5) code = 1;
 
   if (mode == 1) {
-    InputText("file name or wildcard", 40, drawing);
+    InputPath("file name or wildcard", 40, drawing);
     if (AbortFlag) return;
   }
 
@@ -160,7 +164,7 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   else if (interface == 2)
     InputWordInRange("LPT-Port", port, 1, 4);
   else
-    InputText("destination file name", 30, destinationFile);
+    InputPath("destination file name", 30, destinationFile);
   if (AbortFlag) return;
 
   Extended scale = 1;
@@ -199,23 +203,38 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   commandLine = line;
 }
 
+void FillInPlotDrawing(std::vector<std::string>& words, const std::string& folder) {
+  if (words.size() < 2) return;
+  std::string& drawing = words[1];
+  const std::size_t sep = drawing.find_last_of("/\\");
+  const std::string name = LowerCaseText(sep == std::string::npos ? drawing : drawing.substr(sep + 1));
+  if (name == "veskart" || name == "veskart.dxf") drawing = AddBackslash(folder) + name;
+}
+
 void RunPlotCommandLine() {
   const std::string line = CadState.PlotCommandLines[SelectedIndex()];
+  const std::string drawing = CadTempDir() + "veskart.dxf";
+  const auto fail = [&](const std::string& why) {
+    ShowError(why + "; the drawing " + drawing + " was not plotted");
+    AbortFlag = 1;
+    SetNormalCursor();
+  };
   std::vector<std::string> words = SplitCommandLine(line);
   if (!words.empty() && EndsWithBat(words[0])) {
     // Our batch files hold one command line; it is run directly, not by a shell.
     TTextFile batch;
     batch.Assign(words[0]);
     std::string inner;
-    if (batch.Reset() && batch.ReadLine(inner)) words = SplitCommandLine(inner);
+    const bool read = batch.Reset() && batch.ReadLine(inner);
     batch.CloseQuiet();
+    if (!read) return fail("The plot program's batch file " + words[0] + " cannot be read");
+    words = SplitCommandLine(inner);
   }
-  if (words.empty() || !platform::ProgramExists(words[0])) {
-    ShowTraceMessage("file not found");
-  } else {
-    const std::string program = words[0];
-    words.erase(words.begin());
-    if (!platform::StartProgram(program, words)) ShowTraceMessage("Exec error 31");
-  }
+  if (words.empty()) return fail("No plot program command line is configured");
+  if (!platform::ProgramExists(words[0])) return fail("The plot program " + words[0] + " was not found");
+  FillInPlotDrawing(words, CadTempDir());
+  const std::string program = words[0];
+  words.erase(words.begin());
+  if (!platform::StartProgram(program, words)) return fail("The plot program " + program + " could not be started");
   SetNormalCursor();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The plot part of SelectCadDevice: picks one of the stored command lines
 // (PlotCommandIndex), lets the options form and a text line edit it, and
@@ -21,9 +22,16 @@ void SetupPlotProgram(std::string& commandLine, int mode);
 
 // Runs the selected command line, split at blanks (quotes keep blanks in a
 // word), without a shell; a batch file made by SetupPlotProgram is run by the
-// line it holds. A program that cannot be started gives a trace message
-// ("file not found", "Exec error 31").
+// line it holds. The drawing's place is filled in (FillInPlotDrawing). A
+// program that is missing or cannot be started is reported, naming it and
+// the drawing, and sets AbortFlag.
 void RunPlotCommandLine();
+
+// The drawing of a command line is its first argument when that names
+// "veskart" or "veskart.dxf" (any case, in any folder or none): it becomes
+// that name in folder, where this run writes the drawing. A stored line
+// thus names no run's folder, which goes when that run ends.
+void FillInPlotDrawing(std::vector<std::string>& words, const std::string& folder);
 
 // The plot program's options form (EditPlotCommandLine of the framework's
 // forms): edits the line in place, false when cancelled. Start-up registers

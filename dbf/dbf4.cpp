@@ -275,9 +275,13 @@ void Tdbf4::SetFieldBoolean(const std::string& name, bool value) {
 
 // ---- the dialog ---------------------------------------------------------------------
 
-std::string Tdbf4::CaptionForMode(int mode) const {
+std::string Tdbf4::CaptionTitles(int mode) const {
   if (mode == 1) return Label_title2 + "   " + Label_title1;
-  return Label_title2 + "  " + Label_title1 + "  (" + Label_filename + ")";
+  return Label_title2 + "  " + Label_title1 + "  (";
+}
+
+std::string Tdbf4::CaptionForMode(int mode) const {
+  return mode == 1 ? CaptionTitles(mode) : CaptionTitles(mode) + Label_filename + ")";
 }
 
 void Tdbf4::ShowTable(const std::string& closeWord, int mode) {

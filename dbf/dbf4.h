@@ -94,8 +94,10 @@ class Tdbf4 {
   // The configured temporary directory with its separator (the process's
   // own when none is configured).
   static std::string TableTempDir();
-  // The caption ShowTable gives the form for a mode.
+  // The caption ShowTable gives the form for a mode; the titles alone are
+  // what comes before the table's file name (all of it in mode 1).
   std::string CaptionForMode(int mode) const;
+  std::string CaptionTitles(int mode) const;
 
   std::string SearchText;
   bool CloseOnPick = false;

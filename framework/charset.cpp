@@ -177,6 +177,10 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   });
 }
 
+std::string NameAsStoredText(std::string_view name) {
+  return platform::IsUtf8(name) ? Utf8ToOem(name) : std::string(name);
+}
+
 std::string OemToAnsiNamingFiles(std::string_view s) {
   std::string out;
   out.reserve(s.size());

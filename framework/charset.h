@@ -35,6 +35,9 @@ std::string Cp437ToUtf8(std::string_view s);
 // byte that is no UTF-8.
 std::string Utf8ToOem(std::string_view utf8);
 std::string Utf8ToAnsi(std::string_view utf8);
+// A file name (the file system's UTF-8) inside a stored text, to be shown
+// with it; a name that is no UTF-8 stays as it is.
+std::string NameAsStoredText(std::string_view name);
 // Display form of a message that may name files. File names are the file
 // system's UTF-8: a well-formed multi-byte UTF-8 sequence is a character of
 // a name, shown as itself ("?" where Windows-1252 lacks it); every other byte

@@ -39,6 +39,14 @@ Value Text(ShortString<N>& s) {
           }};
 }
 
+// A folder or program: the file system's bytes (see PathOfStoredName).
+Value Path(std::string& s) {
+  return {[&s] { WriteTextLine(s); }, [&s] {
+            ReadTextLine(s);
+            s = PathOfStoredName(s, false);
+          }};
+}
+
 Value Int(int& n) {
   return {[&n] { WriteIntLine(n); }, [&n] { ReadIntLine(n); }};
 }
@@ -100,7 +108,7 @@ Value PlotCommandLines() {
               if (TextFileVar.Eof()) break;  // a damaged count must not read forever
               std::string line;
               ReadTextLine(line);
-              if (i < held) CadState.PlotCommandLines[static_cast<std::size_t>(i)] = line;
+              if (i < held) CadState.PlotCommandLines[static_cast<std::size_t>(i)] = PathOfStoredName(line, true);
             }
             CadState.PlotCommandCount = static_cast<Word>(n < 1 ? 1 : n > held ? held : n);
             if (CadState.PlotCommandIndex > CadState.PlotCommandCount) CadState.PlotCommandIndex = 1;
@@ -129,7 +137,7 @@ Value FirstPlotCommandLine() {
           [] {
             std::string line;
             ReadTextLine(line);
-            if (!line.empty()) CadState.PlotCommandLines[0] = line;
+            if (!line.empty()) CadState.PlotCommandLines[0] = PathOfStoredName(line, true);
           }};
 }
 
@@ -148,8 +156,8 @@ std::vector<Entry> MakeEntries() {
   e.push_back({{{"Textwidth/height CAD", Float(cad.CadTextWidthSetting)}},
                [] { if (CadState.CadTextWidthSetting == 0) CadState.CadTextWidthSetting = 1; }});
   e.push_back({{{"Font angle", Float(cad.CadTextSlantSetting)}}, nullptr});
-  e.push_back({{{"CAD Directory", Text(CadDir)}}, nullptr});
-  e.push_back({{{"DBF Directory", Text(DbfDir)}}, nullptr});  // 10
+  e.push_back({{{"CAD Directory", Path(CadDir)}}, nullptr});
+  e.push_back({{{"DBF Directory", Path(DbfDir)}}, nullptr});  // 10
   e.push_back({{{"Help level", Int(HelpLevel)}}, nullptr});
   e.push_back({{{"Printer interface", Int(PrinterInterface)}}, [] { if (PrinterInterface < 1) PrinterInterface = 1; }});
   e.push_back({{{"Printer type", Int(PrinterType)}}, nullptr});
@@ -166,16 +174,16 @@ std::vector<Entry> MakeEntries() {
   e.push_back({{{"Graph driver", Int(GraphDriver)}}, nullptr});
   e.push_back({{{"Horizontal Pixels", Int(HorizontalPixels)}}, nullptr});
   e.push_back({{{"Vertical Pixels", Int(VerticalPixels)}}, nullptr});
-  e.push_back({{{"temporary directory", Text(TempDir)}}, nullptr});
+  e.push_back({{{"temporary directory", Path(TempDir)}}, nullptr});
   e.push_back({{{"printer interface for hardcopy", Int(HardcopyInterface)}}, [] { if (HardcopyInterface < 1) HardcopyInterface = 1; }});
-  e.push_back({{{"EDI Directory", Text(EdiDir)}}, nullptr});
-  e.push_back({{{"PLT Directory", Text(PltDir)}}, nullptr});
+  e.push_back({{{"EDI Directory", Path(EdiDir)}}, nullptr});
+  e.push_back({{{"PLT Directory", Path(PltDir)}}, nullptr});
   e.push_back({{{"Display mode for printout 1:* 2:-", Int(PrintoutDisplayMode)}},
                [] { if (PrintoutDisplayMode == 0) PrintoutDisplayMode = 1; }});
   e.push_back({{{"Lines per page for printer", Int(LinesPerPage)}}, [] { if (LinesPerPage < 5) LinesPerPage = 66; }});
   e.push_back({{{"zoom increment", Float(ZoomIncrement)}}, [] { if (ZoomIncrement == 0) ZoomIncrement = 1.02L; }});  // 30
   e.push_back({{{"pan faktor", Float(PanFactor)}}, [] { if (PanFactor == 0) PanFactor = 0.01L; }});
-  e.push_back({{{"TOVIMAR directory", Text(MakerDir)}}, nullptr});
+  e.push_back({{{"TOVIMAR directory", Path(MakerDir)}}, nullptr});
   e.push_back({{{"VESKART command line", FirstPlotCommandLine()}}, nullptr});
   e.push_back({{{"background colour", Int(BackgroundColour)}}, nullptr});
   e.push_back({{{"Windows print mode (1=mono 2=color)", Int(WindowsPrintMode)}},
@@ -187,9 +195,9 @@ std::vector<Entry> MakeEntries() {
     int& colour = cad.CadPenColors[static_cast<std::size_t>(n - 16)];
     e.push_back({{{"Color Layer " + std::to_string(n), Int(colour)}}, [&colour] { if (colour == 0) colour = 1; }});
   }
-  e.push_back({{{"word processor", Text(WordProcessorPath)}}, nullptr});  // 55
+  e.push_back({{{"word processor", Path(WordProcessorPath)}}, nullptr});  // 55
   e.push_back({{{"Database mode", Int(DatabaseMode)}}, nullptr});
-  e.push_back({{{"external database", Text(DatabaseProgram)}}, nullptr});
+  e.push_back({{{"external database", Path(DatabaseProgram)}}, nullptr});
   e.push_back({{{"Windows Screendump Origin X", Int(ScreendumpOriginX)}}, nullptr});
   e.push_back({{{"Windows Screendump Origin Y", Int(ScreendumpOriginY)}}, nullptr});
   e.push_back({{{"Windows Screendump Scale", Real(ScreendumpScale)}}, [] {  // 60
@@ -207,11 +215,11 @@ std::vector<Entry> MakeEntries() {
   e.push_back({{{"Small Online Window ?", Bool(SmallOnlineWindow)}}, nullptr});
   e.push_back({{{"Enter Diagram Limits ?", Bool(EnterDiagramLimits)}}, nullptr});
   e.push_back({{{"Dot=1 Komma=2", CommaModeValue()}}, [] { FixOutside<Word>(DecimalCommaMode, 1, 2, 1); }});
-  e.push_back({{{"Default Data Directory", Text(DefaultDataDir)}},  // 70
+  e.push_back({{{"Default Data Directory", Path(DefaultDataDir)}},  // 70
                [] { if (TrimRightText(DefaultDataDir).empty()) DefaultDataDir = AddBackslash(StartDir); }});
   e.push_back({{{"Text Height Factor", Float(TextHeightFactor)}}, [] { if (TextHeightFactor < 0.1L) TextHeightFactor = 1; }});
   e.push_back({{{"Input Window Scale %", Int(InputWindowScale)}}, [] { FixOutside(InputWindowScale, 10, 1000, 100); }});
-  e.push_back({{{"HTML Browser", Text(HtmlBrowserPath)}}, nullptr});
+  e.push_back({{{"HTML Browser", Path(HtmlBrowserPath)}}, nullptr});
   e.push_back({{{"Print Scale Vertical", Real(PrintScaleVertical)}},
                [] { if (PrintScaleVertical < 0.0001L) PrintScaleVertical = ScreendumpScale; }});
   {
@@ -261,7 +269,7 @@ std::vector<Entry> MakeEntries() {
   e.push_back({{{"", Bool(cad.CadNoDateTime)}}, nullptr});
   e.push_back({{{"", Bool(cad.CadNoLogo)}}, nullptr});  // 100
   // Added after the classic entries: device path of the raw text printer.
-  e.push_back({{{"Text printer device", Text(TextPrinterDevice)}}, nullptr});  // 101
+  e.push_back({{{"Text printer device", Path(TextPrinterDevice)}}, nullptr});  // 101
   // The date layout chosen in the dialog; 0 (none) follows the system's.
   e.push_back({{{"Date Code", Int(DateCodeSetting)}}, [] {  // 102
                  FixOutside<Word>(DateCodeSetting, 0, 4, 0);
@@ -412,7 +420,7 @@ void RepairConfigDirs() {
   if (!TempDir.empty() && !DirWritable(TempDir)) {
     ShowTraceMessage("invalid temporary directory configured");
     AbortFlag = 0;
-    InputText("temporary directory", 60, TempDir);
+    InputPath("temporary directory", 60, TempDir);
   }
   if (!DirWritable(EdiDir)) ShowTraceMessage("invalid EDI Directory configured");
   if (!DirWritable(DefaultDataDir)) ShowTraceMessage("invalid Data Directory configured");

@@ -49,12 +49,24 @@ std::vector<std::string> ProgramAndOptions(const std::string& line) {
   return words;
 }
 
+// An address for the desktop's opener ("https://...", "mailto:..."), not a file.
+bool IsAddress(const std::string& name) {
+  return name.find("://") != std::string::npos || name.rfind("mailto:", 0) == 0;
+}
+
 }  // namespace
 
 void RunDocument(Word n) {
   if (n < 1 || n > kDocumentSlots) return;
   const std::string program = TrimRightText(Documents[n].Program.view());
   const std::string file = DocumentPath(TrimRightText(Documents[n].DocFile.view()));
+  // A file that is not there is named here: the program would get a name
+  // that does not exist and say so, if at all, where nobody looks.
+  if (!file.empty() && !IsAddress(file) && !TextFileExists(file) && !DirectoryAccessible(file)) {
+    ShowError("Document " + std::to_string(n) + ": the file " + file + " does not exist");
+    AbortFlag = 1;
+    return;
+  }
   if (program.empty()) {
     if (file.empty()) {
       ShowError("Document " + std::to_string(n) + ": no program and no file set up");
@@ -112,6 +124,9 @@ bool ReadDocumentsSection(TLineCursor& in) {
   for (int i = 1; i <= count; ++i) {
     TDocumentRecord d;
     if (!in.Text(d.Program) || !in.Text(d.DocFile) || !in.Text(rule)) return false;
+    // Older versions stored the names in code page 437.
+    d.Program = PathOfStoredName(d.Program.view(), true);
+    d.DocFile = PathOfStoredName(d.DocFile.view(), true, CurrentDir);
     if (i <= kDocumentSlots) Documents[i] = d;  // groups beyond the fifth are skipped
   }
   return true;

@@ -1,6 +1,6 @@
 // The external documents of a project: five pairs of a program and a file,
 // opened from the documentation menu and stored in the project file's
-// "documents" section. Texts are stored (OEM) texts.
+// "documents" section. Programs and files are the file system's names (UTF-8).
 #pragma once
 
 #include "framework/file_values.h"
@@ -30,8 +30,8 @@ void ClearDocumentRecords();
 
 // Opens document n (1..5): its program with its options and the file as
 // the last argument (none when the file is empty), or the file with the desktop's
-// default program when no program is set. A program that cannot be found
-// or started is reported and sets AbortFlag.
+// default program when no program is set. A file that does not exist, or a
+// program that cannot be found or started, is reported and sets AbortFlag.
 void RunDocument(Word n);
 
 // The dialog "Document Setup" (TForm_confDoku); returns 0.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "framework/charset.h"
 #include "framework/clock.h"
 #include "framework/globals.h"
 #include "framework/number_format.h"
@@ -14,6 +15,8 @@
 #include "platform/file_replace.h"
 #include "platform/folder_names.h"
 #include "platform/os.h"
+#include "platform/cp1252.h"
+#include "platform/utf8.h"
 
 namespace fs = std::filesystem;
 
@@ -313,6 +316,15 @@ bool TextFileExists(std::string_view name) {
   const std::string found = FindExistingFile(name);
   if (IsDirectory(found)) return false;
   return static_cast<bool>(OpenFile(found, "rb"));
+}
+
+std::string PathOfStoredName(std::string_view stored, bool codePage437, std::string_view besideDir) {
+  if (platform::IsUtf8(stored)) return std::string(stored);
+  std::error_code ec;
+  const std::string name(stored);
+  if (fs::exists(name, ec)) return name;
+  if (!besideDir.empty() && name.front() != '/' && fs::exists(AddBackslash(besideDir) + name, ec)) return name;
+  return codePage437 ? Cp437ToUtf8(stored) : platform::Utf8FromDisplay(stored);
 }
 
 bool DirectoryAccessible(std::string_view dir) {

@@ -93,6 +93,14 @@ bool TextFileExists(std::string_view name);   // the file opens for reading
 bool DirectoryAccessible(std::string_view dir);
 bool DirWritable(std::string_view dir);       // files can be created in it (platform::DirectoryWritable)
 bool DirHasEntries(std::string_view dir);
+// A file or folder name read from a settings or project file. Names are the
+// file system's bytes (UTF-8); a name that is no UTF-8 was stored by an older
+// version in a code page (Windows-1252 by the configuration dialog, code
+// page 437 in a project's documents) and is read as that code page's
+// characters, unless it names something on disk as it is (a folder named in
+// a code page), which keeps it byte for byte. A relative name is looked for
+// in besideDir too.
+std::string PathOfStoredName(std::string_view stored, bool codePage437, std::string_view besideDir = {});
 int CountFiles(std::string_view pattern);     // directory + mask, e.g. "/data/*.dbf"
 void DeleteFiles(std::string_view dir, std::string_view mask);  // errors ignored
 void DeleteTextFile(std::string_view name);   // errors ignored

@@ -12,7 +12,9 @@
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
 #include "framework/units.h"
+#include "platform/cp1252.h"
 #include "platform/dialogs.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -53,6 +55,15 @@ void InputTextEx(std::string_view prompt, int maxLength, std::string& text) {
 }
 
 void InputText(std::string_view prompt, int maxLength, std::string& text) { InputTextEx(prompt, maxLength, text); }
+
+void InputPath(std::string_view prompt, int maxLength, std::string& path) {
+  // The dialog edits display (Windows-1252) text; a name that is no UTF-8
+  // shows its bytes as they are.
+  const std::string shown = platform::IsUtf8(path) ? Utf8ToAnsi(path) : path;
+  std::string edited = shown;
+  bool ok = RunTextDialog(Display(prompt), maxLength, edited);
+  if (ok && !AbortFlag && edited != shown) path = platform::Utf8FromDisplay(edited);
+}
 
 // ---------------------------------------------------------------------------
 

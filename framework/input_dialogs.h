@@ -21,6 +21,10 @@ void AskYesNo(std::string_view prompt, bool& value);
 
 void InputTextEx(std::string_view prompt, int maxLength, std::string& text);
 void InputText(std::string_view prompt, int maxLength, std::string& text);
+// A file or folder name (or a command line naming one), the file system's
+// bytes: shown as its characters and stored as typed, in UTF-8; left as
+// shown, it stays byte for byte.
+void InputPath(std::string_view prompt, int maxLength, std::string& path);
 
 // Numbers, asked again until they are valid and within [lo, hi]. Errors say
 // "Invalid Input \"<text>\" !" and "Valid Data are: <lo> .. <hi> !".

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "framework/charset.h"
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
 #include "framework/file_values.h"
@@ -19,6 +20,7 @@
 #include "framework/text_utils.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -47,7 +49,12 @@ void ParseEntries(TPictureList& list) {
   list.Entries.clear();
   for (const std::string& line : list.Lines) {
     if (list.Count() >= kMaxPictureEntries) break;
-    list.Entries.push_back(ParseDbhLine(line));
+    TPictureEntry entry = ParseDbhLine(line);
+    // A name typed into an older version is in code page 437; the file
+    // system's names are UTF-8.
+    if (!platform::IsUtf8(entry.Name) && !TextFileExists(PictureFilePath(entry.Name)))
+      entry.Name = Cp437ToUtf8(entry.Name);
+    list.Entries.push_back(std::move(entry));
   }
   if (list.Entries.empty()) list.Entries.push_back({});
 }
@@ -146,9 +153,10 @@ std::string PictureFilePath(std::string_view name) {
 
 std::string PictureItemText(const TPictureEntry& entry) {
   constexpr std::size_t kShownPath = 40;
-  std::string name = PadRight(entry.Name, kPictureNameWidth);
-  if (HasDirectory(entry.Name))
-    name = entry.Name.size() <= kShownPath ? entry.Name : "..." + entry.Name.substr(entry.Name.size() - (kShownPath - 3));
+  const std::string shown = NameAsStoredText(entry.Name);
+  std::string name = PadRight(shown, kPictureNameWidth);
+  if (HasDirectory(shown))
+    name = shown.size() <= kShownPath ? shown : "..." + shown.substr(shown.size() - (kShownPath - 3));
   return name + ": " + LeftText(entry.Description, 65);
 }
 
@@ -285,7 +293,7 @@ int EditPictureCommand(TPictureList& list, int selected) {
   // The whole name is offered and kept as given: its blanks and case name
   // the file, so that an entry whose description alone changes still finds it.
   std::string name = old.Name;
-  InputText("File name (without extension .plt)", kPicturePathLength, name);
+  InputPath("File name (without extension .plt)", kPicturePathLength, name);
   if (AbortFlag) return 0;
   std::string description = old.Description;
   if (!AskDescription(description)) return 0;
@@ -377,14 +385,14 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
   ItemTexts[1] = "HP-GL file ...";
   if (!TextPrinterDevice.empty()) {
     targets.push_back(Target::Device);
-    ItemTexts[targets.size()] = LeftText("Printer device " + TextPrinterDevice, 64);
+    ItemTexts[targets.size()] = LeftText("Printer device " + NameAsStoredText(TextPrinterDevice), 64);
   }
   std::string program = CadState.PlotCommandLines[0];
   TrimTextVar(program);
   const std::vector<std::string> words = SplitCommandLine(program);
   if (!words.empty() && platform::ProgramExists(words.front())) {
     targets.push_back(Target::Program);
-    ItemTexts[targets.size()] = LeftText("Plot program " + words.front(), 64);
+    ItemTexts[targets.size()] = LeftText("Plot program " + NameAsStoredText(words.front()), 64);
   }
   Word choice = 1;
   SelectCode("Plot the picture to", static_cast<int>(targets.size()), choice);

@@ -1,9 +1,10 @@
 // The list of auxiliary pictures (<short name>.dbh in the PLT directory):
 // HP-GL pictures with a short description each, one line per picture,
 //     "name","description"
-// in the DOS character set, the name without directory and ".plt" for a
-// picture of the PLT directory, else the picture's whole file name. A double
-// quote inside a field is written twice.
+// the name without directory and ".plt" for a picture of the PLT directory,
+// else the picture's whole file name, as the file system names it (UTF-8);
+// the description in the DOS character set. A double quote inside a field is
+// written twice.
 //
 // Changes rewrite the whole list through a temporary file that replaces the
 // list only when it was written completely. Lines beyond the 130 that are

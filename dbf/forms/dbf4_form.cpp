@@ -114,7 +114,10 @@ Tdbf4Form::Tdbf4Form(Tdbf4& owner, QWidget* parent) : QDialog(parent), owner_(ow
 
 void Tdbf4Form::Configure() {
   bool view = owner_.Mode == 1;
-  setWindowTitle(platform::QStringFromDisplay(owner_.CaptionForMode(owner_.Mode)));
+  // The titles are display texts, the table's name is the file system's.
+  QString caption = platform::QStringFromDisplay(owner_.CaptionTitles(owner_.Mode));
+  if (!view) caption += platform::QStringFromPath(owner_.Label_filename) + ")";
+  setWindowTitle(caption);
   mi_helpdbf->setText(platform::QStringFromDisplay(owner_.Label_title2));
   TzNavigator1->SetVisibleButtons(view ? 0x0Fu : 0x3FFu);
   for (QAction* a : {mi_fileAppenddbf, mi_fileAppendDelimited, N2, mi_editAppend, mi_editPack}) a->setVisible(!view);

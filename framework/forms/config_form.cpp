@@ -24,6 +24,7 @@
 #include "framework/file_utils.h"
 #include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
@@ -198,10 +199,10 @@ void Tconfig::BuildDirectoryPage() {
     QPushButton* b = SmallButton(Tab_dir, button, "...");
     QLineEdit* target = edit;
     connect(b, &QPushButton::clicked, this, [target] {
-      std::string dir = platform::DisplayFromQString(target->text());
-      std::string start = dir;
+      std::string dir = StoredPath(target->text());
+      const std::string start = dir;
       SelectDirectory(start, dir);
-      target->setText(Q(dir));
+      if (dir != start) target->setText(ShownPath(dir));
     });
     auto* label = new QLabel(caption, Tab_dir);
     Hint(label, help);
@@ -653,11 +654,11 @@ void Tconfig::BuildExternalPage() {
     QPushButton* b = NewButton(programs, button, caption);
     QLineEdit* target = edit;
     connect(b, &QPushButton::clicked, this, [target] {
-      std::string path = platform::DisplayFromQString(target->text());
+      const std::string path = StoredPath(target->text());
       std::string chosen;
       const Byte abort = AbortFlag;
       SelectOpenFile(path, "*", chosen);
-      if (!AbortFlag) target->setText(Q(chosen));
+      if (!AbortFlag) target->setText(ShownPath(chosen));
       AbortFlag = abort;
     });
     form->addRow(b, edit);

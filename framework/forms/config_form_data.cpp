@@ -123,14 +123,14 @@ void Tconfig::SetRadioIndex(QGroupBox* group, int index) {
 
 void Tconfig::LoadConfigControls() {
   // Directories
-  Edit_dirdbf->setText(Q(DbfDir));
-  Edit_dirplt->setText(Q(PltDir));
-  Edit_dirtemp->setText(Q(TempDir));
-  Edit_dirdata->setText(Q(DefaultDataDir));
-  Edit_dircad->setText(Q(CadDir));
-  Edit_direxe->setText(Q(MakerDir));
-  Edit_diredi->setText(Q(EdiDir));
-  Edit_dirworking->setText(Q(PrintWorkDir));
+  Edit_dirdbf->setText(ShownPath(DbfDir));
+  Edit_dirplt->setText(ShownPath(PltDir));
+  Edit_dirtemp->setText(ShownPath(TempDir));
+  Edit_dirdata->setText(ShownPath(DefaultDataDir));
+  Edit_dircad->setText(ShownPath(CadDir));
+  Edit_direxe->setText(ShownPath(MakerDir));
+  Edit_diredi->setText(ShownPath(EdiDir));
+  Edit_dirworking->setText(ShownPath(PrintWorkDir));
 
   // Graphics
   SetRadioIndex(RadioGroup_bildschirmgrafik, ColorGraphics ? 0 : 1);
@@ -190,7 +190,7 @@ void Tconfig::LoadConfigControls() {
 
   // Printout
   SetRadioIndex(RadioGroup_lpt, PrinterInterface - 1);
-  Edit_printerdevice->setText(Q(TextPrinterDevice));
+  Edit_printerdevice->setText(ShownPath(TextPrinterDevice));
   SetRadioIndex(RadioGroup_trenn, PrintoutDisplayMode - 1);
   SetRadioIndex(RadioGroup_date, DateFormatCode - 1);
   SpinEdit_linesperpage->setValue(LinesPerPage);
@@ -221,11 +221,11 @@ void Tconfig::LoadConfigControls() {
 
   // External
   ListBox_veskart->clear();
-  for (const std::string& line : cad.PlotCommandLines) ListBox_veskart->addItem(QOem(line));
+  for (const std::string& line : cad.PlotCommandLines) ListBox_veskart->addItem(ShownPath(line));
   ListBox_veskart->setCurrentRow(Clamp<int>(cad.PlotCommandIndex, 1, 5) - 1);
   plotCount_ = cad.PlotCommandCount;
-  Edit_externtxt->setText(Q(WordProcessorPath));
-  Edit_externhtml->setText(Q(HtmlBrowserPath));
+  Edit_externtxt->setText(ShownPath(WordProcessorPath));
+  Edit_externhtml->setText(ShownPath(HtmlBrowserPath));
 
   // Drawing
   Edit_freigabefeld->setText(QOem(cad.CadApprovalLabel4));
@@ -239,13 +239,13 @@ void Tconfig::LoadConfigControls() {
 
 void Tconfig::StoreConfigControls() {
   // Directories
-  DbfDir = S(Edit_dirdbf->text());
-  PltDir = S(Edit_dirplt->text());
-  TempDir = S(Edit_dirtemp->text());
-  DefaultDataDir = S(Edit_dirdata->text());
-  CadDir = S(Edit_dircad->text());
-  MakerDir = S(Edit_direxe->text());
-  EdiDir = S(Edit_diredi->text());
+  DbfDir = StoredPath(Edit_dirdbf->text(), DbfDir);
+  PltDir = StoredPath(Edit_dirplt->text(), PltDir);
+  TempDir = StoredPath(Edit_dirtemp->text(), TempDir);
+  DefaultDataDir = StoredPath(Edit_dirdata->text(), DefaultDataDir);
+  CadDir = StoredPath(Edit_dircad->text(), CadDir);
+  MakerDir = StoredPath(Edit_direxe->text(), MakerDir);
+  EdiDir = StoredPath(Edit_diredi->text(), EdiDir);
 
   // Graphics
   ColorGraphics = RadioIndex(RadioGroup_bildschirmgrafik) == 0 ? 1 : 0;
@@ -308,7 +308,7 @@ void Tconfig::StoreConfigControls() {
 
   // Printout
   PrinterInterface = static_cast<Word>(RadioIndex(RadioGroup_lpt) + 1);
-  TextPrinterDevice = TrimRightText(S(Edit_printerdevice->text()));
+  TextPrinterDevice = TrimRightText(StoredPath(Edit_printerdevice->text(), TextPrinterDevice));
   PrintoutDisplayMode = static_cast<Word>(RadioIndex(RadioGroup_trenn) + 1);
   // The layout in force is the system's until another one is chosen.
   if (const Word date = static_cast<Word>(RadioIndex(RadioGroup_date) + 1); date != DateFormatCode) {
@@ -342,12 +342,13 @@ void Tconfig::StoreConfigControls() {
 
   // External
   for (int i = 0; i < ListBox_veskart->count() && i < 5; ++i)
-    cad.PlotCommandLines[static_cast<std::size_t>(i)] = SOem(ListBox_veskart->item(i)->text());
+    cad.PlotCommandLines[static_cast<std::size_t>(i)] =
+        StoredPath(ListBox_veskart->item(i)->text(), cad.PlotCommandLines[static_cast<std::size_t>(i)]);
   cad.PlotCommandCount = plotCount_;
   if (ListBox_veskart->currentRow() >= 0) cad.PlotCommandIndex = static_cast<Word>(ListBox_veskart->currentRow() + 1);
   if (cad.PlotCommandIndex > cad.PlotCommandCount) cad.PlotCommandIndex = 1;
-  WordProcessorPath = S(Edit_externtxt->text());
-  HtmlBrowserPath = S(Edit_externhtml->text());
+  WordProcessorPath = StoredPath(Edit_externtxt->text(), WordProcessorPath);
+  HtmlBrowserPath = StoredPath(Edit_externhtml->text(), HtmlBrowserPath);
 
   // Drawing
   cad.CadApprovalLabel4 = SOem(Edit_freigabefeld->text());
@@ -443,7 +444,7 @@ void Tconfig::Button_importClick() {
 void Tconfig::Button_dirtempenvClick() {
   std::string temp = GetEnvVar("TEMP");
   if (temp.empty()) temp = GetEnvVar("TMPDIR");
-  if (!temp.empty()) Edit_dirtemp->setText(Q(temp));
+  if (!temp.empty()) Edit_dirtemp->setText(ShownPath(temp));
 }
 
 void Tconfig::Button_fontClick() {
@@ -577,9 +578,10 @@ void Tconfig::Button_confveskartClick() {
   int row = ListBox_veskart->currentRow();
   if (row < 0 || row > 4) row = 0;
   ListBox_veskart->setCurrentRow(row);
-  std::string line = SOem(ListBox_veskart->item(row)->text());
+  const std::string was = StoredPath(ListBox_veskart->item(row)->text(), CadState.PlotCommandLines[static_cast<std::size_t>(row)]);
+  std::string line = was;
   if (EditPlotCommandLine(line)) {
-    ListBox_veskart->item(row)->setText(QOem(line));
+    ListBox_veskart->item(row)->setText(ShownPath(line));
     plotCount_ = static_cast<Word>(std::max<int>(plotCount_, row + 1));
   }
   AbortFlag = 0;
@@ -589,10 +591,11 @@ void Tconfig::Button_editveskartcommandlineClick() {
   AbortFlag = 0;
   const int row = ListBox_veskart->currentRow();
   if (row < 0 || row > 4) return;
-  std::string line = SOem(ListBox_veskart->item(row)->text());
-  InputText("VESKART Command Line", 80, line);
+  const std::string was = StoredPath(ListBox_veskart->item(row)->text(), CadState.PlotCommandLines[static_cast<std::size_t>(row)]);
+  std::string line = was;
+  InputPath("VESKART Command Line", 80, line);
   if (!AbortFlag) {
-    ListBox_veskart->item(row)->setText(QOem(line));
+    ListBox_veskart->item(row)->setText(ShownPath(line));
     plotCount_ = static_cast<Word>(std::max<int>(plotCount_, row + 1));
   }
   AbortFlag = 0;

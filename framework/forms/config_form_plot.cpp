@@ -70,7 +70,7 @@ TForm_confveskart::TForm_confveskart(QWidget* parent) : QDialog(parent) {
   TPlotProgramOptions d;
   d.OutputDir = TempDir;
 
-  Edit_veskartPath = Edit(this, "Edit_veskartPath", Q(d.ProgramPath));
+  Edit_veskartPath = Edit(this, "Edit_veskartPath", ShownPath(d.ProgramPath));
   Button_veskartpath = Button(this, "Button_veskartpath", "...");
   RadioGroup_outcode = new QGroupBox("destination code", this);
   RadioGroup_outcode->setObjectName("RadioGroup_outcode");
@@ -82,7 +82,7 @@ TForm_confveskart::TForm_confveskart(QWidget* parent) : QDialog(parent) {
   interface_ = Radios(RadioGroup_d, {"serial", "parallel", "file"}, d.Interface);
   Edit_com = Edit(this, "Edit_com", Q(d.ComPort));
   Edit_lpt = Edit(this, "Edit_lpt", Q(d.LptPort));
-  Edit_outdir = Edit(this, "Edit_outdir", Q(d.OutputDir));
+  Edit_outdir = Edit(this, "Edit_outdir", ShownPath(d.OutputDir));
   Button_outDir = Button(this, "Button_outDir", "Dir...");
   Button_tempdir = Button(this, "Button_tempdir", "<");
   Edit_scale = Edit(this, "Edit_scale", Q(d.Scale));
@@ -191,12 +191,12 @@ TForm_confveskart::TForm_confveskart(QWidget* parent) : QDialog(parent) {
 
 TPlotProgramOptions TForm_confveskart::Options() const {
   TPlotProgramOptions o;
-  o.ProgramPath = S(Edit_veskartPath->text());
+  o.ProgramPath = StoredPath(Edit_veskartPath->text());
   o.Destination = std::max(outcode_->checkedId(), 0);
   o.Interface = std::max(interface_->checkedId(), 0);
   o.ComPort = S(Edit_com->text());
   o.LptPort = S(Edit_lpt->text());
-  o.OutputDir = S(Edit_outdir->text());
+  o.OutputDir = StoredPath(Edit_outdir->text(), TempDir);
   o.Scale = S(Edit_scale->text());
   o.Rotate = CheckBox_rotate->isChecked();
   o.ShiftX = S(Edit_xnull->text());
@@ -208,7 +208,7 @@ TPlotProgramOptions TForm_confveskart::Options() const {
 
 void TForm_confveskart::BuildVeskartCommandLine() {
   if (filling_) return;
-  CommandLine = Q(::BuildVeskartCommandLine(Options()));
+  CommandLine = ShownPath(::BuildVeskartCommandLine(Options()));
   Label_commandline->setText(CommandLine);
 }
 
@@ -242,22 +242,22 @@ void TForm_confveskart::CheckBox_scaleClick() {
 void TForm_confveskart::Button_veskartpathClick() {
   platform::FileDialogRequest request;
   request.title = "VESKART Program directory";
-  request.directory = ExtractDirPart(S(Edit_veskartPath->text()));
+  request.directory = ExtractDirPart(StoredPath(Edit_veskartPath->text()));
   request.patterns = {"wveskart", "wveskart.exe", "veskart", "veskart.exe"};
   std::string chosen;
   if (!platform::AskOpenFile(request, chosen)) return;
-  Edit_veskartPath->setText(Q(chosen));
+  Edit_veskartPath->setText(ShownPath(chosen));
   BuildVeskartCommandLine();
 }
 
 void TForm_confveskart::Button_outDirClick() {
-  const std::string start = S(Edit_outdir->text());
+  const std::string start = StoredPath(Edit_outdir->text(), TempDir);
   std::string dir = start;
   SelectDirectory(start, dir);
-  Edit_outdir->setText(Q(dir));
+  if (dir != start) Edit_outdir->setText(ShownPath(dir));
 }
 
-void TForm_confveskart::Button_tempdirClick() { Edit_outdir->setText(Q(TempDir)); }
+void TForm_confveskart::Button_tempdirClick() { Edit_outdir->setText(ShownPath(TempDir)); }
 
 void TForm_confveskart::Button_okClick() {
   AbortFlag = 0;
@@ -275,10 +275,10 @@ void TForm_confveskart::Button_helpClick() { ShowHelpText(2055, "", 1); }
 
 bool EditPlotCommandLine(std::string& line) {
   TForm_confveskart form;
-  form.CommandLine = ShownText(line);
+  form.CommandLine = ShownPath(line);
   form.Label_commandline->setText(form.CommandLine);
   AbortFlag = 0;
   if (platform::ExecModal(form, "VESKART") != platform::DialogResult::Ok || AbortFlag) return false;
-  line = StoredText(form.CommandLine);
+  line = StoredPath(form.CommandLine, line);
   return true;
 }

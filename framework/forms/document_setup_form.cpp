@@ -8,9 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 #include "framework/charset.h"
 #include "framework/documents.h"
 #include "framework/forms/placement.h"
+#include "framework/forms/shown_text.h"
 #include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
 #include "framework/message_box.h"
@@ -23,12 +26,12 @@ namespace {
 // leaves it and the dialog's state as they were.
 void ChooseInto(QLineEdit* edit, const std::string& mask) {
   std::string chosen;
-  SelectOpenFile(StoredText(edit->text()), mask, chosen);
+  SelectOpenFile(StoredPath(edit->text()), mask, chosen);
   if (!AbortFlag && chosen.size() > static_cast<std::size_t>(edit->maxLength()))
     ShowError("The name " + chosen + " is longer than " + std::to_string(edit->maxLength()) +
               " characters and cannot be kept");
   else if (!AbortFlag)
-    edit->setText(ShownText(chosen));
+    edit->setText(ShownPath(chosen));
   AbortFlag = 0;
 }
 
@@ -51,10 +54,10 @@ TForm_confDoku::TForm_confDoku(QWidget* parent)
     programLabel->setToolTip(platform::QStringFromDisplay(programHint));
     auto* fileLabel = new QLabel("File " + n, box);
     fileLabel->setToolTip(platform::QStringFromDisplay(fileHint));
-    Edit_prog[i] = new QLineEdit(ShownText(d.Program.view()), box);
+    Edit_prog[i] = new QLineEdit(ShownPath(d.Program.view()), box);
     Edit_prog[i]->setObjectName("Edit_prog" + n);
     Edit_prog[i]->setMaxLength(kDocumentTextLength);
-    Edit_file[i] = new QLineEdit(ShownText(d.DocFile.view()), box);
+    Edit_file[i] = new QLineEdit(ShownPath(d.DocFile.view()), box);
     Edit_file[i]->setObjectName("Edit_file" + n);
     Edit_file[i]->setMaxLength(kDocumentTextLength);
     Edit_prog[i]->setPlaceholderText("(default program for the file)");
@@ -84,12 +87,27 @@ void TForm_confDoku::Button_progClick(int i) { ChooseInto(Edit_prog[i], "*"); }
 
 void TForm_confDoku::Button_fileClick(int i) { ChooseInto(Edit_file[i], "*"); }
 
+// A name longer than the record holds (its characters may take several
+// bytes each) is refused by name, and the dialog stays open.
 void TForm_confDoku::Button_okClick() {
   AbortFlag = 0;
+  std::array<std::string, kDocumentSlots> programs, files;
+  for (int i = 0; i < kDocumentSlots; ++i) {
+    const TDocumentRecord& d = Documents[static_cast<std::size_t>(i + 1)];
+    programs[i] = StoredPath(Edit_prog[i]->text(), d.Program.view());
+    files[i] = StoredPath(Edit_file[i]->text(), d.DocFile.view());
+    for (const std::string* name : {&programs[i], &files[i]}) {
+      if (name->size() > static_cast<std::size_t>(kDocumentTextLength)) {
+        ShowError("The name " + *name + " is longer than " + std::to_string(kDocumentTextLength) +
+                  " bytes and cannot be kept");
+        return;
+      }
+    }
+  }
   for (int i = 0; i < kDocumentSlots; ++i) {
     TDocumentRecord& d = Documents[static_cast<std::size_t>(i + 1)];
-    d.Program = StoredText(Edit_prog[i]->text());
-    d.DocFile = StoredText(Edit_file[i]->text());
+    d.Program = programs[i];
+    d.DocFile = files[i];
   }
   accept();
 }

@@ -2,6 +2,8 @@
 
 #include "framework/charset.h"
 #include "platform/oem_text.h"
+#include "platform/qt_text.h"
+#include "platform/utf8.h"
 
 QString ShownText(std::string_view stored) { return platform::QStringFromOem(stored); }
 
@@ -10,3 +12,12 @@ std::string StoredText(const QString& shown) { return platform::OemFromQString(s
 QString ShownDisplayText(std::string_view display) { return ShownText(AnsiToOemText(display)); }
 
 std::string DisplayTextOf(const QString& shown) { return OemToAnsiText(StoredText(shown)); }
+
+QString ShownPath(std::string_view path) {
+  return platform::IsUtf8(path) ? platform::QStringFromPath(path) : platform::QStringFromDisplay(path);
+}
+
+std::string StoredPath(const QString& shown, std::string_view was) {
+  if (shown == ShownPath(was)) return std::string(was);
+  return shown.toUtf8().toStdString();
+}

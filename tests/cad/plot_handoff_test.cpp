@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../fake_programs.h"
 #include "cad_test_support.h"
+#include "platform/os.h"
 #include "platform/process.h"
 
 namespace {
@@ -171,7 +173,7 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].program, plotter);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments,
-            (std::vector<std::string>{"veskart.dxf", "/CHPL"}));
+            (std::vector<std::string>{Dir() + "/veskart.dxf", "/CHPL"}));
 
   // A batch file made by the set-up is run by the line it holds.
   std::ofstream(Dir() + "/long.bat") << plotter << " a b\r\n";
@@ -180,10 +182,64 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 2u);
   EXPECT_EQ(platform::RecordedProgramStarts()[1].arguments, (std::vector<std::string>{"a", "b"}));
 
-  // A missing program is reported (a trace message) and nothing starts.
+  // A missing program is reported and nothing starts.
   CadState.PlotCommandLines[0] = "C:\\VESKART\\WVESKART VESKART.DXF /M1.0";
+  platform::DialogScript script;
+  script.Ok().Expect("not found");
   RunPlotCommandLine();
   EXPECT_EQ(platform::RecordedProgramStarts().size(), 2u);
+}
+
+// The set-up stores no run's temporary folder: each plot fills in where its
+// drawing lies, also into a line stored by an older run that named its own
+// folder. A hand-over that fails names the program and the drawing.
+TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDrawing) {
+  TempDir.clear();  // the run's own temporary folder
+  std::string line;
+  {
+    platform::DialogScript script;
+    DefaultAnswers(script);
+    SetupPlotProgram(line, 0);
+  }
+  EXPECT_EQ(line, "./WVESKART veskart /CHPL");
+
+  platform::RecordProgramStarts(false);
+  FakePrograms fake(Dir() + "/bin");
+  const std::string plotter = fake.Add("plotter", 0);
+  const std::string drawing = platform::ProcessTempDir() + "/veskart";
+  for (const std::string& stored : {plotter + " veskart /CHPL", plotter + " /tmp/bq4-1-gone00/VESKART.DXF /CHPL"}) {
+    fs::remove(Dir() + "/bin/plotter.args");
+    CadState.PlotCommandLines[0] = stored;
+    StartDrawing(kCadPlotProgram);
+    CadBeginEntities();
+    CadLine(0, 0, 1, 1);
+    CadEndSection();
+    CadClose(0);
+    EXPECT_EQ(AbortFlag, 0);
+    for (int i = 0; i < 500 && fake.Arguments("plotter").size() < 2; ++i) platform::SleepMs(10);
+    const std::string expected = stored.find("DXF") == std::string::npos ? drawing : drawing + ".dxf";
+    EXPECT_EQ(fake.Arguments("plotter"), (std::vector<std::string>{expected, "/CHPL"})) << stored;
+    EXPECT_TRUE(Exists(drawing + ".dxf"));
+  }
+
+  // The program gone, or its batch file: said in the window, naming the drawing.
+  CadState.PlotCommandLines[0] = Dir() + "/bin/gone veskart";
+  platform::DialogScript script;
+  script.Ok().Expect("The plot program " + Dir() + "/bin/gone was not found; the drawing " + drawing +
+                     ".dxf was not plotted");
+  RunPlotCommandLine();
+  EXPECT_EQ(AbortFlag, 1);
+  CadState.PlotCommandLines[0] = Dir() + "/gone.bat";
+  script.Ok().Expect("batch file " + Dir() + "/gone.bat cannot be read");
+  RunPlotCommandLine();
+  EXPECT_EQ(script.Pending(), 0u);
+
+  // The choice of lines shows their names as their characters.
+  CadState.PlotCommandLines[1] = "/opt/pl\xC3\xB6t veskart";
+  CadState.PlotCommandCount = 2;
+  script.Cancel();
+  SelectPlotCommandLine();
+  EXPECT_EQ(ItemTexts[2].str(), "/opt/pl\x94t veskart");
 }
 
 }  // namespace

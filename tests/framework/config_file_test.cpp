@@ -245,6 +245,33 @@ TEST_F(ConfigFileTest, SessionFileKeepsTheFourRecentFiles) {
   for (const auto& f : RecentFiles) EXPECT_TRUE(f.empty());
 }
 
+// Older versions stored typed folders in Latin-1 and plot command lines in
+// code page 437. Such a name is read as its characters (UTF-8, as the file
+// system names them), unless it names a folder on disk byte for byte.
+TEST_F(ConfigFileTest, FoldersStoredInACodePageAreReadAsTheirCharactersUnlessOnDiskAsTheyAre) {
+  const std::string onDisk = dir_ + "/alt \xE4";
+  fs::create_directories(onDisk);
+  DefaultDataDir = dir_ + "/Daten \xE4";  // "Daten ä" as the old dialog stored it
+  HtmlBrowserPath = "/opt/\xE9" "diteur";
+  EdiDir = onDisk;
+  CadState.PlotCommandLines[0] = "/opt/pl\x94t veskart";  // code page 437 "ö"
+  CadState.PlotCommandLines[1] = "/opt/pl\x94t2 veskart";
+  CadState.PlotCommandCount = 2;
+  WriteConfigFile();
+  EXPECT_NE(ReadBytes(ConfigFileName()).find("Daten \xE4\r\n"), std::string::npos);
+  ReadConfigFile();
+  EXPECT_EQ(DefaultDataDir, dir_ + "/Daten \xC3\xA4");
+  EXPECT_EQ(HtmlBrowserPath, "/opt/\xC3\xA9" "diteur");
+  EXPECT_EQ(EdiDir, onDisk);
+  EXPECT_EQ(CadState.PlotCommandLines[0], "/opt/pl\xC3\xB6t veskart");
+  EXPECT_EQ(CadState.PlotCommandLines[1], "/opt/pl\xC3\xB6t2 veskart");
+  // A UTF-8 name stays as it is.
+  DefaultDataDir = dir_ + "/Daten \xC3\xA4";
+  WriteConfigFile();
+  ReadConfigFile();
+  EXPECT_EQ(DefaultDataDir, dir_ + "/Daten \xC3\xA4");
+}
+
 TEST_F(ConfigFileTest, RepairFillsEmptyDirectoriesAndReportsBadOnes) {
   StartDir = ConfigDir;
   TempDir = "";

@@ -89,6 +89,21 @@ TEST_F(PictureListTest, EntriesShowNameInEightColumnsAndTheDescription) {
   EXPECT_EQ(ItemTexts[3].str(), "-----  Append  -----");  // the commands follow the entries
 }
 
+// Picture names are the file system's (UTF-8): the picture is found on disk
+// and the list shows the name as its characters; a name typed into an older
+// version (code page 437) is read as its characters.
+TEST_F(PictureListTest, NamesAreTheFileSystemsAndShowAsTheirCharacters) {
+  WriteBytes(file_, "\"b\xC3\xA4r\",\"Neu\"\r\n\"k\x84se\",\"Alt \x84\"\r\n");
+  TPictureList list = Load();
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(PictureFilePath(list.Entries[0].Name), dir_ + "/b\xC3\xA4r.plt");
+  EXPECT_EQ(list.Entries[1].Name, "k\xC3\xA4se");
+  EXPECT_EQ(list.Entries[1].Description, "Alt \x84");  // a stored text
+  FillPictureItemTexts(list);
+  EXPECT_EQ(ItemTexts[1].str(), "b\x84r     : Neu");
+  EXPECT_EQ(ItemTexts[2].str(), "k\x84se    : Alt \x84");
+}
+
 TEST_F(PictureListTest, DeleteInsertAndReplaceKeepTheOtherLinesInOrder) {
   WriteBytes(file_, "\"a\",\"1\"\r\n\"b\",\"2\"\r\n\"c\",\"3\"\r\n");
   TPictureList list = Load();

@@ -68,6 +68,19 @@ class TableDialog : public DatasetTest {
   }
 };
 
+// The caption shows the table's file name as its characters (the file
+// system's UTF-8) beside the titles, which are display texts.
+TEST_F(TableDialog, CaptionShowsTheTablesFileNameAsItsCharacters) {
+  const std::string p = SampleTable(1, "tabelle_\xC3\xA4.dbf");
+  dbf4->OpenTable(p);
+  dbf4->Label_title1 = "Gr\xF6\xDF" "e";  // Windows-1252
+  dbf4->Label_title2 = "Bolts";
+  dbf4->Mode = 2;
+  Form form;
+  EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Bolts  Gr\xC3\xB6\xC3\x9F" "e  (") + QString::fromUtf8(p) + ")");
+  EXPECT_TRUE(form.windowTitle().contains(QString::fromUtf8("tabelle_\xC3\xA4.dbf")));
+}
+
 // View mode hides deleted records and offers no changes; a click or Down closes a picking dialog with the
 // record under the cursor; another close word than CLOSE ends picking.
 TEST_F(TableDialog, ViewAndPickModes) {

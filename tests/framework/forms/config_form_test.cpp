@@ -389,6 +389,58 @@ TEST_F(ConfigFormTest, PlotProgramLinesAreEditedAndComposed) {
   EXPECT_EQ(CadState.PlotCommandIndex, 3);
 }
 
+// Folders and programs are the file system's names: shown as their
+// characters, stored as typed in UTF-8, so the program finds them again; a
+// name on disk that is no UTF-8 is kept byte for byte.
+TEST_F(ConfigFormTest, FoldersAndProgramsAreShownAsTheirCharactersAndStoredAsTheFileSystemsNames) {
+  const std::string data = dir_ + "/Daten \xC3\xA4";  // "Daten ä"
+  fs::create_directories(data);
+  const std::string latin1 = dir_ + "/alt \xE4";  // a folder named in Latin-1
+  fs::create_directories(latin1);
+  WriteBytes(data + "/t.dbf", "x");
+  WriteBytes(latin1 + "/p.plt", "x");
+  CadDir = EdiDir = dir_;
+  TempDir.clear();
+  DbfDir = data + "/";
+  PltDir = latin1;
+  CadState.PlotCommandLines[1] = "/opt/pl\xC3\xB6t veskart /CHPL";
+  {
+    Tconfig dlg;
+    EXPECT_EQ(dlg.Edit_dirdbf->text(), QString::fromUtf8(data + "/"));
+    EXPECT_EQ(dlg.Edit_dirplt->text(), QString::fromLatin1(QByteArray::fromStdString(latin1)));
+    EXPECT_EQ(dlg.ListBox_veskart->item(1)->text(), QString::fromUtf8("/opt/pl\xC3\xB6t veskart /CHPL"));
+    dlg.Edit_dirdata->setText(QString::fromUtf8(data));
+    dlg.Edit_externtxt->setText(QString::fromUtf8("/usr/bin/\xC3\xA9" "dit"));
+    dlg.Edit_printerdevice->setText(QString::fromUtf8("/dev/lp\xC3\xA4"));
+    dlg.Button_okClick();
+  }
+  EXPECT_EQ(DefaultDataDir, data);
+  EXPECT_EQ(WordProcessorPath, "/usr/bin/\xC3\xA9" "dit");
+  EXPECT_EQ(TextPrinterDevice, "/dev/lp\xC3\xA4");
+  EXPECT_EQ(DbfDir, data + "/");
+  EXPECT_EQ(PltDir, latin1);  // left as shown: byte for byte
+  EXPECT_EQ(CadState.PlotCommandLines[1], "/opt/pl\xC3\xB6t veskart /CHPL");
+  // Written and read back, the folder is the one on disk: no complaint.
+  WriteConfigFile();
+  DefaultDataDir.clear();
+  ReadConfigFile();
+  EXPECT_EQ(DefaultDataDir, data);
+  EXPECT_EQ(PltDir, latin1);
+  TraceMessagesOn = 1;
+  platform::DialogScript script;
+  RepairConfigDirs();  // any message would fail: none is scripted
+  EXPECT_EQ(script.Pending(), 0u);
+
+  // Typed into the line editor, a command line keeps its characters too.
+  Tconfig dlg;
+  dlg.ListBox_veskart->setCurrentRow(2);
+  script.Ok({{"Edit_text", "/opt/pl\xF6t veskart"}}).Expect("VESKART Command Line");
+  dlg.Button_editveskartcommandlineClick();
+  EXPECT_EQ(dlg.ListBox_veskart->item(2)->text(), QString::fromUtf8("/opt/pl\xC3\xB6t veskart"));
+  dlg.Button_okClick();
+  EXPECT_EQ(CadState.PlotCommandLines[2], "/opt/pl\xC3\xB6t veskart");
+}
+
 TEST_F(ConfigFormTest, EveryControlLiesInsideItsPage) {
   Tconfig dlg;
   dlg.setAttribute(Qt::WA_DontShowOnScreen, true);
