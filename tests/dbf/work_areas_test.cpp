@@ -21,7 +21,22 @@ using dbftest::DbfTest;
 using dbftest::F;
 using dbftest::ReadBytes;
 
-class WorkAreas_ : public DbfTest {};
+class WorkAreas_ : public DbfTest {
+ protected:
+  // A table of one record "a" whose fields after the 4-byte NAME hold `stored` as written by another program.
+  std::string WithStoredText(const std::string& name, const std::vector<TDbfFieldEntry>& fields,
+                             const std::string& stored) {
+    std::string p = Create(name, fields);
+    Use(p + " EXCLUSIVE");
+    AppendTexts({{"a"}});
+    CloseDatabase();
+    auto bytes = ReadBytes(p);
+    const std::size_t header = bytes[8] | (bytes[9] << 8);
+    std::copy(stored.begin(), stored.end(), bytes.begin() + header + 5);
+    dbftest::WriteBytes(p, bytes);
+    return p;
+  }
+};
 
 TEST_F(WorkAreas_, SelectReportsFullAndInvalidSlots) {
   Select(34);
@@ -406,14 +421,7 @@ TEST_F(WorkAreas_, FieldsNotChangedKeepTheirStoredText) {
   const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("BIG", 'N', 10), F("NEG", 'N', 11),
                                               F("WIDE", 'N', 20, 4), F("OK", 'L', 1)};
   const std::string numbers = "9999999999-5000000000 12345678901234.5678", stored = numbers + "Y";
-  std::string p = Create("wide.dbf", fields);
-  Use(p + " EXCLUSIVE");
-  AppendTexts({{"a"}});
-  CloseDatabase();
-  auto bytes = ReadBytes(p);
-  const std::size_t header = bytes[8] | (bytes[9] << 8);
-  std::copy(stored.begin(), stored.end(), bytes.begin() + header + 5);
-  dbftest::WriteBytes(p, bytes);
+  std::string p = WithStoredText("wide.dbf", fields, stored);
   auto record = [&](int n) { return dbftest::RecordText(p, n, 1, 4 + 10 + 11 + 20 + 1); };
   ASSERT_EQ(record(1), "a   " + stored);
 
@@ -467,14 +475,8 @@ TEST_F(WorkAreas_, FieldsTheCallerSetAreWrittenTheOthersKeepTheirText) {
   const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("OK", 'L', 1), F("LEFT", 'L', 1),
                                               F("QTY", 'N', 6), F("DAY", 'D', 8)};
   const std::string stored = "??******19400501";
-  std::string p = Create("set.dbf", fields);
-  Use(p + " EXCLUSIVE");
-  AppendTexts({{"a"}});
-  CloseDatabase();
-  auto bytes = ReadBytes(p);
-  const std::size_t header = bytes[8] | (bytes[9] << 8);
-  std::copy(stored.begin(), stored.end(), bytes.begin() + header + 5);
-  dbftest::WriteBytes(p, bytes);
+  std::string p = WithStoredText("set.dbf", fields, stored);
+  const auto bytes = ReadBytes(p);
   auto record = [&] { return dbftest::RecordText(p, 1, 1, 4 + stored.size()); };
   ASSERT_EQ(record(), "a   " + stored);
 
