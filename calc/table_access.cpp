@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -265,15 +266,33 @@ std::string ChecksumPath(const std::string& cached) {
   return root + "index-checksums/" + std::string(stem) + ".sum";
 }
 
-// A file's bytes; false when it cannot be read.
+// A file's bytes; false when it cannot be read. By its descriptor, as
+// the first stream of a run would cost more than the reading.
 bool ReadWhole(const std::string& file, std::string& bytes) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   bytes.clear();
-  // In blocks: a character at a time costs more than the checksum itself.
-  char block[16384];
-  while (in.read(block, sizeof block) || in.gcount() > 0) bytes.append(block, static_cast<std::size_t>(in.gcount()));
-  return !in.bad();
+  if (read) {
+    // Up to the size it has when opened: cache files are put in place whole.
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t have = 0;
+    for (;;) {
+      if (have == bytes.size()) bytes.resize(have + 16384);
+      const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        read = n == 0;
+        break;
+      }
+      have += static_cast<std::size_t>(n);
+      if (have == static_cast<std::size_t>(st.st_size) && st.st_size > 0) break;
+    }
+    bytes.resize(have);
+  }
+  ::close(fd);
+  return read;
 }
 
 // The checksum text of a file's bytes; empty when it cannot be read.
