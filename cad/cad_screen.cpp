@@ -2,6 +2,9 @@
 
 #include <unordered_map>
 
+#include <cerrno>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include "framework/graph_recorder.h"
 #include "framework/line_io.h"
 #include "framework/text_utils.h"
+#include "platform/os.h"
 
 bool ScreenBlocksInFiles = true;
 
@@ -60,6 +64,24 @@ std::unordered_map<std::string, KeptBlockFile> KeptFiles;
 bool StillAsWritten(const std::string& path, const KeptBlockFile& kept) {
   FileStamp now;
   return StampOf(path, now) && now == kept.stamp;
+}
+
+// Writes a kept block file of the process's own temporary folder again,
+// over its old bytes and cut to its new length: truncating it to nothing
+// first would make the file system write it out at once. False when it
+// fails; the caller then deletes it.
+bool OverwriteBlockFile(const std::string& path, const std::string& text) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (std::size_t at = 0; ok && at < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + at, text.size() - at);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) at += static_cast<std::size_t>(n);
+  }
+  ok = ok && ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+  return ::close(fd) == 0 && ok;
 }
 
 void EndOpenBlock() {
@@ -151,6 +173,21 @@ void CloseScreenBlock() {
     // Written again; a file that cannot be is deleted, so that no insert
     // reads what the block held before.
     KeptFiles.erase(OpenBlockFile);
+    if (platform::InProcessTempDir(OpenBlockFile)) {
+      std::string text = DxfPairsText(OpenBlockPairs);
+      text += DxfPairsText({TDxfPair{0, "EOF"}});
+      KeptBlockFile rewritten;
+      if (OverwriteBlockFile(OpenBlockFile, text) && StampOf(OpenBlockFile, rewritten.stamp)) {
+        rewritten.current = true;
+        KeptFiles[OpenBlockFile] = std::move(rewritten);
+        StoreBlock(OpenBlockName, std::move(OpenBlockPairs));
+      } else {
+        ::unlink(OpenBlockFile.c_str());
+        AbortFlag = 1;
+      }
+      EndOpenBlock();
+      return;
+    }
     TextFileVar.Assign(OpenBlockFile);
     if (!TextFileVar.Rewrite(platform::ReplaceSync::Derived)) {
       ::unlink(OpenBlockFile.c_str());

@@ -235,70 +235,78 @@ bool operator==(const TDxfPair& a, const TDxfPair& b) {
 
 namespace {
 
-// Writes the decimal digits of a at out, backwards from its end; the first.
-char* DigitsBefore(char* end, unsigned long long a, int atLeast) {
+int DigitCount(unsigned long long a) {
+  int n = 1;
+  while (a >= 10) {
+    a /= 10;
+    ++n;
+  }
+  return n;
+}
+
+// Writes the digits of a, at least atLeast of them, at out; the end.
+char* PutDigits(char* out, unsigned long long a, int atLeast) {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  char* out = end;
+  const int count = std::max(DigitCount(a), atLeast);
+  char* const end = out + count;
+  char* at = end;
   while (a >= 100) {
-    out -= 2;
-    std::memcpy(out, kPairs + 2 * (a % 100), 2);
+    at -= 2;
+    at[0] = kPairs[2 * (a % 100)];
+    at[1] = kPairs[2 * (a % 100) + 1];
     a /= 100;
   }
   if (a >= 10) {
-    out -= 2;
-    std::memcpy(out, kPairs + 2 * a, 2);
+    at -= 2;
+    at[0] = kPairs[2 * a];
+    at[1] = kPairs[2 * a + 1];
   } else {
-    *--out = static_cast<char>('0' + a);
+    *--at = static_cast<char>('0' + a);
   }
-  while (end - out < atLeast) *--out = '0';
-  return out;
+  while (at > out) *--at = '0';
+  return end;
 }
 
 }  // namespace
 
 std::string DxfPairsText(const std::vector<TDxfPair>& pairs) {
   // Into a buffer of room enough, without a check per piece: a code line
-  // takes at most 13 bytes, a real's 44, a text its own length and 2.
-  std::size_t room = 0;
-  for (const TDxfPair& p : pairs) room += 13 + (p.real && p.decimals >= 0 ? 44 : p.value.size() + 2);
+  // takes at most 13 bytes, a real's 44, a text its own length and 2; a
+  // short text is copied as 16 bytes.
+  std::size_t room = 16;
+  for (const TDxfPair& p : pairs) room += 13 + (p.real && p.decimals >= 0 ? 44 : p.value.size() + 16);
   // The buffer stays from call to call, so that its room is not cleared each time.
   static std::string buffer;
   if (buffer.size() < room) buffer.resize(room);
   char* const start = buffer.data();
   char* out = start;
-  char digits[48];
-  char* const end = digits + sizeof digits;
   for (const TDxfPair& p : pairs) {
     const bool negative = p.code < 0;
     const unsigned long long code = negative ? 0ULL - static_cast<unsigned long long>(p.code) : p.code;
-    char* first = DigitsBefore(end, code, 1);
-    if (negative) *--first = '-';
-    for (std::ptrdiff_t n = end - first; n < 3; ++n) *out++ = ' ';
-    std::memcpy(out, first, static_cast<std::size_t>(end - first));
-    out += end - first;
+    for (int n = DigitCount(code) + negative; n < 3; ++n) *out++ = ' ';
+    if (negative) *out++ = '-';
+    out = PutDigits(out, code, 1);
     *out++ = '\r';
     *out++ = '\n';
     if (p.real && p.decimals >= 0) {
       const unsigned long long a = p.scaled < 0 ? 0ULL - static_cast<unsigned long long>(p.scaled) : p.scaled;
       const unsigned long long unit = kPower10[p.decimals];
-      char* f = end;
-      if (p.decimals > 0) {
-        f = DigitsBefore(end, a % unit, p.decimals);
-        *--f = '.';
-      } else {
-        *--f = '0';  // a real carries its point
-        *--f = '.';
-      }
-      f = DigitsBefore(f, a / unit, 1);
-      if (p.scaled < 0) *--f = '-';
-      std::memcpy(out, f, static_cast<std::size_t>(end - f));
-      out += end - f;
+      if (p.scaled < 0) *out++ = '-';
+      out = PutDigits(out, a / unit, 1);
+      *out++ = '.';
+      // A real carries its point, and a digit after it.
+      out = p.decimals > 0 ? PutDigits(out, a % unit, p.decimals) : PutDigits(out, 0, 1);
     } else {
-      std::memcpy(out, p.value.data(), p.value.size());
-      out += p.value.size();
+      const std::size_t size = p.value.size();
+      // A short text lies in the string's own 16 bytes.
+      if (size < 16 && p.value.capacity() >= 15)
+        std::memcpy(out, p.value.data(), 16);
+      else
+        std::memcpy(out, p.value.data(), size);
+      out += size;
     }
     *out++ = '\r';
     *out++ = '\n';
