@@ -301,8 +301,7 @@ void CadClose(Byte /*flag*/) {
       CloseScreenBlock();
       GraphClearViewPort();
       SetArrowCursor();
-      ClearStoredBlocks();
-      DeleteFiles(CadTempDir(), "$*.dx$");
+      EndScreenBlockFiles(CadTempDir());  // the stored blocks too
       break;
     case kCadPlotProgram:
       // The plot program gets a drawing only when it was stored whole.

@@ -23,6 +23,14 @@ bool OpenScreenBlock(const std::string& name);
 // Ends the open block: kept for the inserts, or its file ended with the EOF
 // pair and stored.
 void CloseScreenBlock();
+// At the end of a drawing: the block files of this drawing stay, kept for
+// the next drawing, which writes a block's file again only when the block
+// changed; every other "$*.dx$" file of dir is deleted. Clears the blocks
+// kept in memory.
+void EndScreenBlockFiles(const std::string& dir);
+// True for a block file that an earlier drawing left and this one has not
+// written: it is read as if deleted.
+bool ScreenBlockFileGone(const std::string& path);
 // True while a block takes the block section's entities.
 bool ScreenBlockOpen();
 

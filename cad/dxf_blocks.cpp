@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cad/cad_output.h"
+#include "cad/cad_screen.h"
 #include "cad/dxf_writer.h"
 #include "framework/file_utils.h"
 #include "framework/calc_messages.h"
@@ -346,7 +347,7 @@ void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended 
   }
   TTextFile file;
   file.Assign(CadBlockFileName(name));
-  if (!file.Reset()) {
+  if (ScreenBlockFileGone(CadBlockFileName(name)) || !file.Reset()) {
     AddErrorMessage("Invalid temp directory");
     AbortFlag = 1;
     return;
@@ -378,6 +379,15 @@ void StoreBlock(const std::string& name, std::vector<TDxfPair> pairs) {
   stored = std::move(pairs);
 }
 
+bool TakeStoredBlock(const std::string& path, std::vector<TDxfPair>& pairs) {
+  const auto it = StoredBlocks.find(path);
+  if (it == StoredBlocks.end()) return false;
+  Spare(std::move(pairs));
+  pairs = std::move(it->second);
+  StoredBlocks.erase(it);
+  return true;
+}
+
 void ClearStoredBlocks() {
   for (auto& [key, pairs] : StoredBlocks) Spare(std::move(pairs));
   StoredBlocks.clear();
@@ -391,5 +401,6 @@ std::vector<TDxfPair> TakeSparePairList() {
 }
 
 bool BlockAvailable(const std::string& name) {
-  return StoredBlock(name) != nullptr || TextFileExists(CadBlockFileName(name));
+  const std::string file = CadBlockFileName(name);
+  return StoredBlock(name) != nullptr || (!ScreenBlockFileGone(file) && TextFileExists(file));
 }

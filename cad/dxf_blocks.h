@@ -20,6 +20,9 @@ constexpr int kMaxBlockInsertLevel = 4;
 // same name is replaced), until ClearStoredBlocks.
 void StoreBlock(const std::string& name, std::vector<TDxfPair> pairs);
 void ClearStoredBlocks();
+// Takes the stored pairs of the block whose file is path out of the store;
+// false when none is stored under it.
+bool TakeStoredBlock(const std::string& path, std::vector<TDxfPair>& pairs);
 // An empty list for the pairs of a new block, with the room of a block gone when there is one.
 std::vector<TDxfPair> TakeSparePairList();
 // True for a block kept in memory or one whose block file exists.

@@ -1,7 +1,9 @@
 #include "cad/dxf_writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -189,17 +191,24 @@ bool ScaledReal(Extended x, int d, long long& n) {
 
 namespace {
 
+// Appends n / 10^d with d decimals.
+void AppendScaledReal(std::string& text, long long n, int d) {
+  const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
+  if (n < 0) text += '-';
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, a / kPower10[d]).ptr;
+  text.append(digits, end);
+  if (d == 0) return;
+  end = std::to_chars(digits, digits + sizeof digits, a % kPower10[d]).ptr;
+  text += '.';
+  text.append(static_cast<std::size_t>(d - (end - digits)), '0');
+  text.append(digits, end);
+}
+
 // The text of n / 10^d with d decimals.
 std::string ScaledRealText(long long n, int d) {
-  const unsigned long long a = n < 0 ? -static_cast<unsigned long long>(n) : n;
-  std::string s = n < 0 ? "-" : "";
-  s += std::to_string(a / kPower10[d]);
-  if (d > 0) {
-    const std::string digits = std::to_string(a % kPower10[d]);
-    s += '.';
-    s.append(static_cast<std::size_t>(d) - digits.size(), '0');
-    s += digits;
-  }
+  std::string s;
+  AppendScaledReal(s, n, d);
   return s;
 }
 
@@ -219,16 +228,90 @@ void SetDxfPairSink(std::vector<TDxfPair>* sink, bool keepText) {
   PairSinkKeepsText = sink && keepText;
 }
 
-std::string DxfPairsText(const std::vector<TDxfPair>& pairs) {
-  std::string text;
-  text.reserve(pairs.size() * 16);
-  for (const TDxfPair& p : pairs) {
-    text += CodeText(p.code);
-    text += "\r\n";
-    text += p.value;
-    text += "\r\n";
+bool operator==(const TDxfPair& a, const TDxfPair& b) {
+  return a.code == b.code && a.real == b.real && a.decimals == b.decimals && a.value == b.value &&
+         (a.decimals < 0 || a.scaled == b.scaled) && (a.decimals >= 0 || !a.real || a.number == b.number);
+}
+
+namespace {
+
+int DigitCount(unsigned long long a) {
+  int n = 1;
+  while (a >= 10) {
+    a /= 10;
+    ++n;
   }
-  return text;
+  return n;
+}
+
+// Writes the digits of a, at least atLeast of them, at out; the end.
+char* PutDigits(char* out, unsigned long long a, int atLeast) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  const int count = std::max(DigitCount(a), atLeast);
+  char* const end = out + count;
+  char* at = end;
+  while (a >= 100) {
+    at -= 2;
+    at[0] = kPairs[2 * (a % 100)];
+    at[1] = kPairs[2 * (a % 100) + 1];
+    a /= 100;
+  }
+  if (a >= 10) {
+    at -= 2;
+    at[0] = kPairs[2 * a];
+    at[1] = kPairs[2 * a + 1];
+  } else {
+    *--at = static_cast<char>('0' + a);
+  }
+  while (at > out) *--at = '0';
+  return end;
+}
+
+}  // namespace
+
+std::string DxfPairsText(const std::vector<TDxfPair>& pairs) {
+  // Into a buffer of room enough, without a check per piece: a code line
+  // takes at most 13 bytes, a real's 44, a text its own length and 2; a
+  // short text is copied as 16 bytes.
+  std::size_t room = 16;
+  for (const TDxfPair& p : pairs) room += 13 + (p.real && p.decimals >= 0 ? 44 : p.value.size() + 16);
+  // The buffer stays from call to call, so that its room is not cleared each time.
+  static std::string buffer;
+  if (buffer.size() < room) buffer.resize(room);
+  char* const start = buffer.data();
+  char* out = start;
+  for (const TDxfPair& p : pairs) {
+    const bool negative = p.code < 0;
+    const unsigned long long code = negative ? 0ULL - static_cast<unsigned long long>(p.code) : p.code;
+    for (int n = DigitCount(code) + negative; n < 3; ++n) *out++ = ' ';
+    if (negative) *out++ = '-';
+    out = PutDigits(out, code, 1);
+    *out++ = '\r';
+    *out++ = '\n';
+    if (p.real && p.decimals >= 0) {
+      const unsigned long long a = p.scaled < 0 ? 0ULL - static_cast<unsigned long long>(p.scaled) : p.scaled;
+      const unsigned long long unit = kPower10[p.decimals];
+      if (p.scaled < 0) *out++ = '-';
+      out = PutDigits(out, a / unit, 1);
+      *out++ = '.';
+      // A real carries its point, and a digit after it.
+      out = p.decimals > 0 ? PutDigits(out, a % unit, p.decimals) : PutDigits(out, 0, 1);
+    } else {
+      const std::size_t size = p.value.size();
+      // A short text lies in the string's own 16 bytes.
+      if (size < 16 && p.value.capacity() >= 15)
+        std::memcpy(out, p.value.data(), 16);
+      else
+        std::memcpy(out, p.value.data(), size);
+      out += size;
+    }
+    *out++ = '\r';
+    *out++ = '\n';
+  }
+  return std::string(start, out);
 }
 
 void WriteDxfString(int code, std::string_view value) {
@@ -261,7 +344,10 @@ void WriteDxfReal(int code, Extended value) {
     if (std::isfinite(value) && ScaledReal(value, d, n)) {
       const Extended a = static_cast<Extended>(n < 0 ? -n : n) / static_cast<Extended>(kPower10[d]);
       p.number = n < 0 ? -a : a;
-      if (PairSinkKeepsText) p.value = RealValue(ScaledRealText(n, d));
+      if (PairSinkKeepsText) {
+        p.scaled = n;
+        p.decimals = d;
+      }
     } else {
       if (PairSinkKeepsText) p.value = RealValue(DxfRealText(value));
       p.number = TextToFloat(TrimRightText(RealValue(DxfRealText(value))));

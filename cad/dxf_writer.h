@@ -20,7 +20,14 @@ struct TDxfPair {
   // not made (value stays empty).
   bool real = false;
   Extended number = 0;
+  // A real whose text is kept: number is scaled / 10^decimals, written with
+  // that many decimals by DxfPairsText (decimals -1: value holds the text).
+  long long scaled = 0;
+  int decimals = -1;
 };
+
+// Same code and same value, as their file would hold them.
+bool operator==(const TDxfPair& a, const TDxfPair& b);
 
 // While set, group pairs are appended here instead of being written to
 // TextFileVar (the screen keeps its blocks in memory this way). With

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -265,21 +266,41 @@ std::string ChecksumPath(const std::string& cached) {
   return root + "index-checksums/" + std::string(stem) + ".sum";
 }
 
-// A file's bytes; false when it cannot be read.
-bool ReadWhole(const std::string& file, std::string& bytes) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
+// A file's bytes; false when it cannot be read. By its descriptor, as
+// the first stream of a run would cost more than the reading.
+// `opened` gets the stat of the file read.
+bool ReadWhole(const std::string& file, std::string& bytes, struct stat* opened = nullptr) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (opened) *opened = st;
   bytes.clear();
-  // In blocks: a character at a time costs more than the checksum itself.
-  char block[16384];
-  while (in.read(block, sizeof block) || in.gcount() > 0) bytes.append(block, static_cast<std::size_t>(in.gcount()));
-  return !in.bad();
+  if (read) {
+    // Up to the size it has when opened: cache files are put in place whole.
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t have = 0;
+    for (;;) {
+      if (have == bytes.size()) bytes.resize(have + 16384);
+      const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        read = n == 0;
+        break;
+      }
+      have += static_cast<std::size_t>(n);
+      if (have == static_cast<std::size_t>(st.st_size) && st.st_size > 0) break;
+    }
+    bytes.resize(have);
+  }
+  ::close(fd);
+  return read;
 }
 
 // The checksum text of a file's bytes; empty when it cannot be read.
-std::string ContentsChecksum(const std::string& file) {
+std::string ContentsChecksum(const std::string& file, struct stat* opened = nullptr) {
   std::string bytes;
-  if (!ReadWhole(file, bytes)) return {};
+  if (!ReadWhole(file, bytes, opened)) return {};
   return std::to_string(bytes.size()) + ' ' + Fnv1aHex(bytes) + '\n';
 }
 
@@ -293,19 +314,21 @@ std::string ContentsChecksum(const std::string& file) {
 // the change after it.
 bool EntryIsWhole(const std::string& cached) {
   static std::unordered_map<std::string, std::string> foundWhole;
+  auto stampOf = [](const struct stat& st) {
+    return std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' + std::to_string(st.st_size) + ':' +
+           std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec) + ':' +
+           std::to_string(st.st_ctim.tv_sec) + '.' + std::to_string(st.st_ctim.tv_nsec);
+  };
   struct stat st {};
-  if (::stat(cached.c_str(), &st) != 0) return false;
-  const std::string stamp = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
-                            std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
-                            std::to_string(st.st_mtim.tv_nsec) + ':' + std::to_string(st.st_ctim.tv_sec) + '.' +
-                            std::to_string(st.st_ctim.tv_nsec);
   const auto known = foundWhole.find(cached);
-  if (known != foundWhole.end() && known->second == stamp) return true;
+  if (known != foundWhole.end() && ::stat(cached.c_str(), &st) == 0 && known->second == stampOf(st)) return true;
+  // The stamp is that of the very file read.
+  const std::string sum = ContentsChecksum(cached, &st);
   std::string stored;
-  if (!ReadWhole(ChecksumPath(cached), stored) || stored.empty() || stored != ContentsChecksum(cached)) return false;
+  if (sum.empty() || !ReadWhole(ChecksumPath(cached), stored) || stored != sum) return false;
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  if (now.tv_sec > st.st_ctim.tv_sec + 1) foundWhole[cached] = stamp;
+  if (now.tv_sec > st.st_ctim.tv_sec + 1) foundWhole[cached] = stampOf(st);
   return true;
 }
 

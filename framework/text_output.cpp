@@ -71,13 +71,27 @@ bool FrameLess() { return PrintoutDisplayMode == 4; }
 // A print-out only read for its values: its lines are not even made.
 bool Discarding() { return DiscardBatchText && OutputDevice == kDeviceBatchTxt; }
 
+// Control characters become blanks. Every byte is stored, without a branch,
+// so that the compiler does many at once.
+void CleanTabField(char* text, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    text[i] = c < 0x20 || c == 0x7F ? ' ' : text[i];
+  }
+}
+
 // One line of TAB-separated fields, each cleaned by TabFieldText.
 std::string TabFieldsLine(std::initializer_list<std::string_view> fields) {
   std::string line;
+  std::size_t size = fields.size();
+  for (const std::string_view f : fields) size += f.size();
+  line.reserve(size);
   bool first = true;
   for (const std::string_view f : fields) {
     if (!first) line += '\t';
-    line += TabFieldText(f);
+    const std::size_t at = line.size();
+    line += f;
+    CleanTabField(line.data() + at, f.size());
     first = false;
   }
   return line;
@@ -851,8 +865,7 @@ void OutputTabLine(std::string_view Line) {
 
 std::string TabFieldText(std::string_view Text) {
   std::string field(Text);
-  for (char& c : field)
-    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') c = ' ';
+  CleanTabField(field.data(), field.size());
   return field;
 }
 

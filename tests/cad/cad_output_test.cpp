@@ -7,6 +7,9 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "cad/cad_screen.h"
 #include "cad_test_support.h"
 #include "framework/calc_messages.h"
@@ -166,7 +169,8 @@ TEST_F(CadScreenTest, BlocksGoToTheirTemporaryFilesByDefault) {
   CadInsertBlock("PEG", 5, 5, 0, 1, 1);
   EXPECT_EQ(Parsed(gcLine).size(), lines + 1);
   CadClose(0);
-  EXPECT_FALSE(std::filesystem::exists(CadBlockFileName("PEG")));
+  // Kept for the next drawing, which does not read it before it draws it.
+  EXPECT_TRUE(std::filesystem::exists(CadBlockFileName("PEG")));
 }
 
 // A block file holds the block whole, as the DXF writer writes its pairs, by
@@ -255,7 +259,7 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
     EXPECT_EQ(CadState.CadTextHeight, 7);
     CadEndSection();
     CadClose(0);
-    EXPECT_TRUE(MatchingFiles(Dir(), "$*.dx$").empty());
+    EXPECT_EQ(MatchingFiles(Dir(), "$*.dx$").size(), files ? 3u : 0u);  // kept for the next drawing
     EXPECT_EQ(CadState.CadInsertLevel, 0);
     // The close forgets the blocks: a later drawing does not find them.
     Open();
@@ -266,6 +270,101 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
     AbortFlag = 0;
   }
   ScreenBlocksInFiles = true;
+}
+
+// A block file stays for the next drawing, which reads it only once it has
+// drawn its block, and writes it again only when the block changed or
+// another program changed the file. Other block files go at the close.
+TEST_F(CadScreenTest, BlockFilesStayForTheNextDrawingAndAreWrittenAgainOnlyWhenTheirBlockChanged) {
+  namespace fs = std::filesystem;
+  // A folder outside the process's own, where every file is written through
+  // a temporary and renamed: a file written again is another file. In the
+  // process's own folder a file is written again over its old bytes.
+  for (const bool own : {false, true}) {
+    SCOPED_TRACE(own ? "own folder" : "other folder");
+    const fs::path dir = own ? fs::path(Dir()) / "blocks"
+                             : fs::temp_directory_path() / ("bq4_blocks_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    TempDir = dir.string();
+    CadState.CadBorderOn = 0;
+    auto inode = [&](const char* name) {
+      struct stat st {};
+      return ::stat((dir / name).c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    auto text = [&](const char* name) {
+      std::ifstream in(dir / name, std::ios::binary);
+      return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    auto draw = [&](Extended length, bool probe) {
+      CreateDisplayList()->clear();
+      Open();
+      if (probe) {
+        CadInsertBlock("SAME", 0, 0, 0, 1, 1);  // left by the last drawing, not yet drawn in this one
+        EXPECT_EQ(AbortFlag, 1);
+        EXPECT_TRUE(Parsed(gcLine).empty());
+        AbortFlag = 0;
+      }
+      CadBeginBlocks();
+      CadBeginBlock("SAME");
+      CadLine(0, 0, 10, 0);
+      CadEndBlock();
+      CadBeginBlock("MOVED");
+      CadLine(-1.25L, 0, length, 0);
+      CadEndBlock();
+      CadEndSection();
+      CadBeginEntities();
+      CadInsertBlock("MOVED", 0, 0, 0, 1, 1);
+      const auto lines = Parsed(gcLine);
+      if (lines.size() == 1u) ExpectPoint(lines[0], 2, length, 0);
+      EXPECT_EQ(lines.size(), 1u);
+      EXPECT_EQ(AbortFlag, 0);
+    };
+    draw(5, false);
+    std::ofstream(dir / "$OTHER.dx$") << "  0\r\nEOF\r\n";
+    CadClose(0);
+    const auto same = inode("$SAME.dx$"), moved = inode("$MOVED.dx$");
+    ASSERT_NE(same, 0u);
+    ASSERT_NE(moved, 0u);
+    EXPECT_FALSE(fs::exists(dir / "$OTHER.dx$"));
+    EXPECT_NE(text("$MOVED.dx$").find("\r\n-1.25"), std::string::npos);
+
+    draw(5, true);
+    EXPECT_EQ(inode("$SAME.dx$"), same);
+    EXPECT_EQ(inode("$MOVED.dx$"), moved);
+    CadClose(0);
+
+    draw(7, true);
+    EXPECT_EQ(inode("$SAME.dx$"), same);
+    if (!own) {
+      EXPECT_NE(inode("$MOVED.dx$"), moved);
+    }
+    EXPECT_EQ(text("$MOVED.dx$").find("\r\n5.0"), std::string::npos);
+    EXPECT_NE(text("$MOVED.dx$").find("\r\n7.0"), std::string::npos);
+    CadClose(0);
+
+    // Changed by another program, or written with other decimals: written again.
+    std::ofstream(dir / "$SAME.dx$", std::ios::binary | std::ios::app) << "  0\r\nLINE\r\n";
+    draw(7, true);
+    EXPECT_EQ(text("$SAME.dx$").find("LINE"), text("$SAME.dx$").rfind("LINE"));
+    CadClose(0);
+    const int decimals = CadState.CadDecimals;
+    CadState.CadDecimals = 0;
+    draw(7, true);
+    EXPECT_NE(text("$MOVED.dx$").find("\r\n-1.0\r\n"), std::string::npos) << text("$MOVED.dx$");
+    EXPECT_NE(text("$MOVED.dx$").find("\r\n7.0\r\n"), std::string::npos);
+    // Shorter than before: nothing of the old file after its end.
+    EXPECT_EQ(text("$MOVED.dx$").find("EOF"), text("$MOVED.dx$").size() - 5);
+    CadClose(0);
+    CadState.CadDecimals = decimals;
+
+    // A drawing without them leaves none.
+    Open();
+    CadClose(0);
+    EXPECT_TRUE(MatchingFiles(dir.string(), "$*.dx$").empty());
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  TempDir = Dir();
 }
 
 // Blocks of one drawing after another, and a block defined again, each
