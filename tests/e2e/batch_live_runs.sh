@@ -10,7 +10,7 @@ BUILD=$3
 . "$(dirname "$0")/work_folder.bash"
 export BQ4_CACHE_DIR=$WORK/cache
 export TMPDIR=$WORK/tmp
-mkdir tmp
+mkdir -p tmp
 NULL=$BUILD/data/samples/null.bq4
 cp "$NULL" h.bq4
 

@@ -215,7 +215,7 @@ for seed in $(seq 1 30); do
     rm -f $p.txt
     "$WBQ4" $p.bq4 /I > /dev/null 2> err.txt
     code=$?
-    { [ $code -eq 0 ] && [ ! -s err.txt ] && same_report $p; } || { bad=$((bad + 1)); echo "seed $seed, $p: exit $code"; }
+    { [ $code -eq 0 ] && [ ! -s err.txt ] && same_report $p; } || { bad=$((bad + 1)); echo "seed $seed, $p: exit $code"; cat err.txt; }
   done
 done
 check "cache entries damaged inside, 60 runs: the good report each time" test $bad -eq 0

@@ -7,6 +7,10 @@ trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
 export QT_QPA_PLATFORM=offscreen
 export BQ4_CONFIG_DIR=$WORK/config
+# Temporary folders of their own: a run names on stderr what it clears of
+# others' leftovers, and the tests running beside leave theirs in the shared one.
+mkdir -p "$WORK/tmp"
+export TMPDIR=$WORK/tmp
 # check description command...: runs the command as the check; a failed one
 # makes the script fail at its end (exit $fail).
 fail=0
