@@ -136,6 +136,8 @@ char FrameChar();
 
 // The marker of a line that is not there; never printed.
 constexpr std::string_view kNoLine = "$!$";
+// The characters of a printout line, without its indent.
+constexpr std::size_t kLineWidth = 72;
 
 // The message list of a calculation as a print-out in the report window.
 void PrintCalculationMessages();
