@@ -8,8 +8,6 @@ WBQ4=$1
 BUILD=$3
 . "$(dirname "$0")/work_folder.bash"
 export BQ4_CACHE_DIR=$WORK/cache
-export TMPDIR=$WORK/tmp
-mkdir -p tmp
 cp -r "$BUILD/data" data
 export BQ4_DATA_DIR=$WORK/data
 cp data/samples/hot.bq4 .

@@ -9,8 +9,6 @@ WBQ4=$1
 BUILD=$3
 . "$(dirname "$0")/work_folder.bash"
 export BQ4_CACHE_DIR=$WORK/cache
-export TMPDIR=$WORK/tmp
-mkdir -p tmp
 NULL=$BUILD/data/samples/null.bq4
 cp "$NULL" h.bq4
 
