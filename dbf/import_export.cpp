@@ -13,6 +13,7 @@
 #include "framework/charset.h"
 #include "platform/binary_file.h"
 #include "platform/cp1252.h"
+#include "platform/file_replace.h"
 #include "platform/utf8.h"
 
 char DelimiterChar = ',';
@@ -198,16 +199,17 @@ std::int32_t CopyToDelimited(const std::string& fileName) {
   }
   if (wa->isVirtual) return 0;
   const std::string name = DefaultExtension(fileName, "txt");
-  // Written beside the target and renamed into place when complete.
-  const std::string temp = name + ".$$$";
-  platform::FileHandle out = platform::kNoFile;
-  int rc = platform::CreateFile(temp, out);
+  // Written to a temporary file of its own beside the target and renamed
+  // into place when complete: no other file is touched, and a link keeps
+  // pointing to the file it names.
+  const std::string temp = platform::CreateTemporaryBeside(name);
+  std::FILE* out = temp.empty() ? nullptr : std::fopen(temp.c_str(), "wb");
+  int rc = out ? 0 : platform::kErrAccessDenied;
   std::int32_t count = 0;
-  std::uint64_t pos = 0;
   std::string chunk;
   auto flush = [&]() {
-    if (rc == 0 && !chunk.empty()) rc = platform::WriteAt(out, pos, chunk.data(), chunk.size());
-    pos += chunk.size();
+    if (rc == 0 && !chunk.empty() && std::fwrite(chunk.data(), 1, chunk.size(), out) != chunk.size())
+      rc = platform::kErrDiskWrite;
     chunk.clear();
   };
   if (rc == 0) {
@@ -222,13 +224,12 @@ std::int32_t CopyToDelimited(const std::string& fileName) {
     flush();
     if (TzLastError != 0 && rc == 0) rc = TzLastError;
   }
-  if (out != platform::kNoFile) {
-    int crc = platform::CloseFile(out);
-    if (rc == 0) rc = crc;
-  }
-  if (rc == 0) rc = platform::RenameFile(temp, name);
+  if (out && std::fclose(out) != 0 && rc == 0) rc = platform::kErrDiskWrite;
+  if (rc == 0 && !platform::CommitTemporary(temp, name, platform::ReplaceSync::Derived))
+    rc = platform::kErrAccessDenied;  // the temporary is gone, the target as it was
+  else if (rc != 0)
+    platform::DiscardTemporary(temp);
   if (rc != 0) {
-    platform::RemoveFile(temp);
     DederError(static_cast<std::uint16_t>(rc), "Cannot write " + name + " [CopyToDelimited]");
     return 0;
   }

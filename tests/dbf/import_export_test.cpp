@@ -41,6 +41,26 @@ TEST_F(ImportExport, DelimitedRoundTripWithQuotesSeparatorsAndMemos) {
   EXPECT_EQ(ReadText(Path("m.txt")), "\"a\",,5\r\n\x1A");
 }
 
+// The export replaces its target whole and touches no other file: a file
+// the user keeps beside it under any name stays, and a link keeps pointing
+// to the file it names, which gets the new text.
+TEST_F(ImportExport, DelimitedExportReplacesOnlyItsTarget) {
+  Sample(1);
+  const std::string real = Path("real.txt"), link = Path("link.txt"), beside = Path("link.txt.$$$");
+  std::ofstream(real, std::ios::binary) << "old";
+  std::ofstream(beside, std::ios::binary) << "the user's own";
+  std::filesystem::create_symlink("real.txt", link);
+  EXPECT_EQ(CopyToDelimited(link), 1);
+  EXPECT_EQ(TzLastError, 0) << GetTzErrorText();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadText(real), "\"R1\",1,1.25,20240517,F\r\n\x1A");
+  EXPECT_EQ(ReadText(beside), "the user's own");
+  int temporaries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(Path("")))
+    temporaries += e.path().filename().string().rfind("link.txt.~", 0) == 0;
+  EXPECT_EQ(temporaries, 0);
+}
+
 TEST_F(ImportExport, ShortLongAndOddLines) {
   Sample(0, "in.dbf");
   std::string in = Path("in.txt");
