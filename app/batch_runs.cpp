@@ -36,8 +36,9 @@ namespace {
 void PrintToStderr(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 // Calculation messages are stored texts (code page 437): UTF-8 for the terminal.
-void PrintCalcMessagesToStderr() {
-  for (std::size_t i = 1; i <= CalcMessages.count; ++i) PrintToStderr(OemToUtf8(CalcMessages.texts[i].view()));
+// Those after the first `skip` ones.
+void PrintCalcMessagesToStderr(std::size_t skip = 0) {
+  for (std::size_t i = skip + 1; i <= CalcMessages.count; ++i) PrintToStderr(OemToUtf8(CalcMessages.texts[i].view()));
 }
 
 // A project file that is no regular file (a FIFO, a device, a folder) would
@@ -237,17 +238,23 @@ int RunBatchCadExport(const std::string& projectFile, const std::string& paramet
   CadBatchMode = 1;
   AbortFlag = 0;
   InitFileErrors();
+  const std::size_t messagesBefore = CalcMessages.count;
   CommandLineCadExport(static_cast<TCadDevice>(device), item);
   CadBatchMode = 0;
   if (BatchTableDataMissing(projectFile, CadBatchFileName(static_cast<TCadDevice>(device)))) return kExitLoadFailed;
-  // A drawing that could not be written is a failed run, with its reason.
-  if (AbortFlag) {
-    const std::string& reason = LastFileErrorText();
-    PrintToStderr("the drawing " + CadBatchFileName(static_cast<TCadDevice>(device)) + " cannot be written" +
-                  (reason.empty() ? "" : ": " + reason));
-    return kExitLoadFailed;
-  }
+  if (AbortFlag) return ReportUnwrittenDrawing(device, messagesBefore);
   return kExitOk;
+}
+
+int ReportUnwrittenDrawing(int device, std::size_t messagesBefore) {
+  // A drawing that could not be written is a failed run, with its reason:
+  // the file's fault, or the messages of a drawing that stopped halfway.
+  const std::string& reason = LastFileErrorText();
+  const bool stopped = CalcMessages.count > messagesBefore;
+  PrintToStderr("the drawing " + CadBatchFileName(static_cast<TCadDevice>(device)) + " cannot be written" +
+                (!reason.empty() ? ": " + reason : stopped ? ", stopped by:" : ""));
+  if (stopped) PrintCalcMessagesToStderr(messagesBefore);
+  return kExitLoadFailed;
 }
 
 namespace {

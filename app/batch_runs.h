@@ -5,6 +5,7 @@
 // own writes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ bool ParseCadSwitch(const std::string& parameter, int& device, int& item, std::s
 // file cannot be loaded or the drawing not written; 2 when the joint cannot
 // be calculated.
 int RunBatchCadExport(const std::string& projectFile, const std::string& parameter);
+// The failure of a drawing of the CAD device not written, on stderr: the
+// file's fault, or the messages after the first messagesBefore of the list,
+// which a drawing that stopped halfway added. Returns kExitLoadFailed.
+int ReportUnwrittenDrawing(int device, std::size_t messagesBefore);
 
 // The PDF document of one project; set by the window program, which makes it
 // (a batch run without it refuses "/PDF").

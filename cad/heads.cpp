@@ -76,14 +76,6 @@ void DrawSlottedHeadRest(const TSlottedHead& h, Word view, bool nutJoint, Extend
   const Extended P = Gewinde.P;
   if (IsLongView(view)) {
     DrawChamferOutline(view, x, y, h.d, P, h.dB, runOut, h.r);
-    // The profile ends one run-out below the head; a bolt whose thread
-    // begins lower gets its shank edges down to the thread.
-    const Extended threadTop = y - Schraube.l + Schraube.b + HeadDimension();
-    if (threadTop < y - runOut) {
-      CadSetColor(5);
-      CadLine(x - h.d / 2, y - runOut, x - h.d / 2, threadTop);
-      CadLine(x + h.d / 2, y - runOut, x + h.d / 2, threadTop);
-    }
     DrawCountersunkBoltEnd(view, nutJoint, x, y, P, h.d);
   } else if (view == 3) {
     DrawSlottedTopView(x, y, h.dK, h.n, h.q);
@@ -287,10 +279,11 @@ void DrawCheeseHead(Word view, bool nutJoint, Extended x, Extended y) {
   const Extended xL = x - dK / 2 + (yR - y) / kTan85;
   const Extended cx = rf * kCos5;
   const Extended xLeftArc = xL + cx, xRightArc = 2 * x - xL - cx, yArc = y + k - rf;
-  // The left arc ends where the side line leaves it; the right one is its mirror.
-  const Extended phiL =
-      RadToDeg(ArcTan2(xL - (x - dK / 2 + k * kTan5 + rf), yR - (y + k - rf)));
-  const Extended phiR = 180 - phiL;
+  // The corner arcs end at the side lines' upper ends, each angle taken about
+  // the point rf inside the side line's top on the left.
+  const Extended xSideTop = x - dK / 2 + k * kTan5 + rf;
+  const Extended phiL = RadToDeg(ArcTan2(xL - xSideTop, yR - (y + k - rf)));
+  const Extended phiR = RadToDeg(ArcTan2(2 * x - xL - xSideTop, yR - (y + k - rf)));
   // The slot bottom's end on the left side (within the rounded corner or on the side line).
   const Extended yS = y + k - t;
   Extended xS = x - dK / 2, ignored;
@@ -360,11 +353,11 @@ void DrawSpecialHead(Word view, bool nutJoint, Extended x, Extended y, Extended 
     CadArc(x + dK / 2 - rf, y + k - rf, 0, 90, rf);
     CadArc(x - dK / 2 + rf, y + k - rf, 90, 180, rf);
     if (di > 0) {
-      // The recess reaches the top face, or ends at the rounded corner when
-      // it lies under it.
+      // The recess reaches the top face of a head wide enough for it; in a
+      // narrower one it ends at the rounded corner.
       Extended top = y + k;
       bool draw = true;
-      if (di / 2 > dK / 2 - rf) {
+      if (dK < di / 2 + rf) {
         Extended xa, ya, xb, yb;
         Byte missed = 1;
         IntersectLineCircle(x + di / 2, y, x + di / 2, y + k, x + dK / 2 - rf, y + k - rf, rf, xa, ya,

@@ -170,10 +170,10 @@ void Player::ArcAbsolute() {
   Extended cx = CoordParam() * kUnit;
   Extended cy = CoordParam() * kUnit;
   Extended sweep = RealParam();
-  if (!PenKnown()) return;  // an arc around a centre needs its start point
-  Extended ex, ey;
-  RotateAboutPoint(ex, ey, PenX, PenY, cx, cy, DegToRad(sweep));
-  if (PenIsDown) {
+  // An arc around a centre needs its start point: none from the unknown one.
+  if (PenIsDown && PenKnown()) {
+    Extended ex, ey;
+    RotateAboutPoint(ex, ey, PenX, PenY, cx, cy, DegToRad(sweep));
     Extended r = std::hypot(PenX - cx, PenY - cy);
     Extended start = RadToDeg(VectorAngle(PenY - cy, PenX - cx));
     Extended end = RadToDeg(VectorAngle(ey - cy, ex - cx));
@@ -181,10 +181,9 @@ void Player::ArcAbsolute() {
     PenColourOn();
     GraphArc(cx, cy, start, end, r);
   }
-  // The pen ends where the arc ends, as on a plotter, so that a following
-  // pen-down move continues the outline.
-  PenX = ex;
-  PenY = ey;
+  // The pen then stands at the arc's centre.
+  PenX = cx;
+  PenY = cy;
 }
 
 void Player::EncodedPolyline() {

@@ -11,8 +11,12 @@
 
 #include <functional>
 
+#include "app/batch_runs.h"
 #include "app/json_results.h"
 #include "app_test_support.h"
+#include "cad/cad_output.h"
+#include "cad/hatching.h"
+#include "framework/calc_messages.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -235,6 +239,37 @@ TEST_F(CommandLineTest, OutputsGoUnderTheirOwnNameAndInThePlaceOfNoOtherFile) {
     }
     c.check(dir_);
   }
+}
+
+// A drawing that stopped halfway is not written; the run names the messages
+// that stopped it, not those the calculation left before.
+TEST_F(CommandLineTest, ADrawingStoppedHalfwayNamesWhatStoppedIt) {
+  CurrentFileName = dir_ + "/x";
+  InitFileErrors();
+  ClearCalcMessages();
+  AddErrorMessage("Warning: slotted cheese head screw");
+  // A comb of six tall teeth: a hatch line across it crosses twelve edges,
+  // more than one line may.
+  HatchBegin();
+  HatchAddPoint(0, 0);
+  for (int tooth = 0; tooth < 6; ++tooth) {
+    HatchAddPoint(2 * tooth, 100);
+    HatchAddPoint(2 * tooth + 1, 100);
+    HatchAddPoint(2 * tooth + 1, 1);
+    HatchAddPoint(2 * tooth + 2, 1);
+  }
+  HatchAddPoint(12, 0);
+  HatchPolygon(0, 1, 45);
+  ASSERT_EQ(AbortFlag, 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ReportUnwrittenDrawing(kCadDxf, 1), kExitLoadFailed);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "the drawing " + dir_ + "/x.dxf cannot be written, stopped by:\nFatal  : schraff schnittp\n");
+  // A drawing whose file failed names the file's fault alone.
+  AbortFlag = 0;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ReportUnwrittenDrawing(kCadIges, CalcMessages.count), kExitLoadFailed);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "the drawing " + dir_ + "/x.igs cannot be written\n");
 }
 
 TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {

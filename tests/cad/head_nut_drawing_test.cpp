@@ -151,8 +151,21 @@ TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
     return top;
   };
   EXPECT_NEAR(recessTop(), 8, 1e-5);
-  Sondkopf.di = 18;  // under the corner of radius 3 about (7, 5): ends on its arc
-  EXPECT_NEAR(recessTop(), 5 + std::sqrt(9.0 - 4.0), 1e-5);
+  Sondkopf.di = 18;  // dK 20 is at least di/2 + rf = 12: up to the top face
+  EXPECT_NEAR(recessTop(), 8, 1e-5);
+  Sondkopf.dK = 19.2L;  // 19.2 >= 9 + 1.2
+  Sondkopf.rf = 1.2L;
+  Sondkopf.k = 8.4L;
+  EXPECT_NEAR(recessTop(), 8.4, 1e-5);
+  // A head narrower than di/2 + rf: the lines end on the corner circle of
+  // radius 6 about (-1, 2), where x = 4.5 meets it.
+  Sondkopf.dK = 10;
+  Sondkopf.rf = 6;
+  Sondkopf.k = 8;
+  Sondkopf.di = 9;
+  EXPECT_NEAR(recessTop(), 2 + std::sqrt(36 - 5.5 * 5.5), 1e-5);
+  Sondkopf.di = 16;  // the line x = 8 misses that circle: no recess lines
+  EXPECT_EQ(recessTop(), -1);
   // The flange drawer refuses other codes: the drawing stops, and is not stored.
   std::filesystem::remove(Dir() + "/drawing.lst");
   const auto es = Listing([] { DrawFlangeHeadOrNut(1, true, 0, 0, 1, 7); });
@@ -161,6 +174,47 @@ TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_TRUE(HasMessage("Fatal  : Flange Nut"));
   AbortFlag = 0;
+}
+
+// The cheese head's corner arcs: the left one runs from the top face to the
+// angle of its side line's end; the right one starts at the angle of the
+// mirrored end seen from the same reference point.
+TEST_F(HeadNutDrawingTest, CheeseHeadCornerArcs) {
+  Schraube.HeadType = 6;
+  Cylslot.dK = 16;
+  Cylslot.k = 6;
+  Cylslot.rf = 1;
+  Cylslot.NoRound = 0;
+  for (const Word view : {1, 2}) {
+    const auto arcs = drawing_test::Only(Dxf([=] { DrawHeadOrNut(6, view, 1, 0, 0, false); }), "ARC");
+    ASSERT_GE(arcs.size(), 2u) << view;
+    // x y r a1 a2: the left arc about (-7.55493 + cos 5 deg, 5), the right one mirrored.
+    EXPECT_NEAR(arcs[0].v[0], -7.55493 + 0.99619, 1e-4);
+    EXPECT_NEAR(arcs[0].v[3], 90, 1e-6);
+    EXPECT_NEAR(arcs[0].v[4], 175.386, 1e-3);
+    EXPECT_NEAR(arcs[1].v[0], 7.55493 - 0.99619, 1e-4);
+    EXPECT_NEAR(arcs[1].v[3], 0.356, 1e-3);
+    EXPECT_NEAR(arcs[1].v[4], 90, 1e-6);
+  }
+  Cylslot.NoRound = 1;  // sharp corners: arcs of radius 0 draw nothing
+  for (const auto& e : drawing_test::Only(Dxf([] { DrawHeadOrNut(6, 1, 1, 0, 0, false); }), "ARC"))
+    EXPECT_LT(e.v[1], 0) << e.v[0];  // the bolt's arcs only
+}
+
+// The slotted countersunk heads end their profile one run-out below the
+// head; the thread's outline begins where the thread does.
+TEST_F(HeadNutDrawingTest, SlottedCountersunkHeadsDrawNoShankEdgesAboveTheThread) {
+  const Extended runOut = 2.5L * 1.5L;
+  for (const TPartTypeCode code : {3, 4}) {
+    Schraube.HeadType = code;
+    for (const Word view : {1, 2, 5}) {
+      for (const auto& e : Part(code, view, false)) {
+        const bool shankEdge = e.kind == "LINE" && std::fabs(std::fabs(e.v[0]) - 5) < 1e-9 && e.v[0] == e.v[2] &&
+                               std::fabs(std::fmax(e.v[1], e.v[3]) + runOut) < 1e-9;
+        EXPECT_FALSE(shankEdge) << code << " view " << view << ": " << e.v[1] << " to " << e.v[3];
+      }
+    }
+  }
 }
 
 TEST_F(HeadNutDrawingTest, ArcThroughThreePointsPassesTheMiddlePoint) {

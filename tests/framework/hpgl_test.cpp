@@ -65,14 +65,22 @@ TEST_F(HpglTest, LabelsAtTheCurrentPoint) {
   EXPECT_EQ(List().back().substr(List().back().rfind(';') + 1), "a}");
 }
 
-TEST_F(HpglTest, ArcsRunCounterclockwiseAndEndWhereTheArcEnds) {
-  TDisplayList l = Play("PU400,0;PD;AA0,0,90;PD0,800;");
+// An arc runs counterclockwise from the current point; the pen then stands
+// at its centre, also after an arc with the pen up.
+TEST_F(HpglTest, ArcsRunCounterclockwiseAndLeaveThePenAtTheirCentre) {
+  TDisplayList l = Play("SP1;PU400,0;PD;AA0,0,90;PD0,800;");
   ASSERT_EQ(l.size(), 3u);
   ExpectRecord(l[1], gcArc, {-10, -10, 10, 10, 10, 0, 0, 10});
-  ExpectRecord(l[2], gcLine, {0, 10, 0, 20});  // continues from the end of the arc
+  ExpectRecord(l[2], gcLine, {0, 0, 0, 20});  // from the centre
   InitDisplayList();
   l = Play("PU400,0;PD;AA0,0,360;");
   ExpectRecord(l.back(), gcArc, {-10, -10, 10, 10, 10, 0, 10, 0});  // a full circle
+  EXPECT_EQ(PenX, 0);
+  EXPECT_EQ(PenY, 0);
+  InitDisplayList();
+  l = Play("PU400,0;AA800,400,90;PD1200,400;");
+  ASSERT_EQ(l.size(), 1u) << ::testing::PrintToString(l);
+  ExpectRecord(l[0], gcLine, {20, 10, 30, 10});
 }
 
 TEST_F(HpglTest, EncodedPolylines) {
@@ -98,9 +106,13 @@ TEST_F(HpglTest, DamagedInputKeepsWhatWasDrawnAndNothingElse) {
   TDisplayList l = Play("SP1;PU0,0;PD400,0,400");
   EXPECT_EQ(l.size(), 2u);
   EXPECT_EQ(AbortFlag, 0);
-  // The pen put down before any move draws nothing from the unknown position.
+  // The pen put down before any move draws nothing from the unknown position;
+  // an arc there draws nothing either, and leaves the pen at its centre.
   InitDisplayList();
-  EXPECT_EQ(Play("SP2;PD;AA0,0,90;PE\xC1\xC1;PD400,0,800,0;"), (TDisplayList{"8;14", "4;10;0;20;0"}));
+  EXPECT_EQ(Play("SP2;PD;PE\xC1\xC1;PD400,0,800,0;"), (TDisplayList{"8;14", "4;10;0;20;0"}));
+  InitDisplayList();
+  EXPECT_EQ(Play("SP3;PD;AA0,0,90;PE\xC1\xC1;PD400,0;"),
+            (TDisplayList{"8;10", "4;0;0;0.025;0.025", "4;0.025;0.025;10;0"}));
   InitDisplayList();
   EXPECT_EQ(Play("PU0,0;LBnever ends").size(), 0u);
   std::string data = "LB" + std::string(300, 'x') + "\x03;SP3;";
