@@ -1108,9 +1108,9 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
     WriteBytes(p, bytes);
   }
   Use(p + " EXCLUSIVE");
-  int calls = 0;
-  static int* counter = nullptr;
-  counter = &calls;
+  // The progress hook is a plain function: it counts into a static.
+  static int calls;
+  calls = 0;
   for (auto [expr, unique] : {std::pair<const char*, bool>{"K", false}, {"NUM", true}}) {
     std::string inMemory = Path(std::string(expr) + "m.ndx"), merged = Path(std::string(expr) + "r.ndx");
     IndexSortMemory = std::size_t{64} << 20;
@@ -1118,7 +1118,7 @@ TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
     ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
     IndexSortMemory = 100000;
     calls = 0;
-    SetIndexProgress([] { ++*counter; }, 40);
+    SetIndexProgress([] { ++calls; }, 40);
     Checked c = Build(merged, expr, unique);
     SetIndexProgress(nullptr, 0);
     IndexSortMemory = std::size_t{64} << 20;
