@@ -163,6 +163,7 @@ void RunCalculation() {
   CheckHeadTable();
   CheckInputs(run);
   CheckInputRanges();
+  run.givenAlphaA = Montage.alphaA;
   NormaliseInputs();
   SumClampLength(run);
   if (!CheckMaterialData()) return;

@@ -500,9 +500,11 @@ void AssemblySection() {
   Row("tightening torque MA", "MA,max", mu, M(l.MA));
   const bool tol = CalcOptions.FrictionTolerances;
   if (tol) {
-    Row("tightening torque", "MA,min", mu, M(l.MAmin));
+    // The values the calculation used, which differ from the record's input
+    // when the given one left no tightening factor.
+    Row("tightening torque", "MA,min", mu, M(TighteningUsed.MAmin));
     Row("tightening torque", "MA,nom", mu, M(l.MAmean));
-    Row("tolerance tightening torque", "Tol MA", "%", N(6, 1, l.TorqueScatter * 100));
+    Row("tolerance tightening torque", "Tol MA", "%", N(6, 1, TighteningUsed.TorqueScatter * 100));
   }
   Row("loosening torque", "MA-", mu, M(l.MLoose));
   Row("tightening torque f yield point", "MA Re", mu, M(l.MA02));

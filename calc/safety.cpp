@@ -90,8 +90,8 @@ void CheckDesign(CalcRun& run) {
     if (last.FKreq < opening) AddErrorMessage("Warning: exz. FK<FKerf2 !");
     if (std::min(last.FKRo, last.FKRu) < opening) AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
   }
-  if (last.MA < last.MAmin) AddErrorMessage("Error  : MAmin > MA !");
-  if (last.FMminGiven > last.FMmin) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
+  if (last.MA < TighteningUsed.MAmin) AddErrorMessage("Error  : MAmin > MA !");
+  if (TighteningUsed.FMminGiven > last.FMmin) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
   if (IsJointWithNut() && Mutter.NutType < 4 && !FloatEqual(Mutter.dNut, Gewinde.d))
     AddErrorMessage("Error  : d nut <> d bolt !");
   switch (s.HeadType) {

@@ -340,4 +340,46 @@ TEST_F(ReportTest, LoadCyclesOfAnySizeArePrintedWithOneExponent) {
   }
 }
 
+// A tightening quantity that leaves no tightening factor: the report shows
+// the torques of the factor the run used, so that its rows agree with each
+// other (Tol MA = (MA,max - MA,min)/(MA,max + MA,min)), while the project
+// keeps what was entered.
+TEST_F(ReportTest, TheAssemblyRowsShowTheTorquesOfTheFactorTheRunUsed) {
+  struct Case {
+    const char* name;
+    Word choice;
+    Extended LASTTYPE::*field;
+    Extended entered;
+  };
+  const Case cases[] = {
+      {"MA,min 0", 3, &LASTTYPE::MAmin, 0},
+      {"scatter 100 %", 2, &LASTTYPE::TorqueScatter, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+    ASSERT_EQ(AbortFlag, 0);
+    CalcOptions.FrictionTolerances = 1;
+    Montage.alphaA = 0.5L;
+    Last.AlphaAChoice = c.choice;
+    Last.*c.field = c.entered;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0);
+    const std::string report = Write("fallback", kDeviceBatchTxt);
+    Extended alphaA = 0, MAmax = 0, MAmin = 0, MAnom = 0, tol = 0;
+    std::string text;
+    ASSERT_TRUE(RowValue(report, "alpha A", true, alphaA, text)) << text;
+    ASSERT_TRUE(RowValue(report, "MA,max", true, MAmax, text)) << text;
+    ASSERT_TRUE(RowValue(report, "MA,min", true, MAmin, text)) << text;
+    ASSERT_TRUE(RowValue(report, "MA,nom", true, MAnom, text)) << text;
+    ASSERT_TRUE(RowValue(report, "Tol MA", true, tol, text)) << text;
+    EXPECT_EQ(alphaA, 1);
+    EXPECT_GT(MAmin, 0);
+    EXPECT_NEAR(static_cast<double>(tol), static_cast<double>((MAmax - MAmin) / (MAmax + MAmin) * 100), 0.05 + 1e-9);
+    EXPECT_NEAR(static_cast<double>(MAnom), static_cast<double>((MAmax + MAmin) / 2), 0.01);
+    EXPECT_NE(report.find("alpha A < 1, taken as 1 !"), std::string::npos);
+    EXPECT_EQ(Last.*c.field, c.entered);
+  }
+}
+
 }  // namespace
