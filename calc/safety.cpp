@@ -61,9 +61,10 @@ void CheckDesign(CalcRun& run) {
 
   if (k.Di[1] > s.dw) AddErrorMessage("Error  : dw < di1 !");
   if (last.sigmaASV < last.sigmaA) {
-    if (last.sigmaA != 0)
+    // A safety is formed only over an alternating stress (as SD is).
+    if (last.sigmaA > 0)
       AddErrorMessage("alternat.stress! (S=" + FixedText(last.sigmaASV / last.sigmaA, 2) + ")");
-    else
+    else if (last.sigmaA == 0)
       AddErrorMessage("Error  : Sigma a = 0 !");
   }
   if (last.sigmaMax > MatBolt.Rp02) AddErrorMessage("Error  : Sigma 0 > Rp !");

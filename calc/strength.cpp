@@ -255,6 +255,14 @@ bool ThreadShear(CalcRun&) {
   return true;
 }
 
+namespace {
+
+// A safety below 1; one that could not be formed (a division by nothing) is
+// no safety and falls short of nothing.
+bool FallsShort(Extended safety) { return std::isfinite(safety) && safety < 1; }
+
+}  // namespace
+
 bool CalcThreadEngagement(CalcRun& run) {
   const SCHRAUBTYPE& s = Schraube;
   MEngaged = IsJointWithNut() ? std::min(Mutter.m, s.b - s.lGew) : s.b - s.lGew;
@@ -269,7 +277,7 @@ bool CalcThreadEngagement(CalcRun& run) {
   if (st.tauB != 0) st.StauB = MatBolt.Rm * MatBolt.betaB / st.tauB;
   if (st.tauM != 0) st.StauM = MatMutter.RmM * MatMutter.betaM / st.tauM;
   if (CalcOptions.EngageVelk) {
-    if (st.StauB < 1) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(st.StauB, 2) + ")");
+    if (FallsShort(st.StauB)) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(st.StauB, 2) + ")");
     st.mminFS = last.Fm > 0 ? st.mminRm * last.FSmax / last.Fm : 0;
   } else {
     st.mminFS = 0;
@@ -288,7 +296,7 @@ bool CalcThreadEngagement(CalcRun& run) {
     sf.SmRmSafe = st.SmRm;
     sf.SmFSSafe = st.StauB;
   }
-  if (sf.SmRmSafe < 1) AddErrorMessage("Warning: mtr<mmin Rm (S=" + FixedText(sf.SmRmSafe, 2) + ")");
-  if (sf.SmFSSafe < 1) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(sf.SmFSSafe, 2) + ")");
+  if (FallsShort(sf.SmRmSafe)) AddErrorMessage("Warning: mtr<mmin Rm (S=" + FixedText(sf.SmRmSafe, 2) + ")");
+  if (FallsShort(sf.SmFSSafe)) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(sf.SmFSSafe, 2) + ")");
   return true;
 }

@@ -381,3 +381,33 @@ TEST_F(CalculationTest, AnEccentricJointWithoutLoadFactorEndsTheRunFatally) {
 }
 
 }  // namespace
+
+namespace {
+
+// An eccentric joint under a constant load has no alternating stress: no
+// fatigue safety is formed against it, so none is reported as exceeded, and
+// its safety is the 10000 of no alternating stress.
+TEST_F(CalculationTest, AConstantEccentricLoadHasNoAlternatingStressToExceed) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/eccentric.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  Last.FAmin = Last.FAmax;
+  Last.EnduranceChoice = 2;
+  Montage.GivenQuantity = 3;
+  Last.FM = 300000;
+  CalculateJoint();
+  const auto messages = ::testing::PrintToString(MessageTexts());
+  ASSERT_EQ(CalcFatalFlag, 0) << messages;
+  EXPECT_EQ(ExzKraftangriff.sigmaAb, 0);
+  EXPECT_LT(Last.sigmaASV, 0) << "the permissible amplitude beyond twice the yield load";
+  EXPECT_FALSE(HasMessageStartingWith("alternat.stress")) << messages;
+  EXPECT_TRUE(HasMessage("Error  : Sigma a = 0 !")) << messages;
+  EXPECT_EQ(Safety.SDexz, 10000);
+  for (const std::string& m : MessageTexts()) {
+    EXPECT_EQ(m.find("inf"), std::string::npos) << m;
+    EXPECT_EQ(m.find("nan"), std::string::npos) << m;
+  }
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "../framework/output_test_support.h"
@@ -380,6 +381,31 @@ TEST_F(ReportTest, TheAssemblyRowsShowTheTorquesOfTheFactorTheRunUsed) {
     EXPECT_NE(report.find("alpha A < 1, taken as 1 !"), std::string::npos);
     EXPECT_EQ(Last.*c.field, c.entered);
   }
+}
+
+// A value that is not finite is no result: it prints as a dash, never as
+// "inf" or "nan", and is read as that text.
+TEST_F(ReportTest, AValueThatIsNotFinitePrintsAsADash) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_EQ(CalcFatalFlag, 0);
+  Safety.SF = std::numeric_limits<Extended>::infinity();
+  Safety.SP = -std::numeric_limits<Extended>::infinity();
+  Last.FKRo = std::numeric_limits<Extended>::quiet_NaN();
+  ReportValues values;
+  ReportValueCollector = &values;
+  const std::string report = Write("notfinite", kDeviceBatchTxt);
+  ReportValueCollector = nullptr;
+  for (const char* word : {"inf", "nan", "INF", "NAN"}) EXPECT_EQ(report.find(word), std::string::npos) << word;
+  std::size_t dashes = 0;
+  for (const ReportRow& row : values.rows) {
+    for (Extended v : row.value.values) EXPECT_TRUE(std::isfinite(static_cast<double>(v))) << row.symbol;
+    if (row.symbol == "SF=Re/Sig.redB" || row.symbol == "Sp=pperm/pmax" || row.symbol == "FKRmax") {
+      EXPECT_EQ(row.value.text, "-") << row.symbol;
+      EXPECT_TRUE(row.value.values.empty()) << row.symbol;
+      ++dashes;
+    }
+  }
+  EXPECT_EQ(dashes, 3u);
 }
 
 }  // namespace
