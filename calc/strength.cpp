@@ -242,11 +242,11 @@ bool ThreadShear(CalcRun&) {
   const Extended A = MGeo * kPi * st.dTau;
   const Extended AtauB = st.shareB * A;
   const Extended AtauM = (1 - st.shareB) * A;
-  if (AtauB == 0) {
+  if (!(AtauB > 0)) {
     FatalStop("Fatal  : A tau B = 0 !");
     return false;
   }
-  if (AtauM == 0) {
+  if (!(AtauM > 0)) {
     FatalStop("Fatal  : A tau M = 0 !");
     return false;
   }
@@ -267,7 +267,16 @@ bool CalcThreadEngagement(CalcRun& run) {
   const SCHRAUBTYPE& s = Schraube;
   MEngaged = IsJointWithNut() ? std::min(Mutter.m, s.b - s.lGew) : s.b - s.lGew;
   MGeo = MEngaged - Fase;
+  // A chamfer longer than the engaged thread leaves a negative engaged
+  // length, which no result may be formed with.
+  if (MEngaged >= 0 && MGeo < 0) {
+    FatalStop("Fatal  : m tr < 0 (chamfer) !");
+    return false;
+  }
   if (!NutHasOwnStrength()) return true;
+  // A bolt that ends within the clamped parts engages no thread at all; the
+  // design checks name it, so that their messages are all made.
+  if (MEngaged < 0) return true;
 
   CalcNutTolerances();
   if (!ThreadShear(run)) return false;
