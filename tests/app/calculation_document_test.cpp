@@ -85,6 +85,8 @@ TEST(DocumentLayout, VerdictCountsErrorsAndWarningsByTheirPrefixes) {
   };
   const Case cases[] = {
       {{}, "no errors"},
+      // A text without a kind reports a failed check.
+      {{"Remark without a kind"}, "1 error, 0 warnings"},
       {{"Warning: exz. FK<FKerf2 !"}, "0 errors, 1 warning"},
       {{"Error  : SF < 1 !", "Error  : Sp < 1 !", "Warning: a"}, "2 errors, 1 warning"},
       {{"Fatal  : dK = 0!", "Error  : b", "Warning: c", "Warning: d"}, "1 fatal error, 1 error, 2 warnings"},
