@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "calc/calculation.h"
+
 namespace {
 
 constexpr std::string_view kMessagesHeading = "REMARKS, WARNINGS AND ERROR MESSAGES";
@@ -17,10 +19,6 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     cells.push_back(line.substr(from, tab - from));
   cells.push_back(line.substr(from));
   return cells;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
 }
 
 std::string Plural(int n, const char* word) {
@@ -65,14 +63,11 @@ std::vector<TReportLine> ReportLinesForDocument(const std::vector<std::string>& 
 TMessageCounts CountMessages(const std::vector<std::string>& messages) {
   TMessageCounts c;
   for (const auto& m : messages) {
-    if (StartsWith(m, "Fatal"))
-      ++c.fatal;
-    else if (StartsWith(m, "Error"))
-      ++c.errors;
-    else if (StartsWith(m, "Warning"))
-      ++c.warnings;
-    else
-      ++c.others;
+    switch (KindOfCalcMessage(m)) {
+      case CalcMessageKind::Fatal: ++c.fatal; break;
+      case CalcMessageKind::Error: ++c.errors; break;
+      case CalcMessageKind::Warning: ++c.warnings; break;
+    }
   }
   return c;
 }

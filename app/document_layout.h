@@ -27,12 +27,12 @@ std::size_t FirstBodyLine(const std::vector<std::string>& lines);
 // messages section, which the document shows with explanations of its own.
 std::vector<TReportLine> ReportLinesForDocument(const std::vector<std::string>& lines);
 
-// The messages of the calculation by kind, from their prefixes.
+// The messages of the calculation by kind: a text without a kind prefix
+// counts as the calculation classes it (a failed check is an error).
 struct TMessageCounts {
   int fatal = 0;
   int errors = 0;
   int warnings = 0;
-  int others = 0;
 };
 TMessageCounts CountMessages(const std::vector<std::string>& messages);
 // "no errors", or the counts: "2 errors, 1 warning".

@@ -56,7 +56,7 @@ std::vector<std::string> FileTableRow(const std::string& fileName, const std::st
           Trimmed(ForceToText(Last.FKreq)),
           Trimmed(ForceToText(Last.FKRo)),
           Trimmed(MomentToText(Last.MA)),
-          Trimmed(MomentToText(Last.MAmin)),
+          Trimmed(MomentToText(TighteningUsed.MAmin)),
           Trimmed(ForceToText(Last.FMreqMax)),
           Trimmed(ForceToText(Last.FMreq)),
           Fix2(Montage.nu),

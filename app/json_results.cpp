@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/batch_runs.h"
+#include "calc/calculation.h"
 #include "calc/designation.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
@@ -305,12 +306,12 @@ std::vector<MessageEntry> Messages() {
   const std::string explanations = CalcMessages.count > 0 ? ErrorExplanationFileName() : std::string();
   for (std::size_t i = 1; i <= CalcMessages.count; ++i) {
     const std::string text = CalcMessages.texts[i].str();
-    MessageEntry m{"message", text, "", ""};
-    for (const auto& [prefix, kind] : {std::pair{"Fatal  : ", "fatal"}, {"Error  : ", "error"}, {"Warning: ", "warning"}})
-      if (text.rfind(prefix, 0) == 0) {
-        m.kind = kind;
-        m.text = text.substr(9);
-      }
+    // Texts without a kind prefix (a failed check) get the kind the
+    // calculation document's verdict counts them as.
+    static const char* const kKindNames[] = {"fatal", "error", "warning"};
+    MessageEntry m{kKindNames[static_cast<int>(KindOfCalcMessage(text))], text, "", ""};
+    for (const char* prefix : {"Fatal  : ", "Error  : ", "Warning: "})
+      if (text.rfind(prefix, 0) == 0) m.text = text.substr(9);
     if (!explanations.empty() &&
         LookupExplanation(explanations, text, m.origin, m.remedy) == ExplanationLookup::NotFound)
       m.origin = m.remedy = std::string(kNoExplanationText);

@@ -163,7 +163,7 @@ void AssemblyTable() {
   t->AddRow({"alpha A", "", FormatFloatText(8, 2, Montage.alphaA)});
   const bool pitch = Gewinde.P > 0;
   if (CalcOptions.FrictionTolerances) {
-    t->AddRow({"MA max/min", MomentUnitText(), M7(Last.MA) + " / " + M7(Last.MAmin)});
+    t->AddRow({"MA max/min", MomentUnitText(), M7(Last.MA) + " / " + M7(TighteningUsed.MAmin)});
     // A tightening factor of 0 is unusable input: its angle stays 0.
     const Extended thetaMin = Montage.alphaA != 0 ? Montage.theta / Montage.alphaA : 0;
     if (pitch) t->AddRow({"alpha max/min", "deg", P7(Montage.theta) + " / " + P7(thetaMin)});

@@ -64,6 +64,8 @@ void LineTo(Extended x1, Extended y1, Extended x2, Extended y2) {
 // M-alpha: torque over the angle of turn, counted from the elastic origin.
 void DrawTorqueAngle() {
   const LASTTYPE& l = Last;
+  // The minimum torque the calculation used.
+  const Extended MAmin = TighteningUsed.MAmin;
   const MONTAGETYPE& m = Montage;
   const Extended start = l.MApreFriction + l.MApre, startMax = l.MApreFrictionMax + l.MApre;
   auto alpha = [&](Extended M) { return (M - start) / m.dMAdTheta; };
@@ -78,7 +80,7 @@ void DrawTorqueAngle() {
   PlotValueMark("MA Re = " + MomentValue(l.MA02), alpha(l.MA02), l.MA02);
   CadSetColor(21);
   PlotValueMark("MA,max = " + MomentValue(l.MA), m.theta, l.MA);
-  PlotValueMark("MA,min = " + MomentValue(l.MAmin), m.theta / m.alphaA, l.MAmin);
+  PlotValueMark("MA,min = " + MomentValue(MAmin), m.theta / m.alphaA, MAmin);
   CadSetColor(19);
   const Extended x0 = m.theta0 / m.nu, y0 = m.MP0 / m.nu;
   PlotLineLabel(kMu + "=0", 0, 0, x0, y0);
@@ -88,10 +90,10 @@ void DrawTorqueAngle() {
     PlotLineLabel(kMu + "max", 0, startMax, xMax, yMax);
   }
   Extended xa = 0, xb = 0;
-  if (CrossLevel(xa, 0, startMax, m.theta / m.alphaA, l.MAmin, l.MA) &&
-      CrossLevel(xb, 0, start, m.theta, l.MA, l.MAmin))
-    HatchField(4, std::array<WorldPoint, 4>{{{m.theta, l.MA}, {xa, l.MA}, {m.theta / m.alphaA, l.MAmin},
-                                          {xb, l.MAmin}}},
+  if (CrossLevel(xa, 0, startMax, m.theta / m.alphaA, MAmin, l.MA) &&
+      CrossLevel(xb, 0, start, m.theta, l.MA, MAmin))
+    HatchField(4, std::array<WorldPoint, 4>{{{m.theta, l.MA}, {xa, l.MA}, {m.theta / m.alphaA, MAmin},
+                                          {xb, MAmin}}},
                0, -45);
   CadSetColor(26);
   Extended xTop = 0;
@@ -132,6 +134,8 @@ void DrawPreloadAngle() {
 // FM-MA: preload over the tightening torque.
 void DrawPreloadTorque() {
   const LASTTYPE& l = Last;
+  // The minimum torque the calculation used.
+  const Extended MAmin = TighteningUsed.MAmin;
   const MONTAGETYPE& m = Montage;
   const Extended start = l.MApreFriction + l.MApre, startMax = l.MApreFrictionMax + l.MApre;
   const Extended x0 = m.MP0 / m.nu, y0 = m.FM0 / m.nu;
@@ -139,7 +143,7 @@ void DrawPreloadTorque() {
   PlotValueMark("FM,Re = " + ForceValue(l.FM02), l.MA02, l.FM02);
   CadSetColor(21);
   PlotValueMark("FM,max = " + ForceValue(l.FM), l.MA, l.FM);
-  PlotValueMark("FM,min = " + ForceValue(l.FM / m.alphaA), l.MAmin, l.FM / m.alphaA);
+  PlotValueMark("FM,min = " + ForceValue(l.FM / m.alphaA), MAmin, l.FM / m.alphaA);
   CadSetColor(26);
   Extended yEdge = 0;
   if (CrossRightEdge(yEdge, x0, y0, l.MA02, l.FM02))
@@ -157,7 +161,7 @@ void DrawPreloadTorque() {
   Extended xa = 0, xb = 0;
   if (CrossLevel(xa, startMax, 0, l.MAmax2, l.FMmin, l.FM) &&
       CrossLevel(xb, start, 0, l.MA, l.FM, l.FM / m.alphaA))
-    HatchField(4, std::array<WorldPoint, 4>{{{l.MA, l.FM}, {xa, l.FM}, {l.MAmin, l.FM / m.alphaA},
+    HatchField(4, std::array<WorldPoint, 4>{{{l.MA, l.FM}, {xa, l.FM}, {MAmin, l.FM / m.alphaA},
                                           {xb, l.FM / m.alphaA}}},
                0, -45);
   CadSetColor(19);
@@ -173,19 +177,21 @@ void DrawPreloadTorque() {
 // MA-FM: tightening torque over the preload.
 void DrawTorquePreload() {
   const LASTTYPE& l = Last;
+  // The minimum torque the calculation used.
+  const Extended MAmin = TighteningUsed.MAmin;
   const MONTAGETYPE& m = Montage;
   const Extended start = l.MApreFriction + l.MApre, startMax = l.MApreFrictionMax + l.MApre;
   CadSetColor(21);
   PlotValueMark("MA = " + MomentValue(l.MA), l.FM, l.MA);
-  PlotValueMark("MAmin = " + MomentValue(l.MAmin), l.FM / m.alphaA, l.MAmin);
+  PlotValueMark("MAmin = " + MomentValue(MAmin), l.FM / m.alphaA, MAmin);
   CadSetColor(29);
   PlotLineLabel(kMu + "max", 0, startMax, l.FMmin, l.MAmax2);
   CadSetColor(26);
   Extended fa = 0, fb = 0;
   if (CrossLevel(fa, 0, startMax, l.FMmin, l.MAmax2, l.MA) &&
-      CrossLevel(fb, 0, start, l.FM, l.MA, l.MAmin))
-    HatchField(4, std::array<WorldPoint, 4>{{{l.FM, l.MA}, {fa, l.MA}, {l.FM / m.alphaA, l.MAmin},
-                                          {fb, l.MAmin}}},
+      CrossLevel(fb, 0, start, l.FM, l.MA, MAmin))
+    HatchField(4, std::array<WorldPoint, 4>{{{l.FM, l.MA}, {fa, l.MA}, {l.FM / m.alphaA, MAmin},
+                                          {fb, MAmin}}},
                0, -45);
   CadSetColor(19);
   PlotLineLabel(kMu + "min", 0, start, l.FM, l.MA);
@@ -262,6 +268,8 @@ void DrawTighteningDiagram(TDiagramKind kind) {
 
 void DrawTorqueTextPanel(int mode) {
   const LASTTYPE& l = Last;
+  // The minimum torque the calculation used.
+  const Extended MAmin = TighteningUsed.MAmin;
   const MONTAGETYPE& m = Montage;
   const REIBUNGTYPE& r = Reibung;
   const std::string deg = " deg";  // the panel spells its angles' unit out in every character set
@@ -295,7 +303,7 @@ void DrawTorqueTextPanel(int mode) {
   PanelLine("FM " + kMu + "0 = " + ForceValue(m.FM0));
   PanelLine("alpha " + kMu + "0= " + FloatToText(m.theta0) + deg);
   CadSetColor(29);
-  PanelLine("MA min = " + MomentValue(l.MAmin));
+  PanelLine("MA min = " + MomentValue(MAmin));
   PanelLine("FM/al.A= " + ForceValue(l.FM / m.alphaA));
   CadSetColor(29);
   if (mode == 1)

@@ -110,6 +110,12 @@ bool CalcBoltSections(CalcRun& run) {
   const BoltLengths lengths = LengthsFromSections(n);
   s.l = lengths.l;
   s.b = lengths.b;
+  // A thread longer than the bolt would leave a free thread longer than the
+  // clamp length and shank sections shorter than nothing.
+  if (s.b > s.l && !FloatEqual(s.b, s.l)) {
+    FatalStop("Fatal  : lG > l !");
+    return false;
+  }
   const SectionValues shank = ShankLengths(n, s.b);
 
   s.deltaSecSum = 0;

@@ -19,6 +19,9 @@ struct CalcRun {
   // The utilisation was solved for the given MA or FM in the prevailing-torque
   // form, whose preload is not proportional to it: the given value is kept.
   bool keepGiven = false;
+  // The tightening factor of the record as the run found it, before a factor
+  // below 1 is taken as 1.
+  Extended givenAlphaA = 1;
 };
 
 // Adds a message that stops the run and sets CalcFatalFlag.

@@ -72,26 +72,31 @@ void SumClampLength(const CalcRun& run) {
   }
 }
 
+// The fatal data checks whose texts carry no kind.
+enum UnmarkedFatal { kNoHeadDiameter, kNoBoltRm, kNoBoltRe, kNoBoltBeta, kNoBearingDiameter, kNoPitch };
+constexpr std::string_view kUnmarkedFatal[] = {"dK = 0! (screw head)", "Rm,B = 0 !", "Re,B = 0 !",
+                                               "beta b,B = 0 !", "dw = 0! (screw head)", "P = 0 ! "};
+
 // All checks are made; true when none of them was fatal.
 bool CheckMaterialData() {
   bool ok = true;
-  auto fatal = [&ok](const char* text) {
+  auto fatal = [&ok](std::string_view text) {
     FatalStop(text);
     ok = false;
   };
-  if (Schraube.dK == 0) fatal("dK = 0! (screw head)");
+  if (Schraube.dK == 0) fatal(kUnmarkedFatal[kNoHeadDiameter]);
   if (!IsJointWithNut()) {
     if (MatMutter.betaM == 0) fatal("Fatal  : beta M = 0 ! ");
     if (MatMutter.RmM == 0) fatal("Fatal  : Rm,M = 0 !");
     if (MatMutter.ReM == 0) fatal("Fatal  : Re,M = 0 !");
     if (MatMutter.EM == 0) fatal("Fatal  : EM = 0 !");
   }
-  if (MatBolt.Rm == 0) fatal("Rm,B = 0 !");
-  if (MatBolt.Rp02 == 0) fatal("Re,B = 0 !");
-  if (MatBolt.betaB == 0) fatal("beta b,B = 0 !");
-  if (Schraube.dw == 0) fatal("dw = 0! (screw head)");
+  if (MatBolt.Rm == 0) fatal(kUnmarkedFatal[kNoBoltRm]);
+  if (MatBolt.Rp02 == 0) fatal(kUnmarkedFatal[kNoBoltRe]);
+  if (MatBolt.betaB == 0) fatal(kUnmarkedFatal[kNoBoltBeta]);
+  if (Schraube.dw == 0) fatal(kUnmarkedFatal[kNoBearingDiameter]);
   // A negative pitch is as unusable as none.
-  if (Gewinde.P <= 0) fatal("P = 0 ! ");
+  if (Gewinde.P <= 0) fatal(kUnmarkedFatal[kNoPitch]);
   return ok && CalcFatalFlag == 0;
 }
 
@@ -158,6 +163,7 @@ void RunCalculation() {
   CheckHeadTable();
   CheckInputs(run);
   CheckInputRanges();
+  run.givenAlphaA = Montage.alphaA;
   NormaliseInputs();
   SumClampLength(run);
   if (!CheckMaterialData()) return;
@@ -182,4 +188,14 @@ void CalculateJoint() {
   AbortFlag = 0;
   RunCalculation();
   AbortFlag = before;
+}
+
+CalcMessageKind KindOfCalcMessage(std::string_view text) {
+  // "Error:" without blanks comes from the math routines.
+  if (text.substr(0, 5) == "Fatal") return CalcMessageKind::Fatal;
+  if (text.substr(0, 5) == "Error") return CalcMessageKind::Error;
+  if (text.substr(0, 7) == "Warning") return CalcMessageKind::Warning;
+  for (std::string_view fatal : kUnmarkedFatal)
+    if (text == fatal) return CalcMessageKind::Fatal;
+  return CalcMessageKind::Error;
 }

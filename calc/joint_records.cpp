@@ -21,6 +21,7 @@ VDIENGAGETYPE VdiEngage;
 SAFETYTYPE Safety;
 Extended MEngaged = 0;
 Extended MGeo = 0;
+TIGHTENINGUSEDTYPE TighteningUsed;
 Extended Fase = 0;
 
 // "hexagon" is the word of the standard titles for the six-sided parts.
@@ -103,6 +104,7 @@ void InitCalcDefaults() {
   MEngaged = 0;
   MGeo = 0;
   Fase = 0;
+  TighteningUsed = TIGHTENINGUSEDTYPE{};
 }
 
 void InitCalcRecords() {

@@ -282,6 +282,15 @@ extern Extended MEngaged;  // engaged thread length
 extern Extended MGeo;      // engaged length less the chamfer
 extern Extended Fase;      // chamfer, an input of the load form
 
+// The minimum tightening torque, torque scatter and minimum preload the last
+// calculation worked with. They are Last's, except when the given one of them
+// left no tightening factor: Last keeps what was entered, and the run went on
+// with the values of the given tightening factor.
+struct TIGHTENINGUSEDTYPE {
+  Extended MAmin = 0, TorqueScatter = 0, FMminGiven = 0;
+};
+extern TIGHTENINGUSEDTYPE TighteningUsed;
+
 // Display names of the joint's codes.
 extern const std::array<ShortString<50>, 9> HeadKindNames;        // 1..8 by HeadType
 extern const std::array<ShortString<40>, 5> NutKindNames;         // 1..4 by NutType

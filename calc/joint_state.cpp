@@ -45,4 +45,5 @@ void TJointState::RestoreRecords() const {
   MEngaged = mEngaged;
   MGeo = mGeo;
   Fase = fase;
+  TighteningUsed = tighteningUsed;
 }

@@ -28,6 +28,7 @@ struct TJointState {
   VDIENGAGETYPE vdiEngage = VdiEngage;
   SAFETYTYPE safety = Safety;
   Extended mEngaged = MEngaged, mGeo = MGeo, fase = Fase;
+  TIGHTENINGUSEDTYPE tighteningUsed = TighteningUsed;
   DIN912_Record din912 = Din912;
   DIN931_Record din931 = Din931;
   DIN963_Record din963 = Din963;

@@ -26,16 +26,22 @@ void TorquesFromTighteningFactor() {
   last.TorqueScatter = (last.MA - last.MAmin) / (last.MA + last.MAmin);
 }
 
-// Tightening factor from MAmin; false when MAmin leaves nothing to divide by.
+// Whether a derived tightening factor can be one.
+bool IsFactor(Extended alphaA) { return alphaA > 0 && std::isfinite(alphaA); }
+
+// Tightening factor from MAmin; false when MAmin leaves no factor: a minimum
+// torque at or below the prevailing torque (and the friction torque of the
+// preset axial load) gives nothing or a negative factor.
 bool TighteningFactorFromMinTorque() {
   LASTTYPE& last = Last;
   const Extended pre = last.MApreFrictionMax + last.MApre;
   const Extended below = last.MAmin - pre;
-  if (below == 0 || last.FMmin == 0 || last.MAmax2 - pre == 0) {
+  const Extended alphaA = below > 0 && last.FMmin != 0 ? (last.FM / last.FMmin) * (last.MAmax2 - pre) / below : 0;
+  if (!IsFactor(alphaA)) {
     AddErrorMessage("Error  : MAmin - MApre = 0 !");
     return false;
   }
-  Montage.alphaA = (last.FM / last.FMmin) * (last.MAmax2 - pre) / below;
+  Montage.alphaA = alphaA;
   return true;
 }
 
@@ -182,37 +188,47 @@ void CalcTightening(CalcRun& run) {
         break;
       }
       last.MAmin = last.MA / ratio;
-      if (TighteningFactorFromMinTorque() && m.alphaA != 0) {
+      if (TighteningFactorFromMinTorque()) {
         last.FMminGiven = last.FM / m.alphaA;
         fromFactor = false;
       }
       break;
     }
     case 3:
-      if (TighteningFactorFromMinTorque() && m.alphaA != 0) {
+      if (TighteningFactorFromMinTorque()) {
         last.TorqueScatter = (last.MA - last.MAmin) / (last.MA + last.MAmin);
         last.FMminGiven = last.FM / m.alphaA;
         fromFactor = false;
       }
       break;
-    case 4:
-      if (last.FMminGiven == 0) {
+    case 4: {
+      const Extended alphaA = last.FMminGiven > 0 ? last.FM / last.FMminGiven : 0;
+      if (!IsFactor(alphaA)) {
         AddErrorMessage("Error  : FMmin given = 0 !");
         break;
       }
-      m.alphaA = last.FM / last.FMminGiven;
+      m.alphaA = alphaA;
       TorquesFromTighteningFactor();
       fromFactor = false;
       break;
+    }
     default:
       break;
   }
-  if (fromFactor) {
-    // A given quantity that left nothing to divide by stays as given, so that
-    // the next run of the joint names it again.
+  if (!fromFactor) {
+    TighteningUsed = {last.MAmin, last.TorqueScatter, last.FMminGiven};
+  } else {
+    const bool derived = last.AlphaAChoice >= 2 && last.AlphaAChoice <= 4;
+    // In place of a derived factor the record's factor is used, and checked
+    // as a given one is.
+    if (derived && !(run.givenAlphaA >= 1)) AddErrorMessage("Error  : alpha A < 1, taken as 1 !");
+    // The given quantity that left no factor stays in the record as entered,
+    // so that the next run of the joint names it again; the results show the
+    // values of the factor used.
     const Extended scatter = last.TorqueScatter, minTorque = last.MAmin, minPreload = last.FMminGiven;
     TorquesFromTighteningFactor();
     last.FMminGiven = last.FM / m.alphaA;
+    TighteningUsed = {last.MAmin, last.TorqueScatter, last.FMminGiven};
     switch (last.AlphaAChoice) {
       case 2: last.TorqueScatter = scatter; break;
       case 3: last.MAmin = minTorque; break;
@@ -220,7 +236,7 @@ void CalcTightening(CalcRun& run) {
       default: break;
     }
   }
-  last.MAmean = (last.MA + last.MAmin) / 2;
+  last.MAmean = (last.MA + TighteningUsed.MAmin) / 2;
 
   const Extended rho = std::atan(1.155L * r.muGmin);
   last.MLoose = last.FM * (Schraube.d2 / 2 * std::tan(rho - run.phi) + run.Dkm / 2 * r.muKmin) * 0.001L +
@@ -312,9 +328,10 @@ void CalcAnglesAndTorques(CalcRun& run) {
   m.MGmu = last.FM * d2 / 2 * r.muGmin * 1.155L * 0.001L;
   m.MKmu = last.FM * run.Dkm / 2 * r.muKmin * 0.001L;
 
-  const Extended below = last.MAmin - last.MApre - last.MApreFrictionMax;
+  const Extended MAmin = TighteningUsed.MAmin;
+  const Extended below = MAmin - last.MApre - last.MApreFrictionMax;
   if (below != 0) {
-    m.DeltaFMlow = last.FM / m.alphaA * (last.MA - last.MAmin) / below;
+    m.DeltaFMlow = last.FM / m.alphaA * (last.MA - MAmin) / below;
   } else {
     AddErrorMessage("Error  : MAmin - MApre = 0 !");
     m.DeltaFMlow = 0;

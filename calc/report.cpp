@@ -1,6 +1,7 @@
 #include "calc/report.h"
 
 #include <cerrno>
+#include <cmath>
 
 #include "calc/bolt_geometry.h"
 #include "calc/designation.h"
@@ -37,8 +38,15 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
+// A value that is not finite (formed by dividing by nothing) is no result:
+// it prints as a dash in the width of its text, and is read as that text.
+std::string NoValue(const std::string& text) {
+  return std::string(text.size() > 1 ? text.size() - 1 : 0, ' ') + "-";
+}
+
 // Keeps the value behind a printed text while a collector reads the report.
 std::string Shown(std::string text, Extended value) {
+  if (!std::isfinite(value)) return NoValue(text);
   if (ReportValueCollector) Printed.push_back({Trim(text), {value}});
   return text;
 }
@@ -70,6 +78,7 @@ std::string E(Extended x) { return Shown(FloatToTextEng(x), x); }
 std::string Idx(int i) { return Shown(IntToTextWidth(i, 2), i); }
 std::string Range(int w, int d, Extended lo, Extended hi) {
   std::string text = RangeText(w, d, lo, hi);
+  if (!std::isfinite(lo) || !std::isfinite(hi)) return NoValue(text);
   if (ReportValueCollector) Printed.push_back({Trim(text), FloatEqual(lo, hi) ? std::vector<Extended>{lo} : std::vector<Extended>{lo, hi}});
   return text;
 }
@@ -500,9 +509,11 @@ void AssemblySection() {
   Row("tightening torque MA", "MA,max", mu, M(l.MA));
   const bool tol = CalcOptions.FrictionTolerances;
   if (tol) {
-    Row("tightening torque", "MA,min", mu, M(l.MAmin));
+    // The values the calculation used, which differ from the record's input
+    // when the given one left no tightening factor.
+    Row("tightening torque", "MA,min", mu, M(TighteningUsed.MAmin));
     Row("tightening torque", "MA,nom", mu, M(l.MAmean));
-    Row("tolerance tightening torque", "Tol MA", "%", N(6, 1, l.TorqueScatter * 100));
+    Row("tolerance tightening torque", "Tol MA", "%", N(6, 1, TighteningUsed.TorqueScatter * 100));
   }
   Row("loosening torque", "MA-", mu, M(l.MLoose));
   Row("tightening torque f yield point", "MA Re", mu, M(l.MA02));

@@ -61,9 +61,10 @@ void CheckDesign(CalcRun& run) {
 
   if (k.Di[1] > s.dw) AddErrorMessage("Error  : dw < di1 !");
   if (last.sigmaASV < last.sigmaA) {
-    if (last.sigmaA != 0)
+    // A safety is formed only over an alternating stress (as SD is).
+    if (last.sigmaA > 0)
       AddErrorMessage("alternat.stress! (S=" + FixedText(last.sigmaASV / last.sigmaA, 2) + ")");
-    else
+    else if (last.sigmaA == 0)
       AddErrorMessage("Error  : Sigma a = 0 !");
   }
   if (last.sigmaMax > MatBolt.Rp02) AddErrorMessage("Error  : Sigma 0 > Rp !");
@@ -90,8 +91,8 @@ void CheckDesign(CalcRun& run) {
     if (last.FKreq < opening) AddErrorMessage("Warning: exz. FK<FKerf2 !");
     if (std::min(last.FKRo, last.FKRu) < opening) AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
   }
-  if (last.MA < last.MAmin) AddErrorMessage("Error  : MAmin > MA !");
-  if (last.FMminGiven > last.FMmin) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
+  if (last.MA < TighteningUsed.MAmin) AddErrorMessage("Error  : MAmin > MA !");
+  if (TighteningUsed.FMminGiven > last.FMmin) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
   if (IsJointWithNut() && Mutter.NutType < 4 && !FloatEqual(Mutter.dNut, Gewinde.d))
     AddErrorMessage("Error  : d nut <> d bolt !");
   switch (s.HeadType) {

@@ -242,11 +242,11 @@ bool ThreadShear(CalcRun&) {
   const Extended A = MGeo * kPi * st.dTau;
   const Extended AtauB = st.shareB * A;
   const Extended AtauM = (1 - st.shareB) * A;
-  if (AtauB == 0) {
+  if (!(AtauB > 0)) {
     FatalStop("Fatal  : A tau B = 0 !");
     return false;
   }
-  if (AtauM == 0) {
+  if (!(AtauM > 0)) {
     FatalStop("Fatal  : A tau M = 0 !");
     return false;
   }
@@ -255,11 +255,28 @@ bool ThreadShear(CalcRun&) {
   return true;
 }
 
+namespace {
+
+// A safety below 1; one that could not be formed (a division by nothing) is
+// no safety and falls short of nothing.
+bool FallsShort(Extended safety) { return std::isfinite(safety) && safety < 1; }
+
+}  // namespace
+
 bool CalcThreadEngagement(CalcRun& run) {
   const SCHRAUBTYPE& s = Schraube;
   MEngaged = IsJointWithNut() ? std::min(Mutter.m, s.b - s.lGew) : s.b - s.lGew;
   MGeo = MEngaged - Fase;
+  // A chamfer longer than the engaged thread leaves a negative engaged
+  // length, which no result may be formed with.
+  if (MEngaged >= 0 && MGeo < 0) {
+    FatalStop("Fatal  : m tr < 0 (chamfer) !");
+    return false;
+  }
   if (!NutHasOwnStrength()) return true;
+  // A bolt that ends within the clamped parts engages no thread at all; the
+  // design checks name it, so that their messages are all made.
+  if (MEngaged < 0) return true;
 
   CalcNutTolerances();
   if (!ThreadShear(run)) return false;
@@ -269,7 +286,7 @@ bool CalcThreadEngagement(CalcRun& run) {
   if (st.tauB != 0) st.StauB = MatBolt.Rm * MatBolt.betaB / st.tauB;
   if (st.tauM != 0) st.StauM = MatMutter.RmM * MatMutter.betaM / st.tauM;
   if (CalcOptions.EngageVelk) {
-    if (st.StauB < 1) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(st.StauB, 2) + ")");
+    if (FallsShort(st.StauB)) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(st.StauB, 2) + ")");
     st.mminFS = last.Fm > 0 ? st.mminRm * last.FSmax / last.Fm : 0;
   } else {
     st.mminFS = 0;
@@ -288,7 +305,7 @@ bool CalcThreadEngagement(CalcRun& run) {
     sf.SmRmSafe = st.SmRm;
     sf.SmFSSafe = st.StauB;
   }
-  if (sf.SmRmSafe < 1) AddErrorMessage("Warning: mtr<mmin Rm (S=" + FixedText(sf.SmRmSafe, 2) + ")");
-  if (sf.SmFSSafe < 1) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(sf.SmFSSafe, 2) + ")");
+  if (FallsShort(sf.SmRmSafe)) AddErrorMessage("Warning: mtr<mmin Rm (S=" + FixedText(sf.SmRmSafe, 2) + ")");
+  if (FallsShort(sf.SmFSSafe)) AddErrorMessage("Error  : mtr<mmin FM (S=" + FixedText(sf.SmFSSafe, 2) + ")");
   return true;
 }

@@ -85,10 +85,36 @@ TEST(DocumentLayout, VerdictCountsErrorsAndWarningsByTheirPrefixes) {
   };
   const Case cases[] = {
       {{}, "no errors"},
-      {{"Remark without a kind"}, "no errors"},
+      // A text without a kind reports a failed check.
+      {{"Remark without a kind"}, "1 error, 0 warnings"},
       {{"Warning: exz. FK<FKerf2 !"}, "0 errors, 1 warning"},
       {{"Error  : SF < 1 !", "Error  : Sp < 1 !", "Warning: a"}, "2 errors, 1 warning"},
       {{"Fatal  : dK = 0!", "Error  : b", "Warning: c", "Warning: d"}, "1 fatal error, 1 error, 2 warnings"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.verdict);
+    EXPECT_EQ(VerdictText(CountMessages(c.messages)), c.verdict);
+  }
+}
+
+// A failed check whose text carries no kind still counts: a joint with one
+// never reads "no errors". The data checks without a kind that stop the run
+// are fatal.
+TEST(DocumentLayout, VerdictCountsFailedChecksWithoutAKindPrefix) {
+  struct Case {
+    std::vector<std::string> messages;
+    const char* verdict;
+  };
+  const Case cases[] = {
+      {{"p perm. clamp.plate 1 ! (S= 0.45)"}, "1 error, 0 warnings"},
+      {{"alternat.stress exc.! (S=0.50)", "alternat.stress! (S=0.70)", "Warning: FSm/F0.2min > 1"},
+       "2 errors, 1 warning"},
+      {{"yield point override !", "\xE6 tr = 0 !"}, "2 errors, 0 warnings"},
+      {{"mat_b_e.dbf not found !"}, "1 error, 0 warnings"},
+      {{"Error: function tan in Unit math"}, "1 error, 0 warnings"},
+      {{"dK = 0! (screw head)", "dw = 0! (screw head)", "P = 0 ! "}, "3 fatal errors, 0 errors, 0 warnings"},
+      {{"Rm,B = 0 !", "Re,B = 0 !", "beta b,B = 0 !", "p perm. clamp.plate 2 ! (S= 0.85)"},
+       "3 fatal errors, 1 error, 0 warnings"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.verdict);

@@ -381,3 +381,94 @@ TEST_F(CalculationTest, AnEccentricJointWithoutLoadFactorEndsTheRunFatally) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lengths no joint can have stop the run by name, as their zero cases do: a
+// chamfer longer than the engaged thread (a negative engaged length), and a
+// thread longer than the bolt (a free thread longer than the clamp length).
+TEST_F(CalculationTest, ImpossibleEngagedAndThreadLengthsEndTheRunByName) {
+  struct Case {
+    const char* name;
+    bool withNut;
+    std::function<void()> change;
+    const char* fatal;  // nullptr: no fatal ending
+  };
+  // The tapped joint engages l - lK = 60 - 42 = 18 mm, the nut joint its
+  // nut height of 10.8 mm.
+  const Case cases[] = {
+      {"tapped: chamfer 24 beyond 18 engaged", false, [] { Fase = 24; }, "Fatal  : m tr < 0 (chamfer) !"},
+      {"tapped: chamfer as long as the engaged thread", false, [] { Fase = 18; }, "Fatal  : A tau B = 0 !"},
+      {"tapped: chamfer 17", false, [] { Fase = 17; }, nullptr},
+      {"standard nut: chamfer 12 beyond the nut", true, [] { Fase = 12; }, "Fatal  : m tr < 0 (chamfer) !"},
+      {"special nut: chamfer 12 beyond the nut", true,
+       [] {
+         Mutter.NutType = 4;
+         Fase = 12;
+       },
+       "Fatal  : m tr < 0 (chamfer) !"},
+      {"standard nut: chamfer 10", true, [] { Fase = 10; }, nullptr},
+      {"bolt type 3: thread 65 on a bolt of 60", true,
+       [] {
+         Schraube.BoltType = 3;
+         Schraube.b = 65;
+       },
+       "Fatal  : lG > l !"},
+      {"bolt type 3: thread as long as the bolt", true,
+       [] {
+         Schraube.BoltType = 3;
+         Schraube.b = 60;
+       },
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunChanged(c.withNut, c.change);
+    const auto messages = ::testing::PrintToString(MessageTexts());
+    if (c.fatal) {
+      EXPECT_TRUE(HasMessage(c.fatal)) << messages;
+      EXPECT_EQ(CalcFatalFlag, 1);
+    } else {
+      EXPECT_EQ(CalcFatalFlag, 0) << messages;
+      EXPECT_GE(MGeo, 0);
+    }
+    EXPECT_FALSE(HasMessageStartingWith("Error  : mtr<mmin FM (S=-")) << messages;
+    EXPECT_FALSE(HasMessageStartingWith("Warning: mtr<mmin Rm (S=-")) << messages;
+  }
+
+  // A bolt that ends within the clamped parts engages nothing: the design
+  // checks name it, with no engaged-length safety below 0 beside it.
+  RunChanged(false, [] { Schraube.lSec[1] = 40; });
+  EXPECT_TRUE(HasMessage("Fatal  : thread depth !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_FALSE(HasMessageStartingWith("Error  : mtr<mmin")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_FALSE(HasMessageStartingWith("Warning: mtr<mmin")) << ::testing::PrintToString(MessageTexts());
+}
+
+// An eccentric joint under a constant load has no alternating stress: no
+// fatigue safety is formed against it, so none is reported as exceeded, and
+// its safety is the 10000 of no alternating stress.
+TEST_F(CalculationTest, AConstantEccentricLoadHasNoAlternatingStressToExceed) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/eccentric.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  Last.FAmin = Last.FAmax;
+  Last.EnduranceChoice = 2;
+  Montage.GivenQuantity = 3;
+  Last.FM = 300000;
+  CalculateJoint();
+  const auto messages = ::testing::PrintToString(MessageTexts());
+  ASSERT_EQ(CalcFatalFlag, 0) << messages;
+  EXPECT_EQ(ExzKraftangriff.sigmaAb, 0);
+  EXPECT_LT(Last.sigmaASV, 0) << "the permissible amplitude beyond twice the yield load";
+  EXPECT_FALSE(HasMessageStartingWith("alternat.stress")) << messages;
+  EXPECT_TRUE(HasMessage("Error  : Sigma a = 0 !")) << messages;
+  EXPECT_EQ(Safety.SDexz, 10000);
+  for (const std::string& m : MessageTexts()) {
+    EXPECT_EQ(m.find("inf"), std::string::npos) << m;
+    EXPECT_EQ(m.find("nan"), std::string::npos) << m;
+  }
+}
+
+}  // namespace

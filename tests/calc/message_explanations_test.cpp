@@ -44,7 +44,8 @@ const char* const kCalculationMessages[] = {
     "mat_b_re.dbf: 12.9 not found !", "mat_b_e.dbf not found !",
     "Error  : mat_b_e.dbf not found !", "Error  : Aers (pow)", "Fatal  : out of range: FA !",
     "Error  : alpha A < 1, taken as 1 !", "Error  : height of nut = 0 !", "Error  : unknown nut type !",
-    "Error  : alpha T of bolt = 0 !", "Error  : alpha T of plate = 0 !",
+    "Error  : alpha T of bolt = 0 !", "Error  : alpha T of plate = 0 !", "Fatal  : lG > l !",
+    "Fatal  : m tr < 0 (chamfer) !",
 };
 
 TEST(MessageExplanationsTest, EveryCalculationMessageIsExplained) {

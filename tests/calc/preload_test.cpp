@@ -267,3 +267,105 @@ TEST_F(PreloadTest, AGivenTorqueOrPreloadWithPrevailingTorqueIsMetAndKeptThrough
 }
 
 }  // namespace
+
+namespace {
+
+// MA,min, its scatter and FM,min of the tightening factor alphaA, recomputed
+// from the torques of the run.
+struct TorquesOfFactor {
+  Extended MAmin, scatter, FMmin;
+};
+TorquesOfFactor OfFactor(Extended alphaA) {
+  const Extended pre = Last.MApre + Last.MApreFrictionMax;
+  const Extended MAmin = (Last.FM / alphaA / Last.FMmin) * (Last.MAmax2 - pre) + pre;
+  return {MAmin, (Last.MA - MAmin) / (Last.MA + MAmin), Last.FM / alphaA};
+}
+
+}  // namespace
+
+// A minimum torque at or below the prevailing torque (with the friction
+// torque of the preset axial load) leaves no tightening factor: the run names
+// it and goes on with the record's factor, never with a negative one.
+TEST_F(PreloadTest, AMinimumTorqueBelowThePrevailingTorqueFallsBackToTheGivenFactor) {
+  struct Case {
+    const char* name;
+    Word choice, given;
+    Extended MA, MAmin, scatter, MApre, FApre;
+  };
+  const Case cases[] = {
+      {"MA,min 4 below MApre 5", 3, 1, 0, 4, 0, 5, 0},
+      {"MA,min equal to MApre", 3, 1, 0, 5, 0, 5, 0},
+      {"MA 5.9 with 10 % scatter below MApre 5 and FApre 800", 2, 2, 5.9L, 0, 0.1L, 5, 800},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpTappedM12Joint();
+    Montage.alphaA = 1.6L;
+    Montage.GivenQuantity = c.given;
+    Last.MA = c.MA;
+    Last.AlphaAChoice = c.choice;
+    Last.MAmin = c.MAmin;
+    Last.TorqueScatter = c.scatter;
+    Last.MApre = c.MApre;
+    Last.FApre = c.FApre;
+    CalculateJoint();
+    const auto messages = ::testing::PrintToString(MessageTexts());
+    ASSERT_EQ(CalcFatalFlag, 0) << messages;
+    EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !")) << messages;
+    EXPECT_EQ(Montage.alphaA, 1.6L);
+    EXPECT_FALSE(HasMessage("Error  : alpha A < 1, taken as 1 !"));
+    const TorquesOfFactor used = OfFactor(1.6L);
+    EXPECT_NEAR(D(TighteningUsed.MAmin), D(used.MAmin), 1e-9);
+    EXPECT_NEAR(D(TighteningUsed.FMminGiven), D(used.FMmin), 1e-6);
+    EXPECT_GT(TighteningUsed.FMminGiven, 0);
+    EXPECT_GT(Montage.DeltaFM, 0);
+    // The entered quantity stays in the record.
+    EXPECT_EQ(c.choice == 3 ? Last.MAmin : Last.TorqueScatter, c.choice == 3 ? c.MAmin : c.scatter);
+  }
+}
+
+// A quantity that leaves no tightening factor falls back to the record's
+// factor, which is then checked as a given one: below 1 it is named and taken
+// as 1. The record keeps the quantity entered, and names it at every run; the
+// run's MA,min, scatter and FM,min are those of the factor used.
+TEST_F(PreloadTest, TheFallBackFactorIsCheckedAsAGivenOneAndTheRunUsesItsTorques) {
+  struct Case {
+    const char* name;
+    Word choice;
+    Extended LASTTYPE::*field;
+    Extended entered;
+    const char* cause;
+  };
+  const Case cases[] = {
+      {"scatter 100 %", 2, &LASTTYPE::TorqueScatter, 1, "Error  : torque scatter !"},
+      {"MA,min 0", 3, &LASTTYPE::MAmin, 0, "Error  : MAmin - MApre = 0 !"},
+      {"FM,min 0", 4, &LASTTYPE::FMminGiven, 0, "Error  : FMmin given = 0 !"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpTappedM12Joint();
+    Montage.alphaA = 0.5L;  // left by an earlier run or stored
+    Last.AlphaAChoice = c.choice;
+    Last.*c.field = c.entered;
+    for (int run = 0; run < 2; ++run) {
+      SCOPED_TRACE(run);
+      CalculateJoint();
+      const auto messages = ::testing::PrintToString(MessageTexts());
+      ASSERT_EQ(CalcFatalFlag, 0) << messages;
+      EXPECT_TRUE(HasMessage(c.cause)) << messages;
+      // As a given factor, it is named once and kept as 1.
+      EXPECT_EQ(HasMessage("Error  : alpha A < 1, taken as 1 !"), run == 0) << messages;
+      EXPECT_EQ(Montage.alphaA, 1);
+      EXPECT_EQ(Last.*c.field, c.entered);
+      const TorquesOfFactor used = OfFactor(1);
+      EXPECT_NEAR(D(TighteningUsed.MAmin), D(used.MAmin), 1e-9);
+      EXPECT_NEAR(D(TighteningUsed.TorqueScatter), D(used.scatter), 1e-12);
+      EXPECT_NEAR(D(TighteningUsed.FMminGiven), D(used.FMmin), 1e-6);
+      EXPECT_NEAR(D(Last.MAmean), D((Last.MA + used.MAmin) / 2), 1e-9);
+      // Without a friction scatter the factor 1 leaves MA,min at MA,max.
+      EXPECT_NEAR(D(TighteningUsed.MAmin), D(Last.MA), 1e-9);
+    }
+  }
+}

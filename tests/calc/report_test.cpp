@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "../framework/output_test_support.h"
@@ -338,6 +339,73 @@ TEST_F(ReportTest, LoadCyclesOfAnySizeArePrintedWithOneExponent) {
     EXPECT_EQ(std::count(text.begin(), text.end(), 'E'), 1) << text;
     EXPECT_NEAR(static_cast<double>(printed / cycles), 1.0, 0.01) << text;
   }
+}
+
+// A tightening quantity that leaves no tightening factor: the report shows
+// the torques of the factor the run used, so that its rows agree with each
+// other (Tol MA = (MA,max - MA,min)/(MA,max + MA,min)), while the project
+// keeps what was entered.
+TEST_F(ReportTest, TheAssemblyRowsShowTheTorquesOfTheFactorTheRunUsed) {
+  struct Case {
+    const char* name;
+    Word choice;
+    Extended LASTTYPE::*field;
+    Extended entered;
+  };
+  const Case cases[] = {
+      {"MA,min 0", 3, &LASTTYPE::MAmin, 0},
+      {"scatter 100 %", 2, &LASTTYPE::TorqueScatter, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+    ASSERT_EQ(AbortFlag, 0);
+    CalcOptions.FrictionTolerances = 1;
+    Montage.alphaA = 0.5L;
+    Last.AlphaAChoice = c.choice;
+    Last.*c.field = c.entered;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0);
+    const std::string report = Write("fallback", kDeviceBatchTxt);
+    Extended alphaA = 0, MAmax = 0, MAmin = 0, MAnom = 0, tol = 0;
+    std::string text;
+    ASSERT_TRUE(RowValue(report, "alpha A", true, alphaA, text)) << text;
+    ASSERT_TRUE(RowValue(report, "MA,max", true, MAmax, text)) << text;
+    ASSERT_TRUE(RowValue(report, "MA,min", true, MAmin, text)) << text;
+    ASSERT_TRUE(RowValue(report, "MA,nom", true, MAnom, text)) << text;
+    ASSERT_TRUE(RowValue(report, "Tol MA", true, tol, text)) << text;
+    EXPECT_EQ(alphaA, 1);
+    EXPECT_GT(MAmin, 0);
+    EXPECT_NEAR(static_cast<double>(tol), static_cast<double>((MAmax - MAmin) / (MAmax + MAmin) * 100), 0.05 + 1e-9);
+    EXPECT_NEAR(static_cast<double>(MAnom), static_cast<double>((MAmax + MAmin) / 2), 0.01);
+    EXPECT_NE(report.find("alpha A < 1, taken as 1 !"), std::string::npos);
+    EXPECT_EQ(Last.*c.field, c.entered);
+  }
+}
+
+// A value that is not finite is no result: it prints as a dash, never as
+// "inf" or "nan", and is read as that text.
+TEST_F(ReportTest, AValueThatIsNotFinitePrintsAsADash) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_EQ(CalcFatalFlag, 0);
+  Safety.SF = std::numeric_limits<Extended>::infinity();
+  Safety.SP = -std::numeric_limits<Extended>::infinity();
+  Last.FKRo = std::numeric_limits<Extended>::quiet_NaN();
+  ReportValues values;
+  ReportValueCollector = &values;
+  const std::string report = Write("notfinite", kDeviceBatchTxt);
+  ReportValueCollector = nullptr;
+  for (const char* word : {"inf", "nan", "INF", "NAN"}) EXPECT_EQ(report.find(word), std::string::npos) << word;
+  std::size_t dashes = 0;
+  for (const ReportRow& row : values.rows) {
+    for (Extended v : row.value.values) EXPECT_TRUE(std::isfinite(static_cast<double>(v))) << row.symbol;
+    if (row.symbol == "SF=Re/Sig.redB" || row.symbol == "Sp=pperm/pmax" || row.symbol == "FKRmax") {
+      EXPECT_EQ(row.value.text, "-") << row.symbol;
+      EXPECT_TRUE(row.value.values.empty()) << row.symbol;
+      ++dashes;
+    }
+  }
+  EXPECT_EQ(dashes, 3u);
 }
 
 }  // namespace
