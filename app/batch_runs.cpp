@@ -79,7 +79,10 @@ std::string BatchOutputName(const std::string& projectFile, const std::string& m
 // identity of its own). No output of the run may take the place of any of
 // them.
 struct RunFiles {
-  std::map<std::pair<dev_t, ino_t>, std::string> projectIds;
+  struct Project {
+    std::string name, file;
+  };
+  std::map<std::pair<dev_t, ino_t>, Project> projectIds;
   std::unordered_map<std::string, std::string> projectNames;
   // The resolved name of each output the run wrote, and its project. Only
   // the run's own writes count: once another program replaces one, the
@@ -93,7 +96,7 @@ RunFiles FilesOfProjects(const std::vector<std::string>& projects) {
     const std::string file = FindExistingFile(ProjectFilePath(project));
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    files.projectIds.emplace(std::make_pair(st.st_dev, st.st_ino), project);
+    files.projectIds.emplace(std::make_pair(st.st_dev, st.st_ino), RunFiles::Project{project, file});
     files.projectNames.emplace(ResolvedFileName(file), project);
   }
   return files;
@@ -115,16 +118,21 @@ FileStamp StampOf(const std::string& file) {
   return {true, st.st_dev, st.st_ino, st.st_mtim};
 }
 
+bool SameFile(const FileStamp& a, const FileStamp& b) {
+  return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
 bool SameStamp(const FileStamp& a, const FileStamp& b) {
-  return a.exists && b.exists && a.device == b.device && a.inode == b.inode &&
-         a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+  return SameFile(a, b) && a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
 }
 
 // The project of the run whose file output names, or null.
 const std::string* ProjectAt(const RunFiles& files, const FileStamp& existing, const std::string& resolved) {
   if (existing.exists) {
+    // A project that another program replaced since has left its identity
+    // free for another file.
     const auto id = files.projectIds.find({existing.device, existing.inode});
-    if (id != files.projectIds.end()) return &id->second;
+    if (id != files.projectIds.end() && SameFile(StampOf(id->second.file), existing)) return &id->second.name;
   }
   const auto named = files.projectNames.find(resolved);
   return named == files.projectNames.end() ? nullptr : &named->second;

@@ -272,21 +272,27 @@ TEST_F(CommandLineTest, ANameEndingInADotIsLoadedAsTypedAndANameWithoutOneIsTold
   }
 }
 
-// Once another program replaces an output of the run and moves it to the
-// name of a later output, that file is not the run's: the later project is
-// written in its place.
-TEST_F(CommandLineTest, AnOutputThatAnotherProgramMovedIsNoLongerTheRuns) {
-  const std::string a = Sample("null.bq4", "a.bq4"), b = Sample("hot.bq4", "b.bq4");
+// Once another program moves an output of the run, or a project of it, to
+// the name of a later output (and saves the project anew), that file is no
+// longer the run's: the later project is written in its place.
+TEST_F(CommandLineTest, AFileThatAnotherProgramMovedIsNoLongerTheRuns) {
   static std::string folder;
   folder = dir_;
-  BatchWindowModulesInit = [] { std::filesystem::rename(folder + "/a.txt", folder + "/b.txt"); };
-  testing::internal::CaptureStderr();
-  const int code = RunBatchProjects({a, b}, "/I");
-  const std::string err = testing::internal::GetCapturedStderr();
-  BatchWindowModulesInit = nullptr;
-  platform::SetBatchMode(false);
-  EXPECT_EQ(code, kExitOk) << err;
-  EXPECT_NE(FileText(dir_ + "/b.txt").find(b + "\n"), std::string::npos);
+  for (const bool project : {false, true}) {
+    SCOPED_TRACE(project ? "a project moved" : "an output moved");
+    const std::string a = Sample("null.bq4", "a.bq4"), b = Sample("hot.bq4", "b.bq4");
+    BatchWindowModulesInit = project ? +[] {
+      std::filesystem::rename(folder + "/a.bq4", folder + "/b.txt");
+      std::filesystem::copy_file(folder + "/b.bq4", folder + "/a.bq4");
+    } : +[] { std::filesystem::rename(folder + "/a.txt", folder + "/b.txt"); };
+    testing::internal::CaptureStderr();
+    const int code = RunBatchProjects({a, b}, "/I");
+    const std::string err = testing::internal::GetCapturedStderr();
+    BatchWindowModulesInit = nullptr;
+    platform::SetBatchMode(false);
+    EXPECT_EQ(code, kExitOk) << err;
+    EXPECT_NE(FileText(dir_ + "/b.txt").find(b + "\n"), std::string::npos);
+  }
 }
 
 TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {
