@@ -7,7 +7,10 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 
 #include "app/startup.h"
 #include "cad/cad_output.h"
@@ -72,20 +75,30 @@ std::string BatchOutputName(const std::string& projectFile, const std::string& m
 }
 
 // The files the projects of a run stand for, each as its load finds it
-// (whatever the case of its name and folders, through links): no output of
-// the run may take the place of any of them.
-struct ProjectFile {
-  std::string name;
-  dev_t device = 0;
-  ino_t inode = 0;
+// (whatever the case of its name and folders, through links): by identity
+// and by resolved name (a stick that folds case gives each spelling an
+// identity of its own). No output of the run may take the place of any of
+// them.
+struct RunFiles {
+  struct Project {
+    std::string name, file;
+  };
+  std::map<std::pair<dev_t, ino_t>, Project> projectIds;
+  std::unordered_map<std::string, std::string> projectNames;
+  // The resolved name of each output the run wrote, and its project. Only
+  // the run's own writes count: once another program replaces one, the
+  // identity it had may come back as another file.
+  std::unordered_map<std::string, std::string> outputs;
 };
 
-std::vector<ProjectFile> FilesOfProjects(const std::vector<std::string>& projects) {
-  std::vector<ProjectFile> files;
+RunFiles FilesOfProjects(const std::vector<std::string>& projects) {
+  RunFiles files;
   for (const std::string& project : projects) {
+    const std::string file = FindExistingFile(ProjectFilePath(project));
     struct stat st {};
-    if (::stat(FindExistingFile(ProjectFilePath(project)).c_str(), &st) == 0 && S_ISREG(st.st_mode))
-      files.push_back({project, st.st_dev, st.st_ino});
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    files.projectIds.emplace(std::make_pair(st.st_dev, st.st_ino), RunFiles::Project{project, file});
+    files.projectNames.emplace(ResolvedFileName(file), project);
   }
   return files;
 }
@@ -114,35 +127,36 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
   return SameFile(a, b) && a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
 }
 
-// An output written by an earlier project of the run, and that project.
-struct WrittenOutput {
-  std::string project;
-  FileStamp stamp;
-};
+// The project of the run whose file output names, or null.
+const std::string* ProjectAt(const RunFiles& files, const FileStamp& existing, const std::string& resolved) {
+  if (existing.exists) {
+    // A project that another program replaced since has left its identity
+    // free for another file.
+    const auto id = files.projectIds.find({existing.device, existing.inode});
+    if (id != files.projectIds.end() && SameFile(StampOf(id->second.file), existing)) return &id->second.name;
+  }
+  const auto named = files.projectNames.find(resolved);
+  return named == files.projectNames.end() ? nullptr : &named->second;
+}
 
 // An output never takes the place of its own project (a project named x.txt
 // run with "/I"), nor of another project of the run, nor of the output of an
 // earlier project of the run (flange.bq4 and flange.bak both give
 // flange.txt), nor of a FIFO, device or folder: refused before the project
 // is loaded.
-bool RefuseOutput(const std::string& projectFile, const std::string& output, const std::vector<ProjectFile>& given,
-                  const std::vector<WrittenOutput>& written) {
+bool RefuseOutput(const std::string& projectFile, const std::string& output, const RunFiles& files) {
   if (output.empty()) return false;
-  const FileStamp existing = StampOf(output);
-  if (existing.exists) {
-    for (const ProjectFile& file : given) {
-      if (file.device != existing.device || file.inode != existing.inode) continue;
-      PrintToStderr(projectFile + ": its output " + output + " would replace " +
-                    (file.name == projectFile ? "the project itself" : "the project " + file.name + " of this run") +
-                    "; not written");
-      return true;
-    }
-    for (const WrittenOutput& earlier : written) {
-      if (!SameFile(earlier.stamp, existing)) continue;
-      PrintToStderr(projectFile + ": its output " + output + " would replace the output of the project " +
-                    earlier.project + " of this run; not written");
-      return true;
-    }
+  const std::string resolved = ResolvedFileName(output);
+  if (const std::string* project = ProjectAt(files, StampOf(output), resolved)) {
+    PrintToStderr(projectFile + ": its output " + output + " would replace " +
+                  (*project == projectFile ? "the project itself" : "the project " + *project + " of this run") +
+                  "; not written");
+    return true;
+  }
+  if (const auto earlier = files.outputs.find(resolved); earlier != files.outputs.end()) {
+    PrintToStderr(projectFile + ": its output " + output + " would replace the output of the project " +
+                  earlier->second + " of this run; not written");
+    return true;
   }
   return RefuseSpecialFile(output);
 }
@@ -274,14 +288,13 @@ int RunProjectMode(const std::string& projectFile, const std::string& modeSwitch
 
 // One project of the run; an output it writes joins those that later
 // projects of the run may not replace.
-int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, const std::vector<ProjectFile>& given,
-                  std::vector<WrittenOutput>& written) {
+int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, RunFiles& files) {
   const std::string output = BatchOutputName(projectFile, modeSwitch);
-  if (RefuseOutput(projectFile, output, given, written)) return kExitLoadFailed;
+  if (RefuseOutput(projectFile, output, files)) return kExitLoadFailed;
   const FileStamp before = StampOf(output);
   const int result = RunProjectMode(projectFile, modeSwitch);
   const FileStamp after = StampOf(output);
-  if (after.exists && !SameStamp(before, after)) written.push_back({projectFile, after});
+  if (after.exists && !SameStamp(before, after)) files.outputs.emplace(ResolvedFileName(output), projectFile);
   return result;
 }
 
@@ -299,8 +312,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
   // that differs only in case: the folder is listed once, not per output.
   platform::KeepFolderListings(projects.size() > 1);
   if (projects.size() > 1) platform::KeepFreedMemory();
-  const std::vector<ProjectFile> given = FilesOfProjects(projects);
-  std::vector<WrittenOutput> written;
+  RunFiles files = FilesOfProjects(projects);
   int worst = kExitOk;
   for (std::size_t i = 0; i < projects.size(); ++i) {
     if (progress) std::fprintf(stderr, "%zu/%zu\r", i + 1, projects.size());
@@ -313,7 +325,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     // Tables are opened and closed at every lookup: their semaphore files
     // stay rather than being made and deleted each time.
     KeepSemaphoreFiles = true;
-    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, given, written));
+    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, files));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
   CloseDbfTable();  // none stays open, nor holds its lock, past the run

@@ -84,7 +84,7 @@ bool IsBatchSwitch(const std::string& p) {
          (p.rfind("/CAD", 0) == 0 && p.find('/', 1) == std::string::npos);
 }
 bool IsWindowSwitch(const std::string& second) { return IsSwitch(second, "/E", "/e") || second == "/G"; }
-bool LacksExtension(const std::string& first) { return FileExtension(first).empty(); }
+bool LacksExtension(const std::string& first) { return !NameHoldsDot(first); }
 
 }  // namespace
 
@@ -149,7 +149,8 @@ bool RunCommandLineMode(const std::vector<std::string>& all, int& exitCode) {
       PrintToStderr(text);
     else
       ShowTraceMessage(text);
-    exitCode = kExitLoadFailed;
+    // Told, not failed: the program ends as after the help.
+    exitCode = kExitOk;
     return true;
   }
   return false;

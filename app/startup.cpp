@@ -77,7 +77,7 @@ void LoadCommandLineFile(const std::string& file) {
   // The new project lives where its name says, under the name as typed.
   CurrentDir = ExtractDirPart(file);
   CurrentFileName = StripPathAndExt(file);
-  CurrentFileExt = FileExtension(file);
+  CurrentFileExt = ProjectExtensionOf(file);
   AbortFlag = 0;
 }
 
@@ -101,7 +101,7 @@ void StartUp(Word mode) {
   if (!params.empty()) {
     const std::string& first = params[0];
     const std::string second = params.size() > 1 ? params[1] : "";
-    if (!IsSwitch(second, "/E", "/e") && second != "/G" && !FileExtension(first).empty()) {
+    if (!IsSwitch(second, "/E", "/e") && second != "/G" && NameHoldsDot(first)) {
       LoadCommandLineFile(first);
       if (!StartedWithFile && !CurrentFileName.empty()) {
         newProjectName = CurrentFileName;

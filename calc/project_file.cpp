@@ -510,9 +510,10 @@ void ReportLoadFailure(const std::string& text) {
 
 std::string ProjectFilePath(std::string_view name) {
   const std::string given(name);
-  if (FileExtension(given).empty() || HasFileExtension(given, InputFileExt.view())) return ProjectFileOfName(given);
-  // A name with another extension is the file of that name (flange.bak);
-  // failing that, a project name with dots ("joint.v2" for joint.v2.bq4).
+  if (!NameHoldsDot(given) || HasFileExtension(given, InputFileExt.view())) return ProjectFileOfName(given);
+  // A name with another extension, or none after its dot, is the file of
+  // that name (flange.bak, "a."); failing that, a project name with dots
+  // ("joint.v2" for joint.v2.bq4).
   if (TextFileExists(FindExistingFile(given))) return given;
   const std::string project = ProjectFileOfName(given);
   return TextFileExists(FindExistingFile(project)) ? project : given;
@@ -683,7 +684,7 @@ void ReadCalcFile(std::string_view fileName) {
   }
   CurrentDir = ExtractDirPart(path);
   CurrentFileName = StripPathAndExt(path);
-  CurrentFileExt = FileExtension(path);
+  CurrentFileExt = ProjectExtensionOf(path);
   RefreshTableRows();
   AbortFlag = 0;
   CalculateJoint();

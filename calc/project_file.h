@@ -39,8 +39,9 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error);
 bool ReadCalcText(std::string_view data, std::string& error);
 
 // The file that a name given to the loader stands for: a name with the
-// project extension as it is; a name without extension in CurrentDir with it;
-// a name with another extension that file when it exists (flange.bak), else
+// project extension as it is; a name without "." in CurrentDir with it;
+// a name with another extension, or ending in ".", that file when it exists
+// (flange.bak, "a."), else
 // the project file of that name with the extension added when that exists
 // ("joint.v2" for joint.v2.bq4), else the name as it is.
 std::string ProjectFilePath(std::string_view name);

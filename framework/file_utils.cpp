@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -185,11 +186,27 @@ bool HasFileExtension(std::string_view path, std::string_view ext) {
   return !ext.empty() && UpperCaseText(FileExtension(path)) == UpperCaseText(ext);
 }
 
-std::string ProjectExtension() { return CurrentFileExt.empty() ? InputFileExt.str() : CurrentFileExt; }
+bool NameHoldsDot(std::string_view path) { return path.find('.', NamePartStart(path)) != std::string_view::npos; }
+
+std::string ProjectExtension() {
+  if (CurrentFileExt == kNoFileExtension) return {};
+  return CurrentFileExt.empty() ? InputFileExt.str() : CurrentFileExt;
+}
+
+std::string ProjectExtensionOf(std::string_view path) {
+  const std::string_view name = path.substr(NamePartStart(path));
+  if (name.size() > 1 && name.back() == '.') return std::string(kNoFileExtension);
+  return FileExtension(path);
+}
+
+std::string ProjectFileOfStem(std::string_view stem) {
+  if (CurrentFileExt == kNoFileExtension) return std::string(stem);
+  return std::string(stem) + "." + ProjectExtension();
+}
 
 std::string CurrentProjectFile() {
   if (CurrentFileName.empty()) return {};
-  const std::string file = CurrentFileName + "." + ProjectExtension();
+  const std::string file = ProjectFileOfStem(CurrentFileName);
   return NamePartStart(CurrentFileName) > 0 ? file : AddBackslash(CurrentDir) + file;
 }
 
@@ -265,6 +282,66 @@ std::string OutputPathName(std::string_view path) {
   if (nameStart == 0) return std::string(path);
   const std::string folder = FindExistingFile(path.substr(0, nameStart));
   return AddBackslash(folder) + std::string(path.substr(nameStart));
+}
+
+namespace {
+
+// Letters of the other case: a name that also opens so lies in a folder
+// that folds case, or beside a file whose name differs only in case.
+std::string OtherSpelling(std::string_view name) {
+  std::string other(name);
+  for (char& c : other) {
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+    else if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return other;
+}
+
+// The entry of folder that name opens: name itself when the folder lists
+// it, else the listed entry equal to it apart from case, when that exists
+// and the name opens something.
+std::string ListedSpelling(const std::string& folder, const std::string& name) {
+  const std::string other = OtherSpelling(name);
+  if (other == name || !Exists(AddBackslash(folder) + other) || !Exists(AddBackslash(folder) + name)) return name;
+  const std::vector<std::string> entries = platform::FolderEntryNames(folder);
+  if (std::find(entries.begin(), entries.end(), name) != entries.end()) return name;
+  const std::string folded = UpperCaseText(name);
+  for (const std::string& entry : entries)
+    if (entry.size() == name.size() && UpperCaseText(entry) == folded) return entry;
+  return name;
+}
+
+std::string RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+}  // namespace
+
+std::string ResolvedFileName(std::string_view path) {
+  if (path.empty()) return {};
+  // The whole name when it opens something (a link to the file it names),
+  // else its folder and the name as given.
+  std::string resolved = RealPath(std::string(path));
+  std::string rest;
+  if (resolved.empty()) {
+    const std::size_t nameStart = NamePartStart(path);
+    rest = std::string(path.substr(nameStart));
+    resolved = RealPath(nameStart == 0 ? std::string(".") : std::string(path.substr(0, nameStart)));
+    if (resolved.empty()) return std::string(path);
+  }
+  // Each component as its folder lists it.
+  std::string spelled = "/";
+  std::size_t start = 1;
+  while (start < resolved.size()) {
+    std::size_t end = resolved.find('/', start);
+    if (end == std::string::npos) end = resolved.size();
+    spelled = AddBackslash(spelled) + ListedSpelling(spelled, resolved.substr(start, end - start));
+    start = end + 1;
+  }
+  return rest.empty() ? spelled : AddBackslash(spelled) + rest;
 }
 
 bool WildcardMatchExact(std::string_view name, std::string_view mask) {

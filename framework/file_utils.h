@@ -50,11 +50,22 @@ std::string ExtensionAfterFirstDot(std::string_view name);
 std::string FileExtension(std::string_view path);
 // True when the extension of the last component of path is ext, in any case.
 bool HasFileExtension(std::string_view path, std::string_view ext);
+// True when the last component of path holds a "." ("a.", "joint.v2"): a
+// project name typed without one lacks its extension.
+bool NameHoldsDot(std::string_view path);
 
 // Project files. A project is named by its stem (CurrentFileName, which may
 // hold dots: "Flansch 1.5") in CurrentDir; its file has the extension it was
-// loaded or saved with (CurrentFileExt), else InputFileExt.
+// loaded or saved with (CurrentFileExt), else InputFileExt. A file whose
+// name ends in "." ("a.") has none: its stem is its whole name.
 std::string ProjectExtension();
+// CurrentFileExt for a project loaded from or made as path: its extension,
+// or kNoFileExtension for a name that ends in ".".
+inline constexpr std::string_view kNoFileExtension = ".";
+std::string ProjectExtensionOf(std::string_view path);
+// The file of a project stem: stem, "." and ProjectExtension(), or the stem
+// alone for a file without extension.
+std::string ProjectFileOfStem(std::string_view stem);
 // The current project's file: CurrentDir (unless CurrentFileName carries its
 // folder), CurrentFileName, "." and ProjectExtension(); empty without a name.
 std::string CurrentProjectFile();
@@ -77,6 +88,12 @@ std::string NewFileName(std::string_view path);
 // case, its name exactly as given. A name is its bytes here: a file whose
 // name differs only in case is another file, and stays.
 std::string OutputPathName(std::string_view path);
+// The name under which the file path opens is known where it lies: folders
+// and links resolved, and each component spelled as its folder lists it
+// where the file system folds case (on a stick P.TXT opens p.txt). Two names
+// that open one file resolve alike, whatever the file system; a component
+// that does not exist stays as given.
+std::string ResolvedFileName(std::string_view path);
 
 // DOS wildcard match ("*", "?", "*.*" matches every name; "name.*" also
 // matches "name"), case-insensitive.

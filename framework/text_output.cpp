@@ -182,7 +182,7 @@ std::string FileLineText() {
   if (TrimRightText(CurrentFileName).empty()) return "new project, not saved yet";
   // Names are the file system's UTF-8; the report is a stored text.
   if (StartedWithFile) return Utf8ToOem(CurrentProjectFile());
-  const std::string name = CurrentFileName + "." + ProjectExtension();
+  const std::string name = ProjectFileOfStem(CurrentFileName);
   if (CurrentDir.size() + CurrentFileName.size() >= 70) return Utf8ToOem(name);
   return Utf8ToOem(AddBackslash(CurrentDir) + name);
 }

@@ -13,6 +13,7 @@
 
 #include "app/batch_runs.h"
 #include "app/json_results.h"
+#include "app/main_window.h"
 #include "app_test_support.h"
 #include "cad/cad_output.h"
 #include "cad/hatching.h"
@@ -270,6 +271,63 @@ TEST_F(CommandLineTest, ADrawingStoppedHalfwayNamesWhatStoppedIt) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(ReportUnwrittenDrawing(kCadIges, CalcMessages.count), kExitLoadFailed);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "the drawing " + dir_ + "/x.igs cannot be written\n");
+}
+
+// A project named "a." is loaded as typed, by the window and by the batch
+// modes, and the report names it; a name without any "." is told and ends
+// the program as the help does, with exit code 0.
+TEST_F(CommandLineTest, ANameEndingInADotIsLoadedAsTypedAndANameWithoutOneIsToldAndEndsWell) {
+  const std::string a = Sample("eccentric.bq4", "a.");
+  SetCommandLineParams({a});
+  {
+    Thh main;
+    EXPECT_EQ(StartedWithFile, 1);
+    EXPECT_EQ(CurrentProjectFile(), a);
+    EXPECT_FALSE(StartUpEndsProgram());
+  }
+  SetCommandLineParams({});
+  int code = -1;
+  EXPECT_FALSE(RunCommandLineMode({a}, code));
+  EXPECT_FALSE(IsBatchCommandLine({a}));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunBatchProjects({a}, "/I"), kExitOk);
+  const std::string err = testing::internal::GetCapturedStderr();
+  platform::SetBatchMode(false);
+  EXPECT_EQ(err, "");
+  EXPECT_NE(FileText(dir_ + "/a..txt").find(a + "\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/a..bq4"));
+  for (const std::vector<std::string>& params :
+       std::vector<std::vector<std::string>>{{"x"}, {"dir.v2/x"}, {"/NOGUI", "x"}, {"x", "/X"}}) {
+    SCOPED_TRACE(testing::PrintToString(params));
+    testing::internal::CaptureStderr();
+    code = -1;
+    EXPECT_TRUE(RunCommandLineMode(params, code));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "extension .bq4 missing\n");
+    EXPECT_EQ(code, kExitOk);
+  }
+}
+
+// Once another program moves an output of the run, or a project of it, to
+// the name of a later output (and saves the project anew), that file is no
+// longer the run's: the later project is written in its place.
+TEST_F(CommandLineTest, AFileThatAnotherProgramMovedIsNoLongerTheRuns) {
+  static std::string folder;
+  folder = dir_;
+  for (const bool project : {false, true}) {
+    SCOPED_TRACE(project ? "a project moved" : "an output moved");
+    const std::string a = Sample("null.bq4", "a.bq4"), b = Sample("hot.bq4", "b.bq4");
+    BatchWindowModulesInit = project ? +[] {
+      std::filesystem::rename(folder + "/a.bq4", folder + "/b.txt");
+      std::filesystem::copy_file(folder + "/b.bq4", folder + "/a.bq4");
+    } : +[] { std::filesystem::rename(folder + "/a.txt", folder + "/b.txt"); };
+    testing::internal::CaptureStderr();
+    const int code = RunBatchProjects({a, b}, "/I");
+    const std::string err = testing::internal::GetCapturedStderr();
+    BatchWindowModulesInit = nullptr;
+    platform::SetBatchMode(false);
+    EXPECT_EQ(code, kExitOk) << err;
+    EXPECT_NE(FileText(dir_ + "/b.txt").find(b + "\n"), std::string::npos);
+  }
 }
 
 TEST(JsonText, NumbersReadBackExactlyAndAlwaysAsFloatingPoint) {

@@ -639,6 +639,33 @@ TEST_F(ProjectFileTest, DottedNamesAndOtherExtensionsAreWrittenToTheProjectsOwnF
   EXPECT_EQ(ProjectFilePath(Path("missing.v2")), Path("missing.v2"));
 }
 
+// A name ending in "." is loaded as typed when that file exists, and saved
+// back to it; when it does not, the project file of that name is tried.
+TEST_F(ProjectFileTest, ANameEndingInADotIsLoadedAsTypedAndSavedBackToIt) {
+  FillUnusualJoint(1, 1);
+  CurrentDir = dir_;
+  WriteCalcFile(Path("a.bq4"));
+  ASSERT_EQ(AbortFlag, 0);
+  std::filesystem::rename(Path("a.bq4"), Path("a."));
+  ConfirmOverwriteOn = 0;
+  Last.FAmax = 1;
+  CurrentDir.clear();
+  ReadCalcFile(Path("a."));
+  ASSERT_EQ(AbortFlag, 0) << LastFileErrorText();
+  EXPECT_EQ(CurrentProjectFile(), Path("a."));
+  Last.FAmax = 4321;
+  WriteCalcFile(CurrentFileName);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_FALSE(std::filesystem::exists(Path("a..bq4")));
+  Last.FAmax = 1;
+  ReadCalcFile(Path("a."));
+  EXPECT_EQ(Last.FAmax, 4321);
+  // "b." names b..bq4 when no file b. exists.
+  std::filesystem::rename(Path("a."), Path("b..bq4"));
+  EXPECT_EQ(ProjectFilePath(Path("b.")), Path("b..bq4"));
+  EXPECT_EQ(ProjectFilePath(Path("c.")), Path("c."));
+}
+
 TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   InitDbfModules();
   DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";

@@ -95,6 +95,46 @@ TEST_F(FileUtilsTest, ProjectFilesLookOnlyAtTheExtensionOfTheLastComponent) {
   EXPECT_EQ(CurrentProjectFile(), "");
 }
 
+// A file whose name ends in "." has no extension, and its project is that
+// file: loaded, saved back and named under the whole name, where a name
+// typed without any "." still lacks its extension.
+TEST_F(FileUtilsTest, AProjectFileWhoseNameEndsInADotIsItsOwnFile) {
+  for (const char* name : {"a.", "/d/a.", "d.v2/a.", "joint.v2", "Flansch 1.5"}) EXPECT_TRUE(NameHoldsDot(name)) << name;
+  for (const char* name : {"a", "d.v2/a", "", "/x.y/"}) EXPECT_FALSE(NameHoldsDot(name)) << name;
+  EXPECT_EQ(ProjectExtensionOf("/d/a."), kNoFileExtension);
+  EXPECT_EQ(ProjectExtensionOf("/d/a.bak"), "bak");
+  EXPECT_EQ(ProjectExtensionOf("/d.v2/a"), "");
+  CurrentDir = "/p q/";
+  CurrentFileName = "a.";
+  CurrentFileExt = ProjectExtensionOf("/p q/a.");
+  EXPECT_EQ(CurrentProjectFile(), "/p q/a.");
+  EXPECT_EQ(ProjectFileOfName("a."), "/p q/a.");
+  EXPECT_EQ(ProjectFileOfName("b"), "/p q/b.bq4");
+  // A name typed for a new project still gets the extension.
+  CurrentFileExt.clear();
+  EXPECT_EQ(CurrentProjectFile(), "/p q/a..bq4");
+}
+
+// Two names that open one file resolve alike: links, "." and "..", a folder
+// reached another way; names that differ (also only in case, on a file
+// system that keeps them apart) stay apart, and a name not there yet keeps
+// its spelling.
+TEST_F(FileUtilsTest, NamesThatOpenOneFileResolveAlike) {
+  fs::create_directories(Path("Runs/Sub"));
+  Make("Runs/p.txt");
+  Make("Runs/P.TXT");
+  fs::create_directory_symlink(Path("Runs"), Path("link"));
+  fs::create_symlink("p.txt", Path("Runs/alias.txt"));
+  const std::string real = fs::canonical(dir_).string() + "/Runs/";
+  for (const std::string& name :
+       {Path("Runs/p.txt"), Path("link/p.txt"), Path("Runs/Sub/../p.txt"), dir_ + "//Runs/./p.txt", Path("Runs/alias.txt")})
+    EXPECT_EQ(ResolvedFileName(name), real + "p.txt") << name;
+  EXPECT_EQ(ResolvedFileName(Path("link/P.TXT")), real + "P.TXT");
+  EXPECT_EQ(ResolvedFileName(Path("link/new.txt")), real + "new.txt");
+  EXPECT_EQ(ResolvedFileName(Path("link/Sub/../New.TXT")), real + "New.TXT");
+  EXPECT_EQ(ResolvedFileName(Path("none/x.txt")), Path("none/x.txt"));
+}
+
 TEST_F(FileUtilsTest, Wildcards) {
   const struct { const char* name; const char* mask; bool match; } cases[] = {
       {"a.dbf", "*.dbf", true},   {"A.DBF", "*.dbf", true},   {"a.dbf.bak", "*.dbf", false},
