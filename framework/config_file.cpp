@@ -115,6 +115,23 @@ Value PlotCommandLines() {
           }};
 }
 
+// Entry 102: "0" (the dialog chose none) leaves dates to the system's layout,
+// 1..4 choose one; any other line, a text or an empty one among them, is
+// year/month/day, as every other date code.
+Value DateCodeValue() {
+  return {[] { WriteIntLine(DateCodeSetting); },
+          [] {
+            std::string line;
+            ReadTextLine(line);
+            const std::string code = TrimRightText(line);
+            const int n = TextToInt(code);
+            if (!code.empty() && code.find_first_not_of('0') == std::string::npos)
+              DateCodeSetting = 0;
+            else
+              DateCodeSetting = static_cast<Word>(n >= 1 && n <= 4 ? n : 3);
+          }};
+}
+
 // Entry 77: left|top|width|height of the text window on one line.
 Value TextWindowLine() {
   return {[] {
@@ -271,10 +288,7 @@ std::vector<Entry> MakeEntries() {
   // Added after the classic entries: device path of the raw text printer.
   e.push_back({{{"Text printer device", Path(TextPrinterDevice)}}, nullptr});  // 101
   // The date layout chosen in the dialog; 0 (none) follows the system's.
-  e.push_back({{{"Date Code", Int(DateCodeSetting)}}, [] {  // 102
-                 FixOutside<Word>(DateCodeSetting, 0, 4, 0);
-                 ApplyDateLayout();
-               }});
+  e.push_back({{{"Date Code", DateCodeValue()}}, [] { ApplyDateLayout(); }});  // 102
   return e;
 }
 

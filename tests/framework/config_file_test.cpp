@@ -6,7 +6,10 @@
 #include <fstream>
 #include <vector>
 
+#include "../comma_locale.h"
 #include "framework/change_history.h"
+#include "framework/clock.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/text_output.h"
@@ -152,6 +155,41 @@ TEST_F(ConfigFileTest, ValuesOutOfRangeAreCorrected) {
   EXPECT_EQ(ScreendumpScale, 1);
   EXPECT_EQ(PrintScaleVertical, 1);
   EXPECT_EQ(CadState.CadLayerWidths[2], 1);
+}
+
+// "Date Code": 0 (none chosen) leaves dates to the system's layout, 1..4
+// choose one, and any other value, a text or an empty line among them, is
+// year/month/day; a file that ends before the entry leaves the system's.
+TEST_F(ConfigFileTest, DateCodesOtherThanTheFourAreYearMonthDay) {
+  testlocale::LocaleNames german("de_DE.UTF-8", nullptr, nullptr);  // day.month.year
+  PinClock(ClockReading{2026, 12, 7, 9, 5, 0, 0});
+  WriteConfigFile();
+  const std::vector<std::string> written = Lines();
+  auto today = [&](const std::string& code) {
+    auto lines = written;
+    lines[ValueOf(lines, "Date Code")] = code;
+    Store(lines);
+    ReadConfigFile();
+    return TodayText();
+  };
+  std::vector<std::string> got;
+  for (const char* code : {"7", "x", "-1", "", "2.5", "5", "65536"}) got.push_back(today(code));
+  EXPECT_EQ(got, std::vector<std::string>(7, "2026/12/07"));
+  EXPECT_EQ(DateCodeSetting, 3);
+  WriteConfigFile();  // kept as year/month/day by the next start
+  ReadConfigFile();
+  EXPECT_EQ(TodayText(), "2026/12/07");
+  EXPECT_EQ(today("1"), "07.12.2026");
+  EXPECT_EQ(today(" 2 "), "12/07/2026");
+  EXPECT_EQ(today("4"), "07/12/2026");
+  EXPECT_EQ(today("0"), "07.12.2026");  // none chosen: the system's
+  EXPECT_EQ(DateCodeSetting, 0);
+  today("7");
+  StoreUpTo("Text printer device");  // an older file without the entry
+  DateCodeSetting = 0;
+  ReadConfigFile();
+  EXPECT_EQ(TodayText(), "07.12.2026");
+  UnpinClock();
 }
 
 TEST_F(ConfigFileTest, FileEndingAfterPrinterTypeKeepsTheLaterDefaults) {
