@@ -478,7 +478,9 @@ TEST_F(MainWindowTest, AnEditThatEndsTheCalculationFatallyShowsTheMessagesNotThe
   EXPECT_TRUE(DisplayHas("en = 0 !"));
   // None of the view's texts (its results) is left.
   for (const std::string& line : DisplayList->Lines())
-    if (line.rfind("6;", 0) == 0) EXPECT_EQ(std::count(results.begin(), results.end(), line), 0) << line;
+    if (line.rfind("6;", 0) == 0) {
+      EXPECT_EQ(std::count(results.begin(), results.end(), line), 0) << line;
+    }
   main.grab().save(QString::fromStdString(ScreenshotDir() + "/fatal_eccentric.png"));
 }
 

@@ -88,8 +88,9 @@ TEST_F(RandomJointsTest, ResultsStayFinite) {
 
     CalculateJoint();
     // Every ending on a fatal message is a fatal run.
-    if (!CalcFatalFlag)
+    if (!CalcFatalFlag) {
       ASSERT_FALSE(HasMessageStartingWith("Fatal")) << "run " << run << " " << ::testing::PrintToString(MessageTexts());
+    }
     if (CalcFatalFlag) continue;
     ++finished;
     const Extended values[] = {
