@@ -261,6 +261,8 @@ void TForm_confveskart::Button_tempdirClick() { Edit_outdir->setText(ShownPath(T
 
 void TForm_confveskart::Button_okClick() {
   AbortFlag = 0;
+  const TPlotProgramOptions o = Options();
+  if (RefusedInCommandLine(o.ProgramPath) || RefusedInCommandLine(o.OutputDir)) return;
   accept();
 }
 
