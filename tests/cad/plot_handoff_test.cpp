@@ -40,6 +40,15 @@ class PlotHandoffTest : public CadTest {
     s.Ok({{"Edit_text", "."}});
   }
 
+  // A drawing of one line on the plot device.
+  void PlotALine() {
+    StartDrawing(kCadPlotProgram);
+    CadBeginEntities();
+    CadLine(0, 0, 1, 1);
+    CadEndSection();
+    CadClose(0);
+  }
+
   std::string Executable(const std::string& name) {
     const std::string path = Dir() + "/" + name;
     std::ofstream(path) << "#!/bin/sh\n";
@@ -226,11 +235,7 @@ TEST_F(PlotHandoffTest, ProgramInAFolderWithBlanksIsStoredAsALineThatRuns) {
   CadState.PlotCommandLines[0].clear();
   ReadConfigFile();
   ASSERT_EQ(CadState.PlotCommandLines[0], line);
-  StartDrawing(kCadPlotProgram);
-  CadBeginEntities();
-  CadLine(0, 0, 1, 1);
-  CadEndSection();
-  CadClose(0);
+  PlotALine();
   EXPECT_EQ(AbortFlag, 0);
   for (int i = 0; i < 500 && fake.Arguments("VESKART.EXE").size() < 2; ++i) platform::SleepMs(10);
   EXPECT_EQ(fake.Arguments("VESKART.EXE"), (std::vector<std::string>{TempDir + "/veskart", "/CHPL"}));
@@ -271,11 +276,7 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
   for (const std::string& stored : {plotter + " veskart /CHPL", plotter + " /tmp/bq4-1-gone00/VESKART.DXF /CHPL"}) {
     fs::remove(Dir() + "/bin/plotter.args");
     CadState.PlotCommandLines[0] = stored;
-    StartDrawing(kCadPlotProgram);
-    CadBeginEntities();
-    CadLine(0, 0, 1, 1);
-    CadEndSection();
-    CadClose(0);
+    PlotALine();
     EXPECT_EQ(AbortFlag, 0);
     for (int i = 0; i < 500 && fake.Arguments("plotter").size() < 2; ++i) platform::SleepMs(10);
     const std::string expected = stored.find("DXF") == std::string::npos ? drawing : drawing + ".dxf";
