@@ -26,13 +26,17 @@ struct Value {
   std::function<void()> read;
 };
 
+// A value is one line: a line break would put every later entry out of
+// step, so none is ever written (the dialogs refuse names holding one).
+void WriteValueLine(std::string_view s) { WriteTextLine(OneLineDescription(s)); }
+
 Value Text(std::string& s) {
-  return {[&s] { WriteTextLine(s); }, [&s] { ReadTextLine(s); }};
+  return {[&s] { WriteValueLine(s); }, [&s] { ReadTextLine(s); }};
 }
 
 template <std::size_t N>
 Value Text(ShortString<N>& s) {
-  return {[&s] { WriteTextLine(s.view()); }, [&s] {
+  return {[&s] { WriteValueLine(s.view()); }, [&s] {
             std::string t;
             ReadTextLine(t);
             s = t;
@@ -41,7 +45,7 @@ Value Text(ShortString<N>& s) {
 
 // A folder or program: the file system's bytes (see PathOfStoredName).
 Value Path(std::string& s) {
-  return {[&s] { WriteTextLine(s); }, [&s] {
+  return {[&s] { WriteValueLine(s); }, [&s] {
             ReadTextLine(s);
             s = PathOfStoredName(s, false);
           }};
@@ -98,7 +102,7 @@ Value PlotCommandLines() {
             if (n < 1) n = 1;
             if (n > static_cast<int>(CadState.PlotCommandLines.size())) n = static_cast<int>(CadState.PlotCommandLines.size());
             WriteIntLine(n);
-            for (int i = 1; i < n; ++i) WriteTextLine(CadState.PlotCommandLines[static_cast<std::size_t>(i)]);
+            for (int i = 1; i < n; ++i) WriteValueLine(CadState.PlotCommandLines[static_cast<std::size_t>(i)]);
           },
           [] {
             int n = 0;
@@ -150,7 +154,7 @@ Value TextWindowLine() {
 
 // Entry 33: an empty line keeps the default command line.
 Value FirstPlotCommandLine() {
-  return {[] { WriteTextLine(CadState.PlotCommandLines[0]); },
+  return {[] { WriteValueLine(CadState.PlotCommandLines[0]); },
           [] {
             std::string line;
             ReadTextLine(line);
@@ -446,8 +450,9 @@ void WriteSessionFile() {
     TextFileVar.CloseQuiet();
     return;
   }
-  WriteTextLine(ProgShortNameLower + "\t Session " + CurrentDir);
-  for (const std::string& f : RecentFiles) WriteTextLine(f);
+  WriteTextLine(ProgShortNameLower + "\t Session " + OneLineDescription(CurrentDir));
+  // A name holding a line break never enters the list (AddRecentFile).
+  for (const std::string& f : RecentFiles) WriteTextLine(HoldsLineBreak(f) ? std::string() : f);
   TextFileVar.Close();
 }
 

@@ -1,5 +1,6 @@
 #include "framework/plot_program.h"
 
+#include "framework/change_history.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/message_box.h"
@@ -84,10 +85,7 @@ std::string CommandLineWord(const std::string& word) {
 
 bool RefusedInCommandLine(const std::string& name) {
   if (name.find_first_of("\"\r\n") == std::string::npos) return false;
-  std::string shown = name;
-  for (char& c : shown)
-    if (c == '\r' || c == '\n') c = '|';
-  ShowError("The name \"" + shown + "\" holds a double quote or a line break, which a command line of the plot "
+  ShowError("The name \"" + OneLineDescription(name) + "\" holds a double quote or a line break, which a command line of the plot "
             "program cannot hold; choose another");
   return true;
 }

@@ -283,6 +283,43 @@ TEST_F(ConfigFileTest, SessionFileKeepsTheFourRecentFiles) {
   for (const auto& f : RecentFiles) EXPECT_TRUE(f.empty());
 }
 
+// A name holding a line break never puts the files of one value a line out
+// of step: the recent list leaves it out, the state file's first line holds
+// the folder on one line, and a setting holding one (which the dialogs
+// refuse) is written on one line, so that every later entry reads back.
+TEST_F(ConfigFileTest, LineBreaksInNamesNeverShiftTheLaterLines) {
+  CurrentDir = "/home/user/Projekte \xC3\xA4\nzwei";
+  RecentFiles[1] = "/home/user/a.bq4";
+  RecentFiles[2] = "/home/user/b\r\nc.bq4";
+  RecentFiles[3] = "/home/user/d.bq4";
+  WriteSessionFile();
+  for (auto& f : RecentFiles) f = "x";
+  ReadSessionFile();
+  EXPECT_EQ(RecentFiles[1], "/home/user/a.bq4");
+  EXPECT_EQ(RecentFiles[2], "");
+  EXPECT_EQ(RecentFiles[3], "/home/user/d.bq4");
+  EXPECT_EQ(RecentFiles[4], "");
+
+  DefaultDataDir = "/home/user/Daten\nneu/";
+  HtmlBrowserPath = "/opt/web\rbrowser";
+  CadState.PlotCommandLines[0] = "/opt/plot\nveskart";
+  LinesPerPage = 50;
+  PrinterInterface = 2;
+  UnitSystem = 1;
+  DecimalMode = 1;
+  WriteConfigFile();
+  LinesPerPage = 66;
+  PrinterInterface = 1;
+  UnitSystem = 0;
+  DecimalMode = 2;
+  ReadConfigFile();
+  EXPECT_EQ(LinesPerPage, 50);
+  EXPECT_EQ(PrinterInterface, 2);
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(DecimalMode, 1);
+  EXPECT_EQ(DefaultDataDir, "/home/user/Daten|neu/");
+}
+
 // Older versions stored typed folders in Latin-1 and plot command lines in
 // code page 437. Such a name is read as its characters (UTF-8, as the file
 // system names them), unless it names a folder on disk byte for byte.
