@@ -84,12 +84,17 @@ void DocumentFails(const std::string& pdfPath, const std::string& reason) {
 std::vector<std::string> CapturedTextOutput(const std::function<void()>& write, std::string& failure) {
   const Word device = TextDevice;
   const Byte ask = AskTextDevice;
+  // One decimal sign in the document, that of every printed number: the
+  // table rows keep it rather than take the spreadsheet's.
+  const Word rowDecimals = DecimalMode;
   TextDevice = kDeviceTxt;
   AskTextDevice = 0;
+  DecimalMode = DecimalCommaMode == 2 ? 2 : 1;
   OutputFileName.clear();
   write();
   TextDevice = device;
   AskTextDevice = ask;
+  DecimalMode = rowDecimals;
   std::vector<std::string> lines;
   if (OutputFileName.empty()) return lines;
   const std::string source = OutputFileName;

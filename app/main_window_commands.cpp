@@ -27,6 +27,7 @@
 #include "framework/config_file.h"
 #include "framework/display_list.h"
 #include "framework/documents.h"
+#include "framework/drawing_info.h"
 #include "framework/drawing.h"
 #include "framework/error_explanations.h"
 #include "framework/file_utils.h"
@@ -48,6 +49,12 @@ const char* const kSupportAddress = "support@bq4.example";
 const char* const kNoBoltOrPlates = "Please enter first bolt and clampng pieces";
 
 bool JointHasBoltAndPlates() { return Klemmstuecke.nPlates > 0 && Schraube.nSections > 0; }
+
+// The texts of the drawing title dialog: names, number, header lines.
+std::vector<std::string> TitleTexts() {
+  return {DrawingName.str(), DrawingName2.str(), DrawingNumber.str(),
+          HeaderLines[1].str(), HeaderLines[2].str(), HeaderLines[3].str()};
+}
 
 // Hands an address to the desktop's opener as it is (never as a file name);
 // when nothing opens it, the user is told, with the address to use by hand.
@@ -150,8 +157,11 @@ void Thh::mi_fileNewClick() {
 }
 
 void Thh::GuidedNewInput() {
+  const std::vector<std::string> title = TitleTexts();
   ShowDrawingTitleDialogCommand();
   if (AbortFlag) return;
+  // What was typed is input: a later Cancel leaves it to the save question.
+  if (TitleTexts() != title) InputModified = 1;
   PreliminaryDesign(true);
   if (!AbortFlag) InputBoltType();
   if (!AbortFlag) EditClampingPieces();

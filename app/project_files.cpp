@@ -4,6 +4,7 @@
 #include "cad/cad_output.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
+#include "framework/input_dialogs.h"
 #include "framework/message_box.h"
 #include "framework/text_utils.h"
 
@@ -58,6 +59,8 @@ void RemoveRecentFile(int n) {
 void AddRecentFile(const std::string& name) {
   if (name.empty()) return;
   const std::string full = ProjectFileOfName(name);
+  // The state file keeps one name a line: a name holding a line break stays out.
+  if (HoldsLineBreak(full)) return;
   const std::string key = LowerCaseText(full);
   // One forward pass; a removal moves the next entry into the place just
   // tested, so look at the same place again.

@@ -58,6 +58,29 @@ std::string CellText(const std::string& text) {
   return out;
 }
 
+// The project file just put into column 1 of the active workbook: the lines
+// its layout holds as texts stay text cells however they look ("00123",
+// "1,5"), and the lines are kept to tell on import what the user changed.
+void KeepProjectLines(const std::string& name) {
+  std::vector<std::string> lines;
+  if (!ExcelApp || !ReadTextFileLines(StoredInputFileName(name), lines)) return;
+  TWorkbook& book = ExcelApp->Active();
+  const std::vector<bool> numbers = ProjectNumberLines(lines);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (!numbers[i]) book.textCells.insert({static_cast<int>(i + 1), 1});
+  book.projectLines = std::move(lines);
+}
+
+// Whether a cell read back is what the export made of a project file line:
+// the same text, or a number equal within the 15 digits a spreadsheet keeps.
+bool CellUnchanged(const TReadCell& cell, const std::string& line) {
+  const std::string shown = Utf8FromDisplay(OemToAnsiText(line));
+  NumberCell number;
+  if (cell.number && ParseNumberCell(shown, number))
+    return number.value == cell.value || std::fabs(number.value - cell.value) <= 1e-15 * std::fabs(number.value);
+  return !cell.number && cell.text == CellText(shown);
+}
+
 // Display format of a number cell: its decimals as written, scientific when
 // the text had an exponent.
 std::string NumberFormat(const NumberCell& n) {
@@ -145,6 +168,12 @@ const std::string* TWorkbook::Cell(int row, int column) const {
   return it == cells.end() ? nullptr : &it->second;
 }
 
+void TWorkbook::Clear() {
+  cells.clear();
+  textCells.clear();
+  projectLines.clear();
+}
+
 bool TWorkbook::OpenText(const std::string& path) {
   std::vector<std::string> lines;
   if (!ReadTextFileLines(path, lines)) return false;
@@ -179,7 +208,7 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
     Bq4WorkbookCell cell{static_cast<unsigned>(place.first - 1), static_cast<unsigned>(place.second - 1), 0, 0,
                          nullptr, nullptr};
     NumberCell number;
-    if (ParseNumberCell(text, number)) {
+    if (!textCells.count(place) && ParseNumberCell(text, number)) {
       cell.isNumber = 1;
       cell.value = number.value;
       cell.format = texts.emplace_back(NumberFormat(number)).c_str();
@@ -386,6 +415,14 @@ std::string NumberText(double value, const NumberCell& style) {
 
 bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::string>& texts,
                         std::string& error) {
+  std::vector<TReadCell> cells;
+  const bool read = ReadWorkbookColumn(path, column, cells, error);
+  texts.clear();
+  for (TReadCell& cell : cells) texts.push_back(std::move(cell.text));
+  return read;
+}
+
+bool ReadWorkbookColumn(const std::string& path, int column, std::vector<TReadCell>& texts, std::string& error) {
   texts.clear();
   ZipArchive zip(path);
   if (!zip.readable) {
@@ -446,16 +483,16 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
       }
     }
     if (c != column || row < 1 || row > kSheetRows) continue;
-    std::string text;
+    TReadCell text;
     if (type == u"s") {
       const auto index = static_cast<std::size_t>(value.toLongLong());
-      if (index < shared.size()) text = shared[index].toStdString();
+      if (index < shared.size()) text.text = shared[index].toStdString();
     } else if (type == u"inlineStr" || hasInline) {
-      text = inlineText.toStdString();
+      text.text = inlineText.toStdString();
     } else if (type == u"str" || type == u"e") {
-      text = value.toStdString();
+      text.text = value.toStdString();
     } else if (type == u"b") {
-      text = value == u"1" ? "1" : "0";
+      text.text = value == u"1" ? "1" : "0";
     } else if (!value.isEmpty()) {
       bool ok = false;
       double number = value.toDouble(&ok);
@@ -463,13 +500,15 @@ bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::st
       // hold "10,9" in number cells.
       if (!ok && value.count(u',') == 1 && !value.contains(u'.')) number = QString(value).replace(u',', u'.').toDouble(&ok);
       const NumberCell none{0, -1, false};
-      text = ok ? NumberText(number, style >= 0 && static_cast<std::size_t>(style) < styles.size()
-                                         ? styles[static_cast<std::size_t>(style)]
-                                         : none)
-                : value.toStdString();
+      text.text = ok ? NumberText(number, style >= 0 && static_cast<std::size_t>(style) < styles.size()
+                                              ? styles[static_cast<std::size_t>(style)]
+                                              : none)
+                     : value.toStdString();
+      text.number = ok;
+      text.value = ok ? number : 0;
     }
     if (texts.size() < static_cast<std::size_t>(row)) texts.resize(static_cast<std::size_t>(row));
-    texts[static_cast<std::size_t>(row - 1)] = text;
+    texts[static_cast<std::size_t>(row - 1)] = std::move(text);
   }
   if (xml.hasError()) {
     error = "the workbook " + path + " is damaged (" + xml.errorString().toStdString() + ")";
@@ -518,6 +557,7 @@ void StartExcel() {
   SetSpreadsheetCellWriter(&WriteStoredLine);
   // A missing project file is reported; the spreadsheet starts all the same.
   ShowStoredResultFile(CurrentFileName);
+  if (!AbortFlag) KeepProjectLines(CurrentFileName);
   AbortFlag = 0;
   const bool shown = ExcelApp->Show();
   SetNormalCursor();
@@ -538,9 +578,10 @@ void ExportInputToExcel() {
   if (AbortFlag) return;
   InputModified = 0;
   SetSpreadsheetCellWriter(&WriteStoredLine);
-  ExcelApp->Active().cells.clear();
+  ExcelApp->Active().Clear();
   ShowStoredResultFile(CurrentFileName);
   if (AbortFlag) return;
+  KeepProjectLines(CurrentFileName);
   if (!ExcelApp->Show()) AbortFlag = 1;
 }
 
@@ -577,17 +618,23 @@ void ImportExcelInput() {
     return;
   }
   const std::string book = ExcelApp->lastFile;
-  std::vector<std::string> cells;
+  std::vector<TReadCell> cells;
   std::string error;
   if (!ReadWorkbookColumn(book, 1, cells, error)) {
     ShowMessageText(error);
     AbortFlag = 1;
     return;
   }
-  // Column 1 holds the project file's lines (UTF-8); the file's own code page back.
+  // Column 1 holds the project file's lines (UTF-8); the file's own code
+  // page back, and a line the user left as it was with the project's bytes.
+  const std::vector<std::string>& exported = ExcelApp->Active().projectLines;
   std::vector<std::string> lines;
-  for (const std::string& cell : cells)
-    lines.push_back(AnsiToOemText(platform::DisplayFromQString(QString::fromStdString(cell))));
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i < exported.size() && CellUnchanged(cells[i], exported[i]))
+      lines.push_back(exported[i]);
+    else
+      lines.push_back(AnsiToOemText(platform::DisplayFromQString(QString::fromStdString(cells[i].text))));
+  }
   // A workbook of another shape fails here and leaves the joint as it is.
   if (!ReadCalcLines(lines, error)) {
     ShowMessageText("The workbook " + book + " holds no BQ4 input in column 1 (" + error +

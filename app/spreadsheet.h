@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,15 +16,22 @@
 // One sheet of cells, rows and columns counted from 1; texts are UTF-8.
 struct TWorkbook {
   std::map<std::pair<int, int>, std::string> cells;
+  // Cells written as texts whatever they look like ("00123", "1,5").
+  std::set<std::pair<int, int>> textCells;
+  // The project file's lines put into column 1 (code page 437), to tell on
+  // import which cells the user left as they were.
+  std::vector<std::string> projectLines;
 
   void SetCell(int row, int column, std::string text);
   const std::string* Cell(int row, int column) const;
+  void Clear();
   // Every line of a TAB-separated text file (UTF-8) into the
   // rows from 1, one field per column; false when the file cannot be read.
   bool OpenText(const std::string& path);
   // Writes the workbook (one sheet): a text that is a number (ParseNumberCell)
-  // as a number with its decimals as display format, any other as text with
-  // control characters as blanks. False with the reason when it cannot be written.
+  // and not among textCells as a number with its decimals as display format,
+  // any other as text with control characters as blanks. False with the
+  // reason when it cannot be written.
   bool Save(const std::string& path, std::string& error) const;
 };
 
@@ -59,13 +67,25 @@ void ExportInputToExcel();
 void PrintoutToExcel();
 // Loads the input from column 1 of the workbook that Start Excel or Export
 // wrote, as File Open does (tables, recalculation); the project keeps its
-// name and counts as modified. A workbook of another shape is reported and
-// leaves the joint unchanged (AbortFlag).
+// name and counts as modified. A cell the user left as it was gives back the
+// project file's line (a number within the 15 digits a spreadsheet keeps).
+// A workbook of another shape is reported and leaves the joint unchanged
+// (AbortFlag).
 void ImportExcelInput();
 
-// The texts of one column of a workbook's first sheet (.xlsx), row 1 first,
+// One cell of a column read back: its text as shown, and for a number cell
+// the number itself.
+struct TReadCell {
+  std::string text;
+  bool number = false;
+  double value = 0;
+};
+
+// The cells of one column of a workbook's first sheet (.xlsx), row 1 first,
 // numbers as their display format shows them; false with the reason when
 // the file is no readable workbook.
+bool ReadWorkbookColumn(const std::string& path, int column, std::vector<TReadCell>& cells, std::string& error);
+// The same, the texts alone.
 bool ReadWorkbookColumn(const std::string& path, int column, std::vector<std::string>& texts,
                         std::string& error);
 

@@ -45,7 +45,8 @@ bool EndsWithBat(const std::string& name) {
 
 // The program directory of a command line: its first word up to the last separator.
 std::string ProgramDirectoryOf(const std::string& line) {
-  const std::string first = line.substr(0, line.find(' '));
+  const std::vector<std::string> words = SplitCommandLine(line);
+  const std::string first = words.empty() ? std::string() : words.front();
   const std::size_t sep = first.find_last_of("/\\");
   return sep == std::string::npos ? "" : first.substr(0, sep);
 }
@@ -70,10 +71,11 @@ void MoveIntoBatchFile(std::string& line) {
     if (name.empty() || name.find('.') != std::string::npos) continue;
     const std::string path =
         NewFileName((name.find('/') == std::string::npos ? BatchFileDirectory() : "") + name + ".BAT");
+    if (RefusedInCommandLine(path)) continue;
     TTextFile batch;
     batch.Assign(path);
     if (batch.Rewrite() && batch.WriteLine(line) && batch.Close()) {
-      line = path;
+      line = CommandLineWord(path);
       return;
     }
     batch.CloseQuiet();
@@ -123,6 +125,10 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   // The configured temporary folder, none when the run's own is used: the
   // line is kept with the settings, and each plot fills in where its drawing lies.
   std::string drawing = mode == 0 ? AddBackslash(TempDir) + "veskart" : "*.dxf";
+  if (RefusedInCommandLine(drawing)) {
+    AbortFlag = 1;
+    return;
+  }
 
   ItemTexts[1] = "WVESKART.EXE (Windows)";
   ItemTexts[2] = "VESKART.EXE (MS-DOS)";
@@ -131,12 +137,14 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   if (AbortFlag) return;
   const std::string program = kind == 1 ? "wveskart.exe" : "veskart.exe";
 
-  std::string directory = ProgramDirectoryOf(commandLine);
+  // The line names the program file found, in the case it has on disk.
+  std::string directory = ProgramDirectoryOf(commandLine), programFile;
   SetHelpNo(2080);
   for (;;) {
     InputPath("Program directory of " + program, 40, directory);
     if (AbortFlag) return;
-    if (OpenTextForRead(AddBackslash(directory) + program)) break;
+    programFile = FindExistingFile(AddBackslash(directory) + program);
+    if (!RefusedInCommandLine(programFile) && OpenTextForRead(programFile)) break;
     AbortFlag = 0;  // not there: ask again
   }
 
@@ -146,9 +154,10 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   if (AbortFlag) return;
   if (code < 1 || code > 5) code = 1;
 
-  if (mode == 1) {
+  while (mode == 1) {
     InputPath("file name or wildcard", 40, drawing);
     if (AbortFlag) return;
+    if (!RefusedInCommandLine(drawing)) break;
   }
 
   ItemTexts[1] = "serial";
@@ -187,7 +196,7 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
     if (AbortFlag) return;
   }
 
-  std::string line = AddBackslash(directory) + (kind == 1 ? "WVESKART " : "VESKART ") + drawing;
+  std::string line = CommandLineWord(programFile) + " " + CommandLineWord(drawing);
   line += std::string(" /C") + kDestinations[code - 1].value;
   if (interface != 2) line += " /D" + IntToText(interface);
   if ((interface == 1 || interface == 2) && port != 1) line += " /P" + IntToText(port);
@@ -197,7 +206,7 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   if (dx != 0) line += " /X" + FloatToText(dx);
   if (rotate) line += " /R";
   if (dy != 0) line += " /Y" + FloatToText(dy);
-  if (code == 2) line += " /T" + font;
+  if (code == 2) line += " " + CommandLineWord("/T" + font);
 
   if (mode == 0 && line.size() > kMaxCommandLength) MoveIntoBatchFile(line);
   commandLine = line;
@@ -231,7 +240,9 @@ void RunPlotCommandLine() {
     words = SplitCommandLine(inner);
   }
   if (words.empty()) return fail("No plot program command line is configured");
-  if (!platform::ProgramExists(words[0])) return fail("The plot program " + words[0] + " was not found");
+  if (!platform::ProgramExists(words[0]))
+    return fail("The plot program " + words[0] +
+                (TextFileExists(words[0]) ? " cannot be run: it is no executable program" : " was not found"));
   FillInPlotDrawing(words, CadTempDir());
   const std::string program = words[0];
   words.erase(words.begin());

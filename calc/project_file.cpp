@@ -642,6 +642,24 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
   return ReadProjectLines(std::move(lines), true, error);
 }
 
+std::vector<bool> ProjectNumberLines(const std::vector<std::string>& lines) {
+  std::vector<bool> numbers(lines.size(), false);
+  std::size_t first = 0;
+  while (first < lines.size() && TrimRightText(lines[first]) != "SCHRAUBE") ++first;
+  if (first == lines.size()) return numbers;
+  // Read as a load reads them, into the joint, which is put back after.
+  const ProjectState before;
+  const bool further = g_furtherInputsRead;
+  TLineCursor cursor(lines);
+  for (std::string header; cursor.LineNo() < first;) cursor.Text(header);
+  cursor.MarkNumberLines(numbers);
+  FileReader in(cursor);
+  ProjectFields(in);
+  before.Restore();
+  g_furtherInputsRead = further;
+  return numbers;
+}
+
 bool ReadCalcText(std::string_view data, std::string& error) {
   std::string fault = EncodingFault(data);
   if (!fault.empty()) {

@@ -38,6 +38,12 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error);
 // The reason given holds no control characters of the file.
 bool ReadCalcText(std::string_view data, std::string& error);
 
+// Which lines of a project file its layout holds as numbers (or flags); the
+// others hold texts (header lines, names, the drawing number, keywords),
+// whatever they look like. A damaged file's lines from its fault on count
+// as texts. The joint is left as it is.
+std::vector<bool> ProjectNumberLines(const std::vector<std::string>& lines);
+
 // The file that a name given to the loader stands for: a name with the
 // project extension as it is; a name without "." in CurrentDir with it;
 // a name with another extension, or ending in ".", that file when it exists

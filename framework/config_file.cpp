@@ -26,13 +26,17 @@ struct Value {
   std::function<void()> read;
 };
 
+// A value is one line: a line break would put every later entry out of
+// step, so none is ever written (the dialogs refuse names holding one).
+void WriteValueLine(std::string_view s) { WriteTextLine(OneLineDescription(s)); }
+
 Value Text(std::string& s) {
-  return {[&s] { WriteTextLine(s); }, [&s] { ReadTextLine(s); }};
+  return {[&s] { WriteValueLine(s); }, [&s] { ReadTextLine(s); }};
 }
 
 template <std::size_t N>
 Value Text(ShortString<N>& s) {
-  return {[&s] { WriteTextLine(s.view()); }, [&s] {
+  return {[&s] { WriteValueLine(s.view()); }, [&s] {
             std::string t;
             ReadTextLine(t);
             s = t;
@@ -41,7 +45,7 @@ Value Text(ShortString<N>& s) {
 
 // A folder or program: the file system's bytes (see PathOfStoredName).
 Value Path(std::string& s) {
-  return {[&s] { WriteTextLine(s); }, [&s] {
+  return {[&s] { WriteValueLine(s); }, [&s] {
             ReadTextLine(s);
             s = PathOfStoredName(s, false);
           }};
@@ -98,7 +102,7 @@ Value PlotCommandLines() {
             if (n < 1) n = 1;
             if (n > static_cast<int>(CadState.PlotCommandLines.size())) n = static_cast<int>(CadState.PlotCommandLines.size());
             WriteIntLine(n);
-            for (int i = 1; i < n; ++i) WriteTextLine(CadState.PlotCommandLines[static_cast<std::size_t>(i)]);
+            for (int i = 1; i < n; ++i) WriteValueLine(CadState.PlotCommandLines[static_cast<std::size_t>(i)]);
           },
           [] {
             int n = 0;
@@ -112,6 +116,23 @@ Value PlotCommandLines() {
             }
             CadState.PlotCommandCount = static_cast<Word>(n < 1 ? 1 : n > held ? held : n);
             if (CadState.PlotCommandIndex > CadState.PlotCommandCount) CadState.PlotCommandIndex = 1;
+          }};
+}
+
+// Entry 102: "0" (the dialog chose none) leaves dates to the system's layout,
+// 1..4 choose one; any other line, a text or an empty one among them, is
+// year/month/day, as every other date code.
+Value DateCodeValue() {
+  return {[] { WriteIntLine(DateCodeSetting); },
+          [] {
+            std::string line;
+            ReadTextLine(line);
+            const std::string code = TrimRightText(line);
+            const int n = TextToInt(code);
+            if (!code.empty() && code.find_first_not_of('0') == std::string::npos)
+              DateCodeSetting = 0;
+            else
+              DateCodeSetting = static_cast<Word>(n >= 1 && n <= 4 ? n : 3);
           }};
 }
 
@@ -133,7 +154,7 @@ Value TextWindowLine() {
 
 // Entry 33: an empty line keeps the default command line.
 Value FirstPlotCommandLine() {
-  return {[] { WriteTextLine(CadState.PlotCommandLines[0]); },
+  return {[] { WriteValueLine(CadState.PlotCommandLines[0]); },
           [] {
             std::string line;
             ReadTextLine(line);
@@ -271,10 +292,7 @@ std::vector<Entry> MakeEntries() {
   // Added after the classic entries: device path of the raw text printer.
   e.push_back({{{"Text printer device", Path(TextPrinterDevice)}}, nullptr});  // 101
   // The date layout chosen in the dialog; 0 (none) follows the system's.
-  e.push_back({{{"Date Code", Int(DateCodeSetting)}}, [] {  // 102
-                 FixOutside<Word>(DateCodeSetting, 0, 4, 0);
-                 ApplyDateLayout();
-               }});
+  e.push_back({{{"Date Code", DateCodeValue()}}, [] { ApplyDateLayout(); }});  // 102
   return e;
 }
 
@@ -432,8 +450,9 @@ void WriteSessionFile() {
     TextFileVar.CloseQuiet();
     return;
   }
-  WriteTextLine(ProgShortNameLower + "\t Session " + CurrentDir);
-  for (const std::string& f : RecentFiles) WriteTextLine(f);
+  WriteTextLine(ProgShortNameLower + "\t Session " + OneLineDescription(CurrentDir));
+  // A name holding a line break never enters the list (AddRecentFile).
+  for (const std::string& f : RecentFiles) WriteTextLine(HoldsLineBreak(f) ? std::string() : f);
   TextFileVar.Close();
 }
 

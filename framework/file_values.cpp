@@ -136,6 +136,10 @@ const std::string* TLineCursor::NextLine() {
   return &lines_[pos_++];
 }
 
+void TLineCursor::MarkNumber() {
+  if (numbers_ && pos_ > 0 && pos_ <= numbers_->size()) (*numbers_)[pos_ - 1] = true;
+}
+
 void TLineCursor::Fault(const std::string& what) {
   if (fault_.empty()) fault_ = "line " + std::to_string(pos_) + ": " + what;
 }
@@ -154,6 +158,7 @@ bool TLineCursor::Float(Extended& x) {
     Fault("number expected, found \"" + line->substr(0, 40) + "\"");
     return false;
   }
+  MarkNumber();
   return true;
 }
 
@@ -167,6 +172,7 @@ bool TLineCursor::Int(std::int32_t& n) {
     return false;
   }
   n = static_cast<std::int32_t>(v);
+  MarkNumber();
   return true;
 }
 
@@ -179,6 +185,7 @@ bool TLineCursor::Word16(Word& n) {
     return false;
   }
   n = static_cast<Word>(v);
+  MarkNumber();
   return true;
 }
 
@@ -194,6 +201,7 @@ bool TLineCursor::Flag(Byte& b) {
     return false;
   }
   b = static_cast<Byte>(text[0] == '1' || text[0] == '\x01');
+  MarkNumber();
   return true;
 }
 

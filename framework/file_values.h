@@ -73,10 +73,16 @@ class TLineCursor {
   bool Damaged() const { return !fault_.empty(); }
   const std::string& FaultText() const { return fault_; }
 
+  // From now on marks in numbers (one entry a line) every line read as a
+  // number or flag.
+  void MarkNumberLines(std::vector<bool>& numbers) { numbers_ = &numbers; }
+
  private:
   const std::string* NextLine();
+  void MarkNumber();
 
   std::vector<std::string> lines_;
   std::size_t pos_ = 0;
   std::string fault_;
+  std::vector<bool>* numbers_ = nullptr;
 };

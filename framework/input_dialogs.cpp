@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/change_history.h"
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/forms/input_forms.h"
@@ -61,8 +62,23 @@ void InputPath(std::string_view prompt, int maxLength, std::string& path) {
   // shows its bytes as they are.
   const std::string shown = platform::IsUtf8(path) ? Utf8ToAnsi(path) : path;
   std::string edited = shown;
-  bool ok = RunTextDialog(Display(prompt), maxLength, edited);
-  if (ok && !AbortFlag && edited != shown) path = platform::Utf8FromDisplay(edited);
+  for (;;) {
+    bool ok = RunTextDialog(Display(prompt), maxLength, edited);
+    if (!ok || AbortFlag || edited == shown) return;
+    const std::string typed = platform::Utf8FromDisplay(edited);
+    if (RefusedWithLineBreak(typed)) continue;
+    path = typed;
+    return;
+  }
+}
+
+bool HoldsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+bool RefusedWithLineBreak(std::string_view name) {
+  if (!HoldsLineBreak(name)) return false;
+  ShowError("The name \"" + OneLineDescription(name) + "\" holds a line break, which the settings and lists of " +
+            "files cannot keep; choose another");
+  return true;
 }
 
 // ---------------------------------------------------------------------------

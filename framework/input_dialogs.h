@@ -25,6 +25,11 @@ void InputText(std::string_view prompt, int maxLength, std::string& text);
 // bytes: shown as its characters and stored as typed, in UTF-8; left as
 // shown, it stays byte for byte.
 void InputPath(std::string_view prompt, int maxLength, std::string& path);
+// A file or folder name holding a line break (CR or LF), which no file of
+// one value a line can keep, is refused by name (ShowError): true when
+// refused. InputPath asks again after such a refusal.
+bool HoldsLineBreak(std::string_view text);
+bool RefusedWithLineBreak(std::string_view name);
 
 // Numbers, asked again until they are valid and within [lo, hi]. Errors say
 // "Invalid Input \"<text>\" !" and "Valid Data are: <lo> .. <hi> !".

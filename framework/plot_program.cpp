@@ -1,5 +1,6 @@
 #include "framework/plot_program.h"
 
+#include "framework/change_history.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/message_box.h"
@@ -30,7 +31,7 @@ std::string DrawingIn(const std::string& dir) { return AddBackslash(dir) + "vesk
 }  // namespace
 
 std::string BuildVeskartCommandLine(const TPlotProgramOptions& o) {
-  std::string line = o.ProgramPath + " " + DrawingIn(o.OutputDir);
+  std::string line = CommandLineWord(o.ProgramPath) + " " + CommandLineWord(DrawingIn(o.OutputDir));
   int destination = o.Destination;
   if (destination < 0 || destination >= static_cast<int>(kPlotDestinationCodes.size())) destination = 0;
   line += std::string(" /C") + kPlotDestinationCodes[static_cast<std::size_t>(destination)];
@@ -42,7 +43,7 @@ std::string BuildVeskartCommandLine(const TPlotProgramOptions& o) {
     int lpt = TextToInt(TrimRightText(o.LptPort));
     if (lpt != 1) line += " /P" + IntToText(lpt + 1);
   } else if (!RemoveBlanks(o.OutputDir).empty()) {
-    line += " /F" + DrawingIn(o.OutputDir);
+    line += " /F" + CommandLineWord(DrawingIn(o.OutputDir));
   }
   Extended scale = TextToFloat(TrimRightText(o.Scale));
   if (scale == 0)
@@ -53,7 +54,7 @@ std::string BuildVeskartCommandLine(const TPlotProgramOptions& o) {
   if (TextToFloat(TrimRightText(o.ShiftY)) != 0) line += " /Y" + o.ShiftY;
   if (TextToFloat(TrimRightText(o.TextWidthFactor)) != 1) line += " /B" + o.TextWidthFactor;
   if (o.Rotate) line += " /R";
-  if (destination == kPlotDestinationPostscript) line += " /T" + o.PostscriptFont;
+  if (destination == kPlotDestinationPostscript) line += " " + CommandLineWord("/T" + o.PostscriptFont);
   return line;
 }
 
@@ -76,6 +77,17 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
   }
   if (inWord) words.push_back(word);
   return words;
+}
+
+std::string CommandLineWord(const std::string& word) {
+  return word.find_first_of(" \t") == std::string::npos ? word : "\"" + word + "\"";
+}
+
+bool RefusedInCommandLine(const std::string& name) {
+  if (name.find_first_of("\"\r\n") == std::string::npos) return false;
+  ShowError("The name \"" + OneLineDescription(name) + "\" holds a double quote or a line break, which a command line of the plot "
+            "program cannot hold; choose another");
+  return true;
 }
 
 bool StartPlotProgram(const std::string& commandLine) {

@@ -41,6 +41,12 @@ std::string BuildVeskartCommandLine(const TPlotProgramOptions& options);
 
 // Splits a command line at blanks; double quotes keep blanks inside a word.
 std::vector<std::string> SplitCommandLine(const std::string& line);
+// A word for a command line: in double quotes when it holds a blank or a
+// tab, so that SplitCommandLine gives it back whole.
+std::string CommandLineWord(const std::string& word);
+// A name that no stored command line can hold (a double quote or a line
+// break in it) is refused by name (ShowError): true when refused.
+bool RefusedInCommandLine(const std::string& name);
 
 // Starts the program of the line with the rest as its arguments, without a
 // shell. A blank line or a program that cannot be started is reported and

@@ -106,8 +106,6 @@ std::string OutputDir() {
 
 std::string OutWinName() { return OutputDir() + "outwin.txt"; }
 
-std::string RepeatChar(char c, std::size_t n) { return std::string(n, c); }
-
 bool IsFirstPage(int page) { return page == 1 || (page == 0 && OutputPageCount == 0); }
 
 // A line between two frame characters at columns 1 and 70, with each text

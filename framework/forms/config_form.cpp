@@ -202,7 +202,7 @@ void Tconfig::BuildDirectoryPage() {
       std::string dir = StoredPath(target->text());
       const std::string start = dir;
       SelectDirectory(start, dir);
-      if (dir != start) target->setText(ShownPath(dir));
+      if (dir != start && !RefusedWithLineBreak(dir)) target->setText(ShownPath(dir));
     });
     auto* label = new QLabel(caption, Tab_dir);
     Hint(label, help);
@@ -658,7 +658,7 @@ void Tconfig::BuildExternalPage() {
       std::string chosen;
       const Byte abort = AbortFlag;
       SelectOpenFile(path, "*", chosen);
-      if (!AbortFlag) target->setText(ShownPath(chosen));
+      if (!AbortFlag && !RefusedWithLineBreak(chosen)) target->setText(ShownPath(chosen));
       AbortFlag = abort;
     });
     form->addRow(b, edit);

@@ -215,4 +215,7 @@ class Tconfig : public QDialog {
   std::string importedSettings_;
   // OK and Save: the imported settings first, then the controls.
   void StoreImportAndControls();
+  // False, with the name refused, when a folder, program or plot line holds
+  // a line break, which the settings file cannot keep.
+  bool PathsFitSettings();
 };

@@ -380,14 +380,27 @@ void Tconfig::StoreImportAndControls() {
   StoreConfigControls();
 }
 
+bool Tconfig::PathsFitSettings() {
+  for (QLineEdit* edit : {Edit_dirdbf, Edit_dirplt, Edit_dirtemp, Edit_dirdata, Edit_dircad, Edit_direxe, Edit_diredi,
+                          Edit_printerdevice, Edit_externtxt, Edit_externhtml}) {
+    if (RefusedWithLineBreak(StoredPath(edit->text()))) {
+      edit->setFocus();
+      return false;
+    }
+  }
+  for (int i = 0; i < ListBox_veskart->count(); ++i)
+    if (RefusedWithLineBreak(StoredPath(ListBox_veskart->item(i)->text()))) return false;
+  return true;
+}
+
 void Tconfig::Button_okClick() {
-  if (!NumberFieldsValid(this)) return;
+  if (!NumberFieldsValid(this) || !PathsFitSettings()) return;
   StoreImportAndControls();
   accept();
 }
 
 void Tconfig::Button_saveClick() {
-  if (!NumberFieldsValid(this)) return;
+  if (!NumberFieldsValid(this) || !PathsFitSettings()) return;
   StoreImportAndControls();
   AbortFlag = 0;  // an earlier cancel must not keep the file from being written
   WriteConfigFile();

@@ -245,7 +245,7 @@ void TForm_confveskart::Button_veskartpathClick() {
   request.directory = ExtractDirPart(StoredPath(Edit_veskartPath->text()));
   request.patterns = {"wveskart", "wveskart.exe", "veskart", "veskart.exe"};
   std::string chosen;
-  if (!platform::AskOpenFile(request, chosen)) return;
+  if (!platform::AskOpenFile(request, chosen) || RefusedInCommandLine(chosen)) return;
   Edit_veskartPath->setText(ShownPath(chosen));
   BuildVeskartCommandLine();
 }
@@ -254,13 +254,15 @@ void TForm_confveskart::Button_outDirClick() {
   const std::string start = StoredPath(Edit_outdir->text(), TempDir);
   std::string dir = start;
   SelectDirectory(start, dir);
-  if (dir != start) Edit_outdir->setText(ShownPath(dir));
+  if (dir != start && !RefusedInCommandLine(dir)) Edit_outdir->setText(ShownPath(dir));
 }
 
 void TForm_confveskart::Button_tempdirClick() { Edit_outdir->setText(ShownPath(TempDir)); }
 
 void TForm_confveskart::Button_okClick() {
   AbortFlag = 0;
+  const TPlotProgramOptions o = Options();
+  if (RefusedInCommandLine(o.ProgramPath) || RefusedInCommandLine(o.OutputDir)) return;
   accept();
 }
 

@@ -17,13 +17,13 @@
 #include <tuple>
 
 #include "framework/display_list.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/graph_replay.h"
 #include "framework/graph_transform.h"
 #include "framework/graph_zoom.h"
 #include "platform/cursor.h"
 #include "platform/printer_qt.h"
-#include "platform/qt_text.h"
 
 namespace {
 
@@ -127,7 +127,9 @@ class PainterCanvas : public TGraphCanvas {
     QStaticText& laid = it->second;
     if (added) {
       laid.setTextFormat(Qt::PlainText);
-      laid.setText(platform::QStringFromDisplay(text));
+      // As every dialog shows a stored text: "Φ" stays "Φ", which code page
+      // 1252 has not.
+      laid.setText(ShownDisplayText(text));
       laid.prepare(QTransform(), font.font);
     }
     p_.setFont(font.font);

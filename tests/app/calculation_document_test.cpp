@@ -4,6 +4,7 @@
 
 #include "app/document_layout.h"
 #include "app/main_window.h"
+#include "calc/project_file.h"
 #include "app_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/clock.h"
@@ -172,6 +173,29 @@ TEST_F(CalculationDocumentTest, MenuCommandWritesTheChosenFileAndGivesTheWindowI
   Answered([&](auto& s) { s.Cancel(); }, [&] { main.mi_fileCalcDocumentClick(); });
   EXPECT_FALSE(std::filesystem::exists(pdf + ".pdf"));
   UnpinClock();
+}
+
+// One decimal sign in one document: the input listing and the report's
+// tables both take the configured sign of printed numbers, whatever the
+// spreadsheet's sign of table rows is.
+TEST_F(CalculationDocumentTest, ListingAndReportTablesShareOneDecimalSign) {
+  ReadCalcFile(Sample("hot.bq4"));
+  ASSERT_EQ(AbortFlag, 0);
+  for (const Word comma : {1, 2}) {
+    SCOPED_TRACE(comma);
+    DecimalCommaMode = comma;
+    DecimalMode = comma == 2 ? 1 : 2;  // the other sign for the spreadsheet
+    const std::string pdf = dir_ + "/sign" + std::to_string(comma) + ".pdf";
+    ASSERT_TRUE(WriteCalculationDocument(pdf));
+    EXPECT_EQ(DecimalMode, comma == 2 ? 1 : 2);  // the setting itself is kept
+    const std::string text = PdfText(pdf);
+    if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string mine = comma == 2 ? "," : ".", other = comma == 2 ? "." : ",";
+    EXPECT_NE(text.find("\u00B5G = 0" + mine + "14"), std::string::npos) << text;
+    EXPECT_NE(text.find("12" + mine + "00"), std::string::npos) << text;
+    EXPECT_EQ(text.find("12" + other + "00"), std::string::npos) << text;
+    EXPECT_EQ(text.find("30" + other + "00"), std::string::npos) << text;
+  }
 }
 
 }  // namespace

@@ -139,6 +139,37 @@ TEST_F(MainWindowTest, NoToRejectOldDataStopsTheCommandAndKeepsTheWork) {
   EXPECT_EQ(InputModified, 0);
 }
 
+// File > New: header lines typed into the title dialog are input, so that a
+// Cancel in a later step leaves them to the save question of the next New,
+// which No answers by keeping them.
+TEST_F(MainWindowTest, TitleTypedIntoANewProjectIsKeptOrAskedForWhenALaterStepIsCancelled) {
+  Sample("null.bq4");
+  Thh main;
+  CurrentFileName.clear();
+  InputModified = 0;
+  Answered(
+      [&](auto& s) {
+        s.Ok({{"Edit_bemerk1", "Konstrukteur: M\xFCller"}, {"Edit_bemerk2", "Projekt 7"}});
+        s.Cancel();  // the next step of the guided input
+      },
+      [&] { main.mi_fileNewClick(); });
+  EXPECT_EQ(HeaderLines[1].str(), "Konstrukteur: M\x81ller");
+  EXPECT_EQ(InputModified, 1);
+  Answered([&](auto& s) { s.No().Expect("Reject old data ?"); }, [&] { main.mi_fileNewClick(); });
+  EXPECT_EQ(HeaderLines[1].str(), "Konstrukteur: M\x81ller");
+  EXPECT_EQ(HeaderLines[2].str(), "Projekt 7");
+  // An unchanged title is no input of its own.
+  Answered(
+      [&](auto& s) {
+        s.Yes().Expect("Reject old data ?");
+        s.Ok();
+        s.Cancel();
+      },
+      [&] { main.mi_fileNewClick(); });
+  EXPECT_EQ(HeaderLines[1].str(), "");
+  EXPECT_EQ(InputModified, 0);
+}
+
 // Settings sets the window's colour and leaves its place alone (the form
 // itself sets the drawing area's size);
 // Pre-Dimensioning calculates only an accepted proposal and clears the screen

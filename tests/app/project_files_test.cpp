@@ -18,6 +18,8 @@ TEST_F(ProjectFilesTest, RecentListHoldsAPathOnceMostRecentFirstShortenedForTheM
   EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/B.bq4", "/p/d.bq4", "/p/c.bq4", "/p/a.bq4"}));
   AddRecentFile("e");  // the oldest drops out
   EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/e.bq4", "/p/B.bq4", "/p/d.bq4", "/p/c.bq4"}));
+  AddRecentFile("f\ng");  // a name with a line break stays out of the list
+  EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/e.bq4", "/p/B.bq4", "/p/d.bq4", "/p/c.bq4"}));
   RemoveRecentFile(2);
   EXPECT_EQ(RecentList(), (std::vector<std::string>{"/p/e.bq4", "/p/d.bq4", "/p/c.bq4", ""}));
   EXPECT_EQ(RecentFileCaption(1), "&1 /p/e.bq4");

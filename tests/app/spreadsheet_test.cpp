@@ -14,6 +14,8 @@
 #include "calc/calculation.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
+#include "app/project_files.h"
+#include "framework/drawing_info.h"
 #include "framework/calc_messages.h"
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
@@ -305,6 +307,67 @@ TEST_F(SpreadsheetTest, ExportPutsTheProjectIntoColumnOneAndImportReadsItBack) {
   EXPECT_EQ(AbortFlag, 1);
 }
 
+// Lines the project holds as texts stay text cells however they look, its
+// numbers stay number cells, and an import gives back every cell the user
+// left as it was with the project's own bytes, changed ones as changed.
+TEST_F(SpreadsheetTest, TextLinesStayTextsAndUnchangedCellsComeBackAsTheProjectHeldThem) {
+  auto ReadBytes = [](const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  ASSERT_TRUE(Load("hot.bq4"));
+  DrawingNumber = "00123";
+  DrawingName = "1,5";
+  DrawingName2 = "1e3";
+  HeaderLines[1] = "Konstrukteur: M\x81ller";
+  HeaderLines[2] = "0042";
+  Temperatur.TWork = 113.09733552923255659L;
+  SaveInputFile(CurrentFileName);
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string before = dir_ + "/before.bq4", after = dir_ + "/after.bq4";
+  WriteCalcFile(before);
+  ASSERT_NE(ReadBytes(before).find("\r\n113.09733552923255659\r\n"), std::string::npos);
+  StartExcel();
+  ASSERT_EQ(AbortFlag, 0);
+  const std::string book = ExcelApp->lastFile;
+  ImportExcelInput();  // nothing changed
+  ASSERT_EQ(AbortFlag, 0);
+  WriteCalcFile(after);
+  EXPECT_EQ(ReadBytes(after), ReadBytes(before));
+  EXPECT_EQ(DrawingNumber.str(), "00123");
+
+  if (!HasPython("openpyxl")) GTEST_SKIP() << "python3-openpyxl is not installed";
+  // Read by another program: the texts are text cells, the numbers numbers.
+  EXPECT_EQ(RunPython(dir_,
+                      "import sys, openpyxl\n"
+                      "cells = [c.value for c in openpyxl.load_workbook(sys.argv[1]).active['A']]\n"
+                      "for text in ['00123', '1,5', '1e3', '0042', 'Konstrukteur: M\\u00fcller', 'SCHRAUBE']:\n"
+                      "    assert text in cells, (text, cells)\n"
+                      "assert 123 not in cells and 1.5 not in cells, cells\n"
+                      "assert any(isinstance(v, float) and abs(v - 113.0973355292326) < 1e-9 for v in cells), cells\n"
+                      "assert sum(isinstance(v, (int, float)) for v in cells) > 100, cells\n",
+                      "'" + book + "'"),
+            0);
+  // Edited there: a name and a number; the rest comes back as it was.
+  ASSERT_EQ(RunPython(dir_,
+                      "import sys, openpyxl\n"
+                      "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                      "for c in wb.active['A']:\n"
+                      "    if c.value == '1,5': c.value = '2,5'\n"
+                      "    if isinstance(c.value, float) and abs(c.value - 113.0973355292326) < 1e-9: c.value = 150.25\n"
+                      "wb.save(sys.argv[1])\n",
+                      "'" + book + "'"),
+            0);
+  ImportExcelInput();
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(DrawingName.str(), "2,5");
+  EXPECT_EQ(DrawingNumber.str(), "00123");
+  EXPECT_EQ(DrawingName2.str(), "1e3");
+  EXPECT_EQ(HeaderLines[2].str(), "0042");
+  EXPECT_EQ(HeaderLines[1].str(), "Konstrukteur: M\x81ller");
+  EXPECT_DOUBLE_EQ(static_cast<double>(Temperatur.TWork), 150.25);
+}
+
 }  // namespace
 
 namespace {
@@ -325,7 +388,7 @@ TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
   ASSERT_EQ(AbortFlag, 0);
   const std::string book = ExcelApp->lastFile;
   const std::string sheet = Unzipped(book, "xl/worksheets/sheet1.xml");
-  EXPECT_NE(sheet.find("<v>12.9</v>"), std::string::npos);
+  EXPECT_NE(sheet.find("<v>1.75</v>"), std::string::npos);
   EXPECT_EQ(sheet.find(","), std::string::npos);
   // Column A is wide enough for "206000" and "60.0000000": no "###" in its place.
   EXPECT_NE(sheet.find("<col min=\"1\" max=\"1\" width=\""), std::string::npos);
@@ -333,7 +396,7 @@ TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
     EXPECT_EQ(RunPython(dir_,
                         "import sys, openpyxl\n"
                         "cells = [c.value for c in openpyxl.load_workbook(sys.argv[1]).active['A']]\n"
-                        "assert 12.9 in cells and 1.75 in cells, cells\n",
+                        "assert '12.9' in cells and 1.75 in cells, cells\n",
                         "'" + book + "'"),
               0);
   }
@@ -345,11 +408,11 @@ TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
   // Number cells with a decimal comma, as earlier versions wrote them here.
   const std::string work = dir_ + "/old";
   ASSERT_EQ(std::system(("mkdir -p '" + work + "' && cd '" + work + "' && unzip -q '" + book +
-                         "' && sed -i 's|<v>12.9</v>|<v>12,9</v>|' xl/worksheets/sheet1.xml && rm '" + book +
+                         "' && sed -i 's|<v>1.75</v>|<v>1,75</v>|' xl/worksheets/sheet1.xml && rm '" + book +
                          "' && zip -q -r '" + book + "' .")
                             .c_str()),
             0);
-  ASSERT_NE(Unzipped(book, "xl/worksheets/sheet1.xml").find("<v>12,9</v>"), std::string::npos);
+  ASSERT_NE(Unzipped(book, "xl/worksheets/sheet1.xml").find("<v>1,75</v>"), std::string::npos);
   ImportExcelInput();
   ASSERT_EQ(AbortFlag, 0);
   WriteCalcFile(again);

@@ -7,6 +7,7 @@
 
 #include "../fake_programs.h"
 #include "cad_test_support.h"
+#include "framework/config_file.h"
 #include "platform/os.h"
 #include "platform/process.h"
 
@@ -39,6 +40,15 @@ class PlotHandoffTest : public CadTest {
     s.Ok({{"Edit_text", "."}});
   }
 
+  // A drawing of one line on the plot device.
+  void PlotALine() {
+    StartDrawing(kCadPlotProgram);
+    CadBeginEntities();
+    CadLine(0, 0, 1, 1);
+    CadEndSection();
+    CadClose(0);
+  }
+
   std::string Executable(const std::string& name) {
     const std::string path = Dir() + "/" + name;
     std::ofstream(path) << "#!/bin/sh\n";
@@ -63,7 +73,7 @@ void DefaultAnswers(platform::DialogScript& s) {
 }
 
 TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABatchFile) {
-  TempDir = "/" + std::string(34, 'x');  // the line comes to exactly 60 characters
+  TempDir = "/" + std::string(30, 'x');  // the line comes to exactly 60 characters
   std::string line = "0";
   {
     platform::DialogScript script;
@@ -71,10 +81,10 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
     SetupPlotProgram(line, 0);
   }
   EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(line, "./WVESKART " + TempDir + "/veskart /CHPL");
+  EXPECT_EQ(line, "./wveskart.exe " + TempDir + "/veskart /CHPL");
   EXPECT_EQ(line.size(), 60u);
   // A line one character longer goes into a batch file named without a dot.
-  TempDir = "/" + std::string(35, 'x');
+  TempDir = "/" + std::string(31, 'x');
   line.clear();
   {
     platform::DialogScript script;
@@ -86,7 +96,7 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
   }
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(line, Dir() + "/plot.bat");
-  EXPECT_EQ(ReadLines(line).at(0), "./WVESKART " + TempDir + "/veskart /CHPL");
+  EXPECT_EQ(ReadLines(line).at(0), "./wveskart.exe " + TempDir + "/veskart /CHPL");
 }
 
 TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
@@ -106,7 +116,7 @@ TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
     script.Ok({{"Edit_text", "Helvetica"}});
     SetupPlotProgram(line, 1);
   }
-  EXPECT_EQ(line, "./VESKART part.dxf /CPS /D1 /P3 /M* /X5 /R /Y-2.5 /THelvetica");
+  EXPECT_EQ(line, "./veskart.exe part.dxf /CPS /D1 /P3 /M* /X5 /R /Y-2.5 /THelvetica");
 
   {
     platform::DialogScript script;
@@ -119,7 +129,7 @@ TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
     script.Ok().Ok().Ok().Ok();
     SetupPlotProgram(line, 1);
   }
-  EXPECT_EQ(line, "./WVESKART *.dxf /CHPL /D3 /Foutput.plt /M2.5");
+  EXPECT_EQ(line, "./wveskart.exe *.dxf /CHPL /D3 /Foutput.plt /M2.5");
   line = "keep me";
   {
     platform::DialogScript script;
@@ -190,6 +200,62 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   EXPECT_EQ(platform::RecordedProgramStarts().size(), 2u);
 }
 
+// A program folder with blanks and umlauts, the program file in another
+// case than the set-up asks for: the set-up stores a line that runs that very
+// file, kept by the configuration, and each plot starts it with its drawing.
+// A name that no command line can hold is refused by name.
+TEST_F(PlotHandoffTest, ProgramInAFolderWithBlanksIsStoredAsALineThatRuns) {
+  TempDir = Dir() + "/Temp \xC3\xA4";
+  ConfigDir = Dir() + "/Konfig \xC3\xA4";
+  fs::create_directories(TempDir);
+  fs::create_directories(ConfigDir);
+  const std::string folder = Dir() + "/Projekte \xC3\xA4/Plot \xC3\xA4";
+  platform::RecordProgramStarts(false);
+  FakePrograms fake(folder);
+  const std::string program = fake.Add("VESKART.EXE", 0);
+  std::string line = "0";
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#1"}});  // the MS-DOS program, veskart.exe
+    script.Ok({{"Edit_text", "Projekte \xE4/Plot \xE4"}});  // in the working folder
+    script.Ok().Ok().Ok().Ok().Ok().Ok().Ok().Ok();
+    script.Ok().Expect("command line too long");
+    script.Ok({{"Edit_text", "plot"}});
+    SetupPlotProgram(line, 0);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_EQ(line, "\"" + ConfigDir + "/plot.bat\"");
+  EXPECT_EQ(program, Dir() + "/Projekte \xC3\xA4/Plot \xC3\xA4/VESKART.EXE");
+  EXPECT_EQ(ReadLines(ConfigDir + "/plot.bat").at(0),
+            "\"Projekte \xC3\xA4/Plot \xC3\xA4/VESKART.EXE\" \"" + TempDir + "/veskart\" /CHPL");
+  CadState.PlotCommandLines[0] = line;
+  CadState.PlotCommandIndex = 1;
+  WriteConfigFile();
+  CadState.PlotCommandLines[0].clear();
+  ReadConfigFile();
+  ASSERT_EQ(CadState.PlotCommandLines[0], line);
+  PlotALine();
+  EXPECT_EQ(AbortFlag, 0);
+  for (int i = 0; i < 500 && fake.Arguments("VESKART.EXE").size() < 2; ++i) platform::SleepMs(10);
+  EXPECT_EQ(fake.Arguments("VESKART.EXE"), (std::vector<std::string>{TempDir + "/veskart", "/CHPL"}));
+  EXPECT_TRUE(Exists(TempDir + "/veskart.dxf"));
+
+  // A folder holding a double quote is refused by name and asked again.
+  line = "keep me";
+  {
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#1"}});
+    script.Ok({{"Edit_text", "a\"b"}});
+    script.Ok().Expect("The name \"a\"b/veskart.exe\" holds a double quote");
+    script.Cancel();
+    SetupPlotProgram(line, 0);
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(line, "keep me");
+}
+
 // The set-up stores no run's temporary folder: each plot fills in where its
 // drawing lies, also into a line stored by an older run that named its own
 // folder. A hand-over that fails names the program and the drawing.
@@ -201,7 +267,7 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
     DefaultAnswers(script);
     SetupPlotProgram(line, 0);
   }
-  EXPECT_EQ(line, "./WVESKART veskart /CHPL");
+  EXPECT_EQ(line, "./wveskart.exe veskart /CHPL");
 
   platform::RecordProgramStarts(false);
   FakePrograms fake(Dir() + "/bin");
@@ -210,11 +276,7 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
   for (const std::string& stored : {plotter + " veskart /CHPL", plotter + " /tmp/bq4-1-gone00/VESKART.DXF /CHPL"}) {
     fs::remove(Dir() + "/bin/plotter.args");
     CadState.PlotCommandLines[0] = stored;
-    StartDrawing(kCadPlotProgram);
-    CadBeginEntities();
-    CadLine(0, 0, 1, 1);
-    CadEndSection();
-    CadClose(0);
+    PlotALine();
     EXPECT_EQ(AbortFlag, 0);
     for (int i = 0; i < 500 && fake.Arguments("plotter").size() < 2; ++i) platform::SleepMs(10);
     const std::string expected = stored.find("DXF") == std::string::npos ? drawing : drawing + ".dxf";
@@ -231,6 +293,9 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
   EXPECT_EQ(AbortFlag, 1);
   CadState.PlotCommandLines[0] = Dir() + "/gone.bat";
   script.Ok().Expect("batch file " + Dir() + "/gone.bat cannot be read");
+  RunPlotCommandLine();
+  CadState.PlotCommandLines[0] = "./veskart.exe veskart";  // there, but no program
+  script.Ok().Expect("The plot program ./veskart.exe cannot be run: it is no executable program");
   RunPlotCommandLine();
   EXPECT_EQ(script.Pending(), 0u);
 

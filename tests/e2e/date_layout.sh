@@ -61,4 +61,9 @@ config 1
 outputs en_GB.UTF-8 "%d.%m.%Y" "British, day.month.year configured"
 config 0
 outputs en_GB.UTF-8 "%d/%m/%Y" "British, none configured"
+# Any other date code, a text or an empty line among them, is year/month/day.
+for code in 7 x -1 ''; do
+  config "$code"
+  outputs de_DE.UTF-8 "%Y/%m/%d" "German, date code '$code'"
+done
 exit $fail

@@ -57,9 +57,12 @@ images = run("pdfimages", "-list", pdf).splitlines()[2:]
 if images:
     problems.append(f"{len(images)} raster images")
 
-# The report: every cell of every line after its header, as printed.
+# The report: every cell of every line after its header, as printed. Its
+# table rows carry the spreadsheet's decimal comma; the document has one
+# sign throughout, that of printed numbers (a point by default).
 lines = open(report, encoding="utf-8").read().split("\n")
 body = lines[lines.index(" ") + 1:]
+number = re.compile(r"^[\d.,+\-E]+$")  # numbers and ranges "0,1..0,16"
 missing = []
 errors = warnings = 0
 for line in body:
@@ -67,6 +70,8 @@ for line in body:
     if line.startswith("Warning"): warnings += 1
     for cell in line.split("\t"):
         cell = squeeze(cell)
+        if number.match(cell):
+            cell = re.sub(r"(?<=\d),(?=\d)", ".", cell)
         if cell and cell not in whole:
             missing.append(cell)
 if missing:

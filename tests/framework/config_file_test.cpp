@@ -6,7 +6,10 @@
 #include <fstream>
 #include <vector>
 
+#include "../comma_locale.h"
 #include "framework/change_history.h"
+#include "framework/clock.h"
+#include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/text_output.h"
@@ -154,6 +157,41 @@ TEST_F(ConfigFileTest, ValuesOutOfRangeAreCorrected) {
   EXPECT_EQ(CadState.CadLayerWidths[2], 1);
 }
 
+// "Date Code": 0 (none chosen) leaves dates to the system's layout, 1..4
+// choose one, and any other value, a text or an empty line among them, is
+// year/month/day; a file that ends before the entry leaves the system's.
+TEST_F(ConfigFileTest, DateCodesOtherThanTheFourAreYearMonthDay) {
+  testlocale::LocaleNames german("de_DE.UTF-8", nullptr, nullptr);  // day.month.year
+  PinClock(ClockReading{2026, 12, 7, 9, 5, 0, 0});
+  WriteConfigFile();
+  const std::vector<std::string> written = Lines();
+  auto today = [&](const std::string& code) {
+    auto lines = written;
+    lines[ValueOf(lines, "Date Code")] = code;
+    Store(lines);
+    ReadConfigFile();
+    return TodayText();
+  };
+  std::vector<std::string> got;
+  for (const char* code : {"7", "x", "-1", "", "2.5", "5", "65536"}) got.push_back(today(code));
+  EXPECT_EQ(got, std::vector<std::string>(7, "2026/12/07"));
+  EXPECT_EQ(DateCodeSetting, 3);
+  WriteConfigFile();  // kept as year/month/day by the next start
+  ReadConfigFile();
+  EXPECT_EQ(TodayText(), "2026/12/07");
+  EXPECT_EQ(today("1"), "07.12.2026");
+  EXPECT_EQ(today(" 2 "), "12/07/2026");
+  EXPECT_EQ(today("4"), "07/12/2026");
+  EXPECT_EQ(today("0"), "07.12.2026");  // none chosen: the system's
+  EXPECT_EQ(DateCodeSetting, 0);
+  today("7");
+  StoreUpTo("Text printer device");  // an older file without the entry
+  DateCodeSetting = 0;
+  ReadConfigFile();
+  EXPECT_EQ(TodayText(), "07.12.2026");
+  UnpinClock();
+}
+
 TEST_F(ConfigFileTest, FileEndingAfterPrinterTypeKeepsTheLaterDefaults) {
   WriteConfigFile();
   StoreUpTo("Printer type");
@@ -243,6 +281,43 @@ TEST_F(ConfigFileTest, SessionFileKeepsTheFourRecentFiles) {
   fs::remove(SessionFileName());
   ReadSessionFile();
   for (const auto& f : RecentFiles) EXPECT_TRUE(f.empty());
+}
+
+// A name holding a line break never puts the files of one value a line out
+// of step: the recent list leaves it out, the state file's first line holds
+// the folder on one line, and a setting holding one (which the dialogs
+// refuse) is written on one line, so that every later entry reads back.
+TEST_F(ConfigFileTest, LineBreaksInNamesNeverShiftTheLaterLines) {
+  CurrentDir = "/home/user/Projekte \xC3\xA4\nzwei";
+  RecentFiles[1] = "/home/user/a.bq4";
+  RecentFiles[2] = "/home/user/b\r\nc.bq4";
+  RecentFiles[3] = "/home/user/d.bq4";
+  WriteSessionFile();
+  for (auto& f : RecentFiles) f = "x";
+  ReadSessionFile();
+  EXPECT_EQ(RecentFiles[1], "/home/user/a.bq4");
+  EXPECT_EQ(RecentFiles[2], "");
+  EXPECT_EQ(RecentFiles[3], "/home/user/d.bq4");
+  EXPECT_EQ(RecentFiles[4], "");
+
+  DefaultDataDir = "/home/user/Daten\nneu/";
+  HtmlBrowserPath = "/opt/web\rbrowser";
+  CadState.PlotCommandLines[0] = "/opt/plot\nveskart";
+  LinesPerPage = 50;
+  PrinterInterface = 2;
+  UnitSystem = 1;
+  DecimalMode = 1;
+  WriteConfigFile();
+  LinesPerPage = 66;
+  PrinterInterface = 1;
+  UnitSystem = 0;
+  DecimalMode = 2;
+  ReadConfigFile();
+  EXPECT_EQ(LinesPerPage, 50);
+  EXPECT_EQ(PrinterInterface, 2);
+  EXPECT_EQ(UnitSystem, 1);
+  EXPECT_EQ(DecimalMode, 1);
+  EXPECT_EQ(DefaultDataDir, "/home/user/Daten|neu/");
 }
 
 // Older versions stored typed folders in Latin-1 and plot command lines in

@@ -212,6 +212,25 @@ TEST_F(InputDialogsTest, SelectFileNameKeepsTheFurtherDotsOfAName) {
 
 // Cancelling the directory choice keeps the start without an abort; the
 // open-file dialogs keep the old name and abort.
+// A name typed with a line break is refused by name and asked again.
+TEST_F(InputDialogsTest, PathsHoldingALineBreakAreRefusedAndAskedAgain) {
+  DialogScript script;
+  std::string path = "/tmp";
+  script.Ok({{"Edit_text", "/tmp/Plot\n\xE4"}}).Expect("temporary directory");
+  script.Ok().Expect("The name \"/tmp/Plot|\xE4\" holds a line break");
+  script.Ok({{"Edit_text", "/tmp/Plot \xE4"}}).Expect("temporary directory");
+  InputPath("temporary directory", 60, path);
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(path, "/tmp/Plot \xC3\xA4");
+  script.Ok({{"Edit_text", "/tmp/a\rb"}});
+  script.Ok().Expect("holds a line break");
+  script.Cancel();
+  InputPath("temporary directory", 60, path);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(path, "/tmp/Plot \xC3\xA4");
+}
+
 TEST_F(InputDialogsTest, DirectoryAndOpenFileDialogs) {
   DialogScript script;
   std::string chosen = "x";

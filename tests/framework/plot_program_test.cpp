@@ -67,6 +67,23 @@ TEST_F(PlotProgramTest, ScaleZeroOrTextFitsTheLimits) {
   EXPECT_EQ(Line(), "/opt/veskart/wveskart /tmp/plot/veskart /CHPL");
 }
 
+// Folders with blanks are quoted, so that the line splits back into the
+// program, the drawing and the switches as they were.
+TEST_F(PlotProgramTest, FoldersWithBlanksStayWholeWords) {
+  options.ProgramPath = "/home/u/Projekte \xC3\xA4/Plot \xC3\xA4/wveskart";
+  options.OutputDir = "/tmp/Temp \xC3\xA4";
+  options.Interface = kPlotInterfaceFile;
+  options.Destination = kPlotDestinationPostscript;
+  options.PostscriptFont = "other fonts";
+  EXPECT_EQ(SplitCommandLine(Line()),
+            (std::vector<std::string>{options.ProgramPath, "/tmp/Temp \xC3\xA4/veskart", "/CPS", "/D3",
+                                      "/F/tmp/Temp \xC3\xA4/veskart", "/Tother fonts"}));
+  platform::DialogScript script;
+  script.Ok().Expect("holds a double quote or a line break");
+  EXPECT_TRUE(RefusedInCommandLine("/opt/a\nb"));
+  EXPECT_FALSE(RefusedInCommandLine("/opt/a b"));
+}
+
 TEST_F(PlotProgramTest, CommandLineSplitsAtBlanksOutsideQuotesAndStartsWithoutAShell) {
   using V = std::vector<std::string>;
   EXPECT_EQ(SplitCommandLine("  prog  a /B  "), (V{"prog", "a", "/B"}));

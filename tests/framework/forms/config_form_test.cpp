@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -58,6 +59,38 @@ class ConfigFormTest : public ::testing::Test {
   }
   std::string dir_;
 };
+
+// A folder whose name holds a line feed cannot be kept in the settings file
+// of one value a line: the folder chooser and OK refuse it by name, the
+// dialog stays open, and the settings stay as they were.
+TEST_F(ConfigFormTest, FoldersHoldingALineBreakAreRefusedByName) {
+  const std::string odd = dir_ + "/Projekte 7\nzwei";
+  fs::create_directories(odd);
+  const std::string before = Snapshot();
+  Tconfig dlg;
+  const QString shown = dlg.Edit_dirdata->text();
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_directory", odd}});
+    script.Ok().Expect("holds a line break");
+    dlg.findChild<QPushButton*>("Button_dirdata")->click();
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_EQ(dlg.Edit_dirdata->text(), shown);
+  dlg.Edit_dirdata->setText(QString::fromStdString(odd));  // typed or pasted
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("The name \"" + dir_ + "/Projekte 7|zwei\" holds a line break");
+    dlg.Button_saveClick();
+    EXPECT_EQ(script.Pending(), 0u);
+  }
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(Snapshot(), before);
+  dlg.Edit_dirdata->setText(QString::fromStdString(dir_));
+  dlg.Button_okClick();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(DefaultDataDir, dir_);
+}
 
 TEST_F(ConfigFormTest, OkWithoutChangesOrCancelAfterChangesKeepsEverySetting) {
   const std::string before = Snapshot();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
@@ -211,6 +214,24 @@ TEST_F(GraphWindowTest, PrintsIntoAPdfFile) {
   EXPECT_TRUE(platform::EndPrinterDocument());
   EXPECT_GT(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 500);
   platform::ResetPrinter();
+}
+
+// A stored text shows its characters as the dialogs and files show them:
+// the message "Φen = 0 !" (code page 437) is no "Ðen" on the screen or its print.
+TEST_F(GraphWindowTest, StoredTextsShowTheirOwnCharacters) {
+  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+  GraphHeader(0, 0, 160, 120);
+  GraphSetTextStyle(2, 0, 3, 3);
+  GraphOutText(8, 98, "Fatal  : \xE8" "en = 0 !");
+  GraphOutText(8, 90, "\xE6G = 0,125  \xF8" "C  Gr\x94\xE1" "e");
+  const std::string pdf = platform::ProcessTempDir() + "/messages.pdf";
+  ASSERT_TRUE(window->PrintToPdf(pdf));
+  const std::string text = platform::ProcessTempDir() + "/messages.txt";
+  ASSERT_EQ(std::system(("pdftotext -enc UTF-8 '" + pdf + "' '" + text + "'").c_str()), 0);
+  std::ifstream in(text);
+  const std::string shown((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(shown.find("Fatal : \u03A6en = 0 !"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\u00B5G = 0,125 \u00B0C Gr\u00F6\u00DFe"), std::string::npos) << shown;
 }
 
 // The shipped pictures are the HP-GL fuzz target's seeds: each plays
