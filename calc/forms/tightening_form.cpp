@@ -310,15 +310,17 @@ void TForm_bq4anzi::Recalc() {
       break;
     default: break;
   }
+  // The labels show the minimum preload and torque the run used, which a
+  // given quantity that left no tightening factor does not change.
   Label_fmnom2->setText(
-      Disp("FM = " + MeanPercentText(ForceToDisplay(Last.FMminGiven), ForceToDisplay(Last.FM))));
-  if (Last.MA < Last.MAmin) {
+      Disp("FM = " + MeanPercentText(ForceToDisplay(TighteningUsed.FMminGiven), ForceToDisplay(Last.FM))));
+  if (Last.MA < TighteningUsed.MAmin) {
     Label_mamin2->setText(Disp("MA min > MA !"));
   } else if (FloatEqual(Last.MAmean, 0)) {
     Label_mamin2->setText(Disp("MA ave = 0 !"));
   } else {
     Label_mamin2->setText(Disp("MA = " + MomentToText(Last.MAmean) + " " + MomentUnitText() + PlusMinusText() +
-                               FloatToTextFix(1, (Last.MAmean - Last.MAmin) / Last.MAmean * 100) + " %"));
+                               FloatToTextFix(1, (Last.MAmean - TighteningUsed.MAmin) / Last.MAmean * 100) + " %"));
   }
   const Extended alpha = Montage.alphaA != 0 ? Montage.theta / Montage.alphaA : 0;
   Label_alpha2->setText(Disp("alpha = " + MeanPercentText(alpha, Montage.theta)));

@@ -150,6 +150,24 @@ TEST_F(TighteningFormTest, APreloadOrTorqueGivenAboveTheYieldPointStaysCalculabl
 }
 
 
+// A minimum torque that leaves no tightening factor is kept as typed, and the
+// form's torque label shows the minimum torque of the factor the run used.
+TEST_F(TighteningFormTest, LabelsShowTheMinimumTorqueAndPreloadTheRunUsed) {
+  Last.AlphaAChoice = 3;
+  Last.MAmin = 0;
+  Montage.alphaA = 1.6L;
+  TForm_bq4anzi form;
+  form.Edit_nuerp->setText("0.85");  // a keystroke recalculates
+  EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Last.MAmin, 0);
+  ASSERT_GT(TighteningUsed.MAmin, 0);
+  const std::string percent = FloatToTextFix(1, (Last.MAmean - TighteningUsed.MAmin) / Last.MAmean * 100) + " %";
+  const std::string label = Text(form.Label_mamin2->text());
+  EXPECT_NE(label.find(percent), std::string::npos) << label;
+  EXPECT_EQ(label.find("100.0 %"), std::string::npos) << label;
+}
+
+
 // Opening the form and OK without a change, in either unit system and after
 // unit switches, keep every given input as stored, unrounded.
 TEST_F(TighteningFormTest, OkWithoutAChangeAndUnitSwitchesKeepTheStoredInputsUnrounded) {
