@@ -33,6 +33,7 @@
 #include "framework/math_utils.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/text_utils.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
 
@@ -45,6 +46,14 @@ QPushButton* Arrow(QWidget* parent, const char* name) {
 }
 
 QString Length(Extended mm) { return Disp(LengthToText(mm)); }
+
+// The head row's standard and size, or that the head kind's table lacks the size.
+QString HeadButtonText() {
+  const int type = Schraube.HeadType;
+  if (type >= 1 && type <= 8 && PartRowOfThread(type + 1) == PartRowStatus::NoRow)
+    return Disp("no row for " + TrimRightText(Gewinde.Designation));
+  return Disp(BoltStandardText() + "  -  " + LengthToText(HeadRowNominalDiameter()) + " " + LengthUnitText());
+}
 
 }  // namespace
 
@@ -239,8 +248,7 @@ void TForm_bq4bolt::FillForm() {
   for (QLabel* u : {Label_d2u, Label_d3u, Label_dminu, Label_lschraubeu, Label_dku, Label_dwu, Label_lgewu})
     u->setText(Disp(LengthUnitText()));
   Label_sigmaazulu->setText(Disp(StressUnitText()));
-  Button_schraubenkopf->setText(Disp(BoltStandardText() + "  -  " + LengthToText(HeadRowNominalDiameter()) + " " +
-                                     LengthUnitText()));
+  Button_schraubenkopf->setText(HeadButtonText());
   Button_werkstoff->setText(Disp(MatBolt.StrengthClass));
   FillGrid();
   ShowBoltTypeControls();
@@ -441,6 +449,7 @@ void TForm_bq4bolt::HeadPick() {
     Schraube.HeadRow = 0;
     DbfFirst();
     AbortFlag = 1;  // the head values stay as they were
+    Button_schraubenkopf->setText(HeadButtonText());
   } else {
     if (Schraube.HeadRow == 0) Schraube.HeadRow = static_cast<Word>(DbfRecNo());
     if (DbfRecordCount() > 0) {
