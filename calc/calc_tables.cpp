@@ -751,10 +751,12 @@ MaterialRowStatus ReadMaterialRowNumber(std::string_view table, int rowNo, Mater
   return status;
 }
 
-void BrowseMaterialTable(std::string_view table, std::string_view caption, int help, int mode) {
+void BrowseMaterialTable(std::string_view table, std::string_view caption, int help, int mode,
+                         std::int32_t startRow = 0) {
   SetDbfDialogCaptions("", caption);
   OpenDbfTable(table);
   if (AbortFlag) return;
+  StartPickAt(startRow);
   SetHelpNo(static_cast<Word>(help));
   ShowDbfDialog("", mode);
   CloseDbfTable();
@@ -767,7 +769,9 @@ void BrowseMaterialTable(std::string_view table, std::string_view caption, int h
 void ShowBoltReTable(int mode) { BrowseMaterialTable(kMatBoltReTable, "MAT_B_RE  Re = f(T) [\xF8" "C]", 9800, mode); }
 void ShowPlateReTable(int mode) { BrowseMaterialTable(kMatPlateReTable, "MAT_P_RE  Re = f(T) [\xF8" "C]", 9800, mode); }
 void ShowBoltETable(int mode) { BrowseMaterialTable(kMatBoltETable, "MAT_B_E  E Modul = f(T) [\xF8" "C]", 9810, mode); }
-void ShowBoltSigmaATable(int mode) { BrowseMaterialTable(kMatBoltSigmaATable, "mat_b_sa  Sigma A = f(d) [mm]", 9820, mode); }
+void ShowBoltSigmaATable(int mode, std::int32_t startRow) {
+  BrowseMaterialTable(kMatBoltSigmaATable, "mat_b_sa  Sigma A = f(d) [mm]", 9820, mode, startRow);
+}
 void ShowPlateETable(int mode) { BrowseMaterialTable(kMatPlateETable, "MAT_P_E  E Modul = f(T) [\xF8" "C]", 9830, mode); }
 
 void InitCalcTables() {

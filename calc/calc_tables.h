@@ -4,6 +4,7 @@
 // find the row of the current joint, or let the user pick one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -106,7 +107,7 @@ void ReadMatBoltRecord();
 void ShowBoltReTable(int mode);
 void ShowPlateReTable(int mode);
 void ShowBoltETable(int mode);
-void ShowBoltSigmaATable(int mode);
+void ShowBoltSigmaATable(int mode, std::int32_t startRow = 0);  // starts on that row when the table has it
 void ShowPlateETable(int mode);
 
 // Closes any open table and lets the material values over temperature read

@@ -220,6 +220,7 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
 
 void TForm_bq4bolt::showEvent(QShowEvent* e) {
   Filling = 1;
+  Shown = true;
   FillForm();
   Filling = 0;
   TCalcForm::showEvent(e);
@@ -227,7 +228,14 @@ void TForm_bq4bolt::showEvent(QShowEvent* e) {
 
 bool TForm_bq4bolt::SelfDefined() const { return ComboBox_typ->currentIndex() == 2; }
 
+// Once the form is on screen, a filling ends with the endurance-limit table
+// offered when the endurance strength comes from it.
 void TForm_bq4bolt::FillForm() {
+  FillControls();
+  if (Shown) UpdateEnduranceControls(true);
+}
+
+void TForm_bq4bolt::FillControls() {
   const Byte kept = Filling;
   Filling = 1;
   const SCHRAUBTYPE& s = Schraube;
@@ -367,14 +375,15 @@ void TForm_bq4bolt::UpdateToleranceControls() {
     w->setVisible(input);
 }
 
-// The endurance-limit table is offered when the user chooses "Database",
-// not at every filling of the form.
+// With pick, "Database" offers the endurance-limit table; a cancelled pick
+// keeps the row chosen before.
 void TForm_bq4bolt::UpdateEnduranceControls(bool pick) {
   const int item = ComboBox_dauerfest->currentIndex();
   if (pick && item == 2) {
     AbortFlag = 0;
-    ShowBoltSigmaATable(1);
+    ShowBoltSigmaATable(1, Last.MatSaRow);
     if (!AbortFlag) Last.MatSaRow = static_cast<Word>(SelectedRecordNo);
+    AbortFlag = 0;
   }
   const bool input = item == 3;
   for (QWidget* w : std::initializer_list<QWidget*>{Label_sigmaazul, Edit_sigmaazul, Label_sigmaazulu})
@@ -426,7 +435,7 @@ void TForm_bq4bolt::Button_gewindeClick() {
     TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
                    "the bolt keeps " + Gewinde.Designation);
   AbortFlag = 0;
-  FillForm();
+  FillControls();
 }
 
 void TForm_bq4bolt::HeadPick() {

@@ -154,6 +154,44 @@ TEST_F(BoltFormTest, AHeadKindWithoutTheSizeStaysFatalAfterOk) {
   EXPECT_FALSE(HasMessage("Fatal  : Database bolt head"));
 }
 
+// With the endurance strength from the table, the form offers the table when
+// it is shown and after the unit switch, starting on the row chosen before; a
+// cancelled offer keeps that row, and a thread pick does not offer it.
+TEST_F(BoltFormTest, TheEnduranceTableIsOfferedWhenTheFormIsFilledOnScreen) {
+  Last.EnduranceChoice = 3;
+  Last.MatSaRow = 2;
+  std::vector<std::int32_t> offered;
+  std::int32_t answer = 0;  // 0: Cancel
+  TableDialogHook = [&](std::string_view, int, std::int32_t& rec) {
+    offered.push_back(rec);
+    if (answer == 0) return false;
+    rec = answer;
+    return true;
+  };
+  {
+    TForm_bq4bolt form;
+    EXPECT_TRUE(offered.empty());  // not while it is built
+    answer = 1;
+    ShowAndGrab(form, "bq4bolt_endurance");
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0], 2);
+    EXPECT_EQ(Last.MatSaRow, 1);
+    EXPECT_FALSE(form.Edit_sigmaazul->isVisible());
+    answer = 0;
+    form.Button_metricClick();
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(offered[1], 1);
+    EXPECT_EQ(Last.MatSaRow, 1);
+    EXPECT_EQ(AbortFlag, 0);
+    form.Button_metricClick();
+  }
+  offered.clear();
+  Last.EnduranceChoice = 1;
+  TForm_bq4bolt form;
+  ShowAndGrab(form, "bq4bolt");
+  EXPECT_TRUE(offered.empty());
+}
+
 TEST_F(BoltFormTest, AThreadOfAnotherSizeTakesTheHeadNutAndWashersOfThatSizeOrNothing) {
   // The eccentric sample: M12 socket head; M16 picked.
   ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/eccentric.bq4");
