@@ -54,6 +54,7 @@ std::vector<std::string> WindowParams() {
 
 // A project named on the command line, for the window.
 void LoadCommandLineFile(const std::string& file) {
+  InitFileErrors();
   TraceMessagesOn = 0;
   ReadCalcFile(file);
   RunRedrawCurrentView();
@@ -68,6 +69,23 @@ void LoadCommandLineFile(const std::string& file) {
   // no file of that name can be created.
   AbortFlag = 0;
   StartedWithFile = 0;
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(file, ec);
+  const bool asked = ConfirmOverwriteAsks(file);
+  if (exists) {
+    // Why it was not loaded comes before the question whether a new project
+    // may replace it; a file that is replaced without that question stays
+    // until the user saves under a name of his choice.
+    std::string why = LastFileErrorText().empty() ? file + " cannot be loaded" : LastFileErrorText();
+    if (!asked) why += "\nThe window starts with a new project without a name; the file stays as it is.";
+    ShowTraceMessage(why);
+    AbortFlag = 0;
+    if (!asked) {
+      CurrentDir = ExtractDirPart(file);
+      CurrentFileName.clear();
+      return;
+    }
+  }
   ConfirmOverwrite(file);
   if (AbortFlag) {
     CurrentFileName.clear();

@@ -12,6 +12,7 @@
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
+#include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
 #include "framework/math_utils.h"
 #include "framework/message_box.h"
@@ -310,6 +311,44 @@ void FindCalcRecord(TCalcTableNo n) {
   if (!key.empty() && !AbortFlag && TableNotices() == messages) {
     if (std::function<void()> keep = KeepRowRecord(n)) KeptLookups[key] = std::move(keep);
   }
+}
+
+QuietTableLookup::QuietTableLookup() : abort_(AbortFlag), trace_(TraceMessagesOn), help_(HelpNumber) {
+  AbortFlag = 0;
+  TraceMessagesOn = 0;
+}
+
+QuietTableLookup::~QuietTableLookup() {
+  AbortFlag = abort_;
+  TraceMessagesOn = trace_;
+  HelpNumber = help_;
+}
+
+namespace {
+
+std::map<std::string, PartRowStatus, std::less<>> KeptPartRows;
+
+}  // namespace
+
+PartRowStatus PartRowOfThread(TCalcTableNo n) {
+  if (!ValidTable(n) || !((n >= 2 && n <= 9) || (n >= kHexNutTable && n <= 13))) return PartRowStatus::NoTable;
+  const std::string table = CalcTableNames[n].str() + ".dbf";
+  const std::string identity = DbfTableIdentity(table);
+  const std::string key = identity.empty() ? std::string() : identity + '\n' + ThreadKeyText(Gewinde.d);
+  if (const auto kept = KeptPartRows.find(key); !key.empty() && kept != KeptPartRows.end()) return kept->second;
+  if (!DbfTableExists(table)) return PartRowStatus::NoTable;
+  PartRowStatus status = PartRowStatus::Unreadable;
+  {
+    const QuietTableLookup quiet;
+    OpenCalcTable(n);
+    if (!AbortFlag) {
+      FindDbfKey(ThreadKeyText(Gewinde.d));
+      if (!AbortFlag) status = DbfKeyFound() ? PartRowStatus::Found : PartRowStatus::NoRow;
+    }
+    CloseDbfTable();
+  }
+  if (!key.empty() && status != PartRowStatus::Unreadable) KeptPartRows[key] = status;
+  return status;
 }
 
 void SelectCalcTable(TCalcTableNo n, int mode) {
@@ -712,10 +751,12 @@ MaterialRowStatus ReadMaterialRowNumber(std::string_view table, int rowNo, Mater
   return status;
 }
 
-void BrowseMaterialTable(std::string_view table, std::string_view caption, int help, int mode) {
+void BrowseMaterialTable(std::string_view table, std::string_view caption, int help, int mode,
+                         std::int32_t startRow = 0) {
   SetDbfDialogCaptions("", caption);
   OpenDbfTable(table);
   if (AbortFlag) return;
+  StartPickAt(startRow);
   SetHelpNo(static_cast<Word>(help));
   ShowDbfDialog("", mode);
   CloseDbfTable();
@@ -728,7 +769,9 @@ void BrowseMaterialTable(std::string_view table, std::string_view caption, int h
 void ShowBoltReTable(int mode) { BrowseMaterialTable(kMatBoltReTable, "MAT_B_RE  Re = f(T) [\xF8" "C]", 9800, mode); }
 void ShowPlateReTable(int mode) { BrowseMaterialTable(kMatPlateReTable, "MAT_P_RE  Re = f(T) [\xF8" "C]", 9800, mode); }
 void ShowBoltETable(int mode) { BrowseMaterialTable(kMatBoltETable, "MAT_B_E  E Modul = f(T) [\xF8" "C]", 9810, mode); }
-void ShowBoltSigmaATable(int mode) { BrowseMaterialTable(kMatBoltSigmaATable, "mat_b_sa  Sigma A = f(d) [mm]", 9820, mode); }
+void ShowBoltSigmaATable(int mode, std::int32_t startRow) {
+  BrowseMaterialTable(kMatBoltSigmaATable, "mat_b_sa  Sigma A = f(d) [mm]", 9820, mode, startRow);
+}
 void ShowPlateETable(int mode) { BrowseMaterialTable(kMatPlateETable, "MAT_P_E  E Modul = f(T) [\xF8" "C]", 9830, mode); }
 
 void InitCalcTables() {

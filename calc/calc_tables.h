@@ -4,6 +4,7 @@
 // find the row of the current joint, or let the user pick one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,26 @@ void CopyCalcRecord(TCalcTableNo n);
 // Opens table n, positions it on the row of the current joint, copies that
 // row and closes the table.
 void FindCalcRecord(TCalcTableNo n);
+// For the span of a lookup the user did not ask for: no message shown,
+// AbortFlag clear, and AbortFlag, messages and help number as they were after.
+class QuietTableLookup {
+ public:
+  QuietTableLookup();
+  ~QuietTableLookup();
+  QuietTableLookup(const QuietTableLookup&) = delete;
+  QuietTableLookup& operator=(const QuietTableLookup&) = delete;
+
+ private:
+  Byte abort_, trace_;
+  Word help_;
+};
+
+// Whether the table of a head kind (tables 2..9) or nut kind (11..13) holds a
+// row for the thread's d: NoTable when its file is missing, Unreadable when
+// it cannot be opened as that table. Quiet; the answer is kept while the
+// table's file is unchanged, so that a calculation run costs a stat.
+enum class PartRowStatus { Found, NoRow, NoTable, Unreadable };
+PartRowStatus PartRowOfThread(TCalcTableNo n);
 // Lets the user browse table n and copies the accepted row.
 void SelectCalcTable(TCalcTableNo n, int mode);
 // Pick lists in front of the tables: a type or choice of 0 asks first.
@@ -86,7 +107,7 @@ void ReadMatBoltRecord();
 void ShowBoltReTable(int mode);
 void ShowPlateReTable(int mode);
 void ShowBoltETable(int mode);
-void ShowBoltSigmaATable(int mode);
+void ShowBoltSigmaATable(int mode, std::int32_t startRow = 0);  // starts on that row when the table has it
 void ShowPlateETable(int mode);
 
 // Closes any open table and lets the material values over temperature read

@@ -5,6 +5,7 @@
 
 #include "calc/bolt_geometry.h"
 #include "calc/calc_run.h"
+#include "calc/calc_tables.h"
 #include "calc/clamped_parts.h"
 #include "calc/eccentric.h"
 #include "calc/input_ranges.h"
@@ -36,10 +37,24 @@ bool NutHasOwnStrength() {
 
 namespace {
 
+// A part kind whose table lacks the thread's size has no dimensions to
+// calculate or draw with, as a batch run of the joint finds when it loads it.
+void CheckPartRow(PartRowStatus status, std::string_view fatal, std::string_view part) {
+  if (status != PartRowStatus::NoRow) return;
+  FatalStop(fatal);
+  AddErrorMessage(std::string(part) + " table: no row for d = " + FloatToTextFix(2, Gewinde.d) + " !");
+}
+
 void CheckHeadTable() {
   const int table = Schraube.HeadType + 1;
-  const bool known = table >= 1 && table <= 9;
-  if (!known || !DbfTableExists(CalcTableNames[table].view())) FatalStop("Fatal  : Database screw head !");
+  const bool part = table >= 2 && table <= 9;
+  const PartRowStatus head = part ? PartRowOfThread(table)
+                             : table == 1 && DbfTableExists(CalcTableNames[1].view()) ? PartRowStatus::Found
+                                                                                      : PartRowStatus::NoTable;
+  if (head == PartRowStatus::NoTable) FatalStop("Fatal  : Database screw head !");
+  CheckPartRow(head, "Fatal  : Database bolt head", "head");
+  const int nut = Mutter.NutType;
+  if (IsJointWithNut() && nut >= 1 && nut <= 3) CheckPartRow(PartRowOfThread(nut + 10), "Fatal  : Database nut !", "nut");
 }
 
 void CheckInputs(const CalcRun& run) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "calc/joint_records.h"
+#include "calc/table_rows.h"
 #include "framework/types.h"
 
 // Bolt, thread, head, length and material -------------------------------------
@@ -49,6 +51,26 @@ void TakeNutMaterialRow();
 // when its d is the thread's, else searches the key of the thread's d; true
 // when a row of that diameter stands.
 bool GoToNutRowOfThread(int nutType);
+// The nut and the row records of the nut tables as they were, put back when
+// the snapshot ends unless Keep() was called.
+class NutSnapshot {
+ public:
+  NutSnapshot();
+  ~NutSnapshot();
+  NutSnapshot(const NutSnapshot&) = delete;
+  NutSnapshot& operator=(const NutSnapshot&) = delete;
+  void Keep() { keep_ = true; }
+
+ private:
+  MUTTERTYPE nut_;
+  DIN934_Record hex_, heavy_;
+  FLANGNUT_Record flange_;
+  bool keep_ = false;
+};
+// Without a dialog or message: the row of the thread's size in the table of
+// nut kind 1..3 becomes the nut (row record, NutRow, dw, height, d); false,
+// with nothing changed, when the table lacks the size or cannot be read.
+bool TakeNutRowOfThread(int nutType);
 
 // Preliminary design -------------------------------------------------------------
 

@@ -372,7 +372,7 @@ void InputBoltMaterial() {
   SelectCode("endurance strength", 4, Last.EnduranceChoice);
   if (AbortFlag) return;
   if (Last.EnduranceChoice == 3) {
-    ShowBoltSigmaATable(1);
+    ShowBoltSigmaATable(1, Last.MatSaRow);
     if (!AbortFlag) Last.MatSaRow = static_cast<Word>(SelectedRecordNo);
   } else if (Last.EnduranceChoice == 4) {
     SetHelpNo(5060);

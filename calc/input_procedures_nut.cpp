@@ -37,6 +37,35 @@ bool GoToNutRowOfThread(int nutType) {
   return DbfKeyFound();
 }
 
+NutSnapshot::NutSnapshot() : nut_(Mutter), hex_(Din934), heavy_(Din6915), flange_(Flangnut) {}
+
+NutSnapshot::~NutSnapshot() {
+  if (keep_) return;
+  Mutter = nut_;
+  Din934 = hex_;
+  Din6915 = heavy_;
+  Flangnut = flange_;
+}
+
+bool TakeNutRowOfThread(int nutType) {
+  if (nutType < 1 || nutType > 3) return false;
+  NutSnapshot before;
+  const QuietTableLookup quiet;
+  const TCalcTableNo table = nutType + 10;
+  OpenCalcTable(table);
+  bool found = !AbortFlag && GoToNutRowOfThread(nutType);
+  if (found) {
+    CopyCalcRecord(table);
+    found = !AbortFlag;
+    Mutter.NutRow = DbfRecNo();
+  }
+  CloseDbfTable();
+  if (!found) return false;
+  TakeNutRowValues(nutType);
+  before.Keep();
+  return true;
+}
+
 void TakeNutRowValues(int nutType) {
   if (nutType < 1 || nutType > 3) return;
   const bool flange = nutType == 3;

@@ -203,13 +203,17 @@ bool RefuseSpecialOutput(std::string_view nameView) {
   return true;
 }
 
+bool ConfirmOverwriteAsks(std::string_view name) {
+  return ConfirmOverwriteOn && name.find("actual") == std::string_view::npos && CanOpenForRead(std::string(name));
+}
+
 void ConfirmOverwrite(std::string_view nameView) {
   std::string name(nameView);
   // Refused whether or not the question is asked.
   if (RefuseSpecialOutput(name)) return;
   std::error_code ec;
   bool exists = CanOpenForRead(name);
-  if (exists && name.find("actual") == std::string::npos && ConfirmOverwriteOn) {
+  if (exists && ConfirmOverwriteAsks(name)) {
     SetHelpNo(3055);
     if (!AskYesNoCancel(name + " " + "already exists" + ".   " + "overwrite" + " ?")) AbortFlag = 1;
   }

@@ -105,3 +105,5 @@ bool RefuseSpecialOutput(std::string_view name);
 // The old file is left in place: writers replace it through a temporary file,
 // so a failed write cannot lose it. Refusal or failure sets AbortFlag.
 void ConfirmOverwrite(std::string_view name);
+// True when ConfirmOverwrite would ask before the file is replaced.
+bool ConfirmOverwriteAsks(std::string_view name);

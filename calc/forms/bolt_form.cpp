@@ -33,6 +33,7 @@
 #include "framework/math_utils.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/text_utils.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
 
@@ -45,6 +46,14 @@ QPushButton* Arrow(QWidget* parent, const char* name) {
 }
 
 QString Length(Extended mm) { return Disp(LengthToText(mm)); }
+
+// The head row's standard and size, or that the head kind's table lacks the size.
+QString HeadButtonText() {
+  const int type = Schraube.HeadType;
+  if (type >= 1 && type <= 8 && PartRowOfThread(type + 1) == PartRowStatus::NoRow)
+    return Disp("no row for " + TrimRightText(Gewinde.Designation));
+  return Disp(BoltStandardText() + "  -  " + LengthToText(HeadRowNominalDiameter()) + " " + LengthUnitText());
+}
 
 }  // namespace
 
@@ -211,6 +220,7 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
 
 void TForm_bq4bolt::showEvent(QShowEvent* e) {
   Filling = 1;
+  Shown = true;
   FillForm();
   Filling = 0;
   TCalcForm::showEvent(e);
@@ -218,7 +228,14 @@ void TForm_bq4bolt::showEvent(QShowEvent* e) {
 
 bool TForm_bq4bolt::SelfDefined() const { return ComboBox_typ->currentIndex() == 2; }
 
+// Once the form is on screen, a filling ends with the endurance-limit table
+// offered when the endurance strength comes from it.
 void TForm_bq4bolt::FillForm() {
+  FillControls();
+  if (Shown) UpdateEnduranceControls(true);
+}
+
+void TForm_bq4bolt::FillControls() {
   const Byte kept = Filling;
   Filling = 1;
   const SCHRAUBTYPE& s = Schraube;
@@ -239,8 +256,7 @@ void TForm_bq4bolt::FillForm() {
   for (QLabel* u : {Label_d2u, Label_d3u, Label_dminu, Label_lschraubeu, Label_dku, Label_dwu, Label_lgewu})
     u->setText(Disp(LengthUnitText()));
   Label_sigmaazulu->setText(Disp(StressUnitText()));
-  Button_schraubenkopf->setText(Disp(BoltStandardText() + "  -  " + LengthToText(HeadRowNominalDiameter()) + " " +
-                                     LengthUnitText()));
+  Button_schraubenkopf->setText(HeadButtonText());
   Button_werkstoff->setText(Disp(MatBolt.StrengthClass));
   FillGrid();
   ShowBoltTypeControls();
@@ -359,14 +375,15 @@ void TForm_bq4bolt::UpdateToleranceControls() {
     w->setVisible(input);
 }
 
-// The endurance-limit table is offered when the user chooses "Database",
-// not at every filling of the form.
+// With pick, "Database" offers the endurance-limit table; a cancelled pick
+// keeps the row chosen before.
 void TForm_bq4bolt::UpdateEnduranceControls(bool pick) {
   const int item = ComboBox_dauerfest->currentIndex();
   if (pick && item == 2) {
     AbortFlag = 0;
-    ShowBoltSigmaATable(1);
+    ShowBoltSigmaATable(1, Last.MatSaRow);
     if (!AbortFlag) Last.MatSaRow = static_cast<Word>(SelectedRecordNo);
+    AbortFlag = 0;
   }
   const bool input = item == 3;
   for (QWidget* w : std::initializer_list<QWidget*>{Label_sigmaazul, Edit_sigmaazul, Label_sigmaazulu})
@@ -418,7 +435,7 @@ void TForm_bq4bolt::Button_gewindeClick() {
     TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
                    "the bolt keeps " + Gewinde.Designation);
   AbortFlag = 0;
-  FillForm();
+  FillControls();
 }
 
 void TForm_bq4bolt::HeadPick() {
@@ -441,6 +458,7 @@ void TForm_bq4bolt::HeadPick() {
     Schraube.HeadRow = 0;
     DbfFirst();
     AbortFlag = 1;  // the head values stay as they were
+    Button_schraubenkopf->setText(HeadButtonText());
   } else {
     if (Schraube.HeadRow == 0) Schraube.HeadRow = static_cast<Word>(DbfRecNo());
     if (DbfRecordCount() > 0) {

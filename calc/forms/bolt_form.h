@@ -31,6 +31,7 @@ class TForm_bq4bolt : public TCalcForm {
   QPushButton *Button_ok, *Button_cancel, *Button_hilfetext, *Button_hilfebild, *Button_metric;
 
   Byte Filling = 1;  // set until the first show ends and during the unit switch
+  bool Shown = false;  // from the first show on
 
   void FillForm();
   void FillGrid();
@@ -59,6 +60,7 @@ class TForm_bq4bolt : public TCalcForm {
   void showEvent(QShowEvent* e) override;
 
  private:
+  void FillControls();  // the controls from the records, the table not offered
   bool SelfDefined() const;
   void ShowBoltTypeControls();
 };

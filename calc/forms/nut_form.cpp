@@ -28,6 +28,7 @@
 #include "framework/math_utils.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
+#include "framework/text_utils.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
 
@@ -130,11 +131,12 @@ TForm_bq4nut::TForm_bq4nut(QWidget* parent) : TCalcForm(parent) {
     bottom->addWidget(b);
   outer->addLayout(bottom);
   Button_ok->setDefault(true);
+  TableKind = Mutter.NutType;
   FillForm();
   ScaleCenterForm(*this);  // after filling: the captions set the size
 
   RadioGroup_typ->OnClick = [this] { UpdateNutControls(); };
-  RadioGroup_form->OnClick = [this] { UpdateNutControls(); };
+  RadioGroup_form->OnClick = [this] { RadioGroup_formClick(); };
   RadioGroup_dbmat->OnClick = [this] { RadioGroup_dbmatClick(); };
   connect(CheckBox_jamatnut, &QCheckBox::toggled, this, [this] { UpdateNutControls(); });
   auto onClick = [this](QPushButton* b, auto handler) { connect(b, &QPushButton::clicked, this, handler); };
@@ -178,6 +180,39 @@ void TForm_bq4nut::FillForm() {
   Label_dbnut->setText(Disp(LengthToText(Gewinde.d) + " - " + NutStandardText()));
   ShowNutMaterial();
   UpdateNutControls();
+  ShowNutOfKind();
+}
+
+namespace {
+
+int ChosenKind(const TRadioGroup* group) { return group->ItemIndex() + 1; }
+bool TableNutKind(int kind) { return kind >= 1 && kind <= 3; }
+
+// Why a nut of this kind cannot be taken from its table; empty when it can.
+std::string NoNutRowText(int kind) {
+  const PartRowStatus row = PartRowOfThread(kind + 10);
+  if (row == PartRowStatus::Found) return {};
+  const std::string name = NutKindNames[kind].str();
+  if (row != PartRowStatus::NoRow) return name + ": the table " + CalcTableNames[kind + 10].str() + ".dbf cannot be read";
+  return name + ": no row for " + TrimRightText(Gewinde.Designation) + " in the table";
+}
+
+}  // namespace
+
+// A nut kind of another table shows that table's row of the thread's size,
+// as OK takes it; nothing is stored before OK.
+void TForm_bq4nut::ShowNutOfKind() {
+  const int kind = ChosenKind(RadioGroup_form);
+  if (!TableNutKind(kind) || kind == TableKind) return;
+  const NutSnapshot kept;
+  Mutter.NutType = static_cast<Word>(kind);
+  if (!TakeNutRowOfThread(kind)) {
+    Label_dbnut->setText(Disp(NoNutRowText(kind)));
+    return;
+  }
+  Edit_dw->setText(Length(Mutter.dwNut));
+  Edit_h->setText(Length(Mutter.m));
+  Label_dbnut->setText(Disp(LengthToText(Gewinde.d) + " - " + NutStandardText()));
 }
 
 void TForm_bq4nut::ShowNutMaterial() {
@@ -200,6 +235,12 @@ bool TForm_bq4nut::StoreInput() {
   Mutter.m = LengthValue(Edit_h, Mutter.m);
   if (RadioGroup_form->ItemIndex() >= 0) Mutter.NutType = static_cast<Word>(RadioGroup_form->ItemIndex() + 1);
   MatMutter.OwnNutMaterial = CheckBox_jamatnut->isChecked() ? 1 : 0;
+  // Another kind of table nut: its row, or the values stay until OK refuses.
+  if (TableNutKind(Mutter.NutType) && Mutter.NutType != TableKind && TakeNutRowOfThread(Mutter.NutType)) {
+    TableKind = Mutter.NutType;
+    Edit_dw->setText(Length(Mutter.dwNut));
+    Edit_h->setText(Length(Mutter.m));
+  }
   return true;
 }
 
@@ -214,6 +255,16 @@ void TForm_bq4nut::UpdateNutControls() {
   const bool material = tapped || CheckBox_jamatnut->isChecked();
   GroupBox_mat->setVisible(material);
   Button_dbwst->setVisible(material);
+}
+
+void TForm_bq4nut::RadioGroup_formClick() {
+  UpdateNutControls();
+  if (TableNutKind(ChosenKind(RadioGroup_form)) && ChosenKind(RadioGroup_form) == TableKind) {
+    Edit_dw->setText(Length(Mutter.dwNut));
+    Edit_h->setText(Length(Mutter.m));
+    Label_dbnut->setText(Disp(LengthToText(Gewinde.d) + " - " + NutStandardText()));
+  }
+  ShowNutOfKind();
 }
 
 void TForm_bq4nut::RadioGroup_dbmatClick() {
@@ -260,6 +311,7 @@ void TForm_bq4nut::Button_dbnutClick() {
   CopyCalcRecord(table);
   CloseDbfTable();
   TakeNutRowValues(type);
+  TableKind = type;
   Edit_dw->setText(Length(Mutter.dwNut));
   Edit_h->setText(Length(Mutter.m));
   Label_dbnut->setText(Disp(LengthToText(Gewinde.d) + " - " + NutStandardText()));
@@ -288,8 +340,18 @@ void TForm_bq4nut::Button_dbwstClick() {
   AbortFlag = 0;
 }
 
+// A through-bolted joint whose nut kind has no row of the thread's size in
+// its table is refused by name: the nut would have no dimensions.
 void TForm_bq4nut::Button_okClick() {
   AbortFlag = 0;
+  const int kind = ChosenKind(RadioGroup_form);
+  if (ChosenKind(RadioGroup_typ) == kJointWithNut && TableNutKind(kind) && kind != TableKind) {
+    const std::string why = NoNutRowText(kind);
+    if (!why.empty()) {
+      ShowError(why + ".\nAppend the row with \"Database\", or choose another kind.");
+      return;
+    }
+  }
   if (!StoreInput()) return;
   accept();
 }

@@ -27,10 +27,16 @@ class TForm_bq4nut : public TCalcForm {
   QLabel *Label_mat, *Label_pmax, *Label_re, *Label_rm, *Label_e;
   QPushButton *Button_ok, *Button_cancel, *Button_hilfetext, *Button_hilfebild, *Button_metric;
 
+  // The nut kind whose table row the nut's dw, height and d come from; a
+  // change of kind takes the row of the new kind before anything else is stored.
+  int TableKind = 0;
+
   void FillForm();
+  void ShowNutOfKind();
   void ShowNutMaterial();
   bool StoreInput();  // false when a number field is refused
   void UpdateNutControls();
+  void RadioGroup_formClick();
   void RadioGroup_dbmatClick();
   void Button_tgClick();
   void Button_tbClick();

@@ -479,6 +479,50 @@ TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {
   }
 }
 
+// A project named on the command line that exists but cannot be loaded:
+// first why (as File > Open says it), then the question whether a new
+// project may take its name. Yes gives the new project that name; No ends
+// the program; a file that is not asked about stays, the project unnamed.
+TEST_F(MainWindowTest, ACommandLineProjectThatCannotBeLoadedSaysWhyBeforeTheQuestion) {
+  const std::string damaged = dir_ + "/damaged.bq4";
+  const std::string whole = ReadBytes(Sample("eccentric.bq4"));
+  WriteBytes(damaged, whole.substr(0, 900));
+  struct Case {
+    const char* name;
+    std::string file;
+    bool asked, yes;
+    std::string fileName;
+    bool endsProgram;
+  };
+  const std::string actual = dir_ + "/actual.bq4";
+  WriteBytes(actual, whole.substr(0, 900));
+  for (const Case& c : {Case{"Yes", damaged, true, true, "damaged", false},
+                        Case{"No", damaged, true, false, "", true},
+                        Case{"not asked", actual, false, false, "", false}}) {
+    SCOPED_TRACE(c.name);
+    InitFrameworkModules();
+    UseTestDirs();
+    SetCommandLineParams({c.file});
+    platform::DialogScript script;
+    script.Ok().Expect(c.file + ": damaged project file: it ends after line ");
+    if (c.asked) (c.yes ? script.Yes() : script.No()).Expect(c.file + " already exists.   overwrite ?");
+    Thh main;
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(StartedWithFile, 0);
+    EXPECT_EQ(CurrentFileName, c.fileName);
+    EXPECT_EQ(StartUpEndsProgram(), c.endsProgram);
+    if (!c.asked) {
+      ASSERT_FALSE(script.Shown().empty());
+      EXPECT_NE(script.Shown()[0].text.find("without a name; the file stays as it is"), std::string::npos);
+      // Saving asks for a name; Cancel leaves the file.
+      script.Cancel();
+      main.mi_FileSaveClick();
+      EXPECT_EQ(script.Shown().back().kind, "save");
+    }
+    EXPECT_EQ(ReadBytes(c.file), whole.substr(0, 900));
+  }
+}
+
 bool DisplayHas(const std::string& fragment) {
   for (const std::string& line : DisplayList->Lines())
     if (line.find(fragment) != std::string::npos) return true;

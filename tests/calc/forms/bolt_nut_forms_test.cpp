@@ -7,6 +7,8 @@
 #include "calc/forms/nut_form.h"
 #include "calc/calc_tables.h"
 #include "calc/calculation.h"
+#include "calc/designation.h"
+#include "calc/input_procedures.h"
 #include "calc/project_file.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
@@ -113,6 +115,81 @@ TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {
   EXPECT_EQ(Schraube.dw, 17);
   EXPECT_EQ(Schraube.b, 30);
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// A head kind without a row for the bolt's size keeps the head values, names
+// the gap on its button, and the calculation after OK ends on it; a kind with
+// the size calculates again.
+TEST_F(BoltFormTest, AHeadKindWithoutTheSizeStaysFatalAfterOk) {
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/null.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  const SCHRAUBTYPE before = Schraube;
+  {
+    TForm_bq4bolt form;
+    form.ComboBox_schraubenkopf->setCurrentIndex(2);  // slotted countersunk: its table ends at M10
+    platform::DialogScript script;
+    script.Ok().Expect("Database: Append d= 12.00");
+    form.HeadPick();
+    EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "no row for M12");
+    EXPECT_EQ(Text(form.Edit_dk->text()), Text(Disp(LengthToText(before.dK))));
+    form.Button_okClick();
+  }
+  EXPECT_EQ(Schraube.HeadType, 3);
+  EXPECT_EQ(Schraube.dK, before.dK);
+  EXPECT_EQ(Schraube.b, before.b);
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_TRUE(HasMessage("Fatal  : Database bolt head"));
+  EXPECT_TRUE(HasMessage("head table: no row for d = 12.00 !"));
+  {
+    TForm_bq4bolt form;
+    EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "no row for M12");
+    form.ComboBox_schraubenkopf->setCurrentIndex(4);  // hexagon socket countersunk: M12 is there
+    AcceptRow(0);
+    form.HeadPick();
+    EXPECT_EQ(Text(form.Button_schraubenkopf->text()), "ISO 10642  -  12 mm");
+    form.Button_okClick();
+  }
+  CalculateJoint();
+  EXPECT_FALSE(HasMessage("Fatal  : Database bolt head"));
+}
+
+// With the endurance strength from the table, the form offers the table when
+// it is shown and after the unit switch, starting on the row chosen before; a
+// cancelled offer keeps that row, and a thread pick does not offer it.
+TEST_F(BoltFormTest, TheEnduranceTableIsOfferedWhenTheFormIsFilledOnScreen) {
+  Last.EnduranceChoice = 3;
+  Last.MatSaRow = 2;
+  std::vector<std::int32_t> offered;
+  std::int32_t answer = 0;  // 0: Cancel
+  TableDialogHook = [&](std::string_view, int, std::int32_t& rec) {
+    offered.push_back(rec);
+    if (answer == 0) return false;
+    rec = answer;
+    return true;
+  };
+  {
+    TForm_bq4bolt form;
+    EXPECT_TRUE(offered.empty());  // not while it is built
+    answer = 1;
+    ShowAndGrab(form, "bq4bolt_endurance");
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0], 2);
+    EXPECT_EQ(Last.MatSaRow, 1);
+    EXPECT_FALSE(form.Edit_sigmaazul->isVisible());
+    answer = 0;
+    form.Button_metricClick();
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(offered[1], 1);
+    EXPECT_EQ(Last.MatSaRow, 1);
+    EXPECT_EQ(AbortFlag, 0);
+    form.Button_metricClick();
+  }
+  offered.clear();
+  Last.EnduranceChoice = 1;
+  TForm_bq4bolt form;
+  ShowAndGrab(form, "bq4bolt");
+  EXPECT_TRUE(offered.empty());
 }
 
 TEST_F(BoltFormTest, AThreadOfAnotherSizeTakesTheHeadNutAndWashersOfThatSizeOrNothing) {
@@ -322,6 +399,67 @@ TEST_F(NutFormTest, GroupsFollowTheJointAndNutKindProposalsAndPicksFillTheFormAn
   script.Cancel();
   RunNutForm();
   EXPECT_EQ(AbortFlag, 1);
+}
+
+// Another nut kind shows and takes its table's row of the thread's size;
+// Cancel takes nothing; a kind whose table lacks the size is refused by name
+// at OK, and a joint that holds one anyway ends its calculation on it.
+TEST_F(NutFormTest, AnotherNutKindTakesItsRowOrOkRefusesItByName) {
+  FindCalcRecord(kHexNutTable);
+  Mutter.NutType = 1;
+  TakeNutRowValues(1);
+  const MUTTERTYPE hex = Mutter;
+  {
+    TForm_bq4nut form;
+    form.RadioGroup_form->SetItemIndex(1);  // heavy hex nut
+    form.RadioGroup_formClick();
+    EXPECT_EQ(Text(form.Edit_dw->text()), "20.1");
+    EXPECT_EQ(Text(form.Edit_h->text()), "10");
+    EXPECT_EQ(Text(form.Label_dbnut->text()), "12 - EN 14399-4");
+    EXPECT_EQ(Mutter.dwNut, hex.dwNut);  // nothing stored yet
+    form.RadioGroup_form->SetItemIndex(0);
+    form.RadioGroup_formClick();
+    EXPECT_EQ(Text(form.Edit_dw->text()), Text(Disp(LengthToText(hex.dwNut))));
+    form.RadioGroup_form->SetItemIndex(1);
+    form.RadioGroup_formClick();
+    form.Button_cancelClick();
+  }
+  EXPECT_EQ(Mutter.NutType, 1);
+  EXPECT_EQ(Mutter.dwNut, hex.dwNut);
+  EXPECT_EQ(Mutter.NutRow, hex.NutRow);
+
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_form", "#1"}});
+  RunNutForm();
+  EXPECT_EQ(Mutter.NutType, 2);
+  EXPECT_EQ(Mutter.dwNut, Din6915.dw);
+  EXPECT_EQ(Mutter.m, Din6915.m);
+  EXPECT_EQ(Mutter.dNut, 12);
+  EXPECT_EQ(Din6915.d, 12);
+  EXPECT_EQ(NutStandardText(), "EN 14399-4");
+
+  // A heavy hex nut table without M12: refused, then the special nut is taken.
+  Mutter.NutType = 1;
+  TakeNutRowValues(1);
+  std::filesystem::remove(DbfDir + "/din6915.dbf");
+  table_test::WriteDbf(DbfDir + "/din6915.dbf",
+                       {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'N', 6, 2}, {"DW", 'N', 6, 2},
+                        {"STANDARD", 'C', 12, 0}},
+                       {{"16", "13", "27", "24.9", "EN 14399-4"}});
+  script.Ok({{"RadioGroup_form", "#1"}});
+  script.Ok().Expect("heavy hex nut: no row for M12 in the table.\nAppend the row with \"Database\"");
+  script.Ok({{"RadioGroup_form", "#3"}, {"Edit_dw", "21"}, {"Edit_h", "11"}});
+  RunNutForm();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(Mutter.NutType, 4);
+  EXPECT_EQ(Mutter.dwNut, 21);
+  EXPECT_EQ(Mutter.m, 11);
+
+  Mutter.NutType = 2;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_TRUE(HasMessage("Fatal  : Database nut !"));
+  EXPECT_TRUE(HasMessage("nut table: no row for d = 12.00 !"));
 }
 
 }  // namespace
