@@ -8,6 +8,7 @@
 #include "calc/table_rows.h"
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
+#include "framework/number_format.h"
 #include "framework/units.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
