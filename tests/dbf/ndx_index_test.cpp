@@ -1090,6 +1090,74 @@ TEST_F(SharedTable, AKeptSemaphoreFileStaysAndStillCarriesChanges) {
   EXPECT_FALSE(TzFileExists(sem));
 }
 
+// While another program holds the indexes' write lock, every Append and
+// Replace waits for it and fails with 1202, raised or reported, and writes
+// nothing: a lock that timed out is never taken for held. Once the other
+// program lets go, the next change takes the lock and counts its release.
+TEST_F(SharedTable, AWriteLockThatTimedOutIsNotHeld) {
+  std::string p = Counters(20, {{"wl.ndx", "NAME"}});
+  std::string sem = SemaphoreFileName(p);
+  ForkHandshake shake;
+  pid_t child = Child(shake, [&] {
+    Use(p + " ALIAS HOLDER");
+    if (!Set_Index_To(Path("wl.ndx"), 1) || !shake.WaitForParent()) return false;
+    SetLockSemaphoreProc(true);  // holds the write lock
+    shake.SignalParent();
+    if (!shake.WaitForParent()) return false;
+    SetLockSemaphoreProc(false);
+    shake.SignalParent();
+    return shake.WaitForParent() && TzLastError == 0;
+  });
+  KillChildOnExit reap(child);
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("wl.ndx"), 1)) << TzErrorDetail;
+  Go(3);  // a read waits while a writer holds the lock: read first
+  shake.SignalChild();
+  ASSERT_TRUE(shake.WaitForChild());
+  const int counter = U16(ReadBytes(sem), 2);
+  SemaphoreTimeout = 1;
+  auto raised = [](auto change) {
+    try {
+      change();
+    } catch (const EDederError& e) {
+      return std::string(e.what());
+    }
+    return std::string("nothing raised");
+  };
+  ASSERT_TRUE(FLock());  // the table's lock: Append and Replace may write
+  SetErrorDispatch(true);
+  SetRaiseErrors(true);
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    EXPECT_NE(raised([] { AppendTexts({{"ZLATE"}}); }).find("Error # 1202"), std::string::npos);
+    EXPECT_NE(raised([] { SetFieldText(1, "ZCHANGED"); Replace(); }).find("Error # 1202"), std::string::npos);
+  }
+  SetRaiseErrors(false);
+  SetErrorDispatch(false);
+  AppendTexts({{"ZLATE"}});
+  EXPECT_EQ(TzLastError, 1202);  // not 254: no unbalanced release
+  EXPECT_NE(TzErrorDetail.find("1 second timeout, cannot read: " + sem), std::string::npos) << TzErrorDetail;
+  EXPECT_EQ(RecCount(), 20);
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter);
+  shake.SignalChild();  // the other program lets go
+  ASSERT_TRUE(shake.WaitForChild());
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter + 1);
+  AppendTexts({{"ZLATE"}});
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter + 2);
+  Unlock();
+  shake.SignalChild();
+  EXPECT_EQ(ExitCode(child), 0);
+  EXPECT_EQ(RecCount(), 21);
+  EXPECT_TRUE(Find("ZLATE"));
+  EXPECT_EQ(RecNo(), 21);
+  Go(3);
+  EXPECT_EQ(TzTrimRight(GetFieldText(1)), NameOf(3));
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  ExpectExact({{"wl.ndx", "NAME"}});
+}
+
 // Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});
