@@ -1158,6 +1158,47 @@ TEST_F(SharedTable, AWriteLockThatTimedOutIsNotHeld) {
   ExpectExact({{"wl.ndx", "NAME"}});
 }
 
+// Attaching an index to a slot closes the index that sits there first: the
+// very file just built can be attached again, alone or beside another one,
+// exclusively or shared, and searches through it.
+TEST_F(NdxIndex, AttachingToATakenSlotClosesItsIndexFirst) {
+  for (const char* mode : {" EXCLUSIVE", ""}) {
+    SCOPED_TRACE(mode);
+    std::string p = Filled("re.dbf", {F("NAME", 'C', 6), F("QTY", 'N', 4), F("ALT", 'C', 2)},
+                           {{"B", "2", "z"}, {"A", "3", "y"}, {"C", "1", "x"}});
+    MakeIndex(Path("q.ndx"), "QTY", false, 1, false, false, nullptr, 0);
+    MakeIndex(Path("alt.ndx"), "ALT", false, 1, false, false, nullptr, 0);
+    CloseDatabase();
+    Use(p + mode);
+    Index_On("NAME", Path("n.ndx"));
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    EXPECT_TRUE(Set_Index_To(Path("n.ndx"), 1)) << TzLastError << " " << TzErrorDetail;
+    EXPECT_TRUE(Find("C"));
+    EXPECT_EQ(RecNo(), 3);
+    ASSERT_TRUE(SetIndexTo(Path("q.ndx"), 2)) << TzErrorDetail;
+    EXPECT_TRUE(Set_Index_To(Path("q.ndx"), 2)) << TzLastError << " " << TzErrorDetail;
+    EXPECT_EQ(Column(), "A,B,C,");  // slot 1 stayed
+    // Another file in a taken slot: the one there is closed and may go elsewhere.
+    EXPECT_TRUE(Set_Index_To(Path("alt.ndx"), 1)) << TzLastError << " " << TzErrorDetail;
+    EXPECT_EQ(Column(), "C,A,B,");
+    EXPECT_TRUE(SetIndexTo(Path("n.ndx"), 3)) << TzLastError << " " << TzErrorDetail;
+    Set_Order_To(2);
+    EXPECT_EQ(Column(), "C,B,A,");
+    CloseDatabase();
+    Use(p + " EXCLUSIVE");
+    ExpectExact({{"n.ndx", "NAME"}, {"q.ndx", "QTY"}, {"alt.ndx", "ALT"}});
+    CloseDatabase();
+    // An independent reader finds the same keys.
+    std::string script = Path("ndx.pl"), names = Path("names.txt"), out = Path("keys.txt"), want;
+    WriteXBaseReader(script);
+    std::ofstream(names) << Path("n.ndx") << "\n" << Path("alt.ndx") << "\n";
+    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
+    for (const char* f : {"n.ndx", "alt.ndx"}) want += "#" + Path(f) + "\n" + ExpectedLines(Path(f));
+    EXPECT_EQ(dbftest::ReadText(out), want);
+    std::filesystem::remove(p);
+  }
+}
+
 // Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});
