@@ -707,7 +707,7 @@ bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, Fiel
     length = 10;
     decimals = 0;
   }
-  if (type == 'N') {
+  if (type == 'N' || type == 'F') {  // a float field is a number field in another name
     length = std::min(length, 20);
     decimals = std::min(decimals, 18);
     if (decimals > 0 && length - decimals < 2) decimals = std::max(0, length - 2);
