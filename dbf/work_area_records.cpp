@@ -467,6 +467,12 @@ std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa) {
   return wa.typedRecord;
 }
 
+void ReloadTypedField(TDbfWorkArea& wa, std::size_t index) {
+  if (index >= wa.fields.size() || !wa.typedRecord || !ConvertFieldTo(wa, index, wa.typedRecord + wa.typedOffsets[index]))
+    return;
+  if (index < wa.typedStamps.size()) wa.typedStamps[index] = wa.typedGeneration;
+}
+
 void MarkFieldSet(TDbfWorkArea& wa, std::size_t index) {
   if (index >= wa.fields.size()) return;
   if (wa.typedSetStamps.size() != wa.fields.size()) wa.typedSetStamps.assign(wa.fields.size(), 0);
