@@ -12,6 +12,7 @@
 #include "cad/init.h"
 #include "calc/init.h"
 #include "dbf/init.h"
+#include "dbf/table_stamps.h"
 #include "framework/init.h"
 #include "platform/os.h"
 #include "calc/calculation.h"
@@ -150,6 +151,22 @@ void StartUp(Word mode) {
   InputModified = 0;
 }
 
+namespace {
+
+// What is known of a table beside which a newer shipped version lies: from
+// its build's stamp, whether it was changed since; without one, nothing.
+std::string ShippedTableState(const std::string& table) {
+  std::string bytes, newer;
+  if (!ReadTableBytes(table, bytes)) return std::string();
+  if (ReadTableBytes(table + ".new", newer) && TableContentPrint(bytes) == TableContentPrint(newer))
+    return ": the same records as the newer version";
+  TableStamp stamp;
+  if (!ReadTableStamp(table + ".built", stamp)) return std::string();
+  return stamp.Built(bytes) ? ": unchanged since it was built" : ": changed after it was built";
+}
+
+}  // namespace
+
 void ReportNewerShippedTables() {
   namespace fs = std::filesystem;
   const std::string dir = AddBackslash(DbfDir.empty() ? std::string(".") : DbfDir);
@@ -165,10 +182,11 @@ void ReportNewerShippedTables() {
   }
   if (tables.empty()) return;
   std::sort(tables.begin(), tables.end());
-  std::string text = "A newer shipped version lies beside these tables in " + dir.substr(0, dir.size() - 1) +
-                     ", which were changed after they were built:";
-  for (const std::string& t : tables) text += "\n" + t + " (newer: " + t + ".new)";
-  text += "\nThe changed tables are used. To take the newer version of one, delete the table and build again.";
+  std::string text = "A newer shipped version lies beside these tables in " + dir.substr(0, dir.size() - 1) + ":";
+  for (const std::string& t : tables) text += "\n" + t + " (newer: " + t + ".new)" + ShippedTableState(dir + t);
+  text += "\nThe tables are used as they are. To take the newer version of one, rename its .new file to the "
+          "table's name in that folder (" + tables[0] + ".new to " + tables[0] +
+          "); any changes made to the table are then lost, so copy it first to keep them.";
   ShowInfo(text);
 }
 

@@ -28,9 +28,11 @@ void StartUp(Word mode);
 bool StartUpEndsProgram();
 
 // Names, in one message, the tables of the table directory (DbfDir) beside
-// which the build left a newer shipped version (name.dbf.new, since the user
-// changed name.dbf) and how to take it; nothing when there are none. The
-// window calls it once, at start.
+// which a newer shipped version lies (name.dbf.new: the build leaves one
+// when the table was changed after it was built), what is known of each
+// (changed or not, from the build's stamp), and how to take the newer one
+// wherever the tables lie; nothing when there are none. The window calls it
+// once, at start.
 void ReportNewerShippedTables();
 
 // Item 1..4 joint views, 5 bolt, 6 nut, 7 clamped parts, 8..12 diagram kinds

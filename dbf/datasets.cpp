@@ -191,6 +191,25 @@ std::unique_ptr<TField> TTzDataSet::CreateField(const platform::TFieldDef& def, 
 
 void TTzDataSet::ClearActiveBuffer() { std::fill(ActiveBuffer().begin(), ActiveBuffer().end(), 0); }
 
+namespace {
+
+// The day number of date field i as the dataset shows it (0: none). The
+// file's YYYYMMDD text is exact whatever the national layout; a virtual file
+// holds only the typed (national) text.
+double StoredDay(const TDbfWorkArea& wa, std::size_t i, const std::uint8_t* typed) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  std::string s;
+  if (wa.recordBuffer.size() >= static_cast<std::size_t>(f.offset) + f.length)
+    s.assign(wa.recordBuffer.data() + f.offset, std::min<std::size_t>(8, f.length));
+  else
+    s = DTOS(std::string(reinterpret_cast<const char*>(typed + 1), typed[0]));
+  if (s.size() != 8 || AllTrim(s).size() != 8) return 0;
+  int y = std::atoi(s.substr(0, 4).c_str()), m = std::atoi(s.substr(4, 2).c_str()), d = std::atoi(s.substr(6, 2).c_str());
+  return y >= 1 && m >= 1 && m <= 12 && d >= 1 && d <= 31 ? platform::DayNumber(y, m, d) : 0;
+}
+
+}  // namespace
+
 void TTzDataSet::RecordToNative(std::uint8_t* native) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!native || !wa || !wa->typedRecord) return;
@@ -201,23 +220,7 @@ void TTzDataSet::RecordToNative(std::uint8_t* native) {
     std::uint8_t* dst = native + fieldOffsets_[i];
     const std::uint8_t* src = TypedField(*wa, i);
     switch (f.type) {
-      case 'D': {
-        // The file's YYYYMMDD text is exact whatever the national layout;
-        // a virtual file holds only the typed (national) text.
-        std::string s;
-        if (wa->recordBuffer.size() >= static_cast<std::size_t>(f.offset) + f.length)
-          s.assign(wa->recordBuffer.data() + f.offset, std::min<std::size_t>(8, f.length));
-        else
-          s = DTOS(std::string(reinterpret_cast<const char*>(src + 1), src[0]));
-        double day = 0;
-        if (s.size() == 8 && AllTrim(s).size() == 8) {
-          int y = std::atoi(s.substr(0, 4).c_str()), m = std::atoi(s.substr(4, 2).c_str()),
-              d = std::atoi(s.substr(6, 2).c_str());
-          if (y >= 1 && m >= 1 && m <= 12 && d >= 1 && d <= 31) day = platform::DayNumber(y, m, d);
-        }
-        PutF64(dst, day);
-        break;
-      }
+      case 'D': PutF64(dst, StoredDay(*wa, i, src)); break;
       case 'N':
       case 'F':
         if (f.decimals > 0) PutF64(dst, static_cast<double>(Real48ToExtended(src)));
@@ -250,6 +253,12 @@ void TTzDataSet::NativeToRecord(const std::uint8_t* native, int field) {
     switch (f.type) {
       case 'D': {
         double day = GetF64(src);
+        // The date the dataset showed: the field takes what the engine reads
+        // from its text, which a text of another form ("2024051 ") holds too.
+        if (day == StoredDay(*wa, i, dst)) {
+          ReloadTypedField(*wa, i);
+          break;
+        }
         std::string text = EmptyDate(TzDateFormat);
         if (day > 0 && std::isfinite(day)) {
           text = datasets::DayNumberToNational(day);
@@ -707,7 +716,7 @@ bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, Fiel
     length = 10;
     decimals = 0;
   }
-  if (type == 'N') {
+  if (type == 'N' || type == 'F') {  // a float field is a number field in another name
     length = std::min(length, 20);
     decimals = std::min(decimals, 18);
     if (decimals > 0 && length - decimals < 2) decimals = std::max(0, length - 2);

@@ -62,3 +62,15 @@ class ErrorDispatchOff {
  private:
   bool previous_;
 };
+
+// Runs `step` with TzLastError cleared and tells whether it reported no error
+// of its own; when it did not, an error the caller held before stands again.
+template <class Step>
+bool SucceedsAlone(Step&& step) {
+  const std::uint16_t before = TzLastError;
+  TzLastError = 0;
+  step();
+  if (TzLastError != 0) return false;
+  TzLastError = before;
+  return true;
+}

@@ -254,6 +254,8 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
                         ". [OpenIndex/Set_Index_To]");
     return false;
   }
+  // The index in slot n goes first, so that the same file can be opened again in its place.
+  CloseOne(*a, n);
   HandleSemafore(kLogin);
   // Also when an error is raised: a failed open leaves nothing behind, no
   // handle, no read count and no login.

@@ -322,9 +322,15 @@ void MarkWriting(AreaIndexes& a, bool writing) {
 }
 
 // Nested calls are counted; only the outermost pair reaches the semaphore file.
-void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine) {
+// An outermost call whose action fails (raised or reported in TzLastError)
+// is not counted when `countFailed` is off: the next call tries again.
+void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine, bool countFailed = true) {
   if (on) {
-    if (depth++ == 0) HandleSemafore(onAction);
+    if (depth > 0 || countFailed) {
+      if (depth++ == 0) HandleSemafore(onAction);
+      return;
+    }
+    if (SucceedsAlone([&] { HandleSemafore(onAction); })) depth = 1;  // raised: not counted
   } else {
     if (--depth == 0) HandleSemafore(offAction);
     if (depth < 0) {
@@ -348,7 +354,9 @@ void SetLockSemaphoreProc(bool on) {
   // indexes are whole again: in a shared table until the write lock goes,
   // in an exclusive one until the index is closed.
   if (!on && a->lockDepth == 1 && !wa->exclusive && NetworkMode) MarkWriting(*a, false);
-  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  // A write lock that timed out is not held: it is not counted, and the
+  // caller, told by TzLastError, neither writes nor releases it.
+  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc", false);
   if (on && a->lockDepth == 1 && TzLastError == 0) MarkWriting(*a, true);
 }
 

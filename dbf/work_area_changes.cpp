@@ -29,7 +29,7 @@ void Append() {
   RefreshRecordCount(*wa);
   StoreTypedRecord(*wa);
   bool index = IndexActive();
-  if (index) LockSemaphore(true);
+  if (index && !LockSemaphore(true)) return;
   if (wa->isVirtual) {
     CallVFile(*wa, kVfWrite, wa->recordCount + 1);
   } else {
@@ -70,7 +70,7 @@ void Replace() {
       DederError(254, wa->fileName + " Swap-buffer NIL. [REPLACE]");
       return;
     }
-    LockSemaphore(true);
+    if (!LockSemaphore(true)) return;
     std::memcpy(wa->swapBuffer.data(), WholeTypedRecord(*wa), wa->typedRecordSize);
     // The text goes with the values, and so do the marks of the fields set:
     // the fields not changed keep their text.

@@ -467,6 +467,12 @@ std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa) {
   return wa.typedRecord;
 }
 
+void ReloadTypedField(TDbfWorkArea& wa, std::size_t index) {
+  if (index >= wa.fields.size() || !wa.typedRecord || !ConvertFieldTo(wa, index, wa.typedRecord + wa.typedOffsets[index]))
+    return;
+  if (index < wa.typedStamps.size()) wa.typedStamps[index] = wa.typedGeneration;
+}
+
 void MarkFieldSet(TDbfWorkArea& wa, std::size_t index) {
   if (index >= wa.fields.size()) return;
   if (wa.typedSetStamps.size() != wa.fields.size()) wa.typedSetStamps.assign(wa.fields.size(), 0);
@@ -485,24 +491,35 @@ bool FieldValueFits(TDbfWorkArea& wa, std::size_t index) {
 
 namespace workareas {
 
-// A number or date text as the store writes it, which may hold more than
-// the typed record does.
-bool IsPlainStoredText(const TDbfFieldEntry& f, const char* text) {
+// Whether the text of an N or F field holds a number: digits, blanks, "-"
+// and "." only. "*"s (a value too wide for the field) hold none.
+bool HoldsNumber(const TDbfFieldEntry& f, const char* text) {
   const char* end = text + f.length;
-  if (f.type == 'D') return f.length >= 8 && std::all_of(text, text + 8, [](char c) { return c >= '0' && c <= '9'; });
-  if (f.type != 'N' && f.type != 'F') return false;
   return std::any_of(text, end, [](char c) { return c >= '0' && c <= '9'; }) &&
          std::all_of(text, end, [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '.'; });
+}
+
+// The eight characters a D field's typed value is stored as: YYYYMMDD, or
+// blanks for an empty or invalid date.
+std::string StoredDateText(const std::uint8_t* typed, const TDbfFieldEntry& f) {
+  std::size_t n = std::min<std::size_t>(typed[0], f.length + 2u);
+  std::string text(reinterpret_cast<const char*>(typed + 1), n);
+  if (!AllTrim(text).empty() && ValidDate(text)) {
+    std::string s = DTOS(text);
+    if (s.size() == 8) return s;
+  }
+  return std::string(8, ' ');
 }
 
 // Whether field i still holds the value its stored text gives, so that the
 // text stays as stored: a number wider than the typed record holds (a whole
 // number beyond 32 bits, more digits than a six-byte real keeps), a date
 // outside the two-digit century window. A field not read since the record
-// was loaded holds its text by definition. A field the caller set keeps only
-// a plain number or date text of the same value: any other ("?" in a logical
-// field, "*"s) is written from its value. A blank field is written from its
-// value, as it always was ("0", "F").
+// was loaded holds its text by definition. A number or date the caller set
+// keeps its text when the text gives that very value (a date text that is no
+// date gives the empty date); a number text that is no number ("*"s) and a
+// logical field the caller set ("?") are written from the value. A blank
+// field is written from its value, as it always was ("0", "F").
 bool KeepsStoredText(TDbfWorkArea& wa, std::size_t i) {
   const TDbfFieldEntry& f = wa.fields[i];
   if (wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return false;
@@ -516,7 +533,7 @@ bool KeepsStoredText(TDbfWorkArea& wa, std::size_t i) {
   }
   if (blank) return false;
   const bool set = i < wa.typedSetStamps.size() && wa.typedSetStamps[i] == wa.typedGeneration;
-  if (set && !IsPlainStoredText(f, text)) return false;
+  if (set && f.type != 'D' && !((f.type == 'N' || f.type == 'F') && HoldsNumber(f, text))) return false;
   std::uint8_t stored[264];
   if (!ConvertFieldTo(wa, i, stored)) return false;
   const std::uint8_t* typed = wa.typedRecord + wa.typedOffsets[i];
@@ -525,6 +542,7 @@ bool KeepsStoredText(TDbfWorkArea& wa, std::size_t i) {
     case 'F': return std::memcmp(stored, typed, f.decimals > 0 ? 6 : 4) == 0;
     case 'M': return std::memcmp(stored, typed, 4) == 0;
     case 'L': return (stored[0] != 0) == (typed[0] != 0);
+    case 'D': return StoredDateText(stored, f) == StoredDateText(typed, f);
     default: return stored[0] == typed[0] && std::memcmp(stored + 1, typed + 1, stored[0]) == 0;
   }
 }
@@ -545,13 +563,7 @@ void StoreTypedRecord(TDbfWorkArea& wa) {
     char* dst = r + f.offset;
     switch (f.type) {
       case 'D': {
-        std::size_t n = std::min<std::size_t>(src[0], f.length + 2u);
-        std::string text(reinterpret_cast<const char*>(src + 1), n);
-        std::string out(8, ' ');
-        if (!AllTrim(text).empty() && ValidDate(text)) {
-          std::string s = DTOS(text);
-          if (s.size() == 8) out = s;
-        }
+        const std::string out = StoredDateText(src, f);
         std::memcpy(dst, out.data(), std::min<std::size_t>(8, f.length));
         if (f.length > 8) std::memset(dst + 8, ' ', f.length - 8u);
         break;
@@ -800,6 +812,15 @@ long double GetFieldValue(int n) {
 
 namespace workareas {
 
+// The value of a number text, as far as it reads; 0 for none.
+long double NumberTextValue(const char* p, std::size_t length) {
+  std::size_t from, to;
+  NumberBounds(p, length, from, to);
+  long double v = 0;
+  std::from_chars(p + from, p + to, v);
+  return std::isfinite(v) ? v : 0;
+}
+
 // The value given to N or F field i also into the record text, where it
 // keeps the digits that the typed record cannot hold (the store then keeps
 // the text). When the text does not give the typed value (a number too wide
@@ -815,7 +836,10 @@ void PutNumberText(TDbfWorkArea& wa, std::size_t i, long double value) {
   ConvertText(f, text, back);
   if (std::memcmp(back, typed, size) != 0)
     WriteNumberText(text, f.length, f.decimals, f.decimals > 0 ? Real48ToExtended(typed) : GetInt32(typed));
-  std::memcpy(wa.recordBuffer.data() + f.offset, text, f.length);
+  // A stored text of that very value stays as it was written.
+  char* stored = wa.recordBuffer.data() + f.offset;
+  if (HoldsNumber(f, stored) && NumberTextValue(stored, f.length) == NumberTextValue(text, f.length)) return;
+  std::memcpy(stored, text, f.length);
 }
 
 }  // namespace workareas
@@ -827,12 +851,7 @@ long double FieldTextValue(int n) {
   if (wa->isVirtual || (f.type != 'N' && f.type != 'F') ||
       wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length)
     return GetFieldValue(n);
-  const char* p = wa->recordBuffer.data() + f.offset;
-  std::size_t from, to;
-  NumberBounds(p, f.length, from, to);
-  long double v = 0;
-  std::from_chars(p + from, p + to, v);
-  return std::isfinite(v) ? v : 0;
+  return NumberTextValue(wa->recordBuffer.data() + f.offset, f.length);
 }
 
 void SetFieldValue(int n, long double value) {

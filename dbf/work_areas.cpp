@@ -74,8 +74,9 @@ void ReadSemaphore(bool on) {
   if (IndexHooks.SetReadSemaphore) IndexHooks.SetReadSemaphore(on);
 }
 
-void LockSemaphore(bool on) {
-  if (IndexHooks.SetLockSemaphore) IndexHooks.SetLockSemaphore(on);
+bool LockSemaphore(bool on) {
+  if (!IndexHooks.SetLockSemaphore) return true;
+  return SucceedsAlone([&] { IndexHooks.SetLockSemaphore(on); });
 }
 
 std::string Quoted(const std::string& s) { return kQuote + s + kQuote; }

@@ -165,6 +165,8 @@ void StoreTypedRecord(TDbfWorkArea& wa);
 std::uint8_t* TypedField(TDbfWorkArea& wa, std::size_t index);
 // The whole typed record, every field converted: for copies in and out.
 std::uint8_t* WholeTypedRecord(TDbfWorkArea& wa);
+// The typed value of field index (0 = field 1) as its stored text gives it.
+void ReloadTypedField(TDbfWorkArea& wa, std::size_t index);
 // Field index (0 = field 1) was set by the caller: the next store writes it
 // from its typed value, unless its stored text is a plain number or date of
 // that very value (which may hold more than the typed record).

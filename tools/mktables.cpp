@@ -29,6 +29,7 @@
 
 #include "dbf/dbf_file.h"
 #include "dbf/errors.h"
+#include "dbf/table_stamps.h"
 
 namespace {
 
@@ -203,81 +204,14 @@ void WriteTable(const std::string& path, const std::vector<TDbfFieldEntry>& fiel
   CheckEngine(path + " (close)");
 }
 
-// The bytes of a file; false when it cannot be read.
-bool ReadBytes(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  bytes = ss.str();
-  return !in.bad();
-}
-
-// FNV-1a: tells a changed file from an unchanged one, nothing more.
-std::string Fingerprint(const std::string& bytes) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%016llx-%zu", static_cast<unsigned long long>(h), bytes.size());
-  return buf;
-}
-
-// What a table holds: its header but for the date of the last update (bytes
-// 1..3) and its records, without what follows them (the end-of-file byte).
-// A file too short for its header is taken whole.
-std::string Content(const std::string& bytes) {
-  if (bytes.size() < 32) return bytes;
-  const auto u = [&](std::size_t at, int n) {
-    std::uint64_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return v;
-  };
-  const std::uint64_t header = u(8, 2), end = header + u(4, 4) * u(10, 2);
-  if (header < 32 || header > bytes.size()) return bytes;
-  std::string content = bytes.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(end, bytes.size())));
-  content[1] = content[2] = content[3] = 0;
-  return content;
-}
-
-std::string ContentPrint(const std::string& bytes) { return Fingerprint(Content(bytes)); }
-
-// What the build last put in place: the fingerprint of the source and of the
-// table's content as written. The stamp is written before the table is
-// renamed into place, and names the table that was in place as well, so that
-// a build cut short between the two leaves no table of its own taken for the
-// user's. Stamps of an earlier version hold fingerprints of the whole files.
-struct Stamp {
-  std::string source;
-  std::vector<std::string> tables;
-  bool wholeFiles = false;
-  bool Built(const std::string& tableBytes) const {
-    const std::string print = wholeFiles ? Fingerprint(tableBytes) : ContentPrint(tableBytes);
-    for (const std::string& t : tables)
-      if (t == print) return true;
-    return false;
-  }
-};
-
-const char kStampHeader[] = "bq4_mktables stamp 3";
-const char kWholeFileStampHeader[] = "bq4_mktables stamp 2";
-
-bool ReadStamp(const std::string& path, Stamp& stamp) {
-  std::ifstream in(path);
-  std::string header, line;
-  if (!std::getline(in, header) || (header != kStampHeader && header != kWholeFileStampHeader) ||
-      !std::getline(in, stamp.source))
-    return false;
-  stamp.wholeFiles = header == kWholeFileStampHeader;
-  while (std::getline(in, line))
-    if (!line.empty()) stamp.tables.push_back(line);
-  return !stamp.tables.empty();
-}
-
-void WriteStamp(const std::string& path, const Stamp& stamp) {
+// The stamp is written before the table is renamed into place, and names the
+// table that was in place as well, so that a build cut short between the two
+// leaves no table of its own taken for the user's.
+void WriteStamp(const std::string& path, const TableStamp& stamp) {
   const std::string temp = path + ".tmp";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << kStampHeader << "\n" << stamp.source << "\n";
+    out << kTableStampHeader << "\n" << stamp.source << "\n";
     for (const std::string& t : stamp.tables) out << t << "\n";
     out.close();
     if (!out) {
@@ -306,27 +240,29 @@ void MoveInto(const std::string& from, const std::string& to) {
 // changed (see the head of this file).
 void PlaceTable(const std::string& temp, const std::string& target, const std::string& sourceBytes) {
   std::string built;
-  if (!ReadBytes(temp, built)) {
+  if (!ReadTableBytes(temp, built)) {
     std::remove(temp.c_str());
     Fail(temp, "cannot be read back");
   }
-  Stamp next{Fingerprint(sourceBytes), {ContentPrint(built)}};
+  TableStamp next;
+  next.source = TableFingerprint(sourceBytes);
+  next.tables = {TableContentPrint(built)};
   const std::string stampPath = target + ".built";
   const std::string newPath = target + ".new";
   std::error_code ec;
   const bool present = std::filesystem::exists(target, ec);
   std::string presentBytes;
-  if (present && !ReadBytes(target, presentBytes)) {
+  if (present && !ReadTableBytes(target, presentBytes)) {
     std::remove(temp.c_str());
     Fail(target, "cannot be read");
   }
-  Stamp stamp;
-  const std::string presentPrint = present ? ContentPrint(presentBytes) : std::string();
+  TableStamp stamp;
+  const std::string presentPrint = present ? TableContentPrint(presentBytes) : std::string();
   if (!present) {
     // a new table, or one the user deleted to take the new one
   } else if (presentPrint == next.tables[0]) {
     // it holds what the new one holds: nothing of the user's to keep
-  } else if (!ReadStamp(stampPath, stamp)) {
+  } else if (!ReadTableStamp(stampPath, stamp)) {
     const std::string oldPath = target + ".old";
     std::filesystem::copy_file(target, oldPath, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) {
@@ -342,7 +278,8 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
     } else {
       MoveInto(temp, newPath);
       Note(NameOf(target) + " was changed after it was built: kept; the table built from its newer source is " +
-           NameOf(newPath) + " (delete " + NameOf(target) + " and build again to take it)");
+           NameOf(newPath) + " (rename it to " + NameOf(target) + ", or delete " + NameOf(target) +
+           " and build again, to take it)");
     }
     return;
   } else {
@@ -360,7 +297,7 @@ void PlaceTable(const std::string& temp, const std::string& target, const std::s
 
 void MakeTable(const std::string& source, const std::string& target) {
   std::string sourceBytes;
-  if (!ReadBytes(source, sourceBytes)) Fail(source, "cannot be read");
+  if (!ReadTableBytes(source, sourceBytes)) Fail(source, "cannot be read");
   std::istringstream in(sourceBytes);
   int line = 1;
   std::vector<std::string> cells;

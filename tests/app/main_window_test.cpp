@@ -78,18 +78,31 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProjectAndStartPictureAndSwitchesTheM
   EXPECT_EQ(RecentFiles[1], "/somewhere/x.bq4");
 }
 
-// Tables that the build left a newer shipped version beside (name.dbf.new
-// beside the user's name.dbf) are named once, at start, in one message that
-// says how to take them; a .new without its table is no table of the user's.
+// Tables with a newer shipped version beside them (name.dbf.new) are named
+// once, at start, in one message that says what is known of each and how to
+// take the newer one wherever the tables lie (here a configured data folder
+// with a blank and an umlaut, where no build runs); a .new without its table
+// is no table of the user's.
 TEST_F(MainWindowTest, NamesTheTablesWithANewerShippedVersionOnceAtStart) {
   Sample("null.bq4");
-  const std::string tables = dir_ + "/tables";
+  const std::string tables = dir_ + "/Daten \xC3\xA4";
+  const std::string built = std::string(BQ4_BINARY_DIR) + "/data/tables";
   DbfDir = tables;
   std::filesystem::create_directories(DbfDir);
-  for (const auto& e : std::filesystem::directory_iterator(std::string(BQ4_BINARY_DIR) + "/data/tables"))
+  for (const auto& e : std::filesystem::directory_iterator(built))
     if (e.path().extension() == ".dbf") std::filesystem::copy_file(e.path(), DbfDir + "/" + e.path().filename().string());
   for (const char* t : {"mat_b_e", "gewinde"})
     std::filesystem::copy_file(DbfDir + "/" + t + ".dbf", DbfDir + "/" + t + ".dbf.new");
+  // din912: unchanged since its build, its stamp beside it; mat_p_e: changed since.
+  for (const char* t : {"din912", "mat_p_e"}) {
+    std::filesystem::copy_file(built + "/" + t + ".dbf.built", DbfDir + "/" + t + ".dbf.built");
+    std::ofstream(DbfDir + "/" + t + ".dbf.new") << "newer";
+  }
+  {
+    std::fstream changed(DbfDir + "/mat_p_e.dbf", std::ios::in | std::ios::out | std::ios::binary);
+    changed.seekp(20);  // a reserved header byte
+    changed.put('\x01');
+  }
   std::ofstream(DbfDir + "/lone.dbf.new") << "x";
   {
     platform::DialogScript script;
@@ -98,20 +111,29 @@ TEST_F(MainWindowTest, NamesTheTablesWithANewerShippedVersionOnceAtStart) {
     EXPECT_TRUE(script.Shown().empty());  // said once the window is up
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     ASSERT_EQ(script.Shown().size(), 1u);
-    EXPECT_NE(script.Shown()[0].text.find("tables in " + tables + ", which"), std::string::npos);
     const std::string& text = script.Shown()[0].text;
-    EXPECT_NE(text.find("mat_b_e.dbf (newer: mat_b_e.dbf.new)"), std::string::npos) << text;
-    EXPECT_NE(text.find("delete the table and build again"), std::string::npos) << text;
+    EXPECT_NE(text.find("tables in " + dir_ + "/Daten \xE4:\n"), std::string::npos) << text;  // shown in code page 1252
+    EXPECT_NE(text.find("\nmat_b_e.dbf (newer: mat_b_e.dbf.new): the same records as the newer version\n"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("\ndin912.dbf (newer: din912.dbf.new): unchanged since it was built\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nmat_p_e.dbf (newer: mat_p_e.dbf.new): changed after it was built\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("changed after they were built"), std::string::npos) << text;
+    EXPECT_EQ(text.find("build again"), std::string::npos) << text;  // no build where the tables lie
+    EXPECT_NE(text.find("rename its .new file to the table's name in that folder (din912.dbf.new to din912.dbf)"),
+              std::string::npos) << text;
     EXPECT_EQ(text.find("lone"), std::string::npos) << text;
     EXPECT_LT(text.find("gewinde"), text.find("mat_b_e"));
   }
-  // Once taken (the table built anew, the .new gone), nothing is said.
-  std::filesystem::remove(DbfDir + "/gewinde.dbf.new");
-  std::filesystem::remove(DbfDir + "/mat_b_e.dbf.new");
+  // Taken as the message says (renamed), nothing more is said, and the table is found.
+  for (const char* t : {"mat_b_e", "gewinde", "din912", "mat_p_e"})
+    std::filesystem::rename(DbfDir + "/" + t + ".dbf.new", DbfDir + "/" + t + ".dbf");
+  std::filesystem::copy_file(built + "/din912.dbf", DbfDir + "/din912.dbf", std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy_file(built + "/mat_p_e.dbf", DbfDir + "/mat_p_e.dbf", std::filesystem::copy_options::overwrite_existing);
   platform::DialogScript quiet;
   Thh main;
   for (int i = 0; i < 20; ++i) QApplication::processEvents();
   EXPECT_TRUE(quiet.Shown().empty());
+  EXPECT_TRUE(std::filesystem::is_regular_file(DbfDir + "/gewinde.dbf"));
 }
 
 // Opening a file or closing the window over a changed project that has no

@@ -68,6 +68,27 @@ TEST_F(Datasets_, MissingTableIsCreatedFromTheFieldListWithCorrections) {
   EXPECT_EQ(ds.FieldByName("NAME").AsString(), "first       ");
 }
 
+// A float field asked too wide or with too many decimals is corrected as a
+// number field is, and said so, never cut to its length modulo 256.
+TEST_F(Datasets_, FloatFieldsAreCorrectedAsNumberFieldsAre) {
+  TTzDbf ds("floats");
+  ds.DbfFields = {"F1,F,300,2", "F2,F,25,20", "F3,F,8,3"};
+  ds.SetDbfFileName(Path("floats.dbf"));
+  DialogScript script;
+  script.Ok().Expect("Invalid field definition for floats: F1,F,300,2. Will use corrected definition: F1,F,20,2");
+  script.Ok().Expect("Invalid field definition for floats: F2,F,25,20. Will use corrected definition: F2,F,20,18");
+  ds.SetActive(true);
+  EXPECT_EQ(script.Shown().size(), 2u);
+  EXPECT_EQ(std::vector<int>({ds.FieldCount(), ds.FieldLen(1), ds.FieldLen(2), ds.FieldLen(3)}),
+            std::vector<int>({3, 20, 20, 8}));
+  ds.SetActive(false);
+  if (!dbftest::PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string reader = Path("read.py");
+  std::ofstream(reader) << "import sys, dbfread\n"
+                           "for f in dbfread.DBF(sys.argv[1]).fields: print(f.name, f.type, f.length, f.decimal_count)\n";
+  EXPECT_EQ(dbftest::RunPython(reader, Path("floats.dbf"), Path("out.txt")), "F1 F 20 2\nF2 F 20 18\nF3 F 8 3\n");
+}
+
 TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTextsAndAutoFixRecCountFixesTheCount) {
   TTzDbf ds("none");
   EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.SetActive(true); }), "Missing DbfFilename property");

@@ -304,3 +304,42 @@ TEST_F(Dbf4Facade, FieldsSetAreStoredAndNumbersTooWideAreNamed) {
                            "for r in dbfread.DBF(sys.argv[1]): print(r['OK'], r['N52'], r['N100'])\n";
   EXPECT_EQ(RunPython(script, p, Path("out.txt")), "False None 1\nFalse None 2\n");
 }
+
+// A date set through the dialog or the dataset to the value it shows keeps
+// its stored text, and so does one left alone while another field is edited:
+// "2024051 " (the engine reads 2024-05-01, the dataset shows it empty) and
+// "abcdefgh", shown empty and set empty, stay.
+TEST_F(Dbf4Facade, DatesSetToTheValueTheyShowKeepTheirStoredText) {
+  const std::string stored = "2024051 abcdefgh";
+  std::string p = FilledTable("days.dbf", {F("NAME", 'C', 4), F("DAY", 'D', 8), F("ODD", 'D', 8)},
+                              {{"a"}, {"b"}, {"c"}});
+  auto bytes = dbftest::ReadBytes(p);
+  const std::size_t header = bytes[8] | (bytes[9] << 8), length = bytes[10] | (bytes[11] << 8);
+  for (int r = 0; r < 3; ++r) std::copy(stored.begin(), stored.end(), bytes.begin() + header + r * length + 5);
+  dbftest::WriteBytes(p, bytes);
+  dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->Go(1);
+  dbf4->SetFieldString("DAY", dbf4->FieldText(2));
+  dbf4->SetFieldString("ODD", "");
+  dbf4->Go(2);  // moving stores the edit
+  dbf4->tzdbf.Edit();
+  EXPECT_EQ(dbf4->tzdbf.FieldByName("ODD").AsString(), "");
+  const std::string shown = dbf4->tzdbf.FieldByName("DAY").AsString();
+  dbf4->tzdbf.FieldByName("DAY").SetAsString("06/01/24");  // changed, then set back
+  dbf4->tzdbf.FieldByName("DAY").SetAsString(shown);
+  dbf4->tzdbf.FieldByName("ODD").SetAsString("");
+  dbf4->tzdbf.Post();
+  dbf4->Go(3);
+  dbf4->tzdbf.Edit();
+  dbf4->tzdbf.FieldByName("NAME").SetAsString("e");
+  dbf4->tzdbf.Post();
+  dbf4->CloseTable();
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(dbftest::RecordText(p, r, 5, 16), stored) << r;
+  EXPECT_EQ(dbftest::RecordText(p, 3, 1, 4), "e   ");
+  if (!PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string script = Path("read.py");
+  std::ofstream(script) << "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1], raw=True): print((r['DAY'] + r['ODD']).decode())\n";
+  EXPECT_EQ(RunPython(script, p, Path("out.txt")), stored + "\n" + stored + "\n" + stored + "\n");
+}

@@ -1090,6 +1090,115 @@ TEST_F(SharedTable, AKeptSemaphoreFileStaysAndStillCarriesChanges) {
   EXPECT_FALSE(TzFileExists(sem));
 }
 
+// While another program holds the indexes' write lock, every Append and
+// Replace waits for it and fails with 1202, raised or reported, and writes
+// nothing: a lock that timed out is never taken for held. Once the other
+// program lets go, the next change takes the lock and counts its release.
+TEST_F(SharedTable, AWriteLockThatTimedOutIsNotHeld) {
+  std::string p = Counters(20, {{"wl.ndx", "NAME"}});
+  std::string sem = SemaphoreFileName(p);
+  ForkHandshake shake;
+  pid_t child = Child(shake, [&] {
+    Use(p + " ALIAS HOLDER");
+    if (!Set_Index_To(Path("wl.ndx"), 1) || !shake.WaitForParent()) return false;
+    SetLockSemaphoreProc(true);  // holds the write lock
+    shake.SignalParent();
+    if (!shake.WaitForParent()) return false;
+    SetLockSemaphoreProc(false);
+    shake.SignalParent();
+    return shake.WaitForParent() && TzLastError == 0;
+  });
+  KillChildOnExit reap(child);
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("wl.ndx"), 1)) << TzErrorDetail;
+  Go(3);  // a read waits while a writer holds the lock: read first
+  shake.SignalChild();
+  ASSERT_TRUE(shake.WaitForChild());
+  const int counter = U16(ReadBytes(sem), 2);
+  SemaphoreTimeout = 1;
+  auto raised = [](auto change) {
+    try {
+      change();
+    } catch (const EDederError& e) {
+      return std::string(e.what());
+    }
+    return std::string("nothing raised");
+  };
+  ASSERT_TRUE(FLock());  // the table's lock: Append and Replace may write
+  SetErrorDispatch(true);
+  SetRaiseErrors(true);
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    EXPECT_NE(raised([] { AppendTexts({{"ZLATE"}}); }).find("Error # 1202"), std::string::npos);
+    EXPECT_NE(raised([] { SetFieldText(1, "ZCHANGED"); Replace(); }).find("Error # 1202"), std::string::npos);
+  }
+  SetRaiseErrors(false);
+  SetErrorDispatch(false);
+  AppendTexts({{"ZLATE"}});
+  EXPECT_EQ(TzLastError, 1202);  // not 254: no unbalanced release
+  EXPECT_NE(TzErrorDetail.find("1 second timeout, cannot read: " + sem), std::string::npos) << TzErrorDetail;
+  EXPECT_EQ(RecCount(), 20);
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter);
+  shake.SignalChild();  // the other program lets go
+  ASSERT_TRUE(shake.WaitForChild());
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter + 1);
+  AppendTexts({{"ZLATE"}});
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter + 2);
+  Unlock();
+  shake.SignalChild();
+  EXPECT_EQ(ExitCode(child), 0);
+  EXPECT_EQ(RecCount(), 21);
+  EXPECT_TRUE(Find("ZLATE"));
+  EXPECT_EQ(RecNo(), 21);
+  Go(3);
+  EXPECT_EQ(TzTrimRight(GetFieldText(1)), NameOf(3));
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  ExpectExact({{"wl.ndx", "NAME"}});
+}
+
+// Attaching an index to a slot closes the index that sits there first: the
+// very file just built can be attached again, alone or beside another one,
+// exclusively or shared, and searches through it.
+TEST_F(NdxIndex, AttachingToATakenSlotClosesItsIndexFirst) {
+  for (const char* mode : {" EXCLUSIVE", ""}) {
+    SCOPED_TRACE(mode);
+    std::string p = Filled("re.dbf", {F("NAME", 'C', 6), F("QTY", 'N', 4), F("ALT", 'C', 2)},
+                           {{"B", "2", "z"}, {"A", "3", "y"}, {"C", "1", "x"}});
+    MakeIndex(Path("q.ndx"), "QTY", false, 1, false, false, nullptr, 0);
+    MakeIndex(Path("alt.ndx"), "ALT", false, 1, false, false, nullptr, 0);
+    CloseDatabase();
+    Use(p + mode);
+    Index_On("NAME", Path("n.ndx"));
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    EXPECT_TRUE(Set_Index_To(Path("n.ndx"), 1)) << TzLastError << " " << TzErrorDetail;
+    EXPECT_TRUE(Find("C"));
+    EXPECT_EQ(RecNo(), 3);
+    ASSERT_TRUE(SetIndexTo(Path("q.ndx"), 2)) << TzErrorDetail;
+    EXPECT_TRUE(Set_Index_To(Path("q.ndx"), 2)) << TzLastError << " " << TzErrorDetail;
+    EXPECT_EQ(Column(), "A,B,C,");  // slot 1 stayed
+    // Another file in a taken slot: the one there is closed and may go elsewhere.
+    EXPECT_TRUE(Set_Index_To(Path("alt.ndx"), 1)) << TzLastError << " " << TzErrorDetail;
+    EXPECT_EQ(Column(), "C,A,B,");
+    EXPECT_TRUE(SetIndexTo(Path("n.ndx"), 3)) << TzLastError << " " << TzErrorDetail;
+    Set_Order_To(2);
+    EXPECT_EQ(Column(), "C,B,A,");
+    CloseDatabase();
+    Use(p + " EXCLUSIVE");
+    ExpectExact({{"n.ndx", "NAME"}, {"q.ndx", "QTY"}, {"alt.ndx", "ALT"}});
+    CloseDatabase();
+    // An independent reader finds the same keys.
+    std::string script = Path("ndx.pl"), names = Path("names.txt"), out = Path("keys.txt"), want;
+    WriteXBaseReader(script);
+    std::ofstream(names) << Path("n.ndx") << "\n" << Path("alt.ndx") << "\n";
+    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
+    for (const char* f : {"n.ndx", "alt.ndx"}) want += "#" + Path(f) + "\n" + ExpectedLines(Path(f));
+    EXPECT_EQ(dbftest::ReadText(out), want);
+    std::filesystem::remove(p);
+  }
+}
+
 // Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});

@@ -502,3 +502,42 @@ TEST_F(WorkAreas_, FieldsTheCallerSetAreWrittenTheOthersKeepTheirText) {
     EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")), "False None 0 1940-05-01\n");
   }
 }
+
+// A number or date set to the value its stored text gives keeps that text,
+// however it is written ("2024051 ", a date text that is no date and so the
+// empty date, a number left-aligned); a value that differs is written, and
+// so is a logical field set ("?" to F).
+TEST_F(WorkAreas_, ANumberOrDateSetToItsOwnValueKeepsItsStoredText) {
+  const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("DAY", 'D', 8),  F("ODD", 'D', 8),
+                                              F("NEXT", 'D', 8), F("MOVE", 'D', 8), F("LEFT", 'N', 6),
+                                              F("QTY", 'N', 6),  F("OK", 'L', 1)};
+  const std::string stored = "2024051 abcdefgh202405022024051 12        12?";
+  std::string p = WithStoredText("own.dbf", fields, stored);
+  const auto bytes = ReadBytes(p);
+  auto record = [&] { return dbftest::RecordText(p, 1, 5, stored.size()); };
+  const std::string written = "2024051 abcdefgh202405022024050212        13F";
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    dbftest::WriteBytes(p, bytes);
+    Use(p + " EXCLUSIVE");
+    if (way == 1) MakeIndex(Path("name.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    Go(1);
+    SetFieldText(2, GetFieldText(2));
+    SetFieldText(3, way == 2 ? GetFieldText(3) : "");  // the empty date, or the text shown
+    SetFieldText(5, GetFieldText(4));
+    SetFieldValue(6, 12);
+    SetFieldValue(7, 13);
+    SetFieldLogical(8, false);
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+    EXPECT_EQ(record(), written);
+  }
+  if (dbftest::PythonModule("dbfread")) {  // an independent reader sees the same bytes
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1], raw=True):\n"
+                             "  print(b''.join(r[f] for f in ('DAY', 'ODD', 'NEXT', 'MOVE', 'LEFT', 'QTY', 'OK')).decode())\n";
+    EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")), written + "\n");
+  }
+}
