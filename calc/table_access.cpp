@@ -380,8 +380,9 @@ void ClearLeftCacheFiles(const std::string& cached) {
   // The folders are listed once, so that a large cache costs no call per file.
   const std::vector<std::string>& names = CacheEntryNames(indexes.string());
   const std::vector<std::string> sums = platform::FolderEntryNames(checksums.string());
-  platform::RemoveLeftProcessFiles(indexes.string(), names, {".ndx", ".ndx.bu$"});
-  platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"});
+  constexpr const char* kHalfBuilt = "a cache file half built by a run that has ended";
+  platform::RemoveLeftProcessFiles(indexes.string(), names, {".ndx", ".ndx.bu$"}, kHalfBuilt);
+  platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"}, kHalfBuilt);
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();
   const std::unordered_set<std::string> entries(names.begin(), names.end());
