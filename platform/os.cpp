@@ -354,20 +354,19 @@ namespace {
 // once the lease is had: its default, SIGIO, would end the program. The
 // other program's open waits until fd is closed, a moment later.
 LeftFile RemoveUnopened(int fd, const std::string& path, const struct stat& opened) {
-  auto unlinkSame = [&] {
+  auto stillNamed = [&] {
     struct stat named {};
-    return ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
-           ::unlink(path.c_str()) == 0;
+    return ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
   };
   if (::fcntl(fd, F_SETSIG, SIGURG) != 0 || ::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
     if (errno == EAGAIN || errno == EBUSY) return LeftFile::Kept;
     // No leases on this file system.
-    return ::time(nullptr) - opened.st_mtime >= 3600 && unlinkSame() ? LeftFile::Removed : LeftFile::Skipped;
+    return ::time(nullptr) - opened.st_mtime >= 3600 && stillNamed() && ::unlink(path.c_str()) == 0
+               ? LeftFile::Removed
+               : LeftFile::Skipped;
   }
   ::fcntl(fd, F_SETOWN, 0);
-  struct stat named {};
-  if (::lstat(path.c_str(), &named) != 0 || named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
-    return LeftFile::Skipped;
+  if (!stillNamed()) return LeftFile::Skipped;
   // A break under way: another program opened it since.
   if (::fcntl(fd, F_GETLEASE) != F_WRLCK) return LeftFile::Kept;
   return ::unlink(path.c_str()) == 0 ? LeftFile::Removed : LeftFile::Skipped;
@@ -375,10 +374,16 @@ LeftFile RemoveUnopened(int fd, const std::string& path, const struct stat& open
 
 // One try of RemoveUnheldFile, which names nothing.
 LeftFile TryRemoveUnheld(const std::string& path) {
+  // Never opened unless it is this user's regular file: a device or a FIFO
+  // would answer the open.
+  struct stat named {};
+  if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
+    return LeftFile::Skipped;
   // Opened without waiting: a file under a lease is being examined by
   // another run at this moment, which decides.
   int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && (errno == EACCES || errno == EROFS))
+    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return LeftFile::Skipped;
   // Locked for writing where it may be written, so that of two runs
   // clearing it at once one goes on; a running writer's lock keeps it.

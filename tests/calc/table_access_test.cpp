@@ -330,7 +330,8 @@ TEST_F(TableAccessTest, EntriesRemovedFromTheIndexCacheAreNamed) {
   EXPECT_NE(err.find("bq4: removed " + before + ", an index cache entry superseded by a change of its table\n"),
             std::string::npos)
       << err;
-  EXPECT_NE(err.find("bq4: removed " + checksum + ", the checksum of an index cache entry removed\n"), std::string::npos)
+  EXPECT_NE(err.find("bq4: removed " + checksum + ", the checksum of an index cache entry removed\n"),
+            std::string::npos)
       << err;
 }
 
@@ -346,7 +347,8 @@ TEST_F(TableAccessTest, OneCacheEntryPerTableWhateverItsFolderIsCalledAndNoneOfT
   auto count = [&](const char* sub) {
     int n = 0;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(cache / sub, ec)) n += e.path().filename().string().rfind("spell-", 0) == 0;
+    for (const auto& e : fs::directory_iterator(cache / sub, ec))
+      n += e.path().filename().string().rfind("spell-", 0) == 0;
     return n;
   };
   auto findTen = [](const std::string& dir) {
