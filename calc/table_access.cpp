@@ -7,10 +7,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <functional>
+#include <string_view>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
@@ -221,6 +223,25 @@ std::string TableIdentity(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? IdentityOfStat(path, st) : std::string();
 }
 
+// The identity of a table as the index cache keys it: by its canonical path
+// (links, "." and ".." resolved), so that every spelling of its folder and
+// every link to it share one set of entries. Empty when it cannot be
+// examined.
+std::string CacheIdentity(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return {};
+  const std::string canonical(real);
+  std::free(real);
+  return TableIdentity(canonical);
+}
+
+// The path of a table within its identity: all but its last four lines.
+std::string_view PathOfIdentity(std::string_view identity) {
+  std::size_t end = identity.size();
+  for (int line = 0; line < 4 && end != std::string_view::npos && end > 0; ++line) end = identity.rfind('\n', end - 1);
+  return end == std::string_view::npos || end == 0 ? std::string_view() : identity.substr(0, end);
+}
+
 // FNV-1a of the bytes, 64 bits, as 16 hexadecimal digits.
 std::string Fnv1aHex(std::string_view bytes) {
   std::uint64_t hash = 14695981039346656037ULL;
@@ -249,7 +270,8 @@ std::string CachedIndexPath(const std::string& identity, const std::string& keyE
 
 // The checksum of a cache entry, taken when it was built, lives in a file of
 // its own beside the index folder (the entry stays an index file as other
-// programs read it): the entry's size and the hash of its bytes.
+// programs read it): the entry's size and the hash of its bytes on its
+// first line, then the identity of the table it was built of.
 std::string ChecksumPath(const std::string& cached) {
   // <cache>/indexes/<name>.ndx gives <cache>/index-checksums/<name>.sum; by
   // plain text, as this is asked at every attach.
@@ -325,16 +347,17 @@ bool EntryIsWhole(const std::string& cached) {
   // The stamp is that of the very file read.
   const std::string sum = ContentsChecksum(cached, &st);
   std::string stored;
-  if (sum.empty() || !ReadWhole(ChecksumPath(cached), stored) || stored != sum) return false;
+  if (sum.empty() || !ReadWhole(ChecksumPath(cached), stored) || stored.compare(0, sum.size(), sum) != 0) return false;
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
   if (now.tv_sec > st.st_ctim.tv_sec + 1) foundWhole[cached] = stampOf(st);
   return true;
 }
 
-// Keeps the checksum of a built entry before the entry is put in place,
-// written whole (a temporary file renamed); false when it cannot be kept.
-bool KeepChecksum(const std::string& built, const std::string& cached) {
+// Keeps the checksum of a built entry, with the identity of its table,
+// before the entry is put in place, written whole (a temporary file
+// renamed); false when it cannot be kept.
+bool KeepChecksum(const std::string& built, const std::string& cached, const std::string& identity) {
   const std::string sum = ContentsChecksum(built);
   const std::string path = ChecksumPath(cached);
   std::error_code ec;
@@ -344,7 +367,7 @@ bool KeepChecksum(const std::string& built, const std::string& cached) {
   // a killed run leaves is known as such (ClearLeftCacheFiles).
   const std::string temporary = (fs::path(path).replace_extension(std::to_string(::getpid()) + ".sum")).string();
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  out << sum;
+  out << sum << identity << '\n';
   out.close();
   if (!out) {
     fs::remove(temporary, ec);
@@ -380,8 +403,9 @@ void ClearLeftCacheFiles(const std::string& cached) {
   // The folders are listed once, so that a large cache costs no call per file.
   const std::vector<std::string>& names = CacheEntryNames(indexes.string());
   const std::vector<std::string> sums = platform::FolderEntryNames(checksums.string());
-  platform::RemoveLeftProcessFiles(indexes.string(), names, {".ndx", ".ndx.bu$"});
-  platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"});
+  constexpr const char* kHalfBuilt = "a cache file half built by a run that has ended";
+  platform::RemoveLeftProcessFiles(indexes.string(), names, {".ndx", ".ndx.bu$"}, kHalfBuilt);
+  platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"}, kHalfBuilt);
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();
   const std::unordered_set<std::string> entries(names.begin(), names.end());
@@ -397,15 +421,17 @@ void ClearLeftCacheFiles(const std::string& cached) {
     const fs::path file = checksums / name;
     std::error_code timeError;
     const auto changed = fs::last_write_time(file, timeError);
-    if ((orphan || temporary) && !timeError && now - changed > kLeftAlone) fs::remove(file, timeError);
+    if (!timeError && now - changed > kLeftAlone && fs::remove(file, timeError))
+      platform::NameRemovedFile(file.string(), orphan ? "an index cache checksum without its entry"
+                                                      : "a temporary file left by a run that has ended");
   }
 }
 
 // An entry another run may hold open is left alone: its lock on the whole
 // file is taken for the removal, which every open index's share lock holds
 // off. The checksum goes first, so that a run finding the entry without it
-// builds afresh.
-void RemoveUnusedEntry(const std::string& entry) {
+// builds afresh. Each file removed is named on stderr, the entry as `what`.
+void RemoveUnusedEntry(const std::string& entry, const char* what) {
   const int fd = ::open(entry.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return;
   struct stat st {};
@@ -415,8 +441,9 @@ void RemoveUnusedEntry(const std::string& entry) {
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
       ::fcntl(fd, F_OFD_SETLK, &whole) == 0) {
     std::error_code ec;
-    fs::remove(ChecksumPath(entry), ec);
-    ::unlink(entry.c_str());
+    const std::string checksum = ChecksumPath(entry);
+    if (fs::remove(checksum, ec)) platform::NameRemovedFile(checksum, "the checksum of an index cache entry removed");
+    if (::unlink(entry.c_str()) == 0) platform::NameRemovedFile(entry, what);
   }
   ::close(fd);
 }
@@ -440,7 +467,38 @@ void RemoveSupersededEntries(const std::string& cached, bool built) {
     if (name.size() == file.size() && name != file && name.compare(0, group.size(), group) == 0 &&
         name.compare(name.size() - 4, 4, ".ndx") == 0 &&
         name.find_first_not_of("0123456789abcdef", group.size()) == name.size() - 4)
-      RemoveUnusedEntry(folder + "/" + name);
+      RemoveUnusedEntry(folder + "/" + name, "an index cache entry superseded by a change of its table");
+}
+
+// Whether a name in the index folder is that of a cache entry in place:
+// "<name>-<32 hexadecimal digits>.ndx".
+bool IsEntryName(std::string_view name) {
+  constexpr std::size_t kHash = 32;
+  if (name.size() <= kHash + 5 || !name.ends_with(".ndx")) return false;
+  const std::string_view hash = name.substr(name.size() - 4 - kHash, kHash);
+  return name[name.size() - 5 - kHash] == '-' && hash.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// Removes the entries whose table is no longer the file they were built of,
+// as their checksum names it: the table changed, was replaced or removed,
+// or moved with its folder. None of them can be used again, as an entry is
+// found by the identity of its table. Entries whose checksum does not name
+// their table (an earlier version's) are left to RemoveSupersededEntries.
+// After each build, which may have superseded some: the cache holds entries
+// of tables that are there.
+void RemoveEntriesOfChangedTables(const std::string& folder) {
+  std::string stored;
+  for (const std::string& name : platform::FolderEntryNames(folder)) {
+    if (!IsEntryName(name)) continue;
+    const std::string entry = folder + "/" + name;
+    if (!ReadWhole(ChecksumPath(entry), stored)) continue;
+    const std::size_t line = stored.find('\n');
+    if (line == std::string::npos || stored.size() < line + 2 || stored.back() != '\n') continue;
+    const std::string identity = stored.substr(line + 1, stored.size() - line - 2);
+    const std::string_view path = PathOfIdentity(identity);
+    if (!path.empty() && TableIdentity(std::string(path)) != identity)
+      RemoveUnusedEntry(entry, "an index cache entry of a table that has changed or is gone");
+  }
 }
 
 // Where an index of this run alone lives: in the process's temporary directory.
@@ -571,7 +629,7 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
       const std::string failure = RunQuietly([&] { Data().IndexOn(expr, built); });
       // Kept only when the table did not change while it was indexed, with
       // its checksum kept first: an entry in place always has one.
-      if (failure.empty() && TableIdentity(Table.source) == identity && KeepChecksum(built, cached)) {
+      if (failure.empty() && CacheIdentity(Table.source) == identity && KeepChecksum(built, cached, identity)) {
         fs::rename(built, cached, ec);
         // Attached quietly: another run may replace the entry at this moment
         // with its own build of the same contents.
@@ -833,7 +891,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   // cache in place; the first write takes a private copy (BeforeWrite). A
   // table written since it was opened is indexed afresh in the temporary
   // directory.
-  const std::string identity = Table.written ? std::string() : TableIdentity(Table.source);
+  const std::string identity = Table.written ? std::string() : CacheIdentity(Table.source);
   const std::string cached = identity.empty() ? std::string() : CachedIndexPath(identity, expr, indexName);
   // None, or damaged: built afresh below and renamed over it. It is not
   // removed first: another run may have just put its own build there.
@@ -847,6 +905,7 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   const bool built = !Table.indexShared;
   if (built && !BuildIndex(expr, identity, cached)) return;
   if (Table.indexShared) RemoveSupersededEntries(cached, built);
+  if (Table.indexShared && built) RemoveEntriesOfChangedTables(fs::path(cached).parent_path().string());
   if (platform::BatchMode()) RunReportingErrors([&] { Table.held = Data().HoldIndexesForReading().release(); });
   // A new index places the table on its first key, as opening it does.
   Dialog().First();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -117,9 +118,8 @@ bool IsTemporaryTail(std::string_view tail) {
 
 // Removes the temporaries of this stem that a run of this user which ended
 // without finishing them (killed, say) left behind: those no program holds
-// open or locked. Each one removed is named on stderr.
-// The lock is taken for reading while the name is removed, so that a run
-// making the same name at that moment sees its file gone and makes another.
+// open or locked. Each one removed, or kept as another program holds it, is
+// named on stderr.
 void ClearStaleTemporaries(const std::string& stem) {
   const std::string folder = FolderOf(stem);
   const std::string prefix = stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
@@ -133,17 +133,29 @@ void ClearStaleTemporaries(const std::string& stem) {
       found.emplace_back(name);
   }
   ::closedir(dir);
-  for (const auto& name : found) {
-    const std::string path = folder + "/" + name;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) continue;
-    struct stat opened {}, named {};
-    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
-        NobodyElseHolds(fd) && ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
-        named.st_ino == opened.st_ino && ::unlink(path.c_str()) == 0)
-      NameRemovedFile(path, "a temporary file left by a run that has ended");
-    ::close(fd);
+  for (const auto& name : found) RemoveUnheldFile(folder + "/" + name, "a temporary file left by a run that has ended");
+}
+
+// A new temporary "<stem>.~bq4XXXXXX", locked before its name is seen: made
+// without a name and linked under one, so that no run clearing temporaries
+// ever finds it unlocked. -1 where the file system cannot make a file
+// without a name.
+int CreateLockedTemporary(const std::string& stem, std::string& name) {
+  const int fd = ::open(FolderOf(stem).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  if (LockWhole(fd, F_WRLCK, false)) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      name = stem + std::string(kTemporaryMark);
+      for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return fd;
+      if (errno != EEXIST) break;
+    }
   }
+  ::close(fd);
+  return -1;
 }
 
 }  // namespace
@@ -168,9 +180,10 @@ std::string CreateTemporaryBeside(const std::string& target) {
   const std::string stem = TemporaryStem(resolved);
   ClearStaleTemporaries(stem);
   std::string name;
-  int fd = -1;
-  // A file removed as stale between its making and its lock is made afresh.
-  // On a file system without locks it stays unlocked, and no run clears it.
+  int fd = CreateLockedTemporary(stem, name);
+  // Elsewhere made with its name and then locked: a file removed as stale
+  // between its making and its lock is made afresh. On a file system without
+  // locks it stays unlocked, and no run clears it.
   for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
     name = stem + std::string(kTemporaryMark) + "XXXXXX";
     fd = ::mkostemp(name.data(), O_CLOEXEC);

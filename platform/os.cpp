@@ -53,9 +53,25 @@ std::string TempBase() {
 // whatever its name, process number or clock say.
 constexpr const char* kRunLockName = ".run.lock";
 
-bool LockWholeFile(int fd, bool wait) {
+// The mark of a run's folder while it is made, before its lock is held:
+// "bq4-<pid>-new-XXXXXX". One that a killed run left goes once its lock is
+// free and it has been left alone for kMakingQuiet seconds; its maker needs
+// a moment.
+constexpr std::string_view kMakingMark = "new-";
+constexpr long kMakingQuiet = 60;
+
+// Renames from to to unless to exists (a folder would be replaced when
+// empty). Where the file system cannot tell, to is looked for first.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  struct stat st {};
+  return ::lstat(to.c_str(), &st) != 0 && errno == ENOENT && std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool LockWholeFile(int fd, bool wait, short type = F_WRLCK) {
   struct flock fl {};
-  fl.l_type = F_WRLCK;
+  fl.l_type = type;
   fl.l_whence = SEEK_SET;  // l_start = l_len = 0: the whole file
   for (;;) {
     if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
@@ -86,14 +102,18 @@ struct TempDirHolder {
 
   void Make() {
     const std::string base = TempBase();
-    // A folder cleared away as left between its making and its lock (by a
-    // run that took it for one a killed run left) is made afresh.
+    const std::string named = base + "/bq4-" + std::to_string(::getpid()) + "-";
+    // Made under a name of its own while it is made, and given its name
+    // once its lock is held: a run that clears killed runs' folders never
+    // finds it unlocked. One cleared away meanwhile, or whose name another
+    // folder has, is made afresh.
     for (int attempt = 0; attempt < 10; ++attempt) {
-      std::string templ = base + "/bq4-" + std::to_string(::getpid()) + "-XXXXXX";
-      if (!::mkdtemp(templ.data())) break;
-      const int fd = ::open((templ + "/" + kRunLockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+      std::string making = named + std::string(kMakingMark) + "XXXXXX";
+      if (!::mkdtemp(making.data())) break;
+      const std::string lockName = making + "/" + kRunLockName;
+      const int fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
       if (fd < 0) {
-        ::rmdir(templ.c_str());
+        ::rmdir(making.c_str());
         continue;
       }
       errno = 0;
@@ -102,10 +122,16 @@ struct TempDirHolder {
       // take its lock either, so none clears it away.
       const bool noLocks = !locked && (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL);
       struct stat st {};
-      if ((locked || noLocks) && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
-        path = templ;
+      const bool held = (locked || noLocks) && ::fstat(fd, &st) == 0 && st.st_nlink > 0;
+      const std::string folder = named + making.substr(making.size() - 6);
+      if (held && RenameNoReplace(making, folder)) {
+        path = folder;
         lock = fd;
         return;
+      }
+      if (held) {
+        ::unlink(lockName.c_str());
+        ::rmdir(making.c_str());
       }
       ::close(fd);
     }
@@ -148,16 +174,20 @@ bool InProcessTempDir(std::string_view path) {
 
 namespace {
 
-// The process number of a name "bq4-<pid>-XXXXXX" as mkdtemp makes it; 0
-// for any other name.
-pid_t TempDirOwner(const char* name) {
+// The process number of a name "bq4-<pid>-XXXXXX" as mkdtemp makes it, or
+// of "bq4-<pid>-new-XXXXXX" of a folder being made (`making`); 0 for any
+// other name.
+pid_t TempDirOwner(const char* name, bool& making) {
   if (std::strncmp(name, "bq4-", 4) != 0) return 0;
   const char* p = name + 4;
   long pid = 0;
   const char* digits = p;
   while (*p >= '0' && *p <= '9' && pid < 1L << 30) pid = pid * 10 + (*p++ - '0');
-  if (p == digits || *p != '-' || std::strlen(p + 1) != 6) return 0;
-  return static_cast<pid_t>(pid);
+  if (p == digits || *p != '-') return 0;
+  ++p;
+  making = std::string_view(p).starts_with(kMakingMark);
+  if (making) p += kMakingMark.size();
+  return std::strlen(p) == 6 ? static_cast<pid_t>(pid) : 0;
 }
 
 // The time (seconds since the epoch) the process of that number started;
@@ -234,12 +264,12 @@ pid_t LeftFileOwner(std::string_view name, std::string_view extension) {
 }  // namespace
 
 int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
-                           long quiet) {
-  return RemoveLeftProcessFiles(folder, FolderEntryNames(folder), extensions, quiet);
+                           const char* what, long quiet) {
+  return RemoveLeftProcessFiles(folder, FolderEntryNames(folder), extensions, what, quiet);
 }
 
 int RemoveLeftProcessFiles(const std::string& folder, const std::vector<std::string>& names,
-                           std::initializer_list<std::string_view> extensions, long quiet) {
+                           std::initializer_list<std::string_view> extensions, const char* what, long quiet) {
   int removed = 0;
   for (const std::string& name : names) {
     pid_t pid = 0;
@@ -249,13 +279,9 @@ int RemoveLeftProcessFiles(const std::string& folder, const std::vector<std::str
     const std::string path = folder + "/" + name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) continue;
-    if (!LeftByEndedProcess(pid, st.st_mtime, quiet)) continue;
     // Its number may be another process namespace's, whose program still
     // writes it: held, it stays.
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) continue;
-    if (NobodyElseHolds(fd) && ::unlink(path.c_str()) == 0) ++removed;
-    ::close(fd);
+    if (LeftByEndedProcess(pid, st.st_mtime, quiet) && RemoveUnheldFile(path, what) == LeftFile::Removed) ++removed;
   }
   return removed;
 }
@@ -267,12 +293,16 @@ namespace {
 // goes. A folder without one (made by an earlier version of the program, or
 // its run killed before it took its lock) is judged by its process, as those
 // runs were; the lock file is made for it then, so that a run that is just
-// making it waits for the lock and makes another.
-bool TakeLeftFolder(const std::string& path, pid_t pid, time_t changed, long quiet, int& held) {
+// making it waits for the lock and makes another. A folder still being made
+// (`making`) is its maker's until it has been left alone for a while,
+// whatever its process number says: the maker may run in another process
+// namespace.
+bool TakeLeftFolder(const std::string& path, pid_t pid, time_t changed, long quiet, bool making, int& held) {
+  if (making && ::time(nullptr) - changed < kMakingQuiet) return false;
   const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (dir < 0) return false;
   int fd = ::openat(dir, kRunLockName, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT && LeftByEndedProcess(pid, changed, quiet))
+  if (fd < 0 && errno == ENOENT && (making || LeftByEndedProcess(pid, changed, quiet)))
     fd = ::openat(dir, kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   ::close(dir);
   if (fd < 0) return false;
@@ -294,14 +324,15 @@ int RemoveLeftTempDirs(const std::string& folder, long quiet) {
   const std::string own = TempDir().Made();
   int removed = 0;
   while (const dirent* e = ::readdir(dir)) {
-    const pid_t pid = TempDirOwner(e->d_name);
+    bool making = false;
+    const pid_t pid = TempDirOwner(e->d_name, making);
     if (pid <= 0) continue;
     const std::string path = base + "/" + e->d_name;
     struct stat st {};
     int held = -1;
     // A directory of this user (not a link to one) that no run holds.
     if (path == own || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        !TakeLeftFolder(path, pid, st.st_mtime, quiet, held))
+        !TakeLeftFolder(path, pid, st.st_mtime, quiet, making, held))
       continue;
     std::error_code ec;
     if (fs::remove_all(path, ec) > 0 && !ec) {
@@ -314,21 +345,81 @@ int RemoveLeftTempDirs(const std::string& folder, long quiet) {
   return removed;
 }
 
-bool NobodyElseHolds(int fd) {
+namespace {
+
+// Removes the file that fd (with its whole-file lock) stands for while no
+// other descriptor of it is open: Kept when one is, or one was opened
+// meanwhile. The break of the lease is told by SIGURG, whose default is to
+// be ignored and which this program never handles, and by no signal at all
+// once the lease is had: its default, SIGIO, would end the program. The
+// other program's open waits until fd is closed, a moment later.
+LeftFile RemoveUnopened(int fd, const std::string& path, const struct stat& opened) {
+  auto stillNamed = [&] {
+    struct stat named {};
+    return ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+  };
+  if (::fcntl(fd, F_SETSIG, SIGURG) != 0 || ::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
+    if (errno == EAGAIN || errno == EBUSY) return LeftFile::Kept;
+    // No leases on this file system.
+    return ::time(nullptr) - opened.st_mtime >= 3600 && stillNamed() && ::unlink(path.c_str()) == 0
+               ? LeftFile::Removed
+               : LeftFile::Skipped;
+  }
+  ::fcntl(fd, F_SETOWN, 0);
+  if (!stillNamed()) return LeftFile::Skipped;
+  // A break under way: another program opened it since.
+  if (::fcntl(fd, F_GETLEASE) != F_WRLCK) return LeftFile::Kept;
+  return ::unlink(path.c_str()) == 0 ? LeftFile::Removed : LeftFile::Skipped;
+}
+
+// One try of RemoveUnheldFile, which names nothing.
+LeftFile TryRemoveUnheld(const std::string& path) {
+  // Never opened unless it is this user's regular file: a device or a FIFO
+  // would answer the open.
+  struct stat named {};
+  if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
+    return LeftFile::Skipped;
+  // Opened without waiting: a file under a lease is being examined by
+  // another run at this moment, which decides.
+  int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && (errno == EACCES || errno == EROFS))
+    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return LeftFile::Skipped;
+  // Locked for writing where it may be written, so that of two runs
+  // clearing it at once one goes on; a running writer's lock keeps it.
+  const short type = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return false;
-  const int access = ::fcntl(fd, F_GETFL) & O_ACCMODE;
-  struct flock fl {};
-  fl.l_type = access == O_RDONLY ? F_RDLCK : F_WRLCK;
-  fl.l_whence = SEEK_SET;  // the whole file
-  if (::fcntl(fd, F_OFD_SETLK, &fl) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
-  if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) return true;
-  if (errno == EAGAIN || errno == EBUSY) return false;
-  return ::time(nullptr) - st.st_mtime >= 3600;
+  LeftFile result = LeftFile::Skipped;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && LockWholeFile(fd, false, type)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = errno == EWOULDBLOCK ? LeftFile::Kept : LeftFile::Skipped;
+    else result = RemoveUnopened(fd, path, st);
+  }
+  ::close(fd);
+  return result;
+}
+
+}  // namespace
+
+LeftFile RemoveUnheldFile(const std::string& path, const char* what) {
+  // A program that holds it for a moment (another run that looks at it) is
+  // waited for; one that holds it longer keeps it. Runs that try at once
+  // wait for different times.
+  LeftFile result = TryRemoveUnheld(path);
+  for (std::uint32_t wait = 1; result == LeftFile::Kept && wait <= 8; wait *= 2) {
+    SleepMs(wait + static_cast<std::uint32_t>(::getpid()) % 3);
+    result = TryRemoveUnheld(path);
+  }
+  if (result == LeftFile::Removed) NameRemovedFile(path, what);
+  if (result == LeftFile::Kept) NameKeptFile(path, what);
+  return result;
 }
 
 void NameRemovedFile(const std::string& path, const char* what) {
   std::fprintf(stderr, "bq4: removed %s, %s\n", path.c_str(), what);
+}
+
+void NameKeptFile(const std::string& path, const char* what) {
+  std::fprintf(stderr, "bq4: kept %s, %s, held by another program\n", path.c_str(), what);
 }
 
 std::string TempFileName(const std::string& prefix) {

@@ -20,7 +20,9 @@ std::string GetEnvironment(const std::string& name);
 
 // A directory of this process alone under $TMPDIR, "bq4-<pid>-XXXXXX" (made on
 // first use, removed at exit), so that two running instances never share a
-// temporary file. The process holds a lock inside it while it lives.
+// temporary file. The process holds a lock inside it while it lives: it is
+// made as "bq4-<pid>-new-XXXXXX" and gets its name once its lock is held, so
+// that no run that clears killed runs' folders ever finds it unlocked.
 const std::string& ProcessTempDir();
 
 // True when path lies inside ProcessTempDir() (once it exists): a scratch
@@ -40,33 +42,53 @@ std::string TempFileName(const std::string& prefix);
 // without that file (an earlier version's) goes when its process has ended
 // (no process of that number runs, or the one that does started after the
 // folder last changed); where the system cannot tell when a process
-// started, once nothing in it changed for `quiet` seconds. Never this
-// process's own. Each one removed is named on stderr; returns how many.
+// started, once nothing in it changed for `quiet` seconds. A folder that a
+// killed run was still making ("bq4-<pid>-new-XXXXXX") goes once its lock is
+// free and nothing in it changed for a minute. Never this process's own.
+// Each one removed is named on stderr; returns how many.
 int RemoveLeftTempDirs(const std::string& folder = {}, long quiet = 3600);
 
-// Whether no other program holds the file that the open fd stands for, so
-// that it may be removed: no lock of another open file (OFD or classic)
-// conflicts with a lock on the whole file, none holds its flock, and a
-// write lease can be had, which the system grants only while no other
-// descriptor of the file is open. Where the file system gives no leases, a
-// file that nobody locks counts as free once untouched for an hour. The
-// locks and the lease go when fd is closed.
-bool NobodyElseHolds(int fd);
+// What became of a file that a run which has ended left behind.
+enum class LeftFile {
+  Removed,  // removed, and named on stderr
+  Kept,     // another program holds it open or under its flock, or opened it
+            // while it was examined: left in place, and named on stderr
+  Skipped,  // gone, not this user's regular file, or locked by a program
+            // writing it (a running program's, or one that another run is
+            // clearing at this moment): left in place without a word
+};
+
+// Removes the file that a run which has ended left at path, and names it on
+// stderr as `what`, when no other program holds it: no lock (OFD or
+// classic) conflicts with a lock on the whole file, none holds its flock,
+// and a write lease on it can be had and is still unbroken when the name
+// goes, which the system grants only while no other descriptor of the file
+// is open. Another program that opens it while it is examined (a backup, an
+// indexer, another run clearing the same leftovers) waits for a moment and
+// is never answered with a signal; a file still held after a few tries is
+// kept. Where the file system gives no leases, a file that nobody locks
+// counts as free once untouched for an hour.
+LeftFile RemoveUnheldFile(const std::string& path, const char* what);
 
 // Names on stderr a file or folder that this run removed though another
 // program made it: "bq4: removed <path>, <what>".
 void NameRemovedFile(const std::string& path, const char* what);
 
+// Names on stderr a file that this run would have removed, left in place as
+// another program holds it: "bq4: kept <path>, <what>, held by another program".
+void NameKeptFile(const std::string& path, const char* what);
+
 // Removes from folder the files that this user's programs were writing when
 // they were killed: named "<name>.<pid><extension>" (as ".1234.ndx"), with
 // one of the extensions given, the folder listed once; their
-// process ended as for RemoveLeftTempDirs. Never this process's own.
-// Returns how many were removed.
+// process ended as for RemoveLeftTempDirs. Never this process's own, nor one
+// that another program holds (RemoveUnheldFile). Each one removed or kept is
+// named on stderr as `what`. Returns how many were removed.
 int RemoveLeftProcessFiles(const std::string& folder, std::initializer_list<std::string_view> extensions,
-                           long quiet = 3600);
+                           const char* what, long quiet = 3600);
 // The same among the names of the folder's entries as listed already.
 int RemoveLeftProcessFiles(const std::string& folder, const std::vector<std::string>& names,
-                           std::initializer_list<std::string_view> extensions, long quiet = 3600);
+                           std::initializer_list<std::string_view> extensions, const char* what, long quiet = 3600);
 
 // $BQ4_CONFIG_DIR, else $XDG_CONFIG_HOME/bq4, else ~/.config/bq4 (created on demand).
 std::string ConfigDirectory();

@@ -247,9 +247,9 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
 }
 
 // Every chmod or link of a table changes its identity and its indexes get
-// new entries: those superseded for the same table and key are removed, so
-// that the cache stays one set per table, unless another run holds one open
-// (its share lock); those of another key stay.
+// new entries: those superseded for the same table are removed, so that the
+// cache stays one set per table, unless another run holds one open (its
+// share lock); those of another key on the table as it is stay.
 TEST_F(TableAccessTest, EntriesSupersededForTheSameTableAreRemovedUnlessInUse) {
   WriteDbf(DbfDir + "/sup.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
   const fs::path cache = fs::path(platform::CacheDirectory());
@@ -276,6 +276,7 @@ TEST_F(TableAccessTest, EntriesSupersededForTheSameTableAreRemovedUnlessInUse) {
     fs::permissions(table, round % 2 ? fs::perms::group_write : fs::perms::group_read, fs::perm_options::add);
     if (round == 5) fs::create_hard_link(table, DbfDir + "/sup-link.dbf");
     findTen("D");
+    findTen("NAME");
     EXPECT_EQ(count("indexes"), 2);
     EXPECT_EQ(count("index-checksums"), 2);
   }
@@ -290,16 +291,101 @@ TEST_F(TableAccessTest, EntriesSupersededForTheSameTableAreRemovedUnlessInUse) {
   ASSERT_EQ(::fcntl(reader, F_OFD_SETLK, &share), 0);
   fs::permissions(table, fs::perms::others_read, fs::perm_options::add);
   EXPECT_NE(findTen("D"), used);
+  findTen("NAME");
   EXPECT_TRUE(fs::exists(used));
   EXPECT_EQ(count("indexes"), 3);
   ::close(reader);
   fs::permissions(table, fs::perms::others_read, fs::perm_options::remove);
   findTen("D");
+  findTen("NAME");
   EXPECT_FALSE(fs::exists(used));
   EXPECT_EQ(count("indexes"), 2);
   EXPECT_EQ(count("index-checksums"), 2);
   findTen("NAME");
   EXPECT_EQ(count("indexes"), 2);
+}
+
+// Each file that the index cache loses is named on stderr: an entry
+// superseded by a chmod of its table, with its checksum.
+TEST_F(TableAccessTest, EntriesRemovedFromTheIndexCacheAreNamed) {
+  WriteDbf(DbfDir + "/named.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  auto entry = [] {
+    OpenDbfTable("named");
+    IndexDbfOn("D", "named");
+    const std::string path = DbfIndexPath();
+    CloseDbfTable();
+    return path;
+  };
+  const std::string before = entry();
+  const std::string checksum = (fs::path(before).parent_path().parent_path() / "index-checksums" /
+                                fs::path(before).filename().replace_extension(".sum")).string();
+  ASSERT_TRUE(fs::exists(checksum));
+  fs::permissions(DbfDir + "/named.dbf", fs::perms::group_write, fs::perm_options::add);
+  testing::internal::CaptureStderr();
+  const std::string after = entry();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(after, before);
+  EXPECT_FALSE(fs::exists(before));
+  EXPECT_FALSE(fs::exists(checksum));
+  EXPECT_NE(err.find("bq4: removed " + before + ", an index cache entry superseded by a change of its table\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("bq4: removed " + checksum + ", the checksum of an index cache entry removed\n"),
+            std::string::npos)
+      << err;
+}
+
+// The index cache knows a table by its canonical path: every spelling of
+// its folder ("/./", "//", "..", a link to it) reads the one entry built of
+// it. Once the folder has moved, the next build removes the entries of the
+// tables no longer there, each named on stderr, so that the cache holds one
+// set per table that is there.
+TEST_F(TableAccessTest, OneCacheEntryPerTableWhateverItsFolderIsCalledAndNoneOfTablesGone) {
+  const std::string folder = FreshDir("spelled");
+  WriteDbf(folder + "/spell.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  const fs::path cache = fs::path(platform::CacheDirectory());
+  auto count = [&](const char* sub) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(cache / sub, ec))
+      n += e.path().filename().string().rfind("spell-", 0) == 0;
+    return n;
+  };
+  auto findTen = [](const std::string& dir) {
+    DbfDir = dir;
+    OpenDbfTable("spell");
+    IndexDbfOn("D", "spell");
+    FindDbfKey(" 10.00");
+    const std::string found = DbfKeyFound() ? DbfFieldText(1) : std::string("not found");
+    const std::string entry = DbfIndexPath();
+    CloseDbfTable();
+    EXPECT_EQ(found, "M10");
+    return entry;
+  };
+  const std::string entry = findTen(folder);
+  ASSERT_EQ(count("indexes"), 1);
+  fs::create_directory_symlink(folder, folder + "-link");
+  for (const std::string& spelling :
+       {folder + "/.", folder + "/./", "/" + folder, folder + "/../spelled", folder + "-link", folder + "-link/"}) {
+    SCOPED_TRACE(spelling);
+    EXPECT_EQ(findTen(spelling), entry);
+    EXPECT_EQ(count("indexes"), 1);
+    EXPECT_EQ(count("index-checksums"), 1);
+  }
+
+  fs::rename(folder, folder + "-moved");
+  testing::internal::CaptureStderr();
+  const std::string moved = findTen(folder + "-moved");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(moved, entry);
+  EXPECT_FALSE(fs::exists(entry));
+  EXPECT_EQ(count("indexes"), 1);
+  EXPECT_EQ(count("index-checksums"), 1);
+  EXPECT_NE(err.find("bq4: removed " + entry + ", an index cache entry of a table that has changed or is gone\n"),
+            std::string::npos)
+      << err;
+  fs::remove_all(folder + "-moved");
+  fs::remove(folder + "-link");
 }
 
 // Entries of the index cache damaged inside, their header whole, may still

@@ -26,6 +26,7 @@ left_of() { ls -d tmp/bq4-"$1"-* cache/indexes/*."$1".ndx* cache/index-checksums
 
 bad=0
 caught=0
+unnamed=0
 for i in $(seq 1 "${KILLS:-10}"); do
   rm -rf cache
   rm -f k*.txt
@@ -42,18 +43,25 @@ for i in $(seq 1 "${KILLS:-10}"); do
   kill -9 $killed 2> /dev/null
   wait $killed 2> /dev/null
   [ -n "$(left_of $killed)" ] && caught=$((caught + 1))
+  left=$(left_of $killed)
   # A later run while the other one is still at work.
   rm -f hot.txt
-  "$WBQ4" hot.bq4 /I > /dev/null 2>&1
+  "$WBQ4" hot.bq4 /I > /dev/null 2> later.txt
   whole hot.txt || { bad=$((bad + 1)); echo "kill $i: the later run's report is not the good one"; }
   wait $other
   code=$?
   [ $code -eq 0 ] || { bad=$((bad + 1)); echo "kill $i: the other run ends with $code: $(cat other.txt)"; }
+  # Each file or folder of the killed run that goes is named by the run that removed it.
+  for f in $left; do
+    [ -e "$f" ] || grep -qF "bq4: removed $WORK/$f, " later.txt other.txt ||
+      { unnamed=$((unnamed + 1)); echo "kill $i: $f removed without a word: $(cat later.txt other.txt)"; }
+  done
   for k in k*.bq4; do whole "${k%.bq4}.txt" || { bad=$((bad + 1)); echo "kill $i: ${k%.bq4}.txt not whole"; break; }; done
   [ -z "$(left_of $killed)" ] || { bad=$((bad + 1)); echo "kill $i, left: $(left_of $killed)"; }
 done
 check "killed runs left files or folders" test $caught -gt 0
 check "a later run clears what killed runs left; the run at work meanwhile writes every report whole" test $bad -eq 0
+check "each file or folder of a killed run removed is named on stderr" test $unnamed -eq 0
 check "nothing left in the temporary folder" test -z "$(ls -A tmp)"
 check "no entry half built left in the cache" test -z "$(ls cache/indexes | grep -v '^[a-z0-9_]*-[0-9a-f]*\.ndx$')"
 

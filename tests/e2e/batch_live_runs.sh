@@ -26,9 +26,60 @@ check "t.bq4 /I: exit 0" test $? -eq 0
 check "a temporary another program holds open stays" grep -q Held01 t.txt.~bq4Held01
 check "a temporary under another program's flock stays" grep -q Lockd1 t.txt.~bq4Lockd1
 check "a temporary nobody holds goes, named on stderr" \
-  bash -c "test ! -e t.txt.~bq4Left01 && grep -q 't.txt.~bq4Left01' err.txt && ! grep -q 'Held01\|Lockd1' err.txt"
+  bash -c "test ! -e t.txt.~bq4Left01 && grep -q 'removed .*t.txt.~bq4Left01' err.txt"
+check "the temporaries other programs hold are named as kept, not as removed" \
+  bash -c "grep -q 'kept .*t.txt.~bq4Held01, ' err.txt && grep -q 'kept .*t.txt.~bq4Lockd1, ' err.txt &&
+    ! grep -q 'removed .*\(Held01\|Lockd1\)' err.txt"
 kill "$holder" "$locker" 2> /dev/null
 wait "$holder" "$locker" 2> /dev/null
+
+# Six runs of one project at once beside a hundred temporaries that killed
+# runs left, while cat and another reader read those over and over: each run opens them to
+# clear them, and so do the others. No run ends by a signal; each temporary
+# is removed or kept, and named so on stderr. Five times over.
+cp "$NULL" hot.bq4
+signalled=0
+failed=0
+unnamed=0
+for round in $(seq 1 5); do
+  for i in $(seq 1 100); do printf 'left %d\n' "$i" > "$(printf 'hot.txt.~bq4Lf%04d' "$i")"; done
+  (while :; do cat hot.txt.~bq4Lf* > /dev/null 2>&1; done) &
+  cat_loop=$!
+  # and a reader that opens them faster than cat can start
+  python3 -c '
+import glob
+names = glob.glob("hot.txt.~bq4Lf*")
+while True:
+    for n in names:
+        try:
+            open(n, "rb").close()
+        except OSError:
+            pass
+' &
+  reader=$!
+  runs=()
+  for r in $(seq 1 6); do
+    "$WBQ4" hot.bq4 /I > /dev/null 2> "hot$r.err" &
+    runs+=($!)
+  done
+  for run in "${runs[@]}"; do
+    wait "$run"
+    code=$?
+    [ $code -ge 128 ] && signalled=$((signalled + 1))
+    [ $code -ne 0 ] && failed=$((failed + 1))
+  done
+  kill "$reader" "$cat_loop"
+  wait "$reader" "$cat_loop" 2> /dev/null
+  for i in $(seq 1 100); do
+    f=$(printf 'hot.txt.~bq4Lf%04d' "$i")
+    if [ -e "$f" ]; then word=kept; else word=removed; fi
+    grep -q "$word .*/$f, " hot*.err || unnamed=$((unnamed + 1))
+  done
+  rm -f hot.txt.~bq4Lf*
+done
+check "30 runs, six at once, beside left temporaries that cat reads: none ends by a signal ($signalled did), all with 0" \
+  test $signalled -eq 0 -a $failed -eq 0
+check "each left temporary is removed or kept, and named so ($unnamed not)" test $unnamed -eq 0
 
 # A long /CAD2 run in a process namespace of its own, under a number that no
 # process of this namespace has, while runs here end one after another and

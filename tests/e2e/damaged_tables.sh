@@ -20,6 +20,9 @@ done
 
 # The report of project $1 as the good run wrote it (its first line holds the time).
 same_report() { cmp -s <(tail -n +2 "$1.txt") <(tail -n +2 "good-$1.txt"); }
+# quiet err.txt: nothing on stderr but the names of the index cache files
+# that the run removed, superseded by a change of their table.
+quiet() { ! grep -qv '^bq4: removed .*/cache/index' "$1"; }
 # run project: a fresh run of the project, its stderr in err.txt.
 run() {
   rm -f "$1.txt"
@@ -143,7 +146,8 @@ CASES
 
 # A whole-number column (moduli, strengths) that holds a fraction or an
 # exponent is the number it is, rounded: every run gives the good report
-# where the value rounds to the shipped one, with nothing on stderr (a newer
+# where the value rounds to the shipped one, with nothing on stderr but the
+# cache entries the change superseded (a newer
 # shipped table waiting beside one is the window's news, not a batch run's).
 cp data/tables/gewinde.dbf data/tables/gewinde.dbf.new
 while IFS='|' read -r t key field text; do
@@ -152,7 +156,7 @@ while IFS='|' read -r t key field text; do
   for p in null hot eccentric; do
     run $p
     code=$?
-    check "$t $field \"$text\", $p: exit 0, the good report" eval '[ $code -eq 0 ] && [ ! -s err.txt ] && same_report $p'
+    check "$t $field \"$text\", $p: exit 0, the good report" eval '[ $code -eq 0 ] && quiet err.txt && same_report $p'
   done
   cp $t.kept data/tables/$t.dbf
 done << 'CASES'
@@ -195,7 +199,7 @@ check "gewinde with an append in progress: the good report" same_report null
 cp gewinde.kept data/tables/gewinde.dbf
 
 # Eight bytes past the entry's header changed in every cache entry, over
-# many seeds: the good report, nothing on stderr.
+# many seeds: the good report, nothing on stderr but superseded entries.
 damage_entries() {
   python3 - "$1" cache/indexes/*.ndx << 'EOF'
 import random, sys
@@ -215,7 +219,7 @@ for seed in $(seq 1 30); do
     rm -f $p.txt
     "$WBQ4" $p.bq4 /I > /dev/null 2> err.txt
     code=$?
-    { [ $code -eq 0 ] && [ ! -s err.txt ] && same_report $p; } || { bad=$((bad + 1)); echo "seed $seed, $p: exit $code"; cat err.txt; }
+    { [ $code -eq 0 ] && quiet err.txt && same_report $p; } || { bad=$((bad + 1)); echo "seed $seed, $p: exit $code"; cat err.txt; }
   done
 done
 check "cache entries damaged inside, 60 runs: the good report each time" test $bad -eq 0
@@ -309,7 +313,7 @@ for i in $(seq 1 4); do
     wait ${pids[$k]}
     code=$?
     d=run$i-$k
-    { [ $code -eq 0 ] && [ ! -s $d/err.txt ] && cmp -s <(tail -n +3 $d/$p.txt) <(tail -n +3 good-$p.txt); } ||
+    { [ $code -eq 0 ] && quiet $d/err.txt && cmp -s <(tail -n +3 $d/$p.txt) <(tail -n +3 good-$p.txt); } ||
       { bad=$((bad + 1)); echo "round $i, $p: exit $code"; }
     k=$((k + 1))
   done

@@ -11,6 +11,9 @@ export BQ4_CONFIG_DIR=$WORK/config
 # others' leftovers, and the tests running beside leave theirs in the shared one.
 mkdir -p "$WORK/tmp"
 export TMPDIR=$WORK/tmp
+# An index cache of their own too: a run names on stderr each entry it
+# removes, such as those of tables that another test's folder held.
+export BQ4_CACHE_DIR=$WORK/cache
 # check description command...: runs the command as the check; a failed one
 # makes the script fail at its end (exit $fail).
 fail=0

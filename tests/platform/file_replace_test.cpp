@@ -2,14 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "../fork_handshake.h"
 #include "platform/os.h"
 
 namespace {
@@ -65,4 +73,90 @@ TEST(FileReplace, BothKindsReplaceWholeKeepModeAndFollowLinks) {
     EXPECT_TRUE(fs::is_directory(fs::path(blocked) / "inside"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
   }
+}
+
+namespace {
+
+// A reader that reads the temporaries of the folder over and over, as cat
+// in a loop does, until it is killed.
+pid_t StartReader(const fs::path& dir) {
+  const pid_t reader = fork();
+  if (reader != 0) return reader;
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().string());
+  for (;;) {
+    for (const std::string& name : names) {
+      const int fd = ::open(name.c_str(), O_RDONLY);
+      char c[64];
+      if (fd >= 0 && ::read(fd, c, sizeof c) >= 0) ::close(fd);
+    }
+  }
+}
+
+}  // namespace
+
+// Six runs write the same output at once beside a hundred temporaries that
+// killed runs left, while a reader reads them over and over:
+// no run ends by a signal, and each temporary is either removed or kept (held
+// by another program), named so on stderr once it is removed.
+TEST(FileReplace, NoRunEndsByASignalWhileOtherProgramsOpenTheLeftTemporaries) {
+  const fs::path dir = fs::path(platform::ProcessTempDir()) / "hot";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::vector<std::string> left;
+  for (int i = 0; i < 100; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "hot.txt.~bq4Ld%04d", i);
+    left.push_back((dir / name).string());
+    Write(left.back(), "a report half written by a killed run");
+  }
+  const pid_t reader = StartReader(dir);
+  ASSERT_GT(reader, 0);
+  int gate[2];
+  ASSERT_EQ(::pipe(gate), 0);
+  std::vector<pid_t> runs;
+  for (int r = 0; r < 6; ++r) {
+    const pid_t run = fork();
+    if (run == 0) {
+      ::close(gate[1]);
+      const std::string err = dir.parent_path() / ("hot-run" + std::to_string(r) + ".err");
+      ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      char c;
+      while (::read(gate[0], &c, 1) > 0) {
+      }
+      const std::string target = (dir / "hot.txt").string();
+      const std::string temporary = platform::CreateTemporaryBeside(target);
+      Write(temporary, "report of run " + std::to_string(r));
+      _exit(!temporary.empty() && platform::CommitTemporary(temporary, target, platform::ReplaceSync::Derived) ? 0 : 3);
+    }
+    if (run > 0) runs.push_back(run);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);
+  std::string err;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    int status = 0;
+    ASSERT_EQ(waitpid(runs[r], &status, 0), runs[r]);
+    EXPECT_FALSE(WIFSIGNALED(status)) << "run " << r << " ended by signal " << WTERMSIG(status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run " << r << ": " << status;
+    err += Contents(dir.parent_path() / ("hot-run" + std::to_string(r) + ".err"));
+  }
+  ::kill(reader, SIGKILL);
+  waitpid(reader, nullptr, 0);
+  EXPECT_EQ(runs.size(), 6u);
+  EXPECT_EQ(Contents((dir / "hot.txt").string()).rfind("report of run ", 0), 0u);
+  int removed = 0;
+  for (const std::string& file : left) {
+    const std::string named = "bq4: removed " + file + ", a temporary file left by a run that has ended\n";
+    const std::size_t at = err.find(named);
+    if (fs::exists(file)) {
+      EXPECT_NE(err.find("bq4: kept " + file + ", "), std::string::npos) << file;
+    } else {
+      ++removed;
+      EXPECT_NE(at, std::string::npos) << file;
+      EXPECT_EQ(err.find(named, at + 1), std::string::npos) << file;
+    }
+  }
+  EXPECT_GT(removed, 0);
+  fs::remove_all(dir);
 }

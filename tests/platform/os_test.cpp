@@ -10,8 +10,13 @@
 
 #include <fcntl.h>
 
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "../fork_handshake.h"
 
 namespace fs = std::filesystem;
 
@@ -168,12 +173,17 @@ TEST(PlatformOs, FilesLeftByKilledWritersAreRemoved) {
     std::fclose(f);
     if (e.old) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(2));
   }
-  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx", ".ndx.bu$"}, 3600), 3);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx", ".ndx.bu$"}, "a half-built file", 3600), 3);
+  const std::string err = testing::internal::GetCapturedStderr();
   for (const Entry& e : entries) {
     SCOPED_TRACE(e.name);
     EXPECT_EQ(fs::exists(base / e.name), !e.removed);
+    EXPECT_EQ(err.find("bq4: removed " + (base / e.name).string() + ", a half-built file\n") != std::string::npos,
+              e.removed)
+        << err;
   }
-  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), {".ndx"}), 0);
+  EXPECT_EQ(platform::RemoveLeftProcessFiles((base / "missing").string(), {".ndx"}, "a half-built file"), 0);
   fs::remove_all(base);
 }
 
@@ -187,4 +197,182 @@ TEST(PlatformOs, ScratchFilesAreThoseInsideTheOwnTemporaryFolder) {
   for (const std::string& other : {own, own + "/", own + "x/y.txt", own + "/../x.txt", own + "/a/../../x.txt",
                                    own + "/..", std::string("/tmp/x.txt"), std::string("x.txt")})
     EXPECT_FALSE(platform::InProcessTempDir(other)) << other;
+}
+
+namespace {
+
+// A process that holds the file as `how` says ("open", "flock", or "lock":
+// an OFD write lock, as a program writing it holds) until the test lets it
+// go (on destruction).
+class Holder {
+ public:
+  Holder(const fs::path& file, const std::string& how) {
+    if (!shake_.Ok() || (pid_ = fork()) < 0) return;
+    if (pid_ == 0) {
+      shake_.InChild();
+      const int fd = ::open(file.c_str(), how == "lock" ? O_RDWR : O_RDONLY);
+      struct flock fl {};
+      fl.l_type = F_WRLCK;
+      const bool held = fd >= 0 && (how == "open" || (how == "flock" ? ::flock(fd, LOCK_EX) == 0
+                                                                         : ::fcntl(fd, F_OFD_SETLK, &fl) == 0));
+      if (held) shake_.SignalParent();
+      shake_.WaitForParent();
+      _exit(0);
+    }
+    shake_.InParent();
+    holding_ = shake_.WaitForChild();
+  }
+  ~Holder() {
+    if (pid_ <= 0) return;
+    shake_.SignalChild();
+    waitpid(pid_, nullptr, 0);
+  }
+  bool Holding() const { return holding_; }
+
+ private:
+  ForkHandshake shake_;
+  pid_t pid_ = -1;
+  bool holding_ = false;
+};
+
+}  // namespace
+
+// What a killed run left and another program holds stays: one that another
+// program holds open or under its flock is kept and named as kept; one that
+// a program writing it locks is no leftover and stays without a word.
+TEST(PlatformOs, LeftFilesThatAnotherProgramHoldsAreKeptAndNamed) {
+  const fs::path base = fs::path(platform::ProcessTempDir()) / "held-files";
+  fs::remove_all(base);
+  fs::create_directories(base);
+  const pid_t gone = GoneProcess();
+  ASSERT_GT(gone, 0);
+  const auto name = [&](const char* what) { return base / (std::string(what) + "." + std::to_string(gone) + ".ndx"); };
+  for (const char* what : {"opened", "flocked", "locked", "free"}) std::ofstream(name(what)) << what;
+  const Holder opened(name("opened"), "open"), flocked(name("flocked"), "flock"), locked(name("locked"), "lock");
+  ASSERT_TRUE(opened.Holding() && flocked.Holding() && locked.Holding());
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx"}, "a left file", 3600), 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(fs::exists(name("free")));
+  for (const char* what : {"opened", "flocked", "locked"}) EXPECT_TRUE(fs::exists(name(what))) << what;
+  EXPECT_NE(err.find("bq4: removed " + name("free").string() + ", a left file\n"), std::string::npos) << err;
+  for (const char* what : {"opened", "flocked"})
+    EXPECT_NE(err.find("bq4: kept " + name(what).string() + ", a left file, held by another program\n"),
+              std::string::npos)
+        << err;
+  EXPECT_EQ(err.find(name("locked").string()), std::string::npos) << err;
+  fs::remove_all(base);
+}
+
+// A run's folder is seen under its name only with its lock held, so that a
+// run that clears the folders of killed runs never takes a live run's folder
+// for one: it is made under another name, locked, and renamed.
+TEST(PlatformOs, ARunsFolderAppearsUnderItsNameWithItsLockHeld) {
+  const fs::path base = fs::path(platform::ProcessTempDir()) / "new-run";
+  fs::remove_all(base);
+  fs::create_directories(base);
+  const int notices = ::inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(notices, 0);
+  ASSERT_GE(::inotify_add_watch(notices, base.c_str(), IN_CREATE | IN_MOVED_TO | IN_ONLYDIR), 0);
+  int input[2];
+  ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
+  // Another run: this test program again, which makes its folder as it
+  // starts and holds it until its input ends.
+  const pid_t run = fork();
+  ASSERT_GE(run, 0);
+  if (run == 0) {
+    ::dup2(input[0], 0);
+    ::dup2(::open("/dev/null", O_WRONLY), 1);
+    ::setenv("TMPDIR", base.c_str(), 1);
+    ::setenv("BQ4_TEST_HOLD_FOLDER", "1", 1);
+    ::execl("/proc/self/exe", "bq4_platform_tests", "--gtest_filter=PlatformOs.HelperRunThatHoldsItsFolder",
+            static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ::close(input[0]);
+  const std::string prefix = "bq4-" + std::to_string(run) + "-";
+  std::string seen;
+  std::uint32_t how = 0;
+  alignas(inotify_event) char buffer[4096];
+  while (seen.empty()) {
+    pollfd waiting{notices, POLLIN, 0};
+    if (::poll(&waiting, 1, 60000) != 1) break;
+    const ssize_t n = ::read(notices, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < n && seen.empty();) {
+      const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+      const std::string entry = e->len ? e->name : "";
+      if (entry.rfind(prefix, 0) == 0 && entry.size() == prefix.size() + 6) {
+        seen = entry;
+        how = e->mask;
+      }
+      at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+    }
+  }
+  ASSERT_FALSE(seen.empty());
+  // At the moment its name appeared, its lock was held already.
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  const int fd = ::open((base / seen / ".run.lock").c_str(), O_RDWR | O_CLOEXEC);
+  const bool locked = fd >= 0 && ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+  if (fd >= 0) ::close(fd);
+  EXPECT_TRUE(how & IN_MOVED_TO) << seen << " appeared as made, not as renamed";
+  EXPECT_TRUE(locked);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ::close(input[1]);
+  int status = 0;
+  EXPECT_EQ(waitpid(run, &status, 0), run);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ::close(notices);
+  fs::remove_all(base);
+}
+
+// The other run of the test above; skipped when it is not started by it.
+TEST(PlatformOs, HelperRunThatHoldsItsFolder) {
+  if (platform::GetEnvironment("BQ4_TEST_HOLD_FOLDER").empty()) GTEST_SKIP() << "run by another test";
+  char c = 0;
+  while (::read(0, &c, 1) > 0) {
+  }
+}
+
+// A folder that a killed run was still making, before its lock was held,
+// goes once its lock is free and it has been left alone for a minute,
+// whatever its number says (its maker may run in another process
+// namespace); one just made, or whose lock is held, stays.
+TEST(PlatformOs, FoldersThatKilledRunsWereMakingGoOnceLeftAlone) {
+  const fs::path base = fs::path(platform::ProcessTempDir()) / "making-sweep";
+  fs::remove_all(base);
+  const pid_t gone = GoneProcess();
+  ASSERT_GT(gone, 0);
+  const std::string dead = "bq4-" + std::to_string(gone) + "-new-";
+  const std::string live = "bq4-" + std::to_string(getpid()) + "-new-";
+  struct Entry {
+    std::string name;
+    bool lockFile, old, removed;
+  } entries[] = {
+      {dead + "aB3xYz", false, true, true},   // killed before its lock file was made
+      {dead + "Unlck1", true, true, true},    // killed before it locked it
+      {live + "Unlck2", true, true, true},    // its number runs: a process of another namespace
+      {dead + "fresh1", true, false, false},  // may be being made this moment
+      {dead + "fresh2", false, false, false},
+      {live + "Held01", true, true, false},   // its lock held
+  };
+  for (const Entry& e : entries) {
+    fs::create_directories(base / e.name);
+    if (e.lockFile) std::ofstream(base / e.name / ".run.lock").flush();
+    if (e.old) fs::last_write_time(base / e.name, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  }
+  const Holder holder(base / (live + "Held01") / ".run.lock", "lock");
+  ASSERT_TRUE(holder.Holding());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 3);
+  const std::string err = testing::internal::GetCapturedStderr();
+  for (const Entry& e : entries) {
+    SCOPED_TRACE(e.name);
+    EXPECT_EQ(fs::exists(base / e.name), !e.removed);
+    EXPECT_EQ(err.find((base / e.name).string()) != std::string::npos, e.removed) << err;
+  }
+  fs::remove_all(base);
 }
