@@ -147,16 +147,17 @@ TField& TTzCDataSet::NamedField(const std::string& name) {
 
 std::int32_t TTzCDataSet::FieldAsInteger(const std::string& name) {
   TField& field = NamedField(name);
+  const std::int32_t value = field.AsInteger();
   TDataSetState s = State();
-  if (s != TDataSetState::Edit && s != TDataSetState::Insert && field.FieldNo() >= 1) {
-    // "*"s in a number field hold no number: named rather than read as 0.
+  if (value == 0 && s != TDataSetState::Edit && s != TDataSetState::Insert && field.FieldNo() >= 1) {
+    // "*"s in a number field hold no number, which reads as 0: named instead.
     Align("FieldAsInteger");
     const int n = ::FieldNo(field.FieldName());
     if (n >= 1 && (::FieldType(n) == 'N' || ::FieldType(n) == 'F'))
       if (std::optional<std::string> stored = TextWithoutValue(n))
         throw platform::EDatabaseError("Field " + field.FieldName() + " holds no number (\"" + AllTrim(*stored) + "\")");
   }
-  return field.AsInteger();
+  return value;
 }
 
 void TTzCDataSet::EnsureEditing() {
