@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "dbf/datasets_internal.h"
 #include "dbf/dbf_file.h"
@@ -351,12 +352,24 @@ void TTzDataSet::CloseTable() { CloseDatabase(); }
 std::int32_t TTzDataSet::TziClose() {
   if (workArea_ == 0) return 0;
   Select(workArea_);
-  ResetPositionState();
-  CloseTable();
+  // A save that fails on closing (a full disk) is reported once the table is
+  // closed, so that the dataset is closed whatever happens.
+  std::exception_ptr failure;
+  try {
+    ResetPositionState();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  try {
+    CloseTable();
+  } catch (...) {
+    if (!failure) failure = std::current_exception();
+  }
   workArea_ = 0;
   fieldProps_.Clear();
   fieldsSet_.clear();
   cachedNativeSize_ = 0;
+  if (failure) std::rethrow_exception(failure);
   return 0;
 }
 

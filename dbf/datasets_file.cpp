@@ -98,6 +98,35 @@ void TTzCDataSet::Search(const std::string& text, bool& found, int fromTop) {
   if (!dEOF() && !dBOF()) RefetchAfterEngineOp();
 }
 
+namespace {
+
+// The stored text of field n of the selected work area's record when it holds
+// no value of the field's type ("*"s in a number field, "2024ab01" in a date
+// field, "?" in a logical field); nothing when it holds one, and always for a
+// virtual file, whose records hold values.
+std::optional<std::string> TextWithoutValue(int n) {
+  const TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || wa->isVirtual || n < 1 || n > static_cast<int>(wa->fields.size())) return std::nullopt;
+  const TDbfFieldEntry& f = wa->fields[static_cast<std::size_t>(n) - 1];
+  if (wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return std::nullopt;
+  std::string text(wa->recordBuffer.data() + f.offset, f.length);
+  if (AllTrim(text).empty()) return std::nullopt;
+  double number = 0;
+  switch (f.type) {
+    case 'N':
+    case 'F': return StoredNumber(text, number) ? std::nullopt : std::optional(text);
+    case 'L': return text[0] && std::strchr("TtFfYyNnJj", text[0]) ? std::nullopt : std::optional(text);
+    case 'D': {
+      // What the engine reads from it ("2024051 " as 1 May 2024) is a date.
+      std::string read = FieldAsString(n);
+      return ValidDate(read) ? std::nullopt : std::optional(text);
+    }
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
 std::string TTzCDataSet::SField(int n) {
   TDataSetState s = State();
   bool editing = s == TDataSetState::Edit || s == TDataSetState::Insert;
@@ -106,6 +135,9 @@ std::string TTzCDataSet::SField(int n) {
   if (n < 1 || n > ::FieldCount()) return std::string();
   // A pending edit is what the user sees: it goes into the work-area record.
   if (editing) NativeToRecord(ActiveBuffer().data());
+  // A stored text that holds no value is shown as stored, not as 0, N or
+  // the date its characters would make.
+  else if (std::optional<std::string> stored = TextWithoutValue(n)) return *stored;
   return FieldAsString(n);
 }
 
@@ -113,7 +145,20 @@ TField& TTzCDataSet::NamedField(const std::string& name) {
   return FieldByName(AllTrim(name).substr(0, 10));
 }
 
-std::int32_t TTzCDataSet::FieldAsInteger(const std::string& name) { return NamedField(name).AsInteger(); }
+std::int32_t TTzCDataSet::FieldAsInteger(const std::string& name) {
+  TField& field = NamedField(name);
+  const std::int32_t value = field.AsInteger();
+  TDataSetState s = State();
+  if (value == 0 && s != TDataSetState::Edit && s != TDataSetState::Insert && field.FieldNo() >= 1) {
+    // "*"s in a number field hold no number, which reads as 0: named instead.
+    Align("FieldAsInteger");
+    const int n = ::FieldNo(field.FieldName());
+    if (n >= 1 && (::FieldType(n) == 'N' || ::FieldType(n) == 'F'))
+      if (std::optional<std::string> stored = TextWithoutValue(n))
+        throw platform::EDatabaseError("Field " + field.FieldName() + " holds no number (\"" + AllTrim(*stored) + "\")");
+  }
+  return value;
+}
 
 void TTzCDataSet::EnsureEditing() {
   TDataSetState s = State();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "dbf/work_area.h"
 
@@ -60,3 +61,8 @@ std::int32_t RecordCountFromSize(const TDbfWorkArea& wa);
 // `held` get both numbers. A file longer than its header says is not
 // damaged: a program appending writes its records before it counts them.
 bool FileHoldsCountedRecords(const TDbfWorkArea& wa, std::int64_t& counted, std::int64_t& held);
+
+// A number field's stored text as the number it holds: blanks around it, a
+// sign, digits with at most one point and an exponent. False for "*"s, blanks
+// alone and any other text.
+bool StoredNumber(std::string_view text, double& value);

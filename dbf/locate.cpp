@@ -1,8 +1,9 @@
 #include "dbf/locate.h"
 
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 
+#include "dbf/dbf_file.h"
 #include "dbf/errors.h"
 #include "dbf/record_cache.h"
 #include "dbf/runtime.h"
@@ -76,6 +77,11 @@ std::string ComparisonValue(std::int32_t n, int f) {
     Go(old);
   }
   return v;
+}
+
+bool SameNumber(const std::string& a, const std::string& b) {
+  double x = 0, y = 0;
+  return StoredNumber(a, x) && StoredNumber(b, y) && x == y;
 }
 
 void PlaceAfterEnd() {
@@ -179,12 +185,15 @@ void LocateScan(std::int32_t start, int f, bool first) {
     if (memo) {
       match = MemoContains(LocateText, value);
     } else {
-      // Numbers are right-aligned in their field; a shorter search text
-      // compares with the digits.
-      if (!LocateExact && (fe.type == 'N' || fe.type == 'F')) value = TzTrimLeft(value);
-      if (!LocateExact && !LocateContained && value.size() > LocateText.size()) value.resize(LocateText.size());
+      // Numbers are right-aligned in their field and compared whole, as
+      // texts or as the numbers they are: a search for 4 never finds 42.
+      const bool number = fe.type == 'N' || fe.type == 'F';
+      if (!LocateExact && number) value = AllTrim(value);
+      if (!LocateExact && !LocateContained && !number && value.size() > LocateText.size())
+        value.resize(LocateText.size());
       if (!LocateCaseSensitive) value = TzUpperCase(value);
-      match = LocateContained ? value.find(LocateText) != std::string::npos : value == LocateText;
+      match = LocateContained ? value.find(LocateText) != std::string::npos
+                              : value == LocateText || (number && !LocateExact && SameNumber(value, LocateText));
     }
     if (match) {
       Go(n);
@@ -324,6 +333,7 @@ bool LocateFields(const std::string& fields, const std::vector<TLocateValue>& va
     return false;
   }
   std::int32_t old = wa->recordNumber;
+  const bool wasAfterEnd = wa->endFlag || old < 1 || old > wa->recordCount;
   TRelationProc relation = wa->relationCallback;
   wa->relationCallback = nullptr;
   bool found = false;
@@ -348,7 +358,10 @@ bool LocateFields(const std::string& fields, const std::vector<TLocateValue>& va
       start = at;
     }
   }
-  if (!(move && found)) GoChecked(old);
+  if (!(move && found)) {
+    if (wasAfterEnd) PlaceAfterEnd();
+    else GoChecked(old);
+  }
   wa->relationCallback = relation;
   return found;
 }

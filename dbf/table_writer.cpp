@@ -47,6 +47,18 @@ void AppendLeftCell(std::string& line, std::string_view c, std::size_t begin, st
   line.resize(std::max(line.size(), begin + width), ' ');
 }
 
+// A cell padded or cut to its column's width. A number too wide for its
+// column is printed as "*"s: cut, it would read as another number.
+std::string PaddedCell(std::string_view c, int width, bool data) {
+  const std::size_t last = c.find_last_not_of(' ');
+  if (data && width > 0 && last != std::string_view::npos && last >= static_cast<std::size_t>(width)) {
+    const std::size_t first = c.find_first_not_of(' ');
+    Extended v = 0;
+    if (TryTextToFloat(c.substr(first, last - first + 1), v)) return std::string(static_cast<std::size_t>(width), '*');
+  }
+  return PadRight(c, width);
+}
+
 }  // namespace
 
 int TTableWriter::ColumnCount() const {
@@ -99,9 +111,10 @@ void TTableWriter::WriteLine(bool header) {
     OutputWriteRaw("");
     return;
   }
-  OutputLineAll(PadRight(cells_[0].view(), widths_[0]));
+  OutputLineAll(PaddedCell(cells_[0].view(), widths_[0], !header));
   for (int i = 1; i < n; ++i)
-    OutputWriteRawText(PadRight(cells_[static_cast<std::size_t>(i)].view(), widths_[static_cast<std::size_t>(i)]));
+    OutputWriteRawText(
+        PaddedCell(cells_[static_cast<std::size_t>(i)].view(), widths_[static_cast<std::size_t>(i)], !header));
   OutputWriteRaw(" ");
 }
 

@@ -467,6 +467,8 @@ void SortVFile(std::uint8_t mode) {
 namespace {
 
 // Selects a free user work area; restores the old selection on destruction.
+// A table still open in it then is closed without a word: its failure was
+// reported, or is being reported, by the caller.
 class FreeAreaScope {
  public:
   FreeAreaScope() : previous_(SelectedArea) {
@@ -478,8 +480,14 @@ class FreeAreaScope {
   }
   ~FreeAreaScope() {
     if (ok_ && WorkAreas[area_]) {
+      const std::uint16_t code = TzLastError;
+      ErrorDispatchOff off;
       SelectedArea = area_;
-      CloseDatabase();
+      try {
+        CloseDatabase();
+      } catch (...) {
+      }
+      TzLastError = code;
     }
     SelectedArea = previous_;
   }
@@ -547,40 +555,53 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, boo
   {
     TDbfWorkArea created;
     created.oem = vwa.oem;
-    CreateDbf(created, temp, vwa.fieldCount, vwa.fields.data());
-    if (TzLastError != 0) {
+    std::string detail;
+    {
+      ErrorDispatchOff off;
+      CreateDbf(created, temp, vwa.fieldCount, vwa.fields.data());
+      detail = TzErrorDetail;
+    }
+    if (const std::uint16_t code = TzLastError; code != 0) {
       platform::RemoveFile(temp);
+      DederError(code, detail);
       return -1;
     }
-  }
-  FreeAreaScope scope;
-  if (!scope.ok()) {
-    platform::RemoveFile(temp);
-    DederError(220, "No free workarea available [WriteVFileToDisk]");
-    return -1;
   }
   Record saved = BufferRecord(vwa);
   std::int32_t written = 0;
   std::uint16_t failure = 0;
-  SelectedArea = scope.area();
-  Use(temp + " ALIAS *VSAVE* EXCLUSIVE");
-  TDbfWorkArea* out = SelectedWorkArea();
-  if (TzLastError != 0 || !out) failure = TzLastError ? TzLastError : 220;
-  RecordProgress progress(showProgress, Count(st), "Writing to disk...");
-  for (auto it = st.records.begin(); failure == 0 && it != st.records.end(); ++it) {
-    progress.Step();
-    if (skipDeleted && !it->empty() && (*it)[0] != 0) continue;
-    std::size_t n = std::min(it->size(), out->typedRecordSize);
-    std::memcpy(WholeTypedRecord(*out), it->data(), n);
-    Append();
-    if (TzLastError != 0) failure = TzLastError;
-    else ++written;
+  bool noArea = false;
+  {
+    // Every step keeps its error, so that the first is reported once, after
+    // the temporary is closed and removed.
+    ErrorDispatchOff off;
+    FreeAreaScope scope;
+    TDbfWorkArea* out = nullptr;
+    if (!scope.ok()) {
+      noArea = true;
+      failure = 220;
+    } else {
+      SelectedArea = scope.area();
+      Use(temp + " ALIAS *VSAVE* EXCLUSIVE");
+      out = SelectedWorkArea();
+      if (TzLastError != 0 || !out) failure = TzLastError ? TzLastError : 220;
+    }
+    RecordProgress progress(showProgress, Count(st), "Writing to disk...");
+    for (auto it = st.records.begin(); failure == 0 && it != st.records.end(); ++it) {
+      progress.Step();
+      if (skipDeleted && !it->empty() && (*it)[0] != 0) continue;
+      std::size_t n = std::min(it->size(), out->typedRecordSize);
+      std::memcpy(WholeTypedRecord(*out), it->data(), n);
+      Append();
+      if (TzLastError != 0) failure = TzLastError;
+      else ++written;
+    }
+    if (out) {
+      CloseDatabase();
+      if (failure == 0 && TzLastError != 0) failure = TzLastError;
+    }
+    SelectedArea = vArea;
   }
-  if (out) {
-    CloseDatabase();
-    if (failure == 0 && TzLastError != 0) failure = TzLastError;
-  }
-  SelectedArea = vArea;
   LoadBuffer(vwa, saved);
   if (failure == 0) {
     int rc = platform::RenameFile(temp, target);
@@ -588,7 +609,8 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, boo
   }
   if (failure != 0) {
     platform::RemoveFile(temp);
-    DederError(failure, "Cannot write " + target + " [WriteVFileToDisk]");
+    DederError(failure, noArea ? std::string("No free workarea available [WriteVFileToDisk]")
+                               : "Cannot write " + target + " [WriteVFileToDisk]");
     return -1;
   }
   return written;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "platform/c_numbers.h"
 
@@ -348,12 +349,20 @@ void TDataSet::SetActive(bool on) {
     if (BeforeClose) BeforeClose(*this);
     DoBeforeClose();
     state_ = TDataSetState::Inactive;
-    CloseCursor();
+    // A close that fails (a save on a full disk) still closes; its error
+    // reaches the caller once everything is closed.
+    std::exception_ptr failure;
+    try {
+      CloseCursor();
+    } catch (...) {
+      failure = std::current_exception();
+    }
     bof_ = eof_ = true;
     savedValid_ = false;
     modified_ = false;
     if (AfterClose) AfterClose(*this);
     DataEvent(TDataEvent::DataSetChange);
+    if (failure) std::rethrow_exception(failure);
   }
 }
 
@@ -371,10 +380,16 @@ void TDataSet::OpenCursor() {
 }
 
 void TDataSet::CloseCursor() {
-  if (IsCursorOpen()) InternalClose();
+  std::exception_ptr failure;
+  try {
+    if (IsCursorOpen()) InternalClose();
+  } catch (...) {
+    failure = std::current_exception();
+  }
   fields_.clear();
   active_.clear();
   saved_.clear();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TDataSet::CreateFields() {

@@ -1,6 +1,10 @@
 #include "dbf/datasets_virtual.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include "dataset_test_support.h"
 
@@ -128,4 +132,47 @@ TEST_F(VirtualDatasets, AFailedLoadLeavesTheDatasetClosedAndTheFileAsItWas) {
   EXPECT_EQ(ReadVFileFromDisk(p, false), -1);
   EXPECT_EQ(TzLastError, 266);
   EXPECT_EQ(WorkAreas[2], nullptr);  // the disk file is closed again
+}
+
+// Saved on a full disk (here: a file size limit the temporary runs into),
+// the close reports the write error once and nothing else; the temporary
+// is removed and the table on disk stays as it was. In a child process,
+// which the limit binds and which would end if a second error were raised
+// from a destructor.
+TEST_F(VirtualDatasets, ASaveOnAFullDiskReportsItOnceAndKeepsTheTable) {
+  std::string p = SampleTable(3);
+  const auto before = dbftest::ReadBytes(p);
+  ForkHandshake shake;
+  pid_t child = dbftest::Child(shake, [&] {
+    int raised = 0;
+    bool named = false;
+    {
+      TTzVFile v("full");
+      Fields(v);
+      v.SetDbfFileName(p);
+      v.PopulateFromDisk = true;
+      v.SaveToDisk = true;
+      v.SetActive(true);
+      for (int i = 0; i < 300; ++i) {
+        v.Append();
+        v.FieldByName("NAME").SetAsString("N" + std::to_string(i));
+        v.Post();
+      }
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{4096, 4096};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+      const auto area = v.WorkArea();
+      try {
+        v.SetActive(false);
+      } catch (const EDederError& e) {
+        ++raised;
+        named = std::string(e.what()).find("Error # 101") != std::string::npos;
+      }
+      if (v.Active() || WorkAreas[area]) return false;  // closed all the same
+    }  // the destructor closes nothing again and raises nothing
+    return raised == 1 && named && !std::filesystem::exists(p + ".v$$");
+  });
+  EXPECT_EQ(dbftest::ExitCode(child), 0);
+  EXPECT_EQ(dbftest::ReadBytes(p), before);
+  EXPECT_FALSE(std::filesystem::exists(p + ".v$$"));
 }

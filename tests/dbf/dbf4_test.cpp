@@ -343,3 +343,34 @@ TEST_F(Dbf4Facade, DatesSetToTheValueTheyShowKeepTheirStoredText) {
                            "for r in dbfread.DBF(sys.argv[1], raw=True): print((r['DAY'] + r['ODD']).decode())\n";
   EXPECT_EQ(RunPython(script, p, Path("out.txt")), stored + "\n" + stored + "\n" + stored + "\n");
 }
+
+// Stored texts that hold no value of their field's type show as stored:
+// "*"s, a damaged date and a logical "?"; FieldAsInteger names the "*"s
+// rather than reading them as 0. Good values show as before.
+TEST_F(Dbf4Facade, FieldsHoldingNoValueShowWhatIsStored) {
+  const std::string damaged = "*****2024ab01?";
+  std::string p = FilledTable("odd.dbf", {F("QTY", 'N', 5), F("DAY", 'D', 8), F("OK", 'L', 1)}, {{"1"}, {"2"}});
+  auto bytes = dbftest::ReadBytes(p);
+  const std::size_t header = bytes[8] | (bytes[9] << 8);
+  std::copy(damaged.begin(), damaged.end(), bytes.begin() + header + 1);
+  dbftest::WriteBytes(p, bytes);
+  dbf4->OpenTable(p);
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->Go(1);
+  EXPECT_EQ(dbf4->FieldText(1), "*****");
+  EXPECT_EQ(dbf4->FieldText(2), "2024ab01");
+  EXPECT_EQ(dbf4->FieldText(3), "?");
+  {
+    DialogScript script;
+    script.Ok().Expect("Field QTY holds no number (\"*****\")");
+    EXPECT_EQ(dbf4->FieldAsInteger("QTY"), 0);
+    EXPECT_EQ(AbortFlag, 1);
+    AbortFlag = 0;
+  }
+  dbf4->Go(2);
+  EXPECT_EQ(dbf4->FieldText(1), "    2");
+  EXPECT_EQ(dbf4->FieldAsInteger("QTY"), 2);
+  EXPECT_EQ(dbf4->FieldText(3), "N");
+  EXPECT_EQ(AbortFlag, 0);
+  dbf4->CloseTable();
+}

@@ -108,6 +108,39 @@ TEST_F(Locate, SeveralFieldsAndConditionExpressions) {
   EXPECT_TRUE(LocateFor("SIZE = 2"));  // held until the next scan or start-up
 }
 
+// Numbers are compared whole: 4 is not found in 42, and a search text of
+// another form finds the same number.
+TEST_F(Locate, NumbersAreComparedWhole) {
+  Filled("n.dbf", {F("NAME", 'C', 10), F("SIZE", 'N', 5), F("PRICE", 'N', 8, 2)},
+         {{"a", "42", "4.5"}, {"b", "4", "45"}, {"c", "0", "4.5"}});
+  EXPECT_EQ(Landed(LocateValue("SIZE", 4, false, 1, false)), 2);
+  EXPECT_EQ(Landed(LocateValue("SIZE", "4", false, 1, false)), 2);
+  EXPECT_EQ(Landed(LocateValue("PRICE", 45, false, 1, false)), 2);
+  EXPECT_EQ(Landed(LocateValue("PRICE", 4.5, false, 2, false)), 3);
+  for (auto [text, rec] : {std::pair<const char*, int>{"4", 2}, {"4.00", 2}, {"+42", 1}, {"420", 0}, {"**", 0}}) {
+    LocateText = text;
+    LocateScan(1, ParseFieldCondition("SIZE"), true);
+    EXPECT_EQ(dEOF() ? 0 : RecNo(), rec) << text;
+  }
+  LocateText = "2";
+  LocateScan(1, ParseFieldCondition("SIZE CONTAINED"), true);
+  EXPECT_EQ(RecNo(), 1);
+}
+
+// Without move, LocateFields leaves the work area where it stood, after the
+// end too.
+TEST_F(Locate, FieldsWithoutMoveKeepThePositionAfterTheEnd) {
+  Rows({{"A", "1"}, {"B", "2"}});
+  GoBottom();
+  Skip(1);
+  ASSERT_TRUE(dEOF());
+  EXPECT_TRUE(LocateFields("NAME", {"A"}, false, false, false));
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 3);
+  EXPECT_TRUE(LocateFields("NAME;SIZE", {"B", 2}, false, false, true));
+  EXPECT_TRUE(dEOF());
+}
+
 TEST_F(Locate, MemoFieldsAreSearchedLineByLine) {
   Use(Create("m.dbf", {F("NAME", 'C', 10), F("NOTES", 'M', 10)}) + " EXCLUSIVE");
   for (const char* text : {"first line\r\nnothing", "alpha\r\nthe Bolt is here", ""})

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <random>
 #include <csignal>
 #include <set>
@@ -946,25 +951,44 @@ TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
         dbf4->CloseTable();
         FreeTableDialog();
       }};
+  // What the writer has done and when it is to stop, shared with it. The writer starts once the
+  // searches start and stops only when told, after its changes and a found search: the two overlap
+  // however busy the machine is.
+  struct Progress {
+    std::atomic<int> changed{0};
+    std::atomic<bool> stop{false};
+  };
+  void* shared = mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(shared, MAP_FAILED);
+  std::unique_ptr<void, std::function<void(void*)>> unmap(shared, [](void* m) { munmap(m, sizeof(Progress)); });
   for (const auto& [name, searcher] : {std::pair{"engine", &engine}, std::pair{"table dialog", &dialog}}) {
     SCOPED_TRACE(name);
     std::string p = Counters(records, indexes);
+    Progress& progress = *new (shared) Progress;
     ForkHandshake shake;
     pid_t writer = Child(shake, [&] {
       Use(p);
       if (!Attach(indexes)) return false;
       shake.SignalParent();
+      if (!shake.WaitForParent()) return false;
       std::mt19937 mine(11);
-      for (std::int32_t v = 10000000; v < 10000000 + changes; ++v)
+      for (std::int32_t v = 10000000; !progress.stop.load(); ++v) {
         if (ChangeCounter(static_cast<std::int32_t>(mine() % records) + 1, v) != 0) return false;
+        progress.changed.fetch_add(1);
+      }
       return true;
     });
+    KillChildOnExit reaper(writer);
     Use(p);
     ASSERT_TRUE(searcher->open()) << TzErrorDetail;
     ASSERT_TRUE(shake.WaitForChild());
+    shake.SignalChild();
     std::mt19937 random(5);
     int found = 0, status = 0;
-    while (waitpid(writer, &status, WNOHANG) == 0) {
+    // Searches until the writer made its changes and one search found its key (a search that
+    // never finds one ends the loop after ten times the changes, and the test fails).
+    while (progress.changed.load() < changes || (found == 0 && progress.changed.load() < 10 * changes)) {
+      ASSERT_EQ(waitpid(writer, &status, WNOHANG), 0) << "the writer ended before it was told to";
       // The value a record holds now, searched for at once: found on that record, or
       // (changed meanwhile) not at all.
       const std::int32_t key = searcher->value(static_cast<std::int32_t>(random() % records) + 1);
@@ -975,6 +999,8 @@ TEST_F(SharedTable, SearchesWhileAnotherProgramChangesKeysNeverLandWrong) {
         ASSERT_EQ(searcher->current(), key) << "a search landed on record " << searcher->record();
       }
     }
+    progress.stop.store(true);
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_GT(found, 0);
     // With the writer gone every record is found by its key.

@@ -73,6 +73,19 @@ class TableWriter : public ::testing::Test {
     CloseOutput();
   }
 
+  // The DOS text file of a table of `rows`.
+  std::string DosText(const TTableWriter::Widths& widths, const TTableWriter::Texts& titles,
+                      const std::vector<TTableWriter::Texts>& rows) {
+    OpenOutput(kDeviceDosText, "");
+    EXPECT_TRUE(TextFileVar.Rewrite());
+    TTableWriter w;
+    w.Init(widths, titles);
+    for (const auto& row : rows) w.WriteRow(row);
+    w.Done();
+    CloseOutput();
+    return ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  }
+
   std::string dir_;
 };
 
@@ -96,14 +109,17 @@ TEST_F(TableWriter, TextDevicePadsColumnsBetweenRuleLines) {
 }
 
 TEST_F(TableWriter, ASecondWidthOfZeroStillWritesTheSecondColumn) {
-  OpenOutput(kDeviceDosText, "");
-  ASSERT_TRUE(TextFileVar.Rewrite());
-  TTableWriter w;
-  w.Init({4, 0, 3, 0, 0, 0, 0}, {"A", "B", "C", "", "", "", ""});
-  w.WriteRow({"1", "2", "3", "", "", "", ""});
-  w.Done();
-  CloseOutput();
-  std::string text = ReadText(FindExistingFile(dir_ + "/OUTDOS.TXT"));
+  std::string text = DosText({4, 0, 3, 0, 0, 0, 0}, {"A", "B", "C", "", "", "", ""}, {{"1", "2", "3", "", "", "", ""}});
   EXPECT_NE(text.find("A   C   \n"), std::string::npos) << text;  // column 2 cut to nothing, column 3 written
   EXPECT_NE(text.find("1   3  "), std::string::npos) << text;
+}
+
+// A number wider than its column prints as "*"s rather than cut into another
+// number; a text is cut, and a number that fits stays as it is.
+TEST_F(TableWriter, ANumberTooWideForItsColumnPrintsStars) {
+  std::string text = DosText({6, 9, 5, 0, 0, 0, 0}, {"NAME", "PRICE", "N", "", "", "", ""},
+                             {{"M12345678", "12345678.99", "-1234", "", "", "", ""},
+                              {"M8", "12345678.", "12345", "", "", "", ""}});
+  EXPECT_NE(text.find("M12345*********-1234 \n"), std::string::npos) << text;
+  EXPECT_NE(text.find("M8    12345678.12345 \n"), std::string::npos) << text;
 }
