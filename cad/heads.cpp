@@ -283,12 +283,13 @@ void DrawCheeseHead(Word view, bool nutJoint, Extended x, Extended y) {
   // where it meets the line tangentially: 175 degrees on the left, 5 on the right.
   const Extended phiL = RadToDeg(ArcTan2(xL - xLeftArc, yR - yArc));
   const Extended phiR = RadToDeg(ArcTan2(2 * x - xL - xRightArc, yR - yArc));
-  // The slot bottom's end on the left side (within the rounded corner or on the side line).
+  // The slot bottom's end on the left side: on the corner arc above the side
+  // line's end, else on the side line.
   const Extended yS = y + k - t;
   Extended xS = x - dK / 2, ignored;
   bool slotMeets = true;
   if (t < y + k - yR) {
-    xS = xLeftArc - std::sqrt(std::fmax(0, rf * rf - (yS - yR) * (yS - yR)));
+    xS = xLeftArc - std::sqrt(std::fmax(0, rf * rf - (yS - yArc) * (yS - yArc)));
   } else {
     slotMeets = IntersectLines(xS, ignored, x, yS, x - dK / 2, yS, x - dK / 2, y, x - dK / 2 + k * kTan5,
                                y + k);

@@ -209,6 +209,21 @@ TEST_F(HeadNutDrawingTest, CheeseHeadCornerArcsMeetTheirSideLines) {
       EXPECT_LT(nearest, 1e-6) << "view " << view << " side " << side;
     }
   }
+  // A slot bottom above the side lines' ends (t 0.5) ends on both corner arcs.
+  Cylslot.t = 0.5L;
+  const auto es = Dxf([] { DrawHeadOrNut(6, 2, 1, 0, 0, false); });
+  const auto arcs = drawing_test::Only(es, "ARC");
+  ASSERT_GE(arcs.size(), 2u);
+  int slotBottoms = 0;
+  for (const auto& l : drawing_test::Only(es, "LINE")) {
+    if (l.layer != "2" || std::fabs(l.v[1] - 5.5) > 1e-9 || std::fabs(l.v[3] - 5.5) > 1e-9) continue;
+    ++slotBottoms;
+    for (int end = 0; end < 4; end += 2) {
+      const auto& a = arcs[l.v[end] < 0 ? 0 : 1];
+      EXPECT_NEAR(std::hypot(l.v[end] - a.v[0], l.v[end + 1] - a.v[1]), 1, 1e-6) << l.v[end];
+    }
+  }
+  EXPECT_EQ(slotBottoms, 1);
   Cylslot.NoRound = 1;  // sharp corners: arcs of radius 0 draw nothing
   for (const auto& e : drawing_test::Only(Dxf([] { DrawHeadOrNut(6, 1, 1, 0, 0, false); }), "ARC"))
     EXPECT_LT(e.v[1], 0) << e.v[0];  // the bolt's arcs only
