@@ -187,7 +187,9 @@ void PlotMarker(Word kind, Extended x, Extended y, Extended length) {
 
 void PlotValueMark(const std::string& text, Extended x, Extended y) {
   CadSetTextStyle(2, 0, 0.025L * P().PlotHeight, 0.02L * P().PlotWidth);
-  const Extended centre = (PlotX(x) + P().WinXMin + P().PlotOriginX) * 0.5L;
+  // Midway between the plot area's left edge on the sheet and the point, in
+  // sheet millimetres whatever the window's x minimum.
+  const Extended centre = (PlotX(x) + P().PlotOriginX) * 0.5L;
   const Extended start =
       centre - static_cast<Extended>(text.size()) * 0.5L * CadState.CadTextHeight * CadState.CadTextWidthSetting;
   const Extended sy = PlotY(y + 0.01L * P().WinYRange);

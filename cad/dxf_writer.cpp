@@ -405,16 +405,20 @@ void WriteDxfTables(Word variant) {
 
   WriteDxfString(0, "TABLE");
   WriteDxfString(2, "LAYER");
-  WriteDxfInt(70, 24);
   const auto& s = CadState;
   // Every layer that SetDxfLayerByColor can select is declared once: colours
-  // 0..31 by number, 1..5 also by their configured names (line types).
-  std::vector<std::string> declared;
+  // 0..31 by number, 1..5 also by their configured names (line types). The
+  // table's count is that of its entries.
+  struct Entry {
+    std::string name;
+    int colour;
+    const char* lineType;
+  };
+  std::vector<Entry> entries;
   const auto entry = [&](const std::string& name, int colour, const char* lineType) {
-    for (const std::string& d : declared)
-      if (d == name) return;
-    declared.push_back(name);
-    LayerEntry(name, colour, lineType);
+    for (const Entry& e : entries)
+      if (e.name == name) return;
+    entries.push_back({name, colour, lineType});
   };
   if (variant == 1) {
     for (int n = 0; n <= 15; ++n) entry(IntToText(n), n + 1, "CONTINUOUS");
@@ -428,6 +432,8 @@ void WriteDxfTables(Word variant) {
   for (int n = 1; n <= 15; ++n) entry(IntToText(n), n + 1, "CONTINUOUS");
   for (int n = 16; n <= 31; ++n)
     entry(IntToText(n), s.CadPenColors[static_cast<std::size_t>(n - 16)], "CONTINUOUS");
+  WriteDxfInt(70, static_cast<long long>(entries.size()));
+  for (const Entry& e : entries) LayerEntry(e.name, e.colour, e.lineType);
   WriteDxfString(0, "ENDTAB");
 
   WriteDxfString(0, "TABLE");

@@ -279,17 +279,17 @@ void DrawCheeseHead(Word view, bool nutJoint, Extended x, Extended y) {
   const Extended xL = x - dK / 2 + (yR - y) / kTan85;
   const Extended cx = rf * kCos5;
   const Extended xLeftArc = xL + cx, xRightArc = 2 * x - xL - cx, yArc = y + k - rf;
-  // The corner arcs end at the side lines' upper ends, each angle taken about
-  // the point rf inside the side line's top on the left.
-  const Extended xSideTop = x - dK / 2 + k * kTan5 + rf;
-  const Extended phiL = RadToDeg(ArcTan2(xL - xSideTop, yR - (y + k - rf)));
-  const Extended phiR = RadToDeg(ArcTan2(2 * x - xL - xSideTop, yR - (y + k - rf)));
-  // The slot bottom's end on the left side (within the rounded corner or on the side line).
+  // Each corner arc runs from the top face to the upper end of its side line,
+  // where it meets the line tangentially: 175 degrees on the left, 5 on the right.
+  const Extended phiL = RadToDeg(ArcTan2(xL - xLeftArc, yR - yArc));
+  const Extended phiR = RadToDeg(ArcTan2(2 * x - xL - xRightArc, yR - yArc));
+  // The slot bottom's end on the left side: on the corner arc above the side
+  // line's end, else on the side line.
   const Extended yS = y + k - t;
   Extended xS = x - dK / 2, ignored;
   bool slotMeets = true;
   if (t < y + k - yR) {
-    xS = xLeftArc - std::sqrt(std::fmax(0, rf * rf - (yS - yR) * (yS - yR)));
+    xS = xLeftArc - std::sqrt(std::fmax(0, rf * rf - (yS - yArc) * (yS - yArc)));
   } else {
     slotMeets = IntersectLines(xS, ignored, x, yS, x - dK / 2, yS, x - dK / 2, y, x - dK / 2 + k * kTan5,
                                y + k);
@@ -353,11 +353,11 @@ void DrawSpecialHead(Word view, bool nutJoint, Extended x, Extended y, Extended 
     CadArc(x + dK / 2 - rf, y + k - rf, 0, 90, rf);
     CadArc(x - dK / 2 + rf, y + k - rf, 90, 180, rf);
     if (di > 0) {
-      // The recess reaches the top face of a head wide enough for it; in a
-      // narrower one it ends at the rounded corner.
+      // The recess reaches the flat top face where it lies within it; a wider
+      // one ends at the rounded corner.
       Extended top = y + k;
       bool draw = true;
-      if (dK < di / 2 + rf) {
+      if (di / 2 > dK / 2 - rf) {
         Extended xa, ya, xb, yb;
         Byte missed = 1;
         IntersectLineCircle(x + di / 2, y, x + di / 2, y + k, x + dK / 2 - rf, y + k - rf, rf, xa, ya,

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr std::size_t kParameterWidth = 64;
+constexpr std::size_t kDataWidth = 72;  // columns 1-72 of a record
 constexpr std::size_t kBlockNameWidth = 8;
 constexpr int kLineWeight = 1;  // the thinnest of the global section's gradations
 
@@ -103,7 +104,7 @@ std::string Coord(Extended x) { return FloatToTextWidth(0, 3, std::isfinite(x) ?
 std::string Term(Extended x) { return FloatToTextWidth(0, 6, std::isfinite(x) && x != 0 ? x : 0); }
 
 std::string Record(const std::string& text, char section, int seq) {
-  return PadRight(text, 72) + section + IntToTextZeros(seq, 7);
+  return PadRight(text, kDataWidth) + section + IntToTextZeros(seq, 7);
 }
 
 // Directory entry fields are right-justified in their 8 columns.
@@ -412,13 +413,21 @@ void WriteIgesStartGlobal(const std::string& baseName, Extended maxCoordinate) {
   WriteS("IGES-Datei generiert von " + ProgShortName);
   WriteS(ProgShortName + " IGES writer, version " + ProgVersion);
   // The file name (the file system's UTF-8) in ASCII as the drawing's texts
-  // are, control characters as blanks; a long one is cut so that the first
-  // global record keeps its 72 columns.
-  const std::string base = IgesText(Utf8ToOem(baseName)).substr(0, 24);
-  WriteG(",," + Hollerith("FILE") + "," + Hollerith(base) + "," +
-         Hollerith(ProgShortName + " V" + ProgVersion) + ",,");
+  // are, control characters as blanks; only what does not fit into the 72
+  // columns of the records that hold it is cut.
+  std::string base = IgesText(Utf8ToOem(baseName));
+  const auto fileRecord = [](const std::string& name) {
+    return ",," + Hollerith("FILE") + "," + Hollerith(name) + "," + Hollerith(ProgShortName + " V" + ProgVersion) +
+           ",,";
+  };
+  const auto receiverRecord = [](const std::string& name) {
+    return Hollerith(name) + ",1.0,2," + Hollerith("MM") + ",32767,3.2767D1,";
+  };
+  while (!base.empty() && (fileRecord(base).size() > kDataWidth || receiverRecord(base).size() > kDataWidth))
+    base.pop_back();
+  WriteG(fileRecord(base));
   WriteG("16,38,6,99,15,");
-  WriteG(Hollerith(base) + ",1.0,2," + Hollerith("MM") + ",32767,3.2767D1,");
+  WriteG(receiverRecord(base));
   const ClockReading now = ClockNow();
   const std::string date = TwoDigits(now.Year) + TwoDigits(now.Month) + TwoDigits(now.Day);
   const Word savedComma = DecimalCommaMode;

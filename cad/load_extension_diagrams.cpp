@@ -99,7 +99,7 @@ void PanelValues(TDiagramKind kind) {
     PanelText("n = " + FormatFloatText(1, 2, CalcOptions.nLoad));
     PanelText("phi n = " + FormatFloatText(1, 3, CalcOptions.Phi));
   }
-  if (ShowsAssembly(kind)) PanelText("alpha a = " + FormatFloatText(1, 2, Montage.alphaA));
+  if (ShowsAssembly(kind)) PanelText("alpha a =" + FormatFloatText(1, 2, Montage.alphaA));
 
   CadSetColor(29);
   PanelBlankLine();

@@ -165,7 +165,7 @@ TEST_F(HelpTopics, HistoryListsTheBatchModesAndTheMenuLanguages) {
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(text.empty());
   for (const char* said : {"/I ", "/JSON", "/PDF", "/CADi:j", "a.bq4 b.bq4", "nine languages", "German", "English",
-                           "French", "Italian", "Swedish", "Portuguese", "Romanian", "Korean", "Spanish"})
+                           "French", "Italian", "Swedish", "Portuguese", "Romanian", "Korean", "Spanish", "(File > Settings, Save)"})
     EXPECT_NE(text.find(said), std::string::npos) << said;
   EXPECT_EQ(text.find("German, English and Korean."), std::string::npos);
 }

@@ -12,6 +12,7 @@
 
 #include "calc/init.h"
 #include "framework/calc_messages.h"
+#include "framework/globals.h"
 #include "platform/os.h"
 
 namespace {
@@ -98,6 +99,31 @@ TEST_F(DiagramCommandTest, EveryDiagramIsAReadableDxfFile) {
     files += " " + copy;
   }
   EXPECT_TRUE(Ezdxf(check, files));
+}
+
+// Axis limits entered for a file keep the value marks on the sheet, left of
+// their points: an x axis from 20000 N puts no text metres away.
+TEST_F(DiagramCommandTest, EnteredAxisLimitsKeepTheValueMarksOnTheSheet) {
+  EnterDiagramLimits = 1;
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_xmin", "20000"}, {"Edit_xmax", std::to_string(static_cast<long>(1.2L * Last.FM))}, {"Edit_ymin", "0"},
+               {"Edit_ymax", "400"}});
+    DiagramCommand(kDiagramTorquePreload, kCadDxf);
+  }
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_NEAR(static_cast<double>(PlotState.WinXMin), 20000, 1e-6);
+  int marks = 0;
+  for (const auto& e : DxfEntities()) {
+    if (e.kind != "TEXT") continue;
+    EXPECT_TRUE(e.v[0] > -20 && e.v[0] < 200) << e.text << " at " << e.v[0];
+    if (e.text.rfind("MA = ", 0) == 0) {
+      ++marks;
+      EXPECT_LT(e.v[0], static_cast<double>(PlotX(Last.FM))) << e.text;
+      EXPECT_GT(e.v[0], 14) << e.text;
+    }
+  }
+  EXPECT_EQ(marks, 1);
 }
 
 TEST_F(DiagramCommandTest, EveryDeviceTakesTheDiagrams) {

@@ -161,6 +161,15 @@ TEST_F(PlotterTest, ValueLabelsStandAboveTheirPointsMidwayFromTheLeftEdge) {
         << i;
     EXPECT_NEAR(static_cast<double>(texts[i].v[1]), static_cast<double>(PlotY(marks[i].y + 0.1L)), 1e-6) << i;
   }
+  // A window that starts elsewhere than at 0 keeps the label on the sheet,
+  // midway between the plot area's left edge and the point.
+  CreateDisplayList()->clear();
+  SetPlotWindow(20000, 0, 50000, 10);
+  PlotValueMark("MA = 91.74 Nm", 35000, 5);
+  const auto far = Parsed(gcOutTextXY);
+  ASSERT_EQ(far.size(), 1u);
+  EXPECT_NEAR(static_cast<double>(far[0].v[0]), static_cast<double>((14 + 94) * 0.5L - 13 * 0.5L * h * ratio), 1e-6);
+  SetPlotWindow(0, 0, 10, 10);
   CreateDisplayList()->clear();
   PlotSineCurve(9, 5, 2, 4, 90, 2);  // runs far beyond x = 10
   ASSERT_FALSE(Parsed(gcLine).empty());

@@ -187,9 +187,15 @@ TEST_F(DxfWriterTest, RepeatedLineIsWrittenOncePerSectionOnEveryFileDevice) {
 }
 
 TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndMonochromeAndColoursSelectNamedOrNumberedLayers) {
+  // The table's count (group 70) is the number of its entries.
+  const auto declared = [](const std::vector<std::string>& lines) {
+    const auto table = Entity(lines, "TABLE", 1);
+    return table.size() >= 2 && table[0] == "  2=LAYER" ? table[1] : std::string("no LAYER table");
+  };
   Begin(2);
   auto lines = Finish();
   EXPECT_EQ(Count(lines, "LAYER"), 32);
+  EXPECT_EQ(declared(lines), " 70=32");
   EXPECT_EQ(Entity(lines, "LAYER", 1),
             (std::vector<std::string>{"  2=1", " 70=0", " 62=2", "  6=DASHDOT"}));
   EXPECT_EQ(Entity(lines, "LAYER", 31)[0], "  2=31");
@@ -199,6 +205,7 @@ TEST_F(DxfWriterTest, LayerTableFollowsTheVariantAndMonochromeAndColoursSelectNa
   Begin(0);
   lines = Finish();
   EXPECT_EQ(Count(lines, "LAYER"), 33);
+  EXPECT_EQ(declared(lines), " 70=33");
   EXPECT_EQ(Entity(lines, "LAYER", 2)[0], "  2=HIDDEN");
 
   CadState.CadLayerMonochrome = 1;

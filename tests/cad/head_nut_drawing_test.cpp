@@ -151,14 +151,17 @@ TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
     return top;
   };
   EXPECT_NEAR(recessTop(), 8, 1e-5);
-  Sondkopf.di = 18;  // dK 20 is at least di/2 + rf = 12: up to the top face
+  Sondkopf.di = 14;  // di/2 + rf = dK/2: the flat top's end
   EXPECT_NEAR(recessTop(), 8, 1e-5);
-  Sondkopf.dK = 19.2L;  // 19.2 >= 9 + 1.2
+  // Beyond the flat top the lines end on the corner circle: radius 3 about
+  // (7, 5), met by x = 9 at 5 + sqrt(5); radius 1.2 about (8.4, 7.2) by x = 9.
+  Sondkopf.di = 18;
+  EXPECT_NEAR(recessTop(), 5 + std::sqrt(5.0), 1e-5);
+  Sondkopf.dK = 19.2L;
   Sondkopf.rf = 1.2L;
   Sondkopf.k = 8.4L;
-  EXPECT_NEAR(recessTop(), 8.4, 1e-5);
-  // A head narrower than di/2 + rf: the lines end on the corner circle of
-  // radius 6 about (-1, 2), where x = 4.5 meets it.
+  EXPECT_NEAR(recessTop(), 7.2 + std::sqrt(1.44 - 0.36), 1e-5);
+  // Radius 6 about (-1, 2), where x = 4.5 meets it.
   Sondkopf.dK = 10;
   Sondkopf.rf = 6;
   Sondkopf.k = 8;
@@ -176,26 +179,51 @@ TEST_F(HeadNutDrawingTest, SpecialHeadRecessEndsAtTheRoundedCorner) {
   AbortFlag = 0;
 }
 
-// The cheese head's corner arcs: the left one runs from the top face to the
-// angle of its side line's end; the right one starts at the angle of the
-// mirrored end seen from the same reference point.
-TEST_F(HeadNutDrawingTest, CheeseHeadCornerArcs) {
+// The cheese head's corner arcs meet the upper ends of their side lines,
+// both alike.
+TEST_F(HeadNutDrawingTest, CheeseHeadCornerArcsMeetTheirSideLines) {
   Schraube.HeadType = 6;
   Cylslot.dK = 16;
   Cylslot.k = 6;
   Cylslot.rf = 1;
   Cylslot.NoRound = 0;
   for (const Word view : {1, 2}) {
-    const auto arcs = drawing_test::Only(Dxf([=] { DrawHeadOrNut(6, view, 1, 0, 0, false); }), "ARC");
+    const auto es = Dxf([=] { DrawHeadOrNut(6, view, 1, 0, 0, false); });
+    const auto arcs = drawing_test::Only(es, "ARC");
     ASSERT_GE(arcs.size(), 2u) << view;
     // x y r a1 a2: the left arc about (-7.55493 + cos 5 deg, 5), the right one mirrored.
     EXPECT_NEAR(arcs[0].v[0], -7.55493 + 0.99619, 1e-4);
     EXPECT_NEAR(arcs[0].v[3], 90, 1e-6);
-    EXPECT_NEAR(arcs[0].v[4], 175.386, 1e-3);
+    EXPECT_NEAR(arcs[0].v[4], 175, 1e-9);
     EXPECT_NEAR(arcs[1].v[0], 7.55493 - 0.99619, 1e-4);
-    EXPECT_NEAR(arcs[1].v[3], 0.356, 1e-3);
+    EXPECT_NEAR(arcs[1].v[3], 5, 1e-9);
     EXPECT_NEAR(arcs[1].v[4], 90, 1e-6);
+    // Each arc's free end is the upper end of a side line.
+    for (int side = 0; side < 2; ++side) {
+      const auto& a = arcs[side];
+      const double angle = (side == 0 ? a.v[4] : a.v[3]) * M_PI / 180;
+      const double ex = a.v[0] + a.v[2] * std::cos(angle), ey = a.v[1] + a.v[2] * std::sin(angle);
+      double nearest = 1e9;
+      for (const auto& l : drawing_test::Only(es, "LINE"))
+        for (int end = 0; end < 4; end += 2) nearest = std::fmin(nearest, std::hypot(l.v[end] - ex, l.v[end + 1] - ey));
+      EXPECT_LT(nearest, 1e-6) << "view " << view << " side " << side;
+    }
   }
+  // A slot bottom above the side lines' ends (t 0.5) ends on both corner arcs.
+  Cylslot.t = 0.5L;
+  const auto es = Dxf([] { DrawHeadOrNut(6, 2, 1, 0, 0, false); });
+  const auto arcs = drawing_test::Only(es, "ARC");
+  ASSERT_GE(arcs.size(), 2u);
+  int slotBottoms = 0;
+  for (const auto& l : drawing_test::Only(es, "LINE")) {
+    if (l.layer != "2" || std::fabs(l.v[1] - 5.5) > 1e-9 || std::fabs(l.v[3] - 5.5) > 1e-9) continue;
+    ++slotBottoms;
+    for (int end = 0; end < 4; end += 2) {
+      const auto& a = arcs[l.v[end] < 0 ? 0 : 1];
+      EXPECT_NEAR(std::hypot(l.v[end] - a.v[0], l.v[end + 1] - a.v[1]), 1, 1e-6) << l.v[end];
+    }
+  }
+  EXPECT_EQ(slotBottoms, 1);
   Cylslot.NoRound = 1;  // sharp corners: arcs of radius 0 draw nothing
   for (const auto& e : drawing_test::Only(Dxf([] { DrawHeadOrNut(6, 1, 1, 0, 0, false); }), "ARC"))
     EXPECT_LT(e.v[1], 0) << e.v[0];  // the bolt's arcs only

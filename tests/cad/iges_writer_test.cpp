@@ -137,9 +137,12 @@ TEST_F(IgesWriterTest, TheFileNameInTheGlobalSectionIsAsciiInItsRecords) {
     return text;
   };
   EXPECT_NE(global("Flansch \u00e4 1\nx").find(",14HFlansch ae 1 x,"), std::string::npos);
-  EXPECT_NE(global("\u00dcberma\u00df \u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc").find(
-                ",24HUebermass ueueueueueueue,"),
-            std::string::npos);
+  const std::string umlauts = global("\u00dcberma\u00df \u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc\u00fc");
+  EXPECT_NE(umlauts.find(",30HUebermass ueueueueueueueueueue,"), std::string::npos) << umlauts;
+  // Only what does not fit is cut: 42 characters fill the receiver's record.
+  const std::string longName(60, 'n');
+  EXPECT_NE(global(longName).find(",," + Hollerith("FILE") + ",42H" + longName.substr(0, 42) + ","), std::string::npos);
+  EXPECT_NE(global(longName).find(",42H" + longName.substr(0, 42) + ",1.0,2,2HMM,"), std::string::npos);
 }
 
 TEST_F(IgesWriterTest, BlocksBecomeSubfiguresAndInsertsInstances) {

@@ -34,7 +34,7 @@ TEST_F(LoadExtensionTest, FramesHoldTheForcesOfTheirLevelAndTheDiagramItsPanel) 
        {std::string("    Load Extension Diagram"), std::string("Load:"),
         "FVmin,req=" + ForceToTextFmt(6, 0, Last.FVreq) + " N", "FM,max   =" + ForceToTextFmt(6, 0, Last.FM) + " N",
         "FZ  = " + ForceToTextFmt(6, 0, Last.FZ) + " N", std::string("Coefficients:"), std::string("n = 0.30"),
-        std::string("alpha a = 1.60"), std::string("FMmax,req=FMmin,req*al.a")})
+        std::string("alpha a =1.60"), std::string("FMmax,req=FMmin,req*al.a")})
     EXPECT_TRUE(Has(es, text)) << text;
   EXPECT_FALSE(Has(es, "FKR = FV - FPA"));
   // Five joint triangles of two lines each, in their colours.

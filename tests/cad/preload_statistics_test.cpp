@@ -64,6 +64,20 @@ TEST_F(PreloadStatisticsTest, FiguresAboveTheCurveAndKindTenOfTheCalculatedPrelo
   EXPECT_GT(std::stod(mean->text.substr(8)), Last.FM / Montage.alphaA);
   EXPECT_LT(std::stod(mean->text.substr(8)), Last.FM);
   EXPECT_TRUE(ShowsText("FVmax = ", true));  // the panel in mode 2
+  // The sigma labels stand low in their band, so that "-4.0" ends below the
+  // band's top line, which is drawn whole rather than cut around them (with
+  // the configured text width of 1).
+  CadState.CadTextWidthSetting = 1;
+  OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); });
+  const Extended P = PlotState.WinXMax - 0.5L;
+  std::vector<std::pair<double, double>> topLine;
+  for (const auto& l : Parsed(gcLine))
+    if (std::fabs(l.v[1] - static_cast<double>(PlotY(-0.75L))) < 1e-5 && std::fabs(l.v[3] - l.v[1]) < 1e-9 &&
+        l.v[0] != l.v[2])
+      topLine.emplace_back(std::fmin(l.v[0], l.v[2]), std::fmax(l.v[0], l.v[2]));
+  ASSERT_EQ(topLine.size(), 1u);
+  EXPECT_NEAR(topLine[0].first, static_cast<double>(PlotX(-P)), 1e-5);
+  EXPECT_NEAR(topLine[0].second, static_cast<double>(PlotX(P + 0.02L)), 1e-5);
   // Without any preload scatter the curve goes and the panel stays.
   Montage.DeltaFMlow = Montage.DeltaFMrest = 0;
   OnScreen([] { DrawDiagram(kDiagramPreloadStatistics); }, false);

@@ -43,7 +43,7 @@ EOF
 
 # The sample's M12 bolt with each head: the slotted heads' M10 rows serve as
 # M12 rows, the cheese head with a top-edge radius of 1, the special head
-# with a recess of 18 under a head of 19.2.
+# with a recess of 18 under a head of 19.2 with a top-edge radius of 1.2.
 check "tables edited" setrow cylslot D 10 D=12 RF=1 NOROUND=0
 check "tables edited" setrow din963 D 10 D=12
 check "tables edited" setrow din964 D 10 D=12
@@ -94,25 +94,35 @@ def check(what, ok):
 def near(a, b, eps=1e-3):
     return abs(a - b) < eps
 
-# The cheese head (dK 16, k 6, rf 1): the left corner arc runs from 90 deg
-# to the side line's end at 175.386 deg; the right one starts at the angle
-# of the mirrored end seen from the left side's reference point, 0.356 deg.
-arcs = [e for e in entities("dxf/head6.dxf") if e.dxftype() == "ARC" and near(e.dxf.radius, 1)]
+# The cheese head (dK 16, k 6, rf 1): each corner arc runs from the top face
+# to the upper end of its side line, where it meets the line: the left one
+# from 90 to 175 deg, the right one from 5 to 90 deg.
+head6 = entities("dxf/head6.dxf")
+arcs = [e for e in head6 if e.dxftype() == "ARC" and near(e.dxf.radius, 1)]
 check("cheese head: two corner arcs", len(arcs) == 2)
 left = [a for a in arcs if a.dxf.center.x < 0]
 right = [a for a in arcs if a.dxf.center.x > 0]
-check("cheese head: left arc 90 to 175.386",
-      len(left) == 1 and near(left[0].dxf.start_angle, 90) and near(left[0].dxf.end_angle, 175.386))
-check("cheese head: right arc 0.356 to 90",
-      len(right) == 1 and near(right[0].dxf.start_angle, 0.356) and near(right[0].dxf.end_angle, 90))
+check("cheese head: left arc 90 to 175",
+      len(left) == 1 and near(left[0].dxf.start_angle, 90) and near(left[0].dxf.end_angle, 175))
+check("cheese head: right arc 5 to 90",
+      len(right) == 1 and near(right[0].dxf.start_angle, 5) and near(right[0].dxf.end_angle, 90))
+ends = [p for e in head6 if e.dxftype() == "LINE" for p in (e.dxf.start, e.dxf.end)]
+for a, free in ((left, "end_point"), (right, "start_point")):
+    if a:
+        point = getattr(a[0], free)
+        gap = min((point - p).magnitude for p in ends)
+        check("cheese head: the %s arc meets its side line (gap %.6f)" % ("left" if a is left else "right", gap),
+              gap < 1e-5)
 
-# The special head (dK 19.2 >= di/2 + rf = 10.2): hidden recess lines at
-# x = +-9 over the head's whole height, 0 to 8.4.
+# The special head (dK 19.2, rf 1.2, di 18): the recess at x = +-9 lies beyond
+# the flat top (dK/2 - rf = 8.4), so the hidden lines end at the corner arc
+# about (8.4, 7.2), at 7.2 + sqrt(1.2^2 - 0.6^2) = 8.2392.
 recess = [e for e in entities("dxf/head7.dxf") if e.dxftype() == "LINE" and e.dxf.layer == "2"
           and near(abs(e.dxf.start.x), 9) and near(e.dxf.start.x, e.dxf.end.x)]
 check("special head: two recess lines", len(recess) == 2)
-check("special head: recess lines from 0 to 8.4",
-      all(near(min(e.dxf.start.y, e.dxf.end.y), 0) and near(max(e.dxf.start.y, e.dxf.end.y), 8.4) for e in recess))
+check("special head: recess lines from 0 to 8.2392",
+      all(near(min(e.dxf.start.y, e.dxf.end.y), 0) and near(max(e.dxf.start.y, e.dxf.end.y), 8.23923)
+          for e in recess))
 
 # The IGES file of each drawing gives the edges its DXF file shows.
 if sys.argv[1]:
