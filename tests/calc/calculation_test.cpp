@@ -591,3 +591,23 @@ TEST_F(CalculationTest, ANegativeStressAmplitudeIsCheckedAgainstTheEnduranceLimi
 }
 
 }  // namespace
+
+namespace {
+
+// Eleven plates that all fail their pressure check fill the message list;
+// the chamfer longer than the engaged thread still names why the run ended.
+TEST_F(CalculationTest, AFullMessageListStillNamesTheFatalEnding) {
+  RunChanged(false, [] {
+    Klemmstuecke.De[1] = 14;
+    SetPlates({4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4});
+    Schraube.lSec[1] = 50;
+    Fase = 8;
+  });
+  const auto texts = MessageTexts();
+  ASSERT_EQ(texts.size(), kCalcMessageSlots) << ::testing::PrintToString(texts);
+  EXPECT_EQ(texts.back(), "Fatal  : m tr < 0 (chamfer) !");
+  EXPECT_EQ(texts[texts.size() - 2].substr(0, 20), "p perm. clamp.plate ");
+  EXPECT_EQ(CalcFatalFlag, 1);
+}
+
+}  // namespace
