@@ -575,7 +575,7 @@ TEST_F(CalculationTest, APrevailingTorqueThatLeavesNoPreloadEndsTheRun) {
 }
 
 // A stress amplitude below 0 (FA min above FA max) is checked against the
-// endurance limit as any other that is not 0.
+// endurance limit as any other that is not 0, centric and eccentric.
 TEST_F(CalculationTest, ANegativeStressAmplitudeIsCheckedAgainstTheEnduranceLimit) {
   LoadSample("null.bq4");
   Last.FAmax = 3000000;
@@ -588,6 +588,18 @@ TEST_F(CalculationTest, ANegativeStressAmplitudeIsCheckedAgainstTheEnduranceLimi
   EXPECT_TRUE(HasMessage("alternat.stress! (S=" + FixedText(Last.sigmaASV / Last.sigmaA, 2) + ")"))
       << ::testing::PrintToString(MessageTexts());
   EXPECT_TRUE(HasMessage("Error  : FAo < FAu !"));
+
+  // The same for the alternating stress under eccentric load.
+  LoadSample("eccentric.bq4");
+  Last.FAmax = 3000000;
+  Last.FAmin = 3005000;
+  Last.EnduranceChoice = 2;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  ASSERT_LT(ExzKraftangriff.sigmaAb, 0);
+  ASSERT_LT(Last.sigmaASV, ExzKraftangriff.sigmaAb);
+  EXPECT_TRUE(HasMessage("alternat.stress exc.! (S=" + FixedText(Last.sigmaASV / ExzKraftangriff.sigmaAb, 2) + ")"))
+      << ::testing::PrintToString(MessageTexts());
 }
 
 }  // namespace
