@@ -577,29 +577,27 @@ TEST_F(CalculationTest, APrevailingTorqueThatLeavesNoPreloadEndsTheRun) {
 // A stress amplitude below 0 (FA min above FA max) is checked against the
 // endurance limit as any other that is not 0, centric and eccentric.
 TEST_F(CalculationTest, ANegativeStressAmplitudeIsCheckedAgainstTheEnduranceLimit) {
-  LoadSample("null.bq4");
-  Last.FAmax = 3000000;
-  Last.FAmin = 3005000;
-  Last.EnduranceChoice = 2;
-  CalculateJoint();
-  ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
-  ASSERT_LT(Last.sigmaA, 0);
-  ASSERT_LT(Last.sigmaASV, Last.sigmaA);
-  EXPECT_TRUE(HasMessage("alternat.stress! (S=" + FixedText(Last.sigmaASV / Last.sigmaA, 2) + ")"))
-      << ::testing::PrintToString(MessageTexts());
-  EXPECT_TRUE(HasMessage("Error  : FAo < FAu !"));
-
-  // The same for the alternating stress under eccentric load.
-  LoadSample("eccentric.bq4");
-  Last.FAmax = 3000000;
-  Last.FAmin = 3005000;
-  Last.EnduranceChoice = 2;
-  CalculateJoint();
-  ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
-  ASSERT_LT(ExzKraftangriff.sigmaAb, 0);
-  ASSERT_LT(Last.sigmaASV, ExzKraftangriff.sigmaAb);
-  EXPECT_TRUE(HasMessage("alternat.stress exc.! (S=" + FixedText(Last.sigmaASV / ExzKraftangriff.sigmaAb, 2) + ")"))
-      << ::testing::PrintToString(MessageTexts());
+  struct Case {
+    const char* sample;
+    const char* message;
+    const Extended& amplitude;
+  };
+  const Case cases[] = {{"null.bq4", "alternat.stress! (S=", Last.sigmaA},
+                        {"eccentric.bq4", "alternat.stress exc.! (S=", ExzKraftangriff.sigmaAb}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    LoadSample(c.sample);
+    Last.FAmax = 3000000;
+    Last.FAmin = 3005000;
+    Last.EnduranceChoice = 2;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    ASSERT_LT(c.amplitude, 0);
+    ASSERT_LT(Last.sigmaASV, c.amplitude);
+    EXPECT_TRUE(HasMessage(c.message + FixedText(Last.sigmaASV / c.amplitude, 2) + ")"))
+        << ::testing::PrintToString(MessageTexts());
+    EXPECT_TRUE(HasMessage("Error  : FAo < FAu !"));
+  }
 }
 
 }  // namespace
