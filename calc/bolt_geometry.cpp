@@ -113,6 +113,7 @@ bool CalcBoltSections(CalcRun& run) {
   // A thread longer than the bolt would leave a free thread longer than the
   // clamp length and shank sections shorter than nothing.
   if (s.b > s.l && !FloatEqual(s.b, s.l)) {
+    AddErrorMessage("Error  : thread length bolt !");
     FatalStop("Fatal  : lG > l !");
     return false;
   }

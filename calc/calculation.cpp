@@ -1,6 +1,8 @@
 #include "calc/calculation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "calc/bolt_geometry.h"
@@ -10,6 +12,7 @@
 #include "calc/eccentric.h"
 #include "calc/input_ranges.h"
 #include "calc/joint_records.h"
+#include "calc/material_values.h"
 #include "calc/preload.h"
 #include "calc/safety.h"
 #include "calc/strength.h"
@@ -19,13 +22,22 @@
 #include "framework/number_format.h"
 
 void FatalStop(std::string_view text) {
-  AddErrorMessage(text);
+  AddFatalMessage(text);
   CalcFatalFlag = 1;
 }
 
 std::string FixedText(Extended value, int decimals) { return FloatToTextFix(decimals, value); }
 
 std::string IndexText(int i) { return IntToText(i); }
+
+Extended ZeroWithinRounding(Extended value, std::initializer_list<Extended> from) {
+  // The rounding of a few steps, each up to half a unit in the last place,
+  // with room for the sums of up to twenty parts the lengths come from.
+  constexpr Extended kUnits = 64;
+  Extended largest = 0;
+  for (Extended x : from) largest = std::max(largest, std::fabs(x));
+  return std::fabs(value) <= kUnits * std::numeric_limits<Extended>::epsilon() * largest ? 0 : value;
+}
 
 bool IsEdition1986() { return CalcOptions.VdiEdition == 1; }
 
@@ -134,7 +146,7 @@ bool RunGuardedChain(CalcRun& run) {
   if (s.d2 == 0) return Stop("Fatal  : d2 bolt = 0 !");
   if (s.d3 == 0) return Stop("Fatal  : d3 = 0 !");
   if (!CalcPreloadAtYield(run)) return false;
-  CalcTightening(run);
+  if (!CalcTightening(run)) return false;
   // A negative diameter from a damaged project is as unusable as none.
   if (run.AN == 0 || Gewinde.d <= 0) return Stop("Fatal  : d bolt = 0 !");
   if (run.Ad3 == 0) return Stop("Fatal  : d3 bolt = 0 !");
@@ -212,5 +224,6 @@ CalcMessageKind KindOfCalcMessage(std::string_view text) {
   if (text.substr(0, 7) == "Warning") return CalcMessageKind::Warning;
   for (std::string_view fatal : kUnmarkedFatal)
     if (text == fatal) return CalcMessageKind::Fatal;
+  if (IsMaterialEstimateMessage(text)) return CalcMessageKind::Warning;
   return CalcMessageKind::Error;
 }

@@ -10,8 +10,9 @@ void CalculateJoint();
 
 // The kind of a calculation message. Most carry it in their first nine
 // characters; a few texts carry none: those of the data checks that stop the
-// run are fatal, and every other one reports a failed check or a fault (a
-// surface pressure or alternating stress exceeded, a table not found), so it
-// counts as an error.
+// run are fatal, those of a material missing from a table over temperature
+// (its value estimated) are warnings, and every other one reports a failed
+// check or a fault (a surface pressure or alternating stress exceeded, a row
+// not read), so it counts as an error.
 enum class CalcMessageKind { Fatal, Error, Warning };
 CalcMessageKind KindOfCalcMessage(std::string_view text);

@@ -132,7 +132,8 @@ bool CalcClampedParts(CalcRun& run) {
     return false;
   }
   o.PhiK = k.deltaPSum / (s.deltaS + k.deltaPSum);
-  o.nLoad = 1 - (k.deltaPn1 + k.deltaPn2) / k.deltaPSum;
+  const Extended outside = (k.deltaPn1 + k.deltaPn2) / k.deltaPSum;
+  o.nLoad = ZeroWithinRounding(1 - outside, {1, outside});
   o.Phi = o.PhiK * o.nLoad;
   if (o.PhiK == 0) {
     FatalStop(std::string("Fatal  : ") + "\xE8" + "K = 0 !");

@@ -94,7 +94,7 @@ bool CalcEccentricLoading(CalcRun& run) {
   }
   // Without an alternating stress there is no safety against it to fall
   // short of (the fatigue safety is then 10000).
-  if (e.sigmaAb > 0 && load.sigmaASV < e.sigmaAb)
+  if (e.sigmaAb != 0 && load.sigmaASV < e.sigmaAb)
     AddErrorMessage("alternat.stress exc.! (S=" + FixedText(load.sigmaASV / e.sigmaAb, 2) + ")");
   return true;
 }

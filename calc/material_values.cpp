@@ -26,6 +26,12 @@ Extended TableMissing(std::string_view table) {
   return 1.0L;
 }
 
+// The message of a material missing from a table over temperature, without
+// the name for the bolt modulus table.
+std::string NotFoundText(std::string_view table, std::string_view name) {
+  return std::string(table) + ".dbf" + (name.empty() ? "" : ": " + std::string(name)) + " not found !";
+}
+
 enum class Quantity { Yield, Modulus };
 
 struct TempLookup {
@@ -102,8 +108,7 @@ Extended FallbackModulusAtTemp(Extended e20, Extended T) {
 }
 
 Extended BoltReAtTemp(std::string_view name, Extended T) {
-  const TempLookup how{kMatBoltReTable, Quantity::Yield,
-                       "mat_b_re.dbf: " + std::string(name) + " not found !",
+  const TempLookup how{kMatBoltReTable, Quantity::Yield, NotFoundText(kMatBoltReTable, name),
                        "Warning: Re(T) = 0 !", "Warning: mat_bolt.Re<>mat_b_Re20!"};
   return LookupOverTemp(how, name, T, MatBolt.Rp02);
 }
@@ -130,17 +135,22 @@ Extended PlatePpermAtTemp(std::string_view name, Extended T, Extended value20, E
 }
 
 Extended BoltEAtTemp(std::string_view name, Extended T) {
-  const TempLookup how{kMatBoltETable, Quantity::Modulus, "mat_b_e.dbf not found !",
+  const TempLookup how{kMatBoltETable, Quantity::Modulus, NotFoundText(kMatBoltETable, ""),
                        "Error  : ES(T) = 0 !", "Warning: mat_bolt.E<>mat_b_E20!"};
   return LookupOverTemp(how, name, T, MatBolt.E);
 }
 
 Extended PlateEAtTemp(std::string_view name, int part, Extended T) {
   const Extended base = part >= 0 && part < kPlateEntries ? Klemmstuecke.E[part] : 0;
-  const TempLookup how{kMatPlateETable, Quantity::Modulus,
-                       "mat_p_e.dbf: " + std::string(name) + " not found !",
+  const TempLookup how{kMatPlateETable, Quantity::Modulus, NotFoundText(kMatPlateETable, name),
                        "Warning: EP(T) = 0 !", nullptr};
   return LookupOverTemp(how, name, T, base);
+}
+
+bool IsMaterialEstimateMessage(std::string_view text) {
+  const auto begins = [text](const std::string& head) { return text.substr(0, head.size()) == head; };
+  return begins(std::string(kMatBoltReTable) + ".dbf: ") || begins(std::string(kMatPlateETable) + ".dbf: ") ||
+         text == NotFoundText(kMatBoltETable, "");
 }
 
 Extended BoltSigmaAAtD(int rowNo, std::string& name, Extended d) {

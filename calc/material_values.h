@@ -59,6 +59,10 @@ Extended PlateScaledAtTemp(std::string_view name, Extended T, Extended value20, 
 Extended PlatePpermAtTemp(std::string_view name, Extended T, Extended value20, Extended re20);
 Extended BoltEAtTemp(std::string_view name, Extended T);
 Extended PlateEAtTemp(std::string_view name, int part, Extended T);
+// Whether a calculation message says that a material is missing from a table
+// over temperature ("mat_b_re.dbf: 6.8 not found !"): its value was then
+// estimated from the 20 °C value, a notice rather than a failed check.
+bool IsMaterialEstimateMessage(std::string_view text);
 // Endurance limit for diameter d from row rowNo of the endurance-limit table;
 // the row's material name goes to name.
 Extended BoltSigmaAAtD(int rowNo, std::string& name, Extended d);

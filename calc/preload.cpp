@@ -162,7 +162,7 @@ bool CalcPreloadAtYield(CalcRun& run) {
   return true;
 }
 
-void CalcTightening(CalcRun& run) {
+bool CalcTightening(CalcRun& run) {
   LASTTYPE& last = Last;
   MONTAGETYPE& m = Montage;
   const REIBUNGTYPE& r = Reibung;
@@ -172,6 +172,12 @@ void CalcTightening(CalcRun& run) {
   last.FM = PreloadAt(m.nu, r.muGmin);
   if (run.keepGiven && m.GivenQuantity == 3) last.FM = givenFM;
   last.FMmin = PreloadAt(m.nu, r.muGmax);
+  // A prevailing torque that takes up all the bolt can carry at the given
+  // utilisation leaves no preload: every force after it would be negative.
+  if (last.MApre != 0 && !(last.FM > 0 && last.FMmin > 0)) {
+    FatalStop("Fatal  : no preload (prev. torque) !");
+    return false;
+  }
   last.MA = TighteningTorque(run, last.FM, r.muGmin, r.muKmin, last.MApreFriction);
   if (run.keepGiven && m.GivenQuantity == 2) last.MA = givenMA;
   last.MAmax2 = TighteningTorque(run, last.FMmin, r.muGmax, r.muKmax, last.MApreFrictionMax);
@@ -242,6 +248,7 @@ void CalcTightening(CalcRun& run) {
   last.MLoose = last.FM * (Schraube.d2 / 2 * std::tan(rho - run.phi) + run.Dkm / 2 * r.muKmin) * 0.001L +
                 last.MApre + last.MApreFriction;
   Schraube.lGew = Schraube.b + Klemmstuecke.lK - Schraube.l;
+  return true;
 }
 
 void CalcTemperature(CalcRun& run) {

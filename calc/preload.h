@@ -19,8 +19,9 @@ Extended TighteningTorque(const CalcRun& run, Extended F, Extended muG, Extended
 // Preload at full yield utilisation and its torque, up to the check of nu;
 // false when the run ends.
 bool CalcPreloadAtYield(CalcRun& run);
-// Preload, torques and the tightening factor at the utilisation nu.
-void CalcTightening(CalcRun& run);
+// Preload, torques and the tightening factor at the utilisation nu; false
+// when the run ends (a prevailing torque that leaves no preload).
+bool CalcTightening(CalcRun& run);
 // Strength values and preload at the working temperature.
 void CalcTemperature(CalcRun& run);
 // Required preload, additional bolt loads and residual clamp loads.

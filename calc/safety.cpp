@@ -61,10 +61,9 @@ void CheckDesign(CalcRun& run) {
 
   if (k.Di[1] > s.dw) AddErrorMessage("Error  : dw < di1 !");
   if (last.sigmaASV < last.sigmaA) {
-    // A safety is formed only over an alternating stress (as SD is).
-    if (last.sigmaA > 0)
+    if (last.sigmaA != 0)
       AddErrorMessage("alternat.stress! (S=" + FixedText(last.sigmaASV / last.sigmaA, 2) + ")");
-    else if (last.sigmaA == 0)
+    else
       AddErrorMessage("Error  : Sigma a = 0 !");
   }
   if (last.sigmaMax > MatBolt.Rp02) AddErrorMessage("Error  : Sigma 0 > Rp !");

@@ -187,7 +187,7 @@ bool CalcFatigue(CalcRun& run) {
     return false;
   }
   const Extended A = ed1986 ? run.Ad3 : Schraube.As;
-  last.sigmaA = (last.FSAmax - last.FSAmin) / (2 * A);
+  last.sigmaA = ZeroWithinRounding(last.FSAmax - last.FSAmin, {last.FSAmax, last.FSAmin}) / (2 * A);
   last.sigmaMax = (run.FMp + last.FSAmax) / Schraube.Amin;
   return true;
 }
@@ -265,8 +265,10 @@ bool FallsShort(Extended safety) { return std::isfinite(safety) && safety < 1; }
 
 bool CalcThreadEngagement(CalcRun& run) {
   const SCHRAUBTYPE& s = Schraube;
-  MEngaged = IsJointWithNut() ? std::min(Mutter.m, s.b - s.lGew) : s.b - s.lGew;
-  MGeo = MEngaged - Fase;
+  // The thread beyond the clamped parts: b - lGew = l - lK.
+  const Extended beyond = ZeroWithinRounding(s.b - s.lGew, {s.b, s.lGew, s.l, Klemmstuecke.lK});
+  MEngaged = IsJointWithNut() ? std::min(Mutter.m, beyond) : beyond;
+  MGeo = ZeroWithinRounding(MEngaged - Fase, {s.b, s.lGew, s.l, Klemmstuecke.lK, MEngaged, Fase});
   // A chamfer longer than the engaged thread leaves a negative engaged
   // length, which no result may be formed with.
   if (MEngaged >= 0 && MGeo < 0) {

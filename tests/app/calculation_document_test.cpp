@@ -100,7 +100,7 @@ TEST(DocumentLayout, VerdictCountsErrorsAndWarningsByTheirPrefixes) {
 
 // A failed check whose text carries no kind still counts: a joint with one
 // never reads "no errors". The data checks without a kind that stop the run
-// are fatal.
+// are fatal, the estimates of a material's values warnings.
 TEST(DocumentLayout, VerdictCountsFailedChecksWithoutAKindPrefix) {
   struct Case {
     std::vector<std::string> messages;
@@ -111,7 +111,11 @@ TEST(DocumentLayout, VerdictCountsFailedChecksWithoutAKindPrefix) {
       {{"alternat.stress exc.! (S=0.50)", "alternat.stress! (S=0.70)", "Warning: FSm/F0.2min > 1"},
        "2 errors, 1 warning"},
       {{"yield point override !", "\xE6 tr = 0 !"}, "2 errors, 0 warnings"},
-      {{"mat_b_e.dbf not found !"}, "1 error, 0 warnings"},
+      // A material missing from a table over temperature is estimated from
+      // its 20 °C value: a notice; the endurance table's row is a failure.
+      {{"mat_b_e.dbf not found !"}, "0 errors, 1 warning"},
+      {{"mat_b_re.dbf: 6.8 not found !", "mat_p_e.dbf: S235JR not found !"}, "0 errors, 2 warnings"},
+      {{"Error  : mat_b_sa.dbf not found !", "DBF #3 not found."}, "2 errors, 0 warnings"},
       {{"Error: function tan in Unit math"}, "1 error, 0 warnings"},
       {{"dK = 0! (screw head)", "dw = 0! (screw head)", "P = 0 ! "}, "3 fatal errors, 0 errors, 0 warnings"},
       {{"Rm,B = 0 !", "Re,B = 0 !", "beta b,B = 0 !", "p perm. clamp.plate 2 ! (S= 0.85)"},

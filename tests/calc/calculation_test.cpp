@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <vector>
 
+#include "calc/calc_run.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
 #include "calc_test_support.h"
@@ -393,6 +395,7 @@ TEST_F(CalculationTest, ImpossibleEngagedAndThreadLengthsEndTheRunByName) {
     bool withNut;
     std::function<void()> change;
     const char* fatal;  // nullptr: no fatal ending
+    const char* before = nullptr;  // a message listed ahead of the fatal one
   };
   // The tapped joint engages l - lK = 60 - 42 = 18 mm, the nut joint its
   // nut height of 10.8 mm.
@@ -413,7 +416,7 @@ TEST_F(CalculationTest, ImpossibleEngagedAndThreadLengthsEndTheRunByName) {
          Schraube.BoltType = 3;
          Schraube.b = 65;
        },
-       "Fatal  : lG > l !"},
+       "Fatal  : lG > l !", "Error  : thread length bolt !"},
       {"bolt type 3: thread as long as the bolt", true,
        [] {
          Schraube.BoltType = 3;
@@ -428,6 +431,11 @@ TEST_F(CalculationTest, ImpossibleEngagedAndThreadLengthsEndTheRunByName) {
     if (c.fatal) {
       EXPECT_TRUE(HasMessage(c.fatal)) << messages;
       EXPECT_EQ(CalcFatalFlag, 1);
+      if (c.before) {
+        const auto texts = MessageTexts();
+        const auto at = [&texts](const char* m) { return std::find(texts.begin(), texts.end(), m) - texts.begin(); };
+        EXPECT_LT(at(c.before), at(c.fatal)) << messages;
+      }
     } else {
       EXPECT_EQ(CalcFatalFlag, 0) << messages;
       EXPECT_GE(MGeo, 0);
@@ -469,6 +477,147 @@ TEST_F(CalculationTest, AConstantEccentricLoadHasNoAlternatingStressToExceed) {
     EXPECT_EQ(m.find("inf"), std::string::npos) << m;
     EXPECT_EQ(m.find("nan"), std::string::npos) << m;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A sample joint as the batch run reads it.
+void LoadSample(const char* name) {
+  InitCalcTest();
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/" + name);
+  ASSERT_EQ(AbortFlag, 0);
+}
+
+// Plates 2.. as copies of plate 1 with the given thicknesses.
+void SetPlates(std::initializer_list<Extended> thicknesses) {
+  KLEMMSTUECKTYPE& k = Klemmstuecke;
+  int i = 0;
+  for (Extended L : thicknesses) {
+    ++i;
+    k.De[i] = k.De[1], k.Di[i] = k.Di[1], k.E[i] = k.E[1], k.pmax[i] = k.pmax[1], k.Re[i] = k.Re[1];
+    k.alphaT[i] = k.alphaT[1];
+    k.Material[i] = k.Material[1];
+    k.L[i] = L;
+  }
+  k.nPlates = static_cast<Word>(i);
+}
+
+// A length, factor or stress formed as a difference that rounding leaves a
+// few units in the last place off 0 decides its checks as an exact 0 does.
+TEST_F(CalculationTest, ZerosThatRoundingLeavesDecideAsExactZeros) {
+  // The bolt of 40.8 mm ends at the surface of the plates 19.9 + 20.9: it
+  // engages no thread, and the chamfer of 3.5 mm is longer than that.
+  RunChanged(false, [] {
+    SetPlates({19.9L, 20.9L});
+    Schraube.lSec[1] = 40.8L;
+    Schraube.b = 25;
+    Fase = 3.5L;
+  });
+  EXPECT_EQ(MEngaged, 0);
+  EXPECT_TRUE(HasMessage("Fatal  : m tr < 0 (chamfer) !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcFatalFlag, 1);
+
+  // The load goes in at the bolt head and out at the top of plate 1: the
+  // whole of the plates lies outside, n = 0, and the eccentric joint has no
+  // load factor.
+  const auto headToPlate1 = [] {
+    SetPlates({5.5L, 13.1L, 23.4L});
+    Last.LoadIntroPos1 = 0;
+    Last.n1 = 0;
+    Last.LoadIntroPos2 = 1;
+    Last.n2 = 0;
+  };
+  LoadSample("eccentric.bq4");
+  headToPlate1();
+  CalculateJoint();
+  EXPECT_EQ(CalcOptions.nLoad, 0);
+  EXPECT_TRUE(HasMessage("Fatal  : \xE8" "en = 0 !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcFatalFlag, 1);
+
+  // The same joint centric: no additional bolt load, so no stress amplitude
+  // and a fatigue safety of no alternating stress.
+  LoadSample("eccentric.bq4");
+  headToPlate1();
+  ExzKraftangriff.ExzCode = 1;
+  CalculateJoint();
+  ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcOptions.nLoad, 0);
+  EXPECT_EQ(Last.sigmaA, 0);
+  EXPECT_EQ(Safety.SD, 10000);
+}
+
+// A given utilisation at which the prevailing torque leaves no positive
+// preload ends the run by name, as a given torque below it does; one that
+// leaves a preload is calculated.
+TEST_F(CalculationTest, APrevailingTorqueThatLeavesNoPreloadEndsTheRun) {
+  LoadSample("null.bq4");
+  Last.MApre = 150;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : no preload (prev. torque) !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(CalcFatalFlag, 1);
+
+  LoadSample("null.bq4");
+  Last.MApre = 150;
+  Montage.GivenQuantity = 2;
+  Last.MA = 100;
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Fatal  : MA <= prevailing torque !")) << ::testing::PrintToString(MessageTexts());
+
+  LoadSample("null.bq4");
+  Last.MApre = 10;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  EXPECT_GT(Last.FMmin, 0);
+}
+
+// A stress amplitude below 0 (FA min above FA max) is checked against the
+// endurance limit as any other that is not 0, centric and eccentric.
+TEST_F(CalculationTest, ANegativeStressAmplitudeIsCheckedAgainstTheEnduranceLimit) {
+  struct Case {
+    const char* sample;
+    const char* message;
+    const Extended& amplitude;
+  };
+  const Case cases[] = {{"null.bq4", "alternat.stress! (S=", Last.sigmaA},
+                        {"eccentric.bq4", "alternat.stress exc.! (S=", ExzKraftangriff.sigmaAb}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    LoadSample(c.sample);
+    Last.FAmax = 3000000;
+    Last.FAmin = 3005000;
+    Last.EnduranceChoice = 2;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    ASSERT_LT(c.amplitude, 0);
+    ASSERT_LT(Last.sigmaASV, c.amplitude);
+    EXPECT_TRUE(HasMessage(c.message + FixedText(Last.sigmaASV / c.amplitude, 2) + ")"))
+        << ::testing::PrintToString(MessageTexts());
+    EXPECT_TRUE(HasMessage("Error  : FAo < FAu !"));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Eleven plates that all fail their pressure check fill the message list;
+// the chamfer longer than the engaged thread still names why the run ended.
+TEST_F(CalculationTest, AFullMessageListStillNamesTheFatalEnding) {
+  RunChanged(false, [] {
+    Klemmstuecke.De[1] = 14;
+    SetPlates({4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4});
+    Schraube.lSec[1] = 50;
+    Fase = 8;
+  });
+  const auto texts = MessageTexts();
+  ASSERT_EQ(texts.size(), kCalcMessageSlots) << ::testing::PrintToString(texts);
+  EXPECT_EQ(texts.back(), "Fatal  : m tr < 0 (chamfer) !");
+  EXPECT_EQ(texts[texts.size() - 2].substr(0, 20), "p perm. clamp.plate ");
+  EXPECT_EQ(CalcFatalFlag, 1);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // characters, already holds the first letter of the name.)
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
 #include <string>
 
 #include "calc_test_support.h"
@@ -45,7 +47,8 @@ const char* const kCalculationMessages[] = {
     "Error  : mat_b_e.dbf not found !", "Error  : Aers (pow)", "Fatal  : out of range: FA !",
     "Error  : alpha A < 1, taken as 1 !", "Error  : height of nut = 0 !", "Error  : unknown nut type !",
     "Error  : alpha T of bolt = 0 !", "Error  : alpha T of plate = 0 !", "Fatal  : lG > l !",
-    "Fatal  : m tr < 0 (chamfer) !",
+    "Fatal  : m tr < 0 (chamfer) !", "Fatal  : no preload (prev. torque) !", "Fatal  : Database nut !",
+    "Fatal  : Database material !",
 };
 
 TEST(MessageExplanationsTest, EveryCalculationMessageIsExplained) {
@@ -57,6 +60,25 @@ TEST(MessageExplanationsTest, EveryCalculationMessageIsExplained) {
     EXPECT_FALSE(origin.empty()) << message;
     EXPECT_FALSE(remedy.empty()) << message;
   }
+}
+
+// An explanation is found by the first 14 characters of its message, so an
+// entry whose key an earlier one holds is never shown: one entry serves all
+// the messages that share a key.
+TEST(MessageExplanationsTest, EveryEntryIsTheOnlyOneOfItsKey) {
+  std::ifstream in(std::string(BQ4_SOURCE_DIR) + "/data/bq4.err", std::ios::binary);
+  std::map<std::string, int> keys;
+  std::string line;
+  int lineNo = 0;
+  while (std::getline(in, line)) {
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';') continue;
+    const auto [at, inserted] = keys.emplace(line.substr(0, kExplanationKeyLength), lineNo);
+    EXPECT_TRUE(inserted) << "line " << lineNo << " \"" << line << "\" has the key of line " << at->second;
+    for (int skip = 0; skip < 2 && std::getline(in, line); ++skip) ++lineNo;  // origin and remedy
+  }
+  EXPECT_GT(keys.size(), 100u);
 }
 
 }  // namespace

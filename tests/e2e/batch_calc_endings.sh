@@ -62,6 +62,23 @@ run no_share 2 "Fatal  : Φen = 0 !"
 edit sample.bq4 prevailing.bq4 SONSTIGES 7 2 LAST 6 100 "clamp.plates (description)" -7 150
 run prevailing 2 "Fatal  : MA <= prevailing torque !"
 
+# A given utilisation of 0.9 beside a prevailing torque of 180 N·m, which
+# leaves no preload; one of 10 N·m leaves one.
+edit sample.bq4 no_preload.bq4 "clamp.plates (description)" -7 180
+run no_preload 2 "Fatal  : no preload (prev. torque) !"
+edit sample.bq4 some_preload.bq4 "clamp.plates (description)" -7 10
+run some_preload 0 ""
+
+# A hot joint of class 6.8, which the yield-point table over temperature
+# lacks: the value is estimated, a warning in the JSON results.
+cp "$BUILD/data/samples/hot.bq4" hot.bq4
+edit hot.bq4 hot68.bq4 SCHRAUBE 7 6.8 SONSTIGES 8 480 SONSTIGES 11 7
+run hot68 0 ""
+check "hot 6.8: the estimate is a warning" python3 -c "
+import json, sys
+m = [x for x in json.load(open('hot68.json'))['messages'] if x['text'].startswith('mat_b_re.dbf: 6.8')]
+sys.exit(0 if m and all(x['kind'] == 'warning' for x in m) else 1)"
+
 # The bore of the plate (18) beyond the head's bearing diameter (17.23).
 edit sample.bq4 bore.bq4 "ABSCHNITT 1#2" 2 18
 run bore 2 "Fatal  : di > dw !"

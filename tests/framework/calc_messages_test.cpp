@@ -52,4 +52,37 @@ TEST_F(CalcMessagesTest, DuplicatesJudgedByFirst36CharactersAndElevenKept) {
   EXPECT_EQ(CalcMessages.count, 1);
 }
 
+// The reason a run ended stands in the list however full it is: the first
+// fatal message takes the last place of a full list, later ones do not push
+// it out, and a list cleared for the next run takes one again.
+TEST_F(CalcMessagesTest, AFatalMessageTakesTheLastPlaceOfAFullList) {
+  const auto fill = [] {
+    ClearCalcMessages();
+    for (int i = 1; i <= 11; ++i) AddErrorMessage("p perm. clamp.plate " + std::to_string(i) + " !");
+  };
+  fill();
+  AddErrorMessage("Warning: 12");
+  AddErrorMessage("Fatal  : m tr < 0 (chamfer) !");
+  ASSERT_EQ(CalcMessages.count, 11);
+  EXPECT_EQ(CalcMessages.texts[10].view(), "p perm. clamp.plate 10 !");
+  EXPECT_EQ(CalcMessages.texts[11].view(), "Fatal  : m tr < 0 (chamfer) !");
+  AddErrorMessage("Fatal  : A tau B = 0 !");
+  AddFatalMessage("dK = 0! (screw head)");
+  EXPECT_EQ(CalcMessages.texts[11].view(), "Fatal  : m tr < 0 (chamfer) !");
+
+  // A fatal text without a kind prefix, added as fatal.
+  fill();
+  AddFatalMessage("dK = 0! (screw head)");
+  EXPECT_EQ(CalcMessages.texts[11].view(), "dK = 0! (screw head)");
+
+  // A fatal message already in the list keeps the full list as it is.
+  ClearCalcMessages();
+  AddErrorMessage("Fatal  : no clamp.piece !");
+  for (int i = 2; i <= 12; ++i) AddErrorMessage("Warning: " + std::to_string(i));
+  AddErrorMessage("Fatal  : delta P = 0 !");
+  ASSERT_EQ(CalcMessages.count, 11);
+  EXPECT_EQ(CalcMessages.texts[1].view(), "Fatal  : no clamp.piece !");
+  EXPECT_EQ(CalcMessages.texts[11].view(), "Warning: 11");
+}
+
 }  // namespace
