@@ -542,9 +542,10 @@ TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDe
   EXPECT_EQ(Klemmstuecke.L[4], 3);
   EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
 
-  // Deleting the only part leaves none, and the force introduction asks for parts.
+  // Deleting the only part asks which one, leaves none, and the force introduction asks for parts.
   SetPlates(1);
   script.Press("Button_loeschen");
+  script.Ok().Expect("select section to delete...");
   script.Ok();
   EditClampingPieces();
   EXPECT_EQ(Klemmstuecke.nPlates, 0);
