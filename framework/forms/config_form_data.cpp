@@ -308,7 +308,9 @@ void Tconfig::StoreConfigControls() {
 
   // Printout
   PrinterInterface = static_cast<Word>(RadioIndex(RadioGroup_lpt) + 1);
-  TextPrinterDevice = TrimRightText(StoredPath(Edit_printerdevice->text(), TextPrinterDevice));
+  // A device's name is kept byte for byte; blanks alone name none.
+  const std::string device = StoredPath(Edit_printerdevice->text(), TextPrinterDevice);
+  TextPrinterDevice = TrimRightText(device).empty() ? std::string() : device;
   PrintoutDisplayMode = static_cast<Word>(RadioIndex(RadioGroup_trenn) + 1);
   // The layout in force is the system's until another one is chosen.
   if (const Word date = static_cast<Word>(RadioIndex(RadioGroup_date) + 1); date != DateFormatCode) {
@@ -393,14 +395,26 @@ bool Tconfig::PathsFitSettings() {
   return true;
 }
 
+bool Tconfig::ValuesKeptAtNextStart() {
+  // 0 stands for the default 1; the settings file reads any other value below 0.1 as 1.
+  const Extended factor = FloatOf(Edit_texthoehenfaktor);
+  if (factor == 0 || factor >= 0.1L) return true;
+  ShowError("Text height factor: " + TrimRightText(S(Edit_texthoehenfaktor->text())) +
+            " is below 0.1, which the next start would read as 1.  Valid Data are: 0.1 and more (0 for 1) !");
+  Pagecontrol1->setCurrentWidget(Tab_grafik);
+  Edit_texthoehenfaktor->setFocus();
+  Edit_texthoehenfaktor->selectAll();
+  return false;
+}
+
 void Tconfig::Button_okClick() {
-  if (!NumberFieldsValid(this) || !PathsFitSettings()) return;
+  if (!NumberFieldsValid(this) || !PathsFitSettings() || !ValuesKeptAtNextStart()) return;
   StoreImportAndControls();
   accept();
 }
 
 void Tconfig::Button_saveClick() {
-  if (!NumberFieldsValid(this) || !PathsFitSettings()) return;
+  if (!NumberFieldsValid(this) || !PathsFitSettings() || !ValuesKeptAtNextStart()) return;
   StoreImportAndControls();
   AbortFlag = 0;  // an earlier cancel must not keep the file from being written
   WriteConfigFile();
