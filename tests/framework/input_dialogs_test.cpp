@@ -110,12 +110,15 @@ TEST_F(InputDialogsTest, AnUnchangedTextComesBackByteForByteInEitherCharacterSet
       EXPECT_EQ(text, stored) << "mode " << mode;
     }
   }
-  // A changed text is stored as typed.
-  std::string text = "R\x81" "ckseite";
-  DialogScript script;
-  script.Ok({{"Edit_text", "Vorderseite"}});
-  InputText("description", 80, text);
-  EXPECT_EQ(text, "Vorderseite");
+  // A changed text is stored as typed, in either mode: "µ" is no "u".
+  for (Word mode : {0, 1}) {
+    CharSetMode = mode;
+    std::string text = "R\x81" "ckseite";
+    DialogScript script;
+    script.Ok({{"Edit_text", "Vorderseite \xB5G"}});
+    InputText("description", 80, text);
+    EXPECT_EQ(text, "Vorderseite \xE6G") << "mode " << mode;
+  }
   CharSetMode = 0;
 }
 
