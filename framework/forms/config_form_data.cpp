@@ -396,15 +396,24 @@ bool Tconfig::PathsFitSettings() {
 }
 
 bool Tconfig::ValuesKeptAtNextStart() {
+  const auto refuse = [this](QLineEdit* edit, const std::string& why) {
+    ShowError(why);
+    Pagecontrol1->setCurrentWidget(Tab_grafik);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+  };
   // 0 stands for the default 1; the settings file reads any other value below 0.1 as 1.
   const Extended factor = FloatOf(Edit_texthoehenfaktor);
-  if (factor == 0 || factor >= 0.1L) return true;
-  ShowError("Text height factor: " + TrimRightText(S(Edit_texthoehenfaktor->text())) +
-            " is below 0.1, which the next start would read as 1.  Valid Data are: 0.1 and more (0 for 1) !");
-  Pagecontrol1->setCurrentWidget(Tab_grafik);
-  Edit_texthoehenfaktor->setFocus();
-  Edit_texthoehenfaktor->selectAll();
-  return false;
+  if (factor != 0 && factor < 0.1L)
+    return refuse(Edit_texthoehenfaktor, "Text height factor: " + TrimRightText(S(Edit_texthoehenfaktor->text())) +
+                                             " is below 0.1, which the next start would read as 1.  Valid Data "
+                                             "are: 0.1 and more (0 for 1) !");
+  // The settings file reads a pan factor of 0 as 0.01.
+  if (FloatOf(Edit_panfaktor) == 0)
+    return refuse(Edit_panfaktor, "pan faktor: 0 would move nothing, and the next start would read it as 0.01.  "
+                                  "Please type the factor (0.02 by default).");
+  return true;
 }
 
 void Tconfig::Button_okClick() {

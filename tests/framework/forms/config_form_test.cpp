@@ -306,8 +306,16 @@ TEST_F(ConfigFormTest, ValuesTheNextStartWouldChangeAreRefusedWhereTheyAreTyped)
     EXPECT_EQ(dlg.Pagecontrol1->currentWidget(), dlg.Tab_grafik);
     EXPECT_EQ(ReadBytes(ConfigFileName()), before) << text;
   }
-  // The printer device keeps its trailing blank; blanks alone name none.
   dlg.Edit_texthoehenfaktor->setText("0.1");
+  dlg.Edit_panfaktor->setText("0");
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("pan faktor: 0 would move nothing, and the next start would read it as 0.01.");
+    dlg.Button_okClick();
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+  }
+  dlg.Edit_panfaktor->setText("0.05");
+  // The printer device keeps its trailing blank; blanks alone name none.
   dlg.Edit_printerdevice->setText("   ");
   dlg.Button_okClick();
   EXPECT_EQ(TextPrinterDevice, "");
