@@ -35,6 +35,10 @@ Extended ProposedMinorDiameter();     // d3 = d - 1.22687 P
 Extended ProposedMinMajorDiameter();  // dmin = d - 0.18 P^(2/3) - 0.00315 / sqrt(P)
 // Bearing and head diameter of the bolt from the current head row record.
 void TakeHeadRowValues();
+// Shows the open head table of the kind (in mode) until a row of the bolt's
+// size (any row of the special head) is chosen, which becomes the head row
+// record; a row of another size is refused by name. False after Cancel.
+bool PickHeadRowOfBoltSize(int headType, int mode);
 // Lets the user pick a standard length near the proposal; 0 after Cancel.
 Extended SelectBoltLength(Extended proposal);
 

@@ -163,6 +163,7 @@ void InputScrewHead() {
   const int type = Schraube.HeadType;
   const TCalcTableNo table = type + 1;
   const std::string key = ThreadKeyText(Gewinde.d);
+  int mode = 1;
   if (type == 7) SetDbfDialogCaptions("", "select self-defined head");
   OpenCalcTable(table);
   if (AbortFlag) {
@@ -182,7 +183,11 @@ void InputScrewHead() {
       AddErrorMessage("Fatal  : Database screw head");
       ShowTraceMessage("Database: Append d= " + FloatToTextFix(2, Gewinde.d));
       Schraube.HeadRow = 0;
-      DbfFirst();
+      // Opened where the bolt's size would stand, in edit mode, so that its row can be appended.
+      FindDbfNear(key);
+      SetDbfDialogCaptions("", std::string(HeadKindNames[type].view()) + " for d= " + FloatToTextFix(2, Gewinde.d) +
+                                   " enter with <Append>");
+      mode = 2;
     } else {
       SetDbfDialogCaptions("", HeadKindNames[type].view());
       if (GoToRow(Schraube.HeadRow)) {
@@ -191,13 +196,11 @@ void InputScrewHead() {
       }
     }
   }
-  ShowDbfDialog("", 1);
-  if (AbortFlag) {
+  if (!PickHeadRowOfBoltSize(type, mode)) {
     CloseDbfTable();
     return;
   }
   Schraube.HeadRow = static_cast<Word>(SelectedRecordNo);
-  CopyCalcRecord(table);
   CloseDbfTable();
   TakeHeadRowValues();
   if (Schraube.dK == 0 || Schraube.dw == 0) {
@@ -206,6 +209,22 @@ void InputScrewHead() {
     if (AbortFlag) return;
     SetHelpNo(4195);
     InputLengthInRange("min head seat diameter of the screw head", Schraube.dw, 0.1L, 100000);
+  }
+}
+
+bool PickHeadRowOfBoltSize(int headType, int mode) {
+  const TCalcTableNo table = headType + 1;
+  for (;;) {
+    ShowDbfDialog("", mode);
+    if (AbortFlag) return false;
+    CopyCalcRecord(table);
+    if (headType == 7 || FloatEqual(HeadRowNominalDiameter(), Gewinde.d)) return true;
+    // A head of another size would end the calculation: the row is refused.
+    const std::string d = FloatToTextFix(2, Gewinde.d);
+    ShowError(std::string(HeadKindNames[headType].view()) + ": the row of d = " +
+              FloatToTextFix(2, HeadRowNominalDiameter()) + " is for another size than the bolt's d = " + d +
+              "; choose or append a row of d = " + d + ".");
+    FindDbfNear(ThreadKeyText(Gewinde.d));
   }
 }
 

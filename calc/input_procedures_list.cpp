@@ -34,7 +34,6 @@ Step StepOfLine(const EntryListEditor& e, int n, int line) {
 // The marked entry, or the user's choice among the entries; 0 after Cancel.
 int EntryToActOn(const EntryListEditor& e, int n, int marked, Word help, const std::string& prompt) {
   if (marked >= 1 && marked <= n) return marked;
-  if (n == 1) return 1;
   if (help) SetHelpNo(help);
   for (int i = 1; i <= n; ++i) ItemTexts[i] = e.line(i);
   Word choice = 1;

@@ -100,7 +100,8 @@ void CheckDbfNumber(int n, Extended value, const TInputRange* range = nullptr, b
 constexpr Extended kWholeFieldLimit = 2147483647.0L;
 
 // Write one field of the current record and store the record; the name is cut
-// to 10 characters.
+// to 10 characters. A text is given in display characters, as DbfFieldText
+// gives it, and stored in the table's code page.
 void SetDbfFieldString(std::string_view name, std::string_view value);
 void SetDbfFieldFloat(std::string_view name, long double value);
 void SetDbfFieldInteger(std::string_view name, std::int64_t value);

@@ -20,8 +20,9 @@ FormRect ScaledFormSize(FormRect form) {
   return form;
 }
 
-FormRect ScaleCenterRect(FormRect form, FormRect main) {
-  form = ScaledFormSize(form);
+FormRect ScaleCenterRect(FormRect form, FormRect main) { return CenterRect(ScaledFormSize(form), main); }
+
+FormRect CenterRect(FormRect form, FormRect main) {
   form.left = main.left + std::max(0, (main.width - form.width) / 2);
   form.top = main.top + std::max(0, (main.height - form.height) / 2) + 20;
   return form;

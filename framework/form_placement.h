@@ -20,8 +20,10 @@ void InitFormPlacement();
 
 // Size scaled by InputWindowScale percent.
 FormRect ScaledFormSize(FormRect form);
-// Scaled, then centred over the main window and 20 pixels lower; never left
-// of or above the main window's corner.
+// Centred over the main window and 20 pixels lower; never left of or above
+// the main window's corner.
+FormRect CenterRect(FormRect form, FormRect main);
+// Scaled, then centred.
 FormRect ScaleCenterRect(FormRect form, FormRect main);
 // Scaled, at the auxiliary picture window's position.
 FormRect PictureWindowRect(FormRect form);

@@ -50,9 +50,12 @@ void AskYesNo(std::string_view prompt, bool& value) {
 }
 
 void InputTextEx(std::string_view prompt, int maxLength, std::string& text) {
-  std::string edited = Display(text);
+  // A text left as shown keeps its bytes: the display conversion of the own
+  // transcription ("ue" for a u with umlaut) does not map back.
+  const std::string shown = Display(text);
+  std::string edited = shown;
   bool ok = RunTextDialog(Display(prompt), maxLength, edited);
-  if (ok && !AbortFlag) text = AnsiToOemText(edited);
+  if (ok && !AbortFlag && edited != shown) text = AnsiToOemText(edited);
 }
 
 void InputText(std::string_view prompt, int maxLength, std::string& text) { InputTextEx(prompt, maxLength, text); }

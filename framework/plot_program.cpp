@@ -1,5 +1,7 @@
 #include "framework/plot_program.h"
 
+#include <filesystem>
+
 #include "framework/change_history.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
@@ -88,6 +90,30 @@ bool RefusedInCommandLine(const std::string& name) {
   ShowError("The name \"" + OneLineDescription(name) + "\" holds a double quote or a line break, which a command line of the plot "
             "program cannot hold; choose another");
   return true;
+}
+
+std::string FindPlotProgram(const std::string& typed, std::string& why) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const std::string name = TrimRightText(typed);
+  const auto isFile = [&ec](const std::string& path) { return !path.empty() && fs::is_regular_file(path, ec); };
+  if (name.empty()) {
+    why = "No plot program is given";
+    return {};
+  }
+  if (fs::is_directory(name, ec)) {
+    for (const char* program : {"wveskart.exe", "veskart.exe", "wveskart", "veskart"}) {
+      const std::string found = FindExistingFile(AddBackslash(name) + program);
+      if (isFile(found)) return found;
+    }
+    why = "The folder " + name + " holds no plot program (wveskart.exe or veskart.exe)";
+    return {};
+  }
+  if (isFile(name)) return name;
+  const std::string withExe = FindExistingFile(name + ".exe");
+  if (isFile(withExe)) return withExe;
+  why = "The plot program " + name + " was not found";
+  return {};
 }
 
 bool StartPlotProgram(const std::string& commandLine) {

@@ -48,6 +48,12 @@ std::string CommandLineWord(const std::string& word);
 // break in it) is refused by name (ShowError): true when refused.
 bool RefusedInCommandLine(const std::string& name);
 
+// The plot program a typed name means: the file itself, else the name with
+// ".exe", or in a folder its wveskart.exe, veskart.exe, wveskart or veskart
+// (in whatever case the name has on disk). Empty, with the reason in why,
+// when there is none.
+std::string FindPlotProgram(const std::string& typed, std::string& why);
+
 // Starts the program of the line with the rest as its arguments, without a
 // shell. A blank line or a program that cannot be started is reported and
 // sets AbortFlag.

@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/printing.h"
 #include "calc/table_access.h"
+#include "framework/charset.h"
 #include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
@@ -224,7 +225,7 @@ void TForm_printconf::Button_appendClick() {
   OpenPrintoutTable();
   if (AbortFlag) return;
   AppendDbfBlank();
-  SetDbfFieldString("NAME", name);
+  SetDbfFieldString("NAME", OemToAnsiText(name));  // the table converts display text to its code page
   SetDbfFieldFloat("XSCALE", TextToFloat(T(Edit_scalex)));
   SetDbfFieldFloat("YSCALE", TextToFloat(T(Edit_scaley)));
   SetDbfFieldInteger("XORIGIN", TextToInt(T(Edit_xorigin)));

@@ -469,11 +469,7 @@ void TForm_bq4bolt::HeadPick() {
         if (!FloatEqual(HeadRowNominalDiameter(), Gewinde.d)) FindDbfKey(key);
       }
       CopyCalcRecord(table);
-      ShowDbfDialog("", 1);
-      if (!AbortFlag) {
-        Schraube.HeadRow = static_cast<Word>(SelectedRecordNo);
-        CopyCalcRecord(table);
-      }
+      if (PickHeadRowOfBoltSize(type, 1)) Schraube.HeadRow = static_cast<Word>(SelectedRecordNo);
     }
   }
   if (!AbortFlag) {

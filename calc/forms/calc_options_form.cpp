@@ -79,6 +79,7 @@ TForm_bq4conf::TForm_bq4conf(QWidget* parent) : TCalcForm(parent) {
   // The guideline's rule for the engaged length is always on.
   CalcOptions.EngageVdi = 1;
   CheckBox_vdi->setChecked(true);
+  KeepAsOpened();  // Cancel keeps the rule on
 }
 
 void TForm_bq4conf::showEvent(QShowEvent* e) {

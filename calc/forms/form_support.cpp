@@ -199,6 +199,8 @@ TCalcForm::TCalcForm(QWidget* parent)
 
 TCalcForm::~TCalcForm() = default;
 
+void TCalcForm::KeepAsOpened() { Opened = std::make_unique<TJointState>(); }
+
 void TCalcForm::reject() {
   Opened->Restore();
   UnitSystem = OpenedUnits;

@@ -123,6 +123,9 @@ class TCalcForm : public QDialog {
  protected:
   // Texts filled in on showing may need more room than at creation.
   void showEvent(QShowEvent* e) override;
+  // The joint as it is now is what Cancel puts back: what the form's
+  // creation set stays.
+  void KeepAsOpened();
 
  private:
   std::unique_ptr<TJointState> Opened;

@@ -5,6 +5,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -81,7 +82,7 @@ void TForm_einarray::FormShow() {
   Button_error->setVisible(CalcMessages.count > 0);
 }
 
-void TForm_einarray::ListBox1Click() { Selected = static_cast<Word>(ListBox1->currentRow() + 1); }
+void TForm_einarray::ListBox1Click() { Selected = static_cast<Word>(SelectedEntry()); }
 
 void TForm_einarray::ListBox1DblClick() {
   Action = 10;
@@ -91,6 +92,7 @@ void TForm_einarray::ListBox1DblClick() {
 void TForm_einarray::Button_neuClick() {
   Action = 1;
   ListBox1->setCurrentRow(-1);  // past the last entry: none stays marked
+  ListBox1->clearSelection();
   accept();
 }
 
@@ -140,7 +142,12 @@ void TForm_einarray::Button_errorClick() {
   AbortFlag = 0;
 }
 
-int TForm_einarray::SelectedEntry() const { return ListBox1->currentRow() + 1; }
+// Only a line the user marked counts: the list makes its first line current
+// when it takes the focus, without marking it.
+int TForm_einarray::SelectedEntry() const {
+  const QModelIndexList rows = ListBox1->selectionModel()->selectedRows();
+  return rows.isEmpty() ? 0 : rows.front().row() + 1;
+}
 
 int RunListEditor(std::string_view caption, int count, int& selected, const std::array<std::string, 3>& spare) {
   TForm_einarray form;

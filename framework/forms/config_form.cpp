@@ -519,7 +519,8 @@ void Tconfig::BuildPrintoutPage() {
   AddRow(page, top);
 
   auto* grid = new QGridLayout;
-  SpinEdit_linesperpage = NewSpin(Tab_textdruck, "SpinEdit_linesperpage", 1, 999);
+  // Fewer than 5 lines a page would be read as 66 at the next start.
+  SpinEdit_linesperpage = NewSpin(Tab_textdruck, "SpinEdit_linesperpage", 5, 999);
   SpinEdit_spacelines = NewSpin(Tab_textdruck, "SpinEdit_spacelines", 0, 30);
   grid->addWidget(new QLabel("Max. lines per page for printer", Tab_textdruck), 0, 0);
   grid->addWidget(SpinEdit_linesperpage, 0, 1);

@@ -218,4 +218,7 @@ class Tconfig : public QDialog {
   // False, with the name refused, when a folder, program or plot line holds
   // a line break, which the settings file cannot keep.
   bool PathsFitSettings();
+  // False, with the field named, when a value would not be kept by the next
+  // start's reading of the settings file.
+  bool ValuesKeptAtNextStart();
 };

@@ -308,7 +308,9 @@ void Tconfig::StoreConfigControls() {
 
   // Printout
   PrinterInterface = static_cast<Word>(RadioIndex(RadioGroup_lpt) + 1);
-  TextPrinterDevice = TrimRightText(StoredPath(Edit_printerdevice->text(), TextPrinterDevice));
+  // A device's name is kept byte for byte; blanks alone name none.
+  const std::string device = StoredPath(Edit_printerdevice->text(), TextPrinterDevice);
+  TextPrinterDevice = TrimRightText(device).empty() ? std::string() : device;
   PrintoutDisplayMode = static_cast<Word>(RadioIndex(RadioGroup_trenn) + 1);
   // The layout in force is the system's until another one is chosen.
   if (const Word date = static_cast<Word>(RadioIndex(RadioGroup_date) + 1); date != DateFormatCode) {
@@ -393,14 +395,35 @@ bool Tconfig::PathsFitSettings() {
   return true;
 }
 
+bool Tconfig::ValuesKeptAtNextStart() {
+  const auto refuse = [this](QLineEdit* edit, const std::string& why) {
+    ShowError(why);
+    Pagecontrol1->setCurrentWidget(Tab_grafik);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+  };
+  // 0 stands for the default 1; the settings file reads any other value below 0.1 as 1.
+  const Extended factor = FloatOf(Edit_texthoehenfaktor);
+  if (factor != 0 && factor < 0.1L)
+    return refuse(Edit_texthoehenfaktor, "Text height factor: " + TrimRightText(S(Edit_texthoehenfaktor->text())) +
+                                             " is below 0.1, which the next start would read as 1.  Valid Data "
+                                             "are: 0.1 and more (0 for 1) !");
+  // The settings file reads a pan factor of 0 as 0.01.
+  if (FloatOf(Edit_panfaktor) == 0)
+    return refuse(Edit_panfaktor, "pan faktor: 0 would move nothing, and the next start would read it as 0.01.  "
+                                  "Please type the factor (0.02 by default).");
+  return true;
+}
+
 void Tconfig::Button_okClick() {
-  if (!NumberFieldsValid(this) || !PathsFitSettings()) return;
+  if (!NumberFieldsValid(this) || !PathsFitSettings() || !ValuesKeptAtNextStart()) return;
   StoreImportAndControls();
   accept();
 }
 
 void Tconfig::Button_saveClick() {
-  if (!NumberFieldsValid(this) || !PathsFitSettings()) return;
+  if (!NumberFieldsValid(this) || !PathsFitSettings() || !ValuesKeptAtNextStart()) return;
   StoreImportAndControls();
   AbortFlag = 0;  // an earlier cancel must not keep the file from being written
   WriteConfigFile();

@@ -20,6 +20,7 @@
 #include "framework/globals.h"
 #include "framework/help_texts.h"
 #include "framework/input_dialogs.h"
+#include "framework/message_box.h"
 #include "platform/dialogs.h"
 #include "platform/qt_text.h"
 
@@ -206,8 +207,19 @@ TPlotProgramOptions TForm_confveskart::Options() const {
   return o;
 }
 
+void TForm_confveskart::ShowLine(const std::string& line) {
+  const bool filling = filling_;
+  filling_ = true;
+  CommandLine = ShownPath(line);
+  Label_commandline->setText(CommandLine);
+  const std::vector<std::string> words = SplitCommandLine(line);
+  if (!words.empty()) Edit_veskartPath->setText(ShownPath(words.front()));
+  filling_ = filling;
+}
+
 void TForm_confveskart::BuildVeskartCommandLine() {
   if (filling_) return;
+  composed_ = true;
   CommandLine = ShownPath(::BuildVeskartCommandLine(Options()));
   Label_commandline->setText(CommandLine);
 }
@@ -263,6 +275,18 @@ void TForm_confveskart::Button_okClick() {
   AbortFlag = 0;
   const TPlotProgramOptions o = Options();
   if (RefusedInCommandLine(o.ProgramPath) || RefusedInCommandLine(o.OutputDir)) return;
+  if (composed_) {
+    // Only a program that is there is stored; a folder is searched for it.
+    std::string why;
+    const std::string program = FindPlotProgram(o.ProgramPath, why);
+    if (program.empty()) {
+      ShowError(why + "; type the plot program or the folder that holds it.");
+      Edit_veskartPath->setFocus();
+      Edit_veskartPath->selectAll();
+      return;
+    }
+    if (program != o.ProgramPath) Edit_veskartPath->setText(ShownPath(program));
+  }
   accept();
 }
 
@@ -277,8 +301,7 @@ void TForm_confveskart::Button_helpClick() { ShowHelpText(2055, "", 1); }
 
 bool EditPlotCommandLine(std::string& line) {
   TForm_confveskart form;
-  form.CommandLine = ShownPath(line);
-  form.Label_commandline->setText(form.CommandLine);
+  form.ShowLine(line);
   AbortFlag = 0;
   if (platform::ExecModal(form, "VESKART") != platform::DialogResult::Ok || AbortFlag) return false;
   line = StoredPath(form.CommandLine, line);

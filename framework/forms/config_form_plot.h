@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <string>
+
 #include "framework/plot_program.h"
 
 class QButtonGroup;
@@ -22,9 +24,11 @@ class TForm_confveskart : public QDialog {
  public:
   explicit TForm_confveskart(QWidget* parent = nullptr);
 
-  // The composed line: set by the caller before showing; the controls start
-  // at their defaults, and the first change replaces it.
+  // The composed line: set by the caller before showing (ShowLine); the
+  // controls start at their defaults, and the first change replaces it.
   QString CommandLine;
+  // Shows a stored line and its program in the program field.
+  void ShowLine(const std::string& line);
 
   QLineEdit* Edit_veskartPath;
   QPushButton* Button_veskartpath;
@@ -66,6 +70,7 @@ class TForm_confveskart : public QDialog {
   QButtonGroup* outcode_;
   QButtonGroup* interface_;
   bool filling_ = true;  // no rebuild while the form fills its controls
+  bool composed_ = false;  // the line was composed from the controls
 };
 
 // Opens the dialog on line (a stored text); true and line := the composed

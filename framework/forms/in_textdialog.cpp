@@ -36,8 +36,10 @@ Tin_textdialog::Tin_textdialog(const QString& prompt, int maxLength, const QStri
 QString Tin_textdialog::Text() const { return Edit_text->text(); }
 
 bool RunTextDialog(const std::string& prompt, int maxLength, std::string& text) {
-  Tin_textdialog dlg(ShownDisplayText(prompt), maxLength, ShownDisplayText(text));
+  const QString shown = ShownDisplayText(text);
+  Tin_textdialog dlg(ShownDisplayText(prompt), maxLength, shown);
   if (platform::ExecModal(dlg, prompt) != platform::DialogResult::Ok) return false;
-  text = DisplayTextOf(dlg.Text());
+  // A text left as shown is given back as it came.
+  if (dlg.Text() != shown) text = DisplayTextOf(dlg.Text());
   return true;
 }

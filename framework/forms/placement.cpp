@@ -60,16 +60,26 @@ void ScaleContents(QWidget& form) {
 
 // A scale below 100 % (a display of low resolution) shrinks the form, but
 // never below what its layout needs to show every text whole.
-void Apply(QWidget& form, FormRect r) {
+FormRect AtLeastItsLayout(const QWidget& form, FormRect r) {
   const QSize least = form.layout() ? form.minimumSizeHint() : QSize(0, 0);
-  form.resize(std::max(r.width, least.width()), std::max(r.height, least.height()));
+  r.width = std::max(r.width, least.width());
+  r.height = std::max(r.height, least.height());
+  return r;
+}
+
+void Apply(QWidget& form, FormRect r) {
+  r = AtLeastItsLayout(form, r);
+  form.resize(r.width, r.height);
   form.move(r.left, r.top);
   ScaleContents(form);
 }
 
 }  // namespace
 
-void ScaleCenterForm(QWidget& form) { Apply(form, ScaleCenterRect(CurrentSize(form), MainWindowRect())); }
+// Centred at the size the form gets.
+void ScaleCenterForm(QWidget& form) {
+  Apply(form, CenterRect(AtLeastItsLayout(form, ScaledFormSize(CurrentSize(form))), MainWindowRect()));
+}
 
 void PlaceFormAtPictureWindow(QWidget& form) { Apply(form, PictureWindowRect(CurrentSize(form))); }
 

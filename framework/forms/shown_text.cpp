@@ -11,7 +11,14 @@ std::string StoredText(const QString& shown) { return platform::OemFromQString(s
 
 QString ShownDisplayText(std::string_view display) { return ShownText(AnsiToOemText(display)); }
 
-std::string DisplayTextOf(const QString& shown) { return OemToAnsiText(StoredText(shown)); }
+// The inverse of ShownDisplayText: the code page's own conversion, whatever
+// CharSetMode is, so that AnsiToOemText gives back what was typed ("Φ" stays
+// "Φ" where the plain-ASCII transcription has no letter for it).
+std::string DisplayTextOf(const QString& shown) {
+  std::string text = StoredText(shown);
+  for (char& c : text) c = static_cast<char>(OemToAnsiChar(static_cast<unsigned char>(c)));
+  return text;
+}
 
 QString ShownPath(std::string_view path) {
   return platform::IsUtf8(path) ? platform::QStringFromPath(path) : platform::QStringFromDisplay(path);

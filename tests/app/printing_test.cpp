@@ -217,6 +217,14 @@ TEST_F(PrintingTest, DatabaseLoadsAndAppliesNamedSettings) {
   EXPECT_EQ(DbfFieldText(1), "mine");
   EXPECT_EQ(DbfFieldText(3), "2.500");
   CloseDbfTable();
+
+  // A name with umlauts is stored once in the table's code page and read back as typed.
+  Answered([&](auto& s) { s.Ok({{"Edit_text", "Probe Gr\xF6\xDF" "e \xE4"}}); }, [&] { form.Button_appendClick(); });
+  OpenDbfTable("printout.dbf");
+  ASSERT_EQ(AbortFlag, 0);
+  GotoDbfRecord(5);
+  EXPECT_EQ(DbfFieldText(1), "Probe Gr\xF6\xDF" "e \xE4");
+  CloseDbfTable();
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "forms/form_test_support.h"
 
+#include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/design_defaults.h"
 #include "calc/designation.h"
 #include "calc/input_procedures.h"
 #include "calc/joint_records.h"
 #include "calc/project_file.h"
+#include "calc/table_access.h"
 #include "calc/table_rows.h"
 #include "framework/calc_messages.h"
 #include "framework/units.h"
@@ -455,6 +457,43 @@ void ExpectPlates(const std::vector<int>& thicknesses, const std::string& when) 
   }
 }
 
+// A head kind whose table lacks the bolt's size (slotted countersunk, up to
+// M10, for M12): the table opens under its own caption, in edit mode so that
+// the row can be appended, on the row nearest the size; a row of another
+// size is refused by name at OK and the table shown again.
+TEST_F(InputProceduresTest, AHeadTableWithoutTheBoltsSizeOpensOnItAndRefusesAnotherSize) {
+  ASSERT_EQ(Gewinde.d, 12);
+  const SCHRAUBTYPE before = Schraube;
+  struct Shown {
+    std::string caption;
+    int mode;
+    Extended d;
+  };
+  std::vector<Shown> shown;
+  TableDialogHook = [&](std::string_view, int mode, std::int32_t& rec) {
+    CopyCalcRecord(4);
+    shown.push_back({DbfDialogCaption(2), mode, Din963.d});
+    if (shown.size() > 1) return false;  // then Cancel
+    rec = 5;                             // the row of M4
+    return true;
+  };
+  platform::DialogScript script;
+  script.Ok({{"ListBox_items", "#2"}}).Expect("screw head");
+  script.Ok().Expect("Database: Append d= 12.00");
+  script.Ok().Expect(": the row of d = 4.00 is for another size than the bolt's d = 12.00; choose or append a row of d = 12.00.");
+  InputScrewHead();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 1);
+  ASSERT_EQ(shown.size(), 2u);
+  for (const Shown& s : shown) {
+    EXPECT_EQ(s.caption, "slotted countersunk screw for d= 12.00 enter with <Append>");
+    EXPECT_EQ(s.mode, 2);
+    EXPECT_EQ(s.d, 10);  // the largest size, next to 12
+  }
+  EXPECT_EQ(Schraube.dK, before.dK);
+  EXPECT_EQ(Schraube.dw, before.dw);
+}
+
 TEST_F(InputProceduresTest, CancelOfTheListPutsTheEntriesBackAsTheyWereWhenItOpened) {
   SetPlates(3);
   Klemmstuecke.Codes[2] = {7, 8};
@@ -542,9 +581,10 @@ TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDe
   EXPECT_EQ(Klemmstuecke.L[4], 3);
   EXPECT_EQ(ItemTexts[1].str(), "01: de=  40.0  di=  13.0  l=   1.00  St 1");
 
-  // Deleting the only part leaves none, and the force introduction asks for parts.
+  // Deleting the only part asks which one, leaves none, and the force introduction asks for parts.
   SetPlates(1);
   script.Press("Button_loeschen");
+  script.Ok().Expect("select section to delete...");
   script.Ok();
   EditClampingPieces();
   EXPECT_EQ(Klemmstuecke.nPlates, 0);

@@ -92,6 +92,36 @@ TEST_F(InputDialogsTest, AnswersAreConvertedAndCancelLeavesTheValuesAndSetsAbort
   EXPECT_EQ(text, "Gr\x94\xE1" "e");
 }
 
+// A text left as it is shown comes back byte for byte in either
+// character-set mode, also where the own transcription of mode 1 shows it
+// otherwise ("ue" for the u with umlaut) or maps a letter to another code.
+TEST_F(InputDialogsTest, AnUnchangedTextComesBackByteForByteInEitherCharacterSetMode) {
+  std::string every;
+  for (int c = 128; c < 256; ++c) every += static_cast<char>(c);
+  for (Word mode : {0, 1}) {
+    CharSetMode = mode;
+    for (const std::string& stored : {std::string("R\x81" "ckseite"), std::string("\xE8" "en"),
+                                      std::string("\xE6G"), every.substr(0, 64), every.substr(64)}) {
+      std::string text = stored;
+      DialogScript script;
+      script.Ok();
+      InputText("description", 80, text);
+      EXPECT_EQ(AbortFlag, 0);
+      EXPECT_EQ(text, stored) << "mode " << mode;
+    }
+  }
+  // A changed text is stored as typed, in either mode: "µ" is no "u".
+  for (Word mode : {0, 1}) {
+    CharSetMode = mode;
+    std::string text = "R\x81" "ckseite";
+    DialogScript script;
+    script.Ok({{"Edit_text", "Vorderseite \xB5G"}});
+    InputText("description", 80, text);
+    EXPECT_EQ(text, "Vorderseite \xE6G") << "mode " << mode;
+  }
+  CharSetMode = 0;
+}
+
 // Text and values out of range are asked for again; a real has six bytes;
 // integer limits given backwards are swapped; lengths are in inches in
 // imperial mode.

@@ -2,6 +2,7 @@
 
 #include "calc/forms/list_editor_form.h"
 
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -37,6 +38,12 @@ TEST_F(ListEditorTest, ShowsTheEntriesAndThePreselectionAndEndsByDoubleClickOkCa
   form.show();
   EXPECT_EQ(form.SelectedEntry(), 0);
   EXPECT_TRUE(form.Button_error->isVisible());
+  // Taking the focus makes the first line current without marking it.
+  form.ListBox1->selectionModel()->setCurrentIndex(form.ListBox1->model()->index(0, 0),
+                                                   QItemSelectionModel::NoUpdate);
+  EXPECT_EQ(form.SelectedEntry(), 0);
+  form.ListBox1Click();
+  EXPECT_EQ(form.Selected, 0);
 
   // Double click, OK and Cancel.
   form.ListBox1->setCurrentRow(1);

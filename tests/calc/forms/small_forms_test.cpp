@@ -97,9 +97,12 @@ TEST_F(PreliminaryDesignFormTest, OkStoresByTheLoadCaseRulesUnitSwitchKeepsTheFo
 
   script.Cancel();
   CalcOptions.FApreOn = 0;  // not stored by a cancelled form
+  CalcOptions.EngageVdi = 0;  // a project of an older version: Cancel keeps the rule on
   RunCalcOptionsForm();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Last.FApre, 2000);
+  EXPECT_EQ(CalcOptions.FApreOn, 0);
+  EXPECT_EQ(CalcOptions.EngageVdi, 1);
 }
 
 // Preload form ---------------------------------------------------------------

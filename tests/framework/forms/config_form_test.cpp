@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "../../comma_locale.h"
@@ -289,6 +290,49 @@ TEST_F(ConfigFormTest, SaveStoresTheValuesAndWritesThemToTheFile) {
   EXPECT_EQ(DecimalCommaMode, 2);
 }
 
+// A value that the next start would read as another is refused by name
+// where it is typed; what the dialog takes, the next start keeps.
+TEST_F(ConfigFormTest, ValuesTheNextStartWouldChangeAreRefusedWhereTheyAreTyped) {
+  const std::string before = Snapshot();
+  Tconfig dlg;
+  dlg.Pagecontrol1->setCurrentWidget(dlg.Tab_cad);
+  for (const char* text : {"0.05", "-2"}) {
+    dlg.Edit_texthoehenfaktor->setText(text);
+    platform::DialogScript script;
+    script.Ok().Expect(std::string("Text height factor: ") + text + " is below 0.1");
+    dlg.Button_saveClick();
+    EXPECT_EQ(script.Pending(), 0u) << text;
+    EXPECT_NE(dlg.result(), QDialog::Accepted) << text;
+    EXPECT_EQ(dlg.Pagecontrol1->currentWidget(), dlg.Tab_grafik);
+    EXPECT_EQ(ReadBytes(ConfigFileName()), before) << text;
+  }
+  dlg.Edit_texthoehenfaktor->setText("0.1");
+  dlg.Edit_panfaktor->setText("0");
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("pan faktor: 0 would move nothing, and the next start would read it as 0.01.");
+    dlg.Button_okClick();
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+  }
+  dlg.Edit_panfaktor->setText("0.05");
+  // The printer device keeps its trailing blank; blanks alone name none.
+  dlg.Edit_printerdevice->setText("   ");
+  dlg.Button_okClick();
+  EXPECT_EQ(TextPrinterDevice, "");
+  dlg.Edit_printerdevice->setText(QString::fromStdString(dir_ + "/lp "));
+  // Fewer than 5 lines a page cannot be chosen.
+  dlg.SpinEdit_linesperpage->setValue(3);
+  EXPECT_EQ(dlg.SpinEdit_linesperpage->value(), 5);
+  dlg.Button_saveClick();
+  ASSERT_EQ(dlg.result(), QDialog::Accepted);
+  TextHeightFactor = 7;
+  LinesPerPage = 9;
+  ReadConfigFile();
+  EXPECT_NEAR(static_cast<double>(TextHeightFactor), 0.1, 1e-12);
+  EXPECT_EQ(LinesPerPage, 5);
+  EXPECT_EQ(TextPrinterDevice, dir_ + "/lp ");
+}
+
 TEST_F(ConfigFormTest, ImportFillsTheControlsButCancelKeepsTheSettings) {
   const std::string other = ConfigDir + "/other";
   fs::create_directories(other);
@@ -413,13 +457,50 @@ TEST_F(ConfigFormTest, PlotProgramLinesAreEditedAndComposed) {
   dlg.Button_editveskartcommandlineClick();
   EXPECT_EQ(dlg.ListBox_veskart->item(1)->text(), "plot /X");
   dlg.ListBox_veskart->setCurrentRow(2);
-  script.Ok({{"RadioGroup_d", "#2"}, {"Edit_veskartPath", "/opt/wv"}}).Expect("VESKART");
+  std::ofstream(dir_ + "/wv") << "";
+  script.Ok({{"RadioGroup_d", "#2"}, {"Edit_veskartPath", dir_ + "/wv"}}).Expect("VESKART");
   dlg.Button_confveskartClick();
-  EXPECT_EQ(dlg.ListBox_veskart->item(2)->text(), "/opt/wv /tmp/bq4temp/veskart /CHPL /D3 /F/tmp/bq4temp/veskart");
+  EXPECT_EQ(dlg.ListBox_veskart->item(2)->text().toStdString(),
+            dir_ + "/wv /tmp/bq4temp/veskart /CHPL /D3 /F/tmp/bq4temp/veskart");
   dlg.Button_okClick();
   EXPECT_EQ(CadState.PlotCommandLines[1], "plot /X");
   EXPECT_EQ(CadState.PlotCommandCount, 3);
   EXPECT_EQ(CadState.PlotCommandIndex, 3);
+}
+
+// The program field shows the stored line's program; OK stores only a
+// program that is there: a folder is searched for it, a name without
+// ".exe" finds the file with it, and anything else is refused with the
+// reason while the form stays open.
+TEST_F(ConfigFormTest, PlotProgramFormStoresOnlyAProgramThatIsThere) {
+  TempDir.clear();
+  const std::string folder = dir_ + "/Plot \xC3\xA4/mein plot";  // "Plot ä/mein plot"
+  const std::string typed = dir_ + "/Plot \xE4/mein plot";          // as the dialog shows it
+  fs::create_directories(folder);
+  std::ofstream(folder + "/VESKART.EXE") << "";
+  std::string line = "\"" + folder + "/VESKART.EXE\" veskart /CPLT";
+  {
+    TForm_confveskart form;
+    form.ShowLine(line);
+    EXPECT_EQ(form.Edit_veskartPath->text(), QString::fromUtf8((folder + "/VESKART.EXE").c_str()));
+  }
+  for (const std::string& answer : {typed, typed + "/veskart"}) {
+    platform::DialogScript script;
+    script.Ok({{"Edit_veskartPath", answer}});
+    ASSERT_TRUE(EditPlotCommandLine(line)) << answer;
+    EXPECT_EQ(line, "\"" + folder + "/VESKART.EXE\" veskart /CHPL") << answer;
+  }
+  // A folder without the program and a name of nothing are refused; Cancel keeps the line.
+  const std::string kept = line;
+  platform::DialogScript script;
+  script.Ok({{"Edit_veskartPath", dir_ + "/Plot \xE4"}});
+  script.Ok().Expect("holds no plot program (wveskart.exe or veskart.exe); type the plot program or the folder");
+  script.Ok({{"Edit_veskartPath", typed + "/wveskart"}});
+  script.Ok().Expect("wveskart was not found");
+  script.Cancel();
+  EXPECT_FALSE(EditPlotCommandLine(line));
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(line, kept);
 }
 
 // Folders and programs are the file system's names: shown as their

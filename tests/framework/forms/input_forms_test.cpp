@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -12,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
 
 #include "../output_test_support.h"
 #include "framework/forms/form_selectdir.h"
@@ -20,6 +23,7 @@
 #include "framework/forms/in_radiodialog.h"
 #include "framework/forms/in_textdialog.h"
 #include "framework/forms/input_forms.h"
+#include "framework/forms/placement.h"
 #include "framework/forms/show_screen.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
@@ -138,6 +142,24 @@ TEST_F(InputFormsTest, InputWindowScaleSizesTheDialogs) {
 }  // namespace
 
 namespace {
+
+// A form that its layout keeps larger than the scale asks is centred at the
+// size it gets.
+TEST_F(InputFormsTest, AFormKeptAtItsLayoutsSizeIsCentredAtThatSize) {
+  InputWindowScale = 50;
+  QDialog form;
+  auto* layout = new QVBoxLayout(&form);
+  auto* wide = new QLabel("wide", &form);
+  wide->setMinimumSize(500, 200);
+  layout->addWidget(wide);
+  form.resize(520, 240);
+  ScaleCenterForm(form);
+  const QRect screen = QApplication::primaryScreen()->availableGeometry();
+  ASSERT_GE(form.width(), 500);
+  EXPECT_EQ(form.x(), screen.left() + std::max(0, (screen.width() - form.width()) / 2));
+  EXPECT_EQ(form.y(), screen.top() + std::max(0, (screen.height() - form.height()) / 2) + 20);
+  InputWindowScale = 100;
+}
 
 TEST_F(InputFormsTest, ChoicesShowTheirWholeTextAtAnyInputWindowScale) {
   InputWindowScale = 79;  // a 75 dpi display
