@@ -275,6 +275,7 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
     // Under the read semaphore no other program is half-way through a
     // change: the record count, the current record and the index agree.
     ReadSemaphoreScope reading;
+    if (!reading.held) return false;
     RefreshRecordCount(*wa);
     if (wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount) ReadRecordOnly(wa->recordNumber);
     ok = OpenIndex(*wa, *a, full, n, o, maker, makerData);
@@ -357,14 +358,14 @@ void Set_Order_To(int n) {
   a->natural = false;
   for (int s = 1; s <= kSlots; ++s)
     if (a->slot[s]) a->slot[s]->pathValid = false;
-  SetReadSemaphoreProc(true);
+  ReadSemaphoreScope reading;
+  if (!reading.held) return;
   // When another program changed the indexes since we last looked, it may
   // have changed the current record's key: the key is taken from the record
   // as it stands now.
   if (RefreshAnchors(*a) && wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount)
     ReadRecordOnly(wa->recordNumber);
   SyncIndex(*a->slot[1], true);
-  SetReadSemaphoreProc(false);
 }
 
 int CurrentOrder() {
@@ -470,9 +471,17 @@ bool FindImpl(const std::string& text, bool near) {
     wa->beginFlag = true;
     return false;
   }
-  bool savedExact = IndexExact;
+  // The search's own settings come back on every path, also when an error is raised.
+  struct Restore {
+    TDbfWorkArea* wa;
+    bool exact = IndexExact;
+    TRelationProc relation = wa->relationCallback;
+    ~Restore() {
+      IndexExact = exact;
+      wa->relationCallback = relation;
+    }
+  } restore{wa};
   if (near) IndexExact = false;
-  TRelationProc relation = wa->relationCallback;
   wa->relationCallback = nullptr;
   // While no writer is at work and nothing changed since the anchors were
   // read, the search runs on what is cached without the read lock; when the
@@ -532,9 +541,8 @@ bool FindImpl(const std::string& text, bool near) {
   };
   for (;;) {
     if (!unlocked) {
-      SetReadSemaphoreProc(true);
-      search();
-      SetReadSemaphoreProc(false);
+      ReadSemaphoreScope reading;
+      if (reading.held) search();
       break;
     }
     {
@@ -549,9 +557,9 @@ bool FindImpl(const std::string& text, bool near) {
     TzErrorDetail.clear();
     unlocked = false;
   }
-  IndexExact = savedExact;
-  wa->relationCallback = relation;
-  if (relation) RunRelationCallback();
+  IndexExact = restore.exact;
+  wa->relationCallback = restore.relation;
+  if (restore.relation) RunRelationCallback();
   return found;
 }
 

@@ -231,9 +231,13 @@ struct KeepError {
 };
 
 // The read semaphore for a scope, given back also when an error is raised.
+// One that could not be had (`held` false) leaves its error standing and is
+// not given back.
 struct ReadSemaphoreScope {
-  ReadSemaphoreScope() { SetReadSemaphoreProc(true); }
+  const bool held;
+  ReadSemaphoreScope() : held(SucceedsAlone([] { SetReadSemaphoreProc(true); })) {}
   ~ReadSemaphoreScope() {
+    if (!held) return;
     KeepError keep;
     SetReadSemaphoreProc(false);
   }

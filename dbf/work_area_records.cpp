@@ -612,7 +612,10 @@ IndexReadScope::IndexReadScope(bool unlocked) : area_(SelectedArea) {
   if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
   unlocked_ = unlocked && IndexHooks.StartUnlockedRead && IndexHooks.UnlockedReadHeld &&
               IndexHooks.StartUnlockedRead(stamp_);
-  if (!unlocked_) ReadSemaphore(true);
+  if (!unlocked_) {
+    lock_.emplace(IndexLock::kRead, true);
+    if (lock_->Failed()) return;
+  }
   if (!IndexHooks.CountCurrent || !IndexHooks.CountCurrent()) RefreshRecordCount(*wa);
   wa->countHeld = true;
   wa->unlockedRead = unlocked_;
@@ -631,7 +634,6 @@ IndexReadScope::~IndexReadScope() {
     wa->countHeld = false;
     wa->unlockedRead = false;
     wa->heldRecord = 0;
-    if (!unlocked_) ReadSemaphore(false);
   }
   SelectedArea = selected;
   TzLastError = code;
