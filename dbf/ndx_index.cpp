@@ -254,8 +254,11 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
                         ". [OpenIndex/Set_Index_To]");
     return false;
   }
-  // The index in slot n goes first, so that the same file can be opened again in its place.
-  CloseOne(*a, n);
+  // Another file is opened beside the index in slot n, which goes only once
+  // the new one is attached (OpenIndex): a failed attach leaves the slot as
+  // it was. The same file goes first, so that it can be opened again in its
+  // place.
+  if (a->slot[n] && a->slot[n]->fileName == full) CloseOne(*a, n);
   HandleSemafore(kLogin);
   // Also when an error is raised: a failed open leaves nothing behind, no
   // handle, no read count and no login.

@@ -1315,6 +1315,58 @@ TEST_F(NdxIndex, AttachingToATakenSlotClosesItsIndexFirst) {
   }
 }
 
+// A file that cannot be attached (a damaged index) leaves the slot as it
+// was, raised or reported: the index there stays attached, changes reach it,
+// and an independent reader finds its keys right.
+TEST_F(NdxIndex, AFailedAttachLeavesTheSlotAsItWas) {
+  for (const char* mode : {" EXCLUSIVE", ""}) {
+    SCOPED_TRACE(mode);
+    const bool raise = *mode == '\0';
+    std::string p = Filled("fa.dbf", {F("NAME", 'C', 6)}, {{"d"}, {"b"}, {"c"}});
+    MakeIndex(Path("fa.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    MakeIndex(Path("bad.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    CloseDatabase();
+    std::vector<unsigned char> bad = ReadBytes(Path("bad.ndx"));
+    bad.resize(700);
+    WriteBytes(Path("bad.ndx"), bad);
+    Use(p + mode);
+    ASSERT_TRUE(Set_Index_To(Path("fa.ndx"), 1)) << TzErrorDetail;
+    SetErrorDispatch(raise);
+    SetRaiseErrors(raise);
+    std::string raised;
+    try {
+      EXPECT_FALSE(Set_Index_To(Path("bad.ndx"), 1));
+    } catch (const EDederError& e) {
+      raised = e.what();
+    }
+    SetRaiseErrors(false);
+    SetErrorDispatch(false);
+    EXPECT_EQ(TzLastError, 222);
+    EXPECT_EQ(raised.find("Error # 222") != std::string::npos, raise) << raised;
+    EXPECT_EQ(IndexHooks.IndexFileName(1), Path("fa.ndx"));
+    EXPECT_EQ(Column(), "b,c,d,");
+    ASSERT_TRUE(FLock());
+    Go(2);
+    SetFieldText(1, "zz");
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    Unlock();
+    EXPECT_FALSE(Find("b"));
+    EXPECT_TRUE(Find("zz"));
+    EXPECT_EQ(RecNo(), 2);
+    // Attached again, the same file is taken in its own place.
+    EXPECT_TRUE(Set_Index_To(Path("fa.ndx"), 1)) << TzErrorDetail;
+    EXPECT_EQ(Column(), "c,d,zz,");
+    CloseDatabase();
+    std::string script = Path("ndx.pl"), names = Path("names.txt"), out = Path("keys.txt");
+    WriteXBaseReader(script);
+    std::ofstream(names) << Path("fa.ndx") << "\n";
+    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
+    EXPECT_EQ(dbftest::ReadText(out), "#" + Path("fa.ndx") + "\nc     |3\nd     |1\nzz    |2\n");
+    std::filesystem::remove(p);
+  }
+}
+
 // Past the memory budget sorted runs are merged from a temporary file into the same file.
 TEST_F(NdxIndex, SortedRunsMergeToTheSameFile) {
   std::string p = Create("big.dbf", {F("K", 'C', 8), F("NUM", 'N', 8)});
