@@ -491,12 +491,16 @@ bool FieldValueFits(TDbfWorkArea& wa, std::size_t index) {
 
 namespace workareas {
 
-// Whether the text of an N or F field holds a number: digits, blanks, "-"
-// and "." only. "*"s (a value too wide for the field) hold none.
+// Whether the text of an N or F field is one number, whole, as a field is
+// read: blanks and a "+" around it, a sign, a point, an exponent ("1.5E+0").
+// "*"s (a value too wide for the field) and other characters hold none.
 bool HoldsNumber(const TDbfFieldEntry& f, const char* text) {
-  const char* end = text + f.length;
-  return std::any_of(text, end, [](char c) { return c >= '0' && c <= '9'; }) &&
-         std::all_of(text, end, [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '.'; });
+  std::size_t from, to;
+  NumberBounds(text, f.length, from, to);
+  if (!std::any_of(text + from, text + to, [](char c) { return c >= '0' && c <= '9'; })) return false;
+  long double v;
+  const auto [end, ec] = std::from_chars(text + from, text + to, v);
+  return ec == std::errc() && end == text + to;
 }
 
 // The eight characters a D field's typed value is stored as: YYYYMMDD, or

@@ -503,6 +503,31 @@ TEST_F(WorkAreas_, FieldsTheCallerSetAreWrittenTheOthersKeepTheirText) {
   }
 }
 
+// A number set to the value its stored text gives keeps that text in every
+// form the engine reads (a "+", an exponent); "*"s, which give no value, and
+// a text changed in value are written from the value.
+TEST_F(WorkAreas_, ANumberTextWithSignOrExponentKeepsItsForm) {
+  const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("PLUS", 'N', 8, 2), F("EXP", 'F', 10, 3),
+                                              F("FPLUS", 'F', 10, 3), F("STARS", 'N', 4), F("MORE", 'N', 8, 2)};
+  const std::string stored = "   +1.50    1.5E+0    +1.500****   +2.25";
+  const std::string written = "   +1.50    1.5E+0    +1.500   0    2.75";
+  std::string p = WithStoredText("sign.dbf", fields, stored);
+  const auto bytes = ReadBytes(p);
+  for (bool indexed : {false, true}) {
+    SCOPED_TRACE(indexed ? "indexed" : "plain");
+    dbftest::WriteBytes(p, bytes);
+    Use(p + " EXCLUSIVE");
+    if (indexed) MakeIndex(Path("plus.ndx"), "STR(PLUS,8,2)", false, 1, false, false, nullptr, 0);
+    Go(1);
+    for (int n = 2; n <= 5; ++n) SetFieldValue(n, GetFieldValue(n));
+    SetFieldValue(6, GetFieldValue(6) + 0.5L);
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+    EXPECT_EQ(dbftest::RecordText(p, 1, 5, stored.size()), written);
+  }
+}
+
 // A number or date set to the value its stored text gives keeps that text,
 // however it is written ("2024051 ", a date text that is no date and so the
 // empty date, a number left-aligned); a value that differs is written, and
