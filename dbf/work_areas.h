@@ -195,6 +195,10 @@ void SetFieldLogical(int n, bool value);
 // Six-byte real of the typed record.
 long double Real48ToExtended(const std::uint8_t* p);
 void ExtendedToReal48(long double v, std::uint8_t* p);
+// The value as the shortest decimal text that gives the same six-byte real:
+// what its field text rounds from (1.005 stays 1.005, not the binary value
+// just below the half).
+long double Real48Decimal(const std::uint8_t* p);
 
 // ---- opening and closing ---------------------------------------------------
 

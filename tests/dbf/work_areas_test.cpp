@@ -503,6 +503,34 @@ TEST_F(WorkAreas_, FieldsTheCallerSetAreWrittenTheOthersKeepTheirText) {
   }
 }
 
+// A number stored in a field rounds halves away from zero, in the text and
+// in the value read back; 1.005 is the half it is written as.
+TEST_F(WorkAreas_, NumbersStoredRoundHalvesAwayFromZero) {
+  std::string p = Create("halves.dbf", {F("WHOLE", 'N', 6), F("CENTS", 'N', 7, 2), F("FLOAT", 'F', 8, 1)});
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  const long double values[][3] = {{0.5, 1.005, 0.25}, {-2.5, -1.005, -0.25}, {1234.5, 2.675, 12.35}};
+  for (const auto& row : values) {
+    ClearRecord();
+    for (int n = 1; n <= 3; ++n) SetFieldValue(n, row[n - 1]);
+    Append();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  }
+  Go(2);
+  EXPECT_EQ(GetFieldValue(1), -3);  // the whole number as the typed record holds it
+  CloseDatabase();
+  const std::string want = "     1   1.01     0.3|    -3  -1.01    -0.3|  1235   2.68    12.4|";
+  std::string got;
+  for (int r = 1; r <= 3; ++r) got += dbftest::RecordText(p, r, 1, 21) + "|";
+  EXPECT_EQ(got, want);
+  if (dbftest::PythonModule("dbfread")) {  // an independent reader sees the same numbers
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]): print(r['WHOLE'], r['CENTS'], r['FLOAT'])\n";
+    EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")), "1 1.01 0.3\n-3 -1.01 -0.3\n1235 2.68 12.4\n");
+  }
+}
+
 // A number set to the value its stored text gives keeps that text in every
 // form the engine reads (a "+", an exponent); "*"s, which give no value, and
 // a text changed in value are written from the value.
