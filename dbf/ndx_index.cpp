@@ -25,14 +25,13 @@ void CloseOne(AreaIndexes& a, int s) {
     // stamp then refuses the file until it is built again.
     const std::uint16_t before = TzLastError;
     TzLastError = 0;
-    HandleSemafore(kLockSemaphore);
-    if (TzLastError != 0) {
+    AnchorWriteScope writing;
+    if (!writing.held) {
       DederError(TzLastError, "Could not lock index for writing anchor node " + Cut80(ix->fileName));
     } else {
       ix->writing = false;
       WriteAnchorNode(*ix);
-      HandleSemafore(kUnlockSemaphore);
-      if (TzLastError != 0)
+      if (!writing.Release())
         DederError(TzLastError, "Could not unlock index after writing anchor node " + Cut80(ix->fileName));
     }
     if (TzLastError == 0) TzLastError = before;
@@ -214,9 +213,8 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
   CloseOne(a, n);
   a.slot[n] = std::move(ix);
   if (a.slot[n]->anchorDirty) {
-    HandleSemafore(kLockSemaphore);
-    WriteAnchorNode(*a.slot[n]);
-    HandleSemafore(kUnlockSemaphore);
+    AnchorWriteScope writing;
+    if (writing.held) WriteAnchorNode(*a.slot[n]);
   }
   return true;
 }
