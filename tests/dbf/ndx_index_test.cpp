@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <cstring>
@@ -1200,11 +1201,14 @@ TEST_F(SharedTable, AReadLockThatTimedOutIsNotHeld) {
         if (how == "shown") TzErrorHandler = [] { ++shown; };
         const int before = shown;
         std::string raised;
+        const auto start = std::chrono::steady_clock::now();
         try {
           move();
         } catch (const EDederError& e) {
           raised = e.what();
         }
+        // It waited for the lock (two pauses of 10 ms at the least), not returned at once.
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
         TzErrorHandler = nullptr;
         SetRaiseErrors(false);
         SetErrorDispatch(false);
