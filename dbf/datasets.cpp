@@ -2,6 +2,8 @@
 #include "dbf/datasets.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -701,8 +703,34 @@ void TTzDataSet::SetDbfFileName(const std::string& name) {
   if (wasActive) SetActive(true);
 }
 
+namespace {
+
+// A length or decimals item: a whole number, however large as written (past
+// the range of int it stands at its limit, which the corrections cut); an
+// empty item is 0. False for any other text.
+bool WholeNumberItem(const std::string& item, int& value) {
+  value = 0;
+  if (item.empty()) return true;
+  const char* from = item.data();
+  const char* end = item.data() + item.size();
+  if (*from == '+') ++from;
+  long long v = 0;
+  const auto [stop, ec] = std::from_chars(from, end, v);
+  if (stop != end || from == end || (ec != std::errc() && ec != std::errc::result_out_of_range)) return false;
+  if (ec == std::errc::result_out_of_range) v = *from == '-' ? INT_MIN : INT_MAX;
+  value = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+  return true;
+}
+
+}  // namespace
+
 bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, FieldLine& out) {
-  if (std::count(line.begin(), line.end(), ',') != 3) return false;
+  out = FieldLine{};
+  out.written = Trim(line);
+  if (std::count(line.begin(), line.end(), ',') != 3) {
+    out.refusal = "A field is given as name, type, length and decimals, with three commas.";
+    return false;
+  }
   std::vector<std::string> parts;
   std::size_t start = 0;
   for (int i = 0; i < 4; ++i) {
@@ -710,11 +738,16 @@ bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, Fiel
     parts.push_back(Trim(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
     start = comma == std::string::npos ? line.size() : comma + 1;
   }
-  out = FieldLine{};
   out.name = TzUpperCase(parts[0]).substr(0, 10);
   out.givenType = TzUpperCase(parts[1]);
-  out.givenLength = ValLong(parts[2]);
-  out.givenDecimals = ValLong(parts[3]);
+  if (out.name.empty()) {
+    out.refusal = "The field has no name.";
+    return false;
+  }
+  if (!WholeNumberItem(parts[2], out.givenLength) || !WholeNumberItem(parts[3], out.givenDecimals)) {
+    out.refusal = "Its length and decimals must be whole numbers.";
+    return false;
+  }
   char type = out.givenType.empty() ? 'C' : out.givenType[0];
   int length = out.givenLength;
   int decimals = out.givenDecimals;
@@ -729,19 +762,21 @@ bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, Fiel
     length = 10;
     decimals = 0;
   }
+  if ((type == 'C' || type == 'N' || type == 'F') && length < 1) {
+    out.refusal = "Its length must be at least 1.";
+    return false;
+  }
   if (type == 'N' || type == 'F') {  // a float field is a number field in another name
     length = std::min(length, 20);
     decimals = std::min(decimals, 18);
     if (decimals > 0 && length - decimals < 2) decimals = std::max(0, length - 2);
+  } else {
+    decimals = 0;  // only numbers have decimals
   }
-  if (type == 'C' && length > 254) {
-    length = 254;
-    decimals = 0;
-  }
+  if (type == 'C' && length > 254) length = 254;
   if (type == 'D') length = 8;
   if (type == 'L') length = 1;
   if (type == 'M') length = 10;
-  if (length < 0) length = 0;
   if (decimals < 0) decimals = 0;
   out.type = type;
   out.length = length;
@@ -763,16 +798,17 @@ bool TTzDataSet::CreateTableFromFields() {
   std::vector<TDbfFieldEntry> entries;
   for (const std::string& line : DbfFields) {
     FieldLine fl;
-    if (!ParseFieldLine(line, MemoAsBlockNumber(), fl)) return false;
-    if (fl.skip) continue;
-    if (fl.corrected && TzWarningMode == 2) {
-      char text[512];
-      std::snprintf(text, sizeof text,
-                    "Invalid field definition for %s: %s,%s,%d,%d. Will use corrected definition: %s,%s,%d,%d",
-                    Name().c_str(), fl.name.c_str(), fl.givenType.c_str(), fl.givenLength, fl.givenDecimals,
-                    fl.name.c_str(), std::string(1, fl.type).c_str(), fl.length, fl.decimals);
-      ShowMessageText(text);
+    // The line is quoted as written: the numbers read from it may not be.
+    if (!ParseFieldLine(line, MemoAsBlockNumber(), fl)) {
+      if (TzWarningMode == 2)
+        ShowMessageText("Invalid field definition for " + Name() + ": " + fl.written + ". " + fl.refusal);
+      return false;
     }
+    if (fl.skip) continue;
+    if (fl.corrected && TzWarningMode == 2)
+      ShowMessageText("Invalid field definition for " + Name() + ": " + fl.written +
+                      ". Will use corrected definition: " + fl.name + "," + fl.type + "," + std::to_string(fl.length) +
+                      "," + std::to_string(fl.decimals));
     TDbfFieldEntry e;
     e.name = fl.name;
     e.type = fl.type;

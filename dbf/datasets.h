@@ -219,9 +219,12 @@ class TTzDataSet : public TTzPrimDataset {
     std::string givenType;
     int givenLength = 0;
     int givenDecimals = 0;
+    std::string written;  // the line as written, for the messages
+    std::string refusal;  // why the line cannot be used; empty when it can
   };
-  // Parses and corrects one DbfFields line; false when it does not have
-  // exactly three commas.
+  // Parses and corrects one DbfFields line; false (with `refusal`) when it
+  // does not have exactly three commas, has no name, or gives a length or
+  // decimals that is no whole number or a length below 1.
   static bool ParseFieldLine(const std::string& line, bool memoAsNumber, FieldLine& out);
 
  protected:

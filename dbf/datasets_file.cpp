@@ -364,6 +364,7 @@ bool TTzFileDataSet::FindWith(const std::string& key, const std::string& label, 
   // dropped unreported and they run again under the lock.
   for (bool unlocked : {true, false}) {
     IndexReadScope reading(unlocked);
+    if (reading.Failed()) return false;  // the read lock's time-out, reported
     bool found = false, refetched = false;
     {
       std::optional<ErrorDispatchOff> quiet;

@@ -629,13 +629,10 @@ std::string TypedFieldText(const TDbfFieldEntry& f, const std::uint8_t* p) {
       break;
     case 'L': text = p[0] != 0 ? "T" : "F"; break;
     case 'N':
-    case 'F': {
-      char buf[64];
-      if (f.decimals > 0) platform::FormatC(buf, sizeof buf, "%.*Lf", f.decimals, Real48ToExtended(p));
-      else std::snprintf(buf, sizeof buf, "%d", static_cast<std::int32_t>(Get32(p)));
-      text = buf;
+    case 'F':
+      if (f.decimals > 0) text = RoundedNumberText(Real48Decimal(p), f.decimals);
+      else text = std::to_string(static_cast<std::int32_t>(Get32(p)));
       break;
-    }
     default: text = std::to_string(static_cast<std::int32_t>(Get32(p))); break;  // memo block
   }
   text.resize(f.length, ' ');
@@ -871,9 +868,8 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
         Value x = pop();
         int w = static_cast<int>(std::clamp(Trunc(len), 0.0, 255.0));
         int dd = static_cast<int>(std::clamp(Trunc(dec), 0.0, 30.0));
-        char buf[400];
-        int n = platform::FormatC(buf, sizeof buf, "%*.*f", w, dd, x.number);
-        pushC(n < 0 || n > w ? std::string(static_cast<std::size_t>(w), '*') : std::string(buf));
+        const std::string text = FixedNumberText(x.number, w, dd);
+        pushC(text.size() > static_cast<std::size_t>(w) ? std::string(static_cast<std::size_t>(w), '*') : text);
         break;
       }
       case fSTUFF: {

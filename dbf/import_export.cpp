@@ -310,11 +310,12 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
         SetFieldText(dn, text);
       } else if (st == 'D') {
         if (text.size() > df.length) {
-          // Drop the century digits first.
+          // Drop the century digits first: the two after the second
+          // separator, blanks in an empty date standing for digits.
           std::size_t at = 0;
           if (TzDateFormat != 1) {
-            std::size_t first = text.find_first_not_of("0123456789");
-            std::size_t second = first == std::string::npos ? first : text.find_first_not_of("0123456789", first + 1);
+            std::size_t first = text.find_first_not_of("0123456789 ");
+            std::size_t second = first == std::string::npos ? first : text.find_first_not_of("0123456789 ", first + 1);
             at = second == std::string::npos ? text.size() : second + 1;
           }
           if (at + 2 <= text.size()) text.erase(at, 2);

@@ -25,14 +25,13 @@ void CloseOne(AreaIndexes& a, int s) {
     // stamp then refuses the file until it is built again.
     const std::uint16_t before = TzLastError;
     TzLastError = 0;
-    HandleSemafore(kLockSemaphore);
-    if (TzLastError != 0) {
+    AnchorWriteScope writing;
+    if (!writing.held) {
       DederError(TzLastError, "Could not lock index for writing anchor node " + Cut80(ix->fileName));
     } else {
       ix->writing = false;
       WriteAnchorNode(*ix);
-      HandleSemafore(kUnlockSemaphore);
-      if (TzLastError != 0)
+      if (!writing.Release())
         DederError(TzLastError, "Could not unlock index after writing anchor node " + Cut80(ix->fileName));
     }
     if (TzLastError == 0) TzLastError = before;
@@ -214,9 +213,8 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
   CloseOne(a, n);
   a.slot[n] = std::move(ix);
   if (a.slot[n]->anchorDirty) {
-    HandleSemafore(kLockSemaphore);
-    WriteAnchorNode(*a.slot[n]);
-    HandleSemafore(kUnlockSemaphore);
+    AnchorWriteScope writing;
+    if (writing.held) WriteAnchorNode(*a.slot[n]);
   }
   return true;
 }
@@ -254,8 +252,11 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
                         ". [OpenIndex/Set_Index_To]");
     return false;
   }
-  // The index in slot n goes first, so that the same file can be opened again in its place.
-  CloseOne(*a, n);
+  // Another file is opened beside the index in slot n, which goes only once
+  // the new one is attached (OpenIndex): a failed attach leaves the slot as
+  // it was. The same file goes first, so that it can be opened again in its
+  // place.
+  if (a->slot[n] && a->slot[n]->fileName == full) CloseOne(*a, n);
   HandleSemafore(kLogin);
   // Also when an error is raised: a failed open leaves nothing behind, no
   // handle, no read count and no login.
@@ -275,6 +276,7 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
     // Under the read semaphore no other program is half-way through a
     // change: the record count, the current record and the index agree.
     ReadSemaphoreScope reading;
+    if (!reading.held) return false;
     RefreshRecordCount(*wa);
     if (wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount) ReadRecordOnly(wa->recordNumber);
     ok = OpenIndex(*wa, *a, full, n, o, maker, makerData);
@@ -357,14 +359,14 @@ void Set_Order_To(int n) {
   a->natural = false;
   for (int s = 1; s <= kSlots; ++s)
     if (a->slot[s]) a->slot[s]->pathValid = false;
-  SetReadSemaphoreProc(true);
+  ReadSemaphoreScope reading;
+  if (!reading.held) return;
   // When another program changed the indexes since we last looked, it may
   // have changed the current record's key: the key is taken from the record
   // as it stands now.
   if (RefreshAnchors(*a) && wa->recordNumber >= 1 && wa->recordNumber <= wa->recordCount)
     ReadRecordOnly(wa->recordNumber);
   SyncIndex(*a->slot[1], true);
-  SetReadSemaphoreProc(false);
 }
 
 int CurrentOrder() {
@@ -470,9 +472,17 @@ bool FindImpl(const std::string& text, bool near) {
     wa->beginFlag = true;
     return false;
   }
-  bool savedExact = IndexExact;
+  // The search's own settings come back on every path, also when an error is raised.
+  struct Restore {
+    TDbfWorkArea* wa;
+    bool exact = IndexExact;
+    TRelationProc relation = wa->relationCallback;
+    ~Restore() {
+      IndexExact = exact;
+      wa->relationCallback = relation;
+    }
+  } restore{wa};
   if (near) IndexExact = false;
-  TRelationProc relation = wa->relationCallback;
   wa->relationCallback = nullptr;
   // While no writer is at work and nothing changed since the anchors were
   // read, the search runs on what is cached without the read lock; when the
@@ -532,9 +542,8 @@ bool FindImpl(const std::string& text, bool near) {
   };
   for (;;) {
     if (!unlocked) {
-      SetReadSemaphoreProc(true);
-      search();
-      SetReadSemaphoreProc(false);
+      ReadSemaphoreScope reading;
+      if (reading.held) search();
       break;
     }
     {
@@ -549,9 +558,9 @@ bool FindImpl(const std::string& text, bool near) {
     TzErrorDetail.clear();
     unlocked = false;
   }
-  IndexExact = savedExact;
-  wa->relationCallback = relation;
-  if (relation) RunRelationCallback();
+  IndexExact = restore.exact;
+  wa->relationCallback = restore.relation;
+  if (restore.relation) RunRelationCallback();
   return found;
 }
 

@@ -231,14 +231,39 @@ struct KeepError {
 };
 
 // The read semaphore for a scope, given back also when an error is raised.
+// One that could not be had (`held` false) leaves its error standing and is
+// not given back.
 struct ReadSemaphoreScope {
-  ReadSemaphoreScope() { SetReadSemaphoreProc(true); }
+  const bool held;
+  ReadSemaphoreScope() : held(SucceedsAlone([] { SetReadSemaphoreProc(true); })) {}
   ~ReadSemaphoreScope() {
+    if (!held) return;
     KeepError keep;
     SetReadSemaphoreProc(false);
   }
   ReadSemaphoreScope(const ReadSemaphoreScope&) = delete;
   ReadSemaphoreScope& operator=(const ReadSemaphoreScope&) = delete;
+};
+
+// The semaphore's write lock for one anchor write, given back also when an
+// error is raised. One that could not be had (`held` false) leaves its error
+// standing and is not given back.
+struct AnchorWriteScope {
+  bool held;
+  AnchorWriteScope() : held(SucceedsAlone([] { HandleSemafore(kLockSemaphore); })) {}
+  // Gives the lock back now; false (with TzLastError) when that failed.
+  bool Release() {
+    if (!held) return true;
+    held = false;
+    return SucceedsAlone([] { HandleSemafore(kUnlockSemaphore); });
+  }
+  ~AnchorWriteScope() {
+    if (!held) return;
+    KeepError keep;
+    HandleSemafore(kUnlockSemaphore);
+  }
+  AnchorWriteScope(const AnchorWriteScope&) = delete;
+  AnchorWriteScope& operator=(const AnchorWriteScope&) = delete;
 };
 
 struct IndexOptions {

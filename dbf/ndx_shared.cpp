@@ -238,13 +238,14 @@ void HandleSemafore(int action) {
         return;
       }
       int rc = 0;
-      for (int attempt = 0; attempt <= 1000; ++attempt) {
+      for (int attempt = 0; attempt <= SemaphoreRegionRetries; ++attempt) {
         if ((rc = platform::LockRangeShared(a->sem, 1, 4)) == 0) {
           a->reader = true;
           return;
         }
-        platform::SleepMs(10);
+        if (attempt < SemaphoreRegionRetries) platform::SleepMs(10);
       }
+      a->readNesting = 0;  // not reading: the next read tries again
       DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a->semName + " " +
                            ActionName(action) + "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " +
                            std::to_string(rc));
@@ -323,11 +324,12 @@ void MarkWriting(AreaIndexes& a, bool writing) {
 
 // Nested calls are counted; only the outermost pair reaches the semaphore file.
 // An outermost call whose action fails (raised or reported in TzLastError)
-// is not counted when `countFailed` is off: the next call tries again.
-void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine, bool countFailed = true) {
+// is not counted: its caller neither works under it nor gives it back, and
+// the next call tries again.
+void NestSemaphore(int& depth, bool on, int onAction, int offAction, const char* routine) {
   if (on) {
-    if (depth > 0 || countFailed) {
-      if (depth++ == 0) HandleSemafore(onAction);
+    if (depth > 0) {
+      ++depth;
       return;
     }
     if (SucceedsAlone([&] { HandleSemafore(onAction); })) depth = 1;  // raised: not counted
@@ -356,8 +358,22 @@ void SetLockSemaphoreProc(bool on) {
   if (!on && a->lockDepth == 1 && !wa->exclusive && NetworkMode) MarkWriting(*a, false);
   // A write lock that timed out is not held: it is not counted, and the
   // caller, told by TzLastError, neither writes nor releases it.
-  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc", false);
-  if (on && a->lockDepth == 1 && TzLastError == 0) MarkWriting(*a, true);
+  const int before = a->lockDepth;
+  NestSemaphore(a->lockDepth, on, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  if (!on || before != 0 || a->lockDepth != 1) return;
+  // Indexes that could not be marked are not written: the lock goes back
+  // and the failure, raised or reported, stands as the lock's.
+  const auto giveBack = [&] {
+    KeepError keep;
+    if (!wa->exclusive && NetworkMode) MarkWriting(*a, false);
+    NestSemaphore(a->lockDepth, false, kLockSemaphore, kUnlockSemaphore, "SetLockSemaphoreProc");
+  };
+  try {
+    if (!SucceedsAlone([&] { MarkWriting(*a, true); })) giveBack();
+  } catch (...) {
+    giveBack();
+    throw;
+  }
 }
 
 namespace ndx {

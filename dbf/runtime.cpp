@@ -475,9 +475,79 @@ void FloatToStrDec(long double value, int width, int decimals, std::string& text
   }
 }
 
+namespace {
+
+// The shortest decimal digits that read back as `value`, and the power of
+// ten of the first: 1.005 gives "1005" and 0. A value that a double holds
+// exactly is taken as that double, so that 1.005 given as a double rounds as
+// it is written, not as its binary value just below the half.
+void ShortestDigits(long double value, std::string& digits, int& exponent) {
+  char buf[128];
+  std::to_chars_result r;
+  const double d = static_cast<double>(value);
+  if (static_cast<long double>(d) == value) r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific);
+  else r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+  const std::string text(buf, r.ptr);  // "1.005e+00"
+  const std::size_t e = text.find('e');
+  digits.clear();
+  for (std::size_t i = 0; i < e; ++i)
+    if (text[i] >= '0' && text[i] <= '9') digits += text[i];
+  exponent = std::atoi(text.c_str() + e + 1);
+}
+
+}  // namespace
+
+std::string RoundedNumberText(long double value, int decimals) {
+  if (!std::isfinite(value) || value == 0) value = 0;
+  decimals = std::clamp(decimals, 0, 60);
+  const bool negative = value < 0;
+  std::string digits;
+  int exponent = 0;
+  ShortestDigits(std::fabs(value), digits, exponent);
+  // The digits kept: those before the point and `decimals` after it; the
+  // first one dropped decides, a half going away from zero.
+  const int keep = exponent + 1 + decimals;
+  if (keep < 0) {
+    digits = "0";
+    exponent = -decimals;
+  } else if (keep < static_cast<int>(digits.size())) {
+    const bool up = digits[static_cast<std::size_t>(keep)] >= '5';
+    digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+      int i = keep - 1;
+      while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') digits[static_cast<std::size_t>(i--)] = '0';
+      if (i >= 0) ++digits[static_cast<std::size_t>(i)];
+      else {
+        digits.insert(digits.begin(), '1');
+        ++exponent;
+      }
+    }
+    if (digits.empty()) digits = "0";
+  }
+  // Laid out with `exponent` + 1 digits before the point.
+  std::string whole, fraction;
+  for (int place = std::max(exponent, 0); place >= -decimals; --place) {
+    const int at = exponent - place;
+    const char c = at >= 0 && at < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(at)] : '0';
+    (place >= 0 ? whole : fraction) += c;
+  }
+  const bool zero = whole.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
+  std::string text = (negative && !zero ? "-" : "") + whole;
+  if (decimals > 0) text += "." + fraction;
+  return text;
+}
+
+long double RoundedNumber(long double value, int decimals) {
+  const std::string text = RoundedNumberText(value, decimals);
+  long double v = 0;
+  std::from_chars(text.data(), text.data() + text.size(), v);
+  return v;
+}
+
 std::string FixedNumberText(long double value, int width, int decimals) {
-  if (!std::isfinite(value)) value = 0;
-  return platform::FormatC("%*.*Lf", width, decimals, value);
+  std::string text = RoundedNumberText(value, decimals);
+  if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+  return text;
 }
 
 void IntToStrWidth(long value, int width, std::string& text) {

@@ -84,6 +84,12 @@ long double ValReal(std::string_view text);
 std::int32_t ValLong(std::string_view text);
 std::int16_t ValInt16(std::string_view text);
 void FloatToStrDec(long double value, int width, int decimals, std::string& text);
+// Numbers stored in fields and given by STR are rounded here, halves away
+// from zero (2.5 gives 3, -2.5 gives -3), as the shortest decimal text of the
+// value reads (1.005 to two decimals gives 1.01). "-" only before a value
+// that is not 0 once rounded; a value that is no number is 0.
+std::string RoundedNumberText(long double value, int decimals);
+long double RoundedNumber(long double value, int decimals);
 // The value right-aligned in `width` characters with `decimals` decimals and
 // "." (a value that is no number as 0); wider when it does not fit.
 std::string FixedNumberText(long double value, int width, int decimals);

@@ -29,17 +29,16 @@ void Append() {
   RefreshRecordCount(*wa);
   StoreTypedRecord(*wa);
   bool index = IndexActive();
-  if (index && !LockSemaphore(true)) return;
+  IndexLock writing(IndexLock::kWrite, index);
+  if (writing.Failed()) return;
   if (wa->isVirtual) {
     CallVFile(*wa, kVfWrite, wa->recordCount + 1);
   } else {
     AppendDbfRecord(*wa);
     if (TzLastError == 0) LoadTypedRecord(*wa);
   }
-  if (index) {
-    if (TzLastError == 0) CallIndex(IndexHooks.AppendNewKey);
-    LockSemaphore(false);
-  }
+  if (index && TzLastError == 0) CallIndex(IndexHooks.AppendNewKey);
+  writing.Release();
   wa->endFlag = wa->beginFlag = false;
   DispatchIfError();
   RunRelation(*wa);
@@ -65,12 +64,13 @@ void Replace() {
     return;
   }
   bool index = IndexKeysOnReplace && !wa->isVirtual && IndexActive();
+  if (index && wa->swapBuffer.size() < wa->typedRecordSize) {
+    DederError(254, wa->fileName + " Swap-buffer NIL. [REPLACE]");
+    return;
+  }
+  IndexLock writing(IndexLock::kWrite, index);
+  if (writing.Failed()) return;
   if (index) {
-    if (wa->swapBuffer.size() < wa->typedRecordSize) {
-      DederError(254, wa->fileName + " Swap-buffer NIL. [REPLACE]");
-      return;
-    }
-    if (!LockSemaphore(true)) return;
     std::memcpy(wa->swapBuffer.data(), WholeTypedRecord(*wa), wa->typedRecordSize);
     // The text goes with the values, and so do the marks of the fields set:
     // the fields not changed keep their text.
@@ -92,10 +92,8 @@ void Replace() {
     if (TzLastError == 0) LoadTypedRecord(*wa);
     UpdateCache(*wa);
   }
-  if (index) {
-    if (TzLastError == 0) CallIndex(IndexHooks.UpdateChangedKeys);
-    LockSemaphore(false);
-  }
+  if (index && TzLastError == 0) CallIndex(IndexHooks.UpdateChangedKeys);
+  writing.Release();
   DispatchIfError();
   RunRelation(*wa);
 }

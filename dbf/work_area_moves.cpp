@@ -33,12 +33,14 @@ void Go(std::int32_t n) {
   }
   if (n >= 1 && n <= wa->recordCount) {
     bool index = IndexActive();
-    if (index) ReadSemaphore(true);
-    ReadRecord(*wa, n);
-    if (index) {
-      CallIndex(IndexHooks.SyncToRecord);
-      CallIndex(IndexHooks.RefreshKey);
-      ReadSemaphore(false);
+    {
+      IndexLock reading(IndexLock::kRead, index);
+      if (reading.Failed()) return;
+      ReadRecord(*wa, n);
+      if (index) {
+        CallIndex(IndexHooks.SyncToRecord);
+        CallIndex(IndexHooks.RefreshKey);
+      }
     }
     DispatchIfError();
     RunRelation(*wa);
@@ -82,16 +84,15 @@ namespace workareas {
 
 // Reads the first record of GoTop or GoBottom: `first` without index, else
 // what the index hook gives. An empty index leaves the table after the end
-// (false).
-bool StartEndMove(TDbfWorkArea& wa, bool index, std::int32_t (*hook)(), std::int32_t first) {
+// (false), with the read lock given back.
+bool StartEndMove(TDbfWorkArea& wa, bool index, IndexLock& reading, std::int32_t (*hook)(), std::int32_t first) {
   std::int32_t n = first;
   if (index) {
-    ReadSemaphore(true);
     n = hook ? hook() : first;
     if (n > wa.recordCount || n < 1) {
       PlaceAfterEnd(wa);
       wa.beginFlag = true;
-      ReadSemaphore(false);
+      reading.Release();
       RunRelation(wa);
       return false;
     }
@@ -112,7 +113,9 @@ void GoTop() {
   }
   if (wa->recordCount < 1) return;
   bool index = IndexActive();
-  if (!StartEndMove(*wa, index, IndexHooks.FirstRecord, 1)) return;
+  IndexLock reading(IndexLock::kRead, index);
+  if (reading.Failed()) return;
+  if (!StartEndMove(*wa, index, reading, IndexHooks.FirstRecord, 1)) return;
   while (TzLastError == 0 && !wa->endFlag && !IsVisible(*wa)) {
     IdleHook();
     std::int32_t next;
@@ -130,10 +133,8 @@ void GoTop() {
     }
     ReadRecord(*wa, next);
   }
-  if (index) {
-    CallIndex(IndexHooks.RefreshKey);
-    ReadSemaphore(false);
-  }
+  if (index) CallIndex(IndexHooks.RefreshKey);
+  reading.Release();
   RunRelation(*wa);
 }
 
@@ -147,7 +148,9 @@ void GoBottom() {
   RefreshRecordCount(*wa);
   if (wa->recordCount < 1) return;
   bool index = IndexActive();
-  if (!StartEndMove(*wa, index, IndexHooks.LastRecord, wa->recordCount)) return;
+  IndexLock reading(IndexLock::kRead, index);
+  if (reading.Failed()) return;
+  if (!StartEndMove(*wa, index, reading, IndexHooks.LastRecord, wa->recordCount)) return;
   while (TzLastError == 0 && !IsVisible(*wa)) {
     IdleHook();
     std::int32_t prior;
@@ -171,10 +174,8 @@ void GoBottom() {
     }
     ReadRecord(*wa, prior);
   }
-  if (index) {
-    CallIndex(IndexHooks.RefreshKey);
-    ReadSemaphore(false);
-  }
+  if (index) CallIndex(IndexHooks.RefreshKey);
+  reading.Release();
   RunRelation(*wa);
 }
 
@@ -207,9 +208,10 @@ void Skip(std::int32_t n) {
   }
   if (wa->beginFlag && n < 0) return;
   bool forward = n > 0;
-  wa->endFlag = wa->beginFlag = false;
   bool index = IndexActive();
-  if (index) ReadSemaphore(true);
+  IndexLock reading(IndexLock::kRead, index);
+  if (reading.Failed()) return;
+  wa->endFlag = wa->beginFlag = false;
 
   bool reachedEnd = false;
   bool whileFalse = false;
@@ -255,7 +257,7 @@ void Skip(std::int32_t n) {
       }
       ReadRecord(*wa, next);
       if (TzLastError != 0) {
-        if (index) ReadSemaphore(false);
+        reading.Release();
         DispatchIfError();
         return;
       }
@@ -277,7 +279,7 @@ void Skip(std::int32_t n) {
       PlaceAfterEnd(*wa);
       if (index) CallIndex(IndexHooks.SyncToRecord);
     } else {
-      if (index) ReadSemaphore(false);
+      reading.Release();
       index = false;
       GoTop();
       wa->beginFlag = true;
@@ -303,10 +305,8 @@ void Skip(std::int32_t n) {
       }
     }
   }
-  if (index) {
-    ReadSemaphore(false);
-    CallIndex(IndexHooks.RefreshKey);
-  }
+  reading.Release();
+  if (index) CallIndex(IndexHooks.RefreshKey);
   RunRelation(*wa);
 }
 

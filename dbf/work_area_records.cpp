@@ -141,11 +141,9 @@ std::int32_t ClampToInt32(double v) {
 // Field value text written right-aligned with "." as decimal point; "*"
 // fill when it does not fit.
 void WriteNumberText(char* dst, int len, int dec, long double v) {
-  char buf[400];
-  if (!std::isfinite(v)) v = 0;
-  int n = platform::FormatC(buf, sizeof buf, "%*.*Lf", len, dec, v);
-  if (n < 0 || n > len) std::memset(dst, '*', static_cast<std::size_t>(len));
-  else std::memcpy(dst, buf, static_cast<std::size_t>(len));
+  const std::string text = FixedNumberText(v, len, dec);
+  if (text.size() > static_cast<std::size_t>(len)) std::memset(dst, '*', static_cast<std::size_t>(len));
+  else std::memcpy(dst, text.data(), static_cast<std::size_t>(len));
 }
 
 // The message of CheckField, kept out of its inlined check.
@@ -224,6 +222,21 @@ bool DoubleToReal48(double d, std::uint8_t* p) {
 }  // namespace workareas
 
 long double Real48ToExtended(const std::uint8_t* p) { return Real48BitsToDouble(Real48Bits(p)); }
+
+long double Real48Decimal(const std::uint8_t* p) {
+  const long double v = Real48ToExtended(p);
+  if (v == 0) return 0;
+  char buf[64];
+  for (int precision = 0; precision <= 12; ++precision) {  // 40 bits hold 12 digits
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
+    long double back = 0;
+    std::from_chars(buf, r.ptr, back);
+    std::uint8_t again[6];
+    ExtendedToReal48(back, again);
+    if (std::memcmp(again, p, 6) == 0) return back;
+  }
+  return v;
+}
 
 void ExtendedToReal48(long double v, std::uint8_t* p) {
   std::memset(p, 0, 6);
@@ -485,18 +498,22 @@ bool FieldValueFits(TDbfWorkArea& wa, std::size_t index) {
   if ((f.type != 'N' && f.type != 'F') || f.length == 0) return true;
   const std::uint8_t* p = TypedField(wa, index);
   std::vector<char> text(f.length);
-  WriteNumberText(text.data(), f.length, f.decimals, f.decimals > 0 ? Real48ToExtended(p) : GetInt32(p));
+  WriteNumberText(text.data(), f.length, f.decimals, f.decimals > 0 ? Real48Decimal(p) : GetInt32(p));
   return text[0] != '*';
 }
 
 namespace workareas {
 
-// Whether the text of an N or F field holds a number: digits, blanks, "-"
-// and "." only. "*"s (a value too wide for the field) hold none.
+// Whether the text of an N or F field is one number, whole, as a field is
+// read: blanks and a "+" around it, a sign, a point, an exponent ("1.5E+0").
+// "*"s (a value too wide for the field) and other characters hold none.
 bool HoldsNumber(const TDbfFieldEntry& f, const char* text) {
-  const char* end = text + f.length;
-  return std::any_of(text, end, [](char c) { return c >= '0' && c <= '9'; }) &&
-         std::all_of(text, end, [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '.'; });
+  std::size_t from, to;
+  NumberBounds(text, f.length, from, to);
+  if (!std::any_of(text + from, text + to, [](char c) { return c >= '0' && c <= '9'; })) return false;
+  long double v;
+  const auto [end, ec] = std::from_chars(text + from, text + to, v);
+  return ec == std::errc() && end == text + to;
 }
 
 // The eight characters a D field's typed value is stored as: YYYYMMDD, or
@@ -570,7 +587,7 @@ void StoreTypedRecord(TDbfWorkArea& wa) {
       }
       case 'N':
       case 'F': {
-        long double v = f.decimals > 0 ? Real48ToExtended(src) : GetInt32(src);
+        long double v = f.decimals > 0 ? Real48Decimal(src) : GetInt32(src);
         WriteNumberText(dst, f.length, f.decimals, v);
         break;
       }
@@ -612,7 +629,10 @@ IndexReadScope::IndexReadScope(bool unlocked) : area_(SelectedArea) {
   if (!wa || wa->exclusive || wa->isVirtual || wa->countHeld || !IndexActive()) return;
   unlocked_ = unlocked && IndexHooks.StartUnlockedRead && IndexHooks.UnlockedReadHeld &&
               IndexHooks.StartUnlockedRead(stamp_);
-  if (!unlocked_) ReadSemaphore(true);
+  if (!unlocked_) {
+    lock_.emplace(IndexLock::kRead, true);
+    if (lock_->Failed()) return;
+  }
   if (!IndexHooks.CountCurrent || !IndexHooks.CountCurrent()) RefreshRecordCount(*wa);
   wa->countHeld = true;
   wa->unlockedRead = unlocked_;
@@ -631,7 +651,6 @@ IndexReadScope::~IndexReadScope() {
     wa->countHeld = false;
     wa->unlockedRead = false;
     wa->heldRecord = 0;
-    if (!unlocked_) ReadSemaphore(false);
   }
   SelectedArea = selected;
   TzLastError = code;
@@ -800,7 +819,7 @@ long double GetFieldValue(int n) {
   const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
     case 'N':
-    case 'F': return f.decimals > 0 ? Real48ToExtended(p) : GetInt32(p);
+    case 'F': return f.decimals > 0 ? Real48Decimal(p) : GetInt32(p);
     case 'M': return GetInt32(p);
     case 'L': return p[0] ? 1 : 0;
     default: {
@@ -835,7 +854,7 @@ void PutNumberText(TDbfWorkArea& wa, std::size_t i, long double value) {
   WriteNumberText(text, f.length, f.decimals, value);
   ConvertText(f, text, back);
   if (std::memcmp(back, typed, size) != 0)
-    WriteNumberText(text, f.length, f.decimals, f.decimals > 0 ? Real48ToExtended(typed) : GetInt32(typed));
+    WriteNumberText(text, f.length, f.decimals, f.decimals > 0 ? Real48Decimal(typed) : GetInt32(typed));
   // A stored text of that very value stays as it was written.
   char* stored = wa.recordBuffer.data() + f.offset;
   if (HoldsNumber(f, stored) && NumberTextValue(stored, f.length) == NumberTextValue(text, f.length)) return;
@@ -863,7 +882,7 @@ void SetFieldValue(int n, long double value) {
     case 'N':
     case 'F':
       if (f.decimals > 0) ExtendedToReal48(value, p);
-      else PutInt32(p, ClampToInt32(static_cast<double>(std::nearbyint(value))));
+      else PutInt32(p, ClampToInt32(static_cast<double>(RoundedNumber(value, 0))));
       PutNumberText(*wa, n - 1, value);  // the text is the caller's value
       return;
     case 'M': PutInt32(p, ClampToInt32(static_cast<double>(value))); break;

@@ -69,16 +69,6 @@ void CallIndex(void (*hook)()) {
   if (hook) hook();
 }
 
-void ReadSemaphore(bool on) {
-  if (const TDbfWorkArea* wa = SelectedWorkArea(); wa && wa->unlockedRead) return;
-  if (IndexHooks.SetReadSemaphore) IndexHooks.SetReadSemaphore(on);
-}
-
-bool LockSemaphore(bool on) {
-  if (!IndexHooks.SetLockSemaphore) return true;
-  return SucceedsAlone([&] { IndexHooks.SetLockSemaphore(on); });
-}
-
 std::string Quoted(const std::string& s) { return kQuote + s + kQuote; }
 
 void CallVFile(TDbfWorkArea& wa, std::uint8_t op, std::int32_t n) {
@@ -213,4 +203,38 @@ std::string Alias() {
 std::string DbfFileName() {
   TDbfWorkArea* wa = SelectedWorkArea();
   return wa ? wa->fileName : std::string();
+}
+
+// ---- index locks --------------------------------------------------------------
+
+IndexLock::IndexLock(Kind kind, bool wanted) : area_(SelectedArea) {
+  const TDbfWorkArea* wa = SelectedWorkArea();
+  // Records read from the table's mapping, checked by the change counter
+  // afterwards, need no read lock.
+  if (!wanted || !wa || (kind == kRead && wa->unlockedRead)) return;
+  hook_ = kind == kRead ? IndexHooks.SetReadSemaphore : IndexHooks.SetLockSemaphore;
+  if (!hook_) return;
+  held_ = SucceedsAlone([this] { hook_(true); });
+  failed_ = !held_;
+}
+
+void IndexLock::Release() {
+  if (!held_) return;
+  held_ = false;
+  struct Reselect {
+    std::uint8_t selected = SelectedArea;
+    ~Reselect() { SelectedArea = selected; }
+  } reselect;
+  SelectedArea = area_;
+  SucceedsAlone([this] { hook_(false); });  // an error held before stands when the release succeeds
+}
+
+IndexLock::~IndexLock() {
+  if (!held_) return;
+  ErrorDispatchOff off;
+  const std::uint16_t code = TzLastError;
+  const std::string detail = TzErrorDetail;
+  Release();
+  TzLastError = code;
+  TzErrorDetail = detail;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dbf/work_area.h"
@@ -194,6 +195,10 @@ void SetFieldLogical(int n, bool value);
 // Six-byte real of the typed record.
 long double Real48ToExtended(const std::uint8_t* p);
 void ExtendedToReal48(long double v, std::uint8_t* p);
+// The value as the shortest decimal text that gives the same six-byte real:
+// what its field text rounds from (1.005 stays 1.005, not the binary value
+// just below the half).
+long double Real48Decimal(const std::uint8_t* p);
 
 // ---- opening and closing ---------------------------------------------------
 
@@ -236,6 +241,29 @@ inline void RefreshRecordCount(TDbfWorkArea& wa) {
   if (!wa.exclusive && !wa.isVirtual && !wa.countHeld && wa.file != platform::kNoFile) RecordCountFromFile(wa);
 }
 
+// The indexes' read or write lock of the selected work area for a scope,
+// given back on every path, also when an error is raised. A lock that could
+// not be had is Failed(): its error stands in TzLastError (raised or
+// reported), and it is neither counted nor given back.
+class IndexLock {
+ public:
+  enum Kind { kRead, kWrite };
+  IndexLock(Kind kind, bool wanted);
+  ~IndexLock();
+  IndexLock(const IndexLock&) = delete;
+  IndexLock& operator=(const IndexLock&) = delete;
+
+  bool Failed() const { return failed_; }
+  // Gives the lock back now; a failed release stands in TzLastError.
+  void Release();
+
+ private:
+  void (*hook_)(bool on) = nullptr;
+  std::uint8_t area_ = 0;
+  bool held_ = false;
+  bool failed_ = false;
+};
+
 // Holds the read semaphore of the selected work area's indexes for an
 // operation of several moves, so that the shared-use checks (semaphore,
 // index anchors, record count) are made once for all of them.
@@ -252,8 +280,11 @@ class IndexReadScope {
 
   bool Unlocked() const { return unlocked_; }
   bool Held() const;
+  // The read lock could not be had: the error stands, nothing is held.
+  bool Failed() const { return lock_ && lock_->Failed(); }
 
  private:
+  std::optional<IndexLock> lock_;
   std::uint8_t area_ = 0;
   bool on_ = false;
   bool unlocked_ = false;

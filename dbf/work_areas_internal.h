@@ -18,10 +18,6 @@ inline bool IndexActive() {
   return wa && wa->indexData && IndexLinked && IndexHooks.IsActive && IndexHooks.IsActive();
 }
 void CallIndex(void (*hook)());
-void ReadSemaphore(bool on);
-// The indexes' write lock; false (with TzLastError) when it was not taken:
-// then nothing may be written, and it is not released.
-bool LockSemaphore(bool on);
 std::string Quoted(const std::string& s);
 void CallVFile(TDbfWorkArea& wa, std::uint8_t op, std::int32_t n);
 void ReadRecord(TDbfWorkArea& wa, std::int32_t n);

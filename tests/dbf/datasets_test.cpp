@@ -89,6 +89,63 @@ TEST_F(Datasets_, FloatFieldsAreCorrectedAsNumberFieldsAre) {
   EXPECT_EQ(dbftest::RunPython(reader, Path("floats.dbf"), Path("out.txt")), "F1 F 20 2\nF2 F 20 18\nF3 F 8 3\n");
 }
 
+// A line without a name or with a length that is no whole number is refused;
+// numbers too large for any field are corrected. Each message quotes the line
+// as written, not the numbers read from it.
+TEST_F(Datasets_, FieldLinesAreQuotedAsWrittenWhenRefusedOrCorrected) {
+  struct Case {
+    const char* line;
+    const char* parsed;  // name, type, length, decimals and "corrected", or the refusal
+  };
+  for (const Case& c : {Case{",F,10,2", "The field has no name."},
+                        Case{"F1,C,abc,0", "Its length and decimals must be whole numbers."},
+                        Case{"F1,N,8,2x", "Its length and decimals must be whole numbers."},
+                        Case{"F1,C,0,0", "Its length must be at least 1."},
+                        Case{"F1,N,-5,0", "Its length must be at least 1."},
+                        Case{"F1,C,9999999999999999999,0", "F1 C 254 0 corrected"},
+                        Case{"F1,F,4294967297,2", "F1 F 20 2 corrected"},
+                        Case{"F1,N,10,-99999999999999999999", "F1 N 10 0 corrected"},
+                        Case{"F1,C,10,2", "F1 C 10 0 corrected"}, Case{"F1,D,8,0", "F1 D 8 0"},
+                        Case{"F1,N,+8,2", "F1 N 8 2"}}) {
+    TTzDataSet::FieldLine l;
+    const bool ok = TTzDataSet::ParseFieldLine(c.line, false, l);
+    std::string parsed = l.name + " " + l.type + " " + std::to_string(l.length) + " " + std::to_string(l.decimals) +
+                         (l.corrected ? " corrected" : "");
+    EXPECT_EQ(ok ? parsed : l.refusal, c.parsed) << c.line;
+    EXPECT_EQ(l.written, c.line);
+  }
+  TTzDbf ds("wide");
+  ds.DbfFields = {"F1,C,9999999999999999999,0", "F2,F,4294967297,2"};
+  ds.SetDbfFileName(Path("wide.dbf"));
+  {
+    DialogScript script;
+    script.Ok().Expect("Invalid field definition for wide: F1,C,9999999999999999999,0. Will use corrected definition: "
+                       "F1,C,254,0");
+    script.Ok().Expect("Invalid field definition for wide: F2,F,4294967297,2. Will use corrected definition: F2,F,20,2");
+    ds.SetActive(true);
+    EXPECT_EQ(script.Shown().size(), 2u);
+  }
+  EXPECT_EQ(std::vector<int>({ds.FieldCount(), ds.FieldLen(1), ds.FieldLen(2)}), std::vector<int>({2, 254, 20}));
+  ds.SetActive(false);
+  TTzDbf refused("nameless");
+  refused.DbfFields = {"F1,C,10,0", ",F,10,2"};
+  refused.SetDbfFileName(Path("nameless.dbf"));
+  {
+    DialogScript script;
+    script.Ok().Expect("Invalid field definition for nameless: ,F,10,2. The field has no name.");
+    script.Ok().Expect("Could not create \"" + Path("nameless.dbf") + "\"");
+    Raised<platform::EDatabaseError>([&] { refused.SetActive(true); });
+    EXPECT_EQ(script.Shown().size(), 2u);
+  }
+  EXPECT_FALSE(refused.Active());
+  EXPECT_FALSE(std::filesystem::exists(Path("nameless.dbf")));
+  if (!dbftest::PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string reader = Path("read.py");
+  std::ofstream(reader) << "import sys, dbfread\n"
+                           "for f in dbfread.DBF(sys.argv[1]).fields: print(f.name, f.type, f.length, f.decimal_count)\n";
+  EXPECT_EQ(dbftest::RunPython(reader, Path("wide.dbf"), Path("out.txt")), "F1 C 254 0\nF2 F 20 2\n");
+}
+
 TEST_F(Datasets_, OpenFailuresAndClosedUseRaiseTheirTextsAndAutoFixRecCountFixesTheCount) {
   TTzDbf ds("none");
   EXPECT_EQ(Raised<platform::EDatabaseError>([&] { ds.SetActive(true); }), "Missing DbfFilename property");

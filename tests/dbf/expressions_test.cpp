@@ -42,7 +42,9 @@ TEST_F(Expressions, TypesAndValues) {
   for (auto [expr, text] : std::initializer_list<std::pair<const char*, const char*>>{
            {"NAME", "ABC     "}, {"name + 'x'", "ABC     x"}, {"NAME - 'x'", "ABCx     "},
            {"DTOS(DAY + 1)", "20240518"}, {"DTOS(DATE())", "20240517"}, {"UPPER(SUBSTR('hello', 2, 3))", "ELL"},
-           {"STR(PRICE, 8, 2)", "    2.50"}, {"STR(123456, 3)", "***"}, {"STR(7)", "         7"}, {"IIF(OK, 'y', 'n')", "y"},
+           {"STR(PRICE, 8, 2)", "    2.50"}, {"STR(123456, 3)", "***"}, {"STR(7)", "         7"},
+           {"STR(2.5, 1)", "3"}, {"STR(1234.5, 4)", "1235"}, {"STR(-2.5, 2)", "-3"}, {"STR(1.005, 4, 2)", "1.01"},
+           {"STR(-0.001, 5, 2)", " 0.00"}, {"STR(99.5, 2)", "**"}, {"IIF(OK, 'y', 'n')", "y"},
            {"LEFT(NAME, 2) + RIGHT('abcd', 2)", "ABcd"}, {"LEFT(NAME,3)", "ABC"}, {"STUFF('abcdef', 2, 3, 'XY')", "aXYef"},
            {"TRIM(NAME) + LTRIM('  q')", "ABCq"}, {"CMON(DAY)", "May"}, {"CMONTH(DAY)", "May"},
            {"SOUNDEX('Robert')", "R163"}, {"E->NAME", "ABC     "}, {"CHR(65)", "A"}})

@@ -169,6 +169,32 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   }
 }
 
+// A date too long for its text field loses its century digits; the empty
+// date keeps its separators where a date has them.
+TEST_F(ImportExport, AppendFromDropsTheCenturyOfEmptyDatesToo) {
+  TzCentury = true;
+  SetDateFormat(0);
+  std::string src = Filled("days.dbf", {F("DAY", 'D', 8)}, {{"05/17/2024"}, {""}});
+  CloseDatabase();
+  const std::pair<int, const char*> formats[] = {{0, "05/17/24|  /  /  |"}, {1, "24.05.17|  .  .  |"},
+                                                 {3, "17-05-24|  -  -  |"}};
+  for (const auto& [format, want] : formats) {
+    SCOPED_TRACE(format);
+    SetDateFormat(format);
+    std::string texts = Create("texts" + std::to_string(format) + ".dbf", {F("DAY", 'C', 8)});
+    CloseDatabase();
+    Use(texts + " EXCLUSIVE");
+    AppendFrom(src);
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    std::string got;
+    for (GoTop(); !dEOF(); Skip(1)) got += GetFieldText(1) + "|";
+    EXPECT_EQ(got, want);
+    CloseDatabase();
+  }
+  TzCentury = false;
+  SetDateFormat(0);
+}
+
 // Memos are copied between memo kinds (dBASE III to FoxPro here).
 TEST_F(ImportExport, AppendFromCopiesMemosAndVirtualSources) {
   CreateVersionByte = kMemoDbase3;

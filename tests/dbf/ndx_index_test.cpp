@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
 
 
 #include "dbf/dbf4.h"
@@ -1184,6 +1186,124 @@ TEST_F(SharedTable, AWriteLockThatTimedOutIsNotHeld) {
   ExpectExact({{"wl.ndx", "NAME"}});
 }
 
+// While another program holds the indexes' write lock, every search and
+// move waits for the read lock and fails with 1202, raised or reported,
+// each time anew: a read lock that timed out is never counted as held, and
+// none is left behind, so the other program can write again afterwards.
+TEST_F(SharedTable, AReadLockThatTimedOutIsNotHeld) {
+  std::string p = Counters(20, {{"rl.ndx", "NAME"}});
+  ForkHandshake shake;
+  pid_t child = Child(shake, [&] {
+    Use(p + " ALIAS HOLDER");
+    if (!Set_Index_To(Path("rl.ndx"), 1) || !shake.WaitForParent()) return false;
+    SetLockSemaphoreProc(true);  // holds the write lock
+    shake.SignalParent();
+    if (!shake.WaitForParent()) return false;
+    SetLockSemaphoreProc(false);
+    shake.SignalParent();
+    if (!shake.WaitForParent()) return false;
+    SemaphoreTimeout = 1;  // a read lock left behind would keep the writer out
+    SetLockSemaphoreProc(true);
+    const bool taken = TzLastError == 0;
+    if (taken) SetLockSemaphoreProc(false);
+    return taken && TzLastError == 0;
+  });
+  KillChildOnExit reap(child);
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("rl.ndx"), 1)) << TzErrorDetail;
+  SemaphoreRegionRetries = 2;
+  shake.SignalChild();
+  ASSERT_TRUE(shake.WaitForChild());
+  const std::vector<std::pair<const char*, std::function<void()>>> moves = {
+      {"Find", [] { Find(NameOf(5)); }}, {"GoTop", [] { GoTop(); }}, {"GoBottom", [] { GoBottom(); }},
+      {"Go", [] { Go(4); }},             {"Skip", [] { Skip(1); }}};
+  static int shown = 0;
+  for (const std::string how : {"raised", "shown", "reported"}) {
+    for (const auto& [name, move] : moves) {
+      for (int attempt = 1; attempt <= 2; ++attempt) {
+        SCOPED_TRACE(how + " " + name + " " + std::to_string(attempt));
+        SetErrorDispatch(how != "reported");
+        SetRaiseErrors(how == "raised");
+        if (how == "shown") TzErrorHandler = [] { ++shown; };
+        const int before = shown;
+        std::string raised;
+        const auto start = std::chrono::steady_clock::now();
+        try {
+          move();
+        } catch (const EDederError& e) {
+          raised = e.what();
+        }
+        // It waited for the lock (two pauses of 10 ms at the least), not returned at once.
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+        TzErrorHandler = nullptr;
+        SetRaiseErrors(false);
+        SetErrorDispatch(false);
+        EXPECT_EQ(TzLastError, 1202) << TzErrorDetail;
+        EXPECT_EQ(raised.find("Error # 1202") != std::string::npos, how == "raised") << raised;
+        EXPECT_EQ(shown, before + (how == "shown" ? 1 : 0));
+      }
+    }
+  }
+  shake.SignalChild();  // the other program lets go
+  ASSERT_TRUE(shake.WaitForChild());
+  EXPECT_TRUE(Find(NameOf(5)));
+  EXPECT_EQ(RecNo(), 5);
+  Skip(1);
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  shake.SignalChild();
+  EXPECT_EQ(ExitCode(child), 0);
+  CloseDatabase();
+}
+
+// When the indexes cannot be marked as changing after the write lock was
+// taken (a failed write of the index), Append fails and gives the lock back:
+// no writer stays counted, and the next Append succeeds and releases it.
+TEST_F(SharedTable, AWriteLockWhoseMarkFailedIsGivenBack) {
+  std::string p = Counters(20, {{"mk.ndx", "NAME"}});
+  Use(p);
+  ASSERT_TRUE(Set_Index_To(Path("mk.ndx"), 1)) << TzErrorDetail;
+  ASSERT_TRUE(FLock());
+  const std::string sem = SemaphoreFileName(p);
+  for (bool raise : {true, false}) {
+    SCOPED_TRACE(raise ? "raised" : "reported");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 256;  // the index's first block cannot be written whole
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    SetErrorDispatch(raise);
+    SetRaiseErrors(raise);
+    std::string raised;
+    try {
+      AppendTexts({{"ZMARK"}});
+    } catch (const EDederError& e) {
+      raised = e.what();
+    }
+    SetRaiseErrors(false);
+    SetErrorDispatch(false);
+    const std::uint16_t code = TzLastError;
+    const std::string detail = TzErrorDetail;
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_NE(code, 0);
+    EXPECT_NE((raise ? raised : detail).find("[WriteAnchorNode]"), std::string::npos) << detail << raised;
+    EXPECT_EQ(RecCount(), 20);
+    EXPECT_EQ(ReadBytes(sem)[1], 0);  // no writer counted
+  }
+  const int counter = U16(ReadBytes(sem), 2);
+  AppendTexts({{"ZMARK"}});
+  EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(ReadBytes(sem)[1], 0);
+  EXPECT_EQ(U16(ReadBytes(sem), 2), counter + 1);  // its own release
+  Unlock();
+  EXPECT_TRUE(Find("ZMARK"));
+  EXPECT_EQ(RecNo(), 21);
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  ExpectExact({{"mk.ndx", "NAME"}});
+}
+
 // Attaching an index to a slot closes the index that sits there first: the
 // very file just built can be attached again, alone or beside another one,
 // exclusively or shared, and searches through it.
@@ -1221,6 +1341,58 @@ TEST_F(NdxIndex, AttachingToATakenSlotClosesItsIndexFirst) {
     ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
     for (const char* f : {"n.ndx", "alt.ndx"}) want += "#" + Path(f) + "\n" + ExpectedLines(Path(f));
     EXPECT_EQ(dbftest::ReadText(out), want);
+    std::filesystem::remove(p);
+  }
+}
+
+// A file that cannot be attached (a damaged index) leaves the slot as it
+// was, raised or reported: the index there stays attached, changes reach it,
+// and an independent reader finds its keys right.
+TEST_F(NdxIndex, AFailedAttachLeavesTheSlotAsItWas) {
+  for (const char* mode : {" EXCLUSIVE", ""}) {
+    SCOPED_TRACE(mode);
+    const bool raise = *mode == '\0';
+    std::string p = Filled("fa.dbf", {F("NAME", 'C', 6)}, {{"d"}, {"b"}, {"c"}});
+    MakeIndex(Path("fa.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    MakeIndex(Path("bad.ndx"), "NAME", false, 1, false, false, nullptr, 0);
+    CloseDatabase();
+    std::vector<unsigned char> bad = ReadBytes(Path("bad.ndx"));
+    bad.resize(700);
+    WriteBytes(Path("bad.ndx"), bad);
+    Use(p + mode);
+    ASSERT_TRUE(Set_Index_To(Path("fa.ndx"), 1)) << TzErrorDetail;
+    SetErrorDispatch(raise);
+    SetRaiseErrors(raise);
+    std::string raised;
+    try {
+      EXPECT_FALSE(Set_Index_To(Path("bad.ndx"), 1));
+    } catch (const EDederError& e) {
+      raised = e.what();
+    }
+    SetRaiseErrors(false);
+    SetErrorDispatch(false);
+    EXPECT_EQ(TzLastError, 222);
+    EXPECT_EQ(raised.find("Error # 222") != std::string::npos, raise) << raised;
+    EXPECT_EQ(IndexHooks.IndexFileName(1), Path("fa.ndx"));
+    EXPECT_EQ(Column(), "b,c,d,");
+    ASSERT_TRUE(FLock());
+    Go(2);
+    SetFieldText(1, "zz");
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    Unlock();
+    EXPECT_FALSE(Find("b"));
+    EXPECT_TRUE(Find("zz"));
+    EXPECT_EQ(RecNo(), 2);
+    // Attached again, the same file is taken in its own place.
+    EXPECT_TRUE(Set_Index_To(Path("fa.ndx"), 1)) << TzErrorDetail;
+    EXPECT_EQ(Column(), "c,d,zz,");
+    CloseDatabase();
+    std::string script = Path("ndx.pl"), names = Path("names.txt"), out = Path("keys.txt");
+    WriteXBaseReader(script);
+    std::ofstream(names) << Path("fa.ndx") << "\n";
+    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
+    EXPECT_EQ(dbftest::ReadText(out), "#" + Path("fa.ndx") + "\nc     |3\nd     |1\nzz    |2\n");
     std::filesystem::remove(p);
   }
 }

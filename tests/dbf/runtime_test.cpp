@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <limits>
+
 #include "dbf_test_util.h"
 
 using dbftest::DbfTest;
@@ -88,6 +91,30 @@ TEST_F(DbfRuntime, NumbersFollowTheSeparatorSetting) {
   EXPECT_EQ(t, "0.5");
   IntToStrWidth(42, 5, s);
   EXPECT_EQ(s, "   42");
+}
+
+// Numbers for fields and STR round halves away from zero, as their shortest
+// decimal text reads: 1.005 is a half although its binary value lies below.
+TEST_F(DbfRuntime, NumbersRoundHalvesAwayFromZero) {
+  struct Case {
+    long double value;
+    int width, decimals;
+    const char* text;
+  };
+  const Case cases[] = {{2.5, 1, 0, "3"},          {1234.5, 4, 0, "1235"},     {0.5, 4, 0, "   1"},
+                        {-2.5, 4, 0, "  -3"},      {-0.5, 3, 0, " -1"},        {0.49999999999999994, 3, 0, "  0"},
+                        {1.005, 6, 2, "  1.01"},   {-1.005, 6, 2, " -1.01"},   {1.0049, 6, 2, "  1.00"},
+                        {2.675, 5, 2, " 2.68"},    {9.995, 5, 2, "10.00"},     {999.5, 3, 0, "1000"},
+                        {-0.001, 5, 2, " 0.00"},   {0.004, 4, 2, "0.00"},      {0.006, 4, 2, "0.01"},
+                        {0.0006, 6, 3, " 0.001"},  {1e-30, 4, 2, "0.00"},      {0, 4, 1, " 0.0"},
+                        {123.25, 7, 1, "  123.3"}, {1e20, 21, 0, "100000000000000000000"},
+                        {9007199254740993.0L, 16, 0, "9007199254740993"},  // more than a double holds
+                        {std::numeric_limits<long double>::quiet_NaN(), 3, 1, "0.0"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(FixedNumberText(c.value, c.width, c.decimals), c.text) << static_cast<double>(c.value);
+    EXPECT_EQ(static_cast<double>(RoundedNumber(c.value, c.decimals)), std::strtod(c.text, nullptr))
+        << static_cast<double>(c.value);
+  }
 }
 
 TEST_F(DbfRuntime, PathsAndFiles) {

@@ -503,6 +503,59 @@ TEST_F(WorkAreas_, FieldsTheCallerSetAreWrittenTheOthersKeepTheirText) {
   }
 }
 
+// A number stored in a field rounds halves away from zero, in the text and
+// in the value read back; 1.005 is the half it is written as.
+TEST_F(WorkAreas_, NumbersStoredRoundHalvesAwayFromZero) {
+  std::string p = Create("halves.dbf", {F("WHOLE", 'N', 6), F("CENTS", 'N', 7, 2), F("FLOAT", 'F', 8, 1)});
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  const long double values[][3] = {{0.5, 1.005, 0.25}, {-2.5, -1.005, -0.25}, {1234.5, 2.675, 12.35}};
+  for (const auto& row : values) {
+    ClearRecord();
+    for (int n = 1; n <= 3; ++n) SetFieldValue(n, row[n - 1]);
+    Append();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  }
+  Go(2);
+  EXPECT_EQ(GetFieldValue(1), -3);  // the whole number as the typed record holds it
+  CloseDatabase();
+  const std::string want = "     1   1.01     0.3|    -3  -1.01    -0.3|  1235   2.68    12.4|";
+  std::string got;
+  for (int r = 1; r <= 3; ++r) got += dbftest::RecordText(p, r, 1, 21) + "|";
+  EXPECT_EQ(got, want);
+  if (dbftest::PythonModule("dbfread")) {  // an independent reader sees the same numbers
+    std::string script = Path("read.py");
+    std::ofstream(script) << "import sys, dbfread\n"
+                             "for r in dbfread.DBF(sys.argv[1]): print(r['WHOLE'], r['CENTS'], r['FLOAT'])\n";
+    EXPECT_EQ(dbftest::RunPython(script, p, Path("out.txt")), "1 1.01 0.3\n-3 -1.01 -0.3\n1235 2.68 12.4\n");
+  }
+}
+
+// A number set to the value its stored text gives keeps that text in every
+// form the engine reads (a "+", an exponent); "*"s, which give no value, and
+// a text changed in value are written from the value.
+TEST_F(WorkAreas_, ANumberTextWithSignOrExponentKeepsItsForm) {
+  const std::vector<TDbfFieldEntry> fields = {F("NAME", 'C', 4), F("PLUS", 'N', 8, 2), F("EXP", 'F', 10, 3),
+                                              F("FPLUS", 'F', 10, 3), F("STARS", 'N', 4), F("MORE", 'N', 8, 2)};
+  const std::string stored = "   +1.50    1.5E+0    +1.500****   +2.25";
+  const std::string written = "   +1.50    1.5E+0    +1.500   0    2.75";
+  std::string p = WithStoredText("sign.dbf", fields, stored);
+  const auto bytes = ReadBytes(p);
+  for (bool indexed : {false, true}) {
+    SCOPED_TRACE(indexed ? "indexed" : "plain");
+    dbftest::WriteBytes(p, bytes);
+    Use(p + " EXCLUSIVE");
+    if (indexed) MakeIndex(Path("plus.ndx"), "STR(PLUS,8,2)", false, 1, false, false, nullptr, 0);
+    Go(1);
+    for (int n = 2; n <= 5; ++n) SetFieldValue(n, GetFieldValue(n));
+    SetFieldValue(6, GetFieldValue(6) + 0.5L);
+    Replace();
+    ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+    CloseDatabase();
+    EXPECT_EQ(dbftest::RecordText(p, 1, 5, stored.size()), written);
+  }
+}
+
 // A number or date set to the value its stored text gives keeps that text,
 // however it is written ("2024051 ", a date text that is no date and so the
 // empty date, a number left-aligned); a value that differs is written, and
