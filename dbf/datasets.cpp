@@ -790,6 +790,11 @@ bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, Fiel
   return true;
 }
 
+void TTzDataSet::ReportRefusedFieldLine(const FieldLine& line) {
+  if (TzWarningMode == 2)
+    ShowMessageText("Invalid field definition for " + Name() + ": " + line.written + ". " + line.refusal);
+}
+
 bool TTzDataSet::CreateTableFromFields() {
   if (DbfFields.empty()) {
     ShowMessageText("FieldList.Count is <= 0 trying to create a database");
@@ -800,8 +805,7 @@ bool TTzDataSet::CreateTableFromFields() {
     FieldLine fl;
     // The line is quoted as written: the numbers read from it may not be.
     if (!ParseFieldLine(line, MemoAsBlockNumber(), fl)) {
-      if (TzWarningMode == 2)
-        ShowMessageText("Invalid field definition for " + Name() + ": " + fl.written + ". " + fl.refusal);
+      ReportRefusedFieldLine(fl);
       return false;
     }
     if (fl.skip) continue;

@@ -226,6 +226,8 @@ class TTzDataSet : public TTzPrimDataset {
   // does not have exactly three commas, has no name, or gives a length or
   // decimals that is no whole number or a length below 1.
   static bool ParseFieldLine(const std::string& line, bool memoAsNumber, FieldLine& out);
+  // Names a line ParseFieldLine refused (with the warnings on), quoting it as written.
+  void ReportRefusedFieldLine(const FieldLine& line);
 
  protected:
   // Selects the dataset's work area; raises 1103 when it has none.

@@ -34,7 +34,10 @@ bool TTzLLDataSet::OpenTable(const std::string&) {
   std::vector<TDbfFieldEntry> entries;
   for (const std::string& line : DbfFields) {
     FieldLine fl;
-    if (!ParseFieldLine(line, true, fl)) return false;
+    if (!ParseFieldLine(line, true, fl)) {
+      ReportRefusedFieldLine(fl);
+      return false;
+    }
     if (fl.skip) continue;
     TDbfFieldEntry e;
     e.name = fl.name;

@@ -103,6 +103,13 @@ TEST_F(VirtualDatasets, AliasesInsertionAtTheEndAndAMissingFieldList) {
   script.Ok().Expect("FieldList.Count is <= 0 trying to create a database");
   EXPECT_THROW(v.SetActive(true), platform::EDatabaseError);
   EXPECT_FALSE(v.Active());
+  // A refused field line is named as written, as a table on disk names it.
+  TTzVFile nameless("nameless");
+  nameless.DbfFields = {"NAME,C,10,0", ",F,10,2"};
+  script.Ok().Expect("Invalid field definition for nameless: ,F,10,2. The field has no name.");
+  EXPECT_THROW(nameless.SetActive(true), platform::EDatabaseError);
+  EXPECT_FALSE(nameless.Active());
+  EXPECT_EQ(script.Shown().size(), 2u);
 }
 
 // A file that does not fit the field list is not loaded: the dataset stays
