@@ -263,7 +263,9 @@ void Thh::ShowNewFileName(const std::string& before) {
       DisplayList->ClearCount() != shownDrawingClears_)
     return;
   const std::function<void()> draw = shownDrawing_;
+  const std::string picture = ScreenPictureName();
   draw();
+  SetScreenPictureName(picture);
   Shown(draw);
 }
 

@@ -224,6 +224,17 @@ TEST_F(MainWindowTest, ResultsAlwaysBelongToTheInputsInMemory) {
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_FALSE(DisplayList->empty());
   EXPECT_EQ(ScreenPictureName(), "quick");
+
+  // A PDF of the screen is named after what the screen shows: the view a
+  // file opens with, also after the file is saved under another name.
+  main.Item("mi_viewfmmadiagramm")->trigger();
+  EXPECT_EQ(ScreenPictureName(), "FM-MA-D&iagram");
+  const std::string hot = Sample("hot.bq4");
+  Answered([&](auto& s) { s.File(hot); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(ScreenPictureName(), "quick");
+  Answered([&](auto& s) { s.File(dir_ + "/copy.bq4"); }, [&] { main.mi_FileSaveAsClick(); });
+  EXPECT_EQ(ScreenPictureName(), "quick");
+  EXPECT_EQ(ProposedPdfFileName(ScreenPictureName()), dir_ + "/copy-quick.pdf");
 }
 
 // Settings sets the window's colour and leaves its place alone (the form
