@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -238,18 +239,33 @@ bool UserFont(FontChoice& font) {
 // refused first, by name, and the dialog stays open.
 class FileCheckingPrintDialog : public QPrintDialog {
  public:
-  using QPrintDialog::QPrintDialog;
+  FileCheckingPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
+    // The dialog's own check runs on its button box's accepted signal: ours
+    // goes first, and hands on to it only a name it may open.
+    for (QDialogButtonBox* buttons : findChildren<QDialogButtonBox*>()) {
+      if (!QObject::disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr)) continue;
+      connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (FileRefused()) return;
+        if (!QMetaObject::invokeMethod(this, "_q_checkFields")) QPrintDialog::accept();
+      });
+    }
+  }
   void accept() override {
+    if (!FileRefused()) QPrintDialog::accept();
+  }
+
+ private:
+  bool FileRefused() {
     for (QLineEdit* edit : findChildren<QLineEdit*>(QStringLiteral("filename"))) {
       if (!edit->isEnabled() || edit->text().isEmpty()) continue;  // printing on a printer
       if (!ReplaceableTarget(PathFromQString(edit->text()))) {
         QMessageBox::warning(this, windowTitle(),
                              edit->text() + QStringLiteral(" is not a regular file (a FIFO, device or folder).\n"
                                                            "Please choose a different file name."));
-        return;
+        return true;
       }
     }
-    QPrintDialog::accept();
+    return false;
   }
 };
 
