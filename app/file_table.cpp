@@ -114,13 +114,14 @@ void QuickSortStrings(std::vector<std::string>& strings, std::vector<int>& index
 void FillFileTable(Thh& window, TForm_preview& form) {
   form.SetHeaders(FileTableHeaders());
   const std::string dir = AddBackslash(CurrentDir);
-  for (const std::string& file : MatchingFiles(dir.empty() ? "./" : dir, "*." + InputFileExt.str())) {
+  const std::string folder = dir.empty() ? "./" : dir;
+  for (const std::string& file : MatchingFiles(folder, "*." + InputFileExt.str())) {
     // Only files are projects: a folder or FIFO of that name gets no row.
-    if (!platform::FileExists((dir.empty() ? "./" : dir) + file)) continue;
+    if (!platform::FileExists(folder + file)) continue;
     SetBusyCursor();
     window.SetCaptionText(ProgTitle.str() + " -> " + Utf8ToAnsi(file));
-    // A file that cannot be read keeps its row with the records as they are,
-    // without a message for each: opening it says why.
+    // A file that cannot be read keeps a marked row, without a message for
+    // each: opening it says why.
     const Byte trace = TraceMessagesOn;
     TraceMessagesOn = 0;
     ReadCalcFile(dir + file);
