@@ -15,6 +15,7 @@
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
 #include "framework/units.h"
+#include "platform/binary_file.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -56,7 +57,7 @@ std::vector<std::string> FileTableRow(const std::string& fileName, const std::st
           Trimmed(ForceToText(Last.FKreq)),
           Trimmed(ForceToText(Last.FKRo)),
           Trimmed(MomentToText(Last.MA)),
-          Trimmed(MomentToText(TighteningUsed.MAmin)),
+          Trimmed(MomentToText(TighteningShown().MAmin)),
           Trimmed(ForceToText(Last.FMreqMax)),
           Trimmed(ForceToText(Last.FMreq)),
           Fix2(Montage.nu),
@@ -70,6 +71,19 @@ std::vector<std::string> FileTableRow(const std::string& fileName, const std::st
           Fix2(Safety.SD),
           Fix2(Klemmstuecke.SPmin),
           Fix2(Safety.SG)};
+}
+
+std::vector<std::string> UnreadableFileTableRow(const std::string& fileName, const std::string& dateText) {
+  std::vector<std::string> row(kFileTableColumns);
+  row[0] = fileName;
+  row[1] = dateText;
+  row[3] = kFileNotRead;
+  return row;
+}
+
+void ClearFileTableResults(std::vector<std::string>& row) {
+  for (int c : {15, 18, 19, 27, 28, 29, 30}) row[static_cast<std::size_t>(c)].clear();
+  row[26] = kCalculationStopped;
 }
 
 void QuickSortStringsRange(int first, int last, std::vector<std::string>& strings, std::vector<int>& indexes) {
@@ -100,17 +114,29 @@ void QuickSortStrings(std::vector<std::string>& strings, std::vector<int>& index
 void FillFileTable(Thh& window, TForm_preview& form) {
   form.SetHeaders(FileTableHeaders());
   const std::string dir = AddBackslash(CurrentDir);
-  for (const std::string& file : MatchingFiles(dir.empty() ? "./" : dir, "*." + InputFileExt.str())) {
+  const std::string folder = dir.empty() ? "./" : dir;
+  for (const std::string& file : MatchingFiles(folder, "*." + InputFileExt.str())) {
+    // Only files are projects: a folder or FIFO of that name gets no row.
+    if (!platform::FileExists(folder + file)) continue;
     SetBusyCursor();
     window.SetCaptionText(ProgTitle.str() + " -> " + Utf8ToAnsi(file));
-    // A file that cannot be read keeps its row with the records as they are,
-    // without a message for each: opening it says why.
+    // A file that cannot be read keeps a marked row, without a message for
+    // each: opening it says why.
     const Byte trace = TraceMessagesOn;
     TraceMessagesOn = 0;
     ReadCalcFile(dir + file);
     TraceMessagesOn = trace;
+    const std::string date = FileDateText(FileModificationTime(dir + file));
+    // The records still hold the joint read before: such a row shows none
+    // of its numbers, nor results that a stopped calculation did not reach.
+    if (AbortFlag) {
+      form.AddRow(UnreadableFileTableRow(file, date));
+    } else {
+      std::vector<std::string> row = FileTableRow(file, date);
+      if (CalcFatalFlag) ClearFileTableResults(row);
+      form.AddRow(row);
+    }
     AbortFlag = 0;
-    form.AddRow(FileTableRow(file, FileDateText(FileModificationTime(dir + file))));
   }
   RestoreCursor();
 }
@@ -124,6 +150,7 @@ void OpenFileTableRow(Thh& window, const TForm_preview& form) {
     AbortFlag = 0;  // the table stays open
     return;
   }
+  window.NoteCalculated();
   InputModified = 0;
   window.ApplyMenuCaptions();
   window.UpdateAfterCalculation();
@@ -140,7 +167,6 @@ void RunFileTable(Thh& window) {
   FillFileTable(window, form);
   do {
     AbortFlag = 0;
-    form.ResetSelection();
     platform::ExecModal(form, "TForm_preview");
     if (AbortFlag || form.SelectedRow() <= 0) break;
     OpenFileTableRow(window, form);

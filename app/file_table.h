@@ -15,6 +15,15 @@ constexpr int kFileTableColumns = 31;
 std::vector<std::string> FileTableHeaders();
 // The row of the joint in memory for the file of that name and date text.
 std::vector<std::string> FileTableRow(const std::string& fileName, const std::string& dateText);
+// The row of a file that could not be read: its name, its date and the mark
+// kFileNotRead in the name column; no numbers.
+inline constexpr const char* kFileNotRead = "(file cannot be read)";
+std::vector<std::string> UnreadableFileTableRow(const std::string& fileName, const std::string& dateText);
+// A joint whose calculation stopped: its result columns (residual clamp
+// load, required preloads, safety factors) empty, kCalculationStopped in the
+// first of the safeties.
+inline constexpr const char* kCalculationStopped = "(stopped)";
+void ClearFileTableResults(std::vector<std::string>& row);
 
 // Sorts strings[first..last] ascending by character codes and moves indexes
 // alike (not stable); QuickSortStrings first sets indexes[k] = k.

@@ -84,6 +84,7 @@ void Thh::FormCreate() {
   CreateTableDialog();
   StartUp(8);
   AbortFlag = 0;
+  NoteCalculated();
   FitToScreen();
   if (MenuLanguage > 0) SetLanguage(static_cast<Word>(MenuLanguage));
   // The captions were set before the start-up calculation: its messages count.
@@ -169,7 +170,12 @@ QAction* Thh::AddItem(QMenu* menu, const char* name, const char* caption, std::f
   QAction* action = menu->addAction(QString::fromUtf8(caption));
   action->setObjectName(name);
   items_[name] = action;
-  if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
+  if (handler)
+    connect(action, &QAction::triggered, this, [this, handler] {
+      KeepResultsCurrent();
+      handler();
+      KeepResultsCurrent();
+    });
   return action;
 }
 
@@ -240,8 +246,8 @@ void Thh::BuildViewMenu() {
   auto picture = [this](QMenu* menu, const char* name, const char* caption, std::function<void()> draw) {
     AddItem(menu, name, caption, [this, caption, draw] {
       AbortFlag = 0;
-      SetScreenPictureName(caption);
       draw();
+      SetScreenPictureName(caption);
       Shown(draw);
     });
   };

@@ -47,8 +47,16 @@ class Thh : public DUdoduvoz {
   void UpdateRecentFileMenu();
   void UpdateRecentFileItem(QAction* item, int n);
   void OpenRecentFile(int n);
-  // Caption and state of the messages item, then the current view.
+  // Caption and state of the messages item, then the current view (also
+  // after a cancelled input: it shows the joint as calculated).
   void UpdateAfterCalculation();
+  // The joint was just calculated from the inputs it holds now.
+  void NoteCalculated();
+  // When the inputs changed since the last calculation noted, the joint is
+  // calculated again and the current view shown, so that nothing the window
+  // shows, prints or exports is a result of other inputs. Every menu
+  // command runs between two of these.
+  void KeepResultsCurrent();
   // The messages item shows the count of the last calculation, enabled when any.
   void ShowMessageCount();
 
@@ -112,12 +120,16 @@ class Thh : public DUdoduvoz {
   // The edit pattern: input, InputModified unless aborted, calculation
   // (also after Cancel), messages item and current view.
   void EditCommand(const std::function<void()>& input);
-  // Edit > Pre-Dimensioning: the proposal, calculated unless aborted, then
-  // InputModified unless aborted; the screen is cleared.
+  // Edit > Pre-Dimensioning: the proposal, calculated, then InputModified;
+  // the screen is cleared. Cancelled, what was chosen before the cancel is
+  // calculated (when anything was) and the current view shown.
   void PreDimensioningCommand();
   void KeepDesktopMenuColours();
   void SetCaption(const std::string& name, const std::string& utf8);
   void GuidedNewInput();
+  // The guided input's steps; false when one was cancelled (or the joint
+  // lacks bolt or plates) and the joint is not calculated yet.
+  bool GuidedNewInputSteps();
   // The drawing shown and how to draw it again while it is shown.
   void Shown(std::function<void()> draw);
   // After a save under another name than `before`: the drawing shown is
@@ -127,6 +139,7 @@ class Thh : public DUdoduvoz {
   std::map<std::string, QAction*> items_;
   std::map<std::string, QMenu*> menus_;
   bool destroyed_ = false;
+  std::string calculatedInputs_;  // ProjectInputText of the last calculation noted
   std::function<void()> shownDrawing_;
   std::size_t shownDrawingClears_ = 0;
 };

@@ -109,6 +109,7 @@ void Thh::OpenRecentFile(int n) {
     // joint and its name, so that a save cannot go over the damaged file.
     ReadCalcFile(path);
     if (!AbortFlag) {
+      NoteCalculated();
       AddRecentFile(CurrentFileName);
       InputModified = 0;
       UpdateAfterCalculation();
@@ -130,8 +131,26 @@ void Thh::ShowMessageCount() {
 
 void Thh::UpdateAfterCalculation() {
   ShowMessageCount();
+  // The view shows the calculation, whether or not the input before it was
+  // cancelled: a cancel would leave the screen as it was, with a view or
+  // messages of an earlier calculation.
+  const Byte abort = AbortFlag;
+  AbortFlag = 0;
   RunRedrawCurrentView();
+  AbortFlag = abort;
+  SetScreenPictureName(CurrentViewName());
   Shown(RunRedrawCurrentView);
+}
+
+void Thh::NoteCalculated() { calculatedInputs_ = ProjectInputText(); }
+
+void Thh::KeepResultsCurrent() {
+  if (destroyed_ || ProjectInputText() == calculatedInputs_) return;
+  const Byte abort = AbortFlag;
+  CalculateJoint();
+  NoteCalculated();
+  UpdateAfterCalculation();
+  AbortFlag = abort;
 }
 
 void Thh::Shown(std::function<void()> draw) {
@@ -148,6 +167,7 @@ void Thh::mi_fileNewClick() {
   if (AbortFlag) return;
   if (TextFileExists(AddBackslash(CurrentDir) + "null." + InputFileExt.str())) ReadCalcFile("null");
   AbortFlag = 0;
+  NoteCalculated();
   ResetChangeHistory();
   ClearDocumentRecords();
   GraphClear();
@@ -157,35 +177,46 @@ void Thh::mi_fileNewClick() {
 }
 
 void Thh::GuidedNewInput() {
+  const bool entered = GuidedNewInputSteps();
+  // After a cancel the joint holds what was chosen before it: calculated,
+  // it shows its own results (or why it has none), never those of the
+  // joint it was made from.
+  if (!entered) {
+    AbortFlag = 0;
+    CalculateJoint();
+    NoteCalculated();
+    UpdateAfterCalculation();
+  }
+}
+
+bool Thh::GuidedNewInputSteps() {
   const std::vector<std::string> title = TitleTexts();
   ShowDrawingTitleDialogCommand();
-  if (AbortFlag) return;
+  if (AbortFlag) return false;
   // What was typed is input: a later Cancel leaves it to the save question.
   if (TitleTexts() != title) InputModified = 1;
   PreliminaryDesign(true);
   if (!AbortFlag) InputBoltType();
   if (!AbortFlag) EditClampingPieces();
   if (!AbortFlag) InputNut();
-  if (AbortFlag) return;
+  if (AbortFlag) return false;
   RunFrictionForm();
-  if (AbortFlag) return;
+  if (AbortFlag) return false;
   InputLoad();
-  if (AbortFlag) return;
+  if (AbortFlag) return false;
   if (!JointHasBoltAndPlates()) {
     ShowTraceMessage(AnsiToOemText(kNoBoltOrPlates));
-    return;
+    return false;
   }
   RunTighteningFormCommand();
-  if (AbortFlag) {
-    AbortFlag = 0;
-    CalculateJoint();
-    return;
-  }
+  if (AbortFlag) return false;
   InputModified = 1;
   CalculateJoint();
+  NoteCalculated();
   ShowCalculationMessages();
   UpdateAfterCalculation();
   InputModified = 1;
+  return true;
 }
 
 void Thh::mi_fileOpenClick() {
@@ -194,6 +225,7 @@ void Thh::mi_fileOpenClick() {
   if (AbortFlag) return;
   ReadCalcFile("");
   if (AbortFlag) return;
+  NoteCalculated();
   InputModified = 0;
   AddRecentFile(CurrentFileName);
   UpdateAfterCalculation();
@@ -231,7 +263,9 @@ void Thh::ShowNewFileName(const std::string& before) {
       DisplayList->ClearCount() != shownDrawingClears_)
     return;
   const std::function<void()> draw = shownDrawing_;
+  const std::string picture = ScreenPictureName();
   draw();
+  SetScreenPictureName(picture);
   Shown(draw);
 }
 
@@ -269,13 +303,26 @@ void Thh::EditCommand(const std::function<void()>& input) {
   input();
   if (!AbortFlag) InputModified = 1;
   CalculateJoint();
+  NoteCalculated();
   UpdateAfterCalculation();
 }
 
 void Thh::PreDimensioningCommand() {
   AbortFlag = 0;
+  const std::string before = ProjectInputText();
   PreliminaryDesign();
-  if (!AbortFlag) CalculateJoint();
+  if (AbortFlag) {
+    // What was chosen before the cancel stays and is calculated; the joint
+    // shows as calculated rather than on a cleared screen.
+    if (ProjectInputText() != before) {
+      CalculateJoint();
+      NoteCalculated();
+    }
+    UpdateAfterCalculation();
+    return;
+  }
+  CalculateJoint();
+  NoteCalculated();
   if (!AbortFlag) InputModified = 1;
   GraphClear();
   // A proposal that leaves the joint fatal shows its messages, as every
@@ -322,6 +369,7 @@ void Thh::mi_edittemperaturClick() {
     InputModified = 1;
   }
   CalculateJoint();
+  NoteCalculated();
   UpdateAfterCalculation();
 }
 
@@ -330,8 +378,10 @@ void Thh::mi_editexzKraftangriffClick() {
   InputForceIntroduction();
   if (!AbortFlag) InputModified = 1;
   CalculateJoint();
+  NoteCalculated();
   AbortFlag = 0;
   RunDiagramCommand(3, kCadScreen);
+  SetScreenPictureName("load-extension diagram");
 }
 
 void Thh::mi_editflanschClick() {

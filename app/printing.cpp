@@ -5,7 +5,9 @@
 #include "app/drawing_commands.h"
 #include "app/forms/printconf_form.h"
 #include "app/main_window.h"
+#include "calc/joint_records.h"
 #include "calc/report.h"
+#include "framework/display_list.h"
 #include "framework/error_explanations.h"
 #include "framework/forms/printmac_form.h"
 #include "framework/globals.h"
@@ -24,11 +26,37 @@ void ShowPrintConfiguration(bool printerSetupMode) {
 }
 
 namespace {
-std::string g_screenPicture = "picture";
+// The picture last drawn on the screen, with the display list's clear count
+// after its drawing: once the list is cleared again it shows something else.
+std::string g_screenPicture;
+std::size_t g_screenPictureClears = 0;
+const std::string kAnyPicture = "picture";
+
+std::size_t DisplayClears() { return DisplayList ? DisplayList->ClearCount() : 0; }
 }  // namespace
 
-void SetScreenPictureName(const std::string& name) { g_screenPicture = name.empty() ? "picture" : name; }
-const std::string& ScreenPictureName() { return g_screenPicture; }
+void SetScreenPictureName(const std::string& name) {
+  g_screenPicture = name;
+  g_screenPictureClears = DisplayClears();
+}
+
+const std::string& ScreenPictureName() {
+  if (g_screenPicture.empty() || g_screenPictureClears != DisplayClears()) return kAnyPicture;
+  return g_screenPicture;
+}
+
+std::string CurrentViewName() {
+  if (HelpLevel == 0) return {};
+  if (CalcFatalFlag) return "messages";
+  if (Klemmstuecke.nPlates < 1 || Schraube.nSections < 1) return {};
+  switch (CurrentViewCode) {
+    case 2: return "diagrams";
+    case 3: return "table drawing";
+    case 4: return "load-extension diagram";
+    case 5: return "drawing";
+    default: return "quick";
+  }
+}
 
 void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture, bool fileChosen) {
   if (setupPage) SetupPrinterPage(PrintMode);
@@ -113,7 +141,7 @@ void RunPrintMacro(Thh& window) {
   // page of its own; a printer prints each as a job of its own. Nothing asks
   // for the printer or the file again.
   const bool pdf = !platform::PrinterChoice().outputFile.empty();
-  if (pdf && !confirmed) ConfirmPdfOverwrite();
+  if (pdf) ConfirmPdfOverwrite(confirmed);
   if (AbortFlag) return;
   BeginPrintRun(pdf);
   for (int k = 1; k <= 13; ++k) {

@@ -15,7 +15,10 @@ void RunPrintMacro(Thh& window);
 // file asks for the file, proposing one named after the project and picture,
 // unless `fileChosen`: the user has just chosen the printer choice's file.
 void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture, bool fileChosen = false);
-// The name of the picture last drawn on the screen by a View command, for
-// the PDF file of its print ("picture" when none was).
+// The name of the picture just drawn on the screen, for the PDF file of its
+// print: "picture" when the screen was cleared or drawn anew since.
 void SetScreenPictureName(const std::string& name);
 const std::string& ScreenPictureName();
+// The name of what the current view shows after a calculation (the
+// calculation's messages when it stopped); empty when it shows nothing.
+std::string CurrentViewName();

@@ -182,6 +182,9 @@ namespace {
 void RunCalculation() {
   ClearCalcMessages();
   CalcFatalFlag = 0;
+  // The tightening values used are this run's or none: a run that stops
+  // before the tightening step leaves no value of an earlier one.
+  TighteningUsed = TIGHTENINGUSEDTYPE{};
   CalcRun run;
   // Counts from a damaged project never reach beyond the arrays.
   run.nSections = std::min<int>(Schraube.nSections, kMaxBoltSections);

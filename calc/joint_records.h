@@ -290,6 +290,14 @@ struct TIGHTENINGUSEDTYPE {
   Extended MAmin = 0, TorqueScatter = 0, FMminGiven = 0;
 };
 extern TIGHTENINGUSEDTYPE TighteningUsed;
+// The tightening values to show: those the last run used, or the project's
+// own (Last) when that run stopped before its tightening step, which every
+// run starts from a cleared record.
+inline TIGHTENINGUSEDTYPE TighteningShown() {
+  const TIGHTENINGUSEDTYPE& t = TighteningUsed;
+  if (t.MAmin != 0 || t.TorqueScatter != 0 || t.FMminGiven != 0) return t;
+  return {Last.MAmin, Last.TorqueScatter, Last.FMminGiven};
+}
 
 // Display names of the joint's codes.
 extern const std::array<ShortString<50>, 9> HeadKindNames;        // 1..8 by HeadType

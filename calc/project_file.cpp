@@ -68,6 +68,35 @@ struct FileWriter {
   void EndMark() { WriteTextLine(kEndMark); }
 };
 
+// Collects the fields in file order into one text, without the change
+// history and the document list, which no result depends on.
+struct InputCollector {
+  static constexpr bool reading = false;
+  std::string text;
+  void Line(std::string_view s) {
+    text.append(s);
+    text += '\n';
+  }
+  void Lit(std::string_view s) { Line(s); }
+  void I(Word& n) { Line(std::to_string(n)); }
+  void I(std::int32_t& n) { Line(std::to_string(n)); }
+  void F(Extended& x) { Line(FileFloatText(x)); }
+  void ZeroLine() { Line("0"); }
+  void T(std::string& s) { Line(s); }
+  template <std::size_t N>
+  void T(ShortString<N>& s) { Line(s.view()); }
+  void C(Byte& b) { Line(b ? "1" : "0"); }
+  void Count(Word& n, int max) { Line(std::to_string(std::min<int>(n, max))); }
+  void ChangesSection() {}
+  void DocumentsSection() {}
+  bool Optional(std::string_view keyword) {
+    Line(keyword);
+    return true;
+  }
+  void LayoutEnd() {}
+  void EndMark() {}
+};
+
 // Reads the fields in file order. Once the file has ended or a fault was
 // found every further field is left as it is. A file may end only where an
 // older layout ended (after the document list, after the unnamed tail, after
@@ -535,6 +564,12 @@ void WriteCalcFile(std::string_view fileName) {
   ProjectFields(out);
   TextFileVar.Close();  // a failed write is reported there and sets AbortFlag
   RestoreCursor();
+}
+
+std::string ProjectInputText() {
+  InputCollector inputs;
+  ProjectFields(inputs);
+  return inputs.text;
 }
 
 namespace {

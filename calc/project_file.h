@@ -18,6 +18,11 @@
 // existing file as it was and sets AbortFlag.
 void WriteCalcFile(std::string_view fileName);
 
+// The joint's inputs as one text, field by field as a project file stores
+// them (without the change history and the document list): two texts are
+// equal exactly when the joint's stored inputs are. Changes nothing.
+std::string ProjectInputText();
+
 // Reads a project file: a full path, a bare stem (taken in CurrentDir with
 // the project extension) or an empty name (open dialog). Loads the joint,
 // sets CurrentDir, CurrentFileName and CurrentFileExt, refreshes the table rows and

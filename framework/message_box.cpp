@@ -221,21 +221,17 @@ void ConfirmOverwrite(std::string_view nameView) {
   // The file must be writable, and its folder too (the new file is written
   // beside it under a temporary name and renamed into place).
   bool ok = !name.empty() && !fs::is_directory(name, ec);
-  fs::path path(name);
   if (ok && exists) {
     std::ofstream probe(name, std::ios::binary | std::ios::app);
     ok = static_cast<bool>(probe);
   }
   if (ok) {
-    fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    fs::path test = dir / (path.filename().string() + ".$wr$");
-    for (int i = 0; fs::exists(test, ec) && i < 100; ++i)
-      test = dir / (path.filename().string() + ".$wr" + std::to_string(i) + "$");
-    {
-      std::ofstream probe(test, std::ios::binary);
-      ok = static_cast<bool>(probe);
-    }
-    if (ok) fs::remove(test, ec);
+    // The folder test makes a file of the program's own beside the file, as
+    // the save will (a new name, made exclusively, never through a link), so
+    // that no file of the user's is touched.
+    const std::string test = TemporaryNameBeside(name);
+    ok = !test.empty();
+    if (ok) DiscardTemporaryFile(test);
   }
   if (!ok) {
     ShowTraceMessage("invalid file name \"" + name + "\" !");

@@ -17,9 +17,11 @@ bool g_inPrintRun = false;
 bool g_oneDocument = false;   // the run's print-outs share one document
 
 // Lower-case letters and digits; every other run of characters one "-".
+// A menu caption's "&" marks its access key, no word break.
 std::string FileNamePart(std::string_view text) {
   std::string out;
   for (unsigned char c : text) {
+    if (c == '&') continue;
     if (std::isalnum(c)) {
       out += static_cast<char>(std::tolower(c));
     } else if (!out.empty() && out.back() != '-') {
@@ -136,11 +138,11 @@ void ChoosePdfFileForJob(std::string_view picture) {
   if (!AbortFlag) g_lastPdfFolder = ExtractDirPart(chosen);
 }
 
-void ConfirmPdfOverwrite() {
+void ConfirmPdfOverwrite(bool dialogAsked) {
   const std::string file = platform::PrinterChoice().outputFile;
   if (file.empty()) return;
   const Byte confirm = ConfirmOverwriteOn;
-  ConfirmOverwriteOn = 1;
+  ConfirmOverwriteOn = dialogAsked ? 0 : 1;
   ConfirmOverwrite(file);
   ConfirmOverwriteOn = confirm;
 }

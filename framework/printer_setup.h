@@ -46,5 +46,8 @@ std::string ProposedPdfFileName(std::string_view picture);
 // replaced. Sets AbortFlag when the user declines; asks nothing for a printer
 // nor during a print run.
 void ChoosePdfFileForJob(std::string_view picture);
-// For a job whose file the print dialog named: asks before it is replaced.
-void ConfirmPdfOverwrite();
+// For a job whose file the print dialog named: refuses a FIFO, device or
+// folder by name and a file that cannot be written, and asks before a file
+// is replaced unless dialogAsked (the print dialog has asked already). Sets
+// AbortFlag when refused or declined.
+void ConfirmPdfOverwrite(bool dialogAsked = false);

@@ -78,7 +78,7 @@ void PrintTextFile(std::string_view FileName) {
     const bool confirmed = choice.fileConfirmed;
     choice.fileConfirmed = false;
     platform::SetPrinterChoice(choice);
-    if (!confirmed) ConfirmPdfOverwrite();
+    ConfirmPdfOverwrite(confirmed);
     if (AbortFlag) return;
   }
 

@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -28,6 +29,7 @@
 #include <optional>
 
 #include "platform/dialog_answers.h"
+#include "platform/file_replace.h"
 #include "platform/qt_text.h"
 
 namespace platform {
@@ -231,13 +233,49 @@ bool UserFont(FontChoice& font) {
   return true;
 }
 
+// The print dialog opens the file it prints into for appending before it
+// asks to replace it, which waits for a reader on a FIFO and would write
+// into a device: a name that stands for anything but a regular file is
+// refused first, by name, and the dialog stays open.
+class FileCheckingPrintDialog : public QPrintDialog {
+ public:
+  FileCheckingPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
+    // The dialog's own check runs on its button box's accepted signal: ours
+    // goes first, and hands on to it only a name it may open.
+    for (QDialogButtonBox* buttons : findChildren<QDialogButtonBox*>()) {
+      if (!QObject::disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr)) continue;
+      connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (FileRefused()) return;
+        if (!QMetaObject::invokeMethod(this, "_q_checkFields")) QPrintDialog::accept();
+      });
+    }
+  }
+  void accept() override {
+    if (!FileRefused()) QPrintDialog::accept();
+  }
+
+ private:
+  bool FileRefused() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>(QStringLiteral("filename"))) {
+      if (!edit->isEnabled() || edit->text().isEmpty()) continue;  // printing on a printer
+      if (!ReplaceableTarget(PathFromQString(edit->text()))) {
+        QMessageBox::warning(this, windowTitle(),
+                             edit->text() + QStringLiteral(" is not a regular file (a FIFO, device or folder).\n"
+                                                           "Please choose a different file name."));
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
 bool UserPrint(PrintChoice& print) {
   QPrinter printer;
   if (!print.printerName.empty()) printer.setPrinterName(QStringFromDisplay(print.printerName));
   if (!print.outputFile.empty()) printer.setOutputFileName(QStringFromPath(print.outputFile));
   printer.setCopyCount(print.copies > 0 ? print.copies : 1);
   printer.setPageOrientation(print.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-  QPrintDialog dlg(&printer, ParentWindow());
+  FileCheckingPrintDialog dlg(&printer, ParentWindow());
   if (dlg.exec() != QDialog::Accepted) return false;
   print.printerName = DisplayFromQString(printer.printerName());
   print.outputFile = PathFromQString(printer.outputFileName());

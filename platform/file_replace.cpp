@@ -175,6 +175,12 @@ std::string ReplacementTarget(const std::string& path) {
   return path;
 }
 
+bool ReplaceableTarget(const std::string& path) {
+  struct stat st {};
+  if (::lstat(ReplacementTarget(path).c_str(), &st) != 0) return errno == ENOENT;
+  return S_ISREG(st.st_mode);
+}
+
 std::string CreateTemporaryBeside(const std::string& target) {
   const std::string resolved = ReplacementTarget(target);
   const std::string stem = TemporaryStem(resolved);

@@ -21,6 +21,11 @@ enum class ReplaceSync { Durable, Derived };
 // replaces the file it points to and keeps the link.
 std::string ReplacementTarget(const std::string& path);
 
+// True when a replacement may go to that name: ReplacementTarget(path) is
+// not there yet or is a regular file (never a FIFO, device or folder).
+// Opens nothing.
+bool ReplaceableTarget(const std::string& path);
+
 // Creates an empty file with a name of its own in the folder of
 // ReplacementTarget(target), "<name>.~bq4XXXXXX" (mkstemp; the name cut short
 // where the target's name with that tail would pass the file system's limit

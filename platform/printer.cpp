@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/file_replace.h"
 #include "platform/oem_text.h"
 #include "platform/printer_qt.h"
 #include "platform/qt_text.h"
@@ -115,19 +116,26 @@ bool BeginPrinterDocument(const std::string& title) {
   if (s.painter) EndPrinterDocument();
   QPrinter& p = Printer();
   p.setDocName(QStringFromDisplay(title));
-  // A PDF is written beside its file under another name and renamed into
-  // place when complete, so a failed job leaves the old file as it was.
+  // A PDF is written beside its file into a temporary of the program's own
+  // and renamed into place when complete, so a failed job leaves the old
+  // file as it was. Only a regular file is replaced: a FIFO, device or
+  // folder of that name is refused before anything is opened.
   s.pdfTarget.clear();
   s.pdfPartial.clear();
   if (p.outputFormat() == QPrinter::PdfFormat && !p.outputFileName().isEmpty()) {
+    const std::string target = PathFromQString(p.outputFileName());
+    const std::string partial = ReplaceableTarget(target) ? CreateTemporaryBeside(target) : std::string();
+    if (partial.empty()) {
+      s.printer.reset();
+      return false;
+    }
     s.pdfTarget = p.outputFileName();
-    const QFileInfo target(s.pdfTarget);
-    s.pdfPartial = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".$pr$");
+    s.pdfPartial = QStringFromPath(partial);
     p.setOutputFileName(s.pdfPartial);
   }
   auto painter = std::make_unique<QPainter>();
   if (!painter->begin(&p)) {
-    if (!s.pdfPartial.isEmpty()) QFile::remove(s.pdfPartial);
+    if (!s.pdfPartial.isEmpty()) DiscardTemporary(PathFromQString(s.pdfPartial));
     s.printer.reset();  // a failed start must not block the next job
     return false;
   }
@@ -151,11 +159,12 @@ bool EndPrinterDocument() {
   s.painter.reset();
   bool printed = ok && s.printer && s.printer->printerState() != QPrinter::Error;
   if (!s.pdfPartial.isEmpty()) {
-    if (printed) {
-      printed = std::rename(QFile::encodeName(s.pdfPartial).constData(),
-                            QFile::encodeName(s.pdfTarget).constData()) == 0;
-    }
-    if (!printed) QFile::remove(s.pdfPartial);
+    const std::string partial = PathFromQString(s.pdfPartial);
+    const std::string target = PathFromQString(s.pdfTarget);
+    // What came to stand at the name while the job ran is looked at again.
+    printed = printed && ReplaceableTarget(target) &&
+              CommitTemporary(partial, target, ReplaceSync::Derived);
+    if (!printed) DiscardTemporary(partial);
     if (s.printer) s.printer->setOutputFileName(s.pdfTarget);
     s.pdfPartial.clear();
   }

@@ -1,11 +1,15 @@
 #include "app/forms/preview_form.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "app/file_table.h"
@@ -54,6 +58,22 @@ TForm_preview::TForm_preview(QWidget* parent) : QDialog(parent) {
   connect(StringGrid1, &QTableWidget::cellClicked, this,
           [this](int row, int column) { StringGrid1SelectCell(column, row + 1); });
   layout->addWidget(StringGrid1);
+
+  auto* buttons = new QHBoxLayout;
+  auto button = [&](QPushButton*& b, const char* name, const std::string& caption, void (TForm_preview::*click)()) {
+    b = new QPushButton(platform::QStringFromDisplay(caption), this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, click);
+    buttons->addWidget(b);
+  };
+  button(Button_help, "Button_help", MenuCaptions[kCaptionHelp], &TForm_preview::mi_HelpHelpClick);
+  button(Button_hilfebild, "Button_hilfebild", MenuCaptions[kCaptionAuxiliaryImages],
+         &TForm_preview::Button_hilfebildClick);
+  buttons->addStretch(1);
+  button(Button_ok, "Button_ok", "OK", &TForm_preview::Button_okClick);
+  button(Button_cancel, "Button_cancel", "Cancel", &TForm_preview::mi_fileExitClick);
+  layout->addLayout(buttons);
   resize(900, 500);
   ScaleCenterForm(*this);
   setWindowTitle(platform::QStringFromDisplay(ProgShortName + "  ") + platform::QStringFromPath(CurrentDir));
@@ -65,7 +85,8 @@ void TForm_preview::SetHeaders(const std::vector<std::string>& headers) {
   rows_[0] = headers;
   Refill();
   StringGrid1->setColumnWidth(0, 150);
-  StringGrid1->setColumnWidth(1, 64);
+  // Wide enough for a whole "yyyy/mm/dd" in the grid's font.
+  StringGrid1->setColumnWidth(1, std::max(64, StringGrid1->fontMetrics().horizontalAdvance("0000/00/00  ") + 8));
   if (StringGrid1->columnCount() > 7) StringGrid1->setColumnWidth(7, 120);
 }
 
@@ -108,6 +129,11 @@ void TForm_preview::SortByColumn(int column) {
   sorted[0] = rows_[0];
   for (int r = 1; r <= n; ++r) sorted[static_cast<std::size_t>(r)] = rows_[static_cast<std::size_t>(index[static_cast<std::size_t>(r)])];
   rows_ = std::move(sorted);
+  for (int r = 1; r <= n; ++r)
+    if (selectedRow_ > 0 && index[static_cast<std::size_t>(r)] == selectedRow_) {
+      selectedRow_ = r;
+      break;
+    }
   Refill();
 }
 
@@ -137,6 +163,15 @@ void TForm_preview::mi_HelpHelpClick() {
   ShowHelpText(3400, "", 1);
   AbortFlag = 0;
 }
+
+void TForm_preview::Button_hilfebildClick() {
+  AuxGraphicsManager();
+  raise();
+  activateWindow();
+  AbortFlag = 0;
+}
+
+void TForm_preview::Button_okClick() { reject(); }
 
 void TForm_preview::reject() {
   AbortFlag = 1;

@@ -245,7 +245,7 @@ void TForm_printconf::Button_printerClick() {
     platform::SetPrinterChoice(choice);
     fileChosen_ = !choice.outputFile.empty();
     AbortFlag = 0;
-    if (fileChosen_ && !confirmed) ConfirmPdfOverwrite();
+    if (fileChosen_) ConfirmPdfOverwrite(confirmed);
     if (AbortFlag) fileChosen_ = false;  // not to be replaced: the print asks again
     AbortFlag = 0;
   }

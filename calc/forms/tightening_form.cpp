@@ -311,16 +311,18 @@ void TForm_bq4anzi::Recalc() {
     default: break;
   }
   // The labels show the minimum preload and torque the run used, which a
-  // given quantity that left no tightening factor does not change.
+  // given quantity that left no tightening factor does not change; a run
+  // that stopped before them shows the project's own.
+  const TIGHTENINGUSEDTYPE used = TighteningShown();
   Label_fmnom2->setText(
-      Disp("FM = " + MeanPercentText(ForceToDisplay(TighteningUsed.FMminGiven), ForceToDisplay(Last.FM))));
-  if (Last.MA < TighteningUsed.MAmin) {
+      Disp("FM = " + MeanPercentText(ForceToDisplay(used.FMminGiven), ForceToDisplay(Last.FM))));
+  if (Last.MA < used.MAmin) {
     Label_mamin2->setText(Disp("MA min > MA !"));
   } else if (FloatEqual(Last.MAmean, 0)) {
     Label_mamin2->setText(Disp("MA ave = 0 !"));
   } else {
     Label_mamin2->setText(Disp("MA = " + MomentToText(Last.MAmean) + " " + MomentUnitText() + PlusMinusText() +
-                               FloatToTextFix(1, (Last.MAmean - TighteningUsed.MAmin) / Last.MAmean * 100) + " %"));
+                               FloatToTextFix(1, (Last.MAmean - used.MAmin) / Last.MAmean * 100) + " %"));
   }
   const Extended alpha = Montage.alphaA != 0 ? Montage.theta / Montage.alphaA : 0;
   Label_alpha2->setText(Disp("alpha = " + MeanPercentText(alpha, Montage.theta)));

@@ -2,6 +2,7 @@
 
 #include "app/file_table.h"
 
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <fstream>
@@ -12,6 +13,9 @@
 #include "calc/project_file.h"
 #include "framework/file_utils.h"
 #include "framework/message_box.h"
+#include "framework/text_utils.h"
+#include "framework/units.h"
+#include "calc/joint_records.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -113,6 +117,69 @@ TEST_F(FileTableTest, ListsEveryProjectAndOpensThePickedOne) {
   OpenFileTableRow(main, named);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_TRUE(main.windowTitle().endsWith(QString::fromUtf8("Gr\u00f6\u00dfe \u00fc.bq4")));
+}
+
+// Only the files' own numbers: a folder named like a project gets no row, a
+// file that cannot be read is marked and shows no numbers of the joint read
+// before it, and a joint whose calculation stopped before its tightening
+// step shows the project's MA,min and no results.
+TEST_F(FileTableTest, RowsShowOnlyNumbersOfTheirOwnFile) {
+  Thh main;
+  CurrentDir = dir_ + "/";
+  ReadCalcFile(Sample("hot.bq4"));
+  ASSERT_EQ(AbortFlag, 0);
+  Montage.GivenQuantity = 2;  // MA given, all of it taken by the prevailing torque
+  Last.MA = 50;
+  Last.MApre = 100;
+  Last.MAmin = 40;
+  WriteCalcFile(dir_ + "/stop.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  std::ofstream(dir_ + "/leer.bq4").flush();  // empty
+  std::filesystem::create_directory(dir_ + "/ordner.bq4");
+
+  TForm_preview form;
+  FillFileTable(main, form);
+  ASSERT_EQ(form.RowCount(), 4);
+  EXPECT_EQ(form.CellText(0, 1), "hot.bq4");
+  EXPECT_NE(form.CellText(26, 1), "");
+  EXPECT_EQ(form.CellText(0, 2), "leer.bq4");
+  EXPECT_EQ(form.CellText(1, 2).size(), 10u);
+  EXPECT_EQ(form.CellText(3, 2), kFileNotRead);
+  for (int c = 4; c < kFileTableColumns; ++c) EXPECT_EQ(form.CellText(c, 2), "") << "column " << c;
+  EXPECT_EQ(form.CellText(0, 3), "stop.bq4");
+  EXPECT_EQ(form.CellText(17, 3), TrimRightText(MomentToText(40)).substr(MomentToText(40).find_first_not_of(' ')));
+  EXPECT_EQ(form.CellText(26, 3), kCalculationStopped);
+  for (int c : {15, 18, 19, 27, 28, 29, 30}) EXPECT_EQ(form.CellText(c, 3), "") << "column " << c;
+}
+
+// The form's buttons; a row picked once is not picked again when the table
+// shows again, and it stays picked with its file when the rows are sorted.
+TEST_F(FileTableTest, APickedRowStaysPickedAndTheButtonsLeaveOrHelp) {
+  TForm_preview form;
+  form.SetHeaders(FileTableHeaders());
+  for (const char* name : {"b.bq4", "a.bq4", "c.bq4"}) {
+    std::vector<std::string> row(kFileTableColumns, "");
+    row[0] = name;
+    row[1] = "2026/12/08";
+    form.AddRow(row);
+  }
+  EXPECT_GE(form.StringGrid1->columnWidth(1),
+            form.StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("2026/12/08")));
+  for (QPushButton* b : {form.Button_help, form.Button_hilfebild, form.Button_ok, form.Button_cancel})
+    EXPECT_FALSE(b->text().isEmpty()) << b->objectName().toStdString();
+  form.StringGrid1SelectCell(0, 1);
+  ASSERT_EQ(form.SelectedRow(), 1);
+  AbortFlag = 1;
+  form.StringGrid1SelectCell(2, 1);  // the same row again: nothing
+  EXPECT_EQ(AbortFlag, 1);
+  form.SortByColumn(0);
+  EXPECT_EQ(form.CellText(0, form.SelectedRow()), "b.bq4");
+  AbortFlag = 0;
+  form.Button_okClick();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  form.Button_cancel->click();
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <set>
 
 #include "app/menu_texts.h"
+#include "app/printing.h"
+#include "calc/calculation.h"
 #include "app/project_files.h"
 #include "../comma_locale.h"
 #include "../framework/output_test_support.h"
@@ -192,10 +194,53 @@ TEST_F(MainWindowTest, TitleTypedIntoANewProjectIsKeptOrAskedForWhenALaterStepIs
   EXPECT_EQ(InputModified, 0);
 }
 
+// Nothing the window shows is a result of other inputs: inputs changed
+// without a calculation are calculated before the next command shows them,
+// and a cancelled File > New or edit shows the joint as calculated, not a
+// cleared screen or the page of an earlier calculation.
+TEST_F(MainWindowTest, ResultsAlwaysBelongToTheInputsInMemory) {
+  Sample("null.bq4");
+  Thh main;
+  const Extended before = Last.FSAmax;
+  ASSERT_GT(before, 0);
+  Last.FAmax *= 2;  // an input changed by no command of the window
+  main.Item("mi_viewQuick")->trigger();
+  const Extended shown = Last.FSAmax;
+  EXPECT_NE(shown, before);
+  CalculateJoint();
+  EXPECT_EQ(Last.FSAmax, shown);
+
+  InputModified = 0;
+  Answered(
+      [&](auto& s) {
+        s.Ok();
+        s.Cancel();
+      },
+      [&] { main.mi_fileNewClick(); });
+  EXPECT_FALSE(DisplayList->empty());
+
+  GraphClear();
+  Answered([&](auto& s) { s.Cancel(); }, [&] { main.mi_editreibungClick(); });
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(DisplayList->empty());
+  EXPECT_EQ(ScreenPictureName(), "quick");
+
+  // A PDF of the screen is named after what the screen shows: the view a
+  // file opens with, also after the file is saved under another name.
+  main.Item("mi_viewfmmadiagramm")->trigger();
+  EXPECT_EQ(ScreenPictureName(), "FM-MA-D&iagram");
+  const std::string hot = Sample("hot.bq4");
+  Answered([&](auto& s) { s.File(hot); }, [&] { main.mi_fileOpenClick(); });
+  EXPECT_EQ(ScreenPictureName(), "quick");
+  Answered([&](auto& s) { s.File(dir_ + "/copy.bq4"); }, [&] { main.mi_FileSaveAsClick(); });
+  EXPECT_EQ(ScreenPictureName(), "quick");
+  EXPECT_EQ(ProposedPdfFileName(ScreenPictureName()), dir_ + "/copy-quick.pdf");
+}
+
 // Settings sets the window's colour and leaves its place alone (the form
 // itself sets the drawing area's size);
-// Pre-Dimensioning calculates only an accepted proposal and clears the screen
-// either way.
+// Pre-Dimensioning cancelled with nothing chosen calculates nothing and shows
+// the joint's current view, never a cleared screen.
 TEST_F(MainWindowTest, SettingsAndPreDimensioningDoWhatTheirItemsSay) {
   Sample("null.bq4");
   Thh main;
@@ -212,7 +257,7 @@ TEST_F(MainWindowTest, SettingsAndPreDimensioningDoWhatTheirItemsSay) {
   Answered([&](auto& s) { s.Cancel(); }, [&] { main.mi_editvorauslegungClick(); });
   EXPECT_EQ(InputModified, 0);
   EXPECT_EQ(CalcMessages.count, 1);  // no calculation after Cancel
-  EXPECT_TRUE(DisplayList->empty());
+  EXPECT_FALSE(DisplayList->empty());
 }
 
 TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "../framework/output_test_support.h"
+#include "calc/calculation.h"
 #include "calc/designation.h"
 #include "calc/init.h"
 #include "dbf/init.h"
@@ -273,6 +274,36 @@ TEST_F(ProjectFileTest, WriteReadWriteIsByteForByteTheSameAndInputsThatTheOlderL
   EXPECT_EQ(DrawingTexts[1].y, 20.25L);
   EXPECT_EQ(DrawingName2.str(), "second line");
   EXPECT_EQ(Documents[2].DocFile.str(), "/tmp/spec.odt");
+}
+
+// The input text names every stored input and nothing a calculation writes:
+// the same after a second calculation of every sample, another after an
+// input changed. A run that stops before its tightening step leaves no
+// tightening values of the run before it; the project's own are shown.
+TEST_F(ProjectFileTest, InputTextAndTighteningValuesBelongToTheJointInMemory) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(BQ4_SOURCE_DIR) + "/data/samples")) {
+    if (entry.path().extension() != ".bq4") continue;
+    ReadCalcFile(entry.path().string());
+    ASSERT_EQ(AbortFlag, 0) << entry.path();
+    const std::string inputs = ProjectInputText();
+    CalculateJoint();
+    EXPECT_EQ(ProjectInputText(), inputs) << entry.path();
+    Last.FAmax += 1;
+    EXPECT_NE(ProjectInputText(), inputs) << entry.path();
+  }
+  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/hot.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  ASSERT_NE(TighteningUsed.MAmin, 0);
+  Montage.GivenQuantity = 2;
+  Last.MA = 50;
+  Last.MApre = 100;
+  Last.MAmin = 40;
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_EQ(TighteningUsed.MAmin, 0);
+  EXPECT_EQ(TighteningShown().MAmin, 40);
 }
 
 TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {

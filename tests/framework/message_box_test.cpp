@@ -213,6 +213,36 @@ TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAFifoOrDeviceWithoutOpeningIt) {
   EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+// The folder test writes a file of the program's own: a user's files named
+// like the test files of old stay as they are, and a dangling link of such
+// a name is not followed.
+TEST_F(MessageBoxTest, ConfirmOverwriteTestsTheFolderWithoutTouchingAFileOfTheUsers) {
+  const std::string target = dir + "/x.txt";
+  std::ofstream(target) << "mine";
+  std::ofstream(target + ".$wr$") << "user 0";
+  for (int i = 0; i < 99; ++i) std::ofstream(target + ".$wr" + std::to_string(i) + "$") << "user";
+  std::ofstream(target + ".$wr99$") << "user 99";
+  fs::create_symlink(dir + "/elsewhere.txt", dir + "/y.txt.$wr$");
+  ConfirmOverwriteOn = 0;
+  AbortFlag = 0;
+  ConfirmOverwrite(target);
+  EXPECT_EQ(AbortFlag, 0);
+  ConfirmOverwrite(dir + "/y.txt");
+  EXPECT_EQ(AbortFlag, 0);
+  auto text = [](const std::string& f) {
+    std::ifstream in(f);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  EXPECT_EQ(text(target + ".$wr99$"), "user 99");
+  EXPECT_EQ(text(target + ".$wr$"), "user 0");
+  EXPECT_EQ(text(target), "mine");
+  EXPECT_FALSE(fs::exists(dir + "/elsewhere.txt"));
+  EXPECT_TRUE(fs::is_symlink(dir + "/y.txt.$wr$"));
+  std::size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir)) files += e.path().string().find(".~bq4") == std::string::npos;
+  EXPECT_EQ(files, 103u);  // x.txt, its 101 namesakes and the link: no test file left
+}
+
 TEST_F(MessageBoxTest, RewriteRetryGivesUpAfterItsAttempts) {
   platform::DialogScript script;
   for (int i = 0; i < kRewriteAttempts; ++i) script.Ok().Expect("remove write protect !");

@@ -4,10 +4,17 @@
 
 #include <QCheckBox>
 
+#include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "framework/forms/printmac_form.h"
 #include "framework/globals.h"
 #include "framework/graph_transform.h"
 #include "framework/init.h"
+#include "framework/message_box.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 #include "platform/printer.h"
@@ -74,4 +81,51 @@ TEST_F(PrinterSetupTest, PrintMacroOkWritesTheFourteenBitsBackAndCancelKeepsThem
   cancelled.Button_cancelClick();
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(PrintMacroSelection, 0x15);
+}
+
+// A PDF file named in the print dialog, which asked before replacing it, is
+// still refused when it is a FIFO, device or folder, before anything opens it.
+TEST_F(PrinterSetupTest, APdfFileTheDialogConfirmedIsRefusedWhenItIsNoRegularFile) {
+  const std::string dir = platform::ProcessTempDir() + "/pdf-targets";
+  std::filesystem::create_directories(dir);
+  const std::string fifo = dir + "/pipe.pdf";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::filesystem::create_directories(dir + "/folder.pdf");
+  platform::DialogScript script;
+  for (const std::string& name : {fifo, dir + "/folder.pdf", std::string("/dev/null")}) {
+    SCOPED_TRACE(name);
+    platform::PrintChoice choice;
+    choice.outputFile = name;
+    platform::SetPrinterChoice(choice);
+    AbortFlag = 0;
+    script.Ok().Expect("not a regular file");
+    ConfirmPdfOverwrite(true);
+    EXPECT_EQ(AbortFlag, 1);
+    // The printer itself opens nothing there either.
+    EXPECT_FALSE(platform::BeginPrinterDocument("refused"));
+  }
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "/folder.pdf"));
+  // A regular file the dialog confirmed is replaced without a second question.
+  const std::string pdf = dir + "/old.pdf";
+  std::ofstream(pdf) << "old";
+  platform::PrintChoice choice;
+  choice.outputFile = pdf;
+  platform::SetPrinterChoice(choice);
+  AbortFlag = 0;
+  ConfirmPdfOverwrite(true);
+  EXPECT_EQ(AbortFlag, 0);
+  ASSERT_TRUE(platform::BeginPrinterDocument("replaces"));
+  EXPECT_TRUE(platform::EndPrinterDocument());
+  EXPECT_GT(std::filesystem::file_size(pdf), 100u);
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++files;
+  EXPECT_EQ(files, 3u);  // no temporary left beside them
+}
+
+// A menu caption's access key mark is no word break of the proposed name.
+TEST_F(PrinterSetupTest, TheProposedPdfNameDropsTheAccessKeyMark) {
+  EXPECT_NE(ProposedPdfFileName("FM-MA-D&iagram").find("-fm-ma-diagram.pdf"), std::string::npos);
 }
