@@ -700,8 +700,8 @@ bool TTzDataSet::ParseFieldLine(const std::string& line, bool memoAsNumber, Fiel
   out = FieldLine{};
   out.name = TzUpperCase(parts[0]).substr(0, 10);
   out.givenType = TzUpperCase(parts[1]);
-  out.givenLength = ValLong(parts[2]);
-  out.givenDecimals = ValLong(parts[3]);
+  out.givenLength = StoredLong(parts[2]);
+  out.givenDecimals = StoredLong(parts[3]);
   char type = out.givenType.empty() ? 'C' : out.givenType[0];
   int length = out.givenLength;
   int decimals = out.givenDecimals;
