@@ -280,7 +280,7 @@ bool TTzFileDataSet::OpenIndexes() {
     std::size_t c1 = text.find(',');
     std::size_t c2 = c1 == std::string::npos ? std::string::npos : text.find(',', c1 + 1);
     if (c2 == std::string::npos) continue;
-    lines.push_back({ValLong(AllTrim(text.substr(0, c1))), AllTrim(text.substr(c1 + 1, c2 - c1 - 1)),
+    lines.push_back({StoredLong(AllTrim(text.substr(0, c1))), AllTrim(text.substr(c1 + 1, c2 - c1 - 1)),
                      AllTrim(text.substr(c2 + 1)).substr(0, 100), text});
   }
   auto fail = [&](const std::string& text) {

@@ -338,7 +338,7 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
       break;
     case 'N':
       if (st == 'N') SetFieldValue(dn, df.decimals > 0 ? value : std::trunc(value));
-      else if (st == 'C') SetFieldValue(dn, df.decimals > 0 ? ValReal(text) : std::trunc(ValReal(text)));
+      else if (st == 'C') SetFieldValue(dn, df.decimals > 0 ? StoredReal(text) : std::trunc(StoredReal(text)));
       break;
     case 'L': SetFieldLogical(dn, st == 'L' && flag); break;
     case 'M':

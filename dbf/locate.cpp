@@ -135,7 +135,7 @@ bool MemoContains(const std::string& text, const std::string& block) {
   }
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa || wa->isVirtual) return false;
-  std::int32_t b = ValLong(AllTrim(block));
+  std::int32_t b = StoredLong(AllTrim(block));
   if (b < 1) return false;
   std::string memo;
   {
@@ -288,7 +288,7 @@ bool LocateValue(const std::string& spec, const TLocateValue& value, bool noCase
   auto asNumber = [&value]() -> long double {
     if (value.kind == TLocateValue::Kind::Number) return value.number;
     if (value.kind == TLocateValue::Kind::Logical) return value.logical ? 1 : 0;
-    return ValReal(value.text);
+    return StoredReal(value.text);
   };
   switch (fe.type) {
     case 'C':

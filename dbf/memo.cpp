@@ -352,7 +352,7 @@ int WritePackedFiles(TDbfWorkArea& wa, TMemoState& m, TMemoState& out, const std
       const TDbfFieldEntry& f = wa.fields[fi];
       if (f.type != 'M') continue;
       char* field = table.data() + at + f.offset;
-      std::int32_t block = ValLong(AllTrim(std::string(field, f.length)));
+      std::int32_t block = StoredLong(AllTrim(std::string(field, f.length)));
       if (block == 0) continue;
       std::string data;
       GroupInfo g;

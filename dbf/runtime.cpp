@@ -365,7 +365,9 @@ bool RemoveKeyword(std::string_view keyword, std::string& command) {
 
 // ---- numbers -------------------------------------------------------------
 
-void CleanNumber(std::string& s) {
+namespace {
+
+void CleanNumberWith(std::string& s, char decimalSep) {
   s.erase(std::remove(s.begin(), s.end(), '$'), s.end());
   std::size_t i = 0;
   while (i < s.size() && (s[i] == ' ' || s[i] == '+')) ++i;
@@ -377,13 +379,13 @@ void CleanNumber(std::string& s) {
     if (rest.empty()) {
       s.clear();
     } else {
-      if (rest[0] == TzDecimalSep) rest.insert(0, "0");
+      if (rest[0] == decimalSep) rest.insert(0, "0");
       s = "-" + rest;
     }
   }
-  if (TzDecimalSep != '.') {
+  if (decimalSep != '.') {
     s.erase(std::remove(s.begin(), s.end(), '.'), s.end());
-    std::size_t p = s.find(TzDecimalSep);
+    std::size_t p = s.find(decimalSep);
     if (p != std::string::npos) s[p] = '.';
   } else {
     s.erase(std::remove(s.begin(), s.end(), ','), s.end());
@@ -402,9 +404,6 @@ void CleanNumber(std::string& s) {
   if (!s.empty() && s.back() == '.') s.pop_back();
 }
 
-
-namespace {
-
 // Value of the longest leading number in a cleaned text; 0 when none.
 long double LeadingValue(const std::string& s) {
   if (s.empty()) return 0;
@@ -416,7 +415,21 @@ long double LeadingValue(const std::string& s) {
   return v;
 }
 
+// The whole part of a cleaned text, clamped to 32 bits; 0 when none.
+std::int32_t LeadingWhole(std::string s) {
+  std::size_t p = s.find('.');
+  if (p != std::string::npos) s.resize(p);
+  if (s.empty()) return 0;
+  long long v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return static_cast<std::int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace
+
+void CleanNumber(std::string& s) { CleanNumberWith(s, TzDecimalSep); }
+
+void CleanStoredNumber(std::string& s) { CleanNumberWith(s, '.'); }
 
 long double ValReal(std::string_view text) {
   std::string s(text);
@@ -427,12 +440,19 @@ long double ValReal(std::string_view text) {
 std::int32_t ValLong(std::string_view text) {
   std::string s(text);
   CleanNumber(s);
-  std::size_t p = s.find('.');
-  if (p != std::string::npos) s.resize(p);
-  if (s.empty()) return 0;
-  long long v = 0;
-  std::from_chars(s.data(), s.data() + s.size(), v);
-  return static_cast<std::int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+  return LeadingWhole(s);
+}
+
+long double StoredReal(std::string_view text) {
+  std::string s(text);
+  CleanStoredNumber(s);
+  return RoundToReal48(LeadingValue(s));
+}
+
+std::int32_t StoredLong(std::string_view text) {
+  std::string s(text);
+  CleanStoredNumber(s);
+  return LeadingWhole(s);
 }
 
 std::int16_t ValInt16(std::string_view text) {

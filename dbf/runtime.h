@@ -78,10 +78,17 @@ inline std::string IIfStr(bool cond, std::string_view a, std::string_view b) {
 }
 bool RemoveKeyword(std::string_view keyword, std::string& command);
 
-// Numbers.
+// Numbers. CleanNumber, ValReal and ValLong read a number text as a user
+// typed it, with the national decimal sign TzDecimalSep (the other of "."
+// and "," is a thousands separator and dropped).
 void CleanNumber(std::string& text);
 long double ValReal(std::string_view text);
 std::int32_t ValLong(std::string_view text);
+// The same for a number text that the program, a table or a file wrote:
+// its decimal sign is "." whatever the national settings.
+void CleanStoredNumber(std::string& text);
+long double StoredReal(std::string_view text);
+std::int32_t StoredLong(std::string_view text);
 std::int16_t ValInt16(std::string_view text);
 void FloatToStrDec(long double value, int width, int decimals, std::string& text);
 // Numbers stored in fields and given by STR are rounded here, halves away

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -331,6 +332,28 @@ TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {
         << entry.path();
   }
   EXPECT_GE(samples, 6);
+}
+
+// The dates of a project are texts kept as the desktop that wrote them laid
+// them out; the shipped samples use year/month/day, which no desktop's
+// layout reads as another day.
+TEST_F(ProjectFileTest, SampleProjectsDateTheirDrawingYearMonthDay) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  const std::regex yearMonthDay(R"(\d{4}/\d{2}/\d{2})");
+  int dated = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(BQ4_SOURCE_DIR) + "/data/samples")) {
+    if (entry.path().extension() != ".bq4") continue;
+    ReadCalcFile(entry.path().string());
+    ASSERT_EQ(AbortFlag, 0) << entry.path();
+    std::vector<std::string> dates = {ComplDate.str(), CheckDate.str(), StandDate.str(), Row4Date.str()};
+    for (int i = 1; i <= ChangeCount; ++i) dates.push_back(Changes[i].Date.str());
+    for (const std::string& date : dates) {
+      EXPECT_TRUE(date.empty() || std::regex_match(date, yearMonthDay)) << entry.path() << ": " << date;
+      dated += !date.empty();
+    }
+  }
+  EXPECT_GE(dated, 12);
 }
 
 // Line ends, number texts and option bytes are pinned by the samples written

@@ -7,16 +7,21 @@
 #include "dataset_test_support.h"
 #include "dbf/expressions.h"
 #include "dbf/import_export.h"
+#include "dbf/locate.h"
+#include "dbf/ndx_index.h"
 
 using dbftest::DatasetTest;
 using dbftest::F;
+using dbftest::Landed;
 using dbftest::ReadText;
 using dbftest::RecordText;
+using dbftest::UseCountry;
 
 class CommaLocaleEngine : public DatasetTest {};
 
 TEST_F(CommaLocaleEngine, TablesExpressionsAndNumberTextsKeepTheDecimalPoint) {
   BQ4_IN_COMMA_LOCALE(german);
+  UseCountry(5);
   SetErrorDispatch(false);
   std::string p = Create("mu.dbf", {F("NAME", 'C', 6), F("MU", 'N', 8, 2), F("K", 'N', 6, 3)});
   Use(p + " EXCLUSIVE");
@@ -37,12 +42,45 @@ TEST_F(CommaLocaleEngine, TablesExpressionsAndNumberTextsKeepTheDecimalPoint) {
     FreeExpr(d);
   }
   EXPECT_EQ(seen, std::vector<std::string>({"  2.25", "  25.0", "   12.50", " 0.120"}));
-  // Number texts of the run time read and write ".".
-  EXPECT_EQ(ValReal("2.5") * 10, 25);
+  // Number texts that the program or a file wrote read and write "."; what
+  // a user types reads with the national sign.
+  EXPECT_EQ(StoredReal("2.5") * 10, 25);
+  EXPECT_EQ(StoredLong("12.9"), 12);
   EXPECT_EQ(FixedNumberText(2.5L, 6, 2), "  2.50");
+  EXPECT_EQ(ValReal("2,5") * 10, 25);
+  EXPECT_EQ(ValReal("1.234,5") * 10, 12345);
   // Delimited text holds one item per field.
   ASSERT_EQ(CopyToDelimited(Path("mu.txt")), 1);
   EXPECT_EQ(ReadText(Path("mu.txt")), "\"A\",12.50,0.120\r\n\x1A");
+  CloseDatabase();
+}
+
+// Number texts that the program or a table wrote are read with "." under a
+// German desktop's settings: index keys (a bolt length, a thread size),
+// locate values and texts appended into number fields.
+TEST_F(CommaLocaleEngine, WrittenNumberTextsAreReadWithThePoint) {
+  UseCountry(5);
+  std::string p = Filled("len.dbf", {F("L", 'N', 6, 1), F("D", 'N', 8, 3)},
+                         {{"50.0", "12.000"}, {"55.0", "14.000"}, {"60.0", "64.000"}, {"300.0", "6.000"}});
+  Index_On("L", Path("l.ndx"));
+  std::vector<int> landed;
+  for (const char* key : {"55.0", "55,0", "56.0", "0.0"}) landed.push_back(Landed(Find(key)));
+  EXPECT_EQ(landed, std::vector<int>({2, 2, -5, -5}));
+  for (const char* key : {"56.0", "5.5", "0.0"}) landed.push_back(Landed(FindNear(key)));
+  EXPECT_EQ(landed, std::vector<int>({2, 2, -5, -5, -3, -1, -1}));
+  Index_On("D", Path("d.ndx"));
+  EXPECT_EQ(Landed(FindNear("13.000")), -2);
+  Set_Order_To(0);
+  EXPECT_EQ(LocateValue("L", "60.0", false, 1, true) ? RecNo() : 0, 3);
+  CloseDatabase();
+
+  std::string src = Filled("src.dbf", {F("L", 'C', 8), F("D", 'C', 8)}, {{"42.7", "1.250"}});
+  CloseDatabase();
+  std::string dst = Create("dst.dbf", {F("L", 'N', 6, 1), F("D", 'N', 3)});
+  Use(dst + " EXCLUSIVE");
+  AppendFrom(src);
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  EXPECT_EQ(RecordText(dst, 1, 1, 9), "  42.7  1");
   CloseDatabase();
 }
 

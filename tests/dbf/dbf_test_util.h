@@ -124,11 +124,24 @@ inline void WriteBytes(const std::string& path, const std::vector<unsigned char>
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The engine's national settings of a desktop of `country` (the codes of
+// DetectCountry: 0 American, 5 German), with two-digit years.
+inline void UseCountry(std::uint8_t country) {
+  TzCountry = country;
+  TzCentury = false;
+  SetDateFormat(country);
+  ApplyCountrySeparators(country);
+}
+
 class DbfTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitFrameworkModules();
     InitDbfModules();
+    // An American desktop's dates and numbers, whatever desktop the tests
+    // run on: they write their texts in its layout. Tests of other national
+    // settings set theirs.
+    UseCountry(0);
     SetErrorDispatch(false);  // tests read TzLastError
     ClockReading r;
     r.Year = 2024;

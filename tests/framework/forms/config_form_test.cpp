@@ -213,8 +213,11 @@ TEST_F(ConfigFormTest, DateLayoutIsTheSystemsUntilTheDialogChoosesOneThatTheNext
   r.Month = 12;
   r.Day = 7;
   PinClock(r);
-  ApplyDateLayout();  // the C locale: month/day/year
-  EXPECT_EQ(TodayText(), "12/07/2026");
+  {
+    testlocale::LocaleNames none(nullptr, nullptr, nullptr);
+    ApplyDateLayout();  // the C locale: month/day/year
+    EXPECT_EQ(TodayText(), "12/07/2026");
+  }
   {
     testlocale::LocaleNames german("de_DE.UTF-8", nullptr, nullptr);
     ApplyDateLayout();
