@@ -141,8 +141,21 @@ struct TempDirHolder {
   ~TempDirHolder() {
     // A forked child that ends normally leaves its parent's directory alone.
     if (::getpid() == owner && lock >= 0) {
+      // Named as a folder being made, which other runs leave alone a while,
+      // then emptied with its lock held; the lock file goes last, so that no
+      // run ever finds the folder of a running program without it.
+      std::string folder = path;
+      const std::size_t dash = folder.rfind('-');
+      const std::string making = folder.substr(0, dash + 1) + std::string(kMakingMark) + folder.substr(dash + 1);
+      if (dash != std::string::npos && RenameNoReplace(folder, making)) {
+        folder = making;
+        ::utimensat(AT_FDCWD, folder.c_str(), nullptr, 0);  // the while starts now
+      }
       std::error_code ec;
-      fs::remove_all(path, ec);
+      for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename() != kRunLockName) fs::remove_all(it->path(), ec);
+      ::unlink((folder + "/" + kRunLockName).c_str());
+      ::rmdir(folder.c_str());
       ::close(lock);
     }
   }
@@ -390,8 +403,10 @@ LeftFile TryRemoveUnheld(const std::string& path) {
   const short type = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
   struct stat st {};
   LeftFile result = LeftFile::Skipped;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && LockWholeFile(fd, false, type)) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = errno == EWOULDBLOCK ? LeftFile::Kept : LeftFile::Skipped;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+    // A lock of another program's (fcntl, POSIX or OFD, or flock) keeps it.
+    if (!LockWholeFile(fd, false, type)) result = errno == EAGAIN || errno == EACCES ? LeftFile::Kept : LeftFile::Skipped;
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = errno == EWOULDBLOCK ? LeftFile::Kept : LeftFile::Skipped;
     else result = RemoveUnopened(fd, path, st);
   }
   ::close(fd);
