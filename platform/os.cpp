@@ -141,16 +141,10 @@ struct TempDirHolder {
   ~TempDirHolder() {
     // A forked child that ends normally leaves its parent's directory alone.
     if (::getpid() == owner && lock >= 0) {
-      // Named as a folder being made, which other runs leave alone a while,
-      // then emptied with its lock held; the lock file goes last, so that no
-      // run ever finds the folder of a running program without it.
-      std::string folder = path;
-      const std::size_t dash = folder.rfind('-');
-      const std::string making = folder.substr(0, dash + 1) + std::string(kMakingMark) + folder.substr(dash + 1);
-      if (dash != std::string::npos && RenameNoReplace(folder, making)) {
-        folder = making;
-        ::utimensat(AT_FDCWD, folder.c_str(), nullptr, 0);  // the while starts now
-      }
+      // Emptied with its lock held; the lock file goes last, so that a run
+      // clearing the folders of ended runs finds this one locked until it is
+      // empty (and gone a moment later, TakeLeftFolder).
+      const std::string& folder = path;
       std::error_code ec;
       for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         if (it->path().filename() != kRunLockName) fs::remove_all(it->path(), ec);
@@ -315,8 +309,14 @@ bool TakeLeftFolder(const std::string& path, pid_t pid, time_t changed, long qui
   const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (dir < 0) return false;
   int fd = ::openat(dir, kRunLockName, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT && (making || LeftByEndedProcess(pid, changed, quiet)))
-    fd = ::openat(dir, kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == ENOENT && (making || LeftByEndedProcess(pid, changed, quiet))) {
+    // A run that ends removes its lock file last and its empty folder just
+    // after: such a folder is gone a moment later.
+    SleepMs(10);
+    struct stat st {};
+    if (::fstat(dir, &st) == 0 && st.st_nlink > 0)
+      fd = ::openat(dir, kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  }
   ::close(dir);
   if (fd < 0) return false;
   struct stat st {};
