@@ -77,13 +77,14 @@ std::string BatchOutputName(const std::string& projectFile, const std::string& m
 // The files the projects of a run stand for, each as its load finds it
 // (whatever the case of its name and folders, through links): by identity
 // and by resolved name (a stick that folds case gives each spelling an
-// identity of its own). No output of the run may take the place of any of
-// them.
+// identity of its own), the names resolved once an output that exists
+// asks for them. No output of the run may take the place of any of them.
 struct RunFiles {
   struct Project {
     std::string name, file;
   };
   std::map<std::pair<dev_t, ino_t>, Project> projectIds;
+  bool named = false;
   std::unordered_map<std::string, std::string> projectNames;
   // The resolved name of each output the run wrote, and its project. Only
   // the run's own writes count: once another program replaces one, the
@@ -98,9 +99,15 @@ RunFiles FilesOfProjects(const std::vector<std::string>& projects) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     files.projectIds.emplace(std::make_pair(st.st_dev, st.st_ino), RunFiles::Project{project, file});
-    files.projectNames.emplace(ResolvedFileName(file), project);
   }
   return files;
+}
+
+const std::unordered_map<std::string, std::string>& ProjectNames(RunFiles& files) {
+  if (!files.named)
+    for (const auto& [id, project] : files.projectIds) files.projectNames.emplace(ResolvedFileName(project.file), project.name);
+  files.named = true;
+  return files.projectNames;
 }
 
 // The identity of a file: its device, inode and modification time (an
@@ -127,16 +134,16 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
   return SameFile(a, b) && a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
 }
 
-// The project of the run whose file output names, or null.
-const std::string* ProjectAt(const RunFiles& files, const FileStamp& existing, const std::string& resolved) {
-  if (existing.exists) {
-    // A project that another program replaced since has left its identity
-    // free for another file.
-    const auto id = files.projectIds.find({existing.device, existing.inode});
-    if (id != files.projectIds.end() && SameFile(StampOf(id->second.file), existing)) return &id->second.name;
-  }
-  const auto named = files.projectNames.find(resolved);
-  return named == files.projectNames.end() ? nullptr : &named->second;
+// The project of the run whose file output, which exists, names (by its
+// resolved name `resolved`), or null.
+const std::string* ProjectAt(RunFiles& files, const FileStamp& existing, const std::string& resolved) {
+  // A project that another program replaced since has left its identity
+  // free for another file.
+  const auto id = files.projectIds.find({existing.device, existing.inode});
+  if (id != files.projectIds.end() && SameFile(StampOf(id->second.file), existing)) return &id->second.name;
+  const auto& names = ProjectNames(files);
+  const auto named = names.find(resolved);
+  return named == names.end() ? nullptr : &named->second;
 }
 
 // An output never takes the place of its own project (a project named x.txt
@@ -144,10 +151,13 @@ const std::string* ProjectAt(const RunFiles& files, const FileStamp& existing, c
 // earlier project of the run (flange.bq4 and flange.bak both give
 // flange.txt), nor of a FIFO, device or folder: refused before the project
 // is loaded.
-bool RefuseOutput(const std::string& projectFile, const std::string& output, const RunFiles& files) {
+// Only a name that opens something can be one of them.
+bool RefuseOutput(const std::string& projectFile, const std::string& output, RunFiles& files) {
   if (output.empty()) return false;
+  const FileStamp existing = StampOf(output);
+  if (!existing.exists) return false;
   const std::string resolved = ResolvedFileName(output);
-  if (const std::string* project = ProjectAt(files, StampOf(output), resolved)) {
+  if (const std::string* project = ProjectAt(files, existing, resolved)) {
     PrintToStderr(projectFile + ": its output " + output + " would replace " +
                   (*project == projectFile ? "the project itself" : "the project " + *project + " of this run") +
                   "; not written");
@@ -287,14 +297,14 @@ int RunProjectMode(const std::string& projectFile, const std::string& modeSwitch
 }
 
 // One project of the run; an output it writes joins those that later
-// projects of the run may not replace.
-int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, RunFiles& files) {
+// projects of the run (when there are more) may not replace.
+int RunOneProject(const std::string& projectFile, const std::string& modeSwitch, RunFiles& files, bool more) {
   const std::string output = BatchOutputName(projectFile, modeSwitch);
   if (RefuseOutput(projectFile, output, files)) return kExitLoadFailed;
   const FileStamp before = StampOf(output);
   const int result = RunProjectMode(projectFile, modeSwitch);
   const FileStamp after = StampOf(output);
-  if (after.exists && !SameStamp(before, after)) files.outputs.emplace(ResolvedFileName(output), projectFile);
+  if (more && after.exists && !SameStamp(before, after)) files.outputs.emplace(ResolvedFileName(output), projectFile);
   return result;
 }
 
@@ -325,7 +335,7 @@ int RunBatchProjects(const std::vector<std::string>& projects, const std::string
     // Tables are opened and closed at every lookup: their semaphore files
     // stay rather than being made and deleted each time.
     KeepSemaphoreFiles = true;
-    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, files));
+    worst = std::max(worst, RunOneProject(projects[i], modeSwitch, files, i + 1 < projects.size()));
   }
   if (progress) std::fprintf(stderr, "%zu/%zu\n", projects.size(), projects.size());
   CloseDbfTable();  // none stays open, nor holds its lock, past the run

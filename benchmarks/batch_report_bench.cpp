@@ -86,6 +86,36 @@ BENCHMARK(BM_BatchReportProcess)->Unit(benchmark::kMillisecond);
 void BM_BatchReportTenSections(benchmark::State& state) { BatchReport(state, "ten.bq4"); }
 BENCHMARK(BM_BatchReportTenSections)->Unit(benchmark::kMillisecond);
 
+// Beside another build of the program (BQ4_BENCH_OTHER_WBQ4, for instance
+// an earlier commit's wbq4 with its own data folder and cache): the two
+// batch reports of null.bq4 run in turn, each benchmark timing one of them,
+// so that both meet the same machine load.
+const char* OtherWbq4() { return std::getenv("BQ4_BENCH_OTHER_WBQ4"); }
+
+void Interleaved(benchmark::State& state, bool timeOther) {
+  const std::string dir = WorkDir();
+  const char* other = OtherWbq4();
+  if (!other) {
+    state.SkipWithError("BQ4_BENCH_OTHER_WBQ4 names no program");
+    return;
+  }
+  const std::vector<std::string> otherEnv = {"BQ4_CACHE_DIR=" + dir + "/other-cache",
+                                             "BQ4_CONFIG_DIR=" + dir + "/other-config"};
+  auto runOwn = [&] { return Run({BQ4_WBQ4, "null.bq4", "/I"}, dir) == 0; };
+  auto runOther = [&] { return Run({other, "null.bq4", "/I"}, dir, otherEnv) == 0; };
+  if (!runOwn() || !runOther()) state.SkipWithError("a batch report failed");  // fills the caches
+  for (auto _ : state) {
+    state.PauseTiming();
+    const bool untimed = timeOther ? runOwn() : runOther();
+    state.ResumeTiming();
+    const bool timed = timeOther ? runOther() : runOwn();
+    if (!untimed || !timed) state.SkipWithError("a batch report failed");
+  }
+}
+
+void BM_BatchReportBesideOther(benchmark::State& state) { Interleaved(state, false); }
+void BM_OtherBatchReportBeside(benchmark::State& state) { Interleaved(state, true); }
+
 void BM_CatOfTables(benchmark::State& state) {
   const std::string dir = WorkDir();
   std::vector<std::string> args = {"/bin/cat"};
@@ -95,6 +125,18 @@ void BM_CatOfTables(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CatOfTables)->Unit(benchmark::kMillisecond);
+
+const bool kBesideOther = [] {
+  if (OtherWbq4()) {
+    benchmark::RegisterBenchmark("BM_BatchReportBesideOther", BM_BatchReportBesideOther)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_OtherBatchReportBeside", BM_OtherBatchReportBeside)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  return true;
+}();
 
 void BM_BareProcessReadingTables(benchmark::State& state) {
   const std::string dir = WorkDir();

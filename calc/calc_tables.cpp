@@ -80,8 +80,7 @@ void FindThreadSized(std::string_view kindName, Extended d) {
 // back without opening the table.
 std::map<std::string, std::function<void()>, std::less<>> KeptLookups;
 
-std::string LookupKey(TCalcTableNo n) {
-  const std::string identity = DbfTableIdentity(CalcTableNames[n].str() + ".dbf");
+std::string LookupKey(TCalcTableNo n, const std::string& identity) {
   if (identity.empty()) return {};
   std::string key = std::to_string(n) + '\n' + identity + '\n' + ThreadKeyText(Gewinde.d);
   for (const std::int64_t row : {std::int64_t{Schraube.ThreadRow}, std::int64_t{Schraube.HeadRow},
@@ -90,6 +89,22 @@ std::string LookupKey(TCalcTableNo n) {
                                  std::int64_t{Reibung.InterfaceFrictionRow}, std::int64_t{Schraube.MatBoltRow}})
     key += ' ' + std::to_string(row);
   return key;
+}
+
+// Whether a head or nut table has a row of the bolt's size, kept while the
+// table's file is unchanged: loading a project finds it, and the
+// calculation's check asks again without opening the table.
+std::map<std::string, PartRowStatus, std::less<>> KeptPartRows;
+
+std::string PartRowKey(const std::string& identity) {
+  return identity.empty() ? std::string() : identity + '\n' + ThreadKeyText(Gewinde.d);
+}
+
+// What a lookup of the table (known by the identity it had before it was
+// opened) found; nothing when reading it failed.
+void KeepPartRow(const std::string& identity, bool found) {
+  const std::string key = PartRowKey(identity);
+  if (!key.empty() && !AbortFlag) KeptPartRows[key] = found ? PartRowStatus::Found : PartRowStatus::NoRow;
 }
 
 // The row record that CopyCalcRecord(n) fills, as a copy that puts itself back.
@@ -130,12 +145,14 @@ void TakeNutDimensions(TCalcTableNo n) {
 
 // The remembered row stands when it exists and its d (field 1) is the
 // thread's; otherwise the key of the thread's d is searched.
-void GoToRowOfDiameter(std::int32_t row, std::string_view kindName) {
+// True when the table has a row of the bolt's size.
+bool GoToRowOfDiameter(std::int32_t row, std::string_view kindName) {
   if (row > 0 && row <= DbfRecordCount()) {
     GotoDbfRecord(row);
-    if (FloatEqual(Num(1), Gewinde.d)) return;
+    if (FloatEqual(Num(1), Gewinde.d)) return true;
   }
   FindThreadSized(kindName, Gewinde.d);
+  return DbfKeyFound();
 }
 
 // The remembered row: the only one that will do. One beyond the table is its
@@ -265,7 +282,8 @@ void FindCalcRecord(TCalcTableNo n) {
   }
   const Extended keptD = Gewinde.d, keptP = Gewinde.P;
   const std::string keptKind = Gewinde.Kind.str();
-  const std::string key = AbortFlag ? std::string() : LookupKey(n);
+  const std::string identity = AbortFlag ? std::string() : DbfTableIdentity(CalcTableNames[n].str() + ".dbf");
+  const std::string key = LookupKey(n, identity);
   if (const auto kept = KeptLookups.find(key); !key.empty() && kept != KeptLookups.end()) {
     DbfDir = AddBackslash(DbfDir);
     SetHelpNo(static_cast<Word>(CalcTableHelpNumber(n)));
@@ -289,9 +307,9 @@ void FindCalcRecord(TCalcTableNo n) {
       if (!DbfKeyFound()) ReportMissingRow(keptKind + D2(keptD) + " x " + FloatToTextFix(3, keptP) + " not found !");
     }
   } else if (n >= 2 && n <= 9) {
-    GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view());
+    KeepPartRow(identity, GoToRowOfDiameter(Schraube.HeadRow, HeadKindNames[n - 1].view()));
   } else if (n >= kHexNutTable && n <= 13) {
-    GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view());
+    KeepPartRow(identity, GoToRowOfDiameter(Mutter.NutRow, NutKindNames[n - 10].view()));
   } else if (n == kTighteningTable) {
     GoToRememberedRow(Montage.TighteningRow);
   } else if (n == kThreadFrictionTable) {
@@ -324,17 +342,10 @@ QuietTableLookup::~QuietTableLookup() {
   HelpNumber = help_;
 }
 
-namespace {
-
-std::map<std::string, PartRowStatus, std::less<>> KeptPartRows;
-
-}  // namespace
-
 PartRowStatus PartRowOfThread(TCalcTableNo n) {
   if (!ValidTable(n) || !((n >= 2 && n <= 9) || (n >= kHexNutTable && n <= 13))) return PartRowStatus::NoTable;
   const std::string table = CalcTableNames[n].str() + ".dbf";
-  const std::string identity = DbfTableIdentity(table);
-  const std::string key = identity.empty() ? std::string() : identity + '\n' + ThreadKeyText(Gewinde.d);
+  const std::string key = PartRowKey(DbfTableIdentity(table));
   if (const auto kept = KeptPartRows.find(key); !key.empty() && kept != KeptPartRows.end()) return kept->second;
   if (!DbfTableExists(table)) return PartRowStatus::NoTable;
   PartRowStatus status = PartRowStatus::Unreadable;

@@ -179,11 +179,54 @@ std::string IdentityOfStat(const std::string& path, const struct stat& st, fs::f
          std::to_string(st.st_ino) + '\n' + std::to_string(changed.time_since_epoch().count());
 }
 
+namespace {
+
+// The canonical path of a folder, resolved once a run and kept with the
+// folder it led to: while the name and the kept path both still lead to
+// that folder (its device and inode), it stands.
+std::string CanonicalFolder(const std::string& folder) {
+  struct Resolved {
+    std::string canonical;
+    dev_t device;
+    ino_t inode;
+  };
+  static std::unordered_map<std::string, Resolved> resolved;
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) return {};
+  auto same = [&st](const Resolved& r) { return r.device == st.st_dev && r.inode == st.st_ino; };
+  if (const auto known = resolved.find(folder); known != resolved.end() && same(known->second)) {
+    struct stat at {};
+    if (known->second.canonical == folder ||
+        (::stat(known->second.canonical.c_str(), &at) == 0 && at.st_dev == st.st_dev && at.st_ino == st.st_ino))
+      return known->second.canonical;
+  }
+  char* real = ::realpath(folder.c_str(), nullptr);
+  if (!real) return {};
+  const std::string canonical(real);
+  std::free(real);
+  resolved[folder] = {canonical, st.st_dev, st.st_ino};
+  return canonical;
+}
+
+}  // namespace
+
 // The identity of a table as the index cache keys it: by its canonical path
 // (links, "." and ".." resolved), so that every spelling of its folder and
 // every link to it share one set of entries. Empty when it cannot be
-// examined.
+// examined. A table that is no link lies where its folder's canonical path
+// says; its folder is resolved once a run.
 std::string CacheIdentity(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  const std::size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (!S_ISLNK(st.st_mode) && !name.empty() && name != "." && name != "..") {
+    const std::string folder = CanonicalFolder(slash == std::string::npos ? std::string(".")
+                                               : slash == 0                 ? std::string("/")
+                                                                            : path.substr(0, slash));
+    if (folder.empty()) return {};
+    return IdentityOfStat(AddBackslash(folder) + name, st);
+  }
   char* real = ::realpath(path.c_str(), nullptr);
   if (!real) return {};
   const std::string canonical(real);

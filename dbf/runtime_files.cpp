@@ -39,12 +39,23 @@ std::string StripExtension(std::string_view name) {
   return dir + base;
 }
 
+// ".." goes up from where the path before it leads, through its links, as
+// the kernel takes it; the other parts stay as written.
 std::string FullPath(std::string_view name) {
   if (name.empty()) return std::string();
   std::error_code ec;
-  fs::path p = fs::absolute(fs::path(std::string(name)), ec);
+  const fs::path p = fs::absolute(fs::path(std::string(name)), ec);
   if (ec) return std::string(name);
-  return p.lexically_normal().string();
+  fs::path up;
+  for (const fs::path& part : p) {
+    if (part != "..") {
+      up /= part;
+      continue;
+    }
+    const fs::path real = fs::canonical(up, ec);
+    up = (ec ? up.lexically_normal() : real).parent_path();
+  }
+  return up.lexically_normal().string();
 }
 
 std::string DefaultExtension(std::string_view name, std::string_view ext) {

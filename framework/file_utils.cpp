@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 
 #include "framework/charset.h"
 #include "framework/clock.h"
@@ -160,7 +161,8 @@ std::string DrivePart(std::string_view) { return ""; }
 
 std::string StripPathAndExt(std::string_view name) {
   std::string_view n = name.substr(NamePartStart(name));
-  if (n.size() > 1) {
+  // A name that ends in a dot ("a.", "a..") has no extension.
+  if (n.size() > 1 && n.back() != '.') {
     const auto dot = n.substr(0, n.size() - 1).rfind('.');
     if (dot != std::string_view::npos) n = n.substr(0, dot);
   }
@@ -299,18 +301,14 @@ std::string OtherSpelling(std::string_view name) {
   return other;
 }
 
-// The entry of folder that name opens: name itself when the folder lists
-// it, else the listed entry equal to it apart from case, when that exists
-// and the name opens something.
+// The entry of folder that name opens, as the folder lists it. A folder
+// that folds case folds ASCII letters: where the name holds one and its
+// other spelling opens nothing, the folder lists the name as it is.
 std::string ListedSpelling(const std::string& folder, const std::string& name) {
   const std::string other = OtherSpelling(name);
-  if (other == name || !Exists(AddBackslash(folder) + other) || !Exists(AddBackslash(folder) + name)) return name;
-  const std::vector<std::string> entries = platform::FolderEntryNames(folder);
-  if (std::find(entries.begin(), entries.end(), name) != entries.end()) return name;
-  const std::string folded = UpperCaseText(name);
-  for (const std::string& entry : entries)
-    if (entry.size() == name.size() && UpperCaseText(entry) == folded) return entry;
-  return name;
+  if (other != name && !Exists(AddBackslash(folder) + other)) return name;
+  const std::string entry = platform::EntryOpenedBy(folder, name);
+  return entry.empty() ? name : entry;
 }
 
 std::string RealPath(const std::string& path) {
@@ -332,16 +330,27 @@ std::string ResolvedFileName(std::string_view path) {
     resolved = RealPath(nameStart == 0 ? std::string(".") : std::string(path.substr(0, nameStart)));
     if (resolved.empty()) return std::string(path);
   }
-  // Each component as its folder lists it.
-  std::string spelled = "/";
-  std::size_t start = 1;
-  while (start < resolved.size()) {
-    std::size_t end = resolved.find('/', start);
-    if (end == std::string::npos) end = resolved.size();
-    spelled = AddBackslash(spelled) + ListedSpelling(spelled, resolved.substr(start, end - start));
-    start = end + 1;
+  // Each component as its folder lists it; the folders of a resolved path
+  // once a run, as the outputs of a run lie beside their projects.
+  static std::unordered_map<std::string, std::string> spelledFolders;
+  const std::size_t slash = resolved.rfind('/');
+  const std::string folder = resolved.substr(0, slash);
+  auto known = spelledFolders.find(folder);
+  if (known == spelledFolders.end()) {
+    std::string spelled = "/";
+    std::size_t start = 1;
+    while (start < folder.size()) {
+      std::size_t end = folder.find('/', start);
+      if (end == std::string::npos) end = folder.size();
+      spelled = AddBackslash(spelled) + ListedSpelling(spelled, folder.substr(start, end - start));
+      start = end + 1;
+    }
+    known = spelledFolders.emplace(folder, spelled).first;
   }
-  return rest.empty() ? spelled : AddBackslash(spelled) + rest;
+  const std::string& spelled = known->second;
+  const std::string name = resolved.substr(slash + 1);
+  const std::string file = name.empty() ? spelled : AddBackslash(spelled) + ListedSpelling(spelled, name);
+  return rest.empty() ? file : AddBackslash(file) + rest;
 }
 
 bool WildcardMatchExact(std::string_view name, std::string_view mask) {

@@ -1,7 +1,9 @@
 #include "platform/file_replace.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -145,7 +147,11 @@ int CreateLockedTemporary(const std::string& stem, std::string& name) {
   if (fd < 0) return -1;
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
+  // Names need only differ from those in the folder (a taken one is tried
+  // again): one generator a thread, seeded by the process id and the clock.
+  thread_local std::mt19937_64 random(
+      static_cast<std::uint64_t>(::getpid()) << 32 ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   if (LockWhole(fd, F_WRLCK, false)) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       name = stem + std::string(kTemporaryMark);

@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <cwctype>
 #include <unordered_map>
 #include <vector>
 
 #include <dirent.h>
+#include <locale.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -42,6 +44,79 @@ bool ListAndFind(const std::string& folder, std::string_view name, std::string& 
 }
 
 }  // namespace
+
+namespace {
+
+bool SameStat(const struct stat& a, const struct stat& b) {
+  return a.st_mode == b.st_mode && a.st_size == b.st_size && a.st_nlink == b.st_nlink && a.st_uid == b.st_uid &&
+         a.st_gid == b.st_gid && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// A name's letters in upper case, as code points of UTF-8 (a byte that is
+// no UTF-8 stands for itself, beyond the code points).
+std::u32string UpperCodePoints(std::string_view name) {
+  static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  std::u32string out;
+  for (std::size_t at = 0; at < name.size();) {
+    const unsigned char lead = static_cast<unsigned char>(name[at]);
+    const std::size_t n = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    char32_t c = n == 1 ? lead : n == 2 ? lead & 0x1F : n == 3 ? lead & 0x0F : lead & 0x07;
+    bool valid = n != 0 && at + n <= name.size();
+    for (std::size_t k = 1; valid && k < n; ++k) {
+      const unsigned char next = static_cast<unsigned char>(name[at + k]);
+      valid = (next >> 6) == 2;
+      c = c << 6 | (next & 0x3F);
+    }
+    if (!valid) {
+      out.push_back(0x110000 + lead);
+      ++at;
+      continue;
+    }
+    out.push_back(utf8 ? static_cast<char32_t>(::towupper_l(static_cast<wint_t>(c), utf8)) : c);
+    at += n;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EntryOpenedBy(const std::string& folder, const std::string& name) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return {};
+  struct stat named {};
+  if (::fstatat(::dirfd(dir), name.c_str(), &named, 0) != 0) {
+    ::closedir(dir);
+    return {};
+  }
+  std::vector<std::string> alike;
+  std::string same;
+  bool listed = false;
+  while (const dirent* e = ::readdir(dir)) {
+    if (IsDotEntry(e->d_name)) continue;
+    if (name == e->d_name) {
+      listed = true;
+      break;
+    }
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
+    if (st.st_dev == named.st_dev && st.st_ino == named.st_ino) {
+      same = e->d_name;
+      break;
+    }
+    if (SameStat(st, named)) alike.emplace_back(e->d_name);
+  }
+  ::closedir(dir);
+  if (listed) return name;
+  if (!same.empty()) return same;
+  if (alike.empty()) return {};
+  // Several files alike in every stat (rare: made together, equal sizes):
+  // the one equal to the name apart from case.
+  const std::u32string upper = UpperCodePoints(name);
+  for (const std::string& entry : alike)
+    if (UpperCodePoints(entry) == upper) return entry;
+  return alike.front();
+}
 
 std::vector<std::string> FolderEntryNames(const std::string& folder) {
   std::vector<std::string> names;

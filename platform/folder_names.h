@@ -19,6 +19,14 @@ namespace platform {
 // folder cannot be read.
 bool FindEntryIgnoringCase(const std::string& folder, std::string_view name, std::string& entry);
 
+// The entry of the folder that `name` opens, as the folder lists it: name
+// itself when listed so, else the entry the file system takes it for where
+// it folds case (any letter it folds). Decided by what the file system
+// says: the entry with the same device and inode, or, where each spelling
+// gets an identity of its own (exFAT through FUSE), the entry whose stat is
+// that of the file the name opens. Empty when the name opens nothing listed.
+std::string EntryOpenedBy(const std::string& folder, const std::string& name);
+
 // The names of the folder's entries ("." and ".." left out), in the order
 // of the folder; empty when it cannot be read. Names only: no call per entry.
 std::vector<std::string> FolderEntryNames(const std::string& folder);

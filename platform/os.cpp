@@ -141,8 +141,15 @@ struct TempDirHolder {
   ~TempDirHolder() {
     // A forked child that ends normally leaves its parent's directory alone.
     if (::getpid() == owner && lock >= 0) {
+      // Emptied with its lock held; the lock file goes last, so that a run
+      // clearing the folders of ended runs finds this one locked until it is
+      // empty (and gone a moment later, TakeLeftFolder).
+      const std::string& folder = path;
       std::error_code ec;
-      fs::remove_all(path, ec);
+      for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename() != kRunLockName) fs::remove_all(it->path(), ec);
+      ::unlink((folder + "/" + kRunLockName).c_str());
+      ::rmdir(folder.c_str());
       ::close(lock);
     }
   }
@@ -302,8 +309,14 @@ bool TakeLeftFolder(const std::string& path, pid_t pid, time_t changed, long qui
   const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (dir < 0) return false;
   int fd = ::openat(dir, kRunLockName, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT && (making || LeftByEndedProcess(pid, changed, quiet)))
-    fd = ::openat(dir, kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == ENOENT && (making || LeftByEndedProcess(pid, changed, quiet))) {
+    // A run that ends removes its lock file last and its empty folder just
+    // after: such a folder is gone a moment later.
+    SleepMs(10);
+    struct stat st {};
+    if (::fstat(dir, &st) == 0 && st.st_nlink > 0)
+      fd = ::openat(dir, kRunLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  }
   ::close(dir);
   if (fd < 0) return false;
   struct stat st {};
@@ -390,8 +403,10 @@ LeftFile TryRemoveUnheld(const std::string& path) {
   const short type = (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
   struct stat st {};
   LeftFile result = LeftFile::Skipped;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && LockWholeFile(fd, false, type)) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = errno == EWOULDBLOCK ? LeftFile::Kept : LeftFile::Skipped;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+    // A lock of another program's (fcntl, POSIX or OFD, or flock) keeps it.
+    if (!LockWholeFile(fd, false, type)) result = errno == EAGAIN || errno == EACCES ? LeftFile::Kept : LeftFile::Skipped;
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = errno == EWOULDBLOCK ? LeftFile::Kept : LeftFile::Skipped;
     else result = RemoveUnopened(fd, path, st);
   }
   ::close(fd);

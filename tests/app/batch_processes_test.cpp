@@ -192,4 +192,32 @@ TEST_F(BatchProcessesTest, OnAStickThatFoldsCaseNoOutputReplacesAProjectOrAnothe
   EXPECT_NE(FileText(reports[0]).find("FLANGE.BQ4\n"), std::string::npos);
 }
 
+// Every letter the stick folds names one file, not ASCII letters only: a
+// project "ä.txt" run as "Ä.TXT" keeps its contents, and of "Ö.bq4" and
+// "ö.bak" the second report would replace the first one's.
+TEST_F(BatchProcessesTest, OnAStickEveryLetterItFoldsNamesOneFile) {
+  ExfatStick stick(dir_);
+  if (!stick.Mounted()) GTEST_SKIP() << "no exFAT stick: " << stick.WhyNot();
+  const std::string s = stick.Folder();
+  const std::string null = FileText(Sample("null.bq4"));
+
+  fs::copy_file(Sample("null.bq4"), s + "/\xC3\xA4.txt");  // ä.txt
+  EXPECT_EQ(Run(ShellQuoted(s + "/\xC3\x84.TXT") + " /I"), 1) << err_;  // Ä.TXT
+  EXPECT_NE(err_.find("would replace the project itself"), std::string::npos) << err_;
+  EXPECT_EQ(FileText(s + "/\xC3\xA4.txt"), null);
+
+  fs::create_directories(s + "/\xC3\x9C");  // Ü
+  fs::copy_file(Sample("null.bq4"), s + "/\xC3\x9C/\xC3\x96.bq4");  // Ü/Ö.bq4
+  fs::copy_file(Sample("hot.bq4"), s + "/\xC3\x9C/\xC3\xB6.bak");   // Ü/ö.bak
+  const std::string first = s + "/\xC3\xBC/\xC3\x96.bq4";           // typed ü/Ö.bq4
+  EXPECT_EQ(Run(ShellQuoted(first) + " " + ShellQuoted(s + "/\xC3\x9C/\xC3\xB6.bak") + " /I"), 1) << err_;
+  EXPECT_NE(err_.find("would replace the output of the project " + first + " of this run"), std::string::npos)
+      << err_;
+  std::vector<std::string> reports;
+  for (const auto& entry : fs::directory_iterator(s + "/\xC3\x9C"))
+    if (entry.path().extension() == ".txt") reports.push_back(entry.path().string());
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(FileText(reports[0]).find(first + "\n"), std::string::npos);
+}
+
 }  // namespace

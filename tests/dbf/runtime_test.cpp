@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 #include "dbf_test_util.h"
@@ -125,6 +126,11 @@ TEST_F(DbfRuntime, PathsAndFiles) {
   SplitPath("a/b/c.txt", dir, name, ext);
   EXPECT_EQ(dir + "|" + name + "|" + ext, "a/b/|c|.txt");
   EXPECT_TRUE(WildcardMatch("*.DBF", "x.dbf") && !WildcardMatch("?.dbf", "xy.dbf"));
+  // ".." goes up from where a link leads, as the kernel takes it.
+  std::filesystem::create_directories(Path("sub/inner"));
+  std::filesystem::create_directory_symlink(Path("sub/inner"), Path("link"));
+  EXPECT_EQ(FullPath(Path("link/../t.dbf")), (std::filesystem::canonical(Path("sub")) / "t.dbf").string());
+  EXPECT_EQ(FullPath(Path("link/./x/../t.dbf")), FullPath(Path("link/t.dbf")));
 
   dbftest::WriteBytes(Path("one.tmp"), {1});
   dbftest::WriteBytes(Path("two.tmp"), {2});

@@ -46,7 +46,8 @@ TEST_F(FileUtilsTest, PathHelpers) {
   EXPECT_EQ(DrivePart("/a/b"), "");
   const struct { const char* in; const char* out; } strip[] = {
       {"/dir/FILE.EXT", "FILE"}, {"C:\\DIR\\FILE.EXT", "FILE"}, {"name", "name"},
-      {"name.", "name."}, {"/d.x/file", "file"}, {"a.b.c", "a.b"}};
+      {"name.", "name."}, {"/d.x/file", "file"}, {"a.b.c", "a.b"}, {"/d/a..", "a.."},
+      {"a.b.", "a.b."}};
   for (const auto& c : strip) EXPECT_EQ(StripPathAndExt(c.in), c.out) << c.in;
   EXPECT_EQ(ExtractNameOnly("/x/joint.bq4"), "joint");
   EXPECT_EQ(ExtensionAfterFirstDot("/d.x/a.tar.gz"), "tar.gz");

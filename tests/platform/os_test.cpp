@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <fcntl.h>
 
@@ -201,20 +202,22 @@ TEST(PlatformOs, ScratchFilesAreThoseInsideTheOwnTemporaryFolder) {
 
 namespace {
 
-// A process that holds the file as `how` says ("open", "flock", or "lock":
-// an OFD write lock, as a program writing it holds) until the test lets it
-// go (on destruction).
+// A process that holds the file as `how` says ("open", "flock", "lock": an
+// OFD write lock, or "posix": a POSIX write lock, as programs writing it
+// hold) until the test lets it go (on destruction).
 class Holder {
  public:
   Holder(const fs::path& file, const std::string& how) {
     if (!shake_.Ok() || (pid_ = fork()) < 0) return;
     if (pid_ == 0) {
       shake_.InChild();
-      const int fd = ::open(file.c_str(), how == "lock" ? O_RDWR : O_RDONLY);
+      const bool locks = how == "lock" || how == "posix";
+      const int fd = ::open(file.c_str(), locks ? O_RDWR : O_RDONLY);
       struct flock fl {};
       fl.l_type = F_WRLCK;
-      const bool held = fd >= 0 && (how == "open" || (how == "flock" ? ::flock(fd, LOCK_EX) == 0
-                                                                         : ::fcntl(fd, F_OFD_SETLK, &fl) == 0));
+      const bool held = fd >= 0 && (how == "open"    ? true
+                                    : how == "flock" ? ::flock(fd, LOCK_EX) == 0
+                                                     : ::fcntl(fd, how == "lock" ? F_OFD_SETLK : F_SETLK, &fl) == 0);
       if (held) shake_.SignalParent();
       shake_.WaitForParent();
       _exit(0);
@@ -237,9 +240,8 @@ class Holder {
 
 }  // namespace
 
-// What a killed run left and another program holds stays: one that another
-// program holds open or under its flock is kept and named as kept; one that
-// a program writing it locks is no leftover and stays without a word.
+// What a killed run left and another program holds stays, and is named as
+// kept: held open, under a flock, or under an fcntl lock (OFD or POSIX).
 TEST(PlatformOs, LeftFilesThatAnotherProgramHoldsAreKeptAndNamed) {
   const fs::path base = fs::path(platform::ProcessTempDir()) / "held-files";
   fs::remove_all(base);
@@ -247,27 +249,28 @@ TEST(PlatformOs, LeftFilesThatAnotherProgramHoldsAreKeptAndNamed) {
   const pid_t gone = GoneProcess();
   ASSERT_GT(gone, 0);
   const auto name = [&](const char* what) { return base / (std::string(what) + "." + std::to_string(gone) + ".ndx"); };
-  for (const char* what : {"opened", "flocked", "locked", "free"}) std::ofstream(name(what)) << what;
-  const Holder opened(name("opened"), "open"), flocked(name("flocked"), "flock"), locked(name("locked"), "lock");
-  ASSERT_TRUE(opened.Holding() && flocked.Holding() && locked.Holding());
+  for (const char* what : {"opened", "flocked", "locked", "posix", "free"}) std::ofstream(name(what)) << what;
+  const Holder opened(name("opened"), "open"), flocked(name("flocked"), "flock"), locked(name("locked"), "lock"),
+      posix(name("posix"), "posix");
+  ASSERT_TRUE(opened.Holding() && flocked.Holding() && locked.Holding() && posix.Holding());
 
   testing::internal::CaptureStderr();
   EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx"}, "a left file", 3600), 1);
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(fs::exists(name("free")));
-  for (const char* what : {"opened", "flocked", "locked"}) EXPECT_TRUE(fs::exists(name(what))) << what;
+  for (const char* what : {"opened", "flocked", "locked", "posix"}) EXPECT_TRUE(fs::exists(name(what))) << what;
   EXPECT_NE(err.find("bq4: removed " + name("free").string() + ", a left file\n"), std::string::npos) << err;
-  for (const char* what : {"opened", "flocked"})
+  for (const char* what : {"opened", "flocked", "locked", "posix"})
     EXPECT_NE(err.find("bq4: kept " + name(what).string() + ", a left file, held by another program\n"),
               std::string::npos)
-        << err;
-  EXPECT_EQ(err.find(name("locked").string()), std::string::npos) << err;
+        << what << ": " << err;
   fs::remove_all(base);
 }
 
 // A run's folder is seen under its name only with its lock held, so that a
 // run that clears the folders of killed runs never takes a live run's folder
-// for one: it is made under another name, locked, and renamed.
+// for one: it is made under another name, locked, and renamed; at its end
+// its lock file goes after all else in it.
 TEST(PlatformOs, ARunsFolderAppearsUnderItsNameWithItsLockHeld) {
   const fs::path base = fs::path(platform::ProcessTempDir()) / "new-run";
   fs::remove_all(base);
@@ -321,10 +324,24 @@ TEST(PlatformOs, ARunsFolderAppearsUnderItsNameWithItsLockHeld) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  std::ofstream(base / seen / "scratch.tmp") << "scratch";
+  ASSERT_GE(::inotify_add_watch(notices, (base / seen).c_str(), IN_DELETE), 0);
   ::close(input[1]);
   int status = 0;
   EXPECT_EQ(waitpid(run, &status, 0), run);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  std::vector<std::string> order;
+  for (pollfd waiting{notices, POLLIN, 0}; ::poll(&waiting, 1, 0) == 1;) {
+    const ssize_t n = ::read(notices, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < n;) {
+      const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+      const std::string entry = e->len ? e->name : "";
+      if ((e->mask & IN_DELETE) && (entry == "scratch.tmp" || entry == ".run.lock")) order.push_back(entry);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+    }
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"scratch.tmp", ".run.lock"}));
+  EXPECT_TRUE(fs::is_empty(base));
   ::close(notices);
   fs::remove_all(base);
 }
