@@ -89,6 +89,15 @@ Extended UtilisationForPreload(Extended F, Extended muG) {
   return std::sqrt(F * F + 3 * t.q * torsion * torsion) / Fy1;
 }
 
+// Whether the prevailing torque leaves the bolt a preload at the utilisation
+// nu: its torsion alone must stay below the yield force. Otherwise every
+// root of the yield condition is negative or none is real.
+bool PrevailingTorqueLeavesPreload(Extended nu) {
+  const PrevailingTorqueTerms t = PrevailingTerms(Reibung.muGmin);  // q and M hold for any friction
+  const Extended Fy = YieldForce(nu);
+  return 3 * t.q * t.M * t.M < Fy * Fy;
+}
+
 }  // namespace
 
 Extended PreloadWithPrevailingTorque(Extended nu, Extended muG) {
@@ -169,12 +178,17 @@ bool CalcTightening(CalcRun& run) {
 
   const Extended givenFM = last.FM;
   const Extended givenMA = last.MA;
-  last.FM = PreloadAt(m.nu, r.muGmin);
-  if (run.keepGiven && m.GivenQuantity == 3) last.FM = givenFM;
-  last.FMmin = PreloadAt(m.nu, r.muGmax);
   // A prevailing torque that takes up all the bolt can carry at the given
-  // utilisation leaves no preload: every force after it would be negative.
-  if (last.MApre != 0 && !(last.FM > 0 && last.FMmin > 0)) {
+  // utilisation leaves no preload: every force after it would be negative,
+  // and the preload without it, which the yield condition falls back on
+  // where it has no root, would grow with the torque.
+  const bool leavesPreload = last.MApre == 0 || PrevailingTorqueLeavesPreload(m.nu);
+  if (leavesPreload) {
+    last.FM = PreloadAt(m.nu, r.muGmin);
+    if (run.keepGiven && m.GivenQuantity == 3) last.FM = givenFM;
+    last.FMmin = PreloadAt(m.nu, r.muGmax);
+  }
+  if (!leavesPreload || (last.MApre != 0 && !(last.FM > 0 && last.FMmin > 0))) {
     FatalStop("Fatal  : no preload (prev. torque) !");
     return false;
   }

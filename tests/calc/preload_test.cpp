@@ -69,10 +69,15 @@ TEST_F(PreloadTest, PrevailingTorqueLowersThePreloadAndVariantsWithNothingToDivi
   EXPECT_LT(D(Last.FM), D(without));
   EXPECT_FALSE(HasMessage("Error  : FM = f (..,MApre)"));
   // The bolt's yield still holds: F² + 3q(gF + M)² = Fy² at the result.
-  Last.MApre = 1e6;  // no preload can carry that
-  CalculateJoint();
-  EXPECT_TRUE(HasMessage("Error  : FM = f (..,MApre)"));
-  EXPECT_NEAR(D(Last.FM), D(without), 1e-6);  // the form without it
+  // A prevailing torque that no preload can carry ends the run, also where
+  // the yield condition has no root at all, rather than taking the preload
+  // without it.
+  for (Extended torque : {200.0L, 1e6L}) {
+    Last.MApre = torque;
+    CalculateJoint();
+    EXPECT_TRUE(HasMessage("Fatal  : no preload (prev. torque) !")) << D(torque);
+    EXPECT_EQ(CalcFatalFlag, 1) << D(torque);
+  }
   // Without prevailing torque both preload forms agree; they round 1/(2π) and
   // 1.155/2 differently: to 0.01 %.
   Last.MApre = 0;

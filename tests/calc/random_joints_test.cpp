@@ -107,7 +107,8 @@ TEST_F(RandomJointsTest, ResultsStayFinite) {
       ASSERT_TRUE(std::isfinite(static_cast<double>(values[i])))
           << "run " << run << " value #" << i << " " << ::testing::PrintToString(MessageTexts());
   }
-  EXPECT_GT(finished, 100) << finished;  // enough runs reached the end
+  // A prevailing torque of 1e5 N·m, which no preload carries, ends its runs.
+  EXPECT_GT(finished, 75) << finished;  // enough runs reached the end
 }
 
 }  // namespace

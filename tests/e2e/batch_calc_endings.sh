@@ -68,6 +68,9 @@ edit sample.bq4 no_preload.bq4 "clamp.plates (description)" -7 180
 run no_preload 2 "Fatal  : no preload (prev. torque) !"
 edit sample.bq4 some_preload.bq4 "clamp.plates (description)" -7 10
 run some_preload 0 ""
+# One of 1000 N·m, whose torsion alone exceeds the yield force, leaves none either.
+edit sample.bq4 beyond_yield.bq4 "clamp.plates (description)" -7 1000
+run beyond_yield 2 "Fatal  : no preload (prev. torque) !"
 
 # A hot joint of class 6.8, which the yield-point table over temperature
 # lacks: the value is estimated, a warning in the JSON results.

@@ -118,7 +118,7 @@ check "no drawing for the fatal joint" test ! -e fatal.dxf
 # The batch program loads no Qt library, neither directly nor through
 # another library; the window is the program beside it.
 # Linked statically (outside the sanitizer builds), it loads none at all.
-ldd "$WBQ4" > loaded.txt 2>&1
+LC_ALL=C ldd "$WBQ4" > loaded.txt 2>&1  # its words in English on every desktop
 check "wbq4 loads its libraries or none" grep -qE "libc\.so|not a dynamic executable" loaded.txt
 check "wbq4 loads no Qt library" bash -c "! grep -qi qt loaded.txt"
 check "the window program lies beside wbq4" test -x "$(dirname "$WBQ4")/wbq4-gui"
