@@ -293,9 +293,13 @@ extern TIGHTENINGUSEDTYPE TighteningUsed;
 // The tightening values to show: those the last run used, or the project's
 // own (Last) when that run stopped before its tightening step, which every
 // run starts from a cleared record.
-inline TIGHTENINGUSEDTYPE TighteningShown() {
+// Whether the last run reached its tightening step.
+inline bool TighteningReached() {
   const TIGHTENINGUSEDTYPE& t = TighteningUsed;
-  if (t.MAmin != 0 || t.TorqueScatter != 0 || t.FMminGiven != 0) return t;
+  return t.MAmin != 0 || t.TorqueScatter != 0 || t.FMminGiven != 0;
+}
+inline TIGHTENINGUSEDTYPE TighteningShown() {
+  if (TighteningReached()) return TighteningUsed;
   return {Last.MAmin, Last.TorqueScatter, Last.FMminGiven};
 }
 

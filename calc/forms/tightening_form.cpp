@@ -311,21 +311,28 @@ void TForm_bq4anzi::Recalc() {
     default: break;
   }
   // The labels show the minimum preload and torque the run used, which a
-  // given quantity that left no tightening factor does not change; a run
-  // that stopped before them shows the project's own.
+  // given quantity that left no tightening factor does not change. A run
+  // that stopped before its tightening step has none of them, nor an angle:
+  // those labels stay empty rather than mix its values with the project's.
   const TIGHTENINGUSEDTYPE used = TighteningShown();
-  Label_fmnom2->setText(
-      Disp("FM = " + MeanPercentText(ForceToDisplay(used.FMminGiven), ForceToDisplay(Last.FM))));
-  if (Last.MA < used.MAmin) {
-    Label_mamin2->setText(Disp("MA min > MA !"));
-  } else if (FloatEqual(Last.MAmean, 0)) {
-    Label_mamin2->setText(Disp("MA ave = 0 !"));
+  if (!TighteningReached()) {
+    Label_fmnom2->setText(QString());
+    Label_mamin2->setText(QString());
+    Label_alpha2->setText(QString());
   } else {
-    Label_mamin2->setText(Disp("MA = " + MomentToText(Last.MAmean) + " " + MomentUnitText() + PlusMinusText() +
-                               FloatToTextFix(1, (Last.MAmean - used.MAmin) / Last.MAmean * 100) + " %"));
+    Label_fmnom2->setText(
+        Disp("FM = " + MeanPercentText(ForceToDisplay(used.FMminGiven), ForceToDisplay(Last.FM))));
+    if (Last.MA < used.MAmin) {
+      Label_mamin2->setText(Disp("MA min > MA !"));
+    } else if (FloatEqual(Last.MAmean, 0)) {
+      Label_mamin2->setText(Disp("MA ave = 0 !"));
+    } else {
+      Label_mamin2->setText(Disp("MA = " + MomentToText(Last.MAmean) + " " + MomentUnitText() + PlusMinusText() +
+                                 FloatToTextFix(1, (Last.MAmean - used.MAmin) / Last.MAmean * 100) + " %"));
+    }
+    const Extended alpha = Montage.alphaA != 0 ? Montage.theta / Montage.alphaA : 0;
+    Label_alpha2->setText(Disp("alpha = " + MeanPercentText(alpha, Montage.theta)));
   }
-  const Extended alpha = Montage.alphaA != 0 ? Montage.theta / Montage.alphaA : 0;
-  Label_alpha2->setText(Disp("alpha = " + MeanPercentText(alpha, Montage.theta)));
   Label_mapre2->setText(Last.MApre > 0 ? Disp("MA pre = " + MomentToText(Last.MApre) + " " + MomentUnitText())
                                        : QString());
   ShowScatterResults();

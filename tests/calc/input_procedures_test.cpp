@@ -494,6 +494,54 @@ TEST_F(InputProceduresTest, AHeadTableWithoutTheBoltsSizeOpensOnItAndRefusesAnot
   EXPECT_EQ(Schraube.dw, before.dw);
 }
 
+// The row of the bolt's size appended in that table (Append, the fields
+// typed, OK) is stored, taken at OK, and found again by its size.
+TEST_F(InputProceduresTest, ARowOfTheBoltsSizeAppendedInTheHeadTableIsStoredAndTaken) {
+  ASSERT_EQ(Gewinde.d, 12);
+  std::int32_t appended = 0;
+  std::int32_t rowsBefore = 0;
+  TableDialogHook = [&](std::string_view, int mode, std::int32_t& rec) {
+    EXPECT_EQ(mode, 2);
+    rowsBefore = DbfRecordCount();
+    AppendDbfBlank();
+    SetDbfFieldFloat("D", 12);
+    SetDbfFieldString("STANDARD", "ISO 2009");
+    SetDbfFieldFloat("B", 38);
+    SetDbfFieldFloat("DK", 24);
+    SetDbfFieldFloat("K", 6);
+    SetDbfFieldFloat("T", 3);
+    SetDbfFieldFloat("N", 2.5L);
+    SetDbfFieldFloat("R", 3);
+    SetDbfFieldFloat("DKACT", 22);
+    appended = rec = DbfRecNo();
+    return true;
+  };
+  platform::DialogScript script;
+  script.Ok({{"ListBox_items", "#2"}}).Expect("screw head");
+  script.Ok().Expect("Database: Append d= 12.00");
+  InputScrewHead();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  ASSERT_GT(appended, rowsBefore);
+  EXPECT_EQ(Schraube.HeadType, 3);
+  EXPECT_EQ(Schraube.HeadRow, appended);
+  EXPECT_EQ(Schraube.dK, 24);
+
+  // A second pick opens on the stored row, without the append question.
+  std::int32_t shownOn = 0;
+  TableDialogHook = [&](std::string_view, int mode, std::int32_t& rec) {
+    EXPECT_EQ(mode, 1);
+    shownOn = rec = DbfRecNo();
+    return true;
+  };
+  script.Ok({{"ListBox_items", "#2"}}).Expect("screw head");
+  InputScrewHead();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(shownOn, appended);
+  EXPECT_EQ(Schraube.HeadRow, appended);
+}
+
 TEST_F(InputProceduresTest, CancelOfTheListPutsTheEntriesBackAsTheyWereWhenItOpened) {
   SetPlates(3);
   Klemmstuecke.Codes[2] = {7, 8};

@@ -169,6 +169,32 @@ TEST_F(TighteningFormTest, LabelsShowTheMinimumTorqueAndPreloadTheRunUsed) {
 }
 
 
+// A run that stops before its tightening step (a prevailing torque that
+// leaves no preload) leaves the preload, mean torque and angle labels empty
+// rather than mix its own values with those of the project or a run before.
+TEST_F(TighteningFormTest, ARunStoppedBeforeTighteningLeavesThePreloadTorqueAndAngleLabelsEmpty) {
+  TForm_bq4anzi form;
+  ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  ASSERT_NE(Text(form.Label_fmnom2->text()).find("FM = "), std::string::npos);
+  ASSERT_NE(Text(form.Label_mamin2->text()).find("MA = "), std::string::npos);
+  CalcOptions.MApreOn = 1;
+  Last.MApre = 165;  // more than the bolt carries at this utilisation
+  form.Edit_nuerp->setText("0.85");  // a keystroke recalculates
+  ASSERT_TRUE(HasMessage("Fatal  : no preload (prev. torque) !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Text(form.Label_fmnom2->text()), "");
+  EXPECT_EQ(Text(form.Label_mamin2->text()), "");
+  EXPECT_EQ(Text(form.Label_alpha2->text()), "");
+  EXPECT_NE(Text(form.Label_mapre2->text()).find("MA pre = 165"), std::string::npos);
+  // The joint calculated in full again fills them.
+  Last.MApre = 0;
+  form.Edit_nuerp->setText("0.9");
+  EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  EXPECT_NE(Text(form.Label_fmnom2->text()).find("FM = "), std::string::npos);
+  EXPECT_NE(Text(form.Label_mamin2->text()).find("MA = "), std::string::npos);
+  EXPECT_NE(Text(form.Label_alpha2->text()).find("alpha = "), std::string::npos);
+}
+
+
 // Opening the form and OK without a change, in either unit system and after
 // unit switches, keep every given input as stored, unrounded.
 TEST_F(TighteningFormTest, OkWithoutAChangeAndUnitSwitchesKeepTheStoredInputsUnrounded) {
