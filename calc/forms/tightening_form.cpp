@@ -234,7 +234,20 @@ void TForm_bq4anzi::FillForm() {
     case 3: Edit_fmmin->setText(Disp(ForceToText(Last.FMminGiven))); break;
     default: break;
   }
-  RadioGroup_macodeClick();
+  // A prevailing torque takes the utilisation as the given quantity. A torque
+  // or preload given before it was switched on turns into the utilisation it
+  // gives, so that the joint keeps it; one that gives none stays as given.
+  bool toUtilisation = true;
+  if (Last.MApre != 0 && Montage.GivenQuantity != 1) {
+    const Extended stored = Montage.nu;
+    Montage.nu = 0;
+    CalculateJoint();
+    toUtilisation = Montage.nu > 0;
+    if (toUtilisation) Edit_nuerp->setText(Disp(FloatToText(Montage.nu)));
+    else Montage.nu = stored;
+  }
+  if (toUtilisation) RadioGroup_macodeClick();
+  else EnableGivenEdit();
   RadioGroup_alphaaClick();
   Filling = 0;
   Recalc();
@@ -341,6 +354,10 @@ void TForm_bq4anzi::Recalc() {
 
 void TForm_bq4anzi::RadioGroup_macodeClick() {
   if (Last.MApre != 0 && RadioGroup_macode->ItemIndex() != 0) RadioGroup_macode->SetItemIndex(0);
+  EnableGivenEdit();
+}
+
+void TForm_bq4anzi::EnableGivenEdit() {
   const int item = RadioGroup_macode->ItemIndex();
   Edit_nuerp->setEnabled(item == 0);
   Button_nuerp->setEnabled(item == 0);

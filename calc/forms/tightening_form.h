@@ -43,5 +43,6 @@ class TForm_bq4anzi : public TCalcForm {
  private:
   int RecalcDepth = 0;
   void ApplyDriveSideRule();
+  void EnableGivenEdit();  // only the edit of the chosen given quantity
   void ShowScatterResults();
 };

@@ -231,4 +231,57 @@ TEST_F(TighteningFormTest, OkWithoutAChangeAndUnitSwitchesKeepTheStoredInputsUnr
   UnitSystem = 0;
 }
 
+
+// A torque or preload given before a prevailing torque was switched on turns
+// into the utilisation it gives when the form switches to the utilisation:
+// the field shows it, and OK keeps the joint's torque or preload. A torque the
+// prevailing torque takes up whole gives none and stays as given.
+TEST_F(TighteningFormTest, APrevailingTorqueTurnsAGivenTorqueOrPreloadIntoTheUtilisationItGives) {
+  struct Case {
+    const char* name;
+    Word given;
+    Extended LASTTYPE::*field;
+    Extended value;
+  };
+  const Case cases[] = {{"MA", 2, &LASTTYPE::MA, 80}, {"FM", 3, &LASTTYPE::FM, 35000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InitCalcTest();
+    SetUpTappedM12Joint();
+    Montage.GivenQuantity = c.given;
+    Last.*c.field = c.value;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    CalcOptions.MApreOn = 1;
+    Last.MApre = 10;
+    TForm_bq4anzi form;
+    ShowAndGrab(form, "bq4anzi");
+    EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 0);
+    EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    EXPECT_GT(Montage.nu, 0.3L);
+    EXPECT_EQ(Text(form.Edit_nuerp->text()), FloatToText(Montage.nu));
+    form.Button_okClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(Montage.GivenQuantity, 1);
+    CalculateJoint();
+    EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    EXPECT_NEAR(D(Last.*c.field), D(c.value), D(c.value) * 1e-9);
+  }
+  // A torque below the prevailing torque gives no utilisation.
+  InitCalcTest();
+  SetUpTappedM12Joint();
+  Montage.GivenQuantity = 2;
+  Last.MA = 5;
+  Montage.nu = 0.9L;
+  CalcOptions.MApreOn = 1;
+  Last.MApre = 10;
+  TForm_bq4anzi form;
+  ShowAndGrab(form, "bq4anzi");
+  EXPECT_EQ(form.RadioGroup_macode->ItemIndex(), 1);
+  EXPECT_TRUE(form.Edit_ma->isEnabled());
+  EXPECT_EQ(Montage.GivenQuantity, 2);
+  EXPECT_EQ(Last.MA, 5);
+  EXPECT_TRUE(HasMessage("Fatal  : MA <= prevailing torque !")) << ::testing::PrintToString(MessageTexts());
+}
+
 }  // namespace
