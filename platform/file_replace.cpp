@@ -71,10 +71,13 @@ std::unordered_map<std::string, int>& Held() {
   return held;
 }
 
+// The write lock of a temporary being written: the whole file, however long
+// it grows, in the shape that tells other runs it is a writer's own.
 bool LockWhole(int fd, short type, bool wait) {
   struct flock fl {};
   fl.l_type = type;
-  fl.l_whence = SEEK_SET;  // l_start = l_len = 0: the whole file, however long it grows
+  fl.l_whence = SEEK_SET;
+  fl.l_len = kWriterTemporaryLockLength;
   for (;;) {
     if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
     if (errno != EINTR) return false;

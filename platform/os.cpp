@@ -385,6 +385,16 @@ LeftFile RemoveUnopened(int fd, const std::string& path, const struct stat& open
   return ::unlink(path.c_str()) == 0 ? LeftFile::Removed : LeftFile::Skipped;
 }
 
+// Whether the lock that stands in the way is the one a running program holds
+// on the temporary it writes (kWriterTemporaryLockLength).
+bool HeldByRunningWriter(int fd) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  return ::fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type == F_WRLCK && fl.l_pid == -1 && fl.l_start == 0 &&
+         static_cast<std::int64_t>(fl.l_len) == kWriterTemporaryLockLength;
+}
+
 // One try of RemoveUnheldFile, which names nothing.
 LeftFile TryRemoveUnheld(const std::string& path) {
   // Never opened unless it is this user's regular file: a device or a FIFO
@@ -404,8 +414,10 @@ LeftFile TryRemoveUnheld(const std::string& path) {
   struct stat st {};
   LeftFile result = LeftFile::Skipped;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
-    // A lock of another program's (fcntl, POSIX or OFD, or flock) keeps it.
-    if (!LockWholeFile(fd, false, type)) result = errno == EAGAIN || errno == EACCES ? LeftFile::Kept : LeftFile::Skipped;
+    // A lock of another program's (fcntl, POSIX or OFD, or flock) keeps it;
+    // a running writer's own temporary is passed over in silence.
+    if (!LockWholeFile(fd, false, type))
+      result = (errno == EAGAIN || errno == EACCES) && !HeldByRunningWriter(fd) ? LeftFile::Kept : LeftFile::Skipped;
     else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) result = errno == EWOULDBLOCK ? LeftFile::Kept : LeftFile::Skipped;
     else result = RemoveUnopened(fd, path, st);
   }

@@ -70,6 +70,12 @@ enum class LeftFile {
 // counts as free once untouched for an hour.
 LeftFile RemoveUnheldFile(const std::string& path, const char* what);
 
+// The lock a running program holds on an output temporary it writes (OFD,
+// for writing, from byte 0 over every byte but the last an offset names): a
+// shape of its own, so that a run clearing leftovers passes over another
+// run's temporary in silence, while a file another program locks is named.
+inline constexpr std::int64_t kWriterTemporaryLockLength = INT64_MAX;
+
 // Names on stderr a file or folder that this run removed though another
 // program made it: "bq4: removed <path>, <what>".
 void NameRemovedFile(const std::string& path, const char* what);

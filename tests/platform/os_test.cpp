@@ -211,13 +211,14 @@ class Holder {
     if (!shake_.Ok() || (pid_ = fork()) < 0) return;
     if (pid_ == 0) {
       shake_.InChild();
-      const bool locks = how == "lock" || how == "posix";
+      const bool locks = how == "lock" || how == "posix" || how == "writer";
       const int fd = ::open(file.c_str(), locks ? O_RDWR : O_RDONLY);
       struct flock fl {};
       fl.l_type = F_WRLCK;
+      if (how == "writer") fl.l_len = platform::kWriterTemporaryLockLength;  // as a running run's temporary
       const bool held = fd >= 0 && (how == "open"    ? true
                                     : how == "flock" ? ::flock(fd, LOCK_EX) == 0
-                                                     : ::fcntl(fd, how == "lock" ? F_OFD_SETLK : F_SETLK, &fl) == 0);
+                                                     : ::fcntl(fd, how == "posix" ? F_SETLK : F_OFD_SETLK, &fl) == 0);
       if (held) shake_.SignalParent();
       shake_.WaitForParent();
       _exit(0);
@@ -241,7 +242,9 @@ class Holder {
 }  // namespace
 
 // What a killed run left and another program holds stays, and is named as
-// kept: held open, under a flock, or under an fcntl lock (OFD or POSIX).
+// kept: held open, under a flock, or under an fcntl lock (OFD or POSIX). A
+// file under the lock of a running writer's temporary is that run's own: it
+// stays, and is not named.
 TEST(PlatformOs, LeftFilesThatAnotherProgramHoldsAreKeptAndNamed) {
   const fs::path base = fs::path(platform::ProcessTempDir()) / "held-files";
   fs::remove_all(base);
@@ -249,17 +252,18 @@ TEST(PlatformOs, LeftFilesThatAnotherProgramHoldsAreKeptAndNamed) {
   const pid_t gone = GoneProcess();
   ASSERT_GT(gone, 0);
   const auto name = [&](const char* what) { return base / (std::string(what) + "." + std::to_string(gone) + ".ndx"); };
-  for (const char* what : {"opened", "flocked", "locked", "posix", "free"}) std::ofstream(name(what)) << what;
+  for (const char* what : {"opened", "flocked", "locked", "posix", "writer", "free"}) std::ofstream(name(what)) << what;
   const Holder opened(name("opened"), "open"), flocked(name("flocked"), "flock"), locked(name("locked"), "lock"),
-      posix(name("posix"), "posix");
-  ASSERT_TRUE(opened.Holding() && flocked.Holding() && locked.Holding() && posix.Holding());
+      posix(name("posix"), "posix"), writer(name("writer"), "writer");
+  ASSERT_TRUE(opened.Holding() && flocked.Holding() && locked.Holding() && posix.Holding() && writer.Holding());
 
   testing::internal::CaptureStderr();
   EXPECT_EQ(platform::RemoveLeftProcessFiles(base.string(), {".ndx"}, "a left file", 3600), 1);
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(fs::exists(name("free")));
-  for (const char* what : {"opened", "flocked", "locked", "posix"}) EXPECT_TRUE(fs::exists(name(what))) << what;
+  for (const char* what : {"opened", "flocked", "locked", "posix", "writer"}) EXPECT_TRUE(fs::exists(name(what))) << what;
   EXPECT_NE(err.find("bq4: removed " + name("free").string() + ", a left file\n"), std::string::npos) << err;
+  EXPECT_EQ(err.find(name("writer").string()), std::string::npos) << err;
   for (const char* what : {"opened", "flocked", "locked", "posix"})
     EXPECT_NE(err.find("bq4: kept " + name(what).string() + ", a left file, held by another program\n"),
               std::string::npos)
