@@ -132,6 +132,9 @@ void FillFileTable(Thh& window, TForm_preview& form) {
     if (AbortFlag) {
       form.AddRow(UnreadableFileTableRow(file, date));
     } else {
+      // The load calculated the joint: its results are current for what it
+      // now holds, which the window needs not calculate (and report) again.
+      window.NoteCalculated();
       std::vector<std::string> row = FileTableRow(file, date);
       if (CalcFatalFlag) ClearFileTableResults(row);
       form.AddRow(row);
@@ -171,5 +174,7 @@ void RunFileTable(Thh& window) {
     if (AbortFlag || form.SelectedRow() <= 0) break;
     OpenFileTableRow(window, form);
   } while (!AbortFlag);
+  // The messages item counts those of the joint now in memory.
+  window.ShowMessageCount();
   window.SetMainCaption();
 }

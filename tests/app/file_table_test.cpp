@@ -6,12 +6,14 @@
 #include <QTableWidget>
 
 #include <fstream>
+#include <iterator>
 
 #include "app/forms/preview_form.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "calc/project_file.h"
 #include "framework/file_utils.h"
+#include "framework/globals.h"
 #include "framework/message_box.h"
 #include "framework/text_utils.h"
 #include "framework/units.h"
@@ -180,6 +182,57 @@ TEST_F(FileTableTest, APickedRowStaysPickedAndTheButtonsLeaveOrHelp) {
   AbortFlag = 0;
   form.Button_cancel->click();
   EXPECT_EQ(AbortFlag, 1);
+}
+
+// The scan calculates every project it reads. Left with Cancel, the table
+// leaves the last of them as calculated: the window calculates nothing again
+// and shows no messages of it; a pick shows its project's messages once.
+TEST_F(FileTableTest, LeavingTheTableCalculatesNothingAgainAndAPickShowsItsMessagesOnce) {
+  std::ifstream in(Sample("hot.bq4"), std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // A bolt section bored as wide as itself: the calculation stops.
+  const std::string section = "ABSCHNITT 1\r\n60.0000000\r\n12.0000000\r\n0\r\n";
+  const std::size_t at = text.find(section);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, section.size(), "ABSCHNITT 1\r\n60.0000000\r\n12.0000000\r\n12.5000000\r\n");
+  std::ofstream(dir_ + "/stops.bq4", std::ios::binary) << text;
+
+  Thh main;
+  HelpLevel = 1;
+  ReadCalcFile(dir_ + "/hot.bq4");
+  ASSERT_EQ(AbortFlag, 0);
+  main.NoteCalculated();
+  main.ShowMessageCount();
+  ASSERT_FALSE(main.Item("mi_viewErrorMessages")->isEnabled());
+  InputModified = 0;
+  {
+    platform::DialogScript script;
+    script.Cancel();
+    main.Item("mi_fileOpenTable")->trigger();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(script.Shown().size(), 1u);
+  }
+  EXPECT_EQ(CurrentFileName, "stops");
+  EXPECT_EQ(CalcFatalFlag, 1);
+  EXPECT_TRUE(main.Item("mi_viewErrorMessages")->isEnabled());
+
+  TForm_preview form;
+  FillFileTable(main, form);
+  ASSERT_EQ(form.RowCount(), 3);
+  ASSERT_EQ(form.CellText(0, 2), "stops.bq4");
+  form.StringGrid1SelectCell(0, 1);
+  OpenFileTableRow(main, form);
+  ASSERT_EQ(CalcFatalFlag, 0);
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Select message for more info");
+    form.StringGrid1SelectCell(0, 2);
+    OpenFileTableRow(main, form);
+    main.KeepResultsCurrent();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(script.Shown().size(), 1u);
+  }
+  EXPECT_EQ(CurrentFileName, "stops");
 }
 
 }  // namespace
