@@ -431,29 +431,30 @@ void CleanNumber(std::string& s) { CleanNumberWith(s, TzDecimalSep); }
 
 void CleanStoredNumber(std::string& s) { CleanNumberWith(s, '.'); }
 
-long double ValReal(std::string_view text) {
+namespace {
+
+// The number a text begins with, read with the decimal sign given.
+long double RealWith(std::string_view text, char decimalSep) {
   std::string s(text);
-  CleanNumber(s);
+  CleanNumberWith(s, decimalSep);
   return RoundToReal48(LeadingValue(s));
 }
 
-std::int32_t ValLong(std::string_view text) {
+std::int32_t WholeWith(std::string_view text, char decimalSep) {
   std::string s(text);
-  CleanNumber(s);
+  CleanNumberWith(s, decimalSep);
   return LeadingWhole(s);
 }
 
-long double StoredReal(std::string_view text) {
-  std::string s(text);
-  CleanStoredNumber(s);
-  return RoundToReal48(LeadingValue(s));
-}
+}  // namespace
 
-std::int32_t StoredLong(std::string_view text) {
-  std::string s(text);
-  CleanStoredNumber(s);
-  return LeadingWhole(s);
-}
+long double ValReal(std::string_view text) { return RealWith(text, TzDecimalSep); }
+
+std::int32_t ValLong(std::string_view text) { return WholeWith(text, TzDecimalSep); }
+
+long double StoredReal(std::string_view text) { return RealWith(text, '.'); }
+
+std::int32_t StoredLong(std::string_view text) { return WholeWith(text, '.'); }
 
 std::int16_t ValInt16(std::string_view text) {
   std::string s(text);
