@@ -81,7 +81,11 @@ list=$(for i in $(seq 1 21); do cp null.bq4 "p$i.bq4"; echo "p$i.bq4"; done)
 "$WBQ4" $list /I > /dev/null 2> err.txt
 check "no progress when stderr is no terminal" test ! -s err.txt
 if command -v script > /dev/null; then
-  script -qec "$(printf '%q ' "$WBQ4" $list)/I" /dev/null > tty.txt 2>&1
+  # script(1) hands its command to $SHELL or /bin/sh: the program's path goes
+  # by the environment, since bash's quoting of a non-ASCII name ($'...')
+  # is not the POSIX shell's.
+  # shellcheck disable=SC2016,SC2086
+  WBQ4=$WBQ4 script -qec '"$WBQ4" '"$(echo $list)"' /I' /dev/null > tty.txt 2>&1
   check "progress on a terminal" grep -q "21/21" tty.txt
 fi
 
