@@ -276,33 +276,50 @@ bool EntryIsWhole(const std::string& cached) {
   return true;
 }
 
-// Keeps the checksum of a built entry, with the identity of its table,
-// before the entry is put in place, written whole (a temporary file
-// renamed); false when it cannot be kept.
+namespace {
+
+// Keeps the checksum of a built entry (`built`, not yet in place as
+// `cached`) with the identity of its table; false when it cannot be kept.
+// Written under a locked name of its own beside it and renamed into place,
+// so that no other run, in whatever process namespace, takes it for a file
+// left half written (ClearLeftCacheFiles).
 bool KeepChecksum(const std::string& built, const std::string& cached, const std::string& identity) {
   const std::string sum = ContentsChecksum(built);
   const std::string path = ChecksumPath(cached);
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
   if (sum.empty()) return false;
-  // Named for this process, as the entry is while it is built, so that what
-  // a killed run leaves is known as such (ClearLeftCacheFiles).
-  const std::string temporary = (fs::path(path).replace_extension(std::to_string(::getpid()) + ".sum")).string();
+  const std::string temporary = platform::CreateTemporaryBeside(path);
+  if (temporary.empty()) return false;
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out << sum << identity << '\n';
   out.close();
   if (!out) {
-    fs::remove(temporary, ec);
+    platform::DiscardTemporary(temporary);
     return false;
   }
   return platform::CommitTemporary(temporary, path, platform::ReplaceSync::Derived);
 }
 
+}  // namespace
+
+bool PlaceEntry(const std::string& built, const std::string& cached, const std::string& identity) {
+  std::error_code ec;
+  fs::create_directories(fs::path(cached).parent_path(), ec);
+  if (!platform::DirectoryWritable(fs::path(cached).parent_path().string()) || !KeepChecksum(built, cached, identity))
+    return false;
+  // Renamed where both lie on one file system; else copied through a locked
+  // temporary beside the entry, which other runs pass over while it is
+  // written.
+  fs::rename(built, cached, ec);
+  return !ec || CopyFileReplacing(built, cached, platform::ReplaceSync::Derived);
+}
+
 // Clears away, once a run, what runs killed while they built cache entries
-// left there: entries and checksums half written under the name of their
-// process, once that process has gone (two programs building at once never
-// lose a file they are writing), and checksums of entries that never came
-// into place. A file that another program may be about to rename goes only
+// left there: entries and checksums half written under a temporary name
+// that no running program locks any more (or, by earlier versions, under the
+// number of their process, once that process has gone), and checksums of
+// entries that never came into place. A file that another program may be about to rename goes only
 // when it has been left alone for minutes: a build takes well under that.
 void ClearLeftCacheFiles(const std::string& cached) {
   static bool cleared = false;
@@ -310,11 +327,13 @@ void ClearLeftCacheFiles(const std::string& cached) {
   cleared = true;
   const fs::path indexes = fs::path(cached).parent_path();
   const fs::path checksums = fs::path(ChecksumPath(cached)).parent_path();
-  // An entry is built as its tree (".ndx.bu$"), then put in place.
   // The folders are listed once, so that a large cache costs no call per file.
   const std::vector<std::string>& names = CacheEntryNames(indexes.string());
   const std::vector<std::string> sums = platform::FolderEntryNames(checksums.string());
   constexpr const char* kHalfBuilt = "a cache file half built by a run that has ended";
+  platform::ClearLeftTemporaries(indexes.string(), names, kHalfBuilt);
+  platform::ClearLeftTemporaries(checksums.string(), sums, kHalfBuilt);
+  // Earlier versions built under the number of their process.
   platform::RemoveLeftProcessFiles(indexes.string(), names, {".ndx", ".ndx.bu$"}, kHalfBuilt);
   platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"}, kHalfBuilt);
   constexpr auto kLeftAlone = std::chrono::minutes(10);

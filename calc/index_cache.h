@@ -30,9 +30,11 @@ std::string CachedIndexPath(const std::string& identity, const std::string& keyE
 // True when the cache entry holds the bytes its checksum was taken of; false
 // for one damaged or without a checksum, which is then built afresh.
 bool EntryIsWhole(const std::string& cached);
-// Keeps the checksum of a built entry (`built`, not yet renamed to `cached`)
-// with the identity of its table; false when it cannot be kept.
-bool KeepChecksum(const std::string& built, const std::string& cached, const std::string& identity);
+// Puts the index a run built in a folder of its own (`built`) in place as
+// the entry `cached`, its checksum with the table's identity first: an
+// entry in place always has one. False when the cache cannot keep it;
+// `built` may then be gone (renamed, its checksum not kept).
+bool PlaceEntry(const std::string& built, const std::string& cached, const std::string& identity);
 
 // Clears away, once a run, the files that killed runs left half built in the
 // cache folder of `cached`, and checksums without their entry.

@@ -297,42 +297,36 @@ void BeforeWrite() {
   if (recNo >= 1 && recNo <= Dialog().RecordCount()) Dialog().Go(recNo);
 }
 
-// Builds the index on the key: in the cache when the entry can be kept there,
-// else (a full or unwritable cache folder) in the temporary directory; a
-// failure there too is the table's failure. Built under a name of this
-// process and renamed into place, so that another program never reads half
-// a file.
+// Builds the index on the key in the run's own temporary folder, which no
+// other run clears while this one lives (whatever process namespace either
+// runs in), and puts it in the cache when the entry can be kept there; else
+// (a full or unwritable cache folder) it is used where it was built. A
+// failure to build is the table's failure.
 bool BuildIndex(const std::string& expr, const std::string& identity, const std::string& cached) {
   std::error_code ec;
-  if (!cached.empty()) {
-    fs::create_directories(fs::path(cached).parent_path(), ec);
-    if (platform::DirectoryWritable(fs::path(cached).parent_path().string())) {
-      const std::string built = fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string();
-      const std::string failure = RunQuietly([&] { Data().IndexOn(expr, built); });
-      // Kept only when the table did not change while it was indexed, with
-      // its checksum kept first: an entry in place always has one.
-      if (failure.empty() && index_cache::CacheIdentity(Table.source) == identity &&
-          index_cache::KeepChecksum(built, cached, identity)) {
-        fs::rename(built, cached, ec);
-        // Attached quietly: another run may replace the entry at this moment
-        // with its own build of the same contents.
-        if (!ec && AttachCachedIndex(cached)) {
-          Table.indexPath = cached;
-          Table.indexShared = true;
-          return true;
-        }
-        AbortFlag = 0;
-      }
-      fs::remove(built, ec);
-    }
-  }
   Table.indexPath = PrivateIndexPath();
-  const std::string failure = RunQuietly([&] { Data().IndexOn(expr, Table.indexPath); });
-  if (!failure.empty()) {
+  auto build = [&] {
+    const std::string failure = RunQuietly([&] { Data().IndexOn(expr, Table.indexPath); });
+    if (failure.empty()) return true;
     fs::remove(Table.indexPath, ec);
     Table.indexPath.clear();
     FailTable("Error  : " + Table.path + " cannot be indexed: " + failure);
     return false;
+  };
+  if (!build()) return false;
+  // Kept only when the table did not change while it was indexed.
+  if (!cached.empty() && index_cache::CacheIdentity(Table.source) == identity &&
+      index_cache::PlaceEntry(Table.indexPath, cached, identity)) {
+    // Attached quietly: another run may replace the entry at this moment
+    // with its own build of the same contents.
+    if (AttachCachedIndex(cached)) {
+      fs::remove(Table.indexPath, ec);
+      Table.indexPath = cached;
+      Table.indexShared = true;
+      return true;
+    }
+    AbortFlag = 0;
+    if (!fs::exists(Table.indexPath, ec) && !build()) return false;
   }
   return AttachIndex(Table.indexPath, false);
 }

@@ -60,8 +60,8 @@ FileHandle OpenFile(const std::string& name, const char* mode) {
 enum class CopyResult { Ok, SourceFailed, TargetFailed, ReadFailed, WriteFailed };
 
 // Copies in blocks through a temporary file beside the target.
-CopyResult CopyThroughTemporary(const std::string& source, const std::string& target,
-                                std::size_t blockSize) {
+CopyResult CopyThroughTemporary(const std::string& source, const std::string& target, std::size_t blockSize,
+                                platform::ReplaceSync sync = platform::ReplaceSync::Durable) {
   if (IsDirectory(source)) return CopyResult::SourceFailed;
   FileHandle in = OpenFile(source, "rb");
   if (!in) return CopyResult::SourceFailed;
@@ -93,7 +93,7 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
     DiscardTemporaryFile(temporary);
     return result;
   }
-  return CommitFile(temporary, target, platform::ReplaceSync::Durable) ? CopyResult::Ok : CopyResult::WriteFailed;
+  return CommitFile(temporary, target, sync) ? CopyResult::Ok : CopyResult::WriteFailed;
 }
 
 std::string CopyTarget(std::string_view source, std::string_view dest) {
@@ -478,6 +478,10 @@ bool CopyFileTo(std::string_view source, std::string_view dest) {
   const std::string src = FindExistingFile(source);
   const std::string target = CopyTarget(source, dest);
   return ReportCopy(CopyThroughTemporary(src, target, 8192), source, target);
+}
+
+bool CopyFileReplacing(const std::string& source, const std::string& target, platform::ReplaceSync sync) {
+  return CopyThroughTemporary(source, target, 65536, sync) == CopyResult::Ok;
 }
 
 bool CopyFileBlocks(std::string_view source, std::string_view dest) {

@@ -141,6 +141,9 @@ std::time_t FileModificationTime(std::string_view name);
 // file %s", "Cannot create file %s", a short write) are reported through
 // ReportFileError and give false.
 bool CopyFileTo(std::string_view source, std::string_view dest);
+// Copies the file source over target (its very name) through a temporary
+// beside it, silently: false when it fails, target then unchanged.
+bool CopyFileReplacing(const std::string& source, const std::string& target, platform::ReplaceSync sync);
 bool CopyFileBlocks(std::string_view source, std::string_view dest);
 // When source exists: CopyFileTo into the directory of dest.
 bool CopyIfExists(std::string_view source, std::string_view dest);

@@ -13,11 +13,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/folder_names.h"
 #include "platform/os.h"
 
 namespace platform {
@@ -128,17 +128,11 @@ bool IsTemporaryTail(std::string_view tail) {
 void ClearStaleTemporaries(const std::string& stem) {
   const std::string folder = FolderOf(stem);
   const std::string prefix = stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return;
   std::vector<std::string> found;
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string_view name(e->d_name);
-    if (name.size() == prefix.size() + kTemporaryTail && name.compare(0, prefix.size(), prefix) == 0 &&
-        IsTemporaryTail(name.substr(prefix.size())))
-      found.emplace_back(name);
-  }
-  ::closedir(dir);
-  for (const auto& name : found) RemoveUnheldFile(folder + "/" + name, "a temporary file left by a run that has ended");
+  for (std::string& name : FolderEntryNames(folder))
+    if (name.size() == prefix.size() + kTemporaryTail && name.compare(0, prefix.size(), prefix) == 0)
+      found.push_back(std::move(name));
+  ClearLeftTemporaries(folder, found, "a temporary file left by a run that has ended");
 }
 
 // A new temporary "<stem>.~bq4XXXXXX", locked before its name is seen: made
@@ -168,6 +162,12 @@ int CreateLockedTemporary(const std::string& stem, std::string& name) {
 }
 
 }  // namespace
+
+void ClearLeftTemporaries(const std::string& folder, const std::vector<std::string>& names, const char* what) {
+  for (const std::string& name : names)
+    if (name.size() > kTemporaryTail && IsTemporaryTail(std::string_view(name).substr(name.size() - kTemporaryTail)))
+      RemoveUnheldFile(folder + "/" + name, what);
+}
 
 std::string ReplacementTarget(const std::string& path) {
   std::string current = path;

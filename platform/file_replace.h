@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -45,5 +46,11 @@ bool CommitTemporary(const std::string& temporary, const std::string& target, Re
 
 // Removes a temporary that is not to be committed, and its lock.
 void DiscardTemporary(const std::string& temporary);
+
+// Removes the temporaries among `names` (entries of `folder`) that runs which
+// ended before they finished them left there: those no program holds, as
+// CreateTemporaryBeside's clearing does for one target; each is named as
+// `what`. No other file is touched.
+void ClearLeftTemporaries(const std::string& folder, const std::vector<std::string>& names, const char* what);
 
 }  // namespace platform

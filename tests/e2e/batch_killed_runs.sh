@@ -22,7 +22,9 @@ grow_table data/tables/gewinde.dbf 100000
 
 # The report without its first lines (the time, the project's name).
 whole() { cmp -s <(tail -n +3 "$1") <(tail -n +3 good.txt); }
-left_of() { ls -d tmp/bq4-"$1"-* cache/indexes/*."$1".ndx* cache/index-checksums/*."$1".sum 2> /dev/null; }
+# A run builds its cache entries in its own folder; what it puts in the cache
+# meanwhile bears a temporary name, not its own.
+left_of() { ls -d tmp/bq4-"$1"-* 2> /dev/null; }
 
 bad=0
 caught=0
@@ -36,7 +38,7 @@ for i in $(seq 1 "${KILLS:-10}"); do
   other=$!
   # Every other run is killed while it builds the tree of an entry.
   if [ $((i % 2)) -eq 0 ]; then
-    for t in $(seq 1 500); do compgen -G "cache/indexes/*.$killed.ndx.bu\$" > /dev/null && break; sleep 0.01; done
+    for t in $(seq 1 500); do compgen -G "tmp/bq4-$killed-*/*.bu\$" > /dev/null && break; sleep 0.01; done
   else
     sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
   fi
@@ -59,10 +61,43 @@ for i in $(seq 1 "${KILLS:-10}"); do
   for k in k*.bq4; do whole "${k%.bq4}.txt" || { bad=$((bad + 1)); echo "kill $i: ${k%.bq4}.txt not whole"; break; }; done
   [ -z "$(left_of $killed)" ] || { bad=$((bad + 1)); echo "kill $i, left: $(left_of $killed)"; }
 done
+# A run in another process namespace, to which the process numbers of this
+# one mean nothing, runs while a run here is stopped as it builds the entry
+# of a table: it takes nothing of that run's for a leftover, and neither
+# says a word.
+if unshare --pid --fork true 2> /dev/null; then
+  caught_building=0
+  for attempt in 1 2 3 4 5; do
+    rm -rf cache ns
+    "$WBQ4" hot.bq4 /I > /dev/null 2> builder.txt &
+    builder=$!
+    end=$((SECONDS + 10))
+    until [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*"; compgen -G "cache/indexes/*.$builder.ndx*")" ] ||
+      [ $SECONDS -ge $end ]; do :; done
+    kill -STOP $builder 2> /dev/null && [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*"; compgen -G "cache/indexes/*.$builder.ndx*")" ] &&
+      caught_building=1
+    mkdir -p ns && cp hot.bq4 ns/
+    unshare --pid --fork "$WBQ4" ns/hot.bq4 /I > /dev/null 2> beside.txt
+    code=$?
+    kill -CONT $builder 2> /dev/null
+    wait $builder
+    built=$?
+    [ $caught_building = 1 ] && break
+  done
+  check "a run stopped while it builds an entry" test $caught_building = 1
+  check "... and a run beside it in another process namespace: both exit 0" test $built -eq 0 -a $code -eq 0
+  check "... and neither says a word" test ! -s builder.txt -a ! -s beside.txt
+  check "... and both reports are whole" whole hot.txt
+  check "... the other one's too" whole ns/hot.txt
+else
+  echo "skip no process namespace can be made here"
+fi
+
 check "killed runs left files or folders" test $caught -gt 0
 check "a later run clears what killed runs left; the run at work meanwhile writes every report whole" test $bad -eq 0
 check "each file or folder of a killed run removed is named on stderr" test $unnamed -eq 0
 check "nothing left in the temporary folder" test -z "$(ls -A tmp)"
-check "no entry half built left in the cache" test -z "$(ls cache/indexes | grep -v '^[a-z0-9_]*-[0-9a-f]*\.ndx$')"
+check "no entry half built left in the cache" \
+  test -z "$(ls cache/indexes | grep -v '^[a-z0-9_]*-[0-9a-f]*\.ndx$')$(ls cache/index-checksums | grep -v '^[a-z0-9_]*-[0-9a-f]*\.sum$')"
 
 exit $fail

@@ -21,8 +21,9 @@ done
 # The report of project $1 as the good run wrote it (its first line holds the time).
 same_report() { cmp -s <(tail -n +2 "$1.txt") <(tail -n +2 "good-$1.txt"); }
 # quiet err.txt: nothing on stderr but the names of the index cache files
-# that the run removed, superseded by a change of their table.
-quiet() { ! grep -qv '^bq4: removed .*/cache/index' "$1"; }
+# that the run removed, superseded by a change of their table, and of the
+# temporary folders of killed runs.
+quiet() { ! grep -qvE '^bq4: removed .*/(cache/index|tmp/bq4-[0-9]+-[^/]*, the temporary folder of a run that has ended$)' "$1"; }
 # run project: a fresh run of the project, its stderr in err.txt.
 run() {
   rm -f "$1.txt"
@@ -240,11 +241,16 @@ for i in $(seq 1 12); do
 done
 check "runs killed while building the cache: the next run's report is the good one" test $bad -eq 0
 
-# What killed runs leave in the cache folder: files of entries and checksums
-# half written under the number of their process. A thread table with many
-# rows (the last one repeated: the report stays the good one) takes long
-# enough to index that a run is killed while it builds that entry.
-left_files() { ls cache/indexes/*.*.ndx cache/index-checksums/*.*.sum cache/index-checksums/*.sum.~* 2> /dev/null; }
+# What killed runs leave: the entry half built in their own folder, and in
+# the cache folder entries and checksums half written under a temporary name
+# (or, by earlier versions, under the number of their process). A thread
+# table with many rows (the last one repeated: the report stays the good
+# one) takes long enough to index that a run is killed while it builds that
+# entry. left_files pid: those, with the folder of that run once it was made.
+left_files() {
+  ls -d tmp/bq4-"$1"-?????? cache/indexes/*.~bq4* cache/index-checksums/*.~bq4* cache/indexes/*.*.ndx \
+    cache/index-checksums/*.*.sum cache/index-checksums/*.sum.~* 2> /dev/null
+}
 cp -r data big
 grow_table big/tables/gewinde.dbf 200000
 export BQ4_DATA_DIR=$WORK/big
@@ -254,14 +260,14 @@ for i in $(seq 1 4); do
   rm -rf cache
   "$WBQ4" hot.bq4 /I > /dev/null 2>&1 &
   pid=$!
-  for t in $(seq 1 500); do compgen -G "cache/indexes/*.$pid.ndx" > /dev/null && break; sleep 0.01; done
+  for t in $(seq 1 500); do compgen -G "tmp/bq4-$pid-*/*.bu\$" > /dev/null && break; sleep 0.01; done
   kill -9 $pid 2> /dev/null
   wait $pid 2> /dev/null
-  [ -n "$(left_files)" ] && caught=$((caught + 1))
+  [ -n "$(left_files $pid)" ] && caught=$((caught + 1))
   rm -f hot.txt
   "$WBQ4" hot.bq4 /I > /dev/null 2>&1
   same_report hot || { bad=$((bad + 1)); echo "kill $i: not the good report"; }
-  [ -z "$(left_files)" ] || { bad=$((bad + 1)); echo "kill $i, left: $(left_files)"; }
+  [ -z "$(left_files $pid)" ] || { bad=$((bad + 1)); echo "kill $i, left: $(left_files $pid)"; }
 done
 check "runs killed while building an entry left its file" test $caught -gt 0
 check "runs killed while building an entry: the next run gives the good report and leaves nothing of theirs" test $bad -eq 0
@@ -318,7 +324,7 @@ for i in $(seq 1 4); do
     k=$((k + 1))
   done
   "$WBQ4" null.bq4 /I > /dev/null 2>&1
-  [ -z "$(left_files)" ] || { bad=$((bad + 1)); echo "round $i, left: $(left_files)"; }
+  [ -z "$(left_files $victim)" ] || { bad=$((bad + 1)); echo "round $i, left: $(left_files $victim)"; }
 done
 check "programs building the cache at once are not disturbed, and nothing is left" test $bad -eq 0
 exit $fail

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../fork_handshake.h"
+#include "platform/folder_names.h"
 #include "platform/os.h"
 
 namespace {
@@ -158,5 +159,30 @@ TEST(FileReplace, NoRunEndsByASignalWhileOtherProgramsOpenTheLeftTemporaries) {
     }
   }
   EXPECT_GT(removed, 0);
+  fs::remove_all(dir);
+}
+
+// The temporaries of a folder that no running program holds go, each named;
+// one being written stays without a word, whatever process numbers say;
+// names that merely look alike are no temporaries.
+TEST(FileReplace, LeftTemporariesOfAFolderGoThoseBeingWrittenStay) {
+  const fs::path dir = fs::path(platform::ProcessTempDir()) / "left";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string writing = platform::CreateTemporaryBeside((dir / "a.ndx").string());
+  ASSERT_FALSE(writing.empty());
+  const std::string left = (dir / "b.ndx.~bq4Ab12Cd").string();
+  const std::vector<std::string> others = {(dir / "b.ndx").string(), (dir / "c.ndx.~bq4Ab12").string(),
+                                           (dir / "d.ndx.~bq4Ab-2Cd").string(), (dir / "e.ndx.~backup").string()};
+  Write(left, "half an entry of a killed run");
+  for (const std::string& other : others) Write(other, "a user's");
+  testing::internal::CaptureStderr();
+  platform::ClearLeftTemporaries(dir.string(), platform::FolderEntryNames(dir.string()), "a cache file");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "bq4: removed " + left + ", a cache file\n");
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_TRUE(fs::exists(writing));
+  for (const std::string& other : others) EXPECT_TRUE(fs::exists(other)) << other;
+  platform::DiscardTemporary(writing);
   fs::remove_all(dir);
 }
