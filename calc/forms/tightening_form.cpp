@@ -308,18 +308,25 @@ void TForm_bq4anzi::Recalc() {
   if (!StoreInput(false)) return;
   ++RecalcDepth;
   CalculateJoint();
+  // The quantities the run worked out from the given one. A run that stopped
+  // before its tightening step worked out none: their fields stay empty
+  // rather than show those of a run before.
+  const bool reached = TighteningReached();
+  const auto result = [reached](QLineEdit* edit, const std::string& text) {
+    SetEditText(edit, reached ? text : std::string());
+  };
   switch (Montage.GivenQuantity) {
     case 1:
-      SetEditText(Edit_fm, ForceToText(Last.FM));
-      SetEditText(Edit_ma, MomentToText(Last.MA));
+      result(Edit_fm, ForceToText(Last.FM));
+      result(Edit_ma, MomentToText(Last.MA));
       break;
     case 2:
-      SetEditText(Edit_nuerp, FloatToText(Montage.nu));
-      SetEditText(Edit_fm, ForceToText(Last.FM));
+      result(Edit_nuerp, FloatToText(Montage.nu));
+      result(Edit_fm, ForceToText(Last.FM));
       break;
     case 3:
-      SetEditText(Edit_nuerp, FloatToText(Montage.nu));
-      SetEditText(Edit_ma, MomentToText(Last.MA));
+      result(Edit_nuerp, FloatToText(Montage.nu));
+      result(Edit_ma, MomentToText(Last.MA));
       break;
     default: break;
   }
@@ -328,7 +335,7 @@ void TForm_bq4anzi::Recalc() {
   // that stopped before its tightening step has none of them, nor an angle:
   // those labels stay empty rather than mix its values with the project's.
   const TIGHTENINGUSEDTYPE used = TighteningShown();
-  if (!TighteningReached()) {
+  if (!reached) {
     Label_fmnom2->setText(QString());
     Label_mamin2->setText(QString());
     Label_alpha2->setText(QString());

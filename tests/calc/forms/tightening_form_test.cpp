@@ -185,6 +185,8 @@ TEST_F(TighteningFormTest, ARunStoppedBeforeTighteningLeavesThePreloadTorqueAndA
   EXPECT_EQ(Text(form.Label_mamin2->text()), "");
   EXPECT_EQ(Text(form.Label_alpha2->text()), "");
   EXPECT_NE(Text(form.Label_mapre2->text()).find("MA pre = 165"), std::string::npos);
+  EXPECT_EQ(Text(form.Edit_fm->text()), "");
+  EXPECT_EQ(Text(form.Edit_ma->text()), "");
   // The joint calculated in full again fills them.
   Last.MApre = 0;
   form.Edit_nuerp->setText("0.9");
@@ -192,6 +194,8 @@ TEST_F(TighteningFormTest, ARunStoppedBeforeTighteningLeavesThePreloadTorqueAndA
   EXPECT_NE(Text(form.Label_fmnom2->text()).find("FM = "), std::string::npos);
   EXPECT_NE(Text(form.Label_mamin2->text()).find("MA = "), std::string::npos);
   EXPECT_NE(Text(form.Label_alpha2->text()).find("alpha = "), std::string::npos);
+  EXPECT_NE(Text(form.Edit_fm->text()), "");
+  EXPECT_NE(Text(form.Edit_ma->text()), "");
 }
 
 
@@ -282,6 +286,10 @@ TEST_F(TighteningFormTest, APrevailingTorqueTurnsAGivenTorqueOrPreloadIntoTheUti
   EXPECT_EQ(Montage.GivenQuantity, 2);
   EXPECT_EQ(Last.MA, 5);
   EXPECT_TRUE(HasMessage("Fatal  : MA <= prevailing torque !")) << ::testing::PrintToString(MessageTexts());
+  // The utilisation and preload that torque would give were not worked out:
+  // their fields are empty, not those of the joint calculated before.
+  EXPECT_EQ(Text(form.Edit_nuerp->text()), "");
+  EXPECT_EQ(Text(form.Edit_fm->text()), "");
 }
 
 }  // namespace
