@@ -300,35 +300,48 @@ void BeforeWrite() {
 // Builds the index on the key in the run's own temporary folder, which no
 // other run clears while this one lives (whatever process namespace either
 // runs in), and puts it in the cache when the entry can be kept there; else
-// (a full or unwritable cache folder) it is used where it was built. A
-// failure to build is the table's failure.
+// (a full or unwritable cache folder) it is used where it was built. Where
+// the run's folder cannot take it (a full temporary file system, say), it is
+// built in the cache folder under this process's number, by which what a
+// killed run leaves there is known (ClearLeftCacheFiles). A failure of both
+// is the table's failure.
 bool BuildIndex(const std::string& expr, const std::string& identity, const std::string& cached) {
   std::error_code ec;
-  Table.indexPath = PrivateIndexPath();
-  auto build = [&] {
-    const std::string failure = RunQuietly([&] { Data().IndexOn(expr, Table.indexPath); });
-    if (failure.empty()) return true;
-    fs::remove(Table.indexPath, ec);
-    Table.indexPath.clear();
-    FailTable("Error  : " + Table.path + " cannot be indexed: " + failure);
-    return false;
-  };
-  if (!build()) return false;
-  // Kept only when the table did not change while it was indexed.
-  if (!cached.empty() && index_cache::CacheIdentity(Table.source) == identity &&
-      index_cache::PlaceEntry(Table.indexPath, cached, identity)) {
-    // Attached quietly: another run may replace the entry at this moment
-    // with its own build of the same contents.
+  const auto buildAt = [&](const std::string& path) { return RunQuietly([&] { Data().IndexOn(expr, path); }); };
+  // Kept only when the table did not change while it was indexed. Attached
+  // quietly: another run may replace the entry at this moment with its own
+  // build of the same contents.
+  const auto share = [&](const std::string& built) {
+    if (cached.empty() || index_cache::CacheIdentity(Table.source) != identity ||
+        !index_cache::PlaceEntry(built, cached, identity))
+      return false;
     if (AttachCachedIndex(cached)) {
-      fs::remove(Table.indexPath, ec);
+      fs::remove(built, ec);
       Table.indexPath = cached;
       Table.indexShared = true;
       return true;
     }
     AbortFlag = 0;
-    if (!fs::exists(Table.indexPath, ec) && !build()) return false;
+    return false;
+  };
+  const std::string own = PrivateIndexPath();
+  std::string failure = buildAt(own);
+  // Put in the cache but not to be attached there, it is built once more.
+  if (failure.empty() && (share(own) || fs::exists(own, ec) || (failure = buildAt(own)).empty())) {
+    if (Table.indexShared) return true;
+    Table.indexPath = own;
+    return AttachIndex(own, false);
   }
-  return AttachIndex(Table.indexPath, false);
+  fs::remove(own, ec);
+  if (!cached.empty()) fs::create_directories(fs::path(cached).parent_path(), ec);
+  if (!cached.empty() && platform::DirectoryWritable(fs::path(cached).parent_path().string())) {
+    const std::string built = fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string();
+    if (buildAt(built).empty() && share(built)) return true;
+    fs::remove(built, ec);
+  }
+  Table.indexPath.clear();
+  FailTable("Error  : " + Table.path + " cannot be indexed: " + failure);
+  return false;
 }
 
 // The file of a table of the table directory (a name without "." gets

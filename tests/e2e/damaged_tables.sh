@@ -241,6 +241,18 @@ for i in $(seq 1 12); do
 done
 check "runs killed while building the cache: the next run's report is the good one" test $bad -eq 0
 
+# A temporary folder that cannot be used (TMPDIR names a file, as a full
+# temporary file system would refuse): the entries are built in the cache
+# folder itself; the report is the good one, and no file of the run's stays.
+rm -rf cache hot.txt
+: > not-a-folder
+TMPDIR=$WORK/not-a-folder "$WBQ4" hot.bq4 /I > /dev/null 2> err.txt
+code=$?
+check "no temporary folder: exit 0, the good report" eval '[ $code -eq 0 ] && same_report hot'
+check "... nothing on stderr" test ! -s err.txt
+check "... the entries in the cache, none half built" \
+  eval '[ -n "$(ls cache/indexes)" ] && [ -z "$(ls cache/indexes | grep -v "^[a-z0-9_]*-[0-9a-f]*\.ndx$")" ]'
+
 # What killed runs leave: the entry half built in their own folder, and in
 # the cache folder entries and checksums half written under a temporary name
 # (or, by earlier versions, under the number of their process). A thread
