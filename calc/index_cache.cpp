@@ -319,8 +319,9 @@ bool PlaceEntry(const std::string& built, const std::string& cached, const std::
 // left there: entries and checksums half written under a temporary name
 // that no running program locks any more (or, by earlier versions, under the
 // number of their process, once that process has gone), and checksums of
-// entries that never came into place. A file that another program may be about to rename goes only
-// when it has been left alone for minutes: a build takes well under that.
+// entries that never came into place. A file that another program may be
+// about to rename goes only when it has been left alone for minutes: a build
+// takes well under that.
 void ClearLeftCacheFiles(const std::string& cached) {
   static bool cleared = false;
   if (cleared) return;

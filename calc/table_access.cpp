@@ -326,9 +326,10 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
   };
   const std::string own = PrivateIndexPath();
   std::string failure = buildAt(own);
+  if (failure.empty() && share(own)) return true;
   // Put in the cache but not to be attached there, it is built once more.
-  if (failure.empty() && (share(own) || fs::exists(own, ec) || (failure = buildAt(own)).empty())) {
-    if (Table.indexShared) return true;
+  if (failure.empty() && !fs::exists(own, ec)) failure = buildAt(own);
+  if (failure.empty()) {
     Table.indexPath = own;
     return AttachIndex(own, false);
   }
