@@ -105,6 +105,8 @@ void InputInRange(std::string_view prompt, int editLength, T& value, T lo, T hi,
       if (parse(text, parsed)) {
         work = parsed;
       } else {
+        // Asked again with the value held before the dialog.
+        work = value;
         platform::Beep();
         ShowError("Invalid Input \"" + text + "\" !");
         AbortFlag = 0;

@@ -122,6 +122,22 @@ TEST_F(InputDialogsTest, AnUnchangedTextComesBackByteForByteInEitherCharacterSet
   CharSetMode = 0;
 }
 
+// A text that is no number brings back the value held before the dialog, not
+// a value refused in a round before: OK on it then ends the dialog.
+TEST_F(InputDialogsTest, TextThatIsNoNumberBringsBackTheValueBeforeTheDialog) {
+  DialogScript script;
+  Extended value = 5;
+  script.Ok({{"Edit_text", "20"}});
+  script.Ok().Expect("Valid Data are: 1 .. 10 !");
+  script.Ok({{"Edit_text", "abc"}});
+  script.Ok().Expect("Invalid Input \"abc\" !");
+  script.Ok();
+  InputFloatInRange("value", value, 1, 10);
+  EXPECT_EQ(value, 5);
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(script.Shown().size(), 5u);
+}
+
 // Text and values out of range are asked for again; a real has six bytes;
 // integer limits given backwards are swapped; lengths are in inches in
 // imperial mode.
