@@ -184,8 +184,12 @@ void DrawTorquePreload() {
   CadSetColor(21);
   PlotValueMark("MA = " + MomentValue(l.MA), l.FM, l.MA);
   PlotValueMark("MAmin = " + MomentValue(MAmin), l.FM / m.alphaA, MAmin);
-  CadSetColor(29);
-  PlotLineLabel(kMu + "max", 0, startMax, l.FMmin, l.MAmax2);
+  // Without a friction scatter the line would lie on the line "µmin" and
+  // its label on that one's, as in the other torque diagrams.
+  if (!FloatEqual(l.MA, l.MAmax2)) {
+    CadSetColor(29);
+    PlotLineLabel(kMu + "max", 0, startMax, l.FMmin, l.MAmax2);
+  }
   CadSetColor(26);
   Extended fa = 0, fb = 0;
   if (CrossLevel(fa, 0, startMax, l.FMmin, l.MAmax2, l.MA) &&

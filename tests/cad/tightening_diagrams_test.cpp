@@ -56,6 +56,9 @@ TEST_F(TighteningTest, TorqueAndPreloadDiagramsMarkTheirValues) {
   EXPECT_TRUE(ShowsText("FM,min = " + ForceToText(Last.FM / Montage.alphaA) + " N"));
   Draw(kDiagramTorquePreload);
   EXPECT_TRUE(ShowsText("MAmin = " + MomentToText(Last.MAmin) + " Nm"));
+  // Nor in the torque over the preload, where it would lie on the line "µmin".
+  EXPECT_TRUE(ShowsText(kMu + "min"));
+  EXPECT_FALSE(ShowsText(kMu + "max"));
 }
 
 TEST_F(TighteningTest, FrictionScatterAddsTheHighestFrictionLine) {
