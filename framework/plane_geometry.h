@@ -68,6 +68,11 @@ bool SegmentBoxCrossing(Extended& px, Extended& py, Extended sx1, Extended sy1, 
 void ClipSegment(Extended& px, Extended& py, Extended& qx, Extended& qy, Extended bx1,
                  Extended by1, Extended bx2, Extended by2);
 
+// The part of the segment within the box (x1 < x2, y1 < y2, sides included),
+// also where both ends lie outside; false when none of it does.
+bool CutSegmentToBox(Extended& px, Extended& py, Extended& qx, Extended& qy, Extended bx1,
+                     Extended by1, Extended bx2, Extended by2);
+
 // Tangent to the circle of radius r at polar angle a cut with the line
 // x = r: Y = r tan(a/2), Angle = a/2 for 0 < a < pi.
 void PolarSolve(Extended r, Extended a, Extended& Angle, Extended& Y);

@@ -161,6 +161,36 @@ inline bool AllFinite(const std::vector<Entity>& es) {
   return true;
 }
 
+// A TEXT entity of the ENTITIES section of a DXF file with its style, and
+// where its letters end on the sheet (an unturned text).
+struct DxfText {
+  std::string text;
+  double x = 0, y = 0, height = 0, widthFactor = 1, angle = 0;
+  double End() const { return x + static_cast<double>(text.size()) * height * widthFactor; }
+};
+
+inline std::vector<DxfText> DxfTexts(const std::vector<std::string>& lines) {
+  std::vector<DxfText> out;
+  std::string section;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    if (lines[i] == "  2" && i >= 2 && lines[i - 1] == "SECTION") section = lines[i + 1];
+    if (lines[i] != "  0" || lines[i + 1] != "TEXT" || section != "ENTITIES") continue;
+    DxfText t;
+    for (std::size_t j = i + 2; j + 1 < lines.size() && lines[j] != "  0"; j += 2) {
+      const int c = std::stoi(lines[j]);
+      const std::string& v = lines[j + 1];
+      if (c == 1) t.text = v;
+      else if (c == 10) t.x = std::stod(v);
+      else if (c == 20) t.y = std::stod(v);
+      else if (c == 40) t.height = std::stod(v);
+      else if (c == 41) t.widthFactor = std::stod(v);
+      else if (c == 50) t.angle = std::stod(v);
+    }
+    out.push_back(t);
+  }
+  return out;
+}
+
 }  // namespace drawing_test
 
 // The CAD fixture with helpers that draw a body into a listing or a DXF file
