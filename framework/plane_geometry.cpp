@@ -1,6 +1,5 @@
 #include "framework/plane_geometry.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "framework/calc_messages.h"
@@ -204,23 +203,11 @@ void ClipSegment(Extended& px, Extended& py, Extended& qx, Extended& qy, Extende
 
 bool CutSegmentToBox(Extended& px, Extended& py, Extended& qx, Extended& qy, Extended bx1,
                      Extended by1, Extended bx2, Extended by2) {
-  // Liang-Barsky: the parameter range of the segment inside each pair of sides.
   const Extended dx = qx - px, dy = qy - py;
   const Extended p[4] = {-dx, dx, -dy, dy};
   const Extended q[4] = {px - bx1, bx2 - px, py - by1, by2 - py};
   Extended t0 = 0, t1 = 1;
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const Extended t = q[i] / p[i];
-    if (p[i] < 0)
-      t0 = std::max(t0, t);
-    else
-      t1 = std::min(t1, t);
-  }
-  if (!(t0 <= t1)) return false;
+  if (!NarrowToBox(p, q, true, t0, t1)) return false;
   const Extended x0 = px, y0 = py;
   if (t1 < 1) {
     qx = x0 + t1 * dx;

@@ -62,35 +62,14 @@ OffSheet DxfOffSheet(const std::vector<std::string>& lines) {
   std::vector<Box> solids;
   Box title{0, 0, 0, 0};
   double titleHeight = 0;
-  std::string section;
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-    if (lines[i] != "  0") continue;
-    const std::string kind = lines[i + 1];
-    std::vector<std::pair<int, std::string>> g;
-    for (std::size_t j = i + 2; j + 1 < lines.size() && lines[j] != "  0"; j += 2)
-      g.push_back({std::stoi(lines[j]), lines[j + 1]});
-    auto real = [&](int code, double otherwise = 0) {
-      for (const auto& [c, v] : g)
-        if (c == code) return std::stod(v);
-      return otherwise;
-    };
-    if (kind == "SECTION") {
-      for (const auto& [c, v] : g)
-        if (c == 2) section = v;
-      continue;
-    }
-    if (section != "ENTITIES") continue;
-    if (kind == "LINE") {
-      off.Point("line", real(10), real(20));
-      off.Point("line", real(11), real(21));
-    } else if (kind == "VERTEX") {
-      off.Point("polyline vertex", real(10), real(20));
-    } else if (kind == "SOLID") {
+  for (const drawing_test::Entity& e : drawing_test::ParseDxf(lines)) {
+    if (e.kind == "LINE" || e.kind == "POLYLINE") {
+      for (std::size_t k = 0; k + 1 < e.v.size(); k += 2) off.Point(e.kind, e.v[k], e.v[k + 1]);
+    } else if (e.kind == "SOLID") {
       Box b{1e9, 1e9, -1e9, -1e9};
-      for (int k = 0; k < 4; ++k) {
-        off.Point("solid", real(10 + k), real(20 + k));
-        b = {std::min(b.x1, real(10 + k)), std::min(b.y1, real(20 + k)), std::max(b.x2, real(10 + k)),
-             std::max(b.y2, real(20 + k))};
+      for (std::size_t k = 0; k + 1 < e.v.size(); k += 2) {
+        off.Point("solid", e.v[k], e.v[k + 1]);
+        b = {std::min(b.x1, e.v[k]), std::min(b.y1, e.v[k + 1]), std::max(b.x2, e.v[k]), std::max(b.y2, e.v[k + 1])};
       }
       solids.push_back(b);
     }

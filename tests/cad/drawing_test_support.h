@@ -96,6 +96,7 @@ inline std::vector<Entity> ParseDxf(const std::vector<std::string>& lines, bool 
     if (value == "LINE") e.v = {g[10], g[20], g[11], g[21]};
     else if (value == "CIRCLE") e.v = {g[10], g[20], g[40]};
     else if (value == "ARC") e.v = {g[10], g[20], g[40], g[50], g[51]};
+    else if (value == "SOLID") e.v = {g[10], g[20], g[11], g[21], g[12], g[22], g[13], g[23]};
     else if (value == "TEXT" || value == "INSERT") e.v = {g[10], g[20]};
     out.push_back(e);
   }
