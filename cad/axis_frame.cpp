@@ -40,9 +40,16 @@ void LogTick(Extended t, Extended& position, std::string& label) {
 
 std::string XTickLabel(Extended x) { return TickNumber(P().XAxisMode == 3 ? RadToDeg(x) : x); }
 
-void DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
+// The sheet x where a text written at world x ends.
+Extended TextEnd(const std::string& text, Extended x) {
+  return PlotX(x) + static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
+}
+
+// Draws the x ticks and labels; the sheet x where the labels end.
+Extended DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
   const Extended ry = P().WinYRange, rx = P().WinXRange;
   const int n = AxisTickCount(X0, X1, SX);
+  Extended end = -HUGE_VALL;
   for (int i = 0; i <= n; ++i) {
     const Extended x = X0 + i * SX;
     PlotLine(x, Y0, x, Y0 - 0.01L * ry);
@@ -51,10 +58,26 @@ void DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
       std::string label;
       LogTick(x, pos, label);
       PlotText(label, pos - 0.01L * rx, Y0 - 0.1L * ry);
+      end = FloatMax(end, TextEnd(label, pos - 0.01L * rx));
     } else {
-      PlotText(XTickLabel(x), x - 0.03L * X1, Y0 - 0.07L * ry);
+      // A little left of its tick, whatever the axis' first value.
+      const std::string label = XTickLabel(x);
+      PlotText(label, x - 0.03L * rx, Y0 - 0.07L * ry);
+      end = FloatMax(end, TextEnd(label, x - 0.03L * rx));
     }
   }
+  return end;
+}
+
+// A y tick's label left of the plot area, ending before its tick: moved
+// left, and narrowed where it would reach past the sheet's left edge.
+void YTickLabel(const std::string& label, Extended y) {
+  const Extended h = CadState.CadTextHeight;
+  const Extended length = static_cast<Extended>(label.size()) * h * CadState.CadTextWidthFactor;
+  const Extended end = P().PlotOriginX - 0.015L * P().PlotWidth;
+  const Extended start = std::max(std::min(P().PlotOriginX - 0.1L * P().PlotWidth, end - length), 0.5L);
+  const Extended sy = PlotY(y);
+  if (std::isfinite(sy)) CadTextFitted(label, start, sy, end - start);
 }
 
 void DrawYTicks(Extended Y0, Extended Y1, Extended SY, Extended X0) {
@@ -67,9 +90,9 @@ void DrawYTicks(Extended Y0, Extended Y1, Extended SY, Extended X0) {
       Extended pos = 0;
       std::string label;
       LogTick(y, pos, label);
-      PlotText(label, X0 - 0.1L * rx, pos - 0.01L * ry);
+      YTickLabel(label, pos - 0.01L * ry);
     } else {
-      PlotText(TickNumber(y), X0 - 0.1L * rx, y - 0.01L * ry);
+      YTickLabel(TickNumber(y), y - 0.01L * ry);
     }
   }
 }
@@ -104,6 +127,25 @@ void FiniteLimits(Extended& a, Extended& b) {
   }
 }
 
+// The title centred above the plot area; raised above the y axis'
+// arrowhead (tip at sheet (arrowX, arrowTip)) where it would stand over
+// the title's letters.
+void DrawTitle(const std::string& title, Extended arrowX, Extended arrowTip) {
+  const Extended ox = P().PlotOriginX, oy = P().PlotOriginY;
+  const Extended x = FloatMax(ox, ox + 0.5L * P().PlotWidth - 1.75L * static_cast<Extended>(title.size()));
+  Extended y = oy + P().PlotHeight + 3.0L;
+  const std::size_t first = title.find_first_not_of(' ');
+  if (first != std::string::npos && std::isfinite(arrowX)) {
+    const Extended h = CadState.CadTextHeight, cw = h * CadState.CadTextWidthFactor;
+    const Extended halfWidth = 0.04L * P().PlotHeight * 0.125L, below = 0.3L * h;  // descenders
+    const Extended left = x + static_cast<Extended>(first) * cw;
+    const Extended right = x + static_cast<Extended>(title.find_last_not_of(' ') + 1) * cw;
+    if (arrowX + halfWidth > left && arrowX - halfWidth < right && arrowTip > y - below)
+      y = arrowTip + below + 0.2L;
+  }
+  CadText(title, x, y);
+}
+
 }  // namespace
 
 int AxisTickCount(Extended start, Extended end, Extended step) {
@@ -117,15 +159,7 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
                Extended xmin, Extended ymin, Extended xmax, Extended ymax, Word xTextPlace) {
   FiniteLimits(xmin, xmax);
   FiniteLimits(ymin, ymax);
-  // 1. Title centred above the plot area.
   CadSetOutputMode(1);
-  CadSetColor(4);
-  PlotTextSize(2, 0, 3.5L, 2.5L);
-  const Extended ox = P().PlotOriginX, oy = P().PlotOriginY;
-  CadText(title,
-          FloatMax(ox, ox + 0.5L * P().PlotWidth - 1.75L * static_cast<Extended>(title.size())),
-          oy + P().PlotHeight + 3.0L);
-  CadSetColor(17);
 
   // 2., 3. Automatic ranges.
   Extended X0 = 0, X1 = 0, SX = 0, Y0 = 0, Y1 = 0, SY = 0;
@@ -170,6 +204,13 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
   SetPlotWindow(X0, Y0, X1, Y1);
   P().XTickStep = SX;
 
+  // The title centred above the plot area, written once the window shows
+  // where the y axis' arrowhead stands.
+  CadSetColor(4);
+  PlotTextSize(2, 0, 3.5L, 2.5L);
+  DrawTitle(title, X0 <= 0 && 0 <= X1 ? PlotX(0) : NAN, PlotY(Y1 + 0.05L * P().WinYRange));
+  CadSetColor(17);
+
   // 6. X axis through y = 0.
   if (Y0 <= 0 && 0 <= Y1) {
     const Extended end = X1 + 0.05L * P().WinXRange;
@@ -178,12 +219,16 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
   }
   // 7. X ticks and labels.
   PlotTextSize(2, 0, 2.3L, 1.9L);
-  DrawXTicks(X0, X1, SX, Y0);
+  const Extended labelsEnd = DrawXTicks(X0, X1, SX, Y0);
   // 8. X-axis text.
-  if (xTextPlace <= 1)
-    PlotText(xText, 1.06L * X1, Y0 - 0.07L * P().WinYRange);
-  else if (xTextPlace == 2)
-    PlotText(xText, 1.01L * X1, Y0 + 0.03L * P().WinYRange);
+  // Beside the axis' end, whatever its first value; after the last label.
+  if (xTextPlace <= 1) {
+    const Extended sx = FloatMax(PlotX(X1 + 0.06L * P().WinXRange), labelsEnd + CadState.CadTextHeight * 0.5L);
+    const Extended sy = PlotY(Y0 - 0.07L * P().WinYRange);
+    if (std::isfinite(sx) && std::isfinite(sy)) CadText(xText, sx, sy);
+  } else if (xTextPlace == 2) {
+    PlotText(xText, X1 + 0.01L * P().WinXRange, Y0 + 0.03L * P().WinYRange);
+  }
   // 9. Y axis through x = 0.
   if (X0 <= 0 && 0 <= X1) {
     const Extended end = Y1 + 0.05L * P().WinYRange;

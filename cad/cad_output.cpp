@@ -776,6 +776,33 @@ void CadTextLine(const std::string& text) {
   S().CadCurrentY -= 1.6L * S().CadTextHeight * S().CadLineSpacing;
 }
 
+namespace {
+
+// Runs write with the letters of text narrowed where it would be wider than room.
+template <typename Write>
+void Narrowed(const std::string& text, Extended room, Write write) {
+  const TCadState& s = S();
+  const Extended h = s.CadTextHeight, width = static_cast<Extended>(text.size()) * h * s.CadTextWidthFactor;
+  if (!(width > room) || !(room > 0) || !(s.CadTextWidthSetting > 0)) {
+    write();
+    return;
+  }
+  const Extended angle = s.CadTextAngle, letter = h * s.CadTextWidthFactor / s.CadTextWidthSetting;
+  CadSetTextStyle(2, angle, h, letter * room / width);
+  write();
+  CadSetTextStyle(2, angle, h, letter);
+}
+
+}  // namespace
+
+void CadTextFitted(const std::string& text, Extended x, Extended y, Extended room) {
+  Narrowed(text, room, [&] { CadText(text, x, y); });
+}
+
+void CadTextLineFitted(const std::string& text, Extended room) {
+  Narrowed(text, room, [&] { CadTextLine(text); });
+}
+
 void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale) {
   ToDevice([=] {

@@ -108,6 +108,11 @@ void CadEndPolyline();
 void CadText(const std::string& text, Extended x, Extended y);
 // CadText at the current point, then one line down.
 void CadTextLine(const std::string& text);
+// CadText and CadTextLine with the letters narrowed where the text would be
+// wider than room (drawing units from its start), so that it just fills it;
+// the text style is the same afterwards.
+void CadTextFitted(const std::string& text, Extended x, Extended y, Extended room);
+void CadTextLineFitted(const std::string& text, Extended room);
 void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended angle,
                     Extended xscale, Extended yscale);
 

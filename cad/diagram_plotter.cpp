@@ -49,6 +49,75 @@ Extended CurveSine(long i, Extended t) {
   return sine;
 }
 
+// The part of a line that PlotClipLine draws, in window values (logarithms
+// on a logarithmic axis); false when nothing is drawn. A segment near the
+// window (1 % around it) is drawn whole; one with an end inside is cut where
+// it leaves; any other is left out.
+bool DrawnPart(Extended& x1, Extended& y1, Extended& x2, Extended& y2) {
+  if (LogY()) {
+    y1 = Log10(y1);
+    y2 = Log10(y2);
+  }
+  if (LogX()) {
+    x1 = Log10(x1);
+    x2 = Log10(x2);
+  }
+  const TPlotState& s = P();
+  const Extended mx = 0.01L * s.WinXRange, my = 0.01L * s.WinYRange;
+  auto nearWindow = [&](Extended x, Extended y) {
+    return s.WinXMin - mx < x && x < s.WinXMax + mx && s.WinYMin - my < y && y < s.WinYMax + my;
+  };
+  if (!nearWindow(x1, y1) || !nearWindow(x2, y2)) {
+    const bool in1 = PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+    const bool in2 = PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+    // Cut where it leaves the window, also where its inside end lies on the
+    // border (the first crossing of the border would be that end itself).
+    if (!in1 && !in2) return false;
+    return CutSegmentToBox(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
+  }
+  return true;
+}
+
+// The plot area on the sheet.
+struct SheetBox {
+  Extended x1, y1, x2, y2;
+};
+SheetBox PlotArea() {
+  const TPlotState& s = P();
+  return {s.PlotOriginX, s.PlotOriginY, s.PlotOriginX + s.PlotWidth, s.PlotOriginY + s.PlotHeight};
+}
+
+// The outline of the hatched area being collected, on the sheet.
+struct HatchPoint {
+  Extended x, y, arc;
+};
+std::vector<HatchPoint> HatchPoints;
+
+// The open outline through the collected points, cut to the box: a
+// polyline for each run of pieces that join.
+void CutOutline(const SheetBox& box) {
+  bool open = false;
+  Extended lastX = 0, lastY = 0;
+  for (std::size_t i = 0; i + 1 < HatchPoints.size(); ++i) {
+    Extended x1 = HatchPoints[i].x, y1 = HatchPoints[i].y, x2 = HatchPoints[i + 1].x, y2 = HatchPoints[i + 1].y;
+    const bool seen = Finite(x1, y1, x2, y2) && CutSegmentToBox(x1, y1, x2, y2, box.x1, box.y1, box.x2, box.y2);
+    if (open && (!seen || x1 != lastX || y1 != lastY)) {
+      CadEndPolyline();
+      open = false;
+    }
+    if (!seen) continue;
+    if (!open) {
+      CadBeginPolyline(0);
+      CadVertex(x1, y1, 0);
+      open = true;
+    }
+    CadVertex(x2, y2, 0);
+    lastX = x2;
+    lastY = y2;
+  }
+  if (open) CadEndPolyline();
+}
+
 void SheetLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
   if (Finite(sx1, sy1, sx2, sy2)) CadLine(sx1, sy1, sx2, sy2);
@@ -123,28 +192,7 @@ void PlotLineTo(Extended x, Extended y) {
 }
 
 void PlotClipLine(Extended x1, Extended y1, Extended x2, Extended y2) {
-  if (LogY()) {
-    y1 = Log10(y1);
-    y2 = Log10(y2);
-  }
-  if (LogX()) {
-    x1 = Log10(x1);
-    x2 = Log10(x2);
-  }
-  // A segment near the window (1 % around it) is drawn whole; one with an
-  // end inside is cut where it leaves; any other is left out.
-  const TPlotState& s = P();
-  const Extended mx = 0.01L * s.WinXRange, my = 0.01L * s.WinYRange;
-  auto nearWindow = [&](Extended x, Extended y) {
-    return s.WinXMin - mx < x && x < s.WinXMax + mx && s.WinYMin - my < y && y < s.WinYMax + my;
-  };
-  if (!nearWindow(x1, y1) || !nearWindow(x2, y2)) {
-    const bool in1 = PointInBox(x1, y1, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-    const bool in2 = PointInBox(x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-    if (!in1 && !in2) return;
-    ClipSegment(x1, y1, x2, y2, s.WinXMin, s.WinYMin, s.WinXMax, s.WinYMax);
-  }
-  SheetLine(x1, y1, x2, y2);
+  if (DrawnPart(x1, y1, x2, y2)) SheetLine(x1, y1, x2, y2);
 }
 
 void PlotLine(Extended x1, Extended y1, Extended x2, Extended y2) { SheetLine(x1, y1, x2, y2); }
@@ -188,12 +236,23 @@ void PlotMarker(Word kind, Extended x, Extended y, Extended length) {
 void PlotValueMark(const std::string& text, Extended x, Extended y) {
   CadSetTextStyle(2, 0, 0.025L * P().PlotHeight, 0.02L * P().PlotWidth);
   // Midway between the plot area's left edge on the sheet and the point, in
-  // sheet millimetres whatever the window's x minimum.
-  const Extended centre = (PlotX(x) + P().PlotOriginX) * 0.5L;
-  const Extended start =
-      centre - static_cast<Extended>(text.size()) * 0.5L * CadState.CadTextHeight * CadState.CadTextWidthSetting;
-  const Extended sy = PlotY(y + 0.01L * P().WinYRange);
-  if (Finite(start, sy)) CadText(text, start, sy);
+  // sheet millimetres whatever the window's x minimum, just above the point;
+  // moved into the plot area where it would stand beyond it. A point outside
+  // the window gets no text: its lines are cut at the edge.
+  const SheetBox area = PlotArea();
+  const Extended px = PlotX(x), py = PlotY(y);
+  const Extended tolerance = 1e-9L * (P().PlotWidth + P().PlotHeight);
+  if (Finite(px, py) && PointInBox(px, py, area.x1 - tolerance, area.y1 - tolerance, area.x2 + tolerance,
+                                   area.y2 + tolerance)) {
+    const auto n = static_cast<Extended>(text.size());
+    const Extended h = CadState.CadTextHeight;
+    const Extended centre = (px + area.x1) * 0.5L;
+    const Extended length = n * h * CadState.CadTextWidthFactor;
+    Extended start = centre - n * 0.5L * h * CadState.CadTextWidthSetting;
+    start = std::max(area.x1, std::min(start, area.x2 - length));
+    const Extended sy = std::min(PlotY(y + 0.01L * P().WinYRange), area.y2 - h);
+    if (Finite(start, sy)) CadTextFitted(text, start, sy, area.x2 - start);
+  }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
   PlotLineTo(x, y);
@@ -202,10 +261,33 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
 
 void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x2, Extended y2) {
   PlotClipLine(x1, y1, x2, y2);
+  // No line drawn, no label.
+  Extended a1 = x1, b1 = y1, a2 = x2, b2 = y2;
+  if (!DrawnPart(a1, b1, a2, b2)) return;
   // The slope of the line on the sheet (lengths, so the plot origin takes no part).
-  const Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
-  CadSetTextStyle(2, std::isfinite(angle) ? angle : 0, 2.0L, 1.8L);
-  PlotText(text, (x1 + x2) / 2, (y1 + y2) / 2);
+  Extended angle = RadToDeg(ArcTan2(PlotDX(x2 - x1), PlotDY(y2 - y1)));
+  if (!std::isfinite(angle)) angle = 0;
+  CadSetTextStyle(2, angle, 2.0L, 1.8L);
+  // At the middle of the part drawn, moved back along it where the text
+  // would run out of the plot area, but not beyond the part's start.
+  const Extended sx1 = PlotX(a1), sy1 = PlotY(b1), sx2 = PlotX(a2), sy2 = PlotY(b2);
+  Extended sx = (sx1 + sx2) / 2, sy = (sy1 + sy2) / 2;
+  const Extended c = std::cos(DegToRad(angle)), s = std::sin(DegToRad(angle));
+  const Extended length = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
+  const SheetBox area = PlotArea();
+  auto overshoot = [](Extended end, Extended lo, Extended hi, Extended d) -> Extended {
+    if (d > 0 && end > hi) return (end - hi) / d;
+    if (d < 0 && end < lo) return (lo - end) / -d;
+    return 0;
+  };
+  const Extended back = std::min(std::max(overshoot(sx + length * c, area.x1, area.x2, c),
+                                          overshoot(sy + length * s, area.y1, area.y2, s)),
+                                 0.5L * std::hypot(sx2 - sx1, sy2 - sy1));
+  if (back > 0) {
+    sx -= back * c;
+    sy -= back * s;
+  }
+  if (Finite(sx, sy)) CadText(text, sx, sy);
   CadSetTextStyle(2, 0, 2.0L, 1.8L);
 }
 
@@ -227,14 +309,28 @@ void PlotSineCurve(Extended x, Extended y, Extended a, Extended b, Extended phas
   }
 }
 
-void PlotHatchBegin() { HatchPolyBegin(); }
+void PlotHatchBegin() { HatchPoints.clear(); }
 
-void PlotHatchPoint(Extended x, Extended y, Extended arc) {
-  HatchPolyPoint(PlotX(x), PlotY(y), arc);
-}
+void PlotHatchPoint(Extended x, Extended y, Extended arc) { HatchPoints.push_back({PlotX(x), PlotY(y), arc}); }
 
 void PlotHatchFill(int n, Extended spacing, Extended angle) {
-  HatchPolyEnd(n, PlotDX(spacing), angle);
+  // Outline and hatch lines end at the plot area, as the curves do.
+  const SheetBox area = PlotArea();
+  SetHatchClipBox(area.x1, area.y1, area.x2, area.y2);
+  const bool arcs =
+      std::any_of(HatchPoints.begin(), HatchPoints.end(), [](const HatchPoint& p) { return p.arc != 0; });
+  if (arcs) {
+    // An outline with arcs is drawn whole; its hatch lines are cut.
+    HatchPolyBegin();
+    for (const HatchPoint& p : HatchPoints) HatchPolyPoint(p.x, p.y, p.arc);
+    HatchPolyEnd(n, PlotDX(spacing), angle);
+  } else {
+    CutOutline(area);
+    HatchBegin();
+    for (const HatchPoint& p : HatchPoints) HatchAddPoint(p.x, p.y);
+    HatchPolygon(n, PlotDX(spacing), angle);
+  }
+  ClearHatchClipBox();
 }
 
 void InitDiagramPlotter() {

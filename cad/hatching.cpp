@@ -19,6 +19,10 @@ namespace {
 // widened: a damaged spacing must not keep the program busy for hours.
 constexpr Extended kMaxHatchLines = 10000;
 
+// The box hatch lines are cut to, when set.
+bool HatchClipOn = false;
+Extended HatchClip[4] = {0, 0, 0, 0};
+
 using Keys = std::array<Extended, kHatchMaxCrossings + 1>;
 using Indexes = std::array<int, kHatchMaxCrossings + 1>;
 
@@ -78,13 +82,26 @@ void DrawHatchLine(const Keys& xs, const Keys& ys, int count) {
   QSort2(keys, index, count);
   for (int i = 1; i + 1 <= count; i += 2) {
     const int a = index[i], b = index[i + 1];
-    CadLine(xs[a], ys[a], xs[b], ys[b]);
+    Extended x1 = xs[a], y1 = ys[a], x2 = xs[b], y2 = ys[b];
+    if (HatchClipOn && !CutSegmentToBox(x1, y1, x2, y2, HatchClip[0], HatchClip[1], HatchClip[2], HatchClip[3]))
+      continue;
+    CadLine(x1, y1, x2, y2);
   }
 }
 
 }  // namespace
 
 void HatchBegin() { HatchCount = 0; }
+
+void SetHatchClipBox(Extended x1, Extended y1, Extended x2, Extended y2) {
+  HatchClipOn = true;
+  HatchClip[0] = x1;
+  HatchClip[1] = y1;
+  HatchClip[2] = x2;
+  HatchClip[3] = y2;
+}
+
+void ClearHatchClipBox() { HatchClipOn = false; }
 
 void HatchAddPoint(Extended x, Extended y) { StoreVertex(x, y); }
 
@@ -206,6 +223,7 @@ void Schraff(int n, Extended spacing, Extended angle) {
 }
 
 void InitHatching() {
+  HatchClipOn = false;
   HatchVertices.fill(THatchVertex{});
   HatchCount = 0;
   HatchCurrentArc = 0;

@@ -49,6 +49,11 @@ void HatchPolyBegin();
 void HatchPolyPoint(Extended x, Extended y, Extended arc);
 void HatchPolyEnd(int n, Extended spacing, Extended angle);
 
+// While a clip box is set (sheet values, x1 < x2, y1 < y2), hatch lines are
+// cut to it: a diagram's hatches end at its plot area as its curves do.
+void SetHatchClipBox(Extended x1, Extended y1, Extended x2, Extended y2);
+void ClearHatchClipBox();
+
 // Sorts values[1..n] ascending (as 6-byte reals are held) and moves the
 // index entries with them; index[i] starts as i for all ten entries. n above
 // 10 adds "Fatal  : QSORT2 error", sets AbortFlag and sorts nothing.

@@ -16,8 +16,6 @@ Extended PanelPenY = 0;
 
 namespace {
 
-constexpr Extended kPanelX = 122;  // sheet x of the text panel, right of the plot area
-
 bool IsLoadExtension(TDiagramKind kind) { return (kind >= 1 && kind <= 5) || kind == 11; }
 bool IsWorking(TDiagramKind kind) { return kind == 2 || kind == 3 || kind == 5 || kind == 11; }
 bool ShowsAssembly(TDiagramKind kind) { return kind == 1 || kind == 3 || kind == 4; }
@@ -38,10 +36,10 @@ std::string ForceValue(Extended f) { return ForceToTextFmt(6, 0, f) + " " + Forc
 
 void PanelLine(int colour, const std::string& label, Extended f) {
   CadSetColor(colour);
-  CadTextLine(label + ForceValue(f));
+  PanelTextLine(label + ForceValue(f));
 }
 
-void PanelText(const std::string& text) { CadTextLine(text); }
+void PanelText(const std::string& text) { PanelTextLine(text); }
 
 void WorkingLines(TDiagramKind kind) {
   const Extended F = WorkingLevel(kind);
@@ -170,6 +168,11 @@ void DrawLoadExtension(TDiagramKind kind) {
 
 }  // namespace
 
+void PanelTextLine(const std::string& text) {
+  constexpr Extended kSheetRight = 160, kMargin = 0.5L;
+  CadTextLineFitted(text, kSheetRight - kMargin - CadState.CadCurrentX);
+}
+
 void PanelBlankLine() {
   CadMoveTo(CadState.CadCurrentX,
             CadState.CadCurrentY - 1.6L * CadState.CadTextHeight * CadState.CadLineSpacing);
@@ -204,7 +207,7 @@ void PlotForceLevel(int colour, const std::string& name, Extended F) {
   PlotLineTo(0, F);
   PlotLineTo(Klemmstuecke.deltaPSum * F, 0);
   CadMoveTo(kPanelX, PanelPenY);
-  CadTextLine(PadRight(name, 9) + "=" + ForceValue(F));
+  PanelTextLine(PadRight(name, 9) + "=" + ForceValue(F));
   PanelPenY = CadState.CadCurrentY;
 }
 

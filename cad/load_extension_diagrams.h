@@ -36,6 +36,13 @@ struct TDiagramFrame {
 // Sheet y of the next line of the text panel beside the load-extension diagrams.
 extern Extended PanelPenY;
 
+// Sheet x where the text panels beside the plot area start; they end at the
+// sheet's right edge.
+constexpr Extended kPanelX = 122;
+// A line of a text panel at the current point (CadTextLine), its letters
+// narrowed where it would run past the sheet's right edge.
+void PanelTextLine(const std::string& text);
+
 // Draws diagram kind 1..11 inside the drawing pass of a CAD command, after
 // PlotInit. Other kinds draw nothing.
 void DrawDiagram(TDiagramKind kind);

@@ -61,11 +61,17 @@ void DesignationTable() {
   t->Done();
 }
 
+// The plates table stands between the designation and the engagement table.
+constexpr Extended kPlatesTop = 270, kEngagementTop = 216;
+
 void PlatesTable() {
   const std::string u = LengthUnitText();
-  auto t = TDrawTable::Init("i", 110, 270, h, {2, 6, 6, 6, 20},
-                            {"de [" + u + "]", "di [" + u + "]", " l [" + u + "]", " material "});
   const int n = Klemmstuecke.nPlates < kMaxPlates ? Klemmstuecke.nPlates : kMaxPlates;
+  // Smaller where its rows would reach the engagement table below: a row
+  // is twice the text high, and one millimetre stays free.
+  const Extended fit = (kPlatesTop - kEngagementTop - 1) / (2 * (n + 1));
+  auto t = TDrawTable::Init("i", 110, kPlatesTop, fit < h ? fit : h, {2, 6, 6, 6, 20},
+                            {"de [" + u + "]", "di [" + u + "]", " l [" + u + "]", " material "});
   for (int i = 1; i <= n; ++i)
     t->AddRow({IntToText(i), L(4, 1, Klemmstuecke.De[i]), L(4, 1, Klemmstuecke.Di[i]),
                L(4, 1, Klemmstuecke.L[i]), Name(Klemmstuecke.Material[i])});
@@ -75,7 +81,7 @@ void PlatesTable() {
 void EngagementTable() {
   const Word kind = Verbindung.JointKind;
   const std::string title = kind < JointKindNames.size() ? JointKindNames[kind].str() : std::string();
-  auto t = TDrawTable::Init(title, 110, 216, h, {24, 6, 10});
+  auto t = TDrawTable::Init(title, 110, kEngagementTop, h, {24, 6, 10});
   const std::string unit = " " + LengthUnitText();
   if (kind == kJointTapped) {
     t->ClearOuterLines();

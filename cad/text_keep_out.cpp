@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/math_utils.h"
+#include "framework/plane_geometry.h"
 
 TTextBox TextBoxOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
                    Extended angle) {
@@ -74,19 +75,7 @@ std::vector<std::array<Extended, 4>> SegmentOutsideBoxes(Extended x1, Extended y
     Extended t0 = 0, t1 = 1;
     const Extended p[4] = {-du, du, -dv, dv};
     const Extended q[4] = {u - b.u1, b.u2 - u, v - b.v1, b.v2 - v};
-    bool misses = false;
-    for (int i = 0; i < 4 && !misses; ++i) {
-      if (p[i] == 0) {
-        misses = q[i] <= 0;
-        continue;
-      }
-      const Extended t = q[i] / p[i];
-      if (p[i] < 0)
-        t0 = std::max(t0, t);
-      else
-        t1 = std::min(t1, t);
-    }
-    if (!misses && t0 < t1) inside.push_back({t0, t1});
+    if (NarrowToBox(p, q, false, t0, t1)) inside.push_back({t0, t1});
   }
   std::vector<std::array<Extended, 4>> pieces;
   auto at = [&](Extended t) { return std::array<Extended, 2>{x1 + t * (x2 - x1), y1 + t * (y2 - y1)}; };

@@ -202,7 +202,7 @@ void DrawTorquePreload() {
   DrawTorqueTextPanel(2);
 }
 
-void PanelLine(const std::string& text) { CadTextLine(text); }
+void PanelLine(const std::string& text) { PanelTextLine(text); }
 
 }  // namespace
 
@@ -280,7 +280,7 @@ void DrawTorqueTextPanel(int mode) {
   CadSetColor(29);
   CadSetTextStyle(2, 0, 2.2L, 1.7L);
   CadSetLineSpacing(1.1L);
-  CadMoveTo(122, 108);
+  CadMoveTo(kPanelX, 108);
   PanelLine(BoltStandardText() + "-" + TrimRightText(Gewinde.Designation) + "x" +
             IntToText(std::llround(static_cast<double>(Schraube.l))) + "-" +
             TrimRightText(MatBolt.StrengthClass));

@@ -15,6 +15,14 @@ namespace {
 
 constexpr int kRevisionRows = 8;
 constexpr Extended kRowSpacing = 4.2L;
+// Room kept between a text and the line that ends its cell.
+constexpr Extended kCellGap = 0.4L;
+
+// A text of the title block at (x, y), in narrower letters where it would
+// reach the line at x = right that ends its cell.
+void CellText(const std::string& text, Extended x, Extended y, Extended right) {
+  CadTextFitted(text, x, y, right - kCellGap - x);
+}
 
 struct ApprovalRow {
   const ShortString<10>& date;
@@ -46,10 +54,10 @@ void DrawTitleBlockTexts() {
   for (int i = first; i <= count; ++i) {
     const int k = i - first + 1;
     const Extended y = kRowSpacing * k + 6.5L;
-    CadText(RevisionIndexText(i), 21, y);
-    CadText(Changes[i].Change.str(), 27, y);
-    CadText(Changes[i].Date.str(), 52.5L, y);
-    CadText(Changes[i].Editor.str(), 66, y);
+    CellText(RevisionIndexText(i), 21, y, 26);
+    CellText(Changes[i].Change.str(), 27, y, 52);
+    CellText(Changes[i].Date.str(), 52.5L, y, 65);
+    CellText(Changes[i].Editor.str(), 66, y, 73);
   }
 }
 
@@ -94,22 +102,23 @@ void DrawTitleBlock(const std::string& drawingName, const std::string& drawingNa
   CadText("Compl.", 74, 35.6L);
   CadText("Check", 74, 31.4L);
   CadText("Stand.", 74, 27.2L);
-  CadText(CadState.CadApprovalLabel4, 74, 23.2L);
+  CellText(CadState.CadApprovalLabel4, 74, 23.2L, 82);
 
   const ApprovalRow rows[] = {{ComplDate, ComplName, 35.6L},
                               {CheckDate, CheckName, 31.2L},
                               {StandDate, StandName, 27.0L},
                               {Row4Date, Row4Name, 23.0L}};
   for (const auto& r : rows) {
-    CadText(r.date.str(), 83.5L, r.y);
-    CadText(r.name.str(), 100, r.y);
+    CellText(r.date.str(), 83.5L, r.y, 98);
+    CellText(r.name.str(), 100, r.y, 116);
   }
 
   CadText("Page", 194, 18);
   CadText("Pg.", 200, 10.4L);
 
-  if (!ReplacementFor.empty()) CadText(ShortString<31>("Replacement for " + ReplacementFor.str()).str(), 118, 6.5L);
-  if (!ReplacedBy.empty()) CadText(ShortString<27>("Replaced by " + ReplacedBy.str()).str(), 162, 6.5L);
+  if (!ReplacementFor.empty())
+    CellText(ShortString<31>("Replacement for " + ReplacementFor.str()).str(), 118, 6.5L, 160);
+  if (!ReplacedBy.empty()) CellText(ShortString<27>("Replaced by " + ReplacedBy.str()).str(), 162, 6.5L, 205);
 
   DrawTitleBlockTexts();
 
@@ -123,15 +132,16 @@ void DrawTitleBlock(const std::string& drawingName, const std::string& drawingNa
 
   CadSetColor(5);
   CadSetTextStyle(2, 0, 5.0L, 4.0L);
-  CadText(drawingName, 120, 32.5L);
-  CadText(drawingNumber, 120, 12.0L);
+  CellText(drawingName, 120, 32.5L, 205);
+  CellText(drawingNumber, 120, 12.0L, 192);
   CadSetTextStyle(2, 0, 3.5L, 2.8L);
-  CadText(drawingName2, 120, 25);
+  CellText(drawingName2, 120, 25, 205);
 
   if (!CadState.CadNoFilePath || !CadState.CadNoDateTime) CadSetTextStyle(2, 0, 1.5L, 1.2L);
   // The file name is the file system's UTF-8; drawing texts are stored texts.
-  if (!CadState.CadNoFilePath) CadText(ShortenText(Utf8ToOem(CurrentFilePath()), 150), 18, 1);
-  if (!CadState.CadNoDateTime) CadText(TodayText() + " " + TimeText(), 186, 1);
+  // The path ends before the date, the date at the sheet's edge.
+  if (!CadState.CadNoFilePath) CellText(ShortenText(Utf8ToOem(CurrentFilePath()), 150), 18, 1, 185);
+  if (!CadState.CadNoDateTime) CellText(TodayText() + " " + TimeText(), 186, 1, 210);
 
   CadSetTextStyle(2, 0, 3.5L, 3.0L);
 

@@ -201,6 +201,25 @@ void ClipSegment(Extended& px, Extended& py, Extended& qx, Extended& qy, Extende
   }
 }
 
+bool CutSegmentToBox(Extended& px, Extended& py, Extended& qx, Extended& qy, Extended bx1,
+                     Extended by1, Extended bx2, Extended by2) {
+  const Extended dx = qx - px, dy = qy - py;
+  const Extended p[4] = {-dx, dx, -dy, dy};
+  const Extended q[4] = {px - bx1, bx2 - px, py - by1, by2 - py};
+  Extended t0 = 0, t1 = 1;
+  if (!NarrowToBox(p, q, true, t0, t1)) return false;
+  const Extended x0 = px, y0 = py;
+  if (t1 < 1) {
+    qx = x0 + t1 * dx;
+    qy = y0 + t1 * dy;
+  }
+  if (t0 > 0) {
+    px = x0 + t0 * dx;
+    py = y0 + t0 * dy;
+  }
+  return true;
+}
+
 void PolarSolve(Extended r, Extended a, Extended& Angle, Extended& Y) {
   Extended px, py;
   IntersectRays(px, py, r * std::cos(a), r * std::sin(a), a - kPi / 2, r, 0, kPi / 2);

@@ -68,6 +68,30 @@ bool SegmentBoxCrossing(Extended& px, Extended& py, Extended sx1, Extended sy1, 
 void ClipSegment(Extended& px, Extended& py, Extended& qx, Extended& qy, Extended bx1,
                  Extended by1, Extended bx2, Extended by2);
 
+// Liang-Barsky: narrows t0..t1 to the part of a segment P + t D that lies in
+// a box, given p = (-Dx, Dx, -Dy, Dy) and q = the distances of P from the
+// box's sides (left, right, bottom, top, in the box's frame). closed: the
+// sides belong to the box. False when no part of the segment lies in it.
+inline bool NarrowToBox(const Extended (&p)[4], const Extended (&q)[4], bool closed, Extended& t0, Extended& t1) {
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (closed ? q[i] < 0 : q[i] <= 0) return false;
+      continue;
+    }
+    const Extended t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = t > t0 ? t : t0;
+    else
+      t1 = t < t1 ? t : t1;
+  }
+  return closed ? t0 <= t1 : t0 < t1;
+}
+
+// The part of the segment within the box (x1 < x2, y1 < y2, sides included),
+// also where both ends lie outside; false when none of it does.
+bool CutSegmentToBox(Extended& px, Extended& py, Extended& qx, Extended& qy, Extended bx1,
+                     Extended by1, Extended bx2, Extended by2);
+
 // Tangent to the circle of radius r at polar angle a cut with the line
 // x = r: Y = r tan(a/2), Angle = a/2 for 0 < a < pi.
 void PolarSolve(Extended r, Extended a, Extended& Angle, Extended& Y);

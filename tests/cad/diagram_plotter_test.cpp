@@ -156,8 +156,10 @@ TEST_F(PlotterTest, ValueLabelsStandAboveTheirPointsMidwayFromTheLeftEdge) {
   const Extended h = CadState.CadTextHeight, ratio = CadState.CadTextWidthSetting;
   for (int i = 0; i < 3; ++i) {
     const Extended centre = (PlotX(marks[i].x) + 0 + 14) * 0.5L;
+    // Never left of the plot area's edge: a point near it keeps its text on the plot area.
     EXPECT_NEAR(static_cast<double>(texts[i].v[0]),
-                static_cast<double>(centre - static_cast<Extended>(marks[i].length) * 0.5L * h * ratio), 1e-6)
+                static_cast<double>(std::max(14.0L, centre - static_cast<Extended>(marks[i].length) * 0.5L * h * ratio)),
+                1e-6)
         << i;
     EXPECT_NEAR(static_cast<double>(texts[i].v[1]), static_cast<double>(PlotY(marks[i].y + 0.1L)), 1e-6) << i;
   }
@@ -178,8 +180,9 @@ TEST_F(PlotterTest, ValueLabelsStandAboveTheirPointsMidwayFromTheLeftEdge) {
   EXPECT_LT(static_cast<double>(right), static_cast<double>(PlotX(10.1L)));  // within 1 % of the axis end
 }
 
-// A line's label stands at the middle of its line, also where a value label
-// already is.
+// A line's label stands at the middle of the part of its line that is drawn,
+// also where a value label already is; a line from the window's corner out
+// of it is drawn up to the border, and a line that is not drawn has no label.
 TEST_F(PlotterTest, LineLabelsStandAtTheMiddleOfTheirLines) {
   SetPlotWindow(0, 0, 10, 10);
   PlotLineLabel("mu min", 0, 5, 10, 5);
@@ -191,7 +194,16 @@ TEST_F(PlotterTest, LineLabelsStandAtTheMiddleOfTheirLines) {
   PlotLineLabel("mu", 0, 0, 10, 10.4L);
   const auto texts = Parsed(gcOutTextXY);
   ASSERT_EQ(texts.size(), 2u);
-  ExpectPoint(texts[1], 0, PlotX(5), PlotY(5.2L));
+  const Extended xEdge = 10 / 10.4L * 10;  // where the line leaves the window's top
+  ExpectPoint(texts[1], 0, PlotX(xEdge / 2), PlotY(5));
+  const auto lines = Parsed(gcLine);
+  ASSERT_FALSE(lines.empty());
+  const double drawn[4] = {0, 0, static_cast<double>(PlotX(xEdge)), 120};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(lines.back().v[i], drawn[i], 1e-4) << i;  // 8 digits in the list
+  CreateDisplayList()->clear();
+  PlotLineLabel("mu max", -5, 20, 20, -5);  // crosses the window, both ends outside: not drawn
+  EXPECT_TRUE(Parsed(gcOutTextXY).empty());
+  EXPECT_TRUE(Parsed(gcLine).empty());
 }
 
 // A curve drawn again gives the same lines, and a curve of another phase in

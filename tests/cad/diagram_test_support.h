@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -50,6 +51,23 @@ class DiagramTest : public CadTest {
     if (plotInit) PlotInit();
     body();
     CadClose(0);
+  }
+};
+
+// The diagram fixture for the sample projects, with the shipped tables.
+class SampleDiagramTest : public DiagramTest {
+ protected:
+  void SetUp() override {
+    DiagramTest::SetUp();
+    DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  }
+  // The sample projects' paths, in name order.
+  static std::vector<std::string> Samples() {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(std::string(BQ4_SOURCE_DIR) + "/data/samples"))
+      if (e.path().extension() == ".bq4") out.push_back(e.path().string());
+    std::sort(out.begin(), out.end());
+    return out;
   }
 };
 

@@ -104,20 +104,7 @@ void ExpectNoLineThroughText(const Drawn& d) {
                                   << l.y1 << " - " << l.x2 << " " << l.y2;
 }
 
-class DiagramTextsTest : public DiagramTest {
- protected:
-  void SetUp() override {
-    DiagramTest::SetUp();
-    DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
-  }
-  static std::vector<std::string> Samples() {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(std::string(BQ4_SOURCE_DIR) + "/data/samples"))
-      if (e.path().extension() == ".bq4") out.push_back(e.path().string());
-    std::sort(out.begin(), out.end());
-    return out;
-  }
-};
+using DiagramTextsTest = SampleDiagramTest;
 
 TEST_F(DiagramTextsTest, NoLineOfAnyDiagramRunsThroughItsTexts) {
   const auto samples = Samples();

@@ -96,6 +96,7 @@ inline std::vector<Entity> ParseDxf(const std::vector<std::string>& lines, bool 
     if (value == "LINE") e.v = {g[10], g[20], g[11], g[21]};
     else if (value == "CIRCLE") e.v = {g[10], g[20], g[40]};
     else if (value == "ARC") e.v = {g[10], g[20], g[40], g[50], g[51]};
+    else if (value == "SOLID") e.v = {g[10], g[20], g[11], g[21], g[12], g[22], g[13], g[23]};
     else if (value == "TEXT" || value == "INSERT") e.v = {g[10], g[20]};
     out.push_back(e);
   }
@@ -159,6 +160,36 @@ inline bool AllFinite(const std::vector<Entity>& es) {
     for (double x : e.v)
       if (!std::isfinite(x)) return false;
   return true;
+}
+
+// A TEXT entity of the ENTITIES section of a DXF file with its style, and
+// where its letters end on the sheet (an unturned text).
+struct DxfText {
+  std::string text;
+  double x = 0, y = 0, height = 0, widthFactor = 1, angle = 0;
+  double End() const { return x + static_cast<double>(text.size()) * height * widthFactor; }
+};
+
+inline std::vector<DxfText> DxfTexts(const std::vector<std::string>& lines) {
+  std::vector<DxfText> out;
+  std::string section;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    if (lines[i] == "  2" && i >= 2 && lines[i - 1] == "SECTION") section = lines[i + 1];
+    if (lines[i] != "  0" || lines[i + 1] != "TEXT" || section != "ENTITIES") continue;
+    DxfText t;
+    for (std::size_t j = i + 2; j + 1 < lines.size() && lines[j] != "  0"; j += 2) {
+      const int c = std::stoi(lines[j]);
+      const std::string& v = lines[j + 1];
+      if (c == 1) t.text = v;
+      else if (c == 10) t.x = std::stod(v);
+      else if (c == 20) t.y = std::stod(v);
+      else if (c == 40) t.height = std::stod(v);
+      else if (c == 41) t.widthFactor = std::stod(v);
+      else if (c == 50) t.angle = std::stod(v);
+    }
+    out.push_back(t);
+  }
+  return out;
 }
 
 }  // namespace drawing_test

@@ -43,6 +43,27 @@ TEST_F(SheetTablesTest, PlatesTableOfTheTappedJointInMetricUnits) {
   EXPECT_TRUE(found);
 }
 
+// Ten or twenty plates end above the engagement table at 216 mm: their rows
+// are written smaller, and every plate has its row.
+TEST_F(SheetTablesTest, ManyPlatesEndAboveTheEngagementTable) {
+  for (const int n : {2, 10, 20}) {
+    SCOPED_TRACE(n);
+    Klemmstuecke.nPlates = static_cast<Word>(n);
+    const auto texts = drawing_test::DxfTexts(Draw(kCadDxf, "/drawing.dxf", [] { DrawPlatesTable(); }));
+    int rows = 0;
+    for (const auto& t : texts) {
+      if (t.x != 110 || t.y < 216 || t.text == " i" || t.text.find("  ") == 0) continue;
+      ++rows;
+      // A row's bottom line lies half the text height below its text.
+      EXPECT_GE(t.y - 0.5 * t.height, 216 + 0.5) << t.text;
+      if (n == 2) {
+        EXPECT_DOUBLE_EQ(t.height, static_cast<double>(kSheetTableTextHeight));
+      }
+    }
+    EXPECT_EQ(rows, n);
+  }
+}
+
 TEST_F(SheetTablesTest, ImperialTablesShowImperialUnitsAndValues) {
   UnitSystem = 1;
   const auto t = Plates();

@@ -107,6 +107,47 @@ TEST_F(TitleBlockTest, LogoOnlyOnTheScreenWithItsBlockFile) {
   EXPECT_EQ(screenRecords(), without);
 }
 
+// Each text of the title block ends before the line that ends its cell,
+// also at the longest its field holds in wide letters: narrower letters
+// where it would not fit. The path ends before the date.
+TEST_F(TitleBlockTest, LongTextsEndInTheirCells) {
+  AddChanges(2);
+  Changes[1].Change = std::string(20, 'W');
+  Changes[1].Date = "31.12.2026";
+  Changes[1].Editor = "WWWWW";
+  ComplDate = "14.03.2026";
+  ComplName = std::string(10, 'W');
+  ReplacementFor = std::string(30, 'W');
+  ReplacedBy = std::string(30, 'W');
+  CadState.CadApprovalLabel4 = "Released";
+  CurrentFileName = Dir() + "/" + std::string(200, 'w');
+  // Where each text starts (x, and y where x is shared), and the line that ends its cell.
+  const struct {
+    double x, y, right;
+  } cells[] = {{21, -1, 26},  {27, -1, 52},   {52.5, -1, 65},  {66, -1, 73},   {74, 23.2, 82},
+               {83.5, -1, 98}, {100, -1, 116}, {118, -1, 160},  {162, -1, 205}, {120, 32.5, 205},
+               {120, 25, 205}, {120, 12, 192}, {18, 1, 186},    {186, 1, 210}};
+  for (const std::string& name : {std::string("Flanschverbindung Groesse"), std::string(25, 'W')}) {
+    SCOPED_TRACE(name);
+    // The drawing is written beside the project.
+    const auto texts = drawing_test::DxfTexts(Draw(kCadDxf, "/" + std::string(200, 'w') + ".dxf", [&] {
+      DrawTitleBlock(name, std::string(30, 'W'), std::string(18, 'W'));
+    }));
+    int checked = 0;
+    for (const auto& t : texts)
+      for (const auto& c : cells)
+        if (t.x == c.x && (c.y < 0 || std::fabs(t.y - c.y) < 1e-9)) {
+          ++checked;
+          EXPECT_LT(t.End(), c.right) << t.text << " at " << t.x << " " << t.y;
+          if (t.text.find("WWWWW") != std::string::npos && t.height == 5) {
+            EXPECT_GT(t.End(), c.right - 1) << t.text << ": narrowed only to fill its cell";
+            EXPECT_DOUBLE_EQ(t.height, 5) << t.text << ": as high as ever";
+          }
+        }
+    EXPECT_GE(checked, 14);
+  }
+}
+
 // The whole title block as a listing, with the clock pinned and a fixed
 // project path: changed only on purpose.
 TEST_F(TitleBlockTest, ListingMatchesItsGoldenFile) {
