@@ -295,6 +295,32 @@ TEST_F(TableAccessTest, AnIndexThatCannotBeBuiltFailsItsTableByName) {
   fs::remove_all(own);
 }
 
+// A table whose semaphore file cannot be written (a full disk) fails its
+// index by name with the write error, from the cache as from a build, and
+// never waits on a lock that this run's own failed attach left behind.
+TEST_F(TableAccessTest, ASemaphoreFileThatCannotBeWrittenFailsTheTableWithItsWriteError) {
+  WriteDbf(DbfDir + "/full.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  OpenDbfTable("full");
+  IndexDbfOn("D", "full");  // the cache entry
+  ASSERT_EQ(AbortFlag, 0);
+  CloseDbfTable();
+  const std::string sem = DbfDir + "/full.@S@";
+  fs::remove(sem);
+  fs::create_symlink("/dev/full", sem);
+  SemaphoreRegionRetries = 3;  // a lock of its own would end in 1202
+  ClearTableFailure();
+  platform::DialogScript script;
+  script.Ok().Expect("full.dbf cannot be indexed");
+  OpenDbfTable("full");
+  IndexDbfOn("D", "full");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(TableFailure().find("Cannot write to: " + sem + " LOGIN"), std::string::npos) << TableFailure();
+  AbortFlag = 0;
+  ClearTableFailure();
+  CloseDbfTable();
+  fs::remove(sem);
+}
+
 // Every chmod or link of a table changes its identity and its indexes get
 // new entries: those superseded for the same table are removed, so that the
 // cache stays one set per table, unless another run holds one open (its
