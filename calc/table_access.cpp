@@ -307,9 +307,8 @@ void BeforeWrite() {
 // runs in), and puts it in the cache when the entry can be kept there; else
 // (a full or unwritable cache folder) it is used where it was built. Where
 // the run's folder cannot take it (a full temporary file system, say), it is
-// built in the cache folder under this process's number, by which what a
-// killed run leaves there is known (ClearLeftCacheFiles). A failure of both
-// is the table's failure.
+// built in the cache folder under a name of its own (CreateBuildFile). A
+// failure of both is the table's failure.
 bool BuildIndex(const std::string& expr, const std::string& identity, const std::string& cached) {
   std::error_code ec;
   const auto buildAt = [&](const std::string& path) { return RunQuietly([&] { Data().IndexOn(expr, path); }); };
@@ -342,9 +341,9 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
   fs::remove(own, ec);
   if (!cached.empty()) fs::create_directories(fs::path(cached).parent_path(), ec);
   if (!cached.empty() && platform::DirectoryWritable(fs::path(cached).parent_path().string())) {
-    const std::string built = fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string();
-    if (buildAt(built).empty() && share(built)) return true;
-    fs::remove(built, ec);
+    const std::string built = index_cache::CreateBuildFile(cached);
+    if (!built.empty() && buildAt(built).empty() && share(built)) return true;
+    if (!built.empty()) fs::remove(built, ec);
   }
   return FailIndex(failure);
 }

@@ -559,7 +559,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
   int rc = platform::CreateFile(building, ix->file);
   if (rc != 0) {
     if (reopened) ReopenTable(*wa, sharedMode);
-    DederError(static_cast<std::uint16_t>(rc), "File not open" + full + label);
+    DederError(static_cast<std::uint16_t>(rc), "File not open " + full + label);
     return;
   }
   BuildProgress progress(count);
