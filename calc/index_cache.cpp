@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -148,6 +150,23 @@ void RemoveUnusedEntry(const std::string& entry, const char* what) {
     if (::unlink(entry.c_str()) == 0) platform::NameRemovedFile(entry, what);
   }
   ::close(fd);
+}
+
+// The mark of an index built in the cache folder beside its entry:
+// "<entry>.build-<random>.ndx", and its tree "<...>.ndx.bu$" while it is built.
+constexpr std::string_view kBuildMark = ".build-";
+constexpr std::size_t kBuildRandom = 12;
+
+// Whether a name in the index folder is one CreateBuildFile made, or the
+// tree of one being built.
+bool IsBuildName(std::string_view name) {
+  if (name.ends_with(".bu$")) name.remove_suffix(4);
+  if (!name.ends_with(".ndx")) return false;
+  name.remove_suffix(4);
+  return name.size() > kBuildMark.size() + kBuildRandom &&
+         name.substr(name.size() - kBuildRandom - kBuildMark.size(), kBuildMark.size()) == kBuildMark &&
+         name.substr(name.size() - kBuildRandom).find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz") ==
+             std::string_view::npos;
 }
 
 // Whether a name in the index folder is that of a cache entry in place:
@@ -315,6 +334,31 @@ bool PlaceEntry(const std::string& built, const std::string& cached, const std::
   return !ec || CopyFileReplacing(built, cached, platform::ReplaceSync::Derived);
 }
 
+std::string CreateBuildFile(const std::string& cached) {
+  // Random enough that names seldom meet; O_EXCL makes sure they never do.
+  thread_local std::mt19937_64 random([] {
+    std::uint64_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != sizeof seed)
+      seed = static_cast<std::uint64_t>(::getpid()) << 32 ^
+             static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return seed;
+  }());
+  static constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  const std::string stem = fs::path(cached).replace_extension().string() + std::string(kBuildMark);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = stem;
+    for (std::size_t i = 0; i < kBuildRandom; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    name += ".ndx";
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return {};
+}
+
 // Clears away, once a run, what runs killed while they built cache entries
 // left there: entries and checksums half written under a temporary name
 // that no running program locks any more (or, by earlier versions, under the
@@ -339,6 +383,15 @@ void ClearLeftCacheFiles(const std::string& cached) {
   platform::RemoveLeftProcessFiles(checksums.string(), sums, {".sum"}, kHalfBuilt);
   constexpr auto kLeftAlone = std::chrono::minutes(10);
   const auto now = fs::file_time_type::clock::now();
+  // Indexes built beside their entry: a running build writes its file, and
+  // puts it in place a moment after.
+  for (const std::string& name : names) {
+    if (!IsBuildName(name)) continue;
+    const fs::path file = indexes / name;
+    std::error_code timeError;
+    const auto changed = fs::last_write_time(file, timeError);
+    if (!timeError && now - changed > kLeftAlone) platform::RemoveUnheldFile(file.string(), kHalfBuilt);
+  }
   const std::unordered_set<std::string> entries(names.begin(), names.end());
   for (const std::string& name : sums) {
     // A checksum without its entry, or a temporary of an earlier version.

@@ -36,6 +36,12 @@ bool EntryIsWhole(const std::string& cached);
 // `built` may then be gone (renamed, its checksum not kept).
 bool PlaceEntry(const std::string& built, const std::string& cached, const std::string& identity);
 
+// A new file beside the cache entry `cached`, for an index built there when
+// the run's own folder cannot take it: made with O_EXCL under a random name
+// ("<entry>.build-<random>.ndx"), which no other run holds, in whatever
+// process namespace it runs. Empty when none can be made.
+std::string CreateBuildFile(const std::string& cached);
+
 // Clears away, once a run, the files that killed runs left half built in the
 // cache folder of `cached`, and checksums without their entry.
 void ClearLeftCacheFiles(const std::string& cached);

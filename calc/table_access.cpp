@@ -188,16 +188,6 @@ std::string PrivateIndexPath() {
   return AddBackslash(platform::ProcessTempDir()) + Table.indexName + ".ndx";
 }
 
-// Attaches the index file (with ".ndx") as the table's active index; a cache
-// entry read-only and shared, so that this run can never change it.
-bool AttachIndex(const std::string& file, bool readOnly) {
-  const unsigned saved = OpenModeOverride;
-  if (readOnly) OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
-  Dialog().SetIndexTo(file.substr(0, file.size() - 4));
-  OpenModeOverride = saved;
-  return !AbortFlag;
-}
-
 // Runs a dataset operation without a message box: empty when it worked, else
 // the engine's message, for a caller that has another way to go.
 std::string RunQuietly(const std::function<void()>& op) {
@@ -210,6 +200,19 @@ std::string RunQuietly(const std::function<void()>& op) {
   }
 }
 
+// Attaches an index file of this run (with ".ndx") as the table's active
+// index, by its whole name; empty when it worked, else the engine's message.
+std::string AttachOwnIndex(const std::string& file) {
+  return RunQuietly([&] { Data().SetIndexToFile(file); });
+}
+
+// The table could not be indexed: the run must not go on without its index.
+bool FailIndex(const std::string& failure) {
+  Table.indexPath.clear();
+  FailTable("Error  : " + Table.path + " cannot be indexed: " + failure);
+  return false;
+}
+
 // Attaches a cache entry read-only and quietly; false (and not attached)
 // when it is missing or damaged: its bytes are not those its checksum was
 // taken of, it cannot be opened, or its header counts other records than the
@@ -218,7 +221,7 @@ bool AttachCachedIndex(const std::string& file) {
   if (!index_cache::EntryIsWhole(file)) return false;
   const unsigned saved = OpenModeOverride;
   OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
-  std::string failure = RunQuietly([&] { Data().SetIndexTo(ShortPathName(file)); });
+  std::string failure = RunQuietly([&] { Data().SetIndexToFile(file); });
   OpenModeOverride = saved;
   if (!failure.empty()) return false;
   std::int32_t indexed = -1;
@@ -288,11 +291,13 @@ void BeforeWrite() {
   Table.indexPath = PrivateIndexPath();
   std::error_code ec;
   fs::copy_file(cached, Table.indexPath, fs::copy_options::overwrite_existing, ec);
-  if (ec || !AttachIndex(Table.indexPath, false)) {
+  if (ec || !AttachOwnIndex(Table.indexPath).empty()) {
     AbortFlag = 0;
-    Dialog().IndexOn(Table.indexKey, Table.indexPath);
-    if (AbortFlag) return;
-    AttachIndex(Table.indexPath, false);
+    const std::string failure = RunQuietly([&] { Data().IndexOn(Table.indexKey, Table.indexPath); });
+    if (!failure.empty()) {
+      FailIndex(failure);
+      return;
+    }
   }
   if (recNo >= 1 && recNo <= Dialog().RecordCount()) Dialog().Go(recNo);
 }
@@ -302,9 +307,8 @@ void BeforeWrite() {
 // runs in), and puts it in the cache when the entry can be kept there; else
 // (a full or unwritable cache folder) it is used where it was built. Where
 // the run's folder cannot take it (a full temporary file system, say), it is
-// built in the cache folder under this process's number, by which what a
-// killed run leaves there is known (ClearLeftCacheFiles). A failure of both
-// is the table's failure.
+// built in the cache folder under a name of its own (CreateBuildFile). A
+// failure of both is the table's failure.
 bool BuildIndex(const std::string& expr, const std::string& identity, const std::string& cached) {
   std::error_code ec;
   const auto buildAt = [&](const std::string& path) { return RunQuietly([&] { Data().IndexOn(expr, path); }); };
@@ -329,20 +333,19 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
   if (failure.empty() && share(own)) return true;
   // Put in the cache but not to be attached there, it is built once more.
   if (failure.empty() && !fs::exists(own, ec)) failure = buildAt(own);
+  if (failure.empty()) failure = AttachOwnIndex(own);
   if (failure.empty()) {
     Table.indexPath = own;
-    return AttachIndex(own, false);
+    return true;
   }
   fs::remove(own, ec);
   if (!cached.empty()) fs::create_directories(fs::path(cached).parent_path(), ec);
   if (!cached.empty() && platform::DirectoryWritable(fs::path(cached).parent_path().string())) {
-    const std::string built = fs::path(cached).replace_extension(std::to_string(::getpid()) + ".ndx").string();
-    if (buildAt(built).empty() && share(built)) return true;
-    fs::remove(built, ec);
+    const std::string built = index_cache::CreateBuildFile(cached);
+    if (!built.empty() && buildAt(built).empty() && share(built)) return true;
+    if (!built.empty()) fs::remove(built, ec);
   }
-  Table.indexPath.clear();
-  FailTable("Error  : " + Table.path + " cannot be indexed: " + failure);
-  return false;
+  return FailIndex(failure);
 }
 
 // The file of a table of the table directory (a name without "." gets

@@ -303,7 +303,7 @@ bool TTzFileDataSet::OpenIndexes() {
         break;
       case TCreateIndexType::ciNotFound: {
         TzLastError = 0;
-        bool ok = ::SetIndexTo(l.file, l.number);
+        bool ok = SetIndexFile(l.file, l.number);
         std::uint16_t code = TzLastError;
         if (!ok && (code == 2 || code == 222 || code == 223)) rebuild = true;
         else if (!ok) return fail(l.text);
@@ -327,7 +327,7 @@ bool TTzFileDataSet::OpenIndexes() {
   }
   for (const Line& l : lines) {
     TzLastError = 0;
-    if (!::SetIndexTo(l.file, l.number)) return fail(l.text);
+    if (!SetIndexFile(l.file, l.number)) return fail(l.text);
   }
   Set_Order_To(1);
   return TzLastError == 0;
@@ -485,7 +485,15 @@ void TTzFileDataSet::SetIndexTo(const std::string& indexFiles) {
 void TTzFileDataSet::SetIndexToLFN(const std::string& indexFile, int number) {
   CheckBrowseMode();
   Align("SetIndexToLFN");
-  Set_Index_To(indexFile, number);
+  Set_Index_To_LFN(indexFile, number);
+  RefetchAfterEngineOp();
+}
+
+void TTzFileDataSet::SetIndexToFile(const std::string& indexFile) {
+  CheckBrowseMode();
+  Align("SetIndexTo");
+  CloseIndexes();
+  Set_Index_To_LFN(indexFile, 1);
   RefetchAfterEngineOp();
 }
 

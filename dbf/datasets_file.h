@@ -87,7 +87,10 @@ class TTzFileDataSet : public TTzCDataSet {
   void SetIndexTo(const std::string& indexFiles);
   // Attaches a key-maker index as number `number`.
   void SetIndexToCB(const std::string& indexFile, int number, TTzKeyMakerEvent maker);
+  // Attaches the index file as number `number` by its whole name, blanks and all.
   void SetIndexToLFN(const std::string& indexFile, int number);
+  // The one index file, by its whole name, in place of every attached index.
+  void SetIndexToFile(const std::string& indexFile);
   // One field (0: the delete flag) or the whole record as stored, read from
   // the file at once, in the program's characters.
   std::string Peek(int field, std::int32_t recordNumber);

@@ -179,7 +179,8 @@ void Tdbf4::IndexOn(const std::string& expression, const std::string& indexFile)
 
 void Tdbf4::SetIndexTo(const std::string& indexFile) {
   BusyCursor busy;
-  Guard([&] { tzdbf.SetIndexTo(ShortPathName(indexFile + ".ndx")); });
+  // By its whole name: a folder's name may hold blanks, which a list of names would split.
+  Guard([&] { tzdbf.SetIndexToFile(ShortPathName(indexFile + ".ndx")); });
 }
 
 void Tdbf4::FindKey(const std::string& key) {
@@ -336,7 +337,7 @@ void Tdbf4::SortByColumn(int column) {
     // The same name, in one case, is written and attached.
     std::string index = SortIndexName() + ".ndx";
     tzdbf.IndexOn(field, index);
-    tzdbf.SetIndexTo(index);
+    tzdbf.SetIndexToFile(index);
     if (current > 0) tzdbf.Go(current);
   });
 }

@@ -19,7 +19,10 @@ namespace ndx {
 // Takes the option words out of the text; the file name keeps its case.
 IndexOptions ParseOptions(const std::string& text) {
   IndexOptions o;
-  std::string original = " " + text + " ";
+  // The words follow the name: a folder of the path may hold them too.
+  const std::size_t slash = text.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+  std::string original = " " + text.substr(folder.size()) + " ";
   struct Word {
     const char* word;
     bool* flag;
@@ -37,7 +40,7 @@ IndexOptions ParseOptions(const std::string& text) {
       original.erase(p, len);
     }
   }
-  o.name = AllTrim(original);
+  o.name = AllTrim(folder + original.substr(1));
   return o;
 }
 
@@ -556,7 +559,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
   int rc = platform::CreateFile(building, ix->file);
   if (rc != 0) {
     if (reopened) ReopenTable(*wa, sharedMode);
-    DederError(static_cast<std::uint16_t>(rc), "File not open" + full + label);
+    DederError(static_cast<std::uint16_t>(rc), "File not open " + full + label);
     return;
   }
   BuildProgress progress(count);

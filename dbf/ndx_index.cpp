@@ -222,9 +222,11 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
 
 }  // namespace ndx
 
-bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::uint32_t makerData) {
+namespace {
+
+// Attaches the file `o.name` as index n with the options `o`.
+bool AttachIndexFile(const IndexOptions& o, int n, TKeyMaker maker, std::uint32_t makerData) {
   TzLastError = 0;
-  IndexOptions o = ParseOptions(nameAndOptions);
   std::string detail = " [SetIndexTo(<>," + o.name + "," + std::to_string(n) + ")]";
   if (n < 1 || n > kSlots) {
     DederError(220, "Index Order parameter out of range" + detail);
@@ -290,8 +292,26 @@ bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::
   return ok && TzLastError == 0;
 }
 
+}  // namespace
+
+bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker, std::uint32_t makerData) {
+  return AttachIndexFile(ParseOptions(nameAndOptions), n, maker, makerData);
+}
+
 bool Set_Index_To(const std::string& name, int n) {
   if (!SetIndexTo(name, n)) return false;
+  Set_Order_To(1);
+  return TzLastError == 0;
+}
+
+bool SetIndexFile(const std::string& fileName, int n) {
+  IndexOptions o;
+  o.name = fileName;
+  return AttachIndexFile(o, n, nullptr, 0);
+}
+
+bool Set_Index_To_LFN(const std::string& fileName, int n) {
+  if (!SetIndexFile(fileName, n)) return false;
   Set_Order_To(1);
   return TzLastError == 0;
 }
@@ -620,9 +640,12 @@ void Reindex() {
     MakeIndex(sp.name, sp.expression, sp.soundex, static_cast<std::uint8_t>(sp.number), sp.unique, sp.descending,
               sp.maker, sp.data);
     if (TzLastError == 0) {
-      std::string opts = sp.name + (sp.soundex ? " SOUNDEX" : "") + (sp.descending ? " DESCENDING" : "") +
-                         (sp.nocache ? " NOCACHE" : "");
-      SetIndexTo(opts, sp.number, sp.maker, sp.data);
+      IndexOptions o;
+      o.name = sp.name;
+      o.soundex = sp.soundex;
+      o.descending = sp.descending;
+      o.nocache = sp.nocache;
+      AttachIndexFile(o, sp.number, sp.maker, sp.data);
     }
     if (TzLastError != 0) {
       DederError(TzLastError, "Error reading index file:  [Reindex]");

@@ -51,6 +51,10 @@ void MakeIndexCB(const std::string& options, TKeyMaker maker, std::uint32_t make
 bool SetIndexTo(const std::string& nameAndOptions, int n, TKeyMaker maker = nullptr,
                 std::uint32_t makerData = 0);
 bool Set_Index_To(const std::string& name, int n);
+// SetIndexTo and Set_Index_To of one file by its whole name, which may hold
+// blanks and words that would read as options.
+bool SetIndexFile(const std::string& fileName, int n);
+bool Set_Index_To_LFN(const std::string& fileName, int n);
 bool Set_Index_ToCB(const std::string& name, int n, TKeyMaker maker, std::uint32_t makerData);
 void SetIndexList(const std::string& names);
 void Set_Order_To(int n);

@@ -56,13 +56,17 @@ void ReleaseRegion(AreaIndexes& a, int action) {
   UnlockRegion(a, action);
 }
 
+// Reads the record. A file shorter than its record (just created, or left
+// so by a program whose write was cut short) is the program's own and
+// empty: its record is all zero.
 bool ReadSem(AreaIndexes& a, int action) {
   std::size_t got = 0;
   int rc = platform::ReadAt(a.sem, 0, a.record, 4, got);
-  if (rc != 0 || got < 4) {
-    DederError(static_cast<std::uint16_t>(rc ? rc : 100), "Cannot read: " + a.semName + " " + ActionName(action));
+  if (rc != 0) {
+    DederError(static_cast<std::uint16_t>(rc), "Cannot read: " + a.semName + " " + ActionName(action));
     return false;
   }
+  if (got < 4) std::memset(a.record, 0, 4);
   return true;
 }
 
@@ -142,6 +146,12 @@ std::string SemaphoreFileName(const std::string& tableName) {
   return name;
 }
 
+namespace {
+
+void SemaphoreAction(TDbfWorkArea* wa, AreaIndexes* a, int action);
+
+}  // namespace
+
 void HandleSemafore(int action) {
   if (SelectedArea > 34) {
     DederError(254, "Work area [" + std::to_string(SelectedArea) + "] out of range. [HandleSemafore]");
@@ -151,6 +161,22 @@ void HandleSemafore(int action) {
   if (!wa || wa->exclusive || !NetworkMode) return;
   AreaIndexes* a = Areas(wa, action == kLogin);
   if (!a || (!a->loggedIn && action != kLogin)) return;
+  // The action's error is told once the action has given back what it took:
+  // raised half-way, it would leave this program's lock on the record, which
+  // the program's next attach of the table would wait on.
+  const std::uint16_t before = TzLastError;
+  TzLastError = 0;
+  {
+    ErrorDispatchOff stored;
+    SemaphoreAction(wa, a, action);
+  }
+  if (TzLastError == 0) TzLastError = before;
+  else if (TzErrorDispatchOn) DispatchTzError();
+}
+
+namespace {
+
+void SemaphoreAction(TDbfWorkArea* wa, AreaIndexes* a, int action) {
   switch (action) {
     case kLogin: {
       if (a->loggedIn) return;
@@ -172,17 +198,17 @@ void HandleSemafore(int action) {
         platform::CloseFile(a->sem);
         return;
       }
-      // A file just created is still empty: its record is all zero.
-      std::size_t got = 0;
-      int rc = platform::ReadAt(a->sem, 0, a->record, 4, got);
-      if (rc == 0 && got == 0) std::memset(a->record, 0, 4);
-      if (rc != 0 || (got != 0 && got < 4)) {
-        DederError(static_cast<std::uint16_t>(rc ? rc : 100), "Cannot read: " + a->semName + " LOGIN");
-      } else {
+      bool counted = ReadSem(*a, action);
+      if (counted) {
         a->record[0] = static_cast<std::uint8_t>(a->record[0] + 1);
-        WriteSem(*a, action);
+        counted = WriteSem(*a, action);
       }
       UnlockRegion(*a, action);
+      // Not counted in: not logged in, and nothing of the file kept open.
+      if (!counted) {
+        platform::CloseFile(a->sem);
+        return;
+      }
       a->semMap = platform::MapForReading(a->sem, 4);
       a->countKnown = false;
       a->seenCounter = SemCounter(*a);
@@ -286,6 +312,15 @@ void HandleSemafore(int action) {
       // change we now make starts from its anchors and nodes.
       if (SemCounter(*a) != a->seenCounter || orphan) {
         ReadAnchorNodes(*a, true);
+        if (TzLastError != 0) {
+          // Not held: the record back as it was, the region given back.
+          KeepError keep;
+          a->record[1] = orphan ? 1 : 0;
+          WriteSem(*a, action);
+          ReleaseRegion(*a, action);
+          a->writeNesting = 0;
+          return;
+        }
         a->seenCounter = SemCounter(*a);
         a->countKnown = false;
       }
@@ -310,6 +345,8 @@ void HandleSemafore(int action) {
     default: return;
   }
 }
+
+}  // namespace
 
 namespace ndx {
 

@@ -246,6 +246,81 @@ TEST_F(TableAccessTest, IndexComesFromTheUserCacheUntilTheTableIsWritten) {
   EXPECT_FALSE(DbfKeyFound());
 }
 
+// A cache folder whose name holds blanks, quotes, "$", a non-ASCII letter
+// and an index option word serves its entries like any other: the second
+// run reads the entry in place, and builds nothing.
+TEST_F(TableAccessTest, ACacheFolderOfAnyNameServesItsEntries) {
+  WriteDbf(DbfDir + "/odd.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  const std::string saved = platform::CacheDirectory();
+  const std::string folder = FreshDir("cache \xC3\xA4 $x \"q\" 'y' UNIQUE z");
+  ::setenv("BQ4_CACHE_DIR", folder.c_str(), 1);
+  auto findTen = [] {
+    OpenDbfTable("odd");
+    IndexDbfOn("D", "odd");
+    FindDbfKey(" 10.00");
+    return DbfKeyFound() ? DbfFieldText(1) : std::string("not found");
+  };
+  const fs::path own = fs::path(platform::ProcessTempDir()) / "odd.ndx";
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    EXPECT_EQ(findTen(), "M10");
+    EXPECT_EQ(AbortFlag, 0);
+    EXPECT_EQ(fs::path(DbfIndexPath()).parent_path(), fs::path(folder) / "indexes");
+    EXPECT_FALSE(fs::exists(own));
+    CloseDbfTable();
+  }
+  ::setenv("BQ4_CACHE_DIR", saved.c_str(), 1);
+}
+
+// A table whose index cannot be built is the run's failure, named with the
+// table: here the private index taken before the first write, whose place
+// a folder holds.
+TEST_F(TableAccessTest, AnIndexThatCannotBeBuiltFailsItsTableByName) {
+  WriteDbf(DbfDir + "/nofit.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  OpenDbfTable("nofit");
+  IndexDbfOn("D", "nofit");
+  ASSERT_EQ(AbortFlag, 0);
+  const fs::path own = fs::path(platform::ProcessTempDir()) / "nofit.ndx";
+  fs::create_directories(own);
+  ClearTableFailure();
+  platform::DialogScript script;
+  script.Ok().Expect("nofit.dbf cannot be indexed");
+  SetDbfFieldFloat("D", 9);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(TableFailure().find("nofit.dbf cannot be indexed"), std::string::npos) << TableFailure();
+  EXPECT_EQ(DbfIndexPath(), "");
+  AbortFlag = 0;
+  ClearTableFailure();
+  CloseDbfTable();
+  fs::remove_all(own);
+}
+
+// A table whose semaphore file cannot be written (a full disk) fails its
+// index by name with the write error, from the cache as from a build, and
+// never waits on a lock that this run's own failed attach left behind.
+TEST_F(TableAccessTest, ASemaphoreFileThatCannotBeWrittenFailsTheTableWithItsWriteError) {
+  WriteDbf(DbfDir + "/full.dbf", {{"NAME", 'C', 10, 0}, {"D", 'N', 6, 2}}, {{"M8", "8"}, {"M10", "10"}});
+  OpenDbfTable("full");
+  IndexDbfOn("D", "full");  // the cache entry
+  ASSERT_EQ(AbortFlag, 0);
+  CloseDbfTable();
+  const std::string sem = DbfDir + "/full.@S@";
+  fs::remove(sem);
+  fs::create_symlink("/dev/full", sem);
+  SemaphoreRegionRetries = 3;  // a lock of its own would end in 1202
+  ClearTableFailure();
+  platform::DialogScript script;
+  script.Ok().Expect("full.dbf cannot be indexed");
+  OpenDbfTable("full");
+  IndexDbfOn("D", "full");
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_NE(TableFailure().find("Cannot write to: " + sem + " LOGIN"), std::string::npos) << TableFailure();
+  AbortFlag = 0;
+  ClearTableFailure();
+  CloseDbfTable();
+  fs::remove(sem);
+}
+
 // Every chmod or link of a table changes its identity and its indexes get
 // new entries: those superseded for the same table are removed, so that the
 // cache stays one set per table, unless another run holds one open (its

@@ -374,3 +374,47 @@ TEST_F(Dbf4Facade, FieldsHoldingNoValueShowWhatIsStored) {
   EXPECT_EQ(AbortFlag, 0);
   dbf4->CloseTable();
 }
+
+// Index files are attached by their whole name: a folder may hold blanks,
+// quotes, "$", non-ASCII letters and words that read as index options.
+TEST_F(Dbf4Facade, IndexesAttachByTheirWholeNameWhateverTheirFolderHolds) {
+  const std::string folder = Path("idx \xC3\xA4 $x \"q\" 'y' UNIQUE z");
+  std::filesystem::create_directories(folder);
+  std::string p = SampleTable(12);
+  dbf4->OpenTable(p);
+  dbf4->IndexOn("NAME", folder + "/names.ndx");
+  ASSERT_EQ(AbortFlag, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder + "/names.ndx"));
+  dbf4->CloseTable();
+
+  dbf4->OpenTable(p);
+  dbf4->SetIndexTo(folder + "/names");
+  ASSERT_EQ(AbortFlag, 0);
+  dbf4->FindKey("R11");
+  EXPECT_EQ(dbf4->KeyFound() ? dbf4->RecNo() : 0, 11);
+  dbf4->First();
+  dbf4->tzdbf.Next();
+  EXPECT_EQ(dbf4->RecNo(), 10);  // R1, R10, ...: the key's order, not the records'
+
+  // The table dialog's column sort in such a temporary folder.
+  const std::string savedTemp = TempDir;
+  TempDir = folder;
+  dbf4->tzdbf.Last();
+  dbf4->SortByColumn(1);  // QTY
+  TempDir = savedTemp;
+  EXPECT_EQ(AbortFlag, 0);
+  dbf4->First();
+  EXPECT_EQ(dbf4->FieldText(1), "R1        ");
+  dbf4->tzdbf.Next();
+  EXPECT_EQ(dbf4->FieldText(1), "R2        ");
+  dbf4->CloseTable();
+
+  // A dataset's index list, built there and attached again.
+  for (int open = 0; open < 2; ++open) {
+    TTzDbf ds("list");
+    ds.IndexList = {"1," + folder + "/list.ndx,QTY"};
+    ds.SetDbfFileName(p);
+    ds.SetActive(true);
+    EXPECT_EQ(ds.Find("    7") ? ds.RecNo() : 0, 7);
+  }
+}

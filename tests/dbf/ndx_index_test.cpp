@@ -1087,6 +1087,47 @@ TEST_F(SharedTable, AFailedLoginReachesTheCaller) {
   platform::CloseFile(other);
 }
 
+// A semaphore file shorter than its record, as a program whose write was cut
+// short leaves it, is taken as empty; one whose writes fail fails each
+// attach at once with the write error, raised or reported, and never leaves
+// this program's own lock on the record for its next attach to wait on.
+TEST_F(SharedTable, ASemaphoreFileCutShortIsEmptyAndOneThatCannotBeWrittenKeepsNoLock) {
+  std::string p = Counters(5, {{"cut.ndx", "NAME"}});
+  std::string sem = SemaphoreFileName(p);
+  SemaphoreRegionRetries = 3;  // a lock of its own would end in 1202
+  for (std::size_t size : {1, 2, 3}) {
+    SCOPED_TRACE(size);
+    const std::vector<std::uint8_t> cut = {2, 1, 7};
+    WriteBytes(sem, std::vector<std::uint8_t>(cut.begin(), cut.begin() + static_cast<std::ptrdiff_t>(size)));
+    Use(p);
+    ASSERT_TRUE(Set_Index_To(Path("cut.ndx"), 1)) << TzErrorDetail;
+    EXPECT_TRUE(Find(NameOf(3)));
+    EXPECT_EQ(ReadBytes(sem), std::vector<std::uint8_t>({1, 0, 0, 0}));  // counted in once
+    CloseDatabase();
+  }
+
+  std::filesystem::remove(sem);
+  std::filesystem::create_symlink("/dev/full", sem);
+  Use(p);
+  for (bool raised : {true, false, true}) {
+    SCOPED_TRACE(raised);
+    SetErrorDispatch(raised);
+    SetRaiseErrors(raised);
+    std::string message;
+    try {
+      EXPECT_FALSE(Set_Index_To(Path("cut.ndx"), 1));
+      message = TzErrorDetail;
+    } catch (const EDederError& e) {
+      message = e.what();
+    }
+    SetRaiseErrors(false);
+    SetErrorDispatch(false);
+    EXPECT_NE(message.find("Cannot write to: " + sem + " LOGIN"), std::string::npos) << message;
+  }
+  CloseDatabase();
+  std::filesystem::remove(sem);
+}
+
 // A semaphore file that stays serves the next programs: a change made through
 // it after the last one out reaches a program that logs in again, and a
 // program that deletes on leaving still may.

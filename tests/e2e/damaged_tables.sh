@@ -253,6 +253,35 @@ check "... nothing on stderr" test ! -s err.txt
 check "... the entries in the cache, none half built" \
   eval '[ -n "$(ls cache/indexes)" ] && [ -z "$(ls cache/indexes | grep -v "^[a-z0-9_]*-[0-9a-f]*\.ndx$")" ]'
 
+# Runs at once without a temporary folder, each in a process namespace of
+# its own, where both have the same process number: each builds the entries
+# in the cache folder under a name of its own, and both give the good report.
+if unshare --pid --fork --mount-proc true 2> /dev/null; then
+  bad=0
+  mkdir -p ns1 ns2
+  for i in $(seq 1 20); do
+    rm -rf cache
+    pids=()
+    for d in ns1 ns2; do
+      cp hot.bq4 good-hot.txt $d/ && rm -f $d/hot.txt
+      (cd $d && TMPDIR=$WORK/not-a-folder exec unshare --pid --fork --mount-proc "$WBQ4" hot.bq4 /I > /dev/null 2> err.txt) &
+      pids+=($!)
+    done
+    wait ${pids[0]}
+    code1=$?
+    wait ${pids[1]}
+    code2=$?
+    for d in ns1 ns2; do
+      (cd $d && [ $code1 -eq 0 ] && [ $code2 -eq 0 ] && quiet err.txt && same_report hot) ||
+        { bad=$((bad + 1)); echo "pair $i, $d: exit $code1/$code2: $(cat $d/err.txt)"; }
+    done
+  done
+  check "20 pairs of runs in process namespaces of their own without a temporary folder: the good reports" \
+    test $bad -eq 0
+else
+  echo "skip no process namespace can be made here"
+fi
+
 # What killed runs leave: the entry half built in their own folder, and in
 # the cache folder entries and checksums half written under a temporary name
 # (or, by earlier versions, under the number of their process). A thread
@@ -298,6 +327,10 @@ touch cache/indexes/$entry.$dead.ndx cache/index-checksums/$entry.$dead.sum cach
   cache/index-checksums/gone-0123456789abcdef.sum cache/index-checksums/$entry.sum.~AbC123
 touch -d "2 hours ago" cache/index-checksums/$entry.$live.sum
 touch -d "20 minutes ago" cache/index-checksums/gone-0123456789abcdef.sum cache/index-checksums/$entry.sum.~AbC123
+# Entries built in the cache folder under a name of their own: one being
+# built stays, one left alone for twenty minutes goes.
+touch cache/indexes/$entry.build-0123456789ab.ndx.bu\$
+touch -d "20 minutes ago" cache/indexes/$entry.build-abcdefghijkl.ndx cache/indexes/$entry.build-abcdefghijkl.ndx.bu\$
 rm -f hot.txt
 "$WBQ4" hot.bq4 /I > /dev/null 2> err.txt
 check "left files: the run gives the good report" same_report hot
@@ -306,6 +339,11 @@ check "a fresh file of a running process stays" test -e cache/indexes/$entry.$li
 check "a file of a running process an hour old goes" test ! -e cache/index-checksums/$entry.$live.sum
 check "an old checksum without entry and an old temporary go" test ! -e cache/index-checksums/gone-0123456789abcdef.sum -a ! -e cache/index-checksums/$entry.sum.~AbC123
 check "checksums of entries in place stay" test -e cache/index-checksums/$entry.sum
+check "an entry being built beside its place stays" test -e "cache/indexes/$entry.build-0123456789ab.ndx.bu\$"
+check "one left alone goes, named" eval '[ ! -e cache/indexes/$entry.build-abcdefghijkl.ndx ] &&
+  [ ! -e "cache/indexes/$entry.build-abcdefghijkl.ndx.bu\$" ] &&
+  grep -q "removed .*/$entry.build-abcdefghijkl.ndx, a cache file half built by a run that has ended" err.txt'
+rm -f "cache/indexes/$entry.build-0123456789ab.ndx.bu\$"
 kill $live 2> /dev/null
 wait $live 2> /dev/null
 
