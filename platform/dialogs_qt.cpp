@@ -265,7 +265,7 @@ class FileCheckingPrintDialog : public QPrintDialog {
   }
   bool FileAccepted(const QString& name) {
     const std::string file = PathFromQString(name);
-    const std::string refusal = name.isEmpty() ? std::string("No file is named.") : OutputRefusal(file);
+    const std::string refusal = name.isEmpty() ? std::string("No file is named") : OutputRefusal(file);
     if (!refusal.empty()) {
       QMessageBox::warning(this, windowTitle(),
                            QStringFromPath(refusal) + QStringLiteral(".\nPlease choose a different file name."));
