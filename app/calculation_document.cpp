@@ -8,8 +8,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "app/command_line.h"
@@ -571,9 +576,17 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   // project, so it is not synced.
   const bool replace = ReplacesThroughTemporary(pdfPath);
   const std::string temporary = replace ? TemporaryNameBeside(pdfPath) : pdfPath;
-  QFile file(QFile::decodeName(temporary.c_str()));
-  if (temporary.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    DocumentFails(pdfPath, temporary.empty() ? "no temporary name beside it" : file.errorString().toStdString());
+  // The file is opened by its bytes and handed to Qt open: a name that is no
+  // UTF-8 would not survive the way through a QString.
+  QFile file;
+  const int fd = temporary.empty() ? -1 : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int openError = errno;
+  if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+    const std::string reason = temporary.empty() ? "no temporary name beside it"
+                               : fd < 0          ? std::strerror(openError)
+                                                 : file.errorString().toStdString();
+    if (fd >= 0 && !file.isOpen()) ::close(fd);
+    DocumentFails(pdfPath, reason);
     if (replace && !temporary.empty()) DiscardTemporaryFile(temporary);
     return false;
   }

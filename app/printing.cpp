@@ -62,7 +62,7 @@ void PrintDisplayList(Thh& window, bool setupPage, const std::string& picture, b
   if (setupPage) SetupPrinterPage(PrintMode);
   if (!fileChosen) ChoosePdfFileForJob(picture);
   if (AbortFlag) return;
-  BeginPrintoutDocument(ProgShortName);
+  BeginPrintoutDocument();
   if (AbortFlag) return;
   PrintingGraphics = true;
   PrintingToPrinter = 1;

@@ -12,6 +12,7 @@
 #include "framework/line_io.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
+#include "platform/file_replace.h"
 
 namespace fs = std::filesystem;
 
@@ -211,28 +212,16 @@ void ConfirmOverwrite(std::string_view nameView) {
   std::string name(nameView);
   // Refused whether or not the question is asked.
   if (RefuseSpecialOutput(name)) return;
-  std::error_code ec;
   bool exists = CanOpenForRead(name);
   if (exists && ConfirmOverwriteAsks(name)) {
     SetHelpNo(3055);
     if (!AskYesNoCancel(name + " " + "already exists" + ".   " + "overwrite" + " ?")) AbortFlag = 1;
   }
   if (AbortFlag) return;
-  // The file must be writable, and its folder too (the new file is written
-  // beside it under a temporary name and renamed into place).
-  bool ok = !name.empty() && !fs::is_directory(name, ec);
-  if (ok && exists) {
-    std::ofstream probe(name, std::ios::binary | std::ios::app);
-    ok = static_cast<bool>(probe);
-  }
-  if (ok) {
-    // The folder test makes a file of the program's own beside the file, as
-    // the save will (a new name, made exclusively, never through a link), so
-    // that no file of the user's is touched.
-    const std::string test = TemporaryNameBeside(name);
-    ok = !test.empty();
-    if (ok) DiscardTemporaryFile(test);
-  }
+  // The file must be writable, and its folder take new files (the new file
+  // is written beside it under a temporary name and renamed into place):
+  // told without making, opening or removing a file, through a link too.
+  const bool ok = !name.empty() && platform::OutputRefusal(name).empty();
   if (!ok) {
     ShowTraceMessage("invalid file name \"" + name + "\" !");
     AbortFlag = 1;

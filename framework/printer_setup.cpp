@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "framework/graph_transform.h"
@@ -44,12 +45,17 @@ void SetupPrinterPage(Word Mode) {
   platform::SetPrinterLandscape(Mode != 2);
 }
 
-void BeginPrintoutDocument(const std::string& title) {
+std::string PrintoutTitle() {
+  const std::string project = MainCaptionFileName();
+  return project.empty() ? ProgShortName : ProgShortName + " - " + Utf8ToAnsi(project);
+}
+
+void BeginPrintoutDocument() {
   if (g_inPrintRun && g_oneDocument && platform::PrinterDocumentActive()) {
     platform::NewPrinterPage();
     return;
   }
-  if (!platform::BeginPrinterDocument(title)) {
+  if (!platform::BeginPrinterDocument(PrintoutTitle())) {
     ShowTraceMessage("The printer could not be opened.");
     AbortFlag = 1;
   }
@@ -86,7 +92,7 @@ void EndPrintRun() {
 
 void BeginPrintJob() {
   SetupPrinterPage(PrintMode);
-  BeginPrintoutDocument(ProgShortName);
+  BeginPrintoutDocument();
   if (AbortFlag) return;
   PrintingGraphics = true;
   PrintingToPrinter = 1;

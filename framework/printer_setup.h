@@ -30,8 +30,12 @@ bool InPrintRun();
 // Ends the run and its document; sets AbortFlag when the printer reported a failure.
 void EndPrintRun();
 // The printer document of one print-out: a job of its own, or the next page
-// of the run's document. Sets AbortFlag when the printer cannot be opened.
-void BeginPrintoutDocument(const std::string& title);
+// of the run's document, titled PrintoutTitle(). Sets AbortFlag when the
+// printer cannot be opened.
+void BeginPrintoutDocument();
+// The title of a print-out's document (a PDF's title, a printer queue's job):
+// the program's short name and the project's file name, "BQ4 - joint.bq4".
+std::string PrintoutTitle();
 // Ends the print-out's job (the run's document stays open); sets AbortFlag
 // when the printer reported a failure.
 void EndPrintoutDocument();

@@ -82,7 +82,7 @@ void PrintTextFile(std::string_view FileName) {
     if (AbortFlag) return;
   }
 
-  BeginPrintoutDocument(ProgShortName + " - " + std::string(FileName));
+  BeginPrintoutDocument();
   if (AbortFlag) return;
   const int step = platform::PrinterPageHeight() / (LinesPerPage > 0 ? LinesPerPage : 66);
   platform::SetPrinterFont(PrintoutFont.str(), PrintoutTextSize, PrintoutTextStyle);

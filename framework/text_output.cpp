@@ -19,6 +19,7 @@
 #include "framework/text_utils.h"
 #include "platform/os.h"
 #include "platform/process.h"
+#include "platform/utf8.h"
 
 TOutputDevice OutputDevice;
 std::string OutputFileName;
@@ -202,7 +203,10 @@ void HtmlPageHeader(int Page) {
   std::string name = RemoveBlanks(OutputFileName);
   for (std::size_t p; (p = name.find("--")) != std::string::npos;) name.replace(p, 2, "-");
   OutputWriteRaw(kHtmlDoctype);
-  OutputWriteRaw("<!-- " + name + " -->");
+  // The name is the file system's UTF-8, not a stored text: the page takes it
+  // as it is (a byte that is no UTF-8 as "?").
+  if (!platform::IsUtf8(name)) name = Cp437ToUtf8(Utf8ToOem(name));
+  WriteTextNoEol("<!-- " + name + " -->\n");
   OutputWriteRaw("<HTML>");
   OutputWriteRaw("<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
                  "<title>" + title + "</title></head>");

@@ -26,6 +26,8 @@
 #include <QSpinBox>
 #include <QTextEdit>
 
+#include <sys/stat.h>
+
 #include <optional>
 
 #include "platform/dialog_answers.h"
@@ -233,39 +235,47 @@ bool UserFont(FontChoice& font) {
   return true;
 }
 
-// The print dialog opens the file it prints into for appending before it
-// asks to replace it, which waits for a reader on a FIFO and would write
-// into a device: a name that stands for anything but a regular file is
-// refused first, by name, and the dialog stays open.
+// Into a file, the print dialog's own check would open the file for
+// appending (waiting for a reader on a FIFO, writing into a device) and make
+// and remove a file that is not there yet, through a link too. The file is
+// checked here instead, as the program checks its outputs, with nothing
+// opened, made or removed; a refused name is named and the dialog stays
+// open. The dialog's check of the printer's options is kept.
 class FileCheckingPrintDialog : public QPrintDialog {
  public:
   FileCheckingPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
-    // The dialog's own check runs on its button box's accepted signal: ours
-    // goes first, and hands on to it only a name it may open.
     for (QDialogButtonBox* buttons : findChildren<QDialogButtonBox*>()) {
       if (!QObject::disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr)) continue;
       connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (FileRefused()) return;
-        if (!QMetaObject::invokeMethod(this, "_q_checkFields")) QPrintDialog::accept();
+        if (OutputFileEdit() || !QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
       });
     }
   }
   void accept() override {
-    if (!FileRefused()) QPrintDialog::accept();
+    if (QLineEdit* edit = OutputFileEdit(); edit && !FileAccepted(edit->text())) return;
+    QPrintDialog::accept();
   }
 
  private:
-  bool FileRefused() {
-    for (QLineEdit* edit : findChildren<QLineEdit*>(QStringLiteral("filename"))) {
-      if (!edit->isEnabled() || edit->text().isEmpty()) continue;  // printing on a printer
-      if (!ReplaceableTarget(PathFromQString(edit->text()))) {
-        QMessageBox::warning(this, windowTitle(),
-                             edit->text() + QStringLiteral(" is not a regular file (a FIFO, device or folder).\n"
-                                                           "Please choose a different file name."));
-        return true;
-      }
+  // The output file's field, while the dialog prints into a file.
+  QLineEdit* OutputFileEdit() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>(QStringLiteral("filename")))
+      if (edit->isEnabled()) return edit;
+    return nullptr;
+  }
+  bool FileAccepted(const QString& name) {
+    const std::string file = PathFromQString(name);
+    const std::string refusal = name.isEmpty() ? std::string("No file is named") : OutputRefusal(file);
+    if (!refusal.empty()) {
+      QMessageBox::warning(this, windowTitle(),
+                           QStringFromPath(refusal) + QStringLiteral(".\nPlease choose a different file name."));
+      return false;
     }
-    return false;
+    struct stat st {};
+    if (::lstat(ReplacementTarget(file).c_str(), &st) != 0) return true;
+    return QMessageBox::question(this, windowTitle(),
+                                 name + QStringLiteral(" already exists.\nDo you want to overwrite it?"),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
   }
 };
 

@@ -190,6 +190,26 @@ bool ReplaceableTarget(const std::string& path) {
   return S_ISREG(st.st_mode);
 }
 
+std::string OutputRefusal(const std::string& path) {
+  const std::string target = ReplacementTarget(path);
+  const bool linked = target != path;
+  const std::string which = linked ? path + " leads to " + target + ", which" : path;
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return which + " is not a regular file (a FIFO, device or folder)";
+    if (::access(target.c_str(), W_OK) != 0) return which + " is not writable";
+  } else if (errno != ENOENT) {
+    return which + " cannot be looked at: " + std::strerror(errno);
+  }
+  // The new file is written beside it and renamed into place.
+  const std::string folder = FolderOf(target);
+  const std::string whose = (linked ? path + " leads to " + target + ", whose" : path + ": its") + " folder " + folder;
+  struct stat dir {};
+  if (::stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) return whose + " does not exist";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return whose + " takes no new files";
+  return {};
+}
+
 std::string CreateTemporaryBeside(const std::string& target) {
   const std::string resolved = ReplacementTarget(target);
   const std::string stem = TemporaryStem(resolved);

@@ -27,6 +27,12 @@ std::string ReplacementTarget(const std::string& path);
 // Opens nothing.
 bool ReplaceableTarget(const std::string& path);
 
+// Why an output cannot be written under that name, found without creating,
+// opening or removing anything: empty when it can (ReplacementTarget(path)
+// is a regular file this user may write, or is not there yet, in a folder
+// that takes new files), else the reason, naming the file a link leads to.
+std::string OutputRefusal(const std::string& path);
+
 // Creates an empty file with a name of its own in the folder of
 // ReplacementTarget(target), "<name>.~bq4XXXXXX" (mkstemp; the name cut short
 // where the target's name with that tail would pass the file system's limit

@@ -127,6 +127,11 @@ TEST_F(PrintingTest, PrintMacroIntoAPdfFileWritesOneDocumentOfAllItsPrintouts) {
   int inFile = 0;
   if (text.find("Pages:") != std::string::npos) std::sscanf(text.c_str() + text.find("Pages:") + 6, "%d", &inFile);
   EXPECT_EQ(inFile, pages) << text;
+  // Titled after the project, not after the report's temporary file.
+  const std::size_t title = text.find("Title:");
+  ASSERT_NE(title, std::string::npos) << text;
+  const std::string line = text.substr(title, text.find('\n', title) - title);
+  EXPECT_EQ(line.substr(line.find_first_not_of(' ', 6)), "BQ4 - joint.bq4");
   // Page sizes "w x h pts": the report's first page upright, the last picture across.
   const auto size = [&](int page) {
     const std::string key = "Page " + std::string(page < 10 ? "   " : "  ") + std::to_string(page) + " size: ";

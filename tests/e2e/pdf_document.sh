@@ -154,6 +154,22 @@ for s in $SAMPLES; do
     cmp -s <(pdf_text_without_time multi/$s.pdf) <(pdf_text_without_time single/$s.pdf)
 done
 
+# Names are the file system's bytes, also where they are no UTF-8: the
+# document of such a project, and of one in such a folder, is written under
+# exactly its name, holds the report, and nothing else is left beside it.
+mkdir -p bytes/plain "bytes/M"$'\xfc'"ller"
+cp "$BUILD/data/samples/null.bq4" bytes/plain/$'\xff\xfe.bq4'
+cp "$BUILD/data/samples/null.bq4" "bytes/M"$'\xfc'"ller/p.bq4"
+for project in plain/$'\xff\xfe.bq4' "M"$'\xfc'"ller/p.bq4"; do
+  ( cd bytes && "$WBQ4" "$project" /PDF > /dev/null 2> err.txt )
+  check "$(printf %q "$project"): /PDF exits 0" test $? -eq 0
+  pdf=bytes/${project%.bq4}.pdf
+  check "$(printf %q "$project"): the document under its byte name holds the report" \
+    bash -c 'pdftotext "$1" - | grep -q "hexagon head bolt"' _ "$pdf"
+  check "$(printf %q "$project"): nothing beside project and document" \
+    test "$(ls -A "$(dirname "$pdf")" | wc -l)" -eq 2
+done
+
 # Exit codes of the report "/I": a fatal joint 2 and no document, a missing
 # project 1, a document that cannot be written 1 with its reason.
 cp "$DATA/project/fatal.bq4" fatal.bq4

@@ -19,6 +19,7 @@
 #include "framework/file_utils.h"
 #include "framework/init.h"
 #include "framework/line_io.h"
+#include "framework/text_utils.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
 #include "output_test_support.h"
@@ -405,6 +406,27 @@ TEST_F(TextOutputTest, UnknownDeviceStopsBeforeAnyFileIsTouchedAndTheConfiguredO
   script.Cancel();
   OpenOutput(kDeviceConfigured, "");
   EXPECT_EQ(AbortFlag, 1);
+}
+
+// The page's comment names its file as the file system spells it: a folder
+// with umlauts, a character no code page has, and bytes that are no UTF-8
+// (as "?", so that the page stays UTF-8).
+TEST_F(TextOutputTest, HtmlCommentNamesThePageFileAsItsFolderIsSpelled) {
+  HtmlBrowserPath = "/bin/true";
+  struct Row {
+    std::string folder, shown;
+  };
+  for (const Row& row : {Row{"M\xC3\xBCller \xE2\x82\xAC", "M\xC3\xBCller\xE2\x82\xAC"}, Row{"M\xFCller", "M?ller"}}) {
+    SCOPED_TRACE(row.shown);
+    TempDir = dir_ + "/" + row.folder;
+    fs::create_directories(TempDir);
+    WriteSampleReport(kDeviceHtml, 1);
+    const std::string page = ReadBytes(TempDir + "/" + ProgShortNameLower + ".htm");
+    EXPECT_NE(page.find("<!-- " + RemoveBlanks(dir_) + "/" + row.shown + "/" + ProgShortNameLower + ".htm -->\n"),
+              std::string::npos)
+        << page.substr(0, 200);
+    EXPECT_TRUE(QByteArrayView(page.data(), static_cast<qsizetype>(page.size())).isValidUtf8());
+  }
 }
 
 // A file the user names that exists already is asked about once: the file

@@ -4,15 +4,26 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <vector>
 
 #include "platform/cursor.h"
+#include "platform/dialog_answers.h"
 #include "platform/os.h"
 #include "platform/qt_text.h"
 
@@ -199,4 +210,119 @@ TEST(PlatformDialogs, BusyCursorNestsOnceAndArrowRestores) {
   platform::ShowArrowCursor();
   EXPECT_FALSE(platform::BusyCursorShown());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+namespace {
+
+// Answers the modal dialogs of the window one after the other, each step
+// acting on the dialog in front; a step that finds no dialog waits for the
+// next round of the event loop. Whatever is still open after the steps is
+// cancelled, so that a test fails rather than hangs.
+class ModalSteps {
+ public:
+  using Step = std::function<void(QWidget*)>;
+  explicit ModalSteps(std::vector<Step> steps) : steps_(std::move(steps)) {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Next(); });
+    timer_.start();
+  }
+  std::size_t Done() const { return done_; }
+
+ private:
+  // A step runs from an event of its own: one that opens a dialog returns
+  // only when that dialog closes, and the timer is not fired again while its
+  // own handler runs.
+  void Next() {
+    QPointer<QWidget> front = QApplication::activeModalWidget();
+    if (pending_ || !front) return;
+    pending_ = true;
+    QTimer::singleShot(0, [this, front] {
+      pending_ = false;
+      if (!front) return;
+      if (done_ < steps_.size()) {
+        steps_[done_++](front);
+      } else if (auto* d = qobject_cast<QDialog*>(front.data())) {
+        d->reject();
+      }
+    });
+  }
+  std::vector<Step> steps_;
+  std::size_t done_ = 0;
+  bool pending_ = false;
+  QTimer timer_;
+};
+
+// The print dialog's field of the output file, with a name typed in, and its
+// print button pressed.
+ModalSteps::Step PrintInto(const std::string& file) {
+  return [file](QWidget* dialog) {
+    ASSERT_NE(qobject_cast<QPrintDialog*>(dialog), nullptr);
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(edit->isEnabled());
+    edit->setText(platform::QStringFromPath(file));
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  };
+}
+
+// A message box's text kept, and the box answered with `button`.
+ModalSteps::Step Answer(QString& text, QMessageBox::StandardButton button) {
+  return [&text, button](QWidget* front) {
+    auto* box = qobject_cast<QMessageBox*>(front);
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    box->button(button)->click();
+  };
+}
+
+}  // namespace
+
+// Printing into a file through a link that leads nowhere: the print dialog
+// looks at the name without making, opening or removing a file. A link into
+// a folder that is there is taken (the PDF goes where it leads, the link
+// stays); one into a missing folder is refused by name; a file that is there
+// is replaced only on Yes.
+TEST(PlatformDialogs, PrintDialogChecksItsFileWithoutMakingOrRemovingOne) {
+  const auto* window = platform::dialog_detail::GetWindowDialogs();
+  ASSERT_NE(window, nullptr);
+  namespace fs = std::filesystem;
+  const std::string dir = platform::ProcessTempDir() + "/print dialog \xC3\xA4";
+  fs::remove_all(dir);
+  fs::create_directories(dir + "/elsewhere");
+  const std::string nowhere = dir + "/nowhere.pdf", linked = dir + "/linked.pdf", old = dir + "/old.pdf";
+  fs::create_symlink(dir + "/gone/out.pdf", nowhere);
+  fs::create_symlink(dir + "/elsewhere/out.pdf", linked);
+  std::ofstream(old) << "old";
+  const auto listing = [&] {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) names.insert(e.path().string());
+    return names;
+  };
+  const std::set<std::string> before = listing();
+
+  QString refused, question;
+  platform::PrintChoice choice;
+  choice.outputFile = nowhere;
+  {
+    ModalSteps steps({PrintInto(nowhere), Answer(refused, QMessageBox::Ok), PrintInto(linked)});
+    ASSERT_TRUE(window->askPrint(choice));
+    EXPECT_EQ(steps.Done(), 3u);
+  }
+  EXPECT_TRUE(refused.contains(platform::QStringFromPath(dir + "/gone does not exist"))) << refused.toStdString();
+  EXPECT_EQ(choice.outputFile, linked);
+  EXPECT_EQ(listing(), before);  // the links stay, nothing made where they lead
+
+  {
+    ModalSteps steps({PrintInto(old), Answer(question, QMessageBox::No)});  // then cancelled
+    EXPECT_FALSE(window->askPrint(choice));
+    EXPECT_EQ(steps.Done(), 2u);
+  }
+  EXPECT_TRUE(question.contains(QStringLiteral("already exists"))) << question.toStdString();
+  {
+    ModalSteps steps({PrintInto(old), Answer(question, QMessageBox::Yes)});
+    EXPECT_TRUE(window->askPrint(choice));
+    EXPECT_TRUE(choice.fileConfirmed);
+  }
+  EXPECT_EQ(listing(), before);
+  EXPECT_EQ(fs::file_size(old), 3u);
 }

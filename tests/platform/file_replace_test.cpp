@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -185,4 +187,47 @@ TEST(FileReplace, LeftTemporariesOfAFolderGoThoseBeingWrittenStay) {
   for (const std::string& other : others) EXPECT_TRUE(fs::exists(other)) << other;
   platform::DiscardTemporary(writing);
   fs::remove_all(dir);
+}
+
+// Whether an output can go to a name is told without a file being made,
+// opened or removed: a dangling link leads to where the output would go,
+// and a refusal names the link and the file it leads to.
+TEST(FileReplace, OutputRefusalLooksWithoutTouchingAndFollowsLinks) {
+  const fs::path dir = fs::path(platform::ProcessTempDir()) / "refusal";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "out");
+  const std::string d = dir.string();
+  Write(d + "/old.pdf", "old");
+  fs::create_symlink(d + "/out/missing.pdf", d + "/into-folder.pdf");
+  fs::create_symlink(d + "/gone/missing.pdf", d + "/into-nowhere.pdf");
+  fs::create_symlink(d + "/out", d + "/to-folder.pdf");
+  ASSERT_EQ(::mkfifo((d + "/fifo.pdf").c_str(), 0644), 0);
+  const auto listing = [&] {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) names.insert(e.path().string());
+    return names;
+  };
+  const std::set<std::string> before = listing();
+
+  EXPECT_EQ(platform::OutputRefusal(d + "/new.pdf"), "");
+  EXPECT_EQ(platform::OutputRefusal(d + "/old.pdf"), "");
+  EXPECT_EQ(platform::OutputRefusal(d + "/into-folder.pdf"), "");
+  EXPECT_EQ(platform::OutputRefusal(d + "/into-nowhere.pdf"),
+            d + "/into-nowhere.pdf leads to " + d + "/gone/missing.pdf, whose folder " + d + "/gone does not exist");
+  EXPECT_EQ(platform::OutputRefusal(d + "/gone/x.pdf"), d + "/gone/x.pdf: its folder " + d + "/gone does not exist");
+  EXPECT_EQ(platform::OutputRefusal(d + "/old.pdf/x.pdf"),
+            d + "/old.pdf/x.pdf cannot be looked at: " + std::strerror(ENOTDIR));
+  EXPECT_EQ(platform::OutputRefusal(d + "/fifo.pdf"), d + "/fifo.pdf is not a regular file (a FIFO, device or folder)");
+  EXPECT_EQ(platform::OutputRefusal(d + "/to-folder.pdf"),
+            d + "/to-folder.pdf leads to " + d + "/out, which is not a regular file (a FIFO, device or folder)");
+  if (::geteuid() != 0) {  // the superuser writes anywhere
+    ::chmod((d + "/old.pdf").c_str(), 0444);
+    EXPECT_EQ(platform::OutputRefusal(d + "/old.pdf"), d + "/old.pdf is not writable");
+    ::chmod((d + "/out").c_str(), 0555);
+    EXPECT_EQ(platform::OutputRefusal(d + "/into-folder.pdf"),
+              d + "/into-folder.pdf leads to " + d + "/out/missing.pdf, whose folder " + d + "/out takes no new files");
+    ::chmod((d + "/out").c_str(), 0755);
+  }
+  EXPECT_EQ(listing(), before);
+  EXPECT_EQ(Contents(d + "/old.pdf"), "old");
 }
