@@ -290,7 +290,8 @@ bool TForm_bq4bolt::StoreInput(bool report) {
     text = item ? DisplayText(item->text()) : std::string();
     return item && text != OemToAnsiStr(LengthToText(stored));
   };
-  // Where "," is the decimal sign, a typed "2.500" is refused, not taken as 2.5.
+  // A typed "2.500" where "," is the decimal sign (or "2,500" where "." is)
+  // is refused, not taken as 2.5.
   auto section = [&s](int i, int col) { return col == 1 ? s.dSec[i] : col == 2 ? s.diSec[i] : s.lSec[i]; };
   for (int i = 1; SelfDefined() && i <= n; ++i)
     for (int col = 1; col <= 3; ++col) {
@@ -299,7 +300,7 @@ bool TForm_bq4bolt::StoreInput(bool report) {
       const std::string name =
           "section " + IntToText(i) + ", " + DisplayText(StringGrid_boltgeo->horizontalHeaderItem(col)->text());
       const std::string trimmed = DisplayText(StringGrid_boltgeo->item(i - 1, col)->text().trimmed());
-      if (!ThousandsDotRefused(name, trimmed, report)) continue;
+      if (!AmbiguousNumberRefused(name, trimmed, report)) continue;
       if (report) {
         StringGrid_boltgeo->setCurrentCell(i - 1, col);
         StringGrid_boltgeo->setFocus();
