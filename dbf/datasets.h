@@ -166,6 +166,9 @@ class TTzDateField : public platform::TDateField {
   std::string AsString() const override;
   void SetAsString(const std::string& text) override;
 };
+// The text a grid shows for the value of a number field with `decimals`
+// decimals: rounded as the field stores it, with the national decimal sign.
+std::string ShownNumberText(long double value, int decimals);
 class TTzFloatField : public platform::TFloatField {
  public:
   using TFloatField::TFloatField;

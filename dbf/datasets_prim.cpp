@@ -316,9 +316,15 @@ std::string TTzFloatField::AsString() const {
   if (auto* ds = dynamic_cast<const TTzDataSet*>(&DataSet());
       ds && FieldNo() >= 1 && FieldNo() <= ds->FieldProps().Count())
     decimals = ds->FieldProps().Decimals(FieldNo());
-  if (decimals >= 0 && decimals <= 18) platform::FormatC(text, sizeof text, "%.*f", decimals, v);
-  else platform::FormatC(text, sizeof text, "%.15g", v);
+  if (decimals >= 0 && decimals <= 18) return ShownNumberText(v, decimals);
+  platform::FormatC(text, sizeof text, "%.15g", v);
   std::string s = text;
+  if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
+  return s;
+}
+
+std::string ShownNumberText(long double value, int decimals) {
+  std::string s = RoundedNumberText(value, decimals);
   if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
   return s;
 }

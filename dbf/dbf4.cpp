@@ -5,6 +5,8 @@
 #include <cerrno>
 
 #include "dbf/errors.h"
+#include "dbf/record_cache.h"
+#include "dbf/work_areas.h"
 #include "dbf/runtime.h"
 #include "dbf/table_writer.h"
 #include "framework/charset.h"
@@ -301,6 +303,13 @@ void Tdbf4::ShowTable(const std::string& closeWord, int mode) {
 void Tdbf4::AcceptSelection(int gridRow, int gridColumn) {
   AbortFlag = 0;
   if (tzdbf.Active() && !Guard([&] { tzdbf.CheckBrowseMode(); })) return;
+  // A record marked deleted is no row to take.
+  if (tzdbf.Active() && !tzdbf.IsEmpty() && tzdbf.IsDeleted()) {
+    ShowError("Record " + std::to_string(RecNo()) +
+              " is marked deleted and cannot be taken: restore it (Ctrl+Del) or choose another row.");
+    AbortFlag = 1;
+    return;
+  }
   AbortFlag = 0;
   LastDialogKey = 13;
   SelectedRecordNo = RecNo();
@@ -314,11 +323,61 @@ void Tdbf4::CancelSelection() {
   LastDialogKey = 27;
 }
 
+namespace {
+
+// The dialog's search key, upper-cased, and whether only number fields count.
+std::string ShownKey;
+bool NumbersOnly = false;
+
+// A hit counts where the grid shows the key: a number field shows its value
+// with the field's decimals and the national decimal sign ("2,500" for the
+// stored "2.500"), every other field its text.
+void AcceptWhereShown() {
+  const int n = SearchFoundField;
+  const char type = FieldType(n);
+  if (type != 'N' && type != 'F') {
+    SearchAccept = !NumbersOnly;
+    return;
+  }
+  SearchAccept = TzUpperCase(ShownNumberText(GetFieldValue(n), FieldDec(n))).find(ShownKey) != std::string::npos;
+}
+
+}  // namespace
+
+bool Tdbf4::SearchAsShown(bool fromTop) {
+  // A table in the Windows code page holds the letters as they show.
+  const std::string key = AllTrim(AnsiTables ? OemToAnsiText(SearchText) : SearchText);
+  if (key.empty() || !tzdbf.Active()) return false;
+  ShownKey = TzUpperCase(key);
+  void (*const kept)() = SearchCallback;
+  SearchCallback = AcceptWhereShown;
+  const std::int32_t start = RecNo();
+  bool found = false;
+  NumbersOnly = false;
+  Search(key, found, fromTop ? 1 : 0);
+  std::int32_t hit = found ? RecNo() : 0;
+  // Numbers are stored with ".": where the grid shows ",", the key with "."
+  // finds them; the earlier of the two hits is the one.
+  if (TzDecimalSep != '.' && key.find(TzDecimalSep) != std::string::npos && !AbortFlag) {
+    std::string stored = key;
+    std::replace(stored.begin(), stored.end(), TzDecimalSep, '.');
+    if (found) Go(start);
+    NumbersOnly = true;
+    bool number = false;
+    Search(stored, number, fromTop ? 1 : 0);
+    if (number && (!found || RecNo() < hit)) hit = RecNo();
+    found = found || number;
+    if (found && RecNo() != hit) Go(hit);
+  }
+  SearchCallback = kept;
+  return found;
+}
+
 bool Tdbf4::SearchStored(bool fromTop) {
   bool found = false;
   {
     BusyCursor busy;
-    Search(SearchText, found, fromTop ? 1 : 0);
+    found = SearchAsShown(fromTop);
   }
   if (!found) ShowMessageText(SearchText + " " + "not found");
   return found;

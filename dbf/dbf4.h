@@ -75,9 +75,12 @@ class Tdbf4 {
   // Accept: posts the pending edit and stores the chosen record.
   void AcceptSelection(int gridRow, int gridColumn);
   void CancelSelection();
-  // Search from the first record (fromTop) or onward with the stored text;
+  // Search from the first record (fromTop) or onward with the stored text
+  // as the grid shows the records (a number with the national decimal sign);
   // shows "<text> not found" when nothing matched.
   bool SearchStored(bool fromTop);
+  // The same without the message.
+  bool SearchAsShown(bool fromTop);
   // Orders the table by field `column` (from 0) through the temporary
   // index; the current record stays current and is SelectedRecordNo.
   void SortByColumn(int column);

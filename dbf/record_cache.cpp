@@ -93,8 +93,13 @@ void Search(const std::string& text, std::uint8_t& field, bool fromTop) {
     DederError(1100, "Operation cannot be used on virtual files. [Search]");
     return;
   }
-  std::string key = TzUpperCase(AllTrim(text));
+  std::string key = AllTrim(text);
   if (key.empty()) return;
+  // The key is translated for reading as the blocks are, so that a letter
+  // compares with the letter it is in the records read.
+  if (wa->readTranslator) wa->readTranslator(key.data(), key.size());
+  if (wa->oem) OemToAnsiBuffer(key.data(), key.size());
+  key = TzUpperCase(key);
   if (restrict > wa->fieldCount) restrict = 0;
   RefreshRecordCount(*wa);
   const std::int32_t count = wa->recordCount;

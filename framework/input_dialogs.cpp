@@ -1,6 +1,7 @@
 #include "framework/input_dialogs.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
 #include "framework/change_history.h"
@@ -102,7 +103,16 @@ void InputInRange(std::string_view prompt, int editLength, T& value, T lo, T hi,
     if (AbortFlag) return;
     if (text != shown) {
       T parsed{};
-      if (parse(text, parsed)) {
+      // A number that reads two ways is refused, naming both.
+      std::string ambiguous;
+      if constexpr (std::is_floating_point_v<T>)
+        ambiguous = AmbiguousNumberMessage(prompt, TrimRightText(text), ShownDecimalSign());
+      if (!ambiguous.empty()) {
+        platform::Beep();
+        ShowError(ambiguous);
+        AbortFlag = 0;
+        invalid = true;
+      } else if (parse(text, parsed)) {
         work = parsed;
       } else {
         // Asked again with the value held before the dialog.

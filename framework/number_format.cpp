@@ -212,6 +212,27 @@ Extended TextToFloat(std::string_view text) {
   return TryTextToFloat(text, v) ? v : 0;
 }
 
+std::string AmbiguousNumberMessage(std::string_view name, std::string_view text, char shownSign) {
+  const char other = shownSign == ',' ? '.' : ',';
+  std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  const std::size_t first = i;
+  while (i < text.size() && IsDigit(text[i])) ++i;
+  const std::size_t whole = i - first;
+  if (whole < 1 || whole > 3 || text[first] == '0' || i + 4 != text.size() || text[i] != other) return {};
+  for (std::size_t k = i + 1; k < text.size(); ++k)
+    if (!IsDigit(text[k])) return {};
+  const std::string sign = text[0] == '-' ? "-" : "";
+  const std::string digits(text.substr(first, whole)), group(text.substr(i + 1));
+  std::string fraction = group;
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  const std::string thousands = sign + digits + group;
+  const std::string decimal = sign + digits + (fraction.empty() ? "" : shownSign + fraction);
+  return std::string(name) + ": \"" + std::string(text) + "\" is ambiguous: " + thousands + " or " + decimal +
+         " ?  Please type " + thousands + ", or " + decimal + ".";
+}
+
+char ShownDecimalSign() { return DecimalCommaMode == 2 ? ',' : '.'; }
+
 void FloatToDigitsExp(Extended x, int s, int& intDigits, int& decimals) {
   if (s < 1) s = 1;
   if (x == 0) x = 0.5L;

@@ -23,6 +23,17 @@ Extended TextToFloat(std::string_view text);
 bool TryTextToInt(std::string_view text, int& value);
 bool TryTextToFloat(std::string_view text, Extended& value);
 
+// A number typed into a field that shows `shownSign` ("." or ",") as its
+// decimal sign reads two ways when the other sign stands before exactly
+// three digits, after one to three digits that do not start with 0: "1.000"
+// where "," is shown, "1,500" where "." is (a thousands group, or the other
+// sign typed as the decimal one). Then the message that refuses it, naming
+// both readings with the shown sign ("name: \"1,500\" is ambiguous: 1500 or
+// 1.5 ?  Please type 1500, or 1.5."); empty when the text reads one way.
+std::string AmbiguousNumberMessage(std::string_view name, std::string_view text, char shownSign);
+// The decimal sign of the forms and input dialogs: "," when DecimalCommaMode is 2.
+char ShownDecimalSign();
+
 // Digit analysis: integer digits and decimals of x for s significant
 // digits, trailing zeros of the decimals dropped.
 void FloatToDigitsExp(Extended x, int s, int& intDigits, int& decimals);

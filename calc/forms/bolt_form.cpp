@@ -79,9 +79,10 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
   StringGrid_boltgeo->setColumnWidth(0, 30);
   for (int c = 1; c <= 3; ++c) StringGrid_boltgeo->setColumnWidth(c, 70);
   StringGrid_boltgeo->setMinimumSize(250, 240);
+  // The position counts the header row with the sections: 1 to 10 sections.
   UpDown1 = new TUpDown(this, "UpDown1");
   UpDown1->Min = 2;
-  UpDown1->Max = 10;
+  UpDown1->Max = kMaxBoltSections + 1;
   UpDown1->Increment = -1;
   UpDown1->Position = 2;
   gridRow->addWidget(StringGrid_boltgeo);
@@ -186,7 +187,7 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
   FillForm();
   ScaleCenterForm(*this);  // after filling: the captions set the size
 
-  UpDown1->OnClick = [this](bool) { UpDown1Click(); };
+  UpDown1->OnClick = [this](bool up) { UpDown1Click(up); };
   connect(ComboBox_typ, &QComboBox::activated, this, [this] { UpdateBoltTypeControls(); });
   connect(ComboBox_toleranzklasse, &QComboBox::currentIndexChanged, this, [this] { UpdateToleranceControls(); });
   connect(ComboBox_dauerfest, &QComboBox::activated, this, [this] { UpdateEnduranceControls(true); });
@@ -269,10 +270,8 @@ void TForm_bq4bolt::FillGrid() {
   const int n = Schraube.nSections > kMaxBoltSections ? kMaxBoltSections : Schraube.nSections;
   StringGrid_boltgeo->clearContents();
   StringGrid_boltgeo->setRowCount(n);
+  NumberGridRows();
   for (int i = 1; i <= n; ++i) {
-    auto* number = new QTableWidgetItem(QString::number(i));
-    number->setFlags(number->flags() & ~Qt::ItemIsEditable);
-    StringGrid_boltgeo->setItem(i - 1, 0, number);
     StringGrid_boltgeo->setItem(i - 1, 1, new QTableWidgetItem(Length(Schraube.dSec[i])));
     StringGrid_boltgeo->setItem(i - 1, 2, new QTableWidgetItem(Length(Schraube.diSec[i])));
     StringGrid_boltgeo->setItem(i - 1, 3, new QTableWidgetItem(Length(Schraube.lSec[i])));
@@ -290,7 +289,8 @@ bool TForm_bq4bolt::StoreInput(bool report) {
     text = item ? DisplayText(item->text()) : std::string();
     return item && text != OemToAnsiStr(LengthToText(stored));
   };
-  // Where "," is the decimal sign, a typed "2.500" is refused, not taken as 2.5.
+  // A typed "2.500" where "," is the decimal sign (or "2,500" where "." is)
+  // is refused, not taken as 2.5.
   auto section = [&s](int i, int col) { return col == 1 ? s.dSec[i] : col == 2 ? s.diSec[i] : s.lSec[i]; };
   for (int i = 1; SelfDefined() && i <= n; ++i)
     for (int col = 1; col <= 3; ++col) {
@@ -299,7 +299,7 @@ bool TForm_bq4bolt::StoreInput(bool report) {
       const std::string name =
           "section " + IntToText(i) + ", " + DisplayText(StringGrid_boltgeo->horizontalHeaderItem(col)->text());
       const std::string trimmed = DisplayText(StringGrid_boltgeo->item(i - 1, col)->text().trimmed());
-      if (!ThousandsDotRefused(name, trimmed, report)) continue;
+      if (!AmbiguousNumberRefused(name, trimmed, report)) continue;
       if (report) {
         StringGrid_boltgeo->setCurrentCell(i - 1, col);
         StringGrid_boltgeo->setFocus();
@@ -334,7 +334,28 @@ bool TForm_bq4bolt::StoreInput(bool report) {
   return true;
 }
 
-void TForm_bq4bolt::UpDown1Click() { StringGrid_boltgeo->setRowCount(UpDown1->Position - 1); }
+// Column 0 numbers the rows 1..n.
+void TForm_bq4bolt::NumberGridRows() {
+  for (int row = 0; row < StringGrid_boltgeo->rowCount(); ++row) {
+    auto* number = new QTableWidgetItem(QString::number(row + 1));
+    number->setFlags(number->flags() & ~Qt::ItemIsEditable);
+    StringGrid_boltgeo->setItem(row, 0, number);
+  }
+}
+
+// The down arrow adds a section, the up arrow removes the last one; at the
+// most sections the grid holds, a section more is refused by name rather
+// than a row taken away.
+void TForm_bq4bolt::UpDown1Click(bool up) {
+  const int rows = StringGrid_boltgeo->rowCount();
+  if (!up && rows >= kMaxBoltSections) {
+    UpDown1->Position = kMaxBoltSections + 1;
+    ShowMessageText("A bolt has at most " + IntToText(kMaxBoltSections) + " sections.");
+    return;
+  }
+  StringGrid_boltgeo->setRowCount(std::clamp(UpDown1->Position - 1, 1, kMaxBoltSections));
+  NumberGridRows();
+}
 
 void TForm_bq4bolt::ShowBoltTypeControls() {
   const bool own = SelfDefined();

@@ -36,7 +36,7 @@ class TForm_bq4bolt : public TCalcForm {
   void FillForm();
   void FillGrid();
   bool StoreInput(bool report = true);  // false when a number field is refused
-  void UpDown1Click();
+  void UpDown1Click(bool up);
   void UpdateBoltTypeControls();
   void Edit_lschraubeChange();
   void Button_sonderClick();
@@ -60,6 +60,7 @@ class TForm_bq4bolt : public TCalcForm {
   void showEvent(QShowEvent* e) override;
 
  private:
+  void NumberGridRows();
   void FillControls();  // the controls from the records, the table not offered
   bool SelfDefined() const;
   void ShowBoltTypeControls();

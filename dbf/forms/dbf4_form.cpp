@@ -181,15 +181,18 @@ void Tdbf4Form::Button_searchClick() {
   Word savedHelp = HelpNumber;
   HelpNumber = 2450;
   InputText("Type search string", 50, owner_.SearchText);
-  if (!AbortFlag) owner_.SearchStored(true);
+  bool found = false;
+  if (!AbortFlag) found = owner_.SearchStored(true);
   else AbortFlag = 0;
   HelpNumber = savedHelp;
-  if (owner_.CloseOnPick) AcceptSelection();
+  // Only a row the search found is taken: a failed or cancelled search
+  // leaves the dialog open.
+  if (owner_.CloseOnPick && found) AcceptSelection();
 }
 
 void Tdbf4Form::Button_SearchNextClick() {
-  owner_.SearchStored(false);
-  if (owner_.CloseOnPick) AcceptSelection();
+  const bool found = owner_.SearchStored(false);
+  if (owner_.CloseOnPick && found) AcceptSelection();
 }
 
 void Tdbf4Form::Button_packClick() { owner_.Pack(); }

@@ -19,8 +19,10 @@
 #include <cstring>
 
 #include "dbf/runtime.h"
+#include "framework/forms/shown_text.h"
 #include "framework/globals.h"
 #include "framework/message_box.h"
+#include "framework/number_format.h"
 #include "platform/dialogs.h"
 #include "platform/qt_text.h"
 
@@ -156,6 +158,20 @@ class TTzGridDelegate : public QStyledItemDelegate {
       if (event->type() == QEvent::MouseButtonDblClick) return true;
     }
     return QStyledItemDelegate::editorEvent(event, model, option, index);
+  }
+
+  // A typed number that reads two ways is not stored; the message naming
+  // both readings comes once the editor has closed (a message box while it
+  // commits would take its focus and commit it again).
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      const std::string message = model_.AmbiguousNumber(index, line->text());
+      if (!message.empty()) {
+        QMetaObject::invokeMethod(&grid_, [message] { ShowError(message); }, Qt::QueuedConnection);
+        return;
+      }
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
   }
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -398,6 +414,14 @@ Qt::ItemFlags TTzGridModel::flags(const QModelIndex& index) const {
   return f | Qt::ItemIsEditable;
 }
 
+std::string TTzGridModel::AmbiguousNumber(const QModelIndex& index, const QString& text) const {
+  TTzDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || !index.isValid() || index.column() >= ds->FieldCount()) return {};
+  const platform::TField& field = ds->Fields(index.column());
+  if (field.DataType() != TFieldType::Float && field.DataType() != TFieldType::Integer) return {};
+  return AmbiguousNumberMessage(field.FieldName(), AllTrim(DisplayTextOf(text)), TzDecimalSep);
+}
+
 bool TTzGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   TTzDataSet* ds = DataSet();
   if (!ds || !index.isValid() || !Editing) return false;
@@ -405,6 +429,15 @@ bool TTzGridModel::setData(const QModelIndex& index, const QVariant& value, int 
   const bool appendRow = index.row() == AppendRow();
   if (row >= rows_.size() && !appendRow) return false;
   platform::Bookmark bm = appendRow ? platform::Bookmark() : rows_[row];
+  // A character the code page lacks is stored as "?", as the forms store it.
+  const std::string typed = DisplayTextOf(value.toString());
+  if (role != Qt::CheckStateRole) {
+    const std::string ambiguous = AmbiguousNumber(index, value.toString());
+    if (!ambiguous.empty()) {
+      ShowError(ambiguous);
+      return false;
+    }
+  }
   // The value goes into the record, which stays in edit until the row is
   // left or the dialog is accepted (then it is stored) or cancelled.
   bool ok = Guarded([&] {
@@ -417,7 +450,7 @@ bool TTzGridModel::setData(const QModelIndex& index, const QVariant& value, int 
     }
     platform::TField& f = ds->Fields(index.column());
     if (role == Qt::CheckStateRole) f.SetAsBoolean(value.toInt() == Qt::Checked);
-    else f.SetAsString(platform::DisplayFromQString(value.toString()));
+    else f.SetAsString(typed);
   });
   // A value the field refuses is dropped; a failed lock keeps the edit.
   if (!ok && IsEditing(*ds) && AbortFlag && ds->Modified() == false) Guarded([&] { ds->Cancel(); });

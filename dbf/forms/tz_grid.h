@@ -63,6 +63,10 @@ class TTzGridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  // The message refusing `text` typed into a number cell when it reads two
+  // ways with the grid's decimal sign ("1.000" where "," is shown); empty
+  // when it reads one way or the cell holds no number.
+  std::string AmbiguousNumber(const QModelIndex& index, const QString& text) const;
 
   TTzDataSet* DataSet() const;
   // The row of the dataset's active record, -1 when none.

@@ -14,6 +14,7 @@
 #include "framework/charset.h"
 #include "framework/drawing_info.h"
 #include "framework/file_utils.h"
+#include "framework/forms/number_fields.h"
 #include "framework/forms/placement.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr int kNumberColumns = 4;  // x, y, h, phi; then the text
+constexpr const char* kNumberNames[kNumberColumns] = {"x", "y", "h", "phi"};
 
 QString Cell(const QTableWidget* grid, int row, int column) {
   const QTableWidgetItem* item = grid->item(row, column);
@@ -150,6 +152,11 @@ void TForm_zeichInfo::Button_okClick() {
       }
       if (text.isEmpty()) continue;
       const std::string typed = platform::DisplayFromQString(text);
+      const std::string name = "row " + IntToText(r + 1) + ", " + kNumberNames[c];
+      if (AmbiguousNumberRefused(name, typed, true)) {
+        StringGrid2->setCurrentCell(r, c);
+        return;
+      }
       if (!TryTextToFloat(typed, *numbers[c])) {
         ShowError("Invalid Input \"" + AnsiToOemText(typed) + "\" !");
         StringGrid2->setCurrentCell(r, c);

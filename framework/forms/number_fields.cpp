@@ -66,28 +66,6 @@ bool ReadNumber(const std::string& text, NumberKind kind, Extended& value) {
   return TryTextToFloat(text, value) && std::isfinite(static_cast<double>(value));
 }
 
-// Where the forms show "," as the decimal sign, a typed "15.000" or
-// "1.250" may be meant with a thousands dot: the two readings as texts, the
-// thousands one first; empty when the text is no such number. A group never
-// starts with 0, so "0.125" is plain. Where they show ".", the dot is the
-// decimal point whatever the locale.
-std::string AmbiguousReadings(std::string_view text) {
-  if (DecimalCommaMode != 2) return {};
-  std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-  const std::size_t first = i;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-  const std::size_t whole = i - first;
-  if (whole < 1 || whole > 3 || text[first] == '0' || i + 4 != text.size() || text[i] != '.') return {};
-  for (std::size_t k = i + 1; k < text.size(); ++k)
-    if (text[k] < '0' || text[k] > '9') return {};
-  const std::string sign = text[0] == '-' ? "-" : "";
-  std::string fraction(text.substr(i + 1));
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  const std::string digits(text.substr(first, whole));
-  return sign + digits + std::string(text.substr(i + 1)) + " or " + sign + digits +
-         (fraction.empty() ? "" : "," + fraction);
-}
-
 // The edit's range in the unit it shows; false when it has none.
 bool ShownRange(const QLineEdit* edit, Extended& lo, Extended& hi, TQuantity& quantity) {
   const QVariant low = edit->property(kLowProperty), high = edit->property(kHighProperty);
@@ -130,14 +108,10 @@ void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantit
   edit->setProperty(kQuantityProperty, static_cast<int>(quantity));
 }
 
-bool ThousandsDotRefused(std::string_view name, std::string_view text, bool report) {
-  const std::string readings = AmbiguousReadings(text);
-  if (readings.empty()) return false;
-  if (report) {
-    const std::size_t cut = readings.find(" or ");
-    ShowError(std::string(name) + ": \"" + std::string(text) + "\" is ambiguous: " + readings + " ?  Please type " +
-              readings.substr(0, cut) + ", or " + readings.substr(cut + 4) + ".");
-  }
+bool AmbiguousNumberRefused(std::string_view name, std::string_view text, bool report) {
+  const std::string message = AmbiguousNumberMessage(name, text, ShownDecimalSign());
+  if (message.empty()) return false;
+  if (report) ShowError(message);
   return true;
 }
 
@@ -152,13 +126,13 @@ bool NumberFieldsValid(QWidget* form, bool report) {
     const bool ranged = edit->property(kLowProperty).isValid();
     if (text.empty() && !ranged) continue;
     // Only what the user typed: a text the form put there is its own.
-    const bool dot = edit->isModified() && !AmbiguousReadings(text).empty();
-    if (!dot && ReadNumber(text, static_cast<NumberKind>(kind.toInt()), value) && WithinRange(edit, value))
+    const bool ambiguous = edit->isModified() && !AmbiguousNumberMessage({}, text, ShownDecimalSign()).empty();
+    if (!ambiguous && ReadNumber(text, static_cast<NumberKind>(kind.toInt()), value) && WithinRange(edit, value))
       continue;
     if (!report) return false;
     const std::string name = AnsiToOemText(platform::DisplayFromQString(FieldName(edit, form)));
-    if (dot) {
-      ThousandsDotRefused(name, text, true);
+    if (ambiguous) {
+      AmbiguousNumberRefused(name, text, true);
     } else {
       const std::string range = RangeText(edit);
       ShowError(name + ": Invalid Input \"" + AnsiToOemText(text) + "\" !" + (range.empty() ? "" : "  " + range));

@@ -30,9 +30,9 @@ void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantit
 // user types).
 bool NumberFieldsValid(QWidget* form, bool report = true);
 
-// Where the forms show "," as the decimal sign (DecimalCommaMode 2), a typed
-// number with a dot before exactly three digits ("15.000", "-1.250") may be
-// meant with a thousands dot: true, and unless !report the message naming
-// both readings ("name: "15.000" is ambiguous: 15000 or 15 ? ..."). Grids
-// check their typed number cells with it.
-bool ThousandsDotRefused(std::string_view name, std::string_view text, bool report);
+// A typed number whose "." or "," before exactly three digits is not the
+// decimal sign the forms show ("15.000" where they show ",", "1,500" where
+// they show ".") may be meant with a thousands separator: true, and unless
+// !report the message naming both readings ("name: "15.000" is ambiguous:
+// 15000 or 15 ? ..."). Grids check their typed number cells with it.
+bool AmbiguousNumberRefused(std::string_view name, std::string_view text, bool report);

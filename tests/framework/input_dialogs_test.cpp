@@ -192,6 +192,26 @@ TEST_F(InputDialogsTest, NumberInputsRejectTextAndOutOfRangeValues) {
   EXPECT_EQ(script.Shown().at(14).text, "stress [MPa]");
 }
 
+// A typed length whose "," (or, where "," is shown, ".") stands before
+// three digits reads two ways: refused naming both and asked again.
+TEST_F(InputDialogsTest, ANumberThatReadsTwoWaysIsAskedForAgain) {
+  DialogScript script;
+  Extended value = 55;
+  script.Ok({{"Edit_text", "1,500"}});
+  script.Ok().Expect("bolt length [mm]: \"1,500\" is ambiguous: 1500 or 1.5 ?  Please type 1500, or 1.5.");
+  script.Ok({{"Edit_text", "0,125"}});
+  InputLengthInRange("bolt length", value, 0, 2000);
+  EXPECT_EQ(value, 0.125L);
+  EXPECT_EQ(AbortFlag, 0);
+  DecimalCommaMode = 2;
+  script.Ok({{"Edit_text", "1.500"}});
+  script.Ok().Expect("\"1.500\" is ambiguous: 1500 or 1,5 ?");
+  script.Ok({{"Edit_text", "1,500"}});
+  InputFloatInRange("value", value, 0, 2000);
+  EXPECT_EQ(value, 1.5L);
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
 TEST_F(InputDialogsTest, SelectFileNameRefusesNamesInArchiveModeAndAsksForAnEmptyName) {
   DialogScript script;
   CurrentDir = dir;

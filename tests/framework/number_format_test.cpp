@@ -218,4 +218,28 @@ TEST_F(NumberFormatTest, ValuesBeyondTheFixedFormAndBeyondTheirFieldShowInExpone
   EXPECT_EQ(FloatToTextFitted(-1.25e-20L, 0), "-1,25E-20");
 }
 
+// A "." or "," before exactly three digits that is not the decimal sign the
+// field shows reads two ways; either sign elsewhere reads one way only.
+TEST_F(NumberFormatTest, ATypedNumberThatReadsTwoWaysNamesBothReadings) {
+  EXPECT_EQ(AmbiguousNumberMessage("D", "1.000", ','), "D: \"1.000\" is ambiguous: 1000 or 1 ?  Please type 1000, or 1.");
+  EXPECT_EQ(AmbiguousNumberMessage("l", "1,500", '.'), "l: \"1,500\" is ambiguous: 1500 or 1.5 ?  Please type 1500, or 1.5.");
+  EXPECT_EQ(AmbiguousNumberMessage("x", "-12,250", '.'),
+            "x: \"-12,250\" is ambiguous: -12250 or -12.25 ?  Please type -12250, or -12.25.");
+  EXPECT_EQ(AmbiguousNumberMessage("x", "+999.125", ','),
+            "x: \"+999.125\" is ambiguous: 999125 or 999,125 ?  Please type 999125, or 999,125.");
+  struct Plain {
+    const char* text;
+    char shown;
+  };
+  for (const Plain& p : {Plain{"1,000", ','}, {"1.500", '.'}, {"0,125", '.'}, {"0.125", ','}, {"1,5", '.'},
+                         {"1.5", ','}, {"1234.500", ','}, {"1,5000", '.'}, {"1,50", '.'}, {",500", '.'},
+                         {"1,50a", '.'}, {"1.000.000", ','}, {"", '.'}}) {
+    SCOPED_TRACE(p.text);
+    EXPECT_EQ(AmbiguousNumberMessage("x", p.text, p.shown), "");
+  }
+  EXPECT_EQ(ShownDecimalSign(), '.');
+  DecimalCommaMode = 2;
+  EXPECT_EQ(ShownDecimalSign(), ',');
+}
+
 }  // namespace

@@ -94,8 +94,36 @@ TEST_F(BoltFormTest, SelfDefinedBoltKeepsItsSectionsAndReadsTheGrid) {
   EXPECT_EQ(Schraube.nSections, 2);
   EXPECT_EQ(Schraube.dSec[2], 10);
   EXPECT_EQ(Schraube.lSec[2], 35);
-  for (int i = 0; i < 20; ++i) form.UpDown1->Click(false);
-  EXPECT_EQ(form.UpDown1->Position, 10);  // at most nine sections in the grid
+  for (int i = 0; i < 8; ++i) form.UpDown1->Click(false);
+  ASSERT_EQ(form.StringGrid_boltgeo->rowCount(), 10);
+  for (int row = 0; row < 10; ++row)  // numbered at once, not at the next filling
+    EXPECT_EQ(Text(form.StringGrid_boltgeo->item(row, 0)->text()), std::to_string(row + 1));
+}
+
+// Ten sections fill the grid: the arrow that adds one says so and takes
+// none away, and OK keeps all ten; the other arrow removes the last.
+TEST_F(BoltFormTest, TheArrowAddsNoEleventhSectionAndRemovesNone) {
+  Schraube.BoltType = 3;
+  Schraube.nSections = 10;
+  for (int i = 1; i <= 10; ++i) {
+    Schraube.dSec[i] = 12;
+    Schraube.lSec[i] = 30 + i;  // longer than the thread, each its own
+  }
+  TForm_bq4bolt form;
+  form.Filling = 0;
+  ASSERT_EQ(form.StringGrid_boltgeo->rowCount(), 10);
+  platform::DialogScript script;
+  script.Ok().Expect("at most 10 sections").Ok().Expect("at most 10 sections");
+  form.UpDown1->Click(false);
+  form.UpDown1->Click(false);
+  EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 10);
+  form.Button_okClick();
+  EXPECT_EQ(Schraube.nSections, 10);
+  EXPECT_EQ(Schraube.lSec[10], 40);
+  form.UpDown1->Click(true);
+  EXPECT_EQ(form.StringGrid_boltgeo->rowCount(), 9);
+  form.Button_okClick();
+  EXPECT_EQ(Schraube.nSections, 9);
 }
 
 TEST_F(BoltFormTest, HeadKindWithoutRowForTheDiameterKeepsTheHead) {

@@ -63,6 +63,25 @@ TEST_F(ThousandsDotTest, ADotBeforeThreeDigitsIsRefusedWithBothReadingsWhereTheD
   EXPECT_NEAR(static_cast<double>(Last.FAmax), 2.5, 1e-12);
 }
 
+// Where the forms show "." an English writer's "1,500" means 1500: the
+// comma before three digits is refused in the same way; "1,5" is 1.5.
+TEST_F(ThousandsDotTest, ACommaBeforeThreeDigitsIsRefusedWhereTheDecimalSignIsADot) {
+  ASSERT_EQ(DecimalCommaMode, 1);
+  TForm_bq4last form;
+  const Extended before = Last.FAmax;
+  platform::DialogScript script;
+  Typed(form.Edit_fao, "1,500");
+  script.Ok().Expect("FA max: \"1,500\" is ambiguous: 1500 or 1.5 ?  Please type 1500, or 1.5.");
+  form.Button_okClick();
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+  EXPECT_EQ(Last.FAmax, before);
+  Typed(form.Edit_fao, "1,5");
+  form.Button_okClick();
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_NEAR(static_cast<double>(Last.FAmax), 1.5, 1e-12);
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
 // The forms take a number back as they show it: with "." shown (the
 // default) the dot is the decimal point under any locale; with "," shown a
 // dot before three digits is refused in the bolt sections' grid as well.

@@ -24,6 +24,7 @@
 #include "platform/os.h"
 
 using dbftest::DatasetTest;
+using dbftest::F;
 using platform::DialogScript;
 
 class TableDialog : public DatasetTest {
@@ -294,12 +295,13 @@ void TypeIntoCell(TTzGrid& grid, int row, int column, const QString& text) {
   QModelIndex index = grid.Model().index(row, column);
   grid.setCurrentIndex(index);
   grid.edit(index);
-  auto* editor = grid.viewport()->findChild<QLineEdit*>();
+  auto* editor = qobject_cast<QLineEdit*>(grid.indexWidget(index));
   ASSERT_NE(editor, nullptr);
   editor->setText(text);
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
   QApplication::sendEvent(editor, &enter);
   QApplication::processEvents();
+  QCoreApplication::sendPostedEvents();  // what the grid does once the editor has closed
 }
 
 }  // namespace
@@ -538,4 +540,130 @@ TEST_F(TableDialog, ExportsRefuseAFifoOrADevice) {
     EXPECT_EQ(AbortFlag, 0);
   }
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+namespace {
+
+// The national decimal sign of a test, put back at its end.
+struct DecimalSign {
+  explicit DecimalSign(char sign) : kept(TzDecimalSep) { TzDecimalSep = sign; }
+  ~DecimalSign() { TzDecimalSep = kept; }
+  char kept;
+};
+
+QString Shown(TTzGrid& grid, int row, int column) {
+  return grid.Model().data(grid.Model().index(row, column), Qt::DisplayRole).toString().trimmed();
+}
+
+}  // namespace
+
+// A typed number that reads two ways with the grid's decimal sign is refused
+// naming both readings; a cell shows the value as it is stored, and a
+// character the code page lacks is stored as "?".
+TEST_F(TableDialog, TypedCellsAreStoredAsTheyShow) {
+  const std::string p =
+      FilledTable("typed.dbf", {F("NAME", 'C', 10), F("D", 'N', 6, 3)}, {{"M2", "2.000"}, {"M3", "3.000"}});
+  dbf4->OpenTable(p);
+  dbf4->Mode = 2;
+  {
+    DecimalSign comma(',');
+    DialogScript script;
+    Form form;
+    TTzGrid& grid = *form.TzGrid1;
+    EXPECT_EQ(Shown(grid, 0, 1), "2,000");
+    script.Ok().Expect("D: \"1.000\" is ambiguous: 1000 or 1 ?  Please type 1000, or 1.");
+    TypeIntoCell(grid, 0, 1, "1.000");
+    EXPECT_EQ(Shown(grid, 0, 1), "2,000");
+    TypeIntoCell(grid, 0, 1, "1,2345");
+    EXPECT_EQ(Shown(grid, 0, 1), "1,235");
+    TypeIntoCell(grid, 0, 0, QString::fromUtf8("5 \u20AC"));
+    EXPECT_EQ(Shown(grid, 0, 0), "5 ?");
+    EXPECT_EQ(script.Pending(), 0u);
+    form.Button_okClick();
+  }
+  {
+    DecimalSign dot('.');
+    DialogScript script;
+    Form form;
+    TTzGrid& grid = *form.TzGrid1;
+    script.Ok().Expect("D: \"1,500\" is ambiguous: 1500 or 1.5 ?");
+    TypeIntoCell(grid, 1, 1, "1,500");
+    EXPECT_EQ(Shown(grid, 1, 1), "3.000");
+    TypeIntoCell(grid, 1, 1, "1,5");
+    EXPECT_EQ(Shown(grid, 1, 1), "1.500");
+    form.Button_okClick();
+  }
+  dbf4->CloseTable();
+  Use(p);
+  Go(1);
+  EXPECT_EQ(FieldAsString(1), "5 ?       ");
+  EXPECT_EQ(FieldAsString(2), " 1.235");
+  Go(2);
+  EXPECT_EQ(FieldAsString(2), " 1.500");
+}
+
+// Search finds a number as the grid shows it (with "," where the grid
+// shows ",") and a letter the code page holds elsewhere than the Windows one.
+TEST_F(TableDialog, SearchFindsWhatTheGridShows) {
+  const std::string p = FilledTable("found.dbf", {F("NAME", 'C', 10), F("D", 'N', 6, 3)},
+                                    {{"M2", "2.000"}, {"Gr\xF6\xDF" "e", "2.500"}, {"x 2,500", "9.000"}});
+  dbf4->OpenTable(p);
+  DecimalSign comma(',');
+  DialogScript script;
+  dbf4->SearchText = "2,500";
+  EXPECT_TRUE(dbf4->SearchStored(true));
+  EXPECT_EQ(dbf4->RecNo(), 2);
+  EXPECT_TRUE(dbf4->SearchStored(false));  // the text "2,500" of the name
+  EXPECT_EQ(dbf4->RecNo(), 3);
+  dbf4->SearchText = "2.500";  // never shown so
+  script.Ok().Expect("2.500 not found");
+  EXPECT_FALSE(dbf4->SearchStored(true));
+  EXPECT_EQ(dbf4->RecNo(), 3);
+  dbf4->SearchText = "\x94\xE1";  // typed "öß", in code page 437
+  EXPECT_TRUE(dbf4->SearchStored(true));
+  EXPECT_EQ(dbf4->RecNo(), 2);
+  TzDecimalSep = '.';
+  dbf4->SearchText = "2.5";
+  EXPECT_TRUE(dbf4->SearchStored(true));
+  EXPECT_EQ(dbf4->RecNo(), 2);
+  EXPECT_EQ(script.Pending(), 0u);
+}
+
+// Picking: a search that finds nothing, or is cancelled, takes no row and
+// leaves the dialog open; a found row is taken. A deleted row is refused.
+TEST_F(TableDialog, APickTakesOnlyAFoundOrLiveRow) {
+  OpenSample(5, 2, true);
+  dbf4->CloseOnPick = true;
+  SelectedRecordNo = 0;
+  LastDialogKey = 0;
+  {
+    DialogScript script;
+    Form form;
+    script.Ok({{"Edit_text", "nothing"}}).Ok().Expect("nothing not found");
+    form.Button_searchClick();
+    script.Cancel();
+    form.Button_searchClick();
+    EXPECT_NE(form.result(), QDialog::Accepted);
+    EXPECT_EQ(LastDialogKey, 0);
+    script.Ok({{"Edit_text", "R4"}});
+    form.Button_searchClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(SelectedRecordNo, 4);
+  }
+  dbf4->CloseOnPick = false;
+  LastDialogKey = 0;
+  {
+    DialogScript script;
+    Form form;
+    form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(1, 0));
+    ASSERT_EQ(dbf4->RecNo(), 2);
+    script.Ok().Expect("Record 2 is marked deleted and cannot be taken");
+    form.Button_okClick();
+    EXPECT_NE(form.result(), QDialog::Accepted);
+    EXPECT_NE(LastDialogKey, 13);
+    form.TzGrid1->setCurrentIndex(form.TzGrid1->Model().index(2, 0));
+    form.Button_okClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(SelectedRecordNo, 3);
+  }
 }
