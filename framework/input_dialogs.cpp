@@ -103,11 +103,13 @@ void InputInRange(std::string_view prompt, int editLength, T& value, T lo, T hi,
     if (AbortFlag) return;
     if (text != shown) {
       T parsed{};
-      // A number that reads two ways is refused, naming both.
+      // A number that reads two ways is refused, naming both; a refused text
+      // is asked again with the value held before the dialog.
       std::string ambiguous;
       if constexpr (std::is_floating_point_v<T>)
         ambiguous = AmbiguousNumberMessage(prompt, TrimRightText(text), ShownDecimalSign());
       if (!ambiguous.empty()) {
+        work = value;
         platform::Beep();
         ShowError(ambiguous);
         AbortFlag = 0;
@@ -115,7 +117,6 @@ void InputInRange(std::string_view prompt, int editLength, T& value, T lo, T hi,
       } else if (parse(text, parsed)) {
         work = parsed;
       } else {
-        // Asked again with the value held before the dialog.
         work = value;
         platform::Beep();
         ShowError("Invalid Input \"" + text + "\" !");
