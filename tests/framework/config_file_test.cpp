@@ -273,11 +273,21 @@ TEST_F(ConfigFileTest, SessionFileKeepsTheFourRecentFiles) {
   std::string first;
   std::getline(in, first);
   EXPECT_EQ(first, "bq4\t Session /home/user/joints\r");
+  // Only the names are written, in their order: no empty line.
+  std::string line;
+  int names = 0;
+  while (std::getline(in, line)) {
+    EXPECT_NE(line, "\r");
+    ++names;
+  }
+  EXPECT_EQ(names, 3);
+  in.close();
   for (auto& f : RecentFiles) f = "x";
   ReadSessionFile();
   EXPECT_EQ(RecentFiles[1], "/home/user/joints/a.bq4");
-  EXPECT_EQ(RecentFiles[3], "");
-  EXPECT_EQ(RecentFiles[4], "/tmp/d.bq4");
+  EXPECT_EQ(RecentFiles[2], "/home/user/joints/b.bq4");
+  EXPECT_EQ(RecentFiles[3], "/tmp/d.bq4");
+  EXPECT_EQ(RecentFiles[4], "");
   fs::remove(SessionFileName());
   ReadSessionFile();
   for (const auto& f : RecentFiles) EXPECT_TRUE(f.empty());
@@ -296,8 +306,8 @@ TEST_F(ConfigFileTest, LineBreaksInNamesNeverShiftTheLaterLines) {
   for (auto& f : RecentFiles) f = "x";
   ReadSessionFile();
   EXPECT_EQ(RecentFiles[1], "/home/user/a.bq4");
-  EXPECT_EQ(RecentFiles[2], "");
-  EXPECT_EQ(RecentFiles[3], "/home/user/d.bq4");
+  EXPECT_EQ(RecentFiles[2], "/home/user/d.bq4");
+  EXPECT_EQ(RecentFiles[3], "");
   EXPECT_EQ(RecentFiles[4], "");
 
   DefaultDataDir = "/home/user/Daten\nneu/";
