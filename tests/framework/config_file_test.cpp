@@ -128,6 +128,19 @@ TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
   EXPECT_EQ(ChangeIndexStyle, 1);
 }
 
+// The change protocol counts alike with and without a configuration file
+// that holds the defaults.
+TEST_F(ConfigFileTest, TheChangeIndexStyleStartsAsTheDefaultConfigurationSetsIt) {
+  const Word start = ChangeIndexStyle;
+  EXPECT_EQ(ChangeIndexText(3), "c");
+  WriteConfigFile();
+  InitFrameworkModules();
+  ConfigDir = dir_;
+  ReadConfigFile();
+  EXPECT_EQ(ChangeIndexStyle, start);
+  EXPECT_EQ(ChangeIndexText(3), "c");
+}
+
 TEST_F(ConfigFileTest, ValuesOutOfRangeAreCorrected) {
   WriteConfigFile();
   auto lines = Lines();
