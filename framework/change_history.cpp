@@ -19,10 +19,13 @@ namespace {
 // letters a.., 1 numbers, 2 letters A..): numbers or letters.
 Word IndexStyleOf(Word setting) { return setting == 1 ? 1 : 2; }
 
+// The configuration's default index style (View3DSetting): letters a, b, c ...
+constexpr Word kDefaultIndexSetting = 0;
+
 }  // namespace
 
-// As the configuration's default index style gives it, with or without a file.
-Word ChangeIndexStyle = IndexStyleOf(0);
+// As the configuration's default gives it, with or without a file.
+Word ChangeIndexStyle = IndexStyleOf(kDefaultIndexSetting);
 
 void ApplyIndexStyle() {
   CadState.CadRevisionIndexStyle = View3DSetting;
@@ -87,7 +90,7 @@ std::string DrawingTextField(const std::string& line) {
 void InitChangeHistory() {
   Changes.fill(TChangeRecord{});
   ChangeCount = 0;
-  ChangeIndexStyle = IndexStyleOf(0);
+  ChangeIndexStyle = IndexStyleOf(kDefaultIndexSetting);
   InitDrawingInfo();
 }
 
