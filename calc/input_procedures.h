@@ -116,7 +116,8 @@ bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint);
 // What stands in the way of a new thread size besides a table without it.
 enum class SizeChange {
   Proposal,    // a proposal for the joint: also what the user entered for the old size
-  NewJoint,    // a proposal for a new joint: thread, head and nut (what was entered for the old size is no obstacle)
+  NewJoint,    // a proposal for a new joint: thread, head and nut; what was entered
+               // for the old size is no obstacle (the rest is entered next)
   ThreadPick,  // a thread picked for the bolt: the head, nut and washer rows
 };
 // Takes thread row threadRow (0: the row of d) of size d with the head row

@@ -238,8 +238,7 @@ bool TForm_bq4nut::StoreInput() {
   MatMutter.OwnNutMaterial = CheckBox_jamatnut->isChecked() ? 1 : 0;
   // Another kind of table nut: its row, or the values stay until OK refuses.
   if (TableNutKind(Mutter.NutType) && Mutter.NutType != TableKind && TakeNutRowOfThread(Mutter.NutType)) {
-    // A nut of another size than the thread's is taken again from its table.
-  TableKind = FloatEqual(Mutter.dNut, Gewinde.d) ? Mutter.NutType : 0;
+    TableKind = Mutter.NutType;
     Edit_dw->setText(Length(Mutter.dwNut));
     Edit_h->setText(Length(Mutter.m));
   }
