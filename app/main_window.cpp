@@ -19,6 +19,7 @@
 #include "app/project_files.h"
 #include "app/startup.h"
 #include "calc/calc_tables.h"
+#include "calc/input_procedures.h"
 #include "calc/joint_records.h"
 #include "calc/report.h"
 #include "dbf/dbf4.h"
@@ -325,21 +326,24 @@ void Thh::BuildCadMenu() {
 
 void Thh::BuildDatabaseMenu() {
   QMenu* m = AddMenu(nullptr, "mi_database", "&Database");
-  auto table = [](TCalcTableNo n) {
-    return [n] {
+  // The tables are browsed and edited; of a pick the joint takes only a
+  // thread, with the head, nut and shank of its size, and a tightening tool.
+  // Any other row record is put back, so that the window shows nothing of
+  // a part the joint does not hold.
+  auto browse = [](TCalcTableNo n, std::function<void()> show) {
+    return [n, show] {
       AbortFlag = 0;
-      SelectCalcTable(n, 0);
+      BrowseCalcTable(n, show);
     };
   };
-  AddItem(m, "mi_dbgewinde", "&Thread", table(1));
+  auto table = [browse](TCalcTableNo n) { return browse(n, [n] { SelectCalcTable(n, 0); }); };
+  AddItem(m, "mi_dbgewinde", "&Thread", [] { PickBoltThread(0, CalcTableCaption(kThreadTable)); });
   QMenu* heads = AddMenu(m, "mi_dbschraubenkopf", "&Screw Head");
   for (int k = 1; k <= 9; ++k) {
     const std::string name = "mi_dbkopf" + std::to_string(k);
-    QAction* a = AddItem(heads, name.c_str(), name.c_str(), k <= 8 ? std::function<void()>([k] {
-      AbortFlag = 0;
-      SelectScrewHead(k, 0);
-    })
-                                                                  : std::function<void()>());
+    QAction* a = AddItem(heads, name.c_str(), name.c_str(),
+                         k <= 8 ? std::function<void()>(browse(k + 1, [k] { SelectScrewHead(k, 0); }))
+                                : std::function<void()>());
     if (k == 9) a->setVisible(false);
   }
   QMenu* boltMat = AddMenu(m, "mi_dbwerkstoffschraube", "&Material Bolt ");
@@ -348,10 +352,8 @@ void Thh::BuildDatabaseMenu() {
                                  {"mi_dbwerkstoffschraubeEfT", "E = f (T)"},
                                  {"mi_dbwerkstoffschraubeSigmaAfd", "Sigma A = f (d)"}};
   for (int k = 0; k < 4; ++k)
-    AddItem(boltMat, boltItems[k][0], boltItems[k][1], [k] {
-      AbortFlag = 0;
-      SelectBoltMaterialTable(k + 1, 0);
-    });
+    AddItem(boltMat, boltItems[k][0], boltItems[k][1],
+            browse(kBoltMaterialTable, [k] { SelectBoltMaterialTable(k + 1, 0); }));
   QMenu* plateMat = AddMenu(m, "mi_dbwerkstoffplatten", "M&aterial Plates/Nut");
   struct PlateItem { const char* name; const char* caption; int choice; };
   const PlateItem plateItems[] = {{"mi_dbwerkstoffplattenBasedata", "&Base Data 0 (pressung.dbf)", 1},
@@ -368,12 +370,10 @@ void Thh::BuildDatabaseMenu() {
   QMenu* nuts = AddMenu(m, "mi_dbmuttern", "&Nut");
   for (int k = 1; k <= 3; ++k) {
     const std::string name = "mi_dbmutter" + std::to_string(k);
-    AddItem(nuts, name.c_str(), name.c_str(), [k] {
-      AbortFlag = 0;
-      SelectNutTable(k, 0);
-    });
+    AddItem(nuts, name.c_str(), name.c_str(), browse(k + 10, [k] { SelectNutTable(k, 0); }));
   }
-  AddItem(m, "mi_dbanziehwerkzeug", "Tightening T&ool", table(14));
+  AddItem(m, "mi_dbanziehwerkzeug", "Tightening T&ool",
+          [] { PickTighteningTool(0, CalcTableCaption(kTighteningTable)); });
   QMenu* fmin = AddMenu(m, "mi_dbReibungmin", "&Friction min");
   AddItem(fmin, "mi_dbgewindereibung", "&Friction Thread", table(15));
   AddItem(fmin, "mi_dbkopfreibung", "Friction &Head  ", table(16));

@@ -121,7 +121,11 @@ void StartUp(Word mode) {
     const std::string& first = params[0];
     const std::string second = params.size() > 1 ? params[1] : "";
     if (!IsSwitch(second, "/E", "/e") && second != "/G" && NameHoldsDot(first)) {
-      LoadCommandLineFile(first);
+      // A relative name is taken in the folder the program was started in,
+      // which the project's folder (and the session's) then names whole.
+      std::error_code ec;
+      const std::filesystem::path whole = std::filesystem::absolute(first, ec);
+      LoadCommandLineFile(ec ? first : whole.lexically_normal().string());
       if (!StartedWithFile && !CurrentFileName.empty()) {
         newProjectName = CurrentFileName;
         newProjectExt = CurrentFileExt;

@@ -362,6 +362,17 @@ PartRowStatus PartRowOfThread(TCalcTableNo n) {
   return status;
 }
 
+RowRecordKeeper::RowRecordKeeper(TCalcTableNo n) : putBack_(KeepRowRecord(n)) {}
+
+RowRecordKeeper::~RowRecordKeeper() {
+  if (putBack_) putBack_();
+}
+
+void BrowseCalcTable(TCalcTableNo n, const std::function<void()>& show) {
+  const RowRecordKeeper kept(n);
+  show();
+}
+
 void SelectCalcTable(TCalcTableNo n, int mode) {
   if (!ValidTable(n)) return;
   SetDbfDialogCaptions("", CalcTableCaption(n));

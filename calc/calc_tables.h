@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,22 @@ enum class PartRowStatus { Found, NoRow, NoTable, Unreadable };
 PartRowStatus PartRowOfThread(TCalcTableNo n);
 // Lets the user browse table n and copies the accepted row.
 void SelectCalcTable(TCalcTableNo n, int mode);
+// The row record that CopyCalcRecord(n) fills, put back as it was when the
+// keeper ends unless Keep() was called (nothing for tables without one).
+class RowRecordKeeper {
+ public:
+  explicit RowRecordKeeper(TCalcTableNo n);
+  ~RowRecordKeeper();
+  RowRecordKeeper(const RowRecordKeeper&) = delete;
+  RowRecordKeeper& operator=(const RowRecordKeeper&) = delete;
+  void Keep() { putBack_ = nullptr; }
+
+ private:
+  std::function<void()> putBack_;
+};
+// Lets the user browse and edit table n in the dialog that show opens; the
+// joint takes nothing from it: the row record is put back afterwards.
+void BrowseCalcTable(TCalcTableNo n, const std::function<void()>& show);
 // Pick lists in front of the tables: a type or choice of 0 asks first.
 // SelectScrewHead: head kinds 1..8 (tables 2..9); SelectNutTable: nut kinds
 // 1..3 (tables 11..13); SelectBoltMaterialTable: 1 mat_bolt, 2 Re(T), 3 E(T),

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
@@ -18,10 +21,18 @@ void InputBoltType();
 void InputStandardBolt();     // types other than 3
 void InputSelfDefinedBolt();  // type 3: sections entered by the user
 void InputThreadData();
+// Shows the thread table (in mode) on the bolt's thread row; a row accepted
+// there becomes the bolt's thread with the head, nut, washers and shank of
+// its size (TakeThreadSize), or is refused by name and nothing changes.
+// False, with AbortFlag set, after Cancel, a refusal or a missing table.
+bool PickBoltThread(int mode, const std::string& caption);
 void InputScrewHead();
 void InputBoltLength();
 void InputThreadLength();
 void InputBoltMaterial();
+// The endurance strength choices 1..4 (stored characters): the two formulas
+// of the project's edition, "Database" and "Input".
+std::vector<std::string> EnduranceChoiceTexts();
 // The shank sections of a standard bolt type from d, P, l and b.
 void BuildBoltSections();
 // List editor of the sections of a self-defined bolt (at most 10).
@@ -39,6 +50,12 @@ void TakeHeadRowValues();
 // size (any row of the special head) is chosen, which becomes the head row
 // record; a row of another size is refused by name. False after Cancel.
 bool PickHeadRowOfBoltSize(int headType, int mode);
+// Shows the open table (in mode) until a row is chosen whose d, as
+// rowDiameter reads it from the row record, is the bolt's (any row without
+// rowDiameter); the row stays in the row record. A row of another size is
+// refused by name. False after Cancel.
+bool PickRowOfBoltSize(int table, std::string_view kindName, int mode,
+                       const std::function<Extended()>& rowDiameter);
 // Lets the user pick a standard length near the proposal; 0 after Cancel.
 Extended SelectBoltLength(Extended proposal);
 
@@ -71,6 +88,12 @@ class NutSnapshot {
   FLANGNUT_Record flange_;
   bool keep_ = false;
 };
+// With the table of nut kind 1..3 open: shows it on the nut's row of the
+// thread's size (in edit mode to append one when the table lacks the size)
+// until a row of that size is chosen, which becomes the nut (row record,
+// NutRow, dw, height, d). False after Cancel; the row record may then hold
+// another row (a NutSnapshot puts it back).
+bool PickNutRowOfBoltSize(int nutType);
 // Without a dialog or message: the row of the thread's size in the table of
 // nut kind 1..3 becomes the nut (row record, NutRow, dw, height, d); false,
 // with nothing changed, when the table lacks the size or cannot be read.
@@ -93,7 +116,8 @@ bool ApplyPreliminaryDesign(int d, Word classCode, bool newJoint);
 // What stands in the way of a new thread size besides a table without it.
 enum class SizeChange {
   Proposal,    // a proposal for the joint: also what the user entered for the old size
-  NewJoint,    // a proposal for a new joint: only the thread row (the rest is entered next)
+  NewJoint,    // a proposal for a new joint: thread, head and nut; what was entered
+               // for the old size is no obstacle (the rest is entered next)
   ThreadPick,  // a thread picked for the bolt: the head, nut and washer rows
 };
 // Takes thread row threadRow (0: the row of d) of size d with the head row
@@ -122,3 +146,10 @@ void EditClampingPieces();
 void InputLoad();
 // Centric or eccentric application of force.
 void InputForceIntroduction();
+
+// Tightening ---------------------------------------------------------------------
+
+// Shows the tightening tool table (in mode) on the joint's row; an accepted
+// row gives the procedure and tool texts, the tightening factor alphaA and
+// the dispersion. False after Cancel or a missing table.
+bool PickTighteningTool(int mode, const std::string& caption);

@@ -1,5 +1,8 @@
 // Guided input of the bolt: type, thread, head, lengths, sections and material.
 #include <cmath>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "calc/calc_tables.h"
 #include "calc/design_defaults.h"
@@ -121,27 +124,7 @@ void InputSelfDefinedBolt() {
 
 void InputThreadData() {
   AbortFlag = 0;
-  CalcFatalFlag = 0;
-  if (!OpenTextForRead(AddBackslash(DbfDir) + "gewinde.dbf")) {
-    CalcFatalFlag = 1;
-    return;
-  }
-  SetDbfDialogCaptions("", "Database thread");
-  OpenCalcTable(kThreadTable);
-  if (AbortFlag) {
-    CalcFatalFlag = 1;
-    return;
-  }
-  GoToRow(Schraube.ThreadRow);
-  SetHelpNo(9510);
-  ShowDbfDialog("", 1);
-  if (!AbortFlag) {
-    ReadGewindeRecord();
-    Schraube.ThreadRow = static_cast<Word>(SelectedRecordNo);
-  }
-  CloseDbfTable();
-  RestoreCursor();
-  if (AbortFlag) return;
+  if (!PickBoltThread(1, "Database thread")) return;
 
   FillItems({"input d2, d3, dmin", "allowance class 6h", "allowance class 4h", "allowance class 6g",
              "allowance class 4g", "allowance class 6e", "allowance class 4e"});
@@ -155,13 +138,54 @@ void InputThreadData() {
   AskThreadDiameter(5140, "major diameter dmin [mm]  (0=suggest)", Schraube.dmin, ProposedMinMajorDiameter());
 }
 
+bool PickBoltThread(int mode, const std::string& caption) {
+  AbortFlag = 0;
+  CalcFatalFlag = 0;
+  if (!OpenTextForRead(AddBackslash(DbfDir) + "gewinde.dbf")) {
+    CalcFatalFlag = 1;
+    AbortFlag = 1;
+    return false;
+  }
+  SetDbfDialogCaptions("", caption);
+  OpenCalcTable(kThreadTable);
+  if (AbortFlag) {
+    CalcFatalFlag = 1;
+    return false;
+  }
+  GoToRow(Schraube.ThreadRow);
+  SetHelpNo(9510);
+  ShowDbfDialog("", mode);
+  const bool accepted = !AbortFlag;
+  const std::int32_t row = SelectedRecordNo;
+  // The picked row is read aside: the joint's thread changes only with the
+  // rest of its size.
+  GEWINDE_Record picked = Gewinde;
+  if (accepted) {
+    std::swap(picked, Gewinde);
+    ReadGewindeRecord();
+    std::swap(picked, Gewinde);
+  }
+  CloseDbfTable();
+  RestoreCursor();
+  if (!accepted) return false;
+  return TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
+                        "the bolt keeps " + Gewinde.Designation);
+}
+
 void InputScrewHead() {
   for (int i = 1; i <= 8; ++i) ItemTexts[i] = HeadKindNames[i];
   SetHelpNo(4180);
+  // A head kind is taken with a row of its table: without one the head stays.
+  const Word oldType = Schraube.HeadType, oldRow = Schraube.HeadRow;
   SelectCode("screw head", 8, Schraube.HeadType);
   if (AbortFlag || !ValidHeadType(Schraube.HeadType)) return;
   const int type = Schraube.HeadType;
   const TCalcTableNo table = type + 1;
+  RowRecordKeeper record(table);
+  auto keepOldHead = [&] {
+    Schraube.HeadType = oldType;
+    Schraube.HeadRow = oldRow;
+  };
   const std::string key = ThreadKeyText(Gewinde.d);
   int mode = 1;
   if (type == 7) SetDbfDialogCaptions("", "select self-defined head");
@@ -169,6 +193,7 @@ void InputScrewHead() {
   if (AbortFlag) {
     AddErrorMessage("Fatal  : Database screw head");
     CalcFatalFlag = 1;
+    keepOldHead();
     return;
   }
   if (type == 7) {
@@ -198,8 +223,10 @@ void InputScrewHead() {
   }
   if (!PickHeadRowOfBoltSize(type, mode)) {
     CloseDbfTable();
+    keepOldHead();
     return;
   }
+  record.Keep();
   Schraube.HeadRow = static_cast<Word>(SelectedRecordNo);
   CloseDbfTable();
   TakeHeadRowValues();
@@ -213,17 +240,22 @@ void InputScrewHead() {
 }
 
 bool PickHeadRowOfBoltSize(int headType, int mode) {
-  const TCalcTableNo table = headType + 1;
+  // Every row of the special head fits: its d is the user's own.
+  return PickRowOfBoltSize(headType + 1, HeadKindNames[headType].view(), mode,
+                           headType == 7 ? std::function<Extended()>() : HeadRowNominalDiameter);
+}
+
+bool PickRowOfBoltSize(int table, std::string_view kindName, int mode,
+                       const std::function<Extended()>& rowDiameter) {
   for (;;) {
     ShowDbfDialog("", mode);
     if (AbortFlag) return false;
     CopyCalcRecord(table);
-    if (headType == 7 || FloatEqual(HeadRowNominalDiameter(), Gewinde.d)) return true;
-    // A head of another size would end the calculation: the row is refused.
+    if (!rowDiameter || FloatEqual(rowDiameter(), Gewinde.d)) return true;
+    // A part of another size would end the calculation: the row is refused.
     const std::string d = FloatToTextFix(2, Gewinde.d);
-    ShowError(std::string(HeadKindNames[headType].view()) + ": the row of d = " +
-              FloatToTextFix(2, HeadRowNominalDiameter()) + " is for another size than the bolt's d = " + d +
-              "; choose or append a row of d = " + d + ".");
+    ShowError(std::string(kindName) + ": the row of d = " + FloatToTextFix(2, rowDiameter()) +
+              " is for another size than the bolt's d = " + d + "; choose or append a row of d = " + d + ".");
     FindDbfNear(ThreadKeyText(Gewinde.d));
   }
 }
@@ -361,6 +393,14 @@ void EditBoltSections() {
   RunEntryListEditor(e);
 }
 
+std::vector<std::string> EnduranceChoiceTexts() {
+  if (CalcOptions.VdiEdition == 2)
+    return {"RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD (VDI 2230:2003)",
+            "RTAHT Sig.ASG=Sig.ASV*(2*FSm/F0.2) N/mm\xFD (VDI 2230:2003)", "Database", "Input"};
+  return {"RTBHT Sig.ASV=0.75*(180/d+52) N/mm\xFD (VDI 2230:1986)",
+          "RTAHT Sig.ASG=0.75*(180/d+52)*(2-FV/F0.2) N/mm\xFD", "Database", "Input"};
+}
+
 void InputBoltMaterial() {
   if (Schraube.MatBoltRow == 0 && Schraube.StrengthClassCode > 0)
     Schraube.MatBoltRow = static_cast<Word>(StrengthClassIndex(Schraube.StrengthClassCode, Gewinde.d));
@@ -379,14 +419,8 @@ void InputBoltMaterial() {
   CloseDbfTable();
   if (AbortFlag) return;
 
-  if (CalcOptions.VdiEdition == 2)
-    FillItems({"RTBHT Sig.ASV=0.85*(150/d+45) N/mm\xFD (VDI 2230:2003)",
-               "RTAHT Sig.ASG=Sig.ASV*(2*FSm/F0.2) N/mm\xFD (VDI 2230:2003)"});
-  else
-    FillItems({"RTBHT Sig.ASV=0.75*(180/d+52) N/mm\xFD (VDI 2230:1986)",
-               "RTAHT Sig.ASG=0.75*(180/d+52)*(2-FV/F0.2) N/mm\xFD"});
-  ItemTexts[3] = "Database";
-  ItemTexts[4] = "Input";
+  const std::vector<std::string> choices = EnduranceChoiceTexts();
+  for (std::size_t i = 0; i < choices.size(); ++i) ItemTexts[i + 1] = choices[i];
   SetHelpNo(5050);
   SelectCode("endurance strength", 4, Last.EnduranceChoice);
   if (AbortFlag) return;

@@ -66,6 +66,26 @@ bool TakeNutRowOfThread(int nutType) {
   return true;
 }
 
+bool PickNutRowOfBoltSize(int nutType) {
+  if (nutType < 1 || nutType > 3) return false;
+  SetDbfDialogCaptions("", "Database nut");
+  int mode = 1;
+  if (!GoToNutRowOfThread(nutType)) {
+    const std::string d = FloatToTextWidth(3, 2, Gewinde.d);
+    ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
+    DbfFirst();
+    SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
+    mode = 2;  // edit mode, so that the row can be appended
+  }
+  AbortFlag = 0;
+  if (!PickRowOfBoltSize(nutType + 10, NutKindNames[nutType].view(), mode,
+                         [nutType] { return NutRowD(nutType); }))
+    return false;
+  Mutter.NutRow = SelectedRecordNo;
+  TakeNutRowValues(nutType);
+  return true;
+}
+
 void TakeNutRowValues(int nutType) {
   if (nutType < 1 || nutType > 3) return;
   const bool flange = nutType == 3;
@@ -89,6 +109,7 @@ void InputNut() {
   ItemTexts[1] = JointKindNames[1];
   ItemTexts[2] = JointKindNames[2];
   SetHelpNo(4120);
+  const Word oldKind = Verbindung.JointKind;
   SelectCode("bolt-nut type", 2, Verbindung.JointKind);
   if (AbortFlag) return;
   const Extended p = Gewinde.P;
@@ -112,37 +133,28 @@ void InputNut() {
 
   for (int i = 1; i <= 4; ++i) ItemTexts[i] = NutKindNames[i];
   SetHelpNo(4150);
+  // A nut kind of a table is taken with a row of its table.
+  // Without one the joint keeps its kind and nut.
+  NutSnapshot before;
   SelectCode("nut", 4, Mutter.NutType);
-  if (AbortFlag) return;
   const int type = Mutter.NutType;
-  if (type >= 1 && type <= 3) {
-    const TCalcTableNo table = type + 10;
-    OpenCalcTable(table);
+  bool picked = !AbortFlag && (type < 1 || type > 3);
+  if (!AbortFlag && !picked) {
+    OpenCalcTable(type + 10);
     if (AbortFlag) {
       AddErrorMessage("Fatal  : Database nut !");
       CalcFatalFlag = 1;
-      return;
+    } else {
+      picked = PickNutRowOfBoltSize(type);
     }
-    SetDbfDialogCaptions("", "Database nut");
-    const bool found = GoToNutRowOfThread(type);
-    int mode = 1;
-    if (!found) {
-      const std::string d = FloatToTextWidth(3, 2, Gewinde.d);
-      ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
-      DbfFirst();
-      SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
-      mode = 2;  // edit mode, so that the row can be appended
-    }
-    AbortFlag = 0;
-    ShowDbfDialog("", mode);
-    if (AbortFlag) {
-      CloseDbfTable();
-      return;
-    }
-    Mutter.NutRow = SelectedRecordNo;
-    CopyCalcRecord(table);
     CloseDbfTable();
-    TakeNutRowValues(type);
+  }
+  if (!picked) {
+    Verbindung.JointKind = oldKind;
+    return;
+  }
+  before.Keep();
+  if (type >= 1 && type <= 3) {
     SetHelpNo(4175);
     bool own = MatMutter.OwnNutMaterial != 0;
     AskYesNo("Input nut material ?", own);

@@ -1,11 +1,14 @@
 // Guided input of the clamped parts, and the entry points to the load form
 // and the eccentric-loading form.
+#include "calc/calc_tables.h"
 #include "calc/design_defaults.h"
 #include "calc/forms/calc_forms.h"
 #include "calc/input_procedures.h"
 #include "calc/input_procedures_list.h"
 #include "calc/joint_records.h"
 #include "calc/joint_state.h"
+#include "calc/table_access.h"
+#include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
 #include "framework/message_box.h"
@@ -92,4 +95,28 @@ void InputForceIntroduction() {
   if (AbortFlag || ExzKraftangriff.ExzCode != 2) return;
   RunEccentricForm();
   if (AbortFlag) before.Restore();
+}
+
+bool PickTighteningTool(int mode, const std::string& caption) {
+  AbortFlag = 0;
+  SetDbfDialogCaptions("", caption);
+  OpenCalcTable(kTighteningTable);
+  if (AbortFlag) {
+    AddErrorMessage("Fatal  : Database tight.tool !");
+    CalcFatalFlag = 1;
+    return false;
+  }
+  if (Montage.TighteningRow >= 1 && Montage.TighteningRow <= DbfRecordCount()) GotoDbfRecord(Montage.TighteningRow);
+  SetHelpNo(9620);
+  ShowDbfDialog("", mode);
+  const bool accepted = !AbortFlag;
+  if (accepted) {
+    CopyCalcRecord(kTighteningTable);
+    Montage.TighteningRow = static_cast<Word>(SelectedRecordNo);
+    Montage.alphaA = Anzieh.alphaA;
+    Montage.ktau = Anzieh.Dispersion;
+  }
+  CloseDbfTable();
+  RestoreCursor();
+  return accepted;
 }

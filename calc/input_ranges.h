@@ -48,6 +48,8 @@ inline constexpr TInputRange Inertia{"IB", 0, 1e24L, TQuantity::Inertia, 1e-6L};
 // An axial load may be negative: a compressive load.
 inline constexpr TInputRange AxialLoad{"FA", -1e9L, 1e9L, TQuantity::Force, kTinyForce};
 inline constexpr TInputRange TransverseLoad{"FQ", 0, 1e9L, TQuantity::Force, kTinyForce};
+// A bolt is sized for the load that pulls it: a compressive one sizes none.
+inline constexpr TInputRange DesignAxialLoad{"FA", 0, 1e9L, TQuantity::Force, kTinyForce};
 inline constexpr TInputRange ClampLoad{"FK reqd.", 0, 1e9L, TQuantity::Force, kTinyForce};
 inline constexpr TInputRange Preload{"F pre", 0, 1e9L, TQuantity::Force, kTinyForce};
 inline constexpr TInputRange PresetAxialLoad{"FA pre", -1e9L, 1e9L, TQuantity::Force, kTinyForce};

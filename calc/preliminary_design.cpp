@@ -110,20 +110,21 @@ std::string NoRowText(std::string_view what, Extended d, std::int32_t row) {
 }
 
 // Looks up the head, nut and washers of the new size and notes what stands
-// in the way: for a proposal the tables and the user's own entries of the
-// old size, for a thread pick the tables, for a new joint nothing (the rest
-// of the joint is entered next).
+// in the way: always a head or nut table without the size (the joint would
+// keep a part of the old size); for a proposal also the user's own entries
+// of the old size, for a thread pick the washers, for a new joint nothing
+// more (the rest of the joint is entered next).
 SizeRows FindSizeRows(Extended d, SizeChange how) {
   SizeRows r;
-  const bool newJoint = how == SizeChange::NewJoint;
   if (HasHeadTable()) {
     r.head = RowOfSize(Schraube.HeadType + 1, d);
-    if (r.head <= 0 && !newJoint)
-      r.obstacles.push_back(NoRowText(HeadKindNames[Schraube.HeadType].str(), d, r.head));
+    if (r.head <= 0) r.obstacles.push_back(NoRowText(HeadKindNames[Schraube.HeadType].str(), d, r.head));
   }
   if (HasNutTable()) {
     r.nut = RowOfSize(Mutter.NutType + 10, d);
-    if (r.nut <= 0 && !newJoint) r.obstacles.push_back(NoRowText(NutKindNames[Mutter.NutType].str(), d, r.nut));
+    if (r.nut <= 0) r.obstacles.push_back(NoRowText(NutKindNames[Mutter.NutType].str(), d, r.nut));
+  } else if (Mutter.NutType >= 1 && Mutter.NutType <= 3) {
+    r.nut = RowOfSize(Mutter.NutType + 10, d);  // the unused nut keeps step where it can
   }
   AbortFlag = 0;
   const int n = Klemmstuecke.nPlates < kMaxPlates ? Klemmstuecke.nPlates : kMaxPlates;

@@ -13,11 +13,23 @@
 
 OneBasedArray<TChangeRecord, kMaxChanges> Changes;
 Word ChangeCount = 0;
-Word ChangeIndexStyle = 1;
+namespace {
+
+// The protocol's style for the configured index style of the drawing (0
+// letters a.., 1 numbers, 2 letters A..): numbers or letters.
+Word IndexStyleOf(Word setting) { return setting == 1 ? 1 : 2; }
+
+// The configuration's default index style (View3DSetting): letters a, b, c ...
+constexpr Word kDefaultIndexSetting = 0;
+
+}  // namespace
+
+// As the configuration's default gives it, with or without a file.
+Word ChangeIndexStyle = IndexStyleOf(kDefaultIndexSetting);
 
 void ApplyIndexStyle() {
   CadState.CadRevisionIndexStyle = View3DSetting;
-  ChangeIndexStyle = View3DSetting == 1 ? 1 : 2;
+  ChangeIndexStyle = IndexStyleOf(View3DSetting);
 }
 
 namespace {
@@ -78,7 +90,7 @@ std::string DrawingTextField(const std::string& line) {
 void InitChangeHistory() {
   Changes.fill(TChangeRecord{});
   ChangeCount = 0;
-  ChangeIndexStyle = 1;
+  ChangeIndexStyle = IndexStyleOf(kDefaultIndexSetting);
   InitDrawingInfo();
 }
 

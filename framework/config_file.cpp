@@ -451,8 +451,10 @@ void WriteSessionFile() {
     return;
   }
   WriteTextLine(ProgShortNameLower + "\t Session " + OneLineDescription(CurrentDir));
-  // A name holding a line break never enters the list (AddRecentFile).
-  for (const std::string& f : RecentFiles) WriteTextLine(HoldsLineBreak(f) ? std::string() : f);
+  // Only the names the list holds, one a line (a name holding a line break
+  // never enters it): a missing line reads back as an empty place.
+  for (const std::string& f : RecentFiles)
+    if (!f.empty() && !HoldsLineBreak(f)) WriteTextLine(f);
   TextFileVar.Close();
 }
 

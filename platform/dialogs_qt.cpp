@@ -13,6 +13,8 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +25,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpacerItem>
 #include <QSpinBox>
 #include <QTextEdit>
 
@@ -174,6 +177,14 @@ DialogResult UserMessageBox(const std::string& caption, const std::string& text,
   QMessageBox box(ParentWindow());
   box.setWindowTitle(WindowTitleFromDisplay(caption));
   box.setText(QStringFromDisplay(text));
+  // A window manager cuts a title wider than its window ("M... :"): the box
+  // is made wide enough for its title beside the title bar's buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    constexpr int kTitleBarButtons = 160;
+    const int width = QFontMetrics(QApplication::font()).horizontalAdvance(box.windowTitle()) * 5 / 4 + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   switch (icon) {
     case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;

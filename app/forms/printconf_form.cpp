@@ -145,11 +145,14 @@ TForm_printconf::TForm_printconf(bool setupMode, QWidget* parent) : QDialog(pare
 
 void TForm_printconf::ShowPrinterName() {
   const platform::PrintChoice choice = platform::PrinterChoice();
-  // A PDF file by its name: the folder would not fit the 40 characters.
+  // A PDF file by its name: the folder would not fit the 40 characters. Until
+  // a file is chosen here, the print proposes the file of the picture shown.
+  const std::string file = printerSetupMode || fileChosen_ ? choice.outputFile
+                                                           : ProposedPdfFileName(ScreenPictureName());
   std::string name = choice.outputFile.empty()
                          ? choice.printerName
                          : "PDF file " + platform::DisplayFromQString(
-                                             QFileInfo(platform::QStringFromPath(choice.outputFile)).fileName());
+                                             QFileInfo(platform::QStringFromPath(file)).fileName());
   if (name.empty()) name = "default printer";
   Label_printer->setText(Q(name.substr(0, 40)));
 }

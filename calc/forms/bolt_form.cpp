@@ -163,8 +163,7 @@ TForm_bq4bolt::TForm_bq4bolt(QWidget* parent) : TCalcForm(parent) {
   gw->addWidget(Label_werkstoff, 0, 0);
   gw->addWidget(Button_werkstoff, 0, 1);
   Label_dauerfest = MakeLabel(GroupBox_werkstoff, "Label_dauerfest", "endurance strength");
-  ComboBox_dauerfest = MakeCombo(GroupBox_werkstoff, "ComboBox_dauerfest",
-                                 {"RTBHT 0.75*(180/d+52)", "RTAHT 0.75*(180/d+52) * (2-FV/F0.2)", "Database", "input"});
+  ComboBox_dauerfest = MakeCombo(GroupBox_werkstoff, "ComboBox_dauerfest", EnduranceChoiceTexts());
   SetHint(Label_dauerfest, 5050);
   gw->addWidget(Label_dauerfest, 1, 0);
   gw->addWidget(ComboBox_dauerfest, 1, 1, 1, 2);
@@ -428,41 +427,20 @@ void TForm_bq4bolt::Button_lschraubeClick() {
 // the size.
 void TForm_bq4bolt::Button_gewindeClick() {
   AbortFlag = 0;
-  CalcFatalFlag = 0;
-  if (!OpenTextForRead(AddBackslash(DbfDir) + "gewinde.dbf")) {
-    CalcFatalFlag = 1;
-    return;
-  }
   if (!StoreInput()) return;
-  SetDbfDialogCaptions("", "Database thread");
-  OpenCalcTable(kThreadTable);
-  if (AbortFlag) {
-    CalcFatalFlag = 1;
-    return;
-  }
-  if (Schraube.ThreadRow >= 1 && Schraube.ThreadRow <= DbfRecordCount()) GotoDbfRecord(Schraube.ThreadRow);
-  SetHelpNo(9510);
-  ShowDbfDialog("", 1);
-  const bool accepted = !AbortFlag;
-  const std::int32_t row = SelectedRecordNo;
-  GEWINDE_Record picked = Gewinde;
-  if (accepted) {
-    std::swap(picked, Gewinde);
-    ReadGewindeRecord();
-    std::swap(picked, Gewinde);
-  }
-  CloseDbfTable();
-  if (accepted)
-    TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
-                   "the bolt keeps " + Gewinde.Designation);
+  PickBoltThread(1, "Database thread");
   AbortFlag = 0;
   FillControls();
 }
 
+// A head kind is taken with a row of its table; after Cancel the head,
+// its kind included, stays as it was.
 void TForm_bq4bolt::HeadPick() {
+  const Word oldType = Schraube.HeadType, oldRow = Schraube.HeadRow;
   if (!StoreInput()) return;
   const int type = Schraube.HeadType;
   const TCalcTableNo table = type + 1;
+  RowRecordKeeper record(table);
   OpenCalcTable(table);
   if (AbortFlag || type < 1 || type > 8) {
     AddErrorMessage("Fatal  : Database bolt head");
@@ -473,7 +451,8 @@ void TForm_bq4bolt::HeadPick() {
   }
   const std::string key = ThreadKeyText(Gewinde.d);
   FindDbfKey(key);
-  if (!DbfKeyFound()) {
+  const bool lacksSize = !DbfKeyFound();
+  if (lacksSize) {
     AddErrorMessage("Fatal  : Database bolt head");
     ShowTraceMessage("Database: Append d= " + FloatToTextFix(2, Gewinde.d));
     Schraube.HeadRow = 0;
@@ -494,11 +473,18 @@ void TForm_bq4bolt::HeadPick() {
     }
   }
   if (!AbortFlag) {
+    record.Keep();
     CopyCalcRecord(table);
     CloseDbfTable();
     TakeHeadRowValues();
     Schraube.b = StandardThreadLength();
     FillForm();
+  } else if (!lacksSize) {  // a kind whose table lacks the size stays, named on the button
+    CloseDbfTable();
+    Schraube.HeadType = oldType;
+    Schraube.HeadRow = oldRow;
+    ComboBox_schraubenkopf->setCurrentIndex(oldType >= 1 && oldType <= 8 ? oldType - 1 : 0);
+    Button_schraubenkopf->setText(HeadButtonText());
   } else {
     CloseDbfTable();
   }

@@ -131,7 +131,8 @@ TForm_bq4nut::TForm_bq4nut(QWidget* parent) : TCalcForm(parent) {
     bottom->addWidget(b);
   outer->addLayout(bottom);
   Button_ok->setDefault(true);
-  TableKind = Mutter.NutType;
+  // A nut of another size than the thread's is taken again from its table.
+  TableKind = FloatEqual(Mutter.dNut, Gewinde.d) ? Mutter.NutType : 0;
   FillForm();
   ScaleCenterForm(*this);  // after filling: the captions set the size
 
@@ -279,38 +280,23 @@ void TForm_bq4nut::Button_tbClick() {
   Edit_tb->setText(Length(Length(Edit_tg) + std::max<Extended>(2 * Gewinde.P, 3)));
 }
 
+// Only a row of the thread's size is taken; after Cancel the nut stays.
 void TForm_bq4nut::Button_dbnutClick() {
   const int type = RadioGroup_form->ItemIndex() + 1;
   if (type < 1 || type > 3) return;  // the special nut has no table
+  NutSnapshot before;
   Mutter.NutType = static_cast<Word>(type);
-  const TCalcTableNo table = type + 10;
-  OpenCalcTable(table);
+  OpenCalcTable(type + 10);
   if (AbortFlag) {
     AddErrorMessage("Fatal  : Database nut !");
     AbortFlag = 0;
     return;
   }
-  if (DbfRecordCount() > 0) {
-    SetDbfDialogCaptions("", "Database nut");
-    const bool found = GoToNutRowOfThread(type);
-    int mode = 1;
-    if (!found) {
-      const std::string d = FloatToTextWidth(3, 2, Gewinde.d);
-      ShowTraceMessage("nut for d = " + d + " " + "not found" + " !   " + "please append item to database" + ".");
-      DbfFirst();
-      SetDbfDialogCaptions("", "nut for d= " + d + " " + "enter with <Append>");
-      mode = 2;
-    }
-    ShowDbfDialog("", mode);
-    if (!AbortFlag) Mutter.NutRow = SelectedRecordNo;
-    AbortFlag = 0;
-  } else {
-    DbfFirst();
-  }
-  // A cancelled dialog still gives the row it stood on.
-  CopyCalcRecord(table);
+  const bool picked = PickNutRowOfBoltSize(type);
   CloseDbfTable();
-  TakeNutRowValues(type);
+  AbortFlag = 0;
+  if (!picked) return;
+  before.Keep();
   TableKind = type;
   Edit_dw->setText(Length(Mutter.dwNut));
   Edit_h->setText(Length(Mutter.m));
@@ -352,8 +338,22 @@ void TForm_bq4nut::Button_okClick() {
       return;
     }
   }
-  if (!StoreInput()) return;
+  if (!MaterialChosen() || !StoreInput()) return;
   accept();
+}
+
+// A tapped part, or a nut of its own material, needs a material of the
+// tables: without one (no name) the pick is offered before anything is
+// stored, and OK is refused while none is chosen.
+bool TForm_bq4nut::MaterialChosen() {
+  const bool needed = ChosenKind(RadioGroup_typ) == kJointTapped || CheckBox_jamatnut->isChecked();
+  if (!needed || !TrimRightText(MatMutter.Name.str()).empty()) return true;
+  if (RadioGroup_dbmat->ItemIndex() < 0) RadioGroup_dbmat->SetItemIndex(0);
+  Button_dbwstClick();
+  if (!TrimRightText(MatMutter.Name.str()).empty()) return true;
+  ShowError(std::string(ChosenKind(RadioGroup_typ) == kJointTapped ? "tapped part" : "nut") +
+            ": no material chosen.\nChoose it with \"Database\".");
+  return false;
 }
 
 void TForm_bq4nut::Button_cancelClick() { reject(); }

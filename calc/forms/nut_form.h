@@ -42,6 +42,7 @@ class TForm_bq4nut : public TCalcForm {
   void Button_tbClick();
   void Button_dbnutClick();
   void Button_dbwstClick();
+  bool MaterialChosen();  // asks for it where the joint needs one and none is chosen
   void Button_okClick();
   void Button_cancelClick();
   void Button_hilfetextClick();

@@ -75,7 +75,7 @@ TForm_vorauslegung::TForm_vorauslegung(QWidget* parent) : TCalcForm(parent) {
   ScaleCenterForm(*this);
   FillForm();
   SetFieldRanges(this, {
-      {"Edit_fa", InputRange::AxialLoad},
+      {"Edit_fa", InputRange::DesignAxialLoad},
       {"Edit_fq", InputRange::TransverseLoad},
   });
 }
@@ -91,8 +91,10 @@ void TForm_vorauslegung::FillForm() {
   RadioGroup_statdyn->SetItemIndex(Last.LoadKind - 1);
   RadioGroup_f->SetItemIndex(Last.LoadCase - 1);
   RadioGroup_anz->SetItemIndex(Montage.TighteningMethod - 1);
-  Edit_fa->setText(Disp(ForceToText(Last.FAmax)));
-  Edit_fq->setText(Disp(ForceToText(Last.FQ)));
+  // The force the load case does not size the bolt with shows 0, as stored.
+  const bool transverse = Last.LoadCase == 3;
+  Edit_fa->setText(Disp(ForceToText(transverse ? 0 : Last.FAmax)));
+  Edit_fq->setText(Disp(ForceToText(transverse ? Last.FQ : 0)));
   Edit_mue->setText(Disp(FloatToText(Reibung.muTr)));
   UpdateLoadCaseControls();
 }
@@ -102,9 +104,11 @@ bool TForm_vorauslegung::StoreInput() {
   Last.LoadKind = static_cast<Word>(RadioGroup_statdyn->ItemIndex() + 1);
   Last.LoadCase = static_cast<Word>(RadioGroup_f->ItemIndex() + 1);
   Montage.TighteningMethod = static_cast<Word>(RadioGroup_anz->ItemIndex() + 1);
-  Last.FAmax = ForceValue(Edit_fa, Last.FAmax);
+  // Only the enabled force is checked and taken; the other is 0 for the load case.
+  const bool transverse = Last.LoadCase == 3;
+  Last.FAmax = transverse ? 0 : ForceValue(Edit_fa, Last.FAmax);
   Last.FAmin = 0;
-  Last.FQ = ForceValue(Edit_fq, Last.FQ);
+  Last.FQ = transverse ? ForceValue(Edit_fq, Last.FQ) : 0;
   return true;
 }
 

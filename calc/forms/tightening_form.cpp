@@ -14,6 +14,7 @@
 #include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/forms/calc_forms.h"
+#include "calc/input_procedures.h"
 #include "calc/joint_records.h"
 #include "calc/table_access.h"
 #include "calc/table_rows.h"
@@ -381,24 +382,7 @@ void TForm_bq4anzi::RadioGroup_alphaaClick() {
 }
 
 void TForm_bq4anzi::Button_dbalphaaClick() {
-  AbortFlag = 0;
-  SetDbfDialogCaptions("", "select tightening procedure and tool");
-  OpenCalcTable(kTighteningTable);
-  if (AbortFlag) {
-    AddErrorMessage("Fatal  : Database tight.tool !");
-    CalcFatalFlag = 1;
-    return;
-  }
-  if (Montage.TighteningRow >= 1 && Montage.TighteningRow <= DbfRecordCount()) GotoDbfRecord(Montage.TighteningRow);
-  ShowDbfDialog("", 1);
-  if (!AbortFlag) {
-    CopyCalcRecord(kTighteningTable);
-    Montage.TighteningRow = static_cast<Word>(SelectedRecordNo);
-    Montage.alphaA = Anzieh.alphaA;
-    Montage.ktau = Anzieh.Dispersion;
-  }
-  CloseDbfTable();
-  if (!AbortFlag) ShowToolTexts();
+  if (PickTighteningTool(1, "select tightening procedure and tool")) ShowToolTexts();
 }
 
 void TForm_bq4anzi::Button_okClick() {

@@ -9,6 +9,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -504,6 +505,28 @@ TEST_F(MainWindowTest, ChangeProtocolKeepsTheConfiguredIndexStyleAfterSaveAndOpe
   EXPECT_NE(text.find("  b     "), std::string::npos) << text;
   EXPECT_EQ(text.find("  2     "), std::string::npos) << text;
   EXPECT_EQ(ChangeIndexStyle, 2);
+}
+
+// A project named relatively on the command line is taken in the folder the
+// program was started in: the project's folder and the session file's name
+// it whole.
+TEST_F(MainWindowTest, ARelativeProjectNameIsTakenWithItsWholeFolder) {
+  Sample("eccentric.bq4", "hot.bq4");
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(dir_);
+  SetCommandLineParams({"hot.bq4"});
+  {
+    Thh main;
+    EXPECT_EQ(StartedWithFile, 1);
+    EXPECT_EQ(CurrentFileName, "hot");
+    EXPECT_EQ(CurrentDir, dir_ + "/");
+    WriteSessionFile();
+  }
+  std::filesystem::current_path(started);
+  std::ifstream in(SessionFileName(), std::ios::binary);
+  std::string session;
+  std::getline(in, session);
+  EXPECT_EQ(session, "bq4\t Session " + dir_ + "/\r");
 }
 
 TEST_F(MainWindowTest, CommandLineFileIsLoadedForTheWindow) {

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -53,6 +54,27 @@ TEST_F(PrintingTest, PrinterSetupShowsThePrinterInformationAndLeavesAPdfAlone) {
   TForm_printconf form(true);
   Answered([&](auto& s) { s.Ok().Expect("Printer"); }, [&] { form.Button_okClick(); });
   EXPECT_EQ(QFileInfo(QString::fromStdString(choice.outputFile)).size(), 4);
+  platform::ResetPrinter();
+}
+
+// The form names the PDF file that its print then proposes, not the file of
+// an earlier print.
+TEST_F(PrintingTest, ThePrintoutFormNamesTheFileItsPrintProposes) {
+  Sample("null.bq4");
+  Thh main;
+  platform::PrintChoice choice;
+  choice.outputFile = dir_ + "/printout.pdf";
+  platform::SetPrinterChoice(choice);
+  TForm_printconf form(false, &main);
+  const std::string label = form.Label_printer->text().toStdString();
+  ASSERT_EQ(label.rfind("PDF file ", 0), 0u) << label;
+  EXPECT_EQ(label.find("printout.pdf"), std::string::npos) << label;
+  platform::DialogScript script;
+  script.Cancel();
+  form.Button_okClick();
+  ASSERT_EQ(script.Shown().size(), 1u);
+  const std::string proposed = script.Shown()[0].text;
+  EXPECT_EQ(proposed.substr(proposed.rfind('/') + 1), label.substr(9));
   platform::ResetPrinter();
 }
 

@@ -1,5 +1,8 @@
 #include "forms/form_test_support.h"
 
+#include <memory>
+#include <vector>
+
 #include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/design_defaults.h"
@@ -647,6 +650,91 @@ TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDe
   InputForceIntroduction();
   EXPECT_EQ(ExzKraftangriff.ExzCode, 1);
   EXPECT_EQ(AbortFlag, 0);
+}
+
+// A dialog of the tables that accepts the given rows in turn, then the row
+// it stands on.
+void AcceptRows(std::vector<std::int32_t> rows) {
+  auto next = std::make_shared<std::size_t>(0);
+  TableDialogHook = [rows, next](std::string_view, int, std::int32_t& rec) {
+    if (*next < rows.size()) rec = rows[(*next)++];
+    return true;
+  };
+}
+
+// A thread picked in the guided input of the bolt comes with the head, nut
+// and shank of its size, whichever later step is cancelled.
+TEST_F(InputProceduresTest, AGuidedThreadPickKeepsHeadNutAndShankOfItsSizeAtEveryCancel) {
+  for (const char* cancelled : {"screw head", "bolt length up to head"}) {
+    SCOPED_TRACE(cancelled);
+    LoadSample();
+    ASSERT_EQ(PlainBoltDesignation(), "ISO 4014 - M12 x 60 - 12.9 SW18");
+    AcceptRows({13});  // M16, then the rows the tables stand on
+    platform::DialogScript script;
+    script.Ok({{"RadioGroup_items", "#0"}}).Expect("select type of bolt");
+    script.Ok({{"RadioGroup_items", "#1"}}).Expect("allowance class");
+    if (std::string(cancelled) == "screw head") {
+      script.Cancel().Expect("screw head");
+    } else {
+      script.Ok({{"ListBox_items", "#1"}}).Expect("screw head");
+      script.Cancel().Expect(cancelled);
+    }
+    InputBoltType();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_EQ(PlainBoltDesignation(), "ISO 4014 - M16 x 60 - 12.9 SW24");
+    EXPECT_EQ(Din931.d, 16);
+    EXPECT_EQ(Schraube.dw, Din931.dw);
+    EXPECT_EQ(Schraube.dK, Din931.s);
+    EXPECT_EQ(Schraube.dSec[1], 16);
+    EXPECT_EQ(Din934.d, 16);
+    EXPECT_EQ(Mutter.dNut, 16);
+    EXPECT_EQ(Mutter.dwNut, Din934.dw);
+    CalculateJoint();
+    EXPECT_EQ(CalcFatalFlag, 0) << Messages();
+  }
+}
+
+// A head or nut kind comes with a row of its table of the bolt's size: a row
+// of another size is refused by name, and Cancel leaves the part, its kind
+// included, as it was.
+TEST_F(InputProceduresTest, AHeadOrNutKindIsTakenOnlyWithARowOfTheBoltsSize) {
+  LoadSample();
+  const std::string bolt = PlainBoltDesignation();
+  const SCHRAUBTYPE head = Schraube;
+  const MUTTERTYPE nut = Mutter;
+  const DIN934_Record hexRow = Din934;
+  const DIN934_Record heavyRow = Din6915;
+  int shown = 0;
+  TableDialogHook = [&](std::string_view, int, std::int32_t& rec) {
+    rec = 2;  // the d = 16 row of the heavy hex nuts
+    return ++shown == 1;
+  };
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#1"}}).Expect("bolt-nut type");
+  script.Ok({{"RadioGroup_items", "#1"}}).Expect("nut");
+  script.Ok().Expect("heavy hex nut: the row of d = 16.00 is for another size than the bolt's d = 12.00");
+  InputNut();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Mutter.NutType, nut.NutType);
+  EXPECT_EQ(Mutter.NutRow, nut.NutRow);
+  EXPECT_EQ(Mutter.dwNut, nut.dwNut);
+  EXPECT_EQ(Mutter.m, nut.m);
+  EXPECT_EQ(Din934.dw, hexRow.dw);
+  EXPECT_EQ(Din6915.d, heavyRow.d);
+  EXPECT_EQ(NutStandardText() + " SW " + NutWidthAcrossFlatsText(), "ISO 4032 SW 18");
+
+  // Another head kind, its table cancelled: the hex head stays.
+  CancelTable();
+  AbortFlag = 0;
+  script.Ok({{"ListBox_items", "#0"}}).Expect("screw head");
+  InputScrewHead();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Schraube.HeadType, head.HeadType);
+  EXPECT_EQ(Schraube.HeadRow, head.HeadRow);
+  EXPECT_EQ(PlainBoltDesignation(), bolt);
 }
 
 }  // namespace

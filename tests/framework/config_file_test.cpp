@@ -128,6 +128,19 @@ TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
   EXPECT_EQ(ChangeIndexStyle, 1);
 }
 
+// The change protocol counts alike with and without a configuration file
+// that holds the defaults.
+TEST_F(ConfigFileTest, TheChangeIndexStyleStartsAsTheDefaultConfigurationSetsIt) {
+  const Word start = ChangeIndexStyle;
+  EXPECT_EQ(ChangeIndexText(3), "c");
+  WriteConfigFile();
+  InitFrameworkModules();
+  ConfigDir = dir_;
+  ReadConfigFile();
+  EXPECT_EQ(ChangeIndexStyle, start);
+  EXPECT_EQ(ChangeIndexText(3), "c");
+}
+
 TEST_F(ConfigFileTest, ValuesOutOfRangeAreCorrected) {
   WriteConfigFile();
   auto lines = Lines();
@@ -273,11 +286,21 @@ TEST_F(ConfigFileTest, SessionFileKeepsTheFourRecentFiles) {
   std::string first;
   std::getline(in, first);
   EXPECT_EQ(first, "bq4\t Session /home/user/joints\r");
+  // Only the names are written, in their order: no empty line.
+  std::string line;
+  int names = 0;
+  while (std::getline(in, line)) {
+    EXPECT_NE(line, "\r");
+    ++names;
+  }
+  EXPECT_EQ(names, 3);
+  in.close();
   for (auto& f : RecentFiles) f = "x";
   ReadSessionFile();
   EXPECT_EQ(RecentFiles[1], "/home/user/joints/a.bq4");
-  EXPECT_EQ(RecentFiles[3], "");
-  EXPECT_EQ(RecentFiles[4], "/tmp/d.bq4");
+  EXPECT_EQ(RecentFiles[2], "/home/user/joints/b.bq4");
+  EXPECT_EQ(RecentFiles[3], "/tmp/d.bq4");
+  EXPECT_EQ(RecentFiles[4], "");
   fs::remove(SessionFileName());
   ReadSessionFile();
   for (const auto& f : RecentFiles) EXPECT_TRUE(f.empty());
@@ -296,8 +319,8 @@ TEST_F(ConfigFileTest, LineBreaksInNamesNeverShiftTheLaterLines) {
   for (auto& f : RecentFiles) f = "x";
   ReadSessionFile();
   EXPECT_EQ(RecentFiles[1], "/home/user/a.bq4");
-  EXPECT_EQ(RecentFiles[2], "");
-  EXPECT_EQ(RecentFiles[3], "/home/user/d.bq4");
+  EXPECT_EQ(RecentFiles[2], "/home/user/d.bq4");
+  EXPECT_EQ(RecentFiles[3], "");
   EXPECT_EQ(RecentFiles[4], "");
 
   DefaultDataDir = "/home/user/Daten\nneu/";

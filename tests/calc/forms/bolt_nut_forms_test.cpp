@@ -404,7 +404,7 @@ TEST_F(NutFormTest, GroupsFollowTheJointAndNutKindProposalsAndPicksFillTheFormAn
   EXPECT_GT(Mutter.NutRow, 1);
   EXPECT_EQ(Text(picks.Edit_h->text()), Text(Disp(LengthToText(Mutter.m))));
 
-  CancelTable();  // keeps the row but takes the row the dialog stood on
+  CancelTable();  // keeps the nut as it was
   const auto row = Mutter.NutRow;
   picks.Button_dbnutClick();
   EXPECT_EQ(Mutter.NutRow, row);
@@ -488,6 +488,46 @@ TEST_F(NutFormTest, AnotherNutKindTakesItsRowOrOkRefusesItByName) {
   EXPECT_EQ(CalcFatalFlag, 1);
   EXPECT_TRUE(HasMessage("Fatal  : Database nut !"));
   EXPECT_TRUE(HasMessage("nut table: no row for d = 12.00 !"));
+}
+
+// The endurance formulas offered are those of the project's edition, as in
+// the guided input.
+TEST_F(BoltFormTest, TheEnduranceListOffersTheFormulasOfTheProjectsEdition) {
+  Last.EnduranceChoice = 1;
+  for (Word edition : {Word{1}, Word{2}}) {
+    CalcOptions.VdiEdition = edition;
+    TForm_bq4bolt form;
+    const std::vector<std::string> texts = EnduranceChoiceTexts();
+    ASSERT_EQ(form.ComboBox_dauerfest->count(), 4);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(Text(form.ComboBox_dauerfest->itemText(i)), Text(Disp(texts[static_cast<std::size_t>(i)])));
+    EXPECT_NE(Text(form.ComboBox_dauerfest->itemText(0)).find(edition == 2 ? "0.85*(150/d+45)" : "0.75*(180/d+52)"),
+              std::string::npos);
+  }
+}
+
+// A tapped part needs a material: without one the pick is offered at OK,
+// and OK is refused by name while none is chosen.
+TEST_F(NutFormTest, ATappedPartWithoutMaterialIsAskedForOneBeforeOkStores) {
+  Verbindung.JointKind = kJointWithNut;
+  MatMutter = MUTTERMATTYPE{};
+  const MUTTERMATTYPE none = MatMutter;
+  int offered = 0;
+  TableDialogHook = [&](std::string_view, int, std::int32_t& rec) {
+    rec = 2;  // St 50
+    return ++offered > 1;
+  };
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_typ", "#0"}});
+  script.Ok().Expect("tapped part: no material chosen.");
+  script.Ok();
+  RunNutForm();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(offered, 2);
+  EXPECT_EQ(Verbindung.JointKind, kJointTapped);
+  EXPECT_EQ(MatMutter.Name.str(), "St 50");
+  EXPECT_EQ(MatMutter.RmM, 500);
+  EXPECT_NE(none.RmM, MatMutter.RmM);
 }
 
 }  // namespace

@@ -33,6 +33,35 @@ namespace {
 
 using PreliminaryDesignFormTest = FormTest;
 
+// A bolt is not sized for a compressive load: a negative FA is named at its
+// field. The force the load case does not use shows and stores 0.
+TEST_F(PreliminaryDesignFormTest, ANegativeAxialLoadIsRefusedAndTheUnusedForceIsZero) {
+  Last.LoadCase = 1;
+  Last.FAmax = 8000;
+  Last.FQ = 200;
+  {
+    TForm_vorauslegung form;
+    ShowAndGrab(form, "vorauslegung_axial");
+    EXPECT_FALSE(form.Edit_fq->isEnabled());
+    EXPECT_EQ(Text(form.Edit_fq->text()), "0");
+  }
+  platform::DialogScript script;
+  script.Ok({{"Edit_fa", "-5000"}});
+  script.Ok().Expect("Axial load FA: Invalid Input \"-5000\" !  Valid Data are: 0 .. ");
+  script.Ok({{"Edit_fa", "5000"}});
+  RunPreliminaryDesignForm();
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(Last.FAmax, 5000);
+  EXPECT_EQ(Last.FQ, 0);
+
+  // The transverse case: FA is 0, FQ as typed.
+  Last.FAmax = 8000;
+  script.Ok({{"RadioGroup_f", "#2"}, {"Edit_fq", "300"}});
+  RunPreliminaryDesignForm();
+  EXPECT_EQ(Last.FAmax, 0);
+  EXPECT_EQ(Last.FQ, 300);
+}
+
 TEST_F(PreliminaryDesignFormTest, OkStoresByTheLoadCaseRulesUnitSwitchKeepsTheForceAndOptionsClearPresets) {
   Last.FAmin = 500;
   Last.FQ = 700;
