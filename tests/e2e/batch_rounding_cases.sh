@@ -3,7 +3,8 @@
 # them: plates of 1.1 + 38.8 mm clamp what l - b = 60 - 20.1 leaves and pass
 # the check as plates of 19.9 + 20.0 do; a minimum torque exactly at the
 # prevailing torque with its friction torque is named and the project's
-# tightening factor used, in the report and in the drawing; and the document
+# tightening factor used, in the report and in the drawing; a tightening
+# factor of 1 makes the minimum torque the torque; and the document
 # of a joint whose torque-angle field is thinner than its numbers can tell
 # apart is written, not hatched for ever.
 # usage batch_rounding_cases.sh <wbq4> <tests/data dir> <build dir>
@@ -54,6 +55,12 @@ PYEOF
 fi
 
 c=hatching_never_ends
+# Its tightening factor of 1 without friction scatter makes the minimum torque
+# and preload the torque and preload themselves.
+"$WBQ4" $c.bq4 /I > /dev/null 2> $c.err
+check "$c /I: exit 0" test $? -eq 0
+check "$c /I: the minimum torque and preload are no checks' errors" \
+  bash -c "! grep -qE 'MAmin > MA|FMzul/al.A' $c.txt"
 timeout 300 "$WBQ4" $c.bq4 /PDF > /dev/null 2> $c.err
 code=$?
 check "$c /PDF: ends (exit $code)" test $code -ne 124
