@@ -9,6 +9,7 @@
 #include "calc/joint_records.h"
 #include "framework/math_utils.h"
 #include "framework/plane_geometry.h"
+#include "framework/rounding_rule.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ void DrawShank(Extended x, Extended y, Extended P, Extended r, Extended u, Exten
   const Extended dG = Gewinde.d;
 
   const Extended lastLength = n == 1 ? s.l : s.lSec[n];
-  if (FloatEqual(s.dSec[n], dG) && s.b < lastLength - u) {
+  if (FloatEqual(s.dSec[n], dG) && ZeroWithinRounding(s.b - (lastLength - u), {s.b, lastLength, u}) < 0) {
     CadSetColor(3);
     CadLine(x - dG / 2, threadTop + u, x - dG / 2 + P / 2, threadTop);
     CadLine(x + dG / 2, threadTop + u, x + dG / 2 - P / 2, threadTop);
@@ -130,8 +131,9 @@ void DrawBoltEnd(Word view, bool nutJoint, Extended x, Extended yt, Extended P, 
   // The nut covers the thread between its bearing face ya and its outer face yb.
   Extended ya = yt, yb = yt;
   const Extended m = Mutter.m;
-  const Extended beyondClamp = BoltLengthBelowHead() - Klemmstuecke.lK;
-  if (nutJoint && beyondClamp - m > 0) {
+  const Extended below = BoltLengthBelowHead();
+  const Extended beyondClamp = below - Klemmstuecke.lK;
+  if (nutJoint && ZeroWithinRounding(beyondClamp - m, {below, Klemmstuecke.lK, m}) > 0) {
     ya = yt - b + beyondClamp;
     yb = ya - m;
   }

@@ -202,10 +202,15 @@ void Schraff(int n, Extended spacing, Extended angle) {
   step = std::fmax(step, (cmax - cmin) / kMaxHatchLines);
   if (mode == 1 || mode == 2) CadSetColor(3);
 
+  // The lines are bounded by their count: far from the origin a step below
+  // the intercepts' resolution leaves the intercept where it is, and one only
+  // just above it takes more steps than the spacing says.
   Keys xs{}, ys{};
   Extended c = cmin;
-  do {
-    c += step;
+  for (long line = 0; line <= kMaxHatchLines + 1; ++line) {
+    const Extended next = c + step;
+    if (next == c) break;
+    c = next;
     int count = 0;
     for (int k = 1; k < n; ++k) {
       Extended xi, yi;
@@ -219,7 +224,8 @@ void Schraff(int n, Extended spacing, Extended angle) {
       ys[count] = yi;
     }
     if (count > 0) DrawHatchLine(xs, ys, count);
-  } while (c < cmax);
+    if (!(c < cmax)) break;
+  }
 }
 
 void InitHatching() {

@@ -8,6 +8,7 @@
 #include "calc/joint_records.h"
 #include "framework/globals.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 #include "framework/number_format.h"
 
 namespace {
@@ -64,7 +65,7 @@ void DrawGaussDiagram(const std::string& name, Extended A, Extended B, Extended 
   g.B = B;
   g.C = C;
   const Extended t = (D - E) * C / (2 * B);
-  g.P = FloatMin(std::trunc(FloatMax(t, C)) + 1, 5);
+  g.P = FloatMin(RoundDownWithinRounding(FloatMax(t, C)) + 1, 5);
   const Extended P = g.P, m = g.m;
   const Extended outsideC = GaussTailPercent(C), outsideT = GaussTailPercent(t);
 

@@ -10,6 +10,7 @@
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 
 namespace {
 
@@ -86,17 +87,17 @@ BoltLengths LengthsFromSections(int n) {
   return r;
 }
 
-bool ThreadFitsLastSection(int n, Extended b) { return n >= 1 && !(b > Schraube.lSec[n]); }
+bool ThreadFitsLastSection(int n, Extended b) { return n >= 1 && !AboveBeyondRounding(b, Schraube.lSec[n]); }
 
 SectionValues ShankLengths(int n, Extended b) {
   SectionValues lengths{};
   Extended excess = b;
   for (int i = n; i >= 1; --i) {
     const Extended section = Schraube.lSec[i];
-    if (excess > 0 && excess > section) {
+    if (excess > 0 && AboveBeyondRounding(excess, section)) {
       excess -= section;
     } else {
-      lengths[i] = section - excess;
+      lengths[i] = DifferenceWithinRounding(section, excess);
       excess = 0;
     }
   }
@@ -125,7 +126,7 @@ bool CalcBoltSections(CalcRun& run) {
   s.Amin = 1000000;
   const Extended E = MatBolt.E;
   for (int i = 1; i <= n; ++i) {
-    s.ASec[i] = kPi / 4 * (s.dSec[i] * s.dSec[i] - s.diSec[i] * s.diSec[i]);
+    s.ASec[i] = kPi / 4 * DifferenceWithinRounding(s.dSec[i] * s.dSec[i], s.diSec[i] * s.diSec[i]);
     if (s.DminBolt > s.dSec[i]) s.diAtDmin = s.diSec[i];
     s.DminBolt = std::min(s.dSec[i], s.DminBolt);
     s.Amin = std::min(s.ASec[i], s.Amin);

@@ -2,10 +2,10 @@
 // not kept in the joint records, and the helpers every step uses to report.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "framework/rounding_rule.h"
 #include "framework/types.h"
 
 struct CalcRun {
@@ -31,11 +31,6 @@ void FatalStop(std::string_view text);
 std::string FixedText(Extended value, int decimals);
 // Whole number as text, for the part and section numbers in messages.
 std::string IndexText(int i);
-// A length, factor or stress formed as a difference of the given numbers,
-// taken as 0 when it lies within a few units in the last place of the
-// largest of them: such a remainder is rounding, and the checks for 0 that
-// follow must decide on it as on an exact 0.
-Extended ZeroWithinRounding(Extended value, std::initializer_list<Extended> from);
 bool IsEdition1986();
 bool IsJointWithNut();
 // Whether the run takes the nut or tapped part's own material values (a

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string>
 
 #include "calc/bolt_geometry.h"
@@ -29,15 +28,6 @@ void FatalStop(std::string_view text) {
 std::string FixedText(Extended value, int decimals) { return FloatToTextFix(decimals, value); }
 
 std::string IndexText(int i) { return IntToText(i); }
-
-Extended ZeroWithinRounding(Extended value, std::initializer_list<Extended> from) {
-  // The rounding of a few steps, each up to half a unit in the last place,
-  // with room for the sums of up to twenty parts the lengths come from.
-  constexpr Extended kUnits = 64;
-  Extended largest = 0;
-  for (Extended x : from) largest = std::max(largest, std::fabs(x));
-  return std::fabs(value) <= kUnits * std::numeric_limits<Extended>::epsilon() * largest ? 0 : value;
-}
 
 bool IsEdition1986() { return CalcOptions.VdiEdition == 1; }
 

@@ -8,9 +8,10 @@
 #include "calc/material_values.h"
 #include "framework/calc_messages.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 
 Extended SubstituteArea(Extended lK, Extended dw, Extended Di, Extended De, Extended& da) {
-  const Extended ring = kPi / 4 * (De * De - Di * Di);
+  const Extended ring = kPi / 4 * DifferenceWithinRounding(De * De, Di * Di);
   if (Di > dw) {
     AddErrorMessage("Warning: di > dw !");
     da = De;
@@ -29,7 +30,7 @@ Extended SubstituteArea(Extended lK, Extended dw, Extended Di, Extended De, Exte
   }
   const Extended x = SafePower("Error  : Aers", lK * dw / (da * da), 1.0L / 3.0L);
   Extended aers = kPi / 4 * (dw * dw - Di * Di) + kPi / 8 * dw * (da - dw) * ((x + 1) * (x + 1) - 1);
-  if (ring < aers) {
+  if (BelowBeyondRounding(ring, aers)) {
     aers = ring;
     da = De;
   }

@@ -7,6 +7,7 @@
 #include "calc/strength.h"
 #include "framework/calc_messages.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 
 bool CalcEccentricLoading(CalcRun& run) {
   EXZTYPE& e = ExzKraftangriff;
@@ -18,7 +19,7 @@ bool CalcEccentricLoading(CalcRun& run) {
   if (n < 2 && IsJointWithNut()) AddErrorMessage("Error  : only 1 clamp.plate (exc.) !");
   // The seam part of a damaged project may lie outside the parts.
   const int i = std::clamp<int>(e.SeamPart, 1, std::max(1, n));
-  const int j = (k.Aers[i] <= k.Aers[i + 1] || i >= n) ? i : i + 1;
+  const int j = (!AboveBeyondRounding(k.Aers[i], k.Aers[i + 1]) || i >= n) ? i : i + 1;
   e.AersSeam = k.Aers[j];
 
   if (e.AD <= 0) {
@@ -42,7 +43,7 @@ bool CalcEccentricLoading(CalcRun& run) {
   const Extended FAu = last.FAmin + last.FApre + last.Fpre;
   const Extended lever = e.IBT / e.AD + e.s * e.u;
   if (lever != 0) {
-    e.FAab = (e.a - e.s) * e.u / lever * FAo;
+    e.FAab = DifferenceWithinRounding(e.a, e.s) * e.u / lever * FAo;
   } else {
     AddErrorMessage("Error  : I BT/AD + s*u = 0 !");
     e.FAab = 0;
@@ -85,16 +86,16 @@ bool CalcEccentricLoading(CalcRun& run) {
   };
   e.sigmaSAbo = stressAtOpening(FAo);
   e.sigmaSAbu = stressAtOpening(FAu);
-  e.sigmaAb = (e.sigmaSAbo - e.sigmaSAbu) / 2;
+  e.sigmaAb = DifferenceWithinRounding(e.sigmaSAbo, e.sigmaSAbu) / 2;
 
   LASTTYPE& load = Last;
-  if (load.FSAmax / Schraube.Amin < e.sigmaSAbo) {
+  if (BelowBeyondRounding(load.FSAmax / Schraube.Amin, e.sigmaSAbo)) {
     load.sigmaMax = run.FMp / Schraube.Amin + e.sigmaSAbo;
     CalcComparativeStress();
   }
   // Without an alternating stress there is no safety against it to fall
   // short of (the fatigue safety is then 10000).
-  if (e.sigmaAb != 0 && load.sigmaASV < e.sigmaAb)
+  if (e.sigmaAb != 0 && BelowBeyondRounding(load.sigmaASV, e.sigmaAb))
     AddErrorMessage("alternat.stress exc.! (S=" + FixedText(load.sigmaASV / e.sigmaAb, 2) + ")");
   return true;
 }

@@ -15,6 +15,7 @@
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
@@ -152,7 +153,9 @@ SizeRows FindSizeRows(Extended d, SizeChange how) {
 // standard length of the head row, as after a head pick; in a proposal a
 // shank bolt takes the standard length, the others keep theirs while it fits.
 void TakeThreadLength(SizeChange how) {
-  if (how == SizeChange::ThreadPick || Schraube.BoltType == 1 || Schraube.b > Schraube.l - 2 * Gewinde.P) {
+  const SCHRAUBTYPE& s = Schraube;
+  const Extended pastFit = ZeroWithinRounding(s.b - (s.l - 2 * Gewinde.P), {s.b, s.l, 2 * Gewinde.P});
+  if (how == SizeChange::ThreadPick || s.BoltType == 1 || pastFit > 0) {
     Schraube.b = StandardThreadLength();
     AbortFlag = 0;
   }
@@ -221,8 +224,8 @@ int ForceClass(Extended force) {
   };
   constexpr int kLimit = 200;  // 10^40 N either way: far beyond the table
   int k = 0;
-  while (k < kLimit && tabulated(k) < force) ++k;
-  while (k > -kLimit && tabulated(k - 1) >= force) --k;
+  while (k < kLimit && BelowBeyondRounding(tabulated(k), force)) ++k;
+  while (k > -kLimit && !BelowBeyondRounding(tabulated(k - 1), force)) --k;
   return k;
 }
 

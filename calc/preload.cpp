@@ -7,6 +7,7 @@
 #include "calc/material_values.h"
 #include "framework/calc_messages.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ bool IsFactor(Extended alphaA) { return alphaA > 0 && std::isfinite(alphaA); }
 bool TighteningFactorFromMinTorque() {
   LASTTYPE& last = Last;
   const Extended pre = last.MApreFrictionMax + last.MApre;
-  const Extended below = last.MAmin - pre;
+  const Extended below = ZeroWithinRounding(last.MAmin - pre, {last.MAmin, last.MApreFrictionMax, last.MApre});
   const Extended alphaA = below > 0 && last.FMmin != 0 ? (last.FM / last.FMmin) * (last.MAmax2 - pre) / below : 0;
   if (!IsFactor(alphaA)) {
     AddErrorMessage("Error  : MAmin - MApre = 0 !");
@@ -95,7 +96,7 @@ Extended UtilisationForPreload(Extended F, Extended muG) {
 bool PrevailingTorqueLeavesPreload(Extended nu) {
   const PrevailingTorqueTerms t = PrevailingTerms(Reibung.muGmin);  // q and M hold for any friction
   const Extended Fy = YieldForce(nu);
-  return 3 * t.q * t.M * t.M < Fy * Fy;
+  return BelowBeyondRounding(3 * t.q * t.M * t.M, Fy * Fy);
 }
 
 }  // namespace
@@ -106,8 +107,11 @@ Extended PreloadWithPrevailingTorque(Extended nu, Extended muG) {
   const Extended a = 3 * t.q * t.g * t.g + 1;
   const Extended b = 6 * t.g * t.q * t.M;
   const Extended c = 3 * t.q * t.M * t.M - Fy * Fy;
-  const Extended D = b * b - 4 * a * c;
-  if (D > 0) return (-b + std::sqrt(D)) / (2 * a);
+  const Extended D = ZeroWithinRounding(b * b - 4 * a * c, {b * b, 4 * a * c});
+  if (D > 0) {
+    const Extended root = std::sqrt(D);
+    return ZeroWithinRounding(root - b, {root, b}) / (2 * a);
+  }
   AddErrorMessage("Error  : FM = f (..,MApre)");
   return PreloadFromUtilisation(nu, muG);
 }
@@ -143,23 +147,25 @@ bool CalcPreloadAtYield(CalcRun& run) {
   // A given torque that the prevailing torque (and the friction torque of the
   // preset axial load) takes up whole leaves no preload: a negative
   // utilisation would be calculated on.
-  const Extended prevailing = last.MApre + last.MApreFriction;
-  if (m.GivenQuantity == 2 && (last.MApre != 0 || last.MApreFriction != 0) && !(last.MA - prevailing > 0)) {
+  const Extended beyondPrevailing =
+      ZeroWithinRounding(last.MA - last.MApre - last.MApreFriction, {last.MA, last.MApre, last.MApreFriction});
+  if (m.GivenQuantity == 2 && (last.MApre != 0 || last.MApreFriction != 0) && !(beyondPrevailing > 0)) {
     FatalStop("Fatal  : MA <= prevailing torque !");
     return false;
   }
   if (m.GivenQuantity == 2 || m.GivenQuantity == 3) {
     // The preload that the given quantity asks for.
-    const Extended perNewton = TighteningTorque(run, 1, r.muGmin, r.muKmin, 0) - last.MApre;
+    const Extended perNewton = DifferenceWithinRounding(TighteningTorque(run, 1, r.muGmin, r.muKmin, 0), last.MApre);
     const Extended F = m.GivenQuantity == 3 ? last.FM
-                       : perNewton != 0    ? (last.MA - last.MApre - last.MApreFriction) / perNewton
+                       : perNewton != 0    ? beyondPrevailing / perNewton
                                            : 0;
     if (last.MApre != 0 && F > 0) {
       m.nu = UtilisationForPreload(F, r.muGmin);
       run.keepGiven = m.nu != 0;
     } else if (m.GivenQuantity == 2) {
-      const Extended atYield = last.MA02 - last.MApre - last.MApreFriction;
-      m.nu = atYield != 0 ? (last.MA - last.MApre - last.MApreFriction) / atYield : 0;
+      const Extended atYield =
+          ZeroWithinRounding(last.MA02 - last.MApre - last.MApreFriction, {last.MA02, last.MApre, last.MApreFriction});
+      m.nu = atYield != 0 ? beyondPrevailing / atYield : 0;
     } else {
       m.nu = last.FM02 != 0 ? last.FM / last.FM02 : 0;
     }
@@ -201,8 +207,8 @@ bool CalcTightening(CalcRun& run) {
   bool fromFactor = true;
   switch (last.AlphaAChoice) {
     case 2: {
-      const Extended open = 1 - last.TorqueScatter;
-      const Extended ratio = open != 0 ? 2 / open - 1 : 0;
+      const Extended open = DifferenceWithinRounding(1, last.TorqueScatter);
+      const Extended ratio = open != 0 ? DifferenceWithinRounding(2 / open, 1) : 0;
       if (ratio == 0) {
         AddErrorMessage("Error  : torque scatter !");
         break;
@@ -300,7 +306,7 @@ void CalcServiceForces(CalcRun&) {
   if (last.FAmin < 0)
     last.FMreq = std::max(last.FMreq, last.FKreq - Phi * last.FAmin + last.FZ + last.Fpre);
   last.FMreqMax = last.FMreq * Montage.alphaA;
-  last.FVreq = last.FMreq - last.FZ;
+  last.FVreq = DifferenceWithinRounding(last.FMreq, last.FZ);
   last.FSAmax = Phi * (last.FAmax + last.FApre);
   last.FSAmin = Phi * (last.FAmin + last.FApre);
   last.FPAmax = last.FAmax + last.FApre - last.FSAmax;
@@ -314,8 +320,8 @@ void CalcResidualForces(CalcRun& run) {
   last.FKRo = FMq - last.FZ - last.FPAmax - last.Fpre;
   last.FSu = FMq - last.FZ + last.FSAmin + last.Fpre;
   last.FKRu = FMq - last.FZ - last.FPAmin - last.Fpre;
-  last.FVmin = FMq - last.FZ;
-  last.FVmax = run.FMp - last.FZ;
+  last.FVmin = DifferenceWithinRounding(FMq, last.FZ);
+  last.FVmax = DifferenceWithinRounding(run.FMp, last.FZ);
   last.F02min = MatBolt.Rp02 * Schraube.Amin;
   last.Fm = MatBolt.Rm * Schraube.Amin;
   last.FSmax = run.FMp + last.FSAmax;
@@ -350,7 +356,8 @@ void CalcAnglesAndTorques(CalcRun& run) {
   m.MKmu = last.FM * run.Dkm / 2 * r.muKmin * 0.001L;
 
   const Extended MAmin = TighteningUsed.MAmin;
-  const Extended below = MAmin - last.MApre - last.MApreFrictionMax;
+  const Extended below =
+      ZeroWithinRounding(MAmin - last.MApre - last.MApreFrictionMax, {MAmin, last.MApre, last.MApreFrictionMax});
   if (below != 0) {
     m.DeltaFMlow = last.FM / m.alphaA * (last.MA - MAmin) / below;
   } else {

@@ -8,6 +8,7 @@
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 
 namespace {
 
@@ -45,12 +46,12 @@ void CalcSafetyFactors(CalcRun& run) {
       sf.SDexz = 10000;
       last.NDexz = 0;
     }
-    if (last.NDexz != 0 && last.ND > last.NDexz) last.ND = last.NDexz;
+    if (last.NDexz != 0 && AboveBeyondRounding(last.ND, last.NDexz)) last.ND = last.NDexz;
     sf.SKab = e.FAab <= 0 ? 1 : minFK / std::fabs(e.FAab);
   }
   // No comparative stress means nothing to yield.
   sf.SF = last.sigmaRed > 0 ? run.RpMin / last.sigmaRed : 10000;
-  if (sf.SF < 1) AddErrorMessage("Error  : SF < 1 !");
+  if (BelowBeyondRounding(sf.SF, 1)) AddErrorMessage("Error  : SF < 1 !");
 }
 
 void CheckDesign(CalcRun& run) {
@@ -60,38 +61,38 @@ void CheckDesign(CalcRun& run) {
   const Extended RpMin = run.RpMin;
 
   if (k.Di[1] > s.dw) AddErrorMessage("Error  : dw < di1 !");
-  if (last.sigmaASV < last.sigmaA) {
+  if (BelowBeyondRounding(last.sigmaASV, last.sigmaA)) {
     if (last.sigmaA != 0)
       AddErrorMessage("alternat.stress! (S=" + FixedText(last.sigmaASV / last.sigmaA, 2) + ")");
     else
       AddErrorMessage("Error  : Sigma a = 0 !");
   }
-  if (last.sigmaMax > MatBolt.Rp02) AddErrorMessage("Error  : Sigma 0 > Rp !");
-  if (last.FSAmax > RpMin * (1 - Montage.nu) * s.As) AddErrorMessage("yield point override !");
-  if (k.lK < s.l - s.b) AddErrorMessage("Error  : LK < l - lG !");
-  if (s.l < k.lK) {
+  if (AboveBeyondRounding(last.sigmaMax, MatBolt.Rp02)) AddErrorMessage("Error  : Sigma 0 > Rp !");
+  if (AboveBeyondRounding(last.FSAmax, RpMin * DifferenceWithinRounding(1, Montage.nu) * s.As)) AddErrorMessage("yield point override !");
+  if (ZeroWithinRounding(k.lK - (s.l - s.b), {k.lK, s.l, s.b}) < 0) AddErrorMessage("Error  : LK < l - lG !");
+  if (BelowBeyondRounding(s.l, k.lK)) {
     AddErrorMessage("Fatal  : thread depth !");
     CalcFatalFlag = 1;
   }
-  if (!IsJointWithNut() && s.l > k.lK + Sackloch.tg) AddErrorMessage("Error  : thread depth !");
+  if (!IsJointWithNut() && ZeroWithinRounding(s.l - (k.lK + Sackloch.tg), {s.l, k.lK, Sackloch.tg}) > 0) AddErrorMessage("Error  : thread depth !");
   if (last.LoadIntroPos1 >= last.LoadIntroPos2 && last.LoadIntroPos1 != k.nPlates + 1)
     AddErrorMessage("Error  : load introd. !");
-  if (last.FM < last.FMreqMax) AddErrorMessage("Error  : FMmax > FM !");
-  if (last.FQ > 0 && Reibung.muTr > 0 && last.FKreq < last.FQ / Reibung.muTr)
+  if (BelowBeyondRounding(last.FM, last.FMreqMax)) AddErrorMessage("Error  : FMmax > FM !");
+  if (last.FQ > 0 && Reibung.muTr > 0 && BelowBeyondRounding(last.FKreq, last.FQ / Reibung.muTr))
     AddErrorMessage("Error  : FK < FKerf (shear.force) !");
-  if (last.FAmin < 0 && last.FSu < last.FKreq) AddErrorMessage("Error  : FSR<FKreq (FAu) !");
+  if (last.FAmin < 0 && BelowBeyondRounding(last.FSu, last.FKreq)) AddErrorMessage("Error  : FSR<FKreq (FAu) !");
   if (last.FAmin > last.FAmax) AddErrorMessage("Error  : FAo < FAu !");
-  if (last.FVmax + last.FSAmax > RpMin * s.Amin) AddErrorMessage("Error  : Rp * Ao < FVmax + FSA !");
+  if (ZeroWithinRounding(last.FVmax + last.FSAmax - RpMin * s.Amin, {last.FVmax, last.FSAmax, RpMin * s.Amin}) > 0) AddErrorMessage("Error  : Rp * Ao < FVmax + FSA !");
   if (last.FVreq < 0) AddErrorMessage("Error  : FV < 0 !");
-  if (last.FKRo < last.FKreq) AddErrorMessage("Error  : FKRo < FK req !");
-  if (last.FKRu < last.FKreq) AddErrorMessage("Error  : FKRu < FK req !");
+  if (BelowBeyondRounding(last.FKRo, last.FKreq)) AddErrorMessage("Error  : FKRo < FK req !");
+  if (BelowBeyondRounding(last.FKRu, last.FKreq)) AddErrorMessage("Error  : FKRu < FK req !");
   if (ExzKraftangriff.ExzCode == 2) {
     const Extended opening = std::fabs(ExzKraftangriff.FAab);
-    if (last.FKreq < opening) AddErrorMessage("Warning: exz. FK<FKerf2 !");
-    if (std::min(last.FKRo, last.FKRu) < opening) AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
+    if (BelowBeyondRounding(last.FKreq, opening)) AddErrorMessage("Warning: exz. FK<FKerf2 !");
+    if (BelowBeyondRounding(std::min(last.FKRo, last.FKRu), opening)) AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
   }
-  if (last.MA < TighteningUsed.MAmin) AddErrorMessage("Error  : MAmin > MA !");
-  if (TighteningUsed.FMminGiven > last.FMmin) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
+  if (BelowBeyondRounding(last.MA, TighteningUsed.MAmin)) AddErrorMessage("Error  : MAmin > MA !");
+  if (AboveBeyondRounding(TighteningUsed.FMminGiven, last.FMmin)) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");
   if (IsJointWithNut() && Mutter.NutType < 4 && !FloatEqual(Mutter.dNut, Gewinde.d))
     AddErrorMessage("Error  : d nut <> d bolt !");
   switch (s.HeadType) {
@@ -103,7 +104,7 @@ void CheckDesign(CalcRun& run) {
   }
   if (last.FAmax > 0 && last.F02min != 0) {
     const Extended ratio = last.FSm / last.F02min;
-    if (ratio < 0.3L) AddErrorMessage("Warning: FSm/F0.2min < 0.3");
-    if (ratio > 1) AddErrorMessage("Warning: FSm/F0.2min > 1");
+    if (BelowBeyondRounding(ratio, 0.3L)) AddErrorMessage("Warning: FSm/F0.2min < 0.3");
+    if (AboveBeyondRounding(ratio, 1)) AddErrorMessage("Warning: FSm/F0.2min > 1");
   }
 }

@@ -9,6 +9,7 @@
 #include "calc/material_values.h"
 #include "framework/calc_messages.h"
 #include "framework/math_utils.h"
+#include "framework/rounding_rule.h"
 
 namespace {
 
@@ -104,8 +105,8 @@ bool CalcSurfacePressure(CalcRun& run) {
     }
   }
   // Head or nut whose bearing circle lies within the bore bears on nothing.
-  const bool nutBearsOnNothing = IsJointWithNut() && n >= 1 && k.Di[n] >= k.DAeff[n + 1];
-  if (n >= 1 && (k.Di[1] >= k.DAeff[0] || nutBearsOnNothing)) {
+  const bool nutBearsOnNothing = IsJointWithNut() && n >= 1 && !BelowBeyondRounding(k.Di[n], k.DAeff[n + 1]);
+  if (n >= 1 && (!BelowBeyondRounding(k.Di[1], k.DAeff[0]) || nutBearsOnNothing)) {
     FatalStop("Fatal  : di > dw !");
     return false;
   }
@@ -117,8 +118,8 @@ bool CalcSurfacePressure(CalcRun& run) {
     const Extended diUp = std::max(k.Di[i - 1], k.Di[i]);
     const Extended doDown = std::min(k.DAeff[i], k.DAeff[i + 1]);
     const Extended diDown = std::max(k.Di[i], k.Di[i + 1]);
-    const Extended Ao = kPi / 4 * (doUp * doUp - diUp * diUp);
-    const Extended Au = kPi / 4 * (doDown * doDown - diDown * diDown);
+    const Extended Ao = kPi / 4 * DifferenceWithinRounding(doUp * doUp, diUp * diUp);
+    const Extended Au = kPi / 4 * DifferenceWithinRounding(doDown * doDown, diDown * diDown);
     // A bearing ring of no or negative width carries nothing.
     if (Ao <= 0) {
       FatalStop("Fatal  : Aomin = 0 !");
@@ -141,7 +142,7 @@ bool CalcSurfacePressure(CalcRun& run) {
       return false;
     }
     const Extended pG = PermissiblePressure(i);
-    if (k.pPart[i] > pG)
+    if (AboveBeyondRounding(k.pPart[i], pG))
       AddErrorMessage("p perm. clamp.plate " + IndexText(i) + " ! (S= " + FixedText(pG / k.pPart[i], 2) + ")");
     k.SPmin = std::min(k.SPmin, pG / k.pPart[i]);
   }
@@ -149,9 +150,9 @@ bool CalcSurfacePressure(CalcRun& run) {
   if (IsJointWithNut() && (Mutter.NutType == 4 || MatMutter.OwnNutMaterial != 0)) {
     const Extended outer = std::min(Mutter.dwNut, k.De[n]);
     const Extended inner = std::max(d, k.Di[n]);
-    const Extended A = kPi / 4 * (outer * outer - inner * inner);
+    const Extended A = kPi / 4 * DifferenceWithinRounding(outer * outer, inner * inner);
     if (FMp + last.FSAmax != 0) k.SPmin = std::min(k.SPmin, MatMutter.pGNut / (FMp + last.FSAmax) * A);
-    if (last.FM + last.FSAmax != 0 && MatMutter.pGNut / (last.FM + last.FSAmax) * A < 1)
+    if (last.FM + last.FSAmax != 0 && BelowBeyondRounding(MatMutter.pGNut / (last.FM + last.FSAmax) * A, 1))
       AddErrorMessage("Error  : p perm. nut !");
   }
   return true;
@@ -259,7 +260,7 @@ namespace {
 
 // A safety below 1; one that could not be formed (a division by nothing) is
 // no safety and falls short of nothing.
-bool FallsShort(Extended safety) { return std::isfinite(safety) && safety < 1; }
+bool FallsShort(Extended safety) { return std::isfinite(safety) && BelowBeyondRounding(safety, 1); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/calc_messages.h"
+#include "framework/rounding_rule.h"
 
 Extended SafeTan(Extended x) {
   const Extended c = std::cos(x);
@@ -196,12 +197,14 @@ void ScaleAxisRange(Extended& lo, Extended& hi, Extended& step, Extended a, Exte
   const int e = DecimalExponent(s);
   const Extended r = s / Power10(e);
   Extended factor = 10;
-  if (r < 1.5L) factor = 1;
-  else if (r < 3) factor = 2;
-  else if (r < 8) factor = 5;
+  if (BelowBeyondRounding(r, 1.5L)) factor = 1;
+  else if (BelowBeyondRounding(r, 3)) factor = 2;
+  else if (BelowBeyondRounding(r, 8)) factor = 5;
   step = factor * Power10(e);
-  hi = (RoundDown(b / step) + 1) * step;
-  lo = RoundDown(a / step) * step;
+  // A limit on a step stays on it, though its quotient may miss the whole
+  // number by the last bit (-0.3 / 0.05).
+  hi = (RoundDownWithinRounding(b / step) + 1) * step;
+  lo = RoundDownWithinRounding(a / step) * step;
 }
 
 Extended InchToMm(Extended x) { return x * kMmPerInch; }

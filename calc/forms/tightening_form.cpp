@@ -23,6 +23,7 @@
 #include "framework/forms/placement.h"
 #include "framework/globals.h"
 #include "framework/help_texts.h"
+#include "framework/rounding_rule.h"
 #include "framework/math_utils.h"
 #include "framework/message_box.h"
 #include "framework/number_format.h"
@@ -343,7 +344,7 @@ void TForm_bq4anzi::Recalc() {
   } else {
     Label_fmnom2->setText(
         Disp("FM = " + MeanPercentText(ForceToDisplay(used.FMminGiven), ForceToDisplay(Last.FM))));
-    if (Last.MA < used.MAmin) {
+    if (BelowBeyondRounding(Last.MA, used.MAmin)) {
       Label_mamin2->setText(Disp("MA min > MA !"));
     } else if (FloatEqual(Last.MAmean, 0)) {
       Label_mamin2->setText(Disp("MA ave = 0 !"));

@@ -680,4 +680,17 @@ TEST_F(MainWindowTest, EveryViewItemDrawsAndTheMenuBarKeepsTheDesktopColours) {
             QApplication::palette(main.menuBar()).color(QPalette::Window));
 }
 
+// The M-alpha diagram of a joint whose hatched field is thinner than its
+// numbers can tell apart is drawn, not hatched for ever.
+TEST_F(MainWindowTest, AFieldTooThinToHatchStillDrawsItsDiagram) {
+  std::filesystem::copy_file(std::string(BQ4_TEST_DATA) + "/calc/rounding/hatching_never_ends.bq4",
+                             dir_ + "/null.bq4", std::filesystem::copy_options::overwrite_existing);
+  Thh main;
+  main.show();
+  GraphClear();
+  main.Item("mi_viewmalphadiagramm")->trigger();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_GT(DisplayList->size(), 10u);
+}
+
 }  // namespace

@@ -143,6 +143,24 @@ TEST_F(AxisFrameTest, CancelledOrEnteredLimitsFrameTheFileOutput) {
   EXPECT_NE(FileText().find("Frame title"), std::string::npos);
 }
 
+// An entered lower limit on a step starts the axis there, though its
+// quotient by the step misses the whole number by the last bit.
+TEST_F(AxisFrameTest, AnEnteredLimitOnAStepStartsTheAxisThere) {
+  EnterDiagramLimits = 1;
+  DecimalCommaMode = 1;
+  {
+    platform::DialogScript script;
+    script.Ok({{"Edit_xmin", "-1e30"}, {"Edit_xmax", "1e30"}, {"Edit_ymin", "-0.3"}, {"Edit_ymax", "0"}})
+        .Expect("Frame title");
+    Frame(kCadDxf, 0, 0, 95, 47);
+  }
+  ASSERT_EQ(PlotState.UserAxisLimits.ymin, -0.3L);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMin), -0.3, 1e-12);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinYMax), 0, 1e-12);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinXMin) / 1e30, -1, 1e-12);
+  EXPECT_NEAR(static_cast<double>(PlotState.WinXMax) / 1e30, 1, 1e-12);
+}
+
 TEST_F(AxisFrameTest, TickCountGuardsAgainstStepsThatCannotBeCounted) {
   EXPECT_EQ(AxisTickCount(0, 100, 20), 5);
   EXPECT_EQ(AxisTickCount(0, 1e-5L, 2e-6L), 5);  // steps below the comparison tolerance

@@ -90,6 +90,21 @@ TEST_F(BoltOutlineTest, NutGapAndHollowEnd) {
   const auto bottom = end(false, 4);
   EXPECT_EQ(Count(bottom, "CIRCLE", "5"), 3);  // thread, core and the bore
   EXPECT_TRUE(end(false, 3).empty());
+
+  // A bolt that ends flush with the nut's outer face, by plates that reach it
+  // only in decimals (1.1 + 38.8 lies just below 60 - 20.1), is drawn as one
+  // that ends inside the nut: its thread whole, with no gap.
+  Schraube.l = 60;
+  Mutter.m = 20.1L;
+  Klemmstuecke.lK = 40;
+  const auto inside = end(true, 1);
+  Klemmstuecke.lK = 1.1L + 38.8L;
+  const auto flush = end(true, 1);
+  ASSERT_EQ(flush.size(), inside.size());
+  for (std::size_t i = 0; i < flush.size(); ++i) {
+    EXPECT_EQ(flush[i].kind, inside[i].kind) << i;
+    EXPECT_EQ(flush[i].v, inside[i].v) << i;
+  }
 }
 
 }  // namespace

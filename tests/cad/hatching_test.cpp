@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
+#include <random>
 
 #include "drawing_test_support.h"
 #include "framework/math_utils.h"
@@ -162,6 +164,57 @@ TEST_F(HatchingTest, VertexTouchParallelEdgesAnglesBeyondNinetyAndFlatPolygons) 
   // A spacing far too fine for the polygon is widened rather than run for hours.
   lines = Lines([] { HatchRectangle(0, 0, 10, 10, 1e-12L, 45); });
   EXPECT_LE(lines.size(), 10001u);
+}
+
+// Every polygon is hatched to an end with a bounded number of lines, however
+// thin, far from the origin, degenerate or damaged: the lines of one
+// polygon stay within what the widest spacing allows.
+TEST_F(HatchingTest, ThinDegenerateAndDamagedPolygonsEndWithBoundedLines) {
+  SetHatchMode(2);
+  std::mt19937_64 random(20261208);
+  auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(random); };
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const Extended inf = std::numeric_limits<Extended>::infinity();
+  const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
+  const Extended angles[] = {0, 45, 90, 135, 180, 30, -60, 89.999L, 1e-9L};
+  // A bound per polygon: 10,001 lines across (the widened spacing plus the
+  // one past the end), each with at most five segments.
+  constexpr std::size_t kBound = 10003 * 5;
+  for (int round = 0; round < 160; ++round) {
+    SCOPED_TRACE(round);
+    const Extended angle = angles[pick(9)];
+    const Extended slope = std::tan(angle * kPi / 180);
+    // Far from the origin the intercepts' resolution is coarse.
+    const Extended x0 = std::pow(10.0L, pick(22)) * (pick(2) ? 1 : -1), y0 = x0 * uniform(-2, 2);
+    const Extended size = std::pow(10.0L, -pick(20));
+    const int n = 2 + pick(10);
+    const int kind = pick(5);
+    const Extended spacing = kind == 4 ? 0 : std::pow(10.0L, -pick(25)) * (pick(4) ? 1 : -1);
+    const auto lines = Lines([&] {
+      HatchBegin();
+      for (int i = 0; i < n; ++i) {
+        const Extended t = uniform(0, 1) * size, w = uniform(-1, 1) * size * 1e-3L;
+        switch (kind) {
+          case 0:  // along the hatch lines, a sliver of them
+            HatchAddPoint(x0 + t, y0 + slope * t + w);
+            break;
+          case 1:  // across them
+            HatchAddPoint(x0 + w, y0 + t);
+            break;
+          case 2:  // all on one point, or a damaged vertex among them
+            if (i == n / 2 && pick(2)) HatchAddPoint(pick(2) ? nan : inf, y0);
+            else HatchAddPoint(x0, y0);
+            break;
+          default:  // a thin polygon of any shape
+            HatchAddPoint(x0 + uniform(-1, 1) * size, y0 + uniform(-1, 1) * size * 1e-6L);
+            break;
+        }
+      }
+      HatchPolygon(0, spacing, angle);
+      AbortFlag = 0;
+    });
+    EXPECT_LE(lines.size(), kBound);
+  }
 }
 
 TEST_F(HatchingTest, PolylineArcsAreSplitIntoFifteenDegreeStepsAndQSort2KeepsTheIndexes) {

@@ -483,14 +483,17 @@ TEST_F(CalculationTest, AConstantEccentricLoadHasNoAlternatingStressToExceed) {
 
 namespace {
 
-// A sample joint as the batch run reads it.
-void LoadSample(const char* name) {
+// A project as the batch run reads it.
+void LoadProject(const std::string& path) {
   InitCalcTest();
   InitDbfModules();
   DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
-  ReadCalcFile(std::string(BQ4_SOURCE_DIR) + "/data/samples/" + name);
+  ReadCalcFile(path);
   ASSERT_EQ(AbortFlag, 0);
 }
+
+// A sample joint.
+void LoadSample(const char* name) { LoadProject(std::string(BQ4_SOURCE_DIR) + "/data/samples/" + name); }
 
 // Plates 2.. as copies of plate 1 with the given thicknesses.
 void SetPlates(std::initializer_list<Extended> thicknesses) {
@@ -548,6 +551,34 @@ TEST_F(CalculationTest, ZerosThatRoundingLeavesDecideAsExactZeros) {
   EXPECT_EQ(CalcOptions.nLoad, 0);
   EXPECT_EQ(Last.sigmaA, 0);
   EXPECT_EQ(Safety.SD, 10000);
+}
+
+// A project of the rounding cases in the test data.
+void LoadRoundingCase(const char* name) { LoadProject(std::string(BQ4_TEST_DATA) + "/calc/rounding/" + name); }
+
+// Limits and differences that the entered decimals meet exactly decide as
+// met, though the binary numbers miss them by a unit in the last place.
+TEST_F(CalculationTest, LimitsMetInDecimalsDecideAsMet) {
+  // Plates 1.1 + 38.8 clamp what l - b = 60 - 20.1 leaves, as 19.9 + 20.0 do.
+  for (const char* name : {"plates_sum_rounding.bq4", "plates_sum_exact.bq4"}) {
+    SCOPED_TRACE(name);
+    LoadRoundingCase(name);
+    CalculateJoint();
+    EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+    EXPECT_FALSE(HasMessage("Error  : LK < l - lG !")) << ::testing::PrintToString(MessageTexts());
+    EXPECT_NEAR(static_cast<double>(Klemmstuecke.lK), 39.9, 1e-12);
+  }
+
+  // The minimum torque is the prevailing torque and the friction torque of
+  // the preset axial load exactly: no tightening factor can be derived, and
+  // the project's own is used.
+  LoadRoundingCase("torque_difference_rounding.bq4");
+  const Extended projectFactor = std::max<Extended>(1, Montage.alphaA);
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0) << ::testing::PrintToString(MessageTexts());
+  EXPECT_TRUE(HasMessage("Error  : MAmin - MApre = 0 !")) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Montage.alphaA, projectFactor);
+  EXPECT_NEAR(static_cast<double>(TighteningUsed.FMminGiven), static_cast<double>(Last.FM / projectFactor), 1e-9);
 }
 
 // A given utilisation at which the prevailing torque leaves no positive

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "framework/calc_messages.h"
 #include "framework/init.h"
+#include "framework/rounding_rule.h"
 #include "output_test_support.h"
 
 namespace {
@@ -72,14 +74,61 @@ TEST_F(MathUtilsTest, AxisScaling) {
       {0, 0.0043L, 6, 0, 0.0045L, 0.0005L},
       {0, 45000, 12, 0, 45000, 5000},
       {0, 10000, 6, 0, 10000, 2000},
+      // Limits on a step whose quotient misses the whole number by the last bit.
+      {-0.3L, 0, 6, -0.3L, 0, 0.05L},
+      {-1e30L, 1e30L, 6, -1e30L, 1e30L, 5e29L},
+      {-0.7L, 0.7L, 6, -0.8L, 0.8L, 0.2L},
   };
   for (const auto& c : cases) {
     Extended lo, hi, step;
     ScaleAxisRange(lo, hi, step, c.a, c.b, c.n);
-    EXPECT_NEAR(static_cast<double>(lo), static_cast<double>(c.lo), 1e-9) << c.a << ".." << c.b;
-    EXPECT_NEAR(static_cast<double>(hi), static_cast<double>(c.hi), 1e-9) << c.a << ".." << c.b;
-    EXPECT_NEAR(static_cast<double>(step), static_cast<double>(c.step), 1e-12) << c.a << ".." << c.b;
+    const double scale = std::fmax(1, std::fabs(static_cast<double>(c.b - c.a)));
+    EXPECT_NEAR(static_cast<double>(lo), static_cast<double>(c.lo), 1e-9 * scale) << c.a << ".." << c.b;
+    EXPECT_NEAR(static_cast<double>(hi), static_cast<double>(c.hi), 1e-9 * scale) << c.a << ".." << c.b;
+    EXPECT_NEAR(static_cast<double>(step), static_cast<double>(c.step), 1e-12 * scale) << c.a << ".." << c.b;
   }
+}
+
+// Differences, limits and whole numbers that the binary numbers miss by a
+// few units in the last place decide as their exact decimals do; anything
+// further off, and anything not finite, decides as it is.
+TEST_F(MathUtilsTest, DecisionsWithinRoundingFollowTheExactDecimals) {
+  // 1.1 + 38.8 lies 3.5e-18 below 60 - 20.1, though both are 39.9.
+  const Extended plates = 1.1L + 38.8L, free = 60 - 20.1L;
+  ASSERT_LT(plates, free);
+  EXPECT_EQ(ZeroWithinRounding(plates - free, {plates, 60, 20.1L}), 0);
+  EXPECT_EQ(DifferenceWithinRounding(plates, free), 0);
+  EXPECT_FALSE(BelowBeyondRounding(plates, free));
+  EXPECT_FALSE(AboveBeyondRounding(free, plates));
+  // A difference in the 15th digit is no rounding.
+  EXPECT_TRUE(BelowBeyondRounding(39.9L, 39.9L + 1e-13L));
+  EXPECT_TRUE(AboveBeyondRounding(1 + 1e-15L, 1));
+  EXPECT_NE(ZeroWithinRounding(1e-15L, {1}), 0);
+  // The tolerance is relative to the numbers the value came from.
+  EXPECT_EQ(ZeroWithinRounding(1e-16L, {1e3L}), 0);
+  EXPECT_NE(ZeroWithinRounding(1e-16L, {1e-3L}), 0);
+
+  // Quotients on a whole number: limits by the steps of an axis scale.
+  const Extended small = 5 * Power10(-2), large = 5 * Power10(29);
+  ASSERT_LT(-0.3L / small, -6);
+  ASSERT_LT(-1e30L / large, -2);
+  EXPECT_EQ(RoundDownWithinRounding(-0.3L / small), -6);
+  EXPECT_EQ(RoundDownWithinRounding(-1e30L / large), -2);
+  EXPECT_EQ(RoundDownWithinRounding(0.3L / 0.1L), 3);
+  EXPECT_EQ(RoundDownWithinRounding(-6.5L), -7);
+  EXPECT_EQ(RoundDownWithinRounding(2.999999L), 2);
+  EXPECT_EQ(RoundDownWithinRounding(0), 0);
+
+  const Extended inf = std::numeric_limits<Extended>::infinity();
+  const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
+  EXPECT_EQ(ZeroWithinRounding(inf, {inf}), inf);
+  EXPECT_EQ(ZeroWithinRounding(1e-20L, {inf, 1}), 0);
+  EXPECT_TRUE(std::isnan(ZeroWithinRounding(nan, {1})));
+  EXPECT_TRUE(BelowBeyondRounding(1e300L, inf));
+  EXPECT_TRUE(AboveBeyondRounding(-1e300L, -inf));
+  EXPECT_FALSE(BelowBeyondRounding(nan, 1));
+  EXPECT_FALSE(AboveBeyondRounding(nan, 1));
+  EXPECT_EQ(RoundDownWithinRounding(-inf), -inf);
 }
 
 TEST_F(MathUtilsTest, RoundingAndExponents) {
