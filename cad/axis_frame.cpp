@@ -11,6 +11,7 @@
 #include "framework/globals.h"
 #include "framework/math_utils.h"
 #include "framework/number_format.h"
+#include "framework/rounding_rule.h"
 
 namespace {
 
@@ -29,8 +30,9 @@ bool LogY() { return P().LogMode == 2 || P().LogMode == 3; }
 // Position and label of a tick of a logarithmic axis: a whole exponent
 // stands at itself; a value between is placed at log10(10^trunc(t+1) * frac|t|).
 void LogTick(Extended t, Extended& position, std::string& label) {
-  position = t;
-  if (t != std::trunc(t)) {
+  // A tick within rounding of a whole power of ten is that power.
+  position = std::round(t);
+  if (DifferenceWithinRounding(t, position) != 0) {
     Extended whole = 0;
     const Extended frac = std::modf(std::fabs(t), &whole);
     position = Log10(Power10(std::trunc(t + 1)) * frac);
