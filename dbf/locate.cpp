@@ -285,6 +285,17 @@ bool LocateValue(const std::string& spec, const TLocateValue& value, bool noCase
       default: return value.text;
     }
   };
+  if ((fe.type == 'N' || fe.type == 'F') && value.kind == TLocateValue::Kind::Text) {
+    // A text sought in a number field is the number it holds; one that holds
+    // none is named rather than sought as 0.
+    long double number = 0;
+    const TStoredRead read = ReadStoredNumber(value.text, number);
+    if (read == TStoredRead::NoNumber || read == TStoredRead::OutOfRange) {
+      DederError(106, "Field " + std::string(fe.name.view()) + ": " + StoredNumberFault(value.text, read) + " [" +
+                          kLabel + "]");
+      return false;
+    }
+  }
   auto asNumber = [&value]() -> long double {
     if (value.kind == TLocateValue::Kind::Number) return value.number;
     if (value.kind == TLocateValue::Kind::Logical) return value.logical ? 1 : 0;
