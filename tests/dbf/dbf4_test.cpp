@@ -11,6 +11,7 @@
 
 #include "dataset_test_support.h"
 #include "dbf/dbf_file.h"
+#include "dbf/record_cache.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "platform/dialogs.h"
@@ -194,6 +195,7 @@ TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   DialogScript script;
   script.Ok().Expect("zz not found");
   EXPECT_FALSE(dbf4->SearchStored(true));
+  dbf4->CloseTable();
 }
 
 TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {
@@ -372,5 +374,19 @@ TEST_F(Dbf4Facade, FieldsHoldingNoValueShowWhatIsStored) {
   EXPECT_EQ(dbf4->FieldAsInteger("QTY"), 2);
   EXPECT_EQ(dbf4->FieldText(3), "N");
   EXPECT_EQ(AbortFlag, 0);
+  dbf4->CloseTable();
+  // A number that other characters follow is no number either.
+  std::copy_n(" 12ab", 5, bytes.begin() + header + 15 + 1);  // record 2's QTY
+  dbftest::WriteBytes(p, bytes);
+  dbf4->OpenTable(p);
+  dbf4->Go(2);
+  EXPECT_EQ(dbf4->FieldText(1), " 12ab");
+  {
+    DialogScript script;
+    script.Ok().Expect("Field QTY holds no number (\"12ab\")");
+    dbf4->FieldAsInteger("QTY");
+    EXPECT_EQ(AbortFlag, 1);
+    AbortFlag = 0;
+  }
   dbf4->CloseTable();
 }
