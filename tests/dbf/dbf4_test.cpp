@@ -198,6 +198,30 @@ TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   dbf4->CloseTable();
 }
 
+// A search that finds nothing but a hidden deleted record leaves the work
+// area where the search began, at the end of the table too.
+TEST_F(Dbf4Facade, AMissedSearchFromTheEndStaysAtTheEnd) {
+  std::string p = SampleTable(3);
+  Use(p + " EXCLUSIVE");
+  Go(2);
+  DeleteRec();
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  SetIgnoreDel(true);
+  GoBottom();
+  Skip(1);
+  ASSERT_TRUE(dEOF());
+  std::uint8_t field = 0;
+  ::Search("r2", field, true);
+  EXPECT_EQ(field, 0);
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 4);
+  Go(3);
+  ::Search("r2", field, true);
+  EXPECT_EQ(RecNo(), 3);
+  CloseDatabase();
+}
+
 TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {
   std::vector<TDbfFieldEntry> fields;
   for (int i = 1; i <= 10; ++i) fields.push_back(F(("F" + std::to_string(i)).c_str(), 'C', 3));
