@@ -99,7 +99,7 @@ bool StoreItem(int n, const TDbfFieldEntry& f, const std::string& item, std::str
       SetFieldValue(n, v);
       break;
     }
-    case 'L': SetFieldLogical(n, !item.empty() && std::strchr("TtYy", item[0]) != nullptr); break;
+    case 'L': SetFieldLogical(n, !item.empty() && TrueLetter(item[0])); break;
     default: break;  // memo items are ignored
   }
   return true;

@@ -55,7 +55,7 @@ std::string ComparisonValue(std::int32_t n, int f) {
       return v;
     }
     if (fe.type == 'D') return DisplayDate(v);
-    if (fe.type == 'L') return (!v.empty() && std::string("TtYy").find(v[0]) != std::string::npos) ? "T" : "F";
+    if (fe.type == 'L') return !v.empty() && TrueLetter(v[0]) ? "T" : "F";
     return v;
   }
   // Virtual: format from the typed record, then go back.
@@ -314,7 +314,7 @@ bool LocateValue(const std::string& spec, const TLocateValue& value, bool noCase
                    ? value.logical
                    : value.kind == TLocateValue::Kind::Number
                          ? value.number != 0
-                         : (!value.text.empty() && std::string("TtYyJj").find(value.text[0]) != std::string::npos);
+                         : (!value.text.empty() && TrueLetter(value.text[0]));
       LocateText = b ? "T" : "F";
       break;
     }

@@ -111,6 +111,8 @@ std::int32_t StoredLong(std::string_view text);
 // no terminating zero).
 std::from_chars_result ReadLongDouble(const char* first, const char* last, long double& value);
 std::int16_t ValInt16(std::string_view text);
+// Whether a logical field's letter stands for true: T, Y or J (ja), either case.
+inline bool TrueLetter(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == 'J' || c == 'j'; }
 void FloatToStrDec(long double value, int width, int decimals, std::string& text);
 // Numbers stored in fields and given by STR are rounded here, halves away
 // from zero (2.5 gives 3, -2.5 gives -3), as the shortest decimal text of the

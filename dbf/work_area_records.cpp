@@ -364,7 +364,7 @@ std::string TextOf(const char* p, std::size_t n) {
 
 bool LogicalText(const char* src, std::size_t length) {
   char c = length ? src[0] : ' ';
-  return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+  return TrueLetter(c);
 }
 
 // Converts an unread N or F field, parsing its text once, and gives its
@@ -811,7 +811,7 @@ void SetFieldText(int n, const std::string& text) {
     p[0] = static_cast<std::uint8_t>(len);
     std::memcpy(p + 1, text.data(), len);
   } else if (f.type == 'L') {
-    p[0] = !text.empty() && std::strchr("TtYyJj", text[0]) != nullptr;
+    p[0] = !text.empty() && TrueLetter(text[0]);
   } else {
     // A number text as the field shows it, with either decimal sign; one
     // that is no number leaves the field as it was.

@@ -399,12 +399,15 @@ TEST_F(Dbf4Facade, FieldsHoldingNoValueShowWhatIsStored) {
   EXPECT_EQ(dbf4->FieldText(3), "N");
   EXPECT_EQ(AbortFlag, 0);
   dbf4->CloseTable();
-  // A number that other characters follow is no number either.
+  // A number that other characters follow is no number either, and a
+  // logical "J" (ja) is true, as T and Y are.
   std::copy_n(" 12ab", 5, bytes.begin() + header + 15 + 1);  // record 2's QTY
+  bytes[header + 15 + 14] = 'J';                            // and its OK
   dbftest::WriteBytes(p, bytes);
   dbf4->OpenTable(p);
   dbf4->Go(2);
   EXPECT_EQ(dbf4->FieldText(1), " 12ab");
+  EXPECT_EQ(dbf4->FieldText(3), "Y");
   {
     DialogScript script;
     script.Ok().Expect("Field QTY holds no number (\"12ab\")");
