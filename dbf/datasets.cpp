@@ -28,10 +28,20 @@ RaiseEngineErrors::~RaiseEngineErrors() { SetRaiseErrors(previous_); }
 
 void CloseQuietly(platform::TDataSet& ds) {
   RaiseEngineErrors raise;
+  const std::uint16_t before = TzLastError;
+  TzLastError = 0;
+  // No caller hears of a close that failed (changes not saved on a full
+  // disk): its error stays in TzLastError and is shown, raised or not.
   try {
     ds.SetActive(false);
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    return;
   } catch (...) {
+    return;
   }
+  if (TzLastError != 0) ShowError(TzErrorText(TzLastError) + "\r\n" + TzErrorDetail);
+  else TzLastError = before;
 }
 
 bool RunReportingErrors(const std::function<void()>& op) {
@@ -357,11 +367,16 @@ std::int32_t TTzDataSet::TziClose() {
   // A save that fails on closing (a full disk) is reported once the table is
   // closed, so that the dataset is closed whatever happens.
   std::exception_ptr failure;
+  TzLastError = 0;
   try {
     ResetPositionState();
   } catch (...) {
     failure = std::current_exception();
   }
+  // The save's error, raised or (where errors are neither raised nor
+  // dispatched) only set, outlives the close's clearing of it.
+  const std::uint16_t code = TzLastError;
+  const std::string detail = TzErrorDetail;
   try {
     CloseTable();
   } catch (...) {
@@ -371,6 +386,10 @@ std::int32_t TTzDataSet::TziClose() {
   fieldProps_.Clear();
   fieldsSet_.clear();
   cachedNativeSize_ = 0;
+  if (code != 0) {
+    TzLastError = code;
+    TzErrorDetail = detail;
+  }
   if (failure) std::rethrow_exception(failure);
   return 0;
 }
