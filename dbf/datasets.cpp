@@ -814,21 +814,23 @@ void TTzDataSet::ReportRefusedFieldLine(const FieldLine& line) {
     ShowMessageText("Invalid field definition for " + Name() + ": " + line.written + ". " + line.refusal);
 }
 
-bool TTzDataSet::CreateTableFromFields() {
-  if (DbfFields.empty()) {
-    ShowMessageText("FieldList.Count is <= 0 trying to create a database");
-    return false;
-  }
-  std::vector<TDbfFieldEntry> entries;
+bool TTzDataSet::FieldsFromLines(bool memoAsNumber, bool nameCorrections, std::vector<TDbfFieldEntry>& entries) {
+  entries.clear();
   for (const std::string& line : DbfFields) {
     FieldLine fl;
     // The line is quoted as written: the numbers read from it may not be.
-    if (!ParseFieldLine(line, MemoAsBlockNumber(), fl)) {
+    if (!ParseFieldLine(line, memoAsNumber, fl)) {
       ReportRefusedFieldLine(fl);
       return false;
     }
     if (fl.skip) continue;
-    if (fl.corrected && TzWarningMode == 2)
+    // Two fields of one name: the second could never be read by its name.
+    if (std::any_of(entries.begin(), entries.end(), [&](const TDbfFieldEntry& e) { return e.name.view() == fl.name; })) {
+      fl.refusal = "An earlier field is named " + fl.name + " already.";
+      ReportRefusedFieldLine(fl);
+      return false;
+    }
+    if (fl.corrected && nameCorrections && TzWarningMode == 2)
       ShowMessageText("Invalid field definition for " + Name() + ": " + fl.written +
                       ". Will use corrected definition: " + fl.name + "," + fl.type + "," + std::to_string(fl.length) +
                       "," + std::to_string(fl.decimals));
@@ -838,7 +840,18 @@ bool TTzDataSet::CreateTableFromFields() {
     e.length = static_cast<std::uint8_t>(fl.length);
     e.decimals = static_cast<std::uint8_t>(fl.decimals);
     entries.push_back(e);
+    if (entries.size() == 255) break;
   }
+  return true;
+}
+
+bool TTzDataSet::CreateTableFromFields() {
+  if (DbfFields.empty()) {
+    ShowMessageText("FieldList.Count is <= 0 trying to create a database");
+    return false;
+  }
+  std::vector<TDbfFieldEntry> entries;
+  if (!FieldsFromLines(MemoAsBlockNumber(), true, entries)) return false;
   if (entries.empty()) {
     ShowMessageText("FieldList.Count is <= 0 trying to create a database");
     return false;

@@ -214,4 +214,23 @@ TEST_F(VirtualDatasets, ASaveThatFailsInTheDestructorIsTold) {
   EXPECT_EQ(dbftest::ReadBytes(p), before);
 }
 
+// Two field lines of one name are refused by name; nothing is opened or
+// created.
+TEST_F(VirtualDatasets, FieldLinesOfOneNameAreRefused) {
+  TTzVFile v("twice");
+  v.DbfFields = {"A,C,5,0", "B,N,5,0", "a,N,5,0"};
+  platform::DialogScript script;
+  script.Ok().Expect("Invalid field definition for twice: a,N,5,0. An earlier field is named A already.");
+  EXPECT_ANY_THROW(v.SetActive(true));
+  EXPECT_FALSE(v.Active());
+  TTzDbf table("table");
+  table.DbfFields = {"NAME,C,5,0", "NAME,N,5,0"};
+  table.SetDbfFileName(Path("twice.dbf"));
+  script.Ok().Expect("Invalid field definition for table: NAME,N,5,0. An earlier field is named NAME already.");
+  script.Ok().Expect("Could not create");
+  EXPECT_ANY_THROW(table.SetActive(true));
+  EXPECT_FALSE(std::filesystem::exists(Path("twice.dbf")));
+  EXPECT_EQ(script.Shown().size(), 3u);
+}
+
 }  // namespace
