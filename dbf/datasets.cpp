@@ -28,10 +28,20 @@ RaiseEngineErrors::~RaiseEngineErrors() { SetRaiseErrors(previous_); }
 
 void CloseQuietly(platform::TDataSet& ds) {
   RaiseEngineErrors raise;
+  const std::uint16_t before = TzLastError;
+  TzLastError = 0;
+  // No caller hears of a close that failed (changes not saved on a full
+  // disk): its error stays in TzLastError and is shown, raised or not.
   try {
     ds.SetActive(false);
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+    return;
   } catch (...) {
+    return;
   }
+  if (TzLastError != 0) ShowError(TzErrorText(TzLastError) + "\r\n" + TzErrorDetail);
+  else TzLastError = before;
 }
 
 bool RunReportingErrors(const std::function<void()>& op) {
@@ -357,11 +367,16 @@ std::int32_t TTzDataSet::TziClose() {
   // A save that fails on closing (a full disk) is reported once the table is
   // closed, so that the dataset is closed whatever happens.
   std::exception_ptr failure;
+  TzLastError = 0;
   try {
     ResetPositionState();
   } catch (...) {
     failure = std::current_exception();
   }
+  // The save's error, raised or (where errors are neither raised nor
+  // dispatched) only set, outlives the close's clearing of it.
+  const std::uint16_t code = TzLastError;
+  const std::string detail = TzErrorDetail;
   try {
     CloseTable();
   } catch (...) {
@@ -371,6 +386,10 @@ std::int32_t TTzDataSet::TziClose() {
   fieldProps_.Clear();
   fieldsSet_.clear();
   cachedNativeSize_ = 0;
+  if (code != 0) {
+    TzLastError = code;
+    TzErrorDetail = detail;
+  }
   if (failure) std::rethrow_exception(failure);
   return 0;
 }
@@ -795,21 +814,23 @@ void TTzDataSet::ReportRefusedFieldLine(const FieldLine& line) {
     ShowMessageText("Invalid field definition for " + Name() + ": " + line.written + ". " + line.refusal);
 }
 
-bool TTzDataSet::CreateTableFromFields() {
-  if (DbfFields.empty()) {
-    ShowMessageText("FieldList.Count is <= 0 trying to create a database");
-    return false;
-  }
-  std::vector<TDbfFieldEntry> entries;
+bool TTzDataSet::FieldsFromLines(bool memoAsNumber, bool nameCorrections, std::vector<TDbfFieldEntry>& entries) {
+  entries.clear();
   for (const std::string& line : DbfFields) {
     FieldLine fl;
     // The line is quoted as written: the numbers read from it may not be.
-    if (!ParseFieldLine(line, MemoAsBlockNumber(), fl)) {
+    if (!ParseFieldLine(line, memoAsNumber, fl)) {
       ReportRefusedFieldLine(fl);
       return false;
     }
     if (fl.skip) continue;
-    if (fl.corrected && TzWarningMode == 2)
+    // Two fields of one name: the second could never be read by its name.
+    if (std::any_of(entries.begin(), entries.end(), [&](const TDbfFieldEntry& e) { return e.name.view() == fl.name; })) {
+      fl.refusal = "An earlier field is named " + fl.name + " already.";
+      ReportRefusedFieldLine(fl);
+      return false;
+    }
+    if (fl.corrected && nameCorrections && TzWarningMode == 2)
       ShowMessageText("Invalid field definition for " + Name() + ": " + fl.written +
                       ". Will use corrected definition: " + fl.name + "," + fl.type + "," + std::to_string(fl.length) +
                       "," + std::to_string(fl.decimals));
@@ -819,7 +840,18 @@ bool TTzDataSet::CreateTableFromFields() {
     e.length = static_cast<std::uint8_t>(fl.length);
     e.decimals = static_cast<std::uint8_t>(fl.decimals);
     entries.push_back(e);
+    if (entries.size() == 255) break;
   }
+  return true;
+}
+
+bool TTzDataSet::CreateTableFromFields() {
+  if (DbfFields.empty()) {
+    ShowMessageText("FieldList.Count is <= 0 trying to create a database");
+    return false;
+  }
+  std::vector<TDbfFieldEntry> entries;
+  if (!FieldsFromLines(MemoAsBlockNumber(), true, entries)) return false;
   if (entries.empty()) {
     ShowMessageText("FieldList.Count is <= 0 trying to create a database");
     return false;

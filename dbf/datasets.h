@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf/work_area.h"
 #include "platform/dataset.h"
 
 // Record-source result codes.
@@ -231,6 +232,10 @@ class TTzDataSet : public TTzPrimDataset {
   static bool ParseFieldLine(const std::string& line, bool memoAsNumber, FieldLine& out);
   // Names a line ParseFieldLine refused (with the warnings on), quoting it as written.
   void ReportRefusedFieldLine(const FieldLine& line);
+  // The fields of DbfFields, at most 255, parsed and corrected (the
+  // corrections named when `nameCorrections`); false, the line named, when
+  // one is refused or gives the name of an earlier field again.
+  bool FieldsFromLines(bool memoAsNumber, bool nameCorrections, std::vector<TDbfFieldEntry>& entries);
 
  protected:
   // Selects the dataset's work area; raises 1103 when it has none.

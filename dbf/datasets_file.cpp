@@ -149,8 +149,9 @@ std::int32_t TTzCDataSet::FieldAsInteger(const std::string& name) {
   TField& field = NamedField(name);
   const std::int32_t value = field.AsInteger();
   TDataSetState s = State();
-  if (value == 0 && s != TDataSetState::Edit && s != TDataSetState::Insert && field.FieldNo() >= 1) {
-    // "*"s in a number field hold no number, which reads as 0: named instead.
+  if (s != TDataSetState::Edit && s != TDataSetState::Insert && field.FieldNo() >= 1) {
+    // A number field's text that holds no number ("*"s, "12ab"), which reads
+    // as 0 or as the number it begins with: named instead.
     Align("FieldAsInteger");
     const int n = ::FieldNo(field.FieldName());
     if (n >= 1 && (::FieldType(n) == 'N' || ::FieldType(n) == 'F'))

@@ -32,21 +32,7 @@ bool TTzLLDataSet::OpenTable(const std::string&) {
     return false;
   }
   std::vector<TDbfFieldEntry> entries;
-  for (const std::string& line : DbfFields) {
-    FieldLine fl;
-    if (!ParseFieldLine(line, true, fl)) {
-      ReportRefusedFieldLine(fl);
-      return false;
-    }
-    if (fl.skip) continue;
-    TDbfFieldEntry e;
-    e.name = fl.name;
-    e.type = fl.type;
-    e.length = static_cast<std::uint8_t>(fl.length);
-    e.decimals = static_cast<std::uint8_t>(fl.decimals);
-    entries.push_back(e);
-    if (entries.size() == 255) break;
-  }
+  if (!FieldsFromLines(true, false, entries)) return false;
   if (entries.empty()) return false;
   TDbfWorkArea probe;
   probe.fields = entries;

@@ -719,12 +719,5 @@ void CreateMemoFile(const std::string& fileName, std::uint8_t version, std::uint
 }
 
 bool StoredNumber(std::string_view text, double& value) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return false;
-  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-  if (text[0] == '+') text.remove_prefix(1);
-  if (text.empty() || text.find_first_not_of("0123456789.+-Ee") != std::string_view::npos) return false;
-  const char* end = text.data() + text.size();
-  auto [p, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && p == end;
+  return ReadStoredNumber(text, value) == TStoredRead::Number;
 }

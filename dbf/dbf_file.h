@@ -62,7 +62,6 @@ std::int32_t RecordCountFromSize(const TDbfWorkArea& wa);
 // damaged: a program appending writes its records before it counts them.
 bool FileHoldsCountedRecords(const TDbfWorkArea& wa, std::int64_t& counted, std::int64_t& held);
 
-// A number field's stored text as the number it holds: blanks around it, a
-// sign, digits with at most one point and an exponent. False for "*"s, blanks
-// alone and any other text.
+// A number field's stored text as the number it holds, as ReadStoredNumber
+// reads it. False for "*"s, blanks alone and any other text.
 bool StoredNumber(std::string_view text, double& value);

@@ -673,7 +673,7 @@ Value FetchField(const TExprOp& op) {
     case kTokFieldL: {
       v.type = kExprL;
       char c = raw.empty() ? ' ' : raw[0];
-      v.number = (c == 'Y' || c == 'y' || c == 'T' || c == 't') ? 1 : 0;
+      v.number = TrueLetter(c) ? 1 : 0;
       break;
     }
     default: {

@@ -69,18 +69,21 @@ std::string BufferFromUtf8(const TDbfWorkArea& wa, std::string_view utf8) {
   return wa.oem ? TzOemToAnsi(Utf8ToOem(utf8)) : Utf8ToAnsi(utf8);
 }
 
-// A number written with "." whatever the national setting, with every
-// digit a field can hold.
-long double ItemNumber(const std::string& item) {
-  std::string s = AllTrim(item);
-  std::size_t i = 0;
-  while (i < s.size() && s[i] == '+') ++i;
-  long double v = 0;
-  std::from_chars(s.data() + i, s.data() + s.size(), v);
-  return std::isfinite(v) ? v : 0;
+// A text read into number field f as a stored number, with every digit a
+// field can hold; false, with what is wrong in `fault`, when it is no number.
+bool TextNumber(const TDbfFieldEntry& f, const std::string& text, long double& value, std::string& fault) {
+  const TStoredRead read = ReadStoredNumber(text, value);
+  if (read == TStoredRead::Number || read == TStoredRead::Blank || OverflowStars(text)) {
+    if (f.decimals == 0) value = std::trunc(value);
+    return true;
+  }
+  fault = "Field " + std::string(f.name.view()) + ": " + StoredNumberFault(text, read);
+  return false;
 }
 
-void StoreItem(int n, const TDbfFieldEntry& f, const std::string& item) {
+// Item n of a delimited line into field n; false, with the fault, when a
+// number field's item is no number.
+bool StoreItem(int n, const TDbfFieldEntry& f, const std::string& item, std::string& fault) {
   switch (f.type) {
     case 'C': SetFieldText(n, item.substr(0, f.length)); break;
     case 'D': {
@@ -91,13 +94,15 @@ void StoreItem(int n, const TDbfFieldEntry& f, const std::string& item) {
     }
     case 'N':
     case 'F': {
-      long double v = ItemNumber(item);
-      SetFieldValue(n, f.decimals > 0 ? v : std::trunc(v));
+      long double v = 0;
+      if (!TextNumber(f, item, v, fault)) return false;
+      SetFieldValue(n, v);
       break;
     }
-    case 'L': SetFieldLogical(n, !item.empty() && std::strchr("TtYy", item[0]) != nullptr); break;
+    case 'L': SetFieldLogical(n, !item.empty() && TrueLetter(item[0])); break;
     default: break;  // memo items are ignored
   }
+  return true;
 }
 
 // Reads a text file in blocks and gives it line by line.
@@ -267,6 +272,7 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
   std::int32_t count = 0;
   std::string line;
   int ioError = 0;
+  std::string refused;  // an item that is no number stops the import before its line
   for (bool first = true; reader.Next(line, ioError); first = false) {
     if (utf8) {
       if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // a byte-order mark
@@ -275,8 +281,13 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
     if (line.empty()) continue;  // blank lines hold no record
     std::vector<std::string> items = SplitDelimitedLine(line);
     ClearRecord();
-    for (std::size_t i = 0; i < wa->fields.size() && i < items.size(); ++i)
-      StoreItem(static_cast<int>(i) + 1, wa->fields[i], items[i]);
+    std::string fault;
+    for (std::size_t i = 0; i < wa->fields.size() && i < items.size() && fault.empty(); ++i)
+      StoreItem(static_cast<int>(i) + 1, wa->fields[i], items[i], fault);
+    if (!fault.empty()) {
+      refused = fault + " in line " + std::to_string(count + 1) + " [AppendFromDelimited(" + fileName + ")]";
+      break;
+    }
     Append();
     if (TzLastError != 0) break;
     ++count;
@@ -287,14 +298,16 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
   }
   platform::CloseFile(in);
   if (ioError != 0 && TzLastError == 0) TzLastError = static_cast<std::uint16_t>(ioError);
+  if (!refused.empty() && TzLastError == 0) DederError(106, refused);
   return count;
 }
 
 namespace {
 
 // The source's record copied into the destination's typed record, field
-// by field by the pair of types.
-void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
+// by field by the pair of types; false, with the fault, when a text copied
+// into a number field is no number.
+bool CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn, std::string& fault) {
   SelectedArea = src;
   const TDbfFieldEntry sf = WorkAreas[src]->fields[sn - 1];
   std::string text = sf.type == 'C' || sf.type == 'D' ? GetFieldText(sn) : std::string();
@@ -337,8 +350,12 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
       }
       break;
     case 'N':
-      if (st == 'N') SetFieldValue(dn, df.decimals > 0 ? value : std::trunc(value));
-      else if (st == 'C') SetFieldValue(dn, df.decimals > 0 ? StoredReal(text) : std::trunc(StoredReal(text)));
+      if (st == 'N') {
+        SetFieldValue(dn, df.decimals > 0 ? value : std::trunc(value));
+      } else if (st == 'C') {
+        if (!TextNumber(df, text, value, fault)) return false;
+        SetFieldValue(dn, value);
+      }
       break;
     case 'L': SetFieldLogical(dn, st == 'L' && flag); break;
     case 'M':
@@ -350,6 +367,7 @@ void CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn) {
       break;
     default: break;
   }
+  return true;
 }
 
 bool SameStructure(const TDbfWorkArea& a, const TDbfWorkArea& b) {
@@ -463,6 +481,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   const std::int32_t sourceCount = RecCount();
   bool more = sourceCount > 0 && !dEOF() && RecNo() <= sourceCount;
   SelectedArea = dst;
+  std::string refused;  // a text that is no number stops the copy before its record
   while (more) {
     if (same && !swa.isVirtual) {
       // The record as stored: numbers keep the digits a typed value drops.
@@ -487,9 +506,16 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
     } else {
       ClearRecord();
       dwa->typedRecord[0] = swa.typedRecord[0];
-      for (std::size_t i = 0; i < map.size(); ++i)
-        if (map[i] != 0) CopyField(dst, static_cast<int>(i) + 1, src, map[i]);
+      std::string fault;
+      for (std::size_t i = 0; i < map.size() && fault.empty(); ++i)
+        if (map[i] != 0) CopyField(dst, static_cast<int>(i) + 1, src, map[i], fault);
       SelectedArea = dst;
+      if (!fault.empty()) {
+        SelectedArea = src;
+        refused = fault + " in record " + std::to_string(RecNo()) + " " + detail;
+        SelectedArea = dst;
+        break;
+      }
     }
     Append();
     if (TzLastError != 0) break;
@@ -504,4 +530,5 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   closeSource();
   TzLastError = code;
   TzErrorDetail = kept;
+  if (!refused.empty()) DederError(106, refused);
 }

@@ -55,7 +55,7 @@ std::string ComparisonValue(std::int32_t n, int f) {
       return v;
     }
     if (fe.type == 'D') return DisplayDate(v);
-    if (fe.type == 'L') return (!v.empty() && std::string("TtYy").find(v[0]) != std::string::npos) ? "T" : "F";
+    if (fe.type == 'L') return !v.empty() && TrueLetter(v[0]) ? "T" : "F";
     return v;
   }
   // Virtual: format from the typed record, then go back.
@@ -285,6 +285,17 @@ bool LocateValue(const std::string& spec, const TLocateValue& value, bool noCase
       default: return value.text;
     }
   };
+  if ((fe.type == 'N' || fe.type == 'F') && value.kind == TLocateValue::Kind::Text) {
+    // A text sought in a number field is the number it holds; one that holds
+    // none is named rather than sought as 0.
+    long double number = 0;
+    const TStoredRead read = ReadStoredNumber(value.text, number);
+    if (read == TStoredRead::NoNumber || read == TStoredRead::OutOfRange) {
+      DederError(106, "Field " + std::string(fe.name.view()) + ": " + StoredNumberFault(value.text, read) + " [" +
+                          kLabel + "]");
+      return false;
+    }
+  }
   auto asNumber = [&value]() -> long double {
     if (value.kind == TLocateValue::Kind::Number) return value.number;
     if (value.kind == TLocateValue::Kind::Logical) return value.logical ? 1 : 0;
@@ -303,7 +314,7 @@ bool LocateValue(const std::string& spec, const TLocateValue& value, bool noCase
                    ? value.logical
                    : value.kind == TLocateValue::Kind::Number
                          ? value.number != 0
-                         : (!value.text.empty() && std::string("TtYyJj").find(value.text[0]) != std::string::npos);
+                         : (!value.text.empty() && TrueLetter(value.text[0]));
       LocateText = b ? "T" : "F";
       break;
     }

@@ -440,15 +440,12 @@ std::string SearchKey(Index& ix, const std::string& text, std::size_t& compareLe
   compareLength = static_cast<std::size_t>(ix.keyLength);
   if (ix.type == 'D') return DoubleKey(JulianFromText(text));
   if (ix.type == 'N' || ix.type == 'F') {
-    // A key text the program wrote, with "." as its decimal point; without
-    // one a "," stands for it, so that the facade's second try with "," in
-    // the "."'s place reads as the same number.
-    std::string s = text;
-    if (s.find('.') == std::string::npos) std::replace(s.begin(), s.end(), ',', '.');
-    CleanStoredNumber(s);
-    double v = 0;
-    if (!s.empty()) std::from_chars(s.data(), s.data() + s.size(), v);
-    return DoubleKey(v);
+    // A key text the program wrote, with "." as its decimal point (or a ",",
+    // so that the facade's second try with "," in the "."'s place reads as
+    // the same number); a text that is no number seeks 0.
+    long double v = 0;
+    if (ReadStoredNumber(text, v) != TStoredRead::Number) v = 0;
+    return DoubleKey(static_cast<double>(v));
   }
   std::string key = text.substr(0, 100);
   if (ix.maker) {

@@ -104,6 +104,7 @@ void Search(const std::string& text, std::uint8_t& field, bool fromTop) {
   RefreshRecordCount(*wa);
   const std::int32_t count = wa->recordCount;
   const std::int32_t start = wa->recordNumber;
+  const bool startedAtEnd = dEOF();
   std::int32_t first = fromTop ? 1 : start + 1;
   if (first < 1) first = 1;
   const std::size_t rl = wa->recordLength;
@@ -156,7 +157,13 @@ void Search(const std::string& text, std::uint8_t& field, bool fromTop) {
     }
     rec += static_cast<std::int32_t>(records);
   }
-  if (start >= 1 && start <= wa->recordCount) Go(start);
+  // Nothing found: back where the search began, the end of the table too.
+  if (startedAtEnd) {
+    GoBottom();
+    if (!dEOF()) Skip(1);
+  } else if (start >= 1 && start <= wa->recordCount) {
+    Go(start);
+  }
 }
 
 namespace {

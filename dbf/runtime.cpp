@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <vector>
 
 #include "dbf/errors.h"
@@ -429,8 +430,6 @@ std::int32_t LeadingWhole(std::string s) {
 
 void CleanNumber(std::string& s) { CleanNumberWith(s, TzDecimalSep); }
 
-void CleanStoredNumber(std::string& s) { CleanNumberWith(s, '.'); }
-
 namespace {
 
 // The number a text begins with, read with the decimal sign given.
@@ -452,9 +451,142 @@ long double ValReal(std::string_view text) { return RealWith(text, TzDecimalSep)
 
 std::int32_t ValLong(std::string_view text) { return WholeWith(text, TzDecimalSep); }
 
-long double StoredReal(std::string_view text) { return RealWith(text, '.'); }
+std::from_chars_result ReadLongDouble(const char* first, const char* last, long double& value) {
+  // The library's reader may look for a terminating zero: it reads a copy.
+  char small[128];
+  std::string large;
+  const std::size_t n = static_cast<std::size_t>(last - first);
+  char* copy = small;
+  if (n < sizeof small) {
+    std::memcpy(small, first, n);
+    small[n] = '\0';
+  } else {
+    large.assign(first, n);
+    copy = large.data();
+  }
+  const std::from_chars_result r = std::from_chars(copy, copy + n, value);
+  return {first + (r.ptr - copy), r.ec};
+}
 
-std::int32_t StoredLong(std::string_view text) { return WholeWith(text, '.'); }
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether the digits and thousands signs `group` of a whole part split into
+// groups of three after a first one of one to three digits.
+bool GroupsOfThree(std::string_view whole, char group) {
+  std::size_t run = 0;
+  bool first = true;
+  for (char c : whole) {
+    if (c == group) {
+      if (run == 0 || run > 3 || (!first && run != 3)) return false;
+      first = false;
+      run = 0;
+    } else {
+      ++run;
+    }
+  }
+  return first || run == 3;
+}
+
+// The text of a stored number as from_chars reads it ("-1234.5e3"), its
+// decimal sign a "." and without thousands signs; NoNumber or Blank when it
+// holds none.
+TStoredRead PlainStoredNumber(std::string_view text, std::string& number) {
+  number.clear();
+  const std::size_t from = text.find_first_not_of(' ');
+  if (from == std::string_view::npos) return TStoredRead::Blank;
+  std::string_view t = text.substr(from, text.find_last_not_of(' ') - from + 1);
+  if (t[0] == '+' || t[0] == '-') {
+    if (t[0] == '-') number = "-";
+    t.remove_prefix(1);
+  }
+  if (!t.empty() && t[0] == '$') t.remove_prefix(1);
+  std::size_t end = 0;
+  while (end < t.size() && (IsDigit(t[end]) || t[end] == '.' || t[end] == ',')) ++end;
+  const std::string_view mantissa = t.substr(0, end);
+  const std::string_view exponent = t.substr(end);
+  if (!exponent.empty()) {
+    std::size_t k = 1;
+    if (exponent[0] != 'e' && exponent[0] != 'E') return TStoredRead::NoNumber;
+    if (k < exponent.size() && (exponent[k] == '+' || exponent[k] == '-')) ++k;
+    if (k == exponent.size() || !std::all_of(exponent.begin() + static_cast<std::ptrdiff_t>(k), exponent.end(), IsDigit))
+      return TStoredRead::NoNumber;
+  }
+  if (!std::any_of(mantissa.begin(), mantissa.end(), IsDigit)) return TStoredRead::NoNumber;
+  const std::size_t dots = static_cast<std::size_t>(std::count(mantissa.begin(), mantissa.end(), '.'));
+  const std::size_t commas = static_cast<std::size_t>(std::count(mantissa.begin(), mantissa.end(), ','));
+  char decimal = 0, group = 0;
+  if (dots > 0 && commas > 0) {
+    decimal = mantissa.rfind('.') > mantissa.rfind(',') ? '.' : ',';
+    group = decimal == '.' ? ',' : '.';
+    if ((decimal == '.' ? dots : commas) != 1) return TStoredRead::NoNumber;
+  } else if (dots + commas == 1) {
+    decimal = dots ? '.' : ',';
+  } else if (dots + commas > 1) {
+    group = dots ? '.' : ',';
+  }
+  const std::size_t point = decimal ? mantissa.find(decimal) : mantissa.size();
+  const std::string_view whole = mantissa.substr(0, point);
+  if (group && !GroupsOfThree(whole, group)) return TStoredRead::NoNumber;
+  for (char c : whole)
+    if (c != group) number += c;
+  if (point < mantissa.size()) number += "." + std::string(mantissa.substr(point + 1));
+  number += exponent;
+  return TStoredRead::Number;
+}
+
+template <class Real>
+TStoredRead ReadStoredAs(std::string_view text, Real& value) {
+  value = 0;
+  std::string number;
+  const TStoredRead read = PlainStoredNumber(text, number);
+  if (read != TStoredRead::Number) return read;
+  Real v = 0;
+  const char* end = number.data() + number.size();
+  const auto r = std::from_chars(number.data(), end, v);
+  if (r.ptr != end || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range)) return TStoredRead::NoNumber;
+  const bool negative = number[0] == '-';
+  // Out of range both ways: far too large, or so small that it is 0.
+  const std::size_t e = number.find_first_of("eE");
+  const bool tiny = r.ec == std::errc::result_out_of_range && e != std::string::npos && number[e + 1] == '-';
+  if (tiny) return TStoredRead::Number;
+  if (r.ec == std::errc::result_out_of_range || std::fabs(static_cast<long double>(v)) > std::numeric_limits<double>::max()) {
+    value = negative ? -std::numeric_limits<Real>::infinity() : std::numeric_limits<Real>::infinity();
+    return TStoredRead::OutOfRange;
+  }
+  value = v;
+  return TStoredRead::Number;
+}
+
+}  // namespace
+
+TStoredRead ReadStoredNumber(std::string_view text, long double& value) { return ReadStoredAs(text, value); }
+
+TStoredRead ReadStoredNumber(std::string_view text, double& value) { return ReadStoredAs(text, value); }
+
+bool OverflowStars(std::string_view text) {
+  const std::size_t from = text.find_first_not_of(' ');
+  return from != std::string_view::npos && text.find_first_not_of("* ", from) == std::string_view::npos &&
+         text.find(' ', from) >= text.find_last_not_of(' ');
+}
+
+std::string StoredNumberFault(std::string_view text, TStoredRead read) {
+  const std::string quoted = "\"" + AllTrim(text) + "\"";
+  return quoted + (read == TStoredRead::OutOfRange ? " is beyond range" : " is no number");
+}
+
+long double StoredReal(std::string_view text) {
+  long double v = 0;
+  return ReadStoredNumber(text, v) == TStoredRead::Number ? RoundToReal48(v) : 0;
+}
+
+std::int32_t StoredLong(std::string_view text) {
+  long double v = 0;
+  const TStoredRead read = ReadStoredNumber(text, v);
+  if (read != TStoredRead::Number && read != TStoredRead::OutOfRange) return 0;
+  return static_cast<std::int32_t>(std::clamp<long double>(std::trunc(v), INT32_MIN, INT32_MAX));
+}
 
 std::int16_t ValInt16(std::string_view text) {
   std::string s(text);

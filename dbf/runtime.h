@@ -3,6 +3,7 @@
 // date functions, and file helpers. Failures go through DederError.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -84,12 +85,34 @@ bool RemoveKeyword(std::string_view keyword, std::string& command);
 void CleanNumber(std::string& text);
 long double ValReal(std::string_view text);
 std::int32_t ValLong(std::string_view text);
-// The same for a number text that the program, a table or a file wrote:
-// its decimal sign is "." whatever the national settings.
-void CleanStoredNumber(std::string& text);
+// A number text that the program, a table or a file wrote, read whole:
+// blanks around it, a sign, digits with one decimal sign, an exponent. Its
+// decimal sign is "." whatever the national settings, and a "," that another
+// program wrote is read as one too, never dropped to join the digits around
+// it. Where both appear, the last one is the decimal sign and the other must
+// group the whole digits by three ("1.234,5" and "1,234.5" are 1234.5); a
+// sign repeated with groups of three is a thousands sign ("1,234,567").
+// Anything else is no number; a value beyond the range of a double is out of
+// range (value then the infinity of its sign). Blanks alone read as 0.
+enum class TStoredRead { Number, Blank, NoNumber, OutOfRange };
+TStoredRead ReadStoredNumber(std::string_view text, long double& value);
+TStoredRead ReadStoredNumber(std::string_view text, double& value);
+// Whether a text is "*"s alone (blanks around them): a value too wide for
+// the number field that wrote it, which reads as 0.
+bool OverflowStars(std::string_view text);
+// What a failed read is named with: "\"1e400\" is beyond range".
+std::string StoredNumberFault(std::string_view text, TStoredRead read);
+// Its value (0 for blanks, no number or beyond range), and its whole part
+// clamped to 32 bits (a value beyond range at the limit of its sign).
 long double StoredReal(std::string_view text);
 std::int32_t StoredLong(std::string_view text);
+// The number at [first, last) as std::from_chars reads it into a long
+// double, never looking at a character past last (a field of a record has
+// no terminating zero).
+std::from_chars_result ReadLongDouble(const char* first, const char* last, long double& value);
 std::int16_t ValInt16(std::string_view text);
+// Whether a logical field's letter stands for true: T, Y or J (ja), either case.
+inline bool TrueLetter(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == 'J' || c == 'j'; }
 void FloatToStrDec(long double value, int width, int decimals, std::string& text);
 // Numbers stored in fields and given by STR are rounded here, halves away
 // from zero (2.5 gives 3, -2.5 gives -3), as the shortest decimal text of the

@@ -100,13 +100,22 @@ inline bool PlainDecimal(const char* p, const char* end, double& v) {
   while (to > from && p[to - 1] == ' ') --to;
 }
 
-// Parses the text of an N or F field; the decimal point is always ".".
-// Inline in this file's field reads.
+// The text of an N or F field that is not a plain decimal: as a stored
+// number reads ("1,5" with its decimal comma), else the number it begins with.
+double OtherNumberText(const char* p, const char* end) {
+  double v = 0;
+  if (ReadStoredNumber(std::string_view(p, static_cast<std::size_t>(end - p)), v) != TStoredRead::Number)
+    std::from_chars(p, end, v);
+  return v;
+}
+
+// Parses the text of an N or F field; the decimal point is "." (a ","
+// that another program wrote reads as one). Inline in this file's field reads.
 [[gnu::always_inline]] inline double ParseNumber(const char* p, std::size_t n) {
   std::size_t i, end;
   NumberBounds(p, n, i, end);
   double v = 0;
-  if (i < end && !PlainDecimal(p + i, p + end, v)) std::from_chars(p + i, p + end, v);
+  if (i < end && !PlainDecimal(p + i, p + end, v)) v = OtherNumberText(p + i, p + end);
   return v;
 }
 
@@ -230,7 +239,7 @@ long double Real48Decimal(const std::uint8_t* p) {
   for (int precision = 0; precision <= 12; ++precision) {  // 40 bits hold 12 digits
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision);
     long double back = 0;
-    std::from_chars(buf, r.ptr, back);
+    ReadLongDouble(buf, r.ptr, back);
     std::uint8_t again[6];
     ExtendedToReal48(back, again);
     if (std::memcmp(again, p, 6) == 0) return back;
@@ -355,7 +364,7 @@ std::string TextOf(const char* p, std::size_t n) {
 
 bool LogicalText(const char* src, std::size_t length) {
   char c = length ? src[0] : ' ';
-  return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+  return TrueLetter(c);
 }
 
 // Converts an unread N or F field, parsing its text once, and gives its
@@ -512,7 +521,7 @@ bool HoldsNumber(const TDbfFieldEntry& f, const char* text) {
   NumberBounds(text, f.length, from, to);
   if (!std::any_of(text + from, text + to, [](char c) { return c >= '0' && c <= '9'; })) return false;
   long double v;
-  const auto [end, ec] = std::from_chars(text + from, text + to, v);
+  const auto [end, ec] = ReadLongDouble(text + from, text + to, v);
   return ec == std::errc() && end == text + to;
 }
 
@@ -802,9 +811,17 @@ void SetFieldText(int n, const std::string& text) {
     p[0] = static_cast<std::uint8_t>(len);
     std::memcpy(p + 1, text.data(), len);
   } else if (f.type == 'L') {
-    p[0] = !text.empty() && std::strchr("TtYyJj", text[0]) != nullptr;
+    p[0] = !text.empty() && TrueLetter(text[0]);
   } else {
-    SetFieldValue(n, static_cast<long double>(FieldNumber(text.data(), text.size())));
+    // A number text as the field shows it, with either decimal sign; one
+    // that is no number leaves the field as it was.
+    double value = 0;
+    const TStoredRead read = ReadStoredNumber(text, value);
+    if ((read == TStoredRead::NoNumber || read == TStoredRead::OutOfRange) && !OverflowStars(text)) {
+      DederError(106, "Field " + std::string(f.name.view()) + ": " + StoredNumberFault(text, read) + " [SetFieldText]");
+      return;
+    }
+    SetFieldValue(n, static_cast<long double>(value));
     return;
   }
   MarkFieldSet(*wa, n - 1);
@@ -836,7 +853,7 @@ long double NumberTextValue(const char* p, std::size_t length) {
   std::size_t from, to;
   NumberBounds(p, length, from, to);
   long double v = 0;
-  std::from_chars(p + from, p + to, v);
+  ReadLongDouble(p + from, p + to, v);
   return std::isfinite(v) ? v : 0;
 }
 

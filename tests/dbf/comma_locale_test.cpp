@@ -9,6 +9,7 @@
 #include "dbf/import_export.h"
 #include "dbf/locate.h"
 #include "dbf/ndx_index.h"
+#include "dbf/record_cache.h"
 
 using dbftest::DatasetTest;
 using dbftest::F;
@@ -109,4 +110,28 @@ TEST_F(CommaLocaleEngine, DatasetEditsTakeCommaOrPointAndStoreThePoint) {
   EXPECT_EQ(RecordText(p, 1, 7, 12), "  1.25  0.50");
   TzDecimalSep = '.';
   EXPECT_EQ(ds.FieldByName("KTAU").AsFloat(), 0.5);
+}
+
+// A number field's text as a German desktop shows it ("2,50") written back
+// through the work area keeps its value, and "J" (ja) in a logical field is
+// read as true like T and Y.
+TEST_F(CommaLocaleEngine, AFieldsShownTextWrittenBackKeepsItsValue) {
+  BQ4_IN_COMMA_LOCALE(german);
+  UseCountry(5);
+  SetRaiseErrors(false);
+  SetErrorDispatch(false);
+  std::string p = Filled("back.dbf", {F("A", 'N', 8, 2), F("B", 'N', 6), F("OK", 'L', 1)}, {{"2.50", "-17", "F"}});
+  Poke("J", 3, 1);  // as another program stores "ja"
+  GoTop();
+  EXPECT_EQ(GetFieldText(1), "    2,50");
+  EXPECT_TRUE(GetFieldLogical(3));
+  for (int f : {1, 2}) SetFieldText(f, GetFieldText(f));
+  Replace();
+  ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
+  EXPECT_EQ(RecordText(p, 1, 1, 15), "    2.50   -17J");
+  SetFieldText(1, "zwei");
+  EXPECT_EQ(TzLastError, 106);
+  EXPECT_NE(TzErrorDetail.find("Field A: \"zwei\" is no number"), std::string::npos) << TzErrorDetail;
+  EXPECT_EQ(GetFieldValue(1), 2.5L);  // left as it was
+  CloseDatabase();
 }

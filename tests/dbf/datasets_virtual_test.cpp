@@ -27,6 +27,23 @@ std::vector<std::string> Names(TTzVFile& v) {
 class VirtualDatasets : public DatasetTest {
  protected:
   void Fields(TTzVFile& v) { v.DbfFields = {"NAME,C,10,0", "QTY,N,5,0", "PRICE,N,8,2", "DAY,D,8,0", "OK,L,1,0"}; }
+  // Opens v on table p, saved at close, appends `records` records and then
+  // lets no file grow beyond 4 KB, as a full disk would (in a child process).
+  bool FilledOnAFullDisk(TTzVFile& v, const std::string& p, int records) {
+    Fields(v);
+    v.SetDbfFileName(p);
+    v.PopulateFromDisk = true;
+    v.SaveToDisk = true;
+    v.SetActive(true);
+    for (int i = 0; i < records; ++i) {
+      v.Append();
+      v.FieldByName("NAME").SetAsString("N" + std::to_string(i));
+      v.Post();
+    }
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
 };
 
 TEST_F(VirtualDatasets, AscendingFileLoadsADbfInKeyOrder) {
@@ -155,19 +172,7 @@ TEST_F(VirtualDatasets, ASaveOnAFullDiskReportsItOnceAndKeepsTheTable) {
     bool named = false;
     {
       TTzVFile v("full");
-      Fields(v);
-      v.SetDbfFileName(p);
-      v.PopulateFromDisk = true;
-      v.SaveToDisk = true;
-      v.SetActive(true);
-      for (int i = 0; i < 300; ++i) {
-        v.Append();
-        v.FieldByName("NAME").SetAsString("N" + std::to_string(i));
-        v.Post();
-      }
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{4096, 4096};
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+      if (!FilledOnAFullDisk(v, p, 300)) return false;
       const auto area = v.WorkArea();
       try {
         v.SetActive(false);
@@ -183,3 +188,49 @@ TEST_F(VirtualDatasets, ASaveOnAFullDiskReportsItOnceAndKeepsTheTable) {
   EXPECT_EQ(dbftest::ReadBytes(p), before);
   EXPECT_FALSE(std::filesystem::exists(p + ".v$$"));
 }
+
+namespace {
+
+// A dataset closed only by its destructor on a full disk, where errors are
+// neither raised nor dispatched, leaves the write error in TzLastError and
+// shows it: the records that could not be saved are not lost unheard.
+TEST_F(VirtualDatasets, ASaveThatFailsInTheDestructorIsTold) {
+  std::string p = SampleTable(3);
+  const auto before = dbftest::ReadBytes(p);
+  ForkHandshake shake;
+  pid_t child = dbftest::Child(shake, [&] {
+    SetErrorDispatch(false);
+    SetRaiseErrors(false);
+    platform::DialogScript script;
+    script.Ok().Expect("Error # 101");
+    {
+      TTzVFile v("full");
+      if (!FilledOnAFullDisk(v, p, 3000)) return false;
+      TzLastError = 0;
+    }
+    return TzLastError == 101 && script.Shown().size() == 1;
+  });
+  EXPECT_EQ(dbftest::ExitCode(child), 0);
+  EXPECT_EQ(dbftest::ReadBytes(p), before);
+}
+
+// Two field lines of one name are refused by name; nothing is opened or
+// created.
+TEST_F(VirtualDatasets, FieldLinesOfOneNameAreRefused) {
+  TTzVFile v("twice");
+  v.DbfFields = {"A,C,5,0", "B,N,5,0", "a,N,5,0"};
+  platform::DialogScript script;
+  script.Ok().Expect("Invalid field definition for twice: a,N,5,0. An earlier field is named A already.");
+  EXPECT_ANY_THROW(v.SetActive(true));
+  EXPECT_FALSE(v.Active());
+  TTzDbf table("table");
+  table.DbfFields = {"NAME,C,5,0", "NAME,N,5,0"};
+  table.SetDbfFileName(Path("twice.dbf"));
+  script.Ok().Expect("Invalid field definition for table: NAME,N,5,0. An earlier field is named NAME already.");
+  script.Ok().Expect("Could not create");
+  EXPECT_ANY_THROW(table.SetActive(true));
+  EXPECT_FALSE(std::filesystem::exists(Path("twice.dbf")));
+  EXPECT_EQ(script.Shown().size(), 3u);
+}
+
+}  // namespace

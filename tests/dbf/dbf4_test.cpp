@@ -11,6 +11,7 @@
 
 #include "dataset_test_support.h"
 #include "dbf/dbf_file.h"
+#include "dbf/record_cache.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
 #include "platform/dialogs.h"
@@ -194,6 +195,31 @@ TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   DialogScript script;
   script.Ok().Expect("zz not found");
   EXPECT_FALSE(dbf4->SearchStored(true));
+  dbf4->CloseTable();
+}
+
+// A search that finds nothing but a hidden deleted record leaves the work
+// area where the search began, at the end of the table too.
+TEST_F(Dbf4Facade, AMissedSearchFromTheEndStaysAtTheEnd) {
+  std::string p = SampleTable(3);
+  Use(p + " EXCLUSIVE");
+  Go(2);
+  DeleteRec();
+  CloseDatabase();
+  Use(p + " EXCLUSIVE");
+  SetIgnoreDel(true);
+  GoBottom();
+  Skip(1);
+  ASSERT_TRUE(dEOF());
+  std::uint8_t field = 0;
+  ::Search("r2", field, true);
+  EXPECT_EQ(field, 0);
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 4);
+  Go(3);
+  ::Search("r2", field, true);
+  EXPECT_EQ(RecNo(), 3);
+  CloseDatabase();
 }
 
 TEST_F(Dbf4Facade, PrintingShowsTheFirstSevenFieldsAndAnEmptyTableOnlyItsTitles) {
@@ -372,6 +398,23 @@ TEST_F(Dbf4Facade, FieldsHoldingNoValueShowWhatIsStored) {
   EXPECT_EQ(dbf4->FieldAsInteger("QTY"), 2);
   EXPECT_EQ(dbf4->FieldText(3), "N");
   EXPECT_EQ(AbortFlag, 0);
+  dbf4->CloseTable();
+  // A number that other characters follow is no number either, and a
+  // logical "J" (ja) is true, as T and Y are.
+  std::copy_n(" 12ab", 5, bytes.begin() + header + 15 + 1);  // record 2's QTY
+  bytes[header + 15 + 14] = 'J';                            // and its OK
+  dbftest::WriteBytes(p, bytes);
+  dbf4->OpenTable(p);
+  dbf4->Go(2);
+  EXPECT_EQ(dbf4->FieldText(1), " 12ab");
+  EXPECT_EQ(dbf4->FieldText(3), "Y");
+  {
+    DialogScript script;
+    script.Ok().Expect("Field QTY holds no number (\"12ab\")");
+    dbf4->FieldAsInteger("QTY");
+    EXPECT_EQ(AbortFlag, 1);
+    AbortFlag = 0;
+  }
   dbf4->CloseTable();
 }
 

@@ -291,3 +291,42 @@ TEST_F(ImportExport, AppendFromSeesTheTableBehindALinkAndCopiesWhatTheSourceHeld
 }
 
 }  // namespace
+
+namespace {
+
+// Texts appended into number fields are read as stored numbers: a decimal
+// comma counts as one ("3,5" is 3.5, not 35), and a text that is no number
+// stops the copy before its record, naming field, record and text. An
+// independent reader sees the values stored.
+TEST_F(ImportExport, TextsAppendedIntoNumbersKeepTheirDecimalCommaOrAreNamed) {
+  std::string src = Filled("src.dbf", {F("QTY", 'C', 10), F("PRICE", 'C', 10)},
+                           {{"3,5", "1.234,5"}, {"206,000", " -2.5"}, {"", "*****"}, {"7", "12ab"}, {"8", "9"}});
+  CloseDatabase();
+  std::string dst = Create("dst.dbf", {F("QTY", 'N', 8, 2), F("PRICE", 'N', 10, 2)});
+  Use(dst + " EXCLUSIVE");
+  AppendFrom(src);
+  EXPECT_EQ(TzLastError, 106);
+  EXPECT_NE(TzErrorDetail.find("Field PRICE: \"12ab\" is no number in record 4 [AppendFrom("), std::string::npos)
+      << TzErrorDetail;
+  ASSERT_EQ(RecCount(), 3);
+  EXPECT_EQ(Fields(1) + ";" + Fields(2) + ";" + Fields(3), "3.50|1234.50;206.00|-2.50;0.00|0.00");
+  CloseDatabase();
+
+  // The same from a delimited text as a German spreadsheet writes it.
+  std::ofstream(Path("de.txt")) << "\"3,5\";\"1.234,5\"\n\"2,25\";\"x\"\n";
+  Use(Create("de.dbf", {F("QTY", 'N', 8, 2), F("PRICE", 'N', 10, 2)}) + " EXCLUSIVE");
+  DelimiterChar = ';';
+  EXPECT_EQ(AppendFromDelimited(Path("de.txt"), false), 1);
+  DelimiterChar = ',';
+  EXPECT_EQ(TzLastError, 106);
+  EXPECT_NE(TzErrorDetail.find("Field PRICE: \"x\" is no number in line 2"), std::string::npos) << TzErrorDetail;
+  EXPECT_EQ(Fields(1), "3.50|1234.50");
+  CloseDatabase();
+  if (!dbftest::PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string script = Path("read.py");
+  std::ofstream(script) << "import sys, dbfread\n"
+                           "for r in dbfread.DBF(sys.argv[1]): print(r['QTY'], r['PRICE'])\n";
+  EXPECT_EQ(dbftest::RunPython(script, dst, Path("out.txt")), "3.5 1234.5\n206.0 -2.5\n0.0 0.0\n");
+}
+
+}  // namespace

@@ -94,6 +94,65 @@ TEST_F(DbfRuntime, NumbersFollowTheSeparatorSetting) {
   EXPECT_EQ(s, "   42");
 }
 
+// Number texts that a program or a file wrote: "," is a decimal sign like
+// ".", never dropped to join digits; a thousands sign only where the other
+// sign is the decimal one or where it groups by three; anything else and a
+// value beyond range are told, whatever the national settings.
+TEST_F(DbfRuntime, StoredNumbersReadEitherDecimalSignAndNameWhatIsNone) {
+  for (char national : {'.', ','}) {
+    TzDecimalSep = national;
+    std::vector<std::string> read;
+    for (const char* text : {"1,5", "205,5", " -2.25 ", "+,5", "1.234,5", "1,234.5", "1,234,567", "1.234.567",
+                             "206,000", "1.5E+3", "$7", "1e-5000", "   "}) {
+      long double v = -1;
+      const TStoredRead r = ReadStoredNumber(text, v);
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.10Lg%s", v, r == TStoredRead::Blank ? " blank" : r == TStoredRead::Number ? "" : " ?");
+      read.push_back(buf);
+    }
+    EXPECT_EQ(read, std::vector<std::string>({"1.5", "205.5", "-2.25", "0.5", "1234.5", "1234.5", "1234567", "1234567",
+                                              "206", "1500", "7", "0", "0 blank"}))
+        << national;
+    std::vector<std::string> faults;
+    for (const char* text : {"12ab", "1.2.3,4", "1,23,456", "1.234,5.6", "12 34", "-", ".", "1e", "*****", "1e400",
+                             "-1e309"}) {
+      long double v = 0;
+      faults.push_back(StoredNumberFault(text, ReadStoredNumber(text, v)));
+    }
+    EXPECT_EQ(faults, std::vector<std::string>({"\"12ab\" is no number", "\"1.2.3,4\" is no number",
+                                                "\"1,23,456\" is no number", "\"1.234,5.6\" is no number",
+                                                "\"12 34\" is no number", "\"-\" is no number", "\".\" is no number",
+                                                "\"1e\" is no number", "\"*****\" is no number",
+                                                "\"1e400\" is beyond range", "\"-1e309\" is beyond range"}));
+    EXPECT_EQ(StoredReal("1,5") * 10, 15);
+    EXPECT_EQ(StoredReal("1e400"), 0);
+    EXPECT_EQ(std::vector<std::int32_t>({StoredLong("205,9"), StoredLong("9223372036854775808"), StoredLong("-1e30"),
+                                         StoredLong("1e400"), StoredLong("abc")}),
+              std::vector<std::int32_t>({205, INT32_MAX, INT32_MIN, INT32_MAX, 0}));
+  }
+  EXPECT_TRUE(OverflowStars(" *** "));
+  EXPECT_FALSE(OverflowStars("** *"));
+}
+
+// A field of a record has no terminating zero: the reader stops at its end,
+// for a field that ends its allocation too (the sanitizers watch the byte past it).
+TEST_F(DbfRuntime, LongDoublesAreReadWithinTheirText) {
+  for (const char* text : {"231 12345678.12345", "12345678.12345", "1e5", "-7"}) {
+    const std::string whole(text);
+    std::vector<char> field(whole.begin(), whole.end());
+    const std::vector<char> wide(300, '9');
+    long double v = 0;
+    const auto r = ReadLongDouble(field.data(), field.data() + field.size(), v);
+    long double expected = 0;
+    std::from_chars(whole.c_str(), whole.c_str() + whole.size(), expected);
+    EXPECT_EQ(v, expected) << text;
+    EXPECT_EQ(r.ptr - field.data(), whole.find(' ') == std::string::npos ? static_cast<long>(whole.size()) : 3) << text;
+    const auto w = ReadLongDouble(wide.data(), wide.data() + wide.size(), v);
+    EXPECT_EQ(w.ec, std::errc());
+    EXPECT_EQ(w.ptr, wide.data() + wide.size());
+  }
+}
+
 // Numbers for fields and STR round halves away from zero, as their shortest
 // decimal text reads: 1.005 is a half although its binary value lies below.
 TEST_F(DbfRuntime, NumbersRoundHalvesAwayFromZero) {
