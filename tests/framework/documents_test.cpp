@@ -13,6 +13,7 @@
 #include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
+#include "../shown_path.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST_F(DocumentsTest, FileNamesAreStoredAsTheFileSystemNamesThemAndAMissingOneIs
   std::ofstream(note) << "x";
   platform::DialogScript script;
   // The dialog's controls take display (Windows-1252) text: 0xE4 is "ä".
-  script.Ok({{"Edit_prog1", "sh"}, {"Edit_file1", dir_ + "/Konstruktion \xE4/notiz \xE4.txt"}});
+  script.Ok({{"Edit_prog1", "sh"}, {"Edit_file1", ShownPath(dir_) + "/Konstruktion \xE4/notiz \xE4.txt"}});
   ShowDocumentSetup();
   EXPECT_EQ(Documents[1].DocFile.str(), note);
   RunDocument(1);
@@ -138,7 +139,7 @@ TEST_F(DocumentsTest, FileNamesAreStoredAsTheFileSystemNamesThemAndAMissingOneIs
   EXPECT_EQ(Starts()[0].arguments, std::vector<std::string>{note});
 
   Documents[2] = {"sh", folder + "/gone.txt"};
-  script.Ok().Expect("Document 2: the file " + dir_ + "/Konstruktion \xE4/gone.txt does not exist");
+  script.Ok().Expect("Document 2: the file " + ShownPath(dir_) + "/Konstruktion \xE4/gone.txt does not exist");
   RunDocument(2);
   EXPECT_EQ(AbortFlag, 1);
   EXPECT_EQ(Starts().size(), 1u);
