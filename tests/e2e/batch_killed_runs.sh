@@ -34,12 +34,18 @@ for i in $(seq 1 "${KILLS:-10}"); do
   rm -f k*.txt
   "$WBQ4" hot.bq4 /I > /dev/null 2>&1 &
   killed=$!
+  # Every other run is killed as it builds the tree of an entry (its folder
+  # holds what it builds, so that one is certain to leave something); the
+  # others at a random moment after they made their folder, with the other
+  # run at work.
+  if [ $((i % 2)) -eq 0 ]; then
+    wait_for "tmp/bq4-$killed-*/*.bu\$" $killed || echo "kill $i: the run ended before it built an entry"
+    kill -9 $killed 2> /dev/null
+  fi
   "$WBQ4" k*.bq4 /I > /dev/null 2> other.txt &
   other=$!
-  # Every other run is killed while it builds the tree of an entry.
-  if [ $((i % 2)) -eq 0 ]; then
-    for t in $(seq 1 500); do compgen -G "tmp/bq4-$killed-*/*.bu\$" > /dev/null && break; sleep 0.01; done
-  else
+  if [ $((i % 2)) -ne 0 ]; then
+    wait_for "tmp/bq4-$killed-*" $killed
     sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
   fi
   kill -9 $killed 2> /dev/null
@@ -65,15 +71,13 @@ done
 # one mean nothing, runs while a run here is stopped as it builds the entry
 # of a table: it takes nothing of that run's for a leftover, and neither
 # says a word.
-if unshare --pid --fork true 2> /dev/null; then
+if pid_namespaces; then
   caught_building=0
   for attempt in 1 2 3 4 5; do
     rm -rf cache ns
     "$WBQ4" hot.bq4 /I > /dev/null 2> builder.txt &
     builder=$!
-    end=$((SECONDS + 10))
-    until [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*"; compgen -G "cache/indexes/*.$builder.ndx*")" ] ||
-      [ $SECONDS -ge $end ]; do :; done
+    wait_for "tmp/bq4-$builder-*/*.ndx*" $builder || wait_for "cache/indexes/*.$builder.ndx*" $builder
     kill -STOP $builder 2> /dev/null && [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*"; compgen -G "cache/indexes/*.$builder.ndx*")" ] &&
       caught_building=1
     mkdir -p ns && cp hot.bq4 ns/
