@@ -1373,7 +1373,7 @@ TEST_F(NdxIndex, AFailedAttachLeavesTheSlotAsItWas) {
     SetErrorDispatch(false);
     EXPECT_EQ(TzLastError, 222);
     EXPECT_EQ(raised.find("Error # 222") != std::string::npos, raise) << raised;
-    EXPECT_EQ(IndexHooks.IndexFileName(1), Path("fa.ndx"));
+    EXPECT_EQ(IndexHooks.IndexFileName(1), Path("fa.ndx").substr(0, 80));  // the engine keeps 80 characters
     EXPECT_EQ(Column(), "b,c,d,");
     ASSERT_TRUE(FLock());
     Go(2);
