@@ -14,6 +14,8 @@ export TMPDIR=$WORK/tmp
 # An index cache of their own too: a run names on stderr each entry it
 # removes, such as those of tables that another test's folder held.
 export BQ4_CACHE_DIR=$WORK/cache
+# And the user's data (workbooks handed out) too: nothing outside the folder.
+export BQ4_USER_DATA_DIR=$WORK/user-data
 # check description command...: runs the command as the check; a failed one
 # makes the script fail at its end (exit $fail).
 fail=0
