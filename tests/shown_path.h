@@ -13,3 +13,8 @@ inline std::string ShownPath(const std::string& path) { return Utf8ToAnsi(path);
 // Whether the path holds a character that no command line of the plot
 // program can hold (such names are refused by design).
 inline bool HoldsQuoteOrLineBreak(const std::string& path) { return path.find_first_of("\"\n") != std::string::npos; }
+
+// Whether names made in the folder, up to `room` bytes longer, fit the
+// 255-byte name fields of the settings and projects (longer ones are
+// refused by design).
+inline bool FitsNameFields(const std::string& folder, std::size_t room) { return folder.size() + room <= 255; }
