@@ -36,13 +36,13 @@ done
 
 # FreeCAD's own importers read every file (Part.read for IGES), where FreeCAD
 # is installed: the edges it builds are compared below with the other readers'.
-FREECAD_OPT=
+FREECAD_OPT=()
 if command -v freecadcmd > /dev/null; then
   mkdir -p home
   HOME=$PWD/home FREECAD_FILES="$(printf '%s\n' "$PWD"/dxf/*.dxf "$PWD"/igs/*.igs)" \
     freecadcmd "$HERE/freecad_readers.py" 2>&1 | grep -a -o "EDGES	.*\|ERROR .*" > freecad.txt
   grep "^ERROR" freecad.txt && fail=1
-  FREECAD_OPT=--freecad=$PWD/freecad.txt
+  FREECAD_OPT=("--freecad=$PWD/freecad.txt")
 else
   echo "skip FreeCAD reader: freecadcmd (Debian package freecad) is not installed"
 fi
@@ -56,7 +56,7 @@ if [ -x "$CHECK" ]; then
     iges.txt > iges_counts.txt
   awk -F '\t' '{ e += $2; t += $3; r += $4; n += $5 } END {
     printf "IGES files read by the CAD kernel: %d of '"$(ls igs | wc -l)"', %d entities, %d of %d roots transferred, %d edges\n", NR, e, t, r, n }' iges_counts.txt
-  if [ -n "$FREECAD_OPT" ]; then
+  if [ ${#FREECAD_OPT[@]} -gt 0 ]; then
     # FreeCAD builds the same edges from every IGES file as the kernel.
     awk -F '\t' 'NR == FNR { edges[$1] = $5; next } $1 == "EDGES" && $2 ~ /[.]igs$/ {
            if (edges[$2] != $3) { print "FAIL " $2 ": FreeCAD read " $3 " edges of " edges[$2]; bad = 1 } else ok++ }
@@ -66,10 +66,10 @@ else
   echo "skip IGES reader: OpenCASCADE (libocct-data-exchange-dev) is not installed"
 fi
 
-IGES_OPT=
-[ -s iges_counts.txt ] && IGES_OPT=--iges=$PWD/iges_counts.txt
+IGES_OPT=()
+[ -s iges_counts.txt ] && IGES_OPT=("--iges=$PWD/iges_counts.txt")
 if PY=$(python_with ezdxf); then
-  "$PY" "$HERE/dxf_readers.py" $FREECAD_OPT $IGES_OPT "$PWD"/dxf/*.dxf || fail=1
+  "$PY" "$HERE/dxf_readers.py" "${FREECAD_OPT[@]}" "${IGES_OPT[@]}" "$PWD"/dxf/*.dxf || fail=1
 else
   echo "skip DXF reader: python3-ezdxf is not installed"
 fi
