@@ -9,6 +9,8 @@
 #include <clocale>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/dialog_answers.h"
 #include "platform/os.h"
@@ -70,10 +72,24 @@ void StartupTask::Wait() {
 // Qt's font database finds it loaded.
 FontSystemStart::FontSystemStart() : task_([] { FcInit(); }) {}
 
+namespace {
+
+// Whether Qt can keep its runtime files in the folder: one of this user's
+// own, closed to others, made here where it is missing. (Elsewhere Qt
+// complains on stderr and makes a folder of its own in $TMPDIR.)
+bool UsableRuntimeDir(const std::string& dir) {
+  if (dir.empty()) return false;
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return ::mkdir(dir.c_str(), 0700) == 0;
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 0777) == 0700;
+}
+
+}  // namespace
+
 ApplicationScope::ApplicationScope(int& argc, char** argv) {
   if (QApplication::instance()) return;
   if (IsHeadless()) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (GetEnvironment("XDG_RUNTIME_DIR").empty()) qputenv("XDG_RUNTIME_DIR", ProcessTempDir().c_str());
+  if (!UsableRuntimeDir(GetEnvironment("XDG_RUNTIME_DIR"))) qputenv("XDG_RUNTIME_DIR", ProcessTempDir().c_str());
   app_ = std::make_unique<QApplication>(argc, argv);
   // Qt took the C library's locale from the environment; numbers that code
   // below the window (and libraries it loads) formats or reads keep ".".

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <locale.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -89,8 +90,10 @@ std::string EntryOpenedBy(const std::string& folder, const std::string& name) {
     ::closedir(dir);
     return {};
   }
+  // The name as listed wins; then the entry that is the file itself; then
+  // a link to it (a folder may list the link before the file).
   std::vector<std::string> alike;
-  std::string same;
+  std::string same, linked;
   bool listed = false;
   while (const dirent* e = ::readdir(dir)) {
     if (IsDotEntry(e->d_name)) continue;
@@ -99,16 +102,20 @@ std::string EntryOpenedBy(const std::string& folder, const std::string& name) {
       break;
     }
     struct stat st {};
-    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
+    if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    const bool link = S_ISLNK(st.st_mode);
+    if (link && ::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
     if (st.st_dev == named.st_dev && st.st_ino == named.st_ino) {
-      same = e->d_name;
-      break;
+      std::string& slot = link ? linked : same;
+      if (slot.empty()) slot = e->d_name;
+    } else if (!link && SameStat(st, named)) {
+      alike.emplace_back(e->d_name);
     }
-    if (SameStat(st, named)) alike.emplace_back(e->d_name);
   }
   ::closedir(dir);
   if (listed) return name;
   if (!same.empty()) return same;
+  if (!linked.empty()) return linked;
   if (alike.empty()) return {};
   // Several files alike in every stat (rare: made together, equal sizes):
   // the one equal to the name apart from case.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/os.h"
+#include "run_program.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -30,9 +31,8 @@ inline const std::string& CompiledLocaleDir() {
   static const std::string dir = [] {
     const std::string folder = platform::ProcessTempDir() + "/locales";
     std::filesystem::create_directories(folder);
-    const std::string command =
-        "localedef -i de_DE -f UTF-8 '" + folder + "/de_DE.UTF-8' >/dev/null 2>&1";
-    (void)std::system(command.c_str());  // warnings give a non-zero status
+    // Warnings give a non-zero status: the file decides.
+    (void)RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", folder + "/de_DE.UTF-8"}, {"/dev/null", "/dev/null", "/dev/null"});
     return std::filesystem::exists(folder + "/de_DE.UTF-8") ? folder : std::string();
   }();
   return dir;

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "shell_quote.h"
+
 class FakePrograms {
  public:
   explicit FakePrograms(std::string dir) : dir_(std::move(dir)) {
@@ -34,7 +36,7 @@ class FakePrograms {
   std::string Add(const std::string& name, int exitCode, int runSeconds = 0) {
     const std::string file = dir_ + "/" + name;
     std::ofstream(file, std::ios::trunc) << "#!/bin/sh\n"
-                                         << "for a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << file << ".args'; done\n"
+                                         << "for a in \"$@\"; do printf '%s\\n' \"$a\" >> " << ShellQuoted(file + ".args") << "; done\n"
                                          << "exec >/dev/null 2>&1\n"
                                          << (runSeconds > 0 ? "/bin/sleep " + std::to_string(runSeconds) + "\n" : "")
                                          << "exit " << exitCode << "\n";

@@ -13,7 +13,8 @@ for variable in $(env | sed -n 's/^\(LC_[A-Z_]*\)=.*/\1/p'); do unset "$variable
 unset LANGUAGE
 export LANG=$name
 if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
-  dir="$folder/locales"
+  # A full path: the programs started run in other folders.
+  dir="$(cd "$folder" && pwd)/locales"
   if [ ! -d "$dir/$name" ]; then
     mkdir -p "$dir"
     # localedef reports warnings with a non-zero status: the check below decides.

@@ -5,6 +5,7 @@
 #include "app/document_layout.h"
 #include "app/main_window.h"
 #include "calc/project_file.h"
+#include "../run_program.h"
 #include "app_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/clock.h"
@@ -145,13 +146,7 @@ TEST(DocumentLayout, DrawingScaleIsTheLargestStandardScaleThatFits) {
 using CalculationDocumentTest = AppTest;
 
 std::string PdfText(const std::string& pdf) {
-  std::string text;
-  if (FILE* p = popen(("pdftotext -layout '" + pdf + "' - 2>/dev/null").c_str(), "r")) {
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-    pclose(p);
-  }
-  return text;
+  return ProgramOutput({"pdftotext", "-layout", pdf, "-"});
 }
 
 // The File menu's command: the file the user names, the date of the

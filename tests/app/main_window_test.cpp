@@ -33,6 +33,7 @@
 #include "framework/menu_captions.h"
 #include "framework/printer_setup.h"
 #include "platform/dialogs.h"
+#include "../shown_path.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ TEST_F(MainWindowTest, NamesTheTablesWithANewerShippedVersionOnceAtStart) {
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     ASSERT_EQ(script.Shown().size(), 1u);
     const std::string& text = script.Shown()[0].text;
-    EXPECT_NE(text.find("tables in " + dir_ + "/Daten \xE4:\n"), std::string::npos) << text;  // shown in code page 1252
+    EXPECT_NE(text.find("tables in " + ShownPath(dir_) + "/Daten \xE4:\n"), std::string::npos) << text;  // shown in code page 1252
     EXPECT_NE(text.find("\nmat_b_e.dbf (newer: mat_b_e.dbf.new): the same records as the newer version\n"),
               std::string::npos) << text;
     EXPECT_NE(text.find("\ndin912.dbf (newer: din912.dbf.new): unchanged since it was built\n"), std::string::npos) << text;
@@ -291,7 +292,7 @@ TEST_F(MainWindowTest, OpenSaveAndRecentFiles) {
 
   // A recent file that has gone is removed and reported.
   std::filesystem::remove(copy);
-  Answered([&](auto& s) { s.Ok().Expect("File " + copy + " not found !"); }, [&] { main.OpenRecentFile(1); });
+  Answered([&](auto& s) { s.Ok().Expect("File " + ShownPath(copy) + " not found !"); }, [&] { main.OpenRecentFile(1); });
   EXPECT_EQ(RecentFiles[1], hot);
   EXPECT_EQ(RecentFiles[2], "");
   EXPECT_FALSE(main.Item("mi_file2")->isVisible());
@@ -594,8 +595,8 @@ TEST_F(MainWindowTest, ACommandLineProjectThatCannotBeLoadedSaysWhyBeforeTheQues
     UseTestDirs();
     SetCommandLineParams({c.file});
     platform::DialogScript script;
-    script.Ok().Expect(c.file + ": damaged project file: it ends after line ");
-    if (c.asked) (c.yes ? script.Yes() : script.No()).Expect(c.file + " already exists.   overwrite ?");
+    script.Ok().Expect(ShownPath(c.file) + ": damaged project file: it ends after line ");
+    if (c.asked) (c.yes ? script.Yes() : script.No()).Expect(ShownPath(c.file) + " already exists.   overwrite ?");
     Thh main;
     EXPECT_EQ(script.Pending(), 0u);
     EXPECT_EQ(StartedWithFile, 0);

@@ -3,6 +3,7 @@
 #include "app_test_support.h"
 #include "calc/project_file.h"
 #include "platform/dialogs.h"
+#include "../shown_path.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST_F(ProjectFilesTest, SaveQuestionByProjectState) {
   CurrentDir = dir_ + "/";
   CurrentFileName = "joint";
   InputModified = 1;
-  Answered([&](auto& s) { s.Yes().Expect("Save file (" + dir_ + "/joint.bq4) ?"); }, [&] { QuerySaveChanges(); });
+  Answered([&](auto& s) { s.Yes().Expect("Save file (" + ShownPath(dir_) + "/joint.bq4) ?"); }, [&] { QuerySaveChanges(); });
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(InputModified, 0);
   EXPECT_TRUE(TextFileExists(dir_ + "/joint.bq4"));

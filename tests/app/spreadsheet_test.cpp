@@ -1,6 +1,8 @@
 #include "app/spreadsheet.h"
 
+#include <cctype>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,7 +22,8 @@
 #include "framework/text_output.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
-#include "../shell_quote.h"
+#include "../run_program.h"
+#include "../shown_path.h"
 
 namespace {
 
@@ -35,26 +38,33 @@ class SpreadsheetTest : public AppTest {
 
 // The text of an entry of the workbook file (a zip archive).
 std::string Unzipped(const std::string& file, const std::string& entry) {
-  std::string out;
-  const std::string command = "unzip -p " + ShellQuoted(file) + " " + ShellQuoted(entry);
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-  pclose(p);
-  return out;
+  return ProgramOutput({"unzip", "-p", file, entry});
 }
 
-bool HasPython(const char* module) {
-  return std::system(("/usr/bin/python3 -c 'import " + std::string(module) + "' >/dev/null 2>&1").c_str()) == 0;
-}
+bool HasPython(const char* module) { return ProgramSucceeds({"/usr/bin/python3", "-c", "import " + std::string(module)}); }
 
 // Runs a Python script with arguments; its exit code.
-int RunPython(const std::string& dir, const std::string& script, const std::string& arguments) {
+int RunPython(const std::string& dir, const std::string& script, const std::vector<std::string>& arguments) {
   const std::string file = dir + "/check.py";
   std::ofstream(file) << script;
-  return std::system(("/usr/bin/python3 " + ShellQuoted(file) + " " + arguments).c_str());
+  std::vector<std::string> argv{"/usr/bin/python3", file};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunProgram(argv, {"/dev/null", "", ""});
+}
+
+// A folder as a file URL: every byte beyond the unreserved ones escaped.
+std::string FileUrl(const std::string& folder) {
+  std::string url = "file://";
+  for (const unsigned char c : folder) {
+    if (std::isalnum(c) || std::strchr("/-._~", c)) {
+      url += static_cast<char>(c);
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+      url += escaped;
+    }
+  }
+  return url;
 }
 
 // Sheet XML and shared strings of a workbook, joined.
@@ -146,7 +156,7 @@ TEST_F(SpreadsheetTest, PrintoutGoesIntoANewWorkbookEachTimeButNotAfterAFatalCal
                       "        if isinstance(c.value, str) and re.search('[\\x00-\\x1f]', c.value): sys.exit('control')\n"
                       "print(cells, 'number cells, sum', total)\n"
                       "sys.exit(0 if cells == count and cells > 100 and abs(total - expected) <= 1e-9 * max(1, abs(expected)) else 1)\n",
-                      "'" + book + "' '" + report + "'"),
+                      {book, report}),
             0);
 }
 
@@ -166,13 +176,14 @@ TEST_F(SpreadsheetTest, PrintoutOpensTheWorkbookWithWhatThereIsOrNamesIt) {
     PrintoutToExcel();
     EXPECT_EQ(AbortFlag, 1);
     const std::string text = script.Shown().at(0).text;
-    const std::size_t at = text.find(platform::UserDataDirectory() + "/workbooks/workbook-");
+    const std::string books = platform::UserDataDirectory() + "/workbooks/workbook-";
+    const std::size_t at = text.find(ShownPath(books));
     ASSERT_NE(at, std::string::npos) << text;
-    EXPECT_TRUE(std::filesystem::is_regular_file(text.substr(at))) << text;
+    EXPECT_TRUE(std::filesystem::is_regular_file(books + text.substr(at + ShownPath(books).size()))) << text;
   };
   // No opener, no spreadsheet program.
-  named("Could not start Excel: no spreadsheet program opened the workbook " + platform::UserDataDirectory() +
-        "/workbooks/workbook-");
+  named("Could not start Excel: no spreadsheet program opened the workbook " +
+        ShownPath(platform::UserDataDirectory() + "/workbooks/workbook-"));
   // The opener has no program for workbooks.
   fakes.Add("xdg-open", 3);
   named("Could not start Excel: no spreadsheet program opened the workbook ");
@@ -194,8 +205,8 @@ TEST_F(SpreadsheetTest, PrintoutOpensTheWorkbookWithWhatThereIsOrNamesIt) {
   EXPECT_FALSE(fakes.Ran("libreoffice"));
   // A configured program that fails is named with the workbook.
   DatabaseProgram = fakes.Add("table-program", 2);
-  named("Could not start Excel: " + DatabaseProgram + " did not open the workbook " + platform::UserDataDirectory() +
-        "/workbooks/workbook-");
+  named("Could not start Excel: " + ShownPath(DatabaseProgram) + " did not open the workbook " +
+        ShownPath(platform::UserDataDirectory() + "/workbooks/workbook-"));
   platform::SetOpenerWaitMs(wait);
 }
 
@@ -272,14 +283,14 @@ TEST_F(SpreadsheetTest, ExportPutsTheProjectIntoColumnOneAndImportReadsItBack) {
                       "assert len(cells) == 1, cells\n"
                       "cells[0].value = 150.25\n"
                       "wb.save(sys.argv[1])\n",
-                      "'" + book + "'"),
+                      {book}),
             0);
-  if (std::system("command -v soffice >/dev/null 2>&1") == 0) {
+  if (ProgramSucceeds({"sh", "-c", "command -v soffice"})) {
     const std::string out = dir_ + "/office";
-    const std::string command = "cd '" + dir_ + "' && HOME='" + dir_ + "' soffice -env:UserInstallation=file://" +
-                                dir_ + "/profile --headless --convert-to xlsx --outdir '" + out + "' '" + book +
-                                "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(RunProgram({"env", "HOME=" + dir_, "soffice", "-env:UserInstallation=" + FileUrl(dir_ + "/profile"),
+                          "--headless", "--convert-to", "xlsx", "--outdir", out, book},
+                         {"/dev/null", "/dev/null", "/dev/null"}),
+              0);
     std::filesystem::copy_file(out + "/" + std::filesystem::path(book).filename().string(), book,
                                std::filesystem::copy_options::overwrite_existing);
   }
@@ -346,7 +357,7 @@ TEST_F(SpreadsheetTest, TextLinesStayTextsAndUnchangedCellsComeBackAsTheProjectH
                       "assert 123 not in cells and 1.5 not in cells, cells\n"
                       "assert any(isinstance(v, float) and abs(v - 113.0973355292326) < 1e-9 for v in cells), cells\n"
                       "assert sum(isinstance(v, (int, float)) for v in cells) > 100, cells\n",
-                      "'" + book + "'"),
+                      {book}),
             0);
   // Edited there: a name and a number; the rest comes back as it was.
   ASSERT_EQ(RunPython(dir_,
@@ -356,7 +367,7 @@ TEST_F(SpreadsheetTest, TextLinesStayTextsAndUnchangedCellsComeBackAsTheProjectH
                       "    if c.value == '1,5': c.value = '2,5'\n"
                       "    if isinstance(c.value, float) and abs(c.value - 113.0973355292326) < 1e-9: c.value = 150.25\n"
                       "wb.save(sys.argv[1])\n",
-                      "'" + book + "'"),
+                      {book}),
             0);
   ImportExcelInput();
   ASSERT_EQ(AbortFlag, 0);
@@ -397,7 +408,7 @@ TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
                         "import sys, openpyxl\n"
                         "cells = [c.value for c in openpyxl.load_workbook(sys.argv[1]).active['A']]\n"
                         "assert '12.9' in cells and 1.75 in cells, cells\n",
-                        "'" + book + "'"),
+                        {book}),
               0);
   }
   ImportExcelInput();
@@ -407,10 +418,10 @@ TEST_F(SpreadsheetTest, WorkbooksHoldNumbersAndRoundTripUnderACommaLocale) {
 
   // Number cells with a decimal comma, as earlier versions wrote them here.
   const std::string work = dir_ + "/old";
-  ASSERT_EQ(std::system(("mkdir -p '" + work + "' && cd '" + work + "' && unzip -q '" + book +
-                         "' && sed -i 's|<v>1.75</v>|<v>1,75</v>|' xl/worksheets/sheet1.xml && rm '" + book +
-                         "' && zip -q -r '" + book + "' .")
-                            .c_str()),
+  ASSERT_EQ(RunProgram({"sh", "-c",
+                        "mkdir -p \"$1\" && cd \"$1\" && unzip -q \"$2\" && "
+                        "sed -i 's|<v>1.75</v>|<v>1,75</v>|' xl/worksheets/sheet1.xml && rm \"$2\" && zip -q -r \"$2\" .",
+                        "sh", work, book}),
             0);
   ASSERT_NE(Unzipped(book, "xl/worksheets/sheet1.xml").find("<v>1,75</v>"), std::string::npos);
   ImportExcelInput();

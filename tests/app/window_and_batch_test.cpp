@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 
+#include "../run_program.h"
 #include "app_test_support.h"
 #include "calc/joint_records.h"
 #include "calc/table_rows.h"
@@ -25,15 +26,10 @@ struct BatchRun {
 
 // The built wbq4 on a project, with the test's folders for its settings.
 BatchRun RunBatch(const std::string& dir, const std::string& project, const std::string& mode) {
-  const std::string command = "cd '" + dir + "' && BQ4_CONFIG_DIR='" + dir + "' '" + BQ4_BINARY_DIR + "/wbq4' '" +
-                              project + "' " + mode + " 2>&1";
   BatchRun run;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[512];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) run.output.append(buffer, n);
-    const int status = pclose(p);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  run.output = ProgramOutput({"sh", "-c", "cd \"$1\" && BQ4_CONFIG_DIR=\"$1\" exec \"$2\" \"$3\" \"$4\" 2>&1", "sh", dir,
+                              std::string(BQ4_BINARY_DIR) + "/wbq4", project, mode},
+                             &run.exitCode);
   return run;
 }
 

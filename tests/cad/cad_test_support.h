@@ -21,6 +21,7 @@
 #include "framework/init.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "../run_program.h"
 #include "../shell_quote.h"
 
 #define SKIP_WITHOUT_EZDXF() \
@@ -65,11 +66,13 @@ class CadTest : public ::testing::Test {
   static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
   // The independent DXF reader: a Python check with ezdxf imported, run on args; true when it passes.
-  static bool HasEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0; }
-  bool Ezdxf(const std::string& body, const std::string& args) const {
+  static bool HasEzdxf() { return ProgramSucceeds({"/usr/bin/python3", "-c", "import ezdxf"}); }
+  bool Ezdxf(const std::string& body, const std::vector<std::string>& args) const {
     const std::string script = Dir() + "/check.py";
     std::ofstream(script) << "import sys, ezdxf\n" << body;
-    return std::system(("/usr/bin/python3 " + ShellQuoted(script) + " " + args).c_str()) == 0;
+    std::vector<std::string> argv{"/usr/bin/python3", script};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv, {"/dev/null", "", ""}) == 0;
   }
 
   // Opens a drawing of window 0..160 x 0..120 on the device and writes its tables.

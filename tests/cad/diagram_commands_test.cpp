@@ -90,13 +90,13 @@ TEST_F(DiagramCommandTest, EveryDiagramIsAReadableDxfFile) {
                             "            for p in (e.dxf.start, e.dxf.end):\n"
                             "                assert -20 < p.x < 200 and -20 < p.y < 140, (name, p)\n"
                             "                assert lo[0] <= p.x <= hi[0] and lo[1] <= p.y <= hi[1], (name, p)\n";
-  std::string files;
+  std::vector<std::string> files;
   for (int kind = 1; kind <= 11; ++kind) {
     DiagramCommand(static_cast<TDiagramKind>(kind), kCadDxf);
     ASSERT_EQ(AbortFlag, 0);
     const std::string copy = Dir() + "/kind" + std::to_string(kind) + ".dxf";
     std::filesystem::copy_file(DxfFile(), copy);
-    files += " " + copy;
+    files.push_back(copy);
   }
   EXPECT_TRUE(Ezdxf(check, files));
 }
@@ -178,7 +178,7 @@ TEST_F(DiagramCommandTest, SheetDefinesNineBlocksAndTheWorkingConditionsSheetIsR
                       "ins = {i.dxf.name: (i.dxf.insert.x, i.dxf.insert.y) for i in doc.modelspace().query('INSERT')}\n"
                       "assert ins['DIAG1'] == (0, 240) and ins['DIAG9'] == (320, 0), ins\n"
                       "assert len(doc.blocks.get('DIAG6').query('TEXT')) > 10\n",
-                      DxfFile()));
+                      {DxfFile()}));
   }
   Last.FAmax = 0;
   InitDisplayList();

@@ -364,7 +364,7 @@ TEST_F(DxfWriterTest, EzdxfReadsADrawingWithBlocksInsertsAndPolylines) {
                     "assert len(p) == 3 and not p.is_closed\n"
                     "assert msp.query('LINE')[0].dxf.layer == '1'\n"
                     "assert doc.layers.get('2').dxf.linetype == 'DASHED'\n",
-                    DxfFile()));
+                    {DxfFile()}));
 }
 
 }  // namespace

@@ -123,16 +123,19 @@ TEST_F(JointDrawingTest, JointWithNutInEveryViewIsReadByTheIndependentReaderAndD
                             "    assert box.extmin.x >= w[0] - 0.5 and box.extmin.y >= w[1] - 0.5, (name, box)\n"
                             "    assert box.extmax.x <= w[2] + 0.5 and box.extmax.y <= w[3] + 0.5, (name, box)\n";
   const double d = 12, l = Schraube.l, dK = Schraube.dK;
-  std::string args;
+  std::vector<std::string> args;
   for (TJointView view = 1; view <= 5; ++view) {
     DrawBoltedJoint(view, kCadDxf);
     const std::string copy = Dir() + "/view" + std::to_string(view) + ".dxf";
     std::filesystem::copy_file(DxfFile(), copy);
     const bool longView = view != 3 && view != 4;
-    char window[200];
-    std::snprintf(window, sizeof window, " %g %g %g %g", longView ? -4 * d : -2 * d,
-                  longView ? -1.1 * l : -2 * d, longView ? 4 * d : 2 * d, longView ? 1.1 * dK : 2 * d);
-    args += " " + copy + window;
+    args.push_back(copy);
+    for (const double bound : {longView ? -4 * d : -2 * d, longView ? -1.1 * l : -2 * d, longView ? 4 * d : 2 * d,
+                               longView ? 1.1 * dK : 2 * d}) {
+      char text[40];
+      std::snprintf(text, sizeof text, "%g", bound);
+      args.push_back(text);
+    }
   }
   EXPECT_TRUE(Ezdxf(check, args));
   const auto front = JointDxf(1);
@@ -252,8 +255,8 @@ TEST_F(JointDrawingTest, ACountersunkBoltEndingInsideTheNutIsDrawnDownToItsEndOn
   // The edges (x = ±d/2) and thread roots (±(d - P)/2) of the bolt end at
   // its end face, l - k below the bearing face, and the end face is drawn.
   const double end = -(55 - static_cast<double>(Iso10642.k));
-  char args[100];
-  std::snprintf(args, sizeof args, " %.6f", end);
+  char endText[100];
+  std::snprintf(endText, sizeof endText, "%.6f", end);
   EXPECT_TRUE(Ezdxf("end = float(sys.argv[2])\n"
                     "msp = ezdxf.readfile(sys.argv[1]).modelspace()\n"
                     "faces = 0\n"
@@ -264,7 +267,7 @@ TEST_F(JointDrawingTest, ACountersunkBoltEndingInsideTheNutIsDrawnDownToItsEndOn
                     "        if abs(abs(s.x) - x) < 1e-3 and abs(abs(t.x) - x) < 1e-3:\n"
                     "            assert min(s.y, t.y) > end - 1e-3, (e.dxf.layer, s, t, end)\n"
                     "assert faces == 1, faces\n",
-                    DxfFile() + args));
+                    {DxfFile(), endText}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "framework/config_file.h"
 #include "platform/os.h"
 #include "platform/process.h"
+#include "../shown_path.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ void DefaultAnswers(platform::DialogScript& s) {
 }
 
 TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABatchFile) {
+  if (HoldsQuoteOrLineBreak(Dir())) GTEST_SKIP() << "no plot command line can hold the test folder's name";
   TempDir = "/" + std::string(30, 'x');  // the line comes to exactly 60 characters
   std::string line = "0";
   {
@@ -100,6 +102,7 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
 }
 
 TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
+  if (HoldsQuoteOrLineBreak(Dir())) GTEST_SKIP() << "no plot command line can hold the test folder's name";
   std::string line = "old";
   {
     platform::DialogScript script;
@@ -171,6 +174,7 @@ TEST_F(PlotHandoffTest, SelectedLineIsPickedEditedAndStored) {
 }
 
 TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShell) {
+  if (HoldsQuoteOrLineBreak(Dir())) GTEST_SKIP() << "no plot command line can hold the test folder's name";
   TempDir = Dir();
   const std::string plotter = Executable("plotter");
   CadState.PlotCommandLines[0] = plotter + "  veskart.dxf /CHPL";
@@ -205,6 +209,7 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
 // file, kept by the configuration, and each plot starts it with its drawing.
 // A name that no command line can hold is refused by name.
 TEST_F(PlotHandoffTest, ProgramInAFolderWithBlanksIsStoredAsALineThatRuns) {
+  if (HoldsQuoteOrLineBreak(Dir())) GTEST_SKIP() << "no plot command line can hold the test folder's name";
   TempDir = Dir() + "/Temp \xC3\xA4";
   ConfigDir = Dir() + "/Konfig \xC3\xA4";
   fs::create_directories(TempDir);
@@ -260,6 +265,7 @@ TEST_F(PlotHandoffTest, ProgramInAFolderWithBlanksIsStoredAsALineThatRuns) {
 // drawing lies, also into a line stored by an older run that named its own
 // folder. A hand-over that fails names the program and the drawing.
 TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDrawing) {
+  if (HoldsQuoteOrLineBreak(Dir())) GTEST_SKIP() << "no plot command line can hold the test folder's name";
   TempDir.clear();  // the run's own temporary folder
   std::string line;
   {

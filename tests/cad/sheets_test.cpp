@@ -64,7 +64,7 @@ class SheetsTest : public JointDrawingFixture {
     EXPECT_EQ(AbortFlag, 0);
     const std::string out = Dir() + "/sheet.out";
     EXPECT_TRUE(Ezdxf("doc = ezdxf.readfile(sys.argv[1])\n"
-                      "o = open(sys.argv[2], 'w', encoding='cp437', newline='\\n')\n"
+                      "o = open(sys.argv[2], 'w', encoding='cp437', errors='backslashreplace', newline='\\n')\n"
                       "for b in doc.blocks:\n"
                       "    if b.name.startswith('*'): continue\n"
                       "    o.write('BLOCK\\t%s\\n' % b.name)\n"
@@ -74,7 +74,7 @@ class SheetsTest : public JointDrawingFixture {
                       "    if e.dxftype() == 'INSERT':\n"
                       "        o.write('INSERT\\t%s\\t%r\\t%r\\t%r\\t%r\\n' % (e.dxf.name, e.dxf.insert.x,\n"
                       "                e.dxf.insert.y, e.dxf.xscale, e.dxf.yscale))\n",
-                      DxfFile() + " " + out));
+                      {DxfFile(), out}));
     SheetDxf s;
     for (const auto& line : ReadLines(out)) {
       const auto p = drawing_test::SplitTabs(line);

@@ -7,6 +7,7 @@
 #include "dataset_test_support.h"
 #include "dbf/datasets_file.h"
 #include "dbf/record_cache.h"
+#include "../shown_path.h"
 
 using dbftest::DatasetTest;
 using dbftest::F;
@@ -133,7 +134,7 @@ TEST_F(Datasets_, FieldLinesAreQuotedAsWrittenWhenRefusedOrCorrected) {
   {
     DialogScript script;
     script.Ok().Expect("Invalid field definition for nameless: ,F,10,2. The field has no name.");
-    script.Ok().Expect("Could not create \"" + Path("nameless.dbf") + "\"");
+    script.Ok().Expect("Could not create \"" + ShownPath(Path("nameless.dbf")) + "\"");
     Raised<platform::EDatabaseError>([&] { refused.SetActive(true); });
     EXPECT_EQ(script.Shown().size(), 2u);
   }

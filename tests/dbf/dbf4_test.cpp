@@ -18,6 +18,7 @@
 #include "platform/process.h"
 #include "../fake_programs.h"
 #include "../html_tidy.h"
+#include "../shown_path.h"
 
 using dbftest::DatasetTest;
 using dbftest::F;
@@ -107,7 +108,7 @@ TEST_F(Dbf4Facade, HtmlExportThatNothingCanShowSaysSo) {
     fakes.Add("xdg-open", 3);
     const std::string out = Path("shown.htm");
     platform::DialogScript script;
-    script.Ok().Expect("No program to open " + out + " found");
+    script.Ok().Expect("No program to open " + ShownPath(out) + " found");
     EXPECT_TRUE(dbf4->ExportHtml(out));  // written all the same
     EXPECT_TRUE(fakes.Ran("xdg-open"));
     EXPECT_TRUE(std::filesystem::is_regular_file(out));

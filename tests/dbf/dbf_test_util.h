@@ -24,6 +24,7 @@
 #include "framework/init.h"
 #include "platform/os.h"
 #include "../fork_handshake.h"
+#include "../run_program.h"
 #include "../shell_quote.h"
 
 namespace dbftest {
@@ -53,14 +54,18 @@ inline std::string ReadText(const std::string& path) {
 
 // Whether the system's Python has `module`.
 inline bool PythonModule(const char* module) {
-  return std::system(("/usr/bin/python3 -c 'import " + std::string(module) + "' 2>/dev/null").c_str()) == 0;
+  return ProgramSucceeds({"/usr/bin/python3", "-c", "import " + std::string(module)});
 }
 
-// Runs a Python script and gives what it printed, kept in `out`.
-inline std::string RunPython(const std::string& script, const std::string& args, const std::string& out) {
-  if (std::system(("/usr/bin/python3 -W ignore " + ShellQuoted(script) + " " + args + " > " + ShellQuoted(out)).c_str()) != 0)
-    return "<python failed>";
+// Runs a Python script with the arguments and gives what it printed, kept in `out`.
+inline std::string RunPython(const std::string& script, const std::vector<std::string>& args, const std::string& out) {
+  std::vector<std::string> argv{"/usr/bin/python3", "-W", "ignore", script};
+  argv.insert(argv.end(), args.begin(), args.end());
+  if (RunProgram(argv, {"/dev/null", out, ""}) != 0) return "<python failed>";
   return ReadText(out);
+}
+inline std::string RunPython(const std::string& script, const std::string& arg, const std::string& out) {
+  return RunPython(script, std::vector<std::string>{arg}, out);
 }
 
 // `len` bytes of record `rec` (from 1) at byte `from` of the table file.

@@ -337,7 +337,7 @@ TEST_F(Memo, MemosWrittenByAnotherProgramOpen) {
                              "t.append(('long', 'x' * 1037))\n"
                              "t.append(('empty', ''))\n"
                              "t.close()\n";
-    ASSERT_EQ(RunPython(script, p + " " + type, Path("w.txt")), "");
+    ASSERT_EQ(RunPython(script, {p, type}, Path("w.txt")), "");
     Use(p);
     ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
     ASSERT_NE(SelectedMemoState(), nullptr);

@@ -476,7 +476,8 @@ TEST_F(NdxIndex, DamagedIndexIsRejectedWithoutCrash) {
 class NdxIndexSweep : public NdxIndex, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
-  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  // The reader needs no locale: under C it never warns of a desktop locale it lacks.
+  if (std::system("LC_ALL=C perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
   const std::string expr = GetParam();
   // Node limits: 25 keys per node for NAME, 31 for NUM and DAY; 650 and 992 keys fill two levels.
   const std::vector<int> sizes{1,   2,   25,  26,  27,  31,  32,   33,   50,  51, 63,
@@ -484,7 +485,7 @@ TEST_P(NdxIndexSweep, IndependentReaderSeesOurIndexes) {
   std::string script = Path("ndx.pl"), out = Path("keys.txt");
   WriteXBaseReader(script);
   auto ignored = std::signal(SIGPIPE, SIG_IGN);  // a reader that dies fails the check below
-  FILE* reader = popen(("perl " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str(), "w");
+  FILE* reader = popen(("LC_ALL=C perl " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str(), "w");
   ASSERT_NE(reader, nullptr);
   Table(0);
   std::vector<std::string> files, expected;
@@ -888,7 +889,7 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
     kept.push_back(copy);
   }
   RecordProperty("refused", refused);
-  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  if (std::system("LC_ALL=C perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
   std::string script = Path("ndx.pl"), list = Path("files.txt"), out = Path("keys.txt"), want;
   WriteXBaseReader(script);
   std::ofstream names(list);
@@ -897,7 +898,7 @@ TEST_F(SharedTable, KilledKeyChangerLeavesAnExactOrRefusedIndex) {
     want += "#" + f + "\n" + ExpectedLines(f);
   }
   names.close();
-  ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(list) + " > " + ShellQuoted(out)).c_str()), 0);
+  ASSERT_EQ(std::system(("LC_ALL=C perl " + ShellQuoted(script) + " < " + ShellQuoted(list) + " > " + ShellQuoted(out)).c_str()), 0);
   EXPECT_TRUE(dbftest::ReadText(out) == want) << "XBase::Index reads other keys";
 }
 
@@ -1379,7 +1380,7 @@ TEST_F(NdxIndex, AttachingToATakenSlotClosesItsIndexFirst) {
     std::string script = Path("ndx.pl"), names = Path("names.txt"), out = Path("keys.txt"), want;
     WriteXBaseReader(script);
     std::ofstream(names) << Path("n.ndx") << "\n" << Path("alt.ndx") << "\n";
-    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
+    ASSERT_EQ(std::system(("LC_ALL=C perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
     for (const char* f : {"n.ndx", "alt.ndx"}) want += "#" + Path(f) + "\n" + ExpectedLines(Path(f));
     EXPECT_EQ(dbftest::ReadText(out), want);
     std::filesystem::remove(p);
@@ -1414,7 +1415,7 @@ TEST_F(NdxIndex, AFailedAttachLeavesTheSlotAsItWas) {
     SetErrorDispatch(false);
     EXPECT_EQ(TzLastError, 222);
     EXPECT_EQ(raised.find("Error # 222") != std::string::npos, raise) << raised;
-    EXPECT_EQ(IndexHooks.IndexFileName(1), Path("fa.ndx"));
+    EXPECT_EQ(IndexHooks.IndexFileName(1), Path("fa.ndx").substr(0, 80));  // the engine keeps 80 characters
     EXPECT_EQ(Column(), "b,c,d,");
     ASSERT_TRUE(FLock());
     Go(2);
@@ -1432,7 +1433,7 @@ TEST_F(NdxIndex, AFailedAttachLeavesTheSlotAsItWas) {
     std::string script = Path("ndx.pl"), names = Path("names.txt"), out = Path("keys.txt");
     WriteXBaseReader(script);
     std::ofstream(names) << Path("fa.ndx") << "\n";
-    ASSERT_EQ(std::system(("perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
+    ASSERT_EQ(std::system(("LC_ALL=C perl " + ShellQuoted(script) + " < " + ShellQuoted(names) + " > " + ShellQuoted(out)).c_str()), 0);
     EXPECT_EQ(dbftest::ReadText(out), "#" + Path("fa.ndx") + "\nc     |3\nd     |1\nzz    |2\n");
     std::filesystem::remove(p);
   }
@@ -1534,11 +1535,11 @@ TEST_F(NdxIndex, UniqueIndexKeepsItsKeyWhenAnotherRecordTakesIt) {
   Checked q = CheckIndexFile(Path("q.ndx"));
   EXPECT_EQ(q.entries.size(), 4u);
   // An independent reader sees the same UNIQUE index.
-  if (std::system("perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
+  if (std::system("LC_ALL=C perl -MXBase::Index -e 1 2>/dev/null") != 0) GTEST_SKIP() << "libdbd-xbase-perl is not installed";
   CloseAll();
   const std::string script = Path("u.pl"), out = Path("u.txt");
   WriteXBaseReader(script);
-  ASSERT_EQ(std::system(("echo " + ShellQuoted(Path("u.ndx")) + " | perl " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str()), 0);
+  ASSERT_EQ(std::system(("echo " + ShellQuoted(Path("u.ndx")) + " | LC_ALL=C perl " + ShellQuoted(script) + " > " + ShellQuoted(out)).c_str()), 0);
   std::ifstream in(out);
   std::stringstream read;
   read << in.rdbuf();

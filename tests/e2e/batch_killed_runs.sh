@@ -34,14 +34,17 @@ for i in $(seq 1 "${KILLS:-10}"); do
   rm -f k*.txt
   "$WBQ4" hot.bq4 /I > /dev/null 2>&1 &
   killed=$!
+  # Every other run is stopped as soon as its folder is there and then
+  # killed, so that it is certain to leave something; the others are killed
+  # at a random moment after they made their folder (building the index of
+  # an entry, or later), with the other run at work.
+  wait_for "tmp/bq4-$killed-*" $killed || echo "kill $i: the run ended before its folder was seen"
+  if [ $((i % 2)) -eq 0 ]; then
+    kill -STOP $killed 2> /dev/null
+  fi
   "$WBQ4" k*.bq4 /I > /dev/null 2> other.txt &
   other=$!
-  # Every other run is killed while it builds the tree of an entry.
-  if [ $((i % 2)) -eq 0 ]; then
-    for t in $(seq 1 500); do compgen -G "tmp/bq4-$killed-*/*.bu\$" > /dev/null && break; sleep 0.01; done
-  else
-    sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
-  fi
+  [ $((i % 2)) -ne 0 ] && sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
   kill -9 $killed 2> /dev/null
   wait $killed 2> /dev/null
   [ -n "$(left_of $killed)" ] && caught=$((caught + 1))
@@ -64,20 +67,19 @@ done
 # A run in another process namespace, to which the process numbers of this
 # one mean nothing, runs while a run here is stopped as it builds the entry
 # of a table: it takes nothing of that run's for a leftover, and neither
-# says a word.
-if unshare --pid --fork true 2> /dev/null; then
+# says a word. The run beside reads a copy of the tables, so that the lock
+# the stopped run holds on the table it indexes keeps it from nothing.
+if pid_namespaces; then
+  cp -r data ns-data
   caught_building=0
   for attempt in 1 2 3 4 5; do
     rm -rf cache ns
     "$WBQ4" hot.bq4 /I > /dev/null 2> builder.txt &
     builder=$!
-    end=$((SECONDS + 10))
-    until [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*"; compgen -G "cache/indexes/*.$builder.ndx*")" ] ||
-      [ $SECONDS -ge $end ]; do :; done
-    kill -STOP $builder 2> /dev/null && [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*"; compgen -G "cache/indexes/*.$builder.ndx*")" ] &&
-      caught_building=1
+    wait_for "tmp/bq4-$builder-*/*.ndx*" $builder && kill -STOP $builder 2> /dev/null &&
+      [ -n "$(compgen -G "tmp/bq4-$builder-*/*.ndx*")" ] && caught_building=1
     mkdir -p ns && cp hot.bq4 ns/
-    unshare --pid --fork "$WBQ4" ns/hot.bq4 /I > /dev/null 2> beside.txt
+    BQ4_DATA_DIR=$WORK/ns-data unshare --pid --fork "$WBQ4" ns/hot.bq4 /I > /dev/null 2> beside.txt
     code=$?
     kill -CONT $builder 2> /dev/null
     wait $builder

@@ -41,7 +41,7 @@ if mount -t tmpfs -o size=4k tmpfs tiny 2> /dev/null; then
   trap 'umount "$WORK/tiny" "$WORK/folder" 2> /dev/null; rm -rf "$WORK"' EXIT
   head -c 1000000 /dev/zero > tiny/fill 2> /dev/null
   # The IGES parameter records wait in the run's temporary folder.
-  for item in 1 3 4 13 14; do failed "full TMPDIR" /CAD2:$item TMPDIR=$WORK/tiny; done
+  for item in 1 3 4 13 14; do failed "full TMPDIR" /CAD2:$item "TMPDIR=$WORK/tiny"; done
   # The other devices need no temporary folder: whole drawings.
   for mode in /CAD1:1 /CAD5:1 /CAD1:13; do
     rm -f "hot.$(ext_of $mode)"

@@ -128,7 +128,7 @@ check("special head: recess lines from 0 to 8.2392",
 if sys.argv[1]:
     counts = {}
     for line in open(sys.argv[1]):
-        m = re.match(r"ok +(\S+) \(entities \d+, roots \d+/\d+, edges (\d+)\)", line)
+        m = re.match(r"ok +(.+) \(entities \d+, roots \d+/\d+, edges (\d+)\)", line)
         if m:
             counts[os.path.splitext(os.path.basename(m.group(1)))[0]] = int(m.group(2))
     for head in (3, 4, 6, 7):

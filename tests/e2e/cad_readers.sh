@@ -36,13 +36,13 @@ done
 
 # FreeCAD's own importers read every file (Part.read for IGES), where FreeCAD
 # is installed: the edges it builds are compared below with the other readers'.
-FREECAD_OPT=
+FREECAD_OPT=()
 if command -v freecadcmd > /dev/null; then
   mkdir -p home
-  HOME=$PWD/home FREECAD_FILES="$(ls "$PWD"/dxf/*.dxf "$PWD"/igs/*.igs)" \
-    freecadcmd "$HERE/freecad_readers.py" 2>&1 | grep -a -o "EDGES .*\|ERROR .*" > freecad.txt
+  HOME=$PWD/home FREECAD_FILES="$(printf '%s\n' "$PWD"/dxf/*.dxf "$PWD"/igs/*.igs)" \
+    freecadcmd "$HERE/freecad_readers.py" 2>&1 | grep -a -o "EDGES	.*\|ERROR .*" > freecad.txt
   grep "^ERROR" freecad.txt && fail=1
-  FREECAD_OPT=--freecad=$PWD/freecad.txt
+  FREECAD_OPT=("--freecad=$PWD/freecad.txt")
 else
   echo "skip FreeCAD reader: freecadcmd (Debian package freecad) is not installed"
 fi
@@ -51,14 +51,14 @@ CHECK=$BUILD/tests/iges_reader/bq4_iges_reader_check
 if [ -x "$CHECK" ]; then
   "$CHECK" "$PWD"/igs/*.igs > iges.txt || fail=1
   grep -v "^ok " iges.txt
-  # ok <path> (entities e, roots t/r, edges n)
-  sed -n 's/^ok *\([^ ]*\) (entities \([0-9]*\), roots \([0-9]*\)\/\([0-9]*\), edges \([0-9]*\))$/\1 \2 \3 \4 \5/p' \
+  # ok <path> (entities e, roots t/r, edges n), kept as tab-separated columns
+  sed -n 's/^ok *\(.*\) (entities \([0-9]*\), roots \([0-9]*\)\/\([0-9]*\), edges \([0-9]*\))$/\1\t\2\t\3\t\4\t\5/p' \
     iges.txt > iges_counts.txt
-  awk '{ e += $2; t += $3; r += $4; n += $5 } END {
+  awk -F '\t' '{ e += $2; t += $3; r += $4; n += $5 } END {
     printf "IGES files read by the CAD kernel: %d of '"$(ls igs | wc -l)"', %d entities, %d of %d roots transferred, %d edges\n", NR, e, t, r, n }' iges_counts.txt
-  if [ -n "$FREECAD_OPT" ]; then
+  if [ ${#FREECAD_OPT[@]} -gt 0 ]; then
     # FreeCAD builds the same edges from every IGES file as the kernel.
-    awk 'NR == FNR { edges[$1] = $5; next } $1 == "EDGES" && $2 ~ /[.]igs$/ {
+    awk -F '\t' 'NR == FNR { edges[$1] = $5; next } $1 == "EDGES" && $2 ~ /[.]igs$/ {
            if (edges[$2] != $3) { print "FAIL " $2 ": FreeCAD read " $3 " edges of " edges[$2]; bad = 1 } else ok++ }
          END { printf "IGES files read whole by FreeCAD: %d\n", ok; exit bad }' iges_counts.txt freecad.txt || fail=1
   fi
@@ -66,10 +66,10 @@ else
   echo "skip IGES reader: OpenCASCADE (libocct-data-exchange-dev) is not installed"
 fi
 
-IGES_OPT=
-[ -s iges_counts.txt ] && IGES_OPT=--iges=$PWD/iges_counts.txt
+IGES_OPT=()
+[ -s iges_counts.txt ] && IGES_OPT=("--iges=$PWD/iges_counts.txt")
 if PY=$(python_with ezdxf); then
-  "$PY" "$HERE/dxf_readers.py" $FREECAD_OPT $IGES_OPT "$PWD"/dxf/*.dxf || fail=1
+  "$PY" "$HERE/dxf_readers.py" "${FREECAD_OPT[@]}" "${IGES_OPT[@]}" "$PWD"/dxf/*.dxf || fail=1
 else
   echo "skip DXF reader: python3-ezdxf is not installed"
 fi

@@ -6,9 +6,9 @@ hold the degree and micro signs (the drawings hold no plus-minus sign).
 Beyond what the audit sees, each file must also have header extents that
 cover all its geometry, hold no LINE twice in one block or layout, and keep
 every table text (layer 18) inside its cell lines (layer 17). With
---freecad=<file> (lines "EDGES <path> <n>" of freecad_readers.py) FreeCAD's
+--freecad=<file> (lines "EDGES<tab><path><tab><n>" of freecad_readers.py) FreeCAD's
 importer must have read as many edges as the file holds; with --iges=<file>
-(lines "<path> entities roots transferred edges" of the IGES reader) the IGES
+(tab-separated lines "<path> entities roots transferred edges" of the IGES reader) the IGES
 file of the same drawing must give the edges this one shows."""
 import logging
 import os
@@ -118,14 +118,14 @@ iges = {}
 files = []
 for arg in sys.argv[1:]:
     if arg.startswith("--iges="):
-        # lines "<path> entities roots transferred edges" of the IGES reader
+        # lines "<path>\tentities\troots\ttransferred\tedges" of the IGES reader
         for line in open(arg.split("=", 1)[1]):
-            parts = line.split()
+            parts = line.rstrip("\n").split("\t")
             if len(parts) == 5:
                 iges[os.path.splitext(os.path.basename(parts[0]))[0]] = int(parts[4])
     elif arg.startswith("--freecad="):
         for line in open(arg.split("=", 1)[1]):
-            parts = line.split()
+            parts = line.rstrip("\n").split("\t")
             if len(parts) == 3 and parts[0] == "EDGES":
                 freecad[parts[1]] = int(parts[2])
     else:

@@ -1,7 +1,8 @@
 """Run by freecadcmd: reads every file named in FREECAD_FILES with FreeCAD's
 own importers (the DXF importer, Part.read for IGES) and prints one line per
-file: "EDGES <path> <n>", n the edges of everything it imported, -1 when the
-file could not be read. Texts are not counted."""
+file: "EDGES\t<path>\t<n>", n the edges of everything it imported, -1 when
+the file could not be read. Texts are not counted. FREECAD_FILES holds one
+path a line (a path may hold blanks)."""
 import os
 
 import FreeCAD
@@ -19,7 +20,7 @@ def dxf_edges(path):
         FreeCAD.closeDocument(doc.Name)
 
 
-for path in os.environ["FREECAD_FILES"].split():
+for path in filter(None, os.environ["FREECAD_FILES"].split("\n")):
     try:
         if path.endswith(".igs"):
             shape = Part.read(path)
@@ -29,4 +30,4 @@ for path in os.environ["FREECAD_FILES"].split():
     except Exception as error:  # a reader that throws has not read the file
         print(f"ERROR {path}: {error}", flush=True)
         edges = -1
-    print(f"EDGES {path} {edges}", flush=True)
+    print(f"EDGES\t{path}\t{edges}", flush=True)

@@ -170,6 +170,14 @@ for project in plain/$'\xff\xfe.bq4' "M"$'\xfc'"ller/p.bq4"; do
     test "$(ls -A "$(dirname "$pdf")" | wc -l)" -eq 2
 done
 
+# Where the session's runtime folder cannot be had (a user switched to
+# keeps the one of the user before), the document is written all the same,
+# without a word and without a folder left in $TMPDIR.
+( cd multi && XDG_RUNTIME_DIR=/proc/no-runtime-here "$WBQ4" null.bq4 /PDF > out.txt 2> err.txt )
+check "unusable runtime folder: exit 0" test $? -eq 0
+check "unusable runtime folder: nothing on stderr" test ! -s multi/err.txt
+check "unusable runtime folder: nothing left in the temporary folder" test -z "$(ls -A tmp)"
+
 # Exit codes of the report "/I": a fatal joint 2 and no document, a missing
 # project 1, a document that cannot be written 1 with its reason.
 cp "$DATA/project/fatal.bq4" fatal.bq4

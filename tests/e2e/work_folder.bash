@@ -14,6 +14,8 @@ export TMPDIR=$WORK/tmp
 # An index cache of their own too: a run names on stderr each entry it
 # removes, such as those of tables that another test's folder held.
 export BQ4_CACHE_DIR=$WORK/cache
+# And the user's data (workbooks handed out) too: nothing outside the folder.
+export BQ4_USER_DATA_DIR=$WORK/user-data
 # check description command...: runs the command as the check; a failed one
 # makes the script fail at its end (exit $fail).
 fail=0
@@ -21,6 +23,18 @@ check() {
   local what=$1; shift
   if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fail=1; fi
 }
+# wait_for pattern pid: waits until a file matches the pattern, while the
+# process runs (five minutes at most); status 0 when one matches.
+wait_for() {
+  local end=$((SECONDS + 300))
+  until compgen -G "$1" > /dev/null; do
+    kill -0 "$2" 2> /dev/null && [ $SECONDS -lt $end ] || return 1
+    sleep 0.01
+  done
+}
+# pid_namespaces: status 0 when this user may run a program in a process
+# namespace of its own (unshare --pid), as root or where user namespaces allow.
+pid_namespaces() { unshare --pid --fork --mount-proc true > /dev/null 2>&1; }
 # python_with module: prints a Python that has the module; status 1 if none.
 python_with() {
   local p

@@ -11,6 +11,7 @@
 #include "output_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/os.h"
+#include "../shown_path.h"
 
 namespace fs = std::filesystem;
 using platform::DialogScript;
@@ -305,7 +306,7 @@ TEST_F(InputDialogsTest, DirectoryAndOpenFileDialogs) {
   EXPECT_EQ(chosen, dir);
   EXPECT_EQ(AbortFlag, 0);
   fs::create_directories(dir + "/sub");
-  script.Ok({{"Edit_directory", dir + "/sub"}});
+  script.Ok({{"Edit_directory", ShownPath(dir) + "/sub"}});
   SelectDirectory(dir, chosen);
   EXPECT_EQ(chosen, dir + "/sub");
   std::string result;
@@ -333,7 +334,7 @@ TEST_F(InputDialogsTest, DirectoryAndOpenFileDialogs) {
   EXPECT_EQ(name, dir + "/Projekte \u00e4/Gr\u00f6\u00dfe \u00fc.bq4");
   EXPECT_EQ(d, dir + "/Projekte \u00e4/");
   fs::create_directories(fs::u8path(dir + "/sub \u00e4"));
-  script.Ok({{"Edit_directory", dir + "/sub \xE4"}});
+  script.Ok({{"Edit_directory", ShownPath(dir) + "/sub \xE4"}});
   SelectDirectory(dir, chosen);
   EXPECT_EQ(chosen, dir + "/sub \u00e4");
 }

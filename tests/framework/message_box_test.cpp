@@ -21,6 +21,7 @@
 #include "platform/dialogs.h"
 #include "output_test_support.h"
 #include "platform/os.h"
+#include "../shown_path.h"
 
 namespace fs = std::filesystem;
 
@@ -99,7 +100,7 @@ TEST_F(MessageBoxTest, MissingFilesAndFailedWritesAreReportedAndTheOldFileKept) 
   EXPECT_TRUE(OpenTextForRead(dir + "/there.txt"));
   EXPECT_EQ(AbortFlag, 0);
   platform::DialogScript script;
-  script.Ok().Expect("file " + dir + "/gone.txt not found or no access !");
+  script.Ok().Expect("file " + ShownPath(dir) + "/gone.txt not found or no access !");
   EXPECT_FALSE(OpenTextForRead(dir + "/gone.txt  "));
   EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
@@ -136,7 +137,7 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwrita
   std::string name = dir + "/joint.bq4";
   std::ofstream(name) << "old contents";
   platform::DialogScript script;
-  script.Yes().Expect(name + " already exists.   overwrite ?");
+  script.Yes().Expect(ShownPath(name) + " already exists.   overwrite ?");
   ConfirmOverwrite(name);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(HelpNumber, 3055);
@@ -166,7 +167,7 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwrita
 
   // An unwritable place is refused.
   ConfirmOverwriteOn = 1;
-  script.Ok().Expect("invalid file name \"" + dir + "/no/such/dir/x.bq4\" !");
+  script.Ok().Expect("invalid file name \"" + ShownPath(dir) + "/no/such/dir/x.bq4\" !");
   ConfirmOverwrite(dir + "/no/such/dir/x.bq4");
   EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
@@ -201,7 +202,7 @@ TEST_F(MessageBoxTest, ConfirmOverwriteRefusesAFifoOrDeviceWithoutOpeningIt) {
     for (const std::string& name : {fifo, dir + "/link.txt", std::string("/dev/null")}) {
       SCOPED_TRACE(name + (on ? ", asking" : ", not asking"));
       AbortFlag = 0;
-      script.Ok().Expect("invalid file name \"" + name + "\": not a regular file");
+      script.Ok().Expect("invalid file name \"" + ShownPath(name) + "\": not a regular file");
       ConfirmOverwrite(name);
       EXPECT_EQ(AbortFlag, 1);
     }

@@ -166,4 +166,26 @@ TEST_F(FolderNames, UnreadableAndMissingFoldersFindNothing) {
   }
 }
 
+// The entry a name opens is the name itself where listed so, whatever other
+// entries (links to it, other names of it) the folder lists before it.
+TEST_F(FolderNames, TheEntryANameOpensIsTheNameItselfBeforeItsOtherNames) {
+  Touch(dir_ / "p.txt");
+  auto first = [&] {
+    for (const std::string& entry : platform::FolderEntryNames(dir_.string())) return entry;
+    return std::string();
+  };
+  // Names made until one is listed before the file, in this folder's order.
+  for (int k = 0; k < 200 && (k < 2 || first() == "p.txt"); ++k) {
+    const fs::path other = dir_ / ("n" + std::to_string(k));
+    if (k % 2 == 0) fs::create_symlink("p.txt", other);
+    else fs::create_hard_link(dir_ / "p.txt", other);
+  }
+  ASSERT_NE(first(), "p.txt");
+  EXPECT_EQ(platform::EntryOpenedBy(dir_.string(), "p.txt"), "p.txt");
+  // A name that is only a link, or only another name, is itself too.
+  EXPECT_EQ(platform::EntryOpenedBy(dir_.string(), "n0"), "n0");
+  EXPECT_EQ(platform::EntryOpenedBy(dir_.string(), "n1"), "n1");
+  EXPECT_EQ(platform::EntryOpenedBy(dir_.string(), "none"), "");
+}
+
 }  // namespace

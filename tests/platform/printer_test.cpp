@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "platform/cp1252.h"
 #include "platform/os.h"
 
 // A job that cannot start leaves the printer usable for the next one, a PDF
@@ -37,7 +38,7 @@ TEST(PlatformPrinter, AFailedStartLeavesThePrinterReusableForAPdfDocument) {
   // The printer information describes the printer printed on.
   const platform::PrinterFacts f = platform::CurrentPrinterFacts();
   EXPECT_TRUE(f.pdf);
-  EXPECT_EQ(f.name, choice.outputFile);
+  EXPECT_EQ(platform::Utf8FromDisplay(f.name), choice.outputFile);  // the name as the program shows it
   EXPECT_GT(f.dpiX, 0);
   EXPECT_GT(f.widthPixels, f.leftOffsetPixels);
   EXPECT_NEAR(f.paperWidthMm, f.widthPixels * 25.4 / f.dpiX, 1);

@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QRect>
 
+#include "../../run_program.h"
 #include "../../screenshot_dir.h"
 #include "../graph_test_support.h"
 #include "framework/drawing.h"
@@ -219,7 +220,7 @@ TEST_F(GraphWindowTest, PrintsIntoAPdfFile) {
 // A stored text shows its characters as the dialogs and files show them:
 // the message "Φen = 0 !" (code page 437) is no "Ðen" on the screen or its print.
 TEST_F(GraphWindowTest, StoredTextsShowTheirOwnCharacters) {
-  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+  if (!ProgramSucceeds({"sh", "-c", "command -v pdftotext"})) GTEST_SKIP() << "pdftotext is not installed";
   GraphHeader(0, 0, 160, 120);
   GraphSetTextStyle(2, 0, 3, 3);
   GraphOutText(8, 98, "Fatal  : \xE8" "en = 0 !");
@@ -227,7 +228,7 @@ TEST_F(GraphWindowTest, StoredTextsShowTheirOwnCharacters) {
   const std::string pdf = platform::ProcessTempDir() + "/messages.pdf";
   ASSERT_TRUE(window->PrintToPdf(pdf));
   const std::string text = platform::ProcessTempDir() + "/messages.txt";
-  ASSERT_EQ(std::system(("pdftotext -enc UTF-8 '" + pdf + "' '" + text + "'").c_str()), 0);
+  ASSERT_EQ(RunProgram({"pdftotext", "-enc", "UTF-8", pdf, text}), 0);
   std::ifstream in(text);
   const std::string shown((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(shown.find("Fatal : \u03A6en = 0 !"), std::string::npos) << shown;
