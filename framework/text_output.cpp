@@ -199,8 +199,8 @@ void TxtPageHeader(int Page) {
 void HtmlPageHeader(int Page) {
   if (!IsFirstPage(Page)) return;
   const std::string title = HtmlEscape(ProgTitle.str() + " V" + ProgVersion);
-  // An HTML comment may not hold "--". The file system's name, as a stored text.
-  std::string name = NameAsStoredText(RemoveBlanks(OutputFileName));
+  // An HTML comment may not hold "--".
+  std::string name = RemoveBlanks(OutputFileName);
   for (std::size_t p; (p = name.find("--")) != std::string::npos;) name.replace(p, 2, "-");
   OutputWriteRaw(kHtmlDoctype);
   // The name is the file system's UTF-8, not a stored text: the page takes it
