@@ -23,8 +23,10 @@
 inline void FuzzStart() {
   static const bool started = [] {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    const std::string config = platform::ProcessTempDir() + "/config";
-    setenv("BQ4_CONFIG_DIR", config.c_str(), 1);
+    // Settings, index cache and user data in the run's own folder, never the user's.
+    setenv("BQ4_CONFIG_DIR", (platform::ProcessTempDir() + "/config").c_str(), 1);
+    setenv("BQ4_CACHE_DIR", (platform::ProcessTempDir() + "/cache").c_str(), 1);
+    setenv("BQ4_USER_DATA_DIR", (platform::ProcessTempDir() + "/user-data").c_str(), 1);
     static int argc = 1;
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};
