@@ -267,7 +267,7 @@ TEST_F(DiagramLimitsTest, EveryKindOnEverySampleWithAnyLimitsStaysOnTheSheet) {
   const auto samples = Samples();
   ASSERT_GE(samples.size(), 6u);
   int drawings = 0;
-  std::string files;
+  std::vector<std::string> files;
   for (const std::string& sample : samples) {
     Read(sample);
     if (CalcFatalFlag) continue;  // the message list stands in for the diagrams
@@ -298,7 +298,7 @@ TEST_F(DiagramLimitsTest, EveryKindOnEverySampleWithAnyLimitsStaysOnTheSheet) {
         if (&l == &kLimitSets[0] || &l == &kLimitSets[2]) {
           const std::string copy = Dir() + "/" + name + "_" + std::to_string(k) + "_" + std::to_string(&l - kLimitSets) + ".dxf";
           std::filesystem::copy_file(DxfFile(), copy);
-          files += " " + copy;
+          files.push_back(copy);
         }
       }
     }
