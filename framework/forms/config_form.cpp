@@ -49,6 +49,10 @@ QPushButton* SmallButton(QWidget* parent, const QString& name, const QString& ca
   return b;
 }
 
+// Folders, programs and devices are paths: a field holds any the system
+// takes, so that OK never cuts a setting the user left alone.
+constexpr int kPathLength = 4096;
+
 QLineEdit* NewEdit(QWidget* parent, const QString& name, int maxLength = 0) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(name);
@@ -195,7 +199,7 @@ void Tconfig::BuildDirectoryPage() {
   auto* form = new QFormLayout;
   auto dirRow = [&](QLineEdit*& edit, const char* name, const char* button, const QString& caption, Word help,
                     QWidget* more = nullptr) {
-    edit = NewEdit(Tab_dir, name, 255);
+    edit = NewEdit(Tab_dir, name, kPathLength);
     QPushButton* b = SmallButton(Tab_dir, button, "...");
     QLineEdit* target = edit;
     connect(b, &QPushButton::clicked, this, [target] {
@@ -500,7 +504,7 @@ void Tconfig::BuildPrintoutPage() {
   RadioGroup_lpt = NewRadioGroup(Tab_textdruck, "RadioGroup_lpt", "LPT-Interface for text printing",
                                  {"LPT1", "LPT2", "LPT3", "LPT4"}, 2);
   lptBox->addWidget(RadioGroup_lpt);
-  Edit_printerdevice = NewEdit(Tab_textdruck, "Edit_printerdevice", 255);
+  Edit_printerdevice = NewEdit(Tab_textdruck, "Edit_printerdevice", kPathLength);
   Edit_printerdevice->setPlaceholderText("/dev/usb/lp0");
   auto* device = new QFormLayout;
   device->addRow("Printer device", Edit_printerdevice);
@@ -651,7 +655,7 @@ void Tconfig::BuildExternalPage() {
   auto* programs = new QGroupBox("Programs", Tab_extern);
   auto* form = new QFormLayout(programs);
   auto programRow = [&](QLineEdit*& edit, const char* name, const char* button, const QString& caption) {
-    edit = NewEdit(programs, name, 255);
+    edit = NewEdit(programs, name, kPathLength);
     QPushButton* b = NewButton(programs, button, caption);
     QLineEdit* target = edit;
     connect(b, &QPushButton::clicked, this, [target] {

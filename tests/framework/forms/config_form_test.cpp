@@ -118,6 +118,21 @@ TEST_F(ConfigFormTest, OkWithoutChangesOrCancelAfterChangesKeepsEverySetting) {
   EXPECT_EQ(Snapshot(), before);
 }
 
+// A folder the system takes is kept whole: OK does not cut a long one to
+// the width of a classic field.
+TEST_F(ConfigFormTest, LongFoldersAreKeptWhole) {
+  const std::string longDir = "/tmp/" + std::string(300, 'x');
+  TempDir = longDir;
+  DefaultDataDir = longDir + "/data";
+  {
+    Tconfig dlg;
+    dlg.Button_okClick();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(TempDir, longDir);
+  EXPECT_EQ(DefaultDataDir, longDir + "/data");
+}
+
 TEST_F(ConfigFormTest, OkStoresValuesWithTheirConversions) {
   Tconfig dlg;
   EXPECT_EQ(dlg.Pagecontrol1->currentWidget(), dlg.Tab_grafik);
