@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "../framework/output_test_support.h"
+#include "calc/calc_tables.h"
 #include "calc/calculation.h"
 #include "calc/designation.h"
 #include "calc/init.h"
@@ -330,6 +331,28 @@ TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {
     if (!body.ends_with(mark)) body += mark;
     EXPECT_EQ(again.substr(again.find("\r\nSCHRAUBE\r\n")), body)
         << entry.path();
+  }
+  EXPECT_GE(samples, 6);
+}
+
+// A sample remembers the row of the bolt material table its material came
+// from: the material pick starts there, and OK on the offered row keeps the
+// strength class and values the sample calculates with.
+TEST_F(ProjectFileTest, SampleProjectsRememberTheMaterialRowTheirValuesCameFrom) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  int samples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(BQ4_SOURCE_DIR) + "/data/samples")) {
+    if (entry.path().extension() != ".bq4") continue;
+    ReadCalcFile(entry.path().string());
+    ASSERT_EQ(AbortFlag, 0) << entry.path();
+    const MAT_BOLT_Record stored = MatBolt;
+    FindCalcRecord(kBoltMaterialTable);
+    ASSERT_EQ(AbortFlag, 0) << entry.path();
+    EXPECT_EQ(MatBolt.StrengthClass, stored.StrengthClass) << entry.path();
+    EXPECT_EQ(MatBolt.Rp02, stored.Rp02) << entry.path() << " row " << Schraube.MatBoltRow;
+    EXPECT_EQ(MatBolt.Rm, stored.Rm) << entry.path() << " row " << Schraube.MatBoltRow;
+    ++samples;
   }
   EXPECT_GE(samples, 6);
 }
@@ -738,7 +761,7 @@ TEST_F(ProjectFileTest, TableRowsAreReadAgainAfterALoad) {
   ReadCalcFile(Path("older.bq4"));
   ASSERT_EQ(AbortFlag, 0);
   EXPECT_EQ(MatBolt.betaB, 0.6L);
-  EXPECT_EQ(MatBolt.Rm, 1200);
+  EXPECT_EQ(MatBolt.Rm, 1220);  // the material row the sample remembers
   EXPECT_EQ(Klemmstuecke.pmax[1], 850);
   EXPECT_EQ(Klemmstuecke.Re[2], 750);
   EXPECT_EQ(BoltStandardText(), "ISO 4014");  // head row
