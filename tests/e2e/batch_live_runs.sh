@@ -18,7 +18,9 @@ cp "$NULL" t.bq4
 for name in Held01 Lockd1 Left01; do echo "$name" > "t.txt.~bq4$name"; done
 sleep 60 < t.txt.~bq4Held01 &
 holder=$!
-flock t.txt.~bq4Lockd1 sleep 60 &
+# The lock is taken on a descriptor the sleeping process itself holds, so
+# that killing it lets the lock and the test's output go at once.
+(exec 9< t.txt.~bq4Lockd1; flock 9; exec sleep 60) &
 locker=$!
 # Both hold their file before the run starts.
 for _ in $(seq 1 6000); do [[ "$(readlink "/proc/$holder/fd/0")" == *Held01 ]] && break; sleep 0.05; done
