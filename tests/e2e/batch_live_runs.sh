@@ -118,7 +118,7 @@ bad=0
 for k in $(seq 1 6); do
   "$WBQ4" c*.bq4 /CAD2:1 > /dev/null 2>&1 &
   killed=$!
-  wait_for "tmp/bq4-$killed-*" $killed
+  wait_for "tmp/bq4-$killed-??????" $killed  # made, not still being made
   sleep "0.$((RANDOM % 3))$((RANDOM % 10))"
   kill -9 "$killed" 2> /dev/null
   wait "$killed" 2> /dev/null
