@@ -8,6 +8,7 @@
 #include "../fake_programs.h"
 #include "cad_test_support.h"
 #include "framework/config_file.h"
+#include "framework/plot_program.h"
 #include "platform/os.h"
 #include "platform/process.h"
 #include "../shown_path.h"
@@ -97,8 +98,8 @@ TEST_F(PlotHandoffTest, DefaultAnswersGiveALineOfSixtyCharactersAndALongerOneABa
     SetupPlotProgram(line, 0);
   }
   EXPECT_EQ(AbortFlag, 0);
-  EXPECT_EQ(line, Dir() + "/plot.bat");
-  EXPECT_EQ(ReadLines(line).at(0), "./wveskart.exe " + TempDir + "/veskart /CHPL");
+  EXPECT_EQ(line, CommandLineWord(Dir() + "/plot.bat"));
+  EXPECT_EQ(ReadLines(Dir() + "/plot.bat").at(0), "./wveskart.exe " + TempDir + "/veskart /CHPL");
 }
 
 TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
@@ -177,7 +178,7 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   if (HoldsQuoteOrLineBreak(Dir())) GTEST_SKIP() << "no plot command line can hold the test folder's name";
   TempDir = Dir();
   const std::string plotter = Executable("plotter");
-  CadState.PlotCommandLines[0] = plotter + "  veskart.dxf /CHPL";
+  CadState.PlotCommandLines[0] = CommandLineWord(plotter) + "  veskart.dxf /CHPL";
   StartDrawing(kCadPlotProgram);
   CadBeginEntities();
   CadLine(0, 0, 1, 1);
@@ -190,8 +191,8 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
             (std::vector<std::string>{Dir() + "/veskart.dxf", "/CHPL"}));
 
   // A batch file made by the set-up is run by the line it holds.
-  std::ofstream(Dir() + "/long.bat") << plotter << " a b\r\n";
-  CadState.PlotCommandLines[0] = Dir() + "/long.bat";
+  std::ofstream(Dir() + "/long.bat") << CommandLineWord(plotter) << " a b\r\n";
+  CadState.PlotCommandLines[0] = CommandLineWord(Dir() + "/long.bat");
   RunPlotCommandLine();
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 2u);
   EXPECT_EQ(platform::RecordedProgramStarts()[1].arguments, (std::vector<std::string>{"a", "b"}));
@@ -279,7 +280,8 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
   FakePrograms fake(Dir() + "/bin");
   const std::string plotter = fake.Add("plotter", 0);
   const std::string drawing = platform::ProcessTempDir() + "/veskart";
-  for (const std::string& stored : {plotter + " veskart /CHPL", plotter + " /tmp/bq4-1-gone00/VESKART.DXF /CHPL"}) {
+  for (const std::string& stored :
+       {CommandLineWord(plotter) + " veskart /CHPL", CommandLineWord(plotter) + " /tmp/bq4-1-gone00/VESKART.DXF /CHPL"}) {
     fs::remove(Dir() + "/bin/plotter.args");
     CadState.PlotCommandLines[0] = stored;
     PlotALine();
@@ -291,14 +293,14 @@ TEST_F(PlotHandoffTest, StoredLineNamesNoRunsFolderAndEachPlotHandsOverItsOwnDra
   }
 
   // The program gone, or its batch file: said in the window, naming the drawing.
-  CadState.PlotCommandLines[0] = Dir() + "/bin/gone veskart";
+  CadState.PlotCommandLines[0] = CommandLineWord(Dir() + "/bin/gone") + " veskart";
   platform::DialogScript script;
-  script.Ok().Expect("The plot program " + Dir() + "/bin/gone was not found; the drawing " + drawing +
-                     ".dxf was not plotted");
+  script.Ok().Expect("The plot program " + ShownPath(Dir()) + "/bin/gone was not found; the drawing " +
+                     ShownPath(drawing) + ".dxf was not plotted");
   RunPlotCommandLine();
   EXPECT_EQ(AbortFlag, 1);
-  CadState.PlotCommandLines[0] = Dir() + "/gone.bat";
-  script.Ok().Expect("batch file " + Dir() + "/gone.bat cannot be read");
+  CadState.PlotCommandLines[0] = CommandLineWord(Dir() + "/gone.bat");
+  script.Ok().Expect("batch file " + ShownPath(Dir()) + "/gone.bat cannot be read");
   RunPlotCommandLine();
   CadState.PlotCommandLines[0] = "./veskart.exe veskart";  // there, but no program
   script.Ok().Expect("The plot program ./veskart.exe cannot be run: it is no executable program");

@@ -38,7 +38,9 @@ for i in $(seq 1 "${KILLS:-10}"); do
   # killed, so that it is certain to leave something; the others are killed
   # at a random moment after they made their folder (building the index of
   # an entry, or later), with the other run at work.
-  wait_for "tmp/bq4-$killed-*" $killed || echo "kill $i: the run ended before its folder was seen"
+  # Its folder under its own name: one still being made (bq4-<pid>-new-...)
+  # is left for its maker a minute, whatever its process number says.
+  wait_for "tmp/bq4-$killed-??????" $killed || echo "kill $i: the run ended before its folder was seen"
   if [ $((i % 2)) -eq 0 ]; then
     kill -STOP $killed 2> /dev/null
   fi
