@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/c_numbers.h"
 #include "platform/dialog_answers.h"
 #include "platform/os.h"
 
@@ -69,8 +70,13 @@ void StartupTask::Wait() {
 }
 
 // fontconfig loads its configuration once per process, safely from any thread;
-// Qt's font database finds it loaded.
-FontSystemStart::FontSystemStart() : task_([] { FcInit(); }) {}
+// Qt's font database finds it loaded. Its numbers ("7.5") are read in the "C"
+// locale: the toolkit may set the desktop's (a decimal comma) meanwhile.
+FontSystemStart::FontSystemStart()
+    : task_([] {
+        CLocaleScope numbers;
+        FcInit();
+      }) {}
 
 namespace {
 

@@ -16,19 +16,10 @@ locale_t CLocale() {
   return c;
 }
 
-// The calling thread formats in the "C" locale while it lives.
-class CLocaleScope {
- public:
-  CLocaleScope() : previous_(uselocale(CLocale())) {}
-  ~CLocaleScope() { uselocale(previous_); }
-  CLocaleScope(const CLocaleScope&) = delete;
-  CLocaleScope& operator=(const CLocaleScope&) = delete;
-
- private:
-  locale_t previous_;
-};
-
 }  // namespace
+
+CLocaleScope::CLocaleScope() : previous_(uselocale(CLocale())) {}
+CLocaleScope::~CLocaleScope() { uselocale(previous_); }
 
 int FormatC(char* buffer, std::size_t size, const char* format, ...) {
   CLocaleScope scope;

@@ -7,7 +7,22 @@
 #include <cstddef>
 #include <string>
 
+#include <locale.h>
+
 namespace platform {
+
+// The calling thread reads and writes numbers in the "C" locale while it
+// lives, whatever the process' locale is or becomes meanwhile.
+class CLocaleScope {
+ public:
+  CLocaleScope();
+  ~CLocaleScope();
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  locale_t previous_;
+};
 
 // snprintf in the "C" locale.
 int FormatC(char* buffer, std::size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
