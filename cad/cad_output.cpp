@@ -31,22 +31,61 @@
 namespace {
 
 bool BlockBegun = false;  // CadBeginBlock began a block that CadEndBlock has to end
+bool BorderPending = false;  // the plot drawing's border waits for the entities section
 
 // The lines written to the current block or entity section of a file, by
 // layer, colour and written ends in either direction: drawers that meet on
 // a common edge draw it twice, and a file holds it once.
 std::unordered_set<std::string> WrittenLines;
 
-// True when the line was already written in this section; records it otherwise.
+// True when the line was already written in this section, or when its ends
+// coincide as a file writes them (readers refuse such a line); records it
+// otherwise.
 bool RepeatedLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   std::string a = DxfRealText(x1) + "," + DxfRealText(y1), b = DxfRealText(x2) + "," + DxfRealText(y2);
+  if (a == b) return true;
   if (b < a) std::swap(a, b);
   const auto& s = CadState;
   return !WrittenLines.insert(std::string(s.CadLayer.view()) + "|" + std::to_string(s.CadColor) + "|" + a + "|" + b)
               .second;
 }
 
+// The polyline being written to a file: its straight edges count as written
+// lines, so that a line drawn again along one is not written twice.
+struct TPolylineEdges {
+  bool closed = false;
+  bool first = true;  // no vertex yet
+  Extended firstX = 0, firstY = 0, lastX = 0, lastY = 0, lastBulge = 0;
+};
+TPolylineEdges PolylineEdges;
+
+void PolylineVertexWritten(Extended x, Extended y, Extended bulge) {
+  auto& p = PolylineEdges;
+  if (p.first) {
+    p.firstX = x;
+    p.firstY = y;
+  } else if (p.lastBulge == 0) {
+    RepeatedLine(p.lastX, p.lastY, x, y);
+  }
+  p.first = false;
+  p.lastX = x;
+  p.lastY = y;
+  p.lastBulge = bulge;
+}
+
 TCadState& S() { return CadState; }
+
+// The border around the drawing window in colour 19, drawn with the state of
+// the drawing's start; the state that follows is left as it was.
+void DrawBorder() {
+  BorderPending = false;
+  const TCadState kept = CadState;
+  const TCadWindow& w = CadState.CadWindow;
+  CadSetOrigin(0, 0);
+  CadSetColor(19);
+  CadRectangle(w.xmin, w.ymin, w.xmax, w.ymax);
+  CadState = kept;
+}
 
 Word Device() { return CadState.CadDevice; }
 
@@ -251,6 +290,7 @@ void CadOpen(TCadDevice device, const std::string& /*name*/) {
   S().CadRequestedDevice = device;
   ForgetHeldCalls();
   BlockBegun = false;
+  BorderPending = false;
   WrittenLines.clear();
   CadSetOrigin(0, 0);
   S().CadOutputMode = 0;
@@ -343,7 +383,12 @@ void CadBeginDrawing(Extended xmin, Extended ymin, Extended xmax, Extended ymax)
   }
   if ((Device() == kCadScreen || Device() == kCadPlotProgram) && S().CadBorderOn) {
     CadSetColor(19);
-    CadRectangle(xmin, ymin, xmax, ymax);
+    // A file holds its entities in the entities section: there the border
+    // comes first (CadBeginEntities).
+    if (Device() == kCadScreen)
+      CadRectangle(xmin, ymin, xmax, ymax);
+    else
+      BorderPending = true;
   }
   if (Device() == kCadScreen) DrawStamp();
 }
@@ -418,6 +463,7 @@ void CadBeginEntities() {
     case kCadDxf:
     case kCadPlotProgram:
       WriteDxfEntitiesSection();
+      if (BorderPending) DrawBorder();
       break;
     case kCadListing:
       WriteTxtEntitiesSection();
@@ -701,7 +747,10 @@ void CadSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, E
 
 void CadBeginPolyline(int closed) {
   if (DxfDevice() && S().CadPolylinesOn)
-    ToDevice([closed] { WriteDxfPolyline(closed); });
+    ToDevice([closed] {
+      WriteDxfPolyline(closed);
+      PolylineEdges = {closed != 0, true};
+    });
   else
     S().CadVertexCount = 1;
 }
@@ -710,7 +759,10 @@ void CadVertex(Extended x, Extended y, Extended angle) {
   auto& s = S();
   if (DxfDevice() && s.CadPolylinesOn) {
     const Extended bulge = std::tan(angle / 4);
-    ToDevice([x = x + s.CadOriginX, y = y + s.CadOriginY, bulge] { WriteDxfVertex(x, y, bulge); });
+    ToDevice([x = x + s.CadOriginX, y = y + s.CadOriginY, bulge] {
+      WriteDxfVertex(x, y, bulge);
+      PolylineVertexWritten(x, y, bulge);
+    });
     return;
   }
   if (s.CadVertexCount <= 1) {
@@ -728,7 +780,12 @@ void CadVertex(Extended x, Extended y, Extended angle) {
 }
 
 void CadEndPolyline() {
-  if (DxfDevice() && S().CadPolylinesOn) ToDevice([] { WriteDxfSeqEnd(); });
+  if (DxfDevice() && S().CadPolylinesOn)
+    ToDevice([] {
+      WriteDxfSeqEnd();
+      auto& p = PolylineEdges;
+      if (p.closed && !p.first && p.lastBulge == 0) RepeatedLine(p.lastX, p.lastY, p.firstX, p.firstY);
+    });
 }
 
 void CadText(const std::string& text, Extended x, Extended y) {
@@ -874,6 +931,7 @@ void CadEndTextKeepOut() {
 void InitCadOutput() {
   ForgetHeldCalls();
   BlockBegun = false;
+  BorderPending = false;
   WrittenLines.clear();
   InitCadScreen();
 }

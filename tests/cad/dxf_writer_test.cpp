@@ -234,7 +234,7 @@ TEST_F(DxfWriterTest, FullTurnArcIsACircleZeroRadiusDrawsNothingAndOddValuesKeep
   CadArc(0, 0, 10, 80, 0);
   CadArc(0, 0, 10, 80, 4);
   CadText("two\r\nlines", 0, 0);
-  CadLine(0, 0, std::nan(""), 1.0L / 0.0L);
+  CadLine(1, 1, std::nan(""), 1.0L / 0.0L);
   const auto lines = Finish();
   EXPECT_EQ(Count(lines, "CIRCLE"), 3);
   EXPECT_EQ(Count(lines, "ARC"), 1);
@@ -291,6 +291,28 @@ TEST_F(DxfWriterTest, PolylineVerticesCarryTheBulgeOnlyForArcsOrAreDrawnAsLinesA
   const auto arc = Entity(lines, "ARC");
   EXPECT_EQ(arc[1], " 10=115.000000");
   EXPECT_EQ(arc[3], " 40=5.000000");
+}
+
+// A line along a straight polyline edge that the file already holds, or
+// one whose ends coincide as written, is not written again: the file holds
+// what the listing and IGES hold. An arc's chord is no edge.
+TEST_F(DxfWriterTest, LinesAlongPolylineEdgesAndLinesOfNoLengthAreNotWrittenAgain) {
+  Begin();
+  CadSetColor(5);
+  CadBeginPolyline(0);
+  CadVertex(0, 0, 0);
+  CadVertex(0, 10, 0);
+  CadVertex(20, 10, 3.14159265358979323846L);
+  CadVertex(20, 0, 0);
+  CadEndPolyline();
+  CadLine(20, 10, 0, 10);  // the top edge again, drawn the other way
+  CadLine(20, 10, 20, 0);  // the arc's chord
+  CadLine(5, 5, 5 + 1e-9L, 5);
+  CadSetColor(3);
+  CadLine(0, 0, 0, 10);  // another colour: a line of its own
+  const auto lines = Finish();
+  EXPECT_EQ(Count(lines, "POLYLINE"), 1);
+  EXPECT_EQ(Count(lines, "LINE"), 2);
 }
 
 // Cancel of the save dialog: see the sheet test of a cancelled file choice.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -185,6 +186,20 @@ TEST_F(PlotHandoffTest, PlotDeviceWritesTheDrawingAndStartsTheProgramWithoutAShe
   CadEndSection();
   CadClose(0);
   EXPECT_TRUE(Exists(Dir() + "/veskart.dxf"));
+  // The border around the window lies in the entities section, first, in
+  // colour 19: nothing stands between the sections.
+  const std::vector<std::string> dxf = ReadLines(Dir() + "/veskart.dxf");
+  int before = 0, inside = 0;
+  bool entities = false;
+  for (std::size_t i = 0; i + 1 < dxf.size(); i += 2) {
+    if (dxf[i] == "  2" && dxf[i + 1] == "ENTITIES") entities = true;
+    if (dxf[i] == "  0" && dxf[i + 1] == "LINE") ++(entities ? inside : before);
+  }
+  EXPECT_EQ(before, 0);
+  EXPECT_EQ(inside, 5);
+  const auto border = std::find(dxf.begin(), dxf.end(), "LINE");
+  ASSERT_NE(border, dxf.end());
+  EXPECT_EQ(border[2], "19");
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].program, plotter);
   EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments,
