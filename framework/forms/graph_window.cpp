@@ -134,14 +134,27 @@ class PainterCanvas : public TGraphCanvas {
     }
     p_.setFont(font.font);
     p_.setPen(ToQColor(colour));
-    if (f.escapement == 0) {
+    // A text never runs past its box, as many characters as it has of the
+    // font's average width: wide letters ("WWW") are narrowed to it, so that
+    // a text placed and fitted by that width ends where the drawing meant.
+    const qreal box = static_cast<qreal>(laid.text().size()) * f.width;
+    const qreal drawn = laid.size().width();
+    const qreal narrow = f.width > 0 && drawn > box && box > 0 ? box / drawn : 1;
+    if (f.escapement == 0 && narrow == 1) {
       p_.drawStaticText(QPointF(Px(x), Px(y)), laid);
+    } else if (f.escapement == 0) {
+      p_.save();
+      p_.translate(Px(x), Px(y));
+      p_.scale(narrow, 1);
+      p_.drawStaticText(QPointF(0, 0), laid);
+      p_.restore();
     } else {
       // A turned text is drawn from its text: a layout kept for the upright
       // text would be turned as a picture, its pixels differing.
       p_.save();
       p_.translate(Px(x), Px(y));
       p_.rotate(-f.escapement / 10.0);
+      p_.scale(narrow, 1);
       p_.drawText(QPointF(0, font.ascent), laid.text());
       p_.restore();
     }

@@ -108,6 +108,37 @@ TEST_F(GraphWindowTest, KeptTextLayoutsFollowSizeColourAndDirection) {
   EXPECT_NEAR(turned.height(), large.width(), 3);
 }
 
+// A text ends within its box, its characters times the font's average
+// width, however wide its letters: twenty "W"s fitted to a cell stay in it,
+// upright and turned; a text of narrow letters is drawn as it is.
+TEST_F(GraphWindowTest, WideLettersStayInTheTextsBox) {
+  GraphSetWindow(false, false, 0, 0, 1, 1, 0, 0, 64, 48);
+  GraphSetTextStyle(2, 0, 2, 1);
+  GraphSetColor(12);
+  GraphOutText(2, 40, std::string(20, 'W'));
+  GraphSetColor(10);
+  GraphOutText(2, 30, std::string(20, 'i'));
+  GraphSetColor(9);
+  GraphSetTextStyle(2, 90, 2, 1);
+  GraphOutText(60, 2, std::string(20, 'W'));
+  const QImage img = Grab();
+  auto box = [&](QColor c) {
+    QRect r;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (IsColour(img, x, y, c)) r |= QRect(x, y, 1, 1);
+    return r;
+  };
+  // 20 characters of 1.1 * 0.8 world units at 10 pixels a unit.
+  const double pixels = 641.0 / 64 * 20 * 1.1 * GraphicsTextSize;
+  const QRect wide = box(QColor(255, 0, 0)), narrow = box(QColor(0, 255, 0)), turned = box(QColor(0, 0, 255));
+  ASSERT_FALSE(wide.isEmpty() || narrow.isEmpty() || turned.isEmpty());
+  EXPECT_LE(wide.width(), pixels + 2);
+  EXPECT_GT(wide.width(), 0.8 * pixels);
+  EXPECT_LE(turned.height(), pixels + 2);
+  EXPECT_LT(narrow.width(), 0.6 * pixels);  // narrow letters are not stretched
+}
+
 // On square pixels a world unit is as long in x as in y, whatever the
 // window's shape, and the drawing fits the window again after a resize.
 TEST_F(GraphWindowTest, CirclesStayRoundAndFitTheWindow) {
