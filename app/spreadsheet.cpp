@@ -81,15 +81,6 @@ bool CellUnchanged(const TReadCell& cell, const std::string& line) {
   return !cell.number && cell.text == CellText(shown);
 }
 
-// Display format of a number cell: its decimals as written, scientific when
-// the text had an exponent.
-std::string NumberFormat(const NumberCell& n) {
-  std::string format = "0";
-  if (n.decimals > 0) format += "." + std::string(static_cast<std::size_t>(n.decimals), '0');
-  if (n.exponent) format += "E+00";
-  return format;
-}
-
 std::string WorkbookDir() {
   std::string dir = AddBackslash(TempDir);
   return dir.empty() ? AddBackslash(platform::ProcessTempDir()) : dir;
@@ -211,7 +202,7 @@ bool TWorkbook::Save(const std::string& path, std::string& error) const {
     if (!textCells.count(place) && ParseNumberCell(text, number)) {
       cell.isNumber = 1;
       cell.value = number.value;
-      cell.format = texts.emplace_back(NumberFormat(number)).c_str();
+      cell.format = texts.emplace_back(NumberCellFormat(number)).c_str();
     } else {
       cell.text = texts.emplace_back(CellText(text)).c_str();
     }
@@ -248,14 +239,18 @@ bool ParseNumberCell(const std::string& text, NumberCell& cell) {
   std::string plain;  // with a decimal point, for the number parser
   if (text[i] == '-') plain += '-';
   if (text[i] == '+' || text[i] == '-') ++i;
-  int digits = 0, decimals = 0;
-  bool separator = false;
+  int digits = 0, decimals = 0, integerDigits = 0, significant = 0;
+  bool separator = false, leadingZero = false, nonZero = false;
   for (; i < end; ++i) {
     const char c = text[i];
     if (c >= '0' && c <= '9') {
       plain += c;
       ++digits;
       if (separator) ++decimals;
+      else ++integerDigits;
+      if (c == '0' && !nonZero && !separator && integerDigits == 1) leadingZero = true;
+      nonZero = nonZero || c != '0';
+      if (nonZero) ++significant;
     } else if ((c == '.' || c == ',') && !separator) {
       plain += '.';
       separator = true;
@@ -264,15 +259,26 @@ bool ParseNumberCell(const std::string& text, NumberCell& cell) {
     }
   }
   if (digits == 0) return false;
-  bool exponent = false;
+  bool exponent = false, exponentPlus = false;
+  int exponentValue = 0, exponentDigits = 0;
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
     plain += 'e';
     ++i;
-    if (i < end && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+    bool negative = false;
+    if (i < end && (text[i] == '+' || text[i] == '-')) {
+      exponentPlus = text[i] == '+';
+      negative = text[i] == '-';
+      plain += text[i++];
+    }
     const std::size_t first = i;
-    while (i < end && text[i] >= '0' && text[i] <= '9') plain += text[i++];
+    while (i < end && text[i] >= '0' && text[i] <= '9') {
+      if (exponentValue < 100000) exponentValue = exponentValue * 10 + (text[i] - '0');
+      plain += text[i++];
+    }
     if (i == first) return false;
     exponent = true;
+    exponentDigits = static_cast<int>(i - first);
+    if (negative) exponentValue = -exponentValue;
   }
   if (i != end) return false;
   double value = 0;
@@ -281,7 +287,33 @@ bool ParseNumberCell(const std::string& text, NumberCell& cell) {
   cell.value = value;
   cell.decimals = decimals < 15 ? decimals : 15;
   cell.exponent = exponent;
+  cell.integerDigits = integerDigits;
+  cell.significantDigits = significant;
+  // A zero before other digits, or a mantissa of zeros before the separator.
+  cell.leadingZero = leadingZero && (integerDigits > 1 || (exponent && nonZero));
+  cell.exponentValue = exponentValue;
+  cell.exponentDigits = exponentDigits;
+  cell.exponentPlus = exponentPlus;
   return true;
+}
+
+std::string NumberCellFormat(const NumberCell& n) {
+  std::string decimals = n.decimals > 0 ? "." + std::string(static_cast<std::size_t>(n.decimals), '0') : "";
+  if (!n.exponent)
+    return std::string(n.leadingZero ? static_cast<std::size_t>(n.integerDigits) : 1, '0') + decimals;
+  const std::string exponent = (n.exponentPlus ? "E+" : "E-") +
+                               std::string(static_cast<std::size_t>(std::clamp(n.exponentDigits, 1, 5)), '0');
+  // A scientific format shows an exponent that is a multiple of its integer
+  // places, with 1 to that many integer digits: the fewest places, at least
+  // the digits written, whose multiple the written exponent is.
+  const int e = std::abs(n.exponentValue);
+  int places = n.integerDigits > 0 ? n.integerDigits : 1;
+  if (e != 0)
+    while (places <= 30 && e % places != 0) ++places;
+  if (!n.leadingZero && places <= 30)
+    return std::string(static_cast<std::size_t>(places - 1), '#') + "0" + decimals + exponent;
+  const int shown = n.significantDigits > 1 ? n.significantDigits - 1 : 0;
+  return "0" + (shown > 0 ? "." + std::string(static_cast<std::size_t>(shown), '0') : "") + exponent;
 }
 
 namespace {
@@ -608,6 +640,9 @@ void PrintoutToExcel() {
     AbortFlag = 1;
     return;
   }
+  // The report's head (file name, header lines) is text however it looks.
+  for (const auto& [place, text] : book.cells)
+    if (place.first <= kTxtHeaderRows) book.textCells.insert(place);
   if (!app.Show()) AbortFlag = 1;
 }
 

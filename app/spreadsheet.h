@@ -29,9 +29,9 @@ struct TWorkbook {
   // rows from 1, one field per column; false when the file cannot be read.
   bool OpenText(const std::string& path);
   // Writes the workbook (one sheet): a text that is a number (ParseNumberCell)
-  // and not among textCells as a number with its decimals as display format,
-  // any other as text with control characters as blanks. False with the
-  // reason when it cannot be written.
+  // and not among textCells as a number whose display format shows it as
+  // written (NumberCellFormat), any other as text with control characters as
+  // blanks. False with the reason when it cannot be written.
   bool Save(const std::string& path, std::string& error) const;
 };
 
@@ -41,8 +41,19 @@ struct NumberCell {
   double value = 0;
   int decimals = 0;       // digits after the separator, at most 15
   bool exponent = false;  // written with an exponent
+  int integerDigits = 0;      // digits before the separator, leading zeros too
+  int significantDigits = 0;  // digits from the first that is not 0
+  bool leadingZero = false;   // "00123", "0,764E-6": a zero before other digits or a mantissa below 1
+  int exponentValue = 0;
+  int exponentDigits = 0;
+  bool exponentPlus = false;  // the exponent written with "+"
 };
 bool ParseNumberCell(const std::string& text, NumberCell& cell);
+// The display format that shows the number as its text was written: its
+// integer digits, decimals and exponent ("345,2E3": "##0.0E-0", "6867E6":
+// "#####0E-0", "00123": "00000"). A mantissa no format shows as written
+// ("0,764E-6") keeps its digits in the standard form ("7,64E-7").
+std::string NumberCellFormat(const NumberCell& n);
 
 // The running spreadsheet: its workbooks, the last one active.
 struct TSpreadsheetApp {

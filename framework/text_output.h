@@ -33,6 +33,9 @@ constexpr TOutputDevice kDeviceFile = 3;         // a text file the user names
 constexpr TOutputDevice kDevicePrinter = 4;      // system printer (or PDF)
 constexpr TOutputDevice kDeviceWordProcessor = 5;
 constexpr TOutputDevice kDeviceTxt = 6;          // TAB-separated text file
+// The first rows of a TAB-separated text file: the title line, the file, the
+// three header lines and a blank line; texts, however they look ("00123").
+constexpr int kTxtHeaderRows = 6;
 constexpr TOutputDevice kDeviceHtml = 7;
 constexpr TOutputDevice kDeviceDosText = 8;      // "OUTDOS.TXT"
 constexpr TOutputDevice kDeviceBatchTxt = 9;     // TAB file copied beside the input file

@@ -97,6 +97,22 @@ TEST_F(SpreadsheetTest, NumberTextsAreRecognisedWithTheirDecimals) {
   }
 }
 
+// A number cell shows its number as the text was written: the integer
+// digits, decimals and exponent, where a scientific format's exponent (a
+// multiple of its integer places) allows; else the same digits.
+TEST_F(SpreadsheetTest, NumberCellsAreFormattedAsTheirTextWasWritten) {
+  for (const auto& [text, format] : std::vector<std::pair<const char*, const char*>>{
+           {"   12,00", "0.00"}, {"1100", "0"}, {"00123", "00000"}, {"0,25", "0.00"},
+           {"1,288E-6", "0.000E-0"}, {"345,2E3", "##0.0E-0"}, {"   6867E6", "#####0E-0"},
+           {"11,5E-6", "#0.0E-0"}, {"1,551E6", "0.000E-0"}, {"2e+03", "0E+00"},
+           {"0,764E-6", "0.00E-0"}, {"0,0115E-3", "0.00E-0"}, {"6867E2", "0.000E-0"}, {"0E0", "0E-0"}}) {
+    SCOPED_TRACE(text);
+    NumberCell n;
+    ASSERT_TRUE(ParseNumberCell(text, n));
+    EXPECT_EQ(NumberCellFormat(n), format);
+  }
+}
+
 TEST_F(SpreadsheetTest, WorkbookKeepsTextsAndNumbers) {
   TWorkbook book;
   book.SetCell(4, 1, "   12,50");
@@ -128,6 +144,8 @@ TEST_F(SpreadsheetTest, PrintoutGoesIntoANewWorkbookEachTimeButNotAfterAFatalCal
   AddErrorMessage("Fatal  : dK = 0! (screw head)");
   Answered([&](auto& s) { s.Ok(); }, [&] { PrintoutToExcel(); });
   ASSERT_TRUE(Load("null.bq4"));
+  HeaderLines[1] = "00123";
+  HeaderLines[2] = "1,50";
   const Word device = TextDevice;
   PrintoutToExcel();
   EXPECT_EQ(TextDevice, device);  // restored
@@ -139,17 +157,21 @@ TEST_F(SpreadsheetTest, PrintoutGoesIntoANewWorkbookEachTimeButNotAfterAFatalCal
   EXPECT_NE(WorkbookText(book).find("clamping length"), std::string::npos);
   EXPECT_NE(platform::RecordedProgramStarts()[0].arguments.at(0), book);
   if (!HasPython("openpyxl")) GTEST_SKIP() << "python3-openpyxl is not installed";
-  // Every number of the report is a number cell, and they add up alike.
+  // Every number of the report's body is a number cell, and they add up
+  // alike; its head (the header lines) holds texts.
   const std::string report = dir_ + "/$$" + std::to_string(TxtFileCounter) + ".txt";
   EXPECT_EQ(RunPython(dir_,
                       "import re, sys, openpyxl\n"
                       "number = re.compile(r'^ *[+-]?([0-9]+[.,]?[0-9]*|[.,][0-9]+)([eE][+-]?[0-9]+)? *$')\n"
                       "expected = 0.0; count = 0\n"
-                      "for line in open(sys.argv[2], encoding='utf-8'):\n"
+                      "for line in open(sys.argv[2], encoding='utf-8').readlines()[" +
+                          std::to_string(kTxtHeaderRows) + ":]:\n"
                       "    for field in line.rstrip('\\n').split('\\t'):\n"
                       "        if number.match(field): expected += float(field.strip().replace(',', '.')); count += 1\n"
                       "total = 0.0; cells = 0\n"
-                      "for row in openpyxl.load_workbook(sys.argv[1]).active.iter_rows():\n"
+                      "sheet = openpyxl.load_workbook(sys.argv[1]).active\n"
+                      "if [sheet['A3'].value, sheet['A4'].value] != ['00123', '1,50']: sys.exit('head')\n"
+                      "for row in sheet.iter_rows(min_row=" + std::to_string(kTxtHeaderRows + 1) + "):\n"
                       "    for c in row:\n"
                       "        if isinstance(c.value, str) and number.match(c.value): sys.exit('text ' + c.value)\n"
                       "        if isinstance(c.value, (int, float)): total += c.value; cells += 1\n"
@@ -157,6 +179,33 @@ TEST_F(SpreadsheetTest, PrintoutGoesIntoANewWorkbookEachTimeButNotAfterAFatalCal
                       "print(cells, 'number cells, sum', total)\n"
                       "sys.exit(0 if cells == count and cells > 100 and abs(total - expected) <= 1e-9 * max(1, abs(expected)) else 1)\n",
                       {book, report}),
+            0);
+  // A spreadsheet program shows each cell as the report writes it, and the
+  // report's head (file name, header lines) as texts.
+  if (!ProgramSucceeds({"sh", "-c", "command -v soffice"})) GTEST_SKIP() << "no spreadsheet program";
+  const std::string out = dir_ + "/shown";
+  ASSERT_EQ(RunProgram({"env", "HOME=" + dir_, "soffice", "-env:UserInstallation=" + FileUrl(dir_ + "/profile"),
+                        "--headless", "--convert-to", "csv:Text - txt - csv (StarCalc):9,34,76,1", "--outdir", out,
+                        book},
+                       {"/dev/null", "/dev/null", "/dev/null"}),
+            0);
+  const std::string shown = out + "/" + std::filesystem::path(book).stem().string() + ".csv";
+  EXPECT_EQ(RunPython(dir_,
+                      "import csv, re, sys\n"
+                      "report = [l.rstrip('\\n').split('\\t') for l in open(sys.argv[1], encoding='utf-8')]\n"
+                      "shown = list(csv.reader(open(sys.argv[2], encoding='utf-8'), delimiter='\\t'))\n"
+                      "below = re.compile(r'^[+-]?0[.,]0*[1-9][0-9]*[eE]')\n"
+                      "bad = []\n"
+                      "for r, row in enumerate(report):\n"
+                      "    for c, text in enumerate(row):\n"
+                      "        want = text.strip().replace(',', '.')\n"
+                      "        got = shown[r][c].strip().replace(',', '.') if r < len(shown) and c < len(shown[r]) else ''\n"
+                      "        if below.match(want): ok = float(want) == float(got)\n"
+                      "        else: ok = got == want\n"
+                      "        if not ok: bad.append((r + 1, c + 1, text, got))\n"
+                      "print(bad[:10])\n"
+                      "sys.exit(1 if bad else 0)\n",
+                      {report, shown}),
             0);
 }
 
