@@ -393,7 +393,8 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   const std::string detail = "[AppendFrom(" + command + ")]";
   const std::uint8_t dst = SelectedArea;
   TDbfWorkArea* dwa = SelectedWorkArea();
-  std::string cmd = " " + command + " ";
+  const std::string folder = FolderPart(command);
+  std::string cmd = (folder.empty() ? " " : "") + command.substr(folder.size()) + " ";
   bool isVirtual = false;
   std::string upper = TzUpperCase(cmd);
   for (const char* word : {" VIRTUAL FILE ", " LINKED LIST ", " VIRTUAL ", " LINKED "}) {
@@ -403,7 +404,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
       isVirtual = true;
     }
   }
-  std::string source = AllTrim(cmd);
+  std::string source = AllTrim(folder + cmd);
   if (!dwa) {
     DederError(215, detail);
     return;
@@ -436,7 +437,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
       return;
     }
     SelectedArea = kSourceArea;
-    Use(source + " ALIAS *FROMFILE");
+    UseTable(source, "*FROMFILE");
     SelectedArea = dst;
     if (TzLastError != 0 || !WorkAreas[kSourceArea]) {
       std::uint16_t code = TzLastError ? TzLastError : 2;

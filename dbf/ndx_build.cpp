@@ -19,9 +19,7 @@ namespace ndx {
 // Takes the option words out of the text; the file name keeps its case.
 IndexOptions ParseOptions(const std::string& text) {
   IndexOptions o;
-  // The words follow the name: a folder of the path may hold them too.
-  const std::size_t slash = text.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+  const std::string folder = FolderPart(text);
   std::string original = " " + text.substr(folder.size()) + " ";
   struct Word {
     const char* word;
