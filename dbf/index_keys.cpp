@@ -163,3 +163,7 @@ std::string DisplayFromJulian(std::int32_t julian) {
 std::string DbfFromDisplay(std::string_view display) {
   return DbfFromJulian(JulianFromText(display));
 }
+
+std::int32_t DayNumber(double day) {
+  return day >= kFirstDay && day < kLastDay + 1.0 ? static_cast<std::int32_t>(day) : 0;
+}
