@@ -2,6 +2,7 @@
 #include "dbf/ndx_internal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -276,6 +277,7 @@ class KeySorter {
         if (v == 0) v = 0;  // -0 sorts with 0
         std::memcpy(&head, &v, 8);
         head = (head >> 63) ? ~head : head | (1ULL << 63);
+        if (std::isnan(v)) head = 0;  // before every number, as the tree orders it
       }
       items_[i] = {head, static_cast<std::uint32_t>(i)};
     }
