@@ -252,7 +252,7 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
   platform::FileHandle in = platform::kNoFile;
   int rc = platform::OpenFile(name, platform::kOpenRead | platform::kShareDenyWrite, in);
   if (rc != 0) {
-    TzLastError = static_cast<std::uint16_t>(rc);
+    DederError(static_cast<std::uint16_t>(rc), "Cannot read " + name + " [AppendFromDelimited]");
     return 0;
   }
   // A file that is not UTF-8 throughout (written in the table's own code
