@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "dataset_test_support.h"
 
@@ -260,6 +261,11 @@ TEST_F(VirtualDatasets, MoreFieldLinesThanATableHoldsAreRefused) {
   table.SetActive(true);
   EXPECT_EQ(std::vector<int>({v.FieldCount(), table.FieldCount()}), std::vector<int>({255, 255}));
   EXPECT_EQ(dbftest::ReadBytes(Path("wide.dbf")).at(8 * 1024), 0x0D);  // the header's end: 32 + 255 * 32 bytes
+  table.SetActive(false);
+  if (!dbftest::PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string reader = Path("read.py");
+  std::ofstream(reader) << "import sys, dbfread\nt = dbfread.DBF(sys.argv[1])\nprint(len(t.fields), t.fields[-1].name)\n";
+  EXPECT_EQ(dbftest::RunPython(reader, Path("wide.dbf"), Path("out.txt")), "255 F255\n");
 }
 
 }  // namespace
