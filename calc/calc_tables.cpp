@@ -59,7 +59,10 @@ std::int32_t Int(int n, const TInputRange* range = nullptr) {
   CheckDbfNumber(n, value, range, true);
   return std::fabs(value) <= kWholeFieldLimit ? static_cast<std::int32_t>(std::llround(value)) : 0;
 }
-std::string Txt(int n) { return AnsiToOemText(DbfFieldText(n)); }
+std::string Txt(int n) {
+  CheckDbfText(n);
+  return AnsiToOemText(DbfFieldText(n));
+}
 
 // A dimension of a part: a length as the one range table has them.
 Extended Len(int n) { return Num(n, &InputRange::ThreadDiameter); }

@@ -67,6 +67,7 @@ struct OpenTable {
     std::uint16_t stamp = 0;
   } row;
   std::vector<std::pair<std::size_t, std::size_t>> fieldRanges;  // offset, length; from field 1
+  std::string fieldTypes;                                         // the type letters, from field 1
   // The indexes' read lock, held while a run without dialogs reads the
   // table. Given up by hand (ReleaseTable), never with the program's static
   // objects, when the engine may be gone already.
@@ -255,7 +256,10 @@ const OpenTable::Row& CurrentRow() {
     }
     const TDbfWorkArea* wa = SelectedWorkArea();
     if (Table.fieldRanges.empty() && wa) {
-      for (const TDbfFieldEntry& f : wa->fields) Table.fieldRanges.emplace_back(f.offset, f.length);
+      for (const TDbfFieldEntry& f : wa->fields) {
+        Table.fieldRanges.emplace_back(f.offset, f.length);
+        Table.fieldTypes += f.type;
+      }
     }
   });
   // A record that never stood still is served once, not kept.
@@ -652,9 +656,33 @@ char DbfFieldType(int n) {
   return type;
 }
 
+namespace {
+
+// Fails the table, naming it and field n, when the field is of a kind that
+// holds no number (number) or no text: a memo field's record holds a block
+// number, a date or logical field no number. The row is read first.
+bool WrongFieldKind(int n, bool number) {
+  if (n < 1 || static_cast<std::size_t>(n) > Table.fieldTypes.size()) return false;
+  const char type = Table.fieldTypes[static_cast<std::size_t>(n) - 1];
+  const char* kind = type == 'M' ? "a memo field" : type == 'D' ? "a date field" : type == 'L' ? "a logical field" : "";
+  if (!*kind || (!number && type != 'M')) return false;
+  FailTable("Error  : " + Table.source + ": field " + DbfFieldName(n) + " is " + kind + ", not a " +
+            (number ? "number" : "text") + " field");
+  return true;
+}
+
+}  // namespace
+
+void CheckDbfText(int n) {
+  if (AbortFlag || !IsOpen()) return;
+  DbfFieldText(n);  // reads the row, and with it the fields' types
+  WrongFieldKind(n, false);
+}
+
 void CheckDbfNumber(int n, Extended value, const TInputRange* range, bool whole) {
   if (AbortFlag || !IsOpen()) return;
   const std::string text = DbfFieldText(n);
+  if (WrongFieldKind(n, true)) return;
   Extended parsed = 0;
   std::string what;
   if (!text.empty() && !TryTextToFloat(text, parsed)) what = "\"" + text + "\" is no number";

@@ -95,6 +95,10 @@ std::int32_t DbfFieldAsInteger(std::string_view name);
 // table, row and field. An empty field is 0. Nothing is checked once
 // AbortFlag is set.
 void CheckDbfNumber(int n, Extended value, const TInputRange* range = nullptr, bool whole = false);
+// Checks that field n holds text as the program reads it: a memo field
+// (whose record holds a block number) fails the table, named with table and
+// field, as CheckDbfNumber does for a field of a kind that holds no number.
+void CheckDbfText(int n);
 // The largest magnitude that a whole-number field of a row record (32 bits)
 // takes.
 constexpr Extended kWholeFieldLimit = 2147483647.0L;

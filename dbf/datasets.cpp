@@ -824,6 +824,11 @@ bool TTzDataSet::FieldsFromLines(bool memoAsNumber, bool nameCorrections, std::v
       return false;
     }
     if (fl.skip) continue;
+    if (entries.size() == 255) {
+      fl.refusal = "A table holds at most 255 fields.";
+      ReportRefusedFieldLine(fl);
+      return false;
+    }
     // Two fields of one name: the second could never be read by its name.
     if (std::any_of(entries.begin(), entries.end(), [&](const TDbfFieldEntry& e) { return e.name.view() == fl.name; })) {
       fl.refusal = "An earlier field is named " + fl.name + " already.";
@@ -840,7 +845,6 @@ bool TTzDataSet::FieldsFromLines(bool memoAsNumber, bool nameCorrections, std::v
     e.length = static_cast<std::uint8_t>(fl.length);
     e.decimals = static_cast<std::uint8_t>(fl.decimals);
     entries.push_back(e);
-    if (entries.size() == 255) break;
   }
   return true;
 }

@@ -204,10 +204,7 @@ bool TTzFileDataSet::OpenTable(const std::string& name) {
   if (CreateIfNotFound && !TzFileExists(FindFileAnyCase(name))) {
     if (!CreateTableFromFields() && TzWarningMode == 2) ShowMessageText("Could not create \"" + name + "\"");
   }
-  std::string command = FindFileAnyCase(name);
-  if (exclusive_) command += " EXCLUSIVE";
-  std::string alias = AllTrim(Name());
-  if (!alias.empty()) command += " ALIAS " + alias;
+  const std::string alias = AllTrim(Name());
   unsigned savedMode = OpenModeOverride;
   if (ReadOnly) OpenModeOverride = exclusive_ ? 16 : 64;
   // The count from the file size, exclusive or shared alike.
@@ -216,7 +213,7 @@ bool TTzFileDataSet::OpenTable(const std::string& name) {
   TzLastError = 0;
   {
     ErrorDispatchOff off;
-    Use(command);
+    UseTable(FindFileAnyCase(name), alias, exclusive_);
   }
   OpenModeOverride = savedMode;
   FixRecordCount = savedFix;

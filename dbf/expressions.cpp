@@ -703,7 +703,15 @@ int CompareText(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-std::string DateTextOf(double julian) { return DisplayFromJulian(static_cast<std::int32_t>(julian)); }
+std::string DateTextOf(double julian) { return DisplayFromJulian(DayNumber(julian)); }
+
+// A number that counts (decimals, a width, a position) as a whole number; a
+// NaN is named and counts as 0.
+double WholeArgument(double v, const char* function) {
+  if (!std::isnan(v)) return Trunc(v);
+  DederError(358, std::string("Error during evaluation: ") + function + "() of a value that is no number [Evaluate/Engine]");
+  return 0;
+}
 
 void Run(TExprDescriptor& d, std::vector<Value>& st) {
   st.clear();
@@ -836,7 +844,7 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
       case fMIN: { Value b = pop(), a = pop(); pushN(std::min(a.number, b.number), op.type); break; }
       case fMOD: {
         Value b = pop(), a = pop();
-        double x = Trunc(a.number), y = Trunc(b.number);
+        double x = WholeArgument(a.number, "MOD"), y = WholeArgument(b.number, "MOD");
         if (y == 0 || std::fabs(x) > 2147483647.0 || std::fabs(y) > 2147483647.0) pushN(y == 0 ? 0 : std::fmod(x, y));
         else pushN(static_cast<double>(static_cast<std::int32_t>(x) % static_cast<std::int32_t>(y)));
         break;
@@ -844,7 +852,7 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
       case fROUND: {
         Value dv = pop(), xv = pop();
         double x = xv.number;
-        int dec = static_cast<int>(std::clamp(Trunc(dv.number), -20.0, 20.0));
+        int dec = static_cast<int>(std::clamp(WholeArgument(dv.number, "ROUND"), -20.0, 20.0));
         double f = x - Trunc(x);
         for (int i = 0; i < dec; ++i) f *= 10;
         f = Trunc(f);
@@ -866,8 +874,8 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
         if (op.args >= 3) dec = pop().number;
         if (op.args >= 2) len = pop().number;
         Value x = pop();
-        int w = static_cast<int>(std::clamp(Trunc(len), 0.0, 255.0));
-        int dd = static_cast<int>(std::clamp(Trunc(dec), 0.0, 30.0));
+        int w = static_cast<int>(std::clamp(WholeArgument(len, "STR"), 0.0, 255.0));
+        int dd = static_cast<int>(std::clamp(WholeArgument(dec, "STR"), 0.0, 30.0));
         const std::string text = FixedNumberText(x.number, w, dd);
         pushC(text.size() > static_cast<std::size_t>(w) ? std::string(static_cast<std::size_t>(w), '*') : text);
         break;
@@ -885,7 +893,7 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
       }
       case fSUBSTR: {
         Value count = pop(), start = pop(), a = pop();
-        double s0 = Trunc(start.number);
+        double s0 = WholeArgument(start.number, "SUBSTR");
         std::size_t s = s0 < 1 ? 0 : static_cast<std::size_t>(std::min(s0, 1000.0)) - 1;
         std::size_t k = CountOf(Trunc(count.number));
         pushC(s >= a.text.size() ? std::string() : a.text.substr(s, k));
@@ -908,14 +916,15 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
       }
       case fCTOD: { Value a = pop(); pushN(JulianFromText(a.text), kExprD); break; }
       case fDTOC: { Value a = pop(); pushC(DateTextOf(a.number)); break; }
-      case fDTOS: { Value a = pop(); pushC(DbfFromJulian(static_cast<std::int32_t>(a.number))); break; }
+      case fDTOS: { Value a = pop(); pushC(DbfFromJulian(DayNumber(a.number))); break; }
       case fDAY: case fMONTH: case fYEAR: case fDOW: {
         Value a = pop();
+        const std::int32_t day = DayNumber(a.number);
         int y = 0, m = 0, dd = 0;
-        if (!YmdFromJulian(static_cast<std::int32_t>(a.number), y, m, dd)) {
+        if (!YmdFromJulian(day, y, m, dd)) {
           pushN(0);
         } else if (op.code == fDOW) {
-          pushN(static_cast<double>((static_cast<std::int64_t>(a.number) + 1) % 7 + 1));
+          pushN(static_cast<double>((day + 1) % 7 + 1));
         } else {
           pushN(op.code == fDAY ? dd : op.code == fMONTH ? m : y);
         }

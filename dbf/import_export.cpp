@@ -252,7 +252,7 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
   platform::FileHandle in = platform::kNoFile;
   int rc = platform::OpenFile(name, platform::kOpenRead | platform::kShareDenyWrite, in);
   if (rc != 0) {
-    TzLastError = static_cast<std::uint16_t>(rc);
+    DederError(static_cast<std::uint16_t>(rc), "Cannot read " + name + " [AppendFromDelimited]");
     return 0;
   }
   // A file that is not UTF-8 throughout (written in the table's own code
@@ -393,7 +393,8 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
   const std::string detail = "[AppendFrom(" + command + ")]";
   const std::uint8_t dst = SelectedArea;
   TDbfWorkArea* dwa = SelectedWorkArea();
-  std::string cmd = " " + command + " ";
+  const std::string folder = FolderPart(command);
+  std::string cmd = (folder.empty() ? " " : "") + command.substr(folder.size()) + " ";
   bool isVirtual = false;
   std::string upper = TzUpperCase(cmd);
   for (const char* word : {" VIRTUAL FILE ", " LINKED LIST ", " VIRTUAL ", " LINKED "}) {
@@ -403,7 +404,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
       isVirtual = true;
     }
   }
-  std::string source = AllTrim(cmd);
+  std::string source = AllTrim(folder + cmd);
   if (!dwa) {
     DederError(215, detail);
     return;
@@ -436,7 +437,7 @@ void AppendFrom(const std::string& command, const std::function<bool()>& goOn) {
       return;
     }
     SelectedArea = kSourceArea;
-    Use(source + " ALIAS *FROMFILE");
+    UseTable(source, "*FROMFILE");
     SelectedArea = dst;
     if (TzLastError != 0 || !WorkAreas[kSourceArea]) {
       std::uint16_t code = TzLastError ? TzLastError : 2;

@@ -1,6 +1,7 @@
 #include "dbf/index_keys.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -15,7 +16,12 @@ int CompareBytes(const void* a, const void* b, std::size_t length) {
   return std::memcmp(a, b, length);
 }
 
-int CompareDoubles(double a, double b) { return a < b ? -1 : a > b ? 1 : 0; }
+// A NaN (the key NUM^0.5 of a negative NUM) sorts before every number, and
+// all NaNs alike, so that every key has one place in the order.
+int CompareDoubles(double a, double b) {
+  if (std::isnan(a) || std::isnan(b)) return std::isnan(b) - std::isnan(a);
+  return a < b ? -1 : a > b ? 1 : 0;
+}
 
 std::string Soundex(std::string_view text) {
   static const char kCodes[] = "01230120022455012623010202";
@@ -162,4 +168,8 @@ std::string DisplayFromJulian(std::int32_t julian) {
 
 std::string DbfFromDisplay(std::string_view display) {
   return DbfFromJulian(JulianFromText(display));
+}
+
+std::int32_t DayNumber(double day) {
+  return day >= kFirstDay && day < kLastDay + 1.0 ? static_cast<std::int32_t>(day) : 0;
 }

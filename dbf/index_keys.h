@@ -30,3 +30,6 @@ std::string DisplayFromJulian(std::int32_t day);
 std::string DbfFromDisplay(std::string_view display);
 // Year, month and day of a day number; false outside the valid range.
 bool YmdFromJulian(std::int32_t day, int& year, int& month, int& dayOfMonth);
+// The day number of a computed date (DAY + 1e12, a NaN): one outside the
+// calendar is the blank date 0.
+std::int32_t DayNumber(double day);

@@ -2,6 +2,7 @@
 #include "dbf/ndx_internal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -19,9 +20,7 @@ namespace ndx {
 // Takes the option words out of the text; the file name keeps its case.
 IndexOptions ParseOptions(const std::string& text) {
   IndexOptions o;
-  // The words follow the name: a folder of the path may hold them too.
-  const std::size_t slash = text.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+  const std::string folder = FolderPart(text);
   std::string original = " " + text.substr(folder.size()) + " ";
   struct Word {
     const char* word;
@@ -278,6 +277,7 @@ class KeySorter {
         if (v == 0) v = 0;  // -0 sorts with 0
         std::memcpy(&head, &v, 8);
         head = (head >> 63) ? ~head : head | (1ULL << 63);
+        if (std::isnan(v)) head = 0;  // before every number, as the tree orders it
       }
       items_[i] = {head, static_cast<std::uint32_t>(i)};
     }

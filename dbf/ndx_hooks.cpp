@@ -206,7 +206,7 @@ std::string KeyTextOfCurrentSlot() {
   }
   if (!ix.expr) return std::string();
   TExprValue v = ExprHooks.Evaluate(ix.expr);
-  if (ix.type == 'D') return DisplayFromJulian(static_cast<std::int32_t>(v.number));
+  if (ix.type == 'D') return DisplayFromJulian(DayNumber(v.number));
   if (ix.type == 'C') return v.text.substr(0, 100);
   std::string s;
   FloatToStrDec(v.number, v.width, v.decimals, s);

@@ -1,7 +1,9 @@
 // The B-tree through the page layer: keys, descent, walks, insert, delete and rebalancing.
 #include "dbf/ndx_internal.h"
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "dbf/index_keys.h"
 
@@ -20,6 +22,8 @@ int CompareKeys(const Index& ix, const char* a, const char* b) {
 }
 
 std::string DoubleKey(double v) {
+  // Every NaN is stored as one, so that equal keys have equal bytes.
+  if (std::isnan(v)) v = -std::numeric_limits<double>::quiet_NaN();
   std::string k(8, '\0');
   std::memcpy(k.data(), &v, 8);
   return k;

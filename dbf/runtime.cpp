@@ -364,6 +364,11 @@ bool RemoveKeyword(std::string_view keyword, std::string& command) {
   return removed;
 }
 
+std::string FolderPart(const std::string& command) {
+  const std::size_t slash = command.rfind('/');
+  return slash == std::string::npos ? std::string() : command.substr(0, slash + 1);
+}
+
 // ---- dates ---------------------------------------------------------------
 
 namespace {

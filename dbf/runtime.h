@@ -78,6 +78,9 @@ inline std::string IIfStr(bool cond, std::string_view a, std::string_view b) {
   return std::string(cond ? a : b);
 }
 bool RemoveKeyword(std::string_view keyword, std::string& command);
+// The folders of a command's path, up to its last "/": the option words of a
+// command follow the file name, so a folder that holds such a word is still a folder.
+std::string FolderPart(const std::string& command);
 
 // Numbers. CleanNumber, ValReal and ValLong read a number text as a user
 // typed it, with the national decimal sign TzDecimalSep (the other of "."

@@ -582,7 +582,7 @@ std::int32_t WriteVFileToDisk(const std::string& fileName, bool skipDeleted, boo
       failure = 220;
     } else {
       SelectedArea = scope.area();
-      Use(temp + " ALIAS *VSAVE* EXCLUSIVE");
+      UseTable(temp, "*VSAVE*", true);
       out = SelectedWorkArea();
       if (TzLastError != 0 || !out) failure = TzLastError ? TzLastError : 220;
     }
@@ -630,7 +630,7 @@ std::int32_t ReadVFileFromDisk(const std::string& fileName, bool skipDeleted, bo
       return -1;
     }
     SelectedArea = scope.area();
-    Use(FullPath(DefaultExtension(fileName, "dbf")) + " ALIAS *VLOAD*");
+    UseTable(FullPath(DefaultExtension(fileName, "dbf")), "*VLOAD*");
     TDbfWorkArea* in = SelectedWorkArea();
     if (TzLastError != 0 || !in) {
       SelectedArea = vArea;

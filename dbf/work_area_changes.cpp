@@ -217,6 +217,11 @@ bool Pack() {
     NoDatabaseInUse("Pack");
     return false;
   }
+  // A table opened for reading only is never written, nor reopened to be.
+  if (!wa->isVirtual && (wa->openMode & 0x03) == platform::kOpenRead) {
+    DederError(5, "Cannot pack " + wa->fileName + ": it is open for reading only [Pack]");
+    return false;
+  }
   RefreshRecordCount(*wa);
   if (wa->recordCount < 1) return true;
   unsigned sharedMode = wa->openMode;

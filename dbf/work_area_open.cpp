@@ -57,69 +57,26 @@ void CloseArea(int slot) {
   SelectedArea = selected;
 }
 
-}  // namespace workareas
-
-using namespace workareas;
-
-void CloseDatabase() {
-  if (SelectedWorkArea()) CloseArea(SelectedArea);
-}
-
-void CloseAll() {
-  for (int i = 1; i <= kUserWorkAreas; ++i) CloseArea(i);
-  SelectedArea = 1;
-}
-
-void CloseAllAtExit() {
-  CloseArea(34);
-  CloseArea(35);
-  CloseAll();
-}
-
-void UseWithTranslators(const std::string& command, void* buffer, std::uint16_t size,
-                        TDbfTranslator writeTranslator, TDbfTranslator readTranslator) {
-  NextWriteTranslator = writeTranslator;
-  NextReadTranslator = readTranslator;
-  Use(command, buffer, size);
-  NextWriteTranslator = NextReadTranslator = nullptr;
-}
-
-void Use(const std::string& command, void* buffer, std::uint16_t size) {
+// Closes the selected work area for a new table; false when none is selected.
+bool CloseForUse() {
   TzLastError = 0;
   if (SelectedArea < 1 || SelectedArea > kMaxWorkAreas) {
     DederError(220, "Invalid workarea selected = [Select(" + std::to_string(SelectedArea) + ")]");
-    return;
+    return false;
   }
   CloseDatabase();
-  if (AllTrim(command).empty()) return;
-  std::string cmd = TzUpperCase(command) + " ";
-  if (cmd.find("LINKED LIST") != std::string::npos || cmd.find("VIRTUAL FILE") != std::string::npos) {
-    UseWithBuffer(command, buffer, size);
-    return;
-  }
+  return true;
+}
+
+// Opens the table `name` into the selected (closed) work area; `command`
+// only names the attempt in messages.
+void OpenTableFile(const std::string& command, const std::string& name, std::string alias, bool exclusive,
+                   void* buffer, std::uint16_t size) {
   if ((buffer != nullptr) != (size != 0)) {
     DederError(220, "Buffer is NIL or size is zero, attempting to open " + command + " [USE]");
     return;
   }
-  // Options are matched in an upper-case copy; the file name keeps its case.
-  std::string original = command + " ";
-  bool exclusive = false;
-  std::size_t ex = cmd.find(" EXCLUSIVE");
-  while (ex != std::string::npos) {
-    std::size_t end = ex + 10;
-    char next = end < cmd.size() ? cmd[end] : ' ';
-    if (next == ' ') {
-      exclusive = true;
-      cmd.erase(ex, 10);
-      original.erase(ex, 10);
-      ex = cmd.find(" EXCLUSIVE", ex);
-    } else {
-      ex = cmd.find(" EXCLUSIVE", ex + 1);
-    }
-  }
-  std::string alias = TakeAlias(cmd);
-  original.resize(cmd.size());
-  std::string file = FullPath(AllTrim(original));
+  std::string file = FullPath(name);
   std::string dir, base, ext;
   SplitPath(file, dir, base, ext);
   if (alias.empty()) alias = TzUpperCase(base);
@@ -187,6 +144,69 @@ void Use(const std::string& command, void* buffer, std::uint16_t size) {
                            std::to_string(size) + ")]");
     }
   }
+}
+
+}  // namespace workareas
+
+using namespace workareas;
+
+void CloseDatabase() {
+  if (SelectedWorkArea()) CloseArea(SelectedArea);
+}
+
+void CloseAll() {
+  for (int i = 1; i <= kUserWorkAreas; ++i) CloseArea(i);
+  SelectedArea = 1;
+}
+
+void CloseAllAtExit() {
+  CloseArea(34);
+  CloseArea(35);
+  CloseAll();
+}
+
+void UseWithTranslators(const std::string& command, void* buffer, std::uint16_t size,
+                        TDbfTranslator writeTranslator, TDbfTranslator readTranslator) {
+  NextWriteTranslator = writeTranslator;
+  NextReadTranslator = readTranslator;
+  Use(command, buffer, size);
+  NextWriteTranslator = NextReadTranslator = nullptr;
+}
+
+void Use(const std::string& command, void* buffer, std::uint16_t size) {
+  if (!CloseForUse() || AllTrim(command).empty()) return;
+  const std::string folder = FolderPart(command);
+  std::string cmd = TzUpperCase(command.substr(folder.size())) + " ";
+  if (cmd.find("LINKED LIST") != std::string::npos || cmd.find("VIRTUAL FILE") != std::string::npos) {
+    UseWithBuffer(command, buffer, size);
+    return;
+  }
+  // Options are matched in an upper-case copy; the file name keeps its case.
+  std::string original = command.substr(folder.size()) + " ";
+  bool exclusive = false;
+  std::size_t ex = cmd.find(" EXCLUSIVE");
+  while (ex != std::string::npos) {
+    std::size_t end = ex + 10;
+    char next = end < cmd.size() ? cmd[end] : ' ';
+    if (next == ' ') {
+      exclusive = true;
+      cmd.erase(ex, 10);
+      original.erase(ex, 10);
+      ex = cmd.find(" EXCLUSIVE", ex);
+    } else {
+      ex = cmd.find(" EXCLUSIVE", ex + 1);
+    }
+  }
+  std::string alias = TakeAlias(cmd);
+  original.resize(cmd.size());
+  OpenTableFile(command, AllTrim(folder + original), alias, exclusive, buffer, size);
+}
+
+void UseTable(const std::string& file, const std::string& alias, bool exclusive, void* buffer,
+              std::uint16_t size) {
+  if (!CloseForUse() || file.empty()) return;
+  std::string command = file + (exclusive ? " EXCLUSIVE" : "") + (alias.empty() ? "" : " ALIAS " + alias);
+  OpenTableFile(command, file, alias.substr(0, 64), exclusive, buffer, size);
 }
 
 void UseWithBuffer(const std::string& command, void* buffer, std::uint16_t size) {

@@ -184,6 +184,8 @@ bool dEOF() {
   if (!wa) return true;
   RefreshRecordCount(*wa);
   if (wa->recordNumber > wa->recordCount) wa->endFlag = true;
+  // An empty table is at both ends, whatever an index attached to it holds.
+  if (wa->recordCount < 1) return true;
   if (IndexActive() && IndexHooks.AtEnd) return IndexHooks.AtEnd();
   return wa->endFlag;
 }
@@ -191,6 +193,7 @@ bool dEOF() {
 bool dBOF() {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa) return true;
+  if (wa->recordCount < 1) return true;
   if (IndexActive() && IndexHooks.AtBeginning) return IndexHooks.AtBeginning();
   return wa->beginFlag;
 }

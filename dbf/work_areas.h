@@ -203,6 +203,10 @@ long double Real48Decimal(const std::uint8_t* p);
 // ---- opening and closing ---------------------------------------------------
 
 void Use(const std::string& command, void* buffer = nullptr, std::uint16_t size = 0);
+// Use of the table file `file`, taken whole (blanks and the option words in
+// its folders or name are its own), with the options given apart.
+void UseTable(const std::string& file, const std::string& alias = std::string(), bool exclusive = false,
+              void* buffer = nullptr, std::uint16_t size = 0);
 void UseWithTranslators(const std::string& command, void* buffer, std::uint16_t size,
                         TDbfTranslator writeTranslator, TDbfTranslator readTranslator);
 void UseWithBuffer(const std::string& command, void* buffer, std::uint16_t size);

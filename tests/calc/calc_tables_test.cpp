@@ -358,6 +358,16 @@ TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
   nutOf(10);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Din934.s, 16);
+  // A number column made a memo field holds block numbers, a text column
+  // made one no text: either is named as a field of another kind.
+  WriteDbf(nuts, {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'M', 10, 0}, {"DW", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}},
+           {{"10.00", "8.40", "65536", "14.60", "ISO 4032"}});
+  EXPECT_NE(failure([&] { nutOf(10); }).find("din934.dbf: field S is a memo field, not a number field"),
+            std::string::npos);
+  WriteDbf(nuts, {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'N', 6, 2}, {"DW", 'N', 6, 2}, {"STANDARD", 'M', 10, 0}},
+           {{"10.00", "8.40", "16.00", "14.60", "3"}});
+  EXPECT_NE(failure([&] { nutOf(10); }).find("din934.dbf: field STANDARD is a memo field, not a text field"),
+            std::string::npos);
 
   std::vector<Field> moduli = {{"NAME", 'C', 20, 0}};
   for (const char* t : {"E20", "E100", "E200", "E300", "E400", "E500", "E600", "E700"})

@@ -425,6 +425,52 @@ TEST_F(Datasets_, IndexListIsBuiltAsItsCreateModeSays) {
   EXPECT_FALSE(ds.Active() || std::filesystem::exists(ndx));
 }
 
+// An empty table opens with its index list as an empty dataset: one of a
+// field list made now, and one whose missing index is built empty.
+TEST_F(Datasets_, AnEmptyTableOpensWithItsIndexList) {
+  for (bool made : {true, false}) {
+    SCOPED_TRACE(made ? "made from the field list" : "empty table, index missing");
+    const std::string p = made ? Path("new.dbf") : SampleTable(0);
+    const std::string ndx = Path(made ? "new.ndx" : "sample.ndx");
+    TTzDbf ds("empty");
+    ds.DbfFields = {"NAME,C,10,0"};
+    ds.IndexList = {"1," + ndx + ",NAME"};
+    ds.CreateIndex = TCreateIndexType::ciNotFound;
+    Open(ds, p);
+    EXPECT_TRUE(ds.Active() && ds.IsEmpty() && ds.Eof() && ds.Bof());
+    EXPECT_EQ(ds.RecordCount(), 0);
+    EXPECT_TRUE(std::filesystem::exists(ndx));
+    ds.Append();
+    ds.FieldByName("NAME").SetAsString("first");
+    ds.Post();
+    EXPECT_TRUE(ds.Find("first"));
+    EXPECT_EQ(ds.RecordCount(), 1);
+  }
+}
+
+// Pack of a read-only dataset is refused, naming the table, and leaves the
+// file as it was.
+TEST_F(Datasets_, ReadOnlyDatasetIsNeverPacked) {
+  const std::string p = SampleTable(3);
+  {
+    SetErrorDispatch(false);
+    Use(p);
+    Go(2);
+    DeleteRec();
+    CloseDatabase();
+    SetErrorDispatch(true);
+  }
+  const auto before = dbftest::ReadBytes(p);
+  TTzDbf ds("shown");
+  ds.ReadOnly = true;
+  Open(ds, p);
+  const std::string raised = Raised<EDederError>([&] { ds.Pack(); });
+  EXPECT_EQ(raised, "Error # 5 (File access denied)\r\nCannot pack " + p + ": it is open for reading only [Pack]");
+  EXPECT_EQ(ds.RecordCount(), 3);
+  ds.SetActive(false);
+  EXPECT_EQ(dbftest::ReadBytes(p), before);
+}
+
 // Key-maker indexes read the record through the fields, follow appends and can be attached again.
 TEST_F(Datasets_, KeyMakerIndexesReadTheRecordThroughTheFields) {
   std::string p = SampleTable(6);

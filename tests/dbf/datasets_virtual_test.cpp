@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "dataset_test_support.h"
 
@@ -231,6 +232,40 @@ TEST_F(VirtualDatasets, FieldLinesOfOneNameAreRefused) {
   EXPECT_ANY_THROW(table.SetActive(true));
   EXPECT_FALSE(std::filesystem::exists(Path("twice.dbf")));
   EXPECT_EQ(script.Shown().size(), 3u);
+}
+
+// A table holds at most 255 fields: more field lines (skipped lines do not
+// count) are refused, naming the first one too many, and nothing is opened
+// or created; 255 make a table of 255 fields.
+TEST_F(VirtualDatasets, MoreFieldLinesThanATableHoldsAreRefused) {
+  std::vector<std::string> lines{"GONE,X,1,0"};
+  for (int i = 1; i <= 300; ++i) lines.push_back("F" + std::to_string(i) + ",N,5,0");
+  const std::string refusal = "Invalid field definition for wide: F256,N,5,0. A table holds at most 255 fields.";
+  platform::DialogScript script;
+  TTzVFile v("wide");
+  v.DbfFields = lines;
+  script.Ok().Expect(refusal);
+  EXPECT_ANY_THROW(v.SetActive(true));
+  EXPECT_FALSE(v.Active());
+  TTzDbf table("wide");
+  table.DbfFields = lines;
+  table.SetDbfFileName(Path("wide.dbf"));
+  script.Ok().Expect(refusal);
+  script.Ok().Expect("Could not create");
+  EXPECT_ANY_THROW(table.SetActive(true));
+  EXPECT_FALSE(std::filesystem::exists(Path("wide.dbf")));
+  EXPECT_EQ(script.Shown().size(), 3u);
+  lines.resize(256);
+  v.DbfFields = table.DbfFields = lines;
+  v.SetActive(true);
+  table.SetActive(true);
+  EXPECT_EQ(std::vector<int>({v.FieldCount(), table.FieldCount()}), std::vector<int>({255, 255}));
+  EXPECT_EQ(dbftest::ReadBytes(Path("wide.dbf")).at(8 * 1024), 0x0D);  // the header's end: 32 + 255 * 32 bytes
+  table.SetActive(false);
+  if (!dbftest::PythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+  const std::string reader = Path("read.py");
+  std::ofstream(reader) << "import sys, dbfread\nt = dbfread.DBF(sys.argv[1])\nprint(len(t.fields), t.fields[-1].name)\n";
+  EXPECT_EQ(dbftest::RunPython(reader, Path("wide.dbf"), Path("out.txt")), "255 F255\n");
 }
 
 }  // namespace

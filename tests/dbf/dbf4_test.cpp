@@ -186,6 +186,31 @@ TEST_F(Dbf4Facade, AppendedUtf8TextPrintsAndExportsAsItsCharacters) {
   EXPECT_NE(out.find(utf8 + "         5"), std::string::npos) << out;
 }
 
+// A text file that cannot be read (missing, or a folder) is named and stops
+// the command, as a table that cannot be appended from does.
+TEST_F(Dbf4Facade, AppendFromAFileThatCannotBeReadNamesIt) {
+  const std::string p = SampleTable(1);
+  std::filesystem::create_directory(Path("folder.txt"));
+  dbf4->OpenTable(p);
+  struct Case {
+    std::string file, shown;
+    bool delimited;
+  };
+  for (const Case& c : {Case{Path("missing.txt"), "Error # 2 (File not found)\r\nCannot read " + Path("missing.txt"), true},
+                        Case{Path("folder.txt"), "Error # 5 (File access denied)\r\nCannot read " + Path("folder.txt"), true},
+                        Case{Path("missing.dbf"), "Error # 2 (File not found)\r\n[AppendFrom(" + Path("missing.dbf"), false}}) {
+    SCOPED_TRACE(c.file);
+    AbortFlag = 0;
+    DialogScript script;
+    script.Ok().Expect(c.shown);
+    if (c.delimited) dbf4->AppendFromDelimited(c.file);
+    else dbf4->AppendFromDbf(c.file);
+    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_EQ(script.Shown().size(), 1u);
+    EXPECT_EQ(dbf4->RecordCount(), 1);
+  }
+}
+
 TEST_F(Dbf4Facade, SearchFindsOnwardAndReportsAMiss) {
   std::string p = SampleTable(12);
   dbf4->OpenTable(p);

@@ -133,6 +133,38 @@ TEST_F(Expressions, EvaluationAndCompileErrors) {
   EXPECT_NE(CompileError(deep + "1" + std::string(200, ')')).find("Parser_stack_overflow"), std::string::npos);
 }
 
+// A computed date outside the calendar (or a NaN) is the blank date; a NaN
+// where a whole number is counted (a divisor, decimals, a width, a position)
+// is named and counts as 0.
+TEST_F(Expressions, DatesBeyondTheCalendarAreBlankAndNaNCountsAreNamed) {
+  const std::string nan = "(-8)^(1/3)";
+  for (auto [expr, text] : std::initializer_list<std::pair<std::string, const char*>>{
+           {"CDOW(DAY+1e12)", ""}, {"CMONTH(DAY+1e12)", ""}, {"DTOC(DAY-1e12)", "  /  /  "},
+           {"DTOS(DAY+1e300)", "        "}, {"DTOS(DAY+0.75)", "20240517"}, {"DTOC(DAY-1e12) + CDOW(DAY)", "  /  /  Friday"}}) {
+    EXPECT_EQ(Eval(expr).text, text) << expr;
+    EXPECT_EQ(TzLastError, 0) << expr;
+  }
+  for (const char* expr : {"DAY(DAY+1e15)", "DOW(DAY+1e12)", "MONTH(DAY-1e12)", "YEAR(DAY+1e12)",
+                           "YEAR(CTOD(\"01/01/99\")+1e10)", "DAY(CTOD(''))"}) {
+    EXPECT_EQ(Eval(expr).number, 0) << expr;
+    EXPECT_EQ(TzLastError, 0) << expr;
+  }
+  EXPECT_EQ(Eval("DTOC(DAY+0/0)").text, "  /  /  ");
+  EXPECT_EQ(TzLastError, 358);
+  for (auto [expr, function, number, text] :
+       std::initializer_list<std::tuple<std::string, const char*, double, const char*>>{
+           {"MOD(3," + nan + ")", "MOD", 0, ""}, {"MOD(" + nan + ",3)", "MOD", 0, ""},
+           {"ROUND(1.5," + nan + ")", "ROUND", 1, ""}, {"STR(1," + nan + ")", "STR", 0, ""},
+           {"STR(1,10," + nan + ")", "STR", 0, "         1"}, {"SUBSTR(NAME," + nan + ",2)", "SUBSTR", 0, "AB"}}) {
+    const TExprValue v = Eval(expr);
+    EXPECT_EQ(v.number, number) << expr;
+    EXPECT_EQ(v.text, text) << expr;
+    EXPECT_EQ(TzLastError, 358) << expr;
+    EXPECT_EQ(TzErrorDetail, "Error during evaluation: " + std::string(function) +
+                                 "() of a value that is no number [Evaluate/Engine]");
+  }
+}
+
 TEST(IndexKeys, SoundexDescendAndDays) {
   InitIndexKeys();
   EXPECT_EQ(Soundex("Robert") + Soundex("Rupert") + Soundex("Tymczak") + Soundex("A"), "R163R163T522A000");

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -144,6 +145,41 @@ TEST_F(WorkAreas_, FileNameCaseIsFoundAndUseTwiceNeedsSecondAlias) {
   EXPECT_EQ(TzErrorDetail, "Alias name \"SAMPLE\" already in use. [USE]");
   Use(p + " ALIAS OTHER");
   EXPECT_TRUE(TzLastError == 0 && RecCount() == 1);
+}
+
+// The option words of a command follow the file name: folders named like
+// them are folders, and UseTable takes a path whole, its name too.
+TEST_F(WorkAreas_, FoldersNamedLikeOptionWordsArePartOfThePath) {
+  std::filesystem::create_directories(Path("d q"));
+  Sample(3, "d q/t.dbf");
+  CloseDatabase();
+  for (const std::string folder : {"d exclusive q", "tmp alias q", "tmp virtual file", "tmp linked list"}) {
+    SCOPED_TRACE(folder);
+    std::filesystem::create_directories(Path(folder));
+    const std::string p = Sample(1, folder + "/t.dbf");
+    CloseDatabase();
+    Use(p + " ALIAS T");
+    ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+    EXPECT_EQ(std::vector<std::string>({DbfFileName(), Alias(), std::to_string(RecCount())}),
+              std::vector<std::string>({p, "T", "1"}));
+    EXPECT_FALSE(SelectedWorkArea()->exclusive);
+    Use(p + " exclusive");
+    EXPECT_TRUE(TzLastError == 0 && SelectedWorkArea()->exclusive && Alias() == "T");
+    // A table appended from such a folder is that folder's table.
+    const std::string into = Sample(0, "into.dbf");
+    AppendFrom(p);
+    EXPECT_EQ(TzLastError, 0) << TzErrorDetail;
+    EXPECT_EQ(RecCount(), 1);
+    CloseDatabase();
+  }
+  const std::string named = Create("x alias y exclusive.dbf", {F("NAME", 'C', 4)});
+  UseTable(named, "", true);
+  AppendTexts({{"a"}, {"b"}});
+  UseTable(named, "N");
+  ASSERT_EQ(TzLastError, 0) << TzErrorDetail;
+  EXPECT_EQ(std::vector<std::string>({DbfFileName(), Alias(), std::to_string(RecCount())}),
+            std::vector<std::string>({named, "N", "2"}));
+  EXPECT_FALSE(SelectedWorkArea()->exclusive);
 }
 
 TEST_F(WorkAreas_, PackAsksFirstAndKeepsLiveRecordsInOrder) {

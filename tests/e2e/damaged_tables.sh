@@ -79,7 +79,8 @@ done
 # damage table how args...: a header or a value of the table damaged in place
 # (how: len0 FIELD, header-1, header+1, record+1, value KEY FIELD TEXT, swap
 # KEY KEY: two whole rows change places, retype FIELD KEY TEXT: a number field
-# made a text field, TEXT in the row of KEY).
+# made a text field, TEXT in the row of KEY; memo FIELD: a number field made a
+# memo field, its texts block numbers past the end of a new, empty memo file).
 damage() {
   python3 - "data/tables/$1.dbf" "${@:2}" << 'EOF'
 import struct, sys
@@ -107,6 +108,10 @@ elif how == 'retype':
     at, (desc, o, n) = row(sys.argv[4]), fields[sys.argv[3]]
     d[desc + 11] = ord('C')
     d[at + o:at + o + n] = sys.argv[5].ljust(n).encode()
+elif how == 'memo':
+    d[0] = 0x83
+    d[fields[sys.argv[3]][0] + 11] = ord('M')
+    open(path[:-4] + '.dbt', 'wb').write(b'\x01' + bytes(511) + b'\x1a')
 elif how == 'swap':
     a, b = row(sys.argv[3]), row(sys.argv[4])
     d[a:a + record], d[b:b + record] = d[b:b + record], d[a:a + record]
@@ -134,6 +139,7 @@ while IFS='|' read -r t how named; do
   done
   check "$t $how: named by a run that needs it" test $needed -eq 1
   cp $t.kept data/tables/$t.dbf
+  rm -f data/tables/$t.dbt
 done << 'CASES'
 mat_p_e|len0 E20| is damaged: field E20 has no length
 din934|header-1| is damaged: its header is
@@ -143,6 +149,7 @@ din934|value 12.00 S 18x00|: row 10, field S: "18x00" is no number
 mat_b_e|value 12.9 E100 -200700|: row 1, field E100: -200700 is out of range
 mat_b_e|retype E100 12.9 n/a|: row 1, field E100: "n/a" is no number
 mat_b_re|retype RE100 12.9 n/a|: row 1, field RE100: "n/a" is no number
+din934|memo S|: field S is a memo field, not a number field
 CASES
 
 # A whole-number column (moduli, strengths) that holds a fraction or an

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Folders of any name: a home, a temporary folder and an index cache whose
 # names hold blanks, quotes, "$" and a non-ASCII letter give the reports of
-# plain folders, and a second run reads its indexes from the cache.
+# plain folders, and a second run reads its indexes from the cache; folders
+# named like the table engine's words are folders.
 # usage folder_names.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
@@ -43,4 +44,32 @@ for sample in "$BUILD"/data/samples/*.bq4; do
   done
 done
 check "the home's cache used" test -n "$(ls "home $odd/.cache/bq4/indexes")"
+
+# Folders named like the table engine's words: a data folder "d exclusive q"
+# beside a "d q" whose nut table gives M12 another width across flats, and
+# temporary folders "tmp alias q", "tmp virtual file", "tmp linked list" into
+# which the read-only tables are copied. Each run reads the folder named.
+cp -r "$BUILD/data" "d exclusive q"
+cp -r "$BUILD/data" "d q"
+python3 - "d q/tables/din934.dbf" << 'EOF'
+import struct, sys
+d = bytearray(open(sys.argv[1], 'rb').read())
+count, header, record = struct.unpack('<IHH', d[4:12])
+for at in range(header, header + count * record, record):
+    if d[at + 1:at + 7].strip() == b'12.00':
+        d[at + 13:at + 19] = b' 28.00'
+open(sys.argv[1], 'wb').write(d)
+EOF
+chmod -R a-w "d exclusive q/tables" "d q/tables"
+mkdir words && cp "$BUILD/data/samples/hot.bq4" words/
+for data in "d exclusive q:18" "d q:28"; do
+  for t in tmp "tmp alias q" "tmp virtual file" "tmp linked list"; do
+    mkdir -p "$t"
+    rm -f words/hot.txt
+    (cd words && TMPDIR="$WORK/$t" BQ4_DATA_DIR="$WORK/${data%:*}" "$WBQ4" hot.bq4 /I > "$WORK/out" 2>&1)
+    check "data in \"${data%:*}\", temporary folder \"$t\": exit 0" test $? -eq 0
+    check "data in \"${data%:*}\", temporary folder \"$t\": its nut" grep -q "hexagon nut ISO 4032 - SW ${data#*:}\$" words/hot.txt
+  done
+done
+chmod -R u+w "d exclusive q/tables" "d q/tables"
 exit $fail
