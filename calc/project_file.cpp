@@ -551,18 +551,27 @@ std::string ProjectFilePath(std::string_view name) {
 void WriteCalcFile(std::string_view fileName) {
   // An empty name asks for one; an existing file is confirmed before it is replaced.
   std::string path;
+  // A save that fails leaves the project named as it was: the name chosen
+  // in the dialog stands for no file yet.
+  const std::string dir = CurrentDir, name = CurrentFileName, ext = CurrentFileExt;
+  const auto keepName = [&] {
+    CurrentDir = dir;
+    CurrentFileName = name;
+    CurrentFileExt = ext;
+  };
   // The current project's name stands for its own file (joint.v2.bq4, flange.bak).
   SelectFileName(std::string(fileName), path);
-  if (AbortFlag) return;
+  if (AbortFlag) return keepName();
   AssignTextFile(TextFileVar, path);
   if (!TextFileVar.Rewrite()) {
     ReportLoadFailure("file " + path + " cannot be created");
-    return;
+    return keepName();
   }
   WriteFileHeader();
   FileWriter out;
   ProjectFields(out);
   TextFileVar.Close();  // a failed write is reported there and sets AbortFlag
+  if (AbortFlag) keepName();
   RestoreCursor();
 }
 
