@@ -91,7 +91,7 @@ void Thh::FormCreate() {
   // The captions were set before the start-up calculation: its messages count.
   ShowMessageCount();
   SetMainCaption();
-  if (TextFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
+  if (ProgramFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
     GraphClear();
     ShowPltImage("tovi-rs");
     AbortFlag = 0;

@@ -63,7 +63,7 @@ std::string CellText(const std::string& text) {
 // "1,5"), and the lines are kept to tell on import what the user changed.
 void KeepProjectLines(const std::string& name) {
   std::vector<std::string> lines;
-  if (!ExcelApp || !ReadTextFileLines(StoredInputFileName(name), lines)) return;
+  if (!ExcelApp || !ReadUserFileLines(StoredInputFileName(name), lines)) return;
   TWorkbook& book = ExcelApp->Active();
   const std::vector<bool> numbers = ProjectNumberLines(lines);
   for (std::size_t i = 0; i < lines.size(); ++i)

@@ -543,9 +543,9 @@ std::string ProjectFilePath(std::string_view name) {
   // A name with another extension, or none after its dot, is the file of
   // that name (flange.bak, "a."); failing that, a project name with dots
   // ("joint.v2" for joint.v2.bq4).
-  if (TextFileExists(FindExistingFile(given))) return given;
+  if (TextFileExists(given)) return given;
   const std::string project = ProjectFileOfName(given);
-  return TextFileExists(FindExistingFile(project)) ? project : given;
+  return TextFileExists(project) ? project : given;
 }
 
 void WriteCalcFile(std::string_view fileName) {
@@ -562,7 +562,9 @@ void WriteCalcFile(std::string_view fileName) {
   // The current project's name stands for its own file (joint.v2.bq4, flange.bak).
   SelectFileName(std::string(fileName), path);
   if (AbortFlag) return keepName();
-  AssignTextFile(TextFileVar, path);
+  // The user's file is written under exactly its name, never over another
+  // whose name differs only in case.
+  TextFileVar.AssignUserFile(path);
   if (!TextFileVar.Rewrite()) {
     ReportLoadFailure("file " + path + " cannot be created");
     return keepName();

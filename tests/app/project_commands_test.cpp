@@ -77,4 +77,39 @@ TEST_F(ProjectCommandsTest, ARefusedSaveAsLeavesTheProjectWhereItWas) {
   EXPECT_NE(Bytes(x).find("\r\n87.2500000\r\n"), std::string::npos);
 }
 
+// On a file system that keeps case, Joint.bq4 and joint.bq4 are two
+// projects: once Joint.bq4 is gone, Save writes Joint.bq4 anew, the recent
+// entry says it is not found, and the spreadsheet is given neither.
+TEST_F(ProjectCommandsTest, AProjectIsOnlyTheFileOfItsName) {
+  const std::string upper = Sample("hot.bq4", "Joint.bq4");
+  const std::string lower = Sample("null.bq4", "joint.bq4");
+  const std::string other = Bytes(lower);
+  Thh main;
+  Answered([&](auto& s) { s.File(upper); }, [&] { main.mi_fileOpenClick(); });
+  ASSERT_EQ(CurrentFileName, "Joint");
+  const Extended work = Temperatur.TWork;
+  fs::remove(upper);
+  // The spreadsheet finds no saved project.
+  Answered([&](auto& s) { s.Ok().Expect("File not found"); }, [&] { StartExcel(); });
+  EXPECT_TRUE(ExcelApp == nullptr || ExcelApp->Active().projectLines.empty());
+  InputModified = 1;
+  main.Item("mi_FileSave")->trigger();
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(Bytes(lower), other);
+  ASSERT_TRUE(fs::exists(upper));
+  ReadCalcFile(upper);
+  EXPECT_EQ(Temperatur.TWork, work);
+
+  // The recent entry of a file renamed away: not found, and the joint stays.
+  ASSERT_EQ(RecentFiles[1], upper);
+  fs::rename(upper, dir_ + "/renamed.bq4");
+  InputModified = 0;
+  Answered([&](auto& s) { s.Ok().Expect("File " + ShownPath(upper) + " not found !"); },
+           [&] { main.Item("mi_file1")->trigger(); });
+  EXPECT_EQ(CurrentFileName, "Joint");
+  EXPECT_EQ(RecentFiles[1], "");
+  EXPECT_NE(Title(main).find("Joint.bq4"), std::string::npos);
+  EXPECT_EQ(Bytes(lower), other);
+}
+
 }  // namespace
