@@ -174,6 +174,12 @@ void TWorkbook::Clear() {
   projectLines.clear();
 }
 
+void TWorkbook::TakeCurrentProject() {
+  projectDir = CurrentDir;
+  projectName = CurrentFileName;
+  projectExt = CurrentFileExt;
+}
+
 bool TWorkbook::OpenText(const std::string& path) {
   std::vector<std::string> lines;
   if (!ReadTextFileLines(path, lines)) return false;
@@ -553,7 +559,7 @@ void StartExcel() {
   }
   SetBusyCursor();
   ExcelApp = std::make_unique<TSpreadsheetApp>();
-  ExcelApp->Add();
+  ExcelApp->Add().TakeCurrentProject();
   SetSpreadsheetCellWriter(&WriteStoredLine);
   // A missing project file is reported; the spreadsheet starts all the same.
   ShowStoredResultFile(CurrentFileName);
@@ -579,6 +585,7 @@ void ExportInputToExcel() {
   InputModified = 0;
   SetSpreadsheetCellWriter(&WriteStoredLine);
   ExcelApp->Active().Clear();
+  ExcelApp->Active().TakeCurrentProject();
   ShowStoredResultFile(CurrentFileName);
   if (AbortFlag) return;
   KeepProjectLines(CurrentFileName);
@@ -636,13 +643,20 @@ void ImportExcelInput() {
       lines.push_back(AnsiToOemText(platform::DisplayFromQString(QString::fromStdString(cells[i].text))));
   }
   // A workbook of another shape fails here and leaves the joint as it is.
-  if (!ReadCalcLines(lines, error)) {
+  if (!CheckCalcLines(lines, error)) {
     ShowMessageText("The workbook " + book + " holds no BQ4 input in column 1 (" + error +
                     "). The input is unchanged.");
     AbortFlag = 1;
     return;
   }
-  // Then loaded as File Open does: tables, recalculation; the project keeps its name.
+  // Then loaded as File Open does: unsaved input asked about first, then
+  // tables and recalculation, under the name of the workbook's project.
+  const TWorkbook& made = ExcelApp->Active();
+  const std::string dir = made.projectName.empty() ? CurrentDir : made.projectDir;
+  const std::string name = made.projectName.empty() ? CurrentFileName : made.projectName;
+  const std::string ext = made.projectName.empty() ? CurrentFileExt : made.projectExt;
+  QuerySaveChanges();
+  if (AbortFlag) return;
   const std::string file = WorkbookDir() + "$$import." + InputFileExt.str();
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -653,12 +667,12 @@ void ImportExcelInput() {
       return;
     }
   }
-  const std::string dir = CurrentDir, name = CurrentFileName, ext = CurrentFileExt;
+  const std::string keptDir = CurrentDir, keptName = CurrentFileName, keptExt = CurrentFileExt;
   ReadCalcFile(file);
-  CurrentDir = dir;
-  CurrentFileName = name;
-  CurrentFileExt = ext;
   DeleteTextFile(file);
+  CurrentDir = AbortFlag ? keptDir : dir;
+  CurrentFileName = AbortFlag ? keptName : name;
+  CurrentFileExt = AbortFlag ? keptExt : ext;
   if (!AbortFlag) InputModified = 1;  // the imported input is not saved yet
 }
 

@@ -688,6 +688,15 @@ bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
   return ReadProjectLines(std::move(lines), true, error);
 }
 
+bool CheckCalcLines(std::vector<std::string> lines, std::string& error) {
+  const ProjectState before;
+  const bool further = g_furtherInputsRead;
+  const bool read = ReadProjectLines(std::move(lines), true, error);
+  before.Restore();
+  g_furtherInputsRead = further;
+  return read;
+}
+
 std::vector<bool> ProjectNumberLines(const std::vector<std::string>& lines) {
   std::vector<bool> numbers(lines.size(), false);
   std::size_t first = 0;

@@ -112,4 +112,43 @@ TEST_F(ProjectCommandsTest, AProjectIsOnlyTheFileOfItsName) {
   EXPECT_EQ(Bytes(lower), other);
 }
 
+// Import Excel replaces the joint as File Open does: unsaved input is asked
+// about first, and the workbook's values come back under the name of the
+// project they were exported from, never under the one open meanwhile.
+TEST_F(ProjectCommandsTest, ImportAsksFirstAndNamesTheWorkbooksProject) {
+  const std::string mueller = Sample("hot.bq4", "M\xC3\xBCller \xC3\xA4.bq4");
+  const std::string joint = Sample("null.bq4", "joint.bq4");
+  const std::string jointBefore = Bytes(joint);
+  Thh main;
+  Answered([&](auto& s) { s.File(mueller); }, [&] { main.mi_fileOpenClick(); });
+  const Extended work = Temperatur.TWork;
+  main.Item("mi_oleStartExcel")->trigger();
+  ASSERT_EQ(AbortFlag, 0);
+  Answered([&](auto& s) { s.File(joint); }, [&] { main.mi_fileOpenClick(); });
+  ASSERT_EQ(CurrentFileName, "joint");
+  ASSERT_NE(Temperatur.TWork, work);
+  DrawingName = "typed";
+  InputModified = 1;
+  // Cancel: nothing is replaced.
+  Answered([&](auto& s) { s.Cancel().Expect("Save file (" + ShownPath(joint) + ") ?"); },
+           [&] { main.Item("mi_oleImportExcel")->trigger(); });
+  EXPECT_EQ(CurrentFileName, "joint");
+  EXPECT_EQ(DrawingName.str(), "typed");
+  EXPECT_EQ(InputModified, 1);
+  // No drops the typed name; the workbook loads as the project it came from.
+  Answered([&](auto& s) { s.No().Expect("Save file (" + ShownPath(joint) + ") ?"); },
+           [&] { main.Item("mi_oleImportExcel")->trigger(); });
+  EXPECT_EQ(AbortFlag, 0);
+  EXPECT_EQ(CurrentFileName, "M\xC3\xBCller \xC3\xA4");
+  EXPECT_EQ(CurrentDir, dir_ + "/");
+  EXPECT_EQ(Temperatur.TWork, work);
+  EXPECT_NE(Title(main).find("M\xC3\xBCller \xC3\xA4.bq4"), std::string::npos);
+  EXPECT_EQ(InputModified, 1);
+  // Saved, it goes to its own file; joint.bq4 stays as it was.
+  Temperatur.TWork = 66.5;
+  main.Item("mi_FileSave")->trigger();
+  EXPECT_NE(Bytes(mueller).find("\r\n66.5000000\r\n"), std::string::npos);
+  EXPECT_EQ(Bytes(joint), jointBefore);
+}
+
 }  // namespace
