@@ -151,4 +151,45 @@ TEST_F(ProjectCommandsTest, ImportAsksFirstAndNamesTheWorkbooksProject) {
   EXPECT_EQ(Bytes(joint), jointBefore);
 }
 
+// Every command that changes the joint marks it as changed, however it
+// ended: a thread picked in the Database menu, and a new bolt whose thread
+// was taken before Escape at the screw head. Exit then asks.
+TEST_F(ProjectCommandsTest, EveryChangeOfTheJointIsAskedAboutAtExit) {
+  const std::string project = Sample("null.bq4", "m12.bq4");
+  Thh main;
+  Answered([&](auto& s) { s.File(project); }, [&] { main.mi_fileOpenClick(); });
+  ASSERT_EQ(Gewinde.d, 12);
+  const auto picking = [](std::int32_t row) {
+    TableDialogHook = [row](std::string_view, int, std::int32_t& rec) {
+      rec = row;
+      return true;
+    };
+  };
+  // Browsing a head table takes nothing: nothing to ask.
+  picking(9);
+  main.Item("mi_dbkopf2")->trigger();
+  EXPECT_EQ(InputModified, 0);
+  picking(11);  // M10
+  main.Item("mi_dbgewinde")->trigger();
+  TableDialogHook = nullptr;
+  ASSERT_EQ(Gewinde.d, 10);
+  EXPECT_EQ(InputModified, 1);
+  Answered([&](auto& s) { s.Cancel().Expect("Save file (" + ShownPath(project) + ") ?"); },
+           [&] { EXPECT_FALSE(main.FormCloseQuery()); });
+
+  // Back to the file; then Edit > Bolt > New: M10 taken, Escape at the head.
+  Answered([&](auto& s) { s.No().Expect("Save file ("); }, [&] { main.Item("mi_file1")->trigger(); });
+  ASSERT_EQ(Gewinde.d, 12);
+  ASSERT_EQ(InputModified, 0);
+  picking(11);
+  Answered([&](auto& s) { s.Ok().Ok().Cancel(); }, [&] { main.Item("mi_editschraubeneu")->trigger(); });
+  TableDialogHook = nullptr;
+  EXPECT_EQ(Gewinde.d, 10);
+  EXPECT_EQ(InputModified, 1);
+  // A cancelled command that changed nothing leaves the mark as it was.
+  InputModified = 0;
+  Answered([&](auto& s) { s.Cancel(); }, [&] { main.Item("mi_editreibung")->trigger(); });
+  EXPECT_EQ(InputModified, 0);
+}
+
 }  // namespace
