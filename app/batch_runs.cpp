@@ -95,7 +95,7 @@ struct RunFiles {
 RunFiles FilesOfProjects(const std::vector<std::string>& projects) {
   RunFiles files;
   for (const std::string& project : projects) {
-    const std::string file = FindExistingFile(ProjectFilePath(project));
+    const std::string file = ProjectFilePath(project);
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     files.projectIds.emplace(std::make_pair(st.st_dev, st.st_ino), RunFiles::Project{project, file});

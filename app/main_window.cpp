@@ -21,6 +21,7 @@
 #include "calc/calc_tables.h"
 #include "calc/input_procedures.h"
 #include "calc/joint_records.h"
+#include "calc/project_file.h"
 #include "calc/report.h"
 #include "dbf/dbf4.h"
 #include "framework/change_history.h"
@@ -54,6 +55,19 @@ unsigned BackgroundRgb() {
 
 const std::string& C(int row) { return MenuCaptions[static_cast<std::size_t>(row)]; }
 const std::string& P(int text) { return ProductTexts[static_cast<std::size_t>(text)]; }
+
+// A command that changed what the project file holds marks the input as
+// modified, also when it ended part-way (a thread taken, then Escape at the
+// head) or changed the joint without a form (a pick in a table), so that
+// Exit and Open ask before it is lost.
+std::function<void()> MarkingChanges(std::function<void()> handler) {
+  if (!handler) return {};
+  return [handler] {
+    const std::string before = ProjectInputText();
+    handler();
+    if (ProjectInputText() != before) InputModified = 1;
+  };
+}
 
 }  // namespace
 
@@ -91,7 +105,7 @@ void Thh::FormCreate() {
   // The captions were set before the start-up calculation: its messages count.
   ShowMessageCount();
   SetMainCaption();
-  if (TextFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
+  if (ProgramFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
     GraphClear();
     ShowPltImage("tovi-rs");
     AbortFlag = 0;
@@ -180,6 +194,10 @@ QAction* Thh::AddItem(QMenu* menu, const char* name, const char* caption, std::f
   return action;
 }
 
+QAction* Thh::AddInputItem(QMenu* menu, const char* name, const char* caption, std::function<void()> handler) {
+  return AddItem(menu, name, caption, MarkingChanges(std::move(handler)));
+}
+
 void Thh::AddSeparator(QMenu* menu) { menu->addSeparator(); }
 
 void Thh::BuildMenus() {
@@ -218,26 +236,26 @@ void Thh::BuildFileMenu() {
 
 void Thh::BuildEditMenu() {
   QMenu* m = AddMenu(nullptr, "mi_Edit", "&Edit");
-  AddItem(m, "mi_edittext", "Te&xt", [this] { mi_edittextClick(); });
-  AddItem(m, "mi_editvorauslegung", "&Pre-Dimensioning", [this] { mi_editvorauslegungClick(); });
+  AddInputItem(m, "mi_edittext", "Te&xt", [this] { mi_edittextClick(); });
+  AddInputItem(m, "mi_editvorauslegung", "&Pre-Dimensioning", [this] { mi_editvorauslegungClick(); });
   AddSeparator(m);
   QMenu* bolt = AddMenu(m, "mi_editschraube", "&Bolt");
-  AddItem(bolt, "mi_editschraubeneu", "&New...", [this] { mi_editschraubeneuClick(); });
-  AddItem(bolt, "mi_editschraubeedit", "&Edit", [this] { mi_editschraubeeditClick(); });
-  AddItem(m, "mi_editklemmstuecke", "Clamping &Plates ", [this] { mi_editklemmstueckeClick(); });
+  AddInputItem(bolt, "mi_editschraubeneu", "&New...", [this] { mi_editschraubeneuClick(); });
+  AddInputItem(bolt, "mi_editschraubeedit", "&Edit", [this] { mi_editschraubeeditClick(); });
+  AddInputItem(m, "mi_editklemmstuecke", "Clamping &Plates ", [this] { mi_editklemmstueckeClick(); });
   QMenu* nut = AddMenu(m, "mi_editmutter", "&Nut");
-  AddItem(nut, "mi_editmutterneu", "&New...", [this] { mi_editmutterneuClick(); });
-  AddItem(nut, "mi_editmutteredit", "&Edit", [this] { mi_editmuttereditClick(); });
-  AddItem(m, "mi_editreibung", "&Friction", [this] { mi_editreibungClick(); });
-  AddItem(m, "mi_editlast", "&Load ", [this] { mi_editlastClick(); });
-  AddItem(m, "mi_editanziehverfahren", "&Tightening", [this] { mi_editanziehverfahrenClick(); });
-  AddItem(m, "mi_edittemperatur", "&Temperature", [this] { mi_edittemperaturClick(); });
-  AddItem(m, "mi_editexzKraftangriff", "&Eccentr.Applic. ", [this] { mi_editexzKraftangriffClick(); });
-  AddItem(m, "mi_editflansch", "F&lange", [this] { mi_editflanschClick(); });
+  AddInputItem(nut, "mi_editmutterneu", "&New...", [this] { mi_editmutterneuClick(); });
+  AddInputItem(nut, "mi_editmutteredit", "&Edit", [this] { mi_editmuttereditClick(); });
+  AddInputItem(m, "mi_editreibung", "&Friction", [this] { mi_editreibungClick(); });
+  AddInputItem(m, "mi_editlast", "&Load ", [this] { mi_editlastClick(); });
+  AddInputItem(m, "mi_editanziehverfahren", "&Tightening", [this] { mi_editanziehverfahrenClick(); });
+  AddInputItem(m, "mi_edittemperatur", "&Temperature", [this] { mi_edittemperaturClick(); });
+  AddInputItem(m, "mi_editexzKraftangriff", "&Eccentr.Applic. ", [this] { mi_editexzKraftangriffClick(); });
+  AddInputItem(m, "mi_editflansch", "F&lange", [this] { mi_editflanschClick(); });
   m->addSeparator()->setVisible(false);
-  AddItem(m, "mi_editpreload", "Preload", [this] { mi_editpreloadClick(); })->setVisible(false);
-  AddItem(m, "mi_editberechnung", "&Calculation Method", [this] { mi_editberechnungClick(); });
-  AddItem(m, "mi_editinfo", "&Info", [this] { mi_editinfoClick(); })->setVisible(false);
+  AddInputItem(m, "mi_editpreload", "Preload", [this] { mi_editpreloadClick(); })->setVisible(false);
+  AddInputItem(m, "mi_editberechnung", "&Calculation Method", [this] { mi_editberechnungClick(); });
+  AddInputItem(m, "mi_editinfo", "&Info", [this] { mi_editinfoClick(); })->setVisible(false);
 }
 
 void Thh::BuildViewMenu() {
@@ -337,11 +355,11 @@ void Thh::BuildDatabaseMenu() {
     };
   };
   auto table = [browse](TCalcTableNo n) { return browse(n, [n] { SelectCalcTable(n, 0); }); };
-  AddItem(m, "mi_dbgewinde", "&Thread", [] { PickBoltThread(0, CalcTableCaption(kThreadTable)); });
+  AddInputItem(m, "mi_dbgewinde", "&Thread", [] { PickBoltThread(0, CalcTableCaption(kThreadTable)); });
   QMenu* heads = AddMenu(m, "mi_dbschraubenkopf", "&Screw Head");
   for (int k = 1; k <= 9; ++k) {
     const std::string name = "mi_dbkopf" + std::to_string(k);
-    QAction* a = AddItem(heads, name.c_str(), name.c_str(),
+    QAction* a = AddInputItem(heads, name.c_str(), name.c_str(),
                          k <= 8 ? std::function<void()>(browse(k + 1, [k] { SelectScrewHead(k, 0); }))
                                 : std::function<void()>());
     if (k == 9) a->setVisible(false);
@@ -352,7 +370,7 @@ void Thh::BuildDatabaseMenu() {
                                  {"mi_dbwerkstoffschraubeEfT", "E = f (T)"},
                                  {"mi_dbwerkstoffschraubeSigmaAfd", "Sigma A = f (d)"}};
   for (int k = 0; k < 4; ++k)
-    AddItem(boltMat, boltItems[k][0], boltItems[k][1],
+    AddInputItem(boltMat, boltItems[k][0], boltItems[k][1],
             browse(kBoltMaterialTable, [k] { SelectBoltMaterialTable(k + 1, 0); }));
   QMenu* plateMat = AddMenu(m, "mi_dbwerkstoffplatten", "M&aterial Plates/Nut");
   struct PlateItem { const char* name; const char* caption; int choice; };
@@ -362,7 +380,7 @@ void Thh::BuildDatabaseMenu() {
                                   {"mi_werkstoffplattenRefT", "Re = f (T)", 3}};
   for (const PlateItem& p : plateItems) {
     const int choice = p.choice;
-    AddItem(plateMat, p.name, p.caption, [choice] {
+    AddInputItem(plateMat, p.name, p.caption, [choice] {
       AbortFlag = 0;
       SelectPlateMaterialTable(choice, 0);
     });
@@ -370,19 +388,19 @@ void Thh::BuildDatabaseMenu() {
   QMenu* nuts = AddMenu(m, "mi_dbmuttern", "&Nut");
   for (int k = 1; k <= 3; ++k) {
     const std::string name = "mi_dbmutter" + std::to_string(k);
-    AddItem(nuts, name.c_str(), name.c_str(), browse(k + 10, [k] { SelectNutTable(k, 0); }));
+    AddInputItem(nuts, name.c_str(), name.c_str(), browse(k + 10, [k] { SelectNutTable(k, 0); }));
   }
-  AddItem(m, "mi_dbanziehwerkzeug", "Tightening T&ool",
+  AddInputItem(m, "mi_dbanziehwerkzeug", "Tightening T&ool",
           [] { PickTighteningTool(0, CalcTableCaption(kTighteningTable)); });
   QMenu* fmin = AddMenu(m, "mi_dbReibungmin", "&Friction min");
-  AddItem(fmin, "mi_dbgewindereibung", "&Friction Thread", table(15));
-  AddItem(fmin, "mi_dbkopfreibung", "Friction &Head  ", table(16));
-  AddItem(fmin, "mi_dbtrennflaechenreibung", "Friction &Mating Surface", table(17));
+  AddInputItem(fmin, "mi_dbgewindereibung", "&Friction Thread", table(15));
+  AddInputItem(fmin, "mi_dbkopfreibung", "Friction &Head  ", table(16));
+  AddInputItem(fmin, "mi_dbtrennflaechenreibung", "Friction &Mating Surface", table(17));
   QMenu* fminmax = AddMenu(m, "mi_dbreibungminmax", "&Friction min/max");
-  AddItem(fminmax, "mi_dbgewindereibungtol", "&Friction Thread", table(21));
-  AddItem(fminmax, "mi_dbkopfreibungtol", "Friction &Head  ", table(22));
-  AddItem(m, "mi_dbunterlegscheiben", "&Washers", table(18));
-  AddItem(m, "mi_dbschraubenlaenge", "&Bolt Length", table(19));
+  AddInputItem(fminmax, "mi_dbgewindereibungtol", "&Friction Thread", table(21));
+  AddInputItem(fminmax, "mi_dbkopfreibungtol", "Friction &Head  ", table(22));
+  AddInputItem(m, "mi_dbunterlegscheiben", "&Washers", table(18));
+  AddInputItem(m, "mi_dbschraubenlaenge", "&Bolt Length", table(19));
 }
 
 void Thh::BuildDocumentMenu() {

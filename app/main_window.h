@@ -107,6 +107,9 @@ class Thh : public DUdoduvoz {
  private:
   QMenu* AddMenu(QMenu* parent, const char* name, const char* caption);
   QAction* AddItem(QMenu* menu, const char* name, const char* caption, std::function<void()> handler);
+  // An item of a command that may change the joint: InputModified is set
+  // when what the project file holds changed, however the command ended.
+  QAction* AddInputItem(QMenu* menu, const char* name, const char* caption, std::function<void()> handler);
   void AddSeparator(QMenu* menu);
   void BuildMenus();
   void BuildFileMenu();

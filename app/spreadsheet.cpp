@@ -63,7 +63,7 @@ std::string CellText(const std::string& text) {
 // "1,5"), and the lines are kept to tell on import what the user changed.
 void KeepProjectLines(const std::string& name) {
   std::vector<std::string> lines;
-  if (!ExcelApp || !ReadTextFileLines(StoredInputFileName(name), lines)) return;
+  if (!ExcelApp || !ReadUserFileLines(StoredInputFileName(name), lines)) return;
   TWorkbook& book = ExcelApp->Active();
   const std::vector<bool> numbers = ProjectNumberLines(lines);
   for (std::size_t i = 0; i < lines.size(); ++i)
@@ -163,6 +163,12 @@ void TWorkbook::Clear() {
   cells.clear();
   textCells.clear();
   projectLines.clear();
+}
+
+void TWorkbook::TakeCurrentProject() {
+  projectDir = CurrentDir;
+  projectName = CurrentFileName;
+  projectExt = CurrentFileExt;
 }
 
 bool TWorkbook::OpenText(const std::string& path) {
@@ -585,7 +591,7 @@ void StartExcel() {
   }
   SetBusyCursor();
   ExcelApp = std::make_unique<TSpreadsheetApp>();
-  ExcelApp->Add();
+  ExcelApp->Add().TakeCurrentProject();
   SetSpreadsheetCellWriter(&WriteStoredLine);
   // A missing project file is reported; the spreadsheet starts all the same.
   ShowStoredResultFile(CurrentFileName);
@@ -611,6 +617,7 @@ void ExportInputToExcel() {
   InputModified = 0;
   SetSpreadsheetCellWriter(&WriteStoredLine);
   ExcelApp->Active().Clear();
+  ExcelApp->Active().TakeCurrentProject();
   ShowStoredResultFile(CurrentFileName);
   if (AbortFlag) return;
   KeepProjectLines(CurrentFileName);
@@ -671,13 +678,20 @@ void ImportExcelInput() {
       lines.push_back(AnsiToOemText(platform::DisplayFromQString(QString::fromStdString(cells[i].text))));
   }
   // A workbook of another shape fails here and leaves the joint as it is.
-  if (!ReadCalcLines(lines, error)) {
+  if (!CheckCalcLines(lines, error)) {
     ShowMessageText("The workbook " + book + " holds no BQ4 input in column 1 (" + error +
                     "). The input is unchanged.");
     AbortFlag = 1;
     return;
   }
-  // Then loaded as File Open does: tables, recalculation; the project keeps its name.
+  // Then loaded as File Open does: unsaved input asked about first, then
+  // tables and recalculation, under the name of the workbook's project.
+  const TWorkbook& made = ExcelApp->Active();
+  const std::string dir = made.projectName.empty() ? CurrentDir : made.projectDir;
+  const std::string name = made.projectName.empty() ? CurrentFileName : made.projectName;
+  const std::string ext = made.projectName.empty() ? CurrentFileExt : made.projectExt;
+  QuerySaveChanges();
+  if (AbortFlag) return;
   const std::string file = WorkbookDir() + "$$import." + InputFileExt.str();
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -688,12 +702,12 @@ void ImportExcelInput() {
       return;
     }
   }
-  const std::string dir = CurrentDir, name = CurrentFileName, ext = CurrentFileExt;
+  const std::string keptDir = CurrentDir, keptName = CurrentFileName, keptExt = CurrentFileExt;
   ReadCalcFile(file);
-  CurrentDir = dir;
-  CurrentFileName = name;
-  CurrentFileExt = ext;
   DeleteTextFile(file);
+  CurrentDir = AbortFlag ? keptDir : dir;
+  CurrentFileName = AbortFlag ? keptName : name;
+  CurrentFileExt = AbortFlag ? keptExt : ext;
   if (!AbortFlag) InputModified = 1;  // the imported input is not saved yet
 }
 

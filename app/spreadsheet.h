@@ -21,6 +21,11 @@ struct TWorkbook {
   // The project file's lines put into column 1 (code page 437), to tell on
   // import which cells the user left as they were.
   std::vector<std::string> projectLines;
+  // The project whose file was put into column 1 (folder, name, extension
+  // as CurrentDir, CurrentFileName, CurrentFileExt): an import loads the
+  // workbook as that project, whatever project is open meanwhile.
+  std::string projectDir, projectName, projectExt;
+  void TakeCurrentProject();
 
   void SetCell(int row, int column, std::string text);
   const std::string* Cell(int row, int column) const;
@@ -77,11 +82,12 @@ void StartExcel();
 void ExportInputToExcel();
 void PrintoutToExcel();
 // Loads the input from column 1 of the workbook that Start Excel or Export
-// wrote, as File Open does (tables, recalculation); the project keeps its
-// name and counts as modified. A cell the user left as it was gives back the
-// project file's line (a number within the 15 digits a spreadsheet keeps).
-// A workbook of another shape is reported and leaves the joint unchanged
-// (AbortFlag).
+// wrote, as File Open does: unsaved input is asked about first
+// (QuerySaveChanges), then tables and recalculation; the joint is named after
+// the project the workbook was made from and counts as modified. A cell the
+// user left as it was gives back the project file's line (a number within
+// the 15 digits a spreadsheet keeps). A workbook of another shape is reported
+// and leaves the joint unchanged, nothing asked (AbortFlag).
 void ImportExcelInput();
 
 // One cell of a column read back: its text as shown, and for a number cell

@@ -402,5 +402,5 @@ std::vector<TDxfPair> TakeSparePairList() {
 
 bool BlockAvailable(const std::string& name) {
   const std::string file = CadBlockFileName(name);
-  return StoredBlock(name) != nullptr || (!ScreenBlockFileGone(file) && TextFileExists(file));
+  return StoredBlock(name) != nullptr || (!ScreenBlockFileGone(file) && ProgramFileExists(file));
 }

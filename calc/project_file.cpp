@@ -543,26 +543,37 @@ std::string ProjectFilePath(std::string_view name) {
   // A name with another extension, or none after its dot, is the file of
   // that name (flange.bak, "a."); failing that, a project name with dots
   // ("joint.v2" for joint.v2.bq4).
-  if (TextFileExists(FindExistingFile(given))) return given;
+  if (TextFileExists(given)) return given;
   const std::string project = ProjectFileOfName(given);
-  return TextFileExists(FindExistingFile(project)) ? project : given;
+  return TextFileExists(project) ? project : given;
 }
 
 void WriteCalcFile(std::string_view fileName) {
   // An empty name asks for one; an existing file is confirmed before it is replaced.
   std::string path;
+  // A save that fails leaves the project named as it was: the name chosen
+  // in the dialog stands for no file yet.
+  const std::string dir = CurrentDir, name = CurrentFileName, ext = CurrentFileExt;
+  const auto keepName = [&] {
+    CurrentDir = dir;
+    CurrentFileName = name;
+    CurrentFileExt = ext;
+  };
   // The current project's name stands for its own file (joint.v2.bq4, flange.bak).
   SelectFileName(std::string(fileName), path);
-  if (AbortFlag) return;
-  AssignTextFile(TextFileVar, path);
+  if (AbortFlag) return keepName();
+  // The user's file is written under exactly its name, never over another
+  // whose name differs only in case.
+  TextFileVar.AssignUserFile(path);
   if (!TextFileVar.Rewrite()) {
     ReportLoadFailure("file " + path + " cannot be created");
-    return;
+    return keepName();
   }
   WriteFileHeader();
   FileWriter out;
   ProjectFields(out);
   TextFileVar.Close();  // a failed write is reported there and sets AbortFlag
+  if (AbortFlag) keepName();
   RestoreCursor();
 }
 
@@ -675,6 +686,15 @@ std::string Printable(std::string_view text) {
 
 bool ReadCalcLines(std::vector<std::string> lines, std::string& error) {
   return ReadProjectLines(std::move(lines), true, error);
+}
+
+bool CheckCalcLines(std::vector<std::string> lines, std::string& error) {
+  const ProjectState before;
+  const bool further = g_furtherInputsRead;
+  const bool read = ReadProjectLines(std::move(lines), true, error);
+  before.Restore();
+  g_furtherInputsRead = further;
+  return read;
 }
 
 std::vector<bool> ProjectNumberLines(const std::vector<std::string>& lines) {

@@ -38,6 +38,8 @@ void ReadCalcFile(std::string_view fileName);
 // table refresh). False with the reason in error when the lines are not a
 // readable project; the joint is then unchanged.
 bool ReadCalcLines(std::vector<std::string> lines, std::string& error);
+// Whether ReadCalcLines would load the lines, the joint left as it is.
+bool CheckCalcLines(std::vector<std::string> lines, std::string& error);
 // The same on the bytes of a project file; also refuses data that is no
 // 8-bit text with LF or CR LF line ends (UTF-16, CR alone, NUL bytes only).
 // The reason given holds no control characters of the file.

@@ -60,7 +60,7 @@ void SetArrowCursor() { platform::ShowArrowCursor(); }
 void ShowMessageLine(const std::string& text) { platform::ShowMessageBox(ProgShortName, text); }
 
 bool CheckFileFound(const std::string& name) {
-  if (TextFileExists(name)) return true;
+  if (ProgramFileExists(name)) return true;
   ShowMessageLine(RemoveBlanks(name) + " not found !");
   AbortFlag = 1;
   return false;

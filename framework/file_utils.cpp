@@ -399,10 +399,12 @@ std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view ma
 // ---------------------------------------------------------------------------
 
 bool TextFileExists(std::string_view name) {
-  const std::string found = FindExistingFile(name);
+  const std::string found(name);
   if (IsDirectory(found)) return false;
   return static_cast<bool>(OpenFile(found, "rb"));
 }
+
+bool ProgramFileExists(std::string_view name) { return TextFileExists(FindExistingFile(name)); }
 
 std::string PathOfStoredName(std::string_view stored, bool codePage437, std::string_view besideDir) {
   if (platform::IsUtf8(stored)) return std::string(stored);

@@ -106,7 +106,13 @@ std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view ma
 // ---------------------------------------------------------------------------
 // Files and directories
 
-bool TextFileExists(std::string_view name);   // the file opens for reading
+// The file opens for reading under exactly its name: a user's file (a
+// project, an output, a recent entry) is never another whose name differs
+// only in case.
+bool TextFileExists(std::string_view name);
+// A file of the program's own (a table, picture, help text, block) opens
+// for reading, found whatever the case of its name.
+bool ProgramFileExists(std::string_view name);
 bool DirectoryAccessible(std::string_view dir);
 bool DirWritable(std::string_view dir);       // files can be created in it (platform::DirectoryWritable)
 bool DirHasEntries(std::string_view dir);

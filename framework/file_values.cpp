@@ -60,7 +60,7 @@ bool ParseFileInt(std::string_view text, long long& n) {
 
 bool LoadTextBytes(const std::string& path, std::string& data, std::string& error, std::size_t maxBytes) {
   data.clear();
-  const std::string found = FindExistingFile(path);
+  const std::string& found = path;  // a user's file: exactly the file of that name
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(found, ec);
   if (std::filesystem::is_directory(status)) {

@@ -29,8 +29,8 @@ bool ParseFileInt(std::string_view text, long long& n);
 // The lines of a text held in memory (CR LF or LF ends a line).
 std::vector<std::string> SplitTextLines(std::string_view data);
 
-// Reads a whole file as it is. False when it cannot be read or is larger
-// than maxBytes; the reason goes to error.
+// Reads a whole file as it is, the file of exactly that name. False when it
+// cannot be read or is larger than maxBytes; the reason goes to error.
 bool LoadTextBytes(const std::string& path, std::string& data, std::string& error,
                    std::size_t maxBytes = 1 << 20);
 // Reads a whole text file into lines (CR LF or LF ends a line). False when

@@ -126,7 +126,7 @@ void ShowHelpText(Word n, const std::string& /*text*/, Word mode) {
 void ShowHelpPictureIfNamed(Word n) {
   const Byte keptAbort = AbortFlag;
   const HelpEntry entry = LookupHelpEntry(n);
-  if (!entry.picture.empty() && entry.picture != "NULL" && TextFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
+  if (!entry.picture.empty() && entry.picture != "NULL" && ProgramFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
     ShowHelpText(n, "", 2);
   AbortFlag = keptAbort;
 }

@@ -237,13 +237,15 @@ void SelectFileName(std::string name, std::string& fullName) {
       AbortFlag = 1;
       return;
     }
-    CurrentDir = DirectoryOf(chosen);
+    const std::string dir = DirectoryOf(chosen);
     // Only the extension of the kind is taken off: "joint.v2" stays whole.
     name = chosen.substr(ExtractDirPart(chosen).size());
     if (HasFileExtension(name, ext)) name.resize(name.size() - ext.size() - 1);
-    fullName = AddBackslash(CurrentDir) + name + "." + ext;
+    fullName = AddBackslash(dir) + name + "." + ext;
     ConfirmOverwrite(fullName);
+    // A name refused (No, Cancel) leaves the project where and as it was.
     if (!AbortFlag) {
+      CurrentDir = dir;
       CurrentFileName = name;
       CurrentFileExt.clear();
     }

@@ -39,6 +39,12 @@ void TTextFile::Assign(std::string_view name) {
   CloseQuiet();
   name_ = std::string(name);
   discarding_ = false;
+  exactName_ = false;
+}
+
+void TTextFile::AssignUserFile(std::string_view name) {
+  Assign(name);
+  exactName_ = true;
 }
 
 void TTextFile::AssignDiscarding() {
@@ -48,7 +54,7 @@ void TTextFile::AssignDiscarding() {
 
 bool TTextFile::Reset() {
   CloseQuiet();
-  const std::string found = FindExistingFile(name_);
+  const std::string found = exactName_ ? name_ : FindExistingFile(name_);
   std::error_code ec;
   if (fs::is_directory(found, ec)) return false;
   file_ = std::fopen(found.c_str(), "rb");
@@ -70,7 +76,9 @@ bool TTextFile::Rewrite(platform::ReplaceSync sync) {
   }
   scratch_ = IsScratchFile(name_);
   // An output made from a project goes under exactly its name.
-  target_ = scratch_ ? name_ : sync == platform::ReplaceSync::Derived ? OutputPathName(name_) : NewFileName(name_);
+  target_ = scratch_ || exactName_                   ? name_
+            : sync == platform::ReplaceSync::Derived ? OutputPathName(name_)
+                                                     : NewFileName(name_);
   std::error_code ec;
   if (!scratch_ && fs::is_directory(target_, ec)) return false;
   const bool direct = scratch_ || !ReplacesThroughTemporary(target_);
@@ -88,7 +96,7 @@ bool TTextFile::Rewrite(platform::ReplaceSync sync) {
 
 bool TTextFile::Append() {
   CloseQuiet();
-  target_ = NewFileName(name_);
+  target_ = exactName_ ? name_ : NewFileName(name_);
   temporary_.clear();
   scratch_ = false;
   std::error_code ec;

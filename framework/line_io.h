@@ -27,12 +27,15 @@ class TTextFile {
   TTextFile& operator=(const TTextFile&) = delete;
 
   void Assign(std::string_view name);
+  // A user's file (a project): read and written under exactly its name; a
+  // file whose name differs only in case is another file, and stays.
+  void AssignUserFile(std::string_view name);
   // No file: Rewrite opens a file that keeps nothing written to it.
   void AssignDiscarding();
   const std::string& Name() const { return name_; }
 
   // Each returns false (and sets nothing else) when the file cannot be opened.
-  bool Reset();    // read; the file is found whatever the case of its name
+  bool Reset();    // read; the file is found whatever the case of its name, a user's file as named
   // Write a new file (devices such as printer ports directly); an output
   // made from a project is Derived: written under exactly its name (an
   // existing file whose name differs in case is another file), replaced
@@ -81,6 +84,7 @@ class TTextFile {
   bool writing_ = false;
   bool failed_ = false;
   bool discarding_ = false;
+  bool exactName_ = false;  // a user's file: never found or replaced whatever its case
   // Lines are read from a block of the file at a time.
   std::vector<char> readBuffer_;
   std::size_t readAt_ = 0, readEnd_ = 0;

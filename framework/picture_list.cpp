@@ -52,7 +52,7 @@ void ParseEntries(TPictureList& list) {
     TPictureEntry entry = ParseDbhLine(line);
     // A name typed into an older version is in code page 437; the file
     // system's names are UTF-8.
-    if (!platform::IsUtf8(entry.Name) && !TextFileExists(PictureFilePath(entry.Name)))
+    if (!platform::IsUtf8(entry.Name) && !ProgramFileExists(PictureFilePath(entry.Name)))
       entry.Name = Cp437ToUtf8(entry.Name);
     list.Entries.push_back(std::move(entry));
   }
@@ -135,7 +135,7 @@ std::string FormatDbhLine(std::string_view name, std::string_view description) {
 bool LoadPictureList(const std::string& file, TPictureList& list) {
   list = {};
   std::string error;
-  if (!TextFileExists(file) || !LoadTextLines(FindExistingFile(file), list.Lines, error, 16u << 20)) {
+  if (!ProgramFileExists(file) || !LoadTextLines(FindExistingFile(file), list.Lines, error, 16u << 20)) {
     list.Lines.clear();
     return false;
   }
@@ -409,7 +409,7 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
       break;
     }
     case Target::Program:
-      if (!TextFileExists(pltFile)) {
+      if (!ProgramFileExists(pltFile)) {
         ShowError("file " + pltFile + " not found or no access !");
         AbortFlag = 1;
         return 0;

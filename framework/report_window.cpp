@@ -117,8 +117,8 @@ std::string StoredInputFileName(std::string_view Name) { return ProjectFileOfNam
 
 void ShowStoredResultFile(std::string_view Name) {
   std::vector<std::string> lines;
-  bool endsWithFormFeed = false;
-  if (Name.empty() || !ReadLines(StoredInputFileName(Name), lines, endsWithFormFeed)) {
+  // The saved project itself, never a file whose name differs in case.
+  if (Name.empty() || !ReadUserFileLines(StoredInputFileName(Name), lines)) {
     ShowMessagePlain("File not found. Use \"File->Save\"");
     AbortFlag = 1;
     return;

@@ -351,7 +351,7 @@ bool AskOutputFileName(std::string_view ext, std::string& name) {
 std::string FindPrinterSetupFile() {
   for (const char* n : {"TEXT.HXP", "text.hxp"}) {
     std::string name = AddBackslash(platform::ConfigDirectory()) + n;
-    if (TextFileExists(name)) return name;
+    if (ProgramFileExists(name)) return name;
   }
   return {};
 }
@@ -812,15 +812,29 @@ void CopyFileToOutput(std::string_view FileName) {
   WriteTextNoEol(data);
 }
 
-bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines) {
+namespace {
+
+bool ReadLinesOf(TTextFile& f, std::vector<std::string>& Lines) {
   Lines.clear();
-  TTextFile f;
-  f.Assign(FileName);
   if (!f.Reset()) return false;
   for (std::string line; f.ReadLine(line);) Lines.push_back(line);
   const bool ok = !f.Failed();
   f.CloseQuiet();
   return ok;
+}
+
+}  // namespace
+
+bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines) {
+  TTextFile f;
+  f.Assign(FileName);
+  return ReadLinesOf(f, Lines);
+}
+
+bool ReadUserFileLines(std::string_view FileName, std::vector<std::string>& Lines) {
+  TTextFile f;
+  f.AssignUserFile(FileName);
+  return ReadLinesOf(f, Lines);
 }
 
 void CopyTextFileToUtf8(std::string_view Source, std::string_view Target) {

@@ -153,6 +153,8 @@ void CopyTextFileToUtf8(std::string_view Source, std::string_view Target);
 
 // Every line of a text file, line ends removed; false when it cannot be read.
 bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines);
+// The same for a user's file (a saved project): the file of exactly that name.
+bool ReadUserFileLines(std::string_view FileName, std::vector<std::string>& Lines);
 
 // Layout helpers (pure): Text inserted before column Col (from 1) of Line,
 // appended when Col lies beyond its end; then the line is cut to Width.

@@ -1,11 +1,11 @@
 #!/bin/bash
-# A batch run replaces no file it was given: a project found under a name
-# typed in another case (also of its folder) in the place of its output, in
-# every mode; one project of a run in the place of another's output, in
-# either order; two projects of a run with one output name; a user's file
-# that only looks like a temporary. Each refused output is named on stderr,
-# exit 1, the others are written. Names with further dots and folders typed
-# in another case get their outputs beside the project, named after it.
+# A batch run replaces no file it was given: a name typed in another case
+# (also of its folder) names no project, and the file of that name in the
+# place of its output stays, in every mode; one project of a run in the
+# place of another's output, in either order; two projects of a run with one
+# output name; a user's file that only looks like a temporary. Each refused
+# project or output is named on stderr, exit 1, the others are written.
+# Names with further dots get their outputs beside the project, named after it.
 # usage batch_given_files.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
@@ -20,7 +20,7 @@ cp "$NULL" proj.txt
 "$WBQ4" proj.TXT /I > /dev/null 2> err.txt
 check "proj.TXT /I: exit 1" test $? -eq 1
 check "proj.TXT /I: the project stays" same_as_given proj.txt
-check "proj.TXT /I: named" grep -q "would replace the project itself" err.txt
+check "proj.TXT /I: named" grep -q "file proj.TXT not found" err.txt
 
 mkdir Dir
 for mode in /I /JSON /CAD1:1 /CAD2:1 /CAD5:1 /PDF; do
@@ -99,15 +99,20 @@ for mode in $ALL_MODES; do
   check "flange.bak $mode alone: not flange.bq4" bash -c "! grep -aq 'flange\.bq4' flange.$ext"
 done
 
-# A folder typed in another case: every mode writes beside the project as
-# found, under the name as typed.
+# A project is only the file of the name typed: LOW/P.BQ4 is no name of
+# low/p.bq4, which is neither run nor given an output.
 mkdir low
 cp "$NULL" low/p.bq4
 for mode in $ALL_MODES; do
   ext=$(ext_of $mode)
   "$WBQ4" LOW/P.BQ4 $mode > /dev/null 2> err.txt
-  check "LOW/P.BQ4 $mode: exit 0" test $? -eq 0
-  check "LOW/P.BQ4 $mode: low/P.$ext written" test -s "low/P.$ext"
+  check "LOW/P.BQ4 $mode: exit 1" test $? -eq 1
+  check "LOW/P.BQ4 $mode: named" grep -q "file LOW/P.BQ4 not found" err.txt
+  check "LOW/P.BQ4 $mode: nothing written" bash -c "! ls -a low LOW 2>/dev/null | grep -qi '\.$ext'"
+  "$WBQ4" low/p.bq4 $mode > /dev/null 2> err.txt
+  check "low/p.bq4 $mode: exit 0" test $? -eq 0
+  check "low/p.bq4 $mode: low/p.$ext written" test -s "low/p.$ext"
+  rm -f "low/p.$ext"
 done
 
 # Files that only look like temporaries stay; a temporary of this program

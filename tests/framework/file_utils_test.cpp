@@ -156,9 +156,13 @@ TEST_F(FileUtilsTest, FilesAreFoundWhateverTheCase) {
   fs::create_directories(Path("Tables"));
   std::ofstream(Path("Tables/Thread.DBF")) << "t";
   EXPECT_EQ(FindExistingFile(Path("tables/thread.dbf")), Path("Tables/Thread.DBF"));
-  EXPECT_TRUE(TextFileExists(Path("TABLES/THREAD.dbf")));
-  EXPECT_FALSE(TextFileExists(Path("tables/missing.dbf")));
-  EXPECT_FALSE(TextFileExists(Path("Tables")));  // a directory is not a text file
+  // A file of the program's own whatever the case; a user's file only as named.
+  EXPECT_TRUE(ProgramFileExists(Path("TABLES/THREAD.dbf")));
+  EXPECT_FALSE(TextFileExists(Path("TABLES/THREAD.dbf")));
+  EXPECT_TRUE(TextFileExists(Path("Tables/Thread.DBF")));
+  EXPECT_FALSE(ProgramFileExists(Path("tables/missing.dbf")));
+  EXPECT_FALSE(ProgramFileExists(Path("tables")));  // a directory is not a text file
+  EXPECT_FALSE(TextFileExists(Path("Tables")));
   EXPECT_EQ(FindExistingFile(Path("missing/x")), Path("missing/x"));
   EXPECT_EQ(NewFileName(Path("OUT.TXT")), Path("OUT.txt"));
   EXPECT_EQ(NewFileName(Path("tables/THREAD.DBF")), Path("Tables/Thread.DBF"));

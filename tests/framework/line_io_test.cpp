@@ -11,9 +11,11 @@
 #include <unistd.h>
 
 #include "framework/file_utils.h"
+#include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/init.h"
 #include "framework/number_format.h"
+#include "framework/text_output.h"
 #include "output_test_support.h"
 #include "platform/os.h"
 
@@ -109,6 +111,46 @@ TEST_F(LineIoTest, WritesCrLfAndFloatForms) {
   EXPECT_EQ(ReadBytes(Path("f.txt")),
             "0\r\n2.0000000\r\n0.5000000\r\n-1\r\n1.0000000\r\n1.0200000\r\n1,5000000\r\n"
             "1.500000000\r\n");
+}
+
+// A user's file is the file of exactly its name: beside joint.txt, Joint.txt
+// is neither read nor replaced by joint.txt, and is written as a file of its
+// own; the program's own files are still found whatever the case.
+TEST_F(LineIoTest, AUsersFileIsOnlyTheFileOfItsName) {
+  std::ofstream(Path("joint.txt"), std::ios::binary) << "other\r\n";
+  TTextFile f;
+  f.AssignUserFile(Path("Joint.txt"));
+  EXPECT_FALSE(f.Reset());
+  std::string data, error;
+  EXPECT_FALSE(LoadTextBytes(Path("Joint.txt"), data, error));
+  EXPECT_NE(error.find("Joint.txt not found"), std::string::npos) << error;
+  std::vector<std::string> lines;
+  EXPECT_FALSE(ReadUserFileLines(Path("Joint.txt"), lines));
+  f.AssignUserFile(Path("Joint.txt"));
+  ASSERT_TRUE(f.Rewrite());
+  ASSERT_TRUE(f.WriteLine("mine"));
+  ASSERT_TRUE(f.Close());
+  EXPECT_EQ(ReadBytes(Path("joint.txt")), "other\r\n");
+  EXPECT_EQ(ReadBytes(Path("Joint.txt")), "mine\r\n");
+  ASSERT_TRUE(LoadTextBytes(Path("Joint.txt"), data, error)) << error;
+  EXPECT_EQ(data, "mine\r\n");
+  ASSERT_TRUE(ReadUserFileLines(Path("joint.txt"), lines));
+  EXPECT_EQ(lines, std::vector<std::string>{"other"});
+  // Appended as named too.
+  fs::remove(Path("Joint.txt"));
+  f.AssignUserFile(Path("Joint.txt"));
+  ASSERT_TRUE(f.Append());
+  ASSERT_TRUE(f.WriteLine("more"));
+  ASSERT_TRUE(f.Close());
+  EXPECT_EQ(ReadBytes(Path("joint.txt")), "other\r\n");
+  EXPECT_EQ(ReadBytes(Path("Joint.txt")), "more\r\n");
+  // A file of the program's, assigned as such, is found whatever its case.
+  fs::remove(Path("Joint.txt"));
+  f.Assign(Path("JOINT.TXT"));
+  ASSERT_TRUE(f.Reset());
+  std::string line;
+  ASSERT_TRUE(f.ReadLine(line));
+  EXPECT_EQ(line, "other");
 }
 
 TEST_F(LineIoTest, ReadsLfAndCrLfFilesAndBooleans) {
