@@ -302,11 +302,17 @@ void CalcTemperature(CalcRun& run) {
 void CalcServiceForces(CalcRun&) {
   LASTTYPE& last = Last;
   const Extended Phi = CalcOptions.Phi;
-  last.FMreq = (1 - Phi) * (last.FAmax + last.FApre) + last.FKreq + last.FZ + last.Fpre;
-  if (last.FAmin < 0)
-    last.FMreq = std::max(last.FMreq, last.FKreq - Phi * last.FAmin + last.FZ + last.Fpre);
+  // The required preload and the part of it left after embedding are sums
+  // of loads that may cancel: within rounding of the largest load they are 0.
+  const Extended external = (1 - Phi) * (last.FAmax + last.FApre);
+  const Extended compressive = last.FAmin < 0 ? Phi * last.FAmin : 0;
+  const auto sum = [&](Extended value) {
+    return ZeroWithinRounding(value, {external, compressive, last.FAmax, last.FApre, last.FKreq, last.FZ, last.Fpre});
+  };
+  last.FMreq = sum(external + last.FKreq + last.FZ + last.Fpre);
+  if (last.FAmin < 0) last.FMreq = std::max(last.FMreq, sum(last.FKreq - compressive + last.FZ + last.Fpre));
   last.FMreqMax = last.FMreq * Montage.alphaA;
-  last.FVreq = DifferenceWithinRounding(last.FMreq, last.FZ);
+  last.FVreq = sum(last.FMreq - last.FZ);
   last.FSAmax = Phi * (last.FAmax + last.FApre);
   last.FSAmin = Phi * (last.FAmin + last.FApre);
   last.FPAmax = last.FAmax + last.FApre - last.FSAmax;
@@ -316,6 +322,7 @@ void CalcServiceForces(CalcRun&) {
 void CalcResidualForces(CalcRun& run) {
   LASTTYPE& last = Last;
   const Extended FMq = std::min(Temperatur.FMT, last.FM) / Montage.alphaA;
+  run.FMq = FMq;
   last.FSo = FMq - last.FZ + last.FSAmax + last.Fpre;
   last.FKRo = FMq - last.FZ - last.FPAmax - last.Fpre;
   last.FSu = FMq - last.FZ + last.FSAmin + last.Fpre;
