@@ -500,11 +500,11 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
     cases.push_back({"cut after " + std::string(after), null.substr(0, null.find("\r\n", at) + 2),
                      "inside section \"" + std::string(after)});
   }
-  // A file of this version ends with its mark: cut where an older layout
-  // ended, it would load other values in silence.
+  // A file of this version ends with its mark, or with the unnamed tail:
+  // cut where an older layout ended, it would load other values in silence.
   for (const std::string sample : {"null", "hot"}) {
     const std::string bytes = ReadBytes(samples + sample + ".bq4");
-    for (std::string_view before : {"\r\nFURTHER INPUTS\r\n", "\r\nEND OF PROJECT\r\n"})
+    for (std::string_view before : {"\r\nEND OF PROJECT\r\n"})
       cases.push_back({sample + " cut before " + std::string(before.substr(2, before.size() - 4)),
                        bytes.substr(0, bytes.find(before) + 2), "without its last line \"END OF PROJECT\""});
     auto lines = Lines(bytes);
@@ -546,6 +546,32 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
     EXPECT_EQ(Stress.tauB, stress.tauB) << c.name;
     EXPECT_EQ(joint(), before) << c.name;
   }
+}
+
+// A file of this version written as the layout lays it out, ending with the
+// unnamed tail, loads as the same file of an older version does.
+TEST_F(ProjectFileTest, AFileThatEndsWithTheUnnamedTailLoads) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  const std::string samples = std::string(BQ4_SOURCE_DIR) + "/data/samples/";
+  const auto inputsOf = [&](const std::string& bytes) {
+    std::string error;
+    EXPECT_TRUE(ReadCalcText(bytes, error)) << error;
+    return ProjectInputText();
+  };
+  for (const std::string sample : {"null", "hot", "eccentric"}) {
+    SCOPED_TRACE(sample);
+    const std::string bytes = ReadBytes(samples + sample + ".bq4");
+    const std::string layout = bytes.substr(0, bytes.find("\r\nFURTHER INPUTS\r\n") + 2);
+    ASSERT_NE(layout.find("\r\nVersion " + ProgVersion + "\r\n"), std::string::npos);
+    std::string older = layout;
+    older.replace(older.find("Version " + ProgVersion), 8 + ProgVersion.size(), "Version 16.0");
+    EXPECT_EQ(inputsOf(layout), inputsOf(older));
+  }
+  ReadCalcFile(std::string(BQ4_TEST_DATA) + "/project/layout_without_end_mark.bq4");
+  EXPECT_EQ(AbortFlag, 0) << LastFileErrorText();
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_EQ(PlainBoltDesignation(), "ISO 4014 - M12 x 60 - 12.9 SW18");
 }
 
 // Saving replaces the file whole: two programs saving the same project at
