@@ -161,7 +161,6 @@ bool CalcPreloadAtYield(CalcRun& run) {
                                            : 0;
     if (last.MApre != 0 && F > 0) {
       m.nu = UtilisationForPreload(F, r.muGmin);
-      run.keepGiven = m.nu != 0;
     } else if (m.GivenQuantity == 2) {
       const Extended atYield =
           ZeroWithinRounding(last.MA02 - last.MApre - last.MApreFriction, {last.MA02, last.MApre, last.MApreFriction});
@@ -169,6 +168,9 @@ bool CalcPreloadAtYield(CalcRun& run) {
     } else {
       m.nu = last.FM02 != 0 ? last.FM / last.FM02 : 0;
     }
+    // The utilisation leads back to the given value, but for rounding: the
+    // given value is kept as entered, so that every run and save holds it.
+    run.keepGiven = m.nu != 0 && (last.MApre == 0 || F > 0);
   }
   if (m.nu == 0) {
     FatalStop(std::string("Fatal  : n") + "\x81" + " Rp = 0 !");
