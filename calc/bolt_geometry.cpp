@@ -113,7 +113,7 @@ bool CalcBoltSections(CalcRun& run) {
   s.b = lengths.b;
   // A thread longer than the bolt would leave a free thread longer than the
   // clamp length and shank sections shorter than nothing.
-  if (s.b > s.l && !FloatEqual(s.b, s.l)) {
+  if (AboveBeyondRounding(s.b, s.l)) {
     AddErrorMessage("Error  : thread length bolt !");
     FatalStop("Fatal  : lG > l !");
     return false;
@@ -194,7 +194,7 @@ void CalcThreadDiameters(CalcRun& run) {
   const Extended di = s.diSec[n];
   s.As = kPi / 4 * ((s.d2 + s.d3) / 2) * ((s.d2 + s.d3) / 2);
   run.AN = kPi / 4 * d * d;
-  run.Ad3 = kPi / 4 * (s.d3 * s.d3 - di * di);
+  run.Ad3 = kPi / 4 * DifferenceWithinRounding(s.d3 * s.d3, di * di);
   s.ds = std::sqrt(4 * s.As / kPi);
   if (s.DminBolt > s.ds) s.diAtDmin = di;
   s.DminBolt = std::min(s.ds, s.DminBolt);

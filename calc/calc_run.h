@@ -16,9 +16,10 @@ struct CalcRun {
   Extended Dkm = 0;   // friction diameter of the driven side
   Extended phi = 0;   // lead angle of the thread
   Extended FMp = 0;   // max(FMT, FM)
+  Extended FMq = 0;   // min(FMT, FM)/alphaA, the preload the residual forces start from
   Extended RpMin = 0; // min(Rp0.2, Rp0.2 at working temperature)
-  // The utilisation was solved for the given MA or FM in the prevailing-torque
-  // form, whose preload is not proportional to it: the given value is kept.
+  // The utilisation was solved for the given MA or FM: the given value is
+  // kept as entered, not formed again from it with a rounding of its own.
   bool keepGiven = false;
   // The tightening factor of the record as the run found it, before a factor
   // below 1 is taken as 1.

@@ -19,6 +19,7 @@
 #include "framework/calc_messages.h"
 #include "framework/globals.h"
 #include "framework/number_format.h"
+#include "framework/rounding_rule.h"
 
 void FatalStop(std::string_view text) {
   AddFatalMessage(text);
@@ -139,11 +140,14 @@ bool RunGuardedChain(CalcRun& run) {
   if (!CalcTightening(run)) return false;
   // A negative diameter from a damaged project is as unusable as none.
   if (run.AN == 0 || Gewinde.d <= 0) return Stop("Fatal  : d bolt = 0 !");
-  if (run.Ad3 == 0) return Stop("Fatal  : d3 bolt = 0 !");
-  if (MatBolt.E == 0) return Stop("Fatal  : E-Modul S = 0 !");
+  // A bore that reaches d3 (equal in decimals included) leaves no minor
+  // cross-section: it is named as such below, not as a d3 of 0.
   const Extended lastBore = s.diSec[run.nSections];
-  if (!(lastBore < Gewinde.d)) return Stop("Fatal  : d <= Di !");
-  if (!(lastBore < s.d3)) return Stop("Fatal  : d3 <= Di !");
+  const bool boreBelowD3 = BelowBeyondRounding(lastBore, s.d3);
+  if (run.Ad3 == 0 && boreBelowD3) return Stop("Fatal  : d3 bolt = 0 !");
+  if (MatBolt.E == 0) return Stop("Fatal  : E-Modul S = 0 !");
+  if (!BelowBeyondRounding(lastBore, Gewinde.d)) return Stop("Fatal  : d <= Di !");
+  if (!boreBelowD3) return Stop("Fatal  : d3 <= Di !");
   CalcBoltResilience(run);
   if (TableFailed()) return false;
   if (!CalcClampedParts(run) || TableFailed()) return false;

@@ -41,7 +41,8 @@ bool CalcEccentricLoading(CalcRun& run) {
 
   const Extended FAo = last.FAmax + last.FApre + last.Fpre;
   const Extended FAu = last.FAmin + last.FApre + last.Fpre;
-  const Extended lever = e.IBT / e.AD + e.s * e.u;
+  // IBT/AD and s·u that cancel in decimals leave no lever.
+  const Extended lever = ZeroWithinRounding(e.IBT / e.AD + e.s * e.u, {e.IBT / e.AD, e.s * e.u});
   if (lever != 0) {
     e.FAab = DifferenceWithinRounding(e.a, e.s) * e.u / lever * FAo;
   } else {

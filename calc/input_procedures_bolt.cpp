@@ -1,4 +1,5 @@
 // Guided input of the bolt: type, thread, head, lengths, sections and material.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string_view>
@@ -67,6 +68,8 @@ std::string SectionLine(int i) {
          "     Di=" + LengthToTextFmt(3, 1, Schraube.diSec[i]) + unit + "     L=" +
          LengthToTextFmt(4, 1, Schraube.lSec[i]) + unit;
 }
+
+std::string DiameterText(Extended mm) { return LengthToTextDigits(3, mm) + " " + LengthUnitText(); }
 
 }  // namespace
 
@@ -138,6 +141,31 @@ void InputThreadData() {
   AskThreadDiameter(5140, "major diameter dmin [mm]  (0=suggest)", Schraube.dmin, ProposedMinMajorDiameter());
 }
 
+namespace {
+
+// After a thread of another size: pitch, minor and major diameter entered
+// for the old size give way to those of the new thread; a self-defined
+// bolt keeps the sections the user entered. The user is told either.
+void TakeEnteredValuesToNewSize(Extended oldD) {
+  SCHRAUBTYPE& s = Schraube;
+  std::string text;
+  if (s.ToleranceClass == 1) {
+    s.d2 = ProposedPitchDiameter();
+    s.d3 = ProposedMinorDiameter();
+    s.dmin = ProposedMinMajorDiameter();
+    text += "\nd2, d3 and dmin entered for d = " + DiameterText(oldD) + " are now those of " +
+            Gewinde.Designation + ": d2 = " + DiameterText(s.d2) + ", d3 = " + DiameterText(s.d3) +
+            ", dmin = " + DiameterText(s.dmin);
+  }
+  const int n = std::min<int>(s.nSections, kMaxBoltSections);
+  if (s.BoltType == 3 && n >= 1 && !FloatEqual(s.dSec[n], Gewinde.d))
+    text += "\nthe self-defined bolt keeps its sections, its threaded end of De = " + DiameterText(s.dSec[n]) +
+            ": edit them for d = " + DiameterText(Gewinde.d) + " with the bolt";
+  if (!text.empty()) ShowMessageText(Gewinde.Designation + " taken:" + text);
+}
+
+}  // namespace
+
 bool PickBoltThread(int mode, const std::string& caption) {
   AbortFlag = 0;
   CalcFatalFlag = 0;
@@ -168,8 +196,12 @@ bool PickBoltThread(int mode, const std::string& caption) {
   CloseDbfTable();
   RestoreCursor();
   if (!accepted) return false;
-  return TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
-                        "the bolt keeps " + Gewinde.Designation);
+  const Extended oldD = Gewinde.d;
+  if (!TakeThreadSize(row, picked.d, SizeChange::ThreadPick, picked.Designation + " not taken:",
+                      "the bolt keeps " + Gewinde.Designation))
+    return false;
+  if (!FloatEqual(oldD, Gewinde.d)) TakeEnteredValuesToNewSize(oldD);
+  return true;
 }
 
 void InputScrewHead() {

@@ -161,7 +161,6 @@ bool CalcPreloadAtYield(CalcRun& run) {
                                            : 0;
     if (last.MApre != 0 && F > 0) {
       m.nu = UtilisationForPreload(F, r.muGmin);
-      run.keepGiven = m.nu != 0;
     } else if (m.GivenQuantity == 2) {
       const Extended atYield =
           ZeroWithinRounding(last.MA02 - last.MApre - last.MApreFriction, {last.MA02, last.MApre, last.MApreFriction});
@@ -169,6 +168,9 @@ bool CalcPreloadAtYield(CalcRun& run) {
     } else {
       m.nu = last.FM02 != 0 ? last.FM / last.FM02 : 0;
     }
+    // The utilisation leads back to the given value, but for rounding: the
+    // given value is kept as entered, so that every run and save holds it.
+    run.keepGiven = m.nu != 0 && (last.MApre == 0 || F > 0);
   }
   if (m.nu == 0) {
     FatalStop(std::string("Fatal  : n") + "\x81" + " Rp = 0 !");
@@ -302,11 +304,17 @@ void CalcTemperature(CalcRun& run) {
 void CalcServiceForces(CalcRun&) {
   LASTTYPE& last = Last;
   const Extended Phi = CalcOptions.Phi;
-  last.FMreq = (1 - Phi) * (last.FAmax + last.FApre) + last.FKreq + last.FZ + last.Fpre;
-  if (last.FAmin < 0)
-    last.FMreq = std::max(last.FMreq, last.FKreq - Phi * last.FAmin + last.FZ + last.Fpre);
+  // The required preload and the part of it left after embedding are sums
+  // of loads that may cancel: within rounding of the largest load they are 0.
+  const Extended external = (1 - Phi) * (last.FAmax + last.FApre);
+  const Extended compressive = last.FAmin < 0 ? Phi * last.FAmin : 0;
+  const auto sum = [&](Extended value) {
+    return ZeroWithinRounding(value, {external, compressive, last.FAmax, last.FApre, last.FKreq, last.FZ, last.Fpre});
+  };
+  last.FMreq = sum(external + last.FKreq + last.FZ + last.Fpre);
+  if (last.FAmin < 0) last.FMreq = std::max(last.FMreq, sum(last.FKreq - compressive + last.FZ + last.Fpre));
   last.FMreqMax = last.FMreq * Montage.alphaA;
-  last.FVreq = DifferenceWithinRounding(last.FMreq, last.FZ);
+  last.FVreq = sum(last.FMreq - last.FZ);
   last.FSAmax = Phi * (last.FAmax + last.FApre);
   last.FSAmin = Phi * (last.FAmin + last.FApre);
   last.FPAmax = last.FAmax + last.FApre - last.FSAmax;
@@ -316,6 +324,7 @@ void CalcServiceForces(CalcRun&) {
 void CalcResidualForces(CalcRun& run) {
   LASTTYPE& last = Last;
   const Extended FMq = std::min(Temperatur.FMT, last.FM) / Montage.alphaA;
+  run.FMq = FMq;
   last.FSo = FMq - last.FZ + last.FSAmax + last.Fpre;
   last.FKRo = FMq - last.FZ - last.FPAmax - last.Fpre;
   last.FSu = FMq - last.FZ + last.FSAmin + last.Fpre;

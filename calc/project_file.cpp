@@ -108,6 +108,7 @@ struct FileReader {
   bool ended = false;   // the file ended, where a layout may end or not
   bool cut = false;     // it ended inside the layout
   bool marked = false;  // the file holds the end mark
+  bool layoutWhole = false;  // it ends where the unnamed tail ends, as the layout does
   std::string part;     // the part being read, for the message
 
   bool Live() const { return !ended && !in.Damaged(); }
@@ -180,7 +181,9 @@ struct FileReader {
     if (Live() && in.RestIsBlank()) ended = true;
   }
   bool Optional(std::string_view keyword) {
+    const bool reached = Live();
     LayoutEnd();
+    layoutWhole = reached && ended;
     if (!Live()) return false;
     Lit(keyword);
     return !in.Damaged();
@@ -632,11 +635,14 @@ bool ReadProjectLines(std::vector<std::string> lines, bool lastLineEnded, std::s
             " (cut short?)";
   } else if (!lastLineEnded && !in.marked) {
     error = "damaged project file: line " + std::to_string(count) + " has no line end (cut short?)";
-  } else if (header.currentVersion && !in.marked) {
-    // This version ends every file with the mark: one without it was cut
-    // where an older layout ended and would load with defaults in its place.
+  } else if (header.currentVersion && !in.marked && !in.layoutWhole) {
+    // This version ends every file with the mark, or, written in the layout
+    // without the further inputs, with the unnamed tail: one that ends
+    // elsewhere was cut where an older layout ended and would load with
+    // defaults in its place.
+    const std::string tail = g_furtherInputsRead ? "" : " without the unnamed tail after \"documents\" and";
     error = "damaged project file of version " + ProgVersion + ": it ends after line " + std::to_string(count) +
-            " without its last line \"" + std::string(kEndMark) + "\" (cut short?)";
+            tail + " without its last line \"" + std::string(kEndMark) + "\" (cut short?)";
   } else {
     return true;
   }

@@ -20,6 +20,13 @@ Extended EndurableCycles(Extended S) {
   return 0;
 }
 
+// Whether a residual force, formed from FMq less or plus a load, falls short
+// of the limit: within rounding of the largest number it came from it meets it.
+bool ResidualBelow(const CalcRun& run, Extended residual, Extended load, Extended limit) {
+  const LASTTYPE& last = Last;
+  return ZeroWithinRounding(residual - limit, {run.FMq, last.FZ, load, last.Fpre, limit}) < 0;
+}
+
 }  // namespace
 
 void CalcSafetyFactors(CalcRun& run) {
@@ -80,16 +87,18 @@ void CheckDesign(CalcRun& run) {
   if (BelowBeyondRounding(last.FM, last.FMreqMax)) AddErrorMessage("Error  : FMmax > FM !");
   if (last.FQ > 0 && Reibung.muTr > 0 && BelowBeyondRounding(last.FKreq, last.FQ / Reibung.muTr))
     AddErrorMessage("Error  : FK < FKerf (shear.force) !");
-  if (last.FAmin < 0 && BelowBeyondRounding(last.FSu, last.FKreq)) AddErrorMessage("Error  : FSR<FKreq (FAu) !");
+  if (last.FAmin < 0 && ResidualBelow(run, last.FSu, last.FSAmin, last.FKreq)) AddErrorMessage("Error  : FSR<FKreq (FAu) !");
   if (last.FAmin > last.FAmax) AddErrorMessage("Error  : FAo < FAu !");
   if (ZeroWithinRounding(last.FVmax + last.FSAmax - RpMin * s.Amin, {last.FVmax, last.FSAmax, RpMin * s.Amin}) > 0) AddErrorMessage("Error  : Rp * Ao < FVmax + FSA !");
   if (last.FVreq < 0) AddErrorMessage("Error  : FV < 0 !");
-  if (BelowBeyondRounding(last.FKRo, last.FKreq)) AddErrorMessage("Error  : FKRo < FK req !");
-  if (BelowBeyondRounding(last.FKRu, last.FKreq)) AddErrorMessage("Error  : FKRu < FK req !");
+  if (ResidualBelow(run, last.FKRo, last.FPAmax, last.FKreq)) AddErrorMessage("Error  : FKRo < FK req !");
+  if (ResidualBelow(run, last.FKRu, last.FPAmin, last.FKreq)) AddErrorMessage("Error  : FKRu < FK req !");
   if (ExzKraftangriff.ExzCode == 2) {
     const Extended opening = std::fabs(ExzKraftangriff.FAab);
     if (BelowBeyondRounding(last.FKreq, opening)) AddErrorMessage("Warning: exz. FK<FKerf2 !");
-    if (BelowBeyondRounding(std::min(last.FKRo, last.FKRu), opening)) AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
+    const bool upper = last.FKRo <= last.FKRu;
+    if (ResidualBelow(run, upper ? last.FKRo : last.FKRu, upper ? last.FPAmax : last.FPAmin, opening))
+      AddErrorMessage("Error  : exz. FK<FKerf2 disengag.!");
   }
   if (BelowBeyondRounding(last.MA, TighteningUsed.MAmin)) AddErrorMessage("Error  : MAmin > MA !");
   if (AboveBeyondRounding(TighteningUsed.FMminGiven, last.FMmin)) AddErrorMessage(std::string("Error  : FMzul/al.A > FM") + "\xE6" + "max !");

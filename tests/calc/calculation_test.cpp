@@ -581,6 +581,92 @@ TEST_F(CalculationTest, LimitsMetInDecimalsDecideAsMet) {
   EXPECT_NEAR(static_cast<double>(TighteningUsed.FMminGiven), static_cast<double>(Last.FM / projectFactor), 1e-9);
 }
 
+// Residual and required loads, the lever of the opening limit, the bore
+// against d3 and the thread against the bolt length that meet their limits
+// in the entered decimals decide as met, though the numbers they come from
+// are far larger or cancel; a step beyond rounding still decides as before.
+TEST_F(CalculationTest, ForcesLeversAndBoresMetInDecimalsDecideAsMet) {
+  const auto messages = [] { return ::testing::PrintToString(MessageTexts()); };
+  // FM 10000.3 over Fpre 10000.2 leaves FKreq 0.1, at both axial loads, also
+  // one unit in the last place below; 0.01 N less is short of it.
+  for (const Extended fm : {10000.3L, std::nextafter(10000.3L, 0.0L), 10000.29L}) {
+    LoadRoundingCase("fkro_tie.bq4");
+    Last.FM = fm;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0) << messages();
+    const bool short_ = fm == 10000.29L;
+    EXPECT_EQ(HasMessage("Error  : FKRo < FK req !"), short_) << static_cast<double>(fm) << messages();
+    EXPECT_EQ(HasMessage("Error  : FKRu < FK req !"), short_) << static_cast<double>(fm) << messages();
+  }
+  // A compressive minimum load: FMq of a given 64137.14/1.6 and the preset 0.2 give
+  // FKreq 40085.9125 in decimals (a unit in the last place below in binary).
+  for (const Extended fkreq : {40085.9125L, 40085.9126L}) {
+    LoadRoundingCase("fv_tie.bq4");
+    Montage.GivenQuantity = 3;
+    Last.FM = 64137.14L;
+    Last.FAmin = -1;
+    Last.Fpre = 0.2L;
+    Last.FKreq = fkreq;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0) << messages();
+    EXPECT_EQ(HasMessage("Error  : FSR<FKreq (FAu) !"), fkreq != 40085.9125L) << messages();
+  }
+  // FApre -0.3 + FKreq 0.2 + Fpre 0.1 require no preload, not a negative one.
+  for (const Extended fkreq : {0.2L, 0.1999L}) {
+    LoadRoundingCase("fv_tie.bq4");
+    Last.FKreq = fkreq;
+    CalculateJoint();
+    ASSERT_EQ(CalcFatalFlag, 0) << messages();
+    EXPECT_EQ(HasMessage("Error  : FV < 0 !"), fkreq != 0.2L) << messages();
+    if (fkreq == 0.2L) {
+      EXPECT_EQ(Last.FMreq, 0);
+      EXPECT_EQ(Last.FVreq, 0);
+    }
+  }
+
+  // IBT/AD + s·u = 13/10 - 0.1·13: no lever, so no opening load.
+  LoadRoundingCase("lever_zero.bq4");
+  CalculateJoint();
+  EXPECT_TRUE(HasMessage("Error  : I BT/AD + s*u = 0 !")) << messages();
+  EXPECT_EQ(ExzKraftangriff.FAab, 0);
+  EXPECT_FALSE(HasMessageStartingWith("Error  : exz. FK<FKerf2")) << messages();
+  LoadRoundingCase("lever_zero.bq4");
+  ExzKraftangriff.u = 13.1L;
+  CalculateJoint();
+  EXPECT_FALSE(HasMessage("Error  : I BT/AD + s*u = 0 !")) << messages();
+  EXPECT_TRUE(std::isfinite(ExzKraftangriff.FAab));
+
+  // A bore of d3 max of M24 6g in decimals, or one unit above it, leaves no
+  // minor cross-section and is named as a bore that reaches d3.
+  LoadRoundingCase("d3_bore_equal.bq4");
+  const int n = Schraube.nSections;
+  const Extended bore = Schraube.diSec[n];
+  for (const Extended b : {bore, std::nextafter(bore, 100.0L), bore + 0.5L}) {
+    LoadRoundingCase("d3_bore_equal.bq4");
+    Schraube.diSec[n] = b;
+    CalculateJoint();
+    EXPECT_EQ(CalcFatalFlag, 1);
+    EXPECT_TRUE(HasMessage("Fatal  : d3 <= Di !")) << static_cast<double>(b) << messages();
+    EXPECT_FALSE(HasMessage("Fatal  : d3 bolt = 0 !")) << messages();
+  }
+  LoadRoundingCase("d3_bore_equal.bq4");
+  Schraube.diSec[n] = bore - 0.01L;
+  CalculateJoint();
+  EXPECT_FALSE(HasMessage("Fatal  : d3 <= Di !")) << messages();
+
+  // A thread length of l in decimals is no thread longer than the bolt; one
+  // a millionth of a micrometre longer is.
+  for (const Extended excess : {0.0L, 60 * 1e-18L, 60 * 1e-12L, 60 * 1e-9L}) {
+    RunChanged(true, [excess] {
+      Schraube.BoltType = 2;
+      Schraube.b = 60 + excess;
+    });
+    const bool longer = excess > 1e-15L;
+    EXPECT_EQ(HasMessage("Fatal  : lG > l !"), longer) << static_cast<double>(excess) << messages();
+    if (!longer) EXPECT_EQ(CalcFatalFlag, 0) << messages();
+  }
+}
+
 // A given utilisation at which the prevailing torque leaves no positive
 // preload ends the run by name, as a given torque below it does; one that
 // leaves a preload is calculated.

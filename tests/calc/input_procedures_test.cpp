@@ -695,6 +695,53 @@ TEST_F(InputProceduresTest, AGuidedThreadPickKeepsHeadNutAndShankOfItsSizeAtEver
   }
 }
 
+// A thread of another size brings its own pitch, minor and major diameter
+// in place of those entered for the old size, and says so; a self-defined
+// bolt keeps its sections with a word when they were not made for the size.
+TEST_F(InputProceduresTest, AThreadOfAnotherSizeBringsItsDiametersAndNamesTheSectionsItKeeps) {
+  LoadSample();
+  Schraube.ToleranceClass = 1;
+  Schraube.d2 = 10.86L;
+  Schraube.d3 = 9.853L;
+  Schraube.dmin = 11.73L;
+  AcceptRows({13});  // M16
+  platform::DialogScript script;
+  script.Ok().Expect("M16 taken:\nd2, d3 and dmin entered for d = 12.000 mm are now those of M16: d2 = 14.701 mm, "
+                     "d3 = 13.546 mm, dmin = 15.712 mm");
+  EXPECT_TRUE(PickBoltThread(0, "Database thread"));
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(Gewinde.d, 16);
+  EXPECT_EQ(Schraube.ToleranceClass, 1);
+  EXPECT_NEAR(D(Schraube.d2), 14.701, 0.0005);
+  EXPECT_NEAR(D(Schraube.d3), 13.546, 0.0005);
+  EXPECT_NEAR(D(Schraube.dmin), 15.712, 0.0005);
+  CalculateJoint();
+  EXPECT_EQ(CalcFatalFlag, 0) << Messages();
+  EXPECT_NEAR(D(Schraube.As), 156.7, 0.05);
+  // Another thread of the same size changes nothing entered and says nothing.
+  Schraube.d2 = 14.7L;
+  AcceptRows({40});  // M16x1.5
+  EXPECT_TRUE(PickBoltThread(0, "Database thread"));
+  EXPECT_EQ(Schraube.d2, 14.7L);
+
+  // A self-defined bolt of sections for d = 12 keeps them under M16 with a
+  // word; sections made for the size are taken in silence.
+  LoadSample();
+  Schraube.BoltType = 3;
+  const SCHRAUBTYPE bolt = Schraube;
+  AcceptRows({13});
+  script.Ok().Expect("M16 taken:\nthe self-defined bolt keeps its sections, its threaded end of De = 12.000 mm: "
+                     "edit them for d = 16.000 mm with the bolt");
+  EXPECT_TRUE(PickBoltThread(1, "Database thread"));
+  EXPECT_EQ(script.Pending(), 0u);
+  EXPECT_EQ(Schraube.nSections, bolt.nSections);
+  for (int i = 1; i <= bolt.nSections; ++i) EXPECT_EQ(Schraube.dSec[i], bolt.dSec[i]) << i;
+  for (int i = 1; i <= bolt.nSections; ++i) Schraube.dSec[i] = 12;
+  AcceptRows({12});  // back to M12, which the sections fit
+  EXPECT_TRUE(PickBoltThread(1, "Database thread"));
+  EXPECT_EQ(Gewinde.d, 12);
+}
+
 // A head or nut kind comes with a row of its table of the bolt's size: a row
 // of another size is refused by name, and Cancel leaves the part, its kind
 // included, as it was.

@@ -335,6 +335,57 @@ TEST_F(ProjectFileTest, EverySampleProjectIsWrittenBackAsItWasRead) {
   EXPECT_GE(samples, 6);
 }
 
+// Every project a user can have, loaded (with its calculation) and saved
+// twice, is written the same both times; so is each sample with a given
+// torque or preload of many digits, whatever the tightening factor comes
+// from: a given value is stored as given, not as the run forms it again.
+TEST_F(ProjectFileTest, ASavedProjectSavedAgainIsByteForByteTheSame) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  const auto saveTwice = [&](const std::string& what) {
+    WriteCalcFile(Path("first.bq4"));
+    ASSERT_EQ(AbortFlag, 0) << what;
+    const std::string first = ReadBytes(Path("first.bq4"));
+    ReadCalcFile(Path("first.bq4"));
+    ASSERT_EQ(AbortFlag, 0) << what;
+    WriteCalcFile(Path("second.bq4"));
+    EXPECT_EQ(ReadBytes(Path("second.bq4")), first) << what;
+  };
+  std::vector<std::string> projects;
+  for (const char* dir : {BQ4_SOURCE_DIR "/data/samples", BQ4_TEST_DATA})
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+      if (entry.path().extension() == ".bq4") projects.push_back(entry.path().string());
+  ASSERT_GE(projects.size(), 12u);
+  for (const std::string& project : projects) {
+    ReadCalcFile(project);
+    ASSERT_EQ(AbortFlag, 0) << project;
+    saveTwice(project);
+  }
+
+  struct Given {
+    Word quantity;
+    Extended value;
+  };
+  const Given givens[] = {{3, 110224}, {3, 41234.56789L}, {3, 1.0L / 3 * 1e5L}, {2, 87.3L}, {2, 123.456789L}};
+  for (const char* sample : {"null", "hot", "eccentric", "own_nut", "vdi1986", "tapped_static"}) {
+    for (const Given& g : givens) {
+      for (Word alphaChoice = 1; alphaChoice <= 4; ++alphaChoice) {
+        ReadCalcFile(BQ4_SOURCE_DIR "/data/samples/" + std::string(sample) + ".bq4");
+        ASSERT_EQ(AbortFlag, 0) << sample;
+        Montage.GivenQuantity = g.quantity;
+        (g.quantity == 3 ? Last.FM : Last.MA) = g.value;
+        Last.AlphaAChoice = alphaChoice;
+        CalculateJoint();
+        const std::string what = std::string(sample) + " given " + std::to_string(g.quantity) + " = " +
+                                 std::to_string(static_cast<double>(g.value)) + ", alpha A choice " +
+                                 std::to_string(alphaChoice);
+        EXPECT_EQ(g.quantity == 3 ? Last.FM : Last.MA, g.value) << what;
+        saveTwice(what);
+      }
+    }
+  }
+}
+
 // A sample remembers the row of the bolt material table its material came
 // from: the material pick starts there, and OK on the offered row keeps the
 // strength class and values the sample calculates with.
@@ -500,11 +551,11 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
     cases.push_back({"cut after " + std::string(after), null.substr(0, null.find("\r\n", at) + 2),
                      "inside section \"" + std::string(after)});
   }
-  // A file of this version ends with its mark: cut where an older layout
-  // ended, it would load other values in silence.
+  // A file of this version ends with its mark, or with the unnamed tail:
+  // cut where an older layout ended, it would load other values in silence.
   for (const std::string sample : {"null", "hot"}) {
     const std::string bytes = ReadBytes(samples + sample + ".bq4");
-    for (std::string_view before : {"\r\nFURTHER INPUTS\r\n", "\r\nEND OF PROJECT\r\n"})
+    for (std::string_view before : {"\r\nEND OF PROJECT\r\n"})
       cases.push_back({sample + " cut before " + std::string(before.substr(2, before.size() - 4)),
                        bytes.substr(0, bytes.find(before) + 2), "without its last line \"END OF PROJECT\""});
     auto lines = Lines(bytes);
@@ -546,6 +597,32 @@ TEST_F(ProjectFileTest, CutAndReencodedFilesAreRefusedAndTheJointStays) {
     EXPECT_EQ(Stress.tauB, stress.tauB) << c.name;
     EXPECT_EQ(joint(), before) << c.name;
   }
+}
+
+// A file of this version written as the layout lays it out, ending with the
+// unnamed tail, loads as the same file of an older version does.
+TEST_F(ProjectFileTest, AFileThatEndsWithTheUnnamedTailLoads) {
+  InitDbfModules();
+  DbfDir = std::string(BQ4_BINARY_DIR) + "/data/tables/";
+  const std::string samples = std::string(BQ4_SOURCE_DIR) + "/data/samples/";
+  const auto inputsOf = [&](const std::string& bytes) {
+    std::string error;
+    EXPECT_TRUE(ReadCalcText(bytes, error)) << error;
+    return ProjectInputText();
+  };
+  for (const std::string sample : {"null", "hot", "eccentric"}) {
+    SCOPED_TRACE(sample);
+    const std::string bytes = ReadBytes(samples + sample + ".bq4");
+    const std::string layout = bytes.substr(0, bytes.find("\r\nFURTHER INPUTS\r\n") + 2);
+    ASSERT_NE(layout.find("\r\nVersion " + ProgVersion + "\r\n"), std::string::npos);
+    std::string older = layout;
+    older.replace(older.find("Version " + ProgVersion), 8 + ProgVersion.size(), "Version 16.0");
+    EXPECT_EQ(inputsOf(layout), inputsOf(older));
+  }
+  ReadCalcFile(std::string(BQ4_TEST_DATA) + "/project/layout_without_end_mark.bq4");
+  EXPECT_EQ(AbortFlag, 0) << LastFileErrorText();
+  EXPECT_EQ(CalcFatalFlag, 0);
+  EXPECT_EQ(PlainBoltDesignation(), "ISO 4014 - M12 x 60 - 12.9 SW18");
 }
 
 // Saving replaces the file whole: two programs saving the same project at

@@ -6,7 +6,8 @@
 # tightening factor used, in the report and in the drawing; a tightening
 # factor of 1 makes the minimum torque the torque; and the document
 # of a joint whose torque-angle field is thinner than its numbers can tell
-# apart is written, not hatched for ever.
+# apart is written, not hatched for ever; loads, a lever and a bore that
+# meet their limits in decimals decide as met.
 # usage batch_rounding_cases.sh <wbq4> <tests/data dir> <build dir>
 set -u
 WBQ4=$1
@@ -53,6 +54,21 @@ alpha = [t.replace(' ', '') for t in texts if t.startswith('alpha a')]
 sys.exit(0 if alpha and all(re.fullmatch(r'alphaa=1[.,]60?', t) for t in alpha) else 1)
 PYEOF
 fi
+
+# Residual and required loads, the lever of the opening limit and a bore
+# that meet their limits in decimals decide as met.
+for c in fkro_tie fv_tie; do
+  "$WBQ4" $c.bq4 /I > /dev/null 2> $c.err
+  check "$c /I: exit 0" test $? -eq 0
+  check "$c /I: no error" bash -c "! grep -qE '^(Error|Fatal)' $c.txt"
+done
+"$WBQ4" lever_zero.bq4 /JSON > /dev/null 2> lever_zero.err
+check "lever_zero /JSON: exit 0" test $? -eq 0
+check "lever_zero /JSON: no lever named" grep -qF '"I BT/AD + s*u = 0 !"' lever_zero.json
+check "lever_zero /JSON: no opening load of 1E25" bash -c "! grep -q 'e+25' lever_zero.json"
+"$WBQ4" d3_bore_equal.bq4 /I > /dev/null 2> d3_bore_equal.err
+check "d3_bore_equal /I: exit 2" test $? -eq 2
+check "d3_bore_equal /I: the bore reaches d3" grep -qF "Fatal  : d3 <= Di !" d3_bore_equal.err
 
 c=hatching_never_ends
 # Its tightening factor of 1 without friction scatter makes the minimum torque
