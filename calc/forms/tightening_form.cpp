@@ -297,10 +297,10 @@ bool TForm_bq4anzi::StoreInput(bool report) {
 
 void TForm_bq4anzi::ShowScatterResults() {
   const int choice = Last.AlphaAChoice;
-  if (choice != 1) SetEditText(Edit_alphaa, FloatToTextSig3(Montage.alphaA));
-  if (choice != 2) SetEditText(Edit_tolma, FloatToTextSig3(Last.TorqueScatter * 100));
-  if (choice != 3) SetEditText(Edit_mamin, FloatToTextSig3(MomentToDisplay(Last.MAmin)));
-  if (choice != 4) SetEditText(Edit_fmmin, FloatToTextSig3(ForceToDisplay(Last.FMminGiven)));
+  if (choice != 1) SetEditText(Edit_alphaa, OemToAnsiStr(FloatToText(Montage.alphaA)));
+  if (choice != 2) SetEditText(Edit_tolma, OemToAnsiStr(FloatToText(Last.TorqueScatter * 100)));
+  if (choice != 3) SetEditText(Edit_mamin, OemToAnsiStr(MomentToText(Last.MAmin)));
+  if (choice != 4) SetEditText(Edit_fmmin, OemToAnsiStr(ForceToText(Last.FMminGiven)));
 }
 
 void TForm_bq4anzi::Recalc() {
