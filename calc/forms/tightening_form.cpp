@@ -408,6 +408,7 @@ void TForm_bq4anzi::ButtonMetricClick() {
 void RunTighteningForm() {
   if (Klemmstuecke.nPlates == 0 || Schraube.nSections == 0) {
     ShowTraceMessage("Please enter first bolt and clampng pieces");
+    AbortFlag = 1;  // refused: nothing changed
     return;
   }
   TForm_bq4anzi form;

@@ -639,10 +639,15 @@ TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDe
   script.Ok();
   EditClampingPieces();
   EXPECT_EQ(Klemmstuecke.nPlates, 0);
+  // Both are refused: nothing changed, which the caller tells by AbortFlag.
   script.Ok().Expect("First you have to define the clamping pieces");
   InputLoad();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
   script.Ok().Expect("Please enter first screw and clampng pieces !");
   InputForceIntroduction();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
   // With parts again, a centric force introduction shows no form.
   SetPlates(2);
   ExzKraftangriff.ExzCode = 2;
