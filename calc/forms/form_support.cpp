@@ -103,8 +103,12 @@ Extended EditValue(const QLineEdit* e, Extended stored, std::string (*show)(Exte
   Extended taken = 0;
   if (TakenValue(e, taken)) return taken;
   const std::string text = DisplayText(e->text());
-  // What the user typed is read as typed, even where it equals the text shown.
-  return !e->isModified() && text == OemToAnsiStr(show(stored)) ? stored : read(text);
+  // What the user typed is read as typed, even where it equals the text
+  // shown; so is the text of an open field whose stored value the
+  // calculation would refuse (the text passed the field's check).
+  const bool usable = !e->isEnabled() || StoredValueInRange(e, stored);
+  const bool kept = !e->isModified() && text == OemToAnsiStr(show(stored)) && usable;
+  return kept ? stored : read(text);
 }
 
 }  // namespace

@@ -50,7 +50,8 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
 // The value of an edit: while it still shows the text the form made of
 // `stored` and the user has not typed into it, the stored value itself, so
 // that showing a value and storing it again does not round it; otherwise its
-// text read in the display unit (what the user typed is stored as typed).
+// text read in the display unit (what the user typed is stored as typed, and
+// a stored value outside the field's range gives way to the text shown).
 Extended LengthValue(const QLineEdit* e, Extended stored);
 Extended ForceValue(const QLineEdit* e, Extended stored);
 Extended MomentValue(const QLineEdit* e, Extended stored);

@@ -73,8 +73,8 @@ TNumberRange RangeOf(const QLineEdit* edit) {
   TNumberRange r;
   const QVariant low = edit->property(kLowProperty), high = edit->property(kHighProperty);
   if (!low.isValid() || !high.isValid()) return r;
-  r.lo = low.toDouble();
-  r.hi = high.toDouble();
+  r.lo = VariantExtended(low, 1);
+  r.hi = VariantExtended(high, 0);
   r.quantity = static_cast<TQuantity>(edit->property(kQuantityProperty).toInt());
   r.tiny = VariantExtended(edit->property(kTinyProperty), 0);
   return r;
@@ -133,10 +133,16 @@ void MarkNumberField(QLineEdit* edit, std::string_view name, NumberKind kind) {
 }
 
 void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity, Extended tiny) {
-  edit->setProperty(kLowProperty, static_cast<double>(lo));
-  edit->setProperty(kHighProperty, static_cast<double>(hi));
+  edit->setProperty(kLowProperty, ExtendedVariant(lo));
+  edit->setProperty(kHighProperty, ExtendedVariant(hi));
   edit->setProperty(kQuantityProperty, static_cast<int>(quantity));
   edit->setProperty(kTinyProperty, ExtendedVariant(tiny));
+}
+
+bool StoredValueInRange(const QLineEdit* edit, Extended value) {
+  const TNumberRange r = RangeOf(edit);
+  if (!HasRange(r)) return true;
+  return value >= r.lo && value <= r.hi && (value == 0 || std::fabs(value) >= r.tiny);
 }
 
 std::string NumberTextRefusal(std::string_view name, std::string_view text, NumberKind kind,

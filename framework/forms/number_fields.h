@@ -30,6 +30,10 @@ void MarkNumberField(QLineEdit* edit, std::string_view name = {}, NumberKind kin
 void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity = TQuantity::Number,
                     Extended tiny = 0);
 
+// Whether a value in stored units lies within the range of a number field,
+// as the calculation checks it (true for a field without a range).
+bool StoredValueInRange(const QLineEdit* edit, Extended value);
+
 // The values a number text may give, in stored units (none when lo > hi).
 struct TNumberRange {
   Extended lo = 1, hi = 0;

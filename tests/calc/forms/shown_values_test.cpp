@@ -114,6 +114,14 @@ TEST_F(ShownValuesTest, TheLoadFormRefusesWhatTheCalculationWouldRefuseNamingThe
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(Last.FQ, 0);
   }
+  // Left as it is, the "0" shown is stored: the calculation would refuse 1e-300.
+  Last.FQ = 1e-300L;
+  {
+    TForm_bq4last form;
+    form.Button_okClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(Last.FQ, 0);
+  }
   // A signed load names the limit as a size; in pounds the limit is the newton's.
   UnitSystem = 1;
   TForm_bq4last form;
