@@ -61,8 +61,17 @@ Extended SelectBoltLength(Extended proposal);
 
 // Nut, tapped hole and nut material --------------------------------------------
 
+// A tapped hole is taken with a material: Escape before one is picked
+// leaves the joint kind and material as they were.
 void InputNut();
-void InputNutMaterial();
+// The table, its row and the allowance class; true when a material row was
+// taken (Escape at the allowance class after it keeps it).
+bool InputNutMaterial();
+// Lets the user pick the nut material from plate-material table 0
+// (pressung) or 1 (mat_p_1); on OK the row becomes the nut material with its
+// table and row. False after Cancel or a table that cannot be had (the
+// material, its table and row unchanged).
+bool PickNutMaterial(int table);
 // Bearing diameter, height and nominal diameter of the nut from the current
 // row record of nut kind 1..3.
 void TakeNutRowValues(int nutType);

@@ -114,7 +114,11 @@ void InputNut() {
   if (AbortFlag) return;
   const Extended p = Gewinde.P;
   if (Verbindung.JointKind == kJointTapped) {
-    InputNutMaterial();
+    if (!InputNutMaterial()) {
+      Verbindung.JointKind = oldKind;
+      AbortFlag = 1;  // a table that cannot be had ends the input too
+      return;
+    }
     if (AbortFlag) return;
     SetHelpNo(4130);
     do {
@@ -159,8 +163,9 @@ void InputNut() {
     bool own = MatMutter.OwnNutMaterial != 0;
     AskYesNo("Input nut material ?", own);
     if (AbortFlag) return;
+    const Byte ownBefore = MatMutter.OwnNutMaterial;
     MatMutter.OwnNutMaterial = own ? 1 : 0;
-    if (own) InputNutMaterial();
+    if (own && !InputNutMaterial()) MatMutter.OwnNutMaterial = ownBefore;  // no material of its own taken
   } else if (type == 4) {
     SetHelpNo(4160);
     InputLengthInRange("min.head seat of the nut", Mutter.dwNut, 0.1L, 100000);
@@ -172,26 +177,31 @@ void InputNut() {
   }
 }
 
-void InputNutMaterial() {
+bool PickNutMaterial(int table) {
+  SetDbfDialogCaptions("", "Database material nut");
+  OpenCalcTable(table == 1 ? kPlateMaterialTable1 : kPlateMaterialTable);
+  if (AbortFlag) return false;
+  if (Sackloch.NutMatRow >= 1 && Sackloch.NutMatRow <= DbfRecordCount()) GotoDbfRecord(Sackloch.NutMatRow);
+  ShowDbfDialog("", 1);
+  const bool picked = !AbortFlag;
+  if (picked) {
+    ReadPressungRecord();
+    Sackloch.NutMatRow = static_cast<Word>(SelectedRecordNo);
+    Sackloch.MatTable = static_cast<Word>(table);
+    TakeNutMaterialRow();
+  }
+  CloseDbfTable();
+  return picked && !AbortFlag;
+}
+
+bool InputNutMaterial() {
   ItemTexts[1] = "0 (pressung.dbf)";
   ItemTexts[2] = "1 (mat_p_1.dbf)";
   Word choice = static_cast<Word>(Sackloch.MatTable == 1 ? 2 : 1);
   SelectCode("Database", 2, choice);
-  if (AbortFlag) return;
-  Sackloch.MatTable = choice - 1;
-  SetDbfDialogCaptions("", "Database material nut");
-  OpenCalcTable(Sackloch.MatTable == 1 ? kPlateMaterialTable1 : kPlateMaterialTable);
-  if (AbortFlag) return;
-  if (Sackloch.NutMatRow >= 1 && Sackloch.NutMatRow <= DbfRecordCount()) GotoDbfRecord(Sackloch.NutMatRow);
-  ShowDbfDialog("", 1);
-  if (!AbortFlag) {
-    ReadPressungRecord();
-    Sackloch.NutMatRow = static_cast<Word>(SelectedRecordNo);
-    TakeNutMaterialRow();
-  }
-  CloseDbfTable();
-  if (AbortFlag) return;
+  if (AbortFlag || !PickNutMaterial(choice - 1)) return false;
   for (int i = 1; i <= 6; ++i) ItemTexts[i] = "allowance class " + NutAllowanceClasses[i - 1].str();
   SetHelpNo(5110);
   SelectCode("allowance class", 6, Mutter.NutToleranceClass);
+  return true;
 }

@@ -77,13 +77,18 @@ void EditClampingPieces() {
 }
 
 void InputLoad() {
-  if (Klemmstuecke.nPlates != 0) RunLoadForm();
-  else ShowTraceMessage("First you have to define the clamping pieces");
+  if (Klemmstuecke.nPlates != 0) {
+    RunLoadForm();
+    return;
+  }
+  ShowTraceMessage("First you have to define the clamping pieces");
+  AbortFlag = 1;  // refused: nothing changed
 }
 
 void InputForceIntroduction() {
   if (Klemmstuecke.nPlates == 0 || Schraube.nSections == 0) {
     ShowTraceMessage("Please enter first screw and clampng pieces !");
+    AbortFlag = 1;  // refused: nothing changed
     return;
   }
   ItemTexts[1] = "centric application of force";

@@ -149,14 +149,27 @@ void InputRealInRange(std::string_view prompt, Extended& value, Extended lo, Ext
   if (!AbortFlag) value = RoundToReal48(real);  // the setting is held as a six-byte real
 }
 
+namespace {
+
+// The float loop on a value shown in another unit. An answer left as
+// proposed keeps the stored value exactly, rather than bringing it back
+// through the unit; so does Cancel.
+void InputConvertedInRange(const std::string& prompt, Extended& value, Extended lo, Extended hi,
+                           Extended (*toShown)(Extended), Extended (*toStored)(Extended)) {
+  const Extended shown = toShown(value);
+  Extended answer = shown;
+  InputFloatInRange(prompt, answer, toShown(lo), toShown(hi));
+  if (!AbortFlag && answer != shown) value = toStored(answer);
+}
+
+}  // namespace
+
 void InputLengthInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
   if (UnitSystem == 0) {
     InputFloatInRange(std::string(prompt) + " [mm]", value, lo, hi);
     return;
   }
-  Extended inches = MmToInch(value);
-  InputFloatInRange(std::string(prompt) + " [inch]", inches, MmToInch(lo), MmToInch(hi));
-  value = InchToMm(inches);
+  InputConvertedInRange(std::string(prompt) + " [inch]", value, lo, hi, MmToInch, InchToMm);
 }
 
 void InputStressInRange(std::string_view prompt, Extended& value, Extended lo, Extended hi) {
@@ -164,9 +177,7 @@ void InputStressInRange(std::string_view prompt, Extended& value, Extended lo, E
     InputFloatInRange(std::string(prompt) + " [" + StressUnitText() + "]", value, lo, hi);
     return;
   }
-  Extended psi = MPaToPsi(value);
-  InputFloatInRange(std::string(prompt) + " [psi]", psi, MPaToPsi(lo), MPaToPsi(hi));
-  value = PsiToMPa(psi);
+  InputConvertedInRange(std::string(prompt) + " [psi]", value, lo, hi, MPaToPsi, PsiToMPa);
 }
 
 void InputIntInRange(std::string_view prompt, int& value, int lo, int hi) {

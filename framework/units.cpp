@@ -120,6 +120,20 @@ Extended QuantityToDisplay(TQuantity q, Extended value) {
   return value;
 }
 
+Extended QuantityFromDisplay(TQuantity q, Extended shown) {
+  if (!Imperial()) return shown;
+  switch (q) {
+    case TQuantity::Length: return InchToMm(shown);
+    case TQuantity::Force: return LbfToNewton(shown);
+    case TQuantity::Moment: return LbfInToNm(shown);
+    case TQuantity::Stress: return PsiToMPa(shown);
+    case TQuantity::Area: return In2ToMm2(shown);
+    case TQuantity::Inertia: return In4ToMm4(shown);
+    case TQuantity::Number: break;
+  }
+  return shown;
+}
+
 std::string QuantityUnitText(TQuantity q) {
   switch (q) {
     case TQuantity::Length: return LengthUnitText();

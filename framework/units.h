@@ -57,6 +57,7 @@ std::string DegreeUnitText();       // degree sign; "deg" in CharSetMode 1
 // value in the display unit and that unit's text (empty for plain numbers).
 enum class TQuantity { Number, Length, Force, Moment, Stress, Area, Inertia };
 Extended QuantityToDisplay(TQuantity q, Extended value);
+Extended QuantityFromDisplay(TQuantity q, Extended shown);  // a typed value back to metric
 std::string QuantityUnitText(TQuantity q);
 
 void ToggleUnitSystem();            // metric <-> imperial

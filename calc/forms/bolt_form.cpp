@@ -281,42 +281,15 @@ void TForm_bq4bolt::FillGrid() {
 bool TForm_bq4bolt::StoreInput(bool report) {
   if (!NumberFieldsValid(this, report)) return false;
   SCHRAUBTYPE& s = Schraube;
-  const int n = IntClamp(0, kMaxBoltSections, UpDown1->Position - 1);
-  // A cell that still shows the stored value keeps it unrounded.
-  auto typed = [this](int row, int col, Extended stored, std::string& text) {
-    const QTableWidgetItem* item = StringGrid_boltgeo->item(row, col);
-    text = item ? DisplayText(item->text()) : std::string();
-    return item && text != OemToAnsiStr(LengthToText(stored));
-  };
-  // A typed "2.500" where "," is the decimal sign (or "2,500" where "." is)
-  // is refused, not taken as 2.5.
-  auto section = [&s](int i, int col) { return col == 1 ? s.dSec[i] : col == 2 ? s.diSec[i] : s.lSec[i]; };
-  for (int i = 1; SelfDefined() && i <= n; ++i)
-    for (int col = 1; col <= 3; ++col) {
-      std::string text;
-      if (!typed(i - 1, col, section(i, col), text)) continue;
-      const std::string name =
-          "section " + IntToText(i) + ", " + DisplayText(StringGrid_boltgeo->horizontalHeaderItem(col)->text());
-      const std::string trimmed = DisplayText(StringGrid_boltgeo->item(i - 1, col)->text().trimmed());
-      if (!AmbiguousNumberRefused(name, trimmed, report)) continue;
-      if (report) {
-        StringGrid_boltgeo->setCurrentCell(i - 1, col);
-        StringGrid_boltgeo->setFocus();
-      }
-      return false;
-    }
+  std::vector<GridSection> sections;
+  if (SelfDefined() && !ReadGridSections(report, sections)) return false;
   s.BoltType = static_cast<Word>(ComboBox_typ->currentIndex() + 1);
   if (SelfDefined()) {
-    s.nSections = static_cast<Word>(n);
-    auto cell = [&typed](int row, int col, Extended stored) {
-      std::string text;
-      if (!typed(row, col, stored, text)) return text.empty() ? Extended(0) : stored;
-      return TextToLength(text);
-    };
-    for (int i = 1; i <= n; ++i) {
-      s.dSec[i] = cell(i - 1, 1, s.dSec[i]);
-      s.diSec[i] = cell(i - 1, 2, s.diSec[i]);
-      s.lSec[i] = cell(i - 1, 3, s.lSec[i]);
+    s.nSections = static_cast<Word>(sections.size());
+    for (std::size_t k = 0; k < sections.size(); ++k) {
+      s.dSec[k + 1] = sections[k].d;
+      s.diSec[k + 1] = sections[k].di;
+      s.lSec[k + 1] = sections[k].l;
     }
   }
   s.d2 = LengthValue(Edit_d2, s.d2);
@@ -330,6 +303,49 @@ bool TForm_bq4bolt::StoreInput(bool report) {
   s.b = LengthValue(Edit_lgew, s.b);
   Last.EnduranceChoice = static_cast<Word>(ComboBox_dauerfest->currentIndex() + 1);
   Last.sigmaASV = StressValue(Edit_sigmaazul, Last.sigmaASV);
+  return true;
+}
+
+// The sections of the grid's rows. A cell that still shows the stored value
+// keeps it unrounded; a typed one is read as typed, and refused by name when
+// it holds no number or one the calculation cannot take, as the forms refuse
+// their fields (an empty inner diameter is a section without a bore). A row
+// left empty is no section: the rows below it move up.
+bool TForm_bq4bolt::ReadGridSections(bool report, std::vector<GridSection>& sections) {
+  const SCHRAUBTYPE& s = Schraube;
+  const int n = IntClamp(0, kMaxBoltSections, UpDown1->Position - 1);
+  auto text = [this](int row, int col) {
+    const QTableWidgetItem* item = StringGrid_boltgeo->item(row, col);
+    return item ? DisplayText(item->text()) : std::string();
+  };
+  sections.clear();
+  for (int i = 1; i <= n; ++i) {
+    if (text(i - 1, 1).empty() && text(i - 1, 2).empty() && text(i - 1, 3).empty()) continue;
+    Extended values[4] = {0, s.dSec[i], s.diSec[i], s.lSec[i]};
+    for (int col = 1; col <= 3; ++col) {
+      const std::string t = text(i - 1, col);
+      if (t == OemToAnsiStr(LengthToText(values[col]))) continue;
+      if (col == 2 && t.empty()) {
+        values[col] = 0;
+        continue;
+      }
+      const TInputRange& r = col == 3 ? InputRange::SectionLength : InputRange::SectionDiameter;
+      const std::string name =
+          "section " + IntToText(i) + ", " + Stored(StringGrid_boltgeo->horizontalHeaderItem(col)->text());
+      const std::string refusal =
+          NumberTextRefusal(name, t, NumberKind::Float, {r.lo, r.hi, r.quantity, r.tiny}, true);
+      if (!refusal.empty()) {
+        if (report) {
+          ShowError(refusal);
+          StringGrid_boltgeo->setCurrentCell(i - 1, col);
+          StringGrid_boltgeo->setFocus();
+        }
+        return false;
+      }
+      values[col] = TextToLength(t);
+    }
+    sections.push_back({values[1], values[2], values[3]});
+  }
   return true;
 }
 

@@ -3,6 +3,8 @@
 // endurance strength.
 #pragma once
 
+#include <vector>
+
 #include "calc/forms/form_support.h"
 
 class QComboBox;
@@ -60,6 +62,11 @@ class TForm_bq4bolt : public TCalcForm {
   void showEvent(QShowEvent* e) override;
 
  private:
+  struct GridSection {
+    Extended d, di, l;
+  };
+  // The sections of the grid; false (shown when `report`) for a cell refused.
+  bool ReadGridSections(bool report, std::vector<GridSection>& sections);
   void NumberGridRows();
   void FillControls();  // the controls from the records, the table not offered
   bool SelfDefined() const;

@@ -185,7 +185,8 @@ void TForm_exz::ComboBox_iklemmChange() {
 
 void TForm_exz::Button_uClick() { Edit_u->setText(Disp(LengthToText(Klemmstuecke.De[SeamIndex()] / 2))); }
 
-void TForm_exz::Button_vClick() { Edit_v->setText(Edit_u->text()); }
+// v takes u as stored, not as its rounded text.
+void TForm_exz::Button_vClick() { CopyEditValue(Edit_v, Edit_u, LengthValue(Edit_u, ExzKraftangriff.u)); }
 
 void TForm_exz::Button_adClick() {
   const Extended de = Klemmstuecke.De[SeamIndex()], di = Klemmstuecke.Di[SeamIndex()];

@@ -85,13 +85,57 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
 
 namespace {
 
+constexpr const char* kTakenTextProperty = "bq4TakenText";
+constexpr const char* kTakenValueProperty = "bq4TakenValue";
+constexpr const char* kTakenHookProperty = "bq4TakenHook";
+
+// The value an edit was given with its text (TakeEditValue), while it still
+// shows that text and the user has not typed into it.
+bool TakenValue(const QLineEdit* e, Extended& value) {
+  const QVariant text = e->property(kTakenTextProperty);
+  if (e->isModified() || !text.isValid() || text.toString() != e->text()) return false;
+  value = VariantExtended(e->property(kTakenValueProperty), value);
+  return true;
+}
+
 Extended EditValue(const QLineEdit* e, Extended stored, std::string (*show)(Extended),
                    Extended (*read)(std::string_view)) {
+  Extended taken = 0;
+  if (TakenValue(e, taken)) return taken;
   const std::string text = DisplayText(e->text());
-  return text == OemToAnsiStr(show(stored)) ? stored : read(text);
+  // What the user typed is read as typed, even where it equals the text
+  // shown; so is the text of an open field whose stored value the
+  // calculation would refuse (the text passed the field's check).
+  const bool usable = !e->isEnabled() || StoredValueInRange(e, stored);
+  const bool kept = !e->isModified() && text == OemToAnsiStr(show(stored)) && usable;
+  return kept ? stored : read(text);
 }
 
 }  // namespace
+
+void TakeEditValue(QLineEdit* e, const QString& text, Extended value) {
+  // Any other text, or a keystroke, ends what the value stood for.
+  if (!e->property(kTakenHookProperty).toBool()) {
+    e->setProperty(kTakenHookProperty, true);
+    QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString& now) {
+      if (now != e->property(kTakenTextProperty).toString()) e->setProperty(kTakenTextProperty, QVariant());
+    });
+    QObject::connect(e, &QLineEdit::textEdited, e, [e] { e->setProperty(kTakenTextProperty, QVariant()); });
+  }
+  e->setProperty(kTakenTextProperty, QVariant());
+  e->setText(text);
+  e->setProperty(kTakenTextProperty, text);
+  e->setProperty(kTakenValueProperty, ExtendedVariant(value));
+}
+
+void CopyEditValue(QLineEdit* to, const QLineEdit* from, Extended fromValue) {
+  if (from->isModified()) {  // typed: the copy reads as the same typed text
+    to->setText(from->text());
+    to->setModified(true);
+  } else {
+    TakeEditValue(to, from->text(), fromValue);
+  }
+}
 
 Extended LengthValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, LengthToText, TextToLength); }
 Extended ForceValue(const QLineEdit* e, Extended stored) { return EditValue(e, stored, ForceToText, TextToForce); }
@@ -105,7 +149,8 @@ Extended NumberValue(const QLineEdit* e, Extended stored) { return EditValue(e, 
 
 void SetFieldRanges(QWidget* form, std::initializer_list<std::pair<const char*, const TInputRange&>> ranges) {
   for (const auto& [name, range] : ranges)
-    if (auto* edit = form->findChild<QLineEdit*>(name)) SetNumberRange(edit, range.lo, range.hi, range.quantity);
+    if (auto* edit = form->findChild<QLineEdit*>(name))
+      SetNumberRange(edit, range.lo, range.hi, range.quantity, range.tiny);
 }
 
 void SetHint(QWidget* w, Word helpNo, std::string_view prefix) {

@@ -48,8 +48,10 @@ void AddEditRow(QWidget* parent, QGridLayout* grid, int row, QLabel*& label, con
                 const char* unitName);
 
 // The value of an edit: while it still shows the text the form made of
-// `stored`, the stored value itself, so that showing a value and storing it
-// again does not round it; otherwise its text read in the display unit.
+// `stored` and the user has not typed into it, the stored value itself, so
+// that showing a value and storing it again does not round it; otherwise its
+// text read in the display unit (what the user typed is stored as typed, and
+// a stored value outside the field's range gives way to the text shown).
 Extended LengthValue(const QLineEdit* e, Extended stored);
 Extended ForceValue(const QLineEdit* e, Extended stored);
 Extended MomentValue(const QLineEdit* e, Extended stored);
@@ -57,6 +59,15 @@ Extended StressValue(const QLineEdit* e, Extended stored);
 Extended AreaValue(const QLineEdit* e, Extended stored);
 Extended InertiaValue(const QLineEdit* e, Extended stored);
 Extended NumberValue(const QLineEdit* e, Extended stored);  // plain numbers (FloatToText)
+
+// Puts a value into an edit as `text`: while the edit shows that text and is
+// not typed into, the value functions above give `value` itself (a proposal
+// taken as calculated, not as its rounded text).
+void TakeEditValue(QLineEdit* e, const QString& text, Extended value);
+// Copies the text of `from` into `to` with the value `from` stands for
+// (`fromValue`, read with the functions above): a typed text stays typed, a
+// shown value keeps its stored value unrounded.
+void CopyEditValue(QLineEdit* to, const QLineEdit* from, Extended fromValue);
 
 // The range of a number field, from the table of the calculation's input
 // ranges, by the edit's object name (edits not found are passed over).

@@ -240,7 +240,8 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
   auto copyTo = [this, onClick](QPushButton* b, QLineEdit* e) {
     onClick(b, [b, e] { e->setText(b->text()); });
   };
-  onClick(Button_statisch, [this] { Edit_fau->setText(Edit_fao->text()); });
+  // Static load: FA min takes FA max as stored, not as its rounded text.
+  onClick(Button_statisch, [this] { CopyEditValue(Edit_fau, Edit_fao, ForceValue(Edit_fao, Last.FAmax)); });
   onClick(Button_n110, [this] { Edit_n1->setText("1"); });
   onClick(Button_n105, [this] { Edit_n1->setText(Disp(ShownDecimalText("0.5"))); });
   onClick(Button_n100, [this] { Edit_n1->setText("0"); });
@@ -250,11 +251,7 @@ TForm_bq4last::TForm_bq4last(QWidget* parent) : TCalcForm(parent) {
   // An embedding proposal is taken as calculated, not as its rounded caption.
   const std::array<QPushButton*, 6> embedding = EmbeddingButtons();
   for (int k = 0; k < 6; ++k)
-    onClick(embedding[k], [this, b = embedding[k], k] {
-      TakenEmbedding = EmbeddingProposals[k];
-      TakenEmbeddingText = b->text();
-      Edit_setz->setText(b->text());
-    });
+    onClick(embedding[k], [this, b = embedding[k], k] { TakeEditValue(Edit_setz, b->text(), EmbeddingProposals[k]); });
   for (QPushButton* b : {Button_fkrfq, Button_fkrmax, Button_fkrexz}) copyTo(b, Edit_fkr);
   onClick(Button_calc, [this] { Button_calcClick(); });
   onClick(Button_fase, [this] { Button_faseClick(); });
@@ -393,9 +390,7 @@ bool TForm_bq4last::StoreInput() {
   if (IsPlateItem(ComboBox_feinl)) l.n1 = NumberValue(Edit_n1, l.n1);
   if (IsPlateItem(ComboBox_fausl)) l.n2 = NumberValue(Edit_n2, l.n2);
   l.FQ = ForceValue(Edit_fq, l.FQ);
-  Verbindung.fZ = !TakenEmbeddingText.isEmpty() && Edit_setz->text() == TakenEmbeddingText
-                      ? TakenEmbedding
-                      : LengthValue(Edit_setz, Verbindung.fZ);
+  Verbindung.fZ = LengthValue(Edit_setz, Verbindung.fZ);
   l.FKreq = ForceValue(Edit_fkr, l.FKreq);
   l.Fpre = CalcOptions.FpreOn ? ForceValue(Edit_fpre, l.Fpre) : 0;
   l.FApre = CalcOptions.FApreOn ? ForceValue(Edit_fapre, l.FApre) : 0;

@@ -53,10 +53,7 @@ class TForm_bq4last : public TCalcForm {
   void ShowEccentricProposal();
   void ProposalsOutdated();  // inputs changed: the calculated proposals wait for "<"
   void EnableProposals();
-  // The embedding proposals as calculated (the buttons show them rounded), and
-  // the one last copied into Edit_setz with the text it was shown as.
+  // The embedding proposals as calculated (the buttons show them rounded).
   Extended EmbeddingProposals[6] = {};
   std::array<QPushButton*, 6> EmbeddingButtons() const;  // in the order of the proposals
-  Extended TakenEmbedding = 0;
-  QString TakenEmbeddingText;
 };

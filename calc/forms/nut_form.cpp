@@ -307,22 +307,7 @@ void TForm_bq4nut::Button_dbwstClick() {
   const int item = RadioGroup_dbmat->ItemIndex();
   if (item < 0) return;
   AbortFlag = 0;
-  SetDbfDialogCaptions("", "Database material nut");
-  OpenCalcTable(item == 1 ? kPlateMaterialTable1 : kPlateMaterialTable);
-  if (!AbortFlag) {
-    if (Sackloch.NutMatRow >= 1 && Sackloch.NutMatRow <= DbfRecordCount()) GotoDbfRecord(Sackloch.NutMatRow);
-    ShowDbfDialog("", 1);
-    if (!AbortFlag) {
-      ReadPressungRecord();
-      Sackloch.NutMatRow = static_cast<Word>(SelectedRecordNo);
-      TakeNutMaterialRow();
-    }
-    CloseDbfTable();
-    if (!AbortFlag) {
-      Sackloch.MatTable = item;
-      ShowNutMaterial();
-    }
-  }
+  if (PickNutMaterial(item)) ShowNutMaterial();
   AbortFlag = 0;
 }
 

@@ -46,9 +46,10 @@ TForm_bq4pre::TForm_bq4pre(QWidget* parent) : TCalcForm(parent) {
   Edit_fapre->setText(Disp(FloatToText(Last.FApre)));
   Edit_fpre->setText(Disp(FloatToText(Last.Fpre)));
   // The form shows newtons whatever the unit system.
-  constexpr TInputRange presetAxialLoad{InputRange::PresetAxialLoad.name, InputRange::PresetAxialLoad.lo,
-                                        InputRange::PresetAxialLoad.hi};
-  constexpr TInputRange preload{InputRange::Preload.name, InputRange::Preload.lo, InputRange::Preload.hi};
+  namespace R = InputRange;
+  constexpr TInputRange presetAxialLoad{R::PresetAxialLoad.name, R::PresetAxialLoad.lo, R::PresetAxialLoad.hi,
+                                        TQuantity::Number, R::PresetAxialLoad.tiny};
+  constexpr TInputRange preload{R::Preload.name, R::Preload.lo, R::Preload.hi, TQuantity::Number, R::Preload.tiny};
   SetFieldRanges(this, {{"Edit_fapre", presetAxialLoad}, {"Edit_fpre", preload}});
 }
 

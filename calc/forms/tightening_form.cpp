@@ -297,10 +297,10 @@ bool TForm_bq4anzi::StoreInput(bool report) {
 
 void TForm_bq4anzi::ShowScatterResults() {
   const int choice = Last.AlphaAChoice;
-  if (choice != 1) SetEditText(Edit_alphaa, FloatToTextSig3(Montage.alphaA));
-  if (choice != 2) SetEditText(Edit_tolma, FloatToTextSig3(Last.TorqueScatter * 100));
-  if (choice != 3) SetEditText(Edit_mamin, FloatToTextSig3(MomentToDisplay(Last.MAmin)));
-  if (choice != 4) SetEditText(Edit_fmmin, FloatToTextSig3(ForceToDisplay(Last.FMminGiven)));
+  if (choice != 1) SetEditText(Edit_alphaa, OemToAnsiStr(FloatToText(Montage.alphaA)));
+  if (choice != 2) SetEditText(Edit_tolma, OemToAnsiStr(FloatToText(Last.TorqueScatter * 100)));
+  if (choice != 3) SetEditText(Edit_mamin, OemToAnsiStr(MomentToText(Last.MAmin)));
+  if (choice != 4) SetEditText(Edit_fmmin, OemToAnsiStr(ForceToText(Last.FMminGiven)));
 }
 
 void TForm_bq4anzi::Recalc() {
@@ -408,6 +408,7 @@ void TForm_bq4anzi::ButtonMetricClick() {
 void RunTighteningForm() {
   if (Klemmstuecke.nPlates == 0 || Schraube.nSections == 0) {
     ShowTraceMessage("Please enter first bolt and clampng pieces");
+    AbortFlag = 1;  // refused: nothing changed
     return;
   }
   TForm_bq4anzi form;

@@ -1,5 +1,6 @@
 #include "framework/forms/number_fields.h"
 
+#include <QByteArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "framework/charset.h"
@@ -24,6 +26,7 @@ constexpr const char* kKindProperty = "bq4NumberKind";
 constexpr const char* kLowProperty = "bq4NumberLow";
 constexpr const char* kHighProperty = "bq4NumberHigh";
 constexpr const char* kQuantityProperty = "bq4NumberQuantity";
+constexpr const char* kTinyProperty = "bq4NumberTiny";
 
 // The field's name as the user sees it beside the edit.
 QString FieldName(const QLineEdit* edit, const QWidget* form) {
@@ -56,7 +59,7 @@ void BringPageToFront(QWidget* edit, const QWidget* form) {
   }
 }
 
-bool ReadNumber(const std::string& text, NumberKind kind, Extended& value) {
+bool ReadNumber(std::string_view text, NumberKind kind, Extended& value) {
   if (kind == NumberKind::Integer) {
     int i = 0;
     if (!TryTextToInt(text, i)) return false;
@@ -66,46 +69,93 @@ bool ReadNumber(const std::string& text, NumberKind kind, Extended& value) {
   return TryTextToFloat(text, value) && std::isfinite(static_cast<double>(value));
 }
 
-// The edit's range in the unit it shows; false when it has none.
-bool ShownRange(const QLineEdit* edit, Extended& lo, Extended& hi, TQuantity& quantity) {
+TNumberRange RangeOf(const QLineEdit* edit) {
+  TNumberRange r;
   const QVariant low = edit->property(kLowProperty), high = edit->property(kHighProperty);
-  if (!low.isValid() || !high.isValid()) return false;
-  quantity = static_cast<TQuantity>(edit->property(kQuantityProperty).toInt());
-  lo = QuantityToDisplay(quantity, low.toDouble());
-  hi = QuantityToDisplay(quantity, high.toDouble());
-  return true;
+  if (!low.isValid() || !high.isValid()) return r;
+  r.lo = VariantExtended(low, 1);
+  r.hi = VariantExtended(high, 0);
+  r.quantity = static_cast<TQuantity>(edit->property(kQuantityProperty).toInt());
+  r.tiny = VariantExtended(edit->property(kTinyProperty), 0);
+  return r;
 }
 
-// Within the edit's range; a limit that another unit rounds still counts.
-bool WithinRange(const QLineEdit* edit, Extended value) {
-  Extended lo = 0, hi = 0;
-  TQuantity quantity{};
+bool HasRange(const TNumberRange& r) { return r.lo <= r.hi; }
+
+// Within the range; a limit that another unit rounds still counts. The
+// smallest magnitude is checked on the value as stored, as the calculation
+// checks it.
+bool WithinRange(const TNumberRange& r, Extended value) {
   // Without a range of its own: no more than a file line can hold.
-  if (!ShownRange(edit, lo, hi, quantity)) return std::fabs(value) <= kLargestStoredNumber;
+  if (!HasRange(r)) return std::fabs(value) <= kLargestStoredNumber;
+  const Extended lo = QuantityToDisplay(r.quantity, r.lo), hi = QuantityToDisplay(r.quantity, r.hi);
   auto slack = [](Extended limit) { return 1e-9L * std::max(Extended(1), std::fabs(limit)); };
-  return value >= lo - slack(lo) && value <= hi + slack(hi);
+  if (value < lo - slack(lo) || value > hi + slack(hi)) return false;
+  const Extended stored = QuantityFromDisplay(r.quantity, value);
+  return stored == 0 || std::fabs(stored) >= r.tiny;
 }
 
-std::string RangeText(const QLineEdit* edit) {
-  Extended lo = 0, hi = 0;
-  TQuantity quantity{};
-  if (!ShownRange(edit, lo, hi, quantity)) return {};
-  std::string unit = QuantityUnitText(quantity);
+// A limit as the user can type it: a small one in exponent form, which
+// the plain form would show as 0.
+std::string LimitText(Extended x) {
+  return x != 0 && std::fabs(x) < 1e-3L ? FloatToTextFitted(x, 0) : FloatToText(x);
+}
+
+std::string RangeText(const TNumberRange& r) {
+  if (!HasRange(r)) return {};
+  std::string unit = QuantityUnitText(r.quantity);
   if (!unit.empty()) unit = " " + unit;
-  return "Valid Data are: " + FloatToText(lo) + " .. " + FloatToText(hi) + unit + " !";
+  std::string text = "Valid Data are: " + LimitText(QuantityToDisplay(r.quantity, r.lo)) + " .. " +
+                     LimitText(QuantityToDisplay(r.quantity, r.hi)) + unit + " !";
+  if (r.tiny > 0)
+    text += "  Other than 0 at least " + LimitText(QuantityToDisplay(r.quantity, r.tiny)) + unit +
+            (r.lo < 0 ? " in size." : ".");
+  return text;
 }
 
 }  // namespace
+
+QVariant ExtendedVariant(Extended value) {
+  return QByteArray(reinterpret_cast<const char*>(&value), static_cast<int>(sizeof value));
+}
+
+Extended VariantExtended(const QVariant& v, Extended fallback) {
+  const QByteArray bytes = v.toByteArray();
+  if (bytes.size() != static_cast<int>(sizeof fallback)) return fallback;
+  Extended value = 0;
+  std::memcpy(&value, bytes.constData(), sizeof value);
+  return value;
+}
 
 void MarkNumberField(QLineEdit* edit, std::string_view name, NumberKind kind) {
   edit->setProperty(kNameProperty, platform::QStringFromDisplay(OemToAnsiStr(name)));
   edit->setProperty(kKindProperty, static_cast<int>(kind));
 }
 
-void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity) {
-  edit->setProperty(kLowProperty, static_cast<double>(lo));
-  edit->setProperty(kHighProperty, static_cast<double>(hi));
+void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity, Extended tiny) {
+  edit->setProperty(kLowProperty, ExtendedVariant(lo));
+  edit->setProperty(kHighProperty, ExtendedVariant(hi));
   edit->setProperty(kQuantityProperty, static_cast<int>(quantity));
+  edit->setProperty(kTinyProperty, ExtendedVariant(tiny));
+}
+
+bool StoredValueInRange(const QLineEdit* edit, Extended value) {
+  const TNumberRange r = RangeOf(edit);
+  if (!HasRange(r)) return true;
+  return value >= r.lo && value <= r.hi && (value == 0 || std::fabs(value) >= r.tiny);
+}
+
+std::string NumberTextRefusal(std::string_view name, std::string_view text, NumberKind kind,
+                              const TNumberRange& range, bool typed) {
+  if (typed) {
+    std::string ambiguous = AmbiguousNumberMessage(name, text, ShownDecimalSign());
+    if (!ambiguous.empty()) return ambiguous;
+  }
+  Extended value = 0;
+  if (ReadNumber(text, kind, value) && WithinRange(range, value)) return {};
+  const std::string limits = RangeText(range);
+  return std::string(name) + ": Invalid Input \"" + AnsiToOemText(std::string(text)) + "\" !" +
+         (limits.empty() ? "" : "  " + limits);
 }
 
 bool AmbiguousNumberRefused(std::string_view name, std::string_view text, bool report) {
@@ -120,23 +170,17 @@ bool NumberFieldsValid(QWidget* form, bool report) {
     const QVariant kind = edit->property(kKindProperty);
     if (!kind.isValid() || !Offered(edit, form) || !edit->isEnabled() || edit->isReadOnly()) continue;
     const std::string text = platform::DisplayFromQString(edit->text().trimmed());
-    Extended value = 0;
+    const TNumberRange range = RangeOf(edit);
     // In a field with a range an empty text is no 0: the user cleared it and
     // has to say the value. Elsewhere it stands for the field's default.
-    const bool ranged = edit->property(kLowProperty).isValid();
-    if (text.empty() && !ranged) continue;
-    // Only what the user typed: a text the form put there is its own.
-    const bool ambiguous = edit->isModified() && !AmbiguousNumberMessage({}, text, ShownDecimalSign()).empty();
-    if (!ambiguous && ReadNumber(text, static_cast<NumberKind>(kind.toInt()), value) && WithinRange(edit, value))
-      continue;
-    if (!report) return false;
+    if (text.empty() && !HasRange(range)) continue;
     const std::string name = AnsiToOemText(platform::DisplayFromQString(FieldName(edit, form)));
-    if (ambiguous) {
-      AmbiguousNumberRefused(name, text, true);
-    } else {
-      const std::string range = RangeText(edit);
-      ShowError(name + ": Invalid Input \"" + AnsiToOemText(text) + "\" !" + (range.empty() ? "" : "  " + range));
-    }
+    // Only what the user typed can read two ways: a text the form put there is its own.
+    const std::string refusal =
+        NumberTextRefusal(name, text, static_cast<NumberKind>(kind.toInt()), range, edit->isModified());
+    if (refusal.empty()) continue;
+    if (!report) return false;
+    ShowError(refusal);
     BringPageToFront(edit, form);
     edit->setFocus();
     edit->selectAll();

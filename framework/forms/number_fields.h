@@ -3,15 +3,22 @@
 // instead of being read as 0.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "framework/types.h"
 #include "framework/units.h"
 
 class QLineEdit;
+class QVariant;
 class QWidget;
 
 enum class NumberKind { Float, Integer };
+
+// An extended value as a widget property, kept unrounded (a double would
+// round it), and back; `fallback` for a property that holds none.
+QVariant ExtendedVariant(Extended value);
+Extended VariantExtended(const QVariant& v, Extended fallback);
 
 // Marks an edit as a number field. `name` names it in the message; without
 // one, the text of the label whose buddy the edit is, else its object name.
@@ -19,7 +26,28 @@ void MarkNumberField(QLineEdit* edit, std::string_view name = {}, NumberKind kin
 
 // The values a number field allows, in stored (metric) units of its kind
 // of quantity; they are checked and named in the unit the field shows.
-void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity = TQuantity::Number);
+// Other than 0, no magnitude below `tiny` is allowed (0: any).
+void SetNumberRange(QLineEdit* edit, Extended lo, Extended hi, TQuantity quantity = TQuantity::Number,
+                    Extended tiny = 0);
+
+// Whether a value in stored units lies within the range of a number field,
+// as the calculation checks it (true for a field without a range).
+bool StoredValueInRange(const QLineEdit* edit, Extended value);
+
+// The values a number text may give, in stored units (none when lo > hi).
+struct TNumberRange {
+  Extended lo = 1, hi = 0;
+  TQuantity quantity = TQuantity::Number;
+  Extended tiny = 0;
+};
+
+// Why the text of the number field named `name` (stored characters) is
+// refused: no number, a number that reads two ways (only when `typed`), or
+// one outside the range, which the message then names ("Valid Data are:
+// lo .. hi unit ..."). Empty when the text is taken. Forms and grids check
+// their number texts with it.
+std::string NumberTextRefusal(std::string_view name, std::string_view text, NumberKind kind,
+                              const TNumberRange& range, bool typed);
 
 // Checks the marked edits of `form` that are shown and enabled. The first
 // that holds no number or a number outside its range, or is empty though it

@@ -639,10 +639,15 @@ TEST_F(InputProceduresTest, ClampedPartEditorRefusesATwentyFirstMovesDrillsAndDe
   script.Ok();
   EditClampingPieces();
   EXPECT_EQ(Klemmstuecke.nPlates, 0);
+  // Both are refused: nothing changed, which the caller tells by AbortFlag.
   script.Ok().Expect("First you have to define the clamping pieces");
   InputLoad();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
   script.Ok().Expect("Please enter first screw and clampng pieces !");
   InputForceIntroduction();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
   // With parts again, a centric force introduction shows no form.
   SetPlates(2);
   ExzKraftangriff.ExzCode = 2;
@@ -782,6 +787,49 @@ TEST_F(InputProceduresTest, AHeadOrNutKindIsTakenOnlyWithARowOfTheBoltsSize) {
   EXPECT_EQ(Schraube.HeadType, head.HeadType);
   EXPECT_EQ(Schraube.HeadRow, head.HeadRow);
   EXPECT_EQ(PlainBoltDesignation(), bolt);
+}
+
+// A tapped hole is taken with a material: Escape at the choice of the table
+// or in the table leaves the joint kind and the material as they were;
+// Escape at the allowance class keeps the material picked before it.
+TEST_F(InputProceduresTest, ATappedHoleIsTakenOnlyWithItsMaterial) {
+  LoadSample();
+  ASSERT_EQ(Verbindung.JointKind, kJointWithNut);
+  const MUTTERMATTYPE material = MatMutter;
+  const SACKLOCHTYPE hole = Sackloch;
+  auto unchanged = [&] {
+    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_EQ(Verbindung.JointKind, kJointWithNut);
+    EXPECT_EQ(MatMutter.Name.str(), material.Name.str());
+    EXPECT_EQ(MatMutter.RmM, material.RmM);
+    EXPECT_EQ(MatMutter.ReM, material.ReM);
+    EXPECT_EQ(Sackloch.MatTable, hole.MatTable);
+    EXPECT_EQ(Sackloch.NutMatRow, hole.NutMatRow);
+    AbortFlag = 0;
+  };
+  platform::DialogScript script;
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("bolt-nut type");
+  script.Cancel().Expect("Database");
+  InputNut();
+  unchanged();
+  CancelTable();
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("bolt-nut type");
+  script.Ok({{"RadioGroup_items", hole.MatTable == 1 ? "#0" : "#1"}}).Expect("Database");
+  InputNut();
+  unchanged();
+  EXPECT_EQ(script.Pending(), 0u);
+
+  AcceptRows({3});
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("bolt-nut type");
+  script.Ok({{"RadioGroup_items", "#0"}}).Expect("Database");
+  script.Cancel().Expect("allowance class");
+  InputNut();
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_EQ(Verbindung.JointKind, kJointTapped);
+  EXPECT_EQ(Sackloch.MatTable, 0);
+  EXPECT_EQ(Sackloch.NutMatRow, 3);
+  EXPECT_EQ(MatMutter.Name.str(), Pressung.Name.substr(0, 25));
+  EXPECT_EQ(MatMutter.RmM, Pressung.Rm);
 }
 
 }  // namespace

@@ -340,3 +340,28 @@ TEST_F(InputDialogsTest, DirectoryAndOpenFileDialogs) {
 }
 
 }  // namespace
+
+// In inches (and psi) an answer left as proposed keeps the stored value
+// exactly, as does Cancel; a changed answer is converted back.
+TEST_F(InputDialogsTest, AnUnchangedAnswerInAnotherUnitKeepsTheStoredValue) {
+  DialogScript script;
+  UnitSystem = 1;
+  Extended da = 436;
+  script.Ok();
+  InputLengthInRange("outer diameter Da", da, 300, 100000);
+  EXPECT_EQ(da, 436);
+  EXPECT_EQ(script.Shown().back().text, "outer diameter Da [inch]");
+  script.Cancel();
+  InputLengthInRange("outer diameter Da", da, 300, 100000);
+  EXPECT_EQ(da, 436);
+  AbortFlag = 0;
+  Extended stress = 1234.5678L;
+  script.Ok();
+  InputStressInRange("Sig.a.zul", stress, 1, 10000);
+  EXPECT_EQ(stress, 1234.5678L);
+  script.Ok({{"Edit_text", "20"}});
+  InputLengthInRange("outer diameter Da", da, 300, 100000);
+  EXPECT_NEAR(static_cast<double>(da), 508, 1e-9);
+  EXPECT_EQ(script.Pending(), 0u);
+  UnitSystem = 0;
+}
