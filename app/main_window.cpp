@@ -91,7 +91,9 @@ void Thh::FormCreate() {
   // The captions were set before the start-up calculation: its messages count.
   ShowMessageCount();
   SetMainCaption();
-  if (TextFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
+  // The start picture when it is there; one that is no regular file is named.
+  const std::string startPicture = AddBackslash(PltDir) + "tovi-rs.plt";
+  if (TextFileExists(startPicture) || NoRegularFileAt(startPicture)) {
     GraphClear();
     ShowPltImage("tovi-rs");
     AbortFlag = 0;

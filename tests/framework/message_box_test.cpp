@@ -174,6 +174,13 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwrita
   script.Ok().Expect("invalid file name");
   ConfirmOverwrite(dir);  // a folder is no file
   EXPECT_EQ(AbortFlag, 1);
+  // A file to read that is a FIFO is named as no regular file, at once.
+  AbortFlag = 0;
+  TraceMessagesOn = 1;
+  ASSERT_EQ(::mkfifo((dir + "/pipe.txt").c_str(), 0600), 0);
+  script.Ok().Expect("file " + ShownPath(dir) + "/pipe.txt is no regular file !");
+  EXPECT_FALSE(OpenTextForRead(dir + "/pipe.txt"));
+  EXPECT_EQ(AbortFlag, 1);
 }
 
 // A FIFO, a device, or a link to either, chosen as an output is refused with
