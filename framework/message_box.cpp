@@ -218,9 +218,10 @@ void ConfirmOverwrite(std::string_view nameView) {
   // The file must be writable, and its folder take new files (the new file
   // is written beside it under a temporary name and renamed into place):
   // told without making, opening or removing a file, through a link too.
-  const bool ok = !name.empty() && platform::OutputRefusal(name).empty();
-  if (!ok) {
-    ShowTraceMessage("invalid file name \"" + name + "\" !");
+  const std::string refusal = name.empty() ? std::string() : platform::OutputRefusal(name);
+  if (name.empty() || !refusal.empty()) {
+    // With the reason: the file is not writable, its folder is gone, ...
+    ShowTraceMessage("invalid file name \"" + name + "\"" + (refusal.empty() ? "" : ": " + refusal) + " !");
     AbortFlag = 1;
   }
 }
