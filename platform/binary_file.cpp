@@ -145,7 +145,20 @@ int CreateNewFile(const std::string& name, FileHandle& handle) {
 
 int OpenOrCreateShared(const std::string& name, FileHandle& handle) {
   handle = kNoFile;
-  int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // A missing file is made under its own name only: O_EXCL makes no file
+  // through a link, so one that leads nowhere makes nothing where it points.
+  int fd = -1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) break;
+    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) break;
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(name.c_str(), &st) != 0) {
+      errno = ENOENT;  // a link that leads nowhere
+      break;
+    }
+  }
   if (fd < 0) return ErrnoToDosCode(errno);
   int rc = TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
   if (rc != 0) {

@@ -83,3 +83,26 @@ TEST(ReadOpen, OnlyARegularFileOpensAndNothingWaits) {
   EXPECT_EQ(platform::OpenRegularStreamForReading(fifo, code), nullptr);
   EXPECT_EQ(code, platform::kErrNotRegularFile);
 }
+
+// A shared file that is missing is made under its own name, never through a
+// link that leads nowhere (which would make a file wherever it points); a
+// link to a file that is there is followed.
+TEST(SharedFile, ADanglingLinkMakesNoFileWhereItPoints) {
+  ScratchFolder dir;
+  const std::string outside = dir.path + "/elsewhere/target.@S@";
+  std::filesystem::create_directories(dir.path + "/elsewhere");
+  std::filesystem::create_symlink(outside, dir.path + "/t.@S@");
+  platform::FileHandle h = platform::kNoFile;
+  EXPECT_EQ(platform::OpenOrCreateShared(dir.path + "/t.@S@", h), platform::kErrFileNotFound);
+  EXPECT_FALSE(std::filesystem::exists(outside));
+
+  std::FILE* made = std::fopen(outside.c_str(), "wb");
+  ASSERT_NE(made, nullptr);
+  std::fclose(made);
+  ASSERT_EQ(platform::OpenOrCreateShared(dir.path + "/t.@S@", h), 0);
+  EXPECT_TRUE(platform::NamesOpenFile(outside, h));
+  platform::CloseFile(h);
+  ASSERT_EQ(platform::OpenOrCreateShared(dir.path + "/new.@S@", h), 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.path + "/new.@S@"));
+  platform::CloseFile(h);
+}
