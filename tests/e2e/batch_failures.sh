@@ -120,7 +120,9 @@ if mount -t tmpfs -o size=64k tmpfs small 2> /dev/null; then
   head -c 1000000 /dev/zero > full/fill 2> /dev/null
   "$WBQ4" full/x.bq4 /PDF > /dev/null 2> err.txt
   check "full disk, /PDF: exit 1" test $? -eq 1
-  check "full disk, /PDF: the reason" grep -q "x.pdf cannot be written: No space left on device" err.txt
+  # The system's words for it, in the desktop's language.
+  check "full disk, /PDF: a reason" grep -q "x.pdf cannot be written: ." err.txt
+  check "full disk, /PDF: the system's reason" bash -c "! grep -qi 'unknown error' err.txt"
   check "full disk, /PDF: no temporary left" bash -c "! ls -a full | grep -q '\.~'"
   umount full
 else
