@@ -26,6 +26,7 @@
 #include "framework/text_output.h"
 #include "framework/text_utils.h"
 #include "platform/dialogs.h"
+#include "platform/file_replace.h"
 #include "platform/folder_names.h"
 #include "platform/os.h"
 
@@ -220,16 +221,28 @@ int LoadBatchProject(const std::string& projectFile) {
   return kExitOk;
 }
 
+std::string UnwrittenOutputReason(const std::string& output) {
+  std::string reason = platform::OutputRefusal(output);
+  if (reason.empty()) reason = LastFileErrorText();
+  return reason.empty() ? std::string() : ": " + reason;
+}
+
 int RunBatchReport(const std::string& projectFile) {
   const int loaded = LoadBatchProject(projectFile);
   if (loaded != kExitOk) return loaded;
   AskTextDevice = 0;
   TextDevice = kDeviceBatchTxt;
+  InitFileErrors();
+  // A report that cannot be written is told in one line with its reason
+  // below, not also as the messages a window would show.
+  const Byte trace = TraceMessagesOn;
+  TraceMessagesOn = 0;
   WritePrintout();
+  TraceMessagesOn = trace;
   const std::string report = CurrentFileName + ".txt";
   if (BatchTableDataMissing(projectFile, report)) return kExitLoadFailed;
   if (AbortFlag) {
-    PrintToStderr("the report " + report + " cannot be written");
+    PrintToStderr("the report " + report + " cannot be written" + UnwrittenOutputReason(report));
     return kExitLoadFailed;
   }
   return kExitOk;

@@ -32,6 +32,12 @@ int LoadBatchProject(const std::string& projectFile);
 // such a run has no valid output.
 bool BatchTableDataMissing(const std::string& projectFile, const std::string& output);
 
+// The reason an output of a batch run was not written, as ": <reason>" for
+// "... cannot be written": what its name stands against (a file that is not
+// writable, a folder that does not exist, also through a link), else the
+// file layer's last error; empty when neither tells one.
+std::string UnwrittenOutputReason(const std::string& output);
+
 // The batch report: loads the project, calculates it and writes its report
 // as a TAB-separated text file beside the project (x.bq4 gives x.txt).
 int RunBatchReport(const std::string& projectFile);

@@ -1,6 +1,6 @@
 #include "app/calculation_document.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -534,15 +534,27 @@ void MessagesSection(DocumentBuilder& doc) {
   }
 }
 
-// Paints every page into the file.
-bool WriteDocumentFile(DocumentBuilder& doc, QFile& file, QPdfWriter& writer) {
+// Paints every page into the writer's buffer.
+bool PaintDocument(DocumentBuilder& doc, QPdfWriter& writer) {
   QPainter p;
   if (!p.begin(&writer)) return false;
   const std::string left = OemToUtf8(ProgTitle.str()) + " V" + ProgVersion;
   const bool painted = doc.Paint(p, writer, left, ProjectFileName(), TodayText());
-  const bool ended = p.end();
-  file.close();
-  return painted && ended && file.error() == QFileDevice::NoError;
+  return p.end() && painted;
+}
+
+// Writes the bytes to the file and closes it; the system's reason when that
+// fails (a full disk, the file-size limit), empty when it is stored.
+std::string WriteAndClose(int fd, const QByteArray& bytes) {
+  std::string reason;
+  for (qsizetype at = 0; at < bytes.size() && reason.empty();) {
+    const ssize_t n = ::write(fd, bytes.constData() + at, static_cast<std::size_t>(bytes.size() - at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) reason = std::strerror(n < 0 ? errno : ENOSPC);
+    else at += n;
+  }
+  if (::close(fd) != 0 && reason.empty()) reason = std::strerror(errno);
+  return reason;
 }
 
 }  // namespace
@@ -576,21 +588,18 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
   // project, so it is not synced.
   const bool replace = ReplacesThroughTemporary(pdfPath);
   const std::string temporary = replace ? TemporaryNameBeside(pdfPath) : pdfPath;
-  // The file is opened by its bytes and handed to Qt open: a name that is no
-  // UTF-8 would not survive the way through a QString.
-  QFile file;
+  // The file is opened by its bytes: a name that is no UTF-8 would not
+  // survive the way through a QString. The document is painted in memory
+  // and written here, so that a failed write is told with its reason.
   const int fd = temporary.empty() ? -1 : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  const int openError = errno;
-  if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-    const std::string reason = temporary.empty() ? "no temporary name beside it"
-                               : fd < 0          ? std::strerror(openError)
-                                                 : file.errorString().toStdString();
-    if (fd >= 0 && !file.isOpen()) ::close(fd);
-    DocumentFails(pdfPath, reason);
+  if (fd < 0) {
+    DocumentFails(pdfPath, temporary.empty() ? "no temporary name beside it" : std::strerror(errno));
     if (replace && !temporary.empty()) DiscardTemporaryFile(temporary);
     return false;
   }
-  QPdfWriter writer(&file);
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
   writer.setResolution(kResolution);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
   writer.setCreator(Q(OemToUtf8(ProgTitle.str()) + " V" + ProgVersion));
@@ -614,11 +623,13 @@ bool WriteCalculationDocument(const std::string& pdfPath) {
 
   doc.InsertContents(contents);
 
-  const bool painted = WriteDocumentFile(doc, file, writer);
-  const std::string reason = painted ? "it cannot be put in place" : file.errorString().toStdString();
-  if (!painted && replace) DiscardTemporaryFile(temporary);
-  if (!painted || (replace && !CommitFile(temporary, pdfPath, platform::ReplaceSync::Derived))) {
-    DocumentFails(pdfPath, reason);
+  const bool painted = PaintDocument(doc, writer);
+  buffer.close();
+  const std::string written = WriteAndClose(fd, buffer.data());
+  const std::string reason = !painted ? "the document cannot be painted" : written;
+  if (!reason.empty() && replace) DiscardTemporaryFile(temporary);
+  if (!reason.empty() || (replace && !CommitFile(temporary, pdfPath, platform::ReplaceSync::Derived))) {
+    DocumentFails(pdfPath, reason.empty() ? "it cannot be put in place" : reason);
     return false;
   }
   return true;

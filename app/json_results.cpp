@@ -391,6 +391,7 @@ int RunBatchJson(const std::string& projectFile) {
   // Written beside the target and renamed into place.
   const std::string json = JointResultsJson(projectFile, values);
   AbortFlag = 0;
+  InitFileErrors();
   TTextFile file;
   file.Assign(target);
   bool written = file.Rewrite(platform::ReplaceSync::Derived);
@@ -399,7 +400,8 @@ int RunBatchJson(const std::string& projectFile) {
     written = file.Close();
   }
   if (!written) {
-    std::fprintf(stderr, "the results %s cannot be written\n", target.c_str());
+    std::fprintf(stderr, "the results %s cannot be written%s\n", target.c_str(),
+                 UnwrittenOutputReason(target).c_str());
     return kExitLoadFailed;
   }
   return loaded;

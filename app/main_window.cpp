@@ -105,7 +105,8 @@ void Thh::FormCreate() {
   // The captions were set before the start-up calculation: its messages count.
   ShowMessageCount();
   SetMainCaption();
-  if (ProgramFileExists(AddBackslash(PltDir) + "tovi-rs.plt")) {
+  // The start picture when it is there; one that is no regular file is named.
+  if (ProgramFileThere(AddBackslash(PltDir) + "tovi-rs.plt")) {
     GraphClear();
     ShowPltImage("tovi-rs");
     AbortFlag = 0;

@@ -120,7 +120,7 @@ void Thh::OpenRecentFile(int n) {
   RemoveRecentFile(n);
   ApplyMenuCaptions();
   UpdateRecentFileMenu();
-  ShowMessageText("File " + path + " not found !");
+  ShowMessageText("File " + path + (NoRegularFileAt(path) ? " is no regular file !" : " not found !"));
 }
 
 void Thh::ShowMessageCount() {
@@ -165,7 +165,9 @@ void Thh::mi_fileNewClick() {
   AbortFlag = 0;
   QuerySaveChanges();
   if (AbortFlag) return;
-  if (TextFileExists(AddBackslash(CurrentDir) + "null." + InputFileExt.str())) ReadCalcFile("null");
+  // The default project; one that is no regular file is named by the load.
+  const std::string defaults = AddBackslash(CurrentDir) + "null." + InputFileExt.str();
+  if (TextFileExists(defaults) || NoRegularFileAt(defaults)) ReadCalcFile("null");
   AbortFlag = 0;
   NoteCalculated();
   ResetChangeHistory();

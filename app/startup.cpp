@@ -140,7 +140,9 @@ void StartUp(Word mode) {
     CurrentDir = keepDir.empty() ? AddBackslash(DefaultDataDir) : keepDir;
     GraphSetWindow(true, true, 0.1, 0.05, 0.95, 0.95, 0, 0, 36.9, 32);
     GraphLogo();
-    if (TextFileExists(AddBackslash(CurrentDir) + "null." + InputFileExt.str())) {
+    // The default project; one that is no regular file is named by the load.
+    const std::string defaults = AddBackslash(CurrentDir) + "null." + InputFileExt.str();
+    if (TextFileExists(defaults) || NoRegularFileAt(defaults)) {
       ReadCalcFile("null");
       CurrentFileName.clear();
       CurrentDir = keepDir.empty() ? AddBackslash(DefaultDataDir) : keepDir;

@@ -11,7 +11,10 @@
 #include <map>
 #include <string>
 
+#include <fcntl.h>
 #include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -97,9 +100,22 @@ __attribute__((visibility("default"))) int Bq4ReadZipEntry(const char* path, con
                                                            std::size_t* size) {
   *data = nullptr;
   *size = 0;
+  // Opened without waiting, and only a regular file: a FIFO or device in the
+  // workbook's place never stops the program.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return 1;
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    ::close(fd);
+    return 1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   int openError = 0;
-  zip_t* zip = zip_open(path, ZIP_RDONLY, &openError);
-  if (!zip) return 1;
+  zip_t* zip = zip_fdopen(fd, 0, &openError);  // owns the descriptor once open
+  if (!zip) {
+    ::close(fd);
+    return 1;
+  }
   if (!entry) {  // only whether the archive opens
     zip_discard(zip);
     return 0;

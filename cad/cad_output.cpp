@@ -289,6 +289,7 @@ void SelectCadDevice() {
 void CadOpen(TCadDevice device, const std::string& /*name*/) {
   S().CadRequestedDevice = device;
   ForgetHeldCalls();
+  ForgetMissingBlocks();
   BlockBegun = false;
   BorderPending = false;
   WrittenLines.clear();
@@ -342,6 +343,7 @@ void CadClose(Byte /*flag*/) {
       GraphClearViewPort();
       SetArrowCursor();
       EndScreenBlockFiles(CadTempDir());  // the stored blocks too
+      ReportMissingBlocks();
       break;
     case kCadPlotProgram:
       // The plot program gets a drawing only when it was stored whole.

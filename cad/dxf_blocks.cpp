@@ -60,6 +60,24 @@ void Map(Extended x, Extended y, Extended& X, Extended& Y) {
 // that inserts itself does not flood the user with messages.
 bool DepthReported = false;
 
+// The blocks a drawing inserted but could not read, each once, with the
+// reason, until ReportMissingBlocks names them.
+struct MissingBlock {
+  std::string name, reason;
+};
+std::vector<MissingBlock> MissingBlocks;
+
+void NoteMissingBlock(const std::string& name, const std::string& reason) {
+  AddErrorMessage("Invalid temp directory");
+  for (const auto& missing : MissingBlocks)
+    if (missing.name == name) return;
+  MissingBlocks.push_back({name, reason});
+}
+
+std::string BlockNameText(const std::string& name) {
+  return name.empty() ? std::string("A block without a name") : "Block \"" + name + "\"";
+}
+
 using Pair = TDxfPair;
 
 // The blocks the screen keeps in memory, by the name of their block file.
@@ -345,11 +363,16 @@ void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended 
     SetTransform(saved);
     return;
   }
+  // A block that cannot be read is left out and named; the drawing goes on.
   TTextFile file;
-  file.Assign(CadBlockFileName(name));
-  if (ScreenBlockFileGone(CadBlockFileName(name)) || !file.Reset()) {
-    AddErrorMessage("Invalid temp directory");
-    AbortFlag = 1;
+  const std::string path = CadBlockFileName(name);
+  file.Assign(path);
+  if (ScreenBlockFileGone(path)) {
+    NoteMissingBlock(name, "file " + path + " not found or no access !");
+    return;
+  }
+  if (!file.Reset()) {
+    NoteMissingBlock(name, file.ResetRefusal());
     return;
   }
   SetTransform(next);
@@ -402,5 +425,28 @@ std::vector<TDxfPair> TakeSparePairList() {
 
 bool BlockAvailable(const std::string& name) {
   const std::string file = CadBlockFileName(name);
-  return StoredBlock(name) != nullptr || (!ScreenBlockFileGone(file) && ProgramFileExists(file));
+  // A file that is no regular file counts, so that its insert names it.
+  return StoredBlock(name) != nullptr || (!ScreenBlockFileGone(file) && ProgramFileThere(file));
 }
+
+std::string MissingBlocksText() {
+  if (MissingBlocks.empty()) return {};
+  constexpr std::size_t kNamed = 8;
+  std::string text;
+  for (std::size_t i = 0; i < MissingBlocks.size() && i < kNamed; ++i)
+    text += BlockNameText(MissingBlocks[i].name) + " is missing: " + MissingBlocks[i].reason + "\n";
+  const std::size_t count = MissingBlocks.size();
+  if (count > kNamed) text += "and " + IntToText(static_cast<long long>(count - kNamed)) + " blocks more.\n";
+  return text + (count == 1 ? "The drawing is shown without it." : "The drawing is shown without them.");
+}
+
+void ReportMissingBlocks() {
+  const std::string text = MissingBlocksText();
+  MissingBlocks.clear();
+  if (text.empty()) return;
+  const Byte keptAbort = AbortFlag;
+  ShowError(text);
+  AbortFlag = keptAbort;
+}
+
+void ForgetMissingBlocks() { MissingBlocks.clear(); }

@@ -30,10 +30,19 @@ bool BlockAvailable(const std::string& name);
 
 // Replays block name at the placement (x, y, angle in degrees, scales)
 // relative to the current insert transform of CadState. A block neither kept
-// nor with a block file that can be opened adds "Invalid temp directory" to the calculation messages
-// and sets AbortFlag; a fifth nested level is reported and left out.
+// nor with a block file that can be opened is left out: "Invalid temp
+// directory" goes to the calculation messages, the block is noted for
+// ReportMissingBlocks and the drawing goes on. A fifth nested level is
+// reported and left out.
 void ReadDxfBlockFile(const std::string& name, Extended x, Extended y, Extended angle,
                       Extended xscale, Extended yscale);
+
+// The blocks inserted since the last report that could not be read, each
+// named with its reason ("" when there are none); ReportMissingBlocks shows
+// that text as an error and forgets them, ForgetMissingBlocks only forgets.
+std::string MissingBlocksText();
+void ReportMissingBlocks();
+void ForgetMissingBlocks();
 
 // Colour of a layer name: the index of an equal CadLayerNames entry (first
 // match), else the name as a number (0 when it is none).

@@ -173,7 +173,9 @@ void SetupPlotProgram(std::string& commandLine, int mode) {
   else if (interface == 2)
     InputWordInRange("LPT-Port", port, 1, 4);
   else
-    InputPath("destination file name", 30, destinationFile);
+    // A name the command line cannot hold is refused by name and asked again.
+    do InputPath("destination file name", 30, destinationFile);
+    while (!AbortFlag && RefusedInCommandLine(destinationFile));
   if (AbortFlag) return;
 
   Extended scale = 1;

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "framework/file_utils.h"
+#include "platform/binary_file.h"
 #include "platform/file_replace.h"
 #include "platform/folder_names.h"
 #include "platform/os.h"
@@ -86,8 +87,9 @@ std::string ChecksumPath(const std::string& cached) {
 // the first stream of a run would cost more than the reading.
 // `opened` gets the stat of the file read.
 bool ReadWhole(const std::string& file, std::string& bytes, struct stat* opened = nullptr) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  // Opened without waiting, and only a regular file (a FIFO never stops the run).
+  platform::FileHandle fd = platform::kNoFile;
+  if (platform::OpenRegularFileForReading(file, fd) != 0) return false;
   struct stat st {};
   bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (opened) *opened = st;

@@ -5,14 +5,18 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <vector>
+
+#include "framework/file_values.h"
 
 const char kTableStampHeader[] = "bq4_mktables stamp 3";
 
 namespace {
 
 const char kWholeFileStampHeader[] = "bq4_mktables stamp 2";
+
+// No table of dBASE's reaches 2 GB: a larger file is no table.
+constexpr std::size_t kLargestTable = std::size_t{1} << 31;
 
 std::string Content(const std::string& bytes) {
   if (bytes.size() < 32) return bytes;
@@ -64,14 +68,15 @@ bool TableStamp::Built(const std::string& tableBytes) const {
 }
 
 bool ReadTableStamp(const std::string& path, TableStamp& stamp) {
-  std::ifstream in(path);
-  std::string header, line;
-  if (!std::getline(in, header) || (header != kTableStampHeader && header != kWholeFileStampHeader) ||
-      !std::getline(in, stamp.source))
+  std::vector<std::string> lines;
+  std::string error;
+  if (!LoadTextLines(path, lines, error, kLargestTextFile) || lines.size() < 2 ||
+      (lines[0] != kTableStampHeader && lines[0] != kWholeFileStampHeader))
     return false;
-  stamp.wholeFiles = header == kWholeFileStampHeader;
-  while (std::getline(in, line))
-    if (!line.empty()) stamp.tables.push_back(line);
+  stamp.source = lines[1];
+  stamp.wholeFiles = lines[0] == kWholeFileStampHeader;
+  for (std::size_t i = 2; i < lines.size(); ++i)
+    if (!lines[i].empty()) stamp.tables.push_back(lines[i]);
   std::error_code ec;
   const auto written = std::filesystem::last_write_time(path, ec);
   if (!ec)
@@ -82,10 +87,6 @@ bool ReadTableStamp(const std::string& path, TableStamp& stamp) {
 }
 
 bool ReadTableBytes(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  bytes = ss.str();
-  return !in.bad();
+  std::string error;
+  return LoadTextBytes(path, bytes, error, kLargestTable);
 }

@@ -375,6 +375,8 @@ bool IsConfigFile(const std::string& path) {
 void ReadConfigFile(const std::string& path) {
   AssignTextFile(TextFileVar, path);
   if (!TextFileVar.Reset()) {
+    // A FIFO, device or folder in its place is named; the defaults hold.
+    if (NoRegularFileAt(path)) ShowError(TextFileVar.ResetRefusal());
     platform::ScreenInfo s = platform::GetScreenInfo();
     HorizontalPixels = 0;
     VerticalPixels = 0;
@@ -461,6 +463,7 @@ void WriteSessionFile() {
 void ReadSessionFile() {
   AssignTextFile(TextFileVar, SessionFileName());
   if (!TextFileVar.Reset()) {
+    if (NoRegularFileAt(SessionFileName())) ShowError(TextFileVar.ResetRefusal());
     for (std::string& f : RecentFiles) f.clear();
     return;
   }

@@ -61,7 +61,7 @@ void ShowMessageLine(const std::string& text) { platform::ShowMessageBox(ProgSho
 
 bool CheckFileFound(const std::string& name) {
   if (ProgramFileExists(name)) return true;
-  ShowMessageLine(RemoveBlanks(name) + " not found !");
+  ShowMessageLine(RemoveBlanks(name) + (NoRegularFileAt(FindExistingFile(name)) ? " is no regular file !" : " not found !"));
   AbortFlag = 1;
   return false;
 }

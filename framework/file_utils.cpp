@@ -14,6 +14,7 @@
 #include "framework/globals.h"
 #include "framework/number_format.h"
 #include "framework/text_utils.h"
+#include "platform/binary_file.h"
 #include "platform/file_replace.h"
 #include "platform/folder_names.h"
 #include "platform/os.h"
@@ -57,13 +58,18 @@ FileHandle OpenFile(const std::string& name, const char* mode) {
   return FileHandle(std::fopen(name.c_str(), mode));
 }
 
+FileHandle OpenReadFile(const std::string& name) {
+  std::string error;
+  return FileHandle(OpenFileForReading(name, error));
+}
+
 enum class CopyResult { Ok, SourceFailed, TargetFailed, ReadFailed, WriteFailed };
 
 // Copies in blocks through a temporary file beside the target.
 CopyResult CopyThroughTemporary(const std::string& source, const std::string& target, std::size_t blockSize,
                                 platform::ReplaceSync sync = platform::ReplaceSync::Durable) {
   if (IsDirectory(source)) return CopyResult::SourceFailed;
-  FileHandle in = OpenFile(source, "rb");
+  FileHandle in = OpenReadFile(source);
   if (!in) return CopyResult::SourceFailed;
   const bool direct = !ReplacesThroughTemporary(target);
   const std::string temporary = direct ? "" : TemporaryNameBeside(target);
@@ -398,13 +404,37 @@ std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view ma
 
 // ---------------------------------------------------------------------------
 
+std::FILE* OpenFileForReading(const std::string& path, std::string& error, std::string_view shown) {
+  int code = 0;
+  std::FILE* f = platform::OpenRegularStreamForReading(path, code);
+  if (f) return f;
+  error = "file " + (shown.empty() ? path : std::string(shown)) +
+          (code == platform::kErrNotRegularFile ? " is no regular file !" : " not found or no access !");
+  return nullptr;
+}
+
+std::string ReadRefusalText(const std::string& path, std::string_view shown) {
+  std::string error;
+  FileHandle f(OpenFileForReading(path, error, shown));
+  return f ? std::string() : error;
+}
+
 bool TextFileExists(std::string_view name) {
-  const std::string found(name);
-  if (IsDirectory(found)) return false;
-  return static_cast<bool>(OpenFile(found, "rb"));
+  return static_cast<bool>(OpenReadFile(std::string(name)));
+}
+
+bool NoRegularFileAt(std::string_view name) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(std::string(name), ec);
+  return fs::exists(status) && !fs::is_regular_file(status);
 }
 
 bool ProgramFileExists(std::string_view name) { return TextFileExists(FindExistingFile(name)); }
+
+bool ProgramFileThere(std::string_view name) {
+  const std::string found = FindExistingFile(name);
+  return TextFileExists(found) || NoRegularFileAt(found);
+}
 
 std::string PathOfStoredName(std::string_view stored, bool codePage437, std::string_view besideDir) {
   if (platform::IsUtf8(stored)) return std::string(stored);

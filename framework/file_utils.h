@@ -6,6 +6,7 @@
 // file gets a lower-case extension.
 #pragma once
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -106,13 +107,29 @@ std::vector<std::string> MatchingFiles(std::string_view dir, std::string_view ma
 // ---------------------------------------------------------------------------
 // Files and directories
 
-// The file opens for reading under exactly its name: a user's file (a
+// The one way the program opens a file it reads (path exactly as given):
+// without waiting, and only a regular file, so that a FIFO, device or folder
+// in its place never stops the program and is never read. nullptr when it
+// cannot be had, with the reason naming the file in error
+// ("file <path> not found or no access !", "file <path> is no regular file !"),
+// where the file is named as shown when that is given.
+std::FILE* OpenFileForReading(const std::string& path, std::string& error, std::string_view shown = {});
+// The reason OpenFileForReading gives for path, "" when it opens.
+std::string ReadRefusalText(const std::string& path, std::string_view shown = {});
+// A regular file opens for reading under exactly its name: a user's file (a
 // project, an output, a recent entry) is never another whose name differs
 // only in case.
 bool TextFileExists(std::string_view name);
 // A file of the program's own (a table, picture, help text, block) opens
 // for reading, found whatever the case of its name.
 bool ProgramFileExists(std::string_view name);
+// True when something other than a regular file (a FIFO, device, socket or
+// folder, also through a link) stands under exactly that name: a reader
+// refuses it by name rather than taking it for a missing file.
+bool NoRegularFileAt(std::string_view name);
+// A file of the program's own is there, found whatever its case, or
+// something that is no regular file stands there, for its reader to name.
+bool ProgramFileThere(std::string_view name);
 bool DirectoryAccessible(std::string_view dir);
 bool DirWritable(std::string_view dir);       // files can be created in it (platform::DirectoryWritable)
 bool DirHasEntries(std::string_view dir);

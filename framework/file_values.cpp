@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 
 #include "framework/file_utils.h"
@@ -26,6 +25,13 @@ std::string ToChars(Extended x, std::chars_format fmt, int precision = -1) {
 }
 
 const std::string kEmpty;
+
+// "1 MB", "16 MB", "512 KB", "100 bytes".
+std::string SizeText(std::size_t bytes) {
+  if (bytes >= (1u << 20) && bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  if (bytes >= 1024 && bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KB";
+  return std::to_string(bytes) + " bytes";
+}
 
 }  // namespace
 
@@ -60,32 +66,20 @@ bool ParseFileInt(std::string_view text, long long& n) {
 
 bool LoadTextBytes(const std::string& path, std::string& data, std::string& error, std::size_t maxBytes) {
   data.clear();
-  const std::string& found = path;  // a user's file: exactly the file of that name
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(found, ec);
-  if (std::filesystem::is_directory(status)) {
-    error = "file " + path + " not found or no access !";
-    return false;
-  }
-  // A FIFO or device would be read forever or never end: refused unopened.
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    error = "file " + path + " is no regular file !";
-    return false;
-  }
-  std::FILE* f = std::fopen(found.c_str(), "rb");
-  if (!f) {
-    error = "file " + path + " not found or no access !";
-    return false;
-  }
+  // A FIFO, device or folder is refused unread, and a file is read no
+  // further than the limit: /dev/zero or an endless writer never fill memory.
+  // A user's file: exactly the file of that name.
+  std::FILE* f = OpenFileForReading(path, error, path);
+  if (!f) return false;
   char buf[8192];
   std::size_t n = 0;
   bool tooLarge = false;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    data.append(buf, n);
-    if (data.size() > maxBytes) {
+    if (data.size() + n > maxBytes) {
       tooLarge = true;
       break;
     }
+    data.append(buf, n);
   }
   const bool readError = std::ferror(f) != 0;
   std::fclose(f);
@@ -94,7 +88,8 @@ bool LoadTextBytes(const std::string& path, std::string& data, std::string& erro
     return false;
   }
   if (tooLarge) {
-    error = "file " + path + " is too large for a project file";
+    data.clear();
+    error = "file " + path + " is too large (more than " + SizeText(maxBytes) + ") !";
     return false;
   }
   return true;

@@ -29,8 +29,15 @@ bool ParseFileInt(std::string_view text, long long& n);
 // The lines of a text held in memory (CR LF or LF ends a line).
 std::vector<std::string> SplitTextLines(std::string_view data);
 
-// Reads a whole file as it is, the file of exactly that name. False when it
-// cannot be read or is larger than maxBytes; the reason goes to error.
+// The most a text file of the program (a report, a table of texts, a help
+// file) and a picture may hold: what lies beyond is no such file.
+constexpr std::size_t kLargestTextFile = std::size_t{64} << 20;
+constexpr std::size_t kLargestPicture = std::size_t{16} << 20;
+
+// Reads a whole file as it is, the file of exactly that name, opened as
+// OpenFileForReading opens it (a FIFO, device or folder is refused unread).
+// False when it cannot be read or is larger than maxBytes; the reason goes
+// to error.
 bool LoadTextBytes(const std::string& path, std::string& data, std::string& error,
                    std::size_t maxBytes = 1 << 20);
 // Reads a whole text file into lines (CR LF or LF ends a line). False when

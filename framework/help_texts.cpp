@@ -1,10 +1,9 @@
 #include "framework/help_texts.h"
 
-#include <fstream>
-
 #include "framework/charset.h"
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
+#include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/graph_recorder.h"
 #include "framework/hpgl.h"
@@ -54,16 +53,14 @@ HelpEntry LookupHelpEntry(Word n) {
   if (n == 0) n = HelpNumber;
   HelpEntry entry;
   std::string fileName = HelpFileName(n);
-  std::ifstream in(FindExistingFile(fileName), std::ios::binary);
-  if (!in) {
-    entry.lines[0] = "File " + fileName + " " + "not found" + " !";
+  std::vector<std::string> lines;
+  std::string error;
+  if (!LoadTextLines(FindExistingFile(fileName), lines, error, kLargestTextFile)) {
+    // A missing file as such; a FIFO, device or oversized file with its reason.
+    const bool there = ProgramFileThere(fileName);
+    entry.lines[0] = there ? error : "File " + fileName + " " + "not found" + " !";
     AbortFlag = 0;
     return entry;
-  }
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
   }
   std::size_t i = 0;
   // Reads one line and, for a header, its text line.
@@ -126,7 +123,8 @@ void ShowHelpText(Word n, const std::string& /*text*/, Word mode) {
 void ShowHelpPictureIfNamed(Word n) {
   const Byte keptAbort = AbortFlag;
   const HelpEntry entry = LookupHelpEntry(n);
-  if (!entry.picture.empty() && entry.picture != "NULL" && ProgramFileExists(AddBackslash(PltDir) + entry.picture + ".plt"))
+  // A picture that is there is shown; one that is no regular file is named.
+  if (!entry.picture.empty() && entry.picture != "NULL" && ProgramFileThere(AddBackslash(PltDir) + entry.picture + ".plt"))
     ShowHelpText(n, "", 2);
   AbortFlag = keptAbort;
 }

@@ -8,6 +8,7 @@
 
 #include "framework/drawing.h"
 #include "framework/file_utils.h"
+#include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/number_format.h"
 #include "framework/math_utils.h"
@@ -314,8 +315,15 @@ void PlayHpglFile(const std::string& FileName) {
     SetArrowCursor();
     return;
   }
-  std::ifstream in(FindExistingFile(FileName), std::ios::binary);
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read no further than a picture may go: a larger file (or one that grew
+  // since, or a link to an endless device) is named and nothing is drawn.
+  std::string data, error;
+  if (!LoadTextBytes(FindExistingFile(FileName), data, error, kLargestPicture)) {
+    ShowMessageLine(error);
+    AbortFlag = 1;
+    SetArrowCursor();
+    return;
+  }
   PlayHpglText(data);
   SetArrowCursor();
 }

@@ -54,10 +54,8 @@ void TTextFile::AssignDiscarding() {
 
 bool TTextFile::Reset() {
   CloseQuiet();
-  const std::string found = exactName_ ? name_ : FindExistingFile(name_);
-  std::error_code ec;
-  if (fs::is_directory(found, ec)) return false;
-  file_ = std::fopen(found.c_str(), "rb");
+  // Only a regular file, opened without waiting (a FIFO never stops the program).
+  file_ = OpenFileForReading(exactName_ ? name_ : FindExistingFile(name_), refusal_, name_);
   writing_ = false;
   failed_ = false;
   return file_ != nullptr;

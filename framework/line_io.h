@@ -35,7 +35,11 @@ class TTextFile {
   const std::string& Name() const { return name_; }
 
   // Each returns false (and sets nothing else) when the file cannot be opened.
-  bool Reset();    // read; the file is found whatever the case of its name, a user's file as named
+  // Read; the file is found whatever the case of its name, a user's file as
+  // named. Only a regular file is opened (without waiting); ResetRefusal()
+  // then names the reason.
+  bool Reset();
+  const std::string& ResetRefusal() const { return refusal_; }
   // Write a new file (devices such as printer ports directly); an output
   // made from a project is Derived: written under exactly its name (an
   // existing file whose name differs in case is another file), replaced
@@ -78,6 +82,7 @@ class TTextFile {
   std::string name_;
   std::string target_;     // the file Close replaces
   std::string temporary_;  // empty when writing directly
+  std::string refusal_;    // why the last Reset failed
   bool scratch_ = false;   // a scratch file of this process's temporary folder, written in place
   platform::ReplaceSync sync_ = platform::ReplaceSync::Durable;
   std::FILE* file_ = nullptr;

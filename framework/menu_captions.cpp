@@ -1,7 +1,8 @@
 #include "framework/menu_captions.h"
 
-#include <fstream>
+#include <vector>
 
+#include "framework/file_values.h"
 #include "framework/message_box.h"
 #include "platform/os.h"
 
@@ -165,17 +166,13 @@ void InitMenuCaptions() {
 std::string MenuCaptionFileName() { return platform::DataDirectory() + "/menu_captions.txt"; }
 
 bool ReadMenuCaptionFile(const std::string& fileName, MenuCaptionTable& table, std::string& error) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) {
-    error = "file " + fileName + " not found or no access !";
-    return false;
-  }
+  std::vector<std::string> lines;
+  if (!LoadTextLines(fileName, lines, error, kLargestTextFile)) return false;
   MenuCaptionTable read;  // every string starts empty
   int row = 0;
   int lineNo = 0;
-  for (std::string line; std::getline(in, line);) {
+  for (const std::string& line : lines) {
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     std::array<std::string, kMenuLanguageCount + 1> fields;
     std::size_t count = 0, start = 0;

@@ -143,18 +143,14 @@ std::string TrimRightBlanks(std::string_view s) {
   return std::string(s.substr(0, n));
 }
 
-// A FIFO would block the open until a writer comes, a device or folder is no
-// file to read: only a regular file is opened.
 bool IsRegularFile(const std::string& name) {
   std::error_code ec;
   return fs::is_regular_file(name, ec);
 }
 
-bool CanOpenForRead(const std::string& name) {
-  if (!IsRegularFile(name)) return false;
-  std::ifstream in(name, std::ios::binary);
-  return static_cast<bool>(in);
-}
+// A FIFO would block the open until a writer comes, a device or folder is no
+// file to read: only a regular file is opened, without waiting.
+bool CanOpenForRead(const std::string& name) { return ReadRefusalText(name).empty(); }
 
 }  // namespace
 
@@ -179,8 +175,9 @@ bool CheckWriteError(TTextFile& file) {
 }
 
 bool OpenTextForRead(std::string_view name) {
-  if (CanOpenForRead(std::string(name))) return true;
-  ShowTraceMessage("file " + TrimRightBlanks(name) + " " + "not found or no access" + " !");
+  const std::string refusal = ReadRefusalText(std::string(name), TrimRightBlanks(name));
+  if (refusal.empty()) return true;
+  ShowTraceMessage(refusal);
   AbortFlag = 1;
   return false;
 }
@@ -221,9 +218,10 @@ void ConfirmOverwrite(std::string_view nameView) {
   // The file must be writable, and its folder take new files (the new file
   // is written beside it under a temporary name and renamed into place):
   // told without making, opening or removing a file, through a link too.
-  const bool ok = !name.empty() && platform::OutputRefusal(name).empty();
-  if (!ok) {
-    ShowTraceMessage("invalid file name \"" + name + "\" !");
+  const std::string refusal = name.empty() ? std::string() : platform::OutputRefusal(name);
+  if (name.empty() || !refusal.empty()) {
+    // With the reason: the file is not writable, its folder is gone, ...
+    ShowTraceMessage("invalid file name \"" + name + "\"" + (refusal.empty() ? "" : ": " + refusal) + " !");
     AbortFlag = 1;
   }
 }

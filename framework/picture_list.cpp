@@ -240,6 +240,16 @@ bool SendBytes(const std::string& device, std::string_view bytes) {
   return !AbortFlag;
 }
 
+// The bytes of a picture file, read as the player reads it; false, the
+// file named, when it cannot be read, is no regular file or is too large.
+bool ReadPicture(const std::string& pltFile, std::string& data) {
+  std::string error;
+  if (LoadTextBytes(FindExistingFile(pltFile), data, error, kLargestPicture)) return true;
+  ShowError(error);
+  AbortFlag = 1;
+  return false;
+}
+
 }  // namespace
 
 bool PlotterToHpgl2(const std::string& device) { return SendBytes(device, "\x1B" "E" "\x1B" "%0B"); }
@@ -247,14 +257,8 @@ bool PlotterToHpgl2(const std::string& device) { return SendBytes(device, "\x1B"
 bool PlotterFromHpgl2(const std::string& device) { return SendBytes(device, "\x1B" "%0A" "\x1B" "E"); }
 
 bool SendPictureToPort(const std::string& pltFile, const std::string& device, bool hpgl2) {
-  const std::string found = FindExistingFile(pltFile);
-  std::ifstream in(found, std::ios::binary);
-  if (!in) {
-    ShowError("file " + pltFile + " not found or no access !");
-    AbortFlag = 1;
-    return false;
-  }
-  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string data;
+  if (!ReadPicture(pltFile, data)) return false;
   if (hpgl2 && !PlotterToHpgl2(device)) return false;
   if (!SendBytes(device, data)) return false;
   if (hpgl2 && !PlotterFromHpgl2(device)) return false;
@@ -342,13 +346,8 @@ bool WritePictureFile(const std::string& pltFile, const std::string& name) {
   if (AbortFlag) return false;
   const bool hpgl2 = AskYesNoCancel("Insert HP-GL/2 switching command ?");
   if (AbortFlag) return false;
-  std::ifstream in(FindExistingFile(pltFile), std::ios::binary);
-  if (!in) {
-    ShowError("file " + pltFile + " not found or no access !");
-    AbortFlag = 1;
-    return false;
-  }
-  const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string data;
+  if (!ReadPicture(pltFile, data)) return false;
   const std::string temporary = TemporaryNameBeside(target);
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -410,7 +409,7 @@ int PlotPictureCommand(const TPictureList& list, int selected) {
     }
     case Target::Program:
       if (!ProgramFileExists(pltFile)) {
-        ShowError("file " + pltFile + " not found or no access !");
+        ShowError(ReadRefusalText(FindExistingFile(pltFile), pltFile));
         AbortFlag = 1;
         return 0;
       }

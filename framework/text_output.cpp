@@ -10,6 +10,7 @@
 #include "framework/charset.h"
 #include "framework/error_explanations.h"
 #include "framework/file_utils.h"
+#include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/input_dialogs.h"
 #include "framework/line_io.h"
@@ -803,44 +804,26 @@ void PrintCalculationMessages() {
 }
 
 void CopyFileToOutput(std::string_view FileName) {
-  std::FILE* f = std::fopen(FindExistingFile(FileName).c_str(), "rb");
-  if (!f) return;
-  std::string data;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) data.append(buf, n);
-  std::fclose(f);
+  std::string data, error;
+  if (!LoadTextBytes(FindExistingFile(FileName), data, error, kLargestTextFile)) return;
   WriteTextNoEol(data);
 }
 
-namespace {
-
-bool ReadLinesOf(TTextFile& f, std::vector<std::string>& Lines) {
-  Lines.clear();
-  if (!f.Reset()) return false;
-  for (std::string line; f.ReadLine(line);) Lines.push_back(line);
-  const bool ok = !f.Failed();
-  f.CloseQuiet();
-  return ok;
-}
-
-}  // namespace
-
 bool ReadTextFileLines(std::string_view FileName, std::vector<std::string>& Lines) {
-  TTextFile f;
-  f.Assign(FileName);
-  return ReadLinesOf(f, Lines);
+  std::string error;
+  return LoadTextLines(FindExistingFile(FileName), Lines, error, kLargestTextFile);
 }
 
 bool ReadUserFileLines(std::string_view FileName, std::vector<std::string>& Lines) {
-  TTextFile f;
-  f.AssignUserFile(FileName);
-  return ReadLinesOf(f, Lines);
+  std::string error;
+  return LoadTextLines(std::string(FileName), Lines, error, kLargestTextFile);
 }
 
 void CopyTextFileToUtf8(std::string_view Source, std::string_view Target) {
   std::vector<std::string> lines;
-  if (!ReadTextFileLines(Source, lines)) {
-    OpenTextForRead(Source);  // reports the file
+  std::string error;
+  if (!LoadTextLines(FindExistingFile(Source), lines, error, kLargestTextFile)) {
+    ShowTraceMessage(error);
     AbortFlag = 1;
     return;
   }

@@ -52,7 +52,58 @@ int OpenFlags(unsigned access) {
   }
 }
 
+constexpr int kNotRegular = -2;
+
+// open() that never waits (O_NONBLOCK) and keeps only a regular file: the
+// descriptor, blocking from then on; -1 with errno, or kNotRegular.
+int OpenWithoutWaiting(const std::string& name, int flags) {
+  int fd = -1;
+  do {
+    fd = ::open(name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  // A regular file under another program's lease refuses a non-blocking
+  // open: it is opened waiting for the lease to be given up, as any open is.
+  struct stat byName {};
+  if (fd < 0 && errno == EWOULDBLOCK && ::stat(name.c_str(), &byName) == 0 && S_ISREG(byName.st_mode)) {
+    do {
+      fd = ::open(name.c_str(), flags | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+  }
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return st.st_mode != 0 && !S_ISREG(st.st_mode) ? kNotRegular : -1;
+  }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status != -1) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  return fd;
+}
+
 }  // namespace
+
+int OpenRegularFileForReading(const std::string& name, FileHandle& handle) {
+  handle = kNoFile;
+  const int fd = OpenWithoutWaiting(name, O_RDONLY);
+  if (fd == kNotRegular) return kErrNotRegularFile;
+  if (fd < 0) return ErrnoToDosCode(errno);
+  handle = fd;
+  return 0;
+}
+
+std::FILE* OpenRegularStreamForReading(const std::string& name, int& code) {
+  FileHandle handle = kNoFile;
+  code = OpenRegularFileForReading(name, handle);
+  if (code != 0) return nullptr;
+  std::FILE* stream = ::fdopen(handle, "rb");
+  if (!stream) {
+    code = ErrnoToDosCode(errno);
+    ::close(handle);
+  }
+  return stream;
+}
 
 int OpenFile(const std::string& name, unsigned mode, FileHandle& handle) {
   handle = kNoFile;
@@ -62,14 +113,9 @@ int OpenFile(const std::string& name, unsigned mode, FileHandle& handle) {
   // exclusive open asks for write access and falls back when refused.
   bool wantExclusive = share == kShareDenyAll || share == kShareDenyWrite || share == kShareDenyRead;
   int fd = -1;
-  if (wantExclusive && flags == O_RDONLY) fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) fd = ::open(name.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) return ErrnoToDosCode(errno);
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return kErrAccessDenied;
-  }
+  if (wantExclusive && flags == O_RDONLY) fd = OpenWithoutWaiting(name, O_RDWR);
+  if (fd < 0) fd = OpenWithoutWaiting(name, flags);
+  if (fd < 0) return fd == kNotRegular ? kErrAccessDenied : ErrnoToDosCode(errno);
   int rc = TakeShareLock(fd, mode);
   if (rc != 0) {
     ::close(fd);
@@ -99,7 +145,20 @@ int CreateNewFile(const std::string& name, FileHandle& handle) {
 
 int OpenOrCreateShared(const std::string& name, FileHandle& handle) {
   handle = kNoFile;
-  int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // A missing file is made under its own name only: O_EXCL makes no file
+  // through a link, so one that leads nowhere makes nothing where it points.
+  int fd = -1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fd = ::open(name.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) break;
+    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) break;
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(name.c_str(), &st) != 0) {
+      errno = ENOENT;  // a link that leads nowhere
+      break;
+    }
+  }
   if (fd < 0) return ErrnoToDosCode(errno);
   int rc = TakeShareLock(fd, kOpenReadWrite | kShareDenyNone);
   if (rc != 0) {

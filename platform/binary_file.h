@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -34,9 +35,23 @@ constexpr int kErrSharingViolation = 32;
 constexpr int kErrLockViolation = 33;
 constexpr int kErrDiskRead = 100;
 constexpr int kErrDiskWrite = 101;
+// Something other than a regular file (a FIFO, device, socket or folder)
+// stands under the name.
+constexpr int kErrNotRegularFile = 102;
 
-// Opens an existing file. The sharing part of `mode` is enforced among all
-// programs that open through this layer (see file_lock.h).
+// Opens an existing file for reading without waiting for anything: the open
+// does not block (a FIFO without a writer, a terminal or a device that waits
+// never stops the program), and whatever is no regular file is closed again
+// and refused with kErrNotRegularFile before a byte is read. Reads on the
+// handle block as usual. No sharing lock is taken.
+int OpenRegularFileForReading(const std::string& name, FileHandle& handle);
+// The same as a stdio stream ("rb"); nullptr with the code in `code`.
+std::FILE* OpenRegularStreamForReading(const std::string& name, int& code);
+
+// Opens an existing file. Only a regular file is opened (kErrAccessDenied
+// for anything else, without waiting for a FIFO's writer). The sharing part
+// of `mode` is enforced among all programs that open through this layer
+// (see file_lock.h).
 int OpenFile(const std::string& name, unsigned mode, FileHandle& handle);
 // Creates (or empties) a file for reading and writing, shared deny-none.
 int CreateFile(const std::string& name, FileHandle& handle);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "cad/cad_screen.h"
+#include "cad/dxf_blocks.h"
 #include "cad_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/display_list.h"
@@ -265,7 +266,8 @@ TEST_F(CadScreenTest, BlockSectionKeepsBlocksAndInsertsReplayThem) {
     Open();
     CadBeginEntities();
     CadInsertBlock("PIN", 0, 0, 0, 1, 1);
-    EXPECT_EQ(AbortFlag, 1);
+    EXPECT_NE(MissingBlocksText().find("Block \"PIN\" is missing"), std::string::npos);
+    ForgetMissingBlocks();
     CadClose(0);
     AbortFlag = 0;
   }
@@ -300,7 +302,8 @@ TEST_F(CadScreenTest, BlockFilesStayForTheNextDrawingAndAreWrittenAgainOnlyWhenT
       Open();
       if (probe) {
         CadInsertBlock("SAME", 0, 0, 0, 1, 1);  // left by the last drawing, not yet drawn in this one
-        EXPECT_EQ(AbortFlag, 1);
+        EXPECT_NE(MissingBlocksText().find("Block \"SAME\" is missing"), std::string::npos);
+        ForgetMissingBlocks();
         EXPECT_TRUE(Parsed(gcLine).empty());
         AbortFlag = 0;
       }
@@ -412,11 +415,46 @@ TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFi
   CadEndSection();
   CadBeginEntities();
   CadInsertBlock("LOST", 0, 0, 0, 1, 1);
-  EXPECT_EQ(AbortFlag, 1);
+  // Left out, and the drawing goes on; the end of the drawing names it.
+  EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CalcMessages.count, 1);
   EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
-  CadClose(0);
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Block \"LOST\" is missing: file " + Dir() + "/no/such/dir/$LOST.dx$ not found");
+    CadClose(0);
+  }
   ScreenBlocksInFiles = true;
+}
+
+TEST_F(CadScreenTest, ALogoInsertingMissingBlocksIsDrawnWithoutThemAndTheirNamesAreShown) {
+  // Each missing block is named once, also one whose name holds "/" and one
+  // without a name; what follows the inserts is drawn.
+  std::ofstream(Dir() + "/$LOGO_2.dx$") << "  0\r\nINSERT\r\n  2\r\nNOSUCH\r\n 10\r\n0\r\n 20\r\n0\r\n"
+                                           "  0\r\nINSERT\r\n  2\r\na/b\r\n  0\r\nINSERT\r\n  2\r\n\r\n"
+                                           "  0\r\nINSERT\r\n  2\r\nNOSUCH\r\n"
+                                           "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n480\r\n 21\r\n0\r\n"
+                                           "  0\r\nEOF\r\n";
+  ASSERT_EQ(::mkfifo((Dir() + "/$LOGO_3.dx$").c_str(), 0600), 0);
+  OpenEntities();
+  EXPECT_EQ(AbortFlag, 0);
+  CadLine(1, 1, 2, 2);
+  EXPECT_EQ(Parsed(gcLine).size(), 2u);  // the logo's line and the drawing's
+  const std::string text = MissingBlocksText();
+  EXPECT_NE(text.find("Block \"NOSUCH\" is missing: file " + Dir() + "/$NOSUCH.dx$ not found"), std::string::npos);
+  EXPECT_EQ(text.find("NOSUCH", text.find("NOSUCH.dx$") + 10), std::string::npos) << text;
+  EXPECT_NE(text.find("Block \"a/b\" is missing: file " + Dir() + "/$a_b.dx$"), std::string::npos);
+  EXPECT_NE(text.find("A block without a name is missing: file " + Dir() + "/$.dx$"), std::string::npos);
+  EXPECT_NE(text.find("Block \"LOGO_3\" is missing: file " + Dir() + "/$LOGO_3.dx$ is no regular file !"),
+            std::string::npos);
+  EXPECT_NE(text.find("The drawing is shown without them."), std::string::npos);
+  {
+    platform::DialogScript script;
+    script.Ok().Expect("Block \"NOSUCH\" is missing");
+    CadClose(0);
+  }
+  EXPECT_EQ(MissingBlocksText(), "");
+  EXPECT_EQ(AbortFlag, 0);
 }
 
 TEST_F(CadScreenTest, LogoBlocksAreInsertedWhenPresentUnlessSuppressed) {
@@ -579,6 +617,7 @@ TEST_F(CadScreenTest, DegenerateCallsAreHarmlessOnEveryDevice) {
     CadEndPolyline();
     CadInsertBlock("missing", 0, 0, 0, 1, 1);
     AbortFlag = 0;
+    ForgetMissingBlocks();  // named at the close on the screen, as tested above
     CadEndSection();
     CadClose(0);
   }

@@ -109,9 +109,14 @@ TEST_F(DxfBlocksTest, NestedInsertsAreFollowedToFourLevelsAndNoDeeper) {
 }
 
 TEST_F(DxfBlocksTest, MissingBlockFileIsReported) {
-  Replay("NONE");
-  EXPECT_EQ(AbortFlag, 1);
+  // Left out and noted by name; the rest of the block around it is drawn.
+  CadState.CadDecimals = 0;
+  Block("AROUND", {"  0", "INSERT", "  2", "NONE", "  0", "LINE", " 11", "4", "  0", "EOF"});
+  EXPECT_EQ(Replay("AROUND"), (std::vector<std::string>{"LINE\t0\t0\t4\t0"}));
+  EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
+  EXPECT_NE(MissingBlocksText().find("Block \"NONE\" is missing"), std::string::npos);
+  ForgetMissingBlocks();
 }
 
 TEST_F(DxfBlocksTest, StrayEntitiesAndDamagedPairsAreSkipped) {

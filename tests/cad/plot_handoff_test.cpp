@@ -129,6 +129,9 @@ TEST_F(PlotHandoffTest, SwitchesFollowTheAnswersAndCancelKeepsTheLine) {
     script.Ok();
     script.Ok({{"Edit_text", "*.dxf"}});
     script.Ok({{"RadioGroup_items", "#2"}});  // file
+    // A name the command line cannot hold is refused by name and asked again.
+    script.Ok({{"Edit_text", "my \"out\".plt"}});
+    script.Ok().Expect("The name \"my \"out\".plt\" holds a double quote");
     script.Ok({{"Edit_text", "out put.plt"}});
     script.Ok({{"Edit_text", "2.5"}});
     script.Ok().Ok().Ok().Ok();

@@ -60,10 +60,17 @@ for mode in /I /JSON /CAD1:1 /CAD2:1 /CAD5:1 /PDF; do
   (ulimit -f 4; exec "$WBQ4" x.bq4 $mode > /dev/null 2> err.txt)
   check "$mode under ulimit -f 4: exit 1" test $? -eq 1
   check "$mode under ulimit -f 4: cannot be written" grep -q "cannot be written" err.txt
-  # The report's own "disk full" message aside, one line says it all.
-  [ "$mode" = /I ] || check "$mode under ulimit -f 4: one line" test "$(wc -l < err.txt)" -eq 1
+  # One line says it all, with the reason: no message a window would show.
+  check "$mode under ulimit -f 4: one line" test "$(wc -l < err.txt)" -eq 1
+  check "$mode under ulimit -f 4: a reason" grep -q "cannot be written: " err.txt
   check "$mode under ulimit -f 4: no temporary left" bash -c "! ls -a | grep -q '\.~'"
 done
+
+# An output through a link into a folder that is not there: the reason.
+ln -s nowhere/x.json x.json
+run "/JSON through a link to a missing folder" 1 "whose folder .*nowhere does not exist" x.bq4 /JSON
+check "/JSON through a link to a missing folder: no folder made" test ! -e nowhere
+rm x.json
 
 # Runs killed at random moments leave temporaries; the next run of the same
 # outputs clears them away and writes every output whole.
@@ -91,7 +98,7 @@ check "nu 0: stderr is UTF-8" iconv -f UTF-8 -t UTF-8 err.txt -o /dev/null
 # test may (as root, in a container that allows it), else skipped.
 mkdir -p small tiny
 if mount -t tmpfs -o size=64k tmpfs small 2> /dev/null; then
-  trap 'umount "$WORK/small" "$WORK/tiny" "$WORK/ro" 2> /dev/null; rm -rf "$WORK"' EXIT
+  trap 'umount "$WORK/small" "$WORK/tiny" "$WORK/ro" "$WORK/full" 2> /dev/null; rm -rf "$WORK"' EXIT
   mount -t tmpfs -o size=16k tmpfs tiny
   head -c 1000000 /dev/zero > small/fill 2> /dev/null
   head -c 1000000 /dev/zero > tiny/fill 2> /dev/null
@@ -108,6 +115,16 @@ if mount -t tmpfs -o size=64k tmpfs small 2> /dev/null; then
   "$WBQ4" ro/x.bq4 /I > /dev/null 2> err.txt
   check "unwritable folder, /I: exit 1" test $? -eq 1
   check "unwritable folder, /I: the reason" grep -q "ro/x.txt" err.txt
+  # A full disk is told as such, not as an unknown error.
+  mkdir -p full && mount -t tmpfs -o size=64k tmpfs full && cp x.bq4 full/
+  head -c 1000000 /dev/zero > full/fill 2> /dev/null
+  "$WBQ4" full/x.bq4 /PDF > /dev/null 2> err.txt
+  check "full disk, /PDF: exit 1" test $? -eq 1
+  # The system's words for it, in the desktop's language.
+  check "full disk, /PDF: a reason" grep -q "x.pdf cannot be written: ." err.txt
+  check "full disk, /PDF: the system's reason" bash -c "! grep -qi 'unknown error' err.txt"
+  check "full disk, /PDF: no temporary left" bash -c "! ls -a full | grep -q '\.~'"
+  umount full
 else
   echo "skip full folders: no tmpfs can be mounted here"
 fi

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "../comma_locale.h"
 #include "framework/change_history.h"
 #include "framework/clock.h"
@@ -58,6 +60,22 @@ class ConfigFileTest : public ::testing::Test {
   }
   std::string dir_;
 };
+
+// A configuration or session file that is a FIFO is named at once, never
+// waited on, and the defaults hold.
+TEST_F(ConfigFileTest, AConfigurationThatIsAFifoIsNamedAndTheDefaultsHold) {
+  ASSERT_EQ(::mkfifo(ConfigFileName().c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(SessionFileName().c_str(), 0600), 0);
+  RecentFiles[1] = "kept.bq4";
+  platform::DialogScript script;
+  script.Ok().Expect("file " + ConfigFileName() + " is no regular file !");
+  ReadConfigFile();
+  EXPECT_EQ(AbortFlag, 1);
+  AbortFlag = 0;
+  script.Ok().Expect("file " + SessionFileName() + " is no regular file !");
+  ReadSessionFile();
+  EXPECT_TRUE(RecentFiles[1].empty());
+}
 
 TEST_F(ConfigFileTest, RoundTripGivesBackEverySetting) {
   CadState.CadLayerNames[3] = "HIDDEN";

@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "framework/clock.h"
+#include "framework/file_values.h"
 #include "framework/globals.h"
 #include "framework/init.h"
+#include "framework/line_io.h"
 #include "framework/report_window.h"
 #include "output_test_support.h"
 #include "platform/folder_names.h"
@@ -244,6 +248,55 @@ TEST_F(FileUtilsTest, ShortWriteIsReportedAndNeverPassesAsSuccess) {
   EXPECT_TRUE(fs::is_character_file("/dev/full"));  // written directly, never replaced
   EXPECT_EQ(reports, 1);
   SetFileErrorHandler(nullptr);
+}
+
+// Every reader opens a file the same way: at once, whatever stands under the
+// name, and only a regular file. A FIFO without a writer, a device and a
+// folder are refused by name as no regular file, never read (a FIFO would
+// wait for ever, /dev/zero never ends); whole files are read no further than
+// their limit.
+TEST_F(FileUtilsTest, ReadersOpenOnlyRegularFilesWithoutWaitingAndNameTheRest) {
+  ASSERT_EQ(::mkfifo(Path("pipe.txt").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", Path("zero.txt"));
+  fs::create_symlink(Path("gone.txt"), Path("dangling.txt"));
+  fs::create_directories(Path("folder.txt"));
+  Make("plain.txt", "one\r\ntwo\n");
+  for (const char* name : {"pipe.txt", "zero.txt", "folder.txt"}) {
+    EXPECT_FALSE(TextFileExists(Path(name))) << name;
+    EXPECT_TRUE(NoRegularFileAt(Path(name))) << name;
+    std::string error;
+    EXPECT_EQ(OpenFileForReading(Path(name), error, name), nullptr) << name;
+    EXPECT_EQ(error, "file " + std::string(name) + " is no regular file !");
+    std::string data;
+    EXPECT_FALSE(LoadTextBytes(Path(name), data, error));
+    EXPECT_EQ(error, "file " + Path(name) + " is no regular file !");
+    TTextFile f;
+    f.Assign(Path(name));
+    EXPECT_FALSE(f.Reset()) << name;
+    EXPECT_EQ(f.ResetRefusal(), "file " + Path(name) + " is no regular file !");
+  }
+  for (const char* name : {"dangling.txt", "none.txt"}) {
+    EXPECT_FALSE(TextFileExists(Path(name))) << name;
+    EXPECT_FALSE(NoRegularFileAt(Path(name))) << name;
+    EXPECT_EQ(ReadRefusalText(Path(name)), "file " + Path(name) + " not found or no access !");
+  }
+  // A regular file is read whole.
+  EXPECT_TRUE(TextFileExists(Path("plain.txt")));
+  EXPECT_FALSE(NoRegularFileAt(Path("plain.txt")));
+  std::vector<std::string> lines;
+  std::string error;
+  ASSERT_TRUE(LoadTextLines(Path("plain.txt"), lines, error, 9));
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two"}));
+  // One byte past the limit is too large, and nothing of it is kept.
+  std::string data = "kept?";
+  EXPECT_FALSE(LoadTextBytes(Path("plain.txt"), data, error, 8));
+  EXPECT_EQ(error, "file " + Path("plain.txt") + " is too large (more than 8 bytes) !");
+  EXPECT_TRUE(data.empty());
+  // A copy from a FIFO fails at once instead of waiting for a writer.
+  AbortFlag = 0;
+  EXPECT_FALSE(CopyFileTo(Path("pipe.txt"), Path("copy.txt")));
+  EXPECT_EQ(AbortFlag, 1);
+  EXPECT_FALSE(fs::exists(Path("copy.txt")));
 }
 
 TEST_F(FileUtilsTest, DatesAndTimes) {

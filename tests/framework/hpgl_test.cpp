@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
+#include "framework/file_values.h"
 #include "framework/graph_recorder.h"
 #include "graph_test_support.h"
 #include "platform/dialogs.h"
@@ -134,6 +138,40 @@ TEST_F(HpglTest, MissingFileIsReportedAndPicturesPlayFromThePictureDirectory) {
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(WorldXMax, 160);
   EXPECT_EQ(List().back(), "4;0;0;100;0");
+}
+
+// A picture file that is no regular file, or larger than a picture may be,
+// is named and nothing is drawn; none of them stops the program (a FIFO
+// without a writer would wait in the open, /dev/zero would fill memory).
+TEST_F(HpglTest, PicturesThatAreNoFilesOrTooLargeAreNamedAndNothingIsDrawn) {
+  namespace fs = std::filesystem;
+  PltDir = platform::ProcessTempDir() + "/hpgl_special";
+  fs::create_directories(PltDir);
+  ASSERT_EQ(::mkfifo((PltDir + "/pipe.plt").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", PltDir + "/zero.plt");
+  {
+    std::ofstream big(PltDir + "/big.plt", std::ios::binary);
+    big << "PU0,0;PD4000,0;";
+    big << std::string(kLargestPicture, ';');
+  }
+  const struct {
+    const char* name;
+    std::string said;
+  } cases[] = {
+      {"pipe", PltDir + "/pipe.plt is no regular file !"},
+      {"zero", PltDir + "/zero.plt is no regular file !"},
+      {"big", "file " + PltDir + "/big.plt is too large (more than 16 MB) !"},
+  };
+  for (const auto& c : cases) {
+    InitDisplayList();
+    AbortFlag = 0;
+    platform::DialogScript script;
+    script.Ok().Expect(c.said);
+    ShowPltImage(c.name);
+    EXPECT_EQ(AbortFlag, 1) << c.name;
+    for (const auto& r : List()) EXPECT_NE(r[0], '4') << c.name << ": " << r;
+  }
+  fs::remove_all(PltDir);
 }
 
 }  // namespace

@@ -167,12 +167,32 @@ TEST_F(MessageBoxTest, ConfirmOverwriteAsksOnlyForAnOtherFileAndRefusesAnUnwrita
 
   // An unwritable place is refused.
   ConfirmOverwriteOn = 1;
-  script.Ok().Expect("invalid file name \"" + ShownPath(dir) + "/no/such/dir/x.bq4\" !");
+  script.Ok().Expect("invalid file name \"" + ShownPath(dir) + "/no/such/dir/x.bq4\": " + ShownPath(dir) +
+                     "/no/such/dir/x.bq4: its folder " + ShownPath(dir) + "/no/such/dir does not exist !");
   ConfirmOverwrite(dir + "/no/such/dir/x.bq4");
   EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
   script.Ok().Expect("invalid file name");
   ConfirmOverwrite(dir);  // a folder is no file
+  EXPECT_EQ(AbortFlag, 1);
+  // A file this user may not write is refused with that reason (root writes any).
+  if (::geteuid() != 0) {
+    AbortFlag = 0;
+    const std::string locked = dir + "/locked.bq4";
+    std::ofstream(locked) << "x";
+    ::chmod(locked.c_str(), 0444);
+    ConfirmOverwriteOn = 0;
+    script.Ok().Expect("invalid file name \"" + ShownPath(locked) + "\": " + ShownPath(locked) +
+                       " is not writable !");
+    ConfirmOverwrite(locked);
+    EXPECT_EQ(AbortFlag, 1);
+  }
+  // A file to read that is a FIFO is named as no regular file, at once.
+  AbortFlag = 0;
+  TraceMessagesOn = 1;
+  ASSERT_EQ(::mkfifo((dir + "/pipe.txt").c_str(), 0600), 0);
+  script.Ok().Expect("file " + ShownPath(dir) + "/pipe.txt is no regular file !");
+  EXPECT_FALSE(OpenTextForRead(dir + "/pipe.txt"));
   EXPECT_EQ(AbortFlag, 1);
 }
 
