@@ -4,9 +4,11 @@
 #               ASan/UBSan, and built as the Release that `make run` makes,
 #               the second time as on a German desktop
 # fonts-wqy-microhei (5 MB) gives the Korean menus their Hangul letters;
-# locales holds the German locale's definition for the second test run.
+# locales holds the German locale's definition for the second test run;
+# exfatprogs and exfat-fuse let the tests run as root put projects on an exFAT
+# stick image mounted through FUSE, a file system that folds case.
 PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libfontconfig-dev \
-            fonts-wqy-microhei \
+            fonts-wqy-microhei exfatprogs exfat-fuse \
             googletest libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-dbfread python3-dbf python3-ezdxf libdbd-xbase-perl libshp-dev \
             libxlsxwriter-dev unzip libocct-data-exchange-dev python3-openpyxl \

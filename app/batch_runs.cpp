@@ -151,13 +151,21 @@ const std::string* ProjectAt(RunFiles& files, const FileStamp& existing, const s
 // run with "/I"), nor of another project of the run, nor of the output of an
 // earlier project of the run (flange.bq4 and flange.bak both give
 // flange.txt), nor of a FIFO, device or folder: refused before the project
-// is loaded.
-// Only a name that opens something can be one of them.
+// is loaded. Only a name that opens something can be one of them; one that
+// opens a file whose entry cannot be told is refused too.
 bool RefuseOutput(const std::string& projectFile, const std::string& output, RunFiles& files) {
   if (output.empty()) return false;
   const FileStamp existing = StampOf(output);
   if (!existing.exists) return false;
-  const std::string resolved = ResolvedFileName(output);
+  bool undecided = false;
+  const std::string resolved = ResolvedFileName(output, &undecided);
+  // Whether it is one of them cannot be told: not written, rather than
+  // written over one.
+  if (undecided) {
+    PrintToStderr(projectFile + ": its output " + output +
+                  " opens a file that its folder lists under another name, which cannot be told; not written");
+    return true;
+  }
   if (const std::string* project = ProjectAt(files, existing, resolved)) {
     PrintToStderr(projectFile + ": its output " + output + " would replace " +
                   (*project == projectFile ? "the project itself" : "the project " + *project + " of this run") +

@@ -189,14 +189,22 @@ std::string PrivateIndexPath() {
   return AddBackslash(platform::ProcessTempDir()) + Table.indexName + ".ndx";
 }
 
+// Whether the last failure of RunQuietly was a lock on the table's index
+// semaphore that another program held past the engine's wait (a run that
+// is stopped, say): no other way round helps, as every index of the table
+// needs that lock.
+bool QuietFailureHeld = false;
+
 // Runs a dataset operation without a message box: empty when it worked, else
 // the engine's message, for a caller that has another way to go.
 std::string RunQuietly(const std::function<void()>& op) {
   RaiseEngineErrors raise;
+  QuietFailureHeld = false;
   try {
     op();
     return {};
   } catch (const std::exception& e) {
+    QuietFailureHeld = TzLastError == 1202;
     return *e.what() ? e.what() : "table engine error";
   }
 }
@@ -217,13 +225,15 @@ bool FailIndex(const std::string& failure) {
 // Attaches a cache entry read-only and quietly; false (and not attached)
 // when it is missing or damaged: its bytes are not those its checksum was
 // taken of, it cannot be opened, or its header counts other records than the
-// table holds.
-bool AttachCachedIndex(const std::string& file) {
+// table holds. `held` (when given) gets the engine's message when the
+// table's semaphore was held by another program throughout.
+bool AttachCachedIndex(const std::string& file, std::string* held = nullptr) {
   if (!index_cache::EntryIsWhole(file)) return false;
   const unsigned saved = OpenModeOverride;
   OpenModeOverride = platform::kOpenRead | platform::kShareDenyNone;
   std::string failure = RunQuietly([&] { Data().SetIndexToFile(file); });
   OpenModeOverride = saved;
+  if (!failure.empty() && held && QuietFailureHeld) *held = failure;
   if (!failure.empty()) return false;
   std::int32_t indexed = -1;
   failure = RunQuietly([&] { indexed = Data().ControllingIndexRecCount(); });
@@ -334,6 +344,10 @@ bool BuildIndex(const std::string& expr, const std::string& identity, const std:
   };
   const std::string own = PrivateIndexPath();
   std::string failure = buildAt(own);
+  if (!failure.empty() && QuietFailureHeld) {
+    fs::remove(own, ec);
+    return FailIndex(failure);
+  }
   if (failure.empty() && share(own)) return true;
   // Put in the cache but not to be attached there, it is built once more.
   if (failure.empty() && !fs::exists(own, ec)) failure = buildAt(own);
@@ -456,8 +470,22 @@ bool DbfTableExists(std::string_view tableName) {
   return found && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0;
 }
 
+namespace {
+
+// A run without dialogs whose project lacks a table already ends with that
+// table named: no table after it is tried, each of which could keep it
+// waiting as long again (its semaphore held by a stopped run, say).
+bool TablesGivenUp() {
+  if (!platform::BatchMode() || TableFailureText.empty()) return false;
+  AbortFlag = 1;
+  return true;
+}
+
+}  // namespace
+
 void OpenDbfTable(std::string_view tableName) {
   CloseQuietly();  // one table at a time, also when this one fails
+  if (TablesGivenUp()) return;
   struct stat st {};
   bool found = false;
   const std::string path = StatTablePath(tableName, st, found);
@@ -487,6 +515,8 @@ void OpenDbfTable(std::string_view tableName) {
 }
 
 void OpenDbfFile(const std::string& path) {
+  CloseQuietly();
+  if (TablesGivenUp()) return;
   const std::string found = FindFileAnyCase(DefaultExtension(path, "dbf"));
   OpenFoundTable(found, found);
 }
@@ -595,9 +625,13 @@ void IndexDbfOn(std::string_view keyExpression, std::string_view indexName) {
   // removed first: another run may have just put its own build there.
   if (!cached.empty()) {
     index_cache::ClearLeftCacheFiles(cached);
-    if (AttachCachedIndex(cached)) {
+    std::string held;
+    if (AttachCachedIndex(cached, &held)) {
       Table.indexPath = cached;
       Table.indexShared = true;
+    } else if (!held.empty()) {
+      FailIndex(held);
+      return;
     }
   }
   const bool built = !Table.indexShared;

@@ -19,7 +19,8 @@ extern bool IndexUniqueSwitch;     // every new index is UNIQUE
 extern bool IndexFlushSwitch;      // flush index files after anchor writes
 extern std::uint16_t SemaphoreTimeout;  // seconds a writer waits; 0 = no end
 extern std::string SemaphoreDirectory;  // empty: beside the table
-// Retries, 10 ms apart, of the lock on the semaphore record (1000: about 10 seconds).
+// Retries, 10 ms apart, of the lock on the semaphore record, and no longer
+// than they take on an idle machine (1000: about 10 seconds).
 extern std::uint16_t SemaphoreRegionRetries;
 // The last program out leaves the semaphore file in place instead of
 // deleting it, so that runs that open and close tables often (the batch

@@ -20,21 +20,34 @@ const char* ActionName(int action) {
   return action >= 0 && action <= 5 ? names[action] : "?";
 }
 
-bool LockRegion(AreaIndexes& a, int action) {
-  for (int attempt = 0;; ++attempt) {
-    int rc = platform::LockRange(a.sem, 1, 4);
-    if (rc == 0) {
-      a.regionLocked = true;
-      return true;
-    }
-    if (attempt >= SemaphoreRegionRetries) {
-      DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a.semName + " " +
-                           ActionName(action) + "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " +
-                           std::to_string(rc));
-      return false;
-    }
+// Tries the lock on the record until it is had, SemaphoreRegionRetries
+// times 10 ms apart, and for no longer than those attempts take on an idle
+// machine (about 10 seconds), measured on the monotonic clock: on a busy
+// one every sleep lasts longer. The result code of the last attempt.
+template <typename Attempt>
+int RetryRegion(Attempt attempt) {
+  const std::uint32_t start = platform::TickCount();
+  const std::uint32_t limit = 10u * SemaphoreRegionRetries;
+  for (int tried = 0;; ++tried) {
+    const int rc = attempt();
+    if (rc == 0 || tried >= SemaphoreRegionRetries || platform::TickCount() - start >= limit) return rc;
     platform::SleepMs(10);
   }
+}
+
+void ReportRegionTimeout(const AreaIndexes& a, int action, int rc) {
+  DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a.semName + " " + ActionName(action) +
+                       "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " + std::to_string(rc));
+}
+
+bool LockRegion(AreaIndexes& a, int action) {
+  const int rc = RetryRegion([&] { return platform::LockRange(a.sem, 1, 4); });
+  if (rc != 0) {
+    ReportRegionTimeout(a, action, rc);
+    return false;
+  }
+  a.regionLocked = true;
+  return true;
 }
 
 void UnlockRegion(AreaIndexes& a, int action) {
@@ -263,18 +276,13 @@ void SemaphoreAction(TDbfWorkArea* wa, AreaIndexes* a, int action) {
                      "Cannot unlock index semaphore file: " + a->semName + " " + ActionName(action));
         return;
       }
-      int rc = 0;
-      for (int attempt = 0; attempt <= SemaphoreRegionRetries; ++attempt) {
-        if ((rc = platform::LockRangeShared(a->sem, 1, 4)) == 0) {
-          a->reader = true;
-          return;
-        }
-        if (attempt < SemaphoreRegionRetries) platform::SleepMs(10);
+      const int rc = RetryRegion([&] { return platform::LockRangeShared(a->sem, 1, 4); });
+      if (rc == 0) {
+        a->reader = true;
+        return;
       }
       a->readNesting = 0;  // not reading: the next read tries again
-      DederError(1202, "10 second timeout: Cannot lock index semaphore file: " + a->semName + " " +
-                           ActionName(action) + "\r\nPossible cause: Network lock limit exceeded\r\n Lock result code: " +
-                           std::to_string(rc));
+      ReportRegionTimeout(*a, action, rc);
       return;
     }
     case kLockSemaphore: {

@@ -310,10 +310,14 @@ std::string OtherSpelling(std::string_view name) {
 // The entry of folder that name opens, as the folder lists it. A folder
 // that folds case folds ASCII letters: where the name holds one and its
 // other spelling opens nothing, the folder lists the name as it is.
-std::string ListedSpelling(const std::string& folder, const std::string& name) {
+// `undecided` is set when the name opens a file that no entry can be shown
+// to be.
+std::string ListedSpelling(const std::string& folder, const std::string& name, bool& undecided) {
   const std::string other = OtherSpelling(name);
   if (other != name && !Exists(AddBackslash(folder) + other)) return name;
-  const std::string entry = platform::EntryOpenedBy(folder, name);
+  bool unknown = false;
+  const std::string entry = platform::EntryOpenedBy(folder, name, &unknown);
+  undecided = undecided || unknown;
   return entry.empty() ? name : entry;
 }
 
@@ -324,7 +328,9 @@ std::string RealPath(const std::string& path) {
 
 }  // namespace
 
-std::string ResolvedFileName(std::string_view path) {
+std::string ResolvedFileName(std::string_view path, bool* undecided) {
+  bool unknown = false;
+  if (undecided) *undecided = false;
   if (path.empty()) return {};
   // The whole name when it opens something (a link to the file it names),
   // else its folder and the name as given.
@@ -342,20 +348,24 @@ std::string ResolvedFileName(std::string_view path) {
   const std::size_t slash = resolved.rfind('/');
   const std::string folder = resolved.substr(0, slash);
   auto known = spelledFolders.find(folder);
-  if (known == spelledFolders.end()) {
-    std::string spelled = "/";
+  std::string spelled;
+  if (known != spelledFolders.end()) {
+    spelled = known->second;
+  } else {
+    spelled = "/";
     std::size_t start = 1;
     while (start < folder.size()) {
       std::size_t end = folder.find('/', start);
       if (end == std::string::npos) end = folder.size();
-      spelled = AddBackslash(spelled) + ListedSpelling(spelled, folder.substr(start, end - start));
+      spelled = AddBackslash(spelled) + ListedSpelling(spelled, folder.substr(start, end - start), unknown);
       start = end + 1;
     }
-    known = spelledFolders.emplace(folder, spelled).first;
+    // A folder spelled in doubt is asked again next time.
+    if (!unknown) spelledFolders.emplace(folder, spelled);
   }
-  const std::string& spelled = known->second;
   const std::string name = resolved.substr(slash + 1);
-  const std::string file = name.empty() ? spelled : AddBackslash(spelled) + ListedSpelling(spelled, name);
+  const std::string file = name.empty() ? spelled : AddBackslash(spelled) + ListedSpelling(spelled, name, unknown);
+  if (undecided) *undecided = unknown;
   return rest.empty() ? file : AddBackslash(file) + rest;
 }
 

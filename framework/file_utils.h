@@ -93,8 +93,10 @@ std::string OutputPathName(std::string_view path);
 // and links resolved, and each component spelled as its folder lists it
 // where the file system folds case (on a stick P.TXT opens p.txt). Two names
 // that open one file resolve alike, whatever the file system; a component
-// that does not exist stays as given.
-std::string ResolvedFileName(std::string_view path);
+// that does not exist stays as given. `undecided` (when given) tells whether
+// a component opens something that no entry of its folder could be shown to
+// be: that component stays as given, and the name is not known.
+std::string ResolvedFileName(std::string_view path, bool* undecided = nullptr);
 
 // DOS wildcard match ("*", "?", "*.*" matches every name; "name.*" also
 // matches "name"), case-insensitive.

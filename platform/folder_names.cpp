@@ -48,10 +48,17 @@ bool ListAndFind(const std::string& folder, std::string_view name, std::string& 
 
 namespace {
 
-bool SameStat(const struct stat& a, const struct stat& b) {
-  return a.st_mode == b.st_mode && a.st_size == b.st_size && a.st_nlink == b.st_nlink && a.st_uid == b.st_uid &&
-         a.st_gid == b.st_gid && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+// A file's stat as the file system holds it now, past any cache of its
+// attributes (a FUSE file system's, which keeps one per spelling of a name).
+bool FreshStat(int dir, const char* name, int flags, struct statx& st) {
+  return ::statx(dir, name, flags | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &st) == 0;
+}
+
+bool SameStat(const struct statx& a, const struct statx& b) {
+  return a.stx_mode == b.stx_mode && a.stx_size == b.stx_size && a.stx_nlink == b.stx_nlink && a.stx_uid == b.stx_uid &&
+         a.stx_gid == b.stx_gid && a.stx_mtime.tv_sec == b.stx_mtime.tv_sec &&
+         a.stx_mtime.tv_nsec == b.stx_mtime.tv_nsec && a.stx_ctime.tv_sec == b.stx_ctime.tv_sec &&
+         a.stx_ctime.tv_nsec == b.stx_ctime.tv_nsec;
 }
 
 // A name's letters in upper case, as code points of UTF-8 (a byte that is
@@ -82,11 +89,13 @@ std::u32string UpperCodePoints(std::string_view name) {
 
 }  // namespace
 
-std::string EntryOpenedBy(const std::string& folder, const std::string& name) {
+std::string EntryOpenedBy(const std::string& folder, const std::string& name, bool* undecided) {
+  if (undecided) *undecided = false;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return {};
   struct stat named {};
-  if (::fstatat(::dirfd(dir), name.c_str(), &named, 0) != 0) {
+  struct statx namedNow {};
+  if (::fstatat(::dirfd(dir), name.c_str(), &named, 0) != 0 || !FreshStat(::dirfd(dir), name.c_str(), 0, namedNow)) {
     ::closedir(dir);
     return {};
   }
@@ -108,7 +117,9 @@ std::string EntryOpenedBy(const std::string& folder, const std::string& name) {
     if (st.st_dev == named.st_dev && st.st_ino == named.st_ino) {
       std::string& slot = link ? linked : same;
       if (slot.empty()) slot = e->d_name;
-    } else if (!link && SameStat(st, named)) {
+    } else if (struct statx now {}; !link && (st.st_mode & S_IFMT) == (named.st_mode & S_IFMT) &&
+                                       FreshStat(::dirfd(dir), e->d_name, AT_SYMLINK_NOFOLLOW, now) &&
+                                       SameStat(now, namedNow)) {
       alike.emplace_back(e->d_name);
     }
   }
@@ -116,13 +127,17 @@ std::string EntryOpenedBy(const std::string& folder, const std::string& name) {
   if (listed) return name;
   if (!same.empty()) return same;
   if (!linked.empty()) return linked;
-  if (alike.empty()) return {};
   // Several files alike in every stat (rare: made together, equal sizes):
   // the one equal to the name apart from case.
-  const std::u32string upper = UpperCodePoints(name);
-  for (const std::string& entry : alike)
-    if (UpperCodePoints(entry) == upper) return entry;
-  return alike.front();
+  if (alike.size() > 1) {
+    const std::u32string upper = UpperCodePoints(name);
+    std::erase_if(alike, [&](const std::string& entry) { return UpperCodePoints(entry) != upper; });
+  }
+  if (alike.size() == 1) return alike.front();
+  // It opens a file that no entry can be shown to be: one that changed
+  // meanwhile, or one of several alike.
+  if (undecided) *undecided = true;
+  return {};
 }
 
 std::vector<std::string> FolderEntryNames(const std::string& folder) {

@@ -24,8 +24,11 @@ bool FindEntryIgnoringCase(const std::string& folder, std::string_view name, std
 // it folds case (any letter it folds). Decided by what the file system
 // says: the entry with the same device and inode, or, where each spelling
 // gets an identity of its own (exFAT through FUSE), the entry whose stat is
-// that of the file the name opens. Empty when the name opens nothing listed.
-std::string EntryOpenedBy(const std::string& folder, const std::string& name);
+// that of the file the name opens, asked past the file system's cache of
+// attributes. Empty when the name opens nothing listed; `undecided` then
+// tells whether it opens a file all the same, which no entry could be shown
+// to be (it changed meanwhile, or several entries are alike in every stat).
+std::string EntryOpenedBy(const std::string& folder, const std::string& name, bool* undecided = nullptr);
 
 // The names of the folder's entries ("." and ".." left out), in the order
 // of the folder; empty when it cannot be read. Names only: no call per entry.

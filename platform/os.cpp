@@ -328,6 +328,8 @@ bool TakeLeftFolder(const std::string& path, pid_t pid, time_t changed, long qui
   return true;
 }
 
+bool EmptyLeftFolder(const std::string& folder, bool top);
+
 }  // namespace
 
 int RemoveLeftTempDirs(const std::string& folder, long quiet) {
@@ -347,8 +349,10 @@ int RemoveLeftTempDirs(const std::string& folder, long quiet) {
     if (path == own || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
         !TakeLeftFolder(path, pid, st.st_mtime, quiet, making, held))
       continue;
-    std::error_code ec;
-    if (fs::remove_all(path, ec) > 0 && !ec) {
+    // A file in it that another program holds keeps the folder, lock file
+    // and all, for a later run to look at again.
+    if (EmptyLeftFolder(path, true) && ::unlink((path + "/" + kRunLockName).c_str()) == 0 &&
+        ::rmdir(path.c_str()) == 0) {
       ++removed;
       NameRemovedFile(path, "the temporary folder of a run that has ended");
     }
@@ -425,17 +429,58 @@ LeftFile TryRemoveUnheld(const std::string& path) {
   return result;
 }
 
-}  // namespace
-
-LeftFile RemoveUnheldFile(const std::string& path, const char* what) {
-  // A program that holds it for a moment (another run that looks at it) is
-  // waited for; one that holds it longer keeps it. Runs that try at once
-  // wait for different times.
+// RemoveUnheldFile, which names nothing. A program that holds it for a
+// moment (another run that looks at it) is waited for; one that holds it
+// longer keeps it. Runs that try at once wait for different times.
+LeftFile RemoveUnheldQuietly(const std::string& path) {
   LeftFile result = TryRemoveUnheld(path);
   for (std::uint32_t wait = 1; result == LeftFile::Kept && wait <= 8; wait *= 2) {
     SleepMs(wait + static_cast<std::uint32_t>(::getpid()) % 3);
     result = TryRemoveUnheld(path);
   }
+  return result;
+}
+
+constexpr const char* kLeftFolderFile = "a file in the temporary folder of a run that has ended";
+
+// Empties the folder of a run that has ended (held by this run), its lock
+// file (`top`) aside: true when nothing else is left. Its files go as
+// leftovers do (RemoveUnheldFile): one that another program holds open or
+// locked stays, named; another user's file, a link, a FIFO go at once, as
+// nobody holds them through their name here.
+bool EmptyLeftFolder(const std::string& folder, bool top) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return false;
+  bool empty = true;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(dir))
+    if (!(e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0))) &&
+        !(top && std::strcmp(e->d_name, kRunLockName) == 0))
+      names.emplace_back(e->d_name);
+  ::closedir(dir);
+  for (const std::string& name : names) {
+    const std::string path = folder + "/" + name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) {
+      empty = EmptyLeftFolder(path, false) && ::rmdir(path.c_str()) == 0 && empty;
+      continue;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+      empty = (::unlink(path.c_str()) == 0 || errno == ENOENT) && empty;
+      continue;
+    }
+    const LeftFile result = RemoveUnheldQuietly(path);
+    if (result == LeftFile::Kept) NameKeptFile(path, kLeftFolderFile);
+    empty = (result == LeftFile::Removed || (::lstat(path.c_str(), &st) != 0 && errno == ENOENT)) && empty;
+  }
+  return empty;
+}
+
+}  // namespace
+
+LeftFile RemoveUnheldFile(const std::string& path, const char* what) {
+  const LeftFile result = RemoveUnheldQuietly(path);
   if (result == LeftFile::Removed) NameRemovedFile(path, what);
   if (result == LeftFile::Kept) NameKeptFile(path, what);
   return result;

@@ -1,5 +1,6 @@
 // Test entry point: a headless application and a private configuration,
-// cache and user data directory, so every test binary runs without a display and in parallel.
+// cache and user data directory (its own and those of the programs it
+// starts), so every test binary runs without a display and in parallel.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,6 +19,14 @@ int main(int argc, char** argv) {
   const std::string userData = platform::ProcessTempDir() + "/user-data";
   setenv("BQ4_USER_DATA_DIR", userData.c_str(), 1);
   setenv("BQ4_TEST_MODE", "1", 1);
+  // The readers the tests start (Python with ezdxf, which loads matplotlib;
+  // fontconfig) keep their settings and caches here too, never in the
+  // user's home or the checkout.
+  for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "MPLCONFIGDIR"}) {
+    const std::string dir = platform::ProcessTempDir() + "/" + variable;
+    setenv(variable, dir.c_str(), 1);
+  }
+  setenv("PYTHONDONTWRITEBYTECODE", "1", 1);
   platform::ApplicationScope app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   // Death tests run in a fresh copy of the program, never in a fork of one

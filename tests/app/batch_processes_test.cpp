@@ -206,18 +206,25 @@ TEST_F(BatchProcessesTest, OnAStickEveryLetterItFoldsNamesOneFile) {
   EXPECT_NE(err_.find("would replace the project itself"), std::string::npos) << err_;
   EXPECT_EQ(FileText(s + "/\xC3\xA4.txt"), null);
 
+  // A few times over: the stick keeps the attributes of each spelling of a
+  // name for a moment, which may be those of a file since replaced.
   fs::create_directories(s + "/\xC3\x9C");  // Ü
-  fs::copy_file(Sample("null.bq4"), s + "/\xC3\x9C/\xC3\x96.bq4");  // Ü/Ö.bq4
-  fs::copy_file(Sample("hot.bq4"), s + "/\xC3\x9C/\xC3\xB6.bak");   // Ü/ö.bak
-  const std::string first = s + "/\xC3\xBC/\xC3\x96.bq4";           // typed ü/Ö.bq4
-  EXPECT_EQ(Run(ShellQuoted(first) + " " + ShellQuoted(s + "/\xC3\x9C/\xC3\xB6.bak") + " /I"), 1) << err_;
-  EXPECT_NE(err_.find("would replace the output of the project " + first + " of this run"), std::string::npos)
-      << err_;
-  std::vector<std::string> reports;
-  for (const auto& entry : fs::directory_iterator(s + "/\xC3\x9C"))
-    if (entry.path().extension() == ".txt") reports.push_back(entry.path().string());
-  ASSERT_EQ(reports.size(), 1u);
-  EXPECT_NE(FileText(reports[0]).find(first + "\n"), std::string::npos);
+  const std::string first = s + "/\xC3\xBC/\xC3\x96.bq4";  // typed ü/Ö.bq4
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    fs::remove_all(s + "/\xC3\x9C");
+    fs::create_directories(s + "/\xC3\x9C");
+    fs::copy_file(Sample("null.bq4"), s + "/\xC3\x9C/\xC3\x96.bq4");  // Ü/Ö.bq4
+    fs::copy_file(Sample("hot.bq4"), s + "/\xC3\x9C/\xC3\xB6.bak");   // Ü/ö.bak
+    EXPECT_EQ(Run(ShellQuoted(first) + " " + ShellQuoted(s + "/\xC3\x9C/\xC3\xB6.bak") + " /I"), 1) << err_;
+    EXPECT_NE(err_.find("would replace the output of the project " + first + " of this run"), std::string::npos)
+        << err_;
+    std::vector<std::string> reports;
+    for (const auto& entry : fs::directory_iterator(s + "/\xC3\x9C"))
+      if (entry.path().extension() == ".txt") reports.push_back(entry.path().string());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(FileText(reports[0]).find(first + "\n"), std::string::npos);
+  }
 }
 
 }  // namespace

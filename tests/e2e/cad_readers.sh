@@ -39,8 +39,11 @@ done
 FREECAD_OPT=()
 if command -v freecadcmd > /dev/null; then
   mkdir -p home
+  # Run from a copy here: FreeCAD imports the script as a module, and its
+  # compiled form would land beside it.
+  cp "$HERE/freecad_readers.py" .
   HOME=$PWD/home FREECAD_FILES="$(printf '%s\n' "$PWD"/dxf/*.dxf "$PWD"/igs/*.igs)" \
-    freecadcmd "$HERE/freecad_readers.py" 2>&1 | grep -a -o "EDGES	.*\|ERROR .*" > freecad.txt
+    freecadcmd "$PWD/freecad_readers.py" 2>&1 | grep -a -o "EDGES	.*\|ERROR .*" > freecad.txt
   grep "^ERROR" freecad.txt && fail=1
   FREECAD_OPT=("--freecad=$PWD/freecad.txt")
 else

@@ -16,6 +16,11 @@ export TMPDIR=$WORK/tmp
 export BQ4_CACHE_DIR=$WORK/cache
 # And the user's data (workbooks handed out) too: nothing outside the folder.
 export BQ4_USER_DATA_DIR=$WORK/user-data
+# The readers the checks start keep their settings and caches here as well
+# (ezdxf loads matplotlib, which writes a font list), and Python writes no
+# bytecode beside the scripts it reads.
+export XDG_CONFIG_HOME=$WORK/xdg-config XDG_CACHE_HOME=$WORK/xdg-cache XDG_DATA_HOME=$WORK/xdg-data
+export MPLCONFIGDIR=$WORK/matplotlib PYTHONDONTWRITEBYTECODE=1
 # check description command...: runs the command as the check; a failed one
 # makes the script fail at its end (exit $fail).
 fail=0

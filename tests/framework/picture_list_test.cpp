@@ -190,7 +190,9 @@ TEST_F(PictureListTest, PlotGoesToAFileOrTheConfiguredDeviceNeverToANumberedPort
   EXPECT_EQ(PlotPictureCommand(list, 1), 1);
   ASSERT_EQ(platform::RecordedProgramStarts().size(), 1u);
   // (A plot command line holds no double quote: such a name reaches it without.)
-  if (!HoldsQuoteOrLineBreak(dir_)) EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.back(), dir_ + "/joint.plt");
+  if (!HoldsQuoteOrLineBreak(dir_)) {
+    EXPECT_EQ(platform::RecordedProgramStarts()[0].arguments.back(), dir_ + "/joint.plt");
+  }
   platform::RecordProgramStarts(false);
   CadState.PlotCommandLines[0] = "/no/such/plotter";
   ItemTexts[2] = "";

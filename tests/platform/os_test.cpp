@@ -271,6 +271,59 @@ TEST(PlatformOs, LeftFilesThatAnotherProgramHoldsAreKeptAndNamed) {
   fs::remove_all(base);
 }
 
+// The folder of a killed run goes file by file as leftovers do: a file in
+// it (or in a folder inside it) that another program holds open, under a
+// flock or an fcntl lock (OFD or POSIX) stays with the folder and is named
+// as kept; the rest goes. Once nothing is held the folder goes, named.
+TEST(PlatformOs, AKilledRunsFolderStaysWhileAnotherProgramHoldsAFileInIt) {
+  const fs::path base = fs::path(platform::ProcessTempDir()) / "held-folder";
+  fs::remove_all(base);
+  const pid_t gone = GoneProcess();
+  ASSERT_GT(gone, 0);
+  const fs::path left = base / ("bq4-" + std::to_string(gone) + "-Held02");
+  const fs::path loose = base / ("bq4-" + std::to_string(gone) + "-Free02");
+  for (const fs::path& p : {left, loose}) {
+    fs::create_directories(p / "inner");
+    std::ofstream(p / ".run.lock").flush();
+    std::ofstream(p / "free.tmp") << "scratch";
+    std::ofstream(p / "inner" / "free.tmp") << "scratch";
+  }
+  for (const char* how : {"open", "flock", "lock", "posix"}) std::ofstream(left / (std::string(how) + ".tmp")) << how;
+  fs::create_symlink("/nowhere", left / "link");
+  {
+    const Holder opened(left / "open.tmp", "open"), flocked(left / "flock.tmp", "flock"),
+        locked(left / "lock.tmp", "lock"), posix(left / "posix.tmp", "posix");
+    ASSERT_TRUE(opened.Holding() && flocked.Holding() && locked.Holding() && posix.Holding());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fs::exists(loose));
+    EXPECT_NE(err.find("bq4: removed " + loose.string() + ", the temporary folder of a run that has ended\n"),
+              std::string::npos)
+        << err;
+    for (const char* how : {"open", "flock", "lock", "posix"}) {
+      const fs::path held = left / (std::string(how) + ".tmp");
+      EXPECT_TRUE(fs::exists(held)) << how;
+      EXPECT_NE(err.find("bq4: kept " + held.string() + ", a file in the temporary folder of a run that has ended, "
+                         "held by another program\n"),
+                std::string::npos)
+          << how << ": " << err;
+    }
+    EXPECT_EQ(err.find("removed " + left.string()), std::string::npos) << err;
+    // What nobody holds went; the lock file stays for the next run.
+    EXPECT_FALSE(fs::exists(left / "free.tmp"));
+    EXPECT_FALSE(fs::exists(left / "inner"));
+    EXPECT_FALSE(fs::is_symlink(left / "link"));
+    EXPECT_TRUE(fs::exists(left / ".run.lock"));
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::RemoveLeftTempDirs(base.string(), 3600), 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_EQ(err, "bq4: removed " + left.string() + ", the temporary folder of a run that has ended\n");
+  fs::remove_all(base);
+}
+
 // A run's folder is seen under its name only with its lock held, so that a
 // run that clears the folders of killed runs never takes a live run's folder
 // for one: it is made under another name, locked, and renamed; at its end
