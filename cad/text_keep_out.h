@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -54,3 +55,14 @@ TTextBoxIndex IndexOfBoxes(const std::vector<TTextBox>& boxes);
 // True when the segment is long enough to be drawn and lies wholly beyond the
 // bounds of every box: SegmentOutsideBoxes would give it back whole.
 bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBoxIndex& index);
+
+// The room a text's letters take, which other texts keep clear of: from the
+// first letter that is not blank to the last, from its descenders (a
+// quarter of the height below the baseline) up to its height. Covers nothing for a
+// text of blanks only.
+TTextBox TextFootprintOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
+                         Extended angle);
+// The room a filled area takes: the box around its corners (x, y).
+TTextBox AreaFootprintOf(std::initializer_list<std::array<Extended, 2>> corners);
+// True when two footprints overlap, more than touching at an edge.
+bool FootprintsMeet(const TTextBox& a, const TTextBox& b);
