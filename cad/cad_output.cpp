@@ -678,6 +678,12 @@ void CadSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, E
   Origin(x2, y2);
   Origin(x3, y3);
   Origin(x4, y4);
+  // A filled area with a corner that is no number or lies farther than any
+  // sheet reaches (a damaged block: NaN, 1e308) would fill the whole view
+  // or write no number into a file: it is left out.
+  constexpr Extended kFarthestCorner = 1e7L;  // ten kilometres of drawing
+  for (const Extended v : {x1, y1, x2, y2, x3, y3, x4, y4})
+    if (!(std::fabs(v) <= kFarthestCorner)) return;
   if (KeepOutDepth > 0) HeldFootprints.push_back(AreaFootprintOf({{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}}));
   ToDevice([=] {
     switch (Device()) {
