@@ -126,7 +126,7 @@ Extended ClearLevel(const std::string& text, Extended x, Extended sy, Extended r
   for (int k = 0; k <= 400; ++k) {
     bool inside = false;
     for (const Extended level : {sy + k * step, sy - k * step}) {
-      if (level < area.y1 + 0.25L * h || level > area.y2 - h) continue;
+      if (level < area.y1 + 0.3L * h || level > area.y2 - h) continue;
       inside = true;
       if (CadTextClear(text, x, level, room)) return level;
     }
@@ -326,7 +326,7 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
   auto free = [&](Extended px, Extended py) {
     if (!Finite(px, py)) return false;
     for (const Extended u : {0.0L, length})
-      for (const Extended v : {-0.25L * h, h}) {
+      for (const Extended v : {-0.3L * h, 1.15L * h}) {
         const Extended cx = px + u * c - v * s, cy = py + u * s + v * c;
         if (!PointInBox(cx, cy, area.x1 - 1e-9L, area.y1 - 1e-9L, area.x2 + 1e-9L, area.y2 + 1e-9L)) return false;
       }

@@ -211,7 +211,7 @@ void EndTextPanel() {
   Extended left = lines.front().x, lowest = top;
   for (const CollectedLine& l : lines) {
     left = FloatMin(left, l.x);
-    lowest = FloatMin(lowest, l.y - 0.25L * l.height);
+    lowest = FloatMin(lowest, l.y - 0.3L * l.height);
   }
   const Extended floor = FloatMax(kMargin, CadHeldTopBelow(left, kSheetRight, top) + 0.3L);
   Extended f = 1;

@@ -173,12 +173,21 @@ TTextBox TextFootprintOf(const std::string& text, Extended x, Extended y, Extend
                          Extended angle) {
   TTextBox b = TextBoxOf(text, x, y, height, widthFactor, angle);
   if (!(b.u2 > b.u1)) return b;
-  const Extended pad = 0.15L * height;  // the padding TextBoxOf gives for lines
-  b.u1 += pad;
-  b.u2 -= pad;
-  b.v1 = -0.25L * height;
-  b.v2 = height;
+  // Every character, blanks at either end too: readers measure the whole text.
+  b.u1 = 0;
+  b.u2 = static_cast<Extended>(text.size()) * height * std::fabs(widthFactor);
   SetBounds(b);
+  // A text turned by another angle than a right one takes the upright box
+  // around it, as readers measure it.
+  if (std::fabs(b.cosA) > 1e-9L && std::fabs(b.sinA) > 1e-9L) {
+    TTextBox upright;
+    upright.u1 = b.minX;
+    upright.u2 = b.maxX;
+    upright.v1 = b.minY;
+    upright.v2 = b.maxY;
+    SetBounds(upright);
+    return upright;
+  }
   return b;
 }
 

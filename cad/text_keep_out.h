@@ -56,10 +56,11 @@ TTextBoxIndex IndexOfBoxes(const std::vector<TTextBox>& boxes);
 // bounds of every box: SegmentOutsideBoxes would give it back whole.
 bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBoxIndex& index);
 
-// The room a text's letters take, which other texts keep clear of: from the
-// first letter that is not blank to the last, from its descenders (a
-// quarter of the height below the baseline) up to its height. Covers nothing for a
-// text of blanks only.
+// The room a text takes, which other texts keep clear of: every character,
+// blanks at either end too, from below its descenders up to above its
+// accents (as TextBoxOf across the baseline); for a text turned by another
+// angle than a right one, the upright box around that. Covers nothing for
+// a text of blanks only.
 TTextBox TextFootprintOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
                          Extended angle);
 // The room a filled area takes: the box around its corners (x, y).

@@ -195,9 +195,9 @@ inline std::vector<DxfText> DxfTexts(const std::vector<std::string>& lines) {
 }
 
 // Where texts stand over each other or past the sheet (0..width x 0..height),
-// one line each: a text's box runs from its first to its last letter that is
-// not blank (characters x height x width factor) and from a little below the
-// baseline (descenders, a tenth of the height) to its height, turned by its angle.
+// one line each: a text's box runs along all its characters, blanks too
+// (characters x height x width factor), and from a little below the baseline
+// (descenders, a tenth of the height) to its height, turned by its angle.
 inline std::vector<std::string> TextsOverEachOtherOrOffSheet(const std::vector<DxfText>& texts, double width,
                                                              double height) {
   struct Box {
@@ -210,7 +210,7 @@ inline std::vector<std::string> TextsOverEachOtherOrOffSheet(const std::vector<D
     const std::size_t first = t.text.find_first_not_of(' ');
     if (first == std::string::npos) continue;
     const double cw = t.height * t.widthFactor, a = t.angle * M_PI / 180, co = std::cos(a), si = std::sin(a);
-    const double u1 = static_cast<double>(first) * cw, u2 = static_cast<double>(t.text.find_last_not_of(' ') + 1) * cw;
+    const double u1 = 0, u2 = static_cast<double>(t.text.size()) * cw;
     const double v1 = -0.1 * t.height, v2 = t.height;
     Box b{{{{t.x + u1 * co - v1 * si, t.y + u1 * si + v1 * co},
             {t.x + u2 * co - v1 * si, t.y + u2 * si + v1 * co},
