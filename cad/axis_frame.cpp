@@ -1,8 +1,12 @@
 #include "cad/axis_frame.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 #include "cad/cad_output.h"
 #include "cad/diagram_plotter.h"
@@ -23,6 +27,47 @@ std::string TickNumber(Extended x) {
   return known.Text(x, [](Extended v) { return FloatToTextAuto(v); });
 }
 
+// A number as FloatToTextAuto writes it (an exponent that is a multiple of
+// three outside 1e-5 .. 10000, the drawings' decimal sign), with digits
+// significant digits and no trailing zeros.
+std::string TickNumberDigits(Extended x, int digits) {
+  const Extended a = std::fabs(x);
+  int p = 0;
+  if (a >= 1e-12L && (a < 1e-5L || a >= 10000)) {
+    const int e = DecimalExponent(x);
+    if (e > 3 || e < -2) p = 3 * (e / 3);
+  }
+  const Extended m = p == 0 ? x : x / Power10(p);
+  const int decimals = std::clamp(digits - 1 - DecimalExponent(m), 0, 30);
+  char buffer[96];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, m, std::chars_format::fixed, decimals);
+  if (r.ec != std::errc()) return TickNumber(x);
+  std::string text(buffer, r.ptr);
+  if (text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  if (DecimalCommaMode == 2) std::replace(text.begin(), text.end(), '.', ',');
+  return p == 0 ? text : text + "E" + IntToText(p);
+}
+
+// The labels of ticks at the values, in order: with as many digits as tell
+// each from its neighbours (limits 1e15 .. 1e15 + 1 give "1E15" for every
+// tick in the usual three digits).
+std::vector<std::string> TickLabels(const std::vector<Extended>& values) {
+  std::vector<std::string> labels;
+  for (Extended v : values) labels.push_back(TickNumber(v));
+  auto alike = [&] {
+    for (std::size_t i = 1; i < labels.size(); ++i)
+      if (labels[i] == labels[i - 1] && values[i] != values[i - 1]) return true;
+    return false;
+  };
+  for (int digits = 4; digits <= 19 && alike(); ++digits)
+    for (std::size_t i = 0; i < values.size(); ++i) labels[i] = TickNumberDigits(values[i], digits);
+  return labels;
+}
+
 bool AngleAxis() { return P().XAxisMode == 2 || P().XAxisMode == 3; }
 bool LogX() { return P().LogMode == 3 || P().LogMode == 4; }
 bool LogY() { return P().LogMode == 2 || P().LogMode == 3; }
@@ -40,18 +85,30 @@ void LogTick(Extended t, Extended& position, std::string& label) {
   label = TickNumber(Power10(position));
 }
 
-std::string XTickLabel(Extended x) { return TickNumber(P().XAxisMode == 3 ? RadToDeg(x) : x); }
-
 // The sheet x where a text written at world x ends.
 Extended TextEnd(const std::string& text, Extended x) {
   return PlotX(x) + static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
+}
+
+// Every how many ticks an x label stands: the fewest, so that each label
+// ends half a letter before the next begins (labels written at world x).
+std::size_t LabelStride(const std::vector<Extended>& at, const std::vector<std::string>& labels) {
+  const Extended letter = CadState.CadTextHeight * CadState.CadTextWidthFactor;
+  for (std::size_t k = 1; k < at.size(); ++k) {
+    bool apart = true;
+    for (std::size_t i = 0; i + k < at.size() && apart; i += k)
+      apart = TextEnd(labels[i], at[i]) + 0.5L * letter <= PlotX(at[i + k]);
+    if (apart) return k;
+  }
+  return at.size() > 0 ? at.size() : 1;  // the first label alone
 }
 
 // Draws the x ticks and labels; the sheet x where the labels end.
 Extended DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
   const Extended ry = P().WinYRange, rx = P().WinXRange;
   const int n = AxisTickCount(X0, X1, SX);
-  Extended end = -HUGE_VALL;
+  std::vector<Extended> at, values;
+  std::vector<std::string> labels;
   for (int i = 0; i <= n; ++i) {
     const Extended x = X0 + i * SX;
     PlotLine(x, Y0, x, Y0 - 0.01L * ry);
@@ -59,14 +116,22 @@ Extended DrawXTicks(Extended X0, Extended X1, Extended SX, Extended Y0) {
       Extended pos = 0;
       std::string label;
       LogTick(x, pos, label);
-      PlotText(label, pos - 0.01L * rx, Y0 - 0.1L * ry);
-      end = FloatMax(end, TextEnd(label, pos - 0.01L * rx));
+      at.push_back(pos - 0.01L * rx);
+      labels.push_back(label);
     } else {
       // A little left of its tick, whatever the axis' first value.
-      const std::string label = XTickLabel(x);
-      PlotText(label, x - 0.03L * rx, Y0 - 0.07L * ry);
-      end = FloatMax(end, TextEnd(label, x - 0.03L * rx));
+      at.push_back(x - 0.03L * rx);
+      values.push_back(P().XAxisMode == 3 ? RadToDeg(x) : x);
     }
+  }
+  if (!LogX()) labels = TickLabels(values);
+  // Labels too wide for their ticks' spacing stand at every second or third tick.
+  const Extended y = LogX() ? Y0 - 0.1L * ry : Y0 - 0.07L * ry;
+  const std::size_t stride = LabelStride(at, labels);
+  Extended end = -HUGE_VALL;
+  for (std::size_t i = 0; i < at.size(); i += stride) {
+    PlotText(labels[i], at[i], y);
+    end = FloatMax(end, TextEnd(labels[i], at[i]));
   }
   return end;
 }
@@ -85,8 +150,11 @@ void YTickLabel(const std::string& label, Extended y) {
 void DrawYTicks(Extended Y0, Extended Y1, Extended SY, Extended X0) {
   const Extended ry = P().WinYRange, rx = P().WinXRange;
   const int n = AxisTickCount(Y0, Y1, SY);
+  std::vector<Extended> values;
+  for (int i = 0; i <= n; ++i) values.push_back(Y0 + i * SY);
+  const std::vector<std::string> labels = LogY() ? std::vector<std::string>() : TickLabels(values);
   for (int i = 0; i <= n; ++i) {
-    const Extended y = Y0 + i * SY;
+    const Extended y = values[static_cast<std::size_t>(i)];
     PlotLine(X0, y, X0 - 0.01L * rx, y);
     if (LogY()) {
       Extended pos = 0;
@@ -94,7 +162,7 @@ void DrawYTicks(Extended Y0, Extended Y1, Extended SY, Extended X0) {
       LogTick(y, pos, label);
       YTickLabel(label, pos - 0.01L * ry);
     } else {
-      YTickLabel(TickNumber(y), y - 0.01L * ry);
+      YTickLabel(labels[static_cast<std::size_t>(i)], y - 0.01L * ry);
     }
   }
 }
@@ -129,23 +197,35 @@ void FiniteLimits(Extended& a, Extended& b) {
   }
 }
 
-// The title centred above the plot area; raised above the y axis'
-// arrowhead (tip at sheet (arrowX, arrowTip)) where it would stand over
-// the title's letters.
+// The title centred above the plot area, narrowed where it is wider than the
+// plot area. Written after the rest of the frame: where it would stand over
+// the y axis' arrowhead (tip at sheet (arrowX, arrowTip)) or another text of
+// the frame, it moves up, and right along the plot area, to the nearest place
+// clear of them, below the sheet's top edge.
 void DrawTitle(const std::string& title, Extended arrowX, Extended arrowTip) {
-  const Extended ox = P().PlotOriginX, oy = P().PlotOriginY;
+  const Extended ox = P().PlotOriginX, oy = P().PlotOriginY, right = ox + P().PlotWidth;
   const Extended x = FloatMax(ox, ox + 0.5L * P().PlotWidth - 1.75L * static_cast<Extended>(title.size()));
-  Extended y = oy + P().PlotHeight + 3.0L;
+  const Extended y = oy + P().PlotHeight + 3.0L;
+  const Extended h = CadState.CadTextHeight;
+  const Extended width = static_cast<Extended>(title.size()) * h * CadState.CadTextWidthFactor;
+  const Extended top = kDiagramSheetHeight - 0.5L - h;
+  for (Extended sy = y; sy <= top; sy += 0.25L)
+    for (Extended sx = x; right - sx >= 0.75L * FloatMin(width, right - x); sx += 0.5L)
+      if (CadTextClear(title, sx, sy, right - sx)) {
+        CadTextFitted(title, sx, sy, right - sx);
+        return;
+      }
+  // Nowhere clear: above the arrowhead where it would stand over the letters.
+  Extended sy = y;
   const std::size_t first = title.find_first_not_of(' ');
   if (first != std::string::npos && std::isfinite(arrowX)) {
-    const Extended h = CadState.CadTextHeight, cw = h * CadState.CadTextWidthFactor;
+    const Extended cw = FloatMin(h * CadState.CadTextWidthFactor, (right - x) / static_cast<Extended>(title.size()));
     const Extended halfWidth = 0.04L * P().PlotHeight * 0.125L, below = 0.3L * h;  // descenders
     const Extended left = x + static_cast<Extended>(first) * cw;
-    const Extended right = x + static_cast<Extended>(title.find_last_not_of(' ') + 1) * cw;
-    if (arrowX + halfWidth > left && arrowX - halfWidth < right && arrowTip > y - below)
-      y = arrowTip + below + 0.2L;
+    const Extended end = x + static_cast<Extended>(title.find_last_not_of(' ') + 1) * cw;
+    if (arrowX + halfWidth > left && arrowX - halfWidth < end && arrowTip > y - below) sy = arrowTip + below + 0.2L;
   }
-  CadText(title, x, y);
+  CadTextFitted(title, x, sy, right - x);
 }
 
 }  // namespace
@@ -205,12 +285,6 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
   // 5. Window.
   SetPlotWindow(X0, Y0, X1, Y1);
   P().XTickStep = SX;
-
-  // The title centred above the plot area, written once the window shows
-  // where the y axis' arrowhead stands.
-  CadSetColor(4);
-  PlotTextSize(2, 0, 3.5L, 2.5L);
-  DrawTitle(title, X0 <= 0 && 0 <= X1 ? PlotX(0) : NAN, PlotY(Y1 + 0.05L * P().WinYRange));
   CadSetColor(17);
 
   // 6. X axis through y = 0.
@@ -223,14 +297,17 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
   PlotTextSize(2, 0, 2.3L, 1.9L);
   const Extended labelsEnd = DrawXTicks(X0, X1, SX, Y0);
   // 8. X-axis text.
-  // Beside the axis' end, whatever its first value; after the last label.
+  // Beside the axis' end, whatever its first value; after the last label;
+  // narrowed where it would run past the sheet's edge.
+  Extended sx = NAN, sy = NAN;
   if (xTextPlace <= 1) {
-    const Extended sx = FloatMax(PlotX(X1 + 0.06L * P().WinXRange), labelsEnd + CadState.CadTextHeight * 0.5L);
-    const Extended sy = PlotY(Y0 - 0.07L * P().WinYRange);
-    if (std::isfinite(sx) && std::isfinite(sy)) CadText(xText, sx, sy);
+    sx = FloatMax(PlotX(X1 + 0.06L * P().WinXRange), labelsEnd + CadState.CadTextHeight * 0.5L);
+    sy = PlotY(Y0 - 0.07L * P().WinYRange);
   } else if (xTextPlace == 2) {
-    PlotText(xText, X1 + 0.01L * P().WinXRange, Y0 + 0.03L * P().WinYRange);
+    sx = PlotX(X1 + 0.01L * P().WinXRange);
+    sy = PlotY(Y0 + 0.03L * P().WinYRange);
   }
+  if (std::isfinite(sx) && std::isfinite(sy)) CadTextFitted(xText, sx, sy, kDiagramSheetWidth - 0.5L - sx);
   // 9. Y axis through x = 0.
   if (X0 <= 0 && 0 <= X1) {
     const Extended end = Y1 + 0.05L * P().WinYRange;
@@ -242,6 +319,12 @@ void PlotFrame(const std::string& xText, const std::string& yText, const std::st
   DrawYTicks(Y0, Y1, SY, X0);
   // 11. Y-axis text.
   PlotText(yText, X0 - 0.1L * P().WinXRange, Y1 + 0.07L * P().WinYRange);
+  // The title centred above the plot area, written once the axes, their
+  // arrowheads and texts show where it stands clear of them.
+  CadSetColor(4);
+  PlotTextSize(2, 0, 3.5L, 2.5L);
+  DrawTitle(title, X0 <= 0 && 0 <= X1 ? PlotX(0) : NAN, PlotY(Y1 + 0.05L * P().WinYRange));
+  PlotTextSize(2, 0, 2.3L, 1.9L);
   // 12. Grid at the ticks; colour 17 and screen pen 1 stay for the caller.
   DrawGrid(X0, X1, SX, Y0, Y1, SY, xmin, xmax);
   // 13.

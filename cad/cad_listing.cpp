@@ -1,6 +1,10 @@
 #include "cad/cad_listing.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <initializer_list>
+#include <system_error>
 
 #include "cad/dxf_writer.h"
 #include "framework/charset.h"
@@ -11,7 +15,16 @@
 namespace {
 
 std::string Number(Extended x) {
-  std::string s = DxfRealText(x);
+  std::string s;
+  if (std::isfinite(x) && std::fabs(x) >= 1e15L) {
+    // Beyond 1e15 the fixed form grows with the exponent (a thousand digits
+    // for 1e999): the shortest exponent form that reads back as the value.
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+    s.assign(buffer, r.ec == std::errc() ? r.ptr : buffer);
+    std::replace(s.begin(), s.end(), 'e', 'E');
+  }
+  if (s.empty()) s = DxfRealText(x);
   return DecimalCommaMode == 2 ? DotToComma(s) : s;
 }
 

@@ -116,6 +116,8 @@ int KeepOutDepth = 0;
 std::vector<HeldCall> Held;
 std::vector<TCadState> HeldStates;
 std::vector<TTextBox> HeldTextBoxes;
+// The room the texts and filled areas held take, which later texts keep clear of.
+std::vector<TTextBox> HeldFootprints;
 
 // The bytes of CadState when it was last found equal to the last held copy.
 // The same bytes again, the moving fields aside, mean that no field changed
@@ -178,6 +180,7 @@ void ForgetHeldCalls() {
   Held.clear();
   HeldStates.clear();
   HeldTextBoxes.clear();
+  HeldFootprints.clear();
 }
 
 }  // namespace
@@ -723,6 +726,13 @@ void CadSolid(Extended x1, Extended y1, Extended x2, Extended y2, Extended x3, E
   Origin(x2, y2);
   Origin(x3, y3);
   Origin(x4, y4);
+  // A filled area with a corner that is no number or lies farther than any
+  // sheet reaches (a damaged block: NaN, 1e308) would fill the whole view
+  // or write no number into a file: it is left out.
+  constexpr Extended kFarthestCorner = 1e7L;  // ten kilometres of drawing
+  for (const Extended v : {x1, y1, x2, y2, x3, y3, x4, y4})
+    if (!(std::fabs(v) <= kFarthestCorner)) return;
+  if (KeepOutDepth > 0) HeldFootprints.push_back(AreaFootprintOf({{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}}));
   ToDevice([=] {
     switch (Device()) {
       case kCadDxf:
@@ -790,11 +800,14 @@ void CadEndPolyline() {
     });
 }
 
-void CadText(const std::string& text, Extended x, Extended y) {
-  if (text.empty()) return;
+namespace {
+
+// The start of a text's baseline on the sheet: its point moved by the
+// alignment (with the width factor w) and the origin.
+void AlignedText(const std::string& text, Extended w, Extended& x, Extended& y) {
   const auto& s = S();
   const Extended n = static_cast<Extended>(text.size());
-  const Extended h = s.CadTextHeight, w = s.CadTextWidthFactor;
+  const Extended h = s.CadTextHeight;
   if (s.CadAlignH == 1)
     x -= n * h * w / 2;
   else if (s.CadAlignH == 2)
@@ -804,7 +817,19 @@ void CadText(const std::string& text, Extended x, Extended y) {
   else if (s.CadAlignV == 2)
     y -= h;
   Origin(x, y);
-  if (KeepOutDepth > 0) HeldTextBoxes.push_back(TextBoxOf(text, x, y, h, w, s.CadTextAngle));
+}
+
+}  // namespace
+
+void CadText(const std::string& text, Extended x, Extended y) {
+  if (text.empty()) return;
+  const auto& s = S();
+  const Extended h = s.CadTextHeight, w = s.CadTextWidthFactor;
+  AlignedText(text, w, x, y);
+  if (KeepOutDepth > 0) {
+    HeldTextBoxes.push_back(TextBoxOf(text, x, y, h, w, s.CadTextAngle));
+    HeldFootprints.push_back(TextFootprintOf(text, x, y, h, w, s.CadTextAngle));
+  }
   ToDevice([=] {
     switch (Device()) {
       case kCadDxf:
@@ -888,6 +913,28 @@ void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended an
   });
 }
 
+bool CadTextClear(const std::string& text, Extended x, Extended y, Extended room) {
+  const auto& s = S();
+  const Extended n = static_cast<Extended>(text.size()), h = s.CadTextHeight;
+  Extended w = s.CadTextWidthFactor;
+  if (n * h * w > room && room > 0 && s.CadTextWidthSetting > 0) w = room / (n * h);  // as Narrowed does
+  AlignedText(text, w, x, y);
+  const TTextBox mine = TextFootprintOf(text, x, y, h, w, s.CadTextAngle);
+  for (const TTextBox& b : HeldFootprints)
+    if (FootprintsMeet(mine, b)) return false;
+  return true;
+}
+
+Extended CadHeldTopBelow(Extended x1, Extended x2, Extended y) {
+  x1 += S().CadOriginX;
+  x2 += S().CadOriginX;
+  y += S().CadOriginY;
+  Extended top = -HUGE_VALL;
+  for (const TTextBox& b : HeldFootprints)
+    if (b.u2 > b.u1 && b.maxX > x1 && b.minX < x2 && b.maxY < y && b.maxY > top) top = b.maxY;
+  return top - S().CadOriginY;
+}
+
 void CadBeginTextKeepOut() { ++KeepOutDepth; }
 
 void CadEndTextKeepOut() {
@@ -902,6 +949,7 @@ void CadEndTextKeepOut() {
   calls.swap(Held);
   states.swap(HeldStates);
   boxes.swap(HeldTextBoxes);
+  HeldFootprints.clear();
   const TTextBoxIndex index = IndexOfBoxes(boxes);
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   std::size_t set = kNone;  // the held state CadState still equals

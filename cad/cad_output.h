@@ -17,6 +17,7 @@
 // The state lives in CadState (framework/globals.h). Qt-free.
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "framework/globals.h"
@@ -125,6 +126,14 @@ void CadInsertBlock(const std::string& name, Extended x, Extended y, Extended an
 // outermost end sends. CadOpen forgets what an unfinished pair held.
 void CadBeginTextKeepOut();
 void CadEndTextKeepOut();
+// Between them: true when a text written at (x, y) with the current style and
+// alignment, narrowed to room as CadTextFitted does, would stand clear of the
+// letters of every text and of every filled area drawn since the outermost
+// CadBeginTextKeepOut (always true outside such a pair).
+bool CadTextClear(const std::string& text, Extended x, Extended y, Extended room = HUGE_VALL);
+// Between them: the highest top of those texts and filled areas that reach
+// into x1 .. x2 and end below y; -HUGE_VALL when none does.
+Extended CadHeldTopBelow(Extended x1, Extended x2, Extended y);
 
 // Helpers shared by the devices ---------------------------------------------
 

@@ -118,6 +118,23 @@ void CutOutline(const SheetBox& box) {
   if (open) CadEndPolyline();
 }
 
+// The height nearest sy at which a value text starting at x stands clear of
+// the texts and filled areas drawn before it (CadTextClear), within the plot
+// area; sy itself where none is.
+Extended ClearLevel(const std::string& text, Extended x, Extended sy, Extended room, const SheetBox& area) {
+  const Extended h = CadState.CadTextHeight, step = 0.25L * h;
+  for (int k = 0; k <= 400; ++k) {
+    bool inside = false;
+    for (const Extended level : {sy + k * step, sy - k * step}) {
+      if (level < area.y1 + 0.3L * h || level > area.y2 - h) continue;
+      inside = true;
+      if (CadTextClear(text, x, level, room)) return level;
+    }
+    if (!inside && k > 0) break;
+  }
+  return sy;
+}
+
 void SheetLine(Extended x1, Extended y1, Extended x2, Extended y2) {
   const Extended sx1 = PlotX(x1), sy1 = PlotY(y1), sx2 = PlotX(x2), sy2 = PlotY(y2);
   if (Finite(sx1, sy1, sx2, sy2)) CadLine(sx1, sy1, sx2, sy2);
@@ -251,7 +268,9 @@ void PlotValueMark(const std::string& text, Extended x, Extended y) {
     Extended start = centre - n * 0.5L * h * CadState.CadTextWidthSetting;
     start = std::max(area.x1, std::min(start, area.x2 - length));
     const Extended sy = std::min(PlotY(y + 0.01L * P().WinYRange), area.y2 - h);
-    if (Finite(start, sy)) CadTextFitted(text, start, sy, area.x2 - start);
+    // Moved up or down where it would stand over another text.
+    const Extended room = area.x2 - start;
+    if (Finite(start, sy)) CadTextFitted(text, start, ClearLevel(text, start, sy, room, area), room);
   }
   CadSetScreenPen(3);
   PlotMoveTo(x, 0);
@@ -271,7 +290,13 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
   // At the middle of the part drawn, moved back along it where the text
   // would run out of the plot area, but not beyond the part's start.
   const Extended sx1 = PlotX(a1), sy1 = PlotY(b1), sx2 = PlotX(a2), sy2 = PlotY(b2);
-  Extended sx = (sx1 + sx2) / 2, sy = (sy1 + sy2) / 2;
+  // A part that is a point on the sheet (a line touching the window's
+  // corner) draws no line: no label either.
+  if (!(std::hypot(sx2 - sx1, sy2 - sy1) > 1e-6L)) {
+    CadSetTextStyle(2, 0, 2.0L, 1.8L);
+    return;
+  }
+  Extended sx = 0, sy = 0;
   const Extended c = std::cos(DegToRad(angle)), s = std::sin(DegToRad(angle));
   const Extended length = static_cast<Extended>(text.size()) * CadState.CadTextHeight * CadState.CadTextWidthFactor;
   const SheetBox area = PlotArea();
@@ -280,12 +305,54 @@ void PlotLineLabel(const std::string& text, Extended x1, Extended y1, Extended x
     if (d < 0 && end < lo) return (lo - end) / -d;
     return 0;
   };
-  const Extended back = std::min(std::max(overshoot(sx + length * c, area.x1, area.x2, c),
-                                          overshoot(sy + length * s, area.y1, area.y2, s)),
-                                 0.5L * std::hypot(sx2 - sx1, sy2 - sy1));
-  if (back > 0) {
-    sx -= back * c;
-    sy -= back * s;
+  // At a point of the part drawn (a share t of it from its start), moved back
+  // where it would run out of the plot area.
+  auto placed = [&](Extended t, Extended& px, Extended& py) {
+    px = sx1 + t * (sx2 - sx1);
+    py = sy1 + t * (sy2 - sy1);
+    const Extended back = std::min(std::max(overshoot(px + length * c, area.x1, area.x2, c),
+                                            overshoot(py + length * s, area.y1, area.y2, s)),
+                                   t * std::hypot(sx2 - sx1, sy2 - sy1));
+    if (back > 0) {
+      px -= back * c;
+      py -= back * s;
+    }
+  };
+  placed(0.5L, sx, sy);
+  // Where it would stand over another text or an arrowhead: the nearest
+  // place along the line that is clear of them and on the plot area, else
+  // one on either side of it.
+  const Extended h = CadState.CadTextHeight;
+  auto free = [&](Extended px, Extended py) {
+    if (!Finite(px, py)) return false;
+    for (const Extended u : {0.0L, length})
+      for (const Extended v : {-0.3L * h, 1.15L * h}) {
+        const Extended cx = px + u * c - v * s, cy = py + u * s + v * c;
+        if (!PointInBox(cx, cy, area.x1 - 1e-9L, area.y1 - 1e-9L, area.x2 + 1e-9L, area.y2 + 1e-9L)) return false;
+      }
+    return CadTextClear(text, px, py);
+  };
+  if (Finite(sx, sy) && !CadTextClear(text, sx, sy)) {
+    bool found = false;
+    auto take = [&](Extended px, Extended py) {
+      if (found || !free(px, py)) return;
+      sx = px;
+      sy = py;
+      found = true;
+    };
+    for (int k = 1; k <= 10; ++k)
+      for (const Extended t : {0.5L - 0.05L * k, 0.5L + 0.05L * k}) {
+        Extended px = 0, py = 0;
+        placed(t, px, py);
+        take(px, py);
+      }
+    for (int k = 0; k <= 10; ++k)
+      for (const Extended t : {0.5L - 0.05L * k, 0.5L + 0.05L * k}) {
+        Extended px = 0, py = 0;
+        placed(t, px, py);
+        for (int j = 1; j <= 8; ++j)
+          for (const Extended d : {0.5L * j * h, -0.5L * j * h}) take(px - d * s, py + d * c);
+      }
   }
   if (Finite(sx, sy)) CadText(text, sx, sy);
   CadSetTextStyle(2, 0, 2.0L, 1.8L);

@@ -10,6 +10,10 @@
 
 #include "framework/types.h"
 
+// The sheet of a diagram (or its cell of the overview sheet), from the
+// origin: every text of a diagram ends on it.
+constexpr Extended kDiagramSheetWidth = 160, kDiagramSheetHeight = 120;
+
 struct TAxisLimits {
   Extended xmin = 0, ymin = 0, xmax = 1, ymax = 1;
 };

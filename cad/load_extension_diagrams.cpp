@@ -1,5 +1,7 @@
 #include "cad/load_extension_diagrams.h"
 
+#include <vector>
+
 #include "cad/axis_frame.h"
 #include "cad/cad_output.h"
 #include "cad/diagram_plotter.h"
@@ -141,8 +143,8 @@ void DrawLoadExtension(TDiagramKind kind) {
   CadSetColor(29);
   CadSetTextStyle(2, 0, 2.2L, 1.7L);
   CadSetLineSpacing(1.0L);
-  CadMoveTo(kPanelX, 112);
-  CadTextLine("Load:");
+  BeginTextPanel(kPanelX, 112);
+  PanelText("Load:");
   PanelPenY = CadState.CadCurrentY;
 
   if (kind == 5)
@@ -164,13 +166,67 @@ void DrawLoadExtension(TDiagramKind kind) {
   }
   if (IsWorking(kind)) WorkingLines(kind);
   PanelValues(kind);
+  EndTextPanel();
 }
+
+// The text panel being collected: each line with where it stands and how it is written.
+struct CollectedLine {
+  std::string text;
+  int colour;
+  Extended x, y, height, widthFactor;
+};
+bool PanelOpen = false;
+std::vector<CollectedLine> PanelLines;
+
+constexpr Extended kSheetRight = kDiagramSheetWidth, kMargin = 0.5L;
 
 }  // namespace
 
+void BeginTextPanel(Extended x, Extended y) {
+  CadMoveTo(x, y);
+  PanelLines.clear();
+  PanelOpen = true;
+}
+
 void PanelTextLine(const std::string& text) {
-  constexpr Extended kSheetRight = 160, kMargin = 0.5L;
-  CadTextLineFitted(text, kSheetRight - kMargin - CadState.CadCurrentX);
+  const TCadState& s = CadState;
+  if (!PanelOpen) {
+    CadTextLineFitted(text, kSheetRight - kMargin - s.CadCurrentX);
+    return;
+  }
+  if (text.empty()) return;  // as CadTextLine: no line
+  PanelLines.push_back({text, s.CadColor, s.CadCurrentX, s.CadCurrentY, s.CadTextHeight, s.CadTextWidthFactor});
+  CadMoveTo(s.CadCurrentX, s.CadCurrentY - 1.6L * s.CadTextHeight * s.CadLineSpacing);
+}
+
+void EndTextPanel() {
+  if (!PanelOpen) return;
+  PanelOpen = false;
+  std::vector<CollectedLine> lines;
+  lines.swap(PanelLines);
+  if (lines.empty()) return;
+  // Squeezed towards the first line's baseline, so that the descenders of
+  // the last end above the floor.
+  const Extended top = lines.front().y;
+  Extended left = lines.front().x, lowest = top;
+  for (const CollectedLine& l : lines) {
+    left = FloatMin(left, l.x);
+    lowest = FloatMin(lowest, l.y - 0.3L * l.height);
+  }
+  const Extended floor = FloatMax(kMargin, CadHeldTopBelow(left, kSheetRight, top) + 0.3L);
+  Extended f = 1;
+  if (lowest < floor && top > floor) f = (top - floor) / (top - lowest);
+  const TCadState kept = CadState;
+  const Extended ratio = kept.CadTextWidthSetting;
+  for (const CollectedLine& l : lines) {
+    CadSetColor(l.colour);
+    const Extended h = f * l.height;
+    CadSetTextStyle(2, 0, h, ratio > 0 ? h * l.widthFactor / ratio : 0);
+    CadTextFitted(l.text, l.x, top - f * (top - l.y), kSheetRight - kMargin - l.x);
+  }
+  CadSetColor(kept.CadColor);
+  CadSetTextStyle(2, kept.CadTextAngle, kept.CadTextHeight,
+                  ratio > 0 ? kept.CadTextHeight * kept.CadTextWidthFactor / ratio : 0);
 }
 
 void PanelBlankLine() {

@@ -39,9 +39,18 @@ extern Extended PanelPenY;
 // Sheet x where the text panels beside the plot area start; they end at the
 // sheet's right edge.
 constexpr Extended kPanelX = 122;
-// A line of a text panel at the current point (CadTextLine), its letters
-// narrowed where it would run past the sheet's right edge.
+// A text panel from (x, y) down: its lines are collected and written by
+// EndTextPanel, which keeps them above what stands below the panel.
+void BeginTextPanel(Extended x, Extended y);
+// A line of a text panel at the current point, which moves one line down
+// (CadTextLine); its letters narrowed where it would run past the sheet's
+// right edge. Outside a panel it is written at once.
 void PanelTextLine(const std::string& text);
+// Writes the lines collected since BeginTextPanel in their colours and
+// styles. Where the last would reach below the sheet or into a text or
+// filled area drawn below the panel (an axis text), lines and their spacing
+// are made smaller alike, from the first line down, so that all end above it.
+void EndTextPanel();
 
 // Draws diagram kind 1..11 inside the drawing pass of a CAD command, after
 // PlotInit. Other kinds draw nothing.

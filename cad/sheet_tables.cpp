@@ -4,6 +4,7 @@
 
 #include "cad/cad_output.h"
 #include "cad/draw_table.h"
+#include "cad/title_block.h"
 #include "calc/designation.h"
 #include "calc/joint_records.h"
 #include "framework/calc_messages.h"
@@ -64,13 +65,27 @@ void DesignationTable() {
 // The plates table stands between the designation and the engagement table.
 constexpr Extended kPlatesTop = 270, kEngagementTop = 216;
 
+// The text height of a table from top with rows below its header: smaller
+// than the tables' own where its rows would reach below floor (a row is
+// twice the text high), so that one millimetre stays free above it.
+Extended HeightAbove(Extended top, std::size_t rows, Extended floor) {
+  const Extended fit = (top - floor - 1) / (2 * (static_cast<Extended>(rows) + 1));
+  return fit < h ? fit : h;
+}
+
+// A table's rows, collected before it is drawn so that its height can fit them.
+using Rows = std::vector<std::vector<std::string>>;
+
+void AddRows(TDrawTable& t, const Rows& rows) {
+  for (const auto& r : rows) t.AddRow(r);
+}
+
 void PlatesTable() {
   const std::string u = LengthUnitText();
   const int n = Klemmstuecke.nPlates < kMaxPlates ? Klemmstuecke.nPlates : kMaxPlates;
-  // Smaller where its rows would reach the engagement table below: a row
-  // is twice the text high, and one millimetre stays free.
-  const Extended fit = (kPlatesTop - kEngagementTop - 1) / (2 * (n + 1));
-  auto t = TDrawTable::Init("i", 110, kPlatesTop, fit < h ? fit : h, {2, 6, 6, 6, 20},
+  // Smaller where its rows would reach the engagement table below.
+  const std::size_t plates = n > 0 ? static_cast<std::size_t>(n) : 0;
+  auto t = TDrawTable::Init("i", 110, kPlatesTop, HeightAbove(kPlatesTop, plates, kEngagementTop), {2, 6, 6, 6, 20},
                             {"de [" + u + "]", "di [" + u + "]", " l [" + u + "]", " material "});
   for (int i = 1; i <= n; ++i)
     t->AddRow({IntToText(i), L(4, 1, Klemmstuecke.De[i]), L(4, 1, Klemmstuecke.Di[i]),
@@ -105,8 +120,8 @@ void EngagementTable() {
 
 void LoadTable() {
   const std::string fu = ForceUnitText();
-  auto t = TDrawTable::Init("LOAD" + SheetTemperatureSuffix(), 22, 152, h, {8, 4, 8});
-  auto row = [&](const std::string& label, Extended value) { t->AddRow({label, fu, F(value)}); };
+  Rows rows;
+  auto row = [&](const std::string& label, Extended value) { rows.push_back({label, fu, F(value)}); };
   row("FA max", Last.FAmax);
   row("FA min", Last.FAmin);
   if (Last.FApre > 0) row("FA pre", Last.FApre);
@@ -119,7 +134,7 @@ void LoadTable() {
   if (TemperaturesDiffer()) row("FM,max" + TemperatureToTextFix(0, Temperatur.TWork), Temperatur.FMT);
   row("FMmax,req", Last.FMreqMax);
   row("FMmin,req", Last.FMreq);
-  t->AddRow({"fz", LengthUnitText(), FloatToTextPrec(8, LengthToDisplay(Verbindung.fZ))});
+  rows.push_back({"fz", LengthUnitText(), FloatToTextPrec(8, LengthToDisplay(Verbindung.fZ))});
   row("Fz", Last.FZ);
   row("FV min,req", Last.FVreq);
   row("FV min", Last.FVmin);
@@ -129,6 +144,11 @@ void LoadTable() {
   row("FS max", Last.FSmax);
   row("FS,Re", Last.F02min);
   if (Last.Fpre == 0 || Last.FApre == 0) row("FS,Rm", Last.Fm);
+  // Its rows end above the title block of the drawing sheet.
+  constexpr Extended top = 152;
+  auto t = TDrawTable::Init("LOAD" + SheetTemperatureSuffix(), 22, top,
+                            HeightAbove(top, rows.size(), kTitleBlockTop), {8, 4, 8});
+  AddRows(*t, rows);
   t->Done();
 }
 
@@ -181,9 +201,9 @@ void AssemblyTable() {
 }
 
 void SafetyTable() {
-  auto t = TDrawTable::Init("FACTORS OF SAFETY" + SheetTemperatureSuffix(), 72, 121, h, {32, 17, 6});
+  Rows rows;
   auto row = [&](const char* text, const char* symbol, Extended value) {
-    t->AddRow({text, symbol, FormatFloatText(3, 2, value)});
+    rows.push_back({text, symbol, FormatFloatText(3, 2, value)});
   };
   const bool eccentric = ExzKraftangriff.ExzCode != 1;
   if (Last.FMreqMax > 0) row("safety against loosening", "FM,max/FMmax,req", Safety.SFM);
@@ -201,7 +221,12 @@ void SafetyTable() {
     if (CalcOptions.FSmaxOn) row("thread strip safety at FM,max+FSA", "tau Rm / tau B,M", Safety.SmFSSafe);
   }
   for (int i = 1; i <= CalcMessages.count && i <= static_cast<int>(kCalcMessageSlots); ++i)
-    t->AddRow({CalcMessages.texts[i].str()});
+    rows.push_back({CalcMessages.texts[i].str()});
+  // Its rows, the messages with them, end above the title block of the drawing sheet.
+  constexpr Extended top = 121;
+  auto t = TDrawTable::Init("FACTORS OF SAFETY" + SheetTemperatureSuffix(), 72, top,
+                            HeightAbove(top, rows.size(), kTitleBlockTop), {32, 17, 6});
+  AddRows(*t, rows);
   t->Done();
 }
 

@@ -142,3 +142,95 @@ bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, con
   }
   return true;
 }
+
+namespace {
+
+// The bounds on the sheet of a box's corners, a little wide for rounding.
+void SetBounds(TTextBox& b) {
+  b.minX = b.minY = HUGE_VALL;
+  b.maxX = b.maxY = -HUGE_VALL;
+  for (Extended u : {b.u1, b.u2})
+    for (Extended v : {b.v1, b.v2}) {
+      const Extended cx = b.x + u * b.cosA - v * b.sinA, cy = b.y + u * b.sinA + v * b.cosA;
+      b.minX = std::min(b.minX, cx);
+      b.maxX = std::max(b.maxX, cx);
+      b.minY = std::min(b.minY, cy);
+      b.maxY = std::max(b.maxY, cy);
+    }
+}
+
+std::array<std::array<Extended, 2>, 4> Corners(const TTextBox& b) {
+  std::array<std::array<Extended, 2>, 4> c{};
+  int i = 0;
+  for (Extended u : {b.u1, b.u2})
+    for (Extended v : {b.v1, b.v2}) c[i++] = {b.x + u * b.cosA - v * b.sinA, b.y + u * b.sinA + v * b.cosA};
+  return c;
+}
+
+}  // namespace
+
+TTextBox TextFootprintOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
+                         Extended angle) {
+  TTextBox b = TextBoxOf(text, x, y, height, widthFactor, angle);
+  if (!(b.u2 > b.u1)) return b;
+  // Every character, blanks at either end too: readers measure the whole text.
+  b.u1 = 0;
+  b.u2 = static_cast<Extended>(text.size()) * height * std::fabs(widthFactor);
+  SetBounds(b);
+  // A text turned by another angle than a right one takes the upright box
+  // around it, as readers measure it.
+  if (std::fabs(b.cosA) > 1e-9L && std::fabs(b.sinA) > 1e-9L) {
+    TTextBox upright;
+    upright.u1 = b.minX;
+    upright.u2 = b.maxX;
+    upright.v1 = b.minY;
+    upright.v2 = b.maxY;
+    SetBounds(upright);
+    return upright;
+  }
+  return b;
+}
+
+TTextBox AreaFootprintOf(std::initializer_list<std::array<Extended, 2>> corners) {
+  TTextBox b;
+  b.u1 = b.v1 = HUGE_VALL;
+  b.u2 = b.v2 = -HUGE_VALL;
+  for (const auto& c : corners) {
+    b.u1 = std::min(b.u1, c[0]);
+    b.u2 = std::max(b.u2, c[0]);
+    b.v1 = std::min(b.v1, c[1]);
+    b.v2 = std::max(b.v2, c[1]);
+  }
+  if (!(b.u2 >= b.u1) || !std::isfinite(b.u1) || !std::isfinite(b.u2) || !std::isfinite(b.v1) ||
+      !std::isfinite(b.v2))
+    return TTextBox{};  // covers nothing
+  if (b.u2 == b.u1) b.u2 = b.u1 + 1e-9L;  // a filled area seen edge on still takes its line
+  SetBounds(b);
+  return b;
+}
+
+bool FootprintsMeet(const TTextBox& a, const TTextBox& b) {
+  if (!(a.u2 > a.u1) || !(b.u2 > b.u1)) return false;
+  if (a.maxX <= b.minX || b.maxX <= a.minX || a.maxY <= b.minY || b.maxY <= a.minY) return false;
+  // Separating axes: the two directions of each box.
+  const auto ca = Corners(a), cb = Corners(b);
+  const Extended tolerance = 1e-9L * (1 + std::max({std::fabs(a.maxX), std::fabs(a.maxY), std::fabs(b.maxX),
+                                                    std::fabs(b.maxY)}));
+  for (const TTextBox* f : {&a, &b})
+    for (const std::array<Extended, 2> axis : {std::array<Extended, 2>{f->cosA, f->sinA},
+                                               std::array<Extended, 2>{-f->sinA, f->cosA}}) {
+      Extended loA = HUGE_VALL, hiA = -HUGE_VALL, loB = HUGE_VALL, hiB = -HUGE_VALL;
+      for (const auto& c : ca) {
+        const Extended p = c[0] * axis[0] + c[1] * axis[1];
+        loA = std::min(loA, p);
+        hiA = std::max(hiA, p);
+      }
+      for (const auto& c : cb) {
+        const Extended p = c[0] * axis[0] + c[1] * axis[1];
+        loB = std::min(loB, p);
+        hiB = std::max(hiB, p);
+      }
+      if (hiA <= loB + tolerance || hiB <= loA + tolerance) return false;
+    }
+  return true;
+}

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -54,3 +55,15 @@ TTextBoxIndex IndexOfBoxes(const std::vector<TTextBox>& boxes);
 // True when the segment is long enough to be drawn and lies wholly beyond the
 // bounds of every box: SegmentOutsideBoxes would give it back whole.
 bool SegmentClearOfBoxes(Extended x1, Extended y1, Extended x2, Extended y2, const TTextBoxIndex& index);
+
+// The room a text takes, which other texts keep clear of: every character,
+// blanks at either end too, from below its descenders up to above its
+// accents (as TextBoxOf across the baseline); for a text turned by another
+// angle than a right one, the upright box around that. Covers nothing for
+// a text of blanks only.
+TTextBox TextFootprintOf(const std::string& text, Extended x, Extended y, Extended height, Extended widthFactor,
+                         Extended angle);
+// The room a filled area takes: the box around its corners (x, y).
+TTextBox AreaFootprintOf(std::initializer_list<std::array<Extended, 2>> corners);
+// True when two footprints overlap, more than touching at an edge.
+bool FootprintsMeet(const TTextBox& a, const TTextBox& b);

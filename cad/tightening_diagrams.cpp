@@ -280,7 +280,7 @@ void DrawTorqueTextPanel(int mode) {
   CadSetColor(29);
   CadSetTextStyle(2, 0, 2.2L, 1.7L);
   CadSetLineSpacing(1.1L);
-  CadMoveTo(kPanelX, 108);
+  BeginTextPanel(kPanelX, 108);
   PanelLine(BoltStandardText() + "-" + TrimRightText(Gewinde.Designation) + "x" +
             IntToText(std::llround(static_cast<double>(Schraube.l))) + "-" +
             TrimRightText(MatBolt.StrengthClass));
@@ -326,4 +326,5 @@ void DrawTorqueTextPanel(int mode) {
     PanelLine("mtr/mmin = " + FloatToText(s.SmRmSafe));
     if (CalcOptions.FSmaxOn) PanelLine("tau,Rm/tau,FSmax = " + FloatToText(s.SmFSSafe));
   }
+  EndTextPanel();
 }

@@ -99,9 +99,10 @@ void DrawTitleBlock(const std::string& drawingName, const std::string& drawingNa
   CadSetTextStyle(2, 0, 1.8L, 1.5L);
   CadText("Date", 85, 39.8L);
   CadText("Name", 100, 39.8L);
-  CadText("Compl.", 74, 35.6L);
-  CadText("Check", 74, 31.4L);
-  CadText("Stand.", 74, 27.2L);
+  // The labels end before the line at x = 82 that ends their cells.
+  CellText("Compl.", 74, 35.6L, 82);
+  CellText("Check", 74, 31.4L, 82);
+  CellText("Stand.", 74, 27.2L, 82);
   CellText(CadState.CadApprovalLabel4, 74, 23.2L, 82);
 
   const ApprovalRow rows[] = {{ComplDate, ComplName, 35.6L},

@@ -10,6 +10,10 @@
 
 #include "framework/types.h"
 
+// The top line of the title block, across the sheet: what stands above it
+// ends higher.
+constexpr Extended kTitleBlockTop = 43;
+
 // Draws the frame and title block into the current block or entity pass.
 void DrawTitleBlock(const std::string& drawingName, const std::string& drawingName2,
                     const std::string& drawingNumber);

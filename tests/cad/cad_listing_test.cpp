@@ -33,6 +33,24 @@ TEST_F(CadListingTest, NumbersTakeTheDecimalSignAndTextsKeepTheFields) {
   EXPECT_EQ(texts.at(2), "TEXT\t1\t2\ta b c");
 }
 
+// Numbers beyond 1e15 are written in their shortest exponent form, which
+// reads back as the value, not as a thousand digits (1e999); smaller ones
+// keep the fixed form.
+TEST_F(CadListingTest, HugeNumbersTakeTheExponentForm) {
+  CadState.CadDecimals = 2;
+  const auto lines = Draw([] {
+    CadBeginEntities();
+    CadLine(1e999L, -2.5e20L, 123456789012345.0L, 0);
+  });
+  EXPECT_EQ(lines.at(2), "LINE\t1E+999\t-2.5E+20\t123456789012345.00\t0.00");
+  DecimalCommaMode = 2;
+  EXPECT_EQ(Draw([] {
+              CadBeginEntities();
+              CadCircle(1.25e16L, 0, 1);
+            }).at(2),
+            "CIRCLE\t1,25E+16\t0,00\t1,00");
+}
+
 // The golden sample holds texts, solids and a turned insert; the origin is shared by every device.
 TEST_F(CadListingTest, BlockAndInsertComeInCallOrder) {
   CadState.CadDecimals = 1;

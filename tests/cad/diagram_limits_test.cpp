@@ -261,6 +261,75 @@ TEST_F(DiagramLimitsTest, PanelLinesEndOnTheSheet) {
   }
 }
 
+// No text of a diagram stands over another or over an arrowhead, on every
+// kind of every sample, with the automatic limits and with every set of
+// entered limits, wide ones (-1e100 .. 1e100), negative ones and ones whose
+// ticks differ far behind their leading digits (1e15 .. 1e15 + 1), whose
+// tick labels are told apart.
+TEST_F(DiagramLimitsTest, NoTextStandsOverAnotherWhateverTheLimits) {
+  const auto samples = Samples();
+  int drawings = 0;
+  auto check = [&](const std::string& what) {
+    ASSERT_EQ(AbortFlag, 0) << what;
+    const auto lines = ReadLines(DxfFile());
+    const auto texts = drawing_test::DxfTexts(lines);
+    auto found = drawing_test::TextsOverEachOtherOrOffSheet(texts, 160, 120);
+    // Arrowheads (solids) over the letters of a text.
+    for (const auto& e : drawing_test::ParseDxf(lines)) {
+      if (e.kind != "SOLID") continue;
+      std::vector<drawing_test::DxfText> one = texts;
+      double x1 = 1e300, y1 = 1e300, x2 = -1e300, y2 = -1e300;
+      for (std::size_t k = 0; k + 1 < e.v.size(); k += 2) {
+        x1 = std::min(x1, e.v[k]);
+        x2 = std::max(x2, e.v[k]);
+        y1 = std::min(y1, e.v[k + 1]);
+        y2 = std::max(y2, e.v[k + 1]);
+      }
+      // The solid's box as a text of one letter, its height the box's.
+      if (!(y2 > y1)) continue;
+      one.push_back({"#", x1, y1 + 0.1 * (y2 - y1) / 1.1, (y2 - y1) / 1.1, (x2 - x1) / ((y2 - y1) / 1.1), 0});
+      for (const auto& f : drawing_test::TextsOverEachOtherOrOffSheet(one, 160, 120))
+        if (f.find("\"#\"") != std::string::npos) found.push_back("an arrowhead: " + f);
+    }
+    // Tick labels under the x axis are told apart.
+    std::vector<std::string> below;
+    for (const auto& t : texts)
+      if (t.y < 6 && t.x < 120) below.push_back(t.text);
+    std::sort(below.begin(), below.end());
+    if (std::adjacent_find(below.begin(), below.end()) != below.end()) found.push_back("two x labels alike");
+    EXPECT_TRUE(found.empty()) << what << ": " << found.size() << Joined(found);
+    ++drawings;
+  };
+  std::vector<LimitSet> sets(std::begin(kLimitSets), std::end(kLimitSets));
+  sets.push_back({"negative", -1.0, -0.1, -1.0, -0.1});
+  sets.push_back({"negative to zero", -1.0, 0.0, -1.0, 0.0});
+  for (const std::string& sample : samples) {
+    Read(sample);
+    if (CalcFatalFlag) continue;
+    const std::string name = std::filesystem::path(sample).stem().string();
+    for (int k = 1; k <= 11; ++k) {
+      const auto kind = static_cast<TDiagramKind>(k);
+      const std::string what = name + " diagram " + std::to_string(k);
+      DiagramCommand(kind, kCadDxf);
+      check(what);
+      TDiagramFrame f;
+      if (!Frame(kind, f)) continue;
+      const double xa = static_cast<double>(f.xmin * f.xFactor), xb = static_cast<double>(f.xmax * f.xFactor);
+      const double ya = static_cast<double>(f.ymin * f.yFactor), yb = static_cast<double>(f.ymax * f.yFactor);
+      for (const LimitSet& l : sets) {
+        DrawWithLimits(kind, xa + l.x0 * (xb - xa), xa + l.x1 * (xb - xa), ya + l.y0 * (yb - ya),
+                       ya + l.y1 * (yb - ya));
+        check(what + " limits " + l.name);
+      }
+      DrawWithLimits(kind, -1e100, 1e100, -1e100, 1e100);
+      check(what + " limits -1e100 .. 1e100");
+      DrawWithLimits(kind, 1e15, 1e15 + 1, 1e15, 1e15 + 1);
+      check(what + " limits 1e15 .. 1e15 + 1");
+    }
+  }
+  EXPECT_GE(drawings, 5 * (11 + 10 * 10));
+}
+
 // Every kind on every sample, with every set of limits, on the sheet: in the
 // DXF file (read by ezdxf too) and, with the automatic limits, on the screen.
 TEST_F(DiagramLimitsTest, EveryKindOnEverySampleWithAnyLimitsStaysOnTheSheet) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -190,6 +192,64 @@ inline std::vector<DxfText> DxfTexts(const std::vector<std::string>& lines) {
     out.push_back(t);
   }
   return out;
+}
+
+// Where texts stand over each other or past the sheet (0..width x 0..height),
+// one line each: a text's box runs along all its characters, blanks too
+// (characters x height x width factor), and from a little below the baseline
+// (descenders, a tenth of the height) to its height, turned by its angle.
+inline std::vector<std::string> TextsOverEachOtherOrOffSheet(const std::vector<DxfText>& texts, double width,
+                                                             double height) {
+  struct Box {
+    std::array<std::array<double, 2>, 4> c;
+    const DxfText* t;
+  };
+  std::vector<Box> boxes;
+  std::vector<std::string> found;
+  for (const DxfText& t : texts) {
+    const std::size_t first = t.text.find_first_not_of(' ');
+    if (first == std::string::npos) continue;
+    const double cw = t.height * t.widthFactor, a = t.angle * M_PI / 180, co = std::cos(a), si = std::sin(a);
+    const double u1 = 0, u2 = static_cast<double>(t.text.size()) * cw;
+    const double v1 = -0.1 * t.height, v2 = t.height;
+    Box b{{{{t.x + u1 * co - v1 * si, t.y + u1 * si + v1 * co},
+            {t.x + u2 * co - v1 * si, t.y + u2 * si + v1 * co},
+            {t.x + u2 * co - v2 * si, t.y + u2 * si + v2 * co},
+            {t.x + u1 * co - v2 * si, t.y + u1 * si + v2 * co}}},
+          &t};
+    for (const auto& p : b.c)
+      if (!(p[0] > -0.05 && p[0] < width + 0.05 && p[1] > -0.05 && p[1] < height + 0.05)) {
+        found.push_back("\"" + t.text + "\" past the sheet at " + std::to_string(p[0]) + " " + std::to_string(p[1]));
+        break;
+      }
+    boxes.push_back(b);
+  }
+  // Separating axes of two quadrilaterals.
+  auto apart = [](const Box& a, const Box& b) {
+    for (const Box* f : {&a, &b})
+      for (int i = 0; i < 2; ++i) {
+        const double ax = f->c[i + 1][1] - f->c[i][1], ay = f->c[i][0] - f->c[i + 1][0];
+        double loA = 1e300, hiA = -1e300, loB = 1e300, hiB = -1e300;
+        for (const auto& p : a.c) {
+          loA = std::min(loA, p[0] * ax + p[1] * ay);
+          hiA = std::max(hiA, p[0] * ax + p[1] * ay);
+        }
+        for (const auto& p : b.c) {
+          loB = std::min(loB, p[0] * ax + p[1] * ay);
+          hiB = std::max(hiB, p[0] * ax + p[1] * ay);
+        }
+        const double slack = 1e-6 * std::hypot(ax, ay);
+        if (hiA <= loB + slack || hiB <= loA + slack) return true;
+      }
+    return false;
+  };
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    for (std::size_t j = i + 1; j < boxes.size(); ++j)
+      if (!apart(boxes[i], boxes[j]))
+        found.push_back("\"" + boxes[i].t->text + "\" at " + std::to_string(boxes[i].t->x) + " " +
+                        std::to_string(boxes[i].t->y) + " over \"" + boxes[j].t->text + "\" at " +
+                        std::to_string(boxes[j].t->x) + " " + std::to_string(boxes[j].t->y));
+  return found;
 }
 
 }  // namespace drawing_test

@@ -130,4 +130,25 @@ TEST_F(DxfBlocksTest, StrayEntitiesAndDamagedPairsAreSkipped) {
   EXPECT_EQ(Replay("S"), (std::vector<std::string>{"LINE\t0\t0\t2\t0"}));
 }
 
+// A block's filled areas with a corner that is no number or lies beyond any
+// sheet are left out, on every device: on the screen they filled the whole
+// view. The good ones around them are drawn.
+TEST_F(DxfBlocksTest, FilledAreasWithAbsurdCornersAreLeftOut) {
+  CadState.CadDecimals = 0;
+  Block("F", {"  0", "SOLID", " 10", "1e308", " 20", "0", " 11", "5", " 21", "0", " 12", "0", " 22", "5",
+              "  0", "SOLID", " 10", "0", " 20", "-1e308", " 11", "5", " 21", "0", " 12", "0", " 22", "5",
+              "  0", "SOLID", " 10", "1", " 20", "2", " 11", "5", " 21", "2", " 12", "1", " 22", "6",
+              "  0", "EOF"});
+  const auto listed = Replay("F");
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].rfind("SOLID\t1\t2\t5\t2\t1\t6", 0), 0u) << listed[0];
+  // Drawn straight, too, and a corner that is no number.
+  TextFileVar.Rewrite();
+  CadSolid(0, 0, NAN, 1, 2, 2, 0, 0);
+  CadSolid(0, 0, 1, HUGE_VALL, 2, 2, 0, 0);
+  CadSolid(0, 0, 1e300L, 1, 2, 2, 0, 0);
+  TextFileVar.Close();
+  EXPECT_TRUE(ReadLines(CadState.CadFileName).empty());
+}
+
 }  // namespace

@@ -93,6 +93,41 @@ TEST_F(LoadExtensionTest, PanelEndsWithTheCalculationMessages) {
   EXPECT_TRUE(Has(es, "FKR = ", true));
 }
 
+// However many lines a panel holds (every optional value and eleven long
+// messages), each stands on the sheet and clear of every other text of its
+// diagram, the axis text "f [mm]" below it among them; a short panel keeps
+// its letters and spacing.
+TEST_F(LoadExtensionTest, FullPanelsEndOnTheSheetAboveTheAxisText) {
+  auto panelHeights = [&](TDiagramKind kind) {
+    DiagramCommand(kind, kCadDxf);
+    EXPECT_EQ(AbortFlag, 0);
+    const auto texts = drawing_test::DxfTexts(ReadLines(DxfFile()));
+    const auto found = drawing_test::TextsOverEachOtherOrOffSheet(texts, 160, 120);
+    EXPECT_TRUE(found.empty()) << "diagram " << kind << ": " << found.size() << ", first " << found.front();
+    std::vector<double> heights;
+    for (const auto& t : texts)
+      if (t.x == kPanelX) heights.push_back(t.height);
+    return heights;
+  };
+  for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
+    ClearCalcMessages();
+    const auto plain = panelHeights(static_cast<TDiagramKind>(k));
+    ASSERT_FALSE(plain.empty());
+    EXPECT_DOUBLE_EQ(plain.front(), 2.2) << k;
+  }
+  Last.FApre = 1000;
+  Last.Fpre = 2000;
+  Last.FAmin = -500;
+  for (int i = 1; i <= 11; ++i) AddErrorMessage("Error  : a long message number " + std::to_string(i) + " !!!");
+  ASSERT_EQ(CalcMessages.count, 11);
+  for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
+    SCOPED_TRACE(k);
+    const auto full = panelHeights(static_cast<TDiagramKind>(k));
+    ASSERT_FALSE(full.empty());
+    EXPECT_GT(full.front(), 1.5) << "squeezed no more than it needs";
+  }
+}
+
 TEST_F(LoadExtensionTest, ImperialDiagramDrawsTheMetricCurvesInTheImperialFrame) {
   ToggleUnitSystem();
   OnScreen([] { DrawDiagram(kDiagramAssemblyReq); });

@@ -35,6 +35,11 @@ class MaterialSheetsTest : public DrawingTest {
   }
 };
 
+// True when a text of that content starts right of x.
+bool HasTextAt(const std::vector<drawing_test::DxfText>& texts, const std::string& text, double x) {
+  return std::any_of(texts.begin(), texts.end(), [&](const auto& t) { return t.text == text && t.x > x; });
+}
+
 TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   Schraube.MatBoltRow = 2;
   MatBolt.Rm = 1234;  // the joint's own value, unlike the table's
@@ -52,6 +57,29 @@ TEST_F(MaterialSheetsTest, BoltSheetListsTheRowAndDrawsBothDiagrams) {
   // The joint keeps its material.
   EXPECT_EQ(Schraube.MatBoltRow, 2);
   EXPECT_EQ(MatBolt.Rm, 1234);
+}
+
+// Every text of the bolt and plate sheets ends on the 160 mm sheet, the E
+// diagram's axis text "T (°C)" at its right edge among them, and none
+// stands over another.
+TEST_F(MaterialSheetsTest, EveryTextEndsOnTheSheetClearOfTheOthers) {
+  CurrentFileName = Dir() + "/sheet";
+  auto check = [&](const std::string& what) {
+    ASSERT_EQ(AbortFlag, 0) << what;
+    const auto texts = drawing_test::DxfTexts(ReadLines(Dir() + "/sheet.dxf"));
+    EXPECT_TRUE(HasTextAt(texts, "T (\xF8" "C)", 90)) << what;
+    const auto found = drawing_test::TextsOverEachOtherOrOffSheet(texts, 160, 120);
+    EXPECT_TRUE(found.empty()) << what << ": " << found.front();
+  };
+  for (Word row : {1, 2, 5}) {
+    Schraube.MatBoltRow = row;
+    DrawBoltMaterialSheet(0, kCadDxf);
+    check("bolt row " + std::to_string(row));
+  }
+  for (Word kind : {0, 1}) {
+    DrawPlateMaterialSheet(0, kCadDxf, kind, 1);
+    check("plate table " + std::to_string(kind));
+  }
 }
 
 TEST_F(MaterialSheetsTest, ReCurveEndsAtTheLastTemperatureWithAValueAndAMissingMaterialDrawsNoFrame) {

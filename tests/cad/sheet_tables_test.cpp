@@ -1,5 +1,6 @@
 #include "cad/sheet_tables.h"
 
+#include "cad/title_block.h"
 #include "calc/designation.h"
 #include "framework/number_format.h"
 #include "framework/units.h"
@@ -115,6 +116,35 @@ TEST_F(SheetTablesTest, CalculationMessagesCloseTheSafetyTable) {
   EXPECT_EQ(t[t.size() - 6].text, " Warning: first remark");
   EXPECT_EQ(t[t.size() - 3].text, " Error  : second remark");
   EXPECT_EQ(t.back().text, " ");
+}
+
+// With every optional row and eleven messages, the load and safety tables
+// end above the title block's top line of the drawing sheet, each row there.
+TEST_F(SheetTablesTest, FullTablesEndAboveTheTitleBlock) {
+  Temperatur.TWork = 120;
+  Last.FApre = 1000;
+  Last.Fpre = 2000;
+  ClearCalcMessages();
+  for (int i = 1; i <= 11; ++i) AddErrorMessage("Error  : message " + std::to_string(i));
+  ASSERT_EQ(CalcMessages.count, 11);
+  const auto texts = drawing_test::DxfTexts(Draw(kCadDxf, "/drawing.dxf", [] { DrawPlatesTable(); }));
+  int messages = 0;
+  bool loadRow = false;
+  for (const auto& t : texts) {
+    // A row's bottom line lies half the text height below its text.
+    EXPECT_GE(t.y - 0.5 * t.height, static_cast<double>(kTitleBlockTop) + 0.5) << t.text;
+    if (t.text.rfind(" Error  : message ", 0) == 0) ++messages;
+    if (t.text == " FS,Re") loadRow = true;
+  }
+  EXPECT_EQ(messages, 11);
+  EXPECT_TRUE(loadRow);
+  // Without them the tables keep their letters.
+  ClearCalcMessages();
+  Temperatur.TWork = Temperatur.T0;
+  for (const auto& t : drawing_test::DxfTexts(Draw(kCadDxf, "/drawing.dxf", [] { DrawPlatesTable(); })))
+    if (t.text == " FACTORS OF SAFETY" || t.text == " LOAD") {
+      EXPECT_DOUBLE_EQ(t.height, 2.5) << t.text;
+    }
 }
 
 TEST_F(SheetTablesTest, SpecialNutHasNoStandardLineButTheEngagedLengthRows) {

@@ -303,4 +303,45 @@ TEST_F(TextKeepOutTest, LinesAreCutAtTextsDrawnBeforeAndAfterThem) {
   EXPECT_EQ(es.back().kind, "TEXT");  // the order as drawn: the second text after the line
 }
 
+// Between a pair, a text asks whether its letters would stand clear of the
+// texts and filled areas drawn since the pair began: beside, above, turned,
+// narrowed and against an arrowhead; outside a pair it always is. The
+// highest top below a level is what stands there in the given columns.
+TEST_F(TextKeepOutTest, TextsFindWhetherTheyStandClearOfEarlierTexts) {
+  StartDrawing(kCadDxf);
+  CadBeginEntities();
+  CadState.CadTextWidthSetting = 1;
+  CadSetTextStyle(2, 0, 2, 2);
+  EXPECT_TRUE(CadTextClear("CD", 10, 10));
+  CadBeginTextKeepOut();
+  CadText("AB", 10, 10);  // its room: 10 .. 14, from 9.4 below its descenders up to 12.3
+  EXPECT_FALSE(CadTextClear("CD", 10, 10));
+  EXPECT_TRUE(CadTextClear("CD", 14.1, 10));
+  EXPECT_FALSE(CadTextClear("CD", 13.9, 10));
+  EXPECT_FALSE(CadTextClear("  CD", 10.1, 10)) << "blanks take room too";
+  EXPECT_FALSE(CadTextClear("  CD", 6, 10));
+  EXPECT_TRUE(CadTextClear("  CD", 5.9, 10, 4)) << "narrowed into 4 mm, it ends at 9.9";
+  EXPECT_TRUE(CadTextClear("CD", 10, 13));
+  EXPECT_FALSE(CadTextClear("CD", 10, 12.8)) << "descenders";
+  CadSetTextAlign(2, 0);
+  EXPECT_TRUE(CadTextClear("CD", 9.9, 10)) << "right-aligned, ending before the first";
+  CadSetTextAlign(0, 0);
+  CadSetTextStyle(2, 90, 2, 2);  // upwards, the letters to the left of the baseline
+  EXPECT_TRUE(CadTextClear("CD", 15.9, 5));
+  EXPECT_FALSE(CadTextClear("CD", 15.9, 7));
+  EXPECT_TRUE(CadTextClear("CD", 16.4, 7));
+  CadSolid(20, 20, 24, 21, 24, 19, 20, 20);
+  CadSetTextStyle(2, 0, 2, 2);
+  EXPECT_FALSE(CadTextClear("A", 22, 19.5));
+  EXPECT_TRUE(CadTextClear("A", 22, 21.7));
+  EXPECT_DOUBLE_EQ(CadHeldTopBelow(0, 15, 30), 12.3);
+  EXPECT_DOUBLE_EQ(CadHeldTopBelow(0, 50, 30), 21);
+  EXPECT_EQ(CadHeldTopBelow(30, 50, 30), -HUGE_VALL);
+  EXPECT_EQ(CadHeldTopBelow(0, 50, 11), -HUGE_VALL) << "only what ends below the level";
+  CadEndTextKeepOut();
+  EXPECT_TRUE(CadTextClear("CD", 10, 10)) << "the pair's end forgets its texts";
+  CadEndSection();
+  CadClose(0);
+}
+
 }  // namespace
