@@ -758,13 +758,10 @@ std::string FieldAsString(int n) {
     case 'N':
     case 'F': {
       std::string s;
-      if (f.decimals > 0) {
-        // Rounded as the store writes it, so that what is shown is what is stored.
-        s = FixedNumberText(Real48Decimal(p), f.length, f.decimals);
-        if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
-      } else {
-        IntToStrWidth(GetInt32(p), f.length, s);
-      }
+      // Rounded as the store writes it, so that what is shown is what is stored.
+      if (f.decimals > 0) s = FixedNumberText(Real48Decimal(p), f.length, f.decimals);
+      else IntToStrWidth(GetInt32(p), f.length, s);
+      if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
       return s;
     }
     case 'L': return std::string(1, p[0] ? YesLetter : NoLetter);
@@ -833,36 +830,6 @@ void SetFieldText(int n, const std::string& text) {
 }
 
 namespace workareas {
-std::string NumberTextFault(const TDbfFieldEntry& f, const char* text, bool typedRange);
-bool NamedNumberFault(TDbfWorkArea& wa, std::size_t i, const char* routine);
-inline long double TypedNumber(const TDbfFieldEntry& f, const std::uint8_t* p) {
-  return f.decimals > 0 ? Real48Decimal(p) : GetInt32(p);
-}
-}  // namespace workareas
-
-long double GetFieldValue(int n) {
-  TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
-  if (!wa || !wa->typedRecord) return 0;
-  const TDbfFieldEntry& f = wa->fields[n - 1];
-  if (f.type == 'N' || f.type == 'F') {
-    // A text that holds no number the field's value can be is named, and reads as 0.
-    const char* src = UnreadText(*wa, n - 1);
-    const long double v = src ? ConvertNumber(*wa, n - 1, src) : TypedNumber(f, TypedField(*wa, n - 1));
-    return NamedNumberFault(*wa, n - 1, "GetFieldValue") ? 0 : v;
-  }
-  const std::uint8_t* p = TypedField(*wa, n - 1);
-  switch (f.type) {
-    case 'M': return GetInt32(p);
-    case 'L': return p[0] ? 1 : 0;
-    default: {
-      std::string s(reinterpret_cast<const char*>(p + 1), p[0]);
-      return FieldNumber(s.data(), s.size());
-    }
-  }
-}
-
-namespace workareas {
-
 // The value of a number text as a stored number reads; 0 for none.
 long double NumberTextValue(const char* p, std::size_t length) {
   long double v = 0;
@@ -876,10 +843,10 @@ long double NumberTextValue(const char* p, std::size_t length) {
 std::string NumberTextFault(const TDbfFieldEntry& f, const char* text, bool typedRange) {
   std::size_t from, to;
   NumberBounds(text, f.length, from, to);
-  PlainNumber plain;
   if (from == to) return std::string();
-  const bool isPlain = PlainDigits(text + from, text + to, plain);
-  if (isPlain && (!typedRange || f.decimals > 0 || plain.digits < 2147483648u)) return std::string();
+  PlainNumber plain;
+  if (PlainDigits(text + from, text + to, plain) && (!typedRange || f.decimals > 0 || plain.digits < 2147483648u))
+    return std::string();
   const std::string_view stored(text, f.length);
   long double v = 0;
   TStoredRead read = ReadStoredNumber(stored, v);
@@ -910,6 +877,34 @@ bool NamedNumberFault(TDbfWorkArea& wa, std::size_t i, const char* routine) {
   DederError(106, fault + " [" + routine + "]");
   return true;
 }
+
+inline long double TypedNumber(const TDbfFieldEntry& f, const std::uint8_t* p) {
+  return f.decimals > 0 ? Real48Decimal(p) : GetInt32(p);
+}
+}  // namespace workareas
+
+long double GetFieldValue(int n) {
+  TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
+  if (!wa || !wa->typedRecord) return 0;
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  if (f.type == 'N' || f.type == 'F') {
+    // A text that holds no number the field's value can be is named, and reads as 0.
+    const char* src = UnreadText(*wa, n - 1);
+    const long double v = src ? ConvertNumber(*wa, n - 1, src) : TypedNumber(f, TypedField(*wa, n - 1));
+    return NamedNumberFault(*wa, n - 1, "GetFieldValue") ? 0 : v;
+  }
+  const std::uint8_t* p = TypedField(*wa, n - 1);
+  switch (f.type) {
+    case 'M': return GetInt32(p);
+    case 'L': return p[0] ? 1 : 0;
+    default: {
+      std::string s(reinterpret_cast<const char*>(p + 1), p[0]);
+      return FieldNumber(s.data(), s.size());
+    }
+  }
+}
+
+namespace workareas {
 
 // The value given to N or F field i also into the record text, where it
 // keeps the digits that the typed record cannot hold (the store then keeps
