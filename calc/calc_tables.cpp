@@ -275,6 +275,7 @@ void CopyCalcRecord(TCalcTableNo n) {
     case 20: ReadMatBoltRecord(); break;
     default: break;  // 21..23: the callers read the fields themselves
   }
+  CheckRowNumbers();
 }
 
 void FindCalcRecord(TCalcTableNo n) {

@@ -727,6 +727,19 @@ void CheckDbfNumber(int n, Extended value, const TInputRange* range, bool whole)
             what);
 }
 
+void CheckRowNumbers() {
+  for (int n = 1; n <= DbfFieldCount() && !AbortFlag && IsOpen(); ++n) {
+    const char type = DbfFieldType(n);
+    if (type != 'N' && type != 'F') continue;
+    const std::string text = DbfFieldText(n);
+    long double value = 0;
+    const TStoredRead read = ReadStoredNumber(text, value);
+    if (read == TStoredRead::Number || read == TStoredRead::Blank) continue;
+    FailTable("Error  : " + Table.source + ": row " + std::to_string(DbfRecNo()) + ", field " + DbfFieldName(n) + ": " +
+              StoredNumberFault(text, read));
+  }
+}
+
 std::int32_t DbfFieldAsInteger(std::string_view name) {
   if (!IsOpen() || FieldNumber(name) == 0) return 0;
   return Dialog().FieldAsInteger(std::string(name));

@@ -87,6 +87,10 @@ std::string DbfFieldName(int n);        // empty outside 1..count
 std::string DbfFieldText(int n);        // the field's text in display characters, blanks trimmed
 char DbfFieldType(int n);               // C, N, F, D, L, M; 0 outside 1..count
 std::int32_t DbfFieldAsInteger(std::string_view name);
+// Fails the table, as CheckDbfNumber does, when any number field of the
+// current row holds no number or one beyond range ("1e400"), also one that
+// the calculation does not read: a damaged row is named whatever it is used for.
+void CheckRowNumbers();
 // Checks the value read as a number from field n of the current record: a
 // text that is no number (in a field of any type: a number column retyped C
 // that holds "n/a" is no number either), a value other than 0 (not given)

@@ -101,9 +101,10 @@ void TTzCDataSet::Search(const std::string& text, bool& found, int fromTop) {
 namespace {
 
 // The stored text of field n of the selected work area's record when it holds
-// no value of the field's type ("*"s in a number field, "2024ab01" in a date
-// field, "?" in a logical field); nothing when it holds one, and always for a
-// virtual file, whose records hold values.
+// no value of the field's type ("*"s or a number beyond the typed value's
+// range in a number field, "2024ab01" in a date field, "?" in a logical
+// field); nothing when it holds one, and always for a virtual file, whose
+// records hold values.
 std::optional<std::string> TextWithoutValue(int n) {
   const TDbfWorkArea* wa = SelectedWorkArea();
   if (!wa || wa->isVirtual || n < 1 || n > static_cast<int>(wa->fields.size())) return std::nullopt;
@@ -111,10 +112,9 @@ std::optional<std::string> TextWithoutValue(int n) {
   if (wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return std::nullopt;
   std::string text(wa->recordBuffer.data() + f.offset, f.length);
   if (AllTrim(text).empty()) return std::nullopt;
-  double number = 0;
   switch (f.type) {
     case 'N':
-    case 'F': return StoredNumber(text, number) ? std::nullopt : std::optional(text);
+    case 'F': return NumberFieldFault(n).empty() ? std::nullopt : std::optional(text);
     case 'L': return text[0] && std::strchr("TtFfYyNnJj", text[0]) ? std::nullopt : std::optional(text);
     case 'D': {
       // What the engine reads from it ("2024051 " as 1 May 2024) is a date.
@@ -149,9 +149,11 @@ std::int32_t TTzCDataSet::FieldAsInteger(const std::string& name) {
   TField& field = NamedField(name);
   const std::int32_t value = field.AsInteger();
   TDataSetState s = State();
-  if (s != TDataSetState::Edit && s != TDataSetState::Insert && field.FieldNo() >= 1) {
+  // An inserted record has no stored text yet; an edited field holds what
+  // was given to it, unless it still holds the 0 its stored text reads as.
+  if (s != TDataSetState::Insert && (s != TDataSetState::Edit || value == 0) && field.FieldNo() >= 1) {
     // A number field's text that holds no number ("*"s, "12ab"), which reads
-    // as 0 or as the number it begins with: named instead.
+    // as 0: named instead.
     Align("FieldAsInteger");
     const int n = ::FieldNo(field.FieldName());
     if (n >= 1 && (::FieldType(n) == 'N' || ::FieldType(n) == 'F'))

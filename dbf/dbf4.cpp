@@ -335,7 +335,8 @@ bool NumbersOnly = false;
 void AcceptWhereShown() {
   const int n = SearchFoundField;
   const char type = FieldType(n);
-  if (type != 'N' && type != 'F') {
+  // A number field's text that holds no value shows as stored, where the hit is.
+  if ((type != 'N' && type != 'F') || !NumberFieldFault(n).empty()) {
     SearchAccept = !NumbersOnly;
     return;
   }

@@ -639,6 +639,22 @@ std::string TypedFieldText(const TDbfFieldEntry& f, const std::uint8_t* p) {
   return text;
 }
 
+// A number text as the engine reads every stored one; a text that is no
+// number, or beyond range, is named and gives 0. Reported without the
+// dispatcher, so that an index key or a filter evaluated inside a change
+// finishes it; the change's caller then finds the error.
+double StoredTextNumber(const TDbfFieldEntry* field, std::string_view text) {
+  double v = 0;
+  const TStoredRead read = ReadStoredNumber(text, v);
+  if (read == TStoredRead::Number) return v;
+  if (read != TStoredRead::Blank) {
+    ErrorDispatchOff quiet;
+    const std::string what = field ? "Field " + std::string(field->name.view()) : std::string("VAL");
+    DederError(106, what + ": " + StoredNumberFault(text, read) + " [Evaluate/Engine]");
+  }
+  return 0;
+}
+
 Value FetchField(const TExprOp& op) {
   Value v;
   int area = op.area ? op.area : SelectedArea;
@@ -667,7 +683,7 @@ Value FetchField(const TExprOp& op) {
       break;
     case kTokFieldN: {
       v.type = kExprN;
-      v.number = NumberFromFieldText(raw);
+      v.number = StoredTextNumber(f, raw);
       break;
     }
     case kTokFieldL: {
@@ -901,10 +917,7 @@ void Run(TExprDescriptor& d, std::vector<Value>& st) {
       }
       case fVAL: {
         Value a = pop();
-        std::string t = AllTrim(a.text);
-        double v = 0;
-        if (!t.empty()) std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), t.data() + t.size(), v);
-        pushN(v);
+        pushN(StoredTextNumber(nullptr, a.text));
         break;
       }
       case fSOUNDEX: { Value a = pop(); pushC(Soundex(a.text)); break; }

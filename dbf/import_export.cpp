@@ -81,8 +81,25 @@ bool TextNumber(const TDbfFieldEntry& f, const std::string& text, long double& v
   return false;
 }
 
+// What names a value too wide for field f: "Field NUM: 123456.78 is too
+// wide for N(8,2)".
+std::string TooWide(const TDbfFieldEntry& f, const std::string& value) {
+  std::string shape = std::string(1, f.type) + "(" + std::to_string(f.length);
+  if (f.decimals > 0) shape += "," + std::to_string(f.decimals);
+  return "Field " + std::string(f.name.view()) + ": " + AllTrim(value) + " is too wide for " + shape + ")";
+}
+
+// Number field n of the selected work area took `value`; false, with the
+// fault, when the field is too narrow to store it (it would hold "*"s).
+bool Fits(int n, const TDbfFieldEntry& f, long double value, std::string& fault) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || FieldValueFits(*wa, static_cast<std::size_t>(n) - 1)) return true;
+  fault = TooWide(f, RoundedNumberText(value, f.decimals));
+  return false;
+}
+
 // Item n of a delimited line into field n; false, with the fault, when a
-// number field's item is no number.
+// number field's item is no number or too wide for the field.
 bool StoreItem(int n, const TDbfFieldEntry& f, const std::string& item, std::string& fault) {
   switch (f.type) {
     case 'C': SetFieldText(n, item.substr(0, f.length)); break;
@@ -97,6 +114,7 @@ bool StoreItem(int n, const TDbfFieldEntry& f, const std::string& item, std::str
       long double v = 0;
       if (!TextNumber(f, item, v, fault)) return false;
       SetFieldValue(n, v);
+      if (!Fits(n, f, v, fault)) return false;
       break;
     }
     case 'L': SetFieldLogical(n, !item.empty() && TrueLetter(item[0])); break;
@@ -305,13 +323,17 @@ std::int32_t AppendFromDelimited(const std::string& fileName, bool showProgress)
 namespace {
 
 // The source's record copied into the destination's typed record, field
-// by field by the pair of types; false, with the fault, when a text copied
-// into a number field is no number.
+// by field by the pair of types; false, with the fault, when a number read
+// from the source is no number or a value is too wide for its field.
 bool CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn, std::string& fault) {
   SelectedArea = src;
   const TDbfFieldEntry sf = WorkAreas[src]->fields[sn - 1];
   std::string text = sf.type == 'C' || sf.type == 'D' ? GetFieldText(sn) : std::string();
-  long double value = sf.type == 'N' || sf.type == 'F' ? FieldTextValue(sn) : sf.type == 'M' ? GetFieldValue(sn) : 0;
+  long double value = sf.type == 'M' ? GetFieldValue(sn) : 0;
+  if ((sf.type == 'N' || sf.type == 'F') && !ReadFieldTextValue(sn, value, fault)) {
+    SelectedArea = dst;
+    return false;
+  }
   bool flag = sf.type == 'L' && GetFieldLogical(sn);
   SelectedArea = dst;
   const TDbfFieldEntry df = WorkAreas[dst]->fields[dn - 1];
@@ -336,7 +358,11 @@ bool CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn, std::string& 
         SetFieldText(dn, text.substr(0, df.length));
       } else if (st == 'N') {
         const std::string number = FixedNumberText(value, df.length, sf.decimals);
-        SetFieldText(dn, number.empty() || number.size() > df.length ? std::string(df.length, '*') : number);
+        if (number.size() > df.length) {
+          fault = TooWide(df, number);
+          return false;
+        }
+        SetFieldText(dn, number);
       } else if (st == 'L') {
         SetFieldText(dn, flag ? "T" : "F");
       }
@@ -351,10 +377,13 @@ bool CopyField(std::uint8_t dst, int dn, std::uint8_t src, int sn, std::string& 
       break;
     case 'N':
       if (st == 'N') {
-        SetFieldValue(dn, df.decimals > 0 ? value : std::trunc(value));
+        if (df.decimals == 0) value = std::trunc(value);
+        SetFieldValue(dn, value);
+        if (!Fits(dn, df, value, fault)) return false;
       } else if (st == 'C') {
         if (!TextNumber(df, text, value, fault)) return false;
         SetFieldValue(dn, value);
+        if (!Fits(dn, df, value, fault)) return false;
       }
       break;
     case 'L': SetFieldLogical(dn, st == 'L' && flag); break;

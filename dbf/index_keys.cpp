@@ -117,13 +117,6 @@ bool YmdFromJulian(std::int32_t julian, int& year, int& month, int& day) {
   return true;
 }
 
-double NumberFromFieldText(std::string_view text) {
-  std::string t = AllTrim(text);
-  double d = 0;
-  if (!t.empty()) std::from_chars(t.data(), t.data() + t.size(), d);
-  return d;
-}
-
 std::int32_t JulianFromDbf(std::string_view s) {
   if (s.size() < 8) return 0;
   int v[3] = {0, 0, 0};

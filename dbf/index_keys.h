@@ -22,8 +22,6 @@ constexpr std::int32_t kLastDay = 5373484;    // 9999-12-31
 
 std::int32_t JulianFromYmd(int year, int month, int day);
 std::int32_t JulianFromDbf(std::string_view yyyymmdd);
-// The number an N or F field's stored text holds (0 when it holds none).
-double NumberFromFieldText(std::string_view text);
 std::int32_t JulianFromText(std::string_view display);
 std::string DbfFromJulian(std::int32_t day);
 std::string DisplayFromJulian(std::int32_t day);

@@ -503,7 +503,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
     CanonicalExpression(ix->expression, false);
     ix->expr = ExprHooks.Compile(expression);
     if (!ix->expr) return;  // the compiler reported
-    TExprValue probe = ExprHooks.Evaluate(ix->expr);
+    TExprValue probe = EvaluateKeyExpr(ix->expr);
     type = probe.type;
     if (!KeyTypeOk(type)) {
       DederError(254, "Wrong parser return type" + label);
@@ -520,7 +520,7 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
       if (ix->soundex) text = Soundex(text);
       if (text.size() > 100) text.resize(100);
     } else {
-      text = ExprHooks.Evaluate(ix->expr).text;
+      text = EvaluateKeyExpr(ix->expr).text;
     }
     if (text.empty() || text.size() > 100) {
       DederError(266, "Incorrect key length: Must be 1 to 100." + label);
@@ -587,7 +587,11 @@ void MakeIndex(const std::string& fileName, const std::string& expression, bool 
           rc = sorter.Add(field, recno);
         } else {
           std::string_view text(field, directLength);
-          double v = ix->type == 'D' ? JulianFromDbf(text) : NumberFromFieldText(text);
+          // A text that is no number keys as 0, where the index finds it;
+          // reading its value names it.
+          double v = 0;
+          if (ix->type == 'D') v = JulianFromDbf(text);
+          else if (ReadStoredNumber(text, v) != TStoredRead::Number) v = 0;
           rc = sorter.Add(DoubleKey(v).data(), recno);
         }
         progress.Tick();

@@ -205,7 +205,7 @@ std::string KeyTextOfCurrentSlot() {
     return text;
   }
   if (!ix.expr) return std::string();
-  TExprValue v = ExprHooks.Evaluate(ix.expr);
+  TExprValue v = EvaluateKeyExpr(ix.expr);
   if (ix.type == 'D') return DisplayFromJulian(DayNumber(v.number));
   if (ix.type == 'C') return v.text.substr(0, 100);
   std::string s;

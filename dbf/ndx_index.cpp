@@ -180,7 +180,7 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
       ErrorDispatchOff off;
       ix->expr = ExprHooks.Compile(expr);
     }
-    char t = ix->expr ? ExprHooks.Evaluate(ix->expr).type : ' ';
+    char t = ix->expr ? EvaluateKeyExpr(ix->expr).type : ' ';
     if (!ix->expr || t != (ix->type == 'F' ? 'N' : ix->type)) {
       if (!(ix->expr && ix->type == 'F' && t == 'N')) {
         DederError(222, "Invalid dBASE key expression or corrupted index file " + full);
@@ -198,7 +198,7 @@ bool OpenIndex(TDbfWorkArea& wa, AreaIndexes& a, const std::string& full, int n,
   }
   // The stored key length must fit the key of the current record.
   if (ix->type == 'C' && wa.recordNumber >= 1 && wa.recordNumber <= wa.recordCount && ix->expr) {
-    std::string text = ExprHooks.Evaluate(ix->expr).text;
+    std::string text = EvaluateKeyExpr(ix->expr).text;
     if (static_cast<int>(text.size()) != ix->keyLength) {
       DederError(266, "Incorrect key length: Must be 1 to 100.\r\nExpected Length= " +
                           std::to_string(ix->keyLength) + "\r\nKey found= " + text);
@@ -442,7 +442,7 @@ std::string SearchKey(Index& ix, const std::string& text, std::size_t& compareLe
   if (ix.type == 'N' || ix.type == 'F') {
     // A key text the program wrote, with "." as its decimal point (or a ",",
     // so that the facade's second try with "," in the "."'s place reads as
-    // the same number); a text that is no number seeks 0.
+    // the same number); a text that is no number is refused before.
     long double v = 0;
     if (ReadStoredNumber(text, v) != TStoredRead::Number) v = 0;
     return DoubleKey(static_cast<double>(v));
@@ -487,6 +487,15 @@ bool FindImpl(const std::string& text, bool near) {
   Index& ix = *a->slot[1];
   if (!CountStillCurrent()) RefreshRecordCount(*wa);
   IndexFound = false;
+  long double number = 0;
+  if (const TStoredRead read = ix.type == 'N' || ix.type == 'F' ? ReadStoredNumber(text, number) : TStoredRead::Number;
+      read == TStoredRead::NoNumber || read == TStoredRead::OutOfRange) {
+    // No key of a number index is such a text: a miss, named.
+    ix.atEnd = true;
+    PlaceAfterEndOfTable();
+    DederError(106, "Key " + StoredNumberFault(text, read) + " [" + routine + "]");
+    return false;
+  }
   if (wa->recordCount < 1) {
     wa->endFlag = wa->beginFlag = true;
     ix.atEnd = ix.atBegin = true;

@@ -300,6 +300,9 @@ void ReadAnchorNodes(AreaIndexes& a, bool settled);
 
 int CompareKeys(const Index& ix, const char* a, const char* b);
 std::string DoubleKey(double v);
+// The key expression's value for the current record, without naming a
+// field text that is no number (its key is 0).
+TExprValue EvaluateKeyExpr(TExprDescriptor* expr);
 bool KeyOfRecord(Index& ix, std::string& key);
 bool DescendTo(Index& ix, const std::string& key);
 bool DescendEdge(Index& ix, std::uint32_t n, bool first);

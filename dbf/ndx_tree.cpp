@@ -30,6 +30,19 @@ std::string DoubleKey(double v) {
 }
 
 // The key of the selected work area's current record for `ix`.
+TExprValue EvaluateKeyExpr(TExprDescriptor* expr) {
+  // A key of a text that is no number is 0, its place in the order; the
+  // text is named where its value is read, not by the index.
+  const std::uint16_t code = TzLastError, pending = TzPendingError;
+  TExprValue v = ExprHooks.Evaluate(expr);
+  if (TzLastError == 106 && code != 106) {
+    TzLastError = code;
+    TzErrorDetail.clear();
+    TzPendingError = pending;
+  }
+  return v;
+}
+
 bool KeyOfRecord(Index& ix, std::string& key) {
   TDbfWorkArea* wa = SelectedWorkArea();
   if (ix.maker) {
@@ -42,7 +55,7 @@ bool KeyOfRecord(Index& ix, std::string& key) {
     key = text;
   } else {
     if (!ix.expr || !ExprHooks.Evaluate) return false;
-    TExprValue v = ExprHooks.Evaluate(ix.expr);
+    TExprValue v = EvaluateKeyExpr(ix.expr);
     if (ix.type == 'C') {
       key = v.text;
       if (wa && wa->oem) key = TzAnsiToOem(key);

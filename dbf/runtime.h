@@ -96,7 +96,8 @@ std::int32_t ValLong(std::string_view text);
 // group the whole digits by three ("1.234,5" and "1,234.5" are 1234.5); a
 // sign repeated with groups of three is a thousands sign ("1,234,567").
 // Anything else is no number; a value beyond the range of a double is out of
-// range (value then the infinity of its sign). Blanks alone read as 0.
+// range (value then the infinity of its sign). Blanks alone read as 0;
+// zero bytes count as blanks.
 enum class TStoredRead { Number, Blank, NoNumber, OutOfRange };
 TStoredRead ReadStoredNumber(std::string_view text, long double& value);
 TStoredRead ReadStoredNumber(std::string_view text, double& value);

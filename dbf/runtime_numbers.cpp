@@ -143,9 +143,11 @@ bool GroupsOfThree(std::string_view whole, char group) {
 // holds none.
 TStoredRead PlainStoredNumber(std::string_view text, std::string& number) {
   number.clear();
-  const std::size_t from = text.find_first_not_of(' ');
+  // Zero bytes pad a field as blanks do (some programs write them).
+  constexpr std::string_view kPad(" \0", 2);
+  const std::size_t from = text.find_first_not_of(kPad);
   if (from == std::string_view::npos) return TStoredRead::Blank;
-  std::string_view t = text.substr(from, text.find_last_not_of(' ') - from + 1);
+  std::string_view t = text.substr(from, text.find_last_not_of(kPad) - from + 1);
   if (t[0] == '+' || t[0] == '-') {
     if (t[0] == '-') number = "-";
     t.remove_prefix(1);

@@ -101,11 +101,11 @@ inline bool PlainDecimal(const char* p, const char* end, double& v) {
 }
 
 // The text of an N or F field that is not a plain decimal: as a stored
-// number reads ("1,5" with its decimal comma), else the number it begins with.
+// number reads ("1,5" with its decimal comma); 0 for a text that is no number
+// or beyond range, never the number it begins with ("12abc").
 double OtherNumberText(const char* p, const char* end) {
   double v = 0;
-  if (ReadStoredNumber(std::string_view(p, static_cast<std::size_t>(end - p)), v) != TStoredRead::Number)
-    std::from_chars(p, end, v);
+  if (ReadStoredNumber(std::string_view(p, static_cast<std::size_t>(end - p)), v) != TStoredRead::Number) v = 0;
   return v;
 }
 
@@ -758,8 +758,10 @@ std::string FieldAsString(int n) {
     case 'N':
     case 'F': {
       std::string s;
-      if (f.decimals > 0) FloatToStrDec(Real48ToExtended(p), f.length, f.decimals, s);
+      // Rounded as the store writes it, so that what is shown is what is stored.
+      if (f.decimals > 0) s = FixedNumberText(Real48Decimal(p), f.length, f.decimals);
       else IntToStrWidth(GetInt32(p), f.length, s);
+      if (TzDecimalSep != '.') std::replace(s.begin(), s.end(), '.', TzDecimalSep);
       return s;
     }
     case 'L': return std::string(1, p[0] ? YesLetter : NoLetter);
@@ -827,16 +829,72 @@ void SetFieldText(int n, const std::string& text) {
   MarkFieldSet(*wa, n - 1);
 }
 
+namespace workareas {
+// The value of a number text as a stored number reads; 0 for none.
+long double NumberTextValue(const char* p, std::size_t length) {
+  long double v = 0;
+  return ReadStoredNumber(std::string_view(p, length), v) == TStoredRead::Number ? v : 0;
+}
+
+// What is wrong with the stored text of number field f for a read of its
+// value: "Field QTY: \"12abc\" is no number", or beyond range (of a double,
+// and with `typedRange` of the typed value: a six-byte real, a 32-bit whole
+// number); empty when it holds such a number or blanks alone.
+std::string NumberTextFault(const TDbfFieldEntry& f, const char* text, bool typedRange) {
+  std::size_t from, to;
+  NumberBounds(text, f.length, from, to);
+  if (from == to) return std::string();
+  PlainNumber plain;
+  if (PlainDigits(text + from, text + to, plain) && (!typedRange || f.decimals > 0 || plain.digits < 2147483648u))
+    return std::string();
+  const std::string_view stored(text, f.length);
+  long double v = 0;
+  TStoredRead read = ReadStoredNumber(stored, v);
+  if (read == TStoredRead::Number && typedRange) {
+    std::uint64_t bits;
+    // A value too small for a six-byte real is 0 there, not beyond range.
+    const bool fits = f.decimals > 0 ? v == 0 || DoubleToReal48Bits(static_cast<double>(v), bits) ||
+                                           std::fabs(v) < 1e-30L
+                                     : std::trunc(v) >= INT32_MIN && std::trunc(v) <= INT32_MAX;
+    if (!fits) read = TStoredRead::OutOfRange;
+  }
+  if (read == TStoredRead::Number || read == TStoredRead::Blank) return std::string();
+  return "Field " + std::string(f.name.view()) + ": " + StoredNumberFault(stored, read);
+}
+
+// Names field i's stored text through the error routine when it holds no
+// number the typed record holds, while the typed value is the one read from
+// it (not a value the caller set since); true when it did.
+bool NamedNumberFault(TDbfWorkArea& wa, std::size_t i, const char* routine) {
+  const TDbfFieldEntry& f = wa.fields[i];
+  if (wa.isVirtual || wa.recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) return false;
+  const char* text = wa.recordBuffer.data() + f.offset;
+  const std::string fault = NumberTextFault(f, text, true);
+  if (fault.empty()) return false;
+  std::uint8_t stored[8];
+  ConvertText(f, text, stored);
+  if (std::memcmp(stored, wa.typedRecord + wa.typedOffsets[i], f.decimals > 0 ? 6 : 4) != 0) return false;
+  DederError(106, fault + " [" + routine + "]");
+  return true;
+}
+
+inline long double TypedNumber(const TDbfFieldEntry& f, const std::uint8_t* p) {
+  return f.decimals > 0 ? Real48Decimal(p) : GetInt32(p);
+}
+}  // namespace workareas
+
 long double GetFieldValue(int n) {
   TDbfWorkArea* wa = CheckField(n, "GetFieldValue");
   if (!wa || !wa->typedRecord) return 0;
   const TDbfFieldEntry& f = wa->fields[n - 1];
-  if (f.type == 'N' || f.type == 'F')
-    if (const char* src = UnreadText(*wa, n - 1)) return ConvertNumber(*wa, n - 1, src);
+  if (f.type == 'N' || f.type == 'F') {
+    // A text that holds no number the field's value can be is named, and reads as 0.
+    const char* src = UnreadText(*wa, n - 1);
+    const long double v = src ? ConvertNumber(*wa, n - 1, src) : TypedNumber(f, TypedField(*wa, n - 1));
+    return NamedNumberFault(*wa, n - 1, "GetFieldValue") ? 0 : v;
+  }
   const std::uint8_t* p = TypedField(*wa, n - 1);
   switch (f.type) {
-    case 'N':
-    case 'F': return f.decimals > 0 ? Real48Decimal(p) : GetInt32(p);
     case 'M': return GetInt32(p);
     case 'L': return p[0] ? 1 : 0;
     default: {
@@ -847,15 +905,6 @@ long double GetFieldValue(int n) {
 }
 
 namespace workareas {
-
-// The value of a number text, as far as it reads; 0 for none.
-long double NumberTextValue(const char* p, std::size_t length) {
-  std::size_t from, to;
-  NumberBounds(p, length, from, to);
-  long double v = 0;
-  ReadLongDouble(p + from, p + to, v);
-  return std::isfinite(v) ? v : 0;
-}
 
 // The value given to N or F field i also into the record text, where it
 // keeps the digits that the typed record cannot hold (the store then keeps
@@ -880,14 +929,37 @@ void PutNumberText(TDbfWorkArea& wa, std::size_t i, long double value) {
 
 }  // namespace workareas
 
-long double FieldTextValue(int n) {
+std::string NumberFieldFault(int n) {
+  TDbfWorkArea* wa = SelectedWorkArea();
+  if (!wa || wa->isVirtual || n < 1 || n > wa->fieldCount) return std::string();
+  const TDbfFieldEntry& f = wa->fields[n - 1];
+  if ((f.type != 'N' && f.type != 'F') || wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length)
+    return std::string();
+  return NumberTextFault(f, wa->recordBuffer.data() + f.offset, true);
+}
+
+bool ReadFieldTextValue(int n, long double& value, std::string& fault) {
+  value = 0;
+  fault.clear();
   TDbfWorkArea* wa = CheckField(n, "FieldTextValue");
-  if (!wa) return 0;
+  if (!wa) return false;
   const TDbfFieldEntry& f = wa->fields[n - 1];
   if (wa->isVirtual || (f.type != 'N' && f.type != 'F') ||
-      wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length)
-    return GetFieldValue(n);
-  return NumberTextValue(wa->recordBuffer.data() + f.offset, f.length);
+      wa->recordBuffer.size() < static_cast<std::size_t>(f.offset) + f.length) {
+    value = GetFieldValue(n);  // a virtual table's typed value: no text to read
+    return true;
+  }
+  const char* text = wa->recordBuffer.data() + f.offset;
+  fault = NumberTextFault(f, text, false);
+  if (fault.empty()) value = NumberTextValue(text, f.length);
+  return fault.empty();
+}
+
+long double FieldTextValue(int n) {
+  long double value = 0;
+  std::string fault;
+  if (!ReadFieldTextValue(n, value, fault) && !fault.empty()) DederError(106, fault + " [FieldTextValue]");
+  return value;
 }
 
 void SetFieldValue(int n, long double value) {

@@ -188,7 +188,16 @@ long double GetFieldValue(int n);      // N, F and M fields
 void SetFieldValue(int n, long double value);
 // N and F fields: the value as the record text holds it, with the digits
 // the typed record drops (the typed value on a virtual table).
+// A text that holds no number, or one beyond range, is named (error 106) and
+// reads as 0; so is one beyond the typed value's range through GetFieldValue.
 long double FieldTextValue(int n);
+// FieldTextValue without the error routine: false, with what is wrong in
+// `fault` ("Field QTY: \"12abc\" is no number"), for such a text.
+bool ReadFieldTextValue(int n, long double& value, std::string& fault);
+// What GetFieldValue names in N or F field n of the current record's stored
+// text (a text that is no number, "*"s, a value beyond the typed range);
+// empty for a number the typed value holds, blanks and other fields.
+std::string NumberFieldFault(int n);
 bool GetFieldLogical(int n);
 void SetFieldLogical(int n, bool value);
 

@@ -368,6 +368,15 @@ TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
            {{"10.00", "8.40", "16.00", "14.60", "3"}});
   EXPECT_NE(failure([&] { nutOf(10); }).find("din934.dbf: field STANDARD is a memo field, not a text field"),
             std::string::npos);
+  // A field that the calculation does not read is named as well.
+  WriteDbf(nuts,
+           {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'N', 6, 2}, {"DW", 'N', 6, 2}, {"STANDARD", 'C', 12, 0},
+            {"NOTE", 'N', 8, 2}},
+           {{"10.00", "8.40", "16.00", "14.60", "ISO 4032", "1e400"}});
+  EXPECT_NE(failure([&] { nutOf(10); }).find("din934.dbf: row 1, field NOTE: \"1e400\" is beyond range"),
+            std::string::npos)
+      << TableFailure();
+  AbortFlag = 0;
 
   std::vector<Field> moduli = {{"NAME", 'C', 20, 0}};
   for (const char* t : {"E20", "E100", "E200", "E300", "E400", "E500", "E600", "E700"})

@@ -133,15 +133,27 @@ TEST_F(ImportExport, AppendFromMatchesFieldsByName) {
   DeleteRec();
   CloseDatabase();
   Sample(0, "dst.dbf");
+  // PRICE 123456.50 is too wide for N(8,2): named, nothing appended.
+  AppendFrom(src);
+  EXPECT_EQ(TzLastError, 106);
+  EXPECT_EQ(TzErrorDetail, "Field PRICE: 123456.50 is too wide for N(8,2) in record 1 [AppendFrom(" + src + ")]");
+  ASSERT_EQ(RecCount(), 0);
+  CloseDatabase();
+  Use(src + " EXCLUSIVE");
+  GoTop();
+  SetFieldValue(5, 12345.5L);
+  Replace();
+  CloseDatabase();
+  Use(Path("dst.dbf") + " EXCLUSIVE");
   AppendFrom(src);
   ASSERT_EQ(TzLastError, 0) << GetTzErrorText();
   ASSERT_EQ(RecCount(), 1);
   // QTY: an integer from a text, truncated; OK: L from C is false.
-  EXPECT_EQ(Fields(1), "a long nam|42|0.00|05/17/24|N");
+  EXPECT_EQ(Fields(1), "a long nam|42|12345.50|05/17/24|N");
   EXPECT_TRUE(Deleted());
   std::string stored;
   Peek(3, 1, stored);
-  EXPECT_EQ(stored, "********");  // 123456.50 does not fit N(8,2)
+  EXPECT_EQ(stored, "12345.50");
 
   // Dates and numbers into texts.
   std::string texts = Create("texts.dbf", {F("DAY", 'C', 8), F("QTY", 'C', 3), F("OK", 'C', 1)});

@@ -383,7 +383,8 @@ TEST(SixByteReal, ZeroStaysAndValuesBeyondTheRangeBecomeTheLargest) {
 }
 
 // A number field without decimals reads as the whole part of the double its
-// text gives, held to the 32-bit range, on the first read and on the next.
+// text gives, on the first read and on the next; a text that is not one
+// number whole, or one beyond the 32-bit range, is named and reads as 0.
 TEST_F(WorkAreas_, WholeNumberFieldsReadAsTheWholePartOfTheirText) {
   const std::vector<std::string> texts = {
       "        1234", "       -1234", "  2147483647", "  2147483648", " -2147483648", " -2147483649",
@@ -408,25 +409,34 @@ TEST_F(WorkAreas_, WholeNumberFieldsReadAsTheWholePartOfTheirText) {
     SCOPED_TRACE(text);
     std::size_t from = text.find_first_not_of(" +"), to = text.find_last_not_of(' ');
     double v = 0;
-    if (from != std::string::npos && from <= to) std::from_chars(text.data() + from, text.data() + to + 1, v);
-    v = std::trunc(v);
-    const long double want = v >= 2147483647.0 ? 2147483647 : v <= -2147483648.0 ? -2147483648.0 : v;
+    bool named = false;
+    if (from != std::string::npos && from <= to) {
+      const auto r = std::from_chars(text.data() + from, text.data() + to + 1, v);
+      v = std::trunc(v);
+      named = r.ptr != text.data() + to + 1 || v > 2147483647.0 || v < -2147483648.0;
+    }
+    const long double want = named ? 0 : v;
+    TzLastError = 0;
     EXPECT_EQ(GetFieldValue(1), want);
+    EXPECT_EQ(TzLastError, named ? 106 : 0) << TzErrorDetail;
+    TzLastError = 0;
     EXPECT_EQ(GetFieldValue(1), want);  // from the typed record
+    EXPECT_EQ(TzLastError, named ? 106 : 0) << TzErrorDetail;
   }
   EXPECT_EQ(k, texts.size());
 }
 
-// A field's number is the double from_chars gives for its text, to the last bit,
-// whether the short way or from_chars itself reads it.
+// A field's number is the double from_chars gives for its whole text, to the
+// last bit, whether the short way or from_chars itself reads it.
 TEST(FieldNumber, EqualsFromCharsToTheLastBit) {
   auto expected = [](std::string text) {
     std::size_t i = text.find_first_not_of(" +");
     text = i == std::string::npos ? "" : text.substr(i);
     while (!text.empty() && text.back() == ' ') text.pop_back();
+    // A text that is not one number whole ("12abc", "1.2.3") reads as 0.
     double v = 0;
-    std::from_chars(text.data(), text.data() + text.size(), v);
-    return v;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    return r.ptr == text.data() + text.size() ? v : 0.0;
   };
   std::vector<std::string> texts = {"", "   ", "0", "-0", "  12.50", "+7", ".5", "5.", "-.25", ".", "-", "1.2.3",
                                     "1e5", "12 34", "0.1", "0.3", "9999999999.99", "123456789012345",
