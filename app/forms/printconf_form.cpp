@@ -149,12 +149,14 @@ void TForm_printconf::ShowPrinterName() {
   // a file is chosen here, the print proposes the file of the picture shown.
   const std::string file = printerSetupMode || fileChosen_ ? choice.outputFile
                                                            : ProposedPdfFileName(ScreenPictureName());
-  std::string name = choice.outputFile.empty()
-                         ? choice.printerName
-                         : "PDF file " + platform::DisplayFromQString(
-                                             QFileInfo(platform::QStringFromPath(file)).fileName());
-  if (name.empty()) name = "default printer";
-  Label_printer->setText(Q(name.substr(0, 40)));
+  if (choice.outputFile.empty()) {
+    const std::string name = choice.printerName.empty() ? "default printer" : choice.printerName;
+    Label_printer->setText(Q(name.substr(0, 40)));
+    return;
+  }
+  // The file's whole name: a cut one could name another file.
+  Label_printer->setText("PDF file " + QFileInfo(platform::QStringFromPath(file)).fileName());
+  Label_printer->setToolTip(platform::QStringFromPath(file));
 }
 
 void TForm_printconf::StoreForm() {

@@ -75,6 +75,12 @@ TEST_F(PrintingTest, ThePrintoutFormNamesTheFileItsPrintProposes) {
   ASSERT_EQ(script.Shown().size(), 1u);
   const std::string proposed = script.Shown()[0].text;
   EXPECT_EQ(proposed.substr(proposed.rfind('/') + 1), label.substr(9));
+
+  // A long file name is shown whole.
+  choice.outputFile = dir_ + "/Flanschverbindung mit langem Namen und \xC3\xA4 mehr.pdf";
+  platform::SetPrinterChoice(choice);
+  TForm_printconf setup(true, &main);
+  EXPECT_EQ(setup.Label_printer->text().toStdString(), "PDF file Flanschverbindung mit langem Namen und \xC3\xA4 mehr.pdf");
   platform::ResetPrinter();
 }
 
