@@ -39,6 +39,14 @@ class GraphWindowTest : public GraphTest {
   static bool IsColour(const QImage& img, int x, int y, QColor c) {
     return img.pixelColor(x, y).rgb() == c.rgb();
   }
+  // The box around the pixels of one colour.
+  static QRect BoxOf(const QImage& img, QColor c) {
+    QRect r;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (IsColour(img, x, y, c)) r |= QRect(x, y, 1, 1);
+    return r;
+  }
   std::unique_ptr<DUdoduvoz> window;
 };
 
@@ -92,13 +100,7 @@ TEST_F(GraphWindowTest, KeptTextLayoutsFollowSizeColourAndDirection) {
   const QImage first = Grab();
   window->Canvas()->repaint();
   EXPECT_EQ(Grab(), first);
-  auto box = [&](QColor c) {
-    QRect r;
-    for (int y = 0; y < first.height(); ++y)
-      for (int x = 0; x < first.width(); ++x)
-        if (IsColour(first, x, y, c)) r |= QRect(x, y, 1, 1);
-    return r;
-  };
+  auto box = [&](QColor c) { return BoxOf(first, c); };
   const QRect small = box(QColor(0, 0, 128)), large = box(QColor(255, 0, 0)), turned = box(QColor(0, 255, 0));
   ASSERT_FALSE(small.isEmpty() || large.isEmpty() || turned.isEmpty());
   EXPECT_NEAR(double(large.width()) / small.width(), 2.0, 0.3);
@@ -122,13 +124,7 @@ TEST_F(GraphWindowTest, WideLettersStayInTheTextsBox) {
   GraphSetTextStyle(2, 90, 2, 1);
   GraphOutText(60, 2, std::string(20, 'W'));
   const QImage img = Grab();
-  auto box = [&](QColor c) {
-    QRect r;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x)
-        if (IsColour(img, x, y, c)) r |= QRect(x, y, 1, 1);
-    return r;
-  };
+  auto box = [&](QColor c) { return BoxOf(img, c); };
   // 20 characters of 1.1 * 0.8 world units at 10 pixels a unit.
   const double pixels = 641.0 / 64 * 20 * 1.1 * GraphicsTextSize;
   const QRect wide = box(QColor(255, 0, 0)), narrow = box(QColor(0, 255, 0)), turned = box(QColor(0, 0, 255));
