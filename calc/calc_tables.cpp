@@ -9,6 +9,7 @@
 #include "calc/joint_records.h"
 #include "calc/material_values.h"
 #include "calc/table_access.h"
+#include "dbf/runtime.h"
 #include "framework/charset.h"
 #include "framework/file_utils.h"
 #include "framework/globals.h"
@@ -47,15 +48,21 @@ bool ValidTable(TCalcTableNo n) { return n >= 1 && n <= kCalcTableCount; }
 // Field values of the current row; a column the table does not have reads as
 // empty, so as 0. A number field that holds no number, or a value outside
 // the range that the calculation takes for it, fails the table by name.
+// The text is read as the table engine reads a stored text ("1.018,00" is 1018).
+Extended StoredValue(int n) {
+  long double value = 0;
+  const TStoredRead read = ReadStoredNumber(DbfFieldText(n), value);
+  return read == TStoredRead::Number ? value : 0;
+}
 Extended Num(int n, const TInputRange* range = nullptr) {
-  const Extended value = TextToFloat(DbfFieldText(n));
+  const Extended value = StoredValue(n);
   CheckDbfNumber(n, value, range);
   return value;
 }
 // A whole-number field of a record takes a fraction or an exponent
 // ("200700.4", "2.0E5") as the number it is, rounded to the nearest whole one.
 std::int32_t Int(int n, const TInputRange* range = nullptr) {
-  const Extended value = TextToFloat(DbfFieldText(n));
+  const Extended value = StoredValue(n);
   CheckDbfNumber(n, value, range, true);
   return std::fabs(value) <= kWholeFieldLimit ? static_cast<std::int32_t>(std::llround(value)) : 0;
 }

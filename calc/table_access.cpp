@@ -717,9 +717,11 @@ void CheckDbfNumber(int n, Extended value, const TInputRange* range, bool whole)
   if (AbortFlag || !IsOpen()) return;
   const std::string text = DbfFieldText(n);
   if (WrongFieldKind(n, true)) return;
-  Extended parsed = 0;
+  long double parsed = 0;
+  const TStoredRead read = ReadStoredNumber(text, parsed);
   std::string what;
-  if (!text.empty() && !TryTextToFloat(text, parsed)) what = "\"" + text + "\" is no number";
+  // Read as the table engine reads a stored text ("18,00" is 18).
+  if (read == TStoredRead::NoNumber || read == TStoredRead::OutOfRange) what = StoredNumberFault(text, read);
   else if (range && value != 0 && !InRange(*range, value)) what = text + " is out of range";
   else if (whole && !(std::fabs(value) <= kWholeFieldLimit)) what = text + " is out of range";
   if (what.empty()) return;

@@ -358,6 +358,14 @@ TEST_F(CalcTablesTest, DamagedTablesAreNamedWithTableRowAndField) {
   nutOf(10);
   EXPECT_EQ(AbortFlag, 0);
   EXPECT_EQ(Din934.s, 16);
+  // Decimal commas and thousands signs another program wrote are read as the
+  // table engine reads them.
+  WriteDbf(nuts, {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'N', 8, 2}, {"DW", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}},
+           {{"12.00", "10,80", "1.018,00", "16.60", "ISO 4032"}});
+  nutOf(12);
+  EXPECT_EQ(AbortFlag, 0) << TableFailure();
+  EXPECT_EQ(Din934.s, 1018);
+  EXPECT_NEAR(static_cast<double>(Din934.m), 10.8, 1e-12);
   // A number column made a memo field holds block numbers, a text column
   // made one no text: either is named as a field of another kind.
   WriteDbf(nuts, {{"D", 'N', 6, 2}, {"M", 'N', 6, 2}, {"S", 'M', 10, 0}, {"DW", 'N', 6, 2}, {"STANDARD", 'C', 12, 0}},
