@@ -61,7 +61,9 @@ void ShowMessageLine(const std::string& text) { platform::ShowMessageBox(ProgSho
 
 bool CheckFileFound(const std::string& name) {
   if (ProgramFileExists(name)) return true;
-  ShowMessageLine(RemoveBlanks(name) + (NoRegularFileAt(FindExistingFile(name)) ? " is no regular file !" : " not found !"));
+  // A file that is there but no regular file is named as it is.
+  ShowMessageLine(NoRegularFileAt(FindExistingFile(name)) ? name + " is no regular file !"
+                                                          : RemoveBlanks(name) + " not found !");
   AbortFlag = 1;
   return false;
 }

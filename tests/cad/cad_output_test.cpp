@@ -12,6 +12,7 @@
 
 #include "cad/cad_screen.h"
 #include "cad/dxf_blocks.h"
+#include "../shown_path.h"
 #include "cad_test_support.h"
 #include "framework/calc_messages.h"
 #include "framework/display_list.h"
@@ -421,7 +422,7 @@ TEST_F(CadScreenTest, BlockNamesNeverLeaveTheTemporaryDirectoryAndAFailedBlockFi
   EXPECT_EQ(CalcMessages.texts[1].str(), "Invalid temp directory");
   {
     platform::DialogScript script;
-    script.Ok().Expect("Block \"LOST\" is missing: file " + Dir() + "/no/such/dir/$LOST.dx$ not found");
+    script.Ok().Expect("Block \"LOST\" is missing: file " + ShownPath(Dir()) + "/no/such/dir/$LOST.dx$ not found");
     CadClose(0);
   }
   ScreenBlocksInFiles = true;

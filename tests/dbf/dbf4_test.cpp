@@ -196,9 +196,10 @@ TEST_F(Dbf4Facade, AppendFromAFileThatCannotBeReadNamesIt) {
     std::string file, shown;
     bool delimited;
   };
-  for (const Case& c : {Case{Path("missing.txt"), "Error # 2 (File not found)\r\nCannot read " + Path("missing.txt"), true},
-                        Case{Path("folder.txt"), "Error # 5 (File access denied)\r\nCannot read " + Path("folder.txt"), true},
-                        Case{Path("missing.dbf"), "Error # 2 (File not found)\r\n[AppendFrom(" + Path("missing.dbf"), false}}) {
+  for (const Case& c :
+       {Case{Path("missing.txt"), "Error # 2 (File not found)\r\nCannot read " + ShownPath(Path("missing.txt")), true},
+        Case{Path("folder.txt"), "Error # 5 (File access denied)\r\nCannot read " + ShownPath(Path("folder.txt")), true},
+        Case{Path("missing.dbf"), "Error # 2 (File not found)\r\n[AppendFrom(" + ShownPath(Path("missing.dbf")), false}}) {
     SCOPED_TRACE(c.file);
     AbortFlag = 0;
     DialogScript script;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "../comma_locale.h"
+#include "../shown_path.h"
 #include "framework/change_history.h"
 #include "framework/clock.h"
 #include "framework/file_utils.h"
@@ -68,11 +69,11 @@ TEST_F(ConfigFileTest, AConfigurationThatIsAFifoIsNamedAndTheDefaultsHold) {
   ASSERT_EQ(::mkfifo(SessionFileName().c_str(), 0600), 0);
   RecentFiles[1] = "kept.bq4";
   platform::DialogScript script;
-  script.Ok().Expect("file " + ConfigFileName() + " is no regular file !");
+  script.Ok().Expect("file " + ShownPath(ConfigFileName()) + " is no regular file !");
   ReadConfigFile();
   EXPECT_EQ(AbortFlag, 1);
   AbortFlag = 0;
-  script.Ok().Expect("file " + SessionFileName() + " is no regular file !");
+  script.Ok().Expect("file " + ShownPath(SessionFileName()) + " is no regular file !");
   ReadSessionFile();
   EXPECT_TRUE(RecentFiles[1].empty());
 }
