@@ -10,6 +10,20 @@
 #include "platform/dialogs.h"
 #include "platform/os.h"
 
+// The leak checker's suppressions (tests/lsan.supp) in every run of a test
+// program, whatever its environment: the caches that Qt, fontconfig and glib
+// keep for the whole process are no leaks of ours.
+extern "C" [[gnu::used, gnu::visibility("default")]] const char* __lsan_default_suppressions() {
+  return
+#include "lsan_suppressions.inc"
+      ;
+}
+
+// Leaks suppressed are not counted on stderr either.
+extern "C" [[gnu::used, gnu::visibility("default")]] const char* __lsan_default_options() {
+  return "print_suppressions=0";
+}
+
 int main(int argc, char** argv) {
   if (platform::GetEnvironment("DISPLAY").empty()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   std::string cfg = platform::ProcessTempDir() + "/config";
